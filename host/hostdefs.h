@@ -1,0 +1,32 @@
+// Basic types, return codes and the missing value shared by the procedure and its host.
+#pragma once
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
+// Return codes of the procedure's routines (0 success, 1 failure already reported).
+enum : int {
+    RC_OK = 0,
+    RC_REPORTED = 1,
+    RC_EMPTYLEVELS = 108,   // an empty class-level list
+    RC_INPUT = 1008,        // input, utility-file or data error
+    RC_SETUP = 1012,        // no usable data set, parse, tree or host set-up failure
+    RC_NOMEM = 1016,        // out of memory (reported with xmemmsg)
+    RC_READ = 1020,         // utility-file read error
+    RC_SPEC = 2000,         // invalid specification
+    RC_EFFECTS = 3000,      // internal failure of the effects library
+};
+
+// The result an output object returns when no class on its chain has the method.
+constexpr int32_t OB_NOMETHOD = static_cast<int32_t>(0x80008001u);
+
+// The host's missing value: the NaN with bits FFFFFE0000000000 hex.
+constexpr uint64_t MISSING_BITS = 0xFFFFFE0000000000ull;
+inline double hostmissing() {
+    double d;
+    uint64_t b = MISSING_BITS;
+    std::memcpy(&d, &b, sizeof d);
+    return d;
+}
+// Every test for a missing value goes by the NaN class of the value.
+inline bool ismissing(double d) { return std::isnan(d); }

@@ -1,0 +1,121 @@
+// Output objects: the call wobmth, its 16-byte-style argument items, keys, types and
+// method numbers, and the class records the host's output manager registers.
+#pragma once
+#include <cstdint>
+
+struct obobject;
+struct obclass;
+
+// Item types.
+enum : uint16_t {
+    OBT_CHAR = 1,       // one character
+    OBT_INT = 3,        // 32-bit integer
+    OBT_OBJECT = 12,    // object handle (an output item receives the new object)
+    OBT_FLAG = 13,      // flag word (input 1, or the answer of a query)
+    OBT_POINTER = 17,   // a bound cell or a caller buffer
+    OBT_STRING = 20,    // counted string
+    OBT_TEXT = 66,      // host text handle
+};
+
+// Item keys.
+enum : uint16_t {
+    OBK_POS = 0,          // positional object item: table id or data object
+    OBK_KIND = 103,       // column kind: 5 double, 6 fixed-width text, 3 integer, 66 text handle
+    OBK_NAME = 138,
+    OBK_FAMILY = 143,
+    OBK_CREATED = 144,
+    OBK_OBJKIND = 146,
+    OBK_MINUS1 = 148,
+    OBK_CELL = 285,
+    OBK_VALUE = 287,
+    OBK_WIDTH = 289,
+    OBK_LABEL = 296,
+    OBK_TARGET = 307,
+    OBK_ITEMNAME = 311,
+    OBK_TEMPLATE = 339,
+    OBK_MSGGROUP = 383,
+    OBK_SGQUERY = 1334,
+    OBK_Q2558 = 2558,
+    OBK_Q280 = 280,
+    OBK_Q577 = 577,
+};
+
+// Column kinds (key 103).
+enum : int32_t { COL_DOUBLE = 5, COL_TEXT = 6, COL_INT = 3, COL_HANDLE = 66 };
+
+// Method numbers.
+enum : int {
+    OB_CREATE = 147,
+    OB_ADDCOL = 338,
+    OB_TITLES = 316,
+    OB_ENDDEF = 298,
+    OB_BIND = 422,
+    OB_ADDROW = 329,
+    OB_ENDROWS = 299,
+    OB_PUBLISH = 428,
+    OB_MATRIX = 388,
+    OB_INFO = 164,
+    OB_GROUP = 300,
+    OB_GRAPH = 2826,
+    OB_NOTE = 358,
+    OB_QUERY = 439,
+    OB_MAKE = 286,
+    OB_DESTLIST = 175,
+    OB_DESTSTART = 2385,
+    OB_DESTPUB = 4966,
+    OB_DESTFREE = 4968,
+    OB_DEST158 = 158,
+};
+
+// `wobitem`: key, type, a flag word and the value area (native pointers on 64 bits).
+struct wobitem {
+    uint16_t key;
+    uint16_t type;
+    int32_t flag;                 // OBT_FLAG: the flag word
+    union {
+        char c;                   // OBT_CHAR
+        int32_t i;                // OBT_INT
+        void* p;                  // OBT_OBJECT, OBT_POINTER, OBT_TEXT, OBT_STRING (text)
+    } v;
+    uint32_t len;                 // OBT_STRING: the length
+    uint32_t reserved;
+};
+
+// A method routine: (object, the entry's argument, the method record's further argument, n, items).
+typedef int32_t (*obmethod)(obobject* obj, void* entryarg, void* recarg, int nitems, wobitem* items);
+// A direct interface routine: (object, the pair's argument, operation, n, items).
+typedef int32_t (*obdirect)(obobject* obj, void* pairarg, int op, int nitems, wobitem* items);
+
+struct obmethrec {
+    obmethod routine;
+    void* reserved;
+    void* arg;                    // the further argument
+};
+
+struct obmethent {
+    obmethent* next;
+    void* arg;                    // the argument handed to the method
+    obmethrec* rec;
+    int32_t method;
+};
+
+// A direct interface pair {routine table, argument}; the routine is the table's first word.
+struct obpair {
+    const obdirect* table;
+    void* arg;
+};
+
+struct obclass {
+    void* reserved0;
+    obclass* parent;              // null at the root
+    obmethent** buckets;          // bucket array of the method hash table
+    uint32_t mask;                // bucket mask
+    obpair info;                  // pair 4/5: information lists (operation 1, 2 items)
+    obpair query;                 // pair 6/7: statistical-graphics query (operation 2)
+    obpair release;               // pair 10/11: release (operation 4, no items)
+};
+
+// An output object: its first word points to its class record.
+struct obobject {
+    obclass* cls;
+};

@@ -1,0 +1,325 @@
+// The procedure state block: one per step, a local of the main routine, passed by
+// address to almost every routine. Never allocated, copied or freed.
+#pragma once
+#include <cstdint>
+#include "host/outobj.h"
+#include "host/pool.h"
+#include "host/stmtrec.h"
+#include "host/vec203_datasets.h"
+#include "host/vec320_output.h"
+#include "host/vec39_files.h"
+#include "proc/framework/grpnode.h"
+#include "proc/framework/levels.h"
+
+struct plotlay;
+struct insetrec;
+
+// Routine pointers chosen by the option readers.
+typedef double (*ppfn)(double atrisk, double rank, double n, double* carry, double failures);
+typedef double (*qntfn)(double p);
+typedef int (*qntfnx)(double* out, double p, const double* shape);
+typedef double (*strfn)(double x);
+typedef int (*kernfn)(int mode, const double* z, const double* shape, double* out);
+typedef int (*shapefn)(double shape, double* block);
+
+// One table object and the id of its binding to a template.
+struct tabpair {
+    obobject* obj;
+    uint32_t tabid;
+};
+
+// Positions of the table objects in vyxstate::tabs.
+enum : int {
+    TAB_DATSUM, TAB_PARMEST, TAB_PARMOTHER, TAB_LAGRANGE, TAB_PCTEST, TAB_SURVEST, TAB_ITERPARMS,
+    TAB_PROBEST, TAB_ITERLRPARM, TAB_ITERLRPER, TAB_TURNBULLGRAD, TAB_CONVSTATUS, TAB_SPARE,
+    TAB_MCFSUM, TAB_MCFDSUM, TAB_MCFEST, TAB_MCFDEST, TAB_COUNT
+};
+
+// Device-graphics destination context.
+struct gdestctx {
+    obobject* obenv;
+    obobject* outmgr;
+    int16_t* pages;            // entry 1: the number of pages
+    char segname[8];
+    uint8_t tocatalog;
+    int32_t curpage;
+    void* destlist;
+    poolobj* pool;
+    void* device;
+};
+
+// A fixed text with its 16-bit length (data-set name and label).
+struct lentext256 {
+    uint16_t len;
+    char text[257];
+};
+
+// FMODE settings.
+struct fmodesettings {
+    int32_t nvars;             // 0 or 1
+    vardesc desc;              // the FMODE variable
+    uint8_t type;              // its type byte
+    int32_t nvals;             // number of listed values
+    char (*vals)[17];          // the value list, 17 characters each, NUL-terminated inside
+    int32_t* lens;             // the values' lengths
+    int32_t maxlen;            // the longest length
+    char* buf;                 // a buffer of maxlen bytes
+    int32_t mode;              // 1 ELIMINATE, 0 KEEP, 2 COMBINE
+    int32_t curmode;           // current failure mode
+    uint8_t plotmodes;         // PLOTMODES given (COMBINE only)
+    uint8_t legend;            // PLOTMODES and not NOLEGEND
+    uint8_t parm;              // PARM
+    uint8_t cov;               // COV
+};
+
+// The MAKE block: the output environment and manager, for OutData.
+struct makeblk {
+    obobject* obenv;
+    obobject* outmgr;
+    void* reserved[2];
+};
+
+// Values of the current observation, written by the get lists.
+struct obsvalues {
+    char clsfmt[2][16];        // formatted class keys
+    char clsraw[2][16];        // raw class keys
+    double clsnum[2];          // numeric class keys
+    double freq;
+    double nenter;
+    double rsp[4];             // time, or lower and upper values (response cells 1 to 4)
+    char fmodefmt[16];
+    char fmoderaw[16];
+    double fmodenum;
+    char unitraw[16];
+    char unitfmt[16];
+    double unitnum;
+};
+
+struct vyxstate {
+    // ---- output environment and table objects
+    int32_t obrc;
+    obobject* obenv;
+    obobject* outmgr;
+    obobject* curtab;
+    uint32_t curtabid;
+    obobject* panelobj;
+    tabpair tabs[TAB_COUNT];
+    gdestctx gdest;
+    txthandle segdesc;
+
+    // ---- current output row (cells bound by address to table columns)
+    char grplabel[256];
+    char grplabel2[256];
+    char rowtext[256];
+    int32_t grplablen;
+    double rowlead[3];
+    obobject* convmsg;
+    double nobsrow[2];
+    txthandle nobslabel;
+    double rowvals[24];
+
+    // ---- input data set and variables
+    dshandle dsin;
+    dshandle annods;
+    dshandle annolib;
+    lentext256 dsname;
+    lentext256 dslabel;
+    void* parmnames;
+    hgetlist** stmgets;         // per analysis statement, indexed by stmtidx
+    hgetlist** stmclgets;
+    hgetlist* fmodeget;
+    hgetlist* procget;
+    stmtrec* procstmt;
+    stmtrec* curstmt;
+    uint32_t stmtidx;
+    uint32_t stmtkind;          // 0 ANALYZE, 1 PROBPLOT, 3 MCFPLOT, 4 RELATIONPLOT
+    uint32_t mcftype;
+    uint8_t rspform[4];
+    uint8_t rsp3flag;
+    vardesc* rspvars[3];
+    vardesc procvars[5];        // FREQ, NENTER, (spare), FMODE, UNITID
+    uint32_t annoflag;
+    int32_t nunitid, nfreq, nnenter;
+    void* rsplist;
+    uint32_t rspkind;
+    uint32_t mdlrspkind;
+    int32_t ncensvals;
+    double* censvals;
+    int32_t nobscnt[3];         // skipped, used, read
+    void* byline[2];
+    uint32_t nbyvars;
+    vardesc clsdesc[2];
+    uint8_t unittype;           // type byte of the UNITID variable
+
+    // ---- pools and files
+    poolobj* bypool;
+    poolobj* stmtpool;
+    poolobj* workpool;
+    xchandle utilfile;
+    xchandle emfile;
+    obsvalues obsvals;
+
+    // ---- groups and class levels
+    grpnode rootgrp;
+    grpnode* grplist[3];        // head, scratch node, current node
+    int32_t grplistw[2];
+    grpnode* curgrp;
+    grpnode* curfit;
+    grpnode** grpgrid;
+    int32_t nclass;
+    int32_t ncells;
+    int32_t clsvars[2];         // class variables
+    uint8_t clsnumeric[2];      // class variable is numeric
+    uint8_t clskeynum[2];       // key is numeric
+    uint8_t clssort[2];         // sort bytes
+    char clsnames[2][33];
+    int32_t clsnamelen[2];
+    uint8_t clslabgiven[2];
+    int32_t clslablen[2];
+    char clslabels[2][257];
+    uint32_t nlev[2];           // levels of the second and of the first class variable
+    char* levkeys[2];           // 16-character level texts of the first and second variable
+    double* levvals[2];         // their numeric level values
+    uint32_t grpcolw;
+    fmodesettings fmodeset;
+
+    // ---- device graphics and plot layout
+    uint32_t gcatent;
+    void* gctx;
+    int32_t pwin[8];
+    void* symarr;
+    int32_t nsym;
+    void* gstyles;
+    char gpatterns[3][8];
+    void* legends[3];
+    float gldraw[12];
+    uint8_t gstarted;
+    plotlay* frame;
+    insetrec* inset;
+
+    // ---- codes and settings
+    uint8_t clsorder[6];
+    uint32_t ordercode;
+    uint32_t rowlay[2];         // rows per buffer, doubles per row
+    uint32_t distcode;
+    uint32_t pposcode;
+    uint32_t plotcodes[2];
+    uint8_t spilled;
+    uint8_t rdxgraph;
+    uint8_t logscale[2];
+    uint8_t axlog[2];
+    struct {
+        uint8_t pupgiven, plowgiven, llowgiven, lupgiven, overlay, rotate, nofitline, noconf, noplabel,
+            nollabel, nogrid, nocenplot, mlgrid, fmcombine, pplot, pbonly, noinset, ismcf, mcfdiff, refstop,
+            refstop2, haslogscl, showmult, noppos;
+        uint8_t more[37];
+    } pflags;
+    int32_t refopts[3];
+    struct {
+        void* labels[5];        // HREF, VREF, LREF, PREF, SREF label lists
+        double* vals[5];        // VREF, HREF, PREF, LREF, SREF values
+        int32_t counts[5];
+    } refs;
+    char gfile[8];
+    void* annoout;
+    char multpos[8];
+    struct {
+        int32_t ncols, nrows, npct;
+        double* pctlist;
+        double* survtime;
+    } panels;
+    double axlim[8];
+    double liferng[2];
+    double datarng[2];
+    int32_t axopt[5];
+    double refrow[2];
+    char refrowlab[2][40];
+    int32_t colors[18];
+    char colornames[18][8];
+    uint8_t cframe[2];
+    void* sortdesc[2];
+
+    // ---- routine pointers chosen by the option readers
+    ppfn ppos_fn;
+    qntfn quant_fn;
+    strfn stress_fn;
+    strfn mtrans_fn[3];
+    qntfnx quantst_fn;
+
+    // ---- fit
+    double* fitarr[4];
+    double loglik[2];
+    struct {
+        double converge;        // default 0.001
+        double convh;           // default 1e-4
+        double singular;
+        int32_t niter, neval;
+    } fitcrit;
+    double givenparms[6];
+    double* parmvec[3];
+    double alpha;
+    double* pctvals;
+    uint32_t pctcount;
+    double fixedparms[8];
+    double* estarr[4];
+    double wsums[2];
+    double wbconf;
+    double* lifeticks;
+    double* itrow;
+    double itopts[3];           // PSTABLE, TOLLIKE, TOLPROB
+    double* stressvals[3];
+    double pctopts[2];
+    double* ppcarr[7];
+    double jitter;
+    double* fmcurve;
+    levctl* mdllev;
+    levctl* logslev;
+    void* logscl;
+    uint32_t mdlvarids[3];
+    int32_t npoints;
+    int32_t npar[3];
+    int32_t maxiter;
+    uint32_t fitmethod;
+    uint32_t itstatus[2];
+    uint32_t stressrel;
+    int32_t* parmmap;
+    uint32_t tickinfo[3];
+    uint32_t mdleffinfo[2];
+    uint32_t grpcount[3];
+    int32_t emmaxit[2];
+    int32_t optrc;
+    uint32_t clswidth;
+    void* optctl;
+    uint8_t itprflag[2];
+    uint8_t lrflags[2];
+    uint8_t covprint[2];
+    char parmstat[16];
+    const char* stmtlabel;
+    uint8_t tblflags[4];
+    uint8_t pageflags[7];
+    uint8_t thrflags[2];
+    uint8_t rplotopt;
+    struct {
+        int32_t len;
+        uint8_t given;
+        char text[80];
+    } defhdr;
+    char labels[8][40];
+    void* regpstate;
+    kernfn prob_fn[2];
+    shapefn shape_fn;
+
+    // ---- statement counts (vyxinit)
+    int32_t nanalysis;
+    int32_t nplots;
+    makeblk* make;
+};
+
+// The whole step area: the preface, the block proper, the appended level control
+// and its data block, zeroed and linked by the main routine.
+struct vyxarea {
+    levstate pre;
+    vyxstate s;
+    levctl lev;
+    levdata levd;
+};

@@ -1,0 +1,57 @@
+// The runtime's session: what every service of the host shares while a program runs.
+// The services are plain function pointers without a context argument, so the host
+// keeps one current session (set by the step runner, or by a test).
+#pragma once
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+#include "host/instance.h"
+
+namespace rt {
+
+// The statements of one PROC step, as the user wrote them.
+struct StepSource {
+    std::string text;          // from the PROC keyword up to (not including) RUN;/QUIT;
+    int firstline = 1;         // program line on which text starts
+    int firstcol = 1;          // column of the first character of text
+    std::string procname;      // upper case
+};
+
+// Where messages go: the runtime's log (log.txt and standard error).
+class Log {
+public:
+    virtual ~Log() = default;
+    // kind: 'N' note, 'W' warning, 'E' error, ' ' a plain line (program echo).
+    virtual void line(char kind, const std::string& text) = 0;
+};
+
+struct Options {
+    bool threads = true;
+    int cpucount = 0;                 // 0: the number of processors
+    std::string debug;                // DEBUG= text
+    int linesize = 100;
+    bool statistical = false;         // --graphics statistical
+    std::map<std::string, std::string> extra;   // --option NAME=VALUE and options statements
+};
+
+struct Session {
+    std::string datadir;                          // the WORK library
+    std::map<std::string, std::string> libs;      // library name (upper case) -> folder
+    std::string outdir;                           // output folder
+    Options opts;
+    Log* log = nullptr;
+
+    // The step being run.
+    const StepSource* step = nullptr;
+    hostinst* inst = nullptr;
+    int exitcode = 0;                             // the code given to xexit
+    int errors = 0;                               // ERROR lines logged in this step
+    int warnings = 0;
+};
+
+// The current session; null when none is active.
+Session* current();
+void setcurrent(Session* s);
+
+}  // namespace rt
