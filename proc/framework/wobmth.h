@@ -1,6 +1,7 @@
 // The output-object call: look a numbered method up along an object's class chain.
 #pragma once
 #include <cstdint>
+#include "host/hostdefs.h"
 #include "host/outobj.h"
 
 // class null means the object's own class. Returns the method's result, or
