@@ -13,10 +13,7 @@
 #include "host/vec320_output.h"
 #include "host/vec39_files.h"
 
-// Module globals, written once by mcn_main.
-extern hostinst* v_global_gcb_anchor;
-extern void* v_global_pidb_anchor;
-extern void* Exported_QXHandle;
+#include "proc/framework/anchor.h"
 
 template <class V>
 inline const V* hostvec(int n) {

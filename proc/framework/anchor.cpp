@@ -1,0 +1,5 @@
+#include "proc/framework/anchor.h"
+
+hostinst* v_global_gcb_anchor = nullptr;
+void* v_global_pidb_anchor = nullptr;
+void* Exported_QXHandle = nullptr;
