@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 #include "host/instance.h"
+#include "host/vec203_datasets.h"
 
 namespace rt {
 
@@ -44,6 +45,7 @@ struct Session {
 
     // The step being run.
     const StepSource* step = nullptr;
+    hdataset* input = nullptr;                    // DATA= of the step (set by the parser)
     hostinst* inst = nullptr;
     int exitcode = 0;                             // the code given to xexit
     int errors = 0;                               // ERROR lines logged in this step
