@@ -1,2 +1,94 @@
+// vitalyx: runs a program file of PROC VITALYX steps against CSV data sets.
+#include <unistd.h>
+
 #include <cstdio>
-int main() { std::puts("vitalyx: not built yet"); return 2; }
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "cli/args.h"
+#include "cli/logfile.h"
+#include "runtime/runner/program.h"
+#include "runtime/session.h"
+
+namespace rt::out {
+int endprogram(std::string& err) __attribute__((weak));
+}
+
+namespace {
+
+// The module beside the executable, unless VITALYX_MODULE names another.
+std::string modulepath() {
+    if (const char* env = std::getenv("VITALYX_MODULE"); env && *env) return env;
+    char buf[4096];
+    ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0) return "libzorduvex.so";
+    buf[n] = '\0';
+    return (std::filesystem::path(buf).parent_path() / "libzorduvex.so").string();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    cli::Args a;
+    std::string err;
+    if (!cli::parse(argc, argv, a, err)) {
+        std::fprintf(stderr, "vitalyx: %s\n%s", err.c_str(), cli::usage());
+        return 2;
+    }
+    if (a.help) {
+        std::fputs(cli::usage(), stdout);
+        return 0;
+    }
+    std::ifstream in(a.program, std::ios::binary);
+    if (!in) {
+        std::fprintf(stderr, "vitalyx: cannot read the program file %s\n", a.program.c_str());
+        return 2;
+    }
+    std::stringstream buf;
+    buf << in.rdbuf();
+
+    std::error_code ec;
+    std::filesystem::create_directories(a.outdir, ec);
+    if (ec) {
+        std::fprintf(stderr, "vitalyx: cannot create the output folder %s: %s\n", a.outdir.c_str(), ec.message().c_str());
+        return 2;
+    }
+    cli::FileLog log(a.outdir + "/log.txt");
+    if (!log.ok()) {
+        std::fprintf(stderr, "vitalyx: cannot write the log into %s\n", a.outdir.c_str());
+        return 2;
+    }
+
+    rt::Session s;
+    s.datadir = a.datadir;
+    s.libs = a.libs;
+    s.outdir = a.outdir;
+    s.log = &log;
+    s.opts.statistical = a.graphics == "statistical";
+    for (const auto& [k, v] : a.options) {
+        if (k == "THREADS") s.opts.threads = v != "0" && v != "NO" && v != "no";
+        else if (k == "CPUCOUNT") s.opts.cpucount = std::atoi(v.c_str());
+        else if (k == "DEBUG") s.opts.debug = v;
+        else if (k == "LINESIZE") s.opts.linesize = std::atoi(v.c_str());
+        else s.opts.extra[k] = v;
+    }
+
+    rt::runner::Config cfg;
+    cfg.modulepath = modulepath();
+    int status = rt::runner::run(buf.str(), s, cfg);
+    if (rt::out::endprogram) {
+        rt::setcurrent(&s);
+        std::string oerr;
+        if (rt::out::endprogram(oerr) != 0) {
+            log.line('E', oerr);
+            status = 1;
+        }
+        rt::setcurrent(nullptr);
+    }
+    if (!log.close()) {
+        std::fprintf(stderr, "vitalyx: the log could not be written completely into %s\n", a.outdir.c_str());
+        return 1;
+    }
+    return status;
+}

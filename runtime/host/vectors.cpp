@@ -1,10 +1,16 @@
 #include "runtime/host/vectors.h"
 #include "host/instance.h"
+#include "runtime/files/utilfile.h"
+#include "runtime/host/register.h"
+#include "runtime/supervisor/supervisor.h"
 
 // Each service family of the runtime exposes its vector through a services() routine;
 // one line per vector below.
 namespace rt {
 void fillvectors(void** table) {
     for (int i = 0; i < VEC_COUNT; ++i) table[i] = nullptr;
+    table[VEC_REGISTER] = const_cast<vec0*>(reg::services());
+    table[VEC_SUPERVISOR] = const_cast<vec30*>(sup::services());
+    table[VEC_FILES] = const_cast<vec39*>(files::services());
 }
 }  // namespace rt

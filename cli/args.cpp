@@ -1,0 +1,94 @@
+#include "cli/args.h"
+
+#include <cctype>
+
+namespace cli {
+namespace {
+
+std::string upper(std::string s) {
+    for (auto& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+}
+
+std::string dirof(const std::string& path) {
+    size_t p = path.find_last_of('/');
+    return p == std::string::npos ? "." : (p == 0 ? "/" : path.substr(0, p));
+}
+
+// NAME=VALUE with a non-empty name; false otherwise.
+bool pair(const std::string& s, std::string& name, std::string& value) {
+    size_t eq = s.find('=');
+    if (eq == std::string::npos || eq == 0) return false;
+    name = s.substr(0, eq);
+    value = s.substr(eq + 1);
+    return true;
+}
+
+}  // namespace
+
+const char* usage() {
+    return "usage: vitalyx [--data DIR] [--lib NAME=DIR] [--out DIR] [--graphics device|statistical]\n"
+           "               [--option NAME=VALUE] PROGRAM\n"
+           "Runs the PROC VITALYX steps of PROGRAM and writes log.txt, listing.txt, report.html,\n"
+           "graphics/ and the data sets that MAKE asks for into the output folder\n"
+           "(default: vitalyx-out/ beside the program).\n";
+}
+
+bool parse(int argc, char** argv, Args& a, std::string& err) {
+    for (int i = 1; i < argc; ++i) {
+        std::string s = argv[i];
+        auto value = [&](std::string& out) {
+            size_t eq = s.find('=');
+            if (s.rfind("--", 0) == 0 && eq != std::string::npos) {
+                out = s.substr(eq + 1);
+                return true;
+            }
+            if (i + 1 >= argc) {
+                err = "the option " + s + " needs a value";
+                return false;
+            }
+            out = argv[++i];
+            return true;
+        };
+        std::string opt = s.substr(0, s.find('='));
+        if (s == "-h" || s == "--help") {
+            a.help = true;
+        } else if (opt == "--data") {
+            if (!value(a.datadir)) return false;
+        } else if (opt == "--out") {
+            if (!value(a.outdir)) return false;
+        } else if (opt == "--graphics") {
+            if (!value(a.graphics)) return false;
+            if (a.graphics != "device" && a.graphics != "statistical") {
+                err = "--graphics takes device or statistical, not '" + a.graphics + "'";
+                return false;
+            }
+        } else if (opt == "--lib" || opt == "--option") {
+            std::string v, name, val;
+            if (!value(v)) return false;
+            if (!pair(v, name, val) || val.empty()) {
+                err = opt + " needs NAME=" + (opt == "--lib" ? "DIR" : "VALUE") + ", not '" + v + "'";
+                return false;
+            }
+            (opt == "--lib" ? a.libs : a.options)[upper(name)] = val;
+        } else if (s.rfind("-", 0) == 0 && s.size() > 1) {
+            err = "unknown option " + s;
+            return false;
+        } else if (a.program.empty()) {
+            a.program = s;
+        } else {
+            err = "only one program file can be given ('" + a.program + "' and '" + s + "')";
+            return false;
+        }
+    }
+    if (a.help) return true;
+    if (a.program.empty()) {
+        err = "no program file given";
+        return false;
+    }
+    if (a.datadir.empty()) a.datadir = dirof(a.program);
+    if (a.outdir.empty()) a.outdir = dirof(a.program) + "/vitalyx-out";
+    return true;
+}
+
+}  // namespace cli

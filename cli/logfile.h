@@ -1,0 +1,25 @@
+// The log of a run: log.txt in the output folder, and standard error.
+#pragma once
+#include <cstdio>
+#include <string>
+#include "runtime/session.h"
+
+namespace cli {
+
+class FileLog : public rt::Log {
+public:
+    // Writes into path + ".part" and renames it to path in close().
+    explicit FileLog(const std::string& path);
+    ~FileLog() override;
+    void line(char kind, const std::string& text) override;
+    bool ok() const { return file_ != nullptr; }
+    // Closes and renames; false when the file could not be completed.
+    bool close();
+
+private:
+    std::string path_;
+    std::FILE* file_ = nullptr;
+    bool failed_ = false;
+};
+
+}  // namespace cli

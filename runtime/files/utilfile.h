@@ -1,0 +1,26 @@
+// Utility files: scratch stores of records, kept in memory and spilled to a temporary
+// file when they grow large. Records keep their lengths; a read returns one record.
+#pragma once
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+#include "host/vec39_files.h"
+
+struct xcfile {
+    std::vector<unsigned char> mem;   // records while in memory: 8-byte length, then the bytes
+    std::FILE* spill = nullptr;       // the same layout on disk once spilled
+    int64_t size = 0;                 // bytes written
+    int64_t pos = 0;                  // read position
+};
+
+namespace rt::files {
+const vec39* services();
+// Bytes kept in memory before a utility file spills to disk.
+void setspilllimit(int64_t bytes);
+// Every record of a file, in order (the sort service replaces a file's records).
+bool readall(xchandle h, std::vector<std::vector<unsigned char>>& out);
+// Empties the file (for the sort service, which then writes the sorted records).
+void truncate(xchandle h);
+// Number of utility files open (for tests: every statement must close its files).
+int openfiles();
+}  // namespace rt::files

@@ -1,0 +1,42 @@
+#include "runtime/host/hostinstance.h"
+
+#include "host/hostdefs.h"
+#include "runtime/host/vectors.h"
+#include "runtime/supervisor/pools.h"
+
+namespace rt {
+
+HostInstance* makehost() {
+    HostInstance* h = new HostInstance;
+    fillvectors(h->vectors);
+    h->inst.vectors = h->vectors;
+    h->inst.vflags = h->vflags;
+    h->inst.session = &h->session;
+    h->session.step = &h->step;
+    h->inst.missing = hostmissing();
+    return h;
+}
+
+void freehost(HostInstance* h) {
+    if (!h) return;
+    endstep(h);
+    delete h;
+}
+
+bool beginstep(HostInstance* h) {
+    endstep(h);
+    h->inst.pool = pool::create(65536, 65536);
+    h->inst.effpool = pool::create(8192, 8192);
+    h->step.mpb = nullptr;
+    return h->inst.pool && h->inst.effpool;
+}
+
+void endstep(HostInstance* h) {
+    pool::destroy(h->inst.pool);
+    pool::destroy(h->inst.effpool);
+    h->inst.pool = nullptr;
+    h->inst.effpool = nullptr;
+    h->step.mpb = nullptr;
+}
+
+}  // namespace rt

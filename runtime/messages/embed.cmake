@@ -1,0 +1,13 @@
+# Writes a C++ source holding every message catalog of this folder as a string.
+file(GLOB cats ${SRC}/*.msg)
+set(body "// Generated from runtime/messages/*.msg. Do not edit.\nnamespace rt::msg::embedded {\nextern const char* const catalogs[][2] = {\n")
+set(n 0)
+foreach(f ${cats})
+  get_filename_component(name ${f} NAME_WE)
+  file(READ ${f} text)
+  string(APPEND body "  {\"${name}\", R\"VXCATALOG(${text})VXCATALOG\"},\n")
+  math(EXPR n "${n} + 1")
+endforeach()
+string(APPEND body "};\nextern const int ncatalogs = ${n};\n}\n")
+file(WRITE ${OUT}.tmp "${body}")
+execute_process(COMMAND ${CMAKE_COMMAND} -E copy_if_different ${OUT}.tmp ${OUT})

@@ -1,0 +1,204 @@
+#include "runtime/runner/program.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "runtime/host/hostinstance.h"
+#include "runtime/loader/module.h"
+#include "runtime/runner/splitter.h"
+#include "runtime/supervisor/supervisor.h"
+
+// Services of the statement parser and the output manager that the runner brackets
+// every step with (weak: the runtime links without them while they are built).
+namespace rt::stmt {
+void endstep() __attribute__((weak));
+}
+namespace rt::out {
+void beginprogram() __attribute__((weak));
+void beginstep() __attribute__((weak));
+void endstep() __attribute__((weak));
+}
+
+namespace rt::runner {
+namespace {
+
+// Echoes the program lines first..last with their numbers.
+void echo(const std::vector<std::string>& lines, int first, int last, int& echoed) {
+    Session* s = current();
+    for (int l = std::max(first, echoed + 1); l <= last && l <= static_cast<int>(lines.size()); ++l) {
+        char num[16];
+        std::snprintf(num, sizeof num, "%5d  ", l);
+        if (s && s->log) s->log->line(' ', num + lines[l - 1]);
+        echoed = l;
+    }
+}
+
+std::vector<std::string> splitlines(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t i = 0;
+    while (i <= text.size()) {
+        size_t e = text.find('\n', i);
+        if (e == std::string::npos) e = text.size();
+        std::string l = text.substr(i, e - i);
+        if (!l.empty() && l.back() == '\r') l.pop_back();
+        lines.push_back(l);
+        i = e + 1;
+    }
+    if (!lines.empty() && lines.back().empty()) lines.pop_back();
+    return lines;
+}
+
+// The host statement OPTIONS: THREADS, NOTHREADS, CPUCOUNT=n, DEBUG=text, LINESIZE=n.
+void options(const std::string& text, const Statement& st, Session& s) {
+    auto w = words(text, st);
+    for (size_t i = 1; i < w.size(); ++i) {
+        const std::string& k = w[i];
+        bool hasvalue = i + 2 < w.size() + 1 && i + 1 < w.size() && w[i + 1] == "=";
+        std::string v = hasvalue && i + 2 < w.size() ? w[i + 2] : "";
+        if (k == "THREADS") {
+            s.opts.threads = true;
+        } else if (k == "NOTHREADS") {
+            s.opts.threads = false;
+        } else if ((k == "CPUCOUNT" || k == "LINESIZE") && hasvalue) {
+            char* end = nullptr;
+            long n = std::strtol(v.c_str(), &end, 10);
+            bool ok = !v.empty() && *end == '\0';
+            if (k == "CPUCOUNT" && (!ok || n < 1 || n > 1024)) {
+                sup::logline('E', "Line " + std::to_string(st.line) + ": OPTIONS CPUCOUNT= needs a whole number from 1 to 1024, not '" + v + "'.");
+            } else if (k == "LINESIZE" && (!ok || n < 64 || n > 256)) {
+                sup::logline('E', "Line " + std::to_string(st.line) + ": OPTIONS LINESIZE= needs a whole number from 64 to 256, not '" + v + "'.");
+            } else if (k == "CPUCOUNT") {
+                s.opts.cpucount = static_cast<int>(n);
+            } else {
+                s.opts.linesize = static_cast<int>(n);
+            }
+            i += 2;
+        } else if (k == "DEBUG" && hasvalue) {
+            s.opts.debug = v;
+            i += 2;
+        } else {
+            sup::logline('E', "Line " + std::to_string(st.line) + ": OPTIONS does not know the system option " + k +
+                                  "; it takes THREADS, NOTHREADS, CPUCOUNT=, DEBUG= and LINESIZE=.");
+            return;
+        }
+    }
+}
+
+}  // namespace
+
+int run(const std::string& text, Session& s, const Config& cfg) {
+    Session* previous = current();
+    setcurrent(&s);
+    auto lines = splitlines(text);
+    int echoed = 0;
+    bool failed = false;
+    std::string err;
+    auto stmts = split(text, err);
+    if (!err.empty()) {
+        echo(lines, 1, static_cast<int>(lines.size()), echoed);
+        sup::logline('E', err);
+        setcurrent(previous);
+        return 1;
+    }
+
+    HostInstance* host = makehost();
+    s.inst = &host->inst;
+    loader::Module mod;
+    bool loaded = false;
+    if (rt::out::beginprogram) rt::out::beginprogram();
+
+    size_t i = 0;
+    while (i < stmts.size()) {
+        const Statement& st = stmts[i];
+        if (st.word == "OPTIONS") {
+            echo(lines, st.line, st.lastline, echoed);
+            int before = s.errors;
+            options(text, st, s);
+            if (s.errors > before) failed = true;
+            ++i;
+            continue;
+        }
+        if (st.word == "RUN" || st.word == "QUIT") {
+            echo(lines, st.line, st.lastline, echoed);
+            ++i;
+            continue;
+        }
+        if (st.word != "PROC") {
+            echo(lines, st.line, st.lastline, echoed);
+            sup::logline('E', "Line " + std::to_string(st.line) + ": '" + st.word +
+                                  "' is not a statement this system knows outside a PROC step; a step starts with PROC VITALYX.");
+            failed = true;
+            ++i;
+            continue;
+        }
+        // A step: PROC name ... up to RUN;, QUIT;, the next PROC or the end.
+        size_t j = i + 1;
+        while (j < stmts.size() && stmts[j].word != "RUN" && stmts[j].word != "QUIT" && stmts[j].word != "PROC") ++j;
+        int lastline = j < stmts.size() && stmts[j].word != "PROC" ? stmts[j].lastline : stmts[j - 1].lastline;
+        echo(lines, st.line, lastline, echoed);
+        auto w = words(text, st);
+        std::string name = w.size() > 1 ? w[1] : "";
+        size_t next = j < stmts.size() && stmts[j].word != "PROC" ? j + 1 : j;
+        if (name != "VITALYX") {
+            sup::logline('E', "Line " + std::to_string(st.line) + ": the procedure '" + name +
+                                  "' is not known; this system runs PROC VITALYX. The step is skipped.");
+            failed = true;
+            i = next;
+            continue;
+        }
+        if (!stmts[j - 1].terminated) {
+            sup::logline('E', "Line " + std::to_string(stmts[j - 1].line) + ": the statement that starts here has no closing semicolon.");
+            failed = true;
+            i = next;
+            continue;
+        }
+        if (!loaded) {
+            std::string lerr;
+            bool ok = cfg.linked ? loader::attach(cfg.linked, "zorduvex", &host->inst, mod, lerr)
+                                 : loader::load(cfg.modulepath, "zorduvex", &host->inst, mod, lerr);
+            if (!ok) {
+                sup::logline('E', "The procedure VITALYX cannot be run: " + lerr + ".");
+                failed = true;
+                break;
+            }
+            loaded = true;
+        }
+        StepSource src;
+        src.text = text.substr(st.begin, stmts[j - 1].end - st.begin);
+        src.firstline = st.line;
+        src.firstcol = st.column;
+        src.procname = name;
+        s.step = &src;
+        s.exitcode = 0;
+        int errors0 = s.errors;
+        if (!beginstep(host)) {
+            sup::logline('E', "Out of memory: the step cannot start.");
+            failed = true;
+            break;
+        }
+        if (rt::out::beginstep) rt::out::beginstep();
+        int rc = mod.pcn->main();
+        if (rt::stmt::endstep) rt::stmt::endstep();
+        if (rt::out::endstep) rt::out::endstep();
+        endstep(host);
+        int code = rc ? rc : s.exitcode;
+        if (code != 0) {
+            sup::logline('N', "The VITALYX step ended with return code " + std::to_string(code) + ".");
+            failed = true;
+        }
+        if (s.errors > errors0) failed = true;
+        s.step = nullptr;
+        s.input = nullptr;
+        i = next;
+    }
+    if (echoed < static_cast<int>(lines.size())) echo(lines, echoed + 1, static_cast<int>(lines.size()), echoed);
+
+    // The module stays loaded until the program ends; its globals point into the host.
+    loader::unload(mod);
+    freehost(host);
+    s.inst = nullptr;
+    setcurrent(previous);
+    return failed || s.errors > 0 ? 1 : 0;
+}
+
+}  // namespace rt::runner

@@ -1,0 +1,115 @@
+#include "runtime/supervisor/messages.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <mutex>
+#include <sstream>
+
+// The catalogs compiled in at build time: pairs of group name and file text.
+namespace rt::msg::embedded {
+extern const char* const catalogs[][2];
+extern const int ncatalogs;
+}  // namespace rt::msg::embedded
+
+namespace rt::msg {
+namespace {
+
+using Catalogs = std::map<long, std::map<int, Entry>>;
+
+// Catalog "host" holds the host's own messages; its group number is -1.
+long groupnumber(const char* name) {
+    if (std::string(name) == "host") return -1;
+    return std::strtol(name, nullptr, 10);
+}
+
+Catalogs load() {
+    Catalogs all;
+    for (int c = 0; c < embedded::ncatalogs; ++c) {
+        auto& cat = all[groupnumber(embedded::catalogs[c][0])];
+        std::istringstream in(embedded::catalogs[c][1]);
+        std::string line;
+        while (std::getline(in, line)) {
+            if (line.empty() || line[0] == '#') continue;
+            size_t sp = line.find(' ');
+            if (sp == std::string::npos || sp + 2 >= line.size() + 1) continue;
+            int n = std::atoi(line.substr(0, sp).c_str());
+            Entry e;
+            e.kind = line[sp + 1];
+            e.text = sp + 3 <= line.size() ? line.substr(sp + 3) : std::string();
+            cat[n] = e;
+        }
+    }
+    return all;
+}
+
+const Catalogs& catalogs() {
+    static const Catalogs all = load();
+    return all;
+}
+
+}  // namespace
+
+const Entry* find(int group, int n) {
+    const auto& all = catalogs();
+    auto g = all.find(group);
+    if (g == all.end()) return nullptr;
+    auto e = g->second.find(n);
+    return e == g->second.end() ? nullptr : &e->second;
+}
+
+std::string argtext(const msgarg& a) {
+    switch (a.kind) {
+        case msgarg::INT: return std::to_string(a.i);
+        case msgarg::DBL: {
+            if (std::isnan(a.d)) return ".";
+            char buf[64];
+            // The shortest text that reads back as the same double.
+            auto r = std::to_chars(buf, buf + sizeof buf, a.d);
+            return std::string(buf, r.ptr);
+        }
+        case msgarg::TEXT: {
+            int n = a.len;
+            while (n > 0 && (a.s[n - 1] == ' ' || a.s[n - 1] == '\0')) --n;
+            return std::string(a.s, static_cast<size_t>(n > 0 ? n : 0));
+        }
+    }
+    return {};
+}
+
+std::string substitute(const std::string& pattern, int nargs, const msgarg* args) {
+    std::string out;
+    out.reserve(pattern.size() + 16);
+    for (size_t i = 0; i < pattern.size(); ++i) {
+        char c = pattern[i];
+        if (c == '%' && i + 1 < pattern.size()) {
+            char d = pattern[i + 1];
+            if (d == '%') {
+                out += '%';
+                ++i;
+                continue;
+            }
+            if (d >= '1' && d <= '9') {
+                int k = d - '1';
+                if (k < nargs) out += argtext(args[k]);
+                ++i;
+                continue;
+            }
+        }
+        out += c;
+    }
+    return out;
+}
+
+std::string text(int group, int n, int nargs, const msgarg* args) {
+    const Entry* e = find(group, n);
+    if (!e) {
+        std::string s = "Message " + std::to_string(group) + "/" + std::to_string(n);
+        for (int k = 0; k < nargs; ++k) s += (k ? ", " : ": ") + argtext(args[k]);
+        return s + ".";
+    }
+    return substitute(e->text, nargs, args);
+}
+
+}  // namespace rt::msg

@@ -1,0 +1,97 @@
+#include "runtime/supervisor/pools.h"
+
+#include <cstddef>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+namespace rt::pool {
+namespace {
+
+// A chunk of the arena; blocks are carved from its tail end upwards.
+struct Chunk {
+    Chunk* next;
+    int64_t size;
+    int64_t used;
+    alignas(16) unsigned char data[1];
+};
+
+struct Arena {
+    poolobj head;          // must stay first: the procedure reads the routine table here
+    Chunk* chunks;
+    int64_t growth;
+    int64_t footprint;
+};
+
+constexpr int64_t kAlign = 16;
+constexpr int64_t kHeader = offsetof(Chunk, data);
+
+Chunk* newchunk(Arena* a, int64_t size) {
+    void* mem = std::malloc(static_cast<size_t>(kHeader + size));
+    if (!mem) return nullptr;
+    Chunk* c = static_cast<Chunk*>(mem);
+    c->size = size;
+    c->used = 0;
+    c->next = a->chunks;
+    a->chunks = c;
+    a->footprint += kHeader + size;
+    return c;
+}
+
+void* alloc(poolobj* p, int64_t size, int flags) {
+    Arena* a = reinterpret_cast<Arena*>(p);
+    if (size < 0) return nullptr;
+    int64_t need = (size + kAlign - 1) / kAlign * kAlign;
+    if (need == 0) need = kAlign;
+    Chunk* c = a->chunks;
+    if (!c || c->size - c->used < need) {
+        // Large blocks get a chunk of their own behind the current one, so the
+        // current chunk's free tail is not wasted.
+        int64_t size2 = need > a->growth ? need : a->growth;
+        Chunk* cur = a->chunks;
+        c = newchunk(a, size2);
+        if (!c) return nullptr;
+        if (cur && need > a->growth && cur->size - cur->used >= kAlign) {
+            a->chunks = cur;
+            c->next = cur->next;
+            cur->next = c;
+        }
+    }
+    unsigned char* block = c->data + c->used;
+    c->used += need;
+    if (flags & POOL_ZERO) std::memset(block, 0, static_cast<size_t>(size));
+    return block;
+}
+
+// Blocks are reclaimed when the pool is deleted.
+void release(poolobj*, void*, int64_t, int) {}
+
+}  // namespace
+
+poolobj* create(int64_t initial, int64_t growth) {
+    Arena* a = static_cast<Arena*>(std::calloc(1, sizeof(Arena)));
+    if (!a) return nullptr;
+    a->head.fns.alloc = alloc;
+    a->head.fns.free = release;
+    a->growth = growth > 4096 ? growth : 4096;
+    if (initial > 0 && !newchunk(a, initial)) {
+        std::free(a);
+        return nullptr;
+    }
+    return &a->head;
+}
+
+void destroy(poolobj* p) {
+    if (!p) return;
+    Arena* a = reinterpret_cast<Arena*>(p);
+    for (Chunk* c = a->chunks; c;) {
+        Chunk* n = c->next;
+        std::free(c);
+        c = n;
+    }
+    std::free(a);
+}
+
+int64_t footprint(const poolobj* p) { return p ? reinterpret_cast<const Arena*>(p)->footprint : 0; }
+
+}  // namespace rt::pool

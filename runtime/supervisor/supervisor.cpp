@@ -1,0 +1,133 @@
+#include "runtime/supervisor/supervisor.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <thread>
+
+#include "host/hostdefs.h"
+#include "runtime/session.h"
+#include "runtime/supervisor/messages.h"
+#include "runtime/supervisor/pools.h"
+
+namespace rt::sup {
+
+void logline(char kind, const std::string& text) {
+    Session* s = current();
+    if (!s) return;
+    if (kind == 'E') ++s->errors;
+    if (kind == 'W') ++s->warnings;
+    if (s->log) s->log->line(kind, text);
+}
+
+namespace {
+
+constexpr int kHostGroup = -1;
+
+poolobj* mpoolc(int64_t initial, int64_t growth, int) { return pool::create(initial, growth); }
+void mpoold(poolobj* p) { pool::destroy(p); }
+
+int pmlog(int group, int n, int nargs, const msgarg* args) {
+    const msg::Entry* e = msg::find(group, n);
+    char kind = e ? e->kind : 'N';
+    if (kind == 'T') kind = 'N';
+    logline(kind, msg::text(group, n, nargs, args));
+    return 0;
+}
+
+int pmstr(char* buffer, int length, int group, int n, int nargs, const msgarg* args) {
+    std::string t = msg::text(group, n, nargs, args);
+    int len = static_cast<int>(std::min<size_t>(t.size(), static_cast<size_t>(std::max(length, 0))));
+    if (length > 0) {
+        std::memset(buffer, ' ', static_cast<size_t>(length));
+        std::memcpy(buffer, t.data(), static_cast<size_t>(len));
+    }
+    return len;
+}
+
+void prrlog(int, int rc) {
+    const msgarg a(rc);
+    if (rc == OB_NOMETHOD)
+        logline('E', msg::text(kHostGroup, 3, 1, &a));
+    else if (rc < 0)
+        logline('E', msg::text(kHostGroup, 4, 1, &a));
+    else
+        logline('E', msg::text(kHostGroup, 2, 1, &a));
+}
+
+// Keeps the first non-zero code of the step; the step's routines return the code right behind.
+int pexit(int rc, int) {
+    Session* s = current();
+    if (s && s->exitcode == 0) s->exitcode = rc;
+    return rc;
+}
+
+void memmsg(int64_t bytes) {
+    const msgarg a(static_cast<long long>(bytes));
+    logline('E', msg::text(kHostGroup, 1, 1, &a));
+}
+
+// Printing destinations are the runtime's own; the handles only need to be distinct.
+int dummy_destination;
+int popen(void*) { return 0; }
+void* poutl() { return &dummy_destination; }
+void* pprnl(int) { return &dummy_destination; }
+void* plogl(int) { return &dummy_destination; }
+void* pmsgl(int) { return &dummy_destination; }
+int pselec(int, int) { return 0; }
+
+std::string upper(std::string s) {
+    for (auto& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+}
+
+int optcgt(const char* name, char* buffer, int buflen) {
+    Session* s = current();
+    if (!s || !name) return 0;
+    std::string key = upper(name);
+    std::string value;
+    if (key == "DEBUG") {
+        value = s->opts.debug;
+    } else {
+        auto it = s->opts.extra.find(key);
+        if (it == s->opts.extra.end()) return 0;
+        value = it->second;
+    }
+    if (buffer && buflen > 0) {
+        size_t n = std::min(value.size(), static_cast<size_t>(buflen - 1));
+        std::memcpy(buffer, value.data(), n);
+        buffer[n] = '\0';
+    }
+    return static_cast<int>(value.size());
+}
+
+int optngt(const char* name, double* value) {
+    Session* s = current();
+    if (!s || !name || !value) return 1;
+    std::string key = upper(name);
+    if (key == "THREADS") {
+        *value = s->opts.threads ? 1 : 0;
+        return 0;
+    }
+    if (key == "CPUCOUNT") {
+        unsigned hw = std::thread::hardware_concurrency();
+        *value = s->opts.cpucount > 0 ? s->opts.cpucount : (hw ? hw : 1);
+        return 0;
+    }
+    if (key == "LINESIZE") {
+        *value = s->opts.linesize;
+        return 0;
+    }
+    return 1;
+}
+
+void debugline(const char* text) { logline(' ', std::string("DEBUG: ") + (text ? text : "")); }
+
+const vec30 table = {mpoolc, mpoold, pmlog,  pmstr,  prrlog, pexit,  memmsg, popen,     poutl,
+                     pprnl,  plogl,  pmsgl,  pselec, optcgt, optngt, debugline};
+
+}  // namespace
+
+const vec30* services() { return &table; }
+
+}  // namespace rt::sup
