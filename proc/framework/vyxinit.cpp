@@ -1,0 +1,273 @@
+// Initialisation of a step: output environment and manager, the parse, the PROC-level
+// statements, FMODE, MAKE, statement counts and the start of device graphics.
+#include "proc/framework/vyxinit.h"
+
+#include <cstring>
+
+#include "proc/framework/analyses.h"
+#include "proc/framework/hostsvc.h"
+#include "proc/framework/pools.h"
+#include "proc/framework/vyxstate.h"
+#include "proc/framework/wobmth.h"
+#include "proc/framework/zorduvex.h"
+
+// The parse set-up of the statement grammar (in the parser glue).
+int prssetup() __attribute__((weak));
+
+namespace {
+
+// PROC-record slots.
+enum : int { P_BY = 0, P_CLASS = 2, P_DATA = 3, P_FREQ = 6, P_NENTER = 7, P_DIST = 9, P_UNITID = 10 };
+// Slots and flags of FMODE, MAKE and the analysis statements.
+enum : int { FM_VAR = 11, FM_VALUES = 12, MK_NAME = 1, MK_OUT = 2, ST_LABEL = 25, ST_ANNOTATE = 27 };
+enum : int { FMF_ELIMINATE = 1, FMF_KEEP = 2, FMF_COMBINE = 3, FMF_PLOTMODES = 4, FMF_NOLEGEND = 5, FMF_PARM = 6, FMF_COV = 7 };
+
+// Ends the step on a negative output-object result.
+int fatal(int32_t rc) {
+    xprrlog(0, rc);
+    return xexit(rc, 0);
+}
+
+int count(const stmtrec* r, int n) {
+    const optslot* o = stmtslot(r, n);
+    return o ? o->count : 0;
+}
+
+int32_t firstvar(const stmtrec* r, int n) {
+    const optslot* o = stmtslot(r, n);
+    return o && o->count > 0 ? static_cast<const int32_t*>(o->ptr)[0] : 0;
+}
+
+// The text of a name, string or text slot, with its length; null when none.
+const char* slottext(const optslot* o, int* len) {
+    if (!o) return nullptr;
+    if (o->kind == SK_NAME) {
+        int n = 8;
+        while (n > 0 && o->name[n - 1] == ' ') --n;
+        *len = n;
+        return o->name;
+    }
+    if (o->kind == SK_QSTRING || o->kind == SK_TEXT) {
+        *len = o->count;
+        return static_cast<const char*>(o->ptr);
+    }
+    return nullptr;
+}
+
+bool labelgiven(const stmtrec* r) {
+    int len = 0;
+    const char* t = slottext(stmtslot(r, ST_LABEL), &len);
+    for (int i = 0; t && i < len; ++i)
+        if (t[i] != ' ') return true;
+    return false;
+}
+
+int startmanager(vyxstate* s) {
+    s->obrc = xobinit(&s->obenv, 0);
+    if (s->obrc < 0) return fatal(s->obrc);
+
+    wobitem create[] = {obstr(OBK_FAMILY, "rdx", 3), obstr(OBK_OBJKIND, "manager", 7), obitem(OBK_CREATED, OBT_OBJECT),
+                        obint(OBK_MSGGROUP, 510)};
+    s->obrc = wobmth(s->obenv, nullptr, OB_CREATE, 4, create);
+    if (s->obrc < 0) return fatal(s->obrc);
+    s->outmgr = static_cast<obobject*>(create[2].v.p);
+
+    wobitem query[] = {obflag(OBK_Q2558, 1), obint(OBK_MINUS1, -1), obint(OBK_Q280, 1),
+                       obptr(OBK_Q577, OBT_TEXT, rdxmsg(0, 1))};
+    int32_t rc = wobmth(s->outmgr, nullptr, OB_QUERY, 4, query);
+    if (rc < 0) return fatal(rc);
+
+    wobitem sg[] = {obitem(OBK_SGQUERY, OBT_FLAG)};
+    rc = obquerycall(s->outmgr, 1, sg);
+    if (rc < 0) return fatal(rc);
+    s->rdxgraph = sg[0].flag ? 1 : 0;
+    if (s->rdxgraph) xpmlog(510, 585);
+    return 0;
+}
+
+int readdata(vyxstate* s, stmtrec* proc) {
+    const optslot* data = stmtslot(proc, P_DATA);
+    s->dsin = data ? static_cast<dshandle>(data->handle) : nullptr;
+    const optslot* dist = stmtslot(proc, P_DIST);
+    s->distcode = dist ? static_cast<uint32_t>(dist->num) : 0;
+    if (!s->dsin && (!dist || (s->distcode != 9 && s->distcode != 10))) {
+        xpmlog(510, 2);
+        return RC_SETUP;
+    }
+    xvsele(s->dsin);
+    if (!s->dsin) return 0;
+    int32_t usable = 0;
+    if (xoinfo(s->dsin, DSI_USABLE, &usable) != 0 || usable != 1) return RC_INPUT;
+    dsinfo info{};
+    if (xoinfo(s->dsin, DSI_INFO, &info) != 0) return RC_SPEC;
+    xoinfo(s->dsin, DSI_NAME, &s->dsname);
+    s->dslabel.len = info.labellen;
+    std::memcpy(s->dslabel.text, info.label, sizeof s->dslabel.text);
+    return 0;
+}
+
+void readprocvars(vyxstate* s, stmtrec* proc) {
+    s->nbyvars = static_cast<uint32_t>(count(proc, P_BY));
+    s->nfreq = count(proc, P_FREQ);
+    s->nnenter = count(proc, P_NENTER);
+    s->nunitid = count(proc, P_UNITID);
+    if (s->nfreq > 0) xvname(s->dsin, firstvar(proc, P_FREQ), &s->procvars[0]);
+    if (s->nnenter > 0) xvname(s->dsin, firstvar(proc, P_NENTER), &s->procvars[1]);
+    if (s->nunitid > 0) xvname(s->dsin, firstvar(proc, P_UNITID), &s->procvars[4]);
+}
+
+int readfmode(vyxstate* s) {
+    stmtrec* fm = nullptr;
+    if (fndstmt("FMODE", &fm) == 0) return 0;
+    fmodesettings& f = s->fmodeset;
+    s->pflags.fmcombine = 0;
+    if (stmtflag(fm, FMF_ELIMINATE)) {
+        f.mode = 1;
+    } else if (stmtflag(fm, FMF_KEEP)) {
+        f.mode = 0;
+    } else if (stmtflag(fm, FMF_COMBINE)) {
+        f.mode = 2;
+        s->pflags.fmcombine = 1;
+    }
+    bool combine = s->pflags.fmcombine != 0;
+    f.plotmodes = combine && stmtflag(fm, FMF_PLOTMODES);
+    f.legend = f.plotmodes && !stmtflag(fm, FMF_NOLEGEND);
+    f.parm = combine && stmtflag(fm, FMF_PARM);
+    f.cov = combine && stmtflag(fm, FMF_COV);
+
+    f.nvars = count(fm, FM_VAR);
+    if (f.nvars > 1) {
+        xpmlog(510, 69);
+        return RC_SPEC;
+    }
+    if (f.nvars == 0) return 0;
+    xvname(s->dsin, firstvar(fm, FM_VAR), &f.desc);
+    f.type = f.desc.type;
+    s->procvars[3] = f.desc;
+    f.nvals = count(fm, FM_VALUES);
+    if (f.nvals == 0) {
+        xpmlog(510, 70);
+        return RC_SPEC;
+    }
+    poolobj* pool = v_global_gcb_anchor->pool;
+    const auto* vals = static_cast<const slstring*>(stmtslot(fm, FM_VALUES)->ptr);
+    f.vals = static_cast<char(*)[17]>(vmalcp_handler(pool, 17 * f.nvals, 0x3006));
+    f.lens = static_cast<int32_t*>(vmalcp_handler(pool, 4 * f.nvals, 0x3006));
+    if (!f.vals || !f.lens) {
+        xmemmsg(21 * f.nvals);
+        return RC_NOMEM;
+    }
+    f.maxlen = 0;
+    for (int i = 0; i < f.nvals; ++i) {
+        int n = vals[i].len < 16 ? vals[i].len : 16;
+        std::memcpy(f.vals[i], vals[i].s, static_cast<size_t>(n));
+        f.vals[i][n] = '\0';
+        f.lens[i] = static_cast<int32_t>(std::strlen(f.vals[i]));
+        if (f.lens[i] > f.maxlen) f.maxlen = f.lens[i];
+    }
+    f.buf = static_cast<char*>(vmalcp_handler(pool, f.maxlen + 1, 0x3006));
+    if (!f.buf) {
+        xmemmsg(f.maxlen + 1);
+        return RC_NOMEM;
+    }
+    return 0;
+}
+
+int readmake(vyxstate* s) {
+    stmtrec* last = nullptr;
+    if (fndstmt("MAKE", &last) == 0) return 0;
+    s->make = static_cast<makeblk*>(vmalcp_handler(v_global_gcb_anchor->pool, sizeof(makeblk), 0x3006));
+    if (!s->make) {
+        xmemmsg(0);
+        return xexit(RC_NOMEM, 0);
+    }
+    s->make->obenv = s->obenv;
+    s->make->outmgr = s->outmgr;
+    for (stmtrec* r = curparse()->head; r; r = r->next) {
+        if (std::strncmp(r->keyword, "MAKE", 4) != 0) continue;
+        int len = 0;
+        const char* name = slottext(stmtslot(r, MK_NAME), &len);
+        const optslot* out = stmtslot(r, MK_OUT);
+        int rc = OutData(s->make, name ? name : "", name ? len : 0, out ? out->handle : nullptr);
+        if (rc < 0) return rc;
+    }
+    return 0;
+}
+
+int countstatements(vyxstate* s) {
+    s->gstarted = 0;
+    s->tblflags[0] = 0;
+    s->annoflag = 0;
+    s->nplots = 0;
+    s->nanalysis = 0;
+    for (stmtrec* r = curparse()->head; r; r = r->next) {
+        if (!isanalysisstmt(r)) continue;
+        ++s->nanalysis;
+        if (isplotstmt(r)) {
+            ++s->nplots;
+            if (stmtslot(r, ST_ANNOTATE)) s->annoflag = 1;
+        }
+        if (labelgiven(r)) s->tblflags[0] = 1;
+    }
+    s->gstarted = s->nplots > 0 && !s->rdxgraph;
+    if (s->nanalysis > 0) {
+        poolobj* pool = v_global_gcb_anchor->pool;
+        s->stmgets = static_cast<hgetlist**>(vmalcp_handler(pool, sizeof(hgetlist*) * s->nanalysis, 0x3006));
+        s->stmclgets = static_cast<hgetlist**>(vmalcp_handler(pool, sizeof(hgetlist*) * s->nanalysis, 0x3006));
+        if (!s->stmgets || !s->stmclgets) {
+            xmemmsg(2 * sizeof(hgetlist*) * s->nanalysis);
+            return RC_NOMEM;
+        }
+    }
+    s->bypool = nullptr;
+    s->stmtpool = nullptr;
+    return 0;
+}
+
+int startgraphics(vyxstate* s) {
+    if (!s->gstarted) return 0;
+    s->gdest.outmgr = s->outmgr;
+    s->gdest.obenv = s->obenv;
+    int rc = zqidest(&s->gdest);
+    if (rc == RC_SETUP) {
+        s->gstarted = 0;
+        return 0;
+    }
+    if (rc != 0) {
+        s->gstarted = 0;
+        return rc;
+    }
+    rc = ggsload(s->gdest.device, 0, 0);
+    zqdfree(&s->gdest);
+    if (rc == 1) xpmlog(510, 7);
+    if (rc != 0) s->gstarted = 0;
+    return rc;
+}
+
+}  // namespace
+
+int OutData(makeblk* block, const char* name, int length, void* target) {
+    wobitem items[] = {obptr(OBK_NAME, OBT_TEXT, rdxtxt(name, length)), obptr(OBK_TARGET, OBT_POINTER, target)};
+    int32_t rc = wobmth(block->outmgr, nullptr, OB_MAKE, 2, items);
+    if (rc < 0) return fatal(rc);
+    return rc;
+}
+
+int vyxinit(vyxstate* s) {
+    if (int rc = startmanager(s)) return rc;
+
+    if (prssetup) {
+        if (int rc = prssetup()) return rc;
+    }
+    modparse* mpb = curparse();
+    if (!mpb->head) return 0;
+
+    stmtrec* proc = mpb->head;
+    s->procstmt = proc;
+    if (int rc = readdata(s, proc)) return rc;
+    readprocvars(s, proc);
+    if (int rc = readfmode(s)) return rc;
+    if (int rc = readmake(s)) return rc;
+    if (int rc = countstatements(s)) return rc;
+    return startgraphics(s);
+}

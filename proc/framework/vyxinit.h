@@ -1,0 +1,20 @@
+// Initialisation of a step and the variable retrieval lists.
+#pragma once
+#include <cstdint>
+#include "host/stmtrec.h"
+
+struct vyxstate;
+struct makeblk;
+
+int vyxinit(vyxstate* s);
+// One MAKE request: the table name and the OUT= data-set specification.
+int OutData(makeblk* block, const char* name, int length, void* target);
+
+int vyxxvgi(vyxstate* s);
+int setin(vyxstate* s, stmtrec* rec, int index);
+int setclass(vyxstate* s, stmtrec* rec, int index);
+
+// Statement kinds by keyword prefix.
+bool isanalysisstmt(const stmtrec* r);   // PROBPLOT, RELATIONPLOT, MCFPLOT or ANALYZE
+bool isplotstmt(const stmtrec* r);       // PROBPLOT, RELATIONPLOT or MCFPLOT
+bool ismcfstmt(const stmtrec* r);        // MCFPLOT

@@ -1,0 +1,132 @@
+// Variable retrieval lists: the host get lists that put the values of the current
+// observation into the cells of the state block.
+#include <cstring>
+
+#include "proc/framework/hostsvc.h"
+#include "proc/framework/vyxinit.h"
+#include "proc/framework/vyxstate.h"
+#include "proc/framework/zorduvex.h"
+
+namespace {
+
+enum : int { P_FREQ = 6, P_NENTER = 7, P_UNITID = 10 };
+enum : int { S_RSP1 = 1, S_RSP2 = 2, S_RSP3 = 3, S_RSPKIND = 4, S_CLASS = 5, S_RSP4 = 123 };
+enum : int { FM_VAR = 11 };
+constexpr int kMaxClass = 2;   // the cells hold two class variables
+
+int count(const stmtrec* r, int n) {
+    const optslot* o = stmtslot(r, n);
+    return o && o->kind == SK_VARLIST ? o->count : 0;
+}
+
+int32_t firstvar(const stmtrec* r, int n) {
+    const optslot* o = stmtslot(r, n);
+    return o && o->kind == SK_VARLIST && o->count > 0 ? static_cast<const int32_t*>(o->ptr)[0] : 0;
+}
+
+// Adds the formatted value of var and its raw value (text or number) to list.
+void addboth(dshandle ds, hgetlist* list, int32_t var, char* fmtcell, char* rawcell, double* numcell, uint8_t* type) {
+    vardesc d{};
+    xvname(ds, var, &d);
+    xvgetd(list, var, 0, fmtcell, 16, GET_FORMATTED, 0, 0);
+    if (type) *type = d.type;
+    if (d.type == 1)
+        xvgetd(list, var, 0, numcell, 8, GET_RAW, 0, 0);
+    else
+        xvgetd(list, var, 0, rawcell, 16, GET_RAW, 0, 0);
+}
+
+int proclist(vyxstate* s) {
+    stmtrec* proc = s->procstmt;
+    s->procget = nullptr;
+    if (!proc) return 0;
+    int n = count(proc, P_FREQ) + count(proc, P_NENTER) + 2 * count(proc, P_UNITID);
+    if (n == 0) return 0;
+    hgetlist* list = nullptr;
+    if (xvgeti(s->dsin, n, &list) != 0) return 1;
+    obsvalues& v = s->obsvals;
+    if (count(proc, P_FREQ)) xvgetd(list, firstvar(proc, P_FREQ), 0, &v.freq, 8, GET_RAW, 0, 0);
+    if (count(proc, P_NENTER)) xvgetd(list, firstvar(proc, P_NENTER), 0, &v.nenter, 8, GET_RAW, 0, 0);
+    if (count(proc, P_UNITID)) {
+        int32_t var = firstvar(proc, P_UNITID);
+        if (xffile(s->dsin, FF_FORMATS, &var, 1) != 0) {
+            xpmlog(510, 168);
+            return 1;
+        }
+        addboth(s->dsin, list, var, v.unitfmt, v.unitraw, &v.unitnum, &s->unittype);
+    }
+    xvgete(list);
+    s->procget = list;
+    return 0;
+}
+
+int fmodelist(vyxstate* s) {
+    s->fmodeget = nullptr;
+    stmtrec* fm = nullptr;
+    if (fndstmt("FMODE", &fm) == 0 || count(fm, FM_VAR) == 0) return 0;
+    hgetlist* list = nullptr;
+    if (xvgeti(s->dsin, 2, &list) != 0) return 1;
+    int32_t var = firstvar(fm, FM_VAR);
+    if (xffile(s->dsin, FF_FORMATS, &var, 1) != 0) {
+        xpmlog(510, 169);
+        return 1;
+    }
+    obsvalues& v = s->obsvals;
+    addboth(s->dsin, list, var, v.fmodefmt, v.fmoderaw, &v.fmodenum, &s->fmodeset.type);
+    xvgete(list);
+    s->fmodeget = list;
+    return 0;
+}
+
+}  // namespace
+
+int setin(vyxstate* s, stmtrec* r, int index) {
+    hgetlist* list = nullptr;
+    double* cells = s->obsvals.rsp;
+    const optslot* kind = stmtslot(r, S_RSPKIND);
+    if (ismcfstmt(r) && kind && static_cast<int>(kind->num) == 2) {
+        if (xvgeti(s->dsin, 4, &list) != 0) return 1;
+        const int slots[4] = {S_RSP1, S_RSP2, S_RSP3, S_RSP4};
+        for (int k = 0; k < 4; ++k)
+            if (int32_t var = firstvar(r, slots[k])) xvgetd(list, var, 0, &cells[k], 8, GET_RAW, 0, 0);
+    } else {
+        int n = count(r, S_RSP1) + count(r, S_RSP2);
+        if (xvgeti(s->dsin, n, &list) != 0) return 1;
+        if (int32_t var = firstvar(r, S_RSP1)) xvgetd(list, var, 0, &cells[0], 8, GET_RAW, 0, 0);
+        if (int32_t var = firstvar(r, S_RSP2)) xvgetd(list, var, 0, &cells[1], 8, GET_RAW, 0, 0);
+    }
+    xvgete(list);
+    s->stmgets[index] = list;
+    return 0;
+}
+
+int setclass(vyxstate* s, stmtrec* r, int index) {
+    int c = count(r, S_CLASS);
+    if (c > kMaxClass) c = kMaxClass;   // the parser refuses more; the cells hold two
+    hgetlist* list = nullptr;
+    if (c > 0) {
+        if (xvgeti(s->dsin, 2 * c, &list) != 0) return 1;
+        const auto* vars = static_cast<const int32_t*>(stmtslot(r, S_CLASS)->ptr);
+        if (xffile(s->dsin, FF_FORMATS, vars, c) != 0) {
+            xpmlog(510, 16);
+            return 1;
+        }
+        obsvalues& v = s->obsvals;
+        for (int j = 0; j < c; ++j) addboth(s->dsin, list, vars[j], v.clsfmt[j], v.clsraw[j], &v.clsnum[j], nullptr);
+        xvgete(list);
+    }
+    s->stmclgets[index] = list;
+    return 0;
+}
+
+int vyxxvgi(vyxstate* s) {
+    if (!s->dsin) return 0;   // nothing to read without a data set
+    if (proclist(s) != 0 || fmodelist(s) != 0) return 1;
+    int i = 0;
+    for (stmtrec* r = curparse()->head; r; r = r->next) {
+        if (!isanalysisstmt(r)) continue;
+        if (setin(s, r, i) != 0 || setclass(s, r, i) != 0) return 1;
+        ++i;
+    }
+    return 0;
+}

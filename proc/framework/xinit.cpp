@@ -1,0 +1,49 @@
+// Module start-up of a step.
+#include <cctype>
+#include <cstring>
+
+#include "proc/framework/hostsvc.h"
+#include "proc/framework/pools.h"
+#include "proc/framework/zorduvex.h"
+
+modparse* curparse() {
+    hostinst* h = v_global_gcb_anchor;
+    return h && h->session && h->session->step ? h->session->step->mpb : nullptr;
+}
+
+void xinit() {
+    hostinst* h = v_global_gcb_anchor;
+    auto* mpb = static_cast<modparse*>(vmalcp_handler(h->pool, sizeof(modparse), 0x3006));
+    if (!mpb) return;
+    h->session->step->mpb = mpb;
+
+    xpopen(h->session->printh);
+    mpb->outdest = xpoutl();
+    mpb->printdest = xpprnl(0);
+    mpb->logdest = xplogl(0);
+    mpb->msgdest = xpmsgl(0);
+    xpselec(0, -2);
+
+    // DEBUG=SYN asks for the syntax trace, DEBUG=SEM for the semantic trace.
+    char small[200];
+    int len = xoptcgt("DEBUG", small, sizeof small);
+    if (len <= 0) return;
+    char* text = small;
+    char* copy = nullptr;
+    if (len >= static_cast<int>(sizeof small)) {
+        copy = static_cast<char*>(vmalcp_handler(h->pool, len + 1, 0x3006));
+        if (!copy) return;
+        xoptcgt("DEBUG", copy, len + 1);
+        text = copy;
+    }
+    bool blank = true;
+    for (int i = 0; i < len; ++i) {
+        if (text[i] != ' ') blank = false;
+        text[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[i])));
+    }
+    if (!blank) {
+        mpb->syntrace = std::strstr(text, "SYN") ? 1 : 0;
+        mpb->semtrace = std::strstr(text, "SEM") ? 1 : 0;
+    }
+    if (copy) vmfree_handler(h->pool, copy, -1, 4);
+}

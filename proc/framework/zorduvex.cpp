@@ -1,0 +1,142 @@
+// The main routine: one procedure step, BY group by BY group, statement by statement.
+#include "proc/framework/zorduvex.h"
+
+#include <cstring>
+
+#include "proc/framework/analyses.h"
+#include "proc/framework/hostsvc.h"
+#include "proc/framework/vyxinit.h"
+#include "proc/framework/vyxstate.h"
+#include "proc/framework/wobmth.h"
+
+int fndstmt(const char* keyword, stmtrec** last) {
+    modparse* mpb = curparse();
+    size_t n = std::strlen(keyword);
+    int count = 0;
+    for (stmtrec* r = mpb ? mpb->head : nullptr; r; r = r->next) {
+        if (std::strncmp(r->keyword, keyword, n) == 0) {
+            ++count;
+            *last = r;
+        }
+    }
+    return count;
+}
+
+namespace {
+
+enum class Dispatch { None, Probplot, Relationplot, Mcfplot, Analyze };
+
+// The first rule that matches the keyword's prefix.
+Dispatch dispatchof(const char* kw) {
+    if (!std::strncmp(kw, "PP", 2) || !std::strncmp(kw, "PROB", 4)) return Dispatch::Probplot;
+    if (!std::strncmp(kw, "RPLOT", 5) || !std::strncmp(kw, "RELATION", 8)) return Dispatch::Relationplot;
+    if (!std::strncmp(kw, "MCF", 3) || !std::strncmp(kw, "MPLO", 4)) return Dispatch::Mcfplot;
+    if (!std::strncmp(kw, "ANALYZE", 7)) return Dispatch::Analyze;
+    return Dispatch::None;
+}
+
+// Deletes the statement pool and makes a new one; false (510/6 logged) on failure.
+bool renewstmtpool(vyxstate* s) {
+    if (s->stmtpool) xmpoold(s->stmtpool);
+    s->stmtpool = xmpoolc(8192, 8192, 4);
+    if (!s->stmtpool) {
+        xpmlog(510, 6);
+        return false;
+    }
+    return true;
+}
+
+// Runs every statement of the current BY group; false ends the step.
+bool rungroup(vyxstate* s) {
+    s->bypool = xmpoolc(8192, 8192, 4);
+    if (!s->bypool) {
+        xpmlog(510, 6);
+        return false;
+    }
+    s->stmtidx = 0;
+    s->thrflags[1] = 0;
+
+    stmtrec* model = nullptr;
+    int nmodel = fndstmt("MODEL", &model);
+    if (nmodel > 0) {
+        if (nmodel > 1) xpmlog(510, 77);
+        s->curstmt = model;
+        if (s->utilfile) {
+            xcclose(s->utilfile, 1);
+            s->utilfile = nullptr;
+        }
+        if (vyxmod(s) != 0) return false;
+    }
+
+    for (stmtrec* r = curparse()->head; r; r = r->next) {
+        Dispatch d = dispatchof(r->keyword);
+        if (d == Dispatch::None) continue;
+        if (!renewstmtpool(s)) return false;
+        s->curstmt = r;
+        switch (d) {
+            case Dispatch::Probplot:
+                // A plot whose options fail is skipped; its index still advances so
+                // that the next statement finds its own variable lists.
+                if (vyxpprm(s) != 0) {
+                    ++s->stmtidx;
+                    continue;
+                }
+                vyxpplt(s);
+                break;
+            case Dispatch::Relationplot: vyxrplot(s); break;
+            case Dispatch::Mcfplot: vyxcf(s); break;
+            case Dispatch::Analyze: vyxanlz(s); break;
+            case Dispatch::None: break;
+        }
+        ++s->stmtidx;
+        CleanUpDisk(s);
+    }
+    xmpoold(s->bypool);
+    s->bypool = nullptr;
+    return true;
+}
+
+// The steps of a run up to the end of the step; the end is common to every path.
+void runstep(vyxstate* s) {
+    if (vyxinit(s) != 0 || vyxxvgi(s) != 0) return;
+    s->workpool = nullptr;
+    s->stmtpool = nullptr;
+    s->utilfile = nullptr;
+
+    if (!s->dsin) {
+        stmtrec* last = nullptr;
+        int n = fndstmt("ANALYZE", &last);
+        if (n > 0) {
+            if (n > 1) xpmlog(510, 90);
+            if (!renewstmtpool(s)) return;
+            s->curstmt = last;
+            vyxanlz(s);
+        }
+    }
+    if (!xbynext(s->dsin)) return;
+    do {
+        if (!rungroup(s)) return;
+    } while (xbynext(s->dsin));
+}
+
+}  // namespace
+
+int zorduvex() {
+    xinit();
+    // The step area lives here for the whole step; zeroed whole, then linked.
+    vyxarea area{};
+    vyxstate* s = &area.s;
+    s->mdllev = &area.lev;
+    area.lev.data = &area.levd;
+    area.lev.state = &area.pre;
+
+    if (curparse()) runstep(s);
+
+    if (s->gstarted && ggstop() != 0) xpmlog(510, 10);
+    int32_t rc = 0;
+    if (s->outmgr) {
+        rc = obrelease(s->outmgr);
+        if (rc < 0) xprrlog(0, rc);
+    }
+    return xexit(rc, 0);
+}
