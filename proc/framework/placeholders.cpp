@@ -1,5 +1,8 @@
-// Statements whose analyses are not available yet: each logs one note per step and
-// returns. Device graphics are not available yet either: no destination opens.
+// Statements whose analyses are not available yet: each run logs one note, naming the
+// statement, its line and the BY group, and returns. Device graphics are not
+// available yet either: no destination opens.
+#include <cstdio>
+
 #include "host/hostdefs.h"
 #include "proc/framework/analyses.h"
 #include "proc/framework/hostsvc.h"
@@ -11,22 +14,25 @@ namespace {
 constexpr int kHostGroup = -1;
 constexpr int kNotYet = 100;
 
-int notyet(vyxstate* s, unsigned bit, const char* name) {
-    if (!(s->notyet & bit)) {
-        s->notyet |= bit;
-        xpmlog(kHostGroup, kNotYet, name);
+int notyet(vyxstate* s, const char* name) {
+    char by[512] = "";
+    if (s->dsin && s->nbyvars > 0) {
+        char line[480] = "";
+        hostvec<vec203>(VEC_DATASETS)->xbyline(s->dsin, line, sizeof line);
+        std::snprintf(by, sizeof by, " in the BY group %s", line);
     }
+    xpmlog(kHostGroup, kNotYet, name, s->curstmt ? s->curstmt->line : 0, by);
     return 0;
 }
 
 }  // namespace
 
-int vyxanlz(vyxstate* s) { return notyet(s, 1u, "ANALYZE"); }
+int vyxanlz(vyxstate* s) { return notyet(s, "ANALYZE"); }
 int vyxpprm(vyxstate*) { return 0; }
-int vyxpplt(vyxstate* s) { return notyet(s, 2u, "PROBPLOT"); }
-int vyxrplot(vyxstate* s) { return notyet(s, 4u, "RELATIONPLOT"); }
-int vyxcf(vyxstate* s) { return notyet(s, 8u, "MCFPLOT"); }
-int vyxmod(vyxstate* s) { return notyet(s, 16u, "MODEL"); }
+int vyxpplt(vyxstate* s) { return notyet(s, "PROBPLOT"); }
+int vyxrplot(vyxstate* s) { return notyet(s, "RELATIONPLOT"); }
+int vyxcf(vyxstate* s) { return notyet(s, "MCFPLOT"); }
+int vyxmod(vyxstate* s) { return notyet(s, "MODEL"); }
 void CleanUpDisk(vyxstate*) {}
 
 int zqidest(gdestctx*) { return RC_SETUP; }

@@ -313,7 +313,6 @@ struct vyxstate {
     int32_t nanalysis;
     int32_t nplots;
     makeblk* make;
-    uint32_t notyet;            // statements already reported as not available yet
 };
 
 // The whole step area: the preface, the block proper, the appended level control

@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build and the tests need, when they are missing.
+set -euo pipefail
+need=()
+for p in cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev python3 libcairo2-dev; do
+  dpkg -s "$p" >/dev/null 2>&1 || need+=("$p")
+done
+if ((${#need[@]})); then
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  echo "Installing: ${need[*]}"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${need[@]}"
+fi
