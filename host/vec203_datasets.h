@@ -27,8 +27,14 @@ struct dsinfo {
     char label[257];
 };
 
-// xoinfo items.
-enum : int { DSI_INFO = 1, DSI_USABLE = 23, DSI_NAME = 81 };
+// The data set's name as xoinfo item 81 gives it.
+struct dsnamerec {
+    uint16_t namelen;
+    char name[257];                   // LIBRARY.MEMBER, NUL-terminated
+};
+
+// xoinfo items (item 3: *(int64_t*)out = the number of observations).
+enum : int { DSI_INFO = 1, DSI_NOBS = 3, DSI_USABLE = 23, DSI_NAME = 81 };
 // Get-list entry modes.
 enum : int { GET_FORMATTED = 4, GET_RAW = 8 };
 // xffile request: prepare the variables for formatted reading.
@@ -60,4 +66,17 @@ struct vec203 {
     int64_t (*xobsnum)(dshandle ds);
     // The BY line of the current group ("name=value name=value"), NUL-terminated.
     int (*xbyline)(dshandle ds, char* buffer, int buflen);
+
+    // One variable of the current observation, without a get list; 0 on success.
+    // xvget1f: the value of a numeric variable (a character variable fails and gives missing).
+    int (*xvget1f)(dshandle ds, int32_t var, double* out);
+    // xvget1v: the formatted value, left-aligned and blank padded (or cut) to width.
+    int (*xvget1v)(dshandle ds, int32_t var, char* out, int width);
+    // xvget1c: the raw text of a character variable, blank padded (or cut) to width.
+    int (*xvget1c)(dshandle ds, int32_t var, char* out, int width);
+
+    // Reading across BY groups: xopnt positions before the first observation of the
+    // data set; xoget reads the next one (0 when one was read, -1 at the end).
+    int (*xopnt)(dshandle ds);
+    int (*xoget)(dshandle ds);
 };

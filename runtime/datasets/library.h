@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 #include "host/vec203_datasets.h"
 
@@ -28,6 +29,17 @@ void setby(hdataset* ds, const std::vector<ByVar>& vars, bool notsorted);
 
 // "LIB.MEMBER" as the user sees it.
 std::string displayname(hdataset* ds);
+
+// For a character variable: the first value that is not a number, with its line in the
+// file (for messages such as "variable HOURS must be numeric, but line 12 of fans.csv has
+// 'abc'"). False for a numeric variable.
+bool firstnonnumeric(hdataset* ds, int32_t var, int64_t* line, std::string* text);
+
+// Name and formatted value (blanks cut) of each BY variable for the current BY group;
+// empty when there is no BY variable or no current group.
+std::vector<std::pair<std::string, std::string>> byvalues(hdataset* ds);
+// Whether the i-th BY variable (0-based, in the order of setby) is numeric.
+bool byisnumeric(hdataset* ds, int i);
 
 // The vector-203 service table of the runtime.
 const vec203* services();

@@ -1,5 +1,6 @@
 #include "runtime/host/vectors.h"
 #include "host/instance.h"
+#include "runtime/datasets/library.h"
 #include "runtime/files/utilfile.h"
 #include "runtime/host/register.h"
 #include "runtime/supervisor/supervisor.h"
@@ -12,5 +13,6 @@ void fillvectors(void** table) {
     table[VEC_REGISTER] = const_cast<vec0*>(reg::services());
     table[VEC_SUPERVISOR] = const_cast<vec30*>(sup::services());
     table[VEC_FILES] = const_cast<vec39*>(files::services());
+    table[VEC_DATASETS] = const_cast<vec203*>(ds::services());
 }
 }  // namespace rt

@@ -1,0 +1,262 @@
+#include "runtime/datasets/csvreader.h"
+#include <algorithm>
+#include <cstring>
+#include "host/hostdefs.h"
+#include "runtime/datasets/csvsplit.h"
+#include "runtime/datasets/mappedfile.h"
+#include "runtime/datasets/numparse.h"
+
+namespace rt::ds {
+namespace {
+
+constexpr size_t MAX_NAME = 32;
+constexpr size_t RELEASE_STEP = size_t{8} << 20;   // give parsed pages back every 8 MB
+
+std::string upper(std::string s) {
+    for (char& ch : s)
+        if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 'a' + 'A');
+    return s;
+}
+
+std::string quoted(std::string_view s) {
+    std::string t = "'";
+    t.append(s.substr(0, 60));
+    if (s.size() > 60) t += "...";
+    return t + "'";
+}
+
+// The state of one column while the file is read.
+struct Builder {
+    Column* col;
+    int64_t fallback = 0;        // rows read as numbers before the column turned character
+    size_t reserverows = 0;      // rows the file can hold at most
+};
+
+class Reader {
+public:
+    Reader(const std::string& path, const std::string& dsname) : path_(path), dsname_(dsname) {}
+
+    bool read(std::vector<Column>& cols, int64_t& nobs, std::string& err);
+
+private:
+    bool header(CsvCursor& c, std::vector<Column>& cols, std::string& err);
+    bool storetext(Column& col, int64_t row, std::string_view s);
+    void tocharacter(Builder& b, int64_t row, std::string_view s, int64_t line);
+    bool rescan(CsvCursor c, std::vector<Builder>& bs, std::string& err);
+    std::string where(int64_t line) const { return "line " + std::to_string(line) + " of " + path_; }
+    bool splitfail(SplitStatus st, const CsvCursor& c, std::string& err) const;
+
+    const std::string& path_;
+    const std::string& dsname_;
+    std::string scratch_;
+    size_t rowsmax_ = 0;
+    bool toolarge_ = false;
+};
+
+bool Reader::splitfail(SplitStatus st, const CsvCursor& c, std::string& err) const {
+    if (st == SplitStatus::OPENQUOTE)
+        err = "data set " + dsname_ + ": a quoted value that starts before " + where(c.line) +
+              " is not closed before the end of the file";
+    else
+        err = "data set " + dsname_ + ": " + where(c.line) +
+              " has text after the closing quote of a value (a quote inside a quoted value is written \"\")";
+    return false;
+}
+
+bool Reader::header(CsvCursor& c, std::vector<Column>& cols, std::string& err) {
+    if (!nextrecord(c)) {
+        err = "data set " + dsname_ + ": the file " + path_ +
+              " is empty; its first line must name the variables";
+        return false;
+    }
+    const int64_t line = c.line;
+    int n = 0;
+    auto st = splitrecord(c, scratch_, n, [&](int, std::string_view s) {
+        cols.emplace_back();
+        cols.back().name = std::string(s);
+    });
+    if (st != SplitStatus::OK) return splitfail(st, c, err);
+    bool anyname = false;
+    for (auto& col : cols) anyname = anyname || !col.name.empty();
+    if (!anyname) {
+        err = "data set " + dsname_ + ": the first line of " + path_ + " names no variable";
+        return false;
+    }
+    for (size_t j = 0; j < cols.size(); ++j) {
+        const std::string& nm = cols[j].name;
+        if (nm.empty()) {
+            err = "data set " + dsname_ + ": column " + std::to_string(j + 1) + " of the header (" +
+                  where(line) + ") has no variable name";
+            return false;
+        }
+        if (nm.size() > MAX_NAME) {
+            err = "data set " + dsname_ + ": the variable name " + quoted(nm) + " in " + where(line) +
+                  " is longer than " + std::to_string(MAX_NAME) + " characters";
+            return false;
+        }
+        for (size_t k = 0; k < j; ++k)
+            if (upper(cols[k].name) == upper(nm)) {
+                err = "data set " + dsname_ + ": the variable " + nm + " is named twice in the header (" +
+                      where(line) + "), in columns " + std::to_string(k + 1) + " and " + std::to_string(j + 1);
+                return false;
+            }
+    }
+    return true;
+}
+
+bool Reader::storetext(Column& col, int64_t row, std::string_view s) {
+    TextRef r{0, 0};
+    if (!missingtext(s)) {
+        std::vector<char>& a = col.arena;
+        if (a.size() + s.size() > UINT32_MAX) {
+            toolarge_ = true;
+            return false;
+        }
+        if (a.size() + s.size() > a.capacity()) {
+            // Grow towards the size the whole file will need, judged from the rows so far,
+            // but by an eighth at least so that a poor guess never grows it row by row.
+            const size_t need = a.size() + s.size() + 4096;
+            size_t want = std::max(a.capacity() * 2, need);
+            if (row > 1024) {
+                const double proj = static_cast<double>(a.size()) * static_cast<double>(rowsmax_) /
+                                    static_cast<double>(row) * 1.05;
+                want = std::max({need, a.capacity() + a.capacity() / 8, static_cast<size_t>(proj)});
+            }
+            a.reserve(std::min<size_t>(want, UINT32_MAX));
+        }
+        r.off = static_cast<uint32_t>(a.size());
+        r.len = static_cast<uint32_t>(s.size());
+        a.insert(a.end(), s.begin(), s.end());
+        if (static_cast<int32_t>(s.size()) > col.width) col.width = static_cast<int32_t>(s.size());
+    }
+    if (static_cast<size_t>(row) < col.txt.size()) col.txt[static_cast<size_t>(row)] = r;
+    else col.txt.push_back(r);
+    return true;
+}
+
+// The column held numbers up to this row: from now on it holds texts. The texts of the
+// rows before are taken from the file again after the pass (rescan).
+void Reader::tocharacter(Builder& b, int64_t row, std::string_view s, int64_t line) {
+    Column& col = *b.col;
+    col.numeric = false;
+    col.width = 1;
+    col.badline = line;
+    col.badtext = std::string(s);
+    std::vector<double>().swap(col.num);
+    b.fallback = row;
+    col.txt.reserve(b.reserverows);
+    col.txt.resize(static_cast<size_t>(row), TextRef{0, 0});
+}
+
+bool Reader::rescan(CsvCursor c, std::vector<Builder>& bs, std::string& err) {
+    int64_t last = 0;
+    for (auto& b : bs) last = std::max(last, b.fallback);
+    int n = 0;
+    for (int64_t row = 0; row < last && nextrecord(c); ++row) {
+        auto st = splitrecord(c, scratch_, n, [&](int j, std::string_view s) {
+            Builder& b = bs[static_cast<size_t>(j)];
+            if (row < b.fallback) storetext(*b.col, row, s);
+        });
+        if (st != SplitStatus::OK) return splitfail(st, c, err);
+    }
+    return true;
+}
+
+bool Reader::read(std::vector<Column>& cols, int64_t& nobs, std::string& err) {
+    MappedFile file;
+    std::string why;
+    if (!file.open(path_, why)) {
+        err = "data set " + dsname_ + ": cannot read the file " + path_ + ": " + why;
+        return false;
+    }
+    const char* b = file.data();
+    const char* e = b + file.size();
+    if (e - b >= 3 && std::memcmp(b, "\xEF\xBB\xBF", 3) == 0) b += 3;   // UTF-8 byte-order mark
+    CsvCursor c{b, e};
+    cols.clear();
+    if (!header(c, cols, err)) return false;
+    const int ncols = static_cast<int>(cols.size());
+
+    // Every observation ends a line: the line ends bound the rows, so no column grows twice.
+    rowsmax_ = 1;
+    for (const char* q = c.p; (q = static_cast<const char*>(std::memchr(q, '\n', static_cast<size_t>(e - q)))); ++q)
+        ++rowsmax_;
+    file.releaseall();
+    std::vector<Builder> bs(cols.size());
+    for (size_t j = 0; j < cols.size(); ++j) {
+        bs[j].col = &cols[j];
+        bs[j].reserverows = rowsmax_;
+        cols[j].num.reserve(rowsmax_);
+    }
+    const CsvCursor data = c;
+    const double missing = hostmissing();
+    int64_t row = 0;
+    int64_t line = 0;
+    const char* released = c.p;
+    while (nextrecord(c)) {
+        line = c.line;
+        int n = 0;
+        auto st = splitrecord(c, scratch_, n, [&](int j, std::string_view s) {
+            if (j >= ncols) return;
+            Builder& bl = bs[static_cast<size_t>(j)];
+            Column& col = *bl.col;
+            if (col.numeric) {
+                double v;
+                if (missingtext(s)) v = missing;
+                else if (!parsenumber(s, v)) {
+                    tocharacter(bl, row, s, line);
+                    storetext(col, row, s);
+                    return;
+                }
+                col.num.push_back(v);
+            } else {
+                storetext(col, row, s);
+            }
+        });
+        if (st != SplitStatus::OK) return splitfail(st, c, err);
+        if (n != ncols) {
+            err = "data set " + dsname_ + ": " + where(line) + " has " + std::to_string(n) +
+                  (n == 1 ? " value" : " values") + " but the header names " + std::to_string(ncols) +
+                  (ncols == 1 ? " variable" : " variables");
+            return false;
+        }
+        if (toolarge_) {
+            err = "data set " + dsname_ + ": the character values of one column of " + path_ +
+                  " exceed 4 GB";
+            return false;
+        }
+        ++row;
+        if (static_cast<size_t>(c.p - released) >= RELEASE_STEP) {
+            file.release(c.p);
+            released = c.p;
+        }
+    }
+    file.releaseall();
+    if (!rescan(data, bs, err)) return false;
+    file.releaseall();
+    if (toolarge_) {
+        err = "data set " + dsname_ + ": the character values of one column of " + path_ + " exceed 4 GB";
+        return false;
+    }
+
+    // Give back what the bound reserved beyond the rows read, when that is worth a copy.
+    const size_t nr = static_cast<size_t>(row);
+    for (auto& col : cols) {
+        if (col.numeric && col.num.capacity() - nr > nr / 8 + 1024) col.num.shrink_to_fit();
+        if (!col.numeric && col.txt.capacity() - nr > nr / 8 + 1024) col.txt.shrink_to_fit();
+        if (col.arena.capacity() > col.arena.size() + col.arena.size() / 4 + 4096) col.arena.shrink_to_fit();
+    }
+    nobs = row;
+    return true;
+}
+
+}  // namespace
+
+bool readcsv(const std::string& path, const std::string& dsname, std::vector<Column>& cols,
+             int64_t& nobs, std::string& err) {
+    Reader r(path, dsname);
+    nobs = 0;
+    return r.read(cols, nobs, err);
+}
+
+}  // namespace rt::ds

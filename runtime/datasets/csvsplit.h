@@ -1,0 +1,107 @@
+// Splitting CSV text into records and fields: comma separated, double-quoted fields may
+// hold commas, line ends and doubled quotes (""). Blanks around a field are not part of it.
+// Lines that are empty are skipped. Line ends may be LF or CR LF.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace rt::ds {
+
+struct CsvCursor {
+    const char* p;
+    const char* end;
+    int64_t line = 1;                 // line of the file at p
+};
+
+// Skips empty lines; false when the text is exhausted.
+inline bool nextrecord(CsvCursor& c) {
+    while (c.p != c.end) {
+        if (*c.p == '\n') {
+            ++c.p, ++c.line;
+        } else if (*c.p == '\r' && c.p + 1 != c.end && c.p[1] == '\n') {
+            c.p += 2, ++c.line;
+        } else {
+            return true;
+        }
+    }
+    return false;
+}
+
+enum class SplitStatus { OK, OPENQUOTE, AFTERQUOTE };
+
+inline bool isblank(char c) { return c == ' ' || c == '\t'; }
+
+// Splits the record at c.p, calling sink(index, text) for each field, and leaves c after
+// the record's line end. nfields receives the number of fields. A quoted field that holds
+// doubled quotes is unescaped into scratch, so a sink must use the text before it returns.
+template <class Sink>
+inline SplitStatus splitrecord(CsvCursor& c, std::string& scratch, int& nfields, Sink&& sink) {
+    int j = 0;
+    const char* p = c.p;
+    const char* const end = c.end;
+    for (;;) {
+        while (p != end && isblank(*p)) ++p;
+        std::string_view field;
+        if (p != end && *p == '"') {
+            const char* b = ++p;
+            bool doubled = false;
+            for (;;) {
+                if (p == end) {
+                    c.p = p;
+                    nfields = j + 1;
+                    return SplitStatus::OPENQUOTE;
+                }
+                if (*p == '"') {
+                    if (p + 1 != end && p[1] == '"') {
+                        doubled = true;
+                        p += 2;
+                        continue;
+                    }
+                    break;
+                }
+                if (*p == '\n') ++c.line;
+                ++p;
+            }
+            field = std::string_view(b, static_cast<size_t>(p - b));
+            ++p;
+            if (doubled) {
+                scratch.clear();
+                for (size_t i = 0; i < field.size(); ++i) {
+                    scratch.push_back(field[i]);
+                    if (field[i] == '"') ++i;
+                }
+                field = scratch;
+            }
+            while (p != end && isblank(*p)) ++p;
+            if (p != end && *p != ',' && *p != '\n' && !(*p == '\r' && p + 1 != end && p[1] == '\n')) {
+                c.p = p;
+                nfields = j + 1;
+                return SplitStatus::AFTERQUOTE;
+            }
+        } else {
+            const char* b = p;
+            while (p != end && *p != ',' && *p != '\n') ++p;
+            const char* e = p;
+            while (e != b && (isblank(e[-1]) || e[-1] == '\r')) --e;
+            field = std::string_view(b, static_cast<size_t>(e - b));
+        }
+        sink(j, field);
+        ++j;
+        if (p != end && *p == ',') {
+            ++p;
+            continue;
+        }
+        if (p != end && *p == '\r') ++p;
+        if (p != end && *p == '\n') {
+            ++p;
+            ++c.line;
+        }
+        break;
+    }
+    c.p = p;
+    nfields = j;
+    return SplitStatus::OK;
+}
+
+}  // namespace rt::ds

@@ -1,0 +1,132 @@
+// Get lists: each entry is resolved once to a column and a destination, so that reading
+// an observation is a copy per entry. Numeric values are formatted only when a formatted
+// value is asked for, through a per-column cache of the values met.
+#include <cstring>
+#include "host/hostdefs.h"
+#include "runtime/datasets/dataset.h"
+#include "runtime/datasets/services.h"
+
+namespace rt::ds {
+namespace {
+
+constexpr size_t FMT_CACHE_MAX = size_t{1} << 16;
+
+FmtText formatted(const Column& c, double v) {
+    uint64_t bits;
+    std::memcpy(&bits, &v, sizeof bits);
+    auto& cache = c.fmtcache;
+    auto it = cache.find(bits);
+    if (it != cache.end()) return it->second;
+    FmtText t = best12(v);
+    if (cache.size() < FMT_CACHE_MAX) cache.emplace(bits, t);
+    return t;
+}
+
+void rawtext(char* dst, int width, std::string_view s) {
+    const size_t w = static_cast<size_t>(width);
+    const size_t n = s.size() < w ? s.size() : w;
+    std::memcpy(dst, s.data(), n);
+    std::memset(dst + n, ' ', w - n);
+}
+
+}  // namespace
+
+namespace svc {
+
+int xvgeti(dshandle ds, int entries, hgetlist** list) {
+    if (!ds || !list || entries < 0) return 1;
+    auto l = std::make_unique<hgetlist>();
+    l->ds = ds;
+    l->capacity = entries;
+    l->entries.reserve(static_cast<size_t>(entries));
+    *list = l.get();
+    ds->lists.push_back(std::move(l));
+    return 0;
+}
+
+// mode GET_RAW: the stored value (a double, width at least 8; or the raw text of a
+// character variable); GET_FORMATTED: the formatted value, left-aligned, blank padded.
+int xvgetd(hgetlist* list, int32_t var, int offset, void* cell, int width, int mode, int, int) {
+    if (!list || list->ended || static_cast<int>(list->entries.size()) >= list->capacity) return 1;
+    const Column* c = list->ds->column(var);
+    if (!c || width <= 0 || offset < 0) return 1;
+    getentry e;
+    if (mode == GET_RAW) {
+        if (c->numeric && width < static_cast<int>(sizeof(double))) return 1;
+        e.kind = c->numeric ? getentry::NUM_RAW : getentry::CHR_RAW;
+    } else if (mode == GET_FORMATTED) {
+        e.kind = c->numeric ? getentry::NUM_FMT : getentry::CHR_FMT;
+    } else {
+        return 1;
+    }
+    e.col = c;
+    e.cell = static_cast<char*>(cell);
+    e.offset = offset;
+    e.width = width;
+    list->entries.push_back(e);
+    return 0;
+}
+
+int xvgete(hgetlist* list) {
+    if (!list) return 1;
+    list->ended = true;
+    return 0;
+}
+
+// Fills every entry's cell (or its place in buffer) from the current observation.
+int xyvget(hgetlist* list, void* buffer) {
+    if (!list || !list->ds->valid) return 1;
+    const size_t row = static_cast<size_t>(list->ds->cur);
+    int rc = 0;
+    for (const getentry& e : list->entries) {
+        char* dst = e.cell ? e.cell + e.offset : buffer ? static_cast<char*>(buffer) + e.offset : nullptr;
+        if (!dst) {
+            rc = 1;
+            continue;
+        }
+        switch (e.kind) {
+            case getentry::NUM_RAW:
+                std::memcpy(dst, &e.col->num[row], sizeof(double));
+                break;
+            case getentry::CHR_RAW:
+                rawtext(dst, e.width, e.col->text(static_cast<int64_t>(row)));
+                break;
+            case getentry::NUM_FMT:
+                padleft(dst, e.width, formatted(*e.col, e.col->num[row]).view());
+                break;
+            case getentry::CHR_FMT:
+                padleft(dst, e.width, e.col->text(static_cast<int64_t>(row)));
+                break;
+        }
+    }
+    return rc;
+}
+
+int xvget1f(dshandle ds, int32_t var, double* out) {
+    const Column* c = ds ? ds->column(var) : nullptr;
+    if (!out) return 1;
+    if (!c || !c->numeric || !ds->valid) {
+        *out = hostmissing();
+        return 1;
+    }
+    *out = c->num[static_cast<size_t>(ds->cur)];
+    return 0;
+}
+
+int xvget1v(dshandle ds, int32_t var, char* out, int width) {
+    const Column* c = ds ? ds->column(var) : nullptr;
+    if (!c || !out || width <= 0 || !ds->valid) return 1;
+    if (c->numeric) padleft(out, width, formatted(*c, c->num[static_cast<size_t>(ds->cur)]).view());
+    else padleft(out, width, c->text(ds->cur));
+    return 0;
+}
+
+int xvget1c(dshandle ds, int32_t var, char* out, int width) {
+    const Column* c = ds ? ds->column(var) : nullptr;
+    if (!c || c->numeric || !out || width <= 0 || !ds->valid) return 1;
+    rawtext(out, width, c->text(ds->cur));
+    return 0;
+}
+
+}  // namespace svc
+}  // namespace rt::ds

@@ -1,0 +1,102 @@
+// Opening data sets: finding the library's folder and the member's file, reading it.
+#include "runtime/datasets/library.h"
+#include <dirent.h>
+#include <memory>
+#include <sys/stat.h>
+#include "runtime/datasets/csvreader.h"
+#include "runtime/datasets/dataset.h"
+#include "runtime/session.h"
+
+namespace rt::ds {
+namespace {
+
+std::string upper(std::string s) {
+    for (char& ch : s)
+        if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 'a' + 'A');
+    return s;
+}
+
+bool isfile(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// The member's file in folder: MEMBER.csv as written, else the one file whose name
+// matches it without regard to case. Empty when there is none.
+std::string findfile(const std::string& folder, const std::string& member) {
+    const std::string want = member + ".csv";
+    std::string exact = folder + "/" + want;
+    if (isfile(exact)) return exact;
+    DIR* d = opendir(folder.c_str());
+    if (!d) return {};
+    std::string found;
+    const std::string key = upper(want);
+    while (dirent* ent = readdir(d)) {
+        if (upper(ent->d_name) == key && isfile(folder + "/" + ent->d_name)) {
+            found = folder + "/" + ent->d_name;
+            break;
+        }
+    }
+    closedir(d);
+    return found;
+}
+
+}  // namespace
+
+hdataset* open(const std::string& lib, const std::string& member, std::string& err) {
+    std::string L = upper(lib);
+    if (L.empty()) L = "WORK";
+    const std::string M = upper(member);
+    const std::string name = L + "." + M;
+    Session* s = current();
+    std::string folder;
+    if (L == "WORK") {
+        folder = s && !s->datadir.empty() ? s->datadir : ".";
+    } else {
+        if (!s || !s->libs.count(L)) {
+            err = "data set " + name + " cannot be read: no library " + L + " is assigned";
+            return nullptr;
+        }
+        folder = s->libs.at(L);
+    }
+    if (member.empty()) {
+        err = "no data set name was given for library " + L;
+        return nullptr;
+    }
+    const std::string path = findfile(folder, member);
+    if (path.empty()) {
+        err = "data set " + name + " not found: there is no file " + folder + "/" + member + ".csv";
+        return nullptr;
+    }
+    auto ds = std::make_unique<hdataset>();
+    ds->lib = L;
+    ds->member = M;
+    ds->path = path;
+    if (!readcsv(path, name, ds->cols, ds->nobs, err)) return nullptr;
+    return ds.release();
+}
+
+void close(hdataset* ds) { delete ds; }
+
+int32_t findvar(hdataset* ds, const std::string& name) {
+    if (!ds) return 0;
+    const std::string key = upper(name);
+    for (size_t j = 0; j < ds->cols.size(); ++j)
+        if (upper(ds->cols[j].name) == key) return static_cast<int32_t>(j + 1);
+    return 0;
+}
+
+int32_t nvars(hdataset* ds) { return ds ? static_cast<int32_t>(ds->cols.size()) : 0; }
+int64_t nobs(hdataset* ds) { return ds ? ds->nobs : 0; }
+
+std::string displayname(hdataset* ds) { return ds ? ds->lib + "." + ds->member : std::string(); }
+
+bool firstnonnumeric(hdataset* ds, int32_t var, int64_t* line, std::string* text) {
+    const Column* c = ds ? ds->column(var) : nullptr;
+    if (!c || c->numeric) return false;
+    if (line) *line = c->badline;
+    if (text) *text = c->badtext;
+    return true;
+}
+
+}  // namespace rt::ds
