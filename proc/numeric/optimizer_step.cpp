@@ -1,0 +1,84 @@
+// Step-length search of the Newton-Raphson minimiser: blocking constraint, then a trial at
+// the blocking step, then backtracking by halving from the full Newton step.
+#include <cmath>
+#include "proc/numeric/bounds.h"
+#include "proc/numeric/optimizer_step.h"
+#include "proc/numeric/vecops.h"
+
+namespace {
+
+constexpr double kEps = 1.1102230246251565e-16;  // 2^-53
+constexpr double kTiny = 1000.0 * kEps;          // null-step and no-descent threshold
+constexpr double kBlockNow = 1e-05;              // a blocking step this short is taken as 0
+
+// Accepts step alpha with objective f.
+double accept(nrparm* blk, int n, const double* d, double alpha, double f) {
+    zvz111(blk->x, blk->xprev, d, n, alpha);
+    blk->fprev = blk->fval;
+    blk->fval = f;
+    return alpha;
+}
+
+// Objective at xprev + alpha d (x is moved there).
+double trial(void* context, nrparm* blk, int n, const double* d, double alpha, nrobjfn obj) {
+    zvz111(blk->x, blk->xprev, d, n, alpha);
+    return obj(context);
+}
+
+}  // namespace
+
+double znewstp(void* context, nrparm* blk, nrctl* ctl, double* ridge, const double* d,
+               nrobjfn obj) {
+    const int n = ctl->npar;
+    if (zvenorm(n, 1, d) <= kTiny * zvenorm(n, 1, blk->x)) {
+        blk->fprev = blk->fval;
+        return 0.0;
+    }
+    double alphamax = 10.0;
+    double alphamin = kTiny;
+    const int block = zblockstep(ctl, blk, d, &alphamax, &alphamin);
+    const double f0 = blk->fval;
+    const double a1 = std::fmin(alphamax, 2.0);
+    const double decrease = -0.05 * zinner(blk->grad, d, n);  // required decrease per unit step
+    if (decrease < kTiny * std::fabs(f0)) return 0.0;
+
+    if (block >= 0) {
+        zvz111(blk->x, blk->xprev, d, n, alphamax);
+        if (alphamax <= kBlockNow) {
+            zconadd(ctl, blk, block, ridge);
+            return 0.0;
+        }
+        const double f1 = obj(context);
+        const double a2 = a1 / 2.0;
+        const double f2 = trial(context, blk, n, d, a2, obj);
+        double ab = a2, fb = f2;
+        if (f1 < f2) { ab = alphamax; fb = f1; }
+        if (f0 - fb > ab * decrease) {
+            if (ab == alphamax) {
+                fb = trial(context, blk, n, d, alphamax, obj);
+                zconadd(ctl, blk, block, ridge);
+            }
+            return accept(blk, n, d, ab, fb);
+        }
+    }
+
+    double alpha = a1 / 2.0;  // the full Newton step when nothing blocks
+    while (alpha > alphamin) {
+        const double f = trial(context, blk, n, d, alpha, obj);
+        if (alpha * decrease <= f0 - f) {
+            if (ctl->firstok) return accept(blk, n, d, alpha, f);
+            // Expansion: longer steps while each one gains more than alpha * decrease over
+            // the last accepted one; it stops short of the blocking step.
+            double best = alpha, fbest = f;
+            for (double next = alpha * 1.2; next < alphamax; next *= 1.2) {
+                const double fn = trial(context, blk, n, d, next, obj);
+                if (!(fbest - fn > alpha * decrease)) break;
+                best = next;
+                fbest = fn;
+            }
+            return accept(blk, n, d, best, fbest);
+        }
+        alpha /= 2.0;
+    }
+    return 0.0;
+}

@@ -1,0 +1,10 @@
+// Step-length search of the Newton-Raphson minimiser (internal to the optimiser).
+#pragma once
+#include "proc/numeric/optimizer.h"
+
+// Searches along d from xprev (= x on entry) for a step of sufficient decrease, taking the
+// blocking constraint or bound into account. Returns the accepted step length, with x,
+// fval and fprev updated, or 0 for a null step (x possibly moved to the last trial point
+// or onto a blocking constraint that was added to the active set).
+double znewstp(void* context, nrparm* blk, nrctl* ctl, double* ridge, const double* d,
+               nrobjfn obj);
