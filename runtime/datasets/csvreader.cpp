@@ -44,7 +44,7 @@ private:
     void tocharacter(Builder& b, int64_t row, std::string_view s, int64_t line);
     bool rescan(CsvCursor c, std::vector<Builder>& bs, std::string& err);
     std::string where(int64_t line) const { return "line " + std::to_string(line) + " of " + path_; }
-    bool splitfail(SplitStatus st, const CsvCursor& c, std::string& err) const;
+    bool splitfail(SplitStatus st, int64_t recline, const CsvCursor& c, std::string& err) const;
 
     const std::string& path_;
     const std::string& dsname_;
@@ -53,9 +53,9 @@ private:
     bool toolarge_ = false;
 };
 
-bool Reader::splitfail(SplitStatus st, const CsvCursor& c, std::string& err) const {
+bool Reader::splitfail(SplitStatus st, int64_t recline, const CsvCursor& c, std::string& err) const {
     if (st == SplitStatus::OPENQUOTE)
-        err = "data set " + dsname_ + ": a quoted value that starts before " + where(c.line) +
+        err = "data set " + dsname_ + ": a quoted value in the record that starts on " + where(recline) +
               " is not closed before the end of the file";
     else
         err = "data set " + dsname_ + ": " + where(c.line) +
@@ -75,7 +75,7 @@ bool Reader::header(CsvCursor& c, std::vector<Column>& cols, std::string& err) {
         cols.emplace_back();
         cols.back().name = std::string(s);
     });
-    if (st != SplitStatus::OK) return splitfail(st, c, err);
+    if (st != SplitStatus::OK) return splitfail(st, line, c, err);
     bool anyname = false;
     for (auto& col : cols) anyname = anyname || !col.name.empty();
     if (!anyname) {
@@ -153,11 +153,12 @@ bool Reader::rescan(CsvCursor c, std::vector<Builder>& bs, std::string& err) {
     for (auto& b : bs) last = std::max(last, b.fallback);
     int n = 0;
     for (int64_t row = 0; row < last && nextrecord(c); ++row) {
+        const int64_t line = c.line;
         auto st = splitrecord(c, scratch_, n, [&](int j, std::string_view s) {
             Builder& b = bs[static_cast<size_t>(j)];
             if (row < b.fallback) storetext(*b.col, row, s);
         });
-        if (st != SplitStatus::OK) return splitfail(st, c, err);
+        if (st != SplitStatus::OK) return splitfail(st, line, c, err);
     }
     return true;
 }
@@ -213,7 +214,7 @@ bool Reader::read(std::vector<Column>& cols, int64_t& nobs, std::string& err) {
                 storetext(col, row, s);
             }
         });
-        if (st != SplitStatus::OK) return splitfail(st, c, err);
+        if (st != SplitStatus::OK) return splitfail(st, line, c, err);
         if (n != ncols) {
             err = "data set " + dsname_ + ": " + where(line) + " has " + std::to_string(n) +
                   (n == 1 ? " value" : " values") + " but the header names " + std::to_string(ncols) +
