@@ -207,6 +207,9 @@ int zigamma(double x, double a, double* p, double* q, double* dens) {
             // P(a - 1, x) = P(a, x) + x^(a-1) e^-x / Gamma(a) at the raised a.
             t = lower ? t + density : t - density;
             density = ((a - 1.0) / x) * density;
+            // For a tiny shape at a tiny x this product is the one way the density
+            // overflows; report it as DBL_MAX like an overflowing log density.
+            if (density > DBL_MAX) density = DBL_MAX;
         }
     }
     *p = std::fmin(1.0, std::fmax(t, 0.0));
