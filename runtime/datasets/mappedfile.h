@@ -19,8 +19,12 @@ public:
     size_t size() const { return size_; }
     // Drops the pages below upto from memory (they are read again if touched).
     void release(const char* upto);
-    // Drops every page of the mapping from memory.
-    void releaseall() { released_ = 0; release(data_ + size_); }
+    // Drops every page of the mapping from memory; later releases start again from the top.
+    void releaseall() {
+        released_ = 0;
+        release(data_ + size_);
+        released_ = 0;
+    }
 
 private:
     char* data_ = nullptr;

@@ -1,0 +1,148 @@
+// Reading a large life-data CSV and walking it by BY group through get lists.
+// Counters: bytes per second over the file, and the peak memory of the read as a
+// multiple of the file size (peak_over_file; the goal is below 3).
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include "bench/lifedata_gen.h"
+#include "host/hostdefs.h"
+#include "runtime/datasets/library.h"
+#include "runtime/session.h"
+
+namespace {
+
+constexpr int64_t ROWS = 1000000;
+
+struct File {
+    std::string dir = "/tmp";
+    uint64_t bytes = 0;
+    File() { bytes = benchgen::writelifedata(dir + "/lifedata.csv", ROWS); }
+    ~File() { std::remove((dir + "/lifedata.csv").c_str()); }
+};
+
+const File& file() {
+    static File f;
+    return f;
+}
+
+// Resident-set figures of this process, in kB (VmRSS, VmHWM).
+long status(const char* key) {
+    std::ifstream in("/proc/self/status");
+    std::string k;
+    long v = -1;
+    while (in >> k) {
+        if (k == key) {
+            in >> v;
+            break;
+        }
+        std::getline(in, k);
+    }
+    return v;
+}
+
+// Starts measuring the peak resident set from now on.
+void resetpeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
+
+struct Cells {
+    double hours, status, count;
+    char lotkey[16], lotraw[16], unit[16];
+};
+
+// One walk over every BY group; returns the weighted number of failures.
+double walk(hdataset* d) {
+    const vec203& v = *rt::ds::services();
+    Cells c;
+    hgetlist* l = nullptr;
+    v.xvgeti(d, 6, &l);
+    v.xvgetd(l, rt::ds::findvar(d, "hours"), 0, &c.hours, 8, GET_RAW, 0, 0);
+    v.xvgetd(l, rt::ds::findvar(d, "status"), 0, &c.status, 8, GET_RAW, 0, 0);
+    v.xvgetd(l, rt::ds::findvar(d, "count"), 0, &c.count, 8, GET_RAW, 0, 0);
+    v.xvgetd(l, rt::ds::findvar(d, "lot"), 0, c.lotkey, 16, GET_FORMATTED, 0, 0);
+    v.xvgetd(l, rt::ds::findvar(d, "lot"), 0, c.lotraw, 16, GET_RAW, 0, 0);
+    v.xvgetd(l, rt::ds::findvar(d, "unit"), 0, c.unit, 16, GET_RAW, 0, 0);
+    v.xvgete(l);
+    rt::ds::setby(d, {{rt::ds::findvar(d, "plant"), false}}, false);
+    double failures = 0;
+    while (v.xbynext(d)) {
+        v.xbyrwnd(d, 66);
+        while (v.xybyget(d) == 0) {
+            v.xyvget(l, nullptr);
+            if (c.status == 1 && c.lotkey[0] == 'L') failures += c.count;
+        }
+    }
+    return failures;
+}
+
+struct Quiet : rt::Log {
+    void line(char, const std::string& t) override { std::fprintf(stderr, "%s\n", t.c_str()); }
+};
+
+void BM_ReadAndWalk(benchmark::State& state) {
+    const File& f = file();
+    Quiet log;
+    rt::Session s;
+    s.datadir = f.dir;
+    s.log = &log;
+    rt::setcurrent(&s);
+    double peak = 0;
+    for (auto _ : state) {
+        const long base = status("VmRSS:");
+        resetpeak();
+        std::string err;
+        hdataset* d = rt::ds::open("", "lifedata", err);
+        if (!d) {
+            state.SkipWithError(err.c_str());
+            break;
+        }
+        benchmark::DoNotOptimize(walk(d));
+        const double p = static_cast<double>(status("VmHWM:") - base) * 1024.0;
+        if (p > peak) peak = p;
+        rt::ds::close(d);
+    }
+    rt::setcurrent(nullptr);
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * f.bytes));
+    state.counters["file_MB"] = static_cast<double>(f.bytes) / 1e6;
+    state.counters["peak_MB"] = peak / 1e6;
+    state.counters["peak_over_file"] = peak / static_cast<double>(f.bytes);
+}
+BENCHMARK(BM_ReadAndWalk)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_ReadOnly(benchmark::State& state) {
+    const File& f = file();
+    rt::Session s;
+    s.datadir = f.dir;
+    rt::setcurrent(&s);
+    for (auto _ : state) {
+        std::string err;
+        hdataset* d = rt::ds::open("", "lifedata", err);
+        if (!d) {
+            state.SkipWithError(err.c_str());
+            break;
+        }
+        rt::ds::close(d);
+    }
+    rt::setcurrent(nullptr);
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * f.bytes));
+}
+BENCHMARK(BM_ReadOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_WalkOnly(benchmark::State& state) {
+    const File& f = file();
+    rt::Session s;
+    s.datadir = f.dir;
+    rt::setcurrent(&s);
+    std::string err;
+    hdataset* d = rt::ds::open("", "lifedata", err);
+    if (!d) {
+        state.SkipWithError(err.c_str());
+        return;
+    }
+    for (auto _ : state) benchmark::DoNotOptimize(walk(d));
+    rt::ds::close(d);
+    rt::setcurrent(nullptr);
+    state.SetItemsProcessed(state.iterations() * ROWS);
+}
+BENCHMARK(BM_WalkOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
