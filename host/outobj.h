@@ -10,11 +10,19 @@ struct obclass;
 enum : uint16_t {
     OBT_CHAR = 1,       // one character
     OBT_INT = 3,        // 32-bit integer
+    OBT_DOUBLE = 5,     // a double
+    OBT_VARPTR = 7,     // a pointer: variable descriptor, routine context, destination list
+    OBT_FMTPTR = 9,     // a pointer to a format kind (int32)
+    OBT_PACKED = 11,    // a pointer to a packed symmetric matrix (lower triangle by rows)
     OBT_OBJECT = 12,    // object handle (an output item receives the new object)
     OBT_FLAG = 13,      // flag word (input 1, or the answer of a query)
     OBT_POINTER = 17,   // a bound cell or a caller buffer
+    OBT_ROUTINE = 14,   // a routine (matrix element accessor)
     OBT_STRING = 20,    // counted string
+    OBT_REFLIST = 27,   // counted list of uint32 data-object references (len, p)
+    OBT_ITEMLIST = 28,  // counted list of further items (len, p)
     OBT_TEXT = 66,      // host text handle
+    OBT_SLOT = 67,      // pointer to a slot (a uint32 reference out, or an array of text handles)
 };
 
 // Item keys.
@@ -38,6 +46,30 @@ enum : uint16_t {
     OBK_Q2558 = 2558,
     OBK_Q280 = 280,
     OBK_Q577 = 577,
+    // further keys of tables, matrices, notes, graphs and collections
+    OBK_MFORM = 105,      // matrix form: "s" packed symmetric, "fb" full through the accessor
+    OBK_MACCESSOR = 112,  // matrix element accessor double (*)(void* context, int row, int col)
+    OBK_EXTRAVARS = 174,  // items of extra dynamic variables (type 28)
+    OBK_MCONTEXT = 226,   // the accessor's context
+    OBK_TITLE = 267,
+    OBK_NOTEJUST = 273,
+    OBK_MORE = 300,       // end of rows: more groups follow
+    OBK_DESCR = 310,
+    OBK_HIDDEN = 336,
+    OBK_INFOKIND = 376,   // 2: a label entry of an information list
+    OBK_MPACKED = 389,
+    OBK_MROWS = 390,
+    OBK_MCOLS = 391,
+    OBK_MFORMAT = 393,
+    OBK_MROWNAMES = 409,
+    OBK_MCOLNAMES = 399,
+    OBK_REFSLOT = 784,
+    OBK_VARATTR = 2224,
+    OBK_BINDFLAG = 2640,
+    OBK_GRAPHREFS = 2829,
+    OBK_COUNT158 = 158,   // a list's count (type 3, out)
+    OBK_DESTLIST = 4964,
+    OBK_SEGTABLE = 4967,
 };
 
 // Column kinds (key 103).
@@ -75,6 +107,7 @@ struct wobitem {
     union {
         char c;                   // OBT_CHAR
         int32_t i;                // OBT_INT
+        double d;                 // OBT_DOUBLE
         void* p;                  // OBT_OBJECT, OBT_POINTER, OBT_TEXT, OBT_STRING (text)
     } v;
     uint32_t len;                 // OBT_STRING: the length
@@ -113,6 +146,29 @@ struct obclass {
     obpair info;                  // pair 4/5: information lists (operation 1, 2 items)
     obpair query;                 // pair 6/7: statistical-graphics query (operation 2)
     obpair release;               // pair 10/11: release (operation 4, no items)
+};
+
+// Device-graphics destinations (methods 2385, 4966, 4968): a destination record holds the
+// name; the list holds the entries; the segment table has one counted item list per destination.
+struct obdest {
+    uint16_t namelen;
+    char* name;
+};
+struct obdestent {
+    void* reserved[2];
+    obdest* dest;
+};
+struct obdestlist {
+    int16_t count;
+    obdestent* entries;
+};
+struct obsegent {
+    uint16_t count;               // number of segment items
+    wobitem* items;               // items {0, pointer, segment record}
+};
+struct obsegtable {
+    int16_t count;
+    obsegent* entries;
 };
 
 // An output object: its first word points to its class record.

@@ -1,10 +1,15 @@
 #include "proc/framework/wobmth.h"
 
+// The method is looked up in the given class, else the object's own, then along the
+// parent chain: the bucket (mask AND method) holds a chain of entries told apart by
+// their method numbers.
 int32_t wobmth(obobject* object, obclass* cls, int method, int nitems, wobitem* items) {
-    for (obclass* c = cls ? cls : object->cls; c; c = c->parent) {
+    obclass* start = cls ? cls : (object ? object->cls : nullptr);
+    for (obclass* c = start; c; c = c->parent) {
         if (!c->buckets) continue;
         for (obmethent* e = c->buckets[c->mask & static_cast<uint32_t>(method)]; e; e = e->next) {
-            if (e->method == method) return e->rec->routine(object, e->arg, e->rec->arg, nitems, items);
+            if (e->method == method && e->rec && e->rec->routine)
+                return e->rec->routine(object, e->arg, e->rec->arg, nitems, items);
         }
     }
     return OB_NOMETHOD;
@@ -15,6 +20,11 @@ static int32_t direct(const obpair& pair, obobject* object, int op, int nitems, 
     return pair.table[0](object, pair.arg, op, nitems, items);
 }
 
-int32_t obinfocall(obobject* object, int nitems, wobitem* items) { return direct(object->cls->info, object, 1, nitems, items); }
-int32_t obquerycall(obobject* object, int nitems, wobitem* items) { return direct(object->cls->query, object, 2, nitems, items); }
-int32_t obrelease(obobject* object) { return direct(object->cls->release, object, 4, 0, nullptr); }
+static int32_t directcall(obobject* object, obpair obclass::*which, int op, int nitems, wobitem* items) {
+    if (!object || !object->cls) return OB_NOMETHOD;
+    return direct(object->cls->*which, object, op, nitems, items);
+}
+
+int32_t obinfocall(obobject* object, int nitems, wobitem* items) { return directcall(object, &obclass::info, 1, nitems, items); }
+int32_t obquerycall(obobject* object, int nitems, wobitem* items) { return directcall(object, &obclass::query, 2, nitems, items); }
+int32_t obrelease(obobject* object) { return directcall(object, &obclass::release, 4, 0, nullptr); }

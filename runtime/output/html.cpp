@@ -1,0 +1,122 @@
+#include "runtime/output/html.h"
+
+namespace rt::out {
+
+namespace {
+const char* kHead =
+    "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>VITALYX report</title>\n"
+    "<style>\n"
+    "body{font-family:sans-serif;margin:1.5em;color:#111}\n"
+    "table.vx{border-collapse:collapse;margin:0.5em 0 1.5em 0}\n"
+    "table.vx caption{font-weight:bold;padding:0.3em;caption-side:top}\n"
+    "table.vx th,table.vx td{border:1px solid #bbb;padding:0.15em 0.5em}\n"
+    "table.vx th{background:#eef}\n"
+    "td.r,th.r{text-align:right}\n"
+    "td.l,th.l{text-align:left}\n"
+    "p.byline{font-weight:bold;border-bottom:1px solid #888}\n"
+    "p.note{font-style:italic}\n"
+    "figure.plot{border:1px dashed #aaa;padding:0.5em}\n"
+    "</style>\n</head>\n<body>\n";
+const char* kTail = "</body>\n</html>\n";
+}  // namespace
+
+std::string htmlescape(std::string_view s) {
+    std::string o;
+    o.reserve(s.size());
+    for (char c : s) {
+        switch (c) {
+        case '&': o += "&amp;"; break;
+        case '<': o += "&lt;"; break;
+        case '>': o += "&gt;"; break;
+        case '"': o += "&quot;"; break;
+        default: o += c;
+        }
+    }
+    return o;
+}
+
+bool Html::open(const std::string& dir, std::string& err) { return body_.open(dir, err); }
+
+bool Html::appendspool(const Spool& s) { return s.appendto(body_.file()); }
+
+bool Html::commit(const std::string& dir, std::string& err) {
+    Sink out;
+    if (!out.open(dir + "/report.html", err)) return false;
+    out.write(kHead);
+    bool ok = body_.appendto(out.file());
+    out.write(kTail);
+    if (!ok) {
+        out.discard();
+        err = "cannot write " + dir + "/report.html";
+        return false;
+    }
+    return out.commit(err);
+}
+
+void HtmlTable::row(const std::vector<CellValue>& vals) {
+    char buf[64];
+    line_.assign("<tr>");
+    for (const LayoutCol& c : layout_.cols) {
+        std::string_view t = celltext(c, vals[static_cast<size_t>(c.src)], layout_.missing, buf);
+        line_ += c.right ? "<td class=\"r\">" : "<td>";
+        if (c.right) {
+            line_.append(t);   // number texts need no escaping
+        } else {
+            for (char ch : t) {
+                switch (ch) {
+                case '&': line_ += "&amp;"; break;
+                case '<': line_ += "&lt;"; break;
+                case '>': line_ += "&gt;"; break;
+                default: line_ += ch;
+                }
+            }
+        }
+        line_ += "</td>";
+    }
+    line_ += "</tr>\n";
+    rows_.write(line_);
+}
+
+bool HtmlTable::publish(Html& out, const std::string& id, bool noheader) const {
+    std::string h = std::string(noheader ? "<table class=\"vx info\" id=\"" : "<table class=\"vx\" id=\"") + htmlescape(id) + "\">\n";
+    if (!layout_.titles.empty()) {
+        h += "<caption>";
+        for (size_t i = 0; i < layout_.titles.size(); ++i) h += (i ? "<br>" : "") + htmlescape(layout_.titles[i]);
+        h += "</caption>\n";
+    }
+    if (noheader) {
+        h += "<tbody>\n";
+        out.write(h);
+        bool ok = out.appendspool(rows_);
+        out.write("</tbody>\n</table>\n");
+        return ok;
+    }
+    h += "<thead>\n";
+    if (!layout_.spans.empty()) {
+        h += "<tr>";
+        int n = static_cast<int>(layout_.cols.size());
+        for (int k = 0; k < n;) {
+            const LayoutSpan* sp = nullptr;
+            for (auto& s : layout_.spans)
+                if (s.first == k) sp = &s;
+            if (sp) {
+                h += "<th colspan=\"" + std::to_string(sp->last - sp->first + 1) + "\">" + htmlescape(sp->label) + "</th>";
+                k = sp->last + 1;
+            } else {
+                h += "<th></th>";
+                ++k;
+            }
+        }
+        h += "</tr>\n";
+    }
+    h += "<tr>";
+    for (const LayoutCol& c : layout_.cols)
+        h += std::string(c.right ? "<th class=\"r\">" : "<th class=\"l\">") + htmlescape(c.header) + "</th>";
+    h += "</tr>\n</thead>\n<tbody>\n";
+    out.write(h);
+    bool ok = out.appendspool(rows_);
+    out.write("</tbody>\n</table>\n");
+    return ok;
+}
+
+}  // namespace rt::out

@@ -1,0 +1,109 @@
+#include "runtime/output/layout.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include "host/hostdefs.h"
+#include "runtime/output/texts.h"
+
+namespace rt::out {
+
+std::vector<std::string> orderedtitles(const std::vector<std::pair<std::string, std::string>>& items) {
+    std::vector<std::pair<int, std::string>> t;
+    for (auto& [name, value] : items) {
+        if (name.size() < 5 || !iequal(std::string_view(name).substr(0, 5), "title")) continue;
+        int rank = 1;
+        if (name.size() > 5 && std::isdigit(static_cast<unsigned char>(name[5]))) rank = std::atoi(name.c_str() + 5);
+        if (rank == 0) rank = -1;
+        t.emplace_back(rank, value);
+    }
+    std::stable_sort(t.begin(), t.end(), [](auto& a, auto& b) { return a.first < b.first; });
+    std::vector<std::string> out;
+    for (auto& [r, v] : t)
+        if (!v.empty()) out.push_back(v);
+    return out;
+}
+
+Layout makelayout(const DataObject& obj, const Template& tpl) {
+    Layout l;
+    l.titles = orderedtitles(obj.titles);
+    l.missing = tpl.missing;
+    for (size_t k = 0; k < obj.cols.size(); ++k) {
+        const Column& c = obj.cols[k];
+        ColSpec spec = tpl.column(c.name, c.role, c.kind);
+        if (spec.hidden) continue;
+        LayoutCol lc;
+        lc.src = static_cast<int>(k);
+        lc.kind = c.kind;
+        lc.header = !c.label.empty() ? c.label : spec.set ? spec.header : c.name;
+        lc.fmt = c.hasfmt ? c.fmt : spec.fmt;
+        lc.right = c.kind == 5 || c.kind == 3;
+        int w = lc.right ? lc.fmt.width : c.width;
+        lc.width = std::max<int>(w, static_cast<int>(lc.header.size()));
+        l.cols.push_back(lc);
+    }
+    for (size_t k = 0; k < obj.cols.size(); ++k) {
+        const Column& c = obj.cols[k];
+        if (c.spanfirst.empty()) continue;
+        int first = -1, last = -1;
+        for (size_t j = 0; j < l.cols.size(); ++j) {
+            const std::string& n = obj.cols[l.cols[j].src].name;
+            if (iequal(n, c.spanfirst)) first = static_cast<int>(j);
+            if (iequal(n, c.spanlast)) last = static_cast<int>(j);
+        }
+        if (first < 0 || last < first) continue;
+        l.spans.push_back({first, last, tpl.spanlabel(c.spanfirst, c.spanlast)});
+    }
+    return l;
+}
+
+namespace {
+std::string_view trimtext(const char* p, size_t n) {
+    n = strnlen(p, n);
+    while (n > 0 && (p[n - 1] == ' ' || p[n - 1] == '\0')) --n;
+    return std::string_view(p, n);
+}
+}  // namespace
+
+void readrow(const DataObject& obj, std::vector<CellValue>& vals) {
+    vals.resize(obj.cols.size());
+    for (size_t k = 0; k < obj.cols.size(); ++k) {
+        const Column& c = obj.cols[k];
+        CellValue& v = vals[k];
+        v = CellValue{};
+        if (!c.cell) {
+            v.missing = true;
+            continue;
+        }
+        switch (c.kind) {
+        case 5:
+            std::memcpy(&v.d, c.cell, sizeof(double));
+            v.missing = ismissing(v.d);
+            break;
+        case 3:
+            std::memcpy(&v.i, c.cell, sizeof(int32_t));
+            v.d = v.i;
+            break;
+        case 66: {
+            txthandle h;
+            std::memcpy(&h, c.cell, sizeof h);
+            v.s = textof(h);
+            break;
+        }
+        default:
+            v.s = trimtext(static_cast<const char*>(c.cell), static_cast<size_t>(c.width > 0 ? c.width : 16));
+            break;
+        }
+    }
+}
+
+std::string_view celltext(const LayoutCol& c, const CellValue& v, const std::string& missing, char* buf) {
+    if (c.kind == 5) {
+        if (v.missing) return missing;
+        return std::string_view(buf, formatnum(c.fmt, v.d, buf));
+    }
+    if (c.kind == 3) return std::string_view(buf, formatnum(NumFormat{Fmt::Count, c.fmt.width, 0}, v.d, buf));
+    return v.s;
+}
+
+}  // namespace rt::out

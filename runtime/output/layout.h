@@ -1,0 +1,55 @@
+// How a bound table prints: its titles, the columns shown with headers, widths, formats
+// and justification, and its spanning headers. Made once when the table is bound; the
+// listing, the HTML report and the MAKE data sets format each row from it.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+#include "runtime/output/numfmt.h"
+#include "runtime/output/objects.h"
+#include "runtime/output/templates.h"
+
+namespace rt::out {
+
+struct LayoutCol {
+    int src = 0;                  // index of the data object's column
+    int kind = 5;
+    std::string header;
+    int width = 0;
+    bool right = false;           // numbers are right-justified, texts left
+    NumFormat fmt;
+};
+
+struct LayoutSpan {
+    int first = 0, last = 0;      // indices into Layout::cols
+    std::string label;
+};
+
+struct Layout {
+    std::vector<std::string> titles;
+    std::vector<LayoutCol> cols;
+    std::vector<LayoutSpan> spans;
+    std::string missing = ".";
+};
+
+Layout makelayout(const DataObject& obj, const Template& tpl);
+
+// One cell of an appended row, read from its bound cell at that moment.
+struct CellValue {
+    double d = 0;
+    int32_t i = 0;
+    std::string_view s;           // text cells: blanks at the end cut
+    bool missing = false;
+};
+
+// Reads every bound cell of the object into vals (resized to the column count).
+void readrow(const DataObject& obj, std::vector<CellValue>& vals);
+
+// The printed text of a cell; buf (64 bytes) holds number texts.
+std::string_view celltext(const LayoutCol& c, const CellValue& v, const std::string& missing, char* buf);
+
+// The order of title items: "title0", then "title"/"Title"/"title1", "title2", "title3".
+std::vector<std::string> orderedtitles(const std::vector<std::pair<std::string, std::string>>& items);
+
+}  // namespace rt::out

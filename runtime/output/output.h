@@ -1,0 +1,23 @@
+// The runtime's output system: vector 320 and the program lifecycle of the destinations
+// (listing.txt and standard output, report.html, the data sets that MAKE asks for).
+#pragma once
+#include <string>
+#include "host/vec320_output.h"
+
+namespace rt::out {
+
+// Vector 320 of the runtime.
+const vec320* services();
+
+// Called by the step runner with rt::current() set.
+void beginprogram();
+void beginstep();
+// Prints every table still open, writes or drops the MAKE data sets of the step (a
+// WARNING for a table that never appeared, an ERROR for a data set that cannot be
+// written) and forgets the step's objects and texts.
+void endstep();
+// Completes listing.txt and report.html; 0, or non-zero with err when a destination
+// could not be written.
+int endprogram(std::string& err);
+
+}  // namespace rt::out

@@ -1,0 +1,257 @@
+#include "runtime/output/program.h"
+
+#include <filesystem>
+#include "runtime/datasets/library.h"
+#include "runtime/supervisor/supervisor.h"
+
+namespace rt::out {
+
+namespace {
+// The state of the program being run (the host runs one program at a time).
+std::unique_ptr<Program> g_program;
+}  // namespace
+
+Program* program() {
+    if (!g_program && rt::current()) g_program = std::make_unique<Program>(rt::current());
+    return g_program.get();
+}
+void setprogram(std::unique_ptr<Program> p) { g_program = std::move(p); }
+std::unique_ptr<Program> takeprogram() { return std::move(g_program); }
+
+Program::Program(Session* s) : sess(s) {
+    dir = s && !s->outdir.empty() ? s->outdir : std::string(".");
+    linesize = s && s->opts.linesize > 0 ? s->opts.linesize : 100;
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    std::string err;
+    if (!listing.open(dir, true, err) || !html.open(dir, err)) fail(err);
+}
+
+Program::~Program() { listing.discard(); }
+
+void Program::fail(const std::string& what) {
+    if (failure.empty()) failure = what;
+}
+
+std::string itemtext(const wobitem& it) {
+    switch (it.type) {
+    case OBT_TEXT:
+        return std::string(textof(static_cast<txthandle>(it.v.p)));
+    case OBT_STRING:
+        return it.v.p ? std::string(static_cast<const char*>(it.v.p), it.len) : std::string();
+    case OBT_CHAR:
+        return std::string(1, it.v.c);
+    case OBT_INT:
+        return std::to_string(it.v.i);
+    case OBT_DOUBLE:
+        return formatnum(NumFormat{Fmt::Best, 12, 0}, it.v.d);
+    default:
+        return std::string();
+    }
+}
+
+const wobitem* finditem(int n, wobitem* items, uint16_t key, int nth) {
+    for (int k = 0; k < n && items; ++k)
+        if (items[k].key == key && nth-- == 0) return &items[k];
+    return nullptr;
+}
+
+std::vector<std::pair<std::string, std::string>> currentby() {
+    Session* s = rt::current();
+    if (!s || !s->input) return {};
+    return rt::ds::byvalues(s->input);
+}
+
+std::string bylinetext(const std::vector<std::pair<std::string, std::string>>& by) {
+    std::string t;
+    for (auto& [n, v] : by) {
+        if (!t.empty()) t += ' ';
+        t += n + "=" + v;
+    }
+    return t;
+}
+
+Binding* Program::bind(DataObject* obj, const Template* tpl, bool phantom) {
+    Binding* open = obj->binding;
+    if (open && !open->done) {
+        // The next class group of a table that said more groups follow continues it.
+        if (open->more && open->tpl == tpl) {
+            open->more = false;
+            uint32_t id = nextid++;
+            byid[id] = open;
+            open->id = id;
+            return open;
+        }
+        finish(*open);
+    }
+    bindings.push_back(std::make_unique<Binding>());
+    Binding& b = *bindings.back();
+    b.id = nextid++;
+    byid[b.id] = &b;
+    b.obj = obj;
+    b.tpl = tpl;
+    obj->binding = &b;
+    if (phantom) {
+        phantoms.push_back(std::make_unique<PhantomData>());
+        b.phantom = phantoms.back().get();
+        b.phantom->ref = b.id;
+        b.phantom->name = obj->name;
+        b.phantom->label = obj->label;
+        for (auto& c : obj->cols) {
+            b.phantom->colnames.push_back(c.name);
+            b.phantom->roles.push_back(c.role);
+            b.phantom->kinds.push_back(c.kind);
+        }
+        return &b;
+    }
+    b.layout = makelayout(*obj, *tpl);
+    b.noheader = tpl->kind == TplKind::Info || tpl->kind == TplKind::InfoLabel;
+    b.by = currentby();
+    b.byline = bylinetext(b.by);
+    std::string err;
+    b.listing = std::make_unique<ListingTable>(b.layout, linesize);
+    b.html = std::make_unique<HtmlTable>(b.layout);
+    if (!b.listing->open(dir, err) || !b.html->open(dir, err)) fail(err);
+    for (auto& r : makes) {
+        if (r->failed || r->path.empty() || !iequal(r->table, obj->name)) continue;
+        auto w = std::make_unique<MakeWriter>();
+        if (!w->start(*r, *obj, b.by, err)) {
+            r->failed = true;
+            rt::sup::logline('E', "MAKE: the data set " + r->lib + "." + r->mem + " for table " + r->table +
+                                      " cannot be written: " + err);
+            continue;
+        }
+        b.makes.emplace_back(r.get(), std::move(w));
+    }
+    return &b;
+}
+
+void Program::append(Binding& b) {
+    if (b.done) return;
+    readrow(*b.obj, b.vals);
+    ++b.rows;
+    if (b.phantom) {
+        std::vector<GraphValue> row(b.vals.size());
+        for (size_t k = 0; k < b.vals.size(); ++k) {
+            int kind = b.obj->cols[k].kind;
+            if (kind == 5 || kind == 3) {
+                row[k].kind = kind == 5 ? GraphValue::Double : GraphValue::Int;
+                row[k].d = b.vals[k].d;
+                row[k].i = b.vals[k].i;
+            } else {
+                row[k].s = std::string(b.vals[k].s);
+            }
+        }
+        b.phantom->rows.push_back(std::move(row));
+        return;
+    }
+    b.listing->row(b.vals);
+    b.html->row(b.vals);
+    for (auto& [r, w] : b.makes)
+        if (!r->failed) w->row(*r, b.vals);
+}
+
+void Program::heading(const std::string& byline) {
+    if (!stepopen) {
+        stepopen = true;
+        std::string label = proclabel.empty() ? std::string("The VITALYX Procedure") : proclabel;
+        listing.write("\n" + centred(label, linesize) + "\n\n");
+        html.write("<section class=\"step\" id=\"step" + std::to_string(stepno) + "\">\n<h1>" + htmlescape(label) +
+                   "</h1>\n");
+        lastby.clear();
+    }
+    if (!byline.empty() && byline != lastby) {
+        lastby = byline;
+        std::string t = " " + byline + " ";
+        int w = linesize;
+        int left = (w - static_cast<int>(t.size())) / 2;
+        std::string line = left > 0 ? std::string(static_cast<size_t>(left), '-') + t +
+                                          std::string(static_cast<size_t>(w - left - static_cast<int>(t.size())), '-')
+                                    : byline;
+        listing.write(line + "\n\n");
+        html.write("<p class=\"byline\">" + htmlescape(byline) + "</p>\n");
+    }
+}
+
+void Program::finish(Binding& b) {
+    if (b.done) return;
+    b.done = true;
+    if (b.obj && b.obj->binding == &b) b.obj->binding = nullptr;
+    if (b.phantom) return;
+    heading(b.byline);
+    bool ok = b.listing->publish(listing, b.noheader);
+    ok = b.html->publish(html, "t" + std::to_string(b.id), b.noheader) && ok;
+    if (!ok) fail("cannot write the listing or the report in " + dir);
+    for (auto& [r, w] : b.makes) r->appeared = true;
+    b.listing.reset();
+    b.html.reset();
+}
+
+void Program::opengroup(OutGroup& g) {
+    heading(std::string());
+    html.write("<section class=\"group\">\n<h2>" + htmlescape(g.label.empty() ? g.name : g.label) + "</h2>\n");
+}
+
+void Program::closegroup(OutGroup& g) {
+    if (!g.open) return;
+    g.open = false;
+    html.write("</section>\n");
+}
+
+void Program::note(const std::string& text) {
+    heading(std::string());
+    listing.write(text + "\n\n");
+    html.write("<p class=\"note\">" + htmlescape(text) + "</p>\n");
+}
+
+void Program::graphplace(const std::string& name, const std::string& label, const std::string& templ) {
+    heading(std::string());
+    html.write("<figure class=\"plot\" data-graph=\"" + htmlescape(name) + "\" data-template=\"" + htmlescape(templ) +
+               "\">\n<figcaption>" + htmlescape(label.empty() ? name : label) +
+               "</figcaption>\n<p>The plot will appear here.</p>\n</figure>\n");
+}
+
+void Program::beginstep() {
+    ++stepno;
+    stepopen = false;
+    lastby.clear();
+    proclabel.clear();
+}
+
+void Program::endstep() {
+    for (auto& b : bindings)
+        if (!b->done) finish(*b);
+    for (auto& g : groups) closegroup(*g);
+    if (stepopen) html.write("</section>\n");
+    stepopen = false;
+    for (auto& r : makes) {
+        if (r->failed || r->path.empty()) {
+            r->sink.discard();
+            continue;
+        }
+        if (!r->appeared) {
+            r->sink.discard();
+            rt::sup::logline('W', "MAKE: no table named " + r->table + " was produced in this step; the data set " +
+                                      r->lib + "." + r->mem + " was not made.");
+            continue;
+        }
+        std::string err;
+        if (!r->sink.commit(err))
+            rt::sup::logline('E', "MAKE: the data set " + r->lib + "." + r->mem + " could not be written: " + err);
+    }
+    makes.clear();
+    byid.clear();
+    bindings.clear();
+    datas.clear();
+    infos.clear();
+    groups.clear();
+    assocs.clear();
+    lists.clear();
+    managers.clear();
+    envs.clear();
+    destlists.clear();
+    live.clear();
+    texts.clear();
+}
+
+}  // namespace rt::out

@@ -1,0 +1,137 @@
+// The output state of one program: the destinations, and the objects, bindings and MAKE
+// requests of the step being run. The services of vector 320 and the object methods take
+// no context argument, so the state of the current program is reached through program().
+#pragma once
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <unordered_set>
+#include <vector>
+#include "runtime/output/graphs.h"
+#include "runtime/output/html.h"
+#include "runtime/output/layout.h"
+#include "runtime/output/listing.h"
+#include "runtime/output/makeds.h"
+#include "runtime/output/objects.h"
+#include "runtime/output/texts.h"
+#include "runtime/session.h"
+
+namespace rt::out {
+
+// Results of methods that fail (negative: the procedure ends the step).
+enum : int32_t { OBR_BADOBJECT = -2, OBR_BADID = -3, OBR_NOSPACE = -4, OBR_BADITEM = -5 };
+
+// The destination list handed out by method 2385 (names are changed in place by the caller).
+struct DestStore {
+    obdestlist list{};
+    std::vector<obdestent> ents;
+    std::vector<obdest> dests;
+    std::vector<std::string> names;
+};
+
+// A data object bound to a template: rows go to every destination as they are appended.
+struct Binding {
+    uint32_t id = 0;
+    DataObject* obj = nullptr;
+    const Template* tpl = nullptr;
+    Layout layout;
+    bool noheader = false;
+    std::vector<std::pair<std::string, std::string>> by;
+    std::string byline;
+    bool more = false;            // end of rows said that more groups follow
+    bool done = false;
+    std::unique_ptr<ListingTable> listing;
+    std::unique_ptr<HtmlTable> html;
+    std::vector<std::pair<MakeRequest*, std::unique_ptr<MakeWriter>>> makes;
+    PhantomData* phantom = nullptr;
+    std::vector<CellValue> vals;
+    long long rows = 0;
+};
+
+class Program {
+public:
+    explicit Program(Session* s);
+    ~Program();
+
+    Session* sess;
+    std::string dir;
+    int linesize = 100;
+    Listing listing;
+    Html html;
+    TextStore texts;
+    std::string failure;              // the first destination failure
+    std::vector<std::unique_ptr<PhantomData>> phantoms;
+    std::vector<GraphRequest> graphs;
+    std::vector<PageSet> pages;
+
+    // ---- the step
+    int stepno = 0;
+    bool stepopen = false;            // the step's heading was written
+    std::string proclabel;
+    std::string lastby;
+    uint32_t nextid = 1;
+    std::vector<std::unique_ptr<Env>> envs;
+    std::vector<std::unique_ptr<Manager>> managers;
+    std::vector<std::unique_ptr<DataObject>> datas;
+    std::vector<std::unique_ptr<InfoList>> infos;
+    std::vector<std::unique_ptr<OutGroup>> groups;
+    std::vector<std::unique_ptr<Assoc>> assocs;
+    std::vector<std::unique_ptr<List>> lists;
+    std::vector<std::unique_ptr<Binding>> bindings;
+    std::map<uint32_t, Binding*> byid;
+    std::vector<std::unique_ptr<MakeRequest>> makes;
+    std::vector<std::unique_ptr<DestStore>> destlists;
+    std::unordered_set<const void*> live;   // every object of the step, to check handles
+
+    template <class T>
+    T* add(std::vector<std::unique_ptr<T>>& v, ObjKind kind, obclass* cls) {
+        v.push_back(std::make_unique<T>());
+        T* o = v.back().get();
+        o->cls = cls;
+        o->kind = kind;
+        live.insert(o);
+        return o;
+    }
+    bool islive(const void* o, ObjKind kind) const {
+        return o && live.count(o) && static_cast<const Object*>(o)->kind == kind;
+    }
+
+    // Binds a data object to a template (or continues its open binding); null on failure.
+    Binding* bind(DataObject* obj, const Template* tpl, bool phantom);
+    // Reads the bound cells and sends the row to the destinations.
+    void append(Binding& b);
+    // Prints a finished table (titles, BY line, headers, rows) in publish order.
+    void finish(Binding& b);
+    void opengroup(OutGroup& g);
+    void closegroup(OutGroup& g);
+    void note(const std::string& text);
+    void graphplace(const std::string& name, const std::string& label, const std::string& templ);
+
+    void beginstep();
+    void endstep();
+    // Writes the step heading (once per step) and the BY line when it changed.
+    void heading(const std::string& byline);
+    void fail(const std::string& what);
+};
+
+// The current program; one is begun on demand for the current session.
+Program* program();
+void setprogram(std::unique_ptr<Program> p);
+std::unique_ptr<Program> takeprogram();
+
+// Class records of the output objects.
+struct Classes {
+    obclass env, manager, table, data, info, group, assoc, list;
+};
+const Classes& classes();
+
+// Values of items.
+std::string itemtext(const wobitem& it);
+const wobitem* finditem(int n, wobitem* items, uint16_t key, int nth = 0);
+
+// BY variables of the step's input data set in its current group.
+std::vector<std::pair<std::string, std::string>> currentby();
+std::string bylinetext(const std::vector<std::pair<std::string, std::string>>& by);
+
+}  // namespace rt::out

@@ -1,0 +1,77 @@
+// Vector 320: the output environment and the output texts.
+#include <cstring>
+#include "runtime/output/output.h"
+#include "runtime/output/program.h"
+#include "runtime/supervisor/messages.h"
+
+namespace rt::out {
+
+namespace {
+
+int xobinit(obobject** env, int) {
+    Program* P = program();
+    if (!P || !env) return OBR_BADOBJECT;
+    *env = P->add(P->envs, ObjKind::Env, const_cast<obclass*>(&classes().env));
+    return 0;
+}
+
+txthandle rdxtxt(const char* text, int length) {
+    Program* P = program();
+    if (!P) return nullptr;
+    size_t n = !text ? 0 : length < 0 ? std::strlen(text) : static_cast<size_t>(length);
+    return P->texts.make(std::string(text ? text : "", n));
+}
+
+txthandle rdxtxts(const char* format, int length, int nargs, const msgarg* args) {
+    Program* P = program();
+    if (!P) return nullptr;
+    size_t n = !format ? 0 : length < 0 ? std::strlen(format) : static_cast<size_t>(length);
+    return P->texts.make(formattext(std::string_view(format ? format : "", n), nargs, args));
+}
+
+txthandle rdxmsg(int group, int n) {
+    Program* P = program();
+    return P ? P->texts.message(group, n) : nullptr;
+}
+
+txthandle rdxmsgs(int group, int n, int nargs, const msgarg* args) {
+    Program* P = program();
+    return P ? P->texts.make(rt::msg::text(group, n, nargs, args)) : nullptr;
+}
+
+const char* rdxstr(txthandle h, int* length) {
+    if (length) *length = h ? static_cast<int>(h->text.size()) : 0;
+    return h ? h->text.c_str() : "";
+}
+
+const vec320 kVector = {xobinit, rdxtxt, rdxtxts, rdxmsg, rdxmsgs, rdxstr};
+
+}  // namespace
+
+const vec320* services() { return &kVector; }
+
+void beginprogram() { setprogram(rt::current() ? std::make_unique<Program>(rt::current()) : nullptr); }
+
+void beginstep() {
+    if (Program* P = program()) P->beginstep();
+}
+
+void endstep() {
+    if (Program* P = program()) P->endstep();
+}
+
+int endprogram(std::string& err) {
+    std::unique_ptr<Program> P = takeprogram();
+    if (!P) return 0;
+    P->endstep();
+    // After a failure nothing is renamed into place: no half-written listing or report.
+    if (!P->failure.empty()) {
+        err = P->failure;
+        return 1;
+    }
+    if (!P->listing.commit(err)) return 1;
+    if (!P->html.commit(P->dir, err)) return 1;
+    return 0;
+}
+
+}  // namespace rt::out

@@ -1,0 +1,127 @@
+#include "runtime/output/spool.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/sendfile.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace rt::out {
+namespace {
+constexpr size_t kBuffer = 1 << 16;
+}
+
+bool copyfile(std::FILE* src, std::FILE* dst) {
+    if (std::fflush(src) != 0 || std::fflush(dst) != 0) return false;
+    int in = fileno(src), out = fileno(dst);
+    struct stat st {};
+    if (fstat(in, &st) != 0) return false;
+    off_t size = st.st_size, off = 0;
+    // The kernel copies between files without passing through user memory.
+    while (off < size) {
+        ssize_t n = copy_file_range(in, &off, out, nullptr, static_cast<size_t>(size - off), 0);
+        if (n <= 0) break;
+    }
+    while (off < size) {
+        ssize_t n = sendfile(out, in, &off, static_cast<size_t>(size - off));
+        if (n <= 0) break;
+    }
+    if (off < size) {   // plain read and write, for descriptors the kernel will not splice
+        static thread_local char buf[kBuffer];
+        while (off < size) {
+            ssize_t r = pread(in, buf, sizeof buf, off);
+            if (r <= 0) return false;
+            ssize_t done = 0;
+            while (done < r) {
+                ssize_t w = ::write(out, buf + done, static_cast<size_t>(r - done));
+                if (w < 0 && errno == EINTR) continue;
+                if (w <= 0) return false;
+                done += w;
+            }
+            off += r;
+        }
+    }
+    return true;
+}
+
+Spool::~Spool() {
+    if (f_) std::fclose(f_);
+}
+
+bool Spool::open(const std::string& dir, std::string& err) {
+    std::string templ = (dir.empty() ? std::string(".") : dir) + "/.vitalyx-spool-XXXXXX";
+    int fd = mkstemp(templ.data());
+    if (fd < 0) {
+        err = "cannot create a temporary file in " + dir + ": " + std::strerror(errno);
+        return false;
+    }
+    unlink(templ.c_str());
+    f_ = fdopen(fd, "w+");
+    if (!f_) {
+        close(fd);
+        err = "cannot open a temporary file in " + dir;
+        return false;
+    }
+    std::setvbuf(f_, nullptr, _IOFBF, kBuffer);
+    return true;
+}
+
+bool Spool::failed() const { return !f_ || std::ferror(f_); }
+
+bool Spool::appendto(std::FILE* dst) const { return f_ && !std::ferror(f_) && copyfile(f_, dst); }
+
+void Spool::reset() {
+    if (!f_) return;
+    std::fflush(f_);
+    if (ftruncate(fileno(f_), 0) != 0) return;
+    std::rewind(f_);
+}
+
+Sink::~Sink() { discard(); }
+
+bool Sink::open(const std::string& path, std::string& err) {
+    path_ = path;
+    tmp_ = path + ".tmp-" + std::to_string(getpid());
+    f_ = std::fopen(tmp_.c_str(), "w");
+    if (!f_) {
+        err = "cannot write " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    std::setvbuf(f_, nullptr, _IOFBF, kBuffer);
+    return true;
+}
+
+bool Sink::commit(std::string& err) {
+    if (!f_) {
+        err = "cannot write " + path_;
+        return false;
+    }
+    bool ok = std::fflush(f_) == 0 && !std::ferror(f_);
+    int e = ok ? 0 : errno;
+    if (std::fclose(f_) != 0) {
+        if (ok) e = errno;
+        ok = false;
+    }
+    f_ = nullptr;
+    if (ok && std::rename(tmp_.c_str(), path_.c_str()) != 0) {
+        e = errno;
+        ok = false;
+    }
+    if (!ok) {
+        std::remove(tmp_.c_str());
+        err = "cannot write " + path_ + ": " + std::strerror(e ? e : EIO);
+    }
+    return ok;
+}
+
+void Sink::discard() {
+    if (f_) {
+        std::fclose(f_);
+        f_ = nullptr;
+        std::remove(tmp_.c_str());
+    }
+}
+
+}  // namespace rt::out
