@@ -5,6 +5,11 @@
 #include "runtime/host/register.h"
 #include "runtime/output/output.h"
 #include "runtime/supervisor/supervisor.h"
+#include "runtime/trees/trees.h"
+#include "runtime/sweep/sweep.h"
+#include "runtime/sort/sort.h"
+#include "runtime/text/text.h"
+#include "runtime/dates/dates.h"
 
 // Each service family of the runtime exposes its vector through a services() routine;
 // one line per vector below.
@@ -16,5 +21,10 @@ void fillvectors(void** table) {
     table[VEC_FILES] = const_cast<vec39*>(files::services());
     table[VEC_DATASETS] = const_cast<vec203*>(ds::services());
     table[VEC_OUTPUT] = const_cast<vec320*>(out::services());
+    table[VEC_TREES] = const_cast<vec10*>(trees::services());
+    table[VEC_SWEEP] = const_cast<vec11*>(sweep::services());
+    table[VEC_SORT] = const_cast<vec472*>(sort::services());
+    table[VEC_TEXTEXT] = const_cast<vec4*>(text::services());
+    table[VEC_DATES] = const_cast<vec155*>(dates::services());
 }
 }  // namespace rt

@@ -1,0 +1,288 @@
+#include "proc/framework/clsorder.h"
+
+#include <cstddef>
+#include <cstring>
+
+#include "proc/framework/hostsvc_util.h"
+#include "proc/framework/pools.h"
+#include "proc/framework/textpad.h"
+#include "proc/framework/vyxstate.h"
+
+static_assert(offsetof(grpnode, next) == offsetof(trenode, next) && offsetof(grpnode, tleft) == offsetof(trenode, left) &&
+                  offsetof(grpnode, tright) == offsetof(trenode, right) && offsetof(grpnode, tbal) == offsetof(trenode, bal),
+              "a group node must begin with the tree node head");
+
+namespace {
+
+constexpr int kAllocFlags = 0x2004;
+constexpr int kAllocZeroed = 0x2006;
+
+// How a level list is sorted: the host tree's key length and position.
+struct sortkey {
+    int keylen;
+    int keypos;
+};
+
+double numat(const grpnode* g, int pos) {
+    double d;
+    std::memcpy(&d, reinterpret_cast<const char*>(g) + pos, sizeof d);
+    return d;
+}
+
+// The same order as the host tree for the key lengths used here.
+int keyorder(const grpnode* a, const grpnode* b, sortkey k) {
+    if (k.keylen > 0) return std::memcmp(reinterpret_cast<const char*>(a) + k.keypos, reinterpret_cast<const char*>(b) + k.keypos, k.keylen);
+    double x = numat(a, k.keypos), y = numat(b, k.keypos);
+    if (k.keylen == TREE_KEYNUMLAST && (x != x) != (y != y)) return (x != x) ? 1 : -1;
+    return missorder(x, y);
+}
+
+// Stable merge sort of a list through grpnode::next; used when two levels share a key, which
+// the tree would merge into one.
+grpnode* mergesort(grpnode* head, sortkey k) {
+    if (!head || !head->next) return head;
+    grpnode* slow = head;
+    for (grpnode* fast = head->next; fast && fast->next; fast = fast->next->next) slow = slow->next;
+    grpnode* second = slow->next;
+    slow->next = nullptr;
+    grpnode* a = mergesort(head, k);
+    grpnode* b = mergesort(second, k);
+    grpnode out{};
+    grpnode* tail = &out;
+    while (a && b) {
+        if (keyorder(b, a, k) < 0) {
+            tail->next = b;
+            b = b->next;
+        } else {
+            tail->next = a;
+            a = a->next;
+        }
+        tail = tail->next;
+    }
+    tail->next = a ? a : b;
+    return out.next;
+}
+
+// Orders the flattened list at *head by ordering code; returns 0 or 1012 after message failmsg.
+int orderlist(grpnode** head, int code, bool numeric, bool sortbyte, int n, int failmsg) {
+    sortkey k;
+    switch (code) {
+        case 0:
+            k = numeric ? sortkey{sortbyte ? TREE_KEYNUM : TREE_KEYNUMLAST, static_cast<int>(offsetof(grpnode, numkey))}
+                        : sortkey{16, static_cast<int>(offsetof(grpnode, rawkey))};
+            break;
+        case 2: {
+            int i = 0;
+            for (grpnode* g = *head; g; g = g->next, ++i) g->ordkey += 0.5 * i / n;
+            k = {TREE_KEYNUM, static_cast<int>(offsetof(grpnode, ordkey))};
+            break;
+        }
+        case 3:
+            k = {TREE_KEYNUM, static_cast<int>(offsetof(grpnode, ordkey))};
+            break;
+        default:
+            // Code 1, and any code the option readers never set: the list stays as it is.
+            return 0;
+    }
+    grpnode* tree = nullptr;
+    for (grpnode* g = *head; g;) {
+        grpnode* next = g->next;     // the list stays intact until the tree is flattened
+        void* r = ztrebld(&tree, g, k.keylen, k.keypos);
+        if (!r) {
+            xpmlog(510, failmsg);
+            return RC_SETUP;
+        }
+        if (r != g) {
+            *head = mergesort(*head, k);
+            return 0;
+        }
+        g = next;
+    }
+    ztrelst(&tree);
+    *head = tree;
+    return 0;
+}
+
+void justify(grpnode* head) {
+    for (grpnode* g = head; g; g = g->next) g->keylen = wzstjus(g->key, 16, 'l');
+}
+
+template <class T>
+T* alloc(poolobj* pool, int64_t bytes, int flags, int* rc) {
+    void* p = vmalcp_handler(pool, bytes > 0 ? bytes : 1, flags);
+    if (!p) {
+        xmemmsg(bytes);
+        *rc = RC_NOMEM;
+    }
+    return static_cast<T*>(p);
+}
+
+}  // namespace
+
+int vyxclst(vyxstate* s) {
+    if (s->nclass == 0) return 0;
+    if (!s->grplist[0]) {
+        xpmlog(510, 18);
+        return RC_EMPTYLEVELS;
+    }
+    ztrelst(&s->grplist[0]);
+    int rc = orderlist(&s->grplist[0], s->clsorder[0], s->clsnumeric[0], s->clssort[0], s->rootgrp.nsub, 19);
+    if (rc) return rc;
+    justify(s->grplist[0]);
+    if (s->nclass == 2) {
+        for (grpnode* g = s->grplist[0]; g; g = g->next) {
+            if (!g->subtree[0]) {
+                xpmlog(510, 18);
+                return RC_EMPTYLEVELS;
+            }
+            ztrelst(&g->subtree[0]);
+            rc = orderlist(&g->subtree[0], s->clsorder[1], s->clsnumeric[1], s->clssort[1], g->nsub, 20);
+            if (rc) return rc;
+            justify(g->subtree[0]);
+        }
+    }
+    std::memset(s->rootgrp.key, ' ', sizeof s->rootgrp.key);
+    s->rootgrp.ordwork = 0;
+    return 0;
+}
+
+namespace {
+
+// The second-level levels in order of first appearance; fills levkeys[1], levvals[1], nlev[0].
+int secondlevels(vyxstate* s) {
+    int rc = 0;
+    const int textpos = static_cast<int>(offsetof(levkeyrec, key));
+    levkeyrec* tree = nullptr;
+    levkeyrec* rec = nullptr;
+    int32_t seq = 0, distinct = 0;
+    for (grpnode* g = s->grplist[0]; g; g = g->next) {
+        for (grpnode* h = g->subtree[0]; h; h = h->next) {
+            if (!rec && !(rec = alloc<levkeyrec>(s->bypool, sizeof(levkeyrec), kAllocFlags, &rc))) return rc;
+            std::memcpy(rec->key, h->key, 16);
+            rec->numkey = h->numkey;
+            rec->seq = seq++;
+            void* r = ztrebld(&tree, rec, 16, textpos);
+            if (!r) {
+                xpmlog(510, 36);
+                return RC_SETUP;
+            }
+            if (r == rec) {
+                ++distinct;
+                rec = nullptr;
+            }
+        }
+    }
+    ztrelst(&tree);
+    levkeyrec* arr = alloc<levkeyrec>(s->bypool, int64_t(distinct) * int64_t(sizeof(levkeyrec)), kAllocFlags, &rc);
+    if (!arr) return rc;
+    int i = 0;
+    for (levkeyrec* r = tree; r && i < distinct; r = reinterpret_cast<levkeyrec*>(r->link.next)) arr[i++] = *r;
+    levkeyrec* byseq = nullptr;
+    for (int k = 0; k < distinct; ++k) {
+        if (!ztrebld(&byseq, &arr[k], TREE_KEYINT, static_cast<int>(offsetof(levkeyrec, seq)))) {
+            xpmlog(510, 36);
+            return RC_SETUP;
+        }
+    }
+    ztrelst(&byseq);
+    char* texts = alloc<char>(s->bypool, int64_t(distinct) * 16, kAllocFlags, &rc);
+    if (!texts) return rc;
+    double* vals = alloc<double>(s->bypool, int64_t(distinct) * 8, kAllocFlags, &rc);
+    if (!vals) return rc;
+    int j = 0;
+    for (levkeyrec* r = byseq; r && j < distinct; r = reinterpret_cast<levkeyrec*>(r->link.next), ++j) {
+        std::memcpy(texts + 16 * j, r->key, 16);
+        vals[j] = r->numkey;
+    }
+    s->levkeys[1] = texts;
+    s->levvals[1] = vals;
+    s->nlev[0] = static_cast<uint32_t>(distinct);
+    return 0;
+}
+
+// The grid of first-level by second-level cells; returns 0 or a code, counts the cells.
+int buildgrid(vyxstate* s) {
+    int rc = 0;
+    const int n1 = static_cast<int>(s->nlev[1]), n2 = static_cast<int>(s->nlev[0]);
+    grpnode** grid = alloc<grpnode*>(s->bypool, int64_t(n1) * n2 * int64_t(sizeof(grpnode*)), kAllocZeroed, &rc);
+    if (!grid) return rc;
+    // A tree of the second-level texts that knows each text's column.
+    levkeyrec* cols = alloc<levkeyrec>(s->bypool, int64_t(n2) * int64_t(sizeof(levkeyrec)), kAllocFlags, &rc);
+    if (!cols) return rc;
+    const int textpos = static_cast<int>(offsetof(levkeyrec, key));
+    levkeyrec* tree = nullptr;
+    for (int j = 0; j < n2; ++j) {
+        std::memcpy(cols[j].key, s->levkeys[1] + 16 * j, 16);
+        cols[j].seq = j;
+        if (!ztrebld(&tree, &cols[j], 16, textpos)) {
+            xpmlog(510, 36);
+            return RC_SETUP;
+        }
+    }
+    int cells = 0, i = 0;
+    levkeyrec probe{};
+    for (grpnode* g = s->grplist[0]; g && i < n1; g = g->next, ++i) {
+        for (grpnode* h = g->subtree[0]; h; h = h->next) {
+            std::memcpy(probe.key, h->key, 16);
+            auto* c = static_cast<levkeyrec*>(ztrefnd(&tree, &probe, 16, textpos));
+            if (!c) continue;
+            grpnode*& cell = grid[int64_t(i) * n2 + c->seq];
+            if (!cell) ++cells;
+            cell = h;
+        }
+    }
+    s->grpgrid = grid;
+    s->ncells = cells;
+    return 0;
+}
+
+int longest(const char* texts, int n) {
+    int w = 0;
+    for (int i = 0; i < n; ++i) {
+        int len = wzstrip(texts + 16 * i, 16);
+        if (len > w) w = len;
+    }
+    return w;
+}
+
+}  // namespace
+
+int vyxordr(vyxstate* s) {
+    s->nlev[0] = 0;
+    s->levkeys[1] = nullptr;
+    s->levvals[1] = nullptr;
+    int rc = 0;
+    if (s->nclass == 2 && (rc = secondlevels(s)) != 0) return rc;
+    if (s->nclass >= 1) {
+        const int n1 = s->rootgrp.nsub;
+        char* texts = alloc<char>(s->bypool, int64_t(n1) * 16, kAllocFlags, &rc);
+        if (!texts) return rc;
+        double* vals = alloc<double>(s->bypool, int64_t(n1) * 8, kAllocFlags, &rc);
+        if (!vals) return rc;
+        int i = 0;
+        for (grpnode* g = s->grplist[0]; g && i < n1; g = g->next, ++i) {
+            std::memcpy(texts + 16 * i, g->key, 16);
+            vals[i] = g->numkey;
+        }
+        s->levkeys[0] = texts;
+        s->levvals[0] = vals;
+        s->nlev[1] = static_cast<uint32_t>(i);
+    }
+    switch (s->nclass) {
+        case 0:
+            s->ncells = 1;
+            s->grpcolw = 0;
+            break;
+        case 1:
+            s->ncells = static_cast<int32_t>(s->nlev[1]);
+            s->grpcolw = static_cast<uint32_t>(longest(s->levkeys[0], static_cast<int>(s->nlev[1])));
+            break;
+        default:
+            if ((rc = buildgrid(s)) != 0) return rc;
+            // The widest pair of texts is the widest first-level text with the widest second.
+            s->grpcolw = static_cast<uint32_t>(longest(s->levkeys[0], static_cast<int>(s->nlev[1])) +
+                                               longest(s->levkeys[1], static_cast<int>(s->nlev[0])));
+            break;
+    }
+    return 0;
+}

@@ -1,0 +1,270 @@
+#include "runtime/sort/sort.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "host/vec10_trees.h"
+#include "runtime/files/utilfile.h"
+
+// The sort reads every record into memory, orders them by the key list (or by the caller's
+// comparison) and hands them out. Equal keys keep their input order. The key list is turned
+// into one unsigned byte string per record whose plain order is the key list's order, so
+// that the common cases (keys of up to 16 bytes) sort as pairs of integers.
+// Output to a utility file keeps the input's blocking: the n-th record of the output file
+// holds as many records as the n-th record of the input file (readers read the sorted file
+// back with the buffers they wrote it with). docs/runtime-trees.md.
+namespace rt::sort {
+namespace {
+
+int xci(sortctl*, void*) { return 0; }
+int xct(const void* a, const void* b, sortctl* c);
+// The utility-file exits: recognised by the sort, which then reads the input file and
+// writes the output file itself; they do nothing when called on their own.
+int xcget(sortctl*, void*) { return SORT_END; }
+int xcput(sortctl*, void*) { return 0; }
+int xcrtn(sortctl*, void*) { return 0; }
+
+bool validkeys(const sortctl* c) {
+    if (c->reclen <= 0 || c->nkeys < 0 || (c->nkeys > 0 && !c->keys)) return false;
+    for (int i = 0; i < c->nkeys; ++i) {
+        const sortkey& k = c->keys[i];
+        if (k.length == 0 || static_cast<int64_t>(k.offset) + k.length > c->reclen) return false;
+        if (k.kind == SORTK_NUM && k.length != 8) return false;
+        if (k.kind == SORTK_INT && k.length != 4 && k.length != 8) return false;
+        if (k.kind != SORTK_NUM && k.kind != SORTK_INT && k.kind != SORTK_CHAR) return false;
+    }
+    return true;
+}
+
+int keybytes(const sortctl* c) {
+    int n = 0;
+    for (int i = 0; i < c->nkeys; ++i) n += c->keys[i].length;
+    return n;
+}
+
+uint64_t numbits(double d) {
+    if (d != d) return static_cast<uint64_t>(missingcode(d) + 128);   // below every number
+    if (d == 0.0) d = 0.0;                                           // -0 sorts with +0
+    uint64_t b;
+    std::memcpy(&b, &d, 8);
+    return (b >> 63) ? ~b : (b | 0x8000000000000000ull);
+}
+
+// Writes the order-preserving bytes of the record's keys to out (big-endian).
+void encode(const sortkey* keys, int nkeys, const unsigned char* rec, unsigned char* out) {
+    for (int i = 0; i < nkeys; ++i) {
+        const sortkey& k = keys[i];
+        const unsigned char* p = rec + k.offset;
+        unsigned char* o = out;
+        if (k.kind == SORTK_CHAR) {
+            std::memcpy(o, p, k.length);
+        } else {
+            uint64_t v;
+            if (k.kind == SORTK_NUM) {
+                double d;
+                std::memcpy(&d, p, 8);
+                v = numbits(d);
+            } else if (k.length == 4) {
+                int32_t x;
+                std::memcpy(&x, p, 4);
+                v = static_cast<uint64_t>(static_cast<uint32_t>(x) ^ 0x80000000u) << 32;
+            } else {
+                int64_t x;
+                std::memcpy(&x, p, 8);
+                v = static_cast<uint64_t>(x) ^ 0x8000000000000000ull;
+            }
+            for (int b = 0; b < k.length; ++b) o[b] = static_cast<unsigned char>(v >> (56 - 8 * b));
+        }
+        if (k.order == SORTO_DESC)
+            for (int b = 0; b < k.length; ++b) o[b] = static_cast<unsigned char>(~o[b]);
+        out += k.length;
+    }
+}
+
+int keycompare(const sortctl* c, const void* a, const void* b) {
+    unsigned char ka[64], kb[64];
+    const unsigned char* pa = static_cast<const unsigned char*>(a);
+    const unsigned char* pb = static_cast<const unsigned char*>(b);
+    for (int i = 0; i < c->nkeys; ++i) {
+        const int len = c->keys[i].length;
+        if (len <= 64) {
+            encode(c->keys + i, 1, pa, ka);
+            encode(c->keys + i, 1, pb, kb);
+            int r = std::memcmp(ka, kb, static_cast<size_t>(len));
+            if (r) return r;
+        } else {
+            // Long character keys: compared in place.
+            int r = std::memcmp(pa + c->keys[i].offset, pb + c->keys[i].offset, static_cast<size_t>(len));
+            if (r) return c->keys[i].order == SORTO_DESC ? -r : r;
+        }
+    }
+    return 0;
+}
+
+int xct(const void* a, const void* b, sortctl* c) { return keycompare(c, a, b); }
+
+inline uint64_t load64(const unsigned char* p) {
+    uint64_t v = 0;
+    for (int i = 0; i < 8; ++i) v = (v << 8) | p[i];
+    return v;
+}
+
+struct key1 {
+    uint64_t k0;
+    uint32_t idx;
+};
+struct key2 {
+    uint64_t k0, k1;
+    uint32_t idx;
+};
+
+// The permutation that sorts the records, by the key list packed into integers.
+template <class K>
+void packedorder(const sortctl* c, const unsigned char* recs, int64_t n, std::vector<uint32_t>& order) {
+    const int kb = keybytes(c);
+    std::vector<K> keys(static_cast<size_t>(n));
+    unsigned char buf[16];
+    for (int64_t i = 0; i < n; ++i) {
+        std::memset(buf, 0, sizeof buf);
+        encode(c->keys, c->nkeys, recs + i * c->reclen, buf);
+        K& k = keys[static_cast<size_t>(i)];
+        k.k0 = load64(buf);
+        if constexpr (sizeof(K) == sizeof(key2)) k.k1 = kb > 8 ? load64(buf + 8) : 0;
+        k.idx = static_cast<uint32_t>(i);
+    }
+    std::sort(keys.begin(), keys.end(), [](const K& a, const K& b) {
+        if (a.k0 != b.k0) return a.k0 < b.k0;
+        if constexpr (sizeof(K) == sizeof(key2))
+            if (a.k1 != b.k1) return a.k1 < b.k1;
+        return a.idx < b.idx;
+    });
+    order.resize(static_cast<size_t>(n));
+    for (int64_t i = 0; i < n; ++i) order[static_cast<size_t>(i)] = keys[static_cast<size_t>(i)].idx;
+}
+
+int readinput(sortctl* c, std::vector<unsigned char>& recs, std::vector<int64_t>& blocks, bool& inmemory) {
+    const sortexit get = c->exitentries[SORTX_GET];
+    const size_t rl = static_cast<size_t>(c->reclen);
+    inmemory = false;
+    if (get && get != xcget) {
+        for (;;) {
+            size_t at = recs.size();
+            recs.resize(at + rl);
+            int rc = get(c, recs.data() + at);
+            if (rc == SORT_END) {
+                recs.resize(at);
+                break;
+            }
+            if (rc < 0) return rc;
+        }
+        return 0;
+    }
+    if (c->infile) {
+        std::vector<std::vector<unsigned char>> records;
+        if (!files::readall(c->infile, records)) return SORT_EREAD;
+        size_t total = 0;
+        for (auto& r : records) {
+            if (r.size() % rl) return SORT_EREAD;
+            total += r.size();
+        }
+        recs.reserve(total);
+        for (auto& r : records) {
+            recs.insert(recs.end(), r.begin(), r.end());
+            blocks.push_back(static_cast<int64_t>(r.size() / rl));
+        }
+        return 0;
+    }
+    if (c->nrecs < 0 || (c->nrecs > 0 && !c->inrecs)) return SORT_EBADREQ;
+    inmemory = true;
+    return 0;
+}
+
+int writeoutput(sortctl* c, const unsigned char* recs, int64_t n, const std::vector<uint32_t>& order,
+                const std::vector<int64_t>& blocks, bool inmemory) {
+    const size_t rl = static_cast<size_t>(c->reclen);
+    const sortexit put = c->exitentries[SORTX_PUT];
+    if (put && put != xcput) {
+        for (int64_t i = 0; i < n; ++i) {
+            int rc = put(c, const_cast<unsigned char*>(recs) + order[static_cast<size_t>(i)] * rl);
+            if (rc < 0) return rc;
+        }
+        return 0;
+    }
+    std::vector<unsigned char> out;
+    try {
+        out.resize(static_cast<size_t>(n) * rl);
+    } catch (const std::bad_alloc&) {
+        return SORT_ENOMEM;
+    }
+    for (int64_t i = 0; i < n; ++i) std::memcpy(out.data() + i * rl, recs + order[static_cast<size_t>(i)] * rl, rl);
+    if (inmemory && !c->outfile) {
+        if (n) std::memcpy(c->inrecs, out.data(), out.size());
+        return 0;
+    }
+    const vec39* f = files::services();
+    if (!c->outfile && f->xcopen(&c->outfile, XC_SCRATCH) != 0) return SORT_EWRITE;
+    if (blocks.empty()) {
+        if (n && f->xcwrite(c->outfile, out.data(), static_cast<int64_t>(out.size())) != 0) return SORT_EWRITE;
+        return 0;
+    }
+    int64_t at = 0;
+    for (int64_t b : blocks) {
+        if (f->xcwrite(c->outfile, out.data() + at * rl, b * static_cast<int64_t>(rl)) != 0) return SORT_EWRITE;
+        at += b;
+    }
+    return 0;
+}
+
+int sortap(sortctl* c) {
+    if (c->startentry) {
+        int rc = c->startentry(c, nullptr);
+        if (rc != 0) return c->status = rc;
+    }
+    if (!validkeys(c)) return c->status = SORT_EBADREQ;
+    std::vector<unsigned char> own;
+    std::vector<int64_t> blocks;
+    bool inmemory = false;
+    int rc;
+    try {
+        rc = readinput(c, own, blocks, inmemory);
+        if (rc) return c->status = rc;
+        const unsigned char* recs = inmemory ? static_cast<const unsigned char*>(c->inrecs) : own.data();
+        const int64_t n = inmemory ? c->nrecs : static_cast<int64_t>(own.size() / static_cast<size_t>(c->reclen));
+        if (n >= (int64_t(1) << 32)) return c->status = SORT_ENOMEM;
+        std::vector<uint32_t> order;
+        const sortcmp cmp = c->compareentry;
+        const int kb = keybytes(c);
+        if ((!cmp || cmp == xct) && kb <= 8) {
+            packedorder<key1>(c, recs, n, order);
+        } else if ((!cmp || cmp == xct) && kb <= 16) {
+            packedorder<key2>(c, recs, n, order);
+        } else {
+            order.resize(static_cast<size_t>(n));
+            for (int64_t i = 0; i < n; ++i) order[static_cast<size_t>(i)] = static_cast<uint32_t>(i);
+            const size_t rl = static_cast<size_t>(c->reclen);
+            std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+                const void* ra = recs + a * rl;
+                const void* rb = recs + b * rl;
+                return (cmp && cmp != xct ? cmp(ra, rb, c) : keycompare(c, ra, rb)) < 0;
+            });
+        }
+        rc = writeoutput(c, recs, n, order, blocks, inmemory);
+        if (rc) return c->status = rc;
+        c->nsorted = n;
+    } catch (const std::bad_alloc&) {
+        return c->status = SORT_ENOMEM;
+    }
+    const sortexit end = c->exitentries[SORTX_END];
+    if (end && end != xcrtn && (rc = end(c, nullptr)) != 0) return c->status = rc;
+    return c->status = 0;
+}
+
+const vec472 table = {sortap, xci, xct, xcget, xcput, xcrtn};
+
+}  // namespace
+
+const vec472* services() { return &table; }
+
+}  // namespace rt::sort
