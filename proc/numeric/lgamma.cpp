@@ -22,8 +22,8 @@ inline long double stirlingSeries(double v, double s) {
 }
 
 // Horner evaluation of a degree-6 polynomial given highest power first.
-inline long double horner7(const double (&c)[7], double t) {
-    long double r = c[0];
+inline double horner7(const double (&c)[7], double t) {
+    double r = c[0];
     for (int i = 1; i < 7; ++i) r = r * t + c[i];
     return r;
 }
@@ -49,7 +49,8 @@ double zlgamma(double x) {
     if (!(x < 15.0)) {  // also a NaN
         const double v = 1.0 / x;
         const double s = v * v;
-        const long double lx = std::log(static_cast<long double>(x));
+        // log x in double: the result is at least 25 and keeps its relative accuracy.
+        const double lx = std::log(x);
         return static_cast<double>((x - 0.5L) * lx - x + kLogSqrt2Pi + stirlingSeries(v, s));
     }
     // Reduce to [1, 2]: Gamma(x) = Gamma(reduced) * c.
@@ -62,7 +63,9 @@ double zlgamma(double x) {
         x = x - 1.0;
         c *= x;
     }
-    const long double logc = std::log(c);
+    // log c as log1p of c - 1 formed in extended precision: exact where c is near 1
+    // (x just below 1 or just above 2) and far cheaper than an extended logarithm.
+    const long double logc = std::log1p(static_cast<double>(c - 1.0L));
     if (std::fabs(x - 1.5) < kEps53) return static_cast<double>(logc + kLogGammaOneHalf);
     double t;
     double q;
