@@ -54,6 +54,14 @@ Layout makelayout(const DataObject& obj, const Template& tpl) {
         if (first < 0 || last < first) continue;
         l.spans.push_back({first, last, tpl.spanlabel(c.spanfirst, c.spanlast)});
     }
+    // A spanning label gets at least two dashes on either side: widen its columns evenly.
+    for (const LayoutSpan& s : l.spans) {
+        if (s.label.empty()) continue;
+        int n = s.last - s.first + 1, w = 2 * (n - 1);
+        for (int j = s.first; j <= s.last; ++j) w += l.cols[static_cast<size_t>(j)].width;
+        int need = static_cast<int>(s.label.size()) + 6;
+        for (int k = 0; w < need; ++k, ++w) ++l.cols[static_cast<size_t>(s.last - k % n)].width;
+    }
     return l;
 }
 
