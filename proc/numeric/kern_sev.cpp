@@ -1,0 +1,161 @@
+// Value and derivative kernels of the smallest extreme value family: survival
+// exp(-e^z), density exp(z - e^z). It serves the Weibull, extreme-value and exponential
+// families on the log scale. The family is not symmetric: no reflection of the centre.
+#include <cmath>
+#include "proc/numeric/digamma.h"
+#include "proc/numeric/kernconst.h"
+#include "proc/numeric/kernels.h"
+#include "proc/numeric/lgamma.h"
+
+using namespace kern;
+
+namespace {
+constexpr double HALF_OVER = 0.5 * EXP_OVER;
+// Below this point the left-censored value is -z (log(1 - exp(-e^z)) = z to double precision).
+constexpr double LEFT_LINEAR = -21.0;
+// Two ends whose probabilities agree to this relative amount are taken as one point.
+constexpr double SAME_POINT = 4.0 * EPS53;
+}  // namespace
+
+int zprblwb(int mode, const double* z, const double*, double* out) {
+    const double x = z[0];
+    if (x >= HALF_OVER) {
+        if (mode == KMODE_LEFT) {
+            out[0] = 0.0;
+            return 0;
+        }
+        out[0] = BIG154;
+        return 1;
+    }
+    const double e = std::exp(x);
+    out[0] = e;
+    switch (mode) {
+    case KMODE_EXACT:
+        out[0] = e - x;
+        return 0;
+    case KMODE_RIGHT:
+        return 0;
+    case KMODE_LEFT:
+        // -log(1 - exp(-e)): for a small e the difference 1 - exp(-e) is formed by
+        // zexpm1, which keeps the digits that the subtraction from 1 would lose.
+        if (x < LEFT_LINEAR) out[0] = -x;
+        else if (e < 1.0) out[0] = -std::log(-zexpm1(-e));
+        else out[0] = -zln1px(-std::exp(-e));
+        return 0;
+    case KMODE_INTERVAL: {
+        const double c = x;
+        const double h = z[1];
+        if (h >= EXP_OVER) {
+            out[0] = PENALTY;
+            return 1;
+        }
+        if (c > 0.0) {
+            // Difference of the survival function at the two ends.
+            const double lo = std::exp(c - h);
+            const double hi = std::exp(c + h);
+            const double ratio = std::exp(lo - hi);  // S(upper)/S(lower)
+            // Ends so close that the probability is lost in rounding (a zero width among
+            // them) would give log(0): refused like the same case for a centre below 0.
+            if (!(1.0 - ratio > SAME_POINT)) return 1;
+            out[0] = lo - zln1px(-ratio);
+            return 0;
+        }
+        const double u = c + h;
+        if (u > EXP_OVER) {
+            out[0] = -zln1px(zexpm1(-std::exp(c - h)));
+            return 0;
+        }
+        const double a = zexpm1(-std::exp(c - h));  // minus F at the lower end
+        const double b = -zexpm1(-std::exp(u));     // F at the upper end
+        if (!(b > 0.0)) return 1;
+        const double r = a / b;
+        if (!(r > SAME_POINT - 1.0)) return 1;
+        out[0] = -zln1px(r) - std::log(b);
+        return 0;
+    }
+    default:
+        return 0;
+    }
+}
+
+namespace {
+
+// Distribution function, survival, density and density derivative at one end.
+struct sevend {
+    double f, s, g, dg;
+};
+
+sevend atend(double y) {
+    const double e = std::exp(y);
+    sevend r;
+    r.f = -zexpm1(-e);
+    r.s = std::exp(-e);
+    r.g = std::exp(y - e);
+    // Beyond the overflow of e^y the density and its derivative are 0 (not inf x 0).
+    r.dg = r.g > 0.0 ? (1.0 - e) * r.g : 0.0;
+    return r;
+}
+
+}  // namespace
+
+int zprbwwb(int mode, const double* z, const double*, double* out) {
+    const double x = z[0];
+    if (x >= EXP_OVER) {
+        if (mode != KMODE_LEFT) return 1;
+        out[0] = 0.0;
+        out[1] = 0.0;
+        return 0;
+    }
+    if (mode == KMODE_INTERVAL) {
+        const double c = x;
+        const double h = z[1];
+        const sevend up = atend(c + h);
+        const sevend lo = atend(c - h);
+        // The probability from the tail where both ends keep their precision: the
+        // distribution function for a centre at or below 0, the survival function above.
+        const double p = c > 0.0 ? lo.s - up.s : up.f - lo.f;
+        if (!(std::fabs(p) >= 10.0 * TINY154)) return 1;
+        const double d1 = up.g - lo.g, s1 = up.g + lo.g, d2 = up.dg - lo.dg, s2 = up.dg + lo.dg;
+        const double p2 = p * p;
+        out[0] = -d1 / p;
+        out[1] = (d1 * d1 - d2 * p) / p2;
+        out[2] = -s1 / p;
+        out[3] = (s1 * d1 - s2 * p) / p2;
+        out[4] = (s1 * s1 - d2 * p) / p2;
+        return 0;
+    }
+    const double e = std::exp(x);
+    out[0] = e;
+    out[1] = e;
+    switch (mode) {
+    case KMODE_EXACT:
+        out[0] = e - 1.0;
+        return 0;
+    case KMODE_RIGHT:
+        return 0;
+    case KMODE_LEFT: {
+        if (x <= -EXP_OVER / 10.0) {
+            // The value is -x down here: slope -1, curvature 0.
+            out[0] = -1.0;
+            out[1] = 0.0;
+            return 0;
+        }
+        const double g = std::exp(x - e);
+        if (e < FLOOR26) {
+            // The slope takes 1 - exp(-e) as e. The curvature, about e/2 here, needs the
+            // slope to second order: from that approximation it would come out near e^2/2.
+            out[0] = -g / e;
+            const double slope = -g / -zexpm1(-e);
+            out[1] = (1.0 - e + slope) * slope;
+        } else {
+            // 1 - exp(-e) by zexpm1: the curvature below is the small difference 1 + out[0]
+            // when e is small, and keeps only the digits out[0] has.
+            out[0] = -g / -zexpm1(-e);
+            out[1] = (1.0 - e + out[0]) * out[0];
+        }
+        return 0;
+    }
+    default:
+        return 0;
+    }
+}

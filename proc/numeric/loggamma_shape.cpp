@@ -1,0 +1,28 @@
+// The shape block of the generalized log-gamma family: the shape k, q = 1/k^2, and the
+// q- and k-dependent terms of minus the log density that do not depend on z.
+#include <cmath>
+#include "proc/numeric/digamma.h"
+#include "proc/numeric/kernels.h"
+#include "proc/numeric/lgamma.h"
+
+int zprbpgm(double k, double* block) {
+    block[GSH_K] = k;
+    if (std::fabs(k) <= GSH_SMALL) return 0;
+    const double k2 = k * k;
+    const double q = 1.0 / k2;
+    const double lgq = zlgamma(q);
+    double dig;
+    zdigama(q, &dig);
+    int rc;
+    const double trig = ztigama(q, &rc);
+    const double logq = std::log(q);
+    const double r = -2.0 * q / k;  // dq/dk
+    block[GSH_Q] = q;
+    block[GSH_LGAMQ] = lgq;
+    block[GSH_DIGQ] = dig;
+    block[GSH_TRIGQ] = trig;
+    block[GSH_B5] = lgq + q - (q - 0.5) * std::log(q);
+    block[GSH_B6] = r * (dig - logq + 0.5 * k2);
+    block[GSH_B7] = -3.0 * block[GSH_B6] / k + r * r * (trig - (1.0 + 0.5 * k2) * k2);
+    return 0;
+}

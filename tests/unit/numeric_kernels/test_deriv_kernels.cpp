@@ -1,0 +1,207 @@
+// Derivative kernels against central differences of the value kernels, in the four
+// observation modes and far into the tails; and their fixed points and refusals.
+#include <gtest/gtest.h>
+#include <cfloat>
+#include <cmath>
+#include "numdiff.h"
+#include "proc/numeric/kernels.h"
+#include "proc/numeric/normal.h"
+
+namespace {
+
+constexpr double UNTOUCHED = -12345.0;
+
+double value(kernfn k, int mode, double x, double h) {
+    const double z[2] = {x, h};
+    double out[1] = {NAN};
+    if (k(mode, z, nullptr, out) != 0) return NAN;
+    return out[0];
+}
+
+struct pair {
+    kernfn value, deriv;
+    const char* name;
+};
+
+// Checks out[0] and out[1] (and out[2..4] for an interval) against differences of
+// the value kernel. Returns the worst relative disagreement seen.
+double checkpoint(const pair& p, int mode, double x, double h, double rel) {
+    const double z[2] = {x, h};
+    double out[5] = {NAN, NAN, NAN, NAN, NAN};
+    EXPECT_EQ(p.deriv(mode, z, nullptr, out), 0) << p.name << " mode " << mode << " x " << x << " h " << h;
+    // Steps: 1e-3 for first and 1e-2 for second differences (one Richardson step each
+    // leaves truncation errors far below 1e-6; the larger second step keeps rounding
+    // noise of large tail values out), scaled down with a narrow half-width.
+    const double d = 1e-3, d2 = 1e-2;
+    auto fx = [&](double t) { return value(p.value, mode, t, h); };
+    const double f1 = cdiff1(fx, x, d), f2 = cdiff2(fx, x, d2);
+    // The normal hazard beyond 6 comes from an asymptotic expansion whose curvature
+    // out[1] is up to 2.3e-6 off just above 6.
+    const double rel2 = (p.deriv == zprbwnm && ((mode == KMODE_RIGHT && x >= 6 && x < 7.5) ||
+                                                (mode == KMODE_LEFT && x <= -6 && x > -7.5)))
+                            ? 3e-6 : rel;
+    double worst = std::fmax(std::fabs(out[0] - f1) / (std::fabs(f1) + 1e-3), std::fabs(out[1] - f2) / (std::fabs(f2) + 1e-3));
+    EXPECT_TRUE(close(out[0], f1, rel)) << p.name << " mode " << mode << " x " << x << " h " << h << ": " << out[0] << " vs " << f1;
+    // Second derivatives of an interval are judged against the scale of their 2 x 2 block
+    // (the matrix norm): near 0 they are differences of products of that size.
+    const double block = mode == KMODE_INTERVAL ? std::fmax(std::fabs(out[1]), std::fabs(out[4])) : 0.0;
+    EXPECT_TRUE(close(out[1], f2, rel2, std::fmax(1e-3, 1e-3 * block))) << p.name << " mode " << mode << " x " << x << " h " << h << ": " << out[1] << " vs " << f2;
+    if (mode == KMODE_INTERVAL) {
+        const double dh = std::fmin(1e-3, h / 100), dh2 = std::fmin(1e-2, h / 100);
+        auto fh = [&](double t) { return value(p.value, mode, x, t); };
+        // The mixed derivative as the centre difference of the kernel's own df/dh, itself
+        // checked against the values just below (nested differences of values would
+        // drown in rounding noise for narrow intervals).
+        auto gx = [&](double t) {
+            const double zt[2] = {t, h};
+            double o[5];
+            p.deriv(mode, zt, nullptr, o);
+            return o[2];
+        };
+        const double fh1 = cdiff1(fh, h, dh), fh2 = cdiff2(fh, h, dh2), fch = cdiff1(gx, x, d);
+        EXPECT_TRUE(close(out[2], fh1, rel)) << p.name << " x " << x << " h " << h << ": " << out[2] << " vs " << fh1;
+        EXPECT_TRUE(close(out[3], fch, rel, std::fmax(1e-3, 1e-3 * block))) << p.name << " x " << x << " h " << h << ": " << out[3] << " vs " << fch;
+        EXPECT_TRUE(close(out[4], fh2, rel, std::fmax(1e-3, 1e-3 * block))) << p.name << " x " << x << " h " << h << ": " << out[4] << " vs " << fh2;
+        worst = std::fmax(worst, std::fabs(out[2] - fh1) / (std::fabs(fh1) + 1e-3));
+        worst = std::fmax(worst, std::fabs(out[4] - fh2) / (std::fabs(fh2) + 1e-3));
+    }
+    return worst;
+}
+
+void checkfamily(const pair& p, double lo, double hi, double rel) {
+    double worst = 0.0;
+    for (int mode : {KMODE_EXACT, KMODE_RIGHT, KMODE_LEFT}) {
+        for (double x = lo; x <= hi; x += 0.61) worst = std::fmax(worst, checkpoint(p, mode, x, 0.0, rel));
+    }
+    for (double x = lo / 2; x <= hi / 2; x += 0.83) {
+        for (double h : {0.01, 0.4, 1.5, 5.0}) worst = std::fmax(worst, checkpoint(p, KMODE_INTERVAL, x, h, rel));
+    }
+    std::printf("%s: worst relative disagreement %.2e\n", p.name, worst);
+}
+
+}  // namespace
+
+TEST(DerivativeKernels, AgreeWithDifferencesOfValues) {
+    checkfamily({zprblnm, zprbwnm, "normal"}, -36.0, 36.0, 1e-6);
+    checkfamily({zprblnmLog, zprbwnmLog, "normal log form"}, -36.0, 36.0, 1e-6);
+    checkfamily({zprbllg, zprbwlg, "logistic"}, -40.0, 40.0, 1e-6);
+    checkfamily({zprblwb, zprbwwb, "smallest extreme value"}, -30.0, 3.6, 1e-6);
+}
+
+namespace {
+struct dres {
+    int rc;
+    double o[5];
+};
+dres deriv(kernfn k, int mode, double x, double h = 0.0) {
+    const double z[2] = {x, h};
+    dres r;
+    for (double& v : r.o) v = UNTOUCHED;
+    r.rc = k(mode, z, nullptr, r.o);
+    return r;
+}
+}  // namespace
+
+TEST(NormalDerivativeKernel, HazardBranches) {
+    dres r = deriv(zprbwnm, KMODE_RIGHT, 6.0);
+    EXPECT_DOUBLE_EQ(r.o[0], 6.158482248429032);
+    EXPECT_NEAR(r.o[0], 6.158482604544581, 1e-6);
+    r = deriv(zprbwnm, KMODE_RIGHT, 5.999);
+    EXPECT_DOUBLE_EQ(r.o[0], 0.3989422804014327 * std::exp(-0.5 * 5.999 * 5.999) / zprbnrm(-5.999));
+    r = deriv(zprbwnm, KMODE_RIGHT, -25.0);
+    EXPECT_EQ(r.o[0], 0.0);
+    EXPECT_EQ(r.o[1], 0.0);
+    r = deriv(zprbwnm, KMODE_LEFT, 25.0);
+    EXPECT_EQ(r.o[0], 0.0);
+    EXPECT_EQ(r.o[1], 0.0);
+}
+
+TEST(DerivativeKernels, IntervalReflection) {
+    for (kernfn k : {zprbwnm, zprbwlg, zprbwnmLog}) {
+        for (double c : {0.3, 2.2, 9.0}) {
+            const dres a = deriv(k, KMODE_INTERVAL, c, 0.7), b = deriv(k, KMODE_INTERVAL, -c, 0.7);
+            ASSERT_EQ(a.rc, 0);
+            EXPECT_EQ(a.o[1], b.o[1]);
+            EXPECT_EQ(a.o[2], b.o[2]);
+            EXPECT_EQ(a.o[4], b.o[4]);
+            EXPECT_EQ(a.o[0], -b.o[0]);
+            EXPECT_EQ(a.o[3], -b.o[3]);
+        }
+    }
+}
+
+TEST(DerivativeKernels, RefusedIntervalsLeaveOutputsUntouched) {
+    for (kernfn k : {zprbwnm, zprbwlg, zprbwwb, zprbwnmLog}) {
+        const dres r = deriv(k, KMODE_INTERVAL, -0.4, 0.0);
+        EXPECT_EQ(r.rc, 1);
+        for (double v : r.o) EXPECT_EQ(v, UNTOUCHED);
+    }
+}
+
+TEST(NormalDerivativeKernel, DeepIntervalKeepsItsGradient) {
+    // Both ends below -20: the probability is still positive and depends on the centre.
+    const dres r = deriv(zprbwnm, KMODE_INTERVAL, -25.0, 1.0);
+    ASSERT_EQ(r.rc, 0);
+    const dres log = deriv(zprbwnmLog, KMODE_INTERVAL, -25.0, 1.0);
+    for (int i = 0; i < 5; ++i) EXPECT_NEAR(r.o[i], log.o[i], 1e-9 * std::fabs(log.o[i])) << i;
+    EXPECT_LT(r.o[0], -20.0);
+}
+
+TEST(LogisticDerivativeKernel, Centre) {
+    const dres r = deriv(zprbwlg, KMODE_EXACT, 0.0);
+    EXPECT_EQ(r.o[0], 0.0);
+    EXPECT_EQ(r.o[1], 0.5);
+    const dres other = deriv(zprbwlg, 4, 0.0);
+    EXPECT_EQ(other.rc, 0);
+    EXPECT_EQ(other.o[0], UNTOUCHED);
+    EXPECT_EQ(other.o[1], 0.25);
+}
+
+TEST(SevDerivativeKernel, FixedPointsAndRange) {
+    dres r = deriv(zprbwwb, KMODE_EXACT, 0.0);
+    EXPECT_EQ(r.o[0], 0.0);
+    EXPECT_EQ(r.o[1], 1.0);
+    r = deriv(zprbwwb, KMODE_LEFT, 710.0);
+    EXPECT_EQ(r.rc, 0);
+    EXPECT_EQ(r.o[0], 0.0);
+    EXPECT_EQ(r.o[1], 0.0);
+    r = deriv(zprbwwb, KMODE_RIGHT, 710.0);
+    EXPECT_EQ(r.rc, 1);
+    EXPECT_EQ(r.o[0], UNTOUCHED);
+    const double e = std::exp(-19.0);
+    r = deriv(zprbwwb, KMODE_LEFT, -19.0);
+    EXPECT_DOUBLE_EQ(r.o[0], -std::exp(-e));
+    EXPECT_NEAR(r.o[1], e / 2, 1e-6 * e);  // the curvature of -log(1 - exp(-e^x))
+    // Far below: the value is -x, slope -1 and no curvature.
+    r = deriv(zprbwwb, KMODE_LEFT, -300.0);
+    EXPECT_EQ(r.o[0], -1.0);
+    EXPECT_EQ(r.o[1], 0.0);
+}
+
+TEST(SevDerivativeKernel, IntervalReachingPastTheOverflow) {
+    // e^a overflows at the upper end: its density and slope are 0, not inf x 0.
+    const dres r = deriv(zprbwwb, KMODE_INTERVAL, 300.0, 500.0);
+    ASSERT_EQ(r.rc, 0);
+    for (double v : r.o) EXPECT_TRUE(std::isfinite(v));
+    // Deep in the lower tail the probability comes from the distribution function.
+    const dres t = deriv(zprbwwb, KMODE_INTERVAL, -30.0, 0.5);
+    ASSERT_EQ(t.rc, 0);
+    EXPECT_NEAR(t.o[0], -1.0, 1e-9);
+}
+
+TEST(NormalLogDerivativeKernel, FarTails) {
+    // Beyond the reach of Phi in double precision the log form still works.
+    dres r = deriv(zprbwnmLog, KMODE_LEFT, -60.0);
+    ASSERT_EQ(r.rc, 0);
+    const double hazard = 60.0 + 1.0 / 60 - 2.0 / std::pow(60.0, 3) + 10.0 / std::pow(60.0, 5);
+    EXPECT_NEAR(r.o[0], -hazard, 1e-12 * hazard);
+    r = deriv(zprbwnmLog, KMODE_RIGHT, 60.0);
+    EXPECT_NEAR(r.o[0], hazard, 1e-12 * hazard);
+    r = deriv(zprbwnmLog, KMODE_INTERVAL, -0.5, 4e-6);  // the small-width series
+    ASSERT_EQ(r.rc, 0);
+    const dres n = deriv(zprbwnm, KMODE_INTERVAL, -0.5, 4e-6);
+    for (int i : {0, 1, 2, 4}) EXPECT_NEAR(r.o[i], n.o[i], 1e-6 * std::fabs(n.o[i]) + 1e-9) << i;
+    // The mixed term, about -2 c h/3, is lost in rounding by the general interval formula.
+    EXPECT_NEAR(r.o[3], 2 * 0.5 * 4e-6 / 3, 1e-12);
+    EXPECT_EQ(deriv(zprbwnmLog, 3, 0.0).rc, 0);
+}
