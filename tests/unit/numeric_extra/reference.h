@@ -1,0 +1,98 @@
+// Reading the R reference tables of tests/data/numeric_extra and measuring agreement.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+// One CSV table: a header of column names, then rows of numbers.
+struct RefTable {
+    std::vector<std::string> names;
+    std::vector<std::vector<double>> rows;
+
+    double at(size_t row, const std::string& col) const {
+        for (size_t i = 0; i < names.size(); ++i)
+            if (names[i] == col) return rows[row][i];
+        ADD_FAILURE() << "no column " << col;
+        return NAN;
+    }
+};
+
+inline RefTable readRef(const std::string& file) {
+    RefTable t;
+    std::ifstream in(std::string(VITALYX_TEST_DATA) + "/numeric_extra/" + file);
+    EXPECT_TRUE(in.good()) << "cannot open " << file;
+    std::string line;
+    if (std::getline(in, line)) {
+        std::stringstream ss(line);
+        std::string name;
+        while (std::getline(ss, name, ',')) t.names.push_back(name);
+    }
+    while (std::getline(in, line)) {
+        if (line.empty()) continue;
+        std::stringstream ss(line);
+        std::string cell;
+        std::vector<double> row;
+        while (std::getline(ss, cell, ',')) row.push_back(std::strtod(cell.c_str(), nullptr));
+        t.rows.push_back(row);
+    }
+    EXPECT_FALSE(t.rows.empty()) << file << " has no rows";
+    return t;
+}
+
+// Relative difference of got from want; values below `floor` in magnitude are compared
+// absolutely against the floor (so exact zeros and underflows compare sensibly).
+inline double relDiff(double got, double want, double floor = 1e-300) {
+    if (got == want) return 0.0;
+    return std::fabs(got - want) / std::fmax(std::fabs(want), floor);
+}
+
+// Error of one tail probability `got` against `want`, whose complement is `other`.
+// The smaller tail is held relatively; the larger is formed as 1 - (smaller tail), so it
+// holds that tail only up to the spacing of doubles near 1 (2.3e-16), which is allowed.
+inline double tailDiff(double got, double want, double other) {
+    if (want <= other) return relDiff(got, want);
+    return std::fmax(0.0, std::fabs(got - want) - 2.3e-16) / std::fmax(other, 1e-300);
+}
+
+// Tracks the worst relative difference of a grid and where it happened.
+struct Worst {
+    double err = 0.0;
+    std::string where;
+    void add(double e, const std::string& at) {
+        if (!(e <= err)) {  // a NaN difference is always the worst
+            err = e;
+            where = at;
+        }
+    }
+};
+
+inline std::string args(std::initializer_list<double> v) {
+    std::ostringstream o;
+    o.precision(17);
+    const char* sep = "";
+    for (double d : v) {
+        o << sep << d;
+        sep = ", ";
+    }
+    return "(" + o.str() + ")";
+}
+
+// Reports the figure (visible in the test log) and checks it.
+#define EXPECT_WORST_BELOW(worst, tol)                                                    \
+    do {                                                                                   \
+        std::printf("  worst relative difference %.3g at %s\n", (worst).err, (worst).where.c_str()); \
+        EXPECT_LE((worst).err, (tol)) << "at " << (worst).where;                           \
+    } while (0)
+
+// Difference of two log-probabilities: absolute while both are above -1, relative to the
+// magnitude below (deep tails keep their digits on the log scale).
+inline double logDiff(double got, double want) {
+    if (got == want) return 0.0;
+    return std::fabs(got - want) / std::fmax(std::fabs(want), 1.0);
+}
