@@ -58,6 +58,7 @@ bool onelimit(search& s, double sign, double* res, double missing) {
     if (blk->evalcnt) *blk->evalcnt = 0;
     while (count < blk->maxeval) {
         if (s.extra) s.extra(s.context);
+        // Cleared for every evaluation: one flagged failure must not mark all later ones.
         int32_t flag = 0;
         const double v = s.lik(s.context, &flag);
         if (blk->prtflag && s.print) s.print(s.context);
