@@ -4,6 +4,7 @@
 #include "runtime/files/utilfile.h"
 #include "runtime/host/register.h"
 #include "runtime/output/output.h"
+#include "runtime/statements/statements.h"
 #include "runtime/supervisor/supervisor.h"
 #include "runtime/trees/trees.h"
 #include "runtime/sweep/sweep.h"
@@ -21,6 +22,7 @@ void fillvectors(void** table) {
     table[VEC_FILES] = const_cast<vec39*>(files::services());
     table[VEC_DATASETS] = const_cast<vec203*>(ds::services());
     table[VEC_OUTPUT] = const_cast<vec320*>(out::services());
+    table[VEC_STATEMENTS] = const_cast<vec31*>(stmt::services());
     table[VEC_TREES] = const_cast<vec10*>(trees::services());
     table[VEC_SWEEP] = const_cast<vec11*>(sweep::services());
     table[VEC_SORT] = const_cast<vec472*>(sort::services());

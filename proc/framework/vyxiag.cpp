@@ -1,0 +1,25 @@
+#include "proc/framework/vyxiag.h"
+#include "proc/framework/grammar_tables.h"
+#include "proc/framework/hostsvc.h"
+#include "proc/framework/pools.h"
+
+// The host's report whether the session encoding needs an adapted symbol table (text
+// routines); absent means it never does.
+int wztxdotr() __attribute__((weak));
+
+namespace {
+// The template of the block; the parser fills the entries and the anchor.
+constexpr prsctl ctltemplate = {1, 0, nullptr, nullptr, nullptr, nullptr};
+}  // namespace
+
+prsctl* vyxiag() {
+    auto* block = static_cast<prsctl*>(vmalcp_handler(v_global_gcb_anchor->pool, sizeof(prsctl), 0x2004));
+    if (!block) {
+        xexit(RC_NOMEM, 0);
+        return nullptr;
+    }
+    *block = ctltemplate;
+    block->tables = vyxgrammar();
+    if (wztxdotr && wztxdotr() != 0) xsfixsym(19, 439, 3350, &block);
+    return block;
+}

@@ -1,0 +1,275 @@
+// Model effects of MODEL and LOGSCALE: crossing '*', nesting in parentheses, the bar with an
+// at-sign limit, name ranges and the lists _NUMERIC_ and _CHARACTER_. The syntax is read
+// with the statement; the variables are sorted into CLASS and continuous ones once the whole
+// step is read, and the effects become `parsedeff` records.
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include "runtime/datasets/library.h"
+#include "runtime/session.h"
+#include "runtime/statements/parser.h"
+
+namespace rt::stmt {
+
+namespace {
+
+bool isnumericvar(hdataset* ds, int32_t v) {
+    vardesc d{};
+    rt::ds::services()->xvname(ds, v, &d);
+    return d.type == 1;
+}
+std::string varname(hdataset* ds, int32_t v) {
+    vardesc d{};
+    rt::ds::services()->xvname(ds, v, &d);
+    return std::string(d.name);
+}
+// "X12" -> ("X", 12); false when the name does not end in digits.
+bool splitnumbered(const std::string& s, std::string& stem, long& n) {
+    size_t k = s.size();
+    while (k > 0 && std::isdigit(static_cast<unsigned char>(s[k - 1]))) --k;
+    if (k == s.size() || k == 0) return false;
+    stem = s.substr(0, k);
+    n = std::stol(s.substr(k));
+    return true;
+}
+EffTerm cross(const EffTerm& a, const EffTerm& b) {
+    EffTerm t = a;
+    t.crossed.insert(t.crossed.end(), b.crossed.begin(), b.crossed.end());
+    t.nest.insert(t.nest.end(), b.nest.begin(), b.nest.end());
+    return t;
+}
+
+}  // namespace
+
+// effects := { item } ; item := list | bar ; bar := crossing { '|' crossing } [ '@' n ]
+// crossing := primary { '*' primary } ; primary := name [ '(' names ')' ]
+// list := a-b (numbered) | a--b | a-NUMERIC-b | a-CHARACTER-b | _NUMERIC_ | _CHARACTER_ | _CHAR_
+std::vector<EffTerm> Parser::effectlist(Cursor& c) {
+    std::vector<EffTerm> out;
+    auto single = [&](const Token& t) {
+        EffTerm e;
+        e.crossed.push_back({findvariable(t, false, "effect variable"), t});
+        return e;
+    };
+    auto needds = [&](const Token& t) {
+        if (!ds_) {
+            error(t, t.text + " names variables, but no DATA= data set is given");
+            throw Abandon{};
+        }
+    };
+    auto primary = [&]() {
+        const Token& t = c.next();
+        if (t.kind != Tok::Name) {
+            error(t, "an effect variable is expected, not '" + shown(t) + "'");
+            throw Abandon{};
+        }
+        EffTerm e = single(t);
+        if (c.accept('(')) {
+            while (!c.accept(')')) {
+                const Token& n = c.next();
+                if (n.kind != Tok::Name) {
+                    error(n, "a nesting variable is expected, not '" + shown(n) + "'");
+                    throw Abandon{};
+                }
+                e.nest.push_back({findvariable(n, false, "nesting variable"), n});
+                c.accept(',');
+            }
+        }
+        return e;
+    };
+    while (!c.end() && !c.peek().is('/')) {
+        const Token t = c.peek();
+        if (t.kind != Tok::Name) {
+            error(t, "an effect is expected, not '" + shown(t) + "'");
+            throw Abandon{};
+        }
+        // variable lists that stand as effects of their own
+        if (t.text == "_NUMERIC_" || t.text == "_CHARACTER_" || t.text == "_CHAR_") {
+            c.next();
+            needds(t);
+            bool num = t.text == "_NUMERIC_";
+            for (int32_t v = 1; v <= rt::ds::nvars(ds_); ++v)
+                if (isnumericvar(ds_, v) == num) {
+                    EffTerm e;
+                    e.crossed.push_back({v, t});
+                    out.push_back(e);
+                }
+            continue;
+        }
+        if (c.peek(1).is('-')) {
+            c.next();
+            c.next();
+            int which = 0;   // 0 all, 1 numeric, 2 character
+            bool dataorder = false;
+            if (c.peek().is('-')) {
+                c.next();
+                dataorder = true;
+            } else if ((c.peek().isname("NUMERIC") || c.peek().isname("CHARACTER") || c.peek().isname("CHAR")) &&
+                       c.peek(1).is('-')) {
+                which = c.peek().isname("NUMERIC") ? 1 : 2;
+                c.next();
+                c.next();
+                dataorder = true;
+            }
+            const Token& b = c.next();
+            if (b.kind != Tok::Name) {
+                error(b, "the end of the variable range is expected, not '" + shown(b) + "'");
+                throw Abandon{};
+            }
+            needds(t);
+            if (dataorder) {
+                int32_t va = findvariable(t, false, "range variable"), vb = findvariable(b, false, "range variable");
+                if (vb < va) {
+                    error(b, "variable " + b.text + " stands before " + t.text + " in the data set");
+                    throw Abandon{};
+                }
+                for (int32_t v = va; v <= vb; ++v) {
+                    if (which == 1 && !isnumericvar(ds_, v)) continue;
+                    if (which == 2 && isnumericvar(ds_, v)) continue;
+                    EffTerm e;
+                    e.crossed.push_back({v, t});
+                    out.push_back(e);
+                }
+            } else {
+                std::string sa, sb;
+                long na, nb;
+                if (!splitnumbered(t.text, sa, na) || !splitnumbered(b.text, sb, nb) || sa != sb || nb < na) {
+                    error(t, "the range " + t.text + "-" + b.text + " must run between two names with the same " +
+                                 "stem and rising numbers, such as X1-X5");
+                    throw Abandon{};
+                }
+                for (long k = na; k <= nb; ++k) {
+                    Token vt = t;
+                    vt.text = sa + std::to_string(k);
+                    out.push_back(single(vt));
+                }
+            }
+            continue;
+        }
+        // crossings joined by bars
+        std::vector<EffTerm> operands;
+        EffTerm cur = primary();
+        for (;;) {
+            if (c.accept('*')) {
+                cur = cross(cur, primary());
+                continue;
+            }
+            if (c.accept('|')) {
+                operands.push_back(cur);
+                cur = primary();
+                continue;
+            }
+            break;
+        }
+        operands.push_back(cur);
+        size_t limit = 1000;
+        if (c.peek().is('@')) {
+            const Token at = c.next();
+            const Token& n = c.next();
+            if (n.kind != Tok::Number || n.num < 1 || n.num != static_cast<long>(n.num)) {
+                error(n, "a whole number of at least 1 is expected after '@', not '" + shown(n) + "'");
+                throw Abandon{};
+            }
+            if (operands.size() < 2) {
+                error(at, "'@' limits the effects made by the bar (|)");
+                throw Abandon{};
+            }
+            limit = static_cast<size_t>(n.num);
+        }
+        // A|B|C: A, B, A*B, C, A*C, B*C, A*B*C (each with the number of operands it crosses)
+        std::vector<std::pair<EffTerm, size_t>> made;
+        for (const auto& op : operands) {
+            size_t before = made.size();
+            made.push_back({op, 1});
+            for (size_t k = 0; k < before; ++k) made.push_back({cross(made[k].first, op), made[k].second + 1});
+        }
+        for (auto& m : made)
+            if (m.second <= limit) out.push_back(m.first);
+    }
+    if (out.empty()) {
+        error(c.peek(), "at least one effect is expected, not '" + shown(c.peek()) + "'");
+        throw Abandon{};
+    }
+    return out;
+}
+
+// Sorts effect variables into CLASS ones (indexes into the PROC record's CLASS list) and
+// continuous ones (added to the PROC record's slot-1 list), then builds the effect records.
+void Parser::resolveeffects() {
+    if (effects_.empty()) return;
+    std::vector<int32_t> classes, conts;
+    if (const optslot* s = stmtslot(proc_, GS_PROC_CLASS))
+        classes.assign(static_cast<const int32_t*>(s->ptr), static_cast<const int32_t*>(s->ptr) + s->count);
+    const int namelen = [&] {
+        const optslot* s = stmtslot(proc_, GS_PROC_NAMELEN);
+        return s ? static_cast<int>(s->num) : g_.namelendefault;
+    }();
+    for (auto& pe : effects_) {
+        stmtname_ = pe.stmtname;
+        const int limit = pe.limit > 0 ? pe.limit : namelen;
+        parsedeff* head = nullptr;
+        parsedeff** link = &head;
+        for (const auto& t : pe.terms) {
+            std::vector<int32_t> cont, cls, nest;
+            std::string name;
+            for (const auto& v : t.crossed) {
+                auto it = std::find(classes.begin(), classes.end(), v.var);
+                if (it != classes.end()) {
+                    cls.push_back(static_cast<int32_t>(it - classes.begin()));
+                } else {
+                    if (!isnumericvar(ds_, v.var)) {
+                        error(v.at, "the effect variable " + v.at.text + " is character but not a CLASS variable; " +
+                                        "continuous variables must be numeric (data set " + rt::ds::displayname(ds_) +
+                                        ")");
+                        throw Abandon{};
+                    }
+                    auto jt = std::find(conts.begin(), conts.end(), v.var);
+                    if (jt == conts.end()) {
+                        conts.push_back(v.var);
+                        jt = conts.end() - 1;
+                    }
+                    cont.push_back(static_cast<int32_t>(jt - conts.begin()));
+                }
+                name += (name.empty() ? "" : "*") + varname(ds_, v.var);
+            }
+            for (const auto& v : t.nest) {
+                auto it = std::find(classes.begin(), classes.end(), v.var);
+                if (it == classes.end()) {
+                    error(v.at, "the nesting variable " + v.at.text + " must be a CLASS variable");
+                    throw Abandon{};
+                }
+                nest.push_back(static_cast<int32_t>(it - classes.begin()));
+            }
+            if (!t.nest.empty()) {
+                name += "(";
+                for (size_t k = 0; k < t.nest.size(); ++k) name += (k ? "*" : "") + varname(ds_, t.nest[k].var);
+                name += ")";
+            }
+            if (static_cast<int>(name.size()) > limit) name.resize(static_cast<size_t>(limit));
+            parsedeff* e = arena_.make<parsedeff>();
+            auto copy = [&](const std::vector<int32_t>& v, int32_t& n, int32_t*& p) {
+                n = static_cast<int32_t>(v.size());
+                p = n ? arena_.make<int32_t>(v.size()) : nullptr;
+                for (size_t k = 0; k < v.size(); ++k) p[k] = v[k];
+            };
+            copy(cont, e->ncont, e->cont);
+            copy(cls, e->ncls, e->cls);
+            copy(nest, e->nnest, e->nest);
+            e->name = arena_.text(name);
+            e->namelen = static_cast<int32_t>(name.size());
+            *link = e;
+            link = &e->next;
+        }
+        optslot* s = slot(pe.rec, pe.slot);
+        *s = optslot{};
+        s->given = 1;
+        s->kind = SK_EFFECTS;
+        s->count = static_cast<int32_t>(pe.terms.size());
+        s->ptr = head;
+        s->handle = head;
+    }
+    stmtname_.clear();
+    if (!conts.empty()) setvars(proc_, GS_PROC_CONT, conts);
+}
+
+}  // namespace rt::stmt

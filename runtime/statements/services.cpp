@@ -1,0 +1,80 @@
+#include <memory>
+#include "runtime/datasets/library.h"
+#include "runtime/session.h"
+#include "runtime/statements/parser.h"
+#include "runtime/statements/statements.h"
+
+namespace rt::stmt {
+
+namespace {
+
+// What the parser keeps for the step being run. The services take no context argument, so
+// the host keeps the state of the current step here, like the current session.
+struct StepState {
+    Arena arena;
+    std::vector<hdataset*> opened;
+    stmtrec* current = nullptr;      // record being parsed (xttkcur)
+};
+std::unique_ptr<StepState> g_step;
+
+StepState& step() {
+    if (!g_step) g_step = std::make_unique<StepState>();
+    return *g_step;
+}
+
+int xsproc(prsctl* block, modparse* mpb, int flags, prsreq* request, int, int) {
+    Session* s = current();
+    if (!s || !s->step || !block || !block->tables || !mpb) {
+        if (mpb) mpb->error = 1012;
+        return 1012;
+    }
+    StepState& st = step();
+    std::vector<LexError> lexerrs;
+    std::vector<Statement> stmts = lex(s->step->text, s->step->firstline, s->step->firstcol, lexerrs);
+    for (const auto& e : lexerrs) {
+        if (s->log) s->log->line('E', "Line " + std::to_string(e.line) + ", column " + std::to_string(e.col) + ": " + e.what);
+        ++s->errors;
+    }
+    Parser p(*block->tables, *s, mpb, request, st.arena, st.opened, &st.current, (flags & 2) != 0);
+    int errors = p.run(stmts) + static_cast<int>(lexerrs.size());
+    mpb->head = p.head();
+    mpb->error = errors ? 1012 : 0;
+    if ((flags & 1) && s->log)
+        for (stmtrec* r = p.head(); r; r = r->next) s->log->line('N', "Semantic trace: " + describe(r));
+    return mpb->error;
+}
+
+void* xtanch() { return &step(); }
+
+stmtrec* xttkcur(void* anchor) { return anchor ? static_cast<StepState*>(anchor)->current : nullptr; }
+
+// The symbol table needs no adaptation: keywords are compared in upper case, whatever the
+// session encoding.
+int xsfixsym(int, int, int, prsctl**) { return 0; }
+
+// The parser calls its own tokenizer and semantic actions; the entries exist so that the
+// procedure can register them as it expects.
+void tokenizer() {}
+void semantic() {}
+void effectparser() {}
+void* xttk() { return reinterpret_cast<void*>(&tokenizer); }
+void* xsem() { return reinterpret_cast<void*>(&semantic); }
+void* zeffect() { return reinterpret_cast<void*>(&effectparser); }
+
+const vec31 table = {xsproc, xtanch, xttkcur, xsfixsym, xttk, xsem, zeffect};
+
+}  // namespace
+
+const vec31* services() { return &table; }
+
+void endstep() {
+    if (!g_step) return;
+    Session* s = current();
+    for (hdataset* ds : g_step->opened) {
+        if (s && s->input == ds) s->input = nullptr;
+        rt::ds::close(ds);
+    }
+    g_step.reset();
+}
+
+}  // namespace rt::stmt

@@ -1,0 +1,93 @@
+// Drives the runtime's statement parser in-process over the procedure's grammar.
+#pragma once
+#include <string>
+#include <vector>
+#include "host/stmtrec.h"
+#include "host/vec31_statements.h"
+#include "proc/framework/grammar_tables.h"
+#include "runtime/session.h"
+#include "runtime/statements/statements.h"
+
+namespace vxtest {
+
+class CollectLog : public rt::Log {
+public:
+    struct Line {
+        char kind;
+        std::string text;
+    };
+    std::vector<Line> lines;
+    void line(char kind, const std::string& text) override { lines.push_back({kind, text}); }
+    // The lines of one kind joined, for messages of failing tests.
+    std::string all(char kind) const {
+        std::string s;
+        for (const auto& l : lines)
+            if (l.kind == kind) s += l.text + "\n";
+        return s;
+    }
+    int count(char kind) const {
+        int n = 0;
+        for (const auto& l : lines) n += l.kind == kind;
+        return n;
+    }
+};
+
+// One step parsed: "proc vitalyx data=fans; ..." (the text up to, not including, run;).
+struct Parsed {
+    rt::Session session;
+    CollectLog log;
+    rt::StepSource src;
+    modparse mpb{};
+    prsctl ctl{};
+    int rc = 0;
+
+    explicit Parsed(const std::string& text, int flags = 0) {
+        session.datadir = VITALYX_TEST_DATA "/statements";
+        session.log = &log;
+        src.text = text;
+        src.firstline = 1;
+        src.firstcol = 1;
+        src.procname = "VITALYX";
+        session.step = &src;
+        rt::setcurrent(&session);
+        ctl.version = 1;
+        ctl.tables = vyxgrammar();
+        rc = rt::stmt::services()->xsproc(&ctl, &mpb, flags, nullptr, 0, 0);
+    }
+    ~Parsed() {
+        rt::stmt::endstep();
+        rt::setcurrent(nullptr);
+    }
+    Parsed(const Parsed&) = delete;
+    Parsed& operator=(const Parsed&) = delete;
+
+    const stmtrec* proc() const { return mpb.head; }
+    // The n-th record (0 the PROC record).
+    const stmtrec* rec(int n) const {
+        const stmtrec* r = mpb.head;
+        while (r && n-- > 0) r = r->next;
+        return r;
+    }
+    int count() const {
+        int n = 0;
+        for (const stmtrec* r = mpb.head; r; r = r->next) ++n;
+        return n;
+    }
+    std::string errors() const { return log.all('E'); }
+    std::string notes() const { return log.all('N'); }
+};
+
+std::string keyword(const stmtrec* r);
+std::string name8(const optslot* s);
+std::string text(const optslot* s);
+std::vector<double> numbers(const optslot* s);
+std::vector<int32_t> vars(const optslot* s);
+std::vector<std::string> strings(const optslot* s);
+std::vector<std::string> names(const optslot* s);
+// Variable numbers of fans.csv (1-based, in its column order).
+enum : int32_t {
+    V_HOURS = 1, V_STATUS, V_LOT, V_PLANT, V_TEMP, V_VOLT, V_FAILS, V_TRIALS, V_UNIT, V_MODE, V_LO, V_HI,
+    V_X1, V_X2, V_X3, V_FREQ, V_NREC, V_NREM, V_LABEL
+};
+
+}  // namespace vxtest
