@@ -28,7 +28,7 @@ bool taildiff(double z, const double* block, bool small, bool zupper, double* d)
     if (got == GTAIL_FAIL) return false;
     const int want = utail(zupper, k);
     if (got != want) swapder(rec);
-    if (!(rec[GTAIL_LOGDENS] - rec[GTAIL_LOG] <= HALF_OVER)) return false;
+    if (!(rec[GTAIL_RATIO] <= HALF_OVER)) return false;
     const int mode = zupper ? KMODE_RIGHT : KMODE_LEFT;
     double fz[2];
     formder(z, small, mode, rec, k, fz);
@@ -48,7 +48,7 @@ bool taildiff(double z, const double* block, bool small, bool zupper, double* d)
         const double dzz = 1.0 + (kz / 3.0) * (1.0 + kz / 6.0);
         const double dzzdk = z / 3.0 + k * z * z / 9.0;  // d(dzz/dz)/dk
         const double j = (1.0 + z * z * (0.5 + kz / 9.0)) / 3.0;
-        const double lambda = std::exp(rec[GTAIL_LOGDENS] - rec[GTAIL_LOG]);
+        const double lambda = std::exp(rec[GTAIL_RATIO]);
         d[3] = -rec[GTAIL_D1];
         d[4] = lambda * (v + lambda) * dzz * j - lambda * tau * dzzdk;
         d[5] = -rec[GTAIL_D2];
@@ -59,14 +59,14 @@ bool taildiff(double z, const double* block, bool small, bool zupper, double* d)
     // d/dl = sigma H, d2/dl2 = sigma H (q - u - sigma H), d2/dq dl = sigma H (l - psi(q) - d/dq).
     const double q = block[GSH_Q];
     const double l = std::log(q) + k * z;
-    const double u = std::exp(l);
+    const double qmu = -q * std::expm1(k * z);  // q - u
     const double sigma = want == GTAIL_UPPER ? -1.0 : 1.0;
-    const double H = std::exp(rec[GTAIL_LOGDENS] - rec[GTAIL_LOG] + l);
+    const double H = std::exp(rec[GTAIL_RATIO] + l);
     double Ll = 0.0, Lll = 0.0, Lql = 0.0;
     if (H > 0.0) {
         Ll = sigma * H;
-        Lll = Ll * (q - u - sigma * H);
-        Lql = Ll * (l - block[GSH_DIGQ] - rec[GTAIL_D1]);
+        Lll = Ll * (qmu - sigma * H);
+        Lql = Ll * (k * z + logminusdigamma(q, block[GSH_DIGQ]) - rec[GTAIL_D1]);
     }
     const double Lq = rec[GTAIL_D1], Lqq = rec[GTAIL_D2];
     const double dq = -2.0 * q / k, d2q = 6.0 * q * q;  // dq/dk, d2q/dk2
@@ -91,7 +91,7 @@ int zprblgm(int mode, const double* z, const double* block, double* out) {
             return 0;
         }
         if (!(w < HALF_OVER)) return 1;
-        out[0] = block[GSH_B5] - block[GSH_Q] * (1.0 + w - std::exp(w));
+        out[0] = block[GSH_B5] + block[GSH_Q] * expm1minus(w);  // B5 - q (1 + w - e^w)
         return 0;
     }
     case KMODE_RIGHT:
@@ -149,12 +149,12 @@ int zprbwgm(int mode, const double* z, const double* block, double* out) {
         // Same range as the value kernel: e^w would overflow beyond it.
         if (!(w < HALF_OVER)) return 1;
         const double q = block[GSH_Q];
-        const double e = std::exp(w);
-        out[0] = (e - 1.0) / k;
+        const double e = std::exp(w), em1 = std::expm1(w), d = -expm1minus(w);  // d = 1 - e + w
+        out[0] = em1 / k;
         out[1] = e;
-        out[5] = block[GSH_B6] + 2.0 * q * (1.0 - e + w) / k - q * x * (1.0 - e);
+        out[5] = block[GSH_B6] + 2.0 * q * d / k + q * x * em1;
         out[6] = (x * e - out[0]) / k;
-        out[8] = block[GSH_B7] - 6.0 * q * q * (1.0 - e + w) - 4.0 * x * q * out[0] + q * x * x * e;
+        out[8] = block[GSH_B7] - 6.0 * q * q * d - 4.0 * x * q * out[0] + q * x * x * e;
         return 0;
     }
     case KMODE_RIGHT:

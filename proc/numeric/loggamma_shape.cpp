@@ -4,6 +4,7 @@
 #include "proc/numeric/digamma.h"
 #include "proc/numeric/kernels.h"
 #include "proc/numeric/lgamma.h"
+#include "proc/numeric/loggamma_tail.h"
 
 int zprbpgm(double k, double* block) {
     block[GSH_K] = k;
@@ -21,8 +22,11 @@ int zprbpgm(double k, double* block) {
     block[GSH_LGAMQ] = lgq;
     block[GSH_DIGQ] = dig;
     block[GSH_TRIGQ] = trig;
-    block[GSH_B5] = lgq + q - (q - 0.5) * std::log(q);
-    block[GSH_B6] = r * (dig - logq + 0.5 * k2);
-    block[GSH_B7] = -3.0 * block[GSH_B6] / k + r * r * (trig - (1.0 + 0.5 * k2) * k2);
+    // For a large q these are small differences of large terms: B5 by Stirling's series,
+    // B6 = r (digamma(q) - log q + 1/(2q)) and B7 = -3 B6/k + r^2 (trigamma(q) - 1/q - 1/(2q^2))
+    // from the asymptotic tails of digamma and trigamma.
+    block[GSH_B5] = q < 15.0 ? lgq + q - (q - 0.5) * logq : 0.9189385332046728 + zlgbern(q);
+    block[GSH_B6] = -r * digammatail(q, dig);
+    block[GSH_B7] = -3.0 * block[GSH_B6] / k + r * r * trigammatail(q, trig);
     return 0;
 }

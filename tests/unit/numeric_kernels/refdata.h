@@ -2,6 +2,7 @@
 // line of column names, then rows of numbers ("NA" for a missing reference).
 #pragma once
 #include <cmath>
+#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -29,7 +30,7 @@ inline reftable readref(const std::string& file) {
     while (std::getline(in, line)) {
         std::istringstream ls(line);
         std::vector<double> row;
-        for (std::string w; ls >> w;) row.push_back(w == "NA" ? NAN : std::stod(w));
+        for (std::string w; ls >> w;) row.push_back(w == "NA" ? NAN : std::strtod(w.c_str(), nullptr));
         if (row.size() == t.names.size()) t.rows.push_back(row);
     }
     return t;
