@@ -33,12 +33,6 @@ int comparevalue(const Column& c, int64_t r, int64_t s) {
     return comparetext(c.text(r), c.text(s));
 }
 
-bool samegroup(const hdataset& ds, int64_t r, int64_t s) {
-    for (const ByVar& b : ds.by)
-        if (comparevalue(ds.cols[static_cast<size_t>(b.var - 1)], r, s) != 0) return false;
-    return true;
-}
-
 std::string valuetext(const Column& c, int64_t row) {
     if (c.numeric) return std::string(best12(c.num[static_cast<size_t>(row)]).view());
     std::string_view t = c.text(row);
@@ -56,16 +50,26 @@ std::string byvaluesof(const hdataset& ds, int64_t row) {
     return s;
 }
 
-// The observation (0-based) that breaks the order, or -1 when the data are in order.
-int64_t firstoutoforder(const hdataset& ds) {
-    for (int64_t r = 1; r < ds.nobs; ++r) {
-        for (const ByVar& b : ds.by) {
-            int c = comparevalue(ds.cols[static_cast<size_t>(b.var - 1)], r - 1, r);
-            if (b.descending) c = -c;
-            if (c < 0) break;
-            if (c > 0) return r;
+// Finds the first observation of every BY group in one pass over the data; unless the
+// order is not checked (NOTSORTED), returns the first observation (0-based) that is out
+// of order, else -1.
+int64_t findgroups(hdataset& ds) {
+    std::vector<int64_t>& starts = ds.groupstarts;
+    starts.clear();
+    if (ds.nobs > 0) starts.push_back(0);
+    if (!ds.by.empty()) {
+        for (int64_t r = 1; r < ds.nobs; ++r) {
+            for (const ByVar& b : ds.by) {
+                int c = comparevalue(ds.cols[static_cast<size_t>(b.var - 1)], r - 1, r);
+                if (c == 0) continue;
+                if (b.descending) c = -c;
+                if (c > 0 && !ds.notsorted) return r;
+                starts.push_back(r);
+                break;
+            }
         }
     }
+    starts.push_back(ds.nobs);
     return -1;
 }
 
@@ -97,6 +101,8 @@ void setby(hdataset* ds, const std::vector<ByVar>& vars, bool notsorted) {
     ds->started = false;
     ds->orderbad = false;
     ds->ingroup = false;
+    ds->groupstarts.clear();
+    ds->group = 0;
     ds->gstart = ds->gend = 0;
     ds->cur = -1;
     ds->valid = false;
@@ -123,30 +129,24 @@ int xbynext(dshandle ds) {
     if (!ds) return 0;
     if (!ds->started) {
         ds->started = true;
-        ds->gend = 0;
-        if (!ds->by.empty() && !ds->notsorted) {
-            const int64_t r = firstoutoforder(*ds);
-            if (r >= 0) {
-                ds->orderbad = true;
-                reportorder(*ds, r);
-            }
+        ds->group = 0;
+        const int64_t r = findgroups(*ds);
+        if (r >= 0) {
+            ds->orderbad = true;
+            ds->groupstarts.clear();
+            reportorder(*ds, r);
         }
     }
     ds->valid = false;
-    if (ds->orderbad || ds->gend >= ds->nobs) {
+    if (ds->orderbad || ds->group + 1 >= ds->groupstarts.size()) {
         ds->ingroup = false;
         ds->cur = ds->nobs;
         return 0;
     }
-    const int64_t start = ds->gend;
-    int64_t end = start + 1;
-    if (ds->by.empty()) end = ds->nobs;
-    else
-        while (end < ds->nobs && samegroup(*ds, start, end)) ++end;
-    ds->gstart = start;
-    ds->gend = end;
+    ds->gstart = ds->groupstarts[ds->group];
+    ds->gend = ds->groupstarts[++ds->group];
     ds->ingroup = true;
-    ds->cur = start - 1;
+    ds->cur = ds->gstart - 1;
     return 1;
 }
 

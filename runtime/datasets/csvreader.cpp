@@ -1,6 +1,7 @@
 #include "runtime/datasets/csvreader.h"
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include "host/hostdefs.h"
 #include "runtime/datasets/csvsplit.h"
 #include "runtime/datasets/mappedfile.h"
@@ -41,16 +42,19 @@ public:
 private:
     bool header(CsvCursor& c, std::vector<Column>& cols, std::string& err);
     bool storetext(Column& col, int64_t row, std::string_view s);
+    bool growarena(Column& col, int64_t row, size_t n);
     void tocharacter(Builder& b, int64_t row, std::string_view s, int64_t line);
     bool rescan(CsvCursor c, std::vector<Builder>& bs, std::string& err);
     std::string where(int64_t line) const { return "line " + std::to_string(line) + " of " + path_; }
+    bool storefail(std::string& err) const;
     bool splitfail(SplitStatus st, int64_t recline, const CsvCursor& c, std::string& err) const;
 
     const std::string& path_;
     const std::string& dsname_;
     std::string scratch_;
     size_t rowsmax_ = 0;
-    bool toolarge_ = false;
+    bool toolarge_ = false;          // a text store would pass 4 GB
+    bool nomem_ = false;             // a text store could not grow
 };
 
 bool Reader::splitfail(SplitStatus st, int64_t recline, const CsvCursor& c, std::string& err) const {
@@ -60,6 +64,14 @@ bool Reader::splitfail(SplitStatus st, int64_t recline, const CsvCursor& c, std:
     else
         err = "data set " + dsname_ + ": " + where(c.line) +
               " has text after the closing quote of a value (a quote inside a quoted value is written \"\")";
+    return false;
+}
+
+bool Reader::storefail(std::string& err) const {
+    if (toolarge_)
+        err = "data set " + dsname_ + ": the character values of one column of " + path_ + " exceed 4 GB";
+    else
+        err = "data set " + dsname_ + ": not enough memory to read " + path_;
     return false;
 }
 
@@ -104,30 +116,38 @@ bool Reader::header(CsvCursor& c, std::vector<Column>& cols, std::string& err) {
     return true;
 }
 
+bool Reader::growarena(Column& col, int64_t row, size_t n) {
+    TextArena& a = col.arena;
+    if (a.size() + n > UINT32_MAX) {
+        toolarge_ = true;
+        return false;
+    }
+    // Grow towards the size the whole file will need, judged from the rows so far, but by
+    // an eighth at least so that a poor guess never grows it row by row.
+    const size_t need = a.size() + n + 4096;
+    size_t want = std::max(a.capacity() * 2, need);
+    if (row > 1024) {
+        const double proj = static_cast<double>(a.size()) * static_cast<double>(rowsmax_) /
+                            static_cast<double>(row) * 1.05;
+        want = std::max({need, a.capacity() + a.capacity() / 8, static_cast<size_t>(proj)});
+    }
+    if (!a.reserve(std::min<size_t>(want, UINT32_MAX))) {
+        nomem_ = true;
+        return false;
+    }
+    return true;
+}
+
 bool Reader::storetext(Column& col, int64_t row, std::string_view s) {
     TextRef r{0, 0};
     if (!missingtext(s)) {
-        std::vector<char>& a = col.arena;
-        if (a.size() + s.size() > UINT32_MAX) {
-            toolarge_ = true;
-            return false;
-        }
-        if (a.size() + s.size() > a.capacity()) {
-            // Grow towards the size the whole file will need, judged from the rows so far,
-            // but by an eighth at least so that a poor guess never grows it row by row.
-            const size_t need = a.size() + s.size() + 4096;
-            size_t want = std::max(a.capacity() * 2, need);
-            if (row > 1024) {
-                const double proj = static_cast<double>(a.size()) * static_cast<double>(rowsmax_) /
-                                    static_cast<double>(row) * 1.05;
-                want = std::max({need, a.capacity() + a.capacity() / 8, static_cast<size_t>(proj)});
-            }
-            a.reserve(std::min<size_t>(want, UINT32_MAX));
-        }
+        TextArena& a = col.arena;
+        if (a.size() + s.size() > a.capacity() && !growarena(col, row, s.size())) return false;
         r.off = static_cast<uint32_t>(a.size());
         r.len = static_cast<uint32_t>(s.size());
-        a.insert(a.end(), s.begin(), s.end());
+        a.append(s.data(), s.size());
         if (static_cast<int32_t>(s.size()) > col.width) col.width = static_cast<int32_t>(s.size());
+        if (s[0] == ' ') col.leadblank = true;
     }
     if (static_cast<size_t>(row) < col.txt.size()) col.txt[static_cast<size_t>(row)] = r;
     else col.txt.push_back(r);
@@ -221,11 +241,7 @@ bool Reader::read(std::vector<Column>& cols, int64_t& nobs, std::string& err) {
                   (ncols == 1 ? " variable" : " variables");
             return false;
         }
-        if (toolarge_) {
-            err = "data set " + dsname_ + ": the character values of one column of " + path_ +
-                  " exceed 4 GB";
-            return false;
-        }
+        if (toolarge_ || nomem_) return storefail(err);
         ++row;
         if (static_cast<size_t>(c.p - released) >= RELEASE_STEP) {
             file.release(c.p);
@@ -235,17 +251,19 @@ bool Reader::read(std::vector<Column>& cols, int64_t& nobs, std::string& err) {
     file.releaseall();
     if (!rescan(data, bs, err)) return false;
     file.releaseall();
-    if (toolarge_) {
-        err = "data set " + dsname_ + ": the character values of one column of " + path_ + " exceed 4 GB";
-        return false;
-    }
+    if (toolarge_ || nomem_) return storefail(err);
 
     // Give back what the bound reserved beyond the rows read, when that is worth a copy.
     const size_t nr = static_cast<size_t>(row);
     for (auto& col : cols) {
         if (col.numeric && col.num.capacity() - nr > nr / 8 + 1024) col.num.shrink_to_fit();
-        if (!col.numeric && col.txt.capacity() - nr > nr / 8 + 1024) col.txt.shrink_to_fit();
-        if (col.arena.capacity() > col.arena.size() + col.arena.size() / 4 + 4096) col.arena.shrink_to_fit();
+        if (col.numeric) continue;
+        if (col.txt.capacity() - nr > nr / 8 + 1024) col.txt.shrink_to_fit();
+        if (!col.arena.reserve(col.arena.size() + TEXT_SLACK)) {
+            nomem_ = true;
+            return storefail(err);
+        }
+        col.arena.appendblanks(TEXT_SLACK);
     }
     nobs = row;
     return true;
@@ -257,7 +275,13 @@ bool readcsv(const std::string& path, const std::string& dsname, std::vector<Col
              int64_t& nobs, std::string& err) {
     Reader r(path, dsname);
     nobs = 0;
-    return r.read(cols, nobs, err);
+    try {
+        return r.read(cols, nobs, err);
+    } catch (const std::bad_alloc&) {
+        cols.clear();
+        err = "data set " + dsname + ": not enough memory to read " + path;
+        return false;
+    }
 }
 
 }  // namespace rt::ds

@@ -2,6 +2,8 @@
 // read by the get lists and the BY-group walker. Private to runtime/datasets/.
 #pragma once
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -13,9 +15,51 @@
 namespace rt::ds {
 
 // A character value: its place in the column's text arena. Length 0 is the missing value.
+// The arena ends with TEXT_SLACK blanks, so that 16 bytes can be read from any value.
+constexpr size_t TEXT_SLACK = 16;
+
 struct TextRef {
     uint32_t off;
     uint32_t len;
+};
+
+// The text store of a character column, grown with realloc: a large block is moved by the
+// system without a copy, so growing never holds the old and the new store at once.
+class TextArena {
+public:
+    TextArena() = default;
+    TextArena(TextArena&& o) noexcept : p_(o.p_), n_(o.n_), cap_(o.cap_) { o.p_ = nullptr, o.n_ = o.cap_ = 0; }
+    TextArena& operator=(TextArena&& o) noexcept {
+        std::swap(p_, o.p_), std::swap(n_, o.n_), std::swap(cap_, o.cap_);
+        return *this;
+    }
+    ~TextArena() { std::free(p_); }
+
+    const char* data() const { return p_; }
+    size_t size() const { return n_; }
+    size_t capacity() const { return cap_; }
+    // Sets the capacity (not below the size); false when memory is short.
+    bool reserve(size_t cap) {
+        if (cap < n_) cap = n_;
+        void* q = std::realloc(p_, cap ? cap : 1);
+        if (!q) return false;
+        p_ = static_cast<char*>(q);
+        cap_ = cap;
+        return true;
+    }
+    // The caller has made room.
+    void append(const char* s, size_t n) {
+        std::memcpy(p_ + n_, s, n);
+        n_ += n;
+    }
+    void appendblanks(size_t n) {
+        std::memset(p_ + n_, ' ', n);
+        n_ += n;
+    }
+
+private:
+    char* p_ = nullptr;
+    size_t n_ = 0, cap_ = 0;
 };
 
 struct Column {
@@ -23,8 +67,9 @@ struct Column {
     bool numeric = true;
     std::vector<double> num;          // numeric columns: one double per observation
     std::vector<TextRef> txt;         // character columns: one reference per observation
-    std::vector<char> arena;          // character columns: the texts, back to back
+    TextArena arena;                  // character columns: the texts, back to back
     int32_t width = 8;                // stored width: 8, or the longest character value (>= 1)
+    bool leadblank = false;           // some character value starts with a blank
 
     // Where typing decided "character": the first value that is not a number.
     int64_t badline = 0;
@@ -41,11 +86,15 @@ struct Column {
 
 }  // namespace rt::ds
 
-// One entry of a get list: what to copy from which column into which place.
+// One entry of a get list: what to copy from which column into which place. The column's
+// storage is resolved when the entry is made (columns do not change once read).
 struct getentry {
     enum Kind : uint8_t { NUM_RAW, NUM_FMT, CHR_RAW, CHR_FMT };
     Kind kind;
     const rt::ds::Column* col;
+    const double* num;                // numeric columns
+    const rt::ds::TextRef* refs;      // character columns
+    const char* arena;
     char* cell;                       // fixed cell, or null: offset into the xyvget buffer
     int offset;
     int width;
@@ -70,6 +119,8 @@ struct hdataset {
     bool notsorted = false;
     bool started = false;             // xbynext was called since the last setby
     bool orderbad = false;            // the order check failed: no group is handed out
+    std::vector<int64_t> groupstarts; // first observation of each BY group, then nobs
+    size_t group = 0;                 // index of the next group in groupstarts
     int64_t gstart = 0, gend = 0;     // current group: observations [gstart, gend)
     bool ingroup = false;
 

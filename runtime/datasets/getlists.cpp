@@ -5,6 +5,7 @@
 #include "host/hostdefs.h"
 #include "runtime/datasets/dataset.h"
 #include "runtime/datasets/services.h"
+#include "runtime/datasets/textcopy.h"
 
 namespace rt::ds {
 namespace {
@@ -23,10 +24,7 @@ FmtText formatted(const Column& c, double v) {
 }
 
 void rawtext(char* dst, int width, std::string_view s) {
-    const size_t w = static_cast<size_t>(width);
-    const size_t n = s.size() < w ? s.size() : w;
-    std::memcpy(dst, s.data(), n);
-    std::memset(dst + n, ' ', w - n);
+    copypadded(dst, width, s.data(), static_cast<uint32_t>(s.size()));
 }
 
 }  // namespace
@@ -55,11 +53,15 @@ int xvgetd(hgetlist* list, int32_t var, int offset, void* cell, int width, int m
         if (c->numeric && width < static_cast<int>(sizeof(double))) return 1;
         e.kind = c->numeric ? getentry::NUM_RAW : getentry::CHR_RAW;
     } else if (mode == GET_FORMATTED) {
-        e.kind = c->numeric ? getentry::NUM_FMT : getentry::CHR_FMT;
+        // Left-aligning a text that starts with no blank is a raw copy.
+        e.kind = c->numeric ? getentry::NUM_FMT : c->leadblank ? getentry::CHR_FMT : getentry::CHR_RAW;
     } else {
         return 1;
     }
     e.col = c;
+    e.num = c->numeric ? c->num.data() : nullptr;
+    e.refs = c->numeric ? nullptr : c->txt.data();
+    e.arena = c->numeric ? nullptr : c->arena.data();
     e.cell = static_cast<char*>(cell);
     e.offset = offset;
     e.width = width;
@@ -86,13 +88,13 @@ int xyvget(hgetlist* list, void* buffer) {
         }
         switch (e.kind) {
             case getentry::NUM_RAW:
-                std::memcpy(dst, &e.col->num[row], sizeof(double));
+                std::memcpy(dst, e.num + row, sizeof(double));
                 break;
             case getentry::CHR_RAW:
-                rawtext(dst, e.width, e.col->text(static_cast<int64_t>(row)));
+                copypadded(dst, e.width, e.arena + e.refs[row].off, e.refs[row].len);
                 break;
             case getentry::NUM_FMT:
-                padleft(dst, e.width, formatted(*e.col, e.col->num[row]).view());
+                padleft(dst, e.width, formatted(*e.col, e.num[row]).view());
                 break;
             case getentry::CHR_FMT:
                 padleft(dst, e.width, e.col->text(static_cast<int64_t>(row)));

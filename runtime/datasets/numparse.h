@@ -25,19 +25,14 @@ inline bool parsenumber(std::string_view s, double& v) {
     static constexpr double pow10[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                        1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
     uint64_t m = 0;
-    int nd = 0, frac = -1;
     const char* q = p;
-    for (; q != e; ++q) {
-        const char c = *q;
-        if (c >= '0' && c <= '9') {
-            m = m * 10 + static_cast<uint64_t>(c - '0');
-            ++nd;
-            if (frac >= 0) ++frac;
-        } else if (c == '.' && frac < 0) {
-            frac = 0;
-        } else {
-            break;
-        }
+    while (q != e && static_cast<unsigned>(*q - '0') < 10) m = m * 10 + static_cast<uint64_t>(*q++ - '0');
+    int nd = static_cast<int>(q - p), frac = 0;
+    if (q != e && *q == '.') {
+        const char* f = ++q;
+        while (q != e && static_cast<unsigned>(*q - '0') < 10) m = m * 10 + static_cast<uint64_t>(*q++ - '0');
+        frac = static_cast<int>(q - f);
+        nd += frac;
     }
     if (q == e && nd > 0 && nd <= 15) {
         double d = static_cast<double>(m);

@@ -127,3 +127,28 @@ TEST_F(DataSets, SingleValuesOfTheCurrentObservation) {
     EXPECT_EQ(cell(t, 3), "B  ");
     EXPECT_NE(v.xvget1c(d, 3, t, 3), 0);          // hours has no text
 }
+
+// A formatted text value is left-aligned; its raw value keeps its leading blanks.
+TEST_F(DataSets, FormattedTextIsLeftAligned) {
+    hdataset* d = open("quoted");
+    ASSERT_TRUE(d);
+    char key[16], raw[16], narrow[3];
+    hgetlist* l = nullptr;
+    ASSERT_EQ(v.xvgeti(d, 3, &l), 0);
+    ASSERT_EQ(v.xvgetd(l, 2, 0, key, 16, GET_FORMATTED, 0, 0), 0);
+    ASSERT_EQ(v.xvgetd(l, 2, 0, raw, 16, GET_RAW, 0, 0), 0);
+    ASSERT_EQ(v.xvgetd(l, 2, 0, narrow, 3, GET_FORMATTED, 0, 0), 0);
+    ASSERT_EQ(v.xvgete(l), 0);
+    ASSERT_EQ(v.xbynext(d), 1);
+    std::vector<std::string> keys, raws, narrows;
+    while (v.xybyget(d) == 0) {
+        ASSERT_EQ(v.xyvget(l, nullptr), 0);
+        keys.push_back(cell(key, 16));
+        raws.push_back(cell(raw, 16));
+        narrows.push_back(cell(narrow, 3));
+    }
+    EXPECT_EQ(keys, (std::vector<std::string>{"said \"hi\"       ", "two\nlines       ", "lead            ",
+                                               "                "}));
+    EXPECT_EQ(raws[2], "  lead          ");
+    EXPECT_EQ(narrows, (std::vector<std::string>{"sai", "two", "lea", "   "}));
+}

@@ -122,7 +122,7 @@ TEST_F(DataSets, InfinityNanAndHexAreText) {
 TEST_F(DataSets, QuotedFieldsBlanksAndLineEnds) {
     hdataset* d = open("quoted");
     ASSERT_TRUE(d);
-    ASSERT_EQ(rt::ds::nobs(d), 3);
+    ASSERT_EQ(rt::ds::nobs(d), 4);
     auto name = texts(v, d, 1, 8);
     EXPECT_EQ(name[0], "Smith, J");
     EXPECT_EQ(name[1], "plain   ");       // blanks around an unquoted value are dropped
@@ -130,8 +130,9 @@ TEST_F(DataSets, QuotedFieldsBlanksAndLineEnds) {
     auto note = texts(v, d, 2, 10);
     EXPECT_EQ(note[0], "said \"hi\" ");
     EXPECT_EQ(note[1], "two\nlines ");
-    EXPECT_EQ(note[2], "          ");     // "." is missing for text too
-    EXPECT_EQ(column(v, d, 3), (std::vector<double>{1, 2, 3}));
+    EXPECT_EQ(note[2], "  lead    ");     // quoted blanks stay
+    EXPECT_EQ(note[3], "          ");     // "." is missing for text too
+    EXPECT_EQ(column(v, d, 3), (std::vector<double>{1, 2, 3, 4}));
 
     hdataset* c = open("crlf");           // byte-order mark, CR LF, an empty line
     ASSERT_TRUE(c);
