@@ -32,6 +32,7 @@ item english[] = {
     {15, 0, "-"},
     {16, 0, "+"},
     {19, 0, "SIMPLEX;Albany AMT"},
+    {20, 0, ";Albany AMT"},
     {113, 0, "$"},
     {114, 0, "USD"},
 };
