@@ -11,8 +11,8 @@ const char* kHead =
     "table.vx caption{font-weight:bold;padding:0.3em;caption-side:top}\n"
     "table.vx th,table.vx td{border:1px solid #bbb;padding:0.15em 0.5em}\n"
     "table.vx th{background:#eef}\n"
-    "td.r,th.r{text-align:right}\n"
-    "td.l,th.l{text-align:left}\n"
+    "table.vx td,th.r{text-align:right}\n"
+    "table.vx td.l,th.l{text-align:left}\n"
     "p.byline{font-weight:bold;border-bottom:1px solid #888}\n"
     "p.note{font-style:italic}\n"
     "figure.plot{border:1px dashed #aaa;padding:0.5em}\n"
@@ -35,30 +35,25 @@ std::string htmlescape(std::string_view s) {
     return o;
 }
 
-bool Html::open(const std::string& dir, std::string& err) { return body_.open(dir, err); }
-
-bool Html::appendspool(const Spool& s) { return s.appendto(body_.file()); }
-
-bool Html::commit(const std::string& dir, std::string& err) {
-    Sink out;
-    if (!out.open(dir + "/report.html", err)) return false;
-    out.write(kHead);
-    bool ok = body_.appendto(out.file());
-    out.write(kTail);
-    if (!ok) {
-        out.discard();
-        err = "cannot write " + dir + "/report.html";
-        return false;
-    }
-    return out.commit(err);
+bool Html::open(const std::string& dir, std::string& err) {
+    if (!out_.open(dir + "/report.html", err)) return false;
+    out_.write(kHead);
+    return true;
 }
 
-void HtmlTable::row(const std::vector<CellValue>& vals) {
-    char buf[64];
+bool Html::appendspool(const Spool& s) { return s.appendto(out_.file()); }
+
+bool Html::commit(std::string& err) {
+    out_.write(kTail);
+    return out_.commit(err);
+}
+
+void HtmlTable::row(const RowTexts& texts) {
     line_.assign("<tr>");
-    for (const LayoutCol& c : layout_.cols) {
-        std::string_view t = celltext(c, vals[static_cast<size_t>(c.src)], layout_.missing, buf);
-        line_ += c.right ? "<td class=\"r\">" : "<td>";
+    for (size_t k = 0; k < layout_.cols.size(); ++k) {
+        const LayoutCol& c = layout_.cols[k];
+        std::string_view t = texts[k];
+        line_ += c.right ? "<td>" : "<td class=\"l\">";
         if (c.right) {
             line_.append(t);   // number texts need no escaping
         } else {
@@ -74,23 +69,19 @@ void HtmlTable::row(const std::vector<CellValue>& vals) {
         line_ += "</td>";
     }
     line_ += "</tr>\n";
-    rows_.write(line_);
+    if (direct_) direct_->write(line_);
+    else rows_.write(line_);
 }
 
-bool HtmlTable::publish(Html& out, const std::string& id, bool noheader) const {
-    std::string h = std::string(noheader ? "<table class=\"vx info\" id=\"" : "<table class=\"vx\" id=\"") + htmlescape(id) + "\">\n";
-    if (!layout_.titles.empty()) {
+std::string HtmlTable::head(const std::string& id, bool noheader, bool caption) const {
+    std::string h = std::string(noheader ? "<table class=\"vx info\" id=\"" : "<table class=\"vx\" id=\"") +
+                    htmlescape(id) + "\">\n";
+    if (caption && !layout_.titles.empty()) {
         h += "<caption>";
         for (size_t i = 0; i < layout_.titles.size(); ++i) h += (i ? "<br>" : "") + htmlescape(layout_.titles[i]);
         h += "</caption>\n";
     }
-    if (noheader) {
-        h += "<tbody>\n";
-        out.write(h);
-        bool ok = out.appendspool(rows_);
-        out.write("</tbody>\n</table>\n");
-        return ok;
-    }
+    if (noheader) return h + "<tbody>\n";
     h += "<thead>\n";
     if (!layout_.spans.empty()) {
         h += "<tr>";
@@ -113,7 +104,28 @@ bool HtmlTable::publish(Html& out, const std::string& id, bool noheader) const {
     for (const LayoutCol& c : layout_.cols)
         h += std::string(c.right ? "<th class=\"r\">" : "<th class=\"l\">") + htmlescape(c.header) + "</th>";
     h += "</tr>\n</thead>\n<tbody>\n";
-    out.write(h);
+    return h;
+}
+
+void HtmlTable::begin(Html& out, const std::string& id, bool noheader) {
+    out.write(head(id, noheader, true));
+    direct_ = &out;
+}
+
+bool HtmlTable::suspend(const std::string& dir, std::string& err) {
+    if (!direct_) return true;
+    direct_->write("</tbody>\n</table>\n");
+    direct_ = nullptr;
+    continued_ = true;
+    return open(dir, err);
+}
+
+bool HtmlTable::publish(Html& out, const std::string& id, bool noheader) const {
+    if (direct_) {
+        out.write("</tbody>\n</table>\n");
+        return true;
+    }
+    out.write(head(continued_ ? id + "c" : id, noheader, !continued_));
     bool ok = out.appendspool(rows_);
     out.write("</tbody>\n</table>\n");
     return ok;

@@ -15,28 +15,36 @@ std::string htmlescape(std::string_view s);
 
 class Html {
 public:
+    // Starts report.html under a temporary name with the document head.
     bool open(const std::string& dir, std::string& err);
-    void write(std::string_view s) { body_.write(s); }
+    void write(std::string_view s) { out_.write(s); }
     bool appendspool(const Spool& s);
-    // Writes report.html (head, body, tail) under a temporary name and renames it.
-    bool commit(const std::string& dir, std::string& err);
-    bool isopen() const { return body_.isopen(); }
+    // Ends the document and renames it into place.
+    bool commit(std::string& err);
+    void discard() { out_.discard(); }
+    bool isopen() const { return out_.isopen(); }
 
 private:
-    Spool body_;
+    Sink out_;
 };
 
 class HtmlTable {
 public:
     explicit HtmlTable(const Layout& layout) : layout_(layout) {}
     bool open(const std::string& dir, std::string& err) { return rows_.open(dir, err); }
-    void row(const std::vector<CellValue>& vals);
+    // Direct mode: the table head now, every row straight to out.
+    void begin(Html& out, const std::string& id, bool noheader);
+    bool suspend(const std::string& dir, std::string& err);
+    void row(const RowTexts& texts);
     bool publish(Html& out, const std::string& id, bool noheader = false) const;
 
 private:
     const Layout& layout_;
+    std::string head(const std::string& id, bool noheader, bool caption) const;
     Spool rows_;
     std::string line_;
+    Html* direct_ = nullptr;
+    bool continued_ = false;
 };
 
 }  // namespace rt::out

@@ -114,4 +114,15 @@ std::string_view celltext(const LayoutCol& c, const CellValue& v, const std::str
     return v.s;
 }
 
+void RowTexts::format(const Layout& l, const std::vector<CellValue>& vals) {
+    buf_.clear();
+    pos_.resize(l.cols.size());
+    char num[64];
+    for (size_t k = 0; k < l.cols.size(); ++k) {
+        std::string_view t = celltext(l.cols[k], vals[static_cast<size_t>(l.cols[k].src)], l.missing, num);
+        pos_[k] = {static_cast<uint32_t>(buf_.size()), static_cast<uint32_t>(t.size())};
+        buf_.append(t);
+    }
+}
+
 }  // namespace rt::out

@@ -49,6 +49,17 @@ void readrow(const DataObject& obj, std::vector<CellValue>& vals);
 // The printed text of a cell; buf (64 bytes) holds number texts.
 std::string_view celltext(const LayoutCol& c, const CellValue& v, const std::string& missing, char* buf);
 
+// The printed texts of one row, formatted once for every destination that prints it.
+class RowTexts {
+public:
+    void format(const Layout& l, const std::vector<CellValue>& vals);
+    std::string_view operator[](size_t k) const { return std::string_view(buf_.data() + pos_[k].first, pos_[k].second); }
+
+private:
+    std::string buf_;
+    std::vector<std::pair<uint32_t, uint32_t>> pos_;
+};
+
 // The order of title items: "title0", then "title"/"Title"/"title1", "title2", "title3".
 std::vector<std::string> orderedtitles(const std::vector<std::pair<std::string, std::string>>& items);
 

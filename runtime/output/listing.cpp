@@ -79,8 +79,7 @@ bool ListingTable::open(const std::string& dir, std::string& err) {
     return true;
 }
 
-void ListingTable::row(const std::vector<CellValue>& vals) {
-    char buf[64];
+void ListingTable::row(const RowTexts& texts) {
     for (size_t p = 0; p < panels_.size(); ++p) {
         line_.clear();
         bool first = true;
@@ -88,7 +87,7 @@ void ListingTable::row(const std::vector<CellValue>& vals) {
             const LayoutCol& c = layout_.cols[static_cast<size_t>(k)];
             if (!first) pad(line_, kGap);
             first = false;
-            std::string_view t = celltext(c, vals[static_cast<size_t>(c.src)], layout_.missing, buf);
+            std::string_view t = texts[static_cast<size_t>(k)];
             size_t w = static_cast<size_t>(c.width);
             if (c.right && t.size() < w) pad(line_, w - t.size());
             line_.append(t);
@@ -96,7 +95,8 @@ void ListingTable::row(const std::vector<CellValue>& vals) {
         }
         rtrim(line_);
         line_ += '\n';
-        spools_[p]->write(line_);
+        if (direct_) direct_->write(line_);
+        else spools_[p]->write(line_);
     }
 }
 
@@ -154,12 +154,35 @@ std::string ListingTable::headers(const std::vector<int>& panel) const {
     return out;
 }
 
-bool ListingTable::publish(Listing& out, bool noheader) const {
-    bool ok = true;
+void ListingTable::begin(Listing& out, bool noheader) {
     std::string head;
     int w = panelwidth(panels_.front());
     for (auto& t : layout_.titles) head += centred(t, w) + "\n";
     if (!layout_.titles.empty()) head += "\n";
+    if (!noheader) head += headers(panels_.front());
+    out.write(head);
+    direct_ = &out;
+}
+
+bool ListingTable::suspend(const std::string& dir, std::string& err) {
+    if (!direct_) return true;
+    direct_->write("\n");
+    direct_ = nullptr;
+    continued_ = true;
+    return open(dir, err);
+}
+
+bool ListingTable::publish(Listing& out, bool noheader) const {
+    if (direct_) {
+        out.write("\n");
+        return true;
+    }
+    bool ok = true;
+    std::string head;
+    int w = panelwidth(panels_.front());
+    if (!continued_)
+        for (auto& t : layout_.titles) head += centred(t, w) + "\n";
+    if (!layout_.titles.empty() && !continued_) head += "\n";
     for (size_t p = 0; p < panels_.size(); ++p) {
         if (p) head += "\n";
         if (!noheader) head += headers(panels_[p]);

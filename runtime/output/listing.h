@@ -32,7 +32,11 @@ class ListingTable {
 public:
     ListingTable(const Layout& layout, int linesize);
     bool open(const std::string& dir, std::string& err);
-    void row(const std::vector<CellValue>& vals);
+    // Direct mode (one panel only): titles and headers now, every row straight to out.
+    void begin(Listing& out, bool noheader);
+    // Leaves direct mode: the rest of the rows go to a spool and print as a continuation.
+    bool suspend(const std::string& dir, std::string& err);
+    void row(const RowTexts& texts);
     // Titles, headers and rows of every panel, to the listing.
     bool publish(Listing& out, bool noheader = false) const;
 
@@ -48,6 +52,8 @@ private:
     std::vector<std::vector<int>> panels_;
     std::vector<std::unique_ptr<Spool>> spools_;
     std::string line_;
+    Listing* direct_ = nullptr;
+    bool continued_ = false;
 };
 
 }  // namespace rt::out

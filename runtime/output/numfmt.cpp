@@ -25,8 +25,35 @@ size_t best(double x, int width, char* buf) {
 }
 
 size_t fixed(double x, int width, int decimals, char* buf) {
+    static const double half[] = {0.5, 0.05, 0.005, 5e-4, 5e-5, 5e-6, 5e-7, 5e-8, 5e-9, 5e-10};
     double ax = std::fabs(x);
-    bool tiny = ax != 0 && ax < 0.5 * std::pow(10.0, -decimals);
+    double limit = decimals >= 0 && decimals < 10 ? half[decimals] : 0.5 * std::pow(10.0, -decimals);
+    bool tiny = ax != 0 && ax < limit;
+    static const double pow10[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+    if (!tiny && decimals >= 0 && decimals < 10 && ax < 1e9) {
+        // Integer arithmetic on the scaled value, unless it lies too near a rounding tie
+        // for the product to decide (then the exact conversion below does).
+        double scaled = ax * pow10[decimals];
+        double fl = std::floor(scaled), frac = scaled - fl;
+        if (std::fabs(frac - 0.5) > 1e-6) {
+            unsigned long long v = static_cast<unsigned long long>(fl) + (frac > 0.5 ? 1 : 0);
+            char digits[32];
+            int n = 0;
+            do {
+                digits[n++] = static_cast<char>('0' + v % 10);
+                v /= 10;
+            } while (v || n <= decimals);
+            size_t len = 0;
+            bool allzero = true;
+            for (int k = 0; k < n; ++k) allzero = allzero && digits[k] == '0';
+            if (x < 0 && !allzero) buf[len++] = '-';
+            for (int k = n - 1; k >= 0; --k) {
+                buf[len++] = digits[k];
+                if (k == decimals && decimals > 0) buf[len++] = '.';
+            }
+            if (len <= static_cast<size_t>(width)) return len;
+        }
+    }
     if (!tiny && ax < 1e15) {
         auto r = std::to_chars(buf, buf + 63, x, std::chars_format::fixed, decimals);
         size_t n = static_cast<size_t>(r.ptr - buf);

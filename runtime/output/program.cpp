@@ -27,7 +27,10 @@ Program::Program(Session* s) : sess(s) {
     if (!listing.open(dir, true, err) || !html.open(dir, err)) fail(err);
 }
 
-Program::~Program() { listing.discard(); }
+Program::~Program() {
+    listing.discard();
+    html.discard();
+}
 
 void Program::fail(const std::string& what) {
     if (failure.empty()) failure = what;
@@ -111,7 +114,19 @@ Binding* Program::bind(DataObject* obj, const Template* tpl, bool phantom) {
     std::string err;
     b.listing = std::make_unique<ListingTable>(b.layout, linesize);
     b.html = std::make_unique<HtmlTable>(b.layout);
-    if (!b.listing->open(dir, err) || !b.html->open(dir, err)) fail(err);
+    // With no other table open, rows go straight to the listing and the report; otherwise
+    // to spools of the table's own, printed when it is published.
+    bool others = false;
+    for (auto& o : bindings)
+        if (o.get() != &b && !o->done && !o->phantom) others = true;
+    if (!others && !direct && b.listing->panels().size() == 1) {
+        heading(b.byline);
+        b.listing->begin(listing, b.noheader);
+        b.html->begin(html, "t" + std::to_string(b.id), b.noheader);
+        direct = &b;
+    } else if (!b.listing->open(dir, err) || !b.html->open(dir, err)) {
+        fail(err);
+    }
     for (auto& r : makes) {
         if (r->failed || r->path.empty() || !iequal(r->table, obj->name)) continue;
         auto w = std::make_unique<MakeWriter>();
@@ -145,8 +160,9 @@ void Program::append(Binding& b) {
         b.phantom->rows.push_back(std::move(row));
         return;
     }
-    b.listing->row(b.vals);
-    b.html->row(b.vals);
+    b.texts.format(b.layout, b.vals);
+    b.listing->row(b.texts);
+    b.html->row(b.texts);
     for (auto& [r, w] : b.makes)
         if (!r->failed) w->row(*r, b.vals);
 }
@@ -173,8 +189,18 @@ void Program::heading(const std::string& byline) {
     }
 }
 
+void Program::interrupt() {
+    if (!direct) return;
+    Binding* b = direct;
+    direct = nullptr;
+    std::string err;
+    if (!b->listing->suspend(dir, err) || !b->html->suspend(dir, err)) fail(err);
+}
+
 void Program::finish(Binding& b) {
     if (b.done) return;
+    if (direct == &b) direct = nullptr;
+    else if (!b.phantom) interrupt();
     b.done = true;
     if (b.obj && b.obj->binding == &b) b.obj->binding = nullptr;
     if (b.phantom) return;
@@ -188,6 +214,7 @@ void Program::finish(Binding& b) {
 }
 
 void Program::opengroup(OutGroup& g) {
+    interrupt();
     heading(std::string());
     html.write("<section class=\"group\">\n<h2>" + htmlescape(g.label.empty() ? g.name : g.label) + "</h2>\n");
 }
@@ -195,16 +222,19 @@ void Program::opengroup(OutGroup& g) {
 void Program::closegroup(OutGroup& g) {
     if (!g.open) return;
     g.open = false;
+    interrupt();
     html.write("</section>\n");
 }
 
 void Program::note(const std::string& text) {
+    interrupt();
     heading(std::string());
     listing.write(text + "\n\n");
     html.write("<p class=\"note\">" + htmlescape(text) + "</p>\n");
 }
 
 void Program::graphplace(const std::string& name, const std::string& label, const std::string& templ) {
+    interrupt();
     heading(std::string());
     html.write("<figure class=\"plot\" data-graph=\"" + htmlescape(name) + "\" data-template=\"" + htmlescape(templ) +
                "\">\n<figcaption>" + htmlescape(label.empty() ? name : label) +
@@ -222,6 +252,7 @@ void Program::endstep() {
     for (auto& b : bindings)
         if (!b->done) finish(*b);
     for (auto& g : groups) closegroup(*g);
+    interrupt();
     if (stepopen) html.write("</section>\n");
     stepopen = false;
     for (auto& r : makes) {
@@ -240,6 +271,7 @@ void Program::endstep() {
             rt::sup::logline('E', "MAKE: the data set " + r->lib + "." + r->mem + " could not be written: " + err);
     }
     makes.clear();
+    direct = nullptr;
     byid.clear();
     bindings.clear();
     datas.clear();

@@ -46,6 +46,7 @@ struct Binding {
     std::vector<std::pair<MakeRequest*, std::unique_ptr<MakeWriter>>> makes;
     PhantomData* phantom = nullptr;
     std::vector<CellValue> vals;
+    RowTexts texts;
     long long rows = 0;
 };
 
@@ -107,6 +108,10 @@ public:
     void closegroup(OutGroup& g);
     void note(const std::string& text);
     void graphplace(const std::string& name, const std::string& label, const std::string& templ);
+
+    // Ends the direct mode of the table being streamed before anything else is written.
+    void interrupt();
+    Binding* direct = nullptr;    // the table whose rows go straight to the destinations
 
     void beginstep();
     void endstep();

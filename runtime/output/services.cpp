@@ -70,7 +70,7 @@ int endprogram(std::string& err) {
         return 1;
     }
     if (!P->listing.commit(err)) return 1;
-    if (!P->html.commit(P->dir, err)) return 1;
+    if (!P->html.commit(err)) return 1;
     return 0;
 }
 

@@ -1,0 +1,54 @@
+// Number formats of printed tables, checked against the C library's conversions.
+#include <gtest/gtest.h>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include "runtime/output/numfmt.h"
+
+namespace {
+
+using rt::out::Fmt;
+using rt::out::formatnum;
+using rt::out::NumFormat;
+
+TEST(NumFormat, FixedAgreesWithPrintfAwayFromTies) {
+    std::mt19937_64 rng(7);
+    std::uniform_real_distribution<double> mant(-1, 1);
+    std::uniform_int_distribution<int> expo(-3, 6);
+    const NumFormat f{Fmt::Fixed, 14, 4};
+    for (int k = 0; k < 200000; ++k) {
+        double x = mant(rng) * std::pow(10.0, expo(rng));
+        if (std::fabs(x) < 5e-5) continue;   // those switch to scientific notation
+        char want[64];
+        std::snprintf(want, sizeof want, "%.4f", x);
+        double scaled = std::fabs(x) * 1e4;
+        if (std::fabs(scaled - std::floor(scaled) - 0.5) < 1e-6) continue;   // ties: either is fine
+        ASSERT_EQ(formatnum(f, x), want) << x;
+    }
+}
+
+TEST(NumFormat, Kinds) {
+    EXPECT_EQ(formatnum({Fmt::Fixed, 10, 4}, 0.0), "0.0000");
+    EXPECT_EQ(formatnum({Fmt::Fixed, 10, 4}, -0.00006), "-0.0001");
+    EXPECT_EQ(formatnum({Fmt::Fixed, 10, 4}, 1.5e-7), "1.500e-07");      // too small for 4 decimals
+    EXPECT_EQ(formatnum({Fmt::Fixed, 10, 4}, 123456789.5), "1.235e+08");  // too wide for 10
+    EXPECT_EQ(formatnum({Fmt::Pvalue, 6, 4}, 0.00009), "<.0001");
+    EXPECT_EQ(formatnum({Fmt::Pvalue, 6, 4}, 0.04567), "0.0457");
+    EXPECT_EQ(formatnum({Fmt::Count, 8, 0}, 140.0), "140");
+    EXPECT_EQ(formatnum({Fmt::Count, 8, 0}, 2.5), "2.5");
+    EXPECT_EQ(formatnum({Fmt::Best, 12, 0}, 0.1), "0.1");
+    EXPECT_EQ(formatnum({Fmt::Best, 12, 0}, 1.0 / 3), "0.3333333333");   // as many digits as fit
+    EXPECT_EQ(formatnum({Fmt::Best, 12, 0}, -1e-300), "-1e-300");
+    EXPECT_EQ(formatnum({Fmt::Full, 24, 0}, 0.1 + 0.2), "0.30000000000000004");
+    EXPECT_EQ(formatnum({Fmt::Best, 12, 0}, INFINITY), "Infinity");
+    // Full precision reads back exactly.
+    std::mt19937_64 rng(11);
+    std::uniform_real_distribution<double> u(-1e6, 1e6);
+    for (int k = 0; k < 10000; ++k) {
+        double x = u(rng);
+        EXPECT_EQ(std::strtod(formatnum({Fmt::Full, 24, 0}, x).c_str(), nullptr), x);
+    }
+}
+
+}  // namespace
