@@ -123,6 +123,11 @@ constexpr goption optional(goption o) {
     o.way = GW_OPTEQ;
     return o;
 }
+// number ranges a TO b only, without BY
+constexpr goption noby(goption o) {
+    o.noby = true;
+    return o;
+}
 constexpr goption paren(goption o) {
     o.way = GW_PAREN;
     return o;

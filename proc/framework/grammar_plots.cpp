@@ -176,7 +176,7 @@ const goption g_relplot_opts[] = {
     NAME("CBOXFILL", 84),
     N("LBOXES", 85),
     withconst(withvals(optional(V("PLOTDATA|TYPE", GV_KEYWORD, -1)), plotdata), 90, 1),
-    withflag(optional(V("PLOTFIT", GV_NUMLIST, 75)), 14),
+    withflag(optional(noby(V("PLOTFIT", GV_NUMLIST, 75))), 14),
     NAMES("CPLOTFIT", 100),
     NL("SREF", 93),
     N("LSREF", 94),

@@ -318,7 +318,7 @@ void Parser::option(Cursor& c, stmtrec* r, const goption& o, const gstatement* g
                     c.next();
                     if (kw->subopts[0].names[0] == '\0') {
                         // positional values: SIMULTANEOUS(lower, upper)
-                        option(c, r, kw->subopts[0], nullptr);
+                        value(c, r, kw->subopts[0], nullptr, c.peek());
                     } else {
                         while (!c.peek().is(')') && !c.end()) {
                             const Token& t = c.next();

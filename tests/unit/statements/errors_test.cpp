@@ -81,3 +81,50 @@ TEST(Errors, TheStepMustBeginWithProcVitalyx) {
     EXPECT_EQ(p.rc, 1012);
     EXPECT_NE(p.errors().find("VITALYX"), std::string::npos) << p.errors();
 }
+
+TEST(Errors, AnOptionGivenTwiceKeepsTheLastWithANote) {
+    Parsed p("proc vitalyx data=fans; probplot hours / pplegend=none conf=0.9 pplegend=red conf=0.8;");
+    ASSERT_EQ(p.rc, 0) << p.errors();
+    const stmtrec* r = p.rec(1);
+    EXPECT_EQ(stmtslot(r, 16)->num, 0.8);
+    EXPECT_EQ(name8(stmtslot(r, 29)), "RED     ");
+    EXPECT_FALSE(stmtflag(r, 24)) << "the NONE of the first PPLEGEND= is undone";
+    EXPECT_EQ(p.log.count('N'), 2) << p.notes();
+    EXPECT_NE(p.notes().find("PPLEGEND"), std::string::npos) << p.notes();
+    EXPECT_NE(p.notes().find("CONFIDENCE"), std::string::npos) << p.notes();
+    // a flag set by another option stays
+    Parsed q("proc vitalyx data=fans; probplot hours / nopplegend pplegend=none pplegend=red;");
+    EXPECT_TRUE(stmtflag(q.rec(1), 24));
+}
+
+TEST(Errors, MalformedValues) {
+    struct Case {
+        const char* opts;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"pctlist=", "numbers are expected"},
+        {"pctlist=(1 2", "')'"},
+        {"pctlist=1 to", "a number is expected"},
+        {"href=1 to 5 by -1", "zero or goes the wrong way"},
+        {"href=5 to 1", "zero or goes the wrong way"},
+        {"conf=1.5", "outside its range 0 to 1"},
+        {"scale=-2", "below its bound 0"},
+        {"fittype=mle2", "did you mean MLE"},
+        {"ppos", "'=' is expected after PPOS"},
+        {"cframe='a very long colour'", "longer than 8"},
+        {"annotate=nosuchset", "NOSUCHSET"},
+    };
+    for (const auto& c : cases) {
+        Parsed p(std::string("proc vitalyx data=fans; probplot hours / ") + c.opts + ";");
+        EXPECT_EQ(p.rc, 1012) << c.opts;
+        EXPECT_NE(p.errors().find(c.says), std::string::npos) << c.opts << ": " << p.errors();
+        EXPECT_NE(p.errors().find("PROBPLOT"), std::string::npos) << c.opts << ": " << p.errors();
+    }
+}
+
+TEST(Errors, SemanticTraceListsTheRecords) {
+    Parsed p("proc vitalyx data=fans; probplot hours / noconf;", 1);
+    ASSERT_EQ(p.rc, 0);
+    EXPECT_NE(p.notes().find("PROBPLOT: flag21"), std::string::npos) << p.notes();
+}
