@@ -99,8 +99,11 @@ int zconf1l(double p, double* x, double n, double r) {
     const double tol = 1e-7 * p;
     for (int pass = 0; pass < MAX_SECANT; ++pass) {
         if (hc == hp || hp == 0.0) return 1;
-        // Secant step in x against log(1 - H).
-        const double xn = xp + (xc - xp) * std::log((1.0 - p) / (1.0 - hp)) / std::log((1.0 - hc) / (1.0 - hp));
+        // Secant step in x against the log-odds log((1 - H)/H). Against log(1 - H) alone
+        // the steps crawl when p is small (H is then nearly flat at both points) and 30
+        // passes do not reach the 2.5 % lower limits.
+        const double lp = std::log(1.0 / p - 1.0), lh = std::log(1.0 / hc - 1.0), lhp = std::log(1.0 / hp - 1.0);
+        const double xn = xp + (xc - xp) * (lp - lhp) / (lh - lhp);
         xp = xc;
         hp = hc;
         xc = xn;

@@ -144,12 +144,16 @@ bool lowerfraction(T a, T u, bool derivs, double* out) {
     return true;
 }
 
+// Above this q (|k| below 0.2) the shape derivatives are amplified enough to need the
+// long double fraction; below it the double one is as good and several times faster.
+constexpr double LONG_FROM = 25.0;
+
 bool tailfraction(bool upper, double a, double u, bool derivs, double* out) {
-    if (derivs) {
+    if (derivs && a > LONG_FROM) {
         const long double al = a, ul = u;
         return upper ? upperfraction(al, ul, true, out) : lowerfraction(al, ul, true, out);
     }
-    return upper ? upperfraction(a, u, false, out) : lowerfraction(a, u, false, out);
+    return upper ? upperfraction(a, u, derivs, out) : lowerfraction(a, u, derivs, out);
 }
 
 // log Phi(v) for v at or below 0; below -10 from the continued fraction of the Mills
