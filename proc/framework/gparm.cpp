@@ -1,0 +1,8 @@
+#include "proc/framework/gparm.h"
+
+double gparm(const stmtrec* record, int32_t slot, double def) {
+    // A negative slot or no record is treated like a slot beyond the record: the default.
+    if (!record || slot < 0 || slot > record->highest || !record->slots) return def;
+    const optslot& s = record->slots[slot];
+    return s.given ? s.num : def;
+}
