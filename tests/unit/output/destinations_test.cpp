@@ -1,0 +1,251 @@
+// Destination edge cases: a table wider than the line size wraps into panels, a table
+// published while another streams keeps both intact, MAKE into an unusable folder is an
+// ERROR that leaves no file, a phantom object never prints and its rows reach the graph
+// request, and the device-graphics destination list and collections.
+#include <cstring>
+#include "host/hostdefs.h"
+#include "host/stmtrec.h"
+#include "runtime/output/program.h"
+#include "tests/unit/output/fixture.h"
+#include "tests/unit/output/htmlcheck.h"
+
+namespace {
+
+using outtest::OutputTest;
+
+class DestTest : public OutputTest {
+protected:
+    obobject* table(const char* name, int ncols, double* cells) {
+        wobitem it[] = {obstr(OBK_FAMILY, "rdx", 3), obstr(OBK_OBJKIND, "data", 4), obout(OBK_CREATED), obint(OBK_MINUS1, -1),
+                        obtext(OBK_NAME, txt(name)), obtext(OBK_LABEL, txt(name))};
+        EXPECT_EQ(wobmth(mgr, nullptr, OB_CREATE, 6, it), 0);
+        obobject* t = static_cast<obobject*>(it[2].v.p);
+        for (int k = 0; k < ncols; ++k) {
+            std::string n = "Column" + std::to_string(k + 1);
+            wobitem c[] = {obint(OBK_KIND, COL_DOUBLE), obtext(OBK_NAME, txt(n.c_str())), obcell(OBK_CELL, &cells[k])};
+            EXPECT_EQ(wobmth(t, nullptr, OB_ADDCOL, 3, c), 0);
+        }
+        EXPECT_EQ(wobmth(t, nullptr, OB_ENDDEF, 0, nullptr), 0);
+        return t;
+    }
+    uint32_t bind(obobject* t, const char* path) {
+        wobitem it[] = {obout(OBK_POS), obobj(OBK_POS, t), obtext(OBK_TEMPLATE, txt(path))};
+        EXPECT_EQ(wobmth(mgr, nullptr, OB_BIND, 3, it), 0);
+        return obid(it[0]);
+    }
+    void publish(uint32_t id) {
+        wobitem it[] = {obidin(id)};
+        EXPECT_EQ(wobmth(mgr, nullptr, OB_PUBLISH, 1, it), 0);
+    }
+    void row(obobject* t) { EXPECT_EQ(wobmth(t, nullptr, OB_ADDROW, 0, nullptr), 0); }
+    void make(const char* tablename, const char* lib, const char* mem) {
+        dsspec spec{};
+        std::snprintf(spec.lib, sizeof spec.lib, "%s", lib);
+        std::snprintf(spec.mem, sizeof spec.mem, "%s", mem);
+        wobitem it[] = {obtext(OBK_NAME, txt(tablename)), obptr(OBK_TARGET, OBT_POINTER, &spec)};
+        EXPECT_EQ(wobmth(mgr, nullptr, OB_MAKE, 2, it), 0);
+    }
+    obobject* mgr = nullptr;
+};
+
+TEST_F(DestTest, WideTableWrapsIntoPanels) {
+    sess.opts.linesize = 40;
+    rt::out::setprogram(nullptr);
+    rt::out::beginprogram();
+    rt::out::beginstep();
+    mgr = manager();
+    double cells[5];
+    obobject* t = table("Wide", 5, cells);
+    uint32_t id = bind(t, "kv.vitalyx.datsum");
+    for (int r = 0; r < 2; ++r) {
+        for (int k = 0; k < 5; ++k) cells[k] = (r + 1) * 10 + k;
+        row(t);
+    }
+    publish(id);
+    ASSERT_EQ(finish(), 0);
+    // Three columns of 12 and two gaps fill 40; the other two follow in a second panel.
+    EXPECT_EQ(out("listing.txt"),
+              "\n         The VITALYX Procedure\n\n"
+              "     Column1       Column2       Column3\n"
+              "          10            11            12\n"
+              "          20            21            22\n"
+              "\n"
+              "     Column4       Column5\n"
+              "          13            14\n"
+              "          23            24\n\n");
+}
+
+TEST_F(DestTest, TablePublishedWhileAnotherStreams) {
+    mgr = manager();
+    double a[1], b[1];
+    obobject* ta = table("First", 1, a);
+    obobject* tb = table("Second", 1, b);
+    uint32_t ia = bind(ta, "kv.vitalyx.datsum");   // streams straight to the destinations
+    a[0] = 1;
+    row(ta);
+    uint32_t ib = bind(tb, "kv.vitalyx.datsum");   // spooled: another table is open
+    b[0] = 2;
+    row(tb);
+    publish(ib);                                    // interrupts the first
+    a[0] = 3;
+    row(ta);
+    publish(ia);
+    ASSERT_EQ(finish(), 0);
+    std::string l = out("listing.txt");
+    size_t p1 = l.find("           1"), p2 = l.find("           2"), p3 = l.find("           3");
+    ASSERT_NE(p1, std::string::npos);
+    EXPECT_LT(p1, p2);
+    EXPECT_LT(p2, p3);
+    EXPECT_EQ(outtest::checkhtml(out("report.html")), "");
+}
+
+TEST_F(DestTest, MakeIntoUnusableFolderIsAnErrorAndLeavesNoFile) {
+    mgr = manager();
+    std::string file = dir + "/notafolder";
+    std::ofstream(file) << "x";
+    sess.libs["BAD"] = file;                 // a file, not a folder
+    sess.libs["GONE"] = dir + "/missing";    // no such folder
+    make("Est", "BAD", "A");
+    make("Est", "GONE", "B");
+    make("Est", "NOLIB", "C");               // library not assigned
+    make("Est", "WORK", "D");                // this one works
+    double cells[2];
+    obobject* t = table("Est", 2, cells);
+    uint32_t id = bind(t, "kv.vitalyx.datsum");
+    cells[0] = 1.5;
+    cells[1] = hostmissing();
+    row(t);
+    publish(id);
+    rt::out::endstep();
+    EXPECT_EQ(log.count('E'), 3);
+    EXPECT_NE(log.find('E').find("NOLIB"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(dir + "/missing"));
+    EXPECT_EQ(out("d.csv"), "Column1,Column2\n1.5,\n");
+    for (auto& e : std::filesystem::directory_iterator(dir)) EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos);
+    EXPECT_EQ(finish(), 0);
+}
+
+TEST_F(DestTest, PhantomRowsReachTheGraphRequest) {
+    mgr = manager();
+    double x = 0;
+    char grp[6];
+    wobitem c[] = {obstr(OBK_FAMILY, "rdx", 3), obstr(OBK_OBJKIND, "data", 4), obout(OBK_CREATED), obint(OBK_MINUS1, -1),
+                   obtext(OBK_NAME, txt("Phantom")), obtext(OBK_LABEL, txt("Phantom Data for MCF Plot")), obint(OBK_HIDDEN, 0)};
+    ASSERT_EQ(wobmth(mgr, nullptr, OB_CREATE, 7, c), 0);
+    obobject* ph = static_cast<obobject*>(c[2].v.p);
+    wobitem c1[] = {obint(OBK_KIND, COL_DOUBLE), obtext(OBK_NAME, txt("Time")), obtext(OBK_TEMPLATE, txt("Xvalue")), obcell(OBK_CELL, &x)};
+    wobitem c2[] = {obint(OBK_KIND, COL_TEXT), obtext(OBK_NAME, txt("Grp")), obint(OBK_WIDTH, 6), obtext(OBK_TEMPLATE, txt("Group")),
+                    obcell(OBK_CELL, grp)};
+    ASSERT_EQ(wobmth(ph, nullptr, OB_ADDCOL, 4, c1), 0);
+    ASSERT_EQ(wobmth(ph, nullptr, OB_ADDCOL, 5, c2), 0);
+    ASSERT_EQ(wobmth(ph, nullptr, OB_ENDDEF, 0, nullptr), 0);
+    uint32_t refs[2] = {0, 0};
+    wobitem b[] = {obout(OBK_POS), obobj(OBK_POS, ph), obtext(OBK_TEMPLATE, v->rdxtxt("kv.vitalyx.Phantom", 18)),
+                   obflag(OBK_BINDFLAG, 1), obptr(OBK_REFSLOT, OBT_SLOT, &refs[0])};
+    wobmth(mgr, nullptr, OB_BIND, 5, b);
+    ASSERT_NE(refs[0], 0u);
+    for (int k = 0; k < 3; ++k) {
+        x = k * 1.5;
+        std::memcpy(grp, k < 2 ? "A     " : "B     ", 6);
+        ASSERT_EQ(wobmth(ph, nullptr, OB_ADDROW, 0, nullptr), 0);
+    }
+    ASSERT_EQ(wobmth(ph, nullptr, OB_ENDROWS, 0, nullptr), 0);
+    wobitem p[] = {obidin(obid(b[0]))};
+    ASSERT_EQ(wobmth(mgr, nullptr, OB_PUBLISH, 1, p), 0);
+
+    wobitem inset[] = {obtext(OBK_ITEMNAME, txt("_InsetN")), obint(OBK_VALUE, 2)};
+    wobitem reflist = obitem(OBK_GRAPHREFS, OBT_REFLIST);
+    reflist.v.p = refs;
+    reflist.len = 1;
+    wobitem extra = obitem(OBK_EXTRAVARS, OBT_ITEMLIST);
+    extra.v.p = inset;
+    extra.len = 2;
+    wobitem g[] = {obtext(OBK_NAME, txt("MCFPlot")), obtext(OBK_LABEL, v->rdxmsg(0, 589)), obtext(OBK_DESCR, txt("MCF")),
+                   obtext(OBK_TEMPLATE, txt("KV.Vitalyx.Graphics.MCFNoClass0")), reflist, extra,
+                   obtext(OBK_ITEMNAME, txt("_XType")), obtext(OBK_VALUE, txt("LINEAR")),
+                   obtext(OBK_ITEMNAME, txt("_Join")), obint(OBK_VALUE, 1),
+                   obtext(OBK_ITEMNAME, txt("_Alpha")), obdbl(OBK_VALUE, 0.05)};
+    ASSERT_EQ(wobmth(mgr, nullptr, OB_GRAPH, 12, g), 0);
+
+    rt::out::Program* P = rt::out::program();
+    ASSERT_EQ(P->graphs.size(), 1u);
+    const auto& gr = P->graphs[0];
+    EXPECT_EQ(gr.templ, "KV.Vitalyx.Graphics.MCFNoClass0");
+    ASSERT_EQ(gr.refs.size(), 1u);
+    ASSERT_EQ(gr.vars.size(), 3u);
+    EXPECT_EQ(gr.vars[0].second.s, "LINEAR");
+    EXPECT_EQ(gr.vars[1].second.i, 1);
+    EXPECT_EQ(gr.vars[2].second.d, 0.05);
+    ASSERT_EQ(gr.extravars.size(), 1u);
+    const rt::out::PhantomData* data = nullptr;
+    for (auto& d : P->phantoms)
+        if (d->ref == gr.refs[0]) data = d.get();
+    ASSERT_NE(data, nullptr);
+    ASSERT_EQ(data->rows.size(), 3u);
+    EXPECT_EQ(data->rows[2][0].d, 3.0);
+    EXPECT_EQ(data->rows[2][1].s, "B");
+    EXPECT_EQ(data->roles[0], "Xvalue");
+
+    ASSERT_EQ(finish(), 0);
+    EXPECT_EQ(out("listing.txt").find("Phantom"), std::string::npos);
+    std::string html = out("report.html");
+    EXPECT_NE(html.find("data-template=\"KV.Vitalyx.Graphics.MCFNoClass0\""), std::string::npos);
+    EXPECT_EQ(outtest::checkhtml(html), "");
+}
+
+TEST_F(DestTest, DeviceDestinationsAndSegmentCollections) {
+    mgr = manager();
+    obobject* env = nullptr;
+    ASSERT_EQ(v->xobinit(&env, 0), 0);
+    wobitem d[] = {obptr(OBK_DESTLIST, OBT_VARPTR, nullptr)};
+    ASSERT_EQ(wobmth(mgr, nullptr, OB_DESTSTART, 1, d), 0);
+    auto* list = static_cast<obdestlist*>(d[0].v.p);
+    ASSERT_NE(list, nullptr);
+    ASSERT_GE(list->count, 1);
+    obdest* dest = list->entries[0].dest;
+    std::string name(dest->name, dest->namelen);
+
+    wobitem ca[] = {obstr(OBK_FAMILY, "collection", 10), obstr(OBK_OBJKIND, "associativearray", 16), obout(OBK_CREATED)};
+    ASSERT_EQ(wobmth(env, nullptr, OB_CREATE, 3, ca), 0);
+    obobject* map = static_cast<obobject*>(ca[2].v.p);
+    wobitem cl[] = {obstr(OBK_FAMILY, "collection", 10), obstr(OBK_OBJKIND, "list", 4), obout(OBK_CREATED)};
+    ASSERT_EQ(wobmth(env, nullptr, OB_CREATE, 3, cl), 0);
+    obobject* segs = static_cast<obobject*>(cl[2].v.p);
+    txthandle key = v->rdxtxt(dest->name, dest->namelen);
+    wobitem add[] = {obtext(0, key), obobj(0, segs)};
+    ASSERT_EQ(wobmth(map, nullptr, OB_INFO, 2, add), 0);
+
+    int rec1 = 1, rec2 = 2;
+    wobitem get[] = {obtext(0, v->rdxtxt(name.c_str(), -1)), obout(0)};
+    ASSERT_EQ(wobmth(map, nullptr, OB_DESTLIST, 2, get), 0);
+    ASSERT_EQ(get[1].v.p, segs);
+    for (int* r : {&rec1, &rec2}) {
+        wobitem a[] = {obptr(0, OBT_VARPTR, r)};
+        ASSERT_EQ(wobmth(segs, nullptr, OB_INFO, 1, a), 0);
+    }
+    wobitem cnt[] = {obitem(OBK_COUNT158, OBT_INT)};
+    EXPECT_EQ(wobmth(segs, nullptr, OB_DEST158, 1, cnt), 2);
+    EXPECT_EQ(cnt[0].v.i, 2);
+    wobitem el[] = {obint(0, 2), obout(0)};
+    ASSERT_EQ(wobmth(segs, nullptr, OB_DESTLIST, 2, el), 0);
+    EXPECT_EQ(el[1].v.p, &rec2);
+    wobitem bad[] = {obint(0, 3), obout(0)};
+    EXPECT_LT(wobmth(segs, nullptr, OB_DESTLIST, 2, bad), 0);
+
+    wobitem items[2] = {obptr(0, OBT_VARPTR, &rec1), obptr(0, OBT_VARPTR, &rec2)};
+    obsegent ent{2, items};
+    obsegtable tab{1, &ent};
+    wobitem pub[] = {obtext(OBK_NAME, txt("VITALYX")), obtext(OBK_LABEL, txt("Probability plot")),
+                     obptr(OBK_DESTLIST, OBT_VARPTR, list), obptr(OBK_SEGTABLE, OBT_VARPTR, &tab)};
+    ASSERT_EQ(wobmth(mgr, nullptr, OB_DESTPUB, 4, pub), 0);
+    rt::out::Program* P = rt::out::program();
+    ASSERT_EQ(P->pages.size(), 1u);
+    ASSERT_EQ(P->pages[0].dests.size(), 1u);
+    EXPECT_EQ(P->pages[0].dests[0].second.size(), 2u);
+    wobitem fr[] = {obptr(OBK_DESTLIST, OBT_VARPTR, list)};
+    EXPECT_EQ(wobmth(mgr, nullptr, OB_DESTFREE, 1, fr), 0);
+    EXPECT_TRUE(P->destlists.empty());
+    ASSERT_EQ(finish(), 0);
+}
+
+}  // namespace
