@@ -16,9 +16,11 @@ std::string upper(std::string s) {
     return s;
 }
 
-bool isfile(const std::string& path) {
+// Any entry counts, so that a folder or a device by that name is reported as unreadable
+// rather than missing.
+bool exists(const std::string& path) {
     struct stat st;
-    return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    return stat(path.c_str(), &st) == 0;
 }
 
 // The member's file in folder: MEMBER.csv as written, else the one file whose name
@@ -26,13 +28,13 @@ bool isfile(const std::string& path) {
 std::string findfile(const std::string& folder, const std::string& member) {
     const std::string want = member + ".csv";
     std::string exact = folder + "/" + want;
-    if (isfile(exact)) return exact;
+    if (exists(exact)) return exact;
     DIR* d = opendir(folder.c_str());
     if (!d) return {};
     std::string found;
     const std::string key = upper(want);
     while (dirent* ent = readdir(d)) {
-        if (upper(ent->d_name) == key && isfile(folder + "/" + ent->d_name)) {
+        if (upper(ent->d_name) == key && exists(folder + "/" + ent->d_name)) {
             found = folder + "/" + ent->d_name;
             break;
         }

@@ -19,8 +19,9 @@ bool MappedFile::open(const std::string& path, std::string& err) {
         return false;
     }
     struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        err = fstat(fd, &st) != 0 ? std::strerror(errno) : "not a regular file";
+    const bool statok = fstat(fd, &st) == 0;
+    if (!statok || !S_ISREG(st.st_mode)) {
+        err = !statok ? std::strerror(errno) : "not a regular file";
         ::close(fd);
         return false;
     }

@@ -101,6 +101,9 @@ TEST_F(DataSets, ListsRefuseWhatTheyCannotServe) {
     EXPECT_EQ(v.xvgetd(l, 2, 0, t, 16, GET_RAW, 0, 0), 0);
     EXPECT_NE(v.xvgetd(l, 1, 0, &x, 8, GET_RAW, 0, 0), 0);           // more than announced
     EXPECT_EQ(v.xvgete(l), 0);
+    ASSERT_EQ(v.xvgeti(d, 2, &l), 0);
+    EXPECT_EQ(v.xvgete(l), 0);
+    EXPECT_NE(v.xvgetd(l, 3, 0, &x, 8, GET_RAW, 0, 0), 0);           // the list is ended
     const int32_t bad[] = {1, 9};
     EXPECT_NE(v.xffile(d, FF_FORMATS, bad, 2), 0);
     EXPECT_NE(v.xffile(d, 71, bad, 1), 0);

@@ -229,14 +229,20 @@ TEST_F(DataSets, ErrorsNameTheFileAndLine) {
 }
 
 TEST_F(DataSets, UnreadableFileIsReported) {
-    if (geteuid() == 0) GTEST_SKIP() << "root reads every file";
-    const std::string dir = ::testing::TempDir();
-    const std::string path = dir + "/locked.csv";
-    { std::ofstream(path) << "a\n1\n"; }
-    chmod(path.c_str(), 0);
+    const std::string dir = ::testing::TempDir() + "/unreadable";
+    mkdir(dir.c_str(), 0700);
+    mkdir((dir + "/folder.csv").c_str(), 0700);       // a folder where the file should be
     session.datadir = dir;
-    const std::string err = failure("locked");
-    EXPECT_NE(err.find("cannot read"), std::string::npos) << err;
-    EXPECT_NE(err.find(path), std::string::npos) << err;
-    std::remove(path.c_str());
+    std::string err = failure("folder");
+    EXPECT_NE(err.find("cannot read the file " + dir + "/folder.csv"), std::string::npos) << err;
+    rmdir((dir + "/folder.csv").c_str());
+    if (geteuid() != 0) {                             // root reads every file
+        const std::string path = dir + "/locked.csv";
+        { std::ofstream(path) << "a\n1\n"; }
+        chmod(path.c_str(), 0);
+        err = failure("locked");
+        EXPECT_NE(err.find("cannot read the file " + path), std::string::npos) << err;
+        std::remove(path.c_str());
+    }
+    rmdir(dir.c_str());
 }
