@@ -1,4 +1,5 @@
-// Statements whose analyses are not available yet: each run logs one note, naming the
+// Statements whose analyses are not available yet (weak, so that the analyses replace
+// them as they come): each run logs one note, naming the
 // statement, its line and the BY group, and returns. Device graphics are not
 // available yet either: no destination opens.
 #include <cstdio>
@@ -27,13 +28,13 @@ int notyet(vyxstate* s, const char* name) {
 
 }  // namespace
 
-int vyxanlz(vyxstate* s) { return notyet(s, "ANALYZE"); }
-int vyxpprm(vyxstate*) { return 0; }
-int vyxpplt(vyxstate* s) { return notyet(s, "PROBPLOT"); }
-int vyxrplot(vyxstate* s) { return notyet(s, "RELATIONPLOT"); }
-int vyxcf(vyxstate* s) { return notyet(s, "MCFPLOT"); }
-int vyxmod(vyxstate* s) { return notyet(s, "MODEL"); }
-void CleanUpDisk(vyxstate*) {}
+__attribute__((weak)) int vyxanlz(vyxstate* s) { return notyet(s, "ANALYZE"); }
+__attribute__((weak)) int vyxpprm(vyxstate*) { return 0; }
+__attribute__((weak)) int vyxpplt(vyxstate* s) { return notyet(s, "PROBPLOT"); }
+__attribute__((weak)) int vyxrplot(vyxstate* s) { return notyet(s, "RELATIONPLOT"); }
+__attribute__((weak)) int vyxcf(vyxstate* s) { return notyet(s, "MCFPLOT"); }
+__attribute__((weak)) int vyxmod(vyxstate* s) { return notyet(s, "MODEL"); }
+__attribute__((weak)) void CleanUpDisk(vyxstate*) {}
 
 int zqidest(gdestctx*) { return RC_SETUP; }
 int ggsload(void*, int, int) { return 1; }
