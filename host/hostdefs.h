@@ -13,7 +13,7 @@ enum : int {
     RC_SETUP = 1012,        // no usable data set, parse, tree or host set-up failure
     RC_NOMEM = 1016,        // out of memory (reported with xmemmsg)
     RC_READ = 1020,         // utility-file read error
-    RC_SPEC = 2000,         // invalid specification
+    RC_SPEC = 2000,         // invalid statement or option values
     RC_EFFECTS = 3000,      // internal failure of the effects library
 };
 

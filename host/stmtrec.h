@@ -27,7 +27,7 @@ struct slname {
     const char* s;
 };
 
-// An output data-set specification (OUT=, GOUT= and the like).
+// An output data set named by a statement (OUT=, GOUT= and the like).
 struct dsspec {
     char lib[33];       // library name, upper case ("WORK" when none given)
     char mem[33];       // member name, upper case

@@ -7,7 +7,7 @@ struct vyxstate;
 struct makeblk;
 
 int vyxinit(vyxstate* s);
-// One MAKE request: the table name and the OUT= data-set specification.
+// One MAKE request: the table name and the OUT= data set.
 int OutData(makeblk* block, const char* name, int length, void* target);
 
 int vyxxvgi(vyxstate* s);
