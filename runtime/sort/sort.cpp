@@ -1,6 +1,7 @@
 #include "runtime/sort/sort.h"
 
 #include <algorithm>
+#include <memory>
 #include <cstring>
 #include <new>
 #include <vector>
@@ -11,7 +12,7 @@
 // The sort reads every record into memory, orders them by the key list (or by the caller's
 // comparison) and hands them out. Equal keys keep their input order. The key list is turned
 // into one unsigned byte string per record whose plain order is the key list's order, so
-// that the common cases (keys of up to 16 bytes) sort as pairs of integers.
+// that the common cases (keys of up to 16 bytes) sort as one or two integers by a radix sort.
 // Output to a utility file keeps the input's blocking: the n-th record of the output file
 // holds as many records as the n-th record of the input file (readers read the sorted file
 // back with the buffers they wrote it with). docs/runtime-trees.md.
@@ -120,28 +121,61 @@ struct key2 {
     uint32_t idx;
 };
 
+// Least-significant-digit radix sort of packed keys, byte by byte; a byte that is the same
+// in every key is passed over. LSD radix sorting is stable, so equal keys keep their input
+// order without comparing positions.
+template <class K>
+const K* radixsort(K* a, K* tmp, size_t n) {
+    constexpr int kWords = sizeof(K) == sizeof(key2) ? 2 : 1;
+    constexpr int kBytes = 8 * kWords;
+    std::vector<size_t> counts(static_cast<size_t>(kBytes) * 256, 0);
+    auto word = [](const K& k, int w) -> uint64_t {
+        if constexpr (kWords == 2) return w == 0 ? k.k1 : k.k0;
+        return k.k0;
+    };
+    for (size_t i = 0; i < n; ++i)
+        for (int w = 0; w < kWords; ++w) {
+            uint64_t v = word(a[i], w);
+            for (int b = 0; b < 8; ++b) ++counts[static_cast<size_t>(w * 8 + b) * 256 + ((v >> (8 * b)) & 0xFF)];
+        }
+    for (int d = 0; d < kBytes; ++d) {
+        size_t* c = counts.data() + static_cast<size_t>(d) * 256;
+        bool constant = false;
+        for (int v = 0; v < 256; ++v)
+            if (c[v] == n) constant = true;
+        if (constant) continue;
+        size_t sum = 0;
+        for (int v = 0; v < 256; ++v) {
+            size_t k = c[v];
+            c[v] = sum;
+            sum += k;
+        }
+        const int w = d / 8, shift = 8 * (d % 8);
+        for (size_t i = 0; i < n; ++i) tmp[c[(word(a[i], w) >> shift) & 0xFF]++] = a[i];
+        std::swap(a, tmp);
+    }
+    return a;   // after an odd number of passes, the other buffer
+}
+
 // The permutation that sorts the records, by the key list packed into integers.
 template <class K>
 void packedorder(const sortctl* c, const unsigned char* recs, int64_t n, std::vector<uint32_t>& order) {
     const int kb = keybytes(c);
-    std::vector<K> keys(static_cast<size_t>(n));
+    const size_t count = static_cast<size_t>(n);
+    std::unique_ptr<K[]> keys(new K[count]);
+    std::unique_ptr<K[]> tmp(new K[count]);
     unsigned char buf[16];
-    for (int64_t i = 0; i < n; ++i) {
+    for (size_t i = 0; i < count; ++i) {
         std::memset(buf, 0, sizeof buf);
-        encode(c->keys, c->nkeys, recs + i * c->reclen, buf);
-        K& k = keys[static_cast<size_t>(i)];
+        encode(c->keys, c->nkeys, recs + i * static_cast<size_t>(c->reclen), buf);
+        K& k = keys[i];
         k.k0 = load64(buf);
         if constexpr (sizeof(K) == sizeof(key2)) k.k1 = kb > 8 ? load64(buf + 8) : 0;
         k.idx = static_cast<uint32_t>(i);
     }
-    std::sort(keys.begin(), keys.end(), [](const K& a, const K& b) {
-        if (a.k0 != b.k0) return a.k0 < b.k0;
-        if constexpr (sizeof(K) == sizeof(key2))
-            if (a.k1 != b.k1) return a.k1 < b.k1;
-        return a.idx < b.idx;
-    });
-    order.resize(static_cast<size_t>(n));
-    for (int64_t i = 0; i < n; ++i) order[static_cast<size_t>(i)] = keys[static_cast<size_t>(i)].idx;
+    const K* sorted = radixsort(keys.get(), tmp.get(), count);
+    order.resize(count);
+    for (size_t i = 0; i < count; ++i) order[i] = sorted[i].idx;
 }
 
 int readinput(sortctl* c, std::vector<unsigned char>& recs, std::vector<int64_t>& blocks, bool& inmemory) {
@@ -192,26 +226,23 @@ int writeoutput(sortctl* c, const unsigned char* recs, int64_t n, const std::vec
         }
         return 0;
     }
-    std::vector<unsigned char> out;
-    try {
-        out.resize(static_cast<size_t>(n) * rl);
-    } catch (const std::bad_alloc&) {
-        return SORT_ENOMEM;
-    }
-    for (int64_t i = 0; i < n; ++i) std::memcpy(out.data() + i * rl, recs + order[static_cast<size_t>(i)] * rl, rl);
+    const size_t bytes = static_cast<size_t>(n) * rl;
+    std::unique_ptr<unsigned char[]> out(new (std::nothrow) unsigned char[bytes ? bytes : 1]);
+    if (!out) return SORT_ENOMEM;
+    for (int64_t i = 0; i < n; ++i) std::memcpy(out.get() + i * rl, recs + order[static_cast<size_t>(i)] * rl, rl);
     if (inmemory && !c->outfile) {
-        if (n) std::memcpy(c->inrecs, out.data(), out.size());
+        if (n) std::memcpy(c->inrecs, out.get(), bytes);
         return 0;
     }
     const vec39* f = files::services();
     if (!c->outfile && f->xcopen(&c->outfile, XC_SCRATCH) != 0) return SORT_EWRITE;
     if (blocks.empty()) {
-        if (n && f->xcwrite(c->outfile, out.data(), static_cast<int64_t>(out.size())) != 0) return SORT_EWRITE;
+        if (n && f->xcwrite(c->outfile, out.get(), static_cast<int64_t>(bytes)) != 0) return SORT_EWRITE;
         return 0;
     }
     int64_t at = 0;
     for (int64_t b : blocks) {
-        if (f->xcwrite(c->outfile, out.data() + at * rl, b * static_cast<int64_t>(rl)) != 0) return SORT_EWRITE;
+        if (f->xcwrite(c->outfile, out.get() + at * rl, b * static_cast<int64_t>(rl)) != 0) return SORT_EWRITE;
         at += b;
     }
     return 0;

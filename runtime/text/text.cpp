@@ -143,6 +143,7 @@ int sxmov(const char* src, int srclen, char* dst, int dstlen) {
 // around it. Without "." or exponent, decimals implied decimal places.
 int sxinf(const char* text, int len, int decimals, double* out) {
     char buf[64];
+    if (!text || len <= 0) return 1;
     int b = 0, e = len;
     while (b < e && text[b] == ' ') ++b;
     while (e > b && text[e - 1] == ' ') --e;
