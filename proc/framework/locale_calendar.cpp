@@ -2,7 +2,7 @@
 #include <utility>
 
 #include "proc/framework/hostsvc_util.h"
-#include "proc/framework/locale.h"
+#include "proc/framework/locale_fmt.h"
 
 bool isLeapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
 

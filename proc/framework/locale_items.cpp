@@ -2,7 +2,7 @@
 #include <cstring>
 
 #include "proc/framework/hostsvc_util.h"
-#include "proc/framework/locale.h"
+#include "proc/framework/locale_fmt.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "hostfixture.h"
 #include "proc/framework/hostsvc_util.h"
-#include "proc/framework/locale.h"
+#include "proc/framework/locale_fmt.h"
 
 namespace {
 
