@@ -7,6 +7,12 @@
 namespace rt::out {
 
 namespace {
+// The id attribute of a table in the report.
+std::string tableid(uint32_t id) {
+    std::string s(1, 't');
+    s.append(std::to_string(id));
+    return s;
+}
 // The state of the program being run (the host runs one program at a time).
 std::unique_ptr<Program> g_program;
 }  // namespace
@@ -122,7 +128,7 @@ Binding* Program::bind(DataObject* obj, const Template* tpl, bool phantom) {
     if (!others && !direct && b.listing->panels().size() == 1) {
         heading(b.byline);
         b.listing->begin(listing, b.noheader);
-        b.html->begin(html, "t" + std::to_string(b.id), b.noheader);
+        b.html->begin(html, tableid(b.id), b.noheader);
         direct = &b;
     } else if (!b.listing->open(dir, err) || !b.html->open(dir, err)) {
         fail(err);
@@ -171,14 +177,18 @@ void Program::heading(const std::string& byline) {
     if (!stepopen) {
         stepopen = true;
         std::string label = proclabel.empty() ? std::string("The VITALYX Procedure") : proclabel;
-        listing.write("\n" + centred(label, linesize) + "\n\n");
-        html.write("<section class=\"step\" id=\"step" + std::to_string(stepno) + "\">\n<h1>" + htmlescape(label) +
-                   "</h1>\n");
+        std::string l("\n");
+        l.append(centred(label, linesize)).append("\n\n");
+        listing.write(l);
+        std::string h("<section class=\"step\" id=\"step");
+        h.append(std::to_string(stepno)).append("\">\n<h1>").append(htmlescape(label)).append("</h1>\n");
+        html.write(h);
         lastby.clear();
     }
     if (!byline.empty() && byline != lastby) {
         lastby = byline;
-        std::string t = " " + byline + " ";
+        std::string t(" ");
+        t.append(byline).append(" ");
         int w = linesize;
         int left = (w - static_cast<int>(t.size())) / 2;
         std::string line = left > 0 ? std::string(static_cast<size_t>(left), '-') + t +
@@ -206,7 +216,7 @@ void Program::finish(Binding& b) {
     if (b.phantom) return;
     heading(b.byline);
     bool ok = b.listing->publish(listing, b.noheader);
-    ok = b.html->publish(html, "t" + std::to_string(b.id), b.noheader) && ok;
+    ok = b.html->publish(html, tableid(b.id), b.noheader) && ok;
     if (!ok) fail("cannot write the listing or the report in " + dir);
     for (auto& [r, w] : b.makes) r->appeared = true;
     b.listing.reset();
