@@ -230,7 +230,8 @@ void Parser::resolveeffects() {
                     }
                     cont.push_back(static_cast<int32_t>(jt - conts.begin()));
                 }
-                name += (name.empty() ? "" : "*") + varname(ds_, v.var);
+                if (!name.empty()) name += '*';
+                name += varname(ds_, v.var);
             }
             for (const auto& v : t.nest) {
                 auto it = std::find(classes.begin(), classes.end(), v.var);
@@ -242,7 +243,10 @@ void Parser::resolveeffects() {
             }
             if (!t.nest.empty()) {
                 name += "(";
-                for (size_t k = 0; k < t.nest.size(); ++k) name += (k ? "*" : "") + varname(ds_, t.nest[k].var);
+                for (size_t k = 0; k < t.nest.size(); ++k) {
+                    if (k) name += '*';
+                    name += varname(ds_, t.nest[k].var);
+                }
                 name += ")";
             }
             if (static_cast<int>(name.size()) > limit) name.resize(static_cast<size_t>(limit));

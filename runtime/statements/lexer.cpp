@@ -36,6 +36,13 @@ std::string shown(const Token& t) {
     }
 }
 
+std::string quoted(const Token& t) {
+    std::string s(1, '\'');
+    s.append(shown(t));
+    s.push_back('\'');
+    return s;
+}
+
 std::vector<Statement> lex(const std::string& text, int firstline, int firstcol, std::vector<LexError>& errors) {
     std::vector<Statement> out;
     Cursor c{text, 0, firstline, firstcol};

@@ -36,5 +36,7 @@ std::vector<Statement> lex(const std::string& text, int firstline, int firstcol,
 
 // Text of a token as the user wrote it, for messages.
 std::string shown(const Token& t);
+// The same between single quotes.
+std::string quoted(const Token& t);
 
 }  // namespace rt::stmt

@@ -12,12 +12,6 @@ namespace rt::stmt {
 
 namespace {
 
-bool matches(const char* names, const std::string& kw) {
-    for (const auto& a : aliases(names))
-        if (a == kw) return true;
-    return false;
-}
-std::string first(const char* names) { return aliases(names).front(); }
 bool listed(const char* const* list, const std::string& kw) {
     for (; list && *list; ++list)
         if (kw == *list) return true;
@@ -280,7 +274,7 @@ void Parser::option(Cursor& c, stmtrec* r, const goption& o, const gstatement* g
                     for (int i = 0; i < o.nsubopts; ++i)
                         for (const auto& a : aliases(o.subopts[i].names)) names.push_back(a);
                     std::string best = t.kind == Tok::Name ? closest(t.text, names) : std::string();
-                    error(t, "'" + shown(t) + "' is not a sub-option of " + oname +
+                    error(t, quoted(t) + " is not a sub-option of " + oname +
                                  (best.empty() ? std::string() : "; the closest valid one is " + best));
                     throw Abandon{};
                 }
@@ -326,7 +320,7 @@ void Parser::option(Cursor& c, stmtrec* r, const goption& o, const gstatement* g
                             for (int i = 0; t.kind == Tok::Name && i < kw->nsubopts; ++i)
                                 if (matches(kw->subopts[i].names, t.text)) so = &kw->subopts[i];
                             if (!so) {
-                                error(t, "'" + shown(t) + "' is not allowed after " + oname + "=" + at.text);
+                                error(t, quoted(t) + " is not allowed after " + oname + "=" + at.text);
                                 throw Abandon{};
                             }
                             option(c, r, *so, nullptr);
@@ -550,8 +544,11 @@ void Parser::value(Cursor& c, stmtrec* r, const goption& o, const gstatement* gs
             for (const auto& a : aliases(o.vals[i].names)) names.push_back(a);
         std::string best = at.kind == Tok::Name ? closest(at.text, names) : std::string();
         std::string all;
-        for (int i = 0; i < o.nvals; ++i) all += (i ? ", " : "") + first(o.vals[i].names);
-        error(at, "'" + shown(at) + "' is not a value of " + oname + "=" +
+        for (int i = 0; i < o.nvals; ++i) {
+            if (i) all += ", ";
+            all += first(o.vals[i].names);
+        }
+        error(at, quoted(at) + " is not a value of " + oname + "=" +
                       (best.empty() ? "; the values are " + all : "; did you mean " + best + "?"));
         throw Abandon{};
     }
@@ -592,7 +589,7 @@ void Parser::relations(Cursor& c, stmtrec* r, const goption& o, const Token& at)
         for (int i = 0; i < g_.nrelations; ++i)
             for (const auto& a : aliases(g_.relations[i].names)) names.push_back(a);
         std::string best = t.kind == Tok::Name ? closest(t.text, names) : std::string();
-        error(t, "'" + shown(t) + "' is not a relation" + (best.empty() ? std::string() : "; did you mean " + best + "?"));
+        error(t, quoted(t) + " is not a relation" + (best.empty() ? std::string() : "; did you mean " + best + "?"));
         throw Abandon{};
     };
     if (!c.accept('(')) {

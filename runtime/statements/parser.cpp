@@ -9,12 +9,6 @@
 namespace rt::stmt {
 
 namespace {
-bool matches(const char* names, const std::string& kw) {
-    for (const auto& a : aliases(names))
-        if (a == kw) return true;
-    return false;
-}
-std::string first(const char* names) { return aliases(names).front(); }
 }  // namespace
 
 Parser::Parser(const grammar& g, Session& s, modparse* mpb, prsreq* req, Arena& arena, std::vector<hdataset*>& opened,
@@ -148,7 +142,7 @@ void Parser::statement(const Statement& st) {
         default: break;
         }
         if (!c.end()) {
-            error(c.peek(), "'" + shown(c.peek()) + "' is not expected here");
+            error(c.peek(), quoted(c.peek()) + " is not expected here");
             throw Abandon{};
         }
         return;
@@ -188,7 +182,7 @@ void Parser::tail(Cursor& c, stmtrec* r, const gstatement& gs) {
     if (c.end()) return;
     if (!gs.noslash) {
         if (!c.peek().is('/')) {
-            error(c.peek(), "'" + shown(c.peek()) + "' is not expected here; options follow a slash (/)");
+            error(c.peek(), quoted(c.peek()) + " is not expected here; options follow a slash (/)");
             throw Abandon{};
         }
         c.next();
@@ -251,7 +245,7 @@ void Parser::klass(Cursor& c, const gstatement& gs) {
     classvars(c, proc_, GS_PROC_CLASS);
     if (c.end()) return;
     if (!c.accept('/')) {
-        error(c.peek(), "'" + shown(c.peek()) + "' is not expected here; options follow a slash (/)");
+        error(c.peek(), quoted(c.peek()) + " is not expected here; options follow a slash (/)");
         throw Abandon{};
     }
     options(c, proc_, gs);
@@ -291,7 +285,7 @@ void Parser::dist(Cursor& c) {
     for (int i = 0; i < g_.ndists; ++i)
         for (const auto& a : aliases(g_.dists[i].names)) names.push_back(a);
     std::string best = t.kind == Tok::Name ? closest(t.text, names) : std::string();
-    error(t, "'" + shown(t) + "' is not a distribution" + (best.empty() ? std::string() : "; did you mean " + best + "?"));
+    error(t, quoted(t) + " is not a distribution" + (best.empty() ? std::string() : "; did you mean " + best + "?"));
     throw Abandon{};
 }
 
@@ -480,7 +474,7 @@ void Parser::inset(Cursor& c, stmtrec* r) {
                     std::vector<std::string> names;
                     for (int i = 0; i < d->nparams; ++i) names.push_back(first(d->params[i].names));
                     std::string best = p.kind == Tok::Name ? closest(p.text, names) : std::string();
-                    error(p, "'" + shown(p) + "' is not a parameter item of " + first(d->names) +
+                    error(p, quoted(p) + " is not a parameter item of " + first(d->names) +
                                  (best.empty() ? std::string() : "; did you mean " + best + "?"));
                     throw Abandon{};
                 }

@@ -36,6 +36,23 @@ std::string closest(const std::string& word, const std::vector<std::string>& can
     return bestd <= limit ? best : std::string();
 }
 
+bool matches(const char* names, const std::string& kw) {
+    const size_t n = kw.size();
+    for (const char* p = names; p && *p;) {
+        const char* e = p;
+        while (*e && *e != '|') ++e;
+        if (static_cast<size_t>(e - p) == n && std::equal(p, e, kw.data())) return true;
+        p = *e ? e + 1 : e;
+    }
+    return false;
+}
+
+std::string first(const char* names) {
+    const char* e = names;
+    while (*e && *e != '|') ++e;
+    return std::string(names, e);
+}
+
 std::vector<std::string> aliases(const char* names) {
     std::vector<std::string> out;
     std::string cur;

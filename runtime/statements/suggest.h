@@ -13,5 +13,9 @@ std::string closest(const std::string& word, const std::vector<std::string>& can
 
 // Splits "A|B|C" into its keywords.
 std::vector<std::string> aliases(const char* names);
+// Whether kw is one of the keywords "A|B|C" (no allocation: the parser asks this often).
+bool matches(const char* names, const std::string& kw);
+// The first keyword of "A|B|C".
+std::string first(const char* names);
 
 }  // namespace rt::stmt
