@@ -44,9 +44,10 @@ enum : uint8_t {
 
 struct goption;
 
-// A value keyword (FITTYPE=MLE) or a keyword that may follow the value (LINIT, INTERSECT).
-// It stores the constant value into slot (when slot >= 0), sets flag (when >= 0), and may
-// take sub-options in parentheses (FITTYPE=WEIBAYES(CONF=0.9), INTERPOLATE=STEP(JOIN=YES)).
+// A value keyword of an option (FITTYPE=MLE). It stores the constant value into slot (when
+// slot >= 0), sets flag (when >= 0), and may take sub-options in parentheses
+// (FITTYPE=WEIBAYES(CONF=0.9), INTERPOLATE=STEP(JOIN=YES)); a first sub-option without a name
+// stands for positional values (NPINTERVALS=SIMULTANEOUS(0.05, 0.95)).
 struct gvalkw {
     const char* names = nullptr;
     int16_t slot = -1;

@@ -57,8 +57,10 @@ const gstatement* Parser::findstmt(const std::string& kw) const {
     return nullptr;
 }
 
-stmtrec* Parser::newrecord(const std::string& keyword, int highest) {
+stmtrec* Parser::newrecord(const std::string& keyword, int highest, const Statement& st) {
     stmtrec* r = arena_.make<stmtrec>();
+    r->line = st.line;
+    r->column = st.col;
     std::memset(r->keyword, ' ', STMT_KEYLEN);
     std::memcpy(r->keyword, keyword.data(), std::min<size_t>(keyword.size(), STMT_KEYLEN));
     r->highest = highest;
@@ -92,7 +94,7 @@ void Parser::statement(const Statement& st) {
         }
         stmtname_ = "PROC " + std::string(g_.procname);
         const gstatement* gs = findstmt(g_.procname);
-        proc_ = newrecord(g_.procname, gs->highest);
+        proc_ = newrecord(g_.procname, gs->highest, st);
         *current_ = proc_;
         if (req_ && req_->check) req_->check();
         proc(c, *gs);
@@ -147,7 +149,7 @@ void Parser::statement(const Statement& st) {
         }
         return;
     }
-    stmtrec* r = newrecord(kw.text, gs->highest);
+    stmtrec* r = newrecord(kw.text, gs->highest, st);
     *current_ = r;
     if (req_ && req_->check) req_->check();
     // the effect parser's name-length limit as the procedure has just set it (0: NAMELEN=)

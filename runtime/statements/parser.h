@@ -104,7 +104,7 @@ private:
 
     void statement(const Statement& st);
     const gstatement* findstmt(const std::string& kw) const;
-    stmtrec* newrecord(const std::string& keyword, int highest);
+    stmtrec* newrecord(const std::string& keyword, int highest, const Statement& st);
 
     // heads
     void proc(Cursor& c, const gstatement& gs);

@@ -70,6 +70,14 @@ TEST(Heads, KeywordAsWrittenAndHighestSlot) {
     }
 }
 
+TEST(Heads, RecordsKnowWhereTheyWereWritten) {
+    Parsed p("proc vitalyx data=fans;\n  dist weibull;\n   probplot hours;");
+    ASSERT_EQ(p.rc, 0) << p.errors();
+    EXPECT_EQ(p.rec(0)->line, 1);
+    EXPECT_EQ(p.rec(1)->line, 3);
+    EXPECT_EQ(p.rec(1)->column, 4);
+}
+
 TEST(Heads, RelationplotNeedsTheStressVariable) {
     Parsed p("proc vitalyx data=fans; relationplot hours;");
     EXPECT_EQ(p.rc, 1012);
