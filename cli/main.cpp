@@ -8,12 +8,10 @@
 
 #include "cli/args.h"
 #include "cli/logfile.h"
+#include "runtime/output/output.h"
 #include "runtime/runner/program.h"
 #include "runtime/session.h"
 
-namespace rt::out {
-int endprogram(std::string& err) __attribute__((weak));
-}
 
 namespace {
 
@@ -77,15 +75,13 @@ int main(int argc, char** argv) {
     rt::runner::Config cfg;
     cfg.modulepath = modulepath();
     int status = rt::runner::run(buf.str(), s, cfg);
-    if (rt::out::endprogram) {
-        rt::setcurrent(&s);
-        std::string oerr;
-        if (rt::out::endprogram(oerr) != 0) {
-            log.line('E', oerr);
-            status = 1;
-        }
-        rt::setcurrent(nullptr);
+    rt::setcurrent(&s);
+    std::string oerr;
+    if (rt::out::endprogram(oerr) != 0) {
+        log.line('E', oerr);
+        status = 1;
     }
+    rt::setcurrent(nullptr);
     if (!log.close()) {
         std::fprintf(stderr, "vitalyx: the log could not be written completely into %s\n", a.outdir.c_str());
         return 1;

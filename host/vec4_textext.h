@@ -60,4 +60,6 @@ struct vec4 {
     int (*wzsxinf)(const char* text, int len, int decimals, double* out);
     // The character-class table: 256 entries of CC_* bits.
     const uint16_t* (*wzsxctt)();
+    // Non-zero when the session encoding needs the parser's symbol table adapted.
+    int (*wztxdotr)();
 };

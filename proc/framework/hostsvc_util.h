@@ -40,6 +40,7 @@ inline int wzsxoff(const char* s, int len, int n) { return hostvec<vec4>(VEC_TEX
 inline int wzsxmov(const char* src, int srclen, char* dst, int dstlen) { return hostvec<vec4>(VEC_TEXTEXT)->wzsxmov(src, srclen, dst, dstlen); }
 inline int wzsxinf(const char* text, int len, int dec, double* out) { return hostvec<vec4>(VEC_TEXTEXT)->wzsxinf(text, len, dec, out); }
 inline const uint16_t* wzsxctt() { return hostvec<vec4>(VEC_TEXTEXT)->wzsxctt(); }
+inline int wztxdotr() { return hostvec<vec4>(VEC_TEXTEXT)->wztxdotr(); }
 
 // ---- vector 155: dates
 inline double wzdtmdy(int m, int d, int y) { return hostvec<vec155>(VEC_DATES)->wzdtmdy(m, d, y); }

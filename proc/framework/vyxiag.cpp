@@ -1,11 +1,9 @@
 #include "proc/framework/vyxiag.h"
 #include "proc/framework/grammar_tables.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/hostsvc_util.h"
 #include "proc/framework/pools.h"
 
-// The host's report whether the session encoding needs an adapted symbol table (text
-// routines); absent means it never does.
-int wztxdotr() __attribute__((weak));
 
 namespace {
 // The template of the block; the parser fills the entries and the anchor.
@@ -20,6 +18,6 @@ prsctl* vyxiag() {
     }
     *block = ctltemplate;
     block->tables = vyxgrammar();
-    if (wztxdotr && wztxdotr() != 0) xsfixsym(19, 439, 3350, &block);
+    if (wztxdotr() != 0) xsfixsym(19, 439, 3350, &block);
     return block;
 }

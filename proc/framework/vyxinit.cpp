@@ -7,12 +7,11 @@
 #include "proc/framework/analyses.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
+#include "proc/framework/prssetup.h"
 #include "proc/framework/vyxstate.h"
 #include "proc/framework/wobmth.h"
 #include "proc/framework/zorduvex.h"
 
-// The parse set-up of the statement grammar (in the parser glue).
-int prssetup() __attribute__((weak));
 
 namespace {
 
@@ -256,9 +255,7 @@ int OutData(makeblk* block, const char* name, int length, void* target) {
 int vyxinit(vyxstate* s) {
     if (int rc = startmanager(s)) return rc;
 
-    if (prssetup) {
-        if (int rc = prssetup()) return rc;
-    }
+    if (int rc = prssetup()) return rc;
     modparse* mpb = curparse();
     if (!mpb->head) return 0;
 

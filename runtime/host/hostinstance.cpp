@@ -32,6 +32,7 @@ bool beginstep(HostInstance* h) {
 }
 
 void endstep(HostInstance* h) {
+    pool::reclaim();   // the pools the step left
     pool::destroy(h->inst.pool);
     pool::destroy(h->inst.effpool);
     h->inst.pool = nullptr;

@@ -5,19 +5,11 @@
 
 #include "runtime/host/hostinstance.h"
 #include "runtime/loader/module.h"
+#include "runtime/output/output.h"
 #include "runtime/runner/splitter.h"
+#include "runtime/statements/statements.h"
 #include "runtime/supervisor/supervisor.h"
 
-// Services of the statement parser and the output manager that the runner brackets
-// every step with (weak: the runtime links without them while they are built).
-namespace rt::stmt {
-void endstep() __attribute__((weak));
-}
-namespace rt::out {
-void beginprogram() __attribute__((weak));
-void beginstep() __attribute__((weak));
-void endstep() __attribute__((weak));
-}
 
 namespace rt::runner {
 namespace {
@@ -105,7 +97,7 @@ int run(const std::string& text, Session& s, const Config& cfg) {
     s.inst = &host->inst;
     loader::Module mod;
     bool loaded = false;
-    if (rt::out::beginprogram) rt::out::beginprogram();
+    out::beginprogram();
 
     size_t i = 0;
     while (i < stmts.size()) {
@@ -176,10 +168,10 @@ int run(const std::string& text, Session& s, const Config& cfg) {
             failed = true;
             break;
         }
-        if (rt::out::beginstep) rt::out::beginstep();
+        out::beginstep();
         int rc = mod.pcn->main();
-        if (rt::stmt::endstep) rt::stmt::endstep();
-        if (rt::out::endstep) rt::out::endstep();
+        stmt::endstep();
+        out::endstep();
         endstep(host);
         int code = rc ? rc : s.exitcode;
         if (code != 0) {

@@ -521,7 +521,11 @@ void Parser::fmode(Cursor& c, stmtrec* r) {
             break;
         }
     }
-    setvars(r, GS_FMODE_VAR, {variable(c, false, "failure-mode variable")});
+    // Several variables are taken here so that the procedure can refuse them with its
+    // own message; it reads one failure-mode variable.
+    std::vector<int32_t> vars{variable(c, false, "failure-mode variable")};
+    while (c.peek().kind == Tok::Name) vars.push_back(variable(c, false, "failure-mode variable"));
+    setvars(r, GS_FMODE_VAR, vars);
     if (!c.accept('=') || !c.accept('(')) {
         error(c.peek(), "'= (' and the failure-mode values are expected, not '" + shown(c.peek()) + "'");
         throw Abandon{};

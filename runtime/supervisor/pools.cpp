@@ -21,7 +21,11 @@ struct Arena {
     Chunk* chunks;
     int64_t growth;
     int64_t footprint;
+    Arena* prev;           // tracked pools: a doubly linked list
+    Arena* next;
 };
+
+Arena* g_tracked = nullptr;
 
 constexpr int64_t kAlign = 16;
 constexpr int64_t kHeader = offsetof(Chunk, data);
@@ -93,5 +97,33 @@ void destroy(poolobj* p) {
 }
 
 int64_t footprint(const poolobj* p) { return p ? reinterpret_cast<const Arena*>(p)->footprint : 0; }
+
+poolobj* createtracked(int64_t initial, int64_t growth) {
+    poolobj* p = create(initial, growth);
+    if (!p) return nullptr;
+    Arena* a = reinterpret_cast<Arena*>(p);
+    a->next = g_tracked;
+    if (g_tracked) g_tracked->prev = a;
+    g_tracked = a;
+    return p;
+}
+
+void destroytracked(poolobj* p) {
+    if (!p) return;
+    Arena* a = reinterpret_cast<Arena*>(p);
+    if (a->prev) a->prev->next = a->next;
+    else if (g_tracked == a) g_tracked = a->next;
+    if (a->next) a->next->prev = a->prev;
+    destroy(p);
+}
+
+int reclaim() {
+    int n = 0;
+    while (g_tracked) {
+        destroytracked(&g_tracked->head);
+        ++n;
+    }
+    return n;
+}
 
 }  // namespace rt::pool

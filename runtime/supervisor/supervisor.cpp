@@ -24,8 +24,8 @@ namespace {
 
 constexpr int kHostGroup = -1;
 
-poolobj* mpoolc(int64_t initial, int64_t growth, int) { return pool::create(initial, growth); }
-void mpoold(poolobj* p) { pool::destroy(p); }
+poolobj* mpoolc(int64_t initial, int64_t growth, int) { return pool::createtracked(initial, growth); }
+void mpoold(poolobj* p) { pool::destroytracked(p); }
 
 int pmlog(int group, int n, int nargs, const msgarg* args) {
     const msg::Entry* e = msg::find(group, n);

@@ -164,7 +164,10 @@ int sxinf(const char* text, int len, int decimals, double* out) {
 
 const uint16_t* ctt() { return tabs().cc; }
 
-const vec4 table = {glc, plc, sxxlt, sxcol, mbcs, sxcmn, sxupr, sxoff, sxmov, sxinf, ctt};
+// The session encoding is single-byte: the symbol table never needs adapting.
+int txdotr() { return 0; }
+
+const vec4 table = {glc, plc, sxxlt, sxcol, mbcs, sxcmn, sxupr, sxoff, sxmov, sxinf, ctt, txdotr};
 
 }  // namespace
 

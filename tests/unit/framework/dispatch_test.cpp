@@ -1,0 +1,145 @@
+// The main routine's walk: BY groups, statement order, MODEL first, the analysis
+// index, and the step-level checks of the initialisation. The analyses are replaced
+// here by recorders.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "proc/framework/analyses.h"
+#include "proc/framework/hostsvc.h"
+#include "proc/framework/vyxstate.h"
+#include "../../support/testhost.h"
+
+namespace {
+
+struct Call {
+    std::string what;
+    uint32_t idx;
+    std::string by;
+    int line;
+};
+std::vector<Call> calls;
+int pprmresult = 0;
+
+int record(vyxstate* s, const char* what) {
+    char by[256] = "";
+    if (s->dsin) hostvec<vec203>(VEC_DATASETS)->xbyline(s->dsin, by, sizeof by);
+    calls.push_back({what, s->stmtidx, by, s->curstmt ? s->curstmt->line : 0});
+    return 0;
+}
+
+std::string trace() {
+    std::string t;
+    for (const auto& c : calls) t += c.what + "#" + std::to_string(c.idx) + (c.by.empty() ? "" : "@" + c.by) + " ";
+    return t;
+}
+
+testhost::Run run(const std::string& program) {
+    calls.clear();
+    return testhost::runprogram(program, VITALYX_TEST_DATA "/framework");
+}
+
+}  // namespace
+
+int vyxanlz(vyxstate* s) { return record(s, "A"); }
+int vyxpprm(vyxstate* s) {
+    record(s, "opts");
+    return pprmresult;
+}
+int vyxpplt(vyxstate* s) { return record(s, "P"); }
+int vyxrplot(vyxstate* s) { return record(s, "R"); }
+int vyxcf(vyxstate* s) { return record(s, "M"); }
+int vyxmod(vyxstate* s) { return record(s, "MODEL"); }
+
+TEST(MainRoutine, ModelRunsFirstInEveryGroupAndStatementsInOrder) {
+    auto r = run("proc vitalyx data=life;\n by plant;\n probplot hours*status(0);\n analyze hours;\n"
+                 " class type;\n model hours = type;\n rplot hours = count;\n mplot hours*status(0);\nrun;\n");
+    EXPECT_EQ(r.status, 0) << r.log.all();
+    EXPECT_EQ(trace(),
+              "MODEL#0@plant=North opts#0@plant=North P#0@plant=North A#1@plant=North R#2@plant=North M#3@plant=North "
+              "MODEL#0@plant=South opts#0@plant=South P#0@plant=South A#1@plant=South R#2@plant=South M#3@plant=South "
+              "MODEL#0@plant=West opts#0@plant=West P#0@plant=West A#1@plant=West R#2@plant=West M#3@plant=West ");
+}
+
+TEST(MainRoutine, KeywordsDispatchByPrefix) {
+    auto r = run("proc vitalyx data=life;\n pplot hours;\n probplot hours;\n relationplot hours = count;\n"
+                 " rplot hours = count;\n mcfplot hours*status(0);\n mplot hours*status(0);\nrun;\n");
+    EXPECT_EQ(r.status, 0) << r.log.all();
+    EXPECT_EQ(trace(), "opts#0 P#0 opts#1 P#1 R#2 R#3 M#4 M#5 ");
+}
+
+TEST(MainRoutine, ASkippedProbplotStillAdvancesTheIndex) {
+    pprmresult = 1;
+    auto r = run("proc vitalyx data=life;\n probplot hours;\n analyze hours;\nrun;\n");
+    pprmresult = 0;
+    EXPECT_EQ(trace(), "opts#0 A#1 ");
+}
+
+TEST(MainRoutine, ThreeGroupsTwoAnalyzeStatementsIndexRestartsInEachGroup) {
+    auto r = run("proc vitalyx data=life;\n by plant;\n analyze hours;\n analyze hours*status(0);\nrun;\n");
+    EXPECT_EQ(trace(), "A#0@plant=North A#1@plant=North A#0@plant=South A#1@plant=South A#0@plant=West A#1@plant=West ");
+}
+
+TEST(MainRoutine, TwoModelStatementsWarnAndTheLastRuns) {
+    auto r = run("proc vitalyx data=life;\n class type;\n model hours = type;\n model hours*status(0) = type;\nrun;\n");
+    ASSERT_EQ(calls.size(), 1u) << trace();
+    EXPECT_EQ(calls[0].line, 4);
+    EXPECT_TRUE(r.log.has('W', "MODEL")) << r.log.all();
+}
+
+TEST(MainRoutine, WithoutDataOnlyTheLastAnalyzeRunsOnce) {
+    auto r = run("proc vitalyx;\n distribution binomial;\n analyze / count=3;\n analyze / count=4;\nrun;\n");
+    ASSERT_EQ(calls.size(), 1u) << trace() << r.log.all();
+    EXPECT_EQ(calls[0].line, 4);
+    EXPECT_TRUE(r.log.has('W', "ANALYZE")) << r.log.all();
+    auto none = run("proc vitalyx;\n distribution binomial;\nrun;\n");
+    EXPECT_TRUE(calls.empty());
+    EXPECT_EQ(none.status, 0) << none.log.all();
+}
+
+TEST(Initialisation, WeibullWithoutDataIsRefusedBinomialAndPoissonPass) {
+    auto r = run("proc vitalyx;\n distribution weibull;\n analyze / count=3;\nrun;\n");
+    EXPECT_TRUE(calls.empty());
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.log.has('E', "DATA=")) << r.log.all();
+    auto nodist = run("proc vitalyx;\n analyze / count=3;\nrun;\n");
+    EXPECT_EQ(nodist.status, 1);
+    auto poisson = run("proc vitalyx;\n dist poisson;\n analyze / count=3;\nrun;\n");
+    EXPECT_EQ(poisson.status, 0) << poisson.log.all();
+}
+
+TEST(Initialisation, FmodeWithTwoVariablesOrNoValuesIsRefused) {
+    auto two = run("proc vitalyx data=life;\n fmode keep mode type = ('fan');\n analyze hours;\nrun;\n");
+    EXPECT_TRUE(calls.empty());
+    EXPECT_EQ(two.status, 1) << two.log.all();
+    EXPECT_TRUE(two.log.has('E', "more than one variable")) << two.log.all();
+    auto none = run("proc vitalyx data=life;\n fmode keep mode = ();\n analyze hours;\nrun;\n");
+    EXPECT_TRUE(calls.empty());
+    EXPECT_EQ(none.status, 1) << none.log.all();
+    EXPECT_TRUE(none.log.has('E', "lists no failure-mode values")) << none.log.all();
+    auto one = run("proc vitalyx data=life;\n fmode keep mode = ('fan' 'seal');\n analyze hours;\nrun;\n");
+    EXPECT_EQ(calls.size(), 1u);
+    EXPECT_EQ(one.status, 0) << one.log.all();
+}
+
+TEST(Initialisation, AnEmptyStepRunsNothing) {
+    auto r = run("proc vitalyx data=life;\nrun;\n");
+    EXPECT_EQ(r.status, 0) << r.log.all();
+    EXPECT_TRUE(calls.empty());
+}
+
+TEST(Initialisation, UnsortedByGroupsStopTheStep) {
+    auto r = run("proc vitalyx data=unsorted;\n by plant;\n analyze hours;\nrun;\n");
+    EXPECT_TRUE(calls.empty()) << trace();
+    EXPECT_EQ(r.status, 1);
+    auto ok = run("proc vitalyx data=unsorted;\n by plant notsorted;\n analyze hours;\nrun;\n");
+    EXPECT_EQ(trace(), "A#0@plant=North A#0@plant=South A#0@plant=North ");
+}
+
+TEST(Initialisation, SeveralStepsRunInOrder) {
+    auto r = run("proc vitalyx data=life;\n analyze hours;\nrun;\nproc vitalyx data=life;\n by plant;\n"
+                 " analyze hours;\nquit;\n");
+    EXPECT_EQ(r.status, 0) << r.log.all();
+    EXPECT_EQ(calls.size(), 4u) << trace();
+}

@@ -1,0 +1,93 @@
+#include <gtest/gtest.h>
+
+#include "cli/args.h"
+#include "runtime/runner/splitter.h"
+#include "../../support/testhost.h"
+
+using rt::runner::split;
+
+TEST(Splitter, StatementsWithCommentsQuotesAndPositions) {
+    std::string err;
+    std::string t = "/* head */ proc vitalyx data=a;\n  * a comment; with words;\n  title 'x;y' \"q;\";\n run;";
+    auto s = split(t, err);
+    ASSERT_TRUE(err.empty()) << err;
+    // "* a comment;" is a comment statement; " with words;" after it is a statement.
+    ASSERT_EQ(s.size(), 4u);
+    EXPECT_EQ(s[0].word, "PROC");
+    EXPECT_EQ(s[0].line, 1);
+    EXPECT_EQ(s[0].column, 12);
+    EXPECT_EQ(s[1].word, "WITH");
+    EXPECT_EQ(s[2].word, "TITLE");
+    EXPECT_EQ(t.substr(s[2].begin, s[2].end - s[2].begin), "title 'x;y' \"q;\";");
+    EXPECT_EQ(s[3].word, "RUN");
+    EXPECT_EQ(s[3].line, 4);
+    auto w = rt::runner::words(t, s[0]);
+    ASSERT_EQ(w.size(), 5u);
+    EXPECT_EQ(w[2], "DATA");
+    EXPECT_EQ(w[3], "=");
+}
+
+TEST(Splitter, UnclosedStringsAndCommentsNameTheirLine) {
+    std::string err;
+    split("proc vitalyx;\n title 'abc;\nrun;", err);
+    EXPECT_NE(err.find("Line 2"), std::string::npos) << err;
+    err.clear();
+    split("proc vitalyx;\n\n /* never closed", err);
+    EXPECT_NE(err.find("Line 3"), std::string::npos) << err;
+    err.clear();
+    auto s = split("proc vitalyx", err);
+    ASSERT_EQ(s.size(), 1u);
+    EXPECT_FALSE(s[0].terminated);
+}
+
+TEST(Arguments, DefaultsAndUsageErrors) {
+    auto parse = [](std::vector<std::string> v, cli::Args& a, std::string& err) {
+        std::vector<char*> argv;
+        static std::string name = "vitalyx";
+        argv.push_back(name.data());
+        for (auto& s : v) argv.push_back(s.data());
+        return cli::parse(static_cast<int>(argv.size()), argv.data(), a, err);
+    };
+    cli::Args a;
+    std::string err;
+    ASSERT_TRUE(parse({"dir/prog.vx"}, a, err)) << err;
+    EXPECT_EQ(a.datadir, "dir");
+    EXPECT_EQ(a.outdir, "dir/vitalyx-out");
+    cli::Args b;
+    ASSERT_TRUE(parse({"--lib", "mylib=/tmp/x", "--option=cpucount=2", "--out=o", "p.vx"}, b, err)) << err;
+    EXPECT_EQ(b.libs["MYLIB"], "/tmp/x");
+    EXPECT_EQ(b.options["CPUCOUNT"], "2");
+    EXPECT_EQ(b.outdir, "o");
+    EXPECT_EQ(b.datadir, ".");
+    cli::Args c;
+    EXPECT_FALSE(parse({"--frobnicate", "p.vx"}, c, err));
+    EXPECT_NE(err.find("--frobnicate"), std::string::npos);
+    cli::Args d;
+    EXPECT_FALSE(parse({}, d, err));
+    cli::Args e;
+    EXPECT_FALSE(parse({"--graphics", "pretty", "p.vx"}, e, err));
+    cli::Args f;
+    EXPECT_FALSE(parse({"--lib", "nodir", "p.vx"}, f, err));
+    cli::Args g;
+    EXPECT_FALSE(parse({"a.vx", "b.vx"}, g, err));
+    cli::Args h;
+    EXPECT_FALSE(parse({"p.vx", "--data"}, h, err));
+}
+
+TEST(Runner, UnknownProceduresAndHostStatementsAreErrorsNamingLineAndWord) {
+    auto r = testhost::runprogram("data x;\nproc means data=a;\n var y;\nrun;\n", ".");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.log.has('E', "Line 1: 'DATA'")) << r.log.all();
+    EXPECT_TRUE(r.log.has('E', "Line 2: the procedure 'MEANS'")) << r.log.all();
+    // The program is echoed with line numbers.
+    EXPECT_TRUE(r.log.has(' ', "    2  proc means data=a;")) << r.log.all();
+}
+
+TEST(Runner, HostOptionsAreCheckedAndApplied) {
+    auto r = testhost::runprogram("options nothreads cpucount=0;\noptions frob;\n", ".");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.log.has('E', "CPUCOUNT= needs a whole number")) << r.log.all();
+    EXPECT_TRUE(r.log.has('E', "FROB")) << r.log.all();
+    auto ok = testhost::runprogram("options threads cpucount=4 linesize=120 debug=syn;\n", ".");
+    EXPECT_EQ(ok.status, 0) << ok.log.all();
+}
