@@ -244,7 +244,14 @@ void Parser::vars(Cursor& c, const gstatement& gs, bool one) {
 
 void Parser::klass(Cursor& c, const gstatement& gs) {
     slot(proc_, GS_PROC_CLASS)->given = 0;
-    classvars(c, proc_, GS_PROC_CLASS);
+    // The CLASS statement serves the model effects, which take any number of class
+    // variables; the two-variable limit is that of the analysis statements.
+    std::vector<int32_t> v = varlist(c, false, "class variable", nullptr);
+    if (v.empty()) {
+        error(c.peek(), "a class variable is expected, not '" + shown(c.peek()) + "'");
+        throw Abandon{};
+    }
+    setvars(proc_, GS_PROC_CLASS, v);
     if (c.end()) return;
     if (!c.accept('/')) {
         error(c.peek(), quoted(c.peek()) + " is not expected here; options follow a slash (/)");
