@@ -475,7 +475,10 @@ void Parser::value(Cursor& c, stmtrec* r, const goption& o, const gstatement* gs
         break;
     }
     case GV_DATASET: {
+        bool isdata = r == proc_ && o.slot == GS_PROC_DATA;
+        if (isdata) datafailed_ = true;   // until it opens
         hdataset* ds = opendataset(c, at);
+        if (isdata) datafailed_ = false;
         sethandle(r, o.slot, ds, SK_DATASET);
         if (r == proc_ && o.slot == GS_PROC_DATA) {
             ds_ = ds;

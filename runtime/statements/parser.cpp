@@ -567,6 +567,7 @@ void Parser::make(Cursor& c, stmtrec* r) {
 // ---------------------------------------------------------------- variables
 
 int32_t Parser::findvariable(const Token& t, bool numeric, const char* role) {
+    if (!ds_ && datafailed_) throw Abandon{};   // the data set's own error says it all
     if (!ds_) {
         error(t, std::string("the ") + role + " " + t.text + " is named, but no DATA= data set is given");
         throw Abandon{};

@@ -95,6 +95,7 @@ private:
     stmtrec* tail_ = nullptr;
     stmtrec* proc_ = nullptr;
     hdataset* ds_ = nullptr;            // DATA= of the step
+    bool datafailed_ = false;           // DATA= was given but could not be opened (reported)
     std::string stmtname_;              // statement being read, for messages
     Touch* touch_ = nullptr;            // where setters record what they change
     std::map<int, Token> procstmts_;    // PROC-level statements already given (by head kind)
