@@ -3,6 +3,7 @@
 // here by recorders.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@ struct Call {
 };
 std::vector<Call> calls;
 int pprmresult = 0;
+std::function<void(vyxstate*)> onanalyze;   // a test's look at the state when ANALYZE runs
 
 int record(vyxstate* s, const char* what) {
     char by[256] = "";
@@ -42,14 +44,20 @@ testhost::Run run(const std::string& program) {
 
 }  // namespace
 
-int vyxanlz(vyxstate* s) { return record(s, "A"); }
+int vyxanlz(vyxstate* s) {
+    if (onanalyze) onanalyze(s);
+    return record(s, "A");
+}
 int vyxpprm(vyxstate* s) {
     record(s, "opts");
     return pprmresult;
 }
 int vyxpplt(vyxstate* s) { return record(s, "P"); }
 int vyxrplot(vyxstate* s) { return record(s, "R"); }
-int vyxcf(vyxstate* s) { return record(s, "M"); }
+int vyxcf(vyxstate* s) {
+    if (onanalyze) onanalyze(s);
+    return record(s, "M");
+}
 int vyxmod(vyxstate* s) { return record(s, "MODEL"); }
 
 TEST(MainRoutine, ModelRunsFirstInEveryGroupAndStatementsInOrder) {
@@ -142,4 +150,139 @@ TEST(Initialisation, SeveralStepsRunInOrder) {
                  " analyze hours;\nquit;\n");
     EXPECT_EQ(r.status, 0) << r.log.all();
     EXPECT_EQ(calls.size(), 4u) << trace();
+}
+
+namespace {
+
+// Reads the first observation of the group through the statement's lists.
+void readfirst(vyxstate* s) {
+    const vec203* d = hostvec<vec203>(VEC_DATASETS);
+    ASSERT_EQ(d->xybyget(s->dsin), 0);
+    if (s->stmgets[s->stmtidx]) d->xyvget(s->stmgets[s->stmtidx], nullptr);
+    if (s->stmclgets[s->stmtidx]) d->xyvget(s->stmclgets[s->stmtidx], nullptr);
+    if (s->procget) d->xyvget(s->procget, nullptr);
+    if (s->fmodeget) d->xyvget(s->fmodeget, nullptr);
+}
+
+std::string text16(const char* p) { return std::string(p, 16); }
+
+}  // namespace
+
+TEST(VariableLists, ResponseClassFreqAndCharacterUnitid) {
+    std::vector<std::string> seen;
+    onanalyze = [&](vyxstate* s) {
+        readfirst(s);
+        const obsvalues& v = s->obsvals;
+        EXPECT_EQ(v.rsp[0], 120);
+        EXPECT_EQ(v.rsp[1], 1);
+        EXPECT_EQ(v.freq, 2);
+        EXPECT_EQ(text16(v.clsfmt[0]), "North           ");
+        EXPECT_EQ(text16(v.clsraw[0]), "North           ");
+        EXPECT_EQ(text16(v.unitfmt), "u1              ");
+        EXPECT_EQ(text16(v.unitraw), "u1              ");
+        EXPECT_NE(s->unittype, 1);
+        EXPECT_EQ(text16(v.fmodefmt), "fan             ");
+        seen.push_back("ok");
+    };
+    auto r = run("proc vitalyx data=units;\n freq count;\n unitid unit;\n fmode keep mode = ('fan');\n"
+                 " analyze hours*status(0) = plant;\nrun;\n");
+    onanalyze = nullptr;
+    EXPECT_EQ(seen.size(), 1u) << r.log.all();
+}
+
+TEST(VariableLists, NumericUnitidAndNoProcList) {
+    onanalyze = [&](vyxstate* s) {
+        readfirst(s);
+        EXPECT_EQ(s->obsvals.unitnum, 101);
+        EXPECT_EQ(s->unittype, 1);
+        EXPECT_EQ(std::string(s->obsvals.unitfmt, 16), "101             ");
+    };
+    run("proc vitalyx data=units;\n unitid num;\n analyze hours;\nrun;\n");
+    onanalyze = [&](vyxstate* s) { EXPECT_EQ(s->procget, nullptr); };
+    run("proc vitalyx data=units;\n analyze hours;\nrun;\n");
+    onanalyze = nullptr;
+}
+
+TEST(VariableLists, IndicesFollowTheAnalysisStatementsInOrder) {
+    std::vector<hgetlist*> lists;
+    onanalyze = [&](vyxstate* s) {
+        if (s->stmtidx == 2) lists.assign(s->stmgets, s->stmgets + 3);
+    };
+    run("proc vitalyx data=units;\n analyze hours;\n fmode keep mode = ('fan');\n probplot hours;\n"
+        " analyze hours*status(0);\nrun;\n");
+    onanalyze = nullptr;
+    ASSERT_EQ(lists.size(), 3u);
+    EXPECT_NE(lists[0], lists[1]);
+    EXPECT_NE(lists[1], lists[2]);
+    EXPECT_NE(lists[0], nullptr);
+}
+
+TEST(VariableLists, IntervalMcfplotFetchesFourValues) {
+    std::vector<double> got;
+    onanalyze = [&](vyxstate* s) {
+        readfirst(s);
+        got.assign(s->obsvals.rsp, s->obsvals.rsp + 4);
+    };
+    auto r = run("proc vitalyx data=units;\n mplot (interval=lo hi recurrences=ev censored=rem);\nrun;\n");
+    onanalyze = nullptr;
+    EXPECT_EQ(r.status, 0) << r.log.all();
+    EXPECT_EQ(got, (std::vector<double>{0, 100, 1, 0}));
+}
+
+TEST(Initialisation, StatisticalGraphicsKeepDeviceGraphicsOff) {
+    bool checked = false;
+    onanalyze = [&](vyxstate* s) {
+        EXPECT_EQ(s->rdxgraph, 1);
+        EXPECT_EQ(s->gstarted, 0);
+        EXPECT_EQ(s->nplots, 1);
+        EXPECT_EQ(s->nanalysis, 2);
+        checked = true;
+    };
+    calls.clear();
+    testhost::Run r;
+    rt::Session sess;
+    sess.datadir = VITALYX_TEST_DATA "/framework";
+    sess.outdir = sess.datadir;
+    sess.log = &r.log;
+    sess.opts.statistical = true;
+    rt::runner::Config cfg;
+    cfg.linked = mcn_main;
+    r.status = rt::runner::run("proc vitalyx data=units;\n probplot hours;\n analyze hours;\nrun;\n", sess, cfg);
+    onanalyze = nullptr;
+    EXPECT_TRUE(checked);
+    EXPECT_TRUE(r.log.has('N', "Statistical graphics are on")) << r.log.all();
+}
+
+TEST(Initialisation, OnlyAnalyzeStatementsCountNoPlots) {
+    onanalyze = [&](vyxstate* s) {
+        EXPECT_EQ(s->nplots, 0);
+        EXPECT_EQ(s->nanalysis, 2);
+        EXPECT_EQ(s->gstarted, 0);
+        EXPECT_EQ(s->tblflags[0], 1);   // a statement label is given
+    };
+    run("proc vitalyx data=units;\n analyze hours;\n first: analyze hours;\nrun;\n");
+    onanalyze = nullptr;
+}
+
+TEST(Initialisation, FmodeKeepWithPlotmodesLeavesThePlotFlagsOff) {
+    bool checked = false;
+    onanalyze = [&](vyxstate* s) {
+        EXPECT_EQ(s->fmodeset.mode, 0);
+        EXPECT_EQ(s->fmodeset.plotmodes, 0);
+        EXPECT_EQ(s->fmodeset.nvals, 2);
+        EXPECT_EQ(std::string(s->fmodeset.vals[1]), "seal");
+        EXPECT_EQ(s->fmodeset.lens[1], 4);
+        EXPECT_EQ(s->fmodeset.maxlen, 4);
+        checked = true;
+    };
+    run("proc vitalyx data=units;\n fmode keep mode = ('fan' 'seal') / plotmodes;\n analyze hours;\nrun;\n");
+    onanalyze = [&](vyxstate* s) {
+        EXPECT_EQ(s->fmodeset.mode, 2);
+        EXPECT_EQ(s->pflags.fmcombine, 1);
+        EXPECT_EQ(s->fmodeset.plotmodes, 1);
+        EXPECT_EQ(s->fmodeset.legend, 0);   // NOLEGEND
+    };
+    run("proc vitalyx data=units;\n fmode combine mode = ('fan') / plotmodes nolegend;\n analyze hours;\nrun;\n");
+    onanalyze = nullptr;
+    EXPECT_TRUE(checked);
 }
