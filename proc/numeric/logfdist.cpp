@@ -117,9 +117,23 @@ int quantile(fncreq* r) {
     }
     for (int n = 0; n < 70; ++n) {
         if (gn == go) return 1;
-        const double x2 = xo * std::exp((target - go) / (gn - go) * (std::log(xn) - std::log(xo)));
-        if (!(x2 > 0.0 && std::isfinite(x2))) return 1;
-        const bool small = std::fabs(x2 - xn) < 1e-12 * x2;
+        // The secant point, as a step in log x from the newest point. When the bracket
+        // could not be reached from a start far out (a deep tail with a tiny df2), the
+        // step extrapolates the slope of the log odds from the body of the distribution
+        // and may land beyond the doubles: it is then halved until the point is a normal
+        // positive double, and the next steps close in from there. A halved step says
+        // nothing about convergence; one that cannot move the point any more (the quantile
+        // lies below the smallest double) is a failure.
+        double step = std::log(xo) + (target - go) / (gn - go) * (std::log(xn) - std::log(xo)) - std::log(xn);
+        double x2 = xn * std::exp(step);
+        bool halved = false;
+        while (std::isfinite(step) && !(x2 >= DBL_MIN && x2 <= DBL_MAX)) {
+            step /= 2.0;
+            x2 = xn * std::exp(step);
+            halved = true;
+        }
+        if (!(x2 > 0.0 && std::isfinite(x2)) || (halved && x2 == xn)) return 1;
+        const bool small = !halved && std::fabs(x2 - xn) < 1e-12 * x2;
         xo = xn;
         go = gn;
         xn = x2;

@@ -13,19 +13,27 @@
 int zldnfnc(double x, double df1, double df2, double nc, double* logdens) {
     if (!(x >= 0.0 && df1 > 0.0 && df2 > 0.0 && nc >= 0.0)) return 1;
     const double c = df2 / df1;
-    double w, jac;
+    double w, v, jac;  // v = 1 - w, formed without cancellation
     if (df2 <= df1) {
         w = x / (c + x);
+        v = c / (c + x);
         jac = -zln1px(df1 * x / df2) - std::log(c + x);
     } else {
         const double t = df1 * x / df2;
         w = t / (t + 1.0);
+        v = 1.0 / (t + 1.0);
         jac = std::log(df1 / df2) - 2.0 * zln1px(t);
     }
+    // The beta(p, q) density at w is the beta(q, p) density at v: taken at the smaller of
+    // the two, which keeps its digits (far in the upper tail w rounds to 1, where the
+    // density would come out missing).
+    const auto betadens = [w, v](double p, double q, double* out) {
+        return w <= v ? zldnbet(w, p, q, out) : zldnbet(v, q, p, out);
+    };
     const double a = df1 / 2.0, b = df2 / 2.0;
     if (nc == 0.0) {
         double ld;
-        if (zldnbet(w, a, b, &ld) != 0) return 1;
+        if (betadens(a, b, &ld) != 0) return 1;
         *logdens = std::isfinite(ld) ? jac + ld : hostmissing();
         return 0;
     }
@@ -36,7 +44,7 @@ int zldnfnc(double x, double df1, double df2, double nc, double* logdens) {
     double k0 = disc > 0.0 ? std::nearbyint(-m + std::sqrt(disc)) : 0.0;
     if (k0 < 0.0) k0 = 0.0;
     double lpois, lbeta;
-    if (zldngam(h, k0 + 1.0, &lpois) != 0 || zldnbet(w, k0 + a, b, &lbeta) != 0) return 1;
+    if (zldngam(h, k0 + 1.0, &lpois) != 0 || betadens(k0 + a, b, &lbeta) != 0) return 1;
     if (!std::isfinite(lbeta) || !std::isfinite(lpois)) {
         *logdens = hostmissing();
         return 0;

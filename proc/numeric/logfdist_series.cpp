@@ -118,32 +118,45 @@ struct FncIntegrand {
     quadblk* q;
     const fncreq* r;
     double lognc, sqrtnc;
-    double scale;  // the gamma argument per unit of the numerator: df2/(2 df1 x)
+    double unit;    // the numerator's value s is unit * u, u the variable of integration
+    double logunit;
+    double gscale;  // the gamma argument s df2/(2 df1 x) per unit of u
 };
 
-// The density of the numerator X1 ~ noncentral chi-square(df1, nc) at s times the gamma
-// probability that the denominator keeps F beyond x: P(X2 < s df2/(df1 x)) for the upper
-// tail, P(X2 > ...) for the lower one; relative to e^E.
-int fntrfnc(double s, void* data, double* out) {
+// The density of the numerator X1 ~ noncentral chi-square(df1, nc) at s = unit * u times
+// the gamma probability that the denominator keeps F beyond x: P(X2 < s df2/(df1 x)) for
+// the upper tail, P(X2 > ...) for the lower one; times unit (ds = unit du), relative to e^E.
+int fntrfnc(double u, void* data, double* out) {
     FncIntegrand* c = static_cast<FncIntegrand*>(data);
     const fncreq* r = c->r;
-    if (!(s > 0.0)) {
+    if (!(u > 0.0)) {
         *out = 0.0;
         return 0;
     }
-    besblk bb{};
-    bb.x = std::sqrt(r->nc * s);
-    bb.nu = r->df1 / 2.0 - 1.0;
-    if (zbess(&bb) != 0) return 1;
-    const double d = c->sqrtnc - std::sqrt(s);
-    const double lf = -0.5 * d * d + 0.5 * (r->df1 / 2.0 - 1.0) * (std::log(s) - c->lognc) + bb.result - bb.x - kLn2;
+    const double ls = c->logunit + std::log(u);
+    const double s = std::exp(ls);
+    const double nu = r->df1 / 2.0 - 1.0;
+    double lf;  // log density of the numerator at s
+    if (s >= DBL_MIN) {
+        besblk bb{};
+        bb.x = std::sqrt(r->nc * s);
+        bb.nu = nu;
+        if (zbess(&bb) != 0) return 1;
+        const double d = c->sqrtnc - std::sqrt(s);
+        lf = -0.5 * d * d + 0.5 * nu * (ls - c->lognc) + bb.result - bb.x - kLn2;
+    } else {
+        // Below the smallest double (a tiny x with df1 < 2, whose density is unbounded at
+        // 0, reaches here): the density is its limit e^(-nc/2) times the central one,
+        // exact to the last digit since nc s is nothing beside 1.
+        lf = -0.5 * r->nc + nu * ls - (nu + 1.0) * kLn2 - zlgamma(nu + 1.0);
+    }
     gamreq g{};
     g.reqflags = LREQ_PROB;
-    g.x = s * c->scale;
+    g.x = u * c->gscale;
     g.a = r->df2 / 2.0;
     g.tol = r->tol;
     if (zloggam(&g) != 0) return 1;
-    const double lv = lf + (r->lowertail ? g.logq : g.logp);
+    const double lv = lf + (r->lowertail ? g.logq : g.logp) + c->logunit;
     if (lv < -1e300) {
         *out = 0.0;
         return 0;
@@ -158,14 +171,23 @@ int fntrfnc(double s, void* data, double* out) {
 
 // Settings chosen here: the half-line [0, inf) in the numerator's value, started at its
 // mean df1 + nc with the first step 0.5, tolerance 10 * 2^-53 with the stricter stopping
-// scale tol^(3/4), at most 16 levels.
+// scale tol^(3/4), at most 16 levels. In the lower tail the mass sits where F equals x
+// with the denominator at its mean df2, at the numerator's value df1 x, far below its own
+// mean when x is tiny: there the variable is the numerator in units of df1 x (at most
+// df1 + nc), started at 1, so that neither the start value nor the weights of the rule
+// leave the range of doubles.
 int zintfnc(fncreq* r) {
     if (r->nc == 0.0) return 1;
     quadblk q{};
-    FncIntegrand c{&q, r, std::log(r->nc), std::sqrt(r->nc), r->df2 / (2.0 * r->df1 * r->x)};
+    const double bound = r->df1 * r->x;
+    const double unit = r->lowertail ? std::fmin(bound, r->df1 + r->nc) : 1.0;
+    // unit/bound is exactly 1 in the lower tail as a rule: the gamma argument per unit
+    // then stays finite for an x near the smallest double.
+    const double gscale = unit / bound * (r->df2 / 2.0);
+    FncIntegrand c{&q, r, std::log(r->nc), std::sqrt(r->nc), unit, std::log(unit), gscale};
     q.kind = QUAD_HALFLINE;
     q.a = 0.0;
-    q.x0 = r->df1 + r->nc;
+    q.x0 = r->lowertail ? 1.0 : r->df1 + r->nc;
     q.h0 = 0.5;
     q.tol = 10.0 * 1.110223024625157e-16;
     q.accuracy = QUAD_STRICT;
