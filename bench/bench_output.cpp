@@ -55,10 +55,10 @@ void BM_PublishMillionRows(benchmark::State& state) {
         wobitem c[] = {obstr(OBK_FAMILY, "rdx", 3), obstr(OBK_OBJKIND, "manager", 7), obout(OBK_CREATED), obint(OBK_MSGGROUP, 510)};
         wobmth(env, nullptr, OB_CREATE, 4, c);
         obobject* mgr = static_cast<obobject*>(c[2].v.p);
-        dsspec spec{};
-        std::snprintf(spec.lib, sizeof spec.lib, "WORK");
-        std::snprintf(spec.mem, sizeof spec.mem, "BIG");
-        wobitem mk[] = {obtext(OBK_NAME, v->rdxtxt("ProbabilityEstimates", -1)), obptr(OBK_TARGET, OBT_POINTER, &spec)};
+        dsspec target{};
+        std::snprintf(target.lib, sizeof target.lib, "WORK");
+        std::snprintf(target.mem, sizeof target.mem, "BIG");
+        wobitem mk[] = {obtext(OBK_NAME, v->rdxtxt("ProbabilityEstimates", -1)), obptr(OBK_TARGET, OBT_POINTER, &target)};
         wobmth(mgr, nullptr, OB_MAKE, 2, mk);
 
         wobitem t[] = {obstr(OBK_FAMILY, "rdx", 3), obstr(OBK_OBJKIND, "data", 4), obout(OBK_CREATED), obint(OBK_MINUS1, -1),

@@ -30,13 +30,13 @@ Layout makelayout(const DataObject& obj, const Template& tpl) {
     l.missing = tpl.missing;
     for (size_t k = 0; k < obj.cols.size(); ++k) {
         const Column& c = obj.cols[k];
-        ColSpec spec = tpl.column(c.name, c.role, c.kind);
-        if (spec.hidden) continue;
+        ColSpec colfmt = tpl.column(c.name, c.role, c.kind);
+        if (colfmt.hidden) continue;
         LayoutCol lc;
         lc.src = static_cast<int>(k);
         lc.kind = c.kind;
-        lc.header = !c.label.empty() ? c.label : spec.set ? spec.header : c.name;
-        lc.fmt = c.hasfmt ? c.fmt : spec.fmt;
+        lc.header = !c.label.empty() ? c.label : colfmt.set ? colfmt.header : c.name;
+        lc.fmt = c.hasfmt ? c.fmt : colfmt.fmt;
         lc.right = c.kind == 5 || c.kind == 3;
         int w = lc.right ? lc.fmt.width : c.width;
         lc.width = std::max<int>(w, static_cast<int>(lc.header.size()));

@@ -182,13 +182,13 @@ int32_t mgr_make(obobject*, void*, void*, int n, wobitem* items) {
     auto r = std::make_unique<MakeRequest>();
     r->table = text(n, items, OBK_NAME);
     const wobitem* t = finditem(n, items, OBK_TARGET);
-    const auto* spec = t ? static_cast<const dsspec*>(t->v.p) : nullptr;
-    if (!spec) {
+    const auto* out = t ? static_cast<const dsspec*>(t->v.p) : nullptr;
+    if (!out) {
         rt::sup::logline('E', "MAKE: no OUT= data set was given for table " + r->table + ".");
         r->failed = true;
     } else {
-        r->lib = upper(trimmed(spec->lib, sizeof spec->lib));
-        r->mem = upper(trimmed(spec->mem, sizeof spec->mem));
+        r->lib = upper(trimmed(out->lib, sizeof out->lib));
+        r->mem = upper(trimmed(out->mem, sizeof out->mem));
         if (r->lib.empty()) r->lib = "WORK";
         std::string folder;
         if (r->lib == "WORK") {

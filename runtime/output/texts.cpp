@@ -56,23 +56,23 @@ std::string formattext(std::string_view f, int nargs, const msgarg* args) {
             continue;
         }
         // Collect one conversion: flags, width, precision, length modifiers, conversion.
-        std::string spec = "%";
+        std::string conversion = "%";
         size_t j = i + 1;
-        while (j < f.size() && std::strchr("-+ #0", f[j])) spec += f[j++];
+        while (j < f.size() && std::strchr("-+ #0", f[j])) conversion += f[j++];
         if (j < f.size() && f[j] == '*') {
             const msgarg* a = take();
-            spec += std::to_string(a ? intof(*a) : 0);
+            conversion += std::to_string(a ? intof(*a) : 0);
             ++j;
         }
-        while (j < f.size() && f[j] >= '0' && f[j] <= '9') spec += f[j++];
+        while (j < f.size() && f[j] >= '0' && f[j] <= '9') conversion += f[j++];
         if (j < f.size() && f[j] == '.') {
-            spec += f[j++];
+            conversion += f[j++];
             if (j < f.size() && f[j] == '*') {
                 const msgarg* a = take();
-                spec += std::to_string(a ? intof(*a) : 0);
+                conversion += std::to_string(a ? intof(*a) : 0);
                 ++j;
             }
-            while (j < f.size() && f[j] >= '0' && f[j] <= '9') spec += f[j++];
+            while (j < f.size() && f[j] >= '0' && f[j] <= '9') conversion += f[j++];
         }
         while (j < f.size() && std::strchr("hlLqjzt", f[j])) ++j;
         if (j >= f.size()) {
@@ -85,25 +85,25 @@ std::string formattext(std::string_view f, int nargs, const msgarg* args) {
         buf[0] = 0;
         switch (conv) {
         case 'd': case 'i': case 'u': case 'x': case 'X': case 'o':
-            spec += "ll";
-            spec += conv;
-            std::snprintf(buf, sizeof buf, spec.c_str(), a ? intof(*a) : 0LL);
+            conversion += "ll";
+            conversion += conv;
+            std::snprintf(buf, sizeof buf, conversion.c_str(), a ? intof(*a) : 0LL);
             break;
         case 'g': case 'G': case 'e': case 'E': case 'f': case 'F':
-            spec += conv;
-            std::snprintf(buf, sizeof buf, spec.c_str(), a ? dblof(*a) : 0.0);
+            conversion += conv;
+            std::snprintf(buf, sizeof buf, conversion.c_str(), a ? dblof(*a) : 0.0);
             break;
         case 'c':
-            spec += 'c';
-            std::snprintf(buf, sizeof buf, spec.c_str(),
+            conversion += 'c';
+            std::snprintf(buf, sizeof buf, conversion.c_str(),
                           a ? (a->kind == msgarg::TEXT && a->s ? a->s[0] : static_cast<int>(intof(*a))) : ' ');
             break;
         default: {  // 's' and anything unknown: the argument as text
             std::string t = a ? textarg(*a) : std::string();
-            spec += 's';
-            int n = std::snprintf(nullptr, 0, spec.c_str(), t.c_str());
+            conversion += 's';
+            int n = std::snprintf(nullptr, 0, conversion.c_str(), t.c_str());
             std::string s(n > 0 ? static_cast<size_t>(n) : 0, ' ');
-            if (n > 0) std::snprintf(s.data(), s.size() + 1, spec.c_str(), t.c_str());
+            if (n > 0) std::snprintf(s.data(), s.size() + 1, conversion.c_str(), t.c_str());
             out += s;
             i = j;
             continue;

@@ -39,10 +39,10 @@ protected:
     }
     void row(obobject* t) { EXPECT_EQ(wobmth(t, nullptr, OB_ADDROW, 0, nullptr), 0); }
     void make(const char* tablename, const char* lib, const char* mem) {
-        dsspec spec{};
-        std::snprintf(spec.lib, sizeof spec.lib, "%s", lib);
-        std::snprintf(spec.mem, sizeof spec.mem, "%s", mem);
-        wobitem it[] = {obtext(OBK_NAME, txt(tablename)), obptr(OBK_TARGET, OBT_POINTER, &spec)};
+        dsspec target{};
+        std::snprintf(target.lib, sizeof target.lib, "%s", lib);
+        std::snprintf(target.mem, sizeof target.mem, "%s", mem);
+        wobitem it[] = {obtext(OBK_NAME, txt(tablename)), obptr(OBK_TARGET, OBT_POINTER, &target)};
         EXPECT_EQ(wobmth(mgr, nullptr, OB_MAKE, 2, it), 0);
     }
     obobject* mgr = nullptr;

@@ -1,6 +1,6 @@
-# Time R's compiled routines on the arguments of bench_numeric_special.cpp, one vectorised
+# Time R's compiled routines on the arguments of bench_numeric_functions.cpp, one vectorised
 # call of a million arguments each, and print the cost per argument in nanoseconds.
-# Run by hand: Rscript bench/numeric_special_r.R
+# Run by hand: Rscript bench/numeric_functions_r.R
 n <- 1e6
 i <- 1:n
 u <- (i * 0.6180339887498949) %% 1

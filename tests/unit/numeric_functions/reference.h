@@ -1,4 +1,4 @@
-// Reading the R reference tables of tests/data/numeric_special and measuring agreement.
+// Reading the R reference tables of tests/data/numeric_functions and measuring agreement.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -25,7 +25,7 @@ struct RefTable {
 
 inline RefTable readRef(const std::string& file) {
     RefTable t;
-    std::ifstream in(std::string(VITALYX_TEST_DATA) + "/numeric_special/" + file);
+    std::ifstream in(std::string(VITALYX_TEST_DATA) + "/numeric_functions/" + file);
     EXPECT_TRUE(in.good()) << "cannot open " << file;
     std::string line;
     if (std::getline(in, line)) {

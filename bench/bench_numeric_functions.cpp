@@ -1,6 +1,6 @@
 // Per-call cost of the special functions, on arguments spread over their working ranges.
 // The arguments follow u_i = frac(i * 0.6180339887498949), i = 1..N, so that the same
-// points can be timed in another system (see bench/numeric_special_r.R).
+// points can be timed in another system (see bench/numeric_functions_r.R).
 #include <benchmark/benchmark.h>
 
 #include <cmath>
