@@ -19,10 +19,13 @@ g <- merge(data.frame(p = pc), data.frame(df = c(0.3, 1, 2, 3.5, 10, 50, 400, 1e
 g$q <- qchisq(g$p, g$df)
 out(data.frame(p = fmt(g$p), df = g$df, q = fmt(g$q)), "qchisq.txt")
 
-# Central F quantiles.
+# Central F quantiles. qf loses its digits below p = 1e-3 (it returns 0 at 1e-10 with one
+# degree of freedom), so they come from the beta quantiles of both sides: with X the
+# beta(df1/2, df2/2) quantile at p, 1 - X is the upper-p quantile of beta(df2/2, df1/2),
+# and F = (df2/df1) X/(1 - X).
 pf_ <- ps[ps < 0.9999]
 g <- merge(data.frame(p = pf_), expand.grid(df1 = c(1, 2, 5, 12.5, 40), df2 = c(1, 3, 10, 30, 200)))
-g$q <- qf(g$p, g$df1, g$df2)
+g$q <- g$df2 / g$df1 * qbeta(g$p, g$df1 / 2, g$df2 / 2) / qbeta(g$p, g$df2 / 2, g$df1 / 2, lower.tail = FALSE)
 out(data.frame(p = fmt(g$p), df1 = g$df1, df2 = g$df2, q = fmt(g$q)), "qf.txt")
 
 # Noncentral F quantiles.
