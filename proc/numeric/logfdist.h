@@ -25,7 +25,9 @@ struct fncreq {
     double lowerbound;  // at least 2^-26.5: the smallest start of the quantile search
 };
 
-// 0 ok, 1 refused or failed (results of a refused request are not written).
+// 0 ok, 1 refused or failed (results of a refused request are not written). A quantile
+// below the smallest double fails: with df1 < 2 the distribution function grows like
+// x^(df1/2) near 0, so that with df1 = 0.5 the quantile of 1e-100 lies near 1e-393.
 int zlogfnc(fncreq* r);
 
 // Log density of the (noncentral) F distribution. 0 ok (the missing value where the
