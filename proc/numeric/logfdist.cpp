@@ -90,9 +90,9 @@ bool logOdds(fncreq* r, double x, double* g) {
     return true;
 }
 
-// Bracketing by factors, then secant steps in log x on the log odds. The Part leaves the
-// stopping rule open: the search stops when the log odds match the target to 1e-11 of
-// its size (at least 1e-11), or when a step moves x by less than 1e-12 of itself.
+// Bracketing by factors, then secant steps in log x on the log odds. Stopping rule chosen
+// here: the search stops when the log odds match the target to 1e-11 of its size (at
+// least 1e-11), or when a step moves x by less than 1e-12 of itself.
 int quantile(fncreq* r) {
     const double p = r->p;
     if (!(dfInRange(r->df1) && dfInRange(r->df2) && r->nc >= 0.0 && p > 0.0 && p < 1.0)) return 1;

@@ -35,7 +35,7 @@ bool logPlus(double l, double s, double* out) {
 
 }  // namespace
 
-// Choice made here (the Part leaves it open): P = I0 + S and 1 - P = (1 - I0) - S are each
+// Choice made here: P = I0 + S and 1 - P = (1 - I0) - S are each
 // formed as the log of a positive value plus the signed correction, so the tail that is
 // small keeps its digits.
 int zserfnc(fncreq* r) {
