@@ -99,7 +99,10 @@ int readdata(vyxstate* s, stmtrec* proc) {
     if (xoinfo(s->dsin, DSI_USABLE, &usable) != 0 || usable != 1) return RC_INPUT;
     dsinfo info{};
     if (xoinfo(s->dsin, DSI_INFO, &info) != 0) return RC_SPEC;
-    xoinfo(s->dsin, DSI_NAME, &s->dsname);
+    dsnamerec name{};
+    xoinfo(s->dsin, DSI_NAME, &name);
+    s->dsname.len = name.namelen;
+    std::memcpy(s->dsname.text, name.name, sizeof s->dsname.text);
     s->dslabel.len = info.labellen;
     std::memcpy(s->dslabel.text, info.label, sizeof s->dslabel.text);
     return 0;

@@ -259,6 +259,8 @@ TEST(Initialisation, OnlyAnalyzeStatementsCountNoPlots) {
         EXPECT_EQ(s->nanalysis, 2);
         EXPECT_EQ(s->gstarted, 0);
         EXPECT_EQ(s->tblflags[0], 1);   // a statement label is given
+        EXPECT_EQ(std::string(s->dsname.text, s->dsname.len), "WORK.UNITS");
+        EXPECT_EQ(s->distcode, 0u);
     };
     run("proc vitalyx data=units;\n analyze hours;\n first: analyze hours;\nrun;\n");
     onanalyze = nullptr;
