@@ -3,25 +3,179 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include "runtime/output/shortest.h"
 
 namespace rt::out {
 namespace {
 
-size_t shortest(double x, char* buf) {
-    auto r = std::to_chars(buf, buf + 63, x);
+size_t shortest(double x, char* buf) { return shortesttext(x, buf); }
+
+// The significant digits of a shortest text ("-0.00123", "123400", "1.5e+20"): digits
+// d[0..n) without leading or trailing zeros, exp the decimal exponent of d[0]. False for
+// zero and for texts of more than 17 digits (a fixed text of a huge integer).
+struct Digits {
+    char d[32];
+    int n = 0;
+    int exp = 0;
+    bool neg = false;
+};
+
+bool parsedigits(const char* s, size_t len, Digits& out) {
+    size_t i = 0;
+    out.neg = len > 0 && s[0] == '-';
+    if (out.neg) ++i;
+    int before = 0;          // digits before the point
+    bool point = false;
+    int lead = 0;            // zeros before the first nonzero digit
+    out.n = 0;
+    for (; i < len && s[i] != 'e'; ++i) {
+        char c = s[i];
+        if (c == '.') {
+            point = true;
+            continue;
+        }
+        if (c < '0' || c > '9') return false;   // "nan"
+        if (!point) ++before;
+        if (out.n == 0 && c == '0') {
+            ++lead;
+            continue;
+        }
+        if (out.n >= 24) return false;
+        out.d[out.n++] = c;
+    }
+    int e = 0;
+    if (i < len) {   // "e+20", "e-05"
+        bool eneg = s[i + 1] == '-';
+        for (i += 2; i < len; ++i) e = e * 10 + (s[i] - '0');
+        if (eneg) e = -e;
+    }
+    while (out.n > 0 && out.d[out.n - 1] == '0') --out.n;
+    if (out.n == 0 || out.n > 17) return false;
+    out.exp = before - 1 - lead + e;
+    return true;
+}
+
+// The %g text of d[0..q) (q >= 1, no trailing zeros) with decimal exponent x at precision p.
+size_t gtextlen(int q, int x, int p, bool neg) {
+    size_t n = neg ? 1 : 0;
+    if (x < p && x >= -4) {
+        if (x >= 0) return n + static_cast<size_t>(q > x + 1 ? q + 1 : x + 1);
+        return n + static_cast<size_t>(2 + (-x - 1) + q);
+    }
+    int ax = x < 0 ? -x : x;
+    return n + static_cast<size_t>(q + (q > 1 ? 1 : 0) + 2 + (ax >= 100 ? 3 : 2));
+}
+
+size_t gtext(const char* d, int q, int x, int p, bool neg, char* buf) {
+    char* o = buf;
+    if (neg) *o++ = '-';
+    if (x < p && x >= -4) {
+        if (x >= 0) {
+            for (int k = 0; k <= x; ++k) *o++ = k < q ? d[k] : '0';
+            if (q > x + 1) {
+                *o++ = '.';
+                for (int k = x + 1; k < q; ++k) *o++ = d[k];
+            }
+        } else {
+            *o++ = '0';
+            *o++ = '.';
+            for (int k = 0; k < -x - 1; ++k) *o++ = '0';
+            for (int k = 0; k < q; ++k) *o++ = d[k];
+        }
+        return static_cast<size_t>(o - buf);
+    }
+    *o++ = d[0];
+    if (q > 1) {
+        *o++ = '.';
+        for (int k = 1; k < q; ++k) *o++ = d[k];
+    }
+    *o++ = 'e';
+    *o++ = x < 0 ? '-' : '+';
+    int ax = x < 0 ? -x : x;
+    if (ax >= 100) *o++ = static_cast<char>('0' + ax / 100);
+    *o++ = static_cast<char>('0' + ax / 10 % 10);
+    *o++ = static_cast<char>('0' + ax % 10);
+    return static_cast<size_t>(o - buf);
+}
+
+size_t general(double x, int p, char* buf) {
+    auto r = std::to_chars(buf, buf + 63, x, std::chars_format::general, p);
     return static_cast<size_t>(r.ptr - buf);
 }
 
+// The shortest text when it fits the width, else the value at the largest precision whose
+// %g text fits (one significant digit at least). The precisions are tried on the digits of
+// the shortest text, which round exactly like the value itself: a decimal boundary strictly
+// between the value and its shortest text would be a text at least as short and nearer
+// the value. Two cases cannot be decided from those digits and go to std::to_chars: a
+// shortest text that ends exactly on the boundary (a tie), and precisions above 15, where
+// the shortest text need not be the nearest decimal of that many digits.
 size_t best(double x, int width, char* buf) {
     size_t n = shortest(x, buf);
-    if (n <= static_cast<size_t>(width)) return n;
-    // Fewer significant digits until the text fits (never below one digit).
+    if (n <= static_cast<size_t>(width) || width < 2) return n;
+    Digits s;
+    if (!parsedigits(buf, n, s)) {
+        for (int p = width - 1; p >= 1; --p) {
+            n = general(x, p, buf);
+            if (n <= static_cast<size_t>(width)) return n;
+        }
+        return n;
+    }
+    char r[32];
     for (int p = width - 1; p >= 1; --p) {
-        auto r = std::to_chars(buf, buf + 63, x, std::chars_format::general, p);
-        n = static_cast<size_t>(r.ptr - buf);
-        if (n <= static_cast<size_t>(width)) return n;
+        int q, e = s.exp;
+        if (s.n > p) {
+            if (s.n == p + 1 && s.d[p] == '5') {
+                n = general(x, p, buf);
+                if (n <= static_cast<size_t>(width) || p == 1) return n;
+                continue;
+            }
+            std::memcpy(r, s.d, static_cast<size_t>(p));
+            q = p;
+            if (s.d[p] >= '5') {
+                int k = p - 1;
+                while (k >= 0 && r[k] == '9') --k;
+                if (k < 0) {
+                    r[0] = '1';
+                    q = 1;
+                    ++e;
+                } else {
+                    ++r[k];
+                    q = k + 1;
+                }
+            }
+            while (q > 1 && r[q - 1] == '0') --q;
+        } else {
+            if (p > 15) {
+                n = general(x, p, buf);
+                if (n <= static_cast<size_t>(width)) return n;
+                continue;
+            }
+            std::memcpy(r, s.d, static_cast<size_t>(s.n));
+            q = s.n;
+        }
+        if (gtextlen(q, e, p, s.neg) <= static_cast<size_t>(width) || p == 1) return gtext(r, q, e, p, s.neg, buf);
     }
     return n;
+}
+
+// Writes v with at least decimals + 1 digits and the point before the last decimals ones.
+size_t scaledtext(unsigned long long v, int decimals, bool neg, char* buf) {
+    char digits[32];
+    char* end = digits + sizeof digits;
+    char* p = end;
+    int n = 0;
+    do {
+        *--p = static_cast<char>('0' + v % 10);
+        v /= 10;
+        ++n;
+        if (n == decimals) *--p = '.';
+    } while (v || n <= decimals);
+    char* o = buf;
+    if (neg) *o++ = '-';
+    size_t len = static_cast<size_t>(end - p);
+    std::memcpy(o, p, len);
+    return len + (neg ? 1 : 0);
 }
 
 size_t fixed(double x, int width, int decimals, char* buf) {
@@ -37,20 +191,7 @@ size_t fixed(double x, int width, int decimals, char* buf) {
         double fl = std::floor(scaled), frac = scaled - fl;
         if (std::fabs(frac - 0.5) > 1e-6) {
             unsigned long long v = static_cast<unsigned long long>(fl) + (frac > 0.5 ? 1 : 0);
-            char digits[32];
-            int n = 0;
-            do {
-                digits[n++] = static_cast<char>('0' + v % 10);
-                v /= 10;
-            } while (v || n <= decimals);
-            size_t len = 0;
-            bool allzero = true;
-            for (int k = 0; k < n; ++k) allzero = allzero && digits[k] == '0';
-            if (x < 0 && !allzero) buf[len++] = '-';
-            for (int k = n - 1; k >= 0; --k) {
-                buf[len++] = digits[k];
-                if (k == decimals && decimals > 0) buf[len++] = '.';
-            }
+            size_t len = scaledtext(v, decimals, x < 0 && v != 0, buf);
             if (len <= static_cast<size_t>(width)) return len;
         }
     }

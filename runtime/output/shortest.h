@@ -1,0 +1,18 @@
+// The shortest text that reads back as the same double, byte for byte as
+// std::to_chars(first, last, x) writes it (fixed or scientific notation, whichever is
+// shorter, fixed on a tie), at a fraction of its cost: data sets and tables write millions.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+namespace rt::out {
+
+// The shortest decimal digits·10^exp10 that reads back as x (digits without trailing
+// zeros). False for zero, infinities, NaN, |x| >= 2^53 and the rare value whose digits the
+// 128-bit products cannot decide: std::to_chars writes those.
+bool shortestdigits(double x, uint64_t& digits, int& exp10);
+
+// Writes the text into buf (32 bytes at least); returns its length.
+size_t shortesttext(double x, char* buf);
+
+}  // namespace rt::out
