@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -32,8 +33,11 @@ public:
 
 void BM_PublishMillionRows(benchmark::State& state) {
     const long rows = state.range(0);
+    // VITALYX_BENCH_OUTDIR keeps the written files in that folder, to compare them across versions.
+    const char* keep = std::getenv("VITALYX_BENCH_OUTDIR");
     char tmpl[] = "/tmp/vxbench-XXXXXX";
-    std::string dir = mkdtemp(tmpl);
+    std::string dir = keep ? std::string(keep) : std::string(mkdtemp(tmpl));
+    if (keep) std::filesystem::create_directories(dir);
     long grown = 0;
     double bytes = 0;
     for (auto _ : state) {
@@ -108,7 +112,7 @@ void BM_PublishMillionRows(benchmark::State& state) {
     state.counters["rss_growth_kB"] = static_cast<double>(grown);
     state.counters["MB_written"] = bytes / 1e6;
     state.SetItemsProcessed(state.iterations() * rows);
-    std::filesystem::remove_all(dir);
+    if (!keep) std::filesystem::remove_all(dir);
 }
 BENCHMARK(BM_PublishMillionRows)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(3);
 

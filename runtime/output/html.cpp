@@ -1,5 +1,7 @@
 #include "runtime/output/html.h"
 
+#include <cstring>
+
 namespace rt::out {
 
 namespace {
@@ -48,29 +50,43 @@ bool Html::commit(std::string& err) {
     return out_.commit(err);
 }
 
+namespace {
+char* put(char* o, std::string_view s) {
+    std::memcpy(o, s.data(), s.size());
+    return o + s.size();
+}
+}  // namespace
+
 void HtmlTable::row(const RowTexts& texts) {
-    line_.assign("<tr>");
-    for (size_t k = 0; k < layout_.cols.size(); ++k) {
-        const LayoutCol& c = layout_.cols[k];
+    // Composed in place: room for the tags and for every text character escaped ("&amp;").
+    const size_t n = layout_.cols.size();
+    size_t need = 16;
+    for (size_t k = 0; k < n; ++k) need += 20 + 5 * texts[k].size();
+    if (line_.size() < need) line_.resize(need);
+    char* const base = line_.data();
+    char* o = put(base, "<tr>");
+    for (size_t k = 0; k < n; ++k) {
         std::string_view t = texts[k];
-        line_ += c.right ? "<td>" : "<td class=\"l\">";
-        if (c.right) {
-            line_.append(t);   // number texts need no escaping
+        if (layout_.cols[k].right) {
+            o = put(o, "<td>");
+            if (!t.empty()) o = put(o, t);   // number texts need no escaping
         } else {
+            o = put(o, "<td class=\"l\">");
             for (char ch : t) {
                 switch (ch) {
-                case '&': line_ += "&amp;"; break;
-                case '<': line_ += "&lt;"; break;
-                case '>': line_ += "&gt;"; break;
-                default: line_ += ch;
+                case '&': o = put(o, "&amp;"); break;
+                case '<': o = put(o, "&lt;"); break;
+                case '>': o = put(o, "&gt;"); break;
+                default: *o++ = ch;
                 }
             }
         }
-        line_ += "</td>";
+        o = put(o, "</td>");
     }
-    line_ += "</tr>\n";
-    if (direct_) direct_->write(line_);
-    else rows_.write(line_);
+    o = put(o, "</tr>\n");
+    std::string_view l(base, static_cast<size_t>(o - base));
+    if (direct_) direct_->write(l);
+    else rows_.write(l);
 }
 
 std::string HtmlTable::head(const std::string& id, bool noheader, bool caption) const {

@@ -115,13 +115,30 @@ std::string_view celltext(const LayoutCol& c, const CellValue& v, const std::str
 }
 
 void RowTexts::format(const Layout& l, const std::vector<CellValue>& vals) {
-    buf_.clear();
-    pos_.resize(l.cols.size());
-    char num[64];
-    for (size_t k = 0; k < l.cols.size(); ++k) {
-        std::string_view t = celltext(l.cols[k], vals[static_cast<size_t>(l.cols[k].src)], l.missing, num);
-        pos_[k] = {static_cast<uint32_t>(buf_.size()), static_cast<uint32_t>(t.size())};
-        buf_.append(t);
+    const size_t n = l.cols.size();
+    pos_.resize(n);
+    // Room for every cell at once (64 bytes for a number), so numbers are formatted in place.
+    size_t need = 0;
+    for (const LayoutCol& c : l.cols)
+        need += c.kind == 5 || c.kind == 3 ? std::max<size_t>(64, l.missing.size()) : vals[static_cast<size_t>(c.src)].s.size();
+    if (buf_.size() < need) buf_.resize(need);
+    char* base = buf_.data();
+    size_t at = 0;
+    for (size_t k = 0; k < n; ++k) {
+        const LayoutCol& c = l.cols[k];
+        const CellValue& v = vals[static_cast<size_t>(c.src)];
+        size_t len;
+        if (c.kind == 5 && !v.missing) {
+            len = formatnum(c.fmt, v.d, base + at);
+        } else if (c.kind == 3) {
+            len = formatnum(NumFormat{Fmt::Count, c.fmt.width, 0}, v.d, base + at);
+        } else {
+            std::string_view t = c.kind == 5 ? std::string_view(l.missing) : v.s;
+            if (!t.empty()) std::memcpy(base + at, t.data(), t.size());
+            len = t.size();
+        }
+        pos_[k] = {static_cast<uint32_t>(at), static_cast<uint32_t>(len)};
+        at += len;
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <unistd.h>
 
 namespace rt::out {
@@ -81,22 +82,31 @@ bool ListingTable::open(const std::string& dir, std::string& err) {
 
 void ListingTable::row(const RowTexts& texts) {
     for (size_t p = 0; p < panels_.size(); ++p) {
-        line_.clear();
+        // The line is blanked once and every text copied to its place: a right-justified text
+        // ends at its column's right edge, a text wider than its column pushes the rest right.
+        size_t need = 1;
+        for (int k : panels_[p]) need += std::max(static_cast<size_t>(layout_.cols[static_cast<size_t>(k)].width),
+                                                  texts[static_cast<size_t>(k)].size()) + kGap;
+        if (line_.size() < need) line_.resize(need);
+        char* base = line_.data();
+        std::memset(base, ' ', need);
+        size_t at = 0;
         bool first = true;
         for (int k : panels_[p]) {
             const LayoutCol& c = layout_.cols[static_cast<size_t>(k)];
-            if (!first) pad(line_, kGap);
+            if (!first) at += kGap;
             first = false;
             std::string_view t = texts[static_cast<size_t>(k)];
             size_t w = static_cast<size_t>(c.width);
-            if (c.right && t.size() < w) pad(line_, w - t.size());
-            line_.append(t);
-            if (!c.right && t.size() < w) pad(line_, w - t.size());
+            size_t pad = t.size() < w ? w - t.size() : 0;
+            if (!t.empty()) std::memcpy(base + at + (c.right ? pad : 0), t.data(), t.size());
+            at += t.size() + pad;
         }
-        rtrim(line_);
-        line_ += '\n';
-        if (direct_) direct_->write(line_);
-        else spools_[p]->write(line_);
+        while (at > 0 && base[at - 1] == ' ') --at;
+        base[at++] = '\n';
+        std::string_view l(base, at);
+        if (direct_) direct_->write(l);
+        else spools_[p]->write(l);
     }
 }
 

@@ -1,23 +1,35 @@
 #include "runtime/output/makeds.h"
 
+#include <charconv>
+#include <cstring>
 #include "runtime/output/templates.h"
 
 namespace rt::out {
 
-void csvfield(std::string& out, std::string_view s) {
+namespace {
+// Writes the field at o, quoted when it needs it; o must have room for 2 * s.size() + 2.
+char* csvput(char* o, std::string_view s) {
     bool quote = !s.empty() && (s.front() == ' ' || s.back() == ' ');
     for (char c : s)
         if (c == ',' || c == '"' || c == '\n' || c == '\r') quote = true;
     if (!quote) {
-        out.append(s);
-        return;
+        if (!s.empty()) std::memcpy(o, s.data(), s.size());
+        return o + s.size();
     }
-    out += '"';
+    *o++ = '"';
     for (char c : s) {
-        if (c == '"') out += '"';
-        out += c;
+        if (c == '"') *o++ = '"';
+        *o++ = c;
     }
-    out += '"';
+    *o++ = '"';
+    return o;
+}
+}  // namespace
+
+void csvfield(std::string& out, std::string_view s) {
+    size_t at = out.size();
+    out.resize(at + 2 * s.size() + 2);
+    out.resize(static_cast<size_t>(csvput(out.data() + at, s) - out.data()));
 }
 
 bool MakeWriter::start(MakeRequest& r, const DataObject& obj,
@@ -63,28 +75,34 @@ bool MakeWriter::start(MakeRequest& r, const DataObject& obj,
 
 void MakeWriter::row(MakeRequest& r, const std::vector<CellValue>& vals) {
     static const NumFormat full{Fmt::Full, 24, 0};
+    // Composed in place in the request's line: room for every number and quoted text.
+    size_t need = byprefix_.size() + 1;
+    for (size_t i = 0; i < map_.size(); ++i)
+        need += 1 + (map_[i] < 0 ? 0 : kinds_[i] == 5 || kinds_[i] == 3 ? 64 : 2 * vals[static_cast<size_t>(map_[i])].s.size() + 2);
     std::string& l = r.line;
-    l.assign(byprefix_);
+    if (l.size() < need) l.resize(need);
+    char* const base = l.data();
+    char* o = base;
+    if (!byprefix_.empty()) o = static_cast<char*>(std::memcpy(o, byprefix_.data(), byprefix_.size())) + byprefix_.size();
     bool first = r.bynames.empty();
-    char buf[64];
     for (size_t i = 0; i < map_.size(); ++i) {
-        if (!first) l += ',';
+        if (!first) *o++ = ',';
         first = false;
         if (map_[i] < 0) continue;
         const CellValue& v = vals[static_cast<size_t>(map_[i])];
         switch (kinds_[i]) {
         case 5:
-            if (!v.missing) l.append(buf, formatnum(full, v.d, buf));
+            if (!v.missing) o += formatnum(full, v.d, o);
             break;
         case 3:
-            l += std::to_string(v.i);
+            o = std::to_chars(o, o + 16, v.i).ptr;
             break;
         default:
-            csvfield(l, v.s);
+            o = csvput(o, v.s);
         }
     }
-    l += '\n';
-    r.sink.write(l);
+    *o++ = '\n';
+    r.sink.write(std::string_view(base, static_cast<size_t>(o - base)));
     ++r.rows;
 }
 

@@ -159,23 +159,40 @@ size_t best(double x, int width, char* buf) {
     return n;
 }
 
+const char kPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
 // Writes v with at least decimals + 1 digits and the point before the last decimals ones.
 size_t scaledtext(unsigned long long v, int decimals, bool neg, char* buf) {
     char digits[32];
-    char* end = digits + sizeof digits;
+    char* const end = digits + sizeof digits;
     char* p = end;
-    int n = 0;
-    do {
-        *--p = static_cast<char>('0' + v % 10);
-        v /= 10;
-        ++n;
-        if (n == decimals) *--p = '.';
-    } while (v || n <= decimals);
+    while (v >= 100) {   // two digits at a time, from the right
+        p -= 2;
+        std::memcpy(p, kPairs + 2 * (v % 100), 2);
+        v /= 100;
+    }
+    if (v >= 10) {
+        p -= 2;
+        std::memcpy(p, kPairs + 2 * v, 2);
+    } else {
+        *--p = static_cast<char>('0' + v);
+    }
+    while (end - p <= decimals) *--p = '0';
+    size_t n = static_cast<size_t>(end - p);
     char* o = buf;
     if (neg) *o++ = '-';
-    size_t len = static_cast<size_t>(end - p);
-    std::memcpy(o, p, len);
-    return len + (neg ? 1 : 0);
+    size_t whole = n - static_cast<size_t>(decimals);
+    std::memcpy(o, p, whole);
+    o += whole;
+    if (decimals > 0) {
+        *o++ = '.';
+        std::memcpy(o, p + whole, static_cast<size_t>(decimals));
+        o += decimals;
+    }
+    return static_cast<size_t>(o - buf);
 }
 
 size_t fixed(double x, int width, int decimals, char* buf) {
@@ -187,10 +204,11 @@ size_t fixed(double x, int width, int decimals, char* buf) {
     if (!tiny && decimals >= 0 && decimals < 10 && ax < 1e9) {
         // Integer arithmetic on the scaled value, unless it lies too near a rounding tie
         // for the product to decide (then the exact conversion below does).
-        double scaled = ax * pow10[decimals];
-        double fl = std::floor(scaled), frac = scaled - fl;
+        double scaled = ax * pow10[decimals];   // below 1e18: truncation is the floor
+        unsigned long long whole = static_cast<unsigned long long>(scaled);
+        double frac = scaled - static_cast<double>(whole);
         if (std::fabs(frac - 0.5) > 1e-6) {
-            unsigned long long v = static_cast<unsigned long long>(fl) + (frac > 0.5 ? 1 : 0);
+            unsigned long long v = whole + (frac > 0.5 ? 1 : 0);
             size_t len = scaledtext(v, decimals, x < 0 && v != 0, buf);
             if (len <= static_cast<size_t>(width)) return len;
         }

@@ -17,7 +17,7 @@ public:
 
     // An unlinked temporary file in dir; false (with err) when it cannot be made.
     bool open(const std::string& dir, std::string& err);
-    void write(std::string_view s) { if (f_) std::fwrite(s.data(), 1, s.size(), f_); }
+    void write(std::string_view s) { if (f_) fwrite_unlocked(s.data(), 1, s.size(), f_); }   // one thread writes a file
     bool failed() const;
     // Appends the whole content to the file descriptor (after flushing both sides).
     bool appendto(std::FILE* dst) const;
@@ -38,7 +38,7 @@ public:
     Sink& operator=(const Sink&) = delete;
 
     bool open(const std::string& path, std::string& err);
-    void write(std::string_view s) { if (f_) std::fwrite(s.data(), 1, s.size(), f_); }
+    void write(std::string_view s) { if (f_) fwrite_unlocked(s.data(), 1, s.size(), f_); }   // one thread writes a file
     std::FILE* file() const { return f_; }
     bool isopen() const { return f_ != nullptr; }
     // Flushes, closes and renames; false with err on any write failure (the file is removed).
