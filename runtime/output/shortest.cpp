@@ -76,25 +76,35 @@ const char kPairs[] =
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
 
-// Writes v < 10^8 as exactly 8 digits.
+// Writes v < 10^8 as exactly 8 digits, two at a time: v / 10^6 in fixed point with 57
+// fraction bits (the multiplier rounded up, which the three products by 100 keep below
+// one unit), each pair the whole part after multiplying the fraction by 100.
 void write8(uint32_t v, char* p) {
-    uint32_t a = v / 10000, b = v % 10000;
-    std::memcpy(p, kPairs + 2 * (a / 100), 2);
-    std::memcpy(p + 2, kPairs + 2 * (a % 100), 2);
-    std::memcpy(p + 4, kPairs + 2 * (b / 100), 2);
-    std::memcpy(p + 6, kPairs + 2 * (b % 100), 2);
+    constexpr uint64_t mask = (1ull << 57) - 1;
+    uint64_t t = static_cast<uint64_t>(v) * 144115188076ull;   // ceil(2^57 / 10^6)
+    std::memcpy(p, kPairs + 2 * (t >> 57), 2);
+    t = (t & mask) * 100;
+    std::memcpy(p + 2, kPairs + 2 * (t >> 57), 2);
+    t = (t & mask) * 100;
+    std::memcpy(p + 4, kPairs + 2 * (t >> 57), 2);
+    t = (t & mask) * 100;
+    std::memcpy(p + 6, kPairs + 2 * (t >> 57), 2);
 }
 
-// Writes the n decimal digits of v (v < 10^n, n <= 17) at out: three independent blocks of
-// eight rather than one long chain of divisions.
-void writedigits(uint64_t v, int n, char* out) {
-    char tmp[24];
-    uint64_t hi = v / 100000000;
-    write8(static_cast<uint32_t>(hi / 100000000), tmp);
-    write8(static_cast<uint32_t>(hi % 100000000), tmp + 8);
-    write8(static_cast<uint32_t>(v % 100000000), tmp + 16);
-    std::memcpy(out, tmp + 24 - n, static_cast<size_t>(n));
-}
+// The n digits of v (v < 10^n, n <= 17) end at tmp + 24, and '0's follow up to tmp + 48;
+// callers copy fixed 24-byte blocks out of it rather than lengths known only at run time.
+struct DigitBlock {
+    char tmp[48];
+    const char* first;
+    DigitBlock(uint64_t v, int n) {
+        std::memset(tmp + 24, '0', 24);
+        uint64_t hi = v / 100000000;
+        write8(static_cast<uint32_t>(v - hi * 100000000), tmp + 16);
+        if (n > 8) write8(static_cast<uint32_t>(hi % 100000000), tmp + 8);
+        if (n > 16) tmp[7] = static_cast<char>('0' + hi / 100000000);
+        first = tmp + 24 - n;
+    }
+};
 
 constexpr uint64_t kPow10Int[] = {1ull, 10ull, 100ull, 1000ull, 10000ull, 100000ull, 1000000ull, 10000000ull,
                                   100000000ull, 1000000000ull, 10000000000ull, 100000000000ull, 1000000000000ull,
@@ -192,34 +202,28 @@ size_t shortesttext(double x, char* buf) {
     int ax = X < 0 ? -X : X;
     int fixedlen = X >= 0 ? (n <= X + 1 ? X + 1 : n + 1) : n + 1 - X;
     int scilen = n + (n > 1 ? 1 : 0) + 2 + (ax >= 100 ? 3 : 2);
+    DigitBlock digits(d, n);
+    const char* dg = digits.first;
     char* o = buf;
     if (x < 0) *o++ = '-';
+    // The 24-byte copies may write past the text (within the 64 bytes of buf).
     if (fixedlen <= scilen) {
-        if (X < 0) {
-            *o++ = '0';
-            *o++ = '.';
-            for (int z = 0; z < -X - 1; ++z) *o++ = '0';
-            writedigits(d, n, o);
-            o += n;
-        } else if (n <= X + 1) {
-            writedigits(d, n, o);
-            o += n;
-            for (int z = 0; z < X + 1 - n; ++z) *o++ = '0';
-        } else {
-            // Digits, then the point moved in after the first X + 1 of them.
-            writedigits(d, n, o + 1);
-            std::memmove(o, o + 1, static_cast<size_t>(X + 1));
+        if (X < 0) {   // "0.", at most four zeros (else scientific is shorter), the digits
+            std::memcpy(o, "0.0000", 6);
+            std::memcpy(o + 1 - X, dg, 24);
+        } else if (n <= X + 1) {   // a whole number below 2^53: the digits and their zeros
+            std::memcpy(o, dg, 24);
+        } else {   // the first X + 1 digits, the point, the others
+            std::memcpy(o, dg, 24);
+            std::memcpy(o + X + 2, dg + X + 1, 24);
             o[X + 1] = '.';
-            o += n + 1;
         }
+        o += fixedlen;
     } else {
-        writedigits(d, n, o + 1);
-        o[0] = o[1];
-        o += 1;
-        if (n > 1) {
-            *o = '.';
-            o += n;
-        }
+        o[0] = dg[0];
+        o[1] = '.';
+        std::memcpy(o + 2, dg + 1, 24);
+        o += n > 1 ? n + 1 : 1;
         *o++ = 'e';
         *o++ = X < 0 ? '-' : '+';
         if (ax >= 100) {

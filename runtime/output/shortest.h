@@ -12,7 +12,8 @@ namespace rt::out {
 // 128-bit products cannot decide: std::to_chars writes those.
 bool shortestdigits(double x, uint64_t& digits, int& exp10);
 
-// Writes the text into buf (32 bytes at least); returns its length.
+// Writes the text into buf, which must hold 64 bytes (the bytes after the text are
+// scratch); returns the length.
 size_t shortesttext(double x, char* buf);
 
 }  // namespace rt::out

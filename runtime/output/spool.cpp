@@ -64,7 +64,8 @@ bool Spool::open(const std::string& dir, std::string& err) {
         err = "cannot open a temporary file in " + dir;
         return false;
     }
-    std::setvbuf(f_, nullptr, _IOFBF, kBuffer);
+    if (!buf_) buf_.reset(new char[kBuffer]);
+    std::setvbuf(f_, buf_.get(), _IOFBF, kBuffer);
     return true;
 }
 
@@ -89,7 +90,8 @@ bool Sink::open(const std::string& path, std::string& err) {
         err = "cannot write " + path + ": " + std::strerror(errno);
         return false;
     }
-    std::setvbuf(f_, nullptr, _IOFBF, kBuffer);
+    if (!buf_) buf_.reset(new char[kBuffer]);
+    std::setvbuf(f_, buf_.get(), _IOFBF, kBuffer);
     return true;
 }
 

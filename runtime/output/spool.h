@@ -3,6 +3,7 @@
 // into place only when complete. Memory stays at the size of the stdio buffers.
 #pragma once
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -27,6 +28,7 @@ public:
 
 private:
     std::FILE* f_ = nullptr;
+    std::unique_ptr<char[]> buf_;   // the stdio buffer (given, as the C library ignores a size without one)
 };
 
 // A file written as path + ".tmp-<pid>" and renamed to path by commit().
@@ -49,6 +51,7 @@ public:
 
 private:
     std::FILE* f_ = nullptr;
+    std::unique_ptr<char[]> buf_;
     std::string path_, tmp_;
 };
 
