@@ -6,6 +6,7 @@
 #include <cmath>
 #include <utility>
 
+#include "proc/numeric/gammafrac.h"
 #include "proc/numeric/lgamma.h"
 #include "proc/numeric/normal.h"
 
@@ -15,7 +16,8 @@ constexpr double kTol = 5.0 * 1.110223024625157e-16;
 constexpr double kExpOverflow = 709.782712893384;
 constexpr double kLogSqrt2Pi = 0.9189385332046728;
 constexpr double kHugeShape = 1000000000.0;
-constexpr int kMaxFractionPasses = 1001;
+constexpr int kLastLowerPass = 1000;  // the lower fraction runs passes 2 to 1000
+constexpr int kUpperPasses = 1001;
 constexpr int kMaxSeriesTerms = 2000;
 
 int fail(double* p, double* q, double* dens) {
@@ -23,103 +25,6 @@ int fail(double* p, double* q, double* dens) {
     *q = -2.0;
     *dens = 0.0;
     return 1;
-}
-
-// After the shift of a three-term recurrence: keep the older numerator a2 in range by
-// scaling it and the newer terms by a power of two.
-inline void rescale(double& a2, double& b2, double& a, double& b) {
-    if (a2 > 1.3407807929943e+154 || a2 < 1.491668147e-154) {
-        int e;
-        a2 = std::frexp(a2, &e);
-        b2 = std::ldexp(b2, -e);
-        a = std::ldexp(a, -e);
-        b = std::ldexp(b, -e);
-    }
-}
-
-// The lower fraction for huge shapes: V with P(a, x) = density * V, where
-// V = (x/a) / (1 - x/(a+1) / (1 + 1x/((a+1)(a+2)) / (1 - (a+1)x/((a+2)(a+3)) / ...))).
-bool lowerFraction(double x, double a, double* v) {
-    double a2 = x / a;
-    double a1 = x / a;
-    double b2 = 1.0;
-    double b1 = 1.0 - x / (1.0 + a);
-    double fprev = a1 / b1;
-    double m = a + 1.0;
-    double k = 0.0;
-    for (int n = 2; n < kMaxFractionPasses; ++n) {
-        m += 1.0;
-        double d;
-        if (n % 2 == 0) {
-            k += 1.0;
-            d = (k / m) * (x / (m - 1.0));
-        } else {
-            d = -((k + a) / m) * (x / (m - 1.0));
-        }
-        double an = a2 * d + a1;
-        double bn = b2 * d + b1;
-        const double f = an / bn;
-        if (std::fabs(f - fprev) < kTol * f) {
-            *v = f;
-            return true;
-        }
-        a2 = a1;
-        b2 = b1;
-        rescale(a2, b2, an, bn);
-        a1 = an;
-        b1 = bn;
-        fprev = f;
-    }
-    return false;
-}
-
-// Legendre's fraction: x^(1-a) e^x Gamma(a, x) = 1/(1 + d0/(1 + d1/(1 + ...))).
-bool upperFraction(double x, double a, double* v) {
-    const double rx = 1.0 / x;
-    double a2 = 0.0;
-    double a1 = 1.0;
-    double b2 = 1.0;
-    double b1 = 1.0;
-    double fprev = 1.0;
-    double sum = 0.0;  // (j + 1)/x as a running sum of 1/x
-    for (int n = 0; n < kMaxFractionPasses; ++n) {
-        double d;
-        if (n % 2 == 0) {
-            sum += rx;
-            d = sum - a * rx;
-        } else {
-            d = sum;
-        }
-        double an = d * a2 + a1;
-        double bn = b2 * d + b1;
-        const double f = an / bn;
-        if (std::fabs(f - fprev) < kTol * f) {
-            *v = f;
-            return true;
-        }
-        a2 = a1;
-        b2 = b1;
-        rescale(a2, b2, an, bn);
-        a1 = an;
-        b1 = bn;
-        fprev = f;
-    }
-    return false;
-}
-
-// sum_{n>=0} x^n / ((a+1)...(a+n)) / a, times x.
-bool lowerSeries(double x, double a, double* v) {
-    double t = 1.0 / a;
-    double s = t;
-    int n = 0;
-    while (t / s > kTol) {
-        if (n == kMaxSeriesTerms) return false;
-        ++n;
-        t *= x / (a + n);
-        s += t;
-    }
-    *v = s * x;
-    return true;
 }
 
 }  // namespace
@@ -175,7 +80,7 @@ int zigamma(double x, double a, double* p, double* q, double* dens) {
             l = (a - 1.0) * std::log(x / a) - 0.5 * std::log(a) + (a - x) - zlgbern(a) - kLogSqrt2Pi;
         lower = x <= a || x <= 1.0;
 
-        double v;
+        double v = 0.0;
         bool ok;
         if (a >= kHugeShape) {
             const double s = std::sqrt(a);
@@ -190,9 +95,13 @@ int zigamma(double x, double a, double* p, double* q, double* dens) {
                 *dens = std::exp(l);
                 return 0;
             }
-            ok = lower ? lowerFraction(x, a, &v) : upperFraction(x, a, &v);
+            ok = lower ? gammafrac::lowerFraction(x, a, x / a, kTol, kLastLowerPass, &v) != 0
+                       : gammafrac::upperFraction(x, a, kTol, kUpperPasses, &v) != 0;
+        } else if (lower) {
+            ok = gammafrac::lowerSeries(x, a, kTol, kMaxSeriesTerms, &v);
+            v *= x;
         } else {
-            ok = lower ? lowerSeries(x, a, &v) : upperFraction(x, a, &v);
+            ok = gammafrac::upperFraction(x, a, kTol, kUpperPasses, &v) != 0;
         }
         if (!ok) return fail(p, q, dens);
 

@@ -4,6 +4,7 @@
 #include <cfloat>
 #include <cmath>
 
+#include "proc/numeric/gammafrac.h"
 #include "proc/numeric/lgamma.h"
 #include "proc/numeric/logbeta_impl.h"
 #include "proc/numeric/logbetagamma.h"
@@ -15,93 +16,31 @@ namespace {
 constexpr double kMinTol = 5.551115123125785e-16;
 constexpr double kHugeShape = 1000000000.0;
 constexpr int kMaxPasses = 1000;
-
-inline void rescale(double& a2, double& b2, double& a, double& b) {
-    if (a2 > 1.3407807929943e+154 || a2 < 1.491668147e-154) {
-        int e;
-        a2 = std::frexp(a2, &e);
-        b2 = std::ldexp(b2, -e);
-        a = std::ldexp(a, -e);
-        b = std::ldexp(b, -e);
-    }
-}
+constexpr int kMaxSeriesTerms = 1999;
 
 // log V with V = x sum_{n>=0} x^n / ((a+1)...(a+n)) / a: P(a, x) = density * V.
 bool sergam(double x, double a, double tol, double* logv) {
-    double t = 1.0 / a;
-    double s = t;
-    for (int n = 1; t / s > tol; ++n) {
-        if (n > 1999) return false;
-        t *= x / (a + n);
-        s += t;
-    }
+    double s;
+    if (!gammafrac::lowerSeries(x, a, tol, kMaxSeriesTerms, &s)) return false;
     *logv = std::log(s) + std::log(x);
     return true;
 }
 
 // log V of the lower fraction, P(a, x) = density * V. The factor x/a of the numerators
-// is taken out of the recurrence (which is linear in them) so that a tiny x/a does not
-// drive the convergence test into the denormals.
+// is taken out of the recurrence so that a tiny x/a does not drive the convergence test
+// into the denormals.
 bool cnf2gm(double x, double a, double tol, double* logv) {
-    double a2 = 1.0, a1 = 1.0, b2 = 1.0, b1 = 1.0 - x / (1.0 + a);
-    double fprev = a1 / b1;
-    double m = a + 1.0;
-    double k = 0.0;
-    for (int n = 2; n - 1 <= kMaxPasses; ++n) {
-        m += 1.0;
-        double d;
-        if (n % 2 == 0) {
-            k += 1.0;
-            d = (k / m) * (x / (m - 1.0));
-        } else {
-            d = -((k + a) / m) * (x / (m - 1.0));
-        }
-        double an = a2 * d + a1;
-        double bn = b2 * d + b1;
-        const double f = an / bn;
-        if (std::fabs(f - fprev) < tol * f) {
-            *logv = std::log(x / a) + std::log(f);
-            return n - 1 < kMaxPasses && f > 0.0;  // settling on the last pass counts as failure
-        }
-        a2 = a1;
-        b2 = b1;
-        rescale(a2, b2, an, bn);
-        a1 = an;
-        b1 = bn;
-        fprev = f;
-    }
-    return false;
+    double f;
+    const int n = gammafrac::lowerFraction(x, a, 1.0, tol, kMaxPasses + 1, &f);
+    if (n == 0) return false;
+    *logv = std::log(x / a) + std::log(f);
+    return n - 1 < kMaxPasses && f > 0.0;  // settling on the last pass counts as failure
 }
 
 // Legendre's fraction: Q(a, x) = density * V.
 bool cnf1gm(double x, double a, double tol, double* v) {
-    const double rx = 1.0 / x;
-    double a2 = 0.0, a1 = 1.0, b2 = 1.0, b1 = 1.0;
-    double fprev = 1.0;
-    double sum = 0.0;
-    for (int n = 0; n < kMaxPasses; ++n) {
-        double d;
-        if (n % 2 == 0) {
-            sum += rx;
-            d = sum - a * rx;
-        } else {
-            d = sum;
-        }
-        double an = d * a2 + a1;
-        double bn = b2 * d + b1;
-        const double f = an / bn;
-        if (std::fabs(f - fprev) < tol * f) {
-            *v = f;
-            return n + 1 < kMaxPasses;
-        }
-        a2 = a1;
-        b2 = b1;
-        rescale(a2, b2, an, bn);
-        a1 = an;
-        b1 = bn;
-        fprev = f;
-    }
-    return false;
+    const int passes = gammafrac::upperFraction(x, a, tol, kMaxPasses, v);
+    return passes != 0 && passes < kMaxPasses;  // settling on the last pass counts as failure
 }
 
 void setTails(gamreq* r, bool lower, double tail) {
