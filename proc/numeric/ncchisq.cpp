@@ -60,31 +60,8 @@ int zplbcnc(double x, double df, double ncp, double* p, double* q) {
     const double w0 = std::exp(lw);
 
     // P = P(k + j) + sum_(i<j) w_i (g_i + ... + g_(j-1)) - sum_(u>j) w_u (g_j + ... + g_(u-1)).
-    double s = 0.0;
-    double wd = w0, gd = g0, sumd = 0.0;  // downward: weight, gamma term, gamma sum
-    double wu = w0, gu = g0, sumu = 0.0;  // upward
-    int i = j, u = j, terms = 0;
-    for (;;) {
-        double down = 0.0;
-        if (i > 0) {
-            wd *= i / l;
-            gd *= (k + i) / h;
-            sumd += gd;
-            down = wd * sumd;
-            s += down;
-            --i;
-            ++terms;
-        }
-        ++u;
-        wu *= l / u;
-        sumu += gu;
-        gu *= h / (k + u);
-        const double up = wu * sumu;
-        s -= up;
-        ++terms;
-        if (down + up < std::fabs(s) * kEps53) break;
-        if (terms > 999) return -1;
-    }
+    double s;
+    if (!ncMixtureSum<false>(h, k, l, j, w0, g0, kEps53, &s, nullptr)) return -1;
     *p = std::fmin(1.0, std::fmax(0.0, *p + s));
     *q = 1.0 - *p;
     return 0;

@@ -108,41 +108,8 @@ int zsercnc(cncreq* r) {
     const double g0 = std::exp(lg - o);
     const double w0 = std::exp(lw);
 
-    double s = 0.0;
-    double wd = w0, gd = g0, sumd = 0.0;
-    double wu = w0, gu = g0, sumu = 0.0;
-    int i = j, u = j, terms = 0;
-    for (;;) {
-        double down = 0.0;
-        if (i > 0) {
-            wd *= i / l;
-            gd *= (k + i) / h;
-            sumd += gd;
-            down = wd * sumd;
-            s += down;
-            --i;
-            ++terms;
-        }
-        ++u;
-        wu *= l / u;
-        sumu += gu;
-        gu *= h / (k + u);
-        const double up = wu * sumu;
-        s -= up;
-        ++terms;
-        if (gd > kBig || gu > kBig) {
-            // Keep the gamma terms in range: rescale every running value by the larger sum.
-            const double dv = std::fmax(sumd, sumu);
-            gd /= dv;
-            gu /= dv;
-            sumd /= dv;
-            sumu /= dv;
-            s /= dv;
-            o += std::log(dv);
-        }
-        if (down + up < std::fabs(s) * r->tol) break;
-        if (terms > 999) return 1;
-    }
+    double s;
+    if (!ncMixtureSum<true>(h, k, l, j, w0, g0, r->tol, &s, &o)) return 1;
     // P = P0 + S and Q = Q0 - S with S = sigma e^s.
     if (s == 0.0) {
         r->logp = lp0;
