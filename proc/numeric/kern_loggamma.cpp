@@ -2,6 +2,7 @@
 // (fitted on the log scale for the gamma family). The shape block comes from zprbpgm.
 #include <cmath>
 #include "proc/numeric/kernconst.h"
+#include "proc/numeric/kerninterval.h"
 #include "proc/numeric/kernels.h"
 #include "proc/numeric/lgamma.h"
 #include "proc/numeric/loggamma_tail.h"
@@ -206,13 +207,8 @@ int zprbwgm(int mode, const double* z, const double* block, double* out) {
         auto tkk = [](double t, const double* d) { return t * (d[3] * d[3] - d[5]); };
         const double ga = eps * tz(ta, da), gb = eps * tz(tb, db);      // densities
         const double dga = eps * tzz(ta, da), dgb = eps * tzz(tb, db);  // their z-derivatives
-        const double d1 = ga - gb, s1 = ga + gb, d2 = dga - dgb, s2 = dga + dgb;
-        const double p2 = p * p;
-        out[0] = -d1 / p;
-        out[1] = (d1 * d1 - d2 * p) / p2;
-        out[2] = -s1 / p;
-        out[3] = (s1 * d1 - s2 * p) / p2;
-        out[4] = (s1 * s1 - d2 * p) / p2;
+        intervalDerivatives(p, ga, gb, dga, dgb, out);
+        const double d1 = ga - gb, s1 = ga + gb, p2 = p * p;
         const double pk = eps * (tk(ta, da) - tk(tb, db));
         const double pck = eps * (tzk(ta, da) - tzk(tb, db));
         const double phk = eps * (tzk(ta, da) + tzk(tb, db));

@@ -2,6 +2,7 @@
 // on the log scale). Everything is written with e^-|x| so that no exponential overflows.
 #include <cmath>
 #include "proc/numeric/kernconst.h"
+#include "proc/numeric/kerninterval.h"
 #include "proc/numeric/kernels.h"
 #include "proc/numeric/lgamma.h"
 
@@ -90,17 +91,8 @@ int zprbwlg(int mode, const double* z, const double*, double* out) {
         const logend lo = lowerend(c - h);
         const double p = up.f - lo.f;
         if (!(std::fabs(p) >= 10.0 * TINY154)) return 1;
-        const double d1 = up.g - lo.g, s1 = up.g + lo.g, d2 = up.dg - lo.dg, s2 = up.dg + lo.dg;
-        const double p2 = p * p;
-        out[0] = -d1 / p;
-        out[1] = (d1 * d1 - d2 * p) / p2;
-        out[2] = -s1 / p;
-        out[3] = (s1 * d1 - s2 * p) / p2;
-        out[4] = (s1 * s1 - d2 * p) / p2;
-        if (x > 0.0) {
-            out[0] = -out[0];
-            out[3] = -out[3];
-        }
+        intervalDerivatives(p, up.g, lo.g, up.dg, lo.dg, out);
+        mirrorInterval(x, out);
         return 0;
     }
     const double e = std::exp(-std::fabs(x));

@@ -2,6 +2,7 @@
 // families on the log scale).
 #include <cmath>
 #include "proc/numeric/kernconst.h"
+#include "proc/numeric/kerninterval.h"
 #include "proc/numeric/kernels.h"
 #include "proc/numeric/normal.h"
 
@@ -101,17 +102,8 @@ int zprbwnm(int mode, const double* z, const double*, double* out) {
         const double dgb = -b * gb;
         const double p = zprbnrm(a) - zprbnrm(b);
         if (!(p * p > DBL_MINV)) return 1;
-        const double d1 = ga - gb, s1 = ga + gb, d2 = dga - dgb, s2 = dga + dgb;
-        const double p2 = p * p;
-        out[0] = -d1 / p;
-        out[1] = (d1 * d1 - d2 * p) / p2;
-        out[2] = -s1 / p;
-        out[3] = (s1 * d1 - s2 * p) / p2;
-        out[4] = (s1 * s1 - d2 * p) / p2;
-        if (x > 0.0) {
-            out[0] = -out[0];
-            out[3] = -out[3];
-        }
+        intervalDerivatives(p, ga, gb, dga, dgb, out);
+        mirrorInterval(x, out);
         return 0;
     }
     default:

@@ -3,6 +3,7 @@
 // option reader; kept beside the ordinary normal kernels.
 #include <cmath>
 #include "proc/numeric/kernconst.h"
+#include "proc/numeric/kerninterval.h"
 #include "proc/numeric/kernels.h"
 #include "proc/numeric/normal.h"
 
@@ -108,18 +109,9 @@ int zprbwnmLog(int mode, const double* z, const double*, double* out) {
             const double dga = -a * ga, dgb = -b * gb;
             const double p = fa - fb;
             if (!(p * p > DBL_MINV)) return 1;
-            const double d1 = ga - gb, s1 = ga + gb, d2 = dga - dgb, s2 = dga + dgb;
-            const double p2 = p * p;
-            out[0] = -d1 / p;
-            out[1] = (d1 * d1 - d2 * p) / p2;
-            out[2] = -s1 / p;
-            out[3] = (s1 * d1 - s2 * p) / p2;
-            out[4] = (s1 * s1 - d2 * p) / p2;
+            intervalDerivatives(p, ga, gb, dga, dgb, out);
         }
-        if (x > 0.0) {
-            out[0] = -out[0];
-            out[3] = -out[3];
-        }
+        mirrorInterval(x, out);
         return 0;
     }
     default:

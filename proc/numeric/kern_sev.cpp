@@ -4,6 +4,7 @@
 #include <cmath>
 #include "proc/numeric/digamma.h"
 #include "proc/numeric/kernconst.h"
+#include "proc/numeric/kerninterval.h"
 #include "proc/numeric/kernels.h"
 #include "proc/numeric/lgamma.h"
 
@@ -115,13 +116,7 @@ int zprbwwb(int mode, const double* z, const double*, double* out) {
         // distribution function for a centre at or below 0, the survival function above.
         const double p = c > 0.0 ? lo.s - up.s : up.f - lo.f;
         if (!(std::fabs(p) >= 10.0 * TINY154)) return 1;
-        const double d1 = up.g - lo.g, s1 = up.g + lo.g, d2 = up.dg - lo.dg, s2 = up.dg + lo.dg;
-        const double p2 = p * p;
-        out[0] = -d1 / p;
-        out[1] = (d1 * d1 - d2 * p) / p2;
-        out[2] = -s1 / p;
-        out[3] = (s1 * d1 - s2 * p) / p2;
-        out[4] = (s1 * s1 - d2 * p) / p2;
+        intervalDerivatives(p, up.g, lo.g, up.dg, lo.dg, out);
         return 0;
     }
     const double e = std::exp(x);
