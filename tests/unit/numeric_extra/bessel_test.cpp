@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "proc/numeric/bessel.h"
-#include "reference.h"
+#include "tests/support/reference.h"
 
 namespace {
 besblk block(double nu, double x, int form) {
@@ -130,7 +130,7 @@ TEST(Bessel, DebyeCoefficientsFollowTheRecursion) {
 // The log form agrees to 5e-14 relative (the large-x expansion stops at terms below
 // 1e-12 of the sum, which bounds the value's agreement to about 1e-12).
 TEST(Bessel, AgreesWithR) {
-    const RefTable t = readRef("besseli.csv");
+    const RefTable t = readRef("numeric_extra/besseli.csv");
     Worst wlog, wscaled, wplain;
     for (size_t r = 0; r < t.rows.size(); ++r) {
         const double nu = t.at(r, "nu");
@@ -156,7 +156,7 @@ TEST(Bessel, AgreesWithR) {
 
 // Large arguments (to 4.5e8) and orders (to 1e5) against 50-digit values.
 TEST(Bessel, AgreesWithHighPrecisionAtLargeArguments) {
-    const RefTable t = readRef("besseli_mp.csv");
+    const RefTable t = readRef("numeric_extra/besseli_mp.csv");
     Worst w;
     for (size_t r = 0; r < t.rows.size(); ++r) {
         const double nu = t.at(r, "nu");

@@ -7,7 +7,7 @@
 #include "proc/numeric/incgamma.h"
 #include "proc/numeric/lgamma.h"
 #include "proc/numeric/logbetagamma.h"
-#include "reference.h"
+#include "tests/support/reference.h"
 
 namespace {
 betareq beta(uint32_t flags, double x, double a, double b, double prob = 0) {
@@ -106,7 +106,7 @@ TEST(LogBeta, EndValues) {
 // shapes at 1e5 the log density is a difference of terms of 1e5 and keeps about 3e-11
 // absolutely; elsewhere the agreement is 1e-12.
 TEST(LogBeta, AgreesWithR) {
-    const RefTable t = readRef("logbeta.csv");
+    const RefTable t = readRef("numeric_extra/logbeta.csv");
     Worst wp, wq, wd, wbig;
     int deep = 0;
     for (size_t i = 0; i < t.rows.size(); ++i) {
@@ -155,7 +155,7 @@ TEST(LogBeta, QuantileEndsNeedNoIteration) {
 // Against qbeta of R, from 1e-300 to 1 - 1e-6; the log-scale steps take over in the far
 // lower tail where the Halley steps fail.
 TEST(LogBeta, QuantileAgreesWithR) {
-    const RefTable t = readRef("qbeta.csv");
+    const RefTable t = readRef("numeric_extra/qbeta.csv");
     Worst w;
     for (size_t i = 0; i < t.rows.size(); ++i) {
         const double p = t.at(i, "prob"), a = t.at(i, "a"), b = t.at(i, "b");
@@ -223,7 +223,7 @@ TEST(LogGamma, MethodsAgreeWithTheIncompleteGamma) {
 // Against pgamma and dgamma of R on both tails, from x = 1e-300 to 2.5e9 and shapes
 // 0.01 to 2e9.
 TEST(LogGamma, AgreesWithR) {
-    const RefTable t = readRef("loggamma.csv");
+    const RefTable t = readRef("numeric_extra/loggamma.csv");
     Worst wp, wq, wd;
     int deep = 0;
     for (size_t i = 0; i < t.rows.size(); ++i) {
@@ -277,7 +277,7 @@ TEST(LogGamma, QuantileRefusals) {
 // Against qgamma of R for probabilities 1e-300 to 1 - 1e-6: 1e-9; shapes of 1e9 and more
 // answer from the uncorrected cube-root normal approximation, 3e-7.
 TEST(LogGamma, QuantileAgreesWithR) {
-    const RefTable t = readRef("qgamma.csv");
+    const RefTable t = readRef("numeric_extra/qgamma.csv");
     Worst w, whuge;
     for (size_t i = 0; i < t.rows.size(); ++i) {
         const double p = t.at(i, "prob"), a = t.at(i, "a");

@@ -6,7 +6,7 @@
 #include "proc/numeric/logbetagamma.h"
 #include "proc/numeric/logfdist.h"
 #include "proc/numeric/ncchisq.h"
-#include "reference.h"
+#include "tests/support/reference.h"
 
 namespace {
 fncreq request(uint32_t req, double x, double df1, double df2, double nc, double p = 0) {
@@ -64,7 +64,7 @@ TEST(LogF, AtZero) {
 // Log tails and density against the mixture sums of R down to log-probabilities of -1e4,
 // and R's own pf in the central case (its noncentral pf is off by 1e-2 at nc = 8 here).
 TEST(LogF, AgreesWithR) {
-    const RefTable t = readRef("logf.csv");
+    const RefTable t = readRef("numeric_extra/logf.csv");
     Worst wc, ws, wd, wr;
     int deep = 0;  // rows with a log tail below -700, both tails and the quadrature's range
     for (size_t i = 0; i < t.rows.size(); ++i) {
@@ -123,7 +123,7 @@ TEST(LogF, Density) {
 // (noncentral) to 1 - 1e-5, and against the roots of R's mixture sums for noncentral
 // probabilities from 1e-10 down to 1e-300.
 TEST(LogF, QuantileAgreesWithR) {
-    const RefTable t = readRef("qf.csv");
+    const RefTable t = readRef("numeric_extra/qf.csv");
     Worst w, wdeep;
     for (size_t i = 0; i < t.rows.size(); ++i) {
         const double p = t.at(i, "p"), d1 = t.at(i, "df1"), d2 = t.at(i, "df2"), nc = t.at(i, "nc");

@@ -7,7 +7,7 @@
 #include "proc/numeric/incgamma.h"
 #include "proc/numeric/logbetagamma.h"
 #include "proc/numeric/ncchisq.h"
-#include "reference.h"
+#include "tests/support/reference.h"
 
 namespace {
 cncreq request(uint32_t flags, double x, double df, double ncp, double prob = 0) {
@@ -50,7 +50,7 @@ TEST(NoncentralChiSquare, EdgesAndRefusals) {
 
 // The plain sum against the mixture sums of R where the probabilities are ordinary doubles.
 TEST(NoncentralChiSquare, PlainSumAgreesWithR) {
-    const RefTable t = readRef("ncchisq.csv");
+    const RefTable t = readRef("numeric_extra/ncchisq.csv");
     Worst w;
     int n = 0;
     for (size_t i = 0; i < t.rows.size(); ++i) {
@@ -84,7 +84,7 @@ TEST(NoncentralChiSquare, LogEntryRequestChecks) {
 // Log tails and log density against the mixture sums, log-probabilities down to -1e5, and
 // R's own pchisq where it keeps its digits (noncentrality up to 100, above -30).
 TEST(NoncentralChiSquare, LogEntryAgreesWithR) {
-    const RefTable t = readRef("ncchisq.csv");
+    const RefTable t = readRef("numeric_extra/ncchisq.csv");
     Worst wp, wq, wd, wr;
     int deep = 0;
     for (size_t i = 0; i < t.rows.size(); ++i) {
@@ -152,7 +152,7 @@ TEST(NoncentralChiSquare, DensityAndBesselFactor) {
 // 1 - 1e-5. The search stops when the log odds match to 1e-7 of themselves, which far in
 // the lower tail (log odds -460) leaves a few parts in 1e6 of the quantile.
 TEST(NoncentralChiSquare, QuantileAgreesWithR) {
-    const RefTable t = readRef("qncchisq.csv");
+    const RefTable t = readRef("numeric_extra/qncchisq.csv");
     Worst w;
     for (size_t i = 0; i < t.rows.size(); ++i) {
         const double p = t.at(i, "prob"), df = t.at(i, "df"), ncp = t.at(i, "ncp");

@@ -5,7 +5,7 @@
 
 #include "proc/numeric/normal.h"
 #include "proc/numeric/normmix.h"
-#include "reference.h"
+#include "tests/support/reference.h"
 
 namespace {
 struct Mixture {

@@ -4,7 +4,7 @@
 
 #include "proc/numeric/lgamma.h"
 #include "proc/numeric/quadrature.h"
-#include "reference.h"
+#include "tests/support/reference.h"
 
 namespace {
 
@@ -75,7 +75,7 @@ TEST(Quadrature, ClosedForms) {
 
 // Against R's integrate over the three range kinds; agreement 1e-13 relative.
 TEST(Quadrature, AgreesWithR) {
-    const RefTable t = readRef("quadrature.csv");
+    const RefTable t = readRef("numeric_extra/quadrature.csv");
     Worst w;
     for (size_t r = 0; r < t.rows.size(); ++r) {
         currentId = static_cast<int>(t.at(r, "id"));

@@ -3,7 +3,7 @@
 
 #include "host/hostdefs.h"
 #include "proc/numeric/digamma.h"
-#include "reference.h"
+#include "tests/support/reference.h"
 
 TEST(Digamma, KnownValues) {
     double out = 0.0;
@@ -58,7 +58,7 @@ TEST(Trigamma, ContinuousAcrossTheSwitchAt25) {
 }
 
 TEST(DigammaTrigamma, AgreeWithR) {
-    const RefTable t = readRef("digamma.csv");
+    const RefTable t = readRef("numeric_functions/digamma.csv");
     Worst wd, wt;
     for (size_t i = 0; i < t.rows.size(); ++i) {
         const double x = t.at(i, "x");
@@ -83,7 +83,7 @@ TEST(Expm1, SeriesAndExponentialBranches) {
     EXPECT_EQ(zexpm1(0.0100001), std::exp(0.0100001) - 1.0);
     EXPECT_EQ(zexpm1(0.0), 0.0);
     EXPECT_TRUE(std::isnan(zexpm1(NAN)));
-    const RefTable t = readRef("expm1.csv");
+    const RefTable t = readRef("numeric_functions/expm1.csv");
     Worst w;
     for (size_t i = 0; i < t.rows.size(); ++i) {
         const double v = t.at(i, "x");
@@ -110,7 +110,7 @@ TEST(MillsRatio, Branches) {
 }
 
 TEST(MillsRatio, AgreesWithR) {
-    const RefTable t = readRef("mills.csv");
+    const RefTable t = readRef("numeric_functions/mills.csv");
     Worst w;
     for (size_t i = 0; i < t.rows.size(); ++i) {
         const double x = t.at(i, "x");

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "proc/numeric/incbeta.h"
-#include "reference.h"
+#include "tests/support/reference.h"
 
 namespace {
 struct Beta {
@@ -117,7 +117,7 @@ TEST(IncompleteBeta, PaulsonApproximationForHugeShapes) {
 }
 
 TEST(IncompleteBeta, AgreesWithR) {
-    const RefTable t = readRef("pbeta.csv");
+    const RefTable t = readRef("numeric_functions/pbeta.csv");
     Worst wp, wd, wsmall;
     for (size_t i = 0; i < t.rows.size(); ++i) {
         const double x = t.at(i, "x"), a = t.at(i, "a"), b = t.at(i, "b");

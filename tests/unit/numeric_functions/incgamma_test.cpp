@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "proc/numeric/incgamma.h"
-#include "reference.h"
+#include "tests/support/reference.h"
 
 namespace {
 struct Gam {
@@ -127,7 +127,7 @@ TEST(IncompleteGamma, Failures) {
 }
 
 TEST(IncompleteGamma, AgreesWithR) {
-    const RefTable t = readRef("pgamma.csv");
+    const RefTable t = readRef("numeric_functions/pgamma.csv");
     Worst wp, wq, wd, wbig;
     for (size_t i = 0; i < t.rows.size(); ++i) {
         const double x = t.at(i, "x"), a = t.at(i, "a");

@@ -4,7 +4,7 @@
 
 #include "host/hostdefs.h"
 #include "proc/numeric/lgamma.h"
-#include "reference.h"
+#include "tests/support/reference.h"
 
 TEST(LogGamma, ExactValuesAndSentinels) {
     EXPECT_EQ(zlgamma(1.0), 0.0);
@@ -28,7 +28,7 @@ TEST(LogGamma, BothSidesOfTheStirlingSwitch) {
 }
 
 TEST(LogGamma, AgreesWithR) {
-    const RefTable t = readRef("lgamma.csv");
+    const RefTable t = readRef("numeric_functions/lgamma.csv");
     Worst w;
     for (size_t i = 0; i < t.rows.size(); ++i) {
         const double x = t.at(i, "x");
@@ -71,7 +71,7 @@ TEST(LogBeta, ExactValuesAndSentinel) {
 }
 
 TEST(LogBeta, AgreesWithR) {
-    const RefTable t = readRef("lbeta.csv");
+    const RefTable t = readRef("numeric_functions/lbeta.csv");
     Worst w;
     for (size_t i = 0; i < t.rows.size(); ++i) {
         const double a = t.at(i, "a"), b = t.at(i, "b");
@@ -86,7 +86,7 @@ TEST(LogOnePlusX, SwitchPointsAndR) {
     EXPECT_NEAR(zln1px(0.03125), std::log1p(0.03125), 1e-17);
     EXPECT_EQ(zln1px(0.0313), std::log(1.0 + 0.0313));
     EXPECT_TRUE(std::isnan(zln1px(NAN)));
-    const RefTable t = readRef("log1p.csv");
+    const RefTable t = readRef("numeric_functions/log1p.csv");
     Worst w;
     for (size_t i = 0; i < t.rows.size(); ++i) {
         const double x = t.at(i, "x");

@@ -3,7 +3,7 @@
 
 #include "proc/numeric/lgamma.h"
 #include "proc/numeric/normal.h"
-#include "reference.h"
+#include "tests/support/reference.h"
 
 TEST(NormalCdf, ExactPoints) {
     EXPECT_EQ(zprbnrm(0.0), 0.5);
@@ -92,7 +92,7 @@ TEST(LogNormal, NaNIsAFailure) {
 }
 
 TEST(NormalCdf, AgreesWithR) {
-    const RefTable t = readRef("pnorm.csv");
+    const RefTable t = readRef("numeric_functions/pnorm.csv");
     Worst wp, wq, wlp, wlq, wld;
     for (size_t i = 0; i < t.rows.size(); ++i) {
         const double x = t.at(i, "x");
@@ -117,7 +117,7 @@ TEST(NormalCdf, AgreesWithR) {
 }
 
 TEST(LogNormal, FarTailsAgreeWithR) {
-    const RefTable t = readRef("lognorm_tails.csv");
+    const RefTable t = readRef("numeric_functions/lognorm_tails.csv");
     Worst wlp, wlq;
     for (size_t i = 0; i < t.rows.size(); ++i) {
         const double x = t.at(i, "x");

@@ -2,7 +2,7 @@
 #include <cmath>
 
 #include "proc/numeric/normal.h"
-#include "reference.h"
+#include "tests/support/reference.h"
 
 TEST(NormalQuantile, Centre) {
     const double z = zprobit(0.5);
@@ -47,7 +47,7 @@ TEST(NormalQuantile, OutsideTheUnitIntervalIsNaN) {
 }
 
 TEST(NormalQuantile, AgreesWithR) {
-    const RefTable t = readRef("qnorm.csv");
+    const RefTable t = readRef("numeric_functions/qnorm.csv");
     Worst w, wc;
     for (size_t i = 0; i < t.rows.size(); ++i) {
         const double p = t.at(i, "p"), z = t.at(i, "z");

@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 #include <cmath>
 #include "proc/numeric/fdist.h"
-#include "refdata.h"
+#include "tests/support/reference.h"
 
 TEST(FDistribution, AgreesWithR) {
-    const reftable t = readref("pf.txt");
+    const RefTable t = readRef("numeric_kernels/pf.txt");
     ASSERT_GT(t.rows.size(), 400u);
     double worst = 0.0;
     for (size_t i = 0; i < t.rows.size(); ++i) {
@@ -17,8 +17,8 @@ TEST(FDistribution, AgreesWithR) {
         if (nc > 0 && want < 1e-250) continue;  // below the start-term floor of the series
         ASSERT_EQ(rc, 0) << x << " " << d1 << " " << d2 << " " << nc;
         if (nc == 0) {
-            EXPECT_LT(relerr(P, want), 1e-12) << x << " " << d1 << " " << d2 << ": " << P << " vs " << want;
-            worst = std::fmax(worst, relerr(P, want));
+            EXPECT_LT(relDiff(P, want), 1e-12) << x << " " << d1 << " " << d2 << ": " << P << " vs " << want;
+            worst = std::fmax(worst, relDiff(P, want));
         } else {
             // R's noncentral pf is good to about 1e-9 absolute only (relative errors up to
             // 5e-3 in the far lower tail); exact sums are checked below.
@@ -35,7 +35,7 @@ TEST(FDistribution, AgreesWithR) {
     for (const auto& e : exact) {
         double P;
         ASSERT_EQ(zplbfnc(e.x, e.d1, e.d2, e.nc, &P), 0);
-        EXPECT_LT(relerr(P, e.P), 1e-12) << e.x << " " << e.d1 << " " << e.d2 << " " << e.nc;
+        EXPECT_LT(relDiff(P, e.P), 1e-12) << e.x << " " << e.d1 << " " << e.d2 << " " << e.nc;
     }
 }
 
@@ -69,7 +69,7 @@ TEST(FDistribution, NoncentralSeriesReachingItsFirstTerm) {
 }
 
 TEST(LimitSearches, AgreeWithR) {
-    const reftable t = readref("fconf.txt");
+    const RefTable t = readRef("numeric_kernels/fconf.txt");
     ASSERT_GT(t.rows.size(), 50u);
     double worst = 0.0;
     for (size_t i = 0; i < t.rows.size(); ++i) {

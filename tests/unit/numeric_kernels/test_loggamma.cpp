@@ -6,7 +6,7 @@
 #include "numdiff.h"
 #include "proc/numeric/kernels.h"
 #include "proc/numeric/loggamma_tail.h"
-#include "refdata.h"
+#include "tests/support/reference.h"
 
 namespace {
 
@@ -67,7 +67,7 @@ TEST(LogGammaValueKernel, FixedPoints) {
 }
 
 TEST(LogGammaValueKernel, AgreesWithTheGammaDistribution) {
-    const reftable t = readref("loggamma.txt");
+    const RefTable t = readRef("numeric_kernels/loggamma.txt");
     ASSERT_GT(t.rows.size(), 50u);
     double worst = 0.0;
     for (size_t i = 0; i < t.rows.size(); ++i) {
@@ -95,7 +95,7 @@ TEST(LogGammaValueKernel, SmallShapeIsTheNormalLimitOnBothSides) {
         }
     }
     // Just inside the small-shape range the tails stay close to the exact family.
-    const reftable t = readref("loggamma.txt");
+    const RefTable t = readRef("numeric_kernels/loggamma.txt");
     const double k = 0.015625;
     for (double z : {-3.0, -1.0, 0.0, 1.0, 3.0}) {
         const double regular = value(KMODE_RIGHT, z, 0.0, 0.015626), small = value(KMODE_RIGHT, z, 0.0, k);
