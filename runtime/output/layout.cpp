@@ -105,15 +105,6 @@ void readrow(const DataObject& obj, std::vector<CellValue>& vals) {
     }
 }
 
-std::string_view celltext(const LayoutCol& c, const CellValue& v, const std::string& missing, char* buf) {
-    if (c.kind == 5) {
-        if (v.missing) return missing;
-        return std::string_view(buf, formatnum(c.fmt, v.d, buf));
-    }
-    if (c.kind == 3) return std::string_view(buf, formatnum(NumFormat{Fmt::Count, c.fmt.width, 0}, v.d, buf));
-    return v.s;
-}
-
 void RowTexts::format(const Layout& l, const std::vector<CellValue>& vals) {
     const size_t n = l.cols.size();
     pos_.resize(n);

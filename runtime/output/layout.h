@@ -46,9 +46,6 @@ struct CellValue {
 // Reads every bound cell of the object into vals (resized to the column count).
 void readrow(const DataObject& obj, std::vector<CellValue>& vals);
 
-// The printed text of a cell; buf (64 bytes) holds number texts.
-std::string_view celltext(const LayoutCol& c, const CellValue& v, const std::string& missing, char* buf);
-
 // The printed texts of one row, formatted once for every destination that prints it.
 class RowTexts {
 public:
