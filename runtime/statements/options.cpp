@@ -270,10 +270,8 @@ void Parser::option(Cursor& c, stmtrec* r, const goption& o, const gstatement* g
                 for (int i = 0; t.kind == Tok::Name && i < o.nsubopts; ++i)
                     if (matches(o.subopts[i].names, t.text)) so = &o.subopts[i];
                 if (!so) {
-                    std::vector<std::string> names;
-                    for (int i = 0; i < o.nsubopts; ++i)
-                        for (const auto& a : aliases(o.subopts[i].names)) names.push_back(a);
-                    std::string best = t.kind == Tok::Name ? closest(t.text, names) : std::string();
+                    const std::string best =
+                        t.kind == Tok::Name ? closest(t.text, aliasesof(o.subopts, o.nsubopts)) : std::string();
                     error(t, quoted(t) + " is not a sub-option of " + oname +
                                  (best.empty() ? std::string() : "; the closest valid one is " + best));
                     throw Abandon{};
@@ -487,49 +485,21 @@ void Parser::value(Cursor& c, stmtrec* r, const goption& o, const gstatement* gs
         break;
     }
     case GV_OUTDATASET: {
-        const Token& a = c.next();
-        if (a.kind != Tok::Name) {
-            error(a, "a data-set name is expected for " + oname + "=, not '" + shown(a) + "'");
-            throw Abandon{};
-        }
-        std::string lib = "WORK", mem = a.text;
-        if (c.accept('.')) {
-            const Token& b = c.next();
-            if (b.kind != Tok::Name) {
-                error(b, "a member name is expected after " + a.text + ".");
-                throw Abandon{};
-            }
-            lib = a.text;
-            mem = b.text;
-        }
-        if (lib.size() > 32 || mem.size() > 32) {
-            error(a, "a library or member name of " + oname + "= is longer than 32 characters");
+        const TwoLevel n = twolevel(c, oname, "data-set", "member");
+        if (n.lib.size() > 32 || n.mem.size() > 32) {
+            error(n.at, "a library or member name of " + oname + "= is longer than 32 characters");
             throw Abandon{};
         }
         dsspec* d = arena_.make<dsspec>();
-        std::memcpy(d->lib, lib.c_str(), lib.size() + 1);
-        std::memcpy(d->mem, mem.c_str(), mem.size() + 1);
+        std::memcpy(d->lib, n.lib.c_str(), n.lib.size() + 1);
+        std::memcpy(d->mem, n.mem.c_str(), n.mem.size() + 1);
         sethandle(r, o.slot, d, SK_DATASET);
         break;
     }
     case GV_CATALOG: {
-        const Token a = c.next();
-        if (a.kind != Tok::Name) {
-            error(a, "a catalog name is expected for " + oname + "=, not '" + shown(a) + "'");
-            throw Abandon{};
-        }
-        std::string lib = "WORK", cat = a.text;
-        if (c.accept('.')) {
-            const Token& b = c.next();
-            if (b.kind != Tok::Name) {
-                error(b, "a catalog name is expected after " + a.text + ".");
-                throw Abandon{};
-            }
-            lib = a.text;
-            cat = b.text;
-        }
-        setname(r, o.slot, lib, a);
-        settext(r, o.slot2, cat, SK_TEXT);
+        const TwoLevel n = twolevel(c, oname, "catalog", "catalog");
+        setname(r, o.slot, n.lib, n.at);
+        settext(r, o.slot2, n.mem, SK_TEXT);
         break;
     }
     case GV_VARLIST: {
@@ -542,17 +512,14 @@ void Parser::value(Cursor& c, stmtrec* r, const goption& o, const gstatement* gs
         break;
     }
     case GV_KEYWORD: {
-        std::vector<std::string> names;
-        for (int i = 0; i < o.nvals; ++i)
-            for (const auto& a : aliases(o.vals[i].names)) names.push_back(a);
-        std::string best = at.kind == Tok::Name ? closest(at.text, names) : std::string();
+        const std::string best = at.kind == Tok::Name ? closest(at.text, aliasesof(o.vals, o.nvals)) : std::string();
         std::string all;
         for (int i = 0; i < o.nvals; ++i) {
             if (i) all += ", ";
             all += first(o.vals[i].names);
         }
         error(at, quoted(at) + " is not a value of " + oname + "=" +
-                      (best.empty() ? "; the values are " + all : "; did you mean " + best + "?"));
+                      (best.empty() ? "; the values are " + all : didyoumean(best)));
         throw Abandon{};
     }
     case GV_POSITION: {
@@ -579,6 +546,29 @@ void Parser::value(Cursor& c, stmtrec* r, const goption& o, const gstatement* gs
     }
 }
 
+// LIB.MEMBER or MEMBER (in WORK) as the value of oname=; level1 and level2 name the two
+// levels in the messages.
+Parser::TwoLevel Parser::twolevel(Cursor& c, const std::string& oname, const char* level1, const char* level2) {
+    TwoLevel n;
+    n.at = c.next();
+    if (n.at.kind != Tok::Name) {
+        error(n.at, std::string("a ") + level1 + " name is expected for " + oname + "=, not '" + shown(n.at) + "'");
+        throw Abandon{};
+    }
+    n.lib = "WORK";
+    n.mem = n.at.text;
+    if (c.accept('.')) {
+        const Token& b = c.next();
+        if (b.kind != Tok::Name) {
+            error(b, std::string("a ") + level2 + " name is expected after " + n.at.text + ".");
+            throw Abandon{};
+        }
+        n.lib = n.at.text;
+        n.mem = b.text;
+    }
+    return n;
+}
+
 // MODEL RELATION=code, or RELATION=(code [(variable)], code [(variable)] [, code [(variable)]]).
 void Parser::relations(Cursor& c, stmtrec* r, const goption& o, const Token& at) {
     static const int codeslots[3] = {26, 30, 35};
@@ -588,11 +578,9 @@ void Parser::relations(Cursor& c, stmtrec* r, const goption& o, const Token& at)
         const Token& t = c.next();
         for (int i = 0; t.kind == Tok::Name && i < g_.nrelations; ++i)
             if (matches(g_.relations[i].names, t.text)) return g_.relations[i].value;
-        std::vector<std::string> names;
-        for (int i = 0; i < g_.nrelations; ++i)
-            for (const auto& a : aliases(g_.relations[i].names)) names.push_back(a);
-        std::string best = t.kind == Tok::Name ? closest(t.text, names) : std::string();
-        error(t, quoted(t) + " is not a relation" + (best.empty() ? std::string() : "; did you mean " + best + "?"));
+        const std::string best =
+            t.kind == Tok::Name ? closest(t.text, aliasesof(g_.relations, g_.nrelations)) : std::string();
+        error(t, quoted(t) + " is not a relation" + didyoumean(best));
         throw Abandon{};
     };
     if (!c.accept('(')) {

@@ -113,12 +113,9 @@ void Parser::statement(const Statement& st) {
     }
     const gstatement* gs = findstmt(kw.text);
     if (!gs || gs->head == GH_PROC) {
-        std::vector<std::string> names;
-        for (int i = 1; i < g_.nstmts; ++i)
-            for (const auto& a : aliases(g_.stmts[i].names)) names.push_back(a);
-        std::string best = closest(kw.text, names);
-        error(kw, kw.text + " is not a statement of PROC " + g_.procname +
-                      (best.empty() ? std::string() : "; did you mean " + best + "?"));
+        // The first statement is PROC itself.
+        const std::string best = closest(kw.text, aliasesof(g_.stmts + 1, g_.nstmts - 1));
+        error(kw, kw.text + " is not a statement of PROC " + g_.procname + didyoumean(best));
         throw Abandon{};
     }
     stmtname_ = first(gs->names);
@@ -290,11 +287,8 @@ void Parser::dist(Cursor& c) {
             }
         }
     }
-    std::vector<std::string> names;
-    for (int i = 0; i < g_.ndists; ++i)
-        for (const auto& a : aliases(g_.dists[i].names)) names.push_back(a);
-    std::string best = t.kind == Tok::Name ? closest(t.text, names) : std::string();
-    error(t, quoted(t) + " is not a distribution" + (best.empty() ? std::string() : "; did you mean " + best + "?"));
+    const std::string best = t.kind == Tok::Name ? closest(t.text, aliasesof(g_.dists, g_.ndists)) : std::string();
+    error(t, quoted(t) + " is not a distribution" + didyoumean(best));
     throw Abandon{};
 }
 
@@ -401,8 +395,7 @@ void Parser::mcf(Cursor& c, stmtrec* r, const gstatement& gs) {
                 cen = true;
             } else {
                 std::string best = closest(k.text, {"INTERVAL", "ENDPOINTS", "RECURRENCES", "RECURRENCE", "CENSORED", "CENSOR"});
-                error(k, k.text + " is not part of the interval form" +
-                             (best.empty() ? std::string() : "; did you mean " + best + "?"));
+                error(k, k.text + " is not part of the interval form" + didyoumean(best));
                 throw Abandon{};
             }
             c.accept(',');
@@ -483,8 +476,7 @@ void Parser::inset(Cursor& c, stmtrec* r) {
                     std::vector<std::string> names;
                     for (int i = 0; i < d->nparams; ++i) names.push_back(first(d->params[i].names));
                     std::string best = p.kind == Tok::Name ? closest(p.text, names) : std::string();
-                    error(p, quoted(p) + " is not a parameter item of " + first(d->names) +
-                                 (best.empty() ? std::string() : "; did you mean " + best + "?"));
+                    error(p, quoted(p) + " is not a parameter item of " + first(d->names) + didyoumean(best));
                     throw Abandon{};
                 }
                 codes.push_back(it->code);
@@ -499,13 +491,9 @@ void Parser::inset(Cursor& c, stmtrec* r) {
         for (int i = 0; i < g_.ninsetitems; ++i)
             if (matches(g_.insetitems[i].names, t.text)) it = &g_.insetitems[i];
         if (!it) {
-            std::vector<std::string> names;
-            for (int i = 0; i < g_.ninsetitems; ++i)
-                for (const auto& a : aliases(g_.insetitems[i].names)) names.push_back(a);
-            for (int i = 0; i < g_.ninsetdists; ++i)
-                for (const auto& a : aliases(g_.insetdists[i].names)) names.push_back(a);
-            std::string best = closest(t.text, names);
-            error(t, t.text + " is not an inset item" + (best.empty() ? std::string() : "; did you mean " + best + "?"));
+            const std::string best =
+                closest(t.text, aliasesof(g_.insetdists, g_.ninsetdists, aliasesof(g_.insetitems, g_.ninsetitems)));
+            error(t, t.text + " is not an inset item" + didyoumean(best));
             throw Abandon{};
         }
         codes.push_back(it->code);
@@ -634,11 +622,16 @@ optslot* Parser::slot(stmtrec* r, int n) {
     return &r->slots[n];
 }
 
-void Parser::setnum(stmtrec* r, int n, double v) {
+optslot* Parser::fresh(stmtrec* r, int n, uint8_t given, uint8_t kind) {
     optslot* s = slot(r, n);
     *s = optslot{};
-    s->given = 1;
-    s->kind = SK_NUMBER;
+    s->given = given;
+    s->kind = kind;
+    return s;
+}
+
+void Parser::setnum(stmtrec* r, int n, double v) {
+    optslot* s = fresh(r, n, 1, SK_NUMBER);
     s->num = v;
 }
 
@@ -647,28 +640,19 @@ void Parser::setname(stmtrec* r, int n, const std::string& v, const Token& at) {
         error(at, "the name " + v + " is longer than 8 characters");
         throw Abandon{};
     }
-    optslot* s = slot(r, n);
-    *s = optslot{};
-    s->given = 1;
-    s->kind = SK_NAME;
+    optslot* s = fresh(r, n, 1, SK_NAME);
     std::memset(s->name, ' ', 8);
     std::memcpy(s->name, v.data(), v.size());
 }
 
 void Parser::settext(stmtrec* r, int n, const std::string& v, uint8_t kind) {
-    optslot* s = slot(r, n);
-    *s = optslot{};
-    s->given = 2;
-    s->kind = kind;
+    optslot* s = fresh(r, n, 2, kind);
     s->count = static_cast<int32_t>(v.size());
     s->ptr = arena_.text(v);
 }
 
 void Parser::setnumlist(stmtrec* r, int n, const std::vector<double>& v) {
-    optslot* s = slot(r, n);
-    *s = optslot{};
-    s->given = 3;
-    s->kind = SK_NUMLIST;
+    optslot* s = fresh(r, n, 3, SK_NUMLIST);
     s->count = static_cast<int32_t>(v.size());
     double* p = arena_.make<double>(v.size());
     for (size_t i = 0; i < v.size(); ++i) p[i] = v[i];
@@ -676,10 +660,7 @@ void Parser::setnumlist(stmtrec* r, int n, const std::vector<double>& v) {
 }
 
 void Parser::setnamelist(stmtrec* r, int n, const std::vector<std::string>& v) {
-    optslot* s = slot(r, n);
-    *s = optslot{};
-    s->given = 3;
-    s->kind = SK_NAMELIST;
+    optslot* s = fresh(r, n, 3, SK_NAMELIST);
     s->count = static_cast<int32_t>(v.size());
     slname* p = arena_.make<slname>(v.size());
     for (size_t i = 0; i < v.size(); ++i) p[i].s = arena_.text(v[i]);
@@ -687,10 +668,7 @@ void Parser::setnamelist(stmtrec* r, int n, const std::vector<std::string>& v) {
 }
 
 void Parser::setqslist(stmtrec* r, int n, const std::vector<std::string>& v) {
-    optslot* s = slot(r, n);
-    *s = optslot{};
-    s->given = 3;
-    s->kind = SK_QSLIST;
+    optslot* s = fresh(r, n, 3, SK_QSLIST);
     s->count = static_cast<int32_t>(v.size());
     slstring* p = arena_.make<slstring>(v.size());
     for (size_t i = 0; i < v.size(); ++i) {
@@ -701,10 +679,7 @@ void Parser::setqslist(stmtrec* r, int n, const std::vector<std::string>& v) {
 }
 
 void Parser::setvars(stmtrec* r, int n, const std::vector<int32_t>& v) {
-    optslot* s = slot(r, n);
-    *s = optslot{};
-    s->given = 1;
-    s->kind = SK_VARLIST;
+    optslot* s = fresh(r, n, 1, SK_VARLIST);
     s->count = static_cast<int32_t>(v.size());
     int32_t* p = arena_.make<int32_t>(v.size());
     for (size_t i = 0; i < v.size(); ++i) p[i] = v[i];
@@ -712,10 +687,7 @@ void Parser::setvars(stmtrec* r, int n, const std::vector<int32_t>& v) {
 }
 
 void Parser::sethandle(stmtrec* r, int n, void* h, uint8_t kind) {
-    optslot* s = slot(r, n);
-    *s = optslot{};
-    s->given = 1;
-    s->kind = kind;
+    optslot* s = fresh(r, n, 1, kind);
     s->handle = h;
 }
 

@@ -127,6 +127,11 @@ public:
     void option(Cursor& c, stmtrec* r, const goption& o, const gstatement* gs);
     void value(Cursor& c, stmtrec* r, const goption& o, const gstatement* gs, const Token& at);
     void relations(Cursor& c, stmtrec* r, const goption& o, const Token& at);
+    struct TwoLevel {
+        Token at;  // the first name, where messages point
+        std::string lib, mem;
+    };
+    TwoLevel twolevel(Cursor& c, const std::string& oname, const char* level1, const char* level2);
     const goption* findoption(const gstatement& gs, const std::string& kw) const;
     std::vector<std::string> optionnames(const gstatement& gs) const;
     bool isoption(const gstatement* gs, const std::string& kw) const;
@@ -149,6 +154,8 @@ public:
     // ---- record setters (each records what it changes in touch_)
     void setflag(stmtrec* r, int k);
     optslot* slot(stmtrec* r, int n);
+    // The slot n cleared and marked given (1 a value, 2 a text, 3 a list) with its kind.
+    optslot* fresh(stmtrec* r, int n, uint8_t given, uint8_t kind);
     void setnum(stmtrec* r, int n, double v);
     void setname(stmtrec* r, int n, const std::string& v, const Token& at);
     void settext(stmtrec* r, int n, const std::string& v, uint8_t kind);

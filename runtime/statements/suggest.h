@@ -1,6 +1,7 @@
 // The closest valid keyword to a misspelt one, for messages.
 #pragma once
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace rt::stmt {
@@ -17,5 +18,19 @@ std::vector<std::string> aliases(const char* names);
 bool matches(const char* names, const std::string& kw);
 // The first keyword of "A|B|C".
 std::string first(const char* names);
+
+// Every keyword of the rows of a grammar table (rows with a `names` member "A|B|C"),
+// appended to `out`: the candidates of closest().
+template <class Row>
+std::vector<std::string> aliasesof(const Row* rows, int n, std::vector<std::string> out = {}) {
+    for (int i = 0; i < n; ++i)
+        for (auto& a : aliases(rows[i].names)) out.push_back(std::move(a));
+    return out;
+}
+
+// "; did you mean WORD?" to close a message, or nothing when no candidate was close.
+inline std::string didyoumean(const std::string& best) {
+    return best.empty() ? std::string() : "; did you mean " + best + "?";
+}
 
 }  // namespace rt::stmt

@@ -128,3 +128,26 @@ TEST(Errors, SemanticTraceListsTheRecords) {
     ASSERT_EQ(p.rc, 0);
     EXPECT_NE(p.notes().find("PROBPLOT: flag21"), std::string::npos) << p.notes();
 }
+
+// MAKE OUT= and PROC GOUT= read LIB.MEMBER through one routine; each keeps its own words.
+TEST(Errors, TwoLevelNames) {
+    struct Case {
+        const char* program;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"proc vitalyx data=fans; make 'x' out=1;", "a data-set name is expected for OUT=, not '1'"},
+        {"proc vitalyx data=fans; make 'x' out=lib.'m';", "a member name is expected after LIB."},
+        {"proc vitalyx data=fans; make 'x' out=lib.abcdefghijklmnopqrstuvwxyz0123456789;",
+         "a library or member name of OUT= is longer than 32 characters"},
+        {"proc vitalyx data=fans gout=2;", "a catalog name is expected for GOUT=, not '2'"},
+        {"proc vitalyx data=fans gout=lib.'c';", "a catalog name is expected after LIB."},
+    };
+    for (const auto& c : cases) {
+        Parsed p(c.program);
+        EXPECT_EQ(p.rc, 1012) << c.program;
+        EXPECT_NE(p.errors().find(c.says), std::string::npos) << c.program << ": " << p.errors();
+    }
+    Parsed ok("proc vitalyx data=fans gout=lib.cat; make 'x' out=pe;");
+    EXPECT_EQ(ok.rc, 0) << ok.errors();
+}
