@@ -47,6 +47,9 @@ int i2s(long value, char* buf, int width, int pad);
 int s2i_fixlen(const char* two);
 
 // ---- date, time and date-time formats: (out, in/out width, pattern or null, locale item, value)
+// The pattern of a format or informat call: the one given, else the locale item's text;
+// false when neither is there (no pattern and an item that is not set).
+bool choosepattern(const char* pattern, int item, const char** pat, int* patlen);
 struct dtfields {
     bool hasdate;
     int year, month, day;

@@ -39,21 +39,6 @@ struct writer {
     }
 };
 
-// A pattern: the one given, else the locale item; null when neither is there.
-bool choosepattern(const char* pattern, int item, const char** pat, int* patlen) {
-    if (pattern) {
-        *pat = pattern;
-        *patlen = static_cast<int>(std::strlen(pattern));
-        return true;
-    }
-    if (item <= 0) return false;
-    const locitem* li = wzsxglc(item);
-    if (!li) return false;
-    *pat = li->text;
-    *patlen = li->len;
-    return true;
-}
-
 bool datefields(double date, dtfields* f) {
     f->hasdate = wzdtymd(date, &f->year, &f->month, &f->day) == 0;
     f->date = date;

@@ -57,3 +57,17 @@ int zkgetloc(int item, char* out, int* len, const char* dflt, int dflt_len) {
 }
 
 int zksetloc(int a, int b, int c) { return wzsxplc(0, a, b, c); }
+
+bool choosepattern(const char* pattern, int item, const char** pat, int* patlen) {
+    if (pattern) {
+        *pat = pattern;
+        *patlen = static_cast<int>(std::strlen(pattern));
+        return true;
+    }
+    if (item <= 0) return false;
+    const locitem* li = wzsxglc(item);
+    if (!li) return false;
+    *pat = li->text;
+    *patlen = li->len;
+    return true;
+}

@@ -38,20 +38,6 @@ int matchname(int item, const char* text, int room, int* matched) {
 
 bool isdigitc(char c) { return (wzsxctt()[static_cast<unsigned char>(c)] & CC_DIGIT) != 0; }
 
-bool choosepattern(const char* pattern, int item, const char** pat, int* patlen) {
-    if (pattern) {
-        *pat = pattern;
-        *patlen = static_cast<int>(std::strlen(pattern));
-        return true;
-    }
-    if (item <= 0) return false;
-    const locitem* li = wzsxglc(item);
-    if (!li) return false;
-    *pat = li->text;
-    *patlen = li->len;
-    return true;
-}
-
 }  // namespace
 
 int getdate_fixlen(const char* text, int len, const char* pattern, int patlen, bool datepattern, dtfields* f) {
@@ -151,12 +137,22 @@ int getdate_fixlen(const char* text, int len, const char* pattern, int patlen, b
     return 0;
 }
 
-int zkpdate(const char* text, int len, const char* pattern, int item, double* date) {
+namespace {
+
+// The fields of text read by the pattern given, else by the locale item's: 0, LOC_NOITEM,
+// or getdate_fixlen's code.
+int readfields(const char* text, int len, const char* pattern, int item, bool datepattern, dtfields* f) {
     const char* pat;
     int patlen;
     if (!choosepattern(pattern, item, &pat, &patlen)) return LOC_NOITEM;
+    return getdate_fixlen(text, len, pat, patlen, datepattern, f);
+}
+
+}  // namespace
+
+int zkpdate(const char* text, int len, const char* pattern, int item, double* date) {
     dtfields f;
-    int rc = getdate_fixlen(text, len, pat, patlen, true, &f);
+    int rc = readfields(text, len, pattern, item, true, &f);
     if (rc) return rc;
     if (!f.hasdate || f.date < DATE_MIN || f.date >= DATE_END) return LOC_RANGE;
     *date = f.date;
@@ -164,11 +160,8 @@ int zkpdate(const char* text, int len, const char* pattern, int item, double* da
 }
 
 int zkptime(const char* text, int len, const char* pattern, int item, double* t) {
-    const char* pat;
-    int patlen;
-    if (!choosepattern(pattern, item, &pat, &patlen)) return LOC_NOITEM;
     dtfields f;
-    int rc = getdate_fixlen(text, len, pat, patlen, false, &f);
+    int rc = readfields(text, len, pattern, item, false, &f);
     if (rc) return rc;
     if (!f.hastime || f.seconds < 0) return LOC_RANGE;
     *t = f.seconds;
@@ -176,11 +169,8 @@ int zkptime(const char* text, int len, const char* pattern, int item, double* t)
 }
 
 int zkpdttm(const char* text, int len, const char* pattern, int item, double* dt) {
-    const char* pat;
-    int patlen;
-    if (!choosepattern(pattern, item, &pat, &patlen)) return LOC_NOITEM;
     dtfields f;
-    int rc = getdate_fixlen(text, len, pat, patlen, false, &f);
+    int rc = readfields(text, len, pattern, item, false, &f);
     if (rc) return rc;
     if (!f.hasdate || f.date < DATE_MIN || f.date >= DATE_END) return LOC_RANGE;
     double t = f.hastime ? f.seconds : 0.0;
