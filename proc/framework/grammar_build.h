@@ -81,20 +81,17 @@ constexpr gvalkw KS(const char* n, int slot, double v, const goption (&subs)[M])
     return k;
 }
 
-// keyword = one of the value keywords
-template <std::size_t M>
-constexpr goption KW(const char* n, const gvalkw (&vals)[M]) {
-    goption o = V(n, GV_KEYWORD, -1);
-    o.vals = vals;
-    o.nvals = static_cast<int16_t>(M);
-    return o;
-}
 // adds value keywords accepted in place of the value (PPLEGEND=NONE)
 template <std::size_t M>
 constexpr goption withvals(goption o, const gvalkw (&vals)[M]) {
     o.vals = vals;
     o.nvals = static_cast<int16_t>(M);
     return o;
+}
+// keyword = one of the value keywords
+template <std::size_t M>
+constexpr goption KW(const char* n, const gvalkw (&vals)[M]) {
+    return withvals(V(n, GV_KEYWORD, -1), vals);
 }
 // adds options allowed right after the value (LINIT, INTERSECT, NLASTCENSOR=)
 template <std::size_t M>
