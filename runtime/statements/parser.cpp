@@ -39,6 +39,8 @@ int Parser::run(const std::vector<Statement>& stmts) {
             statement(st);
         } catch (const Abandon&) {
         }
+        // An abandoned option leaves its record of changes behind; it dies with the option.
+        touch_ = nullptr;
         stmtname_.clear();
     }
     if (errors_ == 0) {
