@@ -3,11 +3,10 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "cli/args.h"
 #include "cli/logfile.h"
+#include "cli/progfile.h"
 #include "runtime/output/output.h"
 #include "runtime/runner/program.h"
 #include "runtime/session.h"
@@ -38,13 +37,12 @@ int main(int argc, char** argv) {
         std::fputs(cli::usage(), stdout);
         return 0;
     }
-    std::ifstream in(a.program, std::ios::binary);
-    if (!in) {
-        std::fprintf(stderr, "vitalyx: cannot read the program file %s\n", a.program.c_str());
+    std::string program;
+    rt::Session s;
+    if (!cli::readprogram(a.program, program, err) || !cli::applyoptions(a.options, s.opts, err)) {
+        std::fprintf(stderr, "vitalyx: %s\n", err.c_str());
         return 2;
     }
-    std::stringstream buf;
-    buf << in.rdbuf();
 
     std::error_code ec;
     std::filesystem::create_directories(a.outdir, ec);
@@ -58,23 +56,15 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    rt::Session s;
     s.datadir = a.datadir;
     s.libs = a.libs;
     s.outdir = a.outdir;
     s.log = &log;
     s.opts.statistical = a.graphics == "statistical";
-    for (const auto& [k, v] : a.options) {
-        if (k == "THREADS") s.opts.threads = v != "0" && v != "NO" && v != "no";
-        else if (k == "CPUCOUNT") s.opts.cpucount = std::atoi(v.c_str());
-        else if (k == "DEBUG") s.opts.debug = v;
-        else if (k == "LINESIZE") s.opts.linesize = std::atoi(v.c_str());
-        else s.opts.extra[k] = v;
-    }
 
     rt::runner::Config cfg;
     cfg.modulepath = modulepath();
-    int status = rt::runner::run(buf.str(), s, cfg);
+    int status = rt::runner::run(program, s, cfg);
     rt::setcurrent(&s);
     std::string oerr;
     if (rt::out::endprogram(oerr) != 0) {

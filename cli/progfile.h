@@ -1,0 +1,16 @@
+// The program file and the system options given on the command line.
+#pragma once
+#include <map>
+#include <string>
+#include "runtime/session.h"
+
+namespace cli {
+
+// Reads the whole program file; false with err set when it is missing, a folder or unreadable.
+bool readprogram(const std::string& path, std::string& text, std::string& err);
+
+// Applies --option NAME=VALUE pairs; the values of THREADS, CPUCOUNT and LINESIZE are checked
+// as the OPTIONS statement checks them, other names are kept for the procedure to read.
+bool applyoptions(const std::map<std::string, std::string>& options, rt::Options& opts, std::string& err);
+
+}  // namespace cli
