@@ -7,30 +7,11 @@
 #include "proc/framework/grammar_tables.h"
 #include "runtime/session.h"
 #include "runtime/statements/statements.h"
+#include "tests/support/collectlog.h"
 
 namespace vxtest {
 
-class CollectLog : public rt::Log {
-public:
-    struct Line {
-        char kind;
-        std::string text;
-    };
-    std::vector<Line> lines;
-    void line(char kind, const std::string& text) override { lines.push_back({kind, text}); }
-    // The lines of one kind joined, for messages of failing tests.
-    std::string all(char kind) const {
-        std::string s;
-        for (const auto& l : lines)
-            if (l.kind == kind) s += l.text + "\n";
-        return s;
-    }
-    int count(char kind) const {
-        int n = 0;
-        for (const auto& l : lines) n += l.kind == kind;
-        return n;
-    }
-};
+using testsupport::CollectLog;
 
 // One step parsed: "proc vitalyx data=fans; ..." (the text up to, not including, run;).
 struct Parsed {

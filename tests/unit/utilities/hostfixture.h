@@ -10,23 +10,13 @@
 #include "proc/framework/anchor.h"
 #include "runtime/host/hostinstance.h"
 #include "runtime/session.h"
-
-class KeptLog : public rt::Log {
-public:
-    std::vector<std::pair<char, std::string>> lines;
-    void line(char kind, const std::string& text) override { lines.emplace_back(kind, text); }
-    bool has(const std::string& part) const {
-        for (auto& l : lines)
-            if (l.second.find(part) != std::string::npos) return true;
-        return false;
-    }
-};
+#include "tests/support/collectlog.h"
 
 class HostTest : public ::testing::Test {
 protected:
     rt::HostInstance* host = nullptr;
     rt::Session session;
-    KeptLog log;
+    testsupport::CollectLog log;
 
     void SetUp() override {
         host = rt::makehost();
