@@ -30,21 +30,10 @@ struct quadmodel {
     double quart = 0.0;
 
     quadmodel() {
+        wireblock(*this, 2, 20);
         blk.prtflag = 1;
-        blk.npar = 2;
-        blk.maxeval = 20;
-        blk.evalcnt = &counter;
-        blk.theta = theta.data();
-        blk.base = base.data();
-        blk.cgrad = grad.data();
-        blk.chess = hess.data();
-        blk.cvec = c.data();
-        blk.lowres = low.data();
-        blk.uppres = upp.data();
-        blk.singtol = 1e-10;
         blk.convcrit = 1e-9;
         blk.negllmax = 10.0;
-        blk.alpha = 0.05;
     }
     double value() const {
         const double u = theta[0] - 1.0, v = theta[1] + 2.0;

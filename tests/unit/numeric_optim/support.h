@@ -9,6 +9,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 #include "host/hostdefs.h"
 #include "host/instance.h"
@@ -69,18 +70,43 @@ struct hostscope {
     ~hostscope() { v_global_gcb_anchor = saved; }
 };
 
-// name,value rows of a reference file.
-inline std::map<std::string, double> readrefs(const std::string& path) {
-    std::map<std::string, double> out;
+// The two cells of each "first,second" row of a CSV file after its header line.
+inline std::vector<std::pair<std::string, std::string>> csvpairs(const std::string& path) {
+    std::vector<std::pair<std::string, std::string>> out;
     std::ifstream in(path);
     std::string line;
     std::getline(in, line);
     while (std::getline(in, line)) {
         const auto comma = line.find(',');
         if (comma == std::string::npos) continue;
-        out[line.substr(0, comma)] = std::stod(line.substr(comma + 1));
+        out.emplace_back(line.substr(0, comma), line.substr(comma + 1));
     }
     return out;
+}
+
+// name,value rows of a reference file.
+inline std::map<std::string, double> readrefs(const std::string& path) {
+    std::map<std::string, double> out;
+    for (const auto& [name, value] : csvpairs(path)) out[name] = std::stod(value);
+    return out;
+}
+
+// Points a limit-search block at a fixture's work arrays (members theta, base, grad, hess,
+// c, low, upp and the evaluation counter) and gives it the tests' common settings.
+template <class Fixture>
+void wireblock(Fixture& f, int32_t npar, int32_t maxeval) {
+    f.blk.npar = npar;
+    f.blk.maxeval = maxeval;
+    f.blk.evalcnt = &f.counter;
+    f.blk.theta = f.theta.data();
+    f.blk.base = f.base.data();
+    f.blk.cgrad = f.grad.data();
+    f.blk.chess = f.hess.data();
+    f.blk.cvec = f.c.data();
+    f.blk.lowres = f.low.data();
+    f.blk.uppres = f.upp.data();
+    f.blk.singtol = 1e-10;
+    f.blk.alpha = 0.05;
 }
 
 // A right-censored sample: log times and event indicators.
@@ -90,14 +116,9 @@ struct weibull_sample {
 
     static weibull_sample load(const std::string& path) {
         weibull_sample s;
-        std::ifstream in(path);
-        std::string line;
-        std::getline(in, line);
-        while (std::getline(in, line)) {
-            const auto comma = line.find(',');
-            if (comma == std::string::npos) continue;
-            s.y.push_back(std::log(std::stod(line.substr(0, comma))));
-            s.event.push_back(std::stoi(line.substr(comma + 1)));
+        for (const auto& [time, event] : csvpairs(path)) {
+            s.y.push_back(std::log(std::stod(time)));
+            s.event.push_back(std::stoi(event));
         }
         return s;
     }

@@ -37,20 +37,9 @@ struct limitsearch {
     limitsearch(const weibull_sample& s_, const std::vector<double>& est, double negll,
                 std::vector<double> cv)
         : s(s_), theta(est), base(2), grad(2), hess(3), c(std::move(cv)), low(3), upp(3) {
-        blk.npar = 2;
-        blk.maxeval = 50;
-        blk.evalcnt = &counter;
-        blk.theta = theta.data();
-        blk.base = base.data();
-        blk.cgrad = grad.data();
-        blk.chess = hess.data();
-        blk.cvec = c.data();
-        blk.lowres = low.data();
-        blk.uppres = upp.data();
-        blk.singtol = 1e-10;
+        wireblock(*this, 2, 50);
         blk.convcrit = 1e-10;
         blk.negllmax = negll;
-        blk.alpha = 0.05;
     }
     static double lik(void* ctx, int32_t*) {
         auto* m = static_cast<limitsearch*>(ctx);
