@@ -1,5 +1,6 @@
 #include "runtime/runner/program.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 
@@ -38,6 +39,24 @@ std::vector<std::string> splitlines(const std::string& text) {
     }
     if (!lines.empty() && lines.back().empty()) lines.pop_back();
     return lines;
+}
+
+// The start of a statement that does not begin with a word, as far as the next blank (at
+// most 20 characters), with bytes that do not print shown as \xHH.
+std::string firstchars(const std::string& text, const Statement& st) {
+    std::string out;
+    for (size_t k = st.begin; k < st.end && k < st.begin + 20; ++k) {
+        unsigned char c = static_cast<unsigned char>(text[k]);
+        if (c == ';' || std::isspace(c)) break;
+        if (std::isprint(c)) {
+            out += static_cast<char>(c);
+        } else {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", c);
+            out += hex;
+        }
+    }
+    return out;
 }
 
 // The host statement OPTIONS: THREADS, NOTHREADS, CPUCOUNT=n, DEBUG=text, LINESIZE=n.
@@ -117,7 +136,12 @@ int run(const std::string& text, Session& s, const Config& cfg) {
         }
         if (st.word != "PROC") {
             echo(lines, st.line, st.lastline, echoed);
-            sup::logline('E', "Line " + std::to_string(st.line) + ": '" + st.word +
+            std::string head = st.word.empty() ? firstchars(text, st) : st.word;
+            if (head.empty()) {   // a null statement: a lone semicolon
+                ++i;
+                continue;
+            }
+            sup::logline('E', "Line " + std::to_string(st.line) + ": '" + head +
                                   "' is not a statement this system knows outside a PROC step; a step starts with PROC VITALYX.");
             failed = true;
             ++i;
