@@ -12,6 +12,7 @@ namespace betafrac {
 // well above the mean; the first parameter p raised by one when below 1.
 struct Tail {
     double y, p, q;
+    double p0;  // the first parameter before it was raised
     bool swapped, raised;
 };
 
@@ -22,6 +23,7 @@ inline Tail tailAt(double x, double a, double b) {
     t.y = t.swapped ? 1.0 - x : x;
     t.p = t.swapped ? b : a;
     t.q = t.swapped ? a : b;
+    t.p0 = t.p;
     t.raised = t.p < 1.0;
     if (t.raised) t.p += 1.0;
     return t;
@@ -85,9 +87,10 @@ inline double fraction(double y, double p, double q, double tol, int lastPass, b
 
 // The working tail over y times the density at the original shapes, from the fraction's
 // value f: I_y(p - 1, q) = I_y(p, q) + y^(p-1) (1 - y)^q / ((p - 1) B(p - 1, q)) for a
-// raised p.
+// raised p. The divisor p - 1 is the first parameter as given: the raised p, rounded,
+// keeps only its leading digits (a parameter of 1e-9 loses eight, one below 2^-53 all).
 inline double tailFactor(const Tail& t, double f) {
-    return t.raised ? ((t.p + t.q - 1.0) * f * t.y / t.p + (1.0 - t.y)) / (t.p - 1.0) : f / t.p;
+    return t.raised ? ((t.p0 + t.q) * f * t.y / t.p + (1.0 - t.y)) / t.p0 : f / t.p;
 }
 
 }  // namespace betafrac

@@ -33,8 +33,9 @@ double paulson(double x, double a, double b) {
 
 int zibeta(double x, double a, double b, double* prob, double* dens) {
     if (a > 2147483647.0 || b > 2147483647.0) return 1;
-    // Written so that a NaN argument fails too.
-    if (!(x >= 0.0 && x <= 1.0 && a > 0.0 && b > 0.0)) return fail(prob, dens);
+    // Written so that a NaN argument fails too. A shape at or below DBL_MIN has no log
+    // gamma here (zlgamma gives its sentinel there): refused like a shape of 0.
+    if (!(x >= 0.0 && x <= 1.0 && a > DBL_MIN && b > DBL_MIN)) return fail(prob, dens);
 
     double v;
     if (x == 0.0 || x == 1.0) {

@@ -60,6 +60,8 @@ double wilhil(double a, double x, double* q) {
 
 int zigamma(double x, double a, double* p, double* q, double* dens) {
     if (!(a >= 0.0 && x >= 0.0)) return fail(p, q, dens);  // negative or NaN
+    // An infinite argument leaves the log density without a value (inf - inf).
+    if (std::isinf(a) || std::isinf(x)) return fail(p, q, dens);
 
     double t;             // the tail value: P when lower, Q otherwise
     double density;
@@ -71,6 +73,7 @@ int zigamma(double x, double a, double* p, double* q, double* dens) {
         t = 0.0;
         density = a == 1.0 ? 1.0 : 0.0;
     } else {
+        const double given = a;  // the shape as given
         const bool raised = a < 1.0;
         if (raised) a += 1.0;
         double l;  // log density at the (raised) shape
@@ -115,10 +118,17 @@ int zigamma(double x, double a, double* p, double* q, double* dens) {
         if (raised) {
             // P(a - 1, x) = P(a, x) + x^(a-1) e^-x / Gamma(a) at the raised a.
             t = lower ? t + density : t - density;
-            density = ((a - 1.0) / x) * density;
-            // For a tiny shape at a tiny x this product is the one way the density
-            // overflows; report it as DBL_MAX like an overflowing log density.
-            if (density > DBL_MAX) density = DBL_MAX;
+            // The density of the given shape, ((a - 1)/x) times that of the raised one,
+            // formed on the log scale and with the given shape: the product underflows and
+            // overflows at a tiny x (0 times infinity), and a - 1 keeps only the leading
+            // digits of a tiny shape.
+            const double lg = l + std::log(given) - std::log(x);
+            if (lg > kExpOverflow)
+                density = DBL_MAX;
+            else if (lg < -kExpOverflow)
+                density = 0.0;
+            else
+                density = std::exp(lg);
         }
     }
     *p = std::fmin(1.0, std::fmax(t, 0.0));

@@ -199,12 +199,14 @@ int zprbwgm(int mode, const double* z, const double* block, double* out) {
         const double p = eps * (ta - tb);
         if (!(p > 4.0 * EPS53)) return 1;
         // Derivatives of each tail T = e^-f: T_z = -T f_z, T_zz = T (f_z^2 - f_zz),
-        // T_k = -T f_k, T_zk = T (f_z f_k - f_zk), T_kk = T (f_k^2 - f_kk).
-        auto tz = [](double t, const double* d) { return -t * d[1]; };
-        auto tzz = [](double t, const double* d) { return t * (d[1] * d[1] - d[2]); };
-        auto tk = [](double t, const double* d) { return -t * d[3]; };
-        auto tzk = [](double t, const double* d) { return t * (d[1] * d[3] - d[4]); };
-        auto tkk = [](double t, const double* d) { return t * (d[3] * d[3] - d[5]); };
+        // T_k = -T f_k, T_zk = T (f_z f_k - f_zk), T_kk = T (f_k^2 - f_kk). A tail that
+        // underflowed to 0 has derivatives 0 (e^-f times powers of f), not 0 times the
+        // squares of hazards that overflow.
+        auto tz = [](double t, const double* d) { return t == 0.0 ? 0.0 : -t * d[1]; };
+        auto tzz = [](double t, const double* d) { return t == 0.0 ? 0.0 : t * (d[1] * d[1] - d[2]); };
+        auto tk = [](double t, const double* d) { return t == 0.0 ? 0.0 : -t * d[3]; };
+        auto tzk = [](double t, const double* d) { return t == 0.0 ? 0.0 : t * (d[1] * d[3] - d[4]); };
+        auto tkk = [](double t, const double* d) { return t == 0.0 ? 0.0 : t * (d[3] * d[3] - d[5]); };
         const double ga = eps * tz(ta, da), gb = eps * tz(tb, db);      // densities
         const double dga = eps * tzz(ta, da), dgb = eps * tzz(tb, db);  // their z-derivatives
         intervalDerivatives(p, ga, gb, dga, dgb, out);
@@ -217,6 +219,10 @@ int zprbwgm(int mode, const double* z, const double* block, double* out) {
         out[6] = (d1 * pk - pck * p) / p2;
         out[7] = (s1 * pk - phk * p) / p2;
         out[8] = (pk * pk - pkk * p) / p2;
+        // Both ends so far in one tail that the squared hazards overflow: the ratios are
+        // inf - inf. Not a usable gradient.
+        for (int i = 0; i < 9; ++i)
+            if (!std::isfinite(out[i])) return 1;
         if (reflect) {
             out[0] = -out[0];
             out[3] = -out[3];

@@ -46,6 +46,7 @@ constexpr double kD2[7] = {2.1326962979603636e-05, 0.0016767266689027731, 0.0319
 double zlgamma(double x) {
     if (x <= DBL_MIN) return -99.0;
     if (std::fabs(x - 1.0) < kEps53 || std::fabs(x - 2.0) < kEps53) return 0.0;
+    if (std::isinf(x)) return x;  // the Stirling form would give inf - inf
     if (!(x < 15.0)) {  // also a NaN
         const double v = 1.0 / x;
         const double s = v * v;

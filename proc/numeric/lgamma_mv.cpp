@@ -32,6 +32,8 @@ int zlgammaMV(double x, int p, double* out) {
         back2 = back1;
         back1 = term;
     }
+    // An infinite x makes the recurrence's terms inf - inf.
+    if (std::isnan(sum)) return 1;
     *out = static_cast<double>(sum);
     return 0;
 }
@@ -47,6 +49,8 @@ int zlbetaMV(double a, double b, int p, double* out) {
     double lab;
     if (zlgammaMV(a, p, &la) != 0 || zlgammaMV(b, p, &lb) != 0 || zlgammaMV(a + b, p, &lab) != 0)
         return 1;
-    *out = la + lb - lab;
+    const double lbeta = la + lb - lab;
+    if (std::isnan(lbeta)) return 1;  // infinite shapes: inf - inf
+    *out = lbeta;
     return 0;
 }

@@ -23,7 +23,8 @@ double logOneMinusExp(double l) {
 int betaLogProbability(betareq* r, double x, double* logp, double* logq, double* logdens) {
     const double a = r->a;
     const double b = r->b;
-    if (a > 2147483647.0 || b > 2147483647.0 || !(x >= 0.0 && x <= 1.0)) return 1;
+    // Shapes at or below DBL_MIN have no log gamma here (zlgamma's sentinel): refused.
+    if (a > 2147483647.0 || b > 2147483647.0 || !(a > DBL_MIN && b > DBL_MIN) || !(x >= 0.0 && x <= 1.0)) return 1;
     if (r->tol < kMinTol) r->tol = kMinTol;
     // The end points: only where the density is finite (a = 1 at 0, b = 1 at 1).
     if (x == 0.0) {
