@@ -29,6 +29,7 @@ int emptyparse(prsctl*, modparse* mpb, int, prsreq*, int, int) {
 }  // namespace
 
 TEST(EmptyStep, NoStatementRecordsRunNothingAndEndCleanly) {
+    parsed = 0;
     char tmpl[] = "/tmp/vxempty-XXXXXX";
     rt::Session s;
     testsupport::CollectLog log;
