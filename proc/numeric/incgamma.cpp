@@ -81,6 +81,7 @@ int zigamma(double x, double a, double* p, double* q, double* dens) {
             l = (a - 1.0) * std::log(x) - x - zlgamma(a);
         else
             l = (a - 1.0) * std::log(x / a) - 0.5 * std::log(a) + (a - x) - zlgbern(a) - kLogSqrt2Pi;
+        if (std::isnan(l)) return fail(p, q, dens);  // a shape beyond the doubles' log gamma
         lower = x <= a || x <= 1.0;
 
         double v = 0.0;

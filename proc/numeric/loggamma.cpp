@@ -151,7 +151,9 @@ int gammaLogProbability(gamreq* r) {
         rc = zasgam(r);
         if (rc != 0) rc = zintgam(r);
     }
-    if (rc == 0 && (r->logp > 0.0 || r->logq > 0.0)) rc = 1;
+    // Also a log tail or density that is not a number (an infinite x or shape): not a
+    // success.
+    if (rc == 0 && (!(r->logp <= 0.0 && r->logq <= 0.0) || std::isnan(r->logdens))) rc = 1;
     return rc;
 }
 

@@ -172,7 +172,9 @@ int zintcnc(cncreq* r) {
 }
 
 int cncProbability(cncreq* r) {
+    // Infinite arguments leave the logs without a value (inf - inf): refused.
     if (!(r->x > 0.0 && r->df >= 1e-08 && r->ncp >= 0.0)) return 1;
+    if (std::isinf(r->x) || std::isinf(r->df) || std::isinf(r->ncp)) return 1;
     if (r->tol < 5.551115123125785e-16) r->tol = 5.551115123125785e-16;
     if (r->ncp == 0.0) return centralProbability(r);
     r->nuhalf = (r->df - 2.0) / 2.0;

@@ -85,3 +85,10 @@ TEST(EdgeShapes, InfiniteArgumentsAreFailuresNotNaNs) {
     EXPECT_EQ(zlbetaMV(3.0, INFINITY, 2, &out), 1);
     EXPECT_EQ(out, 5.0);  // untouched on failure
 }
+
+TEST(EdgeShapes, ShapeWhoseLogGammaOverflowsIsAFailure) {
+    // log Gamma(DBL_MAX) is beyond the doubles: the log density would be inf - inf.
+    double p, q, d;
+    EXPECT_EQ(zigamma(7.0, DBL_MAX, &p, &q, &d), 1);
+    EXPECT_EQ(p, -2.0);
+}
