@@ -142,7 +142,13 @@ std::string options(const goption* opts, int n) {
         for (size_t k = 1; k < al.size(); ++k) s += " or `" + al[k] + "`";
         std::string v = value(o);
         if (!v.empty()) s += " " + v;
-        s += " (" + stored(o) + ")";
+        if (o.nvals > 0) {   // a sub-option's value keywords store what the option itself does not
+            s += " (";
+            for (int k = 0; k < o.nvals; ++k) s += (k ? "; " : "") + valkw(o.vals[k]);
+            s += ")";
+        }
+        std::string st = stored(o);
+        if (!st.empty()) s += " (" + st + ")";
     }
     return s;
 }
