@@ -217,6 +217,27 @@ TEST(VariableLists, IndicesFollowTheAnalysisStatementsInOrder) {
     EXPECT_NE(lists[0], nullptr);
 }
 
+TEST(VariableLists, EachAnalysisStatementReadsItsOwnResponseByIndex) {
+    // ANALYZE, FMODE (not an analysis statement), PROBPLOT, ANALYZE: indices 0, 1, 2, each
+    // list filling the first response cell with its own statement's variable.
+    std::vector<double> got;
+    onanalyze = [&](vyxstate* s) {
+        if (s->stmtidx != 2) return;
+        const vec203* d = hostvec<vec203>(VEC_DATASETS);
+        ASSERT_EQ(d->xybyget(s->dsin), 0);
+        for (int k = 0; k < 3; ++k) {
+            s->obsvals.rsp[0] = -1;
+            d->xyvget(s->stmgets[k], nullptr);
+            got.push_back(s->obsvals.rsp[0]);
+        }
+    };
+    auto r = run("proc vitalyx data=units;\n analyze hours;\n fmode keep mode = ('fan');\n probplot hi;\n"
+                 " analyze num;\nrun;\n");
+    onanalyze = nullptr;
+    EXPECT_EQ(r.status, 0) << r.log.all();
+    EXPECT_EQ(got, (std::vector<double>{120, 100, 101}));
+}
+
 TEST(VariableLists, IntervalMcfplotFetchesFourValues) {
     std::vector<double> got;
     onanalyze = [&](vyxstate* s) {
