@@ -65,6 +65,12 @@ hdataset* open(const std::string& lib, const std::string& member, std::string& e
         err = "no data set name was given for library " + L;
         return nullptr;
     }
+    struct stat st;
+    if (stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        err = "data set " + name + " cannot be read: the folder " + folder + " of library " + L +
+              (stat(folder.c_str(), &st) != 0 ? " does not exist" : " is not a folder");
+        return nullptr;
+    }
     const std::string path = findfile(folder, member);
     if (path.empty()) {
         err = "data set " + name + " not found: there is no file " + folder + "/" + member + ".csv";
