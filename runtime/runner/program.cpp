@@ -61,7 +61,7 @@ std::string firstchars(const std::string& text, const Statement& st) {
 
 // The host statement OPTIONS: THREADS, NOTHREADS, CPUCOUNT=n, DEBUG=text, LINESIZE=n.
 void options(const std::string& text, const Statement& st, Session& s) {
-    auto w = words(text, st);
+    auto w = optionwords(text, st);
     for (size_t i = 1; i < w.size(); ++i) {
         const std::string& k = w[i];
         bool hasvalue = i + 2 < w.size() + 1 && i + 1 < w.size() && w[i + 1] == "=";

@@ -112,4 +112,34 @@ std::vector<std::string> words(const std::string& t, const Statement& s) {
     return out;
 }
 
+std::vector<std::string> optionwords(const std::string& t, const Statement& s) {
+    std::vector<std::string> out;
+    size_t i = s.begin, e = s.end;
+    while (i < e) {
+        char c = t[i];
+        if (c == '\'' || c == '"') {
+            size_t q = t.find(c, i + 1);
+            if (q == std::string::npos || q >= e) q = e;
+            out.push_back(t.substr(i + 1, q - i - 1));
+            i = q + 1;
+        } else if (t.compare(i, 2, "/*") == 0) {
+            size_t q = t.find("*/", i + 2);
+            i = q == std::string::npos ? e : q + 2;
+        } else if (c == '=') {
+            out.push_back("=");
+            ++i;
+        } else if (std::isspace(static_cast<unsigned char>(c)) || c == ';') {
+            ++i;
+        } else {
+            size_t j = i;
+            while (j < e && t[j] != '=' && t[j] != ';' && t[j] != '\'' && t[j] != '"' &&
+                   !std::isspace(static_cast<unsigned char>(t[j])))
+                ++j;
+            out.push_back(upper(t.substr(i, j - i)));
+            i = j;
+        }
+    }
+    return out;
+}
+
 }  // namespace rt::runner

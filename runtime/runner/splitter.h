@@ -23,4 +23,8 @@ std::vector<Statement> split(const std::string& text, std::string& err);
 // The words of a statement (outside quotes and comments), upper case.
 std::vector<std::string> words(const std::string& text, const Statement& s);
 
+// The words of an OPTIONS statement: names and values up to a blank, "=" or ";" (such as 4.5),
+// upper case, "=", and quoted texts (their content as written).
+std::vector<std::string> optionwords(const std::string& text, const Statement& s);
+
 }  // namespace rt::runner

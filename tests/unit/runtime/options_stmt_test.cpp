@@ -1,0 +1,33 @@
+// Values of the OPTIONS statement are taken whole: a number with a fraction is refused as
+// itself, and a quoted DEBUG= text reaches the procedure.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include "../../support/testhost.h"
+
+namespace {
+std::string outdir() {
+    char tmpl[] = "/tmp/vxopts-XXXXXX";
+    return mkdtemp(tmpl);
+}
+}  // namespace
+
+TEST(OptionsStatement, ValuesAreTakenWhole) {
+    const std::string out = outdir();
+    auto r = testhost::runprogram("options cpucount=4.5 linesize=-80;\n", out, out);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.log.has('E', "CPUCOUNT= needs a whole number from 1 to 1024, not '4.5'")) << r.log.all();
+    EXPECT_TRUE(r.log.has('E', "LINESIZE= needs a whole number from 64 to 256, not '-80'")) << r.log.all();
+    EXPECT_EQ(r.log.count('E'), 2) << r.log.all();
+    std::filesystem::remove_all(out);
+}
+
+TEST(OptionsStatement, QuotedDebugTextReachesTheProcedure) {
+    const std::string out = outdir();
+    auto r = testhost::runprogram("options debug='syn sem';\nproc vitalyx data=life;\n analyze hours;\nrun;\n",
+                                  VITALYX_TEST_DATA "/framework", out);
+    EXPECT_EQ(r.status, 0) << r.log.all();
+    EXPECT_TRUE(r.log.has('N', "Syntax trace")) << r.log.all();
+    EXPECT_TRUE(r.log.has('N', "Semantic trace")) << r.log.all();
+    std::filesystem::remove_all(out);
+}
