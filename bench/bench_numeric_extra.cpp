@@ -54,19 +54,58 @@ void run(benchmark::State& st, const std::vector<Args>& args, Call call) {
     st.counters["failed"] = static_cast<double>(failed) / static_cast<double>(st.iterations());
 }
 
+constexpr uint32_t kProb = LREQ_PROB | LREQ_DENS;
+
+// One request of each entry at the point p: x for a probability request, the target
+// probability for a quantile request.
+template <uint32_t Flags>
+int betaCall(const Args& p) {
+    betareq r{};
+    r.reqflags = Flags;
+    (Flags & LREQ_QUANT ? r.prob : r.x) = p.x;
+    r.a = p.a;
+    r.b = p.b;
+    const int rc = zlogbet(&r);
+    benchmark::DoNotOptimize(r);
+    return rc;
+}
+template <uint32_t Flags>
+int gammaCall(const Args& p) {
+    gamreq r{};
+    r.reqflags = Flags;
+    (Flags & LREQ_QUANT ? r.prob : r.x) = p.x;
+    r.a = p.a;
+    const int rc = zloggam(&r);
+    benchmark::DoNotOptimize(r);
+    return rc;
+}
+template <uint32_t Flags>
+int chisqCall(const Args& p) {
+    cncreq r{};
+    r.reqflags = Flags;
+    (Flags & LREQ_QUANT ? r.prob : r.x) = p.x;
+    r.df = p.a;
+    r.ncp = p.b;
+    const int rc = zlogcnc(&r);
+    benchmark::DoNotOptimize(r);
+    return rc;
+}
+template <uint32_t Flags>
+int fCall(const Args& p) {
+    fncreq r{};
+    r.request = Flags;
+    (Flags & LREQ_QUANT ? r.p : r.x) = p.x;
+    r.df1 = p.a;
+    r.df2 = p.b;
+    r.nc = p.c;
+    const int rc = zlogfnc(&r);
+    benchmark::DoNotOptimize(r);
+    return rc;
+}
 // Beta: shapes 0.1 .. 1000, x spread over (0, 1); quantiles at p 1e-12 .. 1 - 1e-6.
 void BM_zlogbet_prob(benchmark::State& st) {
     const auto v = make([](int i) { return Args{u1(i), logspread(-1, 3, u2(i)), logspread(-1, 3, u1(3 * i)), 0}; });
-    run(st, v, [](const Args& p) {
-        betareq r{};
-        r.reqflags = LREQ_PROB | LREQ_DENS;
-        r.x = p.x;
-        r.a = p.a;
-        r.b = p.b;
-        const int rc = zlogbet(&r);
-        benchmark::DoNotOptimize(r);
-        return rc;
-    });
+    run(st, v, [](const Args& p) { return betaCall<kProb>(p); });
 }
 
 // Shapes from 0.5 here: with a second shape of 0.1 the quantile of 1 - 1e-6 lies within
@@ -76,16 +115,7 @@ void BM_zlogbet_quant(benchmark::State& st) {
         return Args{u1(i) < 0.5 ? logspread(-12, std::log10(0.5), 2 * u1(i)) : 1 - logspread(-6, std::log10(0.5), 2 * u1(i) - 1),
                     logspread(std::log10(0.5), 3, u2(i)), logspread(std::log10(0.5), 3, u1(3 * i)), 0};
     });
-    run(st, v, [](const Args& p) {
-        betareq r{};
-        r.reqflags = LREQ_QUANT;
-        r.prob = p.x;
-        r.a = p.a;
-        r.b = p.b;
-        const int rc = zlogbet(&r);
-        benchmark::DoNotOptimize(r);
-        return rc;
-    });
+    run(st, v, [](const Args& p) { return betaCall<LREQ_QUANT>(p); });
 }
 
 // Gamma: shapes 0.05 .. 1e4, x from 0.01 to 5 times the shape.
@@ -94,28 +124,12 @@ void BM_zloggam_prob(benchmark::State& st) {
         const double a = logspread(std::log10(0.05), 4, u2(i));
         return Args{a * logspread(-2, std::log10(5.0), u1(i)), a, 0, 0};
     });
-    run(st, v, [](const Args& p) {
-        gamreq r{};
-        r.reqflags = LREQ_PROB | LREQ_DENS;
-        r.x = p.x;
-        r.a = p.a;
-        const int rc = zloggam(&r);
-        benchmark::DoNotOptimize(r);
-        return rc;
-    });
+    run(st, v, [](const Args& p) { return gammaCall<kProb>(p); });
 }
 
 void BM_zloggam_quant(benchmark::State& st) {
     const auto v = make([](int i) { return Args{logspread(-12, std::log10(0.999999), u1(i)), logspread(std::log10(0.05), 4, u2(i)), 0, 0}; });
-    run(st, v, [](const Args& p) {
-        gamreq r{};
-        r.reqflags = LREQ_QUANT;
-        r.prob = p.x;
-        r.a = p.a;
-        const int rc = zloggam(&r);
-        benchmark::DoNotOptimize(r);
-        return rc;
-    });
+    run(st, v, [](const Args& p) { return gammaCall<LREQ_QUANT>(p); });
 }
 
 // Noncentral chi-square: df 0.5 .. 200, x from 0.05 to 4 times the mean; ncp up to 500
@@ -128,16 +142,7 @@ std::vector<Args> chisqPoints(double nclo, double nchi) {
     });
 }
 
-int chisqProb(const Args& p) {
-    cncreq r{};
-    r.reqflags = LREQ_PROB | LREQ_DENS;
-    r.x = p.x;
-    r.df = p.a;
-    r.ncp = p.b;
-    const int rc = zlogcnc(&r);
-    benchmark::DoNotOptimize(r);
-    return rc;
-}
+int chisqProb(const Args& p) { return chisqCall<kProb>(p); }
 
 void BM_zlogcnc_prob_series(benchmark::State& st) { run(st, chisqPoints(0.1, 500), chisqProb); }
 void BM_zlogcnc_prob_quadrature(benchmark::State& st) { run(st, chisqPoints(501, 5000), chisqProb); }
@@ -147,16 +152,7 @@ void BM_zlogcnc_quant(benchmark::State& st) {
         return Args{logspread(-10, std::log10(0.999999), u1(i)), logspread(std::log10(0.5), std::log10(200.0), u2(i)),
                     logspread(-1, std::log10(500.0), u1(5 * i)), 0};
     });
-    run(st, v, [](const Args& p) {
-        cncreq r{};
-        r.reqflags = LREQ_QUANT;
-        r.prob = p.x;
-        r.df = p.a;
-        r.ncp = p.b;
-        const int rc = zlogcnc(&r);
-        benchmark::DoNotOptimize(r);
-        return rc;
-    });
+    run(st, v, [](const Args& p) { return chisqCall<LREQ_QUANT>(p); });
 }
 
 // F: df1 and df2 0.5 .. 300, x from 0.01 to 30 times (df1 + nc)/df1; central, noncentral
@@ -172,17 +168,7 @@ std::vector<Args> fPoints(double nclo, double nchi, double mlo, double mhi) {
     });
 }
 
-int fProb(const Args& p) {
-    fncreq r{};
-    r.request = LREQ_PROB | LREQ_DENS;
-    r.x = p.x;
-    r.df1 = p.a;
-    r.df2 = p.b;
-    r.nc = p.c;
-    const int rc = zlogfnc(&r);
-    benchmark::DoNotOptimize(r);
-    return rc;
-}
+int fProb(const Args& p) { return fCall<kProb>(p); }
 
 void BM_zlogfnc_prob_central(benchmark::State& st) { run(st, fPoints(0, 0, -2, std::log10(30.0)), fProb); }
 void BM_zlogfnc_prob_series(benchmark::State& st) { run(st, fPoints(0.1, 500, -2, std::log10(30.0)), fProb); }
@@ -195,17 +181,7 @@ void BM_zlogfnc_quant(benchmark::State& st) {
         return Args{logspread(-10, std::log10(0.999), u1(i)), logspread(std::log10(0.5), std::log10(300.0), u2(i)),
                     logspread(std::log10(1.0), std::log10(300.0), u1(3 * i)), central ? 0.0 : logspread(-1, 2, u1(5 * i))};
     });
-    run(st, v, [](const Args& p) {
-        fncreq r{};
-        r.request = LREQ_QUANT;
-        r.p = p.x;
-        r.df1 = p.a;
-        r.df2 = p.b;
-        r.nc = p.c;
-        const int rc = zlogfnc(&r);
-        benchmark::DoNotOptimize(r);
-        return rc;
-    });
+    run(st, v, [](const Args& p) { return fCall<LREQ_QUANT>(p); });
 }
 
 }  // namespace
