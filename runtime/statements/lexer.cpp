@@ -1,5 +1,6 @@
 #include "runtime/statements/lexer.h"
 #include <cctype>
+#include <cmath>
 #include <cstdlib>
 
 namespace rt::stmt {
@@ -125,6 +126,11 @@ std::vector<Statement> lex(const std::string& text, int firstline, int firstcol,
             t.kind = Tok::Number;
             t.text = n;
             t.num = std::strtod(n.c_str(), nullptr);
+            if (!std::isfinite(t.num)) {
+                errors.push_back({t.line, t.col, "the number " + n + " is too large"});
+                bad = true;
+                continue;
+            }
         } else if (ch == '\'' || ch == '"') {
             char q = ch;
             c.advance();
