@@ -49,6 +49,12 @@ std::vector<Statement> lex(const std::string& text, int firstline, int firstcol,
     Cursor c{text, 0, firstline, firstcol};
     Statement cur;
     bool bad = false;          // the current statement holds a lexical error
+    // The keyword of the statement being read ("label: keyword" skips the label), for messages.
+    auto keyword = [&]() -> std::string {
+        const auto& k = cur.toks;
+        size_t at = k.size() >= 3 && k[0].kind == Tok::Name && k[1].is(':') ? 2 : 0;
+        return at < k.size() && k[at].kind == Tok::Name ? k[at].text : std::string();
+    };
     auto finish = [&](int line, int col) {
         if (!bad && !cur.toks.empty()) out.push_back(std::move(cur));
         cur = Statement{};
@@ -68,7 +74,7 @@ std::vector<Statement> lex(const std::string& text, int firstline, int firstcol,
             c.advance();
             while (!c.done() && !(c.peek() == '*' && c.peek(1) == '/')) c.advance();
             if (c.done()) {
-                errors.push_back({l, k, "a comment that starts here is not closed with */"});
+                errors.push_back({l, k, "a comment that starts here is not closed with */", keyword()});
                 break;
             }
             c.advance();
@@ -119,7 +125,7 @@ std::vector<Statement> lex(const std::string& text, int firstline, int firstcol,
             if (namestart(c.peek())) {
                 // "12abc": neither a number nor a name
                 while (namechar(c.peek())) { n += c.peek(); c.advance(); }
-                errors.push_back({t.line, t.col, "'" + n + "' is neither a number nor a name"});
+                errors.push_back({t.line, t.col, "'" + n + "' is neither a number nor a name", keyword()});
                 bad = true;
                 continue;
             }
@@ -127,7 +133,7 @@ std::vector<Statement> lex(const std::string& text, int firstline, int firstcol,
             t.text = n;
             t.num = std::strtod(n.c_str(), nullptr);
             if (!std::isfinite(t.num)) {
-                errors.push_back({t.line, t.col, "the number " + n + " is too large"});
+                errors.push_back({t.line, t.col, "the number " + n + " is too large", keyword()});
                 bad = true;
                 continue;
             }
@@ -151,7 +157,7 @@ std::vector<Statement> lex(const std::string& text, int firstline, int firstcol,
                 c.advance();
             }
             if (!closed) {
-                errors.push_back({t.line, t.col, "a quoted string that starts here is not closed"});
+                errors.push_back({t.line, t.col, "a quoted string that starts here is not closed", keyword()});
                 bad = true;
                 break;
             }
@@ -161,7 +167,7 @@ std::vector<Statement> lex(const std::string& text, int firstline, int firstcol,
             t.text = std::string(1, ch);
             c.advance();
         } else {
-            errors.push_back({t.line, t.col, std::string("the character '") + ch + "' is not part of the language"});
+            errors.push_back({t.line, t.col, std::string("the character '") + ch + "' is not part of the language", keyword()});
             bad = true;
             c.advance();
             continue;

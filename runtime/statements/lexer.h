@@ -27,6 +27,7 @@ struct Statement {
 struct LexError {
     int line, col;
     std::string what;
+    std::string keyword;   // of the statement holding the error, as written (upper case); may be empty
 };
 
 // Splits the step's text into statements. Comments /* ... */ anywhere and "* ... ;" at the

@@ -3,6 +3,7 @@
 #include "runtime/session.h"
 #include "runtime/statements/parser.h"
 #include "runtime/statements/statements.h"
+#include "runtime/statements/suggest.h"
 
 namespace rt::stmt {
 
@@ -22,6 +23,14 @@ StepState& step() {
     return *g_step;
 }
 
+// "PROBPLOT statement: " for a statement keyword or one of its aliases; empty when unknown.
+std::string statementof(const grammar& g, const std::string& kw) {
+    if (kw == "PROC") return "PROC " + std::string(g.procname) + " statement: ";
+    for (int i = 0; i < g.nstmts; ++i)
+        if (matches(g.stmts[i].names, kw)) return first(g.stmts[i].names) + " statement: ";
+    return std::string();
+}
+
 int xsproc(prsctl* block, modparse* mpb, int flags, prsreq* request, int, int) {
     Session* s = current();
     if (!s || !s->step || !block || !block->tables || !mpb) {
@@ -32,7 +41,9 @@ int xsproc(prsctl* block, modparse* mpb, int flags, prsreq* request, int, int) {
     std::vector<LexError> lexerrs;
     std::vector<Statement> stmts = lex(s->step->text, s->step->firstline, s->step->firstcol, lexerrs);
     for (const auto& e : lexerrs) {
-        if (s->log) s->log->line('E', "Line " + std::to_string(e.line) + ", column " + std::to_string(e.col) + ": " + e.what);
+        if (s->log)
+            s->log->line('E', "Line " + std::to_string(e.line) + ", column " + std::to_string(e.col) + ": " +
+                                  statementof(*block->tables, e.keyword) + e.what);
         ++s->errors;
     }
     Parser p(*block->tables, *s, mpb, request, st.arena, st.opened, &st.current, (flags & 2) != 0);
