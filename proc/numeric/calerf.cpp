@@ -1,11 +1,13 @@
 // erf and erfc by W. J. Cody's rational Chebyshev approximations (erf and erfc only).
 #include <cmath>
 
+#include "proc/numeric/erfcfar.h"
 #include "proc/numeric/normal.h"
 
 namespace {
 
-// Cody's published coefficient sets: a, b (|x| <= 0.46875), c, d (to 4), p, q (beyond 4).
+// Cody's published coefficient sets: a, b (|x| <= 0.46875), c, d (to 4); those beyond 4
+// are in erfcfar.h.
 constexpr double kA[5] = {3.16112374387056560E00, 1.13864154151050156E02, 3.77485237685302021E02,
                           3.20937758913846947E03, 1.85777706184603153E-1};
 constexpr double kB[4] = {2.36012909523441209E01, 2.44024637934444173E02, 1.28261652607737228E03,
@@ -16,14 +18,9 @@ constexpr double kC[9] = {5.64188496988670089E-1, 8.88314979438837594E00, 6.6119
 constexpr double kD[8] = {1.57449261107098347E01, 1.17693950891312499E02, 5.37181101862009858E02,
                           1.62138957456669019E03, 3.29079923573345963E03, 4.36261909014324716E03,
                           3.43936767414372164E03, 1.23033935480374942E03};
-constexpr double kP[6] = {3.05326634961232344E-1, 3.60344899949804439E-1, 1.25781726111229246E-1,
-                          1.60837851487422766E-2, 6.58749161529837803E-4, 1.63153871373020978E-2};
-constexpr double kQ[5] = {2.56852019228982242E00, 1.87295284992346047E00, 5.27905102951428412E-1,
-                          6.05183413124413191E-2, 2.33520497626869185E-3};
 
 constexpr double kExpUnderflow = -708.3964185;
 constexpr double kExpOverflow = 709.782712893384;
-constexpr double kInvSqrtPi = 0.5641895835477563;
 
 }  // namespace
 
@@ -55,16 +52,9 @@ void calerf(double x, int jint, double* result) {
         const double e = -y * y;
         c = std::exp(e) * ((xnum + kC[7]) / (xden + kD[7]));
     } else {
-        const double ysq = 1.0 / (y * y);
-        double xnum = kP[5] * ysq;
-        double xden = ysq;
-        for (int i = 0; i < 4; ++i) {
-            xnum = (xnum + kP[i]) * ysq;
-            xden = (xden + kQ[i]) * ysq;
-        }
-        const double r = ysq * (xnum + kP[4]) / (xden + kQ[4]);
+        const double r = erfcfar::rational(y);
         const double e = -y * y;
-        c = e < kExpUnderflow ? 0.0 : (std::exp(e) / y) * (kInvSqrtPi - r);
+        c = e < kExpUnderflow ? 0.0 : (std::exp(e) / y) * (erfcfar::kInvSqrtPi - r);
     }
     if (jint == 0) {
         const double erf = (0.5 - c) + 0.5;

@@ -2,16 +2,9 @@
 // between two points.
 #include <cmath>
 
+#include "proc/numeric/erfcfar.h"
 #include "proc/numeric/normal.h"
 #include "proc/numeric/normmix.h"
-
-namespace {
-// Cody's coefficients of erfc beyond 4 (p and q), as in calerf.
-constexpr double kP[6] = {3.05326634961232344E-1, 3.60344899949804439E-1, 1.25781726111229246E-1,
-                          1.60837851487422766E-2, 6.58749161529837803E-4, 1.63153871373020978E-2};
-constexpr double kQ[5] = {2.56852019228982242E00, 1.87295284992346047E00, 5.27905102951428412E-1,
-                          6.05183413124413191E-2, 2.33520497626869185E-3};
-}  // namespace
 
 double zprbigs(double x, double lambda) {
     if (x == 0.0) return 0.0;
@@ -22,16 +15,8 @@ double zprbigs(double x, double lambda) {
     if (y <= 4.0) {
         t = std::exp(2.0 * lambda) * zferfc(y) / 2.0;
     } else {
-        const double ysq = 1.0 / (y * y);
-        double xnum = kP[5] * ysq;
-        double xden = ysq;
-        for (int i = 0; i < 4; ++i) {
-            xnum = (xnum + kP[i]) * ysq;
-            xden = (xden + kQ[i]) * ysq;
-        }
-        const double rr = ysq * (xnum + kP[4]) / (xden + kQ[4]);
         const double e = 2.0 * lambda - y * y;
-        t = e < -708.3964185 ? 0.0 : std::exp(e) / y * (0.5641895835477563 - rr) / 2.0;
+        t = e < -708.3964185 ? 0.0 : std::exp(e) / y * (erfcfar::kInvSqrtPi - erfcfar::rational(y)) / 2.0;
     }
     return zprbnrm(sl * (r - 1.0 / r)) + t;
 }
