@@ -20,6 +20,18 @@ bool scalefactor(double m, double* k) {
     *k = std::trunc(m);
     return true;
 }
+
+// An interval's ends a > b on the log scale: log Phi and the log density at each, and the
+// common scale factor k of the two distribution values.
+struct LogEnds {
+    double la, lb, lga, lgb, k;
+};
+bool logends(double a, double b, LogEnds* e) {
+    double dummy;
+    if (zlognrm(a, &e->la, &dummy, &e->lga) != 0) return false;
+    if (zlognrm(b, &e->lb, &dummy, &e->lgb) != 0) return false;
+    return scalefactor(std::fmax(e->la, e->lb), &e->k);
+}
 }  // namespace
 
 int zprblnmLog(int mode, const double* z, const double*, double* out) {
@@ -46,14 +58,11 @@ int zprblnmLog(int mode, const double* z, const double*, double* out) {
                      (c2 * c2 * 0.005555555555555556 + c2 * 0.02222222222222222 - 0.01111111111111111) * h2 * h2;
             return 0;
         }
-        double la, lb, dummy;
-        if (zlognrm(a, &la, &dummy, &lpdf) != 0) return 1;
-        if (zlognrm(b, &lb, &dummy, &lpdf) != 0) return 1;
-        double k;
-        if (!scalefactor(std::fmax(la, lb), &k)) return 1;
-        const double diff = std::exp(la - k) - std::exp(lb - k);
+        LogEnds e;
+        if (!logends(a, b, &e)) return 1;
+        const double diff = std::exp(e.la - e.k) - std::exp(e.lb - e.k);
         if (!(diff > 0.0)) return 1;  // the two ends are not told apart
-        out[0] = -(std::log(diff) + k);
+        out[0] = -(std::log(diff) + e.k);
         return 0;
     }
     default:
@@ -98,14 +107,11 @@ int zprbwnmLog(int mode, const double* z, const double*, double* out) {
             out[4] = 1.0 / h2 + (1.0 - c2) * 0.3333333333333333 +
                      (0.06666666666666667 * c2 * c2 + 0.2666666666666667 * c2 - 0.1333333333333333) * h2;
         } else {
-            double la, lb, lga, lgb, dummy;
-            if (zlognrm(a, &la, &dummy, &lga) != 0) return 1;
-            if (zlognrm(b, &lb, &dummy, &lgb) != 0) return 1;
-            double k;
-            if (!scalefactor(std::fmax(la, lb), &k)) return 1;
+            LogEnds e;
+            if (!logends(a, b, &e)) return 1;
             // Every quantity carries the common factor exp(-k), which cancels below.
-            const double fa = std::exp(la - k), fb = std::exp(lb - k);
-            const double ga = std::exp(lga - k), gb = std::exp(lgb - k);
+            const double fa = std::exp(e.la - e.k), fb = std::exp(e.lb - e.k);
+            const double ga = std::exp(e.lga - e.k), gb = std::exp(e.lgb - e.k);
             const double dga = -a * ga, dgb = -b * gb;
             const double p = fa - fb;
             if (!(p * p > DBL_MINV)) return 1;
