@@ -185,16 +185,7 @@ int zintfnc(fncreq* r) {
     // then stays finite for an x near the smallest double.
     const double gscale = unit / bound * (r->df2 / 2.0);
     FncIntegrand c{&q, r, std::log(r->nc), std::sqrt(r->nc), unit, std::log(unit), gscale};
-    q.kind = QUAD_HALFLINE;
-    q.a = 0.0;
-    q.x0 = r->lowertail ? 1.0 : r->df1 + r->nc;
-    q.h0 = 0.5;
-    q.tol = 10.0 * 1.110223024625157e-16;
-    q.accuracy = QUAD_STRICT;
-    q.maxlevels = 16;
-    q.degcode = 1;
-    q.scaledmode = 1;
-    q.base = 2.718281828459045;
+    logScaleTail(&q, QUAD_HALFLINE, r->lowertail ? 1.0 : r->df1 + r->nc, 10.0 * 1.110223024625157e-16);
     q.fn = fntrfnc;
     q.data = &c;
     q.expo = -2147483647;

@@ -53,17 +53,7 @@ int zintgam(gamreq* r) {
     const double ar = raised ? a + 1.0 : a;
     quadblk q{};
     GamIntegrand g{&q, ar - 1.0, x};
-    q.kind = QUAD_HALFLINE;
-    q.a = 0.0;
-    q.x0 = std::fmax(1.0, ar - 1.0 - x);
-    q.h0 = 0.5;
-    q.tol = std::fmax(r->tol, 1e-14);
-    q.accuracy = QUAD_STRICT;
-    q.maxlevels = 16;
-    q.mode = 0;
-    q.degcode = 1;
-    q.scaledmode = 1;
-    q.base = 2.718281828459045;
+    logScaleTail(&q, QUAD_HALFLINE, std::fmax(1.0, ar - 1.0 - x), std::fmax(r->tol, 1e-14));
     const double l0 = g.am1 * std::log1p(q.x0 / x) - q.x0;
     if (!(std::fabs(l0) <= 2147483646.0)) return 1;
     q.expo = static_cast<int32_t>(std::ceil(l0));

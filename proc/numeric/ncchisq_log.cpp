@@ -133,22 +133,11 @@ int zintcnc(cncreq* r) {
     const double x = r->x;
     quadblk q{};
     CncIntegrand c{&q, r, x, r->fartail != 0};
-    if (r->fartail) {
-        q.kind = QUAD_LINE;
-        q.x0 = std::log(999.0);  // t = 0.999 x
-    } else {
-        q.kind = QUAD_HALFLINE;
-        q.a = 0.0;
-        q.x0 = std::fmax(1.0, r->ncp - x);
-    }
-    q.h0 = 0.5;
-    q.tol = std::fmax(r->tol, 1e-14);
-    q.accuracy = QUAD_STRICT;
-    q.maxlevels = 16;
-    q.mode = 0;
-    q.degcode = 1;
-    q.scaledmode = 1;
-    q.base = 2.718281828459045;
+    const double tol = std::fmax(r->tol, 1e-14);
+    if (r->fartail)
+        logScaleTail(&q, QUAD_LINE, std::log(999.0), tol);  // t = 0.999 x
+    else
+        logScaleTail(&q, QUAD_HALFLINE, std::fmax(1.0, r->ncp - x), tol);
     q.fn = fntrcnc;
     q.data = &c;
     // The exponent starts at the integrand's log value at the start point.

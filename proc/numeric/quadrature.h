@@ -61,3 +61,21 @@ constexpr int32_t QUAD_STRICT = 1234567;
 // 0 with *result = the estimate (scaled mode: in units of base^expo); 1 on failure;
 // the block's degcode at a degenerate point whose neighbour value is not negligible.
 int zhrdys(quadblk* q, double* result);
+
+// The settings the log-scale tail integrals share: the range kind and start point (a
+// half-line from 0), a first step of 0.5, the stricter stopping scale, at most 16 levels,
+// stopping on max(|new| s, tol), the integrand scaled by powers of e, and code 1 at a
+// degenerate point. The integrand, its data and the starting exponent remain to be set.
+inline void logScaleTail(quadblk* q, int32_t kind, double x0, double tol) {
+    q->kind = kind;
+    q->a = 0.0;
+    q->x0 = x0;
+    q->h0 = 0.5;
+    q->tol = tol;
+    q->accuracy = QUAD_STRICT;
+    q->maxlevels = 16;
+    q->mode = 0;
+    q->degcode = 1;
+    q->scaledmode = 1;
+    q->base = 2.718281828459045;
+}
