@@ -547,8 +547,13 @@ void Parser::fmode(Cursor& c, stmtrec* r) {
 // 'table' OUT=data set [NOPRINT]
 void Parser::make(Cursor& c, stmtrec* r) {
     const Token& t = c.next();
-    if (t.kind != Tok::String && t.kind != Tok::Name) {
+    // "MAKE OUT=x": the table name is missing, OUT is not a table
+    if ((t.kind != Tok::String && t.kind != Tok::Name) || (t.kind == Tok::Name && c.peek().is('='))) {
         error(t, "the name of a table is expected, not '" + shown(t) + "'");
+        throw Abandon{};
+    }
+    if (t.text.find_first_not_of(' ') == std::string::npos) {
+        error(t, "the name of the table is empty");
         throw Abandon{};
     }
     settext(r, GS_MAKE_TABLE, t.text, SK_QSTRING);
