@@ -101,6 +101,16 @@ bool Reader::header(CsvCursor& c, std::vector<Column>& cols, std::string& err) {
                   where(line) + ") has no variable name";
             return false;
         }
+        if (nm.find('\r') != std::string::npos) {
+            err = "data set " + dsname_ + ": " + path_ +
+                  " ends its lines with a lone carriage return (CR); save it with LF or CR LF line ends";
+            return false;
+        }
+        if (std::any_of(nm.begin(), nm.end(), [](char ch) { return static_cast<unsigned char>(ch) < 0x20 || ch == 0x7f; })) {
+            err = "data set " + dsname_ + ": the variable name in column " + std::to_string(j + 1) + " of the header (" +
+                  where(line) + ") holds a control character";
+            return false;
+        }
         if (nm.size() > MAX_NAME) {
             err = "data set " + dsname_ + ": the variable name " + quoted(nm) + " in " + where(line) +
                   " is longer than " + std::to_string(MAX_NAME) + " characters";
