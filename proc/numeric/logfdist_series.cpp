@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "proc/numeric/bessel.h"
+#include "proc/numeric/fmixture.h"
 #include "proc/numeric/lgamma.h"
 #include "proc/numeric/logbetagamma.h"
 #include "proc/numeric/logfdist.h"
@@ -13,8 +14,6 @@
 
 namespace {
 
-constexpr double kExpUnderflow = -708.3964185;
-constexpr double kExpOverflow = 709.782712893384;
 constexpr double kLn2 = 0.6931471805599453;
 
 // log(e^l + s) for a signed s (l the log of a positive value); false when it is not positive.
@@ -41,23 +40,11 @@ bool logPlus(double l, double s, double* out) {
 int zserfnc(fncreq* r) {
     const double x = r->x, d1 = r->df1, d2 = r->df2;
     double w, v;
-    if (d2 <= d1) {
-        const double c = d2 / d1;
-        v = c / (c + x);
-        w = x / (c + x);
-    } else {
-        const double t = d1 / d2 * x;
-        v = 1.0 / (t + 1.0);
-        w = t * v;
-    }
+    fmixture::betaArgument(x, d1, d2, &w, &v);
     const double a = d1 / 2.0, b = d2 / 2.0, h = r->nc / 2.0;
-    const double m = 1.16 * h;
-    if (!(m < 2147483647.0)) return 1;
-    const double k0 = m < 1.0 ? 0.0 : std::trunc(m);
-    const double lw = w <= v ? std::log(w) : zln1px(-v);
-    const double lv = w <= v ? zln1px(-w) : std::log(v);
-    const double l = (a + k0) * lw + b * lv - std::log(a + k0) - zlbeta(a + k0, b);
-    if (!(l >= kExpUnderflow && l < kExpOverflow)) return 1;
+    fmixture::Start st;
+    if (!fmixture::start(w, v, a, b, h, &st)) return 1;
+    const double k0 = st.k0;
     betareq br{};
     br.reqflags = LREQ_PROB;
     br.tol = r->tol;
@@ -68,37 +55,24 @@ int zserfnc(fncreq* r) {
     if (zlogbet(&br) != 0) return 1;
     const double li0 = comp ? br.logq : br.logp;  // log I_w(a + k0, b)
     const double lc0 = comp ? br.logp : br.logq;  // log(1 - I_w(a + k0, b))
-    const double lq = k0 * std::log(h) - h - zlgamma(k0 + 1.0);
-    if (!(lq >= kExpUnderflow)) return 1;
-    const double q0 = std::exp(lq), t0 = std::exp(l);
     const double tol = std::fmax(r->tol, 5.0 * 1.110223024625157e-16);
 
-    double s = 0.0;
-    double tb = t0, db = 0.0, qb = q0, lastb = 0.0;
-    double tf = t0, df = 0.0, qf = q0, lastf = 0.0;
-    double kb = k0, kf = k0;
-    bool backward = kb > 0.0, forward = true, firstb = true, firstf = true;
+    fmixture::Terms t(a, b, w, h, st);
+    double s = 0.0, lastb = 0.0, lastf = 0.0;
+    bool backward = k0 > 0.0, forward = true, firstb = true, firstf = true;
     int terms = 0;
     for (;;) {
-        if (backward && kb > 0.0 && (firstb || std::fabs(lastb) > tol * std::fabs(s))) {
-            tb = tb * (a + kb) / ((a + b + kb - 1.0) * w);
-            db += tb;
-            qb = qb * kb / h;
-            lastb = qb * db;
+        if (backward && t.kb > 0.0 && (firstb || std::fabs(lastb) > tol * std::fabs(s))) {
+            lastb = t.back();
             s += lastb;
-            kb -= 1.0;
             firstb = false;
             ++terms;
         } else {
             backward = false;
         }
         if (forward && (firstf || std::fabs(lastf) > tol * std::fabs(s))) {
-            df -= tf;
-            qf = qf * h / (kf + 1.0);
-            lastf = qf * df;
+            lastf = t.forward();
             s += lastf;
-            tf = tf * w * (a + b + kf) / (a + kf + 1.0);
-            kf += 1.0;
             firstf = false;
             ++terms;
         } else {
