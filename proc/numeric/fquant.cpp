@@ -4,6 +4,7 @@
 #include "proc/numeric/fdist.h"
 #include "proc/numeric/normal.h"
 #include "proc/numeric/quantiles.h"
+#include "proc/numeric/quantstart.h"
 
 namespace {
 constexpr int MAX_SECANT = 31;
@@ -31,23 +32,7 @@ int zqfnc(double p, double df1, double df2, double nc, double* q) {
         *q = df2 * x / ((1.0 - x) * df1);
         return 0;
     }
-    // Start from the cube-root normal approximation of the noncentral F.
-    const double a = 0.2222222222222222 / df2;
-    const double b = 0.2222222222222222 * (2.0 * nc + df1) / ((df1 + nc) * (df1 + nc));
-    const double c1 = 1.0 - a;
-    const double c2 = (1.0 - b) / c1;
-    const double z = zprobit(p);
-    const double B = 2.0 * c2 + a * z * z / (c1 * c1);
-    const double K = c2 * c2 - b * z * z / c1;
-    const double disc = B * B - 4.0 * K;
-    double f0;
-    if (disc >= 0.0) {
-        double u = (B - std::sqrt(disc)) / 2.0;
-        if (!(p <= 0.5 && u > 0.0)) u = (B + std::sqrt(disc)) / 2.0;
-        f0 = u * u * u * (df1 + nc) / df1;
-    } else {
-        f0 = B / 2.0;
-    }
+    double f0 = fCubeRootStart(p, df1, df2, nc);
     double f1 = 1.01 * f0;
     double p1;
     if (!fprob(f1, df1, df2, nc, &p1)) return 1;

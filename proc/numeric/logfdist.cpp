@@ -7,7 +7,7 @@
 #include "proc/numeric/lgamma.h"
 #include "proc/numeric/logbetagamma.h"
 #include "proc/numeric/logfdist.h"
-#include "proc/numeric/normal.h"
+#include "proc/numeric/quantstart.h"
 
 namespace {
 
@@ -66,23 +66,6 @@ int probability(fncreq* r) {
     return zintfnc(r);
 }
 
-// The cube-root normal start of the noncentral F quantile (also for nc = 0).
-double initialGuess(const fncreq* r) {
-    const double d1 = r->df1, d2 = r->df2, nc = r->nc, p = r->p;
-    const double a = 0.2222222222222222 / d2;
-    const double b = 0.2222222222222222 * (2.0 * nc + d1) / ((d1 + nc) * (d1 + nc));
-    const double c1 = 1.0 - a;
-    const double c2 = (1.0 - b) / c1;
-    const double z = zprobit(p);
-    const double bb = 2.0 * c2 + a * z * z / (c1 * c1);
-    const double kk = c2 * c2 - b * z * z / c1;
-    const double disc = bb * bb - 4.0 * kk;
-    if (disc < 0.0) return bb / 2.0;
-    double u = (bb - std::sqrt(disc)) / 2.0;
-    if (!(p <= 0.5 && u > 0.0)) u = (bb + std::sqrt(disc)) / 2.0;
-    return u * u * u * (d1 + nc) / d1;
-}
-
 bool logOdds(fncreq* r, double x, double* g) {
     r->x = x;
     if (probability(r) != 0) return false;
@@ -100,7 +83,7 @@ int quantile(fncreq* r) {
     r->downfac = 0.7;
     const double target = std::log(p) - std::log1p(-p);
     auto close = [&](double g) { return std::fabs(g - target) <= 1e-11 * std::fmax(1.0, std::fabs(target)); };
-    double xo = std::fmax(initialGuess(r), r->lowerbound);
+    double xo = std::fmax(fCubeRootStart(r->p, r->df1, r->df2, r->nc), r->lowerbound);
     if (!std::isfinite(xo)) xo = 1.0;
     double go;
     if (!logOdds(r, xo, &go)) return 1;
