@@ -9,6 +9,7 @@
 #include <sstream>
 #include "host/grammar.h"
 #include "../statements/parsehelp.h"
+#include "reference.h"
 
 using namespace vxtest;
 
@@ -307,25 +308,6 @@ TEST(OptionTable, KeywordsAStatementDoesNotTake) {
 TEST(OptionTable, TheTableCoversTheWholeGrammar) {
     const auto all = loadrows();
     const grammar* g = vyxgrammar();
-    auto split = [](const char* names) {
-        std::vector<std::string> v;
-        std::string cur;
-        for (const char* p = names; *p; ++p) {
-            if (*p == '|') {
-                v.push_back(cur);
-                cur.clear();
-            } else {
-                cur += *p;
-            }
-        }
-        v.push_back(cur);
-        return v;
-    };
-    auto inset = [](const char* const* list, const std::string& k) {
-        for (; list && *list; ++list)
-            if (k == *list) return true;
-        return false;
-    };
     const std::map<std::string, std::string> stmtof = {
         {"PROBPLOT", "PROBPLOT"}, {"RELATIONPLOT", "RELATIONPLOT"}, {"MCFPLOT", "MCFPLOT"}, {"ANALYZE", "ANALYZE"},
         {"MODEL", "MODEL"},       {"LOGSCALE", "LOGSCALE"},         {"INSET", "INSET"},     {"FMODE", "FMODE"}};
@@ -372,10 +354,10 @@ TEST(OptionTable, TheTableCoversTheWholeGrammar) {
             const goptset& set = gs.sets[s];
             for (int k = 0; k < set.n; ++k) {
                 const goption& o = set.opts[k];
-                if (set.except && inset(set.except, split(o.names)[0])) continue;
+                if (set.except && listed(set.except, split(o.names)[0])) continue;
                 bool taken = false;
                 for (const auto& a : split(o.names)) {
-                    if (set.only && !inset(set.only, a)) continue;
+                    if (set.only && !listed(set.only, a)) continue;
                     EXPECT_TRUE(rowkeys.count(a)) << name << " option " << a << " has no row";
                     ++keywords;
                     taken = true;

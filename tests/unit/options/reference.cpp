@@ -2,8 +2,6 @@
 #include <sstream>
 #include <vector>
 
-namespace {
-
 std::vector<std::string> split(const char* names) {
     std::vector<std::string> v;
     std::string cur;
@@ -18,15 +16,19 @@ std::vector<std::string> split(const char* names) {
     v.push_back(cur);
     return v;
 }
-std::string num(double v) {
-    std::ostringstream o;
-    o << v;
-    return o.str();
-}
+
 bool listed(const char* const* list, const std::string& k) {
     for (; list && *list; ++list)
         if (k == *list) return true;
     return false;
+}
+
+namespace {
+
+std::string num(double v) {
+    std::ostringstream o;
+    o << v;
+    return o.str();
 }
 
 std::string check(const goption& o) {
