@@ -31,34 +31,23 @@ std::vector<double> make(F f) {
     return v;
 }
 
-void BM_zprbnrm(benchmark::State& st) {
-    const auto x = make([](int i) { return -8.0 + 16.0 * u(i); });
+// One call of a one-argument function per iteration, on the next of its points.
+template <double (*F)(double)>
+void runUnary(benchmark::State& st, const std::vector<double>& x) {
     size_t k = 0;
     for (auto _ : st) {
-        benchmark::DoNotOptimize(zprbnrm(x[k]));
+        benchmark::DoNotOptimize(F(x[k]));
         k = (k + 1) & (kN - 1);
     }
     st.SetItemsProcessed(st.iterations());
 }
 
-void BM_zprobit(benchmark::State& st) {
-    const auto p = make([](int i) { return u(i); });
-    size_t k = 0;
-    for (auto _ : st) {
-        benchmark::DoNotOptimize(zprobit(p[k]));
-        k = (k + 1) & (kN - 1);
-    }
-    st.SetItemsProcessed(st.iterations());
-}
+void BM_zprbnrm(benchmark::State& st) { runUnary<zprbnrm>(st, make([](int i) { return -8.0 + 16.0 * u(i); })); }
+
+void BM_zprobit(benchmark::State& st) { runUnary<zprobit>(st, make([](int i) { return u(i); })); }
 
 void BM_zlgamma(benchmark::State& st) {
-    const auto x = make([](int i) { return std::pow(10.0, -2.0 + 4.0 * u(i)); });  // 0.01 .. 100
-    size_t k = 0;
-    for (auto _ : st) {
-        benchmark::DoNotOptimize(zlgamma(x[k]));
-        k = (k + 1) & (kN - 1);
-    }
-    st.SetItemsProcessed(st.iterations());
+    runUnary<zlgamma>(st, make([](int i) { return std::pow(10.0, -2.0 + 4.0 * u(i)); }));  // 0.01 .. 100
 }
 
 void BM_zibeta(benchmark::State& st) {
