@@ -72,9 +72,14 @@ struct quadmodel {
 
 }  // namespace
 
-TEST(LimitSearch, QuadraticGivesWaldLimitsAtTheSecondEvaluation) {
+// Every search runs with a pool of the test's own installed as the module's instance.
+class LimitSearch : public ::testing::Test {
+protected:
     testpool pool;
-    hostscope host(pool);
+    hostscope host{pool};
+};
+
+TEST_F(LimitSearch, QuadraticGivesWaldLimitsAtTheSecondEvaluation) {
     quadmodel m;
     m.c = {1.0, -0.5};
     ASSERT_EQ(m.run(), 0);
@@ -93,9 +98,7 @@ TEST(LimitSearch, QuadraticGivesWaldLimitsAtTheSecondEvaluation) {
     for (int f : pool.flags) EXPECT_EQ(f, 0x2006);
 }
 
-TEST(LimitSearch, LimitReachedAtTheLastAllowedEvaluationIsReportedMissing) {
-    testpool pool;
-    hostscope host(pool);
+TEST_F(LimitSearch, LimitReachedAtTheLastAllowedEvaluationIsReportedMissing) {
     quadmodel m;
     m.blk.maxeval = 2;
     EXPECT_EQ(m.run(), 2);
@@ -110,9 +113,7 @@ TEST(LimitSearch, LimitReachedAtTheLastAllowedEvaluationIsReportedMissing) {
     EXPECT_NEAR(m.low[0], 1.0 - m.wald(), 1e-12);
 }
 
-TEST(LimitSearch, NoEvaluationsAllowed) {
-    testpool pool;
-    hostscope host(pool);
+TEST_F(LimitSearch, NoEvaluationsAllowed) {
     quadmodel m;
     m.blk.maxeval = 0;
     EXPECT_EQ(m.run(), 2);
@@ -128,10 +129,8 @@ TEST(LimitSearch, NoEvaluationsAllowed) {
     EXPECT_EQ(pool.live, 0);
 }
 
-TEST(LimitSearch, NoWorkStorage) {
-    testpool pool;
+TEST_F(LimitSearch, NoWorkStorage) {
     pool.refuse = true;
-    hostscope host(pool);
     quadmodel m;
     m.low = {7, 7, 7};
     m.blk.lowres = m.low.data();
@@ -141,11 +140,9 @@ TEST(LimitSearch, NoWorkStorage) {
     EXPECT_EQ(pool.live, 0);
 }
 
-TEST(LimitSearch, FailureBeforeTheFirstNewtonStepStaysAtTheEstimates) {
+TEST_F(LimitSearch, FailureBeforeTheFirstNewtonStepStaysAtTheEstimates) {
     // The pool hands out NaN-filled storage: nothing may read the step before it is set.
-    testpool pool;
     pool.poison = true;
-    hostscope host(pool);
     quadmodel m;
     // The first evaluation of each limit fails (evaluations 1 and, for the upper, the
     // first one after the lower limit was found: 1 + 2 + 1 = 4). The evaluations after a
@@ -159,12 +156,10 @@ TEST(LimitSearch, FailureBeforeTheFirstNewtonStepStaysAtTheEstimates) {
     EXPECT_EQ(pool.live, 0);
 }
 
-TEST(LimitSearch, GradientNotANumberIsHalvedNotFollowed) {
+TEST_F(LimitSearch, GradientNotANumberIsHalvedNotFollowed) {
     // Not quadratic, so the Wald point is not yet the limit. A gradient that is not a
     // number there must not become the step: the search halves back along the last good
     // step and still finds the same limits.
-    testpool pool;
-    hostscope host(pool);
     quadmodel clean;
     clean.quart = 0.3;
     ASSERT_EQ(clean.run(), 0);
@@ -178,9 +173,7 @@ TEST(LimitSearch, GradientNotANumberIsHalvedNotFollowed) {
     for (const auto& p : m.seen) EXPECT_TRUE(std::isfinite(p[0]) && std::isfinite(p[1]));
 }
 
-TEST(LimitSearch, NotANumberLikelihoodCountsAsAFailedEvaluation) {
-    testpool pool;
-    hostscope host(pool);
+TEST_F(LimitSearch, NotANumberLikelihoodCountsAsAFailedEvaluation) {
     quadmodel m;
     m.blk.maxeval = 6;
     struct nanmodel : quadmodel {
@@ -195,9 +188,7 @@ TEST(LimitSearch, NotANumberLikelihoodCountsAsAFailedEvaluation) {
     EXPECT_EQ(m.ngrad, 0);
 }
 
-TEST(LimitSearch, PrintOnlyWhenAskedAndExtraHookBeforeEachEvaluation) {
-    testpool pool;
-    hostscope host(pool);
+TEST_F(LimitSearch, PrintOnlyWhenAskedAndExtraHookBeforeEachEvaluation) {
     quadmodel m;
     m.blk.prtflag = 0;
     static int hooks;
@@ -209,9 +200,7 @@ TEST(LimitSearch, PrintOnlyWhenAskedAndExtraHookBeforeEachEvaluation) {
     EXPECT_EQ(hooks, static_cast<int>(m.seen.size()));
 }
 
-TEST(LimitSearch, AlphaWithoutAChiSquareQuantile) {
-    testpool pool;
-    hostscope host(pool);
+TEST_F(LimitSearch, AlphaWithoutAChiSquareQuantile) {
     quadmodel m;
     m.blk.alpha = 0.0;
     EXPECT_EQ(m.run(), 2);
