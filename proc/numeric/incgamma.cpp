@@ -20,6 +20,13 @@ constexpr int kLastLowerPass = 1000;  // the lower fraction runs passes 2 to 100
 constexpr int kUpperPasses = 1001;
 constexpr int kMaxSeriesTerms = 2000;
 
+// The density from its log l: DBL_MAX when e^l overflows, 0 when it underflows.
+double densityOf(double l) {
+    if (l > kExpOverflow) return DBL_MAX;
+    if (l < -kExpOverflow) return 0.0;
+    return std::exp(l);
+}
+
 int fail(double* p, double* q, double* dens) {
     *p = -2.0;
     *q = -2.0;
@@ -110,12 +117,7 @@ int zigamma(double x, double a, double* p, double* q, double* dens) {
         if (!ok) return fail(p, q, dens);
 
         t = std::exp(l + std::log(v));
-        if (l > kExpOverflow)
-            density = DBL_MAX;
-        else if (l < -kExpOverflow)
-            density = 0.0;
-        else
-            density = std::exp(l);
+        density = densityOf(l);
         if (raised) {
             // P(a - 1, x) = P(a, x) + x^(a-1) e^-x / Gamma(a) at the raised a.
             t = lower ? t + density : t - density;
@@ -124,12 +126,7 @@ int zigamma(double x, double a, double* p, double* q, double* dens) {
             // overflows at a tiny x (0 times infinity), and a - 1 keeps only the leading
             // digits of a tiny shape.
             const double lg = l + std::log(given) - std::log(x);
-            if (lg > kExpOverflow)
-                density = DBL_MAX;
-            else if (lg < -kExpOverflow)
-                density = 0.0;
-            else
-                density = std::exp(lg);
+            density = densityOf(lg);
         }
     }
     *p = std::fmin(1.0, std::fmax(t, 0.0));
