@@ -26,10 +26,10 @@ TEST_F(OutputTest, ManagerStartupQueryAndRelease) {
 
 TEST_F(OutputTest, MakeRequestForTableThatNeverAppearsWarns) {
     obobject* mgr = manager();
-    dsspec spec{};
-    std::snprintf(spec.lib, sizeof spec.lib, "WORK");
-    std::snprintf(spec.mem, sizeof spec.mem, "EST");
-    wobitem items[] = {obptr(OBK_NAME, OBT_TEXT, v->rdxtxt("ParmEst", 7)), obptr(OBK_TARGET, OBT_POINTER, &spec)};
+    dsspec target{};
+    std::snprintf(target.lib, sizeof target.lib, "WORK");
+    std::snprintf(target.mem, sizeof target.mem, "EST");
+    wobitem items[] = {obptr(OBK_NAME, OBT_TEXT, v->rdxtxt("ParmEst", 7)), obptr(OBK_TARGET, OBT_POINTER, &target)};
     EXPECT_EQ(wobmth(mgr, nullptr, OB_MAKE, 2, items), 0);
     EXPECT_EQ(obrelease(mgr), 0);
     rt::out::endstep();

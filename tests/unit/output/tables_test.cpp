@@ -205,10 +205,10 @@ TEST_F(TablesTest, StepOfTablesMatchesTheGoldenListing) {
     mgr = manager();
     wobitem query[] = {obflag(OBK_Q2558, 1), obint(OBK_MINUS1, -1), obint(OBK_Q280, 1), obtext(OBK_Q577, v->rdxmsg(0, 1))};
     check(wobmth(mgr, nullptr, OB_QUERY, 4, query));
-    dsspec spec{};
-    std::snprintf(spec.lib, sizeof spec.lib, "WORK");
-    std::snprintf(spec.mem, sizeof spec.mem, "PARMS");
-    wobitem make[] = {obtext(OBK_NAME, v->rdxtxt("ParmEst", 7)), obptr(OBK_TARGET, OBT_POINTER, &spec)};
+    dsspec target{};
+    std::snprintf(target.lib, sizeof target.lib, "WORK");
+    std::snprintf(target.mem, sizeof target.mem, "PARMS");
+    wobitem make[] = {obtext(OBK_NAME, v->rdxtxt("ParmEst", 7)), obptr(OBK_TARGET, OBT_POINTER, &target)};
     check(wobmth(mgr, nullptr, OB_MAKE, 2, make));
 
     // The parameter table of a class analysis: two levels per BY group.
