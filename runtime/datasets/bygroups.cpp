@@ -136,6 +136,11 @@ int xbynext(dshandle ds) {
             ds->groupstarts.clear();
             reportorder(*ds, r);
         }
+        if (ds->nobs == 0) {
+            // Nothing to run: say so rather than end the step without a word.
+            Session* s = current();
+            if (s && s->log) s->log->line('N', "Data set " + ds->lib + "." + ds->member + " has no observations; no analysis runs.");
+        }
     }
     ds->valid = false;
     if (ds->orderbad || ds->group + 1 >= ds->groupstarts.size()) {
