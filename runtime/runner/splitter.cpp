@@ -88,17 +88,31 @@ std::vector<Statement> split(const std::string& t, std::string& err) {
     return out;
 }
 
+namespace {
+
+// Offset of the quote that closes the string opening at i, or e when it is not closed before e.
+size_t closingquote(const std::string& t, size_t i, size_t e) {
+    size_t q = t.find(t[i], i + 1);
+    return q == std::string::npos || q >= e ? e : q;
+}
+
+// Offset just past the comment opening at i, or e when it is not closed before e.
+size_t pastcomment(const std::string& t, size_t i, size_t e) {
+    size_t q = t.find("*/", i + 2);
+    return q == std::string::npos || q + 2 > e ? e : q + 2;
+}
+
+}  // namespace
+
 std::vector<std::string> words(const std::string& t, const Statement& s) {
     std::vector<std::string> out;
     size_t i = s.begin, e = s.end;
     while (i < e) {
         char c = t[i];
         if (c == '\'' || c == '"') {
-            size_t q = t.find(c, i + 1);
-            i = (q == std::string::npos || q >= e) ? e : q + 1;
+            i = closingquote(t, i, e) + 1;
         } else if (t.compare(i, 2, "/*") == 0) {
-            size_t q = t.find("*/", i + 2);
-            i = q == std::string::npos ? e : q + 2;
+            i = pastcomment(t, i, e);
         } else if (wordchar(c)) {
             size_t j = i;
             while (j < e && wordchar(t[j])) ++j;
@@ -118,13 +132,11 @@ std::vector<std::string> optionwords(const std::string& t, const Statement& s) {
     while (i < e) {
         char c = t[i];
         if (c == '\'' || c == '"') {
-            size_t q = t.find(c, i + 1);
-            if (q == std::string::npos || q >= e) q = e;
+            size_t q = closingquote(t, i, e);
             out.push_back(t.substr(i + 1, q - i - 1));
             i = q + 1;
         } else if (t.compare(i, 2, "/*") == 0) {
-            size_t q = t.find("*/", i + 2);
-            i = q == std::string::npos ? e : q + 2;
+            i = pastcomment(t, i, e);
         } else if (c == '=') {
             out.push_back("=");
             ++i;
