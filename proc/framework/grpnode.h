@@ -1,5 +1,17 @@
-// The class-group node of the life-distribution statements: one per class level (or
-// the root node, embedded in the state block, for the whole BY group).
+// The class-group node of the life-distribution statements: one per class level or grid
+// cell (or the root node, embedded in the state block, for the whole BY group). The BY-group
+// input (vyxin) makes the nodes and fills the counts; the work areas below belong to the
+// routines named beside them. A node comes from the statement pool cleared, so every field
+// starts at zero unless its comment says otherwise.
+//
+// Some routines describe these fields under other names; they are the same fields:
+//   wtot = totw; weighted failures = wfail; nright = wright; nleft = wleft; nint = wint;
+//   tmean, tsd = wmean, wsd; pctval = pctl; pctp = prob; pctq = quant;
+//   pposlo, pposhi = pmin, pmax; pposlo2, pposhi2 = pmin2, pmax2;
+//   xlo, xhi (plotted time range) = ptmin, ptmax; xlo2, xhi2 (every row's times) = tmin, tmax;
+//   tickrecs = pcttab; fitrecs = fitlines; survrecs = survtab;
+//   othrecs[0..3] first values = mean, mode, median, sd.
+// Note that nfail counts exact failures unweighted; their weight is wfail.
 #pragma once
 #include <cstdint>
 #include "host/vec39_files.h"
@@ -34,10 +46,10 @@ struct grpnode {
     int32_t nsub;             // second-level nodes (root: first-level nodes)
     int32_t nrows;            // rows currently in rowbuf
     double* fitlines;         // 24-double records per PLOTFIT value
-    double* pcttab;           // per PCTLIST value
+    double* pcttab;           // per probability tick (PCTLIST) value: percentile records
     double* survtab;          // per SURVTIME value
     double* pcttab2;          // per PCTLIST value (second set)
-    double mean, mode, median, sd;
+    double mean, mode, median, sd;   // of the fitted distribution
     grpnode* subtree[3];      // second-level tree: head, spare node, current node
 
     // Work area of the class-level ordering: key length after left-justification,
@@ -45,9 +57,42 @@ struct grpnode {
     int32_t keylen;
     int32_t ordwork;
 
-    // Further work areas (curve estimates, least squares, binomial and Poisson) are
-    // added by the analyses that own them.
-    void* crvwork;
-    void* lswork;
-    void* pbwork;
+    // ---- nonparametric curve (vyxcrv) and group sorting (vyxpdta)
+    uint8_t crvdone;          // the curve of this group has been computed
+    uint8_t crvinmem;         // every curve record is in crvbuf (else on ufile2)
+    double tmin, tmax;        // smallest and largest time of all rows (censored ones too)
+    double ptmin, ptmax;      // time range of the plotted points
+    double pmin, pmax;        // probability range of the plotted points and limits (reset to 1, 0)
+    double pmin2, pmax2;      // copies of pmin and pmax
+    double wmean, wsd;        // weighted mean and standard deviation of the times (Turnbull: midpoints)
+    double* boxstat[7];       // where to store the box statistics of the failure times
+    double lsxbar, lsqbar;    // means of times and quantiles of the least-squares points
+    double wbloc;             // Weibayes location divided by the scale
+    double rdsurv, rdlater, rdfirst;   // READOUT: never failed, later failures, first-readout failures
+    int32_t ncurve;           // curve records written
+    double* crvbuf;           // curve buffer
+
+    // ---- least-squares fit and starting values
+    double rsq;               // R-square of the least-squares line, missing when not computed
+    double pctl;              // percentile used as the location parameter of the ML fit
+    uint8_t lsok;             // cleared when the least-squares fit is impossible
+
+    // ---- fit of the group (driver and fit routines)
+    double wbscale, wbshape;  // Weibull scale exp(mu) and shape 1/sigma
+    uint32_t fitmeth;         // fit method used for this group
+    int32_t fitrc;            // result of the group's fit, 0 = fitted
+    uint8_t nofit;            // no fitted line for this group
+    uint8_t drawflag;         // drawn (set by the Turnbull estimate, cleared by failing fits)
+    double* ppcslot[7];       // this group's element of each per-level array (ppcarr)
+
+    // ---- Turnbull estimate of interval data (vyxem)
+    double xmean;             // mean plotted time of the Turnbull points
+    double qmean;             // mean standardized quantile of their cumulative probabilities
+    double* emwts;            // 4n doubles of the set-up; the first n end as observation weights
+    double* emtab;            // interval table: 11 arrays of nturn doubles
+    int32_t nturn;            // number of Turnbull intervals
+
+    // ---- binomial and Poisson analysis
+    double* pbest;            // estimate block (24 doubles)
+    double* pbpred;           // prediction block (24 doubles)
 };

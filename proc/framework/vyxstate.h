@@ -95,6 +95,50 @@ struct obsvalues {
     double unitnum;
 };
 
+// Cells of one row of the observation-count table (NObs), bound by address.
+struct nobscells {
+    txthandle label;           // row label
+    double n;                  // the row's value
+    double nread;              // observations read
+    double nused;              // observations used
+    double sumread;            // total weight read
+    double sumused;            // weight used
+};
+
+// Named places in the arrays of the state block.
+enum : int {
+    // axlim
+    AX_PCTLOWER = 0, AX_PCTUPPER = 1, AX_LIFELOWER = 2, AX_LIFEUPPER = 3, AX_STRESSLOWER = 4, AX_STRESSUPPER = 5,
+    // axopt
+    AO_NTICK = 0, AO_NSTRESSTICK = 1, AO_NSURV = 4,
+    // labels (40 characters each)
+    LB_DIST = 0, LB_PARM1 = 1, LB_PARM2 = 2, LB_FITMETHOD = 3, LB_RELATION = 4,
+    // givenparms and parmgiven/parmfree: location, scale, shape; fixedparms: the threshold
+    GP_LOC = 0, GP_SCALE = 1, GP_SHAPE = 2, FP_THRESHOLD = 0,
+    // itopts
+    IT_PSTABLE = 0, IT_TOLLIKE = 1, IT_TOLPROB = 2,
+    // emmaxit
+    EM_MAXIT = 0, EM_HISTSTEP = 1,
+    // plotcodes: NPINTERVALS (1 simultaneous, 2 pointwise), PINTERVALS (3 percentiles, 4 probability, 5 likelihood)
+    PC_NPINTERVALS = 0, PC_PINTERVALS = 1,
+    // lrflags: LRCL, likelihood limits of percentiles; covprint: COVB, CORRB
+    LR_PARMS = 0, LR_PERCENTILES = 1, CP_COVB = 0, CP_CORRB = 1,
+    // emflags: polish (NOPOLISH absent), ITPRINTEM, PRINTPROBS
+    EMF_POLISH = 0, EMF_ITPRINTEM = 1, EMF_PRINTPROBS = 2,
+    // rspform: one byte per response form; RF_READOUT is form 3
+    RF_TIME = 0, RF_CENSOR = 1, RF_INTERVAL = 2, RF_READOUT = 3,
+    // tblflags: a statement label is given; the Lagrange-multiplier table is wanted
+    TF_STMTLABEL = 0, TF_LAGRANGE = 3,
+    // thrflags: THRESHOLD given; a MODEL statement ran in this BY group
+    TH_GIVEN = 0, TH_MODELRAN = 1,
+    // pageflags: the byte each ANALYZE clears, then the drawing bytes of the relation plot
+    PG_STATEMENT = 2, PG_BOXES = 3, PG_DATA = 4, PG_FITLINES = 5, PG_MEDIANS = 6,
+    // clsorder: the ordering code of each class variable, their copies, and "ordered by a count"
+    CO_CODE = 0, CO_COPY = 2, CO_COUNTED = 4,
+    // tickinfo: boundary count, life tick count, interval counters
+    TI_NBOUNDS = 0, TI_NLIFETICKS = 1,
+};
+
 struct vyxstate {
     // ---- output environment and table objects
     int32_t obrc;
@@ -114,9 +158,9 @@ struct vyxstate {
     int32_t grplablen;
     double rowlead[3];
     obobject* convmsg;
-    double nobsrow[2];
-    txthandle nobslabel;
+    nobscells nobsrow;
     double rowvals[24];
+    double survcells[10];       // S0..S9, right after rowvals
 
     // ---- input data set and variables
     dshandle dsin;
@@ -212,7 +256,12 @@ struct vyxstate {
         uint8_t pupgiven, plowgiven, llowgiven, lupgiven, overlay, rotate, nofitline, noconf, noplabel,
             nollabel, nogrid, nocenplot, mlgrid, fmcombine, pplot, pbonly, noinset, ismcf, mcfdiff, refstop,
             refstop2, haslogscl, showmult, noppos;
-        uint8_t more[37];
+        // display bytes of the plot statements (legend and pcttab hold 1 when NOPPLEGEND and
+        // NOPCTILE are absent)
+        uint8_t inborder, noframe, legend, noptick, noltick, nostick, noslabel, mpgrid, pcttab, pconfplt,
+            ppout, cenbin, ccenbin, relplot, rellegend, ntickset, slowgiven, supgiven, nstickset, layouth,
+            layoutv, pbonesided;
+        uint8_t more[15];
     } pflags;
     int32_t refopts[3];
     struct {
@@ -308,6 +357,50 @@ struct vyxstate {
     void* regpstate;
     kernfn prob_fn[2];
     shapefn shape_fn;
+
+    // ---- life-distribution statements: option readers (vyxaprm, vyxpprm)
+    uint32_t rspvarid[2];       // first and second response variable numbers
+    uint8_t fmresp;             // form 1 implied by FMODE without a censoring variable
+    uint8_t parmgiven[3];       // location, scale, shape given
+    char parmfree[4];           // their status: '1' estimated, 'C' held at the given value
+    uint8_t clsmissing[2];      // MISSING1, MISSING2
+    uint8_t clsdropmiss[2];     // drop observations with a missing class value (the inverses)
+    int32_t maxlablen;          // longest distribution or parameter label
+    double npbounds[2];         // NPINTERVALS bounds
+    uint8_t emflags[3];         // EMF_*
+    uint8_t linaxis;
+    uint8_t ppcflag1, ppcflag2; // per-level arrays wanted
+    uint8_t stressax;           // a stress axis is scaled (relation plot)
+    uint8_t cenflag2;
+    uint8_t lifebnd, lifebnd1;  // boundary array along the life axis; only at the ticks
+    uint8_t lifelin;            // life axis linear (1) or in log decades (0)
+    double lifescale[3];        // life axis: start, end, tick step
+    double* lifetickv;          // life tick values (tickinfo[TI_NLIFETICKS] of them)
+
+    // ---- life-distribution statements: input, driver and scales
+    uint8_t lastgrp;            // the group being written is the last one
+    uint8_t pgflag0;
+    int32_t grprowix, grpcolix; // grid row and column of the group being written
+    double* sortrow;            // one row of scratch for the group sort
+    double ptrange[2];          // life range in time units
+    double allrange[2];         // censored-inclusive range in time units (missing when no group set one)
+    double vaxrng[2], haxrng[2];// vertical and horizontal axis ranges
+    double nfailrng[2];         // smallest and largest failure weight of the groups
+    double* emgrad;             // Turnbull gradient row: left, right, probability, gradient, multiplier
+    char fmlabel[17];           // failure-mode text of the row being written
+    uint32_t pendingnoted;      // pieces not available yet already noted for this statement
+
+    // ---- binomial and Poisson analysis (counts read by vyxaprm)
+    double pbaccum;             // running chi-square total over the class levels
+    double pbcount;             // COUNT: events or count
+    double pbtrials;            // COUNT: trials (second value)
+    double pbexposure;          // EXPOSURE=, default 1
+    double pbpredict;           // PREDICT=, default missing
+    uint8_t pbpredgiven;
+    double pbtolval;            // TOLERANCE=, default 0
+    uint8_t pbtolgiven;
+    double* pbpooled;           // pooled estimate block
+    double* pbpoolpred;         // pooled prediction block
 
     // ---- statement counts (vyxinit)
     int32_t nanalysis;
