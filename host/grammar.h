@@ -114,10 +114,14 @@ enum : uint16_t {
     GR_NONE = 16,     // no response at all (ANALYZE of counts)
 };
 
-// Fixed slots of the statement heads.
+// Fixed slots of the statement heads and of the values the parser places by itself. The
+// procedure names every slot and flag in proc/framework/optslots.h, from these for the ones here.
 enum : int {
     GS_RESP1 = 1, GS_RESP2 = 2, GS_CENSVALS = 3, GS_RSPKIND = 4, GS_CLASS = 5,
-    GS_MODELEFFECTS = 15, GS_LABEL = 25, GS_MCFREMOVALS = 123,
+    GS_MODEL_UPPER = 5, GS_MODELEFFECTS = 15, GS_LABEL = 25, GS_MCFREMOVALS = 123,
+    // MODEL RELATION=: the codes of up to three relations and their variables
+    GS_MODEL_RELCODE1 = 26, GS_MODEL_RELCODE2 = 30, GS_MODEL_RELCODE3 = 35,
+    GS_MODEL_RELVAR1 = 32, GS_MODEL_RELVAR2 = 33, GS_MODEL_RELVAR3 = 34,
     GS_PROC_BY = 0, GS_PROC_CONT = 1, GS_PROC_CLASS = 2, GS_PROC_DATA = 3, GS_PROC_GOUTLIB = 4,
     GS_PROC_GOUTCAT = 5, GS_PROC_FREQ = 6, GS_PROC_NENTER = 7, GS_PROC_EXPOSURE = 8,
     GS_PROC_DIST = 9, GS_PROC_UNITID = 10, GS_PROC_NAMELEN = 13, GS_PROC_TRUNCATE = 14,
@@ -153,7 +157,7 @@ struct gstatement {
     int16_t highest = -1;         // highest slot index of its record (-1: PROC-level statement)
     uint8_t head = GH_PROC;       // GH_*
     uint16_t responses = 0;       // GR_* (GH_RESPONSE, GH_STRESS, GH_MODEL)
-    int16_t ivslot = 2;           // slot of the upper end of an interval (2, or 5 for MODEL)
+    int16_t ivslot = GS_RESP2;    // slot of the upper end of an interval (GS_RESP2, or GS_MODEL_UPPER)
     int16_t procslot = -1;        // GH_VARS, GH_ONEVAR: PROC slot of the variables
     bool labelled = false;        // may carry a statement label (slot 25): "label: keyword ..."
     bool noslash = false;         // options follow the head without a slash (PROC, MAKE)

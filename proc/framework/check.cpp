@@ -1,6 +1,6 @@
 #include "proc/framework/check.h"
 #include <cstring>
-#include "host/grammar.h"
+#include "proc/framework/optslots.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/zefprsi.h"
 #include "proc/framework/zorduvex.h"
@@ -10,7 +10,7 @@ int check() {
     if (!r || (std::strncmp(r->keyword, "MODEL", 5) != 0 && std::strncmp(r->keyword, "LOGSCALE", 8) != 0)) return 0;
     // NAMELEN= of the PROC record when it exists and was given, else 20
     int limit = 20;
-    if (const optslot* s = stmtslot(curparse()->head, GS_PROC_NAMELEN)) limit = static_cast<int>(s->num);
+    if (const optslot* s = stmtslot(curparse()->head, slot::proc::NAMELEN)) limit = static_cast<int>(s->num);
     zefprsi(limit, 1);
     return 0;
 }

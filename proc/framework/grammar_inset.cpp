@@ -1,51 +1,59 @@
 // INSET items, distribution groups and options.
 #include "proc/framework/grammar_build.h"
 #include "proc/framework/grammar_tables.h"
+#include "proc/framework/optslots.h"
 
 using namespace gb;
 
 namespace {
-constexpr goption posflags[] = {F("DATA", 2), F("PERCENT", 3)};
+namespace is = slot::inset;
+constexpr goption posflags[] = {F("DATA", flag::inset::POSDATA), F("PERCENT", flag::inset::POSPERCENT)};
+namespace ip = code::insetparm;
+namespace it = code::insetitem;
+namespace id = code::insetdist;
 // Parameter items by family: location-scale families, log-location-scale families with a
-// threshold, and the Weibull and exponential (scale code 2, shape).
-constexpr ginsetitem lsparms[] = {{"LOCATION", 0}, {"SCALE", 1}, {"MEAN", 5}};
-constexpr ginsetitem logparms[] = {{"LOCATION", 0}, {"SCALE", 1}, {"THRESHOLD", 4}, {"MEAN", 5}};
-constexpr ginsetitem wbparms[] = {{"SCALE", 2}, {"SHAPE", 3}, {"THRESHOLD", 4}, {"MEAN", 5}};
+// threshold, and the Weibull and exponential (their own scale code, shape).
+constexpr ginsetitem lsparms[] = {{"LOCATION", ip::LOCATION}, {"SCALE", ip::SCALE}, {"MEAN", ip::MEAN}};
+constexpr ginsetitem logparms[] = {{"LOCATION", ip::LOCATION}, {"SCALE", ip::SCALE}, {"THRESHOLD", ip::THRESHOLD},
+                                   {"MEAN", ip::MEAN}};
+constexpr ginsetitem wbparms[] = {{"SCALE", ip::WEIBULL_SCALE}, {"SHAPE", ip::SHAPE}, {"THRESHOLD", ip::THRESHOLD},
+                                  {"MEAN", ip::MEAN}};
 constexpr int16_t nls = sizeof lsparms / sizeof lsparms[0];
 constexpr int16_t nlog = sizeof logparms / sizeof logparms[0];
 constexpr int16_t nwb = sizeof wbparms / sizeof wbparms[0];
 }  // namespace
 
 const ginsetitem g_inset_items[] = {
-    {"UNCENSORED|NFAIL", 0}, {"RIGHT", 1}, {"CONFIDENCE", 2}, {"NUNITS", 3}, {"NEVENTS", 4},
-    {"NUNITS1", 5}, {"NEVENTS1", 6}, {"NUNITS2", 7}, {"NEVENTS2", 8}, {"FIT", 9},
-    {"RSQUARE", 10}, {"LEFT", 11}, {"INTERVAL", 12}, {"N", 13},
+    {"UNCENSORED|NFAIL", it::UNCENSORED}, {"RIGHT", it::RIGHT}, {"CONFIDENCE", it::CONFIDENCE},
+    {"NUNITS", it::NUNITS}, {"NEVENTS", it::NEVENTS}, {"NUNITS1", it::NUNITS1}, {"NEVENTS1", it::NEVENTS1},
+    {"NUNITS2", it::NUNITS2}, {"NEVENTS2", it::NEVENTS2}, {"FIT", it::FIT}, {"RSQUARE", it::RSQUARE},
+    {"LEFT", it::LEFT}, {"INTERVAL", it::INTERVAL}, {"N", it::N},
 };
 const int16_t g_inset_nitems = sizeof g_inset_items / sizeof g_inset_items[0];
 
 const ginsetdist g_inset_dists[] = {
-    {"EXPONENTIAL", 50, wbparms, nwb},
-    {"EXTREME|EV", 51, lsparms, nls},
-    {"NORMAL", 52, lsparms, nls},
-    {"LOGNORMAL|LNORM", 53, logparms, nlog},
-    {"WEIBULL", 54, wbparms, nwb},
-    {"LOGISTIC|LOGIT", 56, lsparms, nls},
-    {"LOGLOGISTIC|LLOGIT|LLOGISTIC", 57, logparms, nlog},
-    {"LOGNORMAL10|LNORM10", 58, logparms, nlog},
+    {"EXPONENTIAL", id::EXPONENTIAL, wbparms, nwb},
+    {"EXTREME|EV", id::EXTREME, lsparms, nls},
+    {"NORMAL", id::NORMAL, lsparms, nls},
+    {"LOGNORMAL|LNORM", id::LOGNORMAL, logparms, nlog},
+    {"WEIBULL", id::WEIBULL, wbparms, nwb},
+    {"LOGISTIC|LOGIT", id::LOGISTIC, lsparms, nls},
+    {"LOGLOGISTIC|LLOGIT|LLOGISTIC", id::LOGLOGISTIC, logparms, nlog},
+    {"LOGNORMAL10|LNORM10", id::LOGNORMAL10, logparms, nlog},
 };
 const int16_t g_inset_ndists = sizeof g_inset_dists / sizeof g_inset_dists[0];
 
 const goption g_inset_opts[] = {
-    withtrail(V("POSITION|POS", GV_POSITION, 2, 15), posflags),
-    QS("HEADER", 3, 40),
-    TEXT("FONT", 4),
-    N("HEIGHT", 5),
-    NAME("CFRAME|CFR", 6),
-    NAME("CFILLH", 12),
-    F("NOFRAME", 1),
-    NAME("CTEXT|CT", 7),
-    NAME("CFILL", 8),
-    NAME("CHEADER|CH", 9),
-    NAME("REFPOINT|RP", 17),
+    withtrail(V("POSITION|POS", GV_POSITION, is::POSITION, is::POSITION_X), posflags),
+    QS("HEADER", is::HEADER, 40),
+    TEXT("FONT", is::FONT),
+    N("HEIGHT", is::HEIGHT),
+    NAME("CFRAME|CFR", is::CFRAME),
+    NAME("CFILLH", is::CFILLH),
+    F("NOFRAME", flag::inset::NOFRAME),
+    NAME("CTEXT|CT", is::CTEXT),
+    NAME("CFILL", is::CFILL),
+    NAME("CHEADER|CH", is::CHEADER),
+    NAME("REFPOINT|RP", is::REFPOINT),
 };
 const int16_t g_inset_nopts = sizeof g_inset_opts / sizeof g_inset_opts[0];

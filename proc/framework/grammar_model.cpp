@@ -1,70 +1,79 @@
 // MODEL and LOGSCALE options, and the relation codes of MODEL RELATION=.
 #include "proc/framework/grammar_build.h"
 #include "proc/framework/grammar_tables.h"
+#include "proc/framework/optslots.h"
 
 using namespace gb;
 
 namespace {
-constexpr goption linit[] = {F("LINIT", 1)};
-constexpr goption scinit[] = {F("SCINIT", 3)};
-constexpr goption shinit[] = {F("SHINIT", 10)};
-constexpr gvalkw order[] = {K("FREQ", 14, 3), K("DATA", 14, 1), K("INTERNAL", 14, 4), K("FORMATTED", 14, 2)};
+namespace ms = slot::model;
+namespace mf = flag::model;
+namespace mo = code::modelorder;
+
+constexpr goption linit[] = {F("LINIT", mf::LINIT)};
+constexpr goption scinit[] = {F("SCINIT", mf::SCINIT)};
+constexpr goption shinit[] = {F("SHINIT", mf::SHINIT)};
+constexpr gvalkw order[] = {K("FREQ", ms::ORDER, mo::FREQ), K("DATA", ms::ORDER, mo::DATA),
+                            K("INTERNAL", ms::ORDER, mo::INTERNAL), K("FORMATTED", ms::ORDER, mo::FORMATTED)};
 constexpr goption obstats[] = {
-    F("CENSOR|CEN", 13),
-    NL("Q|QUANTILE|QUANTILES", 24),
-    F("XBETA", 15),
-    F("SURVIVAL|SURV", 16),
-    F("RESID", 18),
-    F("SRESID", 19),
-    F("GRESID", 20),
-    F("DRESID", 21),
-    F("ADJRESID", 22),
-    N("RESIDADJ", 21),
-    N("RESIDALPHA|RALPHA", 22),
-    V("CONTROL", GV_VARLIST, 23),
+    F("CENSOR|CEN", mf::CENSOR),
+    NL("Q|QUANTILE|QUANTILES", ms::QUANTILES),
+    F("XBETA", mf::XBETA),
+    F("SURVIVAL|SURV", mf::SURVIVAL),
+    F("RESID", mf::RESID),
+    F("SRESID", mf::SRESID),
+    F("GRESID", mf::GRESID),
+    F("DRESID", mf::DRESID),
+    F("ADJRESID", mf::ADJRESID),
+    N("RESIDADJ", ms::RESIDADJ),
+    N("RESIDALPHA|RALPHA", ms::RESIDALPHA),
+    V("CONTROL", GV_VARLIST, ms::CONTROL),
 };
 }  // namespace
 
 const gconst g_relations[] = {
-    {"ARR|ARRHENIUS|ARRNELSON", 1}, {"LINEAR", 2}, {"POW|POWER|LOG", 3},
-    {"ARR2|ARRHENIUS2|ARRACTIVATION", 4}, {"LOGISTIC", 5},
+    {"ARR|ARRHENIUS|ARRNELSON", code::relation::ARRHENIUS},
+    {"LINEAR", code::relation::LINEAR},
+    {"POW|POWER|LOG", code::relation::POWER},
+    {"ARR2|ARRHENIUS2|ARRACTIVATION", code::relation::ARRHENIUS2},
+    {"LOGISTIC", code::relation::LOGISTIC},
 };
 const int16_t g_nrelations = sizeof g_relations / sizeof g_relations[0];
 
 const goption g_model_opts[] = {
-    F("COVB", 4),
-    F("CORRB", 5),
-    F("DEBUG", 6),
-    F("LRCL|PLCL", 7),
-    F("WALDCL|NORMALCL", 8),
-    F("ITPRINT", 9),
-    F("READOUT", 41),
-    F("NOCS", 42),
-    F("XCENTER", 43),
-    F("NOINT", 44),
-    NMIN("CONVERGE", 7, 0),
-    NMIN("MAXIT|MAXITER", 8, 0),
-    NMIN("SINGULAR", 9, 0),
-    withtrail(N("INTERCEPT|LOCATION", 11), linit),
-    withtrail(N("SCALE", 12), scinit),
-    withtrail(N("SHAPE", 20), shinit),
-    N("THRESHOLD|T", 13),
+    F("COVB", mf::COVB),
+    F("CORRB", mf::CORRB),
+    F("DEBUG", mf::DEBUG),
+    F("LRCL|PLCL", mf::LRCL),
+    F("WALDCL|NORMALCL", mf::WALDCL),
+    F("ITPRINT", mf::ITPRINT),
+    F("READOUT", mf::READOUT),
+    F("NOCS", mf::NOCS),
+    F("XCENTER", mf::XCENTER),
+    F("NOINT", mf::NOINT),
+    NMIN("CONVERGE", ms::CONVERGE, 0),
+    NMIN("MAXIT|MAXITER", ms::MAXIT, 0),
+    NMIN("SINGULAR", ms::SINGULAR, 0),
+    withtrail(N("INTERCEPT|LOCATION", ms::INTERCEPT), linit),
+    withtrail(N("SCALE", ms::SCALE), scinit),
+    withtrail(N("SHAPE", ms::SHAPE), shinit),
+    N("THRESHOLD|T", ms::THRESHOLD),
     KW("ORDER", order),
-    NR("CONFIDENCE|CONF", 19, 0, 1),
-    withflag(withsubs(F("OBSTATS", -1), obstats), 12),
-    NL("INITIAL", 25),
-    // RELATION=code, or RELATION=(code(var), code(var) [, code(var)]): codes into slots 26,
-    // 30, 35 and the variables into list slots 32, 33, 34.
-    V("RELATION", GV_RELATIONS, 26),
-    NR("PSTABLE", 27, 0, 1),
-    NMIN("CONVH", 28, 0),
+    NR("CONFIDENCE|CONF", ms::CONFIDENCE, 0, 1),
+    withflag(withsubs(F("OBSTATS", -1), obstats), mf::OBSTATS),
+    NL("INITIAL", ms::INITIAL),
+    // RELATION=code, or RELATION=(code(var), code(var) [, code(var)]): the parser puts the
+    // codes into RELATION, RELATION2, RELATION3 and the variables into RELVAR, RELVAR2, RELVAR3.
+    V("RELATION", GV_RELATIONS, ms::RELATION),
+    NR("PSTABLE", ms::PSTABLE, 0, 1),
+    NMIN("CONVH", ms::CONVH, 0),
 };
 const int16_t g_model_nopts = sizeof g_model_opts / sizeof g_model_opts[0];
 
 const goption g_logscale_opts[] = {
-    F("INTINIT", 1),
-    F("NOINT", 2),
-    N("INTERCEPT", 2),
-    NL("INITIAL", 3),
+    F("INTINIT", flag::logscale::INTINIT),
+    F("NOINT", flag::logscale::NOINT),
+    N("INTERCEPT", slot::logscale::INTERCEPT),
+    NL("INITIAL", slot::logscale::INITIAL),
 };
 const int16_t g_logscale_nopts = sizeof g_logscale_opts / sizeof g_logscale_opts[0];

@@ -2,21 +2,22 @@
 // NENTER, EXPOSURE, DISTRIBUTION, UNITID).
 #include "proc/framework/grammar_build.h"
 #include "proc/framework/grammar_tables.h"
+#include "proc/framework/optslots.h"
 
 using namespace gb;
 
 namespace {
 constexpr goption namelen() {
-    goption o = N("NAMELEN", 13);
+    goption o = N("NAMELEN", slot::proc::NAMELEN);
     o.check = GC_INTRANGE;
     o.lo = 20;
     o.hi = 200;
     return o;
 }
 constexpr goption truncate() {
-    // TRUNCATE alone sets flag 2; TRUNCATE=n also stores n (a whole number, 0 stands for 16).
-    goption o = optional(V("TRUNCATE", GV_NUMBER, 14));
-    o.flag = 2;
+    // TRUNCATE alone sets the flag; TRUNCATE=n also stores n (a whole number, 0 stands for 16).
+    goption o = optional(V("TRUNCATE", GV_NUMBER, slot::proc::TRUNCATE));
+    o.flag = flag::proc::TRUNCATE;
     o.check = GC_INTRANGE;
     o.lo = 0;
     o.hi = 32767;
@@ -25,8 +26,8 @@ constexpr goption truncate() {
 }  // namespace
 
 const goption g_proc_opts[] = {
-    V("DATA", GV_DATASET, 3),
-    V("GOUT", GV_CATALOG, 4, 5),
+    V("DATA", GV_DATASET, slot::proc::DATA),
+    V("GOUT", GV_CATALOG, slot::proc::GOUT_LIB, slot::proc::GOUT_CAT),
     namelen(),
 };
 const int16_t g_proc_nopts = sizeof g_proc_opts / sizeof g_proc_opts[0];
@@ -34,9 +35,11 @@ const int16_t g_proc_nopts = sizeof g_proc_opts / sizeof g_proc_opts[0];
 const goption g_class_opts[] = {truncate()};
 const int16_t g_class_nopts = sizeof g_class_opts / sizeof g_class_opts[0];
 
+namespace dc = code::dist;
 const gconst g_distributions[] = {
-    {"NORMAL", 0}, {"LNORM|LOGNORMAL", 1}, {"WEIBULL", 2}, {"EXTREME|EV", 3}, {"EXPONENTIAL", 4},
-    {"LOGISTIC|LOGIT", 6}, {"LLOGISTIC|LLOGIT|LOGLOGISTIC", 7}, {"GAMMA", 8}, {"POISSON", 9},
-    {"BINOMIAL", 10}, {"LNORM10|LOGNORMAL10", 11},
+    {"NORMAL", dc::NORMAL}, {"LNORM|LOGNORMAL", dc::LOGNORMAL}, {"WEIBULL", dc::WEIBULL},
+    {"EXTREME|EV", dc::EXTREME}, {"EXPONENTIAL", dc::EXPONENTIAL}, {"LOGISTIC|LOGIT", dc::LOGISTIC},
+    {"LLOGISTIC|LLOGIT|LOGLOGISTIC", dc::LOGLOGISTIC}, {"GAMMA", dc::GAMMA}, {"POISSON", dc::POISSON},
+    {"BINOMIAL", dc::BINOMIAL}, {"LNORM10|LOGNORMAL10", dc::LOGNORMAL10},
 };
 const int16_t g_ndistributions = sizeof g_distributions / sizeof g_distributions[0];

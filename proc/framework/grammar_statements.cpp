@@ -1,6 +1,7 @@
 // The statements of the procedure: keywords, heads, highest slots and option tables.
 #include "proc/framework/grammar_build.h"
 #include "proc/framework/grammar_tables.h"
+#include "proc/framework/optslots.h"
 
 using namespace gb;
 
@@ -33,7 +34,7 @@ gstatement with(gstatement s, const goptset (&sets)[M]) {
     s.nsets = static_cast<int16_t>(M);
     return s;
 }
-gstatement analysis(gstatement s, uint16_t responses, int ivslot = 2) {
+gstatement analysis(gstatement s, uint16_t responses, int ivslot = slot::head::RESP2) {
     s.responses = responses;
     s.ivslot = static_cast<int16_t>(ivslot);
     return s;
@@ -53,31 +54,33 @@ gstatement noslash(gstatement s) {
 }
 
 const gstatement statements[] = {
-    noslash(with(st("VITALYX", 14, GH_PROC), procsets)),
+    noslash(with(st("VITALYX", slot::proc::HIGHEST, GH_PROC), procsets)),
     st("BY", -1, GH_BY),
     with(st("CLASS|CLASSES", -1, GH_CLASS), classsets),
-    procvar("FREQ|FREQUENCY", GH_ONEVAR, GS_PROC_FREQ),
-    procvar("NENTER", GH_ONEVAR, GS_PROC_NENTER),
-    procvar("EXPOSURE", GH_ONEVAR, GS_PROC_EXPOSURE),
+    procvar("FREQ|FREQUENCY", GH_ONEVAR, slot::proc::FREQ),
+    procvar("NENTER", GH_ONEVAR, slot::proc::NENTER),
+    procvar("EXPOSURE", GH_ONEVAR, slot::proc::EXPOSURE),
     st("DISTRIBUTION|DIST|D", -1, GH_DIST),
-    procvar("UNITID", GH_VARS, GS_PROC_UNITID),
-    labelled(with(analysis(st("ANALYZE", 110, GH_RESPONSE), GR_TIME | GR_CENSOR | GR_INTERVAL | GR_EVENTS | GR_NONE),
+    procvar("UNITID", GH_VARS, slot::proc::UNITID),
+    labelled(with(analysis(st("ANALYZE", slot::plot::HIGHEST_ANALYZE, GH_RESPONSE), GR_TIME | GR_CENSOR | GR_INTERVAL | GR_EVENTS | GR_NONE),
                   analyzesets)),
-    labelled(with(analysis(st("PROBPLOT|PPLOT", 130, GH_RESPONSE), GR_TIME | GR_CENSOR | GR_INTERVAL | GR_EVENTS),
+    labelled(with(analysis(st("PROBPLOT|PPLOT", slot::plot::HIGHEST, GH_RESPONSE), GR_TIME | GR_CENSOR | GR_INTERVAL | GR_EVENTS),
                   probsets)),
     [] {
-        gstatement s = labelled(with(analysis(st("RELATIONPLOT|RPLOT", 130, GH_STRESS), GR_TIME | GR_CENSOR | GR_INTERVAL),
+        gstatement s = labelled(with(analysis(st("RELATIONPLOT|RPLOT", slot::plot::HIGHEST, GH_STRESS), GR_TIME | GR_CENSOR | GR_INTERVAL),
                                      relsets));
-        s.varslot = 117;
-        s.varvalslot = 118;
+        s.varslot = slot::plot::STRESSVAR;
+        s.varvalslot = slot::plot::STRESSVALUES;
         return s;
     }(),
-    labelled(with(st("MCFPLOT|MPLOT", 130, GH_MCF), mcfsets)),
-    with(analysis(st("MODEL", 35, GH_MODEL), GR_TIME | GR_CENSOR | GR_INTERVAL, 5), modelsets),
-    with(st("LOGSCALE", 5, GH_EFFECTS), logsets),
-    with(st("INSET", 17, GH_INSET), insetsets),
-    with(st("FMODE|FMODES", 15, GH_FMODE), fmodesets),
-    noslash(with(st("MAKE", 3, GH_MAKE), makesets)),
+    labelled(with(st("MCFPLOT|MPLOT", slot::plot::HIGHEST, GH_MCF), mcfsets)),
+    with(analysis(st("MODEL", slot::model::HIGHEST, GH_MODEL), GR_TIME | GR_CENSOR | GR_INTERVAL,
+                  slot::head::MODEL_UPPER),
+         modelsets),
+    with(st("LOGSCALE", slot::logscale::HIGHEST, GH_EFFECTS), logsets),
+    with(st("INSET", slot::inset::HIGHEST, GH_INSET), insetsets),
+    with(st("FMODE|FMODES", slot::fmode::HIGHEST, GH_FMODE), fmodesets),
+    noslash(with(st("MAKE", slot::make::HIGHEST, GH_MAKE), makesets)),
 };
 
 const grammar vitalyx_grammar = [] {

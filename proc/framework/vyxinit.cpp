@@ -6,6 +6,7 @@
 
 #include "proc/framework/analyses.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/prssetup.h"
 #include "proc/framework/vyxstate.h"
@@ -15,11 +16,6 @@
 
 namespace {
 
-// PROC-record slots.
-enum : int { P_BY = 0, P_CLASS = 2, P_DATA = 3, P_FREQ = 6, P_NENTER = 7, P_DIST = 9, P_UNITID = 10 };
-// Slots and flags of FMODE, MAKE and the analysis statements.
-enum : int { FM_VAR = 11, FM_VALUES = 12, MK_NAME = 1, MK_OUT = 2, ST_LABEL = 25, ST_ANNOTATE = 27 };
-enum : int { FMF_ELIMINATE = 1, FMF_KEEP = 2, FMF_COMBINE = 3, FMF_PLOTMODES = 4, FMF_NOLEGEND = 5, FMF_PARM = 6, FMF_COV = 7 };
 
 // Ends the step on a negative output-object result.
 int fatal(int32_t rc) {
@@ -55,7 +51,7 @@ const char* slottext(const optslot* o, int* len) {
 
 bool labelgiven(const stmtrec* r) {
     int len = 0;
-    const char* t = slottext(stmtslot(r, ST_LABEL), &len);
+    const char* t = slottext(stmtslot(r, slot::head::LABEL), &len);
     for (int i = 0; t && i < len; ++i)
         if (t[i] != ' ') return true;
     return false;
@@ -85,11 +81,11 @@ int startmanager(vyxstate* s) {
 }
 
 int readdata(vyxstate* s, stmtrec* proc) {
-    const optslot* data = stmtslot(proc, P_DATA);
+    const optslot* data = stmtslot(proc, slot::proc::DATA);
     s->dsin = data ? static_cast<dshandle>(data->handle) : nullptr;
-    const optslot* dist = stmtslot(proc, P_DIST);
+    const optslot* dist = stmtslot(proc, slot::proc::DIST);
     s->distcode = dist ? static_cast<uint32_t>(dist->num) : 0;
-    if (!s->dsin && (!dist || (s->distcode != 9 && s->distcode != 10))) {
+    if (!s->dsin && (!dist || (s->distcode != code::dist::POISSON && s->distcode != code::dist::BINOMIAL))) {
         xpmlog(510, 2);
         return RC_SETUP;
     }
@@ -109,13 +105,13 @@ int readdata(vyxstate* s, stmtrec* proc) {
 }
 
 void readprocvars(vyxstate* s, stmtrec* proc) {
-    s->nbyvars = static_cast<uint32_t>(count(proc, P_BY));
-    s->nfreq = count(proc, P_FREQ);
-    s->nnenter = count(proc, P_NENTER);
-    s->nunitid = count(proc, P_UNITID);
-    if (s->nfreq > 0) xvname(s->dsin, firstvar(proc, P_FREQ), &s->procvars[0]);
-    if (s->nnenter > 0) xvname(s->dsin, firstvar(proc, P_NENTER), &s->procvars[1]);
-    if (s->nunitid > 0) xvname(s->dsin, firstvar(proc, P_UNITID), &s->procvars[4]);
+    s->nbyvars = static_cast<uint32_t>(count(proc, slot::proc::BY));
+    s->nfreq = count(proc, slot::proc::FREQ);
+    s->nnenter = count(proc, slot::proc::NENTER);
+    s->nunitid = count(proc, slot::proc::UNITID);
+    if (s->nfreq > 0) xvname(s->dsin, firstvar(proc, slot::proc::FREQ), &s->procvars[0]);
+    if (s->nnenter > 0) xvname(s->dsin, firstvar(proc, slot::proc::NENTER), &s->procvars[1]);
+    if (s->nunitid > 0) xvname(s->dsin, firstvar(proc, slot::proc::UNITID), &s->procvars[4]);
 }
 
 int readfmode(vyxstate* s) {
@@ -123,36 +119,36 @@ int readfmode(vyxstate* s) {
     if (fndstmt("FMODE", &fm) == 0) return 0;
     fmodesettings& f = s->fmodeset;
     s->pflags.fmcombine = 0;
-    if (stmtflag(fm, FMF_ELIMINATE)) {
+    if (stmtflag(fm, flag::fmode::ELIMINATE)) {
         f.mode = 1;
-    } else if (stmtflag(fm, FMF_KEEP)) {
+    } else if (stmtflag(fm, flag::fmode::KEEP)) {
         f.mode = 0;
-    } else if (stmtflag(fm, FMF_COMBINE)) {
+    } else if (stmtflag(fm, flag::fmode::COMBINE)) {
         f.mode = 2;
         s->pflags.fmcombine = 1;
     }
     bool combine = s->pflags.fmcombine != 0;
-    f.plotmodes = combine && stmtflag(fm, FMF_PLOTMODES);
-    f.legend = f.plotmodes && !stmtflag(fm, FMF_NOLEGEND);
-    f.parm = combine && stmtflag(fm, FMF_PARM);
-    f.cov = combine && stmtflag(fm, FMF_COV);
+    f.plotmodes = combine && stmtflag(fm, flag::fmode::PLOTMODES);
+    f.legend = f.plotmodes && !stmtflag(fm, flag::fmode::NOLEGEND);
+    f.parm = combine && stmtflag(fm, flag::fmode::PARM);
+    f.cov = combine && stmtflag(fm, flag::fmode::COV);
 
-    f.nvars = count(fm, FM_VAR);
+    f.nvars = count(fm, slot::fmode::VAR);
     if (f.nvars > 1) {
         xpmlog(510, 69);
         return RC_SPEC;
     }
     if (f.nvars == 0) return 0;
-    xvname(s->dsin, firstvar(fm, FM_VAR), &f.desc);
+    xvname(s->dsin, firstvar(fm, slot::fmode::VAR), &f.desc);
     f.type = f.desc.type;
     s->procvars[3] = f.desc;
-    f.nvals = count(fm, FM_VALUES);
+    f.nvals = count(fm, slot::fmode::VALUES);
     if (f.nvals == 0) {
         xpmlog(510, 70);
         return RC_SPEC;
     }
     poolobj* pool = v_global_gcb_anchor->pool;
-    const auto* vals = static_cast<const slstring*>(stmtslot(fm, FM_VALUES)->ptr);
+    const auto* vals = static_cast<const slstring*>(stmtslot(fm, slot::fmode::VALUES)->ptr);
     f.vals = static_cast<char(*)[17]>(vmalcp_handler(pool, 17 * f.nvals, 0x3006));
     f.lens = static_cast<int32_t*>(vmalcp_handler(pool, 4 * f.nvals, 0x3006));
     if (!f.vals || !f.lens) {
@@ -188,8 +184,8 @@ int readmake(vyxstate* s) {
     for (stmtrec* r = curparse()->head; r; r = r->next) {
         if (std::strncmp(r->keyword, "MAKE", 4) != 0) continue;
         int len = 0;
-        const char* name = slottext(stmtslot(r, MK_NAME), &len);
-        const optslot* out = stmtslot(r, MK_OUT);
+        const char* name = slottext(stmtslot(r, slot::make::TABLE), &len);
+        const optslot* out = stmtslot(r, slot::make::OUT);
         int rc = OutData(s->make, name ? name : "", name ? len : 0, out ? out->handle : nullptr);
         if (rc < 0) return rc;
     }
@@ -207,7 +203,7 @@ int countstatements(vyxstate* s) {
         ++s->nanalysis;
         if (isplotstmt(r)) {
             ++s->nplots;
-            if (stmtslot(r, ST_ANNOTATE)) s->annoflag = 1;
+            if (stmtslot(r, slot::plot::ANNOTATE)) s->annoflag = 1;
         }
         if (labelgiven(r)) s->tblflags[0] = 1;
     }

@@ -14,7 +14,11 @@ int vyxxvgi(vyxstate* s);
 int setin(vyxstate* s, stmtrec* rec, int index);
 int setclass(vyxstate* s, stmtrec* rec, int index);
 
-// Statement kinds by keyword prefix.
+// Statement kinds by keyword prefix, in the main routine's order of rules: "PP" or "PROB",
+// "RPLOT" or "RELATION", "MCF" or "MPLO", "ANALYZE"; everything else is read by the
+// routines that need it.
+enum class StmtKind { None, Probplot, Relationplot, Mcfplot, Analyze };
+StmtKind stmtkind(const char* keyword);
 bool isanalysisstmt(const stmtrec* r);   // PROBPLOT, RELATIONPLOT, MCFPLOT or ANALYZE
 bool isplotstmt(const stmtrec* r);       // PROBPLOT, RELATIONPLOT or MCFPLOT
 bool ismcfstmt(const stmtrec* r);        // MCFPLOT

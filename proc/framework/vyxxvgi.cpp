@@ -3,15 +3,13 @@
 #include <cstring>
 
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/optslots.h"
 #include "proc/framework/vyxinit.h"
 #include "proc/framework/vyxstate.h"
 #include "proc/framework/zorduvex.h"
 
 namespace {
 
-enum : int { P_FREQ = 6, P_NENTER = 7, P_UNITID = 10 };
-enum : int { S_RSP1 = 1, S_RSP2 = 2, S_RSP3 = 3, S_RSPKIND = 4, S_CLASS = 5, S_RSP4 = 123 };
-enum : int { FM_VAR = 11 };
 constexpr int kMaxClass = 2;   // the cells hold two class variables
 
 int count(const stmtrec* r, int n) {
@@ -40,15 +38,15 @@ int proclist(vyxstate* s) {
     stmtrec* proc = s->procstmt;
     s->procget = nullptr;
     if (!proc) return 0;
-    int n = count(proc, P_FREQ) + count(proc, P_NENTER) + 2 * count(proc, P_UNITID);
+    int n = count(proc, slot::proc::FREQ) + count(proc, slot::proc::NENTER) + 2 * count(proc, slot::proc::UNITID);
     if (n == 0) return 0;
     hgetlist* list = nullptr;
     if (xvgeti(s->dsin, n, &list) != 0) return 1;
     obsvalues& v = s->obsvals;
-    if (count(proc, P_FREQ)) xvgetd(list, firstvar(proc, P_FREQ), 0, &v.freq, 8, GET_RAW, 0, 0);
-    if (count(proc, P_NENTER)) xvgetd(list, firstvar(proc, P_NENTER), 0, &v.nenter, 8, GET_RAW, 0, 0);
-    if (count(proc, P_UNITID)) {
-        int32_t var = firstvar(proc, P_UNITID);
+    if (count(proc, slot::proc::FREQ)) xvgetd(list, firstvar(proc, slot::proc::FREQ), 0, &v.freq, 8, GET_RAW, 0, 0);
+    if (count(proc, slot::proc::NENTER)) xvgetd(list, firstvar(proc, slot::proc::NENTER), 0, &v.nenter, 8, GET_RAW, 0, 0);
+    if (count(proc, slot::proc::UNITID)) {
+        int32_t var = firstvar(proc, slot::proc::UNITID);
         if (xffile(s->dsin, FF_FORMATS, &var, 1) != 0) {
             xpmlog(510, 168);
             return 1;
@@ -63,10 +61,10 @@ int proclist(vyxstate* s) {
 int fmodelist(vyxstate* s) {
     s->fmodeget = nullptr;
     stmtrec* fm = nullptr;
-    if (fndstmt("FMODE", &fm) == 0 || count(fm, FM_VAR) == 0) return 0;
+    if (fndstmt("FMODE", &fm) == 0 || count(fm, slot::fmode::VAR) == 0) return 0;
     hgetlist* list = nullptr;
     if (xvgeti(s->dsin, 2, &list) != 0) return 1;
-    int32_t var = firstvar(fm, FM_VAR);
+    int32_t var = firstvar(fm, slot::fmode::VAR);
     if (xffile(s->dsin, FF_FORMATS, &var, 1) != 0) {
         xpmlog(510, 169);
         return 1;
@@ -83,17 +81,17 @@ int fmodelist(vyxstate* s) {
 int setin(vyxstate* s, stmtrec* r, int index) {
     hgetlist* list = nullptr;
     double* cells = s->obsvals.rsp;
-    const optslot* kind = stmtslot(r, S_RSPKIND);
-    if (ismcfstmt(r) && kind && static_cast<int>(kind->num) == 2) {
+    const optslot* kind = stmtslot(r, slot::head::RSPKIND);
+    if (ismcfstmt(r) && kind && static_cast<int>(kind->num) == 2) {  // the interval form
         if (xvgeti(s->dsin, 4, &list) != 0) return 1;
-        const int slots[4] = {S_RSP1, S_RSP2, S_RSP3, S_RSP4};
+        const int slots[4] = {slot::head::RESP1, slot::head::RESP2, slot::head::CENSVALS, slot::head::MCF_REMOVALS};
         for (int k = 0; k < 4; ++k)
             if (int32_t var = firstvar(r, slots[k])) xvgetd(list, var, 0, &cells[k], 8, GET_RAW, 0, 0);
     } else {
-        int n = count(r, S_RSP1) + count(r, S_RSP2);
+        int n = count(r, slot::head::RESP1) + count(r, slot::head::RESP2);
         if (xvgeti(s->dsin, n, &list) != 0) return 1;
-        if (int32_t var = firstvar(r, S_RSP1)) xvgetd(list, var, 0, &cells[0], 8, GET_RAW, 0, 0);
-        if (int32_t var = firstvar(r, S_RSP2)) xvgetd(list, var, 0, &cells[1], 8, GET_RAW, 0, 0);
+        if (int32_t var = firstvar(r, slot::head::RESP1)) xvgetd(list, var, 0, &cells[0], 8, GET_RAW, 0, 0);
+        if (int32_t var = firstvar(r, slot::head::RESP2)) xvgetd(list, var, 0, &cells[1], 8, GET_RAW, 0, 0);
     }
     xvgete(list);
     s->stmgets[index] = list;
@@ -101,12 +99,12 @@ int setin(vyxstate* s, stmtrec* r, int index) {
 }
 
 int setclass(vyxstate* s, stmtrec* r, int index) {
-    int c = count(r, S_CLASS);
+    int c = count(r, slot::head::CLASS);
     if (c > kMaxClass) c = kMaxClass;   // the parser refuses more; the cells hold two
     hgetlist* list = nullptr;
     if (c > 0) {
         if (xvgeti(s->dsin, 2 * c, &list) != 0) return 1;
-        const auto* vars = static_cast<const int32_t*>(stmtslot(r, S_CLASS)->ptr);
+        const auto* vars = static_cast<const int32_t*>(stmtslot(r, slot::head::CLASS)->ptr);
         if (xffile(s->dsin, FF_FORMATS, vars, c) != 0) {
             xpmlog(510, 16);
             return 1;

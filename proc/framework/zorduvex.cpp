@@ -24,17 +24,6 @@ int fndstmt(const char* keyword, stmtrec** last) {
 
 namespace {
 
-enum class Dispatch { None, Probplot, Relationplot, Mcfplot, Analyze };
-
-// The first rule that matches the keyword's prefix.
-Dispatch dispatchof(const char* kw) {
-    if (!std::strncmp(kw, "PP", 2) || !std::strncmp(kw, "PROB", 4)) return Dispatch::Probplot;
-    if (!std::strncmp(kw, "RPLOT", 5) || !std::strncmp(kw, "RELATION", 8)) return Dispatch::Relationplot;
-    if (!std::strncmp(kw, "MCF", 3) || !std::strncmp(kw, "MPLO", 4)) return Dispatch::Mcfplot;
-    if (!std::strncmp(kw, "ANALYZE", 7)) return Dispatch::Analyze;
-    return Dispatch::None;
-}
-
 // Deletes the statement pool and makes a new one; false (510/6 logged) on failure.
 bool renewstmtpool(vyxstate* s) {
     if (s->stmtpool) xmpoold(s->stmtpool);
@@ -69,12 +58,12 @@ bool rungroup(vyxstate* s) {
     }
 
     for (stmtrec* r = curparse()->head; r; r = r->next) {
-        Dispatch d = dispatchof(r->keyword);
-        if (d == Dispatch::None) continue;
+        StmtKind d = stmtkind(r->keyword);
+        if (d == StmtKind::None) continue;
         if (!renewstmtpool(s)) return false;
         s->curstmt = r;
         switch (d) {
-            case Dispatch::Probplot:
+            case StmtKind::Probplot:
                 // A plot whose options fail is skipped; its index still advances so
                 // that the next statement finds its own variable lists.
                 if (vyxpprm(s) != 0) {
@@ -83,10 +72,10 @@ bool rungroup(vyxstate* s) {
                 }
                 vyxpplt(s);
                 break;
-            case Dispatch::Relationplot: vyxrplot(s); break;
-            case Dispatch::Mcfplot: vyxcf(s); break;
-            case Dispatch::Analyze: vyxanlz(s); break;
-            case Dispatch::None: break;
+            case StmtKind::Relationplot: vyxrplot(s); break;
+            case StmtKind::Mcfplot: vyxcf(s); break;
+            case StmtKind::Analyze: vyxanlz(s); break;
+            case StmtKind::None: break;
         }
         ++s->stmtidx;
         CleanUpDisk(s);

@@ -571,8 +571,8 @@ Parser::TwoLevel Parser::twolevel(Cursor& c, const std::string& oname, const cha
 
 // MODEL RELATION=code, or RELATION=(code [(variable)], code [(variable)] [, code [(variable)]]).
 void Parser::relations(Cursor& c, stmtrec* r, const goption& o, const Token& at) {
-    static const int codeslots[3] = {26, 30, 35};
-    static const int varslots[3] = {32, 33, 34};
+    static const int codeslots[3] = {GS_MODEL_RELCODE1, GS_MODEL_RELCODE2, GS_MODEL_RELCODE3};
+    static const int varslots[3] = {GS_MODEL_RELVAR1, GS_MODEL_RELVAR2, GS_MODEL_RELVAR3};
     (void)o;
     auto code = [&]() {
         const Token& t = c.next();

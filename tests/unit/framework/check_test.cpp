@@ -8,7 +8,7 @@
 #include <string>
 
 #include "host/effects.h"
-#include "host/grammar.h"
+#include "proc/framework/optslots.h"
 #include "host/module.h"
 #include "host/vec31_statements.h"
 #include "proc/framework/check.h"
@@ -28,11 +28,11 @@ stmtrec* current(void*) { return g_current; }
 
 struct Rec {
     stmtrec r{};
-    optslot slots[15]{};
+    optslot slots[slot::proc::HIGHEST + 1]{};
     explicit Rec(const char* kw) {
         std::memset(r.keyword, ' ', sizeof r.keyword);
         std::memcpy(r.keyword, kw, std::strlen(kw));
-        r.highest = 14;
+        r.highest = slot::proc::HIGHEST;
         r.slots = slots;
     }
 };
@@ -88,8 +88,8 @@ TEST(EffectLimit, NamelenOfTheProcRecordOrTwenty) {
     EXPECT_EQ(h.limitafter(&logscale.r), 20);
     curparse()->head = &proc.r;   // a PROC record without NAMELEN=
     EXPECT_EQ(h.limitafter(&model.r), 20);
-    proc.slots[GS_PROC_NAMELEN].given = 1;
-    proc.slots[GS_PROC_NAMELEN].num = 64;
+    proc.slots[slot::proc::NAMELEN].given = 1;
+    proc.slots[slot::proc::NAMELEN].num = 64;
     EXPECT_EQ(h.limitafter(&model.r), 64);
     EXPECT_EQ(h.limitafter(&logscale.r), 64);
     EXPECT_EQ(h.limitafter(&probplot.r), -1) << "only MODEL and LOGSCALE set the limit";

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include "host/grammar.h"
 #include "parsehelp.h"
+#include "proc/framework/optslots.h"
 
 using namespace vxtest;
 
@@ -33,8 +34,8 @@ TEST(Errors, CommentsAndQuotes) {
              "des=\"it's \" name='a''b';");
     ASSERT_EQ(p.rc, 0) << p.errors();
     EXPECT_EQ(p.count(), 2);
-    EXPECT_EQ(text(stmtslot(p.rec(1), 26)), "it's ");
-    EXPECT_EQ(text(stmtslot(p.rec(1), 28)), "a'b");
+    EXPECT_EQ(text(stmtslot(p.rec(1), slot::plot::DESCRIPTION)), "it's ");
+    EXPECT_EQ(text(stmtslot(p.rec(1), slot::plot::NAME)), "a'b");
     Parsed q("proc vitalyx data=fans; probplot hours / des='open;");
     EXPECT_EQ(q.rc, 1012);
     EXPECT_NE(q.errors().find("not closed"), std::string::npos) << q.errors();
@@ -86,15 +87,15 @@ TEST(Errors, AnOptionGivenTwiceKeepsTheLastWithANote) {
     Parsed p("proc vitalyx data=fans; probplot hours / pplegend=none conf=0.9 pplegend=red conf=0.8;");
     ASSERT_EQ(p.rc, 0) << p.errors();
     const stmtrec* r = p.rec(1);
-    EXPECT_EQ(stmtslot(r, 16)->num, 0.8);
-    EXPECT_EQ(name8(stmtslot(r, 29)), "RED     ");
-    EXPECT_FALSE(stmtflag(r, 24)) << "the NONE of the first PPLEGEND= is undone";
+    EXPECT_EQ(stmtslot(r, slot::plot::CONFIDENCE)->num, 0.8);
+    EXPECT_EQ(name8(stmtslot(r, slot::plot::PPLEGEND)), "RED     ");
+    EXPECT_FALSE(stmtflag(r, flag::plot::NOPPLEGEND)) << "the NONE of the first PPLEGEND= is undone";
     EXPECT_EQ(p.log.count('N'), 2) << p.notes();
     EXPECT_NE(p.notes().find("PPLEGEND"), std::string::npos) << p.notes();
     EXPECT_NE(p.notes().find("CONFIDENCE"), std::string::npos) << p.notes();
     // a flag set by another option stays
     Parsed q("proc vitalyx data=fans; probplot hours / nopplegend pplegend=none pplegend=red;");
-    EXPECT_TRUE(stmtflag(q.rec(1), 24));
+    EXPECT_TRUE(stmtflag(q.rec(1), flag::plot::NOPPLEGEND));
 }
 
 TEST(Errors, MalformedValues) {

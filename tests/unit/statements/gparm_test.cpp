@@ -3,7 +3,7 @@
 #include <cstring>
 #include "host/hostdefs.h"
 #include "parsehelp.h"
-#include "host/grammar.h"
+#include "proc/framework/optslots.h"
 #include "proc/framework/gparm.h"
 
 using namespace vxtest;
@@ -49,12 +49,12 @@ TEST(Gparm, ReadsWhatTheParserStored) {
     Parsed p("proc vitalyx data=fans; probplot hours / maxit=7.9 ppos=km fit=weibayes(conf=0.9) lfit=3;");
     ASSERT_EQ(p.rc, 0) << p.errors();
     const stmtrec* r = p.rec(1);
-    EXPECT_EQ(static_cast<int32_t>(gparm(r, 13, 50)), 7) << "integer options are truncated by the reader";
-    EXPECT_EQ(gparm(r, 92, 4), 3);
-    EXPECT_EQ(gparm(r, 12, 1), 6);
-    EXPECT_EQ(gparm(r, 80, 0.95), 0.9);
-    EXPECT_EQ(gparm(r, 64, 0), 3) << "a single LFIT value is a number";
-    EXPECT_EQ(gparm(r, 14, 0.001), 0.001);
-    EXPECT_EQ(gparm(r, 131, 5), 5) << "beyond the highest slot 130";
-    EXPECT_EQ(gparm(p.proc(), GS_PROC_DIST, 0), 0) << "no DISTRIBUTION statement";
+    EXPECT_EQ(static_cast<int32_t>(gparm(r, slot::plot::MAXIT, 50)), 7) << "integer options are truncated by the reader";
+    EXPECT_EQ(gparm(r, slot::plot::PPOS, 4), 3);
+    EXPECT_EQ(gparm(r, slot::plot::FITTYPE, 1), 6);
+    EXPECT_EQ(gparm(r, slot::plot::WBCONF, 0.95), 0.9);
+    EXPECT_EQ(gparm(r, slot::plot::LFIT, 0), 3) << "a single LFIT value is a number";
+    EXPECT_EQ(gparm(r, slot::plot::CONVERGE, 0.001), 0.001);
+    EXPECT_EQ(gparm(r, slot::plot::HIGHEST + 1, 5), 5) << "beyond the highest slot";
+    EXPECT_EQ(gparm(p.proc(), slot::proc::DIST, 0), 0) << "no DISTRIBUTION statement";
 }

@@ -1,6 +1,6 @@
 // Statement heads: response forms, class and stress variables, labels, INSET, FMODE, MAKE.
 #include <gtest/gtest.h>
-#include "host/grammar.h"
+#include "proc/framework/optslots.h"
 #include "parsehelp.h"
 
 using namespace vxtest;
@@ -20,26 +20,26 @@ TEST(Heads, ResponseFormsOfTheAnalysisStatements) {
             Parsed p(std::string("proc vitalyx data=fans; ") + st + " hours" + cls + ";");
             ASSERT_EQ(p.rc, 0) << st << p.errors();
             const stmtrec* r = p.rec(1);
-            EXPECT_EQ(num(r, GS_RSPKIND), 0) << st;
-            EXPECT_EQ(vars(stmtslot(r, GS_RESP1)), (std::vector<int32_t>{V_HOURS}));
+            EXPECT_EQ(num(r, slot::head::RSPKIND), 0) << st;
+            EXPECT_EQ(vars(stmtslot(r, slot::head::RESP1)), (std::vector<int32_t>{V_HOURS}));
             const std::vector<int32_t> want = rel ? std::vector<int32_t>{V_TEMP} : std::vector<int32_t>{V_LOT, V_PLANT};
-            EXPECT_EQ(vars(stmtslot(r, GS_CLASS)), want);
+            EXPECT_EQ(vars(stmtslot(r, slot::head::CLASS)), want);
         }
         {
             Parsed p(std::string("proc vitalyx data=fans; ") + st + " hours*status(0 2 to 4)" + cls + ";");
             ASSERT_EQ(p.rc, 0) << st << p.errors();
             const stmtrec* r = p.rec(1);
-            EXPECT_EQ(num(r, GS_RSPKIND), 1);
-            EXPECT_EQ(vars(stmtslot(r, GS_RESP2)), (std::vector<int32_t>{V_STATUS}));
-            EXPECT_EQ(numbers(stmtslot(r, GS_CENSVALS)), (std::vector<double>{0, 2, 3, 4}));
+            EXPECT_EQ(num(r, slot::head::RSPKIND), 1);
+            EXPECT_EQ(vars(stmtslot(r, slot::head::RESP2)), (std::vector<int32_t>{V_STATUS}));
+            EXPECT_EQ(numbers(stmtslot(r, slot::head::CENSVALS)), (std::vector<double>{0, 2, 3, 4}));
         }
         for (const char* iv : {"(lo hi)", "(lo, hi)"}) {
             Parsed p(std::string("proc vitalyx data=fans; ") + st + " " + iv + cls + ";");
             ASSERT_EQ(p.rc, 0) << st << p.errors();
             const stmtrec* r = p.rec(1);
-            EXPECT_EQ(num(r, GS_RSPKIND), 2);
-            EXPECT_EQ(vars(stmtslot(r, GS_RESP1)), (std::vector<int32_t>{V_LO}));
-            EXPECT_EQ(vars(stmtslot(r, GS_RESP2)), (std::vector<int32_t>{V_HI}));
+            EXPECT_EQ(num(r, slot::head::RSPKIND), 2);
+            EXPECT_EQ(vars(stmtslot(r, slot::head::RESP1)), (std::vector<int32_t>{V_LO}));
+            EXPECT_EQ(vars(stmtslot(r, slot::head::RESP2)), (std::vector<int32_t>{V_HI}));
         }
         {
             Parsed p(std::string("proc vitalyx data=fans; ") + st + " fails(trials)" + cls + ";");
@@ -47,9 +47,9 @@ TEST(Heads, ResponseFormsOfTheAnalysisStatements) {
                 EXPECT_EQ(p.rc, 1012) << "events(trials) is not a RELATIONPLOT response";
             } else {
                 ASSERT_EQ(p.rc, 0) << st << p.errors();
-                EXPECT_EQ(num(p.rec(1), GS_RSPKIND), 4);
-                EXPECT_EQ(vars(stmtslot(p.rec(1), GS_RESP1)), (std::vector<int32_t>{V_FAILS}));
-                EXPECT_EQ(vars(stmtslot(p.rec(1), GS_RESP2)), (std::vector<int32_t>{V_TRIALS}));
+                EXPECT_EQ(num(p.rec(1), slot::head::RSPKIND), 4);
+                EXPECT_EQ(vars(stmtslot(p.rec(1), slot::head::RESP1)), (std::vector<int32_t>{V_FAILS}));
+                EXPECT_EQ(vars(stmtslot(p.rec(1), slot::head::RESP2)), (std::vector<int32_t>{V_TRIALS}));
             }
         }
     }
@@ -87,7 +87,7 @@ TEST(Heads, RelationplotNeedsTheStressVariable) {
 TEST(Heads, AnalyzeWithoutResponse) {
     Parsed p("proc vitalyx; distribution poisson; analyze / count=3;");
     ASSERT_EQ(p.rc, 0) << p.errors();
-    EXPECT_EQ(stmtslot(p.rec(1), GS_RESP1), nullptr);
+    EXPECT_EQ(stmtslot(p.rec(1), slot::head::RESP1), nullptr);
     EXPECT_EQ(num(p.rec(1), 24), 3);
 }
 
@@ -95,16 +95,16 @@ TEST(Heads, ModelResponsesUseSlotFiveForTheUpperEnd) {
     Parsed p("proc vitalyx data=fans; class lot; model (lo hi) = lot temp;");
     ASSERT_EQ(p.rc, 0) << p.errors();
     const stmtrec* m = p.rec(1);
-    EXPECT_EQ(num(m, GS_RSPKIND), 2);
-    EXPECT_EQ(vars(stmtslot(m, GS_RESP1)), (std::vector<int32_t>{V_LO}));
-    EXPECT_EQ(vars(stmtslot(m, 5)), (std::vector<int32_t>{V_HI}));
-    EXPECT_EQ(stmtslot(m, GS_RESP2), nullptr);
-    ASSERT_NE(stmtslot(m, GS_MODELEFFECTS), nullptr);
-    EXPECT_EQ(stmtslot(m, GS_MODELEFFECTS)->count, 2);
+    EXPECT_EQ(num(m, slot::head::RSPKIND), 2);
+    EXPECT_EQ(vars(stmtslot(m, slot::head::RESP1)), (std::vector<int32_t>{V_LO}));
+    EXPECT_EQ(vars(stmtslot(m, slot::head::MODEL_UPPER)), (std::vector<int32_t>{V_HI}));
+    EXPECT_EQ(stmtslot(m, slot::head::RESP2), nullptr);
+    ASSERT_NE(stmtslot(m, slot::head::MODEL_EFFECTS), nullptr);
+    EXPECT_EQ(stmtslot(m, slot::head::MODEL_EFFECTS)->count, 2);
     Parsed q("proc vitalyx data=fans; model hours*status(0) = temp;");
     ASSERT_EQ(q.rc, 0) << q.errors();
-    EXPECT_EQ(num(q.rec(1), GS_RSPKIND), 1);
-    EXPECT_EQ(vars(stmtslot(q.rec(1), GS_RESP2)), (std::vector<int32_t>{V_STATUS}));
+    EXPECT_EQ(num(q.rec(1), slot::head::RSPKIND), 1);
+    EXPECT_EQ(vars(stmtslot(q.rec(1), slot::head::RESP2)), (std::vector<int32_t>{V_STATUS}));
 }
 
 TEST(Heads, McfplotExactAndIntervalForms) {
@@ -112,26 +112,26 @@ TEST(Heads, McfplotExactAndIntervalForms) {
         Parsed p("proc vitalyx data=fans; unitid unit; mcfplot hours*nrec(0) = lot;");
         ASSERT_EQ(p.rc, 0) << p.errors();
         const stmtrec* r = p.rec(1);
-        EXPECT_EQ(num(r, GS_RSPKIND), 1);
-        EXPECT_EQ(vars(stmtslot(r, GS_RESP1)), (std::vector<int32_t>{V_HOURS}));
-        EXPECT_EQ(vars(stmtslot(r, GS_RESP2)), (std::vector<int32_t>{V_NREC}));
-        EXPECT_EQ(numbers(stmtslot(r, GS_CENSVALS)), (std::vector<double>{0}));
-        EXPECT_EQ(vars(stmtslot(r, GS_CLASS)), (std::vector<int32_t>{V_LOT}));
+        EXPECT_EQ(num(r, slot::head::RSPKIND), 1);
+        EXPECT_EQ(vars(stmtslot(r, slot::head::RESP1)), (std::vector<int32_t>{V_HOURS}));
+        EXPECT_EQ(vars(stmtslot(r, slot::head::RESP2)), (std::vector<int32_t>{V_NREC}));
+        EXPECT_EQ(numbers(stmtslot(r, slot::head::CENSVALS)), (std::vector<double>{0}));
+        EXPECT_EQ(vars(stmtslot(r, slot::head::CLASS)), (std::vector<int32_t>{V_LOT}));
     }
     {
         Parsed p("proc vitalyx data=fans; mplot (interval=lo hi recurrences=nrec censored=nrem);");
         ASSERT_EQ(p.rc, 0) << p.errors();
         const stmtrec* r = p.rec(1);
-        EXPECT_EQ(num(r, GS_RSPKIND), 2);
-        EXPECT_EQ(vars(stmtslot(r, 1)), (std::vector<int32_t>{V_LO}));
-        EXPECT_EQ(vars(stmtslot(r, 2)), (std::vector<int32_t>{V_HI}));
-        EXPECT_EQ(vars(stmtslot(r, 3)), (std::vector<int32_t>{V_NREC}));
-        EXPECT_EQ(vars(stmtslot(r, GS_MCFREMOVALS)), (std::vector<int32_t>{V_NREM}));
+        EXPECT_EQ(num(r, slot::head::RSPKIND), 2);
+        EXPECT_EQ(vars(stmtslot(r, slot::head::RESP1)), (std::vector<int32_t>{V_LO}));
+        EXPECT_EQ(vars(stmtslot(r, slot::head::RESP2)), (std::vector<int32_t>{V_HI}));
+        EXPECT_EQ(vars(stmtslot(r, slot::head::CENSVALS)), (std::vector<int32_t>{V_NREC}));
+        EXPECT_EQ(vars(stmtslot(r, slot::head::MCF_REMOVALS)), (std::vector<int32_t>{V_NREM}));
     }
     {
         Parsed p("proc vitalyx data=fans; mcfplot (endpoints=lo, hi recurrence=nrec censor=nrem) = lot plant;");
         ASSERT_EQ(p.rc, 0) << p.errors();
-        EXPECT_EQ(vars(stmtslot(p.rec(1), GS_CLASS)), (std::vector<int32_t>{V_LOT, V_PLANT}));
+        EXPECT_EQ(vars(stmtslot(p.rec(1), slot::head::CLASS)), (std::vector<int32_t>{V_LOT, V_PLANT}));
     }
     {
         Parsed p("proc vitalyx data=fans; mcfplot (interval=lo hi recurrences=nrec);");
@@ -143,10 +143,10 @@ TEST(Heads, StatementLabels) {
     Parsed p("proc vitalyx data=fans; first: probplot hours; Lab2 : analyze hours; m: mcfplot hours*nrec; "
              "r: rplot hours=temp;");
     ASSERT_EQ(p.rc, 0) << p.errors();
-    EXPECT_EQ(name8(stmtslot(p.rec(1), GS_LABEL)), "FIRST   ");
-    EXPECT_EQ(name8(stmtslot(p.rec(2), GS_LABEL)), "LAB2    ");
-    EXPECT_EQ(name8(stmtslot(p.rec(3), GS_LABEL)), "M       ");
-    EXPECT_EQ(name8(stmtslot(p.rec(4), GS_LABEL)), "R       ");
+    EXPECT_EQ(name8(stmtslot(p.rec(1), slot::head::LABEL)), "FIRST   ");
+    EXPECT_EQ(name8(stmtslot(p.rec(2), slot::head::LABEL)), "LAB2    ");
+    EXPECT_EQ(name8(stmtslot(p.rec(3), slot::head::LABEL)), "M       ");
+    EXPECT_EQ(name8(stmtslot(p.rec(4), slot::head::LABEL)), "R       ");
     Parsed q("proc vitalyx data=fans; m1: model hours = temp;");
     EXPECT_EQ(q.rc, 1012) << "MODEL takes no label";
     Parsed l("proc vitalyx data=fans; toolonglabel: probplot hours;");
@@ -166,11 +166,11 @@ TEST(Heads, InsetItemsCodesAndLabels) {
              "confidence / position=ne header='Fit';");
     ASSERT_EQ(p.rc, 0) << p.errors();
     const stmtrec* r = p.rec(2);
-    EXPECT_EQ(numbers(stmtslot(r, GS_INSET_ITEMS)),
+    EXPECT_EQ(numbers(stmtslot(r, slot::inset::ITEMS)),
               (std::vector<double>{13, 0, 100, 54, 2, 3, 100, 54, 2, 300}));
-    EXPECT_EQ(strings(stmtslot(r, GS_INSET_LABELS)), (std::vector<std::string>{"Failures", "Beta"}));
-    EXPECT_EQ(name8(stmtslot(r, 2)), "NE      ");
-    EXPECT_EQ(text(stmtslot(r, 3)), "Fit");
+    EXPECT_EQ(strings(stmtslot(r, slot::inset::LABELS)), (std::vector<std::string>{"Failures", "Beta"}));
+    EXPECT_EQ(name8(stmtslot(r, slot::inset::POSITION)), "NE      ");
+    EXPECT_EQ(text(stmtslot(r, slot::inset::HEADER)), "Fit");
     Parsed q("proc vitalyx data=fans; probplot hours; inset n='abcdefghijklmnopqrstuvwxy';");
     EXPECT_EQ(q.rc, 1012) << "a label of 25 characters";
     EXPECT_NE(q.errors().find("24"), std::string::npos) << q.errors();
@@ -183,32 +183,32 @@ TEST(Heads, FmodeRecord) {
     ASSERT_EQ(p.rc, 0) << p.errors();
     const stmtrec* r = p.rec(1);
     EXPECT_EQ(keyword(r), "FMODES");
-    EXPECT_TRUE(stmtflag(r, 3));
-    EXPECT_FALSE(stmtflag(r, 1));
-    EXPECT_FALSE(stmtflag(r, 2));
-    EXPECT_EQ(vars(stmtslot(r, GS_FMODE_VAR)), (std::vector<int32_t>{V_MODE}));
-    EXPECT_EQ(strings(stmtslot(r, GS_FMODE_VALUES)), (std::vector<std::string>{"bearing", "seal"}));
-    EXPECT_TRUE(stmtflag(r, 4));
-    EXPECT_TRUE(stmtflag(r, 5));
-    EXPECT_TRUE(stmtflag(r, 6));
-    EXPECT_EQ(stmtslot(r, 3), nullptr) << "LEGEND=NONE stores no name";
+    EXPECT_TRUE(stmtflag(r, flag::fmode::COMBINE));
+    EXPECT_FALSE(stmtflag(r, flag::fmode::ELIMINATE));
+    EXPECT_FALSE(stmtflag(r, flag::fmode::KEEP));
+    EXPECT_EQ(vars(stmtslot(r, slot::fmode::VAR)), (std::vector<int32_t>{V_MODE}));
+    EXPECT_EQ(strings(stmtslot(r, slot::fmode::VALUES)), (std::vector<std::string>{"bearing", "seal"}));
+    EXPECT_TRUE(stmtflag(r, flag::fmode::PLOTMODES));
+    EXPECT_TRUE(stmtflag(r, flag::fmode::NOLEGEND));
+    EXPECT_TRUE(stmtflag(r, flag::fmode::PARM));
+    EXPECT_EQ(stmtslot(r, slot::fmode::LEGEND), nullptr) << "LEGEND=NONE stores no name";
     Parsed q("proc vitalyx data=fans; fmode keep mode=('seal') / parms covs;");
     ASSERT_EQ(q.rc, 0) << q.errors();
-    EXPECT_TRUE(stmtflag(q.rec(1), 2));
-    EXPECT_FALSE(stmtflag(q.rec(1), 6));
-    EXPECT_FALSE(stmtflag(q.rec(1), 7));
+    EXPECT_TRUE(stmtflag(q.rec(1), flag::fmode::KEEP));
+    EXPECT_FALSE(stmtflag(q.rec(1), flag::fmode::PARM));
+    EXPECT_FALSE(stmtflag(q.rec(1), flag::fmode::COV));
 }
 
 TEST(Heads, MakeRecords) {
     Parsed p("proc vitalyx data=fans; make 'ParameterEstimates' out=work.pe noprint; make ModObstats out=obs;");
     ASSERT_EQ(p.rc, 0) << p.errors();
     const stmtrec* a = p.rec(1);
-    EXPECT_EQ(text(stmtslot(a, GS_MAKE_TABLE)), "ParameterEstimates");
-    const dsspec* d = static_cast<const dsspec*>(stmtslot(a, GS_MAKE_OUT)->handle);
+    EXPECT_EQ(text(stmtslot(a, slot::make::TABLE)), "ParameterEstimates");
+    const dsspec* d = static_cast<const dsspec*>(stmtslot(a, slot::make::OUT)->handle);
     EXPECT_STREQ(d->lib, "WORK");
     EXPECT_STREQ(d->mem, "PE");
-    EXPECT_TRUE(stmtflag(a, GF_MAKE_NOPRINT));
+    EXPECT_TRUE(stmtflag(a, flag::make::NOPRINT));
     const stmtrec* b = p.rec(2);
-    EXPECT_EQ(text(stmtslot(b, GS_MAKE_TABLE)), "MODOBSTATS");
-    EXPECT_FALSE(stmtflag(b, GF_MAKE_NOPRINT));
+    EXPECT_EQ(text(stmtslot(b, slot::make::TABLE)), "MODOBSTATS");
+    EXPECT_FALSE(stmtflag(b, flag::make::NOPRINT));
 }

@@ -3,6 +3,7 @@
 // infinity.
 #include <gtest/gtest.h>
 #include "parsehelp.h"
+#include "proc/framework/optslots.h"
 
 using namespace vxtest;
 
@@ -15,7 +16,7 @@ TEST(Lexical, NumbersBeyondTheLargestDoubleAreRefused) {
     }
     Parsed ok("proc vitalyx data=fans;\n probplot hours / scale=1.7e308 href=-1.7e308;");
     ASSERT_EQ(ok.rc, 0) << ok.errors();
-    EXPECT_EQ(stmtslot(ok.rec(1), 7)->num, 1.7e308);
+    EXPECT_EQ(stmtslot(ok.rec(1), slot::plot::SCALE)->num, 1.7e308);
 }
 
 TEST(Lexical, ErrorsNameTheirStatement) {

@@ -1,6 +1,6 @@
 // The MAKE statement's table name: a name or a quoted text, never empty, and not an option.
 #include <gtest/gtest.h>
-#include "host/grammar.h"
+#include "proc/framework/optslots.h"
 #include "parsehelp.h"
 
 using namespace vxtest;
@@ -23,7 +23,7 @@ TEST(MakeStatement, TheTableNameMustBeWritten) {
     }
     Parsed ok("proc vitalyx data=fans;\n make Nobs out=parms noprint; make 'Parameter Estimates' out=work.pe;");
     ASSERT_EQ(ok.rc, 0) << ok.errors();
-    EXPECT_EQ(text(stmtslot(ok.rec(1), 1)), "NOBS");
-    EXPECT_TRUE(stmtflag(ok.rec(1), 1));
-    EXPECT_EQ(text(stmtslot(ok.rec(2), 1)), "Parameter Estimates");
+    EXPECT_EQ(text(stmtslot(ok.rec(1), slot::make::TABLE)), "NOBS");
+    EXPECT_TRUE(stmtflag(ok.rec(1), flag::make::NOPRINT));
+    EXPECT_EQ(text(stmtslot(ok.rec(2), slot::make::TABLE)), "Parameter Estimates");
 }

@@ -1,6 +1,6 @@
 // The PROC statement and the statements that store into the PROC record.
 #include <gtest/gtest.h>
-#include "host/grammar.h"
+#include "proc/framework/optslots.h"
 #include "parsehelp.h"
 
 using namespace vxtest;
@@ -15,8 +15,8 @@ TEST(ProcStatements, NamelenTakesWholeNumbersFrom20To200) {
     for (const char* ok : {"20", "200", "64"}) {
         Parsed p(std::string("proc vitalyx data=fans namelen=") + ok + ";");
         EXPECT_EQ(p.rc, 0) << p.errors();
-        ASSERT_NE(stmtslot(p.proc(), GS_PROC_NAMELEN), nullptr);
-        EXPECT_EQ(stmtslot(p.proc(), GS_PROC_NAMELEN)->num, std::stod(ok));
+        ASSERT_NE(stmtslot(p.proc(), slot::proc::NAMELEN), nullptr);
+        EXPECT_EQ(stmtslot(p.proc(), slot::proc::NAMELEN)->num, std::stod(ok));
     }
     for (const char* bad : {"201", "25.5", "-20"}) {
         Parsed p(std::string("proc vitalyx data=fans namelen=") + bad + ";");
@@ -29,13 +29,13 @@ TEST(ProcStatements, ProcRecordComesFirstWithDataAndGout) {
     ASSERT_EQ(p.rc, 0) << p.errors();
     EXPECT_EQ(keyword(p.proc()), "VITALYX");
     EXPECT_EQ(p.proc()->highest, 14);
-    const optslot* d = stmtslot(p.proc(), GS_PROC_DATA);
+    const optslot* d = stmtslot(p.proc(), slot::proc::DATA);
     ASSERT_NE(d, nullptr);
     EXPECT_EQ(d->kind, SK_DATASET);
     EXPECT_EQ(d->handle, p.session.input);
     EXPECT_NE(p.session.input, nullptr);
-    EXPECT_EQ(name8(stmtslot(p.proc(), GS_PROC_GOUTLIB)), "GL      ");
-    EXPECT_EQ(text(stmtslot(p.proc(), GS_PROC_GOUTCAT)), "PLOTS");
+    EXPECT_EQ(name8(stmtslot(p.proc(), slot::proc::GOUT_LIB)), "GL      ");
+    EXPECT_EQ(text(stmtslot(p.proc(), slot::proc::GOUT_CAT)), "PLOTS");
 }
 
 TEST(ProcStatements, DistributionWithOrWithoutEqualsAndEveryAlias) {
@@ -48,7 +48,7 @@ TEST(ProcStatements, DistributionWithOrWithoutEqualsAndEveryAlias) {
         for (const char* form : {"distribution = ", "dist ", "d="}) {
             Parsed p(std::string("proc vitalyx data=fans;\n ") + form + kw + ";");
             ASSERT_EQ(p.rc, 0) << form << kw << p.errors();
-            const optslot* s = stmtslot(p.proc(), GS_PROC_DIST);
+            const optslot* s = stmtslot(p.proc(), slot::proc::DIST);
             ASSERT_NE(s, nullptr) << form << kw;
             EXPECT_EQ(s->num, code) << form << kw;
             EXPECT_EQ(p.count(), 1) << "DISTRIBUTION makes no record of its own";
@@ -62,7 +62,7 @@ TEST(ProcStatements, DistributionWithOrWithoutEqualsAndEveryAlias) {
 TEST(ProcStatements, ByTakesDescendingAndNotsorted) {
     Parsed p("proc vitalyx data=fans; by descending lot plant notsorted;");
     ASSERT_EQ(p.rc, 0) << p.errors();
-    EXPECT_EQ(vars(stmtslot(p.proc(), GS_PROC_BY)), (std::vector<int32_t>{V_LOT, V_PLANT}));
+    EXPECT_EQ(vars(stmtslot(p.proc(), slot::proc::BY)), (std::vector<int32_t>{V_LOT, V_PLANT}));
     Parsed q("proc vitalyx data=fans; by lot descending;");
     EXPECT_EQ(q.rc, 1012) << "DESCENDING must stand before a variable";
 }
@@ -71,36 +71,36 @@ TEST(ProcStatements, ClassAndTruncate) {
     {
         Parsed p("proc vitalyx data=fans; class lot plant / truncate = 8;");
         ASSERT_EQ(p.rc, 0) << p.errors();
-        EXPECT_EQ(vars(stmtslot(p.proc(), GS_PROC_CLASS)), (std::vector<int32_t>{V_LOT, V_PLANT}));
-        EXPECT_TRUE(stmtflag(p.proc(), GF_PROC_TRUNCATE));
-        ASSERT_NE(stmtslot(p.proc(), GS_PROC_TRUNCATE), nullptr);
-        EXPECT_EQ(stmtslot(p.proc(), GS_PROC_TRUNCATE)->num, 8);
+        EXPECT_EQ(vars(stmtslot(p.proc(), slot::proc::CLASS)), (std::vector<int32_t>{V_LOT, V_PLANT}));
+        EXPECT_TRUE(stmtflag(p.proc(), flag::proc::TRUNCATE));
+        ASSERT_NE(stmtslot(p.proc(), slot::proc::TRUNCATE), nullptr);
+        EXPECT_EQ(stmtslot(p.proc(), slot::proc::TRUNCATE)->num, 8);
     }
     {
         Parsed p("proc vitalyx data=fans; classes lot / truncate;");
         ASSERT_EQ(p.rc, 0) << p.errors();
-        EXPECT_TRUE(stmtflag(p.proc(), GF_PROC_TRUNCATE));
-        EXPECT_EQ(stmtslot(p.proc(), GS_PROC_TRUNCATE), nullptr);
+        EXPECT_TRUE(stmtflag(p.proc(), flag::proc::TRUNCATE));
+        EXPECT_EQ(stmtslot(p.proc(), slot::proc::TRUNCATE), nullptr);
     }
     {
         Parsed p("proc vitalyx data=fans; class lot;");
-        EXPECT_FALSE(stmtflag(p.proc(), GF_PROC_TRUNCATE));
+        EXPECT_FALSE(stmtflag(p.proc(), flag::proc::TRUNCATE));
     }
     {
         // The CLASS statement serves the model effects: any number of variables.
         Parsed p("proc vitalyx data=fans; class lot plant unit;");
         EXPECT_EQ(p.rc, 0) << p.errors();
-        EXPECT_EQ(stmtslot(p.proc(), GS_PROC_CLASS)->count, 3);
+        EXPECT_EQ(stmtslot(p.proc(), slot::proc::CLASS)->count, 3);
     }
 }
 
 TEST(ProcStatements, FreqNenterExposureUnitid) {
     Parsed p("proc vitalyx data=fans; freq freq; nenter fails; exposure trials; unitid unit;");
     ASSERT_EQ(p.rc, 0) << p.errors();
-    EXPECT_EQ(vars(stmtslot(p.proc(), GS_PROC_FREQ)), (std::vector<int32_t>{V_FREQ}));
-    EXPECT_EQ(vars(stmtslot(p.proc(), GS_PROC_NENTER)), (std::vector<int32_t>{V_FAILS}));
-    EXPECT_EQ(vars(stmtslot(p.proc(), GS_PROC_EXPOSURE)), (std::vector<int32_t>{V_TRIALS}));
-    EXPECT_EQ(vars(stmtslot(p.proc(), GS_PROC_UNITID)), (std::vector<int32_t>{V_UNIT}));
+    EXPECT_EQ(vars(stmtslot(p.proc(), slot::proc::FREQ)), (std::vector<int32_t>{V_FREQ}));
+    EXPECT_EQ(vars(stmtslot(p.proc(), slot::proc::NENTER)), (std::vector<int32_t>{V_FAILS}));
+    EXPECT_EQ(vars(stmtslot(p.proc(), slot::proc::EXPOSURE)), (std::vector<int32_t>{V_TRIALS}));
+    EXPECT_EQ(vars(stmtslot(p.proc(), slot::proc::UNITID)), (std::vector<int32_t>{V_UNIT}));
     EXPECT_EQ(p.count(), 1);
     // FREQ must be numeric and single
     Parsed q("proc vitalyx data=fans; frequency lot;");
@@ -114,6 +114,6 @@ TEST(ProcStatements, FreqNenterExposureUnitid) {
 TEST(ProcStatements, RepeatedProcLevelStatementLastWinsWithANote) {
     Parsed p("proc vitalyx data=fans; dist weibull; dist lognormal;");
     ASSERT_EQ(p.rc, 0) << p.errors();
-    EXPECT_EQ(stmtslot(p.proc(), GS_PROC_DIST)->num, 1);
+    EXPECT_EQ(stmtslot(p.proc(), slot::proc::DIST)->num, 1);
     EXPECT_NE(p.notes().find("DISTRIBUTION"), std::string::npos) << p.notes();
 }

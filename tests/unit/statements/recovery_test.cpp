@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include "host/grammar.h"
 #include "parsehelp.h"
+#include "proc/framework/optslots.h"
 
 using namespace vxtest;
 
@@ -24,13 +25,13 @@ TEST(Recovery, StatementsAfterAnOptionErrorAreReadIntact) {
         const stmtrec* pp = nullptr;
         for (const stmtrec* r = p.proc(); r; r = r->next) {
             if (keyword(r) == "ANALYZE") a = r;
-            if (keyword(r) == "PROBPLOT" && stmtflag(r, 21)) pp = r;
+            if (keyword(r) == "PROBPLOT" && stmtflag(r, flag::plot::NOCONF)) pp = r;
         }
         ASSERT_NE(a, nullptr) << b;
-        ASSERT_NE(stmtslot(a, 16), nullptr) << b;
-        EXPECT_EQ(stmtslot(a, 16)->num, 0.8) << b;
-        EXPECT_TRUE(stmtflag(a, 32)) << b;
-        EXPECT_EQ(vars(stmtslot(a, 5)), std::vector<int32_t>{V_PLANT}) << b;
+        ASSERT_NE(stmtslot(a, slot::plot::CONFIDENCE), nullptr) << b;
+        EXPECT_EQ(stmtslot(a, slot::plot::CONFIDENCE)->num, 0.8) << b;
+        EXPECT_TRUE(stmtflag(a, flag::plot::ITPRINT)) << b;
+        EXPECT_EQ(vars(stmtslot(a, slot::head::CLASS)), std::vector<int32_t>{V_PLANT}) << b;
         EXPECT_NE(pp, nullptr) << b;
     }
 }
