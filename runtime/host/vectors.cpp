@@ -2,6 +2,7 @@
 #include "host/instance.h"
 #include "runtime/datasets/library.h"
 #include "runtime/files/utilfile.h"
+#include "runtime/graphics/graphics.h"
 #include "runtime/host/register.h"
 #include "runtime/output/output.h"
 #include "runtime/statements/statements.h"
@@ -28,5 +29,6 @@ void fillvectors(void** table) {
     table[VEC_SORT] = const_cast<vec472*>(sort::services());
     table[VEC_TEXTEXT] = const_cast<vec4*>(text::services());
     table[VEC_DATES] = const_cast<vec155*>(dates::services());
+    table[VEC_GRAPHICS] = const_cast<vec116*>(gfx::services());
 }
 }  // namespace rt
