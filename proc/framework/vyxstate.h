@@ -402,6 +402,12 @@ struct vyxstate {
     double* pbpooled;           // pooled estimate block
     double* pbpoolpred;         // pooled prediction block
 
+    // ---- nonparametric curves, their bands and the Turnbull estimate
+    double simfactor;           // factor of the last simultaneous band, 1 when it could not be
+                                // computed (the Turnbull estimate calls it bandfact)
+    uint8_t* emmem;             // Turnbull incidence rows in memory
+    uint8_t* emrow;             // one incidence row when the rows are on emfile
+
     // ---- statement counts (vyxinit)
     int32_t nanalysis;
     int32_t nplots;
