@@ -12,7 +12,6 @@
 #include "proc/lifedist/curverec.h"
 #include "proc/lifedist/grprows.h"
 #include "proc/lifedist/npmsg.h"
-#include "proc/lifedist/rspforms.h"
 #include "proc/numeric/normal.h"
 #include "proc/numeric/quantiles.h"
 
@@ -296,13 +295,13 @@ int vyxcrv(vyxstate* s, grpnode* g) {
     curvepass c;
     c.s = s;
     c.g = g;
-    c.readout = s->rspform[RSPF_READOUT] != 0;
-    c.form1 = s->rspform[RSPF_CENSLIST] != 0;
+    c.readout = s->rspform[RF_READOUT] != 0;
+    c.form1 = s->rspform[RF_CENSOR] != 0;
     c.hasfreq = s->nfreq != 0;
     c.weibayes = s->fitmethod == 6;
-    c.sigma = s->givenparms[1];
-    c.summary = s->pageflags[3] || s->pageflags[6];
-    c.ptcount = s->plotcodes[0] == 2 || s->pflags.pconfplt;
+    c.sigma = s->givenparms[GP_SCALE];
+    c.summary = s->pageflags[PG_BOXES] || s->pageflags[PG_MEDIANS];
+    c.ptcount = s->plotcodes[PC_NPINTERVALS] == 2 || s->pflags.pconfplt;
     c.na = s->pposcode == 5;
     c.lsppos = s->fitmethod == 2 || s->fitmethod == 7;
     c.wcol = c.form1 ? 2 : 1;
@@ -372,7 +371,7 @@ int vyxcrv(vyxstate* s, grpnode* g) {
         g->lsxbar = c.lsx / c.lsw;
     }
 
-    if (s->plotcodes[0] == 1) {
+    if (s->plotcodes[PC_NPINTERVALS] == 1) {
         if (int rc = curveband(s, g, c.kl, c.ku)) return rc;
     }
 

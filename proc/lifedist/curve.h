@@ -2,9 +2,7 @@
 // READOUT life-table) estimate with its standard error and limits, the Nelson-Aalen
 // cumulative hazard, and the group values the fits, plots and box statistics need.
 #pragma once
-
-struct vyxstate;
-struct grpnode;
+#include "proc/lifedist/lifedist.h"
 
 // One product-limit step at a time with natrisk units at risk of the sample size n, d of
 // them failing: S = S (natrisk - d)/natrisk, F = 1 - S; the Greenwood sum gsum grows by
@@ -12,8 +10,8 @@ struct grpnode;
 // se = 0); K = gsum/(1/n + gsum), the band scale.
 void kmacc(double n, double natrisk, double* S, double* F, double* gsum, double* se, double* K, double d);
 
-// The curve of a group whose rows are sorted by time (curve records in grpnode.crvbuf or,
-// when they do not fit in memory, on grpnode.ufile2). 0; 1 after a logged message (510/13,
-// 510/575, 510/903, 510/9030) or a failed allocation; 1020 after 510/22. A curve block
-// that cannot be written logs 510/15 and ends the step with code 1008.
-int vyxcrv(vyxstate* s, grpnode* g);
+// vyxcrv (lifedist.h) makes the curve of a group whose rows are sorted by time: curve
+// records in grpnode.crvbuf or, when they do not fit in memory, on grpnode.ufile2. 0; 1
+// after a logged message (510/13, 510/575, 510/903, 510/9030) or a failed allocation; 1020
+// after 510/22. A curve block that cannot be written logs 510/15 and ends the step with
+// code 1008.

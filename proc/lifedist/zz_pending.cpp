@@ -32,10 +32,6 @@ void pending(vyxstate* s, Piece piece, const char* what) {
 
 }  // namespace
 
-__attribute__((weak)) int vyxcrv(vyxstate* s, grpnode*) {
-    pending(s, CURVE, "The nonparametric estimate (plotting positions)");
-    return 0;
-}
 __attribute__((weak)) int vyxem(vyxstate* s, grpnode*) {
     pending(s, TURNBULL, "The Turnbull estimate of interval data");
     return 0;

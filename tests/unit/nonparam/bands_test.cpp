@@ -80,7 +80,7 @@ protected:
         s->pposcode = 3;
         s->quant_fn = q_normal;
         s->fitmethod = 1;
-        s->plotcodes[0] = 1;
+        s->plotcodes[PC_NPINTERVALS] = 1;
     }
     // 2600 units, a censoring after every fifth failure, all of the rest failing at the end.
     std::vector<obs> rows() {

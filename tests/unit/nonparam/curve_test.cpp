@@ -178,7 +178,7 @@ TEST_F(CurveTest, HerdJohnsonAndModifiedProductLimit) {
 // are withdrawn the unbiased form sqrt(S(S - P)) for every later readout.
 TEST_F(CurveTest, ReadoutLifeTable) {
     std::memset(s->rspform, 0, sizeof s->rspform);
-    s->rspform[RSPF_READOUT] = 1;
+    s->rspform[RF_READOUT] = 1;
     s->nfreq = 1;
     s->rowlay[1] = 3;
     // time, failures, on test
@@ -249,7 +249,7 @@ TEST_F(CurveTest, BoxStatisticsWithWholeAndFractionalWeights) {
 // The band range of a curve with fractional weights ends at the last failure: the
 // simultaneous factor is that of (K first, K last), not of an unset upper bound.
 TEST_F(CurveTest, FractionalWeightsSetTheBandRange) {
-    s->plotcodes[0] = 1;
+    s->plotcodes[PC_NPINTERVALS] = 1;
     grpnode& g = group();
     std::vector<obs> rows;
     for (int i = 1; i <= 12; ++i) rows.push_back({double(i), i % 4 == 0 ? -1.0 : 0.0, 0.3});

@@ -18,7 +18,6 @@
 #include "proc/framework/pools.h"
 #include "proc/framework/vyxstate.h"
 #include "proc/lifedist/curverec.h"
-#include "proc/lifedist/rspforms.h"
 #include "runtime/host/hostinstance.h"
 #include "runtime/session.h"
 #include "tests/support/collectlog.h"
@@ -116,7 +115,7 @@ protected:
     // does. With spill the rows go to a utility file in blocks of rows per buffer.
     void fill(grpnode* g, int form, const std::vector<obs>& rows, bool withfreq, bool spill = false) {
         std::memset(s->rspform, 0, sizeof s->rspform);
-        s->rspform[form == 0 ? RSPF_TIME : form == 1 ? RSPF_CENSLIST : RSPF_PAIR] = 1;
+        s->rspform[form == 0 ? RF_TIME : form == 1 ? RF_CENSOR : RF_INTERVAL] = 1;
         s->rspkind = static_cast<uint32_t>(form);
         s->nfreq = withfreq ? 1 : 0;
         const int dpr = (form == 0 ? 1 : 2) + (withfreq ? 1 : 0);
