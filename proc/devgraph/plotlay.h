@@ -79,4 +79,6 @@ struct plotlay {
     uint8_t insetnext;          // the statement right after the plot statement is an INSET statement
     double* pagewin;            // page window: left, bottom, right, top (from the BY-group pool)
     void* symspare;             // spare symbol record
+    // The option readers' second pair of PCTLIST indices (the percentile table's range).
+    int32_t plast2, pfirst2;
 };

@@ -40,7 +40,7 @@ struct grpnode {
     double wint;              // weight of interval-censored observations
     double wleft;             // weight of left-censored observations
     int32_t nobs;             // used observations
-    int32_t nother;           // weighted count of failures of another failure mode
+    double nother;            // weight of failures of another failure mode (fractional weights kept whole)
     int32_t nblocks;          // blocks written to ufile
     int32_t ncens;            // censored observations, unweighted
     int32_t nsub;             // second-level nodes (root: first-level nodes)
@@ -91,6 +91,8 @@ struct grpnode {
     double* emwts;            // 4n doubles of the set-up; the first n end as observation weights
     double* emtab;            // interval table: 11 arrays of nturn doubles
     int32_t nturn;            // number of Turnbull intervals
+
+    grpnode* stmtnext;        // chain of every node of the statement (newgroup), for CleanUpDisk
 
     // ---- binomial and Poisson analysis
     double* pbest;            // estimate block (24 doubles)

@@ -28,13 +28,8 @@ int notyet(vyxstate* s, const char* name) {
 
 }  // namespace
 
-__attribute__((weak)) int vyxanlz(vyxstate* s) { return notyet(s, "ANALYZE"); }
-__attribute__((weak)) int vyxpprm(vyxstate*) { return 0; }
-__attribute__((weak)) int vyxpplt(vyxstate* s) { return notyet(s, "PROBPLOT"); }
-__attribute__((weak)) int vyxrplot(vyxstate* s) { return notyet(s, "RELATIONPLOT"); }
 __attribute__((weak)) int vyxcf(vyxstate* s) { return notyet(s, "MCFPLOT"); }
 __attribute__((weak)) int vyxmod(vyxstate* s) { return notyet(s, "MODEL"); }
-__attribute__((weak)) void CleanUpDisk(vyxstate*) {}
 
 int zqidest(gdestctx*) { return RC_SETUP; }
 int ggsload(void*, int, int) { return 1; }

@@ -136,7 +136,12 @@ enum : int {
     // clsorder: the ordering code of each class variable, their copies, and "ordered by a count"
     CO_CODE = 0, CO_COPY = 2, CO_COUNTED = 4,
     // tickinfo: boundary count, life tick count, interval counters
-    TI_NBOUNDS = 0, TI_NLIFETICKS = 1,
+    TI_NBOUNDS = 0, TI_NLIFETICKS = 1, TI_COUNTERS = 2,
+    // refs (values, counts, label slots) and refopts (label positions)
+    REF_VREF = 0, REF_HREF = 1, REF_PREF = 2, REF_LREF = 3, REF_SREF = 4,
+    REFPOS_HREF = 0, REFPOS_VREF = 1, REFPOS_SREF = 2,
+    // axlog: the horizontal and the vertical axis are logarithmic
+    AXLOG_H = 0, AXLOG_V = 1,
 };
 
 struct vyxstate {
@@ -157,7 +162,7 @@ struct vyxstate {
     char rowtext[256];
     int32_t grplablen;
     double rowlead[3];
-    obobject* convmsg;
+    txthandle convmsg;          // the convergence reason of the row being written (text handle)
     nobscells nobsrow;
     double rowvals[24];
     double survcells[10];       // S0..S9, right after rowvals
@@ -265,8 +270,8 @@ struct vyxstate {
     } pflags;
     int32_t refopts[3];
     struct {
-        void* labels[5];        // HREF, VREF, LREF, PREF, SREF label lists
-        double* vals[5];        // VREF, HREF, PREF, LREF, SREF values
+        void* labels[5];        // label slots (optslot*) of VREF, HREF, PREF, LREF, SREF
+        double* vals[5];        // their values (REF_* places)
         int32_t counts[5];
     } refs;
     char gfile[8];
@@ -360,6 +365,8 @@ struct vyxstate {
 
     // ---- life-distribution statements: option readers (vyxaprm, vyxpprm)
     uint32_t rspvarid[2];       // first and second response variable numbers
+    vardesc rspdesc[2];         // their descriptors (rspvars points here)
+    char stmtlabcell[8];        // the statement label, or blanks: the cell of the Label columns
     uint8_t fmresp;             // form 1 implied by FMODE without a censoring variable
     uint8_t parmgiven[3];       // location, scale, shape given
     char parmfree[4];           // their status: '1' estimated, 'C' held at the given value
@@ -376,8 +383,10 @@ struct vyxstate {
     uint8_t lifelin;            // life axis linear (1) or in log decades (0)
     double lifescale[3];        // life axis: start, end, tick step
     double* lifetickv;          // life tick values (tickinfo[TI_NLIFETICKS] of them)
+    int32_t* lifecounts;        // one counter per interval between the boundaries of lifeticks
 
     // ---- life-distribution statements: input, driver and scales
+    grpnode* stmtnodes;         // every group node of the statement (newgroup)
     uint8_t lastgrp;            // the group being written is the last one
     uint8_t pgflag0;
     int32_t grprowix, grpcolix; // grid row and column of the group being written
@@ -389,6 +398,9 @@ struct vyxstate {
     double* emgrad;             // Turnbull gradient row: left, right, probability, gradient, multiplier
     char fmlabel[17];           // failure-mode text of the row being written
     uint32_t pendingnoted;      // pieces not available yet already noted for this statement
+    double plotfit50;           // the one PLOTFIT percentile (50) when none is given
+    uint32_t distcode0;         // the DISTRIBUTION statement's code, restored for every statement
+    uint8_t distsaved;
 
     // ---- binomial and Poisson analysis (counts read by vyxaprm)
     double pbaccum;             // running chi-square total over the class levels

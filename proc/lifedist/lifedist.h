@@ -22,6 +22,7 @@ int PPComp(vyxstate* s);                       // one statement in one BY group
 int vyxptbl(vyxstate* s);                      // fits and tables of every group; always 0
 void setgrp(vyxstate* s, grpnode* g, int i, int j, int* counter);
 void CleanUpDisk(vyxstate* s);                 // closes and deletes the statement's utility files
+grpnode* newgroup(vyxstate* s);                // a cleared group node of the statement (xmemmsg, null)
 int vyxscl(vyxstate* s);                       // plotting positions per group, ranges and axis scales
 void vyxpobj(vyxstate* s);                     // the statement's table objects
 

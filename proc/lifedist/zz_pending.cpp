@@ -33,31 +33,31 @@ void pending(vyxstate* s, Piece piece, const char* what) {
 }  // namespace
 
 __attribute__((weak)) int vyxem(vyxstate* s, grpnode*) {
-    pending(s, TURNBULL, "The Turnbull estimate of interval data");
+    pending(s, TURNBULL, "the Turnbull estimate of interval data");
     return 0;
 }
 __attribute__((weak)) int vyxls(vyxstate* s, grpnode*) {
-    pending(s, LSFIT, "The least-squares fit and the probability estimates");
+    pending(s, LSFIT, "the least-squares fit and the probability estimates");
     return 1;   // no starting values: the group is shown without a fit
 }
 __attribute__((weak)) int vyxpfit(vyxstate* s, grpnode*) {
-    pending(s, MLFIT, "The distribution fit");
+    pending(s, MLFIT, "the distribution fit");
     return 1;
 }
 __attribute__((weak)) int vyxdfit(vyxstate* s, grpnode*) {
-    pending(s, MLFIT, "The distribution fit");
+    pending(s, MLFIT, "the distribution fit");
     return 1;
 }
-__attribute__((weak)) void vyxdsum(vyxstate* s, grpnode*, int, int) { pending(s, DATSUM, "The fit summary table"); }
+__attribute__((weak)) void vyxdsum(vyxstate* s, grpnode*, int, int) { pending(s, DATSUM, "the fit summary table"); }
 __attribute__((weak)) void vyxpput(vyxstate* s, grpnode*, int, int) {
-    pending(s, ESTTABS, "The parameter, percentile and survival tables");
+    pending(s, ESTTABS, "the parameter, percentile and survival tables");
 }
-__attribute__((weak)) void fmput(vyxstate* s) { pending(s, FMODES, "The failure-mode analysis"); }
+__attribute__((weak)) void fmput(vyxstate* s) { pending(s, FMODES, "the failure-mode analysis"); }
 __attribute__((weak)) int vyxpb(vyxstate* s, grpnode*) {
-    pending(s, COUNTS, "The binomial and Poisson analysis");
+    pending(s, COUNTS, "the binomial and Poisson analysis");
     return 0;
 }
 __attribute__((weak)) int vyxpbpr(vyxstate* s) {
-    pending(s, COUNTS, "The binomial and Poisson analysis");
+    pending(s, COUNTS, "the binomial and Poisson analysis");
     return 0;
 }

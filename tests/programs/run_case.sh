@@ -8,6 +8,11 @@
 #   count N TEXT    exactly N lines of the log contain TEXT
 #   file NAME       NAME exists in the output folder
 #   nofile NAME     NAME does not exist in the output folder (no half-written files)
+#   out TEXT        a line of the listing contains TEXT
+#   noout TEXT      no line of the listing contains TEXT
+#   outorder A | B  in the listing, the first line containing A comes before the first containing B
+#   outcount N TEXT exactly N lines of the listing contain TEXT
+#   golden FILE     the listing is exactly CASE/FILE (a listing a person has read line by line)
 set -u
 exe=$1 case=$2 out=$3
 rm -rf "$out"
@@ -18,7 +23,17 @@ args=()
 status=$?
 log="$out/log.txt"
 [ -f "$log" ] || log="$out/stderr.txt"
+lst="$out/listing.txt"
+[ -f "$lst" ] || lst=/dev/null
 fail=0
+# order FILE A | B: the first line of FILE containing A comes before the first containing B.
+before() {
+  local f=$1 a=${2%% | *} b=${2#* | }
+  local la lb
+  la=$(grep -nF -- "$a" "$f" | head -1 | cut -d: -f1)
+  lb=$(grep -nF -- "$b" "$f" | head -1 | cut -d: -f1)
+  if [ -z "$la" ] || [ -z "$lb" ] || [ "$la" -ge "$lb" ]; then echo "order in $(basename "$f"): '$a' (line $la) not before '$b' (line $lb)"; return 1; fi
+}
 while IFS= read -r line || [ -n "$line" ]; do
   [ -z "$line" ] && continue
   kind=${line%% *}
@@ -27,11 +42,15 @@ while IFS= read -r line || [ -n "$line" ]; do
     status) [ "$status" -eq "$arg" ] || { echo "exit status $status, expected $arg"; fail=1; } ;;
     log) grep -qF -- "$arg" "$log" || { echo "log lacks: $arg"; fail=1; } ;;
     nolog) ! grep -qF -- "$arg" "$log" || { echo "log has: $arg"; fail=1; } ;;
-    order)
-      a=${arg%% | *}; b=${arg#* | }
-      la=$(grep -nF -- "$a" "$log" | head -1 | cut -d: -f1)
-      lb=$(grep -nF -- "$b" "$log" | head -1 | cut -d: -f1)
-      if [ -z "$la" ] || [ -z "$lb" ] || [ "$la" -ge "$lb" ]; then echo "order: '$a' (line $la) not before '$b' (line $lb)"; fail=1; fi ;;
+    order) before "$log" "$arg" || fail=1 ;;
+    outorder) before "$lst" "$arg" || fail=1 ;;
+    out) grep -qF -- "$arg" "$lst" || { echo "listing lacks: $arg"; fail=1; } ;;
+    noout) ! grep -qF -- "$arg" "$lst" || { echo "listing has: $arg"; fail=1; } ;;
+    outcount)
+      n=${arg%% *}; t=${arg#* }
+      c=$(grep -cF -- "$t" "$lst")
+      [ "$c" -eq "$n" ] || { echo "count of '$t' in the listing: $c, expected $n"; fail=1; } ;;
+    golden) diff -u "$case/$arg" "$lst" >/dev/null || { echo "listing differs from $arg:"; diff -u "$case/$arg" "$lst" | head -60; fail=1; } ;;
     count)
       n=${arg%% *}; t=${arg#* }
       c=$(grep -cF -- "$t" "$log")

@@ -1,0 +1,304 @@
+#include "proc/devgraph/lifescl.h"
+
+#include <cmath>
+
+#include "proc/devgraph/plotlay.h"
+#include "proc/devgraph/zqscale.h"
+#include "proc/framework/hostsvc.h"
+#include "proc/framework/memnum.h"
+#include "proc/framework/pools.h"
+#include "proc/framework/vyxstate.h"
+
+namespace {
+
+constexpr double kEps53 = 1.110223024625157e-16;
+constexpr double kT = 1000 * kEps53;                 // end tolerance
+constexpr double kFloor = 1.053671212772351e-08;     // 2^-26.5
+constexpr double kNice[5] = {1, 2, 2.5, 5, 10};
+
+template <class T>
+T* take(vyxstate* s, int64_t n) {
+    const int64_t bytes = n > 0 ? n * int64_t(sizeof(T)) : int64_t(sizeof(T));
+    auto* p = static_cast<T*>(vmalcp_handler(s->stmtpool, bytes, 0x2004));
+    if (!p) xmemmsg(bytes);
+    return p;
+}
+
+// Ticks and boundaries of a log axis in decades from k0 to k1 (log10 units).
+int logaxisticks(vyxstate* s, double lo, double top, double** ticks, int* n, double** bounds, int* nb) {
+    auto& p = s->pflags;
+    double k0 = std::floor(lo + kT);
+    if (!p.llowgiven && std::fabs(lo - k0) <= kT) k0 -= 1;
+    double k1 = std::ceil(top - kT);
+    if (!p.lupgiven && std::fabs(k1 - top) <= kT) k1 += 1;
+    if (k0 >= k1) k1 = k0 + 1;
+    s->lifescale[0] = k0;
+    s->lifescale[1] = k1;
+    s->lifescale[2] = 1.0;
+    *n = static_cast<int>(k1 - k0);
+    s->lifelin = 0;
+    double* t = take<double>(s, *n + 1);
+    if (!t) return 1;
+    for (int i = 0; i <= *n; ++i) t[i] = k0 + i;
+    double* b = nullptr;
+    int count = 0;
+    if (s->lifebnd) {
+        b = take<double>(s, 2 * int64_t(*n) + 1);
+        if (!b) return 1;
+        const double half = std::log10(5.0);
+        for (int i = 0; i <= *n; ++i) {
+            b[count++] = k0 + i;
+            if (!s->lifebnd1 && i < *n) b[count++] = k0 + i + half;
+        }
+    }
+    if (p.llowgiven) {
+        t[0] = lo;
+        if (b) {
+            b[0] = lo;
+            if (!s->lifebnd1 && count > 1) {
+                for (int i = 1; i + 1 < count; ++i) b[i] = b[i + 1];
+                --count;
+            }
+        }
+    }
+    if (p.lupgiven) {
+        t[*n] = top;
+        if (b) {
+            if (!s->lifebnd1 && count > 1) {
+                b[count - 2] = b[count - 1];
+                --count;
+            }
+            b[count - 1] = top;
+        }
+    }
+    s->lifescale[0] = t[0];
+    s->lifescale[1] = t[*n];
+    *ticks = t;
+    *bounds = b;
+    *nb = count;
+    return 0;
+}
+
+int linaxisticks(vyxstate* s, double lo, double top, double** ticks, int* n, double** bounds, int* nb) {
+    auto& p = s->pflags;
+    int& ntick = s->axopt[AO_NTICK];
+    scale sc{};
+    if (p.llowgiven && p.lupgiven) {
+        const int m = p.ntickset ? ntick : 4;
+        sc.min = lo;
+        sc.max = top;
+        sc.incr = (top - lo) / m;
+        *n = m;
+    } else if (p.llowgiven || p.lupgiven) {
+        *n = zqscale(lo, top, -ntick, 5, kNice, &sc, 'S', p.llowgiven ? 'L' : 'U');
+    } else {
+        *n = zqscale(lo, top, ntick, 5, kNice, &sc, 'S', 'X');
+    }
+    if (*n < 0) {
+        p.ntickset = 1;
+        ntick = 4;
+    }
+    if (p.ntickset) {
+        *n = ntick;
+        sc.incr = (sc.max - sc.min) / ntick;
+    }
+    s->lifescale[0] = sc.min;
+    s->lifescale[1] = sc.max;
+    s->lifescale[2] = sc.incr;
+    s->lifelin = 1;
+    const double E = std::fmax(std::fabs(sc.min), std::fabs(sc.max)) * kFloor * 1000;
+    double* t = take<double>(s, *n + 1);
+    if (!t) return 1;
+    double* b = nullptr;
+    if (s->lifebnd) {
+        b = take<double>(s, 2 * int64_t(*n) + 1);
+        if (!b) return 1;
+    }
+    int count = 0, nbounds = 0;
+    for (double v = sc.min; count < *n + 1 && v <= sc.max + E; v += sc.incr) {
+        t[count++] = v;
+        if (b) {
+            b[nbounds++] = v;
+            if (!s->lifebnd1 && count < *n + 1) b[nbounds++] = v + sc.incr / 2;
+        }
+        if (!(sc.incr > 0)) break;   // a zero step would never end
+    }
+    *n = count - 1;
+    *ticks = t;
+    *bounds = b;
+    *nb = nbounds;
+    return 0;
+}
+
+// The value of a life-axis option on the axis's scale; false when a log axis cannot show it.
+bool onaxis(double v, bool logs, double* out) {
+    if (!logs) {
+        *out = v;
+        return true;
+    }
+    if (!(v > 0)) return false;
+    *out = std::log10(v);
+    return true;
+}
+
+}  // namespace
+
+int lifescl(vyxstate* s, double lo, double hi) {
+    auto& p = s->pflags;
+    const double log10e = std::log10(std::exp(1.0));
+    if (s->logscale[0]) {
+        lo *= log10e;
+        hi *= log10e;
+    }
+    const bool logs = s->logscale[0] || s->logscale[1];
+    s->axlog[0] = s->axlog[1] = 0;
+    double v;
+    if (p.llowgiven) {
+        if (!onaxis(s->axlim[AX_LIFELOWER], logs, &v)) {
+            p.llowgiven = 0;
+            xpmlog(510, 905, s->axlim[AX_LIFELOWER]);
+        } else if (p.lupgiven) {
+            lo = v;
+        } else if (hi <= v) {
+            p.llowgiven = 0;
+            xpmlog(510, 905, s->axlim[AX_LIFELOWER]);
+        } else {
+            lo = v;
+        }
+    }
+    if (p.lupgiven) {
+        // On a log axis an upper end not above 0 has no place: dropped like one below the data.
+        if (!onaxis(s->axlim[AX_LIFEUPPER], logs, &v)) {
+            p.lupgiven = 0;
+            xpmlog(510, 906, s->axlim[AX_LIFEUPPER]);
+        } else if (p.llowgiven) {
+            hi = v;
+        } else if (v <= lo) {
+            p.lupgiven = 0;
+            xpmlog(510, 906, s->axlim[AX_LIFEUPPER]);
+        } else {
+            hi = v;
+        }
+    }
+    const double top = lo > hi ? lo : hi;
+    double* ticks = nullptr;
+    double* bounds = nullptr;
+    int n = 0, nb = 0;
+    const int rc = logs ? logaxisticks(s, lo, top, &ticks, &n, &bounds, &nb) : linaxisticks(s, lo, top, &ticks, &n, &bounds, &nb);
+    if (rc) return rc;
+    if (s->lifebnd) {
+        s->lifeticks = bounds;
+        s->tickinfo[TI_NBOUNDS] = static_cast<uint32_t>(nb);
+        s->lifecounts = take<int32_t>(s, nb > 1 ? nb - 1 : 1);
+        if (!s->lifecounts) return 1;
+        for (int i = 0; i + 1 < nb; ++i) s->lifecounts[i] = 0;
+    }
+    s->lifetickv = ticks;
+    s->tickinfo[TI_NLIFETICKS] = static_cast<uint32_t>(n + 1);
+    s->axopt[AO_NTICK] = n;
+    return 0;
+}
+
+int stressscl(vyxstate* s, double smin, double smax) {
+    auto& p = s->pflags;
+    const uint32_t rel = s->stressrel;
+    const int nlev = static_cast<int>(s->nlev[1]);
+    for (int i = 0; i < nlev; ++i) {
+        if (!ismissing(s->stress_fn(s->levvals[0][i]))) continue;
+        const int msg = rel == 1 || rel == 4 ? 698 : rel == 3 ? 901 : rel == 5 ? 902 : 0;
+        if (msg == 0) continue;
+        xpmlog(510, msg, txtarg(s->clsnames[0], s->clsnamelen[0]), s->levvals[0][i]);
+        return 1;
+    }
+    int& nst = s->axopt[AO_NSTRESSTICK];
+    scale sc{};
+    int n = 0;
+    double lo = 0, hi = 0, k0 = 0, k1 = 0;
+    const bool linear = rel == 1 || rel == 2 || rel == 4 || rel == 5;
+    if (linear) {
+        lo = p.slowgiven ? s->axlim[AX_STRESSLOWER] : smin;
+        hi = p.supgiven ? s->axlim[AX_STRESSUPPER] : smax;
+        if (p.slowgiven && p.supgiven) {
+            const int m = p.nstickset ? nst : 4;
+            sc = scale{lo, hi, (hi - lo) / m, {0, 0}, 0};
+            n = m;
+        } else if (p.supgiven) {
+            n = zqscale(lo, hi, -nst, 4, kNice, &sc, 'S', 'U');
+            if (std::fabs(sc.min - smin) <= kT) sc.min -= sc.incr, ++n;
+        } else if (p.slowgiven) {
+            n = zqscale(lo, hi, -nst, 4, kNice, &sc, 'S', 'L');
+            if (std::fabs(sc.max - smax) <= kT) sc.max += sc.incr, ++n;
+        } else {
+            n = zqscale(lo, hi, nst, 4, kNice, &sc, 'S', 'X');
+            if (std::fabs(sc.max - smax) <= kT) sc.max += sc.incr, ++n;
+            if (std::fabs(sc.min - smin) <= kT) sc.min -= sc.incr, ++n;
+        }
+        if (n < 0) {
+            p.nstickset = 1;
+            nst = 4;
+        }
+        if (p.nstickset) {
+            n = nst;
+            sc.incr = (sc.max - sc.min) / n;
+        }
+    } else if (rel == 3) {
+        if (smin <= kEps53 || smax <= kEps53) {
+            xpmlog(510, 178);
+            return 1;
+        }
+        if (p.slowgiven && s->axlim[AX_STRESSLOWER] <= kEps53) {
+            xpmlog(510, 178);
+            return 1;
+        }
+        if (p.supgiven && s->axlim[AX_STRESSUPPER] <= kEps53) {
+            xpmlog(510, 178);
+            return 1;
+        }
+        lo = std::log10(p.slowgiven ? s->axlim[AX_STRESSLOWER] : smin);
+        hi = std::log10(p.supgiven ? s->axlim[AX_STRESSUPPER] : smax);
+        k0 = std::floor(lo);
+        k1 = std::ceil(hi);
+        n = static_cast<int>(k1 - k0);
+    }
+    if (hi <= lo) {
+        xpmlog(510, 76);
+        return 1;
+    }
+    plotlay* f = s->frame;
+    double* rt = take<double>(s, 2 * (int64_t(n) + 1));
+    if (!rt) return 1;
+    f->rticks = rt;
+    f->nrtickv = n + 1;
+    double* pos = rt;
+    double* lab = rt + n + 1;
+    int status = 0;
+    if (linear) {
+        for (int i = 0; i <= n; ++i) {
+            const double x = sc.min + i * sc.incr;
+            pos[i] = s->stress_fn(x);
+            if (!std::isfinite(pos[i])) {
+                xpmlog(510, 699, x);
+                return 1;
+            }
+            lab[i] = x;
+        }
+        for (int i = 0; i < s->refs.counts[REF_SREF]; ++i) s->refs.vals[REF_SREF][i] = s->stress_fn(s->refs.vals[REF_SREF][i]);
+        s->axlim[AX_STRESSLOWER] = sc.min;
+        s->axlim[AX_STRESSUPPER] = sc.max;
+    } else {
+        pos[0] = p.slowgiven ? lo : k0;
+        lab[0] = vx::zpower(10.0, pos[0], &status);
+        s->axlim[AX_STRESSLOWER] = lab[0];
+        for (int i = 1; i < n; ++i) {
+            pos[i] = k0 + i;
+            lab[i] = vx::zpower(10.0, k0 + i, &status);
+        }
+        pos[n] = p.supgiven ? hi : k1;
+        lab[n] = vx::zpower(10.0, pos[n], &status);
+        s->axlim[AX_STRESSUPPER] = lab[n];
+    }
+    f->smin = pos[0];
+    f->smax = pos[n];
+    f->nsint = n;
+    return status;
+}

@@ -1,0 +1,471 @@
+#include "proc/lifedist/plotdisplay.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "proc/devgraph/hostgraphics.h"
+#include "proc/devgraph/plotlay.h"
+#include "proc/framework/gparm.h"
+#include "proc/framework/hostsvc.h"
+#include "proc/framework/optslots.h"
+#include "proc/framework/pools.h"
+#include "proc/framework/textpad.h"
+#include "proc/framework/vyxstate.h"
+#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/obsrow.h"
+#include "proc/lifedist/optread.h"
+
+namespace {
+
+constexpr double kEps53 = 1.110223024625157e-16;
+
+// A PCTLIST-style list: end values before and after the given ones, checked from the last
+// to the first (strictly increasing, within [lo, 99.999999]).
+int givenlist(vyxstate* s, const optslot* o, double first, double last, double lo) {
+    const int n = o->count;
+    if (n < 2) {
+        xpmlog(510, 173);
+        return 1;
+    }
+    const auto* v = static_cast<const double*>(o->ptr);
+    for (int i = n - 1; i >= 0; --i) {
+        const bool order = i == n - 1 || v[i] < v[i + 1];
+        if (!order || !(v[i] >= lo) || !(v[i] <= 99.999999)) {
+            xpmlog(510, 160, v[i]);
+            return 1;
+        }
+    }
+    const int64_t bytes = int64_t(n + 2) * 8;
+    auto* list = static_cast<double*>(vmalcp_handler(s->stmtpool, bytes, 0x2004));
+    if (!list) {
+        xmemmsg(bytes);
+        return 1;
+    }
+    list[0] = first;
+    std::memcpy(list + 1, v, size_t(n) * 8);
+    list[n + 1] = last;
+    s->panels.pctlist = list;
+    s->panels.npct = n + 2;
+    s->frame->pfirst = s->frame->pfirst2 = 1;
+    s->frame->plast = s->frame->plast2 = n;
+    s->pflags.mpgrid = 0;
+    return 0;
+}
+
+// Reference values and labels of one option: values into refs; a label list must match the
+// values, else two messages and the values are dropped.
+void readref(vyxstate* s, const stmtrec* r, int which, int valslot, int labslot, int msg1, int msg2) {
+    auto& refs = s->refs;
+    refs.counts[which] = 0;
+    refs.vals[which] = nullptr;
+    refs.labels[which] = nullptr;
+    const optslot* v = stmtslot(r, valslot);
+    if (!v) return;
+    if (v->kind == SK_NUMLIST) {
+        refs.counts[which] = v->count;
+        refs.vals[which] = static_cast<double*>(v->ptr);
+    } else {
+        refs.counts[which] = 1;
+        refs.vals[which] = const_cast<double*>(&v->num);
+    }
+    const optslot* l = stmtslot(r, labslot);
+    if (!l) return;
+    const bool list = l->given == 3, single = l->given == 2;
+    if ((list && l->count == refs.counts[which]) || (single && refs.counts[which] == 1)) {
+        refs.labels[which] = const_cast<optslot*>(l);
+        return;
+    }
+    xpmlog(510, msg1);
+    xpmlog(510, msg2);
+    refs.counts[which] = 0;
+    refs.vals[which] = nullptr;
+}
+
+// NROWS or NCOLS: a whole number not below 1; 0 when absent, -1 after a message.
+int panelcount(const stmtrec* r, int slotn, int below, int notwhole) {
+    const optslot* o = stmtslot(r, slotn);
+    if (!o) return 0;
+    if (o->num < 1) {
+        xpmlog(510, below, o->num);
+        return -1;
+    }
+    if (o->num != std::floor(o->num)) {
+        xpmlog(510, notwhole, o->num);
+        return -1;
+    }
+    return static_cast<int>(o->num);
+}
+
+int probplotblock(vyxstate* s, const stmtrec* r) {
+    auto& p = s->pflags;
+    s->pflags.pplot = 1;
+    p.relplot = 0;
+    p.rellegend = 0;
+    if (!p.overlay) p.legend = 0;
+    if (p.overlay) {
+        s->panels.nrows = s->panels.ncols = 1;
+        return 0;
+    }
+    const int rows = panelcount(r, slot::plot::NROWS, 25, 26);
+    if (rows < 0) return 1;
+    const int cols = panelcount(r, slot::plot::NCOLS, 27, 28);
+    if (cols < 0) return 1;
+    s->panels.nrows = rows;
+    s->panels.ncols = cols;
+    switch (s->nclass) {
+        case 0:
+            if (rows && rows != 1) xpmlog(510, 29);
+            if (cols && cols != 1) xpmlog(510, 30);
+            s->panels.nrows = s->panels.ncols = 1;
+            p.layouth = p.layoutv = 0;
+            break;
+        case 1:
+            if (rows && cols && rows > 1 && cols > 1) {
+                xpmlog(510, 31);
+                s->panels.nrows = 2;
+                s->panels.ncols = 1;
+                p.layoutv = 1;
+                xpmlog(510, 32, 2);
+                xpmlog(510, 33, 1);
+            } else if (rows && cols && rows == 1) {
+                p.layouth = 1;
+            } else if (rows && cols) {
+                p.layoutv = 1;
+            } else if (cols) {
+                s->panels.nrows = 1;
+                p.layouth = 1;
+            } else if (rows) {
+                s->panels.ncols = 1;
+                p.layoutv = 1;
+            } else {
+                s->panels.nrows = 2;
+                s->panels.ncols = 1;
+                p.layoutv = 1;
+            }
+            break;
+        default:
+            p.layouth = p.layoutv = 1;
+            if (cols && !rows) {
+                s->panels.nrows = 2;
+                xpmlog(510, 32, 2);
+            } else if (rows && !cols) {
+                s->panels.ncols = 2;
+                xpmlog(510, 33, 2);
+            } else if (!rows && !cols) {
+                s->panels.nrows = s->panels.ncols = 2;
+            }
+            break;
+    }
+    return 0;
+}
+
+int relationplotblock(vyxstate* s, const stmtrec* r) {
+    auto& p = s->pflags;
+    p.relplot = 1;
+    p.pplot = stmtflag(r, flag::plot::PPLOT);
+    if (p.pplot && s->fitmethod == code::fittype::REGRESSION) {
+        xpmlog(510, 830);
+        p.pplot = 0;
+    }
+    if (!p.pplot && p.pconfplt) {
+        xpmlog(510, 198);
+        p.pconfplt = 0;
+    }
+    readref(s, r, REF_SREF, slot::plot::SREF, slot::plot::SREFLABELS, 44, 45);
+    s->refopts[REFPOS_SREF] = static_cast<int32_t>(gparm(r, slot::plot::SREFLABPOS, 1));
+    if (!p.pplot) p.legend = 0;
+    if (s->nclass != 1) {
+        xpmlog(510, 67);
+        return 1;
+    }
+    if (!s->clsnumeric[0]) {
+        xpmlog(510, 68, s->clsnames[0]);
+        return 1;
+    }
+    s->clsorder[CO_CODE] = 0;
+    p.rotate = 1;
+    p.overlay = 1;
+    s->panels.nrows = 1;
+    s->panels.ncols = p.pplot ? 2 : 1;
+    if (p.cenbin) {
+        xpmlog(510, 161);
+        p.cenbin = 0;
+        p.nocenplot = 1;
+    }
+    const int cols = panelcount(r, slot::plot::NCOLS, 27, 28);
+    if (cols < 0) return 1;
+    if (cols) s->panels.ncols = cols;
+
+    const optslot* rel = stmtslot(r, slot::plot::RELATION);
+    s->rplotopt = rel ? rel->given : 0;
+    s->stressrel = rel ? static_cast<uint32_t>(static_cast<int32_t>(rel->num)) : code::relation::LINEAR;
+    char* lab = s->labels[LB_RELATION];
+    std::memset(lab, ' ', 40);
+    struct relrow { strfn fn; int label; };
+    static const relrow kRel[6] = {{nullptr, 0},     {vyxsarr, 97},   {vyxslin, 98},
+                                   {vyxspow, 99},    {vyxsarr2, 686}, {vyxslgt, 57}};
+    if (s->stressrel >= 1 && s->stressrel <= 5) {
+        s->stress_fn = kRel[s->stressrel].fn;
+        xpmstr(lab, 40, 510, kRel[s->stressrel].label);
+    }
+    s->stressax = 1;
+
+    uint8_t* pg = s->pageflags;
+    if (stmtflag(r, flag::plot::PLOTFIT)) {
+        pg[PG_FITLINES] = 1;
+        p.rellegend = !stmtflag(r, flag::plot::NORPLEGEND);
+        if (s->fitmethod == code::fittype::NONE) {
+            xpmlog(510, 84);
+            s->fitmethod = code::fittype::MLE;
+            std::memset(s->labels[LB_FITMETHOD], ' ', 40);
+            xpmstr(s->labels[LB_FITMETHOD], 40, 510, 222);
+            p.nofitline = stmtflag(r, flag::plot::NOFITLINE);
+        }
+    }
+    const bool readout = s->rspform[RF_READOUT] != 0;
+    const optslot* pd = stmtslot(r, slot::plot::PLOTDATA);
+    const bool regression = s->fitmethod == code::fittype::REGRESSION;
+    if (pd) {
+        const int v = static_cast<int>(pd->num);
+        if (readout && v >= 1 && v <= 3) {
+            xpmlog(510, 174);
+            return RC_SPEC;
+        }
+        switch (v) {
+            case code::plotdata::DATA: pg[PG_DATA] = 1; break;
+            case code::plotdata::BOXES:
+            case code::plotdata::MEDIANS:
+                if (regression) {
+                    xpmlog(510, 691);
+                    pg[PG_DATA] = 1;
+                } else {
+                    pg[v == code::plotdata::BOXES ? PG_BOXES : PG_MEDIANS] = 1;
+                }
+                break;
+            case code::plotdata::NONE: pg[PG_BOXES] = pg[PG_DATA] = pg[PG_MEDIANS] = 0; break;
+            default: break;
+        }
+    } else if (readout) {
+        pg[PG_FITLINES] = 1;
+    } else if (!pg[PG_FITLINES]) {
+        pg[PG_DATA] = 1;
+    }
+
+    const optslot* slo = stmtslot(r, slot::plot::STRESSLOWER);
+    const optslot* sup = stmtslot(r, slot::plot::STRESSUPPER);
+    p.slowgiven = slo != nullptr;
+    p.supgiven = sup != nullptr;
+    if (slo) s->axlim[AX_STRESSLOWER] = slo->num;
+    if (sup) s->axlim[AX_STRESSUPPER] = sup->num;
+    if (slo && sup && !(sup->num > slo->num)) {
+        xpmlog(510, 74);
+        p.slowgiven = p.supgiven = 0;
+    }
+    const optslot* nst = stmtslot(r, slot::plot::NSTRESSTICK);
+    p.nstickset = nst != nullptr;
+    s->axopt[AO_NSTRESSTICK] = nst ? static_cast<int32_t>(nst->num) : 4;
+
+    const optslot* pf = stmtslot(r, slot::plot::PLOTFIT);
+    if (pf && pf->kind == SK_NUMLIST && pf->count > 0) {
+        const auto* v = static_cast<double*>(pf->ptr);
+        for (int i = 0; i < pf->count; ++i) {
+            if (!(v[i] >= 1e-6) || !(v[i] <= 99.999999)) {
+                xpmlog(510, 172, v[i]);
+                return xexit(RC_INPUT, 0);
+            }
+        }
+        s->pctcount = static_cast<uint32_t>(pf->count);
+        s->pctvals = const_cast<double*>(v);
+    } else {
+        s->pctcount = 1;
+        s->plotfit50 = 50.0;
+        s->pctvals = &s->plotfit50;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int readprobaxis(vyxstate* s, const stmtrec* r) {
+    auto& p = s->pflags;
+    p.pupgiven = p.plowgiven = p.llowgiven = p.lupgiven = 0;
+    p.ntickset = 0;
+    const optslot* up = stmtslot(r, slot::plot::PCTUPPER);
+    const optslot* lo = stmtslot(r, slot::plot::PCTLOWER);
+    if (up) {
+        p.pupgiven = 1;
+        s->axlim[AX_PCTUPPER] = up->num;
+        if (!(up->num > 0 && up->num < 100)) {
+            xpmlog(510, 900, "PCTUPPER", up->num);
+            p.pupgiven = 0;
+        }
+    }
+    if (lo) {
+        p.plowgiven = 1;
+        s->axlim[AX_PCTLOWER] = lo->num;
+        if (!(lo->num > 0 && lo->num < 100)) {
+            xpmlog(510, 900, "PCTLOWER", lo->num);
+            p.plowgiven = 0;
+        }
+    }
+    if (p.pupgiven && p.plowgiven && !(s->axlim[AX_PCTUPPER] > s->axlim[AX_PCTLOWER])) {
+        xpmlog(510, 72);
+        p.pupgiven = p.plowgiven = 0;
+    }
+    const optslot* pl = stmtslot(r, slot::plot::PCTLIST);
+    const optslot* def = stmtslot(r, slot::plot::DEFPCTLIST);
+    bool givenlistused = false;
+    if (pl) {
+        if (int rc = givenlist(s, pl, 0.0, 100.0, 1e-6)) return rc;
+        givenlistused = true;
+    } else if (def) {
+        if (int rc = givenlist(s, def, 1e-10, 99.999999, 1e-10)) return rc;
+        givenlistused = true;
+    } else if (defaultticks(s)) {
+        return 1;
+    }
+    double* L = s->panels.pctlist;
+    const int top = s->panels.npct - 1;
+    plotlay* f = s->frame;
+    if (p.plowgiven) {
+        const double v = s->axlim[AX_PCTLOWER];
+        if (givenlistused && v < L[1]) {
+            L[0] = v;
+            f->pfirst = f->pfirst2 = 0;
+        } else {
+            int i = top;
+            while (i > 0 && L[i] > v) --i;
+            L[i] = v;
+            f->pfirst = i;
+        }
+    }
+    if (p.pupgiven) {
+        const double v = s->axlim[AX_PCTUPPER];
+        if (givenlistused && v > L[top - 1]) {
+            L[top] = v;
+            f->plast = f->plast2 = top;
+        } else {
+            int i = 0;
+            while (i < top && L[i] < v) ++i;
+            L[i] = v;
+            f->plast = i;
+        }
+    }
+    return 0;
+}
+
+void readcframe(vyxstate* s, const stmtrec* r) {
+    s->cframe[1] = 0;
+    s->cframe[0] = stmtslot(r, slot::plot::CFRAME) != nullptr;
+}
+
+int readlifeaxis(vyxstate* s, const stmtrec* r) {
+    auto& p = s->pflags;
+    const bool logs = logaxis(s);
+    const optslot* laxis = stmtslot(r, slot::plot::LAXIS);
+    if (laxis) {
+        const auto* v = static_cast<const double*>(laxis->ptr);
+        const int n = laxis->count;
+        if (logs) {
+            xpmlog(510, 670);
+            p.llowgiven = p.lupgiven = 0;
+        } else if (n == 1) {
+            s->axlim[AX_LIFELOWER] = v[0];
+            p.llowgiven = 1;
+            s->axopt[AO_NTICK] = 4;
+        } else if (n > 1) {
+            if (!(v[n - 1] > v[0])) {
+                // A list whose last value is not above its first is no axis: treated as
+                // LIFEUPPER not above LIFELOWER.
+                xpmlog(510, 73);
+                p.llowgiven = p.lupgiven = 0;
+                s->axopt[AO_NTICK] = 4;
+            } else {
+                s->axlim[AX_LIFELOWER] = v[0];
+                s->axlim[AX_LIFEUPPER] = v[n - 1];
+                p.llowgiven = p.lupgiven = 1;
+                p.ntickset = 1;
+                s->axopt[AO_NTICK] = n - 1;
+            }
+        }
+    } else {
+        const optslot* llo = stmtslot(r, slot::plot::LIFELOWER);
+        const optslot* lup = stmtslot(r, slot::plot::LIFEUPPER);
+        p.llowgiven = llo != nullptr;
+        p.lupgiven = lup != nullptr;
+        if (llo) s->axlim[AX_LIFELOWER] = llo->num;
+        if (lup) s->axlim[AX_LIFEUPPER] = lup->num;
+        if (llo && lup && !(lup->num > llo->num)) {
+            xpmlog(510, 73);
+            p.llowgiven = p.lupgiven = 0;
+        }
+        const optslot* nt = stmtslot(r, slot::plot::NTICK);
+        p.ntickset = nt != nullptr;
+        s->axopt[AO_NTICK] = nt ? static_cast<int32_t>(nt->num) : 4;
+    }
+    if (p.mlgrid && !logs) xpmlog(510, 192, txtarg(s->labels[LB_DIST], wzstrip(s->labels[LB_DIST], 16)));
+    if (logs && p.llowgiven && !(s->axlim[AX_LIFELOWER] > kEps53)) {
+        xpmlog(510, 170, s->axlim[AX_LIFELOWER]);
+        return RC_SPEC;
+    }
+    return 0;
+}
+
+int readplotdisplay(vyxstate* s, const stmtrec* r) {
+    auto& p = s->pflags;
+    readsurvtime(s, r);
+    readref(s, r, REF_VREF, slot::plot::VREF, slot::plot::VREFLABELS, 42, 43);
+    readref(s, r, REF_HREF, slot::plot::HREF, slot::plot::HREFLABELS, 44, 45);
+    readref(s, r, REF_PREF, slot::plot::PREF, slot::plot::PREFLABELS, 581, 582);
+    readref(s, r, REF_LREF, slot::plot::LREF, slot::plot::LREFLABELS, 583, 584);
+    const bool nofit = p.nofitline != 0;
+    p.refstop2 = stmtflag(r, flag::plot::VINTERSECT) && !nofit;
+    p.refstop = stmtflag(r, flag::plot::HINTERSECT) && !nofit;
+    const int hpos = static_cast<int>(gparm(r, slot::plot::HREFLABPOS, 1));
+    if (hpos < 1 || hpos > 6) {
+        xpmlog(510, 187, hpos);
+        return 1;
+    }
+    const int vpos = static_cast<int>(gparm(r, slot::plot::VREFLABPOS, 1));
+    if (vpos < 1 || vpos > 2) {
+        xpmlog(510, 188, vpos);
+        return 1;
+    }
+    s->refopts[REFPOS_HREF] = hpos;
+    s->refopts[REFPOS_VREF] = vpos;
+    s->refopts[REFPOS_SREF] = static_cast<int32_t>(gparm(r, slot::plot::SREFLABPOS, 1));
+
+    std::memset(s->gfile, ' ', 8);
+    const optslot* font = stmtslot(r, slot::plot::FONT);
+    if (font && !s->rdxgraph) {
+        char buf[256] = {};
+        const int n = font->count < 255 ? font->count : 255;
+        std::memcpy(buf, font->ptr, static_cast<size_t>(n));
+        ggfname(buf, n, s->gfile);
+    }
+    uint8_t* pg = s->pageflags;
+    pg[PG_BOXES] = pg[PG_DATA] = pg[PG_FITLINES] = pg[PG_MEDIANS] = 0;
+
+    int rc = 0;
+    if (s->stmtkind == 1) {
+        rc = probplotblock(s, r);
+        if (rc == 0) readordering(s, r);
+    } else if (s->stmtkind == 4) {
+        rc = relationplotblock(s, r);
+    }
+    if (rc) return rc;
+
+    // Statistical graphics draw PREF and LREF themselves; device graphics draw them as the
+    // horizontal and vertical reference lines.
+    auto& refs = s->refs;
+    if (!s->rdxgraph && (refs.counts[REF_PREF] > 0 || refs.counts[REF_LREF] > 0)) {
+        const int h = p.rotate ? REF_PREF : REF_LREF, v = p.rotate ? REF_LREF : REF_PREF;
+        refs.counts[REF_HREF] = refs.counts[h];
+        refs.vals[REF_HREF] = refs.vals[h];
+        refs.labels[REF_HREF] = refs.labels[h];
+        refs.counts[REF_VREF] = refs.counts[v];
+        refs.vals[REF_VREF] = refs.vals[v];
+        refs.labels[REF_VREF] = refs.labels[v];
+    }
+    return 0;
+}

@@ -1,0 +1,185 @@
+// The analysis driver of ANALYZE, PROBPLOT and RELATIONPLOT in one BY group: input, level
+// ordering, plotted points and scales, table objects, then the fit and tables of every group.
+#include <cstring>
+
+#include "proc/framework/clsorder.h"
+#include "proc/framework/hostsvc.h"
+#include "proc/framework/pools.h"
+#include "proc/framework/textpad.h"
+#include "proc/framework/vyxstate.h"
+#include "proc/framework/wobmth.h"
+#include "proc/lifedist/groups.h"
+#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/tables.h"
+#include "proc/lifedist/ufile.h"
+
+namespace {
+
+// The last cell of the grid, whether or not it holds data.
+bool lastcell(const vyxstate* s, int i, int j) {
+    return i == static_cast<int>(s->nlev[1]) - 1 && j == static_cast<int>(s->nlev[0]) - 1;
+}
+
+// Closes the output group of the group just written.
+void closegroup(vyxstate* s) {
+    if (!s->panelobj) return;
+    obcheck(obrelease(s->panelobj));
+}
+
+struct saved {
+    uint32_t method;
+    uint8_t noline;
+};
+
+void fitgroup(vyxstate* s, grpnode* g, int i, int j, int* counter, saved& sv) {
+    setgrp(s, g, i, j, counter);
+    g->fitmeth = s->fitmethod = sv.method;
+    g->nofit = s->pflags.nofitline = sv.noline;
+    int rc = vyxls(s, g);
+    if (s->fitmethod != 3 && rc == 0) rc = vyxdfit(s, g);
+    g->fitrc = rc;
+    if (rc != 0) {
+        // This group shows no fit; the next one starts again from the statement's method.
+        sv.method = s->fitmethod;
+        sv.noline = s->pflags.nofitline;
+        g->fitmeth = s->fitmethod = 3;
+        g->nofit = s->pflags.nofitline = 1;
+    }
+    vyxdsum(s, g, i, j);
+    vyxpput(s, g, i, j);
+}
+
+}  // namespace
+
+void gridlabel(vyxstate* s, int i, int j) {
+    const char* t1 = s->levkeys[0] + 16 * i;
+    const char* t2 = s->levkeys[1] + 16 * j;
+    const int l1 = wzstrip(t1, 16), l2 = wzstrip(t2, 16);
+    std::memset(s->grplabel, ' ', 40);
+    wzstcat(s->grplabel, 40, ' ', 2, t1, l1, t2, l2);
+    s->grplablen = l1 + l2 + 1 < 40 ? l1 + l2 + 1 : 40;
+}
+
+void setgrp(vyxstate* s, grpnode* g, int i, int j, int* counter) {
+    ++*counter;
+    std::memset(s->grplabel, ' ', 40);
+    if (s->nclass == 0) {
+        s->lastgrp = 1;
+        s->panelobj = nullptr;
+        return;
+    }
+    if (s->nclass == 1) {
+        s->lastgrp = g->next == nullptr;
+        s->grplablen = wzstrip(g->key, 16);
+        std::memcpy(s->grplabel, g->key, 16);
+    } else {
+        s->lastgrp = lastcell(s, i, j);
+        gridlabel(s, i, j);
+    }
+    wobitem it[] = {obout(OBK_CREATED), obtext(OBK_NAME, rdxtxts("Group%d", -1, *counter)),
+                    obtext(OBK_LABEL, rdxtxt(s->grplabel, s->grplablen))};
+    obcheck(wobmth(s->outmgr, nullptr, OB_GROUP, 3, it));
+    s->panelobj = static_cast<obobject*>(it[0].v.p);
+}
+
+int vyxptbl(vyxstate* s) {
+    saved sv{s->fitmethod, s->pflags.nofitline};
+    s->loglik[1] = 0.0;
+    int counter = 0;
+    switch (s->nclass) {
+        case 0:
+            s->pgflag0 = 1;
+            setgrp(s, &s->rootgrp, 0, 0, &counter);
+            vyxpfit(s, &s->rootgrp);
+            if (s->pflags.fmcombine) {
+                fmput(s);
+            } else {
+                vyxdsum(s, &s->rootgrp, 0, 0);
+                vyxpput(s, &s->rootgrp, 0, 0);
+            }
+            break;
+        case 1:
+            s->grprowix = 0;
+            s->grpcount[0] = 0;
+            for (grpnode* g = s->grplist[0]; g; g = g->next) {
+                fitgroup(s, g, 0, 0, &counter, sv);
+                s->grprowix = s->grpcount[0] = static_cast<uint32_t>(counter);
+                closegroup(s);
+            }
+            break;
+        case 2: {
+            s->pgflag0 = 1;
+            const int rows = static_cast<int>(s->nlev[1]), cols = static_cast<int>(s->nlev[0]);
+            for (int i = 0; i < rows; ++i) {
+                s->grprowix = i;
+                for (int j = 0; j < cols; ++j) {
+                    s->grpcolix = j;
+                    grpnode* g = s->grpgrid[int64_t(i) * cols + j];
+                    if (!g) continue;
+                    fitgroup(s, g, i, j, &counter, sv);
+                    closegroup(s);
+                }
+            }
+            break;
+        }
+        default: break;
+    }
+    return 0;
+}
+
+int PPComp(vyxstate* s) {
+    s->pendingnoted = 0;
+    if (int rc = vyxin(s)) return rc;
+    if (int rc = vyxclst(s)) return rc;
+    if (int rc = vyxordr(s)) return rc;
+    if (s->itprflag[0]) {
+        const int64_t bytes = 8 * int64_t(s->npar[0]) + 24;
+        s->itrow = static_cast<double*>(vmalcp_handler(s->stmtpool, bytes, 0x2004));
+        if (!s->itrow) {
+            xmemmsg(bytes);
+            return 1;
+        }
+    }
+    if (s->ppcflag1 || s->ppcflag2) {
+        const int64_t n = s->nlev[1];
+        auto* block = static_cast<double*>(vmalcp_handler(s->stmtpool, 56 * n > 0 ? 56 * n : 8, 0x2004));
+        if (!block) return RC_NOMEM;
+        for (int k = 0; k < 7; ++k) s->ppcarr[k] = block + k * n;
+    }
+    if (s->workpool) xmpoold(s->workpool);
+    s->workpool = xmpoolc(8192, 8192, 4);
+    if (!s->workpool) {
+        xpmlog(510, 6);
+        return xexit(RC_NOMEM, 0);
+    }
+    s->lastgrp = 0;
+    if (vyxscl(s) != 0) return 1;
+    vyxpobj(s);
+    vyxptbl(s);
+    return 0;
+}
+
+grpnode* newgroup(vyxstate* s) {
+    auto* g = static_cast<grpnode*>(vmalcp_handler(s->stmtpool, sizeof(grpnode), 0x2006));
+    if (!g) {
+        xmemmsg(sizeof(grpnode));
+        return nullptr;
+    }
+    g->stmtnext = s->stmtnodes;
+    s->stmtnodes = g;
+    return g;
+}
+
+// Every node of the statement is on its chain, whatever step of the road stopped: the
+// files of a BY group whose input or level ordering failed are deleted too, and nothing of
+// an earlier statement (whose pool is gone) is touched.
+void CleanUpDisk(vyxstate* s) {
+    if (s->fitmethod == 9) return;   // the rows belong to the MODEL fit
+    ufdrop(&s->rootgrp.ufile);
+    ufdrop(&s->rootgrp.ufile2);
+    for (grpnode* g = s->stmtnodes; g; g = g->stmtnext) {
+        ufdrop(&g->ufile);
+        ufdrop(&g->ufile2);
+    }
+    s->stmtnodes = nullptr;
+}

@@ -1,0 +1,77 @@
+// The ANALYZE statement in one BY group: its options, then the life-distribution road of
+// PPComp, or the binomial and Poisson analysis once for the whole data or per class level.
+#include "proc/framework/clsorder.h"
+#include "proc/framework/hostsvc.h"
+#include "proc/framework/pools.h"
+#include "proc/framework/vyxstate.h"
+#include "proc/framework/wobmth.h"
+#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/tables.h"
+
+namespace {
+
+// A fresh work pool for one level of the count case; 510/6 ends the step.
+void renewworkpool(vyxstate* s) {
+    if (s->workpool) xmpoold(s->workpool);
+    s->workpool = xmpoolc(8192, 8192, 4);
+    if (!s->workpool) {
+        xpmlog(510, 6);
+        xexit(RC_NOMEM, 0);
+    }
+}
+
+int countcase(vyxstate* s) {
+    switch (s->nclass) {
+        case 0: {
+            renewworkpool(s);
+            if (int rc = vyxpb(s, &s->rootgrp)) return rc;
+            vyxpbpr(s);
+            return 0;
+        }
+        case 1:
+            s->grpcount[0] = 0;
+            for (grpnode* g = s->grplist[0]; g; g = g->next) {
+                renewworkpool(s);
+                if (int rc = vyxpb(s, g)) return rc;
+                if (s->panelobj) obcheck(obrelease(s->panelobj));
+            }
+            vyxpbpr(s);
+            return 0;
+        case 2:
+            xpmlog(510, 525);
+            return RC_SPEC;
+        default:
+            return 0;
+    }
+}
+
+}  // namespace
+
+int vyxanlz(vyxstate* s) {
+    if (int rc = vyxaprm(s)) return rc;
+    const bool counts = s->distcode == 9 || s->distcode == 10;
+    s->pendingnoted = 0;
+    if (counts) {
+        if (int rc = vyxin(s)) return rc;
+        if (int rc = vyxclst(s)) return rc;
+        if (int rc = vyxordr(s)) return rc;
+    }
+    s->loglik[1] = 0.0;
+    s->pbaccum = 0.0;
+    s->pageflags[PG_STATEMENT] = 0;
+    if (s->pflags.pbonly) {
+        if (int rc = vyxpb(s, nullptr)) return rc;
+        vyxpbpr(s);
+        return 0;
+    }
+    if (s->itprflag[0]) {
+        const int64_t bytes = 8 * int64_t(s->npar[0]) + 24;
+        s->itrow = static_cast<double*>(vmalcp_handler(s->stmtpool, bytes, 0x2004));
+        if (!s->itrow) {
+            xmemmsg(bytes);
+            return 1;
+        }
+    }
+    if (!counts) return PPComp(s) != 0 ? 1 : 0;
+    return countcase(s);
+}

@@ -1,0 +1,210 @@
+// Options of ANALYZE: the plot readers' settings without the display options, and the
+// binomial and Poisson analysis with its counts.
+#include <cmath>
+#include <cstring>
+
+#include "proc/devgraph/plotlay.h"
+#include "proc/framework/gparm.h"
+#include "proc/framework/hostsvc.h"
+#include "proc/framework/optslots.h"
+#include "proc/framework/vyxstate.h"
+#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/obsrow.h"
+#include "proc/lifedist/optread.h"
+
+namespace {
+
+constexpr double kEps53 = 1.110223024625157e-16;
+
+void readflags(vyxstate* s, const stmtrec* r) {
+    auto f = [r](int k) -> uint8_t { return stmtflag(r, k) ? 1 : 0; };
+    auto& p = s->pflags;
+    p.nofitline = f(flag::plot::NOFITLINE);
+    p.noconf = f(flag::plot::NOCONF);
+    s->itprflag[0] = f(flag::plot::ITPRINT);
+    s->clsmissing[0] = f(flag::plot::MISSING1);
+    s->clsmissing[1] = f(flag::plot::MISSING2);
+    p.pcttab = !f(flag::plot::NOPCTILE);
+    s->lrflags[LR_PARMS] = f(flag::plot::LRCL);
+    s->lrflags[LR_PERCENTILES] = p.pcttab && f(flag::plot::LRCLPER);
+    s->rspform[RF_READOUT] = f(flag::plot::READOUT);
+    p.ppout = f(flag::plot::PPOUT);
+    s->covprint[CP_CORRB] = f(flag::plot::CORRB);
+    s->covprint[CP_COVB] = f(flag::plot::COVB);
+    s->emflags[EMF_POLISH] = !f(flag::plot::NOPOLISH);
+    s->emflags[EMF_ITPRINTEM] = f(flag::plot::ITPRINTEM);
+    s->emflags[EMF_PRINTPROBS] = f(flag::plot::PRINTPROBS);
+}
+
+// PCTLIST used as given (no end values); else the default list.
+int readpctlist(vyxstate* s, const stmtrec* r) {
+    const optslot* o = stmtslot(r, slot::plot::PCTLIST);
+    if (!o) return defaultticks(s);
+    const int n = o->count;
+    auto* v = static_cast<double*>(o->ptr);
+    for (int i = n - 1; i >= 0; --i) {
+        const bool order = i == n - 1 || v[i] < v[i + 1];
+        if (!order || !(v[i] < 100) || !(v[i] >= 1e-6) || !(v[i] <= 99.999999)) {
+            xpmlog(510, 160, v[i]);
+            return 1;
+        }
+    }
+    s->panels.npct = n;
+    s->panels.pctlist = v;
+    s->frame->pfirst = s->frame->pfirst2 = 0;
+    s->frame->plast = s->frame->plast2 = n - 1;
+    return 0;
+}
+
+// FITTYPE=MODEL: the MODEL statement of this BY group must have run on this statement's
+// responses, with the class variable as its one relation variable.
+bool modelmatches(const vyxstate* s) {
+    if (!s->thrflags[TH_MODELRAN] || s->mdlrspkind != s->rspkind) return false;
+    if (static_cast<int>(s->mdleffinfo[0] + s->mdleffinfo[1]) != s->nclass) return false;
+    if (s->mdlvarids[0] != s->rspvarid[0]) return false;
+    return !s->rspvars[1] || s->mdlvarids[1] == s->rspvarid[1];
+}
+
+int fitmethodsettings(vyxstate* s, const stmtrec* r) {
+    char* lab = s->labels[LB_FITMETHOD];
+    std::memset(lab, ' ', 40);
+    auto label = [&](int n) { xpmstr(lab, 40, 510, n); };
+    switch (s->fitmethod) {
+        case 1: label(222); break;
+        case 2: label(223); break;
+        case 3: label(224); s->pflags.nofitline = 1; break;
+        case 4: label(260); break;
+        case 6:
+            label(502);
+            s->distcode = code::dist::WEIBULL;
+            if (!s->parmgiven[GP_SHAPE] || s->parmfree[GP_SHAPE] != 'C') {
+                xpmlog(510, 503);
+                return 1;
+            }
+            if (stmtflag(r, flag::plot::READOUT)) {
+                xpmlog(510, 504);
+                return 1;
+            }
+            break;
+        case 7: label(507); break;
+        case 8:
+            label(509);
+            if (s->nclass != 1) {
+                xpmlog(510, 697);
+                return 1;
+            }
+            if (!modelmatches(s)) {
+                xpmlog(510, 162);
+                return 1;
+            }
+            break;
+        default: break;
+    }
+    if (s->fitmethod != 1 && s->fitmethod != 8) s->covprint[0] = s->covprint[1] = 0;
+    s->thrflags[TH_GIVEN] = 0;
+    s->logscale[0] = s->logscale[1] = 0;
+    s->maxlablen = 0;
+    return 0;
+}
+
+void countlabel(vyxstate* s) {
+    char* lab = s->labels[LB_DIST];
+    std::memset(lab, ' ', 40);
+    if (s->distcode == code::dist::POISSON) xpmstr(lab, 16, 510, 154);
+    if (s->distcode == code::dist::BINOMIAL) xpmstr(lab, 16, 510, 153);
+}
+
+// ANALYZE without a response variable: the counts are given as options.
+int countsonly(vyxstate* s, const stmtrec* r) {
+    s->pflags.pbonly = 1;
+    const double missing = hostmissing();
+    s->pbcount = gparm(r, slot::analyze::COUNT, missing);
+    s->pbtrials = gparm(r, slot::analyze::COUNT2, missing);
+    if (s->distcode == code::dist::POISSON) {
+        if (ismissing(s->pbcount)) {
+            xpmlog(510, 92);
+            return 1;
+        }
+        if (ismissing(s->pbtrials)) xpmlog(510, 91);
+        countlabel(s);
+    } else if (s->distcode == code::dist::BINOMIAL) {
+        if (ismissing(s->pbcount) || ismissing(s->pbtrials)) {
+            xpmlog(510, 93);
+            return 1;
+        }
+        countlabel(s);
+    }
+    s->pbexposure = gparm(r, slot::analyze::EXPOSURE, 1.0);
+    s->nclass = 0;
+    return 0;
+}
+
+}  // namespace
+
+int vyxaprm(vyxstate* s) {
+    const stmtrec* r = s->curstmt;
+    restoredist(s);
+    s->stmtnodes = nullptr;   // the pool of the last statement's nodes is gone
+    if (s->distcode == code::dist::GAMMA) {
+        xpmlog(510, 156);
+        return 1;
+    }
+    s->pflags.pbonly = 0;
+    s->stmtkind = 0;
+    readstmtlabel(s, r);
+    std::memset(s->labels[LB_DIST], ' ', 40);
+
+    if (int rc = readconfidence(s, r)) return rc;
+    const optslot* pred = stmtslot(r, slot::analyze::PREDICT);
+    s->pbpredict = pred ? pred->num : hostmissing();
+    s->pbpredgiven = pred != nullptr;
+    const optslot* tol = stmtslot(r, slot::analyze::TOLERANCE);
+    s->pbtolval = tol ? tol->num : 0.0;
+    s->pbtolgiven = tol != nullptr;
+    s->pflags.pbonesided = stmtflag(r, flag::analyze::ONESIDED);
+
+    const optslot* rsp = stmtslot(r, slot::head::RESP1);
+    if (!rsp || rsp->count <= 0) return countsonly(s, r);
+    readresponses(s, r);
+    if (allocframe(s)) return 1;
+    readflags(s, r);
+    readfitcrit(s, r);
+
+    s->wbconf = 1.0;
+    s->pageflags[PG_BOXES] = s->pageflags[PG_DATA] = s->pageflags[PG_FITLINES] = s->pageflags[PG_MEDIANS] = 0;
+    if (const optslot* wb = stmtslot(r, slot::analyze::WBCONF)) {
+        s->wbconf = 1 - wb->num;
+        if (s->wbconf > kEps53) s->wbconf = -std::log(1 - wb->num);
+    }
+
+    if (int rc = readclass(s, r, false)) return rc;
+    if (int rc = readform(s, r, true)) return rc;
+    s->pflags.pupgiven = s->pflags.plowgiven = 0;
+    if (int rc = readpctlist(s, r)) return rc;
+
+    readgivenparms(s, r, false);
+    s->npar[0] = 2;
+    choosefitmethod(s, r);
+    if (int rc = fitmethodsettings(s, r)) return rc;
+
+    if (s->distcode == code::dist::POISSON || s->distcode == code::dist::BINOMIAL) {
+        countlabel(s);
+        if (s->distcode == code::dist::BINOMIAL && s->rspkind != FORM_COUNTS) {
+            xpmlog(510, 150);
+            return RC_SPEC;
+        }
+        s->fitmethod = 5;
+        if (stmtslot(r, slot::plot::THRESHOLD)) xpmlog(510, 166, txtarg(s->labels[LB_DIST], 16));
+    } else {
+        dispatchdist(s, r);
+    }
+    if (nocovariance(s->fitmethod)) s->pflags.noconf = 1;
+    setppos(s, static_cast<int>(gparm(r, slot::analyze::PPOS, 4)));
+    if (!s->logscale[0]) s->linaxis = 1;
+    readsurvtime(s, r);
+    const uint32_t fm = s->fitmethod;
+    s->fitmethod = 0;   // the ordering is not taken from the MODEL statement here
+    readordering(s, r);
+    s->fitmethod = fm;
+    return 0;
+}

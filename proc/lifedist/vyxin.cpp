@@ -1,0 +1,455 @@
+// BY-group input of ANALYZE, PROBPLOT and RELATIONPLOT: every observation of the BY group
+// is either used (one row in its class group) or counted as skipped; groups keep their rows
+// in a buffer of rows per buffer rows and spill full buffers to their utility file.
+#include <cmath>
+#include <cstddef>
+#include <cstring>
+
+#include "proc/framework/hostsvc.h"
+#include "proc/framework/hostsvc_util.h"
+#include "proc/framework/pools.h"
+#include "proc/framework/textpad.h"
+#include "proc/framework/vyxstate.h"
+#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/obsrow.h"
+#include "proc/lifedist/ufile.h"
+
+namespace {
+
+constexpr double kEps53 = 1.110223024625157e-16;   // 2^-53
+constexpr int kKeyPos = static_cast<int>(offsetof(grpnode, key));
+
+enum : int { ORDER_FREQ = 2, ORDER_DATA = 3 };
+
+// What one observation contributes, once its values are known.
+struct obsval {
+    double w;          // weight (1 without FREQ)
+    double a, b;       // time or lower end (a), upper end, censor value or second response (b)
+    int code;          // censoring code
+    int fmidx;         // failure-mode index (COMBINE)
+    double nenter;
+};
+
+// The settings of the pass, taken once from the state block.
+struct pass {
+    vyxstate* s;
+    obscols cols;
+    uint32_t form;
+    double threshold;
+    bool logtest;
+    bool ln, log10;
+    bool countcase;
+    bool poisson;
+    bool fmode;
+    int32_t fmnvals;
+    const char** fmvals;    // the listed failure-mode values
+    const int32_t* fmlens;
+    double used, read, skipped;
+    double wused, wread;
+    double sumx, sumn;       // count case: sum of w x first and second response
+    int64_t used_n, read_n, skipped_n;
+};
+
+bool classmissing(const vyxstate* s, int k) {
+    const obsvalues& v = s->obsvals;
+    if (s->clsnumeric[k]) return ismissing(v.clsnum[k]);
+    return vzatl(' ', v.clsraw[k], 16) != 0;
+}
+
+// Fills a spare node from the current class value k; the rest of a spare node is zero.
+void setkey(vyxstate* s, grpnode* g, int k) {
+    const obsvalues& v = s->obsvals;
+    std::memcpy(g->key, v.clsfmt[k], 16);
+    if (s->clsnumeric[k])
+        g->numkey = v.clsnum[k];
+    else
+        std::memcpy(g->rawkey, v.clsraw[k], 16);
+}
+
+// Finds or inserts the node of class value k in the tree whose head, spare and current
+// nodes are slots[0..2]; counts a new node in *nsub. Returns the node, or null after a
+// logged failure (*rc set).
+grpnode* findlevel(pass& p, grpnode** slots, int32_t* nsub, int k, double w, int treemsg, int* rc) {
+    vyxstate* s = p.s;
+    // Observations of one level often follow one another: the current node answers at once.
+    grpnode* cur = slots[2];
+    if (cur && std::memcmp(cur->key, s->obsvals.clsfmt[k], 16) == 0) {
+        if (s->clsorder[CO_CODE + k] == ORDER_FREQ) cur->ordkey -= w;
+        return cur;
+    }
+    if (!slots[1] && !(slots[1] = newgroup(s))) {
+        *rc = 1;
+        return nullptr;
+    }
+    grpnode* spare = slots[1];
+    setkey(s, spare, k);
+    auto* g = static_cast<grpnode*>(ztrebld(&slots[0], spare, 16, kKeyPos));
+    if (!g) {
+        xpmlog(510, treemsg);
+        *rc = 1;
+        return nullptr;
+    }
+    if (g == spare) {
+        slots[1] = nullptr;
+        ++*nsub;
+        if (s->clsorder[CO_CODE + k] == ORDER_FREQ) g->ordkey = -w;
+        if (s->clsorder[CO_CODE + k] == ORDER_DATA) g->ordkey = static_cast<double>(p.used_n);
+    } else if (s->clsorder[CO_CODE + k] == ORDER_FREQ) {
+        g->ordkey -= w;
+    }
+    slots[2] = g;
+    return g;
+}
+
+double onscale(const pass& p, double t) {
+    if (ismissing(t)) return t;
+    if (p.ln) return std::log(t);
+    if (p.log10) return std::log10(t);
+    return t;
+}
+
+// The censoring code of form 1 from the censor value and the failure mode.
+int censorcode(pass& p, obsval& o) {
+    const vyxstate* s = p.s;
+    for (int i = 0; i < s->ncensvals; ++i)
+        if (o.b == s->censvals[i]) return CENS_RIGHT;
+    if (!p.fmode) return CENS_EXACT;
+    char* mode = const_cast<char*>(s->obsvals.fmodefmt);
+    int len = 0, start = 0;
+    wzstjls(mode, 16, 'l', &len, &start);
+    int match = -1;
+    for (int i = 0; i < p.fmnvals && match < 0; ++i)
+        if (wzstcom(mode, len, p.fmvals[i], p.fmlens[i]) == 0) match = i;
+    switch (s->fmodeset.mode) {
+        case 0: return match >= 0 ? CENS_EXACT : CENS_OTHERMODE;           // KEEP
+        case 1: return match >= 0 ? CENS_OTHERMODE : CENS_EXACT;           // ELIMINATE
+        default: o.fmidx = match >= 0 ? match : p.fmnvals; return CENS_EXACT;   // COMBINE
+    }
+}
+
+// Decides whether the current observation is usable and what it holds; false skips it.
+bool classify(pass& p, obsval& o) {
+    const vyxstate* s = p.s;
+    const obsvalues& v = s->obsvals;
+    o.a = v.rsp[0];
+    o.b = v.rsp[1];
+    o.fmidx = 0;
+    if (p.form != FORM_COUNTS) {
+        if (!ismissing(o.a)) o.a -= p.threshold;
+        if (p.form == FORM_INTERVAL && !ismissing(o.b)) o.b -= p.threshold;
+    }
+    switch (p.form) {
+        case FORM_TIME:
+        case FORM_READOUT:
+            if (ismissing(o.a) || (p.logtest && o.a <= 0)) return false;
+            o.code = p.form == FORM_TIME ? CENS_EXACT : CENS_INTERVAL;
+            return true;
+        case FORM_CENSOR:
+            if (s->fmresp) o.b = 0;   // form 1 implied by FMODE: no censoring variable
+            if (ismissing(o.a) || ismissing(o.b)) return false;
+            if (p.logtest && o.a <= 0) return false;
+            o.code = censorcode(p, o);
+            return true;
+        case FORM_INTERVAL: {
+            const bool lomiss = ismissing(o.a), upmiss = ismissing(o.b);
+            if (lomiss && upmiss) return false;
+            if (lomiss) {
+                if (p.logtest && o.b <= 0) return false;
+                o.code = CENS_LEFT;
+            } else if (upmiss) {
+                if (p.logtest && o.a <= 0) return false;
+                o.code = CENS_RIGHT;
+            } else {
+                if (o.a > o.b) return false;
+                if (p.logtest && (o.a <= 0 || o.b <= 0)) return false;
+                o.code = o.a < o.b ? CENS_INTERVAL : CENS_EXACT;
+            }
+            return true;
+        }
+        case FORM_COUNTS:
+            if (ismissing(o.a) || ismissing(o.b)) return false;
+            o.code = CENS_EXACT;
+            return true;
+        default:
+            return false;
+    }
+}
+
+void count(grpnode* g, const obsval& o) {
+    const double w = o.w;   // 1 without FREQ
+    switch (o.code) {
+        case CENS_EXACT: g->nfail += 1; g->wfail += w; break;
+        case CENS_RIGHT: g->ncens += 1; g->wright += w; break;
+        case CENS_LEFT: g->ncens += 1; g->wleft += w; break;
+        case CENS_INTERVAL: g->ncens += 1; g->wint += w; break;
+        case CENS_OTHERMODE: g->nother += w; break;
+        default: break;
+    }
+    g->totw += w;
+    g->nobs += 1;
+}
+
+// Invalid count pairs are zeroed in the row as well as in the sums, so that the pooled
+// totals and the totals per level agree.
+void countpair(pass& p, obsval& o) {
+    double& a = o.a;
+    double& b = o.b;
+    const bool bad = p.poisson ? (a < 0 || b <= 0) : (b <= 0 || a < 0 || b < a);
+    if (bad) a = b = 0;
+    p.sumx += a * o.w;
+    p.sumn += b * o.w;
+}
+
+int appendrow(pass& p, grpnode* g, const obsval& o) {
+    vyxstate* s = p.s;
+    const int m = p.cols.ndoubles;
+    const int perbuf = static_cast<int>(s->rowlay[0]);
+    if (g->nrows >= perbuf) {
+        if (!g->ufile) {
+            if (ufopen(&g->ufile) != 0) {
+                xpmlog(510, 13);
+                return 1;
+            }
+            s->spilled = 1;
+        }
+        if (ufwrite(g->ufile, g->rowbuf, int64_t(g->nrows) * m * 8) != 0) {
+            xpmlog(510, 15);
+            return 1;
+        }
+        ++g->nblocks;
+        g->nrows = 0;
+    }
+    double* row = g->rowbuf + int64_t(g->nrows) * m;
+    switch (p.form) {
+        case FORM_INTERVAL:
+            row[OBS_LOWER] = onscale(p, o.a);
+            row[OBS_UPPER] = onscale(p, o.b);
+            break;
+        case FORM_COUNTS:
+            row[OBS_EVENTS] = o.a;
+            row[OBS_TRIALS] = o.b;
+            break;
+        case FORM_CENSOR:
+            row[OBS_TIME] = onscale(p, o.a);
+            row[OBS_CENS] = o.code == CENS_OTHERMODE ? CENS_RIGHT : o.code;
+            break;
+        default:
+            row[OBS_TIME] = onscale(p, o.a);
+            break;
+    }
+    if (p.cols.weight >= 0) row[p.cols.weight] = o.w;
+    if (p.cols.fmidx >= 0) row[p.cols.fmidx] = o.fmidx;
+    if (p.cols.nenter >= 0) row[p.cols.nenter] = o.nenter;
+    ++g->nrows;
+    return 0;
+}
+
+// Every node of the statement, in list order: the root, or the first-level nodes and,
+// with two class variables, their second-level nodes; level 0, 1 or 2 is passed along.
+template <class F>
+int eachnode(vyxstate* s, F f) {
+    if (s->nclass == 0) return f(&s->rootgrp, 0);
+    for (grpnode* g = s->grplist[0]; g; g = g->next) {
+        if (int rc = f(g, 1)) return rc;
+        if (s->nclass == 2)
+            for (grpnode* h = g->subtree[0]; h; h = h->next)
+                if (int rc = f(h, 2)) return rc;
+    }
+    return 0;
+}
+
+// The class trees are walked in key order once the pass is over; during the pass new
+// nodes sit in the tree only, so the lists are made by flattening the trees afterwards
+// (the class-level ordering does that). Until then the nodes are found through the tree.
+template <class F>
+int eachtreenode(grpnode* tree, F f) {
+    if (!tree) return 0;
+    if (int rc = eachtreenode(tree->tleft, f)) return rc;
+    if (int rc = f(tree)) return rc;
+    return eachtreenode(tree->tright, f);
+}
+
+int flushall(pass& p) {
+    vyxstate* s = p.s;
+    const int m = p.cols.ndoubles;
+    auto flush = [&](grpnode* g, int level) -> int {
+        if (g->ufile) {
+            if (ufwrite(g->ufile, g->rowbuf, int64_t(g->nrows) * m * 8) != 0) {
+                xpmlog(510, 15);
+                return 1;
+            }
+            if (level == 0) ++g->nblocks;
+        }
+        if (level == 1) ++g->nblocks;
+        return 0;
+    };
+    auto trim = [&](grpnode* g) {
+        if (g->ufile || g->nobs <= 0) return;
+        const int64_t bytes = int64_t(g->nobs) * m * 8;
+        auto* exact = static_cast<double*>(vmalcp_handler(s->stmtpool, bytes, 0x2004));
+        if (!exact) return;   // the larger buffer is kept
+        std::memcpy(exact, g->rowbuf, static_cast<size_t>(bytes));
+        vmfree_handler(s->stmtpool, g->rowbuf, -1, 4);
+        g->rowbuf = exact;
+    };
+    if (s->nclass == 0) {
+        if (int rc = flush(&s->rootgrp, 0)) return rc;
+        trim(&s->rootgrp);
+        return 0;
+    }
+    return eachtreenode(s->grplist[0], [&](grpnode* g) -> int {
+        if (int rc = flush(g, 1)) return rc;
+        if (s->nclass == 1) trim(g);
+        if (s->nclass == 2)
+            return eachtreenode(g->subtree[0], [&](grpnode* h) -> int {
+                if (int rc = flush(h, 2)) return rc;
+                trim(h);
+                return 0;
+            });
+        return 0;
+    });
+}
+
+// Reads one observation's values and decides its fate; 0 to go on, or a result of vyxin.
+int readone(pass& p) {
+    vyxstate* s = p.s;
+    const obsvalues& v = s->obsvals;
+    obsval o{};
+    o.w = s->nfreq > 0 ? v.freq : 1.0;
+    if (ismissing(o.w) || o.w < 0 || (o.w == 0 && p.form != FORM_READOUT)) {
+        // A missing, negative or zero FREQ value (zero kept for READOUT data) is counted as
+        // skipped, so that observations read = used + skipped in every table.
+        ++p.skipped_n;
+        return 0;
+    }
+    p.wread += o.w;
+    if (s->nnenter > 0) {
+        o.nenter = v.nenter;
+        if (ismissing(o.nenter)) {
+            ++p.skipped_n;
+            return 0;
+        }
+        if (o.nenter < kEps53) {
+            xpmlog(510, 23);
+            return 1;
+        }
+    }
+    if (p.fmode) {
+        const bool miss = s->fmodeset.type == 1 ? ismissing(v.fmodenum) : vzatl(' ', v.fmoderaw, 16) != 0;
+        if (miss) {
+            ++p.skipped_n;
+            return 0;
+        }
+    }
+    if (!classify(p, o)) {
+        ++p.skipped_n;
+        return 0;
+    }
+    grpnode* target = &s->rootgrp;
+    if (s->nclass > 0) {
+        if ((s->clsdropmiss[0] && classmissing(s, 0)) || (s->nclass > 1 && s->clsdropmiss[1] && classmissing(s, 1))) {
+            ++p.skipped_n;
+            return 0;
+        }
+        p.wused += o.w;
+        ++p.used_n;
+        int rc = 0;
+        grpnode* g = findlevel(p, s->grplist, &s->rootgrp.nsub, 0, o.w, 11, &rc);
+        if (!g) return rc;
+        if (s->nclass == 1 && !g->rowbuf) {
+            if (int brc = vyxbld(s, g)) return xexit(brc, 0);
+        }
+        if (s->nclass == 2) {
+            grpnode* h = findlevel(p, g->subtree, &g->nsub, 1, o.w, 12, &rc);
+            if (!h) return rc;
+            if (!h->rowbuf && vyxbld(s, h) != 0) return 1;
+            g = h;
+        }
+        target = g;
+    } else {
+        p.wused += o.w;
+        ++p.used_n;
+    }
+    count(target, o);
+    if (p.countcase) countpair(p, o);
+    return appendrow(p, target, o);
+}
+
+}  // namespace
+
+int vyxbld(vyxstate* s, grpnode* g) {
+    const int64_t bytes = int64_t(s->rowlay[0]) * s->rowlay[1] * 8;
+    g->rowbuf = static_cast<double*>(vmalcp_handler(s->stmtpool, bytes, 0x2004));
+    if (!g->rowbuf) {
+        xmemmsg(bytes);
+        return RC_NOMEM;
+    }
+    return 0;
+}
+
+int vyxin(vyxstate* s) {
+    s->spilled = 0;
+    if (s->pflags.pbonly) return 0;
+
+    pass p{};
+    p.s = s;
+    p.cols = obslayout(s);
+    p.form = s->rspkind;
+    p.fmode = s->fmodeset.nvars > 0;
+    if (p.fmode && s->fmodeset.nvals > 0) {
+        // Pointers to the listed failure-mode values; the allocation is checked.
+        const int32_t n = s->fmodeset.nvals;
+        p.fmvals = static_cast<const char**>(vmalcp_handler(s->stmtpool, int64_t(n) * sizeof(char*), 0x3006));
+        if (!p.fmvals) {
+            xmemmsg(int64_t(n) * int64_t(sizeof(char*)));
+            return 1;
+        }
+        for (int i = 0; i < n; ++i) p.fmvals[i] = s->fmodeset.vals[i];
+        p.fmlens = s->fmodeset.lens;
+        p.fmnvals = n;
+    }
+    xbyrwnd(s->dsin, 66);
+    p.threshold = s->thrflags[TH_GIVEN] ? s->fixedparms[FP_THRESHOLD] : 0.0;
+    p.ln = s->logscale[0] != 0;
+    p.log10 = !p.ln && s->logscale[1] != 0;
+    p.logtest = s->logscale[0] || s->logscale[1];
+    p.countcase = s->distcode == 9 || s->distcode == 10;
+    p.poisson = s->distcode == 9;
+
+    std::memset(&s->rootgrp, 0, sizeof s->rootgrp);
+    if (s->nclass == 0) {
+        if (int rc = vyxbld(s, &s->rootgrp)) return xexit(rc, 0);
+    } else {
+        s->grplist[0] = s->grplist[1] = s->grplist[2] = nullptr;
+        s->rootgrp.nsub = 0;
+    }
+
+    hgetlist* rsp = s->stmgets ? s->stmgets[s->stmtidx] : nullptr;
+    hgetlist* cls = s->stmclgets ? s->stmclgets[s->stmtidx] : nullptr;
+    while (xybyget(s->dsin) == 0) {
+        ++p.read_n;
+        if (rsp) xyvget(rsp, nullptr);
+        if (s->procget) xyvget(s->procget, nullptr);
+        if (cls) xyvget(cls, nullptr);
+        if (s->fmodeget) xyvget(s->fmodeget, nullptr);
+        if (int rc = readone(p)) return rc;
+    }
+
+    s->nobsrow.sumused = p.wused;
+    s->nobsrow.sumread = p.wread;
+    s->nobsrow.nread = static_cast<double>(p.read_n);
+    s->nobsrow.nused = static_cast<double>(p.used_n);
+    s->wsums[0] = p.sumx;
+    s->wsums[1] = p.sumn;
+    s->nobscnt[0] = static_cast<int32_t>(p.skipped_n);
+    s->nobscnt[1] = static_cast<int32_t>(p.used_n);
+    s->nobscnt[2] = static_cast<int32_t>(p.read_n);
+    if (p.used_n == 0) {
+        xpmlog(510, 17);
+        return 1;
+    }
+    if (int rc = flushall(p)) return rc;
+    printmod(s);
+    nobstbl(s);
+    return 0;
+}

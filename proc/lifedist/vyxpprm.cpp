@@ -1,0 +1,250 @@
+// Options of PROBPLOT and RELATIONPLOT: the analysis settings (this file) and the display
+// settings (plotdisplay.cpp), read in one pass over the statement record.
+#include <cstring>
+
+#include "proc/devgraph/plotlay.h"
+#include "proc/framework/gparm.h"
+#include "proc/framework/hostsvc.h"
+#include "proc/framework/optslots.h"
+#include "proc/framework/pools.h"
+#include "proc/framework/textpad.h"
+#include "proc/framework/vyxstate.h"
+#include "proc/framework/zorduvex.h"
+#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/obsrow.h"
+#include "proc/lifedist/optread.h"
+#include "proc/lifedist/plotdisplay.h"
+
+namespace {
+
+constexpr double kExpMax = 709.782712893384;
+
+// The statement kind from the keyword: 1 PROBPLOT, 4 RELATIONPLOT, 0 otherwise.
+uint32_t kindof(const char* kw) {
+    if (!std::strncmp(kw, "PP", 2) || !std::strncmp(kw, "PROB", 4)) return 1;
+    if (!std::strncmp(kw, "RPLOT", 5) || !std::strncmp(kw, "RELATION", 8)) return 4;
+    return 0;
+}
+
+void readflags(vyxstate* s, const stmtrec* r) {
+    auto f = [r](int k) -> uint8_t { return stmtflag(r, k) ? 1 : 0; };
+    auto& p = s->pflags;
+    p.showmult = f(flag::plot::SHOWMULTIPLES);
+    p.noppos = f(flag::plot::NOPPOS);
+    p.overlay = f(flag::plot::OVERLAY);
+    p.inborder = f(flag::plot::INBORDER);
+    p.rotate = f(flag::plot::ROTATE);
+    p.nofitline = f(flag::plot::NOFITLINE);
+    p.noconf = f(flag::plot::NOCONF);
+    p.nogrid = !f(flag::plot::NOGRID);
+    p.noframe = f(flag::plot::NOFRAME);
+    p.legend = !f(flag::plot::NOPPLEGEND);
+    p.noptick = f(flag::plot::NOPTICK);
+    p.noltick = f(flag::plot::NOLTICK);
+    p.nostick = f(flag::plot::NOSTICK);
+    p.noplabel = f(flag::plot::NOPLABEL);
+    p.nollabel = f(flag::plot::NOLLABEL);
+    p.noslabel = f(flag::plot::NOSLABEL);
+    p.nocenplot = !f(flag::plot::NOCENPLOT) && !p.noppos;
+    s->linaxis = f(30);   // flag 30 has no keyword on the plot statements; kept as read
+    s->itprflag[0] = f(flag::plot::ITPRINT);
+    s->clsmissing[0] = f(flag::plot::MISSING1);
+    s->clsmissing[1] = f(flag::plot::MISSING2);
+    s->lrflags[LR_PARMS] = f(flag::plot::LRCL);
+    p.mpgrid = f(flag::plot::MPGRID);
+    p.mlgrid = f(flag::plot::MINORLOGGRID);
+    p.pcttab = !f(flag::plot::NOPCTILE);
+    s->lrflags[LR_PERCENTILES] = p.pcttab && f(flag::plot::LRCLPER);
+    s->rspform[RF_READOUT] = f(flag::plot::READOUT);
+    p.noinset = !f(flag::plot::NOINSET);
+    p.pconfplt = f(flag::plot::PCONFPLT);
+    p.ppout = f(flag::plot::PPOUT);
+    s->covprint[CP_CORRB] = f(flag::plot::CORRB);
+    s->covprint[CP_COVB] = f(flag::plot::COVB);
+    p.cenbin = p.nocenplot && f(flag::plot::CENBIN);
+    p.ccenbin = p.nocenplot && f(flag::plot::CCENBIN);
+    s->emflags[EMF_POLISH] = !f(flag::plot::NOPOLISH);
+    s->emflags[EMF_ITPRINTEM] = f(flag::plot::ITPRINTEM);
+    s->emflags[EMF_PRINTPROBS] = f(flag::plot::PRINTPROBS);
+
+    if (p.ccenbin) p.cenbin = 1;
+    if (p.cenbin) p.nocenplot = 0;
+    if (p.overlay && p.cenbin) {
+        xpmlog(510, 161);
+        p.cenbin = 0;
+        p.nocenplot = 1;
+    }
+    if (p.overlay && s->frame->insetnext) xpmlog(510, 667);
+    if (p.rotate || s->stmtkind == 4) {
+        std::swap(p.noplabel, p.nollabel);
+        std::swap(p.noptick, p.noltick);
+    }
+}
+
+void readnumbers(vyxstate* s, const stmtrec* r) {
+    readfitcrit(s, r);
+    s->wbconf = gparm(r, slot::plot::WBCONF, 0.95);
+    s->plotcodes[PC_NPINTERVALS] = static_cast<uint32_t>(static_cast<int32_t>(gparm(r, slot::plot::NPINTERVALS, 0)));
+    s->plotcodes[PC_PINTERVALS] = static_cast<uint32_t>(static_cast<int32_t>(gparm(r, slot::plot::PINTERVALS, 4)));
+    s->npbounds[0] = gparm(r, slot::plot::SIMLOWER, hostmissing());
+    s->npbounds[1] = gparm(r, slot::plot::SIMUPPER, hostmissing());
+    s->npoints = static_cast<int32_t>(gparm(r, slot::plot::NPOINTS, 100));
+    const optslot* anno = stmtslot(r, slot::plot::ANNOTATE);
+    s->annoflag = anno ? 1 : 0;
+    if (anno) s->annods = static_cast<dshandle>(anno->handle);
+    if (s->pflags.showmult) {
+        const optslot* pos = stmtslot(r, slot::plot::SHOWMULTIPLES);
+        if (pos && pos->kind == SK_NAME)
+            std::memcpy(s->multpos, pos->name, 8);
+        else
+            std::memcpy(s->multpos, "NW      ", 8);
+    }
+    if (s->pflags.noconf) s->plotcodes[PC_PINTERVALS] = 0;
+    if (s->plotcodes[PC_PINTERVALS] == 5) s->lrflags[LR_PERCENTILES] = 1;
+}
+
+// The number of variables of the MODEL statement's model (CLASS and continuous).
+int modelvars(const vyxstate* s) {
+    const levstate* l = s->mdllev && s->mdllev->state ? s->mdllev->state : nullptr;
+    return l ? l->nclass : 0;
+}
+
+// FITTYPE=MODEL and REGRESSION use the MODEL statement's responses: they must be this
+// statement's.
+bool sameresponse(const vyxstate* s) {
+    const int mine = s->rspvars[1] ? 2 : 1;
+    const int theirs = s->mdlvarids[1] ? 2 : 1;
+    if (mine != theirs || s->mdlrspkind != s->rspkind || s->mdlvarids[0] != s->rspvarid[0]) return false;
+    return mine == 1 || s->mdlvarids[1] == s->rspvarid[1];
+}
+
+// Labels and checks of the fit method (after it was chosen).
+int fitmethodsettings(vyxstate* s, const stmtrec* r) {
+    char* lab = s->labels[LB_FITMETHOD];
+    std::memset(lab, ' ', 40);
+    auto label = [&](int n) { xpmstr(lab, 40, 510, n); };
+    switch (s->fitmethod) {
+        case 1: label(222); break;
+        case 2: label(223); break;
+        case 3: label(224); s->pflags.nofitline = 1; break;
+        case 4: label(260); break;
+        case 6: {
+            label(502);
+            s->distcode = code::dist::WEIBULL;
+            if (!s->parmgiven[GP_SHAPE] || s->parmfree[GP_SHAPE] != 'C') {
+                xpmlog(510, 503);
+                return 1;
+            }
+            if (s->givenparms[GP_SHAPE] > kExpMax) {
+                xpmlog(510, 903, s->givenparms[GP_SHAPE]);
+                return 1;
+            }
+            if (stmtflag(r, flag::plot::READOUT)) {
+                xpmlog(510, 504);
+                return 1;
+            }
+            break;
+        }
+        case 7: label(507); break;
+        case 8:
+            label(509);
+            if (s->nclass > 2) {
+                xpmlog(510, 697);
+                return 1;
+            }
+            if (!s->thrflags[TH_MODELRAN]) {
+                xpmlog(510, 162);
+                return 1;
+            }
+            if (stmtflag(r, flag::plot::READOUT) != (s->rsp3flag != 0)) {
+                xpmlog(510, 194);
+                return 1;
+            }
+            if (!sameresponse(s)) {
+                xpmlog(510, 823);
+                return 1;
+            }
+            break;
+        case 9: {
+            stmtrec* model = nullptr;
+            if (fndstmt("MODEL", &model) == 0) {
+                xpmlog(510, 695);
+                return 1;
+            }
+            if (!sameresponse(s)) {
+                xpmlog(510, 823);
+                return 1;
+            }
+            break;
+        }
+        default: break;
+    }
+    const bool bymodel = s->fitmethod == 8 || s->fitmethod == 9;
+    s->pctopts[0] = gparm(r, slot::plot::PCNTLLOWER, 5.0) / 100;
+    s->pctopts[1] = gparm(r, slot::plot::PCNTLUPPER, bymodel && modelvars(s) > 1 ? 10.0 : 5.0) / 100;
+    if (s->fitmethod != 1 && s->fitmethod != 8) s->covprint[0] = s->covprint[1] = 0;
+    s->thrflags[TH_GIVEN] = 0;
+    s->logscale[0] = s->logscale[1] = 0;
+    s->maxlablen = 0;
+    return 0;
+}
+
+int parmnames(vyxstate* s) {
+    const int n = s->npar[0];
+    auto* names = static_cast<txthandle*>(vmalcp_handler(s->bypool, int64_t(n) * int64_t(sizeof(txthandle)), 0x3006));
+    if (!names) {
+        xmemmsg(int64_t(n) * int64_t(sizeof(txthandle)));
+        return 1;
+    }
+    for (int i = 0; i < n && i < 2; ++i) {
+        const char* lab = s->labels[LB_PARM1 + i];
+        names[i] = rdxtxt(lab, wzstrip(lab, 16));
+    }
+    s->parmnames = names;
+    return 0;
+}
+
+}  // namespace
+
+int vyxpprm(vyxstate* s) {
+    const stmtrec* r = s->curstmt;
+    restoredist(s);
+    s->stmtnodes = nullptr;   // the pool of the last statement's nodes is gone
+    if (s->distcode == code::dist::GAMMA) {
+        xpmlog(510, 156);
+        return 1;
+    }
+    if (s->distcode == code::dist::POISSON || s->distcode == code::dist::BINOMIAL) {
+        xpmlog(510, 526);
+        return 1;
+    }
+    s->pflags.ismcf = 0;
+    s->pflags.pbonly = 0;
+    s->stmtkind = kindof(r->keyword);
+    readstmtlabel(s, r);
+    if (int rc = readconfidence(s, r)) return rc;
+    s->npar[0] = 2;
+    readresponses(s, r);
+    if (s->rspvarid[0] && s->dsin) {
+        const int32_t var = static_cast<int32_t>(s->rspvarid[0]);
+        xffile(s->dsin, FF_FORMATS, &var, 1);
+    }
+    if (allocframe(s)) return 1;
+    s->frame->insetnext = r->next && !std::strncmp(r->next->keyword, "INSET", 5);
+    readflags(s, r);
+    readnumbers(s, r);
+    if (int rc = readclass(s, r, true)) return rc;
+    if (int rc = readform(s, r, false)) return rc;
+    if (int rc = readprobaxis(s, r)) return rc;
+    readcframe(s, r);
+    if (int rc = readgivenparms(s, r, true)) return rc;
+    choosefitmethod(s, r);
+    if (int rc = fitmethodsettings(s, r)) return rc;
+    dispatchdist(s, r);
+    if (parmnames(s)) return 1;
+    if (int rc = readlifeaxis(s, r)) return rc;
+    if (nocovariance(s->fitmethod)) s->pflags.noconf = 1;
+    setppos(s, static_cast<int>(gparm(r, slot::plot::PPOS, 4)));
+    if (!s->logscale[0]) s->linaxis = 1;
+    return readplotdisplay(s, r);
+}
