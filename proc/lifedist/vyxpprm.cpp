@@ -136,7 +136,7 @@ int fitmethodsettings(vyxstate* s, const stmtrec* r) {
                 return 1;
             }
             if (s->givenparms[GP_SHAPE] > kExpMax) {
-                xpmlog(510, 903, s->givenparms[GP_SHAPE]);
+                xpmlog(510, 903);
                 return 1;
             }
             if (stmtflag(r, flag::plot::READOUT)) {
