@@ -1,14 +1,10 @@
 #include "cli/args.h"
 
-#include <cctype>
+#include "runtime/supervisor/options.h"
+#include "runtime/util/strings.h"
 
 namespace cli {
 namespace {
-
-std::string upper(std::string s) {
-    for (auto& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
 
 std::string dirof(const std::string& path) {
     size_t p = path.find_last_of('/');
@@ -26,12 +22,17 @@ bool pair(const std::string& s, std::string& name, std::string& value) {
 
 }  // namespace
 
-const char* usage() {
-    return "usage: vitalyx [--data DIR] [--lib NAME=DIR] [--out DIR] [--graphics device|statistical]\n"
-           "               [--option NAME=VALUE] PROGRAM\n"
-           "Runs the PROC VITALYX steps of PROGRAM and writes log.txt, listing.txt, report.html,\n"
-           "graphics/ and the data sets that MAKE asks for into the output folder\n"
-           "(default: vitalyx-out/ beside the program).\n";
+std::string usage() {
+    std::string u =
+        "usage: vitalyx [--data DIR] [--lib NAME=DIR] [--out DIR] [--graphics device|statistical]\n"
+        "               [--option NAME=VALUE] PROGRAM\n"
+        "Runs the PROC VITALYX steps of PROGRAM and writes log.txt, listing.txt, report.html,\n"
+        "graphics/ and the data sets that MAKE asks for into the output folder\n"
+        "(default: vitalyx-out/ beside the program).\n"
+        "System options (--option NAME=VALUE, or the OPTIONS statement):\n";
+    for (const rt::opt::Def& d : rt::opt::table())
+        u.append("  ").append(d.name).append(": ").append(d.meaning).append("\n");
+    return u;
 }
 
 bool parse(int argc, char** argv, Args& a, std::string& err) {
@@ -63,6 +64,7 @@ bool parse(int argc, char** argv, Args& a, std::string& err) {
                 err = "--graphics takes device or statistical, not '" + a.graphics + "'";
                 return false;
             }
+            a.options["GRAPHICS"] = a.graphics;   // the system option GRAPHICS=
         } else if (opt == "--lib" || opt == "--option") {
             std::string v, name, val;
             if (!value(v)) return false;
@@ -70,7 +72,7 @@ bool parse(int argc, char** argv, Args& a, std::string& err) {
                 err = opt + " needs NAME=" + (opt == "--lib" ? "DIR" : "VALUE") + ", not '" + v + "'";
                 return false;
             }
-            (opt == "--lib" ? a.libs : a.options)[upper(name)] = val;
+            (opt == "--lib" ? a.libs : a.options)[rt::util::upper(name)] = val;
         } else if (s.rfind("-", 0) == 0 && s.size() > 1) {
             err = "unknown option " + s;
             return false;

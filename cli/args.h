@@ -17,6 +17,7 @@ struct Args {
 
 // Parses argv; on a usage error returns false with err set.
 bool parse(int argc, char** argv, Args& a, std::string& err);
-const char* usage();
+// The usage text, with the system options --option takes.
+std::string usage();
 
 }  // namespace cli

@@ -30,11 +30,11 @@ int main(int argc, char** argv) {
     cli::Args a;
     std::string err;
     if (!cli::parse(argc, argv, a, err)) {
-        std::fprintf(stderr, "vitalyx: %s\n%s", err.c_str(), cli::usage());
+        std::fprintf(stderr, "vitalyx: %s\n%s", err.c_str(), cli::usage().c_str());
         return 2;
     }
     if (a.help) {
-        std::fputs(cli::usage(), stdout);
+        std::fputs(cli::usage().c_str(), stdout);
         return 0;
     }
     std::string program;
@@ -60,7 +60,6 @@ int main(int argc, char** argv) {
     s.libs = a.libs;
     s.outdir = a.outdir;
     s.log = &log;
-    s.opts.statistical = a.graphics == "statistical";
 
     rt::runner::Config cfg;
     cfg.modulepath = modulepath();

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include "runtime/supervisor/options.h"
+
 namespace cli {
 
 bool readprogram(const std::string& path, std::string& text, std::string& err) {
@@ -33,48 +35,11 @@ bool readprogram(const std::string& path, std::string& text, std::string& err) {
     return true;
 }
 
-namespace {
-
-// A whole number from lo to hi.
-bool whole(const std::string& v, long lo, long hi, long& n) {
-    char* end = nullptr;
-    errno = 0;
-    n = std::strtol(v.c_str(), &end, 10);
-    return !v.empty() && *end == '\0' && errno == 0 && n >= lo && n <= hi;
-}
-
-}  // namespace
-
 bool applyoptions(const std::map<std::string, std::string>& options, rt::Options& opts, std::string& err) {
     for (const auto& [k, v] : options) {
-        long n = 0;
-        if (k == "THREADS") {
-            std::string u = v;
-            for (auto& c : u) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-            if (u == "1" || u == "YES") {
-                opts.threads = true;
-            } else if (u == "0" || u == "NO") {
-                opts.threads = false;
-            } else {
-                err = "--option THREADS= takes YES or NO (1 or 0), not '" + v + "'";
-                return false;
-            }
-        } else if (k == "CPUCOUNT") {
-            if (!whole(v, 1, 1024, n)) {
-                err = "--option CPUCOUNT= needs a whole number from 1 to 1024, not '" + v + "'";
-                return false;
-            }
-            opts.cpucount = static_cast<int>(n);
-        } else if (k == "LINESIZE") {
-            if (!whole(v, 64, 256, n)) {
-                err = "--option LINESIZE= needs a whole number from 64 to 256, not '" + v + "'";
-                return false;
-            }
-            opts.linesize = static_cast<int>(n);
-        } else if (k == "DEBUG") {
-            opts.debug = v;
-        } else {
-            opts.extra[k] = v;
+        if (!rt::opt::set(opts, k, v, err)) {
+            err = "--option " + err;
+            return false;
         }
     }
     return true;

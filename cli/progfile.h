@@ -9,8 +9,8 @@ namespace cli {
 // Reads the whole program file; false with err set when it is missing, a folder or unreadable.
 bool readprogram(const std::string& path, std::string& text, std::string& err);
 
-// Applies --option NAME=VALUE pairs; the values of THREADS, CPUCOUNT and LINESIZE are checked
-// as the OPTIONS statement checks them, other names are kept for the procedure to read.
+// Applies --option NAME=VALUE pairs, checked as the OPTIONS statement checks them; an unknown
+// name or a value the option does not take is a usage error.
 bool applyoptions(const std::map<std::string, std::string>& options, rt::Options& opts, std::string& err);
 
 }  // namespace cli

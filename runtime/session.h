@@ -27,13 +27,19 @@ public:
     virtual void line(char kind, const std::string& text) = 0;
 };
 
+// The system options of a run. Every option is defined once, with its name, its values and
+// its default, in runtime/supervisor/options.cpp; the command line (--option), the OPTIONS
+// statement and the procedure's queries (xoptcgt, xoptngt) all go through that table.
 struct Options {
-    bool threads = true;
-    int cpucount = 0;                 // 0: the number of processors
-    std::string debug;                // DEBUG= text
-    int linesize = 100;
-    bool statistical = false;         // --graphics statistical
-    std::map<std::string, std::string> extra;   // --option NAME=VALUE and options statements
+    Options();                        // the defaults of the table
+    bool threads;                     // THREADS
+    int cpucount;                     // CPUCOUNT (0: the number of processors)
+    std::string debug;                // DEBUG
+    int linesize;                     // LINESIZE
+    bool statistical;                 // GRAPHICS=STATISTICAL (--graphics statistical)
+    bool gstyle;                      // GSTYLE
+    std::string style;                // STYLE, upper case
+    std::string validvarname;         // VALIDVARNAME, upper case
 };
 
 struct Session {

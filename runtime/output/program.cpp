@@ -26,12 +26,13 @@ std::unique_ptr<Program> takeprogram() { return std::move(g_program); }
 
 Program::Program(Session* s) : sess(s) {
     dir = s && !s->outdir.empty() ? s->outdir : std::string(".");
-    linesize = s && s->opts.linesize > 0 ? s->opts.linesize : 100;
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
     std::string err;
     if (!listing.open(dir, true, err) || !html.open(dir, err)) fail(err);
 }
+
+int Program::linesize() const { return sess ? sess->opts.linesize : Options().linesize; }
 
 Program::~Program() {
     listing.discard();
@@ -118,7 +119,7 @@ Binding* Program::bind(DataObject* obj, const Template* tpl, bool phantom) {
     b.by = currentby();
     b.byline = bylinetext(b.by);
     std::string err;
-    b.listing = std::make_unique<ListingTable>(b.layout, linesize);
+    b.listing = std::make_unique<ListingTable>(b.layout, linesize());
     b.html = std::make_unique<HtmlTable>(b.layout);
     // With no other table open, rows go straight to the listing and the report; otherwise
     // to spools of the table's own, printed when it is published.
@@ -178,7 +179,7 @@ void Program::heading(const std::string& byline) {
         stepopen = true;
         std::string label = proclabel.empty() ? std::string("The VITALYX Procedure") : proclabel;
         std::string l("\n");
-        l.append(centred(label, linesize)).append("\n\n");
+        l.append(centred(label, linesize())).append("\n\n");
         listing.write(l);
         std::string h("<section class=\"step\" id=\"step");
         h.append(std::to_string(stepno)).append("\">\n<h1>").append(htmlescape(label)).append("</h1>\n");
@@ -189,7 +190,7 @@ void Program::heading(const std::string& byline) {
         lastby = byline;
         std::string t(" ");
         t.append(byline).append(" ");
-        int w = linesize;
+        int w = linesize();
         int left = (w - static_cast<int>(t.size())) / 2;
         std::string line = left > 0 ? std::string(static_cast<size_t>(left), '-') + t +
                                           std::string(static_cast<size_t>(w - left - static_cast<int>(t.size())), '-')

@@ -57,7 +57,8 @@ public:
 
     Session* sess;
     std::string dir;
-    int linesize = 100;
+    // The width of the listing: the session's LINESIZE when a table is laid out.
+    int linesize() const;
     Listing listing;
     Html html;
     TextStore texts;

@@ -9,16 +9,19 @@
 #include "runtime/output/output.h"
 #include "runtime/runner/splitter.h"
 #include "runtime/statements/statements.h"
+#include "runtime/supervisor/options.h"
 #include "runtime/supervisor/supervisor.h"
+#include "runtime/util/strings.h"
 
 
 namespace rt::runner {
 namespace {
 
-// Echoes the program lines first..last with their numbers.
-void echo(const std::vector<std::string>& lines, int first, int last, int& echoed) {
+// Echoes the program lines not yet echoed up to last, with their numbers: every line of the
+// program appears once, in order, comments and blank lines between statements included.
+void echo(const std::vector<std::string>& lines, int last, int& echoed) {
     Session* s = current();
-    for (int l = std::max(first, echoed + 1); l <= last && l <= static_cast<int>(lines.size()); ++l) {
+    for (int l = echoed + 1; l <= last && l <= static_cast<int>(lines.size()); ++l) {
         char num[16];
         std::snprintf(num, sizeof num, "%5d  ", l);
         if (s && s->log) s->log->line(' ', num + lines[l - 1]);
@@ -59,38 +62,36 @@ std::string firstchars(const std::string& text, const Statement& st) {
     return out;
 }
 
-// The host statement OPTIONS: THREADS, NOTHREADS, CPUCOUNT=n, DEBUG=text, LINESIZE=n.
+// The host statement OPTIONS: NAME=value, and a flag as NAME or NONAME (NOTHREADS). The
+// names, values and checks are those of the option table (runtime/supervisor/options.cpp).
 void options(const std::string& text, const Statement& st, Session& s) {
     auto w = optionwords(text, st);
+    const std::string at = "Line " + std::to_string(st.line) + ": OPTIONS ";
     for (size_t i = 1; i < w.size(); ++i) {
         const std::string& k = w[i];
-        bool hasvalue = i + 2 < w.size() + 1 && i + 1 < w.size() && w[i + 1] == "=";
-        std::string v = hasvalue && i + 2 < w.size() ? w[i + 2] : "";
-        if (k == "THREADS") {
-            s.opts.threads = true;
-        } else if (k == "NOTHREADS") {
-            s.opts.threads = false;
-        } else if ((k == "CPUCOUNT" || k == "LINESIZE") && hasvalue) {
-            char* end = nullptr;
-            long n = std::strtol(v.c_str(), &end, 10);
-            bool ok = !v.empty() && *end == '\0';
-            if (k == "CPUCOUNT" && (!ok || n < 1 || n > 1024)) {
-                sup::logline('E', "Line " + std::to_string(st.line) + ": OPTIONS CPUCOUNT= needs a whole number from 1 to 1024, not '" + v + "'.");
-            } else if (k == "LINESIZE" && (!ok || n < 64 || n > 256)) {
-                sup::logline('E', "Line " + std::to_string(st.line) + ": OPTIONS LINESIZE= needs a whole number from 64 to 256, not '" + v + "'.");
-            } else if (k == "CPUCOUNT") {
-                s.opts.cpucount = static_cast<int>(n);
-            } else {
-                s.opts.linesize = static_cast<int>(n);
-            }
-            i += 2;
-        } else if (k == "DEBUG" && hasvalue) {
-            s.opts.debug = v;
-            i += 2;
-        } else {
-            sup::logline('E', "Line " + std::to_string(st.line) + ": OPTIONS does not know the system option " + k +
-                                  "; it takes THREADS, NOTHREADS, CPUCOUNT=, DEBUG= and LINESIZE=.");
+        std::string err;
+        const opt::Def* d = opt::find(k);
+        const opt::Def* negated = k.size() > 2 && k.compare(0, 2, "NO") == 0 ? opt::find(k.substr(2)) : nullptr;
+        if (!d && !(negated && negated->kind == opt::Kind::Flag)) {
+            sup::logline('E', at + "does not know the system option " + util::shown(k, 40) + "; the options are " +
+                                  opt::names() + ".");
             return;
+        }
+        if (i + 1 < w.size() && w[i + 1] == "=") {
+            if (i + 2 >= w.size()) {
+                sup::logline('E', at + k + "= needs a value.");
+                return;
+            }
+            if (!opt::set(s.opts, k, w[i + 2], err)) sup::logline('E', at + err + ".");
+            i += 2;
+            continue;
+        }
+        if (d && d->kind == opt::Kind::Flag) {
+            opt::set(s.opts, k, "1", err);
+        } else if (d) {
+            sup::logline('E', at + k + "= needs a value.");
+        } else {
+            opt::set(s.opts, negated->name, "0", err);
         }
     }
 }
@@ -106,7 +107,7 @@ int run(const std::string& text, Session& s, const Config& cfg) {
     std::string err;
     auto stmts = split(text, err);
     if (!err.empty()) {
-        echo(lines, 1, static_cast<int>(lines.size()), echoed);
+        echo(lines, static_cast<int>(lines.size()), echoed);
         sup::logline('E', err);
         setcurrent(previous);
         return 1;
@@ -122,7 +123,7 @@ int run(const std::string& text, Session& s, const Config& cfg) {
     while (i < stmts.size()) {
         const Statement& st = stmts[i];
         if (st.word == "OPTIONS") {
-            echo(lines, st.line, st.lastline, echoed);
+            echo(lines, st.lastline, echoed);
             int before = s.errors;
             options(text, st, s);
             if (s.errors > before) failed = true;
@@ -130,12 +131,12 @@ int run(const std::string& text, Session& s, const Config& cfg) {
             continue;
         }
         if (st.word == "RUN" || st.word == "QUIT") {
-            echo(lines, st.line, st.lastline, echoed);
+            echo(lines, st.lastline, echoed);
             ++i;
             continue;
         }
         if (st.word != "PROC") {
-            echo(lines, st.line, st.lastline, echoed);
+            echo(lines, st.lastline, echoed);
             std::string head = st.word.empty() ? firstchars(text, st) : st.word;
             if (head.empty()) {   // a null statement: a lone semicolon
                 ++i;
@@ -151,7 +152,7 @@ int run(const std::string& text, Session& s, const Config& cfg) {
         size_t j = i + 1;
         while (j < stmts.size() && stmts[j].word != "RUN" && stmts[j].word != "QUIT" && stmts[j].word != "PROC") ++j;
         int lastline = j < stmts.size() && stmts[j].word != "PROC" ? stmts[j].lastline : stmts[j - 1].lastline;
-        echo(lines, st.line, lastline, echoed);
+        echo(lines, lastline, echoed);
         auto w = words(text, st);
         std::string name = w.size() > 1 ? w[1] : "";
         size_t next = j < stmts.size() && stmts[j].word != "PROC" ? j + 1 : j;
@@ -207,7 +208,7 @@ int run(const std::string& text, Session& s, const Config& cfg) {
         s.input = nullptr;
         i = next;
     }
-    if (echoed < static_cast<int>(lines.size())) echo(lines, echoed + 1, static_cast<int>(lines.size()), echoed);
+    if (echoed < static_cast<int>(lines.size())) echo(lines, static_cast<int>(lines.size()), echoed);
 
     // The module stays loaded until the program ends; its globals point into the host.
     loader::unload(mod);

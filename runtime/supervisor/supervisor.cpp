@@ -1,13 +1,12 @@
 #include "runtime/supervisor/supervisor.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
-#include <thread>
 
 #include "host/hostdefs.h"
 #include "runtime/session.h"
 #include "runtime/supervisor/messages.h"
+#include "runtime/supervisor/options.h"
 #include "runtime/supervisor/pools.h"
 
 namespace rt::sup {
@@ -76,23 +75,12 @@ void* plogl(int) { return &dummy_destination; }
 void* pmsgl(int) { return &dummy_destination; }
 int pselec(int, int) { return 0; }
 
-std::string upper(std::string s) {
-    for (auto& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
-
+// The procedure reads the system options of the table in options.cpp: the text of any
+// option, the number of a flag or a whole number.
 int optcgt(const char* name, char* buffer, int buflen) {
     Session* s = current();
-    if (!s || !name) return 0;
-    std::string key = upper(name);
     std::string value;
-    if (key == "DEBUG") {
-        value = s->opts.debug;
-    } else {
-        auto it = s->opts.extra.find(key);
-        if (it == s->opts.extra.end()) return 0;
-        value = it->second;
-    }
+    if (!s || !name || !opt::text(s->opts, name, value)) return 0;
     if (buffer && buflen > 0) {
         size_t n = std::min(value.size(), static_cast<size_t>(buflen - 1));
         std::memcpy(buffer, value.data(), n);
@@ -104,21 +92,7 @@ int optcgt(const char* name, char* buffer, int buflen) {
 int optngt(const char* name, double* value) {
     Session* s = current();
     if (!s || !name || !value) return 1;
-    std::string key = upper(name);
-    if (key == "THREADS") {
-        *value = s->opts.threads ? 1 : 0;
-        return 0;
-    }
-    if (key == "CPUCOUNT") {
-        unsigned hw = std::thread::hardware_concurrency();
-        *value = s->opts.cpucount > 0 ? s->opts.cpucount : (hw ? hw : 1);
-        return 0;
-    }
-    if (key == "LINESIZE") {
-        *value = s->opts.linesize;
-        return 0;
-    }
-    return 1;
+    return opt::number(s->opts, name, *value) ? 0 : 1;
 }
 
 void debugline(const char* text) { logline(' ', std::string("DEBUG: ") + (text ? text : "")); }

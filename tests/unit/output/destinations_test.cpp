@@ -49,10 +49,9 @@ protected:
 };
 
 TEST_F(DestTest, WideTableWrapsIntoPanels) {
+    // The program has begun: a line size set now (as an OPTIONS statement does) is the one
+    // the table is laid out with.
     sess.opts.linesize = 40;
-    rt::out::setprogram(nullptr);
-    rt::out::beginprogram();
-    rt::out::beginstep();
     mgr = manager();
     double cells[5];
     obobject* t = table("Wide", 5, cells);

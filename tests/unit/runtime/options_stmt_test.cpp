@@ -31,3 +31,26 @@ TEST(OptionsStatement, QuotedDebugTextReachesTheProcedure) {
     EXPECT_TRUE(r.log.has('N', "Semantic trace")) << r.log.all();
     std::filesystem::remove_all(out);
 }
+
+TEST(OptionsStatement, FlagsWordsAndNamesOfTheOptionTable) {
+    rt::Session s;
+    testsupport::CollectLog log;
+    s.log = &log;
+    s.outdir = outdir();
+    rt::runner::Config cfg;
+    cfg.linked = mcn_main;
+    int status = rt::runner::run(
+        "options nothreads gstyle style=journal linesize=72 graphics=statistical;\noptions nogstyle;\n"
+        "options threads=maybe;\noptions nosuch=1;\n",
+        s, cfg);
+    EXPECT_EQ(status, 1);
+    EXPECT_FALSE(s.opts.threads);
+    EXPECT_FALSE(s.opts.gstyle);
+    EXPECT_EQ(s.opts.style, "JOURNAL");
+    EXPECT_EQ(s.opts.linesize, 72);
+    EXPECT_TRUE(s.opts.statistical);
+    EXPECT_TRUE(log.has('E', "THREADS= takes YES or NO (1 or 0), not 'MAYBE'")) << log.all();
+    EXPECT_TRUE(log.has('E', "does not know the system option NOSUCH")) << log.all();
+    EXPECT_EQ(log.count('E'), 2) << log.all();
+    std::filesystem::remove_all(s.outdir);
+}

@@ -91,3 +91,19 @@ TEST(Runner, HostOptionsAreCheckedAndApplied) {
     auto ok = testhost::runprogram("options threads cpucount=4 linesize=120 debug=syn;\n", ".");
     EXPECT_EQ(ok.status, 0) << ok.log.all();
 }
+
+TEST(Runner, EveryProgramLineIsEchoedOnceInOrder) {
+    const std::string program =
+        "/* fan life data */\n* a comment statement;\n\noptions nothreads;\n/* between */\nproc means;\nrun;\n"
+        "* trailing;\n";
+    auto r = testhost::runprogram(program, ".");
+    std::vector<std::string> echoed;
+    for (const auto& l : r.log.lines)
+        if (l.kind == ' ') echoed.push_back(l.text);
+    ASSERT_EQ(echoed.size(), 8u) << r.log.all();
+    EXPECT_EQ(echoed[0], "    1  /* fan life data */");
+    EXPECT_EQ(echoed[1], "    2  * a comment statement;");
+    EXPECT_EQ(echoed[2], "    3  ");
+    EXPECT_EQ(echoed[4], "    5  /* between */");
+    EXPECT_EQ(echoed[7], "    8  * trailing;");
+}

@@ -63,7 +63,7 @@ TEST_F(Locale, ItemsAndTheirAlternatives) {
     zkgetloc(LOC_DECCHAR, out, &len, nullptr, 0);
     EXPECT_EQ(std::string(out, len), ".");
 
-    session.opts.extra["GSTYLE"] = "1";
+    session.opts.gstyle = true;
     len = 32;
     zkgetloc(LOC_FONT, out, &len, nullptr, 0);
     EXPECT_EQ(std::string(out, len), "Albany AMT") << "GSTYLE on: the part after it";

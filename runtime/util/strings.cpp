@@ -1,0 +1,52 @@
+#include "runtime/util/strings.h"
+
+#include <cstdio>
+
+namespace rt::util {
+
+std::string upper(std::string s) {
+    for (auto& c : s)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return s;
+}
+
+bool iequal(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
+        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
+        if (x != y) return false;
+    }
+    return true;
+}
+
+std::string shown(std::string_view v, size_t max) {
+    bool cut = v.size() > max;
+    size_t n = cut ? max : v.size();
+    // do not split a UTF-8 sequence: back up to the start of the character
+    if (cut)
+        while (n > 0 && (static_cast<unsigned char>(v[n]) & 0xC0) == 0x80) --n;
+    std::string out;
+    out.reserve(n + 8);
+    for (size_t i = 0; i < n; ++i) {
+        unsigned char c = static_cast<unsigned char>(v[i]);
+        switch (c) {
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (c < 0x20 || c == 0x7F) {
+                char hex[8];
+                std::snprintf(hex, sizeof hex, "\\x%02X", c);
+                out += hex;
+            } else {
+                out += static_cast<char>(c);
+            }
+        }
+    }
+    if (cut) out += "...";
+    return out;
+}
+
+}  // namespace rt::util
