@@ -6,15 +6,12 @@
 #include "runtime/datasets/csvreader.h"
 #include "runtime/datasets/dataset.h"
 #include "runtime/session.h"
+#include "runtime/util/strings.h"
 
 namespace rt::ds {
 namespace {
 
-std::string upper(std::string s) {
-    for (char& ch : s)
-        if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 'a' + 'A');
-    return s;
-}
+using util::upper;
 
 // Any entry counts, so that a folder or a device by that name is reported as unreadable
 // rather than missing.
@@ -49,7 +46,7 @@ hdataset* open(const std::string& lib, const std::string& member, std::string& e
     std::string L = upper(lib);
     if (L.empty()) L = "WORK";
     const std::string M = upper(member);
-    const std::string name = L + "." + M;
+    const std::string name = (lib.empty() ? "WORK" : lib) + "." + member;   // as written
     Session* s = current();
     std::string folder;
     if (L == "WORK") {

@@ -1,4 +1,5 @@
 #include "runtime/statements/lexer.h"
+#include "runtime/util/strings.h"
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
@@ -101,9 +102,10 @@ std::vector<Statement> lex(const std::string& text, int firstline, int firstcol,
         }
         if (namestart(ch)) {
             while (namechar(c.peek())) {
-                t.text += static_cast<char>(std::toupper(static_cast<unsigned char>(c.peek())));
+                t.written += c.peek();
                 c.advance();
             }
+            t.text = rt::util::upper(t.written);
             t.kind = Tok::Name;
         } else if (std::isdigit(static_cast<unsigned char>(ch)) ||
                    (ch == '.' && std::isdigit(static_cast<unsigned char>(c.peek(1))))) {

@@ -10,6 +10,7 @@ enum class Tok { Name, Number, String, Punct, Semi, End };
 struct Token {
     Tok kind;
     std::string text;      // Name: upper case; String: the contents; Punct: the character
+    std::string written;   // Name: as the program wrote it
     double num = 0;        // Number
     int line = 0;
     int col = 0;

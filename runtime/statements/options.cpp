@@ -222,16 +222,17 @@ hdataset* Parser::opendataset(Cursor& c, const Token& at) {
         error(a, "a data-set name is expected, not '" + shown(a) + "'");
         throw Abandon{};
     }
-    std::string lib, mem = a.text;
+    // the names as written: a missing file is named as the program spelt it
+    std::string lib, mem = a.written;
     if (c.peek().is('.')) {
         c.next();
         const Token& b = c.next();
         if (b.kind != Tok::Name) {
-            error(b, "a member name is expected after " + a.text + ".");
+            error(b, "a member name is expected after " + a.written + ".");
             throw Abandon{};
         }
-        lib = a.text;
-        mem = b.text;
+        lib = a.written;
+        mem = b.written;
     }
     std::string err;
     hdataset* ds = rt::ds::open(lib, mem, err);

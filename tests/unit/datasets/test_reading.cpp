@@ -192,10 +192,10 @@ TEST_F(DataSets, LibrariesAndFileNames) {
     ASSERT_TRUE(d);
     EXPECT_EQ(rt::ds::displayname(d), "MYLIB.FANS");
     std::string err = failure("fans", "other");
-    EXPECT_NE(err.find("OTHER.FANS"), std::string::npos) << err;
+    EXPECT_NE(err.find("other.fans"), std::string::npos) << err;
     EXPECT_NE(err.find("no library OTHER"), std::string::npos) << err;
     err = failure("absent");
-    EXPECT_NE(err.find("WORK.ABSENT"), std::string::npos) << err;
+    EXPECT_NE(err.find("WORK.absent"), std::string::npos) << err;
     EXPECT_NE(err.find(session.datadir + "/absent.csv"), std::string::npos) << err;
 }
 
@@ -213,10 +213,10 @@ TEST_F(DataSets, ErrorsNameTheFileAndLine) {
         const char* member;
         std::vector<std::string> parts;
     } cases[] = {
-        {"toofew", {"WORK.TOOFEW", "line 3 of ", "toofew.csv", "has 2 values", "names 3 variables"}},
+        {"toofew", {"WORK.toofew", "line 3 of ", "toofew.csv", "has 2 values", "names 3 variables"}},
         {"toomany", {"line 3 of ", "toomany.csv", "has 3 values", "names 2 variables"}},
         {"dupnames", {"TIME is named twice", "line 1 of ", "columns 1 and 3"}},
-        {"empty", {"WORK.EMPTY", "empty.csv", "is empty"}},
+        {"empty", {"WORK.empty", "empty.csv", "is empty"}},
         {"noname", {"noname.csv", "names no variable"}},
         {"gapname", {"column 2", "gapname.csv", "no variable name"}},
         {"openquote", {"line 2 of ", "openquote.csv", "not closed"}},

@@ -52,7 +52,7 @@ TEST(Errors, VariablesAndDataSets) {
     {
         Parsed p("proc vitalyx data=nosuch;");
         EXPECT_EQ(p.rc, 1012);
-        EXPECT_NE(p.errors().find("NOSUCH"), std::string::npos) << p.errors();
+        EXPECT_NE(p.errors().find("data set WORK.nosuch not found"), std::string::npos) << p.errors();
     }
     {
         Parsed p("proc vitalyx; probplot hours;");
@@ -114,7 +114,7 @@ TEST(Errors, MalformedValues) {
         {"fittype=mle2", "did you mean MLE"},
         {"ppos", "'=' is expected after PPOS"},
         {"cframe='a very long colour'", "longer than 8"},
-        {"annotate=nosuchset", "NOSUCHSET"},
+        {"annotate=nosuchset", "WORK.nosuchset not found"},
     };
     for (const auto& c : cases) {
         Parsed p(std::string("proc vitalyx data=fans; probplot hours / ") + c.opts + ";");
