@@ -19,6 +19,9 @@ enum : int {
 
 // The result an output object returns when no class on its chain has the method.
 constexpr int32_t OB_NOMETHOD = static_cast<int32_t>(0x80008001u);
+// The result of a request the output system refused after logging why (a MAKE request whose
+// library is not assigned): the step ends.
+constexpr int32_t OB_REFUSED = -6;
 
 // The host's missing value: the NaN with bits FFFFFE0000000000 hex.
 constexpr uint64_t MISSING_BITS = 0xFFFFFE0000000000ull;

@@ -183,9 +183,10 @@ int32_t mgr_make(obobject*, void*, void*, int n, wobitem* items) {
     r->table = text(n, items, OBK_NAME);
     const wobitem* t = finditem(n, items, OBK_TARGET);
     const auto* out = t ? static_cast<const dsspec*>(t->v.p) : nullptr;
+    // A request that cannot be met is an error of the step, which then does not run.
     if (!out) {
         rt::sup::logline('E', "MAKE: no OUT= data set was given for table " + r->table + ".");
-        r->failed = true;
+        return OB_REFUSED;
     } else {
         r->lib = upper(trimmed(out->lib, sizeof out->lib));
         r->mem = upper(trimmed(out->mem, sizeof out->mem));
@@ -198,7 +199,7 @@ int32_t mgr_make(obobject*, void*, void*, int n, wobitem* items) {
         } else {
             rt::sup::logline('E', "MAKE: the library " + r->lib + " of OUT=" + r->lib + "." + r->mem +
                                       " is not assigned; table " + r->table + " is not saved.");
-            r->failed = true;
+            return OB_REFUSED;
         }
         if (!folder.empty()) r->path = folder + "/" + lower(r->mem) + ".csv";
     }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <set>
 #include "runtime/datasets/library.h"
 #include "runtime/session.h"
 #include "runtime/statements/parser.h"
@@ -206,6 +207,9 @@ void Parser::resolveeffects() {
     }();
     for (auto& pe : effects_) {
         stmtname_ = pe.stmtname;
+        bool bad = false;   // every bad variable of the statement is reported once, then it is left
+        std::set<std::pair<int, int>> told;   // where the bad variables are written
+        auto once = [&](const Token& at) { return told.insert({at.line, at.col}).second; };
         const int limit = pe.limit > 0 ? pe.limit : namelen;
         parsedeff* head = nullptr;
         parsedeff** link = &head;
@@ -218,10 +222,12 @@ void Parser::resolveeffects() {
                     cls.push_back(static_cast<int32_t>(it - classes.begin()));
                 } else {
                     if (!isnumericvar(ds_, v.var)) {
-                        error(v.at, "the effect variable " + v.at.text + " is character but not a CLASS variable; " +
+                        if (once(v.at))
+                            error(v.at, "the effect variable " + v.at.text + " is character but not a CLASS variable; " +
                                         "continuous variables must be numeric (data set " + rt::ds::displayname(ds_) +
                                         ")");
-                        throw Abandon{};
+                        bad = true;
+                        continue;
                     }
                     auto jt = std::find(conts.begin(), conts.end(), v.var);
                     if (jt == conts.end()) {
@@ -236,8 +242,9 @@ void Parser::resolveeffects() {
             for (const auto& v : t.nest) {
                 auto it = std::find(classes.begin(), classes.end(), v.var);
                 if (it == classes.end()) {
-                    error(v.at, "the nesting variable " + v.at.text + " must be a CLASS variable");
-                    throw Abandon{};
+                    if (once(v.at)) error(v.at, "the nesting variable " + v.at.text + " must be a CLASS variable");
+                    bad = true;
+                    continue;
                 }
                 nest.push_back(static_cast<int32_t>(it - classes.begin()));
             }
@@ -249,6 +256,7 @@ void Parser::resolveeffects() {
                 }
                 name += ")";
             }
+            if (bad) continue;
             if (static_cast<int>(name.size()) > limit) name.resize(static_cast<size_t>(limit));
             parsedeff* e = arena_.make<parsedeff>();
             auto copy = [&](const std::vector<int32_t>& v, int32_t& n, int32_t*& p) {
@@ -264,6 +272,7 @@ void Parser::resolveeffects() {
             *link = e;
             link = &e->next;
         }
+        if (bad) continue;
         optslot* s = slot(pe.rec, pe.slot);
         *s = optslot{};
         s->given = 1;

@@ -491,6 +491,11 @@ void Parser::value(Cursor& c, stmtrec* r, const goption& o, const gstatement* gs
             error(n.at, "a library or member name of " + oname + "= is longer than 32 characters");
             throw Abandon{};
         }
+        if (n.lib != "WORK" && !s_.libs.count(n.lib)) {
+            error(n.at, "the library " + n.lib + " of " + oname + "=" + n.lib + "." + n.mem +
+                            " is not assigned; assign it with --lib " + n.lib + "=FOLDER");
+            throw Abandon{};
+        }
         dsspec* d = arena_.make<dsspec>();
         std::memcpy(d->lib, n.lib.c_str(), n.lib.size() + 1);
         std::memcpy(d->mem, n.mem.c_str(), n.mem.size() + 1);

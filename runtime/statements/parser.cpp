@@ -43,12 +43,9 @@ int Parser::run(const std::vector<Statement>& stmts) {
         touch_ = nullptr;
         stmtname_.clear();
     }
-    if (errors_ == 0) {
-        try {
-            resolveeffects();
-        } catch (const Abandon&) {
-        }
-    }
+    // The effect variables are checked even when other statements have errors, so that one
+    // run reports every error of the step.
+    if (ds_) resolveeffects();
     *current_ = nullptr;
     return errors_;
 }

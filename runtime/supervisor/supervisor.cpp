@@ -48,6 +48,8 @@ void prrlog(int, int rc) {
     const msgarg a(rc);
     if (rc == OB_NOMETHOD)
         logline('E', msg::text(kHostGroup, 3, 1, &a));
+    else if (rc == OB_REFUSED)
+        logline('N', msg::text(kHostGroup, 6, 0, nullptr));
     else if (rc < 0)
         logline('E', msg::text(kHostGroup, 4, 1, &a));
     else

@@ -38,12 +38,12 @@ protected:
         EXPECT_EQ(wobmth(mgr, nullptr, OB_PUBLISH, 1, it), 0);
     }
     void row(obobject* t) { EXPECT_EQ(wobmth(t, nullptr, OB_ADDROW, 0, nullptr), 0); }
-    void make(const char* tablename, const char* lib, const char* mem) {
+    void make(const char* tablename, const char* lib, const char* mem, int32_t want = 0) {
         dsspec target{};
         std::snprintf(target.lib, sizeof target.lib, "%s", lib);
         std::snprintf(target.mem, sizeof target.mem, "%s", mem);
         wobitem it[] = {obtext(OBK_NAME, txt(tablename)), obptr(OBK_TARGET, OBT_POINTER, &target)};
-        EXPECT_EQ(wobmth(mgr, nullptr, OB_MAKE, 2, it), 0);
+        EXPECT_EQ(wobmth(mgr, nullptr, OB_MAKE, 2, it), want);
     }
     obobject* mgr = nullptr;
 };
@@ -106,7 +106,7 @@ TEST_F(DestTest, MakeIntoUnusableFolderIsAnErrorAndLeavesNoFile) {
     sess.libs["GONE"] = dir + "/missing";    // no such folder
     make("Est", "BAD", "A");
     make("Est", "GONE", "B");
-    make("Est", "NOLIB", "C");               // library not assigned
+    make("Est", "NOLIB", "C", OB_REFUSED);   // library not assigned: the step must end
     make("Est", "WORK", "D");                // this one works
     double cells[2];
     obobject* t = table("Est", 2, cells);

@@ -15,6 +15,8 @@ TEST(MakeStatement, TheTableNameMustBeWritten) {
         {"make '' out=parms;", "Line 2, column 7: MAKE statement: the name of the table is empty"},
         {"make '   ' out=parms;", "the name of the table is empty"},
         {"make 5 out=parms;", "the name of a table is expected, not '5'"},
+        {"make nobs out=nolib.parms;", "Line 2, column 16: MAKE statement: the library NOLIB of OUT=NOLIB.PARMS is not "
+                                       "assigned"},
     };
     for (const Case& c : bad) {
         Parsed p(std::string("proc vitalyx data=fans;\n ") + c.stmt);

@@ -35,3 +35,18 @@ TEST(Recovery, StatementsAfterAnOptionErrorAreReadIntact) {
         EXPECT_NE(pp, nullptr) << b;
     }
 }
+
+TEST(Recovery, EffectVariablesAreCheckedInTheSameRoundAsTheOtherStatements) {
+    // One run names the bad PROBPLOT option, both character effect variables of MODEL (once
+    // each, though the bar crosses them) and the one of LOGSCALE.
+    Parsed p("proc vitalyx data=fans;\n probplot hours / nosuchopt;\n model hours = lot|plant|temp @2;\n"
+             " logscale label;");
+    EXPECT_EQ(p.rc, 1012);
+    EXPECT_EQ(p.log.count('E'), 4) << p.errors();
+    EXPECT_NE(p.errors().find("NOSUCHOPT"), std::string::npos) << p.errors();
+    EXPECT_NE(p.errors().find("Line 3, column 16: MODEL statement: the effect variable LOT"), std::string::npos)
+        << p.errors();
+    EXPECT_NE(p.errors().find("Line 3, column 20: MODEL statement: the effect variable PLANT"), std::string::npos)
+        << p.errors();
+    EXPECT_NE(p.errors().find("LOGSCALE statement: the effect variable LABEL"), std::string::npos) << p.errors();
+}
