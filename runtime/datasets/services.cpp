@@ -3,6 +3,7 @@
 #include <string>
 #include "runtime/datasets/dataset.h"
 #include "runtime/datasets/services.h"
+#include "runtime/output/output.h"
 
 namespace rt::ds {
 namespace {
@@ -69,9 +70,16 @@ int64_t xobsnum(dshandle ds) { return ds && ds->valid ? ds->cur + 1 : 0; }
 // Values are read straight from the columns: nothing is left to finish after a fetch.
 int xofprc(dshandle ds) { return ds ? 0 : 1; }
 
+// A new BY group is shown in the report.
+int xbynext(dshandle ds) {
+    const int r = svc::xbynext(ds);
+    if (r) rt::out::bygroupstarted();
+    return r;
+}
+
 const vec203 table = {
     xvsele,       xoinfo,       xvname,       xffile,       svc::xvgeti,  svc::xvgetd,
-    svc::xvgete,  svc::xbynext, svc::xbyrwnd, svc::xybyget, svc::xyvget,  xofprc,
+    svc::xvgete,  xbynext, svc::xbyrwnd, svc::xybyget, svc::xyvget,  xofprc,
     xobsnum,      svc::xbyline, svc::xvget1f, svc::xvget1v, svc::xvget1c, svc::xopnt,
     svc::xoget,
 };

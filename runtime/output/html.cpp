@@ -17,6 +17,11 @@ const char* kHead =
     "table.vx td.l,th.l{text-align:left}\n"
     "p.byline{font-weight:bold;border-bottom:1px solid #888}\n"
     "p.note{font-style:italic}\n"
+    "p.source{font-family:monospace;color:#333}\n"
+    "p.log{font-family:monospace;margin:0.2em 0}\n"
+    "p.log.error{color:#a00;font-weight:bold}\n"
+    "p.log.warning{color:#950}\n"
+    "p.log.note{color:#444}\n"
     "figure.plot{border:1px dashed #aaa;padding:0.5em}\n"
     "</style>\n</head>\n<body>\n";
 const char* kTail = "</body>\n</html>\n";

@@ -19,5 +19,10 @@ void endstep();
 // Completes listing.txt and report.html; 0, or non-zero with err when a destination
 // could not be written.
 int endprogram(std::string& err);
+// A line of the log: notes, warnings and errors are shown in the report too, in the step
+// where they happened.
+void logged(char kind, const std::string& text);
+// A BY group of the step's input data set begins: the report shows its BY line.
+void bygroupstarted();
 
 }  // namespace rt::out

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include "runtime/datasets/library.h"
 #include "runtime/supervisor/supervisor.h"
+#include "runtime/util/strings.h"
 
 namespace rt::out {
 
@@ -21,6 +22,7 @@ Program* program() {
     if (!g_program && rt::current()) g_program = std::make_unique<Program>(rt::current());
     return g_program.get();
 }
+Program* activeprogram() { return g_program.get(); }
 void setprogram(std::unique_ptr<Program> p) { g_program = std::move(p); }
 std::unique_ptr<Program> takeprogram() { return std::move(g_program); }
 
@@ -174,6 +176,38 @@ void Program::append(Binding& b) {
         if (!r->failed) w->row(*r, b.vals);
 }
 
+void Program::htmlheading(const std::string& byline) {
+    if (!stepactive) return;
+    if (!htmlstep) {
+        htmlstep = true;
+        reported = true;
+        const std::string label = proclabel.empty() ? std::string("The VITALYX Procedure") : proclabel;
+        std::string h("<section class=\"step\" id=\"step");
+        h.append(std::to_string(stepno)).append("\">\n<h1>").append(htmlescape(label)).append("</h1>\n");
+        if (!source.empty()) h.append("<p class=\"source\">").append(htmlescape(source)).append("</p>\n");
+        html.write(h);
+        htmlby.clear();
+    }
+    if (!byline.empty() && byline != htmlby) {
+        htmlby = byline;
+        html.write("<p class=\"byline\">" + htmlescape(byline) + "</p>\n");
+    }
+}
+
+void Program::logged(char kind, const std::string& text) {
+    const char* cls = kind == 'E' ? "error" : kind == 'W' ? "warning" : kind == 'N' ? "note" : nullptr;
+    if (!cls || !html.isopen()) return;
+    interrupt();
+    htmlheading(std::string());
+    reported = true;
+    const char* prefix = kind == 'E' ? "ERROR: " : kind == 'W' ? "WARNING: " : "NOTE: ";
+    html.write(std::string("<p class=\"log ") + cls + "\">" + prefix + htmlescape(text) + "</p>\n");
+}
+
+void Program::endreport() {
+    if (!reported) html.write("<p class=\"log note\">The program ran no step and wrote no message.</p>\n");
+}
+
 void Program::heading(const std::string& byline) {
     if (!stepopen) {
         stepopen = true;
@@ -181,11 +215,9 @@ void Program::heading(const std::string& byline) {
         std::string l("\n");
         l.append(centred(label, linesize())).append("\n\n");
         listing.write(l);
-        std::string h("<section class=\"step\" id=\"step");
-        h.append(std::to_string(stepno)).append("\">\n<h1>").append(htmlescape(label)).append("</h1>\n");
-        html.write(h);
         lastby.clear();
     }
+    htmlheading(byline);
     if (!byline.empty() && byline != lastby) {
         lastby = byline;
         std::string t(" ");
@@ -196,7 +228,6 @@ void Program::heading(const std::string& byline) {
                                           std::string(static_cast<size_t>(w - left - static_cast<int>(t.size())), '-')
                                     : byline;
         listing.write(line + "\n\n");
-        html.write("<p class=\"byline\">" + htmlescape(byline) + "</p>\n");
     }
 }
 
@@ -254,9 +285,22 @@ void Program::graphplace(const std::string& name, const std::string& label, cons
 
 void Program::beginstep() {
     ++stepno;
+    stepactive = true;
     stepopen = false;
+    htmlstep = false;
     lastby.clear();
+    htmlby.clear();
     proclabel.clear();
+    source.clear();
+    if (sess && sess->step) {
+        // the PROC statement as written, on one line
+        const std::string& t = sess->step->text;
+        size_t end = t.find(';');
+        std::string stmt = t.substr(0, end == std::string::npos ? t.size() : end + 1);
+        for (auto& c : stmt)
+            if (c == '\n' || c == '\r' || c == '\t') c = ' ';
+        source = "Line " + std::to_string(sess->step->firstline) + ": " + rt::util::shown(stmt, 200);
+    }
 }
 
 void Program::endstep() {
@@ -264,8 +308,13 @@ void Program::endstep() {
         if (!b->done) finish(*b);
     for (auto& g : groups) closegroup(*g);
     interrupt();
-    if (stepopen) html.write("</section>\n");
+    if (stepactive) {
+        htmlheading(std::string());   // a step without output still shows in the report
+        html.write("</section>\n");
+    }
+    stepactive = false;
     stepopen = false;
+    htmlstep = false;
     for (auto& r : makes) {
         if (r->failed || r->path.empty()) {
             r->sink.discard();

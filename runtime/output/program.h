@@ -69,9 +69,13 @@ public:
 
     // ---- the step
     int stepno = 0;
-    bool stepopen = false;            // the step's heading was written
+    bool stepactive = false;          // between beginstep and endstep
+    bool stepopen = false;            // the step's heading was written to the listing
+    bool htmlstep = false;            // the step's section of the report is open
     std::string proclabel;
-    std::string lastby;
+    std::string lastby;               // the last BY line of the listing
+    std::string htmlby;               // the last BY line of the report
+    std::string source;               // "Line 3: proc vitalyx data=fans;"
     uint32_t nextid = 1;
     std::vector<std::unique_ptr<Env>> envs;
     std::vector<std::unique_ptr<Manager>> managers;
@@ -118,11 +122,21 @@ public:
     void endstep();
     // Writes the step heading (once per step) and the BY line when it changed.
     void heading(const std::string& byline);
+    // The report's part of the heading: the step's section with its statement line, and the
+    // BY line when it changed.
+    void htmlheading(const std::string& byline);
+    // A note, warning or error of the log, shown in the report where it happened.
+    void logged(char kind, const std::string& text);
+    // The report never ends empty: a line saying that nothing ran.
+    void endreport();
+    bool reported = false;            // the report holds a step or a message
     void fail(const std::string& what);
 };
 
 // The current program; one is begun on demand for the current session.
 Program* program();
+// The current program when one is begun; null otherwise.
+Program* activeprogram();
 void setprogram(std::unique_ptr<Program> p);
 std::unique_ptr<Program> takeprogram();
 

@@ -60,10 +60,19 @@ void endstep() {
     if (Program* P = program()) P->endstep();
 }
 
+void logged(char kind, const std::string& text) {
+    if (Program* P = activeprogram()) P->logged(kind, text);
+}
+
+void bygroupstarted() {
+    if (Program* P = activeprogram()) P->htmlheading(bylinetext(currentby()));
+}
+
 int endprogram(std::string& err) {
     std::unique_ptr<Program> P = takeprogram();
     if (!P) return 0;
     P->endstep();
+    P->endreport();
     // After a failure nothing is renamed into place: no half-written listing or report.
     if (!P->failure.empty()) {
         err = P->failure;

@@ -96,11 +96,30 @@ void options(const std::string& text, const Statement& st, Session& s) {
     }
 }
 
+// The session's log, with its notes, warnings and errors shown in the report as well.
+class ReportedLog : public Log {
+public:
+    explicit ReportedLog(Log* inner) : inner_(inner) {}
+    void line(char kind, const std::string& text) override {
+        if (inner_) inner_->line(kind, text);
+        out::logged(kind, text);
+    }
+
+private:
+    Log* inner_;
+};
+
 }  // namespace
 
 int run(const std::string& text, Session& s, const Config& cfg) {
     Session* previous = current();
     setcurrent(&s);
+    ReportedLog reported(s.log);
+    Log* const original = s.log;
+    s.log = &reported;
+    // The outputs are begun first, so that even a program that cannot be split replaces the
+    // listing and the report of an earlier run.
+    out::beginprogram();
     auto lines = splitlines(text);
     int echoed = 0;
     bool failed = false;
@@ -109,6 +128,7 @@ int run(const std::string& text, Session& s, const Config& cfg) {
     if (!err.empty()) {
         echo(lines, static_cast<int>(lines.size()), echoed);
         sup::logline('E', err);
+        s.log = original;
         setcurrent(previous);
         return 1;
     }
@@ -117,7 +137,6 @@ int run(const std::string& text, Session& s, const Config& cfg) {
     s.inst = &host->inst;
     loader::Module mod;
     bool loaded = false;
-    out::beginprogram();
 
     size_t i = 0;
     while (i < stmts.size()) {
@@ -214,6 +233,7 @@ int run(const std::string& text, Session& s, const Config& cfg) {
     loader::unload(mod);
     freehost(host);
     s.inst = nullptr;
+    s.log = original;
     setcurrent(previous);
     return failed || s.errors > 0 ? 1 : 0;
 }

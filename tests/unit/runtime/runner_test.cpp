@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
 #include "cli/args.h"
+#include "tests/unit/output/htmlcheck.h"
 #include "runtime/runner/splitter.h"
 #include "../../support/testhost.h"
 
@@ -106,4 +111,39 @@ TEST(Runner, EveryProgramLineIsEchoedOnceInOrder) {
     EXPECT_EQ(echoed[2], "    3  ");
     EXPECT_EQ(echoed[4], "    5  /* between */");
     EXPECT_EQ(echoed[7], "    8  * trailing;");
+}
+
+namespace {
+std::string report(const std::string& out) {
+    std::ifstream f(out + "/report.html");
+    std::stringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+}  // namespace
+
+TEST(Runner, TheReportShowsEveryStepWithItsBygroupsAndMessages) {
+    char tmpl[] = "/tmp/vxreport-XXXXXX";
+    const std::string out = mkdtemp(tmpl);
+    // a host-statement error, a step that stops at its statements and one without tables
+    auto r = testhost::runprogram("options frob;\nproc vitalyx data=life;\n probplot hours / nosuch;\nrun;\n"
+                                  "proc vitalyx data=life;\n by plant;\nrun;\n",
+                                  VITALYX_TEST_DATA "/framework", out);
+    EXPECT_EQ(r.status, 1);
+    ASSERT_EQ(r.outputs, "");
+    const std::string h = report(out);
+    EXPECT_EQ(outtest::checkhtml(h), "");
+    const size_t frob = h.find("<p class=\"log error\">ERROR: Line 1: OPTIONS does not know the system option FROB");
+    const size_t step1 = h.find("<p class=\"source\">Line 2: proc vitalyx data=life;</p>");
+    const size_t nosuch = h.find("<p class=\"log error\">ERROR: Line 3, column 19: PROBPLOT statement: NOSUCH");
+    const size_t step2 = h.find("<p class=\"source\">Line 5: proc vitalyx data=life;</p>");
+    const size_t by = h.find("<p class=\"byline\">plant=");
+    EXPECT_TRUE(frob < step1 && step1 < nosuch && nosuch < step2 && step2 < by && by != std::string::npos) << h;
+
+    // a program without steps or messages still says so
+    auto e = testhost::runprogram("/* nothing to run */\n", VITALYX_TEST_DATA "/framework", out);
+    EXPECT_EQ(e.status, 0);
+    ASSERT_EQ(e.outputs, "");
+    EXPECT_NE(report(out).find("The program ran no step"), std::string::npos) << report(out);
+    std::filesystem::remove_all(out);
 }
