@@ -32,10 +32,6 @@ void pending(vyxstate* s, Piece piece, const char* what) {
 
 }  // namespace
 
-__attribute__((weak)) int vyxem(vyxstate* s, grpnode*) {
-    pending(s, TURNBULL, "the Turnbull estimate of interval data");
-    return 0;
-}
 __attribute__((weak)) int vyxls(vyxstate* s, grpnode*) {
     pending(s, LSFIT, "the least-squares fit and the probability estimates");
     return 1;   // no starting values: the group is shown without a fit

@@ -9,6 +9,10 @@
 #include <cmath>
 #include <cstring>
 #include <deque>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
 #include <memory>
 #include <vector>
 
@@ -18,7 +22,9 @@
 #include "proc/framework/pools.h"
 #include "proc/framework/vyxstate.h"
 #include "proc/lifedist/curverec.h"
+#include "proc/framework/wobmth.h"
 #include "runtime/host/hostinstance.h"
+#include "runtime/output/output.h"
 #include "runtime/session.h"
 #include "tests/support/collectlog.h"
 
@@ -80,6 +86,11 @@ protected:
         s->rowlay[0] = 100;
     }
     void TearDown() override {
+        if (outputon) {
+            std::string err;
+            rt::out::endprogram(err);
+            std::filesystem::remove_all(outdir);
+        }
         for (grpnode& g : groups) {
             if (g.ufile) xcclose(g.ufile, 1);
             if (g.ufile2) xcclose(g.ufile2, 1);
@@ -102,6 +113,36 @@ protected:
         small.limit = limit;
         small.refusals = refusals;
         s->stmtpool = &small.head;
+    }
+
+    // The output system with its manager in s->outmgr, as the procedure's start leaves it.
+    bool outputon = false;
+    std::string outdir;
+    void startoutput() {
+        char tmpl[] = "/tmp/vxnp-XXXXXX";
+        outdir = mkdtemp(tmpl);
+        session.outdir = outdir + "/out";
+        session.opts.linesize = 120;
+        rt::out::beginprogram();
+        rt::out::beginstep();
+        outputon = true;
+        ASSERT_EQ(xobinit(&s->obenv, 0), 0);
+        wobitem create[] = {obstr(OBK_FAMILY, "rdx", 3), obstr(OBK_OBJKIND, "manager", 7),
+                            obitem(OBK_CREATED, OBT_OBJECT), obint(OBK_MSGGROUP, 510)};
+        ASSERT_EQ(wobmth(s->obenv, nullptr, OB_CREATE, 4, create), 0);
+        s->outmgr = static_cast<obobject*>(create[2].v.p);
+    }
+    // Ends the output and returns the listing.
+    std::string listing() {
+        rt::out::endstep();
+        std::string err;
+        rt::out::endprogram(err);
+        outputon = false;
+        std::ifstream f(session.outdir + "/listing.txt");
+        std::stringstream t;
+        t << f.rdbuf();
+        std::filesystem::remove_all(outdir);
+        return t.str();
     }
 
     // A new, zeroed group node.

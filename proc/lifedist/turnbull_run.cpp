@@ -1,0 +1,169 @@
+// The Turnbull estimate after its set-up: starting masses, EM, polishing, multipliers and
+// the Kuhn-Tucker check, the convergence status, standard errors, limits and plot ranges.
+#include <cfloat>
+#include <cmath>
+
+#include "host/hostdefs.h"
+#include "proc/framework/hostsvc.h"
+#include "proc/framework/optslots.h"
+#include "proc/framework/vyxstate.h"
+#include "proc/lifedist/bands.h"
+#include "proc/lifedist/npmsg.h"
+#include "proc/lifedist/npout.h"
+#include "proc/lifedist/turnbull.h"
+#include "proc/numeric/normal.h"
+
+namespace {
+
+constexpr double E = 1000 * 1.110223024625157e-16;
+
+// Starting masses: the PROBLIST values scaled to the total weight (the rest 0), or equal.
+void startmasses(vyxstate* s, grpnode* g) {
+    const int32_t m = g->nturn;
+    const double W = g->totw;
+    double* p = g->emtab + EMT_CUM * m;
+    const optslot* list = stmtslot(s->curstmt, slot::plot::PROBLIST);
+    if (list && list->count > 0 && list->ptr) {
+        const auto* v = static_cast<const double*>(list->ptr);
+        const int32_t k = list->count < m ? list->count : m;
+        double S = 0;
+        for (int32_t i = 0; i < k; ++i) S += v[i];
+        if (!(S > 0)) S = 1;
+        for (int32_t i = 0; i < m; ++i) p[i] = i < k ? v[i] * W / S : 0.0;
+        return;
+    }
+    for (int32_t i = 0; i < m; ++i) p[i] = W / m;
+}
+
+// The reason text and log message of the status.
+void status(vyxstate* s, bool violation, bool converged) {
+    const uint32_t it = s->itstatus[0];
+    const bool cls = s->nclass > 0;
+    const msgarg label = txtarg(s->grplabel, s->grplablen);
+    txthandle reason;
+    if (violation) {
+        s->itstatus[1] = 1;
+        xpmlog(510, MSG_EM_KUHNTUCKER);
+        reason = cls ? rdxmsgs(510, MSG_EM_KUHNTUCKER_GRP, label) : rdxmsgs(510, MSG_EM_KUHNTUCKER);
+    } else if (converged) {
+        s->itstatus[1] = 0;
+        xpmlog(510, MSG_EM_CONVERGED);
+        reason = cls ? rdxmsgs(510, MSG_EM_CONVERGED_GRP, label) : rdxmsg(0, LBL_EM_CONVERGED);
+    } else if (it >= 1) {
+        s->itstatus[1] = 2;
+        xpmlog(510, MSG_EM_NOTCONV, static_cast<int>(it - 1));
+        reason = cls ? rdxmsgs(510, MSG_EM_NOTCONV_REASON_GRP, static_cast<int>(it - 1), label)
+                     : rdxmsgs(510, MSG_EM_NOTCONV_REASON, static_cast<int>(it - 1));
+    } else {
+        s->itstatus[1] = 2;
+        xpmlog(510, MSG_EM_NOITER);
+        reason = cls ? rdxmsgs(510, MSG_EM_NOITER, label) : rdxmsg(0, LBL_EM_NOITER);
+    }
+    s->convmsg = reinterpret_cast<obobject*>(reason);
+}
+
+// The TConvergenceStatus table of the group: one row.
+bool statustable(vyxstate* s) {
+    txthandle name = s->nclass > 0 ? rdxtxts("TConvergenceStatus%d", -1, static_cast<int>(s->grpcount[0]))
+                                   : npout::text("TConvergenceStatus");
+    obobject* t = nullptr;
+    if (!npout::create(s, name, rdxmsg(0, LBL_CONVSTATUS), &t, true)) return false;
+    s->curtab = t;
+    if (!npout::handlecol(t, "Reason", &s->convmsg)) return false;
+    if (!npout::intcol(t, "Status", &s->itstatus[1])) return false;
+    if (!npout::labelcol(s, t)) return false;
+    if (!npout::ok(wobmth(t, nullptr, OB_ENDDEF, 0, nullptr))) return false;
+    uint32_t id = 0;
+    if (!npout::bind(s, t, "KV.Vitalyx.ConvergenceStatus", &id)) return false;
+    s->curtabid = id;
+    if (!npout::addrow(t)) return false;
+    if (!npout::ok(wobmth(t, nullptr, OB_ENDROWS, 0, nullptr))) return false;
+    return npout::publish(s, id);
+}
+
+}  // namespace
+
+int vyxem1(vyxstate* s, grpnode* g, const emruns* runs) {
+    const int32_t m = g->nturn;
+    const double W = g->totw;
+    double* tab = g->emtab;
+    double* p = tab + EMT_CUM * m;
+    double* grad = tab + EMT_GRAD * m;
+    double* mult = tab + EMT_MULT * m;
+    double* saved = tab + EMT_PROB * m;
+    double* savedgrad = tab + EMT_UPPER * m;
+    const double z = zprobit(1 - s->alpha / 2);
+    const double tolprob = std::isnan(s->itopts[IT_TOLPROB]) ? 1e-6 : s->itopts[IT_TOLPROB];
+    const bool polish = s->emflags[EMF_POLISH] != 0;
+
+    startmasses(s, g);
+    int conv = emiter(s, g, runs);
+
+    // Polishing: masses below TOLPROB x W go to 0, the others are scaled up, and EM runs
+    // again; when that run does not converge the first result stands.
+    if (polish && conv) {
+        double r = 0;
+        for (int32_t k = 0; k < m; ++k) {
+            saved[k] = p[k];
+            savedgrad[k] = grad[k];
+            if (p[k] < tolprob * W) {
+                r += p[k];
+                p[k] = 0;
+            }
+        }
+        for (int32_t k = 0; k < m; ++k)
+            if (p[k] > 0) p[k] /= 1 - r / W;
+        if (r > 0) {
+            conv = emiter(s, g, runs);
+            if (!conv) {
+                for (int32_t k = 0; k < m; ++k) {
+                    p[k] = saved[k];
+                    grad[k] = savedgrad[k];
+                }
+                conv = 1;
+            }
+        }
+    }
+
+    // Lagrange multipliers of the zero masses, and the reduced gradient.
+    for (int32_t k = 0; k < m; ++k) {
+        if (p[k] < E * W) {
+            p[k] = 0;
+            mult[k] = W - grad[k];
+        } else {
+            mult[k] = 0;
+        }
+        grad[k] = mult[k] - W + grad[k];
+    }
+
+    // Second polish: intervals whose multiplier is negative get their saved mass back.
+    if (polish && conv) {
+        double r = 0;
+        for (int32_t k = 0; k < m; ++k)
+            if (mult[k] < -E) {
+                p[k] = saved[k];
+                r += saved[k];
+            }
+        if (r > 0) {
+            for (int32_t k = 0; k < m; ++k)
+                if (!(mult[k] < -E)) p[k] *= 1 - r / W;
+            conv = emiter(s, g, runs);
+        }
+    }
+
+    if (s->emflags[EMF_ITPRINTEM] && s->curtab) {
+        if (!npout::ok(wobmth(s->curtab, nullptr, OB_ENDROWS, 0, nullptr))) return RC_REPORTED;
+        if (!npout::publish(s, s->curtabid)) return RC_REPORTED;
+    }
+
+    bool violation = false;
+    for (int32_t k = 0; k < m; ++k) violation = violation || mult[k] < -E;
+    for (int32_t k = 0; k < m; ++k) p[k] = saved[k] = W > 0 ? p[k] / W : 0.0;
+
+    status(s, violation, conv != 0);
+    if (!statustable(s)) return RC_REPORTED;
+
+    emstderr(s, g, runs);
+    emlimits(s, g, z);
+    return 0;
+}
