@@ -18,24 +18,24 @@ int sweep(double* a, int k, int n, char* status, double* work, double tol) {
     const double d = a[rk + k];
     if (!sk && !(d > tol)) return 0;          // singular: not swept
     if (sk && !(d != 0.0)) return 0;          // cannot be undone
-    // work[j] = G(k, j), the pivot row of the full matrix; sign[j] = the sign that turns it
-    // into the pivot column G(j, k).
+    // work[i] = G(i, k), the pivot column of the full matrix; the pivot row is the column
+    // with the sign flipped where exactly one of i and k is swept.
     auto flip = [&](int j) { return (status[j] == '1') != sk; };
-    for (int j = 0; j < k; ++j) work[j] = flip(j) ? -a[rk + j] : a[rk + j];
-    for (int j = k + 1; j < n; ++j) work[j] = a[row(j) + k];
+    for (int j = 0; j < k; ++j) work[j] = a[rk + j];
+    for (int j = k + 1; j < n; ++j) work[j] = flip(j) ? -a[row(j) + k] : a[row(j) + k];
+    work[k] = 0.0;
     const double inv = 1.0 / d;
     for (int j = 0; j < n; ++j) {
         if (j == k) continue;
-        const double wj = work[j] * inv;
+        // G(k, j) / d; the update of row j, G(j, i) -= G(j, k) G(k, i) / d, is written on the
+        // packed element (j, i), i <= j, which holds G(i, j): G(i, k) G(k, j) / d.
+        const double wj = (flip(j) ? -work[j] : work[j]) * inv;
         double* rj = a + row(j);
-        for (int i = 0; i <= j; ++i) {
-            if (i == k) continue;
-            const double gik = flip(i) ? -work[i] : work[i];
-            rj[i] -= gik * wj;
-        }
+        const double* w = work;
+        for (int i = 0; i <= j; ++i) rj[i] -= w[i] * wj;
     }
-    for (int j = 0; j < k; ++j) a[rk + j] = -(flip(j) ? -work[j] : work[j]) * inv;
-    for (int j = k + 1; j < n; ++j) a[row(j) + k] = work[j] * inv;
+    for (int j = 0; j < k; ++j) a[rk + j] = -work[j] * inv;
+    for (int j = k + 1; j < n; ++j) a[row(j) + k] = (flip(j) ? -work[j] : work[j]) * inv;
     a[rk + k] = inv;
     status[k] = sk ? '0' : '1';
     return 0;

@@ -1,0 +1,182 @@
+// The nonparametric estimates on large groups: the product-limit curve of a right-censored
+// group (vyxcrv) and the Turnbull estimate of interval data (vyxem), called the way the
+// analysis driver calls them, on rows held in memory. The growth of the Turnbull estimate
+// is measured along the number of rows and along the resolution of the inspection times
+// (which sets the number of Turnbull intervals).
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "bench/intervaldata_gen.h"
+#include "host/hostdefs.h"
+#include "proc/framework/anchor.h"
+#include "proc/framework/hostsvc.h"
+#include "proc/framework/vyxstate.h"
+#include "proc/framework/wobmth.h"
+#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/turnbull.h"
+#include "runtime/host/hostinstance.h"
+#include "runtime/output/output.h"
+#include "runtime/session.h"
+#include "runtime/supervisor/pools.h"
+
+namespace {
+
+class QuietLog : public rt::Log {
+public:
+    void line(char, const std::string&) override {}
+};
+
+// A host, a state block and an output manager, as the procedure has them in a step.
+struct stepenv {
+    rt::HostInstance* host = nullptr;
+    rt::Session session;
+    QuietLog log;
+    std::unique_ptr<vyxarea> area;
+    vyxstate* s = nullptr;
+
+    stepenv() {
+        host = rt::makehost();
+        rt::beginstep(host);
+        session.inst = &host->inst;
+        session.log = &log;
+        session.outdir = "/tmp/vx-bench-nonparam";
+        rt::setcurrent(&session);
+        v_global_gcb_anchor = &host->inst;
+        rt::out::beginprogram();
+        rt::out::beginstep();
+        area = std::make_unique<vyxarea>();
+        std::memset(static_cast<void*>(area.get()), 0, sizeof(vyxarea));
+        s = &area->s;
+        xobinit(&s->obenv, 0);
+        wobitem create[] = {obstr(OBK_FAMILY, "rdx", 3), obstr(OBK_OBJKIND, "manager", 7),
+                            obitem(OBK_CREATED, OBT_OBJECT), obint(OBK_MSGGROUP, 510)};
+        wobmth(s->obenv, nullptr, OB_CREATE, 4, create);
+        s->outmgr = static_cast<obobject*>(create[2].v.p);
+        s->alpha = 0.05;
+        s->npbounds[0] = s->npbounds[1] = hostmissing();
+        s->quant_fn = [](double p) { return std::log(-std::log1p(-p)); };
+        s->rowlay[0] = 100;
+    }
+    ~stepenv() {
+        rt::out::endstep();
+        std::string err;
+        rt::out::endprogram(err);
+        rt::setcurrent(nullptr);
+        v_global_gcb_anchor = nullptr;
+        rt::freehost(host);
+    }
+    void newstatement() {
+        if (s->stmtpool) xmpoold(s->stmtpool);
+        if (s->workpool) xmpoold(s->workpool);
+        s->stmtpool = xmpoolc(8192, 8192, 4);
+        s->workpool = xmpoolc(8192, 8192, 4);
+    }
+};
+
+// Interval rows at the given resolution of the inspection times (0.1: about 1,300 ends).
+std::vector<double> intervalrows(int64_t n, double resolution) {
+    std::vector<double> rows;
+    for (const auto& r : benchgen::intervaldata(n)) {
+        auto snap = [&](double x) { return std::isnan(x) ? x : std::round(x / resolution) * resolution; };
+        rows.push_back(snap(r.lower));
+        rows.push_back(snap(r.upper));
+    }
+    return rows;
+}
+
+void BM_Turnbull(benchmark::State& state, double resolution) {
+    stepenv env;
+    vyxstate* s = env.s;
+    std::memset(s->rspform, 0, sizeof s->rspform);
+    s->rspform[RF_INTERVAL] = 1;
+    s->rowlay[1] = 2;
+    s->emmaxit[EM_MAXIT] = getenv("MAXITEM") ? atoi(getenv("MAXITEM")) : 10000;
+    s->emmaxit[EM_HISTSTEP] = 10;
+    s->itopts[IT_TOLLIKE] = 1e-8;
+    s->itopts[IT_TOLPROB] = hostmissing();
+    s->emflags[EMF_POLISH] = 1;
+    s->fitcrit.singular = 1e-12;
+    const int64_t n = state.range(0);
+    std::vector<double> rows = intervalrows(n, resolution);
+    int64_t footprint = 0;
+    uint32_t iterations = 0;
+    int32_t m = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        env.newstatement();
+        grpnode g{};
+        g.rowbuf = rows.data();
+        g.nobs = static_cast<int32_t>(n);
+        g.totw = static_cast<double>(n);
+        state.ResumeTiming();
+        vyxem(s, &g);
+        iterations = s->itstatus[0];
+        m = g.nturn;
+        footprint = rt::pool::footprint(s->stmtpool) + rt::pool::footprint(s->workpool);
+    }
+    state.counters["intervals"] = m;
+    state.counters["last_iterations"] = iterations;
+    state.counters["pool_MB"] = static_cast<double>(footprint) / (1 << 20);
+    state.SetComplexityN(n);
+}
+BENCHMARK_CAPTURE(BM_Turnbull, ends_0_1, 0.1)->Arg(10000)->Arg(30000)->Arg(100000)->Arg(300000)
+    ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Complexity();
+BENCHMARK_CAPTURE(BM_Turnbull, ends_0_5, 0.5)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK_CAPTURE(BM_Turnbull, ends_0_02, 0.02)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+// The product-limit curve of n right-censored rows sorted by time (form 1, no FREQ), with
+// the modified product limit as plotting position.
+void BM_ProductLimit(benchmark::State& state) {
+    stepenv env;
+    vyxstate* s = env.s;
+    std::memset(s->rspform, 0, sizeof s->rspform);
+    s->rspform[RF_CENSOR] = 1;
+    s->rowlay[1] = 2;
+    s->fitmethod = 1;
+    s->pposcode = 4;
+    s->ppos_fn = [](double a, double, double, double* c, double d) {
+        const double old = *c;
+        *c *= (a - d) / a;
+        return 1 - (old + *c) * 0.5;
+    };
+    const int64_t n = state.range(0);
+    std::mt19937_64 gen(3);
+    std::uniform_real_distribution<double> u(0.0, 1.0);
+    std::vector<std::pair<double, double>> obs;
+    double fails = 0;
+    for (int64_t i = 0; i < n; ++i) {
+        double t = 2000.0 * std::pow(-std::log1p(-u(gen)), 1 / 1.5);
+        const double c = 3000.0 * u(gen) + 500;
+        const bool failed = t <= c;
+        obs.push_back({std::round((failed ? t : c) * 1000) / 1000, failed ? 0.0 : -1.0});
+        fails += failed;
+    }
+    std::sort(obs.begin(), obs.end(), [](auto& a, auto& b) { return a.first < b.first || (a.first == b.first && a.second > b.second); });
+    std::vector<double> rows;
+    for (auto& o : obs) {
+        rows.push_back(o.first);
+        rows.push_back(o.second);
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        env.newstatement();
+        grpnode g{};
+        g.rowbuf = rows.data();
+        g.nobs = static_cast<int32_t>(n);
+        g.totw = static_cast<double>(n);
+        g.wfail = g.nfail = fails;
+        state.ResumeTiming();
+        vyxcrv(s, &g);
+        benchmark::DoNotOptimize(g.crvbuf);
+    }
+    state.SetComplexityN(n);
+}
+BENCHMARK(BM_ProductLimit)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime()->Complexity();
+
+}  // namespace
