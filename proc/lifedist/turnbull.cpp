@@ -1,56 +1,70 @@
 // The Turnbull estimate of one group (vyxem) and its iteration-history table.
 #include <cfloat>
 #include <cmath>
+#include <cstdio>
 
 #include "host/hostdefs.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/vyxstate.h"
 #include "proc/framework/wobmth.h"
+#include "proc/lifedist/lsfit.h"
 #include "proc/lifedist/npmsg.h"
-#include "proc/lifedist/npout.h"
+#include "proc/lifedist/tables.h"
 #include "proc/lifedist/turnbull.h"
 
-namespace {
 
-// An interval end as the history's column names show it: open ends as the missing value,
-// finite ends in time units on a log scale, shifted by the THRESHOLD value when given.
-double shownend(const vyxstate* s, double x) {
-    if (x == DBL_MAX || x == -DBL_MAX) return hostmissing();
-    if (s->logscale[0]) x = std::exp(x);
-    else if (s->logscale[1]) x = std::pow(10.0, x);
-    else return x;
-    if (s->thrflags[TH_GIVEN]) x += s->fixedparms[FP_THRESHOLD];
-    return x;
+// The Group and Label columns of the Turnbull tables (Group in class modes only).
+void groupcolumns(vyxstate* s, obobject* t, bool group) {
+    if (group && s->nclass > 0) {
+        const int w = static_cast<int>(s->grpcolw) + (s->nclass == 2 ? 1 : 0);
+        tabtext(t, "Group", w > 10 ? w : 10, s->grplabel);
+    }
+    if (s->tblflags[TF_STMTLABEL]) tabtext(t, "Label", 8, s->stmtlabcell);
 }
 
-}  // namespace
+// A table of the output manager named name (with the group count in class modes).
+obobject* emtable(vyxstate* s, const char* name, int label, bool item333) {
+    char full[40];
+    if (s->nclass > 0)
+        std::snprintf(full, sizeof full, "%s%d", name, static_cast<int>(s->grpcount[0]));
+    else
+        std::snprintf(full, sizeof full, "%s", name);
+    wobitem it[7] = {obstr(OBK_FAMILY, "rdx", 3), obstr(OBK_OBJKIND, "data", 4), obout(OBK_CREATED), obint(OBK_MINUS1, -1)};
+    int n = 4;
+    if (item333) it[n++] = obint(333, 1);
+    it[n++] = obtext(OBK_NAME, rdxtxt(full, -1));
+    it[n++] = obtext(OBK_LABEL, rdxmsg(0, label));
+    if (obcheck(wobmth(s->outmgr, nullptr, OB_CREATE, n, it)) < 0) return nullptr;
+    return static_cast<obobject*>(it[2].v.p);
+}
 
 int setupit(vyxstate* s, grpnode* g) {
     const int32_t m = g->nturn;
-    txthandle name = s->nclass > 0 ? rdxtxts("IterEM%d", -1, static_cast<int>(s->grpcount[0])) : npout::text("IterEM");
-    obobject* t = nullptr;
-    if (!npout::create(s, name, rdxmsg(0, LBL_ITEREM), &t, false)) return RC_REPORTED;
+    obobject* t = emtable(s, "IterEM", LBL_ITEREM, false);
     s->curtab = t;
-    if (!npout::intcol(t, "Iter", &s->itstatus[0])) return RC_REPORTED;
-    if (!npout::dblcol(t, "Loglike", &s->loglik[0])) return RC_REPORTED;
+    if (!t) return RC_REPORTED;
+    tabint(t, "Iter", &s->itstatus[0]);
+    tabdouble(t, "Loglike", &s->loglik[0]);
     if (s->emflags[EMF_PRINTPROBS]) {
         double* hist = g->emtab + EMT_SE * m;
         for (int32_t k = 0; k < m; ++k) {
-            const double l = shownend(s, g->emtab[EMT_LEFT * m + k]);
-            const double r = shownend(s, g->emtab[EMT_RIGHT * m + k]);
-            if (!npout::dblcol(t, rdxtxts("/(%g, %g)", -1, l, r), &hist[k], "value")) return RC_REPORTED;
+            const double l = timeunits(s, g->emtab[EMT_LEFT * m + k]);
+            const double r = timeunits(s, g->emtab[EMT_RIGHT * m + k]);
+            // An open end shows as the missing value does: a period.
+            char a[32] = ".", b[32] = ".";
+            if (!std::isnan(l)) std::snprintf(a, sizeof a, "%g", l);
+            if (!std::isnan(r)) std::snprintf(b, sizeof b, "%g", r);
+            char name[80];
+            std::snprintf(name, sizeof name, "/(%s, %s)", a, b);
+            tabdouble(t, name, &hist[k], "value");
         }
     }
-    if (!npout::groupcols(s, t)) return RC_REPORTED;
-    if (!npout::labelcol(s, t)) return RC_REPORTED;
+    groupcolumns(s, t, true);
     wobitem direct[] = {obint(OBK_HIDDEN, 0), obint(332, 1)};
     obinfocall(t, 2, direct);
-    wobitem titles[] = {obstr(OBK_ITEMNAME, "Title", 5), obtext(OBK_VALUE, rdxmsg(0, LBL_ITERHIST))};
-    if (!npout::ok(wobmth(t, nullptr, OB_TITLES, 2, titles))) return RC_REPORTED;
-    if (!npout::ok(wobmth(t, nullptr, OB_ENDDEF, 0, nullptr))) return RC_REPORTED;
-    uint32_t id = 0;
-    if (!npout::bind(s, t, "Kv.Vitalyx.Ithist", &id)) return RC_REPORTED;
-    s->curtabid = id;
+    tabtitles(t, {{"Title", rdxmsg(0, LBL_ITERHIST)}});
+    tabenddef(t);
+    s->curtabid = tabbind(s->outmgr, t, "Kv.Vitalyx.Ithist");
     return 0;
 }
 

@@ -42,9 +42,15 @@ struct emruns {
 // weighted mean and spread of the interval midpoints, and the runs. 0; 1020 after 510/22.
 // Allocation failures end the step (xmemmsg, exit code 1016).
 int vyxem0(vyxstate* s, grpnode* g, emruns* runs);
-// Defines and binds the IterEM history table (ITPRINTEM). 0, or the negative result of a
-// failing output-object call after the step was ended.
+// Defines and binds the IterEM history table (ITPRINTEM) into curtab and curtabid. 0, or 1
+// when the table object could not be made (the step has been ended).
 int setupit(vyxstate* s, grpnode* g);
+// A table object of the Turnbull estimate named name, with the group count appended in
+// class modes; null when the call failed (the step has been ended).
+struct obobject;
+obobject* emtable(vyxstate* s, const char* name, int label, bool item333);
+// Its Group (in class modes, when group) and Label columns.
+void groupcolumns(vyxstate* s, obobject* t, bool group);
 // EM iterations from the masses in array 2; 1 when they converged, else 0.
 int emiter(vyxstate* s, grpnode* g, const emruns* runs);
 // Standard errors of the cumulative probabilities (array 6) from the information matrix of

@@ -6,7 +6,7 @@
 #include "proc/framework/pools.h"
 #include "proc/framework/vyxstate.h"
 #include "proc/framework/wobmth.h"
-#include "proc/lifedist/npout.h"
+#include "proc/lifedist/tables.h"
 #include "proc/lifedist/turnbull.h"
 #include "proc/numeric/lnpos.h"
 
@@ -121,8 +121,7 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
         if (history) {
             s->loglik[0] = ll;
             for (int32_t k = 0; k < m; ++k) hist[k] = start[k] / W;
-            if ((converged || std::fmod(double(it), double(step)) < E) && s->curtab)
-                if (!npout::addrow(s->curtab)) break;
+            if ((converged || std::fmod(double(it), double(step)) < E) && s->curtab) tabrow(s->curtab);
         }
         if (converged) break;
     }

@@ -11,7 +11,7 @@
 #include "proc/framework/wobmth.h"
 #include "proc/lifedist/bands.h"
 #include "proc/lifedist/npmsg.h"
-#include "proc/lifedist/npout.h"
+#include "proc/lifedist/tables.h"
 #include "proc/lifedist/turnbull.h"
 #include "proc/numeric/linalg.h"
 
@@ -70,7 +70,7 @@ void emstderr(vyxstate* s, grpnode* g, const emruns* runs) {
         xmemmsg(bytes);
         xpmlog(510, MSG_EM_NOINFO);
         wobitem it[] = {obtext(OBK_Q577, rdxmsg(510, MSG_EM_NOINFO)), obchar(OBK_NOTEJUST, 'l')};
-        npout::ok(wobmth(s->outmgr, nullptr, OB_NOTE, 2, it));
+        obcheck(wobmth(s->outmgr, nullptr, OB_NOTE, 2, it));
         return;
     }
     information(g, runs, H);

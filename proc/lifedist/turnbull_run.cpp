@@ -9,7 +9,7 @@
 #include "proc/framework/vyxstate.h"
 #include "proc/lifedist/bands.h"
 #include "proc/lifedist/npmsg.h"
-#include "proc/lifedist/npout.h"
+#include "proc/lifedist/tables.h"
 #include "proc/lifedist/turnbull.h"
 #include "proc/numeric/normal.h"
 
@@ -59,26 +59,22 @@ void status(vyxstate* s, bool violation, bool converged) {
         xpmlog(510, MSG_EM_NOITER);
         reason = cls ? rdxmsgs(510, MSG_EM_NOITER, label) : rdxmsg(0, LBL_EM_NOITER);
     }
-    s->convmsg = reinterpret_cast<obobject*>(reason);
+    s->convmsg = reason;
 }
 
 // The TConvergenceStatus table of the group: one row.
-bool statustable(vyxstate* s) {
-    txthandle name = s->nclass > 0 ? rdxtxts("TConvergenceStatus%d", -1, static_cast<int>(s->grpcount[0]))
-                                   : npout::text("TConvergenceStatus");
-    obobject* t = nullptr;
-    if (!npout::create(s, name, rdxmsg(0, LBL_CONVSTATUS), &t, true)) return false;
+void statustable(vyxstate* s) {
+    obobject* t = emtable(s, "TConvergenceStatus", LBL_CONVSTATUS, true);
+    if (!t) return;
     s->curtab = t;
-    if (!npout::handlecol(t, "Reason", &s->convmsg)) return false;
-    if (!npout::intcol(t, "Status", &s->itstatus[1])) return false;
-    if (!npout::labelcol(s, t)) return false;
-    if (!npout::ok(wobmth(t, nullptr, OB_ENDDEF, 0, nullptr))) return false;
-    uint32_t id = 0;
-    if (!npout::bind(s, t, "KV.Vitalyx.ConvergenceStatus", &id)) return false;
-    s->curtabid = id;
-    if (!npout::addrow(t)) return false;
-    if (!npout::ok(wobmth(t, nullptr, OB_ENDROWS, 0, nullptr))) return false;
-    return npout::publish(s, id);
+    tabhandle(t, "Reason", &s->convmsg);
+    tabint(t, "Status", &s->itstatus[1]);
+    groupcolumns(s, t, false);
+    tabenddef(t);
+    s->curtabid = tabbind(s->outmgr, t, "KV.Vitalyx.ConvergenceStatus");
+    tabrow(t);
+    tabendrows(t, false);
+    tabpublish(s->outmgr, s->curtabid);
 }
 
 }  // namespace
@@ -152,8 +148,8 @@ int vyxem1(vyxstate* s, grpnode* g, const emruns* runs) {
     }
 
     if (s->emflags[EMF_ITPRINTEM] && s->curtab) {
-        if (!npout::ok(wobmth(s->curtab, nullptr, OB_ENDROWS, 0, nullptr))) return RC_REPORTED;
-        if (!npout::publish(s, s->curtabid)) return RC_REPORTED;
+        tabendrows(s->curtab, false);
+        tabpublish(s->outmgr, s->curtabid);
     }
 
     bool violation = false;
@@ -161,7 +157,7 @@ int vyxem1(vyxstate* s, grpnode* g, const emruns* runs) {
     for (int32_t k = 0; k < m; ++k) p[k] = saved[k] = W > 0 ? p[k] / W : 0.0;
 
     status(s, violation, conv != 0);
-    if (!statustable(s)) return RC_REPORTED;
+    statustable(s);
 
     emstderr(s, g, runs);
     emlimits(s, g, z);

@@ -28,10 +28,9 @@ struct ranges {
 };
 
 int process(vyxstate* s, grpnode* g) {
-    if (s->rspform[RF_INTERVAL]) {
-        vyxem(s, g);   // its result is not examined
-        return 0;
-    }
+    // A Turnbull estimate that could not be set up (its message logged) stops the
+    // statement in this BY group, as a failing sort or curve does.
+    if (s->rspform[RF_INTERVAL]) return vyxem(s, g) != 0 ? 1 : 0;
     return vyxpdta(s, g) != 0 ? 1 : 0;
 }
 

@@ -32,10 +32,6 @@ void pending(vyxstate* s, Piece piece, const char* what) {
 
 }  // namespace
 
-__attribute__((weak)) int vyxls(vyxstate* s, grpnode*) {
-    pending(s, LSFIT, "the least-squares fit and the probability estimates");
-    return 1;   // no starting values: the group is shown without a fit
-}
 __attribute__((weak)) int vyxpfit(vyxstate* s, grpnode*) {
     pending(s, MLFIT, "the distribution fit");
     return 1;

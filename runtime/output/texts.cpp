@@ -1,6 +1,5 @@
 #include "runtime/output/texts.h"
 
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include "runtime/supervisor/messages.h"
@@ -91,12 +90,6 @@ std::string formattext(std::string_view f, int nargs, const msgarg* args) {
             std::snprintf(buf, sizeof buf, conversion.c_str(), a ? intof(*a) : 0LL);
             break;
         case 'g': case 'G': case 'e': case 'E': case 'f': case 'F':
-            // The missing value (a NaN) shows as the host shows it everywhere: a period.
-            if (a && std::isnan(dblof(*a))) {
-                buf[0] = '.';
-                buf[1] = 0;
-                break;
-            }
             conversion += conv;
             std::snprintf(buf, sizeof buf, conversion.c_str(), a ? dblof(*a) : 0.0);
             break;

@@ -7,7 +7,8 @@
 #include "proc/lifedist/curve.h"
 #include "tests/support/reference.h"
 #include "tests/unit/nonparam/fixture.h"
-#include "tests/unit/nonparam/rules.h"
+#include "proc/lifedist/lifedist.h"
+#include "proc/numeric/stdquant.h"
 
 using namespace nptest;
 
@@ -76,9 +77,9 @@ class BandTest : public NonparamTest {
 protected:
     void SetUp() override {
         NonparamTest::SetUp();
-        s->ppos_fn = pp_km;
+        s->ppos_fn = vyxkm;
         s->pposcode = 3;
-        s->quant_fn = q_normal;
+        s->quant_fn = vyxinm;
         s->fitmethod = 1;
         s->plotcodes[PC_NPINTERVALS] = 1;
     }

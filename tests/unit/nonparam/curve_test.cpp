@@ -10,7 +10,8 @@
 #include "runtime/files/utilfile.h"
 #include "tests/support/reference.h"
 #include "tests/unit/nonparam/fixture.h"
-#include "tests/unit/nonparam/rules.h"
+#include "proc/lifedist/lifedist.h"
+#include "proc/numeric/stdquant.h"
 
 using namespace nptest;
 
@@ -43,9 +44,9 @@ class CurveTest : public NonparamTest {
 protected:
     void SetUp() override {
         NonparamTest::SetUp();
-        s->ppos_fn = pp_km;
+        s->ppos_fn = vyxkm;
         s->pposcode = 3;
-        s->quant_fn = q_weibull;
+        s->quant_fn = vyxiwb;
         s->fitmethod = 1;
     }
 };
@@ -62,7 +63,7 @@ TEST_F(CurveTest, ProductLimitAndNelsonAalenAgreeWithSurvfit) {
         const RefTable ref = readRef(std::string("nonparam/") + name + "_productlimit.csv");
         for (bool fold : {false, true}) {
             SCOPED_TRACE(std::string(name) + (fold ? " folded" : " row by row"));
-            s->ppos_fn = pp_na;
+            s->ppos_fn = vyxna;
             s->pposcode = 5;
             grpnode& g = group();
             std::vector<obs> rows = sortedrows(data);
@@ -87,7 +88,7 @@ TEST_F(CurveTest, ProductLimitAndNelsonAalenAgreeWithSurvfit) {
             EXPECT_WORST_BELOW(h, 1e-12);
             EXPECT_WORST_BELOW(hsd, 1e-12);
 
-            s->ppos_fn = pp_km;
+            s->ppos_fn = vyxkm;
             s->pposcode = 3;
             grpnode& k = group();
             fill(&k, 1, rows, fold);
@@ -129,7 +130,7 @@ TEST_F(CurveTest, AllRemainingUnitsFailing) {
 // raise the rank increment. The closed form is the reverse-rank formula
 // rank = (reverse rank x previous rank + n + 1) / (reverse rank + 1).
 TEST_F(CurveTest, AdjustedRanksFollowTheReverseRankFormula) {
-    s->ppos_fn = pp_benard;
+    s->ppos_fn = vyxmrnk;
     s->pposcode = 1;
     s->fitmethod = 2;
     const std::vector<obs> rows = {{10, 0}, {30, -1}, {45, 0}, {49, -1}, {82, 0}, {90, 0}, {96, 0}, {100, -1}, {120, 0}};
@@ -160,8 +161,8 @@ TEST_F(CurveTest, HerdJohnsonAndModifiedProductLimit) {
     };
     // At risk 6, 4, 3, 1 before the failures; S after them 5/6, 5/8, 5/12, 0.
     const rule rules[] = {
-        {pp_herdjohnson, {1 - 6.0 / 7, 1 - 6.0 / 7 * 4 / 5, 1 - 6.0 / 7 * 4 / 5 * 3 / 4, 1 - 6.0 / 7 * 4 / 5 * 3 / 4 * 1 / 2}},
-        {pp_mkm, {1 - (1 + 5.0 / 6) / 2, 1 - (5.0 / 6 + 5.0 / 8) / 2, 1 - (5.0 / 8 + 5.0 / 12) / 2, 1 - (5.0 / 12) / 2}},
+        {vyxxrnk, {1 - 6.0 / 7, 1 - 6.0 / 7 * 4 / 5, 1 - 6.0 / 7 * 4 / 5 * 3 / 4, 1 - 6.0 / 7 * 4 / 5 * 3 / 4 * 1 / 2}},
+        {vyxmkm, {1 - (1 + 5.0 / 6) / 2, 1 - (5.0 / 6 + 5.0 / 8) / 2, 1 - (5.0 / 8 + 5.0 / 12) / 2, 1 - (5.0 / 12) / 2}},
     };
     for (const rule& ru : rules) {
         s->ppos_fn = ru.fn;

@@ -10,7 +10,8 @@
 #include "runtime/output/program.h"
 #include "tests/support/reference.h"
 #include "tests/unit/nonparam/fixture.h"
-#include "tests/unit/nonparam/rules.h"
+#include "proc/lifedist/lifedist.h"
+#include "proc/numeric/stdquant.h"
 
 using namespace nptest;
 
@@ -21,7 +22,7 @@ protected:
     void SetUp() override {
         NonparamTest::SetUp();
         startoutput();
-        s->quant_fn = q_normal;
+        s->quant_fn = vyxinm;
         s->emmaxit[EM_MAXIT] = 10000;
         s->emmaxit[EM_HISTSTEP] = 10;
         s->itopts[IT_TOLLIKE] = 1e-8;

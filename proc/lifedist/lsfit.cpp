@@ -1,0 +1,304 @@
+// vyxls: the probability estimates of a group and its least-squares fit on probability
+// paper, which is the final fit (LSYX, LSXY), the fixed fit (WEIBAYES, given values,
+// FIT=MODEL) or the starting values and centring of the maximum-likelihood fit.
+#include <algorithm>
+#include <cmath>
+
+#include "host/hostdefs.h"
+#include "proc/framework/hostsvc.h"
+#include "proc/framework/optslots.h"
+#include "proc/framework/pools.h"
+#include "proc/framework/vyxstate.h"
+#include "proc/lifedist/bands.h"
+#include "proc/lifedist/curverec.h"
+#include "proc/lifedist/grprows.h"
+#include "proc/lifedist/lsfit.h"
+#include "proc/lifedist/npmsg.h"
+#include "proc/lifedist/turnbull.h"
+
+using namespace np;
+
+namespace {
+
+enum : uint32_t { FIT_MLE = 1, FIT_LSYX = 2, FIT_GIVEN = 4, FIT_WEIBAYES = 6, FIT_LSXY = 7, FIT_MODEL = 8 };
+
+// Weighted sums of the plotted points about the group's centres.
+struct lssums {
+    double xbar, qbar;
+    double W = 0, Sxx = 0, Sxy = 0, Syy = 0;
+    void add(double x, double q, double w) {
+        const double dx = x - xbar, dq = q - qbar;
+        W += w;
+        Sxx += w * dx * dx;
+        Sxy += w * dx * dq;
+        Syy += w * dq * dq;
+    }
+};
+
+void nofit(grpnode* g) {
+    g->loc = g->scale = g->parm3[0] = hostmissing();
+    g->rsq = hostmissing();
+}
+
+// The curve records of a group, from memory or block by block from its curve file, with
+// f(record) for each. 0, or 1020 after 510/22.
+template <class F>
+int eachrecord(grpnode* g, F&& f) {
+    if (g->crvinmem) {
+        for (int32_t i = 0; i < g->ncurve; ++i)
+            f(g->crvbuf + static_cast<int64_t>(i) * CR_WORDS);
+        return 0;
+    }
+    xcpoint(g->ufile2, 0);
+    for (int32_t done = 0; done < g->ncurve;) {
+        if (xcread(g->ufile2, g->crvbuf, CR_BLOCKBYTES) != 0) {
+            xpmlog(510, MSG_ROWS_END_EARLY);
+            return RC_READ;
+        }
+        const int32_t n = g->ncurve - done < CR_PERBLOCK ? g->ncurve - done : CR_PERBLOCK;
+        for (int32_t i = 0; i < n; ++i)
+            f(g->crvbuf + static_cast<int64_t>(i) * CR_WORDS);
+        done += n;
+    }
+    return 0;
+}
+
+// The points of exact and censored data, with their ProbabilityEstimates rows.
+int curvepoints(vyxstate* s, grpnode* g, lssums& sums, bool ppout) {
+    const bool ppos = s->rspform[RF_READOUT] || s->fitmethod == FIT_LSYX || s->fitmethod == FIT_LSXY;
+    double Fprev = 0, upperprev = hostmissing();
+    return eachrecord(g, [&](const double* r) {
+        const double p = ppos ? r[CR_PPOS] : (Fprev + r[CR_F]) / 2;
+        Fprev = r[CR_F];
+        if (p > 0 && p < 1) sums.add(r[CR_TIME], s->quant_fn(p), r[CR_WEIGHT]);
+        if (ppout) {
+            const double upper = timeunits(s, r[CR_TIME]);
+            probrow(s, r, upperprev, upper);
+            upperprev = upper;
+        }
+    });
+}
+
+// Right-censored observations counted per interval of the life axis boundaries, for a plot
+// that draws them as counts (CENBIN): weights are summed as they are and each count is
+// rounded once, so fractional FREQ values are not truncated away one by one.
+int censoredcounts(vyxstate* s, grpnode* g) {
+    const int64_t nb = s->tickinfo[TI_NBOUNDS];
+    const double* b = s->lifeticks;
+    int32_t* count = s->lifecounts;
+    if (!b || !count || nb < 2 || !s->rspform[RF_CENSOR]) return 0;
+    auto* sum = static_cast<double*>(vmalcp_handler(s->workpool, (nb - 1) * 8, 0x2006));
+    if (!sum) {
+        xmemmsg((nb - 1) * 8);
+        return RC_REPORTED;
+    }
+    const int wcol = s->nfreq ? 2 : -1;
+    const double log10e = 0.43429448190325182765;
+    int rc = eachrow(s, g, [&](const double* r) {
+        if (r[1] != -1) return 0;
+        const double x = s->logscale[0] ? r[0] * log10e : r[0];
+        const double* at = std::upper_bound(b, b + nb, x);
+        const int64_t k = (at - b) - 1;
+        if (k >= 0 && k < nb - 1) sum[k] += wcol >= 0 ? r[wcol] : 1.0;
+        return 0;
+    });
+    for (int64_t k = 0; k + 1 < nb; ++k) count[k] = static_cast<int32_t>(std::lround(sum[k]));
+    return rc;
+}
+
+// The points of interval data: the right end of each Turnbull interval but the last, at
+// its cumulative probability (a probability not above 0 at the quantile 0).
+void turnbullpoints(vyxstate* s, const grpnode* g, lssums& sums) {
+    const int32_t m = g->nturn;
+    for (int32_t k = 0; k + 1 < m; ++k) {
+        const double F = g->emtab[EMT_CUM * m + k];
+        sums.add(g->emtab[EMT_RIGHT * m + k], F > 0 ? s->quant_fn(F) : 0.0, 1.0);
+    }
+}
+
+// The least-squares line, time on quantile (LSXY) or quantile on time (LSYX and the start
+// of MLE), with held parameters at their given values. false when the line is degenerate
+// or its scale is not a positive number.
+bool lsline(const vyxstate* s, const lssums& t, bool xony, double* mu, double* sigma) {
+    const bool lochold = s->parmfree[0] == 'C', scalehold = s->parmfree[1] == 'C';
+    const double mu0 = s->givenparms[GP_LOC], s0 = s->givenparms[GP_SCALE];
+    const double dx = t.xbar - mu0;
+    if (xony) {
+        if (t.Syy < EPS53) return false;
+        if (lochold && scalehold) {
+            *mu = mu0;
+            *sigma = s0;
+        } else if (lochold) {
+            *sigma = (t.W * dx * t.qbar + t.Sxy) / (t.W * t.qbar * t.qbar + t.Syy);
+            *mu = mu0;
+        } else if (scalehold) {
+            *mu = t.xbar - s0 * t.qbar;
+            *sigma = s0;
+        } else {
+            *sigma = t.Sxy / t.Syy;
+            *mu = t.xbar - *sigma * t.qbar;
+        }
+    } else {
+        if (!(std::fabs(t.Sxy) >= EPS53 && t.Sxx >= EPS53)) return false;
+        if (lochold && scalehold) {
+            *mu = mu0;
+            *sigma = s0;
+        } else if (lochold) {
+            *sigma = 1 / ((t.W * dx * t.qbar + t.Sxy) / (t.Sxx + t.W * dx * dx));
+            *mu = mu0;
+        } else if (scalehold) {
+            *mu = t.xbar - s0 * t.qbar;
+            *sigma = s0;
+        } else {
+            const double b = t.Sxy / t.Sxx;
+            *sigma = 1 / b;
+            *mu = t.xbar - t.qbar / b;
+        }
+    }
+    // A line that falls with time gives no scale.
+    return *sigma > 0 && std::isfinite(*sigma) && std::isfinite(*mu);
+}
+
+// The probability at which the likelihood fit centres its location.
+double centring(const vyxstate* s, const grpnode* g) {
+    const double pstable = s->itopts[IT_PSTABLE];
+    double p;
+    if (!std::isnan(pstable)) {
+        p = pstable;
+    } else if (s->rspform[RF_INTERVAL]) {
+        p = g->totw > 0 ? (g->wleft + g->wint + g->wfail) * 0.5 / g->totw : 0.5;
+    } else if (s->rspform[RF_READOUT]) {
+        // Half the failures over the number on test at the first readout (kept in wright).
+        p = g->wright > 0 ? 0.5 * g->totw / g->wright : 0.5;
+    } else if (g->wfail == 0) {
+        p = 0.5;
+    } else {
+        p = g->wfail / g->totw;
+        if (g->wfail > 1) p *= 0.5;
+    }
+    return p == 1 ? 0.5 : p;
+}
+
+}  // namespace
+
+int vyxls(vyxstate* s, grpnode* g) {
+    const int n = s->npar[0];
+    const int64_t tri = int64_t(n + 1) * (n + 2) / 2;
+    const int64_t hbytes = (4 * int64_t(n + 1) + tri) * 8;
+    const int64_t wbytes = (tri + 5 * int64_t(n + 1) + int64_t(n + 1) * (n + 1)) * 8 + int64_t(n + 1) * 4;
+    s->fitarr[2] = static_cast<double*>(vmalcp_handler(s->workpool, hbytes, 0x2004));
+    if (!s->fitarr[2]) {
+        xmemmsg(hbytes);
+        return RC_REPORTED;
+    }
+    s->fitarr[3] = static_cast<double*>(vmalcp_handler(s->workpool, wbytes, 0x2006));
+    if (!s->fitarr[3]) {
+        xmemmsg(wbytes);
+        return RC_REPORTED;
+    }
+
+    const bool interval = s->rspform[RF_INTERVAL] != 0;
+    const bool readout = s->rspform[RF_READOUT] != 0;
+    const bool ppout = s->pflags.ppout && s->tabs[TAB_PROBEST].obj;
+    lssums sums;
+    if (ppout) probtable_begin(s);
+    if (!interval) {
+        sums.xbar = g->lsxbar;
+        sums.qbar = g->lsqbar;
+        if (int rc = curvepoints(s, g, sums, ppout)) return rc;
+        if (s->pflags.cenbin) {
+            if (int rc = censoredcounts(s, g)) return rc;
+        }
+    } else {
+        sums.xbar = g->xmean;
+        sums.qbar = g->qmean;
+        turnbullpoints(s, g, sums);
+        if (s->emflags[EMF_ITPRINTEM]) turnbullgradtable(s, g);
+        if (ppout) turnbullprobrows(s, g);
+    }
+    // The rows written are published whatever the fit comes to.
+    if (ppout) probtable_end(s);
+
+    const uint32_t method = s->fitmethod;
+    g->rsq = hostmissing();
+    if (method == FIT_MLE || method == FIT_LSYX || method == FIT_LSXY) {
+        const bool noright = readout ? g->totw == 0 : g->wright == g->totw;
+        if (noright || (!readout && g->wleft == g->totw)) {
+            xpmlog(510, noright ? MSG_ALL_RIGHT : MSG_ALL_LEFT);
+            nofit(g);
+            return RC_REPORTED;
+        }
+    }
+
+    double mu = hostmissing(), sigma = hostmissing();
+    switch (method) {
+    case FIT_WEIBAYES:
+        sigma = s->givenparms[GP_SCALE];
+        mu = g->wbloc * sigma;
+        break;
+    case FIT_GIVEN:
+        mu = s->givenparms[GP_LOC];
+        sigma = s->givenparms[GP_SCALE];
+        g->parm3[0] = s->givenparms[GP_SHAPE];
+        break;
+    case FIT_MODEL:
+        getfit(s, g);
+        mu = g->loc;
+        sigma = g->scale;
+        if (std::isnan(mu) || std::isnan(sigma)) {
+            nofit(g);
+            return RC_REPORTED;
+        }
+        break;
+    default: {
+        const double weight = readout ? g->totw : sums.W;
+        const bool xony = method == FIT_LSXY;
+        if (weight < 1) {
+            mu = g->wmean;
+            sigma = g->wsd;
+        } else if (lsline(s, sums, xony, &mu, &sigma)) {
+            const bool held = s->parmfree[0] == 'C' || s->parmfree[1] == 'C';
+            g->rsq = held ? hostmissing()
+                   : (sums.Sxx > EPS53 && sums.Syy > EPS53) ? sums.Sxy * sums.Sxy / (sums.Sxx * sums.Syy) : 0.0;
+        } else if (method == FIT_LSYX || method == FIT_LSXY) {
+            xpmlog(510, MSG_LS_DEGENERATE);
+            nofit(g);
+            return RC_REPORTED;
+        } else {
+            mu = g->wmean;
+            sigma = g->wsd;
+        }
+        break;
+    }
+    }
+    g->loc = mu;
+    g->scale = sigma;
+
+    if (method == FIT_MLE) {
+        for (int j = 0; j < n && j < 3; ++j) {
+            if (!s->parmgiven[j]) continue;
+            if (j == 0) g->loc = s->givenparms[GP_LOC];
+            if (j == 1) g->scale = s->givenparms[GP_SCALE];
+            if (j == 2) g->parm3[0] = s->givenparms[GP_SHAPE];
+        }
+        const double p = centring(s, g);
+        const double q0 = s->tblflags[TF_LAGRANGE] ? 0.0 : s->quant_fn(p);
+        g->prob = p;
+        g->quant = q0;
+        if (!interval && !readout && g->wfail == 1) {
+            g->pctl = g->loc;
+        } else {
+            g->pctl = interval && g->nturn <= 2 ? g->loc : g->loc + q0 * g->scale;
+            g->loc = g->pctl;
+        }
+    }
+    return 0;
+}
+
+// The MODEL fit's prediction for the group needs the MODEL statement's design row of the
+// group's class levels and stress value, and its estimates: until the MODEL records carry
+// them, the group gets no location and scale (and so no fit).
+void getfit(vyxstate*, grpnode* g) {
+    g->loc = hostmissing();
+    g->scale = hostmissing();
+}

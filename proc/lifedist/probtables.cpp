@@ -1,0 +1,89 @@
+// The ProbabilityEstimates table of a group (PPOUT) and its TurnbullGrad table
+// (ITPRINTEM, interval data).
+#include <cfloat>
+#include <cmath>
+#include <cstring>
+
+#include "host/hostdefs.h"
+#include "proc/framework/hostsvc.h"
+#include "proc/framework/vyxstate.h"
+#include "proc/lifedist/curverec.h"
+#include "proc/lifedist/lsfit.h"
+#include "proc/lifedist/tables.h"
+#include "proc/lifedist/turnbull.h"
+
+double timeunits(const vyxstate* s, double x) {
+    if (x == DBL_MAX || x == -DBL_MAX || std::isnan(x)) return hostmissing();
+    if (s->logscale[0]) x = std::exp(x);
+    else if (s->logscale[1]) x = std::exp(x * 2.302585092994046);
+    if (s->thrflags[TH_GIVEN]) x += s->fixedparms[FP_THRESHOLD];
+    return x;
+}
+
+// End of a group's rows: without items after the statement's last group, with "more
+// follow" while class groups remain, no call otherwise; then publish.
+void endgroup(vyxstate* s, const tabpair& t) {
+    if (s->pageflags[PG_STATEMENT])
+        tabendrows(t.obj, false);
+    else if (s->nclass > 0)
+        tabendrows(t.obj, true);
+    tabpublish(s->outmgr, t.tabid);
+}
+
+void probrow(vyxstate* s, const double* rec, double lower, double upper) {
+    std::memcpy(s->rowvals, rec, sizeof s->rowvals);
+    s->rowlead[1] = lower;
+    s->rowlead[2] = upper;
+    tabrow(s->tabs[TAB_PROBEST].obj);
+}
+
+void probtable_begin(vyxstate* s) {
+    tabpair& t = s->tabs[TAB_PROBEST];
+    t.tabid = tabbind(s->outmgr, t.obj, "kv.vitalyx.ProbEstimates");
+}
+
+void probtable_end(vyxstate* s) { endgroup(s, s->tabs[TAB_PROBEST]); }
+
+// Rows of the Turnbull estimate: the probability is known between the Turnbull intervals,
+// not inside them, so a row covers the gap from one interval's right end to the next one's
+// left end: 0 before the first interval, F_k after interval k, 1 after the last.
+void turnbullprobrows(vyxstate* s, const grpnode* g) {
+    const int32_t m = g->nturn;
+    const double* t = g->emtab;
+    double rec[CR_WORDS] = {};
+    for (int32_t j = 0; j <= m; ++j) {
+        std::memset(rec, 0, sizeof rec);
+        const int32_t k = j - 1;
+        if (j == 0 || j == m) {
+            const double v = j == 0 ? 0.0 : 1.0;
+            rec[CR_PPOS] = rec[CR_UPPER] = rec[CR_LOWER] = rec[CR_SIMUPPER] = rec[CR_SIMLOWER] = v;
+        } else {
+            rec[CR_PPOS] = t[EMT_CUM * m + k];
+            rec[CR_SE] = t[EMT_SE * m + k];
+            rec[CR_LOWER] = t[EMT_LOWER * m + k];
+            rec[CR_UPPER] = t[EMT_UPPER * m + k];
+            rec[CR_SIMLOWER] = t[EMT_SIMLOWER * m + k];
+            rec[CR_SIMUPPER] = t[EMT_SIMUPPER * m + k];
+        }
+        const double lower = j == 0 ? hostmissing() : timeunits(s, t[EMT_RIGHT * m + k]);
+        const double upper = j == m ? hostmissing() : timeunits(s, t[EMT_LEFT * m + j]);
+        probrow(s, rec, lower, upper);
+    }
+}
+
+void turnbullgradtable(vyxstate* s, const grpnode* g) {
+    tabpair& tab = s->tabs[TAB_TURNBULLGRAD];
+    if (!tab.obj || !s->emgrad) return;
+    tab.tabid = tabbind(s->outmgr, tab.obj, "kv.vitalyx.turnbull");
+    const int32_t m = g->nturn;
+    const double* t = g->emtab;
+    for (int32_t k = 0; k < m; ++k) {
+        s->emgrad[0] = timeunits(s, t[EMT_LEFT * m + k]);
+        s->emgrad[1] = timeunits(s, t[EMT_RIGHT * m + k]);
+        s->emgrad[2] = t[EMT_PROB * m + k];
+        s->emgrad[3] = t[EMT_GRAD * m + k];
+        s->emgrad[4] = t[EMT_MULT * m + k];
+        tabrow(tab.obj);
+    }
+    endgroup(s, tab);
+}
