@@ -1,5 +1,6 @@
 // Options of PROBPLOT and RELATIONPLOT: the analysis settings (this file) and the display
 // settings (plotdisplay.cpp), read in one pass over the statement record.
+#include <cmath>
 #include <cstring>
 
 #include "proc/devgraph/plotlay.h"
@@ -83,7 +84,9 @@ void readflags(vyxstate* s, const stmtrec* r) {
 
 void readnumbers(vyxstate* s, const stmtrec* r) {
     readfitcrit(s, r);
-    s->wbconf = gparm(r, slot::plot::WBCONF, 0.95);
+    // wbconf holds -ln(1 - confidence) for every statement (ANALYZE stores it so), which
+    // the Weibayes estimate turns back into the confidence.
+    s->wbconf = -std::log1p(-gparm(r, slot::plot::WBCONF, 0.95));
     s->plotcodes[PC_NPINTERVALS] = static_cast<uint32_t>(static_cast<int32_t>(gparm(r, slot::plot::NPINTERVALS, 0)));
     s->plotcodes[PC_PINTERVALS] = static_cast<uint32_t>(static_cast<int32_t>(gparm(r, slot::plot::PINTERVALS, 4)));
     s->npbounds[0] = gparm(r, slot::plot::SIMLOWER, hostmissing());
