@@ -13,6 +13,7 @@
 
 struct plotlay;
 struct insetrec;
+struct ciblk;
 
 // Routine pointers chosen by the option readers.
 typedef double (*ppfn)(double atrisk, double rank, double n, double* carry, double failures);
@@ -142,6 +143,16 @@ enum : int {
     REFPOS_HREF = 0, REFPOS_VREF = 1, REFPOS_SREF = 2,
     // axlog: the horizontal and the vertical axis are logarithmic
     AXLOG_H = 0, AXLOG_V = 1,
+};
+
+// Codes of distcode and fitmethod.
+enum : uint32_t {
+    DIST_NORMAL = 0, DIST_LOGNORMAL = 1, DIST_WEIBULL = 2, DIST_EXTREME = 3, DIST_EXPONENTIAL = 4, DIST_NONE = 5,
+    DIST_LOGISTIC = 6, DIST_LOGLOGISTIC = 7, DIST_GAMMA = 8, DIST_POISSON = 9, DIST_BINOMIAL = 10, DIST_LOGNORMAL10 = 11
+};
+enum : uint32_t {
+    FIT_MLE = 1, FIT_LSYX = 2, FIT_NONE = 3, FIT_GIVEN = 4, FIT_COUNTS = 5, FIT_WEIBAYES = 6, FIT_LSXY = 7,
+    FIT_MODEL = 8, FIT_REGRESSION = 9
 };
 
 struct vyxstate {
@@ -307,7 +318,8 @@ struct vyxstate {
         double converge;        // default 0.001
         double convh;           // default 1e-4
         double singular;
-        int32_t niter, neval;
+        int32_t niter, neval;   // iterations and objective evaluations of the last fit
+        double ridge;           // the optimiser's running ridge value (Ridge of the history)
     } fitcrit;
     double givenparms[6];
     double* parmvec[3];
@@ -419,6 +431,13 @@ struct vyxstate {
                                 // computed (the Turnbull estimate calls it bandfact)
     uint8_t* emmem;             // Turnbull incidence rows in memory
     uint8_t* emrow;             // one incidence row when the rows are on emfile
+
+    // ---- maximum-likelihood fit of one group: its limits, Lagrange statistics and search block
+    double parmlim[4];          // Wald limits: location lower, upper; scale lower, upper
+    double lrlim[6];            // likelihood-ratio limits, lower and upper per parameter
+    double lagstat[2];          // Lagrange statistics of a held location and a held scale
+    ciblk* ciptr;               // the limit-search block (lives for the step)
+    uint8_t stepend;            // a routine ended the step with xexit: every loop stops at once
 
     // ---- statement counts (vyxinit)
     int32_t nanalysis;

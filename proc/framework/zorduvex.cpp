@@ -79,6 +79,8 @@ bool rungroup(vyxstate* s) {
         }
         ++s->stmtidx;
         CleanUpDisk(s);
+        // A routine that ended the step (xexit) stops every statement and BY group after it.
+        if (s->stepend) return false;
     }
     xmpoold(s->bypool);
     s->bypool = nullptr;

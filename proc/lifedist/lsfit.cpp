@@ -20,8 +20,6 @@ using namespace np;
 
 namespace {
 
-enum : uint32_t { FIT_MLE = 1, FIT_LSYX = 2, FIT_GIVEN = 4, FIT_WEIBAYES = 6, FIT_LSXY = 7, FIT_MODEL = 8 };
-
 // Weighted sums of the plotted points about the group's centres.
 struct lssums {
     double xbar, qbar;

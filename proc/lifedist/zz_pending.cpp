@@ -32,18 +32,6 @@ void pending(vyxstate* s, Piece piece, const char* what) {
 
 }  // namespace
 
-__attribute__((weak)) int vyxpfit(vyxstate* s, grpnode*) {
-    pending(s, MLFIT, "the distribution fit");
-    return 1;
-}
-__attribute__((weak)) int vyxdfit(vyxstate* s, grpnode*) {
-    pending(s, MLFIT, "the distribution fit");
-    return 1;
-}
-__attribute__((weak)) void vyxdsum(vyxstate* s, grpnode*, int, int) { pending(s, DATSUM, "the fit summary table"); }
-__attribute__((weak)) void vyxpput(vyxstate* s, grpnode*, int, int) {
-    pending(s, ESTTABS, "the parameter, percentile and survival tables");
-}
 __attribute__((weak)) void fmput(vyxstate* s) { pending(s, FMODES, "the failure-mode analysis"); }
 __attribute__((weak)) int vyxpb(vyxstate* s, grpnode*) {
     pending(s, COUNTS, "the binomial and Poisson analysis");

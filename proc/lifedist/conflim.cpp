@@ -1,0 +1,317 @@
+// Confidence limits of one fitted group: Wald limits of the location and scale, of the
+// percentiles and of survival probabilities, and likelihood-ratio (profile-likelihood)
+// limits of the parameters and percentiles through the limit search.
+#include <cfloat>
+#include <cmath>
+#include <cstring>
+
+#include "proc/framework/anchor.h"
+#include "proc/devgraph/plotlay.h"
+#include "proc/framework/pools.h"
+#include "proc/framework/textpad.h"
+#include "proc/lifedist/fitshared.h"
+#include "proc/lifedist/fitscale.h"
+#include "proc/lifedist/mlfit.h"
+#include "proc/lifedist/lifedist.h"
+#include "proc/numeric/normal.h"
+#include "proc/numeric/prci.h"
+#include "proc/numeric/quantiles.h"
+
+using namespace fitx;
+
+namespace {
+
+double zcrit(const vyxstate* s) { return zprobit(1.0 - s->alpha / 2.0); }
+
+// The limits of a history table end like the fit's history: see the row-end rule.
+bool closehistory(vyxstate* s, tabpair& tab) {
+    if (!endrows(s, tab.obj, s->pageflags[PG_STATEMENT], s->nclass > 0)) return false;
+    return publish(s, tab.tabid);
+}
+
+// Wald limits of the scale, taken on the log scale. An interval too wide for exp (or not
+// a number) is (0, infinity): both ends are shown missing rather than collapsed to sigma.
+void scalelimits(double sigma, double se, double z, double* lim) {
+    const double w = sigma > EPS53 ? z * se / sigma : 0.0;
+    if (!(w < EXP_OVER)) {
+        lim[0] = lim[1] = missing();
+        return;
+    }
+    const double e = std::exp(w);
+    lim[0] = e > 1.0 ? sigma / e : sigma * e;
+    lim[1] = e > 1.0 ? sigma * e : sigma / e;
+}
+
+// One likelihood-ratio search for c'theta over every parameter: the free block is searched,
+// the held parameters add their fixed part. The ends go to lo/hi (missing when not found);
+// false when the step ended.
+bool lrsearch(vyxstate* s, grpnode* g, const double* call, double* lo, double* hi) {
+    const int n = s->npar[0];
+    ciblk* cb = s->ciptr;
+    const double* pv = s->parmvec[0];
+    const double q0 = g->quant;
+    double* theta = cb->theta;
+    theta[0] = pv[0] + q0 * pv[1];
+    for (int j = 1; j < n; ++j) theta[j] = pv[j];
+    double held = 0.0;
+    for (int j = 0; j < n; ++j)
+        if (s->parmfree[j] != '1') held += call[j] * theta[j];
+    for (int j = 0; j < n; ++j) cb->cvec[j] = call[j];
+    vyxxpm(cb->cvec, s->parmfree, n, nullptr);
+    vyxxpm(theta, s->parmfree, n, nullptr);
+    cb->negllmax = -g->loglik;
+    s->itstatus[0] = 0;
+    const int32_t rc = zprci(s, cb, lfentry, lghntry, ithist, nullptr);
+    if (s->stepend) return false;
+    if (rc == 1) xmemmsg(0);
+    *lo = ismiss(cb->lowres[0]) ? missing() : cb->lowres[0] + held;
+    *hi = ismiss(cb->uppres[0]) ? missing() : cb->uppres[0] + held;
+    return true;
+}
+
+// The standardized quantile of p (0 < p < 1) by distribution; false for other codes.
+bool stdquantile(uint32_t dist, double p, double* w) {
+    switch (dist) {
+        case DIST_NORMAL: case DIST_LOGNORMAL: case DIST_LOGNORMAL10: *w = zprobit(p); return true;
+        case DIST_WEIBULL: case DIST_EXTREME: case DIST_EXPONENTIAL: *w = std::log(-std::log(1.0 - p)); return true;
+        case DIST_LOGISTIC: case DIST_LOGLOGISTIC: *w = std::log(p / (1.0 - p)); return true;
+        default: return false;
+    }
+}
+
+// The row label of a history row: text padded with blanks to 40 characters.
+void rowlabel(vyxstate* s, const char* text, int len) { settext(s->rowtext, 40, text, len); }
+
+bool lrparameters(vyxstate* s, grpnode* g) {
+    const int n = s->npar[0];
+    tabpair& tab = s->tabs[TAB_ITERLRPARM];
+    if (s->itprflag[0]) {
+        if (!bindtable(s, tab, "Kv.Vitalyx.Ithist")) return false;
+        s->curtab = tab.obj;
+    }
+    const double* pv = s->parmvec[0];
+    for (int i = 0; i < n; ++i) {
+        s->lrlim[2 * i] = s->lrlim[2 * i + 1] = pv[i];
+        if (s->itprflag[0]) {
+            const char* name = s->labels[LB_PARM1 + i];
+            rowlabel(s, name, wzstrip(name, 16));
+        }
+        if (s->parmfree[i] != '1') continue;
+        double c[8] = {};
+        if (i == 0) {
+            c[0] = 1.0;
+            c[1] = -g->quant;
+        } else {
+            c[i] = 1.0;
+        }
+        double ends[2];
+        if (!lrsearch(s, g, c, &ends[0], &ends[1])) return false;
+        s->lrlim[2 * i] = s->lrlim[2 * i + 1] = missing();
+        for (double v : ends)
+            if (!ismiss(v)) s->lrlim[2 * i + (v <= pv[i] ? 0 : 1)] = v;
+    }
+    return !s->itprflag[0] || closehistory(s, tab);
+}
+
+bool lrpercentiles(vyxstate* s, grpnode* g, int lo, int hi) {
+    const int n = s->npar[0];
+    tabpair& tab = s->tabs[TAB_ITERLRPER];
+    if (s->itprflag[0]) {
+        if (!bindtable(s, tab, "Kv.Vitalyx.Ithist")) return false;
+        s->curtab = tab.obj;
+    }
+    const double* ticks = s->panels.pctlist;
+    for (int i = lo; i <= hi; ++i) {
+        double* rec = g->pcttab + static_cast<size_t>(i) * PCT_WORDS;
+        const double p = ticks[i] / 100.0;
+        rec[PCT_UPPER] = rec[PCT_LOWER] = missing();
+        double w;
+        // Ends of the tick list (0 and 100 percent) have no percentile to bound.
+        if (!(p >= TINY && 1.0 - p >= TINY) || !stdquantile(s->distcode, p, &w)) continue;
+        if (s->itprflag[0]) xpmstr(s->rowtext, 40, 510, 209, ticks[i]);
+        double c[8] = {};
+        c[0] = 1.0;
+        c[1] = w - g->quant;
+        double ends[2];
+        if (!lrsearch(s, g, c, &ends[0], &ends[1])) return false;
+        const bool lok = !ismiss(ends[0]), uok = !ismiss(ends[1]);
+        if (lok && uok) {
+            rec[PCT_LOWER] = std::fmin(ends[0], ends[1]);
+            rec[PCT_UPPER] = std::fmax(ends[0], ends[1]);
+        } else if (lok || uok) {
+            const double v = lok ? ends[0] : ends[1];
+            rec[v <= rec[PCT_EST] ? PCT_LOWER : PCT_UPPER] = v;
+        }
+    }
+    (void)n;
+    return !s->itprflag[0] || closehistory(s, tab);
+}
+
+}  // namespace
+
+void cflim(vyxstate* s, double p, double* rec) {
+    if (!(p >= TINY && 1.0 - p >= TINY)) {
+        rec[PCT_UPPER] = rec[PCT_LOWER] = missing();
+        return;
+    }
+    double w;
+    if (!stdquantile(s->distcode, p, &w)) {
+        rec[PCT_UPPER] = rec[PCT_LOWER] = missing();
+        return;
+    }
+    const int n = s->npar[0];
+    double x[8] = {};
+    x[0] = 1.0;
+    x[1] = w;
+    double var = 0.0, work[8];
+    zqform(s->parmvec[0] + 2 * n, n, x, 1, &var, work, 0);
+    const double se = var >= 0.0 ? std::sqrt(var) : missing();
+    rec[PCT_SE] = se;
+    if (var <= 0.0) {
+        rec[PCT_UPPER] = rec[PCT_LOWER] = rec[PCT_EST];
+        return;
+    }
+    const double z = zcrit(s);
+    rec[PCT_LOWER] = rec[PCT_EST] - z * se;
+    rec[PCT_UPPER] = rec[PCT_EST] + z * se;
+}
+
+int sflim(vyxstate* s, grpnode* g, double t, double* rec) {
+    const double* pc = g->parmcov;
+    const int n = s->npar[0];
+    const double mu = pc[0], sigma = pc[1];
+    if (ismiss(t) || ismiss(mu) || ismiss(sigma) || sigma < TINY) {
+        rec[PCT_EST] = rec[PCT_UPPER] = rec[PCT_LOWER] = missing();
+        return 0;
+    }
+    const int scale = analysisscale(s->distcode);
+    if (scale != SCALE_TIME && t <= 0.0) {
+        // A log-scale distribution has no mass at or below 0: the survival there is 1.
+        rec[PCT_EST] = rec[PCT_UPPER] = rec[PCT_LOWER] = 1.0;
+        return 0;
+    }
+    const double y = toanalysis(scale, t);
+    const double* v = pc + 2 * n;
+    const double zs = (y - mu) / sigma;
+    const double var = v[0] + 2.0 * zs * v[1] + zs * zs * v[2];
+    const double sd = var > 0.0 ? std::sqrt(var) / sigma : 0.0;
+    const double z = zcrit(s);
+    const double zl = zs - z * sd, zu = zs + z * sd;
+    auto survival = [&](double u) {
+        switch (s->distcode) {
+            case DIST_NORMAL: case DIST_LOGNORMAL: case DIST_LOGNORMAL10: return 1.0 - zprbnrm(u);
+            case DIST_WEIBULL: case DIST_EXTREME: case DIST_EXPONENTIAL: return u <= EXP_OVER ? std::exp(-std::exp(u)) : 0.0;
+            default:
+                if (u > 0.0) {
+                    const double e = std::exp(-u);
+                    return e / (1.0 + e);
+                }
+                return 1.0 / (1.0 + std::exp(u));
+        }
+    };
+    switch (s->distcode) {
+        case DIST_NORMAL: case DIST_LOGNORMAL: case DIST_LOGNORMAL10: case DIST_WEIBULL: case DIST_EXTREME:
+        case DIST_EXPONENTIAL: case DIST_LOGISTIC: case DIST_LOGLOGISTIC:
+            rec[PCT_EST] = survival(zs);
+            rec[PCT_LOWER] = survival(zu);
+            rec[PCT_UPPER] = survival(zl);
+            break;
+        default: break;
+    }
+    return 0;
+}
+
+double lfentry(void* ctx, int32_t* flag) {
+    auto* s = static_cast<vyxstate*>(ctx);
+    vyxlik(s, 0);
+    if (s->stepend) *flag = 1;
+    return -s->loglik[0];
+}
+
+int32_t lghntry(void* ctx) {
+    auto* s = static_cast<vyxstate*>(ctx);
+    const int rc = vyxlik(s, 1);
+    if (s->stepend || s->loglik[0] == -DBL_MAX) return 1;
+    return rc;
+}
+
+void ithist(void* ctx) {
+    auto* s = static_cast<vyxstate*>(ctx);
+    if (!s->itprflag[0] || s->stepend) return;
+    if (*s->ciptr->evalcnt == 0) s->itstatus[0] = 0;
+    itprint(s);
+    addrow(s, s->curtab);
+}
+
+void vyxconf(vyxstate* s, grpnode* g) {
+    const int n = s->npar[0];
+    const double* pv = s->parmvec[0];
+    const double z = zcrit(s);
+    bool lr = s->lrflags[LR_PARMS] || s->lrflags[LR_PERCENTILES];
+    if (lr && s->itprflag[1] != 1) {
+        xpmlog(510, 565);
+        lr = false;
+    }
+    s->parmlim[0] = pv[0] - z * pv[n];
+    s->parmlim[1] = pv[0] + z * pv[n];
+    scalelimits(pv[1], pv[n + 1], z, s->parmlim + 2);
+
+    const int count = s->panels.npct;
+    int lo = 0, hi = -1;
+    if (count > 0 && g->pcttab) {
+        ticks(s, &lo, &hi);
+        for (int i = lo; i <= hi; ++i) cflim(s, s->panels.pctlist[i] / 100.0, g->pcttab + static_cast<size_t>(i) * PCT_WORDS);
+    }
+    if (s->pageflags[PG_FITLINES] && s->pctcount > 0 && g->fitlines)
+        for (uint32_t k = 0; k < s->pctcount; ++k)
+            cflim(s, s->pctvals[k] / 100.0, g->fitlines + static_cast<size_t>(k) * PCT_WORDS);
+    const int scale = analysisscale(s->distcode);
+    if (g->pcttab2) {
+        for (int i = lo; i <= hi; ++i) {
+            double x = g->pcttab[static_cast<size_t>(i) * PCT_WORDS + PCT_EST];
+            if (!ismiss(x)) x = totime(scale, x);
+            double* rec = g->pcttab2 + static_cast<size_t>(i) * PCT_WORDS;
+            sflim(s, g, x, rec);
+            rec[PCT_TIME] = x;
+            rec[PCT_EST] = 1.0 - s->panels.pctlist[i] / 100.0;
+        }
+    }
+    if (g->survtab) {
+        for (int k = 0; k < s->axopt[AO_NSURV]; ++k) {
+            double t = s->panels.survtime[k];
+            if (s->thrflags[TH_GIVEN]) t -= s->fixedparms[FP_THRESHOLD];
+            sflim(s, g, t, g->survtab + static_cast<size_t>(k) * PCT_WORDS);
+        }
+    }
+    if (!lr) return;
+
+    // Likelihood-ratio limits: the search block lives for the step, the result arrays in the work pool.
+    if (!s->ciptr) s->ciptr = static_cast<ciblk*>(vmalcp_handler(v_global_gcb_anchor->pool, sizeof(ciblk), 0x2004));
+    auto* res = static_cast<double*>(vmalcp_handler(s->workpool, 2 * (n + 1) * static_cast<int64_t>(sizeof(double)), 0x2004));
+    if (!s->ciptr || !res) {
+        xexit(1016, 0);
+        s->stepend = 1;
+        return;
+    }
+    int32_t evals = 0;
+    ciblk* cb = s->ciptr;
+    *cb = ciblk{};
+    cb->prtflag = s->itprflag[0];
+    cb->npar = s->npar[1];
+    cb->maxeval = s->maxiter;
+    cb->evalcnt = &evals;
+    cb->theta = s->fitarr[0];
+    cb->base = cb->theta + n;
+    cb->cgrad = s->fitarr[1];
+    cb->chess = s->fitarr[2];
+    cb->cvec = cb->base + n;
+    cb->lowres = res;
+    cb->uppres = res + (n + 1);
+    cb->singtol = s->fitcrit.singular;
+    cb->convcrit = s->fitcrit.converge;
+    cb->negllmax = -g->loglik;
+    cb->alpha = s->alpha;
+    if (s->lrflags[LR_PARMS] && !lrparameters(s, g)) return;
+    if (s->lrflags[LR_PERCENTILES] && count > 0 && g->pcttab) lrpercentiles(s, g, lo, hi);
+    cb->evalcnt = nullptr;
+}

@@ -1,0 +1,166 @@
+// Covariance of the estimates, convergence status and Lagrange statistics of one fit.
+#include <cmath>
+#include <cstring>
+
+#include "proc/framework/hostsvc_util.h"
+#include "proc/lifedist/fitshared.h"
+#include "proc/lifedist/mlfit.h"
+#include "proc/numeric/linalg.h"
+#include "proc/numeric/optimizer.h"
+#include "proc/numeric/quantiles.h"
+
+using namespace fitx;
+
+namespace {
+
+// One row of the status table: the status, the message logged, and the table texts
+// without class levels and failure modes, with failure modes, with class levels, with both.
+struct statusrow {
+    uint32_t status;
+    int logged;
+    int code[4];
+};
+constexpr statusrow kConverged = {0, 720, {710, 7110, 7100, 7120}};
+constexpr statusrow kNotConverged = {2, 730, {730, 7310, 7300, 7320}};
+constexpr statusrow kByOptimiser[] = {
+    {2, 60, {60, 6010, 6000, 6010}},   // 1: iteration limit
+    {1, 61, {61, 6010, 6100, 6010}},   // 3: ridging failed
+    {1, 62, {62, 6010, 6200, 6010}},   // 4: Hessian not positive definite
+    {3, 64, {64, 6010, 6400, 6010}},   // 5: infeasible start
+    {3, 63, {63, 6010, 6300, 6010}},   // anything else
+};
+
+const statusrow& rowfor(int optrc, double crit, double convh) {
+    switch (optrc) {
+        // A measure that is not a number is no proof of convergence.
+        case NR_CONVERGED: return crit <= convh ? kConverged : kNotConverged;
+        case NR_NOCONV: return kByOptimiser[0];
+        case NR_RIDGEFAIL: return kByOptimiser[1];
+        case NR_NOTPOSDEF: return kByOptimiser[2];
+        case NR_INFEASIBLE: return kByOptimiser[3];
+        default: return kByOptimiser[4];
+    }
+}
+
+// The reason text of the status table for the table code.
+txthandle reasontext(vyxstate* s, int code, double crit) {
+    const msgarg label = txtarg(s->grplabel, s->grplablen);
+    const fmodesettings& fm = s->fmodeset;
+    const int cur = fm.curmode;
+    const msgarg mode = fm.vals && fm.lens ? txtarg(fm.vals[cur], fm.lens[cur]) : txtarg("", 0);
+    const double convh = s->fitcrit.convh, ridge = s->fitcrit.ridge;
+    switch (code) {
+        case 7100: case 6200: case 6300: case 6400: return rdxmsgs(510, code, label);
+        case 7110: case 6010: return rdxmsgs(510, code, mode);
+        case 7120: return rdxmsgs(510, code, mode, label);
+        case 730: return rdxmsgs(510, code, crit, convh);
+        case 7300: return rdxmsgs(510, code, crit, convh, label);
+        case 7310: return rdxmsgs(510, code, crit, convh, mode);
+        case 7320: return rdxmsgs(510, code, crit, convh, mode, label);
+        case 60: return rdxmsgs(510, code, s->maxiter);
+        case 6000: return rdxmsgs(510, code, s->maxiter, label);
+        case 61: return rdxmsgs(510, code, ridge);
+        case 6100: return rdxmsgs(510, code, ridge, label);
+        default: return rdxmsg(510, code);   // 710, 62, 63, 64
+    }
+}
+
+void statustable(vyxstate* s, const statusrow& row, double crit) {
+    tabpair& tab = s->tabs[TAB_CONVSTATUS];
+    if (!bindtable(s, tab, "KV.Vitalyx.ConvergenceStatus")) return;
+    const int variant = (s->nclass > 0 ? 2 : 0) + (s->pflags.fmcombine ? 1 : 0);
+    s->convmsg = reasontext(s, row.code[variant], crit);
+    if (!addrow(s, tab.obj)) return;
+    const bool more = s->nclass > 0 || s->pflags.fmcombine;
+    if (!endrows(s, tab.obj, s->pageflags[PG_STATEMENT], more)) return;
+    publish(s, tab.tabid);
+}
+
+// The maximum-likelihood path: sweep the bordered Hessian, then the status.
+void mlstatus(vyxstate* s) {
+    const int n = s->npar[0];
+    double* h = s->fitarr[2];
+    const double* g = s->fitarr[1];
+    double* work = s->fitarr[3];
+    double* tol = work + (n + 1);
+    char* status = reinterpret_cast<char*>(tol + n);
+    for (int i = 0; i <= n; ++i) status[i] = '0';
+    for (int i = 0; i < n; ++i) {
+        h[zisub(n, i)] = g[i];
+        const double d = h[zisub(i, i)];
+        tol[i] = d > 0.0 ? s->fitcrit.singular * d : 1.0;
+    }
+    for (int i = 0; i < n; ++i) {
+        if (s->parmfree[i] != '1') continue;
+        zsweep(h, i, n + 1, status, work, tol[i]);
+        if (status[i] == '0') h[zisub(i, i)] = 0.0;
+    }
+    const double ll = s->loglik[0];
+    const double crit = -h[zisub(n, n)] / (ll == 0.0 ? 1.0 : std::fabs(ll));
+    const statusrow& row = rowfor(s->optrc, crit, s->fitcrit.convh);
+    s->itstatus[1] = row.status;
+    switch (row.logged) {
+        case 730: xpmlog(510, 730, crit, s->fitcrit.convh); break;
+        case 60: xpmlog(510, 60, s->maxiter); break;
+        case 61: xpmlog(510, 61, s->fitcrit.ridge); break;
+        default: xpmlog(510, row.logged); break;
+    }
+    if (s->itprflag[1] != 1) xpmlog(510, 65);
+    statustable(s, row, crit);
+    if (s->stepend) return;
+
+    // Lagrange statistics of held parameters, from the diagonal adjusted for the estimated ones.
+    auto lagrange = [&](int i) {
+        const double d = h[zisub(i, i)];
+        return d > 0.0 ? g[i] / std::sqrt(d) : missing();
+    };
+    if (s->parmfree[0] == 'C') s->lagstat[0] = lagrange(0);
+    if (n > 1 && s->parmfree[1] == 'C') s->lagstat[1] = lagrange(1);
+}
+
+// FIT=MODEL: the variances of the group's location and of the scale, and their covariance,
+// from the covariance of the MODEL fit: X V X' with X the group's design row and the unit
+// vector of the scale. Without a design row the three entries are missing.
+void modelcov(vyxstate* s) {
+    const int m = s->npar[2];
+    double* x = s->fitarr[3];
+    std::memset(x, 0, sizeof(double) * 2 * static_cast<size_t>(m));
+    if (m < 1 || !modeldesign(s, x, m)) {
+        for (int k = 0; k < 3; ++k) s->fitarr[2][k] = missing();
+        return;
+    }
+    x[2 * m - 1] = 1.0;
+    // estarr[2]: the packed covariance of the MODEL fit, order m.
+    zqform(s->estarr[2], m, x, 2, s->fitarr[2], x + 2 * m, 0);
+}
+
+}  // namespace
+
+void zerosym(double* a, int i, int n) {
+    if (n < 1) return;
+    for (int k = 0; k <= i; ++k) a[zisub(i, k)] = 0.0;
+    for (int k = i + 1; k < n; ++k) a[zisub(k, i)] = 0.0;
+}
+
+void vyxcov(vyxstate* s) {
+    const int n = s->npar[0];
+    double* h = s->fitarr[2];
+    h[zisub(n, n)] = 0.0;
+    if (s->fitmethod == FIT_MLE) {
+        mlstatus(s);
+        if (s->stepend) return;
+    } else if (s->fitmethod == FIT_MODEL) {
+        modelcov(s);
+    }
+    double* pv = s->parmvec[0];
+    for (int i = 0; i < n; ++i) {
+        const double d = h[zisub(i, i)];
+        if (s->parmfree[i] == '1' && d > 0.0) {
+            pv[n + i] = std::sqrt(d);
+        } else {
+            pv[n + i] = 0.0;
+            zerosym(h, i, n);
+        }
+    }
+    std::memcpy(pv + 2 * n, h, sizeof(double) * static_cast<size_t>(n * (n + 1) / 2));
+}

@@ -1,0 +1,268 @@
+// The estimate tables of one fitted group: parameter estimates (with the Weibull form),
+// other distribution quantities, Lagrange statistics, covariance and correlation
+// matrices, percentiles and survival probabilities.
+#include <cmath>
+
+#include "proc/devgraph/plotlay.h"
+#include "proc/framework/textpad.h"
+#include "proc/lifedist/fitshared.h"
+#include "proc/lifedist/mlfit.h"
+#include "proc/numeric/linalg.h"
+#include "proc/numeric/quantiles.h"
+
+using namespace fitx;
+
+namespace {
+
+constexpr double BIG = 1.3407807929943e154;   // sqrt of the largest double
+
+bool haslimits(const vyxstate* s) { return s->fitmethod == FIT_MLE || s->fitmethod == FIT_MODEL; }
+
+// A correlation from a packed 2 x 2 covariance; missing when a variance is missing or
+// the product of the variances is below 2^-53.
+double correlation(const double* k) {
+    const double v = k[0] * k[2];
+    if (ismiss(k[0]) || ismiss(k[2]) || !(v >= EPS53)) return missing();
+    return k[1] / std::sqrt(v);
+}
+
+// The row cells of a ParmEst row.
+void parmrow(vyxstate* s, const char* name, int len, double est, double se, double lo, double hi) {
+    settext(s->rowtext, 40, name, len);
+    s->rowvals[0] = est;
+    s->rowvals[3] = se;
+    s->rowvals[9] = lo;
+    s->rowvals[8] = hi;
+}
+
+// The text of catalog 510 message n into rowtext (width characters, rest blank).
+void label510(vyxstate* s, int width, int n) {
+    settext(s->rowtext, 40, "", 0);
+    xpmstr(s->rowtext, width, 510, n);
+}
+
+// A matrix table: the packed symmetric n x n matrix m with row and column names.
+bool matrix(vyxstate* s, const char* path, const char* name, double* m, int n, int32_t* format, txthandle* names,
+            txthandle title, txthandle label) {
+    wobitem it[] = {obtext(OBK_TEMPLATE, pathtext(path)),
+                    obtext(OBK_NAME, rdxtxt(name, -1)),
+                    obptr(OBK_MPACKED, OBT_PACKED, m),
+                    obint(OBK_MROWS, n),
+                    obint(OBK_MCOLS, n),
+                    obstr(OBK_MFORM, "s", 1),
+                    obptr(OBK_MFORMAT, OBT_FMTPTR, format),
+                    obptr(OBK_MROWNAMES, OBT_SLOT, names),
+                    obptr(OBK_MCOLNAMES, OBT_SLOT, names),
+                    obchar(396, ';'),
+                    obint(OBK_Q280, 1),
+                    obint(366, 1),
+                    obtext(OBK_TITLE, title),
+                    obtext(OBK_LABEL, label)};
+    return obok(s, wobmth(s->outmgr, nullptr, OB_MATRIX, 14, it));
+}
+
+// Rows of a table whose failures are only reported.
+void softrow(obobject* table) {
+    const int32_t rc = wobmth(table, nullptr, OB_ADDROW, 0, nullptr);
+    if (rc < 0) xprrlog(0, rc);
+}
+
+bool moregroups(const vyxstate* s) { return s->nclass > 0; }
+
+bool finishtable(vyxstate* s, tabpair& tab) {
+    if (!endrows(s, tab.obj, s->lastgrp, moregroups(s))) return false;
+    return publish(s, tab.tabid);
+}
+
+}  // namespace
+
+double MatElem(vyxstate* s, int i, int j) {
+    const int n = s->npar[0];
+    const double* k = s->parmvec[0] + 2 * n;
+    const double a = k[zisub(i, i)], b = k[zisub(j, j)];
+    const double v = a * b;
+    if (ismiss(a) || ismiss(b) || !(v >= EPS53)) return missing();
+    return k[zisub(i, j)] / std::sqrt(v);
+}
+
+void putparms(vyxstate* s, double* wscale, double* wshape, double* var_wscale, double* cov_ws, double* var_wshape) {
+    const int n = s->npar[0];
+    const double* P = s->parmvec[0];
+    const bool weib = s->distcode == DIST_WEIBULL, expo = s->distcode == DIST_EXPONENTIAL;
+    const bool lrcl = s->lrflags[LR_PARMS] != 0;
+    const double* lim = lrcl ? s->lrlim : s->parmlim;
+    const int rows = expo ? 1 : n;
+    for (int j = 0; j < rows; ++j) {
+        const char* name = s->labels[LB_PARM1 + j];
+        parmrow(s, name, wzstrip(name, 40), P[j], P[n + j], lim[2 * j], lim[2 * j + 1]);
+        if (!addrow(s, s->tabs[TAB_PARMEST].obj)) return;
+    }
+    *wscale = *wshape = missing();
+    *var_wscale = *cov_ws = *var_wshape = 0.0;
+    if (!weib && !expo) return;
+
+    char labA[40], labB[40];
+    const int lenA = weib ? xpmstr(labA, 16, 510, 800) : xpmstr(labA, 40, 510, 801);
+    const int lenB = xpmstr(labB, 16, 510, 810);
+    const double mu = P[0], sigma = P[1];
+    const double ws = std::fabs(mu) <= EXP_OVER ? std::exp(mu) : missing();
+    const double wk = sigma > SQRT_MIN ? 1.0 / sigma : missing();
+    double sescale = 0.0, seshape = 0.0, slo = missing(), shi = missing(), klo = missing(), khi = missing();
+    if (haslimits(s)) {
+        const double* V = P + 2 * n;
+        double c = 0.0;
+        if (!ismiss(ws) && std::fabs(ws) < BIG) {
+            *var_wscale = V[0] * ws * ws;
+            c = -ws * V[1];
+        }
+        if (!ismiss(wk) && wk < std::sqrt(BIG)) {
+            *var_wshape = V[2] * wk * wk * wk * wk;
+            *cov_ws = wk * wk * c;
+        }
+        sescale = *var_wscale > 0.0 ? std::sqrt(*var_wscale) : 0.0;
+        seshape = *var_wshape > 0.0 ? std::sqrt(*var_wshape) : 0.0;
+        auto expcap = [&](double v) { return !ismiss(v) && std::fabs(v) <= EXP_OVER ? std::exp(v) : missing(); };
+        slo = expcap(lim[0]);
+        shi = expcap(lim[1]);
+        // Shape limits cross over: the lower one comes from the upper scale limit.
+        const double floor = lrcl ? 0.0 : EPS53;
+        klo = !ismiss(lim[3]) && lim[3] > floor ? 1.0 / lim[3] : missing();
+        khi = !ismiss(lim[2]) && lim[2] > floor ? 1.0 / lim[2] : missing();
+    }
+    parmrow(s, labA, lenA, ws, sescale, slo, shi);
+    if (!addrow(s, s->tabs[TAB_PARMEST].obj)) return;
+    if (weib) {
+        parmrow(s, labB, lenB, wk, seshape, klo, khi);
+        if (!addrow(s, s->tabs[TAB_PARMEST].obj)) return;
+    }
+    *wscale = ws;
+    *wshape = wk;
+}
+
+void vyxpput(vyxstate* s, grpnode* g, int, int) {
+    const int n = s->npar[0];
+    const bool fit = s->fitmethod != FIT_NONE;
+    const bool last = s->lastgrp != 0;
+    tabpair* open[] = {&s->tabs[TAB_PARMEST], &s->tabs[TAB_PARMOTHER],
+                       s->tblflags[TF_LAGRANGE] ? &s->tabs[TAB_LAGRANGE] : nullptr, s->pflags.pcttab ? &s->tabs[TAB_PCTEST] : nullptr,
+                       s->axopt[AO_NSURV] > 0 ? &s->tabs[TAB_SURVEST] : nullptr};
+    if (!fit) {
+        // No rows for a group without a fit, but the open row lists end as for any group.
+        for (tabpair* t : open)
+            if (t && t->obj && !endrows(s, t->obj, last, moregroups(s))) return;
+        return;
+    }
+    double* P = s->parmvec[0];
+    const double T = s->thrflags[TH_GIVEN] ? s->fixedparms[FP_THRESHOLD] : 0.0;
+
+    // ParmEst
+    tabpair& pe = s->tabs[TAB_PARMEST];
+    if (!bindtable(s, pe, "kv.vitalyx.ppest")) return;
+    double ws, wk, vws, cws, vwk;
+    putparms(s, &ws, &wk, &vws, &cws, &vwk);
+    if (s->stepend) return;
+    if (s->distcode == DIST_WEIBULL || s->distcode == DIST_EXPONENTIAL) {
+        g->wbscale = P[0] = ws;
+        g->wbshape = P[1] = wk;
+    }
+    if (!finishtable(s, pe)) return;
+
+    // ParmOther
+    tabpair& po = s->tabs[TAB_PARMOTHER];
+    if (!bindtable(s, po, "kv.vitalyx.prmoth")) return;
+    const struct {
+        int msg, width;
+        double value;
+    } other[] = {{530, 16, g->mean}, {531, 16, g->mode}, {532, 16, g->median}, {570, 20, g->sd}};
+    for (const auto& o : other) {
+        label510(s, o.width, o.msg);
+        s->rowvals[0] = o.value;
+        if (!addrow(s, po.obj)) return;
+    }
+    if (!finishtable(s, po)) return;
+
+    // Lagrange statistics of held parameters.
+    if (s->tblflags[TF_LAGRANGE]) {
+        tabpair& lg = s->tabs[TAB_LAGRANGE];
+        if (!bindtable(s, lg, "kv.vitalyx.lagr")) return;
+        for (int i = 0; i < 2 && i < n; ++i) {
+            if (s->parmfree[i] != 'C') continue;
+            settext(s->rowtext, 40, s->labels[LB_PARM1 + i], 16);
+            const double lam = s->lagstat[i];
+            s->rowvals[0] = ismiss(lam) ? missing() : lam * lam;
+            s->rowvals[3] = ismiss(lam) ? missing() : zpgx2(lam * lam, 1);
+            if (!addrow(s, lg.obj)) return;
+        }
+        if (!finishtable(s, lg)) return;
+    }
+
+    // Covariance and correlation matrices, and their Weibull forms.
+    double* K = P + 2 * n;
+    char dist[40];
+    const int dlen = wzstrip(s->labels[LB_DIST], 16);
+    for (int i = 0; i < dlen; ++i) dist[i] = s->labels[LB_DIST][i];
+    const msgarg distname = txtarg(dist, dlen);
+    auto* names = static_cast<txthandle*>(s->parmnames);
+    int32_t covfmt = 5, corrfmt = 4;
+    double corr[3] = {1.0, correlation(K), 1.0};
+    if (s->covprint[CP_COVB] && !matrix(s, "KV.Vitalyx.Covb", "Covmat", K, n, &covfmt, names, rdxmsgs(510, 247, distname),
+                                  rdxmsg(0, 552)))
+        return;
+    if (s->covprint[CP_CORRB] && !matrix(s, "KV.Vitalyx.Corrb", "Corrmat", corr, 2, &corrfmt, names,
+                                  rdxmsgs(510, 249, distname), rdxmsg(0, 553)))
+        return;
+    if (s->distcode == DIST_WEIBULL) {
+        char a[16], b[16];
+        xpmstr(a, 16, 510, 800);
+        xpmstr(b, 16, 510, 810);
+        txthandle wnames[2] = {rdxtxt(a, wzstrip(a, 16)), rdxtxt(b, wzstrip(b, 16))};
+        double wcov[3] = {vws, cws, vwk};
+        double wcorr[3] = {1.0, ismiss(corr[1]) ? corr[1] : -corr[1], 1.0};
+        if (s->covprint[CP_COVB] && !matrix(s, "KV.Vitalyx.Covb", "WCovmat", wcov, 2, &covfmt, wnames,
+                                      rdxmsgs(510, 247, distname), rdxmsg(0, 552)))
+            return;
+        if (s->covprint[CP_CORRB] && !matrix(s, "KV.Vitalyx.Corrb", "WCorrmat", wcorr, 2, &corrfmt, wnames,
+                                      rdxmsgs(510, 249, distname), rdxmsg(0, 553)))
+            return;
+    }
+
+    // Percentiles at the ticks of the percentile table's range (the threshold added to the
+    // estimate and its limits; a standard error is a spread and keeps its value).
+    if (s->pflags.pcttab && g->pcttab && s->frame) {
+        tabpair& pt = s->tabs[TAB_PCTEST];
+        if (!bindtable(s, pt, "kv.vitalyx.pcntile")) return;
+        for (int k = s->frame->pfirst2; k <= s->frame->plast2 && k < s->panels.npct; ++k) {
+            const double* r = g->pcttab + static_cast<size_t>(k) * PCT_WORDS;
+            s->rowlead[0] = s->panels.pctlist[k];
+            s->rowvals[0] = r[PCT_EST] + T;
+            if (haslimits(s)) {
+                s->rowvals[3] = r[PCT_SE];
+                s->rowvals[9] = r[PCT_LOWER] + T;
+                s->rowvals[8] = r[PCT_UPPER] + T;
+            }
+            softrow(pt.obj);
+        }
+        if (!finishtable(s, pt)) return;
+    }
+
+    // Survival and distribution function at the SURVTIME values.
+    if (s->axopt[AO_NSURV] > 0 && g->survtab) {
+        tabpair& sv = s->tabs[TAB_SURVEST];
+        if (!bindtable(s, sv, "kv.vitalyx.surv")) return;
+        auto comp = [](double v) { return ismiss(v) ? v : 1.0 - v; };
+        for (int k = 0; k < s->axopt[AO_NSURV]; ++k) {
+            const double* r = g->survtab + static_cast<size_t>(k) * PCT_WORDS;
+            s->rowlead[0] = s->panels.survtime[k];
+            s->survcells[0] = r[PCT_EST];
+            s->rowvals[0] = comp(r[PCT_EST]);
+            if (haslimits(s)) {
+                s->survcells[9] = r[PCT_LOWER];
+                s->survcells[8] = r[PCT_UPPER];
+                s->rowvals[9] = comp(r[PCT_UPPER]);
+                s->rowvals[8] = comp(r[PCT_LOWER]);
+            }
+            softrow(sv.obj);
+        }
+        finishtable(s, sv);
+    }
+}

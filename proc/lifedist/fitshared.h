@@ -1,0 +1,77 @@
+// Small helpers the fit routines share: the node's parameter list, the free count, the
+// missing value, and the output-object calls every table writer of the fits makes.
+#pragma once
+#include <cmath>
+#include <cstdint>
+#include "host/hostdefs.h"
+#include "proc/framework/hostsvc.h"
+#include "proc/framework/vyxstate.h"
+#include "proc/framework/wobmth.h"
+
+namespace fitx {
+
+constexpr double EPS53 = 1.1102230246251565e-16;     // 2^-53
+constexpr double TINY = 1000.0 * 1.110223024625157e-16;
+constexpr double EXP_OVER = 709.782712893384;      // largest argument of exp
+constexpr double EXP_UNDER = -708.3964185;
+constexpr double SQRT_MIN = 1.491668147e-154;      // sqrt of the smallest normal double
+constexpr double LN10 = 2.302585092994046;
+
+inline double missing() { return hostmissing(); }
+inline bool ismiss(double v) { return std::isnan(v); }
+
+// Parameter i of a node: location, scale, then the further parameters.
+inline double& nodeparm(grpnode* g, int i) { return i == 0 ? g->loc : i == 1 ? g->scale : g->parm3[i - 2]; }
+
+inline int countfree(const vyxstate* s) {
+    int k = 0;
+    for (int i = 0; i < s->npar[0]; ++i) k += s->parmfree[i] == '1';
+    return k;
+}
+inline bool allfree(const vyxstate* s) { return s->npar[1] == s->npar[0]; }
+
+// Ends the step on a failed output-object call (negative result): the code is reported,
+// the step's exit code set, and every loop of the procedure stops on stepend.
+inline void endstep(vyxstate* s, int32_t rc) {
+    xprrlog(0, rc);
+    xexit(rc, 0);
+    s->stepend = 1;
+}
+// The result of an output-object call: true when it may go on.
+inline bool obok(vyxstate* s, int32_t rc) {
+    if (rc >= 0) return true;
+    endstep(s, rc);
+    return false;
+}
+
+inline txthandle pathtext(const char* path) {
+    int n = 0;
+    while (path[n]) ++n;
+    return rdxtxt(path, n);
+}
+// Binds the table object of slot to the template path; the id goes to the slot.
+inline bool bindtable(vyxstate* s, tabpair& slot, const char* path) {
+    wobitem it[] = {obout(OBK_POS), obobj(OBK_POS, slot.obj), obtext(OBK_TEMPLATE, pathtext(path))};
+    if (!obok(s, wobmth(s->outmgr, nullptr, OB_BIND, 3, it))) return false;
+    slot.tabid = obid(it[0]);
+    return true;
+}
+inline bool addrow(vyxstate* s, obobject* table) { return obok(s, wobmth(table, nullptr, OB_ADDROW, 0, nullptr)); }
+// End of rows: none when last; else the "more groups follow" item when more; else no call.
+inline bool endrows(vyxstate* s, obobject* table, bool last, bool more) {
+    if (last) return obok(s, wobmth(table, nullptr, OB_ENDROWS, 0, nullptr));
+    if (!more) return true;
+    wobitem it[] = {obint(OBK_MORE, 1)};
+    return obok(s, wobmth(table, nullptr, OB_ENDROWS, 1, it));
+}
+inline bool publish(vyxstate* s, uint32_t id) {
+    wobitem it[] = {obidin(id)};
+    return obok(s, wobmth(s->outmgr, nullptr, OB_PUBLISH, 1, it));
+}
+
+// Blank-fills a fixed-width text cell and copies text into it.
+inline void settext(char* cell, int width, const char* text, int len) {
+    for (int i = 0; i < width; ++i) cell[i] = i < len ? text[i] : ' ';
+}
+
+}  // namespace fitx

@@ -1,0 +1,64 @@
+// The fit of one group without failure modes (least squares and probability estimates,
+// then the distribution fit), and the group's data summary table.
+#include <cmath>
+#include <cstring>
+
+#include "proc/lifedist/fitshared.h"
+#include "proc/lifedist/mlfit.h"
+#include "proc/lifedist/obsrow.h"
+
+using namespace fitx;
+
+int vyxpfit(vyxstate* s, grpnode* g) {
+    if (s->pflags.fmcombine) {
+        // The combined failure-mode road belongs to the failure-mode analysis; until it
+        // runs, the group is shown without a fit rather than fitted as if modes were one.
+        s->fitmethod = FIT_NONE;
+        s->pflags.nofitline = 1;
+        return 1;
+    }
+    int rc = vyxls(s, g);
+    if (rc != 0) {
+        s->fitmethod = FIT_NONE;
+        s->pflags.nofitline = 1;
+    }
+    if (s->fitmethod != FIT_NONE && rc == 0) rc = vyxdfit(s, g);
+    return rc;
+}
+
+void vyxdsum(vyxstate* s, grpnode* g, int i, int j) {
+    settext(s->rowtext, 40, "", 0);
+    bool last = false;
+    if (s->nclass == 1) last = g->next == nullptr;
+    if (s->nclass == 2) last = i == static_cast<int>(s->nlev[1]) - 1 && j == static_cast<int>(s->nlev[0]) - 1;
+
+    tabpair& tab = s->tabs[TAB_DATSUM];
+    if (!bindtable(s, tab, "kv.vitalyx.datsum")) return;
+    auto row = [&](int label, double value) {
+        settext(s->rowtext, 40, "", 0);
+        xpmstr(s->rowtext, 40, 510, label);
+        s->rowlead[0] = value;
+        return addrow(s, tab.obj);
+    };
+    if (!row(227, g->nobs)) return;
+    if (s->rspkind != FORM_READOUT && !row(230, g->wfail)) return;
+    if (g->wright != 0.0 && !row(231, g->wright)) return;
+    if (g->nother != 0 && !row(510, g->nother)) return;
+    if (g->wleft != 0.0 && !row(233, g->wleft)) return;
+    if (g->wint != 0.0 && !row(232, g->wint)) return;
+    if (std::isfinite(g->rsq) && (s->fitmethod == FIT_LSYX || s->fitmethod == FIT_LSXY) && !row(505, g->rsq)) return;
+    if (s->fitmethod == FIT_MLE) {
+        if (!row(236, g->loglik)) return;
+        if (last) {
+            // The total over the groups: the Group cell names it instead of the group.
+            char saved[16];
+            std::memcpy(saved, s->grplabel, sizeof saved);
+            xpmstr(s->grplabel, 16, 510, 534);
+            const bool ok = row(236, s->loglik[1]);
+            std::memcpy(s->grplabel, saved, sizeof saved);
+            if (!ok) return;
+        }
+    }
+    if (!endrows(s, tab.obj, s->lastgrp, s->nclass > 0)) return;
+    publish(s, tab.tabid);
+}

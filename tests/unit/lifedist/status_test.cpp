@@ -1,0 +1,136 @@
+// Covariance, convergence status and Lagrange statistics of a fit, from a given gradient,
+// Hessian and optimiser result.
+#include "tests/unit/lifedist/fitfixture.h"
+
+#include "proc/numeric/optimizer.h"
+
+using namespace fittest;
+
+namespace {
+
+class Status : public FitTest {
+protected:
+    double hess[8] = {}, grad[4] = {}, est[4] = {}, work[32] = {}, parms[8] = {};
+    // The fit left the Hessian H = [[4, 1], [1, 2]] of minus the log-likelihood, the
+    // gradient g and the log-likelihood ll.
+    void fitted(double g0, double g1, double ll, int optrc = NR_CONVERGED, bool converged = true) {
+        maketables();
+        s->fitarr[0] = est;
+        s->fitarr[1] = grad;
+        s->fitarr[2] = hess;
+        s->fitarr[3] = work;
+        s->parmvec[0] = parms;
+        hess[0] = 4;
+        hess[1] = 1;
+        hess[2] = 2;
+        grad[0] = g0;
+        grad[1] = g1;
+        s->loglik[0] = ll;
+        s->optrc = optrc;
+        s->itprflag[1] = converged;
+    }
+    // The listing, where the status table prints its reason.
+    std::string reason() { return listing(); }
+};
+
+// crit = g'H^-1 g / |ll| with H^-1 = [[2, -1], [-1, 4]] / 7: for g = (0.01, 0) it is
+// 2e-4/7 / |ll|, and a log-likelihood of exactly 0 divides by 1.
+TEST_F(Status, RelativeGradientDecidesConvergence) {
+    fitted(0.01, 0.0, 0.0);
+    vyxcov(s);
+    EXPECT_EQ(s->itstatus[1], 0u);
+    EXPECT_TRUE(log.has('N', "criterion is satisfied")) << log.all();
+    EXPECT_NEAR(parms[2], std::sqrt(2.0 / 7), 1e-15);
+    EXPECT_NEAR(parms[3], std::sqrt(4.0 / 7), 1e-15);
+    EXPECT_NEAR(parms[4 + 1], -1.0 / 7, 1e-15);   // covariance after the standard errors
+    EXPECT_NE(reason().find("Algorithm converged."), std::string::npos) << reason();
+}
+
+TEST_F(Status, GradientAboveCriterionIsNotConverged) {
+    fitted(0.01, 0.0, 0.2);   // crit = 1.43e-4 > CONVH = 1e-4
+    vyxcov(s);
+    EXPECT_EQ(s->itstatus[1], 2u);
+    EXPECT_TRUE(log.has('W', "0.000142857")) << log.all();
+    EXPECT_TRUE(log.has('W', "CONVH=1e-04")) << log.all();
+}
+
+// A measure that is not a number is no proof of convergence (it was once taken as one).
+TEST_F(Status, NotANumberMeasureIsNotConverged) {
+    fitted(std::nan(""), 0.0, -10.0);
+    vyxcov(s);
+    EXPECT_EQ(s->itstatus[1], 2u);
+    EXPECT_FALSE(log.has('N', "criterion is satisfied")) << log.all();
+    EXPECT_TRUE(log.has('W', "criterion . of the")) << log.all();
+}
+
+// The optimiser's codes: 2 (a value not a number) takes the last row of the table.
+TEST_F(Status, OptimiserCodesGiveStatusAndMessage) {
+    const struct {
+        int optrc;
+        uint32_t status;
+        const char* text;
+    } cases[] = {{NR_NOCONV, 2, "MAXIT=50"}, {NR_RIDGEFAIL, 1, "ridge value"}, {NR_NOTPOSDEF, 1, "not positive definite"},
+                 {NR_NOTFINITE, 3, "could not be computed"}, {NR_INFEASIBLE, 3, "could not start"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.optrc);
+        fitted(0.0, 0.0, -10.0, c.optrc, c.optrc == NR_CONVERGED);
+        vyxcov(s);
+        EXPECT_EQ(s->itstatus[1], c.status);
+        EXPECT_TRUE(log.has('W', c.text)) << log.all();
+        EXPECT_TRUE(log.has('W', "did not meet the convergence criterion")) << log.all();
+        TearDown();
+        SetUp();
+    }
+}
+
+// A fit whose optimiser converged but whose converged byte is clear logs both messages.
+TEST_F(Status, ConvergedMeasureAndUnconvergedFitBothLogged) {
+    fitted(0.0, 0.0, -10.0, NR_CONVERGED, false);
+    vyxcov(s);
+    EXPECT_TRUE(log.has('N', "criterion is satisfied")) << log.all();
+    EXPECT_TRUE(log.has('W', "did not meet the convergence criterion")) << log.all();
+}
+
+// With combined failure modes every non-converged code shows the mode's own text.
+TEST_F(Status, CombinedFailureModesUseTheModeText) {
+    char vals[2][17] = {"bearing", "seal"};
+    int32_t lens[2] = {7, 4};
+    for (int nclass : {0, 1}) {
+        fitted(0.0, 0.0, -10.0, NR_RIDGEFAIL, false);
+        s->pflags.fmcombine = 1;
+        s->nclass = nclass;
+        s->fmodeset.vals = vals;
+        s->fmodeset.lens = lens;
+        s->fmodeset.curmode = 1;
+        vyxcov(s);
+        EXPECT_NE(reason().find("did not converge for failure mode seal"), std::string::npos) << nclass;
+        TearDown();
+        SetUp();
+    }
+}
+
+// A location held at a given value: only the scale is swept; the Lagrange statistic of the
+// location is g0 / sqrt(H00 - H10^2 / H11), its standard error 0.
+TEST_F(Status, HeldLocationGetsLagrangeStatistic) {
+    fitted(0.3, 0.0, -10.0);
+    std::memcpy(s->parmfree, "C1", 2);
+    vyxcov(s);
+    EXPECT_NEAR(s->lagstat[0], 0.3 / std::sqrt(4.0 - 0.5), 1e-15);
+    EXPECT_EQ(parms[2], 0.0);
+    EXPECT_NEAR(parms[3], std::sqrt(0.5), 1e-15);
+    EXPECT_EQ(parms[4], 0.0);   // row and column of the held location zeroed
+    EXPECT_EQ(parms[5], 0.0);
+}
+
+// A singular pivot is no error: that parameter's variance and covariances become 0.
+TEST_F(Status, SingularPivotGivesZeroStandardError) {
+    fitted(0.0, 0.0, -10.0);
+    hess[0] = hess[1] = hess[2] = 1.0;
+    vyxcov(s);
+    EXPECT_EQ(parms[2], 1.0);
+    EXPECT_EQ(parms[3], 0.0);
+    EXPECT_EQ(parms[5], 0.0);
+    EXPECT_EQ(parms[6], 0.0);
+}
+
+}  // namespace
