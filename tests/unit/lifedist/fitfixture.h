@@ -26,6 +26,7 @@
 #include "proc/numeric/kernels.h"
 #include "proc/lifedist/obsrow.h"
 #include "proc/lifedist/obsrow.h"
+#include "proc/numeric/normal.h"
 #include "proc/numeric/stdquant.h"
 #include "runtime/host/hostinstance.h"
 #include "runtime/output/output.h"
