@@ -293,3 +293,19 @@ TEST_F(TurnbullTest, HistoryAndStatusTables) {
     EXPECT_EQ(iters[restart], 0);
     EXPECT_NE(out.find("converged"), std::string::npos) << out;
 }
+
+// Without memory for the information matrix: 510/543 and a note, standard errors 0, and
+// pointwise limits equal to F.
+TEST_F(TurnbullTest, NoMemoryForTheInformationMatrix) {
+    std::vector<obs> rows;
+    for (int i = 0; i < 60; ++i) rows.push_back({double(i), double(i) + 0.5 + (i % 3)});
+    limitpool_to(10000);
+    grpnode& g = estimate(rows, false);
+    ASSERT_GT((int64_t(g.nturn) * (g.nturn + 1) / 2 + 2 * g.nturn) * 8, 10000);
+    EXPECT_TRUE(log.has("information matrix"));
+    for (int k = 0; k < g.nturn; ++k) {
+        EXPECT_EQ(arr(g, EMT_SE)[k], 0.0);
+        EXPECT_EQ(arr(g, EMT_LOWER)[k], arr(g, EMT_CUM)[k]);
+        EXPECT_EQ(arr(g, EMT_UPPER)[k], arr(g, EMT_CUM)[k]);
+    }
+}
