@@ -9,7 +9,7 @@
 //   tmean, tsd = wmean, wsd; pctval = pctl; pctp = prob; pctq = quant;
 //   pposlo, pposhi = pmin, pmax; pposlo2, pposhi2 = pmin2, pmax2;
 //   xlo, xhi (plotted time range) = ptmin, ptmax; xlo2, xhi2 (every row's times) = tmin, tmax;
-//   tickrecs = pcttab; fitrecs = fitlines; survrecs = survtab;
+//   tickrecs = pcttab; fitrecs = fitlines; survrecs = survtab; boxstat = ppcslot;
 //   othrecs[0..3] first values = mean, mode, median, sd.
 // Note that nfail counts exact failures unweighted; their weight is wfail.
 #pragma once
@@ -65,7 +65,6 @@ struct grpnode {
     double pmin, pmax;        // probability range of the plotted points and limits (reset to 1, 0)
     double pmin2, pmax2;      // copies of pmin and pmax
     double wmean, wsd;        // weighted mean and standard deviation of the times (Turnbull: midpoints)
-    double* boxstat[7];       // where to store the box statistics of the failure times
     double lsxbar, lsqbar;    // means of times and quantiles of the least-squares points
     double wbloc;             // Weibayes location divided by the scale
     double rdsurv, rdlater, rdfirst;   // READOUT: never failed, later failures, first-readout failures

@@ -388,17 +388,17 @@ int vyxcrv(vyxstate* s, grpnode* g) {
     if (c.summary) {
         const bool any = r > 0 && c.count > 0;
         const double miss = hostmissing();
-        store(g->boxstat[0], any && c.largeset ? c.tlarge : miss);
-        store(g->boxstat[1], any ? c.uq.value : miss);
-        store(g->boxstat[2], any ? c.med.value : miss);
-        store(g->boxstat[3], any ? c.lq.value : miss);
-        store(g->boxstat[4], any ? c.tsmall : miss);
-        store(g->boxstat[5], r);
+        store(g->ppcslot[0], any && c.largeset ? c.tlarge : miss);
+        store(g->ppcslot[1], any ? c.uq.value : miss);
+        store(g->ppcslot[2], any ? c.med.value : miss);
+        store(g->ppcslot[3], any ? c.lq.value : miss);
+        store(g->ppcslot[4], any ? c.tsmall : miss);
+        store(g->ppcslot[5], r);
         if (c.baseset) {
             double ms = c.meansum;
             if (r > 0) ms /= r;
             const bool logsc = s->logscale[0] || s->logscale[1];
-            store(g->boxstat[6], logsc ? std::log10(c.meanbase + ms) : c.meanbase + ms);
+            store(g->ppcslot[6], logsc ? std::log10(c.meanbase + ms) : c.meanbase + ms);
         }
     }
     return 0;

@@ -238,7 +238,7 @@ TEST_F(CurveTest, BoxStatisticsWithWholeAndFractionalWeights) {
         grpnode& g = group();
         for (int i = 0; i < 7; ++i) {
             box[i] = -1;
-            g.boxstat[i] = &box[i];
+            g.ppcslot[i] = &box[i];
         }
         fill(&g, 1, c.rows, c.freq);
         ASSERT_EQ(vyxcrv(s, &g), 0);
