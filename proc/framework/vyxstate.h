@@ -429,8 +429,6 @@ struct vyxstate {
     // ---- nonparametric curves, their bands and the Turnbull estimate
     double simfactor;           // factor of the last simultaneous band, 1 when it could not be
                                 // computed (the Turnbull estimate calls it bandfact)
-    uint8_t* emmem;             // Turnbull incidence rows in memory
-    uint8_t* emrow;             // one incidence row when the rows are on emfile
 
     // ---- maximum-likelihood fit of one group: its limits, Lagrange statistics and search block
     double parmlim[4];          // Wald limits: location lower, upper; scale lower, upper
