@@ -202,7 +202,10 @@ void vyxpput(vyxstate* s, grpnode* g, int, int) {
     const int dlen = wzstrip(s->labels[LB_DIST], 16);
     for (int i = 0; i < dlen; ++i) dist[i] = s->labels[LB_DIST][i];
     const msgarg distname = txtarg(dist, dlen);
-    auto* names = static_cast<txthandle*>(s->parmnames);
+    // Row and column names from the current statement's parameter labels (the same texts
+    // parmnames holds after a plot statement's reader; ANALYZE's reader makes none).
+    txthandle names[2] = {};
+    for (int i = 0; i < n && i < 2; ++i) names[i] = rdxtxt(s->labels[LB_PARM1 + i], wzstrip(s->labels[LB_PARM1 + i], 16));
     int32_t covfmt = 5, corrfmt = 4;
     double corr[3] = {1.0, correlation(K), 1.0};
     if (s->covprint[CP_COVB] && !matrix(s, "KV.Vitalyx.Covb", "Covmat", K, n, &covfmt, names, rdxmsgs(510, 247, distname),
