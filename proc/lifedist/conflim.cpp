@@ -25,7 +25,7 @@ double zcrit(const vyxstate* s) { return zprobit(1.0 - s->alpha / 2.0); }
 
 // The limits of a history table end like the fit's history: see the row-end rule.
 bool closehistory(vyxstate* s, tabpair& tab) {
-    if (!endrows(s, tab.obj, s->pageflags[PG_STATEMENT], s->nclass > 0)) return false;
+    if (!endrows(s, tab.obj, lastrows(s), s->nclass > 0)) return false;
     return publish(s, tab.tabid);
 }
 

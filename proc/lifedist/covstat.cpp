@@ -72,7 +72,7 @@ void statustable(vyxstate* s, const statusrow& row, double crit) {
     s->convmsg = reasontext(s, row.code[variant], crit);
     if (!addrow(s, tab.obj)) return;
     const bool more = s->nclass > 0 || s->pflags.fmcombine;
-    if (!endrows(s, tab.obj, s->pageflags[PG_STATEMENT], more)) return;
+    if (!endrows(s, tab.obj, lastrows(s), more)) return;
     publish(s, tab.tabid);
 }
 

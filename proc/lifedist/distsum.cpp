@@ -117,6 +117,7 @@ void backtransform(vyxstate* s, grpnode* g) {
 }  // namespace
 
 int vyxdfit(vyxstate* s, grpnode* g) {
+    if (s->stepend) return 1;
     const int n = s->npar[0];
     s->itstatus[1] = 0;
     const int64_t words = n * (n + 1) / 2 + 2 * n;

@@ -140,6 +140,7 @@ void putparms(vyxstate* s, double* wscale, double* wshape, double* var_wscale, d
 }
 
 void vyxpput(vyxstate* s, grpnode* g, int, int) {
+    if (s->stepend) return;
     const int n = s->npar[0];
     const bool fit = s->fitmethod != FIT_NONE;
     const bool last = s->lastgrp != 0;

@@ -64,6 +64,10 @@ inline bool endrows(vyxstate* s, obobject* table, bool last, bool more) {
     wobitem it[] = {obint(OBK_MORE, 1)};
     return obok(s, wobmth(table, nullptr, OB_ENDROWS, 1, it));
 }
+// Whether the rows of a status or history table end for good: the statement's page byte,
+// or the last group (so that a class analysis prints the table in its place, not after
+// the next statement's tables).
+inline bool lastrows(const vyxstate* s) { return s->pageflags[PG_STATEMENT] || s->lastgrp; }
 inline bool publish(vyxstate* s, uint32_t id) {
     wobitem it[] = {obidin(id)};
     return obok(s, wobmth(s->outmgr, nullptr, OB_PUBLISH, 1, it));

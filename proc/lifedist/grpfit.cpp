@@ -10,6 +10,7 @@
 using namespace fitx;
 
 int vyxpfit(vyxstate* s, grpnode* g) {
+    if (s->stepend) return 1;
     if (s->pflags.fmcombine) {
         // The combined failure-mode road belongs to the failure-mode analysis; until it
         // runs, the group is shown without a fit rather than fitted as if modes were one.
@@ -27,10 +28,17 @@ int vyxpfit(vyxstate* s, grpnode* g) {
 }
 
 void vyxdsum(vyxstate* s, grpnode* g, int i, int j) {
+    if (s->stepend) return;
     settext(s->rowtext, 40, "", 0);
     bool last = false;
     if (s->nclass == 1) last = g->next == nullptr;
-    if (s->nclass == 2) last = i == static_cast<int>(s->nlev[1]) - 1 && j == static_cast<int>(s->nlev[0]) - 1;
+    if (s->nclass == 2) {
+        // The last cell that holds a group: empty cells after it are skipped by the driver,
+        // and the total must not be lost with them.
+        const int cols = static_cast<int>(s->nlev[0]), cells = static_cast<int>(s->nlev[1]) * cols;
+        last = true;
+        for (int k = i * cols + j + 1; k < cells && last; ++k) last = s->grpgrid[k] == nullptr;
+    }
 
     tabpair& tab = s->tabs[TAB_DATSUM];
     if (!bindtable(s, tab, "kv.vitalyx.datsum")) return;

@@ -56,7 +56,9 @@ void gradhesstable(vyxstate* s, bool percentile) {
     txthandle* colnames = names + 2;
     const char* path = percentile ? "KV.Vitalyx.PGradHess" : "KV.Vitalyx.GradHess";
     const char* name = percentile ? "PGradHess" : "GradHess";
-    txthandle title = percentile ? rdxmsgs(510, 538, 100.0 * g->prob) : rdxmsg(510, 485);
+    char pcttext[32];
+    const int pctlen = std::snprintf(pcttext, sizeof pcttext, "%g", 100.0 * g->prob);
+    txthandle title = percentile ? rdxmsgs(510, 538, txtarg(pcttext, pctlen)) : rdxmsg(510, 485);
     txthandle label = percentile ? rdxmsg(0, 551) : rdxmsg(0, 549);
     wobitem it[] = {obtext(OBK_TEMPLATE, pathtext(path)),
                     obtext(OBK_NAME, rdxtxt(name, -1)),
@@ -181,7 +183,7 @@ int vyxfit(vyxstate* s, grpnode* g) {
 
     if (s->itprflag[0]) {
         const bool more = s->nclass > 0 || s->pflags.fmcombine;
-        if (!endrows(s, hist.obj, s->pageflags[PG_STATEMENT], more) || !publish(s, hist.tabid)) return 0;
+        if (!endrows(s, hist.obj, lastrows(s), more) || !publish(s, hist.tabid)) return 0;
     }
     if (reorder) {
         vyxxpm(x, s->parmfree, n, nullptr);

@@ -81,7 +81,9 @@ void vyxpobj(vyxstate* s) {
     tabenddef(t);
 
     t = m.create(TAB_PARMEST, "ParmEst", 237);
-    tabtext(t, "Parameter", 10, s->rowtext);
+    // At least 10 wide, and wide enough for the longest parameter label (the Weibull and
+    // exponential forms: maxlablen), so that no row name is cut.
+    tabtext(t, "Parameter", s->maxlablen > 10 ? s->maxlablen : 10, s->rowtext);
     m.estimates(t);
     m.mode(t);
     m.group(t);

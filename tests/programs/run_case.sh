@@ -13,6 +13,7 @@
 #   outorder A | B  in the listing, the first line containing A comes before the first containing B
 #   outcount N TEXT exactly N lines of the listing contain TEXT
 #   golden FILE     the listing is exactly CASE/FILE (a listing a person has read line by line)
+#   header NAME TEXT the first line of the output file NAME (a MAKE data set) is exactly TEXT
 set -u
 exe=$1 case=$2 out=$3
 rm -rf "$out"
@@ -57,6 +58,10 @@ while IFS= read -r line || [ -n "$line" ]; do
       [ "$c" -eq "$n" ] || { echo "count of '$t': $c, expected $n"; fail=1; } ;;
     file) [ -e "$out/$arg" ] || { echo "missing output file $arg"; fail=1; } ;;
     nofile) [ ! -e "$out/$arg" ] || { echo "unexpected output file $arg"; fail=1; } ;;
+    header)
+      f=${arg%% *}; t=${arg#* }
+      h=$(head -1 "$out/$f" 2>/dev/null)
+      [ "$h" = "$t" ] || { echo "first line of $f: '$h', expected '$t'"; fail=1; } ;;
     \#*) ;;
     *) echo "bad check line: $line"; fail=1 ;;
   esac
