@@ -57,4 +57,5 @@ struct hostinst {
     poolobj* effpool;       // word 19: pool of the effect parser and the tree iterators
     void* kernel;           // word 82: the kernel instance
     double missing;         // the host's missing value
+    int32_t exitcode;       // the first code given to xexit in this step; 0 while the step goes on
 };

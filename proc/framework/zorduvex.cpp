@@ -79,8 +79,9 @@ bool rungroup(vyxstate* s) {
         }
         ++s->stmtidx;
         CleanUpDisk(s);
-        // A routine that ended the step (xexit) stops every statement and BY group after it.
-        if (s->stepend) return false;
+        // A routine that ended the step (xexit) stops every statement and BY group after it:
+        // the fits say so in stepend, the host keeps the exit code of any other routine.
+        if (s->stepend || v_global_gcb_anchor->exitcode != 0) return false;
     }
     xmpoold(s->bypool);
     s->bypool = nullptr;

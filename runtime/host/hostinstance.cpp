@@ -28,6 +28,7 @@ bool beginstep(HostInstance* h) {
     h->inst.pool = pool::create(65536, 65536);
     h->inst.effpool = pool::create(8192, 8192);
     h->step.mpb = nullptr;
+    h->inst.exitcode = 0;
     return h->inst.pool && h->inst.effpool;
 }
 

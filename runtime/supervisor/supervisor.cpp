@@ -60,6 +60,8 @@ void prrlog(int, int rc) {
 int pexit(int rc, int) {
     Session* s = current();
     if (s && s->exitcode == 0) s->exitcode = rc;
+    // The procedure's main routine looks here to stop the step after the statement.
+    if (s && s->inst && s->inst->exitcode == 0) s->inst->exitcode = rc;
     return rc;
 }
 
