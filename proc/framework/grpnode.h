@@ -68,6 +68,7 @@ struct grpnode {
     double lsxbar, lsqbar;    // means of times and quantiles of the least-squares points
     double wbloc;             // Weibayes location divided by the scale
     double rdsurv, rdlater, rdfirst;   // READOUT: never failed, later failures, first-readout failures
+    double rdontest;          // READOUT: units on test at the first readout
     int32_t ncurve;           // curve records written
     double* crvbuf;           // curve buffer
 

@@ -135,8 +135,10 @@ int onerow(curvepass& c, const double* row) {
                 xpmlog(510, MSG_READOUT_FEW);
                 return RC_REPORTED;
             }
+            // Kept in a field of its own: wright stays the right-censored weight that the
+            // data summary shows.
             c.m0 = m;
-            g->wright = m;
+            g->rdontest = m;
             g->rdfirst = d;
             c.remaining = m;
         } else {

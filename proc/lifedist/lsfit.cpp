@@ -166,8 +166,8 @@ double centring(const vyxstate* s, const grpnode* g) {
     } else if (s->rspform[RF_INTERVAL]) {
         p = g->totw > 0 ? (g->wleft + g->wint + g->wfail) * 0.5 / g->totw : 0.5;
     } else if (s->rspform[RF_READOUT]) {
-        // Half the failures over the number on test at the first readout (kept in wright).
-        p = g->wright > 0 ? 0.5 * g->totw / g->wright : 0.5;
+        // Half the failures over the number on test at the first readout.
+        p = g->rdontest > 0 ? 0.5 * g->totw / g->rdontest : 0.5;
     } else if (g->wfail == 0) {
         p = 0.5;
     } else {
@@ -199,10 +199,10 @@ int vyxls(vyxstate* s, grpnode* g) {
     const bool readout = s->rspform[RF_READOUT] != 0;
     const bool ppout = s->pflags.ppout && s->tabs[TAB_PROBEST].obj;
     lssums sums;
-    if (ppout) probtable_begin(s);
     if (!interval) {
         sums.xbar = g->lsxbar;
         sums.qbar = g->lsqbar;
+        if (ppout) probtable_begin(s);
         if (int rc = curvepoints(s, g, sums, ppout)) return rc;
         if (s->pflags.cenbin) {
             if (int rc = censoredcounts(s, g)) return rc;
@@ -212,7 +212,10 @@ int vyxls(vyxstate* s, grpnode* g) {
         sums.qbar = g->qmean;
         turnbullpoints(s, g, sums);
         if (s->emflags[EMF_ITPRINTEM]) turnbullgradtable(s, g);
-        if (ppout) turnbullprobrows(s, g);
+        if (ppout) {
+            probtable_begin(s);
+            turnbullprobrows(s, g);
+        }
     }
     // The rows written are published whatever the fit comes to.
     if (ppout) probtable_end(s);

@@ -203,7 +203,8 @@ TEST_F(CurveTest, ReadoutLifeTable) {
         EXPECT_NEAR(r[i][CR_SE], se, 1e-15) << i;
     }
     EXPECT_EQ(g.nfail, 4);
-    EXPECT_EQ(g.wright, 50);
+    EXPECT_EQ(g.rdontest, 50);
+    EXPECT_EQ(g.wright, 0);
     EXPECT_EQ(g.rdfirst, 2);
     EXPECT_EQ(g.rdlater, 8);
     EXPECT_EQ(g.rdsurv, 40);
