@@ -1,6 +1,6 @@
-// A runtime host with a zeroed state block and a statement pool, and helpers that fill a
-// group node with observation rows as the BY-group input leaves them: in memory, or in
-// blocks of rows per buffer on the group's utility file.
+// The runtime host of the utility tests with a zeroed state block and its pools, and
+// helpers that fill a group node with observation rows as the BY-group input leaves them:
+// in memory, or in blocks of rows per buffer on the group's utility file.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -23,10 +23,8 @@
 #include "proc/framework/vyxstate.h"
 #include "proc/lifedist/curverec.h"
 #include "proc/framework/wobmth.h"
-#include "runtime/host/hostinstance.h"
 #include "runtime/output/output.h"
-#include "runtime/session.h"
-#include "tests/support/collectlog.h"
+#include "tests/unit/utilities/hostfixture.h"
 
 namespace nptest {
 
@@ -58,11 +56,8 @@ struct obs {
     double w = 1;
 };
 
-class NonparamTest : public ::testing::Test {
+class NonparamTest : public HostTest {
 protected:
-    rt::HostInstance* host = nullptr;
-    rt::Session session;
-    testsupport::CollectLog log;
     std::unique_ptr<vyxarea> area;
     vyxstate* s = nullptr;
     std::vector<std::vector<double>> keep;   // row storage of the groups made here
@@ -70,12 +65,7 @@ protected:
     limitpool small{};
 
     void SetUp() override {
-        host = rt::makehost();
-        ASSERT_TRUE(rt::beginstep(host));
-        session.inst = &host->inst;
-        session.log = &log;
-        rt::setcurrent(&session);
-        v_global_gcb_anchor = &host->inst;
+        HostTest::SetUp();
         area = std::make_unique<vyxarea>();
         std::memset(static_cast<void*>(area.get()), 0, sizeof(vyxarea));
         s = &area->s;
@@ -99,9 +89,7 @@ protected:
         if (s->stmtpool == &small.head) s->stmtpool = small.real;
         if (s->stmtpool) xmpoold(s->stmtpool);
         if (s->workpool) xmpoold(s->workpool);
-        rt::setcurrent(nullptr);
-        v_global_gcb_anchor = nullptr;
-        rt::freehost(host);
+        HostTest::TearDown();
     }
 
     // Makes statement-pool allocations of limit bytes or more fail from now on (the first
