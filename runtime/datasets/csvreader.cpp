@@ -2,10 +2,12 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <unordered_map>
 #include "host/hostdefs.h"
 #include "runtime/datasets/csvsplit.h"
 #include "runtime/datasets/mappedfile.h"
 #include "runtime/datasets/numparse.h"
+#include "runtime/util/strings.h"
 
 namespace rt::ds {
 namespace {
@@ -13,18 +15,10 @@ namespace {
 constexpr size_t MAX_NAME = 32;
 constexpr size_t RELEASE_STEP = size_t{8} << 20;   // give parsed pages back every 8 MB
 
-std::string upper(std::string s) {
-    for (char& ch : s)
-        if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 'a' + 'A');
-    return s;
-}
+using util::upper;
 
-std::string quoted(std::string_view s) {
-    std::string t = "'";
-    t.append(s.substr(0, 60));
-    if (s.size() > 60) t += "...";
-    return t + "'";
-}
+// A value of the file as a message quotes it: cut, with control characters escaped.
+std::string quoted(std::string_view s) { return "'" + util::shown(s) + "'"; }
 
 // The state of one column while the file is read.
 struct Builder {
@@ -94,6 +88,8 @@ bool Reader::header(CsvCursor& c, std::vector<Column>& cols, std::string& err) {
         err = "data set " + dsname_ + ": the first line of " + path_ + " names no variable";
         return false;
     }
+    std::unordered_map<std::string, size_t> seen;   // upper-case name -> column
+    seen.reserve(cols.size());
     for (size_t j = 0; j < cols.size(); ++j) {
         const std::string& nm = cols[j].name;
         if (nm.empty()) {
@@ -116,12 +112,12 @@ bool Reader::header(CsvCursor& c, std::vector<Column>& cols, std::string& err) {
                   " is longer than " + std::to_string(MAX_NAME) + " characters";
             return false;
         }
-        for (size_t k = 0; k < j; ++k)
-            if (upper(cols[k].name) == upper(nm)) {
-                err = "data set " + dsname_ + ": the variable " + nm + " is named twice in the header (" +
-                      where(line) + "), in columns " + std::to_string(k + 1) + " and " + std::to_string(j + 1);
-                return false;
-            }
+        auto [at, fresh] = seen.emplace(upper(nm), j);
+        if (!fresh) {
+            err = "data set " + dsname_ + ": the variable " + nm + " is named twice in the header (" + where(line) +
+                  "), in columns " + std::to_string(at->second + 1) + " and " + std::to_string(j + 1);
+            return false;
+        }
     }
     return true;
 }

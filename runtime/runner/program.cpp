@@ -96,13 +96,16 @@ void options(const std::string& text, const Statement& st, Session& s) {
     }
 }
 
-// The session's log, with its notes, warnings and errors shown in the report as well.
+// The session's log while a program runs: every line with its control characters escaped
+// (so that no value can start a log line of its own) and cut to a sane length, and the notes,
+// warnings and errors shown in the report as well.
 class ReportedLog : public Log {
 public:
     explicit ReportedLog(Log* inner) : inner_(inner) {}
     void line(char kind, const std::string& text) override {
-        if (inner_) inner_->line(kind, text);
-        out::logged(kind, text);
+        const std::string safe = util::shown(text, kind == ' ' ? 2000 : 1000, kind == ' ');
+        if (inner_) inner_->line(kind, safe);
+        out::logged(kind, safe);
     }
 
 private:

@@ -4,6 +4,8 @@
 // step is read, and the effects become `parsedeff` records.
 #include <algorithm>
 #include <cctype>
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <set>
 #include "runtime/datasets/library.h"
@@ -24,20 +26,24 @@ std::string varname(hdataset* ds, int32_t v) {
     rt::ds::services()->xvname(ds, v, &d);
     return std::string(d.name);
 }
-// "X12" -> ("X", 12); false when the name does not end in digits.
+// The most effects one MODEL or LOGSCALE statement may make (all crossings of a bar grow as
+// 2 to the number of its operands).
+constexpr size_t kMaxEffects = 10000;
+
+// "X12" -> ("X", 12); false when the name does not end in digits or its number has more than
+// nine digits (no data set has that many variables).
 bool splitnumbered(const std::string& s, std::string& stem, long& n) {
     size_t k = s.size();
     while (k > 0 && std::isdigit(static_cast<unsigned char>(s[k - 1]))) --k;
-    if (k == s.size() || k == 0) return false;
+    if (k == s.size() || k == 0 || s.size() - k > 9) return false;
     stem = s.substr(0, k);
-    n = std::stol(s.substr(k));
+    n = std::strtol(s.c_str() + k, nullptr, 10);
     return true;
 }
-EffTerm cross(const EffTerm& a, const EffTerm& b) {
-    EffTerm t = a;
-    t.crossed.insert(t.crossed.end(), b.crossed.begin(), b.crossed.end());
-    t.nest.insert(t.nest.end(), b.nest.begin(), b.nest.end());
-    return t;
+// a * b, in place
+void crossinto(EffTerm& a, const EffTerm& b) {
+    a.crossed.insert(a.crossed.end(), b.crossed.begin(), b.crossed.end());
+    a.nest.insert(a.nest.end(), b.nest.begin(), b.nest.end());
 }
 
 }  // namespace
@@ -135,8 +141,15 @@ std::vector<EffTerm> Parser::effectlist(Cursor& c) {
                 std::string sa, sb;
                 long na, nb;
                 if (!splitnumbered(t.text, sa, na) || !splitnumbered(b.text, sb, nb) || sa != sb || nb < na) {
-                    error(t, "the range " + t.text + "-" + b.text + " must run between two names with the same " +
+                    error(t, "the range " + shown(t) + "-" + shown(b) + " must run between two names with the same " +
                                  "stem and rising numbers, such as X1-X5");
+                    throw Abandon{};
+                }
+                // every name of the range must be a variable: no more than the data set has
+                if (nb - na >= rt::ds::nvars(ds_)) {
+                    error(t, "the range " + shown(t) + "-" + shown(b) + " names " + std::to_string(nb - na + 1) +
+                                 " variables, but data set " + rt::ds::displayname(ds_) + " has " +
+                                 std::to_string(rt::ds::nvars(ds_)));
                     throw Abandon{};
                 }
                 for (long k = na; k <= nb; ++k) {
@@ -152,7 +165,7 @@ std::vector<EffTerm> Parser::effectlist(Cursor& c) {
         EffTerm cur = primary();
         for (;;) {
             if (c.accept('*')) {
-                cur = cross(cur, primary());
+                crossinto(cur, primary());
                 continue;
             }
             if (c.accept('|')) {
@@ -167,7 +180,7 @@ std::vector<EffTerm> Parser::effectlist(Cursor& c) {
         if (c.peek().is('@')) {
             const Token at = c.next();
             const Token& n = c.next();
-            if (n.kind != Tok::Number || n.num < 1 || n.num != static_cast<long>(n.num)) {
+            if (n.kind != Tok::Number || !(n.num >= 1 && n.num <= 1e9) || n.num != std::floor(n.num)) {
                 error(n, "a whole number of at least 1 is expected after '@', not '" + shown(n) + "'");
                 throw Abandon{};
             }
@@ -177,15 +190,30 @@ std::vector<EffTerm> Parser::effectlist(Cursor& c) {
             }
             limit = static_cast<size_t>(n.num);
         }
-        // A|B|C: A, B, A*B, C, A*C, B*C, A*B*C (each with the number of operands it crosses)
+        // A|B|C: A, B, A*B, C, A*C, B*C, A*B*C (each with the number of operands it crosses);
+        // crossings beyond the limit are never made, and a bar that would make more effects
+        // than a statement may have is refused before it is built.
         std::vector<std::pair<EffTerm, size_t>> made;
         for (const auto& op : operands) {
-            size_t before = made.size();
+            const size_t before = made.size();
             made.push_back({op, 1});
-            for (size_t k = 0; k < before; ++k) made.push_back({cross(made[k].first, op), made[k].second + 1});
+            for (size_t k = 0; k < before; ++k) {
+                if (made[k].second >= limit) continue;
+                if (out.size() + made.size() >= kMaxEffects) {
+                    error(t, "the effects starting with " + shown(t) + " make more than " +
+                                 std::to_string(kMaxEffects) + " effects; limit the crossings with @n");
+                    throw Abandon{};
+                }
+                EffTerm e = made[k].first;
+                crossinto(e, op);
+                made.push_back({std::move(e), made[k].second + 1});
+            }
         }
-        for (auto& m : made)
-            if (m.second <= limit) out.push_back(m.first);
+        for (auto& m : made) out.push_back(std::move(m.first));
+        if (out.size() > kMaxEffects) {
+            error(t, "the statement makes more than " + std::to_string(kMaxEffects) + " effects");
+            throw Abandon{};
+        }
     }
     if (out.empty()) {
         error(c.peek(), "at least one effect is expected, not '" + shown(c.peek()) + "'");

@@ -7,6 +7,9 @@
 namespace rt::stmt {
 namespace {
 
+// The longest name of the language: keywords, variables, libraries and members alike.
+constexpr size_t kMaxName = 32;
+
 struct Cursor {
     const std::string& s;
     size_t i = 0;
@@ -31,10 +34,10 @@ bool namechar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c 
 
 std::string shown(const Token& t) {
     switch (t.kind) {
-    case Tok::String: return "'" + t.text + "'";
+    case Tok::String: return "'" + rt::util::shown(t.text) + "'";
     case Tok::Semi: return ";";
     case Tok::End: return "end of statement";
-    default: return t.text;
+    default: return rt::util::shown(t.text);
     }
 }
 
@@ -107,6 +110,15 @@ std::vector<Statement> lex(const std::string& text, int firstline, int firstcol,
             }
             t.text = rt::util::upper(t.written);
             t.kind = Tok::Name;
+            if (t.text.size() > kMaxName) {
+                // no keyword, variable or library name is that long; messages quote names whole
+                errors.push_back({t.line, t.col,
+                                  "the name " + rt::util::shown(t.written, 40) + " has " + std::to_string(t.text.size()) +
+                                      " characters; names have at most " + std::to_string(kMaxName),
+                                  keyword()});
+                bad = true;
+                continue;
+            }
         } else if (std::isdigit(static_cast<unsigned char>(ch)) ||
                    (ch == '.' && std::isdigit(static_cast<unsigned char>(c.peek(1))))) {
             std::string n;
@@ -127,7 +139,7 @@ std::vector<Statement> lex(const std::string& text, int firstline, int firstcol,
             if (namestart(c.peek())) {
                 // "12abc": neither a number nor a name
                 while (namechar(c.peek())) { n += c.peek(); c.advance(); }
-                errors.push_back({t.line, t.col, "'" + n + "' is neither a number nor a name", keyword()});
+                errors.push_back({t.line, t.col, "'" + rt::util::shown(n) + "' is neither a number nor a name", keyword()});
                 bad = true;
                 continue;
             }
@@ -135,7 +147,7 @@ std::vector<Statement> lex(const std::string& text, int firstline, int firstcol,
             t.text = n;
             t.num = std::strtod(n.c_str(), nullptr);
             if (!std::isfinite(t.num)) {
-                errors.push_back({t.line, t.col, "the number " + n + " is too large", keyword()});
+                errors.push_back({t.line, t.col, "the number " + rt::util::shown(n) + " is too large", keyword()});
                 bad = true;
                 continue;
             }
@@ -169,7 +181,9 @@ std::vector<Statement> lex(const std::string& text, int firstline, int firstcol,
             t.text = std::string(1, ch);
             c.advance();
         } else {
-            errors.push_back({t.line, t.col, std::string("the character '") + ch + "' is not part of the language", keyword()});
+            errors.push_back({t.line, t.col,
+                              "the character '" + rt::util::shown(std::string(1, ch)) + "' is not part of the language",
+                              keyword()});
             bad = true;
             c.advance();
             continue;

@@ -12,6 +12,9 @@ namespace rt::stmt {
 
 namespace {
 
+// The most values one number list may hold (single values and the values of its ranges).
+constexpr size_t kMaxListValues = 1000000;
+
 bool listed(const char* const* list, const std::string& kw) {
     for (; list && *list; ++list)
         if (kw == *list) return true;
@@ -166,6 +169,10 @@ std::vector<double> Parser::numlist(Cursor& c, const goption& o) {
         double a = number(c, name.c_str());
         if (!c.peek().isname("TO")) {
             checknumber(at, o, a);
+            if (out.size() >= kMaxListValues) {
+                error(at, "the list of " + name + "= has more than " + std::to_string(kMaxListValues) + " values");
+                throw Abandon{};
+            }
             out.push_back(a);
             if (paren || c.peek().is(',')) c.accept(',');
             continue;
@@ -188,8 +195,8 @@ std::vector<double> Parser::numlist(Cursor& c, const goption& o) {
         }
         // the count is computed once, so that rounding cannot add or drop a value
         const double n = std::floor((b - a) / step * (1 + 1e-12) + 1e-9);
-        if (n > 1e6) {
-            error(to, "the range " + fmt(a) + " TO " + fmt(b) + " of " + name + "= has more than a million values");
+        if (n + static_cast<double>(out.size()) >= kMaxListValues) {
+            error(to, "the list of " + name + "= has more than " + std::to_string(kMaxListValues) + " values");
             throw Abandon{};
         }
         for (double k = 0; k <= n; ++k) {

@@ -628,6 +628,8 @@ optslot* Parser::slot(stmtrec* r, int n) {
 
 optslot* Parser::fresh(stmtrec* r, int n, uint8_t given, uint8_t kind) {
     optslot* s = slot(r, n);
+    // a value given again replaces the earlier one: a long list it held is given back
+    if (s->ptr && (s->kind == SK_NUMLIST || s->kind == SK_VARLIST)) arena_.release(s->ptr);
     *s = optslot{};
     s->given = given;
     s->kind = kind;

@@ -22,7 +22,13 @@ int editdistance(const std::string& a, const std::string& b) {
 std::string closest(const std::string& word, const std::vector<std::string>& candidates) {
     std::string best;
     int bestd = 1 << 30;
+    // more than about a third of the word changed is no longer a spelling slip
+    const int limit = std::max<int>(2, static_cast<int>(word.size()) / 3 + 1);
     for (const auto& c : candidates) {
+        // the lengths alone tell that c is too far (so a very long word costs nothing)
+        const int apart = static_cast<int>(word.size() > c.size() ? word.size() - c.size() : c.size() - word.size());
+        const bool abbreviation = c.size() > word.size() && c.compare(0, word.size(), word) == 0;
+        if (apart > limit && !abbreviation) continue;
         int dist = editdistance(word, c);
         // a candidate that begins with the word (an abbreviation) counts as close
         if (c.size() > word.size() && c.compare(0, word.size(), word) == 0) dist = std::min(dist, 1);
@@ -31,8 +37,6 @@ std::string closest(const std::string& word, const std::vector<std::string>& can
             best = c;
         }
     }
-    // more than about a third of the word changed is no longer a spelling slip
-    int limit = std::max<int>(2, static_cast<int>(word.size()) / 3 + 1);
     return bestd <= limit ? best : std::string();
 }
 

@@ -21,7 +21,7 @@ bool iequal(std::string_view a, std::string_view b) {
     return true;
 }
 
-std::string shown(std::string_view v, size_t max) {
+std::string shown(std::string_view v, size_t max, bool keeptabs) {
     bool cut = v.size() > max;
     size_t n = cut ? max : v.size();
     // do not split a UTF-8 sequence: back up to the start of the character
@@ -34,7 +34,7 @@ std::string shown(std::string_view v, size_t max) {
         switch (c) {
         case '\n': out += "\\n"; break;
         case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
+        case '\t': out += keeptabs ? "\t" : "\\t"; break;
         default:
             if (c < 0x20 || c == 0x7F) {
                 char hex[8];

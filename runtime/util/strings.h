@@ -13,6 +13,6 @@ bool iequal(std::string_view a, std::string_view b);
 // A value as a message quotes it: at most max bytes of it (cut on a character boundary,
 // with "..." after it), and every control character written as an escape (\n, \r, \t,
 // \xHH), so that a quoted value can neither flood the log nor start a log line of its own.
-std::string shown(std::string_view value, size_t max = 60);
+std::string shown(std::string_view value, size_t max = 60, bool keeptabs = false);
 
 }  // namespace rt::util

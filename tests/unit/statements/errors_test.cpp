@@ -140,7 +140,7 @@ TEST(Errors, TwoLevelNames) {
         {"proc vitalyx data=fans; make 'x' out=1;", "a data-set name is expected for OUT=, not '1'"},
         {"proc vitalyx data=fans; make 'x' out=lib.'m';", "a member name is expected after LIB."},
         {"proc vitalyx data=fans; make 'x' out=lib.abcdefghijklmnopqrstuvwxyz0123456789;",
-         "a library or member name of OUT= is longer than 32 characters"},
+         "the name abcdefghijklmnopqrstuvwxyz0123456789 has 36 characters; names have at most 32"},
         {"proc vitalyx data=fans gout=2;", "a catalog name is expected for GOUT=, not '2'"},
         {"proc vitalyx data=fans gout=lib.'c';", "a catalog name is expected after LIB."},
     };
