@@ -15,9 +15,14 @@
 
 namespace {
 
-// The last cell of the grid, whether or not it holds data.
+// The last cell of the grid that holds data: no cell after (i, j) in row order has a group.
+// (Taken literally, the last cell of the grid would never be written when it is empty, and
+// the tables of the BY group would wait for a group that never comes.)
 bool lastcell(const vyxstate* s, int i, int j) {
-    return i == static_cast<int>(s->nlev[1]) - 1 && j == static_cast<int>(s->nlev[0]) - 1;
+    const int rows = static_cast<int>(s->nlev[1]), cols = static_cast<int>(s->nlev[0]);
+    for (int64_t k = int64_t(i) * cols + j + 1; k < int64_t(rows) * cols; ++k)
+        if (s->grpgrid[k]) return false;
+    return true;
 }
 
 // Closes the output group of the group just written.

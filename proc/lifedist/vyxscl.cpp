@@ -169,8 +169,10 @@ int vyxscl(vyxstate* s) {
     if (r.pmax == 1.0) r.pmax = 0.949999;
     if (!std::strncmp(s->curstmt->keyword, "ANALYZE", 7)) return 0;
 
+    // The byte nocenplot is 1 when censored values are drawn one by one: then the axis must
+    // reach them (the censored-inclusive range); with NOCENPLOT it spans the plotted points.
     double lo, hi;
-    if (s->pflags.nocenplot || s->cenflag2) {
+    if (!s->pflags.nocenplot || s->cenflag2) {
         lo = r.tmin;
         hi = r.tmax;
     } else {

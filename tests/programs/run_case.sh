@@ -13,6 +13,7 @@
 #   outorder A | B  in the listing, the first line containing A comes before the first containing B
 #   outcount N TEXT exactly N lines of the listing contain TEXT
 #   golden FILE     the listing is exactly CASE/FILE (a listing a person has read line by line)
+#   block FILE      the listing holds the lines of CASE/FILE as they stand, one after another
 #   header NAME TEXT the first line of the output file NAME (a MAKE data set) is exactly TEXT
 set -u
 exe=$1 case=$2 out=$3
@@ -51,6 +52,9 @@ while IFS= read -r line || [ -n "$line" ]; do
       n=${arg%% *}; t=${arg#* }
       c=$(grep -cF -- "$t" "$lst")
       [ "$c" -eq "$n" ] || { echo "count of '$t' in the listing: $c, expected $n"; fail=1; } ;;
+    block)
+      want=$(cat "$case/$arg"); have=$(cat "$lst")
+      [[ "$have" == *"$want"* ]] || { echo "listing lacks the block of $arg:"; cat "$case/$arg"; fail=1; } ;;
     golden) diff -u "$case/$arg" "$lst" >/dev/null || { echo "listing differs from $arg:"; diff -u "$case/$arg" "$lst" | head -60; fail=1; } ;;
     count)
       n=${arg%% *}; t=${arg#* }
