@@ -1,15 +1,21 @@
 #include "cli/logfile.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <unistd.h>
 
 namespace cli {
 
-FileLog::FileLog(const std::string& path) : path_(path) { file_ = std::fopen((path + ".part").c_str(), "w"); }
+FileLog::FileLog(const std::string& path) : path_(path), tmp_(path + ".tmp-" + std::to_string(getpid())) {
+    file_ = std::fopen(tmp_.c_str(), "w");
+    if (!file_) error_ = std::strerror(errno);
+}
 
 FileLog::~FileLog() {
     if (file_) {
         std::fclose(file_);
-        std::remove((path_ + ".part").c_str());
+        std::remove(tmp_.c_str());
     }
 }
 
@@ -21,14 +27,18 @@ void FileLog::line(char kind, const std::string& text) {
 
 bool FileLog::close() {
     if (!file_) return false;
-    bool ok = std::fclose(file_) == 0 && !failed_;
+    const bool ok = std::fclose(file_) == 0 && !failed_;
     file_ = nullptr;
-    std::string part = path_ + ".part";
     if (!ok) {
-        std::remove(part.c_str());
+        error_ = "a write failed (" + std::string(std::strerror(errno)) + ")";
+        std::remove(tmp_.c_str());
         return false;
     }
-    return std::rename(part.c_str(), path_.c_str()) == 0;
+    if (std::rename(tmp_.c_str(), path_.c_str()) != 0) {
+        error_ = std::strerror(errno);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace cli

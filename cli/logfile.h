@@ -8,16 +8,19 @@ namespace cli {
 
 class FileLog : public rt::Log {
 public:
-    // Writes into path + ".part" and renames it to path in close().
+    // Writes into path + ".tmp-PID" and renames it to path in close().
     explicit FileLog(const std::string& path);
     ~FileLog() override;
     void line(char kind, const std::string& text) override;
     bool ok() const { return file_ != nullptr; }
-    // Closes and renames; false when the file could not be completed.
+    // Closes and renames; false when the file could not be completed, with the reason in
+    // error() (the temporary file is kept when only the rename failed: it holds the log).
     bool close();
+    const std::string& error() const { return error_; }
+    const std::string& temporary() const { return tmp_; }
 
 private:
-    std::string path_;
+    std::string path_, tmp_, error_;
     std::FILE* file_ = nullptr;
     bool failed_ = false;
 };

@@ -2,11 +2,15 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <exception>
 #include <filesystem>
+#include <new>
 
 #include "cli/args.h"
 #include "cli/logfile.h"
 #include "cli/progfile.h"
+#include "cli/stale.h"
+#include "cli/stdfds.h"
 #include "runtime/output/output.h"
 #include "runtime/runner/program.h"
 #include "runtime/session.h"
@@ -24,9 +28,8 @@ std::string modulepath() {
     return (std::filesystem::path(buf).parent_path() / "libzorduvex.so").string();
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+// The run proper; the exceptions it lets through are caught by main.
+int run(int argc, char** argv) {
     cli::Args a;
     std::string err;
     if (!cli::parse(argc, argv, a, err)) {
@@ -50,9 +53,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "vitalyx: cannot create the output folder %s: %s\n", a.outdir.c_str(), ec.message().c_str());
         return 2;
     }
+    // what earlier runs that crashed or were killed left behind
+    cli::removestale(a.outdir);
     cli::FileLog log(a.outdir + "/log.txt");
     if (!log.ok()) {
-        std::fprintf(stderr, "vitalyx: cannot write the log into %s\n", a.outdir.c_str());
+        std::fprintf(stderr, "vitalyx: cannot write the log into %s: %s\n", a.outdir.c_str(), log.error().c_str());
         return 2;
     }
 
@@ -72,8 +77,25 @@ int main(int argc, char** argv) {
     }
     rt::setcurrent(nullptr);
     if (!log.close()) {
-        std::fprintf(stderr, "vitalyx: the log could not be written completely into %s\n", a.outdir.c_str());
+        std::fprintf(stderr, "vitalyx: ERROR: the log could not be put in place as %s/log.txt: %s%s\n", a.outdir.c_str(),
+                     log.error().c_str(),
+                     std::filesystem::exists(log.temporary()) ? ("; it is kept in " + log.temporary()).c_str() : "");
         return 1;
     }
     return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // before any file is opened: the log must not land on a closed standard descriptor
+    cli::ensurestandardfds();
+    try {
+        return run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fputs("vitalyx: ERROR: out of memory; the run was stopped.\n", stderr);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "vitalyx: ERROR: the run was stopped by an internal error: %s\n", e.what());
+    }
+    return 1;
 }

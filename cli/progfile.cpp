@@ -5,31 +5,55 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "runtime/supervisor/options.h"
 
 namespace cli {
 
 bool readprogram(const std::string& path, std::string& text, std::string& err) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
-        err = "the program file " + path + " is a folder";
-        return false;
-    }
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) {
+    // Only a regular file of a sane size is read: a folder, a FIFO or /dev/zero would block
+    // or grow without end.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
         err = "cannot read the program file " + path + ": " + std::strerror(errno);
         return false;
     }
+    struct stat st;
+    if (fstat(fd, &st) != 0) {
+        err = "cannot read the program file " + path + ": " + std::strerror(errno);
+        ::close(fd);
+        return false;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        err = "the program file " + path + (S_ISDIR(st.st_mode) ? " is a folder" : " is not a regular file");
+        ::close(fd);
+        return false;
+    }
+    if (st.st_size > kMaxProgramBytes) {
+        err = "the program file " + path + " has " + std::to_string(st.st_size) + " bytes; a program may have at most " +
+              std::to_string(kMaxProgramBytes) + " bytes";
+        ::close(fd);
+        return false;
+    }
     text.clear();
+    text.reserve(static_cast<size_t>(st.st_size));
     char buf[65536];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
-    bool bad = std::ferror(f) != 0;
-    std::fclose(f);
-    if (bad) {
-        err = "cannot read the program file " + path;
+    ssize_t n;
+    while ((n = ::read(fd, buf, sizeof buf)) > 0) {
+        text.append(buf, static_cast<size_t>(n));
+        if (text.size() > static_cast<size_t>(kMaxProgramBytes)) break;   // it grew while being read
+    }
+    const int why = errno;
+    ::close(fd);
+    if (n < 0) {
+        err = "cannot read the program file " + path + ": " + std::strerror(why);
+        return false;
+    }
+    if (text.size() > static_cast<size_t>(kMaxProgramBytes)) {
+        err = "the program file " + path + " has more than " + std::to_string(kMaxProgramBytes) + " bytes";
         return false;
     }
     return true;

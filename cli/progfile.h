@@ -6,7 +6,11 @@
 
 namespace cli {
 
-// Reads the whole program file; false with err set when it is missing, a folder or unreadable.
+// The largest program file the command reads.
+constexpr long kMaxProgramBytes = 16L << 20;
+
+// Reads the whole program file; false with err set when it is missing, not a regular file
+// (a folder, a FIFO, a device), larger than kMaxProgramBytes or unreadable.
 bool readprogram(const std::string& path, std::string& text, std::string& err);
 
 // Applies --option NAME=VALUE pairs, checked as the OPTIONS statement checks them; an unknown

@@ -13,7 +13,9 @@ MappedFile::~MappedFile() {
 }
 
 bool MappedFile::open(const std::string& path, std::string& err) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: a FIFO (or a device) by the data set's name must not block the run; it is
+    // refused below as not a regular file
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         err = std::strerror(errno);
         return false;

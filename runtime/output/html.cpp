@@ -72,18 +72,14 @@ void HtmlTable::row(const RowTexts& texts) {
     char* o = put(base, "<tr>");
     for (size_t k = 0; k < n; ++k) {
         std::string_view t = texts[k];
-        if (layout_.cols[k].right) {
-            o = put(o, "<td>");
-            if (!t.empty()) o = put(o, t);   // number texts need no escaping
-        } else {
-            o = put(o, "<td class=\"l\">");
-            for (char ch : t) {
-                switch (ch) {
-                case '&': o = put(o, "&amp;"); break;
-                case '<': o = put(o, "&lt;"); break;
-                case '>': o = put(o, "&gt;"); break;
-                default: *o++ = ch;
-                }
+        // number texts are escaped too: a p-value prints as "<.0001"
+        o = put(o, layout_.cols[k].right ? "<td>" : "<td class=\"l\">");
+        for (char ch : t) {
+            switch (ch) {
+            case '&': o = put(o, "&amp;"); break;
+            case '<': o = put(o, "&lt;"); break;
+            case '>': o = put(o, "&gt;"); break;
+            default: *o++ = ch;
             }
         }
         o = put(o, "</td>");

@@ -6,6 +6,7 @@
 #include "runtime/output/methods.h"
 #include "runtime/output/program.h"
 #include "runtime/supervisor/supervisor.h"
+#include "runtime/util/strings.h"
 
 namespace rt::out {
 
@@ -185,7 +186,7 @@ int32_t mgr_make(obobject*, void*, void*, int n, wobitem* items) {
     const auto* out = t ? static_cast<const dsspec*>(t->v.p) : nullptr;
     // A request that cannot be met is an error of the step, which then does not run.
     if (!out) {
-        rt::sup::logline('E', "MAKE: no OUT= data set was given for table " + r->table + ".");
+        rt::sup::logline('E', "MAKE: no OUT= data set was given for table " + rt::util::shown(r->table) + ".");
         return OB_REFUSED;
     } else {
         r->lib = upper(trimmed(out->lib, sizeof out->lib));
@@ -198,7 +199,7 @@ int32_t mgr_make(obobject*, void*, void*, int n, wobitem* items) {
             folder = P->sess->libs.at(r->lib);
         } else {
             rt::sup::logline('E', "MAKE: the library " + r->lib + " of OUT=" + r->lib + "." + r->mem +
-                                      " is not assigned; table " + r->table + " is not saved.");
+                                      " is not assigned; table " + rt::util::shown(r->table) + " is not saved.");
             return OB_REFUSED;
         }
         if (!folder.empty()) r->path = folder + "/" + lower(r->mem) + ".csv";

@@ -141,7 +141,7 @@ Binding* Program::bind(DataObject* obj, const Template* tpl, bool phantom) {
         auto w = std::make_unique<MakeWriter>();
         if (!w->start(*r, *obj, b.by, err)) {
             r->failed = true;
-            rt::sup::logline('E', "MAKE: the data set " + r->lib + "." + r->mem + " for table " + r->table +
+            rt::sup::logline('E', "MAKE: the data set " + r->lib + "." + r->mem + " for table " + rt::util::shown(r->table) +
                                       " cannot be written: " + err);
             continue;
         }
@@ -322,7 +322,7 @@ void Program::endstep() {
         }
         if (!r->appeared) {
             r->sink.discard();
-            rt::sup::logline('W', "MAKE: no table named " + r->table + " was produced in this step; the data set " +
+            rt::sup::logline('W', "MAKE: no table named " + rt::util::shown(r->table) + " was produced in this step; the data set " +
                                       r->lib + "." + r->mem + " was not made.");
             continue;
         }

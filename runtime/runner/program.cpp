@@ -3,6 +3,8 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
+#include <new>
 
 #include "runtime/host/hostinstance.h"
 #include "runtime/loader/module.h"
@@ -216,10 +218,31 @@ int run(const std::string& text, Session& s, const Config& cfg) {
             break;
         }
         out::beginstep();
-        int rc = mod.pcn->main();
+        // Running out of memory anywhere in the step (the procedure or a service) stops the
+        // run with an ERROR; the module's state after it is unknown, so no further step runs.
+        int rc = 0;
+        bool stopped = false;
+        try {
+            rc = mod.pcn->main();
+        } catch (const std::bad_alloc&) {
+            sup::logline('E', "Out of memory: the VITALYX step that starts on line " + std::to_string(st.line) +
+                                  " was stopped, and the steps after it are not run.");
+            stopped = true;
+        } catch (const std::exception& e) {
+            sup::logline('E', "The VITALYX step that starts on line " + std::to_string(st.line) +
+                                  " was stopped by an internal error (" + std::string(e.what()) +
+                                  "), and the steps after it are not run.");
+            stopped = true;
+        }
         stmt::endstep();
         out::endstep();
         endstep(host);
+        if (stopped) {
+            failed = true;
+            s.step = nullptr;
+            s.input = nullptr;
+            break;
+        }
         int code = rc ? rc : s.exitcode;
         if (code != 0) {
             sup::logline('N', "The VITALYX step ended with return code " + std::to_string(code) + ".");

@@ -5,6 +5,7 @@
 #include "runtime/datasets/library.h"
 #include "runtime/session.h"
 #include "runtime/statements/suggest.h"
+#include "runtime/util/strings.h"
 
 namespace rt::stmt {
 
@@ -577,7 +578,7 @@ int32_t Parser::findvariable(const Token& t, bool numeric, const char* role) {
             std::string text;
             std::string where = "data set " + rt::ds::displayname(ds_);
             if (rt::ds::firstnonnumeric(ds_, v, &line, &text))
-                where += " (line " + std::to_string(line) + " has '" + text + "')";
+                where += " (line " + std::to_string(line) + " has '" + rt::util::shown(text) + "')";
             error(t, std::string("the ") + role + " " + t.text + " must be numeric, but it is character in " + where);
             throw Abandon{};
         }

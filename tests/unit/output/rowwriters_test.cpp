@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 #include "fixture.h"
+#include "htmlcheck.h"
 #include "runtime/output/html.h"
 #include "runtime/output/layout.h"
 #include "runtime/output/listing.h"
@@ -81,7 +82,7 @@ TEST_F(RowWriters, ListingStreamedOrSpooled) {
     }
 }
 
-TEST_F(RowWriters, HtmlRowsEscapeTextsOnly) {
+TEST_F(RowWriters, HtmlRowsEscapeEveryCell) {
     for (bool spooled : {false, true}) {
         std::string sub = dir + (spooled ? "/spooled" : "/direct"), err;
         std::filesystem::create_directories(sub);
@@ -107,6 +108,30 @@ TEST_F(RowWriters, HtmlRowsEscapeTextsOnly) {
                   "<tr><td class=\"l\">q\"t</td><td>0.30</td><td>2147483647</td><td class=\"l\">a\nb</td></tr>\n")
             << (spooled ? "spooled" : "direct");
     }
+    // a number text with a character to escape: the p-value below 0.0001
+    Layout pl;
+    LayoutCol pc;
+    pc.kind = 5;
+    pc.header = "Pr";
+    pc.width = 6;
+    pc.right = true;
+    pc.fmt = {Fmt::Pvalue, 6, 4};
+    pl.cols = {pc};
+    std::vector<CellValue> pv(1);
+    pv[0].d = 1e-6;
+    RowTexts texts;
+    texts.format(pl, pv);
+    std::string err;
+    Html out;
+    ASSERT_TRUE(out.open(dir, err)) << err;
+    HtmlTable t(pl);
+    t.begin(out, "t2", false);
+    t.row(texts);
+    ASSERT_TRUE(t.publish(out, "t2"));
+    ASSERT_TRUE(out.commit(err)) << err;
+    const std::string html = outtest::readfile(dir + "/report.html");
+    EXPECT_NE(html.find("<tr><td>&lt;.0001</td></tr>"), std::string::npos) << html;
+    EXPECT_EQ(outtest::checkhtml(html), "");
 }
 
 TEST_F(RowWriters, MakeRowsQuoteAndKeepFullPrecision) {

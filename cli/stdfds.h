@@ -1,0 +1,10 @@
+// The standard descriptors of the process.
+#pragma once
+
+namespace cli {
+
+// Opens /dev/null on any of the descriptors 0, 1 and 2 that is closed, so that no file the
+// run opens later (the log, the report) takes the place of standard output or standard error.
+void ensurestandardfds();
+
+}  // namespace cli
