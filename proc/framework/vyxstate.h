@@ -145,6 +145,15 @@ enum : int {
     AXLOG_H = 0, AXLOG_V = 1,
 };
 
+// The derivative sums that a value pass of a fit's log-likelihood leaves for its point
+// (group, t, sigma and the centring quantile), for the derivative pass that follows there.
+struct likkept {
+    grpnode* group;
+    double t, sigma, quant;
+    double sums[5];             // raw gradient and Hessian sums: g0, g1, h0, h1, h2
+    uint8_t valid;
+};
+
 // Codes of distcode and fitmethod.
 enum : uint32_t {
     DIST_NORMAL = 0, DIST_LOGNORMAL = 1, DIST_WEIBULL = 2, DIST_EXTREME = 3, DIST_EXPONENTIAL = 4, DIST_NONE = 5,
@@ -435,6 +444,7 @@ struct vyxstate {
     double lrlim[6];            // likelihood-ratio limits, lower and upper per parameter
     double lagstat[2];          // Lagrange statistics of a held location and a held scale
     ciblk* ciptr;               // the limit-search block (lives for the step)
+    likkept likcache;           // derivative sums of the last value pass
     uint8_t stepend;            // a routine ended the step with xexit: every loop stops at once
 
     // ---- statement counts (vyxinit)

@@ -244,6 +244,7 @@ void ithist(void* ctx) {
 }
 
 void vyxconf(vyxstate* s, grpnode* g) {
+    s->likcache.valid = 0;
     const int n = s->npar[0];
     const double* pv = s->parmvec[0];
     const double z = zcrit(s);

@@ -1,59 +1,66 @@
 // Log-likelihood of the group being fitted, and its gradient and Hessian in (t, sigma),
 // over the group's rows in memory or block by block from its utility file.
+//
+// The optimiser and the limit search ask for the derivatives at the point where they have
+// just asked for the value. A value pass therefore runs the derivative kernels too and keeps
+// their sums for that point; the derivative pass that follows at the same point takes them
+// instead of reading the rows again. The sums are the same operations in the same order
+// either way. A derivative kernel that fails during a value pass only leaves nothing kept:
+// the derivative pass then meets the failure itself.
 #include <cfloat>
 #include <cmath>
 #include <cstring>
 
 #include "proc/framework/hostsvc.h"
 #include "proc/lifedist/fitshared.h"
+#include "proc/lifedist/lifedist.h"
 #include "proc/lifedist/mlfit.h"
 #include "proc/lifedist/obsrow.h"
-#include "proc/lifedist/lifedist.h"
 #include "proc/numeric/kernels.h"
 
 using namespace fitx;
 
 namespace {
 
-// The group's rows one at a time: from the row buffer, or block by block from the
-// group's utility file into it.
-class rowsource {
+// The group's rows a block at a time: the row buffer, or the blocks of the group's utility
+// file read into it.
+class rowblocks {
 public:
-    rowsource(vyxstate* s, grpnode* g)
+    rowblocks(vyxstate* s, grpnode* g)
         : g_(g), stride_(static_cast<int>(s->rowlay[1])), perblock_(static_cast<int>(s->rowlay[0])), left_(g->nobs) {
         if (g_->ufile) xcpoint(g_->ufile, 0);
-        else p_ = g_->rowbuf;
     }
-    // The next row; null at the end, or with failed() set when the file ended early.
-    const double* next() {
-        if (left_ <= 0) return nullptr;
-        if (g_->ufile && inblock_ == 0) {
-            const int64_t bytes = static_cast<int64_t>(perblock_) * stride_ * static_cast<int64_t>(sizeof(double));
-            // Any failed read is an early end: the rows that remain cannot be seen.
-            if (xcread(g_->ufile, g_->rowbuf, bytes) != 0) {
-                failed_ = true;
-                return nullptr;
-            }
-            p_ = g_->rowbuf;
-            inblock_ = perblock_;
+    // The next block: its first row and its number of rows; 0 at the end, or with failed()
+    // set when the file ended early.
+    int next(const double** rows) {
+        if (left_ <= 0) return 0;
+        if (!g_->ufile) {
+            *rows = g_->rowbuf;
+            const int k = left_;
+            left_ = 0;
+            return k;
         }
-        const double* row = p_;
-        p_ += stride_;
-        --left_;
-        if (g_->ufile) --inblock_;
-        return row;
+        const int64_t bytes = static_cast<int64_t>(perblock_) * stride_ * static_cast<int64_t>(sizeof(double));
+        // Any failed read is an early end: the rows that remain cannot be seen.
+        if (xcread(g_->ufile, g_->rowbuf, bytes) != 0) {
+            failed_ = true;
+            return 0;
+        }
+        *rows = g_->rowbuf;
+        const int k = left_ < perblock_ ? left_ : perblock_;
+        left_ -= k;
+        return k;
     }
+    int stride() const { return stride_; }
     bool failed() const { return failed_; }
 
 private:
     grpnode* g_;
     int stride_, perblock_, left_;
-    int inblock_ = 0;
-    const double* p_ = nullptr;
     bool failed_ = false;
 };
 
-// Sums of one evaluation: the log-likelihood, or the raw gradient and Hessian in
+// Sums of one evaluation: the log-likelihood, and the raw gradient and Hessian in
 // standardized units before the scale terms.
 struct liksums {
     double ll = 0.0;
@@ -62,33 +69,63 @@ struct liksums {
 
 class accumulator {
 public:
-    accumulator(vyxstate* s, int deriv, double t, double sigma, double z)
-        : s_(s), deriv_(deriv), t_(t), inv_(1.0 / sigma), z_(z), value_(s->prob_fn[0]), slope_(s->prob_fn[1]) {}
+    // value: run the value kernels; slope: run the derivative kernels (fatal on failure
+    // unless value is set, when a failure only stops the derivative sums).
+    accumulator(vyxstate* s, bool value, bool slope, double t, double sigma, double z)
+        : s_(s), value_(value), slope_(slope), t_(t), inv_(1.0 / sigma), z_(z), vk_(s->prob_fn[0]),
+          dk_(s->prob_fn[1]), sev_(vk_ == zprblwb && dk_ == zprbwwb) {}
 
-    // One contribution of weight w; false when the evaluation fails (a value kernel refused
-    // the observation, or a derivative kernel failed and the step was ended).
+    // One contribution of weight w; false when the evaluation fails.
     bool add(int mode, double y, double w) {
         const double u = (y - t_) * inv_;
-        double zk[2] = {u + z_, 0.0};
+        const double zk[2] = {u + z_, 0.0};
+        if (sev_ && mode != KMODE_LEFT && zk[0] < SEV_SAFE) return sevpoint(mode == KMODE_EXACT, zk[0], u, w);
         return kernel(mode, zk, u, 0.0, w);
     }
     bool addinterval(double a, double b, double w) {
         const double ua = (a - t_) * inv_, ub = (b - t_) * inv_;
         const double c = 0.5 * (ua + ub), h = 0.5 * (ub - ua);
-        double zk[2] = {c + z_, h};
+        const double zk[2] = {c + z_, h};
         return kernel(KMODE_INTERVAL, zk, c, h, w);
     }
+    bool slopeok() const { return slope_; }
     liksums sums;
 
 private:
+    // Below this standardized value the smallest-extreme-value kernels accept an exact or a
+    // right-censored observation (their value kernel refuses from half the exp bound on).
+    static constexpr double SEV_SAFE = 0.5 * EXP_OVER;
+
+    // The smallest-extreme-value kernels for an exact or a right-censored observation,
+    // inline, so that the value and both derivatives share one exp: minus the log density
+    // e - x (right-censored: e), first derivative e - 1 (right-censored: e), second e, with
+    // e = exp(x) - the kernels' own arithmetic, so the sums are the same to the last bit.
+    bool sevpoint(bool exact, double x, double u, double w) {
+        const double e = std::exp(x);
+        if (value_) sums.ll -= w * (exact ? e - x : e);
+        if (!slope_) return true;
+        const double d1 = w * (exact ? e - 1.0 : e), d2 = w * e;
+        sums.g0 -= d1;
+        sums.g1 -= d1 * u;
+        sums.h0 += d2;
+        const double a = d2 * u;
+        sums.h1 += a;
+        sums.h2 += u * a;
+        return true;
+    }
+
     bool kernel(int mode, const double* zk, double u, double h, double w) {
         double out[8];
-        if (!deriv_) {
-            if (value_(mode, zk, nullptr, out) != 0) return false;
+        if (value_) {
+            if (vk_(mode, zk, nullptr, out) != 0) return false;
             sums.ll -= w * out[0];
-            return true;
         }
-        if (slope_(mode, zk, nullptr, out) != 0) {
+        if (!slope_) return true;
+        if (dk_(mode, zk, nullptr, out) != 0) {
+            if (value_) {
+                slope_ = false;
+                return true;
+            }
             // A derivative kernel that fails at a point whose value was accepted: the step
             // ends; the main routine's end stops graphics and releases the output manager.
             xpmlog(510, 913);
@@ -113,10 +150,92 @@ private:
     }
 
     vyxstate* s_;
-    int deriv_;
+    bool value_, slope_;
     double t_, inv_, z_;
-    kernfn value_, slope_;
+    kernfn vk_, dk_;
+    bool sev_;   // the installed kernels are the smallest-extreme-value pair
 };
+
+// Runs the group's rows through the accumulator; false when the evaluation failed (a row
+// refused, or the step ended). rowsfailed tells an early end of the utility file.
+bool accumulate(vyxstate* s, grpnode* g, accumulator& acc, bool* rowsfailed) {
+    const obscols lay = obslayout(s);
+    const uint32_t form = s->rspkind;
+    rowblocks blocks(s, g);
+    const int m = blocks.stride();
+    const double* p = nullptr;
+    bool ok = true;
+    double r = 0.0, f = 0.0, prev = 0.0;   // READOUT: at risk, failures of the last interval, last inspection
+    bool first = true;
+    for (int k = blocks.next(&p); k > 0 && ok; k = blocks.next(&p)) {
+        if (form == FORM_READOUT) {
+            for (int i = 0; i < k && ok; ++i, p += m) {
+                const double w = p[lay.weight], e = p[lay.nenter];
+                ok = first ? acc.add(KMODE_LEFT, p[OBS_TIME], w) : acc.addinterval(prev, p[OBS_TIME], w);
+                if (ok && r - f > e) ok = acc.add(KMODE_RIGHT, prev, r - f - e);
+                r = e;
+                f = w;
+                prev = p[OBS_TIME];
+                first = false;
+            }
+        } else if (form == FORM_INTERVAL) {
+            for (int i = 0; i < k && ok; ++i, p += m) {
+                const double w = lay.weight >= 0 ? p[lay.weight] : 1.0;
+                const double lo = p[OBS_LOWER], hi = p[OBS_UPPER];
+                if (ismiss(lo)) ok = acc.add(KMODE_LEFT, hi, w);
+                else if (ismiss(hi)) ok = acc.add(KMODE_RIGHT, lo, w);
+                else if (lo < hi) ok = acc.addinterval(lo, hi, w);
+                else ok = acc.add(KMODE_EXACT, lo, w);
+            }
+        } else if (lay.fmidx >= 0) {
+            for (int i = 0; i < k && ok; ++i, p += m) {
+                const double w = lay.weight >= 0 ? p[lay.weight] : 1.0;
+                int mode = p[OBS_CENS] != 0.0 ? KMODE_RIGHT : KMODE_EXACT;
+                // A failure of another mode is censored for the mode being fitted.
+                if (mode == KMODE_EXACT && static_cast<int>(std::lround(p[lay.fmidx])) != s->fmodeset.curmode)
+                    mode = KMODE_RIGHT;
+                ok = acc.add(mode, p[OBS_TIME], w);
+            }
+        } else if (form == FORM_CENSOR) {
+            if (lay.weight >= 0) {
+                for (int i = 0; i < k && ok; ++i, p += m)
+                    ok = acc.add(p[OBS_CENS] != 0.0 ? KMODE_RIGHT : KMODE_EXACT, p[OBS_TIME], p[lay.weight]);
+            } else {
+                for (int i = 0; i < k && ok; ++i, p += m)
+                    ok = acc.add(p[OBS_CENS] != 0.0 ? KMODE_RIGHT : KMODE_EXACT, p[OBS_TIME], 1.0);
+            }
+        } else {
+            for (int i = 0; i < k && ok; ++i, p += m) ok = acc.add(KMODE_EXACT, p[OBS_TIME], lay.weight >= 0 ? p[lay.weight] : 1.0);
+        }
+    }
+    *rowsfailed = blocks.failed();
+    if (*rowsfailed) return false;
+    if (ok && form == FORM_READOUT && r - f > 0.0) ok = acc.add(KMODE_RIGHT, prev, r - f);
+    return ok;
+}
+
+// The gradient and packed Hessian of minus the log-likelihood from the raw sums.
+void derivatives(const liksums& q, double wfail, double sigma, double* grad, double* hess) {
+    double g0 = q.g0, g1 = q.g1 + wfail;
+    double h0 = q.h0, h1 = q.h1 - q.g0, h2 = q.h2 + wfail - 2.0 * g1;
+    if (sigma != 1.0) {
+        const double inv = 1.0 / sigma, inv2 = inv * inv;
+        g0 *= inv;
+        g1 *= inv;
+        h0 *= inv2;
+        h1 *= inv2;
+        h2 *= inv2;
+    }
+    grad[0] = g0;
+    grad[1] = g1;
+    hess[0] = h0;
+    hess[1] = h1;
+    hess[2] = h2;
+}
+
+bool samepoint(const likkept& c, const grpnode* g, double t, double sigma) {
+    return c.valid && c.group == g && c.t == t && c.sigma == sigma && c.quant == g->quant;
+}
 
 }  // namespace
 
@@ -134,75 +253,47 @@ int vyxlik(vyxstate* s, int deriv) {
     if (reorder) vyxxpm(x, s->parmfree, n, nullptr);
 
     const double t = x[0], sigma = x[1];
+    likkept& cache = s->likcache;
     int rc = 0;
     bool failed = false;
     // A scale that is not a number fails like a vanishing one.
     if (!(sigma >= SQRT_MIN)) {
         failed = true;
+    } else if (deriv && samepoint(cache, g, t, sigma)) {
+        liksums q;
+        q.g0 = cache.sums[0];
+        q.g1 = cache.sums[1];
+        q.h0 = cache.sums[2];
+        q.h1 = cache.sums[3];
+        q.h2 = cache.sums[4];
+        derivatives(q, g->wfail, sigma, grad, hess);
     } else {
-        accumulator acc(s, deriv, t, sigma, g->quant);
-        const obscols lay = obslayout(s);
-        const bool readout = s->rspkind == FORM_READOUT;
-        double r = 0.0, f = 0.0, prev = 0.0;   // READOUT: at risk, failures of the last interval, last inspection
-        bool first = true;
-        rowsource rows(s, g);
-        for (const double* row = rows.next(); row && !failed; row = rows.next()) {
-            const double w = lay.weight >= 0 ? row[lay.weight] : 1.0;
-            if (readout) {
-                const double e = row[lay.nenter];
-                failed = first ? !acc.add(KMODE_LEFT, row[OBS_TIME], w) : !acc.addinterval(prev, row[OBS_TIME], w);
-                if (!failed && r - f > e) failed = !acc.add(KMODE_RIGHT, prev, r - f - e);
-                r = e;
-                f = w;
-                prev = row[OBS_TIME];
-                first = false;
-                continue;
-            }
-            if (s->rspkind == FORM_INTERVAL) {
-                const double lo = row[OBS_LOWER], hi = row[OBS_UPPER];
-                if (ismiss(lo)) failed = !acc.add(KMODE_LEFT, hi, w);
-                else if (ismiss(hi)) failed = !acc.add(KMODE_RIGHT, lo, w);
-                else if (lo < hi) failed = !acc.addinterval(lo, hi, w);
-                else failed = !acc.add(KMODE_EXACT, lo, w);
-                continue;
-            }
-            int mode = KMODE_EXACT;
-            if (s->rspkind == FORM_CENSOR && row[OBS_CENS] != 0.0) mode = KMODE_RIGHT;
-            if (mode == KMODE_EXACT && lay.fmidx >= 0 &&
-                static_cast<int>(std::lround(row[lay.fmidx])) != s->fmodeset.curmode)
-                mode = KMODE_RIGHT;
-            failed = !acc.add(mode, row[OBS_TIME], w);
-        }
-        if (rows.failed()) {
+        cache.valid = 0;
+        accumulator acc(s, !deriv, true, t, sigma, g->quant);
+        bool rowsfailed = false;
+        failed = !accumulate(s, g, acc, &rowsfailed);
+        if (rowsfailed) {
             // The rows cannot be read again: the step ends (as for the starting values).
             xpmlog(510, 22);
             xexit(1020, 0);
             s->stepend = 1;
             rc = 1020;
-            failed = true;
-        } else if (!failed && readout && r - f > 0.0) {
-            failed = !acc.add(KMODE_RIGHT, prev, r - f);
         }
         if (!failed) {
             const liksums& q = acc.sums;
-            if (!deriv) {
-                s->loglik[0] = q.ll - std::log(sigma) * g->wfail;
+            if (deriv) {
+                derivatives(q, g->wfail, sigma, grad, hess);
             } else {
-                double g0 = q.g0, g1 = q.g1 + g->wfail;
-                double h0 = q.h0, h1 = q.h1 - q.g0, h2 = q.h2 + g->wfail - 2.0 * g1;
-                if (sigma != 1.0) {
-                    const double inv = 1.0 / sigma, inv2 = inv * inv;
-                    g0 *= inv;
-                    g1 *= inv;
-                    h0 *= inv2;
-                    h1 *= inv2;
-                    h2 *= inv2;
+                s->loglik[0] = q.ll - std::log(sigma) * g->wfail;
+                if (acc.slopeok()) {
+                    cache.group = g;
+                    cache.t = t;
+                    cache.sigma = sigma;
+                    cache.quant = g->quant;
+                    const double kept[5] = {q.g0, q.g1, q.h0, q.h1, q.h2};
+                    std::memcpy(cache.sums, kept, sizeof cache.sums);
+                    cache.valid = 1;
                 }
-                grad[0] = g0;
-                grad[1] = g1;
-                hess[0] = h0;
-                hess[1] = h1;
-                hess[2] = h2;
             }
         }
     }

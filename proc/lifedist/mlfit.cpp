@@ -130,6 +130,7 @@ double DMatElem(void* ctx, int row, int col) {
 
 int vyxfit(vyxstate* s, grpnode* g) {
     s->curfit = g;
+    s->likcache.valid = 0;
     const int n = s->npar[0];
     s->npar[1] = countfree(s);
     double* pv = s->parmvec[0];

@@ -109,6 +109,36 @@ TEST_F(Likelihood, IntervalFormValueAndDerivatives) {
     }
 }
 
+// The Weibull family's exact and right-censored rows take an inline copy of the extreme-value
+// kernels that shares one exp between value and derivatives: it must give the kernels'
+// own sums to the last bit, whether the derivatives come with the value or alone.
+int sevvalue(int m, const double* z, const double* sh, double* o) { return zprblwb(m, z, sh, o); }
+int sevslope(int m, const double* z, const double* sh, double* o) { return zprbwwb(m, z, sh, o); }
+
+TEST_F(Likelihood, InlineExtremeValueRowsMatchTheKernels) {
+    distname = "weibull";
+    usedist("weibull");
+    userows(dataset("fans"));
+    double out[2][6];
+    for (int k = 0; k < 2; ++k) {
+        s->prob_fn[0] = k ? sevvalue : zprblwb;
+        s->prob_fn[1] = k ? sevslope : zprbwwb;
+        at(9.5, 0.8, -0.7);
+        s->likcache.valid = 0;
+        out[k][0] = value();
+        ASSERT_EQ(vyxlik(s, 1), 0);   // from the sums kept by the value pass
+        double kept[5];
+        std::memcpy(kept, fitspace + 8, 2 * sizeof(double));
+        std::memcpy(kept + 2, fitspace + 16, 3 * sizeof(double));
+        s->likcache.valid = 0;
+        ASSERT_EQ(vyxlik(s, 1), 0);   // a derivative pass of its own
+        for (int i = 0; i < 2; ++i) EXPECT_EQ(fitspace[8 + i], kept[i]);
+        for (int i = 0; i < 3; ++i) EXPECT_EQ(fitspace[16 + i], kept[2 + i]);
+        std::memcpy(out[k] + 1, kept, sizeof kept);
+    }
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(out[0][i], out[1][i]) << i;
+}
+
 TEST_F(Likelihood, GroupWithoutRowsHasZeroLikelihood) {
     usedist("normal");
     userows({});
