@@ -80,6 +80,8 @@ TEST_F(Likelihood, ReadoutContributionsFollowTheUnitsAtRisk) {
                           std::log(1 - F(0)) + 3 * std::log(1 - F(2));
     EXPECT_NEAR(value(), expect, 1e-12);
     expectderivatives();
+    at(20, 1);   // a scale of exactly 1 skips the final division
+    expectderivatives();
 }
 
 // Every mode of the lower/upper form (exact when the ends are equal, left, right,
