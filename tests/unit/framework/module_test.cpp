@@ -1,6 +1,7 @@
 // The module entry and what the host reads from it: mcn_main keeps its two arguments and the
 // kernel instance; the image record and the procedure descriptor carry their fixed words. The
 // loader refuses what is not such a module, naming the path or what is missing.
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -78,4 +79,14 @@ TEST(ModuleLoader, RefusesWhatIsNotTheModule) {
     ASSERT_TRUE(rt::loader::attach(mcn_main, "zorduvex", &inst, m, err)) << err;
     EXPECT_EQ(m.pcn->main, &zorduvex);
     v_global_gcb_anchor = before;
+}
+
+TEST(ModuleLoader, TheBuiltModuleExportsOnlyItsEntry) {
+    void* dl = dlopen(VITALYX_MODULE_FILE, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(dl, nullptr) << dlerror();
+    EXPECT_NE(dlsym(dl, "mcn_main"), nullptr);
+    // the main routine and the module's globals are the module's own business
+    for (const char* internal : {"_Z8zorduvexv", "v_global_gcb_anchor", "v_global_pidb_anchor", "_Z5xinitv"})
+        EXPECT_EQ(dlsym(dl, internal), nullptr) << internal << " is exported";
+    dlclose(dl);
 }
