@@ -3,6 +3,7 @@
 
 #include "proc/framework/hostsvc_util.h"
 #include "proc/framework/locale_fmt.h"
+#include "proc/framework/textpad.h"
 
 namespace {
 
@@ -12,7 +13,7 @@ bool gstyleon() {
     char buf[16];
     int n = xoptcgt("GSTYLE", buf, sizeof buf);
     if (n <= 0 || n >= static_cast<int>(sizeof buf)) return false;
-    for (int i = 0; i < n; ++i) buf[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(buf[i])));
+    wztxxlt(2, buf, buf, n);   // upper case
     return !std::strcmp(buf, "1") || !std::strcmp(buf, "YES") || !std::strcmp(buf, "ON") || !std::strcmp(buf, "TRUE") ||
            !std::strcmp(buf, "GSTYLE");
 }

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/textpad.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/zorduvex.h"
 
@@ -37,10 +38,8 @@ void xinit() {
         text = copy;
     }
     bool blank = true;
-    for (int i = 0; i < len; ++i) {
-        if (text[i] != ' ') blank = false;
-        text[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[i])));
-    }
+    for (int i = 0; i < len; ++i) blank = blank && text[i] == ' ';
+    wztxxlt(2, text, text, len);   // upper case
     if (!blank) {
         mpb->syntrace = std::strstr(text, "SYN") ? 1 : 0;
         mpb->semtrace = std::strstr(text, "SEM") ? 1 : 0;

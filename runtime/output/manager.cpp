@@ -30,14 +30,8 @@ std::string trimmed(const char* s, size_t n) {
     while (b < n && s[b] == ' ') ++b;
     return std::string(s + b, n - b);
 }
-std::string lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-std::string upper(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
+using util::lower;
+using util::upper;
 
 }  // namespace
 

@@ -5,13 +5,6 @@
 
 namespace rt::out {
 
-bool iequal(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
-    return true;
-}
-
 namespace {
 
 NumFormat best(int w = 12) { return {Fmt::Best, w, 0}; }

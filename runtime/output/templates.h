@@ -2,6 +2,7 @@
 // columns of a table print: header, number format, justification, spanning headers,
 // columns kept out of print, and the text of a missing value.
 #pragma once
+#include "runtime/util/strings.h"
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,6 +45,6 @@ const Template& defaulttemplate();
 // Every template path the runtime knows (for tests and the documentation).
 std::vector<std::string> templatepaths();
 
-bool iequal(std::string_view a, std::string_view b);
+using util::iequal;
 
 }  // namespace rt::out

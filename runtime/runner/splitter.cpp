@@ -2,15 +2,14 @@
 
 #include <cctype>
 
+#include "runtime/util/strings.h"
+
 namespace rt::runner {
 namespace {
 
 bool wordchar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
 
-std::string upper(std::string s) {
-    for (auto& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
+using util::upper;
 
 }  // namespace
 

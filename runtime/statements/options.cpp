@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 #include <sstream>
+#include "runtime/util/strings.h"
 #include "runtime/datasets/library.h"
 #include "runtime/session.h"
 #include "runtime/statements/parser.h"
@@ -407,8 +408,7 @@ void Parser::value(Cursor& c, stmtrec* r, const goption& o, const gstatement* gs
     }
     case GV_NAME: {
         const Token t = c.peek();
-        std::string v = name(c, oname.c_str());
-        for (auto& ch : v) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+        const std::string v = util::upper(name(c, oname.c_str()));
         setname(r, o.slot, v, t);
         break;
     }
@@ -422,9 +422,7 @@ void Parser::value(Cursor& c, stmtrec* r, const goption& o, const gstatement* gs
                 error(t, "the name " + t.text + " in " + oname + "= is longer than 8 characters");
                 throw Abandon{};
             }
-            std::string n = t.text;
-            for (auto& ch : n) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
-            v.push_back(n);
+            v.push_back(util::upper(t.text));
             if (paren) c.accept(',');
         }
         if (paren && !c.accept(')')) {

@@ -5,8 +5,9 @@
 
 namespace rt::util {
 
-// s in upper case (ASCII letters only).
+// s in upper case, or in lower case (ASCII letters only).
 std::string upper(std::string s);
+std::string lower(std::string s);
 // Equal ignoring the case of ASCII letters.
 bool iequal(std::string_view a, std::string_view b);
 

@@ -8,15 +8,11 @@
 #include <fstream>
 
 #include "fixture.h"
+#include "tests/support/files.h"
 
 using dstest::DataSets;
 
-namespace {
-std::string tempdir() {
-    char tmpl[] = "/tmp/vxds-XXXXXX";
-    return mkdtemp(tmpl);
-}
-}  // namespace
+using testsupport::tempdir;
 
 TEST_F(DataSets, AFifoIsRefusedWithoutWaitingForAWriter) {
     session.datadir = tempdir();

@@ -14,6 +14,7 @@
 #include "proc/framework/wobmth.h"
 #include "runtime/output/output.h"
 #include "runtime/session.h"
+#include "tests/support/files.h"
 
 namespace outtest {
 
@@ -33,12 +34,7 @@ public:
     }
 };
 
-inline std::string readfile(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
+using testsupport::readfile;
 
 class OutputTest : public ::testing::Test {
 protected:

@@ -7,15 +7,9 @@
 #include <fstream>
 
 #include "cli/progfile.h"
+#include "tests/support/files.h"
 
-namespace {
-
-std::string tempdir() {
-    char tmpl[] = "/tmp/vxcli-XXXXXX";
-    return mkdtemp(tmpl);
-}
-
-}  // namespace
+using testsupport::tempdir;
 
 TEST(ProgramFile, MissingFoldersAndFilesWithBinaryBytes) {
     const std::string dir = tempdir();

@@ -20,6 +20,7 @@
 #include "cli/progfile.h"
 #include "host/grammar.h"
 #include "proc/framework/grammar_tables.h"
+#include "tests/support/files.h"
 #include "tests/unit/output/htmlcheck.h"
 #include "../../support/testhost.h"
 
@@ -273,20 +274,14 @@ long envnumber(const char* name, long fallback) {
     return v && *v ? std::strtol(v, nullptr, 10) : fallback;
 }
 
-std::string readfile(const fs::path& p) {
-    std::ifstream f(p, std::ios::binary);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
+std::string readfile(const fs::path& p) { return testsupport::readfile(p.string()); }
 
 }  // namespace
 
 TEST(Fuzz, GeneratedProgramsAndDataEndCleanly) {
     const long runs = envnumber("VITALYX_FUZZ_RUNS", 150);
     const uint64_t seed = static_cast<uint64_t>(envnumber("VITALYX_FUZZ_SEED", 20240611));
-    char tmpl[] = "/tmp/vxfuzz-XXXXXX";
-    const fs::path root = mkdtemp(tmpl);
+    const fs::path root = testsupport::tempdir("fuzz");
     Gen g(seed);
     long clean = 0;   // runs without an ERROR: the generator must not only make broken programs
     for (long run = 0; run < runs; ++run) {

@@ -10,21 +10,13 @@
 #include <sstream>
 
 #include "host/module.h"
+#include "../../support/files.h"
 #include "../../support/testhost.h"
 
 namespace {
 
-std::string tempdir() {
-    char tmpl[] = "/tmp/vxhostile-XXXXXX";
-    return mkdtemp(tmpl);
-}
-
-std::string readfile(const std::string& path) {
-    std::ifstream f(path);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
+using testsupport::readfile;
+using testsupport::tempdir;
 
 // A module whose step runs out of memory.
 int exhausted() { throw std::bad_alloc(); }

@@ -3,13 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include "../../support/files.h"
 #include "../../support/testhost.h"
 
 namespace {
-std::string outdir() {
-    char tmpl[] = "/tmp/vxhost-XXXXXX";
-    return mkdtemp(tmpl);
-}
+std::string outdir() { return testsupport::tempdir("host"); }
 }  // namespace
 
 TEST(HostStatements, NullStatementsAreNotErrors) {

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "cli/args.h"
+#include "tests/support/files.h"
 #include "tests/unit/output/htmlcheck.h"
 #include "runtime/runner/splitter.h"
 #include "../../support/testhost.h"
@@ -114,17 +115,11 @@ TEST(Runner, EveryProgramLineIsEchoedOnceInOrder) {
 }
 
 namespace {
-std::string report(const std::string& out) {
-    std::ifstream f(out + "/report.html");
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
+std::string report(const std::string& out) { return testsupport::readfile(out + "/report.html"); }
 }  // namespace
 
 TEST(Runner, TheReportShowsEveryStepWithItsBygroupsAndMessages) {
-    char tmpl[] = "/tmp/vxreport-XXXXXX";
-    const std::string out = mkdtemp(tmpl);
+    const std::string out = testsupport::tempdir("report");
     // a host-statement error, a step that stops at its statements and one without tables
     auto r = testhost::runprogram("options frob;\nproc vitalyx data=life;\n probplot hours / nosuch;\nrun;\n"
                                   "proc vitalyx data=life;\n by plant;\nrun;\n",
