@@ -90,7 +90,7 @@ void BM_ReadAndWalk(benchmark::State& state) {
         const long base = status("VmRSS:");
         resetpeak();
         std::string err;
-        hdataset* d = rt::ds::open("", "lifedata", err);
+        hdataset* d = rt::ds::open(s, "", "lifedata", err);
         if (!d) {
             state.SkipWithError(err.c_str());
             break;
@@ -115,7 +115,7 @@ void BM_ReadOnly(benchmark::State& state) {
     rt::setcurrent(&s);
     for (auto _ : state) {
         std::string err;
-        hdataset* d = rt::ds::open("", "lifedata", err);
+        hdataset* d = rt::ds::open(s, "", "lifedata", err);
         if (!d) {
             state.SkipWithError(err.c_str());
             break;
@@ -133,7 +133,7 @@ void BM_WalkOnly(benchmark::State& state) {
     s.datadir = f.dir;
     rt::setcurrent(&s);
     std::string err;
-    hdataset* d = rt::ds::open("", "lifedata", err);
+    hdataset* d = rt::ds::open(s, "", "lifedata", err);
     if (!d) {
         state.SkipWithError(err.c_str());
         return;

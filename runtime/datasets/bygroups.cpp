@@ -85,7 +85,7 @@ void reportorder(const hdataset& ds, int64_t r) {
                              ") comes after observation " + std::to_string(r) + " (" +
                              byvaluesof(ds, r - 1) +
                              "). Sort the data set, or add NOTSORTED to the BY statement.";
-    Session* s = current();
+    Session* s = ds.session;
     if (s && s->log) s->log->line('E', text);
     if (s) ++s->errors;
 }
@@ -138,7 +138,7 @@ int xbynext(dshandle ds) {
         }
         if (ds->nobs == 0) {
             // Nothing to run: say so rather than end the step without a word.
-            Session* s = current();
+            Session* s = ds->session;
             if (s && s->log) s->log->line('N', "Data set " + ds->lib + "." + ds->member + " has no observations; no analysis runs.");
         }
     }

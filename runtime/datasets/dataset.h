@@ -108,6 +108,7 @@ struct hgetlist {
 };
 
 struct hdataset {
+    rt::Session* session = nullptr;   // the session that opened it: its log takes the messages
     std::string lib;                  // upper case; "WORK" for the work library
     std::string member;               // upper case
     std::string path;                 // the file read

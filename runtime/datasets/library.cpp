@@ -42,21 +42,20 @@ std::string findfile(const std::string& folder, const std::string& member) {
 
 }  // namespace
 
-hdataset* open(const std::string& lib, const std::string& member, std::string& err) {
+hdataset* open(Session& s, const std::string& lib, const std::string& member, std::string& err) {
     std::string L = upper(lib);
     if (L.empty()) L = "WORK";
     const std::string M = upper(member);
     const std::string name = (lib.empty() ? "WORK" : lib) + "." + member;   // as written
-    Session* s = current();
     std::string folder;
     if (L == "WORK") {
-        folder = s && !s->datadir.empty() ? s->datadir : ".";
+        folder = !s.datadir.empty() ? s.datadir : ".";
     } else {
-        if (!s || !s->libs.count(L)) {
+        if (!s.libs.count(L)) {
             err = "data set " + name + " cannot be read: no library " + L + " is assigned";
             return nullptr;
         }
-        folder = s->libs.at(L);
+        folder = s.libs.at(L);
     }
     if (member.empty()) {
         err = "no data set name was given for library " + L;
@@ -74,6 +73,7 @@ hdataset* open(const std::string& lib, const std::string& member, std::string& e
         return nullptr;
     }
     auto ds = std::make_unique<hdataset>();
+    ds->session = &s;
     ds->lib = L;
     ds->member = M;
     ds->path = path;

@@ -7,12 +7,14 @@
 #include <utility>
 #include <vector>
 #include "host/vec203_datasets.h"
+#include "runtime/session.h"
 
 namespace rt::ds {
 
-// Opens (reads and types) LIB.MEMBER; lib empty means WORK. On failure returns null
-// and sets err to a complete message naming the data set, the file and the line.
-hdataset* open(const std::string& lib, const std::string& member, std::string& err);
+// Opens (reads and types) LIB.MEMBER of the session's libraries; lib empty means WORK. On
+// failure returns null and sets err to a complete message naming the data set, the file and
+// the line. The data set keeps the session for the messages of its BY groups.
+hdataset* open(Session& s, const std::string& lib, const std::string& member, std::string& err);
 void close(hdataset* ds);
 
 // Variable number (1-based) of name (case-insensitive); 0 when there is none.

@@ -180,7 +180,7 @@ int32_t mgr_make(obobject*, void*, void*, int n, wobitem* items) {
     const auto* out = t ? static_cast<const dsspec*>(t->v.p) : nullptr;
     // A request that cannot be met is an error of the step, which then does not run.
     if (!out) {
-        rt::sup::logline('E', "MAKE: no OUT= data set was given for table " + rt::util::shown(r->table) + ".");
+        rt::sup::logline(P->sess, 'E', "MAKE: no OUT= data set was given for table " + rt::util::shown(r->table) + ".");
         return OB_REFUSED;
     } else {
         r->lib = upper(trimmed(out->lib, sizeof out->lib));
@@ -192,7 +192,7 @@ int32_t mgr_make(obobject*, void*, void*, int n, wobitem* items) {
         } else if (P->sess && P->sess->libs.count(r->lib)) {
             folder = P->sess->libs.at(r->lib);
         } else {
-            rt::sup::logline('E', "MAKE: the library " + r->lib + " of OUT=" + r->lib + "." + r->mem +
+            rt::sup::logline(P->sess, 'E', "MAKE: the library " + r->lib + " of OUT=" + r->lib + "." + r->mem +
                                       " is not assigned; table " + rt::util::shown(r->table) + " is not saved.");
             return OB_REFUSED;
         }

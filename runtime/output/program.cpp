@@ -68,8 +68,7 @@ const wobitem* finditem(int n, wobitem* items, uint16_t key, int nth) {
     return nullptr;
 }
 
-std::vector<std::pair<std::string, std::string>> currentby() {
-    Session* s = rt::current();
+std::vector<std::pair<std::string, std::string>> currentby(const Session* s) {
     if (!s || !s->input) return {};
     return rt::ds::byvalues(s->input);
 }
@@ -118,7 +117,7 @@ Binding* Program::bind(DataObject* obj, const Template* tpl, bool phantom) {
     }
     b.layout = makelayout(*obj, *tpl);
     b.noheader = tpl->kind == TplKind::Info || tpl->kind == TplKind::InfoLabel;
-    b.by = currentby();
+    b.by = currentby(sess);
     b.byline = bylinetext(b.by);
     std::string err;
     b.listing = std::make_unique<ListingTable>(b.layout, linesize());
@@ -141,7 +140,7 @@ Binding* Program::bind(DataObject* obj, const Template* tpl, bool phantom) {
         auto w = std::make_unique<MakeWriter>();
         if (!w->start(*r, *obj, b.by, err)) {
             r->failed = true;
-            rt::sup::logline('E', "MAKE: the data set " + r->lib + "." + r->mem + " for table " + rt::util::shown(r->table) +
+            rt::sup::logline(sess, 'E', "MAKE: the data set " + r->lib + "." + r->mem + " for table " + rt::util::shown(r->table) +
                                       " cannot be written: " + err);
             continue;
         }
@@ -322,13 +321,13 @@ void Program::endstep() {
         }
         if (!r->appeared) {
             r->sink.discard();
-            rt::sup::logline('W', "MAKE: no table named " + rt::util::shown(r->table) + " was produced in this step; the data set " +
+            rt::sup::logline(sess, 'W', "MAKE: no table named " + rt::util::shown(r->table) + " was produced in this step; the data set " +
                                       r->lib + "." + r->mem + " was not made.");
             continue;
         }
         std::string err;
         if (!r->sink.commit(err))
-            rt::sup::logline('E', "MAKE: the data set " + r->lib + "." + r->mem + " could not be written: " + err);
+            rt::sup::logline(sess, 'E', "MAKE: the data set " + r->lib + "." + r->mem + " could not be written: " + err);
     }
     makes.clear();
     direct = nullptr;

@@ -151,7 +151,7 @@ std::string itemtext(const wobitem& it);
 const wobitem* finditem(int n, wobitem* items, uint16_t key, int nth = 0);
 
 // BY variables of the step's input data set in its current group.
-std::vector<std::pair<std::string, std::string>> currentby();
+std::vector<std::pair<std::string, std::string>> currentby(const Session* s);
 std::string bylinetext(const std::vector<std::pair<std::string, std::string>>& by);
 
 }  // namespace rt::out

@@ -65,7 +65,7 @@ void logged(char kind, const std::string& text) {
 }
 
 void bygroupstarted() {
-    if (Program* P = activeprogram()) P->htmlheading(bylinetext(currentby()));
+    if (Program* P = activeprogram()) P->htmlheading(bylinetext(currentby(P->sess)));
 }
 
 int endprogram(std::string& err) {

@@ -21,12 +21,11 @@ namespace {
 
 // Echoes the program lines not yet echoed up to last, with their numbers: every line of the
 // program appears once, in order, comments and blank lines between statements included.
-void echo(const std::vector<std::string>& lines, int last, int& echoed) {
-    Session* s = current();
+void echo(Session& s, const std::vector<std::string>& lines, int last, int& echoed) {
     for (int l = echoed + 1; l <= last && l <= static_cast<int>(lines.size()); ++l) {
         char num[16];
         std::snprintf(num, sizeof num, "%5d  ", l);
-        if (s && s->log) s->log->line(' ', num + lines[l - 1]);
+        if (s.log) s.log->line(' ', num + lines[l - 1]);
         echoed = l;
     }
 }
@@ -75,23 +74,23 @@ void options(const std::string& text, const Statement& st, Session& s) {
         const opt::Def* d = opt::find(k);
         const opt::Def* negated = k.size() > 2 && k.compare(0, 2, "NO") == 0 ? opt::find(k.substr(2)) : nullptr;
         if (!d && !(negated && negated->kind == opt::Kind::Flag)) {
-            sup::logline('E', at + "does not know the system option " + util::shown(k, 40) + "; the options are " +
+            sup::logline(&s, 'E', at + "does not know the system option " + util::shown(k, 40) + "; the options are " +
                                   opt::names() + ".");
             return;
         }
         if (i + 1 < w.size() && w[i + 1] == "=") {
             if (i + 2 >= w.size()) {
-                sup::logline('E', at + k + "= needs a value.");
+                sup::logline(&s, 'E', at + k + "= needs a value.");
                 return;
             }
-            if (!opt::set(s.opts, k, w[i + 2], err)) sup::logline('E', at + err + ".");
+            if (!opt::set(s.opts, k, w[i + 2], err)) sup::logline(&s, 'E', at + err + ".");
             i += 2;
             continue;
         }
         if (d && d->kind == opt::Kind::Flag) {
             opt::set(s.opts, k, "1", err);
         } else if (d) {
-            sup::logline('E', at + k + "= needs a value.");
+            sup::logline(&s, 'E', at + k + "= needs a value.");
         } else {
             opt::set(s.opts, negated->name, "0", err);
         }
@@ -131,8 +130,8 @@ int run(const std::string& text, Session& s, const Config& cfg) {
     std::string err;
     auto stmts = split(text, err);
     if (!err.empty()) {
-        echo(lines, static_cast<int>(lines.size()), echoed);
-        sup::logline('E', err);
+        echo(s, lines, static_cast<int>(lines.size()), echoed);
+        sup::logline(&s, 'E', err);
         s.log = original;
         setcurrent(previous);
         return 1;
@@ -147,7 +146,7 @@ int run(const std::string& text, Session& s, const Config& cfg) {
     while (i < stmts.size()) {
         const Statement& st = stmts[i];
         if (st.word == "OPTIONS") {
-            echo(lines, st.lastline, echoed);
+            echo(s, lines, st.lastline, echoed);
             int before = s.errors;
             options(text, st, s);
             if (s.errors > before) failed = true;
@@ -155,18 +154,18 @@ int run(const std::string& text, Session& s, const Config& cfg) {
             continue;
         }
         if (st.word == "RUN" || st.word == "QUIT") {
-            echo(lines, st.lastline, echoed);
+            echo(s, lines, st.lastline, echoed);
             ++i;
             continue;
         }
         if (st.word != "PROC") {
-            echo(lines, st.lastline, echoed);
+            echo(s, lines, st.lastline, echoed);
             std::string head = st.word.empty() ? firstchars(text, st) : st.word;
             if (head.empty()) {   // a null statement: a lone semicolon
                 ++i;
                 continue;
             }
-            sup::logline('E', "Line " + std::to_string(st.line) + ": '" + head +
+            sup::logline(&s, 'E', "Line " + std::to_string(st.line) + ": '" + head +
                                   "' is not a statement this system knows outside a PROC step; a step starts with PROC VITALYX.");
             failed = true;
             ++i;
@@ -176,19 +175,19 @@ int run(const std::string& text, Session& s, const Config& cfg) {
         size_t j = i + 1;
         while (j < stmts.size() && stmts[j].word != "RUN" && stmts[j].word != "QUIT" && stmts[j].word != "PROC") ++j;
         int lastline = j < stmts.size() && stmts[j].word != "PROC" ? stmts[j].lastline : stmts[j - 1].lastline;
-        echo(lines, lastline, echoed);
+        echo(s, lines, lastline, echoed);
         auto w = words(text, st);
         std::string name = w.size() > 1 ? w[1] : "";
         size_t next = j < stmts.size() && stmts[j].word != "PROC" ? j + 1 : j;
         if (name != "VITALYX") {
-            sup::logline('E', "Line " + std::to_string(st.line) + ": the procedure '" + name +
+            sup::logline(&s, 'E', "Line " + std::to_string(st.line) + ": the procedure '" + name +
                                   "' is not known; this system runs PROC VITALYX. The step is skipped.");
             failed = true;
             i = next;
             continue;
         }
         if (!stmts[j - 1].terminated) {
-            sup::logline('E', "Line " + std::to_string(stmts[j - 1].line) + ": the statement that starts here has no closing semicolon.");
+            sup::logline(&s, 'E', "Line " + std::to_string(stmts[j - 1].line) + ": the statement that starts here has no closing semicolon.");
             failed = true;
             i = next;
             continue;
@@ -198,7 +197,7 @@ int run(const std::string& text, Session& s, const Config& cfg) {
             bool ok = cfg.linked ? loader::attach(cfg.linked, "zorduvex", &host->inst, mod, lerr)
                                  : loader::load(cfg.modulepath, "zorduvex", &host->inst, mod, lerr);
             if (!ok) {
-                sup::logline('E', "The procedure VITALYX cannot be run: " + lerr + ".");
+                sup::logline(&s, 'E', "The procedure VITALYX cannot be run: " + lerr + ".");
                 failed = true;
                 break;
             }
@@ -213,7 +212,7 @@ int run(const std::string& text, Session& s, const Config& cfg) {
         s.exitcode = 0;
         int errors0 = s.errors;
         if (!beginstep(host)) {
-            sup::logline('E', "Out of memory: the step cannot start.");
+            sup::logline(&s, 'E', "Out of memory: the step cannot start.");
             failed = true;
             break;
         }
@@ -225,11 +224,11 @@ int run(const std::string& text, Session& s, const Config& cfg) {
         try {
             rc = mod.pcn->main();
         } catch (const std::bad_alloc&) {
-            sup::logline('E', "Out of memory: the VITALYX step that starts on line " + std::to_string(st.line) +
+            sup::logline(&s, 'E', "Out of memory: the VITALYX step that starts on line " + std::to_string(st.line) +
                                   " was stopped, and the steps after it are not run.");
             stopped = true;
         } catch (const std::exception& e) {
-            sup::logline('E', "The VITALYX step that starts on line " + std::to_string(st.line) +
+            sup::logline(&s, 'E', "The VITALYX step that starts on line " + std::to_string(st.line) +
                                   " was stopped by an internal error (" + std::string(e.what()) +
                                   "), and the steps after it are not run.");
             stopped = true;
@@ -245,7 +244,7 @@ int run(const std::string& text, Session& s, const Config& cfg) {
         }
         int code = rc ? rc : s.exitcode;
         if (code != 0) {
-            sup::logline('N', "The VITALYX step ended with return code " + std::to_string(code) + ".");
+            sup::logline(&s, 'N', "The VITALYX step ended with return code " + std::to_string(code) + ".");
             failed = true;
         }
         if (s.errors > errors0) failed = true;
@@ -253,7 +252,7 @@ int run(const std::string& text, Session& s, const Config& cfg) {
         s.input = nullptr;
         i = next;
     }
-    if (echoed < static_cast<int>(lines.size())) echo(lines, static_cast<int>(lines.size()), echoed);
+    if (echoed < static_cast<int>(lines.size())) echo(s, lines, static_cast<int>(lines.size()), echoed);
 
     // The module stays loaded until the program ends; its globals point into the host.
     loader::unload(mod);

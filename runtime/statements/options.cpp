@@ -243,7 +243,7 @@ hdataset* Parser::opendataset(Cursor& c, const Token& at) {
         mem = b.written;
     }
     std::string err;
-    hdataset* ds = rt::ds::open(lib, mem, err);
+    hdataset* ds = rt::ds::open(s_, lib, mem, err);
     if (!ds) {
         error(a, err.empty() ? "data set " + (lib.empty() ? mem : lib + "." + mem) + " cannot be opened" : err);
         throw Abandon{};

@@ -11,8 +11,9 @@
 
 namespace rt::sup {
 
-void logline(char kind, const std::string& text) {
-    Session* s = current();
+void logline(char kind, const std::string& text) { logline(current(), kind, text); }
+
+void logline(Session* s, char kind, const std::string& text) {
     if (!s) return;
     if (kind == 'E') ++s->errors;
     if (kind == 'W') ++s->warnings;

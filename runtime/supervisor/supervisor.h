@@ -2,9 +2,12 @@
 #pragma once
 #include <string>
 #include "host/vec30_supervisor.h"
+#include "runtime/session.h"
 
 namespace rt::sup {
 const vec30* services();
-// Logs a line of the given kind through the current session and counts errors and warnings.
+// Logs a line of the given kind into the session's log and counts its errors and warnings.
+void logline(Session* s, char kind, const std::string& text);
+// The same for the current session: for the service entries, which get no session.
 void logline(char kind, const std::string& text);
 }  // namespace rt::sup

@@ -29,7 +29,7 @@ protected:
     // Opens a member of WORK; fails the test when it cannot be read.
     hdataset* open(const std::string& member, const std::string& lib = "") {
         std::string err;
-        hdataset* d = rt::ds::open(lib, member, err);
+        hdataset* d = rt::ds::open(session, lib, member, err);
         EXPECT_NE(d, nullptr) << err;
         if (d) opened.push_back(d);
         return d;
@@ -37,7 +37,7 @@ protected:
     // The error text of a member that must not open.
     std::string failure(const std::string& member, const std::string& lib = "") {
         std::string err;
-        hdataset* d = rt::ds::open(lib, member, err);
+        hdataset* d = rt::ds::open(session, lib, member, err);
         EXPECT_EQ(d, nullptr);
         if (d) rt::ds::close(d);
         return err;

@@ -197,7 +197,7 @@ TEST_F(TablesTest, StepOfTablesMatchesTheGoldenListing) {
     std::ofstream(data + "/fans.csv") << "plant,hours\nA,10\nA,20\nB,30\n";
     sess.datadir = data;
     std::string err;
-    hdataset* ds = rt::ds::open("", "FANS", err);
+    hdataset* ds = rt::ds::open(sess, "", "FANS", err);
     ASSERT_NE(ds, nullptr) << err;
     rt::ds::setby(ds, {{rt::ds::findvar(ds, "plant"), false}}, false);
     sess.input = ds;
