@@ -1,4 +1,5 @@
 #include "reference.h"
+#include <fstream>
 #include <sstream>
 #include <vector>
 
@@ -25,6 +26,9 @@ bool listed(const char* const* list, const std::string& k) {
 
 namespace {
 
+// The developer reference shows where each option is stored; the user reference does not.
+bool g_dev = true;
+
 std::string num(double v) {
     std::ostringstream o;
     o << v;
@@ -50,8 +54,8 @@ std::string valkw(const gvalkw& k) {
     auto al = split(k.names);
     for (size_t i = 1; i < al.size(); ++i) s += " or `" + al[i] + "`";
     std::vector<std::string> eff;
-    if (k.slot >= 0) eff.push_back("slot " + std::to_string(k.slot) + " = " + num(k.value));
-    if (k.flag >= 0) eff.push_back("flag " + std::to_string(k.flag));
+    if (g_dev && k.slot >= 0) eff.push_back("slot " + std::to_string(k.slot) + " = " + num(k.value));
+    if (g_dev && k.flag >= 0) eff.push_back("flag " + std::to_string(k.flag));
     if (!eff.empty()) {
         s += " (";
         for (size_t i = 0; i < eff.size(); ++i) s += (i ? ", " : "") + eff[i];
@@ -59,8 +63,9 @@ std::string valkw(const gvalkw& k) {
     }
     if (k.nsubopts > 0) {
         if (!k.subopts[0].names[0]) {
-            s += ", optionally followed by `(lower, upper)` into slots " + std::to_string(k.subopts[0].slot) + " and " +
-                 std::to_string(k.subopts[0].slot2);
+            s += ", optionally followed by `(lower, upper)`" +
+                 (g_dev ? " into slots " + std::to_string(k.subopts[0].slot) + " and " + std::to_string(k.subopts[0].slot2)
+                        : std::string());
         } else {
             s += ", optionally followed by `(` " + options(k.subopts, k.nsubopts) + " `)`";
         }
@@ -97,6 +102,7 @@ std::string value(const goption& o) {
 }
 
 std::string stored(const goption& o) {
+    if (!g_dev) return "";
     std::vector<std::string> s;
     if (o.flag >= 0) s.push_back("flag " + std::to_string(o.flag));
     if (o.constslot >= 0) s.push_back("slot " + std::to_string(o.constslot) + " = " + num(o.constval));
@@ -125,8 +131,8 @@ std::string details(const goption& o) {
         d += "May be followed by ";
         for (int i = 0; i < o.ntrail; ++i) {
             const goption& t = o.trail[i];
-            d += (i ? ", " : "") + std::string("`") + split(t.names)[0] + "`" + (t.value != GV_NONE ? "=" : "") + " (" +
-                 stored(t) + ")";
+            d += (i ? ", " : "") + std::string("`") + split(t.names)[0] + "`" + (t.value != GV_NONE ? "=" : "") +
+                 (g_dev ? " (" + stored(t) + ")" : std::string());
         }
         d += ". ";
     }
@@ -155,14 +161,16 @@ std::string options(const goption* opts, int n) {
     return s;
 }
 
-const char* headform(const gstatement& s) {
+std::string headform(const gstatement& s) {
     switch (s.head) {
     case GH_PROC: return "PROC VITALYX [options];";
-    case GH_BY: return "BY [DESCENDING] variable ... [NOTSORTED];  (PROC slot 0)";
+    case GH_BY: return std::string("BY [DESCENDING] variable ... [NOTSORTED];") + (g_dev ? "  (PROC slot 0)" : "");
     case GH_VARS: return "UNITID variables;";
     case GH_ONEVAR: return "keyword numeric-variable;";
-    case GH_CLASS: return "CLASS variable [variable] [/ TRUNCATE[=n]];  (PROC slot 2; at most two variables)";
-    case GH_DIST: return "DISTRIBUTION [=] name;  (PROC slot 9)";
+    case GH_CLASS:
+        return std::string("CLASS variable [variable] [/ TRUNCATE[=n]];") +
+               (g_dev ? "  (PROC slot 2; at most two variables)" : "  (at most two variables)");
+    case GH_DIST: return std::string("DISTRIBUTION [=] name;") + (g_dev ? "  (PROC slot 9)" : "");
     case GH_RESPONSE: return "[label:] keyword response [= class-variable [class-variable]] [/ options];";
     case GH_STRESS: return "[label:] keyword response = stress-variable [/ options];";
     case GH_MCF:
@@ -180,20 +188,47 @@ const char* headform(const gstatement& s) {
 
 }  // namespace
 
-std::string renderreference(const grammar& g) {
+namespace {
+
+// The sentence of a statement (keyword "") or of one of its options; shared plot options fall
+// back to the PROBPLOT sentence. Empty when there is none.
+std::string meaningof(const Meanings* m, const std::string& stmt, const std::string& kw) {
+    if (!m) return "";
+    if (auto it = m->find({stmt, kw}); it != m->end()) return it->second;
+    if (!kw.empty() && (stmt == "ANALYZE" || stmt == "RELATIONPLOT" || stmt == "MCFPLOT"))
+        if (auto it = m->find({"PROBPLOT", kw}); it != m->end()) return it->second;
+    return "";
+}
+
+std::string render(const grammar& g, const Meanings* m, std::vector<std::string>* missing) {
     std::ostringstream o;
-    o << "# Statements of PROC " << g.procname << "\n\n"
-      << "This reference is generated from the procedure's grammar tables (run the `options` unit test with\n"
-      << "`VITALYX_UPDATE_DOCS=1` to rewrite it); a test fails when it differs from what the parser accepts.\n"
-      << "Keywords are case-insensitive; aliases are listed after the keyword. \"Stored\" names the option slot or\n"
-      << "flag of the statement record that the procedure reads (for developers).\n\n"
-      << "Numbers given to an option are checked when the statement is read: a range `a to b` includes both ends,\n"
+    auto need = [&](const std::string& stmt, const std::string& kw) {
+        std::string t = meaningof(m, stmt, kw);
+        if (t.empty() && missing) missing->push_back(stmt + (kw.empty() ? "" : " " + kw));
+        return t;
+    };
+    if (g_dev) {
+        o << "# Option slots and flags of PROC " << g.procname << " (for developers)\n\n"
+          << "Generated from the procedure's grammar tables (run the `options` unit test with `VITALYX_UPDATE_DOCS=1` to\n"
+          << "rewrite it). \"Stored\" names the option slot or flag of the statement record that the procedure reads; the\n"
+          << "code names them in `proc/framework/optslots.h` (`slot::plot::LOCATION`, `flag::plot::NOPOLISH`). The user\n"
+          << "reference, with what each option does, is [statements.md](statements.md).\n\n"
+          << "Statement labels go to slot 25. ANALYZE, PROBPLOT, RELATIONPLOT and MCFPLOT share one numbering.\n\n";
+    } else {
+        o << "# Statements of PROC " << g.procname << "\n\n"
+          << "Every statement and option the procedure takes, with what it does. Keywords are case-insensitive; aliases\n"
+          << "are listed after the keyword. This page is generated from the procedure's grammar and the sentences of\n"
+          << "`tests/data/options/meanings.txt` (run the `options` unit test with `VITALYX_UPDATE_DOCS=1` to rewrite it),\n"
+          << "so it lists exactly what the parser accepts. Where the procedure stores each option is in\n"
+          << "[option-slots.md](option-slots.md), for developers.\n\n";
+    }
+    o << "Numbers given to an option are checked when the statement is read: a range `a to b` includes both ends,\n"
       << "and a single bound `at least a` includes `a` (the analysis then refuses values such as a zero scale with\n"
       << "its own message). Number lists take single values and ranges `a TO b BY c` (the step may be negative but\n"
       << "not zero, and must run from a towards b); where the table says `a TO b` the step is 1 and BY is not\n"
       << "allowed. An option given twice keeps the last value, with a note.\n\n"
       << "Statement labels: `label: PROBPLOT ...` gives an ANALYZE, PROBPLOT, RELATIONPLOT or MCFPLOT statement a\n"
-      << "label of at most 8 characters (slot 25).\n\n"
+      << "label of at most 8 characters, shown with its tables.\n\n"
       << "Responses: `time`; `time*censor(values)`; `(lower upper)` (a comma between them is allowed);\n"
       << "`events(trials)` (ANALYZE and PROBPLOT only). ANALYZE may have no response (binomial and Poisson counts).\n"
       << "At most " << g.classmax << " class variables follow `=`.\n\n"
@@ -213,55 +248,71 @@ std::string renderreference(const grammar& g) {
         std::string h = headform(s);
         for (size_t k = h.find("keyword"); k != std::string::npos; k = h.find("keyword", k)) h.replace(k, 7, al[0]);
         o << "\n\n    " << h << "\n\n";
-        if (s.highest >= 0) o << "Record slots 0 to " << s.highest << ".\n\n";
+        if (!g_dev) o << need(al[0], "") << "\n\n";
+        if (g_dev && s.highest >= 0) o << "Record slots 0 to " << s.highest << ".\n\n";
         if (s.head == GH_DIST) {
-            o << "| Distribution | Code |\n|---|---|\n";
+            o << (g_dev ? "| Distribution | Code |\n|---|---|\n" : "Distributions: ");
             for (int k = 0; k < g.ndists; ++k) {
                 auto d = split(g.dists[k].names);
                 std::string n = "`" + d[0] + "`";
-                for (size_t j = 1; j < d.size(); ++j) n += ", `" + d[j] + "`";
-                o << "| " << n << " | " << num(g.dists[k].value) << " |\n";
+                for (size_t j = 1; j < d.size(); ++j) n += (g_dev ? ", `" : " or `") + d[j] + "`";
+                if (g_dev) o << "| " << n << " | " << num(g.dists[k].value) << " |\n";
+                else o << (k ? "; " : "") << n;
             }
-            o << "\n";
+            o << (g_dev ? "\n" : ".\n\n");
         }
         if (s.head == GH_INSET) {
-            o << "Items (code into slot 1; a label `= 'text'` of at most " << INSET_LABELMAX
-              << " characters goes to slot 10 and adds code " << INSET_LABEL << "; the list ends with " << INSET_END
-              << "):\n\n| Item | Code |\n|---|---|\n";
+            if (g_dev)
+                o << "Items (code into slot 1; a label `= 'text'` of at most " << INSET_LABELMAX
+                  << " characters goes to slot 10 and adds code " << INSET_LABEL << "; the list ends with " << INSET_END
+                  << "):\n\n| Item | Code |\n|---|---|\n";
+            else
+                o << "Items, each optionally followed by `= 'label'` (at most " << INSET_LABELMAX << " characters): ";
             for (int k = 0; k < g.ninsetitems; ++k) {
                 auto d = split(g.insetitems[k].names);
                 std::string n = "`" + d[0] + "`";
-                for (size_t j = 1; j < d.size(); ++j) n += ", `" + d[j] + "`";
-                o << "| " << n << " | " << g.insetitems[k].code << " |\n";
+                for (size_t j = 1; j < d.size(); ++j) n += (g_dev ? ", `" : " or `") + d[j] + "`";
+                if (g_dev) o << "| " << n << " | " << g.insetitems[k].code << " |\n";
+                else o << (k ? "; " : "") << n;
             }
-            o << "\nDistribution groups: the group code, the parameter items in parentheses, the group code again.\n\n"
-              << "| Distribution | Code | Parameters (codes) |\n|---|---|---|\n";
+            o << (g_dev ? "\nDistribution groups: the group code, the parameter items in parentheses, the group code "
+                          "again.\n\n| Distribution | Code | Parameters (codes) |\n|---|---|---|\n"
+                        : ".\n\nThe fitted parameters, as a distribution with its parameter items in parentheses "
+                          "(`weibull(scale shape)`): ");
             for (int k = 0; k < g.ninsetdists; ++k) {
                 const ginsetdist& d = g.insetdists[k];
                 auto a = split(d.names);
                 std::string n = "`" + a[0] + "`";
-                for (size_t j = 1; j < a.size(); ++j) n += ", `" + a[j] + "`";
+                for (size_t j = 1; j < a.size(); ++j) n += (g_dev ? ", `" : " or `") + a[j] + "`";
                 std::string ps;
                 for (int j = 0; j < d.nparams; ++j)
-                    ps += (j ? ", " : "") + split(d.params[j].names)[0] + " (" + std::to_string(d.params[j].code) + ")";
-                o << "| " << n << " | " << d.code << " | " << ps << " |\n";
+                    ps += (j ? ", " : "") + split(d.params[j].names)[0] +
+                          (g_dev ? " (" + std::to_string(d.params[j].code) + ")" : std::string());
+                if (g_dev) o << "| " << n << " | " << d.code << " | " << ps << " |\n";
+                else o << (k ? "; " : "") << n << " (" << ps << ")";
             }
-            o << "\n";
+            o << (g_dev ? "\n" : ".\n\n");
         }
         if (s.head == GH_MODEL) {
-            o << "Relation codes of RELATION=: ";
+            o << "Relations of RELATION=: ";
             for (int k = 0; k < g.nrelations; ++k) {
                 auto a = split(g.relations[k].names);
                 for (size_t j = 0; j < a.size(); ++j) o << (k || j ? ", " : "") << "`" << a[j] << "`";
-                o << " " << num(g.relations[k].value);
+                if (g_dev) o << " " << num(g.relations[k].value);
             }
             o << ".\n\n";
         }
-        if (s.varslot >= 0)
-            o << "Besides the options below, `variable = numbers` puts the variable into slot " << s.varslot
-              << " and the numbers into slot " << s.varvalslot << ".\n\n";
+        if (s.varslot >= 0) {
+            if (g_dev)
+                o << "Besides the options below, `variable = numbers` puts the variable into slot " << s.varslot
+                  << " and the numbers into slot " << s.varvalslot << ".\n\n";
+            else
+                o << "Besides the options below, `variable = numbers` gives values of another variable of the model "
+                     "(FITTYPE=REGRESSION) at which the percentile lines are drawn.\n\n";
+        }
         if (s.nsets == 0) continue;
-        o << "| Option | Aliases | Value | Stored | Details |\n|---|---|---|---|---|\n";
+        o << (g_dev ? "| Option | Aliases | Value | Stored | Details |\n|---|---|---|---|---|\n"
+                    : "| Option | Aliases | Value | What it does |\n|---|---|---|---|\n");
         for (int k = 0; k < s.nsets; ++k) {
             const goptset& set = s.sets[k];
             for (int j = 0; j < set.n; ++j) {
@@ -270,9 +321,9 @@ std::string renderreference(const grammar& g) {
                 if (set.except && listed(set.except, a[0])) continue;
                 // skip rows that an earlier table of the statement overrides
                 bool shadowed = false;
-                for (int m = 0; m < k && !shadowed; ++m)
-                    for (int q = 0; q < s.sets[m].n && !shadowed; ++q)
-                        for (const auto& x : split(s.sets[m].opts[q].names))
+                for (int m2 = 0; m2 < k && !shadowed; ++m2)
+                    for (int q = 0; q < s.sets[m2].n && !shadowed; ++q)
+                        for (const auto& x : split(s.sets[m2].opts[q].names))
                             for (const auto& y : a) shadowed |= x == y;
                 if (shadowed) continue;
                 std::vector<std::string> names;
@@ -280,12 +331,47 @@ std::string renderreference(const grammar& g) {
                     if (!set.only || listed(set.only, x)) names.push_back(x);
                 if (names.empty()) continue;
                 std::string alias;
-                for (size_t m = 1; m < names.size(); ++m) alias += (m > 1 ? ", " : "") + names[m];
-                o << "| " << names[0] << " | " << alias << " | " << value(op) << " | " << stored(op) << " | "
-                  << details(op) << " |\n";
+                for (size_t m2 = 1; m2 < names.size(); ++m2) alias += (m2 > 1 ? ", " : "") + names[m2];
+                if (g_dev)
+                    o << "| " << names[0] << " | " << alias << " | " << value(op) << " | " << stored(op) << " | "
+                      << details(op) << " |\n";
+                else {
+                    std::string what = need(al[0], a[0]) + " " + details(op);
+                    while (!what.empty() && what.back() == ' ') what.pop_back();
+                    o << "| " << names[0] << " | " << alias << " | " << value(op) << " | " << what << " |\n";
+                }
             }
         }
         o << "\n";
     }
     return o.str();
+}
+
+}  // namespace
+
+std::string renderreference(const grammar& g, const Meanings& m, std::vector<std::string>& missing) {
+    g_dev = false;
+    std::string s = render(g, &m, &missing);
+    g_dev = true;
+    return s;
+}
+
+std::string renderslots(const grammar& g) {
+    g_dev = true;
+    return render(g, nullptr, nullptr);
+}
+
+Meanings loadmeanings(const std::string& path) {
+    Meanings m;
+    std::ifstream in(path);
+    std::string l;
+    while (std::getline(in, l)) {
+        if (l.empty() || l[0] == '#') continue;
+        const size_t bar = l.find(" | ");
+        if (bar == std::string::npos) continue;
+        const std::string head = l.substr(0, bar);
+        const size_t sp = head.find(' ');
+        m[{head.substr(0, sp), sp == std::string::npos ? std::string() : head.substr(sp + 1)}] = l.substr(bar + 3);
+    }
+    return m;
 }
