@@ -1,6 +1,7 @@
 // ANALYZE options: the shared numbering of the plot statements, with the binomial and
 // Poisson options and ANALYZE's own places for PPOS and the Weibayes confidence.
 #include "proc/framework/grammar_build.h"
+#include "proc/framework/grammar_shared.h"
 #include "proc/framework/grammar_tables.h"
 #include "proc/framework/optslots.h"
 
@@ -12,16 +13,6 @@ namespace pf = flag::plot;
 namespace as = slot::analyze;
 namespace ft = code::fittype;
 
-constexpr goption linit[] = {F("LINIT", pf::LINIT)};
-constexpr goption scinit[] = {F("SCINIT", pf::SCINIT)};
-constexpr goption shinit[] = {F("SHINIT", pf::SHINIT)};
-constexpr goption nlast[] = {N("NLASTCENSOR", ps::NLASTCENSOR)};
-constexpr gvalkw order1[] = {K("FREQ", ps::ORDER1, code::order::FREQ), K("DATA", ps::ORDER1, code::order::DATA),
-                             K("INTERNAL", ps::ORDER1, code::order::INTERNAL),
-                             K("FORMATTED", ps::ORDER1, code::order::FORMATTED)};
-constexpr gvalkw order2[] = {K("FREQ", ps::ORDER2, code::order::FREQ), K("DATA", ps::ORDER2, code::order::DATA),
-                             K("INTERNAL", ps::ORDER2, code::order::INTERNAL),
-                             K("FORMATTED", ps::ORDER2, code::order::FORMATTED)};
 constexpr goption wbconf[] = {NR("CONF|CONFIDENCE", as::WBCONF, 0, 1)};
 constexpr gvalkw fittype[] = {K("MLE", ps::FITTYPE, ft::MLE), K("LSYX", ps::FITTYPE, ft::LSYX),
                               K("LSXY|LS", ps::FITTYPE, ft::LSXY), K("NONE", ps::FITTYPE, ft::NONE),
@@ -32,11 +23,11 @@ constexpr gvalkw ppos[] = {K("EXPRANK", as::PPOS, code::ppos::EXPRANK), K("MEDRA
 }  // namespace
 
 const goption g_analyze_opts[] = {
-    withtrail(N("LOCATION|INTERCEPT", ps::LOCATION), linit),
-    withtrail(NMIN("SCALE", ps::SCALE, 0), scinit),
-    withtrail(NMIN("SHAPE", ps::SHAPE, 0), shinit),
-    KW("ORDER1", order1),
-    KW("ORDER2", order2),
+    withtrail(N("LOCATION|INTERCEPT", ps::LOCATION), shared::linit),
+    withtrail(NMIN("SCALE", ps::SCALE, 0), shared::scinit),
+    withtrail(NMIN("SHAPE", ps::SHAPE, 0), shared::shinit),
+    KW("ORDER1", shared::order<ps::ORDER1>),
+    KW("ORDER2", shared::order<ps::ORDER2>),
     F("NOPOLISH", pf::NOPOLISH),
     F("MISSING1", pf::MISSING1),
     F("MISSING2", pf::MISSING2),
@@ -44,7 +35,7 @@ const goption g_analyze_opts[] = {
     F("LRCL", pf::LRCL),
     F("LRCLPER", pf::LRCLPER),
     F("NOPCTILE|NOPCTILES", pf::NOPCTILE),
-    withtrail(F("READOUT", pf::READOUT), nlast),
+    withtrail(F("READOUT", pf::READOUT), shared::nlast),
     NL("PCTLIST", ps::PCTLIST),
     F("PPOUT", pf::PPOUT),
     F("CORRB", pf::CORRB),

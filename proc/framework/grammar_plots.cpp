@@ -1,6 +1,7 @@
 // PROBPLOT, RELATIONPLOT and MCFPLOT options. The three statements and ANALYZE share one
 // numbering of slots and flags, so that shared drawing and table routines read any of them.
 #include "proc/framework/grammar_build.h"
+#include "proc/framework/grammar_shared.h"
 #include "proc/framework/grammar_tables.h"
 #include "proc/framework/optslots.h"
 
@@ -13,21 +14,11 @@ namespace ms = slot::mcf;
 namespace mf = flag::mcf;
 namespace ft = code::fittype;
 
-constexpr goption linit[] = {F("LINIT", pf::LINIT)};
-constexpr goption scinit[] = {F("SCINIT", pf::SCINIT)};
-constexpr goption shinit[] = {F("SHINIT", pf::SHINIT)};
 constexpr goption hsect[] = {F("INTERSECT", pf::HINTERSECT)};
 constexpr goption vsect[] = {F("INTERSECT", pf::VINTERSECT)};
-constexpr goption nlast[] = {N("NLASTCENSOR", ps::NLASTCENSOR)};
 constexpr gvalkw ppos[] = {K("EXPRANK", ps::PPOS, code::ppos::EXPRANK), K("MEDRANK", ps::PPOS, code::ppos::MEDRANK),
                            K("MEDRANK1", ps::PPOS, code::ppos::MEDRANK1), K("KM", ps::PPOS, code::ppos::KM),
                            K("MKM", ps::PPOS, code::ppos::MKM), K("NA|NELSONAALEN", ps::PPOS, code::ppos::NA)};
-constexpr gvalkw order1[] = {K("FREQ", ps::ORDER1, code::order::FREQ), K("DATA", ps::ORDER1, code::order::DATA),
-                             K("INTERNAL", ps::ORDER1, code::order::INTERNAL),
-                             K("FORMATTED", ps::ORDER1, code::order::FORMATTED)};
-constexpr gvalkw order2[] = {K("FREQ", ps::ORDER2, code::order::FREQ), K("DATA", ps::ORDER2, code::order::DATA),
-                             K("INTERNAL", ps::ORDER2, code::order::INTERNAL),
-                             K("FORMATTED", ps::ORDER2, code::order::FORMATTED)};
 constexpr goption wbconf[] = {NR("CONF|CONFIDENCE", ps::WBCONF, 0, 1)};
 constexpr gvalkw fittype[] = {K("MLE", ps::FITTYPE, ft::MLE), K("LSYX", ps::FITTYPE, ft::LSYX),
                               K("LSXY|LS", ps::FITTYPE, ft::LSXY), K("MODEL", ps::FITTYPE, ft::MODEL),
@@ -65,12 +56,12 @@ constexpr gvalkw interp[] = {K("NONE", ms::INTERPOLATE, code::interpolate::NONE)
 }  // namespace
 
 const goption g_probplot_opts[] = {
-    withtrail(N("LOCATION|INTERCEPT", ps::LOCATION), linit),
-    withtrail(NMIN("SCALE", ps::SCALE, 0), scinit),
-    withtrail(NMIN("SHAPE", ps::SHAPE, 0), shinit),
+    withtrail(N("LOCATION|INTERCEPT", ps::LOCATION), shared::linit),
+    withtrail(NMIN("SCALE", ps::SCALE, 0), shared::scinit),
+    withtrail(NMIN("SHAPE", ps::SHAPE, 0), shared::shinit),
     KW("PPOS", ppos),
-    KW("ORDER1", order1),
-    KW("ORDER2", order2),
+    KW("ORDER1", shared::order<ps::ORDER1>),
+    KW("ORDER2", shared::order<ps::ORDER2>),
     F("NOPPOS", pf::NOPPOS),
     F("NOPOLISH", pf::NOPOLISH),
     F("OVERLAY", pf::OVERLAY),
@@ -96,7 +87,7 @@ const goption g_probplot_opts[] = {
     F("PPLOT", pf::PPLOT),
     F("NORPLEGEND", pf::NORPLEGEND),
     F("NOPCTILE|NOPCTILES", pf::NOPCTILE),
-    withtrail(F("READOUT", pf::READOUT), nlast),
+    withtrail(F("READOUT", pf::READOUT), shared::nlast),
     F("NOINSET", pf::NOINSET),
     C("PCONFPLT", ps::NPINTERVALS, code::npintervals::POINTWISE, pf::PCONFPLT),
     F("PPOUT", pf::PPOUT),

@@ -1,20 +1,12 @@
 #include "reference.h"
+#include "runtime/statements/suggest.h"
 #include <fstream>
 #include <sstream>
 #include <vector>
 
 std::vector<std::string> split(const char* names) {
-    std::vector<std::string> v;
-    std::string cur;
-    for (const char* p = names; p && *p; ++p) {
-        if (*p == '|') {
-            v.push_back(cur);
-            cur.clear();
-        } else {
-            cur += *p;
-        }
-    }
-    v.push_back(cur);
+    auto v = rt::stmt::aliases(names);
+    if (v.empty()) v.push_back("");
     return v;
 }
 

@@ -20,6 +20,7 @@
 #include "cli/progfile.h"
 #include "host/grammar.h"
 #include "proc/framework/grammar_tables.h"
+#include "runtime/statements/suggest.h"
 #include "tests/support/files.h"
 #include "tests/unit/output/htmlcheck.h"
 #include "../../support/testhost.h"
@@ -145,18 +146,8 @@ public:
         return s.substr(0, s.find('|'));
     }
     static std::string alias(Gen& g, const char* names) {
-        std::vector<std::string> v;
-        std::string cur;
-        for (const char* p = names; p && *p; ++p) {
-            if (*p == '|') {
-                v.push_back(cur);
-                cur.clear();
-            } else {
-                cur += *p;
-            }
-        }
-        v.push_back(cur);
-        return g.pick(v);
+        const auto v = rt::stmt::aliases(names);
+        return v.empty() ? std::string() : g.pick(v);
     }
 
     std::string options(const gstatement& st, const std::vector<std::string>& vars) {
