@@ -18,7 +18,7 @@ constexpr size_t RELEASE_STEP = size_t{8} << 20;   // give parsed pages back eve
 using util::upper;
 
 // A value of the file as a message quotes it: cut, with control characters escaped.
-std::string quoted(std::string_view s) { return "'" + util::shown(s) + "'"; }
+using util::quoted;
 
 // The state of one column while the file is read.
 struct Builder {

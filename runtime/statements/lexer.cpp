@@ -34,7 +34,7 @@ bool namechar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c 
 
 std::string shown(const Token& t) {
     switch (t.kind) {
-    case Tok::String: return "'" + rt::util::shown(t.text) + "'";
+    case Tok::String: return rt::util::quoted(t.text);
     case Tok::Semi: return ";";
     case Tok::End: return "end of statement";
     default: return rt::util::shown(t.text);
@@ -139,7 +139,7 @@ std::vector<Statement> lex(const std::string& text, int firstline, int firstcol,
             if (namestart(c.peek())) {
                 // "12abc": neither a number nor a name
                 while (namechar(c.peek())) { n += c.peek(); c.advance(); }
-                errors.push_back({t.line, t.col, "'" + rt::util::shown(n) + "' is neither a number nor a name", keyword()});
+                errors.push_back({t.line, t.col, rt::util::quoted(n) + " is neither a number nor a name", keyword()});
                 bad = true;
                 continue;
             }

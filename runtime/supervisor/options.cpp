@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <thread>
 
 #include "runtime/util/strings.h"
@@ -68,30 +69,33 @@ bool inwords(const char* words, const std::string& w) {
     return !w.empty() && w.find('|') == std::string::npos && list.find("|" + w + "|") != std::string::npos;
 }
 
+// "A|B|C" as "A, B or C"
 std::string shownwords(const char* words) {
-    std::string s = words;
-    size_t p = s.rfind('|');
-    if (p != std::string::npos) s.replace(p, 1, " or ");
-    for (auto& c : s)
-        if (c == '|') c = ',';
-    size_t k = 0;
-    while ((k = s.find(',', k)) != std::string::npos) s.insert(++k, " ");
+    std::string s;
+    const char* last = std::strrchr(words, '|');
+    for (const char* p = words; *p; ++p) {
+        if (*p != '|') s += *p;
+        else if (p == last) s += " or ";
+        else s += ", ";
+    }
     return s;
 }
 
 // The canonical text of value for d; false with err when d does not take it.
 bool check(const Def& d, const std::string& value, std::string& canon, std::string& err) {
-    const std::string shown = "'" + util::shown(value, 40) + "'";
+    const std::string shown = util::quoted(value, 40);
     const std::string u = util::upper(value);
     switch (d.kind) {
-    case Kind::Flag:
-        if (u == "1" || u == "YES" || u == "ON") canon = "1";
-        else if (u == "0" || u == "NO" || u == "OFF") canon = "0";
-        else {
+    case Kind::Flag: {
+        const bool yes = u == "1" || u == "YES" || u == "ON";
+        const bool no = u == "0" || u == "NO" || u == "OFF";
+        if (!yes && !no) {
             err = std::string(d.name) + "= takes YES or NO (1 or 0), not " + shown;
             return false;
         }
+        canon.assign(1, yes ? '1' : '0');
         return true;
+    }
     case Kind::Whole: {
         char* end = nullptr;
         errno = 0;

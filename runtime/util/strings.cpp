@@ -55,4 +55,11 @@ std::string shown(std::string_view v, size_t max, bool keeptabs) {
     return out;
 }
 
+std::string quoted(std::string_view v, size_t max) {
+    std::string out(1, '\'');
+    out += shown(v, max);
+    out += '\'';
+    return out;
+}
+
 }  // namespace rt::util

@@ -15,5 +15,7 @@ bool iequal(std::string_view a, std::string_view b);
 // with "..." after it), and every control character written as an escape (\n, \r, \t,
 // \xHH), so that a quoted value can neither flood the log nor start a log line of its own.
 std::string shown(std::string_view value, size_t max = 60, bool keeptabs = false);
+// The same between single quotes.
+std::string quoted(std::string_view value, size_t max = 60);
 
 }  // namespace rt::util
