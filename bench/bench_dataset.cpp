@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include "bench/benchmem.h"
 #include "bench/lifedata_gen.h"
 #include "host/hostdefs.h"
 #include "runtime/datasets/library.h"
@@ -26,23 +27,8 @@ const File& file() {
     return f;
 }
 
-// Resident-set figures of this process, in kB (VmRSS, VmHWM).
-long status(const char* key) {
-    std::ifstream in("/proc/self/status");
-    std::string k;
-    long v = -1;
-    while (in >> k) {
-        if (k == key) {
-            in >> v;
-            break;
-        }
-        std::getline(in, k);
-    }
-    return v;
-}
-
-// Starts measuring the peak resident set from now on.
-void resetpeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
+using benchmem::resetpeak;
+using benchmem::status;
 
 struct Cells {
     double hours, status, count;

@@ -18,6 +18,7 @@
 #include <random>
 #include <string>
 
+#include "bench/benchmem.h"
 #include "host/hostdefs.h"
 #include "host/module.h"
 #include "proc/framework/clsorder.h"
@@ -68,20 +69,8 @@ const File& file() {
     return f;
 }
 
-long status(const char* key) {
-    std::ifstream in("/proc/self/status");
-    std::string k;
-    long v = -1;
-    while (in >> k) {
-        if (k == key) {
-            in >> v;
-            break;
-        }
-        std::getline(in, k);
-    }
-    return v;
-}
-void resetpeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
+using benchmem::resetpeak;
+using benchmem::status;
 
 struct Quiet : rt::Log {
     void line(char kind, const std::string& t) override {
@@ -110,7 +99,7 @@ void BM_DataSetPass(benchmark::State& state) {
         const long base = status("VmRSS:");
         resetpeak();
         std::string err;
-        hdataset* d = rt::ds::open("", "lifeinput", err);
+        hdataset* d = rt::ds::open(s, "", "lifeinput", err);
         if (!d) {
             state.SkipWithError(err.c_str());
             break;

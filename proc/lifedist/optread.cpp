@@ -37,13 +37,19 @@ int label510(char* buf, int width, int n) {
 
 }  // namespace
 
-void restoredist(vyxstate* s) {
+int readerstart(vyxstate* s) {
     if (!s->distsaved) {
         s->distcode0 = s->distcode;
         s->distsaved = 1;
     } else {
         s->distcode = s->distcode0;
     }
+    s->stmtnodes = nullptr;   // the pool of the last statement's nodes is gone
+    if (s->distcode == code::dist::GAMMA) {
+        xpmlog(510, 156);
+        return 1;
+    }
+    return 0;
 }
 
 bool logaxis(const vyxstate* s) { return s->logscale[0] || s->logscale[1]; }
@@ -269,6 +275,37 @@ uint32_t choosefitmethod(vyxstate* s, const stmtrec* r) {
     s->tblflags[TF_LAGRANGE] = held && m == code::fittype::MLE;
     if (m != code::fittype::MLE) s->lrflags[LR_PARMS] = s->lrflags[LR_PERCENTILES] = 0;
     return m;
+}
+
+int fitmethodlabel(vyxstate* s, const stmtrec* r, bool maxshape) {
+    static constexpr double kExpMax = 709.782712893384;
+    static constexpr int kLabel[10] = {0, 222, 223, 224, 260, 0, 502, 507, 509, 0};
+    char* lab = s->labels[LB_FITMETHOD];
+    blank(lab, 40);
+    if (s->fitmethod < 10 && kLabel[s->fitmethod]) xpmstr(lab, 40, 510, kLabel[s->fitmethod]);
+    if (s->fitmethod == code::fittype::NONE) s->pflags.nofitline = 1;
+    if (s->fitmethod != code::fittype::WEIBAYES) return 0;
+    s->distcode = code::dist::WEIBULL;
+    if (!s->parmgiven[GP_SHAPE] || s->parmfree[GP_SHAPE] != 'C') {
+        xpmlog(510, 503);
+        return 1;
+    }
+    if (maxshape && s->givenparms[GP_SHAPE] > kExpMax) {
+        xpmlog(510, 903);
+        return 1;
+    }
+    if (stmtflag(r, flag::plot::READOUT)) {
+        xpmlog(510, 504);
+        return 1;
+    }
+    return 0;
+}
+
+void afterfitmethod(vyxstate* s) {
+    if (s->fitmethod != code::fittype::MLE && s->fitmethod != code::fittype::MODEL) s->covprint[0] = s->covprint[1] = 0;
+    s->thrflags[TH_GIVEN] = 0;
+    s->logscale[0] = s->logscale[1] = 0;
+    s->maxlablen = 0;
 }
 
 void dispatchdist(vyxstate* s, const stmtrec* r) {

@@ -8,9 +8,10 @@
 struct vyxstate;
 struct stmtrec;
 
-// Every statement starts from the DISTRIBUTION statement's code (FITTYPE=WEIBAYES changes
-// it for its own statement only).
-void restoredist(vyxstate* s);
+// The start of both readers: every statement starts from the DISTRIBUTION statement's code
+// (FITTYPE=WEIBAYES changes it for its own statement only), with no group nodes yet;
+// DISTRIBUTION GAMMA gives 510/156 and 1.
+int readerstart(vyxstate* s);
 // The statement label (8 characters) into stmtlabcell; stmtlabel points there, or is null
 // when the label is blank or absent.
 void readstmtlabel(vyxstate* s, const stmtrec* r);
@@ -39,6 +40,12 @@ int readgivenparms(vyxstate* s, const stmtrec* r, bool check);
 // FITTYPE and the rule that every parameter held at a given value means method 4; the
 // Lagrange-table byte and the likelihood-limit bytes. Returns the method chosen.
 uint32_t choosefitmethod(vyxstate* s, const stmtrec* r);
+// The fit-method label and the Weibayes checks (with maxshape, a given shape above
+// 709.78 is refused too); 1 after a message. Methods 8 and 9 are checked by the readers.
+int fitmethodlabel(vyxstate* s, const stmtrec* r, bool maxshape);
+// After the fit method: only MLE and MODEL print covariances; the threshold, the scales and
+// the label length start cleared for the distribution dispatch.
+void afterfitmethod(vyxstate* s);
 // The distribution dispatch for the life distributions: scale, quantile routine, kernels,
 // labels, THRESHOLD and the reparametrisation of the given values.
 void dispatchdist(vyxstate* s, const stmtrec* r);

@@ -65,45 +65,18 @@ bool modelmatches(const vyxstate* s) {
     return !s->rspvars[1] || s->mdlvarids[1] == s->rspvarid[1];
 }
 
-int fitmethodsettings(vyxstate* s, const stmtrec* r) {
-    char* lab = s->labels[LB_FITMETHOD];
-    std::memset(lab, ' ', 40);
-    auto label = [&](int n) { xpmstr(lab, 40, 510, n); };
-    switch (s->fitmethod) {
-        case 1: label(222); break;
-        case 2: label(223); break;
-        case 3: label(224); s->pflags.nofitline = 1; break;
-        case 4: label(260); break;
-        case 6:
-            label(502);
-            s->distcode = code::dist::WEIBULL;
-            if (!s->parmgiven[GP_SHAPE] || s->parmfree[GP_SHAPE] != 'C') {
-                xpmlog(510, 503);
-                return 1;
-            }
-            if (stmtflag(r, flag::plot::READOUT)) {
-                xpmlog(510, 504);
-                return 1;
-            }
-            break;
-        case 7: label(507); break;
-        case 8:
-            label(509);
-            if (s->nclass != 1) {
-                xpmlog(510, 697);
-                return 1;
-            }
-            if (!modelmatches(s)) {
-                xpmlog(510, 162);
-                return 1;
-            }
-            break;
-        default: break;
+// FITTYPE=MODEL on ANALYZE: exactly one class variable, the relation variable of a MODEL
+// statement run in this BY group on the same responses.
+int modelfitsettings(vyxstate* s) {
+    if (s->fitmethod != code::fittype::MODEL) return 0;
+    if (s->nclass != 1) {
+        xpmlog(510, 697);
+        return 1;
     }
-    if (s->fitmethod != 1 && s->fitmethod != 8) s->covprint[0] = s->covprint[1] = 0;
-    s->thrflags[TH_GIVEN] = 0;
-    s->logscale[0] = s->logscale[1] = 0;
-    s->maxlablen = 0;
+    if (!modelmatches(s)) {
+        xpmlog(510, 162);
+        return 1;
+    }
     return 0;
 }
 
@@ -143,12 +116,7 @@ int countsonly(vyxstate* s, const stmtrec* r) {
 
 int vyxaprm(vyxstate* s) {
     const stmtrec* r = s->curstmt;
-    restoredist(s);
-    s->stmtnodes = nullptr;   // the pool of the last statement's nodes is gone
-    if (s->distcode == code::dist::GAMMA) {
-        xpmlog(510, 156);
-        return 1;
-    }
+    if (int rc = readerstart(s)) return rc;
     s->pflags.pbonly = 0;
     s->stmtkind = 0;
     readstmtlabel(s, r);
@@ -185,7 +153,9 @@ int vyxaprm(vyxstate* s) {
     readgivenparms(s, r, false);
     s->npar[0] = 2;
     choosefitmethod(s, r);
-    if (int rc = fitmethodsettings(s, r)) return rc;
+    if (int rc = fitmethodlabel(s, r, false)) return rc;
+    if (int rc = modelfitsettings(s)) return rc;
+    afterfitmethod(s);
 
     if (s->distcode == code::dist::POISSON || s->distcode == code::dist::BINOMIAL) {
         countlabel(s);

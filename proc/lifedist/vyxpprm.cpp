@@ -18,8 +18,6 @@
 
 namespace {
 
-constexpr double kExpMax = 709.782712893384;
-
 // The statement kind from the keyword: 1 PROBPLOT, 4 RELATIONPLOT, 0 otherwise.
 uint32_t kindof(const char* kw) {
     if (!std::strncmp(kw, "PP", 2) || !std::strncmp(kw, "PROB", 4)) return 1;
@@ -121,74 +119,34 @@ bool sameresponse(const vyxstate* s) {
     return mine == 1 || s->mdlvarids[1] == s->rspvarid[1];
 }
 
-// Labels and checks of the fit method (after it was chosen).
-int fitmethodsettings(vyxstate* s, const stmtrec* r) {
-    char* lab = s->labels[LB_FITMETHOD];
-    std::memset(lab, ' ', 40);
-    auto label = [&](int n) { xpmstr(lab, 40, 510, n); };
-    switch (s->fitmethod) {
-        case 1: label(222); break;
-        case 2: label(223); break;
-        case 3: label(224); s->pflags.nofitline = 1; break;
-        case 4: label(260); break;
-        case 6: {
-            label(502);
-            s->distcode = code::dist::WEIBULL;
-            if (!s->parmgiven[GP_SHAPE] || s->parmfree[GP_SHAPE] != 'C') {
-                xpmlog(510, 503);
-                return 1;
-            }
-            if (s->givenparms[GP_SHAPE] > kExpMax) {
-                xpmlog(510, 903);
-                return 1;
-            }
-            if (stmtflag(r, flag::plot::READOUT)) {
-                xpmlog(510, 504);
-                return 1;
-            }
-            break;
+// The checks of the fits taken from the MODEL statement, and the percentile-line limits.
+int modelfitsettings(vyxstate* s, const stmtrec* r) {
+    if (s->fitmethod == code::fittype::MODEL) {
+        if (s->nclass > 2) {
+            xpmlog(510, 697);
+            return 1;
         }
-        case 7: label(507); break;
-        case 8:
-            label(509);
-            if (s->nclass > 2) {
-                xpmlog(510, 697);
-                return 1;
-            }
-            if (!s->thrflags[TH_MODELRAN]) {
-                xpmlog(510, 162);
-                return 1;
-            }
-            if (stmtflag(r, flag::plot::READOUT) != (s->rsp3flag != 0)) {
-                xpmlog(510, 194);
-                return 1;
-            }
-            if (!sameresponse(s)) {
-                xpmlog(510, 823);
-                return 1;
-            }
-            break;
-        case 9: {
-            stmtrec* model = nullptr;
-            if (fndstmt("MODEL", &model) == 0) {
-                xpmlog(510, 695);
-                return 1;
-            }
-            if (!sameresponse(s)) {
-                xpmlog(510, 823);
-                return 1;
-            }
-            break;
+        if (!s->thrflags[TH_MODELRAN]) {
+            xpmlog(510, 162);
+            return 1;
         }
-        default: break;
+        if (stmtflag(r, flag::plot::READOUT) != (s->rsp3flag != 0)) {
+            xpmlog(510, 194);
+            return 1;
+        }
     }
-    const bool bymodel = s->fitmethod == 8 || s->fitmethod == 9;
+    const bool bymodel = s->fitmethod == code::fittype::MODEL || s->fitmethod == code::fittype::REGRESSION;
+    stmtrec* model = nullptr;
+    if (s->fitmethod == code::fittype::REGRESSION && fndstmt("MODEL", &model) == 0) {
+        xpmlog(510, 695);
+        return 1;
+    }
+    if (bymodel && !sameresponse(s)) {
+        xpmlog(510, 823);
+        return 1;
+    }
     s->pctopts[0] = gparm(r, slot::plot::PCNTLLOWER, 5.0) / 100;
     s->pctopts[1] = gparm(r, slot::plot::PCNTLUPPER, bymodel && modelvars(s) > 1 ? 10.0 : 5.0) / 100;
-    if (s->fitmethod != 1 && s->fitmethod != 8) s->covprint[0] = s->covprint[1] = 0;
-    s->thrflags[TH_GIVEN] = 0;
-    s->logscale[0] = s->logscale[1] = 0;
-    s->maxlablen = 0;
     return 0;
 }
 
@@ -211,12 +169,7 @@ int parmnames(vyxstate* s) {
 
 int vyxpprm(vyxstate* s) {
     const stmtrec* r = s->curstmt;
-    restoredist(s);
-    s->stmtnodes = nullptr;   // the pool of the last statement's nodes is gone
-    if (s->distcode == code::dist::GAMMA) {
-        xpmlog(510, 156);
-        return 1;
-    }
+    if (int rc = readerstart(s)) return rc;
     if (s->distcode == code::dist::POISSON || s->distcode == code::dist::BINOMIAL) {
         xpmlog(510, 526);
         return 1;
@@ -242,7 +195,9 @@ int vyxpprm(vyxstate* s) {
     readcframe(s, r);
     if (int rc = readgivenparms(s, r, true)) return rc;
     choosefitmethod(s, r);
-    if (int rc = fitmethodsettings(s, r)) return rc;
+    if (int rc = fitmethodlabel(s, r, true)) return rc;
+    if (int rc = modelfitsettings(s, r)) return rc;
+    afterfitmethod(s);
     dispatchdist(s, r);
     if (parmnames(s)) return 1;
     if (int rc = readlifeaxis(s, r)) return rc;

@@ -1,0 +1,23 @@
+#include "proc/lifedist/notyet.h"
+
+#include <cstdio>
+
+#include "proc/framework/hostsvc.h"
+#include "proc/framework/vyxstate.h"
+
+namespace {
+// Host catalog: "Not available yet in this version: %1. The %2 statement goes on without it%3."
+constexpr int kHostGroup = -1;
+constexpr int kPieceNotYet = 101;
+}  // namespace
+
+void notavailable(vyxstate* s, const char* what) {
+    char by[512] = "";
+    if (s->dsin && s->nbyvars > 0) {
+        char line[480] = "";
+        hostvec<vec203>(VEC_DATASETS)->xbyline(s->dsin, line, sizeof line);
+        std::snprintf(by, sizeof by, " in the BY group %s", line);
+    }
+    const char* stmt = s->stmtkind == 1 ? "PROBPLOT" : s->stmtkind == 4 ? "RELATIONPLOT" : "ANALYZE";
+    xpmlog(kHostGroup, kPieceNotYet, what, stmt, by);
+}
