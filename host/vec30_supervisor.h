@@ -28,4 +28,10 @@ struct vec30 {
     int (*xoptngt)(const char* name, double* value);
     // A line for the host's debug log.
     void (*xdebug)(const char* text);
+    // Text of a double in at most width characters (decimals 99: the shortest exact text
+    // that fits, else fewer significant digits; a missing value is "."), written to buffer
+    // without padding; returns its length.
+    int (*xpfs)(double value, int width, int decimals, char* buffer);
+    // Text of a count in at most width characters, written to buffer; returns its length.
+    int (*xpils)(int64_t value, int width, char* buffer);
 };

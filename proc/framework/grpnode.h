@@ -97,4 +97,25 @@ struct grpnode {
     // ---- binomial and Poisson analysis
     double* pbest;            // estimate block (24 doubles)
     double* pbpred;           // prediction block (24 doubles)
+
+    // ---- recurrence data (MCFPLOT). The node's rowbuf holds its event records, nrows the
+    // records in it, nblocks the buffers written to ufile, ncens the number of units
+    // (end-of-observation records), key/ordkey/subtree/nsub as for every statement.
+    struct mcfdata {
+        int32_t nrec;         // records of the group (root after differences: difference records)
+        double nunits;        // weighted number of units; interval data: removals or the NRISK value
+        double nobs;          // weighted number of events; interval data: the sum of events
+        double nexact;        // number of event records; interval data: the sum of events
+        double mcfmax, mcfmin;    // extremes of the estimates
+        double uppmax, lowmin;    // extremes of the confidence limits
+        double evtmax, evtmin;    // extremes of the event times (interval data: interval ends)
+        double endmax, endmin;    // extremes of the end-of-observation times
+        void* units[3];       // unit tree: root word, spare unit node, current unit
+        double* unitwts;      // per-unit weights by unit index (FREQ with LAWLESS)
+        void** unitseq;       // unit nodes by order of first appearance (set by the sorting)
+        int32_t nunitseq;     // units seen (order numbers 0 .. nunitseq - 1)
+        uint8_t clamped;      // an event just past its unit's end was met (within rounding)
+        double nunita, nunitb;    // root after differences: units of the two groups
+        double nevta, nevtb;      // root after differences: events of the two groups
+    } mcf;
 };

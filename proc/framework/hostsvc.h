@@ -47,6 +47,8 @@ inline int xpselec(int a, int b) { return hostvec<vec30>(VEC_SUPERVISOR)->xpsele
 inline int xoptcgt(const char* name, char* buf, int len) { return hostvec<vec30>(VEC_SUPERVISOR)->xoptcgt(name, buf, len); }
 inline int xoptngt(const char* name, double* v) { return hostvec<vec30>(VEC_SUPERVISOR)->xoptngt(name, v); }
 inline void xdebug(const char* text) { hostvec<vec30>(VEC_SUPERVISOR)->xdebug(text); }
+inline int xpfs(double v, int width, int decimals, char* buf) { return hostvec<vec30>(VEC_SUPERVISOR)->xpfs(v, width, decimals, buf); }
+inline int xpils(int64_t v, int width, char* buf) { return hostvec<vec30>(VEC_SUPERVISOR)->xpils(v, width, buf); }
 
 // ---- vector 0: routine registration
 inline int vir2g(void* routine, void** slot, void* session, void* pidb) {

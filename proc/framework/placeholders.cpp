@@ -28,7 +28,6 @@ int notyet(vyxstate* s, const char* name) {
 
 }  // namespace
 
-__attribute__((weak)) int vyxcf(vyxstate* s) { return notyet(s, "MCFPLOT"); }
 __attribute__((weak)) int vyxmod(vyxstate* s) { return notyet(s, "MODEL"); }
 
 int zqidest(gdestctx*) { return RC_SETUP; }

@@ -132,8 +132,9 @@ enum : int {
     TF_STMTLABEL = 0, TF_LAGRANGE = 3,
     // thrflags: THRESHOLD given; a MODEL statement ran in this BY group
     TH_GIVEN = 0, TH_MODELRAN = 1,
-    // pageflags: the byte each ANALYZE clears, then the drawing bytes of the relation plot
-    PG_STATEMENT = 2, PG_BOXES = 3, PG_DATA = 4, PG_FITLINES = 5, PG_MEDIANS = 6,
+    // pageflags: the current panel starts a row of panels, ends a page (MCFPLOT), the byte
+    // each ANALYZE clears, then the drawing bytes of the relation plot
+    PG_START = 0, PG_END = 1, PG_STATEMENT = 2, PG_BOXES = 3, PG_DATA = 4, PG_FITLINES = 5, PG_MEDIANS = 6,
     // clsorder: the ordering code of each class variable, their copies, and "ordered by a count"
     CO_CODE = 0, CO_COPY = 2, CO_COUNTED = 4,
     // tickinfo: boundary count, life tick count, interval counters
@@ -446,6 +447,33 @@ struct vyxstate {
     ciblk* ciptr;               // the limit-search block (lives for the step)
     likkept likcache;           // derivative sums of the last value pass
     uint8_t stepend;            // a routine ended the step with xexit: every loop stops at once
+
+    // ---- MCFPLOT: options, table cells and group counters (proc/mcf)
+    struct {
+        uint8_t varindinc;      // variance by independent increments (INDINC)
+        uint8_t varlawless;     // robust per-unit variance (LAWLESS, VARMETHOD2)
+        uint8_t varpoisson;     // Poisson variance (POISSON)
+        uint8_t wantlims;       // standard errors and limits computed (NOVARIANCE absent)
+        uint8_t nocenprt;       // NOCENPRINT: end-of-observation rows left out of MCFEst
+        uint8_t loglims;        // LOGINTERVALS (not with MCFDIFF): limits on the log scale
+        uint8_t legendon;       // OVERLAY without NOLEGEND
+        uint8_t novtick, nohtick;   // NOVTICK, NOHTICK
+        uint8_t axscaled;       // the axes have been scaled (set by the axis ranges)
+        uint8_t topstrip;       // one-line level strip above each panel (row strip)
+        uint8_t sidestrip;      // level strip beside each panel (column strip)
+        uint8_t square;         // SQUARE
+        int32_t mcfvars[2];     // interval data: variables of the events and the removals
+        int32_t nriskv;         // NRISK: number of values
+        double* nriskvals;      // NRISK values (initial risk set per group, in group order)
+        uint32_t unitwidth;     // longest unit id (ID column width)
+        int32_t ntick[2];       // NHTICK, NVTICK (default 4)
+        uint8_t ntickgiven[2];
+        dshandle annods;        // ANNOTATE= data set of the statement
+    } mcfopt;
+    char rowvalue[256];         // value cell of the current row (follows the row label)
+    double sevalue;             // standard-error cell of the current MCF row
+    uint32_t lastrow;           // the row being added is the last of its table
+    obobject* grpobj;           // output group of the current class level, null when none
 
     // ---- statement counts (vyxinit)
     int32_t nanalysis;

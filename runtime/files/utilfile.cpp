@@ -26,8 +26,28 @@ int copen(xchandle* h, uint32_t) {
     return 0;
 }
 
+// Replaces the record at the noted position by one of the same length.
+int crewrite(xchandle f, const void* buffer, int64_t length) {
+    f->rewrite = false;
+    uint64_t len;
+    if (f->pos + 8 > f->size) return kWriteError;
+    if (f->spill) {
+        if (std::fseek(f->spill, f->pos, SEEK_SET) != 0 || std::fread(&len, 8, 1, f->spill) != 1) return kWriteError;
+        if (len != static_cast<uint64_t>(length)) return kWriteError;
+        if (std::fseek(f->spill, f->pos + 8, SEEK_SET) != 0) return kWriteError;
+        if (length && std::fwrite(buffer, 1, len, f->spill) != len) return kWriteError;
+    } else {
+        std::memcpy(&len, f->mem.data() + f->pos, 8);
+        if (len != static_cast<uint64_t>(length)) return kWriteError;
+        if (length) std::memcpy(f->mem.data() + f->pos + 8, buffer, len);
+    }
+    f->pos += 8 + length;
+    return 0;
+}
+
 int cwrite(xchandle f, const void* buffer, int64_t length) {
     if (!f || length < 0) return kWriteError;
+    if (f->rewrite) return crewrite(f, buffer, length);
     uint64_t len = static_cast<uint64_t>(length);
     if (!f->spill && f->size + 8 + length > g_spilllimit && !spill(f)) return kWriteError;
     if (f->spill) {
@@ -46,6 +66,7 @@ int cwrite(xchandle f, const void* buffer, int64_t length) {
 
 int cread(xchandle f, void* buffer, int64_t length) {
     if (!f) return kReadError;
+    f->rewrite = false;
     if (f->pos >= f->size) return XC_EOF;
     uint64_t len;
     if (f->spill) {
@@ -64,10 +85,17 @@ int cread(xchandle f, void* buffer, int64_t length) {
 int cpoint(xchandle f, int64_t position) {
     if (!f || position < 0 || position > f->size) return kReadError;
     f->pos = position;
+    f->rewrite = false;
     return 0;
 }
 
 int64_t cnoted(xchandle f) { return f ? f->pos : -1; }
+
+int cpntd(xchandle f, int64_t position) {
+    int rc = cpoint(f, position);
+    if (rc == 0) f->rewrite = true;
+    return rc;
+}
 
 int cclose(xchandle f, int) {
     if (!f) return 0;
@@ -77,7 +105,7 @@ int cclose(xchandle f, int) {
     return 0;
 }
 
-const vec39 table = {copen, cwrite, cread, cpoint, cnoted, cpoint, cclose};
+const vec39 table = {copen, cwrite, cread, cpoint, cnoted, cpntd, cclose};
 
 }  // namespace
 

@@ -1,5 +1,8 @@
 // Utility files: scratch stores of records, kept in memory and spilled to a temporary
 // file when they grow large. Records keep their lengths; a read returns one record.
+// A write appends a record, except right after xcpntd: then it replaces the record that
+// starts at the noted position (it must have the same length) and the position moves past
+// it, so that a reader can update a block it has read in place.
 #pragma once
 #include <cstdint>
 #include <cstdio>
@@ -11,6 +14,7 @@ struct xcfile {
     std::FILE* spill = nullptr;       // the same layout on disk once spilled
     int64_t size = 0;                 // bytes written
     int64_t pos = 0;                  // read position
+    bool rewrite = false;             // set by xcpntd: the next write replaces the record at pos
 };
 
 namespace rt::files {

@@ -112,6 +112,35 @@ TEST_F(FileTest, NotedPositionsAndBadPositions) {
     ASSERT_EQ(f->xcpntd(h, at), 0);
     ASSERT_EQ(f->xcread(h, rec, 32), 0);
     EXPECT_EQ(rec[0], 1000.0);
+    // Back at a noted position, a write replaces the record there, in memory and on disk.
+    for (int64_t limit : {int64_t(1) << 30, int64_t(0)}) {
+        rt::files::setspilllimit(limit);
+        xchandle g = nullptr;
+        ASSERT_EQ(f->xcopen(&g, XC_SCRATCH), 0);
+        fill(g, 3, 4);
+        f->xcpoint(g, 0);
+        ASSERT_EQ(f->xcread(g, rec, 32), 0);
+        int64_t second = f->xcnoted(g);
+        ASSERT_EQ(f->xcread(g, rec, 32), 0);
+        const double repl[4] = {-1, -2, -3, -4};
+        ASSERT_EQ(f->xcpntd(g, second), 0);
+        ASSERT_EQ(f->xcwrite(g, repl, 32), 0);
+        ASSERT_EQ(f->xcread(g, rec, 32), 0) << "the position moved past the replaced record";
+        EXPECT_EQ(rec[0], 2000.0);
+        ASSERT_EQ(f->xcpntd(g, second), 0);
+        EXPECT_NE(f->xcwrite(g, repl, 24), 0) << "a record of another length is refused";
+        ASSERT_EQ(f->xcwrite(g, repl, 32), 0) << "a plain write appends again";
+        f->xcpoint(g, second);
+        ASSERT_EQ(f->xcread(g, rec, 32), 0);
+        EXPECT_EQ(rec[0], -1.0);
+        f->xcpoint(g, 0);
+        int n = 0;
+        while (f->xcread(g, rec, 32) == 0) ++n;
+        EXPECT_EQ(n, 4);
+        EXPECT_EQ(rec[3], -4.0);
+        f->xcclose(g, 1);
+    }
+    rt::files::setspilllimit(int64_t(256) << 20);
     EXPECT_NE(f->xcpoint(h, -5), 0);
     EXPECT_NE(f->xcpoint(h, 1 << 30), 0);
     // A short buffer takes the head of the record and the read moves to the next one.

@@ -1,0 +1,353 @@
+// Recurrence-data input: the observations of the BY group become MCF records of their class
+// group, with a unit tree per group for exact recurrence times.
+#include <cfloat>
+#include <cstddef>
+#include <cstring>
+
+#include "proc/framework/hostsvc.h"
+#include "proc/framework/hostsvc_util.h"
+#include "proc/framework/pools.h"
+#include "proc/framework/textpad.h"
+#include "proc/framework/vyxstate.h"
+#include "proc/mcf/mcf.h"
+#include "proc/mcf/mcfmsg.h"
+
+namespace {
+
+constexpr int kZeroed = 8198;   // 0x2006: a zero-filled block of the statement pool
+
+// ORDER codes as the option reader stores them.
+enum : uint8_t { ORD_FREQ = 2, ORD_DATA = 3 };
+
+int64_t obsnumber(vyxstate* s) { return hostvec<vec203>(VEC_DATASETS)->xobsnum(s->dsin); }
+
+// What one observation holds, after the checks of the reader.
+struct obs {
+    bool end = false;     // an end-of-observation record (exact data)
+    double w = 1;         // its weight
+};
+
+// Finds or adds the class-level node of key text k under the tree at root (its spare node
+// in spare); *isnew tells which. Null when the tree refuses it.
+grpnode* levelnode(vyxstate* s, grpnode** root, grpnode** spare, const char* fmt, const char* raw, double num,
+                   bool* isnew, int* rc) {
+    if (!*spare) {
+        *spare = static_cast<grpnode*>(vmalcp_handler(s->stmtpool, sizeof(grpnode), kZeroed));
+        if (!*spare) {
+            xmemmsg(sizeof(grpnode));
+            *rc = RC_NOMEM;
+            return nullptr;
+        }
+    }
+    grpnode* n = *spare;
+    std::memcpy(n->key, fmt, 16);
+    std::memcpy(n->rawkey, raw, 16);
+    n->numkey = num;
+    auto* got = static_cast<grpnode*>(ztrebld(root, n, 16, static_cast<int>(offsetof(grpnode, key))));
+    *isnew = got == n;
+    if (*isnew) *spare = nullptr;
+    return got;
+}
+
+void orderweight(grpnode* g, uint8_t code, bool isnew, double w, int32_t used) {
+    if (code == ORD_FREQ) g->ordkey = isnew ? -w : g->ordkey - w;
+    else if (code == ORD_DATA && isnew) g->ordkey = used;
+}
+
+// Appends one record to the group's buffer, spilling full buffers to its utility file.
+int store(vyxstate* s, grpnode* g, const mcfrec& r) {
+    if (g->nrows >= MCF_BUFRECS) {
+        if (!g->ufile) {
+            s->spilled = 1;
+            if (xcopen(&g->ufile, XC_SCRATCH) != 0) {
+                g->ufile = nullptr;
+                xpmlog(MSG_GROUP, MCFM_FILEOPEN);
+                return RC_REPORTED;
+            }
+            xcpoint(g->ufile, 0);
+        }
+        if (xcwrite(g->ufile, g->rowbuf, int64_t(g->nrows) * MCF_RECLEN) != 0) {
+            xpmlog(MSG_GROUP, MCFM_FILEWRITE);
+            return RC_REPORTED;
+        }
+        g->nrows = 0;
+        g->nblocks += 1;
+    }
+    std::memcpy(reinterpret_cast<mcfrec*>(g->rowbuf) + g->nrows, &r, sizeof r);
+    g->nrows += 1;
+    return 0;
+}
+
+// The deepest group node of the observation, made when new; null after a message.
+grpnode* groupof(vyxstate* s, double w, int32_t used, int* rc) {
+    if (s->nclass == 0) return &s->rootgrp;
+    obsvalues& v = s->obsvals;
+    bool isnew = false;
+    grpnode* g = levelnode(s, &s->grplist[0], &s->grplist[1], v.clsfmt[0], v.clsraw[0], v.clsnum[0], &isnew, rc);
+    if (!g) {
+        if (!*rc) {
+            xpmlog(MSG_GROUP, MCFM_TREE1);
+            *rc = RC_REPORTED;
+        }
+        return nullptr;
+    }
+    if (isnew) {
+        s->rootgrp.nsub += 1;
+        if (s->nclass == 1 && (*rc = cfbld(s, g)) != 0) {
+            *rc = xexit(*rc, 0);
+            return nullptr;
+        }
+        if (s->nclass == 2) {
+            g->subtree[0] = g->subtree[1] = g->subtree[2] = nullptr;
+            g->nsub = 0;
+        }
+    }
+    orderweight(g, s->clsorder[0], isnew, w, used);
+    if (s->nclass == 1) return g;
+    grpnode* h = levelnode(s, &g->subtree[0], &g->subtree[1], v.clsfmt[1], v.clsraw[1], v.clsnum[1], &isnew, rc);
+    if (!h) {
+        if (!*rc) {
+            xpmlog(MSG_GROUP, MCFM_TREE2);
+            *rc = RC_REPORTED;
+        }
+        return nullptr;
+    }
+    if (isnew) {
+        g->nsub += 1;
+        if ((*rc = cfbld(s, h)) != 0) {
+            *rc = RC_REPORTED;
+            return nullptr;
+        }
+    }
+    orderweight(h, s->clsorder[1], isnew, w, used);
+    return h;
+}
+
+// The unit of an exact-data record in the group's unit tree; keeps its end and latest event.
+// 0, or a code after a message.
+int unitof(vyxstate* s, grpnode* g, const char* id, const obs& o, double t, mcfunit** last, grpnode** lastg,
+           mcfunit** out) {
+    mcfunit* u = nullptr;
+    bool isnew = false;
+    if (*lastg == g && *last && std::memcmp((*last)->id, id, 16) == 0) {
+        u = *last;   // rows of one unit usually follow one another: no tree search
+    } else {
+        auto* spare = static_cast<mcfunit*>(g->mcf.units[1]);
+        if (!spare) {
+            spare = static_cast<mcfunit*>(vmalcp_handler(s->stmtpool, sizeof(mcfunit), kZeroed));
+            if (!spare) {
+                xmemmsg(sizeof(mcfunit));
+                return RC_REPORTED;
+            }
+            g->mcf.units[1] = spare;
+        }
+        std::memcpy(spare->id, id, 16);
+        u = static_cast<mcfunit*>(ztrebld(&g->mcf.units[0], spare, 16, static_cast<int>(offsetof(mcfunit, id))));
+        if (!u) {
+            xpmlog(MSG_GROUP, MCFM_UNITTREE, txtarg(id, 16));
+            return RC_REPORTED;
+        }
+        isnew = u == spare;
+        if (isnew) {
+            g->mcf.units[1] = nullptr;
+            u->seq = g->mcf.nunitseq++;
+            u->lastevt = -DBL_MAX;
+        }
+        *last = u;
+        *lastg = g;
+    }
+    if (o.end) {
+        u->weight = o.w;
+        if (u->ended) {
+            xpmlog(MSG_GROUP, MCFM_TWOENDS, txtarg(id, 16), obsnumber(s));
+            return RC_REPORTED;
+        }
+        u->endtime = t;
+        u->ended = 1;
+    } else if (t > u->lastevt) {
+        u->lastevt = t;
+    }
+    if (u->ended && u->lastevt - MCF_ENDSLACK > u->endtime) {
+        xpmlog(MSG_GROUP, MCFM_AFTEREND, txtarg(id, 15), u->lastevt, u->endtime);
+        return xexit(RC_INPUT, 0);
+    }
+    // An event up to the slack past the end is the end time made inexact by rounding: the
+    // sorting moves it back to the end, so that it is counted while its unit is at risk.
+    if (u->ended && u->lastevt > u->endtime) g->mcf.clamped = 1;
+    *out = u;
+    return 0;
+}
+
+// Calls f for every deepest node of the class trees under root (still trees, not lists).
+template <class F>
+int eachleaf(grpnode* root, int levels, F& f) {
+    if (!root) return 0;
+    int rc = eachleaf(root->tleft, levels, f);
+    if (rc == 0) rc = levels > 1 ? eachleaf(root->subtree[0], levels - 1, f) : f(root);
+    if (rc == 0) rc = eachleaf(root->tright, levels, f);
+    return rc;
+}
+
+}  // namespace
+
+int cfbld(vyxstate* s, grpnode* g) {
+    const int64_t bytes = int64_t(MCF_BUFRECS) * MCF_RECLEN;
+    g->rowbuf = static_cast<double*>(vmalcp_handler(s->stmtpool, bytes, kZeroed));
+    if (!g->rowbuf) {
+        xmemmsg(bytes);
+        return RC_NOMEM;
+    }
+    g->mcf.units[0] = g->mcf.units[1] = g->mcf.units[2] = nullptr;
+    g->nrows = 0;
+    g->nblocks = 0;
+    return 0;
+}
+
+int vyxcfin(vyxstate* s) {
+    s->spilled = 0;
+    s->mcfopt.unitwidth = 0;
+    xbyrwnd(s->dsin, 66);
+    std::memset(&s->rootgrp, 0, sizeof s->rootgrp);
+    s->grplist[0] = s->grplist[1] = s->grplist[2] = nullptr;
+    if (int rc = s->nclass == 0 ? cfbld(s, &s->rootgrp) : 0; rc != 0) {
+        return xexit(rc, 0);
+    }
+    const bool exact = s->rspkind == MCF_EXACT;
+    const bool hasfreq = s->nfreq > 0;
+    hgetlist* get = s->stmgets ? s->stmgets[s->stmtidx] : nullptr;
+    hgetlist* clget = s->nclass > 0 && s->stmclgets ? s->stmclgets[s->stmtidx] : nullptr;
+    obsvalues& v = s->obsvals;
+    int32_t nread = 0, nused = 0, nskip = 0;
+    double wread = 0, wused = 0;
+    mcfunit* lastunit = nullptr;
+    grpnode* lastgrp = nullptr;
+
+    while (xybyget(s->dsin) == 0) {
+        ++nread;
+        if (get) xyvget(get, nullptr);
+        if (clget) xyvget(clget, nullptr);
+        if (s->procget) xyvget(s->procget, nullptr);
+        // 1. time and second response (interval data: also the events and removals)
+        if (wzmisn(v.rsp, 2) || (!exact && wzmisn(v.rsp + 2, 2))) {
+            ++nskip;
+            continue;
+        }
+        obs o;
+        double value = v.rsp[1];
+        // 2. end-of-observation records carry one of the listed values
+        if (exact) {
+            for (int k = 0; k < s->ncensvals; ++k)
+                if (value == s->censvals[k]) {
+                    o.end = true;
+                    break;
+                }
+            if (o.end) value = hostmissing();
+        }
+        // 3. weight
+        if (hasfreq) {
+            o.w = v.freq;
+            if (ismissing(o.w) || o.w <= 0) {
+                // A record whose FREQ is missing or not positive counts for nothing: an end
+                // record is skipped as it stands, and so is an event record (named, since its
+                // unit's other records remain).
+                if (!(exact && o.end)) xpmlog(MSG_GROUP, MCFM_EVENTFREQ, obsnumber(s), o.w);
+                ++nskip;
+                continue;
+            }
+            if (o.end) wread += o.w;
+        }
+        // 4. unit id
+        char id[16];
+        if (exact) {
+            bool blank = s->unittype == 1 ? ismissing(v.unitnum) : vzatl(' ', v.unitraw, 16);
+            if (s->nunitid == 0 || blank) {
+                ++nskip;
+                continue;
+            }
+            std::memcpy(id, v.unitfmt, 16);
+            int len = wzstjus(id, 16, 'l');
+            if (static_cast<uint32_t>(len) > s->mcfopt.unitwidth) s->mcfopt.unitwidth = static_cast<uint32_t>(len);
+        }
+        // 5. class values
+        bool missingclass = false;
+        for (int j = 0; j < s->nclass && j < 2; ++j) {
+            bool miss = s->clsnumeric[j] ? ismissing(v.clsnum[j]) : vzatl(' ', v.clsraw[j], 16) != 0;
+            if (miss && !s->clssort[j]) missingclass = true;
+        }
+        if (missingclass) {
+            ++nskip;
+            continue;
+        }
+        ++nused;
+        if (o.end) wused += o.w;
+        // 6. group
+        int rc = 0;
+        grpnode* g = groupof(s, o.w, nused, &rc);
+        if (!g) return rc ? rc : RC_REPORTED;
+        // 7. unit
+        mcfrec r{};
+        r.time = v.rsp[0];
+        r.value = value;
+        if (exact) {
+            mcfunit* u = nullptr;
+            if ((rc = unitof(s, g, id, o, r.time, &lastunit, &lastgrp, &u)) != 0) return rc;
+            r.mcf = u->seq;
+            std::memcpy(r.unit, id, 16);
+        } else {
+            auto& iv = reinterpret_cast<mcfivl&>(r);
+            iv.end = v.rsp[1];
+            iv.start = v.rsp[0];
+            iv.events = v.rsp[2];
+            iv.removals = v.rsp[3];
+        }
+        // 8. counts
+        g->mcf.nrec += 1;
+        if (!exact) {
+            g->mcf.nunits += v.rsp[3];
+            g->mcf.nexact += v.rsp[2];
+            g->mcf.nobs += v.rsp[2];
+        } else if (o.end) {
+            if (o.w < 0) {
+                xpmlog(MSG_GROUP, MCFM_NEGWEIGHT, obsnumber(s), o.w);
+                return xexit(RC_INPUT, 0);
+            }
+            g->mcf.nunits += o.w;
+            g->ncens += 1;
+        } else {
+            g->mcf.nobs += o.w;
+            g->mcf.nexact += 1;
+        }
+        // 9. store
+        if ((rc = store(s, g, r)) != 0) return rc;
+    }
+
+    s->nobsrow[0] = wused;
+    s->nobsrow[1] = wread;
+    s->nobscnt[0] = nskip;
+    s->nobscnt[1] = nused;
+    s->nobscnt[2] = nread;
+    if (nused == 0) {
+        xpmlog(MSG_GROUP, MCFM_NOOBS);
+        return RC_REPORTED;
+    }
+    nobstbl(s);
+    if (s->pflags.mcfdiff && s->rootgrp.nsub != 2) {
+        xpmlog(MSG_GROUP, MCFM_DIFFGROUPS, s->rootgrp.nsub);
+        return RC_REPORTED;
+    }
+    // Flush: a group on file gets its last buffer written, so that the file holds all its
+    // records in input order.
+    auto flush = [&](grpnode* g) -> int {
+        if (g->ufile && g->nrows > 0) {
+            if (xcwrite(g->ufile, g->rowbuf, int64_t(g->nrows) * MCF_RECLEN) != 0) {
+                xpmlog(MSG_GROUP, MCFM_FILEWRITE);
+                return RC_REPORTED;
+            }
+            g->nblocks += 1;
+            g->nrows = 0;
+        }
+        return 0;
+    };
+    if (s->nclass == 0) return flush(&s->rootgrp);
+    return eachleaf(s->grplist[0], s->nclass, flush);
+}

@@ -1,0 +1,96 @@
+// MCF estimation: exact recurrence times (the records sorted by vyxcfst) and the dispatch.
+#include <cfloat>
+#include <cmath>
+
+#include "proc/framework/hostsvc.h"
+#include "proc/framework/pools.h"
+#include "proc/framework/vyxstate.h"
+#include "proc/mcf/mcf.h"
+#include "proc/mcf/mcfacc.h"
+#include "proc/mcf/mcfio.h"
+#include "proc/mcf/mcfmsg.h"
+#include "proc/numeric/normal.h"
+
+namespace {
+
+constexpr int kZeroed = 8198;
+
+McfVar methodof(const vyxstate* s) {
+    if (s->mcfopt.varlawless) return McfVar::Lawless;
+    if (s->mcfopt.varpoisson) return McfVar::Poisson;
+    return s->mcfopt.varindinc ? McfVar::IndInc : McfVar::Nelson;
+}
+
+}  // namespace
+
+void mcfextremes(grpnode* g) {
+    g->mcf.mcfmax = g->mcf.uppmax = g->mcf.evtmax = g->mcf.endmax = -DBL_MAX;
+    g->mcf.mcfmin = g->mcf.lowmin = g->mcf.evtmin = g->mcf.endmin = DBL_MAX;
+}
+
+int vyxcfmv(vyxstate* s, grpnode* g) {
+    return s->rspkind == MCF_EXACT ? vyxcfmv1(s, g) : vyxcfmv2(s, g);
+}
+
+int vyxcfmv1(vyxstate* s, grpnode* g) {
+    const double z = zprobit(1 - s->alpha / 2);
+    const int32_t n = g->ncens;
+    const McfVar method = methodof(s);
+    const bool lims = s->mcfopt.wantlims != 0;
+    mcfextremes(g);
+
+    poolobj* pool = xmpoolc(8192, 8192, 4100);
+    if (!pool) {
+        xpmlog(MSG_GROUP, MCFM_NOMEM_POOL);
+        return RC_REPORTED;
+    }
+    size_t bytes = lims ? mcfacc_bytes(method, n) : 0;
+    void* work = bytes ? vmalcp_handler(pool, static_cast<int64_t>(bytes), kZeroed) : nullptr;
+    if (bytes && !work) {
+        xmemmsg(static_cast<int64_t>(bytes));
+        xmpoold(pool);
+        return RC_REPORTED;
+    }
+    mcfacc acc;
+    mcfacc_init(&acc, method, lims, n, g->mcf.nunits, g->mcf.unitwts, work);
+
+    auto** units = reinterpret_cast<mcfunit**>(g->mcf.unitseq);
+    const int32_t nunits = g->mcf.nunitseq;
+    mcfwalk w;
+    int rc = mcfwalkstart(&w, g, true);
+    while (rc == 0) {
+        mcfrec* r = mcfwalknext(&w, &rc);
+        if (!r) break;
+        const double t = r->time;
+        const double seq = r->mcf;
+        if (!(seq >= 0 && seq < nunits)) {
+            xpmlog(MSG_GROUP, MCFM_UNITTREE, txtarg(r->unit, 16));
+            rc = RC_REPORTED;
+            break;
+        }
+        const mcfunit* u = units[static_cast<int32_t>(seq)];
+        if (ismissing(r->value)) {
+            mcfacc_end(&acc, u->weight);
+            if (t > g->mcf.endmax) g->mcf.endmax = t;
+            if (t < g->mcf.endmin) g->mcf.endmin = t;
+            r->mcf = static_cast<double>(acc.M);   // the MCF at the end of the unit (its order number goes)
+            continue;
+        }
+        mcfacc_event(&acc, u->index, u->weight, r->value);
+        const double m = static_cast<double>(acc.M);
+        r->mcf = m;
+        if (m > g->mcf.mcfmax) g->mcf.mcfmax = m;
+        if (m < g->mcf.mcfmin) g->mcf.mcfmin = m;
+        if (t > g->mcf.evtmax) g->mcf.evtmax = t;
+        if (t < g->mcf.evtmin) g->mcf.evtmin = t;
+        if (!lims) continue;
+        const double var = static_cast<double>(acc.var);
+        const double se = var > 0 ? std::sqrt(var) : 0.0;
+        r->se = se;
+        if (m - z * se < g->mcf.lowmin) g->mcf.lowmin = m - z * se;
+        if (m + z * se > g->mcf.uppmax) g->mcf.uppmax = m + z * se;
+    }
+    if (rc == 0) rc = mcfwalkend(&w);
+    xmpoold(pool);
+    return rc;
+}

@@ -1,0 +1,325 @@
+// The MCF tables: their definition once per statement (vyxcfob), the summary and estimates
+// of one group (vyxcfpr) and the two difference tables (vyxcfpd).
+#include <cmath>
+#include <cstring>
+#include <initializer_list>
+#include <vector>
+
+#include "proc/framework/hostsvc.h"
+#include "proc/framework/vyxstate.h"
+#include "proc/framework/wobmth.h"
+#include "proc/mcf/mcf.h"
+#include "proc/mcf/mcfio.h"
+#include "proc/mcf/mcfmsg.h"
+#include "proc/mcf/mcftab.h"
+#include "proc/numeric/normal.h"
+
+namespace {
+
+// Cells of rowvals bound to the estimate columns.
+enum : int { ROW_YVALUE = 0, ROW_YUPPER = 6, ROW_YLOWER = 7 };
+
+txthandle txt(const char* t) { return rdxtxt(t, static_cast<int>(std::strlen(t))); }
+
+obobject* create(vyxstate* s, const char* name, int label) {
+    wobitem it[] = {obstr(OBK_FAMILY, "rdx", 3), obstr(OBK_OBJKIND, "data", 4), obout(OBK_CREATED),
+                    obint(OBK_MINUS1, -1), obtext(OBK_NAME, txt(name)), obtext(OBK_LABEL, rdxmsg(0, label))};
+    if (mcftab::failed(wobmth(s->outmgr, nullptr, OB_CREATE, 6, it))) return nullptr;
+    return static_cast<obobject*>(it[2].v.p);
+}
+
+struct columns {
+    obobject* t;
+    void add(std::initializer_list<wobitem> items) {
+        if (!t) return;
+        std::vector<wobitem> v(items);
+        if (mcftab::failed(wobmth(t, nullptr, OB_ADDCOL, static_cast<int>(v.size()), v.data()))) t = nullptr;
+    }
+    void num(const char* name, double* cell) { add({obint(OBK_KIND, COL_DOUBLE), obtext(OBK_NAME, txt(name)), obcell(OBK_CELL, cell)}); }
+    void integer(const char* name, void* cell) { add({obint(OBK_KIND, COL_INT), obtext(OBK_NAME, txt(name)), obcell(OBK_CELL, cell)}); }
+    void text(const char* name, int width, const void* cell) {
+        add({obint(OBK_KIND, COL_TEXT), obtext(OBK_NAME, txt(name)), obint(OBK_WIDTH, width),
+             obcell(OBK_CELL, const_cast<void*>(cell))});
+    }
+    // A numeric column that starts a spanning header over first .. last.
+    void spanning(const char* name, double* cell, const char* k1, const char* first, const char* k2, const char* last) {
+        add({obint(OBK_KIND, COL_DOUBLE), obtext(OBK_NAME, txt(name)), obtext(OBK_ITEMNAME, txt(k1)),
+             obtext(OBK_VALUE, txt(first)), obtext(OBK_ITEMNAME, txt(k2)), obtext(OBK_VALUE, txt(last)),
+             obcell(OBK_CELL, cell)});
+    }
+    void titles(std::initializer_list<wobitem> items) {
+        if (!t) return;
+        std::vector<wobitem> v(items);
+        if (mcftab::failed(wobmth(t, nullptr, OB_TITLES, static_cast<int>(v.size()), v.data()))) t = nullptr;
+    }
+    void end() {
+        if (t && mcftab::failed(wobmth(t, nullptr, OB_ENDDEF, 0, nullptr))) t = nullptr;
+    }
+};
+
+const char* methodname(const vyxstate* s) {
+    if (!s->mcfopt.wantlims) return "none";
+    if (s->mcfopt.varlawless) return "LAWLESS";
+    if (s->mcfopt.varpoisson) return "POISSON";
+    return s->mcfopt.varindinc ? "INDINC" : "NELSON";
+}
+
+wobitem title2(const vyxstate* s) {
+    const bool exact = s->rspkind == MCF_EXACT;
+    const char* m = methodname(s);
+    return obtext(OBK_VALUE, rdxmsgs(MSG_GROUP, exact ? MCFM_T_EXACTTITLE : MCFM_T_INTVTITLE, m));
+}
+
+void labelcol(vyxstate* s, columns& c) {
+    if (s->tblflags[0] && s->stmtlabel) c.text("Label", 8, s->stmtlabel);
+}
+
+}  // namespace
+
+namespace mcftab {
+
+bool failed(int32_t rc) {
+    if (rc >= 0) return false;
+    xprrlog(0, rc);
+    xexit(rc, 0);
+    return true;
+}
+
+uint32_t bind(vyxstate* s, int tab, const char* path) {
+    obobject* t = s->tabs[tab].obj;
+    if (!t) return 0;
+    wobitem it[] = {obout(OBK_POS), obobj(OBK_POS, t), obtext(OBK_TEMPLATE, txt(path))};
+    if (failed(wobmth(s->outmgr, nullptr, OB_BIND, 3, it))) return 0;
+    s->tabs[tab].tabid = obid(it[0]);
+    return s->tabs[tab].tabid;
+}
+
+void endrows(vyxstate* s, int tab) {
+    obobject* t = s->tabs[tab].obj;
+    if (!t) return;
+    wobitem more[] = {obint(OBK_MORE, 1)};
+    const bool last = s->pageflags[PAGE_LASTGRP] || s->nclass == 0;
+    failed(wobmth(t, nullptr, OB_ENDROWS, last ? 0 : 1, last ? nullptr : more));
+}
+
+void publish(vyxstate* s, int tab) {
+    if (!s->tabs[tab].obj) return;
+    wobitem it[] = {obidin(s->tabs[tab].tabid)};
+    failed(wobmth(s->outmgr, nullptr, OB_PUBLISH, 1, it));
+}
+
+void addrow(vyxstate* s, int tab) {
+    if (obobject* t = s->tabs[tab].obj) failed(wobmth(t, nullptr, OB_ADDROW, 0, nullptr));
+}
+
+void summaryrow(vyxstate* s, int tab, int msg, const char* value, int len) {
+    xpmstr(s->rowtext, 40, MSG_GROUP, msg);
+    std::memset(s->rowvalue, ' ', sizeof s->rowvalue);
+    if (len > static_cast<int>(sizeof s->rowvalue)) len = sizeof s->rowvalue;
+    if (len > 0) std::memcpy(s->rowvalue, value, static_cast<size_t>(len));
+    addrow(s, tab);
+}
+
+}  // namespace mcftab
+
+int vyxcfob(vyxstate* s) {
+    switch (s->nclass) {
+        case 0: s->clswidth = 0; break;
+        case 1: s->clswidth = s->grpcolw > 10 ? s->grpcolw : 10; break;
+        default: s->clswidth = s->grpcolw + 1 > 10 ? s->grpcolw + 1 : 10; break;
+    }
+    const int valw = s->dsname.len > 8 ? s->dsname.len : 8;
+    const bool exact = s->rspkind == MCF_EXACT;
+    const bool lims = s->mcfopt.wantlims != 0;
+    const int uw = static_cast<int>(s->mcfopt.unitwidth > 0 ? s->mcfopt.unitwidth : 1);
+    for (int k : {TAB_MCFSUM, TAB_MCFEST, TAB_MCFDSUM, TAB_MCFDEST}) s->tabs[k] = tabpair{};
+
+    auto summary = [&](int tab, const char* name, int label, bool group) {
+        columns c{create(s, name, label)};
+        c.text("Description", 24, s->rowtext);
+        c.text("Value", valw, s->rowvalue);
+        if (group && s->nclass > 0) c.text("Group", static_cast<int>(s->clswidth), s->grplabel);
+        labelcol(s, c);
+        c.end();
+        s->tabs[tab].obj = c.t;
+    };
+    auto limits = [&](columns& c) {
+        if (!lims) return;
+        c.num("Std", &s->sevalue);
+        c.spanning("Lower", &s->rowvals[ROW_YLOWER], "spans", "Lower", "spane", "Upper");
+        c.num("Upper", &s->rowvals[ROW_YUPPER]);
+    };
+    auto intervalhead = [&](columns& c) {
+        c.integer("fNote", &s->lastrow);
+        c.titles({obtext(OBK_ITEMNAME, txt("pNote")), obflag(OBK_VALUE, 1)});
+    };
+
+    if (!s->pflags.mcfdiff) {
+        summary(TAB_MCFSUM, "MCFSum", 300, true);
+        columns c{create(s, "MCFEst", 305)};
+        if (exact) {
+            c.num("Age", &s->rowlead[0]);
+            c.titles({obtext(OBK_ITEMNAME, txt("pNote")), obflag(OBK_VALUE, 0)});
+        } else {
+            intervalhead(c);
+            c.spanning("Age1", &s->rowlead[1], "span1", "Age1", "span2", "Age2");
+            c.num("Age2", &s->rowlead[2]);
+        }
+        c.num("Mcf", &s->rowvals[ROW_YVALUE]);
+        limits(c);
+        if (exact) c.text("ID", uw, s->rowtext);
+        if (s->nclass > 0) c.text("Group", static_cast<int>(s->clswidth), s->grplabel);
+        labelcol(s, c);
+        c.titles({obtext(OBK_ITEMNAME, txt("title2")), title2(s)});
+        c.end();
+        s->tabs[TAB_MCFEST].obj = c.t;
+    } else {
+        summary(TAB_MCFDSUM, "MCFDsum", 313, false);
+        columns c{create(s, "MCFDest", 317)};
+        if (!exact) intervalhead(c);
+        c.num("Age", &s->rowlead[0]);
+        c.num("Mcfdiff", &s->rowvals[ROW_YVALUE]);
+        limits(c);
+        if (exact) c.text("ID", 2 * uw + 1, s->rowtext);
+        labelcol(s, c);
+        c.titles({obtext(OBK_ITEMNAME, txt("title2")), title2(s)});
+        c.end();
+        s->tabs[TAB_MCFDEST].obj = c.t;
+    }
+    return 0;
+}
+
+namespace {
+
+void countrow(vyxstate* s, int tab, int msg, int64_t n) {
+    char buf[64];
+    int len = xpils(n, 10, buf);
+    mcftab::summaryrow(s, tab, msg, buf, len);
+}
+void valuerow(vyxstate* s, int tab, int msg, double v) {
+    char buf[64];
+    int len = xpfs(v, 10, 99, buf);
+    mcftab::summaryrow(s, tab, msg, buf, len);
+}
+void grouprows(vyxstate* s, int tab, const grpnode* g) {
+    countrow(s, tab, MCFM_T_NOBS, g->mcf.nrec);
+    valuerow(s, tab, MCFM_T_UNITS, g->mcf.nunits);
+    valuerow(s, tab, MCFM_T_EVENTS, g->mcf.nobs);
+}
+
+// One estimate row from a record (exact, interval or difference record).
+void estrow(vyxstate* s, int tab, const mcfrec* r, double z, bool loglims, bool last) {
+    const bool exact = s->rspkind == MCF_EXACT;
+    const bool end = exact && ismissing(r->value) && tab == TAB_MCFEST;
+    double m = hostmissing(), se = hostmissing(), lo = hostmissing(), hi = hostmissing();
+    if (!end) {
+        m = r->mcf;
+        se = s->mcfopt.wantlims ? r->se : hostmissing();
+        if (s->mcfopt.wantlims) mcflimits(m, se, z, loglims, &lo, &hi);
+    }
+    s->rowvals[ROW_YVALUE] = m;
+    s->sevalue = se;
+    s->rowvals[ROW_YLOWER] = lo;
+    s->rowvals[ROW_YUPPER] = hi;
+    s->rowlead[0] = s->rowlead[2] = r->time;
+    s->rowlead[1] = r->value;
+    s->lastrow = last ? 1 : 0;
+    if (exact) {
+        std::memset(s->rowtext, ' ', sizeof s->rowtext);
+        std::memcpy(s->rowtext, r->unit, 16);
+    }
+    mcftab::addrow(s, tab);
+}
+
+// All estimate rows of a group's records.
+int estrows(vyxstate* s, int tab, grpnode* g, bool loglims) {
+    const double z = zprobit(1 - s->alpha / 2);
+    mcfwalk w;
+    int rc = mcfwalkstart(&w, g, false);
+    if (rc) return rc;
+    // The last row shown is marked (interval data: fNote): look one record ahead.
+    mcfrec held{};
+    bool have = false;
+    while (mcfrec* r = mcfwalknext(&w, &rc)) {
+        if (s->mcfopt.nocenprt && tab == TAB_MCFEST && s->rspkind == MCF_EXACT && ismissing(r->value)) continue;
+        if (have) estrow(s, tab, &held, z, loglims, false);
+        held = *r;
+        have = true;
+    }
+    if (rc) return rc;
+    if (have) estrow(s, tab, &held, z, loglims, true);
+    return 0;
+}
+
+}  // namespace
+
+void mcflimits(double m, double se, double z, bool loglims, double* lower, double* upper) {
+    *lower = *upper = hostmissing();
+    if (ismissing(m) || ismissing(se)) return;
+    if (!loglims) {
+        *lower = m - z * se;
+        *upper = m + z * se;
+        return;
+    }
+    if (m > MCF_LOGMIN) {
+        double w = z * se / m;
+        if (w < MCF_LOGWMAX) {
+            *lower = m / std::exp(w);
+            *upper = m * std::exp(w);
+        }
+    }
+}
+
+int vyxcfpr(vyxstate* s, grpnode* g) {
+    if (s->pflags.mcfdiff) return 0;
+    mcftab::bind(s, TAB_MCFSUM, "kv.vitalyx.mcfsum");
+    mcftab::summaryrow(s, TAB_MCFSUM, MCFM_T_DATASET, s->dsname.text, s->dsname.len);
+    grouprows(s, TAB_MCFSUM, g);
+    mcftab::endrows(s, TAB_MCFSUM);
+    mcftab::publish(s, TAB_MCFSUM);
+
+    mcftab::bind(s, TAB_MCFEST, "kv.vitalyx.mcfest");
+    if (int rc = estrows(s, TAB_MCFEST, g, s->mcfopt.loglims != 0); rc != 0) return rc;
+    mcftab::endrows(s, TAB_MCFEST);
+    mcftab::publish(s, TAB_MCFEST);
+    return 0;
+}
+
+int vyxcfpd(vyxstate* s) {
+    grpnode* a = s->grplist[0];
+    grpnode* b = a ? a->next : nullptr;
+    if (!b) return RC_REPORTED;
+    mcftab::bind(s, TAB_MCFDSUM, "kv.vitalyx.mcfdsum");
+    mcftab::summaryrow(s, TAB_MCFDSUM, MCFM_T_DATASET, s->dsname.text, s->dsname.len);
+    mcftab::summaryrow(s, TAB_MCFDSUM, MCFM_T_GROUPA, a->key, 16);
+    grouprows(s, TAB_MCFDSUM, a);
+    mcftab::summaryrow(s, TAB_MCFDSUM, MCFM_T_GROUPB, b->key, 16);
+    grouprows(s, TAB_MCFDSUM, b);
+    mcftab::endrows(s, TAB_MCFDSUM);
+    mcftab::publish(s, TAB_MCFDSUM);
+
+    // The difference records of the root node: one record per read, normal limits.
+    grpnode* root = &s->rootgrp;
+    mcfrec buf[1];
+    root->rowbuf = reinterpret_cast<double*>(buf);
+    mcfwalk w;
+    int rc = mcfwalkstart(&w, root, false);
+    w.perblock = 1;
+    mcftab::bind(s, TAB_MCFDEST, "kv.vitalyx.mcfdest");
+    const double z = zprobit(1 - s->alpha / 2);
+    mcfrec held{};
+    bool have = false;
+    while (rc == 0) {
+        mcfrec* r = mcfwalknext(&w, &rc);
+        if (!r) break;
+        if (have) estrow(s, TAB_MCFDEST, &held, z, false, false);
+        held = *r;
+        have = true;
+    }
+    root->rowbuf = nullptr;
+    if (rc) return rc;
+    if (have) estrow(s, TAB_MCFDEST, &held, z, false, true);
+    mcftab::endrows(s, TAB_MCFDEST);
+    mcftab::publish(s, TAB_MCFDEST);
+    return 0;
+}

@@ -1,0 +1,368 @@
+// MCFPLOT options: the parsed statement record becomes fields of the state block.
+#include <cmath>
+#include <cstring>
+
+#include "proc/framework/gparm.h"
+#include "proc/framework/hostsvc.h"
+#include "proc/framework/pools.h"
+#include "proc/framework/textpad.h"
+#include "proc/framework/vyxstate.h"
+#include "proc/mcf/mcf.h"
+#include "proc/mcf/mcfdraw.h"
+#include "proc/mcf/mcfmsg.h"
+#include "proc/mcf/mcfslots.h"
+
+namespace {
+
+// Positions in vyxstate::axlim, and in the reference-line arrays of vyxstate::refs.
+enum : int { AX_LIFELOW = 0, AX_LIFEUP = 1, AX_PCTLOW = 4, AX_PCTUP = 5 };
+enum : int { REFV_VALS = 0, REFH_VALS = 1, REFH_LABELS = 0, REFV_LABELS = 1 };
+
+bool flag(const stmtrec* r, int k) { return stmtflag(r, k); }
+
+int32_t firstvar(const stmtrec* r, int slot) {
+    const optslot* o = stmtslot(r, slot);
+    return o && o->kind == SK_VARLIST && o->count > 0 ? static_cast<const int32_t*>(o->ptr)[0] : 0;
+}
+
+// The numbers of a slot that holds one number or a list.
+int numbers(const stmtrec* r, int slot, const double** vals) {
+    const optslot* o = stmtslot(r, slot);
+    if (!o) return 0;
+    if (o->kind == SK_NUMBER) {
+        *vals = &o->num;
+        return 1;
+    }
+    if (o->kind == SK_NUMLIST) {
+        *vals = static_cast<const double*>(o->ptr);
+        return o->count;
+    }
+    return 0;
+}
+
+// A variable descriptor of the statement pool for variable var; null when none.
+vardesc* descof(vyxstate* s, int32_t var) {
+    if (!var) return nullptr;
+    auto* d = static_cast<vardesc*>(vmalcp_handler(s->stmtpool, sizeof(vardesc), 0x2006));
+    if (d) xvname(s->dsin, var, d);
+    return d;
+}
+
+// An axis given as a list (HAXIS=, VAXIS=): lower and upper ends and the tick count.
+void axislist(const double* v, int n, double* lower, uint8_t* lowgiven, double* upper, uint8_t* upgiven, int32_t* ticks) {
+    *lower = v[0];
+    *lowgiven = 1;
+    if (n > 1) {
+        *upper = v[n - 1];
+        *upgiven = 1;
+        *ticks = n - 1;
+    } else {
+        *upgiven = 0;
+        *ticks = 4;
+    }
+}
+
+// Reference lines of one axis with their labels; dropped (with messages) when the labels do
+// not match the lines.
+void reflines(vyxstate* s, const stmtrec* r, int valslot, int labslot, int valsat, int labsat, int msg1, int msgn) {
+    const double* v = nullptr;
+    int n = numbers(r, valslot, &v);
+    s->refs.vals[valsat] = nullptr;
+    s->refs.counts[valsat] = 0;
+    s->refs.labels[labsat] = nullptr;
+    if (n == 0) return;
+    if (const optslot* lab = stmtslot(r, labslot)) {
+        const bool single = lab->kind == SK_QSTRING || lab->kind == SK_TEXT;
+        const int nlab = single ? 1 : lab->count;
+        if (nlab != n) {
+            xpmlog(MSG_GROUP, single ? msg1 : msgn, n, nlab);
+            return;
+        }
+        s->refs.labels[labsat] = const_cast<optslot*>(lab);
+    }
+    s->refs.vals[valsat] = const_cast<double*>(v);
+    s->refs.counts[valsat] = n;
+}
+
+int panels(vyxstate* s, const stmtrec* r) {
+    auto& P = s->panels;
+    P.nrows = P.ncols = 1;
+    s->mcfopt.topstrip = s->mcfopt.sidestrip = 0;
+    if (s->pflags.overlay || s->pflags.mcfdiff) return 0;
+    const optslot* rows = stmtslot(r, MCFS_NROWS);
+    const optslot* cols = stmtslot(r, MCFS_NCOLS);
+    if (rows) {
+        if (rows->num < 1) {
+            xpmlog(MSG_GROUP, MCFM_NROWSLOW, rows->num);
+            return RC_REPORTED;
+        }
+        if (rows->num != std::floor(rows->num)) {
+            xpmlog(MSG_GROUP, MCFM_NROWSINT, rows->num);
+            return RC_REPORTED;
+        }
+    }
+    if (cols) {
+        if (cols->num < 1) {
+            xpmlog(MSG_GROUP, MCFM_NCOLSLOW, cols->num);
+            return RC_REPORTED;
+        }
+        if (cols->num != std::floor(cols->num)) {
+            xpmlog(MSG_GROUP, MCFM_NCOLSINT, cols->num);
+            return RC_REPORTED;
+        }
+    }
+    const int nr = rows ? static_cast<int>(rows->num) : 0, nc = cols ? static_cast<int>(cols->num) : 0;
+    uint8_t& rowstrip = s->mcfopt.topstrip;
+    uint8_t& colstrip = s->mcfopt.sidestrip;
+    switch (s->nclass) {
+        case 0:
+            if (rows && nr != 1) xpmlog(MSG_GROUP, MCFM_NROWSONE, nr);
+            if (cols && nc != 1) xpmlog(MSG_GROUP, MCFM_NCOLSONE, nc);
+            break;
+        case 1:
+            if (rows && cols) {
+                if (nr > 1 && nc >= 2) {
+                    xpmlog(MSG_GROUP, MCFM_PANELBOTH, nr, nc);
+                    xpmlog(MSG_GROUP, MCFM_PANELROWS);
+                    xpmlog(MSG_GROUP, MCFM_PANELCOLS);
+                    P.nrows = 2;
+                    P.ncols = 1;
+                    colstrip = 1;
+                } else {
+                    P.nrows = nr;
+                    P.ncols = nc;
+                    if (nr == 1 && nc > 1) rowstrip = 1;
+                    else if (nr > 1 && nc == 1) colstrip = 1;
+                    else rowstrip = 1;
+                }
+            } else if (cols) {
+                P.nrows = 1;
+                P.ncols = nc;
+                rowstrip = 1;
+            } else {
+                P.nrows = rows ? nr : 2;
+                P.ncols = 1;
+                colstrip = 1;
+            }
+            break;
+        default:
+            rowstrip = colstrip = 1;
+            P.nrows = rows ? nr : 2;
+            P.ncols = cols ? nc : 2;
+            if (cols && !rows) xpmlog(MSG_GROUP, MCFM_PANELROWS);
+            if (rows && !cols) xpmlog(MSG_GROUP, MCFM_PANELCOLS);
+            break;
+    }
+    return 0;
+}
+
+uint8_t ordercode(const stmtrec* r, int slot) {
+    switch (static_cast<int>(gparm(r, slot, 0))) {
+        case 1: return 2;   // FREQ
+        case 2: return 3;   // DATA
+        case 4: return 1;   // FORMATTED
+        default: return 0;  // INTERNAL
+    }
+}
+
+}  // namespace
+
+int vyxcfpm(vyxstate* s) {
+    stmtrec* r = s->curstmt;
+    auto& F = s->pflags;
+    auto& O = s->mcfopt;
+    O = {};
+    // 1.
+    F.ismcf = 1;
+    F.rotate = 0;
+    s->stmtkind = 3;
+    O.axscaled = 0;
+    // 2. the plot layout record, and whether an INSET statement follows
+    const bool insetnext = r->next && std::strncmp(r->next->keyword, "INSET", 5) == 0;
+    if (int rc = mcfframe(s, insetnext); rc != 0) return rc;
+    // 3. flags
+    s->logscale[0] = flag(r, MCFF_LOGLOG);
+    O.wantlims = !flag(r, MCFF_NOVARIANCE);
+    O.varlawless = flag(r, MCFF_VARMETHOD2);
+    F.overlay = flag(r, MCFF_OVERLAY);
+    s->clssort[0] = flag(r, MCFF_MISSING1);
+    s->clssort[1] = flag(r, MCFF_MISSING2);
+    O.inborder = flag(r, MCFF_INBORDER);
+    F.noconf = flag(r, MCFF_NOCONF) || !O.wantlims;
+    F.nogrid = !flag(r, MCFF_NOGRID);
+    O.noframe = flag(r, MCFF_NOFRAME);
+    O.legendon = !flag(r, MCFF_NOLEGEND) && F.overlay;
+    O.novtick = flag(r, MCFF_NOVTICK);
+    F.noplabel = flag(r, MCFF_NOVLABEL);
+    F.nollabel = flag(r, MCFF_NOHLABEL);
+    F.mcfdiff = flag(r, MCFF_MCFDIFF);
+    F.nocenplot = !flag(r, MCFF_NOCENPLOT) && !F.mcfdiff;
+    F.mlgrid = flag(r, MCFF_MINORLOGGRID);
+    O.varindinc = flag(r, MCFF_INDINC);
+    O.loglims = flag(r, MCFF_LOGINTERVALS) && !F.mcfdiff;
+    F.noinset = !flag(r, MCFF_NOINSET);
+    if (F.nocenplot) {
+        O.cenbin = flag(r, MCFF_CENBIN) || flag(r, MCFF_CCENBIN);
+        O.ccenbin = flag(r, MCFF_CCENBIN);
+    }
+    O.nohtick = flag(r, MCFF_NOHTICK);
+    O.nocenprt = flag(r, MCFF_NOCENPRINT);
+    O.square = flag(r, MCFF_SQUARE);
+    if (F.overlay && O.cenbin) {
+        xpmlog(MSG_GROUP, MCFM_OVERLAYCENBIN);
+        O.cenbin = O.ccenbin = 0;
+        F.nocenplot = 1;
+    }
+    if (F.overlay && insetnext) xpmlog(MSG_GROUP, MCFM_OVERLAYINSET);
+    if (O.cenbin) F.nocenplot = 0;
+    // 4.
+    s->defhdr.given = 0;
+    // 5. VARIANCE= names the method; NELSON clears VARMETHOD2 and INDINC given as flags
+    if (stmtslot(r, MCFS_VARIANCE)) {
+        O.varindinc = O.varlawless = O.varpoisson = 0;
+        switch (static_cast<int>(gparm(r, MCFS_VARIANCE, MCFV_NELSON))) {
+            case MCFV_INDINC: O.varindinc = 1; break;
+            case MCFV_LAWLESS: O.varlawless = 1; break;
+            case MCFV_POISSON: O.varpoisson = 1; break;
+            default: break;
+        }
+    }
+    // 6. with frequencies only the per-unit variances weigh the units
+    if (s->nfreq > 0 && O.wantlims && !O.varlawless && !O.varpoisson) {
+        xpmlog(MSG_GROUP, MCFM_FREQLAWLESS);
+        O.varlawless = 1;
+    }
+    // 7.
+    F.refstop = F.refstop2 = 0;
+    if (const optslot* a = stmtslot(r, MCFS_ANNOTATE)) {
+        O.annods = static_cast<dshandle>(a->handle);
+        s->annoflag = 1;
+    } else {
+        s->annoflag = 0;
+    }
+    s->stmtlabel = nullptr;
+    if (const optslot* l = stmtslot(r, MCFS_LABEL); l && l->kind == SK_NAME && !vzatl(' ', l->name, 8))
+        s->stmtlabel = l->name;
+    // 8.
+    s->alpha = 1 - gparm(r, MCFS_CONFIDENCE, 0.95);
+    s->rspkind = static_cast<uint32_t>(gparm(r, MCFS_RSPKIND, 0));
+    s->mcftype = static_cast<uint32_t>(gparm(r, MCFS_INTERPOLATE, 0));
+    // 9. exact recurrence times
+    s->ncensvals = 0;
+    s->censvals = nullptr;
+    if (s->rspkind == MCF_EXACT) {
+        if (s->nunitid == 0) {
+            xpmlog(MSG_GROUP, MCFM_NOUNITID);
+            return RC_REPORTED;
+        }
+        s->rspvars[0] = descof(s, firstvar(r, MCFS_RESP1));
+        s->rspvars[1] = descof(s, firstvar(r, MCFS_RESP2));
+        const double* v = nullptr;
+        if (int n = numbers(r, MCFS_RESP3, &v); n > 0) {
+            s->ncensvals = n;
+            s->censvals = const_cast<double*>(v);
+        }
+    } else {
+        // 10. interval data
+        xpmlog(MSG_GROUP, MCFM_INTERVALNOTE);
+        O.cenbin = O.ccenbin = 0;
+        F.nocenplot = 0;
+        s->rspvars[0] = descof(s, firstvar(r, MCFS_RESP1));
+        s->rspvars[1] = descof(s, firstvar(r, MCFS_RESP2));
+        O.mcfvars[0] = firstvar(r, MCFS_RESP3);
+        O.mcfvars[1] = firstvar(r, MCFS_REMOVALS);
+        const double* v = nullptr;
+        O.nriskv = numbers(r, MCFS_NRISK, &v);
+        O.nriskvals = const_cast<double*>(v);
+    }
+    // 11. class variables
+    const optslot* cls = stmtslot(r, MCFS_CLASS);
+    s->nclass = cls && cls->kind == SK_VARLIST ? (cls->count < 2 ? cls->count : 2) : 0;
+    if (F.mcfdiff && s->nclass != 1) {
+        xpmlog(MSG_GROUP, MCFM_DIFFCLASS, s->nclass);
+        return RC_REPORTED;
+    }
+    for (int j = 0; j < s->nclass; ++j) {
+        const int32_t var = static_cast<const int32_t*>(cls->ptr)[j];
+        vardesc& d = s->clsdesc[j];
+        xvname(s->dsin, var, &d);
+        s->clsvars[j] = var;
+        s->clsnumeric[j] = s->clskeynum[j] = d.type == 1;
+        std::memcpy(s->clsnames[j], d.name, sizeof s->clsnames[j]);
+        s->clsnamelen[j] = d.namelen;
+        s->clslabgiven[j] = d.labellen > 0;
+        s->clslablen[j] = d.labellen;
+        std::memcpy(s->clslabels[j], d.label, sizeof s->clslabels[j]);
+    }
+    // 12. horizontal axis
+    double* ax = s->axlim;
+    O.ntick[0] = O.ntick[1] = 4;
+    F.llowgiven = F.lupgiven = F.plowgiven = F.pupgiven = 0;
+    const double* v = nullptr;
+    if (int n = numbers(r, MCFS_HAXIS, &v); n > 0) {
+        if (s->logscale[0]) {
+            xpmlog(MSG_GROUP, MCFM_HAXISLOG);
+        } else {
+            axislist(v, n, &ax[AX_LIFELOW], &F.llowgiven, &ax[AX_LIFEUP], &F.lupgiven, &O.ntick[0]);
+            O.ntickgiven[0] = 1;
+        }
+    } else {
+        const optslot* lo = stmtslot(r, MCFS_HLOWER);
+        const optslot* hi = stmtslot(r, MCFS_HUPPER);
+        if (lo) ax[AX_LIFELOW] = lo->num, F.llowgiven = 1;
+        if (hi) ax[AX_LIFEUP] = hi->num, F.lupgiven = 1;
+        if (lo && hi && hi->num <= lo->num) {
+            xpmlog(MSG_GROUP, MCFM_HRANGE, lo->num, hi->num);
+            F.llowgiven = F.lupgiven = 0;
+        }
+        if (const optslot* t = stmtslot(r, MCFS_NHTICK)) O.ntick[0] = static_cast<int32_t>(t->num), O.ntickgiven[0] = 1;
+    }
+    // 13. vertical axis
+    if (int n = numbers(r, MCFS_VAXIS, &v); n > 0) {
+        if (s->logscale[0]) {
+            xpmlog(MSG_GROUP, MCFM_VAXISLOG);
+        } else {
+            axislist(v, n, &ax[AX_PCTLOW], &F.plowgiven, &ax[AX_PCTUP], &F.pupgiven, &O.ntick[1]);
+            O.ntickgiven[1] = 1;
+        }
+    } else {
+        if (const optslot* lo = stmtslot(r, MCFS_VLOWER)) ax[AX_PCTLOW] = lo->num, F.plowgiven = 1;
+        if (const optslot* hi = stmtslot(r, MCFS_VUPPER)) ax[AX_PCTUP] = hi->num, F.pupgiven = 1;
+        if (const optslot* t = stmtslot(r, MCFS_NVTICK)) O.ntick[1] = static_cast<int32_t>(t->num), O.ntickgiven[1] = 1;
+    }
+    // 14.
+    s->cframe[0] = stmtslot(r, MCFS_CFRAME) != nullptr;
+    // 15. reference lines
+    F.refstop2 = flag(r, MCFF_VREFSTOP);
+    reflines(s, r, MCFS_VREF, MCFS_VREFLABELS, REFV_VALS, REFV_LABELS, MCFM_VREFLAB1, MCFM_VREFLABN);
+    F.refstop = flag(r, MCFF_HREFSTOP);
+    reflines(s, r, MCFS_HREF, MCFS_HREFLABELS, REFH_VALS, REFH_LABELS, MCFM_HREFLAB1, MCFM_HREFLABN);
+    // 16. label positions
+    s->refopts[0] = static_cast<int32_t>(gparm(r, MCFS_VREFLABPOS, 1));
+    if (s->refopts[0] < 1 || s->refopts[0] > 2) {
+        xpmlog(MSG_GROUP, MCFM_VREFLABPOS, s->refopts[0]);
+        s->refopts[0] = 1;
+    }
+    s->refopts[1] = static_cast<int32_t>(gparm(r, MCFS_HREFLABPOS, 1));
+    if (s->refopts[1] < 1 || s->refopts[1] > 6) {
+        xpmlog(MSG_GROUP, MCFM_HREFLABPOS, s->refopts[1]);
+        s->refopts[1] = 1;
+    }
+    // 17. FONT=
+    std::memset(s->gfile, ' ', sizeof s->gfile);
+    if (const optslot* f = stmtslot(r, MCFS_FONT)) {
+        int len = 0;
+        const char* t = nullptr;
+        if (f->kind == SK_NAME) t = f->name, len = wzstrip(f->name, 8);
+        else if (f->kind == SK_QSTRING || f->kind == SK_TEXT) t = static_cast<const char*>(f->ptr), len = f->count;
+        if (t) mcffont(s, t, len);
+    }
+    // 18. panels
+    if (int rc = panels(s, r); rc != 0) return rc;
+    // 19. class-level orders and the record layout
+    s->clsorder[0] = ordercode(r, MCFS_ORDER1);
+    s->clsorder[1] = ordercode(r, MCFS_ORDER2);
+    s->rowlay[0] = MCF_BUFRECS;
+    s->rowlay[1] = MCF_RECLEN / 8;
+    return 0;
+}

@@ -1,0 +1,154 @@
+// Event sorting of one group of exact recurrence times: every unit must have ended; units
+// are numbered by decreasing end time so that the units at risk are always the indices below
+// a running count; the records are sorted by time, value (descending: events before ends)
+// and unit id (descending).
+#include <cstddef>
+#include <cstring>
+
+#include "proc/framework/hostsvc.h"
+#include "proc/framework/hostsvc_util.h"
+#include "proc/framework/pools.h"
+#include "proc/framework/sortwrap.h"
+#include "proc/framework/trees.h"
+#include "proc/framework/vyxstate.h"
+#include "proc/mcf/mcf.h"
+#include "proc/mcf/mcfio.h"
+#include "proc/mcf/mcfmsg.h"
+
+namespace {
+
+constexpr int kZeroed = 8198;
+constexpr int kWeights = 12294;   // 0x3006
+
+// Later end first; at equal ends the smaller id first (the in-order walk numbers downwards).
+int compare(const void* pa, const void* pb, int, int) {
+    const auto* a = static_cast<const mcfunit*>(pa);
+    const auto* b = static_cast<const mcfunit*>(pb);
+    if (a->endtime < b->endtime) return -1;
+    if (a->endtime > b->endtime) return 1;
+    int c = std::memcmp(a->id, b->id, 16);
+    if (c < 0) return 1;
+    return c == 0 ? 0 : -1;
+}
+
+// Events that lie within rounding past their unit's end are moved back to the end time.
+int clampevents(vyxstate* s, grpnode* g) {
+    mcfwalk w;
+    int rc = mcfwalkstart(&w, g, true);
+    if (rc) return rc;
+    auto** units = reinterpret_cast<mcfunit**>(g->mcf.unitseq);
+    while (mcfrec* r = mcfwalknext(&w, &rc)) {
+        if (ismissing(r->value)) continue;
+        const mcfunit* u = units[static_cast<int32_t>(r->mcf)];
+        if (r->time > u->endtime) {
+            xpmlog(MSG_GROUP, MCFM_CLAMPED, txtarg(u->id, 16), r->time, u->endtime);
+            r->time = u->endtime;
+        }
+    }
+    if (rc) return rc;
+    (void)s;
+    return mcfwalkend(&w);
+}
+
+}  // namespace
+
+int vyxcfst(vyxstate* s, grpnode* g) {
+    if (s->rspkind != MCF_EXACT) return 0;
+    const int32_t n = g->ncens;
+    if (s->nfreq > 0 && s->mcfopt.varlawless) {
+        g->mcf.unitwts = static_cast<double*>(vmalcp_handler(s->stmtpool, int64_t(n > 0 ? n : 1) * 8, kWeights));
+        if (!g->mcf.unitwts) {
+            xmemmsg(int64_t(n) * 8);
+            return RC_REPORTED;
+        }
+    } else {
+        g->mcf.unitwts = nullptr;
+    }
+    // Every unit must have ended; the units by order of first appearance.
+    ztrelst(&g->mcf.units[0]);
+    const int32_t nunits = g->mcf.nunitseq;
+    auto** seq = static_cast<mcfunit**>(vmalcp_handler(s->stmtpool, int64_t(nunits > 0 ? nunits : 1) * 8, kZeroed));
+    if (!seq) {
+        xmemmsg(int64_t(nunits) * 8);
+        return RC_REPORTED;
+    }
+    for (auto* u = static_cast<mcfunit*>(g->mcf.units[0]); u; u = reinterpret_cast<mcfunit*>(u->link.next)) {
+        if (!u->ended) {
+            xpmlog(MSG_GROUP, MCFM_NOEND, txtarg(u->id, 16));
+            return RC_REPORTED;
+        }
+        seq[u->seq] = u;
+    }
+    g->mcf.unitseq = reinterpret_cast<void**>(seq);
+    // Number the units: the in-order walk of the tree by (end, id) counts down from n - 1.
+    void* tree = nullptr;
+    for (int32_t k = 0; k < nunits; ++k) {
+        mcfunit* u = seq[k];
+        u->link.left = u->link.right = u->link.next = nullptr;
+        u->link.bal = 0;
+        if (ztrebdf(&tree, u, 0, 0, compare) != u) {
+            xpmlog(MSG_GROUP, MCFM_UNITTREE, txtarg(u->id, 16));
+            return RC_REPORTED;
+        }
+    }
+    int32_t k = n - 1;
+    while (auto* u = static_cast<mcfunit*>(ztreord(&tree))) {
+        u->index = k;
+        if (g->mcf.unitwts && k >= 0) g->mcf.unitwts[k] = u->weight;
+        --k;
+    }
+    g->mcf.units[0] = tree;
+    if (g->mcf.clamped) {
+        if (int rc = clampevents(s, g); rc != 0) return rc;
+    }
+
+    // Sort the records.
+    auto* ctl = static_cast<sortctl*>(vmalcp_handler(s->stmtpool, sizeof(sortctl), kZeroed));
+    if (!ctl) {
+        xmemmsg(sizeof(sortctl));
+        return RC_REPORTED;
+    }
+    auto* keys = static_cast<sortkey*>(vmalcp_handler(s->stmtpool, 3 * sizeof(sortkey), kZeroed));
+    if (!keys) {
+        xmemmsg(3 * sizeof(sortkey));
+        return RC_REPORTED;
+    }
+    void* one = vmalcp_handler(s->stmtpool, MCF_RECLEN, kZeroed);
+    if (!one) {
+        xmemmsg(MCF_RECLEN);
+        return RC_REPORTED;
+    }
+    keys[0] = sortkey{static_cast<uint32_t>(offsetof(mcfrec, time)), 8, SORTK_NUM, SORTO_ASC, 0};
+    keys[1] = sortkey{static_cast<uint32_t>(offsetof(mcfrec, value)), 8, SORTK_NUM, SORTO_DESC, 0};
+    keys[2] = sortkey{static_cast<uint32_t>(offsetof(mcfrec, unit)), 16, SORTK_CHAR, SORTO_DESC, 0};
+    ctl->nkeys = 3;
+    ctl->keys = keys;
+    ctl->reclen = MCF_RECLEN;
+    ctl->recbuf = one;
+    ctl->pool = s->stmtpool;
+    ctl->workcap = -1;
+    ctl->start = zsorxci();
+    ctl->compare = zsorxct();
+    if (g->ufile) {
+        xcpoint(g->ufile, 0);
+        ctl->infile = g->ufile;
+        ctl->nrecs = -1;
+        ctl->exits[SORTX_GET] = zxcget();
+        ctl->exits[SORTX_PUT] = zxcput();
+        ctl->exits[SORTX_END] = zxcrtn();
+    } else {
+        // Records in memory are sorted in place.
+        ctl->inrecs = g->rowbuf;
+        ctl->nrecs = g->nrows;
+    }
+    if (int rc = zsort(ctl); rc != 0) {
+        xprrlog(0, rc);
+        return RC_REPORTED;
+    }
+    if (g->ufile) {
+        xcclose(g->ufile, 1);
+        g->ufile = ctl->outfile;
+        xcpoint(g->ufile, 0);
+    }
+    return 0;
+}
