@@ -73,6 +73,3 @@ int vyxcfpd(vyxstate* s);
 // Confidence limits of an estimate m with standard error se: normal, or on the log scale
 // (both missing when m is too small or the half-width too large).
 void mcflimits(double m, double se, double z, bool loglims, double* lower, double* upper);
-
-// The observation-count table of the BY group (the life-data input's).
-int nobstbl(vyxstate* s);

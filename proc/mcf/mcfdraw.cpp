@@ -1,9 +1,10 @@
-// Until the graphics of MCFPLOT are built, both roads of the plots log once per statement
-// that no plot is drawn, and return 0 so that the statement's tables stand. They are weak:
-// the graphics replace them.
-#include <cstring>
-
+// The plot layout record and the font of the statement. Until the graphics of MCFPLOT are
+// built, both roads of the plots log once per statement that no plot is drawn, and return 0
+// so that the statement's tables stand; they are weak: the graphics replace them.
+#include "proc/devgraph/hostgraphics.h"
+#include "proc/devgraph/plotlay.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/pools.h"
 #include "proc/framework/vyxstate.h"
 #include "proc/mcf/mcfdraw.h"
 #include "proc/mcf/mcfmsg.h"
@@ -17,16 +18,17 @@ int noplot(vyxstate* s) {
 
 }  // namespace
 
-__attribute__((weak)) int mcfframe(vyxstate* s, bool insetnext) {
-    (void)insetnext;
-    s->frame = nullptr;
+int mcfframe(vyxstate* s, bool insetnext) {
+    s->frame = static_cast<plotlay*>(vmalcp_handler(s->stmtpool, sizeof(plotlay), 8198));
+    if (!s->frame) {
+        xmemmsg(sizeof(plotlay));
+        return RC_REPORTED;
+    }
+    s->frame->insetnext = insetnext ? 1 : 0;
     return 0;
 }
 
-__attribute__((weak)) void mcffont(vyxstate* s, const char* text, int len) {
-    std::memset(s->gfile, ' ', sizeof s->gfile);
-    std::memcpy(s->gfile, text, static_cast<size_t>(len < 8 ? (len > 0 ? len : 0) : 8));
-}
+void mcffont(vyxstate* s, const char* text, int len) { ggfname(text, len, s->gfile); }
 
 __attribute__((weak)) int vyxcfdev(vyxstate* s) { return noplot(s); }
 __attribute__((weak)) int vyxcog(vyxstate* s) { return noplot(s); }

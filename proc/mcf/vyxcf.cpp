@@ -60,8 +60,8 @@ int run(vyxstate* s, bool* readin) {
     if (int rc = vyxclst(s); rc != 0) return rc;
     if (int rc = vyxordr(s); rc != 0) return rc;
     if (int rc = vyxcfob(s); rc != 0) return rc;
-    s->pageflags[PAGE_START] = 1;
-    s->pageflags[PAGE_LASTGRP] = 0;
+    s->pageflags[PG_START] = 1;
+    s->lastgrp = 0;
     s->grpcount[0] = 0;
     int counter = 0;
     int rc = 0;
@@ -94,18 +94,18 @@ void cfgrp(vyxstate* s, grpnode* g, int i, int j, int* counter) {
     std::memset(s->grplabel, ' ', kGroupCell);
     s->grpobj = nullptr;
     if (s->nclass == 0 || (s->nclass == 1 && s->pflags.mcfdiff)) {
-        s->pageflags[PAGE_LASTGRP] = 1;
+        s->lastgrp = 1;
         return;
     }
     int len;
     if (s->nclass == 1) {
-        s->pageflags[PAGE_LASTGRP] = g->next == nullptr;
+        s->lastgrp = g->next == nullptr;
         std::memcpy(s->grplabel, g->key, 16);
         len = wzstrip(g->key, 16);
     } else {
         // The grid's last cell: the last first-level level and its last second-level level.
         const bool lastfirst = static_cast<uint32_t>(i + 1) >= s->nlev[1] || !s->grplist[0];
-        s->pageflags[PAGE_LASTGRP] = lastfirst && g->next == nullptr;
+        s->lastgrp = lastfirst && g->next == nullptr;
         const char* first = s->levkeys[0] + 16 * i;
         int la = wzstrip(first, 16), lb = wzstrip(g->key, 16);
         wzstcat(s->grplabel, kGroupCell, ' ', 2, first, la, g->key, lb);

@@ -9,6 +9,7 @@
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
 #include "proc/framework/vyxstate.h"
+#include "proc/lifedist/lifedist.h"
 #include "proc/mcf/mcf.h"
 #include "proc/mcf/mcfmsg.h"
 
@@ -321,8 +322,8 @@ int vyxcfin(vyxstate* s) {
         if ((rc = store(s, g, r)) != 0) return rc;
     }
 
-    s->nobsrow[0] = wused;
-    s->nobsrow[1] = wread;
+    s->nobsrow.sumused = wused;
+    s->nobsrow.sumread = wread;
     s->nobscnt[0] = nskip;
     s->nobscnt[1] = nused;
     s->nobscnt[2] = nread;

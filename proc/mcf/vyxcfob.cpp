@@ -71,7 +71,7 @@ wobitem title2(const vyxstate* s) {
 }
 
 void labelcol(vyxstate* s, columns& c) {
-    if (s->tblflags[0] && s->stmtlabel) c.text("Label", 8, s->stmtlabel);
+    if (s->tblflags[TF_STMTLABEL] && s->stmtlabel) c.text("Label", 8, s->stmtlabel);
 }
 
 }  // namespace
@@ -98,7 +98,7 @@ void endrows(vyxstate* s, int tab) {
     obobject* t = s->tabs[tab].obj;
     if (!t) return;
     wobitem more[] = {obint(OBK_MORE, 1)};
-    const bool last = s->pageflags[PAGE_LASTGRP] || s->nclass == 0;
+    const bool last = s->lastgrp || s->nclass == 0;
     failed(wobmth(t, nullptr, OB_ENDROWS, last ? 0 : 1, last ? nullptr : more));
 }
 

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "proc/framework/gparm.h"
+#include "proc/framework/optslots.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
@@ -10,15 +11,13 @@
 #include "proc/mcf/mcf.h"
 #include "proc/mcf/mcfdraw.h"
 #include "proc/mcf/mcfmsg.h"
-#include "proc/mcf/mcfslots.h"
 
 namespace {
 
-// Positions in vyxstate::axlim, and in the reference-line arrays of vyxstate::refs.
-enum : int { AX_LIFELOW = 0, AX_LIFEUP = 1, AX_PCTLOW = 4, AX_PCTUP = 5 };
+// Positions in the reference-line arrays of vyxstate::refs.
 enum : int { REFV_VALS = 0, REFH_VALS = 1, REFH_LABELS = 0, REFV_LABELS = 1 };
 
-bool flag(const stmtrec* r, int k) { return stmtflag(r, k); }
+bool on(const stmtrec* r, int k) { return stmtflag(r, k); }
 
 int32_t firstvar(const stmtrec* r, int slot) {
     const optslot* o = stmtslot(r, slot);
@@ -89,8 +88,8 @@ int panels(vyxstate* s, const stmtrec* r) {
     P.nrows = P.ncols = 1;
     s->mcfopt.topstrip = s->mcfopt.sidestrip = 0;
     if (s->pflags.overlay || s->pflags.mcfdiff) return 0;
-    const optslot* rows = stmtslot(r, MCFS_NROWS);
-    const optslot* cols = stmtslot(r, MCFS_NCOLS);
+    const optslot* rows = stmtslot(r, slot::plot::NROWS);
+    const optslot* cols = stmtslot(r, slot::plot::NCOLS);
     if (rows) {
         if (rows->num < 1) {
             xpmlog(MSG_GROUP, MCFM_NROWSLOW, rows->num);
@@ -156,12 +155,13 @@ int panels(vyxstate* s, const stmtrec* r) {
     return 0;
 }
 
+// The ordering code of vyxclst: INTERNAL 0, FORMATTED 1, FREQ 2, DATA 3.
 uint8_t ordercode(const stmtrec* r, int slot) {
-    switch (static_cast<int>(gparm(r, slot, 0))) {
-        case 1: return 2;   // FREQ
-        case 2: return 3;   // DATA
-        case 4: return 1;   // FORMATTED
-        default: return 0;  // INTERNAL
+    switch (static_cast<int>(gparm(r, slot, code::order::INTERNAL))) {
+        case code::order::FREQ: return 2;
+        case code::order::DATA: return 3;
+        case code::order::FORMATTED: return 1;
+        default: return 0;
     }
 }
 
@@ -181,49 +181,49 @@ int vyxcfpm(vyxstate* s) {
     const bool insetnext = r->next && std::strncmp(r->next->keyword, "INSET", 5) == 0;
     if (int rc = mcfframe(s, insetnext); rc != 0) return rc;
     // 3. flags
-    s->logscale[0] = flag(r, MCFF_LOGLOG);
-    O.wantlims = !flag(r, MCFF_NOVARIANCE);
-    O.varlawless = flag(r, MCFF_VARMETHOD2);
-    F.overlay = flag(r, MCFF_OVERLAY);
-    s->clssort[0] = flag(r, MCFF_MISSING1);
-    s->clssort[1] = flag(r, MCFF_MISSING2);
-    O.inborder = flag(r, MCFF_INBORDER);
-    F.noconf = flag(r, MCFF_NOCONF) || !O.wantlims;
-    F.nogrid = !flag(r, MCFF_NOGRID);
-    O.noframe = flag(r, MCFF_NOFRAME);
-    O.legendon = !flag(r, MCFF_NOLEGEND) && F.overlay;
-    O.novtick = flag(r, MCFF_NOVTICK);
-    F.noplabel = flag(r, MCFF_NOVLABEL);
-    F.nollabel = flag(r, MCFF_NOHLABEL);
-    F.mcfdiff = flag(r, MCFF_MCFDIFF);
-    F.nocenplot = !flag(r, MCFF_NOCENPLOT) && !F.mcfdiff;
-    F.mlgrid = flag(r, MCFF_MINORLOGGRID);
-    O.varindinc = flag(r, MCFF_INDINC);
-    O.loglims = flag(r, MCFF_LOGINTERVALS) && !F.mcfdiff;
-    F.noinset = !flag(r, MCFF_NOINSET);
+    s->logscale[0] = on(r, flag::mcf::LOGLOG);
+    O.wantlims = !on(r, flag::mcf::NOVARIANCE);
+    O.varlawless = on(r, flag::mcf::VARMETHOD2);
+    F.overlay = on(r, flag::plot::OVERLAY);
+    s->clssort[0] = s->clsmissing[0] = on(r, flag::plot::MISSING1);
+    s->clssort[1] = s->clsmissing[1] = on(r, flag::plot::MISSING2);
+    F.inborder = on(r, flag::plot::INBORDER);
+    F.noconf = on(r, flag::plot::NOCONF) || !O.wantlims;
+    F.nogrid = !on(r, flag::plot::NOGRID);
+    F.noframe = on(r, flag::plot::NOFRAME);
+    O.legendon = !on(r, flag::mcf::NOLEGEND) && F.overlay;
+    O.novtick = on(r, flag::mcf::NOVTICK);
+    F.noplabel = on(r, flag::mcf::NOVLABEL);
+    F.nollabel = on(r, flag::mcf::NOHLABEL);
+    F.mcfdiff = on(r, flag::mcf::MCFDIFF);
+    F.nocenplot = !on(r, flag::plot::NOCENPLOT) && !F.mcfdiff;
+    F.mlgrid = on(r, flag::plot::MINORLOGGRID);
+    O.varindinc = on(r, flag::mcf::INDINC);
+    O.loglims = on(r, flag::mcf::LOGINTERVALS) && !F.mcfdiff;
+    F.noinset = !on(r, flag::plot::NOINSET);
     if (F.nocenplot) {
-        O.cenbin = flag(r, MCFF_CENBIN) || flag(r, MCFF_CCENBIN);
-        O.ccenbin = flag(r, MCFF_CCENBIN);
+        F.cenbin = on(r, flag::plot::CENBIN) || on(r, flag::plot::CCENBIN);
+        F.ccenbin = on(r, flag::plot::CCENBIN);
     }
-    O.nohtick = flag(r, MCFF_NOHTICK);
-    O.nocenprt = flag(r, MCFF_NOCENPRINT);
-    O.square = flag(r, MCFF_SQUARE);
-    if (F.overlay && O.cenbin) {
+    O.nohtick = on(r, flag::mcf::NOHTICK);
+    O.nocenprt = on(r, flag::mcf::NOCENPRINT);
+    O.square = on(r, flag::plot::SQUARE);
+    if (F.overlay && F.cenbin) {
         xpmlog(MSG_GROUP, MCFM_OVERLAYCENBIN);
-        O.cenbin = O.ccenbin = 0;
+        F.cenbin = F.ccenbin = 0;
         F.nocenplot = 1;
     }
     if (F.overlay && insetnext) xpmlog(MSG_GROUP, MCFM_OVERLAYINSET);
-    if (O.cenbin) F.nocenplot = 0;
+    if (F.cenbin) F.nocenplot = 0;
     // 4.
     s->defhdr.given = 0;
     // 5. VARIANCE= names the method; NELSON clears VARMETHOD2 and INDINC given as flags
-    if (stmtslot(r, MCFS_VARIANCE)) {
+    if (stmtslot(r, slot::mcf::VARIANCE)) {
         O.varindinc = O.varlawless = O.varpoisson = 0;
-        switch (static_cast<int>(gparm(r, MCFS_VARIANCE, MCFV_NELSON))) {
-            case MCFV_INDINC: O.varindinc = 1; break;
-            case MCFV_LAWLESS: O.varlawless = 1; break;
-            case MCFV_POISSON: O.varpoisson = 1; break;
+        switch (static_cast<int>(gparm(r, slot::mcf::VARIANCE, code::variance::NELSON))) {
+            case code::variance::INDINC: O.varindinc = 1; break;
+            case code::variance::LAWLESS: O.varlawless = 1; break;
+            case code::variance::POISSON: O.varpoisson = 1; break;
             default: break;
         }
     }
@@ -234,19 +234,19 @@ int vyxcfpm(vyxstate* s) {
     }
     // 7.
     F.refstop = F.refstop2 = 0;
-    if (const optslot* a = stmtslot(r, MCFS_ANNOTATE)) {
+    if (const optslot* a = stmtslot(r, slot::plot::ANNOTATE)) {
         O.annods = static_cast<dshandle>(a->handle);
         s->annoflag = 1;
     } else {
         s->annoflag = 0;
     }
     s->stmtlabel = nullptr;
-    if (const optslot* l = stmtslot(r, MCFS_LABEL); l && l->kind == SK_NAME && !vzatl(' ', l->name, 8))
+    if (const optslot* l = stmtslot(r, slot::head::LABEL); l && l->kind == SK_NAME && !vzatl(' ', l->name, 8))
         s->stmtlabel = l->name;
     // 8.
-    s->alpha = 1 - gparm(r, MCFS_CONFIDENCE, 0.95);
-    s->rspkind = static_cast<uint32_t>(gparm(r, MCFS_RSPKIND, 0));
-    s->mcftype = static_cast<uint32_t>(gparm(r, MCFS_INTERPOLATE, 0));
+    s->alpha = 1 - gparm(r, slot::mcf::CONFIDENCE, 0.95);
+    s->rspkind = static_cast<uint32_t>(gparm(r, slot::head::RSPKIND, 0));
+    s->mcftype = static_cast<uint32_t>(gparm(r, slot::mcf::INTERPOLATE, 0));
     // 9. exact recurrence times
     s->ncensvals = 0;
     s->censvals = nullptr;
@@ -255,28 +255,28 @@ int vyxcfpm(vyxstate* s) {
             xpmlog(MSG_GROUP, MCFM_NOUNITID);
             return RC_REPORTED;
         }
-        s->rspvars[0] = descof(s, firstvar(r, MCFS_RESP1));
-        s->rspvars[1] = descof(s, firstvar(r, MCFS_RESP2));
+        s->rspvars[0] = descof(s, firstvar(r, slot::head::RESP1));
+        s->rspvars[1] = descof(s, firstvar(r, slot::head::RESP2));
         const double* v = nullptr;
-        if (int n = numbers(r, MCFS_RESP3, &v); n > 0) {
+        if (int n = numbers(r, slot::head::CENSVALS, &v); n > 0) {
             s->ncensvals = n;
             s->censvals = const_cast<double*>(v);
         }
     } else {
         // 10. interval data
         xpmlog(MSG_GROUP, MCFM_INTERVALNOTE);
-        O.cenbin = O.ccenbin = 0;
+        F.cenbin = F.ccenbin = 0;
         F.nocenplot = 0;
-        s->rspvars[0] = descof(s, firstvar(r, MCFS_RESP1));
-        s->rspvars[1] = descof(s, firstvar(r, MCFS_RESP2));
-        O.mcfvars[0] = firstvar(r, MCFS_RESP3);
-        O.mcfvars[1] = firstvar(r, MCFS_REMOVALS);
+        s->rspvars[0] = descof(s, firstvar(r, slot::head::RESP1));
+        s->rspvars[1] = descof(s, firstvar(r, slot::head::RESP2));
+        O.mcfvars[0] = firstvar(r, slot::head::CENSVALS);
+        O.mcfvars[1] = firstvar(r, slot::head::MCF_REMOVALS);
         const double* v = nullptr;
-        O.nriskv = numbers(r, MCFS_NRISK, &v);
+        O.nriskv = numbers(r, slot::mcf::NRISK, &v);
         O.nriskvals = const_cast<double*>(v);
     }
     // 11. class variables
-    const optslot* cls = stmtslot(r, MCFS_CLASS);
+    const optslot* cls = stmtslot(r, slot::head::CLASS);
     s->nclass = cls && cls->kind == SK_VARLIST ? (cls->count < 2 ? cls->count : 2) : 0;
     if (F.mcfdiff && s->nclass != 1) {
         xpmlog(MSG_GROUP, MCFM_DIFFCLASS, s->nclass);
@@ -299,58 +299,58 @@ int vyxcfpm(vyxstate* s) {
     O.ntick[0] = O.ntick[1] = 4;
     F.llowgiven = F.lupgiven = F.plowgiven = F.pupgiven = 0;
     const double* v = nullptr;
-    if (int n = numbers(r, MCFS_HAXIS, &v); n > 0) {
+    if (int n = numbers(r, slot::mcf::HAXIS, &v); n > 0) {
         if (s->logscale[0]) {
             xpmlog(MSG_GROUP, MCFM_HAXISLOG);
         } else {
-            axislist(v, n, &ax[AX_LIFELOW], &F.llowgiven, &ax[AX_LIFEUP], &F.lupgiven, &O.ntick[0]);
+            axislist(v, n, &ax[AX_LIFELOWER], &F.llowgiven, &ax[AX_LIFEUPPER], &F.lupgiven, &O.ntick[0]);
             O.ntickgiven[0] = 1;
         }
     } else {
-        const optslot* lo = stmtslot(r, MCFS_HLOWER);
-        const optslot* hi = stmtslot(r, MCFS_HUPPER);
-        if (lo) ax[AX_LIFELOW] = lo->num, F.llowgiven = 1;
-        if (hi) ax[AX_LIFEUP] = hi->num, F.lupgiven = 1;
+        const optslot* lo = stmtslot(r, slot::mcf::HLOWER);
+        const optslot* hi = stmtslot(r, slot::mcf::HUPPER);
+        if (lo) ax[AX_LIFELOWER] = lo->num, F.llowgiven = 1;
+        if (hi) ax[AX_LIFEUPPER] = hi->num, F.lupgiven = 1;
         if (lo && hi && hi->num <= lo->num) {
             xpmlog(MSG_GROUP, MCFM_HRANGE, lo->num, hi->num);
             F.llowgiven = F.lupgiven = 0;
         }
-        if (const optslot* t = stmtslot(r, MCFS_NHTICK)) O.ntick[0] = static_cast<int32_t>(t->num), O.ntickgiven[0] = 1;
+        if (const optslot* t = stmtslot(r, slot::mcf::NHTICK)) O.ntick[0] = static_cast<int32_t>(t->num), O.ntickgiven[0] = 1;
     }
     // 13. vertical axis
-    if (int n = numbers(r, MCFS_VAXIS, &v); n > 0) {
+    if (int n = numbers(r, slot::mcf::VAXIS, &v); n > 0) {
         if (s->logscale[0]) {
             xpmlog(MSG_GROUP, MCFM_VAXISLOG);
         } else {
-            axislist(v, n, &ax[AX_PCTLOW], &F.plowgiven, &ax[AX_PCTUP], &F.pupgiven, &O.ntick[1]);
+            axislist(v, n, &ax[AX_PCTLOWER], &F.plowgiven, &ax[AX_PCTUPPER], &F.pupgiven, &O.ntick[1]);
             O.ntickgiven[1] = 1;
         }
     } else {
-        if (const optslot* lo = stmtslot(r, MCFS_VLOWER)) ax[AX_PCTLOW] = lo->num, F.plowgiven = 1;
-        if (const optslot* hi = stmtslot(r, MCFS_VUPPER)) ax[AX_PCTUP] = hi->num, F.pupgiven = 1;
-        if (const optslot* t = stmtslot(r, MCFS_NVTICK)) O.ntick[1] = static_cast<int32_t>(t->num), O.ntickgiven[1] = 1;
+        if (const optslot* lo = stmtslot(r, slot::mcf::VLOWER)) ax[AX_PCTLOWER] = lo->num, F.plowgiven = 1;
+        if (const optslot* hi = stmtslot(r, slot::mcf::VUPPER)) ax[AX_PCTUPPER] = hi->num, F.pupgiven = 1;
+        if (const optslot* t = stmtslot(r, slot::mcf::NVTICK)) O.ntick[1] = static_cast<int32_t>(t->num), O.ntickgiven[1] = 1;
     }
     // 14.
-    s->cframe[0] = stmtslot(r, MCFS_CFRAME) != nullptr;
+    s->cframe[0] = stmtslot(r, slot::plot::CFRAME) != nullptr;
     // 15. reference lines
-    F.refstop2 = flag(r, MCFF_VREFSTOP);
-    reflines(s, r, MCFS_VREF, MCFS_VREFLABELS, REFV_VALS, REFV_LABELS, MCFM_VREFLAB1, MCFM_VREFLABN);
-    F.refstop = flag(r, MCFF_HREFSTOP);
-    reflines(s, r, MCFS_HREF, MCFS_HREFLABELS, REFH_VALS, REFH_LABELS, MCFM_HREFLAB1, MCFM_HREFLABN);
+    F.refstop2 = on(r, flag::plot::VINTERSECT);
+    reflines(s, r, slot::plot::VREF, slot::plot::VREFLABELS, REFV_VALS, REFV_LABELS, MCFM_VREFLAB1, MCFM_VREFLABN);
+    F.refstop = on(r, flag::plot::HINTERSECT);
+    reflines(s, r, slot::plot::HREF, slot::plot::HREFLABELS, REFH_VALS, REFH_LABELS, MCFM_HREFLAB1, MCFM_HREFLABN);
     // 16. label positions
-    s->refopts[0] = static_cast<int32_t>(gparm(r, MCFS_VREFLABPOS, 1));
+    s->refopts[0] = static_cast<int32_t>(gparm(r, slot::plot::VREFLABPOS, 1));
     if (s->refopts[0] < 1 || s->refopts[0] > 2) {
         xpmlog(MSG_GROUP, MCFM_VREFLABPOS, s->refopts[0]);
         s->refopts[0] = 1;
     }
-    s->refopts[1] = static_cast<int32_t>(gparm(r, MCFS_HREFLABPOS, 1));
+    s->refopts[1] = static_cast<int32_t>(gparm(r, slot::plot::HREFLABPOS, 1));
     if (s->refopts[1] < 1 || s->refopts[1] > 6) {
         xpmlog(MSG_GROUP, MCFM_HREFLABPOS, s->refopts[1]);
         s->refopts[1] = 1;
     }
     // 17. FONT=
     std::memset(s->gfile, ' ', sizeof s->gfile);
-    if (const optslot* f = stmtslot(r, MCFS_FONT)) {
+    if (const optslot* f = stmtslot(r, slot::plot::FONT)) {
         int len = 0;
         const char* t = nullptr;
         if (f->kind == SK_NAME) t = f->name, len = wzstrip(f->name, 8);
@@ -360,8 +360,11 @@ int vyxcfpm(vyxstate* s) {
     // 18. panels
     if (int rc = panels(s, r); rc != 0) return rc;
     // 19. class-level orders and the record layout
-    s->clsorder[0] = ordercode(r, MCFS_ORDER1);
-    s->clsorder[1] = ordercode(r, MCFS_ORDER2);
+    for (int j = 0; j < 2; ++j) {
+        const uint8_t c = ordercode(r, j == 0 ? slot::plot::ORDER1 : slot::plot::ORDER2);
+        s->clsorder[CO_CODE + j] = s->clsorder[CO_COPY + j] = c;
+        s->clsorder[CO_COUNTED + j] = c == 2 || c == 3;
+    }
     s->rowlay[0] = MCF_BUFRECS;
     s->rowlay[1] = MCF_RECLEN / 8;
     return 0;
