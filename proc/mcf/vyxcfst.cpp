@@ -2,6 +2,7 @@
 // are numbered by decreasing end time so that the units at risk are always the indices below
 // a running count; the records are sorted by time, value (descending: events before ends)
 // and unit id (descending).
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 
@@ -9,7 +10,6 @@
 #include "proc/framework/hostsvc_util.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/sortwrap.h"
-#include "proc/framework/trees.h"
 #include "proc/framework/vyxstate.h"
 #include "proc/mcf/mcf.h"
 #include "proc/mcf/mcfio.h"
@@ -80,24 +80,19 @@ int vyxcfst(vyxstate* s, grpnode* g) {
         seq[u->seq] = u;
     }
     g->mcf.unitseq = reinterpret_cast<void**>(seq);
-    // Number the units: the in-order walk of the tree by (end, id) counts down from n - 1.
-    void* tree = nullptr;
-    for (int32_t k = 0; k < nunits; ++k) {
-        mcfunit* u = seq[k];
-        u->link.left = u->link.right = u->link.next = nullptr;
-        u->link.bal = 0;
-        if (ztrebdf(&tree, u, 0, 0, compare) != u) {
-            xpmlog(MSG_GROUP, MCFM_UNITTREE, txtarg(u->id, 16));
-            return RC_REPORTED;
-        }
+    // Number the units: in the order of compare (an array sort gives the order the unit
+    // tree's in-order walk gives, without a tree of a million nodes), counting down from n - 1.
+    auto** byend = static_cast<mcfunit**>(vmalcp_handler(s->stmtpool, int64_t(nunits > 0 ? nunits : 1) * 8, kZeroed));
+    if (!byend) {
+        xmemmsg(int64_t(nunits) * 8);
+        return RC_REPORTED;
     }
-    int32_t k = n - 1;
-    while (auto* u = static_cast<mcfunit*>(ztreord(&tree))) {
-        u->index = k;
-        if (g->mcf.unitwts && k >= 0) g->mcf.unitwts[k] = u->weight;
-        --k;
+    std::memcpy(byend, seq, sizeof(mcfunit*) * static_cast<size_t>(nunits));
+    std::sort(byend, byend + nunits, [](const mcfunit* a, const mcfunit* b) { return compare(a, b, 0, 0) < 0; });
+    for (int32_t k = n - 1, i = 0; i < nunits; ++i, --k) {
+        byend[i]->index = k;
+        if (g->mcf.unitwts && k >= 0) g->mcf.unitwts[k] = byend[i]->weight;
     }
-    g->mcf.units[0] = tree;
     if (g->mcf.clamped) {
         if (int rc = clampevents(s, g); rc != 0) return rc;
     }

@@ -178,6 +178,51 @@ void packedorder(const sortctl* c, const unsigned char* recs, int64_t n, std::ve
     for (size_t i = 0; i < count; ++i) order[i] = sorted[i].idx;
 }
 
+// Longer key lists: the first 16 bytes of the packed keys by the radix sort, then each run
+// of records whose first 16 bytes agree by the whole key list (stably, so that equal keys
+// keep their input order). Runs are short when the leading keys nearly decide the order.
+constexpr int kPrefixMax = 256;
+void prefixorder(const sortctl* c, const unsigned char* recs, int64_t n, std::vector<uint32_t>& order) {
+    const size_t count = static_cast<size_t>(n);
+    const size_t rl = static_cast<size_t>(c->reclen);
+    std::unique_ptr<key2[]> keys(new key2[count]);
+    std::unique_ptr<key2[]> tmp(new key2[count]);
+    unsigned char buf[kPrefixMax];
+    for (size_t i = 0; i < count; ++i) {
+        encode(c->keys, c->nkeys, recs + i * rl, buf);
+        keys[i].k0 = load64(buf);
+        keys[i].k1 = load64(buf + 8);
+        keys[i].idx = static_cast<uint32_t>(i);
+    }
+    const key2* sorted = radixsort(keys.get(), tmp.get(), count);
+    order.resize(count);
+    for (size_t i = 0; i < count; ++i) order[i] = sorted[i].idx;
+    // Each run's whole packed keys, made once per record of the run.
+    const size_t kb = static_cast<size_t>(keybytes(c));
+    std::vector<unsigned char> runkeys;
+    std::vector<uint32_t> pos;
+    for (size_t i = 0; i < count;) {
+        size_t j = i + 1;
+        while (j < count && sorted[j].k0 == sorted[i].k0 && sorted[j].k1 == sorted[i].k1) ++j;
+        if (j - i > 1) {
+            const size_t len = j - i;
+            runkeys.resize(len * kb);
+            pos.resize(len);
+            for (size_t k = 0; k < len; ++k) {
+                encode(c->keys, c->nkeys, recs + order[i + k] * rl, runkeys.data() + k * kb);
+                pos[k] = static_cast<uint32_t>(k);
+            }
+            std::stable_sort(pos.begin(), pos.end(), [&](uint32_t a, uint32_t b) {
+                return std::memcmp(runkeys.data() + a * kb + 16, runkeys.data() + b * kb + 16, kb - 16) < 0;
+            });
+            std::vector<uint32_t> runorder(len);
+            for (size_t k = 0; k < len; ++k) runorder[k] = order[i + pos[k]];
+            std::copy(runorder.begin(), runorder.end(), order.begin() + static_cast<std::ptrdiff_t>(i));
+        }
+        i = j;
+    }
+}
+
 int readinput(sortctl* c, std::vector<unsigned char>& recs, std::vector<int64_t>& blocks, bool& inmemory) {
     const sortexit get = c->exitentries[SORTX_GET];
     const size_t rl = static_cast<size_t>(c->reclen);
@@ -271,6 +316,8 @@ int sortap(sortctl* c) {
             packedorder<key1>(c, recs, n, order);
         } else if ((!cmp || cmp == xct) && kb <= 16) {
             packedorder<key2>(c, recs, n, order);
+        } else if ((!cmp || cmp == xct) && kb <= kPrefixMax) {
+            prefixorder(c, recs, n, order);
         } else {
             order.resize(static_cast<size_t>(n));
             for (int64_t i = 0; i < n; ++i) order[static_cast<size_t>(i)] = static_cast<uint32_t>(i);
