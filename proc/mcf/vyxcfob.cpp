@@ -57,17 +57,10 @@ struct columns {
     }
 };
 
-const char* methodname(const vyxstate* s) {
-    if (!s->mcfopt.wantlims) return "none";
-    if (s->mcfopt.varlawless) return "LAWLESS";
-    if (s->mcfopt.varpoisson) return "POISSON";
-    return s->mcfopt.varindinc ? "INDINC" : "NELSON";
-}
-
+// The title above the estimates: the confidence level of their limits.
 wobitem title2(const vyxstate* s) {
-    const bool exact = s->rspkind == MCF_EXACT;
-    const char* m = methodname(s);
-    return obtext(OBK_VALUE, rdxmsgs(MSG_GROUP, exact ? MCFM_T_EXACTTITLE : MCFM_T_INTVTITLE, m));
+    const int msg = s->rspkind == MCF_EXACT ? MCFM_T_EXACTTITLE : MCFM_T_INTVTITLE;
+    return obtext(OBK_VALUE, rdxmsgs(MSG_GROUP, msg, 100 * (1 - s->alpha)));
 }
 
 void labelcol(vyxstate* s, columns& c) {
@@ -170,7 +163,7 @@ int vyxcfob(vyxstate* s) {
         if (exact) c.text("ID", uw, s->rowtext);
         if (s->nclass > 0) c.text("Group", static_cast<int>(s->clswidth), s->grplabel);
         labelcol(s, c);
-        c.titles({obtext(OBK_ITEMNAME, txt("title2")), title2(s)});
+        if (lims) c.titles({obtext(OBK_ITEMNAME, txt("title2")), title2(s)});
         c.end();
         s->tabs[TAB_MCFEST].obj = c.t;
     } else {
@@ -182,7 +175,7 @@ int vyxcfob(vyxstate* s) {
         limits(c);
         if (exact) c.text("ID", 2 * uw + 1, s->rowtext);
         labelcol(s, c);
-        c.titles({obtext(OBK_ITEMNAME, txt("title2")), title2(s)});
+        if (lims) c.titles({obtext(OBK_ITEMNAME, txt("title2")), title2(s)});
         c.end();
         s->tabs[TAB_MCFDEST].obj = c.t;
     }

@@ -122,8 +122,8 @@ int panels(vyxstate* s, const stmtrec* r) {
             if (rows && cols) {
                 if (nr > 1 && nc >= 2) {
                     xpmlog(MSG_GROUP, MCFM_PANELBOTH, nr, nc);
-                    xpmlog(MSG_GROUP, MCFM_PANELROWS);
-                    xpmlog(MSG_GROUP, MCFM_PANELCOLS);
+                    xpmlog(MSG_GROUP, MCFM_PANELROWS, 2);
+                    xpmlog(MSG_GROUP, MCFM_PANELCOLS, 1);
                     P.nrows = 2;
                     P.ncols = 1;
                     colstrip = 1;
@@ -148,8 +148,8 @@ int panels(vyxstate* s, const stmtrec* r) {
             rowstrip = colstrip = 1;
             P.nrows = rows ? nr : 2;
             P.ncols = cols ? nc : 2;
-            if (cols && !rows) xpmlog(MSG_GROUP, MCFM_PANELROWS);
-            if (rows && !cols) xpmlog(MSG_GROUP, MCFM_PANELCOLS);
+            if (cols && !rows) xpmlog(MSG_GROUP, MCFM_PANELROWS, 2);
+            if (rows && !cols) xpmlog(MSG_GROUP, MCFM_PANELCOLS, 2);
             break;
     }
     return 0;
