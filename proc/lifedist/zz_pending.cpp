@@ -9,7 +9,7 @@
 
 namespace {
 
-enum Piece : uint32_t { CURVE = 1, TURNBULL = 2, LSFIT = 4, MLFIT = 8, DATSUM = 16, ESTTABS = 32, FMODES = 64, COUNTS = 128 };
+enum Piece : uint32_t { CURVE = 1, TURNBULL = 2, LSFIT = 4, MLFIT = 8, DATSUM = 16, ESTTABS = 32, FMODES = 64 };
 
 // Once per statement and piece.
 void pending(vyxstate* s, Piece piece, const char* what) {
@@ -21,11 +21,3 @@ void pending(vyxstate* s, Piece piece, const char* what) {
 }  // namespace
 
 __attribute__((weak)) void fmput(vyxstate* s) { pending(s, FMODES, "the failure-mode analysis"); }
-__attribute__((weak)) int vyxpb(vyxstate* s, grpnode*) {
-    pending(s, COUNTS, "the binomial and Poisson analysis");
-    return 0;
-}
-__attribute__((weak)) int vyxpbpr(vyxstate* s) {
-    pending(s, COUNTS, "the binomial and Poisson analysis");
-    return 0;
-}

@@ -1,0 +1,94 @@
+// The binomial and Poisson analysis of one class level (or of the whole BY group), and of
+// the counts given as options when ANALYZE has no response variable.
+#include "host/hostdefs.h"
+#include "proc/framework/hostsvc.h"
+#include "proc/framework/pools.h"
+#include "proc/framework/vyxstate.h"
+#include "proc/lifedist/grprows.h"
+#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/obsrow.h"
+#include "proc/lifedist/pbrec.h"
+#include "proc/numeric/kernconst.h"
+
+namespace {
+
+constexpr int MSG_NOT_COUNTS = 149;   // counts as options without DISTRIBUTION=POISSON or BINOMIAL
+constexpr int PB_BYTES = PB_WORDS * 8;
+
+double* pbblock(vyxstate* s) {
+    auto* b = static_cast<double*>(vmalcp_handler(s->stmtpool, PB_BYTES, 0x3006));
+    if (!b) xmemmsg(PB_BYTES);
+    return b;
+}
+
+// The pooled blocks; false after the memory message.
+bool pooledblocks(vyxstate* s) {
+    s->pbpooled = pbblock(s);
+    s->pbpoolpred = s->pbpooled ? pbblock(s) : nullptr;
+    return s->pbpoolpred != nullptr;
+}
+
+// The counts given as options: events of trials, or a count in an exposure.
+int optioncounts(vyxstate* s, bool binomial) {
+    if (!pooledblocks(s)) return RC_NOMEM;
+    pbcounts c{binomial, s->pbcount, binomial ? s->pbtrials : s->pbexposure};
+    // An exposure given as an option must be a usable positive number.
+    if (!binomial && (ismissing(c.n) || c.n <= kern::EPS53)) c.n = hostmissing();
+    const double ap = pbaprime(s);
+    pbestimate(c, ap, s->pbpooled);
+    s->pbpooled[PB_CHISQ] = hostmissing();
+    if (s->pbpredgiven) pbpredict(c, s->pbpredict, s->pbpooled[PB_EST], ap, s->pbpoolpred, false);
+    return 0;
+}
+
+}  // namespace
+
+int vyxpb(vyxstate* s, grpnode* g) {
+    const bool binomial = s->distcode == 10;
+    if (!g) {
+        if (s->distcode != 9 && s->distcode != 10) {
+            xpmlog(510, MSG_NOT_COUNTS);
+            return 1;
+        }
+        return optioncounts(s, binomial);
+    }
+
+    // The level's totals: events (count) and trials (exposure), weighted by FREQ.
+    const int wcol = s->nfreq > 0 ? obslayout(s).weight : -1;
+    double x = 0, n = 0;
+    if (int rc = eachrow(s, g, [&](const double* r) {
+            const double w = wcol >= 0 ? r[wcol] : 1.0;
+            x += w * r[OBS_EVENTS];
+            n += w * r[OBS_TRIALS];
+            return 0;
+        }))
+        return rc;
+    g->loc = x;
+    g->scale = n;
+
+    g->pbest = pbblock(s);
+    g->pbpred = g->pbest ? pbblock(s) : nullptr;
+    if (!g->pbpred) return RC_NOMEM;
+    const double ap = pbaprime(s);
+    const pbcounts c{binomial, x, n};
+    pbestimate(c, ap, g->pbest);
+    if (s->pbpredgiven) pbpredict(c, s->pbpredict, g->pbest[PB_EST], ap, g->pbpred, false);
+
+    const double rbar = s->wsums[1] > 0 ? s->wsums[0] / s->wsums[1] : hostmissing();
+    const double chi = pbchisq(c, rbar);
+    g->pbest[PB_CHISQ] = chi;
+    if (!ismissing(chi)) s->pbaccum += chi;
+
+    if (g->next) return 0;
+    // After the last level: the pooled value of the BY group.
+    if (!pooledblocks(s)) return RC_NOMEM;
+    s->pbpooled[PB_EST] = rbar;
+    s->pbpooled[PB_CHISQ] = s->pbaccum;
+    if (s->nclass >= 1) {
+        const pbcounts pooled{binomial, s->wsums[0], s->wsums[1]};
+        pbestimate(pooled, ap, s->pbpooled);
+        if (s->pbpredgiven)
+            pbpredict(pooled, s->pbpredict, s->pbpooled[PB_EST], ap, s->pbpoolpred, binomial);
+    }
+    return 0;
+}

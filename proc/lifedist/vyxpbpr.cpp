@@ -1,0 +1,230 @@
+// The tables of the binomial and Poisson analysis, once per BY group: the pooled summary
+// (Pbsum), the prediction (Pbpred), the sample size for a tolerance (Pbtol) and, with one
+// class variable, the estimates (Pbest) and the predictions and sample sizes (Pbpredtol)
+// per level with a total row.
+#include <algorithm>
+#include <cstring>
+
+#include "host/hostdefs.h"
+#include "proc/framework/hostsvc.h"
+#include "proc/framework/textpad.h"
+#include "proc/framework/vyxstate.h"
+#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/pbrec.h"
+#include "proc/lifedist/tables.h"
+#include "proc/numeric/quantiles.h"
+
+namespace {
+
+// Catalog 510: descriptions of the rows and titles.
+enum : int {
+    MSG_COUNT = 321, MSG_EXPOSURE = 322, MSG_TOTCOUNT = 359, MSG_TOTEXPOSURE = 360,
+    MSG_EVENTS = 332, MSG_TRIALS = 333, MSG_TOTEVENTS = 361, MSG_TOTTRIALS = 362,
+    MSG_RATE = 338, MSG_RATELOW = 355, MSG_RATEUP = 356,
+    MSG_PROP = 354, MSG_PROPLOW = 365, MSG_PROPUP = 366,
+    MSG_CHISQ = 339, MSG_PCHISQ = 327,
+    MSG_PREDEXPOSURE = 340, MSG_PREDTRIALS = 341, MSG_PREDCOUNT = 342, MSG_PREDLOW = 357, MSG_PREDUP = 358,
+    MSG_TOLERANCE = 343, MSG_TOLEXPOSURE = 344, MSG_TOLTRIALS = 345,
+    MSG_TOTAL = 329, MSG_SUMTITLE = 337, MSG_PREDTITLE = 374, MSG_TOLTITLE_RATE = 372, MSG_TOLTITLE_PROP = 373,
+    MSG_CONFLIMITS = 244, MSG_PREDLIMITS = 367,
+};
+// Catalog 0: table labels.
+enum : int { LBL_PBTOL = 320, LBL_PBEST = 328, LBL_PBPREDTOL = 330, LBL_PBSUM = 335, LBL_PBPRED = 374 };
+
+// A description table (Pbsum, Pbpred, Pbtol): one text and one value per row.
+class desctable {
+public:
+    desctable(vyxstate* s, const char* name, int label, int textwidth, int buflen)
+        : s_(s), buflen_(buflen), t_(tabcreate(s->outmgr, name, rdxmsg(0, label))) {
+        tabtext(t_, "Description", textwidth, s->rowtext);
+        tabdouble(t_, "Value", &s->rowvals[0]);
+    }
+    void title(txthandle h) { tabtitles(t_, {{"title1", h}}); }
+    void bind(const char* path) {
+        tabenddef(t_);
+        id_ = tabbind(s_->outmgr, t_, path);
+    }
+    void row(int msg, double v) {
+        xpmstr(s_->rowtext, buflen_, 510, msg);
+        s_->rowvals[0] = v;
+        tabrow(t_);
+    }
+    void publish() {
+        tabendrows(t_, false);
+        tabpublish(s_->outmgr, id_);
+    }
+
+private:
+    vyxstate* s_;
+    int buflen_;
+    obobject* t_;
+    uint32_t id_ = 0;
+};
+
+// What every table of one BY group reads.
+struct pbview {
+    bool binomial;
+    double ap, conf;
+    double xtot, ntot;          // event (count) total and trials (exposure) total
+    const double* pooled;       // pooled estimate block
+    const double* poolpred;     // pooled prediction block
+    bool tol;                   // TOLERANCE given and not 0
+};
+
+pbview view(vyxstate* s) {
+    pbview v{};
+    v.binomial = s->distcode == 10;
+    v.ap = pbaprime(s);
+    v.conf = (1 - s->alpha) * 100;
+    if (s->pflags.pbonly) {
+        v.xtot = s->pbcount;
+        v.ntot = v.binomial ? s->pbtrials : s->pbexposure;
+    } else if (s->nclass == 0) {
+        v.xtot = s->rootgrp.loc;
+        v.ntot = s->rootgrp.scale;
+    } else {
+        v.xtot = s->wsums[0];
+        v.ntot = s->wsums[1];
+    }
+    const bool root = !s->pflags.pbonly && s->nclass == 0;
+    v.pooled = root ? s->rootgrp.pbest : s->pbpooled;
+    v.poolpred = root ? s->rootgrp.pbpred : s->pbpoolpred;
+    v.tol = s->pbtolgiven && s->pbtolval != 0;
+    return v;
+}
+
+double word(const double* block, int w) { return block ? block[w] : hostmissing(); }
+
+void pbsum(vyxstate* s, const pbview& v) {
+    const bool cls = s->nclass > 0;
+    desctable t(s, "Pbsum", LBL_PBSUM, 30, 40);
+    const char* dist = s->labels[LB_DIST];
+    t.title(rdxmsgs(510, MSG_SUMTITLE, txtarg(dist, wzstrip(dist, 40))));
+    t.bind("kv.vitalyx.pbsum");
+    if (v.binomial) {
+        t.row(cls ? MSG_TOTEVENTS : MSG_EVENTS, v.xtot);
+        t.row(cls ? MSG_TOTTRIALS : MSG_TRIALS, v.ntot);
+        t.row(MSG_PROP, word(v.pooled, PB_EST));
+        t.row(MSG_PROPLOW, word(v.pooled, PB_LOWER));
+        t.row(MSG_PROPUP, word(v.pooled, PB_UPPER));
+    } else {
+        t.row(cls ? MSG_TOTCOUNT : MSG_COUNT, v.xtot);
+        t.row(cls ? MSG_TOTEXPOSURE : MSG_EXPOSURE, v.ntot);
+        t.row(MSG_RATE, word(v.pooled, PB_EST));
+        t.row(MSG_RATELOW, word(v.pooled, PB_LOWER));
+        t.row(MSG_RATEUP, word(v.pooled, PB_UPPER));
+    }
+    if (cls) {
+        const double chi = word(v.pooled, PB_CHISQ);
+        const int df = static_cast<int>(s->nlev[1]) - 1;
+        t.row(MSG_CHISQ, chi);
+        t.row(MSG_PCHISQ, ismissing(chi) || df < 1 ? hostmissing() : zpgx2(chi, df));
+    }
+    t.publish();
+}
+
+void pbpred(vyxstate* s, const pbview& v) {
+    desctable t(s, "Pbpred", LBL_PBPRED, 30, 40);
+    t.title(rdxmsg(510, MSG_PREDTITLE));
+    t.bind("kv.vitalyx.pbpred");
+    t.row(v.binomial ? MSG_PREDTRIALS : MSG_PREDEXPOSURE, s->pbpredict);
+    t.row(MSG_PREDCOUNT, word(v.poolpred, PB_EST));
+    t.row(MSG_PREDLOW, word(v.poolpred, PB_LOWER));
+    t.row(MSG_PREDUP, word(v.poolpred, PB_UPPER));
+    t.publish();
+}
+
+void pbtol(vyxstate* s, const pbview& v) {
+    desctable t(s, "Pbtol", LBL_PBTOL, 25, 60);
+    t.title(rdxmsg(510, v.binomial ? MSG_TOLTITLE_PROP : MSG_TOLTITLE_RATE));
+    t.bind("kv.vitalyx.pbtol");
+    t.row(MSG_TOLERANCE, s->pbtolval);
+    t.row(v.binomial ? MSG_TOLTRIALS : MSG_TOLEXPOSURE,
+          pbtolsize(v.binomial, word(v.pooled, PB_EST), s->pbtolval, s->alpha));
+    t.publish();
+}
+
+// The Group cell: the level's key, or the total row's text.
+void groupcell(vyxstate* s, const grpnode* g) {
+    std::memset(s->grplabel, ' ', 40);
+    if (g)
+        std::memcpy(s->grplabel, g->key, sizeof g->key);
+    else
+        xpmstr(s->grplabel, 16, 510, MSG_TOTAL);
+}
+
+void pbest(vyxstate* s, const pbview& v) {
+    obobject* t = tabcreate(s->outmgr, "Pbest", rdxmsg(0, LBL_PBEST));
+    double* c = s->rowvals;
+    tabtext(t, "Group", std::max<int>(static_cast<int>(s->grpcolw), 6), s->grplabel);
+    tabdouble(t, v.binomial ? "Events" : "Count", &c[0]);
+    tabdouble(t, v.binomial ? "Trials" : "Exposure", &c[1]);
+    tabdouble(t, v.binomial ? "Prop" : "Rate", &c[2]);
+    tabspan(t, "Lower", &c[3], "Lower", "Upper");
+    tabdouble(t, "Upper", &c[4]);
+    tabdouble(t, "X2", &c[5]);
+    tabtitles(t, {{"title1", rdxmsg(0, LBL_PBEST)}, {"title2", rdxmsgs(510, MSG_CONFLIMITS, v.conf)}});
+    tabenddef(t);
+    const uint32_t id = tabbind(s->outmgr, t, "kv.vitalyx.pbest");
+    auto row = [&](const grpnode* g, double x, double n, const double* est, double chi) {
+        groupcell(s, g);
+        c[0] = x;
+        c[1] = n;
+        c[2] = est[PB_EST];
+        c[3] = est[PB_LOWER];
+        c[4] = est[PB_UPPER];
+        c[5] = chi;
+        tabrow(t);
+    };
+    for (const grpnode* g = s->grplist[0]; g; g = g->next) row(g, g->loc, g->scale, g->pbest, g->pbest[PB_CHISQ]);
+    double total[PB_WORDS];
+    pbestimate(pbcounts{v.binomial, s->wsums[0], s->wsums[1]}, v.ap, total);
+    row(nullptr, s->wsums[0], s->wsums[1], total, s->pbaccum);
+    tabendrows(t, false);
+    tabpublish(s->outmgr, id);
+}
+
+void pbpredtol(vyxstate* s, const pbview& v) {
+    obobject* t = tabcreate(s->outmgr, "Pbpredtol", rdxmsg(0, LBL_PBPREDTOL));
+    double* c = s->rowvals;
+    const bool pred = s->pbpredgiven;
+    tabtext(t, "Group", std::max<int>(static_cast<int>(s->grpcolw), 6), s->grplabel);
+    if (pred) {
+        tabdouble(t, "Pcount", &c[0]);
+        tabspan(t, "Lower", &c[1], "Lower", "Upper");
+        tabdouble(t, "Upper", &c[2]);
+    }
+    if (v.tol) tabdouble(t, v.binomial ? "Tsamp" : "Texpo", &c[3]);
+    if (pred)
+        tabtitles(t, {{"title1", rdxmsg(0, LBL_PBPREDTOL)}, {"title2", rdxmsgs(510, MSG_PREDLIMITS, v.conf)}});
+    else
+        tabtitles(t, {{"title1", rdxmsg(0, LBL_PBPREDTOL)}});
+    tabenddef(t);
+    const uint32_t id = tabbind(s->outmgr, t, "kv.vitalyx.pbpredtol");
+    auto row = [&](const grpnode* g, const double* predblk, double est) {
+        groupcell(s, g);
+        c[0] = word(predblk, PB_EST);
+        c[1] = word(predblk, PB_LOWER);
+        c[2] = word(predblk, PB_UPPER);
+        c[3] = pbtolsize(v.binomial, est, s->pbtolval, s->alpha);
+        tabrow(t);
+    };
+    for (const grpnode* g = s->grplist[0]; g; g = g->next) row(g, g->pbpred, g->pbest[PB_EST]);
+    row(nullptr, v.poolpred, word(v.pooled, PB_EST));
+    tabendrows(t, false);
+    tabpublish(s->outmgr, id);
+}
+
+}  // namespace
+
+int vyxpbpr(vyxstate* s) {
+    const pbview v = view(s);
+    pbsum(s, v);
+    if (s->pbpredgiven) pbpred(s, v);
+    if (v.tol) pbtol(s, v);
+    if (s->nclass == 1 && !s->pflags.pbonly) {
+        pbest(s, v);
+        if (s->pbpredgiven || v.tol) pbpredtol(s, v);
+    }
+    return 0;
+}
