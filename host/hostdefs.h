@@ -31,5 +31,20 @@ inline double hostmissing() {
     std::memcpy(&d, &b, sizeof d);
     return d;
 }
+// The host's alternate missing value (special-missing code 1, FFFFFF0000000000 hex): a cell
+// left empty on purpose, such as the separator row between the failure modes of a table.
+// The listing and the report print it blank; a MAKE data set writes it as an empty field.
+constexpr uint64_t ALTMISSING_BITS = 0xFFFFFF0000000000ull;
+inline double hostaltmissing() {
+    double d;
+    uint64_t b = ALTMISSING_BITS;
+    std::memcpy(&d, &b, sizeof d);
+    return d;
+}
+inline bool isaltmissing(double d) {
+    uint64_t b;
+    std::memcpy(&b, &d, sizeof b);
+    return b == ALTMISSING_BITS;
+}
 // Every test for a missing value goes by the NaN class of the value.
 inline bool ismissing(double d) { return std::isnan(d); }

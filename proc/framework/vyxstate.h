@@ -475,6 +475,13 @@ struct vyxstate {
     uint32_t lastrow;           // the row being added is the last of its table
     obobject* grpobj;           // output group of the current class level, null when none
 
+    // ---- failure modes combined as competing risks (FMODE COMBINE)
+    double* fmloc;              // location of each listed mode's fit
+    double* fmscale;            // scale of each mode's fit (the same block, after the locations)
+    double** fmcov;             // per mode: the packed covariance of its parameters
+    int32_t* fmused;            // per mode: 1 when its fit is usable
+    double* fmrecs;             // the combined estimate at each SURVTIME value (24 doubles each)
+
     // ---- statement counts (vyxinit)
     int32_t nanalysis;
     int32_t nplots;

@@ -50,6 +50,7 @@ double vyxslgt(double x);    // LOGISTIC: ln(x / (1 - x))
 int vyxcrv(vyxstate* s, grpnode* g);           // curve of one sorted group; 0 or a failure
 int vyxem(vyxstate* s, grpnode* g);            // Turnbull estimate of a group of interval data
 int vyxls(vyxstate* s, grpnode* g);            // probability estimates and least-squares fit; nonzero: no fit
+void getfit(vyxstate* s, grpnode* g);          // the group's location and scale from the MODEL fit
 
 // ---- maximum-likelihood fits and their tables
 int vyxpfit(vyxstate* s, grpnode* g);          // fit of the whole data (no class variable)

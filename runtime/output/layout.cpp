@@ -87,6 +87,7 @@ void readrow(const DataObject& obj, std::vector<CellValue>& vals) {
         case 5:
             std::memcpy(&v.d, c.cell, sizeof(double));
             v.missing = ismissing(v.d);
+            v.blank = isaltmissing(v.d);
             break;
         case 3:
             std::memcpy(&v.i, c.cell, sizeof(int32_t));
@@ -124,7 +125,8 @@ void RowTexts::format(const Layout& l, const std::vector<CellValue>& vals) {
         } else if (c.kind == 3) {
             len = formatnum(NumFormat{Fmt::Count, c.fmt.width, 0}, v.d, base + at);
         } else {
-            std::string_view t = c.kind == 5 ? std::string_view(l.missing) : v.s;
+            // The alternate missing value marks a cell left empty on purpose: it prints blank.
+            std::string_view t = c.kind == 5 ? (v.blank ? std::string_view() : std::string_view(l.missing)) : v.s;
             if (!t.empty()) std::memcpy(base + at, t.data(), t.size());
             len = t.size();
         }

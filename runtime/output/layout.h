@@ -41,6 +41,7 @@ struct CellValue {
     int32_t i = 0;
     std::string_view s;           // text cells: blanks at the end cut
     bool missing = false;
+    bool blank = false;           // the alternate missing value: printed blank
 };
 
 // Reads every bound cell of the object into vals (resized to the column count).

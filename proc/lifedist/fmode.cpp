@@ -1,0 +1,195 @@
+// The combined estimate of the failure modes: F(t) with its limits, the SurvEst table at
+// the SURVTIME values, the curve for the plots and the interpolation in it.
+#include "proc/lifedist/fmode.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "host/hostdefs.h"
+#include "proc/devgraph/plotlay.h"
+#include "proc/framework/hostsvc.h"
+#include "proc/framework/pools.h"
+#include "proc/framework/vyxstate.h"
+#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/tables.h"
+#include "proc/numeric/kernconst.h"
+#include "proc/numeric/kernels.h"
+#include "proc/numeric/normal.h"
+
+namespace {
+
+using kern::EXP_OVER;
+constexpr int MSG_HAZARD_OVERFLOW = 573;
+constexpr double LOG10E = 0.43429448190325182765;
+
+// Curve records from the work pool; out of memory ends the step.
+double* records(vyxstate* s, int count) {
+    const int64_t bytes = int64_t(count > 0 ? count : 1) * FM_WORDS * 8;
+    auto* r = static_cast<double*>(vmalcp_handler(s->workpool, bytes, 0x2006));
+    if (!r) {
+        xmemmsg(bytes);
+        xexit(RC_NOMEM, 0);
+    }
+    return r;
+}
+
+void nolimits(double* rec) { rec[FM_SPREAD] = rec[FM_LOWER] = rec[FM_UPPER] = hostmissing(); }
+
+// A time on the fitting scale; missing where the log of a non-positive value would be taken.
+double fitscale(const vyxstate* s, double x) {
+    if (!s->logscale[0] && !s->logscale[1]) return x;
+    if (!(x > 0)) return hostmissing();
+    return s->logscale[0] ? std::log(x) : std::log10(x);
+}
+
+// fmest at t, or every word missing when t is.
+int estimate(vyxstate* s, double t, double* rec) {
+    if (!ismissing(t)) return fmest(s, t, rec);
+    rec[FM_F] = hostmissing();
+    nolimits(rec);
+    return 0;
+}
+
+}  // namespace
+
+int fmest(vyxstate* s, double t, double* rec) {
+    const double z = zprobit(1 - s->alpha / 2);
+    const kernfn k = s->prob_fn[0];
+    double S = 1.0, V = 0.0;
+    for (int i = 0; i < s->fmodeset.nvals; ++i) {
+        if (!s->fmused[i]) continue;
+        const double mu = s->fmloc[i], sigma = s->fmscale[i];
+        const double* cov = s->fmcov[i];
+        double u = (t - mu) / sigma, L, D;
+        if (k(-1, &u, nullptr, &L) != 0) return 1;
+        S *= std::exp(-L);
+        if (s->pflags.noconf) continue;
+        if (k(0, &u, nullptr, &D) != 0) return 1;
+        const double lh = L - D;   // log hazard of the standardized value
+        if (lh >= EXP_OVER) {
+            xpmlog(510, MSG_HAZARD_OVERFLOW);
+            s->pflags.noconf = 1;
+            continue;
+        }
+        const double h = std::exp(lh);
+        V += (cov[0] + 2 * u * cov[1] + u * u * cov[2]) / (sigma * sigma) * h * h;
+    }
+    const double F = 1 - S;
+    rec[FM_F] = F;
+    if (s->pflags.noconf) {
+        nolimits(rec);
+        return 0;
+    }
+    const double w = F > 0.0 ? z * std::sqrt(V) / F : EXP_OVER;
+    if (w < EXP_OVER) {
+        const double e = std::exp(w);
+        rec[FM_LOWER] = F / (S * e + F);
+        rec[FM_UPPER] = F / (S / e + F);
+    } else {
+        rec[FM_LOWER] = 0.0;
+        rec[FM_UPPER] = 1.0;
+    }
+    rec[FM_SPREAD] = std::sqrt(V * S);
+    return 0;
+}
+
+int fmode(vyxstate* s) {
+    const int k = s->axopt[AO_NSURV];
+    if (k <= 0) return 0;
+    s->fmrecs = records(s, k);
+    if (!s->fmrecs) return RC_NOMEM;
+    tabpair& tab = s->tabs[TAB_SURVEST];
+    tab.tabid = tabbind(s->outmgr, tab.obj, "kv.vitalyx.surv");
+
+    const uint8_t noconf = s->pflags.noconf;
+    s->pflags.noconf = 0;
+    const bool limits = s->fitmethod == 1 || s->fitmethod == 8;
+    const double thr = s->thrflags[TH_GIVEN] ? s->fixedparms[FP_THRESHOLD] : 0.0;
+    auto oneminus = [](double v) { return ismissing(v) ? v : 1 - v; };
+    for (int j = 0; j < k; ++j) {
+        double* rec = s->fmrecs + size_t(j) * FM_WORDS;
+        const double tj = s->panels.survtime[j];
+        if (estimate(s, fitscale(s, tj - thr), rec) != 0) {
+            s->pflags.noconf = noconf;
+            return 1;
+        }
+        s->rowlead[0] = tj;
+        s->rowvals[0] = rec[FM_F];
+        s->survcells[0] = oneminus(rec[FM_F]);
+        if (limits) {
+            s->rowvals[9] = rec[FM_LOWER];
+            s->rowvals[8] = rec[FM_UPPER];
+            s->survcells[9] = oneminus(rec[FM_UPPER]);
+            s->survcells[8] = oneminus(rec[FM_LOWER]);
+        }
+        tabrow(tab.obj);
+    }
+    s->pflags.noconf = noconf;
+    if (s->lastgrp || s->nclass > 0) tabendrows(tab.obj, !s->lastgrp);
+    tabpublish(s->outmgr, tab.tabid);
+    return 0;
+}
+
+int fmcdf(vyxstate* s) {
+    const int N = s->npoints;
+    s->fmcurve = records(s, N + 1);
+    if (!s->fmcurve) return RC_NOMEM;
+    const bool logax = s->logscale[0] || s->logscale[1];
+    if (s->rdxgraph) {
+        // Statistical graphics: from the data range of the life axis, in whole decades on
+        // a log axis, else widened by a tenth on each side.
+        const double lo0 = s->axlim[AX_LIFELOWER], hi0 = s->axlim[AX_LIFEUPPER];
+        double a, b;
+        if (logax) {
+            a = std::trunc(std::log10(lo0));
+            b = std::trunc(std::log10(hi0)) + 1;
+        } else {
+            const double d = hi0 - lo0;
+            a = lo0 - 0.1 * d;
+            b = hi0 + 0.1 * d;
+        }
+        for (int i = 0; i <= N; ++i) {
+            double* rec = s->fmcurve + size_t(i) * FM_WORDS;
+            const double f = a + i * (b - a) / N;
+            const double x = logax ? std::pow(10.0, f) : f;
+            rec[FM_X] = x;
+            if (estimate(s, fitscale(s, x), rec) != 0) return 1;
+        }
+        return 0;
+    }
+    // Device graphics: evenly over the drawn life axis (vertical when rotated); a point's
+    // coordinate is log10 of the time on a log axis.
+    const plotlay* f = s->frame;
+    const bool rot = s->pflags.rotate;
+    const double len = rot ? f->fh : f->fw, origin = rot ? f->fy : f->fx;
+    const double off = rot ? f->voff : f->hoff, fac = rot ? f->vfac : f->hfac;
+    const double step = len / N;
+    for (int i = 0; i <= N; ++i) {
+        double* rec = s->fmcurve + size_t(i) * FM_WORDS;
+        const double x = (i * step + origin - off) / fac;
+        rec[FM_X] = x;
+        if (estimate(s, s->logscale[0] ? x / LOG10E : x, rec) != 0) return 1;
+    }
+    return 0;
+}
+
+int fmint(vyxstate*, double* x, double* y, const double* recs, int n, int mode) {
+    if (mode != 0 && mode != 1) return 0;
+    const int from = mode == 0 ? FM_X : FM_F, to = mode == 0 ? FM_F : FM_X;
+    double* in = mode == 0 ? x : y;
+    double* out = mode == 0 ? y : x;
+    auto at = [&](int k, int w) { return recs[size_t(k) * FM_WORDS + w]; };
+    if (*in < at(0, from)) {
+        *out = at(0, to);
+        return -1;
+    }
+    for (int k = 1; k < n; ++k) {
+        const double a0 = at(k - 1, from), a1 = at(k, from);
+        if (a0 <= *in && *in < a1) {
+            *out = at(k - 1, to) + (*in - a0) / (a1 - a0) * (at(k, to) - at(k - 1, to));
+            return 0;
+        }
+    }
+    *out = at(n - 1, to);
+    return 1;
+}

@@ -1,0 +1,241 @@
+// Failure modes combined as competing risks: the starting values and non-iterative fits of
+// one mode against R (tests/data/fmodes/reference.R), the combined estimate F = 1 - S1 S2
+// with its delta-method limits against numerical derivatives, and the curve interpolation.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "host/hostdefs.h"
+#include "proc/framework/anchor.h"
+#include "proc/framework/hostsvc.h"
+#include "proc/framework/vyxstate.h"
+#include "proc/lifedist/fmode.h"
+#include "proc/lifedist/obsrow.h"
+#include "proc/numeric/kernels.h"
+#include "proc/numeric/normal.h"
+#include "proc/numeric/stdquant.h"
+#include "runtime/host/hostinstance.h"
+#include "runtime/session.h"
+#include "tests/support/collectlog.h"
+#include "tests/support/reference.h"
+
+namespace {
+
+// Product-limit plotting positions: the running survival is the carry.
+double kmpos(double a, double, double, double* carry, double d) {
+    *carry = *carry * (a - d) / a;
+    return 1 - *carry;
+}
+
+class FmodesTest : public ::testing::Test {
+protected:
+    rt::HostInstance* host = nullptr;
+    rt::Session session;
+    testsupport::CollectLog log;
+    std::unique_ptr<vyxarea> area;
+    vyxstate* s = nullptr;
+    grpnode g{};
+    std::vector<double> rows;
+    // Per mode: location, scale, packed covariance.
+    double loc[2] = {}, scl[2] = {}, cov[2][3] = {};
+    double* covp[2] = {cov[0], cov[1]};
+    int32_t used[2] = {1, 1};
+
+    void SetUp() override {
+        host = rt::makehost();
+        ASSERT_TRUE(rt::beginstep(host));
+        session.inst = &host->inst;
+        session.log = &log;
+        rt::setcurrent(&session);
+        v_global_gcb_anchor = &host->inst;
+        area = std::make_unique<vyxarea>();
+        std::memset(static_cast<void*>(area.get()), 0, sizeof(vyxarea));
+        s = &area->s;
+        s->stmtpool = xmpoolc(8192, 8192, 4);
+        s->workpool = xmpoolc(8192, 8192, 4);
+        s->alpha = 0.05;
+        s->rspkind = FORM_CENSOR;
+        s->rspform[RF_CENSOR] = 1;
+        s->nfreq = 1;
+        s->pflags.fmcombine = 1;
+        s->rowlay[0] = 100;
+        s->rowlay[1] = 4;   // ln time, code, weight, mode
+        s->npar[0] = 2;
+        s->quant_fn = vyxiwb;
+        s->ppos_fn = kmpos;
+        s->pposcode = 3;
+        s->prob_fn[0] = zprblwb;
+        s->prob_fn[1] = zprbwwb;
+        s->itopts[IT_PSTABLE] = hostmissing();
+        std::strcpy(s->parmfree, "11");
+        s->fmodeset.nvals = 2;
+        s->fmloc = loc;
+        s->fmscale = scl;
+        s->fmcov = covp;
+        s->fmused = used;
+
+        // The rows of reference.R, times on the ln scale, sorted by time.
+        const RefTable t = readRef("fmodes/rows.txt");
+        for (size_t i = 0; i < t.rows.size(); ++i) {
+            rows.insert(rows.end(), {std::log(t.at(i, "t")), t.at(i, "code"), t.at(i, "w"), t.at(i, "m")});
+            g.totw += t.at(i, "w");
+            g.nobs += 1;
+        }
+        g.rowbuf = rows.data();
+        g.tmin = 1e300;
+        g.tmax = -1e300;
+    }
+    void TearDown() override {
+        xmpoold(s->stmtpool);
+        xmpoold(s->workpool);
+        rt::setcurrent(nullptr);
+        v_global_gcb_anchor = nullptr;
+        rt::freehost(host);
+    }
+
+    int start(uint32_t method, int mode) {
+        s->fitmethod = method;
+        s->fmodeset.curmode = mode;
+        return vyxfmi(s, &g);
+    }
+    void setmodes() {
+        const RefTable ml = readRef("fmodes/mlfits.txt");
+        for (int i = 0; i < 2; ++i) {
+            loc[i] = ml.at(i, "mu");
+            scl[i] = ml.at(i, "sigma");
+            cov[i][0] = ml.at(i, "vmu");
+            cov[i][1] = ml.at(i, "cov");
+            cov[i][2] = ml.at(i, "vsigma");
+        }
+    }
+};
+
+// The weighted least-squares line of each mode on the same points and positions as R's lm
+// with weights=; the last failure of mode 0 has position 1 and stays out of the line and
+// of its means.
+TEST_F(FmodesTest, LeastSquaresOfEachModeAgreeWithWeightedLm) {
+    const RefTable t = readRef("fmodes/lsfits.txt");
+    for (size_t i = 0; i < t.rows.size(); ++i) {
+        const int mode = static_cast<int>(t.at(i, "mode"));
+        const uint32_t method = static_cast<uint32_t>(t.at(i, "method"));
+        ASSERT_EQ(start(method, mode), 0) << log.all();
+        const std::string at = "mode " + std::to_string(mode) + " method " + std::to_string(method);
+        EXPECT_LT(relDiff(g.loc, t.at(i, "loc")), 1e-12) << at;
+        EXPECT_LT(relDiff(g.scale, t.at(i, "scale")), 1e-12) << at;
+        EXPECT_LT(relDiff(g.rsq, t.at(i, "rsq")), 1e-12) << at;
+    }
+    EXPECT_EQ(g.wfail, 6.0);   // the last fit, of mode 1: its own failures only
+    EXPECT_DOUBLE_EQ(g.tmin, std::log(1.2));
+    EXPECT_DOUBLE_EQ(g.tmax, std::log(8.8));
+}
+
+TEST_F(FmodesTest, WeibayesTakesTheConfidenceFromItsLogForm) {
+    const RefTable t = readRef("fmodes/weibayes.txt");
+    s->givenparms[GP_SCALE] = t.at(0, "scale");
+    s->wbconf = -std::log(1 - 0.95);   // as ANALYZE stores CONF=0.95
+    ASSERT_EQ(start(6, 0), 0) << log.all();
+    EXPECT_LT(relDiff(g.loc, t.at(0, "loc")), 1e-12);
+    EXPECT_EQ(g.scale, t.at(0, "scale"));
+
+    s->givenparms[GP_SCALE] = 1e-4;   // the last time lies too far above the first
+    EXPECT_EQ(start(6, 0), 1);
+    EXPECT_TRUE(log.has('E', "Weibayes")) << log.all();
+}
+
+TEST_F(FmodesTest, MaximumLikelihoodStartsAtAPercentileOfTheLeastSquaresLine) {
+    // Mode 0: 8 of 18 units fail (weights), so the start is at p = 0.5 * 8 / 18.
+    ASSERT_EQ(start(1, 0), 0);
+    EXPECT_DOUBLE_EQ(g.prob, 0.5 * 8 / 18);
+    EXPECT_DOUBLE_EQ(g.quant, vyxiwb(g.prob));
+    EXPECT_DOUBLE_EQ(g.loc, g.pctl);
+
+    // One failure of weight 1 among censored rows: no line, the group's mean and sd.
+    rows = {0.1, 0, 1, 0, 0.5, -1, 1, 0, 0.9, 0, 1, 1};
+    g.rowbuf = rows.data();
+    g.nobs = 3;
+    g.totw = 3;
+    g.wmean = 0.5;
+    g.wsd = 0.4;
+    ASSERT_EQ(start(1, 0), 0);
+    EXPECT_DOUBLE_EQ(g.pctl, 0.5 + vyxiwb(1.0 / 3) * 0.4);
+    // A mode without failures cannot be fitted.
+    rows[3] = 1;
+    EXPECT_EQ(start(1, 0), 1);
+    EXPECT_TRUE(log.has('W', "right-censored")) << log.all();
+}
+
+// F(t) of the usable modes against a direct computation, and its limits against the delta
+// method with numerical derivatives of F in each mode's (mu, sigma).
+TEST_F(FmodesTest, CombinedEstimateAndLimitsAgainstNumericalDerivatives) {
+    setmodes();
+    const double z = zprobit(0.975);
+    auto surv = [](double x, double mu, double sigma) { return std::exp(-std::exp((x - mu) / sigma)); };
+    auto check = [&](double x, int nmodes) {
+        double S = 1, var = 0;
+        for (int i = 0; i < nmodes; ++i) S *= surv(x, loc[i], scl[i]);
+        for (int i = 0; i < nmodes; ++i) {
+            // dF/dtheta_i = -(S / S_i) dS_i/dtheta_i, by central differences.
+            const double h = 1e-6, rest = S / surv(x, loc[i], scl[i]);
+            const double dm = -rest * (surv(x, loc[i] + h, scl[i]) - surv(x, loc[i] - h, scl[i])) / (2 * h);
+            const double ds = -rest * (surv(x, loc[i], scl[i] + h) - surv(x, loc[i], scl[i] - h)) / (2 * h);
+            var += dm * dm * cov[i][0] + 2 * dm * ds * cov[i][1] + ds * ds * cov[i][2];
+        }
+        const double F = 1 - S, w = z * std::sqrt(var) / (F * S);
+        double rec[FM_WORDS];
+        ASSERT_EQ(fmest(s, x, rec), 0);
+        const std::string at = "x " + std::to_string(x) + " modes " + std::to_string(nmodes);
+        EXPECT_LT(relDiff(rec[FM_F], F), 1e-13) << at;
+        EXPECT_LT(relDiff(rec[FM_LOWER], F / (F + S * std::exp(w))), 1e-7) << at;
+        EXPECT_LT(relDiff(rec[FM_UPPER], F / (F + S * std::exp(-w))), 1e-7) << at;
+        // The spread word holds sqrt(V S), V the variance of -ln S: not the standard error of F.
+        EXPECT_LT(relDiff(rec[FM_SPREAD], std::sqrt(var / (S * S) * S)), 1e-7) << at;
+    };
+    for (double x : {std::log(2.0), std::log(5.0), std::log(9.0)}) check(x, 2);
+    // One usable mode: the combined F is that mode's distribution function.
+    used[1] = 0;
+    for (double x : {std::log(2.0), std::log(9.0)}) check(x, 1);
+    used[1] = 1;
+
+    // Far below every mode F is 0 and the limits are 0 and 1.
+    double rec[FM_WORDS];
+    ASSERT_EQ(fmest(s, -60.0, rec), 0);
+    EXPECT_EQ(rec[FM_F], 0.0);
+    EXPECT_EQ(rec[FM_LOWER], 0.0);
+    EXPECT_EQ(rec[FM_UPPER], 1.0);
+    // NOCONF: the estimate alone, the limit words missing.
+    s->pflags.noconf = 1;
+    ASSERT_EQ(fmest(s, std::log(5.0), rec), 0);
+    EXPECT_TRUE(std::isnan(rec[FM_LOWER]) && std::isnan(rec[FM_UPPER]) && std::isnan(rec[FM_SPREAD]));
+}
+
+TEST_F(FmodesTest, InterpolationInTheCurveTakesTheSegmentThatStartsAtAPoint) {
+    double recs[3 * FM_WORDS] = {};
+    const double xs[3] = {1, 2, 4}, fs[3] = {0.1, 0.3, 0.7};
+    for (int k = 0; k < 3; ++k) {
+        recs[k * FM_WORDS + FM_X] = xs[k];
+        recs[k * FM_WORDS + FM_F] = fs[k];
+    }
+    double x = 2, y = -1;
+    EXPECT_EQ(fmint(s, &x, &y, recs, 3, 0), 0);
+    EXPECT_DOUBLE_EQ(y, 0.3);
+    x = 3;
+    EXPECT_EQ(fmint(s, &x, &y, recs, 3, 0), 0);
+    EXPECT_DOUBLE_EQ(y, 0.5);
+    x = 4;
+    EXPECT_EQ(fmint(s, &x, &y, recs, 3, 0), 1);
+    EXPECT_DOUBLE_EQ(y, 0.7);
+    x = 0.5;
+    EXPECT_EQ(fmint(s, &x, &y, recs, 3, 0), -1);
+    EXPECT_DOUBLE_EQ(y, 0.1);
+    y = 0.2;
+    EXPECT_EQ(fmint(s, &x, &y, recs, 3, 1), 0);
+    EXPECT_DOUBLE_EQ(x, 1.5);
+    x = y = 9;
+    EXPECT_EQ(fmint(s, &x, &y, recs, 3, 2), 0);
+    EXPECT_EQ(x, 9);
+}
+
+}  // namespace
