@@ -125,9 +125,13 @@ int fmode(vyxstate* s) {
         tabrow(tab.obj);
     }
     s->pflags.noconf = noconf;
+    fmclose(s, tab);
+    return 0;
+}
+
+void fmclose(vyxstate* s, tabpair& tab) {
     if (s->lastgrp || s->nclass > 0) tabendrows(tab.obj, !s->lastgrp);
     tabpublish(s->outmgr, tab.tabid);
-    return 0;
 }
 
 int fmcdf(vyxstate* s) {

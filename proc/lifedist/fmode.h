@@ -9,6 +9,7 @@
 
 struct vyxstate;
 struct grpnode;
+struct tabpair;
 
 enum : int {
     FM_F = 0,        // the combined distribution function F(t)
@@ -18,6 +19,11 @@ enum : int {
     FM_X = 14,       // abscissa of a curve point
     FM_WORDS = 24,
 };
+
+// The fits of the listed modes of group g (the whole data), then the combined estimate
+// (fmode). 0; nonzero when no mode could be fitted or fmode failed (the data are then shown
+// without a fit: fitmethod 3, no fitted line); 1020 when the group's rows end early.
+int vyxpfitfm(vyxstate* s, grpnode* g);
 
 // Starting values (maximum likelihood) or the estimates (least squares, Weibayes, given
 // values, the MODEL fit) of the mode fmodeset.curmode of group g; the group's failure
@@ -37,6 +43,10 @@ int fmode(vyxstate* s);
 // statistical graphics (from the data range) or the device plot (from the drawn axis).
 // 0, or 1 when fmest fails.
 int fmcdf(vyxstate* s);
+
+// Ends the rows of a failure-mode table (ParmEst, SurvEst) as the group loop needs and
+// publishes it.
+void fmclose(vyxstate* s, tabpair& tab);
 
 // Linear interpolation in n >= 2 curve records (abscissa FM_X, ordinate FM_F): mode 0 *y
 // from *x, mode 1 *x from *y, other modes nothing (0). -1 below the first point (its other
