@@ -435,6 +435,7 @@ struct vyxstate {
     uint8_t pbtolgiven;
     double* pbpooled;           // pooled estimate block
     double* pbpoolpred;         // pooled prediction block
+    int32_t pbbadrows;          // rows of the BY group whose counts could not be used
 
     // ---- nonparametric curves, their bands and the Turnbull estimate
     double simfactor;           // factor of the last simultaneous band, 1 when it could not be

@@ -13,6 +13,8 @@
 namespace {
 
 constexpr int MSG_NOT_COUNTS = 149;   // counts as options without DISTRIBUTION=POISSON or BINOMIAL
+constexpr int MSG_BAD_ROWS = 1320;    // rows that add nothing (the input zeroed their counts)
+constexpr int MSG_BAD_PROPORTION = 1321, MSG_BAD_RATE = 1322;   // COUNT= values that cannot be estimated
 constexpr int PB_BYTES = PB_WORDS * 8;
 
 double* pbblock(vyxstate* s) {
@@ -36,6 +38,7 @@ int optioncounts(vyxstate* s, bool binomial) {
     if (!binomial && (ismissing(c.n) || c.n <= kern::EPS53)) c.n = hostmissing();
     const double ap = pbaprime(s);
     pbestimate(c, ap, s->pbpooled);
+    if (!pbvalid(c)) xpmlog(510, binomial ? MSG_BAD_PROPORTION : MSG_BAD_RATE, s->pbcount, binomial ? s->pbtrials : s->pbexposure);
     s->pbpooled[PB_CHISQ] = hostmissing();
     if (s->pbpredgiven) pbpredict(c, s->pbpredict, s->pbpooled[PB_EST], ap, s->pbpoolpred, false);
     return 0;
@@ -53,13 +56,17 @@ int vyxpb(vyxstate* s, grpnode* g) {
         return optioncounts(s, binomial);
     }
 
-    // The level's totals: events (count) and trials (exposure), weighted by FREQ.
+    // The level's totals: events (count) and trials (exposure), weighted by FREQ. The input
+    // stores a row it cannot use (a negative count, more events than trials, no positive
+    // trials or exposure) as 0 in 0: those rows are counted for the log.
+    if (g == &s->rootgrp || g == s->grplist[0]) s->pbbadrows = 0;
     const int wcol = s->nfreq > 0 ? obslayout(s).weight : -1;
     double x = 0, n = 0;
     if (int rc = eachrow(s, g, [&](const double* r) {
             const double w = wcol >= 0 ? r[wcol] : 1.0;
             x += w * r[OBS_EVENTS];
             n += w * r[OBS_TRIALS];
+            s->pbbadrows += r[OBS_TRIALS] == 0;
             return 0;
         }))
         return rc;
@@ -81,6 +88,7 @@ int vyxpb(vyxstate* s, grpnode* g) {
 
     if (g->next) return 0;
     // After the last level: the pooled value of the BY group.
+    if (s->pbbadrows > 0) xpmlog(510, MSG_BAD_ROWS, s->pbbadrows);
     if (!pooledblocks(s)) return RC_NOMEM;
     s->pbpooled[PB_EST] = rbar;
     s->pbpooled[PB_CHISQ] = s->pbaccum;

@@ -102,8 +102,8 @@ std::vector<Template> build() {
          {"Prop", col("Proportion", fix())}},
         limits);
     add("kv.vitalyx.pbpredtol", T,
-        {{"Pcount", col("Predicted Count", fix())}, {"Texpo", col("Exposure for Tolerance")},
-         {"Tsamp", col("Trials for Tolerance")}},
+        {{"Pcount", col("Predicted Count", fix())}, {"Texpo", col("Exposure for Tolerance", fix())},
+         {"Tsamp", col("Trials for Tolerance", fix())}},
         {{"Lower", "Upper", "Prediction Limits"}});
     add("kv.vitalyx.modest", T, {}, limits);
     add("kv.vitalyx.obstats", T, {{"Prob", col("Prob", fix())}, {"CEN", col("Censor", count(6))}});

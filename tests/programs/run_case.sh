@@ -15,6 +15,7 @@
 #   golden FILE     the listing is exactly CASE/FILE (a listing a person has read line by line)
 #   block FILE      the listing holds the lines of CASE/FILE as they stand, one after another
 #   header NAME TEXT the first line of the output file NAME (a MAKE data set) is exactly TEXT
+#   same NAME FILE  the output file NAME (a MAKE data set) is exactly CASE/FILE
 set -u
 exe=$1 case=$2 out=$3
 rm -rf "$out"
@@ -56,6 +57,9 @@ while IFS= read -r line || [ -n "$line" ]; do
       want=$(cat "$case/$arg"); have=$(cat "$lst")
       [[ "$have" == *"$want"* ]] || { echo "listing lacks the block of $arg:"; cat "$case/$arg"; fail=1; } ;;
     golden) diff -u "$case/$arg" "$lst" >/dev/null || { echo "listing differs from $arg:"; diff -u "$case/$arg" "$lst" | head -60; fail=1; } ;;
+    same)
+      f=${arg%% *}; g=${arg#* }
+      diff -u "$case/$g" "$out/$f" >/dev/null || { echo "$f differs from $g:"; diff -u "$case/$g" "$out/$f" | head -40; fail=1; } ;;
     count)
       n=${arg%% *}; t=${arg#* }
       c=$(grep -cF -- "$t" "$log")
