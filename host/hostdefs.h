@@ -23,24 +23,21 @@ constexpr int32_t OB_NOMETHOD = static_cast<int32_t>(0x80008001u);
 // library is not assigned): the step ends.
 constexpr int32_t OB_REFUSED = -6;
 
-// The host's missing value: the NaN with bits FFFFFE0000000000 hex.
-constexpr uint64_t MISSING_BITS = 0xFFFFFE0000000000ull;
-inline double hostmissing() {
+// The double of a bit pattern.
+inline double bitsdouble(uint64_t b) {
     double d;
-    uint64_t b = MISSING_BITS;
     std::memcpy(&d, &b, sizeof d);
     return d;
 }
+
+// The host's missing value: the NaN with bits FFFFFE0000000000 hex.
+constexpr uint64_t MISSING_BITS = 0xFFFFFE0000000000ull;
+inline double hostmissing() { return bitsdouble(MISSING_BITS); }
 // The host's alternate missing value (special-missing code 1, FFFFFF0000000000 hex): a cell
 // left empty on purpose, such as the separator row between the failure modes of a table.
 // The listing and the report print it blank; a MAKE data set writes it as an empty field.
 constexpr uint64_t ALTMISSING_BITS = 0xFFFFFF0000000000ull;
-inline double hostaltmissing() {
-    double d;
-    uint64_t b = ALTMISSING_BITS;
-    std::memcpy(&d, &b, sizeof d);
-    return d;
-}
+inline double hostaltmissing() { return bitsdouble(ALTMISSING_BITS); }
 inline bool isaltmissing(double d) {
     uint64_t b;
     std::memcpy(&b, &d, sizeof b);

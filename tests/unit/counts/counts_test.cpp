@@ -6,20 +6,16 @@
 #include <cmath>
 #include <cstring>
 #include <deque>
-#include <memory>
 #include <vector>
 
 #include "host/hostdefs.h"
-#include "proc/framework/anchor.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/vyxstate.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/lifedist/obsrow.h"
 #include "proc/lifedist/pbrec.h"
 #include "proc/numeric/quantiles.h"
-#include "runtime/host/hostinstance.h"
-#include "runtime/session.h"
-#include "tests/support/collectlog.h"
+#include "tests/support/hostfixture.h"
 #include "tests/support/reference.h"
 
 namespace {
@@ -31,39 +27,20 @@ struct cnt {
     double x, n, w = 1;
 };
 
-class CountsTest : public ::testing::Test {
+class CountsTest : public StateTest {
 protected:
-    rt::HostInstance* host = nullptr;
-    rt::Session session;
-    testsupport::CollectLog log;
-    std::unique_ptr<vyxarea> area;
-    vyxstate* s = nullptr;
     std::deque<grpnode> nodes;
     std::deque<std::vector<double>> keep;
 
     void SetUp() override {
-        host = rt::makehost();
-        ASSERT_TRUE(rt::beginstep(host));
-        session.inst = &host->inst;
-        session.log = &log;
-        rt::setcurrent(&session);
-        v_global_gcb_anchor = &host->inst;
-        area = std::make_unique<vyxarea>();
-        std::memset(static_cast<void*>(area.get()), 0, sizeof(vyxarea));
-        s = &area->s;
-        s->stmtpool = xmpoolc(8192, 8192, 4);
-        s->alpha = 0.05;
+        StateTest::SetUp();
         s->rspkind = FORM_COUNTS;
         s->nfreq = 1;
-        s->rowlay[0] = 100;
         s->rowlay[1] = 3;
     }
     void TearDown() override {
         reset();
-        xmpoold(s->stmtpool);
-        rt::setcurrent(nullptr);
-        v_global_gcb_anchor = nullptr;
-        rt::freehost(host);
+        StateTest::TearDown();
     }
 
     // A class level after the input pass: its rows in memory, or with spill in blocks of

@@ -5,11 +5,9 @@
 
 #include <cmath>
 #include <cstring>
-#include <memory>
 #include <vector>
 
 #include "host/hostdefs.h"
-#include "proc/framework/anchor.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/vyxstate.h"
 #include "proc/lifedist/fmode.h"
@@ -17,9 +15,7 @@
 #include "proc/numeric/kernels.h"
 #include "proc/numeric/normal.h"
 #include "proc/numeric/stdquant.h"
-#include "runtime/host/hostinstance.h"
-#include "runtime/session.h"
-#include "tests/support/collectlog.h"
+#include "tests/support/hostfixture.h"
 #include "tests/support/reference.h"
 
 namespace {
@@ -30,13 +26,8 @@ double kmpos(double a, double, double, double* carry, double d) {
     return 1 - *carry;
 }
 
-class FmodesTest : public ::testing::Test {
+class FmodesTest : public StateTest {
 protected:
-    rt::HostInstance* host = nullptr;
-    rt::Session session;
-    testsupport::CollectLog log;
-    std::unique_ptr<vyxarea> area;
-    vyxstate* s = nullptr;
     grpnode g{};
     std::vector<double> rows;
     // Per mode: location, scale, packed covariance.
@@ -45,23 +36,11 @@ protected:
     int32_t used[2] = {1, 1};
 
     void SetUp() override {
-        host = rt::makehost();
-        ASSERT_TRUE(rt::beginstep(host));
-        session.inst = &host->inst;
-        session.log = &log;
-        rt::setcurrent(&session);
-        v_global_gcb_anchor = &host->inst;
-        area = std::make_unique<vyxarea>();
-        std::memset(static_cast<void*>(area.get()), 0, sizeof(vyxarea));
-        s = &area->s;
-        s->stmtpool = xmpoolc(8192, 8192, 4);
-        s->workpool = xmpoolc(8192, 8192, 4);
-        s->alpha = 0.05;
+        StateTest::SetUp();
         s->rspkind = FORM_CENSOR;
         s->rspform[RF_CENSOR] = 1;
         s->nfreq = 1;
         s->pflags.fmcombine = 1;
-        s->rowlay[0] = 100;
         s->rowlay[1] = 4;   // ln time, code, weight, mode
         s->npar[0] = 2;
         s->quant_fn = vyxiwb;
@@ -87,13 +66,6 @@ protected:
         g.rowbuf = rows.data();
         g.tmin = 1e300;
         g.tmax = -1e300;
-    }
-    void TearDown() override {
-        xmpoold(s->stmtpool);
-        xmpoold(s->workpool);
-        rt::setcurrent(nullptr);
-        v_global_gcb_anchor = nullptr;
-        rt::freehost(host);
     }
 
     int start(uint32_t method, int mode) {

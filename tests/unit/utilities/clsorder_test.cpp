@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "hostfixture.h"
+#include "tests/support/hostfixture.h"
 #include "proc/framework/clsorder.h"
 #include "proc/framework/hostsvc_util.h"
 #include "proc/framework/vyxstate.h"

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <string>
 
-#include "hostfixture.h"
+#include "tests/support/hostfixture.h"
 #include "proc/framework/hostsvc_util.h"
 #include "proc/framework/locale_fmt.h"
 

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "hostfixture.h"
+#include "tests/support/hostfixture.h"
 #include "proc/framework/memnum.h"
 
 using MemNum = HostTest;

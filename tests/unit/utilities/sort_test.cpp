@@ -5,7 +5,7 @@
 #include <random>
 #include <vector>
 
-#include "hostfixture.h"
+#include "tests/support/hostfixture.h"
 #include "proc/framework/hostsvc_util.h"
 #include "proc/framework/sortwrap.h"
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "hostfixture.h"
+#include "tests/support/hostfixture.h"
 #include "proc/framework/hostsvc_util.h"
 
 namespace {

@@ -2,7 +2,7 @@
 #include <cstring>
 #include <string>
 
-#include "hostfixture.h"
+#include "tests/support/hostfixture.h"
 #include "host/hostdefs.h"
 #include "host/vec10_trees.h"
 #include "proc/framework/textpad.h"

@@ -6,7 +6,7 @@
 #include <random>
 #include <vector>
 
-#include "hostfixture.h"
+#include "tests/support/hostfixture.h"
 #include "proc/framework/hostsvc_util.h"
 #include "proc/framework/trees.h"
 
