@@ -24,7 +24,7 @@
 #include "proc/lifedist/curverec.h"
 #include "proc/framework/wobmth.h"
 #include "runtime/output/output.h"
-#include "tests/unit/utilities/hostfixture.h"
+#include "tests/support/hostfixture.h"
 
 namespace nptest {
 
