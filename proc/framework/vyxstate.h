@@ -482,6 +482,7 @@ struct vyxstate {
     double** fmcov;             // per mode: the packed covariance of its parameters
     int32_t* fmused;            // per mode: 1 when its fit is usable
     double* fmrecs;             // the combined estimate at each SURVTIME value (24 doubles each)
+    double fmlims[4];           // the mode's limits in the parameter table: location lower, upper; scale lower, upper
 
     // ---- statement counts (vyxinit)
     int32_t nanalysis;

@@ -1,9 +1,10 @@
-// The fit of one group without failure modes (least squares and probability estimates,
-// then the distribution fit), and the group's data summary table.
+// The fit of one group (least squares and probability estimates, then the distribution
+// fit; with FMODE COMBINE the fits of the modes, fmfit.cpp), and the group's data summary.
 #include <cmath>
 #include <cstring>
 
 #include "proc/lifedist/fitshared.h"
+#include "proc/lifedist/fmode.h"
 #include "proc/lifedist/mlfit.h"
 #include "proc/lifedist/obsrow.h"
 
@@ -11,13 +12,7 @@ using namespace fitx;
 
 int vyxpfit(vyxstate* s, grpnode* g) {
     if (s->stepend) return 1;
-    if (s->pflags.fmcombine) {
-        // The combined failure-mode road belongs to the failure-mode analysis; until it
-        // runs, the group is shown without a fit rather than fitted as if modes were one.
-        s->fitmethod = FIT_NONE;
-        s->pflags.nofitline = 1;
-        return 1;
-    }
+    if (s->pflags.fmcombine) return vyxpfitfm(s, g);
     int rc = vyxls(s, g);
     if (rc != 0) {
         s->fitmethod = FIT_NONE;

@@ -108,6 +108,15 @@ double onscale(const pass& p, double t) {
     return t;
 }
 
+// Whether the censor value b of a form-1 row is one of the censor list.
+bool censoredunit(const pass& p, double b) {
+    const vyxstate* s = p.s;
+    if (p.form != FORM_CENSOR || s->fmresp || ismissing(b)) return false;
+    for (int i = 0; i < s->ncensvals; ++i)
+        if (b == s->censvals[i]) return true;
+    return false;
+}
+
 // The censoring code of form 1 from the censor value and the failure mode.
 int censorcode(pass& p, obsval& o) {
     const vyxstate* s = p.s;
@@ -336,7 +345,8 @@ int readone(pass& p) {
     }
     if (p.fmode) {
         const bool miss = s->fmodeset.type == 1 ? ismissing(v.fmodenum) : vzatl(' ', v.fmoderaw, 16) != 0;
-        if (miss) {
+        // A censored unit has no failure mode: only a failure without one is skipped.
+        if (miss && !censoredunit(p, v.rsp[1])) {
             ++p.skipped_n;
             return 0;
         }
