@@ -10,20 +10,20 @@
 
 namespace {
 
-// A fresh work pool for one level of the count case; 510/6 ends the step.
-void renewworkpool(vyxstate* s) {
+// A fresh work pool for one level of the count case; 510/6 ends the step (false).
+bool renewworkpool(vyxstate* s) {
     if (s->workpool) xmpoold(s->workpool);
     s->workpool = xmpoolc(8192, 8192, 4);
-    if (!s->workpool) {
-        xpmlog(510, 6);
-        xexit(RC_NOMEM, 0);
-    }
+    if (s->workpool) return true;
+    xpmlog(510, 6);
+    xexit(RC_NOMEM, 0);
+    return false;
 }
 
 int countcase(vyxstate* s) {
     switch (s->nclass) {
         case 0: {
-            renewworkpool(s);
+            if (!renewworkpool(s)) return RC_NOMEM;
             if (int rc = vyxpb(s, &s->rootgrp)) return rc;
             vyxpbpr(s);
             return 0;
@@ -31,7 +31,7 @@ int countcase(vyxstate* s) {
         case 1:
             s->grpcount[0] = 0;
             for (grpnode* g = s->grplist[0]; g; g = g->next) {
-                renewworkpool(s);
+                if (!renewworkpool(s)) return RC_NOMEM;
                 if (int rc = vyxpb(s, g)) return rc;
                 if (s->panelobj) obcheck(obrelease(s->panelobj));
             }
