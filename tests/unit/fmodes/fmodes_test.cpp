@@ -10,7 +10,9 @@
 #include "host/hostdefs.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/vyxstate.h"
+#include "proc/devgraph/plotlay.h"
 #include "proc/lifedist/fmode.h"
+#include "proc/lifedist/mlfit.h"
 #include "proc/lifedist/obsrow.h"
 #include "proc/numeric/kernels.h"
 #include "proc/numeric/normal.h"
@@ -133,10 +135,49 @@ TEST_F(FmodesTest, MaximumLikelihoodStartsAtAPercentileOfTheLeastSquaresLine) {
     g.wsd = 0.4;
     ASSERT_EQ(start(1, 0), 0);
     EXPECT_DOUBLE_EQ(g.pctl, 0.5 + vyxiwb(1.0 / 3) * 0.4);
+    // Two failures of ten without PSTABLE: the start is at 0.5 * 2 / 10.
+    std::vector<double> ten;
+    for (int i = 0; i < 10; ++i) ten.insert(ten.end(), {0.1 * (i + 1), i < 2 ? 0.0 : -1.0, 1, 0});
+    g.rowbuf = ten.data();
+    g.nobs = 10;
+    g.totw = 10;
+    ASSERT_EQ(start(1, 0), 0);
+    EXPECT_DOUBLE_EQ(g.prob, 0.1);
+    g.rowbuf = rows.data();
+    g.nobs = 3;
+    g.totw = 3;
     // A mode without failures cannot be fitted.
     rows[3] = 1;
     EXPECT_EQ(start(1, 0), 1);
     EXPECT_TRUE(log.has('W', "right-censored")) << log.all();
+}
+
+// The likelihood of each mode counts that mode's failures only: at survreg's estimates with
+// the other mode censored, the log-likelihood is R's plus the log-time Jacobian of the mode's
+// failures, and the gradient vanishes.
+TEST_F(FmodesTest, EachModesLikelihoodIsTheFitWithTheOtherModesCensored) {
+    const RefTable ml = readRef("fmodes/mlfits.txt");
+    double x[2], grad[2], hess[3];
+    s->fitarr[0] = x;
+    s->fitarr[1] = grad;
+    s->fitarr[2] = hess;
+    s->npar[1] = 2;
+    s->curfit = &g;
+    for (int mode = 0; mode < 2; ++mode) {
+        ASSERT_EQ(start(1, mode), 0);
+        double jacobian = 0;
+        for (size_t i = 0; i < rows.size(); i += 4)
+            if (rows[i + 1] == 0 && rows[i + 3] == mode) jacobian += rows[i + 2] * rows[i];
+        const double mu = ml.at(mode, "mu"), sigma = ml.at(mode, "sigma");
+        x[0] = mu + g.quant * sigma;   // the iteration works with the percentile
+        x[1] = sigma;
+        s->likcache.valid = 0;
+        ASSERT_EQ(vyxlik(s, 0), 0);
+        EXPECT_NEAR(s->loglik[0], ml.at(mode, "loglik") + jacobian, 1e-9) << "mode " << mode;
+        ASSERT_EQ(vyxlik(s, 1), 0);
+        EXPECT_NEAR(grad[0], 0.0, 1e-5) << "mode " << mode;
+        EXPECT_NEAR(grad[1], 0.0, 1e-5) << "mode " << mode;
+    }
 }
 
 // F(t) of the usable modes against a direct computation, and its limits against the delta
@@ -208,6 +249,54 @@ TEST_F(FmodesTest, InterpolationInTheCurveTakesTheSegmentThatStartsAtAPoint) {
     x = y = 9;
     EXPECT_EQ(fmint(s, &x, &y, recs, 3, 2), 0);
     EXPECT_EQ(x, 9);
+}
+
+// The curve over the life axis: whole decades of the data range (statistical graphics), or
+// evenly over the drawn axis (device plot), each point holding fmest at its time.
+TEST_F(FmodesTest, CurvePointsSpanTheLifeAxisAndHoldTheCombinedEstimate) {
+    setmodes();
+    s->logscale[0] = 1;
+    s->npoints = 3;
+    s->rdxgraph = 1;
+    s->axlim[AX_LIFELOWER] = 2;
+    s->axlim[AX_LIFEUPPER] = 900;
+    ASSERT_EQ(fmcdf(s), 0);
+    double rec[FM_WORDS];
+    const double decades[4] = {1, 10, 100, 1000};
+    for (int k = 0; k < 4; ++k) {
+        const double* c = s->fmcurve + k * FM_WORDS;
+        EXPECT_NEAR(c[FM_X], decades[k], 1e-12 * decades[k]);
+        ASSERT_EQ(fmest(s, std::log(decades[k]), rec), 0);
+        EXPECT_DOUBLE_EQ(c[FM_F], rec[FM_F]);
+        EXPECT_DOUBLE_EQ(c[FM_LOWER], rec[FM_LOWER]);
+    }
+    // A linear axis: the data range widened by a tenth on each side.
+    s->logscale[0] = 0;
+    s->axlim[AX_LIFELOWER] = 0;
+    s->axlim[AX_LIFEUPPER] = 9;
+    ASSERT_EQ(fmcdf(s), 0);
+    EXPECT_DOUBLE_EQ(s->fmcurve[FM_X], -0.9);
+    EXPECT_DOUBLE_EQ(s->fmcurve[3 * FM_WORDS + FM_X], 9.9);
+
+    // Device plot, horizontal life axis of length 100 from 10, offset 10, 50 per unit of
+    // log10 time: the points lie at log10 t = 0, 2/3, 4/3, 2.
+    plotlay frame{};
+    frame.fw = 100;
+    frame.fx = 10;
+    frame.hoff = 10;
+    frame.hfac = 50;
+    frame.fh = 1;
+    frame.vfac = 1;
+    s->frame = &frame;
+    s->rdxgraph = 0;
+    s->logscale[0] = 1;
+    ASSERT_EQ(fmcdf(s), 0);
+    for (int k = 0; k < 4; ++k) {
+        const double* c = s->fmcurve + k * FM_WORDS;
+        EXPECT_NEAR(c[FM_X], 2.0 * k / 3, 1e-14);
+        ASSERT_EQ(fmest(s, c[FM_X] * std::log(10.0), rec), 0);
+        EXPECT_NEAR(c[FM_F], rec[FM_F], 1e-15);
+    }
 }
 
 }  // namespace
