@@ -318,8 +318,11 @@ int vyxcrv(vyxstate* s, grpnode* g) {
     g->pmax = g->pmax2 = 0;
 
     if (c.readout) g->nfail = g->nobs;
+    // The records stay in one buffer when it can be had within the memory a curve may take;
+    // a larger curve goes to the curve file block by block (the same records, in the same
+    // order), which the host keeps in memory or on disk as it grows.
     const int64_t want = static_cast<int64_t>(g->nfail) * CR_BYTES;
-    g->crvbuf = static_cast<double*>(vmalcp_handler(s->stmtpool, want, 0x2006));
+    g->crvbuf = want <= CR_MEMBYTES ? static_cast<double*>(vmalcp_handler(s->stmtpool, want, 0x2006)) : nullptr;
     g->crvinmem = g->crvbuf != nullptr;
     if (!g->crvbuf) {
         c.inmem = false;

@@ -1,21 +1,45 @@
 #include "runtime/files/utilfile.h"
 
 #include <cstring>
+#include <new>
 
 namespace rt::files {
 namespace {
 
-int64_t g_spilllimit = int64_t(256) << 20;
+int64_t g_spilllimit = kSpillLimit;
 int g_open = 0;
 
 constexpr int kReadError = 1;
 constexpr int kWriteError = 2;
 
+// Copies n bytes between the chunks, from byte `at` of the file on, and a buffer.
+void tochunks(xcfile* f, int64_t at, const unsigned char* p, int64_t n) {
+    while (n > 0) {
+        const int64_t off = at % kChunk, take = n < kChunk - off ? n : kChunk - off;
+        std::memcpy(f->chunks[static_cast<size_t>(at / kChunk)].get() + off, p, static_cast<size_t>(take));
+        at += take;
+        p += take;
+        n -= take;
+    }
+}
+void fromchunks(const xcfile* f, int64_t at, unsigned char* p, int64_t n) {
+    while (n > 0) {
+        const int64_t off = at % kChunk, take = n < kChunk - off ? n : kChunk - off;
+        std::memcpy(p, f->chunks[static_cast<size_t>(at / kChunk)].get() + off, static_cast<size_t>(take));
+        at += take;
+        p += take;
+        n -= take;
+    }
+}
+
 bool spill(xcfile* f) {
     f->spill = std::tmpfile();
     if (!f->spill) return false;
-    if (!f->mem.empty() && std::fwrite(f->mem.data(), 1, f->mem.size(), f->spill) != f->mem.size()) return false;
-    std::vector<unsigned char>().swap(f->mem);
+    for (int64_t at = 0; at < f->size; at += kChunk) {
+        const size_t n = static_cast<size_t>(f->size - at < kChunk ? f->size - at : kChunk);
+        if (std::fwrite(f->chunks[static_cast<size_t>(at / kChunk)].get(), 1, n, f->spill) != n) return false;
+    }
+    f->chunks.clear();
     return true;
 }
 
@@ -37,9 +61,9 @@ int crewrite(xchandle f, const void* buffer, int64_t length) {
         if (std::fseek(f->spill, f->pos + 8, SEEK_SET) != 0) return kWriteError;
         if (length && std::fwrite(buffer, 1, len, f->spill) != len) return kWriteError;
     } else {
-        std::memcpy(&len, f->mem.data() + f->pos, 8);
+        fromchunks(f, f->pos, reinterpret_cast<unsigned char*>(&len), 8);
         if (len != static_cast<uint64_t>(length)) return kWriteError;
-        if (length) std::memcpy(f->mem.data() + f->pos + 8, buffer, len);
+        tochunks(f, f->pos + 8, static_cast<const unsigned char*>(buffer), length);
     }
     f->pos += 8 + length;
     return 0;
@@ -55,10 +79,14 @@ int cwrite(xchandle f, const void* buffer, int64_t length) {
         if (std::fwrite(&len, 8, 1, f->spill) != 1) return kWriteError;
         if (length && std::fwrite(buffer, 1, len, f->spill) != len) return kWriteError;
     } else {
-        size_t at = f->mem.size();
-        f->mem.resize(at + 8 + len);
-        std::memcpy(f->mem.data() + at, &len, 8);
-        if (length) std::memcpy(f->mem.data() + at + 8, buffer, len);
+        // Chunks are not cleared: every byte is written before it is read.
+        while (static_cast<int64_t>(f->chunks.size()) * kChunk < f->size + 8 + length) {
+            unsigned char* c = new (std::nothrow) unsigned char[static_cast<size_t>(kChunk)];
+            if (!c) return kWriteError;
+            f->chunks.emplace_back(c);
+        }
+        tochunks(f, f->size, reinterpret_cast<const unsigned char*>(&len), 8);
+        tochunks(f, f->size + 8, static_cast<const unsigned char*>(buffer), length);
     }
     f->size += 8 + length;
     return 0;
@@ -74,9 +102,9 @@ int cread(xchandle f, void* buffer, int64_t length) {
         uint64_t take = len < static_cast<uint64_t>(length) ? len : static_cast<uint64_t>(length);
         if (take && std::fread(buffer, 1, take, f->spill) != take) return kReadError;
     } else {
-        std::memcpy(&len, f->mem.data() + f->pos, 8);
+        fromchunks(f, f->pos, reinterpret_cast<unsigned char*>(&len), 8);
         uint64_t take = len < static_cast<uint64_t>(length) ? len : static_cast<uint64_t>(length);
-        if (take) std::memcpy(buffer, f->mem.data() + f->pos + 8, take);
+        fromchunks(f, f->pos + 8, static_cast<unsigned char*>(buffer), static_cast<int64_t>(take));
     }
     f->pos += 8 + static_cast<int64_t>(len);
     return 0;
@@ -122,7 +150,7 @@ bool readall(xchandle f, std::vector<std::vector<unsigned char>>& out) {
         if (f->spill) {
             if (std::fseek(f->spill, f->pos, SEEK_SET) != 0 || std::fread(&len, 8, 1, f->spill) != 1) return false;
         } else {
-            std::memcpy(&len, f->mem.data() + f->pos, 8);
+            fromchunks(f, f->pos, reinterpret_cast<unsigned char*>(&len), 8);
         }
         std::vector<unsigned char> rec(len);
         if (cread(f, rec.data(), static_cast<int64_t>(len)) != 0) return false;
@@ -137,7 +165,7 @@ void truncate(xchandle f) {
         std::fclose(f->spill);
         f->spill = nullptr;
     }
-    f->mem.clear();
+    f->chunks.clear();
     f->size = 0;
     f->pos = 0;
 }

@@ -6,11 +6,14 @@
 #pragma once
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <vector>
 #include "host/vec39_files.h"
 
 struct xcfile {
-    std::vector<unsigned char> mem;   // records while in memory: 8-byte length, then the bytes
+    // Records while in memory: 8-byte length, then the bytes, in chunks of kChunk bytes (no
+    // copy when the file grows, and no more memory than its size rounded up to a chunk).
+    std::vector<std::unique_ptr<unsigned char[]>> chunks;
     std::FILE* spill = nullptr;       // the same layout on disk once spilled
     int64_t size = 0;                 // bytes written
     int64_t pos = 0;                  // read position
@@ -18,6 +21,10 @@ struct xcfile {
 };
 
 namespace rt::files {
+// Bytes a file keeps in memory before it moves to a temporary file: enough for the rows of a
+// million-row group, while a long product-limit curve goes to disk.
+constexpr int64_t kSpillLimit = int64_t(64) << 20;
+constexpr int64_t kChunk = int64_t(1) << 20;
 const vec39* services();
 // Bytes kept in memory before a utility file spills to disk.
 void setspilllimit(int64_t bytes);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -44,7 +45,7 @@ namespace {
 
 struct FileTest : ::testing::Test {
     const vec39* f = rt::files::services();
-    void TearDown() override { rt::files::setspilllimit(int64_t(256) << 20); }
+    void TearDown() override { rt::files::setspilllimit(rt::files::kSpillLimit); }
 
     // Writes n records of increasing doubles, each k doubles long; the last one shorter.
     void fill(xchandle h, int n, int k) {
@@ -96,6 +97,39 @@ TEST_F(FileTest, SpilledFilesReadTheSameAsFilesInMemory) {
     std::vector<double> rec(100);
     ASSERT_EQ(f->xcpoint(h, 0), 0);
     EXPECT_EQ(f->xcread(h, rec.data(), 800), XC_EOF);
+    f->xcclose(h, 1);
+}
+
+// Records of 2,672 bytes (with their length word) straddle the 1 MiB memory chunks at
+// ever other offsets; the same file spilled half way keeps every byte.
+TEST_F(FileTest, RecordsAcrossMemoryChunksAndAfterTheirSpill) {
+    xchandle h = nullptr;
+    ASSERT_EQ(f->xcopen(&h, XC_SCRATCH), 0);
+    fill(h, 1500, 333);   // 4.0 MB in four chunks
+    EXPECT_EQ(h->spill, nullptr);
+    EXPECT_EQ(h->chunks.size(), 4u);
+    check(h, 1500, 333);
+    // Record 392 spans the first chunk boundary; a rewrite at its noted position keeps it whole.
+    std::vector<double> rec(333);
+    ASSERT_EQ(f->xcpoint(h, int64_t(392) * (8 + 333 * 8)), 0);
+    ASSERT_EQ(f->xcpntd(h, f->xcnoted(h)), 0);
+    for (int j = 0; j < 333; ++j) rec[j] = -j;
+    ASSERT_EQ(f->xcwrite(h, rec.data(), 333 * 8), 0);
+    ASSERT_EQ(f->xcpoint(h, int64_t(392) * (8 + 333 * 8)), 0);
+    std::fill(rec.begin(), rec.end(), 1.0);
+    ASSERT_EQ(f->xcread(h, rec.data(), 333 * 8), 0);
+    EXPECT_EQ(rec[0], 0.0);
+    EXPECT_EQ(rec[332], -332.0);
+    ASSERT_EQ(f->xcread(h, rec.data(), 333 * 8), 0);
+    EXPECT_EQ(rec[0], 393000.0);
+    f->xcclose(h, 1);
+
+    rt::files::setspilllimit(int64_t(3) << 20);
+    ASSERT_EQ(f->xcopen(&h, XC_SCRATCH), 0);
+    fill(h, 1500, 333);
+    EXPECT_NE(h->spill, nullptr);
+    EXPECT_TRUE(h->chunks.empty());
+    check(h, 1500, 333);
     f->xcclose(h, 1);
 }
 
