@@ -159,7 +159,8 @@ int vyxdfit(vyxstate* s, grpnode* g) {
         if (s->stepend) return 1;
     }
     std::memcpy(g->parmcov, pv, static_cast<size_t>(bytes));
-    if (s->itstatus[1] == 0) s->loglik[1] += g->loglik;
+    // The total over the converged maximum-likelihood fits; missing until one is added.
+    if (limits && s->itstatus[1] == 0) s->loglik[1] = ismiss(s->loglik[1]) ? g->loglik : s->loglik[1] + g->loglik;
 
     if (s->panels.npct > 0) {
         g->pcttab = records(s, s->panels.npct);

@@ -148,13 +148,10 @@ void vyxpput(vyxstate* s, grpnode* g, int, int) {
                        s->tblflags[TF_LAGRANGE] ? &s->tabs[TAB_LAGRANGE] : nullptr, s->pflags.pcttab ? &s->tabs[TAB_PCTEST] : nullptr,
                        s->axopt[AO_NSURV] > 0 ? &s->tabs[TAB_SURVEST] : nullptr};
     if (!fit) {
-        // No rows for a group without a fit, but the open row lists end as for any group,
-        // and on the last group a table that earlier groups wrote into is published here.
-        for (tabpair* t : open) {
-            if (!t || !t->obj) continue;
-            if (!endrows(s, t->obj, last, moregroups(s))) return;
-            if (last && t->tabid != 0 && !publish(s, t->tabid)) return;
-        }
+        // No rows for a group without a fit, but the open row lists end as for any group
+        // (after the last group the driver publishes what earlier groups wrote).
+        for (tabpair* t : open)
+            if (t && t->obj && !endrows(s, t->obj, last, moregroups(s))) return;
         return;
     }
     double* P = s->parmvec[0];

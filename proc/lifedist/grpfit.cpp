@@ -50,17 +50,17 @@ void vyxdsum(vyxstate* s, grpnode* g, int i, int j) {
     if (g->wleft != 0.0 && !row(233, g->wleft)) return;
     if (g->wint != 0.0 && !row(232, g->wint)) return;
     if (std::isfinite(g->rsq) && (s->fitmethod == FIT_LSYX || s->fitmethod == FIT_LSXY) && !row(505, g->rsq)) return;
-    if (s->fitmethod == FIT_MLE) {
-        if (!row(236, g->loglik)) return;
-        if (last) {
-            // The total over the groups: the Group cell names it instead of the group.
-            char saved[16];
-            std::memcpy(saved, s->grplabel, sizeof saved);
-            xpmstr(s->grplabel, 16, 510, 534);
-            const bool ok = row(236, s->loglik[1]);
-            std::memcpy(s->grplabel, saved, sizeof saved);
-            if (!ok) return;
-        }
+    if (s->fitmethod == FIT_MLE && !row(236, g->loglik)) return;
+    // The total over the converged groups goes with the last group: also when that group has
+    // no fit and earlier ones converged, and missing (not 0) when no group converged.
+    if (last && (s->fitmethod == FIT_MLE || !std::isnan(s->loglik[1]))) {
+        // The Group cell names the total instead of the group.
+        char saved[16];
+        std::memcpy(saved, s->grplabel, sizeof saved);
+        xpmstr(s->grplabel, 16, 510, 534);
+        const bool ok = row(236, s->loglik[1]);
+        std::memcpy(s->grplabel, saved, sizeof saved);
+        if (!ok) return;
     }
     if (!endrows(s, tab.obj, s->lastgrp, s->nclass > 0)) return;
     publish(s, tab.tabid);

@@ -2,6 +2,7 @@
 // ordering, plotted points and scales, table objects, then the fit and tables of every group.
 #include <cstring>
 
+#include "host/hostdefs.h"
 #include "proc/framework/clsorder.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
@@ -31,6 +32,26 @@ void closegroup(vyxstate* s) {
     obcheck(obrelease(s->panelobj));
 }
 
+// After the last group of a class analysis every table of the statement that an earlier
+// group left waiting for more groups ends and is published in the BY group it belongs to: a
+// group without a fit writes none of the fit's tables (iteration histories, convergence
+// status, estimates), and the probability tables end every group's rows with more groups
+// following. The tables of the fit are closed before the data summary and the estimate
+// tables after them, so that they print in the order they are written. Ending and
+// publishing a table that is already published does nothing.
+constexpr int kFitTables[] = {TAB_PROBEST, TAB_TURNBULLGRAD, TAB_ITERPARMS, TAB_ITERLRPARM, TAB_ITERLRPER, TAB_CONVSTATUS};
+constexpr int kEstimateTables[] = {TAB_PARMEST, TAB_PARMOTHER, TAB_LAGRANGE, TAB_PCTEST, TAB_SURVEST};
+
+template <size_t N>
+void endtables(vyxstate* s, const int (&slots)[N]) {
+    for (int k : slots) {
+        const tabpair& t = s->tabs[k];
+        if (!t.obj || t.tabid == 0 || s->stepend) continue;
+        tabendrows(t.obj, false);
+        tabpublish(s->outmgr, t.tabid);
+    }
+}
+
 struct saved {
     uint32_t method;
     uint8_t noline;
@@ -50,8 +71,10 @@ void fitgroup(vyxstate* s, grpnode* g, int i, int j, int* counter, saved& sv) {
         g->fitmeth = s->fitmethod = 3;
         g->nofit = s->pflags.nofitline = 1;
     }
+    if (s->lastgrp) endtables(s, kFitTables);
     vyxdsum(s, g, i, j);
     vyxpput(s, g, i, j);
+    if (s->lastgrp) endtables(s, kEstimateTables);
 }
 
 }  // namespace
@@ -89,7 +112,7 @@ void setgrp(vyxstate* s, grpnode* g, int i, int j, int* counter) {
 
 int vyxptbl(vyxstate* s) {
     saved sv{s->fitmethod, s->pflags.nofitline};
-    s->loglik[1] = 0.0;
+    s->loglik[1] = hostmissing();   // no group has converged yet
     int counter = 0;
     switch (s->nclass) {
         case 0:

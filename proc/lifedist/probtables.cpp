@@ -20,10 +20,12 @@ double timeunits(const vyxstate* s, double x) {
     return x;
 }
 
-// End of a group's rows: without items after the statement's last group, with "more
-// follow" while class groups remain, no call otherwise; then publish.
+// End of a group's rows: without items when the statement's page byte asks for it or on
+// the last group (so that a class analysis prints the table in its place, with the other
+// tables of the group's fit), with "more follow" while class groups remain, no call
+// otherwise; then publish.
 void endgroup(vyxstate* s, const tabpair& t) {
-    if (s->pageflags[PG_STATEMENT])
+    if (s->pageflags[PG_STATEMENT] || (s->nclass > 0 && s->lastgrp))
         tabendrows(t.obj, false);
     else if (s->nclass > 0)
         tabendrows(t.obj, true);

@@ -46,8 +46,8 @@ void status(vyxstate* s, bool violation, bool converged) {
         xpmlog(510, MSG_EM_KUHNTUCKER);
         reason = cls ? rdxmsgs(510, MSG_EM_KUHNTUCKER_GRP, label) : rdxmsgs(510, MSG_EM_KUHNTUCKER);
     } else if (converged) {
+        // The table says it; no note in the log, where the fit that follows logs its own.
         s->itstatus[1] = 0;
-        xpmlog(510, MSG_EM_CONVERGED);
         reason = cls ? rdxmsgs(510, MSG_EM_CONVERGED_GRP, label) : rdxmsg(0, LBL_EM_CONVERGED);
     } else if (it >= 1) {
         s->itstatus[1] = 2;

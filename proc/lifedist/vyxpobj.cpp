@@ -67,6 +67,8 @@ struct maker {
 }  // namespace
 
 void vyxpobj(vyxstate* s) {
+    // Slots a statement does not make must not hold the objects of an earlier statement.
+    for (int k = TAB_DATSUM; k <= TAB_CONVSTATUS; ++k) s->tabs[k] = tabpair{};
     maker m{s, 0, s->fitmethod == 1 || s->fitmethod == 8};
     const int w = static_cast<int>(s->grpcolw);
     if (s->nclass == 1) m.groupwidth = w > 10 ? w : 10;
@@ -88,12 +90,18 @@ void vyxpobj(vyxstate* s) {
     m.mode(t);
     m.group(t);
     m.label(t);
-    if (s->pflags.fmcombine)
+    // The titles that name the kind and level of the limits only where the limits are shown
+    // (least squares, Weibayes and given values have none), as for the survival table.
+    if (s->pflags.fmcombine && m.limits)
         tabtitles(t, {{"title0", rdxmsg(510, 569)}, {"title1", m.withdist(290)},
                       {"title2", rdxmsg(0, s->lrflags[LR_PARMS] ? 245 : 246)}, {"title3", m.confidence(244)}});
-    else
+    else if (s->pflags.fmcombine)
+        tabtitles(t, {{"title0", rdxmsg(510, 569)}, {"title1", m.withdist(290)}});
+    else if (m.limits)
         tabtitles(t, {{"title1", m.withdist(290)}, {"title2", rdxmsg(0, s->lrflags[LR_PARMS] ? 245 : 246)},
                       {"title3", m.confidence(244)}});
+    else
+        tabtitles(t, {{"title1", m.withdist(290)}});
     tabenddef(t);
 
     t = m.create(TAB_PARMOTHER, "ParmOther", 533);
@@ -120,8 +128,11 @@ void vyxpobj(vyxstate* s) {
         m.estimates(t);
         m.group(t);
         m.label(t);
-        tabtitles(t, {{"title1", m.withdist(512)}, {"title2", rdxmsg(0, s->lrflags[LR_PERCENTILES] ? 245 : 246)},
-                      {"title3", m.confidence(244)}});
+        if (m.limits)
+            tabtitles(t, {{"title1", m.withdist(512)}, {"title2", rdxmsg(0, s->lrflags[LR_PERCENTILES] ? 245 : 246)},
+                          {"title3", m.confidence(244)}});
+        else
+            tabtitles(t, {{"title1", m.withdist(512)}});
         tabenddef(t);
     }
 

@@ -234,6 +234,7 @@ void Program::interrupt() {
     if (!direct) return;
     Binding* b = direct;
     direct = nullptr;
+    b->rowsatsuspend = b->rows;
     std::string err;
     if (!b->listing->suspend(dir, err) || !b->html->suspend(dir, err)) fail(err);
 }
@@ -245,11 +246,18 @@ void Program::finish(Binding& b) {
     b.done = true;
     if (b.obj && b.obj->binding == &b) b.obj->binding = nullptr;
     if (b.phantom) return;
+    for (auto& [r, w] : b.makes) r->appeared = true;
+    // The rest of a table that streamed until something else was printed continues under
+    // repeated headers; with no row after the interruption there is nothing to continue.
+    if (b.rows == b.rowsatsuspend) {
+        b.listing.reset();
+        b.html.reset();
+        return;
+    }
     heading(b.byline);
     bool ok = b.listing->publish(listing, b.noheader);
     ok = b.html->publish(html, tableid(b.id), b.noheader) && ok;
     if (!ok) fail("cannot write the listing or the report in " + dir);
-    for (auto& [r, w] : b.makes) r->appeared = true;
     b.listing.reset();
     b.html.reset();
 }

@@ -48,6 +48,7 @@ struct Binding {
     std::vector<CellValue> vals;
     RowTexts texts;
     long long rows = 0;
+    long long rowsatsuspend = -1; // rows printed when something else interrupted the streaming table
 };
 
 class Program {

@@ -83,7 +83,7 @@ std::vector<Template> build() {
          {"Prob", col("Probability", fix())}, {"stderr", col("Standard Error", fix())},
          {"cumhaz", col("Cumulative Hazard", fix())}, {"cumhazsd", col("Cum Hazard Std Dev", fix())},
          {"KM", col("Kaplan-Meier", fix())}, {"SeKM", col("K-M Std Error", fix())}},
-        {{"Lower", "Upper", "Pointwise Confidence Limits"}});
+        limits);
     add("kv.vitalyx.turnbull", T,
         {{"Left", col("Left")}, {"Right", col("Right")}, {"Prob", col("Probability", fix())},
          {"Grad", col("Reduced Gradient")}, {"Mult", col("Lagrange Multiplier")}},
