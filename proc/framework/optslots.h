@@ -228,7 +228,7 @@ constexpr int WBCONF = 27;                 // FITTYPE=WEIBAYES(CONF=)
 constexpr int PPOS = 28;                   // code::ppos
 }  // namespace slot::analyze
 namespace flag::analyze {
-constexpr int ONESIDED = 47;               // one-sided limits of the binomial and Poisson analysis (no keyword yet)
+constexpr int ONESIDED = 47;               // one-sided limits of the binomial and Poisson analysis (no keyword of the grammar sets it)
 }
 
 // ---- MCFPLOT's own options (the shared keywords use slot::plot, flag::plot) ---------------

@@ -1,7 +1,7 @@
 // The pieces that the ANALYZE reader (vyxaprm) and the PROBPLOT/RELATIONPLOT reader
 // (vyxpprm) share: each reads one group of options of the statement record into the state
 // block. Results follow the readers: 0 go on, 1 after a message (the statement is skipped),
-// 2000 for an invalid specification.
+// 2000 for a statement whose options contradict each other or its response.
 #pragma once
 #include <cstdint>
 

@@ -445,6 +445,7 @@ int readplotdisplay(vyxstate* s, const stmtrec* r) {
     }
     uint8_t* pg = s->pageflags;
     pg[PG_BOXES] = pg[PG_DATA] = pg[PG_FITLINES] = pg[PG_MEDIANS] = 0;
+    s->ppcflag1 = s->ppcflag2 = 0;
 
     int rc = 0;
     if (s->stmtkind == 1) {
@@ -454,6 +455,9 @@ int readplotdisplay(vyxstate* s, const stmtrec* r) {
         rc = relationplotblock(s, r);
     }
     if (rc) return rc;
+    // Boxes and medians per level need the per-level arrays that the curve pass fills.
+    s->ppcflag1 = pg[PG_BOXES];
+    s->ppcflag2 = pg[PG_MEDIANS];
 
     // Statistical graphics draw PREF and LREF themselves; device graphics draw them as the
     // horizontal and vertical reference lines.

@@ -140,6 +140,7 @@ int vyxaprm(vyxstate* s) {
 
     s->wbconf = 1.0;
     s->pageflags[PG_BOXES] = s->pageflags[PG_DATA] = s->pageflags[PG_FITLINES] = s->pageflags[PG_MEDIANS] = 0;
+    s->ppcflag1 = s->ppcflag2 = 0;
     if (const optslot* wb = stmtslot(r, slot::analyze::WBCONF)) {
         s->wbconf = 1 - wb->num;
         if (s->wbconf > kEps53) s->wbconf = -std::log(1 - wb->num);

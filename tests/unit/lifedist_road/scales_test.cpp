@@ -164,4 +164,35 @@ TEST_F(Scales, StressAxis) {
     });
 }
 
+// PLOTDATA=BOXES and MEDIANS ask for the per-level arrays: the analysis fills each stress
+// level's box values (quartiles of 10 20 30 40: 15, 25, 35; of 1 to 5: 2, 3, 4), and
+// nothing is asked for without them.
+TEST_F(Scales, BoxesAndMediansFillThePerLevelArrays) {
+    auto relation = [&](const std::string& stmt, std::function<void(vyxstate*, int)> look) {
+        lt::onrelation = [look](vyxstate* s) {
+            int rc = vyxpprm(s);
+            if (rc == 0) rc = PPComp(s);
+            look(s, rc);
+            return rc;
+        };
+        return lt::run("proc vitalyx data=d;\n distribution normal;\n" + stmt + "\nrun;\n",
+                       {{"d", "t,x\n10,1\n20,1\n30,1\n40,1\n1,2\n2,2\n3,2\n4,2\n5,2\n"}});
+    };
+    for (const char* data : {"boxes", "medians"}) {
+        relation(std::string("rplot t = x / plotdata=") + data + ";", [&](vyxstate* s, int rc) {
+            ASSERT_EQ(rc, 0);
+            EXPECT_EQ(s->ppcflag1, data[0] == 'b');
+            EXPECT_EQ(s->ppcflag2, data[0] == 'm');
+            ASSERT_NE(s->ppcarr[0], nullptr);
+            const double want[2][6] = {{40, 35, 25, 15, 10, 4}, {5, 4, 3, 2, 1, 5}};
+            for (int j = 0; j < 2; ++j)
+                for (int k = 0; k < 6; ++k) EXPECT_DOUBLE_EQ(s->ppcarr[k][j], want[j][k]) << data << " level " << j << " value " << k;
+        });
+    }
+    relation("rplot t = x / plotdata=data;", [](vyxstate* s, int rc) {
+        ASSERT_EQ(rc, 0);
+        EXPECT_EQ(s->ppcflag1 + s->ppcflag2, 0);
+    });
+}
+
 }  // namespace
