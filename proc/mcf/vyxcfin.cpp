@@ -324,6 +324,8 @@ int vyxcfin(vyxstate* s) {
 
     s->nobsrow.sumused = wused;
     s->nobsrow.sumread = wread;
+    s->nobsrow.nread = nread;
+    s->nobsrow.nused = nused;
     s->nobscnt[0] = nskip;
     s->nobscnt[1] = nused;
     s->nobscnt[2] = nread;

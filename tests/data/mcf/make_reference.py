@@ -171,6 +171,8 @@ def difference(a, b, enda, endb):
 
 def main():
     methods = ["NELSON", "INDINC", "LAWLESS", "POISSON"]
+    # valve-seat-style data: 41 engines made up in the manner of the textbook example (the
+    # published table was not at hand to check them against): not the published set
     valve = load("valve.csv", "engine", "days", "n", -1)[""]
     for m in methods:
         write("valve_%s_ref.csv" % m.lower(), estimate(valve, m))
