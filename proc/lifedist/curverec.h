@@ -21,6 +21,6 @@ enum : int {
 constexpr int64_t CR_BYTES = CR_WORDS * 8;
 constexpr int32_t CR_PERBLOCK = 1000;                       // records per utility-file block
 constexpr int64_t CR_BLOCKBYTES = CR_PERBLOCK * CR_BYTES;   // 192000
-// The most a group's curve records take in memory (349,525 records); larger curves go to
-// the group's curve file.
-constexpr int64_t CR_MEMBYTES = int64_t(64) << 20;
+// The most a group's curve records take in one buffer (87,381 records); larger curves go to
+// the group's curve file, which the host keeps in memory as long as its files together fit.
+constexpr int64_t CR_MEMBYTES = int64_t(16) << 20;

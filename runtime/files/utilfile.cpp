@@ -7,6 +7,7 @@ namespace rt::files {
 namespace {
 
 int64_t g_spilllimit = kSpillLimit;
+int64_t g_inmem = 0;   // bytes of the chunks of every open file
 int g_open = 0;
 
 constexpr int kReadError = 1;
@@ -32,6 +33,11 @@ void fromchunks(const xcfile* f, int64_t at, unsigned char* p, int64_t n) {
     }
 }
 
+void dropchunks(xcfile* f) {
+    g_inmem -= static_cast<int64_t>(f->chunks.size()) * kChunk;
+    f->chunks.clear();
+}
+
 bool spill(xcfile* f) {
     f->spill = std::tmpfile();
     if (!f->spill) return false;
@@ -39,7 +45,7 @@ bool spill(xcfile* f) {
         const size_t n = static_cast<size_t>(f->size - at < kChunk ? f->size - at : kChunk);
         if (std::fwrite(f->chunks[static_cast<size_t>(at / kChunk)].get(), 1, n, f->spill) != n) return false;
     }
-    f->chunks.clear();
+    dropchunks(f);
     return true;
 }
 
@@ -73,7 +79,12 @@ int cwrite(xchandle f, const void* buffer, int64_t length) {
     if (!f || length < 0) return kWriteError;
     if (f->rewrite) return crewrite(f, buffer, length);
     uint64_t len = static_cast<uint64_t>(length);
-    if (!f->spill && f->size + 8 + length > g_spilllimit && !spill(f)) return kWriteError;
+    // A file goes to disk when the chunks it needs would take the files in memory together
+    // beyond the limit.
+    if (!f->spill) {
+        const int64_t more = (f->size + 8 + length + kChunk - 1) / kChunk - static_cast<int64_t>(f->chunks.size());
+        if (more > 0 && g_inmem + more * kChunk > g_spilllimit && !spill(f)) return kWriteError;
+    }
     if (f->spill) {
         if (std::fseek(f->spill, 0, SEEK_END) != 0) return kWriteError;
         if (std::fwrite(&len, 8, 1, f->spill) != 1) return kWriteError;
@@ -84,6 +95,7 @@ int cwrite(xchandle f, const void* buffer, int64_t length) {
             unsigned char* c = new (std::nothrow) unsigned char[static_cast<size_t>(kChunk)];
             if (!c) return kWriteError;
             f->chunks.emplace_back(c);
+            g_inmem += kChunk;
         }
         tochunks(f, f->size, reinterpret_cast<const unsigned char*>(&len), 8);
         tochunks(f, f->size + 8, static_cast<const unsigned char*>(buffer), length);
@@ -128,6 +140,7 @@ int cpntd(xchandle f, int64_t position) {
 int cclose(xchandle f, int) {
     if (!f) return 0;
     if (f->spill) std::fclose(f->spill);  // a tmpfile is removed when closed
+    dropchunks(f);
     delete f;
     --g_open;
     return 0;
@@ -165,7 +178,7 @@ void truncate(xchandle f) {
         std::fclose(f->spill);
         f->spill = nullptr;
     }
-    f->chunks.clear();
+    dropchunks(f);
     f->size = 0;
     f->pos = 0;
 }

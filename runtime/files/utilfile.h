@@ -21,12 +21,13 @@ struct xcfile {
 };
 
 namespace rt::files {
-// Bytes a file keeps in memory before it moves to a temporary file: enough for the rows of a
-// million-row group, while a long product-limit curve goes to disk.
+// Bytes the open files keep in memory together; a file whose next chunk would pass it moves
+// to a temporary file. The rows of a million-row group stay in memory, long product-limit
+// curves (and the curves of further groups) go to disk.
 constexpr int64_t kSpillLimit = int64_t(64) << 20;
 constexpr int64_t kChunk = int64_t(1) << 20;
 const vec39* services();
-// Bytes kept in memory before a utility file spills to disk.
+// Bytes the open utility files keep in memory together before the one written spills to disk.
 void setspilllimit(int64_t bytes);
 // Every record of a file, in order (the sort service replaces a file's records).
 bool readall(xchandle h, std::vector<std::vector<unsigned char>>& out);

@@ -133,6 +133,27 @@ TEST_F(FileTest, RecordsAcrossMemoryChunksAndAfterTheirSpill) {
     f->xcclose(h, 1);
 }
 
+// The limit holds for the files in memory together: a second file that would pass it goes to
+// disk while the first stays; once the first is closed a new file has the memory again.
+TEST_F(FileTest, FilesInMemoryShareOneLimit) {
+    rt::files::setspilllimit(int64_t(5) << 20);
+    xchandle a = nullptr, b = nullptr, c = nullptr;
+    ASSERT_EQ(f->xcopen(&a, XC_SCRATCH), 0);
+    ASSERT_EQ(f->xcopen(&b, XC_SCRATCH), 0);
+    fill(a, 1000, 333);   // 2.7 MB: three chunks
+    fill(b, 1000, 333);   // its third chunk would make six
+    EXPECT_EQ(a->spill, nullptr);
+    EXPECT_NE(b->spill, nullptr);
+    check(a, 1000, 333);
+    check(b, 1000, 333);
+    f->xcclose(a, 1);
+    ASSERT_EQ(f->xcopen(&c, XC_SCRATCH), 0);
+    fill(c, 1000, 333);
+    EXPECT_EQ(c->spill, nullptr);
+    f->xcclose(b, 1);
+    f->xcclose(c, 1);
+}
+
 TEST_F(FileTest, NotedPositionsAndBadPositions) {
     xchandle h = nullptr;
     ASSERT_EQ(f->xcopen(&h, XC_SCRATCH), 0);
