@@ -119,6 +119,8 @@ void vyxpobj(vyxstate* s) {
         tabdouble(t, "Pval", &s->rowvals[3]);
         m.group(t);
         m.label(t);
+        // Its label as its title, so that the statistics are not printed unnamed.
+        tabtitles(t, {{"title", rdxmsg(0, 296)}});
         tabenddef(t);
     }
 
