@@ -56,5 +56,16 @@ size_t mcfacc_bytes(McfVar method, int32_t n);
 void mcfacc_init(mcfacc* a, McfVar method, bool wantlims, int32_t n, double R0, const double* W, void* storage);
 // An end-of-observation record of a unit of weight w: the unit with index m-1 leaves.
 void mcfacc_end(mcfacc* a, double w);
+// Asks the memory for the working storage of unit u ahead of its record (records come in
+// time order, so their units are visited at random).
+inline void mcfacc_prefetch(const mcfacc* a, int32_t u) {
+    if (a->E) __builtin_prefetch(a->E + u, 1);
+    if (a->a) {
+        __builtin_prefetch(a->a + u, 1);
+        __builtin_prefetch(a->C + u);
+        __builtin_prefetch(a->stamp + u, 1);
+    }
+    if (a->W) __builtin_prefetch(a->W + u);
+}
 // An event record of unit u (at risk, u < m) of weight w adding d; updates M and var.
 void mcfacc_event(mcfacc* a, int32_t u, double w, double d);

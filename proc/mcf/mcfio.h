@@ -27,5 +27,11 @@ int mcfwalkstart(mcfwalk* w, grpnode* g, bool writeback);
 // The next record, or null at the end; *rc becomes 1020 (after 510/22 or 510/15) when a
 // block cannot be read or written back.
 mcfrec* mcfwalknext(mcfwalk* w, int* rc);
+// The record `ahead` places after the last one handed out, when it is already in memory
+// (for fetching what it will need early); else null.
+inline const mcfrec* mcfwalkpeek(const mcfwalk* w, int32_t ahead) {
+    const int32_t at = w->at + ahead - 1;
+    return at < w->inblock && w->done + ahead - 1 < w->total ? &w->buf[at] : nullptr;
+}
 // Writes the last block back (with writeback); 0 or 1020.
 int mcfwalkend(mcfwalk* w);

@@ -54,13 +54,33 @@ int vyxcfmv1(vyxstate* s, grpnode* g) {
     mcfacc acc;
     mcfacc_init(&acc, method, lims, n, g->mcf.nunits, g->mcf.unitwts, work);
 
+    // Each unit's index and weight by its order number, packed: the records come in time
+    // order, so their units are visited at random; one small entry per unit instead of its
+    // tree node keeps that from missing the cache twice per record.
     auto** units = reinterpret_cast<mcfunit**>(g->mcf.unitseq);
     const int32_t nunits = g->mcf.nunitseq;
+    struct unitref {
+        double weight;
+        int32_t index;
+    };
+    const int64_t refbytes = int64_t(nunits > 0 ? nunits : 1) * int64_t(sizeof(unitref));
+    auto* refs = static_cast<unitref*>(vmalcp_handler(pool, refbytes, kZeroed));
+    if (!refs) {
+        xmemmsg(refbytes);
+        xmpoold(pool);
+        return RC_REPORTED;
+    }
+    for (int32_t k = 0; k < nunits; ++k) refs[k] = unitref{units[k]->weight, units[k]->index};
     mcfwalk w;
     int rc = mcfwalkstart(&w, g, true);
     while (rc == 0) {
         mcfrec* r = mcfwalknext(&w, &rc);
         if (!r) break;
+        // Fetch ahead: the unit entry of a record 16 on, the unit's storage of a record 8 on.
+        if (const mcfrec* f = mcfwalkpeek(&w, 16); f && f->mcf >= 0 && f->mcf < nunits)
+            __builtin_prefetch(&refs[static_cast<int32_t>(f->mcf)]);
+        if (const mcfrec* f = mcfwalkpeek(&w, 8); f && f->mcf >= 0 && f->mcf < nunits && !ismissing(f->value))
+            mcfacc_prefetch(&acc, refs[static_cast<int32_t>(f->mcf)].index);
         const double t = r->time;
         const double seq = r->mcf;
         if (!(seq >= 0 && seq < nunits)) {
@@ -68,15 +88,15 @@ int vyxcfmv1(vyxstate* s, grpnode* g) {
             rc = RC_REPORTED;
             break;
         }
-        const mcfunit* u = units[static_cast<int32_t>(seq)];
+        const unitref u = refs[static_cast<int32_t>(seq)];
         if (ismissing(r->value)) {
-            mcfacc_end(&acc, u->weight);
+            mcfacc_end(&acc, u.weight);
             if (t > g->mcf.endmax) g->mcf.endmax = t;
             if (t < g->mcf.endmin) g->mcf.endmin = t;
             r->mcf = static_cast<double>(acc.M);   // the MCF at the end of the unit (its order number goes)
             continue;
         }
-        mcfacc_event(&acc, u->index, u->weight, r->value);
+        mcfacc_event(&acc, u.index, u.weight, r->value);
         const double m = static_cast<double>(acc.M);
         r->mcf = m;
         if (m > g->mcf.mcfmax) g->mcf.mcfmax = m;

@@ -173,6 +173,44 @@ bool readall(xchandle f, std::vector<std::vector<unsigned char>>& out) {
     return true;
 }
 
+int64_t payload(xchandle f) {
+    int64_t bytes = 0;
+    for (int64_t at = 0; at < f->size;) {
+        uint64_t len;
+        if (f->spill) {
+            if (std::fseek(f->spill, at, SEEK_SET) != 0 || std::fread(&len, 8, 1, f->spill) != 1) return -1;
+        } else {
+            fromchunks(f, at, reinterpret_cast<unsigned char*>(&len), 8);
+        }
+        at += 8 + static_cast<int64_t>(len);
+        bytes += static_cast<int64_t>(len);
+    }
+    return bytes;
+}
+
+bool readconcat(xchandle f, unsigned char* out, int64_t bytes, std::vector<int64_t>& lengths) {
+    lengths.clear();
+    if (f->spill && std::fseek(f->spill, 0, SEEK_SET) != 0) return false;
+    int64_t got = 0;
+    for (int64_t at = 0; at < f->size;) {
+        uint64_t len;
+        if (f->spill) {
+            // sequential reads: the stream stays positioned
+            if (std::fread(&len, 8, 1, f->spill) != 1) return false;
+            if (got + static_cast<int64_t>(len) > bytes) return false;
+            if (len && std::fread(out + got, 1, len, f->spill) != len) return false;
+        } else {
+            fromchunks(f, at, reinterpret_cast<unsigned char*>(&len), 8);
+            if (got + static_cast<int64_t>(len) > bytes) return false;
+            fromchunks(f, at + 8, out + got, static_cast<int64_t>(len));
+        }
+        at += 8 + static_cast<int64_t>(len);
+        got += static_cast<int64_t>(len);
+        lengths.push_back(static_cast<int64_t>(len));
+    }
+    return got == bytes;
+}
+
 void truncate(xchandle f) {
     if (f->spill) {
         std::fclose(f->spill);

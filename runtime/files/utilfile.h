@@ -31,6 +31,11 @@ const vec39* services();
 void setspilllimit(int64_t bytes);
 // Every record of a file, in order (the sort service replaces a file's records).
 bool readall(xchandle h, std::vector<std::vector<unsigned char>>& out);
+// The bytes of all the records of a file (without their length words); -1 when unreadable.
+int64_t payload(xchandle h);
+// Every record of a file, in order, one after another into out (payload(h) bytes), with the
+// length of each in lengths (the sort service reads a large file without a copy per record).
+bool readconcat(xchandle h, unsigned char* out, int64_t bytes, std::vector<int64_t>& lengths);
 // Empties the file (for the sort service, which then writes the sorted records).
 void truncate(xchandle h);
 // Number of utility files open (for tests: every statement must close its files).

@@ -8,6 +8,7 @@
 
 #include "host/vec10_trees.h"
 #include "runtime/files/utilfile.h"
+#include "runtime/util/bigmem.h"
 
 // The sort reads every record into memory, orders them by the key list (or by the caller's
 // comparison) and hands them out. Equal keys keep their input order. The key list is turned
@@ -76,7 +77,15 @@ void encode(const sortkey* keys, int nkeys, const unsigned char* rec, unsigned c
                 std::memcpy(&x, p, 8);
                 v = static_cast<uint64_t>(x) ^ 0x8000000000000000ull;
             }
-            for (int b = 0; b < k.length; ++b) o[b] = static_cast<unsigned char>(v >> (56 - 8 * b));
+            if (k.order == SORTO_DESC) v = ~v;
+            if (k.length == 8) {
+                const uint64_t be = __builtin_bswap64(v);
+                std::memcpy(o, &be, 8);
+            } else {
+                for (int b = 0; b < k.length; ++b) o[b] = static_cast<unsigned char>(v >> (56 - 8 * b));
+            }
+            out += k.length;
+            continue;
         }
         if (k.order == SORTO_DESC)
             for (int b = 0; b < k.length; ++b) o[b] = static_cast<unsigned char>(~o[b]);
@@ -107,9 +116,16 @@ int keycompare(const sortctl* c, const void* a, const void* b) {
 int xct(const void* a, const void* b, sortctl* c) { return keycompare(c, a, b); }
 
 inline uint64_t load64(const unsigned char* p) {
-    uint64_t v = 0;
-    for (int i = 0; i < 8; ++i) v = (v << 8) | p[i];
-    return v;
+    uint64_t v;
+    std::memcpy(&v, p, 8);
+    return __builtin_bswap64(v);   // the bytes read as a big-endian number
+}
+
+// The number of leading keys that make up the first 16 bytes of the packed keys.
+int prefixkeys(const sortctl* c) {
+    int bytes = 0, k = 0;
+    while (k < c->nkeys && bytes < 16) bytes += c->keys[k++].length;
+    return k;
 }
 
 struct key1 {
@@ -162,8 +178,8 @@ template <class K>
 void packedorder(const sortctl* c, const unsigned char* recs, int64_t n, std::vector<uint32_t>& order) {
     const int kb = keybytes(c);
     const size_t count = static_cast<size_t>(n);
-    std::unique_ptr<K[]> keys(new K[count]);
-    std::unique_ptr<K[]> tmp(new K[count]);
+    rt::util::BigArray<K> keys(count), tmp(count);
+    if (!keys.get() || !tmp.get()) throw std::bad_alloc();
     unsigned char buf[16];
     for (size_t i = 0; i < count; ++i) {
         std::memset(buf, 0, sizeof buf);
@@ -182,14 +198,21 @@ void packedorder(const sortctl* c, const unsigned char* recs, int64_t n, std::ve
 // of records whose first 16 bytes agree by the whole key list (stably, so that equal keys
 // keep their input order). Runs are short when the leading keys nearly decide the order.
 constexpr int kPrefixMax = 256;
+// Records fetched ahead where the sorted order visits them at random.
+constexpr size_t kAhead = 16;
+inline void prefetchrec(const unsigned char* p, size_t rl) {
+    __builtin_prefetch(p);
+    __builtin_prefetch(p + rl - 1);
+}
 void prefixorder(const sortctl* c, const unsigned char* recs, int64_t n, std::vector<uint32_t>& order) {
     const size_t count = static_cast<size_t>(n);
     const size_t rl = static_cast<size_t>(c->reclen);
-    std::unique_ptr<key2[]> keys(new key2[count]);
-    std::unique_ptr<key2[]> tmp(new key2[count]);
+    rt::util::BigArray<key2> keys(count), tmp(count);
+    if (!keys.get() || !tmp.get()) throw std::bad_alloc();
     unsigned char buf[kPrefixMax];
+    const int lead = prefixkeys(c);
     for (size_t i = 0; i < count; ++i) {
-        encode(c->keys, c->nkeys, recs + i * rl, buf);
+        encode(c->keys, lead, recs + i * rl, buf);
         keys[i].k0 = load64(buf);
         keys[i].k1 = load64(buf + 8);
         keys[i].idx = static_cast<uint32_t>(i);
@@ -209,6 +232,8 @@ void prefixorder(const sortctl* c, const unsigned char* recs, int64_t n, std::ve
             runkeys.resize(len * kb);
             pos.resize(len);
             for (size_t k = 0; k < len; ++k) {
+                // The records of a run lie anywhere: ask for those a little ahead early.
+                if (i + k + kAhead < count) prefetchrec(recs + order[i + k + kAhead] * rl, rl);
                 encode(c->keys, c->nkeys, recs + order[i + k] * rl, runkeys.data() + k * kb);
                 pos[k] = static_cast<uint32_t>(k);
             }
@@ -223,7 +248,10 @@ void prefixorder(const sortctl* c, const unsigned char* recs, int64_t n, std::ve
     }
 }
 
-int readinput(sortctl* c, std::vector<unsigned char>& recs, std::vector<int64_t>& blocks, bool& inmemory) {
+// The records to sort: from the get exit (into recs), from the input file (into filerecs,
+// with the records per block), or left where they are (in memory).
+int readinput(sortctl* c, std::vector<unsigned char>& recs, rt::util::BigArray<unsigned char>& filerecs,
+              int64_t& filebytes, std::vector<int64_t>& blocks, bool& inmemory) {
     const sortexit get = c->exitentries[SORTX_GET];
     const size_t rl = static_cast<size_t>(c->reclen);
     inmemory = false;
@@ -241,17 +269,17 @@ int readinput(sortctl* c, std::vector<unsigned char>& recs, std::vector<int64_t>
         return 0;
     }
     if (c->infile) {
-        std::vector<std::vector<unsigned char>> records;
-        if (!files::readall(c->infile, records)) return SORT_EREAD;
-        size_t total = 0;
-        for (auto& r : records) {
-            if (r.size() % rl) return SORT_EREAD;
-            total += r.size();
-        }
-        recs.reserve(total);
-        for (auto& r : records) {
-            recs.insert(recs.end(), r.begin(), r.end());
-            blocks.push_back(static_cast<int64_t>(r.size() / rl));
+        // One buffer for all the records (no copy per record: a file of a few hundred
+        // megabytes is held once).
+        filebytes = files::payload(c->infile);
+        if (filebytes < 0) return SORT_EREAD;
+        rt::util::BigArray<unsigned char> buf(static_cast<size_t>(filebytes));
+        if (!buf.get()) return SORT_ENOMEM;
+        std::swap(filerecs.p, buf.p);
+        if (!files::readconcat(c->infile, filerecs.get(), filebytes, blocks)) return SORT_EREAD;
+        for (int64_t& b : blocks) {
+            if (b % static_cast<int64_t>(rl)) return SORT_EREAD;
+            b /= static_cast<int64_t>(rl);
         }
         return 0;
     }
@@ -272,6 +300,24 @@ int writeoutput(sortctl* c, const unsigned char* recs, int64_t n, const std::vec
         return 0;
     }
     const size_t bytes = static_cast<size_t>(n) * rl;
+    const vec39* f = files::services();
+    if (!blocks.empty()) {
+        // File to file: block by block through a buffer of one block.
+        if (!c->outfile && f->xcopen(&c->outfile, XC_SCRATCH) != 0) return SORT_EWRITE;
+        std::vector<unsigned char> buf;
+        int64_t at = 0;
+        for (int64_t b : blocks) {
+            buf.resize(static_cast<size_t>(b) * rl);
+            for (int64_t i = 0; i < b; ++i) {
+                const size_t k = static_cast<size_t>(at + i);
+                if (k + kAhead < order.size()) prefetchrec(recs + order[k + kAhead] * rl, rl);
+                std::memcpy(buf.data() + i * rl, recs + order[k] * rl, rl);
+            }
+            if (f->xcwrite(c->outfile, buf.data(), b * static_cast<int64_t>(rl)) != 0) return SORT_EWRITE;
+            at += b;
+        }
+        return 0;
+    }
     std::unique_ptr<unsigned char[]> out(new (std::nothrow) unsigned char[bytes ? bytes : 1]);
     if (!out) return SORT_ENOMEM;
     for (int64_t i = 0; i < n; ++i) std::memcpy(out.get() + i * rl, recs + order[static_cast<size_t>(i)] * rl, rl);
@@ -279,17 +325,8 @@ int writeoutput(sortctl* c, const unsigned char* recs, int64_t n, const std::vec
         if (n) std::memcpy(c->inrecs, out.get(), bytes);
         return 0;
     }
-    const vec39* f = files::services();
     if (!c->outfile && f->xcopen(&c->outfile, XC_SCRATCH) != 0) return SORT_EWRITE;
-    if (blocks.empty()) {
-        if (n && f->xcwrite(c->outfile, out.get(), static_cast<int64_t>(bytes)) != 0) return SORT_EWRITE;
-        return 0;
-    }
-    int64_t at = 0;
-    for (int64_t b : blocks) {
-        if (f->xcwrite(c->outfile, out.get() + at * rl, b * static_cast<int64_t>(rl)) != 0) return SORT_EWRITE;
-        at += b;
-    }
+    if (n && f->xcwrite(c->outfile, out.get(), static_cast<int64_t>(bytes)) != 0) return SORT_EWRITE;
     return 0;
 }
 
@@ -300,14 +337,19 @@ int sortap(sortctl* c) {
     }
     if (!validkeys(c)) return c->status = SORT_EBADREQ;
     std::vector<unsigned char> own;
+    rt::util::BigArray<unsigned char> filerecs;
+    int64_t filebytes = -1;
     std::vector<int64_t> blocks;
     bool inmemory = false;
     int rc;
     try {
-        rc = readinput(c, own, blocks, inmemory);
+        rc = readinput(c, own, filerecs, filebytes, blocks, inmemory);
         if (rc) return c->status = rc;
-        const unsigned char* recs = inmemory ? static_cast<const unsigned char*>(c->inrecs) : own.data();
-        const int64_t n = inmemory ? c->nrecs : static_cast<int64_t>(own.size() / static_cast<size_t>(c->reclen));
+        const unsigned char* recs = inmemory ? static_cast<const unsigned char*>(c->inrecs)
+                                    : filebytes >= 0 ? filerecs.get()
+                                                     : own.data();
+        const size_t have = filebytes >= 0 ? static_cast<size_t>(filebytes) : own.size();
+        const int64_t n = inmemory ? c->nrecs : static_cast<int64_t>(have / static_cast<size_t>(c->reclen));
         if (n >= (int64_t(1) << 32)) return c->status = SORT_ENOMEM;
         std::vector<uint32_t> order;
         const sortcmp cmp = c->compareentry;

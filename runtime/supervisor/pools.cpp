@@ -5,6 +5,8 @@
 #include <cstring>
 #include <new>
 
+#include "runtime/util/bigmem.h"
+
 namespace rt::pool {
 namespace {
 
@@ -34,6 +36,8 @@ Chunk* newchunk(Arena* a, int64_t size) {
     void* mem = std::malloc(static_cast<size_t>(kHeader + size));
     if (!mem) return nullptr;
     Chunk* c = static_cast<Chunk*>(mem);
+    // A large block (a per-unit array of a million units) is visited at random.
+    if (size >= (int64_t(8) << 20)) rt::util::hugepages(mem, static_cast<size_t>(kHeader + size));
     c->size = size;
     c->used = 0;
     c->next = a->chunks;

@@ -93,6 +93,15 @@ TEST_F(FileTest, SpilledFilesReadTheSameAsFilesInMemory) {
     ASSERT_TRUE(rt::files::readall(h, all));
     ASSERT_EQ(all.size(), 200u);
     EXPECT_EQ(all.back().size(), 50u * 8);
+    // All the records back to back, as the sort reads them: the same bytes, the same lengths.
+    std::vector<unsigned char> flat(static_cast<size_t>(rt::files::payload(h)));
+    std::vector<int64_t> lengths;
+    ASSERT_TRUE(rt::files::readconcat(h, flat.data(), static_cast<int64_t>(flat.size()), lengths));
+    ASSERT_EQ(lengths.size(), all.size());
+    for (size_t i = 0, at = 0; i < all.size(); at += all[i].size(), ++i) {
+        ASSERT_EQ(lengths[i], static_cast<int64_t>(all[i].size()));
+        ASSERT_EQ(std::memcmp(flat.data() + at, all[i].data(), all[i].size()), 0) << i;
+    }
     rt::files::truncate(h);
     std::vector<double> rec(100);
     ASSERT_EQ(f->xcpoint(h, 0), 0);
