@@ -137,40 +137,77 @@ struct key2 {
     uint32_t idx;
 };
 
-// Least-significant-digit radix sort of packed keys, byte by byte; a byte that is the same
-// in every key is passed over. LSD radix sorting is stable, so equal keys keep their input
-// order without comparing positions.
+// Packed keys ordered by their words, most significant first, then by input position: the
+// position makes every key distinct, so any correct sort of them keeps equal keys in input
+// order (stable) without a second buffer.
 template <class K>
-const K* radixsort(K* a, K* tmp, size_t n) {
-    constexpr int kWords = sizeof(K) == sizeof(key2) ? 2 : 1;
-    constexpr int kBytes = 8 * kWords;
-    std::vector<size_t> counts(static_cast<size_t>(kBytes) * 256, 0);
-    auto word = [](const K& k, int w) -> uint64_t {
-        if constexpr (kWords == 2) return w == 0 ? k.k1 : k.k0;
-        return k.k0;
-    };
-    for (size_t i = 0; i < n; ++i)
-        for (int w = 0; w < kWords; ++w) {
-            uint64_t v = word(a[i], w);
-            for (int b = 0; b < 8; ++b) ++counts[static_cast<size_t>(w * 8 + b) * 256 + ((v >> (8 * b)) & 0xFF)];
+inline bool keybefore(const K& a, const K& b) {
+    if (a.k0 != b.k0) return a.k0 < b.k0;
+    if constexpr (sizeof(K) == sizeof(key2))
+        if (a.k1 != b.k1) return a.k1 < b.k1;
+    return a.idx < b.idx;
+}
+
+// In-place most-significant-digit radix sort of packed keys, byte by byte from the top
+// (American flag sort): a byte that is the same in every key of a bucket is passed over,
+// buckets of a few keys are finished by insertion. No second buffer: memory stays at one key
+// per record.
+template <class K>
+void radixsort(K* a, size_t n, int byte = 0) {
+    constexpr int kBytes = sizeof(K) == sizeof(key2) ? 16 : 8;
+    constexpr size_t kSmall = 32;
+    for (;;) {
+        if (n <= kSmall || byte >= kBytes) {
+            if (n > kSmall) {
+                std::sort(a, a + n, keybefore<K>);   // equal keys: by position
+                return;
+            }
+            for (size_t i = 1; i < n; ++i) {
+                K v = a[i];
+                size_t j = i;
+                for (; j > 0 && keybefore(v, a[j - 1]); --j) a[j] = a[j - 1];
+                a[j] = v;
+            }
+            return;
         }
-    for (int d = 0; d < kBytes; ++d) {
-        size_t* c = counts.data() + static_cast<size_t>(d) * 256;
-        bool constant = false;
-        for (int v = 0; v < 256; ++v)
-            if (c[v] == n) constant = true;
-        if (constant) continue;
-        size_t sum = 0;
+        const int shift = 56 - 8 * (byte % 8);
+        auto digit = [byte, shift](const K& k) -> unsigned {
+            uint64_t w = k.k0;
+            if constexpr (sizeof(K) == sizeof(key2))
+                if (byte >= 8) w = k.k1;
+            return static_cast<unsigned>((w >> shift) & 0xFF);
+        };
+        size_t count[256] = {};
+        for (size_t i = 0; i < n; ++i) ++count[digit(a[i])];
+        if (count[digit(a[0])] == n) {   // one bucket: the next byte
+            ++byte;
+            continue;
+        }
+        size_t next[256], end[256], sum = 0;
         for (int v = 0; v < 256; ++v) {
-            size_t k = c[v];
-            c[v] = sum;
-            sum += k;
+            next[v] = sum;
+            sum += count[v];
+            end[v] = sum;
         }
-        const int w = d / 8, shift = 8 * (d % 8);
-        for (size_t i = 0; i < n; ++i) tmp[c[(word(a[i], w) >> shift) & 0xFF]++] = a[i];
-        std::swap(a, tmp);
+        // Each key goes to the next free place of its bucket; the key it displaces moves on.
+        for (unsigned v = 0; v < 256; ++v) {
+            while (next[v] < end[v]) {
+                K k = a[next[v]];
+                unsigned d = digit(k);
+                while (d != v) {
+                    std::swap(k, a[next[d]++]);
+                    d = digit(k);
+                }
+                a[next[v]++] = k;
+            }
+        }
+        size_t from = 0;
+        for (int v = 0; v < 256; ++v) {
+            if (count[v] > 1) radixsort(a + from, count[v], byte + 1);
+            from += count[v];
+        }
+        return;
     }
-    return a;   // after an odd number of passes, the other buffer
 }
 
 // The permutation that sorts the records, by the key list packed into integers.
@@ -178,8 +215,8 @@ template <class K>
 void packedorder(const sortctl* c, const unsigned char* recs, int64_t n, std::vector<uint32_t>& order) {
     const int kb = keybytes(c);
     const size_t count = static_cast<size_t>(n);
-    rt::util::BigArray<K> keys(count), tmp(count);
-    if (!keys.get() || !tmp.get()) throw std::bad_alloc();
+    rt::util::BigArray<K> keys(count);
+    if (!keys.get()) throw std::bad_alloc();
     unsigned char buf[16];
     for (size_t i = 0; i < count; ++i) {
         std::memset(buf, 0, sizeof buf);
@@ -189,7 +226,8 @@ void packedorder(const sortctl* c, const unsigned char* recs, int64_t n, std::ve
         if constexpr (sizeof(K) == sizeof(key2)) k.k1 = kb > 8 ? load64(buf + 8) : 0;
         k.idx = static_cast<uint32_t>(i);
     }
-    const K* sorted = radixsort(keys.get(), tmp.get(), count);
+    radixsort(keys.get(), count);
+    const K* sorted = keys.get();
     order.resize(count);
     for (size_t i = 0; i < count; ++i) order[i] = sorted[i].idx;
 }
@@ -207,8 +245,8 @@ inline void prefetchrec(const unsigned char* p, size_t rl) {
 void prefixorder(const sortctl* c, const unsigned char* recs, int64_t n, std::vector<uint32_t>& order) {
     const size_t count = static_cast<size_t>(n);
     const size_t rl = static_cast<size_t>(c->reclen);
-    rt::util::BigArray<key2> keys(count), tmp(count);
-    if (!keys.get() || !tmp.get()) throw std::bad_alloc();
+    rt::util::BigArray<key2> keys(count);
+    if (!keys.get()) throw std::bad_alloc();
     unsigned char buf[kPrefixMax];
     const int lead = prefixkeys(c);
     for (size_t i = 0; i < count; ++i) {
@@ -217,7 +255,8 @@ void prefixorder(const sortctl* c, const unsigned char* recs, int64_t n, std::ve
         keys[i].k1 = load64(buf + 8);
         keys[i].idx = static_cast<uint32_t>(i);
     }
-    const key2* sorted = radixsort(keys.get(), tmp.get(), count);
+    radixsort(keys.get(), count);
+    const key2* sorted = keys.get();
     order.resize(count);
     for (size_t i = 0; i < count; ++i) order[i] = sorted[i].idx;
     // Each run's whole packed keys, made once per record of the run.
