@@ -177,13 +177,14 @@ void radixsort(K* a, size_t n, int byte = 0) {
                 if (byte >= 8) w = k.k1;
             return static_cast<unsigned>((w >> shift) & 0xFF);
         };
-        size_t count[256] = {};
+        // Counts of 32 bits (the sort takes fewer than 2^32 records): 3 kB of stack a level.
+        uint32_t count[256] = {};
         for (size_t i = 0; i < n; ++i) ++count[digit(a[i])];
         if (count[digit(a[0])] == n) {   // one bucket: the next byte
             ++byte;
             continue;
         }
-        size_t next[256], end[256], sum = 0;
+        uint32_t next[256], end[256], sum = 0;
         for (int v = 0; v < 256; ++v) {
             next[v] = sum;
             sum += count[v];

@@ -74,6 +74,23 @@ TEST_F(Sort, InMemoryByDoubleThenDescendingIntegerIsStable) {
     for (size_t i = 0; i < v.size(); ++i) ASSERT_EQ(v[i].seq, want[i].seq) << i;
 }
 
+TEST_F(Sort, ManyKeysSplitIntoSmallBucketsKeepTheirOrder) {
+    // 20,000 doubles on a grid of 3,000 values, descending: the radix passes split them into
+    // buckets of a few keys each, which are finished by insertion; ties keep input order.
+    std::mt19937 rng(3);
+    std::uniform_int_distribution<int> grid(-1500, 1500);
+    std::vector<rec> v(20000);
+    for (int i = 0; i < 20000; ++i) v[i] = rec{grid(rng) * 0.37, 0, i};
+    std::vector<rec> want = v;
+    std::stable_sort(want.begin(), want.end(), [](const rec& a, const rec& b) { return a.x > b.x; });
+    sortkey key = {0, 8, SORTK_NUM, SORTO_DESC, 0};
+    sortctl c = control(&key, 1, sizeof(rec));
+    c.inrecs = v.data();
+    c.nrecs = static_cast<int64_t>(v.size());
+    ASSERT_EQ(zsort(&c), 0);
+    for (size_t i = 0; i < v.size(); ++i) ASSERT_EQ(v[i].seq, want[i].seq) << i;
+}
+
 TEST_F(Sort, ExactFailureComesBeforeCensoredAtTheSameTime) {
     // Rows of (time, censoring code): the exact failure (0) before the right-censored (-1).
     double rows[3][2] = {{5.0, -1.0}, {5.0, 0.0}, {2.0, -1.0}};
