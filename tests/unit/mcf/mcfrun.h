@@ -78,8 +78,16 @@ protected:
     }
     // A data set that MAKE wrote (OUT=name).
     Table made(const std::string& name) { return readcsv(dir + "/out/" + name + ".csv"); }
-    std::string listing() {
-        std::ifstream f(dir + "/out/listing.txt");
+    std::string listing() { return file("listing.txt"); }
+    // The output groups of the report (one per class level printed under its own heading).
+    int reportgroups() {
+        const std::string html = file("report.html"), tag = "<section class=\"group\">";
+        int n = 0;
+        for (size_t at = html.find(tag); at != std::string::npos; at = html.find(tag, at + 1)) ++n;
+        return n;
+    }
+    std::string file(const std::string& name) {
+        std::ifstream f(dir + "/out/" + name);
         std::stringstream s;
         s << f.rdbuf();
         return s.str();

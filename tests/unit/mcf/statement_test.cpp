@@ -161,6 +161,7 @@ TEST_F(Statement, GroupsAndTheirDifference) {
     EXPECT_EQ(est.text(5, "Group"), "y q");
     EXPECT_DOUBLE_EQ(est.num(5, "Mcf"), 2.0) << "one unit, two events";
     EXPECT_EQ(est.num(5, "Std"), 0.0);
+    EXPECT_EQ(reportgroups(), 4) << "an output group per cell";
     // MCFDIFF needs one class variable with two levels.
     r = mcf("two", "mcfplot age*n(-1) = g h / mcfdiff;");
     EXPECT_TRUE(r.log.has('E', "MCFDIFF needs exactly one class variable; the statement has 2")) << r.log.all();
@@ -171,6 +172,7 @@ TEST_F(Statement, GroupsAndTheirDifference) {
     // equal times give one record.
     r = mcf("two", "mcfplot age*n(-1) = g / mcfdiff; make 'MCFDest' out=diff;");
     ASSERT_EQ(r.status, 0) << r.log.all();
+    EXPECT_EQ(reportgroups(), 0) << "with MCFDIFF the groups open no output group";
     Table d = made("diff");
     // x: b at 3 (1/2), a at 5 (1); y: d at 2 and 4 (1/3, 2/3), c at 6 (1), e at 12, after x's
     // last end (10).
