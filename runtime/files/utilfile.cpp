@@ -101,6 +101,7 @@ int cwrite(xchandle f, const void* buffer, int64_t length) {
         tochunks(f, f->size + 8, static_cast<const unsigned char*>(buffer), length);
     }
     f->size += 8 + length;
+    f->nrecs += 1;
     return 0;
 }
 
@@ -173,20 +174,7 @@ bool readall(xchandle f, std::vector<std::vector<unsigned char>>& out) {
     return true;
 }
 
-int64_t payload(xchandle f) {
-    int64_t bytes = 0;
-    for (int64_t at = 0; at < f->size;) {
-        uint64_t len;
-        if (f->spill) {
-            if (std::fseek(f->spill, at, SEEK_SET) != 0 || std::fread(&len, 8, 1, f->spill) != 1) return -1;
-        } else {
-            fromchunks(f, at, reinterpret_cast<unsigned char*>(&len), 8);
-        }
-        at += 8 + static_cast<int64_t>(len);
-        bytes += static_cast<int64_t>(len);
-    }
-    return bytes;
-}
+int64_t payload(xchandle f) { return f ? f->size - 8 * f->nrecs : -1; }
 
 bool readconcat(xchandle f, unsigned char* out, int64_t bytes, std::vector<int64_t>& lengths) {
     lengths.clear();
@@ -218,6 +206,7 @@ void truncate(xchandle f) {
     }
     dropchunks(f);
     f->size = 0;
+    f->nrecs = 0;
     f->pos = 0;
 }
 

@@ -16,6 +16,7 @@ struct xcfile {
     std::vector<std::unique_ptr<unsigned char[]>> chunks;
     std::FILE* spill = nullptr;       // the same layout on disk once spilled
     int64_t size = 0;                 // bytes written
+    int64_t nrecs = 0;                // records written (size less their length words is the payload)
     int64_t pos = 0;                  // read position
     bool rewrite = false;             // set by xcpntd: the next write replaces the record at pos
 };
