@@ -119,8 +119,8 @@ int zorduvex() {
     vyxarea area{};
     vyxstate* s = &area.s;
     s->mdllev = &area.lev;
-    area.lev.data = &area.levd;
-    area.lev.state = &area.pre;
+    area.lev.ldata = &area.levd;
+    area.lev.lstate = &area.pre;
 
     if (curparse()) runstep(s);
 

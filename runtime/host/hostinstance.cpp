@@ -3,6 +3,7 @@
 #include "host/hostdefs.h"
 #include "runtime/host/vectors.h"
 #include "runtime/supervisor/pools.h"
+#include "runtime/threads/kernel.h"
 
 namespace rt {
 
@@ -14,6 +15,7 @@ HostInstance* makehost() {
     h->inst.session = &h->session;
     h->session.step = &h->step;
     h->inst.missing = hostmissing();
+    h->inst.kernel = const_cast<kernelinst*>(kern::instance());
     return h;
 }
 

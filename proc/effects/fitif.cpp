@@ -1,0 +1,2 @@
+#include "proc/effects/fitif.h"
+int zlevfx(levctl*) { return 0; }

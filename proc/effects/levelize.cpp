@@ -1,0 +1,400 @@
+// Class levelization in the procedure's thread: the level work block, the data pass, the
+// finishing of each variable and the lookup of a formatted value.
+#include "proc/effects/levelize.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <cstring>
+#include <vector>
+#include "proc/effects/effsvc.h"
+#include "proc/effects/workers.h"
+#include "proc/framework/hostsvc.h"
+#include "proc/framework/hostsvc_util.h"
+#include "proc/framework/textpad.h"
+
+// Open-addressing table of a variable's level nodes keyed by their texts.
+struct levtexthash {
+    levnode** slots;
+    uint32_t mask;
+    uint32_t count;
+};
+
+namespace {
+
+uint64_t texthash(const char* s, int len) {
+    uint64_t h = 0xCBF29CE484222325ull;
+    int i = 0;
+    for (; i + 8 <= len; i += 8) {
+        uint64_t w;
+        std::memcpy(&w, s + i, 8);
+        h = (h ^ w) * 0x100000001B3ull;
+        h ^= h >> 29;
+    }
+    for (; i < len; ++i) h = (h ^ static_cast<unsigned char>(s[i])) * 0x100000001B3ull;
+    h ^= h >> 32;
+    return h * 0x9E3779B97F4A7C15ull;
+}
+
+levnode** hashslot(levtexthash* t, const char* text, int len) {
+    uint32_t i = static_cast<uint32_t>(texthash(text, len) >> 32) & t->mask;
+    while (t->slots[i] && std::memcmp(t->slots[i]->text, text, static_cast<size_t>(len)) != 0) i = (i + 1) & t->mask;
+    return &t->slots[i];
+}
+
+bool hashgrow(poolobj* pool, levtexthash* t, int len) {
+    const uint32_t n = (t->mask + 1) * 2;
+    auto* fresh = poolget<levnode*>(pool, n);
+    if (!fresh) return false;
+    levnode** old = t->slots;
+    const uint32_t oldn = t->mask + 1;
+    t->slots = fresh;
+    t->mask = n - 1;
+    for (uint32_t i = 0; i < oldn; ++i)
+        if (old[i]) *hashslot(t, old[i]->text, len) = old[i];
+    return true;
+}
+
+bool blanktext(const char* s, int len) {
+    for (int i = 0; i < len; ++i)
+        if (s[i] != ' ') return false;
+    return true;
+}
+
+// ---- default readers of the work block: straight from the data set in lwowner
+
+dshandle ownerds(levwork* w) { return static_cast<dshandle>(w->lwowner); }
+
+int defaultinit(levwork* w, levstate* ls) {
+    dshandle ds = ownerds(w);
+    for (int i = 0; i < ls->nclassv; ++i) {
+        const levclass* c = &ls->classv[i];
+        if (c->varinfo && c->varinfo->varnum > 0) xffile(ds, FF_FORMATS, &c->varinfo->varnum, 1);
+    }
+    return xbyrwnd(ds, 66) != 0 ? 1 : 0;
+}
+
+int defaultnext(levwork* w, levstate*) {
+    dshandle ds = ownerds(w);
+    return ds && hostvec<vec203>(VEC_DATASETS)->xybyget(ds) == 0 ? 1 : 0;
+}
+
+int defaultvals(levwork* w, levstate* ls) {
+    dshandle ds = ownerds(w);
+    const vec203* v = hostvec<vec203>(VEC_DATASETS);
+    int ok = 1;
+    for (int j = 0; j < ls->ncontv; ++j)
+        if (ls->contv[j].varinfo && v->xvget1f(ds, ls->contv[j].varinfo->varnum, &w->lwcont[j]) != 0) ok = 0;
+    int nn = 0, nc = 0;
+    for (int i = 0; i < ls->nclassv; ++i) {
+        levclass* c = &ls->classv[i];
+        if (!c->varinfo) continue;
+        const int need = levhasformat(c) ? c->varinfo->fmtw : c->varinfo->d.length;
+        if (c->fmtlen < need && !c->wwarned) {
+            c->wwarned = 1;
+            if (c->wmsggrp && c->wmsgnum) xpmlog(c->wmsggrp, c->wmsgnum, txtarg(levvarname(c), levvarnamelen(c)), c->fmtlen);
+            else xpmlog(172, 14, txtarg(levvarname(c), levvarnamelen(c)), c->fmtlen);
+        }
+        if (v->xvget1v(ds, c->varinfo->varnum, w->lwfmt[i], c->fmtlen) != 0) ok = 0;
+        if (c->varinfo->d.type == 1) {
+            if (v->xvget1f(ds, c->varinfo->varnum, &w->lwnumraw[nn++]) != 0) ok = 0;
+        } else {
+            levrawtext& r = w->lwchrraw[nc++];
+            if (v->xvget1c(ds, c->varinfo->varnum, r.buf, r.len) != 0) ok = 0;
+        }
+    }
+    if (ls->freqvar && ls->freqvar->varinfo && v->xvget1f(ds, ls->freqvar->varinfo->varnum, &ls->freqval) != 0) ok = 0;
+    return ok;
+}
+
+}  // namespace
+
+levwork* zlevini(dshandle dsh, levstate* ls) {
+    poolobj* pool = xmpoolc(0, 1024, 4102);
+    if (!pool) return nullptr;
+    auto* w = poolget<levwork>(pool, 1);
+    if (!w) {
+        xmpoold(pool);
+        return nullptr;
+    }
+    w->lwpool = pool;
+    const int nc = ls->nclassv, nk = ls->ncontv;
+    // formatted lengths and their offsets
+    ls->fmttot = 0;
+    ls->fmtmax = 0;
+    for (int i = 0; i < nc; ++i) {
+        levclass* c = &ls->classv[i];
+        if (c->fmtlen == 0) c->fmtlen = 16;
+        else if (c->fmtlen < 0) c->fmtlen = levhasformat(c) ? c->varinfo->fmtw : (c->varinfo ? c->varinfo->d.length : 16);
+        c->fmtoff = ls->fmttot;
+        ls->fmttot += c->fmtlen;
+        ls->fmtmax = std::max(ls->fmtmax, c->fmtlen);
+        if (c->varinfo && c->varinfo->d.type == 1) ++w->lwnnum;
+        else ++w->lwnchr;
+    }
+    w->lwkeyoff = LEVNODE_KEYOFF;
+    w->lwnodesz = static_cast<int32_t>((LEVNODE_KEYOFF + std::max(ls->fmtmax, 8) + 7) / 8 * 8);
+    bool ok = true;
+    auto get = [&](auto*& p, int64_t n) {
+        using T = std::remove_reference_t<decltype(*p)>;
+        p = n > 0 ? poolget<T>(pool, n) : nullptr;
+        if (n > 0 && !p) ok = false;
+    };
+    get(w->lwcount, nc);
+    get(w->lwroot, 2 * nc);
+    get(w->lwmin, nk);
+    get(w->lwmax, nk);
+    get(w->lwnumix, w->lwnnum);
+    get(w->lwchrix, w->lwnchr);
+    get(w->lwactive, nc);
+    get(w->lwcont, nk);
+    get(w->lwfmt, nc);
+    get(w->lwnumraw, w->lwnnum);
+    get(w->lwchrraw, w->lwnchr);
+    get(w->lwhash, nc);
+    if (!ok) {
+        xmpoold(pool);
+        return nullptr;
+    }
+    for (int j = 0; j < nk; ++j) {
+        w->lwmin[j] = DBL_MAX;
+        w->lwmax[j] = -DBL_MAX;
+    }
+    int a = 0, b = 0;
+    for (int i = 0; i < nc; ++i) {
+        const levclass* c = &ls->classv[i];
+        w->lwactive[i] = 1;
+        w->lwfmt[i] = static_cast<char*>(vmalcp_handler(pool, c->fmtlen + 1, 0x3004));
+        if (!w->lwfmt[i]) ok = false;
+        else std::memset(w->lwfmt[i], ' ', static_cast<size_t>(c->fmtlen));
+        if (c->varinfo && c->varinfo->d.type == 1) {
+            w->lwnumix[a++] = i;
+        } else {
+            levrawtext& r = w->lwchrraw[b];
+            w->lwchrix[b++] = i;
+            r.len = c->varinfo ? std::max<int32_t>(1, c->varinfo->d.length) : 1;
+            r.buf = static_cast<char*>(vmalcp_handler(pool, r.len + 1, 0x3004));
+            if (!r.buf) ok = false;
+            else std::memset(r.buf, ' ', static_cast<size_t>(r.len));
+        }
+        levtexthash& h = w->lwhash[i];
+        h.mask = 63;
+        h.slots = poolget<levnode*>(pool, 64);
+        if (!h.slots) ok = false;
+    }
+    if (!ok) {
+        xmpoold(pool);
+        return nullptr;
+    }
+    w->lwowner = dsh;
+    w->lwinit = defaultinit;
+    w->lwnext = defaultnext;
+    w->lwvals = defaultvals;
+    return w;
+}
+
+int levnoteone(levwork* w, levstate* ls, int i, const char* text, double raw, const char* rawtext, int rawlen,
+               int32_t count, int64_t first) {
+    const levclass* c = &ls->classv[i];
+    const int fl = c->fmtlen;
+    levtexthash* h = &w->lwhash[i];
+    levnode** slot = hashslot(h, text, fl);
+    levnode* nd = *slot;
+    if (!nd) {
+        nd = w->lwspare;
+        if (!nd) {
+            nd = static_cast<levnode*>(vmalcp_handler(w->lwpool, w->lwnodesz, 0x3006));
+            if (!nd) return 1;
+        }
+        std::memcpy(nd->text, text, static_cast<size_t>(fl));
+        void* got = ztrebld(&w->lwroot[2 * i], nd, fl, LEVNODE_KEYOFF);
+        if (!got) return 1;
+        if (got == nd) {
+            w->lwspare = nullptr;
+            nd->raw = raw;
+            if (rawtext) {
+                nd->rawtext = static_cast<char*>(vmalcp_handler(w->lwpool, rawlen + 1, 0x3004));
+                if (!nd->rawtext) return 1;
+                std::memcpy(nd->rawtext, rawtext, static_cast<size_t>(rawlen));
+                nd->rawlen = rawlen;
+            }
+            nd->count = count;
+            nd->first = first >= 0 ? first : w->lwcount[i];
+            ++w->lwcount[i];
+            *slot = nd;
+            if (++h->count * 2 > h->mask + 1 && !hashgrow(w->lwpool, h, fl)) return 1;
+            return 0;
+        }
+        w->lwspare = nd;   // the text was in the tree but not in the table: should not happen
+        nd = static_cast<levnode*>(got);
+        *slot = nd;
+        ++h->count;
+    }
+    nd->count += count;
+    if (!rawtext) {
+        if (ismissing(raw) || (!ismissing(nd->raw) && raw < nd->raw)) nd->raw = raw;
+    } else if (std::memcmp(rawtext, nd->rawtext, static_cast<size_t>(std::min(rawlen, nd->rawlen))) < 0) {
+        std::memcpy(nd->rawtext, rawtext, static_cast<size_t>(std::min(rawlen, nd->rawlen)));
+    }
+    if (first >= 0 && first < nd->first) nd->first = first;
+    return 0;
+}
+
+bool levcomplete(const levwork* w, const levstate* ls) {
+    for (int b = 0; b < w->lwnchr; ++b) {
+        const levclass* c = &ls->classv[w->lwchrix[b]];
+        if (c->lvoptb == 0 && c->lvmiss == 0 && blanktext(w->lwchrraw[b].buf, w->lwchrraw[b].len)) return false;
+    }
+    for (int a = 0; a < w->lwnnum; ++a) {
+        const levclass* c = &ls->classv[w->lwnumix[a]];
+        if (c->lvoptb == 0 && c->lvmiss == 0 && ismissing(w->lwnumraw[a])) return false;
+    }
+    for (int j = 0; j < ls->ncontv; ++j)
+        if (ls->contv[j].varinfo && ismissing(w->lwcont[j])) return false;
+    return true;
+}
+
+void levranges(levwork* w, const levstate* ls, const double* cont) {
+    for (int j = 0; j < ls->ncontv; ++j) {
+        const double x = cont[j];
+        if (!ls->contv[j].varinfo || ismissing(x)) continue;
+        if (x < w->lwmin[j]) w->lwmin[j] = x;
+        if (x > w->lwmax[j]) w->lwmax[j] = x;
+    }
+}
+
+int zlevad1(levwork* w, levstate* ls) {
+    if (!w->lwvals(w, ls)) return 1;
+    if (w->lwfilt && w->lwfilt(w) == 0) return 0;
+    if (!(ls->lsflags2 & LS2_KEEPINC) && !levcomplete(w, ls)) return 0;
+    const int32_t count = ls->freqvar ? levfreqcount(ls->freqval) : 1;
+    int rc = 0;
+    for (int b = 0; b < w->lwnchr; ++b) {
+        const int i = w->lwchrix[b];
+        const levclass* c = &ls->classv[i];
+        if (!w->lwactive[i] || !c->varinfo) continue;
+        const levrawtext& r = w->lwchrraw[b];
+        if (blanktext(r.buf, r.len) && !(c->lvoptb && !c->lvmiss)) continue;
+        rc |= levnoteone(w, ls, i, w->lwfmt[i], 0.0, r.buf, r.len, count, -1);
+    }
+    for (int a = 0; a < w->lwnnum; ++a) {
+        const int i = w->lwnumix[a];
+        const levclass* c = &ls->classv[i];
+        if (!w->lwactive[i] || !c->varinfo) continue;
+        if (ismissing(w->lwnumraw[a]) && !(c->lvoptb && !c->lvmiss)) continue;
+        rc |= levnoteone(w, ls, i, w->lwfmt[i], w->lwnumraw[a], nullptr, 0, count, -1);
+    }
+    levranges(w, ls, w->lwcont);
+    return rc;
+}
+
+void levresettrees(levwork* w, levstate* ls) {
+    for (int i = 0; i < ls->nclassv; ++i) {
+        w->lwroot[2 * i] = nullptr;
+        w->lwcount[i] = 0;
+        levtexthash& h = w->lwhash[i];
+        std::memset(h.slots, 0, sizeof(levnode*) * (h.mask + 1));
+        h.count = 0;
+    }
+    for (int j = 0; j < ls->ncontv; ++j) {
+        w->lwmin[j] = DBL_MAX;
+        w->lwmax[j] = -DBL_MAX;
+    }
+}
+
+void zlevadd(dshandle, levwork* w, levstate* ls) {
+    if (w->lwthr && zlevworkers(w->lwthr) > 0) {
+        if (zlevaddthreads(w, ls) == 0) return;
+        // the workers failed: everything they found is dropped and the pass is redone here
+        levresettrees(w, ls);
+    }
+    w->lwwantfmt = 1;
+    if (w->lwinit(w, ls) != 0) return;
+    while (w->lwnext(w, ls)) zlevad1(w, ls);
+}
+
+namespace {
+
+// The lookup table: the level texts sorted by byte value with their indexes (Shell sort).
+void SortLevels(levclass* c) {
+    const int n = c->nlev;
+    for (int k = 0; k < n; ++k) {
+        c->srtlev[k] = c->levels[k];
+        c->srtidx[k] = k;
+    }
+    for (int g = n / 2; g >= 1; g /= 2)
+        for (int j = g; j < n; ++j)
+            for (int k = j - g; k >= 0 && wzbcoff(c->srtlev[k], c->srtlev[k + g], c->fmtlen, 0) > 0; k -= g) {
+                std::swap(c->srtlev[k], c->srtlev[k + g]);
+                std::swap(c->srtidx[k], c->srtidx[k + g]);
+            }
+}
+
+}  // namespace
+
+int zlevlls(poolobj* pool, levwork* w, levstate* ls, int i) {
+    levclass* c = &ls->classv[i];
+    ztrelst(&w->lwroot[2 * i]);
+    std::vector<levnode*> nodes;
+    for (auto* p = reinterpret_cast<trenode*>(w->lwroot[2 * i]); p; p = p->next) nodes.push_back(reinterpret_cast<levnode*>(p));
+    const int n = static_cast<int>(nodes.size());
+    const int fl = c->fmtlen;
+    c->nlev = n;
+    c->levels = poolget<char*>(pool, n);
+    c->srtlev = poolget<char*>(pool, n);
+    c->srtidx = poolget<int32_t>(pool, n);
+    c->levval = poolget<levvalue>(pool, n);
+    char* texts = n > 0 ? static_cast<char*>(vmalcp_handler(pool, static_cast<int64_t>(n) * (fl + 1), 0x3004)) : nullptr;
+    if (n > 0 && (!c->levels || !c->srtlev || !c->srtidx || !c->levval || !texts)) {
+        xmemmsg(static_cast<int64_t>(n) * (fl + 40));
+        return -1;
+    }
+    for (int k = 0; k < n; ++k) {
+        char* t = texts + static_cast<size_t>(k) * (fl + 1);
+        std::memcpy(t, nodes[static_cast<size_t>(k)]->text, static_cast<size_t>(fl));
+        t[fl] = '\0';
+        if (!c->keepjst) leftjust(t, fl);
+        c->levels[k] = t;
+        const levnode* nd = nodes[static_cast<size_t>(k)];
+        if (levisnumeric(c)) {
+            c->levval[k].num = nd->raw;
+        } else {
+            c->levval[k].text = pooltext(pool, nd->rawtext, nd->rawlen);
+            c->levval[k].len = nd->rawlen;
+            if (!c->levval[k].text) {
+                xmemmsg(nd->rawlen + 1);
+                return -1;
+            }
+        }
+    }
+    if (zlevror(pool, w, ls, i, nodes.data(), 'L') != 0) return -1;
+    if (w->lwthr && zlevmapraw(w, ls, i) != 0) return -1;
+    SortLevels(c);
+    return n;
+}
+
+int zlevllm(poolobj*, levwork* w, levstate* ls, int j) {
+    levclass* c = &ls->contv[j];
+    if (w->lwmin[j] == DBL_MAX && w->lwmax[j] == -DBL_MAX) return CONT_NONE;
+    c->cloc = (w->lwmax[j] + w->lwmin[j]) / 2.0;
+    c->cscale = (w->lwmax[j] - w->lwmin[j]) / 2.0;
+    c->status = c->cscale == 0.0 ? CONT_CONSTANT : CONT_VARYING;
+    return c->status;
+}
+
+int levlookup(const levclass* c, char* text) {
+    const int fl = c->fmtlen;
+    if (!c->keepjst) leftjust(text, fl);
+    int lo = 0, hi = c->nlev - 1;
+    while (hi - lo > 5) {
+        const int mid = (lo + hi) / 2;
+        const int r = std::memcmp(text, c->srtlev[mid], static_cast<size_t>(fl));
+        if (r == 0) return c->srtidx[mid];
+        if (r < 0) hi = mid;
+        else lo = mid;
+    }
+    for (int k = lo; k <= hi; ++k)
+        if (std::memcmp(text, c->srtlev[k], static_cast<size_t>(fl)) == 0) return c->srtidx[k];
+    return -1;
+}
+
+int zlevlwh(levwork*, const levclass* c, char* text) { return levlookup(c, text); }

@@ -1,0 +1,855 @@
+// Worker threads of the levelization and effect-combination passes.
+#include "proc/effects/workers.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+#include "proc/effects/designrow.h"
+#include "proc/effects/effsvc.h"
+#include "proc/effects/levdrive.h"
+#include "proc/effects/thropts.h"
+#include "proc/framework/hostsvc.h"
+#include "proc/framework/trees.h"
+
+// Node of a worker's level container: first observation, smallest raw value, weighted count,
+// then the formatted text (the key) and, for a character variable, the smallest raw text.
+struct wlevnode {
+    int64_t first;
+    double raw;
+    int32_t count;
+    int32_t pad;
+};
+constexpr int WLEV_TEXT = sizeof(wlevnode);
+// Node of a worker's raw-value container: final level index (set by zlevmapraw), the level
+// node, then the raw value (the key) and the formatted text.
+struct wrawnode {
+    int32_t finalidx;
+    int32_t pad;
+    wlevnode* lev;
+};
+constexpr int WRAW_KEY = sizeof(wrawnode);
+
+struct levworker {
+    levbufd* buf;
+    fmtset* fmt;
+    levthreads* tc;
+    int32_t index;
+    kcontainer** levc;         // per CLASS variable
+    kcontainer** rawc;
+    poolobj** lpool;           // per CLASS variable: level nodes
+    poolobj** rpool;           // raw-value nodes
+    kevent* work;
+    kevent* error;
+    kevent* ended;
+    kevent* quit;
+    kevent* idle;              // our own: set while the worker waits for a buffer
+    kthread* thr;
+    int32_t mathcode;          // code of the last math error plus 1
+    char* text;                // a formatted value being looked up
+    // effect pass
+    kcontainer** effc;         // per effect
+    poolobj* epool;
+    int32_t* scratch;
+};
+
+namespace {
+
+const kernelinst* K() { return qxkernel(); }
+
+bool needscount(char k) { return k == 'F' || k == 'X' || k == 'Y' || k == 'Z'; }
+bool validorder(char k) { return k == 'M' || k == 'F' || k == 'D' || k == 'X' || k == 'Y' || k == 'Z' || k == 'I'; }
+
+int rawlenof(const levclass* c) { return c->varinfo->d.type == 1 ? 8 : std::max<int32_t>(1, c->varinfo->d.length); }
+
+bool blank(const char* s, int n) {
+    for (int i = 0; i < n; ++i)
+        if (s[i] != ' ') return false;
+    return true;
+}
+
+// ---------------------------------------------------------------- worker side
+
+int LevelizeBuffer(levworker* wk) {
+    levbufd* d = wk->buf;
+    levthreads* tc = wk->tc;
+    levstate* ls = d->ls;
+    const kavlext* av = tc->eavl;
+    const bool freq = tc->hdrsize == 16;
+    for (int r = 0; r < d->count; ++r) {
+        const char* rec = d->start + static_cast<size_t>(r) * d->recsize;
+        int64_t obs;
+        std::memcpy(&obs, rec, 8);
+        int32_t cnt = 1;
+        if (freq) {
+            double f;
+            std::memcpy(&f, rec + 8, 8);
+            cnt = levfreqcount(f);
+        }
+        for (int i = 0; i < tc->nvars; ++i) {
+            if (d->filter && !d->filter[static_cast<size_t>(r) * tc->nvars + i]) continue;
+            const levclass* c = &ls->classv[i];
+            const char* val = rec + d->recoff[i];
+            const bool num = c->varinfo->d.type == 1;
+            const int rl = rawlenof(c);
+            double x = 0.0;
+            if (num) std::memcpy(&x, val, 8);
+            const bool miss = num ? ismissing(x) : blank(val, rl);
+            if (miss && !(c->lvoptb && !c->lvmiss)) continue;
+            auto* rn = static_cast<wrawnode*>(av->find(wk->rawc[i], val));
+            if (rn) {
+                // a raw value met before: its level is known; only the orders by frequency count it
+                if (needscount(c->ordkey)) rn->lev->count += cnt;
+                continue;
+            }
+            // a new raw value: format it and find or make its level
+            std::memcpy(wk->fmt->value, val, static_cast<size_t>(rl));
+            if (QXFormatToHVN(wk->fmt, i) != 0) return 2;
+            const int fl = c->fmtlen;
+            const int n = std::min<int>(fl, wk->fmt->outlen);
+            std::memcpy(wk->text, wk->fmt->out, static_cast<size_t>(n));
+            std::memset(wk->text + n, ' ', static_cast<size_t>(fl - n));
+            if (!c->keepjst) Stringjl(wk->text, fl);
+            auto* lev = static_cast<wlevnode*>(av->find(wk->levc[i], wk->text));
+            if (!lev) {
+                lev = static_cast<wlevnode*>(vmalcp_handler(wk->lpool[i], d->nodesz[i], 0x3006));
+                if (!lev) return 1;
+                lev->first = obs;
+                lev->raw = x;
+                std::memcpy(reinterpret_cast<char*>(lev) + WLEV_TEXT, wk->text, static_cast<size_t>(fl));
+                if (!num) std::memcpy(reinterpret_cast<char*>(lev) + WLEV_TEXT + fl, val, static_cast<size_t>(rl));
+                if (!av->insert(wk->levc[i], lev)) return 1;
+            } else if (num) {
+                if (ismissing(x) || (!ismissing(lev->raw) && x < lev->raw)) lev->raw = x;
+            } else {
+                char* lr = reinterpret_cast<char*>(lev) + WLEV_TEXT + fl;
+                if (std::memcmp(val, lr, static_cast<size_t>(rl)) < 0) std::memcpy(lr, val, static_cast<size_t>(rl));
+            }
+            lev->count += cnt;
+            rn = static_cast<wrawnode*>(vmalcp_handler(wk->rpool[i], d->rawsz[i], 0x3006));
+            if (!rn) return 1;
+            rn->finalidx = -1;
+            rn->lev = lev;
+            std::memcpy(reinterpret_cast<char*>(rn) + WRAW_KEY, val, static_cast<size_t>(rl));
+            std::memcpy(reinterpret_cast<char*>(rn) + WRAW_KEY + rl, wk->text, static_cast<size_t>(fl));
+            if (!av->insert(wk->rawc[i], rn)) return 1;
+        }
+    }
+    return 0;
+}
+
+int TreeEffects(levworker* wk) {
+    levbufd* d = wk->buf;
+    levthreads* tc = wk->tc;
+    levstate* ls = d->ls;
+    const kavlext* av = tc->eavl;
+    for (int r = 0; r < d->count; ++r) {
+        std::memcpy(wk->scratch, d->start + static_cast<size_t>(r) * d->recsize, 4 * static_cast<size_t>(tc->nvars));
+        for (int k = 0; k < ls->neffect; ++k) {
+            const leveffect* e = &ls->effects[k];
+            if (e->nclsall == 0) continue;
+            auto* key = static_cast<int32_t*>(vmalcp_handler(wk->epool, 4 * e->nclsall, 0x3004));
+            if (!key) return 1;
+            bool neg = false;
+            for (int j = 0; j < e->nnest; ++j) neg |= (key[j] = wk->scratch[e->nestix[j]]) < 0;
+            for (int j = 0; j < e->ncls; ++j) neg |= (key[e->nnest + j] = wk->scratch[e->clsix[j]]) < 0;
+            if (neg && (ls->lsflags2 & LS2_KEEPINC)) continue;
+            if (!av->insert(wk->effc[k], key)) return 1;
+        }
+    }
+    return 0;
+}
+
+// The loop of a worker: wait for a buffer (or the end), process it, hand it back.
+int workerloop(levworker* wk, int (*process)(levworker*)) {
+    const kernelinst* k = K();
+    levthreads* tc = wk->tc;
+    kevent* evs[2] = {wk->work, wk->quit};
+    for (;;) {
+        int which = -1;
+        if (k->evwait(2, evs, &which) != 0 || which < 0) {
+            k->evpost(wk->error, KS_NOWAIT);
+            break;
+        }
+        if (which == 1) break;
+        wk->mathcode = 0;
+        const levthrhook* hook = tc->ctl ? tc->ctl->thrhook : nullptr;
+        if (hook && hook->fault) {
+            const int code = hook->fault(hook->ctx, tc->pass, wk->index, wk->buf->batches);
+            if (code == WF_NOMEM) {
+                k->evpost(wk->error, KS_NOMEM);
+                break;
+            }
+            if (code >= WF_MATH) {
+                ZLEVMathError(wk, code - WF_MATH);
+                k->evpost(wk->error, KS_NOWAIT);
+                break;
+            }
+        }
+        const int rc = process(wk);
+        if (rc != 0) {
+            k->evpost(wk->error, rc == 1 ? KS_NOMEM : 0);
+            break;
+        }
+        k->evreset(wk->work);
+        wk->buf->count = 0;
+        k->evpost(wk->idle, 0);
+    }
+    if (k->evtest(wk->quit, nullptr)) k->evreset(wk->quit);
+    if (k->evtest(wk->work, nullptr)) k->evreset(wk->work);
+    return 0;
+}
+
+int ThProcessBuffer(void* arg) { return workerloop(static_cast<levworker*>(arg), LevelizeBuffer); }
+int ThProcessEffectsBuffer(void* arg) { return workerloop(static_cast<levworker*>(arg), TreeEffects); }
+
+// ---------------------------------------------------------------- producer side
+
+// Hands the current buffer to its worker.
+void handover(levthreads* tc, levbufd* d) {
+    const kernelinst* k = K();
+    levworker* wk = &tc->workers[d->worker];
+    ++d->batches;
+    k->evreset(wk->idle);
+    k->evpost(wk->work, 0);
+}
+
+// Waits for an idle worker (any, or the given one); its index, or -1 when a worker failed
+// (*status the failure's status).
+int waitidle(levthreads* tc, int only, int32_t* status) {
+    const kernelinst* k = K();
+    std::vector<kevent*> evs;
+    const int n = tc->nworkers;
+    if (only >= 0) {
+        evs = {tc->workers[only].idle, tc->workers[only].error};
+    } else {
+        for (int i = 0; i < n; ++i) evs.push_back(tc->workers[i].idle);
+        for (int i = 0; i < n; ++i) evs.push_back(tc->workers[i].error);
+    }
+    int which = -1;
+    if (k->evwait(static_cast<int>(evs.size()), evs.data(), &which) != 0) {
+        *status = KS_NOWAIT;
+        return -1;
+    }
+    const int half = static_cast<int>(evs.size()) / 2;
+    if (which >= half) {
+        k->evtest(evs[static_cast<size_t>(which)], status);
+        return -1;
+    }
+    return only >= 0 ? only : which;
+}
+
+// Posts the current buffer when it is full or the data ended, and makes an idle worker's
+// buffer current. 0 goes on, 1 a worker failed.
+int cycle(levthreads* tc, levbufd*& d, bool end, int32_t* status) {
+    if (!end && d->count < d->capacity) return 0;
+    if (d->count > 0) handover(tc, d);
+    if (end) {
+        for (int i = 0; i < tc->nworkers; ++i)
+            if (waitidle(tc, i, status) < 0) return 1;
+        return 0;
+    }
+    const int w = waitidle(tc, -1, status);
+    if (w < 0) return 1;
+    d = &tc->bufs[w];
+    d->count = 0;
+    d->pos = d->start;
+    return 0;
+}
+
+void resetbufs(levthreads* tc) {
+    for (int i = 0; i < tc->nworkers; ++i) {
+        levbufd& b = tc->bufs[i];
+        b.count = 0;
+        b.pos = b.start;
+        b.batches = 0;
+    }
+}
+
+int32_t errfromstatus(int32_t st) { return st == KS_NOMEM ? 56 : 55; }
+
+// Reads the next observation into the current buffer; 1 at the end of the data.
+int AddToBuffer(levwork* w, levstate* ls, levbufd* d) {
+    levthreads* tc = w->lwthr;
+    if (!w->lwnext(w, ls)) return 1;
+    if (!w->lwvals(w, ls)) return 1;
+    ++tc->obsno;
+    if (w->lwfilt && w->lwfilt(w) == 0) return 0;
+    if (!(ls->lsflags2 & LS2_KEEPINC) && !levcomplete(w, ls)) return 0;
+    char* rec = d->pos;
+    const uint64_t obs = tc->obsno;
+    std::memcpy(rec, &obs, 8);
+    if (tc->hdrsize == 16) std::memcpy(rec + 8, &ls->freqval, 8);
+    int a = 0, b = 0;
+    for (int i = 0; i < tc->nvars; ++i) {
+        const levclass* c = &ls->classv[i];
+        if (c->varinfo->d.type == 1) {
+            std::memcpy(rec + d->recoff[i], &w->lwnumraw[a++], 8);
+        } else {
+            const levrawtext& t = w->lwchrraw[b++];
+            std::memcpy(rec + d->recoff[i], t.buf, static_cast<size_t>(std::min(t.len, d->valw[i])));
+        }
+        if (d->filter) d->filter[static_cast<size_t>(d->count) * tc->nvars + i] = w->lwactive[i] ? 1 : 0;
+    }
+    d->pos += d->recsize;
+    ++d->count;
+    levranges(w, ls, w->lwcont);
+    return 0;
+}
+
+// ---------------------------------------------------------------- set-up and clean-up
+
+void destroyevents(levworker* wk) {
+    const kernelinst* k = K();
+    for (kevent** e : {&wk->work, &wk->error, &wk->ended, &wk->quit, &wk->idle}) {
+        if (*e) k->evdestroy(*e);
+        *e = nullptr;
+    }
+}
+
+bool makeevents(levworker* wk) {
+    const kernelinst* k = K();
+    wk->work = k->evcreate();
+    wk->error = k->evcreate();
+    wk->ended = k->evcreate();
+    wk->quit = k->evcreate();
+    wk->idle = k->evcreate();
+    if (!wk->work || !wk->error || !wk->ended || !wk->quit || !wk->idle) return false;
+    k->evpost(wk->idle, 0);
+    return true;
+}
+
+int mathmessage(int32_t mathcode) {
+    if (mathcode >= 1 && mathcode <= 9) return mathcode + 42;
+    if (mathcode == 11) return 52;
+    if (mathcode == 12) return 53;
+    if (mathcode == 13) return 54;
+    return 55;
+}
+
+// Stops the running workers (the threads end), logs the shutdown messages.
+void stopworkers(levthreads* tc, levstate* ls) {
+    const kernelinst* k = K();
+    bool said66 = false;
+    if (tc->started && tc->workers) {
+        for (int i = 0; i < tc->nworkers; ++i) {
+            levworker* wk = &tc->workers[i];
+            if (tc->errcode > 1 && wk->mathcode) tc->errcode = mathmessage(wk->mathcode);
+            if (wk->quit) k->evpost(wk->quit, 0);
+            if (wk->thr) k->thrdestroy(wk->thr);
+            wk->thr = nullptr;
+            if (wk->error && k->evtest(wk->error, nullptr)) {
+                if (!said66) xpmlog(174, 66);
+                said66 = true;
+                ls->lsrc = std::max(ls->lsrc, 1012);
+                k->evreset(wk->error);
+            }
+            destroyevents(wk);
+        }
+    }
+    tc->started = 0;
+    tc->running = 0;
+    if (tc->errcode >= 43) {
+        xpmlog(174, tc->errcode);
+        ls->lsrc = std::max(ls->lsrc, 1012);
+        tc->errcode = 0;
+    }
+}
+
+// Starts the threads of every worker with routine.
+bool startworkers(levthreads* tc, int (*routine)(void*)) {
+    tc->started = 1;   // so that a failure half-way stops the threads already made
+    for (int i = 0; i < tc->nworkers; ++i) {
+        levworker* wk = &tc->workers[i];
+        if (!makeevents(wk)) return false;
+        wk->thr = K()->thrcreate(routine, wk, wk->ended);
+        if (!wk->thr) return false;
+    }
+    return true;
+}
+
+void releasekpool(levthreads* tc) {
+    const kernelinst* k = K();
+    if (tc->workers)
+        for (int i = 0; i < tc->nworkers; ++i) {
+            levworker* wk = &tc->workers[i];
+            for (int v = 0; v < tc->nvars; ++v) {
+                if (wk->levc && wk->levc[v]) tc->eavl->destroy(wk->levc[v]);
+                if (wk->rawc && wk->rawc[v]) tc->eavl->destroy(wk->rawc[v]);
+                if (wk->lpool && wk->lpool[v]) k->pooldestroy(wk->lpool[v]);
+                if (wk->rpool && wk->rpool[v]) k->pooldestroy(wk->rpool[v]);
+            }
+            if (wk->effc && tc->ctl)
+                for (int e = 0; e < tc->ctl->lstate->neffect; ++e)
+                    if (wk->effc[e]) tc->eavl->destroy(wk->effc[e]);
+            if (wk->epool) k->pooldestroy(wk->epool);
+        }
+    if (tc->kpool) k->pooldestroy(tc->kpool);
+    tc->kpool = nullptr;
+    tc->workers = nullptr;
+    tc->bufs = nullptr;
+    tc->thrs = nullptr;
+    tc->eavl = nullptr;
+    tc->eaa = nullptr;
+    tc->ready = 0;
+    tc->keepeff = 0;
+}
+
+}  // namespace
+
+int zlevworkers(const levthreads* t) { return t ? t->nworkers : 0; }
+
+int ZLEVMathError(levworker* worker, int code) {
+    worker->mathcode = code + 1;
+    return 2;
+}
+
+void Stringjl(char* text, int length) { leftjust(text, length); }
+
+void CleanupLThreads(levthreads* tc, levstate* ls, int full) {
+    if (!tc) return;
+    stopworkers(tc, ls);
+    const kernelinst* k = K();
+    if (tc->workers && !tc->keepeff) {
+        for (int i = 0; i < tc->nworkers; ++i) {
+            levworker* wk = &tc->workers[i];
+            for (int v = 0; v < tc->nvars; ++v) {
+                if (wk->levc && wk->levc[v]) tc->eavl->destroy(wk->levc[v]);
+                if (wk->lpool && wk->lpool[v]) k->pooldestroy(wk->lpool[v]);
+                if (wk->levc) wk->levc[v] = nullptr;
+                if (wk->lpool) wk->lpool[v] = nullptr;
+                const bool keep = !full && tc->wanteff && i == 0;
+                if (keep) continue;
+                if (wk->rawc && wk->rawc[v]) tc->eavl->destroy(wk->rawc[v]);
+                if (wk->rpool && wk->rpool[v]) k->pooldestroy(wk->rpool[v]);
+                if (wk->rawc) wk->rawc[v] = nullptr;
+                if (wk->rpool) wk->rpool[v] = nullptr;
+            }
+        }
+        if (!full && tc->wanteff) tc->keepeff = 1;
+    }
+    zhvnftrm(&tc->fmth);
+    if (!full && (tc->wanteff || tc->forceeff)) return;
+    releasekpool(tc);
+}
+
+int zlevrinit(levctl* ctl, levwork* w) {
+    levstate* ls = ctl->lstate;
+    levthreads* tc = ctl->thrctl;
+    auto single = [&]() {
+        ctl->thrflag = 0;
+        if (tc) {
+            tc->nworkers = 0;
+            tc->errcode = 1;
+        }
+        w->lwthr = nullptr;
+        return 0;
+    };
+    // 1.
+    if (!ctl->thrflag || ls->nclassv < 1) return single();
+    for (int i = 0; i < ls->nclassv; ++i)
+        if (!ls->classv[i].varinfo || ls->classv[i].varinfo->varnum < 1) return single();
+    const kernelinst* k = K();
+    if (!k) return single();
+    // 2. the control block, kept for later models and BY groups
+    if (!tc) {
+        tc = poolget<levthreads>(effpool(), 1);
+        if (!tc) return single();
+        tc->querythr = 1;
+        ctl->thrctl = tc;
+    }
+    if (tc->kpool) CleanupLThreads(tc, ls, 1);   // what an earlier model left
+    tc->errcode = 0;
+    tc->running = tc->wanteff = tc->ready = tc->started = tc->keepeff = 0;
+    tc->ctl = ctl;
+    tc->pass = PASS_LEVELS;
+    w->lwthr = tc;
+    // 3. worker count
+    if (tc->querythr) {
+        uint8_t on = 0;
+        int32_t cpus = 0;
+        zquerythreads(&on, &cpus);
+        if (!on) return single();
+        tc->nworkers = 2 * std::max(cpus, 1);
+    } else if (tc->nworkers < 1) {
+        return single();
+    }
+    // 4.
+    tc->wanteff = tc->forceeff;
+    for (int e = 0; e < ls->neffect; ++e) tc->wanteff |= ls->effects[e].nclsall > 0;
+    tc->nvars = ls->nclassv;
+    const int nv = tc->nvars, nw = tc->nworkers;
+    auto fail = [&]() {
+        CleanupLThreads(tc, ls, 1);
+        return single();
+    };
+    // 5. pool, workers, per worker pools and events
+    tc->kpool = k->poolcreate("Levelize pool");
+    if (!tc->kpool) return fail();
+    poolobj* kp = tc->kpool;
+    tc->thrs = poolget<kthread*>(kp, nw);
+    tc->workers = poolget<levworker>(kp, nw);
+    tc->recoff = poolget<int32_t>(kp, nv);
+    tc->nodesz = poolget<int32_t>(kp, nv);
+    tc->rawsz = poolget<int32_t>(kp, nv);
+    tc->valw = poolget<int32_t>(kp, nv);
+    if (!tc->thrs || !tc->workers || !tc->recoff || !tc->nodesz || !tc->rawsz || !tc->valw) return fail();
+    for (int i = 0; i < nv; ++i) {
+        levclass* c = &ls->classv[i];
+        if (!validorder(c->ordkey)) c->ordkey = ls->ordcode;
+    }
+    // 6. record layout
+    tc->hasfilter = ctl->rdfilter != nullptr;
+    tc->hdrsize = ls->freqvar ? 16 : 8;
+    int32_t off = tc->hdrsize;
+    tc->maxchr = 0;
+    for (int i = 0; i < nv; ++i) {
+        const levclass* c = &ls->classv[i];
+        const int rl = rawlenof(c);
+        tc->recoff[i] = off;
+        tc->valw[i] = rl;
+        off += (rl + 3) / 4 * 4;
+        if (c->varinfo->d.type == 2) tc->maxchr = std::max(tc->maxchr, rl);
+    }
+    off = (off + 7) / 8 * 8;
+    tc->recsize = off;
+    // 7. containers
+    tc->eavl = static_cast<const kavlext*>(k->extension("qxeavl"));
+    if (!tc->eavl) return fail();
+    for (int i = 0; i < nv; ++i) {
+        const levclass* c = &ls->classv[i];
+        const int rl = rawlenof(c);
+        tc->nodesz[i] = (WLEV_TEXT + c->fmtlen + (c->varinfo->d.type == 2 ? rl : 0) + 7) / 8 * 8;
+        tc->rawsz[i] = (WRAW_KEY + rl + c->fmtlen + 7) / 8 * 8;
+    }
+    for (int j = 0; j < nw; ++j) {
+        levworker* wk = &tc->workers[j];
+        wk->tc = tc;
+        wk->index = j;
+        wk->levc = poolget<kcontainer*>(kp, nv);
+        wk->rawc = poolget<kcontainer*>(kp, nv);
+        wk->lpool = poolget<poolobj*>(kp, nv);
+        wk->rpool = poolget<poolobj*>(kp, nv);
+        wk->text = static_cast<char*>(vmalcp_handler(kp, ls->fmtmax + 8, 0x3006));
+        if (!wk->levc || !wk->rawc || !wk->lpool || !wk->rpool || !wk->text) return fail();
+        for (int i = 0; i < nv; ++i) {
+            const levclass* c = &ls->classv[i];
+            wk->lpool[i] = k->poolcreate(nullptr);
+            wk->rpool[i] = k->poolcreate(nullptr);
+            wk->levc[i] = tc->eavl->create(WLEV_TEXT, c->fmtlen, 50);
+            wk->rawc[i] = tc->eavl->create(WRAW_KEY, rawlenof(c), 25);
+            if (!wk->lpool[i] || !wk->rpool[i] || !wk->levc[i] || !wk->rawc[i]) return fail();
+        }
+    }
+    // 8.
+    if (tc->wanteff) {
+        tc->eaa = static_cast<const kaaext*>(k->extension("qxeaa"));
+        if (!tc->eaa) return fail();
+    }
+    // 9. buffer capacity
+    const int64_t M = 256 * k->wmrlmem();
+    const int64_t D = static_cast<int64_t>(tc->recsize) * nw + (tc->hasfilter ? nv : 0);
+    if (!tc->querythr && tc->bufcap > 0) {
+        if (tc->bufcap * D > M) tc->bufcap = static_cast<int32_t>(M / D);
+        tc->bufcap = std::max(tc->bufcap, 1);
+    } else {
+        int64_t nobs = 0;
+        if (xoinfo(ctl->ldata->dsh, DSI_NOBS, &nobs) != 0) nobs = 0;
+        int64_t share;
+        if (nobs <= 0) share = 1000;
+        else if (nobs >= 200000) share = nobs / (4 * nw);
+        else share = nobs / (2 * nw);
+        tc->bufcap = static_cast<int32_t>(std::max<int64_t>(20, std::min(share, M / (5 * D))));
+    }
+    // 10. buffers
+    tc->bufs = poolget<levbufd>(kp, nw);
+    if (!tc->bufs) return fail();
+    for (int j = 0; j < nw; ++j) {
+        levbufd& b = tc->bufs[j];
+        b.capacity = tc->bufcap;
+        b.worker = j;
+        b.recsize = tc->recsize;
+        b.nodesz = tc->nodesz;
+        b.rawsz = tc->rawsz;
+        b.recoff = tc->recoff;
+        b.valw = tc->valw;
+        b.start = static_cast<char*>(vmalcp_handler(kp, static_cast<int64_t>(tc->recsize) * tc->bufcap, 0x3004));
+        if (!b.start) return fail();
+        b.pos = b.start;
+        if (tc->hasfilter) {
+            b.filter = static_cast<uint8_t*>(vmalcp_handler(kp, static_cast<int64_t>(tc->bufcap) * nv, 0x3006));
+            if (!b.filter) return fail();
+        }
+        b.ls = ls;
+        b.lw = w;
+        tc->workers[j].buf = &b;
+    }
+    // 11. format sets, one per worker, formatting to each variable's formatted length
+    std::vector<int32_t> vars(static_cast<size_t>(nv));
+    for (int i = 0; i < nv; ++i) vars[static_cast<size_t>(i)] = ls->classv[i].varinfo->varnum;
+    int st = 0;
+    tc->fmth = zhvnfmt(ctl->ldata->dsh, vars.data(), nv, nw, &st, ls->truncln);
+    if (!tc->fmth || st != 0) return fail();
+    for (int i = 0; i < nv; ++i)
+        if (tc->fmth->fmtw[i] != ls->classv[i].fmtlen) return fail();
+    for (int j = 0; j < nw; ++j) tc->workers[j].fmt = &tc->fmth->sets[j];
+    // the threads
+    for (int j = 0; j < nw; ++j) tc->thrs[j] = nullptr;
+    if (!startworkers(tc, ThProcessBuffer)) return fail();
+    for (int j = 0; j < nw; ++j) tc->thrs[j] = tc->workers[j].thr;
+    tc->ready = 1;
+    return 1;
+}
+
+int zlevaddthreads(levwork* w, levstate* ls) {
+    levthreads* tc = w->lwthr;
+    w->lwwantfmt = 0;
+    resetbufs(tc);
+    tc->obsno = 0;
+    tc->running = 1;
+    tc->pass = PASS_LEVELS;
+    levbufd* d = &tc->bufs[0];
+    int32_t status = 0;
+    bool failed = false;
+    if (w->lwinit(w, ls) != 0) {
+        failed = true;
+    } else {
+        for (;;) {
+            const bool end = AddToBuffer(w, ls, d) != 0;
+            if (cycle(tc, d, end, &status) != 0) {
+                tc->errcode = errfromstatus(status);
+                failed = true;
+                break;
+            }
+            if (end) break;
+        }
+    }
+    if (!failed && tc->ctl && tc->ctl->rdfail) failed = true;
+    if (!failed && TreeMerge(w, ls) != 0) failed = true;
+    if (failed) {
+        CleanupLThreads(tc, ls, 1);
+        tc->nworkers = 0;
+        w->lwthr = nullptr;
+        return 1;
+    }
+    CleanupLThreads(tc, ls, 0);
+    return 0;
+}
+
+int TreeMerge(levwork* w, levstate* ls) {
+    levthreads* tc = w->lwthr;
+    const kavlext* av = tc->eavl;
+    const levthrhook* hook = tc->ctl ? tc->ctl->thrhook : nullptr;
+    int allocs = 0;
+    auto allocfails = [&]() { return hook && hook->mergefailat > 0 && ++allocs == hook->mergefailat; };
+    for (int i = 0; i < ls->nclassv; ++i) w->lwcount[i] = 0;
+    // every raw value any worker met into worker 0's container
+    if (tc->wanteff) {
+        levworker* w0 = &tc->workers[0];
+        for (int i = 0; i < tc->nvars; ++i) {
+            for (int j = 1; j < tc->nworkers; ++j) {
+                levworker* wk = &tc->workers[j];
+                for (void* p = av->first(wk->rawc[i]); p; p = av->next(wk->rawc[i], p)) {
+                    const char* key = static_cast<const char*>(p) + WRAW_KEY;
+                    if (av->find(w0->rawc[i], key)) continue;
+                    void* q = allocfails() ? nullptr : vmalcp_handler(w0->rpool[i], tc->rawsz[i], 0x3004);
+                    if (!q) return 1;
+                    std::memcpy(q, p, static_cast<size_t>(tc->rawsz[i]));
+                    if (!av->insert(w0->rawc[i], q)) return 1;
+                }
+                av->destroy(wk->rawc[i]);
+                wk->rawc[i] = av->create(WRAW_KEY, rawlenof(&ls->classv[i]), 25);
+                if (!wk->rawc[i]) return 1;
+            }
+        }
+    }
+    // every worker's levels into the level trees
+    for (int i = 0; i < ls->nclassv; ++i) {
+        const levclass* c = &ls->classv[i];
+        const bool num = c->varinfo->d.type == 1;
+        const int fl = c->fmtlen, rl = rawlenof(c);
+        for (int j = 0; j < tc->nworkers; ++j) {
+            levworker* wk = &tc->workers[j];
+            for (void* p = av->first(wk->levc[i]); p; p = av->next(wk->levc[i], p)) {
+                const auto* lev = static_cast<const wlevnode*>(p);
+                const char* text = static_cast<const char*>(p) + WLEV_TEXT;
+                if (allocfails()) return 1;
+                if (levnoteone(w, ls, i, text, lev->raw, num ? nullptr : text + fl, num ? 0 : rl, lev->count, lev->first) != 0)
+                    return 1;
+            }
+            av->destroy(wk->levc[i]);
+            wk->levc[i] = nullptr;
+            K()->pooldestroy(wk->lpool[i]);
+            wk->lpool[i] = nullptr;
+        }
+    }
+    return 0;
+}
+
+int zlevmapraw(levwork* w, levstate* ls, int i) {
+    levthreads* tc = w->lwthr;
+    if (!tc || !tc->wanteff || !tc->keepeff || !tc->workers || !tc->eaa) return 0;
+    levworker* w0 = &tc->workers[0];
+    if (!w0->rawc || !w0->rawc[i]) return 0;
+    const levclass* c = &ls->classv[i];
+    kassoc* a = tc->eaa->create();
+    if (!a) return 1;
+    for (int32_t k = 0; k < c->nlev; ++k) tc->eaa->add(a, &k, c->levels[k], c->fmtlen);
+    const int rl = rawlenof(c);
+    for (void* p = tc->eavl->first(w0->rawc[i]); p; p = tc->eavl->next(w0->rawc[i], p)) {
+        auto* rn = static_cast<wrawnode*>(p);
+        int32_t* v = nullptr;
+        const char* text = static_cast<const char*>(p) + WRAW_KEY + rl;
+        rn->finalidx = tc->eaa->lookup(a, text, c->fmtlen, &v) == 0 && v ? *v : -1;
+    }
+    tc->eaa->destroy(a);
+    return 0;
+}
+
+// ---------------------------------------------------------------- effect pass
+
+namespace {
+
+struct rawsrcctx {
+    levthreads* tc;
+    levstate* ls;
+};
+
+int rawsrcfind(void* ctx, int i, double num, const levrawtext* chr) {
+    auto* s = static_cast<rawsrcctx*>(ctx);
+    kcontainer* c = s->tc->workers[0].rawc[i];
+    if (!c) return -2;
+    const void* key = chr ? static_cast<const void*>(chr->buf) : static_cast<const void*>(&num);
+    auto* rn = static_cast<const wrawnode*>(s->tc->eavl->find(c, key));
+    return rn ? rn->finalidx : -2;
+}
+
+}  // namespace
+
+int ThreadInit(levctl* ctl) {
+    levthreads* tc = ctl->thrctl;
+    levstate* ls = ctl->lstate;
+    if (!tc || !tc->ready || tc->nworkers < 1 || !ctl->thrflag || ls->nclassv < 1 || !tc->kpool) return 0;
+    bool any = false;
+    for (int e = 0; e < ls->neffect; ++e) any |= ls->effects[e].nclsall > 0;
+    if (!any) return 0;
+    const kernelinst* k = K();
+    poolobj* kp = tc->kpool;
+    tc->pass = PASS_EFFECTS;
+    tc->recsize = 4 * ls->nclassv;
+    const int64_t cap = 102 * k->wmrlmem();
+    if (static_cast<int64_t>(tc->bufcap) * tc->recsize * tc->nworkers > cap)
+        tc->bufcap = static_cast<int32_t>(std::max<int64_t>(1, cap / (static_cast<int64_t>(tc->recsize) * tc->nworkers)));
+    for (int j = 0; j < tc->nworkers; ++j) {
+        levworker* wk = &tc->workers[j];
+        levbufd& b = tc->bufs[j];
+        b.recsize = tc->recsize;
+        b.capacity = std::min(b.capacity, tc->bufcap);
+        b.filter = nullptr;
+        wk->effc = poolget<kcontainer*>(kp, ls->neffect);
+        wk->scratch = poolget<int32_t>(kp, ls->nclassv);
+        wk->epool = k->poolcreate(nullptr);
+        if (!wk->effc || !wk->scratch || !wk->epool) {
+            CleanupEThreads(ctl);
+            return 0;
+        }
+        for (int e = 0; e < ls->neffect; ++e) {
+            const leveffect* ef = &ls->effects[e];
+            if (ef->nclsall == 0) continue;
+            wk->effc[e] = tc->eavl->create(0, 4 * ef->nclsall, 50);
+            if (!wk->effc[e]) {
+                CleanupEThreads(ctl);
+                return 0;
+            }
+        }
+    }
+    if (!startworkers(tc, ThProcessEffectsBuffer)) {
+        CleanupEThreads(ctl);
+        return 0;
+    }
+    return 1;
+}
+
+int zlevcombthreads(levctl* ctl, void** roots, poolobj* pool, int32_t nodesize) {
+    levthreads* tc = ctl->thrctl;
+    levstate* ls = ctl->lstate;
+    resetbufs(tc);
+    tc->obsno = 0;
+    tc->running = 1;
+    rawsrcctx sctx{tc, ls};
+    const rgdsource src{rawsrcfind, nullptr, &sctx};
+    const bool useraw = ctl->rawmap && tc->keepeff;
+    const bool own = !(ls->lsflags & LS_CALLERRESP);
+    std::vector<double> y(static_cast<size_t>(std::max(ctl->nresp, 1)));
+    double wv = 0, fv = 0;
+    levbufd* d = &tc->bufs[0];
+    int32_t status = 0;
+    if (ctl->rdrewind(ctl) != 0) return 0;
+    for (;;) {
+        const bool end = !ctl->rdnext(ctl);
+        if (!end) {
+            ++tc->obsno;
+            const int32_t flags = zlevrgdfrom(ctl, own ? y.data() : nullptr, own ? &wv : nullptr, own ? &fv : nullptr,
+                                              useraw ? &src : nullptr);
+            if (flags & LEVF_READFAIL) {
+                // wait for the workers to hand their buffers back before stopping them
+                for (int i = 0; i < tc->nworkers; ++i) waitidle(tc, i, &status);
+                return RC_INPUT;
+            }
+            if (!(flags & ~(LEVF_NOLEVEL | LEVF_ALLMISS)) || (ls->lsflags2 & LS2_KEEPINC)) {
+                std::memcpy(d->pos, ctl->levidx, 4 * static_cast<size_t>(ls->nclassv));
+                d->pos += d->recsize;
+                ++d->count;
+            }
+        }
+        if (cycle(tc, d, end, &status) != 0) {
+            tc->errcode = errfromstatus(status);
+            return 1;
+        }
+        if (end) break;
+    }
+    // the workers' keys into the effects' trees, in worker order
+    void* spare = nullptr;
+    for (int j = 0; j < tc->nworkers; ++j) {
+        levworker* wk = &tc->workers[j];
+        for (int k = 0; k < ls->neffect; ++k) {
+            leveffect* e = &ls->effects[k];
+            if (e->nclsall == 0 || !wk->effc[k]) continue;
+            for (void* p = tc->eavl->first(wk->effc[k]); p; p = tc->eavl->next(wk->effc[k], p)) {
+                if (!spare) {
+                    spare = vmalcp_handler(pool, nodesize, 0x3006);
+                    if (!spare) {
+                        xmemmsg(nodesize);
+                        return RC_NOMEM;
+                    }
+                }
+                std::memcpy(static_cast<char*>(spare) + sizeof(trenode), p, 4 * static_cast<size_t>(e->nclsall));
+                if (ztrebdf(&roots[2 * k], spare, 4 * e->nclsall, static_cast<int>(sizeof(trenode)), Compare) == spare) {
+                    ++e->nseen;
+                    spare = nullptr;
+                }
+            }
+        }
+    }
+    return 0;
+}
+
+void CleanupEThreads(levctl* ctl) {
+    levthreads* tc = ctl->thrctl;
+    if (!tc) return;
+    levstate* ls = ctl->lstate;
+    stopworkers(tc, ls);
+    const kernelinst* k = K();
+    if (tc->workers)
+        for (int j = 0; j < tc->nworkers; ++j) {
+            levworker* wk = &tc->workers[j];
+            if (wk->effc)
+                for (int e = 0; e < ls->neffect; ++e)
+                    if (wk->effc[e]) {
+                        tc->eavl->destroy(wk->effc[e]);
+                        wk->effc[e] = nullptr;
+                    }
+            wk->effc = nullptr;
+            if (wk->epool) k->pooldestroy(wk->epool);
+            wk->epool = nullptr;
+        }
+}

@@ -1,0 +1,648 @@
+// The data-time driver of a model and its default observation readers.
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdarg>
+#include <cstring>
+#include <vector>
+#include "proc/effects/designrow.h"
+#include "proc/effects/effsvc.h"
+#include "proc/effects/efinfo.h"
+#include "proc/effects/fitif.h"
+#include "proc/effects/levdrive.h"
+#include "proc/effects/names.h"
+#include "proc/effects/thropts.h"
+#include "proc/effects/workers.h"
+#include "proc/framework/hostsvc.h"
+#include "proc/framework/hostsvc_util.h"
+#include "proc/framework/trees.h"
+
+// Places of one get list's values in its observation buffer.
+struct levrdlayout {
+    int32_t cont;              // first continuous value
+    int32_t resp;
+    int32_t wgt;
+    int32_t freq;
+    int32_t* fmtoff;           // per CLASS variable (glcls only)
+    int32_t* rawoff;           // per CLASS variable
+};
+
+// ---------------------------------------------------------------- default readers
+
+namespace {
+
+const vec203* dsv() { return hostvec<vec203>(VEC_DATASETS); }
+
+bool present(const levclass* c) { return c && c->varinfo; }
+
+// Builds the get list with (cls) or without the formatted CLASS values: sizes and allocates
+// its buffer, adds every value and ends the list.
+bool buildlist(levctl* ctl, bool cls) {
+    levdata* d = ctl->ldata;
+    levstate* ls = ctl->lstate;
+    hgetlist*& list = cls ? d->glcls : d->glraw;
+    char*& buf = cls ? d->bufcls : d->bufraw;
+    poolobj* pool = effpool();
+    const int nc = ls->nclassv;
+    auto* lay = poolget<levrdlayout>(pool, 1);
+    if (!lay) return false;
+    lay->fmtoff = poolget<int32_t>(pool, std::max(nc, 1));
+    lay->rawoff = poolget<int32_t>(pool, std::max(nc, 1));
+    if (!lay->fmtoff || !lay->rawoff) return false;
+    int32_t off = 0;
+    lay->cont = off;
+    for (int j = 0; j < ls->ncontv; ++j)
+        if (present(&ls->contv[j])) off += 8;
+    lay->resp = off;
+    for (int r = 0; r < ctl->nresp; ++r)
+        if (present(&ctl->respv[r])) off += 8;
+    for (int i = 0; i < nc; ++i) {
+        lay->fmtoff[i] = off;
+        if (cls && present(&ls->classv[i])) off += ls->classv[i].fmtlen;
+    }
+    lay->wgt = off;
+    off += 8 * std::max(ctl->nwgt, 1);
+    lay->freq = off;
+    off += 8;
+    for (int i = 0; i < nc; ++i) {
+        const levclass* c = &ls->classv[i];
+        lay->rawoff[i] = off;
+        if (present(c)) off += c->varinfo->d.type == 1 ? 8 : std::max<int32_t>(1, c->varinfo->d.length);
+    }
+    buf = static_cast<char*>(vmalcp_handler(pool, off + 8, 0x3006));
+    if (!buf) return false;
+    ctl->rdlay[cls ? 1 : 0] = lay;
+    const int items = ls->ncontv + ctl->nresp + ctl->nwgt + 2 + (cls ? 2 : 1) * nc;
+    if (xvgeti(d->dsh, items, &list) != 0) return false;
+    bool ok = true;
+    auto add = [&](const levclass* c, int32_t at, int width, int kind) {
+        if (xvgetd(list, c->varinfo->varnum, at, nullptr, width, kind, 0, 0) != 0) ok = false;
+    };
+    off = lay->cont;
+    for (int j = 0; j < ls->ncontv; ++j)
+        if (present(&ls->contv[j])) add(&ls->contv[j], off, 8, GET_RAW), off += 8;
+    off = lay->resp;
+    for (int r = 0; r < ctl->nresp; ++r)
+        if (present(&ctl->respv[r])) add(&ctl->respv[r], off, 8, GET_RAW), off += 8;
+    for (int i = 0; i < nc; ++i) {
+        levclass* c = &ls->classv[i];
+        if (!present(c)) continue;
+        // a formatted width shorter than the format needs: one warning per variable
+        const bool check = cls || c->varinfo->d.type == 1;
+        const int need = levhasformat(c) ? c->varinfo->fmtw : c->varinfo->d.length;
+        if (check && c->fmtlen < need && !c->wwarned) {
+            c->wwarned = 1;
+            if (c->wmsggrp && c->wmsgnum) xpmlog(c->wmsggrp, c->wmsgnum, txtarg(levvarname(c), levvarnamelen(c)), c->fmtlen);
+            else xpmlog(172, 14, txtarg(levvarname(c), levvarnamelen(c)), c->fmtlen);
+        }
+        if (cls) {
+            xffile(d->dsh, FF_FORMATS, &c->varinfo->varnum, 1);
+            add(c, lay->fmtoff[i], c->fmtlen, GET_FORMATTED);
+        }
+    }
+    if (ctl->haswgt)
+        for (int k = 0; k < ctl->nwgt; ++k)
+            if (present(&ctl->haswgt[k])) add(&ctl->haswgt[k], lay->wgt + 8 * k, 8, GET_RAW);
+    if (present(ctl->hasfreq)) add(ctl->hasfreq, lay->freq, 8, GET_RAW);
+    for (int i = 0; i < nc; ++i) {
+        const levclass* c = &ls->classv[i];
+        if (present(c))
+            add(c, lay->rawoff[i], c->varinfo->d.type == 1 ? 8 : std::max<int32_t>(1, c->varinfo->d.length), GET_RAW);
+    }
+    if (xvgete(list) != 0) ok = false;
+    return ok;
+}
+
+double getd(const char* p) {
+    double v;
+    std::memcpy(&v, p, 8);
+    return v;
+}
+
+void readfailed(levctl* ctl) {
+    if (ctl->rdfail++) return;
+    dsnamerec nm{};
+    if (ctl->ldata && ctl->ldata->dsh) dsv()->xoinfo(ctl->ldata->dsh, DSI_NAME, &nm);
+    const long long obs = ctl->ldata && ctl->ldata->dsh ? dsv()->xobsnum(ctl->ldata->dsh) : 0;
+    xpmlog(172, 15, txtarg(nm.name, nm.namelen), obs);
+    xexit(RC_INPUT, 0);
+}
+
+}  // namespace
+
+bool zlevreadfailed(const levctl* ctl) { return ctl->rdfail != 0; }
+
+int GetInit(levctl* ctl) { return ctl->ldata && xbyrwnd(ctl->ldata->dsh, 66) != 0 ? 1 : 0; }
+
+int GetNext(levctl* ctl) {
+    dshandle ds = ctl->ldata ? ctl->ldata->dsh : nullptr;
+    return ds && dsv()->xybyget(ds) == 0 ? 1 : 0;
+}
+
+int GetInitAcrossBy(levctl* ctl) {
+    if (ctl->ldata && ctl->ldata->dsh) dsv()->xopnt(ctl->ldata->dsh);
+    return 0;
+}
+
+int GetNextAcrossBy(levctl* ctl) {
+    dshandle ds = ctl->ldata ? ctl->ldata->dsh : nullptr;
+    return ds && dsv()->xoget(ds) == 0 ? 1 : 0;
+}
+
+int GetVals(levctl* ctl, const char* roles, ...) {
+    levdata* d = ctl->ldata;
+    levstate* ls = ctl->lstate;
+    const bool cls = ctl->wantcls || std::strchr(roles, 'c') != nullptr;
+    const int which = cls ? 1 : 0;
+    hgetlist* list = cls ? d->glcls : d->glraw;
+    if (!list) {
+        if (!d->dsh || !buildlist(ctl, cls)) {
+            readfailed(ctl);
+            return 0;
+        }
+        list = cls ? d->glcls : d->glraw;
+    }
+    const char* buf = cls ? d->bufcls : d->bufraw;
+    // one read per observation and list
+    const int64_t obs = dsv()->xobsnum(d->dsh);
+    if (obs <= 0 || obs != ctl->lastobs[which]) {
+        ctl->lastobs[which] = 0;
+        if (xyvget(list, cls ? d->bufcls : d->bufraw) != 0) {
+            readfailed(ctl);
+            return 0;
+        }
+        ctl->lastobs[which] = obs;
+    }
+    const levrdlayout* lay = ctl->rdlay[which];
+    va_list ap;
+    va_start(ap, roles);
+    for (const char* r = roles; *r; ++r) {
+        switch (*r) {
+            case 'z': {
+                auto* out = va_arg(ap, double*);
+                if (!out) break;
+                int32_t off = lay->cont;
+                for (int j = 0; j < ls->ncontv; ++j) {
+                    if (present(&ls->contv[j])) out[j] = getd(buf + off), off += 8;
+                    else out[j] = hostmissing();
+                }
+                break;
+            }
+            case 'y': {
+                auto* out = va_arg(ap, double*);
+                if (!out) break;
+                int32_t off = lay->resp;
+                for (int k = 0; k < ctl->nresp; ++k) {
+                    if (present(&ctl->respv[k])) out[k] = getd(buf + off), off += 8;
+                    else out[k] = hostmissing();
+                }
+                break;
+            }
+            case 'w': {
+                auto* out = va_arg(ap, double*);
+                if (!out || !ctl->haswgt || ctl->nwgt < 1) break;
+                double s = 0.0;
+                bool miss = false;
+                for (int k = 0; k < ctl->nwgt; ++k) {
+                    const double v = getd(buf + lay->wgt + 8 * k);
+                    if (ismissing(v)) miss = true;
+                    s += v;
+                }
+                *out = miss ? hostmissing() : (ctl->nwgt == 1 ? s : s / ctl->nwgt);
+                break;
+            }
+            case 'f': {
+                auto* out = va_arg(ap, double*);
+                if (out && present(ctl->hasfreq)) *out = getd(buf + lay->freq);
+                break;
+            }
+            case 'c': {
+                auto* out = va_arg(ap, char**);
+                if (!out) break;
+                for (int i = 0; i < ls->nclassv; ++i) {
+                    const levclass* c = &ls->classv[i];
+                    if (present(c)) std::memcpy(out[i], buf + lay->fmtoff[i], static_cast<size_t>(c->fmtlen));
+                    else std::memset(out[i], ' ', static_cast<size_t>(c->fmtlen));
+                }
+                break;
+            }
+            case 'u': {
+                auto* out = va_arg(ap, double*);
+                if (!out) break;
+                int a = 0;
+                for (int i = 0; i < ls->nclassv; ++i) {
+                    const levclass* c = &ls->classv[i];
+                    if (!present(c) || c->varinfo->d.type != 1) continue;
+                    out[a++] = getd(buf + lay->rawoff[i]);
+                }
+                break;
+            }
+            case 'b': {
+                auto* out = va_arg(ap, levrawtext*);
+                if (!out) break;
+                int b = 0;
+                for (int i = 0; i < ls->nclassv; ++i) {
+                    const levclass* c = &ls->classv[i];
+                    if (present(c) && c->varinfo->d.type == 1) continue;
+                    levrawtext& t = out[b++];
+                    if (!present(c)) {
+                        std::memset(t.buf, ' ', static_cast<size_t>(t.len));
+                        continue;
+                    }
+                    const int n = std::min<int>(t.len, std::max<int32_t>(1, c->varinfo->d.length));
+                    std::memcpy(t.buf, buf + lay->rawoff[i], static_cast<size_t>(n));
+                    if (t.len > n) std::memset(t.buf + n, ' ', static_cast<size_t>(t.len - n));
+                }
+                break;
+            }
+            default:
+                break;
+        }
+    }
+    va_end(ap);
+    return 1;
+}
+
+// ---------------------------------------------------------------- forwarding readers
+
+namespace {
+levctl* ownerctl(levwork* w) { return static_cast<levctl*>(w->lwowner); }
+}  // namespace
+
+int LevGetInit(levwork* w, levstate*) {
+    levctl* ctl = ownerctl(w);
+    ctl->wantcls = w->lwwantfmt;
+    return ctl->rdrewind(ctl);
+}
+
+int LevGetNext(levwork* w, levstate*) {
+    levctl* ctl = ownerctl(w);
+    return ctl->rdnext(ctl);
+}
+
+int LevGetVals(levwork* w, levstate* ls) {
+    levctl* ctl = ownerctl(w);
+    int ok = ctl->wantcls ? ctl->rdvals(ctl, "zcub", w->lwcont, w->lwfmt, w->lwnumraw, w->lwchrraw)
+                          : ctl->rdvals(ctl, "zub", w->lwcont, w->lwnumraw, w->lwchrraw);
+    if (ok && ls->freqvar) ok = ctl->rdvals(ctl, "f", &ls->freqval);
+    return ok ? 1 : 0;
+}
+
+int LevGetLevIndex(levwork* w) {
+    levctl* ctl = ownerctl(w);
+    for (int i = 0; i < ctl->lstate->nclassv; ++i) w->lwactive[i] = 1;
+    return ctl->rdfilter(ctl, w->lwactive, ctl->lstate->rdfarg);
+}
+
+// ---------------------------------------------------------------- driver
+
+int32_t zlevedf(levstate* ls, int32_t k) {
+    leveffect* e = &ls->effects[k];
+    int64_t base;
+    if (!(ls->lsflags & LS_CODED)) {
+        base = e->nseen;
+    } else {
+        base = 1;
+        for (int j = 0; j < e->ncls; ++j) {
+            const int32_t nl = ls->classv[e->clsix[j]].nlev;
+            base *= (j == 0 && k == 0 && (ls->lsflags & LS_NOINT)) ? nl : nl - 1;
+        }
+        for (int j = 0; j < e->nnest; ++j) base *= ls->classv[e->nestix[j]].nlev;
+    }
+    e->ncomb = static_cast<int32_t>(base);
+    int64_t cols = base;
+    for (int j = 0; j < e->nefref; ++j) cols *= ls->efstmt[e->efref[j]].ncols;
+    return static_cast<int32_t>(cols);
+}
+
+namespace {
+
+// The first-guess multipliers of the row lookup: walking the CLASS variables from the last to
+// the first, crossed then nesting, each takes the running product of the level counts after it.
+void strides(levstate* ls, leveffect* e) {
+    if (!e->clswork || e->nclsall == 0) return;
+    int64_t prod = 1;
+    auto step = [&](int j) {
+        const int32_t nl = ls->classv[e->clsall[j]].nlev;
+        const int64_t lim = prod < 1 ? 2147483646 : 2147483647 / prod - 1;
+        if (nl > lim) return false;
+        e->clswork[j] = static_cast<int32_t>(prod);
+        prod *= nl;
+        return true;
+    };
+    for (int j = e->ncls - 1; j >= 0; --j)
+        if (!step(j)) {
+            e->clswork = nullptr;
+            return;
+        }
+    for (int j = e->nclsall - 1; j >= e->ncls; --j)
+        if (!step(j)) {
+            e->clswork = nullptr;
+            return;
+        }
+}
+
+constexpr int COMBKEYOFF = static_cast<int>(sizeof(trenode));
+
+// The key of an effect's level combination: nesting levels, then crossed levels. False when
+// a level is negative.
+bool combkey(const leveffect* e, const int32_t* levidx, int32_t* key) {
+    bool ok = true;
+    for (int j = 0; j < e->nnest; ++j) ok &= (key[j] = levidx[e->nestix[j]]) >= 0;
+    for (int j = 0; j < e->ncls; ++j) ok &= (key[e->nnest + j] = levidx[e->clsix[j]]) >= 0;
+    return ok;
+}
+
+// The combination pass in this thread: every usable observation's key into each effect's tree.
+int combpass(levctl* ctl, void** roots, poolobj* pool, int32_t nodesize) {
+    levstate* ls = ctl->lstate;
+    const bool own = !(ls->lsflags & LS_CALLERRESP);
+    std::vector<double> y(static_cast<size_t>(std::max(ctl->nresp, 1)));
+    double wv = 0, fv = 0;
+    void* spare = nullptr;
+    if (ctl->rdrewind(ctl) != 0) return 0;
+    while (ctl->rdnext(ctl)) {
+        const int32_t flags = own ? zlevrgd(ctl, y.data(), &wv, &fv) : zlevrgd(ctl, nullptr, nullptr, nullptr);
+        if (flags & LEVF_READFAIL) return RC_INPUT;
+        if ((flags & ~(LEVF_NOLEVEL | LEVF_ALLMISS)) && !(ls->lsflags2 & LS2_KEEPINC)) continue;
+        for (int k = 0; k < ls->neffect; ++k) {
+            leveffect* e = &ls->effects[k];
+            if (e->nclsall == 0) continue;
+            if (!spare) {
+                spare = vmalcp_handler(pool, nodesize, 0x3006);
+                if (!spare) {
+                    xmemmsg(nodesize);
+                    return RC_NOMEM;
+                }
+            }
+            auto* key = reinterpret_cast<int32_t*>(static_cast<char*>(spare) + COMBKEYOFF);
+            if (!combkey(e, ctl->levidx, key) && (ls->lsflags2 & LS2_KEEPINC)) continue;
+            void* got = ztrebdf(&roots[2 * k], spare, 4 * e->nclsall, COMBKEYOFF, Compare);
+            if (got == spare) {
+                ++e->nseen;
+                spare = nullptr;
+            }
+        }
+    }
+    return 0;
+}
+
+// Each effect's tree into its sorted combination table (crossed levels first in a row).
+int combtables(levctl* ctl, void** roots) {
+    levstate* ls = ctl->lstate;
+    poolobj* pool = ctl->ldata->ldpool;
+    for (int k = 0; k < ls->neffect; ++k) {
+        leveffect* e = &ls->effects[k];
+        if (e->nclsall == 0) continue;
+        e->combs = nullptr;
+        if (e->nseen == 0) {
+            e->combs = poolget<int32_t>(pool, e->nclsall);   // an empty table, not a missing one
+            continue;
+        }
+        e->combs = poolget<int32_t>(pool, static_cast<int64_t>(e->nseen) * e->nclsall);
+        if (!e->combs) {
+            xmemmsg(4LL * e->nseen * e->nclsall);
+            return RC_NOMEM;
+        }
+        ztrelst(&roots[2 * k]);
+        int32_t r = 0;
+        for (auto* p = static_cast<trenode*>(roots[2 * k]); p && r < e->nseen; p = p->next, ++r) {
+            const auto* key = reinterpret_cast<const int32_t*>(reinterpret_cast<const char*>(p) + COMBKEYOFF);
+            int32_t* row = e->combs + static_cast<size_t>(r) * e->nclsall;
+            for (int j = 0; j < e->ncls; ++j) row[j] = key[e->nnest + j];
+            for (int j = 0; j < e->nnest; ++j) row[e->ncls + j] = key[j];
+        }
+    }
+    return 0;
+}
+
+// Level combinations of every effect: on the workers when they served the level pass, else
+// (and again after a failure of the workers) in this thread.
+int combinations(levctl* ctl) {
+    levstate* ls = ctl->lstate;
+    int maxcls = 0;
+    for (int k = 0; k < ls->neffect; ++k) {
+        leveffect* e = &ls->effects[k];
+        e->nseen = e->nclsall == 0 ? 1 : 0;
+        maxcls = std::max(maxcls, e->nclsall);
+    }
+    if (ls->nclassv == 0 || maxcls == 0) return 0;
+    poolobj* pool = xmpoolc(0, 1024, 4102);
+    if (!pool) {
+        xmemmsg(1024);
+        return RC_NOMEM;
+    }
+    const int32_t nodesize = COMBKEYOFF + 4 * maxcls;
+    auto* roots = poolget<void*>(pool, 2 * ls->neffect);
+    int rc = roots ? 0 : RC_NOMEM;
+    bool done = false;
+    if (rc == 0 && ctl->thrflag && ThreadInit(ctl)) {
+        rc = zlevcombthreads(ctl, roots, pool, nodesize);
+        CleanupEThreads(ctl);
+        if (rc == 0) {
+            done = true;
+        } else if (rc != RC_NOMEM && rc != RC_INPUT) {
+            // the workers failed: the pass is redone here from the first observation
+            std::memset(roots, 0, sizeof(void*) * 2 * static_cast<size_t>(ls->neffect));
+            for (int k = 0; k < ls->neffect; ++k) ls->effects[k].nseen = ls->effects[k].nclsall == 0 ? 1 : 0;
+            rc = 0;
+        }
+    }
+    if (rc == 0 && !done) rc = combpass(ctl, roots, pool, nodesize);
+    if (rc == 0) rc = combtables(ctl, roots);
+    xmpoold(pool);
+    return rc;
+}
+
+}  // namespace
+
+int zlevrgi(levctl* ctl) {
+    levstate* ls = ctl->lstate;
+    levdata* d = ctl->ldata;
+    poolobj* ldpool = d->ldpool;
+    // 1. moment blocks of the constructed effects
+    for (levmoments* mb : {ls->usedcont, ls->usedcls}) {
+        if (!mb) continue;
+        if (mb->sums) std::memset(mb->sums, 0, sizeof(double) * static_cast<size_t>(ls->ncontv));
+        if (mb->sumsq) std::memset(mb->sumsq, 0, sizeof(double) * static_cast<size_t>(ls->ncontv));
+        mb->freqsum = mb->nobs = mb->wsum = 0.0;
+    }
+    // 2. frequency and weights
+    if (ctl->hasfreq && !ls->freqvar) ls->freqvar = ctl->hasfreq;
+    if (ctl->haswgt && ctl->nwgt == 0) ctl->nwgt = 1;
+    if (!ctl->haswgt) ctl->nwgt = 0;
+    // 3. default readers
+    void* sess = v_global_gcb_anchor ? v_global_gcb_anchor->session : nullptr;
+    auto install = [&](auto& slot, auto routine) {
+        if (slot) return;
+        void* entry = nullptr;
+        if (vir2g(reinterpret_cast<void*>(routine), &entry, sess, v_global_pidb_anchor) == 0 && entry)
+            slot = reinterpret_cast<std::remove_reference_t<decltype(slot)>>(entry);
+        else
+            slot = routine;
+    };
+    const bool across = ls->lsflags & LS_ACROSSBY;
+    install(ctl->rdrewind, across ? GetInitAcrossBy : GetInit);
+    install(ctl->rdnext, across ? GetNextAcrossBy : GetNext);
+    install(ctl->rdvals, GetVals);
+    // 4. The runtime's variable numbers do not change between BY groups: nothing to look up again.
+
+    // 5. the level pass
+    const bool needlevels = (ls->nclassv > 0 && ls->classv[0].nlev == 0) || (ls->ncontv > 0 && ls->contv[0].status == 0);
+    if (needlevels) {
+        levwork* w = zlevini(d->dsh, ls);
+        if (!w) {
+            xmemmsg(1024);
+            return RC_NOMEM;
+        }
+        w->lwinit = LevGetInit;
+        w->lwnext = LevGetNext;
+        w->lwvals = LevGetVals;
+        if (ctl->rdfilter) w->lwfilt = LevGetLevIndex;
+        w->lwowner = ctl;
+        const int t = ztestthread("zlev", 4);
+        if (t == 0 || t == 1) ctl->thrflag = t;
+        bool workers = false;
+        if (ctl->thrflag) workers = zlevrinit(ctl, w) == 1;
+        if (!workers)
+            for (int i = 0; i < ls->nclassv; ++i) {
+                const levclass* c = &ls->classv[i];
+                if (c->varinfo && c->varinfo->varnum > 0) xffile(d->dsh, FF_FORMATS, &c->varinfo->varnum, 1);
+            }
+        zlevadd(d->dsh, w, ls);
+        if (!w->lwthr || zlevworkers(w->lwthr) == 0) ctl->thrflag = 0;
+        if (ctl->rdfail) {
+            xmpoold(w->lwpool);
+            return RC_INPUT;
+        }
+        // reference levels: every BY group starts from the statement's code
+        for (int i = 0; i < ls->nclassv; ++i) {
+            levclass* c = &ls->classv[i];
+            if (!c->refsaved) {
+                c->refsave = c->reflev;
+                c->refsaved = 1;
+            }
+            c->reflev = c->refsave;
+            if (c->reflev != REF_VALUE || w->lwcount[i] == 0) continue;
+            const char* rv = c->refval ? c->refval : "";
+            std::vector<char> want(static_cast<size_t>(c->fmtlen) + std::strlen(rv) + 1, ' ');
+            std::memcpy(want.data(), rv, std::strlen(rv));
+            if (!c->keepjst) leftjust(want.data(), static_cast<int>(want.size()) - 1);
+            const int wl = striplen(want.data(), static_cast<int>(want.size()) - 1);
+            bool found = false;
+            std::vector<char> t(static_cast<size_t>(c->fmtlen));
+            for (void* p = ztreord(&w->lwroot[2 * i]); p; p = ztreord(&w->lwroot[2 * i])) {
+                std::memcpy(t.data(), static_cast<levnode*>(p)->text, t.size());
+                if (!c->keepjst) leftjust(t.data(), c->fmtlen);
+                const int tl = striplen(t.data(), c->fmtlen);
+                if (tl == wl && std::memcmp(t.data(), want.data(), static_cast<size_t>(tl)) == 0) {
+                    found = true;
+                    ztreofx(&w->lwroot[2 * i]);
+                    break;
+                }
+            }
+            if (!found) {
+                xpmlog(172, 394, txtarg(levvarname(c), levvarnamelen(c)));
+                ls->lsrc = std::max(ls->lsrc, 112);
+                if (w->lwthr) CleanupLThreads(w->lwthr, ls, 1);
+                xmpoold(w->lwpool);
+                return 2;
+            }
+        }
+        // ordered level lists and continuous ranges
+        int rc = 0;
+        for (int i = 0; i < ls->nclassv && rc == 0; ++i)
+            if (w->lwcount[i] > 0 && zlevlls(ldpool, w, ls, i) < 0) rc = RC_NOMEM;
+        for (int j = 0; j < ls->ncontv; ++j) {
+            ls->contv[j].cloc = hostmissing();
+            ls->contv[j].status = zlevllm(ldpool, w, ls, j);
+        }
+        xmpoold(w->lwpool);
+        if (rc) {
+            if (ctl->thrctl) CleanupLThreads(ctl->thrctl, ls, 1);
+            return rc;
+        }
+    }
+    // 6. every variable must have levels or values
+    if (!(ls->lsflags2 & LS2_KEEPINC)) {
+        bool bad = false;
+        if (!ctl->rdfilter)
+            for (int i = 0; i < ls->nclassv; ++i) bad |= ls->classv[i].nlev == 0;
+        for (int j = 0; j < ls->ncontv; ++j) bad |= ls->contv[j].varinfo && ismissing(ls->contv[j].cloc);
+        if (bad) {
+            if (ctl->thrctl) CleanupLThreads(ctl->thrctl, ls, 1);
+            return 1;
+        }
+    }
+    // 7. arrays of the current observation
+    bool ok = true;
+    auto get = [&](auto*& p, int64_t n) {
+        using T = std::remove_reference_t<decltype(*p)>;
+        p = n > 0 ? poolget<T>(ldpool, n) : nullptr;
+        ok &= n <= 0 || p != nullptr;
+    };
+    get(ctl->contval, ls->ncontv);
+    get(ctl->levidx, ls->nclassv);
+    get(ctl->fmtbuf, ls->nclassv);
+    ctl->nscratch = 0;
+    for (int i = 0; i < ls->nclassv; ++i) ctl->nscratch = std::max(ctl->nscratch, ls->classv[i].nlev);
+    get(ctl->scratch, ctl->nscratch);
+    for (int i = 0; ok && i < ls->nclassv; ++i) {
+        ctl->fmtbuf[i] = static_cast<char*>(vmalcp_handler(ldpool, ls->classv[i].fmtlen + 1, 0x3004));
+        ok &= ctl->fmtbuf[i] != nullptr;
+    }
+    if (!ok) {
+        xmemmsg(1024);
+        if (ctl->thrctl) CleanupLThreads(ctl->thrctl, ls, 1);
+        return RC_NOMEM;
+    }
+    ctl->rawmap = zlevrawmapmake(ctl);
+    for (int k = 0; k < ls->neffect; ++k) strides(ls, &ls->effects[k]);
+    // 8. level combinations
+    if (!(ls->lsflags & LS_CODED)) {
+        const int rc = combinations(ctl);
+        if (ctl->thrctl) CleanupLThreads(ctl->thrctl, ls, 1);
+        if (rc) return rc;
+    } else if (ctl->thrctl) {
+        CleanupLThreads(ctl->thrctl, ls, 1);
+    }
+    // 9. level-text widths
+    for (int i = 0; i < ls->nclassv; ++i) {
+        levclass* c = &ls->classv[i];
+        c->namew = c->labw = 0;
+        const int cd = c->coding;
+        if (cd == CODE_OEFF || cd == CODE_OREF || cd == CODE_POLY || cd == CODE_OPOLY || cd == CODE_OORD || cd == CODE_OBATH) {
+            c->namew = static_cast<int32_t>(std::trunc(std::log10(c->nlev + 0.5) + 5.0));
+        } else if (!levisnumeric(c)) {
+            for (int k = 0; k < c->nlev; ++k) {
+                c->namew = std::max(c->namew, striplen(c->levels[k], c->fmtlen));
+                c->labw = std::max(c->labw, c->levval[k].len);
+            }
+        }
+    }
+    // 10. constructed effects
+    if (int rc = zlevefti(ctl)) return rc;
+    if (ctl->rdfail) return RC_INPUT;
+    // 11. design columns
+    ls->ncols = 0;
+    for (int k = 0; k < ls->neffect; ++k) {
+        leveffect* e = &ls->effects[k];
+        e->firstcol = ls->ncols;
+        e->ncol = zlevedf(ls, k);
+        ls->ncols += e->ncol;
+    }
+    // 12. names
+    if (!(ls->lsflags & LS_NONAMES))
+        if (int rc = zlevnames(ctl)) return rc;
+    // 13. the fit interface
+    install(ctl->fitgety, FitGetY);
+    install(ctl->fitgetw, FitGetW);
+    ctl->fitblk.rows = 0;
+    ctl->fitblk.nresp = ctl->nresp;
+    ctl->fitblk.yvals = ctl->nresp > 0 ? poolget<double>(ldpool, ctl->nresp) : nullptr;
+    if (ctl->nresp > 0 && !ctl->fitblk.yvals) {
+        xmemmsg(8LL * ctl->nresp);
+        return RC_NOMEM;
+    }
+    return zlevfx(ctl);
+}

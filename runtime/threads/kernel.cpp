@@ -1,0 +1,152 @@
+// Events, threads, pools and options of the kernel instance. Every event shares one mutex and
+// one condition variable: a post or reset changes the flag under the mutex and wakes every
+// waiter, so waiting threads sleep instead of polling, and the mutex orders the writes of
+// a poster before the reads of the thread that finds the event set.
+#include "runtime/threads/kernel.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
+#include <thread>
+#include "runtime/supervisor/pools.h"
+
+struct kevent {
+    std::atomic<int> set{0};
+    std::atomic<int32_t> status{0};
+};
+
+struct kthread {
+    std::thread t;
+};
+
+namespace rt::kern {
+namespace {
+
+std::mutex& hub() {
+    static std::mutex m;
+    return m;
+}
+std::condition_variable& wakeup() {
+    static std::condition_variable cv;
+    return cv;
+}
+
+kevent* evcreate() { return new (std::nothrow) kevent; }
+void evdestroy(kevent* e) { delete e; }
+
+void evreset(kevent* e) {
+    if (!e) return;
+    std::lock_guard<std::mutex> lock(hub());
+    e->set.store(0, std::memory_order_release);
+}
+
+void evpost(kevent* e, int32_t status) {
+    if (!e) return;
+    {
+        std::lock_guard<std::mutex> lock(hub());
+        e->status.store(status, std::memory_order_relaxed);
+        e->set.store(1, std::memory_order_release);
+    }
+    wakeup().notify_all();
+}
+
+int evtest(kevent* e, int32_t* status) {
+    if (!e) return 0;
+    const int s = e->set.load(std::memory_order_acquire);
+    if (s && status) *status = e->status.load(std::memory_order_relaxed);
+    return s;
+}
+
+int evwait(int n, kevent* const* events, int* which) {
+    if (n < 1 || !events) return KS_NOWAIT;
+    std::unique_lock<std::mutex> lock(hub());
+    for (;;) {
+        for (int i = 0; i < n; ++i)
+            if (events[i] && events[i]->set.load(std::memory_order_acquire)) {
+                if (which) *which = i;
+                return 0;
+            }
+        wakeup().wait(lock);
+    }
+}
+
+poolobj* poolcreate(const char*) { return rt::pool::create(4096, 65536); }
+void pooldestroy(poolobj* p) { rt::pool::destroy(p); }
+
+kthread* thrcreate(int (*routine)(void*), void* arg, kevent* ended) {
+    if (!routine) return nullptr;
+    auto* t = new (std::nothrow) kthread;
+    if (!t) return nullptr;
+    try {
+        t->t = std::thread([routine, arg, ended] {
+            routine(arg);
+            evpost(ended, 0);
+        });
+    } catch (...) {
+        delete t;
+        return nullptr;
+    }
+    return t;
+}
+
+void thrdestroy(kthread* t) {
+    if (!t) return;
+    if (t->t.joinable()) t->t.join();
+    delete t;
+}
+
+const void* extension(const char* name) {
+    if (!name) return nullptr;
+    if (std::strcmp(name, "qxeavl") == 0) return containers();
+    if (std::strcmp(name, "qxeaa") == 0) return assocarrays();
+    if (std::strcmp(name, "qxefmt") == 0) return formats();
+    return nullptr;
+}
+
+const kencoding* encoding() {
+    static const kencoding utf8{"UTF-8"};
+    return &utf8;
+}
+
+int optlookup(const char* name, double* value) {
+    if (!name || !value) return 1;
+    if (std::strcmp(name, "host.cpucount") == 0) {
+        const unsigned hw = std::thread::hardware_concurrency();
+        *value = hw ? hw : 1;
+        return 0;
+    }
+    return 1;
+}
+
+// 256 MiB for the buffers of one pass.
+int64_t wmrlmem() { return int64_t{1} << 20; }
+
+const kernelinst table = {evcreate, evdestroy, evreset,     evpost,    evtest,   evwait,   poolcreate, pooldestroy,
+                          thrcreate, thrdestroy, extension, encoding, optlookup, wmrlmem};
+
+}  // namespace
+
+const kernelinst* instance() { return &table; }
+
+uint64_t hashbytes(const void* key, int len) {
+    const auto* p = static_cast<const unsigned char*>(key);
+    uint64_t h = 0x9E3779B97F4A7C15ull ^ static_cast<uint64_t>(len);
+    int i = 0;
+    for (; i + 8 <= len; i += 8) {
+        uint64_t w;
+        std::memcpy(&w, p + i, 8);
+        h = (h ^ w) * 0xBF58476D1CE4E5B9ull;
+        h ^= h >> 31;
+    }
+    if (i < len) {
+        uint64_t w = 0;
+        std::memcpy(&w, p + i, static_cast<size_t>(len - i));
+        h = (h ^ w) * 0xBF58476D1CE4E5B9ull;
+    }
+    h ^= h >> 29;
+    h *= 0x94D049BB133111EBull;
+    return h ^ (h >> 32);
+}
+
+}  // namespace rt::kern

@@ -1,0 +1,144 @@
+// A runtime host for the effects library: a data set written into a scratch folder, the
+// step's statements parsed by the runtime's parser, and models built the way MODEL builds
+// them (zlevmod, then zlevrgi).
+#pragma once
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/grammar.h"
+#include "proc/effects/designrow.h"
+#include "proc/effects/effparse.h"
+#include "proc/effects/levdrive.h"
+#include "proc/framework/anchor.h"
+#include "proc/framework/grammar_tables.h"
+#include "runtime/datasets/library.h"
+#include "runtime/host/hostinstance.h"
+#include "runtime/session.h"
+#include "runtime/statements/statements.h"
+#include "tests/support/collectlog.h"
+
+namespace efftest {
+
+// One model's blocks, as the procedure keeps them.
+struct Model {
+    levstate ls{};
+    levctl ctl{};
+    levdata d{};
+    Model() {
+        ctl.ldata = &d;
+        ctl.lstate = &ls;
+    }
+    levclass& cls(int i) { return ls.classv[i]; }
+    std::string level(int var, int k) const {
+        const levclass& c = ls.classv[var];
+        std::string s(c.levels[k], static_cast<size_t>(c.fmtlen));
+        return s.erase(s.find_last_not_of(' ') + 1);
+    }
+    std::vector<std::string> levels(int var) const {
+        std::vector<std::string> out;
+        for (int k = 0; k < ls.classv[var].nlev; ++k) out.push_back(level(var, k));
+        return out;
+    }
+    std::vector<std::vector<int32_t>> combs(int effect) const {
+        const leveffect& e = ls.effects[effect];
+        std::vector<std::vector<int32_t>> out;
+        for (int r = 0; r < e.nseen; ++r)
+            out.emplace_back(e.combs + static_cast<size_t>(r) * e.nclsall, e.combs + static_cast<size_t>(r + 1) * e.nclsall);
+        return out;
+    }
+};
+
+class EffectsHost : public ::testing::Test {
+protected:
+    rt::HostInstance* host = nullptr;
+    rt::Session session;
+    testsupport::CollectLog log;
+    rt::StepSource src;
+    modparse mpb{};
+    prsctl pctl{};
+    std::filesystem::path dir;
+    hdataset* ds = nullptr;
+    std::vector<std::unique_ptr<Model>> models;
+
+    void SetUp() override {
+        dir = std::filesystem::temp_directory_path() /
+              ("vxeff-" + std::to_string(::getpid()) + "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(dir);
+        host = rt::makehost();
+        ASSERT_TRUE(rt::beginstep(host));
+        session.inst = &host->inst;
+        session.log = &log;
+        session.datadir = dir.string();
+        rt::setcurrent(&session);
+        v_global_gcb_anchor = &host->inst;
+        Exported_QXHandle = host->inst.kernel;
+        host->step.mpb = &mpb;
+    }
+    void TearDown() override {
+        models.clear();
+        rt::stmt::endstep();
+        rt::setcurrent(nullptr);
+        v_global_gcb_anchor = nullptr;
+        Exported_QXHandle = nullptr;
+        rt::freehost(host);
+        std::error_code ec;
+        std::filesystem::remove_all(dir, ec);
+    }
+
+    void writecsv(const std::string& member, const std::string& text) {
+        std::ofstream(dir / (member + ".csv")) << text;
+    }
+    // Parses "proc vitalyx data=...; class ...; model ...;" and enters the first BY group.
+    void parse(const std::string& step) {
+        src.text = step;
+        src.firstline = src.firstcol = 1;
+        src.procname = "VITALYX";
+        session.step = &src;
+        pctl.version = 1;
+        pctl.tables = vyxgrammar();
+        ASSERT_EQ(rt::stmt::services()->xsproc(&pctl, &mpb, 0, nullptr, 0, 0), 0) << log.all('E');
+        ASSERT_EQ(mpb.error, 0) << log.all('E');
+        ds = session.input;
+        ASSERT_NE(ds, nullptr);
+        ASSERT_NE(rt::ds::services()->xbynext(ds), 0);
+    }
+    stmtrec* statement(const char* keyword) const {
+        for (stmtrec* r = mpb.head; r; r = r->next)
+            if (std::string(r->keyword, std::strlen(keyword)) == keyword && r->keyword[std::strlen(keyword)] == ' ') return r;
+        return nullptr;
+    }
+    // A MODEL statement's effects as the procedure builds them, and its levels found.
+    // tune runs between zlevmod and zlevrgi (ORDER, codings, threads ...).
+    template <class Tune>
+    Model& model(char order, Tune tune, int expectrc = 0, bool noint = false, bool coded = false) {
+        models.push_back(std::make_unique<Model>());
+        Model& m = *models.back();
+        m.d.dsh = ds;
+        m.d.ldpool = host->inst.pool;
+        m.ls.truncln = -1;
+        m.ls.lsflags = LS_CALLERRESP | LS_NOSTD;
+        EXPECT_EQ(zlevmod(&m.ls, ds, GS_PROC_CONT, GS_PROC_CLASS, statement("MODEL"), GS_MODELEFFECTS, noint, coded), 0);
+        m.ls.ordcode = order;
+        tune(m);
+        EXPECT_EQ(zlevrgi(&m.ctl), expectrc) << log.all('E');
+        return m;
+    }
+    Model& model(char order = 'M') {
+        return model(order, [](Model&) {});
+    }
+    // Reads observation by observation and returns zlevrgd's flags for each.
+    std::vector<int32_t> rows(Model& m) {
+        std::vector<int32_t> out;
+        m.ctl.rdrewind(&m.ctl);
+        while (m.ctl.rdnext(&m.ctl)) out.push_back(zlevrgd(&m.ctl, nullptr, nullptr, nullptr));
+        return out;
+    }
+};
+
+}  // namespace efftest
