@@ -12,9 +12,14 @@
 #include "proc/framework/hostsvc_util.h"
 #include "proc/framework/textpad.h"
 
-// Open-addressing table of a variable's level nodes keyed by their texts.
+// Open-addressing table of a variable's level nodes keyed by their texts; each slot keeps the
+// text's hash beside the node.
+struct levtextslot {
+    uint64_t hash;
+    levnode* node;
+};
 struct levtexthash {
-    levnode** slots;
+    levtextslot* slots;
     uint32_t mask;
     uint32_t count;
 };
@@ -22,35 +27,63 @@ struct levtexthash {
 namespace {
 
 uint64_t texthash(const char* s, int len) {
-    uint64_t h = 0xCBF29CE484222325ull;
+    uint64_t h = static_cast<uint64_t>(len) * 0x9E3779B97F4A7C15ull;
     int i = 0;
     for (; i + 8 <= len; i += 8) {
         uint64_t w;
         std::memcpy(&w, s + i, 8);
-        h = (h ^ w) * 0x100000001B3ull;
-        h ^= h >> 29;
+        h = (h ^ w) * 0x9E3779B97F4A7C15ull;
+        h = (h << 31) | (h >> 33);
     }
-    for (; i < len; ++i) h = (h ^ static_cast<unsigned char>(s[i])) * 0x100000001B3ull;
-    h ^= h >> 32;
-    return h * 0x9E3779B97F4A7C15ull;
+    if (i < len) {
+        // the last 8 bytes (overlapping the words before), or the few bytes one by one
+        uint64_t w = 0;
+        if (len >= 8) std::memcpy(&w, s + len - 8, 8);
+        else
+            for (int k = i; k < len; ++k) w = (w << 8) | static_cast<unsigned char>(s[k]);
+        h = (h ^ w) * 0x9E3779B97F4A7C15ull;
+    }
+    h ^= h >> 30;
+    h *= 0xBF58476D1CE4E5B9ull;
+    h ^= h >> 27;
+    h *= 0x94D049BB133111EBull;
+    return h ^ (h >> 31);
 }
 
-levnode** hashslot(levtexthash* t, const char* text, int len) {
-    uint32_t i = static_cast<uint32_t>(texthash(text, len) >> 32) & t->mask;
-    while (t->slots[i] && std::memcmp(t->slots[i]->text, text, static_cast<size_t>(len)) != 0) i = (i + 1) & t->mask;
-    return &t->slots[i];
+bool sametext(const char* a, const char* b, int len) {
+    if (len <= 16 && len >= 8) {
+        uint64_t x0, y0, x1, y1;
+        std::memcpy(&x0, a, 8);
+        std::memcpy(&y0, b, 8);
+        std::memcpy(&x1, a + len - 8, 8);
+        std::memcpy(&y1, b + len - 8, 8);
+        return x0 == y0 && x1 == y1;
+    }
+    return std::memcmp(a, b, static_cast<size_t>(len)) == 0;
 }
 
-bool hashgrow(poolobj* pool, levtexthash* t, int len) {
+levtextslot* hashslot(levtexthash* t, const char* text, int len, uint64_t h) {
+    uint32_t i = static_cast<uint32_t>(h >> 32) & t->mask;
+    for (;; i = (i + 1) & t->mask) {
+        levtextslot& s = t->slots[i];
+        if (!s.node || (s.hash == h && sametext(s.node->text, text, len))) return &s;
+    }
+}
+
+bool hashgrow(poolobj* pool, levtexthash* t) {
     const uint32_t n = (t->mask + 1) * 2;
-    auto* fresh = poolget<levnode*>(pool, n);
+    auto* fresh = poolget<levtextslot>(pool, n);
     if (!fresh) return false;
-    levnode** old = t->slots;
+    const levtextslot* old = t->slots;
     const uint32_t oldn = t->mask + 1;
     t->slots = fresh;
     t->mask = n - 1;
-    for (uint32_t i = 0; i < oldn; ++i)
-        if (old[i]) *hashslot(t, old[i]->text, len) = old[i];
+    for (uint32_t i = 0; i < oldn; ++i) {
+        if (!old[i].node) continue;
+        uint32_t j = static_cast<uint32_t>(old[i].hash >> 32) & t->mask;
+        while (t->slots[j].node) j = (j + 1) & t->mask;
+        t->slots[j] = old[i];
+    }
     return true;
 }
 
@@ -178,7 +211,7 @@ levwork* zlevini(dshandle dsh, levstate* ls) {
         }
         levtexthash& h = w->lwhash[i];
         h.mask = 63;
-        h.slots = poolget<levnode*>(pool, 64);
+        h.slots = poolget<levtextslot>(pool, 64);
         if (!h.slots) ok = false;
     }
     if (!ok) {
@@ -197,8 +230,9 @@ int levnoteone(levwork* w, levstate* ls, int i, const char* text, double raw, co
     const levclass* c = &ls->classv[i];
     const int fl = c->fmtlen;
     levtexthash* h = &w->lwhash[i];
-    levnode** slot = hashslot(h, text, fl);
-    levnode* nd = *slot;
+    const uint64_t hv = texthash(text, fl);
+    levtextslot* slot = hashslot(h, text, fl, hv);
+    levnode* nd = slot->node;
     if (!nd) {
         nd = w->lwspare;
         if (!nd) {
@@ -220,14 +254,14 @@ int levnoteone(levwork* w, levstate* ls, int i, const char* text, double raw, co
             nd->count = count;
             nd->first = first >= 0 ? first : w->lwcount[i];
             ++w->lwcount[i];
-            *slot = nd;
-            if (++h->count * 2 > h->mask + 1 && !hashgrow(w->lwpool, h, fl)) return 1;
+            *slot = levtextslot{hv, nd};
+            if (++h->count * 2 > h->mask + 1 && !hashgrow(w->lwpool, h)) return 1;
             return 0;
         }
         w->lwspare = nd;   // the text was in the tree but not in the table: should not happen
         nd = static_cast<levnode*>(got);
-        *slot = nd;
-        ++h->count;
+        *slot = levtextslot{hv, nd};
+        if (++h->count * 2 > h->mask + 1 && !hashgrow(w->lwpool, h)) return 1;
     }
     nd->count += count;
     if (!rawtext) {
@@ -292,7 +326,7 @@ void levresettrees(levwork* w, levstate* ls) {
         w->lwroot[2 * i] = nullptr;
         w->lwcount[i] = 0;
         levtexthash& h = w->lwhash[i];
-        std::memset(h.slots, 0, sizeof(levnode*) * (h.mask + 1));
+        std::memset(h.slots, 0, sizeof(levtextslot) * (h.mask + 1));
         h.count = 0;
     }
     for (int j = 0; j < ls->ncontv; ++j) {

@@ -75,7 +75,8 @@ int LevelizeBuffer(levworker* wk) {
     levstate* ls = d->ls;
     const kavlext* av = tc->eavl;
     const bool freq = tc->hdrsize == 16;
-    for (int r = 0; r < d->count; ++r) {
+    const int nvars = tc->nvars, count = d->count;
+    for (int r = 0; r < count; ++r) {
         const char* rec = d->start + static_cast<size_t>(r) * d->recsize;
         int64_t obs;
         std::memcpy(&obs, rec, 8);
@@ -85,8 +86,8 @@ int LevelizeBuffer(levworker* wk) {
             std::memcpy(&f, rec + 8, 8);
             cnt = levfreqcount(f);
         }
-        for (int i = 0; i < tc->nvars; ++i) {
-            if (d->filter && !d->filter[static_cast<size_t>(r) * tc->nvars + i]) continue;
+        for (int i = 0; i < nvars; ++i) {
+            if (d->filter && !d->filter[static_cast<size_t>(r) * nvars + i]) continue;
             const levclass* c = &ls->classv[i];
             const char* val = rec + d->recoff[i];
             const bool num = c->varinfo->d.type == 1;
@@ -267,16 +268,18 @@ void resetbufs(levthreads* tc) {
 
 int32_t errfromstatus(int32_t st) { return st == KS_NOMEM ? 56 : 55; }
 
-// Reads the next observation into the current buffer; 1 at the end of the data.
-int AddToBuffer(levwork* w, levstate* ls, levbufd* d) {
+// Reads the next observation into the current buffer; 1 at the end of the data. The count
+// of observations read is kept by the caller (the control block shares its cache line with
+// what the workers read).
+int AddToBuffer(levwork* w, levstate* ls, levbufd* d, uint64_t& obsno) {
     levthreads* tc = w->lwthr;
     if (!w->lwnext(w, ls)) return 1;
     if (!w->lwvals(w, ls)) return 1;
-    ++tc->obsno;
+    ++obsno;
     if (w->lwfilt && w->lwfilt(w) == 0) return 0;
     if (!(ls->lsflags2 & LS2_KEEPINC) && !levcomplete(w, ls)) return 0;
     char* rec = d->pos;
-    const uint64_t obs = tc->obsno;
+    const uint64_t obs = obsno;
     std::memcpy(rec, &obs, 8);
     if (tc->hdrsize == 16) std::memcpy(rec + 8, &ls->freqval, 8);
     int a = 0, b = 0;
@@ -610,11 +613,12 @@ int zlevaddthreads(levwork* w, levstate* ls) {
     levbufd* d = &tc->bufs[0];
     int32_t status = 0;
     bool failed = false;
+    uint64_t obsno = 0;
     if (w->lwinit(w, ls) != 0) {
         failed = true;
     } else {
         for (;;) {
-            const bool end = AddToBuffer(w, ls, d) != 0;
+            const bool end = AddToBuffer(w, ls, d, obsno) != 0;
             if (cycle(tc, d, end, &status) != 0) {
                 tc->errcode = errfromstatus(status);
                 failed = true;
@@ -623,6 +627,7 @@ int zlevaddthreads(levwork* w, levstate* ls) {
             if (end) break;
         }
     }
+    tc->obsno = obsno;
     if (!failed && tc->ctl && tc->ctl->rdfail) failed = true;
     if (!failed && TreeMerge(w, ls) != 0) failed = true;
     if (failed) {
@@ -787,7 +792,6 @@ int zlevcombthreads(levctl* ctl, void** roots, poolobj* pool, int32_t nodesize) 
     for (;;) {
         const bool end = !ctl->rdnext(ctl);
         if (!end) {
-            ++tc->obsno;
             const int32_t flags = zlevrgdfrom(ctl, own ? y.data() : nullptr, own ? &wv : nullptr, own ? &fv : nullptr,
                                               useraw ? &src : nullptr);
             if (flags & LEVF_READFAIL) {

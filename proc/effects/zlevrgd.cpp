@@ -30,16 +30,23 @@ struct rawtable {
 
 constexpr uint32_t RAWMAP_MAX = 1u << 16;   // entries per variable; beyond it values are formatted
 
+uint64_t mix(uint64_t h) {
+    h ^= h >> 30;
+    h *= 0xBF58476D1CE4E5B9ull;
+    h ^= h >> 27;
+    h *= 0x94D049BB133111EBull;
+    return h ^ (h >> 31);
+}
+
 uint64_t rawhash(double num, const levrawtext* chr) {
     uint64_t h;
     if (!chr) {
         std::memcpy(&h, &num, 8);
-        h *= 0x9E3779B97F4A7C15ull;
-        return h ^ (h >> 29);
+        return mix(h);
     }
     h = 0xCBF29CE484222325ull;
     for (int k = 0; k < chr->len; ++k) h = (h ^ static_cast<unsigned char>(chr->buf[k])) * 0x100000001B3ull;
-    return h ^ (h >> 29);
+    return mix(h);
 }
 
 bool rawsame(const rawentry& e, uint64_t h, double num, const levrawtext* chr, int len) {

@@ -25,6 +25,12 @@ struct levrdlayout {
     int32_t freq;
     int32_t* fmtoff;           // per CLASS variable (glcls only)
     int32_t* rawoff;           // per CLASS variable
+    int32_t allcont;           // every continuous record names a variable
+    int32_t nnum, nchr;        // numeric and character CLASS variables with a variable
+    int32_t* numoff;           // offsets of the numeric raw values, in their order
+    int32_t* chroff;           // offsets and stored lengths of the character raw values
+    int32_t* chrlen;
+    int32_t nchrall;           // character CLASS records, with or without a variable
 };
 
 // ---------------------------------------------------------------- default readers
@@ -48,7 +54,12 @@ bool buildlist(levctl* ctl, bool cls) {
     if (!lay) return false;
     lay->fmtoff = poolget<int32_t>(pool, std::max(nc, 1));
     lay->rawoff = poolget<int32_t>(pool, std::max(nc, 1));
-    if (!lay->fmtoff || !lay->rawoff) return false;
+    lay->numoff = poolget<int32_t>(pool, std::max(nc, 1));
+    lay->chroff = poolget<int32_t>(pool, std::max(nc, 1));
+    lay->chrlen = poolget<int32_t>(pool, std::max(nc, 1));
+    if (!lay->fmtoff || !lay->rawoff || !lay->numoff || !lay->chroff || !lay->chrlen) return false;
+    lay->allcont = 1;
+    for (int j = 0; j < ls->ncontv; ++j) lay->allcont &= present(&ls->contv[j]) ? 1 : 0;
     int32_t off = 0;
     lay->cont = off;
     for (int j = 0; j < ls->ncontv; ++j)
@@ -67,7 +78,20 @@ bool buildlist(levctl* ctl, bool cls) {
     for (int i = 0; i < nc; ++i) {
         const levclass* c = &ls->classv[i];
         lay->rawoff[i] = off;
-        if (present(c)) off += c->varinfo->d.type == 1 ? 8 : std::max<int32_t>(1, c->varinfo->d.length);
+        if (!present(c)) {
+            lay->chroff[lay->nchrall++] = -1;
+            continue;
+        }
+        if (c->varinfo->d.type == 1) {
+            lay->numoff[lay->nnum++] = off;
+            off += 8;
+        } else {
+            const int32_t len = std::max<int32_t>(1, c->varinfo->d.length);
+            lay->chrlen[lay->nchrall] = len;
+            lay->chroff[lay->nchrall++] = off;
+            ++lay->nchr;
+            off += len;
+        }
     }
     buf = static_cast<char*>(vmalcp_handler(pool, off + 8, 0x3006));
     if (!buf) return false;
@@ -152,7 +176,8 @@ int GetNextAcrossBy(levctl* ctl) {
 int GetVals(levctl* ctl, const char* roles, ...) {
     levdata* d = ctl->ldata;
     levstate* ls = ctl->lstate;
-    const bool cls = ctl->wantcls || std::strchr(roles, 'c') != nullptr;
+    bool cls = ctl->wantcls;
+    for (const char* r = roles; *r && !cls; ++r) cls = *r == 'c';
     const int which = cls ? 1 : 0;
     hgetlist* list = cls ? d->glcls : d->glraw;
     if (!list) {
@@ -181,6 +206,10 @@ int GetVals(levctl* ctl, const char* roles, ...) {
             case 'z': {
                 auto* out = va_arg(ap, double*);
                 if (!out) break;
+                if (lay->allcont) {
+                    std::memcpy(out, buf + lay->cont, 8 * static_cast<size_t>(ls->ncontv));
+                    break;
+                }
                 int32_t off = lay->cont;
                 for (int j = 0; j < ls->ncontv; ++j) {
                     if (present(&ls->contv[j])) out[j] = getd(buf + off), off += 8;
@@ -229,28 +258,20 @@ int GetVals(levctl* ctl, const char* roles, ...) {
             case 'u': {
                 auto* out = va_arg(ap, double*);
                 if (!out) break;
-                int a = 0;
-                for (int i = 0; i < ls->nclassv; ++i) {
-                    const levclass* c = &ls->classv[i];
-                    if (!present(c) || c->varinfo->d.type != 1) continue;
-                    out[a++] = getd(buf + lay->rawoff[i]);
-                }
+                for (int a = 0; a < lay->nnum; ++a) out[a] = getd(buf + lay->numoff[a]);
                 break;
             }
             case 'b': {
                 auto* out = va_arg(ap, levrawtext*);
                 if (!out) break;
-                int b = 0;
-                for (int i = 0; i < ls->nclassv; ++i) {
-                    const levclass* c = &ls->classv[i];
-                    if (present(c) && c->varinfo->d.type == 1) continue;
-                    levrawtext& t = out[b++];
-                    if (!present(c)) {
+                for (int b = 0; b < lay->nchrall; ++b) {
+                    levrawtext& t = out[b];
+                    if (lay->chroff[b] < 0) {
                         std::memset(t.buf, ' ', static_cast<size_t>(t.len));
                         continue;
                     }
-                    const int n = std::min<int>(t.len, std::max<int32_t>(1, c->varinfo->d.length));
-                    std::memcpy(t.buf, buf + lay->rawoff[i], static_cast<size_t>(n));
+                    const int n = std::min<int>(t.len, lay->chrlen[b]);
+                    std::memcpy(t.buf, buf + lay->chroff[b], static_cast<size_t>(n));
                     if (t.len > n) std::memset(t.buf + n, ' ', static_cast<size_t>(t.len - n));
                 }
                 break;
@@ -510,6 +531,7 @@ int zlevrgi(levctl* ctl) {
                 if (c->varinfo && c->varinfo->varnum > 0) xffile(d->dsh, FF_FORMATS, &c->varinfo->varnum, 1);
             }
         zlevadd(d->dsh, w, ls);
+        ctl->wantcls = 0;   // later reads fetch the formatted values only when asked
         if (!w->lwthr || zlevworkers(w->lwthr) == 0) ctl->thrflag = 0;
         if (ctl->rdfail) {
             xmpoold(w->lwpool);

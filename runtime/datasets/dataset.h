@@ -75,8 +75,15 @@ struct Column {
     int64_t badline = 0;
     std::string badtext;
 
-    // Formatted numeric values met so far (BEST12 text, blanks cut), filled lazily.
-    mutable std::unordered_map<uint64_t, FmtText> fmtcache;
+    // Formatted numeric values met so far (BEST12 text, blanks cut), filled lazily: an
+    // open-addressing table keyed by the value's bits.
+    struct FmtEntry {
+        uint64_t bits;
+        FmtText text;
+        bool used;
+    };
+    mutable std::vector<FmtEntry> fmtcache;
+    mutable size_t fmtcount = 0;
 
     std::string_view text(int64_t row) const {
         const TextRef& r = txt[static_cast<size_t>(row)];

@@ -12,15 +12,43 @@ namespace {
 
 constexpr size_t FMT_CACHE_MAX = size_t{1} << 16;
 
-FmtText formatted(const Column& c, double v) {
+size_t fmtslot(uint64_t bits, size_t mask) {
+    uint64_t h = bits ^ (bits >> 30);
+    h *= 0xBF58476D1CE4E5B9ull;
+    h ^= h >> 27;
+    h *= 0x94D049BB133111EBull;
+    return static_cast<size_t>(h ^ (h >> 31)) & mask;
+}
+
+const FmtText& formatted(const Column& c, double v, FmtText& scratch) {
     uint64_t bits;
     std::memcpy(&bits, &v, sizeof bits);
     auto& cache = c.fmtcache;
-    auto it = cache.find(bits);
-    if (it != cache.end()) return it->second;
-    FmtText t = best12(v);
-    if (cache.size() < FMT_CACHE_MAX) cache.emplace(bits, t);
-    return t;
+    if (cache.empty()) cache.assign(64, Column::FmtEntry{});
+    size_t mask = cache.size() - 1;
+    size_t i = fmtslot(bits, mask);
+    while (cache[i].used) {
+        if (cache[i].bits == bits) return cache[i].text;
+        i = (i + 1) & mask;
+    }
+    scratch = best12(v);
+    if (c.fmtcount >= FMT_CACHE_MAX) return scratch;
+    if ((c.fmtcount + 1) * 2 > cache.size()) {
+        std::vector<Column::FmtEntry> grown(cache.size() * 2);
+        mask = grown.size() - 1;
+        for (const auto& e : cache) {
+            if (!e.used) continue;
+            size_t j = fmtslot(e.bits, mask);
+            while (grown[j].used) j = (j + 1) & mask;
+            grown[j] = e;
+        }
+        cache.swap(grown);
+        i = fmtslot(bits, mask);
+        while (cache[i].used) i = (i + 1) & mask;
+    }
+    cache[i] = Column::FmtEntry{bits, scratch, true};
+    ++c.fmtcount;
+    return cache[i].text;
 }
 
 void rawtext(char* dst, int width, std::string_view s) {
@@ -93,9 +121,11 @@ int xyvget(hgetlist* list, void* buffer) {
             case getentry::CHR_RAW:
                 copypadded(dst, e.width, e.arena + e.refs[row].off, e.refs[row].len);
                 break;
-            case getentry::NUM_FMT:
-                padleft(dst, e.width, formatted(*e.col, e.num[row]).view());
+            case getentry::NUM_FMT: {
+                FmtText t;
+                padleft(dst, e.width, formatted(*e.col, e.num[row], t).view());
                 break;
+            }
             case getentry::CHR_FMT:
                 padleft(dst, e.width, e.col->text(static_cast<int64_t>(row)));
                 break;
@@ -118,7 +148,8 @@ int xvget1f(dshandle ds, int32_t var, double* out) {
 int xvget1v(dshandle ds, int32_t var, char* out, int width) {
     const Column* c = ds ? ds->column(var) : nullptr;
     if (!c || !out || width <= 0 || !ds->valid) return 1;
-    if (c->numeric) padleft(out, width, formatted(*c, c->num[static_cast<size_t>(ds->cur)]).view());
+    FmtText t;
+    if (c->numeric) padleft(out, width, formatted(*c, c->num[static_cast<size_t>(ds->cur)], t).view());
     else padleft(out, width, c->text(ds->cur));
     return 0;
 }

@@ -9,10 +9,15 @@
 #include <vector>
 #include "runtime/threads/kernel.h"
 
+struct kslot {
+    uint64_t hash;
+    void* node;                    // null: empty
+};
+
 struct kcontainer {
     int keyoff = 0;
     int keylen = 0;
-    std::vector<void*> slots;      // power-of-two table; null is empty
+    std::vector<kslot> slots;      // power-of-two table
     size_t count = 0;
     std::vector<void*> walk;       // the nodes in key order while a walk is under way
     size_t walkpos = 0;
@@ -27,25 +32,41 @@ namespace {
 
 const char* keyof(const kcontainer* c, const void* node) { return static_cast<const char*>(node) + c->keyoff; }
 
-// The slot holding key, or the empty slot where it belongs.
-size_t probe(const kcontainer* c, const void* key) {
+bool samekey(const void* a, const void* b, int len) {
+    if (len == 8) {
+        uint64_t x, y;
+        std::memcpy(&x, a, 8);
+        std::memcpy(&y, b, 8);
+        return x == y;
+    }
+    return std::memcmp(a, b, static_cast<size_t>(len)) == 0;
+}
+
+// The slot holding key (hash h), or the empty slot where it belongs.
+size_t probe(const kcontainer* c, const void* key, uint64_t h) {
     const size_t mask = c->slots.size() - 1;
-    size_t i = static_cast<size_t>(hashbytes(key, c->keylen)) & mask;
-    while (c->slots[i] && std::memcmp(keyof(c, c->slots[i]), key, static_cast<size_t>(c->keylen)) != 0)
-        i = (i + 1) & mask;
-    return i;
+    size_t i = static_cast<size_t>(h) & mask;
+    for (;; i = (i + 1) & mask) {
+        const kslot& s = c->slots[i];
+        if (!s.node || (s.hash == h && samekey(keyof(c, s.node), key, c->keylen))) return i;
+    }
 }
 
 bool grow(kcontainer* c) {
-    std::vector<void*> old;
+    std::vector<kslot> old;
     try {
-        old.assign(c->slots.size() * 2, nullptr);
+        old.assign(c->slots.size() * 2, kslot{0, nullptr});
     } catch (...) {
         return false;
     }
     old.swap(c->slots);
-    for (void* n : old)
-        if (n) c->slots[probe(c, keyof(c, n))] = n;
+    const size_t mask = c->slots.size() - 1;
+    for (const kslot& s : old) {
+        if (!s.node) continue;
+        size_t i = static_cast<size_t>(s.hash) & mask;
+        while (c->slots[i].node) i = (i + 1) & mask;
+        c->slots[i] = s;
+    }
     return true;
 }
 
@@ -58,7 +79,7 @@ kcontainer* create(int keyoff, int keylen, int capacity) {
     size_t n = 16;
     while (n < static_cast<size_t>(capacity) * 2) n *= 2;
     try {
-        c->slots.assign(n, nullptr);
+        c->slots.assign(n, kslot{0, nullptr});
     } catch (...) {
         delete c;
         return nullptr;
@@ -70,27 +91,28 @@ void destroy(kcontainer* c) { delete c; }
 
 void* insert(kcontainer* c, void* node) {
     if (!c || !node) return nullptr;
-    size_t i = probe(c, keyof(c, node));
-    if (c->slots[i]) return c->slots[i];
-    if ((c->count + 1) * 4 > c->slots.size() * 3) {
+    const uint64_t h = hashbytes(keyof(c, node), c->keylen);
+    size_t i = probe(c, keyof(c, node), h);
+    if (c->slots[i].node) return c->slots[i].node;
+    if ((c->count + 1) * 2 > c->slots.size()) {
         if (!grow(c)) return nullptr;
-        i = probe(c, keyof(c, node));
+        i = probe(c, keyof(c, node), h);
     }
-    c->slots[i] = node;
+    c->slots[i] = kslot{h, node};
     ++c->count;
     return node;
 }
 
 void* find(kcontainer* c, const void* key) {
     if (!c || !key) return nullptr;
-    return c->slots[probe(c, key)];
+    return c->slots[probe(c, key, hashbytes(key, c->keylen))].node;
 }
 
 void* first(kcontainer* c) {
     if (!c) return nullptr;
     c->walk.clear();
-    for (void* n : c->slots)
-        if (n) c->walk.push_back(n);
+    for (const kslot& s : c->slots)
+        if (s.node) c->walk.push_back(s.node);
     const size_t len = static_cast<size_t>(c->keylen);
     std::sort(c->walk.begin(), c->walk.end(),
               [&](void* a, void* b) { return std::memcmp(keyof(c, a), keyof(c, b), len) < 0; });

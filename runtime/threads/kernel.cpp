@@ -131,6 +131,15 @@ const kernelinst* instance() { return &table; }
 
 uint64_t hashbytes(const void* key, int len) {
     const auto* p = static_cast<const unsigned char*>(key);
+    if (len == 8) {
+        uint64_t h;
+        std::memcpy(&h, p, 8);
+        h ^= h >> 30;
+        h *= 0xBF58476D1CE4E5B9ull;
+        h ^= h >> 27;
+        h *= 0x94D049BB133111EBull;
+        return h ^ (h >> 31);
+    }
     uint64_t h = 0x9E3779B97F4A7C15ull ^ static_cast<uint64_t>(len);
     int i = 0;
     for (; i + 8 <= len; i += 8) {

@@ -1,0 +1,191 @@
+// Worker threads: the levelization and combination passes give the same levels, orders,
+// combination tables and (where the pass keeps them exact) counts with THREADS off and with
+// 2, 4 and 8 workers; a failing worker makes the pass run again in the procedure's thread.
+#include <atomic>
+#include <map>
+#include "proc/effects/levelize.h"
+#include "proc/effects/workers.h"
+#include "proc/framework/hostsvc.h"
+#include "proc/framework/trees.h"
+#include "tests/support/classdata.h"
+#include "tests/unit/effects/fixture.h"
+
+namespace efftest {
+namespace {
+
+// What a model's levelization produced: level texts in order, combination tables.
+struct Result {
+    std::vector<std::vector<std::string>> levels;
+    std::vector<std::vector<std::vector<int32_t>>> combs;
+    std::vector<int32_t> ncols;
+    bool operator==(const Result&) const = default;
+};
+
+Result capture(const Model& m) {
+    Result r;
+    for (int i = 0; i < m.ls.nclassv; ++i) r.levels.push_back(m.levels(i));
+    for (int k = 0; k < m.ls.neffect; ++k) {
+        r.combs.push_back(m.ls.effects[k].combs ? m.combs(k) : std::vector<std::vector<int32_t>>{});
+        r.ncols.push_back(m.ls.effects[k].ncol);
+    }
+    return r;
+}
+
+class Threads : public EffectsHost {
+protected:
+    static std::string& data(int n) {
+        static std::map<int, std::string> cache;
+        auto& s = cache[n];
+        if (s.empty()) s = testsupport::classdata(n);
+        return s;
+    }
+    void setup(int n) {
+        writecsv("big", data(n));
+        parse("proc vitalyx data=big; class c10 c100 c1000; model y = c10 c100 c1000 c10*c100 c100(c10) x;");
+    }
+    // cpus 0: THREADS off.
+    Result run(char order, int cpus, levthrhook* hook = nullptr, char key = 0) {
+        session.opts.threads = cpus > 0;
+        session.opts.cpucount = cpus > 0 ? cpus : 1;
+        Model& m = model(order, [&](Model& mm) {
+            mm.ctl.thrflag = 1;
+            mm.ctl.thrhook = hook;
+            if (key)
+                for (int i = 0; i < mm.ls.nclassv; ++i) mm.ls.classv[i].ordkey = key;
+        });
+        lastthreaded = m.ctl.thrflag;
+        return capture(m);
+    }
+    int lastthreaded = 0;   // the last model's passes ran on workers
+};
+
+TEST_F(Threads, MillionRowsSameLevelsAndCombinationsForEveryOrderAndWorkerCount) {
+    setup(1000000);
+    for (char order : {'M', 'D', 'F', 'I'}) {
+        const Result off = run(order, 0);
+        ASSERT_EQ(off.levels[0].size(), 10u);
+        ASSERT_EQ(off.levels[1].size(), 100u);
+        ASSERT_EQ(off.levels[2].size(), 1000u);
+        EXPECT_EQ(lastthreaded, 0);
+        for (int cpus : {1, 2, 4}) {
+            EXPECT_TRUE(run(order, cpus) == off) << "ORDER " << order << ", CPUCOUNT " << cpus;
+            EXPECT_EQ(lastthreaded, 1);
+        }
+    }
+    EXPECT_EQ(log.count('E'), 0) << log.all('E');
+}
+
+// The level orders the statement cannot ask for (frequency, then formatted text, data order
+// or internal value) on a smaller data set, DESCENDING too.
+TEST_F(Threads, InternalOrderKeysAndDescendingMatchTheSingleThreadedPass) {
+    setup(30000);
+    for (char key : {'X', 'Y', 'Z'}) {
+        const Result off = run('M', 0, nullptr, key);
+        EXPECT_TRUE(run('M', 2, nullptr, key) == off) << key;
+    }
+    auto desc = [](Model& m) {
+        for (int i = 0; i < m.ls.nclassv; ++i) m.ls.classv[i].descflag = 1;
+    };
+    session.opts.threads = false;
+    const Result off = capture(model('D', desc));
+    session.opts.threads = true;
+    session.opts.cpucount = 2;
+    const Result on = capture(model('D', [&](Model& m) {
+        desc(m);
+        m.ctl.thrflag = 1;
+    }));
+    EXPECT_TRUE(on == off);
+}
+
+// Counts of the level pass itself, read from the level trees before they are finished.
+std::map<std::string, int32_t> levelcounts(hdataset* ds, Model& m, int var) {
+    levwork* w = zlevini(ds, &m.ls);
+    w->lwinit = LevGetInit;
+    w->lwnext = LevGetNext;
+    w->lwvals = LevGetVals;
+    w->lwowner = &m.ctl;
+    if (m.ctl.thrflag) zlevrinit(&m.ctl, w);
+    zlevadd(ds, w, &m.ls);
+    std::map<std::string, int32_t> out;
+    for (void* p = ztreord(&w->lwroot[2 * var]); p; p = ztreord(&w->lwroot[2 * var])) {
+        auto* n = static_cast<levnode*>(p);
+        std::string t(n->text, static_cast<size_t>(m.ls.classv[var].fmtlen));
+        out[t.erase(t.find_last_not_of(' ') + 1)] = n->count;
+    }
+    if (m.ctl.thrctl) CleanupLThreads(m.ctl.thrctl, &m.ls, 1);
+    xmpoold(w->lwpool);
+    return out;
+}
+
+TEST_F(Threads, FrequencyOrderCountsAreExactOnTheWorkers) {
+    setup(50000);
+    auto counts = [&](int cpus) {
+        session.opts.threads = cpus > 0;
+        session.opts.cpucount = std::max(cpus, 1);
+        models.push_back(std::make_unique<Model>());
+        Model& m = *models.back();
+        m.d.dsh = ds;
+        m.d.ldpool = host->inst.pool;
+        m.ls.truncln = -1;
+        m.ls.lsflags = LS_CALLERRESP;
+        EXPECT_EQ(zlevmod(&m.ls, ds, GS_PROC_CONT, GS_PROC_CLASS, statement("MODEL"), GS_MODELEFFECTS, 0, 0), 0);
+        m.ls.ordcode = 'F';
+        for (int i = 0; i < m.ls.nclassv; ++i) m.ls.classv[i].ordkey = 'F';
+        m.ctl.thrflag = cpus > 0;
+        m.ctl.rdrewind = GetInit;
+        m.ctl.rdnext = GetNext;
+        m.ctl.rdvals = GetVals;
+        std::vector<std::map<std::string, int32_t>> all;
+        for (int v = 0; v < 3; ++v) all.push_back(levelcounts(ds, m, v));
+        return all;
+    };
+    const auto off = counts(0);
+    int64_t total = 0;
+    for (const auto& [t, c] : off[0]) total += c;
+    EXPECT_GT(total, 49000);   // every complete row counted once
+    EXPECT_EQ(counts(2), off);
+    EXPECT_EQ(counts(4), off);
+}
+
+// A fault the test injects into worker `which` of pass `pass` at its first buffer.
+struct Fault {
+    int pass, code;
+    std::atomic<int> fired{0};
+    static int hit(void* ctx, int pass, int worker, int) {
+        auto* f = static_cast<Fault*>(ctx);
+        if (pass != f->pass || worker != 1) return 0;
+        f->fired.fetch_add(1);
+        return f->code;
+    }
+};
+
+TEST_F(Threads, AFailingWorkerMakesEachPassRunAgainInThisThread) {
+    setup(20000);
+    const Result off = run('F', 0);
+    {
+        Fault f{PASS_LEVELS, WF_NOMEM};
+        levthrhook hook{Fault::hit, &f, 0};
+        EXPECT_TRUE(run('F', 2, &hook) == off);
+        EXPECT_EQ(f.fired.load(), 1);
+        EXPECT_TRUE(log.has('E', "ran out of memory"));
+        EXPECT_TRUE(log.has('W', "reported an error"));
+    }
+    log.lines.clear();
+    {
+        // a failure in the combination pass: the pass is redone, every effect keeps its table
+        Fault f{PASS_EFFECTS, WF_MATH + 2};
+        levthrhook hook{Fault::hit, &f, 0};
+        EXPECT_TRUE(run('F', 2, &hook) == off);
+        EXPECT_EQ(f.fired.load(), 1);
+        EXPECT_TRUE(log.has('E', "division by zero")) << log.all('E');
+    }
+    log.lines.clear();
+    {
+        // out of memory while the workers' levels are merged: no level is lost
+        levthrhook hook{nullptr, nullptr, 500};
+        EXPECT_TRUE(run('F', 2, &hook) == off);
+    }
+}
+
+}  // namespace
+}  // namespace efftest
