@@ -170,6 +170,11 @@ struct polydesc {
     char sep;                  // separator ('*'); 0 when none
     uint8_t labelmode;         // 0 powers, 1 repeated products
     uint8_t collection;        // one collection effect instead of one effect per term
+    // Our own: with a largest power below the degree, the terms kept out of the full list
+    // (indexes into it) and a buffer of the full list.
+    int32_t nfull;
+    int32_t* keep;             // null: every term is kept
+    double* fullbuf;
 };
 
 // Constructed-effect kinds.
