@@ -380,7 +380,7 @@ int zlevlls(poolobj* pool, levwork* w, levstate* ls, int i) {
     char* texts = n > 0 ? static_cast<char*>(vmalcp_handler(pool, static_cast<int64_t>(n) * (fl + 1), 0x3004)) : nullptr;
     if (n > 0 && (!c->levels || !c->srtlev || !c->srtidx || !c->levval || !texts)) {
         xmemmsg(static_cast<int64_t>(n) * (fl + 40));
-        return -1;
+        return -RC_NOMEM;
     }
     for (int k = 0; k < n; ++k) {
         char* t = texts + static_cast<size_t>(k) * (fl + 1);
@@ -396,12 +396,15 @@ int zlevlls(poolobj* pool, levwork* w, levstate* ls, int i) {
             c->levval[k].len = nd->rawlen;
             if (!c->levval[k].text) {
                 xmemmsg(nd->rawlen + 1);
-                return -1;
+                return -RC_NOMEM;
             }
         }
     }
-    if (zlevror(pool, w, ls, i, nodes.data(), 'L') != 0) return -1;
-    if (w->lwthr && zlevmapraw(w, ls, i) != 0) return -1;
+    if (const int rc = zlevror(pool, w, ls, i, nodes.data(), 'L')) return -rc;
+    if (w->lwthr && zlevmapraw(w, ls, i) != 0) {
+        xmemmsg(1024);
+        return -RC_NOMEM;
+    }
     SortLevels(c);
     return n;
 }

@@ -63,7 +63,7 @@ void zlevadd(dshandle dsh, levwork* w, levstate* ls);
 // Adds the current observation (read with lwvals) to the level trees and continuous ranges.
 int zlevad1(levwork* w, levstate* ls);
 // Finishes CLASS variable i into its ordered level list (model pool); returns its level count,
-// or -1 when the pool is exhausted (after xmemmsg).
+// or minus the return code of a failure (RC_NOMEM after xmemmsg, RC_EFFECTS from zlevror).
 int zlevlls(poolobj* pool, levwork* w, levstate* ls, int i);
 // Finishes continuous variable j: 0 no value, 1 constant, 2 varying; sets cloc and cscale.
 int zlevllm(poolobj* pool, levwork* w, levstate* ls, int j);

@@ -1,6 +1,7 @@
 // Level ordering and the coding matrices of the orthogonal codings.
 #include <cmath>
 #include <cstring>
+#include <string>
 #include <vector>
 #include "proc/effects/effsvc.h"
 #include "proc/effects/levelize.h"
@@ -234,12 +235,14 @@ int zlevror(poolobj* pool, levwork* w, levstate* ls, int i, levnode** nodes, cha
     if (c->reflev == REF_FIRST) c->reflev = 0;
     else if (c->reflev == REF_LAST) c->reflev = n - 1;
     else if (c->reflev == REF_VALUE) {
-        const char* rv = c->refval ? c->refval : "";
-        const int rl = striplen(rv, static_cast<int>(std::strlen(rv)));
+        // the reference text is justified as the levels are (the driver accepts it so)
+        std::string rv = c->refval ? c->refval : "";
+        if (!c->keepjst) rv.erase(0, std::min(rv.find_first_not_of(' '), rv.size()));
+        const int rl = striplen(rv.data(), static_cast<int>(rv.size()));
         int found = -1;
         for (int k = 0; k < n && found < 0; ++k) {
             const int ll = striplen(c->levels[k], c->fmtlen);
-            if (ll == rl && std::memcmp(c->levels[k], rv, static_cast<size_t>(rl)) == 0) found = k;
+            if (ll == rl && std::memcmp(c->levels[k], rv.data(), static_cast<size_t>(rl)) == 0) found = k;
         }
         if (found < 0) {
             xpmlog(172, 394, txtarg(levvarname(c), levvarnamelen(c)));

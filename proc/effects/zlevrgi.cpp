@@ -574,7 +574,10 @@ int zlevrgi(levctl* ctl) {
         // ordered level lists and continuous ranges
         int rc = 0;
         for (int i = 0; i < ls->nclassv && rc == 0; ++i)
-            if (w->lwcount[i] > 0 && zlevlls(ldpool, w, ls, i) < 0) rc = RC_NOMEM;
+            if (w->lwcount[i] > 0) {
+                const int n = zlevlls(ldpool, w, ls, i);
+                if (n < 0) rc = -n;
+            }
         for (int j = 0; j < ls->ncontv; ++j) {
             ls->contv[j].cloc = hostmissing();
             ls->contv[j].status = zlevllm(ldpool, w, ls, j);

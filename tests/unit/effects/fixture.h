@@ -17,6 +17,8 @@
 #include "proc/effects/levdrive.h"
 #include "proc/framework/anchor.h"
 #include "proc/framework/grammar_tables.h"
+#include "proc/framework/pools.h"
+#include "host/hostdefs.h"
 #include "runtime/datasets/library.h"
 #include "runtime/host/hostinstance.h"
 #include "runtime/session.h"
@@ -131,6 +133,14 @@ protected:
     }
     Model& model(char order = 'M') {
         return model(order, [](Model&) {});
+    }
+    // A variable record (response, weight or frequency) of the data set's variable name.
+    levclass* varrec(const char* name) {
+        auto* c = static_cast<levclass*>(vmalcp_handler(host->inst.pool, sizeof(levclass), 0x3006));
+        c->varinfo = static_cast<levvarinfo*>(vmalcp_handler(host->inst.pool, sizeof(levvarinfo), 0x3006));
+        c->varinfo->varnum = rt::ds::findvar(ds, name);
+        rt::ds::services()->xvname(ds, c->varinfo->varnum, &c->varinfo->d);
+        return c;
     }
     // Reads observation by observation and returns zlevrgd's flags for each.
     std::vector<int32_t> rows(Model& m) {
