@@ -487,6 +487,7 @@ int zlevEftVarParmLevName(levstate* ls, poolobj* pool, int32_t k) {
             }
         }
     } else if (r->kind == EF_POLY && r->poly && r->poly->collection) {
+        if (r->collabels) return 0;   // the term labels the statement's parse made
         labels.emplace_back();
     } else {
         return 0;

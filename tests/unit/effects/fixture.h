@@ -12,7 +12,9 @@
 #include <vector>
 
 #include "host/grammar.h"
+#include "proc/effects/designcols.h"
 #include "proc/effects/designrow.h"
+#include "proc/effects/efstmts.h"
 #include "proc/effects/effparse.h"
 #include "proc/effects/levdrive.h"
 #include "proc/framework/anchor.h"
@@ -142,6 +144,67 @@ protected:
         rt::ds::services()->xvname(ds, c->varinfo->varnum, &c->varinfo->d);
         return c;
     }
+    // An EFFECT statement record (the library's own layout) put behind the PROC record.
+    stmtrec* effectstmt(const std::string& name, int kind, const std::vector<std::string>& vars) {
+        poolobj* pool = host->inst.pool;
+        auto* r = static_cast<stmtrec*>(vmalcp_handler(pool, sizeof(stmtrec), 0x3006));
+        std::memset(r->keyword, ' ', STMT_KEYLEN);
+        std::memcpy(r->keyword, "EFFECT", 6);
+        r->highest = EFS_HIGHEST;
+        r->slots = static_cast<optslot*>(vmalcp_handler(pool, sizeof(optslot) * (EFS_HIGHEST + 1), 0x3006));
+        char* t = static_cast<char*>(vmalcp_handler(pool, static_cast<int64_t>(name.size()) + 1, 0x3006));
+        std::memcpy(t, name.data(), name.size());
+        r->slots[EFS_NAME].given = 1;
+        r->slots[EFS_NAME].kind = SK_TEXT;
+        r->slots[EFS_NAME].count = static_cast<int32_t>(name.size());
+        r->slots[EFS_NAME].ptr = t;
+        setnum(r, EFS_KIND, kind);
+        auto* v = static_cast<int32_t*>(vmalcp_handler(pool, 4 * static_cast<int64_t>(vars.size()) + 4, 0x3006));
+        for (size_t i = 0; i < vars.size(); ++i) v[i] = rt::ds::findvar(ds, vars[i]);
+        r->slots[EFS_VARS].given = 1;
+        r->slots[EFS_VARS].kind = SK_VARLIST;
+        r->slots[EFS_VARS].count = static_cast<int32_t>(vars.size());
+        r->slots[EFS_VARS].ptr = v;
+        r->next = mpb.head->next;
+        mpb.head->next = r;
+        return r;
+    }
+    static void setnum(stmtrec* r, int slot, double v) {
+        r->slots[slot].given = 1;
+        r->slots[slot].kind = SK_NUMBER;
+        r->slots[slot].num = v;
+    }
+    void setnums(stmtrec* r, int slot, const std::vector<double>& v) {
+        auto* p = static_cast<double*>(vmalcp_handler(host->inst.pool, 8 * static_cast<int64_t>(v.size()) + 8, 0x3006));
+        std::copy(v.begin(), v.end(), p);
+        r->slots[slot].given = 1;
+        r->slots[slot].kind = SK_NUMLIST;
+        r->slots[slot].count = static_cast<int32_t>(v.size());
+        r->slots[slot].ptr = p;
+    }
+    // Replaces the MODEL statement's effects by the given ones (lists as the host codes them:
+    // CLASS positions, continuous positions, constructed effects from -10000000 down).
+    void modeleffects(std::vector<parsedeff>& effs) {
+        for (size_t i = 0; i + 1 < effs.size(); ++i) effs[i].next = &effs[i + 1];
+        optslot& s = statement("MODEL")->slots[GS_MODELEFFECTS];
+        s.given = 1;
+        s.kind = SK_EFFECTS;
+        s.count = static_cast<int32_t>(effs.size());
+        s.ptr = effs.data();
+    }
+    // The design row of every observation.
+    std::vector<std::vector<double>> design(Model& m) {
+        std::vector<std::vector<double>> out;
+        std::vector<double> row(static_cast<size_t>(m.ls.ncols));
+        m.ctl.rdrewind(&m.ctl);
+        while (m.ctl.rdnext(&m.ctl)) {
+            zlevrgd(&m.ctl, nullptr, nullptr, nullptr);
+            zlevrgx(&m.ctl, nullptr, nullptr, row.data());
+            out.push_back(row);
+        }
+        return out;
+    }
+
     // Reads observation by observation and returns zlevrgd's flags for each.
     std::vector<int32_t> rows(Model& m) {
         std::vector<int32_t> out;
