@@ -61,3 +61,15 @@ p <- poly(cbind(x1, x2), degree = 3, raw = TRUE)
 pd <- data.frame(x1 = x1, x2 = x2)
 for (nm in colnames(p)) pd[[paste0("p", gsub("\\.", "_", nm))]] <- p[, nm]
 write.csv(pd, "poly.csv", row.names = FALSE, quote = FALSE)
+
+# fit.csv: least squares of y on a (3 levels, the last as reference) and x; the row with a
+# missing y is left out. sse, the estimates, and the sum of squares of the hypothesis
+# "level p equals level r" (coefficient of p, squared, over its variance factor).
+d <- data.frame(a = factor(c("p", "p", "p", "q", "q", "q", "r", "r", "r", "q")),
+                x = c(1, 2, 3, 4, 5, 6, 7, 8, 9, 10),
+                y = c(2.1, 3.9, 6.2, 7.1, 9.4, 10.8, 15.2, 16.1, 18.3, NA))
+f <- lm(y ~ C(a, contr.treatment(3, base = 3)) + x, data = d)
+b <- coef(f)
+vf <- vcov(f) / summary(f)$sigma^2
+write.csv(data.frame(sse = sum(resid(f)^2), b0 = b[1], bp = b[2], bq = b[3], bx = b[4],
+                     ssp = b[2]^2 / vf[2, 2]), "fit.csv", row.names = FALSE, quote = FALSE)

@@ -189,3 +189,83 @@ TEST_F(Threads, AFailingWorkerMakesEachPassRunAgainInThisThread) {
 
 }  // namespace
 }  // namespace efftest
+
+#include "host/vec30_supervisor.h"
+#include "proc/effects/thropts.h"
+
+namespace efftest {
+namespace {
+
+class ThreadOptions : public EffectsHost {
+protected:
+    // The supervisor vector with THREADS and CPUCOUNT answered by the test.
+    static double threads, cpus;
+    vec30 sup{};
+    void answer(double t, double c) {
+        threads = t;
+        cpus = c;
+        sup = *static_cast<const vec30*>(host->vectors[VEC_SUPERVISOR]);
+        sup.xoptngt = [](const char* name, double* v) {
+            *v = std::string(name) == "THREADS" ? threads : cpus;
+            return 0;
+        };
+        host->vectors[VEC_SUPERVISOR] = &sup;
+    }
+};
+double ThreadOptions::threads = 0, ThreadOptions::cpus = 0;
+
+TEST_F(ThreadOptions, SystemOptionsAndTheTestSwitches) {
+    uint8_t on = 0;
+    int32_t n = 0;
+    answer(hostmissing(), 2.9);   // a missing THREADS counts as on; CPUCOUNT is truncated
+    zquerythreads(&on, &n);
+    EXPECT_EQ(on, 1);
+    EXPECT_EQ(n, 2);
+    answer(0, 4);
+    zquerythreads(&on, &n);
+    EXPECT_EQ(on, 0);
+    EXPECT_EQ(ztestthread("zlev", 4), -1);
+    session.opts.extra["_TESTTHREAD"] = "0";
+    EXPECT_EQ(ztestthread("zlev", 4), 0);
+    session.opts.extra["_TESTTHREADZLEV"] = "1";   // the larger value wins
+    EXPECT_EQ(ztestthread("zlev", 4), 1);
+    session.opts.extra["_TESTTHREADZLEV"] = ".";
+    EXPECT_EQ(ztestthread("zlev", 4), 0);
+}
+
+// The switch turns the workers on although THREADS is off; CPUCOUNT 1 gives 2 workers, and
+// 150 observations over 4 workers get buffers of 20 records (150 / 8 raised to 20).
+TEST_F(ThreadOptions, WorkerCountAndBufferCapacity) {
+    std::string s = "y,a\n";
+    for (int i = 0; i < 150; ++i) s += "1,L" + std::to_string(i % 7) + "\n";
+    writecsv("d", s);
+    parse("proc vitalyx data=d; class a; model y = a;");
+    session.opts.extra["_TESTTHREAD"] = "1";
+    for (int cpucount : {1, 2}) {
+        answer(1, cpucount);
+        Model& m = model('M');
+        ASSERT_NE(m.ctl.thrctl, nullptr);
+        EXPECT_EQ(m.ctl.thrctl->nworkers, 2 * cpucount);
+        EXPECT_EQ(m.ctl.thrctl->bufcap, cpucount == 1 ? 37 : 20);
+        EXPECT_EQ(m.ctl.thrflag, 1);
+        EXPECT_EQ(m.levels(0).size(), 7u);
+    }
+}
+
+TEST_F(ThreadOptions, PerformStatements) {
+    answer(1, 3);
+    stmtrec a{}, b{};
+    std::memset(a.keyword, ' ', STMT_KEYLEN);
+    std::memcpy(a.keyword, "PERFORM", 7);
+    b = a;
+    a.next = &b;
+    perfrec r{};
+    EXPECT_EQ(zperform(&a, &r), 0);
+    EXPECT_EQ(r.stmt, &b);
+    EXPECT_EQ(r.cpucount, 3);
+    EXPECT_GE(r.hostcpus, 1);
+    EXPECT_TRUE(log.has('W', "More than one PERFORM")) << log.all();
+}
+
+}  // namespace
+}  // namespace efftest
