@@ -374,6 +374,54 @@ bool combkey(const leveffect* e, const int32_t* levidx, int32_t* key) {
     return ok;
 }
 
+// The keys met so far of one effect, in front of its tree so that a repeated combination
+// does not walk the tree: an open-addressing table of the tree's nodes.
+struct keyslot {
+    uint64_t hash;
+    void* node;
+};
+struct keytable {
+    keyslot* slots;
+    uint32_t mask, count;
+};
+
+uint64_t keyhash(const int32_t* key, int n) {
+    uint64_t h = 0x9E3779B97F4A7C15ull;
+    for (int i = 0; i < n; ++i) {
+        h ^= static_cast<uint32_t>(key[i]);
+        h *= 0xBF58476D1CE4E5B9ull;
+        h ^= h >> 31;
+    }
+    return h ^ (h >> 29);
+}
+
+keyslot* keyfind(keytable& t, const int32_t* key, int n, uint64_t h) {
+    for (uint32_t i = static_cast<uint32_t>(h) & t.mask;; i = (i + 1) & t.mask) {
+        keyslot& s = t.slots[i];
+        if (!s.node) return &s;
+        if (s.hash == h &&
+            std::memcmp(static_cast<const char*>(s.node) + COMBKEYOFF, key, 4 * static_cast<size_t>(n)) == 0)
+            return &s;
+    }
+}
+
+bool keyadd(poolobj* pool, keytable& t, keyslot* at, uint64_t h, void* node) {
+    *at = keyslot{h, node};
+    if (++t.count * 2 <= t.mask + 1) return true;
+    const uint32_t n = (t.mask + 1) * 2;
+    auto* fresh = poolget<keyslot>(pool, n);
+    if (!fresh) return false;
+    for (uint32_t i = 0; i <= t.mask; ++i) {
+        if (!t.slots[i].node) continue;
+        uint32_t j = static_cast<uint32_t>(t.slots[i].hash) & (n - 1);
+        while (fresh[j].node) j = (j + 1) & (n - 1);
+        fresh[j] = t.slots[i];
+    }
+    t.slots = fresh;
+    t.mask = n - 1;
+    return true;
+}
+
 // The combination pass in this thread: every usable observation's key into each effect's tree.
 int combpass(levctl* ctl, void** roots, poolobj* pool, int32_t nodesize) {
     levstate* ls = ctl->lstate;
@@ -381,6 +429,15 @@ int combpass(levctl* ctl, void** roots, poolobj* pool, int32_t nodesize) {
     std::vector<double> y(static_cast<size_t>(std::max(ctl->nresp, 1)));
     double wv = 0, fv = 0;
     void* spare = nullptr;
+    std::vector<keytable> seen(static_cast<size_t>(ls->neffect));
+    for (auto& t : seen) {
+        t.mask = 63;
+        t.slots = poolget<keyslot>(pool, 64);
+        if (!t.slots) {
+            xmemmsg(1024);
+            return RC_NOMEM;
+        }
+    }
     if (ctl->rdrewind(ctl) != 0) return 0;
     while (ctl->rdnext(ctl)) {
         const int32_t flags = own ? zlevrgd(ctl, y.data(), &wv, &fv) : zlevrgd(ctl, nullptr, nullptr, nullptr);
@@ -398,7 +455,14 @@ int combpass(levctl* ctl, void** roots, poolobj* pool, int32_t nodesize) {
             }
             auto* key = reinterpret_cast<int32_t*>(static_cast<char*>(spare) + COMBKEYOFF);
             if (!combkey(e, ctl->levidx, key) && (ls->lsflags2 & LS2_KEEPINC)) continue;
+            const uint64_t h = keyhash(key, e->nclsall);
+            keyslot* at = keyfind(seen[static_cast<size_t>(k)], key, e->nclsall, h);
+            if (at->node) continue;
             void* got = ztrebdf(&roots[2 * k], spare, 4 * e->nclsall, COMBKEYOFF, Compare);
+            if (!keyadd(pool, seen[static_cast<size_t>(k)], at, h, got)) {
+                xmemmsg(1024);
+                return RC_NOMEM;
+            }
             if (got == spare) {
                 ++e->nseen;
                 spare = nullptr;
