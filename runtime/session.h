@@ -40,6 +40,8 @@ struct Options {
     bool gstyle;                      // GSTYLE
     std::string style;                // STYLE, upper case
     std::string validvarname;         // VALIDVARNAME, upper case
+    std::string testthread;           // _TESTTHREAD: "0", "1", "." or empty (not set)
+    std::string testthreadzlev;       // _TESTTHREADZLEV
 };
 
 struct Session {

@@ -36,7 +36,8 @@ struct levwork {
     levthreads* lwthr;         // worker threads, null when none run
     double* lwmin;             // per continuous variable
     double* lwmax;
-    int32_t lwnnum, lwnchr;
+    int32_t lwnnum;            // numeric CLASS variables
+    int32_t lwnchr;            // character CLASS variables
     int32_t* lwnumix;          // CLASS index of each numeric CLASS variable
     int32_t* lwchrix;          // CLASS index of each character CLASS variable
     int32_t* lwactive;         // per CLASS variable: levelize it for this observation

@@ -60,12 +60,15 @@ struct levclass {
     char** srtlev;             // level texts sorted by byte value
     int32_t* srtidx;           // for each sorted text its index in levels
     int32_t fmtlen;            // length of one formatted value
-    int32_t namew, labw;       // width of the level part in names; longest raw value
+    int32_t namew;             // width of the level part in parameter names
+    int32_t labw;              // longest raw value
     int32_t fmtoff;            // offset in the concatenated formatted values
     char ordkey;               // ORDER key: 'M','I','D','F','X','Y','Z' ('U' at parse time)
     int32_t keepjst;           // nonzero keeps the justification of the formatted values
     int32_t ordchg;            // internal and formatted order differ
-    int32_t wwarned, wmsggrp, wmsgnum;   // width warning given; its own message (0: 172/14)
+    int32_t wwarned;           // the width warning was given
+    int32_t wmsggrp;           // its own message group and number (0: 172/14)
+    int32_t wmsgnum;
     int32_t coding;            // CODE_*
     int32_t lvoptb;            // a missing value forms a level (with lvmiss clear)
     int32_t lvmiss;            // missing values are passed over
@@ -74,7 +77,8 @@ struct levclass {
     int32_t refsave;           // the statement's reference code, restored for each BY group
     int32_t refsaved;          // refsave holds the code
     int32_t descflag;          // DESCENDING
-    int32_t cprefix, lprefix;  // leading characters of name / label used in parameter names
+    int32_t cprefix;           // leading characters of the name used in parameter names
+    int32_t lprefix;           // leading characters of the label used in parameter labels
     int32_t nolabel;           // the level text is left out of parameter labels
     double* codemat;           // matrix codings: nlev rows of nlev - 1 doubles
     levvalue* levval;          // per level its raw value

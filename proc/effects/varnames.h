@@ -23,7 +23,10 @@ struct zmnclass {
     zmnlevel* levels;          // first level naming record
     char second[32];
     char order;
-    int32_t varnum, nclasses, classnum, index;
+    int32_t varnum;
+    int32_t nclasses;
+    int32_t classnum;
+    int32_t index;
     int16_t numeric;           // level labels are numbers (right-aligned)
     int16_t reflevfound, firstinfun, orthcoding;
 };

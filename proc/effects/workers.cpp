@@ -167,7 +167,7 @@ int workerloop(levworker* wk, int (*process)(levworker*)) {
     kevent* evs[2] = {wk->work, wk->quit};
     for (;;) {
         int which = -1;
-        if (k->evwait(2, evs, &which) != 0 || which < 0) {
+        if (qxWait(nullptr, 2, evs, &which, 0, 0) != 0 || which < 0) {
             k->evpost(wk->error, KS_NOWAIT);
             break;
         }
@@ -227,7 +227,7 @@ int waitidle(levthreads* tc, int only, int32_t* status) {
         for (int i = 0; i < n; ++i) evs.push_back(tc->workers[i].error);
     }
     int which = -1;
-    if (k->evwait(static_cast<int>(evs.size()), evs.data(), &which) != 0) {
+    if (qxWait(nullptr, static_cast<int>(evs.size()), evs.data(), &which, 0, 0) != 0) {
         *status = KS_NOWAIT;
         return -1;
     }
@@ -336,10 +336,10 @@ void stopworkers(levthreads* tc, levstate* ls) {
     if (tc->started && tc->workers) {
         for (int i = 0; i < tc->nworkers; ++i) {
             levworker* wk = &tc->workers[i];
-            if (tc->errcode > 1 && wk->mathcode) tc->errcode = mathmessage(wk->mathcode);
             if (wk->quit) k->evpost(wk->quit, 0);
-            if (wk->thr) k->thrdestroy(wk->thr);
+            if (wk->thr) k->thrdestroy(wk->thr);   // waits for the thread to end
             wk->thr = nullptr;
+            if (tc->errcode > 1 && wk->mathcode) tc->errcode = mathmessage(wk->mathcode);
             if (wk->error && k->evtest(wk->error, nullptr)) {
                 if (!said66) xpmlog(174, 66);
                 said66 = true;
@@ -400,6 +400,12 @@ void releasekpool(levthreads* tc) {
 }  // namespace
 
 int zlevworkers(const levthreads* t) { return t ? t->nworkers : 0; }
+
+int qxWait(kthread*, int n, kevent* const* events, int* which, int, int) {
+    const kernelinst* k = K();
+    if (!k) return KS_NOWAIT;
+    return k->evwait(n, events, which);
+}
 
 int ZLEVMathError(levworker* worker, int code) {
     worker->mathcode = code + 1;

@@ -98,6 +98,9 @@ int ThreadInit(levctl* ctl);
 // does; 0 done, nonzero when the workers failed (the caller redoes the pass in this thread).
 int zlevcombthreads(levctl* ctl, void** roots, poolobj* pool, int32_t nodesize);
 void CleanupEThreads(levctl* ctl);
+// Waits until one of the n events is set (*which its position): 0, or KS_NOWAIT without a
+// kernel to wait with. The thread, flag and timeout are the host's (every wait is untimed).
+int qxWait(kthread* thread, int n, kevent* const* events, int* which, int flag, int timeout);
 // Math-error handler of a worker: records the code; returns 2.
 int ZLEVMathError(levworker* worker, int code);
 // Left-justifies a formatted value in its field.

@@ -106,8 +106,8 @@ void readnumbers(vyxstate* s, const stmtrec* r) {
 
 // The number of variables of the MODEL statement's model (CLASS and continuous).
 int modelvars(const vyxstate* s) {
-    const levstate* l = s->mdllev && s->mdllev->state ? s->mdllev->state : nullptr;
-    return l ? l->nclass : 0;
+    const levstate* l = s->mdllev && s->mdllev->lstate ? s->mdllev->lstate : nullptr;
+    return l ? l->nclassv + l->ncontv : 0;
 }
 
 // FITTYPE=MODEL and REGRESSION use the MODEL statement's responses: they must be this

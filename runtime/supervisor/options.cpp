@@ -36,6 +36,11 @@ const std::vector<Def> defs = {
     {"VALIDVARNAME", Kind::Word, 0, 0, "V7|V6|UPCASE|ANY", "V7",
      "the names the procedure makes for variables: V6 at most 8 characters, V7 and UPCASE at most 32, "
      "ANY keeps level texts as they are"},
+    {"_TESTTHREAD", Kind::Word, 0, 0, "0|1|.", "",
+     "test switch of the effects library's worker threads: 1 uses them even with NOTHREADS, 0 never, . leaves "
+     "THREADS in charge"},
+    {"_TESTTHREADZLEV", Kind::Word, 0, 0, "0|1|.", "",
+     "the same switch for the levelization passes alone; of the two switches the larger value wins"},
 };
 
 const Field fields[] = {
@@ -56,6 +61,10 @@ const Field fields[] = {
     {"STYLE", [](Options& o, const std::string& v) { o.style = v; }, [](const Options& o) { return o.style; }},
     {"VALIDVARNAME", [](Options& o, const std::string& v) { o.validvarname = v; },
      [](const Options& o) { return o.validvarname; }},
+    {"_TESTTHREAD", [](Options& o, const std::string& v) { o.testthread = v; },
+     [](const Options& o) { return o.testthread; }},
+    {"_TESTTHREADZLEV", [](Options& o, const std::string& v) { o.testthreadzlev = v; },
+     [](const Options& o) { return o.testthreadzlev; }},
 };
 
 const Field* fieldof(const Def& d) {

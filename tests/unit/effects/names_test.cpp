@@ -75,9 +75,9 @@ TEST_F(Names, LevelTextsInNames) {
     };
     const std::string pre = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123";   // 30 characters
     EXPECT_EQ(names({"1.5", "-2", "+3", "E5"}), (std::vector<std::string>{pre + "1D", pre + "N2", pre + "P3", pre + "E5"}));
-    session.opts.extra["VALIDVARNAME"] = "ANY";
+    session.opts.validvarname = "ANY";
     EXPECT_EQ(names({"1.5", "-2"}), (std::vector<std::string>{pre + "1.", pre + "-2"}));
-    session.opts.extra["VALIDVARNAME"] = "V6";
+    session.opts.validvarname = "V6";
     EXPECT_EQ(names({"7"}), (std::vector<std::string>{"ABCDEF7"}));
 }
 

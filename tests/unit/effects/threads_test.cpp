@@ -147,14 +147,14 @@ TEST_F(Threads, FrequencyOrderCountsAreExactOnTheWorkers) {
     EXPECT_EQ(counts(4), off);
 }
 
-// A fault the test injects into worker `which` of pass `pass` at its first buffer.
+// A fault the test injects into the first buffer a worker takes in pass `pass` (whichever
+// worker that is: an idle worker takes the next buffer).
 struct Fault {
     int pass, code;
     std::atomic<int> fired{0};
-    static int hit(void* ctx, int pass, int worker, int) {
+    static int hit(void* ctx, int pass, int, int) {
         auto* f = static_cast<Fault*>(ctx);
-        if (pass != f->pass || worker != 1) return 0;
-        f->fired.fetch_add(1);
+        if (pass != f->pass || f->fired.fetch_add(1) != 0) return 0;
         return f->code;
     }
 };
@@ -166,7 +166,7 @@ TEST_F(Threads, AFailingWorkerMakesEachPassRunAgainInThisThread) {
         Fault f{PASS_LEVELS, WF_NOMEM};
         levthrhook hook{Fault::hit, &f, 0};
         EXPECT_TRUE(run('F', 2, &hook) == off);
-        EXPECT_EQ(f.fired.load(), 1);
+        EXPECT_GE(f.fired.load(), 1);
         EXPECT_TRUE(log.has('E', "ran out of memory"));
         EXPECT_TRUE(log.has('W', "reported an error"));
     }
@@ -176,7 +176,7 @@ TEST_F(Threads, AFailingWorkerMakesEachPassRunAgainInThisThread) {
         Fault f{PASS_EFFECTS, WF_MATH + 2};
         levthrhook hook{Fault::hit, &f, 0};
         EXPECT_TRUE(run('F', 2, &hook) == off);
-        EXPECT_EQ(f.fired.load(), 1);
+        EXPECT_GE(f.fired.load(), 1);
         EXPECT_TRUE(log.has('E', "division by zero")) << log.all('E');
     }
     log.lines.clear();
@@ -225,11 +225,11 @@ TEST_F(ThreadOptions, SystemOptionsAndTheTestSwitches) {
     zquerythreads(&on, &n);
     EXPECT_EQ(on, 0);
     EXPECT_EQ(ztestthread("zlev", 4), -1);
-    session.opts.extra["_TESTTHREAD"] = "0";
+    session.opts.testthread = "0";
     EXPECT_EQ(ztestthread("zlev", 4), 0);
-    session.opts.extra["_TESTTHREADZLEV"] = "1";   // the larger value wins
+    session.opts.testthreadzlev = "1";   // the larger value wins
     EXPECT_EQ(ztestthread("zlev", 4), 1);
-    session.opts.extra["_TESTTHREADZLEV"] = ".";
+    session.opts.testthreadzlev = ".";
     EXPECT_EQ(ztestthread("zlev", 4), 0);
 }
 
@@ -240,7 +240,7 @@ TEST_F(ThreadOptions, WorkerCountAndBufferCapacity) {
     for (int i = 0; i < 150; ++i) s += "1,L" + std::to_string(i % 7) + "\n";
     writecsv("d", s);
     parse("proc vitalyx data=d; class a; model y = a;");
-    session.opts.extra["_TESTTHREAD"] = "1";
+    session.opts.testthread = "1";
     for (int cpucount : {1, 2}) {
         answer(1, cpucount);
         Model& m = model('M');
