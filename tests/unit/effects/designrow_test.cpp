@@ -46,7 +46,7 @@ TEST_F(DesignRow, AValueWithoutLevelAndTheWithdrawalOfFlag2) {
     // the same model reading another data set whose b takes a value of its own
     auto reread = [&](Model& mm) {
         std::string err;
-        hdataset* other = rt::ds::open("", "e", err);
+        hdataset* other = rt::ds::open(session, "", "e", err);
         rt::ds::services()->xbynext(other);
         mm.d.dsh = other;
         mm.d.glcls = mm.d.glraw = nullptr;
