@@ -114,8 +114,12 @@ enum : int {
     AO_NTICK = 0, AO_NSTRESSTICK = 1, AO_NSURV = 4,
     // labels (40 characters each)
     LB_DIST = 0, LB_PARM1 = 1, LB_PARM2 = 2, LB_FITMETHOD = 3, LB_RELATION = 4,
+    // MODEL: the second and third relation labels and the third parameter label (the shape)
+    LB_RELATION2 = 5, LB_RELATION3 = 6, LB_PARM3 = 7,
     // givenparms and parmgiven/parmfree: location, scale, shape; fixedparms: the threshold
     GP_LOC = 0, GP_SCALE = 1, GP_SHAPE = 2, FP_THRESHOLD = 0,
+    // fixedparms of the MODEL statement: INTERCEPT=, SCALE=, SHAPE=, LOGSCALE INTERCEPT=
+    FP_INTERCEPT = 1, FP_SCALE = 2, FP_SHAPE = 3, FP_LSINTERCEPT = 4,
     // itopts
     IT_PSTABLE = 0, IT_TOLLIKE = 1, IT_TOLPROB = 2,
     // emmaxit
@@ -130,6 +134,8 @@ enum : int {
     RF_TIME = 0, RF_CENSOR = 1, RF_INTERVAL = 2, RF_READOUT = 3,
     // tblflags: a statement label is given; the Lagrange-multiplier table is wanted
     TF_STMTLABEL = 0, TF_LAGRANGE = 3,
+    // tblflags of the MODEL statement: OBSTATS given
+    TF_OBSTATS = 1,
     // thrflags: THRESHOLD given; a MODEL statement ran in this BY group
     TH_GIVEN = 0, TH_MODELRAN = 1,
     // pageflags: the current panel starts a row of panels, ends a page (MCFPLOT), the byte
@@ -369,7 +375,7 @@ struct vyxstate {
     uint8_t itprflag[2];
     uint8_t lrflags[2];
     uint8_t covprint[2];
-    char parmstat[16];
+    char* parmstat;             // MODEL parameter status, one character per parameter (npar + 1)
     const char* stmtlabel;
     uint8_t tblflags[4];
     uint8_t pageflags[7];
@@ -483,6 +489,51 @@ struct vyxstate {
     int32_t* fmused;            // per mode: 1 when its fit is usable
     double* fmrecs;             // the combined estimate at each SURVTIME value (24 doubles each)
     double fmlims[4];           // the mode's limits in the parameter table: location lower, upper; scale lower, upper
+
+    // ---- MODEL statement (regression models for life data). The fit uses the shared fields
+    // above too: npar (p in words 0 and 2, the free count in word 1), fitarr (estimates 0,
+    // gradient 1, packed Hessian 2, optimiser work 3), estarr (previous estimates 0, second
+    // optimiser array 1, covariance copy 2), fitcrit (its ridge is the fit's ridgeval),
+    // loglik (current, final), parmmap, parmstat, itrow, optrc, optctl, fixedparms (FP_*).
+    struct mdllayout* mdllay;   // cells of the design rows and their design columns
+    uint8_t waldcl, nocsflag, xcenter;
+    uint8_t intfix, scalefix, shapefix, lsintfix;
+    uint8_t gammafam;           // the log-gamma family (a shape parameter)
+    uint8_t mdlinmem;           // every design row is in mdlrowbuf
+    uint8_t likfail;            // a derivative evaluation met a scale it cannot use
+    uint8_t mdlgradhess;        // MatElem serves the last gradient and Hessian of the MODEL fit
+    int32_t ndistp;             // distribution parameters: 1, 2 with the shape
+    int32_t ninit[2];           // INITIAL= counts of MODEL and LOGSCALE
+    double* initvals[2];        // their values (the value pointers of fixedparms)
+    uint32_t relcodes[3];       // RELATION= codes of the three relations (0: none)
+    int32_t relvarids[3];       // their variables (-1: none)
+    vardesc relvardesc[3];
+    uint32_t mdlrspids[3];      // the MODEL statement's response variables (its rspvarids),
+                                // kept apart from the plot readers' rspvarid
+    int32_t mdlnresp;           // and their number
+    int64_t mdlrows;            // design rows
+    double mdlcnt[5];           // dropped on a log scale; right, left, interval, other-mode counts
+    double sumwt[2];            // total frequency of the rows; frequency of the exact failures
+    double ystat[2];            // weighted mean and standard deviation of the response cell
+    double liferngm[2];         // smallest lower and largest upper end before the logarithm
+    double* colstd;             // design-column centres, then scales (MODEL columns first)
+    char* mdlrowbuf;            // the block buffer of the utility file (rows not in memory)
+    int32_t mdlblkrows;         // rows per block of the utility file
+    char** mdlchunks;           // rows in memory: chunks of mdlchunkrows rows each
+    int32_t mdlnchunks;
+    int32_t mdlchunkrows;
+    double shiftq;              // standardized quantile at PSTABLE carried by the intercept
+    double* estfit;             // fitted estimates in the fit's own parameterisation
+    double* estdata;            // estimates on the data's scale
+    double* stderrs;
+    double* covsave;            // copy of the covariance matrix
+    double* climits;            // lower and upper limit per parameter
+    int32_t clparm;             // parameter of the likelihood-ratio search in progress
+    double lagmult[4];          // score statistics: intercept, scale, shape, LOGSCALE intercept
+    long double* liksum;        // extended-precision sums of a likelihood pass (gradient, Hessian)
+    double* likpart;            // their partial sums over a run of rows
+    double* mlikcache;          // gradient, Hessian and the point of the last value pass
+    uint8_t mlikcached;         // mlikcache holds them
 
     // ---- statement counts (vyxinit)
     int32_t nanalysis;

@@ -54,7 +54,14 @@ bool rungroup(vyxstate* s) {
             xcclose(s->utilfile, 1);
             s->utilfile = nullptr;
         }
-        if (vyxmod(s) != 0) return false;
+        // A result other than 0 and 1 is the step's exit code; a table that failed inside MODEL
+        // ended the step by itself (stepend, or the host's exit code).
+        const int rc = vyxmod(s);
+        if (rc != 0) {
+            if (rc != 1) xexit(rc, 0);
+            return false;
+        }
+        if (s->stepend || v_global_gcb_anchor->exitcode != 0) return false;
     }
 
     for (stmtrec* r = curparse()->head; r; r = r->next) {

@@ -118,18 +118,16 @@ void mlstatus(vyxstate* s) {
     if (n > 1 && s->parmfree[1] == 'C') s->lagstat[1] = lagrange(1);
 }
 
-// FIT=MODEL: the variances of the group's location and of the scale, and their covariance,
-// from the covariance of the MODEL fit: X V X' with X the group's design row and the unit
-// vector of the scale. Without a design row the three entries are missing.
+// FIT=MODEL: the variances of the group's location and of its scale, and their covariance,
+// from the covariance of the MODEL fit: X V X' with X the derivatives of the location and of
+// the scale in the MODEL parameters. Without a design row the three entries are missing.
 void modelcov(vyxstate* s) {
     const int m = s->npar[2];
     double* x = s->fitarr[3];
-    std::memset(x, 0, sizeof(double) * 2 * static_cast<size_t>(m));
-    if (m < 1 || !modeldesign(s, x, m)) {
+    if (m < 1 || !s->estarr[2] || !modeldesign(s, x, m)) {
         for (int k = 0; k < 3; ++k) s->fitarr[2][k] = missing();
         return;
     }
-    x[2 * m - 1] = 1.0;
     // estarr[2]: the packed covariance of the MODEL fit, order m.
     zqform(s->estarr[2], m, x, 2, s->fitarr[2], x + 2 * m, 0);
 }
@@ -149,7 +147,7 @@ void vyxcov(vyxstate* s) {
     if (s->fitmethod == FIT_MLE) {
         mlstatus(s);
         if (s->stepend) return;
-    } else if (s->fitmethod == FIT_MODEL) {
+    } else if (bymodel(s)) {
         modelcov(s);
     }
     double* pv = s->parmvec[0];

@@ -101,7 +101,7 @@ void backtransform(vyxstate* s, grpnode* g) {
     const int scale = analysisscale(s->distcode);
     if (scale == SCALE_TIME || !g->pcttab || s->panels.npct <= 0) return;
     const double f = scale == SCALE_LN ? 1.0 : LN10;
-    const bool limits = s->fitmethod == FIT_MLE || s->fitmethod == FIT_MODEL;
+    const bool limits = s->fitmethod == FIT_MLE || bymodel(s);
     int lo, hi;
     ticks(s, &lo, &hi, false);
     for (int k = lo; k <= hi; ++k) {
@@ -153,14 +153,15 @@ int vyxdfit(vyxstate* s, grpnode* g) {
         s->lrflags[LR_PARMS] = 0;
         s->fitmethod = FIT_GIVEN;
     }
-    const bool limits = s->fitmethod == FIT_MLE || s->fitmethod == FIT_MODEL;
+    const bool limits = s->fitmethod == FIT_MLE || bymodel(s);
     if (limits) {
         vyxcov(s);
         if (s->stepend) return 1;
     }
     std::memcpy(g->parmcov, pv, static_cast<size_t>(bytes));
-    // The total over the converged maximum-likelihood fits; missing until one is added.
-    if (limits && s->itstatus[1] == 0) s->loglik[1] = ismiss(s->loglik[1]) ? g->loglik : s->loglik[1] + g->loglik;
+    // The total over the converged maximum-likelihood fits; missing until one is added (a fit
+    // taken from the MODEL has no log-likelihood of its own).
+    if (s->fitmethod == FIT_MLE && s->itstatus[1] == 0) s->loglik[1] = ismiss(s->loglik[1]) ? g->loglik : s->loglik[1] + g->loglik;
 
     if (s->panels.npct > 0) {
         g->pcttab = records(s, s->panels.npct);

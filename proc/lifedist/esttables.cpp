@@ -16,7 +16,7 @@ namespace {
 
 constexpr double BIG = 1.3407807929943e154;   // sqrt of the largest double
 
-bool haslimits(const vyxstate* s) { return s->fitmethod == FIT_MLE || s->fitmethod == FIT_MODEL; }
+bool haslimits(const vyxstate* s) { return s->fitmethod == FIT_MLE || bymodel(s); }
 
 // A correlation from a packed 2 x 2 covariance; missing when a variance is missing or
 // the product of the variances is below 2^-53.
@@ -76,7 +76,12 @@ bool finishtable(vyxstate* s, tabpair& tab) {
 
 }  // namespace
 
+// The element callback of a matrix table. While the MODEL statement shows its last gradient
+// and Hessian (mdlgradhess): row 0 the compact gradient (held in estdata), row r >= 1 row r - 1
+// of the compact packed Hessian at the start of the fit's work array. Otherwise the
+// correlation of the packed covariance behind the parameters and their standard errors.
 double MatElem(vyxstate* s, int i, int j) {
+    if (s->mdlgradhess) return i == 0 ? s->estdata[j] : s->fitarr[3][zisub(i - 1, j)];
     const int n = s->npar[0];
     const double* k = s->parmvec[0] + 2 * n;
     const double a = k[zisub(i, i)], b = k[zisub(j, j)];

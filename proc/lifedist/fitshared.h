@@ -29,6 +29,8 @@ inline int countfree(const vyxstate* s) {
     return k;
 }
 inline bool allfree(const vyxstate* s) { return s->npar[1] == s->npar[0]; }
+// The group's fit is taken over from the MODEL statement (FITTYPE=MODEL, or REGRESSION).
+inline bool bymodel(const vyxstate* s) { return s->fitmethod == FIT_MODEL || s->fitmethod == FIT_REGRESSION; }
 
 // Ends the step on a failed output-object call (negative result): the code is reported,
 // the step's exit code set, and every loop of the procedure stops on stepend.

@@ -15,7 +15,9 @@ int vyxpprm(vyxstate* s);                      // PROBPLOT and RELATIONPLOT
 int vyxin(vyxstate* s);                        // reads the BY group into group nodes and rows
 int vyxbld(vyxstate* s, grpnode* g);           // gives a group its row buffer; 0 or 1016
 int printmod(vyxstate* s);                     // model information list
-int nobstbl(vyxstate* s);                      // observation counts (NObs); also used by MCFPLOT
+// Observation counts (NObs; also MCFPLOT's, and MODEL's as ModNObs) from the nobsrow cells;
+// the statement-label column only for a labelled statement of the life-data road.
+int nobstbl(vyxstate* s, const char* name = "NObs", bool stmtlabel = true);
 
 // ---- the analysis driver
 int PPComp(vyxstate* s);                       // one statement in one BY group

@@ -13,6 +13,7 @@
 #include "proc/lifedist/curverec.h"
 #include "proc/lifedist/grprows.h"
 #include "proc/lifedist/lsfit.h"
+#include "proc/regression/groupdesign.h"
 #include "proc/lifedist/npmsg.h"
 #include "proc/lifedist/turnbull.h"
 
@@ -243,6 +244,7 @@ int vyxls(vyxstate* s, grpnode* g) {
         g->parm3[0] = s->givenparms[GP_SHAPE];
         break;
     case FIT_MODEL:
+    case FIT_REGRESSION:
         getfit(s, g);
         mu = g->loc;
         sigma = g->scale;
@@ -296,10 +298,11 @@ int vyxls(vyxstate* s, grpnode* g) {
     return 0;
 }
 
-// The MODEL fit's prediction for the group needs the MODEL statement's design row of the
-// group's class levels and stress value, and its estimates: until the MODEL records carry
-// them, the group gets no location and scale (and so no fit).
-void getfit(vyxstate*, grpnode* g) {
-    g->loc = hostmissing();
-    g->scale = hostmissing();
+// FIT=MODEL (and REGRESSION): the location and scale the MODEL statement's fit gives the
+// group's class levels and stress values; missing (no fit) when it gives none.
+void getfit(vyxstate* s, grpnode* g) {
+    double loc = hostmissing(), scl = hostmissing();
+    if (!mdlgroupfit(s, g, &loc, &scl, nullptr, nullptr)) loc = scl = hostmissing();
+    g->loc = loc;
+    g->scale = scl;
 }

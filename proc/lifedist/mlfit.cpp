@@ -142,7 +142,7 @@ int vyxfit(vyxstate* s, grpnode* g) {
     }
     if (s->fitmethod == FIT_LSYX || s->fitmethod == FIT_WEIBAYES || s->fitmethod == FIT_LSXY) return 0;
     if (!layfitarrays(s, n, s->npar[1])) return 0;
-    if (s->fitmethod == FIT_MODEL) return 0;
+    if (bymodel(s)) return 0;
 
     double* x = s->fitarr[0];
     for (int i = 0; i < n; ++i) x[i] = nodeparm(g, i);

@@ -32,11 +32,10 @@ int vyxlik(vyxstate* s, int deriv);
 // ---- covariance, convergence status (ConvergenceStatus table) and Lagrange statistics
 void vyxcov(vyxstate* s);
 void zerosym(double* packed, int i, int n);   // zeroes row and column i
-// The design row of the group for the MODEL fit (FITTYPE=MODEL) into x[0..m-1]: per effect
-// of the MODEL statement its cell of the current observation at the effect's first design
-// column plus the cell's column, where the parameter map keeps the column. false when the
-// MODEL statement's records hold no design row.
-bool modeldesign(const vyxstate* s, double* x, int m);
+// The design rows of the group for the MODEL fit (FITTYPE=MODEL and REGRESSION) into
+// x[0..2m-1]: the derivatives of the group's location (first m) and of its scale (second m)
+// in the m parameters of the MODEL fit. false when the MODEL fit gives the group no values.
+bool modeldesign(vyxstate* s, double* x, int m);
 
 // ---- limits
 void vyxconf(vyxstate* s, grpnode* g);

@@ -1,7 +1,11 @@
-// The group's MODEL design row for a fit taken over from the MODEL statement.
-#include "proc/lifedist/mlfit.h"
+// The group's MODEL design rows for a fit taken over from the MODEL statement.
+#include <cstring>
 
-// The effects library's level state does not yet carry the cells of the current
-// observation (effcols) nor the effects' first design columns: until it does, a group fitted
-// with FITTYPE=MODEL has no covariance of its own (missing, never a silent zero).
-bool modeldesign(const vyxstate*, double*, int) { return false; }
+#include "proc/lifedist/mlfit.h"
+#include "proc/regression/groupdesign.h"
+
+bool modeldesign(vyxstate* s, double* x, int m) {
+    std::memset(x, 0, sizeof(double) * 2 * static_cast<size_t>(m));
+    double loc = 0.0, scl = 0.0;
+    return s->curfit && mdlgroupfit(s, s->curfit, &loc, &scl, x, x + m);
+}

@@ -91,7 +91,9 @@ int printmod(vyxstate* s) {
         l.entry(216, text(s->labels[LB_DIST], stripped(s->labels[LB_DIST], 20)));
     }
     if (s->thrflags[TH_GIVEN]) l.entry(284, obdbl(OBK_VALUE, s->fixedparms[FP_THRESHOLD]));
-    if (s->fitmethod != 5) l.entry(217, text(s->labels[LB_FITMETHOD], stripped(s->labels[LB_FITMETHOD], 40)));
+    // A method without a label (REGRESSION) has no entry rather than an empty one.
+    const int mlen = stripped(s->labels[LB_FITMETHOD], 40);
+    if (s->fitmethod != 5 && mlen > 0) l.entry(217, text(s->labels[LB_FITMETHOD], mlen));
     if (s->fitmethod == 1 || s->fitmethod == 5 || s->fitmethod == 6) l.entry(288, rdxmsg(510, 212));
     l.entry(227, obint(OBK_VALUE, s->nobscnt[1]));
     if (s->nobscnt[0] > 0) l.entry(229, obint(OBK_VALUE, s->nobscnt[0]));
@@ -100,7 +102,7 @@ int printmod(vyxstate* s) {
     return obcheck(obrelease(l.obj));
 }
 
-int nobstbl(vyxstate* s) {
+int nobstbl(vyxstate* s, const char* name, bool stmtlabel) {
     // The label column is as wide as the longest row label shown.
     const bool freq = s->nfreq > 0;
     int width = 0;
@@ -110,7 +112,7 @@ int nobstbl(vyxstate* s) {
         if (len > width) width = len;
     }
     nobscells& c = s->nobsrow;
-    obobject* t = tabcreate(s->outmgr, "NObs", rdxmsg(0, 615));
+    obobject* t = tabcreate(s->outmgr, name, rdxmsg(0, 615));
     s->curtab = t;
     tabhandle(t, "Label", &c.label, width);
     tabdouble(t, "N", &c.n);
@@ -118,7 +120,7 @@ int nobstbl(vyxstate* s) {
     tabdouble(t, "NObsUsed", &c.nused);
     tabdouble(t, "SumFreqsRead", &c.sumread);
     tabdouble(t, "SumFreqsUsed", &c.sumused);
-    if (s->tblflags[TF_STMTLABEL]) tabtext(t, "StmtLabel", 8, s->stmtlabcell);
+    if (stmtlabel && s->tblflags[TF_STMTLABEL]) tabtext(t, "StmtLabel", 8, s->stmtlabcell);
     tabenddef(t);
     s->curtabid = tabbind(s->outmgr, t, "KV.Vitalyx.NObs");
 

@@ -61,8 +61,11 @@ int readpctlist(vyxstate* s, const stmtrec* r) {
 bool modelmatches(const vyxstate* s) {
     if (!s->thrflags[TH_MODELRAN] || s->mdlrspkind != s->rspkind) return false;
     if (static_cast<int>(s->mdleffinfo[0] + s->mdleffinfo[1]) != s->nclass) return false;
-    if (s->mdlvarids[0] != s->rspvarid[0]) return false;
-    return !s->rspvars[1] || s->mdlvarids[1] == s->rspvarid[1];
+    if (s->mdlrspids[0] != s->rspvarid[0]) return false;
+    if (s->rspvars[1] && s->mdlrspids[1] != s->rspvarid[1]) return false;
+    // The MODEL's one relation variable (continuous or CLASS) is the class variable.
+    const uint32_t rel = s->mdleffinfo[0] == 1 ? s->mdlvarids[0] : s->mdlvarids[1];
+    return s->nclass != 1 || static_cast<int32_t>(rel) == s->clsvars[0];
 }
 
 // FITTYPE=MODEL on ANALYZE: exactly one class variable, the relation variable of a MODEL

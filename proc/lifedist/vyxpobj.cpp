@@ -9,6 +9,7 @@
 #include "proc/framework/textpad.h"
 #include "proc/framework/vyxstate.h"
 #include "proc/framework/wobmth.h"
+#include "proc/lifedist/fitshared.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/lifedist/obsrow.h"
 #include "proc/lifedist/tables.h"
@@ -69,7 +70,7 @@ struct maker {
 void vyxpobj(vyxstate* s) {
     // Slots a statement does not make must not hold the objects of an earlier statement.
     for (int k = TAB_DATSUM; k <= TAB_CONVSTATUS; ++k) s->tabs[k] = tabpair{};
-    maker m{s, 0, s->fitmethod == 1 || s->fitmethod == 8};
+    maker m{s, 0, s->fitmethod == 1 || fitx::bymodel(s)};
     const int w = static_cast<int>(s->grpcolw);
     if (s->nclass == 1) m.groupwidth = w > 10 ? w : 10;
     if (s->nclass == 2) m.groupwidth = w + 1 > 10 ? w + 1 : 10;

@@ -114,9 +114,9 @@ int modelvars(const vyxstate* s) {
 // statement's.
 bool sameresponse(const vyxstate* s) {
     const int mine = s->rspvars[1] ? 2 : 1;
-    const int theirs = s->mdlvarids[1] ? 2 : 1;
-    if (mine != theirs || s->mdlrspkind != s->rspkind || s->mdlvarids[0] != s->rspvarid[0]) return false;
-    return mine == 1 || s->mdlvarids[1] == s->rspvarid[1];
+    const int theirs = s->mdlnresp;
+    if (mine != theirs || s->mdlrspkind != s->rspkind || s->mdlrspids[0] != s->rspvarid[0]) return false;
+    return mine == 1 || s->mdlrspids[1] == s->rspvarid[1];
 }
 
 // The checks of the fits taken from the MODEL statement, and the percentile-line limits.

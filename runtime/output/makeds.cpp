@@ -4,6 +4,8 @@
 #include <cstring>
 #include "runtime/output/templates.h"
 
+#include <vector>
+
 namespace rt::out {
 
 namespace {
@@ -63,11 +65,16 @@ bool MakeWriter::start(MakeRequest& r, const DataObject& obj,
     }
     map_.assign(r.colnames.size(), -1);
     kinds_.assign(r.colnames.size(), 0);
+    // Each column of the header takes the first column of the object with its name that no
+    // earlier one took: two columns of one name (a variable "lower" beside the limit "Lower")
+    // keep their own values.
+    std::vector<char> taken(obj.cols.size(), 0);
     for (size_t i = 0; i < r.colnames.size(); ++i)
         for (size_t k = 0; k < obj.cols.size(); ++k)
-            if (iequal(obj.cols[k].name, r.colnames[i])) {
+            if (!taken[k] && iequal(obj.cols[k].name, r.colnames[i])) {
                 map_[i] = static_cast<int>(k);
                 kinds_[i] = obj.cols[k].kind;
+                taken[k] = 1;
                 break;
             }
     return true;

@@ -1,0 +1,131 @@
+// Covariance of the MODEL estimates by sweeping the Hessian, the convergence status with
+// its table, the score statistics of the fixed parameters and the standard errors.
+#include <cmath>
+#include <cstring>
+
+#include "proc/framework/hostsvc_util.h"
+#include "proc/lifedist/mlfit.h"
+#include "proc/numeric/linalg.h"
+#include "proc/numeric/optimizer.h"
+#include "proc/regression/fitcommon.h"
+#include "proc/regression/model.h"
+#include "proc/regression/mtable.h"
+
+using namespace mfit;
+
+namespace {
+
+// The status number, the message logged and the Reason text for the optimiser's result.
+struct statusinfo {
+    int32_t status;
+    txthandle reason;
+};
+
+statusinfo decide(vyxstate* s, double crit) {
+    const double convh = s->fitcrit.convh;
+    switch (s->optrc) {
+        case NR_CONVERGED:
+            // A measure that is not a number is no proof of convergence.
+            if (crit <= convh) {
+                xpmlog(510, 720);
+                // The text the life-distribution fits give a converged fit (label 0/710
+                // names the Turnbull estimate's convergence).
+                return {0, rdxmsg(510, 710)};
+            }
+            xpmlog(510, 730, crit, convh);
+            return {2, rdxmsgs(510, 730, crit, convh)};
+        case NR_NOCONV:
+            xpmlog(510, 60, s->maxiter);
+            return {2, rdxmsgs(510, 60, s->maxiter)};
+        case NR_RIDGEFAIL:
+            xpmlog(510, 61, s->fitcrit.ridge);
+            return {1, rdxmsgs(510, 61, s->fitcrit.ridge)};
+        case NR_NOTPOSDEF:
+            xpmlog(510, 62);
+            return {1, rdxmsg(0, 62)};
+        case NR_INFEASIBLE:
+            xpmlog(510, 64);
+            return {3, rdxmsg(0, 64)};
+        default:
+            xpmlog(510, 63);
+            return {3, rdxmsg(0, 63)};
+    }
+}
+
+void statustable(vyxstate* s, statusinfo& info) {
+    mtable t(s);
+    t.create(nullptr, rdxtxt("MConvergenceStatus", 18), rdxmsg(0, 740), true);
+    t.colint("Status", &info.status);
+    t.colhandle("Reason", &info.reason);
+    t.enddef();
+    t.bind("KV.Vitalyx.ConvergenceStatus");
+    t.row();
+    t.endrows();
+    t.publish();
+}
+
+}  // namespace
+
+double getstat(const double* v, const double* packed, int i) {
+    const double d = packed[zisub(i, i)];
+    return d > 0.0 ? v[i] / std::sqrt(d) : missing();
+}
+
+void vyxmcov(vyxstate* s) {
+    const mdlcounts n = mdlsizes(s);
+    const int p = n.p;
+    double* H = s->fitarr[2];
+    const double* g = s->fitarr[1];
+    const long M = p + 1, T = M * (M + 1) / 2;
+    double* tol = s->fitarr[3] + T + 2 * M;
+    double* work = tol + M;
+    char* st = reinterpret_cast<char*>(work + M);
+
+    for (int j = 0; j < p; ++j) H[zisub(p, j)] = g[j];
+    H[zisub(p, p)] = 0.0;
+    for (int j = 0; j < p; ++j) {
+        const double d = H[zisub(j, j)];
+        tol[j] = d > 0.0 ? d * s->fitcrit.singular : 1.0;
+    }
+    for (int j = 0; j <= p; ++j) st[j] = '0';
+    if (s->intfix) st[0] = '*';
+    for (int j = 0; j < p; ++j) {
+        if (s->parmstat[j] != '1') continue;
+        zsweep(H, j, p + 1, st, work, tol[j]);
+        if (st[j] == '0') H[zisub(j, j)] = 0.0;
+    }
+    for (int j = 0; j < p; ++j)
+        if (s->parmstat[j] == 'C' && H[zisub(j, j)] <= tol[j]) H[zisub(j, j)] = 0.0;
+
+    const double ll = s->loglik[1];
+    const double crit = -H[zisub(p, p)] / (ll == 0.0 ? 1.0 : std::fabs(ll));
+    statusinfo info = decide(s, crit);
+    if (s->itprflag[1] != 1) xpmlog(510, 65);
+    statustable(s, info);
+    if (s->stepend) return;
+
+    s->tblflags[TF_LAGRANGE] = 0;
+    for (double& v : s->lagmult) v = missing();
+    auto lagrange = [&](int slot, int i) {
+        s->lagmult[slot] = getstat(g, H, i);
+        s->tblflags[TF_LAGRANGE] = 1;
+    };
+    if (s->intfix) lagrange(0, 0);
+    if (!s->pflags.haslogscl && s->scalefix && n.ndist > 0) lagrange(1, n.ncol);
+    const int r = s->pflags.haslogscl ? n.ntot : n.ncol + 1;
+    if (s->shapefix && n.ndist > 1 && r < p) lagrange(2, r);
+    if (s->pflags.haslogscl && s->lsintfix) lagrange(3, n.ncol);
+
+    for (int j = 0; j < p; ++j) {
+        const double d = H[zisub(j, j)];
+        if (s->parmstat[j] == '1' && d > 0.0) {
+            s->stderrs[j] = std::sqrt(d);
+        } else {
+            s->stderrs[j] = 0.0;
+            zerosym(H, j, p);
+        }
+    }
+    const size_t bytes = sizeof(double) * static_cast<size_t>(p) * (p + 1) / 2;
+    std::memcpy(s->fitarr[3], H, bytes);
+    std::memcpy(s->covsave, H, bytes);
+}

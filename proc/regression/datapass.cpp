@@ -1,0 +1,678 @@
+// The MODEL data pass: every usable observation of the BY group becomes one design row (the
+// effect cells of MODEL and LOGSCALE, the response, the censoring code, the frequency), written
+// to the utility file in blocks; counts, sums and the ranges of the design columns are taken on
+// the way. A second pass centres and scales the design values; the rows stay in memory when
+// they fit.
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <cstring>
+
+#include "proc/effects/designrow.h"
+#include "proc/effects/levdrive.h"
+#include "proc/effects/thropts.h"
+#include "proc/framework/hostsvc.h"
+#include "proc/framework/levels.h"
+#include "proc/framework/pools.h"
+#include "proc/framework/textpad.h"
+#include "proc/regression/fitcommon.h"
+#include "proc/regression/model.h"
+
+using namespace mfit;
+
+int EqIntList(const int32_t* list, const int32_t* values, int n, const int32_t* index) {
+    for (int k = 0; k < n; ++k)
+        if (list[k] != values[index[k]]) return 0;
+    return 1;
+}
+
+int32_t rlevwel(const leveffect* e, const int32_t* levidx) {
+    const int n = e->nclsall;
+    if (n == 0) return 0;
+    if (!e->combs) return -1;
+    for (int32_t k = 0; k < e->nseen; ++k)
+        if (EqIntList(e->combs + static_cast<size_t>(k) * n, levidx, n, e->clsall)) return k;
+    return e->nseen;
+}
+
+namespace {
+
+// The relation transforms of the current observation's continuous values (in the MODEL's
+// control block, and the LOGSCALE one when present); false when one gives the missing value.
+bool transformvalues(vyxstate* s) {
+    for (int k = 0; k < 3; ++k) {
+        if (!s->relcodes[k] || !s->mtrans_fn[k]) continue;
+        for (levctl* ctl : {s->mdllev, s->pflags.haslogscl ? s->logslev : nullptr}) {
+            if (!ctl) continue;
+            const levstate* ls = ctl->lstate;
+            for (int i = 0; i < ls->ncontv; ++i) {
+                const levclass& c = ls->contv[i];
+                if (!c.varinfo || c.varinfo->varnum != s->relvarids[k]) continue;
+                const double v = s->mtrans_fn[k](ctl->contval[i]);
+                if (ismissing(v)) return false;
+                ctl->contval[i] = v;
+                break;
+            }
+        }
+    }
+    return true;
+}
+
+// The effect cells of one control block from its continuous values: products, and, when
+// indexes is set, the level-combination columns.
+void effectcells(levctl* ctl, bool indexes) {
+    levstate* ls = ctl->lstate;
+    for (int k = 0; k < ls->neffect; ++k) {
+        const leveffect& e = ls->effects[k];
+        double v = 1.0;
+        for (int j = 0; j < e.ncont; ++j) v *= ctl->contval[e.contix[j]];
+        ls->effcols[k].value = v;
+        if (indexes) ls->effcols[k].col = rlevwel(&e, ctl->levidx);
+    }
+}
+
+}  // namespace
+
+double transx(vyxstate* s) {
+    if (!transformvalues(s)) return missing();
+    effectcells(s->mdllev, true);
+    if (s->pflags.haslogscl) effectcells(s->logslev, true);
+    return 0.0;
+}
+
+namespace {
+
+// The layout of the rows from the effect records.
+bool makelayout(vyxstate* s) {
+    const levstate* m = s->mdllev->lstate;
+    const levstate* l = s->pflags.haslogscl ? static_cast<const levstate*>(s->logscl) : nullptr;
+    auto* lay = static_cast<mdllayout*>(vmalcp_handler(s->bypool, sizeof(mdllayout), 0x3006));
+    if (!lay) return false;
+    lay->ne = m->neffect;
+    lay->nl = l ? l->neffect : 0;
+    lay->ncol = m->ncols;
+    lay->nls = l ? l->ncols : 0;
+    lay->hasfreq = s->nfreq > 0;
+    lay->ncells = lay->ne + lay->nl + 3 + (lay->hasfreq ? 1 : 0);
+    const int n = lay->ne + lay->nl;
+    lay->firstcol = static_cast<int32_t*>(vmalcp_handler(s->bypool, 4 * static_cast<int64_t>(n + 1), 0x3006));
+    lay->effcols = static_cast<int32_t*>(vmalcp_handler(s->bypool, 4 * static_cast<int64_t>(n + 1), 0x3006));
+    lay->hascont = static_cast<uint8_t*>(vmalcp_handler(s->bypool, n + 1, 0x3006));
+    lay->hascls = static_cast<uint8_t*>(vmalcp_handler(s->bypool, n + 1, 0x3006));
+    if (!lay->firstcol || !lay->effcols || !lay->hascont || !lay->hascls) return false;
+    for (int i = 0; i < n; ++i) {
+        const bool model = i < lay->ne;
+        const leveffect& e = model ? m->effects[i] : l->effects[i - lay->ne];
+        lay->firstcol[i] = e.firstcol + (model ? 0 : lay->ncol);
+        lay->effcols[i] = e.ncol;
+        lay->hascont[i] = e.ncont > 0;
+        lay->hascls[i] = e.nclsall > 0;
+    }
+    s->mdllay = lay;
+    return true;
+}
+
+// Where the rows go: chunks of rows in memory while the statement pool gives them and the
+// rows stay below 2^31 bytes, else blocks of B rows in the utility file (the rows kept in
+// memory so far are moved there first).
+struct rowstore {
+    vyxstate* s;
+    int R = 0, B = 0;
+    int64_t rows = 0;
+    bool infile = false;
+    char* block = nullptr;     // the block buffer of the file
+    int inblock = 0;
+    char** chunks = nullptr;
+    int32_t nchunks = 0, capchunks = 0, chunkrows = 0;
+    int64_t inchunk = 0;
+
+    // Writes the block buffer (full or not) to the file; false after 510/15 (the step ends).
+    bool flushblock() {
+        if (inblock == 0) return true;
+        if (xcwrite(s->utilfile, block, static_cast<int64_t>(B) * R) != 0) {
+            xpmlog(510, 15);
+            xexit(1008, 0);
+            s->stepend = 1;
+            return false;
+        }
+        inblock = 0;
+        return true;
+    }
+    bool openfile() {
+        if (xcopen(&s->utilfile, XC_SCRATCH) != 0 || !s->utilfile) {
+            s->utilfile = nullptr;
+            xpmlog(510, 13);
+            return false;
+        }
+        xcpoint(s->utilfile, 0);
+        return true;
+    }
+    // From memory to the file: every row kept so far, block by block.
+    bool tofile() {
+        if (!openfile()) return false;
+        infile = true;
+        int64_t left = rows;
+        for (int c = 0; c < nchunks && left > 0; ++c) {
+            const int64_t n = std::min<int64_t>(left, chunkrows);
+            for (int64_t k = 0; k < n; ++k) {
+                std::memcpy(block + static_cast<size_t>(inblock) * R, chunks[c] + k * R, static_cast<size_t>(R));
+                if (++inblock == B && !flushblock()) return false;
+            }
+            left -= n;
+        }
+        nchunks = 0;
+        return true;
+    }
+    bool newchunk() {
+        if (static_cast<double>(rows + chunkrows) * R >= 2147483647.0) return false;
+        if (nchunks == capchunks) {
+            const int32_t cap = capchunks ? 2 * capchunks : 64;
+            auto** list = static_cast<char**>(vmalcp_handler(s->stmtpool, cap * static_cast<int64_t>(sizeof(char*)), 0x2004));
+            if (!list) return false;
+            if (nchunks) std::memcpy(list, chunks, sizeof(char*) * static_cast<size_t>(nchunks));
+            chunks = list;
+            capchunks = cap;
+        }
+        char* c = static_cast<char*>(vmalcp_handler(s->stmtpool, static_cast<int64_t>(chunkrows) * R, 0x2004));
+        if (!c) return false;
+        chunks[nchunks++] = c;
+        inchunk = 0;
+        return true;
+    }
+    // Appends one row; false when the step ends.
+    bool append(const descell* row) {
+        if (!infile && (nchunks == 0 || inchunk == chunkrows) && !newchunk() && !tofile()) return false;
+        if (infile) {
+            std::memcpy(block + static_cast<size_t>(inblock) * R, row, static_cast<size_t>(R));
+            ++rows;
+            return ++inblock < B || flushblock();
+        }
+        std::memcpy(chunks[nchunks - 1] + inchunk * R, row, static_cast<size_t>(R));
+        ++inchunk;
+        ++rows;
+        return true;
+    }
+};
+
+// Everything the pass keeps while it reads the BY group.
+struct pass {
+    vyxstate* s;
+    mdllayout* lay;
+    rowstore out;
+    int K = 0, R = 0, B = 0;
+    char* work = nullptr;      // three rows: the row being made, the previous READOUT group, scratch
+    int64_t rows = 0;
+    int64_t read = 0, skipped = 0;
+    double wread = 0.0, W = 0.0, S1 = 0.0, S2 = 0.0, y0 = 0.0;
+    double lo = DBL_MAX, hi = -DBL_MAX;   // response range before the logarithm
+    double* colmin = nullptr;
+    double* colmax = nullptr;
+    int ncont = 0;
+    double* cmean = nullptr;   // stressvals: mean, reference, maximum, minimum
+    double* cref = nullptr;
+    double* cmax = nullptr;
+    double* cmin = nullptr;
+    double* csum = nullptr;    // weighted differences from the reference values
+    double* rawx = nullptr;    // the observation's continuous values before the relations
+    double* groupx = nullptr;  // those of the READOUT group before
+    bool refset = false;
+    bool logs = false, log10 = false;
+    double thr = 0.0;
+
+    descell* current() { return reinterpret_cast<descell*>(work); }
+    descell* prevgroup() { return reinterpret_cast<descell*>(work + R); }
+    descell* scratch() { return reinterpret_cast<descell*>(work + 2 * R); }
+
+    // A time after THRESHOLD on the fitting scale; false when it is not above 0 on a log scale.
+    bool scaled(double t, double* out) {
+        if (logs || log10) {
+            if (!(t > 0.0)) return false;
+            *out = logs ? std::log(t) : std::log10(t);
+        } else {
+            *out = t;
+        }
+        return true;
+    }
+    static double addround(double c, double w) { return std::nearbyint(c + w); }
+
+    // Stores one finished row with weight w and the continuous values x of its observation:
+    // counts, ranges of the design columns, sums.
+    bool store(const descell* r, double w, bool otherfailure, const double* x) {
+        const int code = r[lay->cens()].col;
+        if (otherfailure) s->mdlcnt[4] = addround(s->mdlcnt[4], w);
+        else if (code == CEN_RIGHT) s->mdlcnt[1] = addround(s->mdlcnt[1], w);
+        else if (code == CEN_LEFT) s->mdlcnt[2] = addround(s->mdlcnt[2], w);
+        else if (code == CEN_INTERVAL) s->mdlcnt[3] = addround(s->mdlcnt[3], w);
+        const double y = r[lay->rsp()].value;
+        if (rows == 0) y0 = s->intfix ? 0.0 : y;
+        for (int i = 1; i < lay->ne + lay->nl; ++i) {
+            if (i == lay->ne || !lay->hascont[i]) continue;   // the LOGSCALE intercept, CLASS effects
+            const int c = lay->firstcol[i] + r[i].col;
+            const double v = r[i].value;   // a copy: the cell's double is not 8-byte aligned
+            colmin[c] = std::min(colmin[c], v);
+            colmax[c] = std::max(colmax[c], v);
+        }
+        if (code == CEN_EXACT) s->sumwt[1] += w;
+        W += w;
+        const double d = y - y0;
+        S1 += w * d;
+        S2 += w * d * d;
+        for (int j = 0; j < ncont; ++j) csum[j] += w * (x[j] - cref[j]);
+        ++rows;
+        return out.append(r);
+    }
+};
+
+// Reads the failure-mode value of the current observation; false when it is missing.
+bool fmodevalue(vyxstate* s) {
+    fmodesettings& fm = s->fmodeset;
+    obsvalues& v = s->obsvals;
+    if (fm.type == 1) {
+        if (ismissing(v.fmodenum)) return false;
+    } else if (vzatl(' ', v.fmoderaw, 16)) {
+        return false;
+    }
+    wzstjls(v.fmodefmt, 16, 'l', nullptr, nullptr);
+    return true;
+}
+
+// An exact failure of another failure mode (KEEP: not listed; ELIMINATE: listed).
+bool othermode(const vyxstate* s) {
+    const fmodesettings& fm = s->fmodeset;
+    if (fm.mode == 2) return false;
+    const char* v = s->obsvals.fmodefmt;
+    const int len = wzstrip(v, 16);
+    bool listed = false;
+    for (int i = 0; i < fm.nvals && !listed; ++i) listed = wzstcom(v, len, fm.vals[i], fm.lens[i]) == 0;
+    return fm.mode == 0 ? !listed : listed;
+}
+
+// The group identifier of a READOUT row: the value (or, with a CLASS variable, the index) of
+// the model's single non-intercept effect.
+double readoutgroup(const vyxstate* s, const descell* row) {
+    if (s->mdllay->ne < 2) return 0.0;
+    return s->mdleffinfo[1] > 0 ? static_cast<double>(row[1].col) : row[1].value;
+}
+
+// The second pass: design values centred and scaled. In memory the rows change in place; in
+// the utility file every block is read, changed and written to a new utility file, which
+// then replaces the first (the host's utility files do not write over a record).
+bool centrescale(vyxstate* s, pass& p) {
+    const mdllayout* L = p.lay;
+    const int ntot = L->ncol + L->nls;
+    const double* ctr = s->colstd;
+    const double* scl = s->colstd + ntot;
+    auto onerow = [&](descell* r) {
+        for (int i = 0; i < L->ne + L->nl; ++i) {
+            const int c = L->firstcol[i] + r[i].col;
+            if (c < 0 || c >= ntot) continue;
+            const bool fixed = i < L->ne ? s->intfix : s->lsintfix;
+            r[i].value = fixed ? r[i].value / scl[c] : (r[i].value - ctr[c]) / scl[c];
+        }
+    };
+    rowstore& o = p.out;
+    if (!o.infile) {
+        int64_t left = o.rows;
+        for (int c = 0; c < o.nchunks && left > 0; ++c) {
+            const int64_t n = std::min<int64_t>(left, o.chunkrows);
+            for (int64_t k = 0; k < n; ++k) onerow(desrowat(o.chunks[c], L, k));
+            left -= n;
+        }
+        return true;
+    }
+    xchandle first = s->utilfile;
+    s->utilfile = nullptr;
+    if (!o.openfile()) {
+        xcclose(first, 1);
+        return false;
+    }
+    xcpoint(first, 0);
+    const int64_t bytes = static_cast<int64_t>(o.B) * o.R;
+    for (int64_t done = 0; done < o.rows; done += o.B) {
+        if (xcread(first, o.block, bytes) != 0) {
+            xpmlog(510, 22);
+            xexit(1008, 0);
+            s->stepend = 1;
+            xcclose(first, 1);
+            return false;
+        }
+        const int64_t n = std::min<int64_t>(o.B, o.rows - done);
+        for (int64_t k = 0; k < n; ++k) onerow(desrowat(o.block, L, k));
+        o.inblock = o.B;
+        if (!o.flushblock()) {
+            xcclose(first, 1);
+            return false;
+        }
+    }
+    xcclose(first, 1);
+    return true;
+}
+
+// The response variable's name for 510/80.
+msgarg rspname(const vyxstate* s) {
+    const vardesc* d = s->rspvars[0];
+    return d ? txtarg(d->name, d->namelen) : txtarg("", 0);
+}
+
+}  // namespace
+
+int vyxmdta(vyxstate* s) {
+    levctl* mctl = s->mdllev;
+    levstate* mls = mctl->lstate;
+    levctl* lctl = s->pflags.haslogscl ? s->logslev : nullptr;
+    uint8_t threads = 1;
+    int32_t cpus = 1;
+    zquerythreads(&threads, &cpus);
+    if (s->stepend) return 1;
+    // 1. levels
+    for (levctl* ctl : {mctl, lctl}) {
+        if (!ctl) continue;
+        ctl->lstate->lsflags = static_cast<uint8_t>(ctl->lstate->lsflags | LS_CALLERRESP);
+        ctl->lstate->ordcode = static_cast<char>(s->ordercode ? s->ordercode : 'M');
+        ctl->thrflag = threads;
+        if (zlevrgi(ctl) != 0) {
+            if (!zlevreadfailed(ctl)) xpmlog(510, 80, rspname(s));
+            return 1;
+        }
+    }
+    if (!makelayout(s)) return 1016;
+    mdllayout* lay = s->mdllay;
+    // READOUT counts the units on test with NENTER.
+    if (s->rspkind == 3 && (s->nnenter <= 0 || s->nfreq <= 0)) {
+        xpmlog(510, 85);
+        return 2000;
+    }
+    // 3. ranges
+    pass p;
+    p.s = s;
+    p.lay = lay;
+    p.ncont = mls->ncontv;
+    const int ntot = lay->ncol + lay->nls;
+    auto* sv = static_cast<double*>(vmalcp_handler(s->bypool, 5 * 8 * static_cast<int64_t>(p.ncont + 1), 0x3006));
+    s->colstd = static_cast<double*>(vmalcp_handler(s->stmtpool, 2 * 8 * static_cast<int64_t>(ntot + 1), 0x3006));
+    if (!sv || !s->colstd) return 1016;
+    p.cmean = sv;
+    p.cref = sv + p.ncont;
+    p.cmax = sv + 2 * p.ncont;
+    p.cmin = sv + 3 * p.ncont;
+    p.csum = sv + 4 * p.ncont;
+    s->stressvals[0] = p.cmean;
+    s->stressvals[1] = p.cmax;
+    s->stressvals[2] = p.cmin;
+    for (int j = 0; j < p.ncont; ++j) {
+        p.cmin[j] = DBL_MAX;
+        p.cmax[j] = -DBL_MAX;
+    }
+    p.colmin = s->colstd;
+    p.colmax = s->colstd + ntot;
+    for (int j = 0; j < ntot; ++j) {
+        p.colmin[j] = DBL_MAX;
+        p.colmax[j] = -DBL_MAX;
+    }
+    // 4. rows: chunks in memory, blocks of about 4 KB in the file
+    p.K = lay->ncells;
+    p.R = lay->rowbytes();
+    p.B = std::max(1, 4096 / p.R);
+    rowstore& out = p.out;
+    out.s = s;
+    out.R = p.R;
+    out.B = p.B;
+    out.chunkrows = p.B * 256;
+    out.block = static_cast<char*>(vmalcp_handler(s->stmtpool, static_cast<int64_t>(p.B) * p.R, 0x2006));
+    p.work = static_cast<char*>(vmalcp_handler(s->stmtpool, 3 * static_cast<int64_t>(p.R), 0x2006));
+    p.rawx = static_cast<double*>(vmalcp_handler(s->stmtpool, 16 * static_cast<int64_t>(p.ncont + 1), 0x2006));
+    if (!out.block || !p.work || !p.rawx) return 1016;
+    p.groupx = p.rawx + p.ncont + 1;
+    p.logs = s->logscale[0];
+    p.log10 = s->logscale[1];
+    p.thr = s->thrflags[TH_GIVEN] ? s->fixedparms[FP_THRESHOLD] : 0.0;
+    for (double& c : s->mdlcnt) c = 0.0;
+    s->sumwt[0] = s->sumwt[1] = 0.0;
+    // 5. rewind
+    mctl->rdrewind(mctl);
+
+    const bool readout = s->rspkind == 3;
+    const bool fmode = s->fmodeset.nvars > 0;
+    const int cens = lay->cens(), rsp = lay->rsp(), upper = lay->upper(), freq = lay->freq();
+    // READOUT state: the current group's identifier, last readout time (fitting scale),
+    // units on test m' and failures f' of the last readout.
+    bool rgroup = false;
+    double rid = 0.0, rtime = 0.0, rm = 0.0, rf = 0.0;
+    auto survivors = [&](const descell* cells, double n, const double* x) {
+        descell* r = p.scratch();
+        std::memcpy(r, cells, static_cast<size_t>(p.R));
+        r[rsp].value = rtime;
+        r[upper].value = 0.0;
+        r[cens].col = CEN_RIGHT;
+        r[freq].value = n;
+        return p.store(r, n, false, x);
+    };
+
+    double values[2];
+    while (mctl->rdnext(mctl)) {
+        ++p.read;
+        values[0] = values[1] = missing();
+        const int32_t f = zlevrgd(mctl, values, nullptr, nullptr);
+        if (f & LEVF_READFAIL) return 1;
+        if (s->procget) xyvget(s->procget, nullptr);
+        if (s->fmodeget) xyvget(s->fmodeget, nullptr);
+        if (f & LEVF_WEIGHT) {
+            ++p.skipped;
+            continue;
+        }
+        double w = 1.0;
+        if (s->nfreq > 0) {
+            w = s->obsvals.freq;
+            if (ismissing(w)) {
+                ++p.skipped;
+                continue;
+            }
+            if (w < 0.0 || (w == 0.0 && !readout)) continue;
+        }
+        p.wread += w;
+        if (f & LEVF_UNUSABLE) {
+            ++p.skipped;
+            continue;
+        }
+        double m = 0.0;
+        if (readout) {
+            m = s->obsvals.nenter;
+            if (ismissing(m) || m < EPS53) {
+                xpmlog(510, 23);
+                return 1;
+            }
+        }
+        if (fmode && !fmodevalue(s)) {
+            ++p.skipped;
+            continue;
+        }
+        if (lctl && (zlevrgd(lctl, nullptr, nullptr, nullptr) & LEVF_UNUSABLE)) {
+            ++p.skipped;
+            continue;
+        }
+        // continuous variables: reference values and ranges
+        for (int j = 0; j < p.ncont; ++j) p.rawx[j] = mctl->contval[j];
+        if (!p.refset)
+            for (int j = 0; j < p.ncont; ++j) p.cref[j] = p.rawx[j];
+        p.refset = true;
+        for (int j = 0; j < p.ncont; ++j) {
+            p.cmin[j] = std::min(p.cmin[j], p.rawx[j]);
+            p.cmax[j] = std::max(p.cmax[j], p.rawx[j]);
+        }
+        if (s->relcodes[0] || s->relcodes[1] || s->relcodes[2]) {
+            // The level indexes do not change: only the values of the cells are made again.
+            if (!transformvalues(s)) {
+                ++p.skipped;
+                continue;
+            }
+            effectcells(mctl, false);
+            if (lctl) effectcells(lctl, false);
+        }
+        // the row: effect cells
+        descell* row = p.current();
+        for (int i = 0; i < lay->ne; ++i) {
+            row[i].value = mls->effcols[i].value;
+            row[i].col = mls->effcols[i].col;
+        }
+        for (int i = 0; i < lay->nl; ++i) {
+            const effcell& c = static_cast<levstate*>(s->logscl)->effcols[i];
+            row[lay->ne + i].value = c.value;
+            row[lay->ne + i].col = c.col;
+        }
+        if (lay->hasfreq) row[freq].value = w;
+        row[upper].value = 0.0;
+        row[upper].col = 0;
+        row[rsp].col = 0;
+        // the response
+        double lo = values[0], hi = values[1];
+        if (!ismissing(lo)) lo -= p.thr;
+        int code = CEN_EXACT;
+        if (s->rspkind == 0 || readout) {
+            if (ismissing(lo)) {
+                ++p.skipped;
+                continue;
+            }
+            hi = lo;
+        } else if (s->rspkind == 1) {
+            if (ismissing(lo) || ismissing(values[1])) {
+                ++p.skipped;
+                continue;
+            }
+            for (int i = 0; i < s->ncensvals; ++i)
+                if (values[1] == s->censvals[i]) code = CEN_RIGHT;
+            hi = lo;
+        } else {
+            if (!ismissing(hi)) hi -= p.thr;
+            if (ismissing(lo) && ismissing(hi)) {
+                ++p.skipped;
+                continue;
+            }
+            if (ismissing(lo)) {
+                code = CEN_LEFT;
+                lo = hi;
+            } else if (ismissing(hi)) {
+                code = CEN_RIGHT;
+                hi = lo;
+            } else if (lo < hi) {
+                code = CEN_INTERVAL;
+            } else if (lo > hi) {
+                continue;   // dropped without counting
+            }
+            // On a log scale an interval from 0 is left-censored at its upper end.
+            if ((p.logs || p.log10) && code == CEN_INTERVAL && lo == 0.0) {
+                code = CEN_LEFT;
+                lo = hi;
+            }
+        }
+        double ylo = 0.0, yhi = 0.0;
+        if (!p.scaled(lo, &ylo) || (code == CEN_INTERVAL && !p.scaled(hi, &yhi))) {
+            s->mdlcnt[0] += 1;
+            continue;
+        }
+        p.lo = std::min(p.lo, lo);
+        p.hi = std::max(p.hi, hi);
+        row[rsp].value = ylo;
+        if (code == CEN_INTERVAL) row[upper].value = yhi;
+        bool other = false;
+        if (code == CEN_EXACT && fmode && othermode(s)) {
+            code = CEN_RIGHT;
+            other = true;
+        }
+        if (!readout) {
+            row[cens].col = code;
+            if (!p.store(row, w, other, p.rawx)) return 1008;
+            continue;
+        }
+        // READOUT: the rows of one group of units' readouts.
+        const double id = readoutgroup(s, row);
+        const double t = ylo;
+        const double left = rm - rf;   // survivors of the last readout
+        if (!rgroup || id != rid) {
+            row[cens].col = CEN_LEFT;
+            if (!p.store(row, w, false, p.rawx)) return 1008;
+            // the group before leaves its survivors right-censored at its last readout
+            if (rgroup && left > 0.0 && !survivors(p.prevgroup(), left, p.groupx)) return 1008;
+            std::memcpy(p.prevgroup(), row, static_cast<size_t>(p.R));
+            for (int j = 0; j < p.ncont; ++j) p.groupx[j] = p.rawx[j];
+            rgroup = true;
+            rid = id;
+        } else {
+            if (left < m) {
+                xpmlog(510, 181, p.read);
+                return 1008;
+            }
+            row[cens].col = CEN_INTERVAL;
+            row[upper].value = t;
+            row[rsp].value = rtime;
+            if (!p.store(row, w, false, p.rawx)) return 1008;
+            // units withdrawn at the readout before
+            if (left > m && !survivors(row, left - m, p.rawx)) return 1008;
+        }
+        rm = m;
+        rf = w;
+        rtime = t;
+    }
+    if (readout && rgroup && rm - rf > 0.0 && !survivors(p.prevgroup(), rm - rf, p.groupx)) return 1008;
+    if (s->stepend) return 1008;
+
+    // End of data.
+    if (p.rows == 0) {
+        xpmlog(510, 80, rspname(s));
+        return 1;
+    }
+    if (readout && (p.skipped > 0 || s->mdlcnt[0] > 0)) {
+        xpmlog(510, 197);
+        return 1;
+    }
+    s->sumwt[0] = p.W;
+    s->nobsrow.sumread = p.wread;
+    s->nobsrow.sumused = p.W;
+    s->liferng[0] = s->liferngm[0] = p.lo;
+    s->liferng[1] = s->liferngm[1] = p.hi;
+    s->mdlrows = p.rows;
+    s->nobscnt[2] = static_cast<int32_t>(p.read);
+    s->nobscnt[1] = static_cast<int32_t>(readout ? p.read : p.rows);
+    s->nobscnt[0] = static_cast<int32_t>(p.skipped);
+    s->nobsrow.nread = static_cast<double>(p.read);
+    s->nobsrow.nused = static_cast<double>(s->nobscnt[1]);
+    // centres and scales of the design columns
+    double* ctr = s->colstd;
+    double* scl = s->colstd + ntot;
+    for (int c = 0; c < ntot; ++c) {
+        const double lo = p.colmin[c], hi = p.colmax[c];
+        ctr[c] = 0.0;
+        scl[c] = 1.0;
+        if (s->nocsflag || !(lo <= hi)) continue;
+        ctr[c] = (lo + hi) / 2.0;
+        scl[c] = (hi - lo) / 2.0 > EPS53 ? (hi - lo) / 2.0 : 1.0;
+    }
+    for (int i = 0; i < lay->ne + lay->nl; ++i) {
+        if (!lay->hascls[i]) continue;
+        for (int c = lay->firstcol[i]; c < lay->firstcol[i] + lay->effcols[i]; ++c) ctr[c] = 0.0;
+    }
+    // the response's mean and standard deviation
+    const double mean = p.W > 0.0 ? p.S1 / p.W + p.y0 : p.y0 + p.S1;
+    double S2 = p.S2;
+    if (!s->intfix) S2 -= (p.y0 - mean) * (p.y0 - mean) * p.W;
+    const double div = p.rows < 2 ? 1.0 : static_cast<double>(p.rows - 1);
+    s->ystat[0] = mean;
+    s->ystat[1] = S2 > 0.0 ? std::sqrt(S2 / div) : 1.0;
+    // the continuous variables' weighted means over the rows kept
+    for (int j = 0; j < p.ncont; ++j) p.cmean[j] = (p.W > 0.0 ? p.csum[j] / p.W : 0.0) + p.cref[j];
+    // the last block, the second pass
+    if (out.infile && !out.flushblock()) return 1008;
+    if (!centrescale(s, p)) return 1008;
+    s->mdlinmem = !out.infile;
+    s->mdlchunks = out.chunks;
+    s->mdlnchunks = out.nchunks;
+    s->mdlchunkrows = out.chunkrows;
+    s->mdlrowbuf = out.block;
+    s->mdlblkrows = p.B;
+
+    modhdr(s);
+    if (!s->stepend) modnobs(s);
+    if (!s->stepend && mls->nclassv > 0) classtbl(s);
+    if (!s->stepend) zlevchk(mctl);
+    if (!s->stepend && (s->covprint[CP_COVB] || s->covprint[CP_CORRB] || s->itprflag[0])) procprm(s);
+    return s->stepend ? 1 : 0;
+}
