@@ -1,0 +1,286 @@
+// A host, an output manager and a state block with design rows made by the test, so that the
+// MODEL fit (starting values, likelihood, optimiser, back-transformation, covariance and
+// limits) runs in-process without the data pass.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "host/outobj.h"
+#include "proc/framework/anchor.h"
+#include "proc/framework/hostsvc.h"
+#include "proc/framework/vyxstate.h"
+#include "proc/framework/wobmth.h"
+#include "proc/numeric/kernels.h"
+#include "proc/lifedist/lifedist.h"
+#include "proc/regression/model.h"
+#include "runtime/host/hostinstance.h"
+#include "runtime/output/output.h"
+#include "runtime/output/texts.h"
+#include "runtime/session.h"
+#include "tests/support/collectlog.h"
+
+namespace mdltest {
+
+inline std::string readfile(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    std::stringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+// One design effect as the test lays it out: its number of design columns, whether its cell
+// value multiplies the coefficient (continuous) and whether it has CLASS variables.
+struct effect {
+    int cols;
+    bool cont;
+    bool cls;
+};
+
+// One observation: the effect cells (value, index within the effect), the response (on the
+// fitting scale), the upper end of an interval, the censoring code, the frequency.
+struct obsrow {
+    std::vector<descell> cells;
+    double y, y2 = 0.0;
+    int code = CEN_EXACT;
+    double w = 1.0;
+};
+
+// Families: value kernel, derivative kernel, quantile with a shape argument.
+struct family {
+    kernfn value, deriv;
+    qntfnx quant;
+    bool gamma;
+};
+inline family fam(const std::string& name) {
+    if (name == "normal") return {zprblnm, zprbwnm, vyxqnm, false};
+    if (name == "logistic") return {zprbllg, zprbwlg, vyxqlg, false};
+    if (name == "gamma") return {zprblgm, zprbwgm, vyxqgm, true};
+    return {zprblwb, zprbwwb, vyxqwb, false};   // smallest extreme value (Weibull on log time)
+}
+
+class ModelTest : public ::testing::Test {
+protected:
+    rt::HostInstance* host = nullptr;
+    rt::Session sess;
+    testsupport::CollectLog log;
+    std::string dir;
+    std::unique_ptr<vyxarea> area;
+    vyxstate* s = nullptr;
+    bool finished = false;
+
+    mdllayout lay{};
+    std::vector<int32_t> firstcol, effcols;
+    std::vector<uint8_t> hascont, hascls;
+    std::vector<char> rows;
+    char* chunk = nullptr;
+    std::vector<double> colstd;
+
+    void SetUp() override {
+        char tmpl[] = "/tmp/vxmdl-XXXXXX";
+        dir = mkdtemp(tmpl);
+        host = rt::makehost();
+        ASSERT_TRUE(rt::beginstep(host));
+        sess.inst = &host->inst;
+        sess.log = &log;
+        sess.outdir = dir;
+        sess.opts.linesize = 120;
+        rt::setcurrent(&sess);
+        v_global_gcb_anchor = &host->inst;
+        rt::out::beginprogram();
+        rt::out::beginstep();
+
+        area = std::make_unique<vyxarea>();
+        s = &area->s;
+        s->bypool = xmpoolc(8192, 8192, 4);
+        s->stmtpool = xmpoolc(8192, 8192, 4);
+        obobject* env = nullptr;
+        ASSERT_EQ(xobinit(&env, 0), 0);
+        wobitem create[] = {obstr(OBK_FAMILY, "rdx", 3), obstr(OBK_OBJKIND, "manager", 7),
+                            obitem(OBK_CREATED, OBT_OBJECT), obint(OBK_MSGGROUP, 510)};
+        ASSERT_EQ(wobmth(env, nullptr, OB_CREATE, 4, create), 0);
+        s->obenv = env;
+        s->outmgr = static_cast<obobject*>(create[2].v.p);
+
+        s->maxiter = 50;
+        s->fitcrit.converge = 0.001;
+        s->fitcrit.convh = 1e-4;
+        s->fitcrit.singular = 1e7 * 1.1102230246251565e-16;
+        s->alpha = 0.05;
+        s->itopts[IT_PSTABLE] = hostmissing();
+        for (double& v : s->fixedparms) v = hostmissing();
+        s->fixedparms[FP_THRESHOLD] = 0.0;
+        s->lrflags[LR_PARMS] = 0;
+        for (auto& l : s->labels) std::memset(l, ' ', 40);
+    }
+    // The output manager's create call fails (result rc) for the table of the given name;
+    // every other call goes to the manager's own class.
+    obclass failcls{};
+    obmethent failent{};
+    obmethrec failrec{};
+    obmethent* failbucket[1] = {};
+    obclass* realcls = nullptr;
+    static inline std::string failname;
+    static inline int32_t failrc = -7;
+    static int32_t failcreate(obobject* o, void*, void* recarg, int n, wobitem* it) {
+        for (int i = 0; i < n; ++i)
+            if (it[i].key == OBK_NAME && it[i].v.p && std::string(rt::out::textof(static_cast<txthandle>(it[i].v.p))) == failname)
+                return failrc;
+        return wobmth(o, static_cast<obclass*>(recarg), OB_CREATE, n, it);
+    }
+    void failtable(const std::string& name) {
+        realcls = s->outmgr->cls;
+        failcls = *realcls;
+        failcls.parent = realcls;
+        failrec.routine = failcreate;
+        failrec.arg = realcls;
+        failent.rec = &failrec;
+        failent.method = OB_CREATE;
+        failbucket[0] = &failent;
+        failcls.buckets = failbucket;
+        failcls.mask = 0;
+        failname = name;
+        s->outmgr->cls = &failcls;
+    }
+
+    void TearDown() override {
+        if (realcls) s->outmgr->cls = realcls;
+        finish();
+        rt::setcurrent(nullptr);
+        v_global_gcb_anchor = nullptr;
+        rt::freehost(host);
+        std::filesystem::remove_all(dir);
+    }
+    void finish() {
+        if (finished) return;
+        finished = true;
+        if (s && s->outmgr) obrelease(s->outmgr);
+        rt::out::endstep();
+        std::string err;
+        rt::out::endprogram(err);
+        rt::endstep(host);
+    }
+    std::string listing() {
+        finish();
+        return readfile(dir + "/listing.txt");
+    }
+
+    void usefamily(const std::string& name) {
+        const family f = fam(name);
+        s->prob_fn[0] = f.value;
+        s->prob_fn[1] = f.deriv;
+        s->quantst_fn = f.quant;
+        s->gammafam = f.gamma;
+        s->shape_fn = f.gamma ? zprbpgm : nullptr;
+        s->ndistp = f.gamma ? 2 : 1;
+    }
+
+    // Lays out the rows of a model with the given MODEL effects (the intercept first) and
+    // LOGSCALE effects (their intercept first when any), response kind 0 exact/right or 2 with
+    // intervals. Centres and scales are m and sc per design column (defaults 0 and 1); the
+    // counts and the response mean and standard deviation are taken as the data pass does.
+    void userows(const std::vector<effect>& model, const std::vector<effect>& scale, const std::vector<obsrow>& data,
+                 bool freq, std::vector<double> m = {}, std::vector<double> sc = {}) {
+        const int ne = static_cast<int>(model.size()), nl = static_cast<int>(scale.size());
+        firstcol.assign(ne + nl, 0);
+        effcols.assign(ne + nl, 0);
+        hascont.assign(ne + nl, 0);
+        hascls.assign(ne + nl, 0);
+        int col = 0;
+        for (int i = 0; i < ne + nl; ++i) {
+            const effect& e = i < ne ? model[i] : scale[i - ne];
+            firstcol[i] = col;
+            effcols[i] = e.cols;
+            hascont[i] = e.cont;
+            hascls[i] = e.cls;
+            col += e.cols;
+            if (i == ne - 1) lay.ncol = col;
+        }
+        lay.ne = ne;
+        lay.nl = nl;
+        lay.nls = col - lay.ncol;
+        lay.hasfreq = freq;
+        lay.ncells = ne + nl + 3 + (freq ? 1 : 0);
+        lay.firstcol = firstcol.data();
+        lay.effcols = effcols.data();
+        lay.hascont = hascont.data();
+        lay.hascls = hascls.data();
+        s->mdllay = &lay;
+        s->pflags.haslogscl = nl > 0;
+        const int ntot = col;
+        m.resize(ntot, 0.0);
+        sc.resize(ntot, 1.0);
+        colstd.assign(2 * ntot, 0.0);
+        for (int j = 0; j < ntot; ++j) {
+            colstd[j] = m[j];
+            colstd[ntot + j] = sc[j];
+        }
+        s->colstd = colstd.data();
+
+        rows.assign(data.size() * lay.rowbytes(), 0);
+        double W = 0, S1 = 0, S2 = 0, y0 = 0, exact = 0;
+        bool interval = false;
+        for (size_t k = 0; k < data.size(); ++k) {
+            const obsrow& o = data[k];
+            descell* r = desrowat(rows.data(), &lay, static_cast<int64_t>(k));
+            for (int i = 0; i < ne + nl; ++i) {
+                r[i] = o.cells[i];
+                // Continuous cells are centred and scaled as the data pass leaves them.
+                if (i > 0 && hascont[i] && i != ne) {
+                    const int c = firstcol[i] + r[i].col;
+                    r[i].value = (r[i].value - m[c]) / sc[c];
+                }
+            }
+            r[lay.rsp()].value = o.y;
+            r[lay.upper()].value = o.y2;
+            r[lay.cens()].col = o.code;
+            if (freq) r[lay.freq()].value = o.w;
+            interval = interval || o.code == CEN_INTERVAL || o.code == CEN_LEFT;
+            if (o.code == CEN_RIGHT) s->mdlcnt[1] += o.w;
+            if (o.code == CEN_LEFT) s->mdlcnt[2] += o.w;
+            if (o.code == CEN_INTERVAL) s->mdlcnt[3] += o.w;
+            if (o.code == CEN_EXACT) exact += o.w;
+            if (k == 0 && !s->intfix) y0 = o.y;
+            const double d = o.y - y0;
+            W += o.w;
+            S1 += o.w * d;
+            S2 += o.w * d * d;
+        }
+        s->rspkind = interval ? 2 : 0;
+        s->mdlrows = static_cast<int64_t>(data.size());
+        s->mdlinmem = 1;
+        chunk = rows.data();
+        s->mdlchunks = &chunk;
+        s->mdlnchunks = 1;
+        s->mdlchunkrows = static_cast<int32_t>(data.size());
+        s->sumwt[0] = W;
+        s->sumwt[1] = exact;
+        const double mean = W > 0 ? S1 / W + y0 : y0 + S1;
+        if (!s->intfix) S2 -= (y0 - mean) * (y0 - mean) * W;
+        const double div = data.size() < 2 ? 1.0 : static_cast<double>(data.size() - 1);
+        s->ystat[0] = mean;
+        s->ystat[1] = S2 > 0 ? std::sqrt(S2 / div) : 1.0;
+    }
+
+    // The fit's arrays and starting values as vyxmfit lays them out, without the optimiser.
+    // p and the packing come from the starting values.
+    int fit() { return vyxmfit(s); }
+    void afterfit() {
+        vyxmxup(s);
+        vyxmcov(s);
+    }
+};
+
+// A continuous cell and a CLASS cell.
+inline descell cv(double v) { return {v, 0}; }
+inline descell lv(int level) { return {1.0, level}; }
+
+}  // namespace mdltest
