@@ -1,0 +1,5 @@
+library(survival)
+d <- read.csv("model1m.csv")
+f <- survreg(Surv(time, status) ~ x1 + x2 + factor(g), data = d, dist = "weibull")
+print(coef(f), digits = 10)
+cat(f$scale, f$loglik[2], "\n")
