@@ -121,4 +121,14 @@ profs <- function(s) {
 }
 put("cap_weibull_lr", "lower5", uniroot(profs, c(fA$scale * 0.5, fA$scale), tol = 1e-12)$root)
 put("cap_weibull_lr", "upper5", uniroot(profs, c(fA$scale, fA$scale * 2), tol = 1e-12)$root)
+
+# G. the capacitor fit's prediction for the groups of plots that take their fit from the MODEL:
+# a probability plot's temperature at the mean voltage (275, the relation applied to the mean),
+# a relation plot's voltages 200 and 250 at the first temperature (170); the location with the
+# standard error from the covariance of the fit.
+nd <- data.frame(voltage = c(275, 275, 200, 250), t = factor(c("170", "180", "170", "170"), levels = levels(cap$t)))
+pg <- predict(fA, newdata = nd, type = "lp", se.fit = TRUE)
+for (k in 1:4) {
+  put("cap_groups", sprintf("loc%d", k), pg$fit[[k]]); put("cap_groups", sprintf("se%d", k), pg$se.fit[[k]])
+}
 close(out)
