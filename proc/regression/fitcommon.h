@@ -8,6 +8,7 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/vyxstate.h"
 #include "proc/framework/wobmth.h"
+#include "proc/lifedist/fitshared.h"
 #include "proc/regression/model.h"
 
 namespace mfit {
@@ -24,18 +25,9 @@ inline bool ismiss(double v) { return std::isnan(v); }
 inline double centre(const vyxstate* s, int j) { return s->colstd[j]; }
 inline double scale(const vyxstate* s, int j) { return s->colstd[mdlsizes(s).ntot + j]; }
 
-// Ends the step on a failed output-object call: reported, exit code set, stepend.
-inline void endstep(vyxstate* s, int32_t rc) {
-    xprrlog(0, rc);
-    xexit(rc, 0);
-    s->stepend = 1;
-}
-// The result of an output-object call: true when it may go on.
-inline bool obok(vyxstate* s, int32_t rc) {
-    if (rc >= 0) return true;
-    endstep(s, rc);
-    return false;
-}
+// A failed output-object call ends the step as in the life-distribution fits.
+using fitx::endstep;
+using fitx::obok;
 
 }  // namespace mfit
 
