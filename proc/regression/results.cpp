@@ -202,6 +202,8 @@ void lagrange(vyxstate* s) {
     t.coltext("Parameter", 19, name);
     t.coldouble("Chisq", &chisq);
     t.coldouble("Pval", &pval);
+    // Its label as its title, so that the statistics are not printed unnamed.
+    t.titles({{"title", rdxmsg(0, 296)}});
     t.enddef();
     t.bind("kv.vitalyx.lagr");
     auto row = [&](int msg, int width, double z) {
