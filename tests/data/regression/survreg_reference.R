@@ -131,4 +131,17 @@ pg <- predict(fA, newdata = nd, type = "lp", se.fit = TRUE)
 for (k in 1:4) {
   put("cap_groups", sprintf("loc%d", k), pg$fit[[k]]); put("cap_groups", sprintf("se%d", k), pg$se.fit[[k]])
 }
+
+# H. the capacitors' factorial cells: voltage and temperature as CLASS effects with their
+# crossing, one common scale; the location of every cell (voltage v, temperature t), the
+# scale and the log-likelihood, lognormal and Weibull.
+for (d in c("lognormal", "weibull")) {
+  f <- survreg(Surv(time, status) ~ factor(voltage) * factor(temperature), data = cap, dist = d, control = ctl)
+  cells <- unique(cap[, c("voltage", "temperature")])
+  lp <- predict(f, newdata = cells, type = "lp")
+  case <- paste0("cap_cells_", d)
+  for (k in seq_len(nrow(cells))) put(case, sprintf("loc_%d_%d", cells$voltage[k], cells$temperature[k]), lp[[k]])
+  put(case, "scale", f$scale)
+  put(case, "loglik", f$loglik[2] + sum(log(cap$time[cap$status == 1])))
+}
 close(out)

@@ -104,6 +104,39 @@ TEST_F(Agreement, PlotGroupsTakeSurvregsPredictionAndItsError) {
     }
 }
 
+
+TEST_F(Agreement, CapacitorCellsMatchSurvreg) {
+    // The glass capacitors' eight voltage and temperature cells through both CLASS effects and
+    // their crossing: every cell's location, the common scale and the log-likelihood.
+    const reference ref;
+    for (const char* dist : {"lognormal", "weibull"}) {
+        SCOPED_TRACE(dist);
+        const std::string kase = std::string("cap_cells_") + dist;
+        const run r = program(std::string("proc vitalyx data=capacitor; class voltage temperature; distribution ") + dist +
+                              ";\nmake 'Modprmest' out=est; make 'Modfitsum' out=fit; make 'ModObstats' out=obs;\n"
+                              "model time*status(0) = voltage temperature voltage*temperature / converge=1e-10 "
+                              "obstats(xbeta); run;");
+        ASSERT_EQ(r.result.status, 0) << r.result.log.all();
+        const table obs = r.get("obs");
+        ASSERT_EQ(obs.rows.size(), 64u);
+        for (size_t i = 0; i < obs.rows.size(); ++i) {
+            const std::string key = "loc_" + obs.text(i, "voltage") + "_" + obs.text(i, "temperature");
+            near(obs.num(i, "Xbeta"), ref(kase, key), 1e-6, key);
+        }
+        const table est = r.get("est"), fit = r.get("fit");
+        bool scaled = false;
+        for (size_t i = 0; i < est.rows.size(); ++i) {
+            const std::string parm = est.text(i, "Parm");
+            if (parm.find("Scale") != std::string::npos && parm.find("Weibull") == std::string::npos) {
+                near(est.num(i, "Estimate"), ref(kase, "scale"), 1e-6, "scale");
+                scaled = true;
+            }
+        }
+        EXPECT_TRUE(scaled);
+        EXPECT_NEAR(fit.num(fit.rows.size() - 1, "Value"), ref(kase, "loglik"), 1e-8);
+    }
+}
+
 }  // namespace
 
 // The log-gamma family (a positive and a negative shape) and a scale model against a direct
