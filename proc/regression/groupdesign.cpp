@@ -72,9 +72,11 @@ bool setblock(const vyxstate* s, const grpnode* g, levctl* ctl) {
     return true;
 }
 
+}  // namespace
+
 // The linear predictor of a control block's effect cells; row (optional) receives the design
 // values at their columns (offset by off).
-double linear(const vyxstate* s, const levstate* ls, int off, double* row) {
+double mdllinear(const vyxstate* s, const levstate* ls, int off, double* row) {
     double sum = 0.0;
     for (int k = 0; k < ls->neffect; ++k) {
         const leveffect& e = ls->effects[k];
@@ -89,8 +91,6 @@ double linear(const vyxstate* s, const levstate* ls, int off, double* row) {
     return sum;
 }
 
-}  // namespace
-
 bool mdlgroupfit(vyxstate* s, const grpnode* g, double* loc, double* scl, double* xloc, double* xscl) {
     if (!s->thrflags[TH_MODELRAN] || !s->mdllay || !s->estdata || !s->parmmap) return false;
     if (!setblock(s, g, s->mdllev)) return false;
@@ -98,7 +98,7 @@ bool mdlgroupfit(vyxstate* s, const grpnode* g, double* loc, double* scl, double
     if (logscl && !setblock(s, g, s->logslev)) return false;
     if (ismiss(transx(s))) return false;
     const mdlcounts n = mdlsizes(s);
-    *loc = linear(s, s->mdllev->lstate, 0, xloc);
+    *loc = mdllinear(s, s->mdllev->lstate, 0, xloc);
     if (!logscl) {
         *scl = s->estdata[n.p - 1];
         if (xscl) xscl[n.p - 1] = 1.0;
@@ -106,7 +106,7 @@ bool mdlgroupfit(vyxstate* s, const grpnode* g, double* loc, double* scl, double
     }
     // A scale model: sigma = exp(psi), 1 when psi is beyond the range of exp; the scale's
     // design row is d sigma / d gamma = sigma u.
-    const double psi = linear(s, static_cast<const levstate*>(s->logscl), n.ncol, xscl);
+    const double psi = mdllinear(s, static_cast<const levstate*>(s->logscl), n.ncol, xscl);
     *scl = psi < EXP_OVER ? std::exp(psi) : 1.0;
     if (xscl)
         for (int j = n.ncol; j < n.ntot; ++j) xscl[j] = psi < EXP_OVER ? xscl[j] * *scl : 0.0;

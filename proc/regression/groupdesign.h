@@ -2,6 +2,8 @@
 #pragma once
 #include "proc/framework/vyxstate.h"
 
+struct levstate;
+
 // Makes the group's class levels and stress values the MODEL's current observation (a class
 // variable of the statement takes the group's level and, when it is a continuous MODEL
 // variable, its value; every other CLASS variable its first level and every other continuous
@@ -11,3 +13,8 @@
 // when no MODEL fit is there, a level of the group is not one of the MODEL's, or a relation
 // refuses the stress value.
 bool mdlgroupfit(vyxstate* s, const grpnode* g, double* loc, double* scl, double* xloc, double* xscl);
+
+// The linear predictor of a control block's effect cells (the current observation) with the
+// estimates on the data's scale; row (optional) receives the design values at their columns,
+// offset by off (the LOGSCALE block's columns follow the MODEL's).
+double mdllinear(const vyxstate* s, const levstate* ls, int off, double* row);

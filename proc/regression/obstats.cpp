@@ -16,6 +16,7 @@
 #include "proc/numeric/normal.h"
 #include "proc/numeric/quantiles.h"
 #include "proc/regression/fitcommon.h"
+#include "proc/regression/groupdesign.h"
 #include "proc/regression/model.h"
 #include "proc/regression/mtable.h"
 
@@ -46,23 +47,6 @@ struct rowcells {
         cen = scale = pcntl = se = lo = hi = xbeta = surv = resid = sresid = gresid = dresid = aresid = missing();
     }
 };
-
-// The linear predictor of the effect cells [from, to) of a control block with the estimates
-// on the data's scale; columns offset by off.
-double predictor(const vyxstate* s, const levstate* ls, int off, std::vector<double>* v) {
-    double eta = 0.0;
-    for (int k = 0; k < ls->neffect; ++k) {
-        const leveffect& e = ls->effects[k];
-        const effcell& c = ls->effcols[k];
-        if (c.col < 0 || c.col >= e.ncol) continue;
-        const int col = off + e.firstcol + c.col;
-        if (s->parmmap[col] < 0) continue;
-        const double x = e.ncont > 0 ? c.value : 1.0;
-        eta += x * s->estdata[col];
-        if (v) (*v)[static_cast<size_t>(col)] = x;
-    }
-    return eta;
-}
 
 }  // namespace
 
@@ -211,10 +195,10 @@ void vyxmout(vyxstate* s) {
         std::fill(grad.begin(), grad.end(), 0.0);
         double eta = 0.0, sigma = missing(), psi = 0.0;
         if (ok) {
-            eta = predictor(s, mls, 0, &grad);
+            eta = mdllinear(s, mls, 0, grad.data());
             if (logscl) {
                 std::vector<double> u(static_cast<size_t>(n.p), 0.0);
-                psi = predictor(s, lls, n.ncol, &u);
+                psi = mdllinear(s, lls, n.ncol, u.data());
                 sigma = psi < EXP_OVER ? std::exp(psi) : missing();
                 for (int j = n.ncol; j < n.ntot; ++j) grad[static_cast<size_t>(j)] = u[static_cast<size_t>(j)];
             } else {
