@@ -144,4 +144,17 @@ for (d in c("lognormal", "weibull")) {
   put(case, "scale", f$scale)
   put(case, "loglik", f$loglik[2] + sum(log(cap$time[cap$status == 1])))
 }
+
+# I. percentiles of the capacitor fit (case A) at 0.1 and 0.5 in every cell, their standard
+# errors, and the 95% limits from the log-time quantile and its error.
+cells <- unique(cap[, c("voltage", "temperature", "t")])
+pq <- predict(fA, newdata = cells, type = "quantile", p = c(0.1, 0.5), se.fit = TRUE)
+pu <- predict(fA, newdata = cells, type = "uquantile", p = c(0.1, 0.5), se.fit = TRUE)
+z <- qnorm(0.975)
+for (k in seq_len(nrow(cells))) for (j in 1:2) {
+  key <- sprintf("%d_%d_%d", cells$voltage[k], cells$temperature[k], j)
+  put("cap_pcntl", paste0("p_", key), pq$fit[k, j]); put("cap_pcntl", paste0("se_", key), pq$se.fit[k, j])
+  put("cap_pcntl", paste0("lo_", key), exp(pu$fit[k, j] - z * pu$se.fit[k, j]))
+  put("cap_pcntl", paste0("hi_", key), exp(pu$fit[k, j] + z * pu$se.fit[k, j]))
+}
 close(out)

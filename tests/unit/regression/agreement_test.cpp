@@ -137,6 +137,28 @@ TEST_F(Agreement, CapacitorCellsMatchSurvreg) {
     }
 }
 
+
+TEST_F(Agreement, PercentilesTheirErrorsAndLimitsMatchSurvreg) {
+    // OBSTATS percentiles of the capacitor fit at 0.1 and 0.5 in every observation's cell: the
+    // percentile and its standard error as survreg's predict gives them, the limits from the
+    // log-time quantile.
+    const reference ref;
+    const run r = program(
+        "proc vitalyx data=capacitor; class temperature; distribution weibull; make 'ModObstats' out=obs;\n"
+        "model time*status(0) = voltage temperature / relation=pow converge=1e-10 obstats(q=0.1 0.5); run;");
+    ASSERT_EQ(r.result.status, 0) << r.result.log.all();
+    const table obs = r.get("obs");
+    ASSERT_EQ(obs.rows.size(), 128u);
+    for (size_t i = 0; i < obs.rows.size(); ++i) {
+        const std::string key = obs.text(i, "voltage") + "_" + obs.text(i, "temperature") + "_" +
+                                (obs.num(i, "Prob") == 0.1 ? "1" : "2");
+        near(obs.num(i, "Pcntl"), ref("cap_pcntl", "p_" + key), 1e-6, "percentile " + key);
+        near(obs.num(i, "Stderr"), ref("cap_pcntl", "se_" + key), 1e-6, "standard error " + key);
+        near(obs.num(i, "Lower"), ref("cap_pcntl", "lo_" + key), 1e-6, "lower " + key);
+        near(obs.num(i, "Upper"), ref("cap_pcntl", "hi_" + key), 1e-6, "upper " + key);
+    }
+}
+
 }  // namespace
 
 // The log-gamma family (a positive and a negative shape) and a scale model against a direct
