@@ -157,4 +157,15 @@ for (k in seq_len(nrow(cells))) for (j in 1:2) {
   put("cap_pcntl", paste0("lo_", key), exp(pu$fit[k, j] - z * pu$se.fit[k, j]))
   put("cap_pcntl", paste0("hi_", key), exp(pu$fit[k, j] + z * pu$se.fit[k, j]))
 }
+
+# J. the capacitors by temperature (BY groups): a Weibull power-relation fit in each, its
+# coefficients, scale and log-likelihood, and its location at every voltage.
+for (tt in c(170, 180)) {
+  sub <- cap[cap$temperature == tt, ]
+  f <- survreg(Surv(time, status) ~ log(voltage), data = sub, dist = "weibull", control = ctl)
+  case <- sprintf("cap_by_%d", tt)
+  put(case, "est1", coef(f)[[1]]); put(case, "est2", coef(f)[[2]]); put(case, "scale", f$scale)
+  put(case, "loglik", f$loglik[2] + sum(log(sub$time[sub$status == 1])))
+  for (v in c(200, 250, 300, 350)) put(case, sprintf("loc_%d", v), coef(f)[[1]] + coef(f)[[2]] * log(v))
+}
 close(out)

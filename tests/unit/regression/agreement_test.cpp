@@ -3,6 +3,8 @@
 // fit reaches, for continuous effects through the power and Arrhenius relations, a CLASS effect
 // of four levels, a crossing, right- and interval-censored responses and every location-scale
 // family; likelihood-ratio limits against an independent profile search.
+#include <fstream>
+#include <string>
 #include <vector>
 
 #include "tests/unit/regression/programs.h"
@@ -157,6 +159,46 @@ TEST_F(Agreement, PercentilesTheirErrorsAndLimitsMatchSurvreg) {
         near(obs.num(i, "Lower"), ref("cap_pcntl", "lo_" + key), 1e-6, "lower " + key);
         near(obs.num(i, "Upper"), ref("cap_pcntl", "hi_" + key), 1e-6, "upper " + key);
     }
+}
+
+
+TEST_F(Agreement, EachByGroupHasItsOwnFitAndPlotGroups) {
+    // The capacitors sorted by temperature, a BY group each: every group's MODEL fit is
+    // survreg's on that temperature alone, and the probability plot after it takes the
+    // locations of its own group's fit at every voltage.
+    std::ifstream in(std::string(VITALYX_TEST_DATA) + "/regression/capacitor.csv");
+    std::string header, line, lines[2];
+    std::getline(in, header);
+    while (std::getline(in, line))
+        if (!line.empty()) lines[line.rfind("170,", 0) == 0 ? 0 : 1] += line + "\n";
+    writecsv("capacitor", header + "\n" + lines[0] + lines[1]);
+    const reference ref;
+    const run r = program("proc vitalyx data=capacitor; by temperature; distribution weibull;\n"
+                          "make 'Modprmest' out=est; make 'Modfitsum' out=fit; make 'ParmEst' out=pe;\n"
+                          "model time*status(0) = voltage / relation=pow converge=1e-10;\n"
+                          "probplot time*status(0) = voltage / fit=model nopctile; run;", true);
+    ASSERT_EQ(r.result.status, 0) << r.result.log.all();
+    const table est = r.get("est"), fit = r.get("fit"), pe = r.get("pe");
+    int fits = 0, locs = 0;
+    for (size_t i = 0; i < est.rows.size(); ++i) {
+        const std::string kase = "cap_by_" + est.text(i, "temperature"), parm = est.text(i, "Parm");
+        if (parm == "Intercept") near(est.num(i, "Estimate"), ref(kase, "est1"), 1e-6, kase + " intercept");
+        if (parm == "voltage") near(est.num(i, "Estimate"), ref(kase, "est2"), 1e-6, kase + " voltage");
+        if (parm == "EV Scale") near(est.num(i, "Estimate"), ref(kase, "scale"), 1e-6, kase + " scale");
+    }
+    for (size_t i = 0; i < fit.rows.size(); ++i)
+        if (fit.text(i, "Description") == "Log Likelihood") {
+            EXPECT_NEAR(fit.num(i, "Value"), ref("cap_by_" + fit.text(i, "temperature"), "loglik"), 1e-8);
+            ++fits;
+        }
+    for (size_t i = 0; i < pe.rows.size(); ++i)
+        if (pe.text(i, "Parameter") == "EV Location") {
+            const std::string kase = "cap_by_" + pe.text(i, "temperature");
+            near(pe.num(i, "Estimate"), ref(kase, "loc_" + pe.text(i, "Group")), 1e-6, kase + " location");
+            ++locs;
+        }
+    EXPECT_EQ(fits, 2);
+    EXPECT_EQ(locs, 8);
 }
 
 }  // namespace
