@@ -82,30 +82,30 @@ TEST_F(Agreement, LikelihoodRatioLimitsMatchAProfileSearch) {
 
 
 TEST_F(Agreement, PlotGroupsTakeSurvregsPredictionAndItsError) {
-    // FITTYPE=MODEL: each temperature at the mean voltage; REGRESSION: each voltage at the first
-    // temperature. Location and its standard error (from the MODEL's covariance) as survreg's
-    // predict gives them.
+    // FITTYPE=MODEL on a probability plot: each temperature at the mean voltage; REGRESSION and
+    // MODEL on a relation plot: each voltage at the first temperature. Location and its
+    // standard error (from the MODEL's covariance) as survreg's predict gives them.
     const reference ref;
     const run r = program(
         "proc vitalyx data=capacitor; class temperature; distribution weibull;\n"
         "make 'ParmEst' out=pe;\nmodel time*status(0) = voltage temperature / relation=pow converge=1e-10;\n"
         "probplot time*status(0) = temperature / fit=model nopctile;\n"
-        "relationplot time*status(0) = voltage / fit=regression nopctile; run;");
+        "relationplot time*status(0) = voltage / fit=regression nopctile;\n"
+        "relationplot time*status(0) = voltage / fit=model nopctile; run;");
     ASSERT_EQ(r.result.status, 0) << r.result.log.all();
     const table pe = r.get("pe");
     std::vector<size_t> loc;
     for (size_t i = 0; i < pe.rows.size(); ++i)
         if (pe.text(i, "Parameter") == "EV Location") loc.push_back(i);
-    // two temperatures of the probability plot, then the four voltages of the relation plot
-    ASSERT_EQ(loc.size(), 6u);
-    const size_t at[4] = {loc[0], loc[1], loc[2], loc[3]};
-    for (int k = 0; k < 4; ++k) {
-        const std::string n = std::to_string(k + 1);
+    // two temperatures of the probability plot, then the four voltages of each relation plot
+    ASSERT_EQ(loc.size(), 10u);
+    const size_t at[6] = {loc[0], loc[1], loc[2], loc[3], loc[6], loc[7]};
+    for (int k = 0; k < 6; ++k) {
+        const std::string n = std::to_string(k < 4 ? k + 1 : k - 1);
         near(pe.num(at[k], "Estimate"), ref("cap_groups", "loc" + n), 1e-6, "location " + n);
         near(pe.num(at[k], "Stderr"), ref("cap_groups", "se" + n), 1e-6, "standard error " + n);
     }
 }
-
 
 TEST_F(Agreement, CapacitorCellsMatchSurvreg) {
     // The glass capacitors' eight voltage and temperature cells through both CLASS effects and
