@@ -168,4 +168,14 @@ for (tt in c(170, 180)) {
   put(case, "loglik", f$loglik[2] + sum(log(sub$time[sub$status == 1])))
   for (v in c(200, 250, 300, 350)) put(case, sprintf("loc_%d", v), coef(f)[[1]] + coef(f)[[2]] * log(v))
 }
+
+# K. voltage and temperature both CLASS effects (no crossing): the prediction and its error in
+# each of the eight cells, for a probability plot with the two class variables.
+fK <- survreg(Surv(time, status) ~ factor(voltage) + factor(temperature), data = cap, dist = "weibull", control = ctl)
+nd <- expand.grid(voltage = c(200, 250, 300, 350), temperature = c(170, 180))
+pk <- predict(fK, newdata = nd, type = "lp", se.fit = TRUE)
+for (k in seq_len(nrow(nd))) {
+  key <- sprintf("%d_%d", nd$temperature[k], nd$voltage[k])
+  put("cap_two_class", paste0("loc_", key), pk$fit[[k]]); put("cap_two_class", paste0("se_", key), pk$se.fit[[k]])
+}
 close(out)

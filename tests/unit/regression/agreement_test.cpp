@@ -201,6 +201,29 @@ TEST_F(Agreement, EachByGroupHasItsOwnFitAndPlotGroups) {
     EXPECT_EQ(locs, 8);
 }
 
+
+TEST_F(Agreement, PlotGroupsOfTwoClassVariablesTakeTheirCell) {
+    // Both class variables of the probability plot are CLASS effects of the MODEL: each group
+    // takes its own cell's prediction, with its standard error.
+    const reference ref;
+    const run r = program(
+        "proc vitalyx data=capacitor; class temperature voltage; distribution weibull; make 'ParmEst' out=pe;\n"
+        "model time*status(0) = voltage temperature / converge=1e-10;\n"
+        "probplot time*status(0) = temperature voltage / fit=model nopctile; run;");
+    ASSERT_EQ(r.result.status, 0) << r.result.log.all();
+    const table pe = r.get("pe");
+    int n = 0;
+    for (size_t i = 0; i < pe.rows.size(); ++i) {
+        if (pe.text(i, "Parameter") != "EV Location") continue;
+        std::string key = pe.text(i, "Group");
+        key[key.find(' ')] = '_';
+        near(pe.num(i, "Estimate"), ref("cap_two_class", "loc_" + key), 1e-6, "location " + key);
+        near(pe.num(i, "Stderr"), ref("cap_two_class", "se_" + key), 1e-6, "standard error " + key);
+        ++n;
+    }
+    EXPECT_EQ(n, 8);
+}
+
 }  // namespace
 
 // The log-gamma family (a positive and a negative shape) and a scale model against a direct
