@@ -2,7 +2,9 @@
 #include "proc/effects/workers.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <new>
 #include <vector>
 #include "proc/effects/designrow.h"
 #include "proc/effects/effsvc.h"
@@ -570,8 +572,13 @@ int zlevrinit(levctl* ctl, levwork* w) {
         tc->bufcap = static_cast<int32_t>(std::max<int64_t>(20, std::min(share, M / (5 * D))));
     }
     // 10. buffers
-    tc->bufs = poolget<levbufd>(kp, nw);
-    if (!tc->bufs) return fail();
+    {
+        void* raw = vmalcp_handler(kp, static_cast<int64_t>(sizeof(levbufd)) * (nw + 1), 0x3006);
+        if (!raw) return fail();
+        const auto at = (reinterpret_cast<uintptr_t>(raw) + alignof(levbufd) - 1) & ~(uintptr_t{alignof(levbufd)} - 1);
+        tc->bufs = reinterpret_cast<levbufd*>(at);
+        for (int j = 0; j < nw; ++j) new (&tc->bufs[j]) levbufd{};
+    }
     for (int j = 0; j < nw; ++j) {
         levbufd& b = tc->bufs[j];
         b.capacity = tc->bufcap;

@@ -26,8 +26,9 @@ enum : int { PASS_LEVELS = 1, PASS_EFFECTS = 2 };
 
 struct levworker;
 
-// Buffer descriptor, one per worker.
-struct levbufd {
+// Buffer descriptor, one per worker, on cache lines of its own: the procedure's thread writes
+// the count and position of one while other workers read theirs.
+struct alignas(64) levbufd {
     int32_t count;             // records in the buffer
     int32_t capacity;
     int32_t batches;           // buffers handed to the worker
