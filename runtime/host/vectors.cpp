@@ -3,6 +3,7 @@
 #include "runtime/datasets/library.h"
 #include "runtime/files/utilfile.h"
 #include "runtime/graphics/graphics.h"
+#include "runtime/graphics/style.h"
 #include "runtime/host/register.h"
 #include "runtime/output/output.h"
 #include "runtime/statements/statements.h"
@@ -30,5 +31,6 @@ void fillvectors(void** table) {
     table[VEC_TEXTEXT] = const_cast<vec4*>(text::services());
     table[VEC_DATES] = const_cast<vec155*>(dates::services());
     table[VEC_GRAPHICS] = const_cast<vec116*>(gfx::services());
+    table[VEC_GRAPHICS2] = const_cast<vec117*>(gfx::styleservices());
 }
 }  // namespace rt

@@ -1,0 +1,305 @@
+// Cairo drawing of a page into an SVG surface and an image surface at once.
+#include "runtime/graphics/cairocanvas.h"
+
+#include <cairo-svg.h>
+#include <cairo.h>
+#include <unistd.h>
+#include <cmath>
+#include <cstdio>
+
+namespace rt::gfx {
+
+namespace {
+
+void setsource(cairo_t* c, const Rgb& rgb) { cairo_set_source_rgb(c, rgb.r, rgb.g, rgb.b); }
+
+void setstroke(cairo_t* c, const Stroke& s) {
+    setsource(c, s.color);
+    cairo_set_line_width(c, s.width);
+    cairo_set_line_cap(c, CAIRO_LINE_CAP_BUTT);
+    cairo_set_line_join(c, CAIRO_LINE_JOIN_ROUND);
+    if (s.dashes.empty())
+        cairo_set_dash(c, nullptr, 0, 0);
+    else
+        cairo_set_dash(c, s.dashes.data(), static_cast<int>(s.dashes.size()), 0);
+}
+
+// The marker's outline around (0, 0) in a y-down frame, at the given size.
+void markerpath(cairo_t* c, const MarkerShape& m, double size) {
+    if (m.circle || m.dot) {
+        cairo_new_sub_path(c);
+        cairo_arc(c, 0, 0, size / 2, 0, 2 * M_PI);
+        cairo_close_path(c);
+        return;
+    }
+    for (const auto& p : m.paths) {
+        if (p.empty()) continue;
+        cairo_move_to(c, p[0].first * size, -p[0].second * size);
+        for (size_t k = 1; k < p.size(); ++k) cairo_line_to(c, p[k].first * size, -p[k].second * size);
+        if (m.closed) cairo_close_path(c);
+    }
+}
+
+void drawmarker(cairo_t* c, const MarkerShape& m, double size, const Stroke& s) {
+    markerpath(c, m, size);
+    setstroke(c, s);
+    cairo_set_dash(c, nullptr, 0, 0);
+    if (m.dot || (m.closed && m.filled)) {
+        cairo_fill_preserve(c);
+    }
+    cairo_stroke(c);
+}
+
+std::string key(const MarkerShape& m, double size, const Stroke& s) {
+    char b[160];
+    std::snprintf(b, sizeof b, "%s|%.6g|%.6g|%.4f,%.4f,%.4f", m.name.c_str(), size, s.width, s.color.r, s.color.g, s.color.b);
+    return b;
+}
+
+}  // namespace
+
+struct CairoCanvas::Stamp {
+    cairo_surface_t* rec = nullptr;   // the SVG's definition
+    cairo_surface_t* img = nullptr;   // the PNG's stamp
+    double half = 0;                  // half the stamp's side, pixels
+    ~Stamp() {
+        if (rec) cairo_surface_destroy(rec);
+        if (img) cairo_surface_destroy(img);
+    }
+};
+
+CairoCanvas::CairoCanvas(std::string svgpath, std::string pngpath, double dpi)
+    : svgpath_(std::move(svgpath)), pngpath_(std::move(pngpath)), dpi_(dpi) {}
+
+CairoCanvas::~CairoCanvas() {
+    release();
+    if (!svgtmp_.empty()) ::unlink(svgtmp_.c_str());
+    if (!pngtmp_.empty()) ::unlink(pngtmp_.c_str());
+}
+
+void CairoCanvas::release() {
+    stamps_.clear();
+    if (cs_) cairo_destroy(cs_);
+    if (cp_) cairo_destroy(cp_);
+    if (svg_) cairo_surface_destroy(svg_);
+    if (png_) cairo_surface_destroy(png_);
+    cs_ = cp_ = nullptr;
+    svg_ = png_ = nullptr;
+}
+
+void CairoCanvas::begin(double width, double height, const Rgb& background) {
+    release();
+    w_ = width;
+    h_ = height;
+    char suffix[32];
+    std::snprintf(suffix, sizeof suffix, ".tmp-%d", static_cast<int>(::getpid()));
+    if (!svgpath_.empty()) {
+        svgtmp_ = svgpath_ + suffix;
+        svg_ = cairo_svg_surface_create(svgtmp_.c_str(), width, height);
+        cairo_svg_surface_restrict_to_version(svg_, CAIRO_SVG_VERSION_1_1);
+        cs_ = cairo_create(svg_);
+    }
+    if (!pngpath_.empty()) {
+        pngtmp_ = pngpath_ + suffix;
+        int pw = static_cast<int>(std::lround(width * dpi_ / 72.0)), ph = static_cast<int>(std::lround(height * dpi_ / 72.0));
+        png_ = cairo_image_surface_create(CAIRO_FORMAT_RGB24, pw > 0 ? pw : 1, ph > 0 ? ph : 1);
+        cp_ = cairo_create(png_);
+        cairo_scale(cp_, dpi_ / 72.0, dpi_ / 72.0);
+    }
+    for (cairo_t* c : {cs_, cp_})
+        if (c) {
+            setsource(c, background);
+            cairo_rectangle(c, 0, 0, width, height);
+            cairo_fill(c);
+        }
+}
+
+void CairoCanvas::line(double x0, double y0, double x1, double y1, const Stroke& s) {
+    for (cairo_t* c : {cs_, cp_})
+        if (c) {
+            cairo_move_to(c, x0, h_ - y0);
+            cairo_line_to(c, x1, h_ - y1);
+            setstroke(c, s);
+            cairo_stroke(c);
+        }
+}
+
+void CairoCanvas::polyline(const double* xy, size_t n, const Stroke& s) {
+    if (n < 2) return;
+    for (cairo_t* c : {cs_, cp_})
+        if (c) {
+            cairo_move_to(c, xy[0], h_ - xy[1]);
+            for (size_t k = 1; k < n; ++k) cairo_line_to(c, xy[2 * k], h_ - xy[2 * k + 1]);
+            setstroke(c, s);
+            cairo_stroke(c);
+        }
+}
+
+void CairoCanvas::fill(const double* xy, size_t n, const Rgb& col) {
+    if (n < 3) return;
+    for (cairo_t* c : {cs_, cp_})
+        if (c) {
+            cairo_move_to(c, xy[0], h_ - xy[1]);
+            for (size_t k = 1; k < n; ++k) cairo_line_to(c, xy[2 * k], h_ - xy[2 * k + 1]);
+            cairo_close_path(c);
+            setsource(c, col);
+            cairo_fill(c);
+        }
+}
+
+void CairoCanvas::hatch(const double* xy, size_t n, const Stroke& s, double angle, double spacing) {
+    if (n < 3 || !(spacing > 0)) return;
+    double x0 = xy[0], x1 = xy[0], y0 = xy[1], y1 = xy[1];
+    for (size_t k = 1; k < n; ++k) {
+        x0 = std::fmin(x0, xy[2 * k]), x1 = std::fmax(x1, xy[2 * k]);
+        y0 = std::fmin(y0, xy[2 * k + 1]), y1 = std::fmax(y1, xy[2 * k + 1]);
+    }
+    double cx = (x0 + x1) / 2, cy = (y0 + y1) / 2, r = std::hypot(x1 - x0, y1 - y0) / 2 + spacing;
+    double a = angle * M_PI / 180, dx = std::cos(a), dy = std::sin(a);
+    for (cairo_t* c : {cs_, cp_})
+        if (c) {
+            cairo_save(c);
+            cairo_move_to(c, xy[0], h_ - xy[1]);
+            for (size_t k = 1; k < n; ++k) cairo_line_to(c, xy[2 * k], h_ - xy[2 * k + 1]);
+            cairo_close_path(c);
+            cairo_clip(c);
+            for (double t = -r; t <= r; t += spacing) {
+                double px = cx - dy * t, py = cy + dx * t;
+                cairo_move_to(c, px - dx * r, h_ - (py - dy * r));
+                cairo_line_to(c, px + dx * r, h_ - (py + dy * r));
+            }
+            setstroke(c, s);
+            cairo_stroke(c);
+            cairo_restore(c);
+        }
+}
+
+CairoCanvas::Stamp& CairoCanvas::stamp(const MarkerShape& m, double size, const Stroke& s) {
+    std::string k = key(m, size, s);
+    auto it = stamps_.find(k);
+    if (it != stamps_.end()) return *it->second;
+    auto st = std::make_unique<Stamp>();
+    if (cs_) {
+        cairo_rectangle_t extent = {-size - s.width, -size - s.width, 2 * (size + s.width), 2 * (size + s.width)};
+        st->rec = cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, &extent);
+        cairo_t* c = cairo_create(st->rec);
+        drawmarker(c, m, size, s);
+        cairo_destroy(c);
+    }
+    if (cp_) {
+        double scale = dpi_ / 72.0;
+        int side = static_cast<int>(std::ceil((size + 2 * s.width) * scale)) + 4;
+        st->half = side / 2.0;
+        st->img = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, side, side);
+        cairo_t* c = cairo_create(st->img);
+        cairo_translate(c, st->half, st->half);
+        cairo_scale(c, scale, scale);
+        drawmarker(c, m, size, s);
+        cairo_destroy(c);
+    }
+    return *stamps_.emplace(k, std::move(st)).first->second;
+}
+
+void CairoCanvas::markers(const MarkerShape& m, double size, const Stroke& s, const double* xy, size_t n) {
+    if (n == 0 || !(size > 0)) return;
+    Stamp& st = stamp(m, size, s);
+    if (cs_)
+        for (size_t k = 0; k < n; ++k) {
+            cairo_set_source_surface(cs_, st.rec, xy[2 * k], h_ - xy[2 * k + 1]);
+            cairo_paint(cs_);
+        }
+    if (cp_) {
+        double scale = dpi_ / 72.0;
+        cairo_save(cp_);
+        cairo_identity_matrix(cp_);
+        for (size_t k = 0; k < n; ++k) {
+            double px = std::round(xy[2 * k] * scale - st.half), py = std::round((h_ - xy[2 * k + 1]) * scale - st.half);
+            cairo_set_source_surface(cp_, st.img, px, py);
+            cairo_paint(cp_);
+        }
+        cairo_restore(cp_);
+    }
+}
+
+void CairoCanvas::text(std::string_view utf8, double x, double y, double angle, Anchor a, const TextStyle& t) {
+    if (utf8.empty() || !(t.size > 0)) return;
+    std::string s = utf8clean(utf8);
+    double shift = 0;
+    if (a != Anchor::Start) {
+        double w = measure(s, t).width;
+        shift = a == Anchor::End ? w : w / 2;
+    }
+    for (cairo_t* c : {cs_, cp_})
+        if (c) {
+            cairo_save(c);
+            cairo_select_font_face(c, t.face.family.c_str(), t.face.italic ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
+                                   t.face.bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+            cairo_set_font_size(c, t.size);
+            cairo_font_options_t* opt = cairo_font_options_create();
+            cairo_font_options_set_hint_metrics(opt, CAIRO_HINT_METRICS_OFF);
+            cairo_set_font_options(c, opt);
+            cairo_font_options_destroy(opt);
+            cairo_translate(c, x, h_ - y);
+            cairo_rotate(c, -angle * M_PI / 180);
+            cairo_move_to(c, -shift, 0);
+            setsource(c, t.color);
+            cairo_show_text(c, s.c_str());
+            cairo_new_path(c);
+            cairo_restore(c);
+        }
+}
+
+void CairoCanvas::pushclip(double x0, double y0, double x1, double y1) {
+    ++clips_;
+    for (cairo_t* c : {cs_, cp_})
+        if (c) {
+            cairo_save(c);
+            cairo_rectangle(c, std::fmin(x0, x1), h_ - std::fmax(y0, y1), std::fabs(x1 - x0), std::fabs(y1 - y0));
+            cairo_clip(c);
+        }
+}
+
+void CairoCanvas::popclip() {
+    if (clips_ == 0) return;
+    --clips_;
+    for (cairo_t* c : {cs_, cp_})
+        if (c) cairo_restore(c);
+}
+
+bool CairoCanvas::end() {
+    while (clips_) popclip();
+    bool ok = true;
+    for (cairo_t* c : {cs_, cp_})
+        if (c && cairo_status(c) != CAIRO_STATUS_SUCCESS) {
+            error_ = cairo_status_to_string(cairo_status(c));
+            ok = false;
+        }
+    stamps_.clear();
+    if (cs_) {
+        cairo_destroy(cs_);
+        cs_ = nullptr;
+        cairo_surface_finish(svg_);
+        if (cairo_surface_status(svg_) != CAIRO_STATUS_SUCCESS) {
+            error_ = cairo_status_to_string(cairo_surface_status(svg_));
+            ok = false;
+        }
+    }
+    if (cp_ && ok) {
+        cairo_status_t st = cairo_surface_write_to_png(png_, pngtmp_.c_str());
+        if (st != CAIRO_STATUS_SUCCESS) {
+            error_ = cairo_status_to_string(st);
+            ok = false;
+        }
+    }
+    release();
+    if (ok && !svgtmp_.empty() && ::rename(svgtmp_.c_str(), svgpath_.c_str()) != 0) ok = false, error_ = "cannot rename " + svgtmp_;
+    if (ok && !pngtmp_.empty() && ::rename(pngtmp_.c_str(), pngpath_.c_str()) != 0) {
+        ok = false;
+        error_ = "cannot rename " + pngtmp_;
+        if (!svgpath_.empty()) ::unlink(svgpath_.c_str());   // never one file of the page without the other
+    }
+    if (ok) svgtmp_.clear(), pngtmp_.clear();
+    return ok;
+}
+
+}  // namespace rt::gfx

@@ -1,0 +1,82 @@
+// The state of device graphics for one program: the graphics states and context, the
+// catalogs and their pages (segments), the colour table, the text turn, the clip stack and
+// the registered areas. The services of vectors 116 and 120 work on it; the output manager
+// reads the finished pages from it to put them into the report.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+#include "host/vec116_graphics.h"
+#include "runtime/graphics/cairocanvas.h"
+#include "runtime/graphics/recorder.h"
+
+namespace rt::gfx {
+
+struct Page {
+    uint32_t id = 0;
+    uint32_t catalog = 0;
+    std::string name;                 // unique within the run: the file name without extension
+    std::string description;
+    std::string svgpath, pngpath;     // empty when files are not written
+    bool open = false;
+    bool written = false;
+    double wpt = 0, hpt = 0;          // page size, points
+    std::unique_ptr<CairoCanvas> cairo;
+    std::unique_ptr<RecordingCanvas> rec;
+    TeeCanvas tee;
+};
+
+struct Catalog {
+    uint32_t id = 0;
+    std::string lib, name;
+};
+
+class DeviceState {
+public:
+    // What becomes of the pages: files in `dir` (SVG and PNG), recordings kept in memory.
+    bool writefiles = true;
+    bool record = false;
+    std::string dir;                  // graphics/ of the output folder
+
+    std::vector<std::unique_ptr<ggstate>> states;
+    ggstate* state = nullptr;         // the current graphics state
+    ggctx ctx{};
+    const ggdevice* device = nullptr;
+    bool started = false;
+    std::vector<Catalog> catalogs;
+    std::vector<std::unique_ptr<Page>> pages;
+    Page* current = nullptr;
+    std::set<std::string> names;      // segment names used in the run (upper case)
+    double textturn = 0;              // ggstxfm
+    std::vector<ggregion> areas;      // registered areas, handle = index + 1
+    int clipdepth = 0;
+    std::vector<std::string> colornames;   // colour k (from 1) at index k - 1
+    std::vector<Rgb> colors;
+    std::set<std::string> warned;     // unknown colour and symbol names reported once
+
+    // Page size of the current page or state, points.
+    double wpt() const;
+    double hpt() const;
+    const ggdevice& dev() const;
+    Canvas* canvas() { return current && current->open ? &current->tee : nullptr; }
+    // Percent to points.
+    double px(double x) const { return x / 100.0 * wpt(); }
+    double py(double y) const { return y / 100.0 * hpt(); }
+    Rgb color(int number) const;
+    int colornumber(const std::string& name);
+    Page* page(uint32_t id);
+    std::string uniquename(const std::string& wanted);
+};
+
+// The device state of the current program (made on demand).
+DeviceState& devstate();
+// A new program: no pages, catalogs or states yet.
+void resetdevstate();
+
+// The first page of that id, or null; the recording of a page (tests).
+const Page* findpage(uint32_t id);
+std::vector<const Page*> allpages();
+
+}  // namespace rt::gfx
