@@ -28,10 +28,27 @@ struct vec30 {
     int (*xoptngt)(const char* name, double* value);
     // A line for the host's debug log.
     void (*xdebug)(const char* text);
-    // Text of a double in at most width characters (decimals 99: the shortest exact text
-    // that fits, else fewer significant digits; a missing value is "."), written to buffer
-    // without padding; returns its length.
+
+    // ---- formatting of numbers and texts (docs/graphics.md): |width| characters, blank
+    // padded, left-aligned for a negative width; the result is the length of the text.
+    // decimals: 99 (or any value above 31) the best text for the width, 0 to 31 fixed
+    // decimals, below 0 exponent notation with -decimals decimals.
     int (*xpfs)(double value, int width, int decimals, char* buffer);
-    // Text of a count in at most width characters, written to buffer; returns its length.
-    int (*xpils)(int64_t value, int width, char* buffer);
+    int (*xpils)(int64_t value, int width, char* buffer);      // an integer, right-aligned
+    int (*xpis)(int64_t value, int width, char* buffer);       // an integer
+    // printf-like: %d, %s, %*s (length and text), %g; the text blank padded to buflen.
+    int (*xpsstr)(char* buffer, int buflen, const char* format, int nargs, const msgarg* args);
+    // A name split into its prefix and trailing number ("LEGEND12": "LEGEND", 12); 1 when
+    // the name ends in no number (*number 0).
+    int (*znamsuf)(int mode, const char* name, int namelen, char* prefix, int prefixlen, int32_t* number);
+    // ---- modules and named globals of the run
+    int (*wiinstl)(int number, const char* name, int mode);   // 0: the module is loaded
+    // Looks a name up: 0 and its slot and value, or XY_NOTPRESENT.
+    int (*xytngl)(void* table, int page, const char* name, int length, int32_t* id, void** value);
+    int (*xytnsl)(void* table, int page, const char* name, int length, int32_t id);
+    int (*wtrscrt)(void* table, int32_t* id, int zero, void (*cleanup)(void*));   // negative: failure
+    int (*wtrsset)(void* table, int32_t id, void* value);
+    int (*xytexit)(void* entry);                                // 0: registered as an exit of the run
 };
+
+constexpr int32_t XY_NOTPRESENT = static_cast<int32_t>(0x80008026u);

@@ -31,4 +31,7 @@ struct vec31 {
     void* (*xttk)();                         // the host's tokenizer entry
     void* (*xsem)();                         // the host's semantic entry
     void* (*zeffect)();                      // the host's effect-parser entry
+    // The text of entry k (from 0) of a list of quoted strings in an option slot, with its
+    // length; null (and length 0) past the end.
+    const char* (*zparm)(const optslot* slot, int k, int* length);
 };

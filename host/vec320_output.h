@@ -7,6 +7,13 @@ struct obobject;
 struct rdxtext;                       // an output text, the host's
 typedef rdxtext* txthandle;
 
+// The output system's current graph control block: a name for the next graph, when the
+// output system holds one (its length is then set to 0 by the taker).
+struct rdxgcb {
+    int16_t namelen;
+    char name[32];
+};
+
 struct vec320 {
     int (*xobinit)(obobject** env, int flags);
     txthandle (*rdxtxt)(const char* text, int length);
@@ -15,4 +22,5 @@ struct vec320 {
     txthandle (*rdxmsgs)(int group, int n, int nargs, const msgarg* args);
     // The text of a handle (for the host's own destinations and for tests).
     const char* (*rdxstr)(txthandle h, int* length);
+    rdxgcb* (*rdxggcb)(int zero);
 };

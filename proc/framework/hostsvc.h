@@ -47,8 +47,26 @@ inline int xpselec(int a, int b) { return hostvec<vec30>(VEC_SUPERVISOR)->xpsele
 inline int xoptcgt(const char* name, char* buf, int len) { return hostvec<vec30>(VEC_SUPERVISOR)->xoptcgt(name, buf, len); }
 inline int xoptngt(const char* name, double* v) { return hostvec<vec30>(VEC_SUPERVISOR)->xoptngt(name, v); }
 inline void xdebug(const char* text) { hostvec<vec30>(VEC_SUPERVISOR)->xdebug(text); }
-inline int xpfs(double v, int width, int decimals, char* buf) { return hostvec<vec30>(VEC_SUPERVISOR)->xpfs(v, width, decimals, buf); }
+// formatting, name suffixes, modules and named globals
+inline int xpfs(double v, int width, int dec, char* buf) { return hostvec<vec30>(VEC_SUPERVISOR)->xpfs(v, width, dec, buf); }
 inline int xpils(int64_t v, int width, char* buf) { return hostvec<vec30>(VEC_SUPERVISOR)->xpils(v, width, buf); }
+inline int xpis(int64_t v, int width, char* buf) { return hostvec<vec30>(VEC_SUPERVISOR)->xpis(v, width, buf); }
+template <class... A>
+inline int xpsstr(char* buf, int len, const char* format, A... a) {
+    const msgarg args[] = {msgarg(0), msgarg(a)...};
+    return hostvec<vec30>(VEC_SUPERVISOR)->xpsstr(buf, len, format, static_cast<int>(sizeof...(A)), args + 1);
+}
+inline int znamsuf(int mode, const char* name, int n, char* prefix, int plen, int32_t* number) {
+    return hostvec<vec30>(VEC_SUPERVISOR)->znamsuf(mode, name, n, prefix, plen, number);
+}
+inline int wiinstl(int number, const char* name, int mode) { return hostvec<vec30>(VEC_SUPERVISOR)->wiinstl(number, name, mode); }
+inline int xytngl(void* t, int page, const char* name, int n, int32_t* id, void** value) {
+    return hostvec<vec30>(VEC_SUPERVISOR)->xytngl(t, page, name, n, id, value);
+}
+inline int xytnsl(void* t, int page, const char* name, int n, int32_t id) { return hostvec<vec30>(VEC_SUPERVISOR)->xytnsl(t, page, name, n, id); }
+inline int wtrscrt(void* t, int32_t* id, int z, void (*cleanup)(void*)) { return hostvec<vec30>(VEC_SUPERVISOR)->wtrscrt(t, id, z, cleanup); }
+inline int wtrsset(void* t, int32_t id, void* v) { return hostvec<vec30>(VEC_SUPERVISOR)->wtrsset(t, id, v); }
+inline int xytexit(void* entry) { return hostvec<vec30>(VEC_SUPERVISOR)->xytexit(entry); }
 
 // ---- vector 0: routine registration
 inline int vir2g(void* routine, void** slot, void* session, void* pidb) {
@@ -60,6 +78,7 @@ inline int xsproc(prsctl* b, modparse* m, int flags, prsreq* r, int a, int c) { 
 inline void* xtanch() { return hostvec<vec31>(VEC_STATEMENTS)->xtanch(); }
 inline stmtrec* xttkcur(void* anchor) { return hostvec<vec31>(VEC_STATEMENTS)->xttkcur(anchor); }
 inline int xsfixsym(int a, int b, int c, prsctl** blk) { return hostvec<vec31>(VEC_STATEMENTS)->xsfixsym(a, b, c, blk); }
+inline const char* zparm(const optslot* slot, int k, int* length) { return hostvec<vec31>(VEC_STATEMENTS)->zparm(slot, k, length); }
 
 // ---- vector 39: utility files
 inline int xcopen(xchandle* h, uint32_t req) { return hostvec<vec39>(VEC_FILES)->xcopen(h, req); }
@@ -95,6 +114,7 @@ inline txthandle rdxtxts(const char* fmt, int n, A... a) {
     return hostvec<vec320>(VEC_OUTPUT)->rdxtxts(fmt, n, static_cast<int>(sizeof...(A)), args + 1);
 }
 inline txthandle rdxmsg(int group, int n) { return hostvec<vec320>(VEC_OUTPUT)->rdxmsg(group, n); }
+inline rdxgcb* rdxggcb(int zero) { return hostvec<vec320>(VEC_OUTPUT)->rdxggcb(zero); }
 template <class... A>
 inline txthandle rdxmsgs(int group, int n, A... a) {
     const msgarg args[] = {msgarg(0), msgarg(a)...};

@@ -184,15 +184,22 @@ int vyxcfob(vyxstate* s) {
 
 namespace {
 
+// The formatters fill a blank-padded field of 10 characters; the cell takes the text alone.
+void fieldrow(vyxstate* s, int tab, int msg, const char* field) {
+    int at = 0, end = 10;
+    while (at < end && field[at] == ' ') ++at;
+    while (end > at && field[end - 1] == ' ') --end;
+    mcftab::summaryrow(s, tab, msg, field + at, end - at);
+}
 void countrow(vyxstate* s, int tab, int msg, int64_t n) {
     char buf[64];
-    int len = xpils(n, 10, buf);
-    mcftab::summaryrow(s, tab, msg, buf, len);
+    xpils(n, 10, buf);
+    fieldrow(s, tab, msg, buf);
 }
 void valuerow(vyxstate* s, int tab, int msg, double v) {
     char buf[64];
-    int len = xpfs(v, 10, 99, buf);
-    mcftab::summaryrow(s, tab, msg, buf, len);
+    xpfs(v, 10, 99, buf);
+    fieldrow(s, tab, msg, buf);
 }
 void grouprows(vyxstate* s, int tab, const grpnode* g) {
     countrow(s, tab, MCFM_T_NOBS, g->mcf.nrec);

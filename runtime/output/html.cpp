@@ -23,6 +23,8 @@ const char* kHead =
     "p.log.warning{color:#950}\n"
     "p.log.note{color:#444}\n"
     "figure.plot{border:1px dashed #aaa;padding:0.5em}\n"
+    "figure.pages{margin:0.5em 0 1.5em 0}\n"
+    "figure.pages svg,figure.pages img{display:block;max-width:100%;height:auto;margin-bottom:0.5em}\n"
     "</style>\n</head>\n<body>\n";
 const char* kTail = "</body>\n</html>\n";
 }  // namespace

@@ -251,7 +251,7 @@ int32_t mgr_destpub(obobject*, void*, void*, int n, wobitem* items) {
             for (int j = 0; e.items && j < e.count; ++j) segs.push_back(e.items[j].v.p);
             ps.dests.emplace_back(name, std::move(segs));
         }
-    P->graphplace(ps.segname, ps.seglabel, "device graphics");
+    P->devicepages(ps);
     P->pages.push_back(std::move(ps));
     return 0;
 }

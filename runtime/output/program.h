@@ -114,6 +114,8 @@ public:
     void closegroup(OutGroup& g);
     void note(const std::string& text);
     void graphplace(const std::string& name, const std::string& label, const std::string& templ);
+    // The pages of a device-graphics plot, in the current output group of the report.
+    void devicepages(const PageSet& ps);
 
     // Ends the direct mode of the table being streamed before anything else is written.
     void interrupt();

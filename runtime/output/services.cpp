@@ -44,7 +44,14 @@ const char* rdxstr(txthandle h, int* length) {
     return h ? h->text.c_str() : "";
 }
 
-const vec320 kVector = {xobinit, rdxtxt, rdxtxts, rdxmsg, rdxmsgs, rdxstr};
+// No output-system statement names graphs in this language: the block never holds a name.
+rdxgcb* rdxggcb(int) {
+    static thread_local rdxgcb block;
+    block.namelen = 0;
+    return &block;
+}
+
+const vec320 kVector = {xobinit, rdxtxt, rdxtxts, rdxmsg, rdxmsgs, rdxstr, rdxggcb};
 
 }  // namespace
 

@@ -6,6 +6,7 @@
 #include <exception>
 #include <new>
 
+#include "runtime/graphics/devstate.h"
 #include "runtime/host/hostinstance.h"
 #include "runtime/loader/module.h"
 #include "runtime/output/output.h"
@@ -13,6 +14,7 @@
 #include "runtime/statements/statements.h"
 #include "runtime/supervisor/options.h"
 #include "runtime/supervisor/supervisor.h"
+#include "runtime/supervisor/svcextra.h"
 #include "runtime/util/strings.h"
 
 
@@ -141,6 +143,9 @@ int run(const std::string& text, Session& s, const Config& cfg) {
     s.inst = &host->inst;
     loader::Module mod;
     bool loaded = false;
+    // Device graphics and the named globals start afresh with every program.
+    gfx::resetdevstate();
+    sup::endglobals();
 
     size_t i = 0;
     while (i < stmts.size()) {
@@ -255,6 +260,7 @@ int run(const std::string& text, Session& s, const Config& cfg) {
     if (echoed < static_cast<int>(lines.size())) echo(s, lines, static_cast<int>(lines.size()), echoed);
 
     // The module stays loaded until the program ends; its globals point into the host.
+    sup::endglobals();   // their clean-up routines may reach into the host's pools
     loader::unload(mod);
     freehost(host);
     s.inst = nullptr;

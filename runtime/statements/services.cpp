@@ -72,7 +72,24 @@ void* xttk() { return reinterpret_cast<void*>(&tokenizer); }
 void* xsem() { return reinterpret_cast<void*>(&semantic); }
 void* zeffect() { return reinterpret_cast<void*>(&effectparser); }
 
-const vec31 table = {xsproc, xtanch, xttkcur, xsfixsym, xttk, xsem, zeffect};
+// Entry k of a list of quoted strings (a single quoted string is entry 0).
+const char* zparm(const optslot* slot, int k, int* length) {
+    if (length) *length = 0;
+    if (!slot || !slot->given || k < 0) return nullptr;
+    if (slot->kind == SK_QSLIST) {
+        if (k >= slot->count || !slot->ptr) return nullptr;
+        const slstring& e = static_cast<const slstring*>(slot->ptr)[k];
+        if (length) *length = e.len;
+        return e.s;
+    }
+    if ((slot->kind == SK_QSTRING || slot->kind == SK_TEXT) && k == 0) {
+        if (length) *length = slot->count;
+        return static_cast<const char*>(slot->ptr);
+    }
+    return nullptr;
+}
+
+const vec31 table = {xsproc, xtanch, xttkcur, xsfixsym, xttk, xsem, zeffect, zparm};
 
 }  // namespace
 

@@ -4,11 +4,11 @@
 #include <cstring>
 
 #include "host/hostdefs.h"
-#include "runtime/output/numfmt.h"
 #include "runtime/session.h"
 #include "runtime/supervisor/messages.h"
 #include "runtime/supervisor/options.h"
 #include "runtime/supervisor/pools.h"
+#include "runtime/supervisor/svcextra.h"
 
 namespace rt::sup {
 
@@ -103,32 +103,10 @@ int optngt(const char* name, double* value) {
 
 void debugline(const char* text) { logline(' ', std::string("DEBUG: ") + (text ? text : "")); }
 
-int pfs(double value, int width, int decimals, char* buffer) {
-    if (value != value) {
-        buffer[0] = '.';
-        return 1;
-    }
-    out::NumFormat f;
-    f.kind = decimals == 99 ? out::Fmt::Best : out::Fmt::Fixed;
-    f.width = width;
-    f.decimals = decimals == 99 ? 4 : decimals;
-    char tmp[64];
-    size_t n = out::formatnum(f, value, tmp);
-    size_t lead = 0;
-    while (lead < n && tmp[lead] == ' ') ++lead;
-    std::memcpy(buffer, tmp + lead, n - lead);
-    return static_cast<int>(n - lead);
-}
-
-int pils(int64_t value, int width, char* buffer) {
-    std::string t = std::to_string(value);
-    if (static_cast<int>(t.size()) > width) return pfs(static_cast<double>(value), width, 99, buffer);
-    std::memcpy(buffer, t.data(), t.size());
-    return static_cast<int>(t.size());
-}
-
 const vec30 table = {mpoolc, mpoold, pmlog,  pmstr,  prrlog, pexit,  memmsg, popen,     poutl,
-                     pprnl,  plogl,  pmsgl,  pselec, optcgt, optngt, debugline, pfs, pils};
+                     pprnl,  plogl,  pmsgl,  pselec, optcgt, optngt, debugline,
+                     // formatting, name suffixes, modules and named globals (svcextra.h)
+                     xpfs, xpils, xpis, xpsstr, znamsuf, wiinstl, xytngl, xytnsl, wtrscrt, wtrsset, xytexit};
 
 }  // namespace
 

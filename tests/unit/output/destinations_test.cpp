@@ -5,6 +5,7 @@
 #include <cstring>
 #include "host/hostdefs.h"
 #include "host/stmtrec.h"
+#include "host/vec116_graphics.h"
 #include "runtime/output/program.h"
 #include "tests/unit/output/fixture.h"
 #include "tests/unit/output/htmlcheck.h"
@@ -214,11 +215,11 @@ TEST_F(DestTest, DeviceDestinationsAndSegmentCollections) {
     wobitem add[] = {obtext(0, key), obobj(0, segs)};
     ASSERT_EQ(wobmth(map, nullptr, OB_INFO, 2, add), 0);
 
-    int rec1 = 1, rec2 = 2;
+    segrec rec1{}, rec2{};   // records of pages that the device never drew: nothing to embed
     wobitem get[] = {obtext(0, v->rdxtxt(name.c_str(), -1)), obout(0)};
     ASSERT_EQ(wobmth(map, nullptr, OB_DESTLIST, 2, get), 0);
     ASSERT_EQ(get[1].v.p, segs);
-    for (int* r : {&rec1, &rec2}) {
+    for (segrec* r : {&rec1, &rec2}) {
         wobitem a[] = {obptr(0, OBT_VARPTR, r)};
         ASSERT_EQ(wobmth(segs, nullptr, OB_INFO, 1, a), 0);
     }

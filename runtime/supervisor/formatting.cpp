@@ -1,0 +1,108 @@
+// Number and text formatting of the supervisor: xpfs, xpils, xpis and xpsstr.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "host/hostdefs.h"
+#include "runtime/output/numfmt.h"
+#include "runtime/supervisor/messages.h"
+#include "runtime/supervisor/svcextra.h"
+
+namespace rt::sup {
+
+namespace {
+
+int place(const std::string& text, int width, char* buffer) {
+    int w = std::min(std::abs(width), 256);
+    if (!buffer || w == 0) return static_cast<int>(text.size());
+    std::string t = text.size() > static_cast<size_t>(w) ? std::string(static_cast<size_t>(w), '*') : text;
+    std::memset(buffer, ' ', static_cast<size_t>(w));
+    size_t at = width < 0 ? 0 : static_cast<size_t>(w) - t.size();
+    std::memcpy(buffer + at, t.data(), t.size());
+    return static_cast<int>(t.size());
+}
+
+// d.ddE+XX with n decimals (an exponent of three digits where it needs them).
+std::string exponent(double v, int n) {
+    char b[64];
+    std::snprintf(b, sizeof b, "%.*E", std::max(0, std::min(n, 16)), v);
+    return b;
+}
+
+std::string best(double v, int w) {
+    rt::out::NumFormat f;
+    f.kind = rt::out::Fmt::Best;
+    f.width = std::max(1, std::min(w, 32));
+    return rt::out::formatnum(f, v);
+}
+
+}  // namespace
+
+int xpfs(double value, int width, int decimals, char* buffer) {
+    int w = std::max(1, std::min(std::abs(width), 32));
+    std::string t;
+    if (std::isnan(value)) {
+        t = ".";
+    } else if (decimals < 0) {
+        for (int n = -decimals; n >= 0; --n) {
+            t = exponent(value, n);
+            if (static_cast<int>(t.size()) <= w) break;
+        }
+    } else if (decimals <= 31) {
+        char b[400];
+        std::snprintf(b, sizeof b, "%.*f", decimals, value);
+        t = b;
+        if (static_cast<int>(t.size()) > w || std::fabs(value) >= 1e15) t = best(value, w);
+    } else {
+        t = best(value, w);
+    }
+    return place(t, width, buffer);
+}
+
+int xpils(int64_t value, int width, char* buffer) {
+    std::string t = std::to_string(value);
+    place(t, std::abs(width), buffer);
+    return std::abs(width);
+}
+
+int xpis(int64_t value, int width, char* buffer) { return place(std::to_string(value), width, buffer); }
+
+int xpsstr(char* buffer, int buflen, const char* format, int nargs, const msgarg* args) {
+    std::string out;
+    int a = 0;
+    auto next = [&]() -> const msgarg* { return a < nargs ? &args[a++] : nullptr; };
+    for (const char* p = format ? format : ""; *p; ++p) {
+        if (*p != '%' || !p[1]) {
+            out.push_back(*p);
+            continue;
+        }
+        ++p;
+        if (*p == '%') {
+            out.push_back('%');
+        } else if (*p == 'd') {
+            if (const msgarg* m = next()) out += std::to_string(m->kind == msgarg::DBL ? static_cast<long long>(m->d) : m->i);
+        } else if (*p == 'g') {
+            if (const msgarg* m = next()) out += msg::argtext(*m);
+        } else if (*p == 's') {
+            if (const msgarg* m = next()) out += m->s ? std::string(m->s, static_cast<size_t>(std::max(m->len, 0))) : "";
+        } else if (*p == '*' && p[1] == 's') {
+            ++p;
+            const msgarg* n = next();
+            const msgarg* m = next();
+            size_t len = n ? static_cast<size_t>(std::max<int64_t>(0, n->i)) : 0;
+            if (m && m->s) out += std::string(m->s, std::min(len, static_cast<size_t>(std::max(m->len, 0))));
+        } else {
+            out.push_back('%');
+            out.push_back(*p);
+        }
+    }
+    if (buffer && buflen > 0) {
+        std::memset(buffer, ' ', static_cast<size_t>(buflen));
+        std::memcpy(buffer, out.data(), std::min(out.size(), static_cast<size_t>(buflen)));
+    }
+    return static_cast<int>(std::min(out.size(), static_cast<size_t>(std::max(buflen, 0))));
+}
+
+}  // namespace rt::sup
