@@ -1,5 +1,4 @@
-// The analyses the main routine dispatches to, and the device-graphics start-up that
-// the initialisation calls.
+// The analyses the main routine dispatches to.
 #pragma once
 
 struct vyxstate;
@@ -11,10 +10,3 @@ int vyxrplot(vyxstate* s);     // RELATIONPLOT
 int vyxcf(vyxstate* s);        // MCFPLOT
 int vyxmod(vyxstate* s);       // MODEL
 void CleanUpDisk(vyxstate* s); // closes and deletes the statement's utility files
-
-// Device graphics: open the destinations, load the modules, free the context; stop.
-struct gdestctx;
-int zqidest(gdestctx* ctx);
-int ggsload(void* device, int, int);
-void zqdfree(gdestctx* ctx);
-int ggstop();

@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "proc/devgraph/destctx.h"
+#include "proc/devgraph/devices.h"
 #include "proc/framework/analyses.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/optslots.h"
@@ -225,7 +227,7 @@ int countstatements(vyxstate* s) {
 int startgraphics(vyxstate* s) {
     if (!s->gstarted) return 0;
     s->gdest.outmgr = s->outmgr;
-    s->gdest.obenv = s->obenv;
+    s->gdest.outenv = s->obenv;
     int rc = zqidest(&s->gdest);
     if (rc == RC_SETUP) {
         s->gstarted = 0;
@@ -235,7 +237,12 @@ int startgraphics(vyxstate* s) {
         s->gstarted = 0;
         return rc;
     }
-    rc = ggsload(s->gdest.device, 0, 0);
+    // While the modules load, a destination without a device of its own names JAVAIMG.
+    ggstate* g = s->gdest.gstate;
+    const bool blank = g && g->device[0] == ' ';
+    if (blank) std::memcpy(g->device, "javaimg ", 8);
+    rc = ggsload(g, 0, 0);
+    if (blank) std::memset(g->device, ' ', 8);
     zqdfree(&s->gdest);
     if (rc == 1) xpmlog(510, 7);
     if (rc != 0) s->gstarted = 0;

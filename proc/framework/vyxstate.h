@@ -10,6 +10,7 @@
 #include "host/vec39_files.h"
 #include "proc/framework/grpnode.h"
 #include "proc/framework/levels.h"
+#include "proc/devgraph/destctx.h"
 
 struct plotlay;
 struct insetrec;
@@ -34,19 +35,6 @@ enum : int {
     TAB_DATSUM, TAB_PARMEST, TAB_PARMOTHER, TAB_LAGRANGE, TAB_PCTEST, TAB_SURVEST, TAB_ITERPARMS,
     TAB_PROBEST, TAB_ITERLRPARM, TAB_ITERLRPER, TAB_TURNBULLGRAD, TAB_CONVSTATUS, TAB_SPARE,
     TAB_MCFSUM, TAB_MCFDSUM, TAB_MCFEST, TAB_MCFDEST, TAB_COUNT
-};
-
-// Device-graphics destination context.
-struct gdestctx {
-    obobject* obenv;
-    obobject* outmgr;
-    int16_t* pages;            // entry 1: the number of pages
-    char segname[8];
-    uint8_t tocatalog;
-    int32_t curpage;
-    void* destlist;
-    poolobj* pool;
-    void* device;
 };
 
 // A fixed text with its 16-bit length (data-set name and label).
@@ -180,7 +168,7 @@ struct vyxstate {
     uint32_t curtabid;
     obobject* panelobj;
     tabpair tabs[TAB_COUNT];
-    gdestctx gdest;
+    destctx gdest;              // device destination context (proc/devgraph/destctx.h)
     txthandle segdesc;
 
     // ---- current output row (cells bound by address to table columns)

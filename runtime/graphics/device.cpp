@@ -59,7 +59,8 @@ const ggdevice& defaultdevice() {
 
 const ggdevice* finddevice(const char name[8]) {
     std::string n = colorkey(name, 8);
-    if (n.empty() || n == "VITALYX") return &defaultdevice();
+    // JAVAIMG is the name the start-up gives a destination without a device of its own.
+    if (n.empty() || n == "VITALYX" || n == "JAVAIMG") return &defaultdevice();
     for (const ggdevice& d : extras())
         if (colorkey(d.name, 8) == n) return &d;
     return nullptr;

@@ -20,7 +20,7 @@ struct Slot {
 };
 struct Globals {
     std::vector<Slot> slots;                       // id = index + 1
-    std::map<std::pair<int, std::string>, int32_t> names;
+    std::map<std::string, int32_t> names;        // one name space: the page argument is not used
     std::vector<void*> exits;
 };
 Globals& globals() {
@@ -47,7 +47,8 @@ int wiinstl(int, const char* name, int) {
 
 int xytngl(void*, int page, const char* name, int length, int32_t* id, void** value) {
     auto& g = globals();
-    auto it = g.names.find({page, key(name, length)});
+    (void)page;
+    auto it = g.names.find(key(name, length));
     if (it == g.names.end()) return XY_NOTPRESENT;
     if (id) *id = it->second;
     if (value) *value = g.slots[static_cast<size_t>(it->second - 1)].value;
@@ -57,7 +58,8 @@ int xytngl(void*, int page, const char* name, int length, int32_t* id, void** va
 int xytnsl(void*, int page, const char* name, int length, int32_t id) {
     auto& g = globals();
     if (id < 1 || id > static_cast<int32_t>(g.slots.size())) return 1;
-    g.names[{page, key(name, length)}] = id;
+    (void)page;
+    g.names[key(name, length)] = id;
     return 0;
 }
 
