@@ -16,6 +16,8 @@
 #include <cstdint>
 #include "host/vec39_files.h"
 
+struct symrec;
+
 struct grpnode {
     grpnode* next;            // next node in tree order (list mode)
     grpnode* tleft;           // tree links while the node sits in a host or module tree
@@ -118,4 +120,9 @@ struct grpnode {
         double nunita, nunitb;    // root after differences: units of the two groups
         double nevta, nevtb;      // root after differences: events of the two groups
     } mcf;
+
+    // ---- device graphics: the group's styles (vyxsymb, the drivers)
+    symrec* sym[2];           // line attributes (a record of symarr) and point attributes
+    symrec* censtyle;         // attributes of the group's censored-observation marks
+    uint8_t nocurve;          // the group has no percentile curves
 };

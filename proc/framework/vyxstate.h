@@ -249,9 +249,9 @@ struct vyxstate {
 
     // ---- device graphics and plot layout
     uint32_t gcatent;
-    void* gctx;
-    int32_t pwin[8];
-    void* symarr;
+    ggctx* gctx;                // graphics context of the device road (ggxget)
+    double pwin[4];             // plot window x0, y0, x1, y1 (vyxgini)
+    symrec* symarr;             // one record per plotted group: line attributes (vyxsymb)
     int32_t nsym;
     void* gstyles;
     char gpatterns[3][8];
@@ -260,6 +260,16 @@ struct vyxstate {
     uint8_t gstarted;
     plotlay* frame;
     insetrec* inset;
+    // drawing records and counters of the device road (proc/devgraph/gplaces.h names places)
+    symrec* symcomp;            // companions of symarr: point attributes of each group
+    symrec* symcens;            // censored-mark attributes of each group
+    symrec* fmstyles;           // one record per FMODE value (FMODE COMBINE)
+    int32_t nstyles;            // records in gstyles (relation plot)
+    uint8_t framefill;          // frame fill kind: 'S' solid, 'E' empty, 'N' none
+    uint8_t gridsave;           // copy of the grid flag made at the start of a plot
+    uint32_t nplotgrp;          // number of plotted groups
+    uint32_t grpno[3];          // running group number and grid column of the panel being drawn
+    void* gfilew[2];            // graphics-output words handed to vyxsgmt and ggplrdx
 
     // ---- codes and settings
     uint8_t clsorder[6];

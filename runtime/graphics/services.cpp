@@ -79,6 +79,10 @@ ggstate* znew(void*) {
     st->firstuse = 1;
     st->flags = GGS_COLLECT;
     std::memset(st->device, ' ', 8);
+    // The device of the run: the system option DEVICE=, else the default device.
+    if (Session* ss = current())
+        if (auto it = ss->opts.extra.find("DEVICE"); it != ss->opts.extra.end())
+            std::memcpy(st->device, it->second.data(), std::min<size_t>(8, it->second.size()));
     st->width = st->height = -1;
     S().state = st.get();
     S().states.push_back(std::move(st));
