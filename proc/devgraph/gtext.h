@@ -1,0 +1,49 @@
+// Text and line-width helpers of the drawing Parts: a text record set up with the plot's
+// colour, height and value font; the line width of the graphics context from WAXIS.
+#pragma once
+#include <cstring>
+
+#include "host/vec116_graphics.h"
+#include "proc/devgraph/gplaces.h"
+#include "proc/devgraph/hostgraphics.h"
+#include "proc/devgraph/plotlay.h"
+#include "proc/framework/gparm.h"
+#include "proc/framework/optslots.h"
+#include "proc/framework/vyxstate.h"
+
+inline ggtext plottext(const vyxstate* s, double height) {
+    ggtext t;
+    ggstri(&t);
+    t.height = static_cast<float>(height);
+    t.color = s->colors[GC_TEXT] > 0 ? s->colors[GC_TEXT] : 1;
+    std::memcpy(t.font, s->frame->tattr, 8);
+    t.align = 1;
+    return t;
+}
+
+// The text's width (as ggstrl measures it).
+inline double textwidth(ggtext& t, const char* text, int len) {
+    t.text = text;
+    t.len = len;
+    ggstrl(0, &t);
+    return t.width;
+}
+
+inline void drawtext(ggtext& t, const char* text, int len, double x, double y) {
+    t.text = text;
+    t.len = len;
+    t.x = static_cast<float>(x);
+    t.y = static_cast<float>(y);
+    ggstr(0, &t);
+}
+
+// WAXIS= truncated to a whole number when given, else `dflt`, into the graphics context.
+inline void setwidth(vyxstate* s, int dflt) {
+    double w = gparm(s->curstmt, slot::plot::WAXIS, dflt);
+    int k = static_cast<int>(w);
+    if (k < 1) k = 1;
+    if (s->gctx) s->gctx->linewidth[0] = s->gctx->linewidth[1] = k;
+}
+inline void resetwidth(vyxstate* s) {
+    if (s->gctx) s->gctx->linewidth[0] = s->gctx->linewidth[1] = 1;
+}
