@@ -1,4 +1,5 @@
-// The runtime's output style. Colours are CXrrggbb names; line styles are line types 1 to
+// The runtime's output style. Colours are CXrrggbb names (the backgrounds are WHITE, the
+// device's background, so that the procedure sees they add nothing); line styles are line types 1 to
 // 46; widths are line-width units; fonts are 8-character font names with a height in points.
 #include "runtime/graphics/style.h"
 
@@ -31,16 +32,16 @@ const char* const kData[12][2] = {
 };
 
 const Element kElements[] = {
-    {"GraphBackground", "CXFFFFFF", "", "CXFFFFFF", 0, 0, "", 0},
+    {"GraphBackground", "WHITE", "", "WHITE", 0, 0, "", 0},
     {"GraphValueText", "", "CX000000", "", 0, 0, "SWISS", 9.0},
     {"GraphLabelText", "", "CX000000", "", 0, 0, "SWISS", 10.0},
     {"GraphDataText", "", "CX000000", "", 0, 0, "SWISS", 8.0},
     {"GraphAxisLines", "", "CX404040", "", 1, 1, "", 0},
     {"GraphGridLines", "", "CXD9D9D9", "", 1, 1, "", 0},
     {"GraphReference", "", "CX808080", "", 1, 1, "", 0},
-    {"GraphWalls", "CXFFFFFF", "CX404040", "CXFFFFFF", 0, 0, "", 0},
+    {"GraphWalls", "WHITE", "CX404040", "WHITE", 0, 0, "", 0},
     {"GraphHeaderBackground", "CXE3E8EF", "", "CXE3E8EF", 0, 0, "", 0},
-    {"GraphLegendBackground", "CXFFFFFF", "", "CXFFFFFF", 0, 0, "", 0},
+    {"GraphLegendBackground", "WHITE", "", "WHITE", 0, 0, "", 0},
     {"GraphDataDefault", "CXB9CBE3", "CX000000", "", 1, 1, "", 0},
     {"GraphCharts", "", "CXB9CBE3", "", 0, 0, "", 0},
     {"GraphOutlines", "", "CX404040", "", 1, 1, "", 0},
