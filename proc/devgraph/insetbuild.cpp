@@ -1,0 +1,301 @@
+// The inset record and its contents: the items of the INSET statement or the default list,
+// checked against the plot, each formatted into a label and a value.
+#include <cmath>
+#include <cstring>
+
+#include "proc/devgraph/gtext.h"
+#include "proc/devgraph/inset.h"
+#include "proc/framework/hostsvc.h"
+#include "proc/framework/optslots.h"
+#include "proc/framework/pools.h"
+#include "proc/framework/textpad.h"
+
+namespace {
+
+namespace it = code::insetitem;
+constexpr int kSkip = 999, kEnd = it::END, kLabel = it::LABEL, kModes = 14;
+
+// Label messages of the items 0 to 14 and of the distribution sub-items 0 to 5.
+constexpr int kItemMsg[15] = {675, 676, 103, 125, 126, 127, 128, 129, 130, 102, 164, 677, 678, 100, 571};
+constexpr int kSubMsg[6] = {55, 56, 56, 59, 110, 145};
+// The group code of the fitted distribution by distcode (55: no distribution keyword; 0: none).
+constexpr int kGroupCode[12] = {52, 53, 54, 51, 50, 55, 56, 57, 0, 0, 0, 58};
+
+bool integeritem(int t) { return t != it::CONFIDENCE && t != it::FIT && t != it::RSQUARE; }
+
+int fittitle(uint32_t method) {
+    switch (method) {
+    case 1: return 106;
+    case 2: return 107;
+    case 7: return 167;
+    case 3: return 109;
+    case 4: return 108;
+    case 6: return 502;
+    case 8: return 508;
+    default: return 0;
+    }
+}
+
+struct Builder {
+    vyxstate* s;
+    grpnode* g;
+    insetrec* r;
+    const stmtrec* inset;       // null on the default path
+    double values[15] = {};
+    insetent** tail = nullptr;
+
+    insetent* append() {
+        auto* e = static_cast<insetent*>(vmalcp_handler(s->workpool, sizeof(insetent), 0x2006));
+        if (!e) {
+            xmemmsg(sizeof(insetent));
+            return nullptr;
+        }
+        std::memset(e->value, ' ', 24);
+        std::memset(e->label, ' ', 24);
+        *tail = e;
+        tail = &e->next;
+        ++r->nentries;
+        return e;
+    }
+    bool nextislabel() const { return r->itemidx + 1 < r->nitems && static_cast<int>(r->items[r->itemidx + 1]) == kLabel; }
+    // The user label of the item just read, when one follows it (consumed); else the message.
+    void label(insetent* e, int msg) {
+        if (nextislabel()) {
+            ++r->itemidx;
+            int len = 0;
+            const char* t = inset ? zparm(stmtslot(inset, slot::inset::LABELS), r->labelidx, &len) : nullptr;
+            ++r->labelidx;
+            len = std::min(len, 24);
+            if (t) std::memcpy(e->label, t, static_cast<size_t>(len));
+            e->lablen = len;
+            return;
+        }
+        if (msg > 0) e->lablen = wzstrip(e->label, xpmstr(e->label, 24, 510, msg));
+    }
+    void droplabel() {
+        if (nextislabel()) {
+            ++r->itemidx;
+            ++r->labelidx;
+        }
+    }
+    int code(int k) const { return static_cast<int>(std::trunc(r->items[k])); }
+};
+
+}  // namespace
+
+int vyxins(vyxstate* s, grpnode* g) {
+    const uint32_t method = s->fitmethod;
+    const bool mcf = s->pflags.ismcf;
+    const bool rsqok = !std::isnan(g->rsq) && (method == 2 || method == 7);
+    const bool weibayes0 = g->wfail == 0 && method == 6;
+    auto* r = static_cast<insetrec*>(vmalcp_handler(s->workpool, sizeof(insetrec), 0x2006));
+    if (!r) {
+        xmemmsg(sizeof(insetrec));
+        return RC_NOMEM;
+    }
+    s->inset = r;
+    r->active = 1;
+    r->next = nullptr;
+    std::memset(r->poskey, ' ', 8);
+    std::memset(r->refpoint, ' ', 8);
+    std::memset(r->hdrtext, ' ', 40);
+    Builder b{s, g, r, nullptr};
+    b.tail = &r->entries;
+    // Values by item code; the counts of recurrence data are weighted events for N too.
+    const double events = mcf ? g->nevents : g->totw;
+    const double vals[15] = {g->wfail, g->wright, 0, g->nunits, events, g->nunita, g->nevta, g->nunitb, g->nevtb, 0,
+                             g->rsq, g->wleft, g->wint, events, static_cast<double>(s->fmodeset.nvals)};
+    std::memcpy(b.values, vals, sizeof vals);
+    b.values[it::CONFIDENCE] = (method == 6 ? s->wbconf : 1 - s->alpha) * 100;
+
+    // The default list.
+    auto* dflt = static_cast<double*>(vmalcp_handler(s->workpool, 14 * sizeof(double), 0x2006));
+    if (!dflt) {
+        xmemmsg(14 * sizeof(double));
+        return RC_NOMEM;
+    }
+    for (int k = 0; k < 14; ++k) dflt[k] = kSkip;
+    const double conf = s->pflags.noconf ? kSkip : it::CONFIDENCE;
+    if (mcf) {
+        const double* list = nullptr;
+        const double plain[] = {it::NUNITS, it::NEVENTS, conf, kEnd};
+        const double diff[] = {it::NUNITS1, it::NEVENTS1, it::NUNITS2, it::NEVENTS2, conf, kEnd};
+        list = s->pflags.mcfdiff ? diff : plain;
+        const int n = s->pflags.mcfdiff ? 6 : 4;
+        for (int k = 0; k < n; ++k) dflt[k] = list[k];
+    } else {
+        const double T = s->thrflags[TH_GIVEN] ? 4 : kSkip;
+        const double groups[12][5] = {{52, 0, 1, kSkip, 52}, {53, 0, 1, T, 53}, {54, 2, 3, T, 54}, {51, 0, 1, kSkip, 51},
+                                      {50, 2, kSkip, T, 50}, {kSkip, kSkip, kSkip, kSkip, kSkip}, {56, 0, 1, kSkip, 56},
+                                      {57, 0, 1, T, 57},   {kSkip, kSkip, kSkip, kSkip, kSkip}, {kSkip, kSkip, kSkip, kSkip, kSkip},
+                                      {kSkip, kSkip, kSkip, kSkip, kSkip}, {58, 0, 1, T, 58}};
+        if (s->distcode < 12)
+            for (int k = 0; k < 5; ++k) dflt[k] = groups[s->distcode][k];
+        dflt[5] = it::UNCENSORED;
+        dflt[6] = it::RIGHT;
+        const bool more = s->rspkind != 0 && s->rspkind != 1;
+        dflt[7] = more ? it::LEFT : kSkip;
+        dflt[8] = more ? it::INTERVAL : kSkip;
+        dflt[11] = rsqok ? it::RSQUARE : (s->pflags.noconf || s->pflags.nofitline) && !weibayes0 ? kSkip : it::CONFIDENCE;
+        dflt[12] = s->pflags.nofitline ? kSkip : it::FIT;
+        dflt[13] = kEnd;
+        if (s->pflags.nofitline)
+            for (int k = 0; k < 5; ++k) dflt[k] = kSkip;
+        if (s->pflags.fmcombine) {
+            for (int k = 0; k < 9; ++k) dflt[k] = kSkip;
+            dflt[9] = it::N;
+            dflt[10] = kModes;
+        }
+    }
+    r->nitems = 14;
+
+    const stmtrec* next = s->curstmt ? s->curstmt->next : nullptr;
+    const bool insetpath = next && std::strncmp(next->keyword, "INS", 3) == 0;
+    ggtext text{};
+    if (insetpath) {
+        b.inset = next;
+        const optslot* items = stmtslot(next, slot::inset::ITEMS);
+        if (items && items->kind == SK_NUMLIST && items->ptr) {
+            r->items = static_cast<double*>(items->ptr);
+            r->nitems = items->count;
+        } else {
+            r->items = dflt;
+            r->nitems = 10;
+        }
+        if (const optslot* h = stmtslot(next, slot::inset::HEADER); h && h->ptr) {
+            r->hdrlen = std::min(h->count, 40);
+            std::memcpy(r->hdrtext, h->ptr, static_cast<size_t>(r->hdrlen));
+        }
+        r->noframe = stmtflag(next, flag::inset::NOFRAME) ? 1 : 0;
+        r->poskind = 0;
+        if (const optslot* p = stmtslot(next, slot::inset::POSITION)) {
+            std::memcpy(r->poskey, p->name, 8);
+            for (char& c : r->poskey)
+                if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+            r->poskind = 1;
+            const bool margin = !std::memcmp(r->poskey, "TM      ", 8) || !std::memcmp(r->poskey, "BM      ", 8) ||
+                                !std::memcmp(r->poskey, "RM      ", 8) || !std::memcmp(r->poskey, "LM      ", 8);
+            if (s->nclass > 0 && margin) {
+                xpmlog(510, 133);
+                r->active = 0;
+                return 0;
+            }
+        } else if (const optslot* px = stmtslot(next, slot::inset::POSITION_X)) {
+            const optslot* py = stmtslot(next, slot::inset::POSITION_Y);
+            r->posx = px->num;
+            r->posy = py ? py->num : 0;
+            r->poskind = 2;
+            std::memcpy(r->poskey, "USER    ", 8);
+            r->possys = stmtflag(next, flag::inset::POSDATA) ? 2 : 3;
+        }
+        if (const optslot* rp = stmtslot(next, slot::inset::REFPOINT)) {
+            if (r->poskind == 2) std::memcpy(r->refpoint, rp->name, 8);
+            else xpmlog(510, 132);
+        }
+        if (s->gstarted) SetGraphics(s, r, 1, &text);
+    } else {
+        if (s->defhdr.given) {
+            r->hdrlen = std::min(s->defhdr.len, 40);
+            std::memcpy(r->hdrtext, s->defhdr.text, static_cast<size_t>(r->hdrlen));
+        }
+        if (s->gstarted) SetGraphics(s, r, 0, &text);
+        r->items = dflt;
+        r->nitems = 9;
+    }
+
+    // Read the codes up to the end code.
+    const int groupcode = s->distcode < 12 ? kGroupCode[s->distcode] : 0;
+    const bool checks = insetpath;
+    const int limit = insetpath ? r->nitems : 14;
+    for (r->itemidx = 0; r->itemidx < limit; ++r->itemidx) {
+        const int t = b.code(r->itemidx);
+        if (t == kEnd) break;
+        if (t == kSkip) continue;
+        if (t >= 20 && t <= 58) {
+            bool drop = false;
+            if (checks && mcf) {
+                xpmlog(510, 600);
+                drop = true;
+            } else if (method == 3 || s->pflags.fmcombine) {
+                drop = true;
+            } else if (checks && t != groupcode) {
+                xpmlog(510, 114);
+                drop = true;
+            }
+            for (++r->itemidx; r->itemidx < limit; ++r->itemidx) {
+                const int sub = b.code(r->itemidx);
+                if (sub == t || sub == kEnd) break;
+                if (sub == kSkip) continue;
+                if (sub == kLabel) {
+                    ++r->labelidx;   // the label of a dropped sub-item keeps later labels in step
+                    continue;
+                }
+                if (drop || sub < 0 || sub > 5) {
+                    b.droplabel();
+                    continue;
+                }
+                insetent* e = b.append();
+                if (!e) return RC_NOMEM;
+                b.label(e, kSubMsg[sub]);
+                const double v = sub == 0 ? g->loc : sub == 1 ? g->scale : sub == 2 ? g->wbscale : sub == 3 ? g->wbshape
+                                 : sub == 4 ? s->fixedparms[FP_THRESHOLD] : g->mean;
+                xpfs(v, 8, 82, e->value);
+                e->vallen = wzstjus(e->value, 8, 'l');
+            }
+            if (r->itemidx < limit && b.code(r->itemidx) == kEnd) break;
+            continue;
+        }
+        if (checks) {
+            int refuse = 0;
+            if (mcf) {
+                const bool ok = s->pflags.mcfdiff ? (t == 2 || (t >= 5 && t <= 8)) : (t >= 2 && t <= 4);
+                if (!ok) refuse = 601;
+            } else if (t >= 3 && t <= 8) {
+                refuse = 131;
+            }
+            if (!refuse && t == it::RSQUARE && method != 2 && method != 7) refuse = 165;
+            if (!refuse && s->pflags.fmcombine && t != 2 && t != 13 && t != 14) refuse = 572;
+            if (refuse) {
+                xpmlog(510, refuse);
+                b.droplabel();
+                continue;
+            }
+        }
+        if (t < 0 || t > 14) {
+            b.droplabel();
+            continue;
+        }
+        insetent* e = b.append();
+        if (!e) return RC_NOMEM;
+        b.label(e, t < 15 ? kItemMsg[t] : 0);
+        int length = 8;
+        if (integeritem(t)) {
+            xpils(static_cast<int64_t>(std::trunc(b.values[t])), 8, e->value);
+        } else if (t == it::CONFIDENCE) {
+            xpfs(b.values[t], -6, 99, e->value);
+            int last = wzstrip(e->value, 6);
+            if (last < 24) e->value[last] = '%';
+            length = last + 1;
+        } else if (t == it::FIT) {
+            xpmstr(e->value, 24, 510, fittitle(method));
+            length = wzstrip(e->value, 24);
+        } else {
+            xpfs(b.values[t], 8, 82, e->value);
+        }
+        e->vallen = wzstjus(e->value, length, 'l');
+    }
+
+    // Size.
+    if (!s->gstarted) return 0;
+    for (insetent* e = r->entries; e; e = e->next) {
+        r->labwidth = std::max(r->labwidth, textwidth(text, e->label, e->lablen));
+        r->valwidth = std::max(r->valwidth, textwidth(text, e->value, e->vallen));
+    }
+    if (r->nentries == 0) r->active = 0;
+    r->boxwidth = r->valwidth == 0 ? r->labwidth : r->labwidth + r->valwidth + r->colgap;
+    r->boxwidth = std::max(r->boxwidth, r->hdrwidth);
+    const int n = r->nentries;
+    r->boxheight = 2 * r->vmargin + n * r->textheight + (n > 0 ? n - 1 : 0) * r->linegap;
+    if (r->hdrlen > 0) r->boxheight += r->devfont ? 2 * r->textheight : 2 * r->vmargin + r->textheight;
+    return 0;
+}

@@ -1,0 +1,321 @@
+// Inset fonts, colours, margins and placement.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "proc/devgraph/gopts.h"
+#include "proc/devgraph/gtext.h"
+#include "proc/devgraph/inset.h"
+#include "proc/framework/hostsvc.h"
+#include "proc/framework/locale_fmt.h"
+#include "proc/framework/optslots.h"
+#include "proc/framework/pools.h"
+#include "proc/framework/textpad.h"
+
+namespace {
+
+bool is(const char* key, const char* word) {
+    char w[8];
+    std::memset(w, ' ', 8);
+    std::memcpy(w, word, std::strlen(word));
+    return std::memcmp(key, w, 8) == 0;
+}
+bool margin(const char* key) { return is(key, "TM") || is(key, "BM") || is(key, "RM") || is(key, "LM"); }
+void put(char out[8], const char* word) {
+    std::memset(out, ' ', 8);
+    std::memcpy(out, word, std::strlen(word));
+}
+
+const stmtrec* insetstmt(const vyxstate* s) {
+    const stmtrec* n = s->curstmt ? s->curstmt->next : nullptr;
+    return n && std::strncmp(n->keyword, "INS", 3) == 0 ? n : nullptr;
+}
+
+}  // namespace
+
+void SetGraphics(vyxstate* s, insetrec* r, int mode, ggtext* t) {
+    const plotlay* f = s->frame;
+    const ggctx* g = s->gctx;
+    const stmtrec* in = mode == 1 ? insetstmt(s) : nullptr;
+    std::memset(r->font, ' ', 8);
+    ggstri(t);
+    // 2. Defaults: the plot's inset height (INHEIGHT) stands for the device's default.
+    const ggdevice* dev = g ? g->device : nullptr;
+    const double devheight = f->intxth > 0 ? f->intxth : dev ? dev->textheight : 2.0;
+    r->textheight = devheight;
+    std::memcpy(r->font, f->datafont, 8);
+    if (s->colors[GC_FRAME] > 0) std::memcpy(r->framecolor, s->colornames[GC_FRAME], 8);
+    else std::memset(r->framecolor, ' ', 8);
+    std::memset(r->textcolor, ' ', 8);
+    std::memset(r->fillcolor, ' ', 8);
+    std::memset(r->hdrfill, ' ', 8);
+    std::memset(r->hdrcolor, ' ', 8);
+    r->cframegiven = r->cfillgiven = r->cfillhgiven = 0;
+    // 3. Text height: INSET HEIGHT=, the plot's INHEIGHT=, the style's text, the default.
+    const optslot* h = in ? stmtslot(in, slot::inset::HEIGHT) : nullptr;
+    if (h && h->num > 0) {
+        r->textheight = h->num;
+        r->hgiven = 1;
+    } else if (stmtslot(s->curstmt, slot::plot::INHEIGHT) && f->intxth > 0) {
+        r->textheight = f->intxth;
+        r->hgiven = 1;
+    } else if (g && g->stylesinuse && g->textstyle.height > 0) {
+        r->textheight = ggl2pct(0, g->textstyle.unit, 2, g->textstyle.height);
+        r->hgiven = 1;
+    }
+    // 4. Font.
+    int flen = 0;
+    const char* ftext = in ? opttext(in, slot::inset::FONT, &flen) : nullptr;
+    if (ftext) {
+        ggfname(ftext, flen, r->font);
+    } else if (vzatl(' ', s->gfile, 8) == 0) {
+        std::memcpy(r->font, s->gfile, 8);
+    } else if (g && vzatl(' ', g->textstyle.font, 8) == 0) {
+        std::memcpy(r->font, g->textstyle.font, 8);
+    } else if (mode == 1 && margin(r->poskey)) {
+        std::memset(r->font, ' ', 8);
+    }
+    // 5. The device's own characters only on a device that has them.
+    r->devfont = (vzatl(' ', r->font, 8) || is(r->font, "NONE")) && dev && dev->hwtext == 'Y' ? 1 : 0;
+    // 6. Colours.
+    char c[8];
+    if (in && optname(in, slot::inset::CFRAME, 0, c)) {
+        std::memcpy(r->framecolor, c, 8);
+        r->cframegiven = 1;
+    }
+    if (in && optname(in, slot::inset::CTEXT, 0, c)) std::memcpy(r->textcolor, c, 8);
+    else if (optname(s->curstmt, slot::plot::CTEXT, 0, c)) std::memcpy(r->textcolor, c, 8);
+    else if (g && vzatl(' ', g->textstyle.color, 8) == 0) std::memcpy(r->textcolor, g->textstyle.color, 8);
+    if (in && optname(in, slot::inset::CFILL, 0, c)) {
+        std::memcpy(r->fillcolor, c, 8);
+        r->cfillgiven = 1;
+    }
+    if (in && optname(in, slot::inset::CFILLH, 0, c)) {
+        std::memcpy(r->hdrfill, c, 8);
+        r->cfillhgiven = 1;
+    } else {
+        std::memcpy(r->hdrfill, r->fillcolor, 8);
+    }
+    if (in && optname(in, slot::inset::CHEADER, 0, c)) std::memcpy(r->hdrcolor, c, 8);
+    else std::memcpy(r->hdrcolor, r->textcolor, 8);
+    // 7. The text record.
+    t->height = static_cast<float>(r->textheight);
+    t->angle = 0;
+    std::memcpy(t->font, r->font, 8);
+    // 8. Header: an all-blank one is none.
+    if (r->hdrlen > 0) {
+        r->hdrlen = wzstrip(r->hdrtext, r->hdrlen);
+        if (r->hdrlen > 0) r->hdrwidth = textwidth(*t, r->hdrtext, r->hdrlen);
+    }
+    // 9. Margins.
+    r->vmargin = std::min(0.25 * r->textheight, 2.5);
+    r->hmargin = r->vmargin / f->chdiv;
+    r->colgap = 3 * r->hmargin;
+    r->linegap = r->devfont ? 0 : r->vmargin;
+}
+
+int vyxipos(vyxstate* s) {
+    insetrec* r = s->inset;
+    if (!r || !r->active) return 0;
+    const plotlay* f = s->frame;
+    const double asp = f->chdiv;
+    const double L = f->fx - f->gapl, R = f->fx + f->fw + f->gapl, B = f->fy - f->gapb, T = f->fy + f->fh + f->gapb;
+    auto refuse = [&](int n, double v) {
+        xpmlog(510, n, v);
+        r->active = 0;
+        return 1;
+    };
+    // 2. The first free corner for an inset without a position.
+    if (r->poskind == 0) {
+        bool taken[4] = {};
+        const char* corners[4] = {"NW", "NE", "SW", "SE"};
+        for (insetrec* q = s->inset; q; q = q->next)
+            for (int k = 0; k < 4; ++k)
+                if (q != r && is(q->poskey, corners[k])) taken[k] = true;
+        int k = 0;
+        while (k < 4 && taken[k]) ++k;
+        if (k == 4) {
+            r->active = 0;
+            return 0;
+        }
+        put(r->poskey, corners[k]);
+    }
+    // 3. Size.
+    double W = 2 * r->hmargin + r->boxwidth, H = r->boxheight;
+    const char* key = r->poskey;
+    auto corneroffsets = [&](double gap, double* dx, double* dy) {
+        *dx = std::min(gap, 0.02 * (R - L));
+        *dy = *dx / asp;
+        if (*dx > 5.0 && *dy > 5.0) *dx = 2.0 * asp, *dy = 2.0;
+    };
+    double dx = 0, dy = 0;
+    if (is(key, "NW")) {
+        corneroffsets(f->gapl, &dx, &dy);
+        r->boxxlo = L + dx, r->boxyhi = T - dy, r->boxxhi = r->boxxlo + W, r->boxylo = r->boxyhi - H;
+    } else if (is(key, "NE")) {
+        corneroffsets(f->gapr, &dx, &dy);
+        r->boxxhi = R - dx, r->boxyhi = T - dy, r->boxxlo = r->boxxhi - W, r->boxylo = r->boxyhi - H;
+    } else if (is(key, "SW")) {
+        corneroffsets(f->gapl, &dx, &dy);
+        r->boxxlo = L + dx, r->boxylo = B + dy, r->boxxhi = r->boxxlo + W, r->boxyhi = r->boxylo + H;
+    } else if (is(key, "SE")) {
+        corneroffsets(f->gapr, &dx, &dy);
+        r->boxxhi = R - dx, r->boxylo = B + dy, r->boxxlo = r->boxxhi - W, r->boxyhi = r->boxylo + H;
+    } else if (is(key, "N") || is(key, "S")) {
+        double v = std::min(f->gapl, 0.02 * (R - L)) / asp;
+        if (v > 5.0) v = 2.0;
+        r->boxxlo = f->fx + 0.5 * f->fw - 0.5 * W, r->boxxhi = r->boxxlo + W;
+        if (is(key, "N")) r->boxyhi = T - v, r->boxylo = r->boxyhi - H;
+        else r->boxylo = B + v, r->boxyhi = r->boxylo + H;
+    } else if (is(key, "W") || is(key, "E")) {
+        const double d = std::min(is(key, "W") ? f->gapl : f->gapr, 0.02 * (R - L));
+        r->boxylo = f->fy + 0.5 * f->fh - 0.5 * H, r->boxyhi = r->boxylo + H;
+        if (is(key, "W")) r->boxxlo = L + d, r->boxxhi = r->boxxlo + W;
+        else r->boxxhi = R - d, r->boxxlo = r->boxxhi - W;
+    } else if (is(key, "USER")) {
+        double x = r->posx, y = r->posy;
+        if (r->possys == 2) {
+            // Data coordinates: which axis is which follows the plot.
+            const bool probx = !s->pflags.ismcf && s->pflags.rotate, proby = !s->pflags.ismcf && !s->pflags.rotate;
+            const bool logx = s->pflags.ismcf ? s->axlog[AXLOG_H] != 0 : !probx && (s->logscale[0] || s->logscale[1]);
+            const bool logy = s->pflags.ismcf ? s->axlog[AXLOG_V] != 0 : !proby && (s->logscale[0] || s->logscale[1]);
+            if (logx) {
+                if (!(x > GZ_UNIT)) return refuse(141, r->posx);
+                x = std::log10(x);
+            } else if (probx) {
+                if (!(x >= 0 && x <= 100)) return refuse(142, r->posx);
+                x = s->quant_fn(x / 100);
+            }
+            if (logy) {
+                if (!(y > GZ_UNIT)) return refuse(143, r->posy);
+                y = std::log10(y);
+            } else if (proby) {
+                if (!(y >= 0 && y <= 100)) return refuse(144, r->posy);
+                y = s->quant_fn(y / 100);
+            }
+            x = x * f->hfac + f->hoff;
+            y = y * f->vfac + f->voff;
+            if (!(x > L && x < R)) return refuse(137, r->posx);
+            if (!(y > B && y < T)) return refuse(138, r->posy);
+        } else {
+            if (!(x > 0 && x < 100)) return refuse(134, r->posx);
+            if (!(y > 0 && y < 100)) return refuse(135, r->posy);
+            x = L + x / 100 * (R - L);
+            y = B + y / 100 * (T - B);
+        }
+        // 8. Which corner of the box lies on the point.
+        if (is(r->refpoint, "TR")) r->boxxhi = x, r->boxyhi = y, r->boxxlo = x - W, r->boxylo = y - H;
+        else if (is(r->refpoint, "TL")) r->boxxlo = x, r->boxyhi = y, r->boxxhi = x + W, r->boxylo = y - H;
+        else if (is(r->refpoint, "BR")) r->boxxhi = x, r->boxylo = y, r->boxxlo = x - W, r->boxyhi = y + H;
+        else {
+            put(r->refpoint, "BL");
+            r->boxxlo = x, r->boxylo = y, r->boxxhi = x + W, r->boxyhi = y + H;
+        }
+    } else if (margin(key)) {
+        // 9. Margin insets stand outside the frame on their side, within the page; the top
+        // and bottom ones span the frame and hold their entries in rows.
+        const double* w = f->pagewin;
+        const double wl = w ? w[0] : 0, wb = w ? w[1] : 0, wr = w ? w[2] : 100, wt = w ? w[3] : 100;
+        if (is(key, "TM") || is(key, "BM")) {
+            const double per = r->labwidth + r->valwidth + 5 * r->colgap;
+            const int n = std::max(r->nentries, 1);
+            const int inrow = std::max(1, static_cast<int>((R - L - 2 * r->hmargin + 4 * r->colgap) / std::max(per, 1e-9)));
+            const int rows = (n + inrow - 1) / inrow;
+            H = 2 * r->vmargin + rows * r->textheight + (rows - 1) * r->linegap;
+            if (r->hdrlen > 0) H += 2 * r->vmargin + r->textheight;
+            r->boxheight = H;
+            r->boxxlo = L, r->boxxhi = R;
+            if (is(key, "TM")) {
+                r->boxylo = std::min(f->fy + f->fh + f->gapt + 0.5, wt - H);
+                r->boxyhi = r->boxylo + H;
+            } else {
+                r->boxylo = wb + 0.5;
+                r->boxyhi = r->boxylo + H;
+            }
+        } else if (is(key, "RM")) {
+            r->boxxlo = std::min(R + f->gapr + 0.5, wr - W);
+            r->boxxhi = r->boxxlo + W;
+            r->boxylo = f->fy + 0.5 * f->fh - 0.5 * H, r->boxyhi = r->boxylo + H;
+        } else {
+            r->boxxlo = wl + 0.5, r->boxxhi = r->boxxlo + W;
+            r->boxylo = f->fy + 0.5 * f->fh - 0.5 * H, r->boxyhi = r->boxylo + H;
+        }
+    } else {
+        char k[9];
+        std::memcpy(k, key, 8);
+        k[8] = '\0';
+        xpmlog(510, 136, txtarg(k, wzstrip(k, 8)));
+        r->active = 0;
+        return 1;
+    }
+    auto header = [&] {
+        if (r->hdrlen > 0) {
+            r->hdrbox[0] = r->boxxlo, r->hdrbox[1] = r->boxxhi;
+            r->hdrbox[2] = r->devfont ? r->boxyhi - 2 * r->cellheight : r->boxyhi - r->textheight - 2 * r->vmargin;
+        }
+    };
+    header();
+    // 11. Fit: a box that reaches a side of the area shrinks, keeping its corner.
+    if (!margin(key)) {
+        auto scale = [&](double k) {
+            r->textheight *= k, r->boxwidth *= k, r->hmargin *= k, r->colgap *= k;
+            r->boxheight *= k, r->vmargin *= k, r->linegap *= k;
+        };
+        const bool user = is(key, "USER");
+        auto rebuildvertical = [&] {
+            const double H2 = r->boxheight;
+            const bool keeptop = is(key, "NW") || is(key, "NE") || is(key, "N") || (user && !is(r->refpoint, "BL"));
+            const bool keepbottom = is(key, "SW") || is(key, "SE") || is(key, "S") || (user && is(r->refpoint, "BL"));
+            if (keeptop) r->boxylo = r->boxyhi - H2;
+            else if (keepbottom) r->boxyhi = r->boxylo + H2;
+            else {
+                const double c = (r->boxylo + r->boxyhi) / 2;
+                r->boxylo = c - H2 / 2, r->boxyhi = c + H2 / 2;
+            }
+        };
+        auto rebuildhorizontal = [&] {
+            const double W2 = r->boxwidth + 2 * r->hmargin;
+            const bool keepleft = is(key, "NW") || is(key, "W") || (user && is(r->refpoint, "TL"));
+            const bool keepright = is(key, "NE") || is(key, "E") || (user && !is(r->refpoint, "TL"));
+            if (keepleft) r->boxxhi = r->boxxlo + W2;
+            else if (keepright) r->boxxlo = r->boxxhi - W2;
+            else {
+                const double c = (r->boxxlo + r->boxxhi) / 2;
+                r->boxxlo = c - W2 / 2, r->boxxhi = c + W2 / 2;
+            }
+        };
+        if (r->boxxlo <= L) {
+            const double a = r->boxxhi - L, W0 = 2 * r->hmargin + r->boxwidth;
+            scale(a / ((a / W0 + 2.0) * r->hmargin + r->boxwidth));
+            r->boxxlo = r->boxxhi - r->boxwidth - 2 * r->hmargin;
+            rebuildvertical();
+        }
+        if (r->boxxhi >= R) {
+            const double a = R - r->boxxlo, W0 = 2 * r->hmargin + r->boxwidth;
+            scale(a / ((a / W0 + 2.0) * r->hmargin + r->boxwidth));
+            r->boxxhi = r->boxxlo + r->boxwidth + 2 * r->hmargin;
+            rebuildvertical();
+        }
+        if (r->boxyhi >= T) {
+            const double a = T - r->boxylo, H0 = r->boxheight;
+            scale(a / ((a / H0) * r->vmargin + H0));
+            r->boxyhi = r->boxylo + r->boxheight;
+            rebuildhorizontal();
+        }
+        if (r->boxylo <= B) {
+            const double a = r->boxyhi - B, H0 = r->boxheight;
+            scale(a / ((a / H0) * r->vmargin + H0));
+            r->boxylo = r->boxyhi - r->boxheight;
+            rebuildhorizontal();
+        }
+        header();
+    }
+    // 12. A blanked box is registered so that the drawing can clear what lies under it.
+    if (r->active && !r->noframe && is(r->fillcolor, "BLANK")) {
+        ggregion block{r->boxxlo, r->boxylo, r->boxxhi, r->boxyhi, 2, 0};
+        ggrba(0, &block, nullptr, 0, 7);
+        r->areakind = block.kind;
+        r->area[0] = static_cast<uint32_t>(block.handle);
+    }
+    return 0;
+}

@@ -1,0 +1,353 @@
+// Reference lines and their intersections with the fitted lines.
+#include "proc/devgraph/reflines.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "proc/devgraph/gopts.h"
+#include "proc/devgraph/gtext.h"
+#include "proc/devgraph/shwylab.h"
+#include "proc/framework/hostsvc.h"
+#include "proc/framework/textpad.h"
+#include "proc/numeric/normal.h"
+
+namespace {
+
+constexpr double kLog10e = 0.4342944819032518;   // log10(e)
+constexpr double kExpMax = 709.782712893384;
+
+struct Area {
+    double left, right, bottom, top, fbottom, ftop, fright;
+};
+Area area(const plotlay* f) {
+    return {f->fx - f->gapl, f->fx + f->fw + f->gapr, f->fy - f->gapb, f->fy + f->fh + f->gapb, f->fy, f->fy + f->fh, f->fx + f->fw};
+}
+
+bool logtime(const vyxstate* s, int axis) {
+    if (s->pflags.ismcf) return s->axlog[axis] != 0;
+    return s->logscale[0] || s->logscale[1];
+}
+
+// The label of reference value k (at most 16 characters), its length; 0 without labels.
+int reflabel(const vyxstate* s, int which, int k, char out[17]) {
+    const auto* slot = static_cast<const optslot*>(s->refs.labels[which]);
+    if (!slot) return 0;
+    int len = 0;
+    const char* t = zparm(slot, k, &len);
+    if (!t || len <= 0) return 0;
+    len = std::min(len, 16);
+    std::memcpy(out, t, static_cast<size_t>(len));
+    out[len] = '\0';
+    return len;
+}
+
+ggtext labeltext(const vyxstate* s, int role) {
+    ggtext t;
+    ggstri(&t);
+    t.height = static_cast<float>(s->frame->txth);
+    t.color = s->colors[role] > 0 ? s->colors[role] : 1;
+    std::memcpy(t.font, s->frame->lblfont, 8);
+    return t;
+}
+
+// Height of a label by HREFLABPOS (or SREFLABPOS) with the running step k: 1 top, 2 top
+// stepping down, 3 bottom, 4 bottom stepping up, 5 top alternating, 6 bottom alternating.
+// A height that left [frame bottom, top] sends the pattern back to its start.
+double steppedheight(int pos, const Area& a, double h, int* k) {
+    auto at = [&](int step) {
+        switch (pos) {
+        case 2: return a.top - (step + 1) * h;
+        case 3: return a.fbottom + 0.5 * h;
+        case 4: return a.fbottom + (step + 0.5) * h;
+        case 5: return a.top - h - (step % 2) * h;
+        case 6: return a.fbottom + 0.5 * h + (step % 2) * h;
+        default: return a.top - h;
+        }
+    };
+    double y = at(*k);
+    if (y < a.fbottom || y > a.top) {
+        *k = 0;
+        y = at(0);
+    }
+    if (pos == 2 || pos == 4) *k += 1;
+    if (pos == 5 || pos == 6) *k = (*k + 1) % 2;
+    return y;
+}
+
+// Right of the line when it ends left of `limit`, else left of it.
+void labelbeside(ggtext& t, const char* text, int len, double x, double y, double d, double limit) {
+    double w = textwidth(t, text, len);
+    if (x + d + w < limit) {
+        t.align = 1;
+        drawtext(t, text, len, x + d, y);
+    } else {
+        t.align = 2;
+        drawtext(t, text, len, x - d, y);
+    }
+}
+
+// Height of a label beside a horizontal line at y: below it in the lower half when there is
+// room above the area's bottom, else above; in the upper half above when there is room.
+double besideline(const Area& a, double y, double h) {
+    const double mid = (a.fbottom + a.ftop) / 2;
+    if (y < mid) return y - h > a.bottom ? y - h : y + 0.5 * h;
+    return y + h < a.top ? y + 0.5 * h : y - h;
+}
+
+// A horizontal-line label by VREFLABPOS: 1 left, 2 right, 3 on the line, centred, 4 centred.
+void hlinelabel(const vyxstate* s, ggtext& t, const char* text, int len, double y, int pos, const Area& a) {
+    const double h = s->frame->txth, d = 0.5 * h * s->frame->chdiv;
+    double w = textwidth(t, text, len);
+    if (pos == 3) {
+        t.align = 1;
+        drawtext(t, text, len, (a.left + a.right - w) / 2, y);
+        return;
+    }
+    const double ly = besideline(a, y, h);
+    if (pos == 2) {
+        t.align = 2;
+        drawtext(t, text, len, a.right - d, ly);
+    } else if (pos == 4) {
+        t.align = 1;
+        drawtext(t, text, len, (a.left + a.right - w) / 2, ly);
+    } else {
+        t.align = 1;
+        drawtext(t, text, len, a.left + d, ly);
+    }
+}
+
+int ltypeof(const vyxstate* s, int slot) {
+    double v = 3;
+    optnum(s->curstmt, slot, 0, &v);
+    int k = static_cast<int>(v);
+    return k < 1 ? 1 : k;
+}
+
+// The percent of the fitted distribution at the standardised value z.
+double percentat(const vyxstate* s, double z) {
+    switch (s->distcode) {
+    case 0: case 1: case 11: return 100 * zprbnrm(z);
+    case 2: case 3: case 4: return 100 * (1 - (z > kExpMax ? 0.0 : std::exp(-std::exp(z))));
+    case 6: case 7: {
+        double S = z > 0 ? std::exp(-z) / (1 + std::exp(-z)) : 1 / (std::exp(z) + 1);
+        return 100 * (1 - S);
+    }
+    default: return 100;
+    }
+}
+
+// The groups whose fitted lines an intersection is drawn for.
+template <class F>
+void fittedgroups(vyxstate* s, grpnode* group, F&& each) {
+    if (s->fitmethod == 3) return;
+    if (!s->pflags.overlay) {
+        if (group && !group->nofit) each(group);
+        return;
+    }
+    if (s->nclass == 2 && s->grpgrid) {
+        for (uint32_t k = 0; k < s->nlev[0] * s->nlev[1]; ++k)
+            if (s->grpgrid[k] && !s->grpgrid[k]->nofit) each(s->grpgrid[k]);
+    } else if (s->nclass == 1) {
+        for (grpnode* g = s->grplist[0]; g; g = g->next)
+            if (!g->nofit) each(g);
+    } else if (group && !group->nofit) {
+        each(group);
+    }
+}
+
+}  // namespace
+
+void vyxghrl(vyxstate* s, grpnode* group) {
+    plotlay* f = s->frame;
+    const Area a = area(f);
+    setwidth(s, 1);
+    const bool probaxis = s->pflags.rotate && !s->pflags.ismcf;
+    const int ltype = ltypeof(s, slot::plot::LHREF), color = s->colors[GC_HREF] > 0 ? s->colors[GC_HREF] : 1;
+    const double h = f->txth, d = 0.5 * h * f->chdiv;
+    bool warned = false;
+    int step = 0;
+    ggtext t = labeltext(s, GC_HREF);
+    for (int k = 0; k < s->refs.counts[REF_HREF]; ++k) {
+        double v = s->refs.vals[REF_HREF][k];
+        if (probaxis) {
+            if (!(v >= 0 && v <= 100)) {
+                xpmlog(510, 124, v);
+                continue;
+            }
+            v = s->quant_fn(v / 100);
+        } else if (logtime(s, 0)) {
+            if (!(v >= GZ_UNIT)) {
+                xpmlog(510, 123, v);
+                continue;
+            }
+            v = std::log10(v);
+        }
+        const double x = v * f->hfac + f->hoff;
+        if (!(x >= a.left && x <= a.right)) {
+            if (!warned && group == s->curgrp) xpmlog(510, 47);
+            warned = true;
+            continue;
+        }
+        ggdraw(0, x, a.bottom, x, a.top, ltype, color);
+        char label[17];
+        int len = reflabel(s, REF_HREF, k, label);
+        if (len > 0) {
+            double y = steppedheight(s->refopts[REFPOS_HREF], a, h, &step);
+            labelbeside(t, label, len, x, y, d, a.fright);
+        }
+        if (s->pflags.refstop)
+            fittedgroups(s, group, [&](grpnode* g) { hintersct(s, g, v, len > 0 ? 1 : 0, ltype); });
+    }
+    resetwidth(s);
+}
+
+void vyxgvrl(vyxstate* s, grpnode* group) {
+    plotlay* f = s->frame;
+    const Area a = area(f);
+    if (stmtslot(s->curstmt, slot::plot::WAXIS)) setwidth(s, 1);
+    const bool probaxis = !s->pflags.rotate && !s->pflags.ismcf;
+    const int ltype = ltypeof(s, slot::plot::LVREF), color = s->colors[GC_VREF] > 0 ? s->colors[GC_VREF] : 1;
+    bool warned = false;
+    double labely = 0;
+    int labelstep = 0;
+    ggtext t = labeltext(s, GC_VREF);
+    for (int k = 0; k < s->refs.counts[REF_VREF]; ++k) {
+        double v = s->refs.vals[REF_VREF][k];
+        if (probaxis) {
+            if (!(v >= 0 && v <= 100)) {
+                xpmlog(510, 124, v);
+                continue;
+            }
+            v = s->quant_fn(v / 100);
+        } else if (logtime(s, 1)) {
+            if (!(v >= GZ_UNIT)) {
+                xpmlog(510, 123, v);
+                continue;
+            }
+            v = std::log10(v);
+        }
+        const double y = v * f->vfac + f->voff;
+        if (!(y >= a.bottom && y <= a.top)) {
+            if (!warned && group == s->curgrp) xpmlog(510, 46);
+            warned = true;
+            continue;
+        }
+        ggdraw(0, a.left, y, a.right, y, ltype, color);
+        char label[17];
+        int len = reflabel(s, REF_VREF, k, label);
+        if (len > 0) hlinelabel(s, t, label, len, y, s->refopts[REFPOS_VREF], a);
+        if (s->pflags.refstop2 && group)
+            fittedgroups(s, group, [&](grpnode* g) { vintersct(s, g, v, len > 0 ? 1 : 0, ltype, &labely, &labelstep); });
+    }
+    resetwidth(s);
+}
+
+void vyxgsrl(vyxstate* s) {
+    plotlay* f = s->frame;
+    const Area a = area(f);
+    setwidth(s, 1);
+    const int ltype = ltypeof(s, slot::plot::LSREF), color = s->colors[GC_SREF] > 0 ? s->colors[GC_SREF] : 1;
+    const double h = f->txth, d = 0.5 * h * f->chdiv;
+    int step = 0;
+    ggtext t = labeltext(s, GC_SREF);
+    for (int k = 0; k < s->refs.counts[REF_SREF]; ++k) {
+        double v = s->refs.vals[REF_SREF][k];
+        if (s->stressrel == 3) {
+            if (!(v >= GZ_UNIT)) {
+                xpmlog(510, 123, v);
+                continue;
+            }
+            v = std::log10(v);
+        }
+        const double x = v * f->hfac + f->hoff;
+        if (!(x >= a.left && x <= a.right)) continue;
+        ggdraw(0, x, a.bottom, x, f->fy + f->fh + f->gapt, ltype, color);
+        char label[17];
+        int len = reflabel(s, REF_SREF, k, label);
+        if (len > 0) {
+            double y = steppedheight(std::clamp(s->refopts[REFPOS_SREF], 1, 4), a, h, &step);
+            labelbeside(t, label, len, x, y, d, a.fright);
+        }
+    }
+    resetwidth(s);
+}
+
+void hintersct(vyxstate* s, grpnode* g, double v, int labelled, int ltype) {
+    plotlay* f = s->frame;
+    const Area a = area(f);
+    const bool swapped = s->pflags.rotate != 0;
+    const bool ln = s->logscale[0] != 0;
+    double coord = 0, value = 0;
+    if (!s->pflags.fmcombine) {
+        if (!swapped) {
+            const double t = ln ? v / kLog10e : v;
+            coord = (t - g->loc) / g->scale;
+            value = percentat(s, coord);
+        } else {
+            coord = v * g->scale + g->loc;
+            value = ln ? std::exp(coord) : s->logscale[1] ? std::pow(10.0, coord) : coord;
+            if (ln) coord *= kLog10e;
+        }
+    } else if (!swapped) {
+        double out[24] = {};
+        const uint8_t keep = s->pflags.noconf;
+        s->pflags.noconf = 1;
+        int rc = fmest(s, v, out);
+        s->pflags.noconf = keep;
+        if (rc != 0) return;
+        coord = s->quant_fn(out[0]);
+        value = 100 * out[0];
+    } else {
+        double x = v, y = 0;
+        if (fmint(s, &x, &y, s->fmcurve, s->npoints + 1, 0) != 0) return;
+        coord = y;
+        value = ln ? std::exp(y / kLog10e) : std::pow(10.0, y);
+    }
+    const double y = coord * f->vfac + f->voff;
+    if (!(y >= a.bottom && y <= a.top)) return;
+    const int color = s->colors[GC_HREF] > 0 ? s->colors[GC_HREF] : 1;
+    ggdraw(0, a.left, y, a.right, y, ltype, color);
+    if (labelled != 1) return;
+    char b[10];
+    int nd = 0, w = 99;
+    int len = shwylab(b, value, &nd, &w, 0);
+    ggtext t = labeltext(s, GC_HREF);
+    int pos = s->refopts[REFPOS_VREF] == 2 ? 2 : 1;
+    hlinelabel(s, t, b, len, y, pos, a);
+}
+
+void vintersct(vyxstate* s, grpnode* g, double v, int labelled, int ltype, double* labely, int* labelstep) {
+    plotlay* f = s->frame;
+    const Area a = area(f);
+    const bool swapped = s->pflags.rotate != 0;
+    const bool ln = s->logscale[0] != 0;
+    double coord = 0, value = 0;
+    if (!swapped) {
+        if (!s->pflags.fmcombine) {
+            coord = v * g->scale + g->loc;
+            value = ln ? std::exp(coord) : s->logscale[1] ? std::pow(10.0, coord) : coord;
+            if (ln) coord *= kLog10e;
+        } else {
+            double x = 0, y = v;
+            if (fmint(s, &x, &y, s->fmcurve, s->npoints + 1, 1) != 0) return;
+            coord = x;
+            value = std::pow(10.0, x);
+        }
+    } else {
+        const double t = ln ? v / kLog10e : v;
+        coord = (t - g->loc) / g->scale;
+        value = percentat(s, coord);
+    }
+    const double x = coord * f->hfac + f->hoff;
+    if (!(x >= a.left && x <= a.right)) return;
+    const int color = s->colors[GC_VREF] > 0 ? s->colors[GC_VREF] : 1;
+    ggdraw(0, x, a.bottom, x, a.top, ltype, color);
+    if (labelled != 1) return;
+    char b[10];
+    int nd = 0, w = 99;
+    int len = shwylab(b, value, &nd, &w, 0);
+    ggtext t = labeltext(s, GC_VREF);
+    *labely = steppedheight(s->refopts[REFPOS_HREF], a, f->txth, labelstep);
+    labelbeside(t, b, len, x, *labely, 0.5 * f->txth * f->chdiv, a.right);
+}
