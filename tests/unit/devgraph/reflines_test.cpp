@@ -1,0 +1,156 @@
+// Reference lines: values a log axis cannot show, values outside the plot, stepped labels,
+// labels that would cross the frame, and intersections with the groups' fitted lines.
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "proc/devgraph/gplaces.h"
+#include "proc/devgraph/pagelayout.h"
+#include "proc/devgraph/reflines.h"
+#include "proc/devgraph/symbols.h"
+#include "proc/framework/optslots.h"
+#include "tests/unit/devgraph/fixture.h"
+
+namespace {
+
+using rt::gfx::Prim;
+namespace ps = slot::plot;
+
+class RefLines : public DevGraphTest {
+protected:
+    Stmt stmt{"PROBPLOT"};
+    const rt::gfx::RecordingCanvas* rec = nullptr;
+    std::vector<double> values;
+    optslot labels{};
+    std::vector<slstring> texts;
+    grpnode g{};
+    void begin() {
+        s->curstmt = stmt.rec();
+        startgraph();
+        ASSERT_EQ(vyxgini(s), 0);
+        rec = &openpage();
+        frame(20, 20, 60, 60);
+        vyxgcol(s);
+        s->curgrp = &g;
+        g.loc = 0, g.scale = 1;
+    }
+    void href(std::vector<double> v, std::vector<const char*> labs = {}) {
+        values = std::move(v);
+        s->refs.vals[REF_HREF] = values.data();
+        s->refs.counts[REF_HREF] = static_cast<int32_t>(values.size());
+        setlabels(REF_HREF, labs);
+    }
+    void vref(std::vector<double> v) {
+        values = std::move(v);
+        s->refs.vals[REF_VREF] = values.data();
+        s->refs.counts[REF_VREF] = static_cast<int32_t>(values.size());
+    }
+    void setlabels(int which, const std::vector<const char*>& labs) {
+        if (labs.empty()) return;
+        texts.clear();
+        for (const char* l : labs) texts.push_back(slstring{static_cast<int32_t>(std::strlen(l)), l});
+        labels.given = 1, labels.kind = SK_QSLIST, labels.count = static_cast<int32_t>(texts.size()), labels.ptr = texts.data();
+        s->refs.labels[which] = &labels;
+    }
+    std::vector<const Prim*> lines() const { return rec->of(Prim::Line); }
+    std::vector<const Prim*> labeltexts() const { return rec->of(Prim::Text); }
+};
+
+TEST_F(RefLines, ZeroOnALogAxisIsRefusedTheOthersDraw) {
+    begin();
+    s->logscale[1] = 1;
+    f->hmin = 0, f->hmax = 3, f->hfac = 20, f->hoff = 20;   // log10 of 1 .. 1000
+    href({0, 10, 100});
+    vyxghrl(s, &g);
+    EXPECT_EQ(log.count('W'), 1);
+    EXPECT_TRUE(logged("value of 0 cannot be shown on a logarithmic axis"));
+    auto l = lines();
+    ASSERT_EQ(l.size(), 2u);
+    EXPECT_NEAR(px(l[0], 0), 40, 1e-9);
+    EXPECT_NEAR(px(l[1], 0), 60, 1e-9);
+    EXPECT_NEAR(py(l[0], 0), 19, 1e-9);   // the area: frame widened by the gaps
+    EXPECT_NEAR(py(l[0], 1), 81, 1e-9);
+}
+
+TEST_F(RefLines, ValuesOutsideThePlotAreReportedOncePerCallForTheCurrentGroup) {
+    begin();
+    href({-50, 5, 70, 80});
+    vyxghrl(s, &g);
+    EXPECT_EQ(log.count('W'), 1);
+    EXPECT_EQ(lines().size(), 1u);
+    grpnode other{};
+    vyxghrl(s, &other);   // not the current group: silent
+    EXPECT_EQ(log.count('W'), 1);
+}
+
+TEST_F(RefLines, SteppedLabelsGoBackToTheTopAtTheFrameBottom) {
+    begin();
+    s->refopts[REFPOS_HREF] = 2;
+    f->txth = 20;   // big labels: the fourth would fall below the frame
+    href({1, 2, 3, 4, 5}, {"a", "b", "c", "d", "e"});
+    vyxghrl(s, &g);
+    auto t = labeltexts();
+    ASSERT_EQ(t.size(), 5u);
+    const double top = 20 + 60 + 1;
+    EXPECT_NEAR(py(t[0], 0), top - 20, 1e-9);
+    EXPECT_NEAR(py(t[1], 0), top - 40, 1e-9);
+    EXPECT_NEAR(py(t[2], 0), top - 60, 1e-9);
+    EXPECT_NEAR(py(t[3], 0), top - 20, 1e-9);   // top - 80 left the frame: back to the start
+    EXPECT_NEAR(py(t[4], 0), top - 40, 1e-9);
+}
+
+TEST_F(RefLines, LabelThatWouldCrossTheFrameStandsLeftOfItsLine) {
+    begin();
+    href({2, 9.9}, {"left", "a long label"});
+    vyxghrl(s, &g);
+    auto t = labeltexts();
+    ASSERT_EQ(t.size(), 2u);
+    const double d = 0.5 * f->txth * f->chdiv;
+    ASSERT_EQ(t[0]->text, "left");
+    EXPECT_EQ(t[0]->anchor, rt::gfx::Anchor::Start);
+    // (text positions pass through the text record's floats)
+    EXPECT_NEAR(px(t[0], 0), 20 + 2 * 6 + d, 1e-5);
+    EXPECT_EQ(t[1]->anchor, rt::gfx::Anchor::End);
+    EXPECT_NEAR(px(t[1], 0), 20 + 9.9 * 6 - d, 1e-5);
+}
+
+TEST_F(RefLines, OverlayDrawsOneIntersectionPerFittedGroup) {
+    begin();
+    s->pflags.overlay = 1;
+    s->pflags.refstop = 1;
+    s->nclass = 1;
+    s->fitmethod = 1;
+    s->distcode = 0;   // normal: the label is 100 Phi(z)
+    grpnode a{}, b{}, c{};
+    a.loc = 2, a.scale = 1, b.loc = 3, b.scale = 2, c.nofit = 1;
+    a.next = &b, b.next = &c;
+    s->grplist[0] = &a;
+    href({4});
+    vyxghrl(s, &a);
+    auto l = lines();
+    ASSERT_EQ(l.size(), 3u);   // the reference line and one line for each of the two fitted groups
+    // group a: z = (4 - 2) / 1 = 2 -> y = 2 * vfac + voff; group b: z = (4 - 3) / 2
+    EXPECT_NEAR(py(l[1], 0), 2 * 6 + 20, 1e-9);
+    EXPECT_NEAR(py(l[2], 0), 0.5 * 6 + 20, 1e-9);
+    EXPECT_NEAR(px(l[1], 0), 19, 1e-9);
+    EXPECT_NEAR(px(l[1], 1), 81, 1e-9);
+}
+
+TEST_F(RefLines, ProbabilitiesOfZeroAndHundredPassTheRangeTest) {
+    begin();
+    s->quant_fn = [](double p) { return p * 10; };
+    vref({0, 100});
+    vyxgvrl(s, &g);
+    EXPECT_FALSE(logged("outside 0 to 100 percent"));
+    EXPECT_EQ(lines().size(), 2u);   // 0 and 100 map to 0 and 10 here: both drawn
+}
+
+TEST_F(RefLines, ProbabilityOutsideTheRangeIsRefused) {
+    begin();
+    s->quant_fn = [](double p) { return p * 10; };
+    vref({101});
+    vyxgvrl(s, &g);
+    EXPECT_TRUE(logged("probability of 101 lies outside 0 to 100 percent"));
+}
+
+}  // namespace
