@@ -79,4 +79,16 @@ struct vec203 {
     // data set; xoget reads the next one (0 when one was read, -1 at the end).
     int (*xopnt)(dshandle ds);
     int (*xoget)(dshandle ds);
+
+    // ---- data sets made by the procedure (the converted copy of an annotate data set)
+    // A data set in memory with the variables described (name, type 1 numeric or 2
+    // character, length); null when it cannot be made.
+    dshandle (*xocreate)(const char* name, int nvars, const vardesc* vars);
+    // Values of the observation being built; xoadd appends it, and the next starts missing.
+    int (*xvput1f)(dshandle ds, int32_t var, double value);
+    int (*xvput1c)(dshandle ds, int32_t var, const char* text, int length);
+    int (*xoadd)(dshandle ds);
+    // Closes a data set: one made by xocreate is deleted with del 1; the data sets the
+    // parser opened stay open until the end of the step.
+    int (*xoclose)(dshandle ds, int del);
 };

@@ -104,6 +104,11 @@ inline int xbyrwnd(dshandle ds, int code) { return hostvec<vec203>(VEC_DATASETS)
 inline int xybyget(dshandle ds) { return hostvec<vec203>(VEC_DATASETS)->xybyget(ds); }
 inline int xyvget(hgetlist* l, void* buf) { return hostvec<vec203>(VEC_DATASETS)->xyvget(l, buf); }
 inline int xofprc(dshandle ds) { return hostvec<vec203>(VEC_DATASETS)->xofprc(ds); }
+inline dshandle xocreate(const char* name, int n, const vardesc* vars) { return hostvec<vec203>(VEC_DATASETS)->xocreate(name, n, vars); }
+inline int xvput1f(dshandle ds, int32_t var, double v) { return hostvec<vec203>(VEC_DATASETS)->xvput1f(ds, var, v); }
+inline int xvput1c(dshandle ds, int32_t var, const char* t, int n) { return hostvec<vec203>(VEC_DATASETS)->xvput1c(ds, var, t, n); }
+inline int xoadd(dshandle ds) { return hostvec<vec203>(VEC_DATASETS)->xoadd(ds); }
+inline int xoclose(dshandle ds, int del) { return hostvec<vec203>(VEC_DATASETS)->xoclose(ds, del); }
 
 // ---- vector 320: output system
 inline int xobinit(obobject** env, int flags) { return hostvec<vec320>(VEC_OUTPUT)->xobinit(env, flags); }

@@ -46,4 +46,7 @@ bool byisnumeric(hdataset* ds, int i);
 // The vector-203 service table of the runtime.
 const vec203* services();
 
+// Deletes the data sets the procedure made in memory during the step (xocreate).
+void dropmade();
+
 }  // namespace rt::ds

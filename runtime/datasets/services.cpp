@@ -81,7 +81,7 @@ const vec203 table = {
     xvsele,       xoinfo,       xvname,       xffile,       svc::xvgeti,  svc::xvgetd,
     svc::xvgete,  xbynext, svc::xbyrwnd, svc::xybyget, svc::xyvget,  xofprc,
     xobsnum,      svc::xbyline, svc::xvget1f, svc::xvget1v, svc::xvget1c, svc::xopnt,
-    svc::xoget,
+    svc::xoget,   svc::xocreate, svc::xvput1f, svc::xvput1c, svc::xoadd, svc::xoclose,
 };
 
 }  // namespace

@@ -23,4 +23,13 @@ int xbyline(dshandle ds, char* buffer, int buflen);
 int xopnt(dshandle ds);
 int xoget(dshandle ds);
 
+// outcopy.cpp
+dshandle xocreate(const char* name, int nvars, const vardesc* vars);
+int xvput1f(dshandle ds, int32_t var, double value);
+int xvput1c(dshandle ds, int32_t var, const char* text, int length);
+int xoadd(dshandle ds);
+int xoclose(dshandle ds, int del);
+// Deletes every data set the procedure made (the end of a step).
+void endmade();
+
 }  // namespace rt::ds::svc

@@ -2,6 +2,7 @@
 #include "host/instance.h"
 #include "runtime/datasets/library.h"
 #include "runtime/files/utilfile.h"
+#include "runtime/graphics/annotate.h"
 #include "runtime/graphics/graphics.h"
 #include "runtime/graphics/style.h"
 #include "runtime/host/register.h"
@@ -32,5 +33,6 @@ void fillvectors(void** table) {
     table[VEC_DATES] = const_cast<vec155*>(dates::services());
     table[VEC_GRAPHICS] = const_cast<vec116*>(gfx::services());
     table[VEC_GRAPHICS2] = const_cast<vec117*>(gfx::styleservices());
+    table[VEC_ANNOTATE] = const_cast<vec120*>(gfx::annotateservices());
 }
 }  // namespace rt

@@ -6,6 +6,7 @@
 #include <exception>
 #include <new>
 
+#include "runtime/datasets/library.h"
 #include "runtime/graphics/devstate.h"
 #include "runtime/host/hostinstance.h"
 #include "runtime/loader/module.h"
@@ -239,6 +240,7 @@ int run(const std::string& text, Session& s, const Config& cfg) {
             stopped = true;
         }
         stmt::endstep();
+        ds::dropmade();
         out::endstep();
         endstep(host);
         if (stopped) {

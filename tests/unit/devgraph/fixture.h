@@ -76,6 +76,11 @@ public:
         o.ptr = l.data();
         return *this;
     }
+    Stmt& dataset(int slot, void* handle) {
+        optslot& o = at(slot, SK_DATASET);
+        o.handle = handle;
+        return *this;
+    }
     Stmt& flag(int k) {
         setstmtflag(&rec_, k);
         return *this;
