@@ -137,6 +137,15 @@ double percentat(const vyxstate* s, double z) {
     }
 }
 
+// The label of a value read off at an intersection: four significant digits (the decimals
+// argument of the formatter is ours: 97.99 percent, 1234 hours, 0.0123).
+int readoff(double v, char out[10]) {
+    int dec = 2;
+    if (std::isfinite(v) && v != 0) dec = std::clamp(3 - static_cast<int>(std::floor(std::log10(std::fabs(v)))), 0, 4);
+    int nd = 0, w = dec;
+    return shwylab(out, v, &nd, &w, 0);
+}
+
 // The groups whose fitted lines an intersection is drawn for.
 template <class F>
 void fittedgroups(vyxstate* s, grpnode* group, F&& each) {
@@ -310,8 +319,7 @@ void hintersct(vyxstate* s, grpnode* g, double v, int labelled, int ltype) {
     ggdraw(0, a.left, y, a.right, y, ltype, color);
     if (labelled != 1) return;
     char b[10];
-    int nd = 0, w = 99;
-    int len = shwylab(b, value, &nd, &w, 0);
+    int len = readoff(value, b);
     ggtext t = labeltext(s, GC_HREF);
     int pos = s->refopts[REFPOS_VREF] == 2 ? 2 : 1;
     hlinelabel(s, t, b, len, y, pos, a);
@@ -345,8 +353,7 @@ void vintersct(vyxstate* s, grpnode* g, double v, int labelled, int ltype, doubl
     ggdraw(0, x, a.bottom, x, a.top, ltype, color);
     if (labelled != 1) return;
     char b[10];
-    int nd = 0, w = 99;
-    int len = shwylab(b, value, &nd, &w, 0);
+    int len = readoff(value, b);
     ggtext t = labeltext(s, GC_VREF);
     *labely = steppedheight(s->refopts[REFPOS_HREF], a, f->txth, labelstep);
     labelbeside(t, b, len, x, *labely, 0.5 * f->txth * f->chdiv, a.right);
