@@ -39,6 +39,7 @@ struct Options {
     bool statistical;                 // GRAPHICS=STATISTICAL (--graphics statistical)
     bool gstyle;                      // GSTYLE
     std::string style;                // STYLE, upper case
+    std::string device;               // DEVICE: the device of device plots, upper case (blank: VITALYX)
     std::string validvarname;         // VALIDVARNAME, upper case
     std::string testthread;           // _TESTTHREAD: "0", "1", "." or empty (not set)
     std::string testthreadzlev;       // _TESTTHREADZLEV

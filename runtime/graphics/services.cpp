@@ -80,23 +80,18 @@ ggstate* znew(void*) {
     st->flags = GGS_COLLECT;
     std::memset(st->device, ' ', 8);
     // The device of the run: the system option DEVICE=, else the default device.
-    if (Session* ss = current())
-        if (auto it = ss->opts.extra.find("DEVICE"); it != ss->opts.extra.end())
-            std::memcpy(st->device, it->second.data(), std::min<size_t>(8, it->second.size()));
+    if (Session* ss = current(); ss && !ss->opts.device.empty())
+        std::memcpy(st->device, ss->opts.device.data(), std::min<size_t>(8, ss->opts.device.size()));
     st->width = st->height = -1;
     S().state = st.get();
     S().states.push_back(std::move(st));
     return S().state;
 }
 
-bool stylesoff() {
+// The output style's elements are in use with the system option GSTYLE.
+bool styleson() {
     Session* s = current();
-    if (!s) return false;
-    auto it = s->opts.extra.find("GSTYLE");
-    if (it == s->opts.extra.end()) return false;
-    std::string v = it->second;
-    for (char& c : v) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return v == "NO" || v == "NONE" || v == "0";
+    return s && s->opts.gstyle;
 }
 
 int init(ggstate* gcb) {
@@ -110,7 +105,7 @@ int init(ggstate* gcb) {
     d.device = dev;
     d.ctx.device = dev;
     d.ctx.linewidth[0] = d.ctx.linewidth[1] = 1;
-    d.ctx.stylesinuse = stylesoff() ? 0 : 1;
+    d.ctx.stylesinuse = styleson() ? 1 : 0;
     std::memset(d.ctx.valuecolor, ' ', 8);
     std::memset(d.ctx.devfont, ' ', 8);
     d.ctx.textstyle = ggtextstyle{};
@@ -121,7 +116,7 @@ int init(ggstate* gcb) {
         ggtextstyle m{};
         if (styleservices()->grdxfont(&d.ctx, "GraphValueText", 14, font, &m)) d.ctx.textstyle = m;
     }
-    std::snprintf(d.ctx.style, sizeof d.ctx.style, "%s", d.ctx.stylesinuse ? "VITALYX" : "");
+    if (Session* ss = current(); ss && d.ctx.stylesinuse) std::snprintf(d.ctx.style, sizeof d.ctx.style, "%s", ss->opts.style.c_str());
     if (gcb) gcb->firstuse = 0;
     d.started = true;
     d.colornumber("");   // the device's colour list

@@ -33,6 +33,7 @@ const std::vector<Def> defs = {
     {"GSTYLE", Kind::Flag, 0, 0, nullptr, "0",
      "device plots take their colours, lines and fonts from the output style named by STYLE="},
     {"STYLE", Kind::Name, 0, 0, nullptr, "DEFAULT", "the output style of device plots when GSTYLE is on"},
+    {"DEVICE", Kind::Name, 0, 0, nullptr, "", "the graphics device of device plots (VITALYX when not given)"},
     {"VALIDVARNAME", Kind::Word, 0, 0, "V7|V6|UPCASE|ANY", "V7",
      "the names the procedure makes for variables: V6 at most 8 characters, V7 and UPCASE at most 32, "
      "ANY keeps level texts as they are"},
@@ -59,6 +60,7 @@ const Field fields[] = {
     {"GSTYLE", [](Options& o, const std::string& v) { o.gstyle = on(v); },
      [](const Options& o) { return std::string(o.gstyle ? "1" : "0"); }},
     {"STYLE", [](Options& o, const std::string& v) { o.style = v; }, [](const Options& o) { return o.style; }},
+    {"DEVICE", [](Options& o, const std::string& v) { o.device = v; }, [](const Options& o) { return o.device; }},
     {"VALIDVARNAME", [](Options& o, const std::string& v) { o.validvarname = v; },
      [](const Options& o) { return o.validvarname; }},
     {"_TESTTHREAD", [](Options& o, const std::string& v) { o.testthread = v; },

@@ -134,7 +134,7 @@ TEST_F(Destinations, DeviceThatCollectsNothingMakesNoMapAndPublishesNothing) {
     std::memcpy(d.name, "NOCOLL  ", 8);
     d.devtype = 7201;
     rt::gfx::adddevice(d);
-    session.opts.extra["DEVICE"] = "NOCOLL";
+    session.opts.device = "NOCOLL";
     usefake({"HTML", "PDF"});
     startgraph();
     EXPECT_EQ(s->gdest.nocollect, 1u);

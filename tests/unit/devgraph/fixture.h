@@ -127,6 +127,7 @@ protected:
         session.inst = &host->inst;
         session.outdir = outdir;
         session.log = &log;
+        session.opts.gstyle = true;   // the output style's elements in use; tests that want none turn them off
         rt::setcurrent(&session);
         v_global_gcb_anchor = &host->inst;
         rt::out::beginprogram();
