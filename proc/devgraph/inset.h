@@ -20,7 +20,10 @@ struct insetent {
 struct insetrec {
     double vmargin;             // vertical margin inside the box
     double hmargin;             // horizontal margin inside the box
-    double boxxlo, boxylo, boxxhi, boxyhi;   // box corners, page percent
+    double boxxlo;              // box corners, page percent: lower left
+    double boxylo;
+    double boxxhi;              // upper right
+    double boxyhi;
     double labwidth;            // widest entry label
     double valwidth;            // widest entry value
     double boxwidth;            // width of the text block
@@ -41,7 +44,8 @@ struct insetrec {
     char hdrtext[40];
     uint8_t noframe;            // NOFRAME
     char poskey[8];             // "NW", "TM", ...; "USER    " for coordinates
-    double posx, posy;          // POSITION=(x, y)
+    double posx;                // POSITION=(x, y)
+    double posy;
     uint8_t possys;             // 2 data values, 3 percent of the plotting area
     char refpoint[8];           // REFPOINT keyword; blank when not given
     uint8_t poskind;            // 0 no position, 1 keyword, 2 coordinates
