@@ -102,8 +102,8 @@ int vyxins(vyxstate* s, grpnode* g) {
     Builder b{s, g, r, nullptr};
     b.tail = &r->entries;
     // Values by item code; the counts of recurrence data are weighted events for N too.
-    const double events = mcf ? g->nevents : g->totw;
-    const double vals[15] = {g->wfail, g->wright, 0, g->nunits, events, g->nunita, g->nevta, g->nunitb, g->nevtb, 0,
+    const double events = mcf ? g->mcf.nobs : g->totw;
+    const double vals[15] = {g->wfail, g->wright, 0, g->mcf.nunits, events, g->mcf.nunita, g->mcf.nevta, g->mcf.nunitb, g->mcf.nevtb, 0,
                              g->rsq, g->wleft, g->wint, events, static_cast<double>(s->fmodeset.nvals)};
     std::memcpy(b.values, vals, sizeof vals);
     b.values[it::CONFIDENCE] = (method == 6 ? s->wbconf : 1 - s->alpha) * 100;

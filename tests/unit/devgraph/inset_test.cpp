@@ -91,7 +91,7 @@ TEST_F(Inset, McfDefaultsAndCounts) {
     begin(false);
     s->pflags.ismcf = 1;
     s->pflags.noconf = 1;
-    g.nunits = 12, g.nevents = 31;
+    g.mcf.nunits = 12, g.mcf.nobs = 31;
     ASSERT_EQ(vyxins(s, &g), 0);
     auto e = entries();
     ASSERT_EQ(e.size(), 2u);   // NOCONF: only the units and the events
