@@ -1,11 +1,11 @@
 // What the statistical graphics hand over: phantom data (rows of a phantom object, kept
-// with copies of their values) and graph requests with their dynamic variables. They are
-// kept for the whole program so that a renderer can draw them; the HTML report marks
-// the place of each graph.
+// column by column, runtime/output/phantom.h) and graph requests with their dynamic
+// variables, which the renderer draws when the request comes.
 #pragma once
 #include <cstdint>
 #include <string>
 #include <vector>
+#include "runtime/output/phantom.h"
 
 namespace rt::out {
 
@@ -14,14 +14,6 @@ struct GraphValue {
     std::string s;
     int32_t i = 0;
     double d = 0;
-};
-
-struct PhantomData {
-    uint32_t ref = 0;
-    std::string name, label;
-    std::vector<std::string> colnames, roles;
-    std::vector<int> kinds;
-    std::vector<std::vector<GraphValue>> rows;
 };
 
 struct GraphRequest {

@@ -1,6 +1,8 @@
 #include "runtime/output/program.h"
 
+#include <cstring>
 #include <filesystem>
+#include "host/hostdefs.h"
 #include "runtime/datasets/library.h"
 #include "runtime/supervisor/supervisor.h"
 #include "runtime/util/strings.h"
@@ -102,6 +104,9 @@ Binding* Program::bind(DataObject* obj, const Template* tpl, bool phantom) {
     b.obj = obj;
     b.tpl = tpl;
     obj->binding = &b;
+    b.by = currentby(sess);
+    b.byline = bylinetext(b.by);
+    std::string err;
     if (phantom) {
         phantoms.push_back(std::make_unique<PhantomData>());
         b.phantom = phantoms.back().get();
@@ -109,17 +114,18 @@ Binding* Program::bind(DataObject* obj, const Template* tpl, bool phantom) {
         b.phantom->name = obj->name;
         b.phantom->label = obj->label;
         for (auto& c : obj->cols) {
-            b.phantom->colnames.push_back(c.name);
-            b.phantom->roles.push_back(c.role);
-            b.phantom->kinds.push_back(c.kind);
+            PhantomColumn& pc = b.phantom->cols.emplace_back();
+            pc.name = c.name;
+            pc.label = c.label;
+            pc.role = c.role;
+            pc.kind = c.kind;
+            pc.width = c.width;
         }
+        addmakes(b, err);
         return &b;
     }
     b.layout = makelayout(*obj, *tpl);
     b.noheader = tpl->kind == TplKind::Info || tpl->kind == TplKind::InfoLabel;
-    b.by = currentby(sess);
-    b.byline = bylinetext(b.by);
-    std::string err;
     b.listing = std::make_unique<ListingTable>(b.layout, linesize());
     b.html = std::make_unique<HtmlTable>(b.layout);
     // With no other table open, rows go straight to the listing and the report; otherwise
@@ -135,10 +141,16 @@ Binding* Program::bind(DataObject* obj, const Template* tpl, bool phantom) {
     } else if (!b.listing->open(dir, err) || !b.html->open(dir, err)) {
         fail(err);
     }
+    addmakes(b, err);
+    return &b;
+}
+
+// The MAKE requests that name the bound object: its rows go to their data sets as well.
+void Program::addmakes(Binding& b, std::string& err) {
     for (auto& r : makes) {
-        if (r->failed || r->path.empty() || !iequal(r->table, obj->name)) continue;
+        if (r->failed || r->path.empty() || !iequal(r->table, b.obj->name)) continue;
         auto w = std::make_unique<MakeWriter>();
-        if (!w->start(*r, *obj, b.by, err)) {
+        if (!w->start(*r, *b.obj, b.by, err)) {
             r->failed = true;
             rt::sup::logline(sess, 'E', "MAKE: the data set " + r->lib + "." + r->mem + " for table " + rt::util::shown(r->table) +
                                       " cannot be written: " + err);
@@ -146,28 +158,53 @@ Binding* Program::bind(DataObject* obj, const Template* tpl, bool phantom) {
         }
         b.makes.emplace_back(r.get(), std::move(w));
     }
-    return &b;
+}
+
+// A phantom row goes into its columns straight from the bound cells.
+void Program::appendphantom(Binding& b) {
+    const std::vector<Column>& cols = b.obj->cols;
+    PhantomData& d = *b.phantom;
+    for (size_t k = 0; k < cols.size() && k < d.cols.size(); ++k) {
+        const Column& c = cols[k];
+        PhantomColumn& pc = d.cols[k];
+        if (pc.numeric()) {
+            double v = hostmissing();
+            if (c.cell && c.kind == 5) {
+                std::memcpy(&v, c.cell, sizeof v);
+            } else if (c.cell) {
+                int32_t i;
+                std::memcpy(&i, c.cell, sizeof i);
+                v = i;
+            }
+            pc.num.append(v);
+        } else if (!c.cell) {
+            pc.text.append(std::string_view());
+        } else if (c.kind == 66) {
+            txthandle h;
+            std::memcpy(&h, c.cell, sizeof h);
+            pc.text.append(textof(h));
+        } else {
+            const char* p = static_cast<const char*>(c.cell);
+            size_t n = strnlen(p, static_cast<size_t>(c.width > 0 ? c.width : 16));
+            while (n > 0 && p[n - 1] == ' ') --n;
+            pc.text.append(std::string_view(p, n));
+        }
+    }
+    ++d.rows;
 }
 
 void Program::append(Binding& b) {
     if (b.done) return;
-    readrow(*b.obj, b.vals);
     ++b.rows;
     if (b.phantom) {
-        std::vector<GraphValue> row(b.vals.size());
-        for (size_t k = 0; k < b.vals.size(); ++k) {
-            int kind = b.obj->cols[k].kind;
-            if (kind == 5 || kind == 3) {
-                row[k].kind = kind == 5 ? GraphValue::Double : GraphValue::Int;
-                row[k].d = b.vals[k].d;
-                row[k].i = b.vals[k].i;
-            } else {
-                row[k].s = std::string(b.vals[k].s);
-            }
-        }
-        b.phantom->rows.push_back(std::move(row));
+        appendphantom(b);
+        if (b.makes.empty()) return;
+        readrow(*b.obj, b.vals);
+        for (auto& [r, w] : b.makes)
+            if (!r->failed) w->row(*r, b.vals);
         return;
     }
+    readrow(*b.obj, b.vals);
     b.texts.format(b.layout, b.vals);
     b.listing->row(b.texts);
     b.html->row(b.texts);
@@ -245,8 +282,8 @@ void Program::finish(Binding& b) {
     else if (!b.phantom) interrupt();
     b.done = true;
     if (b.obj && b.obj->binding == &b) b.obj->binding = nullptr;
-    if (b.phantom) return;
     for (auto& [r, w] : b.makes) r->appeared = true;
+    if (b.phantom) return;
     // The rest of a table that streamed until something else was printed continues under
     // repeated headers; with no row after the interruption there is nothing to continue.
     if (b.rows == b.rowsatsuspend) {
@@ -341,6 +378,7 @@ void Program::endstep() {
     direct = nullptr;
     byid.clear();
     bindings.clear();
+    phantoms.clear();   // the step's graphs have been drawn
     datas.clear();
     infos.clear();
     groups.clear();

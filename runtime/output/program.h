@@ -108,6 +108,8 @@ public:
     Binding* bind(DataObject* obj, const Template* tpl, bool phantom);
     // Reads the bound cells and sends the row to the destinations.
     void append(Binding& b);
+    void appendphantom(Binding& b);
+    void addmakes(Binding& b, std::string& err);
     // Prints a finished table (titles, BY line, headers, rows) in publish order.
     void finish(Binding& b);
     void opengroup(OutGroup& g);

@@ -181,10 +181,11 @@ TEST_F(DestTest, PhantomRowsReachTheGraphRequest) {
     for (auto& d : P->phantoms)
         if (d->ref == gr.refs[0]) data = d.get();
     ASSERT_NE(data, nullptr);
-    ASSERT_EQ(data->rows.size(), 3u);
-    EXPECT_EQ(data->rows[2][0].d, 3.0);
-    EXPECT_EQ(data->rows[2][1].s, "B");
-    EXPECT_EQ(data->roles[0], "Xvalue");
+    ASSERT_EQ(data->rows, 3u);
+    EXPECT_EQ(data->num(0, 2), 3.0);
+    EXPECT_EQ(data->text(1, 1), "A");
+    EXPECT_EQ(data->text(1, 2), "B");
+    EXPECT_EQ(data->cols[0].role, "Xvalue");
 
     ASSERT_EQ(finish(), 0);
     EXPECT_EQ(out("listing.txt").find("Phantom"), std::string::npos);

@@ -1,0 +1,77 @@
+// Phantom data: the rows of a phantom object (a data object bound to "kv.vitalyx.Phantom"),
+// kept column by column for the statistical-graphics renderer.
+//
+// A plot of a million rows must not cost a gigabyte, and most of its cells are missing or
+// repeat the value above them (the group label, the index, the fitted-line cells of a point
+// row). So a numeric column is kept in blocks of 4096 values: a block whose values all have
+// the same bits (all missing, say) is one value; only the others hold an array. A text column
+// keeps runs of equal texts, each text once.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace rt::out {
+
+// Doubles in blocks of uniform or stored values.
+class NumColumn {
+public:
+    static constexpr uint32_t kBlock = 4096;
+    void append(double v);
+    double at(size_t row) const;
+    size_t size() const { return n_; }
+    // Bytes held by the stored blocks (for tests of the memory a plot costs).
+    size_t storedbytes() const;
+
+private:
+    struct Block {
+        uint64_t bits = 0;                      // the value of a uniform block
+        std::unique_ptr<double[]> vals;         // the values of a stored block
+    };
+    std::vector<Block> blocks_;
+    size_t n_ = 0;
+};
+
+// Texts as runs of equal values.
+class TextColumn {
+public:
+    void append(std::string_view s);
+    std::string_view at(size_t row) const;
+    size_t size() const { return n_; }
+
+private:
+    std::vector<std::string> texts_;
+    std::unordered_map<std::string, uint32_t> index_;
+    std::vector<std::pair<size_t, uint32_t>> runs_;   // first row of a run, text number
+    size_t n_ = 0;
+};
+
+struct PhantomColumn {
+    std::string name, label, role;
+    int kind = 5;                 // 5 double, 3 integer, 6 fixed-width text, 66 text handle
+    int width = 0;
+    NumColumn num;                // kinds 5 and 3 (integers kept exactly as doubles)
+    TextColumn text;              // kinds 6 and 66
+    bool numeric() const { return kind == 5 || kind == 3; }
+};
+
+class PhantomData {
+public:
+    uint32_t ref = 0;
+    std::string name, label;
+    std::vector<PhantomColumn> cols;
+    size_t rows = 0;
+
+    // The column of that name (case-blind), or -1.
+    int find(std::string_view name) const;
+    // The columns of a role ("Xvalue", "Yvalue", "Group", "GroupIndx"), in column order.
+    std::vector<int> byrole(std::string_view role) const;
+    double num(int col, size_t row) const { return cols[static_cast<size_t>(col)].num.at(row); }
+    std::string_view text(int col, size_t row) const { return cols[static_cast<size_t>(col)].text.at(row); }
+    size_t storedbytes() const;
+};
+
+}  // namespace rt::out
