@@ -533,6 +533,13 @@ struct vyxstate {
     double* mlikcache;          // gradient, Hessian and the point of the last value pass
     uint8_t mlikcached;         // mlikcache holds them
 
+    // ---- statistical graphics (proc/statgraph): the phantom objects' references, the cells
+    // of the Index column and of the stress reference lines
+    uint32_t phantomlist[4];    // data-object references handed to a graph request, in order
+    int32_t grpindex;           // the Index column: 1 for the first group, one more for each next
+    double srefcell;            // SRef of the relation plot's stress reference lines
+    char sreflabel[17];         // SRefLabel
+
     // ---- statement counts (vyxinit)
     int32_t nanalysis;
     int32_t nplots;

@@ -1,6 +1,6 @@
-// The plot layout record and the font of the statement. Until the graphics of MCFPLOT are
-// built, both roads of the plots log once per statement that no plot is drawn, and return 0
-// so that the statement's tables stand; they are weak: the graphics replace them.
+// The plot layout record and the font of the statement. Until the device graphics of MCFPLOT
+// are built, that road logs once per statement that no plot is drawn, and returns 0 so that
+// the statement's tables stand; it is weak: the device plots replace it.
 #include "proc/devgraph/hostgraphics.h"
 #include "proc/devgraph/plotlay.h"
 #include "proc/framework/hostsvc.h"
@@ -31,4 +31,3 @@ int mcfframe(vyxstate* s, bool insetnext) {
 void mcffont(vyxstate* s, const char* text, int len) { ggfname(text, len, s->gfile); }
 
 __attribute__((weak)) int vyxcfdev(vyxstate* s) { return noplot(s); }
-__attribute__((weak)) int vyxcog(vyxstate* s) { return noplot(s); }

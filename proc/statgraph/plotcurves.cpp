@@ -1,0 +1,124 @@
+// The fitted line of one group of a probability plot with its probability band (Ylower2,
+// Yupper2) and time band (Xlower2, Xupper2); with FMODE COMBINE the combined failure-mode
+// curve and, with PLOTMODES, a straight line per mode (fmcurves.cpp).
+#include <cmath>
+
+#include "proc/devgraph/plotlay.h"
+#include "proc/lifedist/mlfit.h"
+#include "proc/statgraph/sgmath.h"
+#include "proc/statgraph/sgproto.h"
+#include "proc/statgraph/statgraph.h"
+
+using sg::ismiss;
+using sg::missing;
+
+namespace {
+
+constexpr double kTol = 1000 * 1.1102230246251565e-16;
+
+// A time outside [xlo, xhi] is dropped.
+double clip(double v, double xlo, double xhi) { return ismiss(v) || v > xhi || v < xlo ? missing() : v; }
+
+// A whole decade at or below (up false) or above (up true) a time; missing where 10^k overflows.
+double decade(double t, bool up) {
+    if (ismiss(t) || !(t > 0)) return missing();
+    const double k = up ? std::ceil(std::log10(t)) : std::floor(std::log10(t));
+    return k * std::log(10.0) < sg::kExpCap ? std::pow(10.0, k) : missing();
+}
+
+struct Line {
+    double slope = missing(), icpt = missing();
+    double at(const vyxstate* s, double t) const {
+        const double x = sg::fwdtime(s, t);
+        return ismiss(slope) || ismiss(icpt) || ismiss(x) ? missing() : slope * x + icpt;
+    }
+};
+
+// A row at the end time v of the line: the line itself and both bands there.
+int endrow(vyxstate* s, grpnode* g, const Line& line, double v, double xlo, double xhi) {
+    double* c = s->rowvals;
+    double rec[24];
+    for (double& w : rec) w = missing();
+    if (g->parmcov) sflim(s, g, v, rec);
+    c[SG_YLOWER2] = sg::quant(s, ismiss(rec[PCT_UPPER]) ? missing() : 1 - rec[PCT_UPPER]);
+    c[SG_YUPPER2] = sg::quant(s, ismiss(rec[PCT_LOWER]) ? missing() : 1 - rec[PCT_LOWER]);
+    const double S = rec[PCT_EST];
+    double prec[24];
+    for (double& w : prec) w = missing();
+    if (!ismiss(S) && s->parmvec[0]) {
+        pctl(s, 1 - S, &prec[PCT_EST]);
+        cflim(s, 1 - S, prec);
+    }
+    c[SG_XUPPER2] = clip(sg::backtime(s, prec[PCT_UPPER]), xlo, xhi);
+    c[SG_XLOWER2] = clip(sg::backtime(s, prec[PCT_LOWER]), xlo, xhi);
+    c[SG_XVALUE2] = v;
+    c[SG_YVALUE2] = line.at(s, v);
+    return phrow(s);
+}
+
+}  // namespace
+
+int PlotCurves(vyxstate* s, grpnode* g, double* vmin, double* vmax) {
+    double* c = s->rowvals;
+    for (int k : {SG_YVALUE, SG_XVALUE, SG_YLOWER, SG_YUPPER, SG_XUPPER2, SG_XLOWER2, SG_YLOWER2, SG_YUPPER2, SG_YVALUE2,
+                  SG_XVALUE2, SG_SPARE1, SG_SPARE2, SG_PYVAL})
+        c[k] = missing();
+    if (g->nofit) return phrow(s);
+
+    Line line;
+    const double loc = g->loc, scale = g->scale;
+    if (!ismiss(scale) && std::fabs(scale) >= kTol) {
+        line.slope = 1 / scale;
+        if (!ismiss(loc)) line.icpt = -loc / scale;
+    }
+    // The line spans the data, in whole decades on a log scale.
+    double xlo = sg::backtime(s, s->datarng[0]), xhi = sg::backtime(s, s->datarng[1]);
+    if (s->logscale[0] || s->logscale[1]) {
+        xlo = decade(xlo, false);
+        xhi = decade(xhi, true);
+    }
+    // The survival and percentile limits need the group's fit in the parameter vector.
+    double* saved = s->parmvec[0];
+    if (g->parmcov) s->parmvec[0] = g->parmcov;
+    int rc = endrow(s, g, line, xlo, xlo, xhi);
+
+    // The probability table between the ends, one entry more on each side when its time
+    // still lies on the time axis.
+    const plotlay* f = s->frame;
+    const int n = s->panels.npct;
+    const double* prob = g->pcttab2;
+    const double* pct = g->pcttab;
+    if (!rc && prob && pct && f && n > 0) {
+        double axlo = s->lifescale[0], axhi = s->lifescale[1];
+        if (s->logscale[0] || s->logscale[1]) axlo = std::pow(10.0, axlo), axhi = std::pow(10.0, axhi);
+        int first = f->pfirst, last = f->plast;
+        if (first >= 0 && first < n) {
+            const double t = prob[static_cast<size_t>(first) * PCT_WORDS + PCT_TIME];
+            if (!ismiss(t) && t >= axlo && first > 0) --first;
+        }
+        if (last >= 0 && last < n) {
+            const double t = prob[static_cast<size_t>(last) * PCT_WORDS + PCT_TIME];
+            if (!ismiss(t) && t <= axhi && last < n - 1) ++last;
+        }
+        if (first < 0) first = 0;
+        for (int k = first; k <= last && k < n && !rc; ++k) {
+            const double* r = prob + static_cast<size_t>(k) * PCT_WORDS;
+            const double* q = pct + static_cast<size_t>(k) * PCT_WORDS;
+            const double y = sg::quant(s, ismiss(r[PCT_EST]) ? missing() : 1 - r[PCT_EST]);
+            if (!ismiss(y)) {
+                *vmin = mzmin(*vmin, y);
+                *vmax = mzmax(*vmax, y);
+            }
+            c[SG_XVALUE2] = clip(r[PCT_TIME], xlo, xhi);
+            c[SG_YVALUE2] = y;
+            c[SG_YLOWER2] = sg::quant(s, ismiss(r[PCT_UPPER]) ? missing() : 1 - r[PCT_UPPER]);
+            c[SG_YUPPER2] = sg::quant(s, ismiss(r[PCT_LOWER]) ? missing() : 1 - r[PCT_LOWER]);
+            c[SG_XLOWER2] = clip(q[PCT_LOWER], xlo, xhi);
+            c[SG_XUPPER2] = clip(q[PCT_UPPER], xlo, xhi);
+            rc = phrow(s);
+        }
+    }
+    if (!rc) rc = endrow(s, g, line, xhi, xlo, xhi);
+    s->parmvec[0] = saved;
+    return rc;
+}

@@ -1,0 +1,181 @@
+// Reference lines of a probability plot (time references HREF/LREF and probability
+// references VREF/PREF, stopping at the fitted line when asked), and the tick lists of its
+// probability axis.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "proc/devgraph/shwylab.h"
+#include "proc/framework/hostsvc.h"
+#include "proc/framework/pools.h"
+#include "proc/framework/textpad.h"
+#include "proc/numeric/normal.h"
+#include "proc/statgraph/sgmath.h"
+#include "proc/statgraph/sgproto.h"
+#include "proc/statgraph/statgraph.h"
+
+using sg::ismiss;
+using sg::missing;
+
+namespace {
+
+constexpr int kMsgRotateRefs = 579;     // ROTATE with HREF or VREF
+constexpr int kMsgBadProbRef = 124;     // a probability reference outside (0, 100)
+constexpr double kLog10Max = 308.25471555991675;
+
+// The label of reference value k into a 16-character cell (16 blanks, then the label);
+// false when the list has no labels.
+bool reflabel(const vyxstate* s, int which, int k, char* cell) {
+    const auto* slot = static_cast<const optslot*>(s->refs.labels[which]);
+    if (!slot) return false;
+    int len = 0;
+    const char* t = zparm(slot, k, &len);
+    padtext(cell, SG_REFLABEL, 0, t, std::min(len, SG_REFLABEL));
+    return true;
+}
+
+// A value formatted as a tick label into a 16-character cell.
+void valuelabel(char* cell, double v) {
+    char buf[10];
+    int ndec = 2, w = 2;
+    const int n = shwylab(buf, v, &ndec, &w, 0);
+    padtext(cell, SG_REFLABEL, 0, buf, std::min(n, 10));
+}
+
+// Survival at the standardized value z of the plot's distribution; missing for a
+// distribution without a survival formula here.
+double survival(uint32_t dist, double z) {
+    switch (dist) {
+    case DIST_NORMAL: case DIST_LOGNORMAL: case DIST_LOGNORMAL10: return 1 - zprbnrm(z);
+    case DIST_WEIBULL: case DIST_EXTREME: case DIST_EXPONENTIAL: return z <= sg::kExpCap ? std::exp(-std::exp(z)) : 0.0;
+    case DIST_LOGISTIC: case DIST_LOGLOGISTIC: return z <= 0 ? 1 / (1 + std::exp(z)) : std::exp(-z) / (1 + std::exp(-z));
+    default: return missing();
+    }
+}
+
+void resetrefs(vyxstate* s) {
+    std::memset(s->refrowlab[SG_XREF], ' ', SG_REFLABEL);
+    std::memset(s->refrowlab[SG_YREF], ' ', SG_REFLABEL);
+    s->refrow[SG_XREF] = s->refrow[SG_YREF] = missing();
+}
+
+}  // namespace
+
+int PPlotRefLines(vyxstate* s, grpnode* g) {
+    const double loc = g->loc, scale = g->scale;
+    const double slope = !ismiss(scale) && scale > 0 ? 1 / scale : missing();
+    const double icpt = ismiss(loc) || ismiss(scale) ? missing() : -loc / scale;
+    const auto& c = s->refs.counts;
+    if (s->pflags.rotate && (c[REF_HREF] > 0 || c[REF_VREF] > 0)) {
+        xpmlog(510, kMsgRotateRefs);
+        return 1;
+    }
+    double* ref = s->refrow;
+    char* xlab = s->refrowlab[SG_XREF];
+    char* ylab = s->refrowlab[SG_YREF];
+
+    const int tw = c[REF_LREF] > 0 ? REF_LREF : REF_HREF;
+    for (int k = 0; k < c[tw]; ++k) {
+        const double v = s->refs.vals[tw][k];
+        ref[SG_XREF] = v;
+        ref[SG_YREF] = missing();
+        if (s->pflags.refstop) {
+            const double x = sg::fwdtime(s, v);
+            ref[SG_YREF] = ismiss(slope) || ismiss(icpt) || ismiss(x) ? missing() : slope * x + icpt;
+        }
+        if (reflabel(s, tw, k, xlab) && !ismiss(ref[SG_YREF])) {
+            const double S = survival(s->distcode, ref[SG_YREF]);
+            if (!ismiss(S)) valuelabel(ylab, (1 - S) * 100);
+        }
+        if (int rc = phrow(s)) return rc;
+        resetrefs(s);
+    }
+
+    const int pw = c[REF_PREF] > 0 ? REF_PREF : REF_VREF;
+    for (int k = 0; k < c[pw]; ++k) {
+        const double v = s->refs.vals[pw][k];
+        ref[SG_XREF] = missing();
+        // Also with ROTATE: a reference at 0 or 100 percent has no finite place on the axis.
+        if (!(v > 0 && v < 100)) {
+            xpmlog(510, kMsgBadProbRef, v);
+            ref[SG_YREF] = missing();
+            continue;
+        }
+        ref[SG_YREF] = sg::quant(s, v / 100);
+        if (s->pflags.refstop2) {
+            const double x = ismiss(ref[SG_YREF]) || ismiss(scale) || ismiss(loc) ? missing() : ref[SG_YREF] * scale + loc;
+            if (ismiss(x))
+                ref[SG_XREF] = missing();
+            else if (s->logscale[0])
+                ref[SG_XREF] = x < sg::kExpCap ? std::exp(x) : missing();
+            else if (s->logscale[1])
+                ref[SG_XREF] = x < kLog10Max ? std::pow(10.0, x) : missing();
+            else
+                ref[SG_XREF] = x;
+        }
+        if (reflabel(s, pw, k, ylab) && !ismiss(ref[SG_XREF])) valuelabel(xlab, ref[SG_XREF]);
+        if (int rc = phrow(s)) return rc;
+        resetrefs(s);
+    }
+    resetrefs(s);
+    return 0;
+}
+
+int countNonBlank(const char* text, int max) {
+    if (max < 1 || !text) return 0;
+    const void* nul = std::memchr(text, '\0', static_cast<size_t>(max));
+    return nul ? static_cast<int>(static_cast<const char*>(nul) - text) : max;
+}
+
+namespace {
+// n values each formatted into width bytes plus extra, blank separated; the text from the pool.
+int strlist(poolobj* pool, const double* values, int n, char** text, int* size, const char* format, int width, int extra) {
+    if (n < 0) n = 0;
+    const int64_t bytes = int64_t(width) * n + int64_t(extra) * n + 1;
+    auto* t = static_cast<char*>(vmalcp_handler(pool, bytes, 0x3006));
+    *text = t;
+    *size = 0;
+    if (!t) return 1;
+    std::memset(t, ' ', static_cast<size_t>(bytes));
+    int at = 0;
+    for (int i = 0; i < n; ++i) {
+        const int room = static_cast<int>(bytes - 1) - at;
+        if (room <= 0) break;
+        const int w = xpsstr(t + at, std::min(room, width + extra - 1), format, values[i]);
+        at += std::max(w, width + extra - 1);
+        if (i + 1 < n && at < bytes - 1) t[at++] = ' ';
+    }
+    t[bytes - 1] = '\0';
+    *size = static_cast<int>(bytes - 1);
+    return 0;
+}
+}  // namespace
+
+int numbersToStrList(poolobj* pool, const double* values, int n, char** text, int* size, const char* format, int width) {
+    if (!format) format = "%-12g", width = 13;
+    return strlist(pool, values, n, text, size, format, width, 0);
+}
+
+int labelsToStrList(poolobj* pool, const double* values, int n, char** text, int* size, const char* format, int width) {
+    if (!format) format = "'%-12g'", width = 13;
+    return strlist(pool, values, n, text, size, format, width, 2);
+}
+
+int SetProbAxis(vyxstate* s, char** ticks, int* tickslen, char** labels, int* labelslen) {
+    const int n = std::max(s->panels.npct, 0);
+    auto* q = static_cast<double*>(vmalcp_handler(s->stmtpool, int64_t(std::max(n, 1)) * 8, 0x3004));
+    *ticks = *labels = nullptr;
+    *tickslen = *labelslen = 0;
+    if (!q) {
+        xmemmsg(int64_t(std::max(n, 1)) * 8);
+        return 1;
+    }
+    for (int i = 0; i < n; ++i) q[i] = s->quant_fn(s->panels.pctlist[i] / 100);
+    int rc = numbersToStrList(s->stmtpool, q, n, ticks, tickslen, nullptr, 0);
+    if (!rc) *tickslen = countNonBlank(*ticks, wzstrip(*ticks, *tickslen));
+    if (!rc) rc = labelsToStrList(s->stmtpool, s->panels.pctlist, n, labels, labelslen, nullptr, 0);
+    if (!rc) *labelslen = countNonBlank(*labels, wzstrip(*labels, *labelslen));
+    vmfree_handler(s->stmtpool, q, -1, 4);
+    if (rc) xmemmsg(int64_t(n) * 15);
+    return rc;
+}

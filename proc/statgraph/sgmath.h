@@ -1,0 +1,42 @@
+// Small numeric helpers of the statistical graphics: times between the analysis scale and
+// the time scale, and quantiles that never hand an infinite value to a plot.
+#pragma once
+#include <cmath>
+
+#include "host/hostdefs.h"
+#include "proc/framework/vyxstate.h"
+
+namespace sg {
+
+constexpr double kExpCap = 709.782712893384;
+// The time data range of a probability plot in vyxstate::axlim.
+enum : int { AX_DATALO = 6, AX_DATAHI = 7 };
+
+inline double missing() { return hostmissing(); }
+inline bool ismiss(double v) { return std::isnan(v); }
+
+// Analysis scale to time: exp on the ln scale, 10^v on the log10 scale (missing where it
+// would overflow).
+inline double backtime(const vyxstate* s, double v) {
+    if (ismiss(v)) return v;
+    if (s->logscale[0]) return v < kExpCap ? std::exp(v) : missing();
+    if (s->logscale[1]) return v * std::log(10.0) < kExpCap ? std::pow(10.0, v) : missing();
+    return v;
+}
+// Time to the analysis scale: missing for a time not above 0 on a log scale.
+inline double fwdtime(const vyxstate* s, double t) {
+    if (s->logscale[0] || s->logscale[1]) {
+        if (ismiss(t) || !(t > 0)) return missing();
+        return s->logscale[0] ? std::log(t) : std::log10(t);
+    }
+    return t;
+}
+// The standardized quantile of p, or missing where it is not finite (p of 0 or 1): a limit
+// of probability 1 has no place on the axis, and no axis range may become infinite.
+inline double quant(const vyxstate* s, double p) {
+    if (ismiss(p)) return p;
+    const double q = s->quant_fn(p);
+    return std::isfinite(q) ? q : missing();
+}
+
+}  // namespace sg

@@ -1,0 +1,149 @@
+#include "proc/statgraph/sgproto.h"
+
+#include <cstring>
+
+#include "host/stmtrec.h"
+#include "proc/framework/hostsvc.h"
+#include "proc/framework/vyxstate.h"
+#include "proc/framework/wobmth.h"
+
+namespace {
+constexpr char kPhantomTemplate[] = "kv.vitalyx.Phantom";
+
+int checked(vyxstate* s, int32_t rc) { return rc < 0 ? sgfail(s, rc) : 0; }
+}  // namespace
+
+int sgfail(vyxstate* s, int32_t rc) {
+    xprrlog(0, rc);
+    xexit(rc, 0);
+    s->stepend = 1;
+    return rc;
+}
+
+int phcreate(vyxstate* s, const char* name, const char* label) {
+    wobitem items[] = {obstr(OBK_FAMILY, "rdx", 3),
+                       obstr(OBK_OBJKIND, "data", 4),
+                       obout(OBK_CREATED),
+                       obint(OBK_MINUS1, -1),
+                       obtext(OBK_NAME, rdxtxt(name, -1)),
+                       obtext(OBK_LABEL, rdxtxt(label, -1)),
+                       obint(OBK_HIDDEN, 0)};
+    const int32_t rc = wobmth(s->outmgr, nullptr, OB_CREATE, 7, items);
+    if (rc < 0) return sgfail(s, rc);
+    s->curtab = static_cast<obobject*>(items[2].v.p);
+    return 0;
+}
+
+int phcolumn(vyxstate* s, int kind, const char* name, const char* label, int width, const char* role, void* cell,
+             const vardesc* var) {
+    wobitem items[7];
+    int n = 0;
+    items[n++] = obint(OBK_KIND, kind);
+    if (var) items[n++] = obptr(OBK_VARATTR, OBT_VARPTR, const_cast<vardesc*>(var));
+    items[n++] = obtext(OBK_NAME, rdxtxt(name, -1));
+    if (label) items[n++] = obtext(OBK_LABEL, rdxtxt(label, -1));
+    if (kind == COL_TEXT) items[n++] = obint(OBK_WIDTH, width);
+    items[n++] = obtext(OBK_TEMPLATE, rdxtxt(role, -1));
+    items[n++] = obcell(OBK_CELL, cell);
+    return checked(s, wobmth(s->curtab, nullptr, OB_ADDCOL, n, items));
+}
+
+int phenddef(vyxstate* s) { return checked(s, wobmth(s->curtab, nullptr, OB_ENDDEF, 0, nullptr)); }
+
+int phbind(vyxstate* s, uint32_t* ref) {
+    wobitem items[] = {obout(OBK_POS), obobj(OBK_POS, s->curtab),
+                       obtext(OBK_TEMPLATE, rdxtxt(kPhantomTemplate, static_cast<int>(sizeof kPhantomTemplate - 1))),
+                       obflag(OBK_BINDFLAG, 1), obptr(OBK_REFSLOT, OBT_SLOT, ref)};
+    const int32_t rc = wobmth(s->outmgr, nullptr, OB_BIND, 5, items);
+    if (rc < 0) return sgfail(s, rc);
+    s->curtabid = obid(items[0]);
+    return 0;
+}
+
+int phrow(vyxstate* s) { return checked(s, wobmth(s->curtab, nullptr, OB_ADDROW, 0, nullptr)); }
+
+int phclose(vyxstate* s) {
+    if (int rc = checked(s, wobmth(s->curtab, nullptr, OB_ENDROWS, 0, nullptr))) return rc;
+    wobitem id[] = {obidin(s->curtabid)};
+    return checked(s, wobmth(s->outmgr, nullptr, OB_PUBLISH, 1, id));
+}
+
+int phgroup(vyxstate* s, txthandle name, txthandle label) {
+    wobitem items[] = {obout(OBK_CREATED), obtext(OBK_NAME, name), obtext(OBK_LABEL, label)};
+    const int32_t rc = wobmth(s->outmgr, nullptr, OB_GROUP, 3, items);
+    if (rc < 0) return sgfail(s, rc);
+    s->panelobj = static_cast<obobject*>(items[0].v.p);
+    return 0;
+}
+
+int phgroupclose(vyxstate* s) {
+    if (!s->panelobj) return 0;
+    return checked(s, obrelease(s->panelobj));
+}
+
+GraphRequest::GraphRequest(txthandle name, txthandle label, txthandle description, txthandle templ, const uint32_t* refs,
+                           int nrefs) {
+    items_.reserve(64);
+    items_.push_back(obtext(OBK_NAME, name));
+    items_.push_back(obtext(OBK_LABEL, label));
+    items_.push_back(obtext(OBK_DESCR, description));
+    items_.push_back(obtext(OBK_TEMPLATE, templ));
+    wobitem r = obitem(OBK_GRAPHREFS, OBT_REFLIST);
+    r.v.p = const_cast<uint32_t*>(refs);
+    r.len = static_cast<uint32_t>(nrefs);
+    items_.push_back(r);
+}
+
+void GraphRequest::inset(wobitem* items, int count) {
+    wobitem l = obitem(OBK_EXTRAVARS, OBT_ITEMLIST);
+    l.v.p = items;
+    l.len = static_cast<uint32_t>(count);
+    items_.push_back(l);
+}
+
+GraphRequest& GraphRequest::name(const char* n) {
+    items_.push_back(obtext(OBK_ITEMNAME, rdxtxt(n, -1)));
+    return *this;
+}
+GraphRequest& GraphRequest::text(const char* n, txthandle value) {
+    name(n);
+    items_.push_back(obtext(OBK_VALUE, value));
+    return *this;
+}
+GraphRequest& GraphRequest::integer(const char* n, int32_t value) {
+    name(n);
+    items_.push_back(obint(OBK_VALUE, value));
+    return *this;
+}
+GraphRequest& GraphRequest::number(const char* n, double value) {
+    name(n);
+    items_.push_back(obdbl(OBK_VALUE, value));
+    return *this;
+}
+
+int GraphRequest::issue(vyxstate* s) {
+    return checked(s, wobmth(s->outmgr, nullptr, OB_GRAPH, static_cast<int>(items_.size()), items_.data()));
+}
+
+void padtext(char* dst, int width, int lead, const char* src, int len) {
+    std::memset(dst, ' ', static_cast<size_t>(width));
+    if (lead >= width || !src) return;
+    if (len > width - lead) len = width - lead;
+    if (len > 0) std::memcpy(dst + lead, src, static_cast<size_t>(len));
+}
+
+const char* slotstring(const optslot* o, int* len) {
+    *len = 0;
+    if (!o) return nullptr;
+    if (o->kind == SK_NAME) {
+        int n = 8;
+        while (n > 0 && o->name[n - 1] == ' ') --n;
+        *len = n;
+        return o->name;
+    }
+    if (o->kind == SK_QSTRING || o->kind == SK_TEXT) {
+        *len = o->count;
+        return static_cast<const char*>(o->ptr);
+    }
+    return nullptr;
+}

@@ -1,0 +1,64 @@
+// Statistical graphics hand the output manager phantom data objects (tables that are never
+// printed; their rows are the points, lines and reference lines of a plot) and graph
+// requests naming a template with its dynamic variables. These routines make the calls in
+// the order the output manager expects: create, columns, end of definition, bind, rows, end
+// of rows, publish; output groups of panel graphs; graph requests.
+//
+// Failure: a negative result of any call, the bind included, is reported (xprrlog), ends
+// the step (xexit) and sets vyxstate::stepend; the routine returns that result and the
+// caller returns at once. A bind that fails therefore never leaves a graph request pointing
+// at a phantom object that does not exist.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+#include "host/outobj.h"
+#include "host/vec203_datasets.h"
+#include "host/vec320_output.h"
+
+struct vyxstate;
+
+// The object becomes curtab.
+int phcreate(vyxstate* s, const char* name, const char* label);
+// One column. label null: no label item. width only for text columns (kind 6). var: the
+// variable whose attributes the column copies (item 2224), or null.
+int phcolumn(vyxstate* s, int kind, const char* name, const char* label, int width, const char* role, void* cell,
+             const vardesc* var = nullptr);
+int phenddef(vyxstate* s);
+// Binds curtab to the phantom template; the data-object reference goes to *ref and the
+// table id to curtabid.
+int phbind(vyxstate* s, uint32_t* ref);
+int phrow(vyxstate* s);
+// End of rows and publish of curtab.
+int phclose(vyxstate* s);
+// The output group of a panel series (panelobj), and its release after the last panel.
+int phgroup(vyxstate* s, txthandle name, txthandle label);
+int phgroupclose(vyxstate* s);
+// The failure of a call: report, end the step, set stepend; returns rc.
+int sgfail(vyxstate* s, int32_t rc);
+
+// A graph request being put together: name, label, description, template, the phantom
+// references, the inset's variables (an item list) and the dynamic variables in order.
+class GraphRequest {
+public:
+    GraphRequest(txthandle name, txthandle label, txthandle description, txthandle templ, const uint32_t* refs, int nrefs);
+    void inset(wobitem* items, int count);
+    GraphRequest& text(const char* name, txthandle value);
+    GraphRequest& integer(const char* name, int32_t value);
+    GraphRequest& number(const char* name, double value);
+    // Method 2826; 0 or the failure's result.
+    int issue(vyxstate* s);
+    int count() const { return static_cast<int>(items_.size()); }
+
+private:
+    GraphRequest& name(const char* n);
+    std::vector<wobitem> items_;
+};
+
+// The text of a name or string option slot with its length; null when the slot is not given.
+struct optslot;
+const char* slotstring(const optslot* o, int* len);
+
+// Blank-padded texts of the row cells: dst gets width blanks, then len bytes of src after
+// lead blanks.
+void padtext(char* dst, int width, int lead, const char* src, int len);

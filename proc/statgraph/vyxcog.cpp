@@ -1,0 +1,194 @@
+// MCFPLOT as statistical graphics: one phantom object with the curves, limits, marks and
+// reference lines of every group, an inset phantom with each group's inset values, and one
+// graph request (no class variable, or OVERLAY) or one per page of panels.
+#include <cmath>
+#include <cstring>
+#include <string>
+
+#include "proc/framework/gparm.h"
+#include "proc/framework/hostsvc.h"
+#include "proc/framework/optslots.h"
+#include "proc/framework/textpad.h"
+#include "proc/framework/vyxstate.h"
+#include "proc/mcf/mcf.h"
+#include "proc/statgraph/sginset.h"
+#include "proc/statgraph/sgproto.h"
+#include "proc/statgraph/statgraph.h"
+
+namespace {
+
+// Catalog 0: the labels of MCF plots.
+constexpr int kLblMCF = 305, kLblDiff = 319, kLblEvents = 489, kLblDiffEvents = 490;
+constexpr int kLblPlot = 589, kLblPlots = 590, kLblDiffPlot = 593;
+constexpr int kMsgPanelDescr = 592;   // catalog 510: "Panel %1"
+
+// The columns of the main phantom object.
+int columns(vyxstate* s) {
+    double* v = s->rowvals;
+    const auto& p = s->pflags;
+    if (int rc = phcolumn(s, COL_DOUBLE, "Xvalue", "XValue", 0, "Xvalue", &v[SG_XVALUE], s->rspvars[0])) return rc;
+    struct Col {
+        int kind;
+        const char* name;
+        const char* label;
+        int width;
+        const char* role;
+        void* cell;
+        bool present;
+    };
+    const bool step = s->mcftype == 1;
+    const bool refs = s->refs.counts[REF_HREF] > 0 || s->refs.counts[REF_VREF] > 0;
+    const int cw = static_cast<int>(s->clswidth);
+    const Col cols[] = {
+        {COL_DOUBLE, "Yvalue", "YValue", 0, "Yvalue", &v[SG_YVALUE], true},
+        {COL_DOUBLE, "Yupper", "Yupper", 0, "Yvalue", &v[SG_YUPPER], true},
+        {COL_DOUBLE, "Ylower", "Ylower", 0, "Yvalue", &v[SG_YLOWER], true},
+        {COL_DOUBLE, "Censor", "Censor", 0, "Xvalue", &v[SG_CENSOR], p.nocenplot && !p.overlay && !p.mcfdiff},
+        {COL_DOUBLE, "Xvalue2", "Xvalue2", 0, "Xvalue", &v[SG_XVALUE2], step},
+        {COL_DOUBLE, "Yvalue2", "Yvalue2", 0, "Yvalue", &v[SG_YVALUE2], step},
+        {COL_DOUBLE, "Yupper2", "Yupper2", 0, "Yvalue", &v[SG_YUPPER2], step},
+        {COL_DOUBLE, "Ylower2", "Ylower2", 0, "Yvalue", &v[SG_YLOWER2], step},
+        {COL_DOUBLE, "XRef", "XRef", 0, "Xvalue", &s->refrow[SG_XREF], refs},
+        {COL_TEXT, "XRefLabel", "XRefLabel", SG_REFLABEL, "Group", s->refrowlab[SG_XREF], refs},
+        {COL_DOUBLE, "YRef", "YRef", 0, "Yvalue", &s->refrow[SG_YREF], refs},
+        {COL_TEXT, "YRefLabel", "YRefLabel", SG_REFLABEL, "Group", s->refrowlab[SG_YREF], refs},
+        {COL_TEXT, "Group", s->clsnames[0], cw, "Group", s->grplabel, s->nclass == 1},
+        {COL_TEXT, "Group1", s->clsnames[0], cw, "Group", s->grplabel, s->nclass == 2},
+        {COL_TEXT, "Group2", s->clsnames[1], cw, "Group", s->grplabel2, s->nclass == 2},
+        {COL_TEXT, "OverlayGroup", "OverlayGroup", 256, "Group", s->rowtext, p.overlay != 0},
+    };
+    for (const Col& c : cols)
+        if (c.present)
+            if (int rc = phcolumn(s, c.kind, c.name, c.label, c.width, c.role, c.cell)) return rc;
+    return phenddef(s);
+}
+
+int newworkpool(vyxstate* s) {
+    if (s->workpool) xmpoold(s->workpool);
+    s->workpool = xmpoolc(8192, 8192, 4);
+    if (!s->workpool) {
+        xpmlog(510, 6);
+        xexit(RC_NOMEM, 0);
+        s->stepend = 1;
+        return RC_NOMEM;
+    }
+    return 0;
+}
+
+int grouprows(vyxstate* s, grpnode* g) {
+    if (int rc = GetMCF(s, g)) return rc;
+    return MCFRefLines(s, g);
+}
+
+}  // namespace
+
+int vyxcog(vyxstate* s) {
+    s->pageflags[PG_STATEMENT] = 0;
+    const auto& p = s->pflags;
+    const vardesc* tvar = s->rspvars[0];
+    const txthandle axtype = rdxtxt(s->logscale[0] ? "log" : "linear", -1);
+    const txthandle xlabel = tvar->labellen > 0 ? rdxtxt(tvar->label, tvar->labellen) : rdxtxt(tvar->name, tvar->namelen);
+    const txthandle xname = rdxtxt(tvar->name, tvar->namelen);
+    const txthandle ylabel = rdxmsg(0, p.mcfdiff ? kLblDiff : kLblMCF);
+    const txthandle sylabel = rdxmsg(0, p.mcfdiff ? kLblDiffEvents : kLblEvents);
+    const int nrows = s->panels.nrows, ncols = s->panels.ncols;
+    const txthandle shrink = rdxtxt(nrows == 1 ? "FALSE" : "TRUE", -1);
+    const txthandle grid = rdxtxt(p.nogrid ? "AUTO_ON" : "OFF", -1);
+    const optslot* js = stmtslot(s->curstmt, slot::mcf::JOIN);
+    const int join = js && static_cast<int>(std::trunc(gparm(s->curstmt, slot::mcf::JOIN, 0))) == code::join::YES ? 1 : 0;
+    const bool insetwanted = p.noinset && (!p.overlay || p.mcfdiff);
+    const int type = static_cast<int>(s->mcftype);
+
+    if (int rc = phcreate(s, "Phantom", "Phantom Data for MCF Plot")) return rc;
+    if (int rc = columns(s)) return rc;
+    uint32_t* refs = s->phantomlist;
+    refs[0] = refs[1] = 0;
+    static const char* const kTypes[] = {"None", "Step", "Join"};
+    const char* tname = kTypes[type >= 0 && type <= 2 ? type : 0];
+
+    if (s->nclass == 0) {
+        if (int rc = newworkpool(s)) return rc;
+        wobitem* items = nullptr;
+        int count = 0;
+        if (insetwanted) inset_single(s, &s->rootgrp, &items, &count);
+        if (int rc = phbind(s, &refs[0])) return rc;
+        if (int rc = grouprows(s, &s->rootgrp)) return rc;
+        const std::string templ = "KV.Vitalyx.Graphics.MCFNoClass" + std::to_string(type >= 0 && type <= 2 ? type : 0);
+        if (int rc = phclose(s)) return rc;
+        const txthandle name = rdxtxt(p.mcfdiff ? "MCFDiffPlot" : "MCFPlot", -1);
+        const txthandle label = rdxmsg(0, p.mcfdiff ? kLblDiffPlot : kLblPlot);
+        GraphRequest r(name, label, label, rdxtxt(templ.c_str(), -1), refs, 1);
+        if (insetwanted) r.inset(items, count);
+        r.integer("_IType", type).text("_XName", xname).text("_XLabel", xlabel).text("_YLabel", ylabel);
+        r.text("_SXLabel", xname).text("_SYLabel", sylabel).integer("_NoConf", p.noconf).integer("_Join", join);
+        r.integer("_NRow", nrows).integer("_NCol", ncols).text("_Grid", grid).integer("_MCFDiff", p.mcfdiff ? 1 : 0);
+        return r.issue(s);
+    }
+
+    if (int rc = newworkpool(s)) return rc;
+    std::string templ = "KV.Vitalyx.Graphics.";
+    if (p.overlay)
+        templ += "MCFOverlay";
+    else
+        templ += std::string(s->nclass == 1 ? "MCFOneClassPanel" : "MCFTwoClassPanel") + tname;
+    if (int rc = phbind(s, &refs[0])) return rc;
+    int ngroups = 0;
+    if (s->nclass == 1) {
+        for (grpnode* g = s->grplist[0]; g; g = g->next, ++ngroups) {
+            padtext(s->grplabel, 40, 0, g->key, 16);
+            padtext(s->rowtext, 256, 0, g->key, 16);
+            if (int rc = grouprows(s, g)) return rc;
+        }
+    } else {
+        const int n1 = static_cast<int>(s->nlev[1]), n2 = static_cast<int>(s->nlev[0]);
+        for (int i = 0; i < n1; ++i)
+            for (int j = 0; j < n2; ++j, ++ngroups) {
+                char a[16], b[16];
+                std::memcpy(a, s->levkeys[0] + 16 * i, 16);
+                std::memcpy(b, s->levkeys[1] + 16 * j, 16);
+                padtext(s->grplabel, 40, 0, a, 16);
+                padtext(s->grplabel2, 40, 0, b, 16);
+                int la = 0, lb = 0;
+                wzstjls(a, 16, 'l', &la, nullptr);
+                wzstjls(b, 16, 'l', &lb, nullptr);
+                padtext(s->rowtext, 256, 0, a, la);
+                if (la + 2 + lb <= 256) std::memcpy(s->rowtext + la + 2, b, static_cast<size_t>(lb));
+                if (grpnode* g = s->grpgrid[i * n2 + j])
+                    if (int rc = grouprows(s, g)) return rc;
+            }
+    }
+    if (int rc = phclose(s)) return rc;
+
+    wobitem* items = nullptr;
+    int count = 0, nrefs = 1;
+    if (insetwanted) {
+        const int rc = inset_phantom(s, "Phantom Data for MCF Plot Inset", 1, &items, &count, &refs[1]);
+        if (rc < 0) return rc;
+        if (rc == 1) nrefs = 2;
+    }
+    const txthandle templh = rdxtxt(templ.c_str(), -1);
+    if (p.overlay) {
+        const txthandle label = rdxmsg(0, kLblPlot);
+        GraphRequest r(rdxtxt("MCFPlot", -1), label, label, templh, refs, nrefs);
+        r.integer("_IType", type).text("_YType", axtype).text("_XType", axtype).text("_XName", xname);
+        r.text("_XLabel", xlabel).text("_SXLabel", xname).text("_YLabel", ylabel).text("_SYLabel", sylabel);
+        r.integer("_Join", join).integer("_NoConf", p.noconf).integer("_NRow", nrows).integer("_NCol", ncols);
+        r.text("_Grid", grid);
+        return r.issue(s);
+    }
+    const txthandle label = rdxmsg(0, kLblPlots);
+    if (int rc = phgroup(s, rdxtxt("Mean Cumulative Function Plots", -1), label)) return rc;
+    const int per = nrows * ncols > 0 ? nrows * ncols : 1;
+    const int panels = static_cast<int>(std::ceil(static_cast<double>(ngroups) / per));
+    const txthandle pname = rdxtxt("MCFPlotPanel", -1);
+    for (int k = 1; k <= panels; ++k) {
+        GraphRequest r(pname, label, rdxmsgs(510, kMsgPanelDescr, k), templh, refs, nrefs);
+        if (insetwanted && count > 0) r.inset(items, count);
+        r.integer("_PanelN", k).integer("_IType", type).text("_YType", axtype).text("_XType", axtype);
+        r.text("_XName", xname).text("_XLabel", xlabel).text("_SXLabel", xname).text("_YLabel", ylabel);
+        r.text("_SYLabel", sylabel).integer("_Join", join).integer("_NoConf", p.noconf).integer("_NRow", nrows);
+        r.integer("_NCol", ncols).text("_ShrinkFonts", shrink).text("_Grid", grid);
+        if (int rc = r.issue(s)) return rc;
+    }
+    return phgroupclose(s);
+}
