@@ -167,8 +167,8 @@ int32_t mgr_graph(obobject*, void*, void*, int n, wobitem* items) {
     if (const wobitem* x = finditem(n, items, OBK_EXTRAVARS); x && x->v.p)
         varpairs(static_cast<int>(x->len), static_cast<const wobitem*>(x->v.p), g.extravars);
     varpairs(n, items, g.vars);
-    P->graphplace(g.name, g.label, g.templ);
     P->graphs.push_back(std::move(g));
+    P->statgraph(P->graphs.back());
     return 0;
 }
 

@@ -319,14 +319,6 @@ void Program::note(const std::string& text) {
     html.write("<p class=\"note\">" + htmlescape(text) + "</p>\n");
 }
 
-void Program::graphplace(const std::string& name, const std::string& label, const std::string& templ) {
-    interrupt();
-    heading(std::string());
-    html.write("<figure class=\"plot\" data-graph=\"" + htmlescape(name) + "\" data-template=\"" + htmlescape(templ) +
-               "\">\n<figcaption>" + htmlescape(label.empty() ? name : label) +
-               "</figcaption>\n<p>The plot will appear here.</p>\n</figure>\n");
-}
-
 void Program::beginstep() {
     ++stepno;
     stepactive = true;

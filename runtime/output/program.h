@@ -115,7 +115,9 @@ public:
     void opengroup(OutGroup& g);
     void closegroup(OutGroup& g);
     void note(const std::string& text);
-    void graphplace(const std::string& name, const std::string& label, const std::string& templ);
+    // A graph request of the statistical graphics: drawn from its template and phantom data
+    // as a page in graphics/ (SVG and PNG, as the device pages are) and inlined in the report.
+    void statgraph(const GraphRequest& g);
     // The pages of a device-graphics plot, in the current output group of the report.
     void devicepages(const PageSet& ps);
 

@@ -1,0 +1,84 @@
+// Graphs of the statistical graphics: the renderer draws the request's template from the
+// phantom data it names onto a page of the device state (so the page is named, written to
+// graphics/ and recorded for the tests exactly as device pages are), and the page goes into
+// the report where the request came.
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+
+#include "runtime/graphics/devstate.h"
+#include "runtime/output/embed.h"
+#include "runtime/output/program.h"
+#include "runtime/sgraph/render.h"
+#include "runtime/supervisor/supervisor.h"
+
+namespace rt::out {
+
+namespace {
+std::string slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return {};
+    std::ostringstream b;
+    b << in.rdbuf();
+    return b.str();
+}
+}  // namespace
+
+void Program::statgraph(const GraphRequest& g) {
+    rt::sgr::Graph G;
+    G.req = &g;
+    for (uint32_t ref : g.refs) {
+        const PhantomData* found = nullptr;
+        for (const auto& p : phantoms)
+            if (p->ref == ref) found = p.get();
+        G.data.push_back(found);
+    }
+    if (const auto& watch = rt::sgr::graphwatch()) watch(G);
+    gfx::DeviceState& d = gfx::devstate();
+    auto page = std::make_unique<gfx::Page>();
+    gfx::Page* p = page.get();
+    p->id = static_cast<uint32_t>(d.pages.size() + 1);
+    p->name = d.uniquename(g.name);
+    p->description = g.description.empty() ? g.label : g.description;
+    p->wpt = rt::sgr::kPageWidth;
+    p->hpt = rt::sgr::kPageHeight;
+    if (d.writefiles) {
+        ::mkdir(d.dir.c_str(), 0777);
+        std::string stem = p->name;
+        for (char& c : stem) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        p->svgpath = d.dir + "/" + stem + ".svg";
+        p->pngpath = d.dir + "/" + stem + ".png";
+        p->cairo = std::make_unique<gfx::CairoCanvas>(p->svgpath, p->pngpath, d.dev().dpi);
+        p->tee.to.push_back(p->cairo.get());
+    }
+    if (d.record) {
+        p->rec = std::make_unique<gfx::RecordingCanvas>();
+        p->tee.to.push_back(p->rec.get());
+    }
+    d.pages.push_back(std::move(page));
+    p->tee.begin(p->wpt, p->hpt, gfx::Rgb{1, 1, 1});
+    std::string why;
+    const bool drawn = rt::sgr::render(G, p->tee, why);
+    const bool ok = p->tee.end();
+    p->written = ok && d.writefiles;
+    if (!drawn) sup::logline(sess, 'W', "The graph " + g.name + " is not drawn: " + why + ".");
+    if (!ok) sup::logline(sess, 'E', "The graphics page " + p->name + " could not be written: " + p->tee.error() + ".");
+
+    interrupt();
+    heading(std::string());
+    std::string h = "<figure class=\"plot\" data-graph=\"" + htmlescape(g.name) + "\" data-template=\"" + htmlescape(g.templ) + "\">\n";
+    std::string svg = drawn && p->written ? slurp(p->svgpath) : std::string();
+    if (!svg.empty() && svg.size() <= kInlineSvgLimit) {
+        h += "<div class=\"page\" id=\"" + htmlescape(p->name) + "\" title=\"" + htmlescape(p->description) + "\">\n" +
+             inlinesvg(svg, "vxp" + std::to_string(p->id) + "-") + "</div>\n";
+    } else if (std::string png = drawn && p->written ? slurp(p->pngpath) : std::string(); !png.empty()) {
+        h += "<img id=\"" + htmlescape(p->name) + "\" alt=\"" + htmlescape(p->description) + "\" src=\"data:image/png;base64," +
+             base64(png) + "\">\n";
+    } else {
+        h += "<p>The graph could not be drawn" + (why.empty() ? std::string() : ": " + htmlescape(why)) + ".</p>\n";
+    }
+    h += "<figcaption>" + htmlescape(g.label.empty() ? g.name : g.label) + "</figcaption>\n</figure>\n";
+    html.write(h);
+}
+
+}  // namespace rt::out

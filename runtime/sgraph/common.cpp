@@ -1,0 +1,58 @@
+#include "runtime/sgraph/common.h"
+
+#include <algorithm>
+
+namespace rt::sgr {
+
+InsetBox insetbox(const Vars& v, const rt::out::PhantomData* values, size_t row) {
+    InsetBox b;
+    if (!v.hasinset()) {
+        // Without the variables, the inset phantom's own labels and the row's values.
+        if (values && row < values->rows)
+            for (size_t k = 0; k < values->cols.size(); ++k) b.lines.emplace_back(values->cols[k].label, trim(values->text(static_cast<int>(k), row)));
+        return b;
+    }
+    b.head = v.insettext("_IHead");
+    const int n = v.insetint("_INrow");
+    for (int i = 1; i <= n; ++i) {
+        std::string val = v.insettext("_IValue" + std::to_string(i));
+        if (values) {
+            const int col = i - 1;
+            val = col < static_cast<int>(values->cols.size()) && row < values->rows ? trim(values->text(col, row)) : std::string();
+        }
+        b.lines.emplace_back(v.insettext("_ILabel" + std::to_string(i)), val);
+    }
+    b.framed = v.insetint("_IFrame", 1) != 0;
+    if (v.insettext("_AutoAlign") == "none") {
+        b.halign = v.insettext("_HAlign");
+        b.valign = v.insettext("_VAlign");
+    }
+    return b;
+}
+
+void reflines(Canvas& c, const Frame& f, const rt::out::PhantomData& d, size_t first, size_t last, bool swap,
+              std::set<std::pair<double, std::string>>& drawn) {
+    const int xr = d.find("XRef"), yr = d.find("YRef"), xl = d.find("XRefLabel"), yl = d.find("YRefLabel");
+    if (xr < 0 && yr < 0) return;
+    int slot = 0;
+    for (size_t r = first; r < last; ++r) {
+        const double x = num(d, xr, r), y = num(d, yr, r);
+        if (std::isfinite(x)) {
+            const std::string l = text(d, xl, r);
+            if (drawn.insert({x, "x" + l}).second) swap ? href(c, f, x, l, slot++) : vref(c, f, x, l, slot++);
+        }
+        if (std::isfinite(y)) {
+            const std::string l = text(d, yl, r);
+            if (drawn.insert({y, "y" + l}).second) swap ? vref(c, f, y, l, slot++) : href(c, f, y, l, slot++);
+        }
+    }
+}
+
+Axis dataaxis(bool log, double lo, double hi, bool zero) {
+    if (log) return lo <= hi && lo > 0 ? logaxis(lo, hi) : logaxis(1, 10);
+    if (!(lo <= hi)) return linearaxis(0, 1);
+    if (zero) lo = std::min(lo, 0.0), hi = std::max(hi, 0.0);
+    return linearaxis(lo, hi, 5);
+}
+
+}  // namespace rt::sgr

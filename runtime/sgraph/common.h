@@ -1,0 +1,42 @@
+// Helpers the layouts share: cells of phantom columns (a column that is absent reads as
+// missing or empty), the inset of a graph, and the reference lines of a run of rows.
+#pragma once
+#include <cmath>
+#include <set>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "runtime/output/phantom.h"
+#include "runtime/sgraph/frame.h"
+#include "runtime/sgraph/vars.h"
+
+namespace rt::sgr {
+
+inline double num(const rt::out::PhantomData& d, int col, size_t row) { return col < 0 ? NAN : d.num(col, row); }
+inline std::string text(const rt::out::PhantomData& d, int col, size_t row) {
+    return col < 0 ? std::string() : trim(d.text(col, row));
+}
+
+// The inset of the request's variables; with values (the inset phantom), the values of its
+// row in place of the variables' own.
+InsetBox insetbox(const Vars& v, const rt::out::PhantomData* values, size_t row);
+
+// The reference lines of rows [first, last): a vertical line at each XRef and a horizontal
+// one at each YRef (swapped when swap), labelled by XRefLabel and YRefLabel; a line drawn
+// already (same value and label, in drawn) is not drawn again.
+void reflines(Canvas& c, const Frame& f, const rt::out::PhantomData& d, size_t first, size_t last, bool swap,
+              std::set<std::pair<double, std::string>>& drawn);
+
+// An axis over a range of data values: log decades, or linear (with 0 when zero is true).
+Axis dataaxis(bool log, double lo, double hi, bool zero);
+
+// The probability axis of ticks given (positions, quoted labels) over [lo, hi] widened to
+// the ticks that enclose it; the time axis over a probability plot's times.
+Axis probaxis(std::string_view ticks, std::string_view ticklabels, double lo, double hi);
+Axis probtimeaxis(const rt::out::PhantomData& d, bool log);
+// Every group of a probability plot's phantom in one frame, coloured apart (the probability
+// panel of a relation plot).
+void probpanel(Canvas& c, const Frame& f, const rt::out::PhantomData& d, bool limits, bool fit, bool band, double alpha);
+
+}  // namespace rt::sgr

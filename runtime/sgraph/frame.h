@@ -1,0 +1,180 @@
+// The pieces every statistical graph is drawn from: axes (linear, logarithmic, or with
+// ticks the request gives), a plot frame that maps data values to page points, and the
+// marks, lines, bands, reference lines, legends and insets drawn inside it.
+//
+// Page coordinates are points with the origin at the bottom left, as on the canvas. A data
+// value that has no place on an axis (missing, not positive on a log axis, infinite) is
+// never handed to the canvas: lines break there, marks are left out.
+#pragma once
+#include <cmath>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "runtime/graphics/canvas.h"
+
+namespace rt::sgr {
+
+using gfx::Canvas;
+using gfx::Rgb;
+
+struct Axis {
+    bool log = false;                   // values in log10 units
+    double lo = 0, hi = 1;              // ends, in axis units
+    std::vector<double> major;          // tick positions, axis units
+    std::vector<std::string> labels;    // one per major tick
+    std::vector<double> minor;
+    std::string title;
+    // A data value in axis units; NaN when it has no place on the axis.
+    double unit(double v) const {
+        if (!std::isfinite(v)) return NAN;
+        if (log) return v > 0 ? std::log10(v) : NAN;
+        return v;
+    }
+};
+
+// A linear axis over [lo, hi] with about n intervals of a nice step; its ends are moved out
+// to ticks.
+Axis linearaxis(double lo, double hi, int n = 5);
+// A log axis in whole decades covering [lo, hi] (data units, both above 0), with minor
+// ticks at 2..9 and, over less than two decades, labelled 2 and 5 multiples too.
+Axis logaxis(double lo, double hi);
+// An axis with the ticks given (positions in axis units) over [lo, hi].
+Axis givenaxis(const std::vector<double>& pos, const std::vector<std::string>& labels, double lo, double hi);
+// A number as a tick label: at most 6 significant digits, no trailing zeros.
+std::string numlabel(double v);
+
+// The running range of data values in axis units.
+struct Range {
+    double lo = INFINITY, hi = -INFINITY;
+    void add(double u) {
+        if (!std::isfinite(u)) return;
+        lo = std::min(lo, u);
+        hi = std::max(hi, u);
+    }
+    bool ok() const { return lo <= hi; }
+};
+
+struct Style {
+    double font = 9;                    // tick labels, legends, insets
+    double titlefont = 11;              // axis titles
+    double headfont = 12;               // the graph's title
+    Rgb text{0.1, 0.1, 0.1};
+    Rgb frame{0.35, 0.35, 0.35};
+    Rgb grid{0.88, 0.88, 0.9};
+    Rgb minorgrid{0.94, 0.94, 0.95};
+    Rgb reference{0.45, 0.45, 0.45};
+    Rgb strip{0.9, 0.91, 0.94};
+};
+const Style& style();
+// The colour of group k (from 0), from a palette that repeats.
+Rgb groupcolor(int k);
+// A colour mixed with white: alpha 1 the colour, 0 white.
+Rgb tint(const Rgb& c, double alpha);
+gfx::TextStyle textstyle(double size, const Rgb& c = style().text, bool bold = false);
+double textwidth(std::string_view s, double size, bool bold = false);
+
+// A plot frame: the rectangle [x0, x1] x [y0, y1] in points and its two axes. Points
+// outside the frame are clipped by the canvas while the frame's clip is pushed.
+struct Frame {
+    double x0 = 0, y0 = 0, x1 = 1, y1 = 1;
+    Axis x, y;
+    double px(double u) const { return x0 + (u - x.lo) / (x.hi - x.lo) * (x1 - x0); }
+    double py(double u) const { return y0 + (u - y.lo) / (y.hi - y.lo) * (y1 - y0); }
+    // Data values to page points; false when either has no place on its axis.
+    bool at(double dx, double dy, double* ox, double* oy) const {
+        const double ux = x.unit(dx), uy = y.unit(dy);
+        if (std::isnan(ux) || std::isnan(uy)) return false;
+        *ox = px(ux);
+        *oy = py(uy);
+        return std::isfinite(*ox) && std::isfinite(*oy);
+    }
+};
+
+// The frame's background, grid (major lines, and minor lines of log axes with minorgrid),
+// border, ticks; tick labels only where asked (outer panels).
+void drawframe(Canvas& c, const Frame& f, bool grid, bool minorgrid, bool xlabels, bool ylabels);
+// Axis titles centred under / left of the span [a, b] (points).
+void xtitle(Canvas& c, const std::string& t, double a, double b, double y);
+void ytitle(Canvas& c, const std::string& t, double a, double b, double x);
+// The space the tick labels of an axis take: height under the frame, width left of it.
+double xlabelheight();
+double ylabelwidth(const Axis& a);
+
+// A polyline through the points in order, broken where a point has no place.
+class Path {
+public:
+    explicit Path(const Frame& f) : f_(f) {}
+    void add(double dx, double dy);
+    void brk();
+    void draw(Canvas& c, const gfx::Stroke& s);
+    bool empty() const { return runs_.empty() && cur_.empty(); }
+
+private:
+    const Frame& f_;
+    std::vector<std::vector<double>> runs_;
+    std::vector<double> cur_;
+};
+
+// A band between lower and upper curves over the same abscissas (or ordinates when
+// vertical is false, as for a band of times at each probability), broken where either end
+// has no place; filled with the colour, its edges stroked when edge is given.
+class Band {
+public:
+    Band(const Frame& f, bool alongx) : f_(f), alongx_(alongx) {}
+    // alongx: at abscissa t the band spans ordinates a..b; otherwise at ordinate t it spans
+    // abscissas a..b.
+    void add(double t, double a, double b);
+    void brk();
+    void draw(Canvas& c, const Rgb& fill, const gfx::Stroke* edge);
+
+private:
+    const Frame& f_;
+    bool alongx_;
+    std::vector<std::vector<std::pair<double, double>>> runs_;   // page points of the two edges
+    std::vector<std::pair<double, double>> lo_, hi_;
+    void close();
+};
+
+// Markers at data points (those without a place left out).
+void marks(Canvas& c, const Frame& f, const gfx::MarkerShape& m, double size, const gfx::Stroke& s,
+           const std::vector<double>& xs, const std::vector<double>& ys);
+const gfx::MarkerShape& circle();
+const gfx::MarkerShape& opencircle();
+const gfx::MarkerShape& plus();
+const gfx::MarkerShape& triangle();
+const gfx::MarkerShape& diamond();
+const gfx::MarkerShape& square();
+
+// A reference line across the frame: vertical at data x, or horizontal at data y; its label
+// near the line's top end (vertical) or its left end (horizontal), inside the frame.
+void vref(Canvas& c, const Frame& f, double dx, const std::string& label, int slot);
+void href(Canvas& c, const Frame& f, double dy, const std::string& label, int slot);
+
+// A legend: entries of a colour, a marker (null: none) and a line (dashed or not); laid out
+// in rows across [x0, x1] from the top y downwards; returns its height.
+struct LegendEntry {
+    std::string text;
+    Rgb color;
+    const gfx::MarkerShape* marker = nullptr;
+    bool line = true;
+};
+double legendheight(const std::vector<LegendEntry>& e, const std::string& title, double width);
+void legend(Canvas& c, const std::vector<LegendEntry>& e, const std::string& title, double x0, double x1, double top);
+
+// An inset box: optional header, label-value lines; framed or not; placed at the corner
+// (h: left/center/right, v: top/center/bottom) of the frame; with automatic placement, at
+// the first of the corners whose box covers the fewest of the points given.
+struct InsetBox {
+    std::string head;
+    std::vector<std::pair<std::string, std::string>> lines;
+    bool framed = true;
+    std::string halign, valign;         // empty: automatic
+};
+void inset(Canvas& c, const Frame& f, const InsetBox& box, const std::vector<std::pair<double, double>>& points);
+
+// A text strip above a panel frame with the panel's group.
+void strip(Canvas& c, const Frame& f, const std::string& text, double height);
+double stripheight();
+
+}  // namespace rt::sgr

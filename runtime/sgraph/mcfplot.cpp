@@ -1,0 +1,219 @@
+// The MCF templates: the mean cumulative function of each group against time (_XType and
+// _YType linear or log), as points (type 0), steps (1: Xvalue2, Yvalue2 with the limits as
+// steps; risers when _Join is 1) or joined points (2), the limits of points as bars, the
+// end-of-observation marks (Censor) in a strip above the frame, reference lines, the inset.
+// NoClass draws one frame; OneClassPanel and TwoClassPanel a frame per class level or grid
+// cell (_NRow, _NCol, _PanelN); Overlay all groups in one frame with a legend, the type from
+// _IType.
+#include <algorithm>
+#include <cmath>
+
+#include "runtime/sgraph/common.h"
+#include "runtime/sgraph/page.h"
+#include "runtime/sgraph/render.h"
+
+namespace rt::sgr {
+
+namespace {
+
+using rt::out::PhantomData;
+
+struct Cols {
+    int x, y, yup, ylo, cens, x2, y2, yup2, ylo2, g1, g2, ovl;
+    explicit Cols(const PhantomData& d)
+        : x(d.find("Xvalue")), y(d.find("Yvalue")), yup(d.find("Yupper")), ylo(d.find("Ylower")), cens(d.find("Censor")),
+          x2(d.find("Xvalue2")), y2(d.find("Yvalue2")), yup2(d.find("Yupper2")), ylo2(d.find("Ylower2")),
+          g1(d.find("Group") >= 0 ? d.find("Group") : d.find("Group1")), g2(d.find("Group2")), ovl(d.find("OverlayGroup")) {}
+};
+
+struct Group {
+    std::string a, b;             // the group's class values
+    size_t first = 0, last = 0;
+};
+
+// Runs of rows of one group, in order.
+std::vector<Group> runs(const PhantomData& d, const Cols& c) {
+    std::vector<Group> v;
+    for (size_t r = 0; r < d.rows; ++r) {
+        std::string a = text(d, c.g1 >= 0 ? c.g1 : c.ovl, r), b = text(d, c.g2, r);
+        if (v.empty() || v.back().a != a || v.back().b != b) {
+            if (!v.empty()) v.back().last = r;
+            v.push_back({a, b, r, r});
+        }
+    }
+    if (!v.empty()) v.back().last = d.rows;
+    return v;
+}
+
+// The cells of the plot in their order: the levels of the first class variable, or the
+// grid of both (levels in the order they first come); an empty cell has no rows.
+std::vector<Group> cells(const std::vector<Group>& rs, int classes) {
+    if (classes != 2) return rs;
+    std::vector<std::string> as, bs;
+    for (auto& g : rs) {
+        if (std::find(as.begin(), as.end(), g.a) == as.end()) as.push_back(g.a);
+        if (std::find(bs.begin(), bs.end(), g.b) == bs.end()) bs.push_back(g.b);
+    }
+    std::vector<Group> v;
+    for (auto& a : as)
+        for (auto& b : bs) {
+            Group cell{a, b, 0, 0};
+            for (auto& g : rs)
+                if (g.a == a && g.b == b) cell = g;
+            v.push_back(cell);
+        }
+    return v;
+}
+
+void drawgroup(Canvas& cv, const Frame& f, const PhantomData& d, const Cols& c, const Group& g, int type, bool join,
+               const Rgb& col, double stripy, std::vector<std::pair<double, double>>& pts) {
+    // Step curve and its limits.
+    if (type == 1 && c.x2 >= 0) {
+        Path p(f), lo(f), hi(f);
+        double px = NAN, py = NAN, pl = NAN, ph = NAN;
+        for (size_t r = g.first; r < g.last; ++r) {
+            const double x = num(d, c.x2, r);
+            if (!std::isfinite(x)) continue;
+            const double y = num(d, c.y2, r), l = num(d, c.ylo2, r), h = num(d, c.yup2, r);
+            if (std::isfinite(px)) {
+                // The level before carried to this time; the riser only when joined.
+                p.add(x, py);
+                lo.add(x, pl);
+                hi.add(x, ph);
+                if (!join) p.brk(), lo.brk(), hi.brk();
+            }
+            p.add(x, y);
+            lo.add(x, l);
+            hi.add(x, h);
+            px = x, py = y, pl = l, ph = h;
+        }
+        gfx::Stroke lim{tint(col, 0.75), 0.7, {3, 2}};
+        lo.draw(cv, lim);
+        hi.draw(cv, lim);
+        p.draw(cv, gfx::Stroke{col, 1.3, {}});
+    }
+    if (type == 2) {
+        Path p(f);
+        for (size_t r = g.first; r < g.last; ++r) {
+            const double x = num(d, c.x, r);
+            if (std::isfinite(x)) p.add(x, num(d, c.y, r));
+        }
+        p.draw(cv, gfx::Stroke{col, 1.3, {}});
+    }
+    std::vector<double> xs, ys, cx;
+    gfx::Stroke bar{col, 0.8, {}};
+    for (size_t r = g.first; r < g.last; ++r) {
+        const double x = num(d, c.x, r), y = num(d, c.y, r);
+        if (std::isfinite(x) && std::isfinite(y)) {
+            xs.push_back(x);
+            ys.push_back(y);
+            if (type != 1)
+                for (double l : {num(d, c.ylo, r), num(d, c.yup, r)}) {
+                    double ox, oy;
+                    if (!f.at(x, l, &ox, &oy) || oy < f.y0 || oy > f.y1 || ox < f.x0 || ox > f.x1) continue;
+                    cv.line(ox - 3, oy, ox + 3, oy, bar);
+                }
+        }
+        const double ct = num(d, c.cens, r);
+        const double u = f.x.unit(ct);
+        if (std::isfinite(u) && u >= f.x.lo && u <= f.x.hi) cx.push_back(f.px(u)), cx.push_back(stripy);
+    }
+    marks(cv, f, opencircle(), 5, gfx::Stroke{col, 0.9, {}}, xs, ys);
+    if (!cx.empty()) cv.markers(plus(), 5, gfx::Stroke{col, 0.8, {}}, cx.data(), cx.size() / 2);
+    for (size_t k = 0; k < xs.size() && pts.size() < 20000; ++k) {
+        double x, y;
+        if (f.at(xs[k], ys[k], &x, &y)) pts.emplace_back(x, y);
+    }
+}
+
+}  // namespace
+
+bool mcfplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& why) {
+    const PhantomData* d = g.named("Phantom");
+    if (!d) {
+        why = "the graph has no phantom data named Phantom";
+        return false;
+    }
+    const Vars v(*g.req);
+    const Cols c(*d);
+    const int type = t.mcftype >= 0 ? t.mcftype : v.integer("_IType", 1);
+    const bool join = v.integer("_Join") == 1;
+    const bool xlog = v.text("_XType") == "log", ylog = v.text("_YType") == "log";
+
+    // Axis ranges over every plotted value.
+    double xlo = INFINITY, xhi = -INFINITY, ylo = INFINITY, yhi = -INFINITY;
+    for (size_t r = 0; r < d->rows; ++r) {
+        for (int col : {c.x, c.x2, c.cens}) {
+            const double x = num(*d, col, r);
+            if (std::isfinite(x) && (!xlog || x > 0)) xlo = std::min(xlo, x), xhi = std::max(xhi, x);
+        }
+        for (int col : {c.y, c.ylo, c.yup, c.y2, c.ylo2, c.yup2}) {
+            const double y = num(*d, col, r);
+            if (std::isfinite(y) && (!ylog || y > 0)) ylo = std::min(ylo, y), yhi = std::max(yhi, y);
+        }
+    }
+    PageSpec sp;
+    sp.width = kPageWidth;
+    sp.height = kPageHeight;
+    sp.title = g.req->label;
+    sp.x = dataaxis(xlog, xlo, xhi, false);
+    sp.y = dataaxis(ylog, ylo, yhi, true);
+    sp.x.title = v.text("_XLabel", v.text("_XName"));
+    sp.y.title = v.text("_YLabel");
+    const bool censored = c.cens >= 0;
+    sp.above = censored ? 10 : 0;
+
+    const std::vector<Group> rs = runs(*d, c);
+    const bool panels = t.classes > 0;
+    const std::vector<Group> gs = panels ? cells(rs, t.classes) : rs;
+    int first = 0, count = static_cast<int>(gs.size());
+    if (panels) {
+        sp.rows = std::max(v.integer("_NRow", 1), 1);
+        sp.cols = std::max(v.integer("_NCol", 1), 1);
+        sp.strips = true;
+        const int per = sp.rows * sp.cols;
+        first = (std::max(v.integer("_PanelN", 1), 1) - 1) * per;
+        count = std::min(per, std::max(0, static_cast<int>(gs.size()) - first));
+    }
+    std::vector<LegendEntry> legend;
+    if (t.classes < 0)
+        for (size_t k = 0; k < gs.size(); ++k) legend.push_back({gs[k].a, groupcolor(static_cast<int>(k)), &opencircle(), type != 0});
+    sp.legend = legendheight(legend, "", sp.width - 80);
+    PageLayout L = pagelayout(cv, sp);
+    const bool grid = v.text("_Grid") == "AUTO_ON";
+    const PhantomData* insetvals = g.named("InsetPhantom");
+    for (size_t k = 0; k < L.frames.size(); ++k) {
+        if (panels && static_cast<int>(k) >= count) continue;
+        const Frame& f = L.frames[k];
+        const bool bottom = !panels || static_cast<int>(k) + sp.cols >= count;
+        drawframe(cv, f, grid, false, bottom, static_cast<int>(k) % sp.cols == 0);
+        if (censored) {
+            const double xy[] = {f.x0, f.y1, f.x1, f.y1, f.x1, f.y1 + sp.above, f.x0, f.y1 + sp.above};
+            cv.fill(xy, 4, Rgb{0.97, 0.97, 0.98});
+        }
+        cv.pushclip(f.x0, f.y0 - 1, f.x1, f.y1 + sp.above);
+        std::vector<std::pair<double, double>> pts;
+        std::set<std::pair<double, std::string>> refs;
+        if (panels) {
+            const Group& gr = gs[static_cast<size_t>(first) + k];
+            drawgroup(cv, f, *d, c, gr, type, join, groupcolor(0), f.y1 + 5, pts);
+            reflines(cv, f, *d, gr.first, gr.last, false, refs);
+            cv.popclip();
+            strip(cv, Frame{f.x0, f.y1 + sp.above, f.x1, f.y1 + sp.above, f.x, f.y}, gr.b.empty() ? gr.a : gr.a + " / " + gr.b,
+                  stripheight());
+            if (insetvals) inset(cv, f, insetbox(v, insetvals, static_cast<size_t>(first) + k), pts);
+        } else {
+            for (size_t j = 0; j < gs.size(); ++j) {
+                drawgroup(cv, f, *d, c, gs[j], type, join, groupcolor(t.classes < 0 ? static_cast<int>(j) : 0), f.y1 + 5, pts);
+                reflines(cv, f, *d, gs[j].first, gs[j].last, false, refs);
+            }
+            cv.popclip();
+            if (t.classes == 0) inset(cv, f, insetbox(v, nullptr, 0), pts);
+            else if (insetvals) inset(cv, f, insetbox(v, insetvals, 0), pts);
+        }
+    }
+    if (!legend.empty()) rt::sgr::legend(cv, legend, "", L.left, L.right, L.legendtop);
+    return true;
+}
+
+}  // namespace rt::sgr

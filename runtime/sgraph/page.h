@@ -1,0 +1,31 @@
+// The layout of a graph page: the title, a grid of panel frames sharing their axes, the axis
+// titles along the outer edges, a legend under the panels; and a page's drawing target.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "runtime/sgraph/frame.h"
+
+namespace rt::sgr {
+
+struct PageSpec {
+    double width = 576, height = 432;   // points: the device's page of 8 x 6 inches
+    std::string title;
+    int rows = 1, cols = 1;
+    bool strips = false;                // a text strip above each panel
+    double above = 0;                   // room above each frame (censored-mark strip)
+    double legend = 0;                  // height of the legend under the panels
+    double right = 0;                   // room right of the panels (a side panel)
+    Axis x, y;                          // measured for the tick labels
+};
+
+struct PageLayout {
+    std::vector<Frame> frames;          // row by row from the top left
+    double legendtop = 0, left = 0, right = 0;
+    double areatop = 0, areabottom = 0; // the panels' span, for the axis titles
+};
+
+// Draws the title and the axis titles; returns the frames (each with the spec's axes).
+PageLayout pagelayout(Canvas& c, const PageSpec& spec);
+
+}  // namespace rt::sgr

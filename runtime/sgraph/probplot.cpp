@@ -1,0 +1,315 @@
+// The probability-plot templates: the time on a linear or log axis, the probability on the
+// quantile scale of the fitted distribution with the ticks the request gives (_Ticks,
+// _TickLabels) over [_VMin, _VMax]; per group its points with their limits (_NPInterval),
+// censored marks in a strip above the frame, the fitted line and its band (of probabilities,
+// or of times with PerLim) faded by _TransFit and _TransConf, reference lines with their
+// labels, and the inset. OneClass and TwoClass lay the groups out in panels (_NRow, _NCol,
+// _PanelN), with OVERLAY they share one frame with a legend; Rotate puts the time on the
+// vertical axis; FM draws the combined failure-mode curve and the modes' lines.
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <set>
+
+#include "runtime/sgraph/common.h"
+#include "runtime/sgraph/page.h"
+#include "runtime/sgraph/render.h"
+#include "runtime/sgraph/vars.h"
+
+namespace rt::sgr {
+
+namespace {
+
+using rt::out::PhantomData;
+
+struct Cols {
+    int xp, yp, yup, ylo, x2, y2, yup2, ylo2, xup2, xlo2, cens, idx, xref, yref, xrl, yrl, g1, g2, ovl;
+    explicit Cols(const PhantomData& d)
+        : xp(d.find("XPPlot")), yp(d.find("YPPlot")), yup(d.find("Yupper")), ylo(d.find("Ylower")), x2(d.find("Xvalue2")),
+          y2(d.find("Yvalue2")), yup2(d.find("Yupper2")), ylo2(d.find("Ylower2")), xup2(d.find("Xupper2")),
+          xlo2(d.find("Xlower2")), cens(d.find("Censor")), idx(d.find("Index")), xref(d.find("XRef")), yref(d.find("YRef")),
+          xrl(d.find("XRefLabel")), yrl(d.find("YRefLabel")), g1(d.find("Group") >= 0 ? d.find("Group") : d.find("Group1")),
+          g2(d.find("Group2")), ovl(d.find("OverlayGroup")) {}
+};
+
+// The rows of one group (a run of one Index value).
+struct Group {
+    int index = 0;
+    size_t first = 0, last = 0;   // [first, last)
+    std::string label;            // for strips: "A" or "A / B"
+    std::string overlay;          // for legends
+};
+
+std::vector<Group> groups(const PhantomData& d, const Cols& c) {
+    std::vector<Group> v;
+    for (size_t r = 0; r < d.rows; ++r) {
+        const int ix = c.idx >= 0 ? static_cast<int>(d.num(c.idx, r)) : 1;
+        if (v.empty() || v.back().index != ix) {
+            if (!v.empty()) v.back().last = r;
+            Group g;
+            g.index = ix;
+            g.first = r;
+            g.label = text(d, c.g1, r);
+            if (c.g2 >= 0) g.label += " / " + text(d, c.g2, r);
+            g.overlay = text(d, c.ovl, r);
+            v.push_back(g);
+        }
+    }
+    if (!v.empty()) v.back().last = d.rows;
+    return v;
+}
+
+}  // namespace
+
+Axis probaxis(std::string_view ticks, std::string_view ticklabels, double lo, double hi) {
+    const std::vector<double> pos = numberlist(ticks);
+    std::vector<std::string> labels = quotedlist(ticklabels);
+    if (!std::isfinite(lo) || !std::isfinite(hi) || !(lo < hi) || std::fabs(lo) > 1e6 || std::fabs(hi) > 1e6) {
+        lo = pos.empty() ? -3 : pos.front();
+        hi = pos.empty() ? 3 : pos.back();
+        if (!(lo < hi)) lo -= 1, hi += 1;
+    }
+    // Widened to the ticks that enclose the range.
+    double a = lo, b = hi;
+    for (double p : pos)
+        if (p <= lo + 1e-9) a = p;
+    for (auto it = pos.rbegin(); it != pos.rend(); ++it)
+        if (*it >= hi - 1e-9) b = *it;
+    const double pad = (b - a) * 0.02;
+    return givenaxis(pos, labels, a - pad, b + pad);
+}
+
+Axis probtimeaxis(const PhantomData& d, bool log) {
+    double lo = INFINITY, hi = -INFINITY;
+    for (const char* name : {"XPPlot", "Censor", "Xvalue2"}) {
+        const int col = d.find(name);
+        if (col < 0) continue;
+        for (size_t r = 0; r < d.rows; ++r) {
+            const double t = d.num(col, r);
+            if (!std::isfinite(t) || (log && !(t > 0))) continue;
+            lo = std::min(lo, t);
+            hi = std::max(hi, t);
+        }
+    }
+    return dataaxis(log, lo, hi, false);
+}
+
+namespace {
+
+struct Draw {
+    const TemplateSpec& t;
+    const PhantomData& d;
+    const Cols& c;
+    Canvas& cv;
+    bool limits, fit, band;
+    double bandalpha;
+};
+
+// (time, quantile) as the frame's (x, y).
+inline void place(bool rotate, double t, double q, double* x, double* y) {
+    *x = rotate ? q : t;
+    *y = rotate ? t : q;
+}
+
+// One group's rows into a frame. Curves of failure modes are split by OverlayGroup.
+void drawgroup(Draw& w, const Frame& f, const Group& g, const Rgb& col, std::vector<std::pair<double, double>>* pts,
+               std::set<std::pair<double, std::string>>* refs, std::map<std::string, Rgb>* fmcolors) {
+    const PhantomData& d = w.d;
+    const Cols& c = w.c;
+    const bool rot = w.t.rotate;
+    // Bands first, lines over them, points on top.
+    std::map<std::string, std::vector<size_t>> curves;   // FM: curve rows by their group
+    std::vector<size_t> line;
+    for (size_t r = g.first; r < g.last; ++r)
+        if (std::isfinite(num(d, c.x2, r))) {
+            if (w.t.fm)
+                curves[text(d, c.ovl, r)].push_back(r);
+            else
+                line.push_back(r);
+        }
+    auto curvecolor = [&](const std::string& name) {
+        if (!w.t.fm) return col;
+        auto it = fmcolors->find(name);
+        if (it == fmcolors->end()) it = fmcolors->emplace(name, groupcolor(static_cast<int>(fmcolors->size()))).first;
+        return it->second;
+    };
+    auto drawcurve = [&](const std::vector<size_t>& rows, const Rgb& cc) {
+        if (w.band) {
+            Band b(f, rot ? !w.t.perlim : w.t.perlim ? false : true);
+            for (size_t r : rows) {
+                if (w.t.perlim)
+                    b.add(num(d, c.y2, r), num(d, c.xlo2, r), num(d, c.xup2, r));
+                else
+                    b.add(num(d, c.x2, r), num(d, c.ylo2, r), num(d, c.yup2, r));
+            }
+            gfx::Stroke edge{tint(cc, 0.7), 0.6, {3, 2}};
+            b.draw(w.cv, tint(cc, w.bandalpha), &edge);
+        }
+        if (w.fit) {
+            Path p(f);
+            for (size_t r : rows) {
+                double x, y;
+                place(rot, num(d, c.x2, r), num(d, c.y2, r), &x, &y);
+                p.add(x, y);
+            }
+            p.draw(w.cv, gfx::Stroke{cc, 1.3, {}});
+        }
+    };
+    if (w.t.fm)
+        for (auto& [name, rows] : curves) drawcurve(rows, curvecolor(name));
+    else
+        drawcurve(line, col);
+
+    // Points, their limits, censored marks.
+    std::vector<double> px, py, cx, cy;
+    gfx::Stroke bar{col, 0.8, {}};
+    for (size_t r = g.first; r < g.last; ++r) {
+        const double t = num(d, c.xp, r), q = num(d, c.yp, r);
+        if (std::isfinite(t) && std::isfinite(q)) {
+            double x, y;
+            place(rot, t, q, &x, &y);
+            px.push_back(x);
+            py.push_back(y);
+            if (w.limits)
+                for (double lq : {num(d, c.ylo, r), num(d, c.yup, r)}) {
+                    double bx, by, ox, oy;
+                    place(rot, t, lq, &bx, &by);
+                    if (!f.at(bx, by, &ox, &oy) || oy < f.y0 || oy > f.y1 || ox < f.x0 || ox > f.x1) continue;
+                    if (rot)
+                        w.cv.line(ox, oy - 3, ox, oy + 3, bar);
+                    else
+                        w.cv.line(ox - 3, oy, ox + 3, oy, bar);
+                }
+        }
+        const double ct = num(d, c.cens, r);
+        if (std::isfinite(ct)) {
+            // In the strip above the frame (right of it with ROTATE), at the time.
+            const double u = rot ? f.y.unit(ct) : f.x.unit(ct);
+            if (std::isnan(u)) continue;
+            cx.push_back(rot ? f.x1 + 5 : f.px(u));
+            cy.push_back(rot ? f.py(u) : f.y1 + 5);
+        }
+    }
+    marks(w.cv, f, opencircle(), 6, gfx::Stroke{col, 0.9, {}}, px, py);
+    std::vector<double> xy;
+    for (size_t k = 0; k < cx.size(); ++k)
+        if ((rot ? cy[k] >= f.y0 && cy[k] <= f.y1 : cx[k] >= f.x0 && cx[k] <= f.x1)) xy.push_back(cx[k]), xy.push_back(cy[k]);
+    if (!xy.empty()) w.cv.markers(plus(), 5, gfx::Stroke{col, 0.8, {}}, xy.data(), xy.size() / 2);
+    if (pts)
+        for (size_t k = 0; k < px.size() && pts->size() < 20000; ++k) {
+            double x, y;
+            if (f.at(px[k], py[k], &x, &y)) pts->emplace_back(x, y);
+        }
+
+    // Reference lines: a time at XRef, a probability at YRef, each across the frame; the
+    // same line of several groups drawn once.
+    reflines(w.cv, f, d, g.first, g.last, rot, *refs);
+}
+
+}  // namespace
+
+bool probplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& why) {
+    const PhantomData* d = g.named("Phantom");
+    if (!d) {
+        why = "the graph has no phantom data named Phantom";
+        return false;
+    }
+    const Vars v(*g.req);
+    const Cols c(*d);
+    const std::vector<Group> gs = groups(*d, c);
+    const bool overlay = t.classes == 0 && c.ovl >= 0 && !t.fm;
+    const bool panels = t.classes > 0;
+
+    Draw w{t, *d, c, cv, v.integer("_NPInterval") != 0, v.number("_TransFit", 0) < 1, v.number("_TransConf", 0.8) < 1,
+           1 - v.number("_TransConf", 0.8)};
+
+    PageSpec sp;
+    sp.width = kPageWidth;
+    sp.height = kPageHeight;
+    sp.title = g.req->label;
+    Axis ta = probtimeaxis(*d, v.text("_XType") == "log"), pa = probaxis(v.text("_Ticks"), v.text("_TickLabels"), v.number("_VMin", NAN), v.number("_VMax", NAN));
+    ta.title = v.text("_XLabel", v.text("_XName"));
+    pa.title = v.text("_YLabel");
+    sp.x = t.rotate ? pa : ta;
+    sp.y = t.rotate ? ta : pa;
+    const bool censored = c.cens >= 0 && !t.rotate;
+    sp.above = censored ? 10 : 0;
+    int first = 0, count = static_cast<int>(gs.size());
+    if (panels) {
+        sp.rows = std::max(v.integer("_NRow", 1), 1);
+        sp.cols = std::max(v.integer("_NCol", 1), 1);
+        sp.strips = true;
+        const int per = sp.rows * sp.cols;
+        first = (std::max(v.integer("_PanelN", 1), 1) - 1) * per;
+        count = std::min(per, std::max(0, static_cast<int>(gs.size()) - first));
+    }
+    std::vector<LegendEntry> legend;
+    std::string legtitle;
+    std::map<std::string, Rgb> fmcolors;
+    if (overlay) {
+        for (size_t k = 0; k < gs.size(); ++k)
+            legend.push_back({gs[k].overlay.empty() ? gs[k].label : gs[k].overlay, groupcolor(static_cast<int>(k)), &opencircle(), true});
+        legtitle = v.text("_ClsNam");
+    } else if (t.fm && c.ovl >= 0) {
+        std::vector<std::string> names;
+        for (size_t r = 0; r < d->rows; ++r)
+            if (std::isfinite(num(*d, c.x2, r))) {
+                std::string n = text(*d, c.ovl, r);
+                if (!n.empty() && std::find(names.begin(), names.end(), n) == names.end()) names.push_back(n);
+            }
+        for (size_t k = 0; k < names.size(); ++k) {
+            legend.push_back({names[k], groupcolor(static_cast<int>(k)), nullptr, true});
+            fmcolors[names[k]] = groupcolor(static_cast<int>(k));
+        }
+    }
+    sp.legend = legendheight(legend, legtitle, sp.width - 80);
+    PageLayout L = pagelayout(cv, sp);
+
+    const bool grid = v.text("_Grid") == "AUTO_ON";
+    const bool minor = v.text("_MLGrid") == "ON";
+    const PhantomData* insetvals = g.named("InsetPhantom");
+    for (size_t k = 0; k < L.frames.size(); ++k) {
+        const Frame& f = L.frames[k];
+        const int col = static_cast<int>(k) % sp.cols;
+        const bool used = !panels || static_cast<int>(k) < count;
+        if (!used) continue;
+        // Tick labels on the outer edges: the bottom frame of each column that is used.
+        const bool lastinrow = !panels || static_cast<int>(k) + sp.cols >= count;
+        drawframe(cv, f, grid, minor, lastinrow, col == 0);
+        if (censored) {
+            const double xy[] = {f.x0, f.y1, f.x1, f.y1, f.x1, f.y1 + sp.above, f.x0, f.y1 + sp.above};
+            cv.fill(xy, 4, Rgb{0.97, 0.97, 0.98});
+        }
+        cv.pushclip(f.x0, f.y0 - 1, f.x1 + (t.rotate ? 10 : 0), f.y1 + sp.above);
+        std::vector<std::pair<double, double>> pts;
+        std::set<std::pair<double, std::string>> refs;
+        if (panels) {
+            const Group& gr = gs[static_cast<size_t>(first + static_cast<int>(k))];
+            drawgroup(w, f, gr, groupcolor(0), &pts, &refs, &fmcolors);
+            cv.popclip();
+            strip(cv, Frame{f.x0, f.y1 + sp.above, f.x1, f.y1 + sp.above, f.x, f.y}, gr.label, stripheight());
+            if (insetvals) inset(cv, f, insetbox(v, insetvals, static_cast<size_t>(first) + k), pts);
+        } else {
+            for (size_t j = 0; j < gs.size(); ++j)
+                drawgroup(w, f, gs[j], groupcolor(overlay ? static_cast<int>(j) : 0), &pts, &refs, &fmcolors);
+            cv.popclip();
+            if (!overlay) inset(cv, f, insetbox(v, nullptr, 0), pts);
+        }
+    }
+    legend.empty() ? void() : rt::sgr::legend(cv, legend, legtitle, L.left, L.right, L.legendtop);
+    return true;
+}
+
+void probpanel(Canvas& cv, const Frame& f, const PhantomData& d, bool limits, bool fit, bool band, double alpha) {
+    static const TemplateSpec plain{"", Family::Probability, 0, false, false, false, -1, 0};
+    const Cols c(d);
+    Draw w{plain, d, c, cv, limits, fit, band, alpha};
+    const std::vector<Group> gs = groups(d, c);
+    std::set<std::pair<double, std::string>> refs;
+    std::map<std::string, Rgb> none;
+    cv.pushclip(f.x0, f.y0 - 1, f.x1, f.y1 + 10);
+    for (size_t j = 0; j < gs.size(); ++j) drawgroup(w, f, gs[j], groupcolor(static_cast<int>(j)), nullptr, &refs, &none);
+    cv.popclip();
+}
+
+}  // namespace rt::sgr

@@ -1,0 +1,162 @@
+// The relation-plot templates: life against stress. The stress axis takes the ticks the
+// request gives (_XTicks at transformed positions, _XTickLabels in stress units) or, without
+// them, a linear or log axis (_XType) of the data; the life axis is linear or log (_YType).
+// The data (PhantomData: XData, YData by DataGroup, the kind of censoring) when _DataPlot is
+// 1, the percentile lines (PhantomPcntl: XPcntl, YPcntl by PcntlGroup and CurveLabel) when
+// _PcntlPlot is 1, stress reference lines (PhantomSRef), and _FmtVal as a note.
+// RegPercentiles3 adds the probability plot of the stress levels (Phantom) beside it, with
+// _PPTicks, _PPTickLabels, _VMin, _VMax, _PPXType, _PPXLabel, _PPYLabel, _TransConf, _TransFit.
+#include <algorithm>
+#include <cmath>
+
+#include "runtime/sgraph/common.h"
+#include "runtime/sgraph/page.h"
+#include "runtime/sgraph/render.h"
+
+namespace rt::sgr {
+
+namespace {
+
+using rt::out::PhantomData;
+
+// The marker of a kind of observation, by the kind's label.
+const gfx::MarkerShape& kindmarker(size_t k) {
+    switch (k % 4) {
+    case 0: return circle();
+    case 1: return triangle();
+    case 2: return diamond();
+    default: return square();
+    }
+}
+
+void range(const PhantomData* d, const char* name, bool log, double* lo, double* hi) {
+    if (!d) return;
+    const int col = d->find(name);
+    if (col < 0) return;
+    for (size_t r = 0; r < d->rows; ++r) {
+        const double v = d->num(col, r);
+        if (std::isfinite(v) && (!log || v > 0)) *lo = std::min(*lo, v), *hi = std::max(*hi, v);
+    }
+}
+
+}  // namespace
+
+bool relplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& why) {
+    const Vars v(*g.req);
+    const PhantomData* data = v.integer("_DataPlot") ? g.named("PhantomData") : nullptr;
+    const PhantomData* pct = v.integer("_PcntlPlot") ? g.named("PhantomPcntl") : nullptr;
+    const PhantomData* sref = g.named("PhantomSRef");
+    const PhantomData* prob = t.relation == 3 ? g.named("Phantom") : nullptr;
+    if (!data && !pct && !prob) {
+        why = "the relation plot has neither data nor percentile lines to show";
+        return false;
+    }
+    // Stress axis.
+    const bool xlog = v.text("_XType") == "log", ylog = v.text("_YType") == "log";
+    const std::vector<double> xt = numberlist(v.text("_XTicks"));
+    double xlo = INFINITY, xhi = -INFINITY, ylo = INFINITY, yhi = -INFINITY;
+    range(data, "XData", xlog, &xlo, &xhi);
+    range(pct, "XPcntl", xlog, &xlo, &xhi);
+    range(data, "YData", ylog, &ylo, &yhi);
+    range(pct, "YPcntl", ylog, &ylo, &yhi);
+    Axis sx;
+    if (!xt.empty()) {
+        double a = xt.front(), b = xt.back();
+        if (a > b) std::swap(a, b);
+        a = std::min(a, xlo), b = std::max(b, xhi);
+        sx = givenaxis(xt, quotedlist(v.text("_XTickLabels")), a - (b - a) * 0.02, b + (b - a) * 0.02);
+    } else {
+        sx = dataaxis(xlog, xlo, xhi, false);
+    }
+    sx.title = v.text("_XLabel");
+    Axis ly = dataaxis(ylog, ylo, yhi, false);
+    ly.title = v.text("_YLabel");
+
+    PageSpec sp;
+    sp.width = kPageWidth;
+    sp.height = kPageHeight;
+    sp.title = g.req->label;
+    sp.x = sx;
+    sp.y = ly;
+    // Legend: the kinds of observations and the percentile lines.
+    std::vector<LegendEntry> legend;
+    std::vector<std::string> kinds;
+    if (data) {
+        const int gc = data->find("DataGroup");
+        for (size_t r = 0; gc >= 0 && r < data->rows; ++r) {
+            std::string k = text(*data, gc, r);
+            if (std::find(kinds.begin(), kinds.end(), k) == kinds.end()) kinds.push_back(k);
+        }
+        for (size_t k = 0; k < kinds.size(); ++k) legend.push_back({kinds[k], groupcolor(static_cast<int>(k)), &kindmarker(k), false});
+    }
+    if (prob) sp.right = (sp.width - 20) * 0.42;
+    sp.legend = legendheight(legend, "", sp.width - 80);
+    PageLayout L = pagelayout(cv, sp);
+    const Frame& f = L.frames[0];
+    const bool grid = v.text("_Grid") == "AUTO_ON";
+    drawframe(cv, f, grid, false, true, true);
+    cv.pushclip(f.x0, f.y0, f.x1, f.y1);
+    if (sref) {
+        const int sc = sref->find("SRef"), lc = sref->find("SRefLabel");
+        for (size_t r = 0; r < sref->rows; ++r) vref(cv, f, num(*sref, sc, r), text(*sref, lc, r), static_cast<int>(r));
+    }
+    if (pct) {
+        const int xc = pct->find("XPcntl"), yc = pct->find("YPcntl"), pg = pct->find("PcntlGroup"), cl = pct->find("CurveLabel");
+        std::string cur = "\x01";
+        Path p(f);
+        double lx = NAN, lyv = NAN;
+        auto finish = [&](const std::string& name) {
+            p.draw(cv, gfx::Stroke{Rgb{0.15, 0.15, 0.2}, 1.2, {}});
+            double x, y;
+            if (!name.empty() && f.at(lx, lyv, &x, &y) && x <= f.x1 && y <= f.y1 && y >= f.y0)
+                cv.text(name, std::min(x, f.x1) - 2, y + 3, 0, gfx::Anchor::End, textstyle(style().font * 0.9));
+        };
+        for (size_t r = 0; r < pct->rows; ++r) {
+            std::string name = text(*pct, pg, r);
+            if (cl >= 0) name += " " + text(*pct, cl, r);
+            if (name != cur) {
+                if (cur != "\x01") finish(trim(cur));
+                cur = name;
+            }
+            const double x = num(*pct, xc, r), y = num(*pct, yc, r);
+            p.add(x, y);
+            if (std::isfinite(x) && std::isfinite(y)) lx = x, lyv = y;
+        }
+        if (cur != "\x01") finish(trim(cur));
+    }
+    if (data) {
+        const int xc = data->find("XData"), yc = data->find("YData"), gc = data->find("DataGroup");
+        std::vector<std::vector<double>> xs(kinds.size()), ys(kinds.size());
+        for (size_t r = 0; r < data->rows; ++r) {
+            const size_t k = static_cast<size_t>(std::find(kinds.begin(), kinds.end(), text(*data, gc, r)) - kinds.begin());
+            if (k >= kinds.size()) continue;
+            xs[k].push_back(num(*data, xc, r));
+            ys[k].push_back(num(*data, yc, r));
+        }
+        for (size_t k = 0; k < kinds.size(); ++k)
+            marks(cv, f, kindmarker(k), 6, gfx::Stroke{groupcolor(static_cast<int>(k)), 0.9, {}}, xs[k], ys[k]);
+    }
+    cv.popclip();
+    const std::string note = v.text("_FmtVal");
+    if (!trim(note).empty()) cv.text(trim(note), f.x0 + 6, f.y1 - style().font * 1.3, 0, gfx::Anchor::Start, textstyle(style().font));
+    if (!legend.empty()) rt::sgr::legend(cv, legend, "", L.left, L.right, L.legendtop);
+
+    if (prob) {
+        // The probability plot of the stress levels, right of the relation plot.
+        Frame pf;
+        pf.x = probtimeaxis(*prob, v.text("_PPXType") == "log");
+        pf.y = probaxis(v.text("_PPTicks"), v.text("_PPTickLabels"), v.number("_VMin", NAN), v.number("_VMax", NAN));
+        pf.x0 = L.right + 12 + ylabelwidth(pf.y);
+        pf.x1 = sp.width - 16;
+        pf.y0 = f.y0;
+        pf.y1 = f.y1;
+        drawframe(cv, pf, grid, v.text("_MLGrid") == "ON", true, true);
+        xtitle(cv, v.text("_PPXLabel"), pf.x0, pf.x1, f.y0 - xlabelheight() - style().titlefont * 1.1);
+        ytitle(cv, v.text("_PPYLabel"), pf.y0, pf.y1, L.right + 8);
+        const double tc = v.number("_TransConf", 0.8);
+        probpanel(cv, pf, *prob, true, v.number("_TransFit", 0) < 1, tc < 1, 1 - tc);
+    }
+    return true;
+}
+
+}  // namespace rt::sgr
