@@ -15,7 +15,7 @@
 namespace {
 
 // Positions in the reference-line arrays of vyxstate::refs.
-enum : int { REFV_VALS = 0, REFH_VALS = 1, REFH_LABELS = 0, REFV_LABELS = 1 };
+enum : int { REFV_VALS = REF_VREF, REFH_VALS = REF_HREF, REFH_LABELS = REF_HREF, REFV_LABELS = REF_VREF };
 
 bool on(const stmtrec* r, int k) { return stmtflag(r, k); }
 

@@ -35,16 +35,31 @@ void reflines(Canvas& c, const Frame& f, const rt::out::PhantomData& d, size_t f
     const int xr = d.find("XRef"), yr = d.find("YRef"), xl = d.find("XRefLabel"), yl = d.find("YRefLabel");
     if (xr < 0 && yr < 0) return;
     int slot = 0;
+    // A row with both values is a line that stops where it meets the curve: the two lines
+    // meet there. A row with the time alone after such a row is a further crossing of the same
+    // level, which the rows carry once.
+    double level = NAN;
+    auto line = [&](bool ofx, double v, double stop, const std::string& l) {
+        const std::string key = (ofx ? "x" : "y") + l + (std::isfinite(stop) ? "@" + numlabel(stop) : std::string());
+        if (!drawn.insert({v, key}).second) return;
+        if (ofx != swap)
+            vref(c, f, v, l, slot++, stop);
+        else
+            href(c, f, v, l, slot++, stop);
+    };
     for (size_t r = first; r < last; ++r) {
-        const double x = num(d, xr, r), y = num(d, yr, r);
-        if (std::isfinite(x)) {
-            const std::string l = text(d, xl, r);
-            if (drawn.insert({x, "x" + l}).second) swap ? href(c, f, x, l, slot++) : vref(c, f, x, l, slot++);
-        }
-        if (std::isfinite(y)) {
-            const std::string l = text(d, yl, r);
-            if (drawn.insert({y, "y" + l}).second) swap ? vref(c, f, y, l, slot++) : href(c, f, y, l, slot++);
-        }
+        double x = num(d, xr, r), y = num(d, yr, r);
+        const bool hasx = std::isfinite(x), hasy = std::isfinite(y);
+        bool repeat = false;
+        if (hasx && hasy)
+            level = y;
+        else if (hasx && std::isfinite(level))
+            y = level, repeat = true;
+        else if (!hasx)
+            level = NAN;
+        const bool stopped = std::isfinite(x) && std::isfinite(y);
+        if (hasx) line(true, x, stopped ? y : NAN, text(d, xl, r));
+        if (hasy || repeat) line(false, y, stopped ? x : NAN, repeat ? std::string() : text(d, yl, r));
     }
 }
 
