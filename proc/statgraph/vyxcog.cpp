@@ -122,6 +122,9 @@ int vyxcog(vyxstate* s) {
         r.integer("_IType", type).text("_XName", xname).text("_XLabel", xlabel).text("_YLabel", ylabel);
         r.text("_SXLabel", xname).text("_SYLabel", sylabel).integer("_NoConf", p.noconf).integer("_Join", join);
         r.integer("_NRow", nrows).integer("_NCol", ncols).text("_Grid", grid).integer("_MCFDiff", p.mcfdiff ? 1 : 0);
+        // The axis types, as the class layouts have them: without them a LOGLOG plot of one
+        // group would be drawn on linear axes.
+        r.text("_YType", axtype).text("_XType", axtype);
         return r.issue(s);
     }
 

@@ -35,7 +35,7 @@ TEST_F(McfGraphs, StepPlotRowsAndReferenceLines) {
     EXPECT_EQ(g.name, "MCFPlot");
     EXPECT_EQ(g.templ, "KV.Vitalyx.Graphics.MCFNoClass1");
     EXPECT_EQ(g.varnames, (std::vector<std::string>{"_IType", "_XName", "_XLabel", "_YLabel", "_SXLabel", "_SYLabel", "_NoConf",
-                                                    "_Join", "_NRow", "_NCol", "_Grid", "_MCFDiff"}));
+                                                    "_Join", "_NRow", "_NCol", "_Grid", "_MCFDiff", "_YType", "_XType"}));
     EXPECT_EQ(g.v("_IType").i, 1);
     EXPECT_EQ(g.v("_Join").i, 0);
     EXPECT_EQ(g.v("_Grid").s, "AUTO_ON");
