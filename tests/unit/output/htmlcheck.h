@@ -13,7 +13,7 @@ inline std::string checkhtml(const std::string& s) {
     static const std::set<std::string> voids = {"meta", "br", "hr", "img", "link", "col", "input"};
     static const std::set<std::string> known = {"html", "head", "meta", "title", "style", "body", "section", "h1",
                                                 "h2", "p", "table", "caption", "thead", "tbody", "tr", "th", "td",
-                                                "br", "figure", "figcaption"};
+                                                "br", "figure", "figcaption", "div", "img", "svg"};
     std::vector<std::string> stack;
     std::set<std::string> seen;
     size_t i = 0;
@@ -43,6 +43,13 @@ inline std::string checkhtml(const std::string& s) {
             if (!std::islower(static_cast<unsigned char>(ch)) && !std::isdigit(static_cast<unsigned char>(ch)))
                 return "bad tag name '" + name + "'";
         if (!known.count(name)) return "unknown element " + name;
+        if (name == "svg" && !closing) {   // an inlined graph: XML of its own, up to its end tag
+            size_t close = s.find("</svg>", end);
+            if (close == std::string::npos) return "svg not closed";
+            i = close + 6;
+            seen.insert(name);
+            continue;
+        }
         if (name == "style") {   // raw text up to its end tag
             size_t close = s.find("</style>", end);
             if (close == std::string::npos) return "style not closed";
