@@ -167,4 +167,32 @@ TEST_F(McfGraphs, PanelsOverlayAndDifference) {
     EXPECT_TRUE(std::isnan(d.n("Xvalue").back()));
 }
 
+TEST_F(McfGraphs, InsetVariablesAndPositions) {
+    shipped("mcf/bladder.csv");
+    const auto& r = run("proc vitalyx data=bladder; unitid unit; mcfplot age*n(-1) = rx / nocenprint; "
+                        "inset nunits nevents / position=se noframe; "
+                        "mcfplot age*n(-1) / nocenprint; inset nunits / header='Bladder' position=tm; run;");
+    ASSERT_EQ(r.status, 0) << r.log.all();
+    ASSERT_EQ(graphs.size(), 2u) << "both groups on one page of panels";
+    // A compass position: its alignment, no automatic placement; NOFRAME; no header.
+    const auto& a = graphs[0].inset;
+    EXPECT_EQ(a.at("_HAlign").s, "right");
+    EXPECT_EQ(a.at("_VAlign").s, "bottom");
+    EXPECT_EQ(a.at("_AutoAlign").s, "none");
+    EXPECT_EQ(a.at("_IFrame").i, 0);
+    EXPECT_EQ(a.at("_INrow").i, 2);
+    EXPECT_EQ(a.count("_IHead"), 0u);
+    // Each panel's values come from the inset phantom, one row per group in group order.
+    const Phantom& ip = graphs[0].data.at(1);
+    ASSERT_EQ(ip.rows, 2u);
+    EXPECT_EQ(ip.t("Var1"), (std::vector<std::string>{"47", "38"}));
+    EXPECT_EQ(ip.t("Var2"), (std::vector<std::string>{"72", "40"}));
+    // A position the graphs do not know: a warning, and automatic placement.
+    const auto& b = graphs[1].inset;
+    EXPECT_EQ(b.at("_IHead").s, "Bladder");
+    EXPECT_EQ(b.count("_HAlign"), 0u);
+    EXPECT_NE(b.at("_AutoAlign").s, "none");
+    EXPECT_TRUE(r.log.has('W', "TM")) << r.log.all();
+}
+
 }  // namespace
