@@ -133,7 +133,7 @@ double ylabelwidth(const Axis& a) {
     return kTick + kGap + w;
 }
 
-void drawframe(Canvas& c, const Frame& f, bool grid, bool minorgrid, bool xlabels, bool ylabels) {
+void drawframe(Canvas& c, const Frame& f, bool grid, bool minorgrid, bool xlabels, bool ylabels, double roomleft, double roomright) {
     const Style& st = style();
     const double xy[] = {f.x0, f.y0, f.x1, f.y0, f.x1, f.y1, f.x0, f.y1};
     c.fill(xy, 4, Rgb{1, 1, 1});
@@ -164,7 +164,10 @@ void drawframe(Canvas& c, const Frame& f, bool grid, bool minorgrid, bool xlabel
         if (!inx(u)) continue;
         const double x = f.px(u);
         c.line(x, f.y0, x, f.y0 - kTick, fr);
-        if (xlabels) c.text(f.x.labels[k], x, f.y0 - kTick - kGap - st.font * 0.78, 0, gfx::Anchor::Middle, ts);
+        // A label that would run into the next panel's is left out.
+        const double half = xlabels ? textwidth(f.x.labels[k], st.font) / 2 : 0;
+        if (xlabels && x - half >= f.x0 - roomleft && x + half <= f.x1 + roomright)
+            c.text(f.x.labels[k], x, f.y0 - kTick - kGap - st.font * 0.78, 0, gfx::Anchor::Middle, ts);
     }
     for (double u : f.x.minor)
         if (inx(u)) c.line(f.px(u), f.y0, f.px(u), f.y0 - kTick * 0.5, fr);
@@ -232,13 +235,13 @@ void Band::close() {
 
 void Band::brk() { close(); }
 
-void Band::draw(Canvas& c, const Rgb& fill, const gfx::Stroke* edge) {
+void Band::draw(Canvas& c, const Rgb& fill, const gfx::Stroke* edge, bool filled) {
     close();
     for (auto& r : runs_) {
         std::vector<double> xy;
         xy.reserve(r.size() * 2);
         for (auto& [x, y] : r) xy.push_back(x), xy.push_back(y);
-        c.fill(xy.data(), r.size(), fill);
+        if (filled) c.fill(xy.data(), r.size(), fill);
         if (edge) {
             const size_t half = r.size() / 2;
             c.polyline(xy.data(), half, *edge);

@@ -93,7 +93,9 @@ struct Frame {
 
 // The frame's background, grid (major lines, and minor lines of log axes with minorgrid),
 // border, ticks; tick labels only where asked (outer panels).
-void drawframe(Canvas& c, const Frame& f, bool grid, bool minorgrid, bool xlabels, bool ylabels);
+// roomleft, roomright: how far a tick label may reach beyond the frame's side (a panel beside).
+void drawframe(Canvas& c, const Frame& f, bool grid, bool minorgrid, bool xlabels, bool ylabels, double roomleft = INFINITY,
+               double roomright = INFINITY);
 // Axis titles centred under / left of the span [a, b] (points).
 void xtitle(Canvas& c, const std::string& t, double a, double b, double y);
 void ytitle(Canvas& c, const std::string& t, double a, double b, double x);
@@ -126,7 +128,8 @@ public:
     // abscissas a..b.
     void add(double t, double a, double b);
     void brk();
-    void draw(Canvas& c, const Rgb& fill, const gfx::Stroke* edge);
+    // filled false: the edges alone (drawn over other bands' fills).
+    void draw(Canvas& c, const Rgb& fill, const gfx::Stroke* edge, bool filled = true);
 
 private:
     const Frame& f_;

@@ -186,7 +186,8 @@ bool mcfplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& why
         if (panels && static_cast<int>(k) >= count) continue;
         const Frame& f = L.frames[k];
         const bool bottom = !panels || static_cast<int>(k) + sp.cols >= count;
-        drawframe(cv, f, grid, false, bottom, static_cast<int>(k) % sp.cols == 0);
+        const int col = static_cast<int>(k) % sp.cols;
+        drawframe(cv, f, grid, false, bottom, col == 0, col > 0 ? 3.0 : INFINITY, col + 1 < sp.cols ? 3.0 : INFINITY);
         if (censored) {
             const double xy[] = {f.x0, f.y1, f.x1, f.y1, f.x1, f.y1 + sp.above, f.x0, f.y1 + sp.above};
             cv.fill(xy, 4, Rgb{0.97, 0.97, 0.98});

@@ -103,6 +103,7 @@ struct Draw {
     Canvas& cv;
     bool limits, fit, band;
     double bandalpha;
+    int layer = -1;   // 0 band fills, 1 band edges and fitted lines, 2 points, marks and reference lines; -1 all
 };
 
 // (time, quantile) as the frame's (x, y).
@@ -134,7 +135,7 @@ void drawgroup(Draw& w, const Frame& f, const Group& g, const Rgb& col, std::vec
         return it->second;
     };
     auto drawcurve = [&](const std::vector<size_t>& rows, const Rgb& cc) {
-        if (w.band) {
+        if (w.band && w.layer < 2) {
             Band b(f, rot ? !w.t.perlim : w.t.perlim ? false : true);
             for (size_t r : rows) {
                 if (w.t.perlim)
@@ -143,9 +144,10 @@ void drawgroup(Draw& w, const Frame& f, const Group& g, const Rgb& col, std::vec
                     b.add(num(d, c.x2, r), num(d, c.ylo2, r), num(d, c.yup2, r));
             }
             gfx::Stroke edge{tint(cc, 0.7), 0.6, {3, 2}};
-            b.draw(w.cv, tint(cc, w.bandalpha), &edge);
+            // Layer 0 fills every band, layer 1 strokes the edges over all fills.
+            b.draw(w.cv, tint(cc, w.bandalpha), w.layer == 0 ? nullptr : &edge, w.layer != 1);
         }
-        if (w.fit) {
+        if (w.fit && (w.layer < 0 || w.layer == 1)) {
             Path p(f);
             for (size_t r : rows) {
                 double x, y;
@@ -159,6 +161,8 @@ void drawgroup(Draw& w, const Frame& f, const Group& g, const Rgb& col, std::vec
         for (auto& [name, rows] : curves) drawcurve(rows, curvecolor(name));
     else
         drawcurve(line, col);
+
+    if (w.layer == 0 || w.layer == 1) return;
 
     // Points, their limits, censored marks.
     std::vector<double> px, py, cx, cy;
@@ -275,7 +279,7 @@ bool probplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& wh
         if (!used) continue;
         // Tick labels on the outer edges: the bottom frame of each column that is used.
         const bool lastinrow = !panels || static_cast<int>(k) + sp.cols >= count;
-        drawframe(cv, f, grid, minor, lastinrow, col == 0);
+        drawframe(cv, f, grid, minor, lastinrow, col == 0, col > 0 ? 3.0 : INFINITY, col + 1 < sp.cols ? 3.0 : INFINITY);
         if (censored) {
             const double xy[] = {f.x0, f.y1, f.x1, f.y1, f.x1, f.y1 + sp.above, f.x0, f.y1 + sp.above};
             cv.fill(xy, 4, Rgb{0.97, 0.97, 0.98});
@@ -290,8 +294,10 @@ bool probplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& wh
             strip(cv, Frame{f.x0, f.y1 + sp.above, f.x1, f.y1 + sp.above, f.x, f.y}, gr.label, stripheight());
             if (insetvals) inset(cv, f, insetbox(v, insetvals, static_cast<size_t>(first) + k), pts);
         } else {
-            for (size_t j = 0; j < gs.size(); ++j)
-                drawgroup(w, f, gs[j], groupcolor(overlay ? static_cast<int>(j) : 0), &pts, &refs, &fmcolors);
+            // Every group's band, then every line, then every point: no group hides another.
+            for (w.layer = 0; w.layer < 3; ++w.layer)
+                for (size_t j = 0; j < gs.size(); ++j)
+                    drawgroup(w, f, gs[j], groupcolor(overlay ? static_cast<int>(j) : 0), &pts, &refs, &fmcolors);
             cv.popclip();
             if (!overlay) inset(cv, f, insetbox(v, nullptr, 0), pts);
         }
@@ -308,7 +314,8 @@ void probpanel(Canvas& cv, const Frame& f, const PhantomData& d, bool limits, bo
     std::set<std::pair<double, std::string>> refs;
     std::map<std::string, Rgb> none;
     cv.pushclip(f.x0, f.y0 - 1, f.x1, f.y1 + 10);
-    for (size_t j = 0; j < gs.size(); ++j) drawgroup(w, f, gs[j], groupcolor(static_cast<int>(j)), nullptr, &refs, &none);
+    for (w.layer = 0; w.layer < 3; ++w.layer)
+        for (size_t j = 0; j < gs.size(); ++j) drawgroup(w, f, gs[j], groupcolor(static_cast<int>(j)), nullptr, &refs, &none);
     cv.popclip();
 }
 

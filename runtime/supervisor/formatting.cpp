@@ -79,6 +79,34 @@ int xpsstr(char* buffer, int buflen, const char* format, int nargs, const msgarg
             continue;
         }
         ++p;
+        // Flags, width and precision ("%-12g", "%8.3f", "%5d") as printf has them.
+        std::string spec;
+        while (*p && std::strchr("-+ #0", *p)) spec.push_back(*p++);
+        while (*p >= '0' && *p <= '9') spec.push_back(*p++);
+        if (*p == '.') {
+            spec.push_back(*p++);
+            while (*p >= '0' && *p <= '9') spec.push_back(*p++);
+        }
+        if (!*p) break;
+        if (!spec.empty() || std::strchr("feEG", *p)) {
+            const msgarg* m = std::strchr("gGfeEdis", *p) ? next() : nullptr;
+            char b[512];
+            const std::string f = "%" + spec;
+            if (!m) {
+                out += f + *p;
+                continue;
+            }
+            if (*p == 'd' || *p == 'i') {
+                std::snprintf(b, sizeof b, (f + "lld").c_str(), m->kind == msgarg::DBL ? static_cast<long long>(m->d) : static_cast<long long>(m->i));
+            } else if (*p == 's') {
+                const std::string t = m->s ? std::string(m->s, static_cast<size_t>(std::max(m->len, 0))) : "";
+                std::snprintf(b, sizeof b, (f + "s").c_str(), t.c_str());
+            } else {
+                std::snprintf(b, sizeof b, (f + *p).c_str(), m->kind == msgarg::DBL ? m->d : static_cast<double>(m->i));
+            }
+            out += b;
+            continue;
+        }
         if (*p == '%') {
             out.push_back('%');
         } else if (*p == 'd') {

@@ -1,0 +1,107 @@
+// PROBPLOT on the statistical road: the graph requests, templates and dynamic variables, and
+// the phantom rows of points, fitted lines and reference lines, checked against closed forms
+// of the distributions (the Weibull paper is linear in log time: y = log(-log(1 - p))).
+#include <cmath>
+#include <set>
+
+#include "tests/unit/statgraph/graphrun.h"
+
+namespace {
+
+using sgtest::Graph;
+using sgtest::GraphRun;
+using sgtest::Phantom;
+
+// The standard normal quantile by bisection on erfc: independent of the procedure's own.
+double qnorm(double p) {
+    double lo = -40, hi = 40;
+    for (int k = 0; k < 200; ++k) {
+        const double m = 0.5 * (lo + hi);
+        (0.5 * std::erfc(-m / std::sqrt(2.0)) < p ? lo : hi) = m;
+    }
+    return 0.5 * (lo + hi);
+}
+double qsev(double p) { return std::log(-std::log1p(-p)); }
+
+std::vector<double> numbers(const std::string& s) {
+    std::vector<double> v;
+    std::istringstream in(s);
+    for (std::string w; in >> w;) v.push_back(std::stod(w));
+    return v;
+}
+std::vector<double> quoted(const std::string& s) {
+    std::vector<double> v;
+    for (size_t a = s.find('\''); a != std::string::npos; a = s.find('\'', s.find('\'', a + 1) + 1))
+        v.push_back(std::stod(s.substr(a + 1, s.find('\'', a + 1) - a - 1)));
+    return v;
+}
+
+class ProbGraphs : public GraphRun {};
+
+TEST_F(ProbGraphs, WeibullPaperPointsLineAndReferences) {
+    shipped("../../examples/fans.csv");
+    const auto& r = run("proc vitalyx data=fans; freq count; distribution weibull; "
+                        "probplot hours*status(0) / href=3000 intersect pref=10 intersect; run;");
+    ASSERT_EQ(r.status, 0) << r.log.all();
+    ASSERT_EQ(graphs.size(), 1u);
+    const Graph& g = graphs[0];
+    EXPECT_EQ(g.templ, "KV.Vitalyx.Graphics.ProbabilityPlot");
+    EXPECT_EQ(g.varnames, (std::vector<std::string>{"_DName", "_Ticks", "_TickLabels", "_VMin", "_VMax", "_Grid", "_MLGrid", "_YType",
+                                                    "_XType", "_XName", "_XLabel", "_SXLabel", "_YLabel", "_SYLabel",
+                                                    "_NPInterval", "_TransConf", "_TransFit"}));
+    EXPECT_EQ(g.v("_XType").s, "log");
+    EXPECT_EQ(g.v("_YLabel").s, "Percent");
+    // The probability axis: each tick at the Weibull quantile of its label.
+    const auto pos = numbers(g.v("_Ticks").s), lab = quoted(g.v("_TickLabels").s);
+    ASSERT_GE(pos.size(), 5u) << g.v("_Ticks").s;
+    ASSERT_EQ(pos.size(), lab.size());
+    for (size_t k = 0; k < pos.size(); ++k) EXPECT_NEAR(pos[k], qsev(lab[k] / 100), 1e-4) << lab[k];
+    EXPECT_NE(g.v("_Ticks").s.back(), ' ');
+
+    ASSERT_EQ(g.data.size(), 1u);
+    const Phantom& d = g.data[0];
+    EXPECT_EQ(d.cols, (std::vector<std::string>{"XPPlot", "YPPlot", "Plabel", "PYval", "Pupper", "Plower", "Freq", "Yupper", "Ylower",
+                                                "Xvalue2", "Yvalue2", "Yupper2", "Ylower2", "Xupper2", "Xlower2", "Censor", "Index",
+                                                "XRef", "YRef", "XRefLabel", "YRefLabel"}));
+    // Points: at the quantile of their plotting position; censored marks at 7000 hours.
+    size_t points = 0, marks = 0;
+    for (size_t k = 0; k < d.rows; ++k) {
+        if (!std::isnan(d.n("Plabel")[k])) {
+            ++points;
+            EXPECT_NEAR(d.n("YPPlot")[k], qsev(d.n("Plabel")[k]), 1e-12);
+            EXPECT_TRUE(std::isnan(d.n("Censor")[k]));
+        }
+        if (!std::isnan(d.n("Censor")[k])) {
+            ++marks;
+            EXPECT_NEAR(d.n("Censor")[k], 7000, 1e-9);
+            EXPECT_TRUE(std::isnan(d.n("XPPlot")[k])) << "a censored mark repeats no point";
+        }
+        EXPECT_TRUE(std::isnan(d.n("PYval")[k]));
+    }
+    EXPECT_GT(points, 20u);
+    EXPECT_GT(marks, 0u);
+    // The fitted line is straight on Weibull paper: y = b ln t + a at every row.
+    std::vector<std::pair<double, double>> line;
+    for (size_t k = 0; k < d.rows; ++k)
+        if (!std::isnan(d.n("Xvalue2")[k]) && !std::isnan(d.n("Yvalue2")[k])) line.emplace_back(std::log(d.n("Xvalue2")[k]), d.n("Yvalue2")[k]);
+    ASSERT_GE(line.size(), 3u);
+    const double b = (line.back().second - line.front().second) / (line.back().first - line.front().first);
+    const double a = line.front().second - b * line.front().first;
+    for (auto [x, y] : line) EXPECT_NEAR(y, a + b * x, 1e-6) << std::exp(x);
+    EXPECT_NEAR(std::exp(line.front().first), 100, 1e-9) << "the line starts at the decade below the data";
+    // HREF 3000 stops on the line; PREF 10 percent meets it at exp((q - a) / b).
+    int refs = 0;
+    for (size_t k = 0; k < d.rows; ++k) {
+        const double x = d.n("XRef")[k], y = d.n("YRef")[k];
+        if (std::isnan(x) && std::isnan(y)) continue;
+        ++refs;
+        if (x == 3000) EXPECT_NEAR(y, a + b * std::log(3000), 1e-6);
+        else {
+            EXPECT_NEAR(y, qsev(0.1), 1e-12);
+            EXPECT_NEAR(x, std::exp((qsev(0.1) - a) / b), 1e-6 * x);
+        }
+    }
+    EXPECT_EQ(refs, 2);
+}
+
+}  // namespace
