@@ -95,13 +95,54 @@ TEST_F(ProbGraphs, WeibullPaperPointsLineAndReferences) {
         const double x = d.n("XRef")[k], y = d.n("YRef")[k];
         if (std::isnan(x) && std::isnan(y)) continue;
         ++refs;
-        if (x == 3000) EXPECT_NEAR(y, a + b * std::log(3000), 1e-6);
-        else {
+        if (x == 3000) {
+            EXPECT_NEAR(y, a + b * std::log(3000), 1e-6);
+        } else {
             EXPECT_NEAR(y, qsev(0.1), 1e-12);
             EXPECT_NEAR(x, std::exp((qsev(0.1) - a) / b), 1e-6 * x);
         }
     }
     EXPECT_EQ(refs, 2);
+}
+
+TEST_F(ProbGraphs, OverlayAndPanelsOfAClassVariable) {
+    shipped("../../examples/fans.csv");
+    const auto& r = run("proc vitalyx data=fans; freq count; distribution lognormal; "
+                        "probplot hours*status(0) = plant / overlay; "
+                        "probplot hours*status(0) = plant / nrows=1 ncols=1 pintervals=percentiles; run;");
+    ASSERT_EQ(r.status, 0) << r.log.all();
+    ASSERT_EQ(graphs.size(), 3u);
+    // OVERLAY: one graph with the class variable's name, the groups by Index and OverlayGroup,
+    // no censored marks; the points at the normal quantiles of their plotting positions.
+    const Graph& o = graphs[0];
+    EXPECT_EQ(o.templ, "KV.Vitalyx.Graphics.ProbabilityPlot");
+    EXPECT_EQ(o.varnames.size(), 19u);
+    EXPECT_EQ(o.varnames.back(), "_OverLay");
+    EXPECT_EQ(o.v("_ClsNam").s, "plant");
+    EXPECT_EQ(o.v("_OverLay").i, 1);
+    EXPECT_TRUE(o.inset.empty());
+    const Phantom& d = o.data[0];
+    EXPECT_FALSE(d.has("Censor"));
+    std::set<std::pair<double, std::string>> groups;
+    for (size_t k = 0; k < d.rows; ++k) {
+        groups.insert({d.n("Index")[k], d.t("OverlayGroup")[k]});
+        if (!std::isnan(d.n("Plabel")[k])) {
+            EXPECT_NEAR(d.n("YPPlot")[k], qnorm(d.n("Plabel")[k]), 1e-9);
+        }
+    }
+    EXPECT_EQ(groups, (std::set<std::pair<double, std::string>>{{1, "North"}, {2, "South"}}));
+    // Panels: one request per plant in one output group, percentile limits, the inset phantom.
+    for (int k = 1; k <= 2; ++k) {
+        const Graph& g = graphs[static_cast<size_t>(k)];
+        EXPECT_EQ(g.name, "ProbabilityPlotPanel");
+        EXPECT_EQ(g.templ, "KV.Vitalyx.Graphics.ProbabilityPlotOneClassPerLim");
+        EXPECT_EQ(g.v("_PanelN").i, k);
+        EXPECT_EQ(g.v("_ShrinkFonts").s, "FALSE");
+        EXPECT_EQ(g.varnames.size(), 21u);
+        ASSERT_EQ(g.data.size(), 2u);
+        EXPECT_EQ(g.data[1].name, "InsetPhantom");
+        EXPECT_EQ(g.data[1].rows, 2u);
+    }
 }
 
 }  // namespace
