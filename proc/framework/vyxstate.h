@@ -98,6 +98,8 @@ struct nobscells {
 enum : int {
     // axlim
     AX_PCTLOWER = 0, AX_PCTUPPER = 1, AX_LIFELOWER = 2, AX_LIFEUPPER = 3, AX_STRESSLOWER = 4, AX_STRESSUPPER = 5,
+    // axlim, statistical graphics: the time data range of a probability plot (times as read)
+    AX_DATALO = 6, AX_DATAHI = 7,
     // axopt
     AO_NTICK = 0, AO_NSTRESSTICK = 1, AO_NSURV = 4,
     // labels (40 characters each)

@@ -140,9 +140,9 @@ int fmcdf(vyxstate* s) {
     if (!s->fmcurve) return RC_NOMEM;
     const bool logax = s->logscale[0] || s->logscale[1];
     if (s->rdxgraph) {
-        // Statistical graphics: from the data range of the life axis, in whole decades on
-        // a log axis, else widened by a tenth on each side.
-        const double lo0 = s->axlim[AX_LIFELOWER], hi0 = s->axlim[AX_LIFEUPPER];
+        // Statistical graphics: from the data range of the life axis that the plotted
+        // points keep, in whole decades on a log axis, else widened by a tenth on each side.
+        const double lo0 = s->axlim[AX_DATALO], hi0 = s->axlim[AX_DATAHI];
         double a, b;
         if (logax) {
             a = std::trunc(std::log10(lo0));

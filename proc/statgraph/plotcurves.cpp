@@ -1,9 +1,11 @@
 // The fitted line of one group of a probability plot with its probability band (Ylower2,
 // Yupper2) and time band (Xlower2, Xupper2); with FMODE COMBINE the combined failure-mode
-// curve and, with PLOTMODES, a straight line per mode (fmcurves.cpp).
+// curve and, with PLOTMODES, a straight line per mode.
+#include <algorithm>
 #include <cmath>
 
 #include "proc/devgraph/plotlay.h"
+#include "proc/lifedist/fmode.h"
 #include "proc/lifedist/mlfit.h"
 #include "proc/statgraph/sgmath.h"
 #include "proc/statgraph/sgproto.h"
@@ -56,14 +58,63 @@ int endrow(vyxstate* s, grpnode* g, const Line& line, double v, double xlo, doub
     return phrow(s);
 }
 
+// FMODE COMBINE: the combined failure-mode curve with its band (the lower limit never
+// falling along the curve) under "Combined", and with PLOTMODES each usable mode's straight
+// line between the curve's first and last time under the mode's value. The modes' lines are
+// computed here; the current parameter vector is left as it was.
+int fmcurves(vyxstate* s, double* vmin, double* vmax) {
+    double* c = s->rowvals;
+    if (fmcdf(s) != 0 || !s->fmcurve) return 0;
+    const int n = s->npoints + 1;
+    padtext(s->rowtext, 256, 0, "Combined", 8);
+    double m = 0;
+    for (int i = 0; i < n; ++i) {
+        const double* r = s->fmcurve + static_cast<size_t>(i) * FM_WORDS;
+        const double p = r[FM_F];
+        const double y = ismiss(p) || p >= 1 ? missing() : sg::quant(s, p);
+        // Only values that exist widen the range (a missing one would make it missing).
+        sg::widen(vmin, vmax, y);
+        if (!ismiss(r[FM_LOWER])) m = std::max(m, r[FM_LOWER]);
+        const double lower = sg::quant(s, m);
+        const double upper = ismiss(r[FM_UPPER]) || r[FM_UPPER] >= 1 ? missing() : sg::quant(s, r[FM_UPPER]);
+        if (!s->pflags.noconf) {
+            sg::widen(vmin, nullptr, lower);
+            sg::widen(nullptr, vmax, upper);
+        }
+        c[SG_XVALUE2] = r[FM_X];
+        c[SG_YVALUE2] = y;
+        c[SG_YLOWER2] = lower;
+        c[SG_YUPPER2] = upper;
+        if (int rc = phrow(s)) return rc;
+    }
+    const auto& fm = s->fmodeset;
+    if (!fm.plotmodes || fm.nvals <= 0 || !s->fmloc || !s->fmscale) return 0;
+    const double t0 = s->fmcurve[FM_X], t1 = s->fmcurve[static_cast<size_t>(n - 1) * FM_WORDS + FM_X];
+    c[SG_YLOWER2] = c[SG_YUPPER2] = missing();
+    for (int i = 0; i < fm.nvals; ++i) {
+        if (s->fmused && !s->fmused[i]) continue;
+        padtext(s->rowtext, 256, 0, fm.vals[i], fm.lens ? fm.lens[i] : 16);
+        Line line;
+        const double loc = s->fmloc[i], scale = s->fmscale[i];
+        if (!ismiss(scale) && scale > 0) line.slope = 1 / scale;
+        if (!ismiss(scale) && !ismiss(loc) && scale > 0) line.icpt = -loc / scale;
+        for (double t : {t0, t1}) {
+            c[SG_XVALUE2] = t;
+            c[SG_YVALUE2] = line.at(s, t);
+            if (int rc = phrow(s)) return rc;
+        }
+    }
+    return 0;
+}
+
 }  // namespace
 
 int PlotCurves(vyxstate* s, grpnode* g, double* vmin, double* vmax) {
     double* c = s->rowvals;
-    for (int k : {SG_YVALUE, SG_XVALUE, SG_YLOWER, SG_YUPPER, SG_XUPPER2, SG_XLOWER2, SG_YLOWER2, SG_YUPPER2, SG_YVALUE2,
-                  SG_XVALUE2, SG_SPARE1, SG_SPARE2, SG_PYVAL})
-        c[k] = missing();
+    // Every cell a point row set, the censored mark's too: a curve row repeats no point or mark.
+    for (int k = 0; k < SG_CELLS; ++k) c[k] = missing();
     if (g->nofit) return phrow(s);
+    if (s->pflags.fmcombine) return fmcurves(s, vmin, vmax);
 
     Line line;
     const double loc = g->loc, scale = g->scale;

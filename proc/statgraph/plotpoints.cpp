@@ -23,13 +23,6 @@ constexpr double kTol = 10000 * 1.1102230246251565e-16;
 
 enum class Limits { None, Pointwise, Simultaneous };
 
-// Widens the running range by a finite value (a missing one leaves it as it is).
-void widen(double* lo, double* hi, double v) {
-    if (ismiss(v)) return;
-    if (lo) *lo = mzmin(*lo, v);
-    if (hi) *hi = mzmax(*hi, v);
-}
-
 void resetcells(vyxstate* s) {
     double* v = s->rowvals;
     for (int k : {SG_YVALUE, SG_XVALUE, SG_YLOWER, SG_YUPPER, SG_XUPPER2, SG_XLOWER2, SG_YLOWER2, SG_YUPPER2, SG_YVALUE2,
@@ -47,17 +40,17 @@ int intervalpoints(vyxstate* s, grpnode* g, Limits lim, double* vmin, double* vm
         double y = missing(), lower = missing(), upper = missing();
         if (p > kTol && p < 1 - kTol) {
             y = sg::quant(s, p);
-            widen(vmin, vmax, y);
+            sg::widen(vmin, vmax, y);
             if (lim != Limits::None) {
                 const bool pw = lim == Limits::Pointwise;
                 lower = sg::quant(s, t[(pw ? EMT_LOWER : EMT_SIMLOWER) * n + k]);
                 upper = sg::quant(s, t[(pw ? EMT_UPPER : EMT_SIMUPPER) * n + k]);
-                widen(vmin, nullptr, lower);
-                widen(nullptr, vmax, upper);
+                sg::widen(vmin, nullptr, lower);
+                sg::widen(nullptr, vmax, upper);
             }
         }
         const double time = sg::backtime(s, t[EMT_RIGHT * n + k]);
-        widen(&s->axlim[sg::AX_DATALO], &s->axlim[sg::AX_DATAHI], time);
+        sg::widen(&s->axlim[AX_DATALO], &s->axlim[AX_DATAHI], time);
         v[SG_XVALUE] = time;
         v[SG_YVALUE] = y;
         v[SG_YUPPER] = upper;
@@ -73,7 +66,7 @@ int curvepoint(vyxstate* s, const double* r, Limits lim, double* vmin, double* v
     double* v = s->rowvals;
     const double p = r[CR_PPOS];
     const double t = sg::backtime(s, r[CR_TIME]);
-    widen(&s->axlim[sg::AX_DATALO], &s->axlim[sg::AX_DATAHI], t);
+    sg::widen(&s->axlim[AX_DATALO], &s->axlim[AX_DATAHI], t);
     double upper = missing(), lower = missing();
     if (lim == Limits::Pointwise) {
         upper = r[CR_UPPER];
@@ -87,11 +80,11 @@ int curvepoint(vyxstate* s, const double* r, Limits lim, double* vmin, double* v
     v[SG_PUPPER] = upper;
     v[SG_PLOWER] = lower;
     const double qlower = sg::quant(s, lower), qupper = sg::quant(s, upper);
-    widen(vmin, nullptr, qlower);
-    widen(nullptr, vmax, qupper);
+    sg::widen(vmin, nullptr, qlower);
+    sg::widen(nullptr, vmax, qupper);
     v[SG_PLABEL] = p;
     const double y = sg::quant(s, p);
-    widen(vmin, vmax, y);
+    sg::widen(vmin, vmax, y);
     v[SG_XVALUE] = t;
     v[SG_YVALUE] = y;
     v[SG_YUPPER] = qupper;

@@ -9,6 +9,7 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
+#include "proc/lifedist/fmode.h"
 #include "proc/numeric/normal.h"
 #include "proc/statgraph/sgmath.h"
 #include "proc/statgraph/sgproto.h"
@@ -70,6 +71,8 @@ int PPlotRefLines(vyxstate* s, grpnode* g) {
         xpmlog(510, kMsgRotateRefs);
         return 1;
     }
+    // A reference row carries the reference cells alone (and the group's), no curve point.
+    for (int k = 0; k < SG_CELLS; ++k) s->rowvals[k] = missing();
     double* ref = s->refrow;
     char* xlab = s->refrowlab[SG_XREF];
     char* ylab = s->refrowlab[SG_YREF];
@@ -79,7 +82,15 @@ int PPlotRefLines(vyxstate* s, grpnode* g) {
         const double v = s->refs.vals[tw][k];
         ref[SG_XREF] = v;
         ref[SG_YREF] = missing();
-        if (s->pflags.refstop) {
+        if (s->pflags.refstop && s->pflags.fmcombine) {
+            // The combined failure-mode curve there, without its limits.
+            double rec[FM_WORDS];
+            const uint8_t noconf = s->pflags.noconf;
+            s->pflags.noconf = 1;
+            const double x = sg::fwdtime(s, v);
+            ref[SG_YREF] = !ismiss(x) && fmest(s, x, rec) == 0 && !ismiss(rec[FM_F]) && rec[FM_F] < 1 ? sg::quant(s, rec[FM_F]) : missing();
+            s->pflags.noconf = noconf;
+        } else if (s->pflags.refstop) {
             const double x = sg::fwdtime(s, v);
             ref[SG_YREF] = ismiss(slope) || ismiss(icpt) || ismiss(x) ? missing() : slope * x + icpt;
         }
@@ -102,7 +113,11 @@ int PPlotRefLines(vyxstate* s, grpnode* g) {
             continue;
         }
         ref[SG_YREF] = sg::quant(s, v / 100);
-        if (s->pflags.refstop2) {
+        if (s->pflags.refstop2 && s->pflags.fmcombine) {
+            // Where the combined curve reaches v percent.
+            double t = missing(), p = v / 100;
+            ref[SG_XREF] = s->fmcurve && fmint(s, &t, &p, s->fmcurve, s->npoints + 1, 1) == 0 ? t : missing();
+        } else if (s->pflags.refstop2) {
             const double x = ismiss(ref[SG_YREF]) || ismiss(scale) || ismiss(loc) ? missing() : ref[SG_YREF] * scale + loc;
             if (ismiss(x))
                 ref[SG_XREF] = missing();

@@ -9,8 +9,6 @@
 namespace sg {
 
 constexpr double kExpCap = 709.782712893384;
-// The time data range of a probability plot in vyxstate::axlim.
-enum : int { AX_DATALO = 6, AX_DATAHI = 7 };
 
 inline double missing() { return hostmissing(); }
 inline bool ismiss(double v) { return std::isnan(v); }
@@ -37,6 +35,14 @@ inline double quant(const vyxstate* s, double p) {
     if (ismiss(p)) return p;
     const double q = s->quant_fn(p);
     return std::isfinite(q) ? q : missing();
+}
+
+// Widens a running range by a value that exists (a missing one leaves it as it is; the
+// missing-aware mzmin and mzmax would turn the range missing).
+inline void widen(double* lo, double* hi, double v) {
+    if (ismiss(v)) return;
+    if (lo) *lo = *lo < v ? *lo : v;
+    if (hi) *hi = *hi > v ? *hi : v;
 }
 
 }  // namespace sg

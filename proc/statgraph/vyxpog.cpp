@@ -96,8 +96,8 @@ int vyxpog(vyxstate* s) {
     uint32_t* refs = s->phantomlist;
     refs[0] = refs[1] = 0;
     if (int rc = phbind(s, &refs[0])) return rc;
-    s->axlim[sg::AX_DATALO] = DBL_MAX;
-    s->axlim[sg::AX_DATAHI] = -DBL_MAX;
+    s->axlim[AX_DATALO] = DBL_MAX;
+    s->axlim[AX_DATAHI] = -DBL_MAX;
     double vmin = DBL_MAX, vmax = -DBL_MAX;
     s->grpindex = 1;
     bool refsgo = true;

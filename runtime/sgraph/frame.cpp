@@ -159,15 +159,18 @@ void drawframe(Canvas& c, const Frame& f, bool grid, bool minorgrid, bool xlabel
     const double box[] = {f.x0, f.y0, f.x1, f.y0, f.x1, f.y1, f.x0, f.y1, f.x0, f.y0};
     c.polyline(box, 5, fr);
     const gfx::TextStyle ts = textstyle(st.font);
+    double xlast = -INFINITY, ylast = -INFINITY;   // the end of the last label drawn
     for (size_t k = 0; k < f.x.major.size(); ++k) {
         const double u = f.x.major[k];
         if (!inx(u)) continue;
         const double x = f.px(u);
         c.line(x, f.y0, x, f.y0 - kTick, fr);
-        // A label that would run into the next panel's is left out.
+        // A label that would run into the next panel's, or into the label before it, is left out.
         const double half = xlabels ? textwidth(f.x.labels[k], st.font) / 2 : 0;
-        if (xlabels && x - half >= f.x0 - roomleft && x + half <= f.x1 + roomright)
+        if (xlabels && x - half >= f.x0 - roomleft && x + half <= f.x1 + roomright && x - half >= xlast + 4) {
             c.text(f.x.labels[k], x, f.y0 - kTick - kGap - st.font * 0.78, 0, gfx::Anchor::Middle, ts);
+            xlast = x + half;
+        }
     }
     for (double u : f.x.minor)
         if (inx(u)) c.line(f.px(u), f.y0, f.px(u), f.y0 - kTick * 0.5, fr);
@@ -176,7 +179,10 @@ void drawframe(Canvas& c, const Frame& f, bool grid, bool minorgrid, bool xlabel
         if (!iny(u)) continue;
         const double y = f.py(u);
         c.line(f.x0, y, f.x0 - kTick, y, fr);
-        if (ylabels) c.text(f.y.labels[k], f.x0 - kTick - kGap, y - st.font * 0.35, 0, gfx::Anchor::End, ts);
+        if (ylabels && y >= ylast + st.font * 1.05) {
+            c.text(f.y.labels[k], f.x0 - kTick - kGap, y - st.font * 0.35, 0, gfx::Anchor::End, ts);
+            ylast = y;
+        }
     }
     for (double u : f.y.minor)
         if (iny(u)) c.line(f.x0, f.py(u), f.x0 - kTick * 0.5, f.py(u), fr);

@@ -231,7 +231,25 @@ bool probplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& wh
     sp.width = kPageWidth;
     sp.height = kPageHeight;
     sp.title = g.req->label;
-    Axis ta = probtimeaxis(*d, v.text("_XType") == "log"), pa = probaxis(v.text("_Ticks"), v.text("_TickLabels"), v.number("_VMin", NAN), v.number("_VMax", NAN));
+    // The probability axis spans [_VMin, _VMax], but no further than two ticks beyond the
+    // plotted points: the tails of a fitted curve over whole decades of time would otherwise
+    // squeeze the points into a corner.
+    double vlo = v.number("_VMin", NAN), vhi = v.number("_VMax", NAN);
+    {
+        const std::vector<double> ticks = numberlist(v.text("_Ticks"));
+        double plo = INFINITY, phi = -INFINITY;
+        for (size_t r = 0; r < d->rows; ++r)
+            if (const double q = num(*d, c.yp, r); std::isfinite(q)) plo = std::min(plo, q), phi = std::max(phi, q);
+        if (plo <= phi && ticks.size() > 2) {
+            size_t a = 0, b = ticks.size() - 1;
+            while (a + 1 < ticks.size() && ticks[a + 1] <= plo) ++a;
+            while (b > 0 && ticks[b - 1] >= phi) --b;
+            const double lo2 = ticks[a >= 2 ? a - 2 : 0], hi2 = ticks[std::min(b + 2, ticks.size() - 1)];
+            if (std::isfinite(vlo)) vlo = std::max(vlo, lo2);
+            if (std::isfinite(vhi)) vhi = std::min(vhi, hi2);
+        }
+    }
+    Axis ta = probtimeaxis(*d, v.text("_XType") == "log"), pa = probaxis(v.text("_Ticks"), v.text("_TickLabels"), vlo, vhi);
     ta.title = v.text("_XLabel", v.text("_XName"));
     pa.title = v.text("_YLabel");
     sp.x = t.rotate ? pa : ta;

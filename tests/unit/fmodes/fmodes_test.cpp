@@ -258,8 +258,8 @@ TEST_F(FmodesTest, CurvePointsSpanTheLifeAxisAndHoldTheCombinedEstimate) {
     s->logscale[0] = 1;
     s->npoints = 3;
     s->rdxgraph = 1;
-    s->axlim[AX_LIFELOWER] = 2;
-    s->axlim[AX_LIFEUPPER] = 900;
+    s->axlim[AX_DATALO] = 2;
+    s->axlim[AX_DATAHI] = 900;
     ASSERT_EQ(fmcdf(s), 0);
     double rec[FM_WORDS];
     const double decades[4] = {1, 10, 100, 1000};
@@ -272,8 +272,8 @@ TEST_F(FmodesTest, CurvePointsSpanTheLifeAxisAndHoldTheCombinedEstimate) {
     }
     // A linear axis: the data range widened by a tenth on each side.
     s->logscale[0] = 0;
-    s->axlim[AX_LIFELOWER] = 0;
-    s->axlim[AX_LIFEUPPER] = 9;
+    s->axlim[AX_DATALO] = 0;
+    s->axlim[AX_DATAHI] = 9;
     ASSERT_EQ(fmcdf(s), 0);
     EXPECT_DOUBLE_EQ(s->fmcurve[FM_X], -0.9);
     EXPECT_DOUBLE_EQ(s->fmcurve[3 * FM_WORDS + FM_X], 9.9);

@@ -2,6 +2,7 @@
 // the phantom rows of points, fitted lines and reference lines, checked against closed forms
 // of the distributions (the Weibull paper is linear in log time: y = log(-log(1 - p))).
 #include <cmath>
+#include <map>
 #include <set>
 
 #include "tests/unit/statgraph/graphrun.h"
@@ -77,6 +78,10 @@ TEST_F(ProbGraphs, WeibullPaperPointsLineAndReferences) {
             EXPECT_TRUE(std::isnan(d.n("XPPlot")[k])) << "a censored mark repeats no point";
         }
         EXPECT_TRUE(std::isnan(d.n("PYval")[k]));
+        // Each row is one thing at most: a point, a censored mark, a piece of the line or a reference.
+        const int kinds = !std::isnan(d.n("XPPlot")[k]) + !std::isnan(d.n("Censor")[k]) + !std::isnan(d.n("Xvalue2")[k]) +
+                          (!std::isnan(d.n("XRef")[k]) || !std::isnan(d.n("YRef")[k]));
+        EXPECT_LE(kinds, 1) << "row " << k;   // none: a table entry beyond the line's span
     }
     EXPECT_GT(points, 20u);
     EXPECT_GT(marks, 0u);
@@ -142,6 +147,41 @@ TEST_F(ProbGraphs, OverlayAndPanelsOfAClassVariable) {
         ASSERT_EQ(g.data.size(), 2u);
         EXPECT_EQ(g.data[1].name, "InsetPhantom");
         EXPECT_EQ(g.data[1].rows, 2u);
+    }
+}
+
+TEST_F(ProbGraphs, FailureModesCombined) {
+    shipped("../programs/fmode_combined/parts.csv");
+    const auto& r = run("proc vitalyx data=parts; distribution weibull; fmode combine mode=('wear' 'crack') / plotmodes; "
+                        "probplot hours*status(0); run;");
+    ASSERT_EQ(r.status, 0) << r.log.all();
+    ASSERT_EQ(graphs.size(), 1u);
+    const Graph& g = graphs[0];
+    EXPECT_EQ(g.name, "ProbabilityPlotFM");
+    EXPECT_EQ(g.templ, "KV.Vitalyx.Graphics.ProbabilityPlotFM");
+    EXPECT_TRUE(std::isfinite(g.v("_VMin").d) && std::isfinite(g.v("_VMax").d)) << "a missing curve value leaves the range";
+    const Phantom& d = g.data[0];
+    // The combined curve over whole decades of the data, its lower limit never falling; each
+    // mode a straight line of two rows under its value.
+    std::map<std::string, std::vector<size_t>> curves;
+    for (size_t k = 0; k < d.rows; ++k)
+        if (!std::isnan(d.n("Xvalue2")[k])) curves[d.t("OverlayGroup")[k]].push_back(k);
+    ASSERT_EQ(curves.size(), 3u);
+    const auto& comb = curves["Combined"];
+    ASSERT_GT(comb.size(), 10u);
+    EXPECT_NEAR(d.n("Xvalue2")[comb.front()], 10, 1e-9);
+    EXPECT_NEAR(d.n("Xvalue2")[comb.back()], 10000, 1e-6);
+    double low = -INFINITY;
+    for (size_t k : comb) {
+        const double l = d.n("Ylower2")[k];
+        if (std::isnan(l)) continue;
+        EXPECT_GE(l, low);
+        low = l;
+    }
+    for (const char* m : {"wear", "crack"}) {
+        ASSERT_EQ(curves[m].size(), 2u) << m;
+        EXPECT_EQ(d.n("Xvalue2")[curves[m][0]], d.n("Xvalue2")[comb.front()]);
+        EXPECT_TRUE(std::isnan(d.n("Ylower2")[curves[m][0]]));
     }
 }
 
