@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <unordered_set>
 
 namespace rt::sgr {
 
@@ -308,11 +309,16 @@ const gfx::MarkerShape& square() {
 void marks(Canvas& c, const Frame& f, const gfx::MarkerShape& m, double size, const gfx::Stroke& s,
            const std::vector<double>& xs, const std::vector<double>& ys) {
     std::vector<double> xy;
-    xy.reserve(xs.size() * 2);
+    xy.reserve(std::min<size_t>(xs.size(), 1u << 16) * 2);
+    // A marker is stamped once per spot: points closer than a twentieth of a point to one
+    // drawn already look the same, and a million-point plot stays a page of some thousands.
+    std::unordered_set<uint64_t> spots;
     for (size_t k = 0; k < xs.size() && k < ys.size(); ++k) {
         double x, y;
         if (!f.at(xs[k], ys[k], &x, &y)) continue;
         if (x < f.x0 - 0.01 || x > f.x1 + 0.01 || y < f.y0 - 0.01 || y > f.y1 + 0.01) continue;
+        const uint64_t spot = (static_cast<uint64_t>(std::lround(x * 20)) << 32) ^ static_cast<uint64_t>(std::lround(y * 20));
+        if (!spots.insert(spot).second) continue;
         xy.push_back(x);
         xy.push_back(y);
     }
@@ -412,7 +418,7 @@ void inset(Canvas& c, const Frame& f, const InsetBox& box, const std::vector<std
         *bx = ha == "left" ? f.x0 + m : ha == "right" ? f.x1 - m - w : (f.x0 + f.x1 - w) / 2;
         *by = va == "bottom" ? f.y0 + m : va == "top" ? f.y1 - m - h : (f.y0 + f.y1 - h) / 2;
     };
-    double bx, by;
+    double bx = f.x0, by = f.y0;
     if (!box.halign.empty() && !box.valign.empty()) {
         place(box.halign, box.valign, &bx, &by);
     } else {
