@@ -62,6 +62,7 @@ struct CairoCanvas::Stamp {
     cairo_surface_t* rec = nullptr;   // the SVG's definition
     cairo_surface_t* img = nullptr;   // the PNG's stamp
     double half = 0;                  // half the stamp's side, pixels
+    double off = 0;                   // the SVG definition's centre from its corner, points
     ~Stamp() {
         if (rec) cairo_surface_destroy(rec);
         if (img) cairo_surface_destroy(img);
@@ -180,9 +181,13 @@ CairoCanvas::Stamp& CairoCanvas::stamp(const MarkerShape& m, double size, const 
     if (it != stamps_.end()) return *it->second;
     auto st = std::make_unique<Stamp>();
     if (cs_) {
-        cairo_rectangle_t extent = {-size - s.width, -size - s.width, 2 * (size + s.width), 2 * (size + s.width)};
+        // The definition's extent starts at its corner: with a negative origin, cairo's SVG
+        // output clips the definition twice with offset rectangles and browsers show a sliver.
+        st->off = size + s.width;
+        cairo_rectangle_t extent = {0, 0, 2 * st->off, 2 * st->off};
         st->rec = cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, &extent);
         cairo_t* c = cairo_create(st->rec);
+        cairo_translate(c, st->off, st->off);
         drawmarker(c, m, size, s);
         cairo_destroy(c);
     }
@@ -205,7 +210,7 @@ void CairoCanvas::markers(const MarkerShape& m, double size, const Stroke& s, co
     Stamp& st = stamp(m, size, s);
     if (cs_)
         for (size_t k = 0; k < n; ++k) {
-            cairo_set_source_surface(cs_, st.rec, xy[2 * k], h_ - xy[2 * k + 1]);
+            cairo_set_source_surface(cs_, st.rec, xy[2 * k] - st.off, h_ - xy[2 * k + 1] - st.off);
             cairo_paint(cs_);
         }
     if (cp_) {
