@@ -4,6 +4,7 @@
 
 #include "host/stmtrec.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/textpad.h"
 #include "proc/framework/vyxstate.h"
 #include "proc/framework/wobmth.h"
 
@@ -123,6 +124,19 @@ GraphRequest& GraphRequest::number(const char* n, double value) {
 
 int GraphRequest::issue(vyxstate* s) {
     return checked(s, wobmth(s->outmgr, nullptr, OB_GRAPH, static_cast<int>(items_.size()), items_.data()));
+}
+
+void gridcells(vyxstate* s, int i, int j) {
+    char a[16], b[16];
+    std::memcpy(a, s->levkeys[0] + 16 * i, 16);
+    std::memcpy(b, s->levkeys[1] + 16 * j, 16);
+    padtext(s->grplabel, 40, 0, a, 16);
+    padtext(s->grplabel2, 40, 0, b, 16);
+    int la = 0, lb = 0;
+    wzstjls(a, 16, 'l', &la, nullptr);
+    wzstjls(b, 16, 'l', &lb, nullptr);
+    padtext(s->rowtext, 256, 0, a, la);
+    if (la + 2 + lb <= 256) std::memcpy(s->rowtext + la + 2, b, static_cast<size_t>(lb));
 }
 
 void padtext(char* dst, int width, int lead, const char* src, int len) {

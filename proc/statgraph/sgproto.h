@@ -59,6 +59,10 @@ private:
 struct optslot;
 const char* slotstring(const optslot* o, int* len);
 
+// The group cells of grid cell (i, j) of a two-class plot: grplabel and grplabel2 the two
+// 16-character level texts after 40 blanks, rowtext both texts left-justified, two blanks apart.
+void gridcells(vyxstate* s, int i, int j);
+
 // Blank-padded texts of the row cells: dst gets width blanks, then len bytes of src after
 // lead blanks.
 void padtext(char* dst, int width, int lead, const char* src, int len);

@@ -116,16 +116,7 @@ int vyxpog(vyxstate* s) {
         for (int i = 0; i < n1; ++i)
             for (int j = 0; j < n2; ++j, ++ngroups) {
                 resetrow(s);
-                char a[16], b[16];
-                std::memcpy(a, s->levkeys[0] + 16 * i, 16);
-                std::memcpy(b, s->levkeys[1] + 16 * j, 16);
-                padtext(s->grplabel, 40, 0, a, 16);
-                padtext(s->grplabel2, 40, 0, b, 16);
-                int la = 0, lb = 0;
-                wzstjls(a, 16, 'l', &la, nullptr);
-                wzstjls(b, 16, 'l', &lb, nullptr);
-                padtext(s->rowtext, 256, 0, a, la);
-                if (la + 2 < 256) std::memcpy(s->rowtext + la + 2, b, static_cast<size_t>(lb));
+                gridcells(s, i, j);
                 grpnode* g = s->grpgrid[i * n2 + j];
                 if (g) {
                     if (int rc = grouprows(s, g, &vmin, &vmax, &refsgo)) return rc;

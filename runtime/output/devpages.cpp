@@ -1,7 +1,5 @@
 // The pages of device-graphics plots in report.html: each page of the report's destination
 // inlined as SVG (ids prefixed by the page) or, when too large, as a PNG data URI.
-#include <fstream>
-#include <sstream>
 
 #include "host/vec116_graphics.h"
 #include "runtime/graphics/devstate.h"
@@ -9,16 +7,6 @@
 #include "runtime/output/program.h"
 
 namespace rt::out {
-
-namespace {
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return {};
-    std::ostringstream b;
-    b << in.rdbuf();
-    return b.str();
-}
-}  // namespace
 
 void Program::devicepages(const PageSet& ps) {
     interrupt();

@@ -2,6 +2,8 @@
 #include "runtime/output/embed.h"
 
 #include <cstring>
+#include <fstream>
+#include <sstream>
 
 namespace rt::out {
 
@@ -46,6 +48,14 @@ std::string base64(std::string_view b) {
         o += '=';
     }
     return o;
+}
+
+std::string slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return {};
+    std::ostringstream b;
+    b << in.rdbuf();
+    return b.str();
 }
 
 }  // namespace rt::out

@@ -11,6 +11,8 @@ namespace rt::out {
 // (href="#x", url(#x)) prefixed.
 std::string inlinesvg(std::string_view svg, const std::string& prefix);
 std::string base64(std::string_view bytes);
+// The whole file, or nothing when it cannot be read.
+std::string slurp(const std::string& path);
 
 // Pages whose SVG is larger than this go into the report as PNG.
 constexpr size_t kInlineSvgLimit = 2u << 20;

@@ -2,8 +2,6 @@
 // phantom data it names onto a page of the device state (so the page is named, written to
 // graphics/ and recorded for the tests exactly as device pages are), and the page goes into
 // the report where the request came.
-#include <fstream>
-#include <sstream>
 #include <sys/stat.h>
 
 #include "runtime/graphics/devstate.h"
@@ -13,16 +11,6 @@
 #include "runtime/supervisor/supervisor.h"
 
 namespace rt::out {
-
-namespace {
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return {};
-    std::ostringstream b;
-    b << in.rdbuf();
-    return b.str();
-}
-}  // namespace
 
 void Program::statgraph(const GraphRequest& g) {
     rt::sgr::Graph G;
