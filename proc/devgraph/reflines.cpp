@@ -10,6 +10,7 @@
 #include "proc/devgraph/shwylab.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/textpad.h"
+#include "proc/lifedist/fmode.h"
 #include "proc/numeric/normal.h"
 
 namespace {
@@ -302,16 +303,18 @@ void hintersct(vyxstate* s, grpnode* g, double v, int labelled, int ltype) {
         double out[24] = {};
         const uint8_t keep = s->pflags.noconf;
         s->pflags.noconf = 1;
-        int rc = fmest(s, v, out);
+        int rc = fmest(s, ln ? v / kLog10e : v, out);   // the time on the fitting scale
         s->pflags.noconf = keep;
         if (rc != 0) return;
         coord = s->quant_fn(out[0]);
         value = 100 * out[0];
     } else {
-        double x = v, y = 0;
-        if (fmint(s, &x, &y, s->fmcurve, s->npoints + 1, 0) != 0) return;
-        coord = y;
-        value = ln ? std::exp(y / kLog10e) : std::pow(10.0, y);
+        // The curve table holds the axis coordinate of the time and the probability: the
+        // time where the combined curve reaches the probability at v.
+        double x = 0, y = percentat(s, v) / 100;
+        if (fmint(s, &x, &y, s->fmcurve, s->npoints + 1, 1) != 0) return;
+        coord = x;
+        value = ln || s->logscale[1] ? std::pow(10.0, x) : x;
     }
     const double y = coord * f->vfac + f->voff;
     if (!(y >= a.bottom && y <= a.top)) return;
@@ -337,10 +340,10 @@ void vintersct(vyxstate* s, grpnode* g, double v, int labelled, int ltype, doubl
             value = ln ? std::exp(coord) : s->logscale[1] ? std::pow(10.0, coord) : coord;
             if (ln) coord *= kLog10e;
         } else {
-            double x = 0, y = v;
+            double x = 0, y = percentat(s, v) / 100;   // v is a quantile, the table holds probabilities
             if (fmint(s, &x, &y, s->fmcurve, s->npoints + 1, 1) != 0) return;
             coord = x;
-            value = std::pow(10.0, x);
+            value = ln || s->logscale[1] ? std::pow(10.0, x) : x;
         }
     } else {
         const double t = ln ? v / kLog10e : v;

@@ -14,7 +14,3 @@ void vyxgsrl(vyxstate* s);
 void hintersct(vyxstate* s, grpnode* group, double value, int labelled, int ltype);
 void vintersct(vyxstate* s, grpnode* group, double value, int labelled, int ltype, double* labely, int* labelstep);
 
-// The combined failure-mode distribution (failure-mode analysis): the probability at a time
-// with limits, and the interpolation in its curve table; non-zero when there is none.
-int fmest(vyxstate* s, double t, double* out);
-int fmint(vyxstate* s, double* x, double* y, const double* table, int n, int mode);

@@ -136,6 +136,27 @@ TEST_F(RefLines, OverlayDrawsOneIntersectionPerFittedGroup) {
     EXPECT_NEAR(px(l[1], 1), 81, 1e-9);
 }
 
+TEST_F(RefLines, CombinedFailureModesIntersectAtTheTimeTheCurveReachesTheProbability) {
+    begin();
+    s->pflags.refstop2 = 1;
+    s->pflags.fmcombine = 1;
+    s->fitmethod = 1;
+    s->distcode = 0;
+    s->logscale[0] = 1;
+    // Two curve records: log10 time 0 and 2 with probabilities 0.1 and 0.9.
+    std::vector<double> curve(2 * 24, 0.0);
+    curve[14] = 0, curve[0] = 0.1, curve[24 + 14] = 2, curve[24] = 0.9;
+    s->fmcurve = curve.data();
+    s->npoints = 1;
+    s->quant_fn = [](double p) { return 2 * (p - 0.5); };
+    vref({50});   // quantile 0, where the normal gives 0.5: the curve reaches 0.5 at log10 t = 1
+    vyxgvrl(s, &g);
+    auto l = lines();
+    ASSERT_EQ(l.size(), 2u);
+    EXPECT_NEAR(px(l[1], 0), 1 * 6 + 20, 1e-9);
+    EXPECT_NEAR(px(l[1], 1), 1 * 6 + 20, 1e-9);
+}
+
 TEST_F(RefLines, ProbabilitiesOfZeroAndHundredPassTheRangeTest) {
     begin();
     s->quant_fn = [](double p) { return p * 10; };
