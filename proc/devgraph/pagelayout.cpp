@@ -212,7 +212,10 @@ void vyxpmar(vyxstate* s) {
             f->hwtext = 0;
         }
     }
-    f->valfontblank = blank8(f->tattr) ? 1 : 0;
+    // Text stacked one character per line stands in for turned text only where the text is
+    // the device's own characters, which cannot be turned; a blank font is the device's
+    // software face here, and it turns.
+    f->valfontblank = blank8(f->tattr) && dev->hwtext == 'Y' ? 1 : 0;
     // 4. The data font.
     if (const optslot* inf = stmtslot(r, slot::plot::INFONT)) {
         const char* text = inf->kind == SK_NAME ? inf->name : static_cast<const char*>(inf->ptr);
