@@ -127,9 +127,19 @@ int vyxsymb(vyxstate* s) {
             if (k < optcount(r, ps::CENSYMBOL) && optname(r, ps::CENSYMBOL, k, n)) st[GS_RIGHT + k].symbol[0] = static_cast<uint32_t>(ggsymbx(n, 8));
             if (k < optcount(r, ps::CENCOLOR) && optname(r, ps::CENCOLOR, k, n)) std::memcpy(st[GS_RIGHT + k].symcolor, n, 8);
         }
+        // The PLOTFIT lines: LPLOTFIT, else the style's data lines, else line types 1, 2, 3, ...
+        // so that the legend tells the percentiles apart even in black and white.
         for (int k = 0; k < pct; ++k) {
             double v = 0;
-            if (optnum(r, ps::LPLOTFIT, k, &v)) st[GS_PCT + k].ltype = static_cast<int16_t>(std::clamp(std::trunc(v), 1.0, 46.0));
+            int32_t lt = 0;
+            char el[16];
+            std::snprintf(el, sizeof el, "GraphData%d", k % 12 + 1);
+            if (optnum(r, ps::LPLOTFIT, k, &v))
+                st[GS_PCT + k].ltype = static_cast<int16_t>(std::clamp(std::trunc(v), 1.0, 46.0));
+            else if (styles(s) && grdxlsty(s->gctx, el, static_cast<int>(std::strlen(el)), &lt))
+                st[GS_PCT + k].ltype = static_cast<int16_t>(lt);
+            else
+                st[GS_PCT + k].ltype = static_cast<int16_t>(k % 46 + 1);
         }
     }
     // Symbol size and jitter.
