@@ -284,5 +284,10 @@ int vyxordr(vyxstate* s) {
                                                longest(s->levkeys[1], static_cast<int>(s->nlev[0])));
             break;
     }
+    // The groups a plot draws: the whole data, every level, or every cell of the grid that
+    // holds data (the plots' symbols and legend entries count them).
+    s->nplotgrp = static_cast<uint32_t>(s->nclass == 0 ? 1 : s->nclass == 1 ? s->nlev[1] : 0);
+    if (s->nclass == 2 && s->grpgrid)
+        for (int64_t k = 0; k < int64_t(s->nlev[1]) * s->nlev[0]; ++k) s->nplotgrp += s->grpgrid[k] != nullptr;
     return 0;
 }
