@@ -1,5 +1,6 @@
 // Number and text formatting of the supervisor: xpfs, xpils, xpis and xpsstr.
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -57,6 +58,13 @@ int xpfs(double value, int width, int decimals, char* buffer) {
         if (static_cast<int>(t.size()) > w || std::fabs(value) >= 1e15) t = best(value, w);
     } else {
         t = best(value, w);
+        // The best text for the width: the plain number whenever it fits (100000, not the
+        // shorter 1e+05), the exponent form only for numbers the width cannot show plainly.
+        if (t.find('e') != std::string::npos && std::fabs(value) < 1e15) {
+            char b[64];
+            auto r = std::to_chars(b, b + sizeof b, value, std::chars_format::fixed);
+            if (r.ec == std::errc() && r.ptr - b <= w) t.assign(b, r.ptr);
+        }
     }
     return place(t, width, buffer);
 }
