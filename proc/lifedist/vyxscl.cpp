@@ -191,7 +191,9 @@ int vyxscl(vyxstate* s) {
 
     if (int rc = lifescl(s, lo, hi)) return rc;
     const bool logs = s->logscale[0] || s->logscale[1];
-    if (!s->pflags.rotate) {
+    // The life axis runs along the bottom and the probability axis up the left, as the axes,
+    // points, lines and reference lines of the plots draw them; ROTATE exchanges the two.
+    if (s->pflags.rotate) {
         f->vmin = s->vaxrng[0] = s->lifescale[0];
         f->vmax = s->vaxrng[1] = s->lifescale[1];
         f->vstep = s->lifescale[2];
@@ -219,7 +221,7 @@ int vyxscl(vyxstate* s) {
         if (!ticks) return 1;
         const int n = f->plast - f->pfirst + 1;
         const double a = s->quant_fn(s->panels.pctlist[f->pfirst] / 100), b = s->quant_fn(s->panels.pctlist[f->plast] / 100);
-        if (!s->pflags.rotate) {
+        if (s->pflags.rotate) {
             f->nhtick = 1;
             f->hticks = ticks;
             f->nhtickv = n;

@@ -102,21 +102,22 @@ TEST_F(Scales, RangesOfThePointsAndTheProbabilityAxis) {
         ASSERT_EQ(rc, 0);
         EXPECT_EQ(s->panels.pctlist[s->frame->pfirst], 2);    // searched at 2.0001 %
         EXPECT_EQ(s->panels.pctlist[s->frame->plast], 95);    // and at 94.9999 %
-        EXPECT_EQ(s->frame->nhtickv, s->frame->plast - s->frame->pfirst + 1);
+        EXPECT_EQ(s->frame->nvtickv, s->frame->plast - s->frame->pfirst + 1);
     });
 
     double withcens = 0, nocens = 0;
     plot("distribution weibull;\n probplot t*c(1);", life, [&](vyxstate* s, int rc) {
         ASSERT_EQ(rc, 0);
         withcens = s->ptrange[1];
-        EXPECT_NEAR(s->frame->vdata[1], std::log10(100.0), 1e-12);   // log10 units in the frame
-        EXPECT_EQ(s->axlog[AXLOG_V], 1);
+        EXPECT_NEAR(s->frame->hdata[1], std::log10(100.0), 1e-12);   // log10 units in the frame
+        EXPECT_EQ(s->axlog[AXLOG_H], 1);     // the life axis is horizontal
+        EXPECT_NE(s->frame->vticks, nullptr);   // and the probability axis vertical
     });
     plot("distribution weibull;\n probplot t*c(1) / nocenplot rotate;", life, [&](vyxstate* s, int rc) {
         ASSERT_EQ(rc, 0);
         nocens = s->ptrange[1];
-        EXPECT_EQ(s->axlog[AXLOG_H], 1);     // the life axis is horizontal
-        EXPECT_NE(s->frame->vticks, nullptr);   // and the probability axis vertical
+        EXPECT_EQ(s->axlog[AXLOG_V], 1);     // ROTATE: the life axis is vertical
+        EXPECT_NE(s->frame->hticks, nullptr);   // and the probability axis horizontal
     });
     EXPECT_DOUBLE_EQ(withcens, 100);
     EXPECT_DOUBLE_EQ(nocens, 20);
@@ -125,7 +126,7 @@ TEST_F(Scales, RangesOfThePointsAndTheProbabilityAxis) {
     plot("probplot t*c(1) / pctlower=90;", "t,c\n10,0\n20,1\n30,1\n40,1\n50,1\n60,1\n", [](vyxstate* s, int rc) {
         ASSERT_EQ(rc, 0);
         EXPECT_GE(s->frame->plast, s->frame->pfirst);
-        EXPECT_GE(s->frame->nhtickv, 1);
+        EXPECT_GE(s->frame->nvtickv, 1);
     });
 }
 
