@@ -78,33 +78,6 @@ int curvepoints(vyxstate* s, grpnode* g, lssums& sums, bool ppout) {
     });
 }
 
-// Right-censored observations counted per interval of the life axis boundaries, for a plot
-// that draws them as counts (CENBIN): weights are summed as they are and each count is
-// rounded once, so fractional FREQ values are not truncated away one by one.
-int censoredcounts(vyxstate* s, grpnode* g) {
-    const int64_t nb = s->tickinfo[TI_NBOUNDS];
-    const double* b = s->lifeticks;
-    int32_t* count = s->lifecounts;
-    if (!b || !count || nb < 2 || !s->rspform[RF_CENSOR]) return 0;
-    auto* sum = static_cast<double*>(vmalcp_handler(s->workpool, (nb - 1) * 8, 0x2006));
-    if (!sum) {
-        xmemmsg((nb - 1) * 8);
-        return RC_REPORTED;
-    }
-    const int wcol = s->nfreq ? 2 : -1;
-    const double log10e = 0.43429448190325182765;
-    int rc = eachrow(s, g, [&](const double* r) {
-        if (r[1] != -1) return 0;
-        const double x = s->logscale[0] ? r[0] * log10e : r[0];
-        const double* at = std::upper_bound(b, b + nb, x);
-        const int64_t k = (at - b) - 1;
-        if (k >= 0 && k < nb - 1) sum[k] += wcol >= 0 ? r[wcol] : 1.0;
-        return 0;
-    });
-    for (int64_t k = 0; k + 1 < nb; ++k) count[k] = static_cast<int32_t>(std::lround(sum[k]));
-    return rc;
-}
-
 // The points of interval data: the right end of each Turnbull interval but the last, at
 // its cumulative probability (a probability not above 0 at the quantile 0).
 void turnbullpoints(vyxstate* s, const grpnode* g, lssums& sums) {
@@ -179,6 +152,33 @@ double centring(const vyxstate* s, const grpnode* g) {
 }
 
 }  // namespace
+
+// Right-censored observations counted per interval of the life axis boundaries, for a plot
+// that draws them as counts (CENBIN): weights are summed as they are and each count is
+// rounded once, so fractional FREQ values are not truncated away one by one.
+int censoredcounts(vyxstate* s, grpnode* g) {
+    const int64_t nb = s->tickinfo[TI_NBOUNDS];
+    const double* b = s->lifeticks;
+    int32_t* count = s->lifecounts;
+    if (!b || !count || nb < 2 || !s->rspform[RF_CENSOR]) return 0;
+    auto* sum = static_cast<double*>(vmalcp_handler(s->workpool, (nb - 1) * 8, 0x2006));
+    if (!sum) {
+        xmemmsg((nb - 1) * 8);
+        return RC_REPORTED;
+    }
+    const int wcol = s->nfreq ? 2 : -1;
+    const double log10e = 0.43429448190325182765;
+    int rc = eachrow(s, g, [&](const double* r) {
+        if (r[1] != -1) return 0;
+        const double x = s->logscale[0] ? r[0] * log10e : r[0];
+        const double* at = std::upper_bound(b, b + nb, x);
+        const int64_t k = (at - b) - 1;
+        if (k >= 0 && k < nb - 1) sum[k] += wcol >= 0 ? r[wcol] : 1.0;
+        return 0;
+    });
+    for (int64_t k = 0; k + 1 < nb; ++k) count[k] = static_cast<int32_t>(std::lround(sum[k]));
+    return rc;
+}
 
 int vyxls(vyxstate* s, grpnode* g) {
     const int n = s->npar[0];

@@ -18,5 +18,10 @@ void turnbullprobrows(vyxstate* s, const grpnode* g);
 // TurnbullGrad: one row per Turnbull interval (ends, probability, gradient, multiplier).
 void turnbullgradtable(vyxstate* s, const grpnode* g);
 
+// Right-censored observations of group g counted per interval of the life axis boundaries
+// (lifeticks) into lifecounts, for a plot that draws them as counts (CENBIN). 0, or a
+// failure after its message.
+int censoredcounts(vyxstate* s, grpnode* g);
+
 // The group's location and scale from the MODEL fit (FIT=MODEL).
 void getfit(vyxstate* s, grpnode* g);

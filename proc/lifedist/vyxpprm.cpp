@@ -74,6 +74,10 @@ void readflags(vyxstate* s, const stmtrec* r) {
         p.nocenplot = 1;
     }
     if (p.overlay && s->frame->insetnext) xpmlog(510, 667);
+    // Binned censored counts need the boundaries of the life axis: with CCENBIN only at its
+    // ticks, with CENBIN at the ticks and the midpoints between them.
+    s->lifebnd = p.cenbin;
+    s->lifebnd1 = p.ccenbin;
     if (p.rotate || s->stmtkind == 4) {
         std::swap(p.noplabel, p.nollabel);
         std::swap(p.noptick, p.noltick);
