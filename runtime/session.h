@@ -51,6 +51,11 @@ struct Session {
     std::string outdir;                           // output folder
     Options opts;
     Log* log = nullptr;
+    // Device graphics as the tests want them: every page also kept as a recording of its
+    // primitives (rt::gfx::allpages), and the names of the output destinations offered to
+    // device plots (empty: the one destination of the runtime, HTML).
+    bool recordpages = false;
+    std::vector<std::string> destinations;
 
     // The step being run.
     const StepSource* step = nullptr;

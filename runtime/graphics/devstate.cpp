@@ -21,7 +21,10 @@ DeviceState& devstate() {
     auto& h = holder();
     if (!h) {
         h = std::make_unique<DeviceState>();
-        if (Session* s = current()) h->dir = (s->outdir.empty() ? std::string(".") : s->outdir) + "/graphics";
+        if (Session* s = current()) {
+            h->dir = (s->outdir.empty() ? std::string(".") : s->outdir) + "/graphics";
+            h->record = s->recordpages;
+        }
     }
     return *h;
 }

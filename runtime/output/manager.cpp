@@ -202,13 +202,15 @@ int32_t mgr_make(obobject*, void*, void*, int n, wobitem* items) {
     return 0;
 }
 
-// ---- device-graphics destinations: the runtime has one, the HTML report.
+// ---- device-graphics destinations: the runtime has one, the HTML report (tests may name
+// others in the session).
 int32_t mgr_deststart(obobject*, void*, void*, int n, wobitem* items) {
     Program* P = program();
     wobitem* out = const_cast<wobitem*>(finditem(n, items, OBK_DESTLIST));
     if (!out) return OBR_BADITEM;
     auto s = std::make_unique<DestStore>();
     s->names = {"HTML"};
+    if (const Session* ss = current(); ss && !ss->destinations.empty()) s->names = ss->destinations;
     s->dests.resize(s->names.size());
     s->ents.resize(s->names.size());
     for (size_t k = 0; k < s->names.size(); ++k) {
