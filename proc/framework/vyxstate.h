@@ -542,6 +542,16 @@ struct vyxstate {
     double srefcell;            // SRef of the relation plot's stress reference lines
     char sreflabel[17];         // SRefLabel
 
+    // ---- probability, relation and MCF plots on the device road (proc/devgraph, proc/mcf)
+    double* linepts;            // point buffer of the line or curve being drawn
+    double* lvlpct;             // per level j and PLOTFIT value i (index j x pctcount + i) a copy
+                                // of the level's 24-double percentile record (relation panel)
+    double* boxpos;             // transformed stress positions of the levels (vyxbox)
+    int32_t boxlev[2];          // first and last level index drawn by vyxbox
+    int32_t lvlrange[2];        // first and last stress level inside the stress axis (vyxrax)
+    double lifeaxis[3];         // copy of lifescale for the axis routines (relation plot)
+    double* pctlines;           // the relation plot's percentile lines, (stress, life) pairs (regper)
+
     // ---- statement counts (vyxinit)
     int32_t nanalysis;
     int32_t nplots;

@@ -1,0 +1,26 @@
+// What the probability-plot driver draws for one group in a panel: its points with their
+// nonparametric limits and censored marks (vyxppnt), then its fitted line with the
+// confidence curves, or the combined failure-mode curve (vyxddrw). symb_label writes a count
+// beside a symbol at one of eight compass positions.
+#pragma once
+
+struct vyxstate;
+struct grpnode;
+struct symrec;
+
+// 0 drawn; 1 out of memory (after xmemmsg); 1020 when the group's curve or row file ends
+// early (after 510/22).
+int vyxppnt(vyxstate* s, grpnode* g);
+// 0 drawn; 1 out of memory (after xmemmsg) or the host could not draw a line.
+int vyxddrw(vyxstate* s, grpnode* g);
+// Grid, axes and reference lines of one panel; g is null for a grid cell without data.
+int vyxgdrw(vyxstate* s, grpnode* g);
+// position: 8 characters, blank padded ("NE      ", "SW      ", "N       ", ...).
+void symb_label(vyxstate* s, const symrec* style, int count, double x, double y, const char position[8]);
+
+// The statistical-graphics road of PROBPLOT (its result is the statement's).
+int vyxpog(vyxstate* s);
+
+// The combined failure-mode curve of the group (failure-mode analysis): npoints + 1 curve
+// records into fmcurve; non-zero when there is none.
+int fmcdf(vyxstate* s);

@@ -1,0 +1,48 @@
+// The relation plot: life against stress. On a probability-plot page (fit methods other
+// than REGRESSION) vyxrplt draws the relation panel after the probability panels: data
+// markers, boxes (vyxbox) or medians per stress level and the percentile lines through
+// the levels' own fits. With FITTYPE=REGRESSION the RELATIONPLOT driver (vyxrplot) scales
+// the axes itself, computes the percentile lines of the MODEL fit (regper) and draws one
+// page per destination (regplt).
+#pragma once
+#include <cstdint>
+
+struct vyxstate;
+struct descell;
+
+// What regper leaves for the drawing and the statistical-graphics road: how many curves
+// each percentile has and what distinguishes them, and the points of each curve.
+struct regpstate {
+    uint8_t other;              // curves for values of a second continuous variable
+    uint8_t bylevel;            // curves for each level of the MODEL's CLASS variable
+    int32_t otherix;            // index of the second continuous variable
+    int32_t ncurve;             // curves per percentile
+    const double* values;       // the second variable's values
+    int32_t npts;               // points per curve: 100 for the model fits, else the levels
+};
+
+// The relation panel of a probability-plot page. 0; 1 after xmemmsg; 1020 after 510/22.
+int vyxrplt(vyxstate* s);
+// Boxes of the stress levels (PLOTDATA=BOXES). 0.
+int vyxbox(vyxstate* s);
+
+// The percentile lines: pctcount x ncurve x npts (stress, life) pairs, life on the scale of
+// the fit (log life for the log-location distributions); null when there is no memory
+// (after xmemmsg).
+double* regper(vyxstate* s);
+// The MODEL's location and scale at stress value x of continuous variable k for class
+// level `level`, into out[0] and out[1]; row receives the design row.
+void get_parm(vyxstate* s, int level, double x, int k, descell* row, double out[2]);
+// One relation-plot page of the REGRESSION fit: data markers, symbol legend and the
+// percentile lines. 0, or 1 after xmemmsg.
+int regplt(vyxstate* s, const double* pctlines);
+// Sorts the plot rows of utilfile by stress, then life. 0, or 1 after a message.
+int sortxy(vyxstate* s);
+// The statistical-graphics road of RELATIONPLOT (its result is the statement's).
+int vyxrog(vyxstate* s, const double* pctlines);
+
+// The symbol legend in the lower left of the frame: entries of the marker kinds that had
+// points (exact, right-, left-censored) by the response form; the exact entry is left out
+// when skipexact is set.
+struct ggmarkblk;
+void symlegend(vyxstate* s, const ggmarkblk* blocks, const int* colors, const bool* seen, bool skipexact);

@@ -1,0 +1,389 @@
+// The relation panel of a probability-plot page (vyxrplt), the level boxes (vyxbox) and
+// the symbol legend of the relation plots.
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <cstring>
+
+#include "host/hostdefs.h"
+#include "proc/devgraph/gridlabels.h"
+#include "proc/devgraph/gtext.h"
+#include "proc/devgraph/ppaxes.h"
+#include "proc/devgraph/ppdraw.h"
+#include "proc/devgraph/reflines.h"
+#include "proc/devgraph/relation.h"
+#include "proc/devgraph/symbols.h"
+#include "proc/framework/hostsvc.h"
+#include "proc/framework/pools.h"
+#include "proc/framework/textpad.h"
+#include "proc/lifedist/mlfit.h"
+#include "proc/lifedist/npmsg.h"
+#include "proc/lifedist/obsrow.h"
+
+namespace {
+
+constexpr double kLog10e = 0.43429448190325182765;
+constexpr double kTol = 10000.0 * GZ_UNIT;   // coinciding markers
+
+bool blank8(const char* c) { return vzatl(' ', c, 8) != 0; }
+bool missing(double v) { return std::isnan(v); }
+
+// The stress value of a level on the panel's horizontal axis, missing when the relation
+// cannot transform it.
+double stressx(const vyxstate* s, double v) {
+    const double t = s->stress_fn ? s->stress_fn(v) : v;
+    if (missing(t)) return t;
+    return (s->stressrel == 3 ? t * kLog10e : t) * s->frame->hfac + s->frame->hoff;
+}
+
+ggmarkblk markof(const symrec* r) {
+    ggmarkblk b{};
+    if (!r) return b;
+    std::memcpy(b.symbol, r->symbol, sizeof b.symbol);
+    b.size = r->symsize;
+    b.aux = r->symaux;
+    b.attr = (static_cast<uint32_t>(r->symattr) | GGM_POINTS) & ~static_cast<uint32_t>(GGM_NOPOINTS);
+    return b;
+}
+int colorof(const symrec* r) { return r ? ggcnum(0, blank8(r->symcolor) ? r->color : r->symcolor) : 1; }
+
+// Three arrays of markers (exact, right-, left-censored), each drawn when full.
+struct Kinds {
+    ggmarkblk blk[3];
+    int color[3];
+    double* pts[3] = {};
+    int cap = 0;
+    bool seen[3] = {};
+    const float* clip = nullptr;
+    void add(int k, double x, double y) {
+        ggmarkblk& b = blk[k];
+        pts[k][2 * b.count] = x;
+        pts[k][2 * b.count + 1] = y;
+        seen[k] = true;
+        if (++b.count == cap) flush(k);
+    }
+    void flush(int k) {
+        if (blk[k].count <= 0) return;
+        blk[k].pts = pts[k];
+        ggpmark(0, &blk[k], color[k], clip);
+        blk[k].count = 0;
+    }
+};
+
+// Runs of coinciding markers (SHOWMULTIPLES without FREQ): one per kind.
+struct Runs {
+    double x[3], y[3];
+    int n[3] = {};
+    void reset() {
+        for (int k = 0; k < 3; ++k) x[k] = y[k] = DBL_MAX, n[k] = 0;
+    }
+};
+
+// The markers of one level: its rows by the response form.
+int levelmarkers(vyxstate* s, grpnode* g, double x, Kinds& m, const symrec* const* styles) {
+    const plotlay* f = s->frame;
+    const bool freq = s->nfreq != 0;
+    const int wcol = obsweightcol(s->rspkind);
+    const bool ln = s->logscale[0] != 0, logs = ln || s->logscale[1];
+    const double c = ln ? 1.0 : std::log(10.0);
+    const bool mult = s->pflags.showmult;
+    Runs runs;
+    runs.reset();
+    auto label = [&](int k) {
+        if (runs.n[k] > 1) symb_label(s, styles[k], runs.n[k], runs.x[k], runs.y[k], s->multpos);
+    };
+    auto one = [&](const double* r) {
+        double y;
+        int code = 0;
+        if (s->rspform[RF_INTERVAL]) {
+            const double lo = r[OBS_LOWER], hi = r[OBS_UPPER];
+            if (missing(lo) && missing(hi)) return 0;
+            if (missing(lo)) y = hi, code = -2;
+            else if (missing(hi)) y = lo, code = -1;
+            else if (hi <= lo) y = lo, code = 0;
+            else {
+                code = -3;
+                y = logs ? std::log10(0.5 * (std::exp(c * lo) + std::exp(c * hi))) : (lo + hi) * 0.5;
+            }
+            if (code != -3 && ln) y *= kLog10e;
+        } else {
+            y = r[OBS_TIME];
+            if (s->rspform[RF_CENSOR]) code = static_cast<int>(r[OBS_CENS]);
+            if (ln) y *= kLog10e;
+        }
+        if (code == -4) return 0;
+        const int k = code == -1 ? 1 : code == -2 ? 2 : 0;
+        const double Y = y * f->vfac + f->voff;
+        if (mult) {
+            if (freq) {
+                const int n = static_cast<int>(std::lround(r[wcol]));
+                if (n > 1) symb_label(s, styles[k], n, x, Y, s->multpos);
+            } else if (runs.n[k] > 0 && std::fabs(Y - runs.y[k]) < kTol) {
+                ++runs.n[k];
+            } else {
+                label(k);
+                runs.x[k] = x, runs.y[k] = Y, runs.n[k] = 1;
+            }
+        }
+        m.add(k, x, Y);
+        return 0;
+    };
+    const int32_t nobs = g->nobs;
+    const int64_t dpr = s->rowlay[1];
+    if (!g->ufile) {
+        for (int32_t i = 0; g->rowbuf && i < nobs; ++i) one(g->rowbuf + i * dpr);
+    } else {
+        const int64_t rpb = s->rowlay[0];
+        auto* block = static_cast<double*>(vmalcp_handler(s->workpool, rpb * dpr * 8, 0x2004));
+        if (!block) {
+            xmemmsg(rpb * dpr * 8);
+            return 1;
+        }
+        xcpoint(g->ufile, 0);
+        for (int32_t done = 0; done < nobs;) {
+            if (xcread(g->ufile, block, rpb * dpr * 8) != 0) {
+                xpmlog(510, MSG_ROWS_END_EARLY);
+                return RC_READ;
+            }
+            const int32_t k = static_cast<int32_t>(std::min<int64_t>(rpb, nobs - done));
+            for (int32_t i = 0; i < k; ++i) one(block + i * dpr);
+            done += k;
+        }
+    }
+    if (mult && !freq)
+        for (int k = 0; k < 3; ++k) label(k);
+    for (int k = 0; k < 3; ++k) m.flush(k);
+    return 0;
+}
+
+// The percentile lines through the levels' own estimates.
+int levellines(vyxstate* s) {
+    const plotlay* f = s->frame;
+    const int n = static_cast<int>(s->nlev[1]);
+    const int np = static_cast<int>(s->pctcount);
+    if (!s->lvlpct || n <= 0 || np <= 0) return 0;
+    auto* pts = static_cast<double*>(vmalcp_handler(s->stmtpool, int64_t(n) * 16, 0x2004));
+    if (!pts) {
+        xmemmsg(int64_t(n) * 16);
+        return 1;
+    }
+    const symrec* st = static_cast<const symrec*>(s->gstyles);
+    const float clip[4] = {static_cast<float>(f->fx), static_cast<float>(f->fy), static_cast<float>(f->fx + f->fw), static_cast<float>(f->fy + f->fh)};
+    const bool ln = s->logscale[0] != 0;
+    bool warned = false;
+    for (int i = 0; i < np; ++i) {
+        const symrec* line = st ? st + GS_PCT + i : nullptr;
+        for (int j = 0; j < n; ++j) {
+            pts[2 * j] = s->levvals[0] ? stressx(s, s->levvals[0][j]) : hostmissing();
+            double y = s->lvlpct[(static_cast<size_t>(j) * np + i) * PCT_WORDS];
+            if (!missing(y)) {
+                y = (ln ? y * kLog10e : y) * f->vfac + f->voff;
+                if ((y < f->fy || y > f->fy + f->fh) && !warned) {
+                    xpmlog(510, 199);
+                    warned = true;
+                }
+            }
+            pts[2 * j + 1] = y;
+        }
+        if (n > 1) {
+            ggpolyblk b{n, line ? line->ltype : int16_t(1), 0, GGP_LINE, 0, pts};
+            ggpline(0, &b, line ? ggcnum(0, line->color) : 1, clip);
+        }
+    }
+    return 0;
+}
+
+}  // namespace
+
+void symlegend(vyxstate* s, const ggmarkblk* blocks, const int* colors, const bool* seen, bool skipexact) {
+    const plotlay* f = s->frame;
+    const double sz = blocks[0].size, h = f->txth;
+    const double M = std::max(sz, h);
+    double mx = f->fx + h / 2 + sz / 2, my = f->fy - M / 2;
+    double tx = mx + sz / 2 + h * f->chdiv, ty = my - sz / 2;
+    struct Entry {
+        int kind, msg;
+    };
+    Entry list[3];
+    int n = 0;
+    switch (s->rspkind) {
+        case 0: list[n++] = {0, 675}; break;
+        case 1: list[n++] = {1, 676}, list[n++] = {0, 675}; break;
+        case 2: list[n++] = {2, 677}, list[n++] = {1, 676}, list[n++] = {0, 678}; break;
+        default: break;
+    }
+    ggtext t = plottext(s, h);
+    t.align = 1;
+    char buf[20];
+    for (int e = 0; e < n; ++e) {
+        const int k = list[e].kind;
+        if (!seen[k] || (k == 0 && skipexact)) continue;
+        my += 1.25 * M;
+        ty += 1.25 * M;
+        ggmarkblk b = blocks[k];
+        double pt[2] = {mx, my};
+        b.count = 1;
+        b.pts = pt;
+        ggpmark(0, &b, colors[k], nullptr);
+        std::memset(buf, ' ', sizeof buf);
+        const int len = wzstrip(buf, xpmstr(buf, 20, 510, list[e].msg));
+        drawtext(t, buf, len, tx, ty);
+    }
+}
+
+int vyxbox(vyxstate* s) {
+    plotlay* f = s->frame;
+    const stmtrec* r = s->curstmt;
+    double* const* A = s->ppcarr;
+    if (!A[0] || !s->boxpos) return 0;
+    ggregion clipr{f->fx - f->gapl, f->fy - f->gapb, f->fx + f->fw + f->gapr, f->fy + f->fh + f->gapt, 2, 0};
+    int32_t saved = 0;
+    ggrba(0, &clipr, &saved, 0, 7);
+    const double W = f->markw;
+    // Widths by the levels' sizes (BOXWIDTHSCALE), at least wmin.
+    const double smin = s->nfailrng[0], smax = s->nfailrng[1];
+    const optslot* scale = stmtslot(r, slot::plot::BOXWIDTHSCALE);
+    int kind = 0;   // 0 no scaling, 1 log, 2 identity, 3 power
+    double pw = 0, wmin = 0.3333333 * W;
+    if (scale && smax > smin) {
+        pw = scale->num;
+        if (std::fabs(pw) < GZ_EPS) kind = 1;
+        else if (std::fabs(pw - 1.0) < GZ_EPS) kind = 2;
+        else if (pw > 0.0) kind = 3;
+        const double bw = gparm(r, slot::plot::BOXWIDTH, -1.0);
+        if (stmtslot(r, slot::plot::BOXWIDTH) && 0.5 * bw > 0.0 && 0.5 * bw < W) wmin = 0.5 * bw;
+    }
+    auto fv = [&](double v) { return kind == 1 ? std::log(v) : kind == 2 ? v : std::pow(v, pw); };
+    const double slope = kind ? (W - wmin) / (fv(smax) - fv(smin)) : 0.0;
+    setwidth(s, 1);
+    const int width = s->gctx ? s->gctx->linewidth[0] : 1;
+    const optslot* lb = stmtslot(r, slot::plot::LBOXES);
+    const int ltype = lb && lb->kind == SK_NUMBER ? static_cast<int>(lb->num) : 1;
+    const bool empty = f->fillcol == -1 && !stmtslot(r, slot::plot::CBOXFILL);
+    const char* pattern = empty ? "E       " : "S       ";
+    const int linecol = static_cast<int>(f->linecol);
+    const double top = f->fy + f->fh + f->gapt, bottom = f->fy - f->gapb;
+    auto Y = [&](double v) { return v * f->vfac + f->voff; };
+    for (int j = s->boxlev[0]; j <= s->boxlev[1]; ++j) {
+        if (j < 0 || j >= static_cast<int>(s->nlev[1])) continue;
+        if (A[0][j] == DBL_MAX || missing(A[0][j]) || missing(s->boxpos[j])) continue;
+        double h = W, c = 0.5 * W;
+        if (kind) {
+            h = wmin + slope * (fv(A[5][j]) - fv(smin));
+            c = 0.5 * h;
+        }
+        const double x = s->boxpos[j] * f->hfac + f->hoff;
+        const double a0 = Y(A[0][j]), a1 = Y(A[1][j]), a2 = Y(A[2][j]), a3 = Y(A[3][j]), a4 = Y(A[4][j]);
+        if (A[1][j] != A[3][j]) ggfill(0, x - h, std::fmin(a1, top), x + h, std::fmax(a3, bottom), pattern, f->fillcol, 4, linecol, ltype, width);
+        if (A[0][j] != A[4][j]) {
+            ggdraw(0, x, a0, x, a1, ltype, linecol);
+            ggdraw(0, x, a3, x, a4, ltype, linecol);
+            ggdraw(0, x - c, a0, x + c, a0, ltype, linecol);
+            ggdraw(0, x - c, a4, x + c, a4, ltype, linecol);
+        }
+        if (!missing(A[2][j])) ggdraw(0, x - h, a2, x + h, a2, 1, linecol);
+        const symrec* mark = s->pflags.pplot && s->symcomp ? s->symcomp + std::min(j, std::max(s->nsym - 1, 0)) : static_cast<const symrec*>(s->gstyles);
+        if (mark && !missing(A[6][j])) ggsymb(0, x, Y(A[6][j]), mark);
+    }
+    resetwidth(s);
+    ggrdba(0, 2, &saved, &clipr, 0, 7);
+    return 0;
+}
+
+int vyxrplt(vyxstate* s) {
+    plotlay* f = s->frame;
+    auto& p = s->pflags;
+    // The bytes the panel clears are given back at its end: a later destination draws its
+    // probability panels with them again.
+    const uint8_t keepgrid = s->gridsave, keepcens = p.nocenplot, keepbnd = s->lifebnd;
+    p.nocenplot = 0;
+    s->lifebnd = 0;
+    int rc = 0;
+    auto done = [&](int r) {
+        s->gridsave = keepgrid;
+        p.nocenplot = keepcens;
+        s->lifebnd = keepbnd;
+        return r;
+    };
+    if (stmtslot(s->curstmt, slot::plot::CFRAME) || s->cframe[0] == 2) vyxgfrm(s);
+    if (p.rellegend && s->legends[LG_PCT]) {
+        const float x0 = static_cast<float>(f->fx - f->gapl), y0 = static_cast<float>(f->fy - f->gapb);
+        const float x1 = static_cast<float>(f->fx + f->fw + f->gapr), y1 = static_cast<float>(f->fy + f->fh + f->gapt);
+        const float corners[9] = {0, x0, y0, x0, y1, x1, y1, x1, y0};
+        std::copy(corners, corners + 9, s->gldraw);
+        auto* l = static_cast<legrec*>(s->legends[LG_PCT]);
+        ggldraw(0, l, s->gldraw);
+        if (l->pool) xmpoold(l->pool);
+        l->pool = nullptr;
+    }
+    // The stress axis is not a probability axis: only the life grid is drawn here, and the
+    // axes are drawn first so that the grid takes the panel's mapping.
+    vyxrax(s);
+    if (p.nogrid) {
+        s->gridsave = 0;
+        vyxggrd(s);
+    }
+    if (s->refs.counts[REF_VREF]) {
+        p.refstop2 = 0;
+        vyxgvrl(s, nullptr);
+    }
+    if (s->refs.counts[REF_SREF] > 0) vyxgsrl(s);
+
+    const uint8_t* pg = s->pageflags;
+    const int n = static_cast<int>(s->nlev[1]);
+    const symrec* st = static_cast<const symrec*>(s->gstyles);
+    if (!pg[PG_BOXES] && (pg[PG_DATA] || pg[PG_MEDIANS]) && st) {
+        Kinds m;
+        m.cap = static_cast<int>(std::max<uint32_t>(s->rowlay[0], 1));
+        const float clip[4] = {static_cast<float>(f->fx - f->gapl), static_cast<float>(f->fy - f->gapb), static_cast<float>(f->fx + f->fw + f->gapr),
+                               static_cast<float>(f->fy + f->fh + f->gapt)};
+        m.clip = clip;
+        for (int k = 0; k < 3; ++k) {
+            m.pts[k] = static_cast<double*>(vmalcp_handler(s->stmtpool, int64_t(m.cap) * 16, 0x2004));
+            if (!m.pts[k]) {
+                xmemmsg(int64_t(m.cap) * 16);
+                return done(1);
+            }
+        }
+        const symrec* styles[3] = {st + GS_EXACT, st + GS_RIGHT, st + GS_LEFT};
+        int j = 0;
+        for (grpnode* g = s->grplist[0]; g && j < n; g = g->next, ++j) {
+            if (s->rspform[RF_READOUT] || !s->levvals[0]) continue;
+            const double x = stressx(s, s->levvals[0][j]);
+            if (missing(x)) continue;
+            if (p.pplot && s->symcomp) styles[0] = s->symcomp + std::min(j, std::max(s->nsym - 1, 0));
+            for (int k = 0; k < 3; ++k) {
+                m.blk[k] = markof(styles[k]);
+                m.color[k] = colorof(styles[k]);
+            }
+            if (pg[PG_MEDIANS]) {
+                const double med = g->ppcslot[2] ? *g->ppcslot[2] : hostmissing();
+                if (!missing(med)) m.add(0, x, med * f->vfac + f->voff);
+                m.flush(0);
+            }
+            if (pg[PG_DATA] && (rc = levelmarkers(s, g, x, m, styles)) != 0) return done(rc);
+        }
+        if (p.noinset) {
+            if (j == 0) {
+                for (int k = 0; k < 3; ++k) m.blk[k] = markof(styles[k]), m.color[k] = colorof(styles[k]);
+            }
+            symlegend(s, m.blk, m.color, m.seen, p.pplot);
+        }
+    }
+    if (pg[PG_BOXES]) {
+        s->boxpos = static_cast<double*>(vmalcp_handler(s->stmtpool, int64_t(std::max(n, 1)) * 8, 0x2004));
+        if (!s->boxpos) {
+            xmemmsg(int64_t(std::max(n, 1)) * 8);
+            return done(1);
+        }
+        for (int j = 0; j < n; ++j) {
+            const double t = s->stress_fn && s->levvals[0] ? s->stress_fn(s->levvals[0][j]) : hostmissing();
+            s->boxpos[j] = missing(t) ? t : s->stressrel == 3 ? t * kLog10e : t;
+        }
+        s->boxlev[0] = s->lvlrange[0];
+        s->boxlev[1] = s->lvlrange[1];
+        vyxbox(s);
+    }
+    if (pg[PG_FITLINES]) rc = levellines(s);
+    return done(rc);
+}

@@ -1,0 +1,474 @@
+// The probability-plot driver of the device road: PPComp, then for every output destination
+// the pages of the plot in one of five layouts (one panel; all groups overlaid; a panel per
+// group side by side, stacked or paged; the grid of two class variables) and the relation
+// panel of RELATIONPLOT, each page a graphics-catalog segment.
+//
+// Every panel is drawn on an open page and every page is closed exactly once: the page
+// helper below opens a page when a panel needs one and remembers whether it is open.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "host/hostdefs.h"
+#include "proc/devgraph/annotate.h"
+#include "proc/devgraph/gplaces.h"
+#include "proc/devgraph/gridlabels.h"
+#include "proc/devgraph/hostgraphics.h"
+#include "proc/devgraph/inset.h"
+#include "proc/devgraph/legends.h"
+#include "proc/devgraph/pagelayout.h"
+#include "proc/devgraph/plotlay.h"
+#include "proc/devgraph/ppaxes.h"
+#include "proc/devgraph/ppdraw.h"
+#include "proc/devgraph/reflines.h"
+#include "proc/devgraph/relation.h"
+#include "proc/devgraph/strips.h"
+#include "proc/devgraph/symbols.h"
+#include "proc/framework/analyses.h"
+#include "proc/framework/gparm.h"
+#include "proc/framework/hostsvc.h"
+#include "proc/framework/optslots.h"
+#include "proc/framework/pools.h"
+#include "proc/framework/vyxstate.h"
+#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lsfit.h"
+#include "proc/lifedist/mlfit.h"
+
+namespace {
+
+// The pages of one destination: the open segment, if any.
+struct Pages {
+    vyxstate* s;
+    void* seg = nullptr;
+    bool open = false;
+
+    void begin() {
+        seg = vyxsgmt(s, s->gfilew);
+        ggphdr(0, s->byline[0], s->byline[1]);
+        vyxgcol(s);
+        open = true;
+    }
+    void end() {
+        if (!open) return;
+        open = false;
+        if (ggcseg(0, &seg, 0) == 1)
+            xpmlog(510, 39);
+        else
+            ggplrdx(s->gfilew, s->segdesc);
+        if (!s->gdest.nocollect) zqsgmt(&s->gdest);
+    }
+};
+
+// The legend record of a kind drawn into the page, then its pool released.
+void legend(vyxstate* s, int which) {
+    auto* l = static_cast<legrec*>(s->legends[which]);
+    if (!l) return;
+    ggldraw(0, l, s->gldraw);
+    if (l->pool) xmpoold(l->pool);
+    l->pool = nullptr;
+}
+
+// Group g takes symbol record k (line, points, censored marks).
+void givesymbols(vyxstate* s, grpnode* g, int k) {
+    k = std::clamp(k, 0, std::max(s->nsym - 1, 0));
+    g->sym[0] = s->symarr ? s->symarr + k : nullptr;
+    g->sym[1] = s->symcomp ? s->symcomp + k : g->sym[0];
+    g->censtyle = s->symcens ? s->symcens + k : g->sym[1];
+}
+
+// The group's fit decides whether its line is drawn.
+void takefit(vyxstate* s, const grpnode* g) {
+    s->fitmethod = g->fitmeth;
+    s->pflags.nofitline = g->nofit;
+}
+
+// The group's percentile records of the PLOTFIT values into the relation panel's copies at
+// level i; a group without them gets missing estimates.
+void copycurves(vyxstate* s, const grpnode* g, int i) {
+    const int n = static_cast<int>(s->pctcount);
+    if (!s->lvlpct || n <= 0) return;
+    double* to = s->lvlpct + static_cast<size_t>(i) * n * PCT_WORDS;
+    if (g->fitlines && !g->nocurve && !g->nofit) {
+        std::memcpy(to, g->fitlines, static_cast<size_t>(n) * PCT_WORDS * sizeof(double));
+    } else {
+        for (int k = 0; k < n; ++k) to[static_cast<size_t>(k) * PCT_WORDS] = hostmissing();
+    }
+}
+
+struct Driver {
+    vyxstate* s;
+    plotlay* f;
+    Pages page;
+    int nrows, ncols;
+    bool square;
+    double cellw = 0, cellh = 0;
+    int drawn = 0;                  // panels drawn on the probability side
+
+    bool pplot() const { return s->pflags.pplot; }
+    bool inset() const { return s->pflags.noinset; }
+
+    // The result of a drawing routine: a failure closes the page and ends the statement.
+    int check(int rc) {
+        if (rc != 0) page.end();
+        return rc;
+    }
+
+    void axislabels() {
+        if (!s->pflags.nollabel) vyxghlb(s);
+        if (!s->pflags.noplabel) vyxgvlb(s);
+    }
+
+    // Points, fitted line, inset and annotation of group g in the current panel.
+    int contents(grpnode* g) {
+        if (inset()) {
+            if (int rc = vyxins(s, g)) return check(rc);
+            vyxipos(s);
+        }
+        vyxgdrw(s, g);
+        if (pplot() && !s->pflags.noppos)
+            if (int rc = vyxppnt(s, g)) return check(rc);
+        if (!s->pflags.nofitline)
+            if (int rc = vyxddrw(s, g)) return check(rc);
+        if (inset()) vyxidrw(s);
+        if (s->annoflag) vyxanno(s);
+        return 0;
+    }
+
+    void atcolumn(int c) {
+        f->fx = cellw * c + f->fx0 + (square ? f->sqdx : 0.0);
+        f->hoff = f->fx - f->hmin * f->hfac;
+        f->panelcol = static_cast<uint32_t>(c + 1);
+    }
+    void atrow(int r) {
+        f->fy = cellh * (nrows - r - 1) + f->fy0 + (square ? f->sqdy : 0.0);
+        f->voff = f->fy - f->vmin * f->vfac;
+        f->panelrow = static_cast<uint32_t>(nrows - r - 1);
+    }
+
+    // A: no class variable.
+    int single() {
+        grpnode* g = &s->rootgrp;
+        s->pageflags[PG_PGEND] = 1;
+        page.begin();
+        givesymbols(s, g, 0);
+        if (s->fmodeset.legend) legend(s, LG_FMODES);
+        vyxgfrm(s);
+        axislabels();
+        if (s->pflags.fmcombine) fmcdf(s);
+        if (int rc = contents(g)) return rc;
+        page.end();
+        drawn = 1;
+        return 0;
+    }
+
+    // B: one class variable, the groups overlaid in one panel.
+    int overlay() {
+        s->pageflags[PG_PGEND] = !s->pflags.relplot;
+        page.begin();
+        if (s->pflags.legend && pplot()) legend(s, LG_GROUPS);
+        f->leftedge[0] = f->leftedge[1] = 1;
+        f->bottomedge[0] = f->bottomedge[1] = 1;
+        f->panelcol = 1;
+        f->panelrow = 0;
+        s->grpno[0] = 0;
+        const bool ends = 1 % ncols == 0;
+        if (pplot()) {
+            vyxgfrm(s);
+            // Grid and axes go under the points and lines of the groups.
+            vyxgdrw(s, s->grplist[0]);
+        }
+        if (s->annoflag && !s->pflags.relplot) vyxanno(s);
+        int i = 0;
+        for (grpnode* g = s->grplist[0]; g; g = g->next, ++i) {
+            takefit(s, g);
+            givesymbols(s, g, i);
+            if (s->pageflags[PG_FITLINES]) copycurves(s, g, i);
+            if (pplot() && !s->pflags.noppos)
+                if (int rc = vyxppnt(s, g)) return check(rc);
+            if (pplot() && !s->pflags.nofitline)
+                if (int rc = vyxddrw(s, g)) return check(rc);
+            s->grpno[0] = static_cast<uint32_t>(i + 1);
+        }
+        if (pplot()) {
+            axislabels();
+            if (ends) page.end();
+        }
+        drawn = pplot() ? 1 : 0;
+        return 0;
+    }
+
+    // C: one class variable, a panel per group.
+    int panels() {
+        s->grpno[0] = 0;
+        drawn = 0;
+        int k = 0;
+        for (grpnode* g = s->grplist[0]; g; g = g->next, ++k) {
+            takefit(s, g);
+            givesymbols(s, g, 0);
+            const bool last = g->next == nullptr;
+            bool fresh = true, ends = true;
+            if (nrows < 2 && ncols >= 2) {
+                const int c = drawn % ncols;
+                fresh = c == 0;
+                ++drawn;
+                ends = drawn % ncols == 0 || last;
+                atcolumn(c);
+                f->leftedge[0] = f->leftedge[1] = fresh;
+            } else if (nrows >= 2) {
+                const int r = k % nrows;
+                fresh = r == 0;
+                ends = last || (k + 1) % nrows == 0;
+                f->bottomedge[0] = f->bottomedge[1] = ends;
+                atrow(r);
+                ++drawn;
+            } else {
+                ++drawn;
+            }
+            s->pageflags[PG_PGSTART] = fresh;
+            s->pageflags[PG_PGEND] = ends;
+            if (fresh || !page.open) page.begin();
+            vyxgfrm(s);
+            if (s->pflags.layouth)
+                vyxptlb(s, g->key);
+            else
+                vyxpslb(s, g->key);
+            if (int rc = contents(g)) return rc;
+            if (ends) {
+                axislabels();
+                if (s->clslabgiven[0]) vyxpclb(s);
+                page.end();
+                ++f->pageno;
+            }
+            s->grpno[0] = static_cast<uint32_t>(k + 1);
+        }
+        return 0;
+    }
+
+    // The grid cell (r, c) of two class variables, or null.
+    grpnode* cell(int r, int c) const {
+        const int cols = static_cast<int>(s->nlev[0]);
+        return s->grpgrid ? s->grpgrid[static_cast<int64_t>(r) * cols + c] : nullptr;
+    }
+
+    // D: two class variables, every cell overlaid in one panel.
+    int overlaygrid() {
+        const int rows = static_cast<int>(s->nlev[1]), cols = static_cast<int>(s->nlev[0]);
+        s->pageflags[PG_PGEND] = 1;
+        page.begin();
+        if (s->pflags.legend) legend(s, LG_GROUPS);
+        vyxgfrm(s);
+        if (s->annoflag) vyxanno(s);
+        grpnode* first = nullptr;
+        for (int r = 0; r < rows && !first; ++r)
+            for (int c = 0; c < cols && !first; ++c) first = cell(r, c);
+        vyxgdrw(s, first);
+        int n = 0;
+        for (int r = 0; r < rows; ++r) {
+            for (int c = 0; c < cols; ++c) {
+                s->grpno[0] = static_cast<uint32_t>(r);
+                s->grpno[1] = static_cast<uint32_t>(c);
+                grpnode* g = cell(r, c);
+                if (!g) continue;
+                takefit(s, g);
+                givesymbols(s, g, n++);
+                if (g->nocurve) {
+                    s->fitmethod = 3;
+                    s->pflags.nofitline = 1;
+                }
+                if (pplot() && !s->pflags.noppos)
+                    if (int rc = vyxppnt(s, g)) return check(rc);
+                if (!s->pflags.nofitline && !g->nocurve)
+                    if (int rc = vyxddrw(s, g)) return check(rc);
+            }
+        }
+        axislabels();
+        page.end();
+        drawn = 1;
+        return 0;
+    }
+
+    // E: two class variables, a panel per cell, pages of NROWS x NCOLS cells.
+    int grid() {
+        const int rows = static_cast<int>(s->nlev[1]), cols = static_cast<int>(s->nlev[0]);
+        const int pagerows = (rows + nrows - 1) / nrows, pagecols = (cols + ncols - 1) / ncols;
+        for (int b = 0; b < pagerows; ++b) {
+            for (int e = 0; e < pagecols; ++e) {
+                page.begin();
+                // Rows and columns beyond the grid on the last pages hold nothing to draw.
+                for (int r = b * nrows; r < std::min((b + 1) * nrows, rows); ++r) {
+                    bool lastrow = true;
+                    if (nrows >= 2) {
+                        s->pageflags[PG_PGSTART] = r % nrows == 0;
+                        lastrow = r == rows - 1 || (r + 1) % nrows == 0;
+                        s->pageflags[PG_PGEND] = lastrow;
+                        f->bottomedge[0] = f->bottomedge[1] = lastrow;
+                        atrow(r % nrows);
+                    }
+                    for (int c = e * ncols; c < std::min((e + 1) * ncols, cols); ++c) {
+                        if (ncols >= 2) {
+                            s->pageflags[PG_PGEND] = lastrow && (c + 1) % ncols == 0;
+                            atcolumn(c % ncols);
+                            f->leftedge[0] = f->leftedge[1] = c % ncols == 0;
+                        }
+                        if (r == b * nrows || nrows < 2) vyxptlb(s, s->levkeys[1] + 16 * c);
+                        if (c == e * ncols || ncols < 2) vyxpslb(s, s->levkeys[0] + 16 * r);
+                        s->grpno[0] = static_cast<uint32_t>(r);
+                        s->grpno[1] = static_cast<uint32_t>(c);
+                        grpnode* g = cell(r, c);
+                        if (!g) {
+                            vyxgdrw(s, nullptr);
+                            continue;
+                        }
+                        takefit(s, g);
+                        givesymbols(s, g, 0);
+                        vyxgfrm(s);
+                        if (int rc = contents(g)) return rc;
+                    }
+                }
+                axislabels();
+                if (s->clslabgiven[0] || s->clslabgiven[1]) vyxpclb(s);
+                page.end();
+                ++f->pageno;
+            }
+        }
+        return 0;
+    }
+
+    // F: the relation panel of RELATIONPLOT, beside the probability panel when the page has
+    // room for it, else on a page of its own.
+    int relation() {
+        int c = drawn % ncols;
+        if (!page.open) {
+            c = 0;
+            page.begin();
+        }
+        s->pageflags[PG_PGEND] = 1;
+        s->pageflags[PG_PGSTART] = !pplot();
+        f->leftedge[0] = f->leftedge[1] = c == 0;
+        f->bottomedge[0] = f->bottomedge[1] = 1;
+        f->fx = cellw * c + f->fx0 + (square ? f->sqdx : 0.0);
+        f->panelcol = static_cast<uint32_t>(c + 1);
+        if (int rc = vyxrplt(s)) return check(rc);
+        if (s->annoflag) vyxanno(s);
+        page.end();
+        return 0;
+    }
+
+    // SQUARE: the frame shrinks along its longer side to make the plot area square.
+    void makesquare() {
+        const ggdevice* dev = f->gctx ? f->gctx->device : nullptr;
+        if (!dev) return;
+        const double w = dev->pagew * f->fw / 100.0, h = dev->pageh * f->fh / 100.0;
+        if (h >= w) {
+            const double d = ggl2pct(0, GGU_INCHES, 2, (h - w) / 2);
+            f->sqdy = d;
+            f->fh -= 2 * d;
+            f->fy += d;
+            f->vfac = f->fh / (f->vmax - f->vmin);
+            f->voff = f->fy - f->vmin * f->vfac;
+        } else {
+            const double d = ggl2pct(0, GGU_INCHES, 1, (w - h) / 2);
+            f->sqdx = d;
+            f->fw -= 2 * d;
+            f->fx += d;
+            f->hfac = f->fw / (f->hmax - f->hmin);
+            f->hoff = f->fx - f->hmin * f->hfac;
+        }
+    }
+
+    // The panels of one destination.
+    int destination() {
+        const bool legends = s->pflags.legend || s->pflags.rellegend || s->fmodeset.legend;
+        vyxsymb(s);
+        if (legends)
+            if (int rc = vyxglgi(s)) return rc;
+        vyxgpat(s);
+        vyxpmar(s);
+        if (int rc = vyxppag(s)) return rc;
+        if (s->annoflag && vyxatrn(s) != 0) s->annoflag = 0;
+        cellw = f->tilegaph + f->gapl + f->fw + f->gapr;
+        cellh = f->tilegapv + f->gapb + f->fh + f->gapt;
+        f->sqdx = f->sqdy = 0;
+        f->pageno = 1;
+        if (square) makesquare();
+        f->panelcol = 1;
+        f->panelrow = 0;
+        f->catent = s->gcatent;
+        drawn = 0;
+        int rc = 0;
+        switch (s->nclass) {
+            case 0: rc = single(); break;
+            case 1: rc = s->pflags.overlay ? overlay() : panels(); break;
+            default: rc = s->pflags.overlay ? overlaygrid() : grid(); break;
+        }
+        if (rc == 0 && s->pflags.relplot) rc = relation();
+        // A page a layout left open (an overlay whose row has room for more panels) ends here.
+        page.end();
+        return rc;
+    }
+};
+
+}  // namespace
+
+int vyxgdrw(vyxstate* s, grpnode* g) {
+    if (s->pflags.nogrid == 1) vyxggrd(s);
+    // The censored counts of this group's bins (each group keeps its own counts).
+    if (s->pflags.cenbin && g) censoredcounts(s, g);
+    if (s->pflags.rotate)
+        vyxgaxr(s);
+    else
+        vyxgax(s);
+    if (s->refs.counts[REF_VREF] && g) vyxgvrl(s, g);
+    if (s->refs.counts[REF_HREF] && g) vyxghrl(s, g);
+    return 0;
+}
+
+int vyxpplt(vyxstate* s) {
+    auto& p = s->pflags;
+    p.nocenplot = p.nocenplot && s->rspform[RF_CENSOR];
+    s->gridsave = p.nogrid;
+    if (int rc = PPComp(s)) return rc;
+    if (s->rdxgraph) return vyxpog(s);
+
+    Driver d{s, s->frame, Pages{s}, s->panels.nrows > 0 ? s->panels.nrows : 1, s->panels.ncols > 0 ? s->panels.ncols : 1,
+             stmtflag(s->curstmt, flag::plot::SQUARE) != 0};
+    s->pageflags[PG_PGSTART] = 1;
+    s->lvlpct = nullptr;
+    if (s->pageflags[PG_FITLINES] && s->pctcount > 0) {
+        // The copies of the levels' curve records; NPOINTS (the curve resolution) stays.
+        const int64_t bytes = int64_t(PCT_WORDS) * 8 * s->pctcount * std::max<int64_t>(s->nlev[1], 1);
+        s->lvlpct = static_cast<double*>(vmalcp_handler(s->stmtpool, bytes, 0x2006));
+        if (!s->lvlpct) {
+            xmemmsg(bytes);
+            return RC_NOMEM;
+        }
+    }
+    destctx& c = s->gdest;
+    std::memset(&c, 0, sizeof c);
+    c.outmgr = s->outmgr;
+    c.outenv = s->obenv;
+    if (int rc = zqidest(&c)) return rc;
+    c.destidx = 0;
+    while (c.dests && c.destidx < c.dests->count) {
+        int rc = vyxgini(s);
+        if (rc == RC_SKIPDEST) {
+            ++c.destidx;
+            continue;
+        }
+        if (rc == 0) rc = d.destination();
+        if (rc != 0) {
+            zqdfree(&c);
+            return rc;
+        }
+        if (c.nocollect) break;
+        ++c.destidx;
+        if (c.destidx < c.dests->count) {
+            c.gstate = ggznew(nullptr);
+            c.gstate->firstuse = 1;
+        }
+    }
+    if (!c.nocollect && !c.published) zqpdest(&c);
+    if (s->annoflag && s->annolib) xoclose(s->annolib, 1);
+    zqdfree(&c);
+    return 0;
+}
