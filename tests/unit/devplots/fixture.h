@@ -1,0 +1,198 @@
+// Whole programs run in-process with their device-graphics pages kept as recordings: the
+// pages, their primitives in page percent, and the numbers read off them (axis ticks and
+// their labels, points, lines). Messages are found by their catalog number.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "host/hostdefs.h"
+#include "runtime/graphics/devstate.h"
+#include "runtime/output/output.h"
+#include "runtime/runner/program.h"
+#include "runtime/supervisor/messages.h"
+#include "tests/support/collectlog.h"
+#include "tests/support/testhost.h"
+
+namespace dp {
+
+using rt::gfx::Prim;
+
+// One page as drawn: its primitives with coordinates in percent of the page.
+struct Page {
+    std::string name;
+    std::vector<Prim> prims;
+    double w = 0, h = 0;   // points
+    std::vector<const Prim*> of(Prim::Kind k) const {
+        std::vector<const Prim*> v;
+        for (const Prim& p : prims)
+            if (p.kind == k) v.push_back(&p);
+        return v;
+    }
+    std::vector<std::string> texts() const {
+        std::vector<std::string> v;
+        for (const Prim& p : prims)
+            if (p.kind == Prim::Text) v.push_back(p.text);
+        return v;
+    }
+    bool hastext(const std::string& t) const {
+        for (const Prim& p : prims)
+            if (p.kind == Prim::Text && p.text == t) return true;
+        return false;
+    }
+    const Prim* text(const std::string& t) const {
+        for (const Prim& p : prims)
+            if (p.kind == Prim::Text && p.text == t) return &p;
+        return nullptr;
+    }
+    // All marker points, in page percent.
+    std::vector<std::pair<double, double>> markers(const std::string& shape = "") const {
+        std::vector<std::pair<double, double>> v;
+        for (const Prim& p : prims)
+            if (p.kind == Prim::Markers && (shape.empty() || p.text == shape))
+                for (size_t k = 0; k + 1 < p.xy.size(); k += 2) v.emplace_back(p.xy[k], p.xy[k + 1]);
+        return v;
+    }
+};
+
+struct Run {
+    int status = 0;
+    testsupport::CollectLog log;
+    std::string listing;
+    std::vector<Page> pages;
+    std::string report;
+};
+
+inline std::string readfile(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    std::stringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+struct Options {
+    std::vector<std::string> destinations;
+    std::string keep;              // folder to copy the PNG pages to (empty: none)
+    bool files = false;            // write SVG and PNG (else recordings only)
+    std::string device;            // DEVICE= system option
+};
+
+// Runs program with the data sets name -> CSV text; the pages come back as recordings in
+// page percent.
+inline Run run(const std::string& program, const std::map<std::string, std::string>& data, const Options& o = {}) {
+    char tmpl[] = "/tmp/vxplot-XXXXXX";
+    const std::string dir = mkdtemp(tmpl);
+    for (const auto& [name, text] : data) std::ofstream(dir + "/" + name + ".csv") << text;
+    Run out;
+    {
+        rt::Session s;
+        s.datadir = dir;
+        s.outdir = dir + "/out";
+        std::filesystem::create_directories(s.outdir);
+        s.log = &out.log;
+        s.recordpages = true;
+        s.destinations = o.destinations;
+        if (!o.device.empty()) s.opts.device = o.device;
+        rt::runner::Config cfg;
+        cfg.linked = mcn_main;
+        out.status = rt::runner::run(program, s, cfg);
+        rt::setcurrent(&s);
+        std::string err;
+        rt::out::endprogram(err);
+        for (const rt::gfx::Page* p : rt::gfx::allpages()) {
+            if (!p->rec) continue;
+            Page pg;
+            pg.name = p->name;
+            pg.w = p->rec->width;
+            pg.h = p->rec->height;
+            pg.prims = p->rec->prims;
+            for (Prim& q : pg.prims) {
+                if (q.kind == Prim::Begin) continue;
+                for (size_t k = 0; k + 1 < q.xy.size(); k += 2) {
+                    q.xy[k] = q.xy[k] / pg.w * 100.0;
+                    q.xy[k + 1] = q.xy[k + 1] / pg.h * 100.0;
+                }
+            }
+            // VITALYX_PAGES=DIR keeps every page's PNG there for a person to look at.
+            std::string keep = o.keep;
+            if (keep.empty() && std::getenv("VITALYX_PAGES")) keep = std::getenv("VITALYX_PAGES");
+            if (!keep.empty() && !p->pngpath.empty()) {
+                std::filesystem::create_directories(keep);
+                std::error_code ec;
+                std::string stem = p->name;
+                for (char& c : stem) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+                std::string test = testing::UnitTest::GetInstance()->current_test_info()->name();
+                std::replace(test.begin(), test.end(), '/', '-');
+                std::filesystem::copy_file(p->pngpath, keep + "/" + test + "-" + stem + ".png", std::filesystem::copy_options::overwrite_existing, ec);
+            }
+            out.pages.push_back(std::move(pg));
+        }
+        rt::gfx::resetdevstate();
+        rt::setcurrent(nullptr);
+    }
+    out.listing = readfile(dir + "/out/listing.txt");
+    out.report = readfile(dir + "/out/report.html");
+    std::filesystem::remove_all(dir);
+    return out;
+}
+
+// Whether message n of catalog 510 was logged: a line holds the longest piece of the
+// catalog text between its substitutions.
+inline bool hasmsg(const testsupport::CollectLog& log, int n, int group = 510) {
+    const rt::msg::Entry* e = rt::msg::find(group, n);
+    if (!e) return false;
+    std::string best, piece;
+    const std::string& t = e->text;
+    for (size_t i = 0; i <= t.size(); ++i) {
+        if (i == t.size() || (t[i] == '%' && i + 1 < t.size() && t[i + 1] >= '1' && t[i + 1] <= '9')) {
+            if (piece.size() > best.size()) best = piece;
+            piece.clear();
+            ++i;
+        } else {
+            piece += t[i];
+        }
+    }
+    return log.has(best);
+}
+
+// ---- reading the paper back from a page
+
+// A straight line through points (u, v): v = a + b u, by least squares; the largest residual.
+struct Fit {
+    double a = 0, b = 0, worst = 0;
+};
+inline Fit linefit(const std::vector<double>& u, const std::vector<double>& v) {
+    const size_t n = u.size();
+    double su = 0, sv = 0, suu = 0, suv = 0;
+    for (size_t i = 0; i < n; ++i) su += u[i], sv += v[i], suu += u[i] * u[i], suv += u[i] * v[i];
+    Fit f;
+    f.b = (n * suv - su * sv) / (n * suu - su * su);
+    f.a = (sv - f.b * su) / n;
+    for (size_t i = 0; i < n; ++i) f.worst = std::max(f.worst, std::fabs(f.a + f.b * u[i] - v[i]));
+    return f;
+}
+
+// The short tick lines of an axis: horizontal lines ending at x = at (vertical axis), or
+// vertical lines starting at y = at (horizontal axis), with their lengths.
+struct Tick {
+    double pos, len;
+};
+inline std::vector<Tick> ticks(const Page& p, bool vertical, double at, double tol = 0.05) {
+    std::vector<Tick> t;
+    for (const Prim* q : p.of(Prim::Line)) {
+        const double x0 = q->xy[0], y0 = q->xy[1], x1 = q->xy[2], y1 = q->xy[3];
+        if (vertical && std::fabs(y0 - y1) < 1e-9 && std::fabs(x0 - at) < tol && x1 < x0) t.push_back({y0, x0 - x1});
+        if (!vertical && std::fabs(x0 - x1) < 1e-9 && std::fabs(y0 - at) < tol && y1 < y0) t.push_back({x0, y0 - y1});
+    }
+    return t;
+}
+
+}  // namespace dp

@@ -1,0 +1,181 @@
+// The layouts of the probability-plot pages read back from the recordings: one panel per
+// group alone, side by side or stacked, all groups overlaid, the grid of two class
+// variables with its empty cells, and the relation panel; every page opened and closed once;
+// destinations that are skipped or that collect nothing.
+#include <set>
+
+#include "tests/unit/devplots/data.h"
+#include "tests/unit/devplots/fixture.h"
+
+namespace {
+
+using dp::Page;
+using rt::gfx::Prim;
+
+// Five lots of eight units, failures and a censored unit each.
+const std::string kLots =
+    "lot,hours,status\n"
+    "L1,120,1\nL1,180,1\nL1,220,1\nL1,260,1\nL1,300,0\nL1,410,1\nL1,520,1\nL1,610,1\n"
+    "L2,90,1\nL2,150,1\nL2,200,1\nL2,240,0\nL2,330,1\nL2,390,1\nL2,450,1\nL2,700,1\n"
+    "L3,60,1\nL3,110,1\nL3,160,1\nL3,210,1\nL3,280,1\nL3,350,0\nL3,420,1\nL3,530,1\n"
+    "L4,140,1\nL4,210,1\nL4,250,1\nL4,320,1\nL4,380,0\nL4,460,1\nL4,570,1\nL4,690,1\n"
+    "L5,100,1\nL5,170,1\nL5,230,0\nL5,290,1\nL5,340,1\nL5,400,1\nL5,480,1\nL5,590,1\n";
+
+// The frames of a page: rectangles of the frame lines are hard to pick out, so each panel is
+// found by its key strip's text (the group's level).
+const Prim* keytext(const Page& p, const std::string& key) { return p.text(key); }
+
+dp::Run lots(const std::string& options) {
+    return dp::run("proc vitalyx data=lots;\n distribution weibull;\n probplot hours*status(0) = lot / " + options + ";\nrun;\n",
+                   {{"lots", kLots}});
+}
+
+int count(const Page& p, const std::string& text) {
+    int n = 0;
+    for (const std::string& t : p.texts()) n += t == text;
+    return n;
+}
+
+// NROWS = NCOLS = 1: a page per group, each with both axis titles and its key strip.
+TEST(Layouts, OnePagePerGroupEachWithItsAxisTitles) {
+    dp::Run r = lots("nrows=1 ncols=1");
+    ASSERT_EQ(r.status, 0) << r.log.all();
+    ASSERT_EQ(r.pages.size(), 5u);
+    for (size_t k = 0; k < 5; ++k) {
+        const Page& p = r.pages[k];
+        EXPECT_TRUE(p.hastext("L" + std::to_string(k + 1))) << k;
+        EXPECT_EQ(count(p, "hours"), 1) << k;
+        EXPECT_EQ(count(p, "Percent"), 1) << k;
+        EXPECT_EQ(p.markers().size(), 8u) << k;   // seven failures and one censored mark
+    }
+}
+
+// NROWS = 1, NCOLS = 3, five groups: pages of three and two panels side by side; only the
+// first panel of a page labels the probability axis.
+TEST(Layouts, ThreePanelsSideBySideThenTwo) {
+    dp::Run r = lots("nrows=1 ncols=3");
+    ASSERT_EQ(r.status, 0) << r.log.all();
+    ASSERT_EQ(r.pages.size(), 2u);
+    const Page& a = r.pages[0];
+    const Page& b = r.pages[1];
+    for (const char* k : {"L1", "L2", "L3"}) EXPECT_TRUE(a.hastext(k)) << k;
+    for (const char* k : {"L4", "L5"}) EXPECT_TRUE(b.hastext(k)) << k;
+    EXPECT_FALSE(b.hastext("L3"));
+    // Panels left to right, in the order of the groups.
+    EXPECT_LT(keytext(a, "L1")->xy[0], keytext(a, "L2")->xy[0]);
+    EXPECT_LT(keytext(a, "L2")->xy[0], keytext(a, "L3")->xy[0]);
+    EXPECT_NEAR(keytext(a, "L1")->xy[1], keytext(a, "L3")->xy[1], 1e-9);
+    // The probability labels once per page (the first panel), the titles once.
+    EXPECT_EQ(count(a, "50"), 1);
+    EXPECT_EQ(count(a, "hours"), 1);
+    EXPECT_EQ(count(b, "Percent"), 1);
+}
+
+// NROWS = 2: panels stacked top to bottom; NCOLS is not used for the placement; the life
+// axis is labelled under the lower panel only.
+TEST(Layouts, StackedPanelsTopToBottom) {
+    dp::Run r = lots("nrows=2");
+    ASSERT_EQ(r.status, 0) << r.log.all();
+    ASSERT_EQ(r.pages.size(), 3u);
+    const Page& a = r.pages[0];
+    // The side strips: the first group's above the second's, at the same x.
+    const Prim* k1 = keytext(a, "L1");
+    const Prim* k2 = keytext(a, "L2");
+    ASSERT_TRUE(k1 && k2);
+    EXPECT_GT(k1->xy[1], k2->xy[1] + 20);
+    EXPECT_NEAR(k1->xy[0], k2->xy[0], 1e-9);
+    EXPECT_EQ(count(a, "1000"), 1);   // life labels under the lower panel only
+    // The last page holds the fifth group alone, in the upper row, labelled below itself.
+    const Page& c = r.pages[2];
+    EXPECT_TRUE(c.hastext("L5"));
+    EXPECT_EQ(count(c, "1000"), 1);
+    EXPECT_GT(keytext(c, "L5")->xy[1], 40);
+}
+
+// OVERLAY: one panel with every group, a legend naming them, one symbol per group.
+TEST(Layouts, OverlayOnePanelWithALegendOfTheGroups) {
+    dp::Run r = lots("overlay");
+    ASSERT_EQ(r.status, 0) << r.log.all();
+    ASSERT_EQ(r.pages.size(), 1u);
+    const Page& p = r.pages[0];
+    for (const char* k : {"L1", "L2", "L3", "L4", "L5"}) EXPECT_EQ(count(p, k), 1) << k;   // legend entries
+    std::set<std::string> shapes;
+    for (const Prim* m : p.of(Prim::Markers)) shapes.insert(m->text);
+    EXPECT_GE(shapes.size(), 5u);
+    int lines = 0;
+    for (const Prim* q : p.of(Prim::Polyline)) lines += q->xy.size() == 4;
+    EXPECT_EQ(lines, 5);
+}
+
+// Two class variables: one panel per cell, a cell without data gets its axes only; the
+// overlay draws every cell that has data in one panel.
+TEST(Layouts, GridOfTwoClassVariablesWithAnEmptyCell) {
+    const std::string data =
+        "plant,shift,hours,status\n"
+        "A,day,120,1\nA,day,180,1\nA,day,260,1\nA,day,400,1\n"
+        "A,night,90,1\nA,night,150,1\nA,night,240,1\nA,night,330,1\n"
+        "B,day,140,1\nB,day,210,1\nB,day,320,1\nB,day,460,1\n";
+    dp::Run r = dp::run("proc vitalyx data=d;\n distribution weibull;\n probplot hours*status(0) = plant shift / noinset;\nrun;\n",
+                        {{"d", data}});
+    ASSERT_EQ(r.status, 0) << r.log.all();
+    ASSERT_EQ(r.pages.size(), 1u);   // two by two cells on one page
+    const Page& p = r.pages[0];
+    for (const char* k : {"A", "B", "day", "night"}) EXPECT_TRUE(p.hastext(k)) << k;
+    EXPECT_EQ(p.markers().size(), 12u);
+    int lines = 0;
+    for (const Prim* q : p.of(Prim::Polyline)) lines += q->xy.size() == 4;
+    EXPECT_EQ(lines, 3);   // three cells with data, three fitted lines; B night has axes only
+    EXPECT_EQ(count(p, "50"), 2);   // the probability axis labelled in the left column
+
+    dp::Run o = dp::run("proc vitalyx data=d;\n distribution weibull;\n probplot hours*status(0) = plant shift / overlay;\nrun;\n",
+                        {{"d", data}});
+    ASSERT_EQ(o.pages.size(), 1u);
+    EXPECT_TRUE(o.pages[0].hastext("A  day"));   // the legend names each cell by both levels
+    EXPECT_FALSE(o.pages[0].hastext("B  night"));
+}
+
+// RELATIONPLOT with PPLOT: the overlay of the stress levels and the relation panel share a
+// page when it has two columns; with NCOLS=1 each has a page of its own, each opened and
+// closed once.
+TEST(Layouts, RelationPanelBesideOrAfterTheProbabilityPanel) {
+    const std::string prog = "proc vitalyx data=insul;\n distribution lognormal;\n relationplot hours = temp / relation=arr pplot plotdata=data plotfit=50";
+    dp::Run two = dp::run(prog + ";\nrun;\n", {{"insul", testdata::insulation}});
+    ASSERT_EQ(two.status, 0) << two.log.all();
+    ASSERT_EQ(two.pages.size(), 1u);
+    const Page& p = two.pages[0];
+    EXPECT_TRUE(p.hastext("temp"));      // the stress axis title
+    EXPECT_TRUE(p.hastext("Percent"));   // the probability panel's
+    // 40 data markers in each panel (the probability points and the relation panel's), and
+    // the four symbols of the legend of the stress levels.
+    EXPECT_EQ(p.markers().size(), 84u);
+
+    dp::Run one = dp::run(prog + " ncols=1;\nrun;\n", {{"insul", testdata::insulation}});
+    ASSERT_EQ(one.status, 0) << one.log.all();
+    ASSERT_EQ(one.pages.size(), 2u);
+    EXPECT_TRUE(one.pages[0].hastext("Percent"));
+    EXPECT_FALSE(one.pages[0].hastext("temp"));
+    EXPECT_TRUE(one.pages[1].hastext("temp"));
+    for (const Page& q : one.pages) {
+        int begins = 0, ends = 0;
+        for (const Prim& x : q.prims) begins += x.kind == Prim::Begin, ends += x.kind == Prim::End;
+        EXPECT_EQ(begins, 1);
+        EXPECT_EQ(ends, 1);
+    }
+    EXPECT_FALSE(one.log.has("could not be written"));
+}
+
+// A later destination named DOCUMENT is skipped, the first one is drawn; a device that
+// collects nothing draws only the first destination and publishes nothing.
+TEST(Layouts, DestinationsSkippedOrNotCollected) {
+    dp::Options o;
+    o.destinations = {"HTML", "DOCUMENT", "PDF"};
+    dp::Run r = dp::run("proc vitalyx data=b;\n probplot cycles;\nrun;\n", {{"b", testdata::bearings}}, o);
+    ASSERT_EQ(r.status, 0) << r.log.all();
+    EXPECT_EQ(r.pages.size(), 2u);   // HTML and PDF
+
+    o.destinations = {"DOCUMENT", "HTML"};
+    r = dp::run("proc vitalyx data=b;\n probplot cycles;\nrun;\n", {{"b", testdata::bearings}}, o);
+    EXPECT_EQ(r.pages.size(), 2u);   // the first DOCUMENT is drawn
+}
+
+}  // namespace
