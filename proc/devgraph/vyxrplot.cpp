@@ -12,6 +12,7 @@
 #include "proc/framework/vyxstate.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/lifedist/mlfit.h"
+#include "proc/lifedist/notyet.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ regpstate* statefor(vyxstate* s) {
 // The MODEL road (FITTYPE=MODEL or REGRESSION): not available until the MODEL fit is.
 int modelroad(vyxstate* s) {
     constexpr uint32_t kNoted = 0x20000;
-    if (!(s->pendingnoted & kNoted)) xpmlog(-1, 101, "the relation plot of the MODEL fit", "RELATIONPLOT", "");
+    if (!(s->pendingnoted & kNoted)) notavailable(s, "the relation plot of the MODEL fit");
     s->pendingnoted |= kNoted;
     return 0;
 }

@@ -8,17 +8,17 @@
 #include "proc/devgraph/ppdraw.h"
 #include "proc/devgraph/reflines.h"
 #include "proc/devgraph/relation.h"
-#include "proc/framework/hostsvc.h"
 #include "proc/framework/vyxstate.h"
+#include "proc/lifedist/notyet.h"
 
 namespace {
 
-// Host catalog: "Not available yet in this version: %1. The %2 statement goes on without it%3."
-int statroad(vyxstate* s, const char* stmt) {
+// Once per statement and BY group.
+int statroad(vyxstate* s) {
     constexpr uint32_t kNoted = 0x10000;
     if (s->pendingnoted & kNoted) return 0;
     s->pendingnoted |= kNoted;
-    xpmlog(-1, 101, "the statistical graphics of the plot", stmt, "");
+    notavailable(s, "the statistical graphics of the plot");
     return 0;
 }
 
@@ -30,5 +30,5 @@ __attribute__((weak)) int fmcdf(vyxstate* s) {
     s->fmcurve = nullptr;
     return 1;
 }
-__attribute__((weak)) int vyxpog(vyxstate* s) { return statroad(s, "PROBPLOT"); }
-__attribute__((weak)) int vyxrog(vyxstate* s, const double*) { return statroad(s, "RELATIONPLOT"); }
+__attribute__((weak)) int vyxpog(vyxstate* s) { return statroad(s); }
+__attribute__((weak)) int vyxrog(vyxstate* s, const double*) { return statroad(s); }
