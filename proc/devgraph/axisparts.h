@@ -60,6 +60,22 @@ inline double pow10of(double v) {
     return vx::zpower(10.0, v, &rc);
 }
 
+// Log minor ticks of a tick array t (log10 values) between t[i] and t[i + 1]: tick(u, full)
+// with full set at the 5 of each decade.
+template <class Tick>
+void logminors(const double* t, int i, Tick&& tick) {
+    const double f = std::floor(t[i]);
+    double m = std::ceil(pow10of(t[i] - f));
+    const double limit = t[i + 1] * (1.0 - 100.0 * GZ_UNIT);
+    const double five = f + std::log10(5.0);
+    for (int guard = 0; guard < 100000; ++guard, m += 1.0) {
+        const double u = f + std::log10(m);
+        if (!(u < limit)) break;
+        if (std::fabs(u - t[i]) <= std::fabs(1000.0 * u * GZ_UNIT)) continue;
+        tick(u, std::fabs(u - five) <= std::fabs(1000.0 * five * GZ_UNIT));
+    }
+}
+
 // How many more half-distances two labels of height h (with gap g) need than d gives:
 // 0 when they fit.
 inline int need(double hg, double d) { return static_cast<int>(std::ceil((hg / 2.0) / d - (1.0 + GZ_EPS))); }
@@ -91,5 +107,10 @@ inline bool panelabove(const vyxstate* s) {
 // the rotated probability plot and the relation plot (fresh: the label code is set again
 // before every label).
 void verticallife(vyxstate* s, bool fresh);
+// The life (or time) axis's ticks and labels along the bottom: even intervals from hmin in
+// steps of hstep, or the tick array hticks of log10 values.
+void bottomlife(Panel& a, RightGuard& g, bool array);
+// The counts of the CENBIN bins in the strip above the frame, with the bins' edges.
+void bincounts(Panel& a);
 
 }  // namespace axisparts

@@ -6,6 +6,7 @@
 
 #include "host/hostdefs.h"
 #include "proc/devgraph/gtext.h"
+#include "proc/devgraph/marks.h"
 #include "proc/devgraph/ppdraw.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
@@ -18,43 +19,6 @@
 namespace {
 
 constexpr double kEps = 10000.0 * GZ_UNIT;   // plotted probabilities lie in (kEps, 1 - kEps)
-
-bool blank8(const char* c) { return vzatl(' ', c, 8) != 0; }
-
-// The colour of a style's symbols: its symbol colour, else its line colour.
-int symcolor(const symrec* r) {
-    if (!r) return 1;
-    return ggcnum(0, blank8(r->symcolor) ? r->color : r->symcolor);
-}
-
-// A buffer of points handed to the host when full, and once more at the end.
-struct Marks {
-    ggmarkblk blk{};
-    double* pts = nullptr;
-    int cap = 0, color = 1;
-    const float* clip = nullptr;
-
-    void style(const symrec* r) {
-        if (!r) return;
-        std::memcpy(blk.symbol, r->symbol, sizeof blk.symbol);
-        blk.size = r->symsize;
-        blk.aux = r->symaux;
-        blk.attr = (static_cast<uint32_t>(r->symattr) | GGM_POINTS) & ~static_cast<uint32_t>(GGM_NOPOINTS);
-        color = symcolor(r);
-    }
-    void add(double x, double y) {
-        if (!pts || cap <= 0) return;
-        pts[2 * blk.count] = x;
-        pts[2 * blk.count + 1] = y;
-        if (++blk.count == cap) flush();
-    }
-    void flush() {
-        if (blk.count <= 0) return;
-        blk.pts = pts;
-        ggpmark(0, &blk, color, clip);
-        blk.count = 0;
-    }
-};
 
 struct Setup {
     double plo, phi;            // probability bounds of the axis

@@ -39,22 +39,6 @@ void minorprob(const vyxstate* s, int i, double fac, double off, Tick&& tick) {
     }
 }
 
-// Log minor ticks of a tick array t (log10 values) between t[i] and t[i + 1]: tick(u, full)
-// with full set at the 5 of each decade.
-template <class Tick>
-void logminors(const double* t, int i, Tick&& tick) {
-    const double f = std::floor(t[i]);
-    double m = std::ceil(pow10of(t[i] - f));
-    const double limit = t[i + 1] * (1.0 - 100.0 * GZ_UNIT);
-    const double five = f + std::log10(5.0);
-    for (int guard = 0; guard < 100000; ++guard, m += 1.0) {
-        const double u = f + std::log10(m);
-        if (!(u < limit)) break;
-        if (std::fabs(u - t[i]) <= std::fabs(1000.0 * u * GZ_UNIT)) continue;
-        tick(u, std::fabs(u - five) <= std::fabs(1000.0 * five * GZ_UNIT));
-    }
-}
-
 // The labels of a vertical axis with the positions y(i), i = first .. last, whose label i
 // is drawn by draw(i): the first and the last always, the others when they keep clear of
 // the last one drawn and do not crowd the labels that must follow.
@@ -366,6 +350,15 @@ void axisparts::verticallife(vyxstate* s, bool fresh) {
         return true;
     });
 }
+
+void axisparts::bottomlife(Panel& a, RightGuard& g, bool array) {
+    if (array)
+        arraylife(a, g);
+    else
+        evenlife(a, g);
+}
+
+void axisparts::bincounts(Panel& a) { topcounts(a); }
 
 void vyxgax(vyxstate* s) {
     setwidth(s, 1);

@@ -1,0 +1,76 @@
+// What the page loops of the probability, relation and MCF plots share: the page being
+// drawn (a graphics-catalog segment, opened when a panel needs it and closed exactly
+// once), the legend drawn into a page, the symbol records a group takes, and SQUARE.
+#pragma once
+#include <algorithm>
+
+#include "proc/devgraph/destctx.h"
+#include "proc/devgraph/hostgraphics.h"
+#include "proc/devgraph/legends.h"
+#include "proc/devgraph/plotlay.h"
+#include "proc/devgraph/strips.h"
+#include "proc/devgraph/symbols.h"
+#include "proc/framework/hostsvc.h"
+#include "proc/framework/vyxstate.h"
+
+// The pages of one destination: the open segment, if any.
+struct Pages {
+    vyxstate* s;
+    void* seg = nullptr;
+    bool open = false;
+
+    void begin() {
+        seg = vyxsgmt(s, s->gfilew);
+        ggphdr(0, s->byline[0], s->byline[1]);
+        vyxgcol(s);
+        open = true;
+    }
+    void end() {
+        if (!open) return;
+        open = false;
+        if (ggcseg(0, &seg, 0) == 1)
+            xpmlog(510, 39);
+        else
+            ggplrdx(s->gfilew, s->segdesc);
+        if (!s->gdest.nocollect) zqsgmt(&s->gdest);
+    }
+};
+
+// The legend record of a kind drawn into the page, then its pool released.
+inline void legend(vyxstate* s, int which) {
+    auto* l = static_cast<legrec*>(s->legends[which]);
+    if (!l) return;
+    ggldraw(0, l, s->gldraw);
+    if (l->pool) xmpoold(l->pool);
+    l->pool = nullptr;
+}
+
+// Group g takes symbol record k (line, points, censored marks).
+inline void givesymbols(vyxstate* s, grpnode* g, int k) {
+    k = std::clamp(k, 0, std::max(s->nsym - 1, 0));
+    g->sym[0] = s->symarr ? s->symarr + k : nullptr;
+    g->sym[1] = s->symcomp ? s->symcomp + k : g->sym[0];
+    g->censtyle = s->symcens ? s->symcens + k : g->sym[1];
+}
+
+// SQUARE: the frame shrinks along its longer side to make the plot area square.
+inline void squareframe(plotlay* f) {
+    const ggdevice* dev = f->gctx ? f->gctx->device : nullptr;
+    if (!dev) return;
+    const double w = dev->pagew * f->fw / 100.0, h = dev->pageh * f->fh / 100.0;
+    if (h >= w) {
+        const double d = ggl2pct(0, GGU_INCHES, 2, (h - w) / 2);
+        f->sqdy = d;
+        f->fh -= 2 * d;
+        f->fy += d;
+        f->vfac = f->fh / (f->vmax - f->vmin);
+        f->voff = f->fy - f->vmin * f->vfac;
+    } else {
+        const double d = ggl2pct(0, GGU_INCHES, 1, (w - h) / 2);
+        f->sqdx = d;
+        f->fw -= 2 * d;
+        f->fx += d;
+        f->hfac = f->fw / (f->hmax - f->hmin);
+        f->hoff = f->fx - f->hmin * f->hfac;
+    }
+}
