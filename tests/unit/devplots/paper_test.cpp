@@ -18,6 +18,9 @@ using dp::Page;
 using rt::gfx::Anchor;
 using rt::gfx::Prim;
 
+using dp::Axis;
+using dp::labels;
+
 struct Dist {
     const char* name;
     bool logtime;
@@ -41,55 +44,6 @@ const Dist kDists[] = {
     {"logistic", false, [](double z) { return 1 / (1 + std::exp(-z)); }},
     {"extreme", false, [](double z) { return -std::expm1(-std::exp(z)); }},
 };
-
-// A label that is a number.
-double number(const std::string& t, bool* ok) {
-    char* end = nullptr;
-    const double v = std::strtod(t.c_str(), &end);
-    *ok = !t.empty() && end && *end == '\0';
-    return *ok ? v : 0;
-}
-
-// Where a label's anchor point is: its centre along the axis for a bottom label (drawn
-// from its left end), its end for a left label.
-double labelwidth(const Page& pg, const Prim& t) { return rt::gfx::measure(t.text, t.style).width / pg.w * 100.0; }
-
-struct Axis {
-    std::vector<double> value, pos;   // label value and the position of its tick
-};
-
-// A tick line at the position of a label of the left (a horizontal tick ending at the
-// axis) or the bottom axis (a vertical tick hanging from it).
-bool tickat(const Page& pg, double at, bool left) {
-    for (const Prim* q : pg.of(Prim::Line)) {
-        const double x0 = q->xy[0], y0 = q->xy[1], x1 = q->xy[2], y1 = q->xy[3];
-        if (left && std::fabs(y0 - y1) < 1e-9 && std::fabs(y0 - at) < 1e-3 && x1 < x0 && x0 - x1 < 2) return true;
-        if (!left && std::fabs(x0 - x1) < 1e-9 && std::fabs(x0 - at) < 2e-2 && y1 < y0 && y0 - y1 < 3) return true;
-    }
-    return false;
-}
-
-// The numeric labels of the bottom (anchor start) or the left axis (anchor end) that stand
-// at a tick of their axis (the inset's numbers do not).
-Axis labels(const Page& pg, bool left) {
-    Axis a;
-    for (const Prim* t : pg.of(Prim::Text)) {
-        bool ok = false;
-        const double v = number(t->text, &ok);
-        if (!ok || t->angle != 0) continue;
-        double at;
-        if (left && t->anchor == Anchor::End)
-            at = t->xy[1] + 0.5 * t->style.size / pg.h * 100.0;
-        else if (!left && t->anchor == Anchor::Start)
-            at = t->xy[0] + 0.5 * labelwidth(pg, *t);
-        else
-            continue;
-        if (!tickat(pg, at, left)) continue;
-        a.value.push_back(v);
-        a.pos.push_back(at);
-    }
-    return a;
-}
 
 struct Parms {
     double mu = NAN, sigma = NAN;
