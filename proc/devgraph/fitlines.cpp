@@ -145,6 +145,26 @@ int modecurves(const Pen& pen) {
     return pen.draw(buf, n, GGP_CURVE) ? 0 : 1;
 }
 
+// PLOTMODES: the fitted line of every listed mode that could be fitted, in its own style.
+// The lines take the modes' fits as they stand; the group's own fit is left as it is.
+int modelines(const Pen& pen) {
+    vyxstate* s = pen.s;
+    if (!s->fmodeset.plotmodes || !s->fmloc || !s->fmscale) return 0;
+    double* buf = points(s, 2, 0x2004);
+    if (!buf) return 1;
+    for (int k = 0; k < s->fmodeset.nvals; ++k) {
+        if (s->fmused && !s->fmused[k]) continue;
+        Pen mode = pen;
+        if (s->fmstyles) {
+            const symrec& st = s->fmstyles[k];
+            mode.color = ggcnum(0, st.color);
+            mode.ltype = st.ltype > 0 ? st.ltype : 1;
+        }
+        if (!straight(mode, s->fmloc[k], s->fmscale[k], buf)) return 1;
+    }
+    return 0;
+}
+
 }  // namespace
 
 int vyxddrw(vyxstate* s, grpnode* g) {
@@ -161,6 +181,7 @@ int vyxddrw(vyxstate* s, grpnode* g) {
         else if (!s->pflags.noconf) rc = confcurves(pen, g);
     } else {
         rc = modecurves(pen);
+        if (rc == 0) rc = modelines(pen);
     }
     resetwidth(s);
     return rc;

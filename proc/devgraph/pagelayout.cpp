@@ -349,6 +349,9 @@ int vyxppag(vyxstate* s) {
 
     // 3-4. Bottom and top margins.
     f->txth2 = f->txth;
+    // The strip of CENBIN holds a line of counts, not just a row of marks: it is at least a
+    // text line and a quarter high, so that the counts stand inside the frame's top strip.
+    if (p.cenbin && !p.rotate) f->gapt = std::max(f->gapt, f->gapb + 1.25 * f->txth);
     f->bmarg = f->gapb + f->htickl + f->htlblh + f->txth + f->lblgap;
     const bool rel = s->stmtkind == 4;
     if (rel ? !(p.nollabel && p.noslabel) : !p.nollabel) f->bmarg += f->hlblh + f->txth;

@@ -67,6 +67,11 @@ int vyxsymb(vyxstate* s) {
         if (!(s->symarr = records(s, g)) || !(s->symcomp = records(s, g)) || !(s->symcens = records(s, g))) return RC_NOMEM;
         s->nsym = g;
         if (s->pflags.fmcombine && !(s->fmstyles = records(s, s->fmodeset.nvals))) return RC_NOMEM;
+        // The modes' lines (PLOTMODES) and their legend: line types 2, 3, ... beside the
+        // combined curve's solid line, so that they tell apart without colour.
+        if (s->pflags.fmcombine)
+            for (int k = 0; k < s->fmodeset.nvals; ++k)
+                if (s->fmstyles[k].ltype <= 1) s->fmstyles[k].ltype = static_cast<int16_t>(2 + k % 45);
         first = s->symarr;
     } else {
         s->nstyles = 2 * g + pct + 2;

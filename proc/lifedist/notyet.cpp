@@ -18,6 +18,6 @@ void notavailable(vyxstate* s, const char* what) {
         hostvec<vec203>(VEC_DATASETS)->xbyline(s->dsin, line, sizeof line);
         std::snprintf(by, sizeof by, " in the BY group %s", line);
     }
-    const char* stmt = s->stmtkind == 1 ? "PROBPLOT" : s->stmtkind == 4 ? "RELATIONPLOT" : "ANALYZE";
+    const char* stmt = s->stmtkind == 1 ? "PROBPLOT" : s->stmtkind == 3 ? "MCFPLOT" : s->stmtkind == 4 ? "RELATIONPLOT" : "ANALYZE";
     xpmlog(kHostGroup, kPieceNotYet, what, stmt, by);
 }

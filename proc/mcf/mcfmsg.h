@@ -30,12 +30,14 @@ enum : int {
     MCFM_VREFLAB1 = 42, MCFM_VREFLABN = 43, MCFM_HREFLAB1 = 44, MCFM_HREFLABN = 45,
     MCFM_OVERLAYINSET = 667, MCFM_HAXISLOG = 668, MCFM_VAXISLOG = 669,
     MCFM_SEGCLOSE = 39,
+    // axis ranges of the plot
+    MCFM_HORDER = 75, MCFM_VORDER = 118, MCFM_LOGHLOWER = 119, MCFM_LOGVDATA = 120, MCFM_LOGVLOWER = 190,
+    MCFM_LOGVLIMIT = 191,
     // table texts
     MCFM_T_DATASET = 257, MCFM_T_NOBS = 227, MCFM_T_UNITS = 311, MCFM_T_EVENTS = 312,
     MCFM_T_GROUPA = 315, MCFM_T_GROUPB = 316, MCFM_T_EXACTTITLE = 244, MCFM_T_INTVTITLE = 309,
     MCFM_T_DIFFHDR = 566, MCFM_T_DIFFHDRLONG = 567,
     // our own: faults of the input and the estimators that are refused or mended
-    MCFM_NOPLOT = 940,          // no plot is drawn yet
     MCFM_EVENTFREQ = 941,       // an event record whose FREQ is missing or not positive
     MCFM_CLAMPED = 942,         // an event just past its unit's end is taken at the end
     MCFM_RISKSET = 943,         // an interval with events has no units at risk

@@ -14,9 +14,6 @@
 
 namespace {
 
-// Positions in the reference-line arrays of vyxstate::refs.
-enum : int { REFV_VALS = REF_VREF, REFH_VALS = REF_HREF, REFH_LABELS = REF_HREF, REFV_LABELS = REF_VREF };
-
 bool on(const stmtrec* r, int k) { return stmtflag(r, k); }
 
 int32_t firstvar(const stmtrec* r, int slot) {
@@ -61,14 +58,15 @@ void axislist(const double* v, int n, double* lower, uint8_t* lowgiven, double* 
     }
 }
 
-// Reference lines of one axis with their labels; dropped (with messages) when the labels do
-// not match the lines.
-void reflines(vyxstate* s, const stmtrec* r, int valslot, int labslot, int valsat, int labsat, int msg1, int msgn) {
+// Reference lines of one axis with their labels, at its place of vyxstate::refs (REF_VREF,
+// REF_HREF) where the drawing finds both; dropped (with messages) when the labels do not
+// match the lines.
+void reflines(vyxstate* s, const stmtrec* r, int valslot, int labslot, int at, int msg1, int msgn) {
     const double* v = nullptr;
     int n = numbers(r, valslot, &v);
-    s->refs.vals[valsat] = nullptr;
-    s->refs.counts[valsat] = 0;
-    s->refs.labels[labsat] = nullptr;
+    s->refs.vals[at] = nullptr;
+    s->refs.counts[at] = 0;
+    s->refs.labels[at] = nullptr;
     if (n == 0) return;
     if (const optslot* lab = stmtslot(r, labslot)) {
         const bool single = lab->kind == SK_QSTRING || lab->kind == SK_TEXT;
@@ -77,10 +75,10 @@ void reflines(vyxstate* s, const stmtrec* r, int valslot, int labslot, int valsa
             xpmlog(MSG_GROUP, single ? msg1 : msgn, n, nlab);
             return;
         }
-        s->refs.labels[labsat] = const_cast<optslot*>(lab);
+        s->refs.labels[at] = const_cast<optslot*>(lab);
     }
-    s->refs.vals[valsat] = const_cast<double*>(v);
-    s->refs.counts[valsat] = n;
+    s->refs.vals[at] = const_cast<double*>(v);
+    s->refs.counts[at] = n;
 }
 
 int panels(vyxstate* s, const stmtrec* r) {
@@ -334,19 +332,21 @@ int vyxcfpm(vyxstate* s) {
     s->cframe[0] = stmtslot(r, slot::plot::CFRAME) != nullptr;
     // 15. reference lines
     F.refstop2 = on(r, flag::plot::VINTERSECT);
-    reflines(s, r, slot::plot::VREF, slot::plot::VREFLABELS, REFV_VALS, REFV_LABELS, MCFM_VREFLAB1, MCFM_VREFLABN);
+    reflines(s, r, slot::plot::VREF, slot::plot::VREFLABELS, REF_VREF, MCFM_VREFLAB1, MCFM_VREFLABN);
     F.refstop = on(r, flag::plot::HINTERSECT);
-    reflines(s, r, slot::plot::HREF, slot::plot::HREFLABELS, REFH_VALS, REFH_LABELS, MCFM_HREFLAB1, MCFM_HREFLABN);
+    reflines(s, r, slot::plot::HREF, slot::plot::HREFLABELS, REF_HREF, MCFM_HREFLAB1, MCFM_HREFLABN);
     // 16. label positions
-    s->refopts[0] = static_cast<int32_t>(gparm(r, slot::plot::VREFLABPOS, 1));
-    if (s->refopts[0] < 1 || s->refopts[0] > 2) {
-        xpmlog(MSG_GROUP, MCFM_VREFLABPOS, s->refopts[0]);
-        s->refopts[0] = 1;
+    int32_t& vpos = s->refopts[REFPOS_VREF];
+    vpos = static_cast<int32_t>(gparm(r, slot::plot::VREFLABPOS, 1));
+    if (vpos < 1 || vpos > 2) {
+        xpmlog(MSG_GROUP, MCFM_VREFLABPOS, vpos);
+        vpos = 1;
     }
-    s->refopts[1] = static_cast<int32_t>(gparm(r, slot::plot::HREFLABPOS, 1));
-    if (s->refopts[1] < 1 || s->refopts[1] > 6) {
-        xpmlog(MSG_GROUP, MCFM_HREFLABPOS, s->refopts[1]);
-        s->refopts[1] = 1;
+    int32_t& hpos = s->refopts[REFPOS_HREF];
+    hpos = static_cast<int32_t>(gparm(r, slot::plot::HREFLABPOS, 1));
+    if (hpos < 1 || hpos > 6) {
+        xpmlog(MSG_GROUP, MCFM_HREFLABPOS, hpos);
+        hpos = 1;
     }
     // 17. FONT=
     std::memset(s->gfile, ' ', sizeof s->gfile);

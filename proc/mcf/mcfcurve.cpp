@@ -1,0 +1,212 @@
+// One group's mean cumulative function on the page: its estimates as steps, joined lines or
+// points alone, its confidence limits, and the end-of-observation marks of its units in
+// the strip above the frame (one by one, moved apart when they coincide) or counted in
+// the CENBIN bins.
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+
+#include "proc/devgraph/gtext.h"
+#include "proc/devgraph/marks.h"
+#include "proc/devgraph/plotlay.h"
+#include "proc/framework/hostsvc.h"
+#include "proc/framework/pools.h"
+#include "proc/framework/vyxstate.h"
+#include "proc/mcf/mcf.h"
+#include "proc/mcf/mcfio.h"
+#include "proc/mcf/mcfplot.h"
+#include "proc/numeric/normal.h"
+
+namespace {
+
+constexpr double kTiny = 1.110223024625157e-16;
+constexpr double kTol = 10000 * kTiny;
+enum : uint32_t { KIND_POINTS = 0, KIND_STEP = 1, KIND_JOIN = 2 };
+
+double* buffer(vyxstate* s, int n) {
+    const int64_t bytes = int64_t(std::max(n, 1)) * 16;
+    auto* p = static_cast<double*>(vmalcp_handler(s->workpool, bytes, 0x2004));
+    if (!p) xmemmsg(bytes);
+    return p;
+}
+
+// The largest end time the last step runs to: the group's, or with a difference of two
+// groups the smaller of theirs.
+double lastend(const vyxstate* s, const grpnode* g) {
+    if (s->pflags.mcfdiff && s->grplist[0] && s->grplist[0]->next)
+        return std::min(s->grplist[0]->mcf.endmax, s->grplist[0]->next->mcf.endmax);
+    return g->mcf.endmax;
+}
+
+struct Curve {
+    vyxstate* s;
+    const plotlay* f;
+    bool loglog;
+    int color;
+    int ltype, limtype;
+    double xmin, xmax, ymin, ymax;   // the plot area on the page
+
+    // Page position of a time or an estimate; false when it has none (log of a value not
+    // above 0).
+    bool x(double t, double* out) const {
+        if (loglog) {
+            if (!(t > 0)) return false;
+            t = std::log10(t);
+        }
+        *out = t * f->hfac + f->hoff;
+        return true;
+    }
+    bool y(double m, double* out) const {
+        if (std::isnan(m)) return false;
+        if (loglog) {
+            if (!(m > kTiny)) return false;
+            m = std::log10(m);
+        }
+        *out = m * f->vfac + f->voff;
+        return true;
+    }
+    bool inside(double py) const { return py >= ymin - kTol && py <= ymax + kTol; }
+    // The part of a segment inside the plot area (the marks above it are not clipped).
+    void segment(double x0, double y0, double x1, double y1, int type) const {
+        double t0 = 0, t1 = 1;
+        const double dx = x1 - x0, dy = y1 - y0;
+        const double p[4] = {-dx, dx, -dy, dy}, q[4] = {x0 - xmin, xmax - x0, y0 - ymin, ymax - y0};
+        for (int k = 0; k < 4; ++k) {
+            if (p[k] == 0) {
+                if (q[k] < 0) return;
+                continue;
+            }
+            const double r = q[k] / p[k];
+            if (p[k] < 0) t0 = std::max(t0, r);
+            else t1 = std::min(t1, r);
+        }
+        if (t0 > t1) return;
+        ggdraw(0, x0 + t0 * dx, y0 + t0 * dy, x0 + t1 * dx, y0 + t1 * dy, type, color);
+    }
+};
+
+// One level of the curve or a limit: the page height it had at the page position x.
+struct Level {
+    double x = 0, y = 0;
+    bool set = false;
+};
+
+}  // namespace
+
+int vyxcfdw(vyxstate* s, grpnode* g) {
+    plotlay* f = s->frame;
+    const auto& p = s->pflags;
+    const double z = zprobit(1 - s->alpha / 2);
+    const symrec* line = g->sym[0] ? g->sym[0] : s->symarr;
+    const symrec* point = g->sym[1] ? g->sym[1] : line;
+    const symrec* mark = g->censtyle ? g->censtyle : point;
+    setwidth(s, 1);
+    const int rows = s->rowlay[0] > 0 ? static_cast<int>(s->rowlay[0]) : static_cast<int>(MCF_BUFRECS);
+    const bool onebyone = p.nocenplot && !p.cenbin;
+
+    Curve c{s, f, s->logscale[0] != 0, line ? ggcnum(0, line->color) : 1, line && line->ltype > 0 ? line->ltype : 1, 1,
+            f->fx - f->gapl, f->fx + f->fw + f->gapr, f->fy - f->gapb, f->fy + f->fh};
+    // Dashed limits beside a solid curve, so that the two are told apart without colour.
+    c.limtype = c.ltype == 1 ? 2 : c.ltype;
+
+    Marks pts, ends;
+    const float clip[4] = {static_cast<float>(c.xmin), static_cast<float>(c.ymin), static_cast<float>(c.xmax), static_cast<float>(c.ymax)};
+    pts.cap = std::min(std::max(g->mcf.nrec, 1), rows);
+    if (!(pts.pts = buffer(s, pts.cap))) return RC_REPORTED;
+    pts.style(point);
+    pts.clip = clip;
+    if (onebyone) {
+        ends.cap = std::min(std::max(static_cast<int>(std::lround(g->mcf.nunits)), 1), rows);
+        if (!(ends.pts = buffer(s, ends.cap))) return RC_REPORTED;
+        ends.style(mark);
+    }
+    const int nbins = p.cenbin && s->lifeticks && s->lifecounts ? static_cast<int>(s->tickinfo[TI_NBOUNDS]) - 1 : 0;
+    for (int i = 0; i < nbins; ++i) s->lifecounts[i] = 0;
+
+    // The marks lie in the strip above the frame, half a symbol above its lower edge.
+    const double markrow = f->fy + f->fh + f->gapb + 0.5 * f->symh;
+    const double widen = 100 * kTol;
+    const double hlo = f->hmin * f->hfac + f->hoff - widen, hhi = f->hmax * f->hfac + f->hoff + widen;
+
+    Level cur, lo, hi;
+    cur.x = f->fx;
+    cur.set = c.y(0.0, &cur.y) && !c.loglog;   // under LOGLOG no step from the origin
+    const bool limits = !p.noconf && s->mcfopt.wantlims;
+    const uint32_t kind = s->mcftype;
+    double ref = -DBL_MAX, shift = 0;
+    mcfwalk w;
+    int rc = mcfwalkstart(&w, g, false);
+    if (!rc && !w.buf) {
+        // The difference records live in the root's file only, written one record at a time:
+        // they are read back one at a time.
+        const int64_t bytes = MCF_RECLEN;
+        w.buf = static_cast<mcfrec*>(vmalcp_handler(s->workpool, bytes, 0x2004));
+        w.perblock = 1;
+        if (!w.buf) {
+            xmemmsg(bytes);
+            return RC_REPORTED;
+        }
+    }
+    for (mcfrec* r = rc ? nullptr : mcfwalknext(&w, &rc); r; r = mcfwalknext(&w, &rc)) {
+        double px;
+        if (!c.x(r->time, &px)) continue;
+        if (s->rspkind == MCF_EXACT && ismissing(r->value)) {
+            if (nbins > 0) {
+                const double t = c.loglog ? std::log10(r->time) : r->time;
+                const double* e = s->lifeticks;
+                for (int i = 0; i < nbins; ++i)
+                    if (e[i] <= t && (t < e[i + 1] || (i + 1 == nbins && t <= e[i + 1]))) {
+                        ++s->lifecounts[i];
+                        break;
+                    }
+            }
+            if (onebyone && px >= hlo && px <= hhi) {
+                if (std::fabs(px - ref) <= kTol) {
+                    shift += s->jitter;
+                } else {
+                    ref = px;
+                    shift = 0;
+                }
+                ends.add(ref + shift, markrow);
+            }
+            continue;
+        }
+        double py;
+        if (!c.y(r->mcf, &py)) continue;
+        if (px >= hlo && px <= hhi) pts.add(px, py);
+        if (kind == KIND_STEP && cur.set) c.segment(cur.x, cur.y, px, cur.y, c.ltype);
+        if (kind == KIND_JOIN && cur.set) c.segment(cur.x, cur.y, px, py, c.ltype);
+        cur = {px, py, true};
+        if (!limits) continue;
+        double l = 0, u = 0;
+        mcflimits(r->mcf, r->se, z, s->mcfopt.loglims != 0, &l, &u);
+        Level nl, nu;
+        nl.x = nu.x = px;
+        nl.set = c.y(l, &nl.y);
+        nu.set = c.y(u, &nu.y);
+        const double half = 0.5 * f->vtickl;
+        for (auto [prev, now] : {std::pair<Level*, Level*>{&lo, &nl}, {&hi, &nu}}) {
+            if (kind == KIND_STEP) {
+                if (prev->set) c.segment(prev->x, prev->y, px, prev->y, c.limtype);
+            } else if (now->set && c.inside(now->y)) {
+                c.segment(px - half, now->y, px + half, now->y, 1);
+            }
+            *prev = *now;
+        }
+    }
+    if (!rc) rc = mcfwalkend(&w);
+
+    // The last step runs on to the group's last end of observation, within the axis.
+    if (!rc && kind == KIND_STEP) {
+        double px;
+        if (c.x(lastend(s, g), &px)) {
+            px = std::min(px, f->fx + f->fw);
+            for (const Level* v : {&cur, &lo, &hi})
+                if (v->set && v->x < px && c.inside(v->y)) c.segment(v->x, v->y, px, v->y, v == &cur ? c.ltype : c.limtype);
+        }
+    }
+    pts.flush();
+    ends.flush();
+    resetwidth(s);
+    return rc;
+}

@@ -1,0 +1,274 @@
+// The device-graphics pages of MCFPLOT: for every output destination the curves of the
+// groups in one panel, overlaid, one panel per group (side by side, stacked or paged), or
+// the grid of two class variables; each page a graphics-catalog segment, opened when a
+// panel needs it and closed exactly once.
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "host/hostdefs.h"
+#include "proc/devgraph/annotate.h"
+#include "proc/devgraph/gplaces.h"
+#include "proc/devgraph/gridlabels.h"
+#include "proc/devgraph/inset.h"
+#include "proc/devgraph/pagelayout.h"
+#include "proc/devgraph/pages.h"
+#include "proc/devgraph/reflines.h"
+#include "proc/framework/hostsvc.h"
+#include "proc/framework/vyxstate.h"
+#include "proc/mcf/mcfdraw.h"
+#include "proc/mcf/mcfplot.h"
+
+namespace {
+
+struct Driver {
+    vyxstate* s;
+    plotlay* f;
+    Pages page;
+    int nrows, ncols;
+    double cellw = 0, cellh = 0;
+
+    bool inset() const { return s->pflags.noinset; }
+    bool grid() const { return s->pflags.nogrid == 1; }
+
+    // The working pool of one group's drawing, made afresh for every group.
+    int freshpool() {
+        if (s->workpool) xmpoold(s->workpool);
+        s->workpool = xmpoolc(8192, 8192, 4);
+        if (s->workpool) return 0;
+        xpmlog(510, 6);
+        xexit(RC_NOMEM, 0);
+        return RC_NOMEM;
+    }
+    // A drawing failure closes the page and ends the statement.
+    int check(int rc) {
+        if (rc != 0) page.end();
+        return rc;
+    }
+    void axislabels() {
+        if (!s->pflags.nollabel) vyxghlb(s);
+        if (!s->pflags.noplabel) vyxgvlb(s);
+    }
+    void reflines(grpnode* g) {
+        if (s->refs.counts[REF_VREF]) vyxgvrl(s, g);
+        if (s->refs.counts[REF_HREF]) vyxghrl(s, g);
+    }
+
+    // Frame, grid, curve, axes, reference lines and inset of group g in the current panel.
+    int panel(grpnode* g) {
+        vyxgfrm(s);
+        if (inset()) {
+            if (int rc = vyxins(s, g)) return check(rc);
+            vyxipos(s);
+        }
+        // The grid goes under the curve, the axes over it (with the counts the curve made).
+        if (grid()) vyxcfgd(s);
+        if (int rc = vyxcfdw(s, g)) return check(rc);
+        vyxcfax(s);
+        reflines(g);
+        if (inset()) vyxidrw(s);
+        if (s->annoflag) vyxanno(s);
+        return 0;
+    }
+    // A grid cell without data: its axes only.
+    void emptycell() {
+        if (grid()) vyxcfgd(s);
+        vyxcfax(s);
+    }
+
+    void atcolumn(int c) {
+        f->fx = cellw * c + f->fx0 + f->sqdx;
+        f->hoff = f->fx - f->hmin * f->hfac;
+        f->panelcol = static_cast<uint32_t>(c + 1);
+        f->leftedge[0] = f->leftedge[1] = c == 0;
+    }
+    void atrow(int r, bool bottom) {
+        f->fy = cellh * (nrows - r - 1) + f->fy0 + f->sqdy;
+        f->voff = f->fy - f->vmin * f->vfac;
+        f->panelrow = static_cast<uint32_t>(nrows - r - 1);
+        f->bottomedge[0] = f->bottomedge[1] = bottom;
+    }
+    void endpage(bool classlabel) {
+        axislabels();
+        if (classlabel) vyxpclb(s);
+        page.end();
+        ++f->pageno;
+    }
+
+    // No class variable (or the difference of two groups): one panel.
+    int single() {
+        grpnode* g = &s->rootgrp;
+        s->pageflags[PG_PGSTART] = s->pageflags[PG_PGEND] = 1;
+        if (int rc = freshpool()) return rc;
+        page.begin();
+        givesymbols(s, g, 0);
+        axislabels();
+        if (int rc = panel(g)) return rc;
+        page.end();
+        return 0;
+    }
+
+    // Every group (or grid cell) overlaid in one panel.
+    int overlay() {
+        s->pageflags[PG_PGSTART] = s->pageflags[PG_PGEND] = 1;
+        page.begin();
+        if (s->mcfopt.legendon) legend(s, LG_GROUPS);
+        f->leftedge[0] = f->leftedge[1] = f->bottomedge[0] = f->bottomedge[1] = 1;
+        vyxgfrm(s);
+        if (grid()) vyxcfgd(s);
+        std::vector<grpnode*> groups;
+        if (s->nclass == 1) {
+            for (grpnode* g = s->grplist[0]; g; g = g->next) groups.push_back(g);
+        } else {
+            const int rows = static_cast<int>(s->nlev[1]), cols = static_cast<int>(s->nlev[0]);
+            for (int r = 0; r < rows; ++r)
+                for (int c = 0; c < cols; ++c)
+                    if (grpnode* g = cell(r, c)) groups.push_back(g);
+        }
+        int k = 0;
+        for (grpnode* g : groups) {
+            if (int rc = freshpool()) return rc;
+            givesymbols(s, g, k++);
+            if (int rc = vyxcfdw(s, g)) return check(rc);
+        }
+        vyxcfax(s);
+        if (!groups.empty()) reflines(groups.front());
+        if (s->annoflag) vyxanno(s);
+        axislabels();
+        page.end();
+        return 0;
+    }
+
+    // One class variable: a panel per group, NCOLS side by side or NROWS stacked.
+    int panels() {
+        int k = 0;
+        for (grpnode* g = s->grplist[0]; g; g = g->next, ++k) {
+            if (int rc = freshpool()) return rc;
+            givesymbols(s, g, 0);
+            const bool last = g->next == nullptr;
+            bool fresh = true, ends = true;
+            if (nrows < 2 && ncols >= 2) {
+                const int c = k % ncols;
+                fresh = c == 0;
+                ends = last || (k + 1) % ncols == 0;
+                atcolumn(c);
+            } else if (nrows >= 2) {
+                const int r = k % nrows;
+                fresh = r == 0;
+                ends = last || (k + 1) % nrows == 0;
+                atrow(r, ends);
+            }
+            s->pageflags[PG_PGSTART] = fresh;
+            s->pageflags[PG_PGEND] = ends;
+            if (fresh || !page.open) page.begin();
+            if (s->mcfopt.topstrip)
+                vyxptlb(s, g->key);
+            else
+                vyxpslb(s, g->key);
+            if (int rc = panel(g)) return rc;
+            if (ends) endpage(s->clslabgiven[0]);
+        }
+        return 0;
+    }
+
+    grpnode* cell(int r, int c) const {
+        const int cols = static_cast<int>(s->nlev[0]);
+        return s->grpgrid ? s->grpgrid[static_cast<int64_t>(r) * cols + c] : nullptr;
+    }
+
+    // Two class variables: a panel per cell, pages of NROWS x NCOLS cells.
+    int cells() {
+        const int rows = static_cast<int>(s->nlev[1]), cols = static_cast<int>(s->nlev[0]);
+        const int pagerows = (rows + nrows - 1) / nrows, pagecols = (cols + ncols - 1) / ncols;
+        for (int b = 0; b < pagerows; ++b) {
+            for (int e = 0; e < pagecols; ++e) {
+                page.begin();
+                for (int r = b * nrows; r < std::min((b + 1) * nrows, rows); ++r) {
+                    const bool lastrow = r == rows - 1 || (r + 1) % nrows == 0;
+                    s->pageflags[PG_PGSTART] = r % nrows == 0;
+                    if (nrows >= 2) atrow(r % nrows, lastrow);
+                    for (int c = e * ncols; c < std::min((e + 1) * ncols, cols); ++c) {
+                        s->pageflags[PG_PGEND] = lastrow && (c + 1 == cols || (c + 1) % ncols == 0);
+                        if (ncols >= 2) atcolumn(c % ncols);
+                        if (r == b * nrows) vyxptlb(s, s->levkeys[1] + 16 * c);
+                        if (c == e * ncols) vyxpslb(s, s->levkeys[0] + 16 * r);
+                        grpnode* g = cell(r, c);
+                        if (!g) {
+                            vyxgfrm(s);
+                            emptycell();
+                            continue;
+                        }
+                        if (int rc = freshpool()) return rc;
+                        givesymbols(s, g, 0);
+                        if (int rc = panel(g)) return rc;
+                    }
+                }
+                endpage(s->clslabgiven[0] || s->clslabgiven[1]);
+            }
+        }
+        return 0;
+    }
+
+    int destination() {
+        // The group legend of an overlay is the legend the drawing routines know.
+        s->pflags.legend = s->mcfopt.legendon;
+        vyxsymb(s);
+        if (s->mcfopt.legendon)
+            if (int rc = vyxglgi(s)) return rc;
+        vyxgpat(s);
+        vyxpmar(s);
+        if (int rc = vyxppag(s)) return rc;
+        if (s->annoflag && vyxatrn(s) != 0) s->annoflag = 0;
+        cellw = f->tilegaph + f->gapl + f->fw + f->gapr;
+        cellh = f->tilegapv + f->gapb + f->fh + f->gapt;
+        f->sqdx = f->sqdy = 0;
+        f->pageno = 1;
+        if (s->mcfopt.square) squareframe(f);
+        f->panelcol = 1;
+        f->panelrow = 0;
+        f->catent = s->gcatent;
+        int rc = 0;
+        switch (s->nclass) {
+            case 0: rc = single(); break;
+            case 1: rc = s->pflags.overlay ? overlay() : panels(); break;
+            default: rc = s->pflags.overlay ? overlay() : cells(); break;
+        }
+        page.end();
+        return rc;
+    }
+};
+
+}  // namespace
+
+int vyxcfdev(vyxstate* s) {
+    if (int rc = vyxcfsc(s)) return rc;
+    Driver d{s, s->frame, Pages{s}, std::max(s->panels.nrows, 1), std::max(s->panels.ncols, 1)};
+    destctx& c = s->gdest;
+    std::memset(&c, 0, sizeof c);
+    c.outmgr = s->outmgr;
+    c.outenv = s->obenv;
+    if (int rc = zqidest(&c)) return rc;
+    c.destidx = 0;
+    while (c.dests && c.destidx < c.dests->count) {
+        int rc = vyxgini(s);
+        if (rc == RC_SKIPDEST) {
+            ++c.destidx;
+            continue;
+        }
+        if (rc == 0) rc = d.destination();
+        if (rc != 0) {
+            zqdfree(&c);
+            return rc;
+        }
+        if (c.nocollect) break;
+        ++c.destidx;
+        if (c.destidx < c.dests->count) {
+            c.gstate = ggznew(nullptr);
+            c.gstate->firstuse = 1;
+        }
+    }
+    if (!c.nocollect && !c.published) zqpdest(&c);
+    if (s->annoflag && s->annolib) xoclose(s->annolib, 1);
+    zqdfree(&c);
+    return 0;
+}

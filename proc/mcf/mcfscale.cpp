@@ -1,0 +1,245 @@
+// The axis ranges of an MCF plot: the extremes of every group drawn, the HLOWER, HUPPER,
+// VLOWER and VUPPER options, whole decades under LOGLOG, nice ticks otherwise, and with
+// CENBIN the bin edges of the end-of-observation counts.
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+
+#include "proc/devgraph/plotlay.h"
+#include "proc/devgraph/zqscale.h"
+#include "proc/framework/hostsvc.h"
+#include "proc/framework/pools.h"
+#include "proc/framework/vyxstate.h"
+#include "proc/mcf/mcf.h"
+#include "proc/mcf/mcfmsg.h"
+#include "proc/mcf/mcfplot.h"
+
+namespace {
+
+constexpr double kNice[5] = {1, 2, 2.5, 5, 10};
+constexpr double kTiny = 1.110223024625157e-16;
+constexpr double kLogFloor = 0.001;
+constexpr double kTol = 1.053671212772351e-08 * 1000;
+constexpr int kMaxTicks = 1000;
+
+struct Extremes {
+    double evtmin = DBL_MAX, evtmax = -DBL_MAX, endmin = DBL_MAX, endmax = -DBL_MAX;
+    double lo = DBL_MAX, hi = -DBL_MAX;
+};
+
+void take(Extremes& e, const grpnode* g, bool limits) {
+    const auto& m = g->mcf;
+    e.evtmin = std::min(e.evtmin, m.evtmin);
+    e.evtmax = std::max(e.evtmax, m.evtmax);
+    e.endmin = std::min(e.endmin, m.endmin);
+    e.endmax = std::max(e.endmax, m.endmax);
+    e.lo = std::min(e.lo, limits ? m.lowmin : m.mcfmin);
+    e.hi = std::max(e.hi, limits ? m.uppmax : m.mcfmax);
+}
+
+Extremes gather(const vyxstate* s, bool limits) {
+    Extremes e;
+    if (s->nclass == 0) {
+        take(e, &s->rootgrp, limits);
+    } else {
+        for (const grpnode* g = s->grplist[0]; g; g = g->next) {
+            if (s->nclass == 1)
+                take(e, g, limits);
+            else
+                for (const grpnode* h = g->subtree[0]; h; h = h->next) take(e, h, limits);
+        }
+    }
+    return e;
+}
+
+// One axis as the layout record keeps it.
+struct Axis {
+    double lo, hi, step;
+    int count;          // intervals
+    double* ticks;      // count + 1 positions
+};
+
+double* doubles(vyxstate* s, int n) {
+    const int64_t bytes = int64_t(std::max(n, 1)) * 8;
+    auto* p = static_cast<double*>(vmalcp_handler(s->stmtpool, bytes, 0x2006));
+    if (!p) xmemmsg(bytes);
+    return p;
+}
+
+// Whole decades from floor(lo) to ceil(hi) (log10 values); a given end replaces its tick.
+int decades(vyxstate* s, double lo, double hi, bool logiven, double lov, bool higiven, double hiv, Axis* a) {
+    double first = std::floor(lo), last = std::ceil(hi);
+    if (last <= first) last = first + 1;
+    const int n = static_cast<int>(std::min<double>(last - first, kMaxTicks));
+    if (!(a->ticks = doubles(s, n + 1))) return RC_REPORTED;
+    for (int i = 0; i <= n; ++i) a->ticks[i] = first + i;
+    if (logiven) a->ticks[0] = lov;
+    if (higiven) a->ticks[n] = hiv;
+    a->lo = a->ticks[0];
+    a->hi = a->ticks[n];
+    a->step = 1;
+    a->count = n;
+    return 0;
+}
+
+// Even ticks: NTICK intervals between two given ends, else a nice scale that keeps the
+// given end.
+int linear(vyxstate* s, double lo, double hi, bool logiven, bool higiven, int32_t* ntick, uint8_t* given, Axis* a) {
+    if (*ntick < 1) *ntick = 4;
+    scale sc{};
+    int n;
+    if (logiven && higiven) {
+        sc.min = lo;
+        sc.max = hi;
+        n = *ntick;
+        sc.incr = (hi - lo) / n;
+    } else {
+        const char side = logiven ? 'L' : higiven ? 'U' : 'X';
+        n = zqscale(lo, hi, logiven || higiven ? -*ntick : *ntick, 5, kNice, &sc, 'S', side);
+        if (n < 0) {
+            *given = 1;
+            *ntick = 4;
+            n = 4;
+            sc.min = lo;
+            sc.max = hi;
+            sc.incr = (hi - lo) / 4;
+        }
+    }
+    // A range without width still gets an axis: one unit around its value.
+    if (!(sc.incr > 0)) {
+        sc.min = lo - 0.5;
+        sc.max = lo + 0.5;
+        n = std::max(n, 1);
+        sc.incr = 1.0 / n;
+    }
+    n = std::min(n, kMaxTicks);
+    if (!(a->ticks = doubles(s, n + 1))) return RC_REPORTED;
+    const double tol = std::max(std::fabs(sc.min), std::fabs(sc.max)) * kTol;
+    int k = 0;
+    for (double v = sc.min; k <= n && v <= sc.max + tol; v = sc.min + k * sc.incr) a->ticks[k++] = v;
+    a->lo = sc.min;
+    a->hi = sc.max;
+    a->step = sc.incr;
+    a->count = k - 1;
+    return 0;
+}
+
+// The bin edges along the time axis: every tick and, without CCENBIN, the midpoint after
+// each one; one counter per bin.
+int bins(vyxstate* s, const Axis& a) {
+    const bool closed = s->pflags.ccenbin;
+    const int m = closed ? a.count + 1 : 2 * (a.count + 1) - 1;
+    double* e = doubles(s, m);
+    auto* c = static_cast<int32_t*>(vmalcp_handler(s->stmtpool, int64_t(std::max(m - 1, 1)) * 4, 0x2006));
+    if (!e || !c) {
+        if (e) xmemmsg(int64_t(std::max(m - 1, 1)) * 4);
+        return RC_REPORTED;
+    }
+    int k = 0;
+    for (int i = 0; i <= a.count; ++i) {
+        e[k++] = a.ticks[i];
+        if (!closed && i < a.count) e[k++] = 0.5 * (a.ticks[i] + a.ticks[i + 1]);
+    }
+    for (int i = 0; i + 1 < m; ++i) c[i] = 0;
+    s->lifeticks = e;
+    s->lifecounts = c;
+    s->tickinfo[TI_NBOUNDS] = static_cast<uint32_t>(m);
+    return 0;
+}
+
+void store(plotlay* f, const Axis& a, bool horizontal) {
+    if (horizontal) {
+        f->hmin = a.lo, f->hmax = a.hi, f->hstep = a.step, f->nhtick = a.count;
+        f->hticks = a.ticks, f->nhtickv = a.count + 1;
+    } else {
+        f->vmin = a.lo, f->vmax = a.hi, f->vstep = a.step, f->nvtick = a.count;
+        f->vticks = a.ticks, f->nvtickv = a.count + 1;
+    }
+}
+
+}  // namespace
+
+int vyxcfsc(vyxstate* s) {
+    auto& p = s->pflags;
+    auto& o = s->mcfopt;
+    plotlay* f = s->frame;
+    const bool limits = o.wantlims && !p.noconf;
+    const bool loglog = s->logscale[0] != 0;
+    const Extremes e = gather(s, limits);
+    s->axlog[AXLOG_H] = s->axlog[AXLOG_V] = 0;
+
+    // Time axis.
+    double lo = e.evtmin, hi = e.evtmax;
+    if (p.nocenplot || p.cenbin) {
+        lo = std::min(lo, e.endmin);
+        hi = std::max(hi, e.endmax);
+    }
+    if (lo > hi) lo = hi = 0;   // no group has a time to show
+    if (p.cenbin) hi += 0.1 * (hi - lo);
+    f->hdata[0] = lo;
+    f->hdata[1] = hi;
+    if (p.llowgiven) lo = s->axlim[AX_LIFELOWER];
+    if (p.lupgiven) hi = s->axlim[AX_LIFEUPPER];
+    Axis h{};
+    if (loglog) {
+        if (lo <= kTiny) {
+            xpmlog(MSG_GROUP, MCFM_LOGHLOWER, lo);
+            lo = kLogFloor;
+        }
+        if (hi <= kTiny) hi = lo;
+        lo = std::log10(lo);
+        hi = std::log10(hi);
+        if (lo > hi) {
+            xpmlog(MSG_GROUP, MCFM_HORDER, std::pow(10.0, lo), std::pow(10.0, hi));
+            return RC_REPORTED;
+        }
+        if (decades(s, lo, hi, p.llowgiven, lo, p.lupgiven, hi, &h)) return RC_REPORTED;
+        s->axlog[AXLOG_H] = 1;
+    } else {
+        if (lo > hi) {
+            xpmlog(MSG_GROUP, MCFM_HORDER, lo, hi);
+            return RC_REPORTED;
+        }
+        if (linear(s, lo, hi, p.llowgiven, p.lupgiven, &o.ntick[0], &o.ntickgiven[0], &h)) return RC_REPORTED;
+    }
+    store(f, h, true);
+
+    // MCF axis.
+    lo = e.lo;
+    hi = e.hi;
+    if (lo > hi) lo = hi = 0;   // no estimate at all
+    f->vdata[0] = lo;
+    f->vdata[1] = hi;
+    if (p.plowgiven) lo = s->axlim[AX_PCTLOWER];
+    if (p.pupgiven) hi = s->axlim[AX_PCTUPPER];
+    Axis v{};
+    if (loglog) {
+        if (p.plowgiven && lo <= kTiny) {
+            xpmlog(MSG_GROUP, MCFM_LOGVLOWER, lo);
+            lo = kLogFloor;
+        } else if (lo <= kTiny) {
+            xpmlog(MSG_GROUP, hi > kTiny ? MCFM_LOGVLIMIT : MCFM_LOGVDATA);
+            lo = kLogFloor;
+        }
+        if (hi <= kTiny) hi = lo;
+        lo = std::log10(lo);
+        hi = std::log10(hi);
+        if (hi < lo) {
+            xpmlog(MSG_GROUP, MCFM_VORDER, std::pow(10.0, lo), std::pow(10.0, hi));
+            return RC_REPORTED;
+        }
+        if (decades(s, lo, hi, p.plowgiven, lo, p.pupgiven, hi, &v)) return RC_REPORTED;
+        s->axlog[AXLOG_V] = 1;
+    } else {
+        if (hi < lo) {
+            xpmlog(MSG_GROUP, MCFM_VORDER, lo, hi);
+            return RC_REPORTED;
+        }
+        if (linear(s, lo, hi, p.plowgiven, p.pupgiven, &o.ntick[1], &o.ntickgiven[1], &v)) return RC_REPORTED;
+    }
+    store(f, v, false);
+
+    if (p.cenbin && bins(s, h)) return RC_REPORTED;
+    o.axscaled = 1;
+    return 0;
+}
