@@ -147,10 +147,10 @@ int readoff(double v, char out[10]) {
     return shwylab(out, v, &nd, &w, 0);
 }
 
-// The groups whose fitted lines an intersection is drawn for.
+// The groups whose fitted lines an intersection is drawn for (an MCF plot has none).
 template <class F>
 void fittedgroups(vyxstate* s, grpnode* group, F&& each) {
-    if (s->fitmethod == 3) return;
+    if (s->fitmethod == 3 || s->pflags.ismcf) return;
     if (!s->pflags.overlay) {
         if (group && !group->nofit) each(group);
         return;

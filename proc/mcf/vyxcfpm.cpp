@@ -359,6 +359,9 @@ int vyxcfpm(vyxstate* s) {
     }
     // 18. panels
     if (int rc = panels(s, r); rc != 0) return rc;
+    // The page layout makes room for the level strips by the plots' layout bytes.
+    F.layouth = O.topstrip;
+    F.layoutv = O.sidestrip;
     // 19. class-level orders and the record layout
     for (int j = 0; j < 2; ++j) {
         const uint8_t c = ordercode(r, j == 0 ? slot::plot::ORDER1 : slot::plot::ORDER2);
