@@ -90,6 +90,7 @@ void CairoCanvas::release() {
 
 void CairoCanvas::begin(double width, double height, const Rgb& background) {
     release();
+    svgmarks_ = 0;
     w_ = width;
     h_ = height;
     char suffix[32];
@@ -205,8 +206,21 @@ CairoCanvas::Stamp& CairoCanvas::stamp(const MarkerShape& m, double size, const 
     return *stamps_.emplace(k, std::move(st)).first->second;
 }
 
+void CairoCanvas::dropsvg() {
+    if (!svg_) return;
+    if (cs_) cairo_destroy(cs_);
+    cairo_surface_destroy(svg_);
+    cs_ = nullptr;
+    svg_ = nullptr;
+    if (!svgtmp_.empty()) ::unlink(svgtmp_.c_str());
+    svgtmp_.clear();
+    ::unlink(svgpath_.c_str());   // no SVG of an earlier run stands in for this page
+}
+
 void CairoCanvas::markers(const MarkerShape& m, double size, const Stroke& s, const double* xy, size_t n) {
     if (n == 0 || !(size > 0)) return;
+    svgmarks_ += n;
+    if (svgmarks_ > kSvgMarkerBudget) dropsvg();
     Stamp& st = stamp(m, size, s);
     if (cs_)
         for (size_t k = 0; k < n; ++k) {

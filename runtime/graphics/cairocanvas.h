@@ -2,6 +2,8 @@
 // per shape, size and colour and stamped at every point: a <use> of one definition in the
 // SVG, a small image painted at each pixel position in the PNG. Both files are written under
 // temporary names and renamed into place when the page ends, so no half-written page is left.
+// A page of more than kSvgMarkerBudget markers keeps its PNG only: its SVG would be far too
+// large to show (the report embeds the PNG of such a page) and slow to write.
 #pragma once
 #include <map>
 #include <memory>
@@ -12,6 +14,8 @@ typedef struct _cairo cairo_t;
 typedef struct _cairo_surface cairo_surface_t;
 
 namespace rt::gfx {
+
+constexpr size_t kSvgMarkerBudget = 50000;
 
 class CairoCanvas : public Canvas {
 public:
@@ -40,8 +44,10 @@ private:
     cairo_t* cs_ = nullptr;
     cairo_t* cp_ = nullptr;
     int clips_ = 0;
+    size_t svgmarks_ = 0;
     std::map<std::string, std::unique_ptr<Stamp>> stamps_;
     void release();
+    void dropsvg();
     Stamp& stamp(const MarkerShape& m, double size, const Stroke& s);
 };
 

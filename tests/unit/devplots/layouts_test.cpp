@@ -179,3 +179,22 @@ TEST(Layouts, DestinationsSkippedOrNotCollected) {
 }
 
 }  // namespace
+
+namespace {
+
+// A page of more markers than an SVG could show keeps its PNG only, and the report embeds
+// the PNG; a small page stays inline as SVG.
+TEST(Layouts, APageOfManyPointsIsEmbeddedAsItsPng) {
+    std::string big = "hours\n";
+    for (int k = 1; k <= 60000; ++k) big += std::to_string(100 + k % 5000) + "." + std::to_string(k % 97) + "\n";
+    dp::Run r = dp::run("proc vitalyx data=b;\n probplot hours / noinset;\nrun;\n", {{"b", big}});
+    ASSERT_EQ(r.status, 0) << r.log.all();
+    ASSERT_EQ(r.pages.size(), 1u);
+    EXPECT_NE(r.report.find("src=\"data:image/png;base64,"), std::string::npos);
+    EXPECT_EQ(r.report.find("<svg"), std::string::npos);
+
+    dp::Run s = dp::run("proc vitalyx data=b;\n probplot cycles;\nrun;\n", {{"b", testdata::bearings}});
+    EXPECT_NE(s.report.find("<svg"), std::string::npos);
+}
+
+}  // namespace
