@@ -37,7 +37,7 @@ regpstate* statefor(vyxstate* s) {
     return r;
 }
 
-// The MODEL road (FITTYPE=MODEL or REGRESSION): not available until the MODEL fit is.
+// The relation plot of the MODEL's fit (FITTYPE=REGRESSION), noted once.
 int modelroad(vyxstate* s) {
     constexpr uint32_t kNoted = 0x20000;
     if (!(s->pendingnoted & kNoted)) notavailable(s, "the relation plot of the MODEL fit");
@@ -85,7 +85,13 @@ double* regper(vyxstate* s) {
 
 int vyxrplot(vyxstate* s) {
     if (int rc = vyxpprm(s)) return rc;
-    if (s->fitmethod == 8 || s->fitmethod == 9) return modelroad(s);
+    if (s->fitmethod == 9) {
+        // FITTYPE=REGRESSION: the computations and tables run; the relation plot of the
+        // MODEL's fit is not drawn yet.
+        const int rc = PPComp(s);
+        modelroad(s);
+        return rc;
+    }
     if (!s->rdxgraph) return vyxpplt(s);
     // The statistical road draws from the fits: a statement whose analysis failed stops here.
     if (int rc = PPComp(s)) return rc;
