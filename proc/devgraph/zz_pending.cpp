@@ -1,4 +1,4 @@
-// The statistical-graphics road of the probability and relation plots, not available yet:
+// The statistical-graphics road of the relation plot, not available yet:
 // the statement notes once that it is not available and draws nothing. Weak, so that the
 // real routines replace them; the file is named to sort last, so that an archive link finds
 // a real routine before its placeholder.
@@ -20,5 +20,4 @@ int statroad(vyxstate* s) {
 
 }  // namespace
 
-__attribute__((weak)) int vyxpog(vyxstate* s) { return statroad(s); }
 __attribute__((weak)) int vyxrog(vyxstate* s, const double*) { return statroad(s); }
