@@ -25,7 +25,7 @@ struct PageLayout {
     double areatop = 0, areabottom = 0; // the panels' span, for the axis titles
 };
 
-// Draws the title and the axis titles; returns the frames (each with the spec's axes).
-PageLayout pagelayout(Canvas& c, const PageSpec& spec);
+// Draws the title and the axis titles; returns the frames (each with the axes its page plan gives).
+PageLayout pagelayout(Canvas& c, const PageSpec& plan);
 
 }  // namespace rt::sgr

@@ -27,7 +27,7 @@ struct TemplateSpec {
     int relation;       // RegPercentiles1, 2 or 3
 };
 
-// The spec of a path (case-blind), or null.
+// The page description of a template path (case-blind), or null.
 const TemplateSpec* findspec(std::string_view path);
 // Every path the renderer knows, in the order of the table.
 std::vector<std::string> specpaths();

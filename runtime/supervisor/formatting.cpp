@@ -88,18 +88,18 @@ int xpsstr(char* buffer, int buflen, const char* format, int nargs, const msgarg
         }
         ++p;
         // Flags, width and precision ("%-12g", "%8.3f", "%5d") as printf has them.
-        std::string spec;
-        while (*p && std::strchr("-+ #0", *p)) spec.push_back(*p++);
-        while (*p >= '0' && *p <= '9') spec.push_back(*p++);
+        std::string flags;
+        while (*p && std::strchr("-+ #0", *p)) flags.push_back(*p++);
+        while (*p >= '0' && *p <= '9') flags.push_back(*p++);
         if (*p == '.') {
-            spec.push_back(*p++);
-            while (*p >= '0' && *p <= '9') spec.push_back(*p++);
+            flags.push_back(*p++);
+            while (*p >= '0' && *p <= '9') flags.push_back(*p++);
         }
         if (!*p) break;
-        if (!spec.empty() || std::strchr("feEG", *p)) {
+        if (!flags.empty() || std::strchr("feEG", *p)) {
             const msgarg* m = std::strchr("gGfeEdis", *p) ? next() : nullptr;
             char b[512];
-            const std::string f = "%" + spec;
+            const std::string f = "%" + flags;
             if (!m) {
                 out += f + *p;
                 continue;
