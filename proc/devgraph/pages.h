@@ -3,10 +3,12 @@
 // once), the legend drawn into a page, the symbol records a group takes, and SQUARE.
 #pragma once
 #include <algorithm>
+#include <cstring>
 
 #include "proc/devgraph/destctx.h"
 #include "proc/devgraph/hostgraphics.h"
 #include "proc/devgraph/legends.h"
+#include "proc/devgraph/pagelayout.h"
 #include "proc/devgraph/plotlay.h"
 #include "proc/devgraph/strips.h"
 #include "proc/devgraph/symbols.h"
@@ -73,4 +75,39 @@ inline void squareframe(plotlay* f) {
         f->hfac = f->fw / (f->hmax - f->hmin);
         f->hoff = f->fx - f->hmin * f->hfac;
     }
+}
+
+// Draws the plot once for every output destination: the page layout is refilled for each
+// (a later DOCUMENT destination is skipped), a destination that does not collect ends the
+// loop, the collected segments are published once, and the annotate copy is removed.
+template <class DrawDestination>
+int eachdestination(vyxstate* s, DrawDestination draw) {
+    destctx& c = s->gdest;
+    std::memset(&c, 0, sizeof c);
+    c.outmgr = s->outmgr;
+    c.outenv = s->obenv;
+    if (int rc = zqidest(&c)) return rc;
+    c.destidx = 0;
+    while (c.dests && c.destidx < c.dests->count) {
+        int rc = vyxgini(s);
+        if (rc == RC_SKIPDEST) {
+            ++c.destidx;
+            continue;
+        }
+        if (rc == 0) rc = draw();
+        if (rc != 0) {
+            zqdfree(&c);
+            return rc;
+        }
+        if (c.nocollect) break;
+        ++c.destidx;
+        if (c.destidx < c.dests->count) {
+            c.gstate = ggznew(nullptr);
+            c.gstate->firstuse = 1;
+        }
+    }
+    if (!c.nocollect && !c.published) zqpdest(&c);
+    if (s->annoflag && s->annolib) xoclose(s->annolib, 1);
+    zqdfree(&c);
+    return 0;
 }

@@ -243,32 +243,5 @@ struct Driver {
 int vyxcfdev(vyxstate* s) {
     if (int rc = vyxcfsc(s)) return rc;
     Driver d{s, s->frame, Pages{s}, std::max(s->panels.nrows, 1), std::max(s->panels.ncols, 1)};
-    destctx& c = s->gdest;
-    std::memset(&c, 0, sizeof c);
-    c.outmgr = s->outmgr;
-    c.outenv = s->obenv;
-    if (int rc = zqidest(&c)) return rc;
-    c.destidx = 0;
-    while (c.dests && c.destidx < c.dests->count) {
-        int rc = vyxgini(s);
-        if (rc == RC_SKIPDEST) {
-            ++c.destidx;
-            continue;
-        }
-        if (rc == 0) rc = d.destination();
-        if (rc != 0) {
-            zqdfree(&c);
-            return rc;
-        }
-        if (c.nocollect) break;
-        ++c.destidx;
-        if (c.destidx < c.dests->count) {
-            c.gstate = ggznew(nullptr);
-            c.gstate->firstuse = 1;
-        }
-    }
-    if (!c.nocollect && !c.published) zqpdest(&c);
-    if (s->annoflag && s->annolib) xoclose(s->annolib, 1);
-    zqdfree(&c);
-    return 0;
+    return eachdestination(s, [&] { return d.destination(); });
 }
