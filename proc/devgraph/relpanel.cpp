@@ -16,6 +16,7 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
+#include "proc/lifedist/grprows.h"
 #include "proc/lifedist/mlfit.h"
 #include "proc/lifedist/npmsg.h"
 #include "proc/lifedist/obsrow.h"
@@ -128,28 +129,7 @@ int levelmarkers(vyxstate* s, grpnode* g, double x, Kinds& m, const symrec* cons
         m.add(k, x, Y);
         return 0;
     };
-    const int32_t nobs = g->nobs;
-    const int64_t dpr = s->rowlay[1];
-    if (!g->ufile) {
-        for (int32_t i = 0; g->rowbuf && i < nobs; ++i) one(g->rowbuf + i * dpr);
-    } else {
-        const int64_t rpb = s->rowlay[0];
-        auto* block = static_cast<double*>(vmalcp_handler(s->workpool, rpb * dpr * 8, 0x2004));
-        if (!block) {
-            xmemmsg(rpb * dpr * 8);
-            return 1;
-        }
-        xcpoint(g->ufile, 0);
-        for (int32_t done = 0; done < nobs;) {
-            if (xcread(g->ufile, block, rpb * dpr * 8) != 0) {
-                xpmlog(510, MSG_ROWS_END_EARLY);
-                return RC_READ;
-            }
-            const int32_t k = static_cast<int32_t>(std::min<int64_t>(rpb, nobs - done));
-            for (int32_t i = 0; i < k; ++i) one(block + i * dpr);
-            done += k;
-        }
-    }
+    if (int rc = eachrow(s, g, one)) return rc;
     if (mult && !freq)
         for (int k = 0; k < 3; ++k) label(k);
     for (int k = 0; k < 3; ++k) m.flush(k);
