@@ -99,6 +99,8 @@ double zlbeta(double a, double b) {
     return static_cast<double>(r);
 }
 
+double SpecialLog1PlusX(double u) { return u == -1.0 ? -1.3407807929943e+154 : zln1px(u); }
+
 double zln1px(double x) {
     if (std::fabs(x) > 0.03125) return std::log(1.0 + x);
     // 2 artanh(t/2) with t = x/(1 + x/2), by a rational approximation.

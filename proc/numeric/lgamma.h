@@ -14,6 +14,10 @@ double zlbeta(double a, double b);
 // log(1 + x), accurate near 0.
 double zln1px(double x);
 
+// log(1 + u) with u = -1 mapped to -2^512 rather than minus infinity: the other tail's log,
+// log(1 - e^l), taken with u = -e^l by the log-scale gamma and beta schemes.
+double SpecialLog1PlusX(double u);
+
 // log(e^a + e^b) without overflow.
 double zlnSumOfExp(double a, double b);
 

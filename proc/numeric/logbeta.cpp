@@ -16,8 +16,7 @@ constexpr int kMaxPasses = 400;
 }  // namespace
 
 double logOneMinusExp(double l) {
-    const double u = -std::exp(l);
-    return u == -1.0 ? -1.3407807929943e+154 : zln1px(u);
+    return SpecialLog1PlusX(-std::exp(l));
 }
 
 int betaLogProbability(betareq* r, double x, double* logp, double* logq, double* logdens) {

@@ -14,12 +14,10 @@ namespace {
 
 constexpr double kLn2 = 0.6931471805599453;
 constexpr double kExpUnderflow = -708.3964185;
-constexpr double kBig = 1.3407807929943e154;
 
 // log(1 - e^l), -2^512 when e^l rounds to 1.
 double log1mexp(double l) {
-    const double u = -std::exp(l);
-    return u == -1.0 ? -kBig : zln1px(u);
+    return SpecialLog1PlusX(-std::exp(l));
 }
 
 int centralProbability(cncreq* r) {

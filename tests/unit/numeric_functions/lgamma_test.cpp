@@ -86,6 +86,9 @@ TEST(LogOnePlusX, SwitchPointsAndR) {
     EXPECT_NEAR(zln1px(0.03125), std::log1p(0.03125), 1e-17);
     EXPECT_EQ(zln1px(0.0313), std::log(1.0 + 0.0313));
     EXPECT_TRUE(std::isnan(zln1px(NAN)));
+    // The other tail's log when the tail is the whole: a finite -2^512, never minus infinity.
+    EXPECT_EQ(SpecialLog1PlusX(-1.0), -1.3407807929943e+154);
+    EXPECT_EQ(SpecialLog1PlusX(-0.5), zln1px(-0.5));
     const RefTable t = readRef("numeric_functions/log1p.csv");
     Worst w;
     for (size_t i = 0; i < t.rows.size(); ++i) {
