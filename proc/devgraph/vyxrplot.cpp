@@ -28,12 +28,12 @@ struct ParmPair {
     ParmPair& operator=(const ParmPair&) = delete;
 };
 
+// The record of this statement's lines. It comes from the statement pool, which is renewed
+// after every statement: a record kept from an earlier statement is gone, so each call
+// takes a new one.
 regpstate* statefor(vyxstate* s) {
-    auto* r = static_cast<regpstate*>(s->regpstate);
-    if (!r) {
-        r = static_cast<regpstate*>(vmalcp_handler(s->stmtpool, sizeof(regpstate), 0x2006));
-        s->regpstate = r;
-    }
+    auto* r = static_cast<regpstate*>(vmalcp_handler(s->stmtpool, sizeof(regpstate), 0x2006));
+    s->regpstate = r;
     return r;
 }
 

@@ -38,5 +38,8 @@ Axis probtimeaxis(const rt::out::PhantomData& d, bool log);
 // Every group of a probability plot's phantom in one frame, coloured apart (the probability
 // panel of a relation plot).
 void probpanel(Canvas& c, const Frame& f, const rt::out::PhantomData& d, bool limits, bool fit, bool band, double alpha);
+// The legend of the groups of a probability panel (their overlay texts, else their labels),
+// in the colours probpanel draws them with.
+std::vector<LegendEntry> problegend(const rt::out::PhantomData& d);
 
 }  // namespace rt::sgr

@@ -324,6 +324,15 @@ bool probplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& wh
     return true;
 }
 
+std::vector<LegendEntry> problegend(const PhantomData& d) {
+    std::vector<LegendEntry> legend;
+    const Cols c(d);
+    const std::vector<Group> gs = groups(d, c);
+    for (size_t k = 0; k < gs.size(); ++k)
+        legend.push_back({gs[k].overlay.empty() ? gs[k].label : gs[k].overlay, groupcolor(static_cast<int>(k)), &opencircle(), true});
+    return legend;
+}
+
 void probpanel(Canvas& cv, const Frame& f, const PhantomData& d, bool limits, bool fit, bool band, double alpha) {
     static const TemplateSpec plain{"", Family::Probability, 0, false, false, false, -1, 0};
     const Cols c(d);

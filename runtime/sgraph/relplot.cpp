@@ -65,6 +65,11 @@ bool relplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& why
         if (a > b) std::swap(a, b);
         a = std::min(a, xlo), b = std::max(b, xhi);
         sx = givenaxis(xt, quotedlist(v.text("_XTickLabels")), a - (b - a) * 0.02, b + (b - a) * 0.02);
+    } else if (!xlog && xlo < xhi) {
+        // The stress levels are the axis's data: room beside the first and the last level,
+        // so that their points and the lines' labels stay clear of the frame.
+        const double pad = (xhi - xlo) * 0.06;
+        sx = dataaxis(false, xlo - pad, xhi + pad, false);
     } else {
         sx = dataaxis(xlog, xlo, xhi, false);
     }
@@ -89,8 +94,16 @@ bool relplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& why
         }
         for (size_t k = 0; k < kinds.size(); ++k) legend.push_back({kinds[k], groupcolor(static_cast<int>(k)), &kindmarker(k), false});
     }
-    if (prob) sp.right = (sp.width - 20) * 0.42;
-    sp.legend = legendheight(legend, "", sp.width - 80);
+    // The probability panel takes the right part of the page; its stress levels have a legend
+    // of their own under it, titled by the stress variable.
+    std::vector<LegendEntry> levels;
+    const std::string levtitle = v.text("_XLabel");
+    if (prob) {
+        sp.right = (sp.width - 20) * 0.42;
+        levels = problegend(*prob);
+    }
+    const double relw = sp.width - 20 - sp.right;
+    sp.legend = std::max(legendheight(legend, "", relw - 60), legendheight(levels, levtitle, sp.right - 60));
     PageLayout L = pagelayout(cv, sp);
     const Frame& f = L.frames[0];
     const bool grid = v.text("_Grid") == "AUTO_ON";
@@ -108,8 +121,15 @@ bool relplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& why
         auto finish = [&](const std::string& name) {
             p.draw(cv, gfx::Stroke{Rgb{0.15, 0.15, 0.2}, 1.2, {}});
             double x, y;
-            if (!name.empty() && f.at(lx, lyv, &x, &y) && x <= f.x1 && y <= f.y1 && y >= f.y0)
-                cv.text(name, std::min(x, f.x1) - 2, y + 3, 0, gfx::Anchor::End, textstyle(style().font * 0.9));
+            // The label right of the line's end, clear of the points at the last level, or
+            // left of it when the frame ends there.
+            const double fs = style().font * 0.9;
+            if (!name.empty() && f.at(lx, lyv, &x, &y) && x <= f.x1 && y <= f.y1 && y >= f.y0) {
+                if (x + 8 + textwidth(name, fs, false) <= f.x1)
+                    cv.text(name, x + 8, y - fs * 0.35, 0, gfx::Anchor::Start, textstyle(fs));
+                else
+                    cv.text(name, x - 2, y + 3, 0, gfx::Anchor::End, textstyle(fs));
+            }
         };
         for (size_t r = 0; r < pct->rows; ++r) {
             std::string name = text(*pct, pg, r);
@@ -146,15 +166,18 @@ bool relplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& why
         Frame pf;
         pf.x = probtimeaxis(*prob, v.text("_PPXType") == "log");
         pf.y = probaxis(v.text("_PPTicks"), v.text("_PPTickLabels"), v.number("_VMin", NAN), v.number("_VMax", NAN));
-        pf.x0 = L.right + 12 + ylabelwidth(pf.y);
-        pf.x1 = sp.width - 16;
+        // Room for the axis title and the tick labels left of the frame, and for half the
+        // last time label right of it.
+        pf.x0 = L.right + 14 + style().titlefont * 1.4 + ylabelwidth(pf.y);
+        pf.x1 = sp.width - 26;
         pf.y0 = f.y0;
         pf.y1 = f.y1;
         drawframe(cv, pf, grid, v.text("_MLGrid") == "ON", true, true);
         xtitle(cv, v.text("_PPXLabel"), pf.x0, pf.x1, f.y0 - xlabelheight() - style().titlefont * 1.1);
-        ytitle(cv, v.text("_PPYLabel"), pf.y0, pf.y1, L.right + 8);
+        ytitle(cv, v.text("_PPYLabel"), pf.y0, pf.y1, L.right + 14 + style().titlefont * 0.8);
         const double tc = v.number("_TransConf", 0.8);
         probpanel(cv, pf, *prob, true, v.number("_TransFit", 0) < 1, tc < 1, 1 - tc);
+        if (!levels.empty()) rt::sgr::legend(cv, levels, levtitle, pf.x0, pf.x1, L.legendtop);
     }
     return true;
 }

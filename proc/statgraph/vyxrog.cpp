@@ -1,0 +1,329 @@
+// RELATIONPLOT as statistical graphics: the data of the stress levels, the percentile lines
+// of the fit and the stress reference lines as phantom objects (with PPLOT also the
+// probability plot of the levels), and one graph request.
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <cstring>
+#include <string>
+
+#include "proc/devgraph/plotlay.h"
+#include "proc/devgraph/relation.h"
+#include "proc/framework/hostsvc.h"
+#include "proc/framework/optslots.h"
+#include "proc/framework/pools.h"
+#include "proc/framework/textpad.h"
+#include "proc/framework/vyxstate.h"
+#include "proc/effects/levrec.h"
+#include "proc/lifedist/grprows.h"
+#include "proc/lifedist/obsrow.h"
+#include "proc/statgraph/sgmath.h"
+#include "proc/statgraph/sgproto.h"
+#include "proc/statgraph/statgraph.h"
+
+using sg::ismiss;
+using sg::missing;
+
+namespace {
+
+constexpr int kMsgKindLabel = 675;      // 675 exact, 676 right-, 677 left-, 678 interval-censored
+constexpr int kMsgOnePercentile = 209;  // "%1% Percentile"
+constexpr int kMsgCurveValue = 487;     // "%1 = %2": the value of the variable that labels the curve
+constexpr int kMsgLifeLabel = 916, kMsgLifeLabelThr = 917;
+constexpr int kLblPercentile = 586, kLblPercentiles = 587, kLblRelation = 588, kLblDescr = 594;
+constexpr int kLblPercent = 40;
+constexpr int kKindWidth = 20;
+constexpr uint32_t kStressPow = 3;
+
+enum Kind { EXACT = 0, RIGHT = 1, LEFT = 2, INTERVAL = 3 };
+
+// A variable's label when it has one, else its name (a label longer than the name is a
+// label all the same).
+txthandle labelorname(const vardesc* d) {
+    return d->labellen > 0 ? rdxtxt(d->label, d->labellen) : rdxtxt(d->name, d->namelen);
+}
+
+struct Flags {
+    bool T, A, L;
+};
+
+// The time of a stored value (analysis scale) on the time scale.
+double back(const vyxstate* s, double v) { return sg::backtime(s, v); }
+
+// The data phantom: one row per stored row of every stress level.
+int dataphantom(vyxstate* s, const Flags& f, uint32_t* ref) {
+    double x = missing(), y = missing();
+    const int levw = 16;
+    const int w = std::max(kKindWidth, levw);
+    auto* cell = static_cast<char*>(vmalcp_handler(s->stmtpool, w, 0x3006));
+    if (!cell) {
+        xmemmsg(w);
+        return RC_NOMEM;
+    }
+    char kinds[4][kKindWidth];
+    for (int k = 0; k < 4; ++k) {
+        std::memset(kinds[k], ' ', kKindWidth);
+        xpmstr(kinds[k], kKindWidth, 510, kMsgKindLabel + k);
+    }
+    if (int rc = phcreate(s, "PhantomData", "Phantom Data for Relation Plot")) return rc;
+    if (int rc = phcolumn(s, COL_DOUBLE, "XData", "XData", 0, "Xvalue", &x)) return rc;
+    if (int rc = phcolumn(s, COL_DOUBLE, "YData", "YData", 0, "Yvalue", &y)) return rc;
+    if (int rc = phcolumn(s, COL_TEXT, "DataGroup", "DataGroup", kKindWidth, "Group", cell)) return rc;
+    if (int rc = phenddef(s)) return rc;
+    if (int rc = phbind(s, ref)) return rc;
+    const uint32_t form = s->rspkind;
+    int j = 0;
+    for (grpnode* g = s->grplist[0]; g; g = g->next, ++j) {
+        double stress = s->levvals[0] ? s->levvals[0][j] : missing();
+        if (!ismiss(stress) && f.T) stress = s->stress_fn(stress);
+        if (ismiss(stress)) continue;
+        if (f.A) stress = -stress;
+        const int rc = eachrow(s, g, [&](const double* r) -> int {
+            Kind kind = EXACT;
+            double t = missing();
+            if (form == FORM_TIME) {
+                t = back(s, r[OBS_TIME]);
+            } else if (form == FORM_CENSOR) {
+                t = back(s, r[OBS_TIME]);
+                const int c = static_cast<int>(std::trunc(r[OBS_CENS]));
+                kind = c == CENS_RIGHT ? RIGHT : c == CENS_LEFT ? LEFT : c == CENS_INTERVAL ? INTERVAL : EXACT;
+            } else if (form == FORM_INTERVAL) {
+                const double lo = r[OBS_LOWER], up = r[OBS_UPPER];
+                if (ismiss(lo) && ismiss(up)) return 0;
+                if (ismiss(lo)) {
+                    t = back(s, up), kind = LEFT;
+                } else if (ismiss(up)) {
+                    t = back(s, lo), kind = RIGHT;
+                } else if (up <= lo) {
+                    t = back(s, lo);
+                } else {
+                    const double a = back(s, lo), b = back(s, up);
+                    t = ismiss(a) || ismiss(b) ? missing() : (a + b) * 0.5;
+                    kind = INTERVAL;
+                }
+            } else {
+                return 0;
+            }
+            x = stress;
+            y = t;
+            std::memset(cell, ' ', static_cast<size_t>(w));
+            std::memcpy(cell, kinds[kind], kKindWidth);
+            return phrow(s);
+        });
+        if (rc) return rc;
+    }
+    return phclose(s);
+}
+
+// The percentile phantom: one line per PLOTFIT percentile and curve.
+int pcntlphantom(vyxstate* s, const Flags& f, const double* lines, uint32_t* ref, int* written) {
+    const auto* rp = static_cast<const regpstate*>(s->regpstate);
+    const int np = static_cast<int>(s->pctcount), nc = rp ? std::max(rp->ncurve, 0) : 0, npts = rp ? rp->npts : 0;
+    const bool labelled = rp && (rp->other || rp->bylevel);
+    // Widths: the longest formatted percentile and the longest curve label.
+    int pw = 1, cw = 1;
+    char buf[40];
+    for (int i = 0; i < np; ++i) {
+        std::memset(buf, ' ', sizeof buf);
+        xpfs(s->pctvals[i], -16, 99, buf);
+        pw = std::max(pw, wzstrip(buf, 16));
+    }
+    auto curvelabel = [&](int j, char* out) {
+        std::memset(out, ' ', 40);
+        if (rp->other && rp->values)
+            xpsstr(out, 39, "%-12g", rp->values[j]);
+        else if (rp->bylevel)
+            std::memcpy(out, s->levkeys[0] + 16 * j, 16);
+        return wzstrip(out, 40);
+    };
+    char curve[40];
+    if (labelled)
+        for (int j = 0; j < nc; ++j) cw = std::max(cw, curvelabel(j, curve));
+    double x = missing(), y = missing();
+    if (int rc = phcreate(s, "PhantomPcntl", "Phantom Percentiles for Relation Plot")) return rc;
+    if (int rc = phcolumn(s, COL_DOUBLE, "XPcntl", "XPcntl", 0, "Xvalue", &x)) return rc;
+    if (int rc = phcolumn(s, COL_DOUBLE, "YPcntl", "YPcntl", 0, "Yvalue", &y)) return rc;
+    if (int rc = phcolumn(s, COL_TEXT, "PcntlGroup", "PcntlGroup", pw, "Group", s->grplabel)) return rc;
+    if (labelled)
+        if (int rc = phcolumn(s, COL_TEXT, "CurveLabel", "CurveLabel", cw, "Group", s->rowtext)) return rc;
+    if (int rc = phenddef(s)) return rc;
+    if (int rc = phbind(s, ref)) return rc;
+    const double* at = lines;
+    for (int i = 0; i < np; ++i) {
+        std::memset(s->grplabel, ' ', 40);
+        xpfs(s->pctvals[i], -16, 99, s->grplabel);
+        for (int j = 0; j < nc; ++j) {
+            std::memset(s->rowtext, ' ', sizeof s->rowtext);
+            if (labelled) std::memcpy(s->rowtext, curve, static_cast<size_t>(curvelabel(j, curve)));
+            for (int k = 0; k < npts; ++k, at += 2) {
+                double stress = at[0];
+                const double life = at[1];
+                if (s->stressrel == kStressPow && !ismiss(stress)) stress = std::exp(stress);
+                if (ismiss(stress) || ismiss(life)) continue;
+                x = f.A ? -stress : stress;
+                s->datarng[0] = std::min(s->datarng[0], life);
+                s->datarng[1] = std::max(s->datarng[1], life);
+                y = f.L ? back(s, life) : life;
+                if (int rc = phrow(s)) return rc;
+                ++*written;
+            }
+        }
+    }
+    return phclose(s);
+}
+
+// The stress reference lines.
+int srefphantom(vyxstate* s, const Flags& f, uint32_t* ref) {
+    const auto* labels = static_cast<const optslot*>(s->refs.labels[REF_SREF]);
+    if (int rc = phcreate(s, "PhantomSRef", "Phantom Data for Stress Ref Lines")) return rc;
+    if (int rc = phcolumn(s, COL_DOUBLE, "SRef", "SRef", 0, "Yvalue", &s->srefcell)) return rc;
+    if (labels)
+        if (int rc = phcolumn(s, COL_TEXT, "SRefLabel", "SRefLabel", SG_REFLABEL, "Group", s->sreflabel)) return rc;
+    if (int rc = phenddef(s)) return rc;
+    if (int rc = phbind(s, ref)) return rc;
+    for (int k = 0; k < s->refs.counts[REF_SREF]; ++k) {
+        const double v = s->refs.vals[REF_SREF][k];
+        s->srefcell = f.A && !ismiss(v) ? -v : v;
+        if (labels) {
+            int len = 0;
+            const char* t = zparm(labels, k, &len);
+            padtext(s->sreflabel, SG_REFLABEL, 0, t, std::min(len, SG_REFLABEL));
+        }
+        if (int rc = phrow(s)) return rc;
+    }
+    return phclose(s);
+}
+
+// The probability plot of the stress levels (PPLOT).
+int probphantom(vyxstate* s, uint32_t* ref, double* vmin, double* vmax) {
+    if (int rc = SGPobj(s)) return rc;
+    std::memset(s->refrowlab, ' ', sizeof s->refrowlab);
+    s->refrow[SG_XREF] = s->refrow[SG_YREF] = missing();
+    if (int rc = phbind(s, ref)) return rc;
+    s->axlim[AX_DATALO] = DBL_MAX;
+    s->axlim[AX_DATAHI] = -DBL_MAX;
+    *vmin = DBL_MAX;
+    *vmax = -DBL_MAX;
+    s->grpindex = 1;
+    bool refsgo = true;
+    for (grpnode* g = s->grplist[0]; g; g = g->next, ++s->grpindex) {
+        padtext(s->grplabel, 256, 0, g->key, 16);
+        padtext(s->rowtext, 256, 0, g->key, 16);
+        for (int k = 0; k < SG_CELLS; ++k) s->rowvals[k] = missing();
+        PlotPoints(s, g, vmin, vmax);
+        if (s->stepend) return -1;
+        if (int rc = PlotCurves(s, g, vmin, vmax)) return rc;
+        if (refsgo) {
+            const int rc = PPlotRefLines(s, g);
+            if (rc < 0) return rc;
+            refsgo = rc == 0;
+        }
+    }
+    return phclose(s);
+}
+
+}  // namespace
+
+int vyxrog(vyxstate* s, const double* pctlines) {
+    const auto& p = s->pflags;
+    const Flags f{s->rplotopt && s->stressrel != kStressPow && s->stress_fn != nullptr,
+                  s->stressrel == 1 || s->stressrel == 4, s->logscale[0] || s->logscale[1]};
+    if (s->fitmethod == 9) s->pageflags[PG_DATA] = 1;
+    const bool datapts = s->pageflags[PG_DATA] != 0, fitlines = s->pageflags[PG_FITLINES] != 0 && pctlines;
+    const vardesc* tvar = s->rspvars[0];
+    const vardesc* svar = &s->clsdesc[0];
+    const txthandle xtype = rdxtxt(s->stressrel == kStressPow ? "log" : "linear", -1);
+    const txthandle ytype = rdxtxt(f.L ? "log" : "linear", -1);
+    const txthandle grid = rdxtxt(p.nogrid ? "AUTO_ON" : "OFF", -1);
+    const txthandle mlgrid = rdxtxt(p.mlgrid ? "ON" : "OFF", -1);
+    const txthandle ppxlabel = tvar->labellen != 0 ? rdxtxt(tvar->label, tvar->labellen) : rdxtxt(tvar->name, tvar->namelen);
+    const txthandle tlabel = labelorname(tvar), slabel = labelorname(svar);
+    const txthandle xname = rdxtxt(tvar->name, tvar->namelen);
+    int axlen = 0;
+    const char* axtext = slotstring(stmtslot(s->curstmt, slot::plot::PAXISLABEL), &axlen);
+    const txthandle ppylabel = axtext ? rdxtxt(axtext, axlen) : rdxmsg(0, kLblPercent);
+    const txthandle sylabel = rdxmsg(0, kLblPercent);
+
+    uint32_t* refs = s->phantomlist;
+    int nrefs = 0;
+    std::fill(refs, refs + 4, 0u);
+    if (datapts)
+        if (int rc = dataphantom(s, f, &refs[nrefs++])) return rc;
+    int pctrows = 0;
+    if (fitlines)
+        if (int rc = pcntlphantom(s, f, pctlines, &refs[nrefs++], &pctrows)) return rc;
+    if (s->refs.counts[REF_SREF] > 0)
+        if (int rc = srefphantom(s, f, &refs[nrefs++])) return rc;
+
+    // _FmtVal: the percentile of a one-percentile plot.
+    char fmt[256];
+    std::memset(fmt, ' ', sizeof fmt);
+    int fmtlen = 0;
+    // Without PLOTFIT the count is the default 50 percent of the tables; with NOFITLINE the
+    // levels have no fits to draw the line from. No line is drawn that the note could name.
+    if (pctrows > 0 && s->pctcount == 1) fmtlen = xpmstr(fmt, sizeof fmt, 510, kMsgOnePercentile, s->pctvals[0]);
+    // The variable that labels the curves (its value list) and the MODEL it belongs to.
+    int rlen = 0;
+    const char* rname = slotstring(stmtslot(s->curstmt, slot::plot::STRESSVAR), &rlen);
+    const auto* rp = static_cast<const regpstate*>(s->regpstate);
+    const levstate* ls = s->mdllev ? s->mdllev->lstate : nullptr;
+    if (rp && rp->ncurve == 1 && rname && rp->values && ls && (ls->ncontv > 1 || ls->nclassv > 0))
+        fmtlen = xpmstr(fmt, sizeof fmt, 510, kMsgCurveValue, txtarg(rname, rlen), rp->values[0]);
+    char ylab[256];
+    int ylen = 0;
+    if (tvar->labellen > 0) {
+        ylen = std::min<int>(tvar->labellen, sizeof ylab);
+        std::memcpy(ylab, tvar->label, static_cast<size_t>(ylen));
+    } else {
+        ylen = xpmstr(ylab, sizeof ylab, 510, s->thrflags[TH_GIVEN] ? kMsgLifeLabelThr : kMsgLifeLabel,
+                      txtarg(tvar->name, tvar->namelen));
+    }
+
+    // The stress ticks of a transformed stress axis.
+    char *xt = nullptr, *xl = nullptr;
+    int xtlen = 0, xllen = 0;
+    if (f.T && s->frame && s->frame->rticks && s->frame->nrtickv > 0) {
+        const int n = s->frame->nrtickv;
+        double* pos = s->frame->rticks;
+        if (f.A)
+            for (int k = 0; k < n; ++k) pos[k] = -pos[k];
+        if (numbersToStrList(s->stmtpool, pos, n, &xt, &xtlen, nullptr, 0) == 0) xtlen = countNonBlank(xt, wzstrip(xt, xtlen));
+        if (labelsToStrList(s->stmtpool, pos + n, n, &xl, &xllen, nullptr, 0) == 0) xllen = countNonBlank(xl, wzstrip(xl, xllen));
+    }
+
+    std::string templ = "KV.Vitalyx.Graphics.RegPercentiles";
+    txthandle gname = rdxtxt("PercentilePlot", -1), glabel;
+    double vmin = 0, vmax = 0, transconf = 0, transfit = 0;
+    char *pt = nullptr, *pl = nullptr;
+    int ptlen = 0, pllen = 0;
+    if (p.pplot) {
+        templ += "3";
+        gname = rdxtxt("RelationPlot", -1);
+        glabel = rdxmsg(0, kLblRelation);
+        transconf = p.noconf || p.nofitline ? 1.0 : 0.8;
+        transfit = p.nofitline ? 1.0 : 0.0;
+        if (int rc = probphantom(s, &refs[nrefs++], &vmin, &vmax)) return rc;
+        SetProbAxis(s, &pt, &ptlen, &pl, &pllen);
+        if (p.plowgiven) vmin = s->quant_fn(s->axlim[AX_PCTLOWER] / 100);
+        if (p.pupgiven) vmax = s->quant_fn(s->axlim[AX_PCTUPPER] / 100);
+    } else {
+        templ += s->pctcount == 1 ? "1" : "2";
+        glabel = rdxmsg(0, s->pctcount == 1 ? kLblPercentile : kLblPercentiles);
+    }
+
+    GraphRequest r(gname, glabel, rdxmsg(0, kLblDescr), rdxtxt(templ.c_str(), -1), refs, nrefs);
+    const int dlen = wzstrip(s->labels[LB_DIST], 16);
+    r.integer("_DataPlot", datapts ? 1 : 0).integer("_PcntlPlot", fitlines ? 1 : 0);
+    r.text("_XTicks", rdxtxt(xt ? xt : "", xtlen)).text("_XTickLabels", rdxtxt(xl ? xl : "", xllen));
+    r.text("_FmtVal", rdxtxt(fmt, fmtlen)).text("_XLabel", slabel).text("_XName", xname).text("_RName", rdxtxt(rname ? rname : "", rlen));
+    r.text("_YLabel", rdxtxt(ylab, ylen)).text("_SXLabel2", slabel).text("_SYLabel2", tlabel).text("_YType", ytype);
+    r.text("_XType", xtype).text("_DName", rdxtxt(s->labels[LB_DIST], dlen));
+    r.text("_PPTicks", rdxtxt(pt ? pt : "", ptlen)).text("_PPTickLabels", rdxtxt(pl ? pl : "", pllen));
+    r.number("_VMin", vmin).number("_VMax", vmax).text("_Grid", grid).text("_MLGrid", mlgrid).text("_PPXType", ytype);
+    r.text("_PPXLabel", ppxlabel).text("_PPYLabel", ppylabel).text("_SXLabel", tlabel).text("_SYLabel", sylabel);
+    r.number("_TransConf", transconf).number("_TransFit", transfit);
+    const int rc = r.issue(s);
+    for (char* t : {xt, xl, pt, pl})
+        if (t) vmfree_handler(s->stmtpool, t, -1, 4);
+    return rc;
+}
