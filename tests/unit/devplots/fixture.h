@@ -84,6 +84,7 @@ struct Options {
     std::string keep;              // folder to copy the PNG pages to (empty: none)
     bool files = false;            // write SVG and PNG (else recordings only)
     std::string device;            // DEVICE= system option
+    std::string keepas;            // kept PNGs named KEEPAS.png, KEEPAS-2.png, ... (else test-page.png)
 };
 
 // Runs program with the data sets name -> CSV text; the pages come back as recordings in
@@ -132,7 +133,9 @@ inline Run run(const std::string& program, const std::map<std::string, std::stri
                 for (char& c : stem) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
                 std::string test = testing::UnitTest::GetInstance()->current_test_info()->name();
                 std::replace(test.begin(), test.end(), '/', '-');
-                std::filesystem::copy_file(p->pngpath, keep + "/" + test + "-" + stem + ".png", std::filesystem::copy_options::overwrite_existing, ec);
+                const std::string as = o.keepas.empty() ? test + "-" + stem
+                                                        : o.keepas + (out.pages.empty() ? "" : "-" + std::to_string(out.pages.size() + 1));
+                std::filesystem::copy_file(p->pngpath, keep + "/" + as + ".png", std::filesystem::copy_options::overwrite_existing, ec);
             }
             out.pages.push_back(std::move(pg));
         }

@@ -95,7 +95,7 @@ inline bool numeric(const std::string& w, double* v) {
 
 // The page against its golden file; the first lines that differ are reported.
 inline void golden(const Page& p, const std::string& file, double tol = 0.06) {
-    const std::string path = std::string(VITALYX_SOURCE_DIR) + "/tests/unit/devplots/golden/" + file;
+    const std::string path = std::string(VITALYX_SOURCE_DIR) + "/tests/data/golden/" + file;
     const std::string have = recording(p);
     const char* mode = std::getenv("VITALYX_GOLDEN");
     if (mode && std::string(mode) == "write") {

@@ -2,9 +2,11 @@
 // group alone, side by side or stacked, all groups overlaid, the grid of two class
 // variables with its empty cells, and the relation panel; every page opened and closed once;
 // destinations that are skipped or that collect nothing.
+#include <cstring>
 #include <set>
 
 #include "tests/unit/devplots/data.h"
+#include "runtime/graphics/device.h"
 #include "tests/unit/devplots/fixture.h"
 
 namespace {
@@ -134,6 +136,49 @@ TEST(Layouts, GridOfTwoClassVariablesWithAnEmptyCell) {
     EXPECT_FALSE(o.pages[0].hastext("B  night"));
 }
 
+// The grid of two class variables paged: NROWS = NCOLS = 1 gives a page per cell, the empty
+// cell's page with its keys and axes only; NROWS = 2 stacks the two rows of one column on
+// each page.
+TEST(Layouts, GridOfTwoClassVariablesPaged) {
+    const std::string data =
+        "plant,shift,hours,status\n"
+        "A,day,120,1\nA,day,180,1\nA,day,260,1\nA,day,400,1\n"
+        "A,night,90,1\nA,night,150,1\nA,night,240,1\nA,night,330,1\n"
+        "B,day,140,1\nB,day,210,1\nB,day,320,1\nB,day,460,1\n";
+    const std::string prog = "proc vitalyx data=d;\n distribution weibull;\n probplot hours*status(0) = plant shift / noinset ";
+    dp::Run one = dp::run(prog + "nrows=1 ncols=1;\nrun;\n", {{"d", data}});
+    ASSERT_EQ(one.status, 0) << one.log.all();
+    ASSERT_EQ(one.pages.size(), 4u);
+    const char* cells[4][2] = {{"A", "day"}, {"A", "night"}, {"B", "day"}, {"B", "night"}};
+    for (size_t k = 0; k < 4; ++k) {
+        const Page& p = one.pages[k];
+        EXPECT_TRUE(p.hastext(cells[k][0]) && p.hastext(cells[k][1])) << k;
+        EXPECT_EQ(count(p, "hours"), 1) << k;
+        EXPECT_EQ(p.markers().size(), k == 3 ? 0u : 4u) << k;
+    }
+
+    dp::Run two = dp::run(prog + "nrows=2 ncols=1;\nrun;\n", {{"d", data}});
+    ASSERT_EQ(two.status, 0) << two.log.all();
+    ASSERT_EQ(two.pages.size(), 2u);
+    EXPECT_TRUE(two.pages[0].hastext("day") && !two.pages[0].hastext("night"));
+    EXPECT_TRUE(two.pages[1].hastext("night") && !two.pages[1].hastext("day"));
+    EXPECT_EQ(two.pages[0].markers().size(), 8u);
+    EXPECT_EQ(two.pages[1].markers().size(), 4u);   // B night: axes only
+}
+
+// OVERLAY with NCOLS=2 and no relation panel to follow: the one panel's page is still closed,
+// once.
+TEST(Layouts, OverlayWithTwoColumnsClosesItsPage) {
+    dp::Run r = lots("overlay ncols=2");
+    ASSERT_EQ(r.status, 0) << r.log.all();
+    ASSERT_EQ(r.pages.size(), 1u);
+    int begins = 0, ends = 0;
+    for (const Prim& x : r.pages[0].prims) begins += x.kind == Prim::Begin, ends += x.kind == Prim::End;
+    EXPECT_EQ(begins, 1);
+    EXPECT_EQ(ends, 1);
+    EXPECT_NE(r.report.find("<svg"), std::string::npos);
+}
+
 // RELATIONPLOT with PPLOT: the overlay of the stress levels and the relation panel share a
 // page when it has two columns; with NCOLS=1 each has a page of its own, each opened and
 // closed once.
@@ -176,6 +221,18 @@ TEST(Layouts, DestinationsSkippedOrNotCollected) {
     o.destinations = {"DOCUMENT", "HTML"};
     r = dp::run("proc vitalyx data=b;\n probplot cycles;\nrun;\n", {{"b", testdata::bearings}}, o);
     EXPECT_EQ(r.pages.size(), 2u);   // the first DOCUMENT is drawn
+
+    ggdevice d = rt::gfx::defaultdevice();
+    std::memcpy(d.name, "NOCOLL  ", 8);
+    d.devtype = 7202;
+    rt::gfx::adddevice(d);
+    o.destinations = {"HTML", "PDF"};
+    o.device = "NOCOLL";
+    r = dp::run("proc vitalyx data=b;\n probplot cycles;\nrun;\n", {{"b", testdata::bearings}}, o);
+    rt::gfx::removedevices();
+    ASSERT_EQ(r.status, 0) << r.log.all();
+    EXPECT_EQ(r.pages.size(), 1u);
+    EXPECT_EQ(r.report.find("<svg"), std::string::npos);   // nothing published
 }
 
 }  // namespace
