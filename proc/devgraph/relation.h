@@ -30,14 +30,21 @@ int vyxbox(vyxstate* s);
 // the fit (log life for the log-location distributions); null when there is no memory
 // (after xmemmsg).
 double* regper(vyxstate* s);
-// The MODEL's location and scale at stress value x of continuous variable k for class
-// level `level`, into out[0] and out[1]; row receives the design row.
-void get_parm(vyxstate* s, int level, double x, int k, descell* row, double out[2]);
+// The MODEL's location and scale where every CLASS variable of the MODEL takes level
+// `level`, every continuous variable its mean over the MODEL's rows and continuous variable k
+// the value x: written into the first two elements of the vector parmvec[0] points at (both
+// missing when the MODEL gives none there). row (optional) receives the design row: one cell
+// per MODEL effect, then one per LOGSCALE effect.
+void get_parm(vyxstate* s, int level, double x, int k, descell* row);
 // One relation-plot page of the REGRESSION fit: data markers, symbol legend and the
-// percentile lines. 0, or 1 after xmemmsg.
+// percentile lines. 0, or 1 after xmemmsg (or after 510/15, the step ended).
 int regplt(vyxstate* s, const double* pctlines);
-// Sorts the plot rows of utilfile by stress, then life. 0, or 1 after a message.
+// Sorts the plot rows of utilfile (stress, life, code[, frequency]) by stress, then life,
+// and makes the sorted file the utilfile. 0, or 1 after a message.
 int sortxy(vyxstate* s);
+// The frame of the percentile-line legend around the plot area (RPLEGEND), then the
+// legend record's pool released.
+void pctlegendframe(vyxstate* s);
 // The statistical-graphics road of RELATIONPLOT (its result is the statement's).
 int vyxrog(vyxstate* s, const double* pctlines);
 

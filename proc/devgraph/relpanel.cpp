@@ -8,6 +8,7 @@
 #include "host/hostdefs.h"
 #include "proc/devgraph/gridlabels.h"
 #include "proc/devgraph/gtext.h"
+#include "proc/devgraph/pages.h"
 #include "proc/devgraph/ppaxes.h"
 #include "proc/devgraph/ppdraw.h"
 #include "proc/devgraph/reflines.h"
@@ -211,6 +212,16 @@ void symlegend(vyxstate* s, const ggmarkblk* blocks, const int* colors, const bo
     }
 }
 
+void pctlegendframe(vyxstate* s) {
+    const plotlay* f = s->frame;
+    if (!s->pflags.rellegend || !s->legends[LG_PCT]) return;
+    const float x0 = static_cast<float>(f->fx - f->gapl), y0 = static_cast<float>(f->fy - f->gapb);
+    const float x1 = static_cast<float>(f->fx + f->fw + f->gapr), y1 = static_cast<float>(f->fy + f->fh + f->gapt);
+    const float corners[9] = {0, x0, y0, x0, y1, x1, y1, x1, y0};
+    std::copy(corners, corners + 9, s->gldraw);
+    legend(s, LG_PCT);
+}
+
 int vyxbox(vyxstate* s) {
     plotlay* f = s->frame;
     const stmtrec* r = s->curstmt;
@@ -286,16 +297,7 @@ int vyxrplt(vyxstate* s) {
         return r;
     };
     if (stmtslot(s->curstmt, slot::plot::CFRAME) || s->cframe[0] == 2) vyxgfrm(s);
-    if (p.rellegend && s->legends[LG_PCT]) {
-        const float x0 = static_cast<float>(f->fx - f->gapl), y0 = static_cast<float>(f->fy - f->gapb);
-        const float x1 = static_cast<float>(f->fx + f->fw + f->gapr), y1 = static_cast<float>(f->fy + f->fh + f->gapt);
-        const float corners[9] = {0, x0, y0, x0, y1, x1, y1, x1, y0};
-        std::copy(corners, corners + 9, s->gldraw);
-        auto* l = static_cast<legrec*>(s->legends[LG_PCT]);
-        ggldraw(0, l, s->gldraw);
-        if (l->pool) xmpoold(l->pool);
-        l->pool = nullptr;
-    }
+    pctlegendframe(s);
     // The stress axis is not a probability axis: only the life grid is drawn here, and the
     // axes are drawn first so that the grid takes the panel's mapping.
     vyxrax(s);

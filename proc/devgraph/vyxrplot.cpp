@@ -1,101 +1,126 @@
 // The RELATIONPLOT statement: a probability plot with a relation panel for the fits of the
-// stress levels, or the statistical-graphics road; and the percentile lines through the
-// levels' fits (regper).
-#include <cstring>
+// stress levels, the statistical-graphics road, or, for the MODEL's regression
+// (FITTYPE=REGRESSION), the relation plot of life against stress with the MODEL's percentile
+// lines: one page per output destination.
+#include <cmath>
 
 #include "host/hostdefs.h"
+#include "proc/devgraph/annotate.h"
+#include "proc/devgraph/gplaces.h"
+#include "proc/devgraph/legends.h"
+#include "proc/devgraph/lifescl.h"
+#include "proc/devgraph/pagelayout.h"
+#include "proc/devgraph/pages.h"
+#include "proc/devgraph/ppaxes.h"
 #include "proc/devgraph/ppdraw.h"
+#include "proc/devgraph/reflines.h"
 #include "proc/devgraph/relation.h"
+#include "proc/devgraph/symbols.h"
 #include "proc/framework/analyses.h"
 #include "proc/framework/hostsvc.h"
-#include "proc/framework/pools.h"
+#include "proc/framework/levels.h"
+#include "proc/framework/optslots.h"
 #include "proc/framework/vyxstate.h"
 #include "proc/lifedist/lifedist.h"
-#include "proc/lifedist/mlfit.h"
-#include "proc/lifedist/notyet.h"
 
 namespace {
 
-// The parameter vector pctl reads, pointed at a pair of the caller's for as long as the
-// caller lives and given back when it ends.
-struct ParmPair {
-    vyxstate* s;
-    double* saved;
-    double pair[2] = {0.0, 1.0};
-    explicit ParmPair(vyxstate* st) : s(st), saved(st->parmvec[0]) { s->parmvec[0] = pair; }
-    ~ParmPair() { s->parmvec[0] = saved; }
-    ParmPair(const ParmPair&) = delete;
-    ParmPair& operator=(const ParmPair&) = delete;
-};
-
-// The record of this statement's lines. It comes from the statement pool, which is renewed
-// after every statement: a record kept from an earlier statement is gone, so each call
-// takes a new one.
-regpstate* statefor(vyxstate* s) {
-    auto* r = static_cast<regpstate*>(vmalcp_handler(s->stmtpool, sizeof(regpstate), 0x2006));
-    s->regpstate = r;
-    return r;
+// The relation plot shows at most two MODEL variables (CLASS and continuous together).
+bool toomanyvariables(const vyxstate* s) {
+    const levstate* l = s->mdllev ? s->mdllev->lstate : nullptr;
+    if (!l || l->nclassv + l->ncontv <= 2) return false;
+    xpmlog(510, 694);
+    return true;
 }
 
-// The relation plot of the MODEL's fit (FITTYPE=REGRESSION), noted once.
-int modelroad(vyxstate* s) {
-    constexpr uint32_t kNoted = 0x20000;
-    if (!(s->pendingnoted & kNoted)) notavailable(s, "the relation plot of the MODEL fit");
-    s->pendingnoted |= kNoted;
+// The axes of the REGRESSION plot: life from the range of the MODEL's rows, stress from the
+// range of the stress variable over them. 0, or the scale routines' result.
+int regscales(vyxstate* s) {
+    plotlay* f = s->frame;
+    f->nhtick = f->nvtick = f->nsint = 1;
+    double lo = s->liferng[0], hi = s->liferng[1];
+    if (s->logscale[0]) {
+        lo = std::log(lo);
+        hi = std::log(hi);
+    } else if (s->logscale[1]) {
+        lo = std::log10(lo);
+        hi = std::log10(hi);
+    }
+    if (int rc = lifescl(s, lo, hi)) return rc;
+    for (int i = 0; i < 3; ++i) s->lifeaxis[i] = s->lifescale[i];
+    f->vmin = s->lifescale[0];
+    f->vmax = s->lifescale[1];
+    f->vstep = s->lifescale[2];
+    f->nvtick = s->axopt[AO_NTICK];
+    f->vticks = s->lifetickv;
+    f->nvtickv = static_cast<int32_t>(s->tickinfo[TI_NLIFETICKS]);
+    if (s->logscale[0] || s->logscale[1]) s->axlog[AXLOG_V] = 1;
+    const levstate* l = s->mdllev->lstate;
+    int k = -1;
+    for (int i = 0; i < l->ncontv && k < 0; ++i)
+        if (l->contv[i].varinfo && l->contv[i].varinfo->varnum == s->clsvars[0]) k = i;
+    if (k < 0) {
+        xpmlog(510, 696);
+        return 1;
+    }
+    return stressscl(s, s->stressvals[2][k], s->stressvals[1][k]);
+}
+
+// The page of one destination: frame and axes, reference lines, the plot's contents.
+int regpage(vyxstate* s, const double* lines, bool square) {
+    plotlay* f = s->frame;
+    vyxsymb(s);
+    if (s->pflags.rellegend)
+        if (int rc = vyxglgi(s)) return rc;
+    vyxgpat(s);
+    vyxpmar(s);
+    if (int rc = vyxppag(s)) return rc;
+    if (s->annoflag && vyxatrn(s) != 0) s->annoflag = 0;
+    f->sqdx = f->sqdy = 0.0;
+    if (square) squareframe(f);
+    f->catent = s->gcatent;
+    s->pageflags[PG_PGSTART] = s->pageflags[PG_PGEND] = 1;
+    f->leftedge[0] = f->leftedge[1] = 1;
+    f->bottomedge[0] = f->bottomedge[1] = 1;
+    Pages page{s};
+    page.begin();
+    if (stmtslot(s->curstmt, slot::plot::CFRAME) || s->cframe[0] == 2) vyxgfrm(s);
+    vyxrax(s);
+    if (s->refs.counts[REF_VREF]) {
+        s->pflags.refstop2 = 0;
+        vyxgvrl(s, nullptr);
+    }
+    if (s->refs.counts[REF_SREF] > 0) vyxgsrl(s);
+    if (regplt(s, lines) != 0) {
+        page.end();
+        return 1;
+    }
+    if (s->annoflag) vyxanno(s);
+    page.end();
     return 0;
 }
 
 }  // namespace
 
-double* regper(vyxstate* s) {
-    regpstate* rp = statefor(s);
-    if (!rp) {
-        xmemmsg(sizeof(regpstate));
-        return nullptr;
-    }
-    *rp = regpstate{};
-    rp->ncurve = 1;
-    const int n = static_cast<int>(s->nlev[1]);
-    rp->npts = n;
-    const int np = static_cast<int>(s->pctcount);
-    const int64_t bytes = int64_t(np) * n * 16;
-    auto* out = static_cast<double*>(vmalcp_handler(s->bypool, bytes > 0 ? bytes : 16, 0x2004));
-    if (!out) {
-        xmemmsg(bytes);
-        return nullptr;
-    }
-    ParmPair pv(s);
-    for (int i = 0; i < np; ++i) {
-        const double q = s->pctvals[i] / 100.0;
-        int j = 0;
-        for (grpnode* g = s->grplist[0]; g && j < n; g = g->next, ++j) {
-            pv.pair[0] = g->loc;
-            pv.pair[1] = g->scale;
-            double life = hostmissing();
-            if (!g->nofit) pctl(s, q, &life);
-            const double v = s->levvals[0] ? s->levvals[0][j] : hostmissing();
-            double* at = out + 2 * (static_cast<int64_t>(i) * n + j);
-            at[0] = s->rplotopt && s->stress_fn ? s->stress_fn(v) : v;
-            at[1] = life;
-        }
-    }
-    s->pctlines = out;
-    return out;
-}
-
 int vyxrplot(vyxstate* s) {
     if (int rc = vyxpprm(s)) return rc;
-    if (s->fitmethod == 9) {
-        // FITTYPE=REGRESSION: the computations and tables run; the relation plot of the
-        // MODEL's fit is not drawn yet.
-        const int rc = PPComp(s);
-        modelroad(s);
-        return rc;
+    const bool regression = s->fitmethod == code::fittype::REGRESSION;
+    if (!regression) {
+        if (!s->rdxgraph) return vyxpplt(s);
+        // The statistical road draws from the fits: a statement whose analysis failed stops here.
+        if (int rc = PPComp(s)) return rc;
+        if (s->fitmethod == code::fittype::MODEL && toomanyvariables(s)) return 1;
+        double* lines = regper(s);
+        if (!lines) return 1;
+        return vyxrog(s, lines);
     }
-    if (!s->rdxgraph) return vyxpplt(s);
-    // The statistical road draws from the fits: a statement whose analysis failed stops here.
+    if (toomanyvariables(s)) return 1;
+    // The levels' computations and tables, then the axes from the MODEL's rows.
     if (int rc = PPComp(s)) return rc;
+    if (int rc = regscales(s)) return rc;
     double* lines = regper(s);
-    if (!lines) return RC_NOMEM;
-    return vyxrog(s, lines);
+    if (!lines) return 1;
+    if (s->rdxgraph) return vyxrog(s, lines);
+    const bool square = stmtflag(s->curstmt, flag::plot::SQUARE) != 0;
+    return eachdestination(s, [&] { return regpage(s, lines, square); });
 }

@@ -235,7 +235,10 @@ int vyxscl(vyxstate* s) {
             f->vmax = s->vaxrng[1] = b;
         }
     }
-    if (s->stressax) {
+    // The MODEL's regression (FITTYPE=REGRESSION) takes its stress axis from the range of the
+    // MODEL's rows (the relation plot's driver): scaled here, the SREF values would be
+    // transformed twice.
+    if (s->stressax && s->fitmethod != code::fittype::REGRESSION) {
         const int k = static_cast<int>(s->nlev[1]);
         return stressscl(s, s->levvals[0][0], s->levvals[0][k - 1]);
     }

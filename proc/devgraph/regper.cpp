@@ -1,0 +1,250 @@
+// The percentile lines of the relation plot (regper): for the MODEL's fit (FITTYPE=REGRESSION
+// and MODEL) 100 points per line across the stress axis, from the MODEL's location and scale
+// at each stress (get_parm); for the other fits the points of the stress levels' own fits.
+#include <cmath>
+#include <cstring>
+
+#include "host/hostdefs.h"
+#include "proc/devgraph/relation.h"
+#include "proc/framework/hostsvc.h"
+#include "proc/framework/levels.h"
+#include "proc/framework/optslots.h"
+#include "proc/framework/pools.h"
+#include "proc/framework/vyxstate.h"
+#include "proc/lifedist/mlfit.h"
+#include "proc/regression/groupdesign.h"
+#include "proc/regression/model.h"
+
+namespace {
+
+constexpr int kModelPoints = 100;
+constexpr double kExpOver = 709.782712893384;   // the largest argument of exp
+
+bool missing(double v) { return std::isnan(v); }
+
+// The parameter vector pctl reads, pointed at a pair of the caller's for as long as the
+// caller lives and given back when it ends.
+struct ParmPair {
+    vyxstate* s;
+    double* saved;
+    double pair[2] = {0.0, 1.0};
+    explicit ParmPair(vyxstate* st) : s(st), saved(st->parmvec[0]) { s->parmvec[0] = pair; }
+    ~ParmPair() { s->parmvec[0] = saved; }
+    ParmPair(const ParmPair&) = delete;
+    ParmPair& operator=(const ParmPair&) = delete;
+};
+
+// A mean of the MODEL's continuous variables, changed for the curves of a value list and
+// given back afterwards: the MODEL's means serve the later statements of the BY group.
+struct MeanGuard {
+    double* at = nullptr;
+    double saved = 0.0;
+    void hold(double* p) {
+        at = p;
+        saved = *p;
+    }
+    ~MeanGuard() {
+        if (at) *at = saved;
+    }
+};
+
+regpstate* statefor(vyxstate* s) {
+    auto* r = static_cast<regpstate*>(s->regpstate);
+    if (!r) {
+        r = static_cast<regpstate*>(vmalcp_handler(s->stmtpool, sizeof(regpstate), 0x2006));
+        s->regpstate = r;
+    }
+    return r;
+}
+
+const levstate* modelstate(const vyxstate* s) {
+    const bool fitted = s->thrflags[TH_MODELRAN] && s->mdllev && s->mdllev->lstate && s->mdllay && s->estdata && s->parmmap;
+    return fitted ? s->mdllev->lstate : nullptr;
+}
+
+// The index among the MODEL's continuous variables of data-set variable var, or -1.
+int continuousindex(const levstate* ls, int32_t var) {
+    for (int i = 0; ls && i < ls->ncontv; ++i)
+        if (ls->contv[i].varinfo && ls->contv[i].varinfo->varnum == var) return i;
+    return -1;
+}
+
+// Makes one control block's current observation: every CLASS variable at `level` (its first
+// level when it has fewer), every continuous variable at the MODEL's mean of the variable of
+// the same number, variable k of the MODEL at x.
+void setobservation(const vyxstate* s, levctl* ctl, int level, double x, int k) {
+    levstate* ls = ctl->lstate;
+    const levstate* ms = s->mdllev->lstate;
+    const double* mean = s->stressvals[0];
+    for (int i = 0; ctl->levidx && i < ls->nclassv; ++i) ctl->levidx[i] = level >= 0 && level < ls->classv[i].nlev ? level : 0;
+    for (int i = 0; ctl->contval && i < ls->ncontv; ++i) {
+        const int m = ctl == s->mdllev ? i : continuousindex(ms, ls->contv[i].varinfo ? ls->contv[i].varinfo->varnum : -1);
+        ctl->contval[i] = m < 0 ? 0.0 : m == k ? x : mean ? mean[m] : 0.0;
+    }
+}
+
+// The lines of the MODEL's fit. Null after a message.
+double* modellines(vyxstate* s, regpstate* rp) {
+    const levstate* ls = modelstate(s);
+    if (!ls) {
+        xpmlog(510, 162);
+        return nullptr;
+    }
+    const int k = continuousindex(ls, s->clsvars[0]);
+    if (k < 0) {
+        xpmlog(510, 696);
+        return nullptr;
+    }
+    rp->npts = kModelPoints;
+    rp->ncurve = 1;
+    rp->otherix = 0;
+    rp->other = rp->bylevel = 0;
+    rp->values = nullptr;
+    const optslot* var = stmtslot(s->curstmt, slot::plot::STRESSVAR);
+    const optslot* vals = stmtslot(s->curstmt, slot::plot::STRESSVALUES);
+    bool valuelist = false;
+    if (ls->ncontv < 2) {
+        if (ls->nclassv >= 1) {
+            rp->bylevel = 1;
+            rp->ncurve = ls->classv[0].nlev > 0 ? ls->classv[0].nlev : 1;
+        }
+    } else if (!var || !var->ptr || var->count < 1) {
+        rp->other = 1;
+        rp->otherix = k == 0 ? 1 : 0;
+        rp->values = s->stressvals[0] ? s->stressvals[0] + rp->otherix : nullptr;
+    } else {
+        const int32_t vnum = static_cast<const int32_t*>(var->ptr)[0];
+        const int ix = continuousindex(ls, vnum);
+        if (ix < 0) {
+            // A variable the MODEL does not have: its values cannot move the lines.
+            xpmlog(510, 6960);
+            rp->other = 1;
+            rp->otherix = k == 0 ? 1 : 0;
+            rp->values = s->stressvals[0] ? s->stressvals[0] + rp->otherix : nullptr;
+        } else {
+            rp->other = ix != k;
+            rp->otherix = ix;
+            rp->ncurve = vals && vals->ptr && vals->count > 0 ? vals->count : 1;
+            rp->values = vals && vals->ptr && vals->count > 0 ? static_cast<const double*>(vals->ptr) : nullptr;
+            valuelist = rp->other && rp->values;
+        }
+    }
+    const int np = static_cast<int>(s->pctcount);
+    if (np > 1 && rp->ncurve > 1 && s->rdxgraph) {
+        xpmlog(510, 577);
+        xexit(2000, 0);
+        return nullptr;
+    }
+    const mdlcounts n = mdlsizes(s);
+    const int64_t cells = int64_t(n.ncol) + n.nls + 1;
+    auto* row = static_cast<descell*>(vmalcp_handler(s->bypool, cells * int64_t(sizeof(descell)), 0x2004));
+    const int64_t bytes = int64_t(np) * kModelPoints * rp->ncurve * 16;
+    auto* out = static_cast<double*>(vmalcp_handler(s->bypool, bytes > 0 ? bytes : 16, 0x2004));
+    if (!row || !out) {
+        xmemmsg(row ? bytes : cells * int64_t(sizeof(descell)));
+        return nullptr;
+    }
+    const double lo = s->axlim[AX_STRESSLOWER], hi = s->axlim[AX_STRESSUPPER];
+    const double start = lo + (hi - lo) * s->pctopts[0];
+    const double end = hi - (hi - lo) * s->pctopts[1];
+    const double step = (end - start) / kModelPoints;
+    ParmPair pv(s);
+    MeanGuard other;
+    if (valuelist && s->stressvals[0]) other.hold(s->stressvals[0] + rp->otherix);
+    double* at = out;
+    for (int i = 0; i < np; ++i) {
+        const double q = s->pctvals[i] / 100.0;
+        for (int j = 0; j < rp->ncurve; ++j) {
+            if (other.at) *other.at = rp->values[j];
+            for (int p = 0; p < kModelPoints; ++p, at += 2) {
+                const double x = start + p * step;
+                get_parm(s, rp->bylevel ? j : 0, x, k, row);
+                double life = hostmissing();
+                if (!missing(pv.pair[0]) && !missing(pv.pair[1])) pctl(s, q, &life);
+                at[0] = s->rplotopt && s->stress_fn ? s->stress_fn(x) : x;
+                at[1] = life;
+            }
+        }
+    }
+    return out;
+}
+
+// The lines through the stress levels' own fits: one point per level.
+double* levellines(vyxstate* s, regpstate* rp) {
+    rp->ncurve = 1;
+    const int n = static_cast<int>(s->nlev[1]);
+    rp->npts = n;
+    const int np = static_cast<int>(s->pctcount);
+    const int64_t bytes = int64_t(np) * n * 16;
+    auto* out = static_cast<double*>(vmalcp_handler(s->bypool, bytes > 0 ? bytes : 16, 0x2004));
+    if (!out) {
+        xmemmsg(bytes);
+        return nullptr;
+    }
+    ParmPair pv(s);
+    for (int i = 0; i < np; ++i) {
+        const double q = s->pctvals[i] / 100.0;
+        int j = 0;
+        for (grpnode* g = s->grplist[0]; g && j < n; g = g->next, ++j) {
+            pv.pair[0] = g->loc;
+            pv.pair[1] = g->scale;
+            double life = hostmissing();
+            if (!g->nofit) pctl(s, q, &life);
+            const double v = s->levvals[0] ? s->levvals[0][j] : hostmissing();
+            double* at = out + 2 * (static_cast<int64_t>(i) * n + j);
+            at[0] = s->rplotopt && s->stress_fn ? s->stress_fn(v) : v;
+            at[1] = life;
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+void get_parm(vyxstate* s, int level, double x, int k, descell* row) {
+    double* out = s->parmvec[0];
+    if (!out) return;
+    out[0] = out[1] = hostmissing();
+    const levstate* ms = modelstate(s);
+    if (!ms) return;
+    const bool logscl = s->pflags.haslogscl && s->logslev && s->logscl;
+    setobservation(s, s->mdllev, level, x, k);
+    if (logscl) setobservation(s, s->logslev, level, x, k);
+    if (missing(transx(s))) return;
+    const auto* lls = logscl ? static_cast<const levstate*>(s->logscl) : nullptr;
+    if (row) {
+        int c = 0;
+        for (const levstate* ls : {ms, lls}) {
+            for (int e = 0; ls && e < ls->neffect; ++e, ++c) {
+                row[c].value = ls->effcols[e].value;
+                row[c].col = ls->effcols[e].col;
+            }
+        }
+    }
+    const mdlcounts n = mdlsizes(s);
+    const double mu = mdllinear(s, ms, 0, nullptr);
+    double sigma = n.ndist > 0 ? s->estdata[n.ncol] : 1.0;
+    if (lls) {
+        // A scale model: sigma = exp(psi); beyond the range of exp there is no scale.
+        const double psi = mdllinear(s, lls, n.ncol, nullptr);
+        sigma = psi < kExpOver ? std::exp(psi) : hostmissing();
+    }
+    out[0] = mu;
+    out[1] = sigma;
+}
+
+double* regper(vyxstate* s) {
+    regpstate* rp = statefor(s);
+    if (!rp) {
+        xmemmsg(sizeof(regpstate));
+        return nullptr;
+    }
+    *rp = regpstate{};
+    const bool bymodel = s->fitmethod == code::fittype::MODEL || s->fitmethod == code::fittype::REGRESSION;
+    // FITTYPE=MODEL with a stress variable that is a CLASS variable of the MODEL has no line
+    // across the stress axis: its lines join the levels' fits, which the MODEL gives.
+    const bool across = bymodel && continuousindex(modelstate(s), s->clsvars[0]) >= 0;
+    double* out = across || s->fitmethod == code::fittype::REGRESSION ? modellines(s, rp) : levellines(s, rp);
+    s->pctlines = out;
+    return out;
+}

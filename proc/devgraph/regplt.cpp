@@ -1,0 +1,390 @@
+// The relation plot of the MODEL's fit (FITTYPE=REGRESSION): on a page whose frame and axes
+// are drawn, the legend frame of the percentile lines, the grid, one marker per observation
+// at (stress, life) by its censoring, the counts of coinciding markers (SHOWMULTIPLES), the
+// symbol legend and the percentile lines with a label per curve (regplt); the sort of the
+// plot rows that brings coinciding markers together (sortxy).
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <cstring>
+#include <string>
+
+#include "host/hostdefs.h"
+#include "host/vec472_sort.h"
+#include "proc/devgraph/gridlabels.h"
+#include "proc/devgraph/gtext.h"
+#include "proc/devgraph/marks.h"
+#include "proc/devgraph/ppdraw.h"
+#include "proc/devgraph/relation.h"
+#include "proc/devgraph/symbols.h"
+#include "proc/framework/hostsvc.h"
+#include "proc/framework/hostsvc_util.h"
+#include "proc/framework/levels.h"
+#include "proc/framework/pools.h"
+#include "proc/framework/sortwrap.h"
+#include "proc/framework/textpad.h"
+#include "proc/lifedist/grprows.h"
+#include "proc/lifedist/obsrow.h"
+#include "proc/lifedist/ufile.h"
+
+namespace {
+
+constexpr double kLog10e = 0.43429448190325182765;
+constexpr double kTol = 1000.0 * GZ_UNIT;   // coinciding markers, in page percent
+
+bool missing(double v) { return std::isnan(v); }
+
+// The plot rows live in a utility file of their own for the page: the MODEL's rows keep
+// theirs. The file is the state's utilfile while the page is drawn (sortxy replaces it by
+// the sorted one) and is deleted when the page is done.
+struct RowsFile {
+    vyxstate* s;
+    xchandle saved;
+    explicit RowsFile(vyxstate* st) : s(st), saved(st->utilfile) { s->utilfile = nullptr; }
+    ~RowsFile() {
+        ufdrop(&s->utilfile);
+        s->utilfile = saved;
+    }
+    RowsFile(const RowsFile&) = delete;
+    RowsFile& operator=(const RowsFile&) = delete;
+};
+
+// The bytes the page clears before its grid, given back when it is done: a later
+// destination draws with them again.
+struct GridBytes {
+    vyxstate* s;
+    uint8_t grid, cens, bnd;
+    explicit GridBytes(vyxstate* st) : s(st), grid(st->gridsave), cens(st->pflags.nocenplot), bnd(st->lifebnd) {}
+    ~GridBytes() {
+        s->gridsave = grid;
+        s->pflags.nocenplot = cens;
+        s->lifebnd = bnd;
+    }
+};
+
+// A stress value on the page: through the relation when the statement gives one (POW in
+// log10 units), mapped; missing when the relation refuses it.
+double stresspage(const vyxstate* s, double v) {
+    double x = s->rplotopt && s->stress_fn ? s->stress_fn(v) : v;
+    if (missing(x)) return x;
+    if (s->stressrel == code::relation::POWER) x *= kLog10e;
+    return x * s->frame->hfac + s->frame->hoff;
+}
+
+// One plot row of an observation row of a group: its life on the page and its censoring
+// code (0 exact, -1 right-, -2 left-, -3 interval-censored); false when it is not plotted.
+bool plotrow(const vyxstate* s, const double* r, double* y, int* code) {
+    const bool ln = s->logscale[0] != 0, logs = ln || s->logscale[1];
+    double v;
+    int c = 0;
+    if (s->rspform[RF_INTERVAL]) {
+        const double lo = r[OBS_LOWER], hi = r[OBS_UPPER];
+        if (missing(lo) && missing(hi)) return false;
+        if (missing(lo)) v = hi, c = -2;
+        else if (missing(hi)) v = lo, c = -1;
+        else if (hi < lo) return false;
+        else if (hi == lo) v = lo;
+        else c = -3;
+        if (c == -3) {
+            // The midpoint in time units.
+            const double k = ln ? 1.0 : std::log(10.0);
+            v = logs ? std::log10(0.5 * (std::exp(k * lo) + std::exp(k * hi))) : 0.5 * (lo + hi);
+        } else if (ln) {
+            v *= kLog10e;
+        }
+    } else {
+        v = r[OBS_TIME];
+        if (s->rspform[RF_CENSOR]) c = static_cast<int>(r[OBS_CENS]);
+        if (ln) v *= kLog10e;
+    }
+    if (missing(v) || c == CENS_OTHERMODE) return false;
+    *y = v * s->frame->vfac + s->frame->voff;
+    *code = c;
+    return true;
+}
+
+// The plot rows of every stress level into the utility file, R rows to a record. The number
+// of rows, or -1 after a message (510/15 ends the step).
+int64_t writerows(vyxstate* s, double* buf, int R, int W) {
+    const bool freq = s->nfreq != 0;
+    const int wcol = obsweightcol(s->rspkind);
+    int inbuf = 0;
+    int64_t rows = 0;
+    auto flush = [&]() {
+        if (inbuf == 0) return true;
+        if (xcwrite(s->utilfile, buf, int64_t(inbuf) * W * 8) != 0) {
+            xpmlog(510, 15);
+            xexit(120, 0);
+            return false;
+        }
+        inbuf = 0;
+        return true;
+    };
+    const int n = static_cast<int>(s->nlev[1]);
+    int j = 0;
+    for (grpnode* g = s->grplist[0]; g && j < n && s->levvals[0]; g = g->next, ++j) {
+        const double x = stresspage(s, s->levvals[0][j]);
+        if (missing(x)) continue;
+        const int rc = eachrow(s, g, [&](const double* r) {
+            double y;
+            int code;
+            if (!plotrow(s, r, &y, &code)) return 0;
+            double* at = buf + int64_t(inbuf) * W;
+            if (freq) {
+                const double w = r[wcol];
+                if (missing(w) || !(w > 0.0)) return 0;
+                at[3] = std::round(w);
+            }
+            at[0] = x;
+            at[1] = y;
+            at[2] = code;
+            ++rows;
+            if (++inbuf == R && !flush()) return 1;
+            return 0;
+        });
+        if (rc) return -1;
+    }
+    return flush() ? rows : -1;
+}
+
+// The markers of the plot rows, kind by kind, with the counts of coinciding markers.
+int drawrows(vyxstate* s, double* buf, int R, int W, int64_t rows, Marks* m, const symrec* const* styles, bool* seen) {
+    const bool freq = s->nfreq != 0, mult = s->pflags.showmult;
+    double rx[3], ry[3];
+    int rn[3] = {};
+    for (int k = 0; k < 3; ++k) rx[k] = ry[k] = DBL_MAX;
+    auto label = [&](int k) {
+        if (rn[k] > 1) symb_label(s, styles[k], rn[k], rx[k], ry[k], s->multpos);
+    };
+    xcpoint(s->utilfile, 0);
+    for (int64_t done = 0; done < rows; done += R) {
+        if (xcread(s->utilfile, buf, int64_t(R) * W * 8) != 0) {
+            xpmlog(510, 22);
+            return RC_READ;
+        }
+        const int n = static_cast<int>(std::min<int64_t>(R, rows - done));
+        for (int i = 0; i < n; ++i) {
+            const double* r = buf + int64_t(i) * W;
+            const double x = r[0], y = r[1];
+            const int code = static_cast<int>(r[2]);
+            const int k = code == -1 ? 1 : code == -2 ? 2 : 0;
+            if (mult) {
+                if (freq) {
+                    const int c = static_cast<int>(r[3]);
+                    if (c > 1) symb_label(s, styles[k], c, x, y, s->multpos);
+                } else if (std::fabs(y - ry[k]) >= kTol || std::fabs(x - rx[k]) >= kTol) {
+                    label(k);
+                    rx[k] = x, ry[k] = y, rn[k] = 1;
+                } else {
+                    ++rn[k];
+                }
+            }
+            m[k].add(x, y);
+            seen[k] = true;
+        }
+    }
+    if (mult && !freq)
+        for (int k = 0; k < 3; ++k) label(k);
+    for (int k = 0; k < 3; ++k) m[k].flush();
+    return 0;
+}
+
+// The label of curve j: the level of the MODEL's CLASS variable, or the value of the second
+// variable (at most two decimals).
+std::string curvelabel(const vyxstate* s, const regpstate* rp, int j) {
+    char buf[40];
+    if (rp->bylevel) {
+        const levclass& c = s->mdllev->lstate->classv[0];
+        if (j >= c.nlev || !c.levels) return {};
+        const char* t = c.levels[j];
+        int b = 0, e = wzstrip(t, c.fmtlen);
+        while (b < e && t[b] == ' ') ++b;
+        return std::string(t + b, static_cast<size_t>(e - b));
+    }
+    if (!rp->values) return {};
+    const double v = rp->values[j];
+    std::memset(buf, ' ', sizeof buf);
+    xpfs(v, -16, 99, buf);
+    std::string t(buf, static_cast<size_t>(wzstrip(buf, 16)));
+    const size_t dot = t.find('.');
+    if (dot != std::string::npos && t.size() - dot - 1 > 2 && t.find_first_of("Ee") == std::string::npos) {
+        std::memset(buf, ' ', sizeof buf);
+        xpfs(v, -16, 2, buf);
+        t.assign(buf, static_cast<size_t>(wzstrip(buf, 16)));
+    }
+    return t;
+}
+
+// The heading of the curve labels: the label of the MODEL's CLASS variable or of the second
+// variable, else its name.
+std::string curveheading(const vyxstate* s, const regpstate* rp) {
+    const levstate* ls = s->mdllev->lstate;
+    const levclass* c = rp->bylevel ? (ls->nclassv > 0 ? &ls->classv[0] : nullptr)
+                                    : (rp->otherix >= 0 && rp->otherix < ls->ncontv ? &ls->contv[rp->otherix] : nullptr);
+    if (!c || !c->varinfo) return {};
+    const vardesc& d = c->varinfo->d;
+    if (d.labellen > 0) return std::string(d.label, d.labellen);
+    return std::string(d.name, d.namelen);
+}
+
+// The percentile lines, one polyline per percentile and curve, and the curves' labels.
+int percentilelines(vyxstate* s, const double* lines) {
+    const plotlay* f = s->frame;
+    const auto* rp = static_cast<const regpstate*>(s->regpstate);
+    if (!rp || !lines || rp->npts <= 0) return 0;
+    const int np = static_cast<int>(s->pctcount), nc = std::max(rp->ncurve, 1), npts = rp->npts;
+    auto* pts = static_cast<double*>(vmalcp_handler(s->stmtpool, int64_t(npts) * 16, 0x2004));
+    if (!pts) {
+        xmemmsg(int64_t(npts) * 16);
+        return 1;
+    }
+    const bool labelled = (rp->other || rp->bylevel) && s->mdllev && s->mdllev->lstate;
+    const bool ln = s->logscale[0] != 0, pow = s->stressrel == code::relation::POWER;
+    ggtext t = plottext(s, f->txth);
+    double W = 0.0, h = f->txth;
+    if (labelled) {
+        for (int j = 0; j < nc; ++j) {
+            const std::string l = curvelabel(s, rp, j);
+            W = std::max(W, textwidth(t, l.data(), static_cast<int>(l.size())));
+        }
+        const double lo = s->axlim[AX_STRESSLOWER], hi = s->axlim[AX_STRESSUPPER];
+        const double room = f->fx + f->fw + f->gapr - stresspage(s, hi - (hi - lo) * s->pctopts[1]);
+        if (W < GZ_UNIT) h = 0.0;
+        else if (room < W) h *= std::max(room, 0.0) / W;
+        t.height = static_cast<float>(h);
+    }
+    const symrec* st = static_cast<const symrec*>(s->gstyles);
+    const float clip[4] = {static_cast<float>(f->fx), static_cast<float>(f->fy), static_cast<float>(f->fx + f->fw), static_cast<float>(f->fy + f->fh)};
+    double topx = 0.0, topy = -DBL_MAX;
+    for (int i = 0; i < np; ++i) {
+        const symrec* line = st ? st + GS_PCT + i : nullptr;
+        for (int j = 0; j < nc; ++j) {
+            const double* from = lines + 2 * (int64_t(i) * nc + j) * npts;
+            for (int k = 0; k < npts; ++k) {
+                double x = from[2 * k], y = from[2 * k + 1];
+                if (!missing(x)) x = (pow ? x * kLog10e : x) * f->hfac + f->hoff;
+                if (!missing(y)) y = (ln ? y * kLog10e : y) * f->vfac + f->voff;
+                pts[2 * k] = x;
+                pts[2 * k + 1] = y;
+            }
+            ggpolyblk b{npts, line ? line->ltype : int16_t(1), 0, GGP_LINE, 0, pts};
+            ggpline(0, &b, line ? ggcnum(0, line->color) : 1, clip);
+            if (!labelled || h <= 0.0) continue;
+            for (int k = npts - 1; k >= 0; --k) {
+                const double x = pts[2 * k], y = pts[2 * k + 1];
+                if (missing(x) || missing(y) || y < f->fy || y > f->fy + f->fh) continue;
+                const std::string l = curvelabel(s, rp, j);
+                drawtext(t, l.data(), static_cast<int>(l.size()), x, y);
+                if (y > topy) topy = y, topx = x;
+                break;
+            }
+        }
+    }
+    if (labelled && topy > -DBL_MAX) {
+        const std::string head = curveheading(s, rp);
+        const double hw = textwidth(t, head.data(), static_cast<int>(head.size()));
+        const double x = hw >= W ? topx - (hw - W) : topx;
+        const double y = topy + 2.0 * 1.5 * h <= f->fy + f->fh ? topy + 1.5 * h : topy - 1.5 * h;
+        drawtext(t, head.data(), static_cast<int>(head.size()), x, y);
+    }
+    return 0;
+}
+
+}  // namespace
+
+int sortxy(vyxstate* s) {
+    xcpoint(s->utilfile, 0);
+    auto* c = static_cast<sortctl*>(vmalcp_handler(s->stmtpool, sizeof(sortctl), 0x2006));
+    auto* keys = static_cast<sortkey*>(vmalcp_handler(s->stmtpool, 2 * sizeof(sortkey), 0x2006));
+    const int W = 3 + (s->nfreq ? 1 : 0);
+    auto* rec = static_cast<double*>(vmalcp_handler(s->stmtpool, int64_t(W) * 8, 0x2006));
+    if (!c || !keys || !rec) {
+        xmemmsg(int64_t(sizeof(sortctl)));
+        return 1;
+    }
+    *c = sortctl{};
+    keys[0] = sortkey{0, 8, SORTK_NUM, SORTO_ASC, 0};
+    keys[1] = sortkey{8, 8, SORTK_NUM, SORTO_ASC, 0};
+    c->start = zsorxci();
+    c->compare = zsorxct();
+    c->infile = s->utilfile;
+    c->nkeys = 2;
+    c->keys = keys;
+    c->reclen = W * 8;
+    c->nrecs = -1;
+    c->workcap = -1;
+    c->recbuf = rec;
+    c->exits[SORTX_GET] = zxcget();
+    c->exits[SORTX_PUT] = zxcput();
+    c->exits[SORTX_END] = zxcrtn();
+    c->pool = s->stmtpool;
+    const int rc = zsort(c);
+    if (rc != 0) {
+        xprrlog(0, rc);
+        ufdrop(&c->outfile);
+        return 1;
+    }
+    ufdrop(&s->utilfile);
+    s->utilfile = c->outfile;
+    xcpoint(s->utilfile, 0);
+    return 0;
+}
+
+int regplt(vyxstate* s, const double* pctlines) {
+    plotlay* f = s->frame;
+    auto& p = s->pflags;
+    GridBytes keep(s);
+    pctlegendframe(s);
+    if (p.nogrid == 1) {
+        s->gridsave = 0;
+        p.nocenplot = 0;
+        s->lifebnd = 0;
+        vyxggrd(s);
+    }
+    const symrec* st = static_cast<const symrec*>(s->gstyles);
+    // PLOTDATA=NONE leaves the observations out; READOUT counts have no single stress and
+    // life to mark.
+    const optslot* pd = stmtslot(s->curstmt, slot::plot::PLOTDATA);
+    const bool data = st && !s->rspform[RF_READOUT] && !(pd && static_cast<int>(pd->num) == code::plotdata::NONE);
+    if (data) {
+        const float clip[4] = {static_cast<float>(f->fx), static_cast<float>(f->fy), static_cast<float>(f->fx + f->fw), static_cast<float>(f->fy + f->fh)};
+        const symrec* styles[3] = {st + GS_EXACT, st + GS_RIGHT, st + GS_LEFT};
+        Marks m[3];
+        const int cap = static_cast<int>(std::max<uint32_t>(s->rowlay[0], 1));
+        const int W = 3 + (s->nfreq ? 1 : 0);
+        const int R = std::max(1, 4096 / (W * 8));
+        auto* buf = static_cast<double*>(vmalcp_handler(s->stmtpool, int64_t(R) * W * 8, 0x2004));
+        if (!buf) {
+            xmemmsg(int64_t(R) * W * 8);
+            return 1;
+        }
+        for (int k = 0; k < 3; ++k) {
+            m[k].style(styles[k]);
+            m[k].cap = cap;
+            m[k].clip = clip;
+            m[k].pts = static_cast<double*>(vmalcp_handler(s->stmtpool, int64_t(cap) * 16, 0x2004));
+            if (!m[k].pts) {
+                xmemmsg(int64_t(cap) * 16);
+                return 1;
+            }
+        }
+        RowsFile file(s);
+        if (ufopen(&s->utilfile) != 0) {
+            xpmlog(510, 13);
+            return 1;
+        }
+        const int64_t rows = writerows(s, buf, R, W);
+        if (rows < 0) return 1;
+        if (p.showmult && !s->nfreq && sortxy(s) != 0) p.showmult = 0;
+        bool seen[3] = {};
+        if (int rc = drawrows(s, buf, R, W, rows, m, styles, seen)) return rc;
+        if (p.noinset) {
+            ggmarkblk blocks[3];
+            int colors[3];
+            for (int k = 0; k < 3; ++k) blocks[k] = m[k].blk, colors[k] = m[k].color;
+            symlegend(s, blocks, colors, seen, false);
+        }
+    }
+    if (s->pageflags[PG_FITLINES]) return percentilelines(s, pctlines);
+    return 0;
+}
