@@ -80,8 +80,12 @@ int vyxsymb(vyxstate* s) {
         s->gstyles = st;
         s->symarr = st + GS_PCT + pct;   // the levels' records
         s->nsym = g;
-        if (s->fitmethod != 9 && !(s->symcomp = records(s, g))) return RC_NOMEM;
-        if (!s->symcomp) s->symcomp = s->symarr;
+        // The MODEL's regression has no probability panel: its points take the levels'
+        // records (never a record of an earlier statement).
+        if (s->fitmethod == 9)
+            s->symcomp = s->symarr;
+        else if (!(s->symcomp = records(s, g)))
+            return RC_NOMEM;
         s->symcens = s->symcomp;
         first = st;
     }

@@ -69,7 +69,8 @@ int regscales(vyxstate* s) {
 // The page of one destination: frame and axes, reference lines, the plot's contents.
 int regpage(vyxstate* s, const double* lines, bool square) {
     plotlay* f = s->frame;
-    vyxsymb(s);
+    s->nplotgrp = 1;
+    if (int rc = vyxsymb(s)) return rc;
     if (s->pflags.rellegend)
         if (int rc = vyxglgi(s)) return rc;
     vyxgpat(s);
