@@ -48,13 +48,10 @@ struct MeanGuard {
     }
 };
 
+// The statement's own record: a record of an earlier statement went with its pool.
 regpstate* statefor(vyxstate* s) {
-    auto* r = static_cast<regpstate*>(s->regpstate);
-    if (!r) {
-        r = static_cast<regpstate*>(vmalcp_handler(s->stmtpool, sizeof(regpstate), 0x2006));
-        s->regpstate = r;
-    }
-    return r;
+    s->regpstate = vmalcp_handler(s->stmtpool, sizeof(regpstate), 0x2006);
+    return static_cast<regpstate*>(s->regpstate);
 }
 
 const levstate* modelstate(const vyxstate* s) {

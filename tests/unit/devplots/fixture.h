@@ -85,6 +85,7 @@ struct Options {
     bool files = false;            // write SVG and PNG (else recordings only)
     std::string device;            // DEVICE= system option
     std::string keepas;            // kept PNGs named KEEPAS.png, KEEPAS-2.png, ... (else test-page.png)
+    bool statistical = false;      // --graphics statistical
 };
 
 // Runs program with the data sets name -> CSV text; the pages come back as recordings in
@@ -103,6 +104,7 @@ inline Run run(const std::string& program, const std::map<std::string, std::stri
         s.recordpages = true;
         s.destinations = o.destinations;
         if (!o.device.empty()) s.opts.device = o.device;
+        s.opts.statistical = o.statistical;
         rt::runner::Config cfg;
         cfg.linked = mcn_main;
         out.status = rt::runner::run(program, s, cfg);
