@@ -22,18 +22,6 @@ constexpr double kExpOver = 709.782712893384;   // the largest argument of exp
 
 bool missing(double v) { return std::isnan(v); }
 
-// The parameter vector pctl reads, pointed at a pair of the caller's for as long as the
-// caller lives and given back when it ends.
-struct ParmPair {
-    vyxstate* s;
-    double* saved;
-    double pair[2] = {0.0, 1.0};
-    explicit ParmPair(vyxstate* st) : s(st), saved(st->parmvec[0]) { s->parmvec[0] = pair; }
-    ~ParmPair() { s->parmvec[0] = saved; }
-    ParmPair(const ParmPair&) = delete;
-    ParmPair& operator=(const ParmPair&) = delete;
-};
-
 // A mean of the MODEL's continuous variables, changed for the curves of a value list and
 // given back afterwards: the MODEL's means serve the later statements of the BY group.
 struct MeanGuard {
@@ -59,13 +47,6 @@ const levstate* modelstate(const vyxstate* s) {
     return fitted ? s->mdllev->lstate : nullptr;
 }
 
-// The index among the MODEL's continuous variables of data-set variable var, or -1.
-int continuousindex(const levstate* ls, int32_t var) {
-    for (int i = 0; ls && i < ls->ncontv; ++i)
-        if (ls->contv[i].varinfo && ls->contv[i].varinfo->varnum == var) return i;
-    return -1;
-}
-
 // Makes one control block's current observation: every CLASS variable at `level` (its first
 // level when it has fewer), every continuous variable at the MODEL's mean of the variable of
 // the same number, variable k of the MODEL at x.
@@ -87,7 +68,7 @@ double* modellines(vyxstate* s, regpstate* rp) {
         xpmlog(510, 162);
         return nullptr;
     }
-    const int k = continuousindex(ls, s->clsvars[0]);
+    const int k = modelstressindex(s);
     if (k < 0) {
         xpmlog(510, 696);
         return nullptr;
@@ -198,6 +179,14 @@ double* levellines(vyxstate* s, regpstate* rp) {
 
 }  // namespace
 
+int continuousindex(const levstate* ls, int32_t var) {
+    for (int i = 0; ls && i < ls->ncontv; ++i)
+        if (ls->contv[i].varinfo && ls->contv[i].varinfo->varnum == var) return i;
+    return -1;
+}
+
+int modelstressindex(const vyxstate* s) { return continuousindex(modelstate(s), s->clsvars[0]); }
+
 void get_parm(vyxstate* s, int level, double x, int k, descell* row) {
     double* out = s->parmvec[0];
     if (!out) return;
@@ -240,8 +229,11 @@ double* regper(vyxstate* s) {
     const bool bymodel = s->fitmethod == code::fittype::MODEL || s->fitmethod == code::fittype::REGRESSION;
     // FITTYPE=MODEL with a stress variable that is a CLASS variable of the MODEL has no line
     // across the stress axis: its lines join the levels' fits, which the MODEL gives.
-    const bool across = bymodel && continuousindex(modelstate(s), s->clsvars[0]) >= 0;
+    const bool across = bymodel && modelstressindex(s) >= 0;
     double* out = across || s->fitmethod == code::fittype::REGRESSION ? modellines(s, rp) : levellines(s, rp);
     s->pctlines = out;
     return out;
 }
+
+ParmPair::ParmPair(vyxstate* st) : s(st), saved(st->parmvec[0]) { s->parmvec[0] = pair; }
+ParmPair::~ParmPair() { s->parmvec[0] = saved; }

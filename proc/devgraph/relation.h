@@ -30,6 +30,23 @@ int vyxbox(vyxstate* s);
 // the fit (log life for the log-location distributions); null when there is no memory
 // (after xmemmsg).
 double* regper(vyxstate* s);
+// The parameter vector pctl reads, pointed at a pair of the holder's for as long as the
+// holder lives and given back when it ends (get_parm writes the pair).
+struct ParmPair {
+    vyxstate* s;
+    double* saved;
+    double pair[2] = {0.0, 1.0};
+    explicit ParmPair(vyxstate* st);
+    ~ParmPair();
+    ParmPair(const ParmPair&) = delete;
+    ParmPair& operator=(const ParmPair&) = delete;
+};
+// The index among the MODEL's continuous variables of data-set variable var, or -1.
+struct levstate;
+int continuousindex(const levstate* ls, int32_t var);
+// The index of the statement's stress variable among the continuous variables of the MODEL's
+// fit; -1 when there is no fit or the stress variable is not one of them.
+int modelstressindex(const vyxstate* s);
 // The MODEL's location and scale where every CLASS variable of the MODEL takes level
 // `level`, every continuous variable its mean over the MODEL's rows and continuous variable k
 // the value x: written into the first two elements of the vector parmvec[0] points at (both

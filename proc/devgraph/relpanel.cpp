@@ -137,6 +137,32 @@ int levelmarkers(vyxstate* s, grpnode* g, double x, Kinds& m, const symrec* cons
     return 0;
 }
 
+// FITTYPE=MODEL with a continuous stress variable: the line of percentile i goes on from the
+// first and the last level to the ends of the lines' span (PCNTLLOWER, PCNTLUPPER), where the
+// MODEL gives the percentile (CLASS variables at their first level, the other continuous
+// variables at their means).
+void modelends(vyxstate* s, int i, const double* pts, int n, int k, const symrec* line, const float* clip) {
+    const plotlay* f = s->frame;
+    const double lo = s->axlim[AX_STRESSLOWER], hi = s->axlim[AX_STRESSUPPER];
+    const double at[2] = {lo + (hi - lo) * s->pctopts[0], hi - (hi - lo) * s->pctopts[1]};
+    const int from[2] = {0, n - 1};
+    const bool ln = s->logscale[0] != 0;
+    ParmPair pv(s);
+    for (int e = 0; e < 2; ++e) {
+        const double* p = pts + 2 * from[e];
+        if (missing(p[0]) || missing(p[1])) continue;
+        get_parm(s, 0, at[e], k, nullptr);
+        double life = hostmissing();
+        if (!missing(pv.pair[0]) && !missing(pv.pair[1])) pctl(s, s->pctvals[i] / 100.0, &life);
+        double x = s->rplotopt && s->stress_fn ? s->stress_fn(at[e]) : at[e];
+        if (missing(life) || missing(x)) continue;
+        if (s->stressrel == code::relation::POWER) x *= kLog10e;
+        const double seg[4] = {p[0], p[1], x * f->hfac + f->hoff, (ln ? life * kLog10e : life) * f->vfac + f->voff};
+        ggpolyblk b{2, line ? line->ltype : int16_t(1), 0, GGP_LINE, 0, seg};
+        ggpline(0, &b, line ? ggcnum(0, line->color) : 1, clip);
+    }
+}
+
 // The percentile lines through the levels' own estimates.
 int levellines(vyxstate* s) {
     const plotlay* f = s->frame;
@@ -152,6 +178,7 @@ int levellines(vyxstate* s) {
     const float clip[4] = {static_cast<float>(f->fx), static_cast<float>(f->fy), static_cast<float>(f->fx + f->fw), static_cast<float>(f->fy + f->fh)};
     const bool ln = s->logscale[0] != 0;
     bool warned = false;
+    const int stress = s->fitmethod == code::fittype::MODEL && s->mdleffinfo[1] == 0 ? modelstressindex(s) : -1;
     for (int i = 0; i < np; ++i) {
         const symrec* line = st ? st + GS_PCT + i : nullptr;
         for (int j = 0; j < n; ++j) {
@@ -170,6 +197,7 @@ int levellines(vyxstate* s) {
             ggpolyblk b{n, line ? line->ltype : int16_t(1), 0, GGP_LINE, 0, pts};
             ggpline(0, &b, line ? ggcnum(0, line->color) : 1, clip);
         }
+        if (stress >= 0) modelends(s, i, pts, n, stress, line, clip);
     }
     return 0;
 }
