@@ -1,0 +1,416 @@
+// The same analyses drawn on both graphics roads tell the same story: each page is read back
+// as a person reads it (every axis from its tick labels, in the coordinate its scale is
+// linear in: log time, the distribution's quantile of a percent, the Arrhenius value of a
+// temperature), and the points, curves, limit bars, censored marks and reference lines of the
+// device page and of the statistical page must sit at the same data coordinates. Where the
+// roads differ by design this says so: the device road draws the steps of an MCF without
+// risers, bands as curves through the points' times rather than over the whole axis.
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "tests/unit/devplots/data.h"
+#include "tests/unit/devplots/fixture.h"
+
+namespace {
+
+using rt::gfx::Prim;
+using Pt = std::pair<double, double>;
+
+// What an axis is linear in.
+enum class Axis { Linear, Log, Weibull, Normal, Arrhenius };
+
+double qnorm(double p) {
+    double lo = -40, hi = 40;
+    for (int k = 0; k < 200; ++k) {
+        const double m = 0.5 * (lo + hi);
+        (0.5 * std::erfc(-m / std::sqrt(2.0)) < p ? lo : hi) = m;
+    }
+    return 0.5 * (lo + hi);
+}
+double scaled(Axis a, double v) {
+    switch (a) {
+        case Axis::Linear: return v;
+        case Axis::Log: return std::log10(v);
+        case Axis::Weibull: return std::log(-std::log1p(-v / 100));
+        case Axis::Normal: return qnorm(v / 100);
+        case Axis::Arrhenius: return -1000 / (v + 273.15);
+    }
+    return v;
+}
+
+// Page position = a + b * scaled value, read from the tick labels.
+struct Scale {
+    double a = 0, b = 1;
+    bool ok = false;
+    double data(double pos) const { return (pos - a) / b; }
+};
+
+struct Panel {
+    double x0 = 1e9, y0 = 1e9, x1 = -1e9, y1 = -1e9;   // its clips' union, page percent
+    Scale sx, sy;
+    std::vector<Pt> points, censored;                  // censored: page x of the marks
+    std::vector<std::vector<Pt>> curves;
+    std::vector<std::array<double, 4>> segs;           // lines inside, not across, the frame
+    std::vector<std::array<double, 4>> across;         // lines across the whole frame
+    bool inside(double x, double y, double tol = 0.3) const {
+        return x >= x0 - tol && x <= x1 + tol && y >= y0 - tol && y <= y1 + tol;
+    }
+    Pt data(double x, double y) const { return {sx.data(x), sy.data(y)}; }
+    // The span of data the frame shows along x and y.
+    double spanx() const { return std::fabs(sx.data(x1) - sx.data(x0)); }
+    double spany() const { return std::fabs(sy.data(y1) - sy.data(y0)); }
+};
+
+double centre(const dp::Page& pg, const Prim& t) {
+    const double w = dp::labelwidth(pg, t);
+    return t.anchor == rt::gfx::Anchor::Start ? t.xy[0] + w / 2 : t.anchor == rt::gfx::Anchor::End ? t.xy[0] - w / 2 : t.xy[0];
+}
+
+// The scale of the panel's left (or bottom) axis: each number written beside the end of the
+// nearest short tick hanging out of the frame's edge.
+Scale readscale(const dp::Page& pg, const Panel& p, bool left, Axis kind) {
+    struct Tick {
+        double pos, end;   // along the axis; the outer end across it
+    };
+    std::vector<Tick> ticks;
+    for (const Prim* q : pg.of(Prim::Line)) {
+        const double x0 = q->xy[0], y0 = q->xy[1], x1 = q->xy[2], y1 = q->xy[3];
+        if (std::hypot(x1 - x0, y1 - y0) > 2.5) continue;
+        if (left && std::fabs(y0 - y1) < 1e-9 && std::fabs(std::max(x0, x1) - p.x0) < 1.2 && y0 > p.y0 - 1 && y0 < p.y1 + 1)
+            ticks.push_back({y0, std::min(x0, x1)});
+        if (!left && std::fabs(x0 - x1) < 1e-9 && std::fabs(std::max(y0, y1) - p.y0) < 1.2 && x0 > p.x0 - 1 && x0 < p.x1 + 1)
+            ticks.push_back({x0, std::min(y0, y1)});
+    }
+    std::vector<Pt> uv;
+    for (const Prim* t : pg.of(Prim::Text)) {
+        bool num = false;
+        const double value = dp::number(t->text, &num);
+        if (!num || t->angle != 0) continue;
+        const Tick* best = nullptr;
+        double bestd = 1e9;
+        const double mid = t->xy[1] + 0.35 * t->style.size / pg.h * 100;   // the middle of the digits' height
+        for (const Tick& k : ticks) {
+            double d = 1e9;
+            if (left && t->anchor == rt::gfx::Anchor::End && t->xy[0] <= k.end + 0.3 && t->xy[0] > k.end - 3.5)
+                d = std::fabs(mid - k.pos) < 1.6 ? std::fabs(mid - k.pos) : 1e9;
+            if (!left && t->xy[1] <= k.end && t->xy[1] > k.end - 6) d = std::fabs(centre(pg, *t) - k.pos) < 1.0 ? std::fabs(centre(pg, *t) - k.pos) : 1e9;
+            if (d < bestd) bestd = d, best = &k;
+        }
+        if (best) uv.emplace_back(scaled(kind, value), best->pos);
+    }
+    Scale s;
+    if (uv.size() < 2) return s;
+    std::vector<double> u, v;
+    for (auto [a, b] : uv) u.push_back(a), v.push_back(b);
+    const dp::Fit f = dp::linefit(u, v);
+    EXPECT_LT(f.worst, 0.05) << pg.name << (left ? ": the left" : ": the bottom") << " axis is not linear in the scale expected";
+    s.a = f.a, s.b = f.b, s.ok = f.worst < 0.05;
+    return s;
+}
+
+// The panels of a page (one per group of overlapping clips), left to right, each with the
+// axes it is read with and what it holds. Censored marks are the statistical road's plus
+// marks inside the clip and the device road's unclipped marks just above the frame.
+std::vector<Panel> readpage(const dp::Page& pg, const std::vector<std::pair<Axis, Axis>>& axes) {
+    std::vector<Panel> ps;
+    std::vector<int> clipof;   // per prim: the panel of the clip it was drawn under, or -1
+    int cur = -1;
+    for (const Prim& q : pg.prims) {
+        if (q.kind == Prim::PushClip) {
+            const double x0 = std::min(q.xy[0], q.xy[2]), x1 = std::max(q.xy[0], q.xy[2]);
+            const double y0 = std::min(q.xy[1], q.xy[3]), y1 = std::max(q.xy[1], q.xy[3]);
+            cur = -1;
+            for (size_t k = 0; k < ps.size(); ++k)
+                if (std::min(x1, ps[k].x1) - std::max(x0, ps[k].x0) > 0.5 * (x1 - x0) &&
+                    std::min(y1, ps[k].y1) - std::max(y0, ps[k].y0) > 0.5 * (y1 - y0))
+                    cur = static_cast<int>(k);
+            if (cur < 0) cur = static_cast<int>(ps.size()), ps.emplace_back();
+            Panel& p = ps[cur];
+            p.x0 = std::min(p.x0, x0), p.x1 = std::max(p.x1, x1), p.y0 = std::min(p.y0, y0), p.y1 = std::max(p.y1, y1);
+        } else if (q.kind == Prim::PopClip) {
+            cur = -1;
+        }
+        clipof.push_back(cur);
+    }
+    std::vector<int> order(ps.size());
+    for (size_t k = 0; k < ps.size(); ++k) order[k] = static_cast<int>(k);
+    std::sort(order.begin(), order.end(), [&](int a, int b) { return ps[a].x0 < ps[b].x0; });
+    std::vector<int> rank(ps.size());
+    for (size_t k = 0; k < order.size(); ++k) rank[order[k]] = static_cast<int>(k);
+    std::vector<Panel> out(ps.size());
+    for (size_t k = 0; k < ps.size(); ++k) out[rank[k]] = ps[k];
+    EXPECT_EQ(out.size(), axes.size()) << pg.name << ": panels";
+    if (out.size() != axes.size()) return {};
+    for (size_t k = 0; k < out.size(); ++k) {
+        out[k].sx = readscale(pg, out[k], false, axes[k].first);
+        out[k].sy = readscale(pg, out[k], true, axes[k].second);
+    }
+    // A panel without labels of its own on the left shares the life axis of the panel beside it.
+    for (size_t k = 0; k < out.size(); ++k)
+        for (size_t j = 0; !out[k].sy.ok && j < out.size(); ++j)
+            if (out[j].sy.ok && std::fabs(out[j].y0 - out[k].y0) < 1.5) out[k].sy = out[j].sy;
+    for (const Panel& p : out) EXPECT_TRUE(p.sx.ok && p.sy.ok) << pg.name << ": a panel without both axes";
+
+    for (size_t i = 0; i < pg.prims.size(); ++i) {
+        const Prim& q = pg.prims[i];
+        for (size_t k = 0; k < out.size(); ++k) {
+            Panel& p = out[k];
+            const bool mine = clipof[i] >= 0 && rank[clipof[i]] == static_cast<int>(k);
+            if (q.kind == Prim::Markers) {
+                const bool plus = q.text == "sg-plus";
+                for (size_t j = 0; j + 1 < q.xy.size(); j += 2) {
+                    const double x = q.xy[j], y = q.xy[j + 1];
+                    if (x < p.x0 - 0.3 || x > p.x1 + 0.3) continue;
+                    if ((mine && plus) || (clipof[i] < 0 && y > p.y1 && y < p.y1 + 5)) p.censored.emplace_back(p.sx.data(x), 0);
+                    else if (mine && p.inside(x, y)) p.points.push_back(p.data(x, y));
+                }
+            } else if (q.kind == Prim::Polyline && mine) {
+                const size_t n = q.xy.size();
+                if (n >= 8 && std::fabs(q.xy[0] - q.xy[n - 2]) < 1e-9 && std::fabs(q.xy[1] - q.xy[n - 1]) < 1e-9) continue;   // a box
+                std::vector<Pt> c;
+                for (size_t j = 0; j + 1 < n; j += 2) c.push_back(p.data(q.xy[j], q.xy[j + 1]));
+                p.curves.push_back(c);
+            } else if (q.kind == Prim::Line && p.inside(q.xy[0], q.xy[1], 0.1) && p.inside(q.xy[2], q.xy[3], 0.1)) {
+                const double dx = std::fabs(q.xy[2] - q.xy[0]), dy = std::fabs(q.xy[3] - q.xy[1]);
+                const auto [u0, v0] = p.data(q.xy[0], q.xy[1]);
+                const auto [u1, v1] = p.data(q.xy[2], q.xy[3]);
+                if (dx > 0.9 * (p.x1 - p.x0) || dy > 0.9 * (p.y1 - p.y0))
+                    p.across.push_back({u0, v0, u1, v1});
+                else
+                    p.segs.push_back({u0, v0, u1, v1});
+            }
+        }
+    }
+    return out;
+}
+
+// Points that lie on one another are one point (the statistical road stamps a spot once).
+std::vector<Pt> spots(std::vector<Pt> v, double tx, double ty) {
+    std::vector<Pt> out;
+    for (const Pt& p : v)
+        if (std::none_of(out.begin(), out.end(), [&](const Pt& q) { return std::fabs(p.first - q.first) < tx && std::fabs(p.second - q.second) < ty; }))
+            out.push_back(p);
+    return out;
+}
+
+// Every spot of a has one of b within the tolerances.
+void samespots(const std::vector<Pt>& a, const std::vector<Pt>& b, double tx, double ty, const std::string& what) {
+    const auto sa = spots(a, tx, ty), sb = spots(b, tx, ty);
+    EXPECT_EQ(sa.size(), sb.size()) << what;
+    for (const Pt& p : sa)
+        EXPECT_TRUE(std::any_of(sb.begin(), sb.end(), [&](const Pt& q) { return std::fabs(p.first - q.first) < tx && std::fabs(p.second - q.second) < ty; }))
+            << what << " at (" << p.first << ", " << p.second << ") has no partner";
+}
+
+// The value of a curve at x (its points in any order along x), or NaN outside it.
+double at(std::vector<Pt> c, double x) {
+    std::sort(c.begin(), c.end());
+    for (size_t k = 0; k + 1 < c.size(); ++k)
+        if (x >= c[k].first && x <= c[k + 1].first) {
+            const double w = c[k + 1].first - c[k].first;
+            return w <= 0 ? c[k].second : c[k].second + (c[k + 1].second - c[k].second) * (x - c[k].first) / w;
+        }
+    return NAN;
+}
+
+// Each curve of a runs on some curve of b wherever both are shown (within ty at a's
+// vertices inside the frame's x range).
+void samecurves(const Panel& pa, const Panel& pb, double ty, const std::string& what) {
+    const double lo = std::min(pa.sx.data(pa.x0), pa.sx.data(pa.x1)), hi = std::max(pa.sx.data(pa.x0), pa.sx.data(pa.x1));
+    const double ylo = std::min(pa.sy.data(pa.y0), pa.sy.data(pa.y1)), yhi = std::max(pa.sy.data(pa.y0), pa.sy.data(pa.y1));
+    for (const auto& c : pa.curves) {
+        std::vector<Pt> shown;
+        for (const Pt& p : c)
+            if (p.first >= lo && p.first <= hi && p.second >= ylo && p.second <= yhi) shown.push_back(p);
+        if (shown.empty()) continue;
+        bool found = false;
+        for (const auto& d : pb.curves) {
+            int compared = 0;
+            bool all = true;
+            for (const Pt& p : shown) {
+                const double v = at(d, p.first);
+                if (std::isnan(v)) continue;
+                ++compared;
+                all = all && std::fabs(v - p.second) < ty;
+            }
+            if (compared > 0 && all) found = true;
+        }
+        EXPECT_TRUE(found) << what << ": the curve through (" << shown.front().first << ", " << shown.front().second << ") has no partner";
+    }
+}
+
+// The short lines of a panel (the limits of points: bars or dashes) by their middles.
+std::vector<Pt> middles(const Panel& p) {
+    std::vector<Pt> v;
+    for (const auto& s : p.segs) v.emplace_back(0.5 * (s[0] + s[2]), 0.5 * (s[1] + s[3]));
+    return v;
+}
+
+// The level pieces of a panel's curves and lines (steps, without their risers): from, to, level.
+std::vector<std::array<double, 3>> levels(const Panel& p, double tx) {
+    std::vector<std::array<double, 3>> v;
+    auto add = [&](double x0, double y0, double x1, double y1) {
+        if (std::fabs(y0 - y1) < 1e-9 * (1 + std::fabs(y0)) && std::fabs(x1 - x0) > 2 * tx) v.push_back({std::min(x0, x1), std::max(x0, x1), y0});
+    };
+    for (const auto& c : p.curves)
+        for (size_t k = 0; k + 1 < c.size(); ++k) add(c[k].first, c[k].second, c[k + 1].first, c[k + 1].second);
+    for (const auto& s : p.segs) add(s[0], s[1], s[2], s[3]);
+    return v;
+}
+
+// Every level piece of a lies on a piece of b at the same level.
+void samelevels(const Panel& a, const Panel& b, double tx, double ty, const std::string& what) {
+    const auto la = levels(a, tx), lb = levels(b, tx);
+    EXPECT_FALSE(la.empty()) << what;
+    for (const auto& l : la) {
+        const double xm = 0.5 * (l[0] + l[1]);
+        EXPECT_TRUE(std::any_of(lb.begin(), lb.end(), [&](const auto& m) { return std::fabs(m[2] - l[2]) < ty && xm >= m[0] - tx && xm <= m[1] + tx; }))
+            << what << ": the level " << l[2] << " from " << l[0] << " to " << l[1] << " has no partner";
+    }
+}
+
+struct Roads {
+    dp::Run device, statistical;
+    Roads(const std::string& program, const std::map<std::string, std::string>& data) {
+        dp::Options o;
+        device = dp::run(program, data, o);
+        statistical = dp::run("options graphics=statistical;\n" + program, data, o);
+        EXPECT_EQ(device.status, 0) << device.log.all();
+        EXPECT_EQ(statistical.status, 0) << statistical.log.all();
+    }
+};
+
+// Points, fitted lines and bands (curves), limits (short lines) and censored marks of one
+// panel of each road.
+void samepanel(const Panel& d, const Panel& s, const std::string& what, bool curves = true, bool censored = true) {
+    const double tx = 0.001 * s.spanx(), ty = 0.001 * s.spany();
+    samespots(d.points, s.points, tx, ty, what + ": points");
+    if (curves) {
+        samecurves(d, s, 0.001 * s.spany(), what + ": device curve");
+        samecurves(s, d, 0.001 * s.spany(), what + ": statistical curve");
+        samespots(middles(d), middles(s), tx, ty, what + ": limits");
+    }
+    // Censored marks: as many on both roads, each statistical one with a device one at its
+    // time; the device road moves a mark that falls on the one before it a little right.
+    if (!censored) return;
+    EXPECT_EQ(d.censored.size(), s.censored.size()) << what << ": censored marks";
+    for (const Pt& c : s.censored)
+        EXPECT_TRUE(std::any_of(d.censored.begin(), d.censored.end(), [&](const Pt& e) { return std::fabs(e.first - c.first) < tx; }))
+            << what << ": the censored mark at " << c.first << " has no partner";
+    for (const Pt& e : d.censored)
+        EXPECT_TRUE(std::any_of(s.censored.begin(), s.censored.end(), [&](const Pt& c) { return e.first - c.first > -tx && e.first - c.first < 0.02 * s.spanx(); }))
+            << what << ": the device's censored mark at " << e.first << " has no partner";
+}
+
+TEST(BothRoads, ProbabilityPlots) {
+    struct Case {
+        std::string name, program, data;
+        Axis paper;
+        bool censored = true;   // an overlay on the statistical road carries no censored marks
+    };
+    const Case cases[] = {
+        {"ball bearings", "proc vitalyx data=d;\n distribution weibull;\n probplot cycles;\nrun;\n", testdata::bearings, Axis::Weibull},
+        {"diesel fans", "proc vitalyx data=d;\n distribution weibull;\n probplot hours*status(1);\nrun;\n",
+         testdata::file("programs/fit_weibull_fans/fans.csv"), Axis::Weibull},
+        {"interval-censored study", "proc vitalyx data=d;\n distribution lognormal;\n probplot (lower upper);\nrun;\n",
+         testdata::file("programs/fit_interval_data/cosmesis.csv"), Axis::Normal},
+        {"two groups", "proc vitalyx data=d;\n distribution weibull;\n probplot hours*status(1) = plant / overlay;\nrun;\n",
+         testdata::file("programs/fit_class_groups/lots.csv"), Axis::Weibull, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Roads r(c.program, {{"d", c.data}});
+        ASSERT_EQ(r.device.pages.size(), 1u);
+        ASSERT_EQ(r.statistical.pages.size(), 1u);
+        const auto d = readpage(r.device.pages[0], {{Axis::Log, c.paper}});
+        const auto s = readpage(r.statistical.pages[0], {{Axis::Log, c.paper}});
+        ASSERT_EQ(d.size(), 1u);
+        ASSERT_EQ(s.size(), 1u);
+        EXPECT_GT(d[0].points.size(), 5u);
+        EXPECT_GE(s[0].curves.size(), 3u);   // the fitted line and its band
+        samepanel(d[0], s[0], c.name, true, c.censored);
+    }
+}
+
+// MCF plots: points with limit bars, and steps, of one group and of two groups overlaid. The
+// device road draws the steps without risers (STEP(JOIN=YES) included), so the steps are
+// compared by their level pieces.
+TEST(BothRoads, McfPlots) {
+    const std::string valve = testdata::file("data/mcf/valve.csv"), bladder = testdata::file("data/mcf/bladder.csv");
+    struct Case {
+        std::string name, program, data;
+        bool steps;
+        bool censored = true;   // an overlay on the statistical road carries no censored marks
+    };
+    const Case cases[] = {
+        {"valve seats", "proc vitalyx data=d;\n unitid engine;\n mcfplot days*n(-1);\nrun;\n", valve, false},
+        {"valve seats, steps", "proc vitalyx data=d;\n unitid engine;\n mcfplot days*n(-1) / interpolate=step(join=yes);\nrun;\n", valve, true},
+        {"two groups", "proc vitalyx data=d;\n unitid unit;\n mcfplot age*n(-1) = rx / overlay;\nrun;\n", bladder, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Roads r(c.program, {{"d", c.data}});
+        ASSERT_EQ(r.device.pages.size(), 1u);
+        ASSERT_EQ(r.statistical.pages.size(), 1u);
+        const auto d = readpage(r.device.pages[0], {{Axis::Linear, Axis::Linear}});
+        const auto s = readpage(r.statistical.pages[0], {{Axis::Linear, Axis::Linear}});
+        ASSERT_EQ(d.size(), 1u);
+        ASSERT_EQ(s.size(), 1u);
+        EXPECT_EQ(d[0].points.size(), s[0].points.size());
+        samepanel(d[0], s[0], c.name, !c.steps, c.censored);
+        if (c.steps) {
+            const double tx = 0.001 * s[0].spanx(), ty = 0.001 * s[0].spany();
+            samelevels(d[0], s[0], tx, ty, c.name + ": device step");
+            samelevels(s[0], d[0], tx, ty, c.name + ": statistical step");
+        }
+    }
+}
+
+// The accelerated test with its temperature levels: the relation panel (life against the
+// Arrhenius scale of temperature) with the data, the percentile lines and a stress reference
+// line; and the probability plot of the levels. The device road puts the probability panel
+// first and turned (life up, as in the relation panel), the statistical road beside the
+// relation plot with life along the bottom: its points and lines are compared turned back.
+TEST(BothRoads, RelationPlot) {
+    Roads r("proc vitalyx data=d;\n distribution lognormal;\n"
+            " relationplot hours = temp / relation=arr pplot plotdata=data plotfit=10 50 90 sref=210;\nrun;\n",
+            {{"d", testdata::insulation}});
+    ASSERT_EQ(r.device.pages.size(), 1u);
+    ASSERT_EQ(r.statistical.pages.size(), 1u);
+    const auto d = readpage(r.device.pages[0], {{Axis::Normal, Axis::Log}, {Axis::Arrhenius, Axis::Log}});
+    const auto s = readpage(r.statistical.pages[0], {{Axis::Arrhenius, Axis::Log}, {Axis::Log, Axis::Normal}});
+    ASSERT_EQ(d.size(), 2u);
+    ASSERT_EQ(s.size(), 2u);
+
+    const Panel &drel = d[1], &srel = s[0];
+    EXPECT_EQ(spots(drel.points, 1e-6, 1e-6).size(), 23u);   // 40 specimens, 23 different lives
+    EXPECT_EQ(drel.curves.size(), 3u);
+    samepanel(drel, srel, "relation panel", true, false);
+    // The reference line at 210 degrees runs across the frame on both roads.
+    for (const Panel* p : {&drel, &srel})
+        EXPECT_TRUE(std::any_of(p->across.begin(), p->across.end(), [](const auto& l) {
+            return std::fabs(l[0] - scaled(Axis::Arrhenius, 210)) < 1e-3 && std::fabs(l[2] - l[0]) < 1e-9;
+        })) << (p == &drel ? "device" : "statistical");
+
+    // The probability panel, the device's turned back to life along the bottom.
+    Panel dprob = d[0];
+    auto turn = [](std::vector<Pt>& v) {
+        for (Pt& p : v) std::swap(p.first, p.second);
+    };
+    turn(dprob.points);
+    for (auto& c : dprob.curves) turn(c);
+    std::swap(dprob.sx, dprob.sy);
+    std::swap(dprob.x0, dprob.y0);
+    std::swap(dprob.x1, dprob.y1);
+    const Panel& sprob = s[1];
+    const double tx = 0.001 * sprob.spanx(), ty = 0.001 * sprob.spany();
+    samespots(dprob.points, sprob.points, tx, ty, "probability panel: points");
+    EXPECT_EQ(spots(sprob.points, tx, ty).size(), 40u);
+    EXPECT_GE(dprob.curves.size(), 4u);
+    EXPECT_GE(sprob.curves.size(), 4u);
+    samecurves(dprob, sprob, 0.001 * sprob.spany(), "probability panel: device curve");
+    samecurves(sprob, dprob, 0.001 * sprob.spany(), "probability panel: statistical curve");
+}
+
+}  // namespace
