@@ -28,9 +28,9 @@ void vyxidrw(vyxstate* s) {
         if (blanked) std::memcpy(r->fillcolor, blank, 8);
         const int fill = ggcnum(0, r->fillcolor), frame = ggcnum(0, r->framecolor);
         const char* pattern = r->cfillgiven && !blanked ? "SOLID   " : "EMPTY   ";
-        // An inset without a fill of its own clears what lies behind it (as CFILL=BLANK
-        // asks), so that grid lines and curves never run through its text.
-        if (blanked || !r->cfillgiven) {
+        // Only CFILL=BLANK clears what lies behind the box: by default the box is outlined
+        // and every point under it stays in sight.
+        if (blanked) {
             ggregion block{r->boxxlo, r->boxylo, r->boxxhi, r->boxyhi, r->areakind, static_cast<int32_t>(r->area[0])};
             ggrdba(0, 2, nullptr, &block, 0, 7);
         }

@@ -310,9 +310,8 @@ int vyxipos(vyxstate* s) {
         }
         header();
     }
-    // 12. A blanked box, and a box without a fill of its own, is registered so that the
-    // drawing can clear what lies under it.
-    if (r->active && !r->noframe && (is(r->fillcolor, "BLANK") || !r->cfillgiven)) {
+    // 12. A blanked box is registered so that the drawing can clear what lies under it.
+    if (r->active && !r->noframe && is(r->fillcolor, "BLANK")) {
         ggregion block{r->boxxlo, r->boxylo, r->boxxhi, r->boxyhi, 2, 0};
         ggrba(0, &block, nullptr, 0, 7);
         r->areakind = block.kind;

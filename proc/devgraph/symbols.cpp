@@ -41,6 +41,11 @@ bool optcolor(const stmtrec* r, int slot, int k, int32_t* number, char* name = n
 
 bool styles(const vyxstate* s) { return s->gctx && s->gctx->stylesinuse; }
 
+// Line types of groups that share one panel without an output style: solid, then dashes
+// and dash-dots of growing length, none of them the dotted type 2 of an MCF curve's limits,
+// so that every group's lines (and limits, which carry no symbols) tell apart in black and white.
+constexpr int16_t kOverlaidTypes[12] = {1, 4, 6, 3, 14, 20, 8, 15, 9, 19, 12, 10};
+
 void setcolor(vyxstate* s, int role, int32_t number) {
     s->colors[role] = number;
     char n[8];
@@ -91,6 +96,7 @@ int vyxsymb(vyxstate* s) {
     }
     const bool nodefs = first->symbol[0] == 0 && blank8(first->color) && blank8(first->symcolor);
     const bool lfit = optcount(r, ps::LFIT) > 0;
+    const bool overlaid = s->pflags.overlay && s->nclass >= 1 && g > 1;
     for (int k = 0; k < g; ++k) {
         symrec& line = s->symarr[k];
         symrec& point = s->symcomp[k];
@@ -109,9 +115,12 @@ int vyxsymb(vyxstate* s) {
             std::snprintf(el, sizeof el, "GraphData%d", k % 12 + 1);
             if (styles(s) && grdxlsty(s->gctx, el, static_cast<int>(std::strlen(el)), &lt))
                 line.ltype = static_cast<int16_t>(lt);
+            else if (s->pflags.noppos)
+                line.ltype = static_cast<int16_t>(k + 1);
             else
-                line.ltype = static_cast<int16_t>(s->pflags.noppos ? k + 1 : 1);
+                line.ltype = overlaid ? kOverlaidTypes[k % 12] : 1;
         }
+        point.ltype = line.ltype;   // the legend of symbols shows them on their group's line
         char n[8];
         if (optname(r, ps::CFIT, k, n)) std::memcpy(line.color, n, 8);
         if (optname(r, ps::PPOSSYMBOL, k, n)) point.symbol[0] = static_cast<uint32_t>(ggsymbx(n, 8));

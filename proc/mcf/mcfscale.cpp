@@ -231,6 +231,10 @@ int vyxcfsc(vyxstate* s) {
         if (decades(s, lo, hi, p.plowgiven, lo, p.pupgiven, hi, &v)) return RC_REPORTED;
         s->axlog[AXLOG_V] = 1;
     } else {
+        // Normal limits of a curve that starts at 0 dip below 0 near its start; they do not
+        // take the axis below 0, where there is nothing to show (the limits are cut at the
+        // frame, as the curve would be).
+        if (!p.plowgiven && lo < 0 && gather(s, false).lo >= 0) lo = 0;
         if (hi < lo) {
             xpmlog(MSG_GROUP, MCFM_VORDER, lo, hi);
             return RC_REPORTED;

@@ -46,6 +46,15 @@ TextStyle textstyle(const legrec* l, double th) {
 
 double widthpct(const std::string& s, const TextStyle& t) { return measure(s, t).width / devstate().wpt() * 100; }
 
+// A legend of symbols whose entries differ in their line types (groups overlaid in one
+// panel) shows each symbol on a sample of its line, so that the legend names the lines too.
+bool symbolsonlines(const legrec* l) {
+    if (l->kind == 'L' || !l->syms) return false;
+    for (uint32_t k = 0; k < l->count; ++k)
+        if (l->syms[k].ltype > 1) return true;
+    return false;
+}
+
 Layout layout(const legrec* l, double avail) {
     DeviceState& d = devstate();
     const ggdevice& dev = d.dev();
@@ -58,7 +67,7 @@ Layout layout(const legrec* l, double avail) {
     L.pad = dev.cellw * 0.6;
     L.gap = dev.cellw * 1.5;
     L.lineh = L.th * 1.45;
-    L.sample = l->kind == 'L' ? dev.cellw * 4 : dev.cellw * 1.6;
+    L.sample = l->kind == 'L' || symbolsonlines(l) ? dev.cellw * 4 : dev.cellw * 1.6;
     TextStyle t = textstyle(l, L.th);
     std::string title = l->title ? field(l->title, std::min<int>(l->titlelen, l->titlesize ? l->titlesize : 256)) : "";
     L.titlew = title.empty() ? 0 : widthpct(title + ":", t) + L.gap;
@@ -132,13 +141,14 @@ int legenddraw(int, legrec* l, const float* frame) {
         double mid = y + 0.3 * L.th;
         const symrec* s = l->syms ? &l->syms[k] : nullptr;
         int lcol = s ? (s->colornum > 1 ? s->colornum : d.colornumber(field(s->color, 8))) : 1;
-        if (l->kind == 'L') {
+        if (l->kind == 'L' || symbolsonlines(l)) {
             Stroke st;
             st.color = d.color(lcol);
             st.width = 0.75 * std::max(1, d.ctx.linewidth[0]);
             st.dashes = dashes(s ? s->ltype : 1, st.width);
             c->line(d.px(x), d.py(mid), d.px(x + L.sample), d.py(mid), st);
-        } else {
+        }
+        if (l->kind != 'L') {
             int scol = s ? (s->symcolnum > 1 ? s->symcolnum : d.colornumber(field(s->symcolor, 8))) : 1;
             if (s && field(s->symcolor, 8).empty() && scol == 1) scol = lcol;
             Stroke st;

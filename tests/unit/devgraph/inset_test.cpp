@@ -205,6 +205,18 @@ TEST_F(Inset, NoframeWithBlankFillReportsAndDrawsTextOnly) {
     EXPECT_EQ(rec->texts().size(), 2u);
 }
 
+// By default the box is only outlined: the points and lines under it stay in sight.
+TEST_F(Inset, DefaultBoxHidesNothing) {
+    inset.nums(is::ITEMS, {code::N, 300});
+    begin();
+    ggdraw(0, 20, 50, 80, 50, 1, 1);
+    ASSERT_EQ(vyxins(s, &g), 0);
+    ASSERT_EQ(vyxipos(s), 0);
+    vyxidrw(s);
+    EXPECT_TRUE(rec->of(Prim::Fill).empty());
+    EXPECT_EQ(rec->of(Prim::Polyline).size(), 1u);
+}
+
 TEST_F(Inset, BlankFillClearsWhatLiesUnderTheBox) {
     inset.nums(is::ITEMS, {code::N, 300}).name(is::CFILL, "BLANK");
     begin();

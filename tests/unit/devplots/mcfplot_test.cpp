@@ -188,6 +188,15 @@ TEST(McfPlot, GroupLayoutsAndTheDifference) {
     std::set<std::string> shapes;
     for (const Prim* m : o.pages[0].of(Prim::Markers)) shapes.insert(m->text);
     EXPECT_GE(shapes.size(), 2u);
+    // The second group's limit bars have a line type of their own beside the first's dotted
+    // ones and the grid's dots.
+    std::set<std::vector<double>> patterns;
+    for (const Prim* q : o.pages[0].of(Prim::Line)) patterns.insert(q->stroke.dashes);
+    EXPECT_EQ(patterns.size(), 3u);
+    // Normal limits below 0 near the start do not take the MCF axis below 0.
+    const dp::Axis left = dp::labels(o.pages[0], true);
+    ASSERT_FALSE(left.value.empty());
+    EXPECT_EQ(*std::min_element(left.value.begin(), left.value.end()), 0.0);
 
     dp::Run s = run("ncols=2");
     ASSERT_EQ(s.status, 0) << s.log.all();
