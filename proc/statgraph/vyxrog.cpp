@@ -128,12 +128,20 @@ int pcntlphantom(vyxstate* s, const Flags& f, const double* lines, uint32_t* ref
         xpfs(s->pctvals[i], -16, 99, buf);
         pw = std::max(pw, wzstrip(buf, 16));
     }
+    const levstate* mls = s->mdllev ? s->mdllev->lstate : nullptr;
+    const levclass* cls = mls && mls->nclassv > 0 ? &mls->classv[0] : nullptr;
     auto curvelabel = [&](int j, char* out) {
         std::memset(out, ' ', 40);
         if (rp->other && rp->values)
             xpsstr(out, 39, "%-12g", rp->values[j]);
-        else if (rp->bylevel)
-            std::memcpy(out, s->levkeys[0] + 16 * j, 16);
+        else if (rp->bylevel && cls && j < cls->nlev && cls->levels) {
+            // The level of the MODEL's CLASS variable (not of the statement's stress levels).
+            const char* t = cls->levels[j];
+            int b = 0;
+            const int e = std::min(wzstrip(t, cls->fmtlen), 39);
+            while (b < e && t[b] == ' ') ++b;
+            std::memcpy(out, t + b, static_cast<size_t>(e - b));
+        }
         return wzstrip(out, 40);
     };
     char curve[40];

@@ -216,4 +216,26 @@ TEST_F(RelGraphs, IntervalLivesAtTheMiddleOfTheirTimes) {
     EXPECT_EQ(d->n("XData")[12], 20);
 }
 
+// The MODEL's fit (FITTYPE=REGRESSION) with a CLASS variable: one curve per level of the
+// MODEL's CLASS variable, labelled by that level (not by the plot's stress levels), each of
+// 100 points.
+TEST_F(RelGraphs, ModelCurvesLabelledByTheModelsClassLevels) {
+    shipped("../programs/model_fit_by_model/capacitor.csv");
+    const auto& r = run("proc vitalyx data=capacitor; class temperature; distribution weibull; "
+                        "model time*status(0) = voltage temperature / relation=pow; "
+                        "relationplot time*status(0) = voltage / fit=regression relation=pow plotfit=50; run;");
+    ASSERT_EQ(r.status, 0) << r.log.all();
+    ASSERT_EQ(graphs.size(), 1u);
+    const Phantom* p = named(graphs[0], "PhantomPcntl");
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(p->cols, (std::vector<std::string>{"XPcntl", "YPcntl", "PcntlGroup", "CurveLabel"}));
+    ASSERT_EQ(p->rows, 200u);
+    EXPECT_EQ(p->t("CurveLabel")[0], "170");
+    EXPECT_EQ(p->t("CurveLabel")[199], "180");
+    EXPECT_EQ(p->t("PcntlGroup")[150], "50");
+    // A power relation: the stresses themselves, increasing along each curve.
+    EXPECT_LT(p->n("XPcntl")[0], p->n("XPcntl")[99]);
+    EXPECT_GT(p->n("XPcntl")[0], 0);
+}
+
 }  // namespace
