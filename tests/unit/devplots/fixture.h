@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -16,6 +17,7 @@
 
 #include "host/hostdefs.h"
 #include "runtime/graphics/canvas.h"
+#include "runtime/graphics/device.h"
 #include "runtime/graphics/devstate.h"
 #include "runtime/output/output.h"
 #include "runtime/runner/program.h"
@@ -86,6 +88,19 @@ struct Options {
     std::string device;            // DEVICE= system option
     std::string keepas;            // kept PNGs named KEEPAS.png, KEEPAS-2.png, ... (else test-page.png)
     bool statistical = false;      // --graphics statistical
+};
+
+// A device that collects nothing (DEVICE=NOCOLL), known for as long as the holder lives.
+struct NoCollectDevice {
+    NoCollectDevice() {
+        ggdevice d = rt::gfx::defaultdevice();
+        std::memcpy(d.name, "NOCOLL  ", 8);
+        d.devtype = 7202;
+        rt::gfx::adddevice(d);
+    }
+    ~NoCollectDevice() { rt::gfx::removedevices(); }
+    NoCollectDevice(const NoCollectDevice&) = delete;
+    NoCollectDevice& operator=(const NoCollectDevice&) = delete;
 };
 
 // Runs program with the data sets name -> CSV text; the pages come back as recordings in

@@ -222,14 +222,12 @@ TEST(Layouts, DestinationsSkippedOrNotCollected) {
     r = dp::run("proc vitalyx data=b;\n probplot cycles;\nrun;\n", {{"b", testdata::bearings}}, o);
     EXPECT_EQ(r.pages.size(), 2u);   // the first DOCUMENT is drawn
 
-    ggdevice d = rt::gfx::defaultdevice();
-    std::memcpy(d.name, "NOCOLL  ", 8);
-    d.devtype = 7202;
-    rt::gfx::adddevice(d);
     o.destinations = {"HTML", "PDF"};
     o.device = "NOCOLL";
-    r = dp::run("proc vitalyx data=b;\n probplot cycles;\nrun;\n", {{"b", testdata::bearings}}, o);
-    rt::gfx::removedevices();
+    {
+        dp::NoCollectDevice nocoll;
+        r = dp::run("proc vitalyx data=b;\n probplot cycles;\nrun;\n", {{"b", testdata::bearings}}, o);
+    }
     ASSERT_EQ(r.status, 0) << r.log.all();
     EXPECT_EQ(r.pages.size(), 1u);
     EXPECT_EQ(r.report.find("<svg"), std::string::npos);   // nothing published

@@ -2,6 +2,7 @@
 // from its pages: percentile lines against the closed form of the fitted model, the stress
 // span of the lines, markers by censoring and their counts, curves by CLASS level or by the
 // values of a second variable with their labels, reference lines, destinations.
+#include <cstring>
 #include <map>
 #include <set>
 
@@ -17,6 +18,19 @@ const std::string kArrModel = "proc vitalyx data=insul;\n distribution lognormal
 
 dp::Run insul(const std::string& rplot, const dp::Options& o = {}) {
     return dp::run(kArrModel + " relationplot hours = temp / fit=regression " + rplot + ";\nrun;\n", {{"insul", testdata::insulation}}, o);
+}
+
+// The specimens of the insulation test: temperature and hours, as text.
+struct Specimen {
+    std::string temp, hours;
+};
+std::vector<Specimen> specimens() {
+    std::vector<Specimen> v;
+    std::istringstream in(testdata::insulation);
+    std::string line;
+    std::getline(in, line);
+    while (std::getline(in, line)) v.push_back({line.substr(0, 3), line.substr(4)});
+    return v;
 }
 
 // The percentile lines: the polylines of 100 points, in drawing order.
@@ -99,10 +113,7 @@ TEST(RegressionPlot, CoincidingMarkersAreCounted) {
     EXPECT_LT(nearest, 4.0);
 
     std::map<std::string, int> n;
-    std::istringstream in(testdata::insulation);
-    std::string line;
-    std::getline(in, line);
-    while (std::getline(in, line)) ++n[line];
+    for (const Specimen& x : specimens()) ++n[x.temp + "," + x.hours];
     std::string freq = "temp,hours,n\n";
     for (const auto& [row, k] : n) freq += row + "," + std::to_string(k) + "\n";
     dp::Run f = dp::run("proc vitalyx data=insul;\n distribution lognormal;\n freq n;\n model hours = temp / relation=arr;\n"
@@ -119,12 +130,8 @@ TEST(RegressionPlot, CoincidingMarkersAreCounted) {
 // plotted, equal ends are an exact observation.
 TEST(RegressionPlot, CensoredAndIntervalObservations) {
     std::string data = "temp,lo,hi\n";
-    std::istringstream in(testdata::insulation);
-    std::string line;
-    std::getline(in, line);
     int k = 0;
-    while (std::getline(in, line)) {
-        const std::string temp = line.substr(0, 3), t = line.substr(4);
+    for (const auto& [temp, t] : specimens()) {
         ++k;
         if (k == 1) data += temp + ",," + t + "\n";                           // left-censored
         else if (k == 40) data += temp + "," + t + ",\n";                     // right-censored
@@ -157,13 +164,9 @@ TEST(RegressionPlot, CensoredAndIntervalObservations) {
 TEST(RegressionPlot, CurvesByLevelLabelledWhereTheyLeaveThePlot) {
     // Life grows with the dose: the lines rise to the right and leave through LIFEUPPER.
     std::string data = "dose,lot,hours\n";
-    std::istringstream in(testdata::insulation);
-    std::string line;
-    std::getline(in, line);
     int k = 0;
-    while (std::getline(in, line)) {
-        const int temp = std::stoi(line.substr(0, 3));
-        data += std::to_string(500 - temp) + "," + "ABC"[k++ % 3] + "," + line.substr(4) + "\n";
+    for (const Specimen& x : specimens()) {
+        data += std::to_string(500 - std::stoi(x.temp)) + "," + "ABC"[k++ % 3] + "," + x.hours + "\n";
     }
     const std::string prog = "proc vitalyx data=d;\n class lot;\n distribution lognormal;\n model hours = dose lot;\n"
                              " relationplot hours = dose / fit=regression plotfit=10 50 lifeupper=6000;\nrun;\n";
@@ -215,10 +218,7 @@ TEST(RegressionPlot, CurvesByLevelLabelledWhereTheyLeaveThePlot) {
 // the stress.
 TEST(RegressionPlot, LineSpanAndTheScaleModel) {
     std::string data = "stress,hours\n";
-    std::istringstream in(testdata::insulation);
-    std::string line;
-    std::getline(in, line);
-    while (std::getline(in, line)) data += std::to_string(std::stoi(line.substr(0, 3)) - 180) + "," + line.substr(4) + "\n";
+    for (const Specimen& x : specimens()) data += std::to_string(std::stoi(x.temp) - 180) + "," + x.hours + "\n";
     auto run = [&](const std::string& logscale) {
         return dp::run("proc vitalyx data=d;\n distribution lognormal;\n model hours = stress;\n" + logscale +
                            " relationplot hours = stress / fit=regression stresslower=0 stressupper=100 pcntllower=10"
@@ -268,6 +268,15 @@ TEST(RegressionPlot, DestinationsAndStressReferenceLines) {
     for (const Prim* q : r.pages[0].of(Prim::Line))
         sref |= std::fabs(q->xy[0] - at) < 0.05 && std::fabs(q->xy[2] - at) < 0.05 && std::fabs(q->xy[3] - q->xy[1]) > 30;
     EXPECT_TRUE(sref);
+
+    // A device that collects nothing draws the first destination only and publishes nothing.
+    o.destinations = {"HTML", "PDF"};
+    o.device = "NOCOLL";
+    dp::NoCollectDevice nocoll;
+    dp::Run n = insul("relation=arr plotfit=50", o);
+    ASSERT_EQ(n.status, 0) << n.log.all();
+    EXPECT_EQ(n.pages.size(), 1u);
+    EXPECT_EQ(n.report.find("<svg"), std::string::npos);
 }
 
 // Curves at values of a second continuous variable, labelled by the values; the MODEL's means
@@ -294,12 +303,9 @@ TEST(RegressionPlot, CurvesAtValuesOfASecondVariable) {
 // continuous one of the MODEL; one CLASS and one continuous variable pass.
 TEST(RegressionPlot, ModelsItCannotShow) {
     std::string data = "temp,batch,lot,hours\n";
-    std::istringstream in(testdata::insulation);
-    std::string line;
-    std::getline(in, line);
     int k = 0;
-    while (std::getline(in, line)) {
-        data += line.substr(0, 3) + "," + std::to_string(k % 7) + "," + "AB"[k % 2] + "," + line.substr(4) + "\n";
+    for (const Specimen& x : specimens()) {
+        data += x.temp + "," + std::to_string(k % 7) + "," + "AB"[k % 2] + "," + x.hours + "\n";
         ++k;
     }
     auto run = [&](const std::string& model, const std::string& stress) {

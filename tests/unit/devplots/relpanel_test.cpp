@@ -30,6 +30,20 @@ TEST(RelationPanel, PlotdataNoneDrawsOnlyTheLines) {
     int tall = 0;                            // the SREF line across the frame
     for (const Prim* q : p.of(Prim::Line)) tall += q->xy[0] == q->xy[2] && std::fabs(q->xy[3] - q->xy[1]) > 30;
     EXPECT_GE(tall, 1);
+
+    // A single stress level has its markers but no line to draw.
+    std::string one = "temp,hours\n";
+    for (int k = 1; k <= 8; ++k) one += "220," + std::to_string(1000 + 150 * k) + "\n";
+    dp::Run s = dp::run("proc vitalyx data=one;\n distribution lognormal;\n"
+                        " relationplot hours = temp / relation=arr stresslower=150 stressupper=300 plotdata=data plotfit=50;\nrun;\n",
+                        {{"one", one}});
+    ASSERT_EQ(s.status, 0) << s.log.all();
+    ASSERT_EQ(s.pages.size(), 1u);
+    EXPECT_EQ(s.pages[0].markers().size(), 8u + 1u);   // and the symbol legend's
+    for (const Prim* q : s.pages[0].of(Prim::Polyline)) {
+        const size_t n = q->xy.size();   // only closed outlines (the legend's frame)
+        EXPECT_TRUE(q->xy[0] == q->xy[n - 2] && q->xy[1] == q->xy[n - 1]) << n / 2 << " points";
+    }
 }
 
 // READOUT counts have no markers per level; an interval with equal ends is an exact failure
