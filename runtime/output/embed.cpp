@@ -14,19 +14,25 @@ std::string inlinesvg(std::string_view svg, const std::string& prefix) {
     out.reserve(svg.size() + svg.size() / 16);
     size_t i = start;
     static const char* const marks[] = {" id=\"", "href=\"#", "url(#"};
+    // The next place of each mark at or after i, searched again only once i has passed it:
+    // a mark that is rare (or absent) is not looked for through the rest of the page at every
+    // other mark, which made a page of many markers quadratic.
+    size_t next[3];
+    for (int m = 0; m < 3; ++m) next[m] = svg.find(marks[m], i);
     while (i < svg.size()) {
-        size_t best = std::string_view::npos, len = 0;
-        for (const char* m : marks) {
-            size_t at = svg.find(m, i);
-            if (at < best) best = at, len = std::strlen(m);
+        int which = -1;
+        for (int m = 0; m < 3; ++m) {
+            if (next[m] != std::string_view::npos && next[m] < i) next[m] = svg.find(marks[m], i);
+            if (next[m] != std::string_view::npos && (which < 0 || next[m] < next[which])) which = m;
         }
-        if (best == std::string_view::npos) {
+        if (which < 0) {
             out.append(svg.substr(i));
             break;
         }
-        out.append(svg.substr(i, best + len - i));
+        const size_t len = std::strlen(marks[which]);
+        out.append(svg.substr(i, next[which] + len - i));
         out.append(prefix);
-        i = best + len;
+        i = next[which] + len;
     }
     return out;
 }

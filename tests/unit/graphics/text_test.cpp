@@ -78,6 +78,9 @@ TEST(PageEmbedding, IdsAndReferencesArePrefixedAndPngIsBase64) {
     EXPECT_EQ(rt::out::inlinesvg(svg, "p7-"),
               "<svg width=\"1\"><defs><g id=\"p7-glyph0-1\"/></defs><use xlink:href=\"#p7-glyph0-1\"/><path "
               "clip-path=\"url(#p7-clip1)\"/></svg>");
+    // Marks in any order and repeated, a kind that comes back after the others.
+    EXPECT_EQ(rt::out::inlinesvg("<svg><a f=\"url(#c)\"/><b id=\"x\"/><c f=\"url(#d)\" id=\"y\"/><use href=\"#x\"/></svg>", "q-"),
+              "<svg><a f=\"url(#q-c)\"/><b id=\"q-x\"/><c f=\"url(#q-d)\" id=\"q-y\"/><use href=\"#q-x\"/></svg>");
     EXPECT_EQ(rt::out::base64("Man"), "TWFu");
     EXPECT_EQ(rt::out::base64("Ma"), "TWE=");
     EXPECT_EQ(rt::out::base64("M"), "TQ==");
