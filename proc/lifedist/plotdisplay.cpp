@@ -61,13 +61,18 @@ void readref(vyxstate* s, const stmtrec* r, int which, int valslot, int labslot,
     refs.labels[which] = nullptr;
     const optslot* v = stmtslot(r, valslot);
     if (!v) return;
-    if (v->kind == SK_NUMLIST) {
-        refs.counts[which] = v->count;
-        refs.vals[which] = static_cast<double*>(v->ptr);
-    } else {
-        refs.counts[which] = 1;
-        refs.vals[which] = const_cast<double*>(&v->num);
+    // The statement's own copy: the relation plot transforms its SREF values in place, and the
+    // statement's record serves every BY group.
+    const int n = v->kind == SK_NUMLIST ? v->count : 1;
+    const double* from = v->kind == SK_NUMLIST ? static_cast<const double*>(v->ptr) : &v->num;
+    auto* vals = static_cast<double*>(vmalcp_handler(s->stmtpool, 8 * int64_t(n > 0 ? n : 1), 0x2004));
+    if (!vals) {
+        xmemmsg(8 * int64_t(n > 0 ? n : 1));
+        return;
     }
+    if (n > 0) std::memcpy(vals, from, 8 * static_cast<size_t>(n));
+    refs.counts[which] = n;
+    refs.vals[which] = vals;
     const optslot* l = stmtslot(r, labslot);
     if (!l) return;
     const bool list = l->given == 3, single = l->given == 2;

@@ -279,6 +279,28 @@ TEST(RegressionPlot, DestinationsAndStressReferenceLines) {
     EXPECT_EQ(n.report.find("<svg"), std::string::npos);
 }
 
+// Every BY group draws its stress reference line at its stress: the statement's values are
+// transformed for each group afresh, never twice.
+TEST(RegressionPlot, EveryByGroupHasItsStressReferenceLine) {
+    std::string data = "plant,temp,hours\n";
+    for (const char* plant : {"A", "B"})
+        for (const Specimen& x : specimens()) data += std::string(plant) + "," + x.temp + "," + x.hours + "\n";
+    dp::Run r = dp::run("proc vitalyx data=d;\n by plant;\n distribution lognormal;\n model hours = temp / relation=arr;\n"
+                        " relationplot hours = temp / fit=regression relation=arr plotfit=50 sref=230;\n"
+                        " relationplot hours = temp / relation=arr plotfit=50 sref=230;\nrun;\n",
+                        {{"d", data}});
+    ASSERT_EQ(r.status, 0) << r.log.all();
+    ASSERT_EQ(r.pages.size(), 4u);
+    for (const Page& p : r.pages) {
+        const dp::Fit sx = axis(p, false, arrhenius);
+        const double at = sx.a + sx.b * arrhenius(230.0);
+        bool sref = false;
+        for (const Prim* q : p.of(Prim::Line))
+            sref |= std::fabs(q->xy[0] - at) < 0.05 && std::fabs(q->xy[2] - at) < 0.05 && std::fabs(q->xy[3] - q->xy[1]) > 30;
+        EXPECT_TRUE(sref) << p.name;
+    }
+}
+
 // Curves at values of a second continuous variable, labelled by the values; the MODEL's means
 // are the same for the statements after them.
 TEST(RegressionPlot, CurvesAtValuesOfASecondVariable) {
