@@ -24,12 +24,13 @@ enum : int32_t {
 int32_t zlevrgd(levctl* ctl, double* y, double* w, double* f);
 
 // Where zlevrgd takes the level indexes from when raw values are read first: find returns the
-// level index of CLASS variable i for its raw value (num for a numeric variable, chr for a
-// character one), -1 when the value is no level, or -2 when the source does not know it (its
-// formatted value is then read and looked up). note (optional) learns a looked-up index.
+// level index of CLASS variable i for its raw value (key: the 8 bytes of a numeric value, or
+// the stored length of a character one), -1 when the value is no level, or -2 when the source
+// does not know it (its formatted value is then read and looked up). note (optional) learns
+// a looked-up index.
 struct rgdsource {
-    int (*find)(void* ctx, int i, double num, const levrawtext* chr);
-    void (*note)(void* ctx, int i, double num, const levrawtext* chr, int index);
+    int (*find)(void* ctx, int i, const char* key);
+    void (*note)(void* ctx, int i, const char* key, int index);
     void* ctx;
 };
 // zlevrgd with the level indexes found through src (null: by formatted value only). The flags

@@ -1,10 +1,12 @@
 // The design row of one observation, the lookup of its level combinations, and the small
 // routines beside them.
+#include <algorithm>
 #include <cstring>
 #include "proc/effects/designrow.h"
 #include "proc/effects/effsvc.h"
 #include "proc/effects/levdrive.h"
 #include "proc/effects/levelize.h"
+#include "proc/effects/rdlayout.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/textpad.h"
 
@@ -12,112 +14,116 @@
 
 namespace {
 
-struct rawentry {
-    uint64_t hash;
-    const char* text;          // character variables: a copy of the raw text
-    double num;
+// One slot per raw value met: its first 8 bytes (a numeric value's bits, or the head of a
+// text, zero-filled when shorter) and its level index.
+struct rawslot {
+    uint64_t head;
     int32_t index;
     int32_t used;
 };
 
 struct rawtable {
-    rawentry* e;
+    rawslot* s;
+    const char** text;         // raw texts longer than 8 bytes: a copy per slot, else null
     uint32_t mask;
     uint32_t count;
     int32_t len;               // 8 for numeric variables, else the stored length
-    uint8_t numeric;
+    int32_t shift;             // 64 - log2(slots)
 };
 
 constexpr uint32_t RAWMAP_MAX = 1u << 16;   // entries per variable; beyond it values are formatted
+constexpr uint64_t GOLDEN = 0x9E3779B97F4A7C15ull;
 
-uint64_t mix(uint64_t h) {
-    h ^= h >> 30;
-    h *= 0xBF58476D1CE4E5B9ull;
-    h ^= h >> 27;
-    h *= 0x94D049BB133111EBull;
-    return h ^ (h >> 31);
+uint64_t headof(const char* key, int len) {
+    uint64_t h = 0;
+    std::memcpy(&h, key, static_cast<size_t>(len < 8 ? len : 8));
+    return h;
 }
 
-uint64_t rawhash(double num, const levrawtext* chr) {
-    uint64_t h;
-    if (!chr) {
-        std::memcpy(&h, &num, 8);
-        return mix(h);
+// The hash of a raw value: its head alone up to 8 bytes, else its 8-byte words (the last one
+// overlapping the one before) folded in.
+uint64_t rawhash(const char* key, int len, uint64_t head) {
+    uint64_t h = head;
+    if (len > 8) {
+        for (int k = 8; k < len; k += 8) {
+            uint64_t w;
+            std::memcpy(&w, key + (k + 8 <= len ? k : len - 8), 8);
+            h = ((h ^ (h >> 29)) + w) * GOLDEN;
+        }
     }
-    h = 0xCBF29CE484222325ull;
-    for (int k = 0; k < chr->len; ++k) h = (h ^ static_cast<unsigned char>(chr->buf[k])) * 0x100000001B3ull;
-    return mix(h);
+    return h ^ (h >> 32);
 }
 
-bool rawsame(const rawentry& e, uint64_t h, double num, const levrawtext* chr, int len) {
-    if (e.hash != h) return false;
-    if (!chr) return std::memcmp(&e.num, &num, 8) == 0;
-    return std::memcmp(e.text, chr->buf, static_cast<size_t>(len)) == 0;
+uint32_t place(const rawtable& t, uint64_t h) { return static_cast<uint32_t>((h * GOLDEN) >> t.shift); }
+
+bool sameraw(const rawtable& t, uint32_t k, const char* key, uint64_t head) {
+    if (t.s[k].head != head) return false;
+    return t.len <= 8 || std::memcmp(t.text[k] + 8, key + 8, static_cast<size_t>(t.len - 8)) == 0;
+}
+
+bool rawtablemake(poolobj* pool, rawtable& t, uint32_t n) {
+    t.s = poolget<rawslot>(pool, n);
+    t.text = t.len > 8 ? poolget<const char*>(pool, n) : nullptr;
+    if (!t.s || (t.len > 8 && !t.text)) return false;
+    t.mask = n - 1;
+    t.shift = 64;
+    for (uint32_t m = n; m > 1; m >>= 1) --t.shift;
+    return true;
 }
 
 }  // namespace
 
 struct levrawmap {
     poolobj* pool;
-    int32_t nnum, nchr;
-    double* num;               // raw value per numeric CLASS variable (role u)
-    levrawtext* chr;           // raw text per character CLASS variable (role b)
-    int32_t* pos;              // per CLASS variable its place among the numeric or character ones
     rawtable* t;               // per CLASS variable
 };
 
 namespace {
 
-int rawfind(void* ctx, int i, double num, const levrawtext* chr) {
-    auto* m = static_cast<levrawmap*>(ctx);
-    rawtable& t = m->t[i];
-    const uint64_t h = rawhash(num, chr);
-    for (uint32_t k = static_cast<uint32_t>(h) & t.mask;; k = (k + 1) & t.mask) {
-        const rawentry& e = t.e[k];
-        if (!e.used) return -2;
-        if (rawsame(e, h, num, chr, t.len)) return e.index;
+int rawfind(void* ctx, int i, const char* key) {
+    const rawtable& t = static_cast<levrawmap*>(ctx)->t[i];
+    const uint64_t head = headof(key, t.len);
+    for (uint32_t k = place(t, rawhash(key, t.len, head));; k = (k + 1) & t.mask) {
+        if (!t.s[k].used) return -2;
+        if (sameraw(t, k, key, head)) return t.s[k].index;
     }
 }
 
-void rawnote(void* ctx, int i, double num, const levrawtext* chr, int index) {
+void rawnote(void* ctx, int i, const char* key, int index) {
     auto* m = static_cast<levrawmap*>(ctx);
     rawtable& t = m->t[i];
     if (t.count >= RAWMAP_MAX) return;
     if ((t.count + 1) * 2 > t.mask + 1) {
-        const uint32_t n = (t.mask + 1) * 2;
-        auto* fresh = poolget<rawentry>(m->pool, n);
-        if (!fresh) return;
+        rawtable grown = t;
+        if (!rawtablemake(m->pool, grown, (t.mask + 1) * 2)) return;
         for (uint32_t k = 0; k <= t.mask; ++k) {
-            if (!t.e[k].used) continue;
-            uint32_t j = static_cast<uint32_t>(t.e[k].hash) & (n - 1);
-            while (fresh[j].used) j = (j + 1) & (n - 1);
-            fresh[j] = t.e[k];
+            if (!t.s[k].used) continue;
+            char head[8];
+            std::memcpy(head, &t.s[k].head, 8);
+            const char* old = t.len > 8 ? t.text[k] : head;
+            uint32_t j = place(grown, rawhash(old, t.len, t.s[k].head));
+            while (grown.s[j].used) j = (j + 1) & grown.mask;
+            grown.s[j] = t.s[k];
+            if (t.len > 8) grown.text[j] = t.text[k];
         }
-        t.e = fresh;
-        t.mask = n - 1;
+        t = grown;
     }
-    const uint64_t h = rawhash(num, chr);
-    uint32_t k = static_cast<uint32_t>(h) & t.mask;
-    while (t.e[k].used) {
-        if (rawsame(t.e[k], h, num, chr, t.len)) return;
-        k = (k + 1) & t.mask;
+    const uint64_t head = headof(key, t.len);
+    uint32_t k = place(t, rawhash(key, t.len, head));
+    for (; t.s[k].used; k = (k + 1) & t.mask)
+        if (sameraw(t, k, key, head)) return;
+    if (t.len > 8) {
+        t.text[k] = pooltext(m->pool, key, t.len);
+        if (!t.text[k]) return;
     }
-    rawentry& e = t.e[k];
-    if (chr) {
-        e.text = pooltext(m->pool, chr->buf, t.len);
-        if (!e.text) return;
-    }
-    e.hash = h;
-    e.num = num;
-    e.index = index;
-    e.used = 1;
+    t.s[k] = rawslot{head, index, 1};
     ++t.count;
 }
 
 }  // namespace
 
 levrawmap* zlevrawmapmake(levctl* ctl) {
-    if (ctl->rdvals != GetVals) return nullptr;
+    if (!levdefaultvals(ctl)) return nullptr;
     levstate* ls = ctl->lstate;
     poolobj* pool = ctl->ldata->ldpool;
     const int nc = ls->nclassv;
@@ -125,32 +131,14 @@ levrawmap* zlevrawmapmake(levctl* ctl) {
     auto* m = poolget<levrawmap>(pool, 1);
     if (!m) return nullptr;
     m->pool = pool;
-    m->pos = poolget<int32_t>(pool, nc);
     m->t = poolget<rawtable>(pool, nc);
-    if (!m->pos || !m->t) return nullptr;
+    if (!m->t) return nullptr;
     for (int i = 0; i < nc; ++i) {
         const levclass* c = &ls->classv[i];
         if (!c->varinfo) return nullptr;   // every variable must read a raw value
-        if (c->varinfo->d.type == 1) m->pos[i] = m->nnum++;
-        else m->pos[i] = m->nchr++;
-    }
-    m->num = poolget<double>(pool, m->nnum);
-    m->chr = poolget<levrawtext>(pool, m->nchr);
-    if ((m->nnum && !m->num) || (m->nchr && !m->chr)) return nullptr;
-    for (int i = 0; i < nc; ++i) {
-        const levclass* c = &ls->classv[i];
         rawtable& t = m->t[i];
-        t.numeric = c->varinfo->d.type == 1;
-        t.len = t.numeric ? 8 : std::max<int32_t>(1, c->varinfo->d.length);
-        t.mask = 63;
-        t.e = poolget<rawentry>(pool, 64);
-        if (!t.e) return nullptr;
-        if (!t.numeric) {
-            levrawtext& r = m->chr[m->pos[i]];
-            r.len = t.len;
-            r.buf = static_cast<char*>(vmalcp_handler(pool, t.len + 1, 0x3006));
-            if (!r.buf) return nullptr;
-        }
+        t.len = c->varinfo->d.type == 1 ? 8 : std::max<int32_t>(1, c->varinfo->d.length);
+        if (!rawtablemake(pool, t, 64)) return nullptr;
     }
     return m;
 }
@@ -176,7 +164,9 @@ int clcmp(const void* a, const void* b, int32_t, int32_t off) {
     return r < 0 ? -1 : (r > 0 ? 1 : 0);
 }
 
-int eCompare(const leveffect* e, int32_t k, const int32_t* levidx) {
+namespace {
+
+inline int rowcompare(const leveffect* e, int32_t k, const int32_t* levidx) {
     const int32_t* row = e->combs + static_cast<size_t>(k) * e->nclsall;
     for (int j = 0; j < e->nnest; ++j) {
         const int32_t r = row[e->ncls + j], o = levidx[e->nestix[j]];
@@ -188,6 +178,10 @@ int eCompare(const leveffect* e, int32_t k, const int32_t* levidx) {
     }
     return 0;
 }
+
+}  // namespace
+
+int eCompare(const leveffect* e, int32_t k, const int32_t* levidx) { return rowcompare(e, k, levidx); }
 
 int32_t zlevwel(const leveffect* e, const int32_t* levidx) {
     if (e->nclsall == 0) return 0;
@@ -207,13 +201,13 @@ int32_t zlevwel(const leveffect* e, const int32_t* levidx) {
         if (g < 0) return nseen;
     }
     const int32_t gi = static_cast<int32_t>(g);
-    if (eCompare(e, gi, levidx) == 0) return gi;
-    if (eCompare(e, 0, levidx) == 0) return 0;
+    if (rowcompare(e, gi, levidx) == 0) return gi;
+    if (rowcompare(e, 0, levidx) == 0) return 0;
     if (gi - 1 <= 0) return nseen;
     int32_t lo = 0, hi = gi;
     while (lo < hi - 1) {
         const int32_t mid = (lo + hi) / 2;
-        const int c = eCompare(e, mid, levidx);
+        const int c = rowcompare(e, mid, levidx);
         if (c == 0) return mid;
         if (c < 0) lo = mid;
         else hi = mid;
@@ -258,13 +252,20 @@ int zlevCheckEftEXMISS(int32_t* flags, levctl* ctl, levstate* ls, int32_t effect
 
 int32_t zlevrgdfrom(levctl* ctl, double* y, double* w, double* f, const rgdsource* src) {
     levstate* ls = ctl->lstate;
-    levrawmap* m = src ? ctl->rawmap : nullptr;
     int32_t flags = 0;
-    // 1. values
-    int ok;
-    if (src && m) ok = ctl->rdvals(ctl, "zubywf", ctl->contval, m->num, m->chr, y, w, f);
-    else ok = ctl->rdvals(ctl, "zcywf", ctl->contval, ctl->fmtbuf, y, w, f);
-    if (!ok) return LEVF_UNUSABLE | LEVF_READFAIL;
+    // 1. values: with a raw-value source, straight from the default reader's buffer
+    const char* raw = nullptr;
+    const levrdlayout* lay = nullptr;
+    if (src && ctl->rawmap && levdefaultvals(ctl)) {
+        raw = levreadobs(ctl, ctl->wantcls != 0, &lay);
+        if (!raw) return LEVF_UNUSABLE | LEVF_READFAIL;
+        levcopyrole(ctl, lay, raw, 'z', ctl->contval);
+        levcopyrole(ctl, lay, raw, 'y', y);
+        levcopyrole(ctl, lay, raw, 'w', w);
+        levcopyrole(ctl, lay, raw, 'f', f);
+    } else if (!ctl->rdvals(ctl, "zcywf", ctl->contval, ctl->fmtbuf, y, w, f)) {
+        return LEVF_UNUSABLE | LEVF_READFAIL;
+    }
     // 2. the caller's filter
     int32_t* active = nullptr;
     if (ls->nclassv > 0 && ctl->rdfilter) {
@@ -275,22 +276,20 @@ int32_t zlevrgdfrom(levctl* ctl, double* y, double* w, double* f, const rgdsourc
         }
     }
     // 3. levels
-    bool fmtread = !(src && m);
+    bool fmtread = raw == nullptr;
     for (int i = 0; i < ls->nclassv; ++i) {
         const levclass* c = &ls->classv[i];
         if (!c->varinfo) continue;
         int idx;
         if (!fmtread) {
-            const bool num = c->varinfo->d.type == 1;
-            const double nv = num ? m->num[m->pos[i]] : 0.0;
-            const levrawtext* cv = num ? nullptr : &m->chr[m->pos[i]];
-            idx = src->find(src->ctx, i, nv, cv);
+            const char* key = raw + lay->rawoff[i];
+            idx = src->find(src->ctx, i, key);
             if (idx == -2) {
                 if (!ctl->rdvals(ctl, "c", ctl->fmtbuf)) return LEVF_UNUSABLE | LEVF_READFAIL;
                 fmtread = true;
                 // the formatted values of every variable are read now; look up the rest by text
                 idx = levlookup(c, ctl->fmtbuf[i]);
-                if (src->note) src->note(src->ctx, i, nv, cv, idx);
+                if (src->note) src->note(src->ctx, i, key, idx);
             }
         } else {
             idx = levlookup(c, ctl->fmtbuf[i]);

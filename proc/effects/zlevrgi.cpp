@@ -11,27 +11,12 @@
 #include "proc/effects/fitif.h"
 #include "proc/effects/levdrive.h"
 #include "proc/effects/names.h"
+#include "proc/effects/rdlayout.h"
 #include "proc/effects/thropts.h"
 #include "proc/effects/workers.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/hostsvc_util.h"
 #include "proc/framework/trees.h"
-
-// Places of one get list's values in its observation buffer.
-struct levrdlayout {
-    int32_t cont;              // first continuous value
-    int32_t resp;
-    int32_t wgt;
-    int32_t freq;
-    int32_t* fmtoff;           // per CLASS variable (glcls only)
-    int32_t* rawoff;           // per CLASS variable
-    int32_t allcont;           // every continuous record names a variable
-    int32_t nnum, nchr;        // numeric and character CLASS variables with a variable
-    int32_t* numoff;           // offsets of the numeric raw values, in their order
-    int32_t* chroff;           // offsets and stored lengths of the character raw values
-    int32_t* chrlen;
-    int32_t nchrall;           // character CLASS records, with or without a variable
-};
 
 // ---------------------------------------------------------------- default readers
 
@@ -173,109 +158,131 @@ int GetNextAcrossBy(levctl* ctl) {
     return ds && dsv()->xoget(ds) == 0 ? 1 : 0;
 }
 
-int GetVals(levctl* ctl, const char* roles, ...) {
+namespace {
+
+inline const char* readobs(levctl* ctl, bool cls, const levrdlayout** lay) {
     levdata* d = ctl->ldata;
-    levstate* ls = ctl->lstate;
-    bool cls = ctl->wantcls;
-    for (const char* r = roles; *r && !cls; ++r) cls = *r == 'c';
     const int which = cls ? 1 : 0;
     hgetlist* list = cls ? d->glcls : d->glraw;
     if (!list) {
         if (!d->dsh || !buildlist(ctl, cls)) {
             readfailed(ctl);
-            return 0;
+            return nullptr;
         }
         list = cls ? d->glcls : d->glraw;
     }
-    const char* buf = cls ? d->bufcls : d->bufraw;
+    char* buf = cls ? d->bufcls : d->bufraw;
     // one read per observation and list
     const int64_t obs = dsv()->xobsnum(d->dsh);
     if (obs <= 0 || obs != ctl->lastobs[which]) {
         ctl->lastobs[which] = 0;
-        if (xyvget(list, cls ? d->bufcls : d->bufraw) != 0) {
+        if (xyvget(list, buf) != 0) {
             readfailed(ctl);
-            return 0;
+            return nullptr;
         }
         ctl->lastobs[which] = obs;
     }
-    const levrdlayout* lay = ctl->rdlay[which];
+    *lay = ctl->rdlay[which];
+    return buf;
+}
+
+inline void copyrole(const levctl* ctl, const levrdlayout* lay, const char* buf, char role, void* dst) {
+    const levstate* ls = ctl->lstate;
+    if (!dst) return;
+    switch (role) {
+        case 'z': {
+            auto* out = static_cast<double*>(dst);
+            if (lay->allcont) {
+                std::memcpy(out, buf + lay->cont, 8 * static_cast<size_t>(ls->ncontv));
+                break;
+            }
+            int32_t off = lay->cont;
+            for (int j = 0; j < ls->ncontv; ++j) {
+                if (present(&ls->contv[j])) out[j] = getd(buf + off), off += 8;
+                else out[j] = hostmissing();
+            }
+            break;
+        }
+        case 'y': {
+            auto* out = static_cast<double*>(dst);
+            int32_t off = lay->resp;
+            for (int k = 0; k < ctl->nresp; ++k) {
+                if (present(&ctl->respv[k])) out[k] = getd(buf + off), off += 8;
+                else out[k] = hostmissing();
+            }
+            break;
+        }
+        case 'w': {
+            if (!ctl->haswgt || ctl->nwgt < 1) break;
+            double s = 0.0;
+            bool miss = false;
+            for (int k = 0; k < ctl->nwgt; ++k) {
+                const double v = getd(buf + lay->wgt + 8 * k);
+                if (ismissing(v)) miss = true;
+                s += v;
+            }
+            *static_cast<double*>(dst) = miss ? hostmissing() : (ctl->nwgt == 1 ? s : s / ctl->nwgt);
+            break;
+        }
+        case 'f':
+            if (present(ctl->hasfreq)) *static_cast<double*>(dst) = getd(buf + lay->freq);
+            break;
+        case 'c': {
+            auto* out = static_cast<char**>(dst);
+            for (int i = 0; i < ls->nclassv; ++i) {
+                const levclass* c = &ls->classv[i];
+                if (present(c)) std::memcpy(out[i], buf + lay->fmtoff[i], static_cast<size_t>(c->fmtlen));
+                else std::memset(out[i], ' ', static_cast<size_t>(c->fmtlen));
+            }
+            break;
+        }
+        case 'u': {
+            auto* out = static_cast<double*>(dst);
+            for (int a = 0; a < lay->nnum; ++a) out[a] = getd(buf + lay->numoff[a]);
+            break;
+        }
+        case 'b': {
+            auto* out = static_cast<levrawtext*>(dst);
+            for (int b = 0; b < lay->nchrall; ++b) {
+                levrawtext& t = out[b];
+                if (lay->chroff[b] < 0) {
+                    std::memset(t.buf, ' ', static_cast<size_t>(t.len));
+                    continue;
+                }
+                const int n = std::min<int>(t.len, lay->chrlen[b]);
+                std::memcpy(t.buf, buf + lay->chroff[b], static_cast<size_t>(n));
+                if (t.len > n) std::memset(t.buf + n, ' ', static_cast<size_t>(t.len - n));
+            }
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+}  // namespace
+
+const char* levreadobs(levctl* ctl, bool cls, const levrdlayout** lay) { return readobs(ctl, cls, lay); }
+
+void levcopyrole(const levctl* ctl, const levrdlayout* lay, const char* buf, char role, void* dst) {
+    copyrole(ctl, lay, buf, role, dst);
+}
+
+bool levdefaultvals(const levctl* ctl) { return ctl->rdvals == GetVals; }
+
+int GetVals(levctl* ctl, const char* roles, ...) {
+    bool cls = ctl->wantcls;
+    for (const char* r = roles; *r && !cls; ++r) cls = *r == 'c';
+    const levrdlayout* lay = nullptr;
+    const char* buf = readobs(ctl, cls, &lay);
+    if (!buf) return 0;
     va_list ap;
     va_start(ap, roles);
     for (const char* r = roles; *r; ++r) {
         switch (*r) {
-            case 'z': {
-                auto* out = va_arg(ap, double*);
-                if (!out) break;
-                if (lay->allcont) {
-                    std::memcpy(out, buf + lay->cont, 8 * static_cast<size_t>(ls->ncontv));
-                    break;
-                }
-                int32_t off = lay->cont;
-                for (int j = 0; j < ls->ncontv; ++j) {
-                    if (present(&ls->contv[j])) out[j] = getd(buf + off), off += 8;
-                    else out[j] = hostmissing();
-                }
+            case 'z': case 'y': case 'w': case 'f': case 'c': case 'u': case 'b':
+                copyrole(ctl, lay, buf, *r, va_arg(ap, void*));
                 break;
-            }
-            case 'y': {
-                auto* out = va_arg(ap, double*);
-                if (!out) break;
-                int32_t off = lay->resp;
-                for (int k = 0; k < ctl->nresp; ++k) {
-                    if (present(&ctl->respv[k])) out[k] = getd(buf + off), off += 8;
-                    else out[k] = hostmissing();
-                }
-                break;
-            }
-            case 'w': {
-                auto* out = va_arg(ap, double*);
-                if (!out || !ctl->haswgt || ctl->nwgt < 1) break;
-                double s = 0.0;
-                bool miss = false;
-                for (int k = 0; k < ctl->nwgt; ++k) {
-                    const double v = getd(buf + lay->wgt + 8 * k);
-                    if (ismissing(v)) miss = true;
-                    s += v;
-                }
-                *out = miss ? hostmissing() : (ctl->nwgt == 1 ? s : s / ctl->nwgt);
-                break;
-            }
-            case 'f': {
-                auto* out = va_arg(ap, double*);
-                if (out && present(ctl->hasfreq)) *out = getd(buf + lay->freq);
-                break;
-            }
-            case 'c': {
-                auto* out = va_arg(ap, char**);
-                if (!out) break;
-                for (int i = 0; i < ls->nclassv; ++i) {
-                    const levclass* c = &ls->classv[i];
-                    if (present(c)) std::memcpy(out[i], buf + lay->fmtoff[i], static_cast<size_t>(c->fmtlen));
-                    else std::memset(out[i], ' ', static_cast<size_t>(c->fmtlen));
-                }
-                break;
-            }
-            case 'u': {
-                auto* out = va_arg(ap, double*);
-                if (!out) break;
-                for (int a = 0; a < lay->nnum; ++a) out[a] = getd(buf + lay->numoff[a]);
-                break;
-            }
-            case 'b': {
-                auto* out = va_arg(ap, levrawtext*);
-                if (!out) break;
-                for (int b = 0; b < lay->nchrall; ++b) {
-                    levrawtext& t = out[b];
-                    if (lay->chroff[b] < 0) {
-                        std::memset(t.buf, ' ', static_cast<size_t>(t.len));
-                        continue;
-                    }
-                    const int n = std::min<int>(t.len, lay->chrlen[b]);
-                    std::memcpy(t.buf, buf + lay->chroff[b], static_cast<size_t>(n));
-                    if (t.len > n) std::memset(t.buf + n, ' ', static_cast<size_t>(t.len - n));
-                }
-                break;
-            }
             default:
                 break;
         }

@@ -83,6 +83,41 @@ TEST_F(DesignRow, AValueWithoutLevelAndTheWithdrawalOfFlag2) {
     EXPECT_EQ(reread(c), LEVF_NOLEVEL);
 }
 
+// The design rows find the level of a raw value met before without formatting it again:
+// texts longer than a word that differ only at their end, many of them, a numeric value
+// with two raw values per level and a missing one give the levels and flags of the lookup
+// by formatted value, on the first pass over the data and on the next.
+TEST_F(DesignRow, RawValuesMetBeforeGiveTheLevelsOfTheirFormattedValues) {
+    std::string csv = "y,s,n,x\n";
+    for (int r = 0; r < 600; ++r) {
+        const int k = (r * 37) % 300;
+        csv += std::to_string(r % 5) + ",SITE-NORTH-" + std::to_string(1000 + k) + ",";
+        csv += r % 50 == 7 ? "" : (r % 2 ? "2.0000000000001" : std::to_string(k % 3 + 2));
+        csv += "," + std::to_string(r % 11) + "\n";
+    }
+    csv += "9,SITE-NORTH-9999,3,1\n";   // a level of its own, met once
+    writecsv("d", csv);
+    parse("proc vitalyx data=d; class s n; model y = s n s*n x;");
+    Model& m = model('M');
+    ASSERT_EQ(m.cls(0).nlev, 301);
+    ASSERT_NE(m.ctl.rawmap, nullptr);
+    for (int pass = 0; pass < 2; ++pass) {
+        m.ctl.rdrewind(&m.ctl);
+        int row = 0;
+        while (m.ctl.rdnext(&m.ctl)) {
+            const int32_t byraw = zlevrgd(&m.ctl, nullptr, nullptr, nullptr);
+            const std::vector<int32_t> idx(m.ctl.levidx, m.ctl.levidx + 2);
+            const int32_t col = m.ls.effcols[2].col;
+            const int32_t bytext = zlevrgdfrom(&m.ctl, nullptr, nullptr, nullptr, nullptr);
+            EXPECT_EQ(byraw, bytext) << "row " << row;
+            EXPECT_EQ(idx, std::vector<int32_t>(m.ctl.levidx, m.ctl.levidx + 2)) << "row " << row;
+            EXPECT_EQ(col, m.ls.effcols[2].col) << "row " << row;
+            ++row;
+        }
+        EXPECT_EQ(row, 601);
+    }
+}
+
 // The row lookup bisects between row 0 and its first guess; a combination the data never
 // had gives nseen with flags 2|32.
 TEST(RowLookup, BisectionBelowTheGuessAndACombinationNeverSeen) {

@@ -1,0 +1,35 @@
+// The default reader's observation buffers, for the passes that read through GetVals many
+// times per model (the design rows, the producer of the level workers): they take the values
+// straight from the buffer instead of copying them out role by role.
+#pragma once
+#include <cstdint>
+#include "proc/effects/levrec.h"
+
+// Places of one get list's values in its observation buffer.
+struct levrdlayout {
+    int32_t cont;              // first continuous value
+    int32_t resp;
+    int32_t wgt;
+    int32_t freq;
+    int32_t* fmtoff;           // per CLASS variable (glcls only)
+    int32_t* rawoff;           // per CLASS variable
+    int32_t allcont;           // every continuous record names a variable
+    int32_t nnum, nchr;        // numeric and character CLASS variables with a variable
+    int32_t* numoff;           // offsets of the numeric raw values, in their order
+    int32_t* chroff;           // offsets and stored lengths of the character raw values
+    int32_t* chrlen;
+    int32_t nchrall;           // character CLASS records, with or without a variable
+};
+
+// Reads the current observation into the buffer of the default reader's list with (cls) or
+// without the formatted CLASS values, building the list on first use; an observation is read
+// once however often it is asked for. Returns the buffer, or null when the observation could
+// not be read (reported as GetVals reports it). *lay receives the buffer's layout.
+const char* levreadobs(levctl* ctl, bool cls, const levrdlayout** lay);
+
+// Copies the values of one role letter of GetVals ('z', 'y', 'w', 'f', 'c', 'u' or 'b') from
+// an observation buffer into dst (a null dst copies nothing); other letters copy nothing.
+void levcopyrole(const levctl* ctl, const levrdlayout* lay, const char* buf, char role, void* dst);
+
+// Whether the model reads through the default values reader (the buffers above apply).
+bool levdefaultvals(const levctl* ctl);
