@@ -85,8 +85,8 @@ TEST_F(DesignRow, AValueWithoutLevelAndTheWithdrawalOfFlag2) {
 
 // The design rows find the level of a raw value met before without formatting it again:
 // texts longer than a word that differ only at their end, many of them, a numeric value
-// with two raw values per level and a missing one give the levels and flags of the lookup
-// by formatted value, on the first pass over the data and on the next.
+// with two raw values per level, a missing one and texts that are no level give the levels
+// and flags of the lookup by formatted value, on the first pass over the data and on the next.
 TEST_F(DesignRow, RawValuesMetBeforeGiveTheLevelsOfTheirFormattedValues) {
     std::string csv = "y,s,n,x\n";
     for (int r = 0; r < 600; ++r) {
@@ -99,7 +99,7 @@ TEST_F(DesignRow, RawValuesMetBeforeGiveTheLevelsOfTheirFormattedValues) {
     writecsv("d", csv);
     parse("proc vitalyx data=d; class s n; model y = s n s*n x;");
     Model& m = model('M');
-    ASSERT_EQ(m.cls(0).nlev, 301);
+    ASSERT_EQ(m.cls(0).nlev, 295);   // six texts come only with a missing n: no level
     ASSERT_NE(m.ctl.rawmap, nullptr);
     for (int pass = 0; pass < 2; ++pass) {
         m.ctl.rdrewind(&m.ctl);
