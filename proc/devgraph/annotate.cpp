@@ -101,8 +101,20 @@ int vyxatrn(vyxstate* s) {
         char xs = ' ', ys = ' ';
         D()->xvget1f(in, vx, &x);
         D()->xvget1f(in, vy, &y);
-        D()->xvget1c(in, vxs, &xs, 1);
-        D()->xvget1c(in, vys, &ys, 1);
+        // A data set read from text keeps a column of digits numeric: XSYS=2 is then the number 2.
+        auto system = [&](int32_t var, const vardesc& d) {
+            char c = ' ';
+            if (d.type == 1) {
+                double v = hostmissing();
+                D()->xvget1f(in, var, &v);
+                if (v >= 0 && v <= 9 && v == std::floor(v)) c = static_cast<char>('0' + static_cast<int>(v));
+            } else {
+                D()->xvget1c(in, var, &c, 1);
+            }
+            return c;
+        };
+        xs = system(vxs, dxs);
+        ys = system(vys, dys);
         if (xs == '8' || ys == '8') {
             xpmlog(510, 684);
             rc = 1;
@@ -132,19 +144,19 @@ int vyxatrn(vyxstate* s) {
             if (xs == '2' && s->axlog[AXLOG_H]) ok = logof(x);
             if (ok && ys == '2' && s->axlog[AXLOG_V]) ok = logof(y);
             break;
-        case 4:   // RELATIONPLOT
-            if (xs == '2' && s->axlog[AXLOG_H]) ok = logof(x);
-            if (ok && ys == '2') {
+        case 4:   // RELATIONPLOT: stress along the bottom, life up the left, as the plot draws them
+            if (xs == '2') {
                 if (s->pflags.pplot) {
                     xpmlog(510, 683);
                     stop = true;   // the copy ends with the observations written so far
                     continue;
                 }
-                if (!ismissing(y) && s->stress_fn) {
-                    y = s->stress_fn(y);
-                    if (s->stressrel == 3) y *= c;
+                if (!ismissing(x) && s->stress_fn) {
+                    x = s->stress_fn(x);
+                    if (s->stressrel == 3) x *= c;
                 }
             }
+            if (ys == '2' && s->axlog[AXLOG_V]) ok = logof(y);
             break;
         default:  // PROBPLOT
             if (!rotate) {

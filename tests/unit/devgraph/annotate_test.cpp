@@ -98,13 +98,17 @@ TEST_F(Annotate, RefusedValues) {
     EXPECT_TRUE(logged("needs the variables X, Y, XSYS and YSYS"));
 }
 
-TEST_F(Annotate, PowerRelationStressIsACommonLogarithm) {
-    dataset({{"LABEL", 1, 1000, '1', '2', "x"}});
+// The relation plot draws stress along the bottom and life up the left: X is a stress (a
+// common logarithm under the power relation), Y a life (log10 on a log life axis).
+TEST_F(Annotate, RelationPlotStressAlongTheBottomLifeUpTheLeft) {
+    dataset({{"LABEL", 1000, 100, '2', '2', "x"}});
     s->stmtkind = 4;
     s->stressrel = 3;
     s->stress_fn = [](double v) { return std::log(v); };
+    s->axlog[AXLOG_V] = 1;
     ASSERT_EQ(vyxatrn(s), 0);
-    EXPECT_NEAR(copied(0).second, 3.0, 1e-14);
+    EXPECT_NEAR(copied(0).first, 3.0, 1e-14);
+    EXPECT_NEAR(copied(0).second, 2.0, 1e-14);
 }
 
 TEST_F(Annotate, TheFacilityDrawsTheCopy) {

@@ -269,6 +269,17 @@ TEST(RegressionPlot, DestinationsAndStressReferenceLines) {
         sref |= std::fabs(q->xy[0] - at) < 0.05 && std::fabs(q->xy[2] - at) < 0.05 && std::fabs(q->xy[3] - q->xy[1]) > 30;
     EXPECT_TRUE(sref);
 
+    // An annotation in data values stands at its stress and life.
+    dp::Run an = dp::run(kArrModel + " relationplot hours = temp / fit=regression relation=arr plotfit=50 annotate=anno;\nrun;\n",
+                        {{"insul", testdata::insulation}, {"anno", "function,x,y,xsys,ysys,text\nlabel,230,5000,2,2,here\n"}});
+    ASSERT_EQ(an.status, 0) << an.log.all();
+    ASSERT_EQ(an.pages.size(), 1u);
+    const Prim* here = an.pages[0].text("here");
+    ASSERT_NE(here, nullptr);
+    const dp::Fit ax = axis(an.pages[0], false, arrhenius), ay = axis(an.pages[0], true, log10of);
+    const double hx = ax.a + ax.b * arrhenius(230.0), hy = ay.a + ay.b * std::log10(5000.0);
+    EXPECT_LT(std::hypot(here->xy[0] - hx, here->xy[1] - hy), 3.0) << here->xy[0] << " " << here->xy[1] << " vs " << hx << " " << hy;
+
     // A device that collects nothing draws the first destination only and publishes nothing.
     o.destinations = {"HTML", "PDF"};
     o.device = "NOCOLL";
