@@ -59,6 +59,20 @@ TEST(Pictures, AcceleratedTest) {
     pictures(prog + "plotdata=boxes plotfit=10 50 90;\nrun;\n", {{"insul", testdata::insulation}}, 1, "insulation-boxes");
 }
 
+// The same test fitted by the lognormal regression on the Arrhenius relation (FITTYPE=
+// REGRESSION): the MODEL's 10, 50 and 90 percent lines across the stress axis through the
+// specimens; and a Weibull regression of censored capacitors by voltage with a curve per
+// temperature (the MODEL's CLASS variable), coinciding specimens counted.
+TEST(Pictures, AcceleratedTestRegression) {
+    pictures("proc vitalyx data=insul;\n distribution lognormal;\n model hours = temp / relation=arr;\n"
+             " relationplot hours = temp / fit=regression relation=arr plotfit=10 50 90;\nrun;\n",
+             {{"insul", testdata::insulation}}, 1, "insulation-regression");
+    pictures("proc vitalyx data=c;\n class temperature;\n distribution weibull;\n"
+             " model time*status(0) = voltage temperature / relation=pow;\n"
+             " relationplot time*status(0) = voltage / fit=regression relation=pow plotfit=10 50 showmultiples;\nrun;\n",
+             data("c", "programs/model_fit_by_model/capacitor.csv"), 1, "capacitors-regression");
+}
+
 // The valve seats of 41 engines: the MCF steps, their limits and the units' ends.
 TEST(Pictures, ValveSeats) {
     pictures("proc vitalyx data=v;\n unitid engine;\n mcfplot days*n(-1) / interpolate=step;\nrun;\n", data("v", "data/mcf/valve.csv"), 1,
