@@ -24,12 +24,17 @@ struct levrdlayout {
 // Reads the current observation into the buffer of the default reader's list with (cls) or
 // without the formatted CLASS values, building the list on first use; an observation is read
 // once however often it is asked for. Returns the buffer, or null when the observation could
-// not be read (reported as GetVals reports it). *lay receives the buffer's layout.
+// not be read (reported as GetVals reports it). *lay receives the buffer's layout. At least 8
+// bytes can be read from the place of any value (the buffer ends with 8 spare bytes).
 const char* levreadobs(levctl* ctl, bool cls, const levrdlayout** lay);
 
 // Copies the values of one role letter of GetVals ('z', 'y', 'w', 'f', 'c', 'u' or 'b') from
 // an observation buffer into dst (a null dst copies nothing); other letters copy nothing.
 void levcopyrole(const levctl* ctl, const levrdlayout* lay, const char* buf, char role, void* dst);
+
+// The continuous values, the responses, the weight and the frequency (roles z, y, w and f).
+void levcopyvalues(const levctl* ctl, const levrdlayout* lay, const char* buf, double* cont, double* y, double* w,
+                   double* f);
 
 // Whether the model reads through the default values reader (the buffers above apply).
 bool levdefaultvals(const levctl* ctl);

@@ -29,15 +29,17 @@ struct rawtable {
     uint32_t count;
     int32_t len;               // 8 for numeric variables, else the stored length
     int32_t shift;             // 64 - log2(slots)
+    uint64_t headmask;         // the bytes of the head that belong to the value
 };
 
 constexpr uint32_t RAWMAP_MAX = 1u << 16;   // entries per variable; beyond it values are formatted
 constexpr uint64_t GOLDEN = 0x9E3779B97F4A7C15ull;
 
-uint64_t headof(const char* key, int len) {
-    uint64_t h = 0;
-    std::memcpy(&h, key, static_cast<size_t>(len < 8 ? len : 8));
-    return h;
+// The keys are read where the reader left them: 8 bytes can be read at every value.
+inline uint64_t headof(const rawtable& t, const char* key) {
+    uint64_t h;
+    std::memcpy(&h, key, 8);
+    return h & t.headmask;
 }
 
 // The hash of a raw value: its head alone up to 8 bytes, else its 8-byte words (the last one
@@ -80,9 +82,9 @@ struct levrawmap {
 
 namespace {
 
-int rawfind(void* ctx, int i, const char* key) {
+inline int rawfind(void* ctx, int i, const char* key) {
     const rawtable& t = static_cast<levrawmap*>(ctx)->t[i];
-    const uint64_t head = headof(key, t.len);
+    const uint64_t head = headof(t, key);
     for (uint32_t k = place(t, rawhash(key, t.len, head));; k = (k + 1) & t.mask) {
         if (!t.s[k].used) return -2;
         if (sameraw(t, k, key, head)) return t.s[k].index;
@@ -108,7 +110,7 @@ void rawnote(void* ctx, int i, const char* key, int index) {
         }
         t = grown;
     }
-    const uint64_t head = headof(key, t.len);
+    const uint64_t head = headof(t, key);
     uint32_t k = place(t, rawhash(key, t.len, head));
     for (; t.s[k].used; k = (k + 1) & t.mask)
         if (sameraw(t, k, key, head)) return;
@@ -138,6 +140,9 @@ levrawmap* zlevrawmapmake(levctl* ctl) {
         if (!c->varinfo) return nullptr;   // every variable must read a raw value
         rawtable& t = m->t[i];
         t.len = c->varinfo->d.type == 1 ? 8 : std::max<int32_t>(1, c->varinfo->d.length);
+        unsigned char keep[8] = {};
+        std::memset(keep, 0xFF, static_cast<size_t>(std::min(t.len, 8)));
+        std::memcpy(&t.headmask, keep, 8);
         if (!rawtablemake(pool, t, 64)) return nullptr;
     }
     return m;
@@ -250,19 +255,22 @@ int zlevCheckEftEXMISS(int32_t* flags, levctl* ctl, levstate* ls, int32_t effect
 
 // ---------------------------------------------------------------- the row
 
-int32_t zlevrgdfrom(levctl* ctl, double* y, double* w, double* f, const rgdsource* src) {
+namespace {
+
+// The row, with the level of a raw value found by find(i, key) (-2: not known) and a looked-up
+// level noted by note(i, key, index); without a raw-value source (useraw false) by formatted
+// value only.
+template <class Find, class Note>
+inline int32_t rowof(levctl* ctl, double* y, double* w, double* f, bool useraw, Find&& find, Note&& note) {
     levstate* ls = ctl->lstate;
     int32_t flags = 0;
     // 1. values: with a raw-value source, straight from the default reader's buffer
     const char* raw = nullptr;
     const levrdlayout* lay = nullptr;
-    if (src && ctl->rawmap && levdefaultvals(ctl)) {
+    if (useraw && ctl->rawmap && levdefaultvals(ctl)) {
         raw = levreadobs(ctl, ctl->wantcls != 0, &lay);
         if (!raw) return LEVF_UNUSABLE | LEVF_READFAIL;
-        levcopyrole(ctl, lay, raw, 'z', ctl->contval);
-        levcopyrole(ctl, lay, raw, 'y', y);
-        levcopyrole(ctl, lay, raw, 'w', w);
-        levcopyrole(ctl, lay, raw, 'f', f);
+        levcopyvalues(ctl, lay, raw, ctl->contval, y, w, f);
     } else if (!ctl->rdvals(ctl, "zcywf", ctl->contval, ctl->fmtbuf, y, w, f)) {
         return LEVF_UNUSABLE | LEVF_READFAIL;
     }
@@ -283,13 +291,13 @@ int32_t zlevrgdfrom(levctl* ctl, double* y, double* w, double* f, const rgdsourc
         int idx;
         if (!fmtread) {
             const char* key = raw + lay->rawoff[i];
-            idx = src->find(src->ctx, i, key);
+            idx = find(i, key);
             if (idx == -2) {
                 if (!ctl->rdvals(ctl, "c", ctl->fmtbuf)) return LEVF_UNUSABLE | LEVF_READFAIL;
                 fmtread = true;
                 // the formatted values of every variable are read now; look up the rest by text
                 idx = levlookup(c, ctl->fmtbuf[i]);
-                if (src->note) src->note(src->ctx, i, key, idx);
+                note(i, key, idx);
             }
         } else {
             idx = levlookup(c, ctl->fmtbuf[i]);
@@ -366,12 +374,23 @@ int32_t zlevrgdfrom(levctl* ctl, double* y, double* w, double* f, const rgdsourc
     return flags;
 }
 
+}  // namespace
+
+int32_t zlevrgdfrom(levctl* ctl, double* y, double* w, double* f, const rgdsource* src) {
+    if (!src) return rowof(ctl, y, w, f, false, [](int, const char*) { return -2; }, [](int, const char*, int) {});
+    return rowof(
+        ctl, y, w, f, true, [src](int i, const char* key) { return src->find(src->ctx, i, key); },
+        [src](int i, const char* key, int idx) {
+            if (src->note) src->note(src->ctx, i, key, idx);
+        });
+}
+
 int32_t zlevrgd(levctl* ctl, double* y, double* w, double* f) {
-    if (ctl->rawmap) {
-        const rgdsource src{rawfind, rawnote, ctl->rawmap};
-        return zlevrgdfrom(ctl, y, w, f, &src);
-    }
-    return zlevrgdfrom(ctl, y, w, f, nullptr);
+    levrawmap* m = ctl->rawmap;
+    if (!m) return zlevrgdfrom(ctl, y, w, f, nullptr);
+    return rowof(
+        ctl, y, w, f, true, [m](int i, const char* key) { return rawfind(m, i, key); },
+        [m](int i, const char* key, int idx) { rawnote(m, i, key, idx); });
 }
 
 int FitGetY(levctl* ctl, double* y) { return zlevrgd(ctl, y, nullptr, nullptr) == 0 ? 1 : 0; }

@@ -268,6 +268,14 @@ void levcopyrole(const levctl* ctl, const levrdlayout* lay, const char* buf, cha
     copyrole(ctl, lay, buf, role, dst);
 }
 
+void levcopyvalues(const levctl* ctl, const levrdlayout* lay, const char* buf, double* cont, double* y, double* w,
+                   double* f) {
+    copyrole(ctl, lay, buf, 'z', cont);
+    if (y) copyrole(ctl, lay, buf, 'y', y);
+    if (w) copyrole(ctl, lay, buf, 'w', w);
+    if (f) copyrole(ctl, lay, buf, 'f', f);
+}
+
 bool levdefaultvals(const levctl* ctl) { return ctl->rdvals == GetVals; }
 
 int GetVals(levctl* ctl, const char* roles, ...) {
