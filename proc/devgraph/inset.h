@@ -71,3 +71,5 @@ void SetGraphics(vyxstate* s, insetrec* r, int mode, ggtext* t);
 // 0, or 1 when the inset cannot be placed (a message is given and the inset is not drawn).
 int vyxipos(vyxstate* s);
 void vyxidrw(vyxstate* s);
+// Clears the grid under a default (unfilled) inset's box; called after the grid, before the data.
+void insetbackdrop(vyxstate* s);

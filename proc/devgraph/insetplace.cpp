@@ -310,8 +310,9 @@ int vyxipos(vyxstate* s) {
         }
         header();
     }
-    // 12. A blanked box is registered so that the drawing can clear what lies under it.
-    if (r->active && !r->noframe && is(r->fillcolor, "BLANK")) {
+    // 12. A blanked box is registered so that the drawing can clear what lies under it; so
+    // is a box without a fill of its own, whose grid goes before the data are drawn.
+    if (r->active && !r->noframe && (is(r->fillcolor, "BLANK") || !r->cfillgiven)) {
         ggregion block{r->boxxlo, r->boxylo, r->boxxhi, r->boxyhi, 2, 0};
         ggrba(0, &block, nullptr, 0, 7);
         r->areakind = block.kind;

@@ -86,6 +86,7 @@ struct Driver {
             vyxipos(s);
         }
         vyxgdrw(s, g);
+        if (inset()) insetbackdrop(s);
         if (pplot() && !s->pflags.noppos)
             if (int rc = vyxppnt(s, g)) return check(rc);
         if (!s->pflags.nofitline)

@@ -117,6 +117,8 @@ int probplotblock(vyxstate* s, const stmtrec* r) {
     if (cols < 0) return 1;
     s->panels.nrows = rows;
     s->panels.ncols = cols;
+    // One class variable sets exactly one strip; the flags of an earlier statement go first.
+    p.layouth = p.layoutv = 0;
     switch (s->nclass) {
         case 0:
             if (rows && rows != 1) xpmlog(510, 29);

@@ -63,6 +63,7 @@ struct Driver {
         }
         // The grid goes under the curve, the axes over it (with the counts the curve made).
         if (grid()) vyxcfgd(s);
+        if (inset()) insetbackdrop(s);
         if (int rc = vyxcfdw(s, g)) return check(rc);
         vyxcfax(s);
         reflines(g);

@@ -205,15 +205,21 @@ TEST_F(Inset, NoframeWithBlankFillReportsAndDrawsTextOnly) {
     EXPECT_EQ(rec->texts().size(), 2u);
 }
 
-// By default the box is only outlined: the points and lines under it stay in sight.
+// By default the grid under the box is cleared before the data are drawn, and the box is
+// only outlined: the points and lines under it stay in sight.
 TEST_F(Inset, DefaultBoxHidesNothing) {
     inset.nums(is::ITEMS, {code::N, 300});
     begin();
-    ggdraw(0, 20, 50, 80, 50, 1, 1);
     ASSERT_EQ(vyxins(s, &g), 0);
     ASSERT_EQ(vyxipos(s), 0);
+    insetbackdrop(s);
+    ggdraw(0, 20, 50, 80, 50, 1, 1);   // a curve through the box
     vyxidrw(s);
-    EXPECT_TRUE(rec->of(Prim::Fill).empty());
+    auto fills = rec->of(Prim::Fill);
+    ASSERT_EQ(fills.size(), 1u);
+    auto lines = rec->of(Prim::Line);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_LT(fills[0] - &rec->prims[0], lines[0] - &rec->prims[0]);
     EXPECT_EQ(rec->of(Prim::Polyline).size(), 1u);
 }
 

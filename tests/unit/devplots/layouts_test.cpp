@@ -74,11 +74,15 @@ TEST(Layouts, ThreePanelsSideBySideThenTwo) {
 }
 
 // NROWS = 2: panels stacked top to bottom; NCOLS is not used for the placement; the life
-// axis is labelled under the lower panel only.
+// axis is labelled under the lower panel only. The strips stand beside the panels even after
+// a statement whose panels stood side by side.
 TEST(Layouts, StackedPanelsTopToBottom) {
-    dp::Run r = lots("nrows=2");
+    dp::Run r = dp::run("proc vitalyx data=lots;\n distribution weibull;\n probplot hours*status(0) = lot / ncols=3;\n"
+                        " probplot hours*status(0) = lot / nrows=2;\nrun;\n",
+                        {{"lots", kLots}});
     ASSERT_EQ(r.status, 0) << r.log.all();
-    ASSERT_EQ(r.pages.size(), 3u);
+    ASSERT_EQ(r.pages.size(), 5u);
+    r.pages.erase(r.pages.begin(), r.pages.begin() + 2);
     const Page& a = r.pages[0];
     // The side strips: the first group's above the second's, at the same x.
     const Prim* k1 = keytext(a, "L1");
