@@ -83,12 +83,14 @@ TEST(Pictures, ValveSeats) {
              "valve");
 }
 
-// The bladder-tumour study's two treatments: overlaid, and a panel each.
+// The bladder-tumour study's two treatments: overlaid, a panel each, and their difference
+// with its limits on both sides of 0.
 TEST(Pictures, TwoGroupRecurrences) {
     const std::string prog = "proc vitalyx data=b;\n unitid unit;\n mcfplot age*n(-1) = rx / interpolate=step ";
     const auto b = data("b", "data/mcf/bladder.csv");
     pictures(prog + "overlay;\nrun;\n", b, 1, "bladder-overlay");
     pictures(prog + "ncols=2;\nrun;\n", b, 1, "bladder-side-by-side");
+    pictures(prog + "mcfdiff;\nrun;\n", b, 1, "bladder-difference");
 }
 
 }  // namespace
