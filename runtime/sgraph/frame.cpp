@@ -406,14 +406,25 @@ void legend(Canvas& c, const std::vector<LegendEntry>& e, const std::string& tit
 void inset(Canvas& c, const Frame& f, const InsetBox& box, const std::vector<std::pair<double, double>>& points) {
     if (box.lines.empty() && box.head.empty()) return;
     const Style& st = style();
-    const double fs = st.font * 0.95, lh = fs * 1.3, pad = 4;
-    double lw = 0, vw = 0;
-    for (auto& [l, v] : box.lines) lw = std::max(lw, textwidth(l, fs)), vw = std::max(vw, textwidth(v, fs));
-    double w = lw + (vw > 0 ? 8 + vw : 0);
-    if (!box.head.empty()) w = std::max(w, textwidth(box.head, fs, true));
-    w += 2 * pad;
-    const double h = (box.lines.size() + (box.head.empty() ? 0 : 1)) * lh + 2 * pad - (lh - fs) + 2;
-    const double m = 5;
+    const double pad = 4, m = 5;
+    double fs = st.font * 0.95, lh = 0, w = 0, h = 0;
+    auto measure = [&] {
+        lh = fs * 1.3;
+        double lw = 0, vw = 0;
+        for (auto& [l, v] : box.lines) lw = std::max(lw, textwidth(l, fs)), vw = std::max(vw, textwidth(v, fs));
+        w = lw + (vw > 0 ? 8 + vw : 0);
+        if (!box.head.empty()) w = std::max(w, textwidth(box.head, fs, true));
+        w += 2 * pad;
+        h = (box.lines.size() + (box.head.empty() ? 0 : 1)) * lh + 2 * pad - (lh - fs) + 2;
+    };
+    measure();
+    // A box larger than its frame (a panel of a page of panels) is written smaller, down to
+    // 60 percent, so that it stays inside the frame and covers less of it.
+    const double k = std::min({1.0, (f.x1 - f.x0 - 2 * m) / w, (f.y1 - f.y0 - 2 * m) / h});
+    if (k < 1) {
+        fs *= std::max(k * 0.98, 0.6);
+        measure();
+    }
     auto place = [&](const std::string& ha, const std::string& va, double* bx, double* by) {
         *bx = ha == "left" ? f.x0 + m : ha == "right" ? f.x1 - m - w : (f.x0 + f.x1 - w) / 2;
         *by = va == "bottom" ? f.y0 + m : va == "top" ? f.y1 - m - h : (f.y0 + f.y1 - h) / 2;

@@ -33,7 +33,7 @@ PageLayout pagelayout(Canvas& c, const PageSpec& sp) {
             f.x = sp.x;
             f.y = sp.y;
             f.x0 = left + k * (cw + gap);
-            f.x1 = f.x0 + cw;
+            f.x1 = f.x0 + cw - sp.beside;
             f.y1 = top - r * (ch + above + gap) - above;
             f.y0 = f.y1 - ch;
             L.frames.push_back(f);

@@ -14,6 +14,7 @@ struct PageSpec {
     int rows = 1, cols = 1;
     bool strips = false;                // a text strip above each panel
     double above = 0;                   // room above each frame (censored-mark strip)
+    double beside = 0;                  // room right of each frame (the strip of a turned plot)
     double legend = 0;                  // height of the legend under the panels
     double right = 0;                   // room right of the panels (a side panel)
     Axis x, y;                          // measured for the tick labels

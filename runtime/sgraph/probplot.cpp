@@ -254,8 +254,11 @@ bool probplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& wh
     pa.title = v.text("_YLabel");
     sp.x = t.rotate ? pa : ta;
     sp.y = t.rotate ? ta : pa;
-    const bool censored = c.cens >= 0 && !t.rotate;
-    sp.above = censored ? 10 : 0;
+    // Censored marks in a strip above each frame, or with Rotate right of it (in the panel's
+    // own room, not in the gap before the next panel).
+    const bool censored = c.cens >= 0;
+    sp.above = censored && !t.rotate ? 10 : 0;
+    sp.beside = censored && t.rotate ? 10 : 0;
     int first = 0, count = static_cast<int>(gs.size());
     if (panels) {
         sp.rows = std::max(v.integer("_NRow", 1), 1);
@@ -298,11 +301,14 @@ bool probplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& wh
         // Tick labels on the outer edges: the bottom frame of each column that is used.
         const bool lastinrow = !panels || static_cast<int>(k) + sp.cols >= count;
         drawframe(cv, f, grid, minor, lastinrow, col == 0, col > 0 ? 3.0 : INFINITY, col + 1 < sp.cols ? 3.0 : INFINITY);
-        if (censored) {
+        if (censored && !t.rotate) {
             const double xy[] = {f.x0, f.y1, f.x1, f.y1, f.x1, f.y1 + sp.above, f.x0, f.y1 + sp.above};
             cv.fill(xy, 4, Rgb{0.97, 0.97, 0.98});
+        } else if (censored) {
+            const double xy[] = {f.x1, f.y0, f.x1 + sp.beside, f.y0, f.x1 + sp.beside, f.y1, f.x1, f.y1};
+            cv.fill(xy, 4, Rgb{0.97, 0.97, 0.98});
         }
-        cv.pushclip(f.x0, f.y0 - 1, f.x1 + (t.rotate ? 10 : 0), f.y1 + sp.above);
+        cv.pushclip(f.x0, f.y0 - 1, f.x1 + sp.beside, f.y1 + sp.above);
         std::vector<std::pair<double, double>> pts;
         std::set<std::pair<double, std::string>> refs;
         if (panels) {

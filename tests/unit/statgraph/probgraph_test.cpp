@@ -186,3 +186,57 @@ TEST_F(ProbGraphs, FailureModesCombined) {
 }
 
 }  // namespace
+
+namespace {
+
+// Panels of a page of panels keep what is theirs inside their own room: with ROTATE each
+// censored mark lies in the strip right of its own frame (not in the gap before the next
+// panel), and each inset box inside its frame even when its values are long.
+TEST_F(ProbGraphs, PanelsKeepTheirCensoredMarksAndInsetsInside) {
+    shipped("../programs/fit_class_groups/lots.csv");
+    for (const char* opts : {"rotate ncols=3", "ncols=3"}) {
+        SCOPED_TRACE(opts);
+        const auto& r = run(std::string("proc vitalyx data=lots; distribution weibull; probplot hours*status(1) = plant / ") + opts + "; run;");
+        ASSERT_EQ(r.status, 0) << r.log.all();
+        const rt::gfx::RecordingCanvas* pg = page(0);
+        ASSERT_NE(pg, nullptr);
+        struct Box {
+            double x0, y0, x1, y1;
+        };
+        std::vector<Box> frames, insets;
+        for (const auto* q : pg->of(rt::gfx::Prim::Polyline)) {
+            const auto& v = q->xy;   // rectangles: closed, the first side level, the second upright
+            if (v.size() != 10 || v[0] != v[8] || v[1] != v[9] || v[1] != v[3] || v[2] != v[4]) continue;
+            Box b{std::min(q->xy[0], q->xy[4]), std::min(q->xy[1], q->xy[5]), std::max(q->xy[0], q->xy[4]), std::max(q->xy[1], q->xy[5])};
+            if (b.y1 - b.y0 > 0.4 * pg->height) frames.push_back(b);
+            else if (q->stroke.width < 0.7) insets.push_back(b);   // strips above the frames are drawn heavier
+        }
+        std::vector<Box> strips;
+        for (const auto* q : pg->of(rt::gfx::Prim::Fill))
+            if (q->xy.size() == 8)
+                strips.push_back({std::min(q->xy[0], q->xy[4]), std::min(q->xy[1], q->xy[5]), std::max(q->xy[0], q->xy[4]), std::max(q->xy[1], q->xy[5])});
+        ASSERT_EQ(frames.size(), 3u);
+        ASSERT_EQ(insets.size(), 3u);
+        for (const Box& i : insets)
+            EXPECT_TRUE(std::any_of(frames.begin(), frames.end(), [&](const Box& f) { return i.x0 >= f.x0 && i.x1 <= f.x1 && i.y0 >= f.y0 && i.y1 <= f.y1; }))
+                << "an inset from " << i.x0 << " to " << i.x1 << " leaves its frame";
+        int marks = 0;
+        for (const auto* q : pg->of(rt::gfx::Prim::Markers)) {
+            if (q->text != "sg-plus") continue;
+            for (size_t k = 0; k + 1 < q->xy.size(); k += 2, ++marks) {
+                const double x = q->xy[k], y = q->xy[k + 1];
+                const bool rotated = opts[0] == 'r';
+                // In a shaded strip that starts at the frame's edge.
+                EXPECT_TRUE(std::any_of(frames.begin(), frames.end(), [&](const Box& f) {
+                    return std::any_of(strips.begin(), strips.end(), [&](const Box& b) {
+                        const bool at = rotated ? b.x0 == f.x1 && b.y0 == f.y0 : b.y0 == f.y1 && b.x0 == f.x0;
+                        return at && x >= b.x0 && x <= b.x1 && y >= b.y0 && y <= b.y1;
+                    });
+                })) << "a censored mark at (" << x << ", " << y << ") is outside the strips of the frames";
+            }
+        }
+        EXPECT_EQ(marks, 17);   // the right-censored units of the three plants
+    }
+}
+
+}  // namespace
