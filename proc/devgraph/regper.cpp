@@ -61,6 +61,25 @@ void setobservation(const vyxstate* s, levctl* ctl, int level, double x, int k) 
     }
 }
 
+// Whether an effect of the MODEL uses CLASS variable i (cls) or continuous variable i.
+bool uses(const levstate* ls, int i, bool cls) {
+    for (int e = 0; e < ls->neffect; ++e) {
+        const leveffect& f = ls->effects[e];
+        const int n = cls ? f.nclsall : f.ncont;
+        const int32_t* ix = cls ? f.clsall : f.contix;
+        for (int j = 0; ix && j < n; ++j)
+            if (ix[j] == i) return true;
+    }
+    return false;
+}
+
+// The continuous variable the MODEL uses besides the stress variable k.
+int otherused(const levstate* ls, int k) {
+    for (int i = 0; i < ls->ncontv; ++i)
+        if (i != k && uses(ls, i, false)) return i;
+    return k == 0 ? 1 : 0;
+}
+
 // The lines of the MODEL's fit. Null after a message.
 double* modellines(vyxstate* s, regpstate* rp) {
     const levstate* ls = modelstate(s);
@@ -80,32 +99,33 @@ double* modellines(vyxstate* s, regpstate* rp) {
     rp->values = nullptr;
     const optslot* var = stmtslot(s->curstmt, slot::plot::STRESSVAR);
     const optslot* vals = stmtslot(s->curstmt, slot::plot::STRESSVALUES);
+    int ix = -1;   // the continuous variable of the value list
+    if (var && var->ptr && var->count > 0) {
+        ix = continuousindex(ls, static_cast<const int32_t*>(var->ptr)[0]);
+        // A variable the MODEL does not have: its values cannot move the lines.
+        if (ix < 0) xpmlog(510, 6960);
+    }
     bool valuelist = false;
-    if (ls->ncontv < 2) {
-        if (ls->nclassv >= 1) {
+    // Only the variables the MODEL's effects use draw curves: a CLASS variable the MODEL does
+    // not use would give identical curves under its levels.
+    const modelvars used = usedvariables(ls);
+    rp->clsix = -1;
+    if (used.ncont < 2) {
+        if (used.cls >= 0) {
             rp->bylevel = 1;
-            rp->ncurve = ls->classv[0].nlev > 0 ? ls->classv[0].nlev : 1;
+            rp->clsix = used.cls;
+            rp->ncurve = ls->classv[used.cls].nlev > 0 ? ls->classv[used.cls].nlev : 1;
         }
-    } else if (!var || !var->ptr || var->count < 1) {
+    } else if (ix < 0) {
         rp->other = 1;
-        rp->otherix = k == 0 ? 1 : 0;
+        rp->otherix = otherused(ls, k);
         rp->values = s->stressvals[0] ? s->stressvals[0] + rp->otherix : nullptr;
     } else {
-        const int32_t vnum = static_cast<const int32_t*>(var->ptr)[0];
-        const int ix = continuousindex(ls, vnum);
-        if (ix < 0) {
-            // A variable the MODEL does not have: its values cannot move the lines.
-            xpmlog(510, 6960);
-            rp->other = 1;
-            rp->otherix = k == 0 ? 1 : 0;
-            rp->values = s->stressvals[0] ? s->stressvals[0] + rp->otherix : nullptr;
-        } else {
-            rp->other = ix != k;
-            rp->otherix = ix;
-            rp->ncurve = vals && vals->ptr && vals->count > 0 ? vals->count : 1;
-            rp->values = vals && vals->ptr && vals->count > 0 ? static_cast<const double*>(vals->ptr) : nullptr;
-            valuelist = rp->other && rp->values;
-        }
+        rp->other = ix != k;
+        rp->otherix = ix;
+        rp->ncurve = vals && vals->ptr && vals->count > 0 ? vals->count : 1;
+        rp->values = vals && vals->ptr && vals->count > 0 ? static_cast<const double*>(vals->ptr) : nullptr;
+        valuelist = rp->other && rp->values;
     }
     const int np = static_cast<int>(s->pctcount);
     if (np > 1 && rp->ncurve > 1 && s->rdxgraph) {
@@ -185,6 +205,17 @@ int continuousindex(const levstate* ls, int32_t var) {
     return -1;
 }
 
+modelvars usedvariables(const levstate* ls) {
+    modelvars v;
+    for (int i = 0; ls && i < ls->nclassv; ++i) {
+        if (!uses(ls, i, true)) continue;
+        ++v.ncls;
+        if (v.cls < 0) v.cls = i;
+    }
+    for (int i = 0; ls && i < ls->ncontv; ++i) v.ncont += uses(ls, i, false);
+    return v;
+}
+
 int modelstressindex(const vyxstate* s) { return continuousindex(modelstate(s), s->clsvars[0]); }
 
 void get_parm(vyxstate* s, int level, double x, int k, descell* row) {
@@ -226,6 +257,7 @@ double* regper(vyxstate* s) {
         return nullptr;
     }
     *rp = regpstate{};
+    rp->clsix = -1;
     const bool bymodel = s->fitmethod == code::fittype::MODEL || s->fitmethod == code::fittype::REGRESSION;
     // FITTYPE=MODEL with a stress variable that is a CLASS variable of the MODEL has no line
     // across the stress axis: its lines join the levels' fits, which the MODEL gives.

@@ -194,7 +194,9 @@ int drawrows(vyxstate* s, double* buf, int R, int W, int64_t rows, Marks* m, con
 std::string curvelabel(const vyxstate* s, const regpstate* rp, int j) {
     char buf[40];
     if (rp->bylevel) {
-        const levclass& c = s->mdllev->lstate->classv[0];
+        const levstate* ls = s->mdllev->lstate;
+        if (rp->clsix < 0 || rp->clsix >= ls->nclassv) return {};
+        const levclass& c = ls->classv[rp->clsix];
         if (j >= c.nlev || !c.levels) return {};
         const char* t = c.levels[j];
         int b = 0, e = wzstrip(t, c.fmtlen);
@@ -219,7 +221,7 @@ std::string curvelabel(const vyxstate* s, const regpstate* rp, int j) {
 // variable, else its name.
 std::string curveheading(const vyxstate* s, const regpstate* rp) {
     const levstate* ls = s->mdllev->lstate;
-    const levclass* c = rp->bylevel ? (ls->nclassv > 0 ? &ls->classv[0] : nullptr)
+    const levclass* c = rp->bylevel ? (rp->clsix >= 0 && rp->clsix < ls->nclassv ? &ls->classv[rp->clsix] : nullptr)
                                     : (rp->otherix >= 0 && rp->otherix < ls->ncontv ? &ls->contv[rp->otherix] : nullptr);
     if (!c || !c->varinfo) return {};
     const vardesc& d = c->varinfo->d;

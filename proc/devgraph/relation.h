@@ -9,6 +9,7 @@
 
 struct vyxstate;
 struct descell;
+struct levstate;
 
 // What regper leaves for the drawing and the statistical-graphics road: how many curves
 // each percentile has and what distinguishes them, and the points of each curve.
@@ -19,7 +20,15 @@ struct regpstate {
     int32_t ncurve;             // curves per percentile
     const double* values;       // the second variable's values
     int32_t npts;               // points per curve: 100 for the model fits, else the levels
+    int32_t clsix;              // with bylevel: the MODEL's CLASS variable whose levels the curves are
 };
+
+// The variables the MODEL's effects use (the CLASS statement may name more): their counts
+// and the first CLASS variable used (-1: none).
+struct modelvars {
+    int ncls = 0, ncont = 0, cls = -1;
+};
+modelvars usedvariables(const levstate* ls);
 
 // The relation panel of a probability-plot page. 0; 1 after xmemmsg; 1020 after 510/22.
 int vyxrplt(vyxstate* s);

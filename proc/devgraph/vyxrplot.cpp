@@ -27,8 +27,8 @@ namespace {
 
 // The relation plot shows at most two MODEL variables (CLASS and continuous together).
 bool toomanyvariables(const vyxstate* s) {
-    const levstate* l = s->mdllev ? s->mdllev->lstate : nullptr;
-    if (!l || l->nclassv + l->ncontv <= 2) return false;
+    const modelvars v = usedvariables(s->mdllev ? s->mdllev->lstate : nullptr);
+    if (v.ncls + v.ncont <= 2) return false;
     xpmlog(510, 694);
     return true;
 }

@@ -129,7 +129,7 @@ int pcntlphantom(vyxstate* s, const Flags& f, const double* lines, uint32_t* ref
         pw = std::max(pw, wzstrip(buf, 16));
     }
     const levstate* mls = s->mdllev ? s->mdllev->lstate : nullptr;
-    const levclass* cls = mls && mls->nclassv > 0 ? &mls->classv[0] : nullptr;
+    const levclass* cls = mls && rp && rp->clsix >= 0 && rp->clsix < mls->nclassv ? &mls->classv[rp->clsix] : nullptr;
     auto curvelabel = [&](int j, char* out) {
         std::memset(out, ' ', 40);
         if (rp->other && rp->values)

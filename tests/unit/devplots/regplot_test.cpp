@@ -341,9 +341,9 @@ TEST(RegressionPlot, ModelsItCannotShow) {
         data += x.temp + "," + std::to_string(k % 7) + "," + "AB"[k % 2] + "," + x.hours + "\n";
         ++k;
     }
-    auto run = [&](const std::string& model, const std::string& stress) {
+    auto run = [&](const std::string& model, const std::string& stress, const std::string& more = "") {
         return dp::run("proc vitalyx data=d;\n class lot;\n distribution lognormal;\n model hours = " + model +
-                           ";\n relationplot hours = " + stress + " / fit=regression plotfit=50;\nrun;\n",
+                           ";\n relationplot hours = " + stress + " / fit=regression plotfit=50" + more + ";\nrun;\n",
                        {{"d", data}});
     };
     dp::Run three = run("temp batch lot", "temp");
@@ -355,6 +355,17 @@ TEST(RegressionPlot, ModelsItCannotShow) {
     dp::Run two = run("temp lot", "temp");
     EXPECT_EQ(two.status, 0) << two.log.all();
     EXPECT_EQ(two.pages.size(), 1u);
+    // Values of a variable the MODEL does not have: a warning, the line at the MODEL's means;
+    // the CLASS variable lot, which the MODEL does not use, neither counts nor draws curves.
+    dp::Run values = run("temp", "temp", " batch=1 2");
+    EXPECT_EQ(values.status, 0) << values.log.all();
+    EXPECT_TRUE(dp::hasmsg(values.log, 6960)) << values.log.all();
+    ASSERT_EQ(values.pages.size(), 1u);
+    EXPECT_EQ(curves(values.pages[0]).size(), 1u);
+    EXPECT_FALSE(values.pages[0].hastext("lot"));
+    dp::Run unused = run("temp batch", "temp");
+    EXPECT_FALSE(dp::hasmsg(unused.log, 694)) << unused.log.all();
+    EXPECT_EQ(unused.pages.size(), 1u);
 }
 
 }  // namespace
