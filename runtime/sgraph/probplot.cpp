@@ -136,7 +136,9 @@ void drawgroup(Draw& w, const Frame& f, const Group& g, const Rgb& col, std::vec
     };
     auto drawcurve = [&](const std::vector<size_t>& rows, const Rgb& cc) {
         if (w.band && w.layer < 2) {
-            Band b(f, rot ? !w.t.perlim : w.t.perlim ? false : true);
+            // A band of probabilities spans across the time axis, a band of times (PerLim)
+            // across the probability axis; Rotate swaps which of the two runs along x.
+            Band b(f, rot ? w.t.perlim : !w.t.perlim);
             for (size_t r : rows) {
                 if (w.t.perlim)
                     b.add(num(d, c.y2, r), num(d, c.xlo2, r), num(d, c.xup2, r));

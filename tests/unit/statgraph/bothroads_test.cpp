@@ -308,9 +308,12 @@ TEST(BothRoads, ProbabilityPlots) {
         std::string name, program, data;
         Axis paper;
         bool censored = true;   // an overlay on the statistical road carries no censored marks
+        bool turned = false;    // ROTATE: the probabilities along the bottom
     };
     const Case cases[] = {
         {"ball bearings", "proc vitalyx data=d;\n distribution weibull;\n probplot cycles;\nrun;\n", testdata::bearings, Axis::Weibull},
+        {"ball bearings, turned", "proc vitalyx data=d;\n distribution weibull;\n probplot cycles / rotate;\nrun;\n", testdata::bearings,
+         Axis::Weibull, true, true},
         {"diesel fans", "proc vitalyx data=d;\n distribution weibull;\n probplot hours*status(1);\nrun;\n",
          testdata::file("programs/fit_weibull_fans/fans.csv"), Axis::Weibull},
         {"interval-censored study", "proc vitalyx data=d;\n distribution lognormal;\n probplot (lower upper);\nrun;\n",
@@ -323,8 +326,9 @@ TEST(BothRoads, ProbabilityPlots) {
         Roads r(c.program, {{"d", c.data}});
         ASSERT_EQ(r.device.pages.size(), 1u);
         ASSERT_EQ(r.statistical.pages.size(), 1u);
-        const auto d = readpage(r.device.pages[0], {{Axis::Log, c.paper}});
-        const auto s = readpage(r.statistical.pages[0], {{Axis::Log, c.paper}});
+        const std::pair<Axis, Axis> axes = c.turned ? std::pair{c.paper, Axis::Log} : std::pair{Axis::Log, c.paper};
+        const auto d = readpage(r.device.pages[0], {axes});
+        const auto s = readpage(r.statistical.pages[0], {axes});
         ASSERT_EQ(d.size(), 1u);
         ASSERT_EQ(s.size(), 1u);
         EXPECT_GT(d[0].points.size(), 5u);
