@@ -417,4 +417,21 @@ TEST(BothRoads, RelationPlot) {
     samecurves(sprob, dprob, 0.001 * sprob.spany(), "probability panel: statistical curve");
 }
 
+// The MODEL's fit of the capacitors (FITTYPE=REGRESSION, a power relation on voltage and a
+// curve for each temperature): the data at their voltages and the two percentile lines.
+TEST(BothRoads, RelationPlotOfTheModel) {
+    Roads r("proc vitalyx data=d;\n class temperature;\n distribution weibull;\n"
+            " model time*status(0) = voltage temperature / relation=pow;\n"
+            " relationplot time*status(0) = voltage / fit=regression relation=pow plotfit=50;\nrun;\n",
+            {{"d", testdata::file("programs/model_fit_by_model/capacitor.csv")}});
+    ASSERT_EQ(r.device.pages.size(), 1u);
+    ASSERT_EQ(r.statistical.pages.size(), 1u);
+    const auto d = readpage(r.device.pages[0], {{Axis::Log, Axis::Log}});
+    const auto s = readpage(r.statistical.pages[0], {{Axis::Log, Axis::Log}});
+    ASSERT_EQ(d.size(), 1u);
+    ASSERT_EQ(s.size(), 1u);
+    EXPECT_EQ(s[0].curves.size(), 2u);
+    samepanel(d[0], s[0], "MODEL relation plot", true, false);
+}
+
 }  // namespace
