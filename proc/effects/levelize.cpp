@@ -7,6 +7,8 @@
 #include <cstring>
 #include <vector>
 #include "proc/effects/effsvc.h"
+#include "proc/effects/levdrive.h"
+#include "proc/effects/rdlayout.h"
 #include "proc/effects/workers.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/hostsvc_util.h"
@@ -321,6 +323,41 @@ int zlevad1(levwork* w, levstate* ls) {
     return rc;
 }
 
+namespace {
+
+// zlevad1 on the values where the default reader's buffer holds them (the reader of the
+// model is levdirectreader's); -1 when the buffer cannot serve (the caller then runs zlevad1
+// on the same observation).
+int levad1direct(levwork* w, levstate* ls, levctl* ctl, levbufview& view) {
+    const levrdlayout* lay = nullptr;
+    const char* buf = levreadobs(ctl, ctl->wantcls != 0, &lay);
+    if (!buf) return 1;
+    if (lay != view.lay && (!lay->formatted || !view.plan(ls, lay, w->lwpool))) return -1;
+    if (ls->freqvar) levcopyrole(ctl, lay, buf, 'f', &ls->freqval);
+    if (!(ls->lsflags2 & LS2_KEEPINC) && !view.complete(buf)) return 0;
+    const int32_t count = ls->freqvar ? levfreqcount(ls->freqval) : 1;
+    int rc = 0;
+    for (int i = 0; i < view.ncls; ++i) {
+        if (!w->lwactive[i]) continue;
+        const levclass* c = &ls->classv[i];
+        const levbufview::clsval& v = view.cls[i];
+        const bool missok = c->lvoptb && !c->lvmiss;
+        if (v.numeric) {
+            double x;
+            std::memcpy(&x, buf + v.raw, 8);
+            if (ismissing(x) && !missok) continue;
+            rc |= levnoteone(w, ls, i, buf + v.fmt, x, nullptr, 0, count, -1);
+        } else {
+            if (blanktext(buf + v.raw, v.len) && !missok) continue;
+            rc |= levnoteone(w, ls, i, buf + v.fmt, 0.0, buf + v.raw, v.len, count, -1);
+        }
+    }
+    view.ranges(w, buf);
+    return rc;
+}
+
+}  // namespace
+
 void levresettrees(levwork* w, levstate* ls) {
     for (int i = 0; i < ls->nclassv; ++i) {
         w->lwroot[2 * i] = nullptr;
@@ -343,7 +380,13 @@ void zlevadd(dshandle, levwork* w, levstate* ls) {
     }
     w->lwwantfmt = 1;
     if (w->lwinit(w, ls) != 0) return;
-    while (w->lwnext(w, ls)) zlevad1(w, ls);
+    levctl* direct = levdirectreader(w);
+    levbufview view;
+    while (w->lwnext(w, ls))
+        if (!direct || levad1direct(w, ls, direct, view) < 0) {
+            direct = nullptr;
+            zlevad1(w, ls);
+        }
 }
 
 namespace {

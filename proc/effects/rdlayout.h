@@ -5,6 +5,8 @@
 #include <cstdint>
 #include "proc/effects/levrec.h"
 
+struct levwork;
+
 // Places of one get list's values in its observation buffer.
 struct levrdlayout {
     int32_t cont;              // first continuous value
@@ -19,6 +21,7 @@ struct levrdlayout {
     int32_t* chroff;           // offsets and stored lengths of the character raw values
     int32_t* chrlen;
     int32_t nchrall;           // character CLASS records, with or without a variable
+    int32_t formatted;         // the list holds the formatted CLASS values
 };
 
 // Reads the current observation into the buffer of the default reader's list with (cls) or
@@ -38,3 +41,31 @@ void levcopyvalues(const levctl* ctl, const levrdlayout* lay, const char* buf, d
 
 // Whether the model reads through the default values reader (the buffers above apply).
 bool levdefaultvals(const levctl* ctl);
+
+// The level pass reading the default reader's buffer directly: the CLASS and continuous values
+// of an observation where they lie in the buffer, the completeness test and the continuous
+// ranges of the level pass (those of levcomplete and levranges) on them.
+struct levbufview {
+    struct clsval {
+        int32_t raw;           // place of the raw value
+        int32_t fmt;           // place of the formatted value (list with formatted values), else -1
+        int32_t len;           // 8, or the stored length of a character variable
+        uint8_t numeric;
+        uint8_t tested;        // a missing value makes the observation incomplete
+    };
+    const levrdlayout* lay = nullptr;
+    clsval* cls = nullptr;     // per CLASS variable
+    int32_t ncls = 0;
+    int32_t* contvar = nullptr;   // the continuous variables with a variable, and their places
+    int32_t* contoff = nullptr;
+    int32_t ncont = 0;
+
+    // Places the values of the layout (the pool keeps the arrays); false when memory is short.
+    bool plan(const levstate* ls, const levrdlayout* layout, poolobj* pool);
+    bool complete(const char* buf) const;
+    void ranges(levwork* w, const char* buf) const;
+};
+
+// The model whose level pass reads through the forwarding readers of the default reader, every
+// CLASS record naming a variable and no observation filter installed; else null.
+levctl* levdirectreader(levwork* w);

@@ -274,9 +274,16 @@ int32_t errfromstatus(int32_t st) { return st == KS_NOMEM ? 56 : 55; }
 // Reads the next observation into the current buffer; 1 at the end of the data. The count
 // of observations read is kept by the caller (the control block shares its cache line with
 // what the workers read).
+int addcurrent(levwork* w, levstate* ls, levbufd* d, uint64_t& obsno);
+
 int AddToBuffer(levwork* w, levstate* ls, levbufd* d, uint64_t& obsno) {
-    levthreads* tc = w->lwthr;
     if (!w->lwnext(w, ls)) return 1;
+    return addcurrent(w, ls, d, obsno);
+}
+
+// The observation the reader stands on into the current buffer.
+int addcurrent(levwork* w, levstate* ls, levbufd* d, uint64_t& obsno) {
+    levthreads* tc = w->lwthr;
     if (!w->lwvals(w, ls)) return 1;
     ++obsno;
     if (w->lwfilt && w->lwfilt(w) == 0) return 0;
@@ -302,85 +309,35 @@ int AddToBuffer(levwork* w, levstate* ls, levbufd* d, uint64_t& obsno) {
     return 0;
 }
 
-// The producer of a model that reads through the default readers without an observation
-// filter: each record is written straight from the reader's observation buffer, and the
-// completeness test and the continuous ranges read that buffer too (the values, the test and
-// the record are those of AddToBuffer).
+// The producer of a model whose level pass reads the default reader's buffer directly
+// (levdirectreader): each record is written straight from that buffer, and the completeness
+// test and the continuous ranges read it too (the values, the test and the record are those
+// of AddToBuffer).
 struct rawproducer {
-    // Where a CLASS value is in the reader's buffer and in the record.
-    struct field {
-        int32_t from, to, len;
-        uint8_t numeric;
-        uint8_t tested;        // a missing value makes the observation incomplete
-    };
     levctl* ctl = nullptr;
-    const levrdlayout* lay = nullptr;
-    std::vector<field> fields;
-    std::vector<std::pair<int32_t, int32_t>> conts;   // continuous variable, place in the buffer
-
-    static levctl* usable(levwork* w) {
-        auto* ctl = static_cast<levctl*>(w->lwowner);
-        if (w->lwnext != LevGetNext || w->lwvals != LevGetVals || w->lwfilt || !ctl || !levdefaultvals(ctl)) return nullptr;
-        return ctl;
-    }
-
-    void plan(const levstate* ls, const levbufd* d) {
-        fields.clear();
-        for (int i = 0; i < ls->nclassv; ++i) {
-            const levclass* c = &ls->classv[i];
-            fields.push_back(field{lay->rawoff[i], d->recoff[i], d->valw[i], static_cast<uint8_t>(c->varinfo->d.type == 1),
-                                   static_cast<uint8_t>(c->lvoptb == 0 && c->lvmiss == 0)});
-        }
-        conts.clear();
-        int32_t off = lay->cont;
-        for (int j = 0; j < ls->ncontv; ++j)
-            if (ls->contv[j].varinfo) conts.emplace_back(j, off), off += 8;
-    }
+    levbufview view;
 
     // 1 at the end of the data (or when the observation could not be read).
     int add(levwork* w, levstate* ls, levbufd* d, uint64_t& obsno) {
         if (!w->lwnext(w, ls)) return 1;
-        const levrdlayout* l = nullptr;
-        const char* buf = levreadobs(ctl, ctl->wantcls != 0, &l);
+        const levrdlayout* lay = nullptr;
+        const char* buf = levreadobs(ctl, ctl->wantcls != 0, &lay);
         if (!buf) return 1;
-        if (l != lay) {
-            lay = l;
-            plan(ls, d);
+        if (lay != view.lay && !view.plan(ls, lay, w->lwpool)) {
+            ctl = nullptr;   // no memory for the plan: the values are copied out as usual
+            return addcurrent(w, ls, d, obsno);
         }
         if (ls->freqvar) levcopyrole(ctl, lay, buf, 'f', &ls->freqval);
         ++obsno;
+        if (!(ls->lsflags2 & LS2_KEEPINC) && !view.complete(buf)) return 0;
         char* rec = d->pos;
-        bool complete = true;
-        for (const field& f : fields) {
-            const char* v = buf + f.from;
-            if (f.numeric) {
-                double x;
-                std::memcpy(&x, v, 8);
-                std::memcpy(rec + f.to, &x, 8);
-                complete &= !f.tested || !ismissing(x);
-            } else {
-                std::memcpy(rec + f.to, v, static_cast<size_t>(f.len));
-                complete &= !f.tested || !blank(v, f.len);
-            }
-        }
-        for (const auto& [j, off] : conts) {
-            double x;
-            std::memcpy(&x, buf + off, 8);
-            complete &= !ismissing(x);
-        }
-        if (!complete && !(ls->lsflags2 & LS2_KEEPINC)) return 0;
         const uint64_t obs = obsno;
         std::memcpy(rec, &obs, 8);
         if (w->lwthr->hdrsize == 16) std::memcpy(rec + 8, &ls->freqval, 8);
+        for (int i = 0; i < view.ncls; ++i) std::memcpy(rec + d->recoff[i], buf + view.cls[i].raw, static_cast<size_t>(view.cls[i].len));
         d->pos += d->recsize;
         ++d->count;
-        for (const auto& [j, off] : conts) {
-            double x;
-            std::memcpy(&x, buf + off, 8);
-            if (ismissing(x)) continue;
-            if (x < w->lwmin[j]) w->lwmin[j] = x;
-            if (x > w->lwmax[j]) w->lwmax[j] = x;
-        }
+        view.ranges(w, buf);
         return 0;
     }
 };
@@ -712,12 +669,12 @@ int zlevaddthreads(levwork* w, levstate* ls) {
     bool failed = false;
     uint64_t obsno = 0;
     rawproducer producer;
-    levctl* fast = producer.ctl = rawproducer::usable(w);
+    producer.ctl = levdirectreader(w);
     if (w->lwinit(w, ls) != 0) {
         failed = true;
     } else {
         for (;;) {
-            const bool end = (fast ? producer.add(w, ls, d, obsno) : AddToBuffer(w, ls, d, obsno)) != 0;
+            const bool end = (producer.ctl ? producer.add(w, ls, d, obsno) : AddToBuffer(w, ls, d, obsno)) != 0;
             if (cycle(tc, d, end, &status) != 0) {
                 tc->errcode = errfromstatus(status);
                 failed = true;

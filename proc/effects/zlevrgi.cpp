@@ -44,6 +44,7 @@ bool buildlist(levctl* ctl, bool cls) {
     lay->chrlen = poolget<int32_t>(pool, std::max(nc, 1));
     if (!lay->fmtoff || !lay->rawoff || !lay->numoff || !lay->chroff || !lay->chrlen) return false;
     lay->allcont = 1;
+    lay->formatted = cls ? 1 : 0;
     for (int j = 0; j < ls->ncontv; ++j) lay->allcont &= present(&ls->contv[j]) ? 1 : 0;
     int32_t off = 0;
     lay->cont = off;
@@ -297,6 +298,65 @@ int GetVals(levctl* ctl, const char* roles, ...) {
     }
     va_end(ap);
     return 1;
+}
+
+bool levbufview::plan(const levstate* ls, const levrdlayout* layout, poolobj* pool) {
+    lay = layout;
+    ncls = ls->nclassv;
+    cls = ncls > 0 ? poolget<clsval>(pool, ncls) : nullptr;
+    contvar = ls->ncontv > 0 ? poolget<int32_t>(pool, ls->ncontv) : nullptr;
+    contoff = ls->ncontv > 0 ? poolget<int32_t>(pool, ls->ncontv) : nullptr;
+    if ((ncls > 0 && !cls) || (ls->ncontv > 0 && (!contvar || !contoff))) return false;
+    for (int i = 0; i < ncls; ++i) {
+        const levclass* c = &ls->classv[i];
+        const bool num = c->varinfo->d.type == 1;
+        cls[i] = clsval{lay->rawoff[i], lay->formatted ? lay->fmtoff[i] : -1,
+                        num ? 8 : std::max<int32_t>(1, c->varinfo->d.length), static_cast<uint8_t>(num),
+                        static_cast<uint8_t>(c->lvoptb == 0 && c->lvmiss == 0)};
+    }
+    ncont = 0;
+    int32_t off = lay->cont;
+    for (int j = 0; j < ls->ncontv; ++j)
+        if (present(&ls->contv[j])) contvar[ncont] = j, contoff[ncont++] = off, off += 8;
+    return true;
+}
+
+bool levbufview::complete(const char* buf) const {
+    bool ok = true;
+    for (int i = 0; i < ncls; ++i) {
+        const clsval& v = cls[i];
+        if (!v.tested) continue;
+        if (v.numeric) {
+            ok &= !ismissing(getd(buf + v.raw));
+        } else {
+            const char* t = buf + v.raw;
+            bool blank = true;
+            for (int k = 0; k < v.len && blank; ++k) blank = t[k] == ' ';
+            ok &= !blank;
+        }
+    }
+    for (int k = 0; k < ncont; ++k) ok &= !ismissing(getd(buf + contoff[k]));
+    return ok;
+}
+
+void levbufview::ranges(levwork* w, const char* buf) const {
+    for (int k = 0; k < ncont; ++k) {
+        const double x = getd(buf + contoff[k]);
+        if (ismissing(x)) continue;
+        const int j = contvar[k];
+        if (x < w->lwmin[j]) w->lwmin[j] = x;
+        if (x > w->lwmax[j]) w->lwmax[j] = x;
+    }
+}
+
+levctl* levdirectreader(levwork* w) {
+    auto* ctl = static_cast<levctl*>(w->lwowner);
+    if (w->lwinit != LevGetInit || w->lwnext != LevGetNext || w->lwvals != LevGetVals || w->lwfilt || !ctl)
+        return nullptr;
+    if (!levdefaultvals(ctl)) return nullptr;
+    for (int i = 0; i < ctl->lstate->nclassv; ++i)
+        if (!present(&ctl->lstate->classv[i])) return nullptr;
+    return ctl;
 }
 
 // ---------------------------------------------------------------- forwarding readers

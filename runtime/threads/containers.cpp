@@ -39,6 +39,17 @@ bool samekey(const void* a, const void* b, int len) {
         std::memcpy(&y, b, 8);
         return x == y;
     }
+    if (len >= 4 && len < 8) {
+        // the first and the last four bytes (overlapping below 8)
+        const auto* pa = static_cast<const char*>(a);
+        const auto* pb = static_cast<const char*>(b);
+        uint32_t x0, y0, x1, y1;
+        std::memcpy(&x0, pa, 4);
+        std::memcpy(&y0, pb, 4);
+        std::memcpy(&x1, pa + len - 4, 4);
+        std::memcpy(&y1, pb + len - 4, 4);
+        return x0 == y0 && x1 == y1;
+    }
     return std::memcmp(a, b, static_cast<size_t>(len)) == 0;
 }
 

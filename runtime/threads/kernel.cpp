@@ -149,8 +149,17 @@ uint64_t hashbytes(const void* key, int len) {
         h ^= h >> 31;
     }
     if (i < len) {
+        // the last bytes in at most two loads (overlapping ones for 4 to 7 bytes)
         uint64_t w = 0;
-        std::memcpy(&w, p + i, static_cast<size_t>(len - i));
+        const int n = len - i;
+        if (n >= 4) {
+            uint32_t a, b;
+            std::memcpy(&a, p + i, 4);
+            std::memcpy(&b, p + len - 4, 4);
+            w = (static_cast<uint64_t>(a) << 32) | b;
+        } else {
+            for (int k = 0; k < n; ++k) w = (w << 8) | p[i + k];
+        }
         h = (h ^ w) * 0xBF58476D1CE4E5B9ull;
     }
     h ^= h >> 29;

@@ -2,6 +2,7 @@
 // combination tables and (where the pass keeps them exact) counts with THREADS off and with
 // 2, 4 and 8 workers; a failing worker makes the pass run again in the procedure's thread.
 #include <atomic>
+#include <cstdarg>
 #include <map>
 #include "proc/effects/levelize.h"
 #include "proc/effects/workers.h"
@@ -117,9 +118,22 @@ std::map<std::string, int32_t> levelcounts(hdataset* ds, Model& m, int var) {
     return out;
 }
 
+// A caller's own values reader, with the default one behind it: the level pass then reads the
+// values through the role letters instead of the default reader's buffer.
+int ownvals(levctl* ctl, const char* roles, ...) {
+    void* p[8] = {};
+    va_list ap;
+    va_start(ap, roles);
+    for (size_t k = 0; roles[k] && k < 8; ++k) p[k] = va_arg(ap, void*);
+    va_end(ap);
+    return GetVals(ctl, roles, p[0], p[1], p[2], p[3], p[4], p[5], p[6], p[7]);
+}
+
+// The counts are those of the pass in this thread, with the default reader and with a
+// caller's own one.
 TEST_F(Threads, FrequencyOrderCountsAreExactOnTheWorkers) {
     setup(50000);
-    auto counts = [&](int cpus) {
+    auto counts = [&](int cpus, levvalsfn vals = GetVals) {
         session.opts.threads = cpus > 0;
         session.opts.cpucount = std::max(cpus, 1);
         models.push_back(std::make_unique<Model>());
@@ -134,7 +148,7 @@ TEST_F(Threads, FrequencyOrderCountsAreExactOnTheWorkers) {
         m.ctl.thrflag = cpus > 0;
         m.ctl.rdrewind = GetInit;
         m.ctl.rdnext = GetNext;
-        m.ctl.rdvals = GetVals;
+        m.ctl.rdvals = vals;
         std::vector<std::map<std::string, int32_t>> all;
         for (int v = 0; v < 3; ++v) all.push_back(levelcounts(ds, m, v));
         return all;
@@ -145,6 +159,8 @@ TEST_F(Threads, FrequencyOrderCountsAreExactOnTheWorkers) {
     EXPECT_GT(total, 49000);   // every complete row counted once
     EXPECT_EQ(counts(2), off);
     EXPECT_EQ(counts(4), off);
+    EXPECT_EQ(counts(0, ownvals), off);
+    EXPECT_EQ(counts(2, ownvals), off);
 }
 
 // A fault the test injects into the first buffer a worker takes in pass `pass` (whichever
