@@ -108,7 +108,7 @@ double* modellines(vyxstate* s, regpstate* rp) {
     bool valuelist = false;
     // Only the variables the MODEL's effects use draw curves: a CLASS variable the MODEL does
     // not use would give identical curves under its levels.
-    const modelvars used = usedvariables(ls);
+    const usedvars used = usedvariables(ls);
     rp->clsix = -1;
     if (used.ncont < 2) {
         if (used.cls >= 0) {
@@ -205,8 +205,8 @@ int continuousindex(const levstate* ls, int32_t var) {
     return -1;
 }
 
-modelvars usedvariables(const levstate* ls) {
-    modelvars v;
+usedvars usedvariables(const levstate* ls) {
+    usedvars v;
     for (int i = 0; ls && i < ls->nclassv; ++i) {
         if (!uses(ls, i, true)) continue;
         ++v.ncls;

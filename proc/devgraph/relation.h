@@ -25,10 +25,10 @@ struct regpstate {
 
 // The variables the MODEL's effects use (the CLASS statement may name more): their counts
 // and the first CLASS variable used (-1: none).
-struct modelvars {
+struct usedvars {
     int ncls = 0, ncont = 0, cls = -1;
 };
-modelvars usedvariables(const levstate* ls);
+usedvars usedvariables(const levstate* ls);
 
 // The relation panel of a probability-plot page. 0; 1 after xmemmsg; 1020 after 510/22.
 int vyxrplt(vyxstate* s);

@@ -27,7 +27,7 @@ namespace {
 
 // The relation plot shows at most two MODEL variables (CLASS and continuous together).
 bool toomanyvariables(const vyxstate* s) {
-    const modelvars v = usedvariables(s->mdllev ? s->mdllev->lstate : nullptr);
+    const usedvars v = usedvariables(s->mdllev ? s->mdllev->lstate : nullptr);
     if (v.ncls + v.ncont <= 2) return false;
     xpmlog(510, 694);
     return true;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "proc/devgraph/plotlay.h"
+#include "proc/devgraph/relation.h"
 #include "proc/framework/gparm.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/optslots.h"
@@ -108,10 +109,11 @@ void readnumbers(vyxstate* s, const stmtrec* r) {
     if (s->plotcodes[PC_PINTERVALS] == 5) s->lrflags[LR_PERCENTILES] = 1;
 }
 
-// The number of variables of the MODEL statement's model (CLASS and continuous).
+// The number of variables of the MODEL statement's model (CLASS and continuous) that its
+// effects use.
 int modelvars(const vyxstate* s) {
-    const levstate* l = s->mdllev && s->mdllev->lstate ? s->mdllev->lstate : nullptr;
-    return l ? l->nclassv + l->ncontv : 0;
+    const usedvars v = usedvariables(s->mdllev ? s->mdllev->lstate : nullptr);
+    return v.ncls + v.ncont;
 }
 
 // FITTYPE=MODEL and REGRESSION use the MODEL statement's responses: they must be this
