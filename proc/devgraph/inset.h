@@ -62,6 +62,7 @@ struct insetrec {
     uint32_t area[2];
     insetent* entries;
     insetrec* next;             // next inset record of the plot; null here
+    const grpnode* group;       // the group the inset describes (its placement keeps clear of it)
 };
 
 // 0, or 1016 when memory runs out.

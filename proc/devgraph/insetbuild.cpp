@@ -96,6 +96,7 @@ int vyxins(vyxstate* s, grpnode* g) {
     s->inset = r;
     r->active = 1;
     r->next = nullptr;
+    r->group = g;
     std::memset(r->poskey, ' ', 8);
     std::memset(r->refpoint, ' ', 8);
     std::memset(r->hdrtext, ' ', 40);

@@ -6,6 +6,7 @@
 #include "proc/devgraph/gopts.h"
 #include "proc/devgraph/gtext.h"
 #include "proc/devgraph/inset.h"
+#include "proc/devgraph/insetroom.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/locale_fmt.h"
 #include "proc/framework/optslots.h"
@@ -125,42 +126,42 @@ int vyxipos(vyxstate* s) {
         r->active = 0;
         return 1;
     };
-    // 2. The first free corner for an inset without a position.
+    // 3. Size.
+    double W = 2 * r->hmargin + r->boxwidth, H = r->boxheight;
+    // 4. The box at corner k (0 NW, 1 NE, 2 SW, 3 SE) as x0, y0, x1, y1.
+    auto cornerbox = [&](int k, double* b) {
+        double dx = std::min(k % 2 ? f->gapr : f->gapl, 0.02 * (R - L)), dy = dx / asp;
+        if (dx > 5.0 && dy > 5.0) dx = 2.0 * asp, dy = 2.0;
+        b[0] = k % 2 ? R - dx - W : L + dx;
+        b[1] = k < 2 ? T - dy - H : B + dy;
+        b[2] = b[0] + W;
+        b[3] = b[1] + H;
+    };
+    // 2. An inset without a position takes a free corner: the first one whose box the
+    // group's line, band and points leave clear, else the first one.
+    const char* corners[4] = {"NW", "NE", "SW", "SE"};
     if (r->poskind == 0) {
         bool taken[4] = {};
-        const char* corners[4] = {"NW", "NE", "SW", "SE"};
         for (insetrec* q = s->inset; q; q = q->next)
             for (int k = 0; k < 4; ++k)
                 if (q != r && is(q->poskey, corners[k])) taken[k] = true;
-        int k = 0;
-        while (k < 4 && taken[k]) ++k;
-        if (k == 4) {
+        double boxes[4][4];
+        for (int k = 0; k < 4; ++k) cornerbox(k, boxes[k]);
+        const int k = insetroom(s, r->group, taken, boxes);
+        if (k < 0) {
             r->active = 0;
             return 0;
         }
         put(r->poskey, corners[k]);
     }
-    // 3. Size.
-    double W = 2 * r->hmargin + r->boxwidth, H = r->boxheight;
     const char* key = r->poskey;
-    auto corneroffsets = [&](double gap, double* dx, double* dy) {
-        *dx = std::min(gap, 0.02 * (R - L));
-        *dy = *dx / asp;
-        if (*dx > 5.0 && *dy > 5.0) *dx = 2.0 * asp, *dy = 2.0;
-    };
-    double dx = 0, dy = 0;
-    if (is(key, "NW")) {
-        corneroffsets(f->gapl, &dx, &dy);
-        r->boxxlo = L + dx, r->boxyhi = T - dy, r->boxxhi = r->boxxlo + W, r->boxylo = r->boxyhi - H;
-    } else if (is(key, "NE")) {
-        corneroffsets(f->gapr, &dx, &dy);
-        r->boxxhi = R - dx, r->boxyhi = T - dy, r->boxxlo = r->boxxhi - W, r->boxylo = r->boxyhi - H;
-    } else if (is(key, "SW")) {
-        corneroffsets(f->gapl, &dx, &dy);
-        r->boxxlo = L + dx, r->boxylo = B + dy, r->boxxhi = r->boxxlo + W, r->boxyhi = r->boxylo + H;
-    } else if (is(key, "SE")) {
-        corneroffsets(f->gapr, &dx, &dy);
-        r->boxxhi = R - dx, r->boxylo = B + dy, r->boxxlo = r->boxxhi - W, r->boxyhi = r->boxylo + H;
+    int corner = -1;
+    for (int k = 0; k < 4; ++k)
+        if (is(key, corners[k])) corner = k;
+    if (corner >= 0) {
+        double b[4];
+        cornerbox(corner, b);
+        r->boxxlo = b[0], r->boxylo = b[1], r->boxxhi = b[2], r->boxyhi = b[3];
     } else if (is(key, "N") || is(key, "S")) {
         double v = std::min(f->gapl, 0.02 * (R - L)) / asp;
         if (v > 5.0) v = 2.0;

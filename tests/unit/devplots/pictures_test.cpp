@@ -77,6 +77,28 @@ TEST(Pictures, AcceleratedTestRegression) {
              data("c", "programs/model_fit_by_model/capacitor.csv"), 1, "capacitors-regression");
 }
 
+// The capacitors' Weibull MODEL with the power relation on voltage and temperature as a
+// CLASS effect, its fit at each temperature stacked: the points and lines run through the
+// upper left corner, so the inset takes the upper right one, which nothing crosses.
+TEST(Pictures, ModelFitByTemperature) {
+    const auto c = data("capacitor", "programs/model_fit_by_model/capacitor.csv");
+    pictures("proc vitalyx data=capacitor;\n class temperature;\n distribution weibull;\n"
+             " model time*status(0) = voltage temperature / relation=pow;\n probplot time*status(0) = temperature / fit=model;\nrun;\n",
+             c, 1, "capacitors-model");
+    const dp::Run r = dp::run("proc vitalyx data=capacitor;\n class temperature;\n distribution weibull;\n"
+                              " model time*status(0) = voltage temperature / relation=pow;\n"
+                              " probplot time*status(0) = temperature / fit=model;\nrun;\n",
+                              c);
+    ASSERT_EQ(r.pages.size(), 1u);
+    int scales = 0;
+    for (const rt::gfx::Prim* t : r.pages[0].of(rt::gfx::Prim::Text)) {
+        if (t->text != "Scale") continue;
+        ++scales;
+        EXPECT_GT(t->xy[0], 50.0) << "panel " << scales;
+    }
+    EXPECT_EQ(scales, 2);
+}
+
 // The valve seats of 41 engines: the MCF steps, their limits and the units' ends.
 TEST(Pictures, ValveSeats) {
     pictures("proc vitalyx data=v;\n unitid engine;\n mcfplot days*n(-1) / interpolate=step;\nrun;\n", data("v", "data/mcf/valve.csv"), 1,

@@ -1,0 +1,123 @@
+// Room for an inset without a position on a probability plot: of the free corners, in the
+// order NW, NE, SW, SE, the first whose box neither the group's fitted line, its confidence
+// curves nor its plotted points (when they are held in memory) cross. A plot whose every
+// free corner is crossed keeps the first one.
+#include <algorithm>
+#include <cmath>
+
+#include "host/hostdefs.h"
+#include "proc/devgraph/gplaces.h"
+#include "proc/devgraph/inset.h"
+#include "proc/devgraph/insetroom.h"
+#include "proc/devgraph/plotlay.h"
+#include "proc/framework/vyxstate.h"
+#include "proc/framework/hostsvc.h"
+#include "proc/lifedist/curverec.h"
+#include "proc/lifedist/mlfit.h"
+
+namespace {
+
+struct Box {
+    double x0, y0, x1, y1;
+    bool holds(double x, double y) const { return x >= x0 && x <= x1 && y >= y0 && y <= y1; }
+    // Whether the segment from (ax, ay) to (bx, by) meets the box (Liang-Barsky).
+    bool meets(double ax, double ay, double bx, double by) const {
+        if (!std::isfinite(ax) || !std::isfinite(ay) || !std::isfinite(bx) || !std::isfinite(by)) return false;
+        double t0 = 0, t1 = 1;
+        const double dx = bx - ax, dy = by - ay;
+        const double p[4] = {-dx, dx, -dy, dy}, q[4] = {ax - x0, x1 - ax, ay - y0, y1 - ay};
+        for (int k = 0; k < 4; ++k) {
+            if (p[k] == 0) {
+                if (q[k] < 0) return false;
+                continue;
+            }
+            const double r = q[k] / p[k];
+            if (p[k] < 0) t0 = std::max(t0, r);
+            else t1 = std::min(t1, r);
+        }
+        return t0 <= t1;
+    }
+};
+
+// Page position of (life value in axis units, standardized quantile z) by the orientation.
+void put(const plotlay* f, bool rotate, double life, double z, double* x, double* y) {
+    const double lc = life * (rotate ? f->vfac : f->hfac) + (rotate ? f->voff : f->hoff);
+    const double zc = z * (rotate ? f->hfac : f->vfac) + (rotate ? f->hoff : f->voff);
+    *x = rotate ? zc : lc;
+    *y = rotate ? lc : zc;
+}
+
+double lifeunits(const vyxstate* s, double t) {
+    if (std::isnan(t)) return NAN;
+    if (s->logscale[0] || s->logscale[1]) return t > 0 ? std::log10(t) : NAN;
+    return t;
+}
+
+bool crossed(const vyxstate* s, const grpnode* g, const Box& b) {
+    const plotlay* f = s->frame;
+    const bool rot = s->pflags.rotate != 0;
+    // The fitted line z = (life - mu) / sigma across the life axis.
+    if (!s->pflags.nofitline && std::fabs(g->scale) >= GZ_UNIT) {
+        const double log10e = std::log10(std::exp(1.0));
+        double slope = 1.0 / g->scale;
+        const double a = -g->loc / g->scale;
+        if (s->logscale[0]) slope /= log10e;
+        const double lo = rot ? f->vmin : f->hmin, hi = rot ? f->vmax : f->hmax;
+        double ax, ay, bx, by;
+        put(f, rot, lo, a + slope * lo, &ax, &ay);
+        put(f, rot, hi, a + slope * hi, &bx, &by);
+        if (b.meets(ax, ay, bx, by)) return true;
+    }
+    // The confidence curves through the percentile tables (by probability: the limits of the
+    // probability at each percentile estimate).
+    const bool prob = s->plotcodes[PC_PINTERVALS] == 4;
+    if (!s->pflags.nofitline && !s->pflags.noconf && g->pcttab && s->panels.pctlist && (!prob || g->pcttab2)) {
+        for (int curve = 0; curve < 2; ++curve) {
+            double px = NAN, py = NAN;
+            for (int i = f->pfirst; i <= f->plast; ++i) {
+                const double* pr = g->pcttab + static_cast<size_t>(i) * PCT_WORDS;
+                double p, t;
+                if (prob) {
+                    const double v = g->pcttab2[static_cast<size_t>(i) * PCT_WORDS + (curve == 0 ? PCT_UPPER : PCT_LOWER)];
+                    p = 1.0 - v;
+                    t = pr[PCT_EST];
+                } else {
+                    p = s->panels.pctlist[i] / 100.0;
+                    t = pr[curve == 0 ? PCT_LOWER : PCT_UPPER];
+                }
+                double x = NAN, y = NAN;
+                t = lifeunits(s, t);
+                if (!std::isnan(t) && p > 0 && p < 1) put(f, rot, t, s->quant_fn(p), &x, &y);
+                if (b.meets(px, py, x, y) || (std::isfinite(x) && std::isfinite(y) && b.holds(x, y))) return true;
+                px = x, py = y;
+            }
+        }
+    }
+    // The plotted points that are in memory (their times on the fitting scale: ln t on a
+    // log axis).
+    if (!s->pflags.noppos && g->crvinmem && g->crvbuf) {
+        const double log10e = std::log10(std::exp(1.0));
+        for (int32_t i = 0; i < g->ncurve; ++i) {
+            const double* r = g->crvbuf + static_cast<size_t>(i) * CR_WORDS;
+            const double p = r[CR_PPOS], t = s->logscale[0] ? r[CR_TIME] * log10e : r[CR_TIME];
+            if (!(p > 0 && p < 1) || std::isnan(t)) continue;
+            double x, y;
+            put(f, rot, t, s->quant_fn(p), &x, &y);
+            if (b.holds(x, y)) return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+int insetroom(const vyxstate* s, const grpnode* g, const bool taken[4], const double boxes[4][4]) {
+    int first = -1;
+    for (int k = 0; k < 4; ++k) {
+        if (taken[k]) continue;
+        if (first < 0) first = k;
+        if (!g || s->pflags.ismcf || s->pflags.fmcombine || !s->quant_fn) return first;
+        if (!crossed(s, g, Box{boxes[k][0], boxes[k][1], boxes[k][2], boxes[k][3]})) return k;
+    }
+    return first;
+}
