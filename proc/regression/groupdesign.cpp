@@ -100,8 +100,10 @@ bool mdlgroupfit(vyxstate* s, const grpnode* g, double* loc, double* scl, double
     const mdlcounts n = mdlsizes(s);
     *loc = mdllinear(s, s->mdllev->lstate, 0, xloc);
     if (!logscl) {
-        *scl = s->estdata[n.p - 1];
-        if (xscl) xscl[n.p - 1] = 1.0;
+        // The scale is the first distribution parameter after the MODEL's columns (a shape,
+        // when the distribution has one, follows it).
+        *scl = s->estdata[n.ncol];
+        if (xscl) xscl[n.ncol] = 1.0;
         return true;
     }
     // A scale model: sigma = exp(psi), 1 when psi is beyond the range of exp; the scale's
