@@ -404,6 +404,14 @@ void vyxgaxr(vyxstate* s) {
     if (f->leftedge[1] && !p.noptick) verticallife(s, false);
     a.line(a.L, a.B, a.R, a.B);
     RightGuard g{panelright(s), a.L, a.R, f->tilegaph};
+    // The relation panel beside this one starts its stress labels half their width left of
+    // its frame, further than these labels reach: the last of them keeps clear of its first.
+    if (g.active && p.relplot && f->rticks && f->nrtickv > 0) {
+        char buf[16];
+        int code = 99;
+        const int len = ticklabel(buf, f->rticks[f->nrtickv], &code);
+        g.over = std::fmax(g.over, 0.5 * textwidth(a.t, buf, len) + 0.5 * f->chw);
+    }
     if (f->bottomedge[1] && !p.noltick) horizontalprob(a, g);
     if (p.cenbin) sidecounts(a);
     resetwidth(s);

@@ -2,6 +2,7 @@
 // group alone, side by side or stacked, all groups overlaid, the grid of two class
 // variables with its empty cells, and the relation panel; every page opened and closed once;
 // destinations that are skipped or that collect nothing.
+#include <algorithm>
 #include <cstring>
 #include <set>
 
@@ -197,6 +198,16 @@ TEST(Layouts, RelationPanelBesideOrAfterTheProbabilityPanel) {
     // 40 data markers in each panel (the probability points and the relation panel's), and
     // the four symbols of the legend of the stress levels.
     EXPECT_EQ(p.markers().size(), 84u);
+    // The tick labels along the bottom of both panels stand apart: the probability panel's
+    // last one keeps clear of the relation panel's first.
+    const Prim* first = p.text("180");
+    ASSERT_TRUE(first);
+    std::vector<std::pair<double, double>> row;   // left and right ends
+    for (const Prim* t : p.of(Prim::Text))
+        if (t->angle == 0 && std::fabs(t->xy[1] - first->xy[1]) < 1e-6) row.emplace_back(t->xy[0], t->xy[0] + dp::labelwidth(p, *t));
+    std::sort(row.begin(), row.end());
+    ASSERT_GE(row.size(), 10u);
+    for (size_t k = 0; k + 1 < row.size(); ++k) EXPECT_GT(row[k + 1].first - row[k].second, 1.0) << "labels " << k << " and " << k + 1;
 
     dp::Run one = dp::run(prog + " ncols=1;\nrun;\n", {{"insul", testdata::insulation}});
     ASSERT_EQ(one.status, 0) << one.log.all();
