@@ -57,10 +57,6 @@ TEST(Pictures, AcceleratedTest) {
     const std::string prog = "proc vitalyx data=insul;\n distribution lognormal;\n relationplot hours = temp / relation=arr ";
     pictures(prog + "pplot plotfit=10 50 90;\nrun;\n", {{"insul", testdata::insulation}}, 1, "insulation");
     pictures(prog + "plotdata=boxes plotfit=10 50 90;\nrun;\n", {{"insul", testdata::insulation}}, 1, "insulation-boxes");
-    // The MODEL's regression on Arrhenius paper: its percentile lines through the specimens.
-    pictures("proc vitalyx data=insul;\n distribution lognormal;\n model hours = temp / relation=arr;\n"
-             " relationplot hours = temp / fit=regression relation=arr plotfit=10 50 90;\nrun;\n",
-             {{"insul", testdata::insulation}}, 1, "insulation-regression");
 }
 
 // The same test fitted by the lognormal regression on the Arrhenius relation (FITTYPE=
