@@ -11,23 +11,17 @@
 
 #include "tests/unit/devplots/data.h"
 #include "tests/unit/devplots/fixture.h"
+#include "tests/unit/statgraph/graphrun.h"
 
 namespace {
 
 using rt::gfx::Prim;
 using Pt = std::pair<double, double>;
+using sgtest::qnorm;
 
 // What an axis is linear in.
 enum class Axis { Linear, Log, Weibull, Normal, Arrhenius };
 
-double qnorm(double p) {
-    double lo = -40, hi = 40;
-    for (int k = 0; k < 200; ++k) {
-        const double m = 0.5 * (lo + hi);
-        (0.5 * std::erfc(-m / std::sqrt(2.0)) < p ? lo : hi) = m;
-    }
-    return 0.5 * (lo + hi);
-}
 double scaled(Axis a, double v) {
     switch (a) {
         case Axis::Linear: return v;

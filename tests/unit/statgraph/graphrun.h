@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,30 @@
 #include "tests/support/testhost.h"
 
 namespace sgtest {
+
+// The standard normal quantile by bisection on erfc: independent of the procedure's own.
+inline double qnorm(double p) {
+    double lo = -40, hi = 40;
+    for (int k = 0; k < 200; ++k) {
+        const double m = 0.5 * (lo + hi);
+        (0.5 * std::erfc(-m / std::sqrt(2.0)) < p ? lo : hi) = m;
+    }
+    return 0.5 * (lo + hi);
+}
+// The numbers of a blank-separated list (tick positions) and of a list of quoted numbers
+// (tick labels).
+inline std::vector<double> numbers(const std::string& s) {
+    std::vector<double> v;
+    std::istringstream in(s);
+    for (std::string w; in >> w;) v.push_back(std::stod(w));
+    return v;
+}
+inline std::vector<double> quoted(const std::string& s) {
+    std::vector<double> v;
+    for (size_t a = s.find('\''); a != std::string::npos; a = s.find('\'', s.find('\'', a + 1) + 1))
+        v.push_back(std::stod(s.substr(a + 1, s.find('\'', a + 1) - a - 1)));
+    return v;
+}
 
 struct Phantom {
     std::string name;

@@ -12,30 +12,11 @@ namespace {
 using sgtest::Graph;
 using sgtest::GraphRun;
 using sgtest::Phantom;
+using sgtest::numbers;
+using sgtest::qnorm;
+using sgtest::quoted;
 
-// The standard normal quantile by bisection on erfc: independent of the procedure's own.
-double qnorm(double p) {
-    double lo = -40, hi = 40;
-    for (int k = 0; k < 200; ++k) {
-        const double m = 0.5 * (lo + hi);
-        (0.5 * std::erfc(-m / std::sqrt(2.0)) < p ? lo : hi) = m;
-    }
-    return 0.5 * (lo + hi);
-}
 double qsev(double p) { return std::log(-std::log1p(-p)); }
-
-std::vector<double> numbers(const std::string& s) {
-    std::vector<double> v;
-    std::istringstream in(s);
-    for (std::string w; in >> w;) v.push_back(std::stod(w));
-    return v;
-}
-std::vector<double> quoted(const std::string& s) {
-    std::vector<double> v;
-    for (size_t a = s.find('\''); a != std::string::npos; a = s.find('\'', s.find('\'', a + 1) + 1))
-        v.push_back(std::stod(s.substr(a + 1, s.find('\'', a + 1) - a - 1)));
-    return v;
-}
 
 class ProbGraphs : public GraphRun {};
 

@@ -14,29 +14,11 @@ namespace {
 using sgtest::Graph;
 using sgtest::GraphRun;
 using sgtest::Phantom;
+using sgtest::numbers;
+using sgtest::qnorm;
+using sgtest::quoted;
 
-double qnorm(double p) {
-    double lo = -40, hi = 40;
-    for (int k = 0; k < 200; ++k) {
-        const double m = 0.5 * (lo + hi);
-        (0.5 * std::erfc(-m / std::sqrt(2.0)) < p ? lo : hi) = m;
-    }
-    return 0.5 * (lo + hi);
-}
 double arr(double celsius) { return -1000 / (celsius + 273.15); }
-
-std::vector<double> numbers(const std::string& s) {
-    std::vector<double> v;
-    std::istringstream in(s);
-    for (std::string w; in >> w;) v.push_back(std::stod(w));
-    return v;
-}
-std::vector<double> quoted(const std::string& s) {
-    std::vector<double> v;
-    for (size_t a = s.find('\''); a != std::string::npos; a = s.find('\'', s.find('\'', a + 1) + 1))
-        v.push_back(std::stod(s.substr(a + 1, s.find('\'', a + 1) - a - 1)));
-    return v;
-}
 
 // The phantom of a graph by name, or null.
 const Phantom* named(const Graph& g, const std::string& n) {
