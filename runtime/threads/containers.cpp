@@ -1,7 +1,9 @@
 // "qxeavl" containers and "qxeaa" associative arrays of the kernel instance. A container is
 // an open-addressing hash set of the caller's nodes (find and insert in constant time); its
-// ordered walk sorts the nodes once when the walk starts.
+// ordered walk sorts the nodes once when the walk starts. A key of at most 8 bytes is kept in
+// its slot too, so that a lookup compares it without reading the node.
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <new>
 #include <string>
@@ -10,7 +12,7 @@
 #include "runtime/threads/kernel.h"
 
 struct kslot {
-    uint64_t hash;
+    uint64_t hash;                 // keys of at most 8 bytes: the key itself, zero-filled
     void* node;                    // null: empty
 };
 
@@ -33,13 +35,7 @@ namespace {
 const char* keyof(const kcontainer* c, const void* node) { return static_cast<const char*>(node) + c->keyoff; }
 
 bool samekey(const void* a, const void* b, int len) {
-    if (len == 8) {
-        uint64_t x, y;
-        std::memcpy(&x, a, 8);
-        std::memcpy(&y, b, 8);
-        return x == y;
-    }
-    if (len >= 4 && len < 8) {
+    if (len >= 4 && len <= 8) {
         // the first and the last four bytes (overlapping below 8)
         const auto* pa = static_cast<const char*>(a);
         const auto* pb = static_cast<const char*>(b);
@@ -53,13 +49,58 @@ bool samekey(const void* a, const void* b, int len) {
     return std::memcmp(a, b, static_cast<size_t>(len)) == 0;
 }
 
-// The slot holding key (hash h), or the empty slot where it belongs.
-size_t probe(const kcontainer* c, const void* key, uint64_t h) {
+bool shortkeys(const kcontainer* c) { return c->keylen <= 8; }
+
+// A key of at most 8 bytes as a word (its bytes in their places, zero above), in at most two
+// loads.
+static_assert(std::endian::native == std::endian::little, "key words are assembled little-endian");
+uint64_t keyword(const void* key, int len) {
+    const auto* p = static_cast<const unsigned char*>(key);
+    if (len == 8) {
+        uint64_t w;
+        std::memcpy(&w, p, 8);
+        return w;
+    }
+    uint64_t w = 0;
+    if (len >= 4) {
+        uint32_t a, b;
+        std::memcpy(&a, p, 4);
+        std::memcpy(&b, p + len - 4, 4);
+        w = (static_cast<uint64_t>(b) << (8 * (len - 4))) | a;   // bytes 0..3, then 4..len-1 above them
+        return w;
+    }
+    for (int k = len - 1; k >= 0; --k) w = (w << 8) | p[k];
+    return w;
+}
+
+// Where a slot's entry belongs: by the hash of its key, or by the key word of a short key.
+uint64_t placeof(const kcontainer* c, uint64_t slotword) {
+    if (!shortkeys(c)) return slotword;
+    uint64_t h = slotword ^ (slotword >> 30);
+    h *= 0xBF58476D1CE4E5B9ull;
+    h ^= h >> 27;
+    h *= 0x94D049BB133111EBull;
+    return h ^ (h >> 31);
+}
+
+// The word a slot keeps for key: the key itself when short, else its hash.
+uint64_t slotword(const kcontainer* c, const void* key) {
+    return shortkeys(c) ? keyword(key, c->keylen) : hashbytes(key, c->keylen);
+}
+
+// The slot holding key (slot word w), or the empty slot where it belongs.
+size_t probe(const kcontainer* c, const void* key, uint64_t w) {
     const size_t mask = c->slots.size() - 1;
-    size_t i = static_cast<size_t>(h) & mask;
+    size_t i = static_cast<size_t>(placeof(c, w)) & mask;
+    if (shortkeys(c)) {
+        for (;; i = (i + 1) & mask) {
+            const kslot& s = c->slots[i];
+            if (!s.node || s.hash == w) return i;
+        }
+    }
     for (;; i = (i + 1) & mask) {
         const kslot& s = c->slots[i];
-        if (!s.node || (s.hash == h && samekey(keyof(c, s.node), key, c->keylen))) return i;
+        if (!s.node || (s.hash == w && samekey(keyof(c, s.node), key, c->keylen))) return i;
     }
 }
 
@@ -74,7 +115,7 @@ bool grow(kcontainer* c) {
     const size_t mask = c->slots.size() - 1;
     for (const kslot& s : old) {
         if (!s.node) continue;
-        size_t i = static_cast<size_t>(s.hash) & mask;
+        size_t i = static_cast<size_t>(placeof(c, s.hash)) & mask;
         while (c->slots[i].node) i = (i + 1) & mask;
         c->slots[i] = s;
     }
@@ -102,7 +143,7 @@ void destroy(kcontainer* c) { delete c; }
 
 void* insert(kcontainer* c, void* node) {
     if (!c || !node) return nullptr;
-    const uint64_t h = hashbytes(keyof(c, node), c->keylen);
+    const uint64_t h = slotword(c, keyof(c, node));
     size_t i = probe(c, keyof(c, node), h);
     if (c->slots[i].node) return c->slots[i].node;
     if ((c->count + 1) * 2 > c->slots.size()) {
@@ -116,7 +157,7 @@ void* insert(kcontainer* c, void* node) {
 
 void* find(kcontainer* c, const void* key) {
     if (!c || !key) return nullptr;
-    return c->slots[probe(c, key, hashbytes(key, c->keylen))].node;
+    return c->slots[probe(c, key, slotword(c, key))].node;
 }
 
 void* first(kcontainer* c) {
