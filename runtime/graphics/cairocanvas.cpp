@@ -2,6 +2,7 @@
 #include "runtime/graphics/cairocanvas.h"
 
 #include <cairo-svg.h>
+#include <algorithm>
 #include <cairo.h>
 #include <unistd.h>
 #include <cmath>
@@ -63,6 +64,7 @@ struct CairoCanvas::Stamp {
     cairo_surface_t* img = nullptr;   // the PNG's stamp
     double half = 0;                  // half the stamp's side, pixels
     double off = 0;                   // the SVG definition's centre from its corner, points
+    StampImage blit;                  // the PNG's stamp as pixels, with its inked box
     ~Stamp() {
         if (rec) cairo_surface_destroy(rec);
         if (img) cairo_surface_destroy(img);
@@ -107,6 +109,7 @@ void CairoCanvas::begin(double width, double height, const Rgb& background) {
         png_ = cairo_image_surface_create(CAIRO_FORMAT_RGB24, pw > 0 ? pw : 1, ph > 0 ? ph : 1);
         cp_ = cairo_create(png_);
         cairo_scale(cp_, dpi_ / 72.0, dpi_ / 72.0);
+        pclip_.assign(1, PixelBox{0, 0, cairo_image_surface_get_width(png_), cairo_image_surface_get_height(png_)});
     }
     for (cairo_t* c : {cs_, cp_})
         if (c) {
@@ -202,6 +205,9 @@ CairoCanvas::Stamp& CairoCanvas::stamp(const MarkerShape& m, double size, const 
         cairo_scale(c, scale, scale);
         drawmarker(c, m, size, s);
         cairo_destroy(c);
+        cairo_surface_flush(st->img);
+        st->blit = stampimage(reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(st->img)), side, side,
+                              cairo_image_surface_get_stride(st->img) / 4);
     }
     return *stamps_.emplace(k, std::move(st)).first->second;
 }
@@ -227,17 +233,43 @@ void CairoCanvas::markers(const MarkerShape& m, double size, const Stroke& s, co
             cairo_set_source_surface(cs_, st.rec, xy[2 * k] - st.off, h_ - xy[2 * k + 1] - st.off);
             cairo_paint(cs_);
         }
-    if (cp_) {
-        double scale = dpi_ / 72.0;
-        cairo_save(cp_);
-        cairo_identity_matrix(cp_);
-        for (size_t k = 0; k < n; ++k) {
-            double px = std::round(xy[2 * k] * scale - st.half), py = std::round((h_ - xy[2 * k + 1]) * scale - st.half);
-            cairo_set_source_surface(cp_, st.img, px, py);
-            cairo_paint(cp_);
+    if (cp_) pngmarkers(st, xy, n);
+}
+
+// Markers whose stamp lies inside the page and inside the whole pixels of the clipping
+// rectangle are painted straight into the image, a run at one pixel spot at once; the others
+// (at a frame's edge) go through cairo, which weighs the pixels the rectangle cuts.
+void CairoCanvas::pngmarkers(const Stamp& st, const double* xy, size_t n) {
+    const double scale = dpi_ / 72.0;
+    cairo_surface_flush(png_);
+    auto* data = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(png_));
+    const int stride = cairo_image_surface_get_stride(png_) / 4;
+    const PixelBox& safe = pclip_.back();
+    bool dirty = false;
+    for (size_t k = 0; k < n;) {
+        const double px = std::round(xy[2 * k] * scale - st.half), py = std::round((h_ - xy[2 * k + 1]) * scale - st.half);
+        size_t run = 1;
+        while (k + run < n && std::round(xy[2 * (k + run)] * scale - st.half) == px &&
+               std::round((h_ - xy[2 * (k + run) + 1]) * scale - st.half) == py)
+            ++run;
+        const StampImage& b = st.blit;
+        if (b.x1 > b.x0 && px + b.x0 >= safe.x0 && px + b.x1 <= safe.x1 && py + b.y0 >= safe.y0 && py + b.y1 <= safe.y1) {
+            stampover(data, stride, b, static_cast<int>(px), static_cast<int>(py), static_cast<int64_t>(run));
+            dirty = true;
+        } else {
+            if (dirty) cairo_surface_mark_dirty(png_), dirty = false;
+            cairo_save(cp_);
+            cairo_identity_matrix(cp_);
+            for (size_t j = 0; j < run; ++j) {
+                cairo_set_source_surface(cp_, st.img, px, py);
+                cairo_paint(cp_);
+            }
+            cairo_restore(cp_);
+            cairo_surface_flush(png_);
         }
-        cairo_restore(cp_);
+        k += run;
     }
+    if (dirty) cairo_surface_mark_dirty(png_);
 }
 
 void CairoCanvas::text(std::string_view utf8, double x, double y, double angle, Anchor a, const TextStyle& t) {
@@ -270,6 +302,16 @@ void CairoCanvas::text(std::string_view utf8, double x, double y, double angle, 
 
 void CairoCanvas::pushclip(double x0, double y0, double x1, double y1) {
     ++clips_;
+    if (cp_) {
+        // The whole pixels inside the rectangle, within the enclosing clip.
+        const double scale = dpi_ / 72.0;
+        PixelBox b = pclip_.back();
+        b.x0 = std::max(b.x0, static_cast<int>(std::ceil(std::fmin(x0, x1) * scale)));
+        b.x1 = std::min(b.x1, static_cast<int>(std::floor(std::fmax(x0, x1) * scale)));
+        b.y0 = std::max(b.y0, static_cast<int>(std::ceil((h_ - std::fmax(y0, y1)) * scale)));
+        b.y1 = std::min(b.y1, static_cast<int>(std::floor((h_ - std::fmin(y0, y1)) * scale)));
+        pclip_.push_back(b);
+    }
     for (cairo_t* c : {cs_, cp_})
         if (c) {
             cairo_save(c);
@@ -281,6 +323,7 @@ void CairoCanvas::pushclip(double x0, double y0, double x1, double y1) {
 void CairoCanvas::popclip() {
     if (clips_ == 0) return;
     --clips_;
+    if (pclip_.size() > 1) pclip_.pop_back();
     for (cairo_t* c : {cs_, cp_})
         if (c) cairo_restore(c);
 }

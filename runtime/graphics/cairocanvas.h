@@ -8,7 +8,9 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 #include "runtime/graphics/canvas.h"
+#include "runtime/graphics/stampblit.h"
 
 typedef struct _cairo cairo_t;
 typedef struct _cairo_surface cairo_surface_t;
@@ -37,6 +39,9 @@ public:
 
 private:
     struct Stamp;
+    struct PixelBox {
+        int x0, y0, x1, y1;   // [x0, x1) x [y0, y1), image pixels
+    };
     std::string svgpath_, pngpath_, svgtmp_, pngtmp_, error_;
     double dpi_, w_ = 0, h_ = 0;
     cairo_surface_t* svg_ = nullptr;
@@ -45,10 +50,12 @@ private:
     cairo_t* cp_ = nullptr;
     int clips_ = 0;
     size_t svgmarks_ = 0;
+    std::vector<PixelBox> pclip_;   // the whole pixels of the image inside each clip pushed
     std::map<std::string, std::unique_ptr<Stamp>> stamps_;
     void release();
     void dropsvg();
     Stamp& stamp(const MarkerShape& m, double size, const Stroke& s);
+    void pngmarkers(const Stamp& st, const double* xy, size_t n);
 };
 
 }  // namespace rt::gfx
