@@ -59,15 +59,22 @@ std::string key(const MarkerShape& m, double size, const Stroke& s) {
 
 }  // namespace
 
+// The PNG's stamp of one marker: a small image painted at each pixel position.
 struct CairoCanvas::Stamp {
-    cairo_surface_t* rec = nullptr;   // the SVG's definition
-    cairo_surface_t* img = nullptr;   // the PNG's stamp
+    cairo_surface_t* img = nullptr;
     double half = 0;                  // half the stamp's side, pixels
-    double off = 0;                   // the SVG definition's centre from its corner, points
-    StampImage blit;                  // the PNG's stamp as pixels, with its inked box
+    StampImage blit;                  // the stamp as pixels, with its inked box
     ~Stamp() {
-        if (rec) cairo_surface_destroy(rec);
         if (img) cairo_surface_destroy(img);
+    }
+};
+
+// The SVG's definition of one marker, used at each point.
+struct CairoCanvas::SvgStamp {
+    cairo_surface_t* rec = nullptr;
+    double off = 0;                   // the definition's centre from its corner, points
+    ~SvgStamp() {
+        if (rec) cairo_surface_destroy(rec);
     }
 };
 
@@ -82,6 +89,10 @@ CairoCanvas::~CairoCanvas() {
 
 void CairoCanvas::release() {
     stamps_.clear();
+    svgstamps_.clear();
+    laststamp_ = nullptr;
+    svgq_.clear();
+    svgwanted_ = false;
     if (cs_) cairo_destroy(cs_);
     if (cp_) cairo_destroy(cp_);
     if (svg_) cairo_surface_destroy(svg_);
@@ -99,9 +110,7 @@ void CairoCanvas::begin(double width, double height, const Rgb& background) {
     std::snprintf(suffix, sizeof suffix, ".tmp-%d", static_cast<int>(::getpid()));
     if (!svgpath_.empty()) {
         svgtmp_ = svgpath_ + suffix;
-        svg_ = cairo_svg_surface_create(svgtmp_.c_str(), width, height);
-        cairo_svg_surface_restrict_to_version(svg_, CAIRO_SVG_VERSION_1_1);
-        cs_ = cairo_create(svg_);
+        svgwanted_ = true;
     }
     if (!pngpath_.empty()) {
         pngtmp_ = pngpath_ + suffix;
@@ -111,45 +120,41 @@ void CairoCanvas::begin(double width, double height, const Rgb& background) {
         cairo_scale(cp_, dpi_ / 72.0, dpi_ / 72.0);
         pclip_.assign(1, PixelBox{0, 0, cairo_image_surface_get_width(png_), cairo_image_surface_get_height(png_)});
     }
-    for (cairo_t* c : {cs_, cp_})
-        if (c) {
-            setsource(c, background);
-            cairo_rectangle(c, 0, 0, width, height);
-            cairo_fill(c);
-        }
+    both([background, width, height](cairo_t* c) {
+        setsource(c, background);
+        cairo_rectangle(c, 0, 0, width, height);
+        cairo_fill(c);
+    });
 }
 
 void CairoCanvas::line(double x0, double y0, double x1, double y1, const Stroke& s) {
-    for (cairo_t* c : {cs_, cp_})
-        if (c) {
-            cairo_move_to(c, x0, h_ - y0);
-            cairo_line_to(c, x1, h_ - y1);
-            setstroke(c, s);
-            cairo_stroke(c);
-        }
+    both([=, h = h_](cairo_t* c) {
+        cairo_move_to(c, x0, h - y0);
+        cairo_line_to(c, x1, h - y1);
+        setstroke(c, s);
+        cairo_stroke(c);
+    });
 }
 
 void CairoCanvas::polyline(const double* xy, size_t n, const Stroke& s) {
     if (n < 2) return;
-    for (cairo_t* c : {cs_, cp_})
-        if (c) {
-            cairo_move_to(c, xy[0], h_ - xy[1]);
-            for (size_t k = 1; k < n; ++k) cairo_line_to(c, xy[2 * k], h_ - xy[2 * k + 1]);
-            setstroke(c, s);
-            cairo_stroke(c);
-        }
+    both([pts = std::vector<double>(xy, xy + 2 * n), n, s, h = h_](cairo_t* c) {
+        cairo_move_to(c, pts[0], h - pts[1]);
+        for (size_t k = 1; k < n; ++k) cairo_line_to(c, pts[2 * k], h - pts[2 * k + 1]);
+        setstroke(c, s);
+        cairo_stroke(c);
+    });
 }
 
 void CairoCanvas::fill(const double* xy, size_t n, const Rgb& col) {
     if (n < 3) return;
-    for (cairo_t* c : {cs_, cp_})
-        if (c) {
-            cairo_move_to(c, xy[0], h_ - xy[1]);
-            for (size_t k = 1; k < n; ++k) cairo_line_to(c, xy[2 * k], h_ - xy[2 * k + 1]);
-            cairo_close_path(c);
-            setsource(c, col);
-            cairo_fill(c);
-        }
+    both([pts = std::vector<double>(xy, xy + 2 * n), n, col, h = h_](cairo_t* c) {
+        cairo_move_to(c, pts[0], h - pts[1]);
+        for (size_t k = 1; k < n; ++k) cairo_line_to(c, pts[2 * k], h - pts[2 * k + 1]);
+        cairo_close_path(c);
+        setsource(c, col);
+        cairo_fill(c);
+    });
 }
 
 void CairoCanvas::hatch(const double* xy, size_t n, const Stroke& s, double angle, double spacing) {
@@ -161,41 +166,32 @@ void CairoCanvas::hatch(const double* xy, size_t n, const Stroke& s, double angl
     }
     double cx = (x0 + x1) / 2, cy = (y0 + y1) / 2, r = std::hypot(x1 - x0, y1 - y0) / 2 + spacing;
     double a = angle * M_PI / 180, dx = std::cos(a), dy = std::sin(a);
-    for (cairo_t* c : {cs_, cp_})
-        if (c) {
-            cairo_save(c);
-            cairo_move_to(c, xy[0], h_ - xy[1]);
-            for (size_t k = 1; k < n; ++k) cairo_line_to(c, xy[2 * k], h_ - xy[2 * k + 1]);
-            cairo_close_path(c);
-            cairo_clip(c);
-            for (double t = -r; t <= r; t += spacing) {
-                double px = cx - dy * t, py = cy + dx * t;
-                cairo_move_to(c, px - dx * r, h_ - (py - dy * r));
-                cairo_line_to(c, px + dx * r, h_ - (py + dy * r));
-            }
-            setstroke(c, s);
-            cairo_stroke(c);
-            cairo_restore(c);
+    both([pts = std::vector<double>(xy, xy + 2 * n), n, s, spacing, cx, cy, r, dx, dy, h = h_](cairo_t* c) {
+        cairo_save(c);
+        cairo_move_to(c, pts[0], h - pts[1]);
+        for (size_t k = 1; k < n; ++k) cairo_line_to(c, pts[2 * k], h - pts[2 * k + 1]);
+        cairo_close_path(c);
+        cairo_clip(c);
+        for (double t = -r; t <= r; t += spacing) {
+            double px = cx - dy * t, py = cy + dx * t;
+            cairo_move_to(c, px - dx * r, h - (py - dy * r));
+            cairo_line_to(c, px + dx * r, h - (py + dy * r));
         }
+        setstroke(c, s);
+        cairo_stroke(c);
+        cairo_restore(c);
+    });
 }
 
 CairoCanvas::Stamp& CairoCanvas::stamp(const MarkerShape& m, double size, const Stroke& s) {
+    // The plots hand their points over a hundred at a time in one style: the last stamp
+    // is looked at first.
+    if (laststamp_ && lastshape_ == m.name && lastsize_ == size && laststroke_.width == s.width && laststroke_.color == s.color)
+        return *laststamp_;
     std::string k = key(m, size, s);
     auto it = stamps_.find(k);
-    if (it != stamps_.end()) return *it->second;
-    auto st = std::make_unique<Stamp>();
-    if (cs_) {
-        // The definition's extent starts at its corner: with a negative origin, cairo's SVG
-        // output clips the definition twice with offset rectangles and browsers show a sliver.
-        st->off = size + s.width;
-        cairo_rectangle_t extent = {0, 0, 2 * st->off, 2 * st->off};
-        st->rec = cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, &extent);
-        cairo_t* c = cairo_create(st->rec);
-        cairo_translate(c, st->off, st->off);
-        drawmarker(c, m, size, s);
-        cairo_destroy(c);
-    }
-    if (cp_) {
+    if (it == stamps_.end()) {
+        auto st = std::make_unique<Stamp>();
         double scale = dpi_ / 72.0;
         int side = static_cast<int>(std::ceil((size + 2 * s.width) * scale)) + 4;
         st->half = side / 2.0;
@@ -208,32 +204,43 @@ CairoCanvas::Stamp& CairoCanvas::stamp(const MarkerShape& m, double size, const 
         cairo_surface_flush(st->img);
         st->blit = stampimage(reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(st->img)), side, side,
                               cairo_image_surface_get_stride(st->img) / 4);
+        it = stamps_.emplace(k, std::move(st)).first;
     }
-    return *stamps_.emplace(k, std::move(st)).first->second;
+    laststamp_ = it->second.get();
+    lastshape_ = m.name, lastsize_ = size, laststroke_ = s;
+    return *laststamp_;
 }
 
-void CairoCanvas::dropsvg() {
-    if (!svg_) return;
-    if (cs_) cairo_destroy(cs_);
-    cairo_surface_destroy(svg_);
-    cs_ = nullptr;
-    svg_ = nullptr;
-    if (!svgtmp_.empty()) ::unlink(svgtmp_.c_str());
-    svgtmp_.clear();
-    ::unlink(svgpath_.c_str());   // no SVG of an earlier run stands in for this page
+CairoCanvas::SvgStamp& CairoCanvas::svgstamp(const MarkerShape& m, double size, const Stroke& s) {
+    std::string k = key(m, size, s);
+    auto it = svgstamps_.find(k);
+    if (it != svgstamps_.end()) return *it->second;
+    auto st = std::make_unique<SvgStamp>();
+    // The definition's extent starts at its corner: with a negative origin, cairo's SVG
+    // output clips the definition twice with offset rectangles and browsers show a sliver.
+    st->off = size + s.width;
+    cairo_rectangle_t extent = {0, 0, 2 * st->off, 2 * st->off};
+    st->rec = cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, &extent);
+    cairo_t* c = cairo_create(st->rec);
+    cairo_translate(c, st->off, st->off);
+    drawmarker(c, m, size, s);
+    cairo_destroy(c);
+    return *svgstamps_.emplace(k, std::move(st)).first->second;
 }
 
 void CairoCanvas::markers(const MarkerShape& m, double size, const Stroke& s, const double* xy, size_t n) {
     if (n == 0 || !(size > 0)) return;
     svgmarks_ += n;
     if (svgmarks_ > kSvgMarkerBudget) dropsvg();
-    Stamp& st = stamp(m, size, s);
-    if (cs_)
-        for (size_t k = 0; k < n; ++k) {
-            cairo_set_source_surface(cs_, st.rec, xy[2 * k] - st.off, h_ - xy[2 * k + 1] - st.off);
-            cairo_paint(cs_);
-        }
-    if (cp_) pngmarkers(st, xy, n);
+    if (svgwanted_)
+        svgq_.emplace_back([this, m, size, s, pts = std::vector<double>(xy, xy + 2 * n), n, h = h_](cairo_t* c) {
+            SvgStamp& st = svgstamp(m, size, s);
+            for (size_t k = 0; k < n; ++k) {
+                cairo_set_source_surface(c, st.rec, pts[2 * k] - st.off, h - pts[2 * k + 1] - st.off);
+                cairo_paint(c);
+            }
+        });
+    if (cp_) pngmarkers(stamp(m, size, s), xy, n);
 }
 
 // Markers whose stamp lies inside the page and inside the whole pixels of the clipping
@@ -245,6 +252,7 @@ void CairoCanvas::pngmarkers(const Stamp& st, const double* xy, size_t n) {
     auto* data = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(png_));
     const int stride = cairo_image_surface_get_stride(png_) / 4;
     const PixelBox& safe = pclip_.back();
+    const StampImage& b = st.blit;
     bool dirty = false;
     for (size_t k = 0; k < n;) {
         const double px = std::round(xy[2 * k] * scale - st.half), py = std::round((h_ - xy[2 * k + 1]) * scale - st.half);
@@ -252,21 +260,26 @@ void CairoCanvas::pngmarkers(const Stamp& st, const double* xy, size_t n) {
         while (k + run < n && std::round(xy[2 * (k + run)] * scale - st.half) == px &&
                std::round((h_ - xy[2 * (k + run) + 1]) * scale - st.half) == py)
             ++run;
-        const StampImage& b = st.blit;
         if (b.x1 > b.x0 && px + b.x0 >= safe.x0 && px + b.x1 <= safe.x1 && py + b.y0 >= safe.y0 && py + b.y1 <= safe.y1) {
-            stampover(data, stride, b, static_cast<int>(px), static_cast<int>(py), static_cast<int64_t>(run));
-            dirty = true;
-        } else {
-            if (dirty) cairo_surface_mark_dirty(png_), dirty = false;
-            cairo_save(cp_);
-            cairo_identity_matrix(cp_);
-            for (size_t j = 0; j < run; ++j) {
-                cairo_set_source_surface(cp_, st.img, px, py);
-                cairo_paint(cp_);
+            if (directstamps) {
+                stampover(data, stride, b, static_cast<int>(px), static_cast<int>(py), static_cast<int64_t>(run));
+                dirty = true;
+                k += run;
+                continue;
             }
-            cairo_restore(cp_);
-            cairo_surface_flush(png_);
+        } else if (b.x1 <= b.x0) {
+            k += run;   // a stamp with no ink paints nothing
+            continue;
         }
+        if (dirty) cairo_surface_mark_dirty(png_), dirty = false;
+        cairo_save(cp_);
+        cairo_identity_matrix(cp_);
+        for (size_t j = 0; j < run; ++j) {
+            cairo_set_source_surface(cp_, st.img, px, py);
+            cairo_paint(cp_);
+        }
+        cairo_restore(cp_);
+        cairo_surface_flush(png_);
         k += run;
     }
     if (dirty) cairo_surface_mark_dirty(png_);
@@ -280,24 +293,23 @@ void CairoCanvas::text(std::string_view utf8, double x, double y, double angle, 
         double w = measure(s, t).width;
         shift = a == Anchor::End ? w : w / 2;
     }
-    for (cairo_t* c : {cs_, cp_})
-        if (c) {
-            cairo_save(c);
-            cairo_select_font_face(c, t.face.family.c_str(), t.face.italic ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
-                                   t.face.bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
-            cairo_set_font_size(c, t.size);
-            cairo_font_options_t* opt = cairo_font_options_create();
-            cairo_font_options_set_hint_metrics(opt, CAIRO_HINT_METRICS_OFF);
-            cairo_set_font_options(c, opt);
-            cairo_font_options_destroy(opt);
-            cairo_translate(c, x, h_ - y);
-            cairo_rotate(c, -angle * M_PI / 180);
-            cairo_move_to(c, -shift, 0);
-            setsource(c, t.color);
-            cairo_show_text(c, s.c_str());
-            cairo_new_path(c);
-            cairo_restore(c);
-        }
+    both([s, x, y, angle, t, shift, h = h_](cairo_t* c) {
+        cairo_save(c);
+        cairo_select_font_face(c, t.face.family.c_str(), t.face.italic ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
+                               t.face.bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+        cairo_set_font_size(c, t.size);
+        cairo_font_options_t* opt = cairo_font_options_create();
+        cairo_font_options_set_hint_metrics(opt, CAIRO_HINT_METRICS_OFF);
+        cairo_set_font_options(c, opt);
+        cairo_font_options_destroy(opt);
+        cairo_translate(c, x, h - y);
+        cairo_rotate(c, -angle * M_PI / 180);
+        cairo_move_to(c, -shift, 0);
+        setsource(c, t.color);
+        cairo_show_text(c, s.c_str());
+        cairo_new_path(c);
+        cairo_restore(c);
+    });
 }
 
 void CairoCanvas::pushclip(double x0, double y0, double x1, double y1) {
@@ -312,40 +324,62 @@ void CairoCanvas::pushclip(double x0, double y0, double x1, double y1) {
         b.y1 = std::min(b.y1, static_cast<int>(std::floor((h_ - std::fmin(y0, y1)) * scale)));
         pclip_.push_back(b);
     }
-    for (cairo_t* c : {cs_, cp_})
-        if (c) {
-            cairo_save(c);
-            cairo_rectangle(c, std::fmin(x0, x1), h_ - std::fmax(y0, y1), std::fabs(x1 - x0), std::fabs(y1 - y0));
-            cairo_clip(c);
-        }
+    both([=, h = h_](cairo_t* c) {
+        cairo_save(c);
+        cairo_rectangle(c, std::fmin(x0, x1), h - std::fmax(y0, y1), std::fabs(x1 - x0), std::fabs(y1 - y0));
+        cairo_clip(c);
+    });
 }
 
 void CairoCanvas::popclip() {
     if (clips_ == 0) return;
     --clips_;
     if (pclip_.size() > 1) pclip_.pop_back();
-    for (cairo_t* c : {cs_, cp_})
-        if (c) cairo_restore(c);
+    both([](cairo_t* c) { cairo_restore(c); });
+}
+
+// The page's SVG is not made: its drawing so far is let go.
+void CairoCanvas::dropsvg() {
+    if (!svgwanted_) return;
+    svgwanted_ = false;
+    std::vector<SvgOp>().swap(svgq_);
+    svgtmp_.clear();
+    ::unlink(svgpath_.c_str());   // no SVG of an earlier run stands in for this page
+}
+
+// The SVG's drawing, kept until the page ends, goes onto its surface.
+bool CairoCanvas::writesvg() {
+    svg_ = cairo_svg_surface_create(svgtmp_.c_str(), w_, h_);
+    cairo_svg_surface_restrict_to_version(svg_, CAIRO_SVG_VERSION_1_1);
+    cs_ = cairo_create(svg_);
+    for (auto& op : svgq_) op(cs_);
+    svgq_.clear();
+    bool ok = true;
+    if (cairo_status(cs_) != CAIRO_STATUS_SUCCESS) {
+        error_ = cairo_status_to_string(cairo_status(cs_));
+        ok = false;
+    }
+    svgstamps_.clear();
+    cairo_destroy(cs_);
+    cs_ = nullptr;
+    cairo_surface_finish(svg_);
+    if (ok && cairo_surface_status(svg_) != CAIRO_STATUS_SUCCESS) {
+        error_ = cairo_status_to_string(cairo_surface_status(svg_));
+        ok = false;
+    }
+    return ok;
 }
 
 bool CairoCanvas::end() {
     while (clips_) popclip();
     bool ok = true;
-    for (cairo_t* c : {cs_, cp_})
-        if (c && cairo_status(c) != CAIRO_STATUS_SUCCESS) {
-            error_ = cairo_status_to_string(cairo_status(c));
-            ok = false;
-        }
-    stamps_.clear();
-    if (cs_) {
-        cairo_destroy(cs_);
-        cs_ = nullptr;
-        cairo_surface_finish(svg_);
-        if (cairo_surface_status(svg_) != CAIRO_STATUS_SUCCESS) {
-            error_ = cairo_status_to_string(cairo_surface_status(svg_));
-            ok = false;
-        }
+    if (cp_ && cairo_status(cp_) != CAIRO_STATUS_SUCCESS) {
+        error_ = cairo_status_to_string(cairo_status(cp_));
+        ok = false;
     }
+    stamps_.clear();
+    laststamp_ = nullptr;
+    if (svgwanted_ && !writesvg()) ok = false;
     if (cp_ && ok) {
         cairo_status_t st = cairo_surface_write_to_png(png_, pngtmp_.c_str());
         if (st != CAIRO_STATUS_SUCCESS) {

@@ -1,10 +1,13 @@
-// The page as an SVG and a PNG, drawn with cairo at the same time. Markers are drawn once
-// per shape, size and colour and stamped at every point: a <use> of one definition in the
-// SVG, a small image painted at each pixel position in the PNG. Both files are written under
-// temporary names and renamed into place when the page ends, so no half-written page is left.
-// A page of more than kSvgMarkerBudget markers keeps its PNG only: its SVG would be far too
-// large to show (the report embeds the PNG of such a page) and slow to write.
+// The page as an SVG and a PNG, drawn with cairo. Markers are drawn once per shape, size and
+// colour and stamped at every point: a <use> of one definition in the SVG, a small image
+// painted at each pixel position in the PNG. The PNG is drawn as the calls come; the SVG's
+// drawing is kept and played onto its surface when the page ends, so that a page of more
+// than kSvgMarkerBudget markers, which keeps its PNG only (its SVG would be far too large to
+// show, and the report embeds the PNG of such a page), never spends time on an SVG. Both
+// files are written under temporary names and renamed into place when the page ends, so no
+// half-written page is left.
 #pragma once
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -37,8 +40,14 @@ public:
     bool end() override;
     std::string error() const override { return error_; }
 
+    // Markers inside the clipping rectangle are stamped into the PNG without cairo; false
+    // sends every marker through cairo (for the tests that compare the two).
+    static inline bool directstamps = true;
+
 private:
     struct Stamp;
+    struct SvgStamp;
+    using SvgOp = std::function<void(cairo_t*)>;
     struct PixelBox {
         int x0, y0, x1, y1;   // [x0, x1) x [y0, y1), image pixels
     };
@@ -52,9 +61,24 @@ private:
     size_t svgmarks_ = 0;
     std::vector<PixelBox> pclip_;   // the whole pixels of the image inside each clip pushed
     std::map<std::string, std::unique_ptr<Stamp>> stamps_;
+    std::map<std::string, std::unique_ptr<SvgStamp>> svgstamps_;
+    Stamp* laststamp_ = nullptr;    // the stamp of the last markers, with their style
+    std::string lastshape_;
+    double lastsize_ = 0;
+    Stroke laststroke_;
+    bool svgwanted_ = false;        // the page's SVG is to be made
+    std::vector<SvgOp> svgq_;       // the SVG's drawing, played when the page ends
     void release();
     void dropsvg();
+    bool writesvg();
     Stamp& stamp(const MarkerShape& m, double size, const Stroke& s);
+    SvgStamp& svgstamp(const MarkerShape& m, double size, const Stroke& s);
+    // Draws on the PNG now and keeps the drawing for the SVG.
+    template <class Op>
+    void both(Op op) {
+        if (cp_) op(cp_);
+        if (svgwanted_) svgq_.emplace_back(std::move(op));
+    }
     void pngmarkers(const Stamp& st, const double* xy, size_t n);
 };
 
