@@ -9,6 +9,7 @@
 #include "proc/devgraph/gplaces.h"
 #include "proc/devgraph/inset.h"
 #include "proc/devgraph/insetroom.h"
+#include "proc/devgraph/pagebox.h"
 #include "proc/devgraph/plotlay.h"
 #include "proc/framework/vyxstate.h"
 #include "proc/framework/hostsvc.h"
@@ -17,27 +18,7 @@
 
 namespace {
 
-struct Box {
-    double x0, y0, x1, y1;
-    bool holds(double x, double y) const { return x >= x0 && x <= x1 && y >= y0 && y <= y1; }
-    // Whether the segment from (ax, ay) to (bx, by) meets the box (Liang-Barsky).
-    bool meets(double ax, double ay, double bx, double by) const {
-        if (!std::isfinite(ax) || !std::isfinite(ay) || !std::isfinite(bx) || !std::isfinite(by)) return false;
-        double t0 = 0, t1 = 1;
-        const double dx = bx - ax, dy = by - ay;
-        const double p[4] = {-dx, dx, -dy, dy}, q[4] = {ax - x0, x1 - ax, ay - y0, y1 - ay};
-        for (int k = 0; k < 4; ++k) {
-            if (p[k] == 0) {
-                if (q[k] < 0) return false;
-                continue;
-            }
-            const double r = q[k] / p[k];
-            if (p[k] < 0) t0 = std::max(t0, r);
-            else t1 = std::min(t1, r);
-        }
-        return t0 <= t1;
-    }
-};
+using Box = PageBox;
 
 // Page position of (life value in axis units, standardized quantile z) by the orientation.
 void put(const plotlay* f, bool rotate, double life, double z, double* x, double* y) {

@@ -7,6 +7,7 @@
 #include "host/hostdefs.h"
 #include "proc/devgraph/gtext.h"
 #include "proc/devgraph/marks.h"
+#include "proc/devgraph/pagebox.h"
 #include "proc/devgraph/ppdraw.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
@@ -230,7 +231,7 @@ int vyxppnt(vyxstate* s, grpnode* g) {
     return rc;
 }
 
-void symb_label(vyxstate* s, const symrec* style, int count, double x, double y, const char position[8]) {
+void symb_label(vyxstate* s, const symrec* style, int count, double x, double y, const char position[8], LabelRoom* room) {
     const plotlay* f = s->frame;
     enum Dir { NONE, NE, SE, SW, NW, N, S, E, W };
     static const struct {
@@ -273,6 +274,15 @@ void symb_label(vyxstate* s, const symrec* style, int count, double x, double y,
         case E: x0 = x + hx + gx, y0 = y - bh / 2, ex = x + hx, cx = x0, cy = y; break;
         case W: x0 = x - hx - gx - bw, y0 = y - bh / 2, ex = x - hx, cx = x0 + bw, cy = y; break;
         case NONE: return;
+    }
+    if (room) {
+        const PageBox box{x0, y0, x0 + bw, y0 + bh};
+        const double step = bh / 4.0;
+        const double dirs[1][2] = {{0.0, d == S || d == SE || d == SW ? -step : step}};
+        double ox, oy;
+        if (!room->place(box, dirs, 1, 16, &ox, &oy)) return;
+        x0 += ox, y0 += oy, cx += ox, cy += oy;
+        room->take(box.moved(ox, oy));
     }
     drawtext(t, buf, len, x0 + (bw - tw) / 2, y0 + bh / 2 - 0.35 * th);
     ggdraw(0, ex, ey, cx, cy, 1, color);

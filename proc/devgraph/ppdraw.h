@@ -7,6 +7,7 @@
 struct vyxstate;
 struct grpnode;
 struct symrec;
+class LabelRoom;
 
 // 0 drawn; 1 out of memory (after xmemmsg); 1020 when the group's curve or row file ends
 // early (after 510/22).
@@ -15,8 +16,11 @@ int vyxppnt(vyxstate* s, grpnode* g);
 int vyxddrw(vyxstate* s, grpnode* g);
 // Grid, axes and reference lines of one panel; g is null for a grid cell without data.
 int vyxgdrw(vyxstate* s, grpnode* g);
-// position: 8 characters, blank padded ("NE      ", "SW      ", "N       ", ...).
-void symb_label(vyxstate* s, const symrec* style, int count, double x, double y, const char position[8]);
+// position: 8 characters, blank padded ("NE      ", "SW      ", "N       ", ...). With a room,
+// a count whose box runs into one placed before moves outward (up for the northern and
+// the side positions, down for the southern ones) by the smallest step that clears it, and
+// is left out when four box heights do not; the box it takes goes into the room.
+void symb_label(vyxstate* s, const symrec* style, int count, double x, double y, const char position[8], LabelRoom* room = nullptr);
 
 // The statistical-graphics road of PROBPLOT (its result is the statement's).
 int vyxpog(vyxstate* s);

@@ -14,6 +14,7 @@
 #include "proc/devgraph/gridlabels.h"
 #include "proc/devgraph/gtext.h"
 #include "proc/devgraph/marks.h"
+#include "proc/devgraph/pagebox.h"
 #include "proc/devgraph/ppdraw.h"
 #include "proc/devgraph/relation.h"
 #include "proc/devgraph/symbols.h"
@@ -148,13 +149,13 @@ int64_t writerows(vyxstate* s, double* buf, int R, int W) {
 }
 
 // The markers of the plot rows, kind by kind, with the counts of coinciding markers.
-int drawrows(vyxstate* s, double* buf, int R, int W, int64_t rows, Marks* m, const symrec* const* styles, bool* seen) {
+int drawrows(vyxstate* s, double* buf, int R, int W, int64_t rows, Marks* m, const symrec* const* styles, bool* seen, LabelRoom* room) {
     const bool freq = s->nfreq != 0, mult = s->pflags.showmult;
     double rx[3], ry[3];
     int rn[3] = {};
     for (int k = 0; k < 3; ++k) rx[k] = ry[k] = DBL_MAX;
     auto label = [&](int k) {
-        if (rn[k] > 1) symb_label(s, styles[k], rn[k], rx[k], ry[k], s->multpos);
+        if (rn[k] > 1) symb_label(s, styles[k], rn[k], rx[k], ry[k], s->multpos, room);
     };
     xcpoint(s->utilfile, 0);
     for (int64_t done = 0; done < rows; done += R) {
@@ -171,7 +172,7 @@ int drawrows(vyxstate* s, double* buf, int R, int W, int64_t rows, Marks* m, con
             if (mult) {
                 if (freq) {
                     const int c = static_cast<int>(r[3]);
-                    if (c > 1) symb_label(s, styles[k], c, x, y, s->multpos);
+                    if (c > 1) symb_label(s, styles[k], c, x, y, s->multpos, room);
                 } else if (std::fabs(y - ry[k]) >= kTol || std::fabs(x - rx[k]) >= kTol) {
                     label(k);
                     rx[k] = x, ry[k] = y, rn[k] = 1;
@@ -229,15 +230,20 @@ std::string curveheading(const vyxstate* s, const regpstate* rp) {
     return std::string(d.name, d.namelen);
 }
 
-// The percentile lines, one polyline per percentile and curve, and the curves' labels.
-int percentilelines(vyxstate* s, const double* lines) {
+// The percentile lines, one polyline per percentile and curve, and the curves' labels. A
+// label stands at the last point of its curve inside the frame; one that would run into a
+// label placed before or be crossed by another line moves by the smallest step (up, right,
+// left or down) that clears it, within two text heights, and is left out when none does;
+// the heading above the labels likewise.
+int percentilelines(vyxstate* s, const double* lines, LabelRoom* room) {
     const plotlay* f = s->frame;
     const auto* rp = static_cast<const regpstate*>(s->regpstate);
     if (!rp || !lines || rp->npts <= 0) return 0;
     const int np = static_cast<int>(s->pctcount), nc = std::max(rp->ncurve, 1), npts = rp->npts;
-    auto* pts = static_cast<double*>(vmalcp_handler(s->stmtpool, int64_t(npts) * 16, 0x2004));
-    if (!pts) {
-        xmemmsg(int64_t(npts) * 16);
+    const int64_t ncurves = int64_t(np) * nc, bytes = ncurves * npts * 16;
+    auto* all = static_cast<double*>(vmalcp_handler(s->stmtpool, bytes, 0x2004));
+    if (!all) {
+        xmemmsg(bytes);
         return 1;
     }
     const bool labelled = (rp->other || rp->bylevel) && s->mdllev && s->mdllev->lstate;
@@ -255,20 +261,32 @@ int percentilelines(vyxstate* s, const double* lines) {
         else if (room < W) h *= std::max(room, 0.0) / W;
         t.height = static_cast<float>(h);
     }
+    // Every curve on the page first: a label keeps off the lines drawn after it too.
+    for (int64_t c = 0; c < ncurves; ++c) {
+        const double* from = lines + 2 * c * npts;
+        double* pts = all + 2 * c * npts;
+        for (int k = 0; k < npts; ++k) {
+            double x = from[2 * k], y = from[2 * k + 1];
+            if (!missing(x)) x = (pow ? x * kLog10e : x) * f->hfac + f->hoff;
+            if (!missing(y)) y = (ln ? y * kLog10e : y) * f->vfac + f->voff;
+            pts[2 * k] = x;
+            pts[2 * k + 1] = y;
+        }
+        room->keepoff(pts, npts);
+    }
+    room->setarea(PageBox{f->fx - f->gapl, f->fy - f->gapb, f->fx + f->fw + f->gapr, f->fy + f->fh + f->gapt});
+    // A text's box from its baseline's left end, with a little room round it; the steps.
+    const double pv = 0.1 * h, px = pv * f->chdiv, sv = 0.25 * h, sx = sv * f->chdiv;
+    auto textbox = [&](double x, double y, double w) { return PageBox{x - px, y - 0.22 * h - pv, x + w + px, y + 0.78 * h + pv}; };
+    const double dirs[4][2] = {{0.0, sv}, {sx, 0.0}, {-sx, 0.0}, {0.0, -sv}};
     const symrec* st = static_cast<const symrec*>(s->gstyles);
     const float clip[4] = {static_cast<float>(f->fx), static_cast<float>(f->fy), static_cast<float>(f->fx + f->fw), static_cast<float>(f->fy + f->fh)};
     double topx = 0.0, topy = -DBL_MAX;
     for (int i = 0; i < np; ++i) {
         const symrec* line = st ? st + GS_PCT + i : nullptr;
         for (int j = 0; j < nc; ++j) {
-            const double* from = lines + 2 * (int64_t(i) * nc + j) * npts;
-            for (int k = 0; k < npts; ++k) {
-                double x = from[2 * k], y = from[2 * k + 1];
-                if (!missing(x)) x = (pow ? x * kLog10e : x) * f->hfac + f->hoff;
-                if (!missing(y)) y = (ln ? y * kLog10e : y) * f->vfac + f->voff;
-                pts[2 * k] = x;
-                pts[2 * k + 1] = y;
-            }
+            const int c = i * nc + j;
+            double* pts = all + 2 * int64_t(c) * npts;
             ggpolyblk b{npts, line ? line->ltype : int16_t(1), 0, GGP_LINE, 0, pts};
             ggpline(0, &b, line ? ggcnum(0, line->color) : 1, clip);
             if (!labelled || h <= 0.0) continue;
@@ -276,8 +294,12 @@ int percentilelines(vyxstate* s, const double* lines) {
                 const double x = pts[2 * k], y = pts[2 * k + 1];
                 if (missing(x) || missing(y) || y < f->fy || y > f->fy + f->fh) continue;
                 const std::string l = curvelabel(s, rp, j);
-                drawtext(t, l.data(), static_cast<int>(l.size()), x, y);
-                if (y > topy) topy = y, topx = x;
+                const PageBox at = textbox(x, y, textwidth(t, l.data(), static_cast<int>(l.size())));
+                double ox, oy;
+                if (!room->place(at, dirs, 4, 8, &ox, &oy, c, px, pv)) break;
+                room->take(at.moved(ox, oy));
+                drawtext(t, l.data(), static_cast<int>(l.size()), x + ox, y + oy);
+                if (y + oy > topy) topy = y + oy, topx = x + ox;
                 break;
             }
         }
@@ -287,7 +309,12 @@ int percentilelines(vyxstate* s, const double* lines) {
         const double hw = textwidth(t, head.data(), static_cast<int>(head.size()));
         const double x = hw >= W ? topx - (hw - W) : topx;
         const double y = topy + 2.0 * 1.5 * h <= f->fy + f->fh ? topy + 1.5 * h : topy - 1.5 * h;
-        drawtext(t, head.data(), static_cast<int>(head.size()), x, y);
+        const PageBox at = textbox(x, y, hw);
+        double ox, oy;
+        if (room->place(at, dirs, 4, 8, &ox, &oy)) {
+            room->take(at.moved(ox, oy));
+            drawtext(t, head.data(), static_cast<int>(head.size()), x + ox, y + oy);
+        }
     }
     return 0;
 }
@@ -344,6 +371,9 @@ int regplt(vyxstate* s, const double* pctlines) {
         vyxggrd(s);
     }
     const symrec* st = static_cast<const symrec*>(s->gstyles);
+    // The labels of the page keep clear of each other: the counts of coinciding markers may
+    // stand anywhere on the page, the curves' labels within the axes.
+    LabelRoom room(PageBox{0.0, 0.0, 100.0, 100.0});
     // PLOTDATA=NONE leaves the observations out; READOUT counts have no single stress and
     // life to mark.
     const optslot* pd = stmtslot(s->curstmt, slot::plot::PLOTDATA);
@@ -379,7 +409,7 @@ int regplt(vyxstate* s, const double* pctlines) {
         if (rows < 0) return 1;
         if (p.showmult && !s->nfreq && sortxy(s) != 0) p.showmult = 0;
         bool seen[3] = {};
-        if (int rc = drawrows(s, buf, R, W, rows, m, styles, seen)) return rc;
+        if (int rc = drawrows(s, buf, R, W, rows, m, styles, seen, &room)) return rc;
         if (p.noinset) {
             ggmarkblk blocks[3];
             int colors[3];
@@ -387,6 +417,6 @@ int regplt(vyxstate* s, const double* pctlines) {
             symlegend(s, blocks, colors, seen, false);
         }
     }
-    if (s->pageflags[PG_FITLINES]) return percentilelines(s, pctlines);
+    if (s->pageflags[PG_FITLINES]) return percentilelines(s, pctlines, &room);
     return 0;
 }
