@@ -14,9 +14,9 @@ public:
 void BM_ParseStep(benchmark::State& state) {
     std::string text = "proc vitalyx; distribution binomial;\n";
     for (int i = 0; i < state.range(0); ++i)
-        text += "a" + std::to_string(i % 1000) +
+        text.append("a").append(std::to_string(i % 1000)).append(
                 ": analyze / count=3 7 conf=0.9 maxit=100 converge=1e-6 pctlist=1 to 99 by 2 survtime=10 20 30 "
-                "fittype=weibayes(conf=0.8) ppos=km itprint lrcl printprobs tolerance(0.5) predict(2);\n";
+                "fittype=weibayes(conf=0.8) ppos=km itprint lrcl printprobs tolerance(0.5) predict(2);\n");
     rt::Session s;
     NullLog log;
     s.log = &log;

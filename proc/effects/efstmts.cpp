@@ -546,9 +546,11 @@ int zlevProcessEffectStatements(levstate* ls, dshandle ds, int32_t** efstlist) {
                 std::string s = p.name;
                 if (p.cont.size() > 1) {
                     const levclass* c = &ls->contv[p.cont[static_cast<size_t>(k / std::max(cols, 1))]];
-                    s += "_" + std::string(levvarname(c), static_cast<size_t>(levvarnamelen(c)));
+                    s += '_';
+                    s.append(levvarname(c), static_cast<size_t>(levvarnamelen(c)));
                 }
-                s += ":" + std::to_string(k % std::max(cols, 1) + 1);
+                s += ':';
+                s += std::to_string(k % std::max(cols, 1) + 1);
                 labels[static_cast<size_t>(k)] = s;
             }
         } else if (p.poly && !p.poly->collection) {

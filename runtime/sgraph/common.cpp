@@ -40,7 +40,9 @@ void reflines(Canvas& c, const Frame& f, const rt::out::PhantomData& d, size_t f
     // level, which the rows carry once.
     double level = NAN;
     auto line = [&](bool ofx, double v, double stop, const std::string& l) {
-        const std::string key = (ofx ? "x" : "y") + l + (std::isfinite(stop) ? "@" + numlabel(stop) : std::string());
+        std::string key(ofx ? "x" : "y");
+        key += l;
+        if (std::isfinite(stop)) key.append("@").append(numlabel(stop));
         if (!drawn.insert({v, key}).second) return;
         if (ofx != swap)
             vref(c, f, v, l, slot++, stop);
