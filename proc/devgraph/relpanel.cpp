@@ -10,6 +10,7 @@
 #include "proc/devgraph/gtext.h"
 #include "proc/devgraph/pages.h"
 #include "proc/devgraph/ppaxes.h"
+#include "proc/devgraph/pagebox.h"
 #include "proc/devgraph/ppdraw.h"
 #include "proc/devgraph/reflines.h"
 #include "proc/devgraph/relation.h"
@@ -82,7 +83,7 @@ struct Runs {
 };
 
 // The markers of one level: its rows by the response form.
-int levelmarkers(vyxstate* s, grpnode* g, double x, Kinds& m, const symrec* const* styles) {
+int levelmarkers(vyxstate* s, grpnode* g, double x, Kinds& m, const symrec* const* styles, LabelRoom* room) {
     const plotlay* f = s->frame;
     const bool freq = s->nfreq != 0;
     const int wcol = obsweightcol(s->rspkind);
@@ -92,7 +93,7 @@ int levelmarkers(vyxstate* s, grpnode* g, double x, Kinds& m, const symrec* cons
     Runs runs;
     runs.reset();
     auto label = [&](int k) {
-        if (runs.n[k] > 1) symb_label(s, styles[k], runs.n[k], runs.x[k], runs.y[k], s->multpos);
+        if (runs.n[k] > 1) symb_label(s, styles[k], runs.n[k], runs.x[k], runs.y[k], s->multpos, room);
     };
     auto one = [&](const double* r) {
         double y;
@@ -119,7 +120,7 @@ int levelmarkers(vyxstate* s, grpnode* g, double x, Kinds& m, const symrec* cons
         if (mult) {
             if (freq) {
                 const int n = static_cast<int>(std::lround(r[wcol]));
-                if (n > 1) symb_label(s, styles[k], n, x, Y, s->multpos);
+                if (n > 1) symb_label(s, styles[k], n, x, Y, s->multpos, room);
             } else if (runs.n[k] > 0 && std::fabs(Y - runs.y[k]) < kTol) {
                 ++runs.n[k];
             } else {
@@ -356,6 +357,8 @@ int vyxrplt(vyxstate* s) {
             }
         }
         const symrec* styles[3] = {st + GS_EXACT, st + GS_RIGHT, st + GS_LEFT};
+        // The counts of coinciding markers keep clear of each other across the levels.
+        LabelRoom room(PageBox{0.0, 0.0, 100.0, 100.0});
         int j = 0;
         for (grpnode* g = s->grplist[0]; g && j < n; g = g->next, ++j) {
             if (s->rspform[RF_READOUT] || !s->levvals[0]) continue;
@@ -371,7 +374,7 @@ int vyxrplt(vyxstate* s) {
                 if (!missing(med)) m.add(0, x, med * f->vfac + f->voff);
                 m.flush(0);
             }
-            if (pg[PG_DATA] && (rc = levelmarkers(s, g, x, m, styles)) != 0) return done(rc);
+            if (pg[PG_DATA] && (rc = levelmarkers(s, g, x, m, styles, &room)) != 0) return done(rc);
         }
         if (p.noinset) {
             if (j == 0) {
