@@ -1,45 +1,44 @@
 #include "runtime/output/phantom.h"
 
 #include <algorithm>
-#include <cstring>
+#include <cmath>
 #include "runtime/util/strings.h"
 
 namespace rt::out {
 
-namespace {
-uint64_t bitsof(double v) {
-    uint64_t b;
-    std::memcpy(&b, &v, sizeof b);
-    return b;
-}
-double valueof(uint64_t b) {
-    double v;
-    std::memcpy(&v, &b, sizeof v);
-    return v;
-}
-}  // namespace
-
-void NumColumn::append(double v) {
+// A new block, or the first value that differs in a uniform block: the block is stored
+// from here on.
+void NumColumn::appendslow(double v) {
     const size_t at = n_ % kBlock;
-    const uint64_t b = bitsof(v);
+    const uint64_t b = std::bit_cast<uint64_t>(v);
     if (at == 0) {
         blocks_.emplace_back();
         blocks_.back().bits = b;
     } else {
         Block& blk = blocks_.back();
-        if (!blk.vals && b != blk.bits) {
-            // The first value that differs: the block is stored from here on.
-            blk.vals = std::make_unique<double[]>(kBlock);
-            std::fill(blk.vals.get(), blk.vals.get() + at, valueof(blk.bits));
-        }
-        if (blk.vals) blk.vals[at] = v;
+        blk.vals = std::make_unique_for_overwrite<double[]>(kBlock);
+        std::fill(blk.vals.get(), blk.vals.get() + at, std::bit_cast<double>(blk.bits));
+        blk.vals[at] = v;
     }
     ++n_;
 }
 
-double NumColumn::at(size_t row) const {
-    const Block& blk = blocks_[row / kBlock];
-    return blk.vals ? blk.vals[row % kBlock] : valueof(blk.bits);
+size_t NumColumn::nextfinite(size_t row, size_t last) const {
+    const size_t stop = std::min(last, n_);
+    while (row < stop) {
+        const size_t base = row / kBlock * kBlock;
+        const Block& blk = blocks_[row / kBlock];
+        const size_t end = std::min(stop, base + kBlock);
+        if (!blk.vals) {
+            if (std::isfinite(std::bit_cast<double>(blk.bits))) return row;
+            row = end;
+            continue;
+        }
+        const double* v = blk.vals.get();
+        for (; row < end; ++row)
+            if (std::isfinite(v[row - base])) return row;
+    }
+    return last;
 }
 
 size_t NumColumn::storedbytes() const {

@@ -7,6 +7,7 @@
 // the same bits (all missing, say) is one value; only the others hold an array. A text column
 // keeps runs of equal texts, each text once.
 #pragma once
+#include <bit>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -20,9 +21,30 @@ namespace rt::out {
 class NumColumn {
 public:
     static constexpr uint32_t kBlock = 4096;
-    void append(double v);
-    double at(size_t row) const;
+    // Inline: a plot appends and reads a million rows of each column. Only the first value of
+    // a block and the first value that breaks a uniform block take the slow way.
+    void append(double v) {
+        if (n_ % kBlock != 0) {
+            Block& blk = blocks_.back();
+            if (blk.vals) {
+                blk.vals[n_++ % kBlock] = v;
+                return;
+            }
+            if (std::bit_cast<uint64_t>(v) == blk.bits) {
+                ++n_;
+                return;
+            }
+        }
+        appendslow(v);
+    }
+    double at(size_t row) const {
+        const Block& blk = blocks_[row / kBlock];
+        return blk.vals ? blk.vals[row % kBlock] : std::bit_cast<double>(blk.bits);
+    }
     size_t size() const { return n_; }
+    // The first row of [row, last) whose value is finite, or last: a block of one missing
+    // value is passed over whole, a stored block is read as the doubles it holds.
+    size_t nextfinite(size_t row, size_t last) const;
     // Bytes held by the stored blocks (for tests of the memory a plot costs).
     size_t storedbytes() const;
 
@@ -33,6 +55,7 @@ private:
     };
     std::vector<Block> blocks_;
     size_t n_ = 0;
+    void appendslow(double v);
 };
 
 // Texts as runs of equal values.
@@ -70,6 +93,10 @@ public:
     // The columns of a role ("Xvalue", "Yvalue", "Group", "GroupIndx"), in column order.
     std::vector<int> byrole(std::string_view role) const;
     double num(int col, size_t row) const { return cols[static_cast<size_t>(col)].num.at(row); }
+    // The first row of [row, last) where column col holds a finite number (last for col -1).
+    size_t nextfinite(int col, size_t row, size_t last) const {
+        return col < 0 ? last : cols[static_cast<size_t>(col)].num.nextfinite(row, last);
+    }
     std::string_view text(int col, size_t row) const { return cols[static_cast<size_t>(col)].text.at(row); }
     size_t storedbytes() const;
 };

@@ -164,30 +164,58 @@ void Program::addmakes(Binding& b, std::string& err) {
 void Program::appendphantom(Binding& b) {
     const std::vector<Column>& cols = b.obj->cols;
     PhantomData& d = *b.phantom;
-    for (size_t k = 0; k < cols.size() && k < d.cols.size(); ++k) {
-        const Column& c = cols[k];
-        PhantomColumn& pc = d.cols[k];
-        if (pc.numeric()) {
+    const size_t n = std::min(cols.size(), d.cols.size());
+    if (b.phcells.size() != n || (n > 0 && b.phcells.front().col != cols.data())) {
+        b.phcells.clear();
+        for (size_t k = 0; k < n; ++k) {
+            using H = Binding::PhantomCell;
+            const H::How how = d.cols[k].numeric() ? (cols[k].kind == 5 ? H::Double : H::Integer)
+                               : cols[k].kind == 66 ? H::Handle
+                                                    : H::Fixed;
+            b.phcells.push_back({&cols[k], &d.cols[k], how});
+        }
+    }
+    for (const Binding::PhantomCell& pcell : b.phcells) {
+        const void* cell = pcell.col->cell;
+        switch (pcell.how) {
+        case Binding::PhantomCell::Double: {
             double v = hostmissing();
-            if (c.cell && c.kind == 5) {
-                std::memcpy(&v, c.cell, sizeof v);
-            } else if (c.cell) {
+            if (cell) std::memcpy(&v, cell, sizeof v);
+            pcell.pc->num.append(v);
+            break;
+        }
+        case Binding::PhantomCell::Integer: {
+            double v = hostmissing();
+            if (cell) {
                 int32_t i;
-                std::memcpy(&i, c.cell, sizeof i);
+                std::memcpy(&i, cell, sizeof i);
                 v = i;
             }
-            pc.num.append(v);
-        } else if (!c.cell) {
-            pc.text.append(std::string_view());
-        } else if (c.kind == 66) {
+            pcell.pc->num.append(v);
+            break;
+        }
+        case Binding::PhantomCell::Handle: {
+            if (!cell) {
+                pcell.pc->text.append(std::string_view());
+                break;
+            }
             txthandle h;
-            std::memcpy(&h, c.cell, sizeof h);
-            pc.text.append(textof(h));
-        } else {
-            const char* p = static_cast<const char*>(c.cell);
-            size_t n = strnlen(p, static_cast<size_t>(c.width > 0 ? c.width : 16));
-            while (n > 0 && p[n - 1] == ' ') --n;
-            pc.text.append(std::string_view(p, n));
+            std::memcpy(&h, cell, sizeof h);
+            pcell.pc->text.append(textof(h));
+            break;
+        }
+        case Binding::PhantomCell::Fixed: {
+            if (!cell) {
+                pcell.pc->text.append(std::string_view());
+                break;
+            }
+            const int width = pcell.col->width;
+            const char* p = static_cast<const char*>(cell);
+            size_t len = strnlen(p, static_cast<size_t>(width > 0 ? width : 16));
+            while (len > 0 && p[len - 1] == ' ') --len;
+            pcell.pc->text.append(std::string_view(p, len));
+            break;
+        }
         }
     }
     ++d.rows;

@@ -45,6 +45,14 @@ struct Binding {
     std::unique_ptr<HtmlTable> html;
     std::vector<std::pair<MakeRequest*, std::unique_ptr<MakeWriter>>> makes;
     PhantomData* phantom = nullptr;
+    // A phantom's columns as a row is appended: each bound column with its phantom column
+    // and how its cell is read, made once and again only if the columns change.
+    struct PhantomCell {
+        const Column* col;
+        PhantomColumn* pc;
+        enum How : uint8_t { Double, Integer, Handle, Fixed } how;
+    };
+    std::vector<PhantomCell> phcells;
     std::vector<CellValue> vals;
     RowTexts texts;
     long long rows = 0;

@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <unordered_set>
+#include <utility>
+#include <vector>
 
 namespace rt::sgr {
 
@@ -268,6 +269,45 @@ gfx::MarkerShape shape(const char* name, std::vector<std::vector<std::pair<doubl
     m.filled = filled;
     return m;
 }
+
+// The spots markers were stamped at: an open-addressing set, for a million-point plot asks
+// a million times whether its spot is new.
+class SpotSet {
+public:
+    // True when the spot was not in the set yet.
+    bool insert(uint64_t key) {
+        if (key == kEmpty) return !std::exchange(hasempty_, true);
+        if (2 * (n_ + 1) > slots_.size()) grow();
+        const size_t mask = slots_.size() - 1;
+        for (size_t i = slot(key, mask);; i = (i + 1) & mask) {
+            if (slots_[i] == key) return false;
+            if (slots_[i] == kEmpty) {
+                slots_[i] = key;
+                ++n_;
+                return true;
+            }
+        }
+    }
+
+private:
+    static constexpr uint64_t kEmpty = ~uint64_t{0};
+    std::vector<uint64_t> slots_;
+    size_t n_ = 0;
+    bool hasempty_ = false;
+    static size_t slot(uint64_t key, size_t mask) { return static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> 20) & mask; }
+    void grow() {
+        std::vector<uint64_t> old;
+        old.swap(slots_);
+        slots_.assign(old.empty() ? 4096 : 2 * old.size(), kEmpty);
+        const size_t mask = slots_.size() - 1;
+        for (uint64_t k : old) {
+            if (k == kEmpty) continue;
+            size_t i = slot(k, mask);
+            while (slots_[i] != kEmpty) i = (i + 1) & mask;
+            slots_[i] = k;
+        }
+    }
+};
 }  // namespace
 
 const gfx::MarkerShape& circle() {
@@ -312,13 +352,20 @@ void marks(Canvas& c, const Frame& f, const gfx::MarkerShape& m, double size, co
     xy.reserve(std::min<size_t>(xs.size(), 1u << 16) * 2);
     // A marker is stamped once per spot: points closer than a twentieth of a point to one
     // drawn already look the same, and a million-point plot stays a page of some thousands.
-    std::unordered_set<uint64_t> spots;
+    // Points along a curve come in runs at one spot: the spot of the point before is not asked
+    // of the set again.
+    SpotSet spots;
+    uint64_t last = 0;
+    bool haslast = false;
     for (size_t k = 0; k < xs.size() && k < ys.size(); ++k) {
         double x, y;
         if (!f.at(xs[k], ys[k], &x, &y)) continue;
         if (x < f.x0 - 0.01 || x > f.x1 + 0.01 || y < f.y0 - 0.01 || y > f.y1 + 0.01) continue;
         const uint64_t spot = (static_cast<uint64_t>(std::lround(x * 20)) << 32) ^ static_cast<uint64_t>(std::lround(y * 20));
-        if (!spots.insert(spot).second) continue;
+        if (haslast && spot == last) continue;
+        last = spot;
+        haslast = true;
+        if (!spots.insert(spot)) continue;
         xy.push_back(x);
         xy.push_back(y);
     }

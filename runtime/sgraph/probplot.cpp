@@ -84,9 +84,9 @@ Axis probtimeaxis(const PhantomData& d, bool log) {
     for (const char* name : {"XPPlot", "Censor", "Xvalue2"}) {
         const int col = d.find(name);
         if (col < 0) continue;
-        for (size_t r = 0; r < d.rows; ++r) {
+        for (size_t r = d.nextfinite(col, 0, d.rows); r < d.rows; r = d.nextfinite(col, r + 1, d.rows)) {
             const double t = d.num(col, r);
-            if (!std::isfinite(t) || (log && !(t > 0))) continue;
+            if (log && !(t > 0)) continue;
             lo = std::min(lo, t);
             hi = std::max(hi, t);
         }
@@ -121,13 +121,12 @@ void drawgroup(Draw& w, const Frame& f, const Group& g, const Rgb& col, std::vec
     // Bands first, lines over them, points on top.
     std::map<std::string, std::vector<size_t>> curves;   // FM: curve rows by their group
     std::vector<size_t> line;
-    for (size_t r = g.first; r < g.last; ++r)
-        if (std::isfinite(num(d, c.x2, r))) {
-            if (w.t.fm)
-                curves[text(d, c.ovl, r)].push_back(r);
-            else
-                line.push_back(r);
-        }
+    for (size_t r = d.nextfinite(c.x2, g.first, g.last); r < g.last; r = d.nextfinite(c.x2, r + 1, g.last)) {
+        if (w.t.fm)
+            curves[text(d, c.ovl, r)].push_back(r);
+        else
+            line.push_back(r);
+    }
     auto curvecolor = [&](const std::string& name) {
         if (!w.t.fm) return col;
         auto it = fmcolors->find(name);
@@ -168,10 +167,14 @@ void drawgroup(Draw& w, const Frame& f, const Group& g, const Rgb& col, std::vec
 
     // Points, their limits, censored marks.
     std::vector<double> px, py, cx, cy;
+    px.reserve(g.last - g.first);
+    py.reserve(g.last - g.first);
     gfx::Stroke bar{col, 0.8, {}};
-    for (size_t r = g.first; r < g.last; ++r) {
+    // Rows with a point, then rows with a censored mark: most of either kind are missing the
+    // other's values, in whole blocks that are passed over.
+    for (size_t r = d.nextfinite(c.xp, g.first, g.last); r < g.last; r = d.nextfinite(c.xp, r + 1, g.last)) {
         const double t = num(d, c.xp, r), q = num(d, c.yp, r);
-        if (std::isfinite(t) && std::isfinite(q)) {
+        if (std::isfinite(q)) {
             double x, y;
             place(rot, t, q, &x, &y);
             px.push_back(x);
@@ -187,14 +190,14 @@ void drawgroup(Draw& w, const Frame& f, const Group& g, const Rgb& col, std::vec
                         w.cv.line(ox - 3, oy, ox + 3, oy, bar);
                 }
         }
+    }
+    for (size_t r = d.nextfinite(c.cens, g.first, g.last); r < g.last; r = d.nextfinite(c.cens, r + 1, g.last)) {
+        // In the strip above the frame (right of it with ROTATE), at the time.
         const double ct = num(d, c.cens, r);
-        if (std::isfinite(ct)) {
-            // In the strip above the frame (right of it with ROTATE), at the time.
-            const double u = rot ? f.y.unit(ct) : f.x.unit(ct);
-            if (std::isnan(u)) continue;
-            cx.push_back(rot ? f.x1 + 5 : f.px(u));
-            cy.push_back(rot ? f.py(u) : f.y1 + 5);
-        }
+        const double u = rot ? f.y.unit(ct) : f.x.unit(ct);
+        if (std::isnan(u)) continue;
+        cx.push_back(rot ? f.x1 + 5 : f.px(u));
+        cy.push_back(rot ? f.py(u) : f.y1 + 5);
     }
     marks(w.cv, f, opencircle(), 6, gfx::Stroke{col, 0.9, {}}, px, py);
     std::vector<double> xy;
