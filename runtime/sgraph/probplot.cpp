@@ -191,6 +191,8 @@ void drawgroup(Draw& w, const Frame& f, const Group& g, const Rgb& col, std::vec
                 }
         }
     }
+    cx.reserve(g.last - g.first - px.size());
+    cy.reserve(g.last - g.first - px.size());
     for (size_t r = d.nextfinite(c.cens, g.first, g.last); r < g.last; r = d.nextfinite(c.cens, r + 1, g.last)) {
         // In the strip above the frame (right of it with ROTATE), at the time.
         const double ct = num(d, c.cens, r);
@@ -201,6 +203,7 @@ void drawgroup(Draw& w, const Frame& f, const Group& g, const Rgb& col, std::vec
     }
     marks(w.cv, f, opencircle(), 6, gfx::Stroke{col, 0.9, {}}, px, py);
     std::vector<double> xy;
+    xy.reserve(2 * cx.size());
     for (size_t k = 0; k < cx.size(); ++k)
         if ((rot ? cy[k] >= f.y0 && cy[k] <= f.y1 : cx[k] >= f.x0 && cx[k] <= f.x1)) xy.push_back(cx[k]), xy.push_back(cy[k]);
     if (!xy.empty()) w.cv.markers(plus(), 5, gfx::Stroke{col, 0.8, {}}, xy.data(), xy.size() / 2);
