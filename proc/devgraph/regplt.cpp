@@ -14,6 +14,7 @@
 #include "proc/devgraph/gridlabels.h"
 #include "proc/devgraph/gtext.h"
 #include "proc/devgraph/marks.h"
+#include "proc/devgraph/modelrows.h"
 #include "proc/devgraph/pagebox.h"
 #include "proc/devgraph/ppdraw.h"
 #include "proc/devgraph/relation.h"
@@ -121,6 +122,26 @@ int64_t writerows(vyxstate* s, double* buf, int R, int W) {
         inbuf = 0;
         return true;
     };
+    auto put = [&](double x, double y, int code, double count) {
+        double* at = buf + int64_t(inbuf) * W;
+        if (freq) at[3] = count;
+        at[0] = x;
+        at[1] = y;
+        at[2] = code;
+        ++rows;
+        return ++inbuf == R && !flush() ? 1 : 0;
+    };
+    if (plotsmodelrows(s)) {
+        const bool ln = s->logscale[0] != 0, logs = ln || s->logscale[1];
+        const int rc = eachmodelobs(s, [&](const modelobs& o) {
+            const double x = stresspage(s, o.stress);
+            if (missing(x)) return 0;
+            const double y = logs ? std::log10(o.life) : o.life;
+            return put(x, y * s->frame->vfac + s->frame->voff, o.code, o.count);
+        });
+        if (rc) return -1;
+        return flush() ? rows : -1;
+    }
     const int n = static_cast<int>(s->nlev[1]);
     int j = 0;
     for (grpnode* g = s->grplist[0]; g && j < n && s->levvals[0]; g = g->next, ++j) {
@@ -130,18 +151,13 @@ int64_t writerows(vyxstate* s, double* buf, int R, int W) {
             double y;
             int code;
             if (!plotrow(s, r, &y, &code)) return 0;
-            double* at = buf + int64_t(inbuf) * W;
+            double count = 1.0;
             if (freq) {
                 const double w = r[wcol];
                 if (missing(w) || !(w > 0.0)) return 0;
-                at[3] = std::round(w);
+                count = std::round(w);
             }
-            at[0] = x;
-            at[1] = y;
-            at[2] = code;
-            ++rows;
-            if (++inbuf == R && !flush()) return 1;
-            return 0;
+            return put(x, y, code, count);
         });
         if (rc) return -1;
     }

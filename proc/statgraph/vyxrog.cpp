@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "proc/devgraph/modelrows.h"
 #include "proc/devgraph/plotlay.h"
 #include "proc/devgraph/relation.h"
 #include "proc/framework/hostsvc.h"
@@ -50,7 +51,8 @@ struct Flags {
 // The time of a stored value (analysis scale) on the time scale.
 double back(const vyxstate* s, double v) { return sg::backtime(s, v); }
 
-// The data phantom: one row per stored row of every stress level.
+// The data phantom: one row per observation the MODEL uses (MODEL and REGRESSION fits), else
+// one per stored row of every stress level.
 int dataphantom(vyxstate* s, const Flags& f, uint32_t* ref) {
     double x = missing(), y = missing();
     const int levw = 16;
@@ -71,6 +73,24 @@ int dataphantom(vyxstate* s, const Flags& f, uint32_t* ref) {
     if (int rc = phcolumn(s, COL_TEXT, "DataGroup", "DataGroup", kKindWidth, "Group", cell)) return rc;
     if (int rc = phenddef(s)) return rc;
     if (int rc = phbind(s, ref)) return rc;
+    auto put = [&](double at, double t, Kind kind) {
+        x = at;
+        y = t;
+        std::memset(cell, ' ', static_cast<size_t>(w));
+        std::memcpy(cell, kinds[kind], kKindWidth);
+        return phrow(s);
+    };
+    if (plotsmodelrows(s)) {
+        const int rc = eachmodelobs(s, [&](const modelobs& o) -> int {
+            double stress = o.stress;
+            if (f.T) stress = s->stress_fn(stress);
+            if (ismiss(stress)) return 0;
+            const Kind kind = o.code == -1 ? RIGHT : o.code == -2 ? LEFT : o.code == -3 ? INTERVAL : EXACT;
+            return put(f.A ? -stress : stress, o.life, kind);
+        });
+        if (rc) return rc;
+        return phclose(s);
+    }
     const uint32_t form = s->rspkind;
     int j = 0;
     for (grpnode* g = s->grplist[0]; g; g = g->next, ++j) {
@@ -104,11 +124,7 @@ int dataphantom(vyxstate* s, const Flags& f, uint32_t* ref) {
             } else {
                 return 0;
             }
-            x = stress;
-            y = t;
-            std::memset(cell, ' ', static_cast<size_t>(w));
-            std::memcpy(cell, kinds[kind], kKindWidth);
-            return phrow(s);
+            return put(stress, t, kind);
         });
         if (rc) return rc;
     }

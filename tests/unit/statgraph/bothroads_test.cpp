@@ -412,12 +412,13 @@ TEST(BothRoads, RelationPlot) {
 }
 
 // The MODEL's fit of the capacitors (FITTYPE=REGRESSION, a power relation on voltage and a
-// curve for each temperature): the data at their voltages and the two percentile lines.
+// curve for each temperature): the data at their voltages and the two percentile lines. An
+// observation without a temperature, which the MODEL drops, is on neither road.
 TEST(BothRoads, RelationPlotOfTheModel) {
     Roads r("proc vitalyx data=d;\n class temperature;\n distribution weibull;\n"
             " model time*status(0) = voltage temperature / relation=pow;\n"
             " relationplot time*status(0) = voltage / fit=regression relation=pow plotfit=50;\nrun;\n",
-            {{"d", testdata::file("programs/model_fit_by_model/capacitor.csv")}});
+            {{"d", testdata::file("programs/model_fit_by_model/capacitor.csv") + ",200,700,1\n"}});
     ASSERT_EQ(r.device.pages.size(), 1u);
     ASSERT_EQ(r.statistical.pages.size(), 1u);
     const auto d = readpage(r.device.pages[0], {{Axis::Log, Axis::Log}});
@@ -426,6 +427,7 @@ TEST(BothRoads, RelationPlotOfTheModel) {
     ASSERT_EQ(s.size(), 1u);
     EXPECT_EQ(s[0].curves.size(), 2u);
     samepanel(d[0], s[0], "MODEL relation plot", true, false);
+    for (const Pt& p : d[0].points) EXPECT_GT(std::fabs(p.second - std::log10(700.0)), 1e-3) << "the dropped observation is drawn";
 }
 
 }  // namespace

@@ -3,8 +3,11 @@
 // levels' own fits and the stress reference lines, checked against closed forms (the
 // lognormal maximum-likelihood fit of complete data is the mean and the n-divisor standard
 // deviation of the log lives; the Arrhenius axis is -1000 / (T + 273.15)).
+#include <algorithm>
 #include <cmath>
+#include <fstream>
 #include <map>
+#include <sstream>
 
 #include "tests/unit/devplots/data.h"
 #include "tests/unit/statgraph/graphrun.h"
@@ -218,6 +221,33 @@ TEST_F(RelGraphs, ModelCurvesLabelledByTheModelsClassLevels) {
     // A power relation: the stresses themselves, increasing along each curve.
     EXPECT_LT(p->n("XPcntl")[0], p->n("XPcntl")[99]);
     EXPECT_GT(p->n("XPcntl")[0], 0);
+}
+
+// An observation without a temperature: the voltage level keeps it, the MODEL drops it. The
+// data of a plot of the MODEL's fit (FITTYPE=MODEL or REGRESSION) are the observations the
+// MODEL uses, so it is not plotted: 64 of the 65 rows, none at its life of 700 hours.
+TEST_F(RelGraphs, ModelFitsPlotOnlyTheObservationsTheModelUses) {
+    std::ifstream in(std::string(VITALYX_TEST_DATA) + "/../programs/model_fit_by_model/capacitor.csv");
+    std::stringstream csv;
+    csv << in.rdbuf() << ",200,700,1\n";
+    dataset("cap", csv.str());
+    for (const char* fit : {"model", "regression"}) {
+        SCOPED_TRACE(fit);
+        const auto& r = run(std::string("proc vitalyx data=cap; class temperature; distribution weibull; "
+                                        "model time*status(0) = voltage temperature / relation=pow; "
+                                        "relationplot time*status(0) = voltage / relation=pow plotdata=data plotfit=50 fit=") +
+                            fit + "; run;");
+        ASSERT_EQ(r.status, 0) << r.log.all();
+        ASSERT_EQ(graphs.size(), 1u);
+        const Phantom* d = named(graphs[0], "PhantomData");
+        ASSERT_NE(d, nullptr);
+        EXPECT_EQ(d->rows, 64u);
+        for (double y : d->n("YData")) EXPECT_NE(y, 700.0);
+        const auto& x = d->n("XData");
+        EXPECT_EQ(std::count(x.begin(), x.end(), 200.0), 16);
+        const auto& kind = d->t("DataGroup");
+        EXPECT_EQ(std::count(kind.begin(), kind.end(), "Right Censored"), 32);   // status 0
+    }
 }
 
 }  // namespace

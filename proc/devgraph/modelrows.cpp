@@ -1,0 +1,100 @@
+// The relation plot's observations read again through the MODEL (see modelrows.h).
+#include "proc/devgraph/modelrows.h"
+
+#include <cmath>
+
+#include "host/hostdefs.h"
+#include "proc/devgraph/relation.h"
+#include "proc/effects/designrow.h"
+#include "proc/framework/hostsvc.h"
+#include "proc/framework/optslots.h"
+#include "proc/framework/vyxstate.h"
+#include "proc/regression/model.h"
+
+namespace {
+
+bool missing(double v) { return std::isnan(v); }
+
+// The failure-mode value of the current observation is there (not missing, not blank).
+bool hasfmode(const vyxstate* s) {
+    const obsvalues& v = s->obsvals;
+    if (s->fmodeset.type == 1) return !missing(v.fmodenum);
+    for (char c : v.fmoderaw)
+        if (c != ' ' && c != '\0') return true;
+    return false;
+}
+
+// The life and censoring of the response values y (THRESHOLD already subtracted); false when
+// the observation gives no place.
+bool lifeof(const vyxstate* s, const double* y, modelobs* o) {
+    o->code = 0;
+    switch (s->rspkind) {
+        case 0:
+            o->life = y[0];
+            if (missing(o->life)) return false;
+            break;
+        case 1:
+            if (missing(y[0]) || missing(y[1])) return false;
+            o->life = y[0];
+            for (int i = 0; i < s->ncensvals; ++i)
+                if (y[1] == s->censvals[i]) o->code = -1;
+            break;
+        case 2: {
+            const double lo = y[0], hi = y[1];
+            if (missing(lo) && missing(hi)) return false;
+            if (missing(lo)) o->life = hi, o->code = -2;
+            else if (missing(hi)) o->life = lo, o->code = -1;
+            else if (hi < lo) return false;
+            else if (hi == lo) o->life = lo;
+            else o->life = 0.5 * (lo + hi), o->code = -3;
+            // On a log life axis an interval needs its lower end above 0.
+            return !(s->logscale[0] || s->logscale[1]) || (o->code == -3 ? lo : o->life) > 0.0;
+        }
+        default:
+            return false;
+    }
+    return !(s->logscale[0] || s->logscale[1]) || o->life > 0.0;
+}
+
+}  // namespace
+
+bool plotsmodelrows(const vyxstate* s) {
+    const bool bymodel = s->fitmethod == code::fittype::MODEL || s->fitmethod == code::fittype::REGRESSION;
+    return bymodel && s->mdllev && s->mdllev->lstate && modelstressindex(s) >= 0;
+}
+
+int eachmodelobs(vyxstate* s, const std::function<int(const modelobs&)>& f) {
+    if (!plotsmodelrows(s)) return 0;
+    levctl* mctl = s->mdllev;
+    levctl* lctl = s->pflags.haslogscl ? s->logslev : nullptr;
+    const int k = modelstressindex(s);
+    const bool relations = s->relcodes[0] || s->relcodes[1] || s->relcodes[2];
+    const double thr = s->thrflags[TH_GIVEN] ? s->fixedparms[FP_THRESHOLD] : 0.0;
+    mctl->rdrewind(mctl);
+    double y[2];
+    while (mctl->rdnext(mctl) && !s->stepend) {
+        y[0] = y[1] = hostmissing();
+        const int32_t flags = zlevrgd(mctl, y, nullptr, nullptr);
+        if (flags & LEVF_READFAIL) return 1;
+        if (s->procget) xyvget(s->procget, nullptr);
+        if (s->fmodeget) xyvget(s->fmodeget, nullptr);
+        if (flags & (LEVF_WEIGHT | LEVF_UNUSABLE)) continue;
+        modelobs o{};
+        o.count = 1.0;
+        if (s->nfreq > 0) {
+            const double w = s->obsvals.freq;
+            if (missing(w) || !(w > 0.0)) continue;
+            o.count = std::round(w);
+        }
+        if (s->fmodeset.nvars > 0 && !hasfmode(s)) continue;
+        if (lctl && (zlevrgd(lctl, nullptr, nullptr, nullptr) & LEVF_UNUSABLE)) continue;
+        o.stress = mctl->contval[k];
+        // A value the MODEL's relation refuses drops the observation from the fit.
+        if (relations && missing(transx(s))) continue;
+        y[0] -= thr;
+        if (s->rspkind == 2) y[1] -= thr;
+        if (!lifeof(s, y, &o)) continue;
+        if (int rc = f(o)) return rc;
+    }
+    return 0;
+}
