@@ -71,6 +71,9 @@ int sortxy(vyxstate* s);
 // The frame of the percentile-line legend around the plot area (RPLEGEND), then the
 // legend record's pool released.
 void pctlegendframe(vyxstate* s);
+// Whether the relation panel draws a percentile line through the levels' own fits: two levels
+// with a line of their fit, or one whose line the MODEL carries on to the ends of the span.
+bool levellinesdrawn(const vyxstate* s);
 // The statistical-graphics road of RELATIONPLOT (its result is the statement's).
 int vyxrog(vyxstate* s, const double* pctlines);
 

@@ -241,6 +241,13 @@ void symlegend(vyxstate* s, const ggmarkblk* blocks, const int* colors, const bo
     }
 }
 
+bool levellinesdrawn(const vyxstate* s) {
+    int lines = 0;
+    for (const grpnode* g = s->grplist[0]; g; g = g->next) lines += g->fitlines && !g->nocurve && !g->nofit;
+    const bool ends = s->fitmethod == code::fittype::MODEL && s->mdleffinfo[1] == 0 && modelstressindex(s) >= 0;
+    return lines > 1 || (lines == 1 && ends);
+}
+
 void pctlegendframe(vyxstate* s) {
     const plotlay* f = s->frame;
     if (!s->pflags.rellegend || !s->legends[LG_PCT]) return;

@@ -373,6 +373,8 @@ int vyxpplt(vyxstate* s) {
     Driver d{s, s->frame, Pages{s}, s->panels.nrows > 0 ? s->panels.nrows : 1, s->panels.ncols > 0 ? s->panels.ncols : 1,
              stmtflag(s->curstmt, flag::plot::SQUARE) != 0};
     s->pageflags[PG_PGSTART] = 1;
+    // No percentile line is drawn (NOFITLINE, or no level has a fit): no legend of them.
+    if (p.rellegend && !levellinesdrawn(s)) p.rellegend = 0;
     s->lvlpct = nullptr;
     if (s->pageflags[PG_FITLINES] && s->pctcount > 0) {
         // The copies of the levels' curve records; NPOINTS (the curve resolution) stays.

@@ -30,6 +30,14 @@ TEST(RelationPanel, PlotdataNoneDrawsOnlyTheLines) {
     int tall = 0;                            // the SREF line across the frame
     for (const Prim* q : p.of(Prim::Line)) tall += q->xy[0] == q->xy[2] && std::fabs(q->xy[3] - q->xy[1]) > 30;
     EXPECT_GE(tall, 1);
+    EXPECT_TRUE(p.hastext("Percentiles:"));
+    // NOFITLINE: the levels carry no fit to draw a line from, so no legend of the lines either.
+    dp::Run nf = dp::run("proc vitalyx data=insul;\n distribution lognormal;\n"
+                         " relationplot hours = temp / relation=arr plotfit=50 nofitline;\nrun;\n",
+                         {{"insul", testdata::insulation}});
+    ASSERT_EQ(nf.pages.size(), 1u);
+    EXPECT_TRUE(polylines(nf.pages[0], 4).empty());
+    EXPECT_FALSE(nf.pages[0].hastext("Percentile:")) << "a legend of lines not drawn";
 
     // A single stress level has its markers but no line to draw.
     std::string one = "temp,hours\n";
