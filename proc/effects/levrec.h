@@ -125,6 +125,13 @@ struct leveffect {
     uint8_t exmhit;            // an all-missing member set was accepted
     uint8_t piececopy;         // second and later pieces of an expanded model effect
     const parsedeff* parsedef; // the parsed effect the record came from
+    // Level lists of least-squares means by level (filled by their caller; see lsmeans.h):
+    // the effect's extra values, and the list zlevPrepLevList builds from them and from
+    // the value lists of its constructed effects.
+    int32_t nextra;
+    int32_t* extra;
+    int32_t nlevlist;          // used slots of levlist
+    int32_t* levlist;
 };
 
 // ---------------------------------------------------------------- constructed effects
@@ -212,6 +219,10 @@ struct efrec {
     double* values;            // value buffer
     splinedesc* spline;
     polydesc* poly;
+    // Value list of least-squares means by level: ncols rows of nvals values; a
+    // multi-member effect takes the first value of a row, a collection the whole row.
+    int32_t nvals;
+    int32_t* vallist;
 };
 
 // Moment block of polynomial standardisation.
