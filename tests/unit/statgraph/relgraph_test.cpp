@@ -223,6 +223,25 @@ TEST_F(RelGraphs, ModelCurvesLabelledByTheModelsClassLevels) {
     EXPECT_GT(p->n("XPcntl")[0], 0);
 }
 
+// A variable of LOGSCALE alone (the humidity) enters the percentile lines at its mean over the
+// MODEL's rows, not at 0 (the scale there would be a fifth of the fitted one): the 10 and 90
+// percent lines are R's at every point.
+TEST_F(RelGraphs, ScaleModelVariableAtItsMean) {
+    dataset("humid", testdata::insulationhumid());
+    const auto& r = run("proc vitalyx data=humid; distribution lognormal; model hours = temp / relation=arr; logscale rh; "
+                        "relationplot hours = temp / fit=regression relation=arr plotfit=10 90; run;");
+    ASSERT_EQ(r.status, 0) << r.log.all();
+    ASSERT_EQ(graphs.size(), 1u);
+    const Phantom* p = named(graphs[0], "PhantomPcntl");
+    ASSERT_NE(p, nullptr);
+    ASSERT_EQ(p->rows, 200u);
+    for (size_t k = 0; k < 200; ++k) {
+        const double temp = -1000.0 / p->n("XPcntl")[k] - 273.15;
+        const double want = testdata::humidfit::lnlife(temp, qnorm(k < 100 ? 0.1 : 0.9));
+        EXPECT_NEAR(std::log(p->n("YPcntl")[k]), want, 1e-5) << k;
+    }
+}
+
 // An observation without a temperature: the voltage level keeps it, the MODEL drops it. The
 // data of a plot of the MODEL's fit (FITTYPE=MODEL or REGRESSION) are the observations the
 // MODEL uses, so it is not plotted: 64 of the 65 rows, none at its life of 700 hours.
