@@ -15,20 +15,11 @@ namespace {
 
 bool missing(double v) { return std::isnan(v); }
 
-// The failure-mode value of the current observation is there (not missing, not blank).
-bool hasfmode(const vyxstate* s) {
-    const obsvalues& v = s->obsvals;
-    if (s->fmodeset.type == 1) return !missing(v.fmodenum);
-    for (char c : v.fmoderaw)
-        if (c != ' ' && c != '\0') return true;
-    return false;
-}
-
 // The life and censoring of the response values y (THRESHOLD already subtracted); false when
 // the observation gives no place.
 bool lifeof(const vyxstate* s, const double* y, modelobs* o) {
     o->code = 0;
-    switch (s->rspkind) {
+    switch (s->mdlrspkind) {
         case 0:
             o->life = y[0];
             if (missing(o->life)) return false;
@@ -86,14 +77,17 @@ int eachmodelobs(vyxstate* s, const std::function<int(const modelobs&)>& f) {
             if (missing(w) || !(w > 0.0)) continue;
             o.count = std::round(w);
         }
-        if (s->fmodeset.nvars > 0 && !hasfmode(s)) continue;
+        const bool fmode = s->fmodeset.nvars > 0;
+        if (fmode && !fmodevalue(s)) continue;
         if (lctl && (zlevrgd(lctl, nullptr, nullptr, nullptr) & LEVF_UNUSABLE)) continue;
         o.stress = mctl->contval[k];
         // A value the MODEL's relation refuses drops the observation from the fit.
         if (relations && missing(transx(s))) continue;
         y[0] -= thr;
-        if (s->rspkind == 2) y[1] -= thr;
+        if (s->mdlrspkind == 2) y[1] -= thr;
         if (!lifeof(s, y, &o)) continue;
+        // The MODEL takes a failure of another failure mode as right-censored: so does its plot.
+        if (fmode && o.code == 0 && othermode(s)) o.code = -1;
         if (int rc = f(o)) return rc;
     }
     return 0;

@@ -1,7 +1,8 @@
 // The observations of a BY group as the MODEL reads them, for the data markers of the relation
 // plot of a MODEL or REGRESSION fit on both graphics roads: an observation the MODEL drops (a
 // missing covariate, an unusable or non-positive frequency, a missing failure mode) is not
-// plotted although the stress level of the statement keeps it.
+// plotted although the stress level of the statement keeps it, and a failure of another
+// failure mode is right-censored, as the MODEL counts it.
 #pragma once
 #include <functional>
 

@@ -13,3 +13,5 @@ obscols obslayout(const vyxstate* s) {
     c.ndoubles = next;
     return c;
 }
+
+uint32_t writtenform(const vyxstate* s) { return s->fmresp ? FORM_TIME : s->rspkind; }

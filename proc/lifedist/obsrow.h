@@ -12,6 +12,10 @@ struct vyxstate;
 // events(trials) or count(exposure).
 enum : uint32_t { FORM_TIME = 0, FORM_CENSOR = 1, FORM_INTERVAL = 2, FORM_READOUT = 3, FORM_COUNTS = 4 };
 
+// The response form as the statement wrote it: with FMODE a time alone is read as a time
+// with censoring (fmresp), which is still the response of a MODEL statement of a time alone.
+uint32_t writtenform(const vyxstate* s);
+
 // Censoring codes of a row; CENS_OTHERMODE only while reading (stored as CENS_RIGHT).
 enum : int { CENS_EXACT = 0, CENS_RIGHT = -1, CENS_LEFT = -2, CENS_INTERVAL = -3, CENS_OTHERMODE = -4 };
 

@@ -121,7 +121,7 @@ int modelvars(const vyxstate* s) {
 bool sameresponse(const vyxstate* s) {
     const int mine = s->rspvars[1] ? 2 : 1;
     const int theirs = s->mdlnresp;
-    if (mine != theirs || s->mdlrspkind != s->rspkind || s->mdlrspids[0] != s->rspvarid[0]) return false;
+    if (mine != theirs || s->mdlrspkind != writtenform(s) || s->mdlrspids[0] != s->rspvarid[0]) return false;
     return mine == 1 || s->mdlrspids[1] == s->rspvarid[1];
 }
 

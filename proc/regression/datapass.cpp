@@ -35,6 +35,28 @@ int32_t rlevwel(const leveffect* e, const int32_t* levidx) {
     return e->nseen;
 }
 
+bool fmodevalue(vyxstate* s) {
+    fmodesettings& fm = s->fmodeset;
+    obsvalues& v = s->obsvals;
+    if (fm.type == 1) {
+        if (ismissing(v.fmodenum)) return false;
+    } else if (vzatl(' ', v.fmoderaw, 16)) {
+        return false;
+    }
+    wzstjls(v.fmodefmt, 16, 'l', nullptr, nullptr);
+    return true;
+}
+
+bool othermode(const vyxstate* s) {
+    const fmodesettings& fm = s->fmodeset;
+    if (fm.mode == 2) return false;
+    const char* v = s->obsvals.fmodefmt;
+    const int len = wzstrip(v, 16);
+    bool listed = false;
+    for (int i = 0; i < fm.nvals && !listed; ++i) listed = wzstcom(v, len, fm.vals[i], fm.lens[i]) == 0;
+    return fm.mode == 0 ? !listed : listed;
+}
+
 namespace {
 
 // The relation transforms of the current observation's continuous values (in the MODEL's
@@ -262,30 +284,6 @@ struct pass {
         return out.append(r);
     }
 };
-
-// Reads the failure-mode value of the current observation; false when it is missing.
-bool fmodevalue(vyxstate* s) {
-    fmodesettings& fm = s->fmodeset;
-    obsvalues& v = s->obsvals;
-    if (fm.type == 1) {
-        if (ismissing(v.fmodenum)) return false;
-    } else if (vzatl(' ', v.fmoderaw, 16)) {
-        return false;
-    }
-    wzstjls(v.fmodefmt, 16, 'l', nullptr, nullptr);
-    return true;
-}
-
-// An exact failure of another failure mode (KEEP: not listed; ELIMINATE: listed).
-bool othermode(const vyxstate* s) {
-    const fmodesettings& fm = s->fmodeset;
-    if (fm.mode == 2) return false;
-    const char* v = s->obsvals.fmodefmt;
-    const int len = wzstrip(v, 16);
-    bool listed = false;
-    for (int i = 0; i < fm.nvals && !listed; ++i) listed = wzstcom(v, len, fm.vals[i], fm.lens[i]) == 0;
-    return fm.mode == 0 ? !listed : listed;
-}
 
 // The group identifier of a READOUT row: the value (or, with a CLASS variable, the index) of
 // the model's single non-intercept effect.

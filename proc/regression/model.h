@@ -21,6 +21,13 @@ int vyxmdta(vyxstate* s);
 double transx(vyxstate* s);                 // 0.0, or the missing value when a relation transform fails
 int32_t rlevwel(const leveffect* e, const int32_t* levidx);
 int EqIntList(const int32_t* list, const int32_t* values, int n, const int32_t* index);
+// The current observation's failure-mode value, left-justified in obsvals; false when it is
+// missing (a numeric variable) or blank (a character one).
+bool fmodevalue(vyxstate* s);
+// Whether the current observation (its failure-mode value read by fmodevalue) is of another
+// failure mode (KEEP: not listed; ELIMINATE: listed): the MODEL takes its exact failure as
+// right-censored.
+bool othermode(const vyxstate* s);
 
 // ---- information tables (each returns the result of its closing call)
 int modhdr(vyxstate* s);

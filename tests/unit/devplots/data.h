@@ -49,6 +49,16 @@ inline std::string insulationhumid() {
     return out;
 }
 
+// The insulation specimens with a failure mode: "seal" for the 3rd, 13th and 23rd specimens,
+// blank for the 40th, "wear" for the others.
+inline std::string insulationmodes() {
+    std::istringstream in(insulation);
+    std::string line, out = "temp,hours,mode\n";
+    std::getline(in, line);
+    for (int k = 1; std::getline(in, line); ++k) out += line + (k == 40 ? ",\n" : k % 10 == 3 && k < 30 ? ",seal\n" : ",wear\n");
+    return out;
+}
+
 // Its lognormal fit with ln sigma = g0 + g1 rh, the location on 1000 / (temp + 273.15), as a
 // direct maximisation of the likelihood in R gives it (tests/data/devplots/logscale_mean.R).
 struct humidfit {

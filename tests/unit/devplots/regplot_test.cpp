@@ -159,6 +159,22 @@ TEST(RegressionPlot, CensoredAndIntervalObservations) {
     EXPECT_FALSE(p.hastext("Uncensored"));
 }
 
+// With FMODE KEEP the MODEL takes a failure of another mode as right-censored and so does its
+// plot: 36 exact markers, 3 right-censored, none for the specimen without a mode.
+TEST(RegressionPlot, FailuresOfAnotherModeAreRightCensored) {
+    dp::Run r = dp::run("proc vitalyx data=d;\n distribution lognormal;\n fmode keep mode=('wear');\n"
+                        " model hours = temp / relation=arr;\n relationplot hours = temp / fit=regression relation=arr plotfit=50;\nrun;\n",
+                        {{"d", testdata::insulationmodes()}});
+    ASSERT_EQ(r.status, 0) << r.log.all();
+    ASSERT_EQ(r.pages.size(), 1u);
+    std::map<std::string, int> shapes;
+    for (const Prim* q : r.pages[0].of(Prim::Markers)) shapes[q->text] += static_cast<int>(q->xy.size() / 2);
+    std::multiset<int> bykind;
+    for (const auto& [shape, n] : shapes) bykind.insert(n);
+    EXPECT_EQ(bykind, (std::multiset<int>{4, 37}));   // each kind with its legend marker
+    EXPECT_TRUE(r.pages[0].hastext("Right Censored"));
+}
+
 // Curves by the levels of the MODEL's CLASS variable, each labelled at its last point inside
 // the plot area (here where it leaves through the top), under a heading of the variable.
 TEST(RegressionPlot, CurvesByLevelLabelledWhereTheyLeaveThePlot) {

@@ -223,6 +223,22 @@ TEST_F(RelGraphs, ModelCurvesLabelledByTheModelsClassLevels) {
     EXPECT_GT(p->n("XPcntl")[0], 0);
 }
 
+// With FMODE KEEP the MODEL takes a failure of another mode as right-censored and so does its
+// plot; the specimen without a mode is not plotted.
+TEST_F(RelGraphs, FailuresOfAnotherModeAreRightCensored) {
+    dataset("modes", testdata::insulationmodes());
+    const auto& r = run("proc vitalyx data=modes; distribution lognormal; fmode keep mode=('wear'); "
+                        "model hours = temp / relation=arr; relationplot hours = temp / fit=regression relation=arr plotfit=50; run;");
+    ASSERT_EQ(r.status, 0) << r.log.all();
+    ASSERT_EQ(graphs.size(), 1u);
+    const Phantom* d = named(graphs[0], "PhantomData");
+    ASSERT_NE(d, nullptr);
+    ASSERT_EQ(d->rows, 39u);
+    const auto& kind = d->t("DataGroup");
+    EXPECT_EQ(std::count(kind.begin(), kind.end(), "Right Censored"), 3);
+    for (size_t k : {2u, 12u, 22u}) EXPECT_EQ(kind[k], "Right Censored") << k;
+}
+
 // A variable of LOGSCALE alone (the humidity) enters the percentile lines at its mean over the
 // MODEL's rows, not at 0 (the scale there would be a fifth of the fitted one): the 10 and 90
 // percent lines are R's at every point.
