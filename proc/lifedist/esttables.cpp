@@ -41,8 +41,22 @@ void label510(vyxstate* s, int width, int n) {
     xpmstr(s->rowtext, width, 510, n);
 }
 
-// A matrix table: the packed symmetric n x n matrix m with row and column names.
-bool matrix(vyxstate* s, const char* path, const char* name, double* m, int n, int32_t* format, txthandle* names,
+// Rows of a table whose failures are only reported.
+void softrow(obobject* table) {
+    const int32_t rc = wobmth(table, nullptr, OB_ADDROW, 0, nullptr);
+    if (rc < 0) xprrlog(0, rc);
+}
+
+bool moregroups(const vyxstate* s) { return s->nclass > 0; }
+
+bool finishtable(vyxstate* s, tabpair& tab) {
+    if (!endrows(s, tab.obj, s->lastgrp, moregroups(s))) return false;
+    return publish(s, tab.tabid);
+}
+
+}  // namespace
+
+bool fitx::matrix(vyxstate* s, const char* path, const char* name, double* m, int n, int32_t* format, txthandle* names,
             txthandle title, txthandle label) {
     wobitem it[] = {obtext(OBK_TEMPLATE, pathtext(path)),
                     obtext(OBK_NAME, rdxtxt(name, -1)),
@@ -60,21 +74,6 @@ bool matrix(vyxstate* s, const char* path, const char* name, double* m, int n, i
                     obtext(OBK_LABEL, label)};
     return obok(s, wobmth(s->outmgr, nullptr, OB_MATRIX, 14, it));
 }
-
-// Rows of a table whose failures are only reported.
-void softrow(obobject* table) {
-    const int32_t rc = wobmth(table, nullptr, OB_ADDROW, 0, nullptr);
-    if (rc < 0) xprrlog(0, rc);
-}
-
-bool moregroups(const vyxstate* s) { return s->nclass > 0; }
-
-bool finishtable(vyxstate* s, tabpair& tab) {
-    if (!endrows(s, tab.obj, s->lastgrp, moregroups(s))) return false;
-    return publish(s, tab.tabid);
-}
-
-}  // namespace
 
 // The element callback of a matrix table. While the MODEL statement shows its last gradient
 // and Hessian (mdlgradhess): row 0 the compact gradient (held in estdata), row r >= 1 row r - 1

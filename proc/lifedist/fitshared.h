@@ -46,6 +46,11 @@ inline bool obok(vyxstate* s, int32_t rc) {
     return false;
 }
 
+// A matrix table (the fits' and the MODEL's covariance and correlation tables): the packed
+// symmetric n x n matrix m under template path and table name, with its row and column names,
+// format, title and label; a failing call ends the step (false).
+bool matrix(vyxstate* s, const char* path, const char* name, double* m, int n, int32_t* format, txthandle* names,
+            txthandle title, txthandle label);
 inline txthandle pathtext(const char* path) {
     int n = 0;
     while (path[n]) ++n;

@@ -247,28 +247,11 @@ void matrices(vyxstate* s) {
             cor[zisub(a, b)] = d > 0.0 ? v / std::sqrt(d) : missing();
         }
     int32_t covfmt = 5, corfmt = 4;
-    auto table = [&](const char* path, const char* name, double* m, int32_t* fmt, txthandle title, txthandle label) {
-        wobitem it[] = {obtext(OBK_TEMPLATE, mtext(path)),
-                        obtext(OBK_NAME, mtext(name)),
-                        obptr(OBK_MPACKED, OBT_PACKED, m),
-                        obint(OBK_MROWS, k),
-                        obint(OBK_MCOLS, k),
-                        obstr(OBK_MFORM, "s", 1),
-                        obptr(OBK_MFORMAT, OBT_FMTPTR, fmt),
-                        obptr(OBK_MROWNAMES, OBT_SLOT, names),
-                        obptr(OBK_MCOLNAMES, OBT_SLOT, names),
-                        obchar(396, ';'),
-                        obint(OBK_Q280, 1),
-                        obint(366, 1),
-                        obtext(OBK_TITLE, title),
-                        obtext(OBK_LABEL, label)};
-        mtable t(s);
-        t.call(s->outmgr, OB_MATRIX, 14, it);
-    };
-    if (s->covprint[CP_COVB])
-        table("KV.Vitalyx.Covb", "Modcovmat", cov.data(), &covfmt, rdxmsgs(510, 247, distname(s)), rdxmsg(0, 552));
-    if (s->covprint[CP_CORRB] && !s->stepend)
-        table("KV.Vitalyx.Corrb", "Modcormat", cor.data(), &corfmt, rdxmsgs(510, 249, distname(s)), rdxmsg(0, 553));
+    if (s->covprint[CP_COVB] &&
+        !fitx::matrix(s, "KV.Vitalyx.Covb", "Modcovmat", cov.data(), k, &covfmt, names, rdxmsgs(510, 247, distname(s)), rdxmsg(0, 552)))
+        return;
+    if (s->covprint[CP_CORRB])
+        fitx::matrix(s, "KV.Vitalyx.Corrb", "Modcormat", cor.data(), k, &corfmt, names, rdxmsgs(510, 249, distname(s)), rdxmsg(0, 553));
 }
 
 }  // namespace
