@@ -69,3 +69,13 @@ struct levbufview {
 // The model whose level pass reads through the forwarding readers of the default reader, every
 // CLASS record naming a variable and no observation filter installed; else null.
 levctl* levdirectreader(levwork* w);
+
+// A get list that reads an observation of the model straight into a record of the level
+// workers: the frequency at freqoff (none when freqoff < 0), each CLASS variable's raw value at
+// recoff[i] (valw[i] bytes, a text blank padded), and the continuous values with a variable
+// from contoff on, 8 bytes each. Null when it cannot be made. The data set keeps the list.
+hgetlist* levrecordlist(levctl* ctl, const int32_t* recoff, const int32_t* valw, int32_t freqoff, int32_t contoff);
+
+// The current observation through such a list into rec; false when it could not be read
+// (reported, and the step ended, as levreadobs does).
+bool levreadrecord(levctl* ctl, hgetlist* list, char* rec);

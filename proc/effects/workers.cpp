@@ -2,6 +2,7 @@
 #include "proc/effects/workers.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cstdint>
 #include <cstring>
 #include <new>
@@ -49,6 +50,12 @@ struct levworker {
     kthread* thr;
     int32_t mathcode;          // code of the last math error plus 1
     char* text;                // a formatted value being looked up
+    // continuous ranges of the records the worker took (records read straight, tc->wkcheck),
+    // per continuous value of a record, with the observation that set each first (0: none)
+    double* cmin;
+    double* cmax;
+    uint64_t* cminobs;
+    uint64_t* cmaxobs;
     // effect pass
     kcontainer** effc;         // per effect
     poolobj* epool;
@@ -72,17 +79,59 @@ bool blank(const char* s, int n) {
 
 // ---------------------------------------------------------------- worker side
 
+// The completeness test of the level pass on a record read straight (tc->wkcheck): a missing
+// CLASS value the variable does not keep, or a missing continuous value, drops the record.
+bool reccomplete(const levthreads* tc, const levstate* ls, const char* rec) {
+    for (int i = 0; i < tc->nvars; ++i) {
+        const levclass* c = &ls->classv[i];
+        if (c->lvoptb || c->lvmiss) continue;
+        const char* val = rec + tc->recoff[i];
+        if (c->varinfo->d.type == 1) {
+            double x;
+            std::memcpy(&x, val, 8);
+            if (ismissing(x)) return false;
+        } else if (blank(val, tc->valw[i])) {
+            return false;
+        }
+    }
+    const char* cv = rec + tc->contoff;
+    for (int k = 0; k < tc->ncont; ++k) {
+        double x;
+        std::memcpy(&x, cv + 8 * k, 8);
+        if (ismissing(x)) return false;
+    }
+    return true;
+}
+
+// The record's continuous values into the worker's ranges.
+void recranges(levworker* wk, const char* rec, uint64_t obs) {
+    const levthreads* tc = wk->tc;
+    const char* cv = rec + tc->contoff;
+    for (int k = 0; k < tc->ncont; ++k) {
+        double x;
+        std::memcpy(&x, cv + 8 * k, 8);
+        if (ismissing(x)) continue;
+        if (x < wk->cmin[k]) wk->cmin[k] = x, wk->cminobs[k] = obs;
+        if (x > wk->cmax[k]) wk->cmax[k] = x, wk->cmaxobs[k] = obs;
+    }
+}
+
 int LevelizeBuffer(levworker* wk) {
     levbufd* d = wk->buf;
     levthreads* tc = wk->tc;
     levstate* ls = d->ls;
     const kavlext* av = tc->eavl;
     const bool freq = tc->hdrsize == 16;
+    const bool check = tc->wkcheck != 0, keepinc = (ls->lsflags2 & LS2_KEEPINC) != 0;
     const int nvars = tc->nvars, count = d->count;
     for (int r = 0; r < count; ++r) {
         const char* rec = d->start + static_cast<size_t>(r) * d->recsize;
         int64_t obs;
         std::memcpy(&obs, rec, 8);
+        if (check) {
+            if (!keepinc && !reccomplete(tc, ls, rec)) continue;
+            recranges(wk, rec, static_cast<uint64_t>(obs));
+        }
         int32_t cnt = 1;
         if (freq) {
             double f;
@@ -309,38 +358,56 @@ int addcurrent(levwork* w, levstate* ls, levbufd* d, uint64_t& obsno) {
     return 0;
 }
 
-// The producer of a model whose level pass reads the default reader's buffer directly
-// (levdirectreader): each record is written straight from that buffer, and the completeness
-// test and the continuous ranges read it too (the values, the test and the record are those
-// of AddToBuffer).
-struct rawproducer {
-    levctl* ctl = nullptr;
-    levbufview view;
-
-    // 1 at the end of the data (or when the observation could not be read).
-    int add(levwork* w, levstate* ls, levbufd* d, uint64_t& obsno) {
-        if (!w->lwnext(w, ls)) return 1;
+// The reading thread of a pass whose records are read straight (tc->wkcheck): an observation
+// goes from the data set into the current buffer through tc->reclist, and nothing else is done
+// with it here. 1 at the end of the data (or when the observation could not be read).
+int addrecord(levctl* ctl, levthreads* tc, levbufd* d, uint64_t& obsno) {
+    if (!ctl->rdnext(ctl)) return 1;
+    if (obsno == 0) {
+        // the first observation through the default reader too: it makes its list as before
+        // (with the warnings of formatted lengths that are too short)
         const levrdlayout* lay = nullptr;
-        const char* buf = levreadobs(ctl, ctl->wantcls != 0, &lay);
-        if (!buf) return 1;
-        if (lay != view.lay && !view.plan(ls, lay, w->lwpool)) {
-            ctl = nullptr;   // no memory for the plan: the values are copied out as usual
-            return addcurrent(w, ls, d, obsno);
-        }
-        if (ls->freqvar) levcopyrole(ctl, lay, buf, 'f', &ls->freqval);
-        ++obsno;
-        if (!(ls->lsflags2 & LS2_KEEPINC) && !view.complete(buf)) return 0;
-        char* rec = d->pos;
-        const uint64_t obs = obsno;
-        std::memcpy(rec, &obs, 8);
-        if (w->lwthr->hdrsize == 16) std::memcpy(rec + 8, &ls->freqval, 8);
-        for (int i = 0; i < view.ncls; ++i) std::memcpy(rec + d->recoff[i], buf + view.cls[i].raw, static_cast<size_t>(view.cls[i].len));
-        d->pos += d->recsize;
-        ++d->count;
-        view.ranges(w, buf);
-        return 0;
+        if (!levreadobs(ctl, ctl->wantcls != 0, &lay)) return 1;
     }
-};
+    char* rec = d->pos;
+    if (!levreadrecord(ctl, tc->reclist, rec)) return 1;
+    ++obsno;
+    std::memcpy(rec, &obsno, 8);
+    if (tc->hdrsize == 16 && !(ctl->hasfreq && ctl->hasfreq->varinfo)) std::memcpy(rec + 8, &ctl->lstate->freqval, 8);
+    d->pos += d->recsize;
+    ++d->count;
+    return 0;
+}
+
+// The workers' continuous ranges into the pass's: the smallest and largest value, of the
+// first observation that has it where workers tie (as the pass in this thread keeps it).
+void mergeranges(levthreads* tc, levwork* w) {
+    for (int k = 0; k < tc->ncont; ++k) {
+        const int j = tc->contvar[k];
+        double lo = w->lwmin[j], hi = w->lwmax[j];
+        uint64_t loobs = UINT64_MAX, hiobs = UINT64_MAX;
+        for (int i = 0; i < tc->nworkers; ++i) {
+            const levworker* wk = &tc->workers[i];
+            if (wk->cminobs[k] && (wk->cmin[k] < lo || (wk->cmin[k] == lo && wk->cminobs[k] < loobs)))
+                lo = wk->cmin[k], loobs = wk->cminobs[k];
+            if (wk->cmaxobs[k] && (wk->cmax[k] > hi || (wk->cmax[k] == hi && wk->cmaxobs[k] < hiobs)))
+                hi = wk->cmax[k], hiobs = wk->cmaxobs[k];
+        }
+        w->lwmin[j] = lo;
+        w->lwmax[j] = hi;
+    }
+}
+
+void resetranges(levthreads* tc) {
+    for (int i = 0; i < tc->nworkers; ++i) {
+        levworker* wk = &tc->workers[i];
+        for (int k = 0; k < tc->ncont; ++k) {
+            wk->cmin[k] = DBL_MAX;
+            wk->cmax[k] = -DBL_MAX;
+            wk->cminobs[k] = wk->cmaxobs[k] = 0;
+        }
+    }
+}
 
 // ---------------------------------------------------------------- set-up and clean-up
 
@@ -563,6 +630,36 @@ int zlevrinit(levctl* ctl, levwork* w) {
         if (c->varinfo->d.type == 2) tc->maxchr = std::max(tc->maxchr, rl);
     }
     off = (off + 7) / 8 * 8;
+    // records read straight through the default reader carry the continuous values too
+    tc->wkcheck = 0;
+    tc->ncont = 0;
+    if (!tc->hasfilter && levdirectreader(w) == ctl) {
+        tc->contoff = off;
+        tc->contvar = ls->ncontv > 0 ? poolget<int32_t>(kp, ls->ncontv) : nullptr;
+        if (ls->ncontv > 0 && !tc->contvar) return fail();
+        for (int j = 0; j < ls->ncontv; ++j)
+            if (ls->contv[j].varinfo) tc->contvar[tc->ncont++] = j;
+        dshandle ds = ctl->ldata ? ctl->ldata->dsh : nullptr;
+        if (!tc->reclist || tc->reclistds != ds) {
+            const int32_t freqoff = ls->freqvar && ctl->hasfreq && ctl->hasfreq->varinfo ? 8 : -1;
+            tc->reclist = levrecordlist(ctl, tc->recoff, tc->valw, freqoff, tc->contoff);
+            tc->reclistds = ds;
+        }
+        if (tc->reclist) {
+            tc->wkcheck = 1;
+            off += 8 * tc->ncont;
+            for (int j = 0; j < nw; ++j) {
+                levworker* wk = &tc->workers[j];
+                wk->cmin = poolget<double>(kp, std::max(tc->ncont, 1));
+                wk->cmax = poolget<double>(kp, std::max(tc->ncont, 1));
+                wk->cminobs = poolget<uint64_t>(kp, std::max(tc->ncont, 1));
+                wk->cmaxobs = poolget<uint64_t>(kp, std::max(tc->ncont, 1));
+                if (!wk->cmin || !wk->cmax || !wk->cminobs || !wk->cmaxobs) return fail();
+            }
+        } else {
+            tc->ncont = 0;
+        }
+    }
     tc->recsize = off;
     // 7. containers
     tc->eavl = static_cast<const kavlext*>(k->extension("qxeavl"));
@@ -668,13 +765,13 @@ int zlevaddthreads(levwork* w, levstate* ls) {
     int32_t status = 0;
     bool failed = false;
     uint64_t obsno = 0;
-    rawproducer producer;
-    producer.ctl = levdirectreader(w);
+    levctl* direct = tc->wkcheck ? static_cast<levctl*>(w->lwowner) : nullptr;
+    if (direct) resetranges(tc);
     if (w->lwinit(w, ls) != 0) {
         failed = true;
     } else {
         for (;;) {
-            const bool end = (producer.ctl ? producer.add(w, ls, d, obsno) : AddToBuffer(w, ls, d, obsno)) != 0;
+            const bool end = (direct ? addrecord(direct, tc, d, obsno) : AddToBuffer(w, ls, d, obsno)) != 0;
             if (cycle(tc, d, end, &status) != 0) {
                 tc->errcode = errfromstatus(status);
                 failed = true;
@@ -685,6 +782,7 @@ int zlevaddthreads(levwork* w, levstate* ls) {
     }
     tc->obsno = obsno;
     if (!failed && tc->ctl && tc->ctl->rdfail) failed = true;
+    if (!failed && direct) mergeranges(tc, w);
     if (!failed && TreeMerge(w, ls) != 0) failed = true;
     if (failed) {
         CleanupLThreads(tc, ls, 1);

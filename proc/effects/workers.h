@@ -77,6 +77,16 @@ struct levthreads {
     int32_t pass;              // PASS_LEVELS or PASS_EFFECTS while workers run
     uint8_t hasfilter;
     int32_t hdrsize;           // 8, or 16 with a frequency variable
+    // Records read straight through the model's default reader (reclist): each record also
+    // carries the continuous values with a variable (ncont of them, from contoff on, variable
+    // contvar[k]), and the workers, not the reading thread, test completeness and widen the
+    // continuous ranges. Every observation read then has a record.
+    uint8_t wkcheck;
+    int32_t ncont;
+    int32_t contoff;
+    int32_t* contvar;
+    hgetlist* reclist;
+    dshandle reclistds;        // the data set reclist reads
 };
 
 // The number of workers of a thread control (0 when none).

@@ -349,6 +349,31 @@ void levbufview::ranges(levwork* w, const char* buf) const {
     }
 }
 
+hgetlist* levrecordlist(levctl* ctl, const int32_t* recoff, const int32_t* valw, int32_t freqoff, int32_t contoff) {
+    const levstate* ls = ctl->lstate;
+    dshandle ds = ctl->ldata ? ctl->ldata->dsh : nullptr;
+    if (!ds) return nullptr;
+    hgetlist* list = nullptr;
+    if (xvgeti(ds, ls->nclassv + ls->ncontv + 1, &list) != 0) return nullptr;
+    bool ok = true;
+    auto add = [&](const levclass* c, int32_t at, int width) {
+        if (xvgetd(list, c->varinfo->varnum, at, nullptr, width, GET_RAW, 0, 0) != 0) ok = false;
+    };
+    if (freqoff >= 0) add(ctl->hasfreq, freqoff, 8);
+    for (int i = 0; i < ls->nclassv; ++i) add(&ls->classv[i], recoff[i], valw[i]);
+    int32_t off = contoff;
+    for (int j = 0; j < ls->ncontv; ++j)
+        if (present(&ls->contv[j])) add(&ls->contv[j], off, 8), off += 8;
+    if (xvgete(list) != 0) ok = false;
+    return ok ? list : nullptr;
+}
+
+bool levreadrecord(levctl* ctl, hgetlist* list, char* rec) {
+    if (xyvget(list, rec) == 0) return true;
+    readfailed(ctl);
+    return false;
+}
+
 levctl* levdirectreader(levwork* w) {
     auto* ctl = static_cast<levctl*>(w->lwowner);
     if (w->lwinit != LevGetInit || w->lwnext != LevGetNext || w->lwvals != LevGetVals || w->lwfilt || !ctl)

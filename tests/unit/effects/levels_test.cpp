@@ -164,22 +164,30 @@ TEST_F(LevelCases, SeveralWeightsAndASecondModel) {
 }
 
 // A failed read is reported and ends the model with 1008, where it used to pass as success
-// with the values of the observation before.
+// with the values of the observation before; on the level workers too.
 TEST_F(LevelCases, AnObservationThatCannotBeReadStopsTheModel) {
     writecsv("d", "y,a\n1,p\n2,q\n");
     parse("proc vitalyx data=d; class a; model y = a;");
     static int calls;
-    calls = 0;
-    Model& m = model('M', [](Model& mm) {
-        // a reader that claims one observation more than the group holds
-        mm.ctl.rdnext = [](levctl* c) {
-            if (GetNext(c)) return 1;
-            return calls++ == 0 ? 1 : 0;
-        };
-    }, RC_INPUT);
-    EXPECT_TRUE(zlevreadfailed(&m.ctl));
-    EXPECT_EQ(session.exitcode, RC_INPUT);
-    EXPECT_TRUE(log.has('E', "could not be read")) << log.all();
+    for (bool threads : {false, true}) {
+        calls = 0;
+        session.exitcode = 0;
+        log.lines.clear();
+        session.opts.threads = threads;
+        session.opts.cpucount = 2;
+        Model& m = model('M', [](Model& mm) {
+            mm.ctl.thrflag = 1;
+            // a reader that claims one observation more than the group holds
+            mm.ctl.rdnext = [](levctl* c) {
+                if (GetNext(c)) return 1;
+                return calls++ == 0 ? 1 : 0;
+            };
+        }, RC_INPUT);
+        EXPECT_TRUE(zlevreadfailed(&m.ctl));
+        EXPECT_EQ(session.exitcode, RC_INPUT);
+        EXPECT_EQ(log.count('E'), 1) << log.all();
+        EXPECT_TRUE(log.has('E', "could not be read")) << log.all();
+    }
 }
 
 TEST_F(LevelCases, AFormattedLengthShorterThanTheValuesWarnsOnce) {

@@ -98,6 +98,33 @@ TEST_F(Threads, InternalOrderKeysAndDescendingMatchTheSingleThreadedPass) {
     EXPECT_TRUE(on == off);
 }
 
+// The continuous ranges leave out the rows with a missing CLASS or continuous value (the
+// smallest and largest x lie on such rows), unless incomplete rows are kept; the workers find
+// them spread over many buffers.
+TEST_F(Threads, ContinuousRangesOnTheWorkersLeaveOutIncompleteRows) {
+    std::string csv = "y,c,x\n";
+    for (int i = 0; i < 5000; ++i) {
+        const std::string c = i == 0 || i == 4999 ? "" : "L" + std::to_string(i % 5);
+        const std::string x = i == 0 ? "-1000" : i == 4999 ? "99999" : i == 2500 ? "" : std::to_string(i + 1);
+        csv += "1," + c + "," + x + "\n";
+    }
+    writecsv("r", csv);
+    parse("proc vitalyx data=r; class c; model y = c x;");
+    for (int keep : {0, 1})
+        for (int cpus : {0, 2}) {
+            session.opts.threads = cpus > 0;
+            session.opts.cpucount = std::max(cpus, 1);
+            Model& m = model('M', [&](Model& mm) {
+                mm.ctl.thrflag = 1;
+                if (keep) mm.ls.lsflags2 |= LS2_KEEPINC;
+            });
+            EXPECT_EQ(m.ctl.thrflag, cpus > 0 ? 1 : 0);
+            const double lo = keep ? -1000 : 2, hi = keep ? 99999 : 4999;
+            EXPECT_EQ(m.ls.contv[0].cloc, (hi + lo) / 2) << "keep " << keep << ", CPUCOUNT " << cpus;
+            EXPECT_EQ(m.ls.contv[0].cscale, (hi - lo) / 2) << "keep " << keep << ", CPUCOUNT " << cpus;
+        }
+}
+
 // Counts of the level pass itself, read from the level trees before they are finished.
 std::map<std::string, int32_t> levelcounts(hdataset* ds, Model& m, int var) {
     levwork* w = zlevini(ds, &m.ls);
