@@ -771,7 +771,12 @@ int zlevaddthreads(levwork* w, levstate* ls) {
         failed = true;
     } else {
         for (;;) {
-            const bool end = (direct ? addrecord(direct, tc, d, obsno) : AddToBuffer(w, ls, d, obsno)) != 0;
+            bool end = false;
+            if (direct) {
+                while (!end && d->count < d->capacity) end = addrecord(direct, tc, d, obsno) != 0;
+            } else {
+                end = AddToBuffer(w, ls, d, obsno) != 0;
+            }
             if (cycle(tc, d, end, &status) != 0) {
                 tc->errcode = errfromstatus(status);
                 failed = true;

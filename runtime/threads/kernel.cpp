@@ -1,19 +1,29 @@
-// Events, threads, pools and options of the kernel instance. Every event shares one mutex and
-// one condition variable: a post or reset changes the flag under the mutex and wakes every
-// waiter, so waiting threads sleep instead of polling, and the mutex orders the writes of
-// a poster before the reads of the thread that finds the event set.
+// Events, threads, pools and options of the kernel instance. Every event shares one mutex; a
+// thread that waits registers itself with the events it waits for and sleeps on a condition
+// variable of its own, and a post wakes only the threads waiting for that event (a buffer
+// handed to one worker does not wake the others). The mutex orders the writes of a poster
+// before the reads of the thread that finds the event set.
 #include "runtime/threads/kernel.h"
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
 #include <thread>
+#include <vector>
 #include "runtime/supervisor/pools.h"
+
+namespace {
+struct waiter {
+    std::condition_variable cv;
+};
+}  // namespace
 
 struct kevent {
     std::atomic<int> set{0};
     std::atomic<int32_t> status{0};
+    std::vector<waiter*> waiters;  // threads waiting for the event (under the mutex)
 };
 
 struct kthread {
@@ -27,10 +37,6 @@ std::mutex& hub() {
     static std::mutex m;
     return m;
 }
-std::condition_variable& wakeup() {
-    static std::condition_variable cv;
-    return cv;
-}
 
 kevent* evcreate() { return new (std::nothrow) kevent; }
 void evdestroy(kevent* e) { delete e; }
@@ -43,12 +49,11 @@ void evreset(kevent* e) {
 
 void evpost(kevent* e, int32_t status) {
     if (!e) return;
-    {
-        std::lock_guard<std::mutex> lock(hub());
-        e->status.store(status, std::memory_order_relaxed);
-        e->set.store(1, std::memory_order_release);
-    }
-    wakeup().notify_all();
+    std::lock_guard<std::mutex> lock(hub());
+    e->status.store(status, std::memory_order_relaxed);
+    e->set.store(1, std::memory_order_release);
+    // under the mutex: a waiter cannot leave (and its condition variable end) before this
+    for (waiter* w : e->waiters) w->cv.notify_one();
 }
 
 int evtest(kevent* e, int32_t* status) {
@@ -58,17 +63,33 @@ int evtest(kevent* e, int32_t* status) {
     return s;
 }
 
+// The first of the n events that is set, or -1.
+int firstset(int n, kevent* const* events) {
+    for (int i = 0; i < n; ++i)
+        if (events[i] && events[i]->set.load(std::memory_order_acquire)) return i;
+    return -1;
+}
+
 int evwait(int n, kevent* const* events, int* which) {
     if (n < 1 || !events) return KS_NOWAIT;
     std::unique_lock<std::mutex> lock(hub());
-    for (;;) {
-        for (int i = 0; i < n; ++i)
-            if (events[i] && events[i]->set.load(std::memory_order_acquire)) {
-                if (which) *which = i;
-                return 0;
-            }
-        wakeup().wait(lock);
+    int i = firstset(n, events);
+    if (i < 0) {
+        waiter me;
+        try {
+            for (int k = 0; k < n; ++k)
+                if (events[k]) events[k]->waiters.push_back(&me);
+        } catch (...) {
+            for (int k = 0; k < n; ++k)
+                if (events[k]) std::erase(events[k]->waiters, &me);
+            return KS_NOWAIT;
+        }
+        while ((i = firstset(n, events)) < 0) me.cv.wait(lock);
+        for (int k = 0; k < n; ++k)
+            if (events[k]) std::erase(events[k]->waiters, &me);
     }
+    if (which) *which = i;
+    return 0;
 }
 
 poolobj* poolcreate(const char*) { return rt::pool::create(4096, 65536); }
