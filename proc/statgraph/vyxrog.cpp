@@ -287,8 +287,16 @@ int vyxrog(vyxstate* s, const double* pctlines) {
     // levels have no fits to draw the line from. No line is drawn that the note could name.
     if (pctrows > 0 && s->pctcount == 1) fmtlen = xpmstr(fmt, sizeof fmt, 510, kMsgOnePercentile, s->pctvals[0]);
     // The variable that labels the curves (its value list) and the MODEL it belongs to.
+    // The slot holds the variable's number: its name comes from the input data set.
     int rlen = 0;
-    const char* rname = slotstring(stmtslot(s->curstmt, slot::plot::STRESSVAR), &rlen);
+    const char* rname = nullptr;
+    vardesc rvar{};
+    const optslot* rslot = stmtslot(s->curstmt, slot::plot::STRESSVAR);
+    if (rslot && rslot->ptr && rslot->count > 0 && s->dsin) {
+        xvname(s->dsin, static_cast<const int32_t*>(rslot->ptr)[0], &rvar);
+        rname = rvar.name;
+        rlen = rvar.namelen;
+    }
     const auto* rp = static_cast<const regpstate*>(s->regpstate);
     const levstate* ls = s->mdllev ? s->mdllev->lstate : nullptr;
     if (rp && rp->ncurve == 1 && rname && rp->values && ls && (ls->ncontv > 1 || ls->nclassv > 0))

@@ -115,34 +115,51 @@ bool relplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& why
     }
     if (pct) {
         const int xc = pct->find("XPcntl"), yc = pct->find("YPcntl"), pg = pct->find("PcntlGroup"), cl = pct->find("CurveLabel");
-        std::string cur = "\x01";
+        const double fs = style().font * 0.9;
+        std::string cur = "\x01", label;
         Path p(f);
-        double lx = NAN, lyv = NAN;
+        // The line's last point inside the frame, in points, and the point before it.
+        double lx = NAN, lyv = NAN, qx = NAN, qy = NAN, prevx = NAN, prevy = NAN;
+        // Several curves (by level or by value) take one percentile, which the note names:
+        // each is labelled by its level, or by the variable and its value. Several
+        // percentiles on one curve, whose value the note names, are labelled by percentile.
+        bool bycurve = false;
+        for (size_t r = 1; cl >= 0 && r < pct->rows && !bycurve; ++r) bycurve = text(*pct, cl, r) != text(*pct, cl, 0);
+        const std::string rname = trim(v.text("_RName"));
         auto finish = [&](const std::string& name) {
             p.draw(cv, gfx::Stroke{Rgb{0.15, 0.15, 0.2}, 1.2, {}});
-            double x, y;
-            // The label right of the line's end, clear of the points at the last level, or
-            // left of it when the frame ends there.
-            const double fs = style().font * 0.9;
-            if (!name.empty() && f.at(lx, lyv, &x, &y) && x <= f.x1 && y <= f.y1 && y >= f.y0) {
-                if (x + 8 + textwidth(name, fs, false) <= f.x1)
-                    cv.text(name, x + 8, y - fs * 0.35, 0, gfx::Anchor::Start, textstyle(fs));
-                else
-                    cv.text(name, x - 2, y + 3, 0, gfx::Anchor::End, textstyle(fs));
+            const double x = lx, y = lyv;
+            if (name.empty() || !std::isfinite(x)) return;
+            // The label right of the line's end, clear of the points at the last level; where
+            // the frame ends there, left of the end on the side the line leaves free: above a
+            // line that rises to its end, below one that falls.
+            double bx = x + 8, by = y - fs * 0.35;
+            gfx::Anchor a = gfx::Anchor::Start;
+            if (bx + textwidth(name, fs, false) > f.x1) {
+                const bool falls = std::isfinite(qy) && qy > y;
+                bx = x - 2;
+                by = falls && y - fs - 2 >= f.y0 ? y - fs - 2 : y + 3;
+                a = gfx::Anchor::End;
             }
+            cv.text(name, bx, by, 0, a, textstyle(fs));
         };
         for (size_t r = 0; r < pct->rows; ++r) {
-            std::string name = text(*pct, pg, r);
-            if (cl >= 0) name += " " + text(*pct, cl, r);
-            if (name != cur) {
-                if (cur != "\x01") finish(trim(cur));
-                cur = name;
+            const std::string curve = cl >= 0 ? trim(text(*pct, cl, r)) : std::string();
+            const std::string key = text(*pct, pg, r) + "\x02" + curve;
+            if (key != cur) {
+                if (cur != "\x01") finish(label);
+                cur = key;
+                label = !bycurve ? trim(text(*pct, pg, r)) : rname.empty() ? curve : rname + " = " + curve;
+                lx = lyv = qx = qy = prevx = prevy = NAN;
             }
             const double x = num(*pct, xc, r), y = num(*pct, yc, r);
             p.add(x, y);
-            if (std::isfinite(x) && std::isfinite(y)) lx = x, lyv = y;
+            double ox, oy;
+            if (!f.at(x, y, &ox, &oy)) continue;
+            if (ox >= f.x0 && ox <= f.x1 && oy >= f.y0 && oy <= f.y1) qx = prevx, qy = prevy, lx = ox, lyv = oy;
+            prevx = ox, prevy = oy;
         }
-        if (cur != "\x01") finish(trim(cur));
+        if (cur != "\x01") finish(label);
     }
     if (data) {
         const int xc = data->find("XData"), yc = data->find("YData"), gc = data->find("DataGroup");

@@ -428,6 +428,26 @@ TEST(BothRoads, RelationPlotOfTheModel) {
     EXPECT_EQ(s[0].curves.size(), 2u);
     samepanel(d[0], s[0], "MODEL relation plot", true, false);
     for (const Pt& p : d[0].points) EXPECT_GT(std::fabs(p.second - std::log10(700.0)), 1e-3) << "the dropped observation is drawn";
+    // Each curve is labelled by its temperature on both roads.
+    for (const dp::Page* p : {&r.device.pages[0], &r.statistical.pages[0]})
+        EXPECT_TRUE(p->hastext("170") && p->hastext("180")) << (p == &r.device.pages[0] ? "device" : "statistical");
+}
+
+// Curves at values of a second variable: the device road labels each by its value under a
+// heading of the variable, the statistical road by "variable = value". One curve with several
+// percentiles is labelled by percentile, its value in the note.
+TEST(BothRoads, CurvesAtValuesOfASecondVariable) {
+    Roads r("proc vitalyx data=d;\n distribution weibull;\n model time*status(0) = voltage temperature / relation=pow;\n"
+            " relationplot time*status(0) = voltage / fit=regression relation=pow plotfit=50 temperature=150 190;\n"
+            " relationplot time*status(0) = voltage / fit=regression relation=pow plotfit=10 50 temperature=150;\nrun;\n",
+            {{"d", testdata::file("programs/model_fit_by_model/capacitor.csv")}});
+    ASSERT_EQ(r.device.pages.size(), 2u);
+    ASSERT_EQ(r.statistical.pages.size(), 2u);
+    const dp::Page &d = r.device.pages[0], &s = r.statistical.pages[0], &one = r.statistical.pages[1];
+    EXPECT_TRUE(d.hastext("150") && d.hastext("190") && d.hastext("temperature"));
+    EXPECT_TRUE(s.hastext("temperature = 150") && s.hastext("temperature = 190"));
+    EXPECT_TRUE(one.hastext("10") && one.hastext("50") && one.hastext("temperature = 150"));
+    EXPECT_FALSE(one.hastext("150"));
 }
 
 }  // namespace
