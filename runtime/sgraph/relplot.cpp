@@ -126,6 +126,12 @@ bool relplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& why
         bool bycurve = false;
         for (size_t r = 1; cl >= 0 && r < pct->rows && !bycurve; ++r) bycurve = text(*pct, cl, r) != text(*pct, cl, 0);
         const std::string rname = trim(v.text("_RName"));
+        struct Placed {
+            std::string text;
+            double x, y, x0, x1;   // baseline start or end (anchor), its horizontal extent
+            gfx::Anchor a;
+        };
+        std::vector<Placed> placed;
         auto finish = [&](const std::string& name) {
             p.draw(cv, gfx::Stroke{Rgb{0.15, 0.15, 0.2}, 1.2, {}});
             const double x = lx, y = lyv;
@@ -141,7 +147,8 @@ bool relplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& why
                 by = falls && y - fs - 2 >= f.y0 ? y - fs - 2 : y + 3;
                 a = gfx::Anchor::End;
             }
-            cv.text(name, bx, by, 0, a, textstyle(fs));
+            const double w = textwidth(name, fs, false);
+            placed.push_back({name, bx, by, a == gfx::Anchor::End ? bx - w : bx, a == gfx::Anchor::End ? bx : bx + w, a});
         };
         for (size_t r = 0; r < pct->rows; ++r) {
             const std::string curve = cl >= 0 ? trim(text(*pct, cl, r)) : std::string();
@@ -160,6 +167,13 @@ bool relplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& why
             prevx = ox, prevy = oy;
         }
         if (cur != "\x01") finish(label);
+        // Labels of lines that end close together are stacked upwards, one line of text apart.
+        std::sort(placed.begin(), placed.end(), [](const Placed& a, const Placed& b) { return a.y < b.y; });
+        for (size_t i = 0; i < placed.size(); ++i)
+            for (size_t j = 0; j < i; ++j)
+                if (placed[j].x0 < placed[i].x1 && placed[i].x0 < placed[j].x1 && placed[i].y < placed[j].y + 1.15 * fs)
+                    placed[i].y = placed[j].y + 1.15 * fs;
+        for (const Placed& l : placed) cv.text(l.text, l.x, l.y, 0, l.a, textstyle(fs));
     }
     if (data) {
         const int xc = data->find("XData"), yc = data->find("YData"), gc = data->find("DataGroup");

@@ -435,7 +435,7 @@ TEST(BothRoads, RelationPlotOfTheModel) {
 
 // Curves at values of a second variable: the device road labels each by its value under a
 // heading of the variable, the statistical road by "variable = value". One curve with several
-// percentiles is labelled by percentile, its value in the note.
+// percentiles is labelled by percentile, its value in the note. Labels of close lines stack.
 TEST(BothRoads, CurvesAtValuesOfASecondVariable) {
     Roads r("proc vitalyx data=d;\n distribution weibull;\n model time*status(0) = voltage temperature / relation=pow;\n"
             " relationplot time*status(0) = voltage / fit=regression relation=pow plotfit=50 temperature=150 190;\n"
@@ -448,6 +448,28 @@ TEST(BothRoads, CurvesAtValuesOfASecondVariable) {
     EXPECT_TRUE(s.hastext("temperature = 150") && s.hastext("temperature = 190"));
     EXPECT_TRUE(one.hastext("10") && one.hastext("50") && one.hastext("temperature = 150"));
     EXPECT_FALSE(one.hastext("150"));
+
+    // Lines that end close together (three lots of nearly one life): their labels stand a line
+    // of text apart on the statistical road.
+    std::string lots = "dose,lot,hours\n", line;
+    std::istringstream in(testdata::insulation);
+    std::getline(in, line);
+    for (int k = 0; std::getline(in, line); ++k)
+        lots += std::to_string(500 - std::stoi(line.substr(0, 3))) + "," + "ABC"[k % 3] + "," + line.substr(4) + "\n";
+    dp::Options o;
+    o.statistical = true;
+    const dp::Run close = dp::run("proc vitalyx data=d;\n class lot;\n distribution lognormal;\n model hours = dose lot;\n"
+                                  " relationplot hours = dose / fit=regression plotfit=50;\nrun;\n",
+                                  {{"d", lots}}, o);
+    ASSERT_EQ(close.status, 0) << close.log.all();
+    ASSERT_EQ(close.pages.size(), 1u);
+    const dp::Page& c = close.pages[0];
+    const Prim *a = c.text("A"), *b = c.text("B"), *cc = c.text("C");
+    ASSERT_TRUE(a && b && cc);
+    const double gap = a->style.size / c.h * 100.0;
+    EXPECT_GE(std::fabs(a->xy[1] - b->xy[1]), gap);
+    EXPECT_GE(std::fabs(a->xy[1] - cc->xy[1]), gap);
+    EXPECT_GE(std::fabs(b->xy[1] - cc->xy[1]), gap);
 }
 
 }  // namespace
