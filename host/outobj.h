@@ -70,6 +70,7 @@ enum : uint16_t {
     OBK_COUNT158 = 158,   // a list's count (type 3, out)
     OBK_DESTLIST = 4964,
     OBK_SEGTABLE = 4967,
+    OBK_ROWCOUNT = 4971,  // the rows of a block of rows (type 3)
 };
 
 // Column kinds (key 103).
@@ -97,6 +98,13 @@ enum : int {
     OB_DESTPUB = 4966,
     OB_DESTFREE = 4968,
     OB_DEST158 = 158,
+    // A block of rows in one call: {OBK_ROWCOUNT, n}, then for each column whose values vary
+    // over the block a pair {OBK_CELL, its bound cell} {OBK_VALUE, an array of n values:
+    // double for a column of kind 5, int32 for kind 3}. The same as setting each listed cell to
+    // row i's value and adding a row (method 329), for i = 0 to n-1: the other cells keep their
+    // values over the block, and the listed cells hold the last row's values afterwards. A
+    // listed cell that no column is bound to is passed over.
+    OB_ADDROWS = 4970,
 };
 
 // `wobitem`: key, type, a flag word and the value area (native pointers on 64 bits).

@@ -62,7 +62,7 @@ int intervalpoints(vyxstate* s, grpnode* g, Limits lim, double* vmin, double* vm
 }
 
 // One point row from a curve record.
-int curvepoint(vyxstate* s, const double* r, Limits lim, double* vmin, double* vmax) {
+int curvepoint(vyxstate* s, PhRowBlock& rows, const double* r, Limits lim, double* vmin, double* vmax) {
     double* v = s->rowvals;
     const double p = r[CR_PPOS];
     const double t = sg::backtime(s, r[CR_TIME]);
@@ -90,28 +90,34 @@ int curvepoint(vyxstate* s, const double* r, Limits lim, double* vmin, double* v
     v[SG_YUPPER] = qupper;
     v[SG_YLOWER] = qlower;
     v[SG_FREQ] = std::trunc(r[CR_WEIGHT]);
-    return phrow(s);
+    return rows.take();
 }
 
+// The point rows of a curve set only these cells: they go to the output a block at a time.
 int curvepoints(vyxstate* s, grpnode* g, Limits lim, double* vmin, double* vmax) {
+    double* v = s->rowvals;
+    PhRowBlock rows(s, {&v[SG_PUPPER], &v[SG_PLOWER], &v[SG_PLABEL], &v[SG_XVALUE], &v[SG_YVALUE], &v[SG_YUPPER],
+                        &v[SG_YLOWER], &v[SG_FREQ]});
     const int32_t n = g->ncurve;
     if (g->crvinmem || !g->ufile2) {
         for (int32_t i = 0; g->crvbuf && i < n; ++i)
-            if (int rc = curvepoint(s, g->crvbuf + static_cast<size_t>(i) * CR_WORDS, lim, vmin, vmax)) return rc;
-        return 0;
+            if (int rc = curvepoint(s, rows, g->crvbuf + static_cast<size_t>(i) * CR_WORDS, lim, vmin, vmax)) return rc;
+        return rows.flush();
     }
     // Streamed through the group's block buffer, 1000 records at a time.
     for (int32_t done = 0; done < n;) {
         if (xcread(g->ufile2, g->crvbuf, CR_BLOCKBYTES) != 0) {
+            // The rows read so far are plotted.
+            if (int rc = rows.flush()) return rc;
             xpmlog(510, MSG_ROWS_END_EARLY);
             return RC_READ;
         }
         const int32_t k = n - done < CR_PERBLOCK ? n - done : CR_PERBLOCK;
         for (int32_t i = 0; i < k; ++i)
-            if (int rc = curvepoint(s, g->crvbuf + static_cast<size_t>(i) * CR_WORDS, lim, vmin, vmax)) return rc;
+            if (int rc = curvepoint(s, rows, g->crvbuf + static_cast<size_t>(i) * CR_WORDS, lim, vmin, vmax)) return rc;
         done += k;
     }
-    return 0;
+    return rows.flush();
 }
 
 }  // namespace
@@ -130,9 +136,13 @@ int PlotPoints(vyxstate* s, grpnode* g, double* vmin, double* vmax) {
     if (s->rspform[RF_TIME] || !s->pflags.nocenplot || !s->rspform[RF_CENSOR]) return 0;
     double* v = s->rowvals;
     for (int k = 0; k < SG_CELLS; ++k) v[k] = missing();
-    return eachrow(s, g, [&](const double* r) -> int {
+    PhRowBlock rows(s, {&v[SG_CENSOR]});
+    const int rc = eachrow(s, g, [&](const double* r) -> int {
         if (static_cast<int>(std::trunc(r[OBS_CENS])) == 0) return 0;
         v[SG_CENSOR] = sg::backtime(s, r[OBS_TIME]);
-        return phrow(s);
+        return rows.take();
     });
+    // The marks taken before a failure are plotted as their rows would have been.
+    const int frc = rows.flush();
+    return rc ? rc : frc;
 }

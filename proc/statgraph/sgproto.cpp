@@ -63,6 +63,22 @@ int phbind(vyxstate* s, uint32_t* ref) {
 
 int phrow(vyxstate* s) { return checked(s, wobmth(s->curtab, nullptr, OB_ADDROW, 0, nullptr)); }
 
+PhRowBlock::PhRowBlock(vyxstate* s, std::initializer_list<double*> cells)
+    : s_(s), cells_(cells), vals_(cells.size() * kRows) {}
+
+int PhRowBlock::flush() {
+    if (n_ == 0) return 0;
+    std::vector<wobitem> items;
+    items.reserve(1 + 2 * cells_.size());
+    items.push_back(obint(OBK_ROWCOUNT, n_));
+    for (size_t k = 0; k < cells_.size(); ++k) {
+        items.push_back(obcell(OBK_CELL, cells_[k]));
+        items.push_back(obptr(OBK_VALUE, OBT_POINTER, &vals_[k * kRows]));
+    }
+    n_ = 0;
+    return checked(s_, wobmth(s_->curtab, nullptr, OB_ADDROWS, static_cast<int>(items.size()), items.data()));
+}
+
 int phclose(vyxstate* s) {
     if (int rc = checked(s, wobmth(s->curtab, nullptr, OB_ENDROWS, 0, nullptr))) return rc;
     wobitem id[] = {obidin(s->curtabid)};

@@ -9,7 +9,9 @@
 // caller returns at once. A bind that fails therefore never leaves a graph request pointing
 // at a phantom object that does not exist.
 #pragma once
+#include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <vector>
 
 #include "host/outobj.h"
@@ -29,6 +31,26 @@ int phenddef(vyxstate* s);
 // table id to curtabid.
 int phbind(vyxstate* s, uint32_t* ref);
 int phrow(vyxstate* s);
+// Rows of curtab appended a block at a time (method 4970): take() keeps the values the listed
+// cells hold as the next row, and the block goes to the output manager when it is full and at
+// flush(). Between take() and flush() the other bound cells must keep their values. Both
+// return 0 or the failure's result.
+class PhRowBlock {
+public:
+    PhRowBlock(vyxstate* s, std::initializer_list<double*> cells);
+    int take() {
+        for (size_t k = 0; k < cells_.size(); ++k) vals_[k * kRows + n_] = *cells_[k];
+        return ++n_ == kRows ? flush() : 0;
+    }
+    int flush();
+
+private:
+    static constexpr int kRows = 1024;
+    vyxstate* s_;
+    std::vector<double*> cells_;
+    std::vector<double> vals_;    // kRows values of each cell
+    int n_ = 0;
+};
 // End of rows and publish of curtab.
 int phclose(vyxstate* s);
 // The output group of a panel series (panelobj), and its release after the last panel.

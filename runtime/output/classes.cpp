@@ -56,7 +56,11 @@ Classes* make() {
     // Data objects and information lists share the end of rows through their parent.
     build(c->table, nullptr, {{OB_ENDROWS, tab_endrows}}, kPlain);
     build(c->data, &c->table,
-          {{OB_ADDCOL, data_addcol}, {OB_TITLES, data_titles}, {OB_ENDDEF, data_enddef}, {OB_ADDROW, data_addrow}},
+          {{OB_ADDCOL, data_addcol},
+           {OB_TITLES, data_titles},
+           {OB_ENDDEF, data_enddef},
+           {OB_ADDROW, data_addrow},
+           {OB_ADDROWS, data_addrows}},
           kData);
     build(c->info, &c->table, {{OB_INFO, info_line}}, kInfo);
     build(c->group, nullptr, {}, kGroup);

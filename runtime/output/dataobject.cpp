@@ -63,6 +63,36 @@ int32_t data_addrow(obobject* obj, void*, void*, int, wobitem*) {
     return 0;
 }
 
+int32_t data_addrows(obobject* obj, void*, void*, int n, wobitem* items) {
+    auto* d = static_cast<DataObject*>(obj);
+    const wobitem* count = finditem(n, items, OBK_ROWCOUNT);
+    if (!count || count->type != OBT_INT || count->v.i < 0) return OBR_BADITEM;
+    std::vector<size_t> cols;
+    std::vector<const void*> vals;
+    for (int k = 0; k < n; ++k) {
+        if (items[k].key != OBK_CELL) continue;
+        // Each cell is followed by its array; a cell no column is bound to is passed over, one
+        // bound to a text column cannot take an array.
+        if (k + 1 >= n || items[k + 1].key != OBK_VALUE || !items[k + 1].v.p || !items[k].v.p) return OBR_BADITEM;
+        auto it = std::find_if(d->cols.begin(), d->cols.end(), [&](const Column& c) { return c.cell == items[k].v.p; });
+        if (it == d->cols.end()) {
+            ++k;
+            continue;
+        }
+        if (it->kind != 5 && it->kind != 3) return OBR_BADITEM;
+        cols.push_back(static_cast<size_t>(it - d->cols.begin()));
+        vals.push_back(items[k + 1].v.p);
+        ++k;
+    }
+    const auto rows = static_cast<size_t>(count->v.i);
+    if (d->binding) {
+        program()->appendrows(*d->binding, rows, cols, vals);
+    } else if (rows > 0) {
+        setblockcells(*d, cols, vals, rows - 1);   // rows of an unbound object print nowhere
+    }
+    return 0;
+}
+
 int32_t tab_endrows(obobject* obj, void*, void*, int n, wobitem* items) {
     auto* o = static_cast<Object*>(obj);
     if (o->kind == ObjKind::Info) {

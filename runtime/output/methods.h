@@ -28,6 +28,7 @@ VX_METHOD(data_addcol);
 VX_METHOD(data_titles);
 VX_METHOD(data_enddef);
 VX_METHOD(data_addrow);
+VX_METHOD(data_addrows);
 VX_METHOD(info_line);
 // collections
 VX_METHOD(assoc_add);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include "runtime/util/strings.h"
 
 namespace rt::out {
@@ -21,6 +22,56 @@ void NumColumn::appendslow(double v) {
         blk.vals[at] = v;
     }
     ++n_;
+}
+
+void NumColumn::append(const double* v, size_t n) {
+    for (size_t i = 0; i < n;) {
+        const size_t at = n_ % kBlock;
+        if (at == 0) {
+            appendslow(v[i++]);
+            continue;
+        }
+        Block& blk = blocks_.back();
+        const size_t m = std::min(n - i, kBlock - at);
+        if (blk.vals) {
+            std::copy(v + i, v + i + m, blk.vals.get() + at);
+            n_ += m;
+            i += m;
+            continue;
+        }
+        // A uniform block takes the run of its value, and is stored from the first other value.
+        size_t same = 0;
+        while (same < m && std::bit_cast<uint64_t>(v[i + same]) == blk.bits) ++same;
+        n_ += same;
+        i += same;
+        if (same < m) appendslow(v[i++]);
+    }
+}
+
+void NumColumn::append(const int32_t* v, size_t n) {
+    double buf[256];
+    for (size_t i = 0; i < n; i += std::size(buf)) {
+        const size_t m = std::min(n - i, std::size(buf));
+        std::copy(v + i, v + i + m, buf);
+        append(buf, m);
+    }
+}
+
+void NumColumn::repeat(double v, size_t n) {
+    const uint64_t b = std::bit_cast<uint64_t>(v);
+    while (n > 0) {
+        const size_t at = n_ % kBlock;
+        if (at == 0 || (!blocks_.back().vals && blocks_.back().bits != b)) {
+            appendslow(v);
+            --n;
+            continue;
+        }
+        Block& blk = blocks_.back();
+        const size_t m = std::min(n, kBlock - at);
+        if (blk.vals) std::fill(blk.vals.get() + at, blk.vals.get() + at + m, v);
+        n_ += m;
+        n -= m;
+    }
 }
 
 size_t NumColumn::nextfinite(size_t row, size_t last) const {
@@ -55,6 +106,12 @@ void TextColumn::append(std::string_view s) {
         runs_.emplace_back(n_, it->second);
     }
     ++n_;
+}
+
+void TextColumn::repeat(std::string_view s, size_t n) {
+    if (n == 0) return;
+    append(s);
+    n_ += n - 1;
 }
 
 std::string_view TextColumn::at(size_t row) const {

@@ -7,7 +7,9 @@
 // the same bits (all missing, say) is one value; only the others hold an array. A text column
 // keeps runs of equal texts, each text once.
 #pragma once
+#include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -37,6 +39,11 @@ public:
         }
         appendslow(v);
     }
+    // n values at once, or one value n times: the blocks come out as n appends would leave
+    // them, but a uniform block takes a run of its value whole.
+    void append(const double* v, size_t n);
+    void append(const int32_t* v, size_t n);
+    void repeat(double v, size_t n);
     double at(size_t row) const {
         const Block& blk = blocks_[row / kBlock];
         return blk.vals ? blk.vals[row % kBlock] : std::bit_cast<double>(blk.bits);
@@ -45,6 +52,26 @@ public:
     // The first row of [row, last) whose value is finite, or last: a block of one missing
     // value is passed over whole, a stored block is read as the doubles it holds.
     size_t nextfinite(size_t row, size_t last) const;
+    // fn(row, value) for every row of [row, last) whose value is finite, in order: a block of
+    // one missing value is passed over whole, a stored block read as the doubles it holds.
+    template <class Fn>
+    void eachfinite(size_t row, size_t last, Fn&& fn) const {
+        const size_t stop = std::min(last, n_);
+        while (row < stop) {
+            const size_t base = row / kBlock * kBlock, end = std::min(stop, base + kBlock);
+            const Block& blk = blocks_[row / kBlock];
+            if (!blk.vals) {
+                const double v = std::bit_cast<double>(blk.bits);
+                if (std::isfinite(v))
+                    for (; row < end; ++row) fn(row, v);
+                row = end;
+                continue;
+            }
+            const double* v = blk.vals.get();
+            for (; row < end; ++row)
+                if (std::isfinite(v[row - base])) fn(row, v[row - base]);
+        }
+    }
     // Bytes held by the stored blocks (for tests of the memory a plot costs).
     size_t storedbytes() const;
 
@@ -62,6 +89,7 @@ private:
 class TextColumn {
 public:
     void append(std::string_view s);
+    void repeat(std::string_view s, size_t n);
     std::string_view at(size_t row) const;
     size_t size() const { return n_; }
 
@@ -96,6 +124,11 @@ public:
     // The first row of [row, last) where column col holds a finite number (last for col -1).
     size_t nextfinite(int col, size_t row, size_t last) const {
         return col < 0 ? last : cols[static_cast<size_t>(col)].num.nextfinite(row, last);
+    }
+    // fn(row, value) for every row of [row, last) where column col holds a finite number.
+    template <class Fn>
+    void eachfinite(int col, size_t row, size_t last, Fn&& fn) const {
+        if (col >= 0) cols[static_cast<size_t>(col)].num.eachfinite(row, last, fn);
     }
     std::string_view text(int col, size_t row) const { return cols[static_cast<size_t>(col)].text.at(row); }
     size_t storedbytes() const;

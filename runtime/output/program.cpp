@@ -160,8 +160,8 @@ void Program::addmakes(Binding& b, std::string& err) {
     }
 }
 
-// A phantom row goes into its columns straight from the bound cells.
-void Program::appendphantom(Binding& b) {
+// Phantom rows go into their columns straight from the bound cells (or the block's arrays).
+void Program::appendphantom(Binding& b, size_t nrows, const std::vector<const void*>* byarray) {
     const std::vector<Column>& cols = b.obj->cols;
     PhantomData& d = *b.phantom;
     const size_t n = std::min(cols.size(), d.cols.size());
@@ -175,13 +175,23 @@ void Program::appendphantom(Binding& b) {
             b.phcells.push_back({&cols[k], &d.cols[k], how});
         }
     }
-    for (const Binding::PhantomCell& pcell : b.phcells) {
+    auto number = [nrows](PhantomColumn& pc, double v) {
+        if (nrows == 1) pc.num.append(v);
+        else pc.num.repeat(v, nrows);
+    };
+    for (size_t k = 0; k < b.phcells.size(); ++k) {
+        const Binding::PhantomCell& pcell = b.phcells[k];
         const void* cell = pcell.col->cell;
+        if (byarray && (*byarray)[k]) {
+            if (pcell.how == Binding::PhantomCell::Double) pcell.pc->num.append(static_cast<const double*>((*byarray)[k]), nrows);
+            else pcell.pc->num.append(static_cast<const int32_t*>((*byarray)[k]), nrows);
+            continue;
+        }
         switch (pcell.how) {
         case Binding::PhantomCell::Double: {
             double v = hostmissing();
             if (cell) std::memcpy(&v, cell, sizeof v);
-            pcell.pc->num.append(v);
+            number(*pcell.pc, v);
             break;
         }
         case Binding::PhantomCell::Integer: {
@@ -191,34 +201,60 @@ void Program::appendphantom(Binding& b) {
                 std::memcpy(&i, cell, sizeof i);
                 v = i;
             }
-            pcell.pc->num.append(v);
+            number(*pcell.pc, v);
             break;
         }
         case Binding::PhantomCell::Handle: {
             if (!cell) {
-                pcell.pc->text.append(std::string_view());
+                pcell.pc->text.repeat(std::string_view(), nrows);
                 break;
             }
             txthandle h;
             std::memcpy(&h, cell, sizeof h);
-            pcell.pc->text.append(textof(h));
+            pcell.pc->text.repeat(textof(h), nrows);
             break;
         }
         case Binding::PhantomCell::Fixed: {
             if (!cell) {
-                pcell.pc->text.append(std::string_view());
+                pcell.pc->text.repeat(std::string_view(), nrows);
                 break;
             }
             const int width = pcell.col->width;
             const char* p = static_cast<const char*>(cell);
             size_t len = strnlen(p, static_cast<size_t>(width > 0 ? width : 16));
             while (len > 0 && p[len - 1] == ' ') --len;
-            pcell.pc->text.append(std::string_view(p, len));
+            pcell.pc->text.repeat(std::string_view(p, len), nrows);
             break;
         }
         }
     }
-    ++d.rows;
+    d.rows += nrows;
+}
+
+void setblockcells(const DataObject& obj, const std::vector<size_t>& cols, const std::vector<const void*>& vals, size_t i) {
+    for (size_t k = 0; k < cols.size(); ++k) {
+        const Column& c = obj.cols[cols[k]];
+        const size_t size = c.kind == 5 ? sizeof(double) : sizeof(int32_t);
+        std::memcpy(c.cell, static_cast<const char*>(vals[k]) + i * size, size);
+    }
+}
+
+void Program::appendrows(Binding& b, size_t n, const std::vector<size_t>& cols, const std::vector<const void*>& vals) {
+    if (n == 0) return;
+    auto setcells = [&](size_t i) { setblockcells(*b.obj, cols, vals, i); };
+    if (b.done || !b.phantom || !b.makes.empty()) {
+        // A printed table or a MAKE data set takes the rows one at a time.
+        for (size_t i = 0; i < n; ++i) {
+            setcells(i);
+            append(b);
+        }
+        return;
+    }
+    std::vector<const void*> byarray(b.obj->cols.size(), nullptr);
+    for (size_t k = 0; k < cols.size(); ++k) byarray[cols[k]] = vals[k];
+    b.rows += static_cast<long long>(n);
+    appendphantom(b, n, &byarray);
+    setcells(n - 1);
 }
 
 void Program::append(Binding& b) {

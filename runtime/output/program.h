@@ -59,6 +59,10 @@ struct Binding {
     long long rowsatsuspend = -1; // rows printed when something else interrupted the streaming table
 };
 
+// Row i of a block of rows (method 4970) into the listed cells, as the procedure would set
+// them row by row.
+void setblockcells(const DataObject& obj, const std::vector<size_t>& cols, const std::vector<const void*>& vals, size_t i);
+
 class Program {
 public:
     explicit Program(Session* s);
@@ -116,7 +120,12 @@ public:
     Binding* bind(DataObject* obj, const Template* tpl, bool phantom);
     // Reads the bound cells and sends the row to the destinations.
     void append(Binding& b);
-    void appendphantom(Binding& b);
+    // A block of rows (method 4970): n rows whose columns cols[k] take their values from
+    // the arrays vals[k] (double or int32 by the column's kind), the others their bound cells.
+    void appendrows(Binding& b, size_t n, const std::vector<size_t>& cols, const std::vector<const void*>& vals);
+    // The phantom's next n rows: the bound cells repeated, but for a column k with byarray[k]
+    // set, whose n values come from that array.
+    void appendphantom(Binding& b, size_t n = 1, const std::vector<const void*>* byarray = nullptr);
     void addmakes(Binding& b, std::string& err);
     // Prints a finished table (titles, BY line, headers, rows) in publish order.
     void finish(Binding& b);

@@ -260,6 +260,77 @@ void Band::draw(Canvas& c, const Rgb& fill, const gfx::Stroke* edge, bool filled
 }
 
 // ---- markers
+bool SpotSet::insert(uint64_t key) {
+    if (key == kEmpty) return !std::exchange(hasempty_, true);
+    if (2 * (n_ + 1) > slots_.size()) grow();
+    const size_t mask = slots_.size() - 1;
+    for (size_t i = static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> 20) & mask;; i = (i + 1) & mask) {
+        if (slots_[i] == key) return false;
+        if (slots_[i] == kEmpty) {
+            slots_[i] = key;
+            ++n_;
+            return true;
+        }
+    }
+}
+
+void SpotSet::grow() {
+    std::vector<uint64_t> old;
+    old.swap(slots_);
+    slots_.assign(old.empty() ? 4096 : 2 * old.size(), kEmpty);
+    n_ = 0;
+    for (uint64_t k : old)
+        if (k != kEmpty) insert(k);
+}
+
+namespace {
+// The data values of an axis whose page coordinate (from origin a to b over the axis) rounds
+// to spot s, that is lies in [(s - 0.5) / 20, (s + 0.5) / 20), narrowed at both ends by a
+// millionth of a point: the rounding of log10 and of the mapping (some 1e-13 points) cannot
+// carry a value inside across a spot's edge. Empty when the spot is not wholly inside
+// [clip0, clip1], where a point may be left out.
+void spotrange(const Axis& ax, double a, double b, double clip0, double clip1, long s, double* lo, double* hi) {
+    *lo = *hi = NAN;
+    constexpr double kMargin = 1e-6;
+    const double e0 = (static_cast<double>(s) - 0.5) / 20, e1 = (static_cast<double>(s) + 0.5) / 20;
+    if (!(e0 > clip0 && e1 < clip1) || !(b > a) || !(ax.hi > ax.lo)) return;
+    const double p0 = e0 + kMargin, p1 = e1 - kMargin;
+    double u0 = ax.lo + (p0 - a) / (b - a) * (ax.hi - ax.lo), u1 = ax.lo + (p1 - a) / (b - a) * (ax.hi - ax.lo);
+    if (ax.log) u0 = std::pow(10.0, u0), u1 = std::pow(10.0, u1);
+    if (std::isfinite(u0) && std::isfinite(u1) && u0 < u1) *lo = u0, *hi = u1;
+}
+}  // namespace
+
+SpotMarks::SpotMarks(const Frame& f) : f_(f) {}
+
+void SpotMarks::place(double dx, double dy) {
+    const Frame& f = f_;
+    double x, y;
+    if (!f.at(dx, dy, &x, &y)) return;
+    if (x < f.x0 - 0.01 || x > f.x1 + 0.01 || y < f.y0 - 0.01 || y > f.y1 + 0.01) return;
+    const long sx = std::lround(x * 20), sy = std::lround(y * 20);
+    const uint64_t spot = (static_cast<uint64_t>(sx) << 32) ^ static_cast<uint64_t>(sy);
+    if (haslast_ && spot == last_) return;
+    last_ = spot;
+    haslast_ = true;
+    if (sx != xin_.spot || std::isnan(xin_.lo)) {
+        xin_.spot = sx;
+        spotrange(f.x, f.x0, f.x1, f.x0 - 0.01, f.x1 + 0.01, sx, &xin_.lo, &xin_.hi);
+    }
+    if (sy != yin_.spot || std::isnan(yin_.lo)) {
+        yin_.spot = sy;
+        spotrange(f.y, f.y0, f.y1, f.y0 - 0.01, f.y1 + 0.01, sy, &yin_.lo, &yin_.hi);
+    }
+    if (!spots_.insert(spot)) return;
+    if (xy_.empty()) xy_.reserve(1u << 12);
+    xy_.push_back(x);
+    xy_.push_back(y);
+}
+
+void SpotMarks::draw(Canvas& c, const gfx::MarkerShape& m, double size, const gfx::Stroke& s) {
+    if (!xy_.empty()) c.markers(m, size, s, xy_.data(), xy_.size() / 2);
+}
+
 namespace {
 gfx::MarkerShape shape(const char* name, std::vector<std::vector<std::pair<double, double>>> paths, bool closed, bool filled) {
     gfx::MarkerShape m;
@@ -270,44 +341,6 @@ gfx::MarkerShape shape(const char* name, std::vector<std::vector<std::pair<doubl
     return m;
 }
 
-// The spots markers were stamped at: an open-addressing set, for a million-point plot asks
-// a million times whether its spot is new.
-class SpotSet {
-public:
-    // True when the spot was not in the set yet.
-    bool insert(uint64_t key) {
-        if (key == kEmpty) return !std::exchange(hasempty_, true);
-        if (2 * (n_ + 1) > slots_.size()) grow();
-        const size_t mask = slots_.size() - 1;
-        for (size_t i = slot(key, mask);; i = (i + 1) & mask) {
-            if (slots_[i] == key) return false;
-            if (slots_[i] == kEmpty) {
-                slots_[i] = key;
-                ++n_;
-                return true;
-            }
-        }
-    }
-
-private:
-    static constexpr uint64_t kEmpty = ~uint64_t{0};
-    std::vector<uint64_t> slots_;
-    size_t n_ = 0;
-    bool hasempty_ = false;
-    static size_t slot(uint64_t key, size_t mask) { return static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> 20) & mask; }
-    void grow() {
-        std::vector<uint64_t> old;
-        old.swap(slots_);
-        slots_.assign(old.empty() ? 4096 : 2 * old.size(), kEmpty);
-        const size_t mask = slots_.size() - 1;
-        for (uint64_t k : old) {
-            if (k == kEmpty) continue;
-            size_t i = slot(k, mask);
-            while (slots_[i] != kEmpty) i = (i + 1) & mask;
-            slots_[i] = k;
-        }
-    }
-};
 }  // namespace
 
 const gfx::MarkerShape& circle() {
@@ -348,28 +381,9 @@ const gfx::MarkerShape& square() {
 
 void marks(Canvas& c, const Frame& f, const gfx::MarkerShape& m, double size, const gfx::Stroke& s,
            const std::vector<double>& xs, const std::vector<double>& ys) {
-    std::vector<double> xy;
-    xy.reserve(std::min<size_t>(xs.size(), 1u << 16) * 2);
-    // A marker is stamped once per spot: points closer than a twentieth of a point to one
-    // drawn already look the same, and a million-point plot stays a page of some thousands.
-    // Points along a curve come in runs at one spot: the spot of the point before is not asked
-    // of the set again.
-    SpotSet spots;
-    uint64_t last = 0;
-    bool haslast = false;
-    for (size_t k = 0; k < xs.size() && k < ys.size(); ++k) {
-        double x, y;
-        if (!f.at(xs[k], ys[k], &x, &y)) continue;
-        if (x < f.x0 - 0.01 || x > f.x1 + 0.01 || y < f.y0 - 0.01 || y > f.y1 + 0.01) continue;
-        const uint64_t spot = (static_cast<uint64_t>(std::lround(x * 20)) << 32) ^ static_cast<uint64_t>(std::lround(y * 20));
-        if (haslast && spot == last) continue;
-        last = spot;
-        haslast = true;
-        if (!spots.insert(spot)) continue;
-        xy.push_back(x);
-        xy.push_back(y);
-    }
-    if (!xy.empty()) c.markers(m, size, s, xy.data(), xy.size() / 2);
+    SpotMarks sm(f);
+    for (size_t k = 0; k < xs.size() && k < ys.size(); ++k) sm.add(xs[k], ys[k]);
+    sm.draw(c, m, size, s);
 }
 
 // ---- reference lines

@@ -7,6 +7,7 @@
 // never handed to the canvas: lines break there, marks are left out.
 #pragma once
 #include <cmath>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -139,7 +140,52 @@ private:
     void close();
 };
 
-// Markers at data points (those without a place left out).
+// The spots markers were stamped at: an open-addressing set, for a million-point plot asks
+// a million times whether its spot is new.
+class SpotSet {
+public:
+    // True when the spot was not in the set yet.
+    bool insert(uint64_t key);
+
+private:
+    static constexpr uint64_t kEmpty = ~uint64_t{0};
+    std::vector<uint64_t> slots_;
+    size_t n_ = 0;
+    bool hasempty_ = false;
+    void grow();
+};
+
+// Markers at data points fed one by one (those without a place left out), stamped once per
+// spot: points closer than a twentieth of a point to one drawn already look the same, and a
+// million-point plot stays a page of some thousands.
+class SpotMarks {
+public:
+    explicit SpotMarks(const Frame& f);
+    void add(double dx, double dy) {
+        // Points along a curve come in runs at one spot: a point strictly inside the data
+        // ranges of the spot of the point before lands on it (no log10, no rounding).
+        if (dx > xin_.lo && dx < xin_.hi && dy > yin_.lo && dy < yin_.hi) return;
+        place(dx, dy);
+    }
+    void draw(Canvas& c, const gfx::MarkerShape& m, double size, const gfx::Stroke& s);
+
+private:
+    // The data values whose page coordinate rounds to one spot, narrowed by a margin far
+    // above rounding error; empty (NaN ends) where the spot reaches the frame's clipping.
+    struct Inside {
+        double lo = NAN, hi = NAN;
+        long spot = 0;
+    };
+    const Frame& f_;
+    Inside xin_, yin_;
+    uint64_t last_ = 0;
+    bool haslast_ = false;
+    SpotSet spots_;
+    std::vector<double> xy_;
+    void place(double dx, double dy);
+};
+
+// Markers at data points (those without a place left out), once per spot.
 void marks(Canvas& c, const Frame& f, const gfx::MarkerShape& m, double size, const gfx::Stroke& s,
            const std::vector<double>& xs, const std::vector<double>& ys);
 const gfx::MarkerShape& circle();

@@ -165,53 +165,47 @@ void drawgroup(Draw& w, const Frame& f, const Group& g, const Rgb& col, std::vec
 
     if (w.layer == 0 || w.layer == 1) return;
 
-    // Points, their limits, censored marks.
-    std::vector<double> px, py, cx, cy;
-    px.reserve(g.last - g.first);
-    py.reserve(g.last - g.first);
+    // Points with their limits, then censored marks: rows of either kind are missing the
+    // other's values, in whole blocks that are passed over. Points are stamped once per spot
+    // as they come.
+    SpotMarks points(f);
     gfx::Stroke bar{col, 0.8, {}};
-    // Rows with a point, then rows with a censored mark: most of either kind are missing the
-    // other's values, in whole blocks that are passed over.
-    for (size_t r = d.nextfinite(c.xp, g.first, g.last); r < g.last; r = d.nextfinite(c.xp, r + 1, g.last)) {
-        const double t = num(d, c.xp, r), q = num(d, c.yp, r);
-        if (std::isfinite(q)) {
-            double x, y;
-            place(rot, t, q, &x, &y);
-            px.push_back(x);
-            py.push_back(y);
-            if (w.limits)
-                for (double lq : {num(d, c.ylo, r), num(d, c.yup, r)}) {
-                    double bx, by, ox, oy;
-                    place(rot, t, lq, &bx, &by);
-                    if (!f.at(bx, by, &ox, &oy) || oy < f.y0 || oy > f.y1 || ox < f.x0 || ox > f.x1) continue;
-                    if (rot)
-                        w.cv.line(ox, oy - 3, ox, oy + 3, bar);
-                    else
-                        w.cv.line(ox - 3, oy, ox + 3, oy, bar);
-                }
+    size_t npoints = 0;
+    d.eachfinite(c.xp, g.first, g.last, [&](size_t r, double t) {
+        const double q = num(d, c.yp, r);
+        if (!std::isfinite(q)) return;
+        ++npoints;
+        double x, y;
+        place(rot, t, q, &x, &y);
+        points.add(x, y);
+        if (pts && pts->size() < 20000) {
+            double ox, oy;
+            if (f.at(x, y, &ox, &oy)) pts->emplace_back(ox, oy);
         }
-    }
-    cx.reserve(g.last - g.first - px.size());
-    cy.reserve(g.last - g.first - px.size());
-    for (size_t r = d.nextfinite(c.cens, g.first, g.last); r < g.last; r = d.nextfinite(c.cens, r + 1, g.last)) {
-        // In the strip above the frame (right of it with ROTATE), at the time.
-        const double ct = num(d, c.cens, r);
-        const double u = rot ? f.y.unit(ct) : f.x.unit(ct);
-        if (std::isnan(u)) continue;
-        cx.push_back(rot ? f.x1 + 5 : f.px(u));
-        cy.push_back(rot ? f.py(u) : f.y1 + 5);
-    }
-    marks(w.cv, f, opencircle(), 6, gfx::Stroke{col, 0.9, {}}, px, py);
+        if (w.limits)
+            for (double lq : {num(d, c.ylo, r), num(d, c.yup, r)}) {
+                double bx, by, ox, oy;
+                place(rot, t, lq, &bx, &by);
+                if (!f.at(bx, by, &ox, &oy) || oy < f.y0 || oy > f.y1 || ox < f.x0 || ox > f.x1) continue;
+                if (rot)
+                    w.cv.line(ox, oy - 3, ox, oy + 3, bar);
+                else
+                    w.cv.line(ox - 3, oy, ox + 3, oy, bar);
+            }
+    });
+    // In the strip above the frame (right of it with ROTATE), at the time; those along the
+    // frame only. Sorted times repeat: a time equal to the one before keeps its place.
     std::vector<double> xy;
-    xy.reserve(2 * cx.size());
-    for (size_t k = 0; k < cx.size(); ++k)
-        if ((rot ? cy[k] >= f.y0 && cy[k] <= f.y1 : cx[k] >= f.x0 && cx[k] <= f.x1)) xy.push_back(cx[k]), xy.push_back(cy[k]);
+    xy.reserve(2 * (g.last - g.first - npoints));
+    double lastct = NAN, lastu = NAN;
+    d.eachfinite(c.cens, g.first, g.last, [&](size_t, double ct) {
+        if (ct != lastct) lastct = ct, lastu = rot ? f.y.unit(ct) : f.x.unit(ct);
+        if (std::isnan(lastu)) return;
+        const double cx = rot ? f.x1 + 5 : f.px(lastu), cy = rot ? f.py(lastu) : f.y1 + 5;
+        if (rot ? cy >= f.y0 && cy <= f.y1 : cx >= f.x0 && cx <= f.x1) xy.push_back(cx), xy.push_back(cy);
+    });
+    points.draw(w.cv, opencircle(), 6, gfx::Stroke{col, 0.9, {}});
     if (!xy.empty()) w.cv.markers(plus(), 5, gfx::Stroke{col, 0.8, {}}, xy.data(), xy.size() / 2);
-    if (pts)
-        for (size_t k = 0; k < px.size() && pts->size() < 20000; ++k) {
-            double x, y;
-            if (f.at(px[k], py[k], &x, &y)) pts->emplace_back(x, y);
-        }
 
     // Reference lines: a time at XRef, a probability at YRef, each across the frame; the
     // same line of several groups drawn once.
