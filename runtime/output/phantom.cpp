@@ -92,6 +92,25 @@ size_t NumColumn::nextfinite(size_t row, size_t last) const {
     return last;
 }
 
+size_t NumColumn::nextother(size_t row, size_t last, double v) const {
+    const uint64_t b = std::bit_cast<uint64_t>(v);
+    const size_t stop = std::min(last, n_);
+    while (row < stop) {
+        const size_t base = row / kBlock * kBlock;
+        const Block& blk = blocks_[row / kBlock];
+        const size_t end = std::min(stop, base + kBlock);
+        if (!blk.vals) {
+            if (blk.bits != b) return row;
+            row = end;
+            continue;
+        }
+        const double* p = blk.vals.get();
+        for (; row < end; ++row)
+            if (std::bit_cast<uint64_t>(p[row - base]) != b) return row;
+    }
+    return last;
+}
+
 size_t NumColumn::storedbytes() const {
     size_t n = blocks_.capacity() * sizeof(Block);
     for (const Block& b : blocks_)

@@ -52,6 +52,9 @@ public:
     // The first row of [row, last) whose value is finite, or last: a block of one missing
     // value is passed over whole, a stored block is read as the doubles it holds.
     size_t nextfinite(size_t row, size_t last) const;
+    // The first row of [row, last) whose value differs from v (bit for bit), or last: a
+    // uniform block of v is passed over whole.
+    size_t nextother(size_t row, size_t last, double v) const;
     // fn(row, value) for every row of [row, last) whose value is finite, in order: a block of
     // one missing value is passed over whole, a stored block read as the doubles it holds.
     template <class Fn>
@@ -129,6 +132,10 @@ public:
     template <class Fn>
     void eachfinite(int col, size_t row, size_t last, Fn&& fn) const {
         if (col >= 0) cols[static_cast<size_t>(col)].num.eachfinite(row, last, fn);
+    }
+    // The first row of [row, last) where column col differs from v (last for col -1).
+    size_t nextother(int col, size_t row, size_t last, double v) const {
+        return col < 0 ? last : cols[static_cast<size_t>(col)].num.nextother(row, last, v);
     }
     std::string_view text(int col, size_t row) const { return cols[static_cast<size_t>(col)].text.at(row); }
     size_t storedbytes() const;

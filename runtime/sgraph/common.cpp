@@ -50,6 +50,11 @@ void reflines(Canvas& c, const Frame& f, const rt::out::PhantomData& d, size_t f
             href(c, f, v, l, slot++, stop);
     };
     for (size_t r = first; r < last; ++r) {
+        // Rows with neither value (a plot's points) are passed over a block at a time; each
+        // of them ends the level of the rows before.
+        const size_t next = std::min(d.nextfinite(xr, r, last), d.nextfinite(yr, r, last));
+        if (next >= last) break;
+        if (next > r) level = NAN, r = next;
         double x = num(d, xr, r), y = num(d, yr, r);
         const bool hasx = std::isfinite(x), hasy = std::isfinite(y);
         bool repeat = false;

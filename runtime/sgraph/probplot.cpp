@@ -42,7 +42,8 @@ struct Group {
 
 std::vector<Group> groups(const PhantomData& d, const Cols& c) {
     std::vector<Group> v;
-    for (size_t r = 0; r < d.rows; ++r) {
+    // Rows of one Index value come in runs, passed over a block at a time.
+    for (size_t r = 0; r < d.rows; r = d.nextother(c.idx, r + 1, d.rows, num(d, c.idx, r))) {
         const int ix = c.idx >= 0 ? static_cast<int>(d.num(c.idx, r)) : 1;
         if (v.empty() || v.back().index != ix) {
             if (!v.empty()) v.back().last = r;
@@ -84,12 +85,11 @@ Axis probtimeaxis(const PhantomData& d, bool log) {
     for (const char* name : {"XPPlot", "Censor", "Xvalue2"}) {
         const int col = d.find(name);
         if (col < 0) continue;
-        for (size_t r = d.nextfinite(col, 0, d.rows); r < d.rows; r = d.nextfinite(col, r + 1, d.rows)) {
-            const double t = d.num(col, r);
-            if (log && !(t > 0)) continue;
+        d.eachfinite(col, 0, d.rows, [&](size_t, double t) {
+            if (log && !(t > 0)) return;
             lo = std::min(lo, t);
             hi = std::max(hi, t);
-        }
+        });
     }
     return dataaxis(log, lo, hi, false);
 }
@@ -240,8 +240,7 @@ bool probplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& wh
     {
         const std::vector<double> ticks = numberlist(v.text("_Ticks"));
         double plo = INFINITY, phi = -INFINITY;
-        for (size_t r = 0; r < d->rows; ++r)
-            if (const double q = num(*d, c.yp, r); std::isfinite(q)) plo = std::min(plo, q), phi = std::max(phi, q);
+        d->eachfinite(c.yp, 0, d->rows, [&](size_t, double q) { plo = std::min(plo, q), phi = std::max(phi, q); });
         if (plo <= phi && ticks.size() > 2) {
             size_t a = 0, b = ticks.size() - 1;
             while (a + 1 < ticks.size() && ticks[a + 1] <= plo) ++a;
