@@ -142,6 +142,11 @@ int GraphRequest::issue(vyxstate* s) {
     return checked(s, wobmth(s->outmgr, nullptr, OB_GRAPH, static_cast<int>(items_.size()), items_.data()));
 }
 
+void lifelimits(const vyxstate* s, GraphRequest& r) {
+    if (s->pflags.llowgiven) r.number("_LifeMin", s->axlim[AX_LIFELOWER]);
+    if (s->pflags.lupgiven) r.number("_LifeMax", s->axlim[AX_LIFEUPPER]);
+}
+
 void gridcells(vyxstate* s, int i, int j) {
     char a[16], b[16];
     std::memcpy(a, s->levkeys[0] + 16 * i, 16);

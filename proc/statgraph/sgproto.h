@@ -77,6 +77,12 @@ private:
     std::vector<wobitem> items_;
 };
 
+// The ends of the life axis that the statement gives (LIFELOWER, LIFEUPPER or a LAXIS list,
+// as the option reader and the life scale leave them) as _LifeMin and _LifeMax, each only when
+// given: the renderer keeps them as the ends of the life axis, as the device road does. They
+// follow the request's other variables.
+void lifelimits(const vyxstate* s, GraphRequest& r);
+
 // The text of a name or string option slot with its length; null when the slot is not given.
 struct optslot;
 const char* slotstring(const optslot* o, int* len);

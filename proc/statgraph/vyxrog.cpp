@@ -354,6 +354,7 @@ int vyxrog(vyxstate* s, const double* pctlines) {
     r.number("_VMin", vmin).number("_VMax", vmax).text("_Grid", grid).text("_MLGrid", mlgrid).text("_PPXType", ytype);
     r.text("_PPXLabel", ppxlabel).text("_PPYLabel", ppylabel).text("_SXLabel", tlabel).text("_SYLabel", sylabel);
     r.number("_TransConf", transconf).number("_TransFit", transfit);
+    lifelimits(s, r);
     const int rc = r.issue(s);
     for (char* t : {xt, xl, pt, pl})
         if (t) vmfree_handler(s->stmtpool, t, -1, 4);

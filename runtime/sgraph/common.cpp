@@ -77,4 +77,44 @@ Axis dataaxis(bool log, double lo, double hi, bool zero) {
     return linearaxis(lo, hi, 5);
 }
 
+Axis lifeaxis(const Vars& v, bool log, double lo, double hi) {
+    const double gl = v.number("_LifeMin", NAN), gh = v.number("_LifeMax", NAN);
+    auto usable = [&](double g) { return std::isfinite(g) && (!log || g > 0); };
+    bool hl = usable(gl), hh = usable(gh);
+    if (hl && hh && !(gl < gh)) hl = hh = false;
+    const bool data = lo <= hi;
+    if (hl && !hh && data && !(gl < hi)) hl = false;
+    if (hh && !hl && data && !(gh > lo)) hh = false;
+    if (!hl && !hh) return dataaxis(log, lo, hi, false);
+    double a = hl ? gl : lo, b = hh ? gh : hi;
+    if (!data) {   // one end and no data: a decade, or a unit, beside it
+        if (!hl) a = log ? b / 10 : b - std::max(1.0, std::fabs(b));
+        if (!hh) b = log ? a * 10 : a + std::max(1.0, std::fabs(a));
+    }
+    Axis ax = dataaxis(log, a, b, false);
+    const double ua = ax.unit(a), ub = ax.unit(b);
+    double step = INFINITY;
+    for (size_t k = 1; k < ax.major.size(); ++k) step = std::min(step, ax.major[k] - ax.major[k - 1]);
+    if (!std::isfinite(step) || step <= 0) step = ub - ua;
+    // A tick closer to a given end than a quarter of a step goes: its label would run into the end's.
+    const double gap = 0.25 * step;
+    Axis out = ax;
+    out.major.clear();
+    out.labels.clear();
+    out.minor.clear();
+    if (hl) out.major.push_back(ua), out.labels.push_back(numlabel(a));
+    for (size_t k = 0; k < ax.major.size(); ++k) {
+        const double t = ax.major[k];
+        if ((hl && t < ua + gap) || (hh && t > ub - gap)) continue;
+        out.major.push_back(t);
+        out.labels.push_back(ax.labels[k]);
+    }
+    if (hh) out.major.push_back(ub), out.labels.push_back(numlabel(b));
+    for (double t : ax.minor)
+        if ((!hl || t > ua) && (!hh || t < ub)) out.minor.push_back(t);
+    out.lo = hl ? ua : ax.lo;
+    out.hi = hh ? ub : ax.hi;
+    return out;
+}
+
 }  // namespace rt::sgr

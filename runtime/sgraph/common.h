@@ -34,7 +34,13 @@ Axis dataaxis(bool log, double lo, double hi, bool zero);
 // The probability axis of ticks given (positions, quoted labels) over [lo, hi] widened to
 // the ticks that enclose it; the time axis over a probability plot's times.
 Axis probaxis(std::string_view ticks, std::string_view ticklabels, double lo, double hi);
-Axis probtimeaxis(const rt::out::PhantomData& d, bool log);
+Axis probtimeaxis(const rt::out::PhantomData& d, bool log, const Vars& v);
+// The life axis over the data's [lo, hi] (data units; lo > hi: no data), its ends the user's
+// _LifeMin and _LifeMax where the request gives them (LIFELOWER, LIFEUPPER): the axis ends
+// exactly there with a tick labelled by the value, as on the device road. A value that has
+// no place on the axis (not above 0 on a log one), a pair not in order, or one end alone that
+// leaves none of the data on the axis is not used.
+Axis lifeaxis(const Vars& v, bool log, double lo, double hi);
 // Every group of a probability plot's phantom in one frame, coloured apart (the probability
 // panel of a relation plot).
 void probpanel(Canvas& c, const Frame& f, const rt::out::PhantomData& d, bool limits, bool fit, bool band, double alpha);

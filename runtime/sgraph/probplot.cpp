@@ -80,7 +80,7 @@ Axis probaxis(std::string_view ticks, std::string_view ticklabels, double lo, do
     return givenaxis(pos, labels, a - pad, b + pad);
 }
 
-Axis probtimeaxis(const PhantomData& d, bool log) {
+Axis probtimeaxis(const PhantomData& d, bool log, const Vars& v) {
     double lo = INFINITY, hi = -INFINITY;
     for (const char* name : {"XPPlot", "Censor", "Xvalue2"}) {
         const int col = d.find(name);
@@ -91,7 +91,7 @@ Axis probtimeaxis(const PhantomData& d, bool log) {
             hi = std::max(hi, t);
         });
     }
-    return dataaxis(log, lo, hi, false);
+    return lifeaxis(v, log, lo, hi);
 }
 
 namespace {
@@ -250,7 +250,7 @@ bool probplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& wh
             if (std::isfinite(vhi)) vhi = std::min(vhi, hi2);
         }
     }
-    Axis ta = probtimeaxis(*d, v.text("_XType") == "log"), pa = probaxis(v.text("_Ticks"), v.text("_TickLabels"), vlo, vhi);
+    Axis ta = probtimeaxis(*d, v.text("_XType") == "log", v), pa = probaxis(v.text("_Ticks"), v.text("_TickLabels"), vlo, vhi);
     ta.title = v.text("_XLabel", v.text("_XName"));
     pa.title = v.text("_YLabel");
     sp.x = t.rotate ? pa : ta;

@@ -1,6 +1,7 @@
 // The relation-plot templates: life against stress. The stress axis takes the ticks the
 // request gives (_XTicks at transformed positions, _XTickLabels in stress units) or, without
-// them, a linear or log axis (_XType) of the data; the life axis is linear or log (_YType).
+// them, a linear or log axis (_XType) of the data; the life axis is linear or log (_YType),
+// its ends those the user gave (_LifeMin, _LifeMax) where given, on the probability panel too.
 // The data (PhantomData: XData, YData by DataGroup, the kind of censoring) when _DataPlot is
 // 1, the percentile lines (PhantomPcntl: XPcntl, YPcntl by PcntlGroup and CurveLabel) when
 // _PcntlPlot is 1, stress reference lines (PhantomSRef), and _FmtVal as a note.
@@ -74,7 +75,7 @@ bool relplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& why
         sx = dataaxis(xlog, xlo, xhi, false);
     }
     sx.title = v.text("_XLabel");
-    Axis ly = dataaxis(ylog, ylo, yhi, false);
+    Axis ly = lifeaxis(v, ylog, ylo, yhi);
     ly.title = v.text("_YLabel");
 
     PageSpec sp;
@@ -195,7 +196,7 @@ bool relplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& why
     if (prob) {
         // The probability plot of the stress levels, right of the relation plot.
         Frame pf;
-        pf.x = probtimeaxis(*prob, v.text("_PPXType") == "log");
+        pf.x = probtimeaxis(*prob, v.text("_PPXType") == "log", v);
         pf.y = probaxis(v.text("_PPTicks"), v.text("_PPTickLabels"), v.number("_VMin", NAN), v.number("_VMax", NAN));
         // Room for the axis title and the tick labels left of the frame, and for half the
         // last time label right of it.

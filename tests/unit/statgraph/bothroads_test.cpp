@@ -473,3 +473,33 @@ TEST(BothRoads, CurvesAtValuesOfASecondVariable) {
 }
 
 }  // namespace
+
+namespace {
+
+// The ends of the life axis the user gives (LIFEUPPER on a relation plot of the MODEL, LIFELOWER
+// and LIFEUPPER on a probability plot) are the ends of the frame on both roads, labelled by
+// their values, wherever the data and the fitted lines run.
+TEST(BothRoads, LifeAxisEndsTheUserGives) {
+    Roads r("proc vitalyx data=d;\n class temperature;\n distribution weibull;\n"
+            " model time*status(0) = voltage temperature / relation=pow;\n"
+            " relationplot time*status(0) = voltage / fit=regression relation=pow plotfit=50 lifeupper=6000;\nrun;\n"
+            "proc vitalyx data=f;\n distribution weibull;\n probplot hours*status(1) / lifelower=300 lifeupper=20000;\nrun;\n",
+            {{"d", testdata::file("programs/model_fit_by_model/capacitor.csv")}, {"f", testdata::file("programs/fit_weibull_fans/fans.csv")}});
+    ASSERT_EQ(r.device.pages.size(), 2u);
+    ASSERT_EQ(r.statistical.pages.size(), 2u);
+    for (const dp::Run* run : {&r.device, &r.statistical}) {
+        const std::string road = run == &r.device ? "device" : "statistical";
+        const auto rel = readpage(run->pages[0], {{Axis::Log, Axis::Log}});
+        ASSERT_EQ(rel.size(), 1u) << road;
+        EXPECT_NEAR(rel[0].sy.data(rel[0].y1), std::log10(6000.0), 2e-3) << road << ": the relation plot's top";
+        const auto pp = readpage(run->pages[1], {{Axis::Log, Axis::Weibull}});
+        ASSERT_EQ(pp.size(), 1u) << road;
+        // The device road's probability frame reaches a little beyond its axis at both ends.
+        const double lo = std::log10(300.0), hi = std::log10(20000.0), margin = 0.015 * (hi - lo);
+        EXPECT_NEAR(pp[0].sx.data(pp[0].x0), lo, margin) << road << ": the probability plot's left end";
+        EXPECT_NEAR(pp[0].sx.data(pp[0].x1), hi, margin) << road << ": the probability plot's right end";
+        EXPECT_TRUE(run->pages[1].hastext("300") && run->pages[1].hastext("20000")) << road;
+    }
+}
+
+}  // namespace
