@@ -94,10 +94,13 @@ int curvepoint(vyxstate* s, PhRowBlock& rows, const double* r, Limits lim, doubl
 }
 
 // The point rows of a curve set only these cells: they go to the output a block at a time.
+// Without limits the limit cells are missing in every row, and go once for each block.
 int curvepoints(vyxstate* s, grpnode* g, Limits lim, double* vmin, double* vmax) {
     double* v = s->rowvals;
-    PhRowBlock rows(s, {&v[SG_PUPPER], &v[SG_PLOWER], &v[SG_PLABEL], &v[SG_XVALUE], &v[SG_YVALUE], &v[SG_YUPPER],
-                        &v[SG_YLOWER], &v[SG_FREQ]});
+    PhRowBlock rows = lim == Limits::None
+                          ? PhRowBlock(s, {&v[SG_PLABEL], &v[SG_XVALUE], &v[SG_YVALUE], &v[SG_FREQ]})
+                          : PhRowBlock(s, {&v[SG_PUPPER], &v[SG_PLOWER], &v[SG_PLABEL], &v[SG_XVALUE], &v[SG_YVALUE],
+                                           &v[SG_YUPPER], &v[SG_YLOWER], &v[SG_FREQ]});
     const int32_t n = g->ncurve;
     if (g->crvinmem || !g->ufile2) {
         for (int32_t i = 0; g->crvbuf && i < n; ++i)
