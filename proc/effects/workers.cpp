@@ -33,6 +33,26 @@ struct wrawnode {
 };
 constexpr int WRAW_KEY = sizeof(wrawnode);
 
+// A worker's memo of the raw values it met, per CLASS variable whose raw value fits in 8 bytes:
+// direct-mapped by the value's bytes as a word, in front of the raw-value container.
+struct wmemo {
+    uint64_t key;
+    void* node;                // the raw-value node, null: empty
+};
+constexpr int WMEMO_BITS = 12;
+
+// What a worker needs of a CLASS variable for each record.
+struct wvar {
+    int32_t off;               // place in the record
+    int32_t rl;                // raw length
+    int32_t fl;                // formatted length
+    uint8_t num;
+    uint8_t missok;            // a missing value is a level
+    uint8_t count;             // the order needs the counts
+    uint8_t keepjst;
+    wmemo* memo;               // null: the value is longer than 8 bytes
+};
+
 struct levworker {
     levbufd* buf;
     fmtset* fmt;
@@ -56,6 +76,7 @@ struct levworker {
     double* cmax;
     uint64_t* cminobs;
     uint64_t* cmaxobs;
+    wvar* vars;                // per CLASS variable
     // effect pass
     kcontainer** effc;         // per effect
     poolobj* epool;
@@ -140,28 +161,41 @@ int LevelizeBuffer(levworker* wk) {
         }
         for (int i = 0; i < nvars; ++i) {
             if (d->filter && !d->filter[static_cast<size_t>(r) * nvars + i]) continue;
-            const levclass* c = &ls->classv[i];
-            const char* val = rec + d->recoff[i];
-            const bool num = c->varinfo->d.type == 1;
-            const int rl = rawlenof(c);
+            const wvar& v = wk->vars[i];
+            const char* val = rec + v.off;
+            const bool num = v.num;
+            const int rl = v.rl;
             double x = 0.0;
-            if (num) std::memcpy(&x, val, 8);
-            const bool miss = num ? ismissing(x) : blank(val, rl);
-            if (miss && !(c->lvoptb && !c->lvmiss)) continue;
-            auto* rn = static_cast<wrawnode*>(av->find(wk->rawc[i], val));
+            uint64_t key = 0;
+            if (num) {
+                std::memcpy(&x, val, 8);
+                std::memcpy(&key, val, 8);
+                if (ismissing(x) && !v.missok) continue;
+            } else {
+                if (!v.missok && blank(val, rl)) continue;
+                if (v.memo) std::memcpy(&key, val, static_cast<size_t>(rl));
+            }
+            wmemo* m = v.memo ? &v.memo[(key * 0x9E3779B97F4A7C15ull) >> (64 - WMEMO_BITS)] : nullptr;
+            wrawnode* rn;
+            if (m && m->node && m->key == key) {
+                rn = static_cast<wrawnode*>(m->node);
+            } else {
+                rn = static_cast<wrawnode*>(av->find(wk->rawc[i], val));
+                if (rn && m) *m = wmemo{key, rn};
+            }
             if (rn) {
                 // a raw value met before: its level is known; only the orders by frequency count it
-                if (needscount(c->ordkey)) rn->lev->count += cnt;
+                if (v.count) rn->lev->count += cnt;
                 continue;
             }
             // a new raw value: format it and find or make its level
             std::memcpy(wk->fmt->value, val, static_cast<size_t>(rl));
             if (QXFormatToHVN(wk->fmt, i) != 0) return 2;
-            const int fl = c->fmtlen;
+            const int fl = v.fl;
             const int n = std::min<int>(fl, wk->fmt->outlen);
             std::memcpy(wk->text, wk->fmt->out, static_cast<size_t>(n));
             std::memset(wk->text + n, ' ', static_cast<size_t>(fl - n));
-            if (!c->keepjst) Stringjl(wk->text, fl);
+            if (!v.keepjst) Stringjl(wk->text, fl);
             auto* lev = static_cast<wlevnode*>(av->find(wk->levc[i], wk->text));
             if (!lev) {
                 lev = static_cast<wlevnode*>(vmalcp_handler(wk->lpool[i], d->nodesz[i], 0x3006));
@@ -185,6 +219,7 @@ int LevelizeBuffer(levworker* wk) {
             std::memcpy(reinterpret_cast<char*>(rn) + WRAW_KEY, val, static_cast<size_t>(rl));
             std::memcpy(reinterpret_cast<char*>(rn) + WRAW_KEY + rl, wk->text, static_cast<size_t>(fl));
             if (!av->insert(wk->rawc[i], rn)) return 1;
+            if (m) *m = wmemo{key, rn};
         }
     }
     return 0;
@@ -679,9 +714,22 @@ int zlevrinit(levctl* ctl, levwork* w) {
         wk->lpool = poolget<poolobj*>(kp, nv);
         wk->rpool = poolget<poolobj*>(kp, nv);
         wk->text = static_cast<char*>(vmalcp_handler(kp, ls->fmtmax + 8, 0x3006));
-        if (!wk->levc || !wk->rawc || !wk->lpool || !wk->rpool || !wk->text) return fail();
+        wk->vars = poolget<wvar>(kp, nv);
+        if (!wk->levc || !wk->rawc || !wk->lpool || !wk->rpool || !wk->text || !wk->vars) return fail();
         for (int i = 0; i < nv; ++i) {
             const levclass* c = &ls->classv[i];
+            wvar& v = wk->vars[i];
+            v.off = tc->recoff[i];
+            v.rl = rawlenof(c);
+            v.fl = c->fmtlen;
+            v.num = c->varinfo->d.type == 1;
+            v.missok = c->lvoptb && !c->lvmiss;
+            v.count = needscount(c->ordkey);
+            v.keepjst = c->keepjst;
+            // a memo of 64 KB for each of the first 16 variables at most
+            const bool memo = v.rl <= 8 && i < 16;
+            v.memo = memo ? poolget<wmemo>(kp, int64_t{1} << WMEMO_BITS) : nullptr;
+            if (memo && !v.memo) return fail();
             wk->lpool[i] = k->poolcreate(nullptr);
             wk->rpool[i] = k->poolcreate(nullptr);
             wk->levc[i] = tc->eavl->create(WLEV_TEXT, c->fmtlen, 50);
