@@ -104,9 +104,11 @@ TEST_F(Threads, InternalOrderKeysAndDescendingMatchTheSingleThreadedPass) {
 TEST_F(Threads, ContinuousRangesOnTheWorkersLeaveOutIncompleteRows) {
     std::string csv = "y,c,x\n";
     for (int i = 0; i < 5000; ++i) {
-        const std::string c = i == 0 || i == 4999 ? "" : "L" + std::to_string(i % 5);
-        const std::string x = i == 0 ? "-1000" : i == 4999 ? "99999" : i == 2500 ? "" : std::to_string(i + 1);
-        csv += "1," + c + "," + x + "\n";
+        csv += "1,";
+        if (i != 0 && i != 4999) csv.append("L").append(std::to_string(i % 5));
+        csv += ",";
+        csv += i == 0 ? "-1000" : i == 4999 ? "99999" : i == 2500 ? "" : std::to_string(i + 1);
+        csv += "\n";
     }
     writecsv("r", csv);
     parse("proc vitalyx data=r; class c; model y = c x;");
