@@ -1,7 +1,9 @@
 // Copying a text into a fixed, blank-padded cell. Cells of 16 characters (level keys and
-// raw class values) are the common case and are done in one 16-byte step; the source
-// must then have 16 readable bytes (the text arenas end with TEXT_SLACK blanks).
+// raw class values) are the common case and are done in one 16-byte step, cells of 4 to 8
+// characters (short class values) in one 8-byte word; the source must then have 16 readable
+// bytes (the text arenas end with TEXT_SLACK blanks).
 #pragma once
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #if defined(__SSE2__)
@@ -9,6 +11,8 @@
 #endif
 
 namespace rt::ds {
+
+static_assert(std::endian::native == std::endian::little, "short cells are assembled little-endian");
 
 inline void copypadded(char* dst, int width, const char* src, uint32_t len) {
 #if defined(__SSE2__)
@@ -21,6 +25,26 @@ inline void copypadded(char* dst, int width, const char* src, uint32_t len) {
         return;
     }
 #endif
+    if (width >= 4 && width <= 8) {
+        // the text's bytes below n, blanks above, stored as two overlapping 4-byte words
+        uint64_t text;
+        std::memcpy(&text, src, 8);
+        const uint32_t n = len < 8 ? len : 8;
+        const uint64_t keep = n == 8 ? ~uint64_t{0} : (uint64_t{1} << (8 * n)) - 1;
+        const uint64_t out = (text & keep) | (0x2020202020202020ull & ~keep);
+        if (width == 8) {
+            std::memcpy(dst, &out, 8);
+            return;
+        }
+        uint32_t lo;
+        std::memcpy(&lo, &out, 4);
+        std::memcpy(dst, &lo, 4);
+        if (width > 4) {
+            const uint32_t hi = static_cast<uint32_t>(out >> (8 * (width - 4)));
+            std::memcpy(dst + width - 4, &hi, 4);
+        }
+        return;
+    }
     const size_t w = static_cast<size_t>(width);
     const size_t n = len < w ? len : w;
     std::memcpy(dst, src, n);

@@ -85,6 +85,34 @@ TEST_F(DataSets, ListWithoutCellsWritesAtOffsetsInTheBuffer) {
     EXPECT_NE(v.xyvget(l, buf), 0);          // past the end of the group
 }
 
+// Raw texts into cells of 4 to 8 characters (copied as words): blank padded or cut, and not a
+// byte written outside the cell.
+TEST_F(DataSets, ShortRawTextCellsArePaddedOrCutWithinTheirBytes) {
+    hdataset* d = open("fans");
+    ASSERT_TRUE(d);
+    ASSERT_EQ(v.xbynext(d), 1);
+    for (int w = 4; w <= 8; ++w) {
+        hgetlist* l = nullptr;
+        ASSERT_EQ(v.xvgeti(d, 1, &l), 0);
+        ASSERT_EQ(v.xvgetd(l, var(d, "id"), 1, nullptr, w, GET_RAW, 0, 0), 0);
+        ASSERT_EQ(v.xvgete(l), 0);
+        ASSERT_EQ(v.xbyrwnd(d, 66), 0);
+        std::vector<std::string> cells;
+        char buf[16];
+        while (v.xybyget(d) == 0) {
+            std::memset(buf, 'z', sizeof buf);
+            ASSERT_EQ(v.xyvget(l, buf), 0);
+            EXPECT_EQ(buf[0], 'z');
+            EXPECT_EQ(buf[1 + w], 'z') << w;
+            cells.push_back(cell(buf + 1, w));
+        }
+        ASSERT_EQ(cells.size(), 6u);
+        EXPECT_EQ(cells[0], std::string("U1").append(static_cast<size_t>(w - 2), ' '));
+        EXPECT_EQ(cells[2], std::string("U3, spare").substr(0, static_cast<size_t>(w)));
+        EXPECT_EQ(cells[4], std::string(static_cast<size_t>(w), ' '));
+    }
+}
+
 TEST_F(DataSets, ListsRefuseWhatTheyCannotServe) {
     hdataset* d = open("fans");
     ASSERT_TRUE(d);
