@@ -3,8 +3,8 @@
 // per second), and the design-row pass (zlevrgd per observation; counter: rows per second).
 // Goals: THREADS off at least 20 million CLASS values a second, CPUCOUNT=2 at least twice as
 // fast as THREADS off, design rows at least 10 million rows a second. Last figures (medians of
-// 7, load 6 to 7.5 on 8 cores): THREADS off 110 ms (27 M/s), CPUCOUNT=2 30 to 37 ms (3.0 to 3.6
-// times as fast), design rows 68.5 ms (14.6 M rows/s); see docs/effects.md.
+// 7, load 4.7 to 6.7 on 8 cores): THREADS off 111 to 117 ms (26 to 27 M/s), CPUCOUNT=2 26 to
+// 33 ms (3.4 to 4.3 times as fast), design rows 68 to 73 ms (14 M rows/s); see docs/effects.md.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
