@@ -355,6 +355,14 @@ int vyxrog(vyxstate* s, const double* pctlines) {
     r.text("_PPXLabel", ppxlabel).text("_PPYLabel", ppylabel).text("_SXLabel", tlabel).text("_SYLabel", sylabel);
     r.number("_TransConf", transconf).number("_TransFit", transfit);
     lifelimits(s, r);
+    // Without a tick list the stress axis is the stresses themselves (negated with ARR): the
+    // ends the user gave go with it, as they end the device road's axis.
+    if (!xt) {
+        const double lo = p.slowgiven ? s->axlim[AX_STRESSLOWER] : missing(), hi = p.supgiven ? s->axlim[AX_STRESSUPPER] : missing();
+        const double a = f.A ? (ismiss(hi) ? hi : -hi) : lo, b = f.A ? (ismiss(lo) ? lo : -lo) : hi;
+        if (!ismiss(a)) r.number("_StressMin", a);
+        if (!ismiss(b)) r.number("_StressMax", b);
+    }
     const int rc = r.issue(s);
     for (char* t : {xt, xl, pt, pl})
         if (t) vmfree_handler(s->stmtpool, t, -1, 4);

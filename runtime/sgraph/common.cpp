@@ -78,7 +78,10 @@ Axis dataaxis(bool log, double lo, double hi, bool zero) {
 }
 
 Axis lifeaxis(const Vars& v, bool log, double lo, double hi) {
-    const double gl = v.number("_LifeMin", NAN), gh = v.number("_LifeMax", NAN);
+    return endsaxis(log, lo, hi, v.number("_LifeMin", NAN), v.number("_LifeMax", NAN));
+}
+
+Axis endsaxis(bool log, double lo, double hi, double gl, double gh) {
     auto usable = [&](double g) { return std::isfinite(g) && (!log || g > 0); };
     bool hl = usable(gl), hh = usable(gh);
     if (hl && hh && !(gl < gh)) hl = hh = false;

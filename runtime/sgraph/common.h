@@ -41,6 +41,8 @@ Axis probtimeaxis(const rt::out::PhantomData& d, bool log, const Vars& v);
 // no place on the axis (not above 0 on a log one), a pair not in order, or one end alone that
 // leaves none of the data on the axis is not used.
 Axis lifeaxis(const Vars& v, bool log, double lo, double hi);
+// The same with the ends given as numbers (NaN: not given).
+Axis endsaxis(bool log, double lo, double hi, double gl, double gh);
 // Every group of a probability plot's phantom in one frame, coloured apart (the probability
 // panel of a relation plot).
 void probpanel(Canvas& c, const Frame& f, const rt::out::PhantomData& d, bool limits, bool fit, bool band, double alpha);

@@ -1,6 +1,7 @@
 // The relation-plot templates: life against stress. The stress axis takes the ticks the
 // request gives (_XTicks at transformed positions, _XTickLabels in stress units) or, without
-// them, a linear or log axis (_XType) of the data; the life axis is linear or log (_YType),
+// them, a linear or log axis (_XType) of the data, ending where the user said (_StressMin,
+// _StressMax); the life axis is linear or log (_YType),
 // its ends those the user gave (_LifeMin, _LifeMax) where given, on the probability panel too.
 // The data (PhantomData: XData, YData by DataGroup, the kind of censoring) when _DataPlot is
 // 1, the percentile lines (PhantomPcntl: XPcntl, YPcntl by PcntlGroup and CurveLabel) when
@@ -66,6 +67,8 @@ bool relplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& why
         if (a > b) std::swap(a, b);
         a = std::min(a, xlo), b = std::max(b, xhi);
         sx = givenaxis(xt, quotedlist(v.text("_XTickLabels")), a - (b - a) * 0.02, b + (b - a) * 0.02);
+    } else if (std::isfinite(v.number("_StressMin", NAN)) || std::isfinite(v.number("_StressMax", NAN))) {
+        sx = endsaxis(xlog, xlo, xhi, v.number("_StressMin", NAN), v.number("_StressMax", NAN));
     } else if (!xlog && xlo < xhi) {
         // The stress levels are the axis's data: room beside the first and the last level,
         // so that their points and the lines' labels stay clear of the frame.

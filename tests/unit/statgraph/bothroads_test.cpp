@@ -476,13 +476,15 @@ TEST(BothRoads, CurvesAtValuesOfASecondVariable) {
 
 namespace {
 
-// The ends of the life axis the user gives (LIFEUPPER on a relation plot of the MODEL, LIFELOWER
-// and LIFEUPPER on a probability plot) are the ends of the frame on both roads, labelled by
-// their values, wherever the data and the fitted lines run.
-TEST(BothRoads, LifeAxisEndsTheUserGives) {
+// The ends of the axes the user gives (LIFEUPPER, STRESSLOWER and STRESSUPPER on a relation plot
+// of the MODEL with a power relation, LIFELOWER and LIFEUPPER on a probability plot) are the
+// ends of the frame on both roads, labelled by their values, wherever the data and the fitted
+// lines run.
+TEST(BothRoads, AxisEndsTheUserGives) {
     Roads r("proc vitalyx data=d;\n class temperature;\n distribution weibull;\n"
             " model time*status(0) = voltage temperature / relation=pow;\n"
-            " relationplot time*status(0) = voltage / fit=regression relation=pow plotfit=50 lifeupper=6000;\nrun;\n"
+            " relationplot time*status(0) = voltage / fit=regression relation=pow plotfit=50 lifeupper=6000\n"
+            "   stresslower=150 stressupper=500;\nrun;\n"
             "proc vitalyx data=f;\n distribution weibull;\n probplot hours*status(1) / lifelower=300 lifeupper=20000;\nrun;\n",
             {{"d", testdata::file("programs/model_fit_by_model/capacitor.csv")}, {"f", testdata::file("programs/fit_weibull_fans/fans.csv")}});
     ASSERT_EQ(r.device.pages.size(), 2u);
@@ -492,6 +494,8 @@ TEST(BothRoads, LifeAxisEndsTheUserGives) {
         const auto rel = readpage(run->pages[0], {{Axis::Log, Axis::Log}});
         ASSERT_EQ(rel.size(), 1u) << road;
         EXPECT_NEAR(rel[0].sy.data(rel[0].y1), std::log10(6000.0), 2e-3) << road << ": the relation plot's top";
+        EXPECT_NEAR(rel[0].sx.data(rel[0].x0), std::log10(150.0), 2e-3) << road << ": the relation plot's left end";
+        EXPECT_NEAR(rel[0].sx.data(rel[0].x1), std::log10(500.0), 2e-3) << road << ": the relation plot's right end";
         const auto pp = readpage(run->pages[1], {{Axis::Log, Axis::Weibull}});
         ASSERT_EQ(pp.size(), 1u) << road;
         // The device road's probability frame reaches a little beyond its axis at both ends.
