@@ -151,6 +151,9 @@ bool relplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& why
                 by = falls && y - fs - 2 >= f.y0 ? y - fs - 2 : y + 3;
                 a = gfx::Anchor::End;
             }
+            // A line that leaves the frame through its bottom or top ends on the edge: its label
+            // stays inside the frame, where it is not clipped.
+            by = std::clamp(by, f.y0 + 2, std::max(f.y0 + 2, f.y1 - fs - 1));
             const double w = textwidth(name, fs, false);
             placed.push_back({name, bx, by, a == gfx::Anchor::End ? bx - w : bx, a == gfx::Anchor::End ? bx : bx + w, a});
         };

@@ -504,6 +504,21 @@ TEST(BothRoads, AxisEndsTheUserGives) {
         EXPECT_NEAR(pp[0].sx.data(pp[0].x1), hi, margin) << road << ": the probability plot's right end";
         EXPECT_TRUE(run->pages[1].hastext("300") && run->pages[1].hastext("20000")) << road;
     }
+
+    // With LIFELOWER=100 the line of 180 degrees leaves the frame through its bottom: its label
+    // stands inside the frame, not on its edge where the frame would cut it.
+    dp::Options o;
+    o.statistical = true;
+    const dp::Run low = dp::run("proc vitalyx data=d;\n class temperature;\n distribution weibull;\n"
+                                " model time*status(0) = voltage temperature / relation=pow;\n"
+                                " relationplot time*status(0) = voltage / fit=regression relation=pow plotfit=50 lifelower=100;\nrun;\n",
+                                {{"d", testdata::file("programs/model_fit_by_model/capacitor.csv")}}, o);
+    ASSERT_EQ(low.pages.size(), 1u);
+    const auto panel = readpage(low.pages[0], {{Axis::Log, Axis::Log}});
+    ASSERT_EQ(panel.size(), 1u);
+    const Prim* label = low.pages[0].text("180");
+    ASSERT_TRUE(label);
+    EXPECT_GE(label->xy[1], panel[0].y0);
 }
 
 }  // namespace
