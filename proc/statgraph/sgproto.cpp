@@ -142,9 +142,11 @@ int GraphRequest::issue(vyxstate* s) {
     return checked(s, wobmth(s->outmgr, nullptr, OB_GRAPH, static_cast<int>(items_.size()), items_.data()));
 }
 
-void lifelimits(const vyxstate* s, GraphRequest& r) {
+void axisends(const vyxstate* s, GraphRequest& r) {
     if (s->pflags.llowgiven) r.number("_LifeMin", s->axlim[AX_LIFELOWER]);
     if (s->pflags.lupgiven) r.number("_LifeMax", s->axlim[AX_LIFEUPPER]);
+    if (s->pflags.plowgiven) r.number("_PctMin", s->axlim[AX_PCTLOWER]);
+    if (s->pflags.pupgiven) r.number("_PctMax", s->axlim[AX_PCTUPPER]);
 }
 
 void gridcells(vyxstate* s, int i, int j) {

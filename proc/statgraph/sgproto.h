@@ -77,11 +77,12 @@ private:
     std::vector<wobitem> items_;
 };
 
-// The ends of the life axis that the statement gives (LIFELOWER, LIFEUPPER or a LAXIS list,
-// as the option reader and the life scale leave them) as _LifeMin and _LifeMax, each only when
-// given: the renderer keeps them as the ends of the life axis, as the device road does. They
-// follow the request's other variables.
-void lifelimits(const vyxstate* s, GraphRequest& r);
+// The ends of the axes that the statement gives, each only when given, after the request's
+// other variables: the life axis's (LIFELOWER, LIFEUPPER or a LAXIS list, as the option reader
+// and the life scale leave them) as _LifeMin and _LifeMax, and PCTLOWER and PCTUPPER (percent)
+// as _PctMin and _PctMax, which tell the renderer that _VMin and _VMax are the user's. The
+// renderer keeps them as the ends of its axes, as the device road does.
+void axisends(const vyxstate* s, GraphRequest& r);
 
 // The text of a name or string option slot with its length; null when the slot is not given.
 struct optslot;

@@ -192,7 +192,7 @@ int vyxpog(vyxstate* s) {
                 tail(r);
             }
         }
-        lifelimits(s, r);
+        axisends(s, r);
         rc = r.issue(s);
     } else {
         const int per = nrows * ncols > 0 ? nrows * ncols : 1;
@@ -205,7 +205,7 @@ int vyxpog(vyxstate* s) {
             r.inset(insetitems, insetcount);
             common(r, true, k);
             tail(r);
-            lifelimits(s, r);
+            axisends(s, r);
             rc = r.issue(s);
         }
         if (!rc) rc = phgroupclose(s);

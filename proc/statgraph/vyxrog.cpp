@@ -354,7 +354,7 @@ int vyxrog(vyxstate* s, const double* pctlines) {
     r.number("_VMin", vmin).number("_VMax", vmax).text("_Grid", grid).text("_MLGrid", mlgrid).text("_PPXType", ytype);
     r.text("_PPXLabel", ppxlabel).text("_PPYLabel", ppylabel).text("_SXLabel", tlabel).text("_SYLabel", sylabel);
     r.number("_TransConf", transconf).number("_TransFit", transfit);
-    lifelimits(s, r);
+    axisends(s, r);
     // Without a tick list the stress axis is the stresses themselves (negated with ARR): the
     // ends the user gave go with it, as they end the device road's axis.
     if (!xt) {

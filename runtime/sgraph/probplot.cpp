@@ -70,12 +70,14 @@ Axis probaxis(std::string_view ticks, std::string_view ticklabels, double lo, do
         hi = pos.empty() ? 3 : pos.back();
         if (!(lo < hi)) lo -= 1, hi += 1;
     }
-    // Widened to the ticks that enclose the range.
+    // Widened to the ticks that enclose the range. The tick list carries its positions to a
+    // few significant digits: an end on a tick (PCTLOWER=0.01) is that tick, not the one after.
+    constexpr double kOnTick = 1e-5;
     double a = lo, b = hi;
     for (double p : pos)
-        if (p <= lo + 1e-9) a = p;
+        if (p <= lo + kOnTick) a = p;
     for (auto it = pos.rbegin(); it != pos.rend(); ++it)
-        if (*it >= hi - 1e-9) b = *it;
+        if (*it >= hi - kOnTick) b = *it;
     const double pad = (b - a) * 0.02;
     return givenaxis(pos, labels, a - pad, b + pad);
 }
@@ -235,7 +237,7 @@ bool probplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& wh
     sp.title = g.req->label;
     // The probability axis spans [_VMin, _VMax], but no further than two ticks beyond the
     // plotted points: the tails of a fitted curve over whole decades of time would otherwise
-    // squeeze the points into a corner.
+    // squeeze the points into a corner. An end the user gave stays.
     double vlo = v.number("_VMin", NAN), vhi = v.number("_VMax", NAN);
     {
         const std::vector<double> ticks = numberlist(v.text("_Ticks"));
@@ -246,8 +248,9 @@ bool probplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& wh
             while (a + 1 < ticks.size() && ticks[a + 1] <= plo) ++a;
             while (b > 0 && ticks[b - 1] >= phi) --b;
             const double lo2 = ticks[a >= 2 ? a - 2 : 0], hi2 = ticks[std::min(b + 2, ticks.size() - 1)];
-            if (std::isfinite(vlo)) vlo = std::max(vlo, lo2);
-            if (std::isfinite(vhi)) vhi = std::min(vhi, hi2);
+            // Not an end the user gave (PCTLOWER, PCTUPPER).
+            if (std::isfinite(vlo) && !v.has("_PctMin")) vlo = std::max(vlo, lo2);
+            if (std::isfinite(vhi) && !v.has("_PctMax")) vhi = std::min(vhi, hi2);
         }
     }
     Axis ta = probtimeaxis(*d, v.text("_XType") == "log", v), pa = probaxis(v.text("_Ticks"), v.text("_TickLabels"), vlo, vhi);

@@ -477,7 +477,8 @@ TEST(BothRoads, CurvesAtValuesOfASecondVariable) {
 namespace {
 
 // The ends of the axes the user gives (LIFEUPPER, STRESSLOWER and STRESSUPPER on a relation plot
-// of the MODEL with a power relation, LIFELOWER and LIFEUPPER on a probability plot) are the
+// of the MODEL with a power relation; LIFELOWER, LIFEUPPER, PCTLOWER and PCTUPPER on a
+// probability plot) are the
 // ends of the frame on both roads, labelled by their values, wherever the data and the fitted
 // lines run.
 TEST(BothRoads, AxisEndsTheUserGives) {
@@ -485,7 +486,7 @@ TEST(BothRoads, AxisEndsTheUserGives) {
             " model time*status(0) = voltage temperature / relation=pow;\n"
             " relationplot time*status(0) = voltage / fit=regression relation=pow plotfit=50 lifeupper=6000\n"
             "   stresslower=150 stressupper=500;\nrun;\n"
-            "proc vitalyx data=f;\n distribution weibull;\n probplot hours*status(1) / lifelower=300 lifeupper=20000;\nrun;\n",
+            "proc vitalyx data=f;\n distribution weibull;\n probplot hours*status(1) / lifelower=300 lifeupper=20000 pctlower=0.01 pctupper=99;\nrun;\n",
             {{"d", testdata::file("programs/model_fit_by_model/capacitor.csv")}, {"f", testdata::file("programs/fit_weibull_fans/fans.csv")}});
     ASSERT_EQ(r.device.pages.size(), 2u);
     ASSERT_EQ(r.statistical.pages.size(), 2u);
@@ -503,6 +504,11 @@ TEST(BothRoads, AxisEndsTheUserGives) {
         EXPECT_NEAR(pp[0].sx.data(pp[0].x0), lo, margin) << road << ": the probability plot's left end";
         EXPECT_NEAR(pp[0].sx.data(pp[0].x1), hi, margin) << road << ": the probability plot's right end";
         EXPECT_TRUE(run->pages[1].hastext("300") && run->pages[1].hastext("20000")) << road;
+        // The probability axis from PCTLOWER to PCTUPPER, though the points span 0.7 to 25
+        // percent (the statistical road's frame reaches up into its strip of censored marks).
+        const double plo = scaled(Axis::Weibull, 0.01), phi = scaled(Axis::Weibull, 99), pm = 0.025 * (phi - plo);
+        EXPECT_NEAR(pp[0].sy.data(pp[0].y0), plo, pm) << road << ": the probability plot's bottom";
+        EXPECT_TRUE(run->pages[1].hastext("99") && !run->pages[1].hastext("99.9")) << road << ": the probability plot's top";
     }
 
     // With LIFELOWER=100 the line of 180 degrees leaves the frame through its bottom: its label
