@@ -17,6 +17,17 @@
 
 namespace {
 
+// The ends of the axes the statement gives, each only when given, after the other variables:
+// HLOWER and HUPPER (or an HAXIS list) as _LifeMin and _LifeMax, VLOWER and VUPPER (or a VAXIS
+// list) as _MCFMin and _MCFMax. The renderer ends its axes there, as the device road does.
+void mcfends(const vyxstate* s, GraphRequest& r) {
+    const auto& p = s->pflags;
+    if (p.llowgiven) r.number("_LifeMin", s->axlim[AX_LIFELOWER]);
+    if (p.lupgiven) r.number("_LifeMax", s->axlim[AX_LIFEUPPER]);
+    if (p.plowgiven) r.number("_MCFMin", s->axlim[AX_PCTLOWER]);
+    if (p.pupgiven) r.number("_MCFMax", s->axlim[AX_PCTUPPER]);
+}
+
 // Catalog 0: the labels of MCF plots.
 constexpr int kLblMCF = 305, kLblDiff = 319, kLblEvents = 489, kLblDiffEvents = 490;
 constexpr int kLblPlot = 589, kLblPlots = 590, kLblDiffPlot = 593;
@@ -125,6 +136,7 @@ int vyxcog(vyxstate* s) {
         // The axis types, as the class layouts have them: without them a LOGLOG plot of one
         // group would be drawn on linear axes.
         r.text("_YType", axtype).text("_XType", axtype);
+        mcfends(s, r);
         return r.issue(s);
     }
 
@@ -168,6 +180,7 @@ int vyxcog(vyxstate* s) {
         r.text("_XLabel", xlabel).text("_SXLabel", xname).text("_YLabel", ylabel).text("_SYLabel", sylabel);
         r.integer("_Join", join).integer("_NoConf", p.noconf).integer("_NRow", nrows).integer("_NCol", ncols);
         r.text("_Grid", grid);
+        mcfends(s, r);
         return r.issue(s);
     }
     const txthandle label = rdxmsg(0, kLblPlots);
@@ -182,6 +195,7 @@ int vyxcog(vyxstate* s) {
         r.text("_XName", xname).text("_XLabel", xlabel).text("_SXLabel", xname).text("_YLabel", ylabel);
         r.text("_SYLabel", sylabel).integer("_Join", join).integer("_NoConf", p.noconf).integer("_NRow", nrows);
         r.integer("_NCol", ncols).text("_ShrinkFonts", shrink).text("_Grid", grid);
+        mcfends(s, r);
         if (int rc = r.issue(s)) return rc;
     }
     return phgroupclose(s);

@@ -156,8 +156,11 @@ bool mcfplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& why
     sp.width = kPageWidth;
     sp.height = kPageHeight;
     sp.title = g.req->label;
-    sp.x = dataaxis(xlog, xlo, xhi, false);
-    sp.y = dataaxis(ylog, ylo, yhi, true);
+    // The ends the user gave (HLOWER, HUPPER, VLOWER, VUPPER) end the axes; a linear MCF axis
+    // otherwise starts at 0.
+    sp.x = lifeaxis(v, xlog, xlo, xhi);
+    if (!ylog && ylo <= yhi) ylo = std::min(ylo, 0.0), yhi = std::max(yhi, 0.0);
+    sp.y = endsaxis(ylog, ylo, yhi, v.number("_MCFMin", NAN), v.number("_MCFMax", NAN));
     sp.x.title = v.text("_XLabel", v.text("_XName"));
     sp.y.title = v.text("_YLabel");
     const bool censored = c.cens >= 0;

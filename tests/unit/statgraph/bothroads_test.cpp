@@ -478,9 +478,8 @@ namespace {
 
 // The ends of the axes the user gives (LIFEUPPER, STRESSLOWER and STRESSUPPER on a relation plot
 // of the MODEL with a power relation; LIFELOWER, LIFEUPPER, PCTLOWER and PCTUPPER on a
-// probability plot) are the
-// ends of the frame on both roads, labelled by their values, wherever the data and the fitted
-// lines run.
+// probability plot; HLOWER, HUPPER, VLOWER and VUPPER on an MCF plot) are the ends of the
+// frame on both roads, labelled by their values, wherever the data and the fitted lines run.
 TEST(BothRoads, AxisEndsTheUserGives) {
     Roads r("proc vitalyx data=d;\n class temperature;\n distribution weibull;\n"
             " model time*status(0) = voltage temperature / relation=pow;\n"
@@ -509,6 +508,21 @@ TEST(BothRoads, AxisEndsTheUserGives) {
         const double plo = scaled(Axis::Weibull, 0.01), phi = scaled(Axis::Weibull, 99), pm = 0.025 * (phi - plo);
         EXPECT_NEAR(pp[0].sy.data(pp[0].y0), plo, pm) << road << ": the probability plot's bottom";
         EXPECT_TRUE(run->pages[1].hastext("99") && !run->pages[1].hastext("99.9")) << road << ": the probability plot's top";
+    }
+
+    // An MCF plot with HLOWER, HUPPER and VLOWER: the frame's left, right and bottom ends.
+    Roads m("proc vitalyx data=d;\n unitid engine;\n mcfplot days*n(-1) / hlower=100 hupper=500 vlower=0 vupper=3;\nrun;\n",
+            {{"d", testdata::file("data/mcf/valve.csv")}});
+    ASSERT_EQ(m.device.pages.size(), 1u);
+    ASSERT_EQ(m.statistical.pages.size(), 1u);
+    for (const dp::Run* run : {&m.device, &m.statistical}) {
+        const std::string road = run == &m.device ? "device" : "statistical";
+        const auto p = readpage(run->pages[0], {{Axis::Linear, Axis::Linear}});
+        ASSERT_EQ(p.size(), 1u) << road;
+        EXPECT_NEAR(p[0].sx.data(p[0].x0), 100, 6) << road << ": the MCF plot's left end";
+        EXPECT_NEAR(p[0].sx.data(p[0].x1), 500, 6) << road << ": the MCF plot's right end";
+        EXPECT_NEAR(p[0].sy.data(p[0].y0), 0, 0.04) << road << ": the MCF plot's bottom";
+        EXPECT_TRUE(run->pages[0].hastext("3")) << road << ": the MCF plot's top";
     }
 
     // With LIFELOWER=100 the line of 180 degrees leaves the frame through its bottom: its label
