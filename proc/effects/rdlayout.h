@@ -76,6 +76,10 @@ levctl* levdirectreader(levwork* w);
 // from contoff on, 8 bytes each. Null when it cannot be made. The data set keeps the list.
 hgetlist* levrecordlist(levctl* ctl, const int32_t* recoff, const int32_t* valw, int32_t freqoff, int32_t contoff);
 
-// The current observation through such a list into rec; false when it could not be read
-// (reported, and the step ended, as levreadobs does).
-bool levreadrecord(levctl* ctl, hgetlist* list, char* rec);
+// Reads the next observations of the model (its rdnext) through such a list into records of
+// recsize bytes from rec on, each record's first 8 bytes the observation's number (counted in
+// *obsno), until room records are written or the data end (*end set); the records written.
+// An observation that cannot be read ends the data too (reported, and the step ended, as
+// levreadobs does).
+int32_t levreadrecords(levctl* ctl, hgetlist* list, char* rec, int32_t recsize, int32_t room, uint64_t* obsno,
+                       bool* end);

@@ -393,25 +393,18 @@ int addcurrent(levwork* w, levstate* ls, levbufd* d, uint64_t& obsno) {
     return 0;
 }
 
-// The reading thread of a pass whose records are read straight (tc->wkcheck): an observation
-// goes from the data set into the current buffer through tc->reclist, and nothing else is done
-// with it here. 1 at the end of the data (or when the observation could not be read).
-int addrecord(levctl* ctl, levthreads* tc, levbufd* d, uint64_t& obsno) {
-    if (!ctl->rdnext(ctl)) return 1;
-    if (obsno == 0) {
-        // the first observation through the default reader too: it makes its list as before
-        // (with the warnings of formatted lengths that are too short)
-        const levrdlayout* lay = nullptr;
-        if (!levreadobs(ctl, ctl->wantcls != 0, &lay)) return 1;
-    }
-    char* rec = d->pos;
-    if (!levreadrecord(ctl, tc->reclist, rec)) return 1;
-    ++obsno;
-    std::memcpy(rec, &obsno, 8);
-    if (tc->hdrsize == 16 && !(ctl->hasfreq && ctl->hasfreq->varinfo)) std::memcpy(rec + 8, &ctl->lstate->freqval, 8);
-    d->pos += d->recsize;
-    ++d->count;
-    return 0;
+// The reading thread of a pass whose records are read straight (tc->wkcheck): observations go
+// from the data set into the current buffer through tc->reclist until it is full, and nothing
+// else is done with them here. 1 at the end of the data (or when an observation could not be
+// read).
+int addrecords(levctl* ctl, levthreads* tc, levbufd* d, uint64_t& obsno) {
+    bool end = false;
+    const int32_t n = levreadrecords(ctl, tc->reclist, d->pos, d->recsize, d->capacity - d->count, &obsno, &end);
+    if (tc->hdrsize == 16 && !(ctl->hasfreq && ctl->hasfreq->varinfo))
+        for (int32_t k = 0; k < n; ++k) std::memcpy(d->pos + static_cast<size_t>(k) * d->recsize + 8, &ctl->lstate->freqval, 8);
+    d->pos += static_cast<size_t>(n) * d->recsize;
+    d->count += n;
+    return end ? 1 : 0;
 }
 
 // The workers' continuous ranges into the pass's: the smallest and largest value, of the
@@ -821,7 +814,7 @@ int zlevaddthreads(levwork* w, levstate* ls) {
         for (;;) {
             bool end = false;
             if (direct) {
-                while (!end && d->count < d->capacity) end = addrecord(direct, tc, d, obsno) != 0;
+                while (!end && d->count < d->capacity) end = addrecords(direct, tc, d, obsno) != 0;
             } else {
                 end = AddToBuffer(w, ls, d, obsno) != 0;
             }

@@ -368,10 +368,37 @@ hgetlist* levrecordlist(levctl* ctl, const int32_t* recoff, const int32_t* valw,
     return ok ? list : nullptr;
 }
 
-bool levreadrecord(levctl* ctl, hgetlist* list, char* rec) {
-    if (xyvget(list, rec) == 0) return true;
-    readfailed(ctl);
-    return false;
+int32_t levreadrecords(levctl* ctl, hgetlist* list, char* rec, int32_t recsize, int32_t room, uint64_t* obsno,
+                       bool* end) {
+    const vec203* v = dsv();
+    dshandle ds = ctl->ldata ? ctl->ldata->dsh : nullptr;
+    const bool bygroup = ds && ctl->rdnext == GetNext;   // the BY group's cursor, without the reader's call
+    int32_t n = 0;
+    while (n < room) {
+        if (!(bygroup ? v->xybyget(ds) == 0 : ctl->rdnext(ctl) != 0)) {
+            *end = true;
+            break;
+        }
+        if (*obsno == 0) {
+            // the first observation through the default reader too: it makes its list as it
+            // always does (with the warnings of formatted lengths that are too short)
+            const levrdlayout* lay = nullptr;
+            if (!readobs(ctl, ctl->wantcls != 0, &lay)) {
+                *end = true;
+                break;
+            }
+        }
+        if (v->xyvget(list, rec) != 0) {
+            readfailed(ctl);
+            *end = true;
+            break;
+        }
+        ++*obsno;
+        std::memcpy(rec, obsno, 8);
+        rec += recsize;
+        ++n;
+    }
+    return n;
 }
 
 levctl* levdirectreader(levwork* w) {
