@@ -75,40 +75,12 @@ void NumColumn::repeat(double v, size_t n) {
 }
 
 size_t NumColumn::nextfinite(size_t row, size_t last) const {
-    const size_t stop = std::min(last, n_);
-    while (row < stop) {
-        const size_t base = row / kBlock * kBlock;
-        const Block& blk = blocks_[row / kBlock];
-        const size_t end = std::min(stop, base + kBlock);
-        if (!blk.vals) {
-            if (std::isfinite(std::bit_cast<double>(blk.bits))) return row;
-            row = end;
-            continue;
-        }
-        const double* v = blk.vals.get();
-        for (; row < end; ++row)
-            if (std::isfinite(v[row - base])) return row;
-    }
-    return last;
+    return nextwhere(row, last, [](uint64_t bits) { return std::isfinite(std::bit_cast<double>(bits)); });
 }
 
 size_t NumColumn::nextother(size_t row, size_t last, double v) const {
     const uint64_t b = std::bit_cast<uint64_t>(v);
-    const size_t stop = std::min(last, n_);
-    while (row < stop) {
-        const size_t base = row / kBlock * kBlock;
-        const Block& blk = blocks_[row / kBlock];
-        const size_t end = std::min(stop, base + kBlock);
-        if (!blk.vals) {
-            if (blk.bits != b) return row;
-            row = end;
-            continue;
-        }
-        const double* p = blk.vals.get();
-        for (; row < end; ++row)
-            if (std::bit_cast<uint64_t>(p[row - base]) != b) return row;
-    }
-    return last;
+    return nextwhere(row, last, [b](uint64_t bits) { return bits != b; });
 }
 
 size_t NumColumn::storedbytes() const {

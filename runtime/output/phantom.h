@@ -86,6 +86,25 @@ private:
     std::vector<Block> blocks_;
     size_t n_ = 0;
     void appendslow(double v);
+    // The first row of [row, last) whose value's bits satisfy pred, or last: a uniform block
+    // is asked once.
+    template <class Pred>
+    size_t nextwhere(size_t row, size_t last, Pred pred) const {
+        const size_t stop = std::min(last, n_);
+        while (row < stop) {
+            const size_t base = row / kBlock * kBlock, end = std::min(stop, base + kBlock);
+            const Block& blk = blocks_[row / kBlock];
+            if (!blk.vals) {
+                if (pred(blk.bits)) return row;
+                row = end;
+                continue;
+            }
+            const double* v = blk.vals.get();
+            for (; row < end; ++row)
+                if (pred(std::bit_cast<uint64_t>(v[row - base]))) return row;
+        }
+        return last;
+    }
 };
 
 // Texts as runs of equal values.
