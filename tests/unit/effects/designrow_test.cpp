@@ -91,9 +91,9 @@ TEST_F(DesignRow, RawValuesMetBeforeGiveTheLevelsOfTheirFormattedValues) {
     std::string csv = "y,s,n,x\n";
     for (int r = 0; r < 600; ++r) {
         const int k = (r * 37) % 300;
-        csv += std::to_string(r % 5) + ",SITE-NORTH-" + std::to_string(1000 + k) + ",";
-        csv += r % 50 == 7 ? "" : (r % 2 ? "2.0000000000001" : std::to_string(k % 3 + 2));
-        csv += "," + std::to_string(r % 11) + "\n";
+        csv.append(std::to_string(r % 5)).append(",SITE-NORTH-").append(std::to_string(1000 + k)).append(",");
+        csv.append(r % 50 == 7 ? "" : (r % 2 ? "2.0000000000001" : std::to_string(k % 3 + 2)));
+        csv.append(",").append(std::to_string(r % 11)).append("\n");
     }
     csv += "9,SITE-NORTH-9999,3,1\n";   // a level of its own, met once
     writecsv("d", csv);
