@@ -117,6 +117,24 @@ bl$treatment <- ifelse(bl$rx == 1, "placebo", "thiotepa")
 write.csv(bl[, c("id", "treatment", "months", "event")], "bladder.csv",
           row.names = FALSE, quote = FALSE)
 
+# Files of the user's guide made from the sets above (docs/guide.md says how each is made).
+# The ball bearings as if inspected every 25 million revolutions up to 100: failures found
+# at each inspection (fails) among the bearings still on test (ontest); five never failed.
+ins <- c(25, 50, 75, 100)
+found <- as.vector(table(cut(bearings, c(0, ins))))
+ro <- data.frame(mrevs = ins, fails = found, ontest = 23 - c(0, cumsum(found))[1:4])
+write.csv(ro, "bearings_readout.csv", row.names = FALSE, quote = FALSE)
+# The diesel fans as counts: one line per distinct (hours, status) with the number of fans.
+fc <- aggregate(list(count = rep(1, nrow(fans))), by = list(hours = fans$hours, status = fans$status), FUN = sum)
+fc <- fc[order(fc$hours, -fc$status), ]
+write.csv(fc, "dieselfans_counts.csv", row.names = FALSE, quote = FALSE)
+# The insulation data with one more row, the use condition 180 degrees C without a time:
+# MODEL fits the 40 specimens and predicts the life at 180 degrees on that row.
+write.csv(rbind(insul, data.frame(temp = 180, hours = NA)), "insulation_use.csv",
+          row.names = FALSE, quote = FALSE, na = "")
+# A zero-failure demonstration test: 59 units on test, none failed.
+write.csv(data.frame(failed = 0, tested = 59), "demonstration.csv", row.names = FALSE, quote = FALSE)
+
 # Checks of the typed values against published estimates.
 f <- survreg(Surv(bearings) ~ 1, dist = "weibull")
 cat("ball bearings, Weibull ML: shape", 1 / f$scale, "scale", exp(coef(f)),
