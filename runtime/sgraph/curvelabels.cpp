@@ -59,6 +59,16 @@ std::vector<PlacedLabel> placelabels(const Frame& f, double room, const std::vec
     for (const CurveLabel& c : curves)
         for (const auto& r : c.runs)
             for (size_t k = 0; k + 3 < r.size(); k += 2) obstacles.segments.push_back({r[k], r[k + 1], r[k + 2], r[k + 3]});
+    // Every curve's end: a label must stand nearer its own curve's end than any other's.
+    std::vector<End> ends;
+    for (const CurveLabel& c : curves) {
+        End e;
+        if (curveend(c, &e)) ends.push_back(e);
+    }
+    auto distance = [](const PlacedLabel& b, const End& e) {
+        const double dx = std::max({b.x0 - e.x, 0.0, e.x - b.x1}), dy = std::max({b.y0 - e.y, 0.0, e.y - b.y1});
+        return std::hypot(dx, dy);
+    };
     std::vector<PlacedLabel> placed;
     struct Beside {
         std::string text;
@@ -93,6 +103,8 @@ std::vector<PlacedLabel> placelabels(const Frame& f, double room, const std::vec
             const Drawn::Cover cv = obstacles.cover(t.x0, t.y0, t.x1, t.y1);
             size_t cost = cv.marks + cv.segments + cv.areas;
             for (const PlacedLabel& p : placed) cost += overlaps(p, t) ? 1 : 0;
+            const double own = distance(t, e);
+            for (const End& o : ends) cost += (o.x != e.x || o.y != e.y) && distance(t, o) <= own ? 1 : 0;
             if (cost < bestcost) bestcost = cost, best = &t;
             if (cost == 0) break;
         }

@@ -24,13 +24,14 @@ struct PlacedLabel {
 // its end's height. 0 when every label fits inside.
 double labelroom(const Frame& f, const std::vector<CurveLabel>& curves, double size);
 
-// Places each label (size in points) where the curve ends, the last point of its last run:
-// right of the end, or beside the frame within room when the end is that close to the
-// frame's right edge, or otherwise left of the end above or below it; each moved by the
+// Places each label (size in points) where its curve ends, the last point of its last run:
+// right of the end; beside the frame, within room, when the end is too close to the frame's
+// right edge for that; otherwise left of the end, above or below it. Each is moved by the
 // smallest step of a quarter of its height that keeps it clear of every curve, of the points
-// and of the labels placed before it. Labels beside the frame keep the order of their ends'
-// heights, spread a line apart around them. A label that no place clears takes the place
-// that meets the fewest things. Curves without runs get no label.
+// and of the labels placed before it, and nearer its own curve's end than any other. Labels
+// beside the frame keep the order of their ends' heights, spread a line apart around them. A
+// label that no place clears takes the place that meets the fewest things. Curves without
+// runs get no label.
 std::vector<PlacedLabel> placelabels(const Frame& f, double room, const std::vector<CurveLabel>& curves, const Drawn& points,
                                      double size);
 
