@@ -49,7 +49,7 @@ struct stepenv {
         session.outdir = "/tmp/vx-bench-nonparam";
         rt::setcurrent(&session);
         v_global_gcb_anchor = &host->inst;
-        rt::out::beginprogram();
+        rt::out::beginprogram(&session);
         rt::out::beginstep();
         area = std::make_unique<vyxarea>();
         std::memset(static_cast<void*>(area.get()), 0, sizeof(vyxarea));

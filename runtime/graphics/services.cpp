@@ -21,7 +21,7 @@ namespace rt::gfx {
 
 namespace {
 
-DeviceState& S() { return devstate(); }
+DeviceState& S() { return devstate(current()); }
 
 std::string field(const char* s, int n) {
     if (!s || n <= 0) return {};

@@ -126,7 +126,7 @@ int run(const std::string& text, Session& s, const Config& cfg) {
     s.log = &reported;
     // The outputs are begun first, so that even a program that cannot be split replaces the
     // listing and the report of an earlier run.
-    out::beginprogram();
+    out::beginprogram(&s);
     auto lines = splitlines(text);
     int echoed = 0;
     bool failed = false;

@@ -54,17 +54,6 @@ std::vector<std::string> specpaths() {
     return v;
 }
 
-const rt::out::PhantomData* Graph::named(std::string_view name) const {
-    for (const auto* d : data)
-        if (d && util::iequal(d->name, name)) return d;
-    return nullptr;
-}
-
-std::function<void(const Graph&)>& graphwatch() {
-    static std::function<void(const Graph&)> f;
-    return f;
-}
-
 bool render(const Graph& g, gfx::Canvas& c, std::string& why) {
     const TemplateSpec* t = findspec(g.req->templ);
     if (!t) {

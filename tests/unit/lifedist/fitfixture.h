@@ -152,7 +152,7 @@ protected:
         sess.opts.linesize = 120;
         rt::setcurrent(&sess);
         v_global_gcb_anchor = &host->inst;
-        rt::out::beginprogram();
+        rt::out::beginprogram(&sess);
         rt::out::beginstep();
 
         area = std::make_unique<vyxarea>();

@@ -1,11 +1,11 @@
-#include "runtime/output/numfmt.h"
+#include "runtime/numfmt/numfmt.h"
 
 #include <charconv>
 #include <cmath>
 #include <cstring>
-#include "runtime/output/shortest.h"
+#include "runtime/numfmt/shortest.h"
 
-namespace rt::out {
+namespace rt::num {
 namespace {
 
 size_t shortest(double x, char* buf) { return shortesttext(x, buf); }
@@ -258,4 +258,4 @@ std::string formatnum(const NumFormat& f, double x) {
     return std::string(buf, formatnum(f, x, buf));
 }
 
-}  // namespace rt::out
+}  // namespace rt::num
