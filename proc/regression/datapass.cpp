@@ -6,11 +6,13 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "proc/effects/designrow.h"
 #include "proc/effects/levdrive.h"
 #include "proc/effects/thropts.h"
+#include "proc/framework/bynotes.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/levels.h"
 #include "proc/framework/pools.h"
@@ -346,6 +348,36 @@ bool centrescale(vyxstate* s, pass& p) {
     return true;
 }
 
+// The notes of the pass, each once per BY group: rows dropped for a time at or below 0 on a
+// log scale, censoring values that no row has.
+void passnotes(vyxstate* s, const uint8_t* censeen, int64_t rows) {
+    char by[512];
+    const vardesc* v0 = s->rspvars[0];
+    const vardesc* v1 = s->rspvars[1];
+    const auto dropped = static_cast<long long>(s->mdlcnt[0]);
+    const uint32_t second = s->rspkind == 2 ? s->mdlrspids[1] : 0;
+    const int msg = s->thrflags[TH_GIVEN] ? MSG_NONPOS_THRESHOLD : MSG_NONPOS;
+    if (dropped > 0 && bynotefresh(s, msg, s->mdlrspids[0], second, static_cast<double>(dropped))) {
+        char names[80] = "";
+        if (v0 && s->rspkind == 2 && v1)
+            std::snprintf(names, sizeof names, "%s or %s", v0->name, v1->name);
+        else if (v0)
+            std::snprintf(names, sizeof names, "%s", v0->name);
+        bygrouptext(s, by, sizeof by);
+        if (msg == MSG_NONPOS)
+            xpmlog(510, MSG_NONPOS, dropped, names, by);
+        else
+            xpmlog(510, MSG_NONPOS_THRESHOLD, dropped, names, by, s->fixedparms[FP_THRESHOLD]);
+    }
+    if (!censeen || rows == 0 || !v1) return;
+    for (int i = 0; i < s->ncensvals; ++i) {
+        if (censeen[i] || !bynotefresh(s, MSG_CENSOR_UNSEEN, s->mdlrspids[1], 0, s->censvals[i])) continue;
+        bool earlier = false;   // a value listed twice is named once
+        for (int j = 0; j < i && !earlier; ++j) earlier = s->censvals[j] == s->censvals[i];
+        if (!earlier) xpmlog(510, MSG_CENSOR_UNSEEN, txtarg(v1->name, v1->namelen), s->censvals[i], bygrouptext(s, by, sizeof by));
+    }
+}
+
 // The response variable's name for 510/80.
 msgarg rspname(const vyxstate* s) {
     const vardesc* d = s->rspvars[0];
@@ -420,6 +452,12 @@ int vyxmdta(vyxstate* s) {
     p.work = static_cast<char*>(vmalcp_handler(s->stmtpool, 3 * static_cast<int64_t>(p.R), 0x2006));
     p.rawx = static_cast<double*>(vmalcp_handler(s->stmtpool, 16 * static_cast<int64_t>(p.ncont + 1), 0x2006));
     if (!out.block || !p.work || !p.rawx) return 1016;
+    // Form 1: which censoring values the rows have.
+    uint8_t* censeen = nullptr;
+    if (s->rspkind == 1 && s->ncensvals > 0) {
+        censeen = static_cast<uint8_t*>(vmalcp_handler(s->stmtpool, s->ncensvals, 0x2006));
+        if (!censeen) return 1016;
+    }
     p.groupx = p.rawx + p.ncont + 1;
     p.logs = s->logscale[0];
     p.log10 = s->logscale[1];
@@ -525,6 +563,7 @@ int vyxmdta(vyxstate* s) {
         double lo = values[0], hi = values[1];
         if (!ismissing(lo)) lo -= p.thr;
         int code = CEN_EXACT;
+        int censidx = -1;   // the censoring value the row has
         if (s->rspkind == 0 || readout) {
             if (ismissing(lo)) {
                 ++p.skipped;
@@ -537,7 +576,10 @@ int vyxmdta(vyxstate* s) {
                 continue;
             }
             for (int i = 0; i < s->ncensvals; ++i)
-                if (values[1] == s->censvals[i]) code = CEN_RIGHT;
+                if (values[1] == s->censvals[i]) {
+                    code = CEN_RIGHT;
+                    censidx = i;
+                }
             hi = lo;
         } else {
             if (!ismissing(hi)) hi -= p.thr;
@@ -567,6 +609,7 @@ int vyxmdta(vyxstate* s) {
             s->mdlcnt[0] += 1;
             continue;
         }
+        if (censidx >= 0) censeen[censidx] = 1;
         p.lo = std::min(p.lo, lo);
         p.hi = std::max(p.hi, hi);
         row[rsp].value = ylo;
@@ -614,6 +657,7 @@ int vyxmdta(vyxstate* s) {
     if (s->stepend) return 1008;
 
     // End of data.
+    passnotes(s, censeen, p.rows);
     if (p.rows == 0) {
         xpmlog(510, 80, rspname(s));
         return 1;
