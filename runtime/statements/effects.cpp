@@ -274,10 +274,8 @@ void Parser::leaveoutroles(PendingEffects& pe) {
         if (!at) at = &t.crossed[0].at;
         told += (told.empty() ? "" : ", ") + varname(ds_, role->first) + " (" + role->second + ")";
     }
-    if (at) {
-        note(*at, at->text + " leaves out the variables the statement or the step gives a role: " + told + ".");
-        pe.terms = std::move(kept);
-    }
+    if (at) note(*at, at->text + " leaves out the variables the statement or the step gives a role: " + told + ".");
+    pe.terms = std::move(kept);
 }
 
 // Sorts effect variables into CLASS ones (indexes into the PROC record's CLASS list) and
