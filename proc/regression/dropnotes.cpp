@@ -101,6 +101,7 @@ void modelnotes(vyxstate* s, const levstate* ls, int first, const char* stmt, co
 }  // namespace
 
 void droppednotes(vyxstate* s) {
+    if (!s->mdllev || !s->mdllev->lstate) return;   // no effect records to name the columns by
     const mdlcounts n = mdlsizes(s);
     char by[512];
     bygrouptext(s, by, sizeof by);
