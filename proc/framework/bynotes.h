@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "host/vec203_datasets.h"
+
 struct vyxstate;
 
 // Notes about the observations of a BY group (catalog 510).
@@ -33,3 +35,19 @@ bool bynotefresh(vyxstate* s, int32_t msg, uint32_t var1, uint32_t var2, double 
 // " in the BY group a=1 b=x" for a message about the current BY group; empty without BY
 // variables. Writes at most len bytes (NUL included) into out and returns out.
 const char* bygrouptext(const vyxstate* s, char* out, int len);
+
+// The response variables of a note: the time (or lower end) and, for an interval, the upper
+// end; their numbers tell one statement's rows from another's.
+struct noteresponse {
+    const vardesc* var[2];
+    uint32_t id[2];
+};
+
+// Rows skipped for a time at or below 0 on a log scale: the note with their count, once per
+// BY group (THRESHOLD= named when given).
+void nonposnote(vyxstate* s, int64_t count, const noteresponse& r);
+
+// Message msg (MSG_CENSOR_UNSEEN, or MCFPLOT's end value) for every value of the censoring
+// list (s->censvals) whose seen[i] is 0, naming the variable; a value listed twice is named
+// once, and each once per BY group.
+void unseennotes(vyxstate* s, int32_t msg, const uint8_t* seen, const vardesc* var, uint32_t id);

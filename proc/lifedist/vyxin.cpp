@@ -3,7 +3,6 @@
 // in a buffer of rows per buffer rows and spill full buffers to their utility file.
 #include <cmath>
 #include <cstddef>
-#include <cstdio>
 #include <cstring>
 
 #include "proc/framework/bynotes.h"
@@ -418,40 +417,13 @@ int readone(pass& p) {
 }
 
 // The notes of the BY group's pass: rows skipped for a time at or below 0 on a log scale,
-// and censoring values that no observation used has. Each is logged once per BY group, not
-// once per statement that reads the same rows.
+// and censoring values that no observation used has (each once per BY group, not once per
+// statement that reads the same rows).
 void passnotes(const pass& p) {
     vyxstate* s = p.s;
-    char by[512];
-    const vardesc* v0 = s->rspvars[0];
-    const vardesc* v1 = s->rspvars[1];
-    if (p.nonpos_n > 0) {
-        const uint32_t second = p.form == FORM_INTERVAL ? s->rspvarid[1] : 0;
-        const int msg = s->thrflags[TH_GIVEN] ? MSG_NONPOS_THRESHOLD : MSG_NONPOS;
-        if (bynotefresh(s, msg, s->rspvarid[0], second, static_cast<double>(p.nonpos_n))) {
-            char names[80] = "";
-            if (v0 && p.form == FORM_INTERVAL && v1)
-                std::snprintf(names, sizeof names, "%s or %s", v0->name, v1->name);
-            else if (v0)
-                std::snprintf(names, sizeof names, "%s", v0->name);
-            bygrouptext(s, by, sizeof by);
-            if (msg == MSG_NONPOS)
-                xpmlog(510, MSG_NONPOS, static_cast<long long>(p.nonpos_n), names, by);
-            else
-                xpmlog(510, MSG_NONPOS_THRESHOLD, static_cast<long long>(p.nonpos_n), names, by,
-                       s->fixedparms[FP_THRESHOLD]);
-        }
-    }
-    if (p.censeen && p.used_n > 0 && v1) {
-        for (int i = 0; i < s->ncensvals; ++i) {
-            if (p.censeen[i] || !bynotefresh(s, MSG_CENSOR_UNSEEN, s->rspvarid[1], 0, s->censvals[i])) continue;
-            // A value listed twice is named once.
-            bool earlier = false;
-            for (int j = 0; j < i && !earlier; ++j) earlier = s->censvals[j] == s->censvals[i];
-            if (earlier) continue;
-            xpmlog(510, MSG_CENSOR_UNSEEN, txtarg(v1->name, v1->namelen), s->censvals[i], bygrouptext(s, by, sizeof by));
-        }
-    }
+    const bool interval = p.form == FORM_INTERVAL;
+    nonposnote(s, p.nonpos_n, {{s->rspvars[0], interval ? s->rspvars[1] : nullptr}, {s->rspvarid[0], s->rspvarid[1]}});
+    if (p.used_n > 0) unseennotes(s, MSG_CENSOR_UNSEEN, p.censeen, s->rspvars[1], s->rspvarid[1]);
 }
 
 }  // namespace

@@ -200,14 +200,7 @@ void endvaluenotes(vyxstate* s, const uint8_t* seen) {
     const vardesc* var = s->rspvars[1];
     uint32_t id = 2166136261u;   // the recurrence variable, by its name
     for (int i = 0; var && i < var->namelen; ++i) id = (id ^ static_cast<uint8_t>(var->name[i])) * 16777619u;
-    for (int k = 0; k < s->ncensvals; ++k) {
-        if (seen[k] || !var) continue;
-        bool earlier = false;   // a value listed twice is named once
-        for (int j = 0; j < k && !earlier; ++j) earlier = s->censvals[j] == s->censvals[k];
-        if (earlier || !bynotefresh(s, MCFM_ENDUNSEEN, id, 0, s->censvals[k])) continue;
-        char by[512];
-        xpmlog(MSG_GROUP, MCFM_ENDUNSEEN, txtarg(var->name, var->namelen), s->censvals[k], bygrouptext(s, by, sizeof by));
-    }
+    unseennotes(s, MCFM_ENDUNSEEN, seen, var, id);
 }
 
 // Calls f for every deepest node of the class trees under root (still trees, not lists).

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 
 #include "proc/effects/designrow.h"
@@ -351,31 +350,10 @@ bool centrescale(vyxstate* s, pass& p) {
 // The notes of the pass, each once per BY group: rows dropped for a time at or below 0 on a
 // log scale, censoring values that no row has.
 void passnotes(vyxstate* s, const uint8_t* censeen, int64_t rows) {
-    char by[512];
-    const vardesc* v0 = s->rspvars[0];
-    const vardesc* v1 = s->rspvars[1];
-    const auto dropped = static_cast<long long>(s->mdlcnt[0]);
-    const uint32_t second = s->rspkind == 2 ? s->mdlrspids[1] : 0;
-    const int msg = s->thrflags[TH_GIVEN] ? MSG_NONPOS_THRESHOLD : MSG_NONPOS;
-    if (dropped > 0 && bynotefresh(s, msg, s->mdlrspids[0], second, static_cast<double>(dropped))) {
-        char names[80] = "";
-        if (v0 && s->rspkind == 2 && v1)
-            std::snprintf(names, sizeof names, "%s or %s", v0->name, v1->name);
-        else if (v0)
-            std::snprintf(names, sizeof names, "%s", v0->name);
-        bygrouptext(s, by, sizeof by);
-        if (msg == MSG_NONPOS)
-            xpmlog(510, MSG_NONPOS, dropped, names, by);
-        else
-            xpmlog(510, MSG_NONPOS_THRESHOLD, dropped, names, by, s->fixedparms[FP_THRESHOLD]);
-    }
-    if (!censeen || rows == 0 || !v1) return;
-    for (int i = 0; i < s->ncensvals; ++i) {
-        if (censeen[i] || !bynotefresh(s, MSG_CENSOR_UNSEEN, s->mdlrspids[1], 0, s->censvals[i])) continue;
-        bool earlier = false;   // a value listed twice is named once
-        for (int j = 0; j < i && !earlier; ++j) earlier = s->censvals[j] == s->censvals[i];
-        if (!earlier) xpmlog(510, MSG_CENSOR_UNSEEN, txtarg(v1->name, v1->namelen), s->censvals[i], bygrouptext(s, by, sizeof by));
-    }
+    const bool interval = s->rspkind == 2;
+    nonposnote(s, static_cast<int64_t>(s->mdlcnt[0]),
+               {{s->rspvars[0], interval ? s->rspvars[1] : nullptr}, {s->mdlrspids[0], s->mdlrspids[1]}});
+    if (rows > 0) unseennotes(s, MSG_CENSOR_UNSEEN, censeen, s->rspvars[1], s->mdlrspids[1]);
 }
 
 // The response variable's name for 510/80.
