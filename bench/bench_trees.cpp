@@ -14,7 +14,6 @@
 #include "proc/framework/hostsvc_util.h"
 #include "proc/framework/trees.h"
 #include "runtime/host/hostinstance.h"
-#include "runtime/session.h"
 
 namespace {
 
@@ -28,17 +27,11 @@ constexpr int kNum = offsetof(node, num);
 constexpr int kId = offsetof(node, id);
 constexpr int kText = offsetof(node, text);
 
+// The runtime's host, which the module's entries reach through its anchor.
 struct host {
     rt::HostInstance* h = rt::makehost();
-    rt::Session s;
-    host() {
-        rt::beginstep(h);
-        s.inst = &h->inst;
-        rt::setcurrent(&s);
-        v_global_gcb_anchor = &h->inst;
-    }
+    host() { v_global_gcb_anchor = &h->inst; }
     ~host() {
-        rt::setcurrent(nullptr);
         v_global_gcb_anchor = nullptr;
         rt::freehost(h);
     }
