@@ -1,3 +1,5 @@
+// The number formats: best, fixed, p-value, count and full precision, each written into a
+// caller buffer without allocating.
 #include "runtime/numfmt/numfmt.h"
 
 #include <charconv>

@@ -1,3 +1,5 @@
+// How a bound table prints: its titles, columns, headers, widths, formats and spanning
+// headers, made once when the table is bound; and each row's cells read and formatted.
 #include "runtime/output/layout.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// The output program: the destinations of one run, the objects and bindings of the step
+// being run, and the way a bound table's rows reach the listing, the report and MAKE data sets.
 #include "runtime/output/program.h"
 
 #include <cstring>

@@ -1,3 +1,5 @@
+// The table templates of the runtime: for every template path the procedure binds, the
+// headers, number formats and justification of its columns.
 #include "runtime/output/templates.h"
 
 #include <cctype>

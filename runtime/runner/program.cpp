@@ -1,3 +1,5 @@
+// Running a program: host statements and PROC steps in order, each step's lines echoed into
+// the log before its messages, the module loaded once and the outputs begun first.
 #include "runtime/runner/program.h"
 
 #include <cctype>

@@ -1,3 +1,4 @@
+// The template paths of the statistical graphs and the family layout that draws each.
 #include "runtime/sgraph/render.h"
 
 #include "runtime/util/strings.h"
