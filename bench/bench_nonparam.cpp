@@ -47,6 +47,8 @@ struct stepenv {
         session.inst = &host->inst;
         session.log = &log;
         session.outdir = "/tmp/vx-bench-nonparam";
+        // CPUCOUNT=n in the environment: the threads of the Turnbull iterations.
+        if (const char* c = getenv("CPUCOUNT")) session.opts.cpucount = atoi(c);
         rt::setcurrent(&session);
         v_global_gcb_anchor = &host->inst;
         rt::out::beginprogram();

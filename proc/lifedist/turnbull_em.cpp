@@ -1,9 +1,17 @@
 // EM iterations of the Turnbull masses over the runs of intervals.
+//
+// The runs are cut into parts of a fixed number of runs; each part sums its own share of
+// the log-likelihood and its own difference array of the gradient, and the parts are
+// combined in their order. The parts do not depend on the number of threads, so the
+// digits do not either; a group of at most one part's runs is summed as one sequence.
+// With several parts and THREADS on, the parts of an iteration are spread over a team of
+// up to CPUCOUNT threads.
 #include <cmath>
 
 #include "host/hostdefs.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
+#include "proc/framework/team.h"
 #include "proc/framework/vyxstate.h"
 #include "proc/framework/wobmth.h"
 #include "proc/lifedist/tables.h"
@@ -14,6 +22,8 @@ namespace {
 
 constexpr double E = 1000 * 1.110223024625157e-16;
 constexpr double TINY = 1.110223024625157e-16;
+constexpr int32_t kPartRuns = 4096;    // runs of one part
+constexpr int32_t kSpanK = 512;        // intervals of one part of the gradient's combination
 
 // Per run: its log-likelihood term w ln D and its share w/D of the gradient; the result
 // counts the runs whose mass is below TINY or not a number. One pass without branches, so
@@ -27,6 +37,72 @@ int32_t runterms(const double* D, const double* w, double* term, double* share, 
         share[r] = w[r] / D[r];
     }
     return bad;
+}
+
+// What the parts of an iteration read and write.
+struct emwork {
+    int32_t m, G, nparts;
+    const int32_t* lo;      // first interval of each run
+    const int32_t* hi;      // last interval of each run
+    const int32_t* a;       // prefix index of the run's start (lo), 0 for a run that covers nothing
+    const int32_t* e;       // prefix index past its end (hi + 1), 0 for a run that covers nothing
+    const double* w;        // summed weight of each run
+    const double* ph;       // prefix sums of the masses, high part
+    const double* pl;       // and low part
+    double* D;              // mass of each run
+    double* term;           // w ln D of each run
+    double* share;          // w / D of each run
+    double* partll;         // per part: its sum of w ln D
+    int32_t* partbad;       // per part: its runs with almost no mass
+    double* partdiff;       // per part: m + 1 doubles, its difference array of the gradient
+    double* diff;           // the parts' difference arrays combined
+};
+
+// The sums of one part over its runs [b, end).
+void partsums(const emwork& x, int part, int32_t end) {
+    const int32_t b = part * kPartRuns;
+    for (int32_t r = b; r < end; ++r) {
+        const int32_t a = x.a[r], e = x.e[r];
+        x.D[r] = (x.ph[e] - x.ph[a]) + (x.pl[e] - x.pl[a]);
+    }
+    x.partbad[part] = runterms(x.D + b, x.w + b, x.term + b, x.share + b, end - b);
+    const double* term = x.term + b;
+    const int32_t n = end - b;
+    double lane[4] = {0, 0, 0, 0};
+    int32_t r = 0;
+    for (; r + 4 <= n; r += 4)
+        for (int j = 0; j < 4; ++j) lane[j] += term[r + j];
+    for (; r < n; ++r) lane[0] += term[r];
+    x.partll[part] = (lane[0] + lane[1]) + (lane[2] + lane[3]);
+    double* diff = x.partdiff + int64_t(part) * (x.m + 1);
+    for (int32_t k = 0; k <= x.m; ++k) diff[k] = 0;
+    // The runs come ordered by their first interval: add each first interval's share once.
+    for (int32_t q = b; q < end;) {
+        double add = 0;
+        const int32_t k = x.lo[q];
+        for (; q < end && x.lo[q] == k; ++q) add += x.share[q];
+        diff[k] += add;
+    }
+    for (int32_t q = b; q < end; ++q) diff[x.hi[q] + 1] -= x.share[q];
+}
+
+void runpart(void* ctx, int part) {
+    const emwork& x = *static_cast<const emwork*>(ctx);
+    const int32_t end = (part + 1) * kPartRuns < x.G ? (part + 1) * kPartRuns : x.G;
+    partsums(x, part, end);
+}
+
+// The difference arrays of the parts added in part order, for intervals [k0, k0 + kSpanK).
+void combinespan(void* ctx, int span) {
+    const emwork& x = *static_cast<const emwork*>(ctx);
+    const int32_t k0 = span * kSpanK;
+    const int32_t k1 = k0 + kSpanK < x.m + 1 ? k0 + kSpanK : x.m + 1;
+    const int64_t stride = x.m + 1;
+    for (int32_t k = k0; k < k1; ++k) {
+        double sum = x.partdiff[k];
+        for (int32_t p = 1; p < x.nparts; ++p) sum += x.partdiff[p * stride + k];
+        x.diff[k] = sum;
+    }
 }
 
 }  // namespace
@@ -45,22 +121,41 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
     double* next = g->emtab + EMT_MULT * m;
     double* hist = g->emtab + EMT_SE * m;
     double* start = g->emtab + EMT_LOWER * m;
-    const int64_t doubles = 3 * (int64_t(m) + 1) + 3 * int64_t(G);
-    const int64_t bytes = doubles * 8;
+    const int32_t nparts = G > 0 ? (G + kPartRuns - 1) / kPartRuns : 1;
+    const int64_t doubles = 3 * (int64_t(m) + 1) + 3 * int64_t(G) + int64_t(nparts) * (m + 2) + G;
+    const int64_t bytes = doubles * 8 + int64_t(nparts) * 4;
     auto* work = static_cast<double*>(vmalcp_handler(s->workpool, bytes, 0x2004));
     if (!work) {
         xmemmsg(bytes);
         xexit(RC_NOMEM, 0);
         return 0;
     }
-    double* ph = work;               // prefix sums of the masses, high part
-    double* pl = ph + (m + 1);       // and low part
-    double* diff = pl + (m + 1);     // difference array of the gradient
-    double* D = diff + (m + 1);      // mass of each run
-    double* term = D + G;            // w ln D of each run
-    double* share = term + G;        // w / D of each run
+    double* ph = work;
+    double* pl = ph + (m + 1);
+    double* diff = pl + (m + 1);
+    double* D = diff + (m + 1);
+    double* term = D + G;
+    double* share = term + G;
+    double* partll = share + G;
+    double* partdiff = partll + nparts;
+    auto* ends = reinterpret_cast<int32_t*>(partdiff + int64_t(nparts) * (m + 1));
+    auto* partbad = ends + 2 * int64_t(G);
+    int32_t* ra = ends;
+    int32_t* re = ends + G;
     const int32_t* lo = runs->lo;
     const int32_t* hi = runs->hi;
+    // A run's ends as prefix indexes, once: a run that covers no interval has mass 0.
+    for (int32_t r = 0; r < G; ++r) {
+        const bool covers = lo[r] <= hi[r];
+        ra[r] = covers ? lo[r] : 0;
+        re[r] = covers ? hi[r] + 1 : 0;
+    }
+    emwork x{m, G, nparts, lo, hi, ra, re, runs->w, ph, pl, D, term, share, partll, partbad,
+             partdiff, nparts > 1 ? diff : partdiff};
+    const int32_t nspans = (m + 1 + kSpanK - 1) / kSpanK;
+    const int members = nparts > 1 ? teamsize() : 1;
+    team* crew = members > 1 ? teamstart(s->workpool, members < nparts ? members : nparts) : nullptr;
+
     const bool history = s->emflags[EMF_ITPRINTEM] != 0;
     const int32_t maxit = s->emmaxit[EM_MAXIT];
     const int32_t step = s->emmaxit[EM_HISTSTEP];
@@ -80,37 +175,31 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
             sh = t;
             ph[k + 1] = sh;
             pl[k + 1] = sl;
-            diff[k] = 0;
         }
-        diff[m] = 0;
-        for (int32_t r = 0; r < G; ++r) {
-            const int32_t a = lo[r], e = hi[r] + 1;
-            D[r] = a < e ? (ph[e] - ph[a]) + (pl[e] - pl[a]) : 0.0;
-        }
-        // A run with almost no mass (or no number) stops the iterations where it comes.
-        int32_t upto = G;
-        if (runterms(D, runs->w, term, share, G) > 0) {
+        teamrun(crew, nparts, runpart, &x);
+        int32_t bad = 0;
+        for (int32_t q = 0; q < nparts; ++q) bad += x.partbad[q];
+        // A run with almost no mass (or no number) stops the iterations where it comes:
+        // the sums take the runs before it.
+        int32_t used = nparts, upto = G;
+        if (bad > 0) {
             upto = 0;
             while (D[upto] >= TINY) ++upto;
+            used = upto / kPartRuns + 1;
+            partsums(x, used - 1, upto);
         }
         prev = ll;
-        double part[4] = {0, 0, 0, 0};
-        int32_t r = 0;
-        for (; r + 4 <= upto; r += 4)
-            for (int j = 0; j < 4; ++j) part[j] += term[r + j];
-        for (; r < upto; ++r) part[0] += term[r];
-        ll = llstart + ((part[0] + part[1]) + (part[2] + part[3]));
-        // The runs come ordered by their first interval: add each first interval's share once.
-        for (int32_t a = 0; a < upto;) {
-            double add = 0;
-            const int32_t k = lo[a];
-            for (; a < upto && lo[a] == k; ++a) add += share[a];
-            diff[k] += add;
+        double sum = partll[0];
+        for (int32_t q = 1; q < used; ++q) sum += partll[q];
+        ll = llstart + sum;
+        if (nparts > 1) {
+            x.nparts = used;
+            for (int32_t q = 0; q < nspans; ++q) combinespan(&x, q);
+            x.nparts = nparts;
         }
-        for (int32_t a = 0; a < upto; ++a) diff[hi[a] + 1] -= share[a];
         double run = 0;
         for (int32_t k = 0; k < m; ++k) {
-            run += diff[k];
+            run += x.diff[k];
             grad[k] = run;
             next[k] = p[k] * run;
         }
@@ -125,6 +214,7 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
         }
         if (converged) break;
     }
+    teamstop(crew);
     for (int32_t k = 0; k < m; ++k) {
         grad[k] *= W;
         p[k] = start[k];
