@@ -28,7 +28,13 @@ constexpr int32_t kSpanK = 512;        // intervals of one part of the gradient'
 // Per run: its log-likelihood term w ln D and its share w/D of the gradient; the result
 // counts the runs whose mass is below TINY or not a number. One pass without branches, so
 // that it vectorizes (with wider vectors where the processor has them).
-__attribute__((target_clones("avx2", "default")))
+// (Not under the thread sanitizer: the clones' resolver runs before the sanitizer is set up.)
+#if defined(__SANITIZE_THREAD__)
+#define VX_CLONES
+#else
+#define VX_CLONES __attribute__((target_clones("avx2", "default")))
+#endif
+VX_CLONES
 int32_t runterms(const double* D, const double* w, double* term, double* share, int32_t n) {
     int32_t bad = 0;
     for (int32_t r = 0; r < n; ++r) {
