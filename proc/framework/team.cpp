@@ -18,7 +18,7 @@
 namespace {
 
 constexpr int kMaxMembers = 64;
-constexpr int kPolls = 4000;   // polls before sleeping (some tens of microseconds)
+constexpr int kPolls = 1000;   // polls before sleeping (some microseconds)
 constexpr uint32_t kQuit = 0xFFFFFFFFu;
 
 const kernelinst* kernel() {

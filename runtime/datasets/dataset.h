@@ -131,6 +131,14 @@ struct hgetlist {
     int capacity;                     // entries announced by xvgeti
     bool ended = false;
     std::vector<getentry> entries;
+    // When every entry copies a stored double into a fixed cell (the common list of a life-data
+    // pass), the copies themselves, made once when the list is ended: destination, column.
+    struct rawcopy {
+        char* dst;
+        const double* src;
+    };
+    std::vector<rawcopy> rawnums;
+    bool onlyrawnums = false;
 };
 
 struct hdataset {
