@@ -45,6 +45,17 @@ int32_t runterms(const double* D, const double* w, double* term, double* share, 
     return bad;
 }
 
+// The shares alone, for an iteration whose log-likelihood is not needed.
+VX_CLONES
+int32_t runshares(const double* D, const double* w, double* share, int32_t n) {
+    int32_t bad = 0;
+    for (int32_t r = 0; r < n; ++r) {
+        bad += !(D[r] >= TINY);
+        share[r] = w[r] / D[r];
+    }
+    return bad;
+}
+
 // What the parts of an iteration read and write.
 struct emwork {
     int32_t m, G, nparts;
@@ -65,21 +76,25 @@ struct emwork {
 };
 
 // The sums of one part over its runs [b, end).
-void partsums(const emwork& x, int part, int32_t end) {
+void partsums(const emwork& x, int part, int32_t end, bool withll = true) {
     const int32_t b = part * kPartRuns;
     for (int32_t r = b; r < end; ++r) {
         const int32_t a = x.a[r], e = x.e[r];
         x.D[r] = (x.ph[e] - x.ph[a]) + (x.pl[e] - x.pl[a]);
     }
-    x.partbad[part] = runterms(x.D + b, x.w + b, x.term + b, x.share + b, end - b);
-    const double* term = x.term + b;
-    const int32_t n = end - b;
-    double lane[4] = {0, 0, 0, 0};
-    int32_t r = 0;
-    for (; r + 4 <= n; r += 4)
-        for (int j = 0; j < 4; ++j) lane[j] += term[r + j];
-    for (; r < n; ++r) lane[0] += term[r];
-    x.partll[part] = (lane[0] + lane[1]) + (lane[2] + lane[3]);
+    if (withll) {
+        x.partbad[part] = runterms(x.D + b, x.w + b, x.term + b, x.share + b, end - b);
+        const double* term = x.term + b;
+        const int32_t n = end - b;
+        double lane[4] = {0, 0, 0, 0};
+        int32_t r = 0;
+        for (; r + 4 <= n; r += 4)
+            for (int j = 0; j < 4; ++j) lane[j] += term[r + j];
+        for (; r < n; ++r) lane[0] += term[r];
+        x.partll[part] = (lane[0] + lane[1]) + (lane[2] + lane[3]);
+    } else {
+        x.partbad[part] = runshares(x.D + b, x.w + b, x.share + b, end - b);
+    }
     double* diff = x.partdiff + int64_t(part) * (x.m + 1);
     for (int32_t k = 0; k <= x.m; ++k) diff[k] = 0;
     // The runs come ordered by their first interval: add each first interval's share once.
@@ -92,10 +107,47 @@ void partsums(const emwork& x, int part, int32_t end) {
     for (int32_t q = b; q < end; ++q) diff[x.hi[q] + 1] -= x.share[q];
 }
 
+int32_t partend(const emwork& x, int part) { return (part + 1) * kPartRuns < x.G ? (part + 1) * kPartRuns : x.G; }
+
 void runpart(void* ctx, int part) {
     const emwork& x = *static_cast<const emwork*>(ctx);
-    const int32_t end = (part + 1) * kPartRuns < x.G ? (part + 1) * kPartRuns : x.G;
-    partsums(x, part, end);
+    partsums(x, part, partend(x, part));
+}
+
+// An iteration whose log-likelihood is not needed: the masses and shares of the runs and
+// the gradient, no logarithms.
+void sharepart(void* ctx, int part) {
+    const emwork& x = *static_cast<const emwork*>(ctx);
+    partsums(x, part, partend(x, part), false);
+}
+
+// Prefix sums of the masses p as double-double values into ph and pl.
+void prefix(const double* p, int32_t m, double* ph, double* pl) {
+    double sh = 0, sl = 0;
+    ph[0] = pl[0] = 0;
+    for (int32_t k = 0; k < m; ++k) {
+        const double t = sh + p[k];
+        const double b = t - sh;
+        sl += (sh - (t - b)) + (p[k] - b);
+        sh = t;
+        ph[k + 1] = sh;
+        pl[k + 1] = sl;
+    }
+}
+
+// A lower bound of the change of the log-likelihood from the masses p to their EM image q:
+// by Jensen's inequality ll(q) - ll(p) >= sum_k q_k ln(q_k / p_k). *spread receives the sum
+// of the terms' sizes, which bounds the error of the computed sum.
+double emgain(const double* p, const double* q, int32_t m, double* spread) {
+    double B = 0, A = 0;
+    for (int32_t k = 0; k < m; ++k)
+        if (p[k] > 0 && q[k] > 0) {
+            const double t = q[k] * std::log(q[k] / p[k]);
+            B += t;
+            A += std::fabs(t);
+        }
+    *spread = A;
+    return B;
 }
 
 // The difference arrays of the parts added in part order, for intervals [k0, k0 + kSpanK).
@@ -167,10 +219,35 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
     const int32_t step = s->emmaxit[EM_HISTSTEP];
     const double tol = s->itopts[IT_TOLLIKE];
     const double llstart = W > 0 ? -W * std::log(W) : 0.0;
+
+    // The log-likelihood of the masses q, summed as an iteration sums it.
+    auto llof = [&](const double* q) {
+        prefix(q, m, ph, pl);
+        teamrun(crew, nparts, runpart, &x);
+        double sum = partll[0];
+        for (int32_t i = 1; i < nparts; ++i) sum += partll[i];
+        return llstart + sum;
+    };
+    // An iteration needs its log-likelihood only for the convergence test (and the history
+    // rows). While the EM gain of its masses over those of the iteration before is surely
+    // above TOLLIKE, the test surely fails: the iteration computes no logarithms, and the
+    // log-likelihood of the iteration before is computed when the test is next needed. The
+    // margin bounds the rounding error of a computed log-likelihood: its terms sum to at most
+    // W |ln W| + |ll| in size (masses of at most W), and ll only grows from iteration 0.
+    const bool skipok = !history && W > 0;
+    double margin = 0;
+    bool known = false;   // ll is the log-likelihood of the masses of the iteration before
     int converged = 0;
     double ll = 0, prev = 0;
     s->itstatus[0] = 0;
     for (int32_t it = 0; it <= maxit; ++it) {
+        bool skip = false;
+        if (it >= 1 && skipok) {
+            double spread = 0;
+            const double gain = emgain(start, p, m, &spread);
+            skip = gain - 2e-9 * spread - TINY * W >= tol + 2 * margin;
+        }
+        if (!skip && it >= 1 && !known) ll = llof(start);
         double sh = 0, sl = 0;
         ph[0] = pl[0] = 0;
         for (int32_t k = 0; k < m; ++k) {
@@ -182,7 +259,7 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
             ph[k + 1] = sh;
             pl[k + 1] = sl;
         }
-        teamrun(crew, nparts, runpart, &x);
+        teamrun(crew, nparts, skip ? sharepart : runpart, &x);
         int32_t bad = 0;
         for (int32_t q = 0; q < nparts; ++q) bad += x.partbad[q];
         // A run with almost no mass (or no number) stops the iterations where it comes:
@@ -192,12 +269,19 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
             upto = 0;
             while (D[upto] >= TINY) ++upto;
             used = upto / kPartRuns + 1;
+            if (skip)
+                for (int32_t q = 0; q + 1 < used; ++q) partsums(x, q, partend(x, q));
             partsums(x, used - 1, upto);
+            skip = false;
         }
-        prev = ll;
-        double sum = partll[0];
-        for (int32_t q = 1; q < used; ++q) sum += partll[q];
-        ll = llstart + sum;
+        if (!skip) {
+            prev = ll;
+            double sum = partll[0];
+            for (int32_t q = 1; q < used; ++q) sum += partll[q];
+            ll = llstart + sum;
+        }
+        known = !skip;
+        if (it == 0) margin = (double(G) + nparts + 16) * TINY * 1.01 * (W * std::fabs(std::log(W)) + std::fabs(ll)) + 4 * TINY * W;
         if (nparts > 1) {
             x.nparts = used;
             for (int32_t q = 0; q < nspans; ++q) combinespan(&x, q);
@@ -211,7 +295,7 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
         }
         if (upto < G) break;
         for (int32_t k = 0; k < m; ++k) p[k] = next[k];
-        if (it >= 1 && std::fabs(ll - prev) < tol) converged = 1;
+        if (!skip && it >= 1 && std::fabs(ll - prev) < tol) converged = 1;
         s->itstatus[0] = static_cast<uint32_t>(it);
         if (history) {
             s->loglik[0] = ll;
@@ -220,6 +304,7 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
         }
         if (converged) break;
     }
+    if (!known) ll = llof(start);
     teamstop(crew);
     for (int32_t k = 0; k < m; ++k) {
         grad[k] *= W;

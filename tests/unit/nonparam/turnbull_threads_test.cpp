@@ -189,3 +189,26 @@ TEST_F(TurnbullThreads, SeveralThreadsGiveTheOneThreadDigits) {
         EXPECT_EQ(off.loglik, one.loglik);
     }
 }
+
+// Iterations whose EM gain is surely above TOLLIKE compute no log-likelihood; with ITPRINTEM
+// every iteration computes it for the history. The two give the same digits: the same stop,
+// log-likelihood, masses, standard errors and limits.
+TEST_F(TurnbullThreads, LogLikelihoodLeftOutChangesNoDigit) {
+    startoutput();
+    for (double resolution : {2.0, 1.0}) {
+        SCOPED_TRACE(resolution);
+        const std::vector<obs> rows = inspected(1500, resolution, 11);
+        s->emflags[EMF_ITPRINTEM] = 0;
+        const result plain = run(rows, 1);
+        s->emflags[EMF_ITPRINTEM] = 1;
+        const result history = run(rows, 1);
+        EXPECT_EQ(plain.status, 0u);
+        EXPECT_EQ(history.iter, plain.iter);
+        EXPECT_EQ(history.loglik, plain.loglik);
+        ASSERT_EQ(history.tab.size(), plain.tab.size());
+        for (size_t i = 0; i < plain.tab.size(); ++i)
+            if (!(std::isnan(plain.tab[i]) && std::isnan(history.tab[i]))) {
+                ASSERT_EQ(history.tab[i], plain.tab[i]) << i;
+            }
+    }
+}
