@@ -9,6 +9,7 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <unistd.h>
 
 #include "runtime/datasets/csvchunks.h"
 #include "runtime/datasets/dataset.h"
@@ -31,7 +32,12 @@ protected:
         std::remove(path().c_str());
         DataSets::TearDown();
     }
-    std::string path() const { return session.datadir + "/chunked.csv"; }
+    // A file of this test's own (the tests may run at the same time in other processes).
+    std::string member() const {
+        return std::string("chunked_") + ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_" +
+               std::to_string(getpid());
+    }
+    std::string path() const { return session.datadir + "/" + member() + ".csv"; }
     void write(const std::string& text) {
         std::ofstream f(path(), std::ios::binary);
         f << text;
@@ -41,7 +47,7 @@ protected:
         session.opts.threads = threads > 1;
         session.opts.cpucount = threads;
         err.clear();
-        hdataset* d = rt::ds::open(session, "", "chunked", err);
+        hdataset* d = rt::ds::open(session, "", member(), err);
         if (d) opened.push_back(d);
         return d;
     }
