@@ -15,6 +15,8 @@ namespace rt::out {
 void Program::statgraph(const GraphRequest& g) {
     rt::sgr::Graph G;
     G.req = &g;
+    // A page of a BY group says which group it shows, as the report does above the figure.
+    G.byline = bylinetext(currentby(sess));
     for (uint32_t ref : g.refs) {
         const PhantomData* found = nullptr;
         for (const auto& p : phantoms)
