@@ -94,10 +94,15 @@ void BM_ReadAndWalk(benchmark::State& state) {
 }
 BENCHMARK(BM_ReadAndWalk)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-void BM_ReadOnly(benchmark::State& state) {
+// The read alone; threads 0 leaves THREADS and CPUCOUNT as they are (the machine's processors).
+void readonly(benchmark::State& state, int threads) {
     const File& f = file();
     rt::Session s;
     s.datadir = f.dir;
+    if (threads > 0) {
+        s.opts.threads = threads > 1;
+        s.opts.cpucount = threads;
+    }
     rt::setcurrent(&s);
     for (auto _ : state) {
         std::string err;
@@ -111,28 +116,11 @@ void BM_ReadOnly(benchmark::State& state) {
     rt::setcurrent(nullptr);
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * f.bytes));
 }
+void BM_ReadOnly(benchmark::State& state) { readonly(state, 0); }
 BENCHMARK(BM_ReadOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The read on 1 to 8 threads (CPUCOUNT): the file is parsed in chunks from two threads on.
-void BM_ReadThreads(benchmark::State& state) {
-    const File& f = file();
-    rt::Session s;
-    s.datadir = f.dir;
-    s.opts.threads = state.range(0) > 1;
-    s.opts.cpucount = static_cast<int>(state.range(0));
-    rt::setcurrent(&s);
-    for (auto _ : state) {
-        std::string err;
-        hdataset* d = rt::ds::open(s, "", "lifedata", err);
-        if (!d) {
-            state.SkipWithError(err.c_str());
-            break;
-        }
-        rt::ds::close(d);
-    }
-    rt::setcurrent(nullptr);
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * f.bytes));
-}
+void BM_ReadThreads(benchmark::State& state) { readonly(state, static_cast<int>(state.range(0))); }
 BENCHMARK(BM_ReadThreads)->Arg(1)->Arg(2)->Arg(4)->Arg(8)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The data pass of a life-data statement over three numeric columns (time, status and a

@@ -248,17 +248,8 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
             skip = gain - 2e-9 * spread - TINY * W >= tol + 2 * margin;
         }
         if (!skip && it >= 1 && !known) ll = llof(start);
-        double sh = 0, sl = 0;
-        ph[0] = pl[0] = 0;
-        for (int32_t k = 0; k < m; ++k) {
-            start[k] = p[k];
-            const double t = sh + p[k];
-            const double b = t - sh;
-            sl += (sh - (t - b)) + (p[k] - b);
-            sh = t;
-            ph[k + 1] = sh;
-            pl[k + 1] = sl;
-        }
+        for (int32_t k = 0; k < m; ++k) start[k] = p[k];
+        prefix(p, m, ph, pl);
         teamrun(crew, nparts, skip ? sharepart : runpart, &x);
         int32_t bad = 0;
         for (int32_t q = 0; q < nparts; ++q) bad += x.partbad[q];

@@ -27,12 +27,7 @@ protected:
     void SetUp() override {
         NonparamTest::SetUp();
         s->quant_fn = vyxinm;
-        s->emmaxit[EM_MAXIT] = 10000;
-        s->emmaxit[EM_HISTSTEP] = 10;
-        s->itopts[IT_TOLLIKE] = 1e-8;
-        s->itopts[IT_TOLPROB] = hostmissing();
-        s->emflags[EMF_POLISH] = 1;
-        s->fitcrit.singular = 1e-12;
+        turnbulldefaults(s);
     }
     // Interval rows of the benchmark's inspection scheme, ends on a grid of the resolution.
     static std::vector<obs> inspected(int64_t n, double resolution, uint64_t seed) {
@@ -57,6 +52,17 @@ protected:
         result r{s->itstatus[0], s->itstatus[1], s->loglik[0], {}};
         r.tab.assign(g.emtab, g.emtab + int64_t(EMT_ARRAYS) * g.nturn);
         return r;
+    }
+    // Every digit of the interval table, the stop and the log-likelihood alike.
+    static void samedigits(const result& a, const result& b) {
+        EXPECT_EQ(a.iter, b.iter);
+        EXPECT_EQ(a.status, b.status);
+        EXPECT_EQ(a.loglik, b.loglik);
+        ASSERT_EQ(a.tab.size(), b.tab.size());
+        for (size_t i = 0; i < a.tab.size(); ++i)
+            if (!(std::isnan(a.tab[i]) && std::isnan(b.tab[i]))) {
+                ASSERT_EQ(a.tab[i], b.tab[i]) << i;
+            }
     }
 };
 
@@ -174,19 +180,9 @@ TEST_F(TurnbullThreads, SeveralThreadsGiveTheOneThreadDigits) {
         EXPECT_EQ(one.status, maxit > 1000 ? 0u : 2u);
         for (int cpus : {2, 3, 8}) {
             SCOPED_TRACE(cpus);
-            const result more = run(rows, cpus);
-            EXPECT_EQ(more.iter, one.iter);
-            EXPECT_EQ(more.status, one.status);
-            EXPECT_EQ(more.loglik, one.loglik);
-            ASSERT_EQ(more.tab.size(), one.tab.size());
-            for (size_t i = 0; i < one.tab.size(); ++i)
-                if (!(std::isnan(one.tab[i]) && std::isnan(more.tab[i]))) {
-                    ASSERT_EQ(more.tab[i], one.tab[i]) << i;
-                }
+            samedigits(run(rows, cpus), one);
         }
-        const result off = run(rows, 8, false);
-        EXPECT_EQ(off.iter, one.iter);
-        EXPECT_EQ(off.loglik, one.loglik);
+        samedigits(run(rows, 8, false), one);
     }
 }
 
@@ -203,12 +199,6 @@ TEST_F(TurnbullThreads, LogLikelihoodLeftOutChangesNoDigit) {
         s->emflags[EMF_ITPRINTEM] = 1;
         const result history = run(rows, 1);
         EXPECT_EQ(plain.status, 0u);
-        EXPECT_EQ(history.iter, plain.iter);
-        EXPECT_EQ(history.loglik, plain.loglik);
-        ASSERT_EQ(history.tab.size(), plain.tab.size());
-        for (size_t i = 0; i < plain.tab.size(); ++i)
-            if (!(std::isnan(plain.tab[i]) && std::isnan(history.tab[i]))) {
-                ASSERT_EQ(history.tab[i], plain.tab[i]) << i;
-            }
+        samedigits(history, plain);
     }
 }
