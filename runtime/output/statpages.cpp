@@ -54,6 +54,7 @@ void Program::statgraph(const GraphRequest& g) {
     if (!drawn) sup::logline(sess, 'W', "The graph " + g.name + " is not drawn: " + why + ".");
     if (!ok) sup::logline(sess, 'E', "The graphics page " + p->name + " could not be written: " + p->tee.error() + ".");
 
+    sectionfor();
     interrupt();
     heading(std::string());
     std::string h = "<figure class=\"plot\" data-graph=\"" + htmlescape(g.name) + "\" data-template=\"" + htmlescape(g.templ) + "\">\n";

@@ -220,8 +220,10 @@ TEST(Geometry, PercentileLabelsStandAtTheirOwnLinesEnds) {
                 const double dx = std::max({b.x0 - e.first, 0.0, e.first - b.x1}), dy = std::max({b.y0 - e.second, 0.0, e.second - b.y1});
                 return std::hypot(dx, dy);
             };
-            for (size_t j = 0; j < ends.size(); ++j)
-                if (j != k) EXPECT_LT(dist(ends[k]), dist(ends[j])) << pg.name << ": the label " << t->text << " is nearer another line's end";
+            for (size_t j = 0; j < ends.size(); ++j) {
+                if (j == k) continue;
+                EXPECT_LT(dist(ends[k]), dist(ends[j])) << pg.name << ": the label " << t->text << " is nearer another line's end";
+            }
             for (const auto& l : lines)
                 for (size_t i = 0; i + 3 < l.size(); i += 2)
                     EXPECT_FALSE(meets(b, l[i], l[i + 1], l[i + 2], l[i + 3])) << pg.name << ": a line crosses the label " << t->text;
