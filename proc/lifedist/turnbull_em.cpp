@@ -5,7 +5,11 @@
 // combined in their order. The parts do not depend on the number of threads, so the
 // digits do not either; a group of at most one part's runs is summed as one sequence.
 // With several parts and THREADS on, the parts of an iteration are spread over a team of
-// up to CPUCOUNT threads.
+// up to CPUCOUNT threads: every member sums a part into a place of its own and publishes it
+// to the part's place, and a member of the team reads the prefix sums of the masses through
+// a copy of its own (a member that the system put aside may still be reading when the round
+// has ended without it).
+#include <atomic>
 #include <cmath>
 
 #include "host/hostdefs.h"
@@ -56,6 +60,19 @@ int32_t runshares(const double* D, const double* w, double* share, int32_t n) {
     return bad;
 }
 
+// Where a member sums a part: the runs' masses, terms and shares, the part's difference
+// array, and the copy of the prefix sums it reads.
+struct emscratch {
+    double* D;
+    double* term;
+    double* share;
+    double* diff;
+    double* ph;
+    double* pl;
+    double ll;
+    int32_t bad;
+};
+
 // What the parts of an iteration read and write.
 struct emwork {
     int32_t m, G, nparts;
@@ -63,75 +80,100 @@ struct emwork {
     const int32_t* hi;      // last interval of each run
     const int32_t* a;       // prefix index of the run's start (lo), 0 for a run that covers nothing
     const int32_t* e;       // prefix index past its end (hi + 1), 0 for a run that covers nothing
+    const int32_t* amin;    // per part: the smallest a of its runs
+    const int32_t* emax;    // and the largest e
     const double* w;        // summed weight of each run
-    const double* ph;       // prefix sums of the masses, high part
-    const double* pl;       // and low part
-    double* D;              // mass of each run
-    double* term;           // w ln D of each run
-    double* share;          // w / D of each run
+    double* ph;             // prefix sums of the masses, high part (written by the procedure's thread)
+    double* pl;             // and low part
+    double* D;              // mass of each run (only when a run stops the iterations)
+    emscratch* scratch;     // per member of the team
     double* partll;         // per part: its sum of w ln D
     int32_t* partbad;       // per part: its runs with almost no mass
     double* partdiff;       // per part: m + 1 doubles, its difference array of the gradient
     double* diff;           // the parts' difference arrays combined
 };
 
-// The sums of one part over its runs [b, end).
-void partsums(const emwork& x, int part, int32_t end, bool withll = true) {
+// The sums of one part over its runs [b, end) into the member's place.
+void partsums(const emwork& x, int part, int32_t end, bool withll, int member, bool together) {
+    emscratch& sc = x.scratch[member];
     const int32_t b = part * kPartRuns;
+    const int32_t n = end - b;
+    const double* ph = x.ph;
+    const double* pl = x.pl;
+    if (together) {
+        for (int32_t k = x.amin[part]; k <= x.emax[part]; ++k) {
+            sc.ph[k] = std::atomic_ref<double>(x.ph[k]).load(std::memory_order_relaxed);
+            sc.pl[k] = std::atomic_ref<double>(x.pl[k]).load(std::memory_order_relaxed);
+        }
+        ph = sc.ph;
+        pl = sc.pl;
+    }
     for (int32_t r = b; r < end; ++r) {
         const int32_t a = x.a[r], e = x.e[r];
-        x.D[r] = (x.ph[e] - x.ph[a]) + (x.pl[e] - x.pl[a]);
+        sc.D[r - b] = (ph[e] - ph[a]) + (pl[e] - pl[a]);
     }
     if (withll) {
-        x.partbad[part] = runterms(x.D + b, x.w + b, x.term + b, x.share + b, end - b);
-        const double* term = x.term + b;
-        const int32_t n = end - b;
+        sc.bad = runterms(sc.D, x.w + b, sc.term, sc.share, n);
+        const double* term = sc.term;
         double lane[4] = {0, 0, 0, 0};
         int32_t r = 0;
         for (; r + 4 <= n; r += 4)
             for (int j = 0; j < 4; ++j) lane[j] += term[r + j];
         for (; r < n; ++r) lane[0] += term[r];
-        x.partll[part] = (lane[0] + lane[1]) + (lane[2] + lane[3]);
+        sc.ll = (lane[0] + lane[1]) + (lane[2] + lane[3]);
     } else {
-        x.partbad[part] = runshares(x.D + b, x.w + b, x.share + b, end - b);
+        sc.bad = runshares(sc.D, x.w + b, sc.share, n);
+        sc.ll = 0;
     }
-    double* diff = x.partdiff + int64_t(part) * (x.m + 1);
+    double* diff = sc.diff;
     for (int32_t k = 0; k <= x.m; ++k) diff[k] = 0;
     // The runs come ordered by their first interval: add each first interval's share once.
     for (int32_t q = b; q < end;) {
         double add = 0;
         const int32_t k = x.lo[q];
-        for (; q < end && x.lo[q] == k; ++q) add += x.share[q];
+        for (; q < end && x.lo[q] == k; ++q) add += sc.share[q - b];
         diff[k] += add;
     }
-    for (int32_t q = b; q < end; ++q) diff[x.hi[q] + 1] -= x.share[q];
+    for (int32_t q = b; q < end; ++q) diff[x.hi[q] + 1] -= sc.share[q - b];
+}
+
+// The member's sums of the part to the part's place.
+void publish(void* ctx, int part, int member) {
+    const emwork& x = *static_cast<const emwork*>(ctx);
+    const emscratch& sc = x.scratch[member];
+    double* to = x.partdiff + int64_t(part) * (x.m + 1);
+    for (int32_t k = 0; k <= x.m; ++k) to[k] = sc.diff[k];
+    x.partll[part] = sc.ll;
+    x.partbad[part] = sc.bad;
 }
 
 int32_t partend(const emwork& x, int part) { return (part + 1) * kPartRuns < x.G ? (part + 1) * kPartRuns : x.G; }
 
-void runpart(void* ctx, int part) {
+void runpart(void* ctx, int part, int member, bool together) {
     const emwork& x = *static_cast<const emwork*>(ctx);
-    partsums(x, part, partend(x, part));
+    partsums(x, part, partend(x, part), true, member, together);
 }
 
 // An iteration whose log-likelihood is not needed: the masses and shares of the runs and
 // the gradient, no logarithms.
-void sharepart(void* ctx, int part) {
+void sharepart(void* ctx, int part, int member, bool together) {
     const emwork& x = *static_cast<const emwork*>(ctx);
-    partsums(x, part, partend(x, part), false);
+    partsums(x, part, partend(x, part), false, member, together);
 }
 
-// Prefix sums of the masses p as double-double values into ph and pl.
+// Prefix sums of the masses p as double-double values into ph and pl (stored atomically: a
+// member of the team may still be copying them).
 void prefix(const double* p, int32_t m, double* ph, double* pl) {
     double sh = 0, sl = 0;
-    ph[0] = pl[0] = 0;
+    std::atomic_ref<double>(ph[0]).store(0, std::memory_order_relaxed);
+    std::atomic_ref<double>(pl[0]).store(0, std::memory_order_relaxed);
     for (int32_t k = 0; k < m; ++k) {
         const double t = sh + p[k];
         const double b = t - sh;
         sl += (sh - (t - b)) + (p[k] - b);
         sh = t;
-        ph[k + 1] = sh;
-        pl[k + 1] = sl;
+        std::atomic_ref<double>(ph[k + 1]).store(sh, std::memory_order_relaxed);
+        std::atomic_ref<double>(pl[k + 1]).store(sl, std::memory_order_relaxed);
     }
 }
 
@@ -180,10 +222,17 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
     double* hist = g->emtab + EMT_SE * m;
     double* start = g->emtab + EMT_LOWER * m;
     const int32_t nparts = G > 0 ? (G + kPartRuns - 1) / kPartRuns : 1;
-    const int64_t doubles = 3 * (int64_t(m) + 1) + 3 * int64_t(G) + int64_t(nparts) * (m + 2) + G;
-    const int64_t bytes = doubles * 8 + int64_t(nparts) * 4;
+    const int want = nparts > 1 ? teamsize() : 1;
+    team* crew = want > 1 ? teamstart(s->workpool, want < nparts ? want : nparts, nparts) : nullptr;
+    const int members = teammembers(crew);
+    // ph, pl, diff; D; the parts' sums and difference arrays; each member's place.
+    const int64_t perscratch = 3 * int64_t(kPartRuns) + 3 * (int64_t(m) + 1);
+    const int64_t doubles = 3 * (int64_t(m) + 1) + int64_t(G) + int64_t(nparts) * (m + 2) + members * perscratch;
+    const int64_t ints = 2 * int64_t(G) + 3 * int64_t(nparts) + 1;
+    const int64_t bytes = doubles * 8 + ints * 4 + int64_t(members) * int64_t(sizeof(emscratch));
     auto* work = static_cast<double*>(vmalcp_handler(s->workpool, bytes, 0x2004));
     if (!work) {
+        teamstop(crew);
         xmemmsg(bytes);
         xexit(RC_NOMEM, 0);
         return 0;
@@ -192,27 +241,41 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
     double* pl = ph + (m + 1);
     double* diff = pl + (m + 1);
     double* D = diff + (m + 1);
-    double* term = D + G;
-    double* share = term + G;
-    double* partll = share + G;
+    double* partll = D + G;
     double* partdiff = partll + nparts;
-    auto* ends = reinterpret_cast<int32_t*>(partdiff + int64_t(nparts) * (m + 1));
-    auto* partbad = ends + 2 * int64_t(G);
+    double* places = partdiff + int64_t(nparts) * (m + 1);
+    auto* ends = reinterpret_cast<int32_t*>(places + members * perscratch);
     int32_t* ra = ends;
     int32_t* re = ends + G;
+    int32_t* partbad = re + G;
+    int32_t* amin = partbad + nparts;
+    int32_t* emax = amin + nparts;
+    auto* scratch = reinterpret_cast<emscratch*>(emax + nparts + (nparts & 1));
+    for (int i = 0; i < members; ++i) {
+        double* q = places + i * perscratch;
+        scratch[i] = emscratch{q, q + kPartRuns, q + 2 * kPartRuns, q + 3 * kPartRuns,
+                               q + 3 * kPartRuns + (m + 1), q + 3 * kPartRuns + 2 * (int64_t(m) + 1), 0, 0};
+    }
     const int32_t* lo = runs->lo;
     const int32_t* hi = runs->hi;
-    // A run's ends as prefix indexes, once: a run that covers no interval has mass 0.
+    // A run's ends as prefix indexes, once: a run that covers no interval has mass 0; and
+    // the span of prefix sums each part reads.
+    for (int32_t q = 0; q < nparts; ++q) {
+        amin[q] = m;
+        emax[q] = 0;
+    }
     for (int32_t r = 0; r < G; ++r) {
         const bool covers = lo[r] <= hi[r];
         ra[r] = covers ? lo[r] : 0;
         re[r] = covers ? hi[r] + 1 : 0;
+        int32_t& mn = amin[r / kPartRuns];
+        int32_t& mx = emax[r / kPartRuns];
+        if (ra[r] < mn) mn = ra[r];
+        if (re[r] > mx) mx = re[r];
     }
-    emwork x{m, G, nparts, lo, hi, ra, re, runs->w, ph, pl, D, term, share, partll, partbad,
+    emwork x{m, G, nparts, lo, hi, ra, re, amin, emax, runs->w, ph, pl, D, scratch, partll, partbad,
              partdiff, nparts > 1 ? diff : partdiff};
     const int32_t nspans = (m + 1 + kSpanK - 1) / kSpanK;
-    const int members = nparts > 1 ? teamsize() : 1;
-    team* crew = members > 1 ? teamstart(s->workpool, members < nparts ? members : nparts) : nullptr;
 
     const bool history = s->emflags[EMF_ITPRINTEM] != 0;
     const int32_t maxit = s->emmaxit[EM_MAXIT];
@@ -223,7 +286,7 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
     // The log-likelihood of the masses q, summed as an iteration sums it.
     auto llof = [&](const double* q) {
         prefix(q, m, ph, pl);
-        teamrun(crew, nparts, runpart, &x);
+        teamrun(crew, nparts, runpart, publish, &x);
         double sum = partll[0];
         for (int32_t i = 1; i < nparts; ++i) sum += partll[i];
         return llstart + sum;
@@ -250,19 +313,21 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
         if (!skip && it >= 1 && !known) ll = llof(start);
         for (int32_t k = 0; k < m; ++k) start[k] = p[k];
         prefix(p, m, ph, pl);
-        teamrun(crew, nparts, skip ? sharepart : runpart, &x);
+        teamrun(crew, nparts, skip ? sharepart : runpart, publish, &x);
         int32_t bad = 0;
         for (int32_t q = 0; q < nparts; ++q) bad += x.partbad[q];
         // A run with almost no mass (or no number) stops the iterations where it comes:
         // the sums take the runs before it.
         int32_t used = nparts, upto = G;
         if (bad > 0) {
+            for (int32_t r = 0; r < G; ++r) D[r] = (ph[re[r]] - ph[ra[r]]) + (pl[re[r]] - pl[ra[r]]);
             upto = 0;
             while (D[upto] >= TINY) ++upto;
             used = upto / kPartRuns + 1;
-            if (skip)
-                for (int32_t q = 0; q + 1 < used; ++q) partsums(x, q, partend(x, q));
-            partsums(x, used - 1, upto);
+            for (int32_t q = skip ? 0 : used - 1; q < used; ++q) {
+                partsums(x, q, q + 1 < used ? partend(x, q) : upto, true, 0, false);
+                publish(&x, q, 0);
+            }
             skip = false;
         }
         if (!skip) {
