@@ -15,6 +15,11 @@ struct xcfile {
     // copy when the file grows, and no more memory than its size rounded up to a chunk).
     std::vector<std::unique_ptr<unsigned char[]>> chunks;
     std::FILE* spill = nullptr;       // the same layout on disk once spilled
+    // A window on the spilled file: its bytes [winbeg, winbeg + winlen) as they are (read from
+    // the file or written since), of which [dirtybeg, dirtyend) are still to be written out.
+    // Reads and writes of records inside the window, and writes that extend it, cost no call.
+    std::unique_ptr<unsigned char[]> win;
+    int64_t winbeg = 0, winlen = 0, dirtybeg = 0, dirtyend = 0;
     int64_t size = 0;                 // bytes written
     int64_t nrecs = 0;                // records written (size less their length words is the payload)
     int64_t pos = 0;                  // read position

@@ -20,23 +20,12 @@ constexpr size_t kMaxWords = size_t(1) << 23;  // 32 MB of remembered strokes, t
 // even, as cairo's conversion rounds).
 inline int64_t fixedof(double v) { return static_cast<int64_t>(std::nearbyint(v * 256.0)); }
 
-inline uint64_t bitsof(double v) {
-    uint64_t b;
-    std::memcpy(&b, &v, sizeof b);
-    return b;
-}
-
 inline uint64_t mix(uint64_t h, uint64_t v) {
     h = (h ^ v) * 0x9E3779B97F4A7C15ull;
     return h ^ (h >> 29);
 }
 
 }  // namespace
-
-size_t ShortMarks::KeyHash::operator()(const Key& k) const {
-    uint64_t h = mix(mix(mix(mix(k.r, k.g), k.b), k.w), static_cast<uint64_t>(static_cast<uint32_t>(k.fx)) << 32 | static_cast<uint32_t>(k.fy));
-    return static_cast<size_t>(mix(h, static_cast<uint64_t>(static_cast<uint32_t>(k.dx)) << 32 | static_cast<uint32_t>(k.dy)));
-}
 
 ShortMarks::ShortMarks(double scale) : scale_(scale) {}
 
@@ -62,23 +51,27 @@ ShortMarks::Result ShortMarks::paint(uint32_t* img, int stride, int bx0, int by0
     const int64_t ly = (std::min(fy0, fy1) >> 8) - pad, hy = (std::max(fy0, fy1) >> 8) + 1 + pad;
     if (lx < bx0 || ly < by0 || hx > bx1 || hy > by1 || hx - lx > kSide || hy - ly > kSide) return NotShort;
     const int64_t ix = fx0 >> 8, iy = fy0 >> 8;
-    const Key k{bitsof(s.color.r), bitsof(s.color.g), bitsof(s.color.b), bitsof(s.width), static_cast<int32_t>(fx0 & 255),
-                static_cast<int32_t>(fy0 & 255), static_cast<int32_t>(fx1 - fx0), static_cast<int32_t>(fy1 - fy0)};
-    auto it = shapes_.find(k);
-    if (it == shapes_.end()) {
+    uint64_t key = static_cast<uint64_t>(style(s)) << 48 | static_cast<uint64_t>(fx0 & 255) << 40 |
+                         static_cast<uint64_t>(fy0 & 255) << 32 | static_cast<uint64_t>((fx1 - fx0) & 0xFFFF) << 16 |
+                         static_cast<uint64_t>((fy1 - fy0) & 0xFFFF);
+    ShapeSlot* slot = &shapeslot(key);
+    if (!slot->at) {
         if (shapes_.size() >= kMaxShapes) {
-            shapes_.clear();
-            offsets_.clear();
-            forget();
+            const Style keep = styles_[key >> 48];
+            startanew();
+            styles_.push_back(keep);   // the key's style is number 0 now
+            key &= (uint64_t(1) << 48) - 1;
+            slot = &shapeslot(key);
         }
         Shape sh;
         sh.id = static_cast<uint32_t>(shapes_.size());
         if (!learn(sh, x0, y0, x1, y1, static_cast<int>(lx), static_cast<int>(ly), static_cast<int>(hx - lx), static_cast<int>(hy - ly),
                    ix, iy, s, setstroke))
             return NotShort;
-        it = shapes_.emplace(k, sh).first;
+        shapes_.push_back(sh);
+        *slot = ShapeSlot{key, static_cast<uint32_t>(shapes_.size())};
     }
-    const Shape& sh = it->second;
+    const Shape& sh = shapes_[slot->at - 1];
     if (sh.n == 0) return Painted;   // a line that touches no pixel (no length)
     before_.resize(sh.n);
     const int16_t* off = offsets_.data() + 2 * static_cast<size_t>(sh.at);
@@ -134,6 +127,45 @@ void ShortMarks::learned(const uint32_t* img, int stride) {
     while (table_[p].at) p = (p + 1) & mask;
     table_[p] = Slot{hash_, at + 1};
     ++used_;
+}
+
+// A number for the stroke's colour and width (the last one is asked for again most often).
+uint32_t ShortMarks::style(const Stroke& s) {
+    if (laststyle_ < styles_.size() && styles_[laststyle_].color == s.color && styles_[laststyle_].width == s.width) return laststyle_;
+    for (uint32_t i = 0; i < styles_.size(); ++i)
+        if (styles_[i].color == s.color && styles_[i].width == s.width) return laststyle_ = i;
+    if (styles_.size() >= 0xFFFF) startanew();
+    styles_.push_back(Style{s.color, s.width});
+    return laststyle_ = static_cast<uint32_t>(styles_.size() - 1);
+}
+
+// The slot of a shape key in the open-addressed table: its own, or the empty one where it goes.
+ShortMarks::ShapeSlot& ShortMarks::shapeslot(uint64_t key) {
+    if (2 * (shapes_.size() + 1) > shapeslots_.size()) {
+        std::vector<ShapeSlot> old(std::max<size_t>(shapeslots_.size() * 2, 1 << 12));
+        old.swap(shapeslots_);
+        const size_t mask = shapeslots_.size() - 1;
+        for (const ShapeSlot& s : old) {
+            if (!s.at) continue;
+            size_t p = static_cast<size_t>(mix(0, s.key)) & mask;
+            while (shapeslots_[p].at) p = (p + 1) & mask;
+            shapeslots_[p] = s;
+        }
+    }
+    const size_t mask = shapeslots_.size() - 1;
+    size_t p = static_cast<size_t>(mix(0, key)) & mask;
+    while (shapeslots_[p].at && shapeslots_[p].key != key) p = (p + 1) & mask;
+    return shapeslots_[p];
+}
+
+// Every style, shape and remembered stroke let go.
+void ShortMarks::startanew() {
+    styles_.clear();
+    laststyle_ = 0;
+    shapes_.clear();
+    offsets_.clear();
+    std::fill(shapeslots_.begin(), shapeslots_.end(), ShapeSlot{});
+    forget();
 }
 
 void ShortMarks::forget() {

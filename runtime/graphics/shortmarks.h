@@ -12,7 +12,6 @@
 // pixels is remembered. No compositing arithmetic is assumed: every result is one cairo made.
 #pragma once
 #include <cstdint>
-#include <unordered_map>
 #include <vector>
 #include "runtime/graphics/canvas.h"
 
@@ -47,17 +46,17 @@ public:
     int64_t painted() const { return painted_; }
 
 private:
-    struct Key {
-        uint64_t r, g, b, w;          // the colour and width, as bits
-        int32_t fx, fy, dx, dy;       // position within a pixel and extent, 1/256 pixel
-        bool operator==(const Key&) const = default;
-    };
-    struct KeyHash {
-        size_t operator()(const Key& k) const;
+    struct Style {
+        Rgb color;
+        double width;
     };
     struct Shape {
         uint32_t id = 0;
         uint32_t at = 0, n = 0;       // its touched pixels in offsets_ (x, y from the start pixel)
+    };
+    struct ShapeSlot {
+        uint64_t key = 0;             // style, position within a pixel and extent (1/256 pixel)
+        uint32_t at = 0;              // 1 + the shape's place in shapes_; 0: empty
     };
     struct Slot {
         uint64_t hash = 0;
@@ -66,7 +65,10 @@ private:
     double scale_;
     cairo_surface_t* scratch_ = nullptr;
     cairo_t* cr_ = nullptr;
-    std::unordered_map<Key, Shape, KeyHash> shapes_;
+    std::vector<Style> styles_;
+    uint32_t laststyle_ = 0;
+    std::vector<Shape> shapes_;
+    std::vector<ShapeSlot> shapeslots_;
     std::vector<int16_t> offsets_;
     // Remembered strokes: shape id, the touched pixels before, after; found by a hash of the
     // first two in an open-addressed table.
@@ -74,7 +76,7 @@ private:
     std::vector<Slot> table_;
     size_t used_ = 0;
     // The line waiting for learned().
-    const Shape* pending_ = nullptr;
+    const Shape* pending_ = nullptr;   // (shapes_ does not grow before learned())
     int64_t px_ = 0, py_ = 0;
     uint64_t hash_ = 0;
     std::vector<uint32_t> before_;
@@ -82,6 +84,9 @@ private:
     bool learn(Shape& sh, double x0, double y0, double x1, double y1, int lx, int ly, int w, int h, int64_t ix, int64_t iy,
                const Stroke& s, void (*setstroke)(cairo_t*, const Stroke&));
     void forget();
+    void startanew();
+    uint32_t style(const Stroke& s);
+    ShapeSlot& shapeslot(uint64_t key);
 };
 
 }  // namespace rt::gfx
