@@ -13,7 +13,7 @@
 struct xcfile {
     // Records while in memory: 8-byte length, then the bytes, in chunks of kChunk bytes (no
     // copy when the file grows, and no more memory than its size rounded up to a chunk).
-    std::vector<std::unique_ptr<unsigned char[]>> chunks;
+    std::vector<unsigned char*> chunks;
     std::FILE* spill = nullptr;       // the same layout on disk once spilled
     // A window on the spilled file: its bytes [winbeg, winbeg + winlen) as they are (read from
     // the file or written since), of which [dirtybeg, dirtyend) are still to be written out.
@@ -28,13 +28,18 @@ struct xcfile {
 
 namespace rt::files {
 // Bytes the open files keep in memory together; a file whose next chunk would pass it moves
-// to a temporary file. The rows of a million-row group stay in memory, long product-limit
-// curves (and the curves of further groups) go to disk.
+// to a temporary file: an eighth of the machine's memory, at least kSpillLimit and at most
+// kSpillMax (spilllimit()). On a machine of 24 GB the rows of a ten-million-row group, their
+// sorted copy and its product-limit curve stay in memory, as do the event records of a
+// million units and their sorted copy.
 constexpr int64_t kSpillLimit = int64_t(64) << 20;
+constexpr int64_t kSpillMax = int64_t(2) << 30;
 constexpr int64_t kChunk = int64_t(1) << 20;
 const vec39* services();
 // Bytes the open utility files keep in memory together before the one written spills to disk.
 void setspilllimit(int64_t bytes);
+// The limit the files start with.
+int64_t spilllimit();
 // Every record of a file, in order (the sort service replaces a file's records).
 bool readall(xchandle h, std::vector<std::vector<unsigned char>>& out);
 // The bytes of all the records of a file (without their length words); -1 when unreadable.
@@ -42,6 +47,13 @@ int64_t payload(xchandle h);
 // Every record of a file, in order, one after another into out (payload(h) bytes), with the
 // length of each in lengths (the sort service reads a large file without a copy per record).
 bool readconcat(xchandle h, unsigned char* out, int64_t bytes, std::vector<int64_t>& lengths);
+// The records of a file kept in memory, read where they lie: the address of each of its
+// fixed-length records (reclen bytes; a file record holds a whole number of them, counted in
+// blocks), those cut by the end of a chunk copied into spare. False when the file is on disk or
+// its records do not divide into reclen bytes. The addresses hold until the file is written
+// or closed (the sort service orders a large file without a copy of it).
+bool recordaddresses(xchandle h, int64_t reclen, std::vector<const unsigned char*>& at, std::vector<unsigned char>& spare,
+                     std::vector<int64_t>& blocks);
 // Empties the file (for the sort service, which then writes the sorted records).
 void truncate(xchandle h);
 // Number of utility files open (for tests: every statement must close its files).
