@@ -71,28 +71,35 @@ ShortMarks::Result ShortMarks::paint(uint32_t* img, int stride, int bx0, int by0
         shapes_.push_back(sh);
         *slot = ShapeSlot{key, static_cast<uint32_t>(shapes_.size())};
     }
-    const Shape& sh = shapes_[slot->at - 1];
+    Shape& sh = shapes_[slot->at - 1];
     if (sh.n == 0) return Painted;   // a line that touches no pixel (no length)
     before_.resize(sh.n);
     const int16_t* off = offsets_.data() + 2 * static_cast<size_t>(sh.at);
-    uint64_t h = mix(0x51ED27, sh.id);
-    for (uint32_t j = 0; j < sh.n; ++j) {
-        before_[j] = img[(iy + off[2 * j + 1]) * stride + ix + off[2 * j]];
-        h = mix(h, before_[j]);
-    }
+    uint32_t* const base = img + iy * stride + ix;
+    for (uint32_t j = 0; j < sh.n; ++j) before_[j] = base[off[2 * j + 1] * stride + off[2 * j]];
+    // What cairo made of these pixels: the stroke of this shape remembered last (most lines
+    // of a shape find the pixels as the last one did), else any remembered stroke.
+    auto apply = [&](uint32_t at) {
+        const uint32_t* e = entries_.data() + at;
+        if (e[0] != sh.id || std::memcmp(e + 1, before_.data(), sh.n * sizeof(uint32_t)) != 0) return false;
+        const uint32_t* after = e + 1 + sh.n;
+        for (uint32_t j = 0; j < sh.n; ++j)
+            if (after[j] != before_[j]) base[off[2 * j + 1] * stride + off[2 * j]] = after[j];
+        sh.last = at + 1;
+        ++painted_;
+        return true;
+    };
+    if (sh.last && apply(sh.last - 1)) return Painted;
+    // Four lanes of the hash, so that the multiplications do not wait on each other.
+    uint64_t lane[4] = {sh.id, 0x51ED27, 0x2545F491, 0x9E3779B9};
+    for (uint32_t j = 0; j < sh.n; ++j) lane[j & 3] = (lane[j & 3] + before_[j]) * 0x9E3779B97F4A7C15ull;
+    const uint64_t h = mix(mix(mix(lane[0], lane[1]), lane[2]), lane[3]);
     if (!table_.empty()) {
         const size_t mask = table_.size() - 1;
         for (size_t p = static_cast<size_t>(h) & mask;; p = (p + 1) & mask) {
             const Slot& slot = table_[p];
             if (!slot.at) break;
-            if (slot.hash != h) continue;
-            const uint32_t* e = entries_.data() + (slot.at - 1);
-            if (e[0] != sh.id || std::memcmp(e + 1, before_.data(), sh.n * sizeof(uint32_t)) != 0) continue;
-            const uint32_t* after = e + 1 + sh.n;
-            for (uint32_t j = 0; j < sh.n; ++j)
-                if (after[j] != before_[j]) img[(iy + off[2 * j + 1]) * stride + ix + off[2 * j]] = after[j];
-            ++painted_;
-            return Painted;
+            if (slot.hash == h && apply(slot.at - 1)) return Painted;
         }
     }
     pending_ = &sh;
@@ -102,7 +109,7 @@ ShortMarks::Result ShortMarks::paint(uint32_t* img, int stride, int bx0, int by0
 
 void ShortMarks::learned(const uint32_t* img, int stride) {
     if (!pending_) return;
-    const Shape& sh = *pending_;
+    Shape& sh = *pending_;
     pending_ = nullptr;
     if (entries_.size() + 1 + 2 * sh.n > kMaxWords) forget();
     if (2 * (used_ + 1) > table_.size()) {
@@ -127,6 +134,7 @@ void ShortMarks::learned(const uint32_t* img, int stride) {
     while (table_[p].at) p = (p + 1) & mask;
     table_[p] = Slot{hash_, at + 1};
     ++used_;
+    sh.last = at + 1;
 }
 
 // A number for the stroke's colour and width (the last one is asked for again most often).
@@ -169,6 +177,7 @@ void ShortMarks::startanew() {
 }
 
 void ShortMarks::forget() {
+    for (Shape& sh : shapes_) sh.last = 0;
     entries_.clear();
     std::fill(table_.begin(), table_.end(), Slot{});
     used_ = 0;

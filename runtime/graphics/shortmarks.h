@@ -53,6 +53,7 @@ private:
     struct Shape {
         uint32_t id = 0;
         uint32_t at = 0, n = 0;       // its touched pixels in offsets_ (x, y from the start pixel)
+        uint32_t last = 0;            // 1 + the place in entries_ of its stroke remembered last (0: none)
     };
     struct ShapeSlot {
         uint64_t key = 0;             // style, position within a pixel and extent (1/256 pixel)
@@ -76,7 +77,7 @@ private:
     std::vector<Slot> table_;
     size_t used_ = 0;
     // The line waiting for learned().
-    const Shape* pending_ = nullptr;   // (shapes_ does not grow before learned())
+    Shape* pending_ = nullptr;   // (shapes_ does not grow before learned())
     int64_t px_ = 0, py_ = 0;
     uint64_t hash_ = 0;
     std::vector<uint32_t> before_;

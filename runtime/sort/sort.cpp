@@ -135,6 +135,10 @@ struct Recs {
     const unsigned char* const* at = nullptr;
     size_t rl = 0;
     const unsigned char* operator[](size_t i) const { return at ? at[i] : base + i * rl; }
+    // The address of record i asked for early (the records are visited at random).
+    void prefetchaddress(size_t i) const {
+        if (at) __builtin_prefetch(at + i);
+    }
 };
 
 struct key1 {
@@ -282,6 +286,7 @@ void prefixorder(const sortctl* c, const Recs& recs, int64_t n, std::vector<uint
             pos.resize(len);
             for (size_t k = 0; k < len; ++k) {
                 // The records of a run lie anywhere: ask for those a little ahead early.
+                if (i + k + 2 * kAhead < count) recs.prefetchaddress(order[i + k + 2 * kAhead]);
                 if (i + k + kAhead < count) prefetchrec(recs[order[i + k + kAhead]], rl);
                 encode(c->keys, c->nkeys, recs[order[i + k]], runkeys.data() + k * kb);
                 pos[k] = static_cast<uint32_t>(k);
@@ -365,6 +370,7 @@ int writeoutput(sortctl* c, const Recs& recs, int64_t n, const std::vector<uint3
             buf.resize(static_cast<size_t>(b) * rl);
             for (int64_t i = 0; i < b; ++i) {
                 const size_t k = static_cast<size_t>(at + i);
+                if (k + 2 * kAhead < order.size()) recs.prefetchaddress(order[k + 2 * kAhead]);
                 if (k + kAhead < order.size()) prefetchrec(recs[order[k + kAhead]], rl);
                 std::memcpy(buf.data() + i * rl, recs[order[k]], rl);
             }
