@@ -2,24 +2,18 @@
 
 #include "runtime/util/bigmem.h"
 
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <new>
 
 namespace rt::files {
 namespace {
 
-// An eighth of the machine's memory, from 64 MiB to 2 GiB.
-int64_t memorylimit() {
-    const long pages = sysconf(_SC_PHYS_PAGES), size = sysconf(_SC_PAGE_SIZE);
-    const int64_t eighth = pages > 0 && size > 0 ? static_cast<int64_t>(pages) * size / 8 : 0;
-    return std::clamp(eighth, kSpillLimit, kSpillMax);
-}
-int64_t g_spilllimit = memorylimit();
+int64_t g_spilllimit = kSpillLimit;
 int64_t g_inmem = 0;   // bytes of the chunks of every open file
 int g_open = 0;
 
@@ -275,7 +269,6 @@ const vec39 table = {copen, cwrite, cread, cpoint, cnoted, cpntd, cclose};
 
 const vec39* services() { return &table; }
 void setspilllimit(int64_t bytes) { g_spilllimit = bytes; }
-int64_t spilllimit() { return memorylimit(); }
 int openfiles() { return g_open; }
 
 bool readall(xchandle f, std::vector<std::vector<unsigned char>>& out) {
@@ -320,23 +313,42 @@ bool readconcat(xchandle f, unsigned char* out, int64_t bytes, std::vector<int64
     return got == bytes;
 }
 
+Mapping::~Mapping() {
+    if (p) ::munmap(p, bytes);
+}
+
 bool recordaddresses(xchandle f, int64_t reclen, std::vector<const unsigned char*>& at, std::vector<unsigned char>& spare,
-                     std::vector<int64_t>& blocks) {
+                     std::vector<int64_t>& blocks, Mapping& map) {
     at.clear();
     spare.clear();
     blocks.clear();
-    if (!f || f->spill || reclen <= 0) return false;
+    if (!f || reclen <= 0) return false;
+    const unsigned char* mapped = nullptr;
+    if (f->spill) {
+        if (f->size == 0 || !flushwindow(f)) return false;
+        void* p = ::mmap(nullptr, static_cast<size_t>(f->size), PROT_READ, MAP_SHARED, fileno(f->spill), 0);
+        if (p == MAP_FAILED) return false;
+        map.p = p;
+        map.bytes = static_cast<size_t>(f->size);
+        ::madvise(p, map.bytes, MADV_SEQUENTIAL);
+        mapped = static_cast<const unsigned char*>(p);
+    }
+    auto lengthat = [&](int64_t pos) {
+        uint64_t len;
+        if (mapped) std::memcpy(&len, mapped + pos, 8);
+        else fromchunks(f, pos, reinterpret_cast<unsigned char*>(&len), 8);
+        return static_cast<int64_t>(len);
+    };
     // First the blocks and the number of records cut by a chunk's end, so that spare does not
     // move once addresses into it are handed out.
     int64_t cut = 0, n = 0;
     for (int64_t pos = 0; pos < f->size;) {
-        uint64_t len;
-        fromchunks(f, pos, reinterpret_cast<unsigned char*>(&len), 8);
-        if (static_cast<int64_t>(len) % reclen) return false;
-        blocks.push_back(static_cast<int64_t>(len) / reclen);
-        for (int64_t r = pos + 8; r < pos + 8 + static_cast<int64_t>(len); r += reclen, ++n)
-            if (r / kChunk != (r + reclen - 1) / kChunk) ++cut;
-        pos += 8 + static_cast<int64_t>(len);
+        const int64_t len = lengthat(pos);
+        if (len < 0 || len % reclen || pos + 8 + len > f->size) return false;
+        blocks.push_back(len / reclen);
+        for (int64_t r = pos + 8; r < pos + 8 + len; r += reclen, ++n)
+            if (!mapped && r / kChunk != (r + reclen - 1) / kChunk) ++cut;
+        pos += 8 + len;
     }
     at.resize(static_cast<size_t>(n));
     spare.resize(static_cast<size_t>(cut * reclen));
@@ -344,7 +356,9 @@ bool recordaddresses(xchandle f, int64_t reclen, std::vector<const unsigned char
     for (int64_t pos = 0, b = 0; pos < f->size; ++b) {
         const int64_t len = blocks[static_cast<size_t>(b)] * reclen;
         for (int64_t r = pos + 8; r < pos + 8 + len; r += reclen) {
-            if (r / kChunk != (r + reclen - 1) / kChunk) {
+            if (mapped) {
+                at[k++] = mapped + r;
+            } else if (r / kChunk != (r + reclen - 1) / kChunk) {
                 fromchunks(f, r, spare.data() + s, reclen);
                 at[k++] = spare.data() + s;
                 s += static_cast<size_t>(reclen);
@@ -355,6 +369,17 @@ bool recordaddresses(xchandle f, int64_t reclen, std::vector<const unsigned char
         pos += 8 + len;
     }
     return true;
+}
+
+void donate(void* p, size_t bytes) {
+    if (!p) return;
+    if (g_chunksout == 0 || bytes < static_cast<size_t>(kChunk)) {
+        rt::util::bigfree(p);
+        return;
+    }
+    g_slabs.push_back(p);
+    for (size_t at = 0; at + static_cast<size_t>(kChunk) <= bytes; at += static_cast<size_t>(kChunk))
+        g_free.push_back(static_cast<unsigned char*>(p) + at);
 }
 
 void truncate(xchandle f) {

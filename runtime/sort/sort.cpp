@@ -244,6 +244,9 @@ void packedorder(const sortctl* c, const Recs& recs, int64_t n, std::vector<uint
     const K* sorted = keys.get();
     order.resize(count);
     for (size_t i = 0; i < count; ++i) order[i] = sorted[i].idx;
+    // the keys' pages go on as room for the sorted file
+    files::donate(keys.p, count * sizeof(K));
+    keys.p = nullptr;
 }
 
 // Longer key lists: the first 16 bytes of the packed keys by the radix sort, then each run
@@ -300,13 +303,15 @@ void prefixorder(const sortctl* c, const Recs& recs, int64_t n, std::vector<uint
         }
         i = j;
     }
+    files::donate(keys.p, count * sizeof(key2));   // room for the sorted file
+    keys.p = nullptr;
 }
 
 // The records to sort: from the get exit (into recs), from the input file (into filerecs,
 // with the records per block), or left where they are (in memory).
 int readinput(sortctl* c, std::vector<unsigned char>& recs, rt::util::BigArray<unsigned char>& filerecs,
               int64_t& filebytes, std::vector<int64_t>& blocks, bool& inmemory, std::vector<const unsigned char*>& addr,
-              std::vector<unsigned char>& spare) {
+              std::vector<unsigned char>& spare, files::Mapping& map) {
     const sortexit get = c->exitentries[SORTX_GET];
     const size_t rl = static_cast<size_t>(c->reclen);
     inmemory = false;
@@ -324,8 +329,9 @@ int readinput(sortctl* c, std::vector<unsigned char>& recs, rt::util::BigArray<u
         return 0;
     }
     if (c->infile) {
-        // A file kept in memory is read where its records lie.
-        if (c->outfile != c->infile && files::recordaddresses(c->infile, static_cast<int64_t>(rl), addr, spare, blocks)) {
+        // The records are read where they lie: in the file's chunks, or in the file on disk
+        // mapped (its pages are in the page cache already: no copy, no fresh memory).
+        if (c->outfile != c->infile && files::recordaddresses(c->infile, static_cast<int64_t>(rl), addr, spare, blocks, map)) {
             filebytes = static_cast<int64_t>(addr.size() * rl);
             return 0;
         }
@@ -401,12 +407,13 @@ int sortap(sortctl* c) {
     rt::util::BigArray<unsigned char> filerecs;
     std::vector<const unsigned char*> at;
     std::vector<unsigned char> spare;
+    files::Mapping map;
     int64_t filebytes = -1;
     std::vector<int64_t> blocks;
     bool inmemory = false;
     int rc;
     try {
-        rc = readinput(c, own, filerecs, filebytes, blocks, inmemory, at, spare);
+        rc = readinput(c, own, filerecs, filebytes, blocks, inmemory, at, spare, map);
         if (rc) return c->status = rc;
         Recs recs;
         recs.rl = static_cast<size_t>(c->reclen);

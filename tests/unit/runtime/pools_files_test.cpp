@@ -45,7 +45,7 @@ namespace {
 
 struct FileTest : ::testing::Test {
     const vec39* f = rt::files::services();
-    void TearDown() override { rt::files::setspilllimit(rt::files::spilllimit()); }
+    void TearDown() override { rt::files::setspilllimit(rt::files::kSpillLimit); }
 
     // Writes n records of increasing doubles, each k doubles long; the last one shorter.
     void fill(xchandle h, int n, int k) {
