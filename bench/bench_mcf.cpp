@@ -88,7 +88,7 @@ void BM_McfPlot(benchmark::State& state, const char* method, bool make = false) 
         }
     }
     std::remove(("/tmp/" + name + ".csv").c_str());
-    std::remove(("/tmp/" + name + "est.csv").c_str());
+    std::remove(("/tmp/" + name + "-out/" + name + "est.csv").c_str());   // MAKE writes into the output folder
     state.SetItemsProcessed(state.iterations() * rows);
     state.counters["rows"] = static_cast<double>(rows);
     state.counters["peak_per_row"] = peak / static_cast<double>(rows);
