@@ -29,6 +29,7 @@ namespace {
 bool renewstmtpool(vyxstate* s) {
     if (s->stmtpool) xmpoold(s->stmtpool);
     s->stmtpool = xmpoolc(8192, 8192, 4);
+    s->rtimes = nullptr;   // it lived in the old pool
     if (!s->stmtpool) {
         xpmlog(510, 6);
         return false;
@@ -45,6 +46,7 @@ bool rungroup(vyxstate* s) {
     }
     s->stmtidx = 0;
     s->thrflags[1] = 0;
+    s->bynotes.n = 0;
 
     stmtrec* model = nullptr;
     int nmodel = fndstmt("MODEL", &model);
