@@ -29,6 +29,8 @@ DeviceState& devstate(const Session* s) {
     return *h;
 }
 
+DeviceState* begundevstate() { return holder().get(); }
+
 void resetdevstate() { holder().reset(); }
 
 const ggdevice& DeviceState::dev() const { return device ? *device : defaultdevice(); }

@@ -76,6 +76,8 @@ public:
 // recordings; without a session the caller says where they go). The services pass the
 // current session, the output its program's.
 DeviceState& devstate(const Session* s);
+// The device state when one is begun, else null; no session is looked at.
+DeviceState* begundevstate();
 // A new program: no pages, catalogs or states yet.
 void resetdevstate();
 
