@@ -194,6 +194,9 @@ int sflim(vyxstate* s, grpnode* g, double t, double* rec) {
     const double* v = pc + 2 * n;
     const double zs = (y - mu) / sigma;
     const double var = v[0] + 2.0 * zs * v[1] + zs * zs * v[2];
+    // A variance that could not be computed (no covariance) gives no limits, not limits of
+    // zero width.
+    const bool novar = ismiss(var);
     const double sd = var > 0.0 ? std::sqrt(var) / sigma : 0.0;
     const double z = zcrit(s);
     const double zl = zs - z * sd, zu = zs + z * sd;
@@ -213,8 +216,8 @@ int sflim(vyxstate* s, grpnode* g, double t, double* rec) {
         case DIST_NORMAL: case DIST_LOGNORMAL: case DIST_LOGNORMAL10: case DIST_WEIBULL: case DIST_EXTREME:
         case DIST_EXPONENTIAL: case DIST_LOGISTIC: case DIST_LOGLOGISTIC:
             rec[PCT_EST] = survival(zs);
-            rec[PCT_LOWER] = survival(zu);
-            rec[PCT_UPPER] = survival(zl);
+            rec[PCT_LOWER] = novar ? missing() : survival(zu);
+            rec[PCT_UPPER] = novar ? missing() : survival(zl);
             break;
         default: break;
     }
@@ -249,13 +252,16 @@ void vyxconf(vyxstate* s, grpnode* g) {
     const double* pv = s->parmvec[0];
     const double z = zcrit(s);
     bool lr = s->lrflags[LR_PARMS] || s->lrflags[LR_PERCENTILES];
-    if (lr && s->itprflag[1] != 1) {
-        xpmlog(510, 565);
-        lr = false;
-    }
     s->parmlim[0] = pv[0] - z * pv[n];
     s->parmlim[1] = pv[0] + z * pv[n];
     scalelimits(pv[1], pv[n + 1], z, s->parmlim + 2);
+    if (lr && s->itprflag[1] != 1) {
+        xpmlog(510, 565);
+        lr = false;
+        // The parameter table shows the Wald limits in place of the likelihood-ratio ones, as
+        // the message says (the percentiles keep theirs).
+        for (int k = 0; k < 4 && k < 2 * n; ++k) s->lrlim[k] = s->parmlim[k];
+    }
 
     const int count = s->panels.npct;
     int lo = 0, hi = -1;
