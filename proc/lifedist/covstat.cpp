@@ -2,6 +2,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "proc/framework/grouptext.h"
 #include "proc/framework/hostsvc_util.h"
 #include "proc/lifedist/fitshared.h"
 #include "proc/lifedist/mlfit.h"
@@ -111,15 +112,20 @@ bool mlstatus(vyxstate* s) {
     const double crit = likfailed(ll) ? missing() : -h[zisub(n, n)] / (ll == 0.0 ? 1.0 : std::fabs(ll));
     const statusrow& row = rowfor(s->optrc, crit, s->fitcrit.convh);
     s->itstatus[1] = row.status;
+    // Every line names the class level and BY group of the fit, when there are any.
+    char of[640], fr[640];
+    groupsuffix(s, true, " of ", of, sizeof of);
+    groupsuffix(s, true, " for ", fr, sizeof fr);
     switch (row.logged) {
-        case 730: xpmlog(510, 730, crit, s->fitcrit.convh); break;
-        case 60: xpmlog(510, 60, s->maxiter); break;
-        case 61: xpmlog(510, 61, s->fitcrit.ridge); break;
-        default: xpmlog(510, row.logged); break;
+        case 730: xpmlog(510, 730, crit, s->fitcrit.convh, of); break;
+        case 60: xpmlog(510, 60, s->maxiter, of); break;
+        case 61: xpmlog(510, 61, s->fitcrit.ridge, of); break;
+        case 720: xpmlog(510, 720, fr); break;
+        default: xpmlog(510, row.logged, of); break;   // 62, 63, 64, 1950
     }
     // The log-likelihood shows missing where it could not be computed; 510/63 says so itself.
-    if (likfailed(ll) && row.logged != 63) xpmlog(510, 1955);
-    if (s->itprflag[1] != 1) xpmlog(510, 65);
+    if (likfailed(ll) && row.logged != 63) xpmlog(510, 1955, of);
+    if (s->itprflag[1] != 1) xpmlog(510, 65, of);
     statustable(s, row, crit);
     if (s->stepend) return posdef;
 

@@ -63,10 +63,9 @@ std::string numbertext(double d) {
     // A value that is not a finite number was not computed: it reads as missing.
     if (!std::isfinite(d)) return ".";
     char buf[64];
-    // The shortest text that reads back as the same double; a value that needs more than 12
-    // significant digits is shown with 12, so that the noise of binary arithmetic does not
-    // show (100 x (1 - 0.93) reads 7, not 7.000000000000006): a number a user wrote with at
-    // most 12 significant digits reads as written wherever it is computed back.
+    // The shortest text that reads back as the same double; a value that needs more than 15
+    // significant digits is shown with 15 (every decimal of at most 15 digits reads as
+    // written), so that the last bit of a computation does not show as noise.
     auto r = std::to_chars(buf, buf + sizeof buf, d);
     int digits = 0;
     bool lead = true;
@@ -76,7 +75,7 @@ std::string numbertext(double d) {
         lead = false;
         ++digits;
     }
-    if (digits > 12) r = std::to_chars(buf, buf + sizeof buf, d, std::chars_format::general, 12);
+    if (digits > 15) r = std::to_chars(buf, buf + sizeof buf, d, std::chars_format::general, 15);
     return std::string(buf, r.ptr);
 }
 
