@@ -243,7 +243,7 @@ double lfentry(void* ctx, int32_t* flag) {
 int32_t lghntry(void* ctx) {
     auto* s = static_cast<vyxstate*>(ctx);
     const int rc = vyxlik(s, 1);
-    if (s->stepend || s->loglik[0] == -DBL_MAX) return 1;
+    if (s->stepend || likfailed(s->loglik[0])) return 1;
     return rc;
 }
 

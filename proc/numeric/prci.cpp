@@ -71,8 +71,9 @@ bool onelimit(search& s, double sign, double* res, double missing) {
         if (blk->prtflag && s.print) s.print(s.context);
         ++count;
         if (blk->evalcnt) *blk->evalcnt = count;
-        // A value that is not a number is a failed evaluation like the flagged ones.
-        if (v == DBL_MAX || flag > 0 || std::isnan(v)) { halve(s, f); continue; }
+        // A value that is not a finite number (or the largest double) is a failed evaluation
+        // like the flagged ones.
+        if (!(v < DBL_MAX) || flag > 0) { halve(s, f); continue; }
         const double d = s.target - v;
         const double m = std::fmin(std::fabs(dprev), s.half);
         dprev = d;
