@@ -415,6 +415,7 @@ struct vyxstate {
 
     // ---- life-distribution statements: input, driver and scales
     grpnode* stmtnodes;         // every group node of the statement (newgroup)
+    struct readtimes* rtimes;   // times as read, for the rows of PPOUT and ITPRINTEM (readtimes.h)
     uint8_t lastgrp;            // the group being written is the last one
     uint8_t pgflag0;
     int32_t grprowix, grpcolix; // grid row and column of the group being written

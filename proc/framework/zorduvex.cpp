@@ -29,6 +29,7 @@ namespace {
 bool renewstmtpool(vyxstate* s) {
     if (s->stmtpool) xmpoold(s->stmtpool);
     s->stmtpool = xmpoolc(8192, 8192, 4);
+    s->rtimes = nullptr;   // it lived in the old pool
     if (!s->stmtpool) {
         xpmlog(510, 6);
         return false;

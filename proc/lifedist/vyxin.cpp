@@ -12,6 +12,7 @@
 #include "proc/framework/vyxstate.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/lifedist/obsrow.h"
+#include "proc/lifedist/readtimes.h"
 #include "proc/lifedist/ufile.h"
 
 namespace {
@@ -41,6 +42,7 @@ struct pass {
     bool countcase;
     bool poisson;
     bool fmode;
+    bool readtimes;          // keep the times read for the tables (readtimes.h)
     int32_t fmnvals;
     const char** fmvals;    // the listed failure-mode values
     const int32_t* fmlens;
@@ -209,6 +211,12 @@ void countpair(pass& p, obsval& o) {
     p.sumn += b * o.w;
 }
 
+// The times read could not be kept (statement pool full).
+int memfail() {
+    xmemmsg(int64_t(sizeof(double)) * 2 * 4096);
+    return 1;
+}
+
 int appendrow(pass& p, grpnode* g, const obsval& o) {
     vyxstate* s = p.s;
     const int m = p.cols.ndoubles;
@@ -233,6 +241,8 @@ int appendrow(pass& p, grpnode* g, const obsval& o) {
         case FORM_INTERVAL:
             row[OBS_LOWER] = onscale(p, o.a);
             row[OBS_UPPER] = onscale(p, o.b);
+            if (p.readtimes && !(rtadd(s, row[OBS_LOWER], s->obsvals.rsp[0]) && rtadd(s, row[OBS_UPPER], s->obsvals.rsp[1])))
+                return memfail();
             break;
         case FORM_COUNTS:
             row[OBS_EVENTS] = o.a;
@@ -246,6 +256,8 @@ int appendrow(pass& p, grpnode* g, const obsval& o) {
             row[OBS_TIME] = onscale(p, o.a);
             break;
     }
+    if (p.readtimes && p.form != FORM_INTERVAL && p.form != FORM_COUNTS && !rtadd(s, row[OBS_TIME], s->obsvals.rsp[0]))
+        return memfail();
     if (p.cols.weight >= 0) row[p.cols.weight] = o.w;
     if (p.cols.fmidx >= 0) row[p.cols.fmidx] = o.fmidx;
     if (p.cols.nenter >= 0) row[p.cols.nenter] = o.nenter;
@@ -425,6 +437,7 @@ int vyxin(vyxstate* s) {
     p.logtest = s->logscale[0] || s->logscale[1];
     p.countcase = s->distcode == 9 || s->distcode == 10;
     p.poisson = s->distcode == 9;
+    p.readtimes = rtwanted(s) && !p.countcase && p.form != FORM_COUNTS;
 
     std::memset(&s->rootgrp, 0, sizeof s->rootgrp);
     if (s->nclass == 0) {
