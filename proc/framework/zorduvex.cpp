@@ -46,6 +46,7 @@ bool rungroup(vyxstate* s) {
     }
     s->stmtidx = 0;
     s->thrflags[1] = 0;
+    s->bynotes.n = 0;
 
     stmtrec* model = nullptr;
     int nmodel = fndstmt("MODEL", &model);

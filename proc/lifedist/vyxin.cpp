@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstring>
 
+#include "proc/framework/bynotes.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/hostsvc_util.h"
 #include "proc/framework/pools.h"
@@ -50,7 +51,12 @@ struct pass {
     double wused, wread;
     double sumx, sumn;       // count case: sum of w x first and second response
     int64_t used_n, read_n, skipped_n;
+    int64_t nonpos_n;        // skipped for a time at or below 0 on a log scale
+    uint8_t* censeen;        // per censoring value: an observation used has it
 };
+
+// What the reader makes of an observation's response.
+enum class fate { use, skip, nonpositive };
 
 bool classmissing(const vyxstate* s, int k) {
     const obsvalues& v = s->obsvals;
@@ -123,7 +129,10 @@ bool censoredunit(const pass& p, double b) {
 int censorcode(pass& p, obsval& o) {
     const vyxstate* s = p.s;
     for (int i = 0; i < s->ncensvals; ++i)
-        if (o.b == s->censvals[i]) return CENS_RIGHT;
+        if (o.b == s->censvals[i]) {
+            if (p.censeen) p.censeen[i] = 1;
+            return CENS_RIGHT;
+        }
     if (!p.fmode) return CENS_EXACT;
     char* mode = const_cast<char*>(s->obsvals.fmodefmt);
     int len = 0, start = 0;
@@ -138,8 +147,11 @@ int censorcode(pass& p, obsval& o) {
     }
 }
 
-// Decides whether the current observation is usable and what it holds; false skips it.
-bool classify(pass& p, obsval& o) {
+// Decides whether the current observation is usable and what it holds. On a log scale a
+// lower end of exactly 0 with an upper end above it means "failed before the upper end": the
+// row is left-censored (its lower end missing), as the MODEL reads it; a time or an end below
+// 0 has no logarithm and skips the row.
+fate classify(pass& p, obsval& o) {
     const vyxstate* s = p.s;
     const obsvalues& v = s->obsvals;
     o.a = v.rsp[0];
@@ -152,37 +164,43 @@ bool classify(pass& p, obsval& o) {
     switch (p.form) {
         case FORM_TIME:
         case FORM_READOUT:
-            if (ismissing(o.a) || (p.logtest && o.a <= 0)) return false;
+            if (ismissing(o.a)) return fate::skip;
+            if (p.logtest && o.a <= 0) return fate::nonpositive;
             o.code = p.form == FORM_TIME ? CENS_EXACT : CENS_INTERVAL;
-            return true;
+            return fate::use;
         case FORM_CENSOR:
             if (s->fmresp) o.b = 0;   // form 1 implied by FMODE: no censoring variable
-            if (ismissing(o.a) || ismissing(o.b)) return false;
-            if (p.logtest && o.a <= 0) return false;
+            if (ismissing(o.a) || ismissing(o.b)) return fate::skip;
+            if (p.logtest && o.a <= 0) return fate::nonpositive;
             o.code = censorcode(p, o);
-            return true;
+            return fate::use;
         case FORM_INTERVAL: {
             const bool lomiss = ismissing(o.a), upmiss = ismissing(o.b);
-            if (lomiss && upmiss) return false;
+            if (lomiss && upmiss) return fate::skip;
             if (lomiss) {
-                if (p.logtest && o.b <= 0) return false;
+                if (p.logtest && o.b <= 0) return fate::nonpositive;
                 o.code = CENS_LEFT;
             } else if (upmiss) {
-                if (p.logtest && o.a <= 0) return false;
+                if (p.logtest && o.a <= 0) return fate::nonpositive;
                 o.code = CENS_RIGHT;
             } else {
-                if (o.a > o.b) return false;
-                if (p.logtest && (o.a <= 0 || o.b <= 0)) return false;
+                if (o.a > o.b) return fate::skip;
+                if (p.logtest && o.a == 0 && o.b > 0) {
+                    o.a = hostmissing();
+                    o.code = CENS_LEFT;
+                    return fate::use;
+                }
+                if (p.logtest && (o.a <= 0 || o.b <= 0)) return fate::nonpositive;
                 o.code = o.a < o.b ? CENS_INTERVAL : CENS_EXACT;
             }
-            return true;
+            return fate::use;
         }
         case FORM_COUNTS:
-            if (ismissing(o.a) || ismissing(o.b)) return false;
+            if (ismissing(o.a) || ismissing(o.b)) return fate::skip;
             o.code = CENS_EXACT;
-            return true;
+            return fate::use;
         default:
-            return false;
+            return fate::skip;
     }
 }
 
@@ -363,8 +381,9 @@ int readone(pass& p) {
             return 0;
         }
     }
-    if (!classify(p, o)) {
+    if (const fate f = classify(p, o); f != fate::use) {
         ++p.skipped_n;
+        if (f == fate::nonpositive) ++p.nonpos_n;
         return 0;
     }
     grpnode* target = &s->rootgrp;
@@ -395,6 +414,16 @@ int readone(pass& p) {
     count(target, o);
     if (p.countcase) countpair(p, o);
     return appendrow(p, target, o);
+}
+
+// The notes of the BY group's pass: rows skipped for a time at or below 0 on a log scale,
+// and censoring values that no observation used has (each once per BY group, not once per
+// statement that reads the same rows).
+void passnotes(const pass& p) {
+    vyxstate* s = p.s;
+    const bool interval = p.form == FORM_INTERVAL;
+    nonposnote(s, p.nonpos_n, {{s->rspvars[0], interval ? s->rspvars[1] : nullptr}, {s->rspvarid[0], s->rspvarid[1]}});
+    if (p.used_n > 0) unseennotes(s, MSG_CENSOR_UNSEEN, p.censeen, s->rspvars[1], s->rspvarid[1]);
 }
 
 }  // namespace
@@ -429,6 +458,13 @@ int vyxin(vyxstate* s) {
         for (int i = 0; i < n; ++i) p.fmvals[i] = s->fmodeset.vals[i];
         p.fmlens = s->fmodeset.lens;
         p.fmnvals = n;
+    }
+    if (p.form == FORM_CENSOR && !s->fmresp && s->ncensvals > 0) {
+        p.censeen = static_cast<uint8_t*>(vmalcp_handler(s->stmtpool, s->ncensvals, 0x2006));
+        if (!p.censeen) {
+            xmemmsg(s->ncensvals);
+            return 1;
+        }
     }
     xbyrwnd(s->dsin, 66);
     p.threshold = s->thrflags[TH_GIVEN] ? s->fixedparms[FP_THRESHOLD] : 0.0;
@@ -467,6 +503,7 @@ int vyxin(vyxstate* s) {
     s->nobscnt[0] = static_cast<int32_t>(p.skipped_n);
     s->nobscnt[1] = static_cast<int32_t>(p.used_n);
     s->nobscnt[2] = static_cast<int32_t>(p.read_n);
+    passnotes(p);
     if (p.used_n == 0) {
         xpmlog(510, 17);
         return 1;
