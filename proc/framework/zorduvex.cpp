@@ -53,6 +53,7 @@ bool rungroup(vyxstate* s) {
     if (nmodel > 0) {
         if (nmodel > 1) xpmlog(510, 77);
         s->curstmt = model;
+        xpmstmt(model);
         if (s->utilfile) {
             xcclose(s->utilfile, 1);
             s->utilfile = nullptr;
@@ -60,6 +61,7 @@ bool rungroup(vyxstate* s) {
         // A result other than 0 and 1 is the step's exit code; a table that failed inside MODEL
         // ended the step by itself (stepend, or the host's exit code).
         const int rc = vyxmod(s);
+        xpmstmt(nullptr);
         if (rc != 0) {
             if (rc != 1) xexit(rc, 0);
             return false;
@@ -72,11 +74,13 @@ bool rungroup(vyxstate* s) {
         if (d == StmtKind::None) continue;
         if (!renewstmtpool(s)) return false;
         s->curstmt = r;
+        xpmstmt(r);   // the statement's run-time errors name it and its line
         switch (d) {
             case StmtKind::Probplot:
                 // A plot whose options fail is skipped; its index still advances so
                 // that the next statement finds its own variable lists.
                 if (vyxpprm(s) != 0) {
+                    xpmstmt(nullptr);
                     ++s->stmtidx;
                     continue;
                 }
@@ -87,6 +91,7 @@ bool rungroup(vyxstate* s) {
             case StmtKind::Analyze: vyxanlz(s); break;
             case StmtKind::None: break;
         }
+        xpmstmt(nullptr);
         ++s->stmtidx;
         CleanUpDisk(s);
         // A routine that ended the step (xexit) stops every statement and BY group after it:
@@ -112,7 +117,9 @@ void runstep(vyxstate* s) {
             if (n > 1) xpmlog(510, 90);
             if (!renewstmtpool(s)) return;
             s->curstmt = last;
+            xpmstmt(last);
             vyxanlz(s);
+            xpmstmt(nullptr);
         }
     }
     if (!xbynext(s->dsin)) return;
