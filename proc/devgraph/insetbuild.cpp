@@ -46,7 +46,7 @@ struct Builder {
     insetent** tail = nullptr;
 
     insetent* append() {
-        auto* e = static_cast<insetent*>(vmalcp_handler(s->workpool, sizeof(insetent), 0x2006));
+        auto* e = static_cast<insetent*>(vmalcp_handler(s->pools.workpool, sizeof(insetent), 0x2006));
         if (!e) {
             xmemmsg(sizeof(insetent));
             return nullptr;
@@ -85,16 +85,16 @@ struct Builder {
 }  // namespace
 
 int vyxins(vyxstate* s, grpnode* g) {
-    const uint32_t method = s->fitmethod;
-    const bool mcf = s->pflags.ismcf;
+    const uint32_t method = s->opts.fitmethod;
+    const bool mcf = s->popt.pflags.ismcf;
     const bool rsqok = !std::isnan(g->rsq) && (method == 2 || method == 7);
     const bool weibayes0 = g->wfail == 0 && method == 6;
-    auto* r = static_cast<insetrec*>(vmalcp_handler(s->workpool, sizeof(insetrec), 0x2006));
+    auto* r = static_cast<insetrec*>(vmalcp_handler(s->pools.workpool, sizeof(insetrec), 0x2006));
     if (!r) {
         xmemmsg(sizeof(insetrec));
         return RC_NOMEM;
     }
-    s->inset = r;
+    s->plot.inset = r;
     r->active = 1;
     r->next = nullptr;
     r->group = g;
@@ -106,44 +106,44 @@ int vyxins(vyxstate* s, grpnode* g) {
     // Values by item code; the counts of recurrence data are weighted events for N too.
     const double events = mcf ? g->mcf.nobs : g->totw;
     const double vals[15] = {g->wfail, g->wright, 0, g->mcf.nunits, events, g->mcf.nunita, g->mcf.nevta, g->mcf.nunitb, g->mcf.nevtb, 0,
-                             g->rsq, g->wleft, g->wint, events, static_cast<double>(s->fmodeset.nvals)};
+                             g->rsq, g->wleft, g->wint, events, static_cast<double>(s->groups.fmodeset.nvals)};
     std::memcpy(b.values, vals, sizeof vals);
-    b.values[it::CONFIDENCE] = method == 6 ? s->wbconf * 100 : vx::confpercent(s->alpha);
+    b.values[it::CONFIDENCE] = method == 6 ? s->life.wbconf * 100 : vx::confpercent(s->opts.alpha);
 
     // The default list.
-    auto* dflt = static_cast<double*>(vmalcp_handler(s->workpool, 14 * sizeof(double), 0x2006));
+    auto* dflt = static_cast<double*>(vmalcp_handler(s->pools.workpool, 14 * sizeof(double), 0x2006));
     if (!dflt) {
         xmemmsg(14 * sizeof(double));
         return RC_NOMEM;
     }
     for (int k = 0; k < 14; ++k) dflt[k] = kSkip;
-    const double conf = s->pflags.noconf ? kSkip : it::CONFIDENCE;
+    const double conf = s->popt.pflags.noconf ? kSkip : it::CONFIDENCE;
     if (mcf) {
         const double* list = nullptr;
         const double plain[] = {it::NUNITS, it::NEVENTS, conf, kEnd};
         const double diff[] = {it::NUNITS1, it::NEVENTS1, it::NUNITS2, it::NEVENTS2, conf, kEnd};
-        list = s->pflags.mcfdiff ? diff : plain;
-        const int n = s->pflags.mcfdiff ? 6 : 4;
+        list = s->popt.pflags.mcfdiff ? diff : plain;
+        const int n = s->popt.pflags.mcfdiff ? 6 : 4;
         for (int k = 0; k < n; ++k) dflt[k] = list[k];
     } else {
-        const double T = s->thrflags[TH_GIVEN] ? 4 : kSkip;
+        const double T = s->opts.thrflags[TH_GIVEN] ? 4 : kSkip;
         const double groups[12][5] = {{52, 0, 1, kSkip, 52}, {53, 0, 1, T, 53}, {54, 2, 3, T, 54}, {51, 0, 1, kSkip, 51},
                                       {50, 2, kSkip, T, 50}, {kSkip, kSkip, kSkip, kSkip, kSkip}, {56, 0, 1, kSkip, 56},
                                       {57, 0, 1, T, 57},   {kSkip, kSkip, kSkip, kSkip, kSkip}, {kSkip, kSkip, kSkip, kSkip, kSkip},
                                       {kSkip, kSkip, kSkip, kSkip, kSkip}, {58, 0, 1, T, 58}};
-        if (s->distcode < 12)
-            for (int k = 0; k < 5; ++k) dflt[k] = groups[s->distcode][k];
+        if (s->opts.distcode < 12)
+            for (int k = 0; k < 5; ++k) dflt[k] = groups[s->opts.distcode][k];
         dflt[5] = it::UNCENSORED;
         dflt[6] = it::RIGHT;
-        const bool more = s->rspkind != 0 && s->rspkind != 1;
+        const bool more = s->input.rspkind != 0 && s->input.rspkind != 1;
         dflt[7] = more ? it::LEFT : kSkip;
         dflt[8] = more ? it::INTERVAL : kSkip;
-        dflt[11] = rsqok ? it::RSQUARE : (s->pflags.noconf || s->pflags.nofitline) && !weibayes0 ? kSkip : it::CONFIDENCE;
-        dflt[12] = s->pflags.nofitline ? kSkip : it::FIT;
+        dflt[11] = rsqok ? it::RSQUARE : (s->popt.pflags.noconf || s->popt.pflags.nofitline) && !weibayes0 ? kSkip : it::CONFIDENCE;
+        dflt[12] = s->popt.pflags.nofitline ? kSkip : it::FIT;
         dflt[13] = kEnd;
-        if (s->pflags.nofitline)
+        if (s->popt.pflags.nofitline)
             for (int k = 0; k < 5; ++k) dflt[k] = kSkip;
-        if (s->pflags.fmcombine) {
+        if (s->popt.pflags.fmcombine) {
             for (int k = 0; k < 9; ++k) dflt[k] = kSkip;
             dflt[9] = it::N;
             dflt[10] = kModes;
@@ -151,7 +151,7 @@ int vyxins(vyxstate* s, grpnode* g) {
     }
     r->nitems = 14;
 
-    const stmtrec* next = s->curstmt ? s->curstmt->next : nullptr;
+    const stmtrec* next = s->input.curstmt ? s->input.curstmt->next : nullptr;
     const bool insetpath = next && std::strncmp(next->keyword, "INS", 3) == 0;
     ggtext text{};
     if (insetpath) {
@@ -177,7 +177,7 @@ int vyxins(vyxstate* s, grpnode* g) {
             r->poskind = 1;
             const bool margin = !std::memcmp(r->poskey, "TM      ", 8) || !std::memcmp(r->poskey, "BM      ", 8) ||
                                 !std::memcmp(r->poskey, "RM      ", 8) || !std::memcmp(r->poskey, "LM      ", 8);
-            if (s->nclass > 0 && margin) {
+            if (s->groups.nclass > 0 && margin) {
                 xpmlog(510, 133);
                 r->active = 0;
                 return 0;
@@ -194,19 +194,19 @@ int vyxins(vyxstate* s, grpnode* g) {
             if (r->poskind == 2) std::memcpy(r->refpoint, rp->name, 8);
             else xpmlog(510, 132);
         }
-        if (s->gstarted) SetGraphics(s, r, 1, &text);
+        if (s->plot.gstarted) SetGraphics(s, r, 1, &text);
     } else {
-        if (s->defhdr.given) {
-            r->hdrlen = std::min(s->defhdr.len, 40);
-            std::memcpy(r->hdrtext, s->defhdr.text, static_cast<size_t>(r->hdrlen));
+        if (s->opts.defhdr.given) {
+            r->hdrlen = std::min(s->opts.defhdr.len, 40);
+            std::memcpy(r->hdrtext, s->opts.defhdr.text, static_cast<size_t>(r->hdrlen));
         }
-        if (s->gstarted) SetGraphics(s, r, 0, &text);
+        if (s->plot.gstarted) SetGraphics(s, r, 0, &text);
         r->items = dflt;
         r->nitems = 9;
     }
 
     // Read the codes up to the end code.
-    const int groupcode = s->distcode < 12 ? kGroupCode[s->distcode] : 0;
+    const int groupcode = s->opts.distcode < 12 ? kGroupCode[s->opts.distcode] : 0;
     const bool checks = insetpath;
     const int limit = insetpath ? r->nitems : 14;
     for (r->itemidx = 0; r->itemidx < limit; ++r->itemidx) {
@@ -218,7 +218,7 @@ int vyxins(vyxstate* s, grpnode* g) {
             if (checks && mcf) {
                 xpmlog(510, 600);
                 drop = true;
-            } else if (method == 3 || s->pflags.fmcombine) {
+            } else if (method == 3 || s->popt.pflags.fmcombine) {
                 drop = true;
             } else if (checks && t != groupcode) {
                 xpmlog(510, 114);
@@ -240,7 +240,7 @@ int vyxins(vyxstate* s, grpnode* g) {
                 if (!e) return RC_NOMEM;
                 b.label(e, kSubMsg[sub]);
                 const double v = sub == 0 ? g->loc : sub == 1 ? g->scale : sub == 2 ? g->wbscale : sub == 3 ? g->wbshape
-                                 : sub == 4 ? s->fixedparms[FP_THRESHOLD] : g->mean;
+                                 : sub == 4 ? s->fit.fixedparms[FP_THRESHOLD] : g->mean;
                 xpfs(v, 8, 82, e->value);
                 e->vallen = wzstjus(e->value, 8, 'l');
             }
@@ -250,13 +250,13 @@ int vyxins(vyxstate* s, grpnode* g) {
         if (checks) {
             int refuse = 0;
             if (mcf) {
-                const bool ok = s->pflags.mcfdiff ? (t == 2 || (t >= 5 && t <= 8)) : (t >= 2 && t <= 4);
+                const bool ok = s->popt.pflags.mcfdiff ? (t == 2 || (t >= 5 && t <= 8)) : (t >= 2 && t <= 4);
                 if (!ok) refuse = 601;
             } else if (t >= 3 && t <= 8) {
                 refuse = 131;
             }
             if (!refuse && t == it::RSQUARE && method != 2 && method != 7) refuse = 165;
-            if (!refuse && s->pflags.fmcombine && t != 2 && t != 13 && t != 14) refuse = 572;
+            if (!refuse && s->popt.pflags.fmcombine && t != 2 && t != 13 && t != 14) refuse = 572;
             if (refuse) {
                 xpmlog(510, refuse);
                 b.droplabel();
@@ -288,7 +288,7 @@ int vyxins(vyxstate* s, grpnode* g) {
     }
 
     // Size.
-    if (!s->gstarted) return 0;
+    if (!s->plot.gstarted) return 0;
     for (insetent* e = r->entries; e; e = e->next) {
         r->labwidth = std::max(r->labwidth, textwidth(text, e->label, e->lablen));
         r->valwidth = std::max(r->valwidth, textwidth(text, e->value, e->vallen));

@@ -28,15 +28,15 @@ void put(char out[8], const char* word) {
 }
 
 const stmtrec* insetstmt(const vyxstate* s) {
-    const stmtrec* n = s->curstmt ? s->curstmt->next : nullptr;
+    const stmtrec* n = s->input.curstmt ? s->input.curstmt->next : nullptr;
     return n && std::strncmp(n->keyword, "INS", 3) == 0 ? n : nullptr;
 }
 
 }  // namespace
 
 void SetGraphics(vyxstate* s, insetrec* r, int mode, ggtext* t) {
-    const plotlay* f = s->frame;
-    const ggctx* g = s->gctx;
+    const plotlay* f = s->plot.frame;
+    const ggctx* g = s->plot.gctx;
     const stmtrec* in = mode == 1 ? insetstmt(s) : nullptr;
     std::memset(r->font, ' ', 8);
     ggstri(t);
@@ -45,7 +45,7 @@ void SetGraphics(vyxstate* s, insetrec* r, int mode, ggtext* t) {
     const double devheight = f->intxth > 0 ? f->intxth : dev ? dev->textheight : 2.0;
     r->textheight = devheight;
     std::memcpy(r->font, f->datafont, 8);
-    if (s->colors[GC_FRAME] > 0) std::memcpy(r->framecolor, s->colornames[GC_FRAME], 8);
+    if (s->popt.colors[GC_FRAME] > 0) std::memcpy(r->framecolor, s->popt.colornames[GC_FRAME], 8);
     else std::memset(r->framecolor, ' ', 8);
     std::memset(r->textcolor, ' ', 8);
     std::memset(r->fillcolor, ' ', 8);
@@ -57,7 +57,7 @@ void SetGraphics(vyxstate* s, insetrec* r, int mode, ggtext* t) {
     if (h && h->num > 0) {
         r->textheight = h->num;
         r->hgiven = 1;
-    } else if (stmtslot(s->curstmt, slot::plot::INHEIGHT) && f->intxth > 0) {
+    } else if (stmtslot(s->input.curstmt, slot::plot::INHEIGHT) && f->intxth > 0) {
         r->textheight = f->intxth;
         r->hgiven = 1;
     } else if (g && g->stylesinuse && g->textstyle.height > 0) {
@@ -69,8 +69,8 @@ void SetGraphics(vyxstate* s, insetrec* r, int mode, ggtext* t) {
     const char* ftext = in ? opttext(in, slot::inset::FONT, &flen) : nullptr;
     if (ftext) {
         ggfname(ftext, flen, r->font);
-    } else if (vzatl(' ', s->gfile, 8) == 0) {
-        std::memcpy(r->font, s->gfile, 8);
+    } else if (vzatl(' ', s->popt.gfile, 8) == 0) {
+        std::memcpy(r->font, s->popt.gfile, 8);
     } else if (g && vzatl(' ', g->textstyle.font, 8) == 0) {
         std::memcpy(r->font, g->textstyle.font, 8);
     } else if (mode == 1 && margin(r->poskey)) {
@@ -85,7 +85,7 @@ void SetGraphics(vyxstate* s, insetrec* r, int mode, ggtext* t) {
         r->cframegiven = 1;
     }
     if (in && optname(in, slot::inset::CTEXT, 0, c)) std::memcpy(r->textcolor, c, 8);
-    else if (optname(s->curstmt, slot::plot::CTEXT, 0, c)) std::memcpy(r->textcolor, c, 8);
+    else if (optname(s->input.curstmt, slot::plot::CTEXT, 0, c)) std::memcpy(r->textcolor, c, 8);
     else if (g && vzatl(' ', g->textstyle.color, 8) == 0) std::memcpy(r->textcolor, g->textstyle.color, 8);
     if (in && optname(in, slot::inset::CFILL, 0, c)) {
         std::memcpy(r->fillcolor, c, 8);
@@ -116,9 +116,9 @@ void SetGraphics(vyxstate* s, insetrec* r, int mode, ggtext* t) {
 }
 
 int vyxipos(vyxstate* s) {
-    insetrec* r = s->inset;
+    insetrec* r = s->plot.inset;
     if (!r || !r->active) return 0;
-    const plotlay* f = s->frame;
+    const plotlay* f = s->plot.frame;
     const double asp = f->chdiv;
     const double L = f->fx - f->gapl, R = f->fx + f->fw + f->gapl, B = f->fy - f->gapb, T = f->fy + f->fh + f->gapb;
     auto refuse = [&](int n, double v) {
@@ -142,7 +142,7 @@ int vyxipos(vyxstate* s) {
     const char* corners[4] = {"NW", "NE", "SW", "SE"};
     if (r->poskind == 0) {
         bool taken[4] = {};
-        for (insetrec* q = s->inset; q; q = q->next)
+        for (insetrec* q = s->plot.inset; q; q = q->next)
             for (int k = 0; k < 4; ++k)
                 if (q != r && is(q->poskey, corners[k])) taken[k] = true;
         double boxes[4][4];
@@ -177,22 +177,22 @@ int vyxipos(vyxstate* s) {
         double x = r->posx, y = r->posy;
         if (r->possys == 2) {
             // Data coordinates: which axis is which follows the plot.
-            const bool probx = !s->pflags.ismcf && s->pflags.rotate, proby = !s->pflags.ismcf && !s->pflags.rotate;
-            const bool logx = s->pflags.ismcf ? s->axlog[AXLOG_H] != 0 : !probx && (s->logscale[0] || s->logscale[1]);
-            const bool logy = s->pflags.ismcf ? s->axlog[AXLOG_V] != 0 : !proby && (s->logscale[0] || s->logscale[1]);
+            const bool probx = !s->popt.pflags.ismcf && s->popt.pflags.rotate, proby = !s->popt.pflags.ismcf && !s->popt.pflags.rotate;
+            const bool logx = s->popt.pflags.ismcf ? s->popt.axlog[AXLOG_H] != 0 : !probx && (s->opts.logscale[0] || s->opts.logscale[1]);
+            const bool logy = s->popt.pflags.ismcf ? s->popt.axlog[AXLOG_V] != 0 : !proby && (s->opts.logscale[0] || s->opts.logscale[1]);
             if (logx) {
                 if (!(x > GZ_UNIT)) return refuse(141, r->posx);
                 x = std::log10(x);
             } else if (probx) {
                 if (!(x >= 0 && x <= 100)) return refuse(142, r->posx);
-                x = s->quant_fn(x / 100);
+                x = s->opts.quant_fn(x / 100);
             }
             if (logy) {
                 if (!(y > GZ_UNIT)) return refuse(143, r->posy);
                 y = std::log10(y);
             } else if (proby) {
                 if (!(y >= 0 && y <= 100)) return refuse(144, r->posy);
-                y = s->quant_fn(y / 100);
+                y = s->opts.quant_fn(y / 100);
             }
             x = x * f->hfac + f->hoff;
             y = y * f->vfac + f->voff;

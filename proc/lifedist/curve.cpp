@@ -7,7 +7,7 @@
 #include "host/hostdefs.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/lifedist/bands.h"
 #include "proc/lifedist/curverec.h"
 #include "proc/lifedist/grprows.h"
@@ -73,8 +73,8 @@ orderstat median(double r) {
 
 // The time of the stored scale taken back to the time scale.
 double timescale(const vyxstate* s, double x) {
-    if (s->logscale[0]) return std::exp(x);
-    if (s->logscale[1]) return std::pow(10.0, x);
+    if (s->opts.logscale[0]) return std::exp(x);
+    if (s->opts.logscale[1]) return std::pow(10.0, x);
     return x;
 }
 
@@ -124,7 +124,7 @@ int onerow(curvepass& c, const double* row) {
     const double x = row[0];
     const double v = c.hasfreq ? row[c.wcol] : 1.0;
     const double w = c.readout ? 1.0 : v;
-    const double stime = s->logscale[0] ? x * LOG10E : x;
+    const double stime = s->opts.logscale[0] ? x * LOG10E : x;
 
     double d = 0, m = 0;
     if (c.readout) {
@@ -185,7 +185,7 @@ int onerow(curvepass& c, const double* row) {
     } else if (!c.form1 || static_cast<int>(row[1]) == 0) {
         record = true;
         c.R += c.delta * w;
-        p = s->ppos_fn(c.natrisk, c.R, c.n, &c.carry, w);
+        p = s->life.ppos_fn(c.natrisk, c.R, c.n, &c.carry, w);
         const double sold = c.S;
         kmacc(c.n, c.natrisk, &c.S, &c.F, &c.G, &se, &c.K, w);
         pos = c.lsppos ? p : 1 - (sold + c.S) / 2;
@@ -239,7 +239,7 @@ int onerow(curvepass& c, const double* row) {
         }
     }
     if (pos > 0 && pos < 1) {
-        c.lsq += w * s->quant_fn(pos);
+        c.lsq += w * s->opts.quant_fn(pos);
         c.lsx += w * x;
         c.lsw += w;
         ++c.lscount;
@@ -297,20 +297,20 @@ int vyxcrv(vyxstate* s, grpnode* g) {
     curvepass c;
     c.s = s;
     c.g = g;
-    c.readout = s->rspform[RF_READOUT] != 0;
-    c.form1 = s->rspform[RF_CENSOR] != 0;
-    c.hasfreq = s->nfreq != 0;
-    c.weibayes = s->fitmethod == 6;
-    c.sigma = s->givenparms[GP_SCALE];
-    c.summary = s->pageflags[PG_BOXES] || s->pageflags[PG_MEDIANS];
-    c.ptcount = s->plotcodes[PC_NPINTERVALS] == 2 || s->pflags.pconfplt;
-    c.na = s->pposcode == 5;
-    c.lsppos = s->fitmethod == 2 || s->fitmethod == 7;
+    c.readout = s->input.rspform[RF_READOUT] != 0;
+    c.form1 = s->input.rspform[RF_CENSOR] != 0;
+    c.hasfreq = s->input.nfreq != 0;
+    c.weibayes = s->opts.fitmethod == 6;
+    c.sigma = s->life.givenparms[GP_SCALE];
+    c.summary = s->popt.pageflags[PG_BOXES] || s->popt.pageflags[PG_MEDIANS];
+    c.ptcount = s->popt.plotcodes[PC_NPINTERVALS] == 2 || s->popt.pflags.pconfplt;
+    c.na = s->life.pposcode == 5;
+    c.lsppos = s->opts.fitmethod == 2 || s->opts.fitmethod == 7;
     c.wcol = c.form1 ? 2 : 1;
     c.n = g->totw;
     c.natrisk = c.n;
     c.carry = c.na ? 0.0 : 1.0;
-    c.z = zprobit(1 - s->alpha / 2);
+    c.z = zprobit(1 - s->opts.alpha / 2);
 
     g->tmin = g->ptmin = DBL_MAX;
     g->tmax = g->ptmax = -DBL_MAX;
@@ -322,7 +322,7 @@ int vyxcrv(vyxstate* s, grpnode* g) {
     // a larger curve goes to the curve file block by block (the same records, in the same
     // order), which the host keeps in memory or on disk as it grows.
     const int64_t want = static_cast<int64_t>(g->nfail) * CR_BYTES;
-    g->crvbuf = want <= CR_MEMBYTES ? static_cast<double*>(vmalcp_handler(s->stmtpool, want, 0x2006)) : nullptr;
+    g->crvbuf = want <= CR_MEMBYTES ? static_cast<double*>(vmalcp_handler(s->pools.stmtpool, want, 0x2006)) : nullptr;
     g->crvinmem = g->crvbuf != nullptr;
     if (!g->crvbuf) {
         c.inmem = false;
@@ -332,7 +332,7 @@ int vyxcrv(vyxstate* s, grpnode* g) {
             return RC_REPORTED;
         }
         xcpoint(g->ufile2, 0);
-        g->crvbuf = static_cast<double*>(vmalcp_handler(s->stmtpool, CR_BLOCKBYTES, 0x2006));
+        g->crvbuf = static_cast<double*>(vmalcp_handler(s->pools.stmtpool, CR_BLOCKBYTES, 0x2006));
         if (!g->crvbuf) {
             xmemmsg(CR_BLOCKBYTES);
             return RC_REPORTED;
@@ -351,7 +351,7 @@ int vyxcrv(vyxstate* s, grpnode* g) {
     double wbq = 0;
     if (c.weibayes) {
         // wbconf holds -ln(1 - confidence): the chi-square quantile wants the confidence.
-        const double conf = -std::expm1(-s->wbconf);
+        const double conf = -std::expm1(-s->life.wbconf);
         if (zqc(conf, 2 * r + 2, &wbq) != 0 || !(wbq > 0)) {
             xpmlog(510, MSG_WEIBAYES_QUANTILE);
             return RC_REPORTED;
@@ -376,7 +376,7 @@ int vyxcrv(vyxstate* s, grpnode* g) {
         g->lsxbar = c.lsx / c.lsw;
     }
 
-    if (s->plotcodes[PC_NPINTERVALS] == 1) {
+    if (s->popt.plotcodes[PC_NPINTERVALS] == 1) {
         if (int rc = curveband(s, g, c.kl, c.ku)) return rc;
     }
 
@@ -402,7 +402,7 @@ int vyxcrv(vyxstate* s, grpnode* g) {
         if (c.baseset) {
             double ms = c.meansum;
             if (r > 0) ms /= r;
-            const bool logsc = s->logscale[0] || s->logscale[1];
+            const bool logsc = s->opts.logscale[0] || s->opts.logscale[1];
             store(g->ppcslot[6], logsc ? std::log10(c.meanbase + ms) : c.meanbase + ms);
         }
     }

@@ -10,7 +10,7 @@
 #pragma once
 #include <cmath>
 #include <cstdint>
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/lifedist/lifedist.h"
 
 // Words of a percentile or probability record (24 doubles).

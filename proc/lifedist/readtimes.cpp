@@ -8,7 +8,7 @@
 
 #include "host/hostdefs.h"
 #include "proc/framework/pools.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/lifedist/lsfit.h"
 
 // Pairs (analysis scale, read) come in chunks from the statement pool while the data are
@@ -28,22 +28,22 @@ struct readtimes {
 namespace {
 
 readtimes* table(vyxstate* s) {
-    if (!s->rtimes && s->stmtpool) {
-        void* p = vmalcp_handler(s->stmtpool, sizeof(readtimes), 0x2006);
-        if (p) s->rtimes = new (p) readtimes();
+    if (!s->life.rtimes && s->pools.stmtpool) {
+        void* p = vmalcp_handler(s->pools.stmtpool, sizeof(readtimes), 0x2006);
+        if (p) s->life.rtimes = new (p) readtimes();
     }
-    return s->rtimes;
+    return s->life.rtimes;
 }
 
 const readtimes* sealed(vyxstate* s) {
-    readtimes* t = s->rtimes;
+    readtimes* t = s->life.rtimes;
     if (!t) return nullptr;
     if (t->sealed) return t;
     t->sealed = true;
     int64_t n = 0;
     for (readtimes::chunk* c = t->head; c; c = c->next) n += c->n;
     if (n == 0) return t;
-    auto* v = static_cast<double*>(vmalcp_handler(s->stmtpool, n * 16, 0x2004));
+    auto* v = static_cast<double*>(vmalcp_handler(s->pools.stmtpool, n * 16, 0x2004));
     if (!v) return t;   // the tables fall back to the values taken back
     int64_t k = 0;
     for (readtimes::chunk* c = t->head; c; c = c->next) {
@@ -78,7 +78,7 @@ int64_t lowerbound(const readtimes* t, double x) {
 
 }  // namespace
 
-bool rtwanted(const vyxstate* s) { return s->pflags.ppout || s->emflags[EMF_ITPRINTEM]; }
+bool rtwanted(const vyxstate* s) { return s->popt.pflags.ppout || s->life.emflags[EMF_ITPRINTEM]; }
 
 bool rtadd(vyxstate* s, double x, double read) {
     if (std::isnan(x) || std::isnan(read)) return true;
@@ -86,7 +86,7 @@ bool rtadd(vyxstate* s, double x, double read) {
     if (!t) return false;
     readtimes::chunk* c = t->head;
     if (!c || c->n == 4096) {
-        c = static_cast<readtimes::chunk*>(vmalcp_handler(s->stmtpool, sizeof(readtimes::chunk), 0x2004));
+        c = static_cast<readtimes::chunk*>(vmalcp_handler(s->pools.stmtpool, sizeof(readtimes::chunk), 0x2004));
         if (!c) return false;
         c->next = t->head;
         c->n = 0;

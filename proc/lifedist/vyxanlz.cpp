@@ -3,7 +3,7 @@
 #include "proc/framework/clsorder.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/framework/wobmth.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/lifedist/tables.h"
@@ -12,28 +12,28 @@ namespace {
 
 // A fresh work pool for one level of the count case; 510/6 ends the step (false).
 bool renewworkpool(vyxstate* s) {
-    if (s->workpool) xmpoold(s->workpool);
-    s->workpool = xmpoolc(8192, 8192, 4);
-    if (s->workpool) return true;
+    if (s->pools.workpool) xmpoold(s->pools.workpool);
+    s->pools.workpool = xmpoolc(8192, 8192, 4);
+    if (s->pools.workpool) return true;
     xpmlog(510, 6);
     xexit(RC_NOMEM, 0);
     return false;
 }
 
 int countcase(vyxstate* s) {
-    switch (s->nclass) {
+    switch (s->groups.nclass) {
         case 0: {
             if (!renewworkpool(s)) return RC_NOMEM;
-            if (int rc = vyxpb(s, &s->rootgrp)) return rc;
+            if (int rc = vyxpb(s, &s->groups.rootgrp)) return rc;
             vyxpbpr(s);
             return 0;
         }
         case 1:
-            s->grpcount[0] = 0;
-            for (grpnode* g = s->grplist[0]; g; g = g->next) {
+            s->groups.grpcount[0] = 0;
+            for (grpnode* g = s->groups.grplist[0]; g; g = g->next) {
                 if (!renewworkpool(s)) return RC_NOMEM;
                 if (int rc = vyxpb(s, g)) return rc;
-                if (s->panelobj) obcheck(obrelease(s->panelobj));
+                if (s->out.panelobj) obcheck(obrelease(s->out.panelobj));
             }
             vyxpbpr(s);
             return 0;
@@ -49,25 +49,25 @@ int countcase(vyxstate* s) {
 
 int vyxanlz(vyxstate* s) {
     if (int rc = vyxaprm(s)) return rc;
-    const bool counts = s->distcode == 9 || s->distcode == 10;
-    s->pendingnoted = 0;
+    const bool counts = s->opts.distcode == 9 || s->opts.distcode == 10;
+    s->life.pendingnoted = 0;
     if (counts) {
         if (int rc = vyxin(s)) return rc;
         if (int rc = vyxclst(s)) return rc;
         if (int rc = vyxordr(s)) return rc;
     }
-    s->loglik[1] = 0.0;
-    s->pbaccum = 0.0;
-    s->pageflags[PG_STATEMENT] = 0;
-    if (s->pflags.pbonly) {
+    s->fit.loglik[1] = 0.0;
+    s->life.pbaccum = 0.0;
+    s->popt.pageflags[PG_STATEMENT] = 0;
+    if (s->popt.pflags.pbonly) {
         if (int rc = vyxpb(s, nullptr)) return rc;
         vyxpbpr(s);
         return 0;
     }
-    if (s->itprflag[0]) {
-        const int64_t bytes = 8 * int64_t(s->npar[0]) + 24;
-        s->itrow = static_cast<double*>(vmalcp_handler(s->stmtpool, bytes, 0x2004));
-        if (!s->itrow) {
+    if (s->fit.itprflag[0]) {
+        const int64_t bytes = 8 * int64_t(s->fit.npar[0]) + 24;
+        s->fit.itrow = static_cast<double*>(vmalcp_handler(s->pools.stmtpool, bytes, 0x2004));
+        if (!s->fit.itrow) {
             xmemmsg(bytes);
             return 1;
         }

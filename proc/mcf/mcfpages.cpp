@@ -15,7 +15,7 @@
 #include "proc/devgraph/pages.h"
 #include "proc/devgraph/reflines.h"
 #include "proc/framework/hostsvc.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/mcf/mcfdraw.h"
 #include "proc/mcf/mcfplot.h"
 
@@ -28,14 +28,14 @@ struct Driver {
     int nrows, ncols;
     double cellw = 0, cellh = 0;
 
-    bool inset() const { return s->pflags.noinset; }
-    bool grid() const { return s->pflags.nogrid == 1; }
+    bool inset() const { return s->popt.pflags.noinset; }
+    bool grid() const { return s->popt.pflags.nogrid == 1; }
 
     // The working pool of one group's drawing, made afresh for every group.
     int freshpool() {
-        if (s->workpool) xmpoold(s->workpool);
-        s->workpool = xmpoolc(8192, 8192, 4);
-        if (s->workpool) return 0;
+        if (s->pools.workpool) xmpoold(s->pools.workpool);
+        s->pools.workpool = xmpoolc(8192, 8192, 4);
+        if (s->pools.workpool) return 0;
         xpmlog(510, 6);
         xexit(RC_NOMEM, 0);
         return RC_NOMEM;
@@ -46,12 +46,12 @@ struct Driver {
         return rc;
     }
     void axislabels() {
-        if (!s->pflags.nollabel) vyxghlb(s);
-        if (!s->pflags.noplabel) vyxgvlb(s);
+        if (!s->popt.pflags.nollabel) vyxghlb(s);
+        if (!s->popt.pflags.noplabel) vyxgvlb(s);
     }
     void reflines(grpnode* g) {
-        if (s->refs.counts[REF_VREF]) vyxgvrl(s, g);
-        if (s->refs.counts[REF_HREF]) vyxghrl(s, g);
+        if (s->popt.refs.counts[REF_VREF]) vyxgvrl(s, g);
+        if (s->popt.refs.counts[REF_HREF]) vyxghrl(s, g);
     }
 
     // Frame, grid, curve, axes, reference lines and inset of group g in the current panel.
@@ -68,7 +68,7 @@ struct Driver {
         vyxcfax(s);
         reflines(g);
         if (inset()) vyxidrw(s);
-        if (s->annoflag) vyxanno(s);
+        if (s->input.annoflag) vyxanno(s);
         return 0;
     }
     // A grid cell without data: its axes only.
@@ -98,8 +98,8 @@ struct Driver {
 
     // No class variable (or the difference of two groups): one panel.
     int single() {
-        grpnode* g = &s->rootgrp;
-        s->pageflags[PG_PGSTART] = s->pageflags[PG_PGEND] = 1;
+        grpnode* g = &s->groups.rootgrp;
+        s->popt.pageflags[PG_PGSTART] = s->popt.pageflags[PG_PGEND] = 1;
         if (int rc = freshpool()) return rc;
         page.begin();
         givesymbols(s, g, 0);
@@ -111,17 +111,17 @@ struct Driver {
 
     // Every group (or grid cell) overlaid in one panel.
     int overlay() {
-        s->pageflags[PG_PGSTART] = s->pageflags[PG_PGEND] = 1;
+        s->popt.pageflags[PG_PGSTART] = s->popt.pageflags[PG_PGEND] = 1;
         page.begin();
-        if (s->mcfopt.legendon) legend(s, LG_GROUPS);
+        if (s->mcf.mcfopt.legendon) legend(s, LG_GROUPS);
         f->leftedge[0] = f->leftedge[1] = f->bottomedge[0] = f->bottomedge[1] = 1;
         vyxgfrm(s);
         if (grid()) vyxcfgd(s);
         std::vector<grpnode*> groups;
-        if (s->nclass == 1) {
-            for (grpnode* g = s->grplist[0]; g; g = g->next) groups.push_back(g);
+        if (s->groups.nclass == 1) {
+            for (grpnode* g = s->groups.grplist[0]; g; g = g->next) groups.push_back(g);
         } else {
-            const int rows = static_cast<int>(s->nlev[1]), cols = static_cast<int>(s->nlev[0]);
+            const int rows = static_cast<int>(s->groups.nlev[1]), cols = static_cast<int>(s->groups.nlev[0]);
             for (int r = 0; r < rows; ++r)
                 for (int c = 0; c < cols; ++c)
                     if (grpnode* g = cell(r, c)) groups.push_back(g);
@@ -134,7 +134,7 @@ struct Driver {
         }
         vyxcfax(s);
         if (!groups.empty()) reflines(groups.front());
-        if (s->annoflag) vyxanno(s);
+        if (s->input.annoflag) vyxanno(s);
         axislabels();
         page.end();
         return 0;
@@ -143,7 +143,7 @@ struct Driver {
     // One class variable: a panel per group, NCOLS side by side or NROWS stacked.
     int panels() {
         int k = 0;
-        for (grpnode* g = s->grplist[0]; g; g = g->next, ++k) {
+        for (grpnode* g = s->groups.grplist[0]; g; g = g->next, ++k) {
             if (int rc = freshpool()) return rc;
             givesymbols(s, g, 0);
             const bool last = g->next == nullptr;
@@ -159,40 +159,40 @@ struct Driver {
                 ends = last || (k + 1) % nrows == 0;
                 atrow(r, ends);
             }
-            s->pageflags[PG_PGSTART] = fresh;
-            s->pageflags[PG_PGEND] = ends;
+            s->popt.pageflags[PG_PGSTART] = fresh;
+            s->popt.pageflags[PG_PGEND] = ends;
             if (fresh || !page.open) page.begin();
-            if (s->mcfopt.topstrip)
+            if (s->mcf.mcfopt.topstrip)
                 vyxptlb(s, g->key);
             else
                 vyxpslb(s, g->key);
             if (int rc = panel(g)) return rc;
-            if (ends) endpage(s->clslabgiven[0]);
+            if (ends) endpage(s->groups.clslabgiven[0]);
         }
         return 0;
     }
 
     grpnode* cell(int r, int c) const {
-        const int cols = static_cast<int>(s->nlev[0]);
-        return s->grpgrid ? s->grpgrid[static_cast<int64_t>(r) * cols + c] : nullptr;
+        const int cols = static_cast<int>(s->groups.nlev[0]);
+        return s->groups.grpgrid ? s->groups.grpgrid[static_cast<int64_t>(r) * cols + c] : nullptr;
     }
 
     // Two class variables: a panel per cell, pages of NROWS x NCOLS cells.
     int cells() {
-        const int rows = static_cast<int>(s->nlev[1]), cols = static_cast<int>(s->nlev[0]);
+        const int rows = static_cast<int>(s->groups.nlev[1]), cols = static_cast<int>(s->groups.nlev[0]);
         const int pagerows = (rows + nrows - 1) / nrows, pagecols = (cols + ncols - 1) / ncols;
         for (int b = 0; b < pagerows; ++b) {
             for (int e = 0; e < pagecols; ++e) {
                 page.begin();
                 for (int r = b * nrows; r < std::min((b + 1) * nrows, rows); ++r) {
                     const bool lastrow = r == rows - 1 || (r + 1) % nrows == 0;
-                    s->pageflags[PG_PGSTART] = r % nrows == 0;
+                    s->popt.pageflags[PG_PGSTART] = r % nrows == 0;
                     if (nrows >= 2) atrow(r % nrows, lastrow);
                     for (int c = e * ncols; c < std::min((e + 1) * ncols, cols); ++c) {
-                        s->pageflags[PG_PGEND] = lastrow && (c + 1 == cols || (c + 1) % ncols == 0);
+                        s->popt.pageflags[PG_PGEND] = lastrow && (c + 1 == cols || (c + 1) % ncols == 0);
                         if (ncols >= 2) atcolumn(c % ncols);
-                        if (r == b * nrows) vyxptlb(s, s->levkeys[1] + 16 * c);
-                        if (c == e * ncols) vyxpslb(s, s->levkeys[0] + 16 * r);
+                        if (r == b * nrows) vyxptlb(s, s->groups.levkeys[1] + 16 * c);
+                        if (c == e * ncols) vyxpslb(s, s->groups.levkeys[0] + 16 * r);
                         grpnode* g = cell(r, c);
                         if (!g) {
                             vyxgfrm(s);
@@ -204,7 +204,7 @@ struct Driver {
                         if (int rc = panel(g)) return rc;
                     }
                 }
-                endpage(s->clslabgiven[0] || s->clslabgiven[1]);
+                endpage(s->groups.clslabgiven[0] || s->groups.clslabgiven[1]);
             }
         }
         return 0;
@@ -212,27 +212,27 @@ struct Driver {
 
     int destination() {
         // The group legend of an overlay is the legend the drawing routines know.
-        s->pflags.legend = s->mcfopt.legendon;
+        s->popt.pflags.legend = s->mcf.mcfopt.legendon;
         vyxsymb(s);
-        if (s->mcfopt.legendon)
+        if (s->mcf.mcfopt.legendon)
             if (int rc = vyxglgi(s)) return rc;
         vyxgpat(s);
         vyxpmar(s);
         if (int rc = vyxppag(s)) return rc;
-        if (s->annoflag && vyxatrn(s) != 0) s->annoflag = 0;
+        if (s->input.annoflag && vyxatrn(s) != 0) s->input.annoflag = 0;
         cellw = f->tilegaph + f->gapl + f->fw + f->gapr;
         cellh = f->tilegapv + f->gapb + f->fh + f->gapt;
         f->sqdx = f->sqdy = 0;
         f->pageno = 1;
-        if (s->mcfopt.square) squareframe(f);
+        if (s->mcf.mcfopt.square) squareframe(f);
         f->panelcol = 1;
         f->panelrow = 0;
-        f->catent = s->gcatent;
+        f->catent = s->plot.gcatent;
         int rc = 0;
-        switch (s->nclass) {
+        switch (s->groups.nclass) {
             case 0: rc = single(); break;
-            case 1: rc = s->pflags.overlay ? overlay() : panels(); break;
-            default: rc = s->pflags.overlay ? overlay() : cells(); break;
+            case 1: rc = s->popt.pflags.overlay ? overlay() : panels(); break;
+            default: rc = s->popt.pflags.overlay ? overlay() : cells(); break;
         }
         page.end();
         return rc;
@@ -243,6 +243,6 @@ struct Driver {
 
 int vyxcfdev(vyxstate* s) {
     if (int rc = vyxcfsc(s)) return rc;
-    Driver d{s, s->frame, Pages{s}, std::max(s->panels.nrows, 1), std::max(s->panels.ncols, 1)};
+    Driver d{s, s->plot.frame, Pages{s}, std::max(s->popt.panels.nrows, 1), std::max(s->popt.panels.ncols, 1)};
     return eachdestination(s, [&] { return d.destination(); });
 }

@@ -10,7 +10,7 @@
 #include "proc/framework/hostsvc_util.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/sortwrap.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/mcf/mcf.h"
 #include "proc/mcf/mcfio.h"
 #include "proc/mcf/mcfmsg.h"
@@ -53,10 +53,10 @@ int clampevents(vyxstate* s, grpnode* g) {
 }  // namespace
 
 int vyxcfst(vyxstate* s, grpnode* g) {
-    if (s->rspkind != MCF_EXACT) return 0;
+    if (s->input.rspkind != MCF_EXACT) return 0;
     const int32_t n = g->ncens;
-    if (s->nfreq > 0 && s->mcfopt.varlawless) {
-        g->mcf.unitwts = static_cast<double*>(vmalcp_handler(s->stmtpool, int64_t(n > 0 ? n : 1) * 8, kWeights));
+    if (s->input.nfreq > 0 && s->mcf.mcfopt.varlawless) {
+        g->mcf.unitwts = static_cast<double*>(vmalcp_handler(s->pools.stmtpool, int64_t(n > 0 ? n : 1) * 8, kWeights));
         if (!g->mcf.unitwts) {
             xmemmsg(int64_t(n) * 8);
             return RC_REPORTED;
@@ -67,7 +67,7 @@ int vyxcfst(vyxstate* s, grpnode* g) {
     // Every unit must have ended; the units by order of first appearance.
     ztrelst(&g->mcf.units[0]);
     const int32_t nunits = g->mcf.nunitseq;
-    auto** seq = static_cast<mcfunit**>(vmalcp_handler(s->stmtpool, int64_t(nunits > 0 ? nunits : 1) * 8, kZeroed));
+    auto** seq = static_cast<mcfunit**>(vmalcp_handler(s->pools.stmtpool, int64_t(nunits > 0 ? nunits : 1) * 8, kZeroed));
     if (!seq) {
         xmemmsg(int64_t(nunits) * 8);
         return RC_REPORTED;
@@ -82,7 +82,7 @@ int vyxcfst(vyxstate* s, grpnode* g) {
     g->mcf.unitseq = reinterpret_cast<void**>(seq);
     // Number the units: in the order of compare (an array sort gives the order the unit
     // tree's in-order walk gives, without a tree of a million nodes), counting down from n - 1.
-    auto** byend = static_cast<mcfunit**>(vmalcp_handler(s->stmtpool, int64_t(nunits > 0 ? nunits : 1) * 8, kZeroed));
+    auto** byend = static_cast<mcfunit**>(vmalcp_handler(s->pools.stmtpool, int64_t(nunits > 0 ? nunits : 1) * 8, kZeroed));
     if (!byend) {
         xmemmsg(int64_t(nunits) * 8);
         return RC_REPORTED;
@@ -98,17 +98,17 @@ int vyxcfst(vyxstate* s, grpnode* g) {
     }
 
     // Sort the records.
-    auto* ctl = static_cast<sortctl*>(vmalcp_handler(s->stmtpool, sizeof(sortctl), kZeroed));
+    auto* ctl = static_cast<sortctl*>(vmalcp_handler(s->pools.stmtpool, sizeof(sortctl), kZeroed));
     if (!ctl) {
         xmemmsg(sizeof(sortctl));
         return RC_REPORTED;
     }
-    auto* keys = static_cast<sortkey*>(vmalcp_handler(s->stmtpool, 3 * sizeof(sortkey), kZeroed));
+    auto* keys = static_cast<sortkey*>(vmalcp_handler(s->pools.stmtpool, 3 * sizeof(sortkey), kZeroed));
     if (!keys) {
         xmemmsg(3 * sizeof(sortkey));
         return RC_REPORTED;
     }
-    void* one = vmalcp_handler(s->stmtpool, MCF_RECLEN, kZeroed);
+    void* one = vmalcp_handler(s->pools.stmtpool, MCF_RECLEN, kZeroed);
     if (!one) {
         xmemmsg(MCF_RECLEN);
         return RC_REPORTED;
@@ -120,7 +120,7 @@ int vyxcfst(vyxstate* s, grpnode* g) {
     ctl->keys = keys;
     ctl->reclen = MCF_RECLEN;
     ctl->recbuf = one;
-    ctl->pool = s->stmtpool;
+    ctl->pool = s->pools.stmtpool;
     ctl->workcap = -1;
     ctl->start = zsorxci();
     ctl->compare = zsorxct();

@@ -8,25 +8,25 @@ namespace {
 
 // The step is ending: a routine ended it (stepend), or the host holds an exit code.
 bool ended(const vyxstate* s) {
-    return s->stepend || (v_global_gcb_anchor && v_global_gcb_anchor->exitcode != 0);
+    return s->step.stepend || (v_global_gcb_anchor && v_global_gcb_anchor->exitcode != 0);
 }
 
 }  // namespace
 
 int vyxmod(vyxstate* s) {
-    if (s->stmtpool) xmpoold(s->stmtpool);
-    s->stmtpool = xmpoolc(8192, 8192, 4);
-    if (!s->stmtpool) {
+    if (s->pools.stmtpool) xmpoold(s->pools.stmtpool);
+    s->pools.stmtpool = xmpoolc(8192, 8192, 4);
+    if (!s->pools.stmtpool) {
         xpmlog(510, 6);
         return 1016;
     }
     // Nothing of an earlier BY group's fit may be read from here on.
-    s->mdllay = nullptr;
-    s->estdata = nullptr;
-    s->parmmap = nullptr;
-    s->mdlinmem = 0;
-    s->mdlnchunks = 0;
-    s->likfail = 0;
+    s->mdl.mdllay = nullptr;
+    s->mdl.estdata = nullptr;
+    s->fit.parmmap = nullptr;
+    s->mdl.mdlinmem = 0;
+    s->mdl.mdlnchunks = 0;
+    s->mdl.likfail = 0;
     if (int rc = vyxmprm(s)) return rc;
     if (int rc = vyxmdta(s)) return rc;
     if (ended(s)) return 1;
@@ -39,6 +39,6 @@ int vyxmod(vyxstate* s) {
     if (int rc = vyxmcl(s)) return rc;
     if (ended(s)) return 1;
     vyxmput(s);
-    if (!ended(s) && s->tblflags[TF_OBSTATS]) vyxmout(s);
+    if (!ended(s) && s->opts.tblflags[TF_OBSTATS]) vyxmout(s);
     return 0;
 }

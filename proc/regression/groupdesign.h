@@ -1,6 +1,6 @@
 // The MODEL fit for a group of a plot statement (FITTYPE=MODEL and REGRESSION).
 #pragma once
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 
 struct levstate;
 

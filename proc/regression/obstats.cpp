@@ -51,22 +51,22 @@ struct rowcells {
 }  // namespace
 
 void vyxmout(vyxstate* s) {
-    const stmtrec* r = s->curstmt;
+    const stmtrec* r = s->input.curstmt;
     const mdlcounts n = mdlsizes(s);
-    const bool logscl = s->pflags.haslogscl;
-    const double qa = zprobit(1.0 - s->alpha / 2.0);
+    const bool logscl = s->popt.pflags.haslogscl;
+    const double qa = zprobit(1.0 - s->opts.alpha / 2.0);
     const double residadj = gparm(r, ms::RESIDADJ, 1.0);
     double ralpha = gparm(r, ms::RESIDALPHA, 0.5);
     if (!(ralpha > 0.0 && ralpha < 1.0)) {
         xpmlog(510, 177, ralpha);
         ralpha = 0.5;
     }
-    if (s->distcode == DIST_WEIBULL && !logscl && !(s->estdata[n.ncol] > 0.0)) xpmlog(510, 182);
+    if (s->opts.distcode == DIST_WEIBULL && !logscl && !(s->mdl.estdata[n.ncol] > 0.0)) xpmlog(510, 182);
     double shape[GSH_SIZE] = {};
     const int r_shape = logscl ? n.ntot : n.ncol + 1;
-    if (s->gammafam) {
-        shape[0] = s->estdata[r_shape];
-        if (s->shape_fn) s->shape_fn(s->estdata[r_shape], shape);
+    if (s->mdl.gammafam) {
+        shape[0] = s->mdl.estdata[r_shape];
+        if (s->mdl.shape_fn) s->mdl.shape_fn(s->mdl.estdata[r_shape], shape);
     }
     // The probabilities of the percentile rows: each strictly between 0 and 1 (a probability
     // of 0 or 1 has no finite percentile); the others are left out with one message.
@@ -78,37 +78,37 @@ void vyxmout(vyxstate* s) {
         for (int i = 0; i < ql->count; ++i) {
             double out[2] = {0.0, 0.0};
             const bool inside = v[i] > 0.0 && v[i] < 1.0;
-            if (!inside || s->quantst_fn(out, v[i], shape) != 0 || !std::isfinite(out[0])) {
+            if (!inside || s->mdl.quantst_fn(out, v[i], shape) != 0 || !std::isfinite(out[0])) {
                 if (!told) xpmlog(510, 186, v[i]);
                 told = true;
                 continue;
             }
             qp.push_back(v[i]);
             qz.push_back(out[0]);
-            qdz.push_back(s->gammafam ? out[1] : 0.0);
+            qdz.push_back(s->mdl.gammafam ? out[1] : 0.0);
         }
     }
     const bool anyflag = stmtflag(r, mf::CENSOR) || stmtflag(r, mf::XBETA) || stmtflag(r, mf::SURVIVAL) ||
                          stmtflag(r, mf::RESID) || stmtflag(r, mf::SRESID) || stmtflag(r, mf::GRESID) ||
                          stmtflag(r, mf::DRESID) || stmtflag(r, mf::ADJRESID);
     const bool all = !anyflag && !(ql && ql->count > 0);
-    const bool censform = s->rspkind != 0;
+    const bool censform = s->input.rspkind != 0;
     columns want{(all || stmtflag(r, mf::CENSOR)) && censform, all || stmtflag(r, mf::XBETA),
                  all || stmtflag(r, mf::SURVIVAL),               all || stmtflag(r, mf::RESID),
                  all || stmtflag(r, mf::SRESID),                 all || stmtflag(r, mf::GRESID),
                  all || stmtflag(r, mf::DRESID),                 all || stmtflag(r, mf::ADJRESID)};
 
     // The variables: responses, then the model's CLASS and continuous variables.
-    levctl* mctl = s->mdllev;
+    levctl* mctl = s->mdl.mdllev;
     const levstate* mls = mctl->lstate;
     std::vector<varcell> vars;
     std::vector<int32_t> varnums;
-    for (int k = 0; k < s->mdlnresp; ++k) {
+    for (int k = 0; k < s->mdl.mdlnresp; ++k) {
         varcell c;
-        xvname(s->dsin, static_cast<int32_t>(s->mdlrspids[k]), &c.d);
+        xvname(s->input.dsin, static_cast<int32_t>(s->mdl.mdlrspids[k]), &c.d);
         c.response = true;
         vars.push_back(c);
-        varnums.push_back(static_cast<int32_t>(s->mdlrspids[k]));
+        varnums.push_back(static_cast<int32_t>(s->mdl.mdlrspids[k]));
     }
     auto addvar = [&](const levclass& c) {
         if (!c.varinfo) return;
@@ -121,7 +121,7 @@ void vyxmout(vyxstate* s) {
     for (int i = 0; i < mls->nclassv; ++i) addvar(mls->classv[i]);
     for (int i = 0; i < mls->ncontv; ++i) addvar(mls->contv[i]);
     hgetlist* list = nullptr;
-    if (xvgeti(s->dsin, static_cast<int>(vars.size()), &list) != 0) return;
+    if (xvgeti(s->input.dsin, static_cast<int>(vars.size()), &list) != 0) return;
     for (size_t i = 0; i < vars.size(); ++i) {
         varcell& v = vars[i];
         if (v.d.type == 1) xvgetd(list, varnums[i], 0, &v.num, 8, GET_RAW, 0, 0);
@@ -170,20 +170,20 @@ void vyxmout(vyxstate* s) {
     if (want.aresid) col("Aresid", &rc.aresid, "Numeric");
     w.call(obj, OB_ENDDEF, 0, nullptr);
     wobitem bind[] = {obout(OBK_POS), obobj(OBK_POS, obj), obtext(OBK_TEMPLATE, mtext("kv.vitalyx.obstats"))};
-    if (!w.call(s->outmgr, OB_BIND, 3, bind)) return;
+    if (!w.call(s->out.outmgr, OB_BIND, 3, bind)) return;
     const uint32_t id = obid(bind[0]);
 
-    levctl* lctl = logscl ? s->logslev : nullptr;
-    const levstate* lls = logscl ? static_cast<const levstate*>(s->logscl) : nullptr;
-    const bool relations = s->relcodes[0] || s->relcodes[1] || s->relcodes[2];
-    const double thr = s->thrflags[TH_GIVEN] ? s->fixedparms[FP_THRESHOLD] : 0.0;
-    const bool lnscale = s->logscale[0], l10scale = s->logscale[1];
-    const double* V = s->covsave;
+    levctl* lctl = logscl ? s->mdl.logslev : nullptr;
+    const levstate* lls = logscl ? static_cast<const levstate*>(s->mdl.logscl) : nullptr;
+    const bool relations = s->mdl.relcodes[0] || s->mdl.relcodes[1] || s->mdl.relcodes[2];
+    const double thr = s->opts.thrflags[TH_GIVEN] ? s->fit.fixedparms[FP_THRESHOLD] : 0.0;
+    const bool lnscale = s->opts.logscale[0], l10scale = s->opts.logscale[1];
+    const double* V = s->mdl.covsave;
     std::vector<double> grad(static_cast<size_t>(n.p), 0.0), work(static_cast<size_t>(n.p), 0.0);
 
     mctl->rdrewind(mctl);
     double resp[2];
-    while (mctl->rdnext(mctl) && !s->stepend) {
+    while (mctl->rdnext(mctl) && !s->step.stepend) {
         resp[0] = resp[1] = missing();
         int32_t f = zlevrgd(mctl, resp, nullptr, nullptr);
         if (f & LEVF_READFAIL) break;
@@ -202,7 +202,7 @@ void vyxmout(vyxstate* s) {
                 sigma = psi < EXP_OVER ? std::exp(psi) : missing();
                 for (int j = n.ncol; j < n.ntot; ++j) grad[static_cast<size_t>(j)] = u[static_cast<size_t>(j)];
             } else {
-                sigma = n.ndist > 0 ? s->estdata[n.ncol] : 1.0;
+                sigma = n.ndist > 0 ? s->mdl.estdata[n.ncol] : 1.0;
             }
             rc.xbeta = eta;
             rc.scale = sigma;
@@ -212,11 +212,11 @@ void vyxmout(vyxstate* s) {
         int code = CEN_EXACT;
         if (ok) {
             double lo = resp[0], hi = resp[1];
-            if (s->rspkind == 1) {
+            if (s->input.rspkind == 1) {
                 y = lo - thr;
-                for (int i = 0; i < s->ncensvals; ++i)
-                    if (hi == s->censvals[i]) code = CEN_RIGHT;
-            } else if (s->rspkind == 2) {
+                for (int i = 0; i < s->input.ncensvals; ++i)
+                    if (hi == s->input.censvals[i]) code = CEN_RIGHT;
+            } else if (s->input.rspkind == 2) {
                 lo -= thr;
                 hi -= thr;
                 if (ismiss(lo) && ismiss(hi)) ok = false;
@@ -238,7 +238,7 @@ void vyxmout(vyxstate* s) {
             rc.resid = y - eta;
             rc.sresid = rc.resid / sigma;
             double z[2] = {rc.sresid, 0.0}, out[2];
-            if (s->prob_fn[0](KMODE_RIGHT, z, s->gammafam ? shape : nullptr, out) == 0) {
+            if (s->fit.prob_fn[0](KMODE_RIGHT, z, s->mdl.gammafam ? shape : nullptr, out) == 0) {
                 const double G = out[0];
                 rc.gresid = G + (1.0 - delta) * residadj;
                 const double d = G > 0.0 ? -2.0 * ((delta - G) + delta * std::log(G)) : missing();
@@ -248,7 +248,7 @@ void vyxmout(vyxstate* s) {
                     rc.aresid = rc.sresid;
                 } else if (code == CEN_RIGHT && rc.surv > 0.0) {
                     double q[2] = {missing(), 0.0};
-                    if (s->quantst_fn(q, 1.0 - (1.0 - ralpha) * rc.surv, shape) == 0) rc.aresid = q[0];
+                    if (s->mdl.quantst_fn(q, 1.0 - (1.0 - ralpha) * rc.surv, shape) == 0) rc.aresid = q[0];
                 }
             }
         }
@@ -256,7 +256,7 @@ void vyxmout(vyxstate* s) {
             w.row();
             continue;
         }
-        for (size_t i = 0; i < qp.size() && !s->stepend; ++i) {
+        for (size_t i = 0; i < qp.size() && !s->step.stepend; ++i) {
             rc.prob = qp[i];
             rc.pcntl = rc.se = rc.lo = rc.hi = missing();
             if (ok && !ismiss(sigma)) {
@@ -292,5 +292,5 @@ void vyxmout(vyxstate* s) {
     }
     w.call(obj, OB_ENDROWS, 0, nullptr);
     wobitem pub[] = {obidin(id)};
-    w.call(s->outmgr, OB_PUBLISH, 1, pub);
+    w.call(s->out.outmgr, OB_PUBLISH, 1, pub);
 }

@@ -7,7 +7,7 @@
 #include "proc/devgraph/inset.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/statgraph/sgproto.h"
 #include "proc/statgraph/statgraph.h"
 
@@ -17,23 +17,23 @@ constexpr int kCell = 24;
 
 // The inset of g when it can be built and has something to show.
 const insetrec* build(vyxstate* s, grpnode* g) {
-    s->inset = nullptr;
+    s->plot.inset = nullptr;
     if (!g || vyxins(s, g) != 0) return nullptr;
-    const insetrec* r = s->inset;
+    const insetrec* r = s->plot.inset;
     return r && r->active && r->entries ? r : nullptr;
 }
 
 // Calls f(group or null) for each group of the plot in order.
 template <class F>
 int eachgroup(vyxstate* s, F&& f) {
-    if (s->nclass == 1) {
-        for (grpnode* g = s->grplist[0]; g; g = g->next)
+    if (s->groups.nclass == 1) {
+        for (grpnode* g = s->groups.grplist[0]; g; g = g->next)
             if (int rc = f(g)) return rc;
         return 0;
     }
-    const int n1 = static_cast<int>(s->nlev[1]), n2 = static_cast<int>(s->nlev[0]);
+    const int n1 = static_cast<int>(s->groups.nlev[1]), n2 = static_cast<int>(s->groups.nlev[0]);
     for (int i = 0; i < n1 * n2; ++i)
-        if (int rc = f(s->grpgrid[i])) return rc;
+        if (int rc = f(s->groups.grpgrid[i])) return rc;
     return 0;
 }
 
@@ -55,7 +55,7 @@ int inset_phantom(vyxstate* s, const char* label, int firstk, wobitem** items, i
     AddInset(s, items, count);
     int n = 0;
     for (const insetent* e = first->entries; e; e = e->next) ++n;
-    auto* cells = static_cast<char*>(vmalcp_handler(s->stmtpool, int64_t(kCell) * n, 0x3006));
+    auto* cells = static_cast<char*>(vmalcp_handler(s->pools.stmtpool, int64_t(kCell) * n, 0x3006));
     if (!cells) {
         xmemmsg(int64_t(kCell) * n);
         return 0;

@@ -1,0 +1,12 @@
+// The step: its end flag, the notes of the BY group and the statement counts.
+// One record of the procedure state block (proc/vyxstate.h), zeroed with it at the start of
+// the step; see docs/architecture.md for who writes and who reads each field.
+#pragma once
+#include "proc/framework/statetypes.h"
+
+struct stepstate {
+    uint8_t stepend;            // a routine ended the step with xexit: every loop stops at once
+    bynoterec bynotes;
+    int32_t nanalysis;
+    int32_t nplots;
+};
