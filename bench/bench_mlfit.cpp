@@ -65,7 +65,7 @@ struct fitbench {
         wobmth(s->out.tabs[TAB_CONVSTATUS].obj, nullptr, OB_ADDCOL, 3, reason);
         wobmth(s->out.tabs[TAB_CONVSTATUS].obj, nullptr, OB_ENDDEF, 0, nullptr);
 
-        s->fit.npar[0] = 2;
+        s->fit.npar.total = 2;
         std::memcpy(s->life.parmfree, "11", 2);
         s->opts.fitmethod = FIT_MLE;
         s->fit.maxiter = 50;

@@ -43,3 +43,15 @@ struct plotstate {
     double lifeaxis[3];         // copy of lifescale for the axis routines (relation plot)
     double* pctlines;           // the relation plot's percentile lines, (stress, life) pairs (regper)
 };
+
+// Fields used outside devgraph (folders of proc/; "written" counts assignments and
+// addresses taken):
+//   gdest        written in devgraph, framework
+//   gcatent      written in devgraph; read in mcf
+//   gctx         written in devgraph; read in mcf
+//   symarr       written in devgraph; read in mcf
+//   gstarted     written in devgraph, framework
+//   frame        written in lifedist, mcf; read in devgraph, statgraph
+//   inset        written in devgraph, statgraph
+//   nplotgrp     written in devgraph, framework
+//   regpstate    written in devgraph; read in statgraph

@@ -373,7 +373,7 @@ void vyxgax(vyxstate* s) {
             a.line(a.L, S, a.R, S);
         }
     }
-    if (p.inborder && s->popt.pageflags[PG_PGEND]) a.border();
+    if (p.inborder && s->popt.pageflags.end) a.border();
     a.line(a.L, a.B, a.R, a.B);
     RightGuard g{panelright(s), a.L, a.R, f->tilegaph};
     if (f->bottomedge[1] && !p.noltick) {
@@ -399,7 +399,7 @@ void vyxgaxr(vyxstate* s) {
         a.line(a.L, a.T, a.R, a.T);
         if (strip(s)) a.line(Sx, a.B, Sx, a.T);
     }
-    if (p.inborder && s->popt.pageflags[PG_PGEND]) a.border();
+    if (p.inborder && s->popt.pageflags.end) a.border();
     a.line(a.L, a.B, a.L, a.T);
     if (f->leftedge[1] && !p.noptick) verticallife(s, false);
     a.line(a.L, a.B, a.R, a.B);

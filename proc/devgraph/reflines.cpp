@@ -159,7 +159,7 @@ void fittedgroups(vyxstate* s, grpnode* group, F&& each) {
         for (uint32_t k = 0; k < s->groups.nlev[0] * s->groups.nlev[1]; ++k)
             if (s->groups.grpgrid[k] && !s->groups.grpgrid[k]->nofit) each(s->groups.grpgrid[k]);
     } else if (s->groups.nclass == 1) {
-        for (grpnode* g = s->groups.grplist[0]; g; g = g->next)
+        for (grpnode* g = s->groups.grplist.head; g; g = g->next)
             if (!g->nofit) each(g);
     } else if (group && !group->nofit) {
         each(group);

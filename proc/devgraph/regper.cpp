@@ -183,7 +183,7 @@ double* levellines(vyxstate* s, regpstate* rp) {
     for (int i = 0; i < np; ++i) {
         const double q = s->opts.pctvals[i] / 100.0;
         int j = 0;
-        for (grpnode* g = s->groups.grplist[0]; g && j < n; g = g->next, ++j) {
+        for (grpnode* g = s->groups.grplist.head; g && j < n; g = g->next, ++j) {
             pv.pair[0] = g->loc;
             pv.pair[1] = g->scale;
             double life = hostmissing();
@@ -219,7 +219,7 @@ usedvars usedvariables(const levstate* ls) {
 int modelstressindex(const vyxstate* s) { return continuousindex(mdllevstate(s), s->groups.clsvars[0]); }
 
 void get_parm(vyxstate* s, int level, double x, int k, descell* row) {
-    double* out = s->life.parmvec[0];
+    double* out = s->life.parmvec.block;
     if (!out) return;
     out[0] = out[1] = hostmissing();
     const levstate* ms = mdllevstate(s);
@@ -267,5 +267,5 @@ double* regper(vyxstate* s) {
     return out;
 }
 
-ParmPair::ParmPair(vyxstate* st) : s(st), saved(st->life.parmvec[0]) { s->life.parmvec[0] = pair; }
-ParmPair::~ParmPair() { s->life.parmvec[0] = saved; }
+ParmPair::ParmPair(vyxstate* st) : s(st), saved(st->life.parmvec.block) { s->life.parmvec.block = pair; }
+ParmPair::~ParmPair() { s->life.parmvec.block = saved; }

@@ -144,7 +144,7 @@ int64_t writerows(vyxstate* s, double* buf, int R, int W) {
     }
     const int n = static_cast<int>(s->groups.nlev[1]);
     int j = 0;
-    for (grpnode* g = s->groups.grplist[0]; g && j < n && s->groups.levvals[0]; g = g->next, ++j) {
+    for (grpnode* g = s->groups.grplist.head; g && j < n && s->groups.levvals[0]; g = g->next, ++j) {
         const double x = stresspage(s, s->groups.levvals[0][j]);
         if (missing(x)) continue;
         const int rc = eachrow(s, g, [&](const double* r) {
@@ -433,6 +433,6 @@ int regplt(vyxstate* s, const double* pctlines) {
             symlegend(s, blocks, colors, seen, false);
         }
     }
-    if (s->popt.pageflags[PG_FITLINES]) return percentilelines(s, pctlines, &room);
+    if (s->popt.pageflags.fitlines) return percentilelines(s, pctlines, &room);
     return 0;
 }

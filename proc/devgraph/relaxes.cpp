@@ -35,7 +35,7 @@ void fitlevels(Panel& a) {
     const double* lv = s->groups.levvals[0];
     const double* t = f->rticks;
     const int nt = f->nrtickv;
-    const bool boxes = s->popt.pageflags[PG_BOXES], data = s->popt.pageflags[PG_DATA];
+    const bool boxes = s->popt.pageflags.boxes, data = s->popt.pageflags.data;
     if (!(boxes || data) || s->opts.fitmethod == 9 || !lv || n <= 0 || !t || nt <= 0) return;
     auto X = [&](double v) { return stressat(s, v) * f->hfac + f->hoff; };
     const double x0 = t[0] * f->hfac + f->hoff, x1 = t[nt - 1] * f->hfac + f->hoff;
@@ -260,7 +260,7 @@ void vyxrax(vyxstate* s) {
         a.line(a.R, a.B, a.R, a.T);
         a.line(a.L, a.T, a.R, a.T);
     }
-    if (p.inborder && s->popt.pageflags[PG_PGEND]) a.border();
+    if (p.inborder && s->popt.pageflags.end) a.border();
     a.line(a.L, a.B, a.L, a.T);
     if (f->leftedge[1] && !p.noptick) verticallife(s, true);
     a.line(a.L, a.B, a.R, a.B);

@@ -243,7 +243,7 @@ void symlegend(vyxstate* s, const ggmarkblk* blocks, const int* colors, const bo
 
 bool levellinesdrawn(const vyxstate* s) {
     int lines = 0;
-    for (const grpnode* g = s->groups.grplist[0]; g; g = g->next) lines += g->fitlines && !g->nocurve && !g->nofit;
+    for (const grpnode* g = s->groups.grplist.head; g; g = g->next) lines += g->fitlines && !g->nocurve && !g->nofit;
     const bool ends = s->opts.fitmethod == code::fittype::MODEL && s->mdl.mdleffinfo[1] == 0 && modelstressindex(s) >= 0;
     return lines > 1 || (lines == 1 && ends);
 }
@@ -347,10 +347,10 @@ int vyxrplt(vyxstate* s) {
     }
     if (s->popt.refs.counts[REF_SREF] > 0) vyxgsrl(s);
 
-    const uint8_t* pg = s->popt.pageflags;
+    const pageflagset* pg = &s->popt.pageflags;
     const int n = static_cast<int>(s->groups.nlev[1]);
     const symrec* st = static_cast<const symrec*>(s->plot.gstyles);
-    if (!pg[PG_BOXES] && (pg[PG_DATA] || pg[PG_MEDIANS]) && st) {
+    if (!pg->boxes && (pg->data || pg->medians) && st) {
         Kinds m;
         m.cap = static_cast<int>(std::max<uint32_t>(s->opts.rowlay[0], 1));
         const float clip[4] = {static_cast<float>(f->fx - f->gapl), static_cast<float>(f->fy - f->gapb), static_cast<float>(f->fx + f->fw + f->gapr),
@@ -367,7 +367,7 @@ int vyxrplt(vyxstate* s) {
         // The counts of coinciding markers keep clear of each other across the levels.
         LabelRoom room(PageBox{0.0, 0.0, 100.0, 100.0});
         int j = 0;
-        for (grpnode* g = s->groups.grplist[0]; g && j < n; g = g->next, ++j) {
+        for (grpnode* g = s->groups.grplist.head; g && j < n; g = g->next, ++j) {
             if (s->input.rspform[RF_READOUT] || !s->groups.levvals[0]) continue;
             const double x = stressx(s, s->groups.levvals[0][j]);
             if (missing(x)) continue;
@@ -376,12 +376,12 @@ int vyxrplt(vyxstate* s) {
                 m.blk[k] = markof(styles[k]);
                 m.color[k] = colorof(styles[k]);
             }
-            if (pg[PG_MEDIANS]) {
+            if (pg->medians) {
                 const double med = g->ppcslot[2] ? *g->ppcslot[2] : hostmissing();
                 if (!missing(med)) m.add(0, x, med * f->vfac + f->voff);
                 m.flush(0);
             }
-            if (pg[PG_DATA] && (rc = levelmarkers(s, g, x, m, styles, &room)) != 0) return done(rc);
+            if (pg->data && (rc = levelmarkers(s, g, x, m, styles, &room)) != 0) return done(rc);
         }
         if (p.noinset) {
             if (j == 0) {
@@ -390,7 +390,7 @@ int vyxrplt(vyxstate* s) {
             symlegend(s, m.blk, m.color, m.seen, p.pplot);
         }
     }
-    if (pg[PG_BOXES]) {
+    if (pg->boxes) {
         s->plot.boxpos = static_cast<double*>(vmalcp_handler(s->pools.stmtpool, int64_t(std::max(n, 1)) * 8, 0x2004));
         if (!s->plot.boxpos) {
             xmemmsg(int64_t(std::max(n, 1)) * 8);
@@ -404,6 +404,6 @@ int vyxrplt(vyxstate* s) {
         s->plot.boxlev[1] = s->plot.lvlrange[1];
         vyxbox(s);
     }
-    if (pg[PG_FITLINES]) rc = levellines(s);
+    if (pg->fitlines) rc = levellines(s);
     return done(rc);
 }

@@ -225,7 +225,7 @@ int vyxgcol(vyxstate* s) {
         s->popt.colors[GC_BOXLINE] = static_cast<int32_t>(f->linecol);
     }
     // the PLOTFIT lines of the relation plot
-    if (s->popt.pageflags[PG_FITLINES] && s->plot.gstyles && s->input.stmtkind == 4) {
+    if (s->popt.pageflags.fitlines && s->plot.gstyles && s->input.stmtkind == 4) {
         symrec* lines = static_cast<symrec*>(s->plot.gstyles) + GS_PCT;
         const int given = optcount(r, slot::plot::CPLOTFIT);
         for (uint32_t k = 0; k < s->opts.pctcount; ++k) {

@@ -110,7 +110,7 @@ struct Driver {
     // A: no class variable.
     int single() {
         grpnode* g = &s->groups.rootgrp;
-        s->popt.pageflags[PG_PGEND] = 1;
+        s->popt.pageflags.end = 1;
         page.begin();
         givesymbols(s, g, 0);
         if (s->groups.fmodeset.legend) legend(s, LG_FMODES);
@@ -125,7 +125,7 @@ struct Driver {
 
     // B: one class variable, the groups overlaid in one panel.
     int overlay() {
-        s->popt.pageflags[PG_PGEND] = !s->popt.pflags.relplot;
+        s->popt.pageflags.end = !s->popt.pflags.relplot;
         page.begin();
         if (s->popt.pflags.legend && pplot()) legend(s, LG_GROUPS);
         f->leftedge[0] = f->leftedge[1] = 1;
@@ -137,14 +137,14 @@ struct Driver {
         if (pplot()) {
             vyxgfrm(s);
             // Grid and axes go under the points and lines of the groups.
-            vyxgdrw(s, s->groups.grplist[0]);
+            vyxgdrw(s, s->groups.grplist.head);
         }
         if (s->input.annoflag && !s->popt.pflags.relplot) vyxanno(s);
         int i = 0;
-        for (grpnode* g = s->groups.grplist[0]; g; g = g->next, ++i) {
+        for (grpnode* g = s->groups.grplist.head; g; g = g->next, ++i) {
             takefit(s, g);
             givesymbols(s, g, i);
-            if (s->popt.pageflags[PG_FITLINES]) copycurves(s, g, i);
+            if (s->popt.pageflags.fitlines) copycurves(s, g, i);
             if (pplot() && !s->popt.pflags.noppos)
                 if (int rc = vyxppnt(s, g)) return check(rc);
             if (pplot() && !s->popt.pflags.nofitline)
@@ -164,7 +164,7 @@ struct Driver {
         s->plot.grpno[0] = 0;
         drawn = 0;
         int k = 0;
-        for (grpnode* g = s->groups.grplist[0]; g; g = g->next, ++k) {
+        for (grpnode* g = s->groups.grplist.head; g; g = g->next, ++k) {
             takefit(s, g);
             givesymbols(s, g, 0);
             const bool last = g->next == nullptr;
@@ -186,8 +186,8 @@ struct Driver {
             } else {
                 ++drawn;
             }
-            s->popt.pageflags[PG_PGSTART] = fresh;
-            s->popt.pageflags[PG_PGEND] = ends;
+            s->popt.pageflags.start = fresh;
+            s->popt.pageflags.end = ends;
             if (fresh || !page.open) page.begin();
             vyxgfrm(s);
             if (s->popt.pflags.layouth)
@@ -215,7 +215,7 @@ struct Driver {
     // D: two class variables, every cell overlaid in one panel.
     int overlaygrid() {
         const int rows = static_cast<int>(s->groups.nlev[1]), cols = static_cast<int>(s->groups.nlev[0]);
-        s->popt.pageflags[PG_PGEND] = 1;
+        s->popt.pageflags.end = 1;
         page.begin();
         if (s->popt.pflags.legend) legend(s, LG_GROUPS);
         vyxgfrm(s);
@@ -260,15 +260,15 @@ struct Driver {
                 for (int r = b * nrows; r < std::min((b + 1) * nrows, rows); ++r) {
                     bool lastrow = true;
                     if (nrows >= 2) {
-                        s->popt.pageflags[PG_PGSTART] = r % nrows == 0;
+                        s->popt.pageflags.start = r % nrows == 0;
                         lastrow = r == rows - 1 || (r + 1) % nrows == 0;
-                        s->popt.pageflags[PG_PGEND] = lastrow;
+                        s->popt.pageflags.end = lastrow;
                         f->bottomedge[0] = f->bottomedge[1] = lastrow;
                         atrow(r % nrows);
                     }
                     for (int c = e * ncols; c < std::min((e + 1) * ncols, cols); ++c) {
                         if (ncols >= 2) {
-                            s->popt.pageflags[PG_PGEND] = lastrow && (c + 1) % ncols == 0;
+                            s->popt.pageflags.end = lastrow && (c + 1) % ncols == 0;
                             atcolumn(c % ncols);
                             f->leftedge[0] = f->leftedge[1] = c % ncols == 0;
                         }
@@ -304,8 +304,8 @@ struct Driver {
             c = 0;
             page.begin();
         }
-        s->popt.pageflags[PG_PGEND] = 1;
-        s->popt.pageflags[PG_PGSTART] = !pplot();
+        s->popt.pageflags.end = 1;
+        s->popt.pageflags.start = !pplot();
         f->leftedge[0] = f->leftedge[1] = c == 0;
         f->bottomedge[0] = f->bottomedge[1] = 1;
         f->fx = cellw * c + f->fx0 + (square ? f->sqdx : 0.0);
@@ -372,11 +372,11 @@ int vyxpplt(vyxstate* s) {
 
     Driver d{s, s->plot.frame, Pages{s}, s->popt.panels.nrows > 0 ? s->popt.panels.nrows : 1, s->popt.panels.ncols > 0 ? s->popt.panels.ncols : 1,
              stmtflag(s->input.curstmt, flag::plot::SQUARE) != 0};
-    s->popt.pageflags[PG_PGSTART] = 1;
+    s->popt.pageflags.start = 1;
     // No percentile line is drawn (NOFITLINE, or no level has a fit): no legend of them.
     if (p.rellegend && !levellinesdrawn(s)) p.rellegend = 0;
     s->plot.lvlpct = nullptr;
-    if (s->popt.pageflags[PG_FITLINES] && s->opts.pctcount > 0) {
+    if (s->popt.pageflags.fitlines && s->opts.pctcount > 0) {
         // The copies of the levels' curve records; NPOINTS (the curve resolution) stays.
         const int64_t bytes = int64_t(PCT_WORDS) * 8 * s->opts.pctcount * std::max<int64_t>(s->groups.nlev[1], 1);
         s->plot.lvlpct = static_cast<double*>(vmalcp_handler(s->pools.stmtpool, bytes, 0x2006));

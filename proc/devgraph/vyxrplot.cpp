@@ -80,7 +80,7 @@ int regpage(vyxstate* s, const double* lines, bool square) {
     f->sqdx = f->sqdy = 0.0;
     if (square) squareframe(f);
     f->catent = s->plot.gcatent;
-    s->popt.pageflags[PG_PGSTART] = s->popt.pageflags[PG_PGEND] = 1;
+    s->popt.pageflags.start = s->popt.pageflags.end = 1;
     f->leftedge[0] = f->leftedge[1] = 1;
     f->bottomedge[0] = f->bottomedge[1] = 1;
     Pages page{s};

@@ -121,24 +121,24 @@ T* alloc(poolobj* pool, int64_t bytes, int flags, int* rc) {
 
 int vyxclst(vyxstate* s) {
     if (s->groups.nclass == 0) return 0;
-    if (!s->groups.grplist[0]) {
+    if (!s->groups.grplist.head) {
         xpmlog(510, 18);
         return RC_EMPTYLEVELS;
     }
-    ztrelst(&s->groups.grplist[0]);
-    int rc = orderlist(&s->groups.grplist[0], s->groups.clsorder[0], s->groups.clsnumeric[0], s->groups.clssort[0], s->groups.rootgrp.nsub, 19);
+    ztrelst(&s->groups.grplist.head);
+    int rc = orderlist(&s->groups.grplist.head, s->groups.clsorder[0], s->groups.clsnumeric[0], s->groups.clssort[0], s->groups.rootgrp.nsub, 19);
     if (rc) return rc;
-    justify(s->groups.grplist[0]);
+    justify(s->groups.grplist.head);
     if (s->groups.nclass == 2) {
-        for (grpnode* g = s->groups.grplist[0]; g; g = g->next) {
-            if (!g->subtree[0]) {
+        for (grpnode* g = s->groups.grplist.head; g; g = g->next) {
+            if (!g->subtree.head) {
                 xpmlog(510, 18);
                 return RC_EMPTYLEVELS;
             }
-            ztrelst(&g->subtree[0]);
-            rc = orderlist(&g->subtree[0], s->groups.clsorder[1], s->groups.clsnumeric[1], s->groups.clssort[1], g->nsub, 20);
+            ztrelst(&g->subtree.head);
+            rc = orderlist(&g->subtree.head, s->groups.clsorder[1], s->groups.clsnumeric[1], s->groups.clssort[1], g->nsub, 20);
             if (rc) return rc;
-            justify(g->subtree[0]);
+            justify(g->subtree.head);
         }
     }
     std::memset(s->groups.rootgrp.key, ' ', sizeof s->groups.rootgrp.key);
@@ -155,8 +155,8 @@ int secondlevels(vyxstate* s) {
     levkeyrec* tree = nullptr;
     levkeyrec* rec = nullptr;
     int32_t seq = 0, distinct = 0;
-    for (grpnode* g = s->groups.grplist[0]; g; g = g->next) {
-        for (grpnode* h = g->subtree[0]; h; h = h->next) {
+    for (grpnode* g = s->groups.grplist.head; g; g = g->next) {
+        for (grpnode* h = g->subtree.head; h; h = h->next) {
             if (!rec && !(rec = alloc<levkeyrec>(s->pools.bypool, sizeof(levkeyrec), kAllocFlags, &rc))) return rc;
             std::memcpy(rec->key, h->key, 16);
             rec->numkey = h->numkey;
@@ -221,8 +221,8 @@ int buildgrid(vyxstate* s) {
     }
     int cells = 0, i = 0;
     levkeyrec probe{};
-    for (grpnode* g = s->groups.grplist[0]; g && i < n1; g = g->next, ++i) {
-        for (grpnode* h = g->subtree[0]; h; h = h->next) {
+    for (grpnode* g = s->groups.grplist.head; g && i < n1; g = g->next, ++i) {
+        for (grpnode* h = g->subtree.head; h; h = h->next) {
             std::memcpy(probe.key, h->key, 16);
             auto* c = static_cast<levkeyrec*>(ztrefnd(&tree, &probe, 16, textpos));
             if (!c) continue;
@@ -260,7 +260,7 @@ int vyxordr(vyxstate* s) {
         double* vals = alloc<double>(s->pools.bypool, int64_t(n1) * 8, kAllocFlags, &rc);
         if (!vals) return rc;
         int i = 0;
-        for (grpnode* g = s->groups.grplist[0]; g && i < n1; g = g->next, ++i) {
+        for (grpnode* g = s->groups.grplist.head; g && i < n1; g = g->next, ++i) {
             std::memcpy(texts + 16 * i, g->key, 16);
             vals[i] = g->numkey;
         }

@@ -6,8 +6,8 @@
 
 struct fitwork {
     void* parmnames;
-    double* fitarr[4];
-    double loglik[2];
+    fitarrayset fitarr;           // estimates, gradient, packed Hessian, work
+    loglikpair loglik;
     struct {
         double converge;        // default 0.001
         double convh;           // default 1e-4
@@ -19,14 +19,35 @@ struct fitwork {
     double* estarr[4];
     double* itrow;
     double itopts[3];           // PSTABLE, TOLLIKE, TOLPROB
-    int32_t npar[3];
+    parmcounts npar;
     int32_t maxiter;
     uint32_t itstatus[2];
     int32_t* parmmap;
     int32_t optrc;
     void* optctl;
-    uint8_t itprflag[2];
+    itprflags itprflag;
     uint8_t lrflags[2];
     uint8_t covprint[2];
     kernfn prob_fn[2];
 };
+
+// Fields used outside framework (folders of proc/; "written" counts assignments and
+// addresses taken):
+//   parmnames    written in lifedist, regression
+//   fitarr       written in lifedist, regression
+//   loglik       written in lifedist, regression
+//   fitcrit      written in lifedist, regression
+//   fixedparms   written in lifedist, regression; read in devgraph, framework
+//   estarr       written in regression; read in lifedist
+//   itrow        written in lifedist, regression
+//   itopts       written in lifedist, regression
+//   npar         written in lifedist, regression
+//   maxiter      written in lifedist, regression
+//   itstatus     written in lifedist, regression
+//   parmmap      written in regression; read in devgraph
+//   optrc        written in lifedist, regression
+//   optctl       written in lifedist, regression
+//   itprflag     written in lifedist, regression
+//   lrflags      written in lifedist, regression
+//   covprint     written in lifedist, regression
+//   prob_fn      written in lifedist, regression

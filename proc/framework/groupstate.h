@@ -6,7 +6,7 @@
 
 struct groupstate {
     grpnode rootgrp;
-    grpnode* grplist[3];        // head, scratch node, current node
+    grptree grplist;            // the first-level group tree: head, spare node, current node
     int32_t grplistw[2];
     grpnode* curgrp;
     grpnode* curfit;
@@ -34,3 +34,33 @@ struct groupstate {
     uint8_t lastgrp;            // the group being written is the last one
     int32_t grprowix, grpcolix; // grid row and column of the group being written
 };
+
+// Fields used outside framework (folders of proc/; "written" counts assignments and
+// addresses taken):
+//   rootgrp      written in devgraph, framework, lifedist, mcf, statgraph
+//   grplist      written in framework, lifedist, mcf; read in devgraph, statgraph
+//   curgrp       written in lifedist, mcf; read in devgraph
+//   curfit       written in lifedist
+//   grpgrid      written in framework; read in devgraph, lifedist, mcf, statgraph
+//   nclass       written in lifedist, mcf; read in devgraph, framework, regression, statgraph
+//   clsvars      written in lifedist, mcf; read in devgraph, regression
+//   clsnumeric   written in lifedist, mcf; read in framework
+//   clskeynum    written in lifedist, mcf
+//   clssort      written in mcf; read in framework
+//   clsnames     written in lifedist, mcf; read in devgraph, framework, statgraph
+//   clsnamelen   written in lifedist, mcf; read in devgraph, framework, statgraph
+//   clslabgiven  written in lifedist, mcf; read in devgraph
+//   clslablen    written in lifedist, mcf; read in devgraph, statgraph
+//   clslabels    written in lifedist, mcf; read in devgraph, statgraph
+//   nlev         written in framework; read in devgraph, lifedist, mcf, statgraph
+//   levkeys      written in framework; read in devgraph, lifedist, mcf, regression, statgraph
+//   levvals      written in framework; read in devgraph, lifedist, regression, statgraph
+//   grpcolw      written in framework; read in lifedist, mcf, statgraph
+//   fmodeset     written in framework, lifedist, regression; read in devgraph, statgraph
+//   clsorder     written in lifedist, mcf; read in framework
+//   grpcount     written in lifedist, mcf
+//   clsmissing   written in lifedist, mcf
+//   clsdropmiss  written in lifedist
+//   lastgrp      written in lifedist, mcf
+//   grprowix     written in lifedist; read in regression
+//   grpcolix     written in lifedist; read in regression

@@ -31,3 +31,32 @@ struct inputstate {
     uint8_t unittype;           // type byte of the UNITID variable
     obsvalues obsvals;
 };
+
+// Fields used outside framework (folders of proc/; "written" counts assignments and
+// addresses taken):
+//   dsin         written in framework; read in devgraph, lifedist, mcf, regression, statgraph
+//   annods       written in lifedist; read in devgraph
+//   dsname       written in framework; read in lifedist, mcf, regression
+//   dslabel      written in framework; read in lifedist, regression
+//   stmgets      written in framework; read in lifedist, mcf
+//   stmclgets    written in framework; read in lifedist, mcf
+//   fmodeget     written in framework; read in devgraph, lifedist, regression
+//   procget      written in framework; read in devgraph, lifedist, mcf, regression
+//   procstmt     written in framework; read in devgraph, regression
+//   curstmt      written in framework; read in devgraph, lifedist, mcf, regression, statgraph
+//   stmtkind     written in lifedist, mcf; read in devgraph
+//   rspform      written in lifedist, regression; read in devgraph, statgraph
+//   rspvars      written in lifedist, mcf, regression; read in devgraph, statgraph
+//   procvars     written in framework, lifedist, regression
+//   annoflag     written in devgraph, framework, lifedist, mcf
+//   nunitid      written in framework; read in mcf
+//   nfreq        written in framework; read in devgraph, lifedist, mcf, regression, statgraph
+//   nnenter      written in framework; read in lifedist, regression
+//   rspkind      written in lifedist, mcf, regression; read in devgraph, statgraph
+//   ncensvals    written in lifedist, mcf, regression; read in devgraph, framework
+//   censvals     written in lifedist, mcf, regression; read in devgraph, framework
+//   nobscnt      written in lifedist, mcf, regression
+//   nbyvars      written in framework; read in devgraph, lifedist
+//   clsdesc      written in statgraph; read in lifedist, mcf
+//   unittype     written in framework; read in mcf
+//   obsvals      written in (set by address or not at all); read in devgraph, framework, lifedist, mcf, regression

@@ -15,3 +15,15 @@ struct outputrow {
     double rowvals[24];
     double survcells[10];       // S0..S9, right after rowvals
 };
+
+// Fields used outside framework (folders of proc/; "written" counts assignments and
+// addresses taken):
+//   grplabel     written in lifedist, mcf, statgraph; read in framework
+//   grplabel2    written in (set by address or not at all); read in statgraph
+//   rowtext      written in mcf, regression, statgraph; read in lifedist
+//   grplablen    written in lifedist; read in framework
+//   rowlead      written in lifedist, mcf
+//   convmsg      written in lifedist
+//   nobsrow      written in lifedist, mcf, regression
+//   rowvals      written in lifedist, mcf, statgraph
+//   survcells    written in lifedist

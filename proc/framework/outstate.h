@@ -14,3 +14,12 @@ struct outstate {
     tabpair tabs[TAB_COUNT];
     makeblk* make;
 };
+
+// Fields used outside framework (folders of proc/; "written" counts assignments and
+// addresses taken):
+//   obenv        written in framework; read in devgraph
+//   outmgr       written in framework; read in devgraph, lifedist, mcf, regression, statgraph
+//   curtab       written in lifedist, regression, statgraph
+//   curtabid     written in lifedist, regression, statgraph
+//   panelobj     written in lifedist, statgraph
+//   tabs         written in lifedist, mcf

@@ -41,7 +41,7 @@ struct plotopts {
     double pctopts[2];
     double jitter;
     uint32_t tickinfo[3];
-    uint8_t pageflags[7];
+    pageflagset pageflags;
     uint8_t rplotopt;
     uint8_t linaxis;
     uint8_t lifebnd, lifebnd1;  // boundary array along the life axis; only at the ticks
@@ -51,3 +51,34 @@ struct plotopts {
     int32_t* lifecounts;        // one counter per interval between the boundaries of lifeticks
     double nfailrng[2];         // smallest and largest failure weight of the groups
 };
+
+// Fields used outside framework (folders of proc/; "written" counts assignments and
+// addresses taken):
+//   axlog        written in devgraph, lifedist, mcf
+//   plotcodes    written in lifedist; read in devgraph, statgraph
+//   pflags       written in devgraph, framework, lifedist, mcf, regression, statgraph
+//   refopts      written in lifedist; read in devgraph, mcf
+//   refs         written in devgraph, mcf; read in lifedist, statgraph
+//   gfile        written in lifedist, mcf; read in devgraph
+//   multpos      written in lifedist; read in devgraph
+//   panels       written in lifedist; read in devgraph, mcf, statgraph
+//   axlim        written in devgraph, lifedist, statgraph; read in mcf
+//   datarng      written in lifedist, statgraph
+//   axopt        written in devgraph, lifedist
+//   colors       written in devgraph; read in mcf
+//   colornames   written in devgraph
+//   cframe       written in lifedist, mcf; read in devgraph
+//   lifeticks    written in devgraph, mcf; read in lifedist
+//   pctopts      written in lifedist; read in devgraph
+//   jitter       written in devgraph; read in mcf
+//   tickinfo     written in devgraph, mcf; read in lifedist
+//   pageflags    written in devgraph, lifedist, mcf, statgraph
+//   rplotopt     written in lifedist; read in devgraph, statgraph
+//   linaxis      written in lifedist, mcf; read in devgraph
+//   lifebnd      written in devgraph, lifedist
+//   lifebnd1     written in lifedist; read in devgraph
+//   lifelin      written in devgraph
+//   lifescale    written in devgraph; read in lifedist, statgraph
+//   lifetickv    written in devgraph; read in lifedist
+//   lifecounts   written in devgraph, mcf; read in lifedist
+//   nfailrng     written in lifedist; read in devgraph

@@ -11,3 +11,10 @@ struct poolset {
     xchandle utilfile;
     xchandle emfile;
 };
+
+// Fields used outside framework (folders of proc/; "written" counts assignments and
+// addresses taken):
+//   bypool       written in framework; read in devgraph, lifedist, regression
+//   stmtpool     written in framework, regression; read in devgraph, lifedist, mcf, statgraph
+//   workpool     written in framework, lifedist, mcf, statgraph; read in devgraph
+//   utilfile     written in devgraph, framework, regression

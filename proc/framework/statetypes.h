@@ -1,6 +1,7 @@
 // The types of the state block's records: codes, named places, the cells and settings
 // records that several owners share, and the routine pointers the option readers choose.
 #pragma once
+#include "proc/framework/statearrays.h"
 #include <cstdint>
 #include "host/outobj.h"
 #include "host/pool.h"
@@ -128,9 +129,6 @@ enum : int {
     TF_OBSTATS = 1,
     // thrflags: THRESHOLD given; a MODEL statement ran in this BY group
     TH_GIVEN = 0, TH_MODELRAN = 1,
-    // pageflags: the current panel starts a row of panels, ends a page (MCFPLOT), the byte
-    // each ANALYZE clears, then the drawing bytes of the relation plot
-    PG_START = 0, PG_END = 1, PG_STATEMENT = 2, PG_BOXES = 3, PG_DATA = 4, PG_FITLINES = 5, PG_MEDIANS = 6,
     // clsorder: the ordering code of each class variable, their copies, and "ordered by a count"
     CO_CODE = 0, CO_COPY = 2, CO_COUNTED = 4,
     // tickinfo: boundary count, life tick count, interval counters

@@ -10,3 +10,7 @@ struct stepstate {
     int32_t nanalysis;
     int32_t nplots;
 };
+
+// Fields used outside framework (folders of proc/; "written" counts assignments and
+// addresses taken):
+//   stepend      written in lifedist, regression, statgraph; read in devgraph, framework

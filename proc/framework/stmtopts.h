@@ -28,3 +28,24 @@ struct stmtopts {
     } defhdr;
     char labels[8][40];
 };
+
+// Fields used outside framework (folders of proc/; "written" counts assignments and
+// addresses taken):
+//   rowlay       written in lifedist, mcf; read in devgraph
+//   distcode     written in framework, lifedist; read in devgraph, regression, statgraph
+//   spilled      written in lifedist, mcf
+//   rdxgraph     written in framework; read in devgraph, lifedist, mcf
+//   logscale     written in lifedist, mcf, regression; read in devgraph, statgraph
+//   quant_fn     written in lifedist, regression; read in devgraph, statgraph
+//   stress_fn    written in lifedist; read in devgraph, statgraph
+//   alpha        written in lifedist, mcf, regression; read in devgraph, statgraph
+//   pctvals      written in lifedist; read in devgraph, statgraph
+//   pctcount     written in lifedist; read in devgraph, statgraph
+//   npoints      written in lifedist; read in devgraph, statgraph
+//   fitmethod    written in devgraph, lifedist; read in statgraph
+//   stressrel    written in lifedist; read in devgraph, statgraph
+//   stmtlabel    written in lifedist, mcf
+//   tblflags     written in framework, lifedist, regression; read in mcf
+//   thrflags     written in framework, lifedist, regression; read in devgraph, statgraph
+//   defhdr       written in lifedist, mcf; read in devgraph
+//   labels       written in lifedist, regression; read in devgraph, statgraph

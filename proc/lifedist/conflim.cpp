@@ -54,13 +54,13 @@ void notfound(vyxstate* s, const char* what, int len) {
 // the held parameters add their fixed part. The ends go to lo/hi (missing when not found,
 // with 510/1958 naming `what`); false when the step ended.
 bool lrsearch(vyxstate* s, grpnode* g, const double* call, double* lo, double* hi, const char* what, int whatlen) {
-    const int n = s->fit.npar[0];
+    const int n = s->fit.npar.total;
     ciblk* cb = s->life.ciptr;
-    const double* pv = s->life.parmvec[0];
+    const auto pv = parmview(s->life.parmvec.block, n);
     const double q0 = g->quant;
     double* theta = cb->theta;
-    theta[0] = pv[0] + q0 * pv[1];
-    for (int j = 1; j < n; ++j) theta[j] = pv[j];
+    theta[0] = pv.est[0] + q0 * pv.est[1];
+    for (int j = 1; j < n; ++j) theta[j] = pv.est[j];
     double held = 0.0;
     for (int j = 0; j < n; ++j)
         if (s->life.parmfree[j] != '1') held += call[j] * theta[j];
@@ -92,17 +92,17 @@ bool stdquantile(uint32_t dist, double p, double* w) {
 void rowlabel(vyxstate* s, const char* text, int len) { settext(s->row.rowtext, 40, text, len); }
 
 bool lrparameters(vyxstate* s, grpnode* g) {
-    const int n = s->fit.npar[0];
+    const int n = s->fit.npar.total;
     tabpair& tab = s->out.tabs[TAB_ITERLRPARM];
-    if (s->fit.itprflag[0]) {
+    if (s->fit.itprflag.itprint) {
         if (!bindtable(s, tab, "Kv.Vitalyx.Ithist")) return false;
         s->out.curtab = tab.obj;
     }
-    const double* pv = s->life.parmvec[0];
+    const auto pv = parmview(s->life.parmvec.block, n);
     for (int i = 0; i < n; ++i) {
-        s->life.lrlim[2 * i] = s->life.lrlim[2 * i + 1] = pv[i];
+        s->life.lrlim[2 * i] = s->life.lrlim[2 * i + 1] = pv.est[i];
         const char* name = s->opts.labels[LB_PARM1 + i];
-        if (s->fit.itprflag[0]) rowlabel(s, name, wzstrip(name, 16));
+        if (s->fit.itprflag.itprint) rowlabel(s, name, wzstrip(name, 16));
         if (s->life.parmfree[i] != '1') continue;
         double c[8] = {};
         if (i == 0) {
@@ -115,15 +115,15 @@ bool lrparameters(vyxstate* s, grpnode* g) {
         if (!lrsearch(s, g, c, &ends[0], &ends[1], name, wzstrip(name, 16))) return false;
         s->life.lrlim[2 * i] = s->life.lrlim[2 * i + 1] = missing();
         for (double v : ends)
-            if (!ismiss(v)) s->life.lrlim[2 * i + (v <= pv[i] ? 0 : 1)] = v;
+            if (!ismiss(v)) s->life.lrlim[2 * i + (v <= pv.est[i] ? 0 : 1)] = v;
     }
-    return !s->fit.itprflag[0] || closehistory(s, tab);
+    return !s->fit.itprflag.itprint || closehistory(s, tab);
 }
 
 bool lrpercentiles(vyxstate* s, grpnode* g, int lo, int hi) {
-    const int n = s->fit.npar[0];
+    const int n = s->fit.npar.total;
     tabpair& tab = s->out.tabs[TAB_ITERLRPER];
-    if (s->fit.itprflag[0]) {
+    if (s->fit.itprflag.itprint) {
         if (!bindtable(s, tab, "Kv.Vitalyx.Ithist")) return false;
         s->out.curtab = tab.obj;
     }
@@ -137,7 +137,7 @@ bool lrpercentiles(vyxstate* s, grpnode* g, int lo, int hi) {
         if (!(p >= TINY && 1.0 - p >= TINY) || !stdquantile(s->opts.distcode, p, &w)) continue;
         char what[40];
         const int whatlen = xpmstr(what, 40, 510, 209, ticks[i]);
-        if (s->fit.itprflag[0]) xpmstr(s->row.rowtext, 40, 510, 209, ticks[i]);
+        if (s->fit.itprflag.itprint) xpmstr(s->row.rowtext, 40, 510, 209, ticks[i]);
         double c[8] = {};
         c[0] = 1.0;
         c[1] = w - g->quant;
@@ -153,7 +153,7 @@ bool lrpercentiles(vyxstate* s, grpnode* g, int lo, int hi) {
         }
     }
     (void)n;
-    return !s->fit.itprflag[0] || closehistory(s, tab);
+    return !s->fit.itprflag.itprint || closehistory(s, tab);
 }
 
 }  // namespace
@@ -168,12 +168,12 @@ void cflim(vyxstate* s, double p, double* rec) {
         rec[PCT_UPPER] = rec[PCT_LOWER] = missing();
         return;
     }
-    const int n = s->fit.npar[0];
+    const int n = s->fit.npar.total;
     double x[8] = {};
     x[0] = 1.0;
     x[1] = w;
     double var = 0.0, work[8];
-    zqform(s->life.parmvec[0] + 2 * n, n, x, 1, &var, work, 0);
+    zqform(parmview(s->life.parmvec.block, n).cov, n, x, 1, &var, work, 0);
     const double se = var >= 0.0 ? std::sqrt(var) : missing();
     rec[PCT_SE] = se;
     if (var <= 0.0) {
@@ -187,7 +187,7 @@ void cflim(vyxstate* s, double p, double* rec) {
 
 int sflim(vyxstate* s, grpnode* g, double t, double* rec) {
     const double* pc = g->parmcov;
-    const int n = s->fit.npar[0];
+    const int n = s->fit.npar.total;
     const double mu = pc[0], sigma = pc[1];
     if (ismiss(t) || ismiss(mu) || ismiss(sigma) || sigma < TINY) {
         rec[PCT_EST] = rec[PCT_UPPER] = rec[PCT_LOWER] = missing();
@@ -237,19 +237,19 @@ double lfentry(void* ctx, int32_t* flag) {
     auto* s = static_cast<vyxstate*>(ctx);
     vyxlik(s, 0);
     if (s->step.stepend) *flag = 1;
-    return -s->fit.loglik[0];
+    return -s->fit.loglik.current;
 }
 
 int32_t lghntry(void* ctx) {
     auto* s = static_cast<vyxstate*>(ctx);
     const int rc = vyxlik(s, 1);
-    if (s->step.stepend || likfailed(s->fit.loglik[0])) return 1;
+    if (s->step.stepend || likfailed(s->fit.loglik.current)) return 1;
     return rc;
 }
 
 void ithist(void* ctx) {
     auto* s = static_cast<vyxstate*>(ctx);
-    if (!s->fit.itprflag[0] || s->step.stepend) return;
+    if (!s->fit.itprflag.itprint || s->step.stepend) return;
     if (*s->life.ciptr->evalcnt == 0) s->fit.itstatus[0] = 0;
     itprint(s);
     addrow(s, s->out.curtab);
@@ -257,14 +257,14 @@ void ithist(void* ctx) {
 
 void vyxconf(vyxstate* s, grpnode* g) {
     s->life.likcache.valid = 0;
-    const int n = s->fit.npar[0];
-    const double* pv = s->life.parmvec[0];
+    const int n = s->fit.npar.total;
+    const auto pv = parmview(s->life.parmvec.block, n);
     const double z = zcrit(s);
     bool lr = s->fit.lrflags[LR_PARMS] || s->fit.lrflags[LR_PERCENTILES];
-    s->life.parmlim[0] = pv[0] - z * pv[n];
-    s->life.parmlim[1] = pv[0] + z * pv[n];
-    scalelimits(pv[1], pv[n + 1], z, s->life.parmlim + 2);
-    if (lr && s->fit.itprflag[1] != 1) {
+    s->life.parmlim[0] = pv.est[0] - z * pv.se[0];
+    s->life.parmlim[1] = pv.est[0] + z * pv.se[0];
+    scalelimits(pv.est[1], pv.se[1], z, s->life.parmlim + 2);
+    if (lr && s->fit.itprflag.converged != 1) {
         char of[640];
         xpmlog(510, 565, groupsuffix(s, true, " of ", of, sizeof of));
         lr = false;
@@ -279,7 +279,7 @@ void vyxconf(vyxstate* s, grpnode* g) {
         ticks(s, &lo, &hi);
         for (int i = lo; i <= hi; ++i) cflim(s, s->popt.panels.pctlist[i] / 100.0, g->pcttab + static_cast<size_t>(i) * PCT_WORDS);
     }
-    if (s->popt.pageflags[PG_FITLINES] && s->opts.pctcount > 0 && g->fitlines)
+    if (s->popt.pageflags.fitlines && s->opts.pctcount > 0 && g->fitlines)
         for (uint32_t k = 0; k < s->opts.pctcount; ++k)
             cflim(s, s->opts.pctvals[k] / 100.0, g->fitlines + static_cast<size_t>(k) * PCT_WORDS);
     const int scale = analysisscale(s->opts.distcode);
@@ -313,14 +313,14 @@ void vyxconf(vyxstate* s, grpnode* g) {
     int32_t evals = 0;
     ciblk* cb = s->life.ciptr;
     *cb = ciblk{};
-    cb->prtflag = s->fit.itprflag[0];
-    cb->npar = s->fit.npar[1];
+    cb->prtflag = s->fit.itprflag.itprint;
+    cb->npar = s->fit.npar.free;
     cb->maxeval = s->fit.maxiter;
     cb->evalcnt = &evals;
-    cb->theta = s->fit.fitarr[0];
+    cb->theta = s->fit.fitarr.est;
     cb->base = cb->theta + n;
-    cb->cgrad = s->fit.fitarr[1];
-    cb->chess = s->fit.fitarr[2];
+    cb->cgrad = s->fit.fitarr.grad;
+    cb->chess = s->fit.fitarr.hess;
     cb->cvec = cb->base + n;
     cb->lowres = res;
     cb->uppres = res + (n + 1);

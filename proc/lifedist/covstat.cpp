@@ -87,10 +87,10 @@ bool notposdef(int optrc) { return optrc != NR_CONVERGED && optrc != NR_NOCONV; 
 // The maximum-likelihood path: sweep the bordered Hessian, then the status. true when the
 // swept matrix is the covariance of the estimated parameters (positive definite Hessian).
 bool mlstatus(vyxstate* s) {
-    const int n = s->fit.npar[0];
-    double* h = s->fit.fitarr[2];
-    const double* g = s->fit.fitarr[1];
-    double* work = s->fit.fitarr[3];
+    const int n = s->fit.npar.total;
+    double* h = s->fit.fitarr.hess;
+    const double* g = s->fit.fitarr.grad;
+    double* work = s->fit.fitarr.work;
     double* tol = work + (n + 1);
     char* status = reinterpret_cast<char*>(tol + n);
     for (int i = 0; i <= n; ++i) status[i] = '0';
@@ -108,7 +108,7 @@ bool mlstatus(vyxstate* s) {
         const double v = h[zisub(i, i)];
         if (status[i] == '0' || !(v > 0.0 && v < INFINITY)) posdef = false;
     }
-    const double ll = s->fit.loglik[0];
+    const double ll = s->fit.loglik.current;
     const double crit = likfailed(ll) ? missing() : -h[zisub(n, n)] / (ll == 0.0 ? 1.0 : std::fabs(ll));
     const statusrow& row = rowfor(s->fit.optrc, crit, s->fit.fitcrit.convh);
     s->fit.itstatus[1] = row.status;
@@ -125,7 +125,7 @@ bool mlstatus(vyxstate* s) {
     }
     // The log-likelihood shows missing where it could not be computed; 510/63 says so itself.
     if (likfailed(ll) && row.logged != 63) xpmlog(510, 1955, of);
-    if (s->fit.itprflag[1] != 1) xpmlog(510, 65, of);
+    if (s->fit.itprflag.converged != 1) xpmlog(510, 65, of);
     statustable(s, row, crit);
     if (s->step.stepend) return posdef;
 
@@ -143,14 +143,14 @@ bool mlstatus(vyxstate* s) {
 // from the covariance of the MODEL fit: X V X' with X the derivatives of the location and of
 // the scale in the MODEL parameters. Without a design row the three entries are missing.
 void modelcov(vyxstate* s) {
-    const int m = s->fit.npar[2];
-    double* x = s->fit.fitarr[3];
+    const int m = s->fit.npar.model;
+    double* x = s->fit.fitarr.work;
     if (m < 1 || !s->fit.estarr[2] || !modeldesign(s, x, m)) {
-        for (int k = 0; k < 3; ++k) s->fit.fitarr[2][k] = missing();
+        for (int k = 0; k < 3; ++k) s->fit.fitarr.hess[k] = missing();
         return;
     }
     // estarr[2]: the packed covariance of the MODEL fit, order m.
-    zqform(s->fit.estarr[2], m, x, 2, s->fit.fitarr[2], x + 2 * m, 0);
+    zqform(s->fit.estarr[2], m, x, 2, s->fit.fitarr.hess, x + 2 * m, 0);
 }
 
 }  // namespace
@@ -168,8 +168,8 @@ void misssym(double* a, int i, int n) {
 }
 
 void vyxcov(vyxstate* s) {
-    const int n = s->fit.npar[0];
-    double* h = s->fit.fitarr[2];
+    const int n = s->fit.npar.total;
+    double* h = s->fit.fitarr.hess;
     h[zisub(n, n)] = 0.0;
     bool posdef = true;
     if (s->opts.fitmethod == FIT_MLE) {
@@ -181,20 +181,20 @@ void vyxcov(vyxstate* s) {
     // Where the Hessian is not positive definite the estimated parameters have no variance:
     // their standard errors and covariances are missing (a 0 would claim certainty), and so
     // are every limit and standard error formed from them. Held parameters have none (0).
-    double* pv = s->life.parmvec[0];
+    const auto pv = parmview(s->life.parmvec.block, n);
     if (!posdef)
         for (int i = 0; i < n; ++i)
             if (s->life.parmfree[i] == '1') misssym(h, i, n);
     for (int i = 0; i < n; ++i) {
         const double d = h[zisub(i, i)];
         if (s->life.parmfree[i] == '1' && !posdef) {
-            pv[n + i] = missing();
+            pv.se[i] = missing();
         } else if (s->life.parmfree[i] == '1' && d > 0.0) {
-            pv[n + i] = std::sqrt(d);
+            pv.se[i] = std::sqrt(d);
         } else {
-            pv[n + i] = 0.0;
+            pv.se[i] = 0.0;
             zerosym(h, i, n);
         }
     }
-    std::memcpy(pv + 2 * n, h, sizeof(double) * static_cast<size_t>(n * (n + 1) / 2));
+    std::memcpy(pv.cov, h, sizeof(double) * static_cast<size_t>(n * (n + 1) / 2));
 }

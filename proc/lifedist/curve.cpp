@@ -302,7 +302,7 @@ int vyxcrv(vyxstate* s, grpnode* g) {
     c.hasfreq = s->input.nfreq != 0;
     c.weibayes = s->opts.fitmethod == 6;
     c.sigma = s->life.givenparms[GP_SCALE];
-    c.summary = s->popt.pageflags[PG_BOXES] || s->popt.pageflags[PG_MEDIANS];
+    c.summary = s->popt.pageflags.boxes || s->popt.pageflags.medians;
     c.ptcount = s->popt.plotcodes[PC_NPINTERVALS] == 2 || s->popt.pflags.pconfplt;
     c.na = s->life.pposcode == 5;
     c.lsppos = s->opts.fitmethod == 2 || s->opts.fitmethod == 7;

@@ -122,12 +122,12 @@ void backtransform(vyxstate* s, grpnode* g) {
 
 int vyxdfit(vyxstate* s, grpnode* g) {
     if (s->step.stepend) return 1;
-    const int n = s->fit.npar[0];
+    const int n = s->fit.npar.total;
     s->fit.itstatus[1] = 0;
     const int64_t words = n * (n + 1) / 2 + 2 * n;
     const int64_t bytes = words * static_cast<int64_t>(sizeof(double));
-    s->life.parmvec[0] = static_cast<double*>(vmalcp_handler(s->pools.workpool, bytes, 0x2006));
-    g->parmcov = s->life.parmvec[0] ? static_cast<double*>(vmalcp_handler(s->pools.workpool, bytes, 0x2006)) : nullptr;
+    s->life.parmvec.block = static_cast<double*>(vmalcp_handler(s->pools.workpool, bytes, 0x2006));
+    g->parmcov = s->life.parmvec.block ? static_cast<double*>(vmalcp_handler(s->pools.workpool, bytes, 0x2006)) : nullptr;
     if (!g->parmcov) {
         xmemmsg(bytes);
         xexit(1016, 0);
@@ -140,7 +140,7 @@ int vyxdfit(vyxstate* s, grpnode* g) {
 
     vyxfit(s, g);
     if (s->step.stepend) return 1;
-    const double* pv = s->life.parmvec[0];
+    const double* pv = s->life.parmvec.block;
     summary sm;
     if (summarize(s->opts.distcode, pv[0], pv[1], &sm)) {
         g->mean = shift(orMissing(sm.mean));
@@ -153,7 +153,7 @@ int vyxdfit(vyxstate* s, grpnode* g) {
     if (scale == SCALE_LOG10) g->median = cappedexp(LN10 * g->median);
     g->median = shift(g->median);
 
-    if (s->fit.npar[1] == 0) {
+    if (s->fit.npar.free == 0) {
         s->fit.lrflags[LR_PARMS] = 0;
         s->opts.fitmethod = FIT_GIVEN;
     }
@@ -165,13 +165,13 @@ int vyxdfit(vyxstate* s, grpnode* g) {
     std::memcpy(g->parmcov, pv, static_cast<size_t>(bytes));
     // The total over the converged maximum-likelihood fits; missing until one is added (a fit
     // taken from the MODEL has no log-likelihood of its own).
-    if (s->opts.fitmethod == FIT_MLE && s->fit.itstatus[1] == 0) s->fit.loglik[1] = ismiss(s->fit.loglik[1]) ? g->loglik : s->fit.loglik[1] + g->loglik;
+    if (s->opts.fitmethod == FIT_MLE && s->fit.itstatus[1] == 0) s->fit.loglik.final = ismiss(s->fit.loglik.final) ? g->loglik : s->fit.loglik.final + g->loglik;
 
     if (s->popt.panels.npct > 0) {
         g->pcttab = records(s, s->popt.panels.npct);
         g->pcttab2 = g->pcttab ? records(s, s->popt.panels.npct) : nullptr;
     }
-    if (!s->step.stepend && s->popt.pageflags[PG_FITLINES] && s->opts.pctcount > 0) g->fitlines = records(s, static_cast<int>(s->opts.pctcount));
+    if (!s->step.stepend && s->popt.pageflags.fitlines && s->opts.pctcount > 0) g->fitlines = records(s, static_cast<int>(s->opts.pctcount));
     if (!s->step.stepend && s->popt.axopt[AO_NSURV] > 0) g->survtab = records(s, s->popt.axopt[AO_NSURV]);
     if (s->step.stepend) return 1;
 

@@ -80,9 +80,9 @@ bool fitx::matrix(vyxstate* s, const char* path, const char* name, double* m, in
 // of the compact packed Hessian at the start of the fit's work array. Otherwise the
 // correlation of the packed covariance behind the parameters and their standard errors.
 double MatElem(vyxstate* s, int i, int j) {
-    if (s->mdl.mdlgradhess) return i == 0 ? s->mdl.estdata[j] : s->fit.fitarr[3][zisub(i - 1, j)];
-    const int n = s->fit.npar[0];
-    const double* k = s->life.parmvec[0] + 2 * n;
+    if (s->mdl.mdlgradhess) return i == 0 ? s->mdl.estdata[j] : s->fit.fitarr.work[zisub(i - 1, j)];
+    const int n = s->fit.npar.total;
+    const double* k = parmview(s->life.parmvec.block, n).cov;
     const double a = k[zisub(i, i)], b = k[zisub(j, j)];
     const double v = a * b;
     if (ismiss(a) || ismiss(b) || !(v >= EPS53)) return missing();
@@ -90,15 +90,15 @@ double MatElem(vyxstate* s, int i, int j) {
 }
 
 void putparms(vyxstate* s, double* wscale, double* wshape, double* var_wscale, double* cov_ws, double* var_wshape) {
-    const int n = s->fit.npar[0];
-    const double* P = s->life.parmvec[0];
+    const int n = s->fit.npar.total;
+    const auto P = parmview(s->life.parmvec.block, n);
     const bool weib = s->opts.distcode == DIST_WEIBULL, expo = s->opts.distcode == DIST_EXPONENTIAL;
     const bool lrcl = s->fit.lrflags[LR_PARMS] != 0;
     const double* lim = lrcl ? s->life.lrlim : s->life.parmlim;
     const int rows = expo ? 1 : n;
     for (int j = 0; j < rows; ++j) {
         const char* name = s->opts.labels[LB_PARM1 + j];
-        parmrow(s, name, wzstrip(name, 40), P[j], P[n + j], lim[2 * j], lim[2 * j + 1]);
+        parmrow(s, name, wzstrip(name, 40), P.est[j], P.se[j], lim[2 * j], lim[2 * j + 1]);
         if (!addrow(s, s->out.tabs[TAB_PARMEST].obj)) return;
     }
     *wscale = *wshape = missing();
@@ -108,12 +108,12 @@ void putparms(vyxstate* s, double* wscale, double* wshape, double* var_wscale, d
     char labA[40], labB[40];
     const int lenA = weib ? xpmstr(labA, 16, 510, 800) : xpmstr(labA, 40, 510, 801);
     const int lenB = xpmstr(labB, 16, 510, 810);
-    const double mu = P[0], sigma = P[1];
+    const double mu = P.est[0], sigma = P.est[1];
     const double ws = std::fabs(mu) <= EXP_OVER ? std::exp(mu) : missing();
     const double wk = sigma > SQRT_MIN ? 1.0 / sigma : missing();
     double sescale = 0.0, seshape = 0.0, slo = missing(), shi = missing(), klo = missing(), khi = missing();
     if (haslimits(s)) {
-        const double* V = P + 2 * n;
+        const double* V = P.cov;
         double c = 0.0;
         if (!ismiss(ws) && std::fabs(ws) < BIG) {
             *var_wscale = V[0] * ws * ws;
@@ -147,7 +147,7 @@ void putparms(vyxstate* s, double* wscale, double* wshape, double* var_wscale, d
 
 void vyxpput(vyxstate* s, grpnode* g, int, int) {
     if (s->step.stepend) return;
-    const int n = s->fit.npar[0];
+    const int n = s->fit.npar.total;
     const bool fit = s->opts.fitmethod != FIT_NONE;
     const bool last = s->groups.lastgrp != 0;
     tabpair* open[] = {&s->out.tabs[TAB_PARMEST], &s->out.tabs[TAB_PARMOTHER],
@@ -160,7 +160,7 @@ void vyxpput(vyxstate* s, grpnode* g, int, int) {
             if (t && t->obj && !endrows(s, t->obj, last, moregroups(s))) return;
         return;
     }
-    double* P = s->life.parmvec[0];
+    const auto P = parmview(s->life.parmvec.block, n);
     const double T = s->opts.thrflags[TH_GIVEN] ? s->fit.fixedparms[FP_THRESHOLD] : 0.0;
 
     // ParmEst
@@ -170,8 +170,8 @@ void vyxpput(vyxstate* s, grpnode* g, int, int) {
     putparms(s, &ws, &wk, &vws, &cws, &vwk);
     if (s->step.stepend) return;
     if (s->opts.distcode == DIST_WEIBULL || s->opts.distcode == DIST_EXPONENTIAL) {
-        g->wbscale = P[0] = ws;
-        g->wbshape = P[1] = wk;
+        g->wbscale = P.est[0] = ws;
+        g->wbshape = P.est[1] = wk;
     }
     if (!finishtable(s, pe)) return;
 
@@ -205,7 +205,7 @@ void vyxpput(vyxstate* s, grpnode* g, int, int) {
     }
 
     // Covariance and correlation matrices, and their Weibull forms.
-    double* K = P + 2 * n;
+    double* K = P.cov;
     char dist[40];
     const int dlen = wzstrip(s->opts.labels[LB_DIST], 16);
     for (int i = 0; i < dlen; ++i) dist[i] = s->opts.labels[LB_DIST][i];

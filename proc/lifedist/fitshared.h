@@ -25,10 +25,10 @@ inline double& nodeparm(grpnode* g, int i) { return i == 0 ? g->loc : i == 1 ? g
 
 inline int countfree(const vyxstate* s) {
     int k = 0;
-    for (int i = 0; i < s->fit.npar[0]; ++i) k += s->life.parmfree[i] == '1';
+    for (int i = 0; i < s->fit.npar.total; ++i) k += s->life.parmfree[i] == '1';
     return k;
 }
-inline bool allfree(const vyxstate* s) { return s->fit.npar[1] == s->fit.npar[0]; }
+inline bool allfree(const vyxstate* s) { return s->fit.npar.free == s->fit.npar.total; }
 // The group's fit is taken over from the MODEL statement (FITTYPE=MODEL, or REGRESSION).
 inline bool bymodel(const vyxstate* s) { return s->opts.fitmethod == FIT_MODEL || s->opts.fitmethod == FIT_REGRESSION; }
 
@@ -74,7 +74,7 @@ inline bool endrows(vyxstate* s, obobject* table, bool last, bool more) {
 // Whether the rows of a status or history table end for good: the statement's page byte,
 // or the last group (so that a class analysis prints the table in its place, not after
 // the next statement's tables).
-inline bool lastrows(const vyxstate* s) { return s->popt.pageflags[PG_STATEMENT] || s->groups.lastgrp; }
+inline bool lastrows(const vyxstate* s) { return s->popt.pageflags.statement || s->groups.lastgrp; }
 inline bool publish(vyxstate* s, uint32_t id) {
     wobitem it[] = {obidin(id)};
     return obok(s, wobmth(s->out.outmgr, nullptr, OB_PUBLISH, 1, it));

@@ -9,7 +9,7 @@ struct fitstate {
     void* sortdesc[2];
     ppfn ppos_fn;
     double givenparms[6];
-    double* parmvec[3];
+    parmvecs parmvec;           // the parameter block: estimates, standard errors, covariance (parmview)
     double wsums[2];
     double wbconf;
     double* ppcarr[7];
@@ -65,3 +65,15 @@ struct fitstate {
     double* fmrecs;             // the combined estimate at each SURVTIME value (24 doubles each)
     double fmlims[4];           // the mode's limits in the parameter table: location lower, upper; scale lower, upper
 };
+
+// Fields used outside lifedist (folders of proc/; "written" counts assignments and
+// addresses taken):
+//   parmvec      written in devgraph, lifedist, statgraph
+//   wbconf       written in lifedist; read in devgraph
+//   ppcarr       written in lifedist; read in devgraph
+//   fmcurve      written in lifedist; read in devgraph, statgraph
+//   rspdesc      written in lifedist, regression
+//   rtimes       written in framework, lifedist
+//   fmloc        written in lifedist; read in devgraph, statgraph
+//   fmscale      written in lifedist; read in devgraph, statgraph
+//   fmused       written in lifedist; read in devgraph, statgraph

@@ -47,7 +47,7 @@ int vyxpfitfm(vyxstate* s, grpnode* g) {
         s->popt.pflags.nofitline = 1;
         return 0;
     }
-    const int k = s->groups.fmodeset.nvals, n = s->fit.npar[0];
+    const int k = s->groups.fmodeset.nvals, n = s->fit.npar.total;
     const int ncov = n * (n + 1) / 2;
     auto nofit = [s](int rc) {
         s->opts.fitmethod = FIT_NONE;
@@ -63,8 +63,8 @@ int vyxpfitfm(vyxstate* s, grpnode* g) {
     s->life.fmloc = static_cast<double*>(alloc(s, int64_t(2 * (k > 0 ? k : 1)) * 8, 0x3006));
     s->life.fmcov = s->life.fmloc ? static_cast<double**>(alloc(s, int64_t(k > 0 ? k : 1) * 8, 0x3006)) : nullptr;
     s->life.fmused = s->life.fmcov ? static_cast<int32_t*>(alloc(s, int64_t(k > 0 ? k : 1) * 4, 0x3006)) : nullptr;
-    s->life.parmvec[0] = s->life.fmused ? static_cast<double*>(alloc(s, pvbytes, 0x2006)) : nullptr;
-    if (!s->life.parmvec[0]) return RC_NOMEM;
+    s->life.parmvec.block = s->life.fmused ? static_cast<double*>(alloc(s, pvbytes, 0x2006)) : nullptr;
+    if (!s->life.parmvec.block) return RC_NOMEM;
     s->life.fmscale = s->life.fmloc + k;
 
     // The table writers close their rows only after the last mode.
@@ -79,7 +79,7 @@ int vyxpfitfm(vyxstate* s, grpnode* g) {
         s->life.fmcov[i] = static_cast<double*>(alloc(s, int64_t(ncov) * 8, 0x3006));
         if (!s->life.fmcov[i]) return RC_NOMEM;
         s->life.fmused[i] = 1;
-        std::memset(s->life.parmvec[0], 0, static_cast<size_t>(pvbytes));
+        std::memset(s->life.parmvec.block, 0, static_cast<size_t>(pvbytes));
 
         const int rc = vyxfmi(s, g);
         if (rc == RC_READ) {
@@ -101,14 +101,14 @@ int vyxpfitfm(vyxstate* s, grpnode* g) {
                 if (s->step.stepend) return 1;
             }
         }
-        const double* P = s->life.parmvec[0];
-        if (s->fit.itstatus[1] != 0 || !std::isfinite(P[0]) || !std::isfinite(P[1]) || !(P[1] > 0)) {
+        const auto P = parmview(s->life.parmvec.block, n);
+        if (s->fit.itstatus[1] != 0 || !std::isfinite(P.est[0]) || !std::isfinite(P.est[1]) || !(P.est[1] > 0)) {
             unfit(s, i);
             continue;
         }
-        s->life.fmloc[i] = P[0];
-        s->life.fmscale[i] = P[1];
-        std::memcpy(s->life.fmcov[i], P + 2 * n, static_cast<size_t>(ncov) * 8);
+        s->life.fmloc[i] = P.est[0];
+        s->life.fmscale[i] = P.est[1];
+        std::memcpy(s->life.fmcov[i], P.cov, static_cast<size_t>(ncov) * 8);
         ++usable;
     }
     s->groups.lastgrp = lastgrp;
@@ -122,26 +122,26 @@ int vyxpfitfm(vyxstate* s, grpnode* g) {
 
 void fmput(vyxstate* s) {
     if (s->step.stepend || !s->life.fmused || s->opts.fitmethod == FIT_NONE) return;
-    const int n = s->fit.npar[0];
-    double* P = s->life.parmvec[0];
+    const int n = s->fit.npar.total;
+    const auto P = parmview(s->life.parmvec.block, n);
     const double z = zprobit(1 - s->opts.alpha / 2);
     tabpair& tab = s->out.tabs[TAB_PARMEST];
     if (!bindtable(s, tab, "kv.vitalyx.ppest")) return;
     for (int i = 0; i < s->groups.fmodeset.nvals; ++i) {
         if (!s->life.fmused[i]) continue;
-        P[0] = s->life.fmloc[i];
-        P[1] = s->life.fmscale[i];
-        std::memcpy(P + 2 * n, s->life.fmcov[i], 3 * sizeof(double));
-        P[n] = P[2 * n] > 0 ? std::sqrt(P[2 * n]) : 0.0;
-        P[n + 1] = P[2 * n + 2] > 0 ? std::sqrt(P[2 * n + 2]) : 0.0;
+        P.est[0] = s->life.fmloc[i];
+        P.est[1] = s->life.fmscale[i];
+        std::memcpy(P.cov, s->life.fmcov[i], 3 * sizeof(double));
+        P.se[0] = P.cov[0] > 0 ? std::sqrt(P.cov[0]) : 0.0;
+        P.se[1] = P.cov[2] > 0 ? std::sqrt(P.cov[2]) : 0.0;
         setlabel(s, i);
         // Wald limits: the location on its own scale, the scale on the log scale.
-        const double w = P[1] > EPS53 ? z * P[n + 1] / P[1] : 0.0;
+        const double w = P.est[1] > EPS53 ? z * P.se[1] / P.est[1] : 0.0;
         const double e = w < EXP_OVER ? std::exp(w) : 1.0;
-        s->life.fmlims[0] = P[0] - z * P[n];
-        s->life.fmlims[1] = P[0] + z * P[n];
-        s->life.fmlims[2] = std::fmin(P[1] / e, P[1] * e);
-        s->life.fmlims[3] = std::fmax(P[1] / e, P[1] * e);
+        s->life.fmlims[0] = P.est[0] - z * P.se[0];
+        s->life.fmlims[1] = P.est[0] + z * P.se[0];
+        s->life.fmlims[2] = std::fmin(P.est[1] / e, P.est[1] * e);
+        s->life.fmlims[3] = std::fmax(P.est[1] / e, P.est[1] * e);
         std::memcpy(s->life.parmlim, s->life.fmlims, sizeof s->life.fmlims);
         double ws, wk, vws, cws, vwk;
         putparms(s, &ws, &wk, &vws, &cws, &vwk);

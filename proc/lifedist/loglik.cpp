@@ -241,10 +241,10 @@ bool samepoint(const likkept& c, const grpnode* g, double t, double sigma) {
 
 int vyxlik(vyxstate* s, int deriv) {
     grpnode* g = s->groups.curfit;
-    const int n = s->fit.npar[0];
-    double* x = s->fit.fitarr[0];
-    double* grad = s->fit.fitarr[1];
-    double* hess = s->fit.fitarr[2];
+    const int n = s->fit.npar.total;
+    double* x = s->fit.fitarr.est;
+    double* grad = s->fit.fitarr.grad;
+    double* hess = s->fit.fitarr.hess;
     if (deriv) {
         std::memset(hess, 0, sizeof(double) * static_cast<size_t>(n * (n + 1) / 2));
         std::memset(grad, 0, sizeof(double) * static_cast<size_t>(n));
@@ -284,7 +284,7 @@ int vyxlik(vyxstate* s, int deriv) {
             if (deriv) {
                 derivatives(q, g->wfail, sigma, grad, hess);
             } else {
-                s->fit.loglik[0] = q.ll - std::log(sigma) * g->wfail;
+                s->fit.loglik.current = q.ll - std::log(sigma) * g->wfail;
                 if (acc.slopeok()) {
                     cache.group = g;
                     cache.t = t;
@@ -298,7 +298,7 @@ int vyxlik(vyxstate* s, int deriv) {
         }
     }
     if (failed) {
-        s->fit.loglik[0] = -DBL_MAX;
+        s->fit.loglik.current = -DBL_MAX;
         // After an ended step the derivatives are not numbers, so that the optimiser stops.
         if (deriv && s->step.stepend) grad[0] = std::nan("");
     }

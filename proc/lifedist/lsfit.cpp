@@ -183,17 +183,17 @@ int censoredcounts(vyxstate* s, grpnode* g) {
 }
 
 int vyxls(vyxstate* s, grpnode* g) {
-    const int n = s->fit.npar[0];
+    const int n = s->fit.npar.total;
     const int64_t tri = int64_t(n + 1) * (n + 2) / 2;
     const int64_t hbytes = (4 * int64_t(n + 1) + tri) * 8;
     const int64_t wbytes = (tri + 5 * int64_t(n + 1) + int64_t(n + 1) * (n + 1)) * 8 + int64_t(n + 1) * 4;
-    s->fit.fitarr[2] = static_cast<double*>(vmalcp_handler(s->pools.workpool, hbytes, 0x2004));
-    if (!s->fit.fitarr[2]) {
+    s->fit.fitarr.hess = static_cast<double*>(vmalcp_handler(s->pools.workpool, hbytes, 0x2004));
+    if (!s->fit.fitarr.hess) {
         xmemmsg(hbytes);
         return RC_REPORTED;
     }
-    s->fit.fitarr[3] = static_cast<double*>(vmalcp_handler(s->pools.workpool, wbytes, 0x2006));
-    if (!s->fit.fitarr[3]) {
+    s->fit.fitarr.work = static_cast<double*>(vmalcp_handler(s->pools.workpool, wbytes, 0x2006));
+    if (!s->fit.fitarr.work) {
         xmemmsg(wbytes);
         return RC_REPORTED;
     }

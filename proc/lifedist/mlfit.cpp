@@ -26,7 +26,7 @@ bool layfitarrays(vyxstate* s, int n, int nfree) {
     ctl.npar = nfree;
     const long tri = static_cast<long>(n + 1) * (n + 2) / 2;
     // The MODEL path of the covariance forms two design vectors of the MODEL fit's order here.
-    const long work = std::max(znewrap_worksize(&ctl) + 4L * n + 8, 3L * s->fit.npar[2] + 8);
+    const long work = std::max(znewrap_worksize(&ctl) + 4L * n + 8, 3L * s->fit.npar.model + 8);
     const long total = tri + 4L * (n + 1) + work;
     const int64_t bytes = total * static_cast<int64_t>(sizeof(double));
     auto* block = static_cast<double*>(vmalcp_handler(s->pools.workpool, bytes, 0x2006));
@@ -36,19 +36,19 @@ bool layfitarrays(vyxstate* s, int n, int nfree) {
         s->step.stepend = 1;
         return false;
     }
-    s->fit.fitarr[2] = block;
-    s->fit.fitarr[1] = block + tri;
-    s->fit.fitarr[0] = s->fit.fitarr[1] + (n + 1);
-    s->fit.fitarr[3] = s->fit.fitarr[0] + 3L * (n + 1);   // work, after the two spare vectors
+    s->fit.fitarr.hess = block;
+    s->fit.fitarr.grad = block + tri;
+    s->fit.fitarr.est = s->fit.fitarr.grad + (n + 1);
+    s->fit.fitarr.work = s->fit.fitarr.est + 3L * (n + 1);   // work, after the two spare vectors
     return true;
 }
-double* spare1(vyxstate* s) { return s->fit.fitarr[0] + (s->fit.npar[0] + 1); }
-double* spare2(vyxstate* s) { return s->fit.fitarr[0] + 2 * (s->fit.npar[0] + 1); }
+double* spare1(vyxstate* s) { return s->fit.fitarr.est + (s->fit.npar.total + 1); }
+double* spare2(vyxstate* s) { return s->fit.fitarr.est + 2 * (s->fit.npar.total + 1); }
 
 // The gradient and Hessian matrix table ("PGradHess" in (t, sigma), "GradHess" in (mu, sigma)).
 void gradhesstable(vyxstate* s, bool percentile) {
     const grpnode* g = s->groups.curfit;
-    const int n = s->fit.npar[0];
+    const int n = s->fit.npar.total;
     char pct[64];
     std::snprintf(pct, sizeof pct, "%-6g%% Percentile", 100.0 * g->prob);
     txthandle first = percentile ? rdxtxt(pct, -1) : rdxtxt("Location", -1);
@@ -83,21 +83,21 @@ double fentry(void* ctx) {
     auto* s = static_cast<vyxstate*>(ctx);
     ++s->fit.fitcrit.neval;
     vyxlik(s, 0);
-    return -s->fit.loglik[0];
+    return -s->fit.loglik.current;
 }
 
 int gentry(void* ctx) { return vyxlik(static_cast<vyxstate*>(ctx), 1); }
 
 void itprint(vyxstate* s) {
-    const int n = s->fit.npar[0];
-    double* x = s->fit.fitarr[0];
+    const int n = s->fit.npar.total;
+    double* x = s->fit.fitarr.est;
     const double z = s->groups.curfit->quant;
     const bool reorder = !allfree(s);
     if (reorder) vyxxpm(x, s->life.parmfree, n, nullptr);
     double* row = s->fit.itrow;
     row[0] = static_cast<double>(s->fit.itstatus[0]++);
     row[1] = s->fit.fitcrit.ridge;
-    row[2] = likfailed(s->fit.loglik[0]) ? missing() : s->fit.loglik[0];   // a failed evaluation shows missing
+    row[2] = likfailed(s->fit.loglik.current) ? missing() : s->fit.loglik.current;   // a failed evaluation shows missing
     for (int j = 0; j < n; ++j) row[3 + j] = x[j];
     row[3] = x[0] - z * x[1];
     if (reorder) vyxxpm(x, s->life.parmfree, n, nullptr);
@@ -106,13 +106,13 @@ void itprint(vyxstate* s) {
 int centry(void* ctx) {
     auto* s = static_cast<vyxstate*>(ctx);
     ++s->fit.fitcrit.niter;
-    if (s->fit.itprflag[0]) {
+    if (s->fit.itprflag.itprint) {
         itprint(s);
         if (!addrow(s, s->out.tabs[TAB_ITERPARMS].obj)) return 0;
     }
-    const double* x = s->fit.fitarr[0];
+    const double* x = s->fit.fitarr.est;
     const double* prev = static_cast<nrparm*>(s->fit.optctl)->xprev;
-    for (int i = s->fit.npar[1] - 1; i >= 0; --i) {
+    for (int i = s->fit.npar.free - 1; i >= 0; --i) {
         const double d = std::fabs(x[i] - prev[i]);
         const double change = std::fabs(x[i]) < SMALL_PARM ? d : std::fabs(d / x[i]);
         // A change that is not a number is no sign of convergence.
@@ -123,31 +123,31 @@ int centry(void* ctx) {
 
 double DMatElem(void* ctx, int row, int col) {
     auto* s = static_cast<vyxstate*>(ctx);
-    if (row == 0) return s->life.parmvec[0][col];
-    if (row == 1) return s->fit.fitarr[1][col];
-    return s->fit.fitarr[2][zisub(row - 2, col)];
+    if (row == 0) return s->life.parmvec.block[col];
+    if (row == 1) return s->fit.fitarr.grad[col];
+    return s->fit.fitarr.hess[zisub(row - 2, col)];
 }
 
 int vyxfit(vyxstate* s, grpnode* g) {
     s->groups.curfit = g;
     s->life.likcache.valid = 0;
-    const int n = s->fit.npar[0];
-    s->fit.npar[1] = countfree(s);
-    double* pv = s->life.parmvec[0];
+    const int n = s->fit.npar.total;
+    s->fit.npar.free = countfree(s);
+    double* pv = s->life.parmvec.block;
     for (int i = 0; i < n; ++i) pv[i] = nodeparm(g, i);
 
-    if (s->fit.npar[1] == 0) {
+    if (s->fit.npar.free == 0) {
         s->popt.pflags.noconf = 1;
         return 0;
     }
     if (s->opts.fitmethod == FIT_LSYX || s->opts.fitmethod == FIT_WEIBAYES || s->opts.fitmethod == FIT_LSXY) return 0;
-    if (!layfitarrays(s, n, s->fit.npar[1])) return 0;
+    if (!layfitarrays(s, n, s->fit.npar.free)) return 0;
     if (bymodel(s)) return 0;
 
-    double* x = s->fit.fitarr[0];
+    double* x = s->fit.fitarr.est;
     for (int i = 0; i < n; ++i) x[i] = nodeparm(g, i);
     nrctl ctl{};
-    ctl.npar = s->fit.npar[1];
+    ctl.npar = s->fit.npar.free;
     ctl.maxiter = s->fit.maxiter;
     ctl.firstok = 1;
     ctl.singtol = s->fit.fitcrit.singular;
@@ -155,9 +155,9 @@ int vyxfit(vyxstate* s, grpnode* g) {
     ctl.ridgeinit = 0.0625;
     ctl.ridgegrow = 16.0;
     nrparm blk{};
-    blk.work = s->fit.fitarr[3];
-    blk.hess = s->fit.fitarr[2];
-    blk.grad = s->fit.fitarr[1];
+    blk.work = s->fit.fitarr.work;
+    blk.hess = s->fit.fitarr.hess;
+    blk.grad = s->fit.fitarr.grad;
     blk.scratch = spare2(s);
     blk.xprev = spare1(s);
     blk.x = x;
@@ -169,7 +169,7 @@ int vyxfit(vyxstate* s, grpnode* g) {
     if (reorder) vyxxpm(x, s->life.parmfree, n, nullptr);
 
     tabpair& hist = s->out.tabs[TAB_ITERPARMS];
-    if (s->fit.itprflag[0]) {
+    if (s->fit.itprflag.itprint) {
         s->fit.itstatus[0] = 0;
         vyxlik(s, 0);
         if (!bindtable(s, hist, "Kv.Vitalyx.Ithist")) return 0;
@@ -178,38 +178,38 @@ int vyxfit(vyxstate* s, grpnode* g) {
     }
 
     s->fit.optrc = znewrap(s, &blk, &ctl, &s->fit.fitcrit.ridge, fentry, gentry, centry);
-    s->fit.itprflag[1] = s->fit.optrc == NR_CONVERGED;
+    s->fit.itprflag.converged = s->fit.optrc == NR_CONVERGED;
     s->fit.optctl = nullptr;
     if (s->step.stepend) return 0;
 
-    if (s->fit.itprflag[0]) {
+    if (s->fit.itprflag.itprint) {
         const bool more = s->groups.nclass > 0 || s->popt.pflags.fmcombine;
         if (!endrows(s, hist.obj, lastrows(s), more) || !publish(s, hist.tabid)) return 0;
     }
     if (reorder) {
         vyxxpm(x, s->life.parmfree, n, nullptr);
-        vyxxpm(s->fit.fitarr[1], s->life.parmfree, n, s->fit.fitarr[2]);
+        vyxxpm(s->fit.fitarr.grad, s->life.parmfree, n, s->fit.fitarr.hess);
     }
     for (int i = 0; i < n; ++i) pv[i] = x[i];
-    if (s->fit.itprflag[0] && !s->opts.tblflags[TF_LAGRANGE]) {
+    if (s->fit.itprflag.itprint && !s->opts.tblflags[TF_LAGRANGE]) {
         gradhesstable(s, true);
         if (s->step.stepend) return 0;
     }
 
     // (t, sigma) to (mu, sigma): mu = t - z sigma; the gradient and Hessian by the chain rule.
     const double z = g->quant;
-    double* gr = s->fit.fitarr[1];
-    double* h = s->fit.fitarr[2];
+    double* gr = s->fit.fitarr.grad;
+    double* h = s->fit.fitarr.hess;
     pv[0] = x[0] - z * x[1];
     gr[1] = gr[0] * z + gr[1];
     const double h1 = h[1];
     h[1] = h[0] * z + h1;
     h[2] = 2.0 * z * h1 + z * z * h[0] + h[2];
-    if (s->fit.itprflag[0]) {
+    if (s->fit.itprflag.itprint) {
         gradhesstable(s, false);
         if (s->step.stepend) return 0;
     }
-    g->loglik = s->fit.loglik[0];
+    g->loglik = s->fit.loglik.current;
     for (int i = 0; i < n; ++i) nodeparm(g, i) = pv[i];
     return 0;
 }

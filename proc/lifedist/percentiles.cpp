@@ -20,7 +20,7 @@ void pctl(vyxstate* s, double p, double* out) {
         case DIST_LOGISTIC: case DIST_LOGLOGISTIC: q = std::log(p / (1.0 - p)); break;
         default: return;
     }
-    const double* pv = s->life.parmvec[0];
+    const double* pv = s->life.parmvec.block;
     *out = pv[0] + pv[1] * q;
 }
 
@@ -31,7 +31,7 @@ void vyxpper(vyxstate* s, grpnode* g) {
         for (int k = lo; k <= hi; ++k)
             pctl(s, s->popt.panels.pctlist[k] / 100.0, g->pcttab + static_cast<size_t>(k) * PCT_WORDS + PCT_EST);
     }
-    if (s->popt.pageflags[PG_FITLINES] && s->opts.pctcount > 0 && g->fitlines)
+    if (s->popt.pageflags.fitlines && s->opts.pctcount > 0 && g->fitlines)
         for (uint32_t k = 0; k < s->opts.pctcount; ++k)
             pctl(s, s->opts.pctvals[k] / 100.0, g->fitlines + static_cast<size_t>(k) * PCT_WORDS + PCT_EST);
     if (g->survtab) {

@@ -217,9 +217,9 @@ int relationplotblock(vyxstate* s, const stmtrec* r) {
     }
     s->life.stressax = 1;
 
-    uint8_t* pg = s->popt.pageflags;
+    pageflagset* pg = &s->popt.pageflags;
     if (stmtflag(r, flag::plot::PLOTFIT)) {
-        pg[PG_FITLINES] = 1;
+        pg->fitlines = 1;
         p.rellegend = !stmtflag(r, flag::plot::NORPLEGEND);
         if (s->opts.fitmethod == code::fittype::NONE) {
             xpmlog(510, 84);
@@ -239,23 +239,23 @@ int relationplotblock(vyxstate* s, const stmtrec* r) {
             return RC_SPEC;
         }
         switch (v) {
-            case code::plotdata::DATA: pg[PG_DATA] = 1; break;
+            case code::plotdata::DATA: pg->data = 1; break;
             case code::plotdata::BOXES:
             case code::plotdata::MEDIANS:
                 if (regression) {
                     xpmlog(510, 691);
-                    pg[PG_DATA] = 1;
+                    pg->data = 1;
                 } else {
-                    pg[v == code::plotdata::BOXES ? PG_BOXES : PG_MEDIANS] = 1;
+                    (v == code::plotdata::BOXES ? pg->boxes : pg->medians) = 1;
                 }
                 break;
-            case code::plotdata::NONE: pg[PG_BOXES] = pg[PG_DATA] = pg[PG_MEDIANS] = 0; break;
+            case code::plotdata::NONE: pg->boxes = pg->data = pg->medians = 0; break;
             default: break;
         }
     } else if (readout) {
-        pg[PG_FITLINES] = 1;
-    } else if (!pg[PG_FITLINES]) {
-        pg[PG_DATA] = 1;
+        pg->fitlines = 1;
+    } else if (!pg->fitlines) {
+        pg->data = 1;
     }
 
     const optslot* slo = stmtslot(r, slot::plot::STRESSLOWER);
@@ -451,8 +451,8 @@ int readplotdisplay(vyxstate* s, const stmtrec* r) {
         std::memcpy(buf, font->ptr, static_cast<size_t>(n));
         ggfname(buf, n, s->popt.gfile);
     }
-    uint8_t* pg = s->popt.pageflags;
-    pg[PG_BOXES] = pg[PG_DATA] = pg[PG_FITLINES] = pg[PG_MEDIANS] = 0;
+    pageflagset* pg = &s->popt.pageflags;
+    pg->boxes = pg->data = pg->fitlines = pg->medians = 0;
     s->life.ppcflag1 = s->life.ppcflag2 = 0;
 
     int rc = 0;
@@ -464,8 +464,8 @@ int readplotdisplay(vyxstate* s, const stmtrec* r) {
     }
     if (rc) return rc;
     // Boxes and medians per level need the per-level arrays that the curve pass fills.
-    s->life.ppcflag1 = pg[PG_BOXES];
-    s->life.ppcflag2 = pg[PG_MEDIANS];
+    s->life.ppcflag1 = pg->boxes;
+    s->life.ppcflag2 = pg->medians;
 
     // Statistical graphics draw PREF and LREF themselves; device graphics draw them as the
     // horizontal and vertical reference lines.

@@ -112,7 +112,7 @@ void setgrp(vyxstate* s, grpnode* g, int i, int j, int* counter) {
 
 int vyxptbl(vyxstate* s) {
     saved sv{s->opts.fitmethod, s->popt.pflags.nofitline};
-    s->fit.loglik[1] = hostmissing();   // no group has converged yet
+    s->fit.loglik.final = hostmissing();   // no group has converged yet
     int counter = 0;
     switch (s->groups.nclass) {
         case 0:
@@ -129,7 +129,7 @@ int vyxptbl(vyxstate* s) {
         case 1:
             s->groups.grprowix = 0;
             s->groups.grpcount[0] = 0;
-            for (grpnode* g = s->groups.grplist[0]; g; g = g->next) {
+            for (grpnode* g = s->groups.grplist.head; g; g = g->next) {
                 fitgroup(s, g, 0, 0, &counter, sv);
                 s->groups.grprowix = s->groups.grpcount[0] = static_cast<uint32_t>(counter);
                 closegroup(s);
@@ -160,8 +160,8 @@ int PPComp(vyxstate* s) {
     if (int rc = vyxin(s)) return rc;
     if (int rc = vyxclst(s)) return rc;
     if (int rc = vyxordr(s)) return rc;
-    if (s->fit.itprflag[0]) {
-        const int64_t bytes = 8 * int64_t(s->fit.npar[0]) + 24;
+    if (s->fit.itprflag.itprint) {
+        const int64_t bytes = 8 * int64_t(s->fit.npar.total) + 24;
         s->fit.itrow = static_cast<double*>(vmalcp_handler(s->pools.stmtpool, bytes, 0x2004));
         if (!s->fit.itrow) {
             xmemmsg(bytes);

@@ -26,7 +26,7 @@ double timeunits(const vyxstate* s, double x) {
 // tables of the group's fit), with "more follow" while class groups remain, no call
 // otherwise; then publish.
 void endgroup(vyxstate* s, const tabpair& t) {
-    if (s->popt.pageflags[PG_STATEMENT] || (s->groups.nclass > 0 && s->groups.lastgrp))
+    if (s->popt.pageflags.statement || (s->groups.nclass > 0 && s->groups.lastgrp))
         tabendrows(t.obj, false);
     else if (s->groups.nclass > 0)
         tabendrows(t.obj, true);

@@ -44,7 +44,7 @@ int setupit(vyxstate* s, grpnode* g) {
     s->out.curtab = t;
     if (!t) return RC_REPORTED;
     tabint(t, "Iter", &s->fit.itstatus[0]);
-    tabdouble(t, "Loglike", &s->fit.loglik[0]);
+    tabdouble(t, "Loglike", &s->fit.loglik.current);
     if (s->life.emflags[EMF_PRINTPROBS]) {
         double* hist = g->emtab + EMT_SE * m;
         for (int32_t k = 0; k < m; ++k) {

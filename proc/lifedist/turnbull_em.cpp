@@ -354,7 +354,7 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
         if (!skip && it >= 1 && std::fabs(ll - prev) < tol) converged = 1;
         s->fit.itstatus[0] = static_cast<uint32_t>(it);
         if (history) {
-            s->fit.loglik[0] = ll;
+            s->fit.loglik.current = ll;
             for (int32_t k = 0; k < m; ++k) hist[k] = start[k] / W;
             if ((converged || std::fmod(double(it), double(step)) < E) && s->out.curtab) tabrow(s->out.curtab);
         }
@@ -366,6 +366,6 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
         grad[k] *= W;
         p[k] = start[k];
     }
-    s->fit.loglik[0] = ll;
+    s->fit.loglik.current = ll;
     return converged;
 }

@@ -65,7 +65,7 @@ void emstderr(vyxstate* s, grpnode* g, const emruns* runs) {
     if (n < 1) return;
     const int64_t bytes = (int64_t(m) * (m + 1) / 2 + 2 * int64_t(m)) * 8;
     double* H = static_cast<double*>(vmalcp_handler(s->pools.stmtpool, bytes, 0x2004));
-    s->fit.fitarr[2] = H;
+    s->fit.fitarr.hess = H;
     if (!H) {
         xmemmsg(bytes);
         xpmlog(510, MSG_EM_NOINFO);
@@ -105,7 +105,7 @@ void emstderr(vyxstate* s, grpnode* g, const emruns* runs) {
     }
     se[m - 1] = 0;
     vmfree_handler(s->pools.stmtpool, H, -1, 4);
-    s->fit.fitarr[2] = nullptr;
+    s->fit.fitarr.hess = nullptr;
 }
 
 void emlimits(vyxstate* s, grpnode* g, double z) {

@@ -30,7 +30,7 @@ int countcase(vyxstate* s) {
         }
         case 1:
             s->groups.grpcount[0] = 0;
-            for (grpnode* g = s->groups.grplist[0]; g; g = g->next) {
+            for (grpnode* g = s->groups.grplist.head; g; g = g->next) {
                 if (!renewworkpool(s)) return RC_NOMEM;
                 if (int rc = vyxpb(s, g)) return rc;
                 if (s->out.panelobj) obcheck(obrelease(s->out.panelobj));
@@ -56,16 +56,16 @@ int vyxanlz(vyxstate* s) {
         if (int rc = vyxclst(s)) return rc;
         if (int rc = vyxordr(s)) return rc;
     }
-    s->fit.loglik[1] = 0.0;
+    s->fit.loglik.final = 0.0;
     s->life.pbaccum = 0.0;
-    s->popt.pageflags[PG_STATEMENT] = 0;
+    s->popt.pageflags.statement = 0;
     if (s->popt.pflags.pbonly) {
         if (int rc = vyxpb(s, nullptr)) return rc;
         vyxpbpr(s);
         return 0;
     }
-    if (s->fit.itprflag[0]) {
-        const int64_t bytes = 8 * int64_t(s->fit.npar[0]) + 24;
+    if (s->fit.itprflag.itprint) {
+        const int64_t bytes = 8 * int64_t(s->fit.npar.total) + 24;
         s->fit.itrow = static_cast<double*>(vmalcp_handler(s->pools.stmtpool, bytes, 0x2004));
         if (!s->fit.itrow) {
             xmemmsg(bytes);

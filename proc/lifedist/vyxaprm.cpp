@@ -21,7 +21,7 @@ void readflags(vyxstate* s, const stmtrec* r) {
     auto& p = s->popt.pflags;
     p.nofitline = f(flag::plot::NOFITLINE);
     p.noconf = f(flag::plot::NOCONF);
-    s->fit.itprflag[0] = f(flag::plot::ITPRINT);
+    s->fit.itprflag.itprint = f(flag::plot::ITPRINT);
     s->groups.clsmissing[0] = f(flag::plot::MISSING1);
     s->groups.clsmissing[1] = f(flag::plot::MISSING2);
     p.pcttab = !f(flag::plot::NOPCTILE);
@@ -142,7 +142,7 @@ int vyxaprm(vyxstate* s) {
     readfitcrit(s, r);
 
     s->life.wbconf = 1.0;
-    s->popt.pageflags[PG_BOXES] = s->popt.pageflags[PG_DATA] = s->popt.pageflags[PG_FITLINES] = s->popt.pageflags[PG_MEDIANS] = 0;
+    s->popt.pageflags.boxes = s->popt.pageflags.data = s->popt.pageflags.fitlines = s->popt.pageflags.medians = 0;
     s->life.ppcflag1 = s->life.ppcflag2 = 0;
     if (const optslot* wb = stmtslot(r, slot::analyze::WBCONF)) {
         s->life.wbconf = 1 - wb->num;
@@ -157,7 +157,7 @@ int vyxaprm(vyxstate* s) {
     // A SCALE= or SHAPE= that is not positive is refused as the plot statements refuse it
     // (510/11, 510/12): a scale of 0 gives no distribution to fit.
     if (int rc = readgivenparms(s, r, true)) return rc;
-    s->fit.npar[0] = 2;
+    s->fit.npar.total = 2;
     choosefitmethod(s, r);
     if (int rc = fitmethodlabel(s, r, false)) return rc;
     if (int rc = modelfitsettings(s)) return rc;

@@ -75,37 +75,37 @@ void setkey(vyxstate* s, grpnode* g, int k) {
 }
 
 // Finds or inserts the node of class value k in the tree whose head, spare and current
-// nodes are slots[0..2]; counts a new node in *nsub. Returns the node, or null after a
+// nodes are slots; counts a new node in *nsub. Returns the node, or null after a
 // logged failure (*rc set).
-grpnode* findlevel(pass& p, grpnode** slots, int32_t* nsub, int k, double w, int treemsg, int* rc) {
+grpnode* findlevel(pass& p, grptree* slots, int32_t* nsub, int k, double w, int treemsg, int* rc) {
     vyxstate* s = p.s;
     // Observations of one level often follow one another: the current node answers at once.
-    grpnode* cur = slots[2];
+    grpnode* cur = slots->current;
     if (cur && std::memcmp(cur->key, s->input.obsvals.clsfmt[k], 16) == 0) {
         if (s->groups.clsorder[CO_CODE + k] == ORDER_FREQ) cur->ordkey -= w;
         return cur;
     }
-    if (!slots[1] && !(slots[1] = newgroup(s))) {
+    if (!slots->spare && !(slots->spare = newgroup(s))) {
         *rc = 1;
         return nullptr;
     }
-    grpnode* spare = slots[1];
+    grpnode* spare = slots->spare;
     setkey(s, spare, k);
-    auto* g = static_cast<grpnode*>(ztrebld(&slots[0], spare, 16, kKeyPos));
+    auto* g = static_cast<grpnode*>(ztrebld(&slots->head, spare, 16, kKeyPos));
     if (!g) {
         xpmlog(510, treemsg);
         *rc = 1;
         return nullptr;
     }
     if (g == spare) {
-        slots[1] = nullptr;
+        slots->spare = nullptr;
         ++*nsub;
         if (s->groups.clsorder[CO_CODE + k] == ORDER_FREQ) g->ordkey = -w;
         if (s->groups.clsorder[CO_CODE + k] == ORDER_DATA) g->ordkey = static_cast<double>(p.used_n);
     } else if (s->groups.clsorder[CO_CODE + k] == ORDER_FREQ) {
         g->ordkey -= w;
     }
-    slots[2] = g;
+    slots->current = g;
     return g;
 }
 
@@ -288,10 +288,10 @@ int appendrow(pass& p, grpnode* g, const obsval& o) {
 template <class F>
 int eachnode(vyxstate* s, F f) {
     if (s->groups.nclass == 0) return f(&s->groups.rootgrp, 0);
-    for (grpnode* g = s->groups.grplist[0]; g; g = g->next) {
+    for (grpnode* g = s->groups.grplist.head; g; g = g->next) {
         if (int rc = f(g, 1)) return rc;
         if (s->groups.nclass == 2)
-            for (grpnode* h = g->subtree[0]; h; h = h->next)
+            for (grpnode* h = g->subtree.head; h; h = h->next)
                 if (int rc = f(h, 2)) return rc;
     }
     return 0;
@@ -336,11 +336,11 @@ int flushall(pass& p) {
         trim(&s->groups.rootgrp);
         return 0;
     }
-    return eachtreenode(s->groups.grplist[0], [&](grpnode* g) -> int {
+    return eachtreenode(s->groups.grplist.head, [&](grpnode* g) -> int {
         if (int rc = flush(g, 1)) return rc;
         if (s->groups.nclass == 1) trim(g);
         if (s->groups.nclass == 2)
-            return eachtreenode(g->subtree[0], [&](grpnode* h) -> int {
+            return eachtreenode(g->subtree.head, [&](grpnode* h) -> int {
                 if (int rc = flush(h, 2)) return rc;
                 trim(h);
                 return 0;
@@ -395,13 +395,13 @@ int readone(pass& p) {
         p.wused += o.w;
         ++p.used_n;
         int rc = 0;
-        grpnode* g = findlevel(p, s->groups.grplist, &s->groups.rootgrp.nsub, 0, o.w, 11, &rc);
+        grpnode* g = findlevel(p, &s->groups.grplist, &s->groups.rootgrp.nsub, 0, o.w, 11, &rc);
         if (!g) return rc;
         if (s->groups.nclass == 1 && !g->rowbuf) {
             if (int brc = vyxbld(s, g)) return xexit(brc, 0);
         }
         if (s->groups.nclass == 2) {
-            grpnode* h = findlevel(p, g->subtree, &g->nsub, 1, o.w, 12, &rc);
+            grpnode* h = findlevel(p, &g->subtree, &g->nsub, 1, o.w, 12, &rc);
             if (!h) return rc;
             if (!h->rowbuf && vyxbld(s, h) != 0) return 1;
             g = h;
@@ -479,7 +479,7 @@ int vyxin(vyxstate* s) {
     if (s->groups.nclass == 0) {
         if (int rc = vyxbld(s, &s->groups.rootgrp)) return xexit(rc, 0);
     } else {
-        s->groups.grplist[0] = s->groups.grplist[1] = s->groups.grplist[2] = nullptr;
+        s->groups.grplist.head = s->groups.grplist.spare = s->groups.grplist.current = nullptr;
         s->groups.rootgrp.nsub = 0;
     }
 

@@ -69,7 +69,7 @@ int vyxpb(vyxstate* s, grpnode* g) {
     // The level's totals: events (count) and trials (exposure), weighted by FREQ. The input
     // stores a row it cannot use (a negative count, more events than trials, no positive
     // trials or exposure) as 0 in 0: those rows are counted for the log.
-    if (g == &s->groups.rootgrp || g == s->groups.grplist[0]) s->life.pbbadrows = 0;
+    if (g == &s->groups.rootgrp || g == s->groups.grplist.head) s->life.pbbadrows = 0;
     const int wcol = s->input.nfreq > 0 ? obslayout(s).weight : -1;
     double x = 0, n = 0;
     if (int rc = eachrow(s, g, [&](const double* r) {

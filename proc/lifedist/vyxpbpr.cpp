@@ -177,7 +177,7 @@ void pbest(vyxstate* s, const pbview& v) {
         c[5] = chi;
         tabrow(t);
     };
-    for (const grpnode* g = s->groups.grplist[0]; g; g = g->next) row(g, g->loc, g->scale, g->pbest, g->pbest[PB_CHISQ]);
+    for (const grpnode* g = s->groups.grplist.head; g; g = g->next) row(g, g->loc, g->scale, g->pbest, g->pbest[PB_CHISQ]);
     double total[PB_WORDS];
     pbestimate(pbcounts{v.binomial, s->life.wsums[0], s->life.wsums[1]}, v.ap, total);
     row(nullptr, s->life.wsums[0], s->life.wsums[1], total, s->life.pbaccum);
@@ -210,7 +210,7 @@ void pbpredtol(vyxstate* s, const pbview& v) {
         c[3] = pbtolsize(v.binomial, est, s->life.pbtolval, s->opts.alpha);
         tabrow(t);
     };
-    for (const grpnode* g = s->groups.grplist[0]; g; g = g->next) row(g, g->pbpred, g->pbest[PB_EST]);
+    for (const grpnode* g = s->groups.grplist.head; g; g = g->next) row(g, g->pbpred, g->pbest[PB_EST]);
     row(nullptr, v.poolpred, word(v.pooled, PB_EST));
     tabendrows(t, false);
     tabpublish(s->out.outmgr, id);

@@ -56,7 +56,7 @@ struct maker {
         obcheck(obinfocall(t, 2, it));
     }
     void parmcolumns(obobject* t, const char* role) {
-        for (int j = 0; j < s->fit.npar[0]; ++j) {
+        for (int j = 0; j < s->fit.npar.total; ++j) {
             const char* lab = s->opts.labels[LB_PARM1 + (j < 2 ? j : 1)];
             char name[41] = {};
             std::memcpy(name, lab, static_cast<size_t>(wzstrip(lab, 16)));
@@ -166,7 +166,7 @@ void vyxpobj(vyxstate* s) {
         tabenddef(t);
     }
 
-    if (s->fit.itprflag[0] && s->fit.itrow) {
+    if (s->fit.itprflag.itprint && s->fit.itrow) {
         t = m.create(TAB_ITERPARMS, "IterParms", 200);
         tabdouble(t, "Iter", &s->fit.itrow[0]);
         tabdouble(t, "Ridge", &s->fit.itrow[1]);

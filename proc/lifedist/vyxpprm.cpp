@@ -47,7 +47,7 @@ void readflags(vyxstate* s, const stmtrec* r) {
     p.noslabel = f(flag::plot::NOSLABEL);
     p.nocenplot = !f(flag::plot::NOCENPLOT) && !p.noppos;
     s->popt.linaxis = f(30);   // flag 30 has no keyword on the plot statements; kept as read
-    s->fit.itprflag[0] = f(flag::plot::ITPRINT);
+    s->fit.itprflag.itprint = f(flag::plot::ITPRINT);
     s->groups.clsmissing[0] = f(flag::plot::MISSING1);
     s->groups.clsmissing[1] = f(flag::plot::MISSING2);
     s->fit.lrflags[LR_PARMS] = f(flag::plot::LRCL);
@@ -157,7 +157,7 @@ int modelfitsettings(vyxstate* s, const stmtrec* r) {
 }
 
 int parmnames(vyxstate* s) {
-    const int n = s->fit.npar[0];
+    const int n = s->fit.npar.total;
     auto* names = static_cast<txthandle*>(vmalcp_handler(s->pools.bypool, int64_t(n) * int64_t(sizeof(txthandle)), 0x3006));
     if (!names) {
         xmemmsg(int64_t(n) * int64_t(sizeof(txthandle)));
@@ -185,7 +185,7 @@ int vyxpprm(vyxstate* s) {
     s->input.stmtkind = kindof(r->keyword);
     readstmtlabel(s, r);
     if (int rc = readconfidence(s, r)) return rc;
-    s->fit.npar[0] = 2;
+    s->fit.npar.total = 2;
     readresponses(s, r);
     if (s->life.rspvarid[0] && s->input.dsin) {
         const int32_t var = static_cast<int32_t>(s->life.rspvarid[0]);

@@ -67,10 +67,10 @@ int points(vyxstate* s, ranges& r) {
         return 0;
     }
     s->groups.grpcount[0] = 0;
-    s->groups.curgrp = s->groups.grplist[0];
+    s->groups.curgrp = s->groups.grplist.head;
     if (s->groups.nclass == 1) {
         int j = 0;
-        for (grpnode* g = s->groups.grplist[0]; g; g = g->next, ++j) {
+        for (grpnode* g = s->groups.grplist.head; g; g = g->next, ++j) {
             grouplabel(s, g);
             if (s->life.ppcflag1 || s->life.ppcflag2)
                 for (int k = 0; k < 7; ++k) g->ppcslot[k] = s->life.ppcarr[k] + j;

@@ -25,7 +25,7 @@ void vyxcfax(vyxstate* s) {
             a.line(a.L, S, a.R, S);
         }
     }
-    if (p.inborder && s->popt.pageflags[PG_PGSTART]) a.border();
+    if (p.inborder && s->popt.pageflags.start) a.border();
     a.line(a.L, a.B, a.R, a.B);
     RightGuard g{panelright(s), a.L, a.R, f->tilegaph};
     if (f->bottomedge[1] && !s->mcf.mcfopt.nohtick) bottomlife(a, g, s->popt.axlog[AXLOG_H] != 0);

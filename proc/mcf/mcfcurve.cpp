@@ -33,8 +33,8 @@ double* buffer(vyxstate* s, int n) {
 // The largest end time the last step runs to: the group's, or with a difference of two
 // groups the smaller of theirs.
 double lastend(const vyxstate* s, const grpnode* g) {
-    if (s->popt.pflags.mcfdiff && s->groups.grplist[0] && s->groups.grplist[0]->next)
-        return std::min(s->groups.grplist[0]->mcf.endmax, s->groups.grplist[0]->next->mcf.endmax);
+    if (s->popt.pflags.mcfdiff && s->groups.grplist.head && s->groups.grplist.head->next)
+        return std::min(s->groups.grplist.head->mcf.endmax, s->groups.grplist.head->next->mcf.endmax);
     return g->mcf.endmax;
 }
 

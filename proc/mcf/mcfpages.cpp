@@ -99,7 +99,7 @@ struct Driver {
     // No class variable (or the difference of two groups): one panel.
     int single() {
         grpnode* g = &s->groups.rootgrp;
-        s->popt.pageflags[PG_PGSTART] = s->popt.pageflags[PG_PGEND] = 1;
+        s->popt.pageflags.start = s->popt.pageflags.end = 1;
         if (int rc = freshpool()) return rc;
         page.begin();
         givesymbols(s, g, 0);
@@ -111,7 +111,7 @@ struct Driver {
 
     // Every group (or grid cell) overlaid in one panel.
     int overlay() {
-        s->popt.pageflags[PG_PGSTART] = s->popt.pageflags[PG_PGEND] = 1;
+        s->popt.pageflags.start = s->popt.pageflags.end = 1;
         page.begin();
         if (s->mcf.mcfopt.legendon) legend(s, LG_GROUPS);
         f->leftedge[0] = f->leftedge[1] = f->bottomedge[0] = f->bottomedge[1] = 1;
@@ -119,7 +119,7 @@ struct Driver {
         if (grid()) vyxcfgd(s);
         std::vector<grpnode*> groups;
         if (s->groups.nclass == 1) {
-            for (grpnode* g = s->groups.grplist[0]; g; g = g->next) groups.push_back(g);
+            for (grpnode* g = s->groups.grplist.head; g; g = g->next) groups.push_back(g);
         } else {
             const int rows = static_cast<int>(s->groups.nlev[1]), cols = static_cast<int>(s->groups.nlev[0]);
             for (int r = 0; r < rows; ++r)
@@ -143,7 +143,7 @@ struct Driver {
     // One class variable: a panel per group, NCOLS side by side or NROWS stacked.
     int panels() {
         int k = 0;
-        for (grpnode* g = s->groups.grplist[0]; g; g = g->next, ++k) {
+        for (grpnode* g = s->groups.grplist.head; g; g = g->next, ++k) {
             if (int rc = freshpool()) return rc;
             givesymbols(s, g, 0);
             const bool last = g->next == nullptr;
@@ -159,8 +159,8 @@ struct Driver {
                 ends = last || (k + 1) % nrows == 0;
                 atrow(r, ends);
             }
-            s->popt.pageflags[PG_PGSTART] = fresh;
-            s->popt.pageflags[PG_PGEND] = ends;
+            s->popt.pageflags.start = fresh;
+            s->popt.pageflags.end = ends;
             if (fresh || !page.open) page.begin();
             if (s->mcf.mcfopt.topstrip)
                 vyxptlb(s, g->key);
@@ -186,10 +186,10 @@ struct Driver {
                 page.begin();
                 for (int r = b * nrows; r < std::min((b + 1) * nrows, rows); ++r) {
                     const bool lastrow = r == rows - 1 || (r + 1) % nrows == 0;
-                    s->popt.pageflags[PG_PGSTART] = r % nrows == 0;
+                    s->popt.pageflags.start = r % nrows == 0;
                     if (nrows >= 2) atrow(r % nrows, lastrow);
                     for (int c = e * ncols; c < std::min((e + 1) * ncols, cols); ++c) {
-                        s->popt.pageflags[PG_PGEND] = lastrow && (c + 1 == cols || (c + 1) % ncols == 0);
+                        s->popt.pageflags.end = lastrow && (c + 1 == cols || (c + 1) % ncols == 0);
                         if (ncols >= 2) atcolumn(c % ncols);
                         if (r == b * nrows) vyxptlb(s, s->groups.levkeys[1] + 16 * c);
                         if (c == e * ncols) vyxpslb(s, s->groups.levkeys[0] + 16 * r);

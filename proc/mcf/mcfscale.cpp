@@ -42,11 +42,11 @@ Extremes gather(const vyxstate* s, bool limits) {
     if (s->groups.nclass == 0) {
         take(e, &s->groups.rootgrp, limits);
     } else {
-        for (const grpnode* g = s->groups.grplist[0]; g; g = g->next) {
+        for (const grpnode* g = s->groups.grplist.head; g; g = g->next) {
             if (s->groups.nclass == 1)
                 take(e, g, limits);
             else
-                for (const grpnode* h = g->subtree[0]; h; h = h->next) take(e, h, limits);
+                for (const grpnode* h = g->subtree.head; h; h = h->next) take(e, h, limits);
         }
     }
     return e;

@@ -33,3 +33,9 @@ struct mcfstate {
     uint32_t lastrow;           // the row being added is the last of its table
     obobject* grpobj;           // output group of the current class level, null when none
 };
+
+// Fields used outside mcf (folders of proc/; "written" counts assignments and
+// addresses taken):
+//   mcftype      written in mcf; read in statgraph
+//   clswidth     written in mcf; read in statgraph
+//   mcfopt       written in mcf; read in statgraph

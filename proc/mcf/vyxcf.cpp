@@ -47,9 +47,9 @@ void closefile(grpnode* g) {
 
 void closefiles(vyxstate* s) {
     closefile(&s->groups.rootgrp);
-    for (grpnode* g = s->groups.grplist[0]; g; g = g->next) {
+    for (grpnode* g = s->groups.grplist.head; g; g = g->next) {
         closefile(g);
-        for (grpnode* h = g->subtree[0]; h; h = h->next) closefile(h);
+        for (grpnode* h = g->subtree.head; h; h = h->next) closefile(h);
     }
 }
 
@@ -60,7 +60,7 @@ int run(vyxstate* s, bool* readin) {
     if (int rc = vyxclst(s); rc != 0) return rc;
     if (int rc = vyxordr(s); rc != 0) return rc;
     if (int rc = vyxcfob(s); rc != 0) return rc;
-    s->popt.pageflags[PG_START] = 1;
+    s->popt.pageflags.start = 1;
     s->groups.lastgrp = 0;
     s->groups.grpcount[0] = 0;
     int counter = 0;
@@ -68,13 +68,13 @@ int run(vyxstate* s, bool* readin) {
     switch (s->groups.nclass) {
         case 0: rc = estimate(s, &s->groups.rootgrp, 0, 0, &counter); break;
         case 1:
-            for (grpnode* g = s->groups.grplist[0]; g && !rc; g = g->next) rc = estimate(s, g, 0, 0, &counter);
+            for (grpnode* g = s->groups.grplist.head; g && !rc; g = g->next) rc = estimate(s, g, 0, 0, &counter);
             break;
         default: {
             int i = 0;
-            for (grpnode* g = s->groups.grplist[0]; g && !rc; g = g->next, ++i) {
+            for (grpnode* g = s->groups.grplist.head; g && !rc; g = g->next, ++i) {
                 int j = 0;
-                for (grpnode* h = g->subtree[0]; h && !rc; h = h->next, ++j) rc = estimate(s, h, i, j, &counter);
+                for (grpnode* h = g->subtree.head; h && !rc; h = h->next, ++j) rc = estimate(s, h, i, j, &counter);
             }
             break;
         }
@@ -104,7 +104,7 @@ void cfgrp(vyxstate* s, grpnode* g, int i, int j, int* counter) {
         len = wzstrip(g->key, 16);
     } else {
         // The grid's last cell: the last first-level level and its last second-level level.
-        const bool lastfirst = static_cast<uint32_t>(i + 1) >= s->groups.nlev[1] || !s->groups.grplist[0];
+        const bool lastfirst = static_cast<uint32_t>(i + 1) >= s->groups.nlev[1] || !s->groups.grplist.head;
         s->groups.lastgrp = lastfirst && g->next == nullptr;
         const char* first = s->groups.levkeys[0] + 16 * i;
         int la = wzstrip(first, 16), lb = wzstrip(g->key, 16);

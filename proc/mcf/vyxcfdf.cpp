@@ -93,7 +93,7 @@ void joinids(vyxstate* s, const char* a, const char* b, char* out) {
 }
 
 int opensides(vyxstate* s, side& a, side& b, diffout& out) {
-    a.g = s->groups.grplist[0];
+    a.g = s->groups.grplist.head;
     b.g = a.g ? a.g->next : nullptr;
     if (!b.g) {
         xpmlog(MSG_GROUP, MCFM_DIFFGROUPS, a.g ? 1 : 0);

@@ -85,7 +85,7 @@ grpnode* groupof(vyxstate* s, double w, int32_t used, int* rc) {
     if (s->groups.nclass == 0) return &s->groups.rootgrp;
     obsvalues& v = s->input.obsvals;
     bool isnew = false;
-    grpnode* g = levelnode(s, &s->groups.grplist[0], &s->groups.grplist[1], v.clsfmt[0], v.clsraw[0], v.clsnum[0], &isnew, rc);
+    grpnode* g = levelnode(s, &s->groups.grplist.head, &s->groups.grplist.spare, v.clsfmt[0], v.clsraw[0], v.clsnum[0], &isnew, rc);
     if (!g) {
         if (!*rc) {
             xpmlog(MSG_GROUP, MCFM_TREE1);
@@ -100,13 +100,13 @@ grpnode* groupof(vyxstate* s, double w, int32_t used, int* rc) {
             return nullptr;
         }
         if (s->groups.nclass == 2) {
-            g->subtree[0] = g->subtree[1] = g->subtree[2] = nullptr;
+            g->subtree.head = g->subtree.spare = g->subtree.current = nullptr;
             g->nsub = 0;
         }
     }
     orderweight(g, s->groups.clsorder[0], isnew, w, used);
     if (s->groups.nclass == 1) return g;
-    grpnode* h = levelnode(s, &g->subtree[0], &g->subtree[1], v.clsfmt[1], v.clsraw[1], v.clsnum[1], &isnew, rc);
+    grpnode* h = levelnode(s, &g->subtree.head, &g->subtree.spare, v.clsfmt[1], v.clsraw[1], v.clsnum[1], &isnew, rc);
     if (!h) {
         if (!*rc) {
             xpmlog(MSG_GROUP, MCFM_TREE2);
@@ -208,7 +208,7 @@ template <class F>
 int eachleaf(grpnode* root, int levels, F& f) {
     if (!root) return 0;
     int rc = eachleaf(root->tleft, levels, f);
-    if (rc == 0) rc = levels > 1 ? eachleaf(root->subtree[0], levels - 1, f) : f(root);
+    if (rc == 0) rc = levels > 1 ? eachleaf(root->subtree.head, levels - 1, f) : f(root);
     if (rc == 0) rc = eachleaf(root->tright, levels, f);
     return rc;
 }
@@ -233,7 +233,7 @@ int vyxcfin(vyxstate* s) {
     s->mcf.mcfopt.unitwidth = 0;
     xbyrwnd(s->input.dsin, 66);
     std::memset(&s->groups.rootgrp, 0, sizeof s->groups.rootgrp);
-    s->groups.grplist[0] = s->groups.grplist[1] = s->groups.grplist[2] = nullptr;
+    s->groups.grplist.head = s->groups.grplist.spare = s->groups.grplist.current = nullptr;
     if (int rc = s->groups.nclass == 0 ? cfbld(s, &s->groups.rootgrp) : 0; rc != 0) {
         return xexit(rc, 0);
     }
@@ -402,5 +402,5 @@ int vyxcfin(vyxstate* s) {
         return 0;
     };
     if (s->groups.nclass == 0) return flush(&s->groups.rootgrp);
-    return eachleaf(s->groups.grplist[0], s->groups.nclass, flush);
+    return eachleaf(s->groups.grplist.head, s->groups.nclass, flush);
 }

@@ -287,7 +287,7 @@ int vyxcfpr(vyxstate* s, grpnode* g) {
 }
 
 int vyxcfpd(vyxstate* s) {
-    grpnode* a = s->groups.grplist[0];
+    grpnode* a = s->groups.grplist.head;
     grpnode* b = a ? a->next : nullptr;
     if (!b) return RC_REPORTED;
     mcftab::bind(s, TAB_MCFDSUM, "kv.vitalyx.mcfdsum");

@@ -25,7 +25,7 @@ struct statusinfo {
 statusinfo decide(vyxstate* s, double crit) {
     const double convh = s->fit.fitcrit.convh;
     // Nothing was estimated (510/1956 says why): no convergence to report.
-    if (s->fit.npar[1] == 0) return {3, rdxmsg(510, 1957)};
+    if (s->fit.npar.free == 0) return {3, rdxmsg(510, 1957)};
     // The lines name the BY group the MODEL is fitted to, when there are BY groups.
     char of[640], fr[640];
     groupsuffix(s, false, " of ", of, sizeof of);
@@ -86,10 +86,10 @@ double getstat(const double* v, const double* packed, int i) {
 void vyxmcov(vyxstate* s) {
     const mdlcounts n = mdlsizes(s);
     const int p = n.p;
-    double* H = s->fit.fitarr[2];
-    const double* g = s->fit.fitarr[1];
+    double* H = s->fit.fitarr.hess;
+    const double* g = s->fit.fitarr.grad;
     const long M = p + 1, T = M * (M + 1) / 2;
-    double* tol = s->fit.fitarr[3] + T + 2 * M;
+    double* tol = s->fit.fitarr.work + T + 2 * M;
     double* work = tol + M;
     char* st = reinterpret_cast<char*>(work + M);
 
@@ -114,14 +114,14 @@ void vyxmcov(vyxstate* s) {
     for (int j = 0; j < p; ++j)
         if (s->mdl.parmstat[j] == 'C' && H[zisub(j, j)] <= tol[j]) H[zisub(j, j)] = 0.0;
 
-    const double ll = s->fit.loglik[1];
+    const double ll = s->fit.loglik.final;
     const double crit = ismiss(ll) ? missing() : -H[zisub(p, p)] / (ll == 0.0 ? 1.0 : std::fabs(ll));
     statusinfo info = decide(s, crit);
     // The log-likelihood shows missing where it could not be computed; 510/63 says so itself.
     char of[640];
     groupsuffix(s, false, " of ", of, sizeof of);
     if (ismiss(ll) && s->fit.optrc != NR_NOTFINITE) xpmlog(510, 1955, of);
-    if (s->fit.itprflag[1] != 1 && s->fit.npar[1] > 0) xpmlog(510, 65, of);
+    if (s->fit.itprflag.converged != 1 && s->fit.npar.free > 0) xpmlog(510, 65, of);
     statustable(s, info);
     if (s->step.stepend) return;
 
@@ -154,6 +154,6 @@ void vyxmcov(vyxstate* s) {
         }
     }
     const size_t bytes = sizeof(double) * static_cast<size_t>(p) * (p + 1) / 2;
-    std::memcpy(s->fit.fitarr[3], H, bytes);
+    std::memcpy(s->fit.fitarr.work, H, bytes);
     std::memcpy(s->mdl.covsave, H, bytes);
 }

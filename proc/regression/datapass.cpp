@@ -693,6 +693,6 @@ int vyxmdta(vyxstate* s) {
     if (!s->step.stepend) modnobs(s);
     if (!s->step.stepend && mls->nclassv > 0) classtbl(s);
     if (!s->step.stepend) zlevchk(mctl);
-    if (!s->step.stepend && (s->fit.covprint[CP_COVB] || s->fit.covprint[CP_CORRB] || s->fit.itprflag[0])) procprm(s);
+    if (!s->step.stepend && (s->fit.covprint[CP_COVB] || s->fit.covprint[CP_CORRB] || s->fit.itprflag.itprint)) procprm(s);
     return s->step.stepend ? 1 : 0;
 }

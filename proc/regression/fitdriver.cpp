@@ -41,16 +41,16 @@ bool fitarrays(vyxstate* s, int p) {
     const int64_t M = p + 1, T = M * (M + 1) / 2;
     double* hb;
     if (!take(s->pools.bypool, T + 4 * M + (M + 1) / 2 + 1, 0x2004, &hb)) return false;
-    s->fit.fitarr[2] = hb;
-    s->fit.fitarr[1] = hb + T;
-    s->fit.fitarr[0] = hb + T + M;
+    s->fit.fitarr.hess = hb;
+    s->fit.fitarr.grad = hb + T;
+    s->fit.fitarr.est = hb + T + M;
     s->fit.estarr[0] = hb + T + 2 * M;
     s->fit.estarr[1] = hb + T + 3 * M;
     s->fit.parmmap = reinterpret_cast<int32_t*>(hb + T + 4 * M);
     if (!take(s->pools.bypool, M, 0x3004, &s->mdl.parmstat)) return false;
     double* work;
     if (!take(s->pools.stmtpool, M * M + T + 5 * M + (M + 1) / 2 + 1, 0x2006, &work)) return false;
-    s->fit.fitarr[3] = work;
+    s->fit.fitarr.work = work;
     s->mdl.estfit = work + T;
     s->mdl.stderrs = work + T + M;
     txthandle* names;
@@ -97,7 +97,7 @@ double fentry(void* ctx) {
     auto* s = static_cast<vyxstate*>(ctx);
     ++s->fit.fitcrit.neval;
     vyxmlik(s, MLIK_BOTH);
-    return -s->fit.loglik[0];
+    return -s->fit.loglik.current;
 }
 
 int gentry(void* ctx) { return vyxmderiv(static_cast<vyxstate*>(ctx)); }
@@ -105,11 +105,11 @@ int gentry(void* ctx) { return vyxmderiv(static_cast<vyxstate*>(ctx)); }
 int centry(void* ctx) {
     auto* s = static_cast<vyxstate*>(ctx);
     ++s->fit.fitcrit.niter;
-    if (s->fit.itprflag[0]) mitprnt(s);
+    if (s->fit.itprflag.itprint) mitprnt(s);
     if (s->step.stepend) return 0;
-    const double* x = s->fit.fitarr[0];
+    const double* x = s->fit.fitarr.est;
     const double* prev = static_cast<nrparm*>(s->fit.optctl)->xprev;
-    for (int i = s->fit.npar[1] - 1; i >= 0; --i) {
+    for (int i = s->fit.npar.free - 1; i >= 0; --i) {
         const double d = std::fabs(x[i] - prev[i]);
         const double change = std::fabs(x[i]) >= SMALL_PARM || std::isnan(x[i]) ? std::fabs(d / x[i]) : d;
         // A change that is not a number is no sign of convergence.
@@ -125,13 +125,13 @@ void mitprnt(vyxstate* s) { histrow(s, s->fit.itstatus[0]++, s->fit.fitcrit.ridg
 void histrow(vyxstate* s, double cell0, double cell1) {
     if (s->step.stepend) return;
     const mdlcounts n = mdlsizes(s);
-    double* b = s->fit.fitarr[0];
-    const bool packed = n.p != s->fit.npar[1];
+    double* b = s->fit.fitarr.est;
+    const bool packed = n.p != s->fit.npar.free;
     if (packed) vyxxpm(b, s->mdl.parmstat, n.p, nullptr);
     double* row = s->fit.itrow;
     row[0] = cell0;
     row[1] = cell1;
-    row[2] = likfailed(s->fit.loglik[0]) ? missing() : s->fit.loglik[0];   // a failed evaluation shows missing
+    row[2] = likfailed(s->fit.loglik.current) ? missing() : s->fit.loglik.current;   // a failed evaluation shows missing
     for (int j = 0; j < n.p; ++j) row[3 + j] = b[j];
     // The model's intercept and slopes on the scale of the data.
     auto block = [&](int first, int last, bool fixed) {
@@ -157,7 +157,7 @@ void setupit(vyxstate* s, int label, txthandle name) {
     t.coldouble("Ridge", &s->fit.itrow[1]);
     t.coldouble("Loglike", &s->fit.itrow[2]);
     const auto* names = static_cast<txthandle*>(s->fit.parmnames);
-    for (int i = 0; i < s->fit.npar[0]; ++i)
+    for (int i = 0; i < s->fit.npar.total; ++i)
         if (s->fit.parmmap[i] >= 0) t.coldouble(names[s->fit.parmmap[i]], &s->fit.itrow[3 + i], "value");
     t.titles({{"Title", rdxmsg(0, label)}});
     t.history(332);
@@ -171,13 +171,13 @@ void setupit(vyxstate* s, int label, txthandle name) {
 // summed in extended precision a Newton step from there reaches it. A step is kept only when
 // the log-likelihood does not fall beyond its rounding and the Newton decrement shrinks.
 static void polish(vyxstate* s) {
-    const int n = s->fit.npar[1], p = s->fit.npar[0];
+    const int n = s->fit.npar.free, p = s->fit.npar.total;
     if (n < 1) return;
-    double* x = s->fit.fitarr[0];
-    double* g = s->fit.fitarr[1];
-    double* H = s->fit.fitarr[2];
+    double* x = s->fit.fitarr.est;
+    double* g = s->fit.fitarr.grad;
+    double* H = s->fit.fitarr.hess;
     // Room in the optimiser's work array, unused after it returned.
-    double* work = s->fit.fitarr[3];
+    double* work = s->fit.fitarr.work;
     double* d = work + static_cast<long>(n) * (n + 1) / 2;
     double* keepx = d + n;
     double* keepg = keepx + p;
@@ -189,19 +189,19 @@ static void polish(vyxstate* s) {
         std::memcpy(keepx, x, sizeof(double) * static_cast<size_t>(p));
         std::memcpy(keepg, g, sizeof(double) * static_cast<size_t>(p));
         std::memcpy(keepH, H, sizeof(double) * static_cast<size_t>(t));
-        const double before = s->fit.loglik[0];
+        const double before = s->fit.loglik.current;
         for (int i = 0; i < n; ++i) x[i] += d[i];
         vyxmlik(s, MLIK_BOTH);
         vyxmderiv(s);
         if (s->step.stepend) return;
         double nextdec = 0.0;
-        const bool ok = s->fit.loglik[0] >= before - 64.0 * EPS53 * std::fabs(before) &&
+        const bool ok = s->fit.loglik.current >= before - 64.0 * EPS53 * std::fabs(before) &&
                         newtonstep(H, g, n, d, work, &nextdec) && nextdec < dec;
         if (!ok) {
             std::memcpy(x, keepx, sizeof(double) * static_cast<size_t>(p));
             std::memcpy(g, keepg, sizeof(double) * static_cast<size_t>(p));
             std::memcpy(H, keepH, sizeof(double) * static_cast<size_t>(t));
-            s->fit.loglik[0] = before;
+            s->fit.loglik.current = before;
             return;
         }
         dec = nextdec;
@@ -210,7 +210,7 @@ static void polish(vyxstate* s) {
 
 int vyxmfit(vyxstate* s) {
     const mdlcounts n = mdlsizes(s);
-    s->fit.npar[0] = s->fit.npar[2] = n.p;
+    s->fit.npar.total = s->fit.npar.model = n.p;
     if (!fitarrays(s, n.p)) return 1;
     s->mdl.likfail = 0;
     s->fit.fitcrit.ridge = 0.0;
@@ -220,7 +220,7 @@ int vyxmfit(vyxstate* s) {
     vyxmls(s);
 
     nrctl ctl{};
-    ctl.npar = s->fit.npar[1];
+    ctl.npar = s->fit.npar.free;
     ctl.maxiter = s->fit.maxiter;
     ctl.regrad = 0;
     ctl.firstok = 1;
@@ -229,14 +229,14 @@ int vyxmfit(vyxstate* s) {
     ctl.ridgeinit = 0.0625;
     ctl.ridgegrow = 16.0;
     nrparm blk{};
-    blk.work = s->fit.fitarr[3];
-    blk.hess = s->fit.fitarr[2];
-    blk.grad = s->fit.fitarr[1];
+    blk.work = s->fit.fitarr.work;
+    blk.hess = s->fit.fitarr.hess;
+    blk.grad = s->fit.fitarr.grad;
     blk.scratch = s->fit.estarr[1];
     blk.xprev = s->fit.estarr[0];
-    blk.x = s->fit.fitarr[0];
+    blk.x = s->fit.fitarr.est;
 
-    if (s->fit.itprflag[0]) {
+    if (s->fit.itprflag.itprint) {
         double* row;
         if (!take(s->pools.stmtpool, n.p + 3, 0x2004, &row)) return 1;
         s->fit.itrow = row;
@@ -252,19 +252,19 @@ int vyxmfit(vyxstate* s) {
     s->fit.optctl = nullptr;
     // The optimiser does not look at the gradient callback's result: a derivative pass that
     // met an unusable scale, or estimates that are not numbers, make the fit fail here.
-    if ((rc == NR_CONVERGED || rc == NR_NOCONV) && (s->mdl.likfail || anynotfinite(blk.x, s->fit.npar[1])))
+    if ((rc == NR_CONVERGED || rc == NR_NOCONV) && (s->mdl.likfail || anynotfinite(blk.x, s->fit.npar.free)))
         rc = NR_NOTFINITE;
     s->fit.optrc = rc;
     if (s->step.stepend) return 0;
     // The log-likelihood at the estimates the optimiser leaves: its objective there, or,
     // after a failure that took the estimates back, a new evaluation.
-    if (rc == NR_CONVERGED || rc == NR_NOCONV || rc == NR_NOTPOSDEF) s->fit.loglik[0] = -blk.fval;
+    if (rc == NR_CONVERGED || rc == NR_NOCONV || rc == NR_NOTPOSDEF) s->fit.loglik.current = -blk.fval;
     else vyxmlik(s, 0);
     if (s->step.stepend) return 0;
     if (rc == NR_CONVERGED) polish(s);
     if (s->step.stepend) return 0;
 
-    if (s->fit.itprflag[0]) {
+    if (s->fit.itprflag.itprint) {
         mtable t(s);
         t.call(s->out.curtab, OB_ENDROWS, 0, nullptr);
         wobitem it[] = {obidin(s->out.curtabid)};
@@ -273,12 +273,12 @@ int vyxmfit(vyxstate* s) {
     }
     // With no free parameter (every design column dropped as singular) the optimiser has
     // nothing to move and reports convergence: nothing was estimated, and that is no success.
-    const bool noparm = s->fit.npar[1] == 0;
+    const bool noparm = s->fit.npar.free == 0;
     if (noparm) xpmlog(510, 1956, s->fit.fitcrit.singular);
-    s->fit.itprflag[1] = rc == NR_CONVERGED && !noparm;
-    if (!s->fit.itprflag[1]) s->fit.lrflags[LR_PARMS] = 0;
+    s->fit.itprflag.converged = rc == NR_CONVERGED && !noparm;
+    if (!s->fit.itprflag.converged) s->fit.lrflags[LR_PARMS] = 0;
     // An evaluation that failed at the estimates stored minus the largest double: the fit
     // has no log-likelihood to show (510/1955 or 510/63 says so with the status).
-    s->fit.loglik[1] = likfailed(s->fit.loglik[0]) ? missing() : s->fit.loglik[0];
+    s->fit.loglik.final = likfailed(s->fit.loglik.current) ? missing() : s->fit.loglik.current;
     return 0;
 }

@@ -179,10 +179,10 @@ struct likframe {
     dersums sums;
 
     likframe(vyxstate* st, int md)
-        : s(st), mode(md), wantvalue(md != 1), wantderiv(md != 0), p(st->fit.npar[0]), packed(st->fit.npar[0] != st->fit.npar[1]) {
-        b = s->fit.fitarr[0];
-        grad = mode == MLIK_BOTH ? s->mdl.mlikcache : s->fit.fitarr[1];
-        hess = mode == MLIK_BOTH ? s->mdl.mlikcache + p : s->fit.fitarr[2];
+        : s(st), mode(md), wantvalue(md != 1), wantderiv(md != 0), p(st->fit.npar.total), packed(st->fit.npar.total != st->fit.npar.free) {
+        b = s->fit.fitarr.est;
+        grad = mode == MLIK_BOTH ? s->mdl.mlikcache : s->fit.fitarr.grad;
+        hess = mode == MLIK_BOTH ? s->mdl.mlikcache + p : s->fit.fitarr.hess;
         if (mode == MLIK_BOTH) s->mdl.mlikcached = 0;
         sums.init(s, p);
         sums.clear();
@@ -213,7 +213,7 @@ struct likframe {
             if (wantderiv) vyxxpm(grad, s->mdl.parmstat, p, hess);
         }
         if (failed) {
-            s->fit.loglik[0] = -DBL_MAX;
+            s->fit.loglik.current = -DBL_MAX;
             if (mode == 1) derivfail(s, grad, p);
             return;
         }
@@ -230,12 +230,12 @@ struct likframe {
 int vyxmlik(vyxstate* s, int mode) { return s->popt.pflags.haslogscl ? loglike1(s, mode) : loglike0(s, mode); }
 
 int vyxmderiv(vyxstate* s) {
-    const int p = s->fit.npar[0];
+    const int p = s->fit.npar.total;
     const long t = static_cast<long>(p) * (p + 1) / 2;
     const double* point = s->mdl.mlikcache + p + t;
-    if (s->mdl.mlikcached && std::memcmp(point, s->fit.fitarr[0], sizeof(double) * static_cast<size_t>(p)) == 0) {
-        std::memcpy(s->fit.fitarr[1], s->mdl.mlikcache, sizeof(double) * static_cast<size_t>(p));
-        std::memcpy(s->fit.fitarr[2], s->mdl.mlikcache + p, sizeof(double) * static_cast<size_t>(t));
+    if (s->mdl.mlikcached && std::memcmp(point, s->fit.fitarr.est, sizeof(double) * static_cast<size_t>(p)) == 0) {
+        std::memcpy(s->fit.fitarr.grad, s->mdl.mlikcache, sizeof(double) * static_cast<size_t>(p));
+        std::memcpy(s->fit.fitarr.hess, s->mdl.mlikcache + p, sizeof(double) * static_cast<size_t>(t));
         return 0;
     }
     return vyxmlik(s, 1);
@@ -343,7 +343,7 @@ int loglike0(vyxstate* s, int mode) {
         S.fold();
         if (!failed && !s->step.stepend) {
             const double nexact = s->mdl.sumwt[1];
-            if (f.wantvalue) s->fit.loglik[0] = static_cast<double>(S.ll - std::log(static_cast<long double>(sigma)) * nexact);
+            if (f.wantvalue) s->fit.loglik.current = static_cast<double>(S.ll - std::log(static_cast<long double>(sigma)) * nexact);
             if (f.wantderiv) {
                 if (hasscale) {
                     long double* G = S.g;
@@ -489,7 +489,7 @@ int loglike1(vyxstate* s, int mode) {
         });
         S.fold();
         if (!failed && !s->step.stepend) {
-            if (f.wantvalue) s->fit.loglik[0] = static_cast<double>(S.ll);
+            if (f.wantvalue) s->fit.loglik.current = static_cast<double>(S.ll);
             if (f.wantderiv) S.store(f.grad, f.hess);
         }
         if (s->step.stepend) failed = true;

@@ -19,7 +19,7 @@ namespace mdl {
 double lfentry(void* ctx, int32_t*) {
     auto* s = static_cast<vyxstate*>(ctx);
     vyxmlik(s, MLIK_BOTH);
-    return -s->fit.loglik[0];
+    return -s->fit.loglik.current;
 }
 
 int32_t lghntry(void* ctx) {
@@ -43,7 +43,7 @@ void setcl(vyxstate* s, txthandle name) {
     t.coltext("Parameter", 12, s->row.rowtext);
     t.coldouble("Loglike", &s->fit.itrow[2]);
     const auto* names = static_cast<txthandle*>(s->fit.parmnames);
-    for (int i = 0; i < s->fit.npar[0]; ++i)
+    for (int i = 0; i < s->fit.npar.total; ++i)
         if (s->fit.parmmap[i] >= 0) t.coldouble(names[s->fit.parmmap[i]], &s->fit.itrow[3 + i], "value");
     t.titles({{"Title", rdxmsg(0, 207)}});
     t.enddef();
@@ -114,42 +114,42 @@ int vyxmcl(vyxstate* s) {
 
     auto* blk = static_cast<ciblk*>(vmalcp_handler(s->pools.stmtpool, sizeof(ciblk), 0x2004));
     if (!blk) return 1016;
-    if (p != s->fit.npar[1]) vyxxpm(s->mdl.estfit, s->mdl.parmstat, p, nullptr);
+    if (p != s->fit.npar.free) vyxxpm(s->mdl.estfit, s->mdl.parmstat, p, nullptr);
     auto* res = static_cast<double*>(vmalcp_handler(s->pools.stmtpool, 2 * static_cast<int64_t>(p + 1) * sizeof(double), 0x2004));
     if (!res) {
         xexit(1016, 0);
         s->step.stepend = 1;
         return 1016;
     }
-    double* x = s->fit.fitarr[0];
+    double* x = s->fit.fitarr.est;
     double* d = s->fit.estarr[1];
-    blk->prtflag = s->fit.itprflag[0];
-    blk->npar = s->fit.npar[1];
+    blk->prtflag = s->fit.itprflag.itprint;
+    blk->npar = s->fit.npar.free;
     blk->maxeval = s->fit.maxiter;
     blk->evalcnt = reinterpret_cast<int32_t*>(&s->fit.itstatus[0]);
     blk->theta = x;
     blk->base = s->fit.estarr[0];
-    blk->cgrad = s->fit.fitarr[1];
-    blk->chess = s->fit.fitarr[2];
+    blk->cgrad = s->fit.fitarr.grad;
+    blk->chess = s->fit.fitarr.hess;
     blk->cvec = d;
     blk->lowres = res;
     blk->uppres = res + (p + 1);
     blk->singtol = s->fit.fitcrit.singular;
     blk->convcrit = s->fit.fitcrit.converge;
-    blk->negllmax = -s->fit.loglik[1];
+    blk->negllmax = -s->fit.loglik.final;
     blk->alpha = s->opts.alpha;
 
-    if (s->fit.itprflag[0]) setcl(s, rdxtxt("ModIterLRparm", 13));
+    if (s->fit.itprflag.itprint) setcl(s, rdxtxt("ModIterLRparm", 13));
     for (int i = 0; i < p && !s->step.stepend; ++i) {
         s->mdl.climits[2 * i] = s->mdl.climits[2 * i + 1] = s->mdl.estdata[i];
         if (s->mdl.parmstat[i] != '1') continue;
         s->mdl.clparm = i;
-        if (s->fit.itprflag[0]) {
+        if (s->fit.itprflag.itprint) {
             std::memset(s->row.rowtext, ' ', 40);
             xpmstr(s->row.rowtext, 40, 510, 269, i + 1);
         }
         direction(s, i, d);
-        if (p != s->fit.npar[1]) vyxxpm(d, s->mdl.parmstat, p, nullptr);
+        if (p != s->fit.npar.free) vyxxpm(d, s->mdl.parmstat, p, nullptr);
         std::memcpy(x, s->mdl.estfit, sizeof(double) * static_cast<size_t>(p));
         s->fit.itstatus[0] = 0;
         const int32_t rc = zprci(s, blk, mdl::lfentry, mdl::lghntry, prtcl, nullptr);
@@ -164,7 +164,7 @@ int vyxmcl(vyxstate* s) {
         s->mdl.climits[2 * i] = keep ? a : b;
         s->mdl.climits[2 * i + 1] = keep ? b : a;
     }
-    if (s->fit.itprflag[0] && !s->step.stepend) {
+    if (s->fit.itprflag.itprint && !s->step.stepend) {
         mtable t(s);
         t.call(s->out.curtab, OB_ENDROWS, 0, nullptr);
         wobitem it[] = {obidin(s->out.curtabid)};

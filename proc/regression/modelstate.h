@@ -60,3 +60,22 @@ struct modelstate {
     double* mlikcache;          // gradient, Hessian and the point of the last value pass
     uint8_t mlikcached;         // mlikcache holds them
 };
+
+// Fields used outside regression (folders of proc/; "written" counts assignments and
+// addresses taken):
+//   rsp3flag     written in regression; read in lifedist
+//   mdlrspkind   written in regression; read in devgraph, lifedist
+//   ordercode    written in regression; read in lifedist
+//   liferng      written in regression; read in devgraph
+//   stressvals   written in regression; read in devgraph
+//   mdllev       written in framework; read in devgraph, lifedist, regression, statgraph
+//   logslev      written in regression; read in devgraph
+//   logscl       written in regression; read in devgraph
+//   mdlvarids    written in regression; read in lifedist
+//   mdleffinfo   written in regression; read in devgraph, lifedist
+//   mdllay       written in regression; read in devgraph
+//   mdlgradhess  written in regression; read in lifedist
+//   relcodes     written in regression; read in devgraph
+//   mdlrspids    written in regression; read in lifedist
+//   mdlnresp     written in regression; read in lifedist
+//   estdata      written in regression; read in devgraph, lifedist

@@ -258,7 +258,7 @@ int vyxmprm(vyxstate* s) {
     s->fit.covprint[CP_CORRB] = stmtflag(r, mf::CORRB);
     s->fit.lrflags[LR_PARMS] = stmtflag(r, mf::LRCL);
     s->mdl.waldcl = stmtflag(r, mf::WALDCL);
-    s->fit.itprflag[0] = stmtflag(r, mf::ITPRINT);
+    s->fit.itprflag.itprint = stmtflag(r, mf::ITPRINT);
     // 2. numbers
     s->fit.maxiter = static_cast<int32_t>(gparm(r, ms::MAXIT, 50.0));
     s->fit.fitcrit.converge = gparm(r, ms::CONVERGE, 0.001);

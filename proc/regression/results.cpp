@@ -46,7 +46,7 @@ void fitsummary(vyxstate* s) {
     if (s->mdl.mdlcnt[3] != 0.0) row(232, s->mdl.mdlcnt[3]);
     if (s->input.nobscnt[0] != 0) row(229, s->input.nobscnt[0]);
     if (s->opts.thrflags[TH_GIVEN]) row(110, s->fit.fixedparms[FP_THRESHOLD]);
-    row(236, s->fit.loglik[1]);
+    row(236, s->fit.loglik.final);
     t.endrows();
     t.publish();
 }
@@ -226,7 +226,7 @@ void lagrange(vyxstate* s) {
 
 // The covariance (or correlation) matrix of the free parameters, packed.
 void matrices(vyxstate* s) {
-    const int p = s->fit.npar[0];
+    const int p = s->fit.npar.total;
     std::vector<int> freecols;
     for (int j = 0; j < p; ++j)
         if (s->mdl.parmstat[j] == '1') freecols.push_back(j);

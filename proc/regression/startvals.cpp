@@ -23,11 +23,11 @@ inline long tri(int k) { return static_cast<long>(k) * (k + 1) / 2; }
 // `order` parameters, every design column kept and every row read as one exact response:
 // X'WX into the packed Hessian and X'Wy into the gradient.
 void crossproducts(vyxstate* s, int order) {
-    const int32_t np = s->fit.npar[0], nf = s->fit.npar[1], ndist = s->mdl.ndistp;
+    const int32_t np = s->fit.npar.total, nf = s->fit.npar.free, ndist = s->mdl.ndistp;
     const uint32_t kind = s->input.rspkind;
     const kernfn k0 = s->fit.prob_fn[0], k1 = s->fit.prob_fn[1];
     const uint8_t logscl = s->popt.pflags.haslogscl;
-    s->fit.npar[0] = s->fit.npar[1] = order;
+    s->fit.npar.total = s->fit.npar.free = order;
     s->input.rspkind = 0;
     s->mdl.ndistp = 0;
     s->fit.prob_fn[0] = zlnull;
@@ -35,8 +35,8 @@ void crossproducts(vyxstate* s, int order) {
     s->popt.pflags.haslogscl = 0;
     loglike0(s, 1);
     s->popt.pflags.haslogscl = logscl;
-    s->fit.npar[0] = np;
-    s->fit.npar[1] = nf;
+    s->fit.npar.total = np;
+    s->fit.npar.free = nf;
     s->input.rspkind = kind;
     s->mdl.ndistp = ndist;
     s->fit.prob_fn[0] = k0;
@@ -72,9 +72,9 @@ void scalecrossproducts(vyxstate* s, double* H) {
 // that cannot be swept, fills parmmap and the column estimates, and returns the number of
 // columns kept. *rss receives the residual sum of squares, *floor its lower bound.
 int leastsquares(vyxstate* s, int order, bool withscale, double* rss, double* floorv) {
-    double* b = s->fit.fitarr[0];
-    double* g = s->fit.fitarr[1];
-    double* H = s->fit.fitarr[2];
+    double* b = s->fit.fitarr.est;
+    double* g = s->fit.fitarr.grad;
+    double* H = s->fit.fitarr.hess;
     char* st = s->mdl.parmstat;
     const int ncol = s->mdl.mdllay->ncol;
 
@@ -136,7 +136,7 @@ void initialvalues(vyxstate* s, int which, int effrom, int efto, int first) {
     const int n = s->mdl.ninit[which];
     const double* v = s->mdl.initvals[which];
     if (n <= 0 || !v) return;
-    double* b = s->fit.fitarr[0];
+    double* b = s->fit.fitarr.est;
     for (int e = effrom + 1; e < efto; ++e) {
         for (int c = L->firstcol[e]; c < L->firstcol[e] + L->effcols[e]; ++c) {
             if (s->mdl.parmstat[c] == '*') continue;
@@ -153,7 +153,7 @@ void initialvalues(vyxstate* s, int which, int effrom, int efto, int first) {
 double givenintercept(const vyxstate* s, double given, bool fixed, int effrom, int efto) {
     if (fixed) return given;
     const mdllayout* L = s->mdl.mdllay;
-    const double* b = s->fit.fitarr[0];
+    const double* b = s->fit.fitarr.est;
     double sum = given;
     for (int e = effrom + 1; e < efto; ++e) {
         if (L->hascls[e]) continue;
@@ -166,7 +166,7 @@ double givenintercept(const vyxstate* s, double given, bool fixed, int effrom, i
 void names(vyxstate* s) {
     auto* h = static_cast<txthandle*>(s->fit.parmnames);
     int k = 0;
-    for (int j = 0; j < s->fit.npar[0]; ++j)
+    for (int j = 0; j < s->fit.npar.total; ++j)
         if (s->fit.parmmap[j] >= 0) h[k++] = rdxtxts("Prm%d", -1, j + 1);
 }
 
@@ -188,7 +188,7 @@ void vyxmls(vyxstate* s) {
 void init0(vyxstate* s) {
     const mdlcounts n = mdlsizes(s);
     const int ncol = n.ncol, p = n.p;
-    double* b = s->fit.fitarr[0];
+    double* b = s->fit.fitarr.est;
     s->mdl.shiftq = 0.0;
     const uint8_t gam = s->mdl.gammafam;
     s->mdl.gammafam = 0;
@@ -201,7 +201,7 @@ void init0(vyxstate* s) {
     double rss = 0.0, floorv = 0.0;
     const int k = leastsquares(s, ncol, false, &rss, &floorv);
     s->mdl.gammafam = gam;
-    s->fit.npar[1] = k + n.ndist;
+    s->fit.npar.free = k + n.ndist;
     for (int i = 0; i < n.ndist; ++i) {
         s->mdl.parmstat[ncol + i] = '1';
         s->fit.parmmap[ncol + i] = k + i;
@@ -233,24 +233,24 @@ void init0(vyxstate* s) {
 
     if (s->mdl.intfix) {
         s->mdl.parmstat[0] = 'C';
-        --s->fit.npar[1];
+        --s->fit.npar.free;
     }
     if (s->mdl.scalefix && n.ndist > 0) {
         s->mdl.parmstat[ncol] = 'C';
-        --s->fit.npar[1];
+        --s->fit.npar.free;
     }
     if (s->mdl.shapefix && n.ndist > 1) {
         s->mdl.parmstat[ncol + 1] = 'C';
-        --s->fit.npar[1];
+        --s->fit.npar.free;
     }
     droppednotes(s);
-    if (s->fit.npar[1] != p) vyxxpm(b, s->mdl.parmstat, p, nullptr);
+    if (s->fit.npar.free != p) vyxxpm(b, s->mdl.parmstat, p, nullptr);
 }
 
 void init1(vyxstate* s) {
     const mdlcounts n = mdlsizes(s);
     const int ncol = n.ncol, ntot = n.ntot, p = n.p;
-    double* b = s->fit.fitarr[0];
+    double* b = s->fit.fitarr.est;
     s->mdl.shiftq = 0.0;
     const uint8_t gam = s->mdl.gammafam;
     s->mdl.gammafam = 0;
@@ -262,8 +262,8 @@ void init1(vyxstate* s) {
     double rss = 0.0, floorv = 0.0;
     const int k = leastsquares(s, ntot, true, &rss, &floorv);
     s->mdl.gammafam = gam;
-    s->fit.npar[1] = k - 1 + n.ndist;
-    for (int i = 0; i < s->fit.npar[1] - k; ++i) {
+    s->fit.npar.free = k - 1 + n.ndist;
+    for (int i = 0; i < s->fit.npar.free - k; ++i) {
         s->mdl.parmstat[ntot + i] = '1';
         s->fit.parmmap[ntot + i] = k + i;
     }
@@ -290,16 +290,16 @@ void init1(vyxstate* s) {
 
     if (s->mdl.intfix) {
         s->mdl.parmstat[0] = 'C';
-        --s->fit.npar[1];
+        --s->fit.npar.free;
     }
     if (s->mdl.lsintfix) {
         s->mdl.parmstat[ncol] = 'C';
-        --s->fit.npar[1];
+        --s->fit.npar.free;
     }
     if (s->mdl.shapefix && n.ndist > 1) {
         s->mdl.parmstat[ntot] = 'C';
-        --s->fit.npar[1];
+        --s->fit.npar.free;
     }
     droppednotes(s);
-    if (s->fit.npar[1] != p) vyxxpm(b, s->mdl.parmstat, p, nullptr);
+    if (s->fit.npar.free != p) vyxxpm(b, s->mdl.parmstat, p, nullptr);
 }

@@ -78,7 +78,7 @@ void valuelabel(char* cell, double v) {
 int GetMCF(vyxstate* s, grpnode* g) {
     double T = g->mcf.endmax;
     if (s->popt.pflags.mcfdiff) {
-        const grpnode* a = s->groups.grplist[0];
+        const grpnode* a = s->groups.grplist.head;
         const grpnode* b = a ? a->next : nullptr;
         if (a && b) T = fmin(a->mcf.endmax, b->mcf.endmax);
     }

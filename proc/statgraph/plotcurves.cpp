@@ -47,7 +47,7 @@ int endrow(vyxstate* s, grpnode* g, const Line& line, double v, double xlo, doub
     const double S = rec[PCT_EST];
     double prec[24];
     for (double& w : prec) w = missing();
-    if (!ismiss(S) && s->life.parmvec[0]) {
+    if (!ismiss(S) && s->life.parmvec.block) {
         pctl(s, 1 - S, &prec[PCT_EST]);
         cflim(s, 1 - S, prec);
     }
@@ -129,8 +129,8 @@ int PlotCurves(vyxstate* s, grpnode* g, double* vmin, double* vmax) {
         xhi = decade(xhi, true);
     }
     // The survival and percentile limits need the group's fit in the parameter vector.
-    double* saved = s->life.parmvec[0];
-    if (g->parmcov) s->life.parmvec[0] = g->parmcov;
+    double* saved = s->life.parmvec.block;
+    if (g->parmcov) s->life.parmvec.block = g->parmcov;
     int rc = endrow(s, g, line, xlo, xlo, xhi);
 
     // The probability table between the ends, one entry more on each side when its time
@@ -170,6 +170,6 @@ int PlotCurves(vyxstate* s, grpnode* g, double* vmin, double* vmax) {
         }
     }
     if (!rc) rc = endrow(s, g, line, xhi, xlo, xhi);
-    s->life.parmvec[0] = saved;
+    s->life.parmvec.block = saved;
     return rc;
 }

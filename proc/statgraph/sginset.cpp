@@ -27,7 +27,7 @@ const insetrec* build(vyxstate* s, grpnode* g) {
 template <class F>
 int eachgroup(vyxstate* s, F&& f) {
     if (s->groups.nclass == 1) {
-        for (grpnode* g = s->groups.grplist[0]; g; g = g->next)
+        for (grpnode* g = s->groups.grplist.head; g; g = g->next)
             if (int rc = f(g)) return rc;
         return 0;
     }

@@ -12,3 +12,5 @@ struct sgstate {
     double srefcell;            // SRef of the relation plot's stress reference lines
     char sreflabel[17];         // SRefLabel
 };
+
+

@@ -94,7 +94,7 @@ int grouprows(vyxstate* s, grpnode* g) {
 }  // namespace
 
 int vyxcog(vyxstate* s) {
-    s->popt.pageflags[PG_STATEMENT] = 0;
+    s->popt.pageflags.statement = 0;
     const auto& p = s->popt.pflags;
     const vardesc* tvar = s->input.rspvars[0];
     const txthandle axtype = rdxtxt(s->opts.logscale[0] ? "log" : "linear", -1);
@@ -149,7 +149,7 @@ int vyxcog(vyxstate* s) {
     if (int rc = phbind(s, &refs[0])) return rc;
     int ngroups = 0;
     if (s->groups.nclass == 1) {
-        for (grpnode* g = s->groups.grplist[0]; g; g = g->next, ++ngroups) {
+        for (grpnode* g = s->groups.grplist.head; g; g = g->next, ++ngroups) {
             padtext(s->row.grplabel, 40, 0, g->key, 16);
             padtext(s->row.rowtext, 256, 0, g->key, 16);
             if (int rc = grouprows(s, g)) return rc;

@@ -63,7 +63,7 @@ int grouprows(vyxstate* s, grpnode* g, double* vmin, double* vmax, bool* refs) {
 }  // namespace
 
 int vyxpog(vyxstate* s) {
-    s->popt.pageflags[PG_STATEMENT] = 0;
+    s->popt.pageflags.statement = 0;
     const auto& p = s->popt.pflags;
     const vardesc* tvar = s->input.rspvars[0];
     const int dlen = wzstrip(s->opts.labels[LB_DIST], 16);
@@ -105,7 +105,7 @@ int vyxpog(vyxstate* s) {
     if (s->groups.nclass == 0) {
         if (int rc = grouprows(s, &s->groups.rootgrp, &vmin, &vmax, &refsgo)) return rc;
     } else if (s->groups.nclass == 1) {
-        for (grpnode* g = s->groups.grplist[0]; g; g = g->next, ++ngroups) {
+        for (grpnode* g = s->groups.grplist.head; g; g = g->next, ++ngroups) {
             padtext(s->row.grplabel, 256, 0, g->key, 16);
             padtext(s->row.rowtext, 256, 0, g->key, 16);
             if (int rc = grouprows(s, g, &vmin, &vmax, &refsgo)) return rc;

@@ -93,7 +93,7 @@ int dataphantom(vyxstate* s, const Flags& f, uint32_t* ref) {
     }
     const uint32_t form = s->input.rspkind;
     int j = 0;
-    for (grpnode* g = s->groups.grplist[0]; g; g = g->next, ++j) {
+    for (grpnode* g = s->groups.grplist.head; g; g = g->next, ++j) {
         double stress = s->groups.levvals[0] ? s->groups.levvals[0][j] : missing();
         if (!ismiss(stress) && f.T) stress = s->opts.stress_fn(stress);
         if (ismiss(stress)) continue;
@@ -230,7 +230,7 @@ int probphantom(vyxstate* s, uint32_t* ref, double* vmin, double* vmax) {
     *vmax = -DBL_MAX;
     s->sg.grpindex = 1;
     bool refsgo = true;
-    for (grpnode* g = s->groups.grplist[0]; g; g = g->next, ++s->sg.grpindex) {
+    for (grpnode* g = s->groups.grplist.head; g; g = g->next, ++s->sg.grpindex) {
         padtext(s->row.grplabel, 256, 0, g->key, 16);
         padtext(s->row.rowtext, 256, 0, g->key, 16);
         for (int k = 0; k < SG_CELLS; ++k) s->row.rowvals[k] = missing();
@@ -252,8 +252,8 @@ int vyxrog(vyxstate* s, const double* pctlines) {
     const auto& p = s->popt.pflags;
     const Flags f{s->popt.rplotopt && s->opts.stressrel != kStressPow && s->opts.stress_fn != nullptr,
                   s->opts.stressrel == 1 || s->opts.stressrel == 4, s->opts.logscale[0] || s->opts.logscale[1]};
-    if (s->opts.fitmethod == 9) s->popt.pageflags[PG_DATA] = 1;
-    const bool datapts = s->popt.pageflags[PG_DATA] != 0, fitlines = s->popt.pageflags[PG_FITLINES] != 0 && pctlines;
+    if (s->opts.fitmethod == 9) s->popt.pageflags.data = 1;
+    const bool datapts = s->popt.pageflags.data != 0, fitlines = s->popt.pageflags.fitlines != 0 && pctlines;
     const vardesc* tvar = s->input.rspvars[0];
     const vardesc* svar = &s->input.clsdesc[0];
     const txthandle xtype = rdxtxt(s->opts.stressrel == kStressPow ? "log" : "linear", -1);

@@ -66,7 +66,7 @@ protected:
         keep.push_back(d);
         g->rowbuf = keep.back().data();
         if (nodes.size() > 1) nodes[nodes.size() - 2].next = g;
-        s->groups.grplist[0] = &nodes.front();
+        s->groups.grplist.head = &nodes.front();
         return g;
     }
     // Forgets the levels and the BY group's sums.
@@ -78,7 +78,7 @@ protected:
         s->life.wsums[0] = s->life.wsums[1] = s->life.pbaccum = 0;
     }
     int runlevels() {
-        for (grpnode* g = s->groups.grplist[0]; g; g = g->next)
+        for (grpnode* g = s->groups.grplist.head; g; g = g->next)
             if (int rc = vyxpb(s, g)) return rc;
         return 0;
     }

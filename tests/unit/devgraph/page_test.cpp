@@ -106,7 +106,7 @@ TEST_F(Page, ProbabilityPlotPageInTheReport) {
     for (int k = 0; k < 3; ++k) groups[k].loc = 1.6 + 0.4 * k, groups[k].scale = 0.35, groups[k].wfail = 10, groups[k].wright = 2, groups[k].totw = 12, groups[k].rsq = NAN;
     groups[0].wbscale = std::pow(10.0, 1.6), groups[0].wbshape = 1 / 0.35;
     groups[0].next = &groups[1], groups[1].next = &groups[2];
-    s->groups.grplist[0] = &groups[0];
+    s->groups.grplist.head = &groups[0];
     s->popt.pflags.legend = 1, s->popt.pflags.overlay = 1, s->popt.pflags.nogrid = 1, s->plot.gridsave = 1, s->popt.pflags.mlgrid = 1;
     s->popt.pflags.refstop = 1;
     s->opts.fitmethod = 1, s->opts.distcode = 2;

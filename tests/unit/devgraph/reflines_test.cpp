@@ -124,7 +124,7 @@ TEST_F(RefLines, OverlayDrawsOneIntersectionPerFittedGroup) {
     grpnode a{}, b{}, c{};
     a.loc = 2, a.scale = 1, b.loc = 3, b.scale = 2, c.nofit = 1;
     a.next = &b, b.next = &c;
-    s->groups.grplist[0] = &a;
+    s->groups.grplist.head = &a;
     href({4});
     vyxghrl(s, &a);
     auto l = lines();

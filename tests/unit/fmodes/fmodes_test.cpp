@@ -44,7 +44,7 @@ protected:
         s->input.nfreq = 1;
         s->popt.pflags.fmcombine = 1;
         s->opts.rowlay[1] = 4;   // ln time, code, weight, mode
-        s->fit.npar[0] = 2;
+        s->fit.npar.total = 2;
         s->opts.quant_fn = vyxiwb;
         s->life.ppos_fn = kmpos;
         s->life.pposcode = 3;
@@ -158,10 +158,10 @@ TEST_F(FmodesTest, MaximumLikelihoodStartsAtAPercentileOfTheLeastSquaresLine) {
 TEST_F(FmodesTest, EachModesLikelihoodIsTheFitWithTheOtherModesCensored) {
     const RefTable ml = readRef("fmodes/mlfits.txt");
     double x[2], grad[2], hess[3];
-    s->fit.fitarr[0] = x;
-    s->fit.fitarr[1] = grad;
-    s->fit.fitarr[2] = hess;
-    s->fit.npar[1] = 2;
+    s->fit.fitarr.est = x;
+    s->fit.fitarr.grad = grad;
+    s->fit.fitarr.hess = hess;
+    s->fit.npar.free = 2;
     s->groups.curfit = &g;
     for (int mode = 0; mode < 2; ++mode) {
         ASSERT_EQ(start(1, mode), 0);
@@ -173,7 +173,7 @@ TEST_F(FmodesTest, EachModesLikelihoodIsTheFitWithTheOtherModesCensored) {
         x[1] = sigma;
         s->life.likcache.valid = 0;
         ASSERT_EQ(vyxlik(s, 0), 0);
-        EXPECT_NEAR(s->fit.loglik[0], ml.at(mode, "loglik") + jacobian, 1e-9) << "mode " << mode;
+        EXPECT_NEAR(s->fit.loglik.current, ml.at(mode, "loglik") + jacobian, 1e-9) << "mode " << mode;
         ASSERT_EQ(vyxlik(s, 1), 0);
         EXPECT_NEAR(grad[0], 0.0, 1e-5) << "mode " << mode;
         EXPECT_NEAR(grad[1], 0.0, 1e-5) << "mode " << mode;

@@ -35,7 +35,7 @@ TEST_P(Agreement, EstimatesCovarianceAndPercentilesMatchSurvreg) {
         prepare(data(), dist());
         ASSERT_EQ(vyxdfit(s, g), 0);
         EXPECT_EQ(s->fit.itstatus[1], 0u) << log.all();
-        const double* P = s->life.parmvec[0];
+        const double* P = s->life.parmvec.block;
         EXPECT_LT(rel(P[0], r("mu")), 2e-6);
         EXPECT_LT(rel(P[1], fixed() ? 1.0 : r("sigma")), 2e-6);
         EXPECT_LT(rel(g->loglik, r("ll")), 1e-8);

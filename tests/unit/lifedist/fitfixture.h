@@ -120,7 +120,7 @@ protected:
         FitFixture::SetUp();
         if (HasFatalFailure()) return;
         s->pools.workpool = xmpoolc(8192, 8192, 4);
-        s->fit.npar[0] = 2;
+        s->fit.npar.total = 2;
         std::memcpy(s->life.parmfree, "11", 2);
         s->opts.fitmethod = FIT_MLE;
         s->fit.itrow = itrowstore.data();

@@ -16,19 +16,19 @@ protected:
     double fitspace[64] = {};
     // Current estimates (t, sigma) with the centring quantile z.
     void at(double t, double sigma, double z = 0.0) {
-        s->fit.fitarr[0] = fitspace;
-        s->fit.fitarr[1] = fitspace + 8;
-        s->fit.fitarr[2] = fitspace + 16;
-        s->fit.fitarr[3] = fitspace + 32;
+        s->fit.fitarr.est = fitspace;
+        s->fit.fitarr.grad = fitspace + 8;
+        s->fit.fitarr.hess = fitspace + 16;
+        s->fit.fitarr.work = fitspace + 32;
         fitspace[0] = t;
         fitspace[1] = sigma;
         g->quant = z;
         s->groups.curfit = g;
-        s->fit.npar[1] = 2;
+        s->fit.npar.free = 2;
     }
     double value() {
         EXPECT_EQ(vyxlik(s, 0), 0);
-        return s->fit.loglik[0];
+        return s->fit.loglik.current;
     }
     // Gradient and Hessian of minus the log-likelihood by central differences of the value.
     void numeric(double* grad, double* hess) {
@@ -169,7 +169,7 @@ TEST_F(Likelihood, UnusableScaleOrObservationFailsTheEvaluation) {
 TEST_F(Likelihood, RowsFromAUtilityFileFitLikeRowsInMemory) {
     prepare("fans", "weibull");
     ASSERT_EQ(vyxdfit(s, g), 0);
-    const double mu = s->life.parmvec[0][0], sigma = s->life.parmvec[0][1], ll = g->loglik;
+    const double mu = s->life.parmvec.block[0], sigma = s->life.parmvec.block[1], ll = g->loglik;
 
     const auto rows = dataset("fans");
     userows(rows);
@@ -177,8 +177,8 @@ TEST_F(Likelihood, RowsFromAUtilityFileFitLikeRowsInMemory) {
     spillrows();
     crudestart(rows);
     ASSERT_EQ(vyxdfit(s, g), 0);
-    EXPECT_EQ(s->life.parmvec[0][0], mu);
-    EXPECT_EQ(s->life.parmvec[0][1], sigma);
+    EXPECT_EQ(s->life.parmvec.block[0], mu);
+    EXPECT_EQ(s->life.parmvec.block[1], sigma);
     EXPECT_EQ(g->loglik, ll);
 
     g->nobs = 90;   // more observations than the file holds
@@ -186,7 +186,7 @@ TEST_F(Likelihood, RowsFromAUtilityFileFitLikeRowsInMemory) {
     EXPECT_EQ(vyxlik(s, 0), 1020);
     EXPECT_TRUE(log.has('E', "utility file")) << log.all();
     EXPECT_TRUE(s->step.stepend);
-    EXPECT_EQ(s->fit.loglik[0], -DBL_MAX);
+    EXPECT_EQ(s->fit.loglik.current, -DBL_MAX);
 }
 
 // The iteration callback: a parameter below 2^-7 in magnitude is judged by its absolute
@@ -226,15 +226,15 @@ TEST_F(Likelihood, HeldParametersAndNonIteratingMethods) {
     EXPECT_EQ(g->loc, 4.4);
     EXPECT_EQ(g->scale, 0.5);
     EXPECT_EQ(s->fit.fitcrit.niter, 0);
-    EXPECT_EQ(s->fit.fitarr[0], nullptr);
+    EXPECT_EQ(s->fit.fitarr.est, nullptr);
     EXPECT_FALSE(log.has("criterion is satisfied")) << "no covariance step, no status";
 
     for (uint32_t m : {FIT_LSYX, FIT_LSXY, FIT_WEIBAYES}) {
         std::memcpy(s->life.parmfree, "11", 2);
         s->opts.fitmethod = m;
-        s->fit.fitarr[0] = nullptr;
+        s->fit.fitarr.est = nullptr;
         ASSERT_EQ(vyxfit(s, g), 0);
-        EXPECT_EQ(s->fit.fitarr[0], nullptr) << m;
+        EXPECT_EQ(s->fit.fitarr.est, nullptr) << m;
     }
 }
 
@@ -248,7 +248,7 @@ TEST_F(Likelihood, CentringPercentileDoesNotChangeTheFit) {
         s->fit.fitcrit.converge = 1e-10;
         start(9.0, 1.2, p);
         ASSERT_EQ(vyxdfit(s, g), 0);
-        std::memcpy(p == 0.5 ? at50 : at10, s->life.parmvec[0], sizeof at50);
+        std::memcpy(p == 0.5 ? at50 : at10, s->life.parmvec.block, sizeof at50);
         TearDown();
         SetUp();
     }

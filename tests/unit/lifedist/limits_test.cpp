@@ -25,7 +25,7 @@ protected:
         parms[4] = v0;
         parms[5] = v1;
         parms[6] = v2;
-        s->life.parmvec[0] = parms;
+        s->life.parmvec.block = parms;
         g->parmcov = parms;
     }
 };
@@ -190,7 +190,7 @@ TEST_F(Limits, ScaleLimitsOfAnUncertainScaleAndPercentilesBeyondRange) {
 TEST_F(Limits, OneEndedLikelihoodRatioSearch) {
     prepare("fans", "weibull");
     ASSERT_EQ(vyxdfit(s, g), 0);
-    const double mu = s->life.parmvec[0][0];
+    const double mu = s->life.parmvec.block[0];
     int oneended = 0;
     s->fit.lrflags[LR_PARMS] = 1;
     for (int maxeval = 1; maxeval <= 12; ++maxeval) {

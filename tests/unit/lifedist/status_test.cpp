@@ -15,19 +15,19 @@ protected:
     // gradient g and the log-likelihood ll.
     void fitted(double g0, double g1, double ll, int optrc = NR_CONVERGED, bool converged = true) {
         maketables();
-        s->fit.fitarr[0] = est;
-        s->fit.fitarr[1] = grad;
-        s->fit.fitarr[2] = hess;
-        s->fit.fitarr[3] = work;
-        s->life.parmvec[0] = parms;
+        s->fit.fitarr.est = est;
+        s->fit.fitarr.grad = grad;
+        s->fit.fitarr.hess = hess;
+        s->fit.fitarr.work = work;
+        s->life.parmvec.block = parms;
         hess[0] = 4;
         hess[1] = 1;
         hess[2] = 2;
         grad[0] = g0;
         grad[1] = g1;
-        s->fit.loglik[0] = ll;
+        s->fit.loglik.current = ll;
         s->fit.optrc = optrc;
-        s->fit.itprflag[1] = converged;
+        s->fit.itprflag.converged = converged;
     }
     // The listing, where the status table prints its reason.
     std::string reason() { return listing(); }

@@ -94,7 +94,7 @@ TEST_F(Tables, TotalLogLikelihoodOnTheLastGroupOfAClassAnalysis) {
     second.nobs = 4;
     g->loglik = -10.0;
     second.loglik = -5.5;
-    s->fit.loglik[1] = -15.5;
+    s->fit.loglik.final = -15.5;
     s->groups.lastgrp = 0;
     vyxdsum(s, g, 0, 0);
     s->groups.lastgrp = 1;
@@ -129,7 +129,7 @@ TEST_F(Tables, WeibullFormOfTheBallBearingFit) {
     EXPECT_NEAR(wk, 2.102, 0.001);
     EXPECT_NEAR(s->row.rowvals[9], 1.0 / shi, 1e-12);   // the last row written: the shape
     EXPECT_NEAR(s->row.rowvals[8], 1.0 / slo, 1e-12);
-    const double* P = s->life.parmvec[0];
+    const double* P = s->life.parmvec.block;
     EXPECT_NEAR(v1, P[4] * ws * ws, 1e-9);
     EXPECT_NEAR(v2, P[6] * std::pow(wk, 4), 1e-12);
     EXPECT_NEAR(c, -ws * P[5] * wk * wk, 1e-12);
@@ -147,7 +147,7 @@ TEST_F(Tables, LagrangeRowOfAHeldLocation) {
     // The score of mu = 80 for normal data with sigma at its constrained estimate: the
     // gradient n (80 - xbar) / sigma^2 over the root of the information adjusted for sigma,
     // n / sigma^2 - 2 n (80 - xbar)^2 / sigma^4.
-    const double sigma = s->life.parmvec[0][1], d = 80.0 - 72.22434782608696, v = sigma * sigma;
+    const double sigma = s->life.parmvec.block[1], d = 80.0 - 72.22434782608696, v = sigma * sigma;
     EXPECT_NEAR(lam, 23.0 * d / v / std::sqrt(23.0 / v - 2 * 23.0 * d * d / (v * v)), 1e-6);
     vyxpput(s, g, 0, 0);
     const auto rows = lines("Location");
@@ -162,7 +162,7 @@ TEST_F(Tables, LagrangeRowOfAHeldLocation) {
 TEST_F(Tables, CorrelationWithAZeroVariance) {
     prepare("bearings", "weibull");
     double P[8] = {4.4, 0.5, 0.2, 0.0, 0.04, 0.0, 0.0};
-    s->life.parmvec[0] = P;
+    s->life.parmvec.block = P;
     s->fit.covprint[CP_CORRB] = 1;
     vyxpput(s, g, 0, 0);
     EXPECT_TRUE(std::isnan(MatElem(s, 0, 1)));
@@ -180,9 +180,9 @@ TEST_F(Tables, CorrelationWithAZeroVariance) {
 
 // MatElem: correlations of the packed covariance after the estimates and standard errors.
 TEST_F(Tables, CorrelationElementsOfAPackedCovariance) {
-    s->fit.npar[0] = 3;
+    s->fit.npar.total = 3;
     double P[12] = {0, 0, 0, 0, 0, 0, 4.0, 1.0, 9.0, -2.0, 0.0, 1.0};   // K = [[4,1,-2],[1,9,0],[-2,0,1]]
-    s->life.parmvec[0] = P;
+    s->life.parmvec.block = P;
     EXPECT_DOUBLE_EQ(MatElem(s, 0, 1), 1.0 / 6.0);
     EXPECT_DOUBLE_EQ(MatElem(s, 2, 0), -1.0);
     EXPECT_DOUBLE_EQ(MatElem(s, 1, 1), 1.0);

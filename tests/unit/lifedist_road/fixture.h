@@ -96,7 +96,7 @@ inline std::vector<std::vector<double>> rows(vyxstate* s, grpnode* g) {
 // The first-level groups in list order (after the class-level ordering).
 inline std::vector<grpnode*> groups(vyxstate* s) {
     std::vector<grpnode*> out;
-    for (grpnode* g = s->groups.grplist[0]; g; g = g->next) out.push_back(g);
+    for (grpnode* g = s->groups.grplist.head; g; g = g->next) out.push_back(g);
     return out;
 }
 

@@ -245,7 +245,7 @@ TEST_F(Input, ClassGroupsAndTheirOrderingKeys) {
         ASSERT_EQ(vyxordr(s), 0);
         int rows = 0;
         for (grpnode* g : lt::groups(s))
-            for (grpnode* h = g->subtree[0]; h; h = h->next) rows += static_cast<int>(lt::rows(s, h).size());
+            for (grpnode* h = g->subtree.head; h; h = h->next) rows += static_cast<int>(lt::rows(s, h).size());
         EXPECT_EQ(rows, 4);
     });
 }

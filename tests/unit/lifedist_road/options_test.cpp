@@ -138,9 +138,9 @@ TEST_F(Options, KindsAndDrawingBytes) {
         EXPECT_EQ(s->popt.pflags.rotate, 1);
     });
     relation("relationplot t = x / plotfit plotdata=none;", [](vyxstate* s, int) {
-        EXPECT_EQ(s->popt.pageflags[PG_FITLINES], 1);
-        EXPECT_EQ(s->popt.pageflags[PG_DATA], 0);
-        EXPECT_EQ(s->popt.pageflags[PG_BOXES], 0);
+        EXPECT_EQ(s->popt.pageflags.fitlines, 1);
+        EXPECT_EQ(s->popt.pageflags.data, 0);
+        EXPECT_EQ(s->popt.pageflags.boxes, 0);
         ASSERT_EQ(s->opts.pctcount, 1u);
         EXPECT_EQ(s->opts.pctvals[0], 50.0);
     });

@@ -222,7 +222,7 @@ TEST_F(CurveTest, ReadoutLifeTable) {
 // failures (the lower quartile's first part at the first record) and with four; the same
 // with fractional FREQ weights, whose sums must reach the failure weight.
 TEST_F(CurveTest, BoxStatisticsWithWholeAndFractionalWeights) {
-    s->popt.pageflags[3] = 1;
+    s->popt.pageflags.boxes = 1;
     double box[7];
     struct casedata {
         std::vector<obs> rows;

@@ -16,7 +16,7 @@ class LsfitTest : public NonparamTest {
 protected:
     void SetUp() override {
         NonparamTest::SetUp();
-        s->fit.npar[0] = 2;
+        s->fit.npar.total = 2;
         std::memcpy(s->life.parmfree, "11", 2);
         s->life.ppos_fn = vyxmkm;
         s->life.pposcode = 4;

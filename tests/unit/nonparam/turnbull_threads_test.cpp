@@ -49,7 +49,7 @@ protected:
         grpnode& g = group();
         fill(&g, 2, rows, true);
         EXPECT_EQ(vyxem(s, &g), 0);
-        result r{s->fit.itstatus[0], s->fit.itstatus[1], s->fit.loglik[0], {}};
+        result r{s->fit.itstatus[0], s->fit.itstatus[1], s->fit.loglik.current, {}};
         r.tab.assign(g.emtab, g.emtab + int64_t(EMT_ARRAYS) * g.nturn);
         return r;
     }

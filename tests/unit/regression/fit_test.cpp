@@ -94,7 +94,7 @@ TEST_F(Fit, StartingValuesAtTheirEdges) {
     userows(lin(), {}, simple(40), false, {0, 0.5}, {1, 0.5});
     vyxmfit(s);
     EXPECT_EQ(s->mdl.parmstat[0], 'C');
-    EXPECT_EQ(s->fit.npar[1], 2);
+    EXPECT_EQ(s->fit.npar.free, 2);
     // A perfect least-squares fit still starts with a positive scale; one row uses the factor
     // 1 for its sum of squares.
     s->mdl.intfix = 0;
@@ -103,10 +103,10 @@ TEST_F(Fit, StartingValuesAtTheirEdges) {
     for (int k = 0; k < 6; ++k) exact.push_back({{lv(0), cv(k)}, 1.0 + 2.0 * k});
     userows(lin(), {}, exact, false);
     vyxmfit(s);
-    EXPECT_GT(s->fit.fitarr[0][2], 0.0);
+    EXPECT_GT(s->fit.fitarr.est[2], 0.0);
     userows({{1, false, false}}, {}, {{{lv(0)}, 2.0}}, false);
     vyxmfit(s);
-    EXPECT_GT(s->fit.fitarr[0][1], 0.0);
+    EXPECT_GT(s->fit.fitarr.est[1], 0.0);
     // INITIAL= values go to the columns after the intercept, times the column's scale; one
     // more value than columns is not used, a missing one leaves the least-squares start.
     std::vector<double> init = {0.25, 9.0};
@@ -114,10 +114,10 @@ TEST_F(Fit, StartingValuesAtTheirEdges) {
     s->mdl.initvals[0] = init.data();
     userows(lin(), {}, simple(40), false, {0, 0.5}, {1, 0.5});
     vyxmfit(s);
-    EXPECT_DOUBLE_EQ(s->fit.fitarr[0][1], 0.125);
+    EXPECT_DOUBLE_EQ(s->fit.fitarr.est[1], 0.125);
     init[0] = hostmissing();
     vyxmfit(s);
-    EXPECT_NE(s->fit.fitarr[0][1], 0.125);
+    EXPECT_NE(s->fit.fitarr.est[1], 0.125);
 }
 
 TEST_F(Fit, ConvergenceTestOfTheIterations) {
@@ -128,7 +128,7 @@ TEST_F(Fit, ConvergenceTestOfTheIterations) {
     std::vector<double> prev(4, 0.0);
     blk.xprev = prev.data();
     s->fit.optctl = &blk;
-    double* x = s->fit.fitarr[0];
+    double* x = s->fit.fitarr.est;
     const double c = std::ldexp(1.0, -10);
     s->fit.fitcrit.converge = c;
     // From 1/128 on the change is relative, below it absolute; a change equal to CONVERGE
@@ -146,7 +146,7 @@ TEST_F(Fit, ConvergenceTestOfTheIterations) {
     x[0] = std::nan("");
     EXPECT_EQ(mdl::centry(s), 1);
     // No free parameter: converged at once.
-    s->fit.npar[1] = 0;
+    s->fit.npar.free = 0;
     EXPECT_EQ(mdl::centry(s), 0);
     s->fit.optctl = nullptr;
 }
@@ -160,7 +160,7 @@ TEST_F(Fit, AFailedFitIsReportedAsNotConverged) {
     s->fit.fixedparms[FP_SCALE] = 1e-300;   // a start the likelihood cannot use
     ASSERT_EQ(vyxmfit(s), 0);
     EXPECT_NE(s->fit.optrc, NR_CONVERGED);
-    EXPECT_EQ(s->fit.itprflag[1], 0);
+    EXPECT_EQ(s->fit.itprflag.converged, 0);
     EXPECT_EQ(s->fit.lrflags[LR_PARMS], 0);
     afterfit();
     EXPECT_TRUE(log.has('W', "failed")) << log.all();
@@ -179,13 +179,13 @@ TEST_F(Fit, StatusCovarianceAndScoreStatistics) {
     log.lines.clear();
     ASSERT_EQ(fit(), 0);
     vyxmxup(s);
-    s->fit.fitarr[1][1] = 1e3;
+    s->fit.fitarr.grad[1] = 1e3;
     vyxmcov(s);
     EXPECT_TRUE(log.has('W', "exceeds CONVH")) << log.all();
     log.lines.clear();
     ASSERT_EQ(fit(), 0);
     vyxmxup(s);
-    s->fit.fitarr[1][1] = std::nan("");
+    s->fit.fitarr.grad[1] = std::nan("");
     vyxmcov(s);
     EXPECT_FALSE(log.has('N', "convergence criterion is satisfied")) << log.all();
     // A fixed scale near the estimate: its score statistic; far above it, where the
@@ -207,8 +207,8 @@ TEST_F(Fit, StatusCovarianceAndScoreStatistics) {
     s->fit.fixedparms[FP_SCALE] = hostmissing();
     ASSERT_EQ(fit(), 0);
     vyxmxup(s);
-    s->fit.fitarr[2][zisub(1, 1)] = -1.0;
-    s->fit.fitarr[2][zisub(1, 0)] = s->fit.fitarr[2][zisub(2, 1)] = 0.0;
+    s->fit.fitarr.hess[zisub(1, 1)] = -1.0;
+    s->fit.fitarr.hess[zisub(1, 0)] = s->fit.fitarr.hess[zisub(2, 1)] = 0.0;
     vyxmcov(s);
     EXPECT_TRUE(std::isnan(s->mdl.stderrs[1]));
     EXPECT_TRUE(std::isnan(s->mdl.stderrs[0]));

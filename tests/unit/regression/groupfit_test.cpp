@@ -53,7 +53,7 @@ TEST_F(ModelTest, GroupScaleFromTheScaleModel) {
     s->mdl.estdata = est;
     s->fit.parmmap = map;
     s->mdl.stressvals[0] = mean;
-    s->fit.npar[0] = s->fit.npar[2] = 3;
+    s->fit.npar.total = s->fit.npar.model = 3;
     s->groups.nclass = 1;
     s->groups.clsvars[0] = 3;
     grpnode g{};

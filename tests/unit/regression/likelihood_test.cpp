@@ -29,36 +29,36 @@ protected:
         sums.assign((p + 1) + (p + 1) * (p + 2) / 2, 0.0L);
         part.assign(sums.size(), 0.0);
         cache.assign(sums.size() + p + 1, 0.0);
-        s->fit.fitarr[0] = b.data();
-        s->fit.fitarr[1] = g.data();
-        s->fit.fitarr[2] = H.data();
+        s->fit.fitarr.est = b.data();
+        s->fit.fitarr.grad = g.data();
+        s->fit.fitarr.hess = H.data();
         s->fit.parmmap = map.data();
         s->mdl.parmstat = stat.data();
         s->mdl.liksum = sums.data();
         s->mdl.likpart = part.data();
         s->mdl.mlikcache = cache.data();
         s->mdl.mlikcached = 0;
-        s->fit.npar[0] = s->fit.npar[2] = p;
+        s->fit.npar.total = s->fit.npar.model = p;
         int nfree = 0;
         for (int j = 0; j < p; ++j) nfree += stat[j] == '1';
-        s->fit.npar[1] = nfree;
+        s->fit.npar.free = nfree;
     }
     // The estimates in parameter order are set packed, as the optimiser holds them.
     void set(const std::vector<double>& v) {
         for (size_t j = 0; j < v.size(); ++j) b[j] = v[j];
-        if (s->fit.npar[0] != s->fit.npar[1]) vyxxpm(b.data(), s->mdl.parmstat, s->fit.npar[0], nullptr);
+        if (s->fit.npar.total != s->fit.npar.free) vyxxpm(b.data(), s->mdl.parmstat, s->fit.npar.total, nullptr);
     }
     double ll(const std::vector<double>& v) {
         set(v);
         EXPECT_EQ(vyxmlik(s, 0), 0);
-        return s->fit.loglik[0];
+        return s->fit.loglik.current;
     }
     // Gradient and packed Hessian of minus the log-likelihood, in parameter order.
     void derivs(const std::vector<double>& v, std::vector<double>& gr, std::vector<double>& he) {
         set(v);
         EXPECT_EQ(vyxmlik(s, 1), 0);
-        const int p = s->fit.npar[0];
-        if (s->fit.npar[0] != s->fit.npar[1]) vyxxpm(g.data(), s->mdl.parmstat, p, H.data());
+        const int p = s->fit.npar.total;
+        if (s->fit.npar.total != s->fit.npar.free) vyxxpm(g.data(), s->mdl.parmstat, p, H.data());
         gr.assign(g.begin(), g.begin() + p);
         he.assign(H.begin(), H.begin() + p * (p + 1) / 2);
     }

@@ -50,15 +50,15 @@ protected:
     }
     grpnode* first(const char* fmt, double num = 0, double ordkey = 0, const char* raw = nullptr) {
         ++s->groups.rootgrp.nsub;
-        return level(&s->groups.grplist[0], fmt, num, ordkey, raw);
+        return level(&s->groups.grplist.head, fmt, num, ordkey, raw);
     }
     grpnode* second(grpnode* g, const char* fmt, double num = 0) {
         ++g->nsub;
-        return level(&g->subtree[0], fmt, num);
+        return level(&g->subtree.head, fmt, num);
     }
     std::vector<std::string> firstkeys() {
         std::vector<std::string> out;
-        for (grpnode* g = s->groups.grplist[0]; g; g = g->next) out.push_back(std::string(g->key, 16).substr(0, g->keylen));
+        for (grpnode* g = s->groups.grplist.head; g; g = g->next) out.push_back(std::string(g->key, 16).substr(0, g->keylen));
         return out;
     }
 };
@@ -145,7 +145,7 @@ TEST_F(ClassOrder, InternalOrderOfNumbersKeepsMissingValuesBySortByte) {
     const double miss = hostmissing();
     for (int sortbyte : {1, 0}) {
         nodes.clear();
-        s->groups.grplist[0] = nullptr;
+        s->groups.grplist.head = nullptr;
         s->groups.rootgrp.nsub = 0;
         s->groups.nclass = 1;
         s->groups.clsorder[0] = 0;
