@@ -46,7 +46,7 @@ struct Builder {
     insetent** tail = nullptr;
 
     insetent* append() {
-        auto* e = static_cast<insetent*>(vmalcp_handler(s->workpool, sizeof(insetent), 0x2006));
+        auto* e = poolget<insetent>(s->workpool, 1, poolflag::zeroed);
         if (!e) {
             xmemmsg(sizeof(insetent));
             return nullptr;
@@ -89,7 +89,7 @@ int vyxins(vyxstate* s, grpnode* g) {
     const bool mcf = s->pflags.ismcf;
     const bool rsqok = !std::isnan(g->rsq) && (method == 2 || method == 7);
     const bool weibayes0 = g->wfail == 0 && method == 6;
-    auto* r = static_cast<insetrec*>(vmalcp_handler(s->workpool, sizeof(insetrec), 0x2006));
+    auto* r = poolget<insetrec>(s->workpool, 1, poolflag::zeroed);
     if (!r) {
         xmemmsg(sizeof(insetrec));
         return RC_NOMEM;
@@ -111,7 +111,7 @@ int vyxins(vyxstate* s, grpnode* g) {
     b.values[it::CONFIDENCE] = method == 6 ? s->wbconf * 100 : vx::confpercent(s->alpha);
 
     // The default list.
-    auto* dflt = static_cast<double*>(vmalcp_handler(s->workpool, 14 * sizeof(double), 0x2006));
+    auto* dflt = static_cast<double*>(poolbytes(s->workpool, 14 * sizeof(double), poolflag::zeroed));
     if (!dflt) {
         xmemmsg(14 * sizeof(double));
         return RC_NOMEM;

@@ -170,7 +170,7 @@ void stresstitle(Panel& a) {
 void lifetitle(Panel& a) {
     vyxstate* s = a.s;
     plotlay* f = a.f;
-    auto* buf = static_cast<char*>(vmalcp_handler(s->stmtpool, 1024, 0x3006));
+    auto* buf = static_cast<char*>(poolbytes(s->stmtpool, 1024, poolflag::zeroed_marked));
     if (!buf) return;   // no room for the title: the axis goes without it
     std::memset(buf, ' ', 256);
     const double A = f->fh + f->gapb + f->gapt;

@@ -170,7 +170,7 @@ int levellines(vyxstate* s) {
     const int n = static_cast<int>(s->nlev[1]);
     const int np = static_cast<int>(s->pctcount);
     if (!s->lvlpct || n <= 0 || np <= 0) return 0;
-    auto* pts = static_cast<double*>(vmalcp_handler(s->stmtpool, int64_t(n) * 16, 0x2004));
+    auto* pts = static_cast<double*>(poolbytes(s->stmtpool, int64_t(n) * 16, poolflag::raw));
     if (!pts) {
         xmemmsg(int64_t(n) * 16);
         return 1;
@@ -357,7 +357,7 @@ int vyxrplt(vyxstate* s) {
                                static_cast<float>(f->fy + f->fh + f->gapt)};
         m.clip = clip;
         for (int k = 0; k < 3; ++k) {
-            m.pts[k] = static_cast<double*>(vmalcp_handler(s->stmtpool, int64_t(m.cap) * 16, 0x2004));
+            m.pts[k] = static_cast<double*>(poolbytes(s->stmtpool, int64_t(m.cap) * 16, poolflag::raw));
             if (!m.pts[k]) {
                 xmemmsg(int64_t(m.cap) * 16);
                 return done(1);
@@ -391,7 +391,7 @@ int vyxrplt(vyxstate* s) {
         }
     }
     if (pg[PG_BOXES]) {
-        s->boxpos = static_cast<double*>(vmalcp_handler(s->stmtpool, int64_t(std::max(n, 1)) * 8, 0x2004));
+        s->boxpos = static_cast<double*>(poolbytes(s->stmtpool, int64_t(std::max(n, 1)) * 8, poolflag::raw));
         if (!s->boxpos) {
             xmemmsg(int64_t(std::max(n, 1)) * 8);
             return done(1);

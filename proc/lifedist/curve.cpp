@@ -322,7 +322,7 @@ int vyxcrv(vyxstate* s, grpnode* g) {
     // a larger curve goes to the curve file block by block (the same records, in the same
     // order), which the host keeps in memory or on disk as it grows.
     const int64_t want = static_cast<int64_t>(g->nfail) * CR_BYTES;
-    g->crvbuf = want <= CR_MEMBYTES ? static_cast<double*>(vmalcp_handler(s->stmtpool, want, 0x2006)) : nullptr;
+    g->crvbuf = want <= CR_MEMBYTES ? static_cast<double*>(poolbytes(s->stmtpool, want, poolflag::zeroed)) : nullptr;
     g->crvinmem = g->crvbuf != nullptr;
     if (!g->crvbuf) {
         c.inmem = false;
@@ -332,7 +332,7 @@ int vyxcrv(vyxstate* s, grpnode* g) {
             return RC_REPORTED;
         }
         xcpoint(g->ufile2, 0);
-        g->crvbuf = static_cast<double*>(vmalcp_handler(s->stmtpool, CR_BLOCKBYTES, 0x2006));
+        g->crvbuf = static_cast<double*>(poolbytes(s->stmtpool, CR_BLOCKBYTES, poolflag::zeroed));
         if (!g->crvbuf) {
             xmemmsg(CR_BLOCKBYTES);
             return RC_REPORTED;

@@ -26,7 +26,7 @@ constexpr double LOG10E = 0.43429448190325182765;
 // Curve records from the work pool; out of memory ends the step.
 double* records(vyxstate* s, int count) {
     const int64_t bytes = int64_t(count > 0 ? count : 1) * FM_WORDS * 8;
-    auto* r = static_cast<double*>(vmalcp_handler(s->workpool, bytes, 0x2006));
+    auto* r = static_cast<double*>(poolbytes(s->workpool, bytes, poolflag::zeroed));
     if (!r) {
         xmemmsg(bytes);
         xexit(RC_NOMEM, 0);

@@ -29,7 +29,7 @@ bool layfitarrays(vyxstate* s, int n, int nfree) {
     const long work = std::max(znewrap_worksize(&ctl) + 4L * n + 8, 3L * s->npar[2] + 8);
     const long total = tri + 4L * (n + 1) + work;
     const int64_t bytes = total * static_cast<int64_t>(sizeof(double));
-    auto* block = static_cast<double*>(vmalcp_handler(s->workpool, bytes, 0x2006));
+    auto* block = static_cast<double*>(poolbytes(s->workpool, bytes, poolflag::zeroed));
     if (!block) {
         xmemmsg(bytes);
         xexit(1016, 0);

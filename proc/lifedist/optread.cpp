@@ -106,7 +106,7 @@ void readresponses(vyxstate* s, const stmtrec* r) {
 }
 
 int allocframe(vyxstate* s) {
-    s->frame = static_cast<plotlay*>(vmalcp_handler(s->stmtpool, sizeof(plotlay), 0x2006));
+    s->frame = poolget<plotlay>(s->stmtpool, 1, poolflag::zeroed);
     if (!s->frame) {
         xmemmsg(sizeof(plotlay));
         return 1;
@@ -225,7 +225,7 @@ int defaultticks(vyxstate* s) {
     static constexpr double kDefault[30] = {1e-10, 1e-9, 1e-8, 1e-7, 1e-6, 1e-5, 1e-4, 0.001, 0.01, 0.1,
                                             0.2,   0.5,  1,    2,    5,    10,   20,   30,    40,   50,
                                             60,    70,   80,   90,   95,   99,   99.9, 99.99, 99.999, 99.9999};
-    auto* list = static_cast<double*>(vmalcp_handler(s->stmtpool, sizeof kDefault, 0x2004));
+    auto* list = static_cast<double*>(poolbytes(s->stmtpool, sizeof kDefault, poolflag::raw));
     if (!list) {
         xmemmsg(sizeof kDefault);
         return 1;

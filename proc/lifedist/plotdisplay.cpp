@@ -36,7 +36,7 @@ int givenlist(vyxstate* s, const optslot* o, double first, double last, double l
         }
     }
     const int64_t bytes = int64_t(n + 2) * 8;
-    auto* list = static_cast<double*>(vmalcp_handler(s->stmtpool, bytes, 0x2004));
+    auto* list = static_cast<double*>(poolbytes(s->stmtpool, bytes, poolflag::raw));
     if (!list) {
         xmemmsg(bytes);
         return 1;
@@ -65,7 +65,7 @@ void readref(vyxstate* s, const stmtrec* r, int which, int valslot, int labslot,
     // statement's record serves every BY group.
     const int n = v->kind == SK_NUMLIST ? v->count : 1;
     const double* from = v->kind == SK_NUMLIST ? static_cast<const double*>(v->ptr) : &v->num;
-    auto* vals = static_cast<double*>(vmalcp_handler(s->stmtpool, 8 * int64_t(n > 0 ? n : 1), 0x2004));
+    auto* vals = static_cast<double*>(poolbytes(s->stmtpool, 8 * int64_t(n > 0 ? n : 1), poolflag::raw));
     if (!vals) {
         xmemmsg(8 * int64_t(n > 0 ? n : 1));
         return;

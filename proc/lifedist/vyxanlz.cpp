@@ -66,7 +66,7 @@ int vyxanlz(vyxstate* s) {
     }
     if (s->itprflag[0]) {
         const int64_t bytes = 8 * int64_t(s->npar[0]) + 24;
-        s->itrow = static_cast<double*>(vmalcp_handler(s->stmtpool, bytes, 0x2004));
+        s->itrow = static_cast<double*>(poolbytes(s->stmtpool, bytes, poolflag::raw));
         if (!s->itrow) {
             xmemmsg(bytes);
             return 1;

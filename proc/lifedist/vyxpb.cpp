@@ -28,7 +28,7 @@ void predict(const vyxstate* s, const pbcounts& c, double est, double ap, double
 }
 
 double* pbblock(vyxstate* s) {
-    auto* b = static_cast<double*>(vmalcp_handler(s->stmtpool, PB_BYTES, 0x3006));
+    auto* b = static_cast<double*>(poolbytes(s->stmtpool, PB_BYTES, poolflag::zeroed_marked));
     if (!b) xmemmsg(PB_BYTES);
     return b;
 }

@@ -225,7 +225,7 @@ void vyxpobj(vyxstate* s) {
 
     if (s->rspform[RF_INTERVAL] && s->emflags[EMF_ITPRINTEM]) {
         if (!s->emgrad) {
-            s->emgrad = static_cast<double*>(vmalcp_handler(s->stmtpool, 5 * sizeof(double), 0x2006));
+            s->emgrad = static_cast<double*>(poolbytes(s->stmtpool, 5 * sizeof(double), poolflag::zeroed));
             if (!s->emgrad) {
                 xmemmsg(5 * sizeof(double));
                 xexit(RC_NOMEM, 0);

@@ -158,7 +158,7 @@ int modelfitsettings(vyxstate* s, const stmtrec* r) {
 
 int parmnames(vyxstate* s) {
     const int n = s->npar[0];
-    auto* names = static_cast<txthandle*>(vmalcp_handler(s->bypool, int64_t(n) * int64_t(sizeof(txthandle)), 0x3006));
+    auto* names = static_cast<txthandle*>(poolbytes(s->bypool, int64_t(n) * int64_t(sizeof(txthandle)), poolflag::zeroed_marked));
     if (!names) {
         xmemmsg(int64_t(n) * int64_t(sizeof(txthandle)));
         return 1;

@@ -94,7 +94,7 @@ int points(vyxstate* s, ranges& r) {
 
 double* copyticks(vyxstate* s, int lo, int hi) {
     const int n = hi - lo + 1;
-    auto* t = static_cast<double*>(vmalcp_handler(s->stmtpool, int64_t(n) * 8, 0x2004));
+    auto* t = static_cast<double*>(poolbytes(s->stmtpool, int64_t(n) * 8, poolflag::raw));
     if (!t) {
         xmemmsg(int64_t(n) * 8);
         return nullptr;
@@ -139,19 +139,19 @@ int vyxscl(vyxstate* s) {
     s->sortrow = nullptr;
     f->nvtick = f->nhtick = f->nsint = 1;
     if (s->spilled) {
-        s->sortdesc[1] = vmalcp_handler(s->stmtpool, sizeof(sortctl), 0x2004);
+        s->sortdesc[1] = poolbytes(s->stmtpool, sizeof(sortctl), poolflag::raw);
         if (!s->sortdesc[1]) {
             xmemmsg(sizeof(sortctl));
             return 1;
         }
-        s->sortdesc[0] = vmalcp_handler(s->stmtpool, 2 * sizeof(sortkey), 0x2004);
+        s->sortdesc[0] = poolbytes(s->stmtpool, 2 * sizeof(sortkey), poolflag::raw);
         if (!s->sortdesc[0]) {
             xmemmsg(2 * sizeof(sortkey));
             return 1;
         }
     }
     const int64_t rowbytes = 8 * int64_t(s->rowlay[1]);
-    s->sortrow = static_cast<double*>(vmalcp_handler(s->stmtpool, rowbytes, 0x2004));
+    s->sortrow = static_cast<double*>(poolbytes(s->stmtpool, rowbytes, poolflag::raw));
     if (!s->sortrow) {
         xmemmsg(rowbytes);
         return 1;

@@ -109,7 +109,7 @@ namespace {
 bool makelayout(vyxstate* s) {
     const levstate* m = s->mdllev->lstate;
     const levstate* l = s->pflags.haslogscl ? static_cast<const levstate*>(s->logscl) : nullptr;
-    auto* lay = static_cast<mdllayout*>(vmalcp_handler(s->bypool, sizeof(mdllayout), 0x3006));
+    auto* lay = poolget<mdllayout>(s->bypool, 1, poolflag::zeroed_marked);
     if (!lay) return false;
     lay->ne = m->neffect;
     lay->nl = l ? l->neffect : 0;
@@ -118,10 +118,10 @@ bool makelayout(vyxstate* s) {
     lay->hasfreq = s->nfreq > 0;
     lay->ncells = lay->ne + lay->nl + 3 + (lay->hasfreq ? 1 : 0);
     const int n = lay->ne + lay->nl;
-    lay->firstcol = static_cast<int32_t*>(vmalcp_handler(s->bypool, 4 * static_cast<int64_t>(n + 1), 0x3006));
-    lay->effcols = static_cast<int32_t*>(vmalcp_handler(s->bypool, 4 * static_cast<int64_t>(n + 1), 0x3006));
-    lay->hascont = static_cast<uint8_t*>(vmalcp_handler(s->bypool, n + 1, 0x3006));
-    lay->hascls = static_cast<uint8_t*>(vmalcp_handler(s->bypool, n + 1, 0x3006));
+    lay->firstcol = static_cast<int32_t*>(poolbytes(s->bypool, 4 * static_cast<int64_t>(n + 1), poolflag::zeroed_marked));
+    lay->effcols = static_cast<int32_t*>(poolbytes(s->bypool, 4 * static_cast<int64_t>(n + 1), poolflag::zeroed_marked));
+    lay->hascont = static_cast<uint8_t*>(poolbytes(s->bypool, n + 1, poolflag::zeroed_marked));
+    lay->hascls = static_cast<uint8_t*>(poolbytes(s->bypool, n + 1, poolflag::zeroed_marked));
     if (!lay->firstcol || !lay->effcols || !lay->hascont || !lay->hascls) return false;
     for (int i = 0; i < n; ++i) {
         const bool model = i < lay->ne;
@@ -190,13 +190,13 @@ struct rowstore {
         if (static_cast<double>(rows + chunkrows) * R >= 2147483647.0) return false;
         if (nchunks == capchunks) {
             const int32_t cap = capchunks ? 2 * capchunks : 64;
-            auto** list = static_cast<char**>(vmalcp_handler(s->stmtpool, cap * static_cast<int64_t>(sizeof(char*)), 0x2004));
+            auto** list = static_cast<char**>(poolbytes(s->stmtpool, cap * static_cast<int64_t>(sizeof(char*)), poolflag::raw));
             if (!list) return false;
             if (nchunks) std::memcpy(list, chunks, sizeof(char*) * static_cast<size_t>(nchunks));
             chunks = list;
             capchunks = cap;
         }
-        char* c = static_cast<char*>(vmalcp_handler(s->stmtpool, static_cast<int64_t>(chunkrows) * R, 0x2004));
+        char* c = static_cast<char*>(poolbytes(s->stmtpool, static_cast<int64_t>(chunkrows) * R, poolflag::raw));
         if (!c) return false;
         chunks[nchunks++] = c;
         inchunk = 0;
@@ -396,8 +396,8 @@ int vyxmdta(vyxstate* s) {
     p.lay = lay;
     p.ncont = mls->ncontv;
     const int ntot = lay->ncol + lay->nls;
-    auto* sv = static_cast<double*>(vmalcp_handler(s->bypool, 5 * 8 * static_cast<int64_t>(p.ncont + 1), 0x3006));
-    s->colstd = static_cast<double*>(vmalcp_handler(s->stmtpool, 2 * 8 * static_cast<int64_t>(ntot + 1), 0x3006));
+    auto* sv = static_cast<double*>(poolbytes(s->bypool, 5 * 8 * static_cast<int64_t>(p.ncont + 1), poolflag::zeroed_marked));
+    s->colstd = static_cast<double*>(poolbytes(s->stmtpool, 2 * 8 * static_cast<int64_t>(ntot + 1), poolflag::zeroed_marked));
     if (!sv || !s->colstd) return 1016;
     p.cmean = sv;
     p.cref = sv + p.ncont;
@@ -426,14 +426,14 @@ int vyxmdta(vyxstate* s) {
     out.R = p.R;
     out.B = p.B;
     out.chunkrows = p.B * 256;
-    out.block = static_cast<char*>(vmalcp_handler(s->stmtpool, static_cast<int64_t>(p.B) * p.R, 0x2006));
-    p.work = static_cast<char*>(vmalcp_handler(s->stmtpool, 3 * static_cast<int64_t>(p.R), 0x2006));
-    p.rawx = static_cast<double*>(vmalcp_handler(s->stmtpool, 16 * static_cast<int64_t>(p.ncont + 1), 0x2006));
+    out.block = static_cast<char*>(poolbytes(s->stmtpool, static_cast<int64_t>(p.B) * p.R, poolflag::zeroed));
+    p.work = static_cast<char*>(poolbytes(s->stmtpool, 3 * static_cast<int64_t>(p.R), poolflag::zeroed));
+    p.rawx = static_cast<double*>(poolbytes(s->stmtpool, 16 * static_cast<int64_t>(p.ncont + 1), poolflag::zeroed));
     if (!out.block || !p.work || !p.rawx) return 1016;
     // Form 1: which censoring values the rows have.
     uint8_t* censeen = nullptr;
     if (s->rspkind == 1 && s->ncensvals > 0) {
-        censeen = static_cast<uint8_t*>(vmalcp_handler(s->stmtpool, s->ncensvals, 0x2006));
+        censeen = static_cast<uint8_t*>(poolbytes(s->stmtpool, s->ncensvals, poolflag::zeroed));
         if (!censeen) return 1016;
     }
     p.groupx = p.rawx + p.ncont + 1;

@@ -105,17 +105,17 @@ int vyxmcl(vyxstate* s) {
     const mdlcounts n = mdlsizes(s);
     const int p = n.p;
     s->fitcrit.ridge = 0.0;
-    s->climits = static_cast<double*>(vmalcp_handler(s->stmtpool, 2 * static_cast<int64_t>(p) * sizeof(double), 0x3006));
+    s->climits = static_cast<double*>(poolbytes(s->stmtpool, 2 * static_cast<int64_t>(p) * sizeof(double), poolflag::zeroed_marked));
     if (!s->climits) return 1016;
     if (!s->lrflags[LR_PARMS]) {
         waldlimits(s);
         return 0;
     }
 
-    auto* blk = static_cast<ciblk*>(vmalcp_handler(s->stmtpool, sizeof(ciblk), 0x2004));
+    auto* blk = poolget<ciblk>(s->stmtpool, 1, poolflag::raw);
     if (!blk) return 1016;
     if (p != s->npar[1]) vyxxpm(s->estfit, s->parmstat, p, nullptr);
-    auto* res = static_cast<double*>(vmalcp_handler(s->stmtpool, 2 * static_cast<int64_t>(p + 1) * sizeof(double), 0x2004));
+    auto* res = static_cast<double*>(poolbytes(s->stmtpool, 2 * static_cast<int64_t>(p + 1) * sizeof(double), poolflag::raw));
     if (!res) {
         xexit(1016, 0);
         s->stepend = 1;

@@ -166,7 +166,7 @@ int relations(vyxstate* s, const stmtrec* r) {
 
 // A variable record (the level-record layout) of variable var.
 bool varrecord(poolobj* pool, dshandle ds, int32_t var, levclass* c) {
-    c->varinfo = static_cast<levvarinfo*>(vmalcp_handler(pool, sizeof(levvarinfo), 0x3006));
+    c->varinfo = poolget<levvarinfo>(pool, 1, poolflag::zeroed_marked);
     if (!c->varinfo) return false;
     c->varinfo->varnum = var;
     xvname(ds, var, &c->varinfo->d);
@@ -176,9 +176,9 @@ bool varrecord(poolobj* pool, dshandle ds, int32_t var, levclass* c) {
 // The LOGSCALE control blocks (always made), then the LOGSCALE statement when there is one.
 int logscale(vyxstate* s) {
     poolobj* pool = s->bypool;
-    auto* ctl = static_cast<levctl*>(vmalcp_handler(pool, sizeof(levctl), 0x3006));
-    auto* ls = static_cast<levstate*>(vmalcp_handler(pool, sizeof(levstate), 0x3006));
-    auto* d = static_cast<levdata*>(vmalcp_handler(pool, sizeof(levdata), 0x3006));
+    auto* ctl = poolget<levctl>(pool, 1, poolflag::zeroed_marked);
+    auto* ls = poolget<levstate>(pool, 1, poolflag::zeroed_marked);
+    auto* d = poolget<levdata>(pool, 1, poolflag::zeroed_marked);
     if (!ctl || !ls || !d) return 1016;
     s->logslev = ctl;
     s->logscl = ls;
@@ -216,7 +216,7 @@ int logscale(vyxstate* s) {
 int seffect(vyxstate* s, levstate* ls, stmtrec* r) {
     const optslot* list = stmtslot(r, slot::logscale::EFFECTS);
     const int n = list ? list->count : 0;
-    auto* effs = static_cast<leveffect*>(vmalcp_handler(s->bypool, static_cast<int64_t>(n + 1) * sizeof(leveffect), 0x3006));
+    auto* effs = poolget<leveffect>(s->bypool, n + 1, poolflag::zeroed_marked);
     if (!effs) return 1016;
     ls->neffect = n;
 
@@ -237,7 +237,7 @@ int seffect(vyxstate* s, levstate* ls, stmtrec* r) {
     ls->effects = effs;
     effs[0].ncont = effs[0].ncls = effs[0].nnest = effs[0].nclsall = 0;
     static const char kIntercept[] = "Intercept";
-    effs[0].effname = static_cast<char*>(vmalcp_handler(s->bypool, sizeof kIntercept, 0x3004));
+    effs[0].effname = static_cast<char*>(poolbytes(s->bypool, sizeof kIntercept, poolflag::raw_marked));
     if (!effs[0].effname) return 1016;
     std::memcpy(effs[0].effname, kIntercept, sizeof kIntercept);
     ls->neffect = n + 1;
@@ -247,7 +247,7 @@ int seffect(vyxstate* s, levstate* ls, stmtrec* r) {
     ls->classv = mls->classv;
     ls->ncontv = mls->ncontv;
     ls->contv = mls->contv;
-    ls->effcols = static_cast<effcell*>(vmalcp_handler(s->bypool, static_cast<int64_t>(n + 1) * sizeof(effcell), 0x3006));
+    ls->effcols = poolget<effcell>(s->bypool, n + 1, poolflag::zeroed_marked);
     return ls->effcols ? 0 : 1016;
 }
 
@@ -387,7 +387,7 @@ int vyxmprm(vyxstate* s) {
     s->initvals[1] = nullptr;
     // 19. response variable records
     ctl->nresp = nresp;
-    ctl->respv = static_cast<levclass*>(vmalcp_handler(s->bypool, static_cast<int64_t>(nresp > 0 ? nresp : 1) * sizeof(levclass), 0x3006));
+    ctl->respv = poolget<levclass>(s->bypool, nresp > 0 ? nresp : 1, poolflag::zeroed_marked);
     if (!ctl->respv) return 1016;
     s->mdlnresp = 0;
     for (uint32_t& id : s->mdlrspids) id = 0;
