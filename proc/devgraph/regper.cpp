@@ -130,7 +130,7 @@ double* modellines(vyxstate* s, regpstate* rp) {
     const int np = static_cast<int>(s->pctcount);
     if (np > 1 && rp->ncurve > 1 && s->rdxgraph) {
         xpmlog(510, 577);
-        xexit(2000, 0);
+        xexit(RC_SPEC, 0);
         return nullptr;
     }
     const mdlcounts n = mdlsizes(s);
@@ -258,11 +258,11 @@ double* regper(vyxstate* s) {
     }
     *rp = regpstate{};
     rp->clsix = -1;
-    const bool bymodel = s->fitmethod == code::fittype::MODEL || s->fitmethod == code::fittype::REGRESSION;
+    const bool bymodel = s->fitmethod == FIT_MODEL || s->fitmethod == FIT_REGRESSION;
     // FITTYPE=MODEL with a stress variable that is a CLASS variable of the MODEL has no line
     // across the stress axis: its lines join the levels' fits, which the MODEL gives.
     const bool across = bymodel && modelstressindex(s) >= 0;
-    double* out = across || s->fitmethod == code::fittype::REGRESSION ? modellines(s, rp) : levellines(s, rp);
+    double* out = across || s->fitmethod == FIT_REGRESSION ? modellines(s, rp) : levellines(s, rp);
     s->pctlines = out;
     return out;
 }

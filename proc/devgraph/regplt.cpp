@@ -116,7 +116,7 @@ int64_t writerows(vyxstate* s, double* buf, int R, int W) {
         if (inbuf == 0) return true;
         if (xcwrite(s->utilfile, buf, int64_t(inbuf) * W * 8) != 0) {
             xpmlog(510, 15);
-            xexit(120, 0);
+            xexit(RC_WRITE, 0);
             return false;
         }
         inbuf = 0;

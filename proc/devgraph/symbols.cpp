@@ -87,7 +87,7 @@ int vyxsymb(vyxstate* s) {
         s->nsym = g;
         // The MODEL's regression has no probability panel: its points take the levels'
         // records (never a record of an earlier statement).
-        if (s->fitmethod == 9)
+        if (s->fitmethod == FIT_REGRESSION)
             s->symcomp = s->symarr;
         else if (!(s->symcomp = records(s, g)))
             return RC_NOMEM;

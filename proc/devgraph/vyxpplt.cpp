@@ -234,7 +234,7 @@ struct Driver {
                 takefit(s, g);
                 givesymbols(s, g, n++);
                 if (g->nocurve) {
-                    s->fitmethod = 3;
+                    s->fitmethod = FIT_NONE;
                     s->pflags.nofitline = 1;
                 }
                 if (pplot() && !s->pflags.noppos)

@@ -361,7 +361,7 @@ int zlevParseSpline(levstate* ls, splinedesc* s, const stmtrec* st, poolobj* poo
             if (zlevRepeatedKnotCheck(s)) raise(ls, 4);
             if (s->knotmethod == 6 && s->basis == 1 && s->nlisted < 2 * s->degree) {
                 xpmlog(174, 61);
-                raise(ls, 1012);
+                raise(ls, RC_SETUP);
                 return 1;
             }
             break;
@@ -407,7 +407,7 @@ int zlevProcessEffectStatements(levstate* ls, dshandle ds, int32_t** efstlist) {
         std::vector<int32_t> vars = varlist(st, EFS_VARS);
         if (vars.empty()) {
             xpmlog(174, 67, txtarg(p.name.data(), static_cast<int>(p.name.size())));
-            raise(ls, 3000);
+            raise(ls, RC_EFFECTS);
             status = 1;
             continue;
         }
@@ -419,7 +419,7 @@ int zlevProcessEffectStatements(levstate* ls, dshandle ds, int32_t** efstlist) {
                         const std::string nm = varname(ds, copy[i]);
                         xpmlog(174, 25, txtarg(nm.data(), static_cast<int>(nm.size())));
                     }
-                raise(ls, 1012);
+                raise(ls, RC_SETUP);
                 status = 1;
             }
             return index;
@@ -433,7 +433,7 @@ int zlevProcessEffectStatements(levstate* ls, dshandle ds, int32_t** efstlist) {
                             const std::string nm = varname(ds, -v);
                             xpmlog(174, 24, txtarg(nm.data(), static_cast<int>(nm.size())));
                         }
-                    raise(ls, 1012);
+                    raise(ls, RC_SETUP);
                     status = 1;
                     break;
                 }
@@ -458,7 +458,7 @@ int zlevProcessEffectStatements(levstate* ls, dshandle ds, int32_t** efstlist) {
                 if (zlevIsOnClassList(ls, static_cast<int>(vars.size()), vars.data())) {
                     if (p.kind == EF_POLY) xpmlog(174, 69);
                     else xpmlog(174, 23, txtarg(p.name.data(), static_cast<int>(p.name.size())));
-                    raise(ls, 1012);
+                    raise(ls, RC_SETUP);
                     status = 1;
                     break;
                 }
@@ -470,7 +470,7 @@ int zlevProcessEffectStatements(levstate* ls, dshandle ds, int32_t** efstlist) {
                     if (zlevPartialParseSpline(ls, &probe, st, static_cast<int32_t>(vars.size()))) {
                         xpmlog(174, 34);
                         xpmlog(174, 73, txtarg(p.name.data(), static_cast<int>(p.name.size())));
-                        raise(ls, 1012);
+                        raise(ls, RC_SETUP);
                         status = 1;
                         break;
                     }
@@ -489,7 +489,7 @@ int zlevProcessEffectStatements(levstate* ls, dshandle ds, int32_t** efstlist) {
             }
             default:
                 xpmlog(174, 23, txtarg(p.name.data(), static_cast<int>(p.name.size())));
-                raise(ls, 1012);
+                raise(ls, RC_SETUP);
                 status = 1;
         }
     }

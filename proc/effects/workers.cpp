@@ -481,7 +481,7 @@ void stopworkers(levthreads* tc, levstate* ls) {
             if (wk->error && k->evtest(wk->error, nullptr)) {
                 if (!said66) xpmlog(174, 66);
                 said66 = true;
-                ls->lsrc = std::max(ls->lsrc, 1012);
+                ls->lsrc = std::max<int32_t>(ls->lsrc, RC_SETUP);
                 k->evreset(wk->error);
             }
             destroyevents(wk);
@@ -491,7 +491,7 @@ void stopworkers(levthreads* tc, levstate* ls) {
     tc->running = 0;
     if (tc->errcode >= 43) {
         xpmlog(174, tc->errcode);
-        ls->lsrc = std::max(ls->lsrc, 1012);
+        ls->lsrc = std::max<int32_t>(ls->lsrc, RC_SETUP);
         tc->errcode = 0;
     }
 }

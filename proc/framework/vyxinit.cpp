@@ -70,8 +70,8 @@ int startmanager(vyxstate* s) {
     if (s->obrc < 0) return fatal(s->obrc);
     s->outmgr = static_cast<obobject*>(create[2].v.p);
 
-    wobitem query[] = {obflag(OBK_Q2558, 1), obint(OBK_MINUS1, -1), obint(OBK_Q280, 1),
-                       obptr(OBK_Q577, OBT_TEXT, rdxmsg(0, 1))};
+    wobitem query[] = {obflag(OBK_STARTQUERY, 1), obint(OBK_PLACE, -1), obint(OBK_LAYOUT, 1),
+                       obptr(OBK_TEXT, OBT_TEXT, rdxmsg(0, 1))};
     int32_t rc = wobmth(s->outmgr, nullptr, OB_QUERY, 4, query);
     if (rc < 0) return fatal(rc);
 
@@ -88,7 +88,7 @@ int readdata(vyxstate* s, stmtrec* proc) {
     s->dsin = data ? static_cast<dshandle>(data->handle) : nullptr;
     const optslot* dist = stmtslot(proc, slot::proc::DIST);
     s->distcode = dist ? static_cast<uint32_t>(dist->num) : 0;
-    if (!s->dsin && (!dist || (s->distcode != code::dist::POISSON && s->distcode != code::dist::BINOMIAL))) {
+    if (!s->dsin && (!dist || (s->distcode != DIST_POISSON && s->distcode != DIST_BINOMIAL))) {
         xpmlog(510, 2);
         return RC_SETUP;
     }

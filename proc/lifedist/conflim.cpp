@@ -306,7 +306,7 @@ void vyxconf(vyxstate* s, grpnode* g) {
     if (!s->ciptr) s->ciptr = poolget<ciblk>(v_global_gcb_anchor->pool, 1, poolflag::raw);
     auto* res = static_cast<double*>(poolbytes(s->workpool, 2 * (n + 1) * static_cast<int64_t>(sizeof(double)), poolflag::raw));
     if (!s->ciptr || !res) {
-        xexit(1016, 0);
+        xexit(RC_NOMEM, 0);
         s->stepend = 1;
         return;
     }

@@ -300,12 +300,12 @@ int vyxcrv(vyxstate* s, grpnode* g) {
     c.readout = s->rspform[RF_READOUT] != 0;
     c.form1 = s->rspform[RF_CENSOR] != 0;
     c.hasfreq = s->nfreq != 0;
-    c.weibayes = s->fitmethod == 6;
+    c.weibayes = s->fitmethod == FIT_WEIBAYES;
     c.sigma = s->givenparms[GP_SCALE];
     c.summary = s->pageflags[PG_BOXES] || s->pageflags[PG_MEDIANS];
     c.ptcount = s->plotcodes[PC_NPINTERVALS] == 2 || s->pflags.pconfplt;
     c.na = s->pposcode == 5;
-    c.lsppos = s->fitmethod == 2 || s->fitmethod == 7;
+    c.lsppos = s->fitmethod == FIT_LSYX || s->fitmethod == FIT_LSXY;
     c.wcol = c.form1 ? 2 : 1;
     c.n = g->totw;
     c.natrisk = c.n;

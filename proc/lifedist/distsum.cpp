@@ -90,7 +90,7 @@ double* records(vyxstate* s, int count) {
     auto* p = static_cast<double*>(poolbytes(s->workpool, bytes, poolflag::zeroed));
     if (!p) {
         xmemmsg(bytes);
-        xexit(1016, 0);
+        xexit(RC_NOMEM, 0);
         s->stepend = 1;
     }
     return p;
@@ -130,7 +130,7 @@ int vyxdfit(vyxstate* s, grpnode* g) {
     g->parmcov = s->parmvec[0] ? static_cast<double*>(poolbytes(s->workpool, bytes, poolflag::zeroed)) : nullptr;
     if (!g->parmcov) {
         xmemmsg(bytes);
-        xexit(1016, 0);
+        xexit(RC_NOMEM, 0);
         s->stepend = 1;
         return 1;
     }

@@ -104,7 +104,7 @@ int fmode(vyxstate* s) {
 
     const uint8_t noconf = s->pflags.noconf;
     s->pflags.noconf = 0;
-    const bool limits = s->fitmethod == 1 || s->fitmethod == 8;
+    const bool limits = s->fitmethod == FIT_MLE || s->fitmethod == FIT_MODEL;
     const double thr = s->thrflags[TH_GIVEN] ? s->fixedparms[FP_THRESHOLD] : 0.0;
     auto oneminus = [](double v) { return ismissing(v) ? v : 1 - v; };
     for (int j = 0; j < k; ++j) {

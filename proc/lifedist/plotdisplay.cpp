@@ -170,7 +170,7 @@ int relationplotblock(vyxstate* s, const stmtrec* r) {
     auto& p = s->pflags;
     p.relplot = 1;
     p.pplot = stmtflag(r, flag::plot::PPLOT);
-    if (p.pplot && s->fitmethod == code::fittype::REGRESSION) {
+    if (p.pplot && s->fitmethod == FIT_REGRESSION) {
         xpmlog(510, 830);
         p.pplot = 0;
     }
@@ -221,9 +221,9 @@ int relationplotblock(vyxstate* s, const stmtrec* r) {
     if (stmtflag(r, flag::plot::PLOTFIT)) {
         pg[PG_FITLINES] = 1;
         p.rellegend = !stmtflag(r, flag::plot::NORPLEGEND);
-        if (s->fitmethod == code::fittype::NONE) {
+        if (s->fitmethod == FIT_NONE) {
             xpmlog(510, 84);
-            s->fitmethod = code::fittype::MLE;
+            s->fitmethod = FIT_MLE;
             std::memset(s->labels[LB_FITMETHOD], ' ', 40);
             xpmstr(s->labels[LB_FITMETHOD], 40, 510, 222);
             p.nofitline = stmtflag(r, flag::plot::NOFITLINE);
@@ -231,7 +231,7 @@ int relationplotblock(vyxstate* s, const stmtrec* r) {
     }
     const bool readout = s->rspform[RF_READOUT] != 0;
     const optslot* pd = stmtslot(r, slot::plot::PLOTDATA);
-    const bool regression = s->fitmethod == code::fittype::REGRESSION;
+    const bool regression = s->fitmethod == FIT_REGRESSION;
     if (pd) {
         const int v = static_cast<int>(pd->num);
         if (readout && v >= 1 && v <= 3) {

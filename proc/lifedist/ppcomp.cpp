@@ -62,13 +62,13 @@ void fitgroup(vyxstate* s, grpnode* g, int i, int j, int* counter, saved& sv) {
     g->fitmeth = s->fitmethod = sv.method;
     g->nofit = s->pflags.nofitline = sv.noline;
     int rc = vyxls(s, g);
-    if (s->fitmethod != 3 && rc == 0) rc = vyxdfit(s, g);
+    if (s->fitmethod != FIT_NONE && rc == 0) rc = vyxdfit(s, g);
     g->fitrc = rc;
     if (rc != 0) {
         // This group shows no fit; the next one starts again from the statement's method.
         sv.method = s->fitmethod;
         sv.noline = s->pflags.nofitline;
-        g->fitmeth = s->fitmethod = 3;
+        g->fitmeth = s->fitmethod = FIT_NONE;
         g->nofit = s->pflags.nofitline = 1;
     }
     if (s->lastgrp) endtables(s, kFitTables);
@@ -202,7 +202,7 @@ grpnode* newgroup(vyxstate* s) {
 // files of a BY group whose input or level ordering failed are deleted too, and nothing of
 // an earlier statement (whose pool is gone) is touched.
 void CleanUpDisk(vyxstate* s) {
-    if (s->fitmethod == 9) return;   // the rows belong to the MODEL fit
+    if (s->fitmethod == FIT_REGRESSION) return;   // the rows belong to the MODEL fit
     ufdrop(&s->rootgrp.ufile);
     ufdrop(&s->rootgrp.ufile2);
     for (grpnode* g = s->stmtnodes; g; g = g->stmtnext) {

@@ -69,7 +69,7 @@ void emstderr(vyxstate* s, grpnode* g, const emruns* runs) {
     if (!H) {
         xmemmsg(bytes);
         xpmlog(510, MSG_EM_NOINFO);
-        wobitem it[] = {obtext(OBK_Q577, rdxmsg(510, MSG_EM_NOINFO)), obchar(OBK_NOTEJUST, 'l')};
+        wobitem it[] = {obtext(OBK_TEXT, rdxmsg(510, MSG_EM_NOINFO)), obchar(OBK_NOTEJUST, 'l')};
         obcheck(wobmth(s->outmgr, nullptr, OB_NOTE, 2, it));
         return;
     }

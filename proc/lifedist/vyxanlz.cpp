@@ -49,7 +49,7 @@ int countcase(vyxstate* s) {
 
 int vyxanlz(vyxstate* s) {
     if (int rc = vyxaprm(s)) return rc;
-    const bool counts = s->distcode == 9 || s->distcode == 10;
+    const bool counts = s->distcode == DIST_POISSON || s->distcode == DIST_BINOMIAL;
     s->pendingnoted = 0;
     if (counts) {
         if (int rc = vyxin(s)) return rc;

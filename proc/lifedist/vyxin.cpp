@@ -471,8 +471,8 @@ int vyxin(vyxstate* s) {
     p.ln = s->logscale[0] != 0;
     p.log10 = !p.ln && s->logscale[1] != 0;
     p.logtest = s->logscale[0] || s->logscale[1];
-    p.countcase = s->distcode == 9 || s->distcode == 10;
-    p.poisson = s->distcode == 9;
+    p.countcase = s->distcode == DIST_POISSON || s->distcode == DIST_BINOMIAL;
+    p.poisson = s->distcode == DIST_POISSON;
     p.readtimes = rtwanted(s) && !p.countcase && p.form != FORM_COUNTS;
 
     std::memset(&s->rootgrp, 0, sizeof s->rootgrp);

@@ -57,9 +57,9 @@ int optioncounts(vyxstate* s, bool binomial) {
 }  // namespace
 
 int vyxpb(vyxstate* s, grpnode* g) {
-    const bool binomial = s->distcode == 10;
+    const bool binomial = s->distcode == DIST_BINOMIAL;
     if (!g) {
-        if (s->distcode != 9 && s->distcode != 10) {
+        if (s->distcode != DIST_POISSON && s->distcode != DIST_BINOMIAL) {
             xpmlog(510, MSG_NOT_COUNTS);
             return 1;
         }

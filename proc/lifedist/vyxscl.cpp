@@ -108,7 +108,7 @@ void probindices(vyxstate* s, const ranges& r) {
     plotlay* f = s->frame;
     const double* L = s->panels.pctlist;
     const int N = s->panels.npct;
-    const bool weibayes = s->fitmethod == 6;
+    const bool weibayes = s->fitmethod == FIT_WEIBAYES;
     if (!s->pflags.plowgiven && !weibayes) {
         const double t = 100 * r.pmin + 1000 * kEps53;
         int lo = N - 1 <= 0 ? N - 1 : 0;
@@ -238,7 +238,7 @@ int vyxscl(vyxstate* s) {
     // The MODEL's regression (FITTYPE=REGRESSION) takes its stress axis from the range of the
     // MODEL's rows (the relation plot's driver): scaled here, the SREF values would be
     // transformed twice.
-    if (s->stressax && s->fitmethod != code::fittype::REGRESSION) {
+    if (s->stressax && s->fitmethod != FIT_REGRESSION) {
         const int k = static_cast<int>(s->nlev[1]);
         return stressscl(s, s->levvals[0][0], s->levvals[0][k - 1]);
     }

@@ -154,7 +154,7 @@ struct rowstore {
         if (inblock == 0) return true;
         if (xcwrite(s->utilfile, block, static_cast<int64_t>(B) * R) != 0) {
             xpmlog(510, 15);
-            xexit(1008, 0);
+            xexit(RC_INPUT, 0);
             s->stepend = 1;
             return false;
         }
@@ -330,7 +330,7 @@ bool centrescale(vyxstate* s, pass& p) {
     for (int64_t done = 0; done < o.rows; done += o.B) {
         if (xcread(first, o.block, bytes) != 0) {
             xpmlog(510, 22);
-            xexit(1008, 0);
+            xexit(RC_INPUT, 0);
             s->stepend = 1;
             xcclose(first, 1);
             return false;
@@ -383,12 +383,12 @@ int vyxmdta(vyxstate* s) {
             return 1;
         }
     }
-    if (!makelayout(s)) return 1016;
+    if (!makelayout(s)) return RC_NOMEM;
     mdllayout* lay = s->mdllay;
     // READOUT counts the units on test with NENTER.
     if (s->rspkind == 3 && (s->nnenter <= 0 || s->nfreq <= 0)) {
         xpmlog(510, 85);
-        return 2000;
+        return RC_SPEC;
     }
     // 3. ranges
     pass p;
@@ -398,7 +398,7 @@ int vyxmdta(vyxstate* s) {
     const int ntot = lay->ncol + lay->nls;
     auto* sv = static_cast<double*>(poolbytes(s->bypool, 5 * 8 * static_cast<int64_t>(p.ncont + 1), poolflag::zeroed_marked));
     s->colstd = static_cast<double*>(poolbytes(s->stmtpool, 2 * 8 * static_cast<int64_t>(ntot + 1), poolflag::zeroed_marked));
-    if (!sv || !s->colstd) return 1016;
+    if (!sv || !s->colstd) return RC_NOMEM;
     p.cmean = sv;
     p.cref = sv + p.ncont;
     p.cmax = sv + 2 * p.ncont;
@@ -429,12 +429,12 @@ int vyxmdta(vyxstate* s) {
     out.block = static_cast<char*>(poolbytes(s->stmtpool, static_cast<int64_t>(p.B) * p.R, poolflag::zeroed));
     p.work = static_cast<char*>(poolbytes(s->stmtpool, 3 * static_cast<int64_t>(p.R), poolflag::zeroed));
     p.rawx = static_cast<double*>(poolbytes(s->stmtpool, 16 * static_cast<int64_t>(p.ncont + 1), poolflag::zeroed));
-    if (!out.block || !p.work || !p.rawx) return 1016;
+    if (!out.block || !p.work || !p.rawx) return RC_NOMEM;
     // Form 1: which censoring values the rows have.
     uint8_t* censeen = nullptr;
     if (s->rspkind == 1 && s->ncensvals > 0) {
         censeen = static_cast<uint8_t*>(poolbytes(s->stmtpool, s->ncensvals, poolflag::zeroed));
-        if (!censeen) return 1016;
+        if (!censeen) return RC_NOMEM;
     }
     p.groupx = p.rawx + p.ncont + 1;
     p.logs = s->logscale[0];
@@ -599,7 +599,7 @@ int vyxmdta(vyxstate* s) {
         }
         if (!readout) {
             row[cens].col = code;
-            if (!p.store(row, w, other, p.rawx)) return 1008;
+            if (!p.store(row, w, other, p.rawx)) return RC_INPUT;
             continue;
         }
         // READOUT: the rows of one group of units' readouts.
@@ -608,9 +608,9 @@ int vyxmdta(vyxstate* s) {
         const double left = rm - rf;   // survivors of the last readout
         if (!rgroup || id != rid) {
             row[cens].col = CEN_LEFT;
-            if (!p.store(row, w, false, p.rawx)) return 1008;
+            if (!p.store(row, w, false, p.rawx)) return RC_INPUT;
             // the group before leaves its survivors right-censored at its last readout
-            if (rgroup && left > 0.0 && !survivors(p.prevgroup(), left, p.groupx)) return 1008;
+            if (rgroup && left > 0.0 && !survivors(p.prevgroup(), left, p.groupx)) return RC_INPUT;
             std::memcpy(p.prevgroup(), row, static_cast<size_t>(p.R));
             for (int j = 0; j < p.ncont; ++j) p.groupx[j] = p.rawx[j];
             rgroup = true;
@@ -618,21 +618,21 @@ int vyxmdta(vyxstate* s) {
         } else {
             if (left < m) {
                 xpmlog(510, 181, p.read);
-                return 1008;
+                return RC_INPUT;
             }
             row[cens].col = CEN_INTERVAL;
             row[upper].value = t;
             row[rsp].value = rtime;
-            if (!p.store(row, w, false, p.rawx)) return 1008;
+            if (!p.store(row, w, false, p.rawx)) return RC_INPUT;
             // units withdrawn at the readout before
-            if (left > m && !survivors(row, left - m, p.rawx)) return 1008;
+            if (left > m && !survivors(row, left - m, p.rawx)) return RC_INPUT;
         }
         rm = m;
         rf = w;
         rtime = t;
     }
-    if (readout && rgroup && rm - rf > 0.0 && !survivors(p.prevgroup(), rm - rf, p.groupx)) return 1008;
-    if (s->stepend) return 1008;
+    if (readout && rgroup && rm - rf > 0.0 && !survivors(p.prevgroup(), rm - rf, p.groupx)) return RC_INPUT;
+    if (s->stepend) return RC_INPUT;
 
     // End of data.
     passnotes(s, censeen, p.rows);
@@ -680,8 +680,8 @@ int vyxmdta(vyxstate* s) {
     // the continuous variables' weighted means over the rows kept
     for (int j = 0; j < p.ncont; ++j) p.cmean[j] = (p.W > 0.0 ? p.csum[j] / p.W : 0.0) + p.cref[j];
     // the last block, the second pass
-    if (out.infile && !out.flushblock()) return 1008;
-    if (!centrescale(s, p)) return 1008;
+    if (out.infile && !out.flushblock()) return RC_INPUT;
+    if (!centrescale(s, p)) return RC_INPUT;
     s->mdlinmem = !out.infile;
     s->mdlchunks = out.chunks;
     s->mdlnchunks = out.nchunks;

@@ -252,7 +252,7 @@ int vyxrog(vyxstate* s, const double* pctlines) {
     const auto& p = s->pflags;
     const Flags f{s->rplotopt && s->stressrel != kStressPow && s->stress_fn != nullptr,
                   s->stressrel == 1 || s->stressrel == 4, s->logscale[0] || s->logscale[1]};
-    if (s->fitmethod == 9) s->pageflags[PG_DATA] = 1;
+    if (s->fitmethod == FIT_REGRESSION) s->pageflags[PG_DATA] = 1;
     const bool datapts = s->pageflags[PG_DATA] != 0, fitlines = s->pageflags[PG_FITLINES] != 0 && pctlines;
     const vardesc* tvar = s->rspvars[0];
     const vardesc* svar = &s->clsdesc[0];

@@ -84,11 +84,99 @@ bool barepool(const std::vector<std::string>& t) {
     return false;
 }
 
+bool isnumber(const std::string& t) { return !t.empty() && std::isdigit(static_cast<unsigned char>(t[0])); }
+bool isname(const std::string& t) { return !t.empty() && (std::isalpha(static_cast<unsigned char>(t[0])) || t[0] == '_'); }
+
+const std::set<std::string> kCodeFields = {"distcode", "fitmethod", "fitmeth"};
+const std::set<std::string> kCompare = {"==", "!=", "<", ">", "<=", ">=", "="};
+
+// The operator at t[i] ("==", "<=", ...: tokens are single characters), and its length.
+std::string op(const std::vector<std::string>& t, size_t i, size_t* len) {
+    if (i >= t.size()) return {};
+    if (i + 1 < t.size() && t[i + 1] == "=" && (t[i] == "=" || t[i] == "!" || t[i] == "<" || t[i] == ">")) {
+        *len = 2;
+        return t[i] + "=";
+    }
+    *len = 1;
+    return t[i];
+}
+
+// Watches the distribution codes and fit methods of one file: the fields, and locals copied
+// from them (const uint32_t method = s->fitmethod;); a switch on one of them is open until its
+// closing brace.
+struct codewatch {
+    std::set<std::string> names = kCodeFields;
+    int depth = 0;                 // brace depth before the line
+    std::vector<int> switches;     // depths inside the open switches on a code
+
+    bool line(const std::vector<std::string>& t) {
+        bool bare = false;
+        for (size_t i = 0; i < t.size(); ++i) {
+            // a local copied from a code: NAME = ...->field ;  or  NAME = field ;
+            if (isname(t[i]) && i + 1 < t.size() && t[i + 1] == "=" && !(i + 2 < t.size() && t[i + 2] == "=")) {
+                size_t j = i + 2;
+                while (j < t.size() && t[j] != ";" && t[j] != ",") ++j;
+                if (j > i + 2 && kCodeFields.count(t[j - 1]) && !kCodeFields.count(t[i])) names.insert(t[i]);
+            }
+            if (names.count(t[i])) {
+                size_t len = 0;
+                const std::string o = op(t, i + 1, &len);
+                if (kCompare.count(o) && i + 1 + len < t.size() && isnumber(t[i + 1 + len])) bare = true;
+                // a number on the left: 9 == s->distcode, 12 > distcode
+                if (i >= 3 && t[i - 1] == "=" && (t[i - 2] == "=" || t[i - 2] == "!") && isnumber(t[i - 3])) bare = true;
+                if (i >= 2 && (t[i - 1] == "<" || t[i - 1] == ">") && isnumber(t[i - 2])) bare = true;
+            }
+            if (t[i] == "switch") {
+                size_t j = i + 1;
+                bool code = false;
+                int par = 0;
+                for (; j < t.size(); ++j) {
+                    if (t[j] == "(") ++par;
+                    if (t[j] == ")" && --par == 0) break;
+                    code |= names.count(t[j]) > 0;
+                }
+                if (code) switches.push_back(depth + 1);
+            }
+            if (t[i] == "case" && !switches.empty() && depth == switches.back() && i + 1 < t.size() && isnumber(t[i + 1]))
+                bare = true;
+            if (t[i] == "{") ++depth;
+            if (t[i] == "}") {
+                if (!switches.empty() && depth == switches.back()) switches.pop_back();
+                --depth;
+            }
+        }
+        return bare;
+    }
+};
+
+// The host's return codes but 0 and 1, and the step's exit codes.
+const std::set<std::string> kReturnCodes = {"1008", "1012", "1016", "1020", "2000", "3000"};
+const std::set<std::string> kExitCodes = {"108", "120", "1008", "1012", "1016", "1020", "2000", "3000"};
+
+bool rcvariable(const std::string& t) {
+    return t == "rc" || t == "exitcode" || (t.size() > 2 && t.compare(t.size() - 2, 2, "rc") == 0);
+}
+
+// xexit(NUMBER, ...); return CODE; a return-code variable = CODE, or max(..rc, CODE); raise(x, CODE).
+bool bareexit(const std::vector<std::string>& t) {
+    for (size_t i = 0; i < t.size(); ++i) {
+        if (t[i] == "xexit" && i + 2 < t.size() && t[i + 1] == "(" && isnumber(t[i + 2]) && t[i + 2] != "0") return true;
+        if (!kExitCodes.count(t[i])) continue;
+        if (i >= 1 && t[i - 1] == "return" && kReturnCodes.count(t[i])) return true;
+        if (i >= 2 && t[i - 1] == "=" && rcvariable(t[i - 2])) return true;
+        if (i >= 2 && t[i - 1] == "," && rcvariable(t[i - 2])) return true;         // max(ls->lsrc, CODE)
+        if (i >= 4 && t[i - 1] == "," && t[i - 3] == "(" && t[i - 4] == "raise") return true;   // raise(ls, CODE)
+    }
+    return false;
+}
+
 }  // namespace
 
 const char* rulename(Rule r) {
     switch (r) {
     case Rule::PoolFlag: return "pool request without a name";
+    case Rule::DistributionCode: return "distribution code or fit method without a name";
+    case Rule::ExitCode: return "exit code without a name";
     }
     return "?";
 }
@@ -101,10 +189,13 @@ std::vector<Finding> check(const std::string& file, const std::string& text) {
     const bool pooldefs = endswith(file, "proc/framework/pools.h");
     std::istringstream src(text), clean(code(text));
     std::string line, raw;
+    codewatch codes;
     for (int n = 1; std::getline(clean, line) && std::getline(src, raw); ++n) {
         auto found = [&](Rule r) { out.push_back({r, file + ":" + std::to_string(n), trimmed(raw)}); };
         const auto t = tokens(line);
         if (!pooldefs && barepool(t)) found(Rule::PoolFlag);
+        if (codes.line(t)) found(Rule::DistributionCode);
+        if (bareexit(t)) found(Rule::ExitCode);
     }
     return out;
 }

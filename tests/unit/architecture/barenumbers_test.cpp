@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "barenumbers.h"
 
@@ -14,7 +15,7 @@ std::string listed(const std::vector<barenum::Finding>& v) {
     return s;
 }
 
-TEST(BareNumbers, ProcNamesEveryPoolRequest) {
+TEST(BareNumbers, ProcNamesEveryPoolRequestDistributionCodeAndExitCode) {
     const auto v = barenum::checktree(VITALYX_SOURCE_DIR, "proc");
     EXPECT_TRUE(v.empty()) << listed(v);
 }
@@ -32,6 +33,42 @@ TEST(BareNumbers, PoolRequests) {
     EXPECT_EQ(v[1].where, "proc/mcf/x.cpp:4");
     EXPECT_EQ(v[2].where, "proc/mcf/x.cpp:6");
     EXPECT_TRUE(barenum::check("proc/framework/pools.h", "zeroed = 0x2006,\npool->fns.alloc(p, 1, 2);\n").empty());
+}
+
+TEST(BareNumbers, DistributionCodesAndFitMethods) {
+    const std::string text =
+        "if (s->distcode == DIST_WEIBULL || s->fitmethod != FIT_NONE) return;\n"   // 1 named
+        "const bool counts = s->distcode == 9;\n"                                 // 2
+        "g->fitmeth = s->fitmethod = 3;\n"                                         // 3
+        "const uint32_t method = s->fitmethod;\n"                                  // 4 a copy
+        "bool lsq = method == 2 || 7 == method;\n"                                // 5
+        "switch (s->distcode) {\n"                                                 // 6
+        "case DIST_NORMAL: return 1;\n"                                            // 7
+        "case 11: { int k = 0; switch (k) { case 4: break; } }\n"                  // 8 (the inner switch is not on a code)
+        "}\n"
+        "switch (k) { case 2: break; }\n"                                          // 10
+        "if (s->knotmethod == 6 && s->distcode < DIST_CODES) return;   // distcode == 3\n";
+    const auto v = barenum::check("proc/lifedist/x.cpp", text);
+    std::vector<std::string> at;
+    for (const auto& f : v) at.push_back(f.where.substr(f.where.find(':') + 1));
+    EXPECT_EQ(at, (std::vector<std::string>{"2", "3", "5", "8"})) << listed(v);
+}
+
+TEST(BareNumbers, ExitCodes) {
+    const std::string text =
+        "if (!p) return RC_NOMEM;\n"                            // 1 named
+        "if (!q) return 1016;\n"                                // 2
+        "xexit(120, 0);\n"                                      // 3
+        "xexit(rc, 0); xexit(0, 0);\n"                           // 4 a variable, and success
+        "rc = 1020;\n"                                          // 5
+        "ls->lsrc = std::max<int32_t>(ls->lsrc, 1012);\n"       // 6
+        "raise(ls, 3000);\n"                                    // 7
+        "case FIT_GIVEN: return 108;   // a message number\n"   // 8
+        "xmemmsg(1024); int n = 2000;\n";                       // 9 a size, a count
+    const auto v = barenum::check("proc/regression/x.cpp", text);
+    std::vector<std::string> at;
+    for (const auto& f : v) at.push_back(f.where.substr(f.where.find(':') + 1));
+    EXPECT_EQ(at, (std::vector<std::string>{"2", "3", "5", "6", "7"})) << listed(v);
 }
 
 }  // namespace
