@@ -40,9 +40,9 @@ struct Pen {
     }
 };
 
-double* points(vyxstate* s, int64_t n, int flags) {
+double* points(vyxstate* s, int64_t n, poolflag flags) {
     const int64_t bytes = n * 16 > 0 ? n * 16 : 16;
-    auto* p = static_cast<double*>(vmalcp_handler(s->pools.workpool, bytes, flags));
+    auto* p = static_cast<double*>(poolbytes(s->pools.workpool, bytes, flags));
     if (!p) xmemmsg(bytes);
     s->plot.linepts = p;
     return p;
@@ -87,7 +87,7 @@ int confcurves(const Pen& pen, grpnode* g) {
     const plotlay* f = s->plot.frame;
     if (!g->pcttab) return 0;
     const int n = f->plast - f->pfirst + 1 > 0 ? f->plast - f->pfirst + 1 : 0;
-    double* buf = points(s, s->popt.panels.npct, 0x2004);
+    double* buf = points(s, s->popt.panels.npct, poolflag::raw);
     if (!buf) return 1;
     const bool prob = s->popt.plotcodes[PC_PINTERVALS] == 4;
     if (prob && !g->pcttab2) return 0;
@@ -118,7 +118,7 @@ int modecurves(const Pen& pen) {
     const double* r = s->life.fmcurve;
     if (!r) return 0;
     const int n = s->opts.npoints + 1;
-    double* buf = points(s, n, 0x2006);
+    double* buf = points(s, n, poolflag::zeroed);
     if (!buf) return 1;
     auto rec = [&](int k) { return r + static_cast<size_t>(k) * CR_WORDS; };
     for (int k = 0; k < n; ++k) pen.map.put(rec(k)[CR_TIME], zof(s, rec(k)[0]), buf + 2 * k);
@@ -150,7 +150,7 @@ int modecurves(const Pen& pen) {
 int modelines(const Pen& pen) {
     vyxstate* s = pen.s;
     if (!s->groups.fmodeset.plotmodes || !s->life.fmloc || !s->life.fmscale) return 0;
-    double* buf = points(s, 2, 0x2004);
+    double* buf = points(s, 2, poolflag::raw);
     if (!buf) return 1;
     for (int k = 0; k < s->groups.fmodeset.nvals; ++k) {
         if (s->life.fmused && !s->life.fmused[k]) continue;
@@ -175,7 +175,7 @@ int vyxddrw(vyxstate* s, grpnode* g) {
     if (s->plot.gctx) s->plot.gctx->linewidth[0] = s->plot.gctx->linewidth[1] = std::max(1, static_cast<int>(gparm(s->input.curstmt, slot::plot::WFIT, 1)));
     int rc = 0;
     if (!s->popt.pflags.fmcombine) {
-        double* buf = points(s, 2, 0x2004);
+        double* buf = points(s, 2, poolflag::raw);
         if (!buf) rc = 1;
         else if (!straight(pen, g->loc, g->scale, buf)) rc = 1;
         else if (!s->popt.pflags.noconf) rc = confcurves(pen, g);

@@ -155,7 +155,7 @@ int vyxggrd(vyxstate* s) {
 int vyxghlb(vyxstate* s) {
     plotlay* f = s->plot.frame;
     ggtext t = plottext(s, f->txth);
-    char* buf = static_cast<char*>(vmalcp_handler(s->pools.stmtpool, 1024, 0x3004));
+    char* buf = static_cast<char*>(poolbytes(s->pools.stmtpool, 1024, poolflag::raw_marked));
     if (!buf) return 1;
     const bool rotate = s->popt.pflags.rotate;
     int len = rotate ? problabel(s, buf, 1024, false, false) : lifelabel(s, buf, 1024, false);
@@ -182,7 +182,7 @@ int vyxghlb(vyxstate* s) {
 int vyxgvlb(vyxstate* s) {
     plotlay* f = s->plot.frame;
     ggtext t = plottext(s, f->txth);
-    char* buf = static_cast<char*>(vmalcp_handler(s->pools.stmtpool, 1024, 0x3004));
+    char* buf = static_cast<char*>(poolbytes(s->pools.stmtpool, 1024, poolflag::raw_marked));
     if (!buf) return 1;
     const bool rotate = s->popt.pflags.rotate;
     ggstxfm(90.0, 0.0);

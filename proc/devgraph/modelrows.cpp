@@ -53,7 +53,7 @@ bool lifeof(const vyxstate* s, const double* y, modelobs* o) {
 }  // namespace
 
 bool plotsmodelrows(const vyxstate* s) {
-    const bool bymodel = s->opts.fitmethod == code::fittype::MODEL || s->opts.fitmethod == code::fittype::REGRESSION;
+    const bool bymodel = s->opts.fitmethod == FIT_MODEL || s->opts.fitmethod == FIT_REGRESSION;
     return bymodel && s->mdl.mdllev && s->mdl.mdllev->lstate && modelstressindex(s) >= 0;
 }
 

@@ -132,7 +132,7 @@ int vyxgini(vyxstate* s) {
         s->plot.gstarted = 0;
         return rc;
     }
-    f->pagewin = static_cast<double*>(vmalcp_handler(s->pools.bypool, 32, 0x3004));
+    f->pagewin = static_cast<double*>(poolbytes(s->pools.bypool, 32, poolflag::raw_marked));
     if (!f->pagewin) {
         xmemmsg(32);
         s->plot.gstarted = 0;
@@ -140,7 +140,7 @@ int vyxgini(vyxstate* s) {
     }
     s->plot.byline[0] = s->plot.byline[1] = nullptr;
     if (s->input.nbyvars > 0 && s->input.dsin) {
-        char* text = static_cast<char*>(vmalcp_handler(s->pools.bypool, 512, 0x3004));
+        char* text = static_cast<char*>(poolbytes(s->pools.bypool, 512, poolflag::raw_marked));
         if (text) {
             int n = hostvec<vec203>(VEC_DATASETS)->xbyline(s->input.dsin, text, 512);
             if (n <= 0) n = static_cast<int>(strnlen(text, 511));

@@ -22,7 +22,7 @@ namespace ps = slot::plot;
 
 symrec* records(vyxstate* s, int n) {
     if (n <= 0) n = 1;
-    auto* a = static_cast<symrec*>(vmalcp_handler(s->pools.stmtpool, static_cast<int64_t>(n) * sizeof(symrec), 0x2006));
+    auto* a = static_cast<symrec*>(poolbytes(s->pools.stmtpool, static_cast<int64_t>(n) * sizeof(symrec), poolflag::zeroed));
     if (a) ggetsym(0, n, a);
     else xmemmsg(static_cast<int64_t>(n) * sizeof(symrec));
     return a;
@@ -87,7 +87,7 @@ int vyxsymb(vyxstate* s) {
         s->plot.nsym = g;
         // The MODEL's regression has no probability panel: its points take the levels'
         // records (never a record of an earlier statement).
-        if (s->opts.fitmethod == 9)
+        if (s->opts.fitmethod == FIT_REGRESSION)
             s->plot.symcomp = s->plot.symarr;
         else if (!(s->plot.symcomp = records(s, g)))
             return RC_NOMEM;
@@ -166,7 +166,7 @@ int vyxsymb(vyxstate* s) {
     f->symh = h;
     f->symw = first->sizefac * h;
     s->popt.jitter = gparm(r, ps::JITTER, 0.1) * (s->popt.pflags.rotate ? h : f->symw);
-    f->symspare = vmalcp_handler(s->pools.stmtpool, sizeof(symrec), 0x2006);
+    f->symspare = poolbytes(s->pools.stmtpool, sizeof(symrec), poolflag::zeroed);
     if (!f->symspare) {
         xmemmsg(sizeof(symrec));
         return RC_NOMEM;

@@ -234,7 +234,7 @@ struct Driver {
                 takefit(s, g);
                 givesymbols(s, g, n++);
                 if (g->nocurve) {
-                    s->opts.fitmethod = 3;
+                    s->opts.fitmethod = FIT_NONE;
                     s->popt.pflags.nofitline = 1;
                 }
                 if (pplot() && !s->popt.pflags.noppos)
@@ -379,7 +379,7 @@ int vyxpplt(vyxstate* s) {
     if (s->popt.pageflags.fitlines && s->opts.pctcount > 0) {
         // The copies of the levels' curve records; NPOINTS (the curve resolution) stays.
         const int64_t bytes = int64_t(PCT_WORDS) * 8 * s->opts.pctcount * std::max<int64_t>(s->groups.nlev[1], 1);
-        s->plot.lvlpct = static_cast<double*>(vmalcp_handler(s->pools.stmtpool, bytes, 0x2006));
+        s->plot.lvlpct = static_cast<double*>(poolbytes(s->pools.stmtpool, bytes, poolflag::zeroed));
         if (!s->plot.lvlpct) {
             xmemmsg(bytes);
             return RC_NOMEM;

@@ -300,12 +300,12 @@ int vyxcrv(vyxstate* s, grpnode* g) {
     c.readout = s->input.rspform[RF_READOUT] != 0;
     c.form1 = s->input.rspform[RF_CENSOR] != 0;
     c.hasfreq = s->input.nfreq != 0;
-    c.weibayes = s->opts.fitmethod == 6;
+    c.weibayes = s->opts.fitmethod == FIT_WEIBAYES;
     c.sigma = s->life.givenparms[GP_SCALE];
     c.summary = s->popt.pageflags.boxes || s->popt.pageflags.medians;
     c.ptcount = s->popt.plotcodes[PC_NPINTERVALS] == 2 || s->popt.pflags.pconfplt;
     c.na = s->life.pposcode == 5;
-    c.lsppos = s->opts.fitmethod == 2 || s->opts.fitmethod == 7;
+    c.lsppos = s->opts.fitmethod == FIT_LSYX || s->opts.fitmethod == FIT_LSXY;
     c.wcol = c.form1 ? 2 : 1;
     c.n = g->totw;
     c.natrisk = c.n;
@@ -322,7 +322,7 @@ int vyxcrv(vyxstate* s, grpnode* g) {
     // a larger curve goes to the curve file block by block (the same records, in the same
     // order), which the host keeps in memory or on disk as it grows.
     const int64_t want = static_cast<int64_t>(g->nfail) * CR_BYTES;
-    g->crvbuf = want <= CR_MEMBYTES ? static_cast<double*>(vmalcp_handler(s->pools.stmtpool, want, 0x2006)) : nullptr;
+    g->crvbuf = want <= CR_MEMBYTES ? static_cast<double*>(poolbytes(s->pools.stmtpool, want, poolflag::zeroed)) : nullptr;
     g->crvinmem = g->crvbuf != nullptr;
     if (!g->crvbuf) {
         c.inmem = false;
@@ -332,7 +332,7 @@ int vyxcrv(vyxstate* s, grpnode* g) {
             return RC_REPORTED;
         }
         xcpoint(g->ufile2, 0);
-        g->crvbuf = static_cast<double*>(vmalcp_handler(s->pools.stmtpool, CR_BLOCKBYTES, 0x2006));
+        g->crvbuf = static_cast<double*>(poolbytes(s->pools.stmtpool, CR_BLOCKBYTES, poolflag::zeroed));
         if (!g->crvbuf) {
             xmemmsg(CR_BLOCKBYTES);
             return RC_REPORTED;

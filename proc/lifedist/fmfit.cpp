@@ -16,8 +16,8 @@ namespace {
 
 constexpr int MSG_MODE_UNFIT = 919;
 
-void* alloc(vyxstate* s, int64_t bytes, int flags) {
-    void* p = vmalcp_handler(s->pools.workpool, bytes, flags);
+void* alloc(vyxstate* s, int64_t bytes, poolflag flags) {
+    void* p = poolbytes(s->pools.workpool, bytes, flags);
     if (!p) {
         xmemmsg(bytes);
         xexit(RC_NOMEM, 0);
@@ -60,10 +60,10 @@ int vyxpfitfm(vyxstate* s, grpnode* g) {
     s->opts.defhdr.len = xpmstr(s->opts.defhdr.text, 80, 510, 568);
 
     const int64_t pvbytes = int64_t(ncov + 2 * n) * 8;
-    s->life.fmloc = static_cast<double*>(alloc(s, int64_t(2 * (k > 0 ? k : 1)) * 8, 0x3006));
-    s->life.fmcov = s->life.fmloc ? static_cast<double**>(alloc(s, int64_t(k > 0 ? k : 1) * 8, 0x3006)) : nullptr;
-    s->life.fmused = s->life.fmcov ? static_cast<int32_t*>(alloc(s, int64_t(k > 0 ? k : 1) * 4, 0x3006)) : nullptr;
-    s->life.parmvec.block = s->life.fmused ? static_cast<double*>(alloc(s, pvbytes, 0x2006)) : nullptr;
+    s->life.fmloc = static_cast<double*>(alloc(s, int64_t(2 * (k > 0 ? k : 1)) * 8, poolflag::zeroed_marked));
+    s->life.fmcov = s->life.fmloc ? static_cast<double**>(alloc(s, int64_t(k > 0 ? k : 1) * 8, poolflag::zeroed_marked)) : nullptr;
+    s->life.fmused = s->life.fmcov ? static_cast<int32_t*>(alloc(s, int64_t(k > 0 ? k : 1) * 4, poolflag::zeroed_marked)) : nullptr;
+    s->life.parmvec.block = s->life.fmused ? static_cast<double*>(alloc(s, pvbytes, poolflag::zeroed)) : nullptr;
     if (!s->life.parmvec.block) return RC_NOMEM;
     s->life.fmscale = s->life.fmloc + k;
 
@@ -76,7 +76,7 @@ int vyxpfitfm(vyxstate* s, grpnode* g) {
         s->groups.lastgrp = i == k - 1 ? lastgrp : 0;
         s->opts.fitmethod = method;
         setlabel(s, i);
-        s->life.fmcov[i] = static_cast<double*>(alloc(s, int64_t(ncov) * 8, 0x3006));
+        s->life.fmcov[i] = static_cast<double*>(alloc(s, int64_t(ncov) * 8, poolflag::zeroed_marked));
         if (!s->life.fmcov[i]) return RC_NOMEM;
         s->life.fmused[i] = 1;
         std::memset(s->life.parmvec.block, 0, static_cast<size_t>(pvbytes));

@@ -36,7 +36,7 @@ int givenlist(vyxstate* s, const optslot* o, double first, double last, double l
         }
     }
     const int64_t bytes = int64_t(n + 2) * 8;
-    auto* list = static_cast<double*>(vmalcp_handler(s->pools.stmtpool, bytes, 0x2004));
+    auto* list = static_cast<double*>(poolbytes(s->pools.stmtpool, bytes, poolflag::raw));
     if (!list) {
         xmemmsg(bytes);
         return 1;
@@ -65,7 +65,7 @@ void readref(vyxstate* s, const stmtrec* r, int which, int valslot, int labslot,
     // statement's record serves every BY group.
     const int n = v->kind == SK_NUMLIST ? v->count : 1;
     const double* from = v->kind == SK_NUMLIST ? static_cast<const double*>(v->ptr) : &v->num;
-    auto* vals = static_cast<double*>(vmalcp_handler(s->pools.stmtpool, 8 * int64_t(n > 0 ? n : 1), 0x2004));
+    auto* vals = static_cast<double*>(poolbytes(s->pools.stmtpool, 8 * int64_t(n > 0 ? n : 1), poolflag::raw));
     if (!vals) {
         xmemmsg(8 * int64_t(n > 0 ? n : 1));
         return;
@@ -170,7 +170,7 @@ int relationplotblock(vyxstate* s, const stmtrec* r) {
     auto& p = s->popt.pflags;
     p.relplot = 1;
     p.pplot = stmtflag(r, flag::plot::PPLOT);
-    if (p.pplot && s->opts.fitmethod == code::fittype::REGRESSION) {
+    if (p.pplot && s->opts.fitmethod == FIT_REGRESSION) {
         xpmlog(510, 830);
         p.pplot = 0;
     }
@@ -221,9 +221,9 @@ int relationplotblock(vyxstate* s, const stmtrec* r) {
     if (stmtflag(r, flag::plot::PLOTFIT)) {
         pg->fitlines = 1;
         p.rellegend = !stmtflag(r, flag::plot::NORPLEGEND);
-        if (s->opts.fitmethod == code::fittype::NONE) {
+        if (s->opts.fitmethod == FIT_NONE) {
             xpmlog(510, 84);
-            s->opts.fitmethod = code::fittype::MLE;
+            s->opts.fitmethod = FIT_MLE;
             std::memset(s->opts.labels[LB_FITMETHOD], ' ', 40);
             xpmstr(s->opts.labels[LB_FITMETHOD], 40, 510, 222);
             p.nofitline = stmtflag(r, flag::plot::NOFITLINE);
@@ -231,7 +231,7 @@ int relationplotblock(vyxstate* s, const stmtrec* r) {
     }
     const bool readout = s->input.rspform[RF_READOUT] != 0;
     const optslot* pd = stmtslot(r, slot::plot::PLOTDATA);
-    const bool regression = s->opts.fitmethod == code::fittype::REGRESSION;
+    const bool regression = s->opts.fitmethod == FIT_REGRESSION;
     if (pd) {
         const int v = static_cast<int>(pd->num);
         if (readout && v >= 1 && v <= 3) {

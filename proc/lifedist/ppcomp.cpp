@@ -62,13 +62,13 @@ void fitgroup(vyxstate* s, grpnode* g, int i, int j, int* counter, saved& sv) {
     g->fitmeth = s->opts.fitmethod = sv.method;
     g->nofit = s->popt.pflags.nofitline = sv.noline;
     int rc = vyxls(s, g);
-    if (s->opts.fitmethod != 3 && rc == 0) rc = vyxdfit(s, g);
+    if (s->opts.fitmethod != FIT_NONE && rc == 0) rc = vyxdfit(s, g);
     g->fitrc = rc;
     if (rc != 0) {
         // This group shows no fit; the next one starts again from the statement's method.
         sv.method = s->opts.fitmethod;
         sv.noline = s->popt.pflags.nofitline;
-        g->fitmeth = s->opts.fitmethod = 3;
+        g->fitmeth = s->opts.fitmethod = FIT_NONE;
         g->nofit = s->popt.pflags.nofitline = 1;
     }
     if (s->groups.lastgrp) endtables(s, kFitTables);
@@ -162,7 +162,7 @@ int PPComp(vyxstate* s) {
     if (int rc = vyxordr(s)) return rc;
     if (s->fit.itprflag.itprint) {
         const int64_t bytes = 8 * int64_t(s->fit.npar.total) + 24;
-        s->fit.itrow = static_cast<double*>(vmalcp_handler(s->pools.stmtpool, bytes, 0x2004));
+        s->fit.itrow = static_cast<double*>(poolbytes(s->pools.stmtpool, bytes, poolflag::raw));
         if (!s->fit.itrow) {
             xmemmsg(bytes);
             return 1;
@@ -170,7 +170,7 @@ int PPComp(vyxstate* s) {
     }
     if (s->life.ppcflag1 || s->life.ppcflag2) {
         const int64_t n = s->groups.nlev[1];
-        auto* block = static_cast<double*>(vmalcp_handler(s->pools.stmtpool, 56 * n > 0 ? 56 * n : 8, 0x2004));
+        auto* block = static_cast<double*>(poolbytes(s->pools.stmtpool, 56 * n > 0 ? 56 * n : 8, poolflag::raw));
         if (!block) return RC_NOMEM;
         for (int k = 0; k < 7; ++k) s->life.ppcarr[k] = block + k * n;
     }
@@ -188,7 +188,7 @@ int PPComp(vyxstate* s) {
 }
 
 grpnode* newgroup(vyxstate* s) {
-    auto* g = static_cast<grpnode*>(vmalcp_handler(s->pools.stmtpool, sizeof(grpnode), 0x2006));
+    auto* g = poolget<grpnode>(s->pools.stmtpool, 1, poolflag::zeroed);
     if (!g) {
         xmemmsg(sizeof(grpnode));
         return nullptr;
@@ -202,7 +202,7 @@ grpnode* newgroup(vyxstate* s) {
 // files of a BY group whose input or level ordering failed are deleted too, and nothing of
 // an earlier statement (whose pool is gone) is touched.
 void CleanUpDisk(vyxstate* s) {
-    if (s->opts.fitmethod == 9) return;   // the rows belong to the MODEL fit
+    if (s->opts.fitmethod == FIT_REGRESSION) return;   // the rows belong to the MODEL fit
     ufdrop(&s->groups.rootgrp.ufile);
     ufdrop(&s->groups.rootgrp.ufile2);
     for (grpnode* g = s->life.stmtnodes; g; g = g->stmtnext) {

@@ -44,7 +44,7 @@ bool haslabel(const vardesc* d) { return d && d->labellen > 0; }
 // A second response variable is shown for the lower/upper pair, BINOMIAL and a censoring
 // variable that the statement names (not one implied by FMODE).
 bool secondvar(const vyxstate* s) {
-    return s->input.rspkind == FORM_INTERVAL || s->opts.distcode == 10 || (s->input.rspkind == FORM_CENSOR && !s->life.fmresp);
+    return s->input.rspkind == FORM_INTERVAL || s->opts.distcode == DIST_BINOMIAL || (s->input.rspkind == FORM_CENSOR && !s->life.fmresp);
 }
 
 int stripped(const char* t, int n) { return wzstrip(t, n); }
@@ -70,10 +70,10 @@ int printmod(vyxstate* s) {
     l.entry(257, text(s->input.dsname.text, s->input.dsname.len));
     l.label(s->input.dslabel.text, s->input.dslabel.len);
     if (s->opts.stmtlabel) l.entry(564, text(s->opts.stmtlabel, 8));
-    if (s->input.rspvars[0]) l.variable(s->opts.distcode == 9 ? 537 : s->opts.distcode == 10 ? 535 : 218, *s->input.rspvars[0]);
+    if (s->input.rspvars[0]) l.variable(s->opts.distcode == DIST_POISSON ? 537 : s->opts.distcode == DIST_BINOMIAL ? 535 : 218, *s->input.rspvars[0]);
     if (second) {
         const vardesc& d = *s->input.rspvars[1];
-        l.entry(s->opts.distcode == 10 ? 536 : s->input.rspkind == FORM_INTERVAL ? 218 : 219, text(d.name, d.namelen));
+        l.entry(s->opts.distcode == DIST_BINOMIAL ? 536 : s->input.rspkind == FORM_INTERVAL ? 218 : 219, text(d.name, d.namelen));
         if (labels && d.labellen > 0) {
             wobitem it[] = {obint(OBK_INFOKIND, 2), obtext(OBK_LABEL, text(d.label, d.labellen)), obtext(OBK_VALUE, text("", 0))};
             obcheck(wobmth(l.obj, nullptr, OB_INFO, 3, it));
@@ -85,18 +85,18 @@ int printmod(vyxstate* s) {
     if (s->input.nnenter > 0) l.variable(221, s->input.procvars[1]);
     if (fmvar) l.variable(259, *fmvar);
 
-    if (s->opts.distcode == 1 || s->opts.distcode == 11) {
-        l.entry(216, rdxmsg(510, s->opts.distcode == 1 ? 213 : 214));
+    if (s->opts.distcode == DIST_LOGNORMAL || s->opts.distcode == DIST_LOGNORMAL10) {
+        l.entry(216, rdxmsg(510, s->opts.distcode == DIST_LOGNORMAL ? 213 : 214));
     } else {
         l.entry(216, text(s->opts.labels[LB_DIST], stripped(s->opts.labels[LB_DIST], 20)));
     }
     if (s->opts.thrflags[TH_GIVEN]) l.entry(284, obdbl(OBK_VALUE, s->fit.fixedparms[FP_THRESHOLD]));
     // A method without a label (REGRESSION) has no entry rather than an empty one.
     const int mlen = stripped(s->opts.labels[LB_FITMETHOD], 40);
-    if (s->opts.fitmethod != 5 && mlen > 0) l.entry(217, text(s->opts.labels[LB_FITMETHOD], mlen));
-    if (s->opts.fitmethod == 1 || s->opts.fitmethod == 5 || s->opts.fitmethod == 6) l.entry(288, rdxmsg(510, 212));
+    if (s->opts.fitmethod != FIT_COUNTS && mlen > 0) l.entry(217, text(s->opts.labels[LB_FITMETHOD], mlen));
+    if (s->opts.fitmethod == FIT_MLE || s->opts.fitmethod == FIT_COUNTS || s->opts.fitmethod == FIT_WEIBAYES) l.entry(288, rdxmsg(510, 212));
     // What a Weibayes scale and its percentiles are: lower bounds, not estimates.
-    if (s->opts.fitmethod == 6) l.entry(288, rdxmsg(510, 2051));
+    if (s->opts.fitmethod == FIT_WEIBAYES) l.entry(288, rdxmsg(510, 2051));
     l.entry(227, obint(OBK_VALUE, s->input.nobscnt[1]));
     if (s->input.nobscnt[0] > 0) l.entry(229, obint(OBK_VALUE, s->input.nobscnt[0]));
 

@@ -29,7 +29,7 @@ namespace {
 
 readtimes* table(vyxstate* s) {
     if (!s->life.rtimes && s->pools.stmtpool) {
-        void* p = vmalcp_handler(s->pools.stmtpool, sizeof(readtimes), 0x2006);
+        void* p = poolbytes(s->pools.stmtpool, sizeof(readtimes), poolflag::zeroed);
         if (p) s->life.rtimes = new (p) readtimes();
     }
     return s->life.rtimes;
@@ -43,7 +43,7 @@ const readtimes* sealed(vyxstate* s) {
     int64_t n = 0;
     for (readtimes::chunk* c = t->head; c; c = c->next) n += c->n;
     if (n == 0) return t;
-    auto* v = static_cast<double*>(vmalcp_handler(s->pools.stmtpool, n * 16, 0x2004));
+    auto* v = static_cast<double*>(poolbytes(s->pools.stmtpool, n * 16, poolflag::raw));
     if (!v) return t;   // the tables fall back to the values taken back
     int64_t k = 0;
     for (readtimes::chunk* c = t->head; c; c = c->next) {
@@ -86,7 +86,7 @@ bool rtadd(vyxstate* s, double x, double read) {
     if (!t) return false;
     readtimes::chunk* c = t->head;
     if (!c || c->n == 4096) {
-        c = static_cast<readtimes::chunk*>(vmalcp_handler(s->pools.stmtpool, sizeof(readtimes::chunk), 0x2004));
+        c = poolget<readtimes::chunk>(s->pools.stmtpool, 1, poolflag::raw);
         if (!c) return false;
         c->next = t->head;
         c->n = 0;

@@ -49,7 +49,7 @@ int countcase(vyxstate* s) {
 
 int vyxanlz(vyxstate* s) {
     if (int rc = vyxaprm(s)) return rc;
-    const bool counts = s->opts.distcode == 9 || s->opts.distcode == 10;
+    const bool counts = s->opts.distcode == DIST_POISSON || s->opts.distcode == DIST_BINOMIAL;
     s->life.pendingnoted = 0;
     if (counts) {
         if (int rc = vyxin(s)) return rc;
@@ -66,7 +66,7 @@ int vyxanlz(vyxstate* s) {
     }
     if (s->fit.itprflag.itprint) {
         const int64_t bytes = 8 * int64_t(s->fit.npar.total) + 24;
-        s->fit.itrow = static_cast<double*>(vmalcp_handler(s->pools.stmtpool, bytes, 0x2004));
+        s->fit.itrow = static_cast<double*>(poolbytes(s->pools.stmtpool, bytes, poolflag::raw));
         if (!s->fit.itrow) {
             xmemmsg(bytes);
             return 1;

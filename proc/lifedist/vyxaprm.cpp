@@ -71,7 +71,7 @@ bool modelmatches(const vyxstate* s) {
 // FITTYPE=MODEL on ANALYZE: exactly one class variable, the relation variable of a MODEL
 // statement run in this BY group on the same responses.
 int modelfitsettings(vyxstate* s) {
-    if (s->opts.fitmethod != code::fittype::MODEL) return 0;
+    if (s->opts.fitmethod != FIT_MODEL) return 0;
     if (s->groups.nclass != 1) {
         xpmlog(510, 697);
         return 1;
@@ -86,8 +86,8 @@ int modelfitsettings(vyxstate* s) {
 void countlabel(vyxstate* s) {
     char* lab = s->opts.labels[LB_DIST];
     std::memset(lab, ' ', 40);
-    if (s->opts.distcode == code::dist::POISSON) xpmstr(lab, 16, 510, 154);
-    if (s->opts.distcode == code::dist::BINOMIAL) xpmstr(lab, 16, 510, 153);
+    if (s->opts.distcode == DIST_POISSON) xpmstr(lab, 16, 510, 154);
+    if (s->opts.distcode == DIST_BINOMIAL) xpmstr(lab, 16, 510, 153);
 }
 
 // ANALYZE without a response variable: the counts are given as options.
@@ -96,14 +96,14 @@ int countsonly(vyxstate* s, const stmtrec* r) {
     const double missing = hostmissing();
     s->life.pbcount = gparm(r, slot::analyze::COUNT, missing);
     s->life.pbtrials = gparm(r, slot::analyze::COUNT2, missing);
-    if (s->opts.distcode == code::dist::POISSON) {
+    if (s->opts.distcode == DIST_POISSON) {
         if (ismissing(s->life.pbcount)) {
             xpmlog(510, 92);
             return 1;
         }
         if (ismissing(s->life.pbtrials)) xpmlog(510, 91);
         countlabel(s);
-    } else if (s->opts.distcode == code::dist::BINOMIAL) {
+    } else if (s->opts.distcode == DIST_BINOMIAL) {
         if (ismissing(s->life.pbcount) || ismissing(s->life.pbtrials)) {
             xpmlog(510, 93);
             return 1;
@@ -163,13 +163,13 @@ int vyxaprm(vyxstate* s) {
     if (int rc = modelfitsettings(s)) return rc;
     afterfitmethod(s);
 
-    if (s->opts.distcode == code::dist::POISSON || s->opts.distcode == code::dist::BINOMIAL) {
+    if (s->opts.distcode == DIST_POISSON || s->opts.distcode == DIST_BINOMIAL) {
         countlabel(s);
-        if (s->opts.distcode == code::dist::BINOMIAL && s->input.rspkind != FORM_COUNTS) {
+        if (s->opts.distcode == DIST_BINOMIAL && s->input.rspkind != FORM_COUNTS) {
             xpmlog(510, 150);
             return RC_SPEC;
         }
-        s->opts.fitmethod = 5;
+        s->opts.fitmethod = FIT_COUNTS;
         if (stmtslot(r, slot::plot::THRESHOLD)) xpmlog(510, 166, txtarg(s->opts.labels[LB_DIST], 16));
     } else {
         dispatchdist(s, r);
@@ -179,7 +179,7 @@ int vyxaprm(vyxstate* s) {
     if (!s->opts.logscale[0]) s->popt.linaxis = 1;
     readsurvtime(s, r);
     const uint32_t fm = s->opts.fitmethod;
-    s->opts.fitmethod = 0;   // the ordering is not taken from the MODEL statement here
+    s->opts.fitmethod = FIT_UNSET;   // the ordering is not taken from the MODEL statement here
     readordering(s, r);
     s->opts.fitmethod = fm;
     combinenotes(s, false);

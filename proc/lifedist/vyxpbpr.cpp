@@ -74,7 +74,7 @@ struct pbview {
 
 pbview view(vyxstate* s) {
     pbview v{};
-    v.binomial = s->opts.distcode == 10;
+    v.binomial = s->opts.distcode == DIST_BINOMIAL;
     v.ap = pbaprime(s);
     v.conf = vx::confpercent(s->opts.alpha);
     if (s->popt.pflags.pbonly) {

@@ -52,7 +52,7 @@ struct maker {
     txthandle confidence(int n) { return rdxmsgs(510, n, vx::confpercent(s->opts.alpha)); }
     // The history tables: their class's first method marks them as histories.
     void history(obobject* t) {
-        wobitem it[] = {obint(OBK_HIDDEN, 0), obint(333, 1)};
+        wobitem it[] = {obint(OBK_HIDDEN, 0), obint(OBK_LISTED, 1)};
         obcheck(obinfocall(t, 2, it));
     }
     void parmcolumns(obobject* t, const char* role) {
@@ -71,7 +71,7 @@ struct maker {
 void vyxpobj(vyxstate* s) {
     // Slots a statement does not make must not hold the objects of an earlier statement.
     for (int k = TAB_DATSUM; k <= TAB_CONVSTATUS; ++k) s->out.tabs[k] = tabpair{};
-    maker m{s, 0, s->opts.fitmethod == 1 || fitx::bymodel(s)};
+    maker m{s, 0, s->opts.fitmethod == FIT_MLE || fitx::bymodel(s)};
     const int w = static_cast<int>(s->groups.grpcolw);
     if (s->groups.nclass == 1) m.groupwidth = w > 10 ? w : 10;
     if (s->groups.nclass == 2) m.groupwidth = w + 1 > 10 ? w + 1 : 10;
@@ -225,7 +225,7 @@ void vyxpobj(vyxstate* s) {
 
     if (s->input.rspform[RF_INTERVAL] && s->life.emflags[EMF_ITPRINTEM]) {
         if (!s->life.emgrad) {
-            s->life.emgrad = static_cast<double*>(vmalcp_handler(s->pools.stmtpool, 5 * sizeof(double), 0x2006));
+            s->life.emgrad = static_cast<double*>(poolbytes(s->pools.stmtpool, 5 * sizeof(double), poolflag::zeroed));
             if (!s->life.emgrad) {
                 xmemmsg(5 * sizeof(double));
                 xexit(RC_NOMEM, 0);
@@ -244,7 +244,7 @@ void vyxpobj(vyxstate* s) {
         tabenddef(t);
     }
 
-    if (s->opts.fitmethod == 1) {
+    if (s->opts.fitmethod == FIT_MLE) {
         t = m.create(TAB_CONVSTATUS, "ConvergenceStatus", 700);
         tabhandle(t, "Reason", &s->row.convmsg);
         tabint(t, "Status", &s->fit.itstatus[1]);

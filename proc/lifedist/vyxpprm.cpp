@@ -127,7 +127,7 @@ bool sameresponse(const vyxstate* s) {
 
 // The checks of the fits taken from the MODEL statement, and the percentile-line limits.
 int modelfitsettings(vyxstate* s, const stmtrec* r) {
-    if (s->opts.fitmethod == code::fittype::MODEL) {
+    if (s->opts.fitmethod == FIT_MODEL) {
         if (s->groups.nclass > 2) {
             xpmlog(510, 697);
             return 1;
@@ -141,9 +141,9 @@ int modelfitsettings(vyxstate* s, const stmtrec* r) {
             return 1;
         }
     }
-    const bool bymodel = s->opts.fitmethod == code::fittype::MODEL || s->opts.fitmethod == code::fittype::REGRESSION;
+    const bool bymodel = s->opts.fitmethod == FIT_MODEL || s->opts.fitmethod == FIT_REGRESSION;
     stmtrec* model = nullptr;
-    if (s->opts.fitmethod == code::fittype::REGRESSION && fndstmt("MODEL", &model) == 0) {
+    if (s->opts.fitmethod == FIT_REGRESSION && fndstmt("MODEL", &model) == 0) {
         xpmlog(510, 695);
         return 1;
     }
@@ -158,7 +158,7 @@ int modelfitsettings(vyxstate* s, const stmtrec* r) {
 
 int parmnames(vyxstate* s) {
     const int n = s->fit.npar.total;
-    auto* names = static_cast<txthandle*>(vmalcp_handler(s->pools.bypool, int64_t(n) * int64_t(sizeof(txthandle)), 0x3006));
+    auto* names = static_cast<txthandle*>(poolbytes(s->pools.bypool, int64_t(n) * int64_t(sizeof(txthandle)), poolflag::zeroed_marked));
     if (!names) {
         xmemmsg(int64_t(n) * int64_t(sizeof(txthandle)));
         return 1;
@@ -176,7 +176,7 @@ int parmnames(vyxstate* s) {
 int vyxpprm(vyxstate* s) {
     const stmtrec* r = s->input.curstmt;
     if (int rc = readerstart(s)) return rc;
-    if (s->opts.distcode == code::dist::POISSON || s->opts.distcode == code::dist::BINOMIAL) {
+    if (s->opts.distcode == DIST_POISSON || s->opts.distcode == DIST_BINOMIAL) {
         xpmlog(510, 526);
         return 1;
     }

@@ -7,7 +7,7 @@
 #include "proc/mcf/mcfdraw.h"
 
 int mcfframe(vyxstate* s, bool insetnext) {
-    s->plot.frame = static_cast<plotlay*>(vmalcp_handler(s->pools.stmtpool, sizeof(plotlay), 8198));
+    s->plot.frame = poolget<plotlay>(s->pools.stmtpool, 1, poolflag::zeroed);
     if (!s->plot.frame) {
         xmemmsg(sizeof(plotlay));
         return RC_REPORTED;

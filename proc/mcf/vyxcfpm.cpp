@@ -39,7 +39,7 @@ int numbers(const stmtrec* r, int slot, const double** vals) {
 // A variable descriptor of the statement pool for variable var; null when none.
 vardesc* descof(vyxstate* s, int32_t var) {
     if (!var) return nullptr;
-    auto* d = static_cast<vardesc*>(vmalcp_handler(s->pools.stmtpool, sizeof(vardesc), 0x2006));
+    auto* d = poolget<vardesc>(s->pools.stmtpool, 1, poolflag::zeroed);
     if (d) xvname(s->input.dsin, var, d);
     return d;
 }

@@ -71,7 +71,7 @@ void lastgradhess(vyxstate* s) {
     const int p = s->fit.npar.total;
     int k = 0;
     for (int j = 0; j < p; ++j) k += s->fit.parmmap[j] >= 0;
-    auto* rownames = static_cast<txthandle*>(vmalcp_handler(s->pools.bypool, static_cast<int64_t>(k + 1) * sizeof(txthandle), 0x3006));
+    auto* rownames = poolget<txthandle>(s->pools.bypool, k + 1, poolflag::zeroed_marked);
     if (!rownames) {
         xmemmsg(static_cast<int64_t>(k + 1) * static_cast<int64_t>(sizeof(txthandle)));
         return;

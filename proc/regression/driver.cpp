@@ -18,7 +18,7 @@ int vyxmod(vyxstate* s) {
     s->pools.stmtpool = xmpoolc(8192, 8192, 4);
     if (!s->pools.stmtpool) {
         xpmlog(510, 6);
-        return 1016;
+        return RC_NOMEM;
     }
     // Nothing of an earlier BY group's fit may be read from here on.
     s->mdl.mdllay = nullptr;

@@ -28,9 +28,9 @@ namespace {
 
 // A block from a pool; false (after xmemmsg with the bytes asked for) when refused.
 template <class T>
-bool take(poolobj* pool, int64_t count, uint32_t flags, T** out) {
+bool take(poolobj* pool, int64_t count, poolflag flags, T** out) {
     const int64_t bytes = count * static_cast<int64_t>(sizeof(T));
-    *out = static_cast<T*>(vmalcp_handler(pool, bytes > 0 ? bytes : static_cast<int64_t>(sizeof(T)), flags));
+    *out = static_cast<T*>(poolbytes(pool, bytes > 0 ? bytes : static_cast<int64_t>(sizeof(T)), flags));
     if (*out) return true;
     xmemmsg(bytes);
     return false;
@@ -40,29 +40,29 @@ bool take(poolobj* pool, int64_t count, uint32_t flags, T** out) {
 bool fitarrays(vyxstate* s, int p) {
     const int64_t M = p + 1, T = M * (M + 1) / 2;
     double* hb;
-    if (!take(s->pools.bypool, T + 4 * M + (M + 1) / 2 + 1, 0x2004, &hb)) return false;
+    if (!take(s->pools.bypool, T + 4 * M + (M + 1) / 2 + 1, poolflag::raw, &hb)) return false;
     s->fit.fitarr.hess = hb;
     s->fit.fitarr.grad = hb + T;
     s->fit.fitarr.est = hb + T + M;
     s->fit.estarr[0] = hb + T + 2 * M;
     s->fit.estarr[1] = hb + T + 3 * M;
     s->fit.parmmap = reinterpret_cast<int32_t*>(hb + T + 4 * M);
-    if (!take(s->pools.bypool, M, 0x3004, &s->mdl.parmstat)) return false;
+    if (!take(s->pools.bypool, M, poolflag::raw_marked, &s->mdl.parmstat)) return false;
     double* work;
-    if (!take(s->pools.stmtpool, M * M + T + 5 * M + (M + 1) / 2 + 1, 0x2006, &work)) return false;
+    if (!take(s->pools.stmtpool, M * M + T + 5 * M + (M + 1) / 2 + 1, poolflag::zeroed, &work)) return false;
     s->fit.fitarr.work = work;
     s->mdl.estfit = work + T;
     s->mdl.stderrs = work + T + M;
     txthandle* names;
-    if (!take(s->pools.stmtpool, p, 0x2006, &names)) return false;
+    if (!take(s->pools.stmtpool, p, poolflag::zeroed, &names)) return false;
     s->fit.parmnames = names;
-    if (!take(s->pools.bypool, M, 0x2004, &s->mdl.estdata)) return false;
-    if (!take(s->pools.bypool, 3 * M + T, 0x2004, &s->mdl.covsave)) return false;
+    if (!take(s->pools.bypool, M, poolflag::raw, &s->mdl.estdata)) return false;
+    if (!take(s->pools.bypool, 3 * M + T, poolflag::raw, &s->mdl.covsave)) return false;
     s->fit.estarr[2] = s->mdl.covsave;
     // The extended-precision sums of the derivative pass: gradient and packed Hessian.
-    if (!take(s->pools.stmtpool, M + T, 0x2004, &s->mdl.liksum)) return false;
-    if (!take(s->pools.stmtpool, M + T, 0x2004, &s->mdl.likpart)) return false;
-    if (!take(s->pools.stmtpool, 2 * M + T, 0x2004, &s->mdl.mlikcache)) return false;
+    if (!take(s->pools.stmtpool, M + T, poolflag::raw, &s->mdl.liksum)) return false;
+    if (!take(s->pools.stmtpool, M + T, poolflag::raw, &s->mdl.likpart)) return false;
+    if (!take(s->pools.stmtpool, 2 * M + T, poolflag::raw, &s->mdl.mlikcache)) return false;
     s->mdl.mlikcached = 0;
     return true;
 }
@@ -238,7 +238,7 @@ int vyxmfit(vyxstate* s) {
 
     if (s->fit.itprflag.itprint) {
         double* row;
-        if (!take(s->pools.stmtpool, n.p + 3, 0x2004, &row)) return 1;
+        if (!take(s->pools.stmtpool, n.p + 3, poolflag::raw, &row)) return 1;
         s->fit.itrow = row;
         setupit(s, 200, rdxtxt("ModIterparms", 12));
         s->fit.itstatus[0] = 0;

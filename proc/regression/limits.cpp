@@ -105,21 +105,21 @@ int vyxmcl(vyxstate* s) {
     const mdlcounts n = mdlsizes(s);
     const int p = n.p;
     s->fit.fitcrit.ridge = 0.0;
-    s->mdl.climits = static_cast<double*>(vmalcp_handler(s->pools.stmtpool, 2 * static_cast<int64_t>(p) * sizeof(double), 0x3006));
-    if (!s->mdl.climits) return 1016;
+    s->mdl.climits = static_cast<double*>(poolbytes(s->pools.stmtpool, 2 * static_cast<int64_t>(p) * sizeof(double), poolflag::zeroed_marked));
+    if (!s->mdl.climits) return RC_NOMEM;
     if (!s->fit.lrflags[LR_PARMS]) {
         waldlimits(s);
         return 0;
     }
 
-    auto* blk = static_cast<ciblk*>(vmalcp_handler(s->pools.stmtpool, sizeof(ciblk), 0x2004));
-    if (!blk) return 1016;
+    auto* blk = poolget<ciblk>(s->pools.stmtpool, 1, poolflag::raw);
+    if (!blk) return RC_NOMEM;
     if (p != s->fit.npar.free) vyxxpm(s->mdl.estfit, s->mdl.parmstat, p, nullptr);
-    auto* res = static_cast<double*>(vmalcp_handler(s->pools.stmtpool, 2 * static_cast<int64_t>(p + 1) * sizeof(double), 0x2004));
+    auto* res = static_cast<double*>(poolbytes(s->pools.stmtpool, 2 * static_cast<int64_t>(p + 1) * sizeof(double), poolflag::raw));
     if (!res) {
-        xexit(1016, 0);
+        xexit(RC_NOMEM, 0);
         s->step.stepend = 1;
-        return 1016;
+        return RC_NOMEM;
     }
     double* x = s->fit.fitarr.est;
     double* d = s->fit.estarr[1];
@@ -156,7 +156,7 @@ int vyxmcl(vyxstate* s) {
         if (s->step.stepend) break;
         if (rc == 1) {
             xmemmsg(0);
-            return 1016;
+            return RC_NOMEM;
         }
         if (rc == 2) xpmlog(510, 81, s->fit.maxiter, i);
         const double a = blk->lowres[0], b = blk->uppres[0];

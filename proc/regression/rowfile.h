@@ -29,7 +29,7 @@ inline bool forblocks(vyxstate* s, F&& fn) {
     for (int64_t done = 0; done < s->mdl.mdlrows; done += per) {
         if (xcread(s->pools.utilfile, s->mdl.mdlrowbuf, bytes) != 0) {
             xpmlog(510, 22);
-            xexit(1008, 0);
+            xexit(RC_INPUT, 0);
             s->step.stepend = 1;
             return false;
         }

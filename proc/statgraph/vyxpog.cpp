@@ -211,8 +211,8 @@ int vyxpog(vyxstate* s) {
         if (!rc) rc = phgroupclose(s);
     }
     if (s->groups.nclass == 0) {
-        if (ticks) vmfree_handler(s->pools.stmtpool, ticks, -1, 4);
-        if (ticklabels) vmfree_handler(s->pools.stmtpool, ticklabels, -1, 4);
+        if (ticks) poolput(s->pools.stmtpool, ticks);
+        if (ticklabels) poolput(s->pools.stmtpool, ticklabels);
     }
     return rc;
 }

@@ -57,7 +57,7 @@ int dataphantom(vyxstate* s, const Flags& f, uint32_t* ref) {
     double x = missing(), y = missing();
     const int levw = 16;
     const int w = std::max(kKindWidth, levw);
-    auto* cell = static_cast<char*>(vmalcp_handler(s->pools.stmtpool, w, 0x3006));
+    auto* cell = static_cast<char*>(poolbytes(s->pools.stmtpool, w, poolflag::zeroed_marked));
     if (!cell) {
         xmemmsg(w);
         return RC_NOMEM;
@@ -252,7 +252,7 @@ int vyxrog(vyxstate* s, const double* pctlines) {
     const auto& p = s->popt.pflags;
     const Flags f{s->popt.rplotopt && s->opts.stressrel != kStressPow && s->opts.stress_fn != nullptr,
                   s->opts.stressrel == 1 || s->opts.stressrel == 4, s->opts.logscale[0] || s->opts.logscale[1]};
-    if (s->opts.fitmethod == 9) s->popt.pageflags.data = 1;
+    if (s->opts.fitmethod == FIT_REGRESSION) s->popt.pageflags.data = 1;
     const bool datapts = s->popt.pageflags.data != 0, fitlines = s->popt.pageflags.fitlines != 0 && pctlines;
     const vardesc* tvar = s->input.rspvars[0];
     const vardesc* svar = &s->input.clsdesc[0];
@@ -365,6 +365,6 @@ int vyxrog(vyxstate* s, const double* pctlines) {
     }
     const int rc = r.issue(s);
     for (char* t : {xt, xl, pt, pl})
-        if (t) vmfree_handler(s->pools.stmtpool, t, -1, 4);
+        if (t) poolput(s->pools.stmtpool, t);
     return rc;
 }

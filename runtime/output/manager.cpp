@@ -132,13 +132,13 @@ int32_t mgr_group(obobject*, void*, void*, int n, wobitem* items) {
 }
 
 int32_t mgr_note(obobject*, void*, void*, int n, wobitem* items) {
-    program()->note(text(n, items, OBK_Q577));
+    program()->note(text(n, items, OBK_TEXT));
     return 0;
 }
 
 int32_t mgr_query(obobject* obj, void*, void*, int n, wobitem* items) {
     // The start-up query names the procedure's output (output label 0/1).
-    std::string label = text(n, items, OBK_Q577);
+    std::string label = text(n, items, OBK_TEXT);
     static_cast<Manager*>(obj)->proclabel = label;
     program()->proclabel = label;
     return 0;

@@ -141,7 +141,7 @@ protected:
         s->pools.bypool = xmpoolc(8192, 8192, 4);
         s->pools.stmtpool = xmpoolc(8192, 8192, 4);
         s->pools.workpool = xmpoolc(8192, 8192, 4);
-        f = static_cast<plotlay*>(vmalcp_handler(s->pools.stmtpool, sizeof(plotlay), 0x2006));
+        f = static_cast<plotlay*>(poolbytes(s->pools.stmtpool, sizeof(plotlay), poolflag::zeroed));
         s->plot.frame = f;
         s->input.procstmt = proc.rec();
         s->opts.alpha = 0.05;
