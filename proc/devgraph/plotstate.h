@@ -7,21 +7,21 @@
 
 struct plotstate {
     destctx gdest;              // device destination context (proc/devgraph/destctx.h)
-    txthandle segdesc;
-    dshandle annolib;
-    void* byline[2];
-    uint32_t gcatent;
+    txthandle segdesc;          // segment description
+    dshandle annolib;           // the annotate data set opened for reading
+    void* byline[2];            // page-header arguments of the BY line
+    uint32_t gcatent;           // graphics catalog entry
     ggctx* gctx;                // graphics context of the device road (ggxget)
     double pwin[4];             // plot window x0, y0, x1, y1 (vyxgini)
     symrec* symarr;             // one record per plotted group: line attributes (vyxsymb)
-    int32_t nsym;
-    void* gstyles;
-    char gpatterns[3][8];
-    void* legends[3];
-    float gldraw[12];
-    uint8_t gstarted;
-    plotlay* frame;
-    insetrec* inset;
+    int32_t nsym;               // records in symarr
+    void* gstyles;              // group style array
+    char gpatterns[3][8];       // three 8-character pattern names
+    void* legends[3];           // legend records (LG_* places)
+    float gldraw[12];           // 12 floats passed to the line-drawing service
+    uint8_t gstarted;           // device graphics were started; the main routine stops them at the end
+    plotlay* frame;             // the plot layout
+    insetrec* inset;            // the inset of the plot
     // drawing records and counters of the device road (proc/devgraph/gplaces.h names places)
     symrec* symcomp;            // companions of symarr: point attributes of each group
     symrec* symcens;            // censored-mark attributes of each group
@@ -32,8 +32,8 @@ struct plotstate {
     uint32_t nplotgrp;          // number of plotted groups
     uint32_t grpno[3];          // running group number and grid column of the panel being drawn
     void* gfilew[2];            // graphics-output words handed to vyxsgmt and ggplrdx
-    void* annoout;
-    void* regpstate;
+    void* annoout;              // the annotate output handle
+    void* regpstate;            // state of the relation plot's percentile curves
     double* linepts;            // point buffer of the line or curve being drawn
     double* lvlpct;             // per level j and PLOTFIT value i (index j x pctcount + i) a copy
                                 // of the level's 24-double percentile record (relation panel)

@@ -5,9 +5,9 @@
 #include "proc/framework/statetypes.h"
 
 struct fitwork {
-    void* parmnames;
-    fitarrayset fitarr;           // estimates, gradient, packed Hessian, work
-    loglikpair loglik;
+    void* parmnames;            // parameter-name table of the fit
+    fitarrayset fitarr;         // estimates, gradient, packed Hessian, work
+    loglikpair loglik;          // current and final log-likelihood
     struct {
         double converge;        // default 0.001
         double convh;           // default 1e-4
@@ -15,20 +15,20 @@ struct fitwork {
         int32_t niter, neval;   // iterations and objective evaluations of the last fit
         double ridge;           // the optimiser's running ridge value (Ridge of the history)
     } fitcrit;
-    double fixedparms[8];
-    double* estarr[4];
-    double* itrow;
+    double fixedparms[8];       // THRESHOLD and the MODEL statement's fixed values (FP_* places)
+    double* estarr[4];          // previous estimates, second optimiser array, covariance copy
+    double* itrow;              // iteration-history row
     double itopts[3];           // PSTABLE, TOLLIKE, TOLPROB
-    parmcounts npar;
-    int32_t maxiter;
-    uint32_t itstatus[2];
-    int32_t* parmmap;
-    int32_t optrc;
-    void* optctl;
-    itprflags itprflag;
-    uint8_t lrflags[2];
-    uint8_t covprint[2];
-    kernfn prob_fn[2];
+    parmcounts npar;            // parameter counts
+    int32_t maxiter;            // MAXIT, default 50
+    uint32_t itstatus[2];       // iteration number and convergence status (0 to 3)
+    int32_t* parmmap;           // parameter index map
+    int32_t optrc;              // optimiser return code
+    void* optctl;               // optimiser control block
+    itprflags itprflag;         // ITPRINT; converged
+    uint8_t lrflags[2];         // LRCL; likelihood limits of percentiles (LR_* places)
+    uint8_t covprint[2];        // COVB; CORRB (CP_* places)
+    kernfn prob_fn[2];          // value kernel and derivative kernel
 };
 
 // Fields used outside framework (folders of proc/; "written" counts assignments and

@@ -5,30 +5,30 @@
 #include "proc/framework/statetypes.h"
 
 struct groupstate {
-    grpnode rootgrp;
+    grpnode rootgrp;            // the root group: the whole data without class variables
     grptree grplist;            // the first-level group tree: head, spare node, current node
-    int32_t grplistw[2];
-    grpnode* curgrp;
-    grpnode* curfit;
-    grpnode** grpgrid;
-    int32_t nclass;
-    int32_t ncells;
+    int32_t grplistw[2];        // two further words of the group list (unused)
+    grpnode* curgrp;            // group being drawn or estimated
+    grpnode* curfit;            // group being fitted
+    grpnode** grpgrid;          // group nodes of two class variables, first by second
+    int32_t nclass;             // number of class variables: 0, 1 (the list) or 2 (the list and the grid)
+    int32_t ncells;             // cells of the grid of two class variables
     int32_t clsvars[2];         // class variables
     uint8_t clsnumeric[2];      // class variable is numeric
     uint8_t clskeynum[2];       // key is numeric
     uint8_t clssort[2];         // sort bytes
-    char clsnames[2][33];
-    int32_t clsnamelen[2];
-    uint8_t clslabgiven[2];
-    int32_t clslablen[2];
-    char clslabels[2][257];
+    char clsnames[2][33];       // names of the class variables
+    int32_t clsnamelen[2];      // their lengths
+    uint8_t clslabgiven[2];     // the variable has a label
+    int32_t clslablen[2];       // label lengths
+    char clslabels[2][257];     // label texts
     uint32_t nlev[2];           // levels of the second and of the first class variable
     char* levkeys[2];           // 16-character level texts of the first and second variable
     double* levvals[2];         // their numeric level values
-    uint32_t grpcolw;
-    fmodesettings fmodeset;
-    uint8_t clsorder[6];
-    uint32_t grpcount[3];
+    uint32_t grpcolw;           // width of the group column
+    fmodesettings fmodeset;     // FMODE settings
+    uint8_t clsorder[6];        // class-level ordering codes (CO_* places)
+    uint32_t grpcount[3];       // table and group counters (the first is the suffix of IterEM%d)
     uint8_t clsmissing[2];      // MISSING1, MISSING2
     uint8_t clsdropmiss[2];     // drop observations with a missing class value (the inverses)
     uint8_t lastgrp;            // the group being written is the last one

@@ -5,31 +5,31 @@
 #include "proc/framework/statetypes.h"
 
 struct inputstate {
-    dshandle dsin;
-    dshandle annods;
-    lentext256 dsname;
-    lentext256 dslabel;
+    dshandle dsin;              // the DATA= data set; null when none was given
+    dshandle annods;            // ANNOTATE= data set of the current plot statement
+    lentext256 dsname;          // name of the input data set
+    lentext256 dslabel;         // label of the input data set
     hgetlist** stmgets;         // per analysis statement, indexed by stmtidx
-    hgetlist** stmclgets;
-    hgetlist* fmodeget;
-    hgetlist* procget;
-    stmtrec* procstmt;
-    stmtrec* curstmt;
-    uint32_t stmtidx;
+    hgetlist** stmclgets;       // per analysis statement: getters of the CLASS variables
+    hgetlist* fmodeget;         // getter of the FMODE variable
+    hgetlist* procget;          // getter of the PROC-level variables (FREQ, NENTER, UNITID)
+    stmtrec* procstmt;          // the parsed PROC statement
+    stmtrec* curstmt;           // the statement being run; set by the main routine before each dispatch
+    uint32_t stmtidx;           // index of the analysis statement being run within the BY group
     uint32_t stmtkind;          // 0 ANALYZE, 1 PROBPLOT, 3 MCFPLOT, 4 RELATIONPLOT
-    uint8_t rspform[4];
-    vardesc* rspvars[3];
+    uint8_t rspform[4];         // one flag per response form (RF_* places)
+    vardesc* rspvars[3];        // time, second response or censoring, MODEL frequency variable
     vardesc procvars[5];        // FREQ, NENTER, (spare), FMODE, UNITID
-    uint32_t annoflag;
-    int32_t nunitid, nfreq, nnenter;
-    uint32_t rspkind;
-    int32_t ncensvals;
-    double* censvals;
+    uint32_t annoflag;          // an annotate data set was given
+    int32_t nunitid, nfreq, nnenter; // numbers of UNITID, FREQ and NENTER variables
+    uint32_t rspkind;           // 0 time, 1 with censoring values, 2 lower and upper, 3 READOUT, 4 events and trials
+    int32_t ncensvals;          // number of censoring-indicator values
+    double* censvals;           // the censoring-indicator values
     int32_t nobscnt[3];         // skipped, used, read
-    uint32_t nbyvars;
-    vardesc clsdesc[2];
+    uint32_t nbyvars;           // number of BY variables
+    vardesc clsdesc[2];         // copies of the CLASS variables' descriptors
     uint8_t unittype;           // type byte of the UNITID variable
-    obsvalues obsvals;
+    obsvalues obsvals;          // values of the current observation, written by the getters
 };
 
 // Fields used outside framework (folders of proc/; "written" counts assignments and

@@ -5,14 +5,14 @@
 #include "proc/framework/statetypes.h"
 
 struct outputrow {
-    char grplabel[256];
-    char grplabel2[256];
-    char rowtext[256];
-    int32_t grplablen;
-    double rowlead[3];
+    char grplabel[256];         // label of the current group, blank-filled: the Group / Group1 column
+    char grplabel2[256];        // the Group2 column (level of the second class variable)
+    char rowtext[256];          // text cell of the row (parameter or row label; the OverlayGroup column)
+    int32_t grplablen;          // length of grplabel
+    double rowlead[3];          // first numeric cells of a table row
     txthandle convmsg;          // the convergence reason of the row being written (text handle)
-    nobscells nobsrow;
-    double rowvals[24];
+    nobscells nobsrow;          // row of the observation-count table
+    double rowvals[24];         // numeric cells: Yvalue, Yvalue2, Plabel, PYval, Pupper, Plower, ... Freq, Censor
     double survcells[10];       // S0..S9, right after rowvals
 };
 

@@ -5,14 +5,14 @@
 #include "proc/framework/statetypes.h"
 
 struct outstate {
-    int32_t obrc;
-    obobject* obenv;
-    obobject* outmgr;
-    obobject* curtab;
-    uint32_t curtabid;
-    obobject* panelobj;
-    tabpair tabs[TAB_COUNT];
-    makeblk* make;
+    int32_t obrc;               // result of starting the output environment; negative ends the step
+    obobject* obenv;            // output environment handle
+    obobject* outmgr;           // the output manager; released at the end of the step
+    obobject* curtab;           // the current table or phantom data object
+    uint32_t curtabid;          // id of the current table bound to its template
+    obobject* panelobj;         // panel-group object of the current class level
+    tabpair tabs[TAB_COUNT];    // the table objects of ANALYZE, PROBPLOT and MCFPLOT (TAB_* places)
+    makeblk* make;              // the MAKE block of OutData
 };
 
 // Fields used outside framework (folders of proc/; "written" counts assignments and

@@ -5,8 +5,8 @@
 #include "proc/framework/statetypes.h"
 
 struct plotopts {
-    uint32_t plotcodes[2];
-    uint8_t axlog[2];
+    uint32_t plotcodes[2];      // NPINTERVALS and PINTERVALS codes (PC_* places)
+    uint8_t axlog[2];           // horizontal / vertical axis logarithmic (AXLOG_* places)
     struct {
         uint8_t pupgiven, plowgiven, llowgiven, lupgiven, overlay, rotate, nofitline, noconf, noplabel,
             nollabel, nogrid, nocenplot, mlgrid, fmcombine, pplot, pbonly, noinset, ismcf, mcfdiff, refstop,
@@ -18,32 +18,32 @@ struct plotopts {
             layoutv, pbonesided;
         uint8_t more[15];
     } pflags;
-    int32_t refopts[3];
+    int32_t refopts[3];         // label positions of HREF, VREF, SREF (REFPOS_* places)
     struct {
         void* labels[5];        // label slots (optslot*) of VREF, HREF, PREF, LREF, SREF
         double* vals[5];        // their values (REF_* places)
         int32_t counts[5];
     } refs;
-    char gfile[8];
-    char multpos[8];
+    char gfile[8];              // graphics output name, blank by default
+    char multpos[8];            // position keyword of SHOWMULTIPLES, default "NW"
     struct {
         int32_t ncols, nrows, npct;
         double* pctlist;
         double* survtime;
     } panels;
-    double axlim[8];
-    double datarng[2];
-    int32_t axopt[5];
-    int32_t colors[18];
-    char colornames[18][8];
-    uint8_t cframe[2];
-    double* lifeticks;
-    double pctopts[2];
-    double jitter;
-    uint32_t tickinfo[3];
-    pageflagset pageflags;
-    uint8_t rplotopt;
-    uint8_t linaxis;
+    double axlim[8];            // axis limits and the data range (AX_* places)
+    double datarng[2];          // overall data range
+    int32_t axopt[5];           // NTICK, NSTRESSTICK, ..., number of SURVTIME values (AO_* places)
+    int32_t colors[18];         // colour numbers by role (GC_* places)
+    char colornames[18][8];     // 8-character colour names by role
+    uint8_t cframe[2];          // CFRAME given
+    double* lifeticks;          // tick array of the life axis
+    double pctopts[2];          // PCNTLUPPER and PCNTLLOWER divided by 100
+    double jitter;              // JITTER
+    uint32_t tickinfo[3];       // axis tick counts (TI_* places)
+    pageflagset pageflags;      // page and drawing flags of plot pages
+    uint8_t rplotopt;           // a relation-plot option
+    uint8_t linaxis;            // the life axis is linear
     uint8_t lifebnd, lifebnd1;  // boundary array along the life axis; only at the ticks
     uint8_t lifelin;            // life axis linear (1) or in log decades (0)
     double lifescale[3];        // life axis: start, end, tick step

@@ -5,11 +5,11 @@
 #include "proc/framework/statetypes.h"
 
 struct poolset {
-    poolobj* bypool;
-    poolobj* stmtpool;
-    poolobj* workpool;
-    xchandle utilfile;
-    xchandle emfile;
+    poolobj* bypool;            // pool of the BY group
+    poolobj* stmtpool;          // pool of the statement, renewed for each statement
+    poolobj* workpool;          // pool of one analysis or graph
+    xchandle utilfile;          // utility file of MODEL rows
+    xchandle emfile;            // utility file of the EM incidence matrix
 };
 
 // Fields used outside framework (folders of proc/; "written" counts assignments and

@@ -6,9 +6,9 @@
 
 struct stepstate {
     uint8_t stepend;            // a routine ended the step with xexit: every loop stops at once
-    bynoterec bynotes;
-    int32_t nanalysis;
-    int32_t nplots;
+    bynoterec bynotes;          // notes about the BY group's data, each logged once per BY group
+    int32_t nanalysis;          // number of analysis statements
+    int32_t nplots;             // number of plot statements
 };
 
 // Fields used outside framework (folders of proc/; "written" counts assignments and

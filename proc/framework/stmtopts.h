@@ -6,27 +6,27 @@
 
 struct stmtopts {
     uint32_t rowlay[2];         // rows per buffer, doubles per row
-    uint32_t distcode;
-    uint8_t spilled;
-    uint8_t rdxgraph;
-    uint8_t logscale[2];
-    qntfn quant_fn;
-    strfn stress_fn;
-    double alpha;
-    double* pctvals;
-    uint32_t pctcount;
-    int32_t npoints;
-    uint32_t fitmethod;
-    uint32_t stressrel;
-    const char* stmtlabel;
-    uint8_t tblflags[4];
-    uint8_t thrflags[2];
+    uint32_t distcode;          // distribution (DIST_*)
+    uint8_t spilled;            // group rows were spilled to utility files
+    uint8_t rdxgraph;           // statistical graphics are wanted
+    uint8_t logscale[2];        // the response is taken on the ln scale / on the log10 scale
+    qntfn quant_fn;             // quantile function of the distribution
+    strfn stress_fn;            // stress transform of RELATION
+    double alpha;               // 1 - CONFIDENCE (default 0.05)
+    double* pctvals;            // PLOTFIT values
+    uint32_t pctcount;          // their number
+    int32_t npoints;            // NPOINTS, default 100 (curve arrays hold npoints + 1 points)
+    uint32_t fitmethod;         // FITTYPE (FIT_*)
+    uint32_t stressrel;         // RELATION: 1 ARR, 2 LINEAR, 3 POW, 4 ARR2, 5 LOGISTIC
+    const char* stmtlabel;      // the statement's label (StmtLabel / Label columns)
+    uint8_t tblflags[4];        // label given, OBSTATS, (spare), Lagrange table wanted (TF_* places)
+    uint8_t thrflags[2];        // THRESHOLD given; a MODEL statement ran in this BY group (TH_* places)
     struct {
         int32_t len;
         uint8_t given;
         char text[80];
     } defhdr;
-    char labels[8][40];
+    char labels[8][40];         // distribution, parameter and relation labels (LB_* places)
 };
 
 // Fields used outside framework (folders of proc/; "written" counts assignments and

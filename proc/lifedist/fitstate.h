@@ -5,16 +5,16 @@
 #include "proc/framework/statetypes.h"
 
 struct fitstate {
-    uint32_t pposcode;
-    void* sortdesc[2];
-    ppfn ppos_fn;
-    double givenparms[6];
+    uint32_t pposcode;          // plotting positions: 0 EXPRANK, 1 MEDRANK, 2 MEDRANK1, 3 KM, 4 MKM, 5 NA
+    void* sortdesc[2];          // sort descriptor and sort control of the probability-plot data
+    ppfn ppos_fn;               // plotting-position routine
+    double givenparms[6];       // LOCATION, SCALE, SHAPE given on the statement (GP_* places)
     parmvecs parmvec;           // the parameter block: estimates, standard errors, covariance (parmview)
-    double wsums[2];
-    double wbconf;
-    double* ppcarr[7];
-    double* fmcurve;
-    int32_t emmaxit[2];
+    double wsums[2];            // weighted sums of the binomial and Poisson analyses
+    double wbconf;              // Weibayes confidence, default 0.95
+    double* ppcarr[7];          // arrays of the probability-plot computation
+    double* fmcurve;            // failure-mode curve points
+    int32_t emmaxit[2];         // MAXITEM: EM maximum iterations and history step (EM_* places)
     uint32_t rspvarid[2];       // first and second response variable numbers
     vardesc rspdesc[2];         // their descriptors (rspvars points here)
     char stmtlabcell[8];        // the statement label, or blanks: the cell of the Label columns
@@ -26,10 +26,10 @@ struct fitstate {
     uint8_t emflags[3];         // EMF_*
     uint8_t ppcflag1, ppcflag2; // per-level arrays wanted
     uint8_t stressax;           // a stress axis is scaled (relation plot)
-    uint8_t cenflag2;
+    uint8_t cenflag2;           // censored marks wanted (second flag)
     grpnode* stmtnodes;         // every group node of the statement (newgroup)
     struct readtimes* rtimes;   // times as read, for the rows of PPOUT and ITPRINTEM (readtimes.h)
-    uint8_t pgflag0;
+    uint8_t pgflag0;            // a page flag of the life-distribution plots
     double* sortrow;            // one row of scratch for the group sort
     double ptrange[2];          // life range in time units
     double allrange[2];         // censored-inclusive range in time units (missing when no group set one)
@@ -39,15 +39,15 @@ struct fitstate {
     uint32_t pendingnoted;      // pieces not available yet already noted for this statement
     double plotfit50;           // the one PLOTFIT percentile (50) when none is given
     uint32_t distcode0;         // the DISTRIBUTION statement's code, restored for every statement
-    uint8_t distsaved;
+    uint8_t distsaved;          // distcode0 holds the DISTRIBUTION statement's code
     double pbaccum;             // running chi-square total over the class levels
     double pbcount;             // COUNT: events or count
     double pbtrials;            // COUNT: trials (second value)
     double pbexposure;          // EXPOSURE=, default 1
     double pbpredict;           // PREDICT=, default missing
-    uint8_t pbpredgiven;
+    uint8_t pbpredgiven;        // PREDICT= given
     double pbtolval;            // TOLERANCE=, default 0
-    uint8_t pbtolgiven;
+    uint8_t pbtolgiven;         // TOLERANCE= given
     double* pbpooled;           // pooled estimate block
     double* pbpoolpred;         // pooled prediction block
     int32_t pbbadrows;          // rows of the BY group whose counts could not be used

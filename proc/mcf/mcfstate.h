@@ -5,8 +5,8 @@
 #include "proc/framework/statetypes.h"
 
 struct mcfstate {
-    uint32_t mcftype;
-    uint32_t clswidth;
+    uint32_t mcftype;           // MCF display type from INTERPOLATE: 0 none, 1 step, 2 join
+    uint32_t clswidth;          // class-level width of MCF
     struct {
         uint8_t varindinc;      // variance by independent increments (INDINC)
         uint8_t varlawless;     // robust per-unit variance (LAWLESS, VARMETHOD2)

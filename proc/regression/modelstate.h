@@ -5,24 +5,24 @@
 #include "proc/framework/statetypes.h"
 
 struct modelstate {
-    uint8_t rsp3flag;
-    void* rsplist;
-    uint32_t mdlrspkind;
-    uint32_t ordercode;
-    double liferng[2];
-    strfn mtrans_fn[3];
-    qntfnx quantst_fn;
-    double* stressvals[3];
-    levctl* mdllev;
-    levctl* logslev;
-    void* logscl;
-    uint32_t mdlvarids[3];
-    uint32_t mdleffinfo[2];
+    uint8_t rsp3flag;           // READOUT given on the MODEL statement
+    void* rsplist;              // the response variable list of the statement
+    uint32_t mdlrspkind;        // response form of the MODEL statement
+    uint32_t ordercode;         // ORDER letter of the MODEL statement: 'D', 'M', 'F' or 'I'
+    double liferng[2];          // range of the MODEL response values
+    strfn mtrans_fn[3];         // one transform per MODEL relation variable
+    qntfnx quantst_fn;          // standardized quantile with a shape
+    double* stressvals[3];      // design effects and stress values of the MODEL rows
+    levctl* mdllev;             // MODEL level control (the appended levctl of the area)
+    levctl* logslev;            // LOGSCALE level control (from bypool)
+    void* logscl;               // LOGSCALE effect table
+    uint32_t mdlvarids[3];      // ids of the MODEL statement's variables
+    uint32_t mdleffinfo[2];     // values from the MODEL statement's effect records
     char* parmstat;             // MODEL parameter status, one character per parameter (npar + 1)
-    shapefn shape_fn;
+    shapefn shape_fn;           // gamma shape routine
     struct mdllayout* mdllay;   // cells of the design rows and their design columns
-    uint8_t waldcl, nocsflag, xcenter;
-    uint8_t intfix, scalefix, shapefix, lsintfix;
+    uint8_t waldcl, nocsflag, xcenter; // WALDCL; NOCS; centre the design columns
+    uint8_t intfix, scalefix, shapefix, lsintfix; // INTERCEPT=, SCALE=, SHAPE=, LOGSCALE INTERCEPT= held fixed
     uint8_t gammafam;           // the log-gamma family (a shape parameter)
     uint8_t mdlinmem;           // every design row is in mdlrowbuf
     uint8_t likfail;            // a derivative evaluation met a scale it cannot use
@@ -32,7 +32,7 @@ struct modelstate {
     double* initvals[2];        // their values (the value pointers of fixedparms)
     uint32_t relcodes[3];       // RELATION= codes of the three relations (0: none)
     int32_t relvarids[3];       // their variables (-1: none)
-    vardesc relvardesc[3];
+    vardesc relvardesc[3];      // their descriptors
     uint32_t mdlrspids[3];      // the MODEL statement's response variables (its rspvarids),
                                 // kept apart from the plot readers' rspvarid
     int32_t mdlnresp;           // and their number
@@ -45,12 +45,12 @@ struct modelstate {
     char* mdlrowbuf;            // the block buffer of the utility file (rows not in memory)
     int32_t mdlblkrows;         // rows per block of the utility file
     char** mdlchunks;           // rows in memory: chunks of mdlchunkrows rows each
-    int32_t mdlnchunks;
-    int32_t mdlchunkrows;
+    int32_t mdlnchunks;         // chunks in mdlchunks
+    int32_t mdlchunkrows;       // rows per chunk
     double shiftq;              // standardized quantile at PSTABLE carried by the intercept
     double* estfit;             // fitted estimates in the fit's own parameterisation
     double* estdata;            // estimates on the data's scale
-    double* stderrs;
+    double* stderrs;            // standard errors of the estimates
     double* covsave;            // copy of the covariance matrix
     double* climits;            // lower and upper limit per parameter
     int32_t clparm;             // parameter of the likelihood-ratio search in progress

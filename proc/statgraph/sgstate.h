@@ -5,8 +5,8 @@
 #include "proc/framework/statetypes.h"
 
 struct sgstate {
-    double refrow[2];
-    char refrowlab[2][40];
+    double refrow[2];           // reference-line row cells XRef, YRef
+    char refrowlab[2][40];      // XRefLabel, YRefLabel
     uint32_t phantomlist[4];    // data-object references handed to a graph request, in order
     int32_t grpindex;           // the Index column: 1 for the first group, one more for each next
     double srefcell;            // SRef of the relation plot's stress reference lines
