@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <new>
+#include <vector>
 
 #include "host/hostdefs.h"
 #include "proc/framework/pools.h"
@@ -22,6 +23,7 @@ struct readtimes {
     chunk* head = nullptr;
     double* sorted = nullptr;   // pairs, ascending in the analysis value, one per value
     int64_t n = 0;
+    int64_t hint = 0;           // where the last lookup found its value (lookups mostly ascend)
     bool sealed = false;
 };
 
@@ -35,31 +37,94 @@ readtimes* table(vyxstate* s) {
     return s->rtimes;
 }
 
+// The order key of an analysis value: its bits, turned so that unsigned order is numeric
+// order (-0 as +0).
+uint64_t orderkey(double x) {
+    if (x == 0) x = 0;
+    uint64_t b;
+    std::memcpy(&b, &x, 8);
+    return (b >> 63) ? ~b : (b | 0x8000000000000000ull);
+}
+
+// The pairs of the chunks, in the order they were read (the newest chunk is at the head),
+// into v ordered by their analysis value, stably (pairs of one value keep the order they were
+// read in): digits of 11 bits from the lowest, passing over the digits every key shares;
+// work holds as many pairs.
+void sortpairs(const std::vector<const readtimes::chunk*>& chunks, double* v, double* work, int64_t n) {
+    constexpr int kBits = 11, kDigits = (64 + kBits - 1) / kBits;
+    constexpr uint64_t kMask = (1u << kBits) - 1;
+    std::vector<uint32_t> counts(size_t(kDigits) << kBits, 0);
+    for (const readtimes::chunk* c : chunks)
+        for (int32_t i = 0; i < c->n; ++i) {
+            const uint64_t k = orderkey(c->v[2 * i]);
+            for (int d = 0; d < kDigits; ++d) ++counts[(size_t(d) << kBits) + ((k >> (kBits * d)) & kMask)];
+        }
+    const uint64_t any = orderkey(chunks.front()->v[0]);
+    // The passes that move pairs, and the places of each digit's pairs.
+    std::vector<int> passes;
+    for (int d = 0; d < kDigits; ++d) {
+        uint32_t* c = counts.data() + (size_t(d) << kBits);
+        if (c[(any >> (kBits * d)) & kMask] == static_cast<uint64_t>(n)) continue;
+        passes.push_back(d);
+        uint32_t sum = 0;
+        for (uint64_t b = 0; b <= kMask; ++b) {
+            const uint32_t here = c[b];
+            c[b] = sum;
+            sum += here;
+        }
+    }
+    // The first pass reads the chunks; the passes alternate between v and work so that the
+    // last one writes v.
+    double* to = passes.size() % 2 ? v : work;
+    if (passes.empty()) to = v;
+    const int first = passes.empty() ? -1 : passes.front();
+    int64_t k = 0;
+    for (auto c = chunks.rbegin(); c != chunks.rend(); ++c)
+        for (int32_t i = 0; i < (*c)->n; ++i, ++k) {
+            const double* pr = (*c)->v + 2 * i;
+            const int64_t at = first < 0 ? k : counts[(size_t(first) << kBits) + ((orderkey(pr[0]) >> (kBits * first)) & kMask)]++;
+            to[2 * at] = pr[0];
+            to[2 * at + 1] = pr[1];
+        }
+    for (size_t p = 1; p < passes.size(); ++p) {
+        const int d = passes[p];
+        const double* from = to;
+        to = to == v ? work : v;
+        uint32_t* c = counts.data() + (size_t(d) << kBits);
+        for (int64_t i = 0; i < n; ++i) {
+            const uint32_t at = c[(orderkey(from[2 * i]) >> (kBits * d)) & kMask]++;
+            to[2 * at] = from[2 * i];
+            to[2 * at + 1] = from[2 * i + 1];
+        }
+    }
+}
+
 const readtimes* sealed(vyxstate* s) {
     readtimes* t = s->rtimes;
     if (!t) return nullptr;
     if (t->sealed) return t;
     t->sealed = true;
+    t->hint = 0;
     int64_t n = 0;
-    for (readtimes::chunk* c = t->head; c; c = c->next) n += c->n;
+    std::vector<const readtimes::chunk*> chunks;
+    for (readtimes::chunk* c = t->head; c; c = c->next) {
+        n += c->n;
+        chunks.push_back(c);
+    }
     if (n == 0) return t;
     auto* v = static_cast<double*>(vmalcp_handler(s->stmtpool, n * 16, 0x2004));
-    if (!v) return t;   // the tables fall back to the values taken back
-    int64_t k = 0;
-    for (readtimes::chunk* c = t->head; c; c = c->next) {
-        std::memcpy(v + 2 * k, c->v, static_cast<size_t>(c->n) * 16);
-        k += c->n;
-    }
-    struct pair {
-        double x, r;
-    };
-    pair* p = reinterpret_cast<pair*>(v);
-    std::sort(p, p + n, [](const pair& a, const pair& b) { return a.x < b.x; });
-    // One value read per analysis value: two values read that the scale cannot tell apart
-    // are one point of the analysis (the first kept).
+    auto* work = static_cast<double*>(vmalcp_handler(s->stmtpool, n * 16, 0x2004));
+    if (!v || !work) return t;   // the tables fall back to the values taken back
+    sortpairs(chunks, v, work, n);
+// One value read per analysis value: two values read that the scale cannot tell apart
+    // are one point of the analysis (the one read first kept).
     int64_t kept = 0;
     for (int64_t i = 0; i < n; ++i)
-        if (kept == 0 || p[i].x != p[kept - 1].x) p[kept++] = p[i];
+        if (kept == 0 || v[2 * i] != v[2 * (kept - 1)]) {
+            v[2 * kept] = v[2 * i];
+            v[2 * kept + 1] = v[2 * i + 1];
+            ++kept;
+        }
     t->sorted = v;
     t->n = kept;
     return t;
@@ -102,8 +167,13 @@ bool rtadd(vyxstate* s, double x, double read) {
 double rtime(vyxstate* s, double x) {
     const readtimes* t = sealed(s);
     if (t && t->n > 0 && !std::isnan(x)) {
-        const int64_t i = lowerbound(t, x);
-        if (i < t->n && t->sorted[2 * i] == x) return t->sorted[2 * i + 1];
+        // The rows of a curve ask in ascending order: the value found last, or the next one.
+        int64_t i = s->rtimes->hint;
+        if (!(i < t->n && t->sorted[2 * i] == x) && !(++i < t->n && t->sorted[2 * i] == x)) i = lowerbound(t, x);
+        if (i < t->n && t->sorted[2 * i] == x) {
+            s->rtimes->hint = i;
+            return t->sorted[2 * i + 1];
+        }
     }
     return timeunits(s, x);
 }
