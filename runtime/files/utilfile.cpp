@@ -294,7 +294,8 @@ int crewrite(xchandle f, const void* buffer, int64_t length) {
 bool needroom(xcfile* f, int64_t bytes) {
     if (!f->spill) {
         const int64_t more = (f->size + bytes + kChunk - 1) / kChunk - static_cast<int64_t>(f->chunks.size());
-        if (more > 0 && g_inmem + more * kChunk > g_spilllimit && !spill(f)) return false;
+        const int64_t limit = f->stride > 0 ? g_spilllimit : std::min(g_spilllimit, kPlainLimit);
+        if (more > 0 && g_inmem + more * kChunk > limit && !spill(f)) return false;
     }
     if (f->spill) return true;
     // Chunks are not cleared: every byte is written before it is read.

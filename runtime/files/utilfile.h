@@ -36,13 +36,16 @@ struct xcfile {
 
 namespace rt::files {
 // Bytes the open files keep in memory together; a file whose next chunk would pass it moves
-// to a temporary file. The rows of a group of ten million and its sorted copy stay in memory,
-// and so does its product-limit curve, coded (some 36 bytes a point of 192): the curve's
-// chunks are those the group's first rows file and the sort's keys let go, so that it takes
-// no fresh pages, where on disk every byte would be copied into the page cache and back.
-// Files that code little (the MCF's events) go to disk beyond it, which keeps such a
-// statement under a gigabyte.
+// to a temporary file. A file of coded records may grow in memory to kSpillLimit, one whose
+// records are kept as written to kPlainLimit (as setspilllimit lowers both). A long
+// product-limit curve, coded in some 36 bytes a point of 192, thus stays in memory, in the
+// chunks that the group's rows file and the sort's keys let go (no fresh pages, where on disk
+// every byte would be copied into the page cache and back); rows files and the MCF's events
+// go to disk beyond 64 MiB: data written once as they are cost the kernel less in its page
+// cache than in fresh pages, which must be cleared as well as filled, and the records of a
+// file on disk are sorted where they lie (mapped).
 constexpr int64_t kSpillLimit = int64_t(512) << 20;
+constexpr int64_t kPlainLimit = int64_t(64) << 20;
 constexpr int64_t kChunk = int64_t(1) << 20;
 // Records of at least this many bytes (blocks of curve points) are kept coded when that saves.
 constexpr int64_t kCodeMin = int64_t(64) << 10;
