@@ -4,11 +4,15 @@
 #include <memory>
 #include <cstring>
 #include <new>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "host/vec10_trees.h"
 #include "runtime/files/utilfile.h"
+#include "runtime/session.h"
 #include "runtime/util/bigmem.h"
+#include "runtime/util/spread.h"
 
 // The sort reads every record into memory, orders them by the key list (or by the caller's
 // comparison) and hands them out. Equal keys keep their input order. The key list is turned
@@ -166,7 +170,7 @@ inline bool keybefore(const K& a, const K& b) {
 // buckets of a few keys are finished by insertion. No second buffer: memory stays at one key
 // per record.
 template <class K>
-void radixsort(K* a, size_t n, int byte = 0) {
+void radixsort(K* a, size_t n, int byte = 0, int threads = 1) {
     constexpr int kBytes = sizeof(K) == sizeof(key2) ? 16 : 8;
     constexpr size_t kSmall = 32;
     for (;;) {
@@ -215,6 +219,16 @@ void radixsort(K* a, size_t n, int byte = 0) {
                 a[next[v]++] = k;
             }
         }
+        if (threads > 1) {
+            // The buckets on the threads, the largest first.
+            std::vector<std::pair<uint32_t, uint32_t>> buckets;   // (size, start)
+            for (int v = 0; v < 256; ++v)
+                if (count[v] > 1) buckets.emplace_back(count[v], end[v] - count[v]);
+            std::sort(buckets.begin(), buckets.end(), [](auto x, auto y) { return x.first > y.first; });
+            rt::util::spread(threads, static_cast<int>(buckets.size()),
+                             [&](int i) { radixsort(a + buckets[static_cast<size_t>(i)].second, buckets[static_cast<size_t>(i)].first, byte + 1); });
+            return;
+        }
         size_t from = 0;
         for (int v = 0; v < 256; ++v) {
             if (count[v] > 1) radixsort(a + from, count[v], byte + 1);
@@ -224,23 +238,38 @@ void radixsort(K* a, size_t n, int byte = 0) {
     }
 }
 
+// Threads the sort may use for n records: from a million records on, as THREADS and
+// CPUCOUNT allow. (The order is the same for any count: every key is distinct.)
+int sortthreads(size_t n) {
+    if (n < (size_t(1) << 20)) return 1;
+    const Session* s = rt::current();
+    if (!s || !s->opts.threads) return 1;
+    const unsigned hw = std::thread::hardware_concurrency();
+    return s->opts.cpucount > 0 ? s->opts.cpucount : hw ? static_cast<int>(hw) : 1;
+}
+
 // The permutation that sorts the records, by the key list packed into integers.
 template <class K>
 void packedorder(const sortctl* c, const Recs& recs, int64_t n, std::vector<uint32_t>& order) {
     const int kb = keybytes(c);
     const size_t count = static_cast<size_t>(n);
+    const int threads = sortthreads(count);
     rt::util::BigArray<K> keys(count);
     if (!keys.get()) throw std::bad_alloc();
-    unsigned char buf[16];
-    for (size_t i = 0; i < count; ++i) {
-        std::memset(buf, 0, sizeof buf);
-        encode(c->keys, c->nkeys, recs[i], buf);
-        K& k = keys[i];
-        k.k0 = load64(buf);
-        if constexpr (sizeof(K) == sizeof(key2)) k.k1 = kb > 8 ? load64(buf + 8) : 0;
-        k.idx = static_cast<uint32_t>(i);
-    }
-    radixsort(keys.get(), count);
+    constexpr size_t kPart = size_t(1) << 16;
+    rt::util::spread(threads, static_cast<int>((count + kPart - 1) / kPart), [&](int p) {
+        unsigned char buf[16];
+        const size_t last = std::min(count, (static_cast<size_t>(p) + 1) * kPart);
+        for (size_t i = static_cast<size_t>(p) * kPart; i < last; ++i) {
+            std::memset(buf, 0, sizeof buf);
+            encode(c->keys, c->nkeys, recs[i], buf);
+            K& k = keys[i];
+            k.k0 = load64(buf);
+            if constexpr (sizeof(K) == sizeof(key2)) k.k1 = kb > 8 ? load64(buf + 8) : 0;
+            k.idx = static_cast<uint32_t>(i);
+        }
+    });
+    radixsort(keys.get(), count, 0, threads);
     const K* sorted = keys.get();
     order.resize(count);
     for (size_t i = 0; i < count; ++i) order[i] = sorted[i].idx;

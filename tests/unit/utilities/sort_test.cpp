@@ -92,6 +92,27 @@ TEST_F(Sort, ManyKeysSplitIntoSmallBucketsKeepTheirOrder) {
     for (size_t i = 0; i < v.size(); ++i) ASSERT_EQ(v[i].seq, want[i].seq) << i;
 }
 
+// From a million records on the keys are made and the buckets sorted on several threads:
+// the same order, ties in input order, as with one thread.
+TEST_F(Sort, AMillionRecordsOnSeveralThreadsSortAsOnOne) {
+    const std::vector<rec> v = sample(1200000, 4);
+    std::vector<rec> want = v;
+    std::stable_sort(want.begin(), want.end(), before);
+    for (int cpus : {1, 4}) {
+        session.opts.threads = true;
+        session.opts.cpucount = cpus;
+        std::vector<rec> got = v;
+        sortkey keys[2] = {{0, 8, SORTK_NUM, SORTO_ASC, 0}, {8, 4, SORTK_INT, SORTO_DESC, 0}};
+        sortctl c = control(keys, 2, sizeof(rec));
+        c.inrecs = got.data();
+        c.nrecs = static_cast<int64_t>(got.size());
+        ASSERT_EQ(zsort(&c), 0);
+        bool same = true;
+        for (size_t i = 0; i < got.size(); ++i) same = same && got[i].seq == want[i].seq;
+        EXPECT_TRUE(same) << cpus << " threads";
+    }
+}
+
 TEST_F(Sort, ExactFailureComesBeforeCensoredAtTheSameTime) {
     // Rows of (time, censoring code): the exact failure (0) before the right-censored (-1).
     double rows[3][2] = {{5.0, -1.0}, {5.0, 0.0}, {2.0, -1.0}};
