@@ -1,3 +1,5 @@
+// MAKE data sets: the rows of a named table written as CSV while they are appended, under
+// a temporary name renamed into place when the step ends.
 #include "runtime/output/makeds.h"
 
 #include <charconv>

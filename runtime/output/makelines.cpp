@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "runtime/output/makeds.h"
-#include "runtime/output/numfmt.h"
+#include "runtime/numfmt/numfmt.h"
 
 namespace rt::out {
 
@@ -24,7 +24,7 @@ T take(const unsigned char*& p) {
 }  // namespace
 
 size_t composeline(const MakeShape& s, const std::vector<CellValue>& vals, std::string& l) {
-    static const NumFormat full{Fmt::Full, 24, 0};
+    static const num::NumFormat full{num::Fmt::Full, 24, 0};
     // Composed in place: room for every number and quoted text.
     size_t need = s.byprefix.size() + 1;
     for (size_t i = 0; i < s.map.size(); ++i)
@@ -41,7 +41,7 @@ size_t composeline(const MakeShape& s, const std::vector<CellValue>& vals, std::
         const CellValue& v = vals[static_cast<size_t>(s.map[i])];
         switch (s.kinds[i]) {
         case 5:
-            if (!v.missing) o += formatnum(full, v.d, o);
+            if (!v.missing) o += num::formatnum(full, v.d, o);
             break;
         case 3:
             o = std::to_chars(o, o + 16, v.i).ptr;

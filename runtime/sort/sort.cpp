@@ -1,3 +1,5 @@
+// Vector 472 of the runtime: the stable sort of records by a key list or the caller's
+// comparison, from and to memory, exits or utility files.
 #include "runtime/sort/sort.h"
 
 #include <algorithm>
@@ -258,9 +260,8 @@ void radixsort(K* a, size_t n, int byte = 0, int threads = 1) {
 
 // Threads the sort may use for n records: from a million records on, as THREADS and
 // CPUCOUNT allow. (The order is the same for any count: every key is distinct.)
-int sortthreads(size_t n) {
+int sortthreads(const Session* s, size_t n) {
     if (n < (size_t(1) << 20)) return 1;
-    const Session* s = rt::current();
     if (!s || !s->opts.threads) return 1;
     const unsigned hw = std::thread::hardware_concurrency();
     return s->opts.cpucount > 0 ? s->opts.cpucount : hw ? static_cast<int>(hw) : 1;
@@ -304,11 +305,10 @@ bool fewseconds(const sortctl* c, const Recs& recs, size_t count, int threads, s
 // The permutation that sorts the records, by the key list packed into integers (key2n: the
 // second word by its place among `seconds`).
 template <class K>
-void packedorder(const sortctl* c, const Recs& recs, int64_t n, std::vector<uint32_t>& order,
+void packedorder(const sortctl* c, const Recs& recs, int64_t n, int threads, std::vector<uint32_t>& order,
                  const std::vector<uint64_t>* seconds = nullptr) {
     const int kb = keybytes(c);
     const size_t count = static_cast<size_t>(n);
-    const int threads = sortthreads(count);
     rt::util::BigArray<K> keys(count);
     if (!keys.get()) throw std::bad_alloc();
     rt::util::spread(threads, static_cast<int>((count + kPart - 1) / kPart), [&](int p) {
@@ -513,15 +513,16 @@ int sortap(sortctl* c) {
         std::vector<uint32_t> order;
         const sortcmp cmp = c->compareentry;
         const int kb = keybytes(c);
+        const int threads = sortthreads(rt::current(), static_cast<size_t>(n));
         if ((!cmp || cmp == xct) && kb <= 8) {
-            packedorder<key1>(c, recs, n, order);
+            packedorder<key1>(c, recs, n, threads, order);
         } else if ((!cmp || cmp == xct) && kb <= 16) {
             // A second word of few values goes, by its place among them, beside the position.
             std::vector<uint64_t> seconds;
-            if (n >= static_cast<int64_t>(kPart) && fewseconds(c, recs, static_cast<size_t>(n), sortthreads(static_cast<size_t>(n)), seconds))
-                packedorder<key2n>(c, recs, n, order, &seconds);
+            if (n >= static_cast<int64_t>(kPart) && fewseconds(c, recs, static_cast<size_t>(n), threads, seconds))
+                packedorder<key2n>(c, recs, n, threads, order, &seconds);
             else
-                packedorder<key2>(c, recs, n, order);
+                packedorder<key2>(c, recs, n, threads, order);
         } else if ((!cmp || cmp == xct) && kb <= kPrefixMax) {
             prefixorder(c, recs, n, order);
         } else {
