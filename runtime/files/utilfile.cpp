@@ -197,10 +197,12 @@ bool getrecord(xcfile* f, const Head& h, void* out, int64_t take) {
     return true;
 }
 
-// Chunks are carved from slabs on huge pages and go back to a free list when a file lets them
-// go, so that the next file writes into pages already in place: no fresh page to be cleared
-// by the kernel, and a page fault per 2 MiB instead of per 4 KiB. The slabs are given back
-// when no chunk is in use (at the latest when a statement has closed its files).
+// Chunks are carved from slabs and go back to a free list when a file lets them go, so that
+// the next file writes into pages already in place: no fresh page to be cleared by the
+// kernel. The slabs are given back when no chunk is in use (at the latest when a statement
+// has closed its files). They are not offered as huge pages: chunks are written and read in
+// order, and on a busy machine the kernel may have to compact memory to find a huge page
+// (measured slower than small pages here).
 constexpr int64_t kSlab = 32 * kChunk;
 std::vector<void*> g_slabs;
 std::vector<unsigned char*> g_free;
@@ -208,7 +210,7 @@ int64_t g_chunksout = 0;
 
 unsigned char* takechunk() {
     if (g_free.empty()) {
-        void* slab = rt::util::bigalloc(static_cast<size_t>(kSlab));
+        void* slab = rt::util::bigalloc(static_cast<size_t>(kSlab), false);   // written and read in order
         if (!slab) return nullptr;
         g_slabs.push_back(slab);
         for (int64_t i = kSlab / kChunk - 1; i >= 0; --i) g_free.push_back(static_cast<unsigned char*>(slab) + i * kChunk);
