@@ -347,20 +347,23 @@ inline void prefetchrec(const unsigned char* p, size_t rl) {
     __builtin_prefetch(p);
     __builtin_prefetch(p + rl - 1);
 }
-void prefixorder(const sortctl* c, const Recs& recs, int64_t n, std::vector<uint32_t>& order) {
+void prefixorder(const sortctl* c, const Recs& recs, int64_t n, int threads, std::vector<uint32_t>& order) {
     const size_t count = static_cast<size_t>(n);
     const size_t rl = static_cast<size_t>(c->reclen);
     rt::util::BigArray<key2> keys(count);
     if (!keys.get()) throw std::bad_alloc();
-    unsigned char buf[kPrefixMax];
     const int lead = prefixkeys(c);
-    for (size_t i = 0; i < count; ++i) {
-        encode(c->keys, lead, recs[i], buf);
-        keys[i].k0 = load64(buf);
-        keys[i].k1 = load64(buf + 8);
-        keys[i].idx = static_cast<uint32_t>(i);
-    }
-    radixsort(keys.get(), count);
+    rt::util::spread(threads, static_cast<int>((count + kPart - 1) / kPart), [&](int p) {
+        unsigned char buf[kPrefixMax];
+        const size_t last = std::min(count, (static_cast<size_t>(p) + 1) * kPart);
+        for (size_t i = static_cast<size_t>(p) * kPart; i < last; ++i) {
+            encode(c->keys, lead, recs[i], buf);
+            keys[i].k0 = load64(buf);
+            keys[i].k1 = load64(buf + 8);
+            keys[i].idx = static_cast<uint32_t>(i);
+        }
+    });
+    radixsort(keys.get(), count, 0, threads);
     const key2* sorted = keys.get();
     order.resize(count);
     for (size_t i = 0; i < count; ++i) order[i] = sorted[i].idx;
@@ -524,7 +527,7 @@ int sortap(sortctl* c) {
             else
                 packedorder<key2>(c, recs, n, threads, order);
         } else if ((!cmp || cmp == xct) && kb <= kPrefixMax) {
-            prefixorder(c, recs, n, order);
+            prefixorder(c, recs, n, threads, order);
         } else {
             order.resize(static_cast<size_t>(n));
             for (int64_t i = 0; i < n; ++i) order[static_cast<size_t>(i)] = static_cast<uint32_t>(i);

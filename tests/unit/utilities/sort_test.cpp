@@ -107,15 +107,20 @@ TEST_F(Sort, AMillionRecordsOnSeveralThreadsSortAsOnOne) {
         std::stable_sort(want.begin(), want.end(), before);
         session.opts.threads = true;
         session.opts.cpucount = cpus;
-        std::vector<rec> got = v;
-        sortkey keys[2] = {{0, 8, SORTK_NUM, SORTO_ASC, 0}, {8, 4, SORTK_INT, SORTO_DESC, 0}};
-        sortctl c = control(keys, 2, sizeof(rec));
-        c.inrecs = got.data();
-        c.nrecs = static_cast<int64_t>(got.size());
-        ASSERT_EQ(zsort(&c), 0);
-        bool same = true;
-        for (size_t i = 0; i < got.size(); ++i) same = same && got[i].seq == want[i].seq;
-        EXPECT_TRUE(same) << cpus << " threads";
+        // Also as a key list longer than 16 bytes (the position, then x again, decide nothing
+        // more): its first 16 bytes go through the radix sort on the threads.
+        sortkey keys[4] = {{0, 8, SORTK_NUM, SORTO_ASC, 0}, {8, 4, SORTK_INT, SORTO_DESC, 0}, {12, 4, SORTK_INT, SORTO_ASC, 0},
+                           {0, 8, SORTK_NUM, SORTO_DESC, 0}};
+        for (int nkeys : {2, 4}) {
+            std::vector<rec> got = v;
+            sortctl c = control(keys, nkeys, sizeof(rec));
+            c.inrecs = got.data();
+            c.nrecs = static_cast<int64_t>(got.size());
+            ASSERT_EQ(zsort(&c), 0);
+            bool same = true;
+            for (size_t i = 0; i < got.size(); ++i) same = same && got[i].seq == want[i].seq;
+            EXPECT_TRUE(same) << cpus << " threads, " << nkeys << " keys";
+        }
     }
 }
 
