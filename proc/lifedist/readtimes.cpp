@@ -15,10 +15,11 @@
 // Pairs (analysis scale, read) come in chunks from the statement pool while the data are
 // read; the first lookup gathers them into one array sorted by the analysis value.
 struct readtimes {
+    static constexpr int32_t kPairs = 4096;   // pairs a chunk holds
     struct chunk {
         chunk* next;
         int32_t n;
-        double v[2 * 4096];
+        double v[2 * kPairs];
     };
     chunk* head = nullptr;
     double* sorted = nullptr;   // pairs, ascending in the analysis value, one per value
@@ -46,11 +47,22 @@ uint64_t orderkey(double x) {
     return (b >> 63) ? ~b : (b | 0x8000000000000000ull);
 }
 
+// The chunks as the sort's second buffer, once the first pass has read their pairs, in the
+// order they were filled: every chunk but the newest is full, so pair i goes to chunk
+// i / kPairs, and the chunks keep n pairs in places the first pass reads in that order. Each
+// pass keeps the pairs of one analysis value in the order they were read, so pairs added
+// after a lookup are ordered with the earlier ones as if none had been moved.
+struct chunked {
+    std::vector<double*> at;   // the chunks' pairs, oldest first
+    double* pair(int64_t i) const { return at[size_t(i / readtimes::kPairs)] + 2 * (i % readtimes::kPairs); }
+};
+
 // The pairs of the chunks, in the order they were read (the newest chunk is at the head),
-// into v ordered by their analysis value, stably (pairs of one value keep the order they were
-// read in): digits of 11 bits from the lowest, passing over the digits every key shares;
-// work holds as many pairs.
-void sortpairs(const std::vector<const readtimes::chunk*>& chunks, double* v, double* work, int64_t n) {
+// ordered by their analysis value, stably (pairs of one value keep the order they were read
+// in): digits of 11 bits from the lowest, passing over the digits every key shares. The
+// passes alternate between v and the chunks themselves, so no second buffer of fresh pages
+// is needed; returns whether the ordered pairs ended in v (else in the chunks, read order).
+bool sortpairs(const std::vector<const readtimes::chunk*>& chunks, const chunked& room, double* v, int64_t n) {
     constexpr int kBits = 11, kDigits = (64 + kBits - 1) / kBits;
     constexpr uint64_t kMask = (1u << kBits) - 1;
     std::vector<uint32_t> counts(size_t(kDigits) << kBits, 0);
@@ -73,30 +85,29 @@ void sortpairs(const std::vector<const readtimes::chunk*>& chunks, double* v, do
             sum += here;
         }
     }
-    // The first pass reads the chunks; the passes alternate between v and work so that the
-    // last one writes v.
-    double* to = passes.size() % 2 ? v : work;
-    if (passes.empty()) to = v;
+    // The first pass reads the chunks and writes v (in read order if no digit differs).
     const int first = passes.empty() ? -1 : passes.front();
     int64_t k = 0;
     for (auto c = chunks.rbegin(); c != chunks.rend(); ++c)
         for (int32_t i = 0; i < (*c)->n; ++i, ++k) {
             const double* pr = (*c)->v + 2 * i;
             const int64_t at = first < 0 ? k : counts[(size_t(first) << kBits) + ((orderkey(pr[0]) >> (kBits * first)) & kMask)]++;
-            to[2 * at] = pr[0];
-            to[2 * at + 1] = pr[1];
+            v[2 * at] = pr[0];
+            v[2 * at + 1] = pr[1];
         }
-    for (size_t p = 1; p < passes.size(); ++p) {
+    bool inv = true;
+    for (size_t p = 1; p < passes.size(); ++p, inv = !inv) {
         const int d = passes[p];
-        const double* from = to;
-        to = to == v ? work : v;
         uint32_t* c = counts.data() + (size_t(d) << kBits);
         for (int64_t i = 0; i < n; ++i) {
-            const uint32_t at = c[(orderkey(from[2 * i]) >> (kBits * d)) & kMask]++;
-            to[2 * at] = from[2 * i];
-            to[2 * at + 1] = from[2 * i + 1];
+            const double* from = inv ? v + 2 * i : room.pair(i);
+            const uint32_t at = c[(orderkey(from[0]) >> (kBits * d)) & kMask]++;
+            double* to = inv ? room.pair(at) : v + 2 * at;
+            to[0] = from[0];
+            to[1] = from[1];
         }
     }
+    return inv;
 }
 
 const readtimes* sealed(vyxstate* s) {
@@ -107,24 +118,28 @@ const readtimes* sealed(vyxstate* s) {
     t->hint = 0;
     int64_t n = 0;
     std::vector<const readtimes::chunk*> chunks;
+    chunked room;
     for (readtimes::chunk* c = t->head; c; c = c->next) {
         n += c->n;
         chunks.push_back(c);
+        room.at.push_back(c->v);
     }
     if (n == 0) return t;
+    std::reverse(room.at.begin(), room.at.end());
     auto* v = static_cast<double*>(vmalcp_handler(s->stmtpool, n * 16, 0x2004));
-    auto* work = static_cast<double*>(vmalcp_handler(s->stmtpool, n * 16, 0x2004));
-    if (!v || !work) return t;   // the tables fall back to the values taken back
-    sortpairs(chunks, v, work, n);
-// One value read per analysis value: two values read that the scale cannot tell apart
+    if (!v) return t;   // the tables fall back to the values taken back
+    const bool inv = sortpairs(chunks, room, v, n);
+    // One value read per analysis value: two values read that the scale cannot tell apart
     // are one point of the analysis (the one read first kept).
     int64_t kept = 0;
-    for (int64_t i = 0; i < n; ++i)
-        if (kept == 0 || v[2 * i] != v[2 * (kept - 1)]) {
-            v[2 * kept] = v[2 * i];
-            v[2 * kept + 1] = v[2 * i + 1];
+    for (int64_t i = 0; i < n; ++i) {
+        const double* pr = inv ? v + 2 * i : room.pair(i);
+        if (kept == 0 || pr[0] != v[2 * (kept - 1)]) {
+            v[2 * kept] = pr[0];
+            v[2 * kept + 1] = pr[1];
             ++kept;
         }
+    }
     t->sorted = v;
     t->n = kept;
     return t;
