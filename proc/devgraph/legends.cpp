@@ -95,7 +95,7 @@ void clsname(const vyxstate* s, int k, const char** text, int* len) {
 int grouplegend(vyxstate* s) {
     legrec* l = newlegend(s, s->input.curstmt, slot::plot::PPLEGEND);
     if (!l) return 1;
-    if (!entries(s, l, s->plot.nplotgrp)) return 1;
+    if (!entries(s, l, s->groups.nplotgrp)) return 1;
     uint32_t e = 0;
     if (s->groups.nclass == 2) {
         const uint32_t n1 = s->groups.nlev[1], n2 = s->groups.nlev[0];

@@ -29,7 +29,6 @@ struct plotstate {
     int32_t nstyles;            // records in gstyles (relation plot)
     uint8_t framefill;          // frame fill kind: 'S' solid, 'E' empty, 'N' none
     uint8_t gridsave;           // copy of the grid flag made at the start of a plot
-    uint32_t nplotgrp;          // number of plotted groups
     uint32_t grpno[3];          // running group number and grid column of the panel being drawn
     void* gfilew[2];            // graphics-output words handed to vyxsgmt and ggplrdx
     void* annoout;              // the annotate output handle
@@ -53,5 +52,4 @@ struct plotstate {
 //   gstarted     written in devgraph, framework
 //   frame        written in lifedist, mcf; read in devgraph, statgraph
 //   inset        written in devgraph, statgraph
-//   nplotgrp     written in devgraph, framework
 //   regpstate    written in devgraph; read in statgraph

@@ -64,7 +64,7 @@ void setnamed(vyxstate* s, int role, const char name[8]) {
 int vyxsymb(vyxstate* s) {
     const stmtrec* r = s->input.curstmt;
     plotlay* f = s->plot.frame;
-    const int g = static_cast<int>(s->plot.nplotgrp > 0 ? s->plot.nplotgrp : 1);
+    const int g = static_cast<int>(s->groups.nplotgrp > 0 ? s->groups.nplotgrp : 1);
     const bool relation = s->input.stmtkind == 4;
     const int pct = static_cast<int>(s->opts.pctcount);
     symrec* first = nullptr;

@@ -69,7 +69,7 @@ int regscales(vyxstate* s) {
 // The page of one destination: frame and axes, reference lines, the plot's contents.
 int regpage(vyxstate* s, const double* lines, bool square) {
     plotlay* f = s->plot.frame;
-    s->plot.nplotgrp = 1;
+    s->groups.nplotgrp = 1;
     if (int rc = vyxsymb(s)) return rc;
     if (s->popt.pflags.rellegend)
         if (int rc = vyxglgi(s)) return rc;

@@ -283,8 +283,8 @@ int vyxordr(vyxstate* s) {
     }
     // The groups a plot draws: the whole data, every level, or every cell of the grid that
     // holds data (the plots' symbols and legend entries count them).
-    s->plot.nplotgrp = static_cast<uint32_t>(s->groups.nclass == 0 ? 1 : s->groups.nclass == 1 ? s->groups.nlev[1] : 0);
+    s->groups.nplotgrp = static_cast<uint32_t>(s->groups.nclass == 0 ? 1 : s->groups.nclass == 1 ? s->groups.nlev[1] : 0);
     if (s->groups.nclass == 2 && s->groups.grpgrid)
-        for (int64_t k = 0; k < int64_t(s->groups.nlev[1]) * s->groups.nlev[0]; ++k) s->plot.nplotgrp += s->groups.grpgrid[k] != nullptr;
+        for (int64_t k = 0; k < int64_t(s->groups.nlev[1]) * s->groups.nlev[0]; ++k) s->groups.nplotgrp += s->groups.grpgrid[k] != nullptr;
     return 0;
 }

@@ -27,6 +27,7 @@ struct groupstate {
     double* levvals[2];         // their numeric level values
     uint32_t grpcolw;           // width of the group column
     fmodesettings fmodeset;     // FMODE settings
+    uint32_t nplotgrp;          // number of plotted groups
     uint8_t clsorder[6];        // class-level ordering codes (CO_* places)
     uint32_t grpcount[3];       // table and group counters (the first is the suffix of IterEM%d)
     uint8_t clsmissing[2];      // MISSING1, MISSING2
@@ -64,3 +65,4 @@ struct groupstate {
 //   lastgrp      written in lifedist, mcf
 //   grprowix     written in lifedist; read in regression
 //   grpcolix     written in lifedist; read in regression
+//   nplotgrp     written in devgraph, framework
