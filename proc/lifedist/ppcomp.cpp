@@ -5,6 +5,7 @@
 #include "host/hostdefs.h"
 #include "proc/framework/clsorder.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/poolscope.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
 #include "proc/framework/vyxstate.h"
@@ -174,12 +175,7 @@ int PPComp(vyxstate* s) {
         if (!block) return RC_NOMEM;
         for (int k = 0; k < 7; ++k) s->ppcarr[k] = block + k * n;
     }
-    if (s->workpool) xmpoold(s->workpool);
-    s->workpool = xmpoolc(8192, 8192, 4);
-    if (!s->workpool) {
-        xpmlog(510, 6);
-        return xexit(RC_NOMEM, 0);
-    }
+    if (!newworkpool(s)) return xexit(RC_NOMEM, 0);
     s->lastgrp = 0;
     if (vyxscl(s) != 0) return 1;
     vyxpobj(s);

@@ -2,6 +2,7 @@
 // back-transformation, covariance, limits, result tables and observation statistics.
 #include "proc/framework/anchor.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/poolscope.h"
 #include "proc/regression/model.h"
 
 namespace {
@@ -14,12 +15,7 @@ bool ended(const vyxstate* s) {
 }  // namespace
 
 int vyxmod(vyxstate* s) {
-    if (s->stmtpool) xmpoold(s->stmtpool);
-    s->stmtpool = xmpoolc(8192, 8192, 4);
-    if (!s->stmtpool) {
-        xpmlog(510, 6);
-        return 1016;
-    }
+    if (!newstmtpool(s)) return 1016;
     // Nothing of an earlier BY group's fit may be read from here on.
     s->mdllay = nullptr;
     s->estdata = nullptr;

@@ -303,13 +303,9 @@ int vyxmprm(vyxstate* s) {
     }
     // 10. the MODEL's control block, cleared for this BY group
     levctl* ctl = s->mdllev;
+    clearlevels(ctl);
     levstate* ls = ctl->lstate;
     levdata* data = ctl->ldata;
-    *ls = levstate{};
-    *data = levdata{};
-    *ctl = levctl{};
-    ctl->lstate = ls;
-    ctl->ldata = data;
     data->dsh = s->dsin;
     data->ldpool = s->bypool;
     ls->lsflags = static_cast<uint8_t>(ls->lsflags & ~LS_CODED);
