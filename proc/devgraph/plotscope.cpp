@@ -40,4 +40,17 @@ void plotstate_bygone(vyxstate* s) {
     s->pctlines = nullptr;   // the relation plot's percentile lines go into the BY group's pool
 }
 
-void plotstate_start(vyxstate*, StmtKind) {}
+void plotstate_start(vyxstate* s, StmtKind kind) {
+    // The inset header that failure modes combined and MCF differences set for their own
+    // insets.
+    s->defhdr.given = 0;
+    s->defhdr.len = 0;
+    if (kind == StmtKind::Analyze) {
+        // ANALYZE has no CENBIN, PCONFPLT or NPINTERVALS, but its curve and least-squares
+        // passes read them: censored values counted between the ticks of a plot's life axis,
+        // pointwise limits for a plot.
+        s->pflags.cenbin = 0;
+        s->pflags.pconfplt = 0;
+        s->plotcodes[PC_NPINTERVALS] = 0;
+    }
+}

@@ -76,9 +76,7 @@ void stmtgone(vyxstate* s) {
     groupstate_stmtgone(s);
     fitstate_stmtgone(s);
     plotstate_stmtgone(s);
-    mcfstate_stmtgone(s);
     modelstate_stmtgone(s);
-    sgstate_stmtgone(s);
 }
 
 void bygone(vyxstate* s) {
@@ -92,7 +90,6 @@ void workgone(vyxstate* s) {
     groupstate_workgone(s);
     fitstate_workgone(s);
     plotstate_workgone(s);
-    sgstate_workgone(s);
 }
 
 }  // namespace
@@ -141,6 +138,5 @@ bool newworkpool(vyxstate* s) {
 void startstatement(vyxstate* s, StmtKind kind) {
     fitstate_start(s, kind);
     plotstate_start(s, kind);
-    mcfstate_start(s, kind);
     modelstate_start(s, kind);
 }

@@ -29,9 +29,10 @@ bool newworkpool(vyxstate* s);
 // each statement it runs (MODEL included).
 void startstatement(vyxstate* s, StmtKind kind);
 
-// ---- the owners' routines (framework: groups and class levels; lifedist: fits, input and
-// tables; devgraph: plot layout and drawing; mcf: recurrence data; regression: the MODEL
-// fit; statgraph: graph requests)
+// ---- the owners' routines (framework: input variables, groups and class levels; lifedist:
+// fits, input and tables; devgraph: plot layout and drawing; regression: the MODEL fit). The
+// fields of the recurrence data (proc/mcf) and of the graph requests (proc/statgraph) point
+// into no pool.
 void groupstate_stmtgone(vyxstate* s);
 void groupstate_workgone(vyxstate* s);
 void groupstate_bygone(vyxstate* s);
@@ -43,10 +44,6 @@ void plotstate_stmtgone(vyxstate* s);
 void plotstate_bygone(vyxstate* s);
 void plotstate_workgone(vyxstate* s);
 void plotstate_start(vyxstate* s, StmtKind kind);
-void mcfstate_stmtgone(vyxstate* s);
-void mcfstate_start(vyxstate* s, StmtKind kind);
 void modelstate_stmtgone(vyxstate* s);
 void modelstate_bygone(vyxstate* s);
 void modelstate_start(vyxstate* s, StmtKind kind);
-void sgstate_stmtgone(vyxstate* s);
-void sgstate_workgone(vyxstate* s);

@@ -54,4 +54,11 @@ void fitstate_bygone(vyxstate* s) {
     s->parmnames = nullptr;
 }
 
-void fitstate_start(vyxstate*, StmtKind) {}
+void fitstate_start(vyxstate* s, StmtKind kind) {
+    // Only the relation plot's reader scales a stress axis; the scales of every other
+    // statement would take the levels of its class variable for stress values.
+    s->stressax = 0;
+    // MCFPLOT fits nothing: a fit method left by a statement before would give its inset
+    // the Weibayes confidence and keep its files from being deleted (FITTYPE=REGRESSION).
+    if (kind == StmtKind::Mcfplot) s->fitmethod = 0;
+}

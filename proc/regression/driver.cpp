@@ -15,14 +15,8 @@ bool ended(const vyxstate* s) {
 }  // namespace
 
 int vyxmod(vyxstate* s) {
+    // The pool's clearing leaves nothing of an earlier BY group's fit to be read from here on.
     if (!newstmtpool(s)) return 1016;
-    // Nothing of an earlier BY group's fit may be read from here on.
-    s->mdllay = nullptr;
-    s->estdata = nullptr;
-    s->parmmap = nullptr;
-    s->mdlinmem = 0;
-    s->mdlnchunks = 0;
-    s->likfail = 0;
     if (int rc = vyxmprm(s)) return rc;
     if (int rc = vyxmdta(s)) return rc;
     if (ended(s)) return 1;

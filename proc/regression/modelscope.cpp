@@ -45,4 +45,8 @@ void modelstate_bygone(vyxstate* s) {
     if (s->mdllev) clearlevels(s->mdllev);
 }
 
-void modelstate_start(vyxstate*, StmtKind) {}
+void modelstate_start(vyxstate* s, StmtKind kind) {
+    if (kind != StmtKind::Model) return;
+    // A failed derivative evaluation of the last BY group's fit.
+    s->likfail = 0;
+}

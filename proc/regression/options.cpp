@@ -12,6 +12,7 @@
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
+#include "proc/framework/wholenum.h"
 #include "proc/framework/zorduvex.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/numeric/stdquant.h"
@@ -245,7 +246,7 @@ int vyxmprm(vyxstate* s) {
     s->waldcl = stmtflag(r, mf::WALDCL);
     s->itprflag[0] = stmtflag(r, mf::ITPRINT);
     // 2. numbers
-    s->maxiter = static_cast<int32_t>(gparm(r, ms::MAXIT, 50.0));
+    s->maxiter = countopt(r, "MAXIT", gparm(r, ms::MAXIT, 50.0), 0, MOST_ITER, 50);
     s->fitcrit.converge = gparm(r, ms::CONVERGE, 0.001);
     s->fitcrit.convh = gparm(r, ms::CONVH, 1e-4);
     s->fitcrit.singular = gparm(r, ms::SINGULAR, 1e7 * EPS53);
@@ -313,7 +314,8 @@ int vyxmprm(vyxstate* s) {
     else ls->lsflags = static_cast<uint8_t>(ls->lsflags | LS_NOSTD);
     const stmtrec* proc = s->procstmt;
     ls->truncln = -1;
-    if (proc && stmtflag(proc, flag::proc::TRUNCATE)) ls->truncln = static_cast<int32_t>(gparm(proc, slot::proc::TRUNCATE, 0.0));
+    if (proc && stmtflag(proc, flag::proc::TRUNCATE))
+        ls->truncln = countopt("CLASS", "TRUNCATE", gparm(proc, slot::proc::TRUNCATE, 0.0), 0, MOST_TEXT, 0);
     // 11. the effects
     if (int rc = zlevmod(ls, s->dsin, slot::proc::CONTINUOUS, slot::proc::CLASS, r, slot::head::MODEL_EFFECTS, 0, 0))
         return rc;
