@@ -86,8 +86,8 @@ void readfitcrit(vyxstate* s, const stmtrec* r) {
     s->fitcrit.convh = gparm(r, slot::plot::CONVH, 0.0001);
     s->fitcrit.singular = gparm(r, slot::plot::SINGULAR, 1e7 * kEps53);
     s->itopts[IT_PSTABLE] = gparm(r, slot::plot::PSTABLE, missing);
-    s->emmaxit[EM_MAXIT] = countopt(r, "MAXITEM", gparm(r, slot::plot::MAXITEM, 10000), 0, MOST_ITER, 10000);
-    s->emmaxit[EM_HISTSTEP] = countopt(r, "MAXITEM", gparm(r, slot::plot::MAXITEM2, 10), 0, MOST_ITER, 10);
+    s->emmaxit[EM_MAXIT] = countopt(r, "MAXITEM", gparm(r, slot::plot::MAXITEM, 10000), 0, MOST_EMITER, 10000);
+    s->emmaxit[EM_HISTSTEP] = countopt(r, "MAXITEM", gparm(r, slot::plot::MAXITEM2, 10), 0, MOST_EMITER, 10);
     s->itopts[IT_TOLLIKE] = gparm(r, slot::plot::TOLLIKE, 1e-8);
     s->itopts[IT_TOLPROB] = gparm(r, slot::plot::TOLPROB, missing);
 }
