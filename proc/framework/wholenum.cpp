@@ -33,11 +33,7 @@ int32_t countopt(const stmtrec* r, const char* option, double v, int32_t least, 
     return within(txtarg(kw, r ? wzstrip(kw, STMT_KEYLEN) : 0), option, v, least, most, fallback);
 }
 
-int32_t countopt(const char* stmt, const char* option, double v, int32_t least, int32_t most, int32_t fallback) {
-    return within(msgarg(stmt), option, v, least, most, fallback);
-}
-
 void widthlimits(const stmtrec* r, const int* slots, const char* const* names, int n) {
     for (int k = 0; k < n; ++k)
-        if (const optslot* o = stmtslot(r, slots[k])) countopt(r, names[k], o->num, -2147483647 - 1, MOST_WIDTH, 1);
+        if (const optslot* o = stmtslot(r, slots[k]); o && o->num > MOST_WIDTH) countopt(r, names[k], o->num, 1, MOST_WIDTH, 1);
 }

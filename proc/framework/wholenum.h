@@ -12,7 +12,6 @@ constexpr int32_t MOST_PANELS = 1000;         // panel rows and columns: NROWS, 
 constexpr int32_t MOST_WIDTH = 100;           // line widths: WAXIS, WFIT
 constexpr int32_t MOST_ITER = 10000;          // iterations of a maximum-likelihood fit: MAXIT (default 50)
 constexpr int32_t MOST_EMITER = 1000000;      // iterations of the Turnbull estimate: MAXITEM (default 10000)
-constexpr int32_t MOST_TEXT = 32767;          // lengths of formatted values: CLASS TRUNCATE=
 
 // v as an int32: NaN gives 0, a value beyond the range of int32 the nearer end of that
 // range, any other value is truncated toward zero. For values whose range is checked after.
@@ -26,6 +25,4 @@ int32_t countopt(const stmtrec* r, const char* option, double v, int32_t least, 
 // the statement's reader says once that a larger width is taken as the limit.
 void widthlimits(const stmtrec* r, const int* slots, const char* const* names, int n);
 
-// The same for an option of a statement kept in another record (CLASS TRUNCATE=): stmt
-// names the statement.
-int32_t countopt(const char* stmt, const char* option, double v, int32_t least, int32_t most, int32_t fallback);
+

@@ -45,7 +45,6 @@ int readerstart(vyxstate* s) {
     } else {
         s->distcode = s->distcode0;
     }
-    s->stmtnodes = nullptr;   // the pool of the last statement's nodes is gone
     if (s->distcode == code::dist::GAMMA) {
         xpmlog(510, 156);
         return 1;

@@ -314,8 +314,7 @@ int vyxmprm(vyxstate* s) {
     else ls->lsflags = static_cast<uint8_t>(ls->lsflags | LS_NOSTD);
     const stmtrec* proc = s->procstmt;
     ls->truncln = -1;
-    if (proc && stmtflag(proc, flag::proc::TRUNCATE))
-        ls->truncln = countopt("CLASS", "TRUNCATE", gparm(proc, slot::proc::TRUNCATE, 0.0), 0, MOST_TEXT, 0);
+    if (proc && stmtflag(proc, flag::proc::TRUNCATE)) ls->truncln = static_cast<int32_t>(gparm(proc, slot::proc::TRUNCATE, 0.0));
     // 11. the effects
     if (int rc = zlevmod(ls, s->dsin, slot::proc::CONTINUOUS, slot::proc::CLASS, r, slot::head::MODEL_EFFECTS, 0, 0))
         return rc;

@@ -16,7 +16,9 @@
 // Infinity or NaN) without failing on them until that work lands. VITALYX_FUZZPROC_LONG=N runs N programs (at least 20,000 for a long run) on
 // VITALYX_FUZZPROC_JOBS workers (default: the cores), keeping each failing program with its
 // data and output in a folder of its own under VITALYX_FUZZPROC_KEEP (default
-// /tmp/vitalyx-fuzz) with a replay.sh beside it; VITALYX_FUZZPROC_SEED changes the programs.
+// /tmp/vitalyx-fuzz) with a replay.sh beside it; VITALYX_FUZZPROC_SEED changes the programs;
+// VITALYX_FUZZPROC_COMMAND and VITALYX_FUZZPROC_MODULE run copies of the command and the module
+// (so that the build can go on during a long run).
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -52,6 +54,19 @@ namespace fs = std::filesystem;
 
 constexpr double kTimeLimit = 20.0;               // seconds
 constexpr long kMemoryLimit = 1024L * 1024 * 1024;  // bytes
+
+std::string envtext(const char* name, const char* fallback) {
+    const char* v = std::getenv(name);
+    return v && *v ? v : fallback;
+}
+const std::string& command() {
+    static const std::string c = envtext("VITALYX_FUZZPROC_COMMAND", VITALYX_COMMAND);
+    return c;
+}
+const std::string& module() {
+    static const std::string m = envtext("VITALYX_FUZZPROC_MODULE", VITALYX_MODULE_FILE);
+    return m;
+}
 
 long envnumber(const char* name, long fallback) {
     const char* v = std::getenv(name);
@@ -422,7 +437,7 @@ Outcome runone(const fs::path& dir) {
     Outcome o;
     const fs::path out = dir / "out";
     fs::create_directories(out);
-    const std::string exe = VITALYX_COMMAND;
+    const std::string exe = command();
     const auto t0 = std::chrono::steady_clock::now();
     const pid_t pid = fork();
     if (pid == 0) {
@@ -431,7 +446,7 @@ Outcome runone(const fs::path& dir) {
         const int fd2 = ::open((dir / "stderr.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         dup2(fd1, 1);
         dup2(fd2, 2);
-        setenv("VITALYX_MODULE", VITALYX_MODULE_FILE, 1);
+        setenv("VITALYX_MODULE", module().c_str(), 1);
 #if defined(__SANITIZE_ADDRESS__)
         // The sanitizer's shadow takes terabytes of address space: memory is held by its own
         // limit on the resident size instead.
@@ -553,7 +568,7 @@ void campaign(uint64_t seed, long first, long last, int jobs, const fs::path& ke
             f << "\n" << o.detail << "\nseconds " << o.seconds << ", resident " << (o.maxrss >> 20) << " MB\n";
             std::ofstream r(kept / "replay.sh");
             r << "#!/bin/sh\n# replays program " << i << " of seed " << seed << "\ncd \"$(dirname \"$0\")\"\nVITALYX_MODULE="
-              << VITALYX_MODULE_FILE << " " << VITALYX_COMMAND << " --data . --out out program.vx\n";
+              << module() << " " << command() << " --data . --out out program.vx\n";
             for (const auto& c : o.faults) sum.byclass[c].push_back(kept.string() + ": " + o.detail);
         }
     };

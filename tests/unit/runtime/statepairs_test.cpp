@@ -386,3 +386,68 @@ TEST(StatePairs, EveryOptionOfTheFirstStatement) {
         }
     }
 }
+
+// ---- the cases that found the faults
+
+namespace {
+
+// The program of one step over the pair test's data (system options first).
+std::string step(const std::string& head, const std::vector<std::string>& statements) {
+    const bool opts = head.rfind("options", 0) == 0;
+    const size_t cut = opts ? head.find('\n') + 1 : 0;
+    std::string p = head.substr(0, cut) + "proc vitalyx data=d;\n" + head.substr(cut);
+    for (const auto& s : statements) p += s;
+    return p + "run;\n";
+}
+
+// The second statement of a pair prints and draws what it does alone.
+void samesecond(Runner& runner, const std::string& head, const std::string& first, const std::string& second) {
+    const Result& ab = runner.run(step(head, {first, second}));
+    const Result& a = runner.run(step(head, {first}));
+    const Result& b = runner.run(step(head, {second}));
+    EXPECT_EQ(ab.status, 0) << first << second << ab.errors;
+    EXPECT_EQ(ab.errors, "");
+    EXPECT_TRUE(samepictures(ab, a, b)) << first << second;
+    for (const auto& [group, got] : ab.parts) {
+        const auto want = join(a.parts.count(group) ? a.parts.at(group) : std::vector<std::string>{},
+                               b.parts.count(group) ? b.parts.at(group) : std::vector<std::string>{});
+        EXPECT_TRUE(want == got) << first << second << " (" << group << ") " << firstdiff(want, got);
+    }
+}
+
+}  // namespace
+
+// A relation plot scales a stress axis from the levels of its class variable; a probability
+// plot after it (in the same or the next BY group, whose pool is a new one) scales none.
+TEST(StatePools, AStressAxisIsTheRelationPlotsOwn) {
+    Runner runner;
+    samesecond(runner, "by plant;\n", "relationplot hours*status(0) = temp / relation=arr;\n", "probplot hours*status(0);\n");
+    samesecond(runner, "by plant;\n", "relationplot hours*status(0) = temp;\n", "probplot hours*status(0) = lot;\n");
+    samesecond(runner, "", "model hours*status(0) = temp;\nrelationplot hours*status(0) = temp / fit=regression;\n",
+               "probplot hours*status(0);\n");
+}
+
+// CENBIN counts censored values between the ticks of the life axis (statement pool): neither
+// an ANALYZE of censored data nor another probability plot after it takes the counts or ticks.
+TEST(StatePools, CensoredCountsAreTheirPlotsOwn) {
+    Runner runner;
+    const std::string cenbin = "probplot hours*status(0) / cenbin;\n";
+    samesecond(runner, "", cenbin, "analyze hours*status(0);\n");
+    samesecond(runner, "", cenbin, "analyze hours*status(0) = lot;\n");
+    samesecond(runner, "", cenbin, "probplot hours*status(0);\n");
+    samesecond(runner, "", "probplot hours*status(0) = lot / cenbin;\n", "probplot hours*status(0) = lot;\n");
+    samesecond(runner, "by plant;\n", cenbin, "analyze hours*status(0);\n");
+}
+
+// Failure modes combined without a fit (FITTYPE=NONE) have no combined curve: the plot shows
+// the plotting positions, alone or after a probability plot that fitted the modes.
+TEST(StatePools, CombinedModesWithoutAFitDrawThePlottingPositions) {
+    Runner runner;
+    const std::string head = "fmode combine mode=('wear' 'crack');\n";
+    const std::string none = "probplot hours*status(0) / fittype=none href=100 intersect vref=50 intersect;\n";
+    const Result& alone = runner.run(step(head, {none}));
+    EXPECT_EQ(alone.status, 0) << alone.errors;
+    EXPECT_EQ(alone.pictures.size(), 1u);
+    samesecond(runner, head, "probplot hours*status(0);\n", none);
+    samesecond(runner, "options graphics=statistical;\n" + head, "probplot hours*status(0);\n", none);
+}
