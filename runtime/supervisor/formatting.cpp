@@ -10,6 +10,7 @@
 #include "runtime/output/numfmt.h"
 #include "runtime/supervisor/messages.h"
 #include "runtime/supervisor/svcextra.h"
+#include "runtime/util/numbers.h"
 
 namespace rt::sup {
 
@@ -105,7 +106,7 @@ int xpsstr(char* buffer, int buflen, const char* format, int nargs, const msgarg
                 continue;
             }
             if (*p == 'd' || *p == 'i') {
-                std::snprintf(b, sizeof b, (f + "lld").c_str(), m->kind == msgarg::DBL ? static_cast<long long>(m->d) : static_cast<long long>(m->i));
+                std::snprintf(b, sizeof b, (f + "lld").c_str(), m->kind == msgarg::DBL ? rt::util::tolonglong(m->d) : static_cast<long long>(m->i));
             } else if (*p == 's') {
                 const std::string t = m->s ? std::string(m->s, static_cast<size_t>(std::max(m->len, 0))) : "";
                 std::snprintf(b, sizeof b, (f + "s").c_str(), t.c_str());
@@ -118,7 +119,7 @@ int xpsstr(char* buffer, int buflen, const char* format, int nargs, const msgarg
         if (*p == '%') {
             out.push_back('%');
         } else if (*p == 'd') {
-            if (const msgarg* m = next()) out += std::to_string(m->kind == msgarg::DBL ? static_cast<long long>(m->d) : m->i);
+            if (const msgarg* m = next()) out += std::to_string(m->kind == msgarg::DBL ? rt::util::tolonglong(m->d) : m->i);
         } else if (*p == 'g') {
             if (const msgarg* m = next()) out += msg::argtext(*m);
         } else if (*p == 's') {
