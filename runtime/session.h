@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 #include "host/instance.h"
@@ -56,6 +57,8 @@ struct Session {
     // device plots (empty: the one destination of the runtime, HTML).
     bool recordpages = false;
     std::vector<std::string> destinations;
+    // Header names of data sets renamed so far (file and name): each is noted once a run.
+    std::set<std::string> notedrenames;
 
     // The step being run.
     const StepSource* step = nullptr;

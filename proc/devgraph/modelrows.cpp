@@ -38,8 +38,11 @@ bool lifeof(const vyxstate* s, const double* y, modelobs* o) {
             else if (hi < lo) return false;
             else if (hi == lo) o->life = lo;
             else o->life = 0.5 * (lo + hi), o->code = -3;
-            // On a log life axis an interval needs its lower end above 0.
-            return !(s->logscale[0] || s->logscale[1]) || (o->code == -3 ? lo : o->life) > 0.0;
+            if (!(s->logscale[0] || s->logscale[1])) return true;
+            // On a log life axis an interval from 0 is left-censored at its upper end, as the
+            // MODEL reads it; any other interval needs its lower end above 0.
+            if (o->code == -3 && lo == 0.0) o->life = hi, o->code = -2;
+            return (o->code == -3 ? lo : o->life) > 0.0;
         }
         default:
             return false;

@@ -8,6 +8,7 @@
 #include "proc/devgraph/devices.h"
 #include "proc/framework/analyses.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/noeffect.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/prssetup.h"
@@ -272,5 +273,6 @@ int vyxinit(vyxstate* s) {
     if (int rc = readfmode(s)) return rc;
     if (int rc = readmake(s)) return rc;
     if (int rc = countstatements(s)) return rc;
+    noeffectnotes(proc);
     return startgraphics(s);
 }

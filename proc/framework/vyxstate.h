@@ -8,6 +8,7 @@
 #include "host/vec203_datasets.h"
 #include "host/vec320_output.h"
 #include "host/vec39_files.h"
+#include "proc/framework/bynotes.h"
 #include "proc/framework/grpnode.h"
 #include "proc/framework/levels.h"
 #include "proc/devgraph/destctx.h"
@@ -415,6 +416,7 @@ struct vyxstate {
 
     // ---- life-distribution statements: input, driver and scales
     grpnode* stmtnodes;         // every group node of the statement (newgroup)
+    struct readtimes* rtimes;   // times as read, for the rows of PPOUT and ITPRINTEM (readtimes.h)
     uint8_t lastgrp;            // the group being written is the last one
     uint8_t pgflag0;
     int32_t grprowix, grpcolix; // grid row and column of the group being written
@@ -551,6 +553,9 @@ struct vyxstate {
     int32_t lvlrange[2];        // first and last stress level inside the stress axis (vyxrax)
     double lifeaxis[3];         // copy of lifescale for the axis routines (relation plot)
     double* pctlines;           // the relation plot's percentile lines, (stress, life) pairs (regper)
+
+    // ---- notes about the current BY group's data, each logged once per BY group (bynotes.h)
+    bynoterec bynotes;
 
     // ---- statement counts (vyxinit)
     int32_t nanalysis;

@@ -35,6 +35,7 @@ bool rungroup(vyxstate* s) {
     }
     s->stmtidx = 0;
     s->thrflags[1] = 0;
+    s->bynotes.n = 0;
 
     stmtrec* model = nullptr;
     int nmodel = fndstmt("MODEL", &model);

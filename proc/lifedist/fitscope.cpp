@@ -33,6 +33,7 @@ void fitstate_stmtgone(vyxstate* s) {
     s->sortdesc[0] = s->sortdesc[1] = nullptr;
     s->sortrow = nullptr;
     s->emgrad = nullptr;
+    s->rtimes = nullptr;   // the times as read (readtimes.h)
     s->stmtnodes = nullptr;
     s->pbpooled = s->pbpoolpred = nullptr;
     s->curfit = nullptr;

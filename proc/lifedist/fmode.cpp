@@ -2,6 +2,7 @@
 // the SURVTIME values, the curve for the plots and the interpolation in it.
 #include "proc/lifedist/fmode.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -117,7 +118,11 @@ int fmode(vyxstate* s) {
     for (int j = 0; j < k; ++j) {
         double* rec = s->fmrecs + size_t(j) * FM_WORDS;
         const double tj = s->panels.survtime[j];
-        if (estimate(s, fitscale(s, tj - thr), rec) != 0) {
+        if ((s->logscale[0] || s->logscale[1]) && !ismissing(tj) && tj - thr <= 0) {
+            // At or below THRESHOLD a log-scale distribution has no mass: survival 1 with
+            // limits (1, 1), the distribution function 0 with limits (0, 0), as with one mode.
+            std::fill(rec, rec + FM_WORDS, 0.0);
+        } else if (estimate(s, fitscale(s, tj - thr), rec) != 0) {
             s->pflags.noconf = noconf;
             return 1;
         }

@@ -49,6 +49,9 @@ void vyxdsum(vyxstate* s, grpnode* g, int i, int j) {
     if (g->nother != 0 && !row(510, g->nother)) return;
     if (g->wleft != 0.0 && !row(233, g->wleft)) return;
     if (g->wint != 0.0 && !row(232, g->wint)) return;
+    // READOUT: the units never seen to fail enter the likelihood through NENTER; the
+    // summary shows them so that its counts add up to the units on test.
+    if (s->rspkind == FORM_READOUT && !row(2050, g->rdsurv)) return;
     if (std::isfinite(g->rsq) && (s->fitmethod == FIT_LSYX || s->fitmethod == FIT_LSXY) && !row(505, g->rsq)) return;
     if (s->fitmethod == FIT_MLE && !row(236, g->loglik)) return;
     // The total over the converged groups goes with the last group: also when that group has

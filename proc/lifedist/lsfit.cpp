@@ -12,6 +12,7 @@
 #include "proc/lifedist/bands.h"
 #include "proc/lifedist/curverec.h"
 #include "proc/lifedist/grprows.h"
+#include "proc/lifedist/readtimes.h"
 #include "proc/lifedist/lsfit.h"
 #include "proc/regression/groupdesign.h"
 #include "proc/lifedist/npmsg.h"
@@ -71,7 +72,7 @@ int curvepoints(vyxstate* s, grpnode* g, lssums& sums, bool ppout) {
         Fprev = r[CR_F];
         if (p > 0 && p < 1) sums.add(r[CR_TIME], s->quant_fn(p), r[CR_WEIGHT]);
         if (ppout) {
-            const double upper = timeunits(s, r[CR_TIME]);
+            const double upper = rtime(s, r[CR_TIME]);   // the time as read
             probrow(s, r, upperprev, upper);
             upperprev = upper;
         }

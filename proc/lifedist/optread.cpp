@@ -301,6 +301,12 @@ int fitmethodlabel(vyxstate* s, const stmtrec* r, bool maxshape) {
     return 0;
 }
 
+void combinenotes(const vyxstate* s, bool plot) {
+    if (!s->pflags.fmcombine) return;
+    if (plot) xpmlog(510, 2052);
+    if (s->pflags.ppout) xpmlog(510, 2053);
+}
+
 void afterfitmethod(vyxstate* s) {
     if (s->fitmethod != code::fittype::MLE && s->fitmethod != code::fittype::MODEL) s->covprint[0] = s->covprint[1] = 0;
     s->thrflags[TH_GIVEN] = 0;

@@ -46,6 +46,9 @@ int fitmethodlabel(vyxstate* s, const stmtrec* r, bool maxshape);
 // After the fit method: only MLE and MODEL print covariances; the threshold, the scales and
 // the label length start cleared for the distribution dispatch.
 void afterfitmethod(vyxstate* s);
+// FMODE COMBINE: notes that the plotted points stand for every failure while the line stands
+// for the listed modes, and that PPOUT makes no table.
+void combinenotes(const vyxstate* s, bool plot);
 // The distribution dispatch for the life distributions: scale, quantile routine, kernels,
 // labels, THRESHOLD and the reparametrisation of the given values.
 void dispatchdist(vyxstate* s, const stmtrec* r);

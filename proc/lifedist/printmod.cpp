@@ -95,6 +95,8 @@ int printmod(vyxstate* s) {
     const int mlen = stripped(s->labels[LB_FITMETHOD], 40);
     if (s->fitmethod != 5 && mlen > 0) l.entry(217, text(s->labels[LB_FITMETHOD], mlen));
     if (s->fitmethod == 1 || s->fitmethod == 5 || s->fitmethod == 6) l.entry(288, rdxmsg(510, 212));
+    // What a Weibayes scale and its percentiles are: lower bounds, not estimates.
+    if (s->fitmethod == 6) l.entry(288, rdxmsg(510, 2051));
     l.entry(227, obint(OBK_VALUE, s->nobscnt[1]));
     if (s->nobscnt[0] > 0) l.entry(229, obint(OBK_VALUE, s->nobscnt[0]));
 

@@ -9,6 +9,7 @@
 #include "proc/framework/vyxstate.h"
 #include "proc/lifedist/curverec.h"
 #include "proc/lifedist/lsfit.h"
+#include "proc/lifedist/readtimes.h"
 #include "proc/lifedist/tables.h"
 #include "proc/lifedist/turnbull.h"
 
@@ -67,8 +68,9 @@ void turnbullprobrows(vyxstate* s, const grpnode* g) {
             rec[CR_SIMLOWER] = t[EMT_SIMLOWER * m + k];
             rec[CR_SIMUPPER] = t[EMT_SIMUPPER * m + k];
         }
-        const double lower = j == 0 ? hostmissing() : timeunits(s, t[EMT_RIGHT * m + k]);
-        const double upper = j == m ? hostmissing() : timeunits(s, t[EMT_LEFT * m + j]);
+        // the ends as read, not as the estimate moved them inwards
+        const double lower = j == 0 ? hostmissing() : rtend(s, t[EMT_RIGHT * m + k]);
+        const double upper = j == m ? hostmissing() : rtend(s, t[EMT_LEFT * m + j]);
         probrow(s, rec, lower, upper);
     }
 }
@@ -80,8 +82,8 @@ void turnbullgradtable(vyxstate* s, const grpnode* g) {
     const int32_t m = g->nturn;
     const double* t = g->emtab;
     for (int32_t k = 0; k < m; ++k) {
-        s->emgrad[0] = timeunits(s, t[EMT_LEFT * m + k]);
-        s->emgrad[1] = timeunits(s, t[EMT_RIGHT * m + k]);
+        s->emgrad[0] = rtend(s, t[EMT_LEFT * m + k]);
+        s->emgrad[1] = rtend(s, t[EMT_RIGHT * m + k]);
         s->emgrad[2] = t[EMT_PROB * m + k];
         s->emgrad[3] = t[EMT_GRAD * m + k];
         s->emgrad[4] = t[EMT_MULT * m + k];

@@ -180,5 +180,6 @@ int vyxaprm(vyxstate* s) {
     s->fitmethod = 0;   // the ordering is not taken from the MODEL statement here
     readordering(s, r);
     s->fitmethod = fm;
+    combinenotes(s, false);
     return 0;
 }

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstring>
 
+#include "proc/framework/bynotes.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/hostsvc_util.h"
 #include "proc/framework/pools.h"
@@ -12,6 +13,7 @@
 #include "proc/framework/vyxstate.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/lifedist/obsrow.h"
+#include "proc/lifedist/readtimes.h"
 #include "proc/lifedist/ufile.h"
 
 namespace {
@@ -41,6 +43,7 @@ struct pass {
     bool countcase;
     bool poisson;
     bool fmode;
+    bool readtimes;          // keep the times read for the tables (readtimes.h)
     int32_t fmnvals;
     const char** fmvals;    // the listed failure-mode values
     const int32_t* fmlens;
@@ -48,7 +51,12 @@ struct pass {
     double wused, wread;
     double sumx, sumn;       // count case: sum of w x first and second response
     int64_t used_n, read_n, skipped_n;
+    int64_t nonpos_n;        // skipped for a time at or below 0 on a log scale
+    uint8_t* censeen;        // per censoring value: an observation used has it
 };
+
+// What the reader makes of an observation's response.
+enum class fate { use, skip, nonpositive };
 
 bool classmissing(const vyxstate* s, int k) {
     const obsvalues& v = s->obsvals;
@@ -121,7 +129,10 @@ bool censoredunit(const pass& p, double b) {
 int censorcode(pass& p, obsval& o) {
     const vyxstate* s = p.s;
     for (int i = 0; i < s->ncensvals; ++i)
-        if (o.b == s->censvals[i]) return CENS_RIGHT;
+        if (o.b == s->censvals[i]) {
+            if (p.censeen) p.censeen[i] = 1;
+            return CENS_RIGHT;
+        }
     if (!p.fmode) return CENS_EXACT;
     char* mode = const_cast<char*>(s->obsvals.fmodefmt);
     int len = 0, start = 0;
@@ -136,8 +147,11 @@ int censorcode(pass& p, obsval& o) {
     }
 }
 
-// Decides whether the current observation is usable and what it holds; false skips it.
-bool classify(pass& p, obsval& o) {
+// Decides whether the current observation is usable and what it holds. On a log scale a
+// lower end of exactly 0 with an upper end above it means "failed before the upper end": the
+// row is left-censored (its lower end missing), as the MODEL reads it; a time or an end below
+// 0 has no logarithm and skips the row.
+fate classify(pass& p, obsval& o) {
     const vyxstate* s = p.s;
     const obsvalues& v = s->obsvals;
     o.a = v.rsp[0];
@@ -150,37 +164,43 @@ bool classify(pass& p, obsval& o) {
     switch (p.form) {
         case FORM_TIME:
         case FORM_READOUT:
-            if (ismissing(o.a) || (p.logtest && o.a <= 0)) return false;
+            if (ismissing(o.a)) return fate::skip;
+            if (p.logtest && o.a <= 0) return fate::nonpositive;
             o.code = p.form == FORM_TIME ? CENS_EXACT : CENS_INTERVAL;
-            return true;
+            return fate::use;
         case FORM_CENSOR:
             if (s->fmresp) o.b = 0;   // form 1 implied by FMODE: no censoring variable
-            if (ismissing(o.a) || ismissing(o.b)) return false;
-            if (p.logtest && o.a <= 0) return false;
+            if (ismissing(o.a) || ismissing(o.b)) return fate::skip;
+            if (p.logtest && o.a <= 0) return fate::nonpositive;
             o.code = censorcode(p, o);
-            return true;
+            return fate::use;
         case FORM_INTERVAL: {
             const bool lomiss = ismissing(o.a), upmiss = ismissing(o.b);
-            if (lomiss && upmiss) return false;
+            if (lomiss && upmiss) return fate::skip;
             if (lomiss) {
-                if (p.logtest && o.b <= 0) return false;
+                if (p.logtest && o.b <= 0) return fate::nonpositive;
                 o.code = CENS_LEFT;
             } else if (upmiss) {
-                if (p.logtest && o.a <= 0) return false;
+                if (p.logtest && o.a <= 0) return fate::nonpositive;
                 o.code = CENS_RIGHT;
             } else {
-                if (o.a > o.b) return false;
-                if (p.logtest && (o.a <= 0 || o.b <= 0)) return false;
+                if (o.a > o.b) return fate::skip;
+                if (p.logtest && o.a == 0 && o.b > 0) {
+                    o.a = hostmissing();
+                    o.code = CENS_LEFT;
+                    return fate::use;
+                }
+                if (p.logtest && (o.a <= 0 || o.b <= 0)) return fate::nonpositive;
                 o.code = o.a < o.b ? CENS_INTERVAL : CENS_EXACT;
             }
-            return true;
+            return fate::use;
         }
         case FORM_COUNTS:
-            if (ismissing(o.a) || ismissing(o.b)) return false;
+            if (ismissing(o.a) || ismissing(o.b)) return fate::skip;
             o.code = CENS_EXACT;
-            return true;
+            return fate::use;
         default:
-            return false;
+            return fate::skip;
     }
 }
 
@@ -209,6 +229,12 @@ void countpair(pass& p, obsval& o) {
     p.sumn += b * o.w;
 }
 
+// The times read could not be kept (statement pool full).
+int memfail() {
+    xmemmsg(int64_t(sizeof(double)) * 2 * 4096);
+    return 1;
+}
+
 int appendrow(pass& p, grpnode* g, const obsval& o) {
     vyxstate* s = p.s;
     const int m = p.cols.ndoubles;
@@ -233,6 +259,8 @@ int appendrow(pass& p, grpnode* g, const obsval& o) {
         case FORM_INTERVAL:
             row[OBS_LOWER] = onscale(p, o.a);
             row[OBS_UPPER] = onscale(p, o.b);
+            if (p.readtimes && !(rtadd(s, row[OBS_LOWER], s->obsvals.rsp[0]) && rtadd(s, row[OBS_UPPER], s->obsvals.rsp[1])))
+                return memfail();
             break;
         case FORM_COUNTS:
             row[OBS_EVENTS] = o.a;
@@ -246,6 +274,8 @@ int appendrow(pass& p, grpnode* g, const obsval& o) {
             row[OBS_TIME] = onscale(p, o.a);
             break;
     }
+    if (p.readtimes && p.form != FORM_INTERVAL && p.form != FORM_COUNTS && !rtadd(s, row[OBS_TIME], s->obsvals.rsp[0]))
+        return memfail();
     if (p.cols.weight >= 0) row[p.cols.weight] = o.w;
     if (p.cols.fmidx >= 0) row[p.cols.fmidx] = o.fmidx;
     if (p.cols.nenter >= 0) row[p.cols.nenter] = o.nenter;
@@ -351,8 +381,9 @@ int readone(pass& p) {
             return 0;
         }
     }
-    if (!classify(p, o)) {
+    if (const fate f = classify(p, o); f != fate::use) {
         ++p.skipped_n;
+        if (f == fate::nonpositive) ++p.nonpos_n;
         return 0;
     }
     grpnode* target = &s->rootgrp;
@@ -383,6 +414,16 @@ int readone(pass& p) {
     count(target, o);
     if (p.countcase) countpair(p, o);
     return appendrow(p, target, o);
+}
+
+// The notes of the BY group's pass: rows skipped for a time at or below 0 on a log scale,
+// and censoring values that no observation used has (each once per BY group, not once per
+// statement that reads the same rows).
+void passnotes(const pass& p) {
+    vyxstate* s = p.s;
+    const bool interval = p.form == FORM_INTERVAL;
+    nonposnote(s, p.nonpos_n, {{s->rspvars[0], interval ? s->rspvars[1] : nullptr}, {s->rspvarid[0], s->rspvarid[1]}});
+    if (p.used_n > 0) unseennotes(s, MSG_CENSOR_UNSEEN, p.censeen, s->rspvars[1], s->rspvarid[1]);
 }
 
 }  // namespace
@@ -418,6 +459,13 @@ int vyxin(vyxstate* s) {
         p.fmlens = s->fmodeset.lens;
         p.fmnvals = n;
     }
+    if (p.form == FORM_CENSOR && !s->fmresp && s->ncensvals > 0) {
+        p.censeen = static_cast<uint8_t*>(vmalcp_handler(s->stmtpool, s->ncensvals, 0x2006));
+        if (!p.censeen) {
+            xmemmsg(s->ncensvals);
+            return 1;
+        }
+    }
     xbyrwnd(s->dsin, 66);
     p.threshold = s->thrflags[TH_GIVEN] ? s->fixedparms[FP_THRESHOLD] : 0.0;
     p.ln = s->logscale[0] != 0;
@@ -425,6 +473,7 @@ int vyxin(vyxstate* s) {
     p.logtest = s->logscale[0] || s->logscale[1];
     p.countcase = s->distcode == 9 || s->distcode == 10;
     p.poisson = s->distcode == 9;
+    p.readtimes = rtwanted(s) && !p.countcase && p.form != FORM_COUNTS;
 
     std::memset(&s->rootgrp, 0, sizeof s->rootgrp);
     if (s->nclass == 0) {
@@ -454,6 +503,7 @@ int vyxin(vyxstate* s) {
     s->nobscnt[0] = static_cast<int32_t>(p.skipped_n);
     s->nobscnt[1] = static_cast<int32_t>(p.used_n);
     s->nobscnt[2] = static_cast<int32_t>(p.read_n);
+    passnotes(p);
     if (p.used_n == 0) {
         xpmlog(510, 17);
         return 1;

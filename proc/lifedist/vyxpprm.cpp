@@ -211,5 +211,7 @@ int vyxpprm(vyxstate* s) {
     if (nocovariance(s->fitmethod)) s->pflags.noconf = 1;
     setppos(s, static_cast<int>(gparm(r, slot::plot::PPOS, 4)));
     if (!s->logscale[0]) s->linaxis = 1;
-    return readplotdisplay(s, r);
+    const int rc = readplotdisplay(s, r);
+    if (rc == 0) combinenotes(s, s->pflags.pplot);
+    return rc;
 }

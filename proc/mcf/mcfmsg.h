@@ -42,4 +42,6 @@ enum : int {
     MCFM_CLAMPED = 942,         // an event just past its unit's end is taken at the end
     MCFM_RISKSET = 943,         // an interval with events has no units at risk
     MCFM_IVLMISSING = 944,      // an interval record whose events or removals are missing
+    MCFM_ENDFREQ = 2003,        // an end-of-observation record whose FREQ is missing or not positive
+    MCFM_ENDUNSEEN = 2004,      // a listed end-of-observation value that no record has
 };

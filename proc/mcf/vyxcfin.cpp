@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstring>
 
+#include "proc/framework/bynotes.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/hostsvc_util.h"
 #include "proc/framework/pools.h"
@@ -184,6 +185,29 @@ int unitof(vyxstate* s, grpnode* g, const char* id, const obs& o, double t, mcfu
     return 0;
 }
 
+// Logs the interval record of the current observation whose number of events or of removals
+// is missing, naming the variables without a value.
+void ivlmissing(vyxstate* s) {
+    const obsvalues& v = s->obsvals;
+    char names[80] = "";
+    for (int k = 0; k < 2; ++k) {
+        if (!ismissing(v.rsp[2 + k])) continue;
+        vardesc d{};
+        xvname(s->dsin, s->mcfopt.mcfvars[k], &d);
+        if (names[0]) std::strncat(names, " and ", sizeof names - std::strlen(names) - 1);
+        std::strncat(names, d.name, sizeof names - std::strlen(names) - 1);
+    }
+    xpmlog(MSG_GROUP, MCFM_IVLMISSING, obsnumber(s), v.rsp[0], v.rsp[1], names);
+}
+
+// A listed end-of-observation value that no record used has: a note, once per BY group.
+void endvaluenotes(vyxstate* s, const uint8_t* seen) {
+    const vardesc* var = s->rspvars[1];
+    uint32_t id = 2166136261u;   // the recurrence variable, by its name
+    for (int i = 0; var && i < var->namelen; ++i) id = (id ^ static_cast<uint8_t>(var->name[i])) * 16777619u;
+    unseennotes(s, MCFM_ENDUNSEEN, seen, var, id);
+}
+
 // Calls f for every deepest node of the class trees under root (still trees, not lists).
 template <class F>
 int eachleaf(grpnode* root, int levels, F& f) {
@@ -227,6 +251,15 @@ int vyxcfin(vyxstate* s) {
     double wread = 0, wused = 0;
     mcfunit* lastunit = nullptr;
     grpnode* lastgrp = nullptr;
+    // Exact data: which of the listed end values the records used have.
+    uint8_t* endseen = nullptr;
+    if (exact && s->ncensvals > 0) {
+        endseen = static_cast<uint8_t*>(vmalcp_handler(s->stmtpool, s->ncensvals, kZeroed));
+        if (!endseen) {
+            xmemmsg(s->ncensvals);
+            return RC_REPORTED;
+        }
+    }
 
     while (xybyget(s->dsin) == 0) {
         ++nread;
@@ -234,17 +267,25 @@ int vyxcfin(vyxstate* s) {
         if (clget) xyvget(clget, nullptr);
         if (s->procget) xyvget(s->procget, nullptr);
         // 1. time and second response (interval data: also the events and removals)
-        if (wzmisn(v.rsp, 2) || (!exact && wzmisn(v.rsp + 2, 2))) {
+        if (wzmisn(v.rsp, 2)) {
+            ++nskip;
+            continue;
+        }
+        if (!exact && wzmisn(v.rsp + 2, 2)) {
+            // Skipping it changes the risk set of the later intervals: say so.
+            ivlmissing(s);
             ++nskip;
             continue;
         }
         obs o;
         double value = v.rsp[1];
+        int endidx = -1;   // the listed value the record has
         // 2. end-of-observation records carry one of the listed values
         if (exact) {
             for (int k = 0; k < s->ncensvals; ++k)
                 if (value == s->censvals[k]) {
                     o.end = true;
+                    endidx = k;
                     break;
                 }
             if (o.end) value = hostmissing();
@@ -253,10 +294,17 @@ int vyxcfin(vyxstate* s) {
         if (hasfreq) {
             o.w = v.freq;
             if (ismissing(o.w) || o.w <= 0) {
-                // A record whose FREQ is missing or not positive counts for nothing: an end
-                // record is skipped as it stands, and so is an event record (named, since its
-                // unit's other records remain).
-                if (!(exact && o.end)) xpmlog(MSG_GROUP, MCFM_EVENTFREQ, obsnumber(s), o.w);
+                // A record whose FREQ is missing or not positive counts for nothing: it is
+                // skipped and named, since its unit's other records remain (a unit whose end
+                // record goes is then refused for having none).
+                if (exact && o.end) {
+                    char id[16];
+                    std::memcpy(id, v.unitfmt, 16);
+                    const int len = wzstjus(id, 16, 'l');
+                    xpmlog(MSG_GROUP, MCFM_ENDFREQ, obsnumber(s), txtarg(id, len), o.w);
+                } else {
+                    xpmlog(MSG_GROUP, MCFM_EVENTFREQ, obsnumber(s), o.w);
+                }
                 ++nskip;
                 continue;
             }
@@ -286,6 +334,7 @@ int vyxcfin(vyxstate* s) {
         }
         ++nused;
         if (o.end) wused += o.w;
+        if (endseen && endidx >= 0) endseen[endidx] = 1;
         // 6. group
         int rc = 0;
         grpnode* g = groupof(s, o.w, nused, &rc);
@@ -334,6 +383,7 @@ int vyxcfin(vyxstate* s) {
     s->nobscnt[0] = nskip;
     s->nobscnt[1] = nused;
     s->nobscnt[2] = nread;
+    if (endseen && nused > 0) endvaluenotes(s, endseen);
     if (nused == 0) {
         xpmlog(MSG_GROUP, MCFM_NOOBS);
         return RC_REPORTED;

@@ -11,6 +11,7 @@
 #include "proc/effects/designrow.h"
 #include "proc/effects/levdrive.h"
 #include "proc/effects/thropts.h"
+#include "proc/framework/bynotes.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/levels.h"
 #include "proc/framework/pools.h"
@@ -346,6 +347,15 @@ bool centrescale(vyxstate* s, pass& p) {
     return true;
 }
 
+// The notes of the pass, each once per BY group: rows dropped for a time at or below 0 on a
+// log scale, censoring values that no row has.
+void passnotes(vyxstate* s, const uint8_t* censeen, int64_t rows) {
+    const bool interval = s->rspkind == 2;
+    nonposnote(s, static_cast<int64_t>(s->mdlcnt[0]),
+               {{s->rspvars[0], interval ? s->rspvars[1] : nullptr}, {s->mdlrspids[0], s->mdlrspids[1]}});
+    if (rows > 0) unseennotes(s, MSG_CENSOR_UNSEEN, censeen, s->rspvars[1], s->mdlrspids[1]);
+}
+
 // The response variable's name for 510/80.
 msgarg rspname(const vyxstate* s) {
     const vardesc* d = s->rspvars[0];
@@ -420,6 +430,12 @@ int vyxmdta(vyxstate* s) {
     p.work = static_cast<char*>(vmalcp_handler(s->stmtpool, 3 * static_cast<int64_t>(p.R), 0x2006));
     p.rawx = static_cast<double*>(vmalcp_handler(s->stmtpool, 16 * static_cast<int64_t>(p.ncont + 1), 0x2006));
     if (!out.block || !p.work || !p.rawx) return 1016;
+    // Form 1: which censoring values the rows have.
+    uint8_t* censeen = nullptr;
+    if (s->rspkind == 1 && s->ncensvals > 0) {
+        censeen = static_cast<uint8_t*>(vmalcp_handler(s->stmtpool, s->ncensvals, 0x2006));
+        if (!censeen) return 1016;
+    }
     p.groupx = p.rawx + p.ncont + 1;
     p.logs = s->logscale[0];
     p.log10 = s->logscale[1];
@@ -525,6 +541,7 @@ int vyxmdta(vyxstate* s) {
         double lo = values[0], hi = values[1];
         if (!ismissing(lo)) lo -= p.thr;
         int code = CEN_EXACT;
+        int censidx = -1;   // the censoring value the row has
         if (s->rspkind == 0 || readout) {
             if (ismissing(lo)) {
                 ++p.skipped;
@@ -537,7 +554,10 @@ int vyxmdta(vyxstate* s) {
                 continue;
             }
             for (int i = 0; i < s->ncensvals; ++i)
-                if (values[1] == s->censvals[i]) code = CEN_RIGHT;
+                if (values[1] == s->censvals[i]) {
+                    code = CEN_RIGHT;
+                    censidx = i;
+                }
             hi = lo;
         } else {
             if (!ismissing(hi)) hi -= p.thr;
@@ -567,6 +587,7 @@ int vyxmdta(vyxstate* s) {
             s->mdlcnt[0] += 1;
             continue;
         }
+        if (censidx >= 0) censeen[censidx] = 1;
         p.lo = std::min(p.lo, lo);
         p.hi = std::max(p.hi, hi);
         row[rsp].value = ylo;
@@ -614,6 +635,7 @@ int vyxmdta(vyxstate* s) {
     if (s->stepend) return 1008;
 
     // End of data.
+    passnotes(s, censeen, p.rows);
     if (p.rows == 0) {
         xpmlog(510, 80, rspname(s));
         return 1;

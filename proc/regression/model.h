@@ -61,6 +61,9 @@ int vyxmderiv(vyxstate* s);
 int loglike0(vyxstate* s, int mode);
 int loglike1(vyxstate* s, int mode);
 
+// Notes naming the design columns the starting values dropped, other than reference levels.
+void droppednotes(vyxstate* s);
+
 // The optimiser's and the limit search's callbacks of the MODEL fit (the life-distribution
 // fits have their own under the same names).
 namespace mdl {

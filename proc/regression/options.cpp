@@ -140,12 +140,27 @@ int relations(vyxstate* s, const stmtrec* r) {
     const levstate* ls = s->mdllev->lstate;
     for (int k = 0; k < 3; ++k) {
         if (!s->relcodes[k]) continue;
+        const char* lab = s->labels[labslot[k]];
         if (s->relvarids[k] < 0) {
-            // The k-th continuous variable of the model; none: the relation is dropped.
-            if (k < ls->ncontv && ls->contv[k].varinfo) s->relvarids[k] = ls->contv[k].varinfo->varnum;
-            else s->relcodes[k] = 0;
+            // The k-th continuous variable of the model; none: the relation is dropped, and
+            // the user is told (a CLASS variable is no continuous variable).
+            if (k < ls->ncontv && ls->contv[k].varinfo) {
+                s->relvarids[k] = ls->contv[k].varinfo->varnum;
+            } else {
+                s->relcodes[k] = 0;
+                xpmlog(510, 2054, txtarg(lab, wzstrip(lab, 40)), k + 1);
+            }
         }
-        if (s->relcodes[k]) xvname(s->dsin, s->relvarids[k], &s->relvardesc[k]);
+        if (!s->relcodes[k]) continue;
+        xvname(s->dsin, s->relvarids[k], &s->relvardesc[k]);
+        // A named variable that is not a continuous variable of the model takes no transform.
+        bool continuous = false;
+        for (int i = 0; i < ls->ncontv && !continuous; ++i)
+            continuous = ls->contv[i].varinfo && ls->contv[i].varinfo->varnum == s->relvarids[k];
+        if (!continuous) {
+            const vardesc& d = s->relvardesc[k];
+            xpmlog(510, 2055, txtarg(lab, wzstrip(lab, 40)), txtarg(d.name, d.namelen));
+        }
     }
     return 0;
 }

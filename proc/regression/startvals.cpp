@@ -243,6 +243,7 @@ void init0(vyxstate* s) {
         s->parmstat[ncol + 1] = 'C';
         --s->npar[1];
     }
+    droppednotes(s);
     if (s->npar[1] != p) vyxxpm(b, s->parmstat, p, nullptr);
 }
 
@@ -299,5 +300,6 @@ void init1(vyxstate* s) {
         s->parmstat[ntot] = 'C';
         --s->npar[1];
     }
+    droppednotes(s);
     if (s->npar[1] != p) vyxxpm(b, s->parmstat, p, nullptr);
 }

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include "runtime/datasets/csvreader.h"
 #include "runtime/datasets/dataset.h"
+#include "runtime/datasets/varnames.h"
 #include "runtime/session.h"
 #include "runtime/util/strings.h"
 
@@ -38,6 +39,19 @@ std::string findfile(const std::string& folder, const std::string& member) {
     }
     closedir(d);
     return found;
+}
+
+// Header names a program cannot write become valid names, each renaming noted once a run.
+void mendnames(Session& s, hdataset& ds, const std::string& name) {
+    std::vector<std::string> names;
+    names.reserve(ds.cols.size());
+    for (const auto& c : ds.cols) names.push_back(c.name);
+    for (const Renaming& r : validnames(names, 32)) {
+        ds.cols[r.column].name = r.to;
+        if (s.log && s.notedrenames.insert(ds.path + '\n' + r.from).second)
+            s.log->line('N', "Data set " + name + ": the variable named " + util::quoted(r.from) + " in the header is called " +
+                                 r.to + ", a name a program can write.");
+    }
 }
 
 }  // namespace
@@ -78,6 +92,7 @@ hdataset* open(Session& s, const std::string& lib, const std::string& member, st
     ds->member = M;
     ds->path = path;
     if (!readcsv(path, name, ds->cols, ds->nobs, err)) return nullptr;
+    mendnames(s, *ds, name);
     return ds.release();
 }
 

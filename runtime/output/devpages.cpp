@@ -9,6 +9,7 @@
 namespace rt::out {
 
 void Program::devicepages(const PageSet& ps) {
+    sectionfor();
     interrupt();
     heading(std::string());
     // The report is the destination named HTML; with none of that name, the first one.

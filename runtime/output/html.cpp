@@ -16,12 +16,14 @@ const char* kHead =
     "table.vx td,th.r{text-align:right}\n"
     "table.vx td.l,th.l{text-align:left}\n"
     "p.byline{font-weight:bold;border-bottom:1px solid #888}\n"
+    "tr.omitted td{font-style:italic;text-align:center;background:#f6f6f6}\n"
     "p.note{font-style:italic}\n"
     "p.source{font-family:monospace;color:#333}\n"
     "p.log{font-family:monospace;margin:0.2em 0}\n"
     "p.log.error{color:#a00;font-weight:bold}\n"
     "p.log.warning{color:#950}\n"
     "p.log.note{color:#444}\n"
+    "p.log span.level{font-weight:bold}\n"
     "figure.plot{border:1px dashed #aaa;padding:0.5em}\n"
     "figure.pages{margin:0.5em 0 1.5em 0}\n"
     "figure.pages svg,figure.pages img{display:block;max-width:100%;height:auto;margin-bottom:0.5em}\n"
@@ -87,9 +89,44 @@ void HtmlTable::row(const RowTexts& texts) {
         o = put(o, "</td>");
     }
     o = put(o, "</tr>\n");
-    std::string_view l(base, static_cast<size_t>(o - base));
-    if (direct_) direct_->write(l);
-    else rows_.write(l);
+    emit(std::string_view(base, static_cast<size_t>(o - base)));
+}
+
+void HtmlTable::emit(std::string_view l) {
+    if (rows_seen_++ < kReportHead) {
+        if (direct_) direct_->write(l);
+        else rows_.write(l);
+        return;
+    }
+    if (last_.size() < static_cast<size_t>(kReportTail)) {
+        last_.emplace_back(l);
+        return;
+    }
+    last_[lastat_].assign(l);
+    lastat_ = (lastat_ + 1) % last_.size();
+}
+
+namespace {
+// 1294722 as 1,294,722.
+std::string grouped(long long v) {
+    std::string n = std::to_string(v);
+    for (int k = static_cast<int>(n.size()) - 3; k > 0; k -= 3) n.insert(static_cast<size_t>(k), ",");
+    return n;
+}
+}  // namespace
+
+std::string HtmlTable::tail() const {
+    std::string t;
+    const long long left = rows_seen_ - kReportHead - static_cast<long long>(last_.size());
+    if (left > 0) {
+        t = "<tr class=\"omitted\"><td class=\"l\" colspan=\"" + std::to_string(layout_.cols.size()) + "\">" +
+            grouped(left) + (left == 1 ? " row" : " rows") + " of " + grouped(rows_seen_) +
+            " left out of the report here: listing.txt holds the whole table";
+        if (!name_.empty()) t += ", and MAKE '" + htmlescape(name_) + "' OUT=name; saves it as a data set";
+        t += ".</td></tr>\n";
+    }
+    for (size_t k = 0; k < last_.size(); ++k) t += last_[(lastat_ + k) % last_.size()];
+    return t;
 }
 
 std::string HtmlTable::head(const std::string& id, bool noheader, bool caption) const {
@@ -97,10 +134,16 @@ std::string HtmlTable::head(const std::string& id, bool noheader, bool caption) 
                     htmlescape(id) + "\">\n";
     if (caption && !layout_.titles.empty()) {
         h += "<caption>";
-        for (size_t i = 0; i < layout_.titles.size(); ++i) h += (i ? "<br>" : "") + htmlescape(layout_.titles[i]);
+        // The rest of a table that something else interrupted names the table again.
+        if (continued_) h += htmlescape(layout_.titles.front()) + " (continued)";
+        else
+            for (size_t i = 0; i < layout_.titles.size(); ++i) h += (i ? "<br>" : "") + htmlescape(layout_.titles[i]);
         h += "</caption>\n";
     }
-    if (noheader) return h + "<tbody>\n";
+    // No header strip when every column header is empty (the convergence status).
+    bool headers = !layout_.spans.empty();
+    for (const LayoutCol& c : layout_.cols) headers = headers || !c.header.empty();
+    if (noheader || !headers) return h + "<tbody>\n";
     h += "<thead>\n";
     if (!layout_.spans.empty()) {
         h += "<tr>";
@@ -133,7 +176,11 @@ void HtmlTable::begin(Html& out, const std::string& id, bool noheader) {
 
 bool HtmlTable::suspend(const std::string& dir, std::string& err) {
     if (!direct_) return true;
-    direct_->write("</tbody>\n</table>\n");
+    // The part shown so far ends with its own tail; the rows that follow count anew.
+    direct_->write(tail() + "</tbody>\n</table>\n");
+    rows_seen_ = 0;
+    last_.clear();
+    lastat_ = 0;
     direct_ = nullptr;
     continued_ = true;
     return open(dir, err);
@@ -141,12 +188,12 @@ bool HtmlTable::suspend(const std::string& dir, std::string& err) {
 
 bool HtmlTable::publish(Html& out, const std::string& id, bool noheader) const {
     if (direct_) {
-        out.write("</tbody>\n</table>\n");
+        out.write(tail() + "</tbody>\n</table>\n");
         return true;
     }
-    out.write(head(continued_ ? id + "c" : id, noheader, !continued_));
+    out.write(head(continued_ ? id + "c" : id, noheader, true));
     bool ok = out.appendspool(rows_);
-    out.write("</tbody>\n</table>\n");
+    out.write(tail() + "</tbody>\n</table>\n");
     return ok;
 }
 

@@ -28,9 +28,15 @@ private:
     Sink out_;
 };
 
+// The report shows a table of more than kReportRows rows by its first kReportHead and last
+// kReportTail rows, with a row saying how many are left out and where the whole table is:
+// a browser cannot open a page of millions of rows (the listing and MAKE keep them all).
+constexpr long long kReportRows = 5000, kReportHead = 4000, kReportTail = 1000;
+
 class HtmlTable {
 public:
-    explicit HtmlTable(const Layout& layout) : layout_(layout) {}
+    // name: the table's name, for the line that says where rows left out of the report are.
+    HtmlTable(const Layout& layout, std::string name = std::string()) : layout_(layout), name_(std::move(name)) {}
     bool open(const std::string& dir, std::string& err) { return rows_.open(dir, err); }
     // Direct mode: the table head now, every row straight to out.
     void begin(Html& out, const std::string& id, bool noheader);
@@ -40,7 +46,14 @@ public:
 
 private:
     const Layout& layout_;
+    std::string name_;
     std::string head(const std::string& id, bool noheader, bool caption) const;
+    void emit(std::string_view line);
+    // The rows kept back for the end of a long table, and the line saying what was left out.
+    std::string tail() const;
+    long long rows_seen_ = 0;          // rows of this part of the table (direct or continued)
+    std::vector<std::string> last_;    // the last rows past the head, a ring of kReportTail
+    size_t lastat_ = 0;
     Spool rows_;
     std::string line_;
     Html* direct_ = nullptr;

@@ -27,6 +27,16 @@ std::vector<std::string> orderedtitles(const std::vector<std::pair<std::string, 
 Layout makelayout(const DataObject& obj, const Template& tpl) {
     Layout l;
     l.titles = orderedtitles(obj.titles);
+    // Every table has a title: its own, else its label above the lines that qualify it (the
+    // MCF estimates have only "95% Confidence Limits"); information lists and matrices keep
+    // what they have.
+    bool main = false;
+    for (auto& [name, value] : obj.titles) {
+        const bool first = iequal(name, "title") || iequal(name, "title0") || iequal(name, "title1");
+        main = main || (first && !value.empty());
+    }
+    const std::string& own = !obj.label.empty() ? obj.label : tpl.title;
+    if (!main && tpl.kind == TplKind::Table && !own.empty()) l.titles.insert(l.titles.begin(), own);
     l.missing = tpl.missing;
     for (size_t k = 0; k < obj.cols.size(); ++k) {
         const Column& c = obj.cols[k];
@@ -41,6 +51,17 @@ Layout makelayout(const DataObject& obj, const Template& tpl) {
         int w = lc.right ? lc.fmt.width : c.width;
         lc.width = std::max<int>(w, static_cast<int>(lc.header.size()));
         l.cols.push_back(lc);
+    }
+    if (!tpl.leadbefore.empty()) {
+        int lead = 0;
+        while (lead < static_cast<int>(l.cols.size())) {
+            const std::string& n = obj.cols[static_cast<size_t>(l.cols[static_cast<size_t>(lead)].src)].name;
+            bool stat = false;
+            for (const std::string& s : tpl.leadbefore) stat = stat || iequal(n, s);
+            if (stat) break;
+            ++lead;
+        }
+        if (lead < static_cast<int>(l.cols.size())) l.lead = lead;
     }
     for (size_t k = 0; k < obj.cols.size(); ++k) {
         const Column& c = obj.cols[k];

@@ -31,6 +31,7 @@ struct Layout {
     std::vector<LayoutCol> cols;
     std::vector<LayoutSpan> spans;
     std::string missing = ".";
+    int lead = 0;                 // leading columns repeated in every panel of the listing
 };
 
 Layout makelayout(const DataObject& obj, const Template& tpl);

@@ -47,22 +47,28 @@ bool Listing::commit(std::string& err) {
 }
 
 ListingTable::ListingTable(const Layout& layout, int linesize) : layout_(layout), linesize_(linesize < 40 ? 40 : linesize) {
-    // Greedy panels; a leading text column (the row label) is repeated in every panel.
+    // Greedy panels; the columns that name a row are repeated in every panel: a leading text
+    // column (the row label), or the leading columns the template names (layout_.lead).
     const auto& cols = layout_.cols;
     int n = static_cast<int>(cols.size());
-    bool idcol = n > 1 && !cols[0].right && cols[0].width + kGap < linesize_ / 2;
+    int nid = n > 1 && !cols[0].right && cols[0].width + kGap < linesize_ / 2 ? 1 : 0;
+    if (layout_.lead > 0) {
+        int w = 0;
+        for (int k = 0; k < layout_.lead; ++k) w += cols[static_cast<size_t>(k)].width + kGap;
+        if (w < linesize_ / 2) nid = layout_.lead;
+    }
     std::vector<int> cur;
     int width = 0;
     for (int k = 0; k < n; ++k) {
         int w = cols[k].width + (cur.empty() ? 0 : kGap);
-        bool onlyid = idcol && cur.size() == 1 && k > 0;
-        if (!cur.empty() && width + w > linesize_ && !onlyid) {
+        bool onlyid = nid > 0 && static_cast<int>(cur.size()) == nid && k >= nid;
+        if (!cur.empty() && width + w > linesize_ && !onlyid && k >= nid) {
             panels_.push_back(cur);
             cur.clear();
             width = 0;
-            if (idcol) {
-                cur.push_back(0);
-                width = cols[0].width;
+            for (int j = 0; j < nid; ++j) {
+                width += cols[static_cast<size_t>(j)].width + (cur.empty() ? 0 : kGap);
+                cur.push_back(j);
             }
             w = cols[k].width + (cur.empty() ? 0 : kGap);
         }
@@ -160,7 +166,8 @@ std::string ListingTable::headers(const std::vector<int>& panel) const {
         if (!c.right && n < w) pad(line, w - n);
     }
     rtrim(line);
-    out += line + "\n";
+    // No blank header line when every header is empty (the convergence status).
+    if (!line.empty() || anyspan) out += line + "\n";
     return out;
 }
 

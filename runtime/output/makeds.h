@@ -18,6 +18,7 @@ struct MakeRequest {
     bool appeared = false;        // a table of that name was bound
     bool failed = false;          // an ERROR was logged already
     bool started = false;
+    bool noprint = false;         // NOPRINT: the table goes to the data set only
     std::vector<std::string> bynames;
     std::vector<std::string> colnames;
     Sink sink;

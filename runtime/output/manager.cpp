@@ -2,6 +2,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <strings.h>
+#include "host/grammar.h"
 #include "host/stmtrec.h"
 #include "runtime/output/methods.h"
 #include "runtime/output/program.h"
@@ -32,6 +34,18 @@ std::string trimmed(const char* s, size_t n) {
 }
 using util::lower;
 using util::upper;
+
+// NOPRINT of the k-th MAKE statement of the step being run. The procedure asks for one
+// request per MAKE statement, in the order written, and passes only the table and the data
+// set: the flag is read from the step's parsed statements.
+bool makenoprint(const Session* s, int k) {
+    if (!s || !s->inst || !s->inst->session || !s->inst->session->step || !s->inst->session->step->mpb) return false;
+    for (const stmtrec* r = s->inst->session->step->mpb->head; r; r = r->next) {
+        if (strncasecmp(r->keyword, "MAKE", 4) != 0) continue;
+        if (k-- == 0) return stmtflag(r, GF_MAKE_NOPRINT);
+    }
+    return false;
+}
 
 }  // namespace
 
@@ -176,6 +190,7 @@ int32_t mgr_make(obobject*, void*, void*, int n, wobitem* items) {
     Program* P = program();
     auto r = std::make_unique<MakeRequest>();
     r->table = text(n, items, OBK_NAME);
+    r->noprint = makenoprint(P->sess, P->makecalls++);
     const wobitem* t = finditem(n, items, OBK_TARGET);
     const auto* out = t ? static_cast<const dsspec*>(t->v.p) : nullptr;
     // A request that cannot be met is an error of the step, which then does not run.

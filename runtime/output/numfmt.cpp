@@ -231,8 +231,8 @@ size_t formatnum(const NumFormat& f, double x, char* buf) {
         return x > 0 ? 8 : 9;
     }
     switch (f.kind) {
-    case Fmt::Full:
-        return shortest(x, buf);
+    case Fmt::Full:   // MAKE data sets: plain decimals where they are readable
+        return shortesttext(x, buf, true);
     case Fmt::Fixed:
         return fixed(x, f.width, f.decimals, buf);
     case Fmt::Pvalue:

@@ -53,6 +53,7 @@ struct InfoList : Object {
 struct OutGroup : Object {
     std::string name, label;
     bool open = true;
+    bool section = false;   // its section of the report was begun (it holds a plot)
 };
 
 // Collections of the device-graphics destinations.

@@ -124,15 +124,21 @@ Binding* Program::bind(DataObject* obj, const Template* tpl, bool phantom) {
         addmakes(b, err);
         return &b;
     }
+    for (auto& r : makes)
+        if (r->noprint && iequal(r->table, obj->name)) b.noprint = true;
+    if (b.noprint) {
+        addmakes(b, err);
+        return &b;
+    }
     b.layout = makelayout(*obj, *tpl);
     b.noheader = tpl->kind == TplKind::Info || tpl->kind == TplKind::InfoLabel;
     b.listing = std::make_unique<ListingTable>(b.layout, linesize());
-    b.html = std::make_unique<HtmlTable>(b.layout);
+    b.html = std::make_unique<HtmlTable>(b.layout, obj->name);
     // With no other table open, rows go straight to the listing and the report; otherwise
     // to spools of the table's own, printed when it is published.
     bool others = false;
     for (auto& o : bindings)
-        if (o.get() != &b && !o->done && !o->phantom) others = true;
+        if (o.get() != &b && !o->done && !o->phantom && !o->noprint) others = true;
     if (!others && !direct && b.listing->panels().size() == 1) {
         heading(b.byline);
         b.listing->begin(listing, b.noheader);
@@ -269,6 +275,11 @@ void Program::append(Binding& b) {
         return;
     }
     readrow(*b.obj, b.vals);
+    if (b.noprint) {
+        for (auto& [r, w] : b.makes)
+            if (!r->failed) w->row(*r, b.vals);
+        return;
+    }
     b.texts.format(b.layout, b.vals);
     b.listing->row(b.texts);
     b.html->row(b.texts);
@@ -301,7 +312,7 @@ void Program::logged(char kind, const std::string& text) {
     htmlheading(std::string());
     reported = true;
     const char* prefix = kind == 'E' ? "ERROR: " : kind == 'W' ? "WARNING: " : "NOTE: ";
-    html.write(std::string("<p class=\"log ") + cls + "\">" + prefix + htmlescape(text) + "</p>\n");
+    html.write(std::string("<p class=\"log ") + cls + "\">" + levelof() + prefix + htmlescape(text) + "</p>\n");
 }
 
 void Program::endreport() {
@@ -343,11 +354,11 @@ void Program::interrupt() {
 void Program::finish(Binding& b) {
     if (b.done) return;
     if (direct == &b) direct = nullptr;
-    else if (!b.phantom) interrupt();
+    else if (!b.phantom && !b.noprint) interrupt();
     b.done = true;
     if (b.obj && b.obj->binding == &b) b.obj->binding = nullptr;
     for (auto& [r, w] : b.makes) r->appeared = true;
-    if (b.phantom) return;
+    if (b.phantom || b.noprint) return;
     // The rest of a table that streamed until something else was printed continues under
     // repeated headers; with no row after the interruption there is nothing to continue.
     if (b.rows == b.rowsatsuspend) {
@@ -363,15 +374,23 @@ void Program::finish(Binding& b) {
     b.html.reset();
 }
 
-void Program::opengroup(OutGroup& g) {
-    interrupt();
-    heading(std::string());
-    html.write("<section class=\"group\">\n<h2>" + htmlescape(g.label.empty() ? g.name : g.label) + "</h2>\n");
+void Program::opengroup(OutGroup& g) { openstack.push_back(&g); }
+
+void Program::sectionfor() {
+    for (OutGroup* g : openstack) {
+        if (g->section) continue;
+        interrupt();
+        heading(std::string());
+        g->section = true;
+        html.write("<section class=\"group\">\n<h2>" + htmlescape(g->label.empty() ? g->name : g->label) + "</h2>\n");
+    }
 }
 
 void Program::closegroup(OutGroup& g) {
+    std::erase(openstack, &g);
     if (!g.open) return;
     g.open = false;
+    if (!g.section) return;
     interrupt();
     html.write("</section>\n");
 }
@@ -380,7 +399,15 @@ void Program::note(const std::string& text) {
     interrupt();
     heading(std::string());
     listing.write(text + "\n\n");
-    html.write("<p class=\"note\">" + htmlescape(text) + "</p>\n");
+    html.write("<p class=\"note\">" + levelof() + htmlescape(text) + "</p>\n");
+}
+
+// A note or message inside a class level without a section of its own names the level: the
+// statement's notes stand together, each with the level it concerns.
+std::string Program::levelof() const {
+    if (openstack.empty() || openstack.back()->section) return std::string();
+    const OutGroup* g = openstack.back();
+    return "<span class=\"level\">" + htmlescape(g->label.empty() ? g->name : g->label) + ":</span> ";
 }
 
 void Program::beginstep() {
@@ -431,6 +458,7 @@ void Program::endstep() {
             rt::sup::logline(sess, 'E', "MAKE: the data set " + r->lib + "." + r->mem + " could not be written: " + err);
     }
     makes.clear();
+    makecalls = 0;
     direct = nullptr;
     byid.clear();
     bindings.clear();
@@ -445,6 +473,7 @@ void Program::endstep() {
     destlists.clear();
     live.clear();
     texts.clear();
+    openstack.clear();
 }
 
 }  // namespace rt::out

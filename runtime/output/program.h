@@ -40,6 +40,7 @@ struct Binding {
     std::vector<std::pair<std::string, std::string>> by;
     std::string byline;
     bool more = false;            // end of rows said that more groups follow
+    bool noprint = false;         // a MAKE with NOPRINT names the table: no listing, no report
     bool done = false;
     std::unique_ptr<ListingTable> listing;
     std::unique_ptr<HtmlTable> html;
@@ -100,6 +101,7 @@ public:
     std::vector<std::unique_ptr<Binding>> bindings;
     std::map<uint32_t, Binding*> byid;
     std::vector<std::unique_ptr<MakeRequest>> makes;
+    int makecalls = 0;                // MAKE requests of the step so far (method 286)
     std::vector<std::unique_ptr<DestStore>> destlists;
     std::unordered_set<const void*> live;   // every object of the step, to check handles
 
@@ -129,8 +131,14 @@ public:
     void addmakes(Binding& b, std::string& err);
     // Prints a finished table (titles, BY line, headers, rows) in publish order.
     void finish(Binding& b);
+    // An output group (a class level of a statement). Its tables are one table of the
+    // statement with a Group column, so in the report the level gets a section of its own
+    // only for what it draws (sectionfor); its notes name the level.
     void opengroup(OutGroup& g);
     void closegroup(OutGroup& g);
+    void sectionfor();
+    std::string levelof() const;
+    std::vector<OutGroup*> openstack;   // the open output groups, innermost last
     void note(const std::string& text);
     // A graph request of the statistical graphics: drawn from its template and phantom data
     // as a page in graphics/ (SVG and PNG, as the device pages are) and inlined in the report.

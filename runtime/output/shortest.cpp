@@ -6,6 +6,7 @@
 #include "runtime/output/shortest.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstring>
 #include "runtime/output/pow10table.h"
 
@@ -193,10 +194,15 @@ bool shortestdigits(double x, uint64_t& digits, int& exp10) {
     return true;
 }
 
-size_t shortesttext(double x, char* buf) {
+size_t shortesttext(double x, char* buf, bool plain) {
     uint64_t d;
     int ex;
-    if (!shortestdigits(x, d, ex)) return slowtext(x, buf);
+    if (!shortestdigits(x, d, ex)) {
+        const double a = std::fabs(x);
+        if (plain && a >= 1e-5 && a < 1e15)
+            return static_cast<size_t>(std::to_chars(buf, buf + 63, x, std::chars_format::fixed).ptr - buf);
+        return slowtext(x, buf);
+    }
     int n = countdigits(d);
     int X = ex + n - 1;   // the exponent of the first digit
     int ax = X < 0 ? -X : X;
@@ -207,7 +213,7 @@ size_t shortesttext(double x, char* buf) {
     char* o = buf;
     if (x < 0) *o++ = '-';
     // The 24-byte copies may write past the text (within the 64 bytes of buf).
-    if (fixedlen <= scilen) {
+    if (fixedlen <= scilen || (plain && X >= -5 && X < 15)) {
         if (X < 0) {   // "0.", at most four zeros (else scientific is shorter), the digits
             std::memcpy(o, "0.0000", 6);
             std::memcpy(o + 1 - X, dg, 24);

@@ -13,7 +13,8 @@ namespace rt::out {
 bool shortestdigits(double x, uint64_t& digits, int& exp10);
 
 // Writes the text into buf, which must hold 64 bytes (the bytes after the text are
-// scratch); returns the length.
-size_t shortesttext(double x, char* buf);
+// scratch); returns the length. plain: fixed notation whenever the first digit lies between
+// 10^-5 and 10^14 (MAKE data sets: 100000 as read, not 1e+05), the shortest text otherwise.
+size_t shortesttext(double x, char* buf, bool plain = false);
 
 }  // namespace rt::out

@@ -15,6 +15,8 @@ namespace rt::out {
 void Program::statgraph(const GraphRequest& g) {
     rt::sgr::Graph G;
     G.req = &g;
+    // A page of a BY group says which group it shows, as the report does above the figure.
+    G.byline = bylinetext(currentby(sess));
     for (uint32_t ref : g.refs) {
         const PhantomData* found = nullptr;
         for (const auto& p : phantoms)
@@ -52,6 +54,7 @@ void Program::statgraph(const GraphRequest& g) {
     if (!drawn) sup::logline(sess, 'W', "The graph " + g.name + " is not drawn: " + why + ".");
     if (!ok) sup::logline(sess, 'E', "The graphics page " + p->name + " could not be written: " + p->tee.error() + ".");
 
+    sectionfor();
     interrupt();
     heading(std::string());
     std::string h = "<figure class=\"plot\" data-graph=\"" + htmlescape(g.name) + "\" data-template=\"" + htmlescape(g.templ) + "\">\n";

@@ -106,7 +106,10 @@ std::vector<Template> build() {
          {"Tsamp", col("Trials for Tolerance", fix())}},
         {{"Lower", "Upper", "Prediction Limits"}});
     add("kv.vitalyx.modest", T, {}, limits);
-    add("kv.vitalyx.obstats", T, {{"Prob", col("Prob", fix())}, {"CEN", col("Censor", count(6))}});
+    add("kv.vitalyx.obstats", T,
+        {{"Prob", col("Prob", fix())}, {"Pcntl", col("Pcntl", fix())}, {"CEN", col("Censor", count(6))}});
+    t.back().title = "Observation Statistics";
+    t.back().leadbefore = {"Scale", "Prob", "Pcntl", "Xbeta", "Surv", "Resid", "SRESID", "Gresid", "Dresid", "Aresid"};
     add("kv.vitalyx.mcfsum", T, {});
     add("kv.vitalyx.mcfdsum", T, {});
     add("kv.vitalyx.mcfest", T,

@@ -31,6 +31,11 @@ struct Template {
     // then the names every table template shares.
     std::vector<std::pair<std::string, ColSpec>> cols;
     std::vector<SpanSpec> spans;
+    // The columns before the first of these name the row (the response and input columns of
+    // the observation statistics): a table wider than the line repeats them in every panel.
+    std::vector<std::string> leadbefore;
+    // The title of a table that has neither a title nor a label of its own.
+    std::string title;
 
     // How the column prints: by its name, else by its role (the column's template item),
     // else by its kind (5 double, 3 integer, 6 and 66 text).

@@ -81,20 +81,21 @@ Axis lifeaxis(const Vars& v, bool log, double lo, double hi) {
     return endsaxis(log, lo, hi, v.number("_LifeMin", NAN), v.number("_LifeMax", NAN));
 }
 
-Axis endsaxis(bool log, double lo, double hi, double gl, double gh) {
+Axis endsaxis(bool log, double lo, double hi, double gl, double gh, bool nice) {
     auto usable = [&](double g) { return std::isfinite(g) && (!log || g > 0); };
     bool hl = usable(gl), hh = usable(gh);
     if (hl && hh && !(gl < gh)) hl = hh = false;
     const bool data = lo <= hi;
     if (hl && !hh && data && !(gl < hi)) hl = false;
     if (hh && !hl && data && !(gh > lo)) hh = false;
-    if (!hl && !hh) return dataaxis(log, lo, hi, false);
+    auto axis = [&](double a, double b) { return nice && !log ? niceaxis(a, b, 4) : dataaxis(log, a, b, false); };
+    if (!hl && !hh) return axis(lo, hi);
     double a = hl ? gl : lo, b = hh ? gh : hi;
     if (!data) {   // one end and no data: a decade, or a unit, beside it
         if (!hl) a = log ? b / 10 : b - std::max(1.0, std::fabs(b));
         if (!hh) b = log ? a * 10 : a + std::max(1.0, std::fabs(a));
     }
-    Axis ax = dataaxis(log, a, b, false);
+    Axis ax = axis(a, b);
     const double ua = ax.unit(a), ub = ax.unit(b);
     double step = INFINITY;
     for (size_t k = 1; k < ax.major.size(); ++k) step = std::min(step, ax.major[k] - ax.major[k - 1]);
@@ -117,6 +118,7 @@ Axis endsaxis(bool log, double lo, double hi, double gl, double gh) {
         if ((!hl || t > ua) && (!hh || t < ub)) out.minor.push_back(t);
     out.lo = hl ? ua : ax.lo;
     out.hi = hh ? ub : ax.hi;
+    uniformlabels(out);
     return out;
 }
 

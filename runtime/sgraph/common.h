@@ -41,13 +41,21 @@ Axis probtimeaxis(const rt::out::PhantomData& d, bool log, const Vars& v);
 // no place on the axis (not above 0 on a log one), a pair not in order, or one end alone that
 // leaves none of the data on the axis is not used.
 Axis lifeaxis(const Vars& v, bool log, double lo, double hi);
-// The same with the ends given as numbers (NaN: not given).
-Axis endsaxis(bool log, double lo, double hi, double gl, double gh);
-// Every group of a probability plot's phantom in one frame, coloured apart (the probability
-// panel of a relation plot).
-void probpanel(Canvas& c, const Frame& f, const rt::out::PhantomData& d, bool limits, bool fit, bool band, double alpha);
+// The same with the ends given as numbers (NaN: not given); nice: a linear axis of the data
+// is a nice range of about four steps (niceaxis) rather than one close to the data.
+Axis endsaxis(bool log, double lo, double hi, double gl, double gh, bool nice = false);
+// The probability axis's range [*vlo, *vhi] on the quantile scale: from the tick at or below
+// the lowest plotted point to the tick at or above the highest (with their limits when drawn),
+// as the device road takes it; an end the user gave (keeplo, keephi) stays, and without points
+// both stay.
+void probrange(const rt::out::PhantomData& d, std::string_view ticks, bool limits, bool keeplo, bool keephi, double* vlo,
+               double* vhi);
+// Every group of a probability plot's phantom in one frame, told apart by colour, marker and
+// line (the probability panel of a relation plot); turned: the time up the frame.
+void probpanel(Canvas& c, const Frame& f, const rt::out::PhantomData& d, bool turned, bool limits, bool fit, bool band,
+               double alpha);
 // The legend of the groups of a probability panel (their overlay texts, else their labels),
-// in the colours probpanel draws them with.
-std::vector<LegendEntry> problegend(const rt::out::PhantomData& d);
+// with the markers and lines probpanel draws them with (lines: the fitted lines are drawn).
+std::vector<LegendEntry> problegend(const rt::out::PhantomData& d, bool lines);
 
 }  // namespace rt::sgr

@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "runtime/sgraph/vars.h"
+
 namespace rt::sgr {
 
 namespace {
@@ -43,11 +45,59 @@ gfx::TextStyle textstyle(double size, const Rgb& c, bool bold) {
 
 double textwidth(std::string_view s, double size, bool bold) { return gfx::measure(s, textstyle(size, style().text, bold)).width; }
 
-std::string numlabel(double v) {
+namespace {
+// The number in plain decimals with the fewest places (at most 12) that give its 6 significant
+// digits; empty when it takes more.
+std::string plain(double v) {
     if (v == 0 || std::fabs(v) < 1e-300) return "0";
-    char b[32];
+    char b[48];
     std::snprintf(b, sizeof b, "%.6g", v);
-    return b;
+    const double target = std::strtod(b, nullptr);
+    for (int d = 0; d <= 12; ++d) {
+        std::snprintf(b, sizeof b, "%.*f", d, v);
+        if (std::fabs(std::strtod(b, nullptr) - target) <= 1e-12 * std::fabs(target)) return std::strcmp(b, "-0") == 0 ? "0" : b;
+    }
+    return {};
+}
+// The number in exponent notation: 1e-15, 2.5e+20.
+std::string exponent(double v) {
+    char b[48];
+    std::snprintf(b, sizeof b, "%.5e", v);
+    std::string s(b);
+    const size_t e = s.find('e');
+    std::string m = s.substr(0, e);
+    if (m.find('.') != std::string::npos) {
+        while (m.back() == '0') m.pop_back();
+        if (m.back() == '.') m.pop_back();
+    }
+    return m + s.substr(e);
+}
+}  // namespace
+
+std::string numlabel(double v) {
+    std::string p = plain(v);
+    return p.empty() ? exponent(v) : p;
+}
+
+void uniformlabels(Axis& a) {
+    std::vector<double> v;
+    for (const std::string& l : a.labels) {
+        const std::string t = trim(l);
+        char* end = nullptr;
+        const double x = std::strtod(t.c_str(), &end);
+        if (t.empty() || !end || *end != '\0' || !std::isfinite(x)) return;
+        v.push_back(x);
+    }
+    std::vector<std::string> out;
+    for (double x : v) {
+        out.push_back(plain(x));
+        if (out.back().empty()) break;
+    }
+    if (!out.empty() && out.back().empty()) {
+        out.clear();
+        for (double x : v) out.push_back(exponent(x));
+    }
+    a.labels = out;
 }
 
 Axis linearaxis(double lo, double hi, int n) {
@@ -86,6 +136,40 @@ Axis linearaxis(double lo, double hi, int n) {
         a.major.push_back(t);
         a.labels.push_back(numlabel(t));
     }
+    uniformlabels(a);
+    return a;
+}
+
+Axis niceaxis(double lo, double hi, int n) {
+    if (!(lo <= hi) || !std::isfinite(lo) || !std::isfinite(hi)) lo = 0, hi = 1;
+    n = std::max(n, 1);
+    // A range without width is widened around its value first.
+    const double m = std::max(std::fabs(lo), std::fabs(hi));
+    if (m + 1e-4 * (hi - lo) == m) {
+        double w = std::fabs((lo + hi) * 0.5);
+        if (w == 0) w = 1;
+        lo -= w, hi += w;
+    }
+    // The nice value nearest to the wanted step: the thresholds are the geometric means of
+    // neighbouring values.
+    static const double nice[] = {1, 2, 2.5, 5, 10};
+    const double r = (hi - lo) / n;
+    const double p = std::pow(10.0, std::floor(std::log10(r)));
+    size_t i = 0;
+    while (i + 1 < std::size(nice) && r / p >= std::sqrt(nice[i] * nice[i + 1])) ++i;
+    const double step = nice[i] * p, tol = 1.053671212772351e-08 * (hi - lo);
+    const double first = std::floor((lo + tol) / step), last = std::ceil((hi - tol) / step);
+    Axis a;
+    // The frame reaches a little beyond the end ticks, as the device road's frame does.
+    const double pad = 0.02 * (std::max(last, first + 1) - first) * step;
+    a.lo = first * step - pad;
+    a.hi = std::max(last, first + 1) * step + pad;
+    for (double k = first; k <= last + 1e-9 && k - first <= 1000; k += 1) {
+        const double t = std::fabs(k) < 1e-9 ? 0.0 : k * step;
+        a.major.push_back(t);
+        a.labels.push_back(numlabel(t));
+    }
+    uniformlabels(a);
     return a;
 }
 
@@ -112,6 +196,7 @@ Axis logaxis(double lo, double hi) {
             }
         }
     }
+    uniformlabels(a);
     return a;
 }
 
@@ -124,6 +209,7 @@ Axis givenaxis(const std::vector<double>& pos, const std::vector<std::string>& l
         a.major.push_back(pos[k]);
         a.labels.push_back(k < labels.size() ? labels[k] : numlabel(pos[k]));
     }
+    uniformlabels(a);
     return a;
 }
 
@@ -198,6 +284,109 @@ void ytitle(Canvas& c, const std::string& t, double a, double b, double x) {
     if (!t.empty()) c.text(t, x, (a + b) / 2, 90, gfx::Anchor::Middle, textstyle(style().titlefont));
 }
 
+// ---- line styles
+std::vector<double> groupdashes(int k) {
+    static const std::vector<double> dashes[] = {
+        {}, {7, 3}, {8, 3, 2, 3}, {4, 3}, {12, 4}, {8, 3, 2, 3, 2, 3},
+    };
+    const int n = static_cast<int>(std::size(dashes));
+    return dashes[((k % n) + n) % n];
+}
+
+gfx::Stroke bandstroke(const Rgb& c) { return gfx::Stroke{tint(c, 0.6), 0.7, {1, 2}}; }
+
+// ---- clipping
+bool clipsegment(const Rect& r, double* x0, double* y0, double* x1, double* y1) {
+    // Liang-Barsky: the part of the segment whose parameter t in [0, 1] lies inside every edge.
+    const double dx = *x1 - *x0, dy = *y1 - *y0;
+    double t0 = 0, t1 = 1;
+    const double p[] = {-dx, dx, -dy, dy}, q[] = {*x0 - r.x0, r.x1 - *x0, *y0 - r.y0, r.y1 - *y0};
+    for (int k = 0; k < 4; ++k) {
+        if (p[k] == 0) {
+            if (q[k] < 0) return false;
+            continue;
+        }
+        const double t = q[k] / p[k];
+        if (p[k] < 0) t0 = std::max(t0, t);
+        else t1 = std::min(t1, t);
+        if (t0 > t1) return false;
+    }
+    const double ax = *x0, ay = *y0;
+    *x0 = t0 > 0 ? ax + t0 * dx : ax;
+    *y0 = t0 > 0 ? ay + t0 * dy : ay;
+    *x1 = t1 < 1 ? ax + t1 * dx : *x1;
+    *y1 = t1 < 1 ? ay + t1 * dy : *y1;
+    // What the arithmetic leaves a hair outside is put on the edge.
+    *x0 = std::clamp(*x0, r.x0, r.x1), *x1 = std::clamp(*x1, r.x0, r.x1);
+    *y0 = std::clamp(*y0, r.y0, r.y1), *y1 = std::clamp(*y1, r.y0, r.y1);
+    return true;
+}
+
+std::vector<std::vector<double>> clippolyline(const Rect& r, const double* xy, size_t n) {
+    std::vector<std::vector<double>> runs;
+    std::vector<double> cur;
+    auto close = [&] {
+        if (cur.size() >= 4) runs.push_back(std::move(cur));
+        cur.clear();
+    };
+    for (size_t k = 0; k + 1 < n; ++k) {
+        double x0 = xy[2 * k], y0 = xy[2 * k + 1], x1 = xy[2 * k + 2], y1 = xy[2 * k + 3];
+        const double ex = x1, ey = y1;
+        if (!clipsegment(r, &x0, &y0, &x1, &y1)) {
+            close();
+            continue;
+        }
+        if (cur.empty() || cur[cur.size() - 2] != x0 || cur.back() != y0) {
+            close();
+            cur.push_back(x0);
+            cur.push_back(y0);
+        }
+        cur.push_back(x1);
+        cur.push_back(y1);
+        if (x1 != ex || y1 != ey) close();   // the segment leaves the rectangle here
+    }
+    close();
+    return runs;
+}
+
+std::vector<double> clippolygon(const Rect& r, const std::vector<double>& xy) {
+    // Sutherland-Hodgman, one edge of the rectangle at a time.
+    std::vector<double> in = xy, out;
+    for (int edge = 0; edge < 4 && in.size() >= 6; ++edge) {
+        auto inside = [&](double x, double y) {
+            switch (edge) {
+                case 0: return x >= r.x0;
+                case 1: return x <= r.x1;
+                case 2: return y >= r.y0;
+                default: return y <= r.y1;
+            }
+        };
+        auto cross = [&](double ax, double ay, double bx, double by, double* cx, double* cy) {
+            const bool vertical = edge < 2;
+            const double at = edge == 0 ? r.x0 : edge == 1 ? r.x1 : edge == 2 ? r.y0 : r.y1;
+            const double t = vertical ? (at - ax) / (bx - ax) : (at - ay) / (by - ay);
+            *cx = vertical ? at : ax + t * (bx - ax);
+            *cy = vertical ? ay + t * (by - ay) : at;
+        };
+        out.clear();
+        const size_t n = in.size() / 2;
+        for (size_t k = 0; k < n; ++k) {
+            const double ax = in[2 * ((k + n - 1) % n)], ay = in[2 * ((k + n - 1) % n) + 1], bx = in[2 * k], by = in[2 * k + 1];
+            const bool ia = inside(ax, ay), ib = inside(bx, by);
+            double cx, cy;
+            if (ib) {
+                if (!ia) cross(ax, ay, bx, by, &cx, &cy), out.push_back(cx), out.push_back(cy);
+                out.push_back(bx), out.push_back(by);
+            } else if (ia) {
+                cross(ax, ay, bx, by, &cx, &cy), out.push_back(cx), out.push_back(cy);
+            }
+        }
+        in.swap(out);
+    }
+    for (size_t k = 0; k + 1 < in.size(); k += 2) in[k] = std::clamp(in[k], r.x0, r.x1), in[k + 1] = std::clamp(in[k + 1], r.y0, r.y1);
+    return in.size() >= 6 ? in : std::vector<double>{};
+}
+
 // ---- paths and bands
 void Path::add(double dx, double dy) {
     double x, y;
@@ -216,7 +405,9 @@ void Path::brk() {
 
 void Path::draw(Canvas& c, const gfx::Stroke& s) {
     brk();
-    for (auto& r : runs_) c.polyline(r.data(), r.size() / 2, s);
+    const Rect box{f_.x0, f_.y0, f_.x1, f_.y1};
+    for (auto& r : runs_)
+        for (auto& piece : clippolyline(box, r.data(), r.size() / 2)) c.polyline(piece.data(), piece.size() / 2, s);
     runs_.clear();
 }
 
@@ -245,15 +436,19 @@ void Band::brk() { close(); }
 
 void Band::draw(Canvas& c, const Rgb& fill, const gfx::Stroke* edge, bool filled) {
     close();
+    const Rect box{f_.x0, f_.y0, f_.x1, f_.y1};
     for (auto& r : runs_) {
         std::vector<double> xy;
         xy.reserve(r.size() * 2);
         for (auto& [x, y] : r) xy.push_back(x), xy.push_back(y);
-        if (filled) c.fill(xy.data(), r.size(), fill);
+        if (filled) {
+            const std::vector<double> in = clippolygon(box, xy);
+            if (!in.empty()) c.fill(in.data(), in.size() / 2, fill);
+        }
         if (edge) {
             const size_t half = r.size() / 2;
-            c.polyline(xy.data(), half, *edge);
-            c.polyline(xy.data() + 2 * half, r.size() - half, *edge);
+            for (auto& piece : clippolyline(box, xy.data(), half)) c.polyline(piece.data(), piece.size() / 2, *edge);
+            for (auto& piece : clippolyline(box, xy.data() + 2 * half, r.size() - half)) c.polyline(piece.data(), piece.size() / 2, *edge);
         }
     }
     runs_.clear();
@@ -379,6 +574,15 @@ const gfx::MarkerShape& square() {
     return m;
 }
 
+const gfx::MarkerShape& groupmarker(int k) {
+    switch (((k % 4) + 4) % 4) {
+        case 0: return opencircle();
+        case 1: return triangle();
+        case 2: return diamond();
+        default: return square();
+    }
+}
+
 void marks(Canvas& c, const Frame& f, const gfx::MarkerShape& m, double size, const gfx::Stroke& s,
            const std::vector<double>& xs, const std::vector<double>& ys) {
     SpotMarks sm(f);
@@ -453,7 +657,7 @@ void legend(Canvas& c, const std::vector<LegendEntry>& e, const std::string& tit
         const double w = entrywidth(en);
         if (x + w > x1 && x > x0) x = x0, y -= h;
         const double my = y + st.font * 0.6;
-        if (en.line) c.line(x, my, x + kSwatch, my, gfx::Stroke{en.color, 1.2, {}});
+        if (en.line) c.line(x, my, x + kSwatch, my, gfx::Stroke{en.color, 1.2, en.dashes});
         if (en.marker) {
             const double xy[] = {x + kSwatch / 2, my};
             c.markers(*en.marker, 6, gfx::Stroke{en.color, 0.9, {}}, xy, 1);
@@ -463,50 +667,139 @@ void legend(Canvas& c, const std::vector<LegendEntry>& e, const std::string& tit
     }
 }
 
-// ---- inset
-void inset(Canvas& c, const Frame& f, const InsetBox& box, const std::vector<std::pair<double, double>>& points) {
+// ---- what is drawn, and the inset kept clear of it
+namespace {
+bool meets(const std::array<double, 4>& sg, double x0, double y0, double x1, double y1) {
+    double a = sg[0], b = sg[1], c = sg[2], d = sg[3];
+    return clipsegment(Rect{x0, y0, x1, y1}, &a, &b, &c, &d);
+}
+bool inpolygon(const std::vector<double>& p, double x, double y) {
+    bool in = false;
+    const size_t n = p.size() / 2;
+    for (size_t i = 0, j = n - 1; i < n; j = i++) {
+        const double xi = p[2 * i], yi = p[2 * i + 1], xj = p[2 * j], yj = p[2 * j + 1];
+        if ((yi > y) != (yj > y) && x < (xj - xi) * (y - yi) / (yj - yi) + xi) in = !in;
+    }
+    return in;
+}
+}  // namespace
+
+Drawn::Cover Drawn::cover(double x0, double y0, double x1, double y1) const {
+    Cover c;
+    for (const Mark& m : marks)
+        if (m.x >= x0 - m.r && m.x <= x1 + m.r && m.y >= y0 - m.r && m.y <= y1 + m.r) ++c.marks;
+    for (const auto& sg : segments)
+        if (meets(sg, x0, y0, x1, y1)) ++c.segments;
+    for (const auto& a : areas) {
+        const size_t n = a.size() / 2;
+        bool hit = inpolygon(a, 0.5 * (x0 + x1), 0.5 * (y0 + y1));
+        for (size_t k = 0; k < n && !hit; ++k) {
+            const size_t j = (k + 1) % n;
+            hit = meets({a[2 * k], a[2 * k + 1], a[2 * j], a[2 * j + 1]}, x0, y0, x1, y1);
+        }
+        if (hit) ++c.areas;
+    }
+    return c;
+}
+
+void Collect::line(double x0, double y0, double x1, double y1, const gfx::Stroke& s) {
+    d_.segments.push_back({x0, y0, x1, y1});
+    to_.line(x0, y0, x1, y1, s);
+}
+
+void Collect::polyline(const double* xy, size_t n, const gfx::Stroke& s) {
+    for (size_t k = 0; k + 1 < n; ++k) d_.segments.push_back({xy[2 * k], xy[2 * k + 1], xy[2 * k + 2], xy[2 * k + 3]});
+    to_.polyline(xy, n, s);
+}
+
+void Collect::fill(const double* xy, size_t n, const Rgb& c) {
+    d_.areas.emplace_back(xy, xy + 2 * n);
+    to_.fill(xy, n, c);
+}
+
+void Collect::markers(const gfx::MarkerShape& m, double size, const gfx::Stroke& s, const double* xy, size_t n) {
+    for (size_t k = 0; k < n; ++k) d_.marks.push_back({xy[2 * k], xy[2 * k + 1], size / 2});
+    to_.markers(m, size, s, xy, n);
+}
+
+void inset(Canvas& c, const Frame& f, const InsetBox& box, const Drawn& drawn) {
     if (box.lines.empty() && box.head.empty()) return;
     const Style& st = style();
-    const double pad = 4, m = 5;
-    double fs = st.font * 0.95, lh = 0, w = 0, h = 0;
-    auto measure = [&] {
+    const double m = 5;
+    const double full = st.font * 0.95, smallest = 5.95;   // font sizes, points: 6 is the smallest readable
+    double fs = full, pad = 4, lh = 0, w = 0, h = 0;
+    auto measure = [&](double size) {
+        fs = size;
+        pad = 4 * size / full;
         lh = fs * 1.3;
         double lw = 0, vw = 0;
         for (auto& [l, v] : box.lines) lw = std::max(lw, textwidth(l, fs)), vw = std::max(vw, textwidth(v, fs));
-        w = lw + (vw > 0 ? 8 + vw : 0);
+        w = lw + (vw > 0 ? 8 * size / full + vw : 0);
         if (!box.head.empty()) w = std::max(w, textwidth(box.head, fs, true));
         w += 2 * pad;
         h = (box.lines.size() + (box.head.empty() ? 0 : 1)) * lh + 2 * pad - (lh - fs) + 2;
     };
-    measure();
-    // A box larger than its frame (a panel of a page of panels) is written smaller, down to
-    // 60 percent, so that it stays inside the frame and covers less of it.
-    const double k = std::min({1.0, (f.x1 - f.x0 - 2 * m) / w, (f.y1 - f.y0 - 2 * m) / h});
-    if (k < 1) {
-        fs *= std::max(k * 0.98, 0.6);
-        measure();
-    }
+    auto fits = [&] { return w <= f.x1 - f.x0 - 2 * m && h <= f.y1 - f.y0 - 2 * m; };
     auto place = [&](const std::string& ha, const std::string& va, double* bx, double* by) {
         *bx = ha == "left" ? f.x0 + m : ha == "right" ? f.x1 - m - w : (f.x0 + f.x1 - w) / 2;
         *by = va == "bottom" ? f.y0 + m : va == "top" ? f.y1 - m - h : (f.y0 + f.y1 - h) / 2;
     };
+    // The sizes tried, from the full size down to the smallest readable one.
+    std::vector<double> sizes;
+    for (double k = 1.0; full * k >= smallest - 1e-9; k -= 0.1) sizes.push_back(full * k);
     double bx = f.x0, by = f.y0;
     if (!box.halign.empty() && !box.valign.empty()) {
+        // A place the user gave: written smaller only as far as the frame needs.
+        bool ok = false;
+        for (double sz : sizes)
+            if (measure(sz), fits()) {
+                ok = true;
+                break;
+            }
+        if (!ok) {
+            measure(full);
+            const double k = std::min({1.0, (f.x1 - f.x0 - 2 * m) / w, (f.y1 - f.y0 - 2 * m) / h});
+            measure(full * std::max(k * 0.98, 0.6));
+        }
         place(box.halign, box.valign, &bx, &by);
     } else {
-        // The corner and side positions in the order of preference; the one covering the
-        // fewest points wins, the earlier on a tie.
         static const char* order[][2] = {{"left", "top"},  {"right", "top"},  {"right", "bottom"}, {"left", "bottom"},
                                          {"right", "center"}, {"left", "center"}, {"center", "top"}, {"center", "bottom"}};
-        size_t best = SIZE_MAX;
-        for (auto& o : order) {
-            double x, y;
-            place(o[0], o[1], &x, &y);
-            size_t n = 0;
-            for (auto& [px, py] : points)
-                if (px >= x - 2 && px <= x + w + 2 && py >= y - 2 && py <= y + h + 2) ++n;
-            if (n < best) best = n, bx = x, by = y;
-            if (n == 0) break;
+        struct Best {
+            Drawn::Cover c;
+            double size = 0;
+            const char* const* at = nullptr;
+        } best;
+        auto better = [](const Drawn::Cover& a, const Drawn::Cover& b) {
+            if (a.marks != b.marks) return a.marks < b.marks;
+            if (a.segments != b.segments) return a.segments < b.segments;
+            return a.areas < b.areas;
+        };
+        bool found = false;
+        for (double sz : sizes) {
+            measure(sz);
+            if (!fits()) continue;
+            for (auto& o : order) {
+                double x, y;
+                place(o[0], o[1], &x, &y);
+                const Drawn::Cover cv = drawn.cover(x - 1, y - 1, x + w + 1, y + h + 1);
+                if (!best.at || better(cv, best.c)) best = {cv, sz, o};
+                if (cv.none()) {
+                    found = true;
+                    break;
+                }
+            }
+            if (found) break;
+        }
+        if (best.at) {
+            measure(best.size);
+            place(best.at[0], best.at[1], &bx, &by);
+        } else {
+            // Not even the smallest size fits the frame: written smaller still, at the first corner.
+            measure(full);
+            const double k = std::min({1.0, (f.x1 - f.x0 - 2 * m) / w, (f.y1 - f.y0 - 2 * m) / h});
+            measure(full * std::max(k * 0.98, 0.6));
+            place("left", "top", &bx, &by);
         }
     }
     const double xy[] = {bx, by, bx + w, by, bx + w, by + h, bx, by + h};

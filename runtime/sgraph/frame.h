@@ -7,6 +7,7 @@
 // never handed to the canvas: lines break there, marks are left out.
 #pragma once
 #include <cmath>
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -40,10 +41,19 @@ Axis linearaxis(double lo, double hi, int n = 5);
 // A log axis in whole decades covering [lo, hi] (data units, both above 0), with minor
 // ticks at 2..9 and, over less than two decades, labelled 2 and 5 multiples too.
 Axis logaxis(double lo, double hi);
+// A linear axis of about n intervals of a nice step (1, 2, 2.5 or 5 times a power of ten,
+// the nearest to (hi - lo) / n), its end ticks moved out to multiples of the step and the
+// frame a fiftieth beyond them: the device road's scale of MCF axes.
+Axis niceaxis(double lo, double hi, int n = 4);
 // An axis with the ticks given (positions in axis units) over [lo, hi].
 Axis givenaxis(const std::vector<double>& pos, const std::vector<std::string>& labels, double lo, double hi);
-// A number as a tick label: at most 6 significant digits, no trailing zeros.
+// A number as a tick label: at most 6 significant digits, no trailing zeros, in plain
+// decimals with a leading zero (0.00001, 1000000), or in exponent notation when plain
+// decimals would take more than 12 places.
 std::string numlabel(double v);
+// The labels of an axis in one format: when every label is a number, all in plain decimals
+// or, when one of them needs it, all in exponent notation.
+void uniformlabels(Axis& a);
 
 // The running range of data values in axis units.
 struct Range {
@@ -104,7 +114,26 @@ void ytitle(Canvas& c, const std::string& t, double a, double b, double x);
 double xlabelheight();
 double ylabelwidth(const Axis& a);
 
-// A polyline through the points in order, broken where a point has no place.
+// The dashes of the line of group k among groups drawn in one frame: solid, then dashes and
+// dash-dots; bands and limits take bandstroke, thinner, lighter and finely dotted, so that in
+// black and white a fit and its band tell apart, and the groups' lines from one another.
+std::vector<double> groupdashes(int k);
+gfx::Stroke bandstroke(const Rgb& c);
+// The marker of group k among groups drawn in one frame (an open circle first).
+const gfx::MarkerShape& groupmarker(int k);
+
+// Clipping to a rectangle: a segment (cut to its piece inside; false when nothing of it is
+// inside), a polyline (the runs inside, each of two points or more) and a polygon (what of it
+// is inside). Points are x and y in turn.
+struct Rect {
+    double x0, y0, x1, y1;
+};
+bool clipsegment(const Rect& r, double* x0, double* y0, double* x1, double* y1);
+std::vector<std::vector<double>> clippolyline(const Rect& r, const double* xy, size_t n);
+std::vector<double> clippolygon(const Rect& r, const std::vector<double>& xy);
+
+// A polyline through the points in order, broken where a point has no place; drawn only
+// inside its frame.
 class Path {
 public:
     explicit Path(const Frame& f) : f_(f) {}
@@ -121,7 +150,8 @@ private:
 
 // A band between lower and upper curves over the same abscissas (or ordinates when
 // vertical is false, as for a band of times at each probability), broken where either end
-// has no place; filled with the colour, its edges stroked when edge is given.
+// has no place; filled with the colour, its edges stroked when edge is given; drawn only
+// inside its frame.
 class Band {
 public:
     Band(const Frame& f, bool alongx) : f_(f), alongx_(alongx) {}
@@ -208,21 +238,64 @@ struct LegendEntry {
     std::string text;
     Rgb color;
     const gfx::MarkerShape* marker = nullptr;
-    bool line = true;
+    bool line = true;                   // a sample of the line: only where the line is drawn
+    std::vector<double> dashes;         // of the line sample
 };
 double legendheight(const std::vector<LegendEntry>& e, const std::string& title, double width);
 void legend(Canvas& c, const std::vector<LegendEntry>& e, const std::string& title, double x0, double x1, double top);
 
+// What is drawn inside a frame, in page points: marker centres with their radius, pieces of
+// lines, and filled areas (bands). What is placed later (an inset, a label) keeps clear of it.
+struct Drawn {
+    struct Mark {
+        double x, y, r;
+    };
+    std::vector<Mark> marks;
+    std::vector<std::array<double, 4>> segments;
+    std::vector<std::vector<double>> areas;   // polygons, x and y in turn
+    // What of it meets the rectangle [x0, x1] x [y0, y1].
+    struct Cover {
+        size_t marks = 0, segments = 0, areas = 0;
+        bool none() const { return marks == 0 && segments == 0 && areas == 0; }
+    };
+    Cover cover(double x0, double y0, double x1, double y1) const;
+};
+
+// A canvas that hands every call on and keeps the lines, fills and markers in a Drawn.
+class Collect : public Canvas {
+public:
+    Collect(Canvas& to, Drawn& d) : to_(to), d_(d) {}
+    void begin(double w, double h, const Rgb& b) override { to_.begin(w, h, b); }
+    void line(double x0, double y0, double x1, double y1, const gfx::Stroke& s) override;
+    void polyline(const double* xy, size_t n, const gfx::Stroke& s) override;
+    void fill(const double* xy, size_t n, const Rgb& c) override;
+    void hatch(const double* xy, size_t n, const gfx::Stroke& s, double a, double sp) override { to_.hatch(xy, n, s, a, sp); }
+    void markers(const gfx::MarkerShape& m, double size, const gfx::Stroke& s, const double* xy, size_t n) override;
+    void text(std::string_view t, double x, double y, double a, gfx::Anchor an, const gfx::TextStyle& st) override {
+        to_.text(t, x, y, a, an, st);
+    }
+    void pushclip(double x0, double y0, double x1, double y1) override { to_.pushclip(x0, y0, x1, y1); }
+    void popclip() override { to_.popclip(); }
+    bool end() override { return to_.end(); }
+
+private:
+    Canvas& to_;
+    Drawn& d_;
+};
+
 // An inset box: optional header, label-value lines; framed or not; placed at the corner
-// (h: left/center/right, v: top/center/bottom) of the frame; with automatic placement, at
-// the first of the corners whose box covers the fewest of the points given.
+// (h: left/center/right, v: top/center/bottom) of the frame. With automatic placement it
+// takes the first corner or side (top left, top right, bottom right, bottom left, right,
+// left, top, bottom) that nothing drawn meets, written smaller (down to the smallest readable
+// size) before it covers anything; when no place is free at any size, the place and size that
+// cover the fewest points, then lines, then bands.
 struct InsetBox {
     std::string head;
     std::vector<std::pair<std::string, std::string>> lines;
     bool framed = true;
     std::string halign, valign;         // empty: automatic
 };
-void inset(Canvas& c, const Frame& f, const InsetBox& box, const std::vector<std::pair<double, double>>& points);
+void inset(Canvas& c, const Frame& f, const InsetBox& box, const Drawn& drawn);
 
 // A text strip above a panel frame with the panel's group.
 void strip(Canvas& c, const Frame& f, const std::string& text, double height);

@@ -7,6 +7,7 @@
 // _IType.
 #include <algorithm>
 #include <cmath>
+#include <set>
 
 #include "runtime/sgraph/common.h"
 #include "runtime/sgraph/page.h"
@@ -65,8 +66,22 @@ std::vector<Group> cells(const std::vector<Group>& rs, int classes) {
     return v;
 }
 
+// How a group is drawn among the groups of its frame.
+struct Look {
+    Rgb color;
+    const gfx::MarkerShape* marker;
+    std::vector<double> dashes;
+};
+
+Look look(int k, bool apart) {
+    return apart ? Look{groupcolor(k), &groupmarker(k), groupdashes(k)} : Look{groupcolor(0), &opencircle(), {}};
+}
+
+// A group's curve, limits and points inside the frame; its end-of-observation marks (page x)
+// into marks, drawn in the strip outside the frame's clip.
 void drawgroup(Canvas& cv, const Frame& f, const PhantomData& d, const Cols& c, const Group& g, int type, bool join,
-               const Rgb& col, double stripy, std::vector<std::pair<double, double>>& pts) {
+               const Look& lk, std::vector<double>& marks) {
+    const Rgb& col = lk.color;
     // Step curve and its limits.
     if (type == 1 && c.x2 >= 0) {
         Path p(f), lo(f), hi(f);
@@ -87,10 +102,10 @@ void drawgroup(Canvas& cv, const Frame& f, const PhantomData& d, const Cols& c, 
             hi.add(x, h);
             px = x, py = y, pl = l, ph = h;
         }
-        gfx::Stroke lim{tint(col, 0.75), 0.7, {3, 2}};
+        const gfx::Stroke lim = bandstroke(col);
         lo.draw(cv, lim);
         hi.draw(cv, lim);
-        p.draw(cv, gfx::Stroke{col, 1.3, {}});
+        p.draw(cv, gfx::Stroke{col, 1.3, lk.dashes});
     }
     if (type == 2) {
         Path p(f);
@@ -98,9 +113,9 @@ void drawgroup(Canvas& cv, const Frame& f, const PhantomData& d, const Cols& c, 
             const double x = num(d, c.x, r);
             if (std::isfinite(x)) p.add(x, num(d, c.y, r));
         }
-        p.draw(cv, gfx::Stroke{col, 1.3, {}});
+        p.draw(cv, gfx::Stroke{col, 1.3, lk.dashes});
     }
-    std::vector<double> xs, ys, cx;
+    std::vector<double> xs, ys;
     gfx::Stroke bar{col, 0.8, {}};
     for (size_t r = g.first; r < g.last; ++r) {
         const double x = num(d, c.x, r), y = num(d, c.y, r);
@@ -114,15 +129,30 @@ void drawgroup(Canvas& cv, const Frame& f, const PhantomData& d, const Cols& c, 
                     cv.line(ox - 3, oy, ox + 3, oy, bar);
                 }
         }
-        const double ct = num(d, c.cens, r);
-        const double u = f.x.unit(ct);
-        if (std::isfinite(u) && u >= f.x.lo && u <= f.x.hi) cx.push_back(f.px(u)), cx.push_back(stripy);
+        const double u = f.x.unit(num(d, c.cens, r));
+        if (std::isfinite(u) && u >= f.x.lo && u <= f.x.hi) marks.push_back(f.px(u)), marks.push_back(f.y1 + 5);
     }
-    marks(cv, f, opencircle(), 5, gfx::Stroke{col, 0.9, {}}, xs, ys);
-    if (!cx.empty()) cv.markers(plus(), 5, gfx::Stroke{col, 0.8, {}}, cx.data(), cx.size() / 2);
-    for (size_t k = 0; k < xs.size() && pts.size() < 20000; ++k) {
-        double x, y;
-        if (f.at(xs[k], ys[k], &x, &y)) pts.emplace_back(x, y);
+    rt::sgr::marks(cv, f, *lk.marker, 5, gfx::Stroke{col, 0.9, {}}, xs, ys);
+}
+
+// The groups [first, last) of a frame: the zero line of a difference, curves, limits, points
+// and reference lines inside the frame's clip, collecting what is drawn; then the end marks.
+void drawframegroups(Canvas& cv, const Frame& f, const PhantomData& d, const Cols& c, const std::vector<Group>& gs, size_t first,
+                     size_t last, int type, bool join, bool apart, bool zero, Drawn* drawn) {
+    Collect col(cv, *drawn);
+    std::set<std::pair<double, std::string>> refs;
+    cv.pushclip(f.x0, f.y0, f.x1, f.y1);
+    // A difference of MCFs has its reference at no difference, under the curve.
+    if (zero) href(col, f, 0.0, std::string(), 0);
+    std::vector<std::vector<double>> marks(last - first);
+    for (size_t j = first; j < last; ++j) {
+        drawgroup(col, f, d, c, gs[j], type, join, look(static_cast<int>(j), apart), marks[j - first]);
+        reflines(col, f, d, gs[j].first, gs[j].last, false, refs);
+    }
+    cv.popclip();
+    for (size_t j = first; j < last; ++j) {
+        const std::vector<double>& m = marks[j - first];
+        if (!m.empty()) cv.markers(plus(), 5, gfx::Stroke{look(static_cast<int>(j), apart).color, 0.8, {}}, m.data(), m.size() / 2);
     }
 }
 
@@ -140,31 +170,45 @@ bool mcfplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& why
     const bool join = v.integer("_Join") == 1;
     const bool xlog = v.text("_XType") == "log", ylog = v.text("_YType") == "log";
 
-    // Axis ranges over every plotted value.
-    double xlo = INFINITY, xhi = -INFINITY, ylo = INFINITY, yhi = -INFINITY;
+    // The time axis over the event times and the units' end times, as the device road takes
+    // it (the step curve's first and last rows, at 0 and at its end, are cut at the frame);
+    // the MCF axis over every plotted value.
+    double xlo = INFINITY, xhi = -INFINITY, ylo = INFINITY, yhi = -INFINITY, curvelo = INFINITY;
     for (size_t r = 0; r < d->rows; ++r) {
-        for (int col : {c.x, c.x2, c.cens}) {
+        for (int col : {c.x, c.cens}) {
             const double x = num(*d, col, r);
             if (std::isfinite(x) && (!xlog || x > 0)) xlo = std::min(xlo, x), xhi = std::max(xhi, x);
         }
         for (int col : {c.y, c.ylo, c.yup, c.y2, c.ylo2, c.yup2}) {
             const double y = num(*d, col, r);
             if (std::isfinite(y) && (!ylog || y > 0)) ylo = std::min(ylo, y), yhi = std::max(yhi, y);
+            if (std::isfinite(y) && (col == c.y || col == c.y2)) curvelo = std::min(curvelo, y);
         }
     }
+    // Curves that do not go below 0 have their axis start at 0: normal limits below 0 near
+    // the start (a few events among many units) are cut at the frame.
+    if (!ylog && curvelo >= 0 && ylo < 0) ylo = 0;
+
+    if (!(xlo <= xhi))   // no event and no end mark: the step rows alone
+        for (size_t r = 0; r < d->rows; ++r) {
+            const double x = num(*d, c.x2, r);
+            if (std::isfinite(x) && (!xlog || x > 0)) xlo = std::min(xlo, x), xhi = std::max(xhi, x);
+        }
     PageSpec sp;
     sp.width = kPageWidth;
     sp.height = kPageHeight;
+    sp.byline = g.byline;
     sp.title = g.req->label;
-    // The ends the user gave (HLOWER, HUPPER, VLOWER, VUPPER) end the axes; a linear MCF axis
-    // otherwise starts at 0.
-    sp.x = lifeaxis(v, xlog, xlo, xhi);
+    // The ends the user gave (HLOWER, HUPPER, VLOWER, VUPPER) end the axes; otherwise both
+    // are nice ranges of about four steps, and a linear MCF axis starts at 0.
+    sp.x = endsaxis(xlog, xlo, xhi, v.number("_LifeMin", NAN), v.number("_LifeMax", NAN), true);
     if (!ylog && ylo <= yhi) ylo = std::min(ylo, 0.0), yhi = std::max(yhi, 0.0);
-    sp.y = endsaxis(ylog, ylo, yhi, v.number("_MCFMin", NAN), v.number("_MCFMax", NAN));
+    sp.y = endsaxis(ylog, ylo, yhi, v.number("_MCFMin", NAN), v.number("_MCFMax", NAN), true);
     sp.x.title = v.text("_XLabel", v.text("_XName"));
     sp.y.title = v.text("_YLabel");
     const bool censored = c.cens >= 0;
     sp.above = censored ? 10 : 0;
+    const bool zero = v.integer("_MCFDiff") == 1 && !ylog;
 
     const std::vector<Group> rs = runs(*d, c);
     const bool panels = t.classes > 0;
@@ -178,9 +222,13 @@ bool mcfplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& why
         first = (std::max(v.integer("_PanelN", 1), 1) - 1) * per;
         count = std::min(per, std::max(0, static_cast<int>(gs.size()) - first));
     }
+    const bool overlay = t.classes < 0;
     std::vector<LegendEntry> legend;
-    if (t.classes < 0)
-        for (size_t k = 0; k < gs.size(); ++k) legend.push_back({gs[k].a, groupcolor(static_cast<int>(k)), &opencircle(), type != 0});
+    if (overlay)
+        for (size_t k = 0; k < gs.size(); ++k) {
+            const Look lk = look(static_cast<int>(k), true);
+            legend.push_back({gs[k].a, lk.color, lk.marker, type != 0, lk.dashes});
+        }
     sp.legend = legendheight(legend, "", sp.width - 80);
     PageLayout L = pagelayout(cv, sp);
     const bool grid = v.text("_Grid") == "AUTO_ON";
@@ -195,25 +243,17 @@ bool mcfplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& why
             const double xy[] = {f.x0, f.y1, f.x1, f.y1, f.x1, f.y1 + sp.above, f.x0, f.y1 + sp.above};
             cv.fill(xy, 4, Rgb{0.97, 0.97, 0.98});
         }
-        cv.pushclip(f.x0, f.y0 - 1, f.x1, f.y1 + sp.above);
-        std::vector<std::pair<double, double>> pts;
-        std::set<std::pair<double, std::string>> refs;
+        Drawn drawn;
         if (panels) {
-            const Group& gr = gs[static_cast<size_t>(first) + k];
-            drawgroup(cv, f, *d, c, gr, type, join, groupcolor(0), f.y1 + 5, pts);
-            reflines(cv, f, *d, gr.first, gr.last, false, refs);
-            cv.popclip();
-            strip(cv, Frame{f.x0, f.y1 + sp.above, f.x1, f.y1 + sp.above, f.x, f.y}, gr.b.empty() ? gr.a : gr.a + " / " + gr.b,
+            const size_t j = static_cast<size_t>(first) + k;
+            drawframegroups(cv, f, *d, c, gs, j, j + 1, type, join, false, zero, &drawn);
+            strip(cv, Frame{f.x0, f.y1 + sp.above, f.x1, f.y1 + sp.above, f.x, f.y}, gs[j].b.empty() ? gs[j].a : gs[j].a + " / " + gs[j].b,
                   stripheight());
-            if (insetvals) inset(cv, f, insetbox(v, insetvals, static_cast<size_t>(first) + k), pts);
+            if (insetvals) inset(cv, f, insetbox(v, insetvals, j), drawn);
         } else {
-            for (size_t j = 0; j < gs.size(); ++j) {
-                drawgroup(cv, f, *d, c, gs[j], type, join, groupcolor(t.classes < 0 ? static_cast<int>(j) : 0), f.y1 + 5, pts);
-                reflines(cv, f, *d, gs[j].first, gs[j].last, false, refs);
-            }
-            cv.popclip();
-            if (t.classes == 0) inset(cv, f, insetbox(v, nullptr, 0), pts);
-            else if (insetvals) inset(cv, f, insetbox(v, insetvals, 0), pts);
+            drawframegroups(cv, f, *d, c, gs, 0, gs.size(), type, join, overlay, zero, &drawn);
+            if (t.classes == 0) inset(cv, f, insetbox(v, nullptr, 0), drawn);
+            else if (insetvals) inset(cv, f, insetbox(v, insetvals, 0), drawn);
         }
     }
     if (!legend.empty()) rt::sgr::legend(cv, legend, "", L.left, L.right, L.legendtop);

@@ -102,10 +102,13 @@ struct Draw {
     const TemplateSpec& t;
     const PhantomData& d;
     const Cols& c;
-    Canvas& cv;
+    Canvas* cv;
     bool limits, fit, band;
     double bandalpha;
-    int layer = -1;   // 0 band fills, 1 band edges and fitted lines, 2 points, marks and reference lines; -1 all
+    bool censored = true;   // the strip of censored marks
+    // 0 band fills, 1 band edges and fitted lines, 2 points, limits and reference lines (all
+    // inside the frame's clip), 3 censored marks (in the strip outside it).
+    int layer = 0;
 };
 
 // (time, quantile) as the frame's (x, y).
@@ -114,104 +117,138 @@ inline void place(bool rotate, double t, double q, double* x, double* y) {
     *y = rotate ? t : q;
 }
 
-// One group's rows into a frame. Curves of failure modes are split by OverlayGroup.
-void drawgroup(Draw& w, const Frame& f, const Group& g, const Rgb& col, std::vector<std::pair<double, double>>* pts,
-               std::set<std::pair<double, std::string>>* refs, std::map<std::string, Rgb>* fmcolors) {
+// How a group is drawn among the groups of its frame: its colour, and among overlaid groups
+// its marker and the dashes of its line.
+struct Look {
+    Rgb color;
+    const gfx::MarkerShape* marker = &opencircle();
+    std::vector<double> dashes;
+};
+
+Look look(int k, bool apart) {
+    Look l;
+    l.color = groupcolor(apart ? k : 0);
+    if (apart) l.marker = &groupmarker(k), l.dashes = groupdashes(k);
+    return l;
+}
+
+// One layer of a group's rows in a frame. Curves of failure modes are split by OverlayGroup.
+void drawgroup(Draw& w, const Frame& f, const Group& g, const Look& lk, std::set<std::pair<double, std::string>>* refs,
+               std::map<std::string, Rgb>* fmcolors) {
     const PhantomData& d = w.d;
     const Cols& c = w.c;
     const bool rot = w.t.rotate;
-    // Bands first, lines over them, points on top.
-    std::map<std::string, std::vector<size_t>> curves;   // FM: curve rows by their group
-    std::vector<size_t> line;
-    for (size_t r = d.nextfinite(c.x2, g.first, g.last); r < g.last; r = d.nextfinite(c.x2, r + 1, g.last)) {
+    Canvas& cv = *w.cv;
+    const Rgb& col = lk.color;
+    if (w.layer <= 1) {
+        std::map<std::string, std::vector<size_t>> curves;   // FM: curve rows by their group
+        std::vector<size_t> line;
+        for (size_t r = d.nextfinite(c.x2, g.first, g.last); r < g.last; r = d.nextfinite(c.x2, r + 1, g.last)) {
+            if (w.t.fm)
+                curves[text(d, c.ovl, r)].push_back(r);
+            else
+                line.push_back(r);
+        }
+        auto curvecolor = [&](const std::string& name) {
+            if (!w.t.fm) return col;
+            auto it = fmcolors->find(name);
+            if (it == fmcolors->end()) it = fmcolors->emplace(name, groupcolor(static_cast<int>(fmcolors->size()))).first;
+            return it->second;
+        };
+        auto drawcurve = [&](const std::vector<size_t>& rows, const Rgb& cc, const std::vector<double>& dashes) {
+            if (w.band) {
+                // A band of probabilities spans across the time axis, a band of times (PerLim)
+                // across the probability axis; Rotate swaps which of the two runs along x.
+                Band b(f, rot ? w.t.perlim : !w.t.perlim);
+                for (size_t r : rows) {
+                    if (w.t.perlim)
+                        b.add(num(d, c.y2, r), num(d, c.xlo2, r), num(d, c.xup2, r));
+                    else
+                        b.add(num(d, c.x2, r), num(d, c.ylo2, r), num(d, c.yup2, r));
+                }
+                // Layer 0 fills every band, layer 1 strokes the edges over all fills: thin,
+                // light and dotted, unlike any fitted line.
+                const gfx::Stroke edge = bandstroke(cc);
+                b.draw(cv, tint(cc, w.bandalpha), w.layer == 0 ? nullptr : &edge, w.layer == 0);
+            }
+            if (w.fit && w.layer == 1) {
+                Path p(f);
+                for (size_t r : rows) {
+                    double x, y;
+                    place(rot, num(d, c.x2, r), num(d, c.y2, r), &x, &y);
+                    p.add(x, y);
+                }
+                p.draw(cv, gfx::Stroke{cc, 1.3, dashes});
+            }
+        };
         if (w.t.fm)
-            curves[text(d, c.ovl, r)].push_back(r);
+            for (auto& [name, rows] : curves) drawcurve(rows, curvecolor(name), {});
         else
-            line.push_back(r);
+            drawcurve(line, col, lk.dashes);
+        return;
     }
-    auto curvecolor = [&](const std::string& name) {
-        if (!w.t.fm) return col;
-        auto it = fmcolors->find(name);
-        if (it == fmcolors->end()) it = fmcolors->emplace(name, groupcolor(static_cast<int>(fmcolors->size()))).first;
-        return it->second;
-    };
-    auto drawcurve = [&](const std::vector<size_t>& rows, const Rgb& cc) {
-        if (w.band && w.layer < 2) {
-            // A band of probabilities spans across the time axis, a band of times (PerLim)
-            // across the probability axis; Rotate swaps which of the two runs along x.
-            Band b(f, rot ? w.t.perlim : !w.t.perlim);
-            for (size_t r : rows) {
-                if (w.t.perlim)
-                    b.add(num(d, c.y2, r), num(d, c.xlo2, r), num(d, c.xup2, r));
-                else
-                    b.add(num(d, c.x2, r), num(d, c.ylo2, r), num(d, c.yup2, r));
-            }
-            gfx::Stroke edge{tint(cc, 0.7), 0.6, {3, 2}};
-            // Layer 0 fills every band, layer 1 strokes the edges over all fills.
-            b.draw(w.cv, tint(cc, w.bandalpha), w.layer == 0 ? nullptr : &edge, w.layer != 1);
-        }
-        if (w.fit && (w.layer < 0 || w.layer == 1)) {
-            Path p(f);
-            for (size_t r : rows) {
-                double x, y;
-                place(rot, num(d, c.x2, r), num(d, c.y2, r), &x, &y);
-                p.add(x, y);
-            }
-            p.draw(w.cv, gfx::Stroke{cc, 1.3, {}});
-        }
-    };
-    if (w.t.fm)
-        for (auto& [name, rows] : curves) drawcurve(rows, curvecolor(name));
-    else
-        drawcurve(line, col);
 
-    if (w.layer == 0 || w.layer == 1) return;
+    if (w.layer == 3) {
+        // Censored marks in the strip above the frame (right of it with ROTATE), at their
+        // time; those along the frame only. Sorted times repeat: a time equal to the one
+        // before keeps its place.
+        if (!w.censored) return;
+        std::vector<double> xy;
+        double lastct = NAN, lastu = NAN;
+        d.eachfinite(c.cens, g.first, g.last, [&](size_t, double ct) {
+            if (ct != lastct) lastct = ct, lastu = rot ? f.y.unit(ct) : f.x.unit(ct);
+            if (std::isnan(lastu)) return;
+            const double cx = rot ? f.x1 + 5 : f.px(lastu), cy = rot ? f.py(lastu) : f.y1 + 5;
+            if (rot ? cy >= f.y0 && cy <= f.y1 : cx >= f.x0 && cx <= f.x1) xy.push_back(cx), xy.push_back(cy);
+        });
+        if (!xy.empty()) cv.markers(plus(), 5, gfx::Stroke{col, 0.8, {}}, xy.data(), xy.size() / 2);
+        return;
+    }
 
-    // Points with their limits, then censored marks: rows of either kind are missing the
-    // other's values, in whole blocks that are passed over. Points are stamped once per spot
-    // as they come.
+    // Points with their limits: rows of points and of censored marks are missing the other's
+    // values, in whole blocks that are passed over. Points are stamped once per spot as they
+    // come.
     SpotMarks points(f);
     gfx::Stroke bar{col, 0.8, {}};
-    size_t npoints = 0;
     d.eachfinite(c.xp, g.first, g.last, [&](size_t r, double t) {
         const double q = num(d, c.yp, r);
         if (!std::isfinite(q)) return;
-        ++npoints;
         double x, y;
         place(rot, t, q, &x, &y);
         points.add(x, y);
-        if (pts && pts->size() < 20000) {
-            double ox, oy;
-            if (f.at(x, y, &ox, &oy)) pts->emplace_back(ox, oy);
-        }
         if (w.limits)
             for (double lq : {num(d, c.ylo, r), num(d, c.yup, r)}) {
                 double bx, by, ox, oy;
                 place(rot, t, lq, &bx, &by);
                 if (!f.at(bx, by, &ox, &oy) || oy < f.y0 || oy > f.y1 || ox < f.x0 || ox > f.x1) continue;
                 if (rot)
-                    w.cv.line(ox, oy - 3, ox, oy + 3, bar);
+                    cv.line(ox, oy - 3, ox, oy + 3, bar);
                 else
-                    w.cv.line(ox - 3, oy, ox + 3, oy, bar);
+                    cv.line(ox - 3, oy, ox + 3, oy, bar);
             }
     });
-    // In the strip above the frame (right of it with ROTATE), at the time; those along the
-    // frame only. Sorted times repeat: a time equal to the one before keeps its place.
-    std::vector<double> xy;
-    xy.reserve(2 * (g.last - g.first - npoints));
-    double lastct = NAN, lastu = NAN;
-    d.eachfinite(c.cens, g.first, g.last, [&](size_t, double ct) {
-        if (ct != lastct) lastct = ct, lastu = rot ? f.y.unit(ct) : f.x.unit(ct);
-        if (std::isnan(lastu)) return;
-        const double cx = rot ? f.x1 + 5 : f.px(lastu), cy = rot ? f.py(lastu) : f.y1 + 5;
-        if (rot ? cy >= f.y0 && cy <= f.y1 : cx >= f.x0 && cx <= f.x1) xy.push_back(cx), xy.push_back(cy);
-    });
-    points.draw(w.cv, opencircle(), 6, gfx::Stroke{col, 0.9, {}});
-    if (!xy.empty()) w.cv.markers(plus(), 5, gfx::Stroke{col, 0.8, {}}, xy.data(), xy.size() / 2);
+    points.draw(cv, *lk.marker, 6, gfx::Stroke{col, 0.9, {}});
 
     // Reference lines: a time at XRef, a probability at YRef, each across the frame; the
     // same line of several groups drawn once.
-    reflines(w.cv, f, d, g.first, g.last, rot, *refs);
+    reflines(cv, f, d, g.first, g.last, rot, *refs);
+}
+
+// The layers 0 to 2 of the groups [first, last) of a frame inside its clip, collecting what is
+// drawn; then their censored marks outside it.
+void drawframegroups(Draw& w, Canvas& cv, const Frame& f, const std::vector<Group>& gs, size_t first, size_t last, bool apart,
+                     std::map<std::string, Rgb>* fmcolors, Drawn* drawn) {
+    Collect col(cv, *drawn);
+    std::set<std::pair<double, std::string>> refs;
+    cv.pushclip(f.x0, f.y0, f.x1, f.y1);
+    w.cv = &col;
+    // Every group's band, then every line, then every point: no group hides another.
+    for (w.layer = 0; w.layer < 3; ++w.layer)
+        for (size_t j = first; j < last; ++j) drawgroup(w, f, gs[j], look(static_cast<int>(j), apart), &refs, fmcolors);
+    cv.popclip();
+    w.cv = &cv;
+    w.layer = 3;
+    for (size_t j = first; j < last; ++j) drawgroup(w, f, gs[j], look(static_cast<int>(j), apart), &refs, fmcolors);
 }
 
 }  // namespace
@@ -228,31 +265,16 @@ bool probplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& wh
     const bool overlay = t.classes == 0 && c.ovl >= 0 && !t.fm;
     const bool panels = t.classes > 0;
 
-    Draw w{t, *d, c, cv, v.integer("_NPInterval") != 0, v.number("_TransFit", 0) < 1, v.number("_TransConf", 0.8) < 1,
+    Draw w{t, *d, c, &cv, v.integer("_NPInterval") != 0, v.number("_TransFit", 0) < 1, v.number("_TransConf", 0.8) < 1,
            1 - v.number("_TransConf", 0.8)};
 
     PageSpec sp;
     sp.width = kPageWidth;
     sp.height = kPageHeight;
+    sp.byline = g.byline;
     sp.title = g.req->label;
-    // The probability axis spans [_VMin, _VMax], but no further than two ticks beyond the
-    // plotted points: the tails of a fitted curve over whole decades of time would otherwise
-    // squeeze the points into a corner. An end the user gave stays.
     double vlo = v.number("_VMin", NAN), vhi = v.number("_VMax", NAN);
-    {
-        const std::vector<double> ticks = numberlist(v.text("_Ticks"));
-        double plo = INFINITY, phi = -INFINITY;
-        d->eachfinite(c.yp, 0, d->rows, [&](size_t, double q) { plo = std::min(plo, q), phi = std::max(phi, q); });
-        if (plo <= phi && ticks.size() > 2) {
-            size_t a = 0, b = ticks.size() - 1;
-            while (a + 1 < ticks.size() && ticks[a + 1] <= plo) ++a;
-            while (b > 0 && ticks[b - 1] >= phi) --b;
-            const double lo2 = ticks[a >= 2 ? a - 2 : 0], hi2 = ticks[std::min(b + 2, ticks.size() - 1)];
-            // Not an end the user gave (PCTLOWER, PCTUPPER).
-            if (std::isfinite(vlo) && !v.has("_PctMin")) vlo = std::max(vlo, lo2);
-            if (std::isfinite(vhi) && !v.has("_PctMax")) vhi = std::min(vhi, hi2);
-        }
-    }
+    probrange(*d, v.text("_Ticks"), w.limits, v.has("_PctMin"), v.has("_PctMax"), &vlo, &vhi);
     Axis ta = probtimeaxis(*d, v.text("_XType") == "log", v), pa = probaxis(v.text("_Ticks"), v.text("_TickLabels"), vlo, vhi);
     ta.title = v.text("_XLabel", v.text("_XName"));
     pa.title = v.text("_YLabel");
@@ -276,8 +298,10 @@ bool probplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& wh
     std::string legtitle;
     std::map<std::string, Rgb> fmcolors;
     if (overlay) {
-        for (size_t k = 0; k < gs.size(); ++k)
-            legend.push_back({gs[k].overlay.empty() ? gs[k].label : gs[k].overlay, groupcolor(static_cast<int>(k)), &opencircle(), true});
+        for (size_t k = 0; k < gs.size(); ++k) {
+            const Look lk = look(static_cast<int>(k), true);
+            legend.push_back({gs[k].overlay.empty() ? gs[k].label : gs[k].overlay, lk.color, lk.marker, w.fit, lk.dashes});
+        }
         legtitle = v.text("_ClsNam");
     } else if (t.fm && c.ovl >= 0) {
         std::vector<std::string> names;
@@ -287,7 +311,7 @@ bool probplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& wh
                 if (!n.empty() && std::find(names.begin(), names.end(), n) == names.end()) names.push_back(n);
             }
         for (size_t k = 0; k < names.size(); ++k) {
-            legend.push_back({names[k], groupcolor(static_cast<int>(k)), nullptr, true});
+            legend.push_back({names[k], groupcolor(static_cast<int>(k)), nullptr, w.fit, {}});
             fmcolors[names[k]] = groupcolor(static_cast<int>(k));
         }
     }
@@ -312,48 +336,68 @@ bool probplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& wh
             const double xy[] = {f.x1, f.y0, f.x1 + sp.beside, f.y0, f.x1 + sp.beside, f.y1, f.x1, f.y1};
             cv.fill(xy, 4, Rgb{0.97, 0.97, 0.98});
         }
-        cv.pushclip(f.x0, f.y0 - 1, f.x1 + sp.beside, f.y1 + sp.above);
-        std::vector<std::pair<double, double>> pts;
-        std::set<std::pair<double, std::string>> refs;
+        Drawn drawn;
         if (panels) {
-            const Group& gr = gs[static_cast<size_t>(first + static_cast<int>(k))];
-            drawgroup(w, f, gr, groupcolor(0), &pts, &refs, &fmcolors);
-            cv.popclip();
-            strip(cv, Frame{f.x0, f.y1 + sp.above, f.x1, f.y1 + sp.above, f.x, f.y}, gr.label, stripheight());
-            if (insetvals) inset(cv, f, insetbox(v, insetvals, static_cast<size_t>(first) + k), pts);
+            const size_t j = static_cast<size_t>(first + static_cast<int>(k));
+            drawframegroups(w, cv, f, gs, j, j + 1, false, &fmcolors, &drawn);
+            strip(cv, Frame{f.x0, f.y1 + sp.above, f.x1, f.y1 + sp.above, f.x, f.y}, gs[j].label, stripheight());
+            if (insetvals) inset(cv, f, insetbox(v, insetvals, static_cast<size_t>(first) + k), drawn);
         } else {
-            // Every group's band, then every line, then every point: no group hides another.
-            for (w.layer = 0; w.layer < 3; ++w.layer)
-                for (size_t j = 0; j < gs.size(); ++j)
-                    drawgroup(w, f, gs[j], groupcolor(overlay ? static_cast<int>(j) : 0), &pts, &refs, &fmcolors);
-            cv.popclip();
-            if (!overlay) inset(cv, f, insetbox(v, nullptr, 0), pts);
+            drawframegroups(w, cv, f, gs, 0, gs.size(), overlay, &fmcolors, &drawn);
+            if (!overlay) inset(cv, f, insetbox(v, nullptr, 0), drawn);
         }
     }
     legend.empty() ? void() : rt::sgr::legend(cv, legend, legtitle, L.left, L.right, L.legendtop);
     return true;
 }
 
-std::vector<LegendEntry> problegend(const PhantomData& d) {
+std::vector<LegendEntry> problegend(const PhantomData& d, bool lines) {
     std::vector<LegendEntry> legend;
     const Cols c(d);
     const std::vector<Group> gs = groups(d, c);
-    for (size_t k = 0; k < gs.size(); ++k)
-        legend.push_back({gs[k].overlay.empty() ? gs[k].label : gs[k].overlay, groupcolor(static_cast<int>(k)), &opencircle(), true});
+    for (size_t k = 0; k < gs.size(); ++k) {
+        const Look lk = look(static_cast<int>(k), true);
+        legend.push_back({gs[k].overlay.empty() ? gs[k].label : gs[k].overlay, lk.color, lk.marker, lines, lk.dashes});
+    }
     return legend;
 }
 
-void probpanel(Canvas& cv, const Frame& f, const PhantomData& d, bool limits, bool fit, bool band, double alpha) {
+void probpanel(Canvas& cv, const Frame& f, const PhantomData& d, bool rotate, bool limits, bool fit, bool band, double alpha) {
     static const TemplateSpec plain{"", Family::Probability, 0, false, false, false, -1, 0};
+    static const TemplateSpec turned{"", Family::Probability, 0, false, true, false, -1, 0};
     const Cols c(d);
-    Draw w{plain, d, c, cv, limits, fit, band, alpha};
+    Draw w{rotate ? turned : plain, d, c, &cv, limits, fit, band, alpha};
+    // The device road draws no censored marks on the probability panel of a relation plot.
+    w.censored = false;
     const std::vector<Group> gs = groups(d, c);
-    std::set<std::pair<double, std::string>> refs;
     std::map<std::string, Rgb> none;
-    cv.pushclip(f.x0, f.y0 - 1, f.x1, f.y1 + 10);
-    for (w.layer = 0; w.layer < 3; ++w.layer)
-        for (size_t j = 0; j < gs.size(); ++j) drawgroup(w, f, gs[j], groupcolor(static_cast<int>(j)), nullptr, &refs, &none);
-    cv.popclip();
+    Drawn drawn;
+    drawframegroups(w, cv, f, gs, 0, gs.size(), true, &none, &drawn);
+}
+
+void probrange(const PhantomData& d, std::string_view tickstext, bool limits, bool keeplo, bool keephi, double* vlo, double* vhi) {
+    // From the tick at or below the lowest plotted point to the tick at or above the highest
+    // (their limits too when they are drawn), as the device road takes the range from its tick
+    // list; the fitted line and its band are cut there. An end the user gave stays; without
+    // points the range the request gives stays.
+    const std::vector<double> ticks = numberlist(tickstext);
+    const Cols c(d);
+    double plo = INFINITY, phi = -INFINITY;
+    auto take = [&](int col) {
+        d.eachfinite(col, 0, d.rows, [&](size_t, double q) { plo = std::min(plo, q), phi = std::max(phi, q); });
+    };
+    take(c.yp);
+    if (limits) take(c.ylo), take(c.yup);
+    if (!(plo <= phi) || ticks.empty()) return;
+    constexpr double kOnTick = 1e-5;   // the tick list carries its positions to a few digits
+    double a = ticks.front(), b = ticks.back();
+    for (double p : ticks)
+        if (p <= plo + kOnTick) a = p;
+    for (auto it = ticks.rbegin(); it != ticks.rend(); ++it)
+        if (*it >= phi - kOnTick) b = *it;
+    if (!(a < b)) return;
+    if (!keeplo || !std::isfinite(*vlo)) *vlo = a;
+    if (!keephi || !std::isfinite(*vhi)) *vhi = b;
 }
 
 }  // namespace rt::sgr

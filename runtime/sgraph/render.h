@@ -35,6 +35,7 @@ std::vector<std::string> specpaths();
 struct Graph {
     const rt::out::GraphRequest* req = nullptr;
     std::vector<const rt::out::PhantomData*> data;   // in the request's reference order
+    std::string byline;                               // the BY group's line ("plant=A"), empty without BY
     // The first phantom of that name, or null.
     const rt::out::PhantomData* named(std::string_view name) const;
 };

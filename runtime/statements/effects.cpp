@@ -40,6 +40,16 @@ bool splitnumbered(const std::string& s, std::string& stem, long& n) {
     n = std::strtol(s.c_str() + k, nullptr, 10);
     return true;
 }
+// The variables of a list slot of r (none when it is not given).
+std::vector<int32_t> slotvars(const stmtrec* r, int n) {
+    const optslot* o = stmtslot(r, n);
+    if (!o || o->count <= 0 || !o->ptr) return {};
+    const auto* v = static_cast<const int32_t*>(o->ptr);
+    return std::vector<int32_t>(v, v + o->count);
+}
+bool keywordis(const stmtrec* r, const char* kw) { return std::strncmp(r->keyword, kw, std::strlen(kw)) == 0; }
+bool typelist(const Token& t) { return t.text == "_NUMERIC_" || t.text == "_CHARACTER_" || t.text == "_CHAR_"; }
+
 // a * b, in place
 void crossinto(EffTerm& a, const EffTerm& b) {
     a.crossed.insert(a.crossed.end(), b.crossed.begin(), b.crossed.end());
@@ -91,7 +101,7 @@ std::vector<EffTerm> Parser::effectlist(Cursor& c) {
             throw Abandon{};
         }
         // variable lists that stand as effects of their own
-        if (t.text == "_NUMERIC_" || t.text == "_CHARACTER_" || t.text == "_CHAR_") {
+        if (typelist(t)) {
             c.next();
             needds(t);
             bool num = t.text == "_NUMERIC_";
@@ -222,6 +232,52 @@ std::vector<EffTerm> Parser::effectlist(Cursor& c) {
     return out;
 }
 
+// The variables that _NUMERIC_ (and _CHARACTER_) leave out, each with its role: the MODEL's
+// response (both ends of an interval) and censoring variables, FREQ, NENTER, UNITID, the FMODE
+// variable and the BY variables. A model of the response on itself is no model.
+std::vector<std::pair<int32_t, std::string>> Parser::rolevariables() const {
+    std::vector<std::pair<int32_t, std::string>> out;
+    auto add = [&](const std::vector<int32_t>& vars, const char* role) {
+        for (int32_t v : vars) out.push_back({v, role});
+    };
+    for (const stmtrec* r = head_; r; r = r->next) {
+        if (keywordis(r, "MODEL")) {
+            add(slotvars(r, GS_RESP1), "response");
+            add(slotvars(r, GS_MODEL_UPPER), "response");
+            add(slotvars(r, GS_RESP2), "censoring");
+        } else if (keywordis(r, "FMODE")) {
+            add(slotvars(r, GS_FMODE_VAR), "FMODE");
+        }
+    }
+    add(slotvars(proc_, GS_PROC_FREQ), "FREQ");
+    add(slotvars(proc_, GS_PROC_NENTER), "NENTER");
+    add(slotvars(proc_, GS_PROC_UNITID), "UNITID");
+    add(slotvars(proc_, GS_PROC_BY), "BY");
+    return out;
+}
+
+// Takes the role variables out of the effects that _NUMERIC_ or _CHARACTER_ made, with one
+// note per statement naming them.
+void Parser::leaveoutroles(PendingEffects& pe) {
+    const auto roles = rolevariables();
+    std::string told;
+    const Token* at = nullptr;
+    std::vector<EffTerm> kept;
+    for (auto& t : pe.terms) {
+        const bool listed = t.crossed.size() == 1 && t.nest.empty() && typelist(t.crossed[0].at);
+        auto role = listed ? std::find_if(roles.begin(), roles.end(), [&](const auto& r) { return r.first == t.crossed[0].var; })
+                           : roles.end();
+        if (role == roles.end()) {
+            kept.push_back(std::move(t));
+            continue;
+        }
+        if (!at) at = &t.crossed[0].at;
+        told += (told.empty() ? "" : ", ") + varname(ds_, role->first) + " (" + role->second + ")";
+    }
+    if (at) note(*at, at->text + " leaves out the variables the statement or the step gives a role: " + told + ".");
+    pe.terms = std::move(kept);
+}
+
 // Sorts effect variables into CLASS ones (indexes into the PROC record's CLASS list) and
 // continuous ones (added to the PROC record's slot-1 list), then builds the effect records.
 void Parser::resolveeffects() {
@@ -235,6 +291,7 @@ void Parser::resolveeffects() {
     }();
     for (auto& pe : effects_) {
         stmtname_ = pe.stmtname;
+        leaveoutroles(pe);
         bool bad = false;   // every bad variable of the statement is reported once, then it is left
         std::set<std::pair<int, int>> told;   // where the bad variables are written
         auto once = [&](const Token& at) { return told.insert({at.line, at.col}).second; };

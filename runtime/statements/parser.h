@@ -150,6 +150,8 @@ public:
     // ---- effects (effects.cpp)
     std::vector<EffTerm> effectlist(Cursor& c);
     void resolveeffects();
+    std::vector<std::pair<int32_t, std::string>> rolevariables() const;
+    void leaveoutroles(PendingEffects& pe);
 
     // ---- record setters (each records what it changes in touch_)
     void setflag(stmtrec* r, int k);

@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # report.html with statistical graphics in a headless browser: the page loads without
-# errors, every graph of the run is in it, and a screenshot of it is not blank. Skipped
-# (status 0 with a note) when no chromium is installed. Usage: report_browser.sh VITALYX DATA WORKDIR
+# errors, every graph of the run is in it, and a screenshot of it is not blank. Then a report
+# with class levels (every table captioned, the notes of the levels together before the
+# statement's tables), and the report of a million-unit MCFPLOT: under 20 MB, and it opens.
+# Skipped (status 0 with a note) when no chromium is installed.
+# Usage: report_browser.sh VITALYX DATA WORKDIR
 set -u
 exe=$1 data=$2 work=$3
 browser=$(command -v chromium || command -v chromium-browser || true)
@@ -47,4 +50,58 @@ print(sum(1 for c in raw if c not in (0, 255)))
 PY
 )
 [ "${inked:-0}" -gt 10000 ] || bad "the screenshot looks blank ($inked inked bytes)"
+
+# Class levels: one table per statement with a Group column; the levels open no section,
+# their notes name them and stand together before the Fit Summary; every table has a caption.
+cat > lots.csv <<'CSV'
+lot,hours,status
+A,10,1
+A,20,1
+A,30,0
+A,25,1
+B,15,1
+B,35,1
+B,40,0
+B,22,1
+CSV
+cat > c.vx <<'VX'
+proc vitalyx data=lots;
+  distribution weibull;
+  class lot;
+  analyze hours*status(0) = lot / ppout;
+run;
+VX
+"$exe" --out outc c.vx >/dev/null 2>&1 || bad "the class run failed"
+timeout 120 "$browser" "${flags[@]}" --dump-dom "file://$work/outc/report.html" > domc.html 2>/dev/null
+tables=$(grep -o '<table' domc.html | wc -l)
+captions=$(grep -o '<caption>' domc.html | wc -l)
+[ "$tables" -ge 6 ] && [ "$tables" -eq "$captions" ] || bad "$tables tables but $captions captions"
+grep -q '<caption>Convergence Status</caption>' domc.html || bad "the convergence status has no caption"
+grep -q '<th class="l"></th></tr>' domc.html && bad "a table has an empty header strip"
+grep -q '<section class="group">' domc.html && bad "a class level that draws nothing opened a section"
+python3 - domc.html <<'PY' || bad "the notes of the levels are not together before the Fit Summary"
+import sys
+d = open(sys.argv[1]).read()
+a, b, fit = d.find('<span class="level">A:</span> NOTE:'), d.find('<span class="level">B:</span> NOTE:'), d.find('<caption>Fit Summary</caption>')
+sys.exit(0 if 0 <= a < b < fit else 1)
+PY
+
+# A million units: the listing keeps every row, the report the first and last ones.
+awk 'BEGIN { print "unit,days,n"; srand(7); for (i = 1; i <= 1000000; i++) { e = int(rand() * 1000) + 1;
+             if (rand() < 0.3) print i "," int(rand() * e) + 1 ",1"; print i "," e ",-1" } }' > big.csv
+cat > big.vx <<'VX'
+proc vitalyx data=big;
+  unitid unit;
+  mcfplot days*n(-1);
+run;
+VX
+"$exe" --out outbig big.vx >/dev/null 2>&1 || bad "the million-unit run failed"
+size=$(stat -c %s outbig/report.html 2>/dev/null || echo 0)
+[ "$size" -gt 0 ] && [ "$size" -lt 20000000 ] || bad "the million-unit report has $size bytes, not under 20 MB"
+timeout 120 "$browser" "${flags[@]}" --dump-dom "file://$work/outbig/report.html" > dombig.html 2>/dev/null
+grep -q 'rows of 1,299,722 left out of the report here: listing.txt holds the whole table' dombig.html ||
+  bad "the browser did not open the million-unit report, or it does not say what it leaves out"
+rows=$(grep -o '<tr>' dombig.html | wc -l)
+[ "$rows" -le 5100 ] || bad "the million-unit report shows $rows rows"
+rm -f big.csv outbig/listing.txt
 exit $fail

@@ -22,6 +22,7 @@
 #include "runtime/output/output.h"
 #include "runtime/runner/program.h"
 #include "runtime/supervisor/messages.h"
+#include "tests/support/catalogmsg.h"
 #include "tests/support/collectlog.h"
 #include "tests/support/testhost.h"
 
@@ -168,20 +169,7 @@ inline Run run(const std::string& program, const std::map<std::string, std::stri
 // Whether message n of catalog 510 was logged: a line holds the longest piece of the
 // catalog text between its substitutions.
 inline bool hasmsg(const testsupport::CollectLog& log, int n, int group = 510) {
-    const rt::msg::Entry* e = rt::msg::find(group, n);
-    if (!e) return false;
-    std::string best, piece;
-    const std::string& t = e->text;
-    for (size_t i = 0; i <= t.size(); ++i) {
-        if (i == t.size() || (t[i] == '%' && i + 1 < t.size() && t[i + 1] >= '1' && t[i + 1] <= '9')) {
-            if (piece.size() > best.size()) best = piece;
-            piece.clear();
-            ++i;
-        } else {
-            piece += t[i];
-        }
-    }
-    return log.has(best);
+    return testsupport::hasmsg(log, group, n);
 }
 
 // ---- reading the paper back from a page

@@ -33,6 +33,9 @@ dp::Run lots(const std::string& options) {
                    {{"lots", kLots}});
 }
 
+// The life axis's title names the paper when the variable has no label.
+const std::string kLifeTitle = "hours on Weibull probability paper";
+
 int count(const Page& p, const std::string& text) {
     int n = 0;
     for (const std::string& t : p.texts()) n += t == text;
@@ -47,7 +50,7 @@ TEST(Layouts, OnePagePerGroupEachWithItsAxisTitles) {
     for (size_t k = 0; k < 5; ++k) {
         const Page& p = r.pages[k];
         EXPECT_TRUE(p.hastext("L" + std::to_string(k + 1))) << k;
-        EXPECT_EQ(count(p, "hours"), 1) << k;
+        EXPECT_EQ(count(p, kLifeTitle), 1) << k;
         EXPECT_EQ(count(p, "Percent"), 1) << k;
         EXPECT_EQ(p.markers().size(), 8u) << k;   // seven failures and one censored mark
     }
@@ -70,7 +73,7 @@ TEST(Layouts, ThreePanelsSideBySideThenTwo) {
     EXPECT_NEAR(keytext(a, "L1")->xy[1], keytext(a, "L3")->xy[1], 1e-9);
     // The probability labels once per page (the first panel), the titles once.
     EXPECT_EQ(count(a, "50"), 1);
-    EXPECT_EQ(count(a, "hours"), 1);
+    EXPECT_EQ(count(a, kLifeTitle), 1);
     EXPECT_EQ(count(b, "Percent"), 1);
 }
 
@@ -158,7 +161,7 @@ TEST(Layouts, GridOfTwoClassVariablesPaged) {
     for (size_t k = 0; k < 4; ++k) {
         const Page& p = one.pages[k];
         EXPECT_TRUE(p.hastext(cells[k][0]) && p.hastext(cells[k][1])) << k;
-        EXPECT_EQ(count(p, "hours"), 1) << k;
+        EXPECT_EQ(count(p, kLifeTitle), 1) << k;
         EXPECT_EQ(p.markers().size(), k == 3 ? 0u : 4u) << k;
     }
 

@@ -19,6 +19,7 @@
 #include "proc/framework/vyxstate.h"
 #include "runtime/output/output.h"
 #include "runtime/supervisor/messages.h"
+#include "tests/support/catalogmsg.h"
 #include "tests/support/testhost.h"
 
 namespace lt {
@@ -69,20 +70,7 @@ inline Run run(const std::string& program, const std::map<std::string, std::stri
 // Whether message n of catalog 510 was logged (of the kind, when given): a line holds the
 // longest piece of the catalog text between its substitutions.
 inline bool hasmsg(const testsupport::CollectLog& log, int n, char kind = 0) {
-    const rt::msg::Entry* e = rt::msg::find(510, n);
-    if (!e) return false;
-    std::string best, piece;
-    const std::string& t = e->text;
-    for (size_t i = 0; i <= t.size(); ++i) {
-        if (i == t.size() || (t[i] == '%' && i + 1 < t.size() && t[i + 1] >= '1' && t[i + 1] <= '9')) {
-            if (piece.size() > best.size()) best = piece;
-            piece.clear();
-            ++i;
-        } else {
-            piece += t[i];
-        }
-    }
-    return kind ? log.has(kind, best) : log.has(best);
+    return testsupport::hasmsg(log, 510, n, kind);
 }
 
 // The rows of a group in file order: the row buffer, or every block of its utility file.

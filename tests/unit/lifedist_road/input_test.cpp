@@ -64,24 +64,36 @@ TEST_F(Input, ZeroAndNegativeFreqAreCountedAsSkippedSoReadIsUsedPlusSkipped) {
 }
 
 // The lower/upper pair: equal ends an exact failure, one missing end a one-sided censored
-// value, lower above upper skipped; on a log scale a nonpositive end skips the row.
-TEST_F(Input, IntervalPairsGiveTheirCensoringAndLogScaleSkipsNonpositiveEnds) {
-    analyze("distribution weibull;\n analyze (lo hi);", "lo,hi\n1,1\n2,.\n.,3\n1,4\n5,2\n.,.\n0,6\n", [&](vyxstate* s, int rc) {
+// value, lower above upper skipped; on a log scale a lower end of exactly 0 is "failed before
+// the upper end" (left-censored, the lower end missing in the row), while an end below 0 or a
+// pair of zeros skips the row, counted in the note of the log-scale skips (510/2000).
+TEST_F(Input, IntervalPairsGiveTheirCensoringAndLogScaleTakesAZeroLowerEndAsLeftCensored) {
+    auto r = analyze("distribution weibull;\n analyze (lo hi);", "lo,hi\n1,1\n2,.\n.,3\n1,4\n5,2\n.,.\n0,6\n-1,6\n0,0\n",
+                     [&](vyxstate* s, int rc) {
         ASSERT_EQ(rc, 0);
         const grpnode& g = s->rootgrp;
         EXPECT_EQ(g.nfail, 1);
         EXPECT_EQ(g.wright, 1);
-        EXPECT_EQ(g.wleft, 1);
+        EXPECT_EQ(g.wleft, 2);
         EXPECT_EQ(g.wint, 1);
-        EXPECT_EQ(g.ncens, 3);
-        EXPECT_EQ(s->nobscnt[0], 3);
+        EXPECT_EQ(g.ncens, 4);
+        EXPECT_EQ(s->nobscnt[0], 4);
         auto rows = lt::rows(s, &s->rootgrp);
-        ASSERT_EQ(rows.size(), 4u);
+        ASSERT_EQ(rows.size(), 5u);
         EXPECT_EQ(rows[0][OBS_LOWER], 0.0);   // ln 1
         EXPECT_DOUBLE_EQ(rows[1][OBS_LOWER], std::log(2.0));
         EXPECT_TRUE(ismissing(rows[1][OBS_UPPER]));
         EXPECT_TRUE(ismissing(rows[2][OBS_LOWER]));
         EXPECT_DOUBLE_EQ(rows[3][OBS_UPPER], std::log(4.0));
+        EXPECT_TRUE(ismissing(rows[4][OBS_LOWER]));   // (0, 6): left-censored at 6
+        EXPECT_DOUBLE_EQ(rows[4][OBS_UPPER], std::log(6.0));
+    });
+    EXPECT_EQ(testsupport::countmsg(r.log, 510, 2000), 1) << r.log.all();
+    EXPECT_TRUE(r.log.has('N', "2 observation(s) skipped: a value of lo or hi at or below 0")) << r.log.all();
+    // On a linear scale (0, 6) stays an interval.
+    analyze("analyze (lo hi);", "lo,hi\n0,6\n1,4\n", [&](vyxstate* s, int rc) {
+        ASSERT_EQ(rc, 0);
+        EXPECT_EQ(s->rootgrp.wint, 2);
     });
 }
 

@@ -79,7 +79,7 @@ protected:
     // A data set that MAKE wrote (OUT=name).
     Table made(const std::string& name) { return readcsv(dir + "/out/" + name + ".csv"); }
     std::string listing() { return file("listing.txt"); }
-    // The output groups of the report (one per class level printed under its own heading).
+    // The output groups of the report: a section per class level that draws a plot.
     int reportgroups() {
         const std::string html = file("report.html"), tag = "<section class=\"group\">";
         int n = 0;

@@ -86,7 +86,7 @@ std::string value(const goption& o) {
     case GV_VARLIST: v = eq + " variables"; break;
     case GV_KEYWORD: v = eq + " one of the values"; break;
     case GV_POSITION: v = eq + " position name, or `(x, y)`"; break;
-    case GV_RELATIONS: v = eq + " relation, or `(` two or three relations, each optionally with `(variable)` `)`"; break;
+    case GV_RELATIONS: v = eq + " relation, or `(` two or three relations `)`, or `(` three relations each with `(variable)` `)`"; break;
     }
     if (o.value != GV_NONE && o.value != GV_KEYWORD && o.nvals > 0) v += ", or a value keyword";
     if (o.value == GV_NONE && o.nsubopts > 0) v = "optionally `(` sub-options `)`";

@@ -66,6 +66,7 @@ TEST_F(DestTest, WideTableWrapsIntoPanels) {
     // Three columns of 12 and two gaps fill 40; the other two follow in a second panel.
     EXPECT_EQ(out("listing.txt"),
               "\n         The VITALYX Procedure\n\n"
+              "                  Wide\n\n"   // the table's label is its title
               "     Column1       Column2       Column3\n"
               "          10            11            12\n"
               "          20            21            22\n"

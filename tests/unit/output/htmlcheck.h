@@ -11,7 +11,7 @@ namespace outtest {
 
 inline std::string checkhtml(const std::string& s) {
     static const std::set<std::string> voids = {"meta", "br", "hr", "img", "link", "col", "input"};
-    static const std::set<std::string> known = {"html", "head", "meta", "title", "style", "body", "section", "h1",
+    static const std::set<std::string> known = {"html", "head", "meta", "title", "style", "body", "section", "span", "h1",
                                                 "h2", "p", "table", "caption", "thead", "tbody", "tr", "th", "td",
                                                 "br", "figure", "figcaption", "div", "img", "svg"};
     std::vector<std::string> stack;

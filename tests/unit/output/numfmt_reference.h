@@ -73,7 +73,9 @@ inline size_t formatbuf(const NumFormat& f, double x, char* buf) {
         return x > 0 ? 8 : 9;
     }
     switch (f.kind) {
-    case Fmt::Full:
+    case Fmt::Full:   // plain decimals from 1e-5 up to 1e15, as a data set is read
+        if (std::fabs(x) >= 1e-5 && std::fabs(x) < 1e15)
+            return static_cast<size_t>(std::to_chars(buf, buf + 63, x, std::chars_format::fixed).ptr - buf);
         return shortest(x, buf);
     case Fmt::Fixed:
         return fixed(x, f.width, f.decimals, buf);

@@ -367,21 +367,22 @@ TEST(BothRoads, McfPlots) {
 
 // The accelerated test with its temperature levels: the relation panel (life against the
 // Arrhenius scale of temperature) with the data, the percentile lines and a stress reference
-// line; and the probability plot of the levels. The device road puts the probability panel
-// first and turned (life up, as in the relation panel), the statistical road beside the
-// relation plot with life along the bottom: its points and lines are compared turned back.
+// line; and the probability plot of the levels. Both roads put the probability panel first and
+// turned, the life up the axis it shares with the relation panel, its probabilities from the
+// tick at or below the lowest point to the tick at or above the highest.
 TEST(BothRoads, RelationPlot) {
     Roads r("proc vitalyx data=d;\n distribution lognormal;\n"
             " relationplot hours = temp / relation=arr pplot plotdata=data plotfit=10 50 90 sref=210;\nrun;\n",
             {{"d", testdata::insulation}});
     ASSERT_EQ(r.device.pages.size(), 1u);
     ASSERT_EQ(r.statistical.pages.size(), 1u);
-    const auto d = readpage(r.device.pages[0], {{Axis::Normal, Axis::Log}, {Axis::Arrhenius, Axis::Log}});
-    const auto s = readpage(r.statistical.pages[0], {{Axis::Arrhenius, Axis::Log}, {Axis::Log, Axis::Normal}});
+    const std::vector<std::pair<Axis, Axis>> axes = {{Axis::Normal, Axis::Log}, {Axis::Arrhenius, Axis::Log}};
+    const auto d = readpage(r.device.pages[0], axes);
+    const auto s = readpage(r.statistical.pages[0], axes);
     ASSERT_EQ(d.size(), 2u);
     ASSERT_EQ(s.size(), 2u);
 
-    const Panel &drel = d[1], &srel = s[0];
+    const Panel &drel = d[1], &srel = s[1];
     EXPECT_EQ(spots(drel.points, 1e-6, 1e-6).size(), 23u);   // 40 specimens, 23 different lives
     EXPECT_EQ(drel.curves.size(), 3u);
     samepanel(drel, srel, "relation panel", true, false);
@@ -391,17 +392,13 @@ TEST(BothRoads, RelationPlot) {
             return std::fabs(l[0] - scaled(Axis::Arrhenius, 210)) < 1e-3 && std::fabs(l[2] - l[0]) < 1e-9;
         })) << (p == &drel ? "device" : "statistical");
 
-    // The probability panel, the device's turned back to life along the bottom.
-    Panel dprob = d[0];
-    auto turn = [](std::vector<Pt>& v) {
-        for (Pt& p : v) std::swap(p.first, p.second);
-    };
-    turn(dprob.points);
-    for (auto& c : dprob.curves) turn(c);
-    std::swap(dprob.sx, dprob.sy);
-    std::swap(dprob.x0, dprob.y0);
-    std::swap(dprob.x1, dprob.y1);
-    const Panel& sprob = s[1];
+    // The probability panel left of the relation panel, its frame as high, on one life scale.
+    const Panel &dprob = d[0], &sprob = s[0];
+    EXPECT_LT(sprob.x1, srel.x0);
+    EXPECT_NEAR(sprob.y0, srel.y0, 0.3);
+    EXPECT_NEAR(sprob.y1, srel.y1, 0.3);
+    EXPECT_NEAR(sprob.sy.a, srel.sy.a, 0.05);
+    EXPECT_NEAR(sprob.sy.b, srel.sy.b, 0.05);
     const double tx = 0.001 * sprob.spanx(), ty = 0.001 * sprob.spany();
     samespots(dprob.points, sprob.points, tx, ty, "probability panel: points");
     EXPECT_EQ(spots(sprob.points, tx, ty).size(), 40u);
@@ -409,6 +406,15 @@ TEST(BothRoads, RelationPlot) {
     EXPECT_GE(sprob.curves.size(), 4u);
     samecurves(dprob, sprob, 0.001 * sprob.spany(), "probability panel: device curve");
     samecurves(sprob, dprob, 0.001 * sprob.spany(), "probability panel: statistical curve");
+    // Its probabilities from the tick at or below the lowest point (5 percent) to the tick at
+    // or above the highest (95 percent), the frame a little beyond.
+    double plo = INFINITY, phi = -INFINITY;
+    for (const Pt& p : sprob.points) plo = std::min(plo, p.first), phi = std::max(phi, p.first);
+    const double lo = sprob.sx.data(sprob.x0), hi = sprob.sx.data(sprob.x1), m = 0.03 * (hi - lo);
+    EXPECT_NEAR(lo, scaled(Axis::Normal, 5), m);
+    EXPECT_NEAR(hi, scaled(Axis::Normal, 95), m);
+    EXPECT_LE(lo, plo);
+    EXPECT_GE(hi, phi);
 }
 
 // The MODEL's fit of the capacitors (FITTYPE=REGRESSION, a power relation on voltage and a
@@ -435,7 +441,7 @@ TEST(BothRoads, RelationPlotOfTheModel) {
 
 // Curves at values of a second variable: the device road labels each by its value under a
 // heading of the variable, the statistical road by "variable = value". One curve with several
-// percentiles is labelled by percentile, its value in the note. Labels of close lines stack.
+// percentiles is labelled by percentile, its value in the note. Labels of close lines keep apart.
 TEST(BothRoads, CurvesAtValuesOfASecondVariable) {
     Roads r("proc vitalyx data=d;\n distribution weibull;\n model time*status(0) = voltage temperature / relation=pow;\n"
             " relationplot time*status(0) = voltage / fit=regression relation=pow plotfit=50 temperature=150 190;\n"
@@ -449,8 +455,8 @@ TEST(BothRoads, CurvesAtValuesOfASecondVariable) {
     EXPECT_TRUE(one.hastext("10") && one.hastext("50") && one.hastext("temperature = 150"));
     EXPECT_FALSE(one.hastext("150"));
 
-    // Lines that end close together (three lots of nearly one life): their labels stand a line
-    // of text apart on the statistical road.
+    // Lines that end close together (three lots of nearly one life): their labels keep apart
+    // on the statistical road.
     std::string lots = "dose,lot,hours\n", line;
     std::istringstream in(testdata::insulation);
     std::getline(in, line);
@@ -466,10 +472,15 @@ TEST(BothRoads, CurvesAtValuesOfASecondVariable) {
     const dp::Page& c = close.pages[0];
     const Prim *a = c.text("A"), *b = c.text("B"), *cc = c.text("C");
     ASSERT_TRUE(a && b && cc);
-    const double gap = a->style.size / c.h * 100.0;
-    EXPECT_GE(std::fabs(a->xy[1] - b->xy[1]), gap);
-    EXPECT_GE(std::fabs(a->xy[1] - cc->xy[1]), gap);
-    EXPECT_GE(std::fabs(b->xy[1] - cc->xy[1]), gap);
+    // No label's box meets another's (the boxes from the baseline, a text height high).
+    auto apart = [&](const Prim* p, const Prim* q) {
+        const double h = p->style.size / c.h * 100.0;
+        const double px = p->xy[0], qx = q->xy[0], pw = dp::labelwidth(c, *p), qw = dp::labelwidth(c, *q);
+        return px + pw <= qx || qx + qw <= px || std::fabs(p->xy[1] - q->xy[1]) >= h;
+    };
+    EXPECT_TRUE(apart(a, b));
+    EXPECT_TRUE(apart(a, cc));
+    EXPECT_TRUE(apart(b, cc));
 }
 
 }  // namespace

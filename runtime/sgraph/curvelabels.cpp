@@ -1,0 +1,153 @@
+#include "runtime/sgraph/curvelabels.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace rt::sgr {
+
+namespace {
+
+constexpr double kGap = 5;   // between a curve's end and its label
+
+struct End {
+    double x, y;     // the curve's last point
+    bool rising;     // the curve comes up to it (the space above its end, left of it, is free)
+};
+
+bool curveend(const CurveLabel& c, End* e) {
+    if (c.runs.empty() || c.runs.back().size() < 4) return false;
+    const std::vector<double>& r = c.runs.back();
+    const size_t n = r.size();
+    e->x = r[n - 2];
+    e->y = r[n - 1];
+    e->rising = r[n - 3] < e->y;
+    return true;
+}
+
+// The label's box from the start of its baseline.
+PlacedLabel box(const std::string& t, double x, double y, double w, double fs) {
+    return {t, x, y, x, y - 0.25 * fs, x + w, y + 0.8 * fs};
+}
+
+bool overlaps(const PlacedLabel& a, const PlacedLabel& b) {
+    return a.x0 < b.x1 + 1 && b.x0 < a.x1 + 1 && a.y0 < b.y1 + 1 && b.y0 < a.y1 + 1;
+}
+
+// Inside the frame, a label right of the end needs this much room before the frame's edge.
+bool fitsright(const Frame& f, const End& e, double w) { return e.x + kGap + w <= f.x1 - 2; }
+
+}  // namespace
+
+double labelroom(const Frame& f, const std::vector<CurveLabel>& curves, double size) {
+    bool beside = false;
+    double widest = 0;
+    for (const CurveLabel& c : curves) {
+        End e;
+        if (c.text.empty() || !curveend(c, &e)) continue;
+        const double w = textwidth(c.text, size);
+        widest = std::max(widest, w);
+        // An end near the frame's right edge: the label stands beside the frame.
+        if (!fitsright(f, e, w) && e.x > f.x1 - w - 2 * kGap) beside = true;
+    }
+    return beside ? widest + 8 : 0;
+}
+
+std::vector<PlacedLabel> placelabels(const Frame& f, double room, const std::vector<CurveLabel>& curves, const Drawn& points,
+                                     double fs) {
+    // What a label keeps clear of: every curve as drawn, the points, the other labels.
+    Drawn obstacles = points;
+    for (const CurveLabel& c : curves)
+        for (const auto& r : c.runs)
+            for (size_t k = 0; k + 3 < r.size(); k += 2) obstacles.segments.push_back({r[k], r[k + 1], r[k + 2], r[k + 3]});
+    // Every curve's end: a label must stand nearer its own curve's end than any other's.
+    std::vector<End> ends;
+    for (const CurveLabel& c : curves) {
+        End e;
+        if (curveend(c, &e)) ends.push_back(e);
+    }
+    auto distance = [](const PlacedLabel& b, const End& e) {
+        const double dx = std::max({b.x0 - e.x, 0.0, e.x - b.x1}), dy = std::max({b.y0 - e.y, 0.0, e.y - b.y1});
+        return std::hypot(dx, dy);
+    };
+    std::vector<PlacedLabel> placed;
+    struct Beside {
+        std::string text;
+        double target, w;
+    };
+    std::vector<Beside> beside;
+    const double h = 1.05 * fs, step = 0.25 * h;
+    for (const CurveLabel& c : curves) {
+        End e;
+        if (c.text.empty() || !curveend(c, &e)) continue;
+        const double w = textwidth(c.text, fs);
+        if (!fitsright(f, e, w) && room >= w + 4 && e.x > f.x1 - w - 2 * kGap) {
+            beside.push_back({c.text, e.y - 0.35 * fs, w});
+            continue;
+        }
+        // The places in order of their distance from the end, a quarter height apart: right
+        // of the end, then left of it on the side the curve leaves free, then the other side.
+        std::vector<PlacedLabel> tries;
+        for (int k = 0; k <= 8; ++k) {
+            const double d = k * step;
+            const double mid = e.y - 0.35 * fs, above = e.y + 3 + d, below = e.y - 0.8 * fs - 3 - d;
+            tries.push_back(box(c.text, e.x + kGap, mid + d, w, fs));
+            if (k > 0) tries.push_back(box(c.text, e.x + kGap, mid - d, w, fs));
+            const double lx = e.x - 3 - w;
+            tries.push_back(box(c.text, lx, e.rising ? above : below, w, fs));
+            tries.push_back(box(c.text, lx, e.rising ? below : above, w, fs));
+        }
+        const PlacedLabel* best = nullptr;
+        size_t bestcost = SIZE_MAX;
+        for (const PlacedLabel& t : tries) {
+            if (t.x0 < f.x0 + 1 || t.x1 > f.x1 - 1 || t.y0 < f.y0 + 1 || t.y1 > f.y1 - 1) continue;
+            const Drawn::Cover cv = obstacles.cover(t.x0, t.y0, t.x1, t.y1);
+            size_t cost = cv.marks + cv.segments + cv.areas;
+            for (const PlacedLabel& p : placed) cost += overlaps(p, t) ? 1 : 0;
+            const double own = distance(t, e);
+            for (const End& o : ends) cost += (o.x != e.x || o.y != e.y) && distance(t, o) <= own ? 1 : 0;
+            if (cost < bestcost) bestcost = cost, best = &t;
+            if (cost == 0) break;
+        }
+        if (best) {
+            placed.push_back(*best);
+        } else {
+            // No place inside the frame at all (a frame narrower than the label): at the end.
+            placed.push_back(box(c.text, std::max(f.x0 + 1, e.x - w - 3), std::clamp(e.y - 0.35 * fs, f.y0 + 1, f.y1 - fs), w, fs));
+        }
+    }
+    // Beside the frame: in the order of their ends, a line apart, each group of labels that
+    // would touch centred on its ends, and all within the frame's height.
+    std::sort(beside.begin(), beside.end(), [](const Beside& a, const Beside& b) { return a.target < b.target; });
+    const double gap = 1.15 * fs;
+    struct Cluster {
+        size_t first, n;
+        double sum;   // of the targets
+    };
+    // The lowest label of a cluster centred on its labels' ends.
+    auto base = [&](const Cluster& c) { return c.sum / static_cast<double>(c.n) - gap * static_cast<double>(c.n - 1) / 2; };
+    std::vector<Cluster> cl;
+    for (size_t i = 0; i < beside.size(); ++i) {
+        cl.push_back({i, 1, beside[i].target});
+        while (cl.size() > 1) {
+            Cluster& a = cl[cl.size() - 2];
+            const Cluster& b = cl.back();
+            if (base(a) + gap * static_cast<double>(a.n) <= base(b)) break;
+            a.n += b.n;
+            a.sum += b.sum;
+            cl.pop_back();
+        }
+    }
+    const double lo = f.y0 + 0.25 * fs, hi = f.y1 - 0.8 * fs;
+    for (const Cluster& c : cl) {
+        double y = base(c);
+        y = std::min(y, hi - gap * static_cast<double>(c.n - 1));
+        y = std::max(y, lo);
+        for (size_t k = 0; k < c.n; ++k) {
+            const Beside& b = beside[c.first + k];
+            placed.push_back(box(b.text, f.x1 + 4, y + static_cast<double>(k) * gap, b.w, fs));
+        }
+    }
+    return placed;
+}
+
+}  // namespace rt::sgr

@@ -1,0 +1,51 @@
+// A value the statement names that the data never hold: a censoring value of time*status(...)
+// that no observation used has makes every row a failure, and an end-of-observation value of
+// MCFPLOT that no record has leaves every unit without an end; a note names the variable and
+// the value, once per BY group, whichever statements read the rows.
+#include "tests/support/catalogmsg.h"
+#include "tests/unit/regression/programs.h"
+
+using namespace mdlprog;
+using testsupport::countmsg;
+
+namespace {
+
+class Unseen : public ProgramTest {};
+
+TEST_F(Unseen, ACensoringValueNoObservationHasIsNamed) {
+    // status is coded 1 (failed) and 2 (censored); status(0 2) names one value that occurs.
+    writecsv("st", "g,t,status\n1,5,1\n1,8,2\n1,12,1\n1,15,1\n2,15,2\n2,20,1\n2,22,1\n2,30,1\n");
+    run r = program("proc vitalyx data=st;\n by g;\n distribution weibull;\n make 'ParmEst' out=pe;\n"
+                    " analyze t*status(0 2 0);\n probplot t*status(0 2);\n model t*status(0 2);\nrun;\n", true);
+    const auto& log = r.result.log;
+    EXPECT_EQ(r.result.status, 0) << log.all();
+    EXPECT_EQ(countmsg(log, 510, 2002), 2) << log.all();   // one per BY group, the value listed twice once
+    EXPECT_TRUE(log.has('N', "The censoring value 0 of status occurs in no observation used in the BY group g=1")) << log.all();
+    EXPECT_FALSE(log.has("The censoring value 2")) << log.all();
+
+    // A value that occurs in one BY group only is named in the other.
+    r = program("proc vitalyx data=st;\n by g;\n model t*status(2);\nrun;\n", true);
+    EXPECT_EQ(countmsg(r.result.log, 510, 2002), 0) << r.result.log.all();
+    writecsv("st2", "g,t,status\n1,5,1\n1,8,2\n1,12,1\n2,15,1\n2,20,1\n2,22,1\n");
+    r = program("proc vitalyx data=st2;\n by g;\n analyze t*status(2);\nrun;\n", true);
+    EXPECT_EQ(countmsg(r.result.log, 510, 2002), 1) << r.result.log.all();
+    EXPECT_TRUE(r.result.log.has("occurs in no observation used in the BY group g=2")) << r.result.log.all();
+}
+
+// MCFPLOT: with n(-1 99) the value 99 ends no unit (a note); with n(0) on data whose end
+// records carry -1 no unit has an end, which the note explains before the statement refuses
+// the first unit (510/116).
+TEST_F(Unseen, AnEndValueNoRecordHasIsNamed) {
+    writecsv("rec", "unit,age,n\na,5,1\na,10,-1\nb,3,1\nb,12,-1\nc,8,-1\n");
+    run r = program("proc vitalyx data=rec;\n unitid unit;\n mcfplot age*n(-1 99);\nrun;\n", true);
+    EXPECT_EQ(r.result.status, 0) << r.result.log.all();
+    EXPECT_EQ(countmsg(r.result.log, 510, 2004), 1) << r.result.log.all();
+    EXPECT_TRUE(r.result.log.has('N', "the end-of-observation value 99 of n occurs in no record used")) << r.result.log.all();
+
+    r = program("proc vitalyx data=rec;\n unitid unit;\n mcfplot age*n(0);\nrun;\n", true);
+    EXPECT_EQ(r.result.status, 1);
+    EXPECT_EQ(countmsg(r.result.log, 510, 2004), 1) << r.result.log.all();
+    EXPECT_TRUE(testsupport::hasmsg(r.result.log, 510, 116, 'E')) << r.result.log.all();
+}
+
+}  // namespace

@@ -1,0 +1,247 @@
+// What a user sees of whole programs: MAKE NOPRINT on tables of every kind, times written as
+// they were read, titled tables, the report's row cap and class-level notes, and the notes
+// that say what a table or a plot stands for.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "htmlcheck.h"
+#include "tests/support/testhost.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct UserView : ::testing::Test {
+    fs::path dir;
+    void SetUp() override {
+        char tmpl[] = "/tmp/vxuser-XXXXXX";
+        dir = mkdtemp(tmpl);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+    void data(const std::string& name, const std::string& text) { std::ofstream(dir / (name + ".csv")) << text; }
+    testhost::Run run(const std::string& program, const std::string& datadir = "") {
+        fs::remove_all(dir / "out");
+        return testhost::runprogram(program, datadir.empty() ? dir.string() : datadir, (dir / "out").string());
+    }
+    std::string file(const std::string& name) const {
+        std::ifstream f(dir / "out" / name);
+        std::stringstream s;
+        s << f.rdbuf();
+        return s.str();
+    }
+    // The fields of column col of a MAKE data set, as written.
+    std::vector<std::string> column(const std::string& name, const std::string& col) const {
+        std::istringstream in(file(name + ".csv"));
+        std::string line;
+        std::getline(in, line);
+        std::vector<std::string> head = split(line);
+        size_t k = 0;
+        while (k < head.size() && head[k] != col) ++k;
+        EXPECT_LT(k, head.size()) << "no column " << col << " in " << name;
+        std::vector<std::string> out;
+        while (std::getline(in, line)) {
+            std::vector<std::string> f = split(line);
+            out.push_back(k < f.size() ? f[k] : std::string());
+        }
+        return out;
+    }
+    static std::vector<std::string> split(const std::string& line) {
+        std::vector<std::string> out(1);
+        for (char c : line) {
+            if (c == ',') out.emplace_back();
+            else out.back() += c;
+        }
+        return out;
+    }
+    static size_t count(const std::string& s, const std::string& what) {
+        size_t n = 0;
+        for (size_t at = s.find(what); at != std::string::npos; at = s.find(what, at + 1)) ++n;
+        return n;
+    }
+};
+
+const std::string kExamples = VITALYX_SOURCE_DIR "/examples";
+
+TEST_F(UserView, NoprintKeepsEveryKindOfTableOutOfTheListingAndTheReport) {
+    // A table, an information list and a matrix of ANALYZE; the MCF estimates; MODEL's
+    // observation statistics. The estimates of each analysis that are not NOPRINT still print.
+    auto r = run("proc vitalyx data=dieselfans;\n distribution weibull;\n"
+                 " make 'ParmEst' out=pe noprint;\n make 'vyxinfo' out=info noprint;\n make 'Covmat' out=cov noprint;\n"
+                 " analyze hours*status(0) / covb;\nrun;\n"
+                 "proc vitalyx data=valveseats;\n unitid engine;\n make 'MCFEst' out=mcf noprint;\n"
+                 " mcfplot days*event(0);\nrun;\n"
+                 "proc vitalyx data=insulation_use;\n distribution lognormal;\n make 'ModObstats' out=obs noprint;\n"
+                 " model hours = temp / relation=arr obstats;\nrun;\n",
+                 kExamples);
+    ASSERT_EQ(r.status, 0) << r.log.all();
+    const std::string listing = file("listing.txt"), report = file("report.html");
+    for (const char* gone : {"Parameter Estimates for Weibull", "WORK.DIESELFANS", "EV Location  0.2170529723",
+                             "Mean Cumulative Function", "Observation Statistics"}) {
+        EXPECT_EQ(listing.find(gone), std::string::npos) << gone;
+        EXPECT_EQ(report.find(gone), std::string::npos) << gone;
+    }
+    EXPECT_NE(listing.find("Percentile Estimates for Weibull"), std::string::npos);
+    EXPECT_NE(listing.find("Weibull Scale   150097239.25"), std::string::npos) << "the other covariance matrix";
+    EXPECT_NE(listing.find("MCF Summary"), std::string::npos);
+    EXPECT_NE(listing.find("Parameter Estimates for Lognormal"), std::string::npos);
+    EXPECT_NE(report.find("MCF Summary"), std::string::npos);
+    // ... and every one is saved whole.
+    EXPECT_EQ(column("pe", "Estimate").size(), 4u);
+    EXPECT_EQ(column("info", "Label").front(), "Input Data Set");
+    EXPECT_EQ(column("cov", "RowName").size(), 2u);
+    EXPECT_EQ(column("mcf", "Age").size(), 88u) << "47 replacements and 41 ends";
+    EXPECT_EQ(column("obs", "hours").size(), 41u);
+    EXPECT_EQ(outtest::checkhtml(report), "");
+}
+
+TEST_F(UserView, TimesAreWrittenAsTheyWereRead) {
+    // Times of up to 15 significant digits, on the ln and the log10 scale and with a threshold:
+    // the MAKE data sets give back the CSV fields exactly, for exact, interval and readout rows.
+    std::mt19937_64 rng(27);
+    std::set<std::string> times;
+    std::string exact = "t,c\n", interval = "lo,hi\n";
+    auto text = [&](int digits, int exponent) {
+        std::string m = std::to_string(1 + rng() % 9);
+        for (int k = 1; k < digits; ++k) m += static_cast<char>('0' + rng() % 10);
+        // digits before the point: exponent + 1 (at least one, with leading zeros after it)
+        if (exponent >= 0) {
+            std::string s = m.substr(0, static_cast<size_t>(exponent + 1));
+            while (s.size() < static_cast<size_t>(exponent + 1)) s += '0';
+            std::string frac = m.size() > static_cast<size_t>(exponent + 1) ? m.substr(static_cast<size_t>(exponent + 1)) : "";
+            while (!frac.empty() && frac.back() == '0') frac.pop_back();
+            return frac.empty() ? s : s + "." + frac;
+        }
+        std::string s = "0." + std::string(static_cast<size_t>(-exponent - 1), '0') + m;
+        while (s.back() == '0') s.pop_back();
+        return s;
+    };
+    for (int i = 0; i < 300; ++i) {
+        const std::string t = text(1 + static_cast<int>(rng() % 15), static_cast<int>(rng() % 9) - 3);
+        times.insert(t);
+        exact += t + "," + (rng() % 4 == 0 ? "0" : "1") + "\n";
+    }
+    for (int i = 0; i < 100; ++i) {
+        std::string a = text(1 + static_cast<int>(rng() % 15), 2), b = text(1 + static_cast<int>(rng() % 15), 3);
+        if (std::stod(a) > std::stod(b)) std::swap(a, b);
+        times.insert(a);
+        times.insert(b);
+        interval += a + "," + b + "\n";
+    }
+    data("exact", exact);
+    data("interval", interval);
+    data("readout", "t,f,n\n10.1,2,50\n20.000000000003,3,48\n31.4159265358979,1,45\n");
+    times.insert({"10.1", "20.000000000003", "31.4159265358979"});
+    for (const char* dist : {"weibull", "lognormal10"}) {
+        SCOPED_TRACE(dist);
+        auto r = run(std::string("proc vitalyx data=exact;\n distribution ") + dist +
+                     ";\n make 'ProbabilityEstimates' out=pe;\n analyze t*c(0) / ppout threshold=0.0001;\nrun;\n"
+                     "proc vitalyx data=interval;\n distribution " + dist +
+                     ";\n make 'ProbabilityEstimates' out=ipe;\n make 'TurnbullGrad' out=tg;\n"
+                     " analyze (lo hi) / ppout itprintem;\nrun;\n"
+                     "proc vitalyx data=readout;\n distribution " + dist +
+                     ";\n freq f;\n nenter n;\n make 'ProbabilityEstimates' out=rpe;\n analyze t / readout ppout;\nrun;\n");
+        ASSERT_EQ(r.status, 0) << r.log.all();
+        size_t checked = 0;
+        auto each = [&](const std::string& set, const std::string& col) {
+            for (const std::string& v : column(set, col)) {
+                if (v.empty()) continue;
+                EXPECT_TRUE(times.count(v)) << set << "." << col << " holds " << v << ", which was not read";
+                ++checked;
+            }
+        };
+        each("pe", "Lifetime");
+        each("ipe", "Lifelower");
+        each("ipe", "Lifeupper");
+        each("tg", "Left");
+        each("tg", "Right");
+        each("rpe", "Lifeupper");
+        EXPECT_GT(checked, 200u);
+    }
+}
+
+TEST_F(UserView, ReportCapsLongTablesAndTitlesEveryTable) {
+    // 6000 units, one event each: MCFEst has 12,000 rows; the report shows 5,000 of them.
+    std::string csv = "unit,days,n\n";
+    for (int i = 1; i <= 6000; ++i) csv += std::to_string(i) + "," + std::to_string(i) + ",1\n" + std::to_string(i) + "," +
+                                           std::to_string(i + 10) + ",-1\n";
+    data("fleet", csv);
+    data("lots", "lot,hours,status\nA,10,1\nA,20,1\nA,30,0\nA,25,1\nB,15,1\nB,35,1\nB,40,0\nB,22,1\n");
+    auto r = run("proc vitalyx data=fleet;\n unitid unit;\n mcfplot days*n(-1);\nrun;\n"
+                 "proc vitalyx data=lots;\n distribution weibull;\n class lot;\n analyze hours*status(0) = lot;\nrun;\n");
+    ASSERT_EQ(r.status, 0) << r.log.all();
+    const std::string report = file("report.html"), listing = file("listing.txt");
+    EXPECT_EQ(outtest::checkhtml(report), "");
+    EXPECT_NE(report.find("7,000 rows of 12,000 left out of the report here: listing.txt holds the whole table, and "
+                          "MAKE 'MCFEst' OUT=name; saves it as a data set."),
+              std::string::npos);
+    EXPECT_NE(report.find("<td>6010</td>"), std::string::npos) << "the last row is shown";
+    EXPECT_EQ(count(listing, "\n        6010 "), 1u) << "the listing keeps every row";
+    // Every table has a caption; no header strip is empty.
+    EXPECT_EQ(count(report, "<table"), count(report, "<caption>"));
+    EXPECT_EQ(report.find("<tr><th class=\"l\"></th></tr>"), std::string::npos);
+    EXPECT_NE(listing.find("Mean Cumulative Function"), std::string::npos);
+    // The class levels draw nothing here: no section each, and their notes name them, together.
+    EXPECT_EQ(report.find("<section class=\"group\">"), std::string::npos);
+    const size_t a = report.find("<span class=\"level\">A:</span> NOTE:"), b = report.find("<span class=\"level\">B:</span> NOTE:");
+    ASSERT_NE(a, std::string::npos);
+    ASSERT_NE(b, std::string::npos);
+    EXPECT_LT(b, report.find("<caption>Fit Summary</caption>"));
+}
+
+TEST_F(UserView, NotesSayWhatTablesAndPlotsStandFor) {
+    // READOUT: the units never seen to fail are in the Fit Summary.
+    auto r = run("proc vitalyx data=bearings_readout;\n distribution weibull;\n freq fails;\n nenter ontest;\n"
+                 " make 'Datsum' out=ds;\n analyze mrevs / readout;\nrun;\n",
+                 kExamples);
+    ASSERT_EQ(r.status, 0) << r.log.all();
+    std::vector<std::string> labels = column("ds", "Description"), values = column("ds", "Value");
+    ASSERT_EQ(labels.size(), values.size());
+    bool seen = false;
+    for (size_t i = 0; i < labels.size(); ++i)
+        if (labels[i] == "Units Never Seen to Fail") seen = values[i] == "5";
+    EXPECT_TRUE(seen) << "23 bearings on test, 18 found failed";
+
+    // FMODE COMBINE: what the points and the line are, and no PPOUT table; a SURVTIME at the
+    // THRESHOLD gives survival 1 with limits (1, 1) as one mode does.
+    data("parts", "hours,status,mode\n100,1,wear\n200,1,crack\n300,1,bolt\n400,1,wear\n500,0,\n600,1,crack\n"
+                  "700,1,bolt\n800,1,wear\n900,0,\n1000,1,crack\n");
+    r = run("proc vitalyx data=parts;\n distribution weibull;\n fmode combine mode=('wear' 'crack');\n"
+            " make 'SurvEst' out=se;\n probplot hours*status(0) / ppout survtime=5 500 threshold=5;\nrun;\n");
+    ASSERT_EQ(r.status, 0) << r.log.all();
+    EXPECT_TRUE(r.log.has('N', "the line is the combined distribution of the listed modes only")) << r.log.all();
+    EXPECT_TRUE(r.log.has('N', "PPOUT makes no ProbabilityEstimates table")) << r.log.all();
+    EXPECT_EQ(column("se", "Vitlyx").front(), "1");
+    EXPECT_EQ(column("se", "Rlower").front(), "1");
+    EXPECT_EQ(column("se", "Cupper").front(), "0");
+
+    // Weibayes: the percentiles are lower bounds.
+    r = run("proc vitalyx data=dieselfans;\n distribution weibull;\n analyze hours*status(0) / fittype=weibayes shape=1;\nrun;\n",
+            kExamples);
+    ASSERT_EQ(r.status, 0) << r.log.all();
+    EXPECT_NE(file("listing.txt").find("Scale and percentiles are lower bounds at the Weibayes CONF= level."),
+              std::string::npos);
+
+    // MODEL: a relation on a CLASS variable, and one naming a variable the model does not use.
+    r = run("proc vitalyx data=insulation;\n distribution lognormal;\n class temp;\n"
+            " model hours = temp / relation=arr;\nrun;\n",
+            kExamples);
+    EXPECT_TRUE(r.log.has('N', "the relation Arrhenius is dropped: it applies to continuous variable number 1")) << r.log.all();
+    r = run("proc vitalyx data=insulation_use;\n distribution lognormal;\n"
+            " model hours = temp / relation=(arr(hours) linear(temp) linear(temp));\nrun;\n",
+            kExamples);
+    EXPECT_TRUE(r.log.has('N', "names hours, which is not a continuous variable of the MODEL statement")) << r.log.all();
+    r = run("proc vitalyx data=insulation_use;\n distribution lognormal;\n"
+            " model hours = temp / relation=(arr(temp) linear);\nrun;\n",
+            kExamples);
+    EXPECT_TRUE(r.log.has('E', "variables can be named only when all three relations are listed")) << r.log.all();
+}
+
+}  // namespace
