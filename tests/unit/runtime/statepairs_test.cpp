@@ -46,8 +46,8 @@ std::string statements(Kind k, bool rich, const StepSetup& u) {
     case ANALYZE:
         if (!rich) return "analyze hours*status(0)" + cls + ";\n";
         return "analyze hours*status(0)" + cls +
-               " / pctlist=10 50 90 survtime=100 500 lrcl lrclper itprint covb corrb ppout confidence=0.9;\n"
-               "analyze (lo hi)" + cls + " / printprobs itprintem;\n"
+               " / pctlist=10 50 90 survtime=100 500 lrcl lrclper itprint covb corrb ppout confidence=0.9;\n" +
+               (u.fmode ? std::string() : "analyze (lo hi)" + cls + " / printprobs itprintem;\n") +
                "analyze hours*status(0)" + cls + " / fittype=weibayes shape=1.5;\n";
     case PROBPLOT: {
         if (!rich) return "probplot hours*status(0)" + cls + ";\n";
@@ -56,7 +56,7 @@ std::string statements(Kind k, bool rich, const StepSetup& u) {
                         " survtime=100 500 lrcl ppout npintervals=simultaneous npoints=40";
         if (u.normal) s += " laxis=0 to 1000 by 250";
         s += ";\ninset n nfail;\n";
-        s += "probplot (lo hi)" + cls + " / pctlist=1 50 99 nofitline;\n";
+        if (!u.fmode) s += "probplot (lo hi)" + cls + " / pctlist=1 50 99 nofitline;\n";   // (FMODE takes no intervals)
         return s;
     }
     case RELATIONPLOT:
