@@ -45,7 +45,9 @@ public:
                          w.region, pool);
             stale = true;
         }
-        if (stale) std::abort();
+        if (!stale) return;
+        __sanitizer_print_stack_trace();
+        std::abort();
     }
 
 private:
