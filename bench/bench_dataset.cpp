@@ -94,10 +94,15 @@ void BM_ReadAndWalk(benchmark::State& state) {
 }
 BENCHMARK(BM_ReadAndWalk)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-void BM_ReadOnly(benchmark::State& state) {
+// The read alone; threads 0 leaves THREADS and CPUCOUNT as they are (the machine's processors).
+void readonly(benchmark::State& state, int threads) {
     const File& f = file();
     rt::Session s;
     s.datadir = f.dir;
+    if (threads > 0) {
+        s.opts.threads = threads > 1;
+        s.opts.cpucount = threads;
+    }
     rt::setcurrent(&s);
     for (auto _ : state) {
         std::string err;
@@ -111,7 +116,65 @@ void BM_ReadOnly(benchmark::State& state) {
     rt::setcurrent(nullptr);
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * f.bytes));
 }
+void BM_ReadOnly(benchmark::State& state) { readonly(state, 0); }
 BENCHMARK(BM_ReadOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The read on 1 to 8 threads (CPUCOUNT): the file is parsed in chunks from two threads on.
+void BM_ReadThreads(benchmark::State& state) { readonly(state, static_cast<int>(state.range(0))); }
+BENCHMARK(BM_ReadThreads)->Arg(1)->Arg(2)->Arg(4)->Arg(8)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The data pass of a life-data statement over three numeric columns (time, status and a
+// frequency, 2,000,000 rows): the read on 1 to 8 threads, then every observation through
+// one get list of three doubles, as the input routine reads them.
+void BM_NumericPass(benchmark::State& state) {
+    static const std::string dir = "/tmp";
+    static const uint64_t bytes = [] {
+        std::FILE* out = std::fopen((dir + "/numpass.csv").c_str(), "wb");
+        if (!out) return uint64_t{0};
+        std::fputs("hours,status,count\n", out);
+        uint64_t x = 29;
+        for (int i = 0; i < 2000000; ++i) {
+            x = x * 6364136223846793005ull + 1442695040888963407ull;
+            const double t = static_cast<double>(x >> 40) / 4096.0;
+            std::fprintf(out, "%.4f,%d,%d\n", t, static_cast<int>(x >> 63), static_cast<int>((x >> 20) % 5) + 1);
+        }
+        const long size = std::ftell(out);
+        std::fclose(out);
+        return static_cast<uint64_t>(size > 0 ? size : 0);
+    }();
+    rt::Session s;
+    s.datadir = dir;
+    s.opts.threads = state.range(0) > 1;
+    s.opts.cpucount = static_cast<int>(state.range(0));
+    rt::setcurrent(&s);
+    const vec203& v = *rt::ds::services();
+    for (auto _ : state) {
+        std::string err;
+        hdataset* d = rt::ds::open(s, "", "numpass", err);
+        if (!d) {
+            state.SkipWithError(err.c_str());
+            break;
+        }
+        double c[3];
+        hgetlist* l = nullptr;
+        v.xvgeti(d, 3, &l);
+        for (int k = 0; k < 3; ++k) v.xvgetd(l, k + 1, 0, &c[k], 8, GET_RAW, 0, 0);
+        v.xvgete(l);
+        double used = 0;
+        while (v.xbynext(d)) {
+            v.xbyrwnd(d, 66);
+            while (v.xybyget(d) == 0) {
+                v.xyvget(l, nullptr);
+                used += c[0] > 1e5 ? c[2] : 0.0;
+            }
+        }
+        benchmark::DoNotOptimize(used);
+        rt::ds::close(d);
+    }
+    rt::setcurrent(nullptr);
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
+}
+BENCHMARK(BM_NumericPass)->Arg(1)->Arg(2)->Arg(4)->Arg(8)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_WalkOnly(benchmark::State& state) {
     const File& f = file();

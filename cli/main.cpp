@@ -90,6 +90,7 @@ int run(int argc, char** argv) {
 int main(int argc, char** argv) {
     // before any file is opened: the log must not land on a closed standard descriptor
     cli::ensurestandardfds();
+    cli::bufferstandardoutput();
     try {
         return run(argc, argv);
     } catch (const std::bad_alloc&) {

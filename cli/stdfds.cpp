@@ -1,6 +1,7 @@
 #include "cli/stdfds.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -16,6 +17,14 @@ void ensurestandardfds() {
             ::close(got);
         }
     }
+}
+
+void bufferstandardoutput() {
+    // A listing of millions of rows echoed into a file or a pipe goes out in large writes; a
+    // terminal keeps the C library's own buffering.
+    if (isatty(STDOUT_FILENO)) return;
+    static char buf[1 << 20];
+    std::setvbuf(stdout, buf, _IOFBF, sizeof buf);
 }
 
 }  // namespace cli

@@ -7,4 +7,7 @@ namespace cli {
 // run opens later (the log, the report) takes the place of standard output or standard error.
 void ensurestandardfds();
 
+// Standard output that is no terminal gets a large buffer (before anything is written to it).
+void bufferstandardoutput();
+
 }  // namespace cli

@@ -59,6 +59,7 @@ struct stmtrec {
     optslot* slots;                   // slots[0..highest]
     int32_t line;                     // where the statement starts in the program
     int32_t column;
+    const char* name;                 // the statement's name in the grammar (its first keyword)
 };
 
 inline bool stmtflag(const stmtrec* r, int k) {

@@ -4,6 +4,8 @@
 #include "host/msgarg.h"
 #include "host/pool.h"
 
+struct stmtrec;
+
 struct vec30 {
     poolobj* (*xmpoolc)(int64_t initial, int64_t growth, int flags);
     void (*xmpoold)(poolobj* pool);
@@ -49,6 +51,10 @@ struct vec30 {
     int (*wtrscrt)(void* table, int32_t* id, int zero, void (*cleanup)(void*));   // negative: failure
     int (*wtrsset)(void* table, int32_t id, void* value);
     int (*xytexit)(void* entry);                                // 0: registered as an exit of the run
+    // ---- the statement being run
+    // The statement the procedure runs from now on (null: none). Every ERROR the host logs
+    // until the next call names it and its line.
+    void (*xpmstmt)(const stmtrec* running);
 };
 
 constexpr int32_t XY_NOTPRESENT = static_cast<int32_t>(0x80008026u);

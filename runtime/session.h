@@ -10,6 +10,8 @@
 #include "host/instance.h"
 #include "host/vec203_datasets.h"
 
+struct stmtrec;
+
 namespace rt {
 
 // The statements of one PROC step, as the user wrote them.
@@ -67,6 +69,8 @@ struct Session {
     int exitcode = 0;                             // the code given to xexit
     int errors = 0;                               // ERROR lines logged in this step
     int warnings = 0;
+    bool syntaxerrors = false;                    // the parser refused the step's statements
+    const stmtrec* running = nullptr;             // the statement the procedure runs (xpmstmt)
 };
 
 // The current session; null when none is active.

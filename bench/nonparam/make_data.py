@@ -5,6 +5,7 @@ big.csv: 1,000,000 right-censored Weibull times (shape 1.5, scale 2000) with uni
 iv100k.csv: 100,000 interval-censored units: Weibull failure times (shape 1.5, scale 125), each
 unit inspected at its own random gaps of 5 to 15 (to 0.1) up to 135; found failed at the
 first inspection: left-censored; still running at the last: right-censored.
+iv1m.csv: 1,000,000 such units (its first 100,000 are those of iv100k.csv).
 """
 import math
 import random
@@ -18,10 +19,9 @@ with open(f"{out}/big.csv", "w") as f:
         t = 2000.0 * (-math.log(1 - rng.random())) ** (1 / 1.5)
         c = 3000.0 * rng.random() + 500
         f.write("%.3f,1\n" % t if t <= c else "%.3f,0\n" % c)
-rng = random.Random(7)
-with open(f"{out}/iv100k.csv", "w") as f:
-    f.write("lower,upper\n")
-    for _ in range(100000):
+def intervals(n):
+    rng = random.Random(7)
+    for _ in range(n):
         t = 125.0 * (-math.log(1 - rng.random())) ** (1 / 1.5)
         last, at, found = 0.0, 0.0, False
         while True:
@@ -32,4 +32,10 @@ with open(f"{out}/iv100k.csv", "w") as f:
                 found = True
                 break
             last = at
-        f.write(("%.1f" % last if last > 0 else "") + "," + ("%.1f" % at if found else "") + "\n")
+        yield ("%.1f" % last if last > 0 else "") + "," + ("%.1f" % at if found else "") + "\n"
+
+
+for name, n in (("iv100k", 100000), ("iv1m", 1000000)):
+    with open(f"{out}/{name}.csv", "w") as f:
+        f.write("lower,upper\n")
+        f.writelines(intervals(n))

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "proc/framework/memnum.h"
 #include "proc/devgraph/gtext.h"
 #include "proc/devgraph/inset.h"
 #include "proc/framework/hostsvc.h"
@@ -107,7 +108,7 @@ int vyxins(vyxstate* s, grpnode* g) {
     const double vals[15] = {g->wfail, g->wright, 0, g->mcf.nunits, events, g->mcf.nunita, g->mcf.nevta, g->mcf.nunitb, g->mcf.nevtb, 0,
                              g->rsq, g->wleft, g->wint, events, static_cast<double>(s->fmodeset.nvals)};
     std::memcpy(b.values, vals, sizeof vals);
-    b.values[it::CONFIDENCE] = (method == 6 ? s->wbconf : 1 - s->alpha) * 100;
+    b.values[it::CONFIDENCE] = method == 6 ? s->wbconf * 100 : vx::confpercent(s->alpha);
 
     // The default list.
     auto* dflt = static_cast<double*>(vmalcp_handler(s->workpool, 14 * sizeof(double), 0x2006));

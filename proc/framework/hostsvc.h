@@ -47,6 +47,8 @@ inline int xpselec(int a, int b) { return hostvec<vec30>(VEC_SUPERVISOR)->xpsele
 inline int xoptcgt(const char* name, char* buf, int len) { return hostvec<vec30>(VEC_SUPERVISOR)->xoptcgt(name, buf, len); }
 inline int xoptngt(const char* name, double* v) { return hostvec<vec30>(VEC_SUPERVISOR)->xoptngt(name, v); }
 inline void xdebug(const char* text) { hostvec<vec30>(VEC_SUPERVISOR)->xdebug(text); }
+// The statement being run from now on (null: none); the host names it in its ERROR lines.
+inline void xpmstmt(const stmtrec* running) { hostvec<vec30>(VEC_SUPERVISOR)->xpmstmt(running); }
 // formatting, name suffixes, modules and named globals
 inline int xpfs(double v, int width, int dec, char* buf) { return hostvec<vec30>(VEC_SUPERVISOR)->xpfs(v, width, dec, buf); }
 inline int xpils(int64_t v, int width, char* buf) { return hostvec<vec30>(VEC_SUPERVISOR)->xpils(v, width, buf); }

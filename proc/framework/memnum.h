@@ -127,6 +127,21 @@ inline double zpower(double x, double y, int* rc) {
     return (x < 0.0 && odd) ? -r : r;
 }
 
+// The confidence level in percent, 100 (1 - alpha), as the user gave it: alpha is kept as
+// 1 - CONFIDENCE, and 1 - alpha carries up to about 1e-16 of rounding (CONFIDENCE=0.2 came back
+// as 19.999999999999996%). The percentage is rounded to the fewest decimals (up to 14) that
+// lie within that rounding, so that titles read "20% Confidence Limits".
+inline double confpercent(double alpha) {
+    const double p = (1.0 - alpha) * 100.0;
+    if (!(p > 0.0 && p < 100.0)) return p;
+    double scale = 1.0;
+    for (int d = 0; d <= 14; ++d, scale *= 10.0) {
+        const double r = std::round(p * scale) / scale;
+        if (std::fabs(r - p) <= 5e-14) return r;
+    }
+    return p;
+}
+
 }  // namespace vx
 
 // ---- locale-aware move and the informat cores

@@ -43,6 +43,7 @@ bool rungroup(vyxstate* s) {
         if (nmodel > 1) xpmlog(510, 77);
         s->curstmt = model;
         startstatement(s, StmtKind::Model);
+        xpmstmt(model);
         if (s->utilfile) {
             xcclose(s->utilfile, 1);
             s->utilfile = nullptr;
@@ -50,6 +51,7 @@ bool rungroup(vyxstate* s) {
         // A result other than 0 and 1 is the step's exit code; a table that failed inside MODEL
         // ended the step by itself (stepend, or the host's exit code).
         const int rc = vyxmod(s);
+        xpmstmt(nullptr);
         if (rc != 0) {
             if (rc != 1) xexit(rc, 0);
             return false;
@@ -63,11 +65,13 @@ bool rungroup(vyxstate* s) {
         if (!newstmtpool(s)) return false;
         s->curstmt = r;
         startstatement(s, d);
+        xpmstmt(r);   // the statement's run-time errors name it and its line
         switch (d) {
             case StmtKind::Probplot:
                 // A plot whose options fail is skipped; its index still advances so
                 // that the next statement finds its own variable lists.
                 if (vyxpprm(s) != 0) {
+                    xpmstmt(nullptr);
                     ++s->stmtidx;
                     continue;
                 }
@@ -79,6 +83,7 @@ bool rungroup(vyxstate* s) {
             case StmtKind::None:
             case StmtKind::Model: break;
         }
+        xpmstmt(nullptr);
         ++s->stmtidx;
         CleanUpDisk(s);
         // A routine that ended the step (xexit) stops every statement and BY group after it:
@@ -104,7 +109,9 @@ void runstep(vyxstate* s) {
             if (!newstmtpool(s)) return;
             s->curstmt = last;
             startstatement(s, StmtKind::Analyze);
+            xpmstmt(last);
             vyxanlz(s);
+            xpmstmt(nullptr);
         }
     }
     if (!xbynext(s->dsin)) return;

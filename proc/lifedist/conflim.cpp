@@ -7,6 +7,7 @@
 
 #include "proc/framework/anchor.h"
 #include "proc/devgraph/plotlay.h"
+#include "proc/framework/grouptext.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
 #include "proc/lifedist/fitshared.h"
@@ -42,10 +43,17 @@ void scalelimits(double sigma, double se, double z, double* lim) {
     lim[1] = e > 1.0 ? sigma * e : sigma / e;
 }
 
+// A limit search that did not find both limits says so, naming what it bounds (and the group
+// of a class analysis): the missing limit is never silent.
+void notfound(vyxstate* s, const char* what, int len) {
+    char fr[640];
+    xpmlog(510, 1958, txtarg(what, len), s->maxiter, groupsuffix(s, true, " for ", fr, sizeof fr));
+}
+
 // One likelihood-ratio search for c'theta over every parameter: the free block is searched,
-// the held parameters add their fixed part. The ends go to lo/hi (missing when not found);
-// false when the step ended.
-bool lrsearch(vyxstate* s, grpnode* g, const double* call, double* lo, double* hi) {
+// the held parameters add their fixed part. The ends go to lo/hi (missing when not found,
+// with 510/1958 naming `what`); false when the step ended.
+bool lrsearch(vyxstate* s, grpnode* g, const double* call, double* lo, double* hi, const char* what, int whatlen) {
     const int n = s->npar[0];
     ciblk* cb = s->ciptr;
     const double* pv = s->parmvec[0];
@@ -64,6 +72,7 @@ bool lrsearch(vyxstate* s, grpnode* g, const double* call, double* lo, double* h
     const int32_t rc = zprci(s, cb, lfentry, lghntry, ithist, nullptr);
     if (s->stepend) return false;
     if (rc == 1) xmemmsg(0);
+    if (rc == 2) notfound(s, what, whatlen);
     *lo = ismiss(cb->lowres[0]) ? missing() : cb->lowres[0] + held;
     *hi = ismiss(cb->uppres[0]) ? missing() : cb->uppres[0] + held;
     return true;
@@ -92,10 +101,8 @@ bool lrparameters(vyxstate* s, grpnode* g) {
     const double* pv = s->parmvec[0];
     for (int i = 0; i < n; ++i) {
         s->lrlim[2 * i] = s->lrlim[2 * i + 1] = pv[i];
-        if (s->itprflag[0]) {
-            const char* name = s->labels[LB_PARM1 + i];
-            rowlabel(s, name, wzstrip(name, 16));
-        }
+        const char* name = s->labels[LB_PARM1 + i];
+        if (s->itprflag[0]) rowlabel(s, name, wzstrip(name, 16));
         if (s->parmfree[i] != '1') continue;
         double c[8] = {};
         if (i == 0) {
@@ -105,7 +112,7 @@ bool lrparameters(vyxstate* s, grpnode* g) {
             c[i] = 1.0;
         }
         double ends[2];
-        if (!lrsearch(s, g, c, &ends[0], &ends[1])) return false;
+        if (!lrsearch(s, g, c, &ends[0], &ends[1], name, wzstrip(name, 16))) return false;
         s->lrlim[2 * i] = s->lrlim[2 * i + 1] = missing();
         for (double v : ends)
             if (!ismiss(v)) s->lrlim[2 * i + (v <= pv[i] ? 0 : 1)] = v;
@@ -128,12 +135,14 @@ bool lrpercentiles(vyxstate* s, grpnode* g, int lo, int hi) {
         double w;
         // Ends of the tick list (0 and 100 percent) have no percentile to bound.
         if (!(p >= TINY && 1.0 - p >= TINY) || !stdquantile(s->distcode, p, &w)) continue;
+        char what[40];
+        const int whatlen = xpmstr(what, 40, 510, 209, ticks[i]);
         if (s->itprflag[0]) xpmstr(s->rowtext, 40, 510, 209, ticks[i]);
         double c[8] = {};
         c[0] = 1.0;
         c[1] = w - g->quant;
         double ends[2];
-        if (!lrsearch(s, g, c, &ends[0], &ends[1])) return false;
+        if (!lrsearch(s, g, c, &ends[0], &ends[1], what, whatlen)) return false;
         const bool lok = !ismiss(ends[0]), uok = !ismiss(ends[1]);
         if (lok && uok) {
             rec[PCT_LOWER] = std::fmin(ends[0], ends[1]);
@@ -194,6 +203,9 @@ int sflim(vyxstate* s, grpnode* g, double t, double* rec) {
     const double* v = pc + 2 * n;
     const double zs = (y - mu) / sigma;
     const double var = v[0] + 2.0 * zs * v[1] + zs * zs * v[2];
+    // A variance that could not be computed (no covariance) gives no limits, not limits of
+    // zero width.
+    const bool novar = ismiss(var);
     const double sd = var > 0.0 ? std::sqrt(var) / sigma : 0.0;
     const double z = zcrit(s);
     const double zl = zs - z * sd, zu = zs + z * sd;
@@ -213,8 +225,8 @@ int sflim(vyxstate* s, grpnode* g, double t, double* rec) {
         case DIST_NORMAL: case DIST_LOGNORMAL: case DIST_LOGNORMAL10: case DIST_WEIBULL: case DIST_EXTREME:
         case DIST_EXPONENTIAL: case DIST_LOGISTIC: case DIST_LOGLOGISTIC:
             rec[PCT_EST] = survival(zs);
-            rec[PCT_LOWER] = survival(zu);
-            rec[PCT_UPPER] = survival(zl);
+            rec[PCT_LOWER] = novar ? missing() : survival(zu);
+            rec[PCT_UPPER] = novar ? missing() : survival(zl);
             break;
         default: break;
     }
@@ -231,7 +243,7 @@ double lfentry(void* ctx, int32_t* flag) {
 int32_t lghntry(void* ctx) {
     auto* s = static_cast<vyxstate*>(ctx);
     const int rc = vyxlik(s, 1);
-    if (s->stepend || s->loglik[0] == -DBL_MAX) return 1;
+    if (s->stepend || likfailed(s->loglik[0])) return 1;
     return rc;
 }
 
@@ -249,13 +261,17 @@ void vyxconf(vyxstate* s, grpnode* g) {
     const double* pv = s->parmvec[0];
     const double z = zcrit(s);
     bool lr = s->lrflags[LR_PARMS] || s->lrflags[LR_PERCENTILES];
-    if (lr && s->itprflag[1] != 1) {
-        xpmlog(510, 565);
-        lr = false;
-    }
     s->parmlim[0] = pv[0] - z * pv[n];
     s->parmlim[1] = pv[0] + z * pv[n];
     scalelimits(pv[1], pv[n + 1], z, s->parmlim + 2);
+    if (lr && s->itprflag[1] != 1) {
+        char of[640];
+        xpmlog(510, 565, groupsuffix(s, true, " of ", of, sizeof of));
+        lr = false;
+        // The parameter table shows the Wald limits in place of the likelihood-ratio ones, as
+        // the message says (the percentiles keep theirs).
+        for (int k = 0; k < 4 && k < 2 * n; ++k) s->lrlim[k] = s->parmlim[k];
+    }
 
     const int count = s->panels.npct;
     int lo = 0, hi = -1;

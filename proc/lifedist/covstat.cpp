@@ -2,6 +2,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "proc/framework/grouptext.h"
 #include "proc/framework/hostsvc_util.h"
 #include "proc/lifedist/fitshared.h"
 #include "proc/lifedist/mlfit.h"
@@ -22,6 +23,8 @@ struct statusrow {
 };
 constexpr statusrow kConverged = {0, 720, {710, 7110, 7100, 7120}};
 constexpr statusrow kNotConverged = {2, 730, {730, 7310, 7300, 7320}};
+// The relative gradient could not be formed (a gradient or Hessian that is not finite).
+constexpr statusrow kNoCriterion = {2, 1950, {1951, 1953, 1952, 1954}};
 constexpr statusrow kByOptimiser[] = {
     {2, 60, {60, 6010, 6000, 6010}},   // 1: iteration limit
     {1, 61, {61, 6010, 6100, 6010}},   // 3: ridging failed
@@ -32,8 +35,9 @@ constexpr statusrow kByOptimiser[] = {
 
 const statusrow& rowfor(int optrc, double crit, double convh) {
     switch (optrc) {
-        // A measure that is not a number is no proof of convergence.
-        case NR_CONVERGED: return crit <= convh ? kConverged : kNotConverged;
+        // A measure that is not a finite number is no proof of convergence, and no measure
+        // to quote.
+        case NR_CONVERGED: return !std::isfinite(crit) ? kNoCriterion : crit <= convh ? kConverged : kNotConverged;
         case NR_NOCONV: return kByOptimiser[0];
         case NR_RIDGEFAIL: return kByOptimiser[1];
         case NR_NOTPOSDEF: return kByOptimiser[2];
@@ -50,9 +54,9 @@ txthandle reasontext(vyxstate* s, int code, double crit) {
     const msgarg mode = fm.vals && fm.lens ? txtarg(fm.vals[cur], fm.lens[cur]) : txtarg("", 0);
     const double convh = s->fitcrit.convh, ridge = s->fitcrit.ridge;
     switch (code) {
-        case 7100: case 6200: case 6300: case 6400: return rdxmsgs(510, code, label);
-        case 7110: case 6010: return rdxmsgs(510, code, mode);
-        case 7120: return rdxmsgs(510, code, mode, label);
+        case 7100: case 6200: case 6300: case 6400: case 1952: return rdxmsgs(510, code, label);
+        case 7110: case 6010: case 1953: return rdxmsgs(510, code, mode);
+        case 7120: case 1954: return rdxmsgs(510, code, mode, label);
         case 730: return rdxmsgs(510, code, crit, convh);
         case 7300: return rdxmsgs(510, code, crit, convh, label);
         case 7310: return rdxmsgs(510, code, crit, convh, mode);
@@ -61,7 +65,7 @@ txthandle reasontext(vyxstate* s, int code, double crit) {
         case 6000: return rdxmsgs(510, code, s->maxiter, label);
         case 61: return rdxmsgs(510, code, ridge);
         case 6100: return rdxmsgs(510, code, ridge, label);
-        default: return rdxmsg(510, code);   // 710, 62, 63, 64
+        default: return rdxmsg(510, code);   // 710, 62, 63, 64, 1951
     }
 }
 
@@ -76,8 +80,13 @@ void statustable(vyxstate* s, const statusrow& row, double crit) {
     publish(s, tab.tabid);
 }
 
-// The maximum-likelihood path: sweep the bordered Hessian, then the status.
-void mlstatus(vyxstate* s) {
+// The optimiser stopped where the Hessian is no covariance: a failed evaluation, a ridge that
+// could not make it positive definite, a Hessian not positive definite at the end, or no start.
+bool notposdef(int optrc) { return optrc != NR_CONVERGED && optrc != NR_NOCONV; }
+
+// The maximum-likelihood path: sweep the bordered Hessian, then the status. true when the
+// swept matrix is the covariance of the estimated parameters (positive definite Hessian).
+bool mlstatus(vyxstate* s) {
     const int n = s->npar[0];
     double* h = s->fitarr[2];
     const double* g = s->fitarr[1];
@@ -90,24 +99,35 @@ void mlstatus(vyxstate* s) {
         const double d = h[zisub(i, i)];
         tol[i] = d > 0.0 ? s->fitcrit.singular * d : 1.0;
     }
+    bool posdef = !notposdef(s->optrc);
     for (int i = 0; i < n; ++i) {
         if (s->parmfree[i] != '1') continue;
         zsweep(h, i, n + 1, status, work, tol[i]);
         if (status[i] == '0') h[zisub(i, i)] = 0.0;
+        // A singular pivot, or a variance that is not a positive number: no covariance.
+        const double v = h[zisub(i, i)];
+        if (status[i] == '0' || !(v > 0.0 && v < INFINITY)) posdef = false;
     }
     const double ll = s->loglik[0];
-    const double crit = -h[zisub(n, n)] / (ll == 0.0 ? 1.0 : std::fabs(ll));
+    const double crit = likfailed(ll) ? missing() : -h[zisub(n, n)] / (ll == 0.0 ? 1.0 : std::fabs(ll));
     const statusrow& row = rowfor(s->optrc, crit, s->fitcrit.convh);
     s->itstatus[1] = row.status;
+    // Every line names the class level and BY group of the fit, when there are any.
+    char of[640], fr[640];
+    groupsuffix(s, true, " of ", of, sizeof of);
+    groupsuffix(s, true, " for ", fr, sizeof fr);
     switch (row.logged) {
-        case 730: xpmlog(510, 730, crit, s->fitcrit.convh); break;
-        case 60: xpmlog(510, 60, s->maxiter); break;
-        case 61: xpmlog(510, 61, s->fitcrit.ridge); break;
-        default: xpmlog(510, row.logged); break;
+        case 730: xpmlog(510, 730, crit, s->fitcrit.convh, of); break;
+        case 60: xpmlog(510, 60, s->maxiter, of); break;
+        case 61: xpmlog(510, 61, s->fitcrit.ridge, of); break;
+        case 720: xpmlog(510, 720, fr); break;
+        default: xpmlog(510, row.logged, of); break;   // 62, 63, 64, 1950
     }
-    if (s->itprflag[1] != 1) xpmlog(510, 65);
+    // The log-likelihood shows missing where it could not be computed; 510/63 says so itself.
+    if (likfailed(ll) && row.logged != 63) xpmlog(510, 1955, of);
+    if (s->itprflag[1] != 1) xpmlog(510, 65, of);
     statustable(s, row, crit);
-    if (s->stepend) return;
+    if (s->stepend) return posdef;
 
     // Lagrange statistics of held parameters, from the diagonal adjusted for the estimated ones.
     auto lagrange = [&](int i) {
@@ -116,6 +136,7 @@ void mlstatus(vyxstate* s) {
     };
     if (s->parmfree[0] == 'C') s->lagstat[0] = lagrange(0);
     if (n > 1 && s->parmfree[1] == 'C') s->lagstat[1] = lagrange(1);
+    return posdef;
 }
 
 // FIT=MODEL: the variances of the group's location and of its scale, and their covariance,
@@ -140,20 +161,35 @@ void zerosym(double* a, int i, int n) {
     for (int k = i + 1; k < n; ++k) a[zisub(k, i)] = 0.0;
 }
 
+void misssym(double* a, int i, int n) {
+    if (n < 1) return;
+    for (int k = 0; k <= i; ++k) a[zisub(i, k)] = missing();
+    for (int k = i + 1; k < n; ++k) a[zisub(k, i)] = missing();
+}
+
 void vyxcov(vyxstate* s) {
     const int n = s->npar[0];
     double* h = s->fitarr[2];
     h[zisub(n, n)] = 0.0;
+    bool posdef = true;
     if (s->fitmethod == FIT_MLE) {
-        mlstatus(s);
+        posdef = mlstatus(s);
         if (s->stepend) return;
     } else if (bymodel(s)) {
         modelcov(s);
     }
+    // Where the Hessian is not positive definite the estimated parameters have no variance:
+    // their standard errors and covariances are missing (a 0 would claim certainty), and so
+    // are every limit and standard error formed from them. Held parameters have none (0).
     double* pv = s->parmvec[0];
+    if (!posdef)
+        for (int i = 0; i < n; ++i)
+            if (s->parmfree[i] == '1') misssym(h, i, n);
     for (int i = 0; i < n; ++i) {
         const double d = h[zisub(i, i)];
-        if (s->parmfree[i] == '1' && d > 0.0) {
+        if (s->parmfree[i] == '1' && !posdef) {
+            pv[n + i] = missing();
+        } else if (s->parmfree[i] == '1' && d > 0.0) {
             pv[n + i] = std::sqrt(d);
         } else {
             pv[n + i] = 0.0;

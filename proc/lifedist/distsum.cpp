@@ -108,9 +108,13 @@ void backtransform(vyxstate* s, grpnode* g) {
         double* r = g->pcttab + static_cast<size_t>(k) * PCT_WORDS;
         r[PCT_EST] = cappedexp(f * r[PCT_EST]);
         if (!limits) continue;
+        // Each limit is kept (on the time scale) or, beyond the range of exp, missing.
         for (int w : {PCT_UPPER, PCT_LOWER})
             if (!ismiss(r[w])) r[w] = cappedexp(f * r[w]);
-        if (!ismiss(r[PCT_SE]) && !ismiss(r[PCT_EST])) r[PCT_SE] = r[PCT_EST] * f * r[PCT_SE];
+        // The delta method needs the estimate: a percentile that is missing or overflows
+        // the time scale has no standard error there either.
+        const double se = ismiss(r[PCT_SE]) || ismiss(r[PCT_EST]) ? missing() : r[PCT_EST] * f * r[PCT_SE];
+        r[PCT_SE] = std::isfinite(se) ? se : missing();
     }
 }
 

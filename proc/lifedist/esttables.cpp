@@ -123,8 +123,10 @@ void putparms(vyxstate* s, double* wscale, double* wshape, double* var_wscale, d
             *var_wshape = V[2] * wk * wk * wk * wk;
             *cov_ws = wk * wk * c;
         }
-        sescale = *var_wscale > 0.0 ? std::sqrt(*var_wscale) : 0.0;
-        seshape = *var_wshape > 0.0 ? std::sqrt(*var_wshape) : 0.0;
+        // A variance the fit could not compute is missing, and so is its standard error.
+        auto stderror = [](double v) { return ismiss(v) ? missing() : v > 0.0 ? std::sqrt(v) : 0.0; };
+        sescale = stderror(*var_wscale);
+        seshape = stderror(*var_wshape);
         auto expcap = [&](double v) { return !ismiss(v) && std::fabs(v) <= EXP_OVER ? std::exp(v) : missing(); };
         slo = expcap(lim[0]);
         shi = expcap(lim[1]);

@@ -53,7 +53,8 @@ void vyxdsum(vyxstate* s, grpnode* g, int i, int j) {
     // summary shows them so that its counts add up to the units on test.
     if (s->rspkind == FORM_READOUT && !row(2050, g->rdsurv)) return;
     if (std::isfinite(g->rsq) && (s->fitmethod == FIT_LSYX || s->fitmethod == FIT_LSXY) && !row(505, g->rsq)) return;
-    if (s->fitmethod == FIT_MLE && !row(236, g->loglik)) return;
+    // A log-likelihood the fit could not compute (a failed fit) shows missing.
+    if (s->fitmethod == FIT_MLE && !row(236, likfailed(g->loglik) || s->itstatus[1] == 3 ? missing() : g->loglik)) return;
     // The total over the converged groups goes with the last group: also when that group has
     // no fit and earlier ones converged, and missing (not 0) when no group converged.
     if (last && (s->fitmethod == FIT_MLE || !std::isnan(s->loglik[1]))) {

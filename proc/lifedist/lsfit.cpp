@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "host/hostdefs.h"
+#include "proc/framework/grouptext.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"
@@ -227,7 +228,8 @@ int vyxls(vyxstate* s, grpnode* g) {
     if (method == FIT_MLE || method == FIT_LSYX || method == FIT_LSXY) {
         const bool noright = readout ? g->totw == 0 : g->wright == g->totw;
         if (noright || (!readout && g->wleft == g->totw)) {
-            xpmlog(510, noright ? MSG_ALL_RIGHT : MSG_ALL_LEFT);
+            char of[640];   // the class level (and BY group) without a failure
+            xpmlog(510, noright ? MSG_ALL_RIGHT : MSG_ALL_LEFT, groupsuffix(s, true, " of ", of, sizeof of));
             nofit(g);
             return RC_REPORTED;
         }

@@ -97,7 +97,7 @@ void itprint(vyxstate* s) {
     double* row = s->itrow;
     row[0] = static_cast<double>(s->itstatus[0]++);
     row[1] = s->fitcrit.ridge;
-    row[2] = s->loglik[0];
+    row[2] = likfailed(s->loglik[0]) ? missing() : s->loglik[0];   // a failed evaluation shows missing
     for (int j = 0; j < n; ++j) row[3 + j] = x[j];
     row[3] = x[0] - z * x[1];
     if (reorder) vyxxpm(x, s->parmfree, n, nullptr);

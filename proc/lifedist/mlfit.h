@@ -8,6 +8,7 @@
 // lrlim, lagstat, itstatus). Failures of the output system end the step: the routine
 // reports the code, calls xexit, sets vyxstate::stepend and returns; callers stop on it.
 #pragma once
+#include <cmath>
 #include <cstdint>
 #include "proc/framework/vyxstate.h"
 #include "proc/lifedist/lifedist.h"
@@ -32,6 +33,10 @@ int vyxlik(vyxstate* s, int deriv);
 // ---- covariance, convergence status (ConvergenceStatus table) and Lagrange statistics
 void vyxcov(vyxstate* s);
 void zerosym(double* packed, int i, int n);   // zeroes row and column i
+void misssym(double* packed, int i, int n);   // row and column i missing (no variance computed)
+// A log-likelihood that an evaluation could not compute: minus the largest double (the value
+// a failed evaluation stores) or a value that is not a finite number. Tables show it missing.
+inline bool likfailed(double ll) { return !(std::isfinite(ll) && ll != -1.7976931348623157e308); }
 // The design rows of the group for the MODEL fit (FITTYPE=MODEL and REGRESSION) into
 // x[0..2m-1]: the derivatives of the group's location (first m) and of its scale (second m)
 // in the m parameters of the MODEL fit. false when the MODEL fit gives the group no values.

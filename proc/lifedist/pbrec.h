@@ -31,13 +31,16 @@ bool pbvalid(const pbcounts& c);
 
 // Words PB_EST, PB_LOWER and PB_UPPER of an estimate block: the estimate with its exact
 // (Clopper-Pearson or Garwood) limits, each limit in tail ap; every word missing when the
-// counts are not valid, a limit missing when its quantile cannot be had.
-void pbestimate(const pbcounts& c, double ap, double* rec);
+// counts are not valid, a limit missing when its quantile cannot be had. false when valid
+// counts got a missing limit (the caller says so).
+bool pbestimate(const pbcounts& c, double ap, double* rec);
 
 // Words PB_EST, PB_LOWER and PB_UPPER of a prediction block for m future trials (or m
 // units of exposure), from the estimate est of the same counts. Missing words when m <= 0
-// or est is missing; zeros instead for the pooled binomial block (zeroblock).
-void pbpredict(const pbcounts& c, double m, double est, double ap, double* pred, bool zeroblock);
+// or est is missing; zeros instead for the pooled binomial block (zeroblock). false when a
+// prediction limit could not be computed (the limit searches refuse a future amount more
+// than about 1e5 times larger or smaller than the one observed).
+bool pbpredict(const pbcounts& c, double m, double est, double ap, double* pred, bool zeroblock);
 
 // Chi-square contribution of one level against the pooled value rbar; missing when it
 // cannot be formed (a pooled proportion of 0 or 1, a pooled rate of 0, invalid counts).

@@ -135,7 +135,7 @@ int probplotblock(vyxstate* s, const stmtrec* r) {
                 s->panels.ncols = 1;
                 p.layoutv = 1;
                 xpmlog(510, 32, 2);
-                xpmlog(510, 33, 1);
+                xpmlog(510, 1968);   // "in one column" (510/33 counts columns)
             } else if (rows && cols && rows == 1) {
                 p.layouth = 1;
             } else if (rows && cols) {
@@ -434,15 +434,16 @@ int readplotdisplay(vyxstate* s, const stmtrec* r) {
     const bool nofit = p.nofitline != 0;
     p.refstop2 = stmtflag(r, flag::plot::VINTERSECT) && !nofit;
     p.refstop = stmtflag(r, flag::plot::HINTERSECT) && !nofit;
-    const int hpos = satint(gparm(r, slot::plot::HREFLABPOS, 1));
-    if (hpos < 1 || hpos > 6) {
-        xpmlog(510, 187, hpos);
-        return 1;
+    // A label position out of range is replaced by 1 with a WARNING; the statement runs.
+    int hpos = labelpos(r, slot::plot::HREFLABPOS, 6);
+    if (hpos == 0) {
+        xpmlog(510, 1966, gparm(r, slot::plot::HREFLABPOS, 1));
+        hpos = 1;
     }
-    const int vpos = satint(gparm(r, slot::plot::VREFLABPOS, 1));
-    if (vpos < 1 || vpos > 2) {
-        xpmlog(510, 188, vpos);
-        return 1;
+    int vpos = labelpos(r, slot::plot::VREFLABPOS, 2);
+    if (vpos == 0) {
+        xpmlog(510, 1967, gparm(r, slot::plot::VREFLABPOS, 1));
+        vpos = 1;
     }
     s->refopts[REFPOS_HREF] = hpos;
     s->refopts[REFPOS_VREF] = vpos;

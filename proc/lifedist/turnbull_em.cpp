@@ -1,9 +1,21 @@
 // EM iterations of the Turnbull masses over the runs of intervals.
+//
+// The runs are cut into parts of a fixed number of runs; each part sums its own share of
+// the log-likelihood and its own difference array of the gradient, and the parts are
+// combined in their order. The parts do not depend on the number of threads, so the
+// digits do not either; a group of at most one part's runs is summed as one sequence.
+// With several parts and THREADS on, the parts of an iteration are spread over a team of
+// up to CPUCOUNT threads: every member sums a part into a place of its own and publishes it
+// to the part's place, and a member of the team reads the prefix sums of the masses through
+// a copy of its own (a member that the system put aside may still be reading when the round
+// has ended without it).
+#include <atomic>
 #include <cmath>
 
 #include "host/hostdefs.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
+#include "proc/framework/team.h"
 #include "proc/framework/vyxstate.h"
 #include "proc/framework/wobmth.h"
 #include "proc/lifedist/tables.h"
@@ -14,11 +26,19 @@ namespace {
 
 constexpr double E = 1000 * 1.110223024625157e-16;
 constexpr double TINY = 1.110223024625157e-16;
+constexpr int32_t kPartRuns = 4096;    // runs of one part
+constexpr int32_t kSpanK = 512;        // intervals of one part of the gradient's combination
 
 // Per run: its log-likelihood term w ln D and its share w/D of the gradient; the result
 // counts the runs whose mass is below TINY or not a number. One pass without branches, so
 // that it vectorizes (with wider vectors where the processor has them).
-__attribute__((target_clones("avx2", "default")))
+// (Not under the thread sanitizer: the clones' resolver runs before the sanitizer is set up.)
+#if defined(__SANITIZE_THREAD__)
+#define VX_CLONES
+#else
+#define VX_CLONES __attribute__((target_clones("avx2", "default")))
+#endif
+VX_CLONES
 int32_t runterms(const double* D, const double* w, double* term, double* share, int32_t n) {
     int32_t bad = 0;
     for (int32_t r = 0; r < n; ++r) {
@@ -27,6 +47,162 @@ int32_t runterms(const double* D, const double* w, double* term, double* share, 
         share[r] = w[r] / D[r];
     }
     return bad;
+}
+
+// The shares alone, for an iteration whose log-likelihood is not needed.
+VX_CLONES
+int32_t runshares(const double* D, const double* w, double* share, int32_t n) {
+    int32_t bad = 0;
+    for (int32_t r = 0; r < n; ++r) {
+        bad += !(D[r] >= TINY);
+        share[r] = w[r] / D[r];
+    }
+    return bad;
+}
+
+// Where a member sums a part: the runs' masses, terms and shares, the part's difference
+// array, and the copy of the prefix sums it reads.
+struct emscratch {
+    double* D;
+    double* term;
+    double* share;
+    double* diff;
+    double* ph;
+    double* pl;
+    double ll;
+    int32_t bad;
+};
+
+// What the parts of an iteration read and write.
+struct emwork {
+    int32_t m, G, nparts;
+    const int32_t* lo;      // first interval of each run
+    const int32_t* hi;      // last interval of each run
+    const int32_t* a;       // prefix index of the run's start (lo), 0 for a run that covers nothing
+    const int32_t* e;       // prefix index past its end (hi + 1), 0 for a run that covers nothing
+    const int32_t* amin;    // per part: the smallest a of its runs
+    const int32_t* emax;    // and the largest e
+    const double* w;        // summed weight of each run
+    double* ph;             // prefix sums of the masses, high part (written by the procedure's thread)
+    double* pl;             // and low part
+    double* D;              // mass of each run (only when a run stops the iterations)
+    emscratch* scratch;     // per member of the team
+    double* partll;         // per part: its sum of w ln D
+    int32_t* partbad;       // per part: its runs with almost no mass
+    double* partdiff;       // per part: m + 1 doubles, its difference array of the gradient
+    double* diff;           // the parts' difference arrays combined
+};
+
+// The sums of one part over its runs [b, end) into the member's place.
+void partsums(const emwork& x, int part, int32_t end, bool withll, int member, bool together) {
+    emscratch& sc = x.scratch[member];
+    const int32_t b = part * kPartRuns;
+    const int32_t n = end - b;
+    const double* ph = x.ph;
+    const double* pl = x.pl;
+    if (together) {
+        for (int32_t k = x.amin[part]; k <= x.emax[part]; ++k) {
+            sc.ph[k] = std::atomic_ref<double>(x.ph[k]).load(std::memory_order_relaxed);
+            sc.pl[k] = std::atomic_ref<double>(x.pl[k]).load(std::memory_order_relaxed);
+        }
+        ph = sc.ph;
+        pl = sc.pl;
+    }
+    for (int32_t r = b; r < end; ++r) {
+        const int32_t a = x.a[r], e = x.e[r];
+        sc.D[r - b] = (ph[e] - ph[a]) + (pl[e] - pl[a]);
+    }
+    if (withll) {
+        sc.bad = runterms(sc.D, x.w + b, sc.term, sc.share, n);
+        const double* term = sc.term;
+        double lane[4] = {0, 0, 0, 0};
+        int32_t r = 0;
+        for (; r + 4 <= n; r += 4)
+            for (int j = 0; j < 4; ++j) lane[j] += term[r + j];
+        for (; r < n; ++r) lane[0] += term[r];
+        sc.ll = (lane[0] + lane[1]) + (lane[2] + lane[3]);
+    } else {
+        sc.bad = runshares(sc.D, x.w + b, sc.share, n);
+        sc.ll = 0;
+    }
+    double* diff = sc.diff;
+    for (int32_t k = 0; k <= x.m; ++k) diff[k] = 0;
+    // The runs come ordered by their first interval: add each first interval's share once.
+    for (int32_t q = b; q < end;) {
+        double add = 0;
+        const int32_t k = x.lo[q];
+        for (; q < end && x.lo[q] == k; ++q) add += sc.share[q - b];
+        diff[k] += add;
+    }
+    for (int32_t q = b; q < end; ++q) diff[x.hi[q] + 1] -= sc.share[q - b];
+}
+
+// The member's sums of the part to the part's place.
+void publish(void* ctx, int part, int member) {
+    const emwork& x = *static_cast<const emwork*>(ctx);
+    const emscratch& sc = x.scratch[member];
+    double* to = x.partdiff + int64_t(part) * (x.m + 1);
+    for (int32_t k = 0; k <= x.m; ++k) to[k] = sc.diff[k];
+    x.partll[part] = sc.ll;
+    x.partbad[part] = sc.bad;
+}
+
+int32_t partend(const emwork& x, int part) { return (part + 1) * kPartRuns < x.G ? (part + 1) * kPartRuns : x.G; }
+
+void runpart(void* ctx, int part, int member, bool together) {
+    const emwork& x = *static_cast<const emwork*>(ctx);
+    partsums(x, part, partend(x, part), true, member, together);
+}
+
+// An iteration whose log-likelihood is not needed: the masses and shares of the runs and
+// the gradient, no logarithms.
+void sharepart(void* ctx, int part, int member, bool together) {
+    const emwork& x = *static_cast<const emwork*>(ctx);
+    partsums(x, part, partend(x, part), false, member, together);
+}
+
+// Prefix sums of the masses p as double-double values into ph and pl (stored atomically: a
+// member of the team may still be copying them).
+void prefix(const double* p, int32_t m, double* ph, double* pl) {
+    double sh = 0, sl = 0;
+    std::atomic_ref<double>(ph[0]).store(0, std::memory_order_relaxed);
+    std::atomic_ref<double>(pl[0]).store(0, std::memory_order_relaxed);
+    for (int32_t k = 0; k < m; ++k) {
+        const double t = sh + p[k];
+        const double b = t - sh;
+        sl += (sh - (t - b)) + (p[k] - b);
+        sh = t;
+        std::atomic_ref<double>(ph[k + 1]).store(sh, std::memory_order_relaxed);
+        std::atomic_ref<double>(pl[k + 1]).store(sl, std::memory_order_relaxed);
+    }
+}
+
+// A lower bound of the change of the log-likelihood from the masses p to their EM image q:
+// by Jensen's inequality ll(q) - ll(p) >= sum_k q_k ln(q_k / p_k). *spread receives the sum
+// of the terms' sizes, which bounds the error of the computed sum.
+double emgain(const double* p, const double* q, int32_t m, double* spread) {
+    double B = 0, A = 0;
+    for (int32_t k = 0; k < m; ++k)
+        if (p[k] > 0 && q[k] > 0) {
+            const double t = q[k] * std::log(q[k] / p[k]);
+            B += t;
+            A += std::fabs(t);
+        }
+    *spread = A;
+    return B;
+}
+
+// The difference arrays of the parts added in part order, for intervals [k0, k0 + kSpanK).
+void combinespan(void* ctx, int span) {
+    const emwork& x = *static_cast<const emwork*>(ctx);
+    const int32_t k0 = span * kSpanK;
+    const int32_t k1 = k0 + kSpanK < x.m + 1 ? k0 + kSpanK : x.m + 1;
+    const int64_t stride = x.m + 1;
+    for (int32_t k = k0; k < k1; ++k) {
+        double sum = x.partdiff[k];
+        for (int32_t p = 1; p < x.nparts; ++p) sum += x.partdiff[p * stride + k];
+        x.diff[k] = sum;
+    }
 }
 
 }  // namespace
@@ -45,78 +221,137 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
     double* next = g->emtab + EMT_MULT * m;
     double* hist = g->emtab + EMT_SE * m;
     double* start = g->emtab + EMT_LOWER * m;
-    const int64_t doubles = 3 * (int64_t(m) + 1) + 3 * int64_t(G);
-    const int64_t bytes = doubles * 8;
+    const int32_t nparts = G > 0 ? (G + kPartRuns - 1) / kPartRuns : 1;
+    const int want = nparts > 1 ? teamsize() : 1;
+    team* crew = want > 1 ? teamstart(s->workpool, want < nparts ? want : nparts, nparts) : nullptr;
+    const int members = teammembers(crew);
+    // ph, pl, diff; D; the parts' sums and difference arrays; each member's place.
+    const int64_t perscratch = 3 * int64_t(kPartRuns) + 3 * (int64_t(m) + 1);
+    const int64_t doubles = 3 * (int64_t(m) + 1) + int64_t(G) + int64_t(nparts) * (m + 2) + members * perscratch;
+    const int64_t ints = 2 * int64_t(G) + 3 * int64_t(nparts) + 1;
+    const int64_t bytes = doubles * 8 + ints * 4 + int64_t(members) * int64_t(sizeof(emscratch));
     auto* work = static_cast<double*>(vmalcp_handler(s->workpool, bytes, 0x2004));
     if (!work) {
+        teamstop(crew);
         xmemmsg(bytes);
         xexit(RC_NOMEM, 0);
         return 0;
     }
-    double* ph = work;               // prefix sums of the masses, high part
-    double* pl = ph + (m + 1);       // and low part
-    double* diff = pl + (m + 1);     // difference array of the gradient
-    double* D = diff + (m + 1);      // mass of each run
-    double* term = D + G;            // w ln D of each run
-    double* share = term + G;        // w / D of each run
+    double* ph = work;
+    double* pl = ph + (m + 1);
+    double* diff = pl + (m + 1);
+    double* D = diff + (m + 1);
+    double* partll = D + G;
+    double* partdiff = partll + nparts;
+    double* places = partdiff + int64_t(nparts) * (m + 1);
+    auto* ends = reinterpret_cast<int32_t*>(places + members * perscratch);
+    int32_t* ra = ends;
+    int32_t* re = ends + G;
+    int32_t* partbad = re + G;
+    int32_t* amin = partbad + nparts;
+    int32_t* emax = amin + nparts;
+    auto* scratch = reinterpret_cast<emscratch*>(emax + nparts + (nparts & 1));
+    for (int i = 0; i < members; ++i) {
+        double* q = places + i * perscratch;
+        scratch[i] = emscratch{q, q + kPartRuns, q + 2 * kPartRuns, q + 3 * kPartRuns,
+                               q + 3 * kPartRuns + (m + 1), q + 3 * kPartRuns + 2 * (int64_t(m) + 1), 0, 0};
+    }
     const int32_t* lo = runs->lo;
     const int32_t* hi = runs->hi;
+    // A run's ends as prefix indexes, once: a run that covers no interval has mass 0; and
+    // the span of prefix sums each part reads.
+    for (int32_t q = 0; q < nparts; ++q) {
+        amin[q] = m;
+        emax[q] = 0;
+    }
+    for (int32_t r = 0; r < G; ++r) {
+        const bool covers = lo[r] <= hi[r];
+        ra[r] = covers ? lo[r] : 0;
+        re[r] = covers ? hi[r] + 1 : 0;
+        int32_t& mn = amin[r / kPartRuns];
+        int32_t& mx = emax[r / kPartRuns];
+        if (ra[r] < mn) mn = ra[r];
+        if (re[r] > mx) mx = re[r];
+    }
+    emwork x{m, G, nparts, lo, hi, ra, re, amin, emax, runs->w, ph, pl, D, scratch, partll, partbad,
+             partdiff, nparts > 1 ? diff : partdiff};
+    const int32_t nspans = (m + 1 + kSpanK - 1) / kSpanK;
+
     const bool history = s->emflags[EMF_ITPRINTEM] != 0;
     const int32_t maxit = s->emmaxit[EM_MAXIT];
     const int32_t step = s->emmaxit[EM_HISTSTEP];
     const double tol = s->itopts[IT_TOLLIKE];
     const double llstart = W > 0 ? -W * std::log(W) : 0.0;
+
+    // The log-likelihood of the masses q, summed as an iteration sums it.
+    auto llof = [&](const double* q) {
+        prefix(q, m, ph, pl);
+        teamrun(crew, nparts, runpart, publish, &x);
+        double sum = partll[0];
+        for (int32_t i = 1; i < nparts; ++i) sum += partll[i];
+        return llstart + sum;
+    };
+    // An iteration needs its log-likelihood only for the convergence test (and the history
+    // rows). While the EM gain of its masses over those of the iteration before is surely
+    // above TOLLIKE, the test surely fails: the iteration computes no logarithms, and the
+    // log-likelihood of the iteration before is computed when the test is next needed. The
+    // margin bounds the rounding error of a computed log-likelihood: its terms sum to at most
+    // W |ln W| + |ll| in size (masses of at most W), and ll only grows from iteration 0.
+    const bool skipok = !history && W > 0;
+    double margin = 0;
+    bool known = false;   // ll is the log-likelihood of the masses of the iteration before
     int converged = 0;
     double ll = 0, prev = 0;
     s->itstatus[0] = 0;
     for (int32_t it = 0; it <= maxit; ++it) {
-        double sh = 0, sl = 0;
-        ph[0] = pl[0] = 0;
-        for (int32_t k = 0; k < m; ++k) {
-            start[k] = p[k];
-            const double t = sh + p[k];
-            const double b = t - sh;
-            sl += (sh - (t - b)) + (p[k] - b);
-            sh = t;
-            ph[k + 1] = sh;
-            pl[k + 1] = sl;
-            diff[k] = 0;
+        bool skip = false;
+        if (it >= 1 && skipok) {
+            double spread = 0;
+            const double gain = emgain(start, p, m, &spread);
+            skip = gain - 2e-9 * spread - TINY * W >= tol + 2 * margin;
         }
-        diff[m] = 0;
-        for (int32_t r = 0; r < G; ++r) {
-            const int32_t a = lo[r], e = hi[r] + 1;
-            D[r] = a < e ? (ph[e] - ph[a]) + (pl[e] - pl[a]) : 0.0;
-        }
-        // A run with almost no mass (or no number) stops the iterations where it comes.
-        int32_t upto = G;
-        if (runterms(D, runs->w, term, share, G) > 0) {
+        if (!skip && it >= 1 && !known) ll = llof(start);
+        for (int32_t k = 0; k < m; ++k) start[k] = p[k];
+        prefix(p, m, ph, pl);
+        teamrun(crew, nparts, skip ? sharepart : runpart, publish, &x);
+        int32_t bad = 0;
+        for (int32_t q = 0; q < nparts; ++q) bad += x.partbad[q];
+        // A run with almost no mass (or no number) stops the iterations where it comes:
+        // the sums take the runs before it.
+        int32_t used = nparts, upto = G;
+        if (bad > 0) {
+            for (int32_t r = 0; r < G; ++r) D[r] = (ph[re[r]] - ph[ra[r]]) + (pl[re[r]] - pl[ra[r]]);
             upto = 0;
             while (D[upto] >= TINY) ++upto;
+            used = upto / kPartRuns + 1;
+            for (int32_t q = skip ? 0 : used - 1; q < used; ++q) {
+                partsums(x, q, q + 1 < used ? partend(x, q) : upto, true, 0, false);
+                publish(&x, q, 0);
+            }
+            skip = false;
         }
-        prev = ll;
-        double part[4] = {0, 0, 0, 0};
-        int32_t r = 0;
-        for (; r + 4 <= upto; r += 4)
-            for (int j = 0; j < 4; ++j) part[j] += term[r + j];
-        for (; r < upto; ++r) part[0] += term[r];
-        ll = llstart + ((part[0] + part[1]) + (part[2] + part[3]));
-        // The runs come ordered by their first interval: add each first interval's share once.
-        for (int32_t a = 0; a < upto;) {
-            double add = 0;
-            const int32_t k = lo[a];
-            for (; a < upto && lo[a] == k; ++a) add += share[a];
-            diff[k] += add;
+        if (!skip) {
+            prev = ll;
+            double sum = partll[0];
+            for (int32_t q = 1; q < used; ++q) sum += partll[q];
+            ll = llstart + sum;
         }
-        for (int32_t a = 0; a < upto; ++a) diff[hi[a] + 1] -= share[a];
+        known = !skip;
+        if (it == 0) margin = (double(G) + nparts + 16) * TINY * 1.01 * (W * std::fabs(std::log(W)) + std::fabs(ll)) + 4 * TINY * W;
+        if (nparts > 1) {
+            x.nparts = used;
+            for (int32_t q = 0; q < nspans; ++q) combinespan(&x, q);
+            x.nparts = nparts;
+        }
         double run = 0;
         for (int32_t k = 0; k < m; ++k) {
-            run += diff[k];
+            run += x.diff[k];
             grad[k] = run;
             next[k] = p[k] * run;
         }
         if (upto < G) break;
         for (int32_t k = 0; k < m; ++k) p[k] = next[k];
-        if (it >= 1 && std::fabs(ll - prev) < tol) converged = 1;
+        if (!skip && it >= 1 && std::fabs(ll - prev) < tol) converged = 1;
         s->itstatus[0] = static_cast<uint32_t>(it);
         if (history) {
             s->loglik[0] = ll;
@@ -125,6 +360,8 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
         }
         if (converged) break;
     }
+    if (!known) ll = llof(start);
+    teamstop(crew);
     for (int32_t k = 0; k < m; ++k) {
         grad[k] *= W;
         p[k] = start[k];

@@ -154,7 +154,9 @@ int vyxaprm(vyxstate* s) {
     s->pflags.pupgiven = s->pflags.plowgiven = 0;
     if (int rc = readpctlist(s, r)) return rc;
 
-    readgivenparms(s, r, false);
+    // A SCALE= or SHAPE= that is not positive is refused as the plot statements refuse it
+    // (510/11, 510/12): a scale of 0 gives no distribution to fit.
+    if (int rc = readgivenparms(s, r, true)) return rc;
     s->npar[0] = 2;
     choosefitmethod(s, r);
     if (int rc = fitmethodlabel(s, r, false)) return rc;

@@ -16,6 +16,16 @@ constexpr int MSG_NOT_COUNTS = 149;   // counts as options without DISTRIBUTION=
 constexpr int MSG_BAD_ROWS = 1320;    // rows that add nothing (the input zeroed their counts)
 constexpr int MSG_BAD_PROPORTION = 1321, MSG_BAD_RATE = 1322;   // COUNT= values that cannot be estimated
 constexpr int PB_BYTES = PB_WORDS * 8;
+// Limits that valid counts should have but that cannot be computed are said so, not left
+// silently missing.
+constexpr int MSG_NO_LIMITS_PROPORTION = 1963, MSG_NO_LIMITS_RATE = 1964, MSG_NO_PREDICTION = 1965;
+
+void estimate(const pbcounts& c, double ap, double* rec) {
+    if (!pbestimate(c, ap, rec)) xpmlog(510, c.binomial ? MSG_NO_LIMITS_PROPORTION : MSG_NO_LIMITS_RATE, c.x, c.n);
+}
+void predict(const vyxstate* s, const pbcounts& c, double est, double ap, double* pred, bool zeroblock) {
+    if (!pbpredict(c, s->pbpredict, est, ap, pred, zeroblock)) xpmlog(510, MSG_NO_PREDICTION, s->pbpredict, c.x, c.n);
+}
 
 double* pbblock(vyxstate* s) {
     auto* b = static_cast<double*>(vmalcp_handler(s->stmtpool, PB_BYTES, 0x3006));
@@ -37,10 +47,10 @@ int optioncounts(vyxstate* s, bool binomial) {
     // An exposure given as an option must be a usable positive number.
     if (!binomial && (ismissing(c.n) || c.n <= kern::EPS53)) c.n = hostmissing();
     const double ap = pbaprime(s);
-    pbestimate(c, ap, s->pbpooled);
+    estimate(c, ap, s->pbpooled);
     if (!pbvalid(c)) xpmlog(510, binomial ? MSG_BAD_PROPORTION : MSG_BAD_RATE, s->pbcount, binomial ? s->pbtrials : s->pbexposure);
     s->pbpooled[PB_CHISQ] = hostmissing();
-    if (s->pbpredgiven) pbpredict(c, s->pbpredict, s->pbpooled[PB_EST], ap, s->pbpoolpred, false);
+    if (s->pbpredgiven) predict(s, c, s->pbpooled[PB_EST], ap, s->pbpoolpred, false);
     return 0;
 }
 
@@ -78,8 +88,8 @@ int vyxpb(vyxstate* s, grpnode* g) {
     if (!g->pbpred) return RC_NOMEM;
     const double ap = pbaprime(s);
     const pbcounts c{binomial, x, n};
-    pbestimate(c, ap, g->pbest);
-    if (s->pbpredgiven) pbpredict(c, s->pbpredict, g->pbest[PB_EST], ap, g->pbpred, false);
+    estimate(c, ap, g->pbest);
+    if (s->pbpredgiven) predict(s, c, g->pbest[PB_EST], ap, g->pbpred, false);
 
     const double rbar = s->wsums[1] > 0 ? s->wsums[0] / s->wsums[1] : hostmissing();
     const double chi = pbchisq(c, rbar);
@@ -94,9 +104,8 @@ int vyxpb(vyxstate* s, grpnode* g) {
     s->pbpooled[PB_CHISQ] = s->pbaccum;
     if (s->nclass >= 1) {
         const pbcounts pooled{binomial, s->wsums[0], s->wsums[1]};
-        pbestimate(pooled, ap, s->pbpooled);
-        if (s->pbpredgiven)
-            pbpredict(pooled, s->pbpredict, s->pbpooled[PB_EST], ap, s->pbpoolpred, binomial);
+        estimate(pooled, ap, s->pbpooled);
+        if (s->pbpredgiven) predict(s, pooled, s->pbpooled[PB_EST], ap, s->pbpoolpred, binomial);
     }
     return 0;
 }

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "host/hostdefs.h"
+#include "proc/framework/memnum.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/textpad.h"
 #include "proc/framework/vyxstate.h"
@@ -75,7 +76,7 @@ pbview view(vyxstate* s) {
     pbview v{};
     v.binomial = s->distcode == 10;
     v.ap = pbaprime(s);
-    v.conf = (1 - s->alpha) * 100;
+    v.conf = vx::confpercent(s->alpha);
     if (s->pflags.pbonly) {
         v.xtot = s->pbcount;
         v.ntot = v.binomial ? s->pbtrials : s->pbexposure;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "proc/framework/memnum.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
@@ -48,7 +49,7 @@ struct maker {
         const char* d = s->labels[LB_DIST];
         return rdxmsgs(510, n, txtarg(d, wzstrip(d, 40)));
     }
-    txthandle confidence(int n) { return rdxmsgs(510, n, (1 - s->alpha) * 100); }
+    txthandle confidence(int n) { return rdxmsgs(510, n, vx::confpercent(s->alpha)); }
     // The history tables: their class's first method marks them as histories.
     void history(obobject* t) {
         wobitem it[] = {obint(OBK_HIDDEN, 0), obint(333, 1)};

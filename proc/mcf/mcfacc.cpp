@@ -39,7 +39,8 @@ size_t mcfacc_bytes(McfVar method, int32_t n) {
     }
 }
 
-void mcfacc_init(mcfacc* a, McfVar method, bool wantlims, int32_t n, double R0, const double* W, void* storage) {
+void mcfacc_init(mcfacc* a, McfVar method, bool wantlims, int32_t n, long double R0, const double* W, void* storage,
+                 long double R0c) {
     *a = mcfacc{};
     a->method = method;
     a->wantlims = wantlims;
@@ -47,6 +48,7 @@ void mcfacc_init(mcfacc* a, McfVar method, bool wantlims, int32_t n, double R0, 
     a->m = n;
     a->mprev = n;
     a->R = R0;
+    a->Rc = R0c;
     char* p = static_cast<char*>(storage);
     if (method == McfVar::Lawless) {
         a->E = carve<long double>(p, n);
@@ -63,7 +65,11 @@ void mcfacc_init(mcfacc* a, McfVar method, bool wantlims, int32_t n, double R0, 
 }
 
 void mcfacc_end(mcfacc* a, double w) {
-    a->R -= w;
+    // Compensated: the low-order part a large weight's removal would round away is kept in Rc.
+    mcfsum r{a->R, a->Rc};
+    r.add(-static_cast<long double>(w));
+    a->R = r.sum;
+    a->Rc = r.comp;
     a->m -= 1;
     if (a->method == McfVar::Lawless && a->wantlims && a->m >= 0 && a->m < a->n) {
         int32_t j = a->m;
@@ -80,7 +86,7 @@ void mcfacc_end(mcfacc* a, double w) {
 
 void mcfacc_event(mcfacc* a, int32_t u, double w, double dv) {
     const long double d = dv;
-    const long double R = a->R;
+    const long double R = a->R + a->Rc;
     const long double inc = w * d / R;
     a->M += inc;
     if (!a->wantlims) return;

@@ -26,7 +26,9 @@ struct mcfacc {
     int32_t n = 0;            // units
     int32_t m = 0;            // units at risk: indices 0 .. m-1
     int32_t mprev = 0;        // m at the previous event
-    long double R = 0;        // weighted risk set
+    long double R = 0;        // weighted risk set: R + Rc, kept by compensated arithmetic
+    long double Rc = 0;       // so that a unit of weight 1e15 leaving does not take a unit of
+                              // weight 0.05 with it (1e15 + 0.05 - 1e15 must be 0.05, not 0)
     long double M = 0;        // the MCF
     long double var = 0;      // its variance after the last event
 
@@ -52,9 +54,22 @@ struct mcfacc {
 // Bytes of working storage the method needs for n units (allocated zero-filled by the caller).
 size_t mcfacc_bytes(McfVar method, int32_t n);
 // Sets the accumulator up over zero-filled storage of mcfacc_bytes bytes: n units of total
-// weight R0 at risk, weights W by unit index (null: every unit weighs 1).
-void mcfacc_init(mcfacc* a, McfVar method, bool wantlims, int32_t n, double R0, const double* W, void* storage);
-// An end-of-observation record of a unit of weight w: the unit with index m-1 leaves.
+// weight R0 + R0c at risk (R0c what the rounding of the sum R0 lost), weights W by unit index
+// (null: every unit weighs 1).
+void mcfacc_init(mcfacc* a, McfVar method, bool wantlims, int32_t n, long double R0, const double* W, void* storage,
+                 long double R0c = 0);
+// A compensated sum (Neumaier): the sum and what its rounding lost, sum + comp the value.
+// Each step keeps the exact error of the addition, also when the term is as large as the
+// sum (1e15 + 0.05 - 1e15 gives 0.05).
+struct mcfsum {
+    long double sum = 0, comp = 0;
+    void add(long double x) {
+        const long double t = sum + x;
+        comp += (sum < 0 ? -sum : sum) >= (x < 0 ? -x : x) ? (sum - t) + x : (x - t) + sum;
+        sum = t;
+    }
+    long double value() const { return sum + comp; }
+};// An end-of-observation record of a unit of weight w: the unit with index m-1 leaves.
 void mcfacc_end(mcfacc* a, double w);
 // Asks the memory for the working storage of unit u ahead of its record (records come in
 // time order, so their units are visited at random).

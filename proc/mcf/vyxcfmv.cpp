@@ -51,8 +51,6 @@ int vyxcfmv1(vyxstate* s, grpnode* g) {
         xmpoold(pool);
         return RC_REPORTED;
     }
-    mcfacc acc;
-    mcfacc_init(&acc, method, lims, n, g->mcf.nunits, g->mcf.unitwts, work);
 
     // Each unit's index and weight by its order number, packed: the records come in time
     // order, so their units are visited at random; one small entry per unit instead of its
@@ -70,7 +68,15 @@ int vyxcfmv1(vyxstate* s, grpnode* g) {
         xmpoold(pool);
         return RC_REPORTED;
     }
-    for (int32_t k = 0; k < nunits; ++k) refs[k] = unitref{units[k]->weight, units[k]->index};
+    // The risk set starts as the compensated sum of the unit weights (a double sum of 1e15 and
+    // 0.05 is 1e15), so that it is still exact when the large weights have left.
+    mcfsum total;
+    for (int32_t k = 0; k < nunits; ++k) {
+        refs[k] = unitref{units[k]->weight, units[k]->index};
+        total.add(units[k]->weight);
+    }
+    mcfacc acc;
+    mcfacc_init(&acc, method, lims, n, total.sum, g->mcf.unitwts, work, total.comp);
     mcfwalk w;
     int rc = mcfwalkstart(&w, g, true);
     while (rc == 0) {

@@ -5,6 +5,7 @@
 #include <initializer_list>
 #include <vector>
 
+#include "proc/framework/memnum.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/vyxstate.h"
 #include "proc/framework/wobmth.h"
@@ -60,7 +61,7 @@ struct columns {
 // The title above the estimates: the confidence level of their limits.
 wobitem title2(const vyxstate* s) {
     const int msg = s->rspkind == MCF_EXACT ? MCFM_T_EXACTTITLE : MCFM_T_INTVTITLE;
-    return obtext(OBK_VALUE, rdxmsgs(MSG_GROUP, msg, 100 * (1 - s->alpha)));
+    return obtext(OBK_VALUE, rdxmsgs(MSG_GROUP, msg, vx::confpercent(s->alpha)));
 }
 
 void labelcol(vyxstate* s, columns& c) {

@@ -128,7 +128,7 @@ int panels(vyxstate* s, const stmtrec* r) {
                 if (nr > 1 && nc >= 2) {
                     xpmlog(MSG_GROUP, MCFM_PANELBOTH, nr, nc);
                     xpmlog(MSG_GROUP, MCFM_PANELROWS, 2);
-                    xpmlog(MSG_GROUP, MCFM_PANELCOLS, 1);
+                    xpmlog(MSG_GROUP, MCFM_PANELONECOL);
                     P.nrows = 2;
                     P.ncols = 1;
                     colstrip = 1;
@@ -346,16 +346,17 @@ int vyxcfpm(vyxstate* s) {
     F.refstop = on(r, flag::plot::HINTERSECT);
     reflines(s, r, slot::plot::HREF, slot::plot::HREFLABELS, REF_HREF, MCFM_HREFLAB1, MCFM_HREFLABN);
     // 16. label positions
+    // Out of range: a WARNING that 1 is used, and the statement runs.
     int32_t& vpos = s->refopts[REFPOS_VREF];
-    vpos = satint(gparm(r, slot::plot::VREFLABPOS, 1));
-    if (vpos < 1 || vpos > 2) {
-        xpmlog(MSG_GROUP, MCFM_VREFLABPOS, vpos);
+    vpos = labelpos(r, slot::plot::VREFLABPOS, 2);
+    if (vpos == 0) {
+        xpmlog(MSG_GROUP, MCFM_VREFLABPOS, gparm(r, slot::plot::VREFLABPOS, 1));
         vpos = 1;
     }
     int32_t& hpos = s->refopts[REFPOS_HREF];
-    hpos = satint(gparm(r, slot::plot::HREFLABPOS, 1));
-    if (hpos < 1 || hpos > 6) {
-        xpmlog(MSG_GROUP, MCFM_HREFLABPOS, hpos);
+    hpos = labelpos(r, slot::plot::HREFLABPOS, 6);
+    if (hpos == 0) {
+        xpmlog(MSG_GROUP, MCFM_HREFLABPOS, gparm(r, slot::plot::HREFLABPOS, 1));
         hpos = 1;
     }
     // 17. FONT=

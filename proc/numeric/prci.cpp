@@ -5,6 +5,7 @@
 #include "proc/framework/anchor.h"
 #include "proc/framework/pools.h"
 #include "proc/numeric/linalg.h"
+#include "proc/numeric/normal.h"
 #include "proc/numeric/prci.h"
 #include "proc/numeric/quantiles.h"
 #include "proc/numeric/vecops.h"
@@ -14,6 +15,11 @@ namespace {
 constexpr int kPoolFlags = 0x2006;
 constexpr int kFreeFlags = 4;
 constexpr double kTinyQuad = 1.491668147e-154;  // c'H^-1 c at or below this vanishes
+// The criterion of a limit is CONVERGE while that is at most this fraction of the drop in the
+// log-likelihood sought (q/2), else this fraction of the drop: at a small confidence (q/2 of
+// 0.0003 at 2%) a CONVERGE of 0.001 would accept the estimates themselves as a limit. At the
+// usual levels (80% and above with the default 0.001) CONVERGE is kept.
+constexpr double kDropFraction = 1.0 / 500.0;
 
 struct search {
     void* context;
@@ -28,6 +34,7 @@ struct search {
     double* start;  // the estimates
     double half;    // q / 2
     double target;  // minus the log-likelihood on the boundary
+    double crit;    // the convergence criterion used: CONVERGE, or a fraction of q / 2
 };
 
 // theta = base - f * step.
@@ -64,8 +71,9 @@ bool onelimit(search& s, double sign, double* res, double missing) {
         if (blk->prtflag && s.print) s.print(s.context);
         ++count;
         if (blk->evalcnt) *blk->evalcnt = count;
-        // A value that is not a number is a failed evaluation like the flagged ones.
-        if (v == DBL_MAX || flag > 0 || std::isnan(v)) { halve(s, f); continue; }
+        // A value that is not a finite number (or the largest double) is a failed evaluation
+        // like the flagged ones.
+        if (!(v < DBL_MAX) || flag > 0) { halve(s, f); continue; }
         const double d = s.target - v;
         const double m = std::fmin(std::fabs(dprev), s.half);
         dprev = d;
@@ -91,7 +99,7 @@ bool onelimit(search& s, double sign, double* res, double missing) {
         for (int i = 0; i < p; ++i) e += (g[i] + sign * lambda * c[i]) * s.tmp[i];
         if (!std::isfinite(e)) { halve(s, f); continue; }
         for (int i = 0; i < p; ++i) s.step[i] = s.tmp[i];
-        if (std::fabs(d) <= blk->convcrit && std::fabs(e) <= blk->convcrit) {
+        if (std::fabs(d) <= s.crit && std::fabs(e) <= s.crit) {
             found = true;
             break;
         }
@@ -123,12 +131,18 @@ int32_t zprci(void* context, ciblk* blk, cilikfn lik, cigradfn gradhess, ciiterf
         if (pivots) vmfree_handler(pool, pivots, -1, kFreeFlags);
         return 1;
     }
-    search s{context, blk, lik, gradhess, print, extra, pivots, work, work + cells, work + 2 * cells, 0.0, 0.0};
+    search s{context, blk, lik, gradhess, print, extra, pivots, work, work + cells, work + 2 * cells, 0.0, 0.0, 0.0};
     for (int i = 0; i < p; ++i) s.start[i] = blk->theta[i];
 
     int32_t rc = 0;
     double q = 0.0;
     if (zqc(1.0 - blk->alpha, 1.0, &q) != 0) {
+        // Beyond the chi-square quantile's range (a confidence of 1 - 1e-13 and above): with
+        // one degree of freedom it is the square of the normal quantile at 1 - alpha / 2.
+        const double z = zprobit(1.0 - blk->alpha / 2.0);
+        q = blk->alpha > 0.0 && blk->alpha < 1.0 && std::isfinite(z) ? z * z : 0.0;
+    }
+    if (!(q > 0.0 && std::isfinite(q))) {
         // No chi-square quantile for this alpha: no boundary to search for.
         for (double* res : {blk->lowres, blk->uppres}) {
             res[0] = inst->missing;
@@ -138,6 +152,7 @@ int32_t zprci(void* context, ciblk* blk, cilikfn lik, cigradfn gradhess, ciiterf
     } else {
         s.half = q / 2.0;
         s.target = blk->negllmax + s.half;
+        s.crit = std::fmin(blk->convcrit, kDropFraction * s.half);
         if (!onelimit(s, 1.0, blk->lowres, inst->missing)) rc = 2;
         if (!onelimit(s, -1.0, blk->uppres, inst->missing)) rc = 2;
     }

@@ -20,7 +20,7 @@ struct ciblk {
     double* lowres;    // 1 + p: c'theta at the lower limit, then theta there
     double* uppres;    // 1 + p: the same for the upper limit
     double singtol;    // singularity criterion of the factorisation
-    double convcrit;   // convergence criterion
+    double convcrit;   // convergence criterion (at most 1/500 of q/2 is used: see prci.cpp)
     double negllmax;   // minus the maximum log-likelihood
     double alpha;      // the limits have confidence 1 - alpha
 };
@@ -36,6 +36,8 @@ using ciextrafn = void (*)(void* context);
 
 // Finds both limits (lower first). 0 both found; 1 the work storage could not be allocated
 // from the host instance's pool (nothing else done); 2 at least one limit not found within
-// maxeval evaluations (its value is then the host's missing value; theta follows it).
+// maxeval evaluations, or no chi-square quantile for alpha (its value is then the host's
+// missing value; theta follows it). Beyond the range of the chi-square quantile the square
+// of the normal quantile at 1 - alpha/2 is used (one degree of freedom).
 int32_t zprci(void* context, ciblk* blk, cilikfn lik, cigradfn gradhess, ciiterfn print,
               ciextrafn extra);

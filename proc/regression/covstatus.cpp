@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "proc/framework/grouptext.h"
 #include "proc/framework/hostsvc_util.h"
 #include "proc/lifedist/mlfit.h"
 #include "proc/numeric/linalg.h"
@@ -23,31 +24,42 @@ struct statusinfo {
 
 statusinfo decide(vyxstate* s, double crit) {
     const double convh = s->fitcrit.convh;
+    // Nothing was estimated (510/1956 says why): no convergence to report.
+    if (s->npar[1] == 0) return {3, rdxmsg(510, 1957)};
+    // The lines name the BY group the MODEL is fitted to, when there are BY groups.
+    char of[640], fr[640];
+    groupsuffix(s, false, " of ", of, sizeof of);
+    groupsuffix(s, false, " for ", fr, sizeof fr);
     switch (s->optrc) {
         case NR_CONVERGED:
-            // A measure that is not a number is no proof of convergence.
+            // A measure that is not a finite number is no proof of convergence, and no
+            // measure to quote.
+            if (!std::isfinite(crit)) {
+                xpmlog(510, 1950, of);
+                return {2, rdxmsg(510, 1951)};
+            }
             if (crit <= convh) {
-                xpmlog(510, 720);
+                xpmlog(510, 720, fr);
                 // The text the life-distribution fits give a converged fit (label 0/710
                 // names the Turnbull estimate's convergence).
                 return {0, rdxmsg(510, 710)};
             }
-            xpmlog(510, 730, crit, convh);
+            xpmlog(510, 730, crit, convh, of);
             return {2, rdxmsgs(510, 730, crit, convh)};
         case NR_NOCONV:
-            xpmlog(510, 60, s->maxiter);
+            xpmlog(510, 60, s->maxiter, of);
             return {2, rdxmsgs(510, 60, s->maxiter)};
         case NR_RIDGEFAIL:
-            xpmlog(510, 61, s->fitcrit.ridge);
+            xpmlog(510, 61, s->fitcrit.ridge, of);
             return {1, rdxmsgs(510, 61, s->fitcrit.ridge)};
         case NR_NOTPOSDEF:
-            xpmlog(510, 62);
+            xpmlog(510, 62, of);
             return {1, rdxmsg(0, 62)};
         case NR_INFEASIBLE:
-            xpmlog(510, 64);
+            xpmlog(510, 64, of);
             return {3, rdxmsg(0, 64)};
         default:
-            xpmlog(510, 63);
+            xpmlog(510, 63, of);
             return {3, rdxmsg(0, 63)};
     }
 }
@@ -89,18 +101,27 @@ void vyxmcov(vyxstate* s) {
     }
     for (int j = 0; j <= p; ++j) st[j] = '0';
     if (s->intfix) st[0] = '*';
+    // The optimiser stopped where the Hessian is no covariance (a failed evaluation, a ridge
+    // that could not make it positive definite, a Hessian not positive definite at the end).
+    bool posdef = s->optrc == NR_CONVERGED || s->optrc == NR_NOCONV;
     for (int j = 0; j < p; ++j) {
         if (s->parmstat[j] != '1') continue;
         zsweep(H, j, p + 1, st, work, tol[j]);
         if (st[j] == '0') H[zisub(j, j)] = 0.0;
+        const double v = H[zisub(j, j)];
+        if (st[j] == '0' || !(v > 0.0 && v < INFINITY)) posdef = false;
     }
     for (int j = 0; j < p; ++j)
         if (s->parmstat[j] == 'C' && H[zisub(j, j)] <= tol[j]) H[zisub(j, j)] = 0.0;
 
     const double ll = s->loglik[1];
-    const double crit = -H[zisub(p, p)] / (ll == 0.0 ? 1.0 : std::fabs(ll));
+    const double crit = ismiss(ll) ? missing() : -H[zisub(p, p)] / (ll == 0.0 ? 1.0 : std::fabs(ll));
     statusinfo info = decide(s, crit);
-    if (s->itprflag[1] != 1) xpmlog(510, 65);
+    // The log-likelihood shows missing where it could not be computed; 510/63 says so itself.
+    char of[640];
+    groupsuffix(s, false, " of ", of, sizeof of);
+    if (ismiss(ll) && s->optrc != NR_NOTFINITE) xpmlog(510, 1955, of);
+    if (s->itprflag[1] != 1 && s->npar[1] > 0) xpmlog(510, 65, of);
     statustable(s, info);
     if (s->stepend) return;
 
@@ -116,9 +137,16 @@ void vyxmcov(vyxstate* s) {
     if (s->shapefix && n.ndist > 1 && r < p) lagrange(2, r);
     if (s->pflags.haslogscl && s->lsintfix) lagrange(3, n.ncol);
 
+    // Where the Hessian is not positive definite the estimated parameters have no variance:
+    // their standard errors, covariances and limits are missing (a 0 would claim certainty).
+    if (!posdef)
+        for (int j = 0; j < p; ++j)
+            if (s->parmstat[j] == '1') misssym(H, j, p);
     for (int j = 0; j < p; ++j) {
         const double d = H[zisub(j, j)];
-        if (s->parmstat[j] == '1' && d > 0.0) {
+        if (s->parmstat[j] == '1' && !posdef) {
+            s->stderrs[j] = missing();
+        } else if (s->parmstat[j] == '1' && d > 0.0) {
             s->stderrs[j] = std::sqrt(d);
         } else {
             s->stderrs[j] = 0.0;

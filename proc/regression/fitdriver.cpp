@@ -5,6 +5,7 @@
 
 #include "proc/framework/pools.h"
 #include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/mlfit.h"
 #include "proc/numeric/linalg.h"
 #include "proc/numeric/optimizer.h"
 #include "proc/regression/fitcommon.h"
@@ -130,7 +131,7 @@ void histrow(vyxstate* s, double cell0, double cell1) {
     double* row = s->itrow;
     row[0] = cell0;
     row[1] = cell1;
-    row[2] = s->loglik[0];
+    row[2] = likfailed(s->loglik[0]) ? missing() : s->loglik[0];   // a failed evaluation shows missing
     for (int j = 0; j < n.p; ++j) row[3 + j] = b[j];
     // The model's intercept and slopes on the scale of the data.
     auto block = [&](int first, int last, bool fixed) {
@@ -270,8 +271,14 @@ int vyxmfit(vyxstate* s) {
         t.call(s->outmgr, OB_PUBLISH, 1, it);
         if (s->stepend) return 0;
     }
-    s->itprflag[1] = rc == NR_CONVERGED;
-    if (rc != NR_CONVERGED) s->lrflags[LR_PARMS] = 0;
-    s->loglik[1] = s->loglik[0];
+    // With no free parameter (every design column dropped as singular) the optimiser has
+    // nothing to move and reports convergence: nothing was estimated, and that is no success.
+    const bool noparm = s->npar[1] == 0;
+    if (noparm) xpmlog(510, 1956, s->fitcrit.singular);
+    s->itprflag[1] = rc == NR_CONVERGED && !noparm;
+    if (!s->itprflag[1]) s->lrflags[LR_PARMS] = 0;
+    // An evaluation that failed at the estimates stored minus the largest double: the fit
+    // has no log-likelihood to show (510/1955 or 510/63 says so with the status).
+    s->loglik[1] = likfailed(s->loglik[0]) ? missing() : s->loglik[0];
     return 0;
 }

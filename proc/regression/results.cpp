@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "proc/framework/memnum.h"
 #include "proc/framework/levels.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
@@ -112,7 +113,7 @@ bool esttable(vyxstate* s, mtable& t, estrow& r, const char* name, txthandle lab
     t.colspan("Lower", &r.lo, "Lower", "Upper");
     t.coldouble("Upper", &r.hi);
     const bool lr = s->lrflags[LR_PARMS] != 0;
-    t.titles({{"title1", title1}, {"title2", rdxmsg(0, lr ? 245 : 246)}, {"title3", rdxmsgs(510, 244, (1.0 - s->alpha) * 100.0)}});
+    t.titles({{"title1", title1}, {"title2", rdxmsg(0, lr ? 245 : 246)}, {"title3", rdxmsgs(510, 244, vx::confpercent(s->alpha))}});
     t.enddef();
     t.bind("kv.vitalyx.modest");
     return t.ok();

@@ -4,6 +4,7 @@
 #include <new>
 #include <unordered_map>
 #include "host/hostdefs.h"
+#include "runtime/datasets/csvchunks.h"
 #include "runtime/datasets/csvsplit.h"
 #include "runtime/datasets/mappedfile.h"
 #include "runtime/datasets/numparse.h"
@@ -49,7 +50,39 @@ private:
     size_t rowsmax_ = 0;
     bool toolarge_ = false;          // a text store would pass 4 GB
     bool nomem_ = false;             // a text store could not grow
+
+public:
+    int threads = 1;                 // threads that may parse the body
+    bool chunks(CsvCursor c, const char* e, std::vector<Column>& cols, int64_t& nobs, std::string& err);
+    bool finish(std::vector<Column>& cols, int64_t row, int64_t& nobs, std::string& err);
+    bool countfail(int64_t line, int n, int ncols, std::string& err) const;
 };
+
+bool Reader::countfail(int64_t line, int n, int ncols, std::string& err) const {
+    err = "data set " + dsname_ + ": " + where(line) + " has " + std::to_string(n) +
+          (n == 1 ? " value" : " values") + " but the header names " + std::to_string(ncols) +
+          (ncols == 1 ? " variable" : " variables");
+    return false;
+}
+
+// The body in chunks on several threads; the messages are those of the one-pass read.
+bool Reader::chunks(CsvCursor c, const char* e, std::vector<Column>& cols, int64_t& nobs, std::string& err) {
+    BodyError be;
+    if (parsechunks(c.p, e, c.line, cols, threads, nobs, be)) return true;
+    switch (be.kind) {
+        case BodyError::SPLIT:
+            c.line = be.line;
+            return splitfail(be.split, be.recline, c, err);
+        case BodyError::COUNT:
+            return countfail(be.recline, be.nvalues, static_cast<int>(cols.size()), err);
+        case BodyError::TOOLARGE:
+            toolarge_ = true;
+            return storefail(err);
+        default:
+            nomem_ = true;
+            return storefail(err);
+    }
+}
 
 bool Reader::splitfail(SplitStatus st, int64_t recline, const CsvCursor& c, std::string& err) const {
     if (st == SplitStatus::OPENQUOTE)
@@ -168,7 +201,7 @@ void Reader::tocharacter(Builder& b, int64_t row, std::string_view s, int64_t li
     col.width = 1;
     col.badline = line;
     col.badtext = std::string(s);
-    std::vector<double>().swap(col.num);
+    NumVec().swap(col.num);
     b.fallback = row;
     col.txt.reserve(b.reserverows);
     col.txt.resize(static_cast<size_t>(row), TextRef{0, 0});
@@ -203,6 +236,12 @@ bool Reader::read(std::vector<Column>& cols, int64_t& nobs, std::string& err) {
     cols.clear();
     if (!header(c, cols, err)) return false;
     const int ncols = static_cast<int>(cols.size());
+    int64_t row = 0;
+    if (splitbody(static_cast<size_t>(e - c.p), threads)) {
+        if (!chunks(c, e, cols, row, err)) return false;
+        file.releaseall();
+        return finish(cols, row, nobs, err);
+    }
 
     // Every observation ends a line: the line ends bound the rows, so no column grows twice.
     rowsmax_ = 1;
@@ -217,7 +256,6 @@ bool Reader::read(std::vector<Column>& cols, int64_t& nobs, std::string& err) {
     }
     const CsvCursor data = c;
     const double missing = hostmissing();
-    int64_t row = 0;
     int64_t line = 0;
     const char* released = c.p;
     while (nextrecord(c)) {
@@ -241,12 +279,7 @@ bool Reader::read(std::vector<Column>& cols, int64_t& nobs, std::string& err) {
             }
         });
         if (st != SplitStatus::OK) return splitfail(st, line, c, err);
-        if (n != ncols) {
-            err = "data set " + dsname_ + ": " + where(line) + " has " + std::to_string(n) +
-                  (n == 1 ? " value" : " values") + " but the header names " + std::to_string(ncols) +
-                  (ncols == 1 ? " variable" : " variables");
-            return false;
-        }
+        if (n != ncols) return countfail(line, n, ncols, err);
         if (toolarge_ || nomem_) return storefail(err);
         ++row;
         if (static_cast<size_t>(c.p - released) >= RELEASE_STEP) {
@@ -258,8 +291,12 @@ bool Reader::read(std::vector<Column>& cols, int64_t& nobs, std::string& err) {
     if (!rescan(data, bs, err)) return false;
     file.releaseall();
     if (toolarge_ || nomem_) return storefail(err);
+    return finish(cols, row, nobs, err);
+}
 
-    // Give back what the bound reserved beyond the rows read, when that is worth a copy.
+// Gives back what the bound reserved beyond the rows read, when that is worth a copy, and
+// ends every text store with its blanks.
+bool Reader::finish(std::vector<Column>& cols, int64_t row, int64_t& nobs, std::string& err) {
     const size_t nr = static_cast<size_t>(row);
     for (auto& col : cols) {
         if (col.numeric && col.num.capacity() - nr > nr / 8 + 1024) col.num.shrink_to_fit();
@@ -278,8 +315,9 @@ bool Reader::read(std::vector<Column>& cols, int64_t& nobs, std::string& err) {
 }  // namespace
 
 bool readcsv(const std::string& path, const std::string& dsname, std::vector<Column>& cols,
-             int64_t& nobs, std::string& err) {
+             int64_t& nobs, std::string& err, int threads) {
     Reader r(path, dsname);
+    r.threads = threads;
     nobs = 0;
     try {
         return r.read(cols, nobs, err);

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 #include "runtime/datasets/formats.h"
 #include "runtime/datasets/library.h"
@@ -22,6 +23,24 @@ struct TextRef {
     uint32_t off;
     uint32_t len;
 };
+
+// An allocator whose resize leaves plain values unset: the reader sizes a column once and
+// its threads write every value, so a clearing pass first would only cost time.
+template <class T>
+struct UninitAlloc : std::allocator<T> {
+    using std::allocator<T>::allocator;
+    template <class U>
+    struct rebind {
+        using other = UninitAlloc<U>;
+    };
+    template <class U, class... A>
+    void construct(U* p, A&&... a) {
+        if constexpr (sizeof...(A) == 0) ::new (static_cast<void*>(p)) U;
+        else ::new (static_cast<void*>(p)) U(std::forward<A>(a)...);
+    }
+};
+using NumVec = std::vector<double, UninitAlloc<double>>;
+using RefVec = std::vector<TextRef, UninitAlloc<TextRef>>;
 
 // The text store of a character column, grown with realloc: a large block is moved by the
 // system without a copy, so growing never holds the old and the new store at once.
@@ -65,8 +84,8 @@ private:
 struct Column {
     std::string name;                 // as written in the header
     bool numeric = true;
-    std::vector<double> num;          // numeric columns: one double per observation
-    std::vector<TextRef> txt;         // character columns: one reference per observation
+    NumVec num;                       // numeric columns: one double per observation
+    RefVec txt;                       // character columns: one reference per observation
     TextArena arena;                  // character columns: the texts, back to back
     int32_t width = 8;                // stored width: 8, or the longest character value (>= 1)
     bool leadblank = false;           // some character value starts with a blank
@@ -112,6 +131,14 @@ struct hgetlist {
     int capacity;                     // entries announced by xvgeti
     bool ended = false;
     std::vector<getentry> entries;
+    // When every entry copies a stored double into a fixed cell (the common list of a life-data
+    // pass), the copies themselves, made once when the list is ended: destination, column.
+    struct rawcopy {
+        char* dst;
+        const double* src;
+    };
+    std::vector<rawcopy> rawnums;
+    bool onlyrawnums = false;
 };
 
 struct hdataset {

@@ -100,6 +100,11 @@ int xvgetd(hgetlist* list, int32_t var, int offset, void* cell, int width, int m
 int xvgete(hgetlist* list) {
     if (!list) return 1;
     list->ended = true;
+    list->onlyrawnums = !list->entries.empty();
+    for (const getentry& e : list->entries)
+        if (e.kind != getentry::NUM_RAW || !e.cell) list->onlyrawnums = false;
+    if (list->onlyrawnums)
+        for (const getentry& e : list->entries) list->rawnums.push_back({e.cell + e.offset, e.num});
     return 0;
 }
 
@@ -107,6 +112,10 @@ int xvgete(hgetlist* list) {
 int xyvget(hgetlist* list, void* buffer) {
     if (!list || !list->ds->valid) return 1;
     const size_t row = static_cast<size_t>(list->ds->cur);
+    if (list->onlyrawnums) {
+        for (const hgetlist::rawcopy& c : list->rawnums) std::memcpy(c.dst, c.src + row, sizeof(double));
+        return 0;
+    }
     int rc = 0;
     for (const getentry& e : list->entries) {
         char* dst = e.cell ? e.cell + e.offset : buffer ? static_cast<char*>(buffer) + e.offset : nullptr;

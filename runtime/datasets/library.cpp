@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <memory>
 #include <sys/stat.h>
+#include <thread>
 #include "runtime/datasets/csvreader.h"
 #include "runtime/datasets/dataset.h"
 #include "runtime/datasets/varnames.h"
@@ -91,7 +92,11 @@ hdataset* open(Session& s, const std::string& lib, const std::string& member, st
     ds->lib = L;
     ds->member = M;
     ds->path = path;
-    if (!readcsv(path, name, ds->cols, ds->nobs, err)) return nullptr;
+    // The records are parsed on up to CPUCOUNT threads (the machine's processors when it is
+    // not set), on one with NOTHREADS.
+    const unsigned hw = std::thread::hardware_concurrency();
+    const int threads = !s.opts.threads ? 1 : s.opts.cpucount > 0 ? s.opts.cpucount : hw ? static_cast<int>(hw) : 1;
+    if (!readcsv(path, name, ds->cols, ds->nobs, err, threads)) return nullptr;
     mendnames(s, *ds, name);
     return ds.release();
 }

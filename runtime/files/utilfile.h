@@ -13,8 +13,13 @@
 struct xcfile {
     // Records while in memory: 8-byte length, then the bytes, in chunks of kChunk bytes (no
     // copy when the file grows, and no more memory than its size rounded up to a chunk).
-    std::vector<std::unique_ptr<unsigned char[]>> chunks;
+    std::vector<unsigned char*> chunks;
     std::FILE* spill = nullptr;       // the same layout on disk once spilled
+    // A window on the spilled file: its bytes [winbeg, winbeg + winlen) as they are (read from
+    // the file or written since), of which [dirtybeg, dirtyend) are still to be written out.
+    // Reads and writes of records inside the window, and writes that extend it, cost no call.
+    std::unique_ptr<unsigned char[]> win;
+    int64_t winbeg = 0, winlen = 0, dirtybeg = 0, dirtyend = 0;
     int64_t size = 0;                 // bytes written
     int64_t nrecs = 0;                // records written (size less their length words is the payload)
     int64_t pos = 0;                  // read position
@@ -24,7 +29,10 @@ struct xcfile {
 namespace rt::files {
 // Bytes the open files keep in memory together; a file whose next chunk would pass it moves
 // to a temporary file. The rows of a million-row group stay in memory, long product-limit
-// curves (and the curves of further groups) go to disk.
+// curves (and the curves of further groups) go to disk. A larger limit is no gain: data
+// written once costs the kernel a copy into its page cache on disk, but a clearing of fresh
+// pages and the copy in memory, and the records of a file on disk are sorted where they lie
+// (mapped); a small limit keeps the chunks few and reused.
 constexpr int64_t kSpillLimit = int64_t(64) << 20;
 constexpr int64_t kChunk = int64_t(1) << 20;
 const vec39* services();
@@ -37,6 +45,27 @@ int64_t payload(xchandle h);
 // Every record of a file, in order, one after another into out (payload(h) bytes), with the
 // length of each in lengths (the sort service reads a large file without a copy per record).
 bool readconcat(xchandle h, unsigned char* out, int64_t bytes, std::vector<int64_t>& lengths);
+// The records of a file read where they lie: the address of each of its fixed-length records
+// (reclen bytes; a file record holds a whole number of them, counted in blocks). A file kept
+// in memory gives addresses in its chunks (records cut by the end of a chunk are copied into
+// spare); a file on disk is mapped whole (the mapping in map, to be let go with unmap). False
+// when the records do not divide into reclen bytes or the file cannot be mapped. The
+// addresses hold until the file is written or closed (the sort service orders a large file
+// without a copy of it).
+struct Mapping {
+    void* p = nullptr;
+    size_t bytes = 0;
+    Mapping() = default;
+    Mapping(const Mapping&) = delete;
+    Mapping& operator=(const Mapping&) = delete;
+    ~Mapping();
+};
+bool recordaddresses(xchandle h, int64_t reclen, std::vector<const unsigned char*>& at, std::vector<unsigned char>& spare,
+                     std::vector<int64_t>& blocks, Mapping& map);
+// A large work buffer its owner is done with (from rt::util::bigalloc), taken as room for the
+// chunks of files to come while any file holds chunks (its pages are in place: no fresh page
+// for the kernel to clear); freed at once otherwise.
+void donate(void* p, size_t bytes);
 // Empties the file (for the sort service, which then writes the sorted records).
 void truncate(xchandle h);
 // Number of utility files open (for tests: every statement must close its files).

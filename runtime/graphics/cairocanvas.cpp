@@ -89,6 +89,8 @@ CairoCanvas::~CairoCanvas() {
 }
 
 void CairoCanvas::release() {
+    direct_ = false;
+    marks_.reset();
     stamps_.clear();
     svgstamps_.clear();
     laststamp_ = nullptr;
@@ -129,12 +131,38 @@ void CairoCanvas::begin(double width, double height, const Rgb& background) {
 }
 
 void CairoCanvas::line(double x0, double y0, double x1, double y1, const Stroke& s) {
-    both([=, h = h_](cairo_t* c) {
+    auto op = [=, h = h_](cairo_t* c) {
         cairo_move_to(c, x0, h - y0);
         cairo_line_to(c, x1, h - y1);
         setstroke(c, s);
         cairo_stroke(c);
-    });
+    };
+    if (cp_) {
+        ShortMarks::Result r = ShortMarks::NotShort;
+        if (directlines) {
+            if (!marks_) marks_ = std::make_unique<ShortMarks>(dpi_ / 72.0);
+            if (!direct_) cairo_surface_flush(png_);
+            const PixelBox& safe = pclip_.back();
+            r = marks_->paint(reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(png_)), cairo_image_surface_get_stride(png_) / 4,
+                              safe.x0, safe.y0, safe.x1, safe.y1, x0, h_ - y0, x1, h_ - y1, s, setstroke);
+            if (r == ShortMarks::Painted) direct_ = true;
+        }
+        if (r != ShortMarks::Painted) {
+            settle();
+            op(cp_);
+            if (r == ShortMarks::ByCairo) {
+                cairo_surface_flush(png_);
+                marks_->learned(reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(png_)),
+                                cairo_image_surface_get_stride(png_) / 4);
+            }
+        }
+    }
+    if (svgwanted_) svgq_.emplace_back(std::move(op));
+}
+
+void CairoCanvas::settle() {
+    if (direct_ && png_) cairo_surface_mark_dirty(png_);
+    direct_ = false;
 }
 
 void CairoCanvas::polyline(const double* xy, size_t n, const Stroke& s) {
@@ -249,6 +277,7 @@ void CairoCanvas::markers(const MarkerShape& m, double size, const Stroke& s, co
 // rectangle are painted straight into the image, a run at one pixel spot at once; the others
 // (at a frame's edge) go through cairo, which weighs the pixels the rectangle cuts.
 void CairoCanvas::pngmarkers(const Stamp& st, const double* xy, size_t n) {
+    settle();
     const double scale = dpi_ / 72.0;
     cairo_surface_flush(png_);
     auto* data = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(png_));
@@ -374,6 +403,7 @@ bool CairoCanvas::writesvg() {
 
 bool CairoCanvas::end() {
     while (clips_) popclip();
+    settle();
     bool ok = true;
     if (cp_ && cairo_status(cp_) != CAIRO_STATUS_SUCCESS) {
         error_ = cairo_status_to_string(cairo_status(cp_));

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 #include "runtime/graphics/canvas.h"
+#include "runtime/graphics/shortmarks.h"
 #include "runtime/graphics/stampblit.h"
 
 typedef struct _cairo cairo_t;
@@ -43,6 +44,10 @@ public:
     // Markers inside the clipping rectangle are stamped into the PNG without cairo; false
     // sends every marker through cairo (for the tests that compare the two).
     static inline bool directstamps = true;
+    // Short horizontal and vertical solid lines inside the clip are set into the PNG from
+    // what cairo made of them before (runtime/graphics/shortmarks.h); false strokes every
+    // line with cairo (for the tests).
+    static inline bool directlines = true;
 
 private:
     struct Stamp;
@@ -68,6 +73,8 @@ private:
     Stroke laststroke_;
     bool svgwanted_ = false;        // the page's SVG is to be made
     std::vector<SvgOp> svgq_;       // the SVG's drawing, played when the page ends
+    std::unique_ptr<ShortMarks> marks_;
+    bool direct_ = false;           // pixels were written past cairo since it last drew
     void release();
     void dropsvg();
     bool writesvg();
@@ -76,10 +83,12 @@ private:
     // Draws on the PNG now and keeps the drawing for the SVG.
     template <class Op>
     void both(Op op) {
-        if (cp_) op(cp_);
+        if (cp_) settle(), op(cp_);
         if (svgwanted_) svgq_.emplace_back(std::move(op));
     }
     void pngmarkers(const Stamp& st, const double* xy, size_t n);
+    // Before cairo draws on the PNG again: it is told of the pixels written past it.
+    void settle();
 };
 
 }  // namespace rt::gfx

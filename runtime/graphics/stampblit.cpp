@@ -40,6 +40,10 @@ void stampover(uint32_t* dst, int stride, const StampImage& st, int x, int y, in
         for (int c = st.x0; c < st.x1; ++c) {
             const uint32_t s = src[c];
             if (s == 0) continue;
+            if ((s >> 24) == 255) {   // an opaque pixel paints itself, however often
+                row[c] = s;
+                continue;
+            }
             uint32_t d = row[c];
             for (int64_t k = 0; k < times; ++k) {
                 const uint32_t e = overpixel(s, d);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstring>
 #include "host/hostdefs.h"
 #include "runtime/output/texts.h"
@@ -107,7 +108,9 @@ void readrow(const DataObject& obj, std::vector<CellValue>& vals) {
         switch (c.kind) {
         case 5:
             std::memcpy(&v.d, c.cell, sizeof(double));
-            v.missing = ismissing(v.d);
+            // A value that is not a finite number was not computed: it prints as missing,
+            // in the listing, the report and MAKE data sets alike.
+            v.missing = !std::isfinite(v.d);
             v.blank = isaltmissing(v.d);
             break;
         case 3:

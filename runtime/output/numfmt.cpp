@@ -226,9 +226,10 @@ size_t fixed(double x, int width, int decimals, char* buf) {
 }  // namespace
 
 size_t formatnum(const NumFormat& f, double x, char* buf) {
-    if (std::isinf(x)) {
-        std::memcpy(buf, x > 0 ? "Infinity" : "-Infinity", x > 0 ? 8 : 9);
-        return x > 0 ? 8 : 9;
+    // A value that is not a finite number was not computed: it reads as missing.
+    if (!std::isfinite(x)) {
+        buf[0] = '.';
+        return 1;
     }
     switch (f.kind) {
     case Fmt::Full:   // MAKE data sets: plain decimals where they are readable

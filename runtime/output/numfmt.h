@@ -20,7 +20,8 @@ struct NumFormat {
     int decimals = 4;
 };
 
-// Writes the value (not missing) into buf; returns the length. buf must hold 64 bytes.
+// Writes the value into buf; returns the length. buf must hold 64 bytes. A value that is not
+// a finite number (infinite, or a missing value) is written as ".".
 size_t formatnum(const NumFormat& f, double x, char* buf);
 std::string formatnum(const NumFormat& f, double x);
 

@@ -71,7 +71,8 @@ std::vector<Template> build() {
     add("kv.vitalyx.ppest", T, {}, limits);
     add("kv.vitalyx.prmoth", T, {{"Value", col("Value", fix())}});
     add("kv.vitalyx.lagr", T, {});
-    add("kv.vitalyx.pcntile", T, {{"Pct", col("Percent", best(8))}}, limits);
+    // Nine characters: every PCTLIST value (1E-6 to 99.999999) prints as given.
+    add("kv.vitalyx.pcntile", T, {{"Pct", col("Percent", best(9))}}, limits);
     add("kv.vitalyx.surv", T,
         {{"Life", col("Time")}, {"CDF", col("CDF", fix())}, {"Clower", col("Lower", fix())},
          {"Cupper", col("Upper", fix())}, {"Vitlyx", col("Survival", fix())}, {"Rlower", col("Lower", fix())},

@@ -13,6 +13,7 @@
 #include "runtime/output/output.h"
 #include "runtime/runner/splitter.h"
 #include "runtime/statements/statements.h"
+#include "runtime/supervisor/messages.h"
 #include "runtime/supervisor/options.h"
 #include "runtime/supervisor/supervisor.h"
 #include "runtime/supervisor/svcextra.h"
@@ -216,6 +217,8 @@ int run(const std::string& text, Session& s, const Config& cfg) {
         src.procname = name;
         s.step = &src;
         s.exitcode = 0;
+        s.syntaxerrors = false;
+        s.running = nullptr;
         int errors0 = s.errors;
         if (!beginstep(host)) {
             sup::logline(&s, 'E', "Out of memory: the step cannot start.");
@@ -239,6 +242,7 @@ int run(const std::string& text, Session& s, const Config& cfg) {
                                   "), and the steps after it are not run.");
             stopped = true;
         }
+        s.running = nullptr;   // its record goes with the step's statements
         stmt::endstep();
         ds::dropmade();
         out::endstep();
@@ -248,6 +252,12 @@ int run(const std::string& text, Session& s, const Config& cfg) {
             s.step = nullptr;
             s.input = nullptr;
             break;
+        }
+        // A step whose statements have syntax errors is not run; the errors name the lines,
+        // this note the step.
+        if (s.syntaxerrors) {
+            const msgarg args[] = {msgarg(name.c_str(), static_cast<int>(name.size())), msgarg(st.line), msgarg(lastline)};
+            sup::logline(&s, 'N', msg::text(-1, 110, 3, args));
         }
         int code = rc ? rc : s.exitcode;
         if (code != 0) {

@@ -128,6 +128,19 @@ int prefixkeys(const sortctl* c) {
     return k;
 }
 
+// Where record i lies: in one array, or at its own address (the records of an input file
+// kept in memory, read where they lie).
+struct Recs {
+    const unsigned char* base = nullptr;
+    const unsigned char* const* at = nullptr;
+    size_t rl = 0;
+    const unsigned char* operator[](size_t i) const { return at ? at[i] : base + i * rl; }
+    // The address of record i asked for early (the records are visited at random).
+    void prefetchaddress(size_t i) const {
+        if (at) __builtin_prefetch(at + i);
+    }
+};
+
 struct key1 {
     uint64_t k0;
     uint32_t idx;
@@ -213,7 +226,7 @@ void radixsort(K* a, size_t n, int byte = 0) {
 
 // The permutation that sorts the records, by the key list packed into integers.
 template <class K>
-void packedorder(const sortctl* c, const unsigned char* recs, int64_t n, std::vector<uint32_t>& order) {
+void packedorder(const sortctl* c, const Recs& recs, int64_t n, std::vector<uint32_t>& order) {
     const int kb = keybytes(c);
     const size_t count = static_cast<size_t>(n);
     rt::util::BigArray<K> keys(count);
@@ -221,7 +234,7 @@ void packedorder(const sortctl* c, const unsigned char* recs, int64_t n, std::ve
     unsigned char buf[16];
     for (size_t i = 0; i < count; ++i) {
         std::memset(buf, 0, sizeof buf);
-        encode(c->keys, c->nkeys, recs + i * static_cast<size_t>(c->reclen), buf);
+        encode(c->keys, c->nkeys, recs[i], buf);
         K& k = keys[i];
         k.k0 = load64(buf);
         if constexpr (sizeof(K) == sizeof(key2)) k.k1 = kb > 8 ? load64(buf + 8) : 0;
@@ -231,6 +244,9 @@ void packedorder(const sortctl* c, const unsigned char* recs, int64_t n, std::ve
     const K* sorted = keys.get();
     order.resize(count);
     for (size_t i = 0; i < count; ++i) order[i] = sorted[i].idx;
+    // the keys' pages go on as room for the sorted file
+    files::donate(keys.p, count * sizeof(K));
+    keys.p = nullptr;
 }
 
 // Longer key lists: the first 16 bytes of the packed keys by the radix sort, then each run
@@ -243,7 +259,7 @@ inline void prefetchrec(const unsigned char* p, size_t rl) {
     __builtin_prefetch(p);
     __builtin_prefetch(p + rl - 1);
 }
-void prefixorder(const sortctl* c, const unsigned char* recs, int64_t n, std::vector<uint32_t>& order) {
+void prefixorder(const sortctl* c, const Recs& recs, int64_t n, std::vector<uint32_t>& order) {
     const size_t count = static_cast<size_t>(n);
     const size_t rl = static_cast<size_t>(c->reclen);
     rt::util::BigArray<key2> keys(count);
@@ -251,7 +267,7 @@ void prefixorder(const sortctl* c, const unsigned char* recs, int64_t n, std::ve
     unsigned char buf[kPrefixMax];
     const int lead = prefixkeys(c);
     for (size_t i = 0; i < count; ++i) {
-        encode(c->keys, lead, recs + i * rl, buf);
+        encode(c->keys, lead, recs[i], buf);
         keys[i].k0 = load64(buf);
         keys[i].k1 = load64(buf + 8);
         keys[i].idx = static_cast<uint32_t>(i);
@@ -273,8 +289,9 @@ void prefixorder(const sortctl* c, const unsigned char* recs, int64_t n, std::ve
             pos.resize(len);
             for (size_t k = 0; k < len; ++k) {
                 // The records of a run lie anywhere: ask for those a little ahead early.
-                if (i + k + kAhead < count) prefetchrec(recs + order[i + k + kAhead] * rl, rl);
-                encode(c->keys, c->nkeys, recs + order[i + k] * rl, runkeys.data() + k * kb);
+                if (i + k + 2 * kAhead < count) recs.prefetchaddress(order[i + k + 2 * kAhead]);
+                if (i + k + kAhead < count) prefetchrec(recs[order[i + k + kAhead]], rl);
+                encode(c->keys, c->nkeys, recs[order[i + k]], runkeys.data() + k * kb);
                 pos[k] = static_cast<uint32_t>(k);
             }
             std::stable_sort(pos.begin(), pos.end(), [&](uint32_t a, uint32_t b) {
@@ -286,12 +303,15 @@ void prefixorder(const sortctl* c, const unsigned char* recs, int64_t n, std::ve
         }
         i = j;
     }
+    files::donate(keys.p, count * sizeof(key2));   // room for the sorted file
+    keys.p = nullptr;
 }
 
 // The records to sort: from the get exit (into recs), from the input file (into filerecs,
 // with the records per block), or left where they are (in memory).
 int readinput(sortctl* c, std::vector<unsigned char>& recs, rt::util::BigArray<unsigned char>& filerecs,
-              int64_t& filebytes, std::vector<int64_t>& blocks, bool& inmemory) {
+              int64_t& filebytes, std::vector<int64_t>& blocks, bool& inmemory, std::vector<const unsigned char*>& addr,
+              std::vector<unsigned char>& spare, files::Mapping& map) {
     const sortexit get = c->exitentries[SORTX_GET];
     const size_t rl = static_cast<size_t>(c->reclen);
     inmemory = false;
@@ -309,6 +329,12 @@ int readinput(sortctl* c, std::vector<unsigned char>& recs, rt::util::BigArray<u
         return 0;
     }
     if (c->infile) {
+        // The records are read where they lie: in the file's chunks, or in the file on disk
+        // mapped (its pages are in the page cache already: no copy, no fresh memory).
+        if (c->outfile != c->infile && files::recordaddresses(c->infile, static_cast<int64_t>(rl), addr, spare, blocks, map)) {
+            filebytes = static_cast<int64_t>(addr.size() * rl);
+            return 0;
+        }
         // One buffer for all the records (no copy per record: a file of a few hundred
         // megabytes is held once).
         filebytes = files::payload(c->infile);
@@ -328,13 +354,13 @@ int readinput(sortctl* c, std::vector<unsigned char>& recs, rt::util::BigArray<u
     return 0;
 }
 
-int writeoutput(sortctl* c, const unsigned char* recs, int64_t n, const std::vector<uint32_t>& order,
+int writeoutput(sortctl* c, const Recs& recs, int64_t n, const std::vector<uint32_t>& order,
                 const std::vector<int64_t>& blocks, bool inmemory) {
     const size_t rl = static_cast<size_t>(c->reclen);
     const sortexit put = c->exitentries[SORTX_PUT];
     if (put && put != xcput) {
         for (int64_t i = 0; i < n; ++i) {
-            int rc = put(c, const_cast<unsigned char*>(recs) + order[static_cast<size_t>(i)] * rl);
+            int rc = put(c, const_cast<unsigned char*>(recs[order[static_cast<size_t>(i)]]));
             if (rc < 0) return rc;
         }
         return 0;
@@ -350,8 +376,9 @@ int writeoutput(sortctl* c, const unsigned char* recs, int64_t n, const std::vec
             buf.resize(static_cast<size_t>(b) * rl);
             for (int64_t i = 0; i < b; ++i) {
                 const size_t k = static_cast<size_t>(at + i);
-                if (k + kAhead < order.size()) prefetchrec(recs + order[k + kAhead] * rl, rl);
-                std::memcpy(buf.data() + i * rl, recs + order[k] * rl, rl);
+                if (k + 2 * kAhead < order.size()) recs.prefetchaddress(order[k + 2 * kAhead]);
+                if (k + kAhead < order.size()) prefetchrec(recs[order[k + kAhead]], rl);
+                std::memcpy(buf.data() + i * rl, recs[order[k]], rl);
             }
             if (f->xcwrite(c->outfile, buf.data(), b * static_cast<int64_t>(rl)) != 0) return SORT_EWRITE;
             at += b;
@@ -360,7 +387,7 @@ int writeoutput(sortctl* c, const unsigned char* recs, int64_t n, const std::vec
     }
     std::unique_ptr<unsigned char[]> out(new (std::nothrow) unsigned char[bytes ? bytes : 1]);
     if (!out) return SORT_ENOMEM;
-    for (int64_t i = 0; i < n; ++i) std::memcpy(out.get() + i * rl, recs + order[static_cast<size_t>(i)] * rl, rl);
+    for (int64_t i = 0; i < n; ++i) std::memcpy(out.get() + i * rl, recs[order[static_cast<size_t>(i)]], rl);
     if (inmemory && !c->outfile) {
         if (n) std::memcpy(c->inrecs, out.get(), bytes);
         return 0;
@@ -378,16 +405,20 @@ int sortap(sortctl* c) {
     if (!validkeys(c)) return c->status = SORT_EBADREQ;
     std::vector<unsigned char> own;
     rt::util::BigArray<unsigned char> filerecs;
+    std::vector<const unsigned char*> at;
+    std::vector<unsigned char> spare;
+    files::Mapping map;
     int64_t filebytes = -1;
     std::vector<int64_t> blocks;
     bool inmemory = false;
     int rc;
     try {
-        rc = readinput(c, own, filerecs, filebytes, blocks, inmemory);
+        rc = readinput(c, own, filerecs, filebytes, blocks, inmemory, at, spare, map);
         if (rc) return c->status = rc;
-        const unsigned char* recs = inmemory ? static_cast<const unsigned char*>(c->inrecs)
-                                    : filebytes >= 0 ? filerecs.get()
-                                                     : own.data();
+        Recs recs;
+        recs.rl = static_cast<size_t>(c->reclen);
+        recs.base = inmemory ? static_cast<const unsigned char*>(c->inrecs) : filebytes >= 0 ? filerecs.get() : own.data();
+        if (!at.empty()) recs.at = at.data();
         const size_t have = filebytes >= 0 ? static_cast<size_t>(filebytes) : own.size();
         const int64_t n = inmemory ? c->nrecs : static_cast<int64_t>(have / static_cast<size_t>(c->reclen));
         if (n >= (int64_t(1) << 32)) return c->status = SORT_ENOMEM;
@@ -403,10 +434,9 @@ int sortap(sortctl* c) {
         } else {
             order.resize(static_cast<size_t>(n));
             for (int64_t i = 0; i < n; ++i) order[static_cast<size_t>(i)] = static_cast<uint32_t>(i);
-            const size_t rl = static_cast<size_t>(c->reclen);
             std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
-                const void* ra = recs + a * rl;
-                const void* rb = recs + b * rl;
+                const void* ra = recs[a];
+                const void* rb = recs[b];
                 return (cmp && cmp != xct ? cmp(ra, rb, c) : keycompare(c, ra, rb)) < 0;
             });
         }

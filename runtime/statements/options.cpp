@@ -92,8 +92,9 @@ void Parser::options(Cursor& c, stmtrec* r, const gstatement& gs) {
         }
         if (!o) {
             std::string best = closest(t.text, optionnames(gs));
+            const std::string hint = semicolonhint(t.text);
             error(t, t.text + " is not an option of this statement" +
-                         (best.empty() ? std::string() : "; the closest valid option is " + best));
+                         (!hint.empty() ? hint : best.empty() ? std::string() : "; the closest valid option is " + best));
             throw Abandon{};
         }
         c.next();

@@ -1,4 +1,5 @@
 #include "runtime/statements/parser.h"
+#include <cctype>
 #include <cmath>
 #include <cstring>
 #include <sstream>
@@ -51,16 +52,31 @@ int Parser::run(const std::vector<Statement>& stmts) {
     return errors_;
 }
 
+std::string Parser::notexpectedhint(const std::string& word) const {
+    const std::string hint = semicolonhint(word);
+    return hint.empty() ? "; options follow a slash (/)" : hint;
+}
+
+std::string Parser::semicolonhint(const std::string& word) const {
+    std::string up = word;
+    for (char& ch : up) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    if (up == "PROC" || up == "RUN" || up == "QUIT" || findstmt(up))
+        return "; " + up + " is a statement: a semicolon may be missing before it";
+    return std::string();
+}
+
 const gstatement* Parser::findstmt(const std::string& kw) const {
     for (int i = 0; i < g_.nstmts; ++i)
         if (matches(g_.stmts[i].names, kw)) return &g_.stmts[i];
     return nullptr;
 }
 
-stmtrec* Parser::newrecord(const std::string& keyword, int highest, const Statement& st) {
+stmtrec* Parser::newrecord(const std::string& keyword, const gstatement& gs, const Statement& st) {
+    const int highest = gs.highest;
     stmtrec* r = arena_.make<stmtrec>();
     r->line = st.line;
     r->column = st.col;
+    r->name = arena_.text(first(gs.names));
     std::memset(r->keyword, ' ', STMT_KEYLEN);
     std::memcpy(r->keyword, keyword.data(), std::min<size_t>(keyword.size(), STMT_KEYLEN));
     r->highest = highest;
@@ -94,7 +110,7 @@ void Parser::statement(const Statement& st) {
         }
         stmtname_ = "PROC " + std::string(g_.procname);
         const gstatement* gs = findstmt(g_.procname);
-        proc_ = newrecord(g_.procname, gs->highest, st);
+        proc_ = newrecord(g_.procname, *gs, st);
         *current_ = proc_;
         if (req_ && req_->check) req_->check();
         proc(c, *gs);
@@ -141,12 +157,12 @@ void Parser::statement(const Statement& st) {
         default: break;
         }
         if (!c.end()) {
-            error(c.peek(), quoted(c.peek()) + " is not expected here");
+            error(c.peek(), quoted(c.peek()) + " is not expected here" + semicolonhint(c.peek().text));
             throw Abandon{};
         }
         return;
     }
-    stmtrec* r = newrecord(kw.text, gs->highest, st);
+    stmtrec* r = newrecord(kw.text, *gs, st);
     *current_ = r;
     if (req_ && req_->check) req_->check();
     // the effect parser's name-length limit as the procedure has just set it (0: NAMELEN=)
@@ -181,7 +197,7 @@ void Parser::tail(Cursor& c, stmtrec* r, const gstatement& gs) {
     if (c.end()) return;
     if (!gs.noslash) {
         if (!c.peek().is('/')) {
-            error(c.peek(), quoted(c.peek()) + " is not expected here; options follow a slash (/)");
+            error(c.peek(), quoted(c.peek()) + " is not expected here" + notexpectedhint(c.peek().text));
             throw Abandon{};
         }
         c.next();
@@ -251,7 +267,7 @@ void Parser::klass(Cursor& c, const gstatement& gs) {
     setvars(proc_, GS_PROC_CLASS, v);
     if (c.end()) return;
     if (!c.accept('/')) {
-        error(c.peek(), quoted(c.peek()) + " is not expected here; options follow a slash (/)");
+        error(c.peek(), quoted(c.peek()) + " is not expected here" + notexpectedhint(c.peek().text));
         throw Abandon{};
     }
     options(c, proc_, gs);
@@ -567,7 +583,7 @@ int32_t Parser::findvariable(const Token& t, bool numeric, const char* role) {
     }
     int32_t v = rt::ds::findvar(ds_, t.text);
     if (v <= 0) {
-        error(t, "variable " + t.text + " is not in data set " + rt::ds::displayname(ds_));
+        error(t, "variable " + t.text + " is not in data set " + rt::ds::displayname(ds_) + semicolonhint(t.text));
         throw Abandon{};
     }
     if (numeric) {

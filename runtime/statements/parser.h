@@ -105,7 +105,12 @@ private:
 
     void statement(const Statement& st);
     const gstatement* findstmt(const std::string& kw) const;
-    stmtrec* newrecord(const std::string& keyword, int highest, const Statement& st);
+    // "; WORD is a statement: a semicolon may be missing before it" when word is the keyword
+    // of a statement (where an option or a variable was expected), else empty.
+    std::string semicolonhint(const std::string& word) const;
+    // The hint after "is not expected here": the semicolon hint, else that options follow a slash.
+    std::string notexpectedhint(const std::string& word) const;
+    stmtrec* newrecord(const std::string& keyword, const gstatement& gs, const Statement& st);
 
     // heads
     void proc(Cursor& c, const gstatement& gs);

@@ -50,6 +50,7 @@ int xsproc(prsctl* block, modparse* mpb, int flags, prsreq* request, int, int) {
     int errors = p.run(stmts) + static_cast<int>(lexerrs.size());
     mpb->head = p.head();
     mpb->error = errors ? 1012 : 0;
+    s->syntaxerrors = errors > 0;   // the step is not run: the runner says so once
     if ((flags & 1) && s->log)
         for (stmtrec* r = p.head(); r; r = r->next) s->log->line('N', "Semantic trace: " + describe(r));
     return mpb->error;

@@ -10,7 +10,6 @@
 #include "runtime/output/numfmt.h"
 #include "runtime/supervisor/messages.h"
 #include "runtime/supervisor/svcextra.h"
-#include "runtime/util/numbers.h"
 
 namespace rt::sup {
 
@@ -45,7 +44,7 @@ std::string best(double v, int w) {
 int xpfs(double value, int width, int decimals, char* buffer) {
     int w = std::max(1, std::min(std::abs(width), 32));
     std::string t;
-    if (std::isnan(value)) {
+    if (!std::isfinite(value)) {   // not computed: missing, never "inf" or "nan"
         t = ".";
     } else if (decimals < 0) {
         for (int n = -decimals; n >= 0; --n) {
@@ -105,8 +104,12 @@ int xpsstr(char* buffer, int buflen, const char* format, int nargs, const msgarg
                 out += f + *p;
                 continue;
             }
-            if (*p == 'd' || *p == 'i') {
-                std::snprintf(b, sizeof b, (f + "lld").c_str(), m->kind == msgarg::DBL ? rt::util::tolonglong(m->d) : static_cast<long long>(m->i));
+            if (m->kind == msgarg::DBL && !std::isfinite(m->d) && *p != 's') {
+                std::snprintf(b, sizeof b, (f + "s").c_str(), ".");
+            } else if ((*p == 'd' || *p == 'i') && m->kind == msgarg::DBL && !(std::fabs(m->d) < 9.2e18)) {
+                std::snprintf(b, sizeof b, (f + "s").c_str(), msg::numbertext(m->d).c_str());   // beyond long long
+            } else if (*p == 'd' || *p == 'i') {
+                std::snprintf(b, sizeof b, (f + "lld").c_str(), m->kind == msgarg::DBL ? static_cast<long long>(m->d) : static_cast<long long>(m->i));
             } else if (*p == 's') {
                 const std::string t = m->s ? std::string(m->s, static_cast<size_t>(std::max(m->len, 0))) : "";
                 std::snprintf(b, sizeof b, (f + "s").c_str(), t.c_str());
@@ -119,7 +122,10 @@ int xpsstr(char* buffer, int buflen, const char* format, int nargs, const msgarg
         if (*p == '%') {
             out.push_back('%');
         } else if (*p == 'd') {
-            if (const msgarg* m = next()) out += std::to_string(m->kind == msgarg::DBL ? rt::util::tolonglong(m->d) : m->i);
+            if (const msgarg* m = next())
+                out += m->kind != msgarg::DBL ? std::to_string(m->i)
+                       : std::isfinite(m->d) && std::fabs(m->d) < 9.2e18 ? std::to_string(static_cast<long long>(m->d))
+                                                                          : msg::numbertext(m->d);
         } else if (*p == 'g') {
             if (const msgarg* m = next()) out += msg::argtext(*m);
         } else if (*p == 's') {

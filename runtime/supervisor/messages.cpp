@@ -59,16 +59,30 @@ const Entry* find(int group, int n) {
     return e == g->second.end() ? nullptr : &e->second;
 }
 
+std::string numbertext(double d) {
+    // A value that is not a finite number was not computed: it reads as missing.
+    if (!std::isfinite(d)) return ".";
+    char buf[64];
+    // The shortest text that reads back as the same double; a value that needs more than 15
+    // significant digits is shown with 15 (every decimal of at most 15 digits reads as
+    // written), so that the last bit of a computation does not show as noise.
+    auto r = std::to_chars(buf, buf + sizeof buf, d);
+    int digits = 0;
+    bool lead = true;
+    for (const char* p = buf; p < r.ptr && *p != 'e'; ++p) {
+        if (*p < '0' || *p > '9') continue;
+        if (lead && *p == '0') continue;
+        lead = false;
+        ++digits;
+    }
+    if (digits > 15) r = std::to_chars(buf, buf + sizeof buf, d, std::chars_format::general, 15);
+    return std::string(buf, r.ptr);
+}
+
 std::string argtext(const msgarg& a) {
     switch (a.kind) {
         case msgarg::INT: return std::to_string(a.i);
-        case msgarg::DBL: {
-            if (std::isnan(a.d)) return ".";
-            char buf[64];
-            // The shortest text that reads back as the same double.
-            auto r = std::to_chars(buf, buf + sizeof buf, a.d);
-            return std::string(buf, r.ptr);
-        }
+        case msgarg::DBL: return numbertext(a.d);
         case msgarg::TEXT: {
             int n = a.len;
             while (n > 0 && (a.s[n - 1] == ' ' || a.s[n - 1] == '\0')) --n;

@@ -17,7 +17,10 @@ const Entry* find(int group, int n);
 std::string text(int group, int n, int nargs, const msgarg* args);
 // Replaces %1..%9 in pattern.
 std::string substitute(const std::string& pattern, int nargs, const msgarg* args);
-// One substitution value as text (numbers in their shortest exact-enough form).
+// One substitution value as text (numbers as numbertext gives them).
 std::string argtext(const msgarg& a);
+// A number of a message: the shortest text that reads back as the same double, cut to 15
+// significant digits; "." for a value that is not a finite number.
+std::string numbertext(double d);
 
 }  // namespace rt::msg

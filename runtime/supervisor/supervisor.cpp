@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "host/hostdefs.h"
+#include "host/stmtrec.h"
 #include "runtime/session.h"
 #include "runtime/supervisor/messages.h"
 #include "runtime/supervisor/options.h"
@@ -25,6 +26,22 @@ namespace {
 
 constexpr int kHostGroup = -1;
 
+// "Line 12: MCFPLOT statement: " before the text (the keyword as written), without a lead of
+// the statement's own name that the text may carry ("MCFPLOT: unit A has ...").
+std::string statementerror(const stmtrec& r, const std::string& text) {
+    int n = STMT_KEYLEN;
+    while (n > 0 && (r.keyword[n - 1] == ' ' || r.keyword[n - 1] == '\0')) --n;
+    const std::string kw(r.keyword, static_cast<size_t>(n));
+    std::string body = text;
+    for (const std::string& lead : {kw, std::string(r.name ? r.name : "")}) {
+        if (!lead.empty() && body.compare(0, lead.size() + 2, lead + ": ") == 0) {
+            body = body.substr(lead.size() + 2);
+            break;
+        }
+    }
+    return "Line " + std::to_string(r.line) + ": " + kw + " statement: " + body;
+}
+
 poolobj* mpoolc(int64_t initial, int64_t growth, int) { return pool::createtracked(initial, growth); }
 void mpoold(poolobj* p) { pool::destroytracked(p); }
 
@@ -32,7 +49,11 @@ int pmlog(int group, int n, int nargs, const msgarg* args) {
     const msg::Entry* e = msg::find(group, n);
     char kind = e ? e->kind : 'N';
     if (kind == 'T') kind = 'N';
-    logline(kind, msg::text(group, n, nargs, args));
+    std::string text = msg::text(group, n, nargs, args);
+    // An error of a statement being run names the statement and its line.
+    Session* s = current();
+    if (kind == 'E' && s && s->running) text = statementerror(*s->running, text);
+    logline(kind, text);
     return 0;
 }
 
@@ -103,10 +124,16 @@ int optngt(const char* name, double* value) {
 
 void debugline(const char* text) { logline(' ', std::string("DEBUG: ") + (text ? text : "")); }
 
+void pmstmt(const stmtrec* running) {
+    if (Session* s = current()) s->running = running;
+}
+
 const vec30 table = {mpoolc, mpoold, pmlog,  pmstr,  prrlog, pexit,  memmsg, popen,     poutl,
                      pprnl,  plogl,  pmsgl,  pselec, optcgt, optngt, debugline,
                      // formatting, name suffixes, modules and named globals (svcextra.h)
-                     xpfs, xpils, xpis, xpsstr, znamsuf, wiinstl, xytngl, xytnsl, wtrscrt, wtrsset, xytexit};
+                     xpfs, xpils, xpis, xpsstr, znamsuf, wiinstl, xytngl, xytnsl, wtrscrt, wtrsset, xytexit,
+                     // the statement being run
+                     pmstmt};
 
 }  // namespace
 

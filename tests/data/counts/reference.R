@@ -12,6 +12,12 @@ lim <- t(apply(b, 1, function(a) binom.test(a[1], a[2], conf.level = a[3])$conf.
 # Non-integer (weighted) counts: the beta quantiles themselves.
 x <- 2.5; n <- 7.5
 b <- rbind(b, c(x, n, .95)); lim <- rbind(lim, c(qbeta(.025, x, n - x + 1), qbeta(.975, x + 1, n - x)))
+# Billions of trials, beyond the F quantile's range (beta parameters above 2^31): the beta
+# quantiles (binom.test's p-value would sum over billions of terms).
+big <- rbind(c(3, 5e9, .95), c(3, 3e9, .95), c(5e9 - 3, 5e9, .95))
+b <- rbind(b, big)
+lim <- rbind(lim, t(apply(big, 1, function(a) c(qbeta((1 - a[3]) / 2, a[1], a[2] - a[1] + 1),
+                                                  qbeta(1 - (1 - a[3]) / 2, a[1] + 1, a[2] - a[1])))))
 w(data.frame(x = b[, 1], n = b[, 2], conf = b[, 3], lower = lim[, 1], upper = lim[, 2]), "binom.txt")
 
 # Garwood: count x in exposure n at two-sided confidence conf.

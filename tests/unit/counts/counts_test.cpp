@@ -213,6 +213,17 @@ TEST_F(CountsTest, EdgeCasesGiveExactEndsOrMissingValuesNeverNaNsAsNumbers) {
     s->pbexposure = 1e-17;
     ASSERT_EQ(vyxpb(s, nullptr), 0);
     EXPECT_TRUE(miss(s->pbpooled[PB_EST]) && miss(s->pbpoolpred[PB_EST]) && miss(s->pbpoolpred[PB_UPPER]));
+    // Limits of valid counts that cannot be computed are said so, not left silently missing:
+    // 1000 future trials beside 3 billion observed are beyond the prediction limit searches.
+    s->distcode = DIST_BINOMIAL;
+    s->pbcount = 3;
+    s->pbtrials = 3e9;
+    s->pbpredict = 1000;
+    ASSERT_EQ(vyxpb(s, nullptr), 0);
+    EXPECT_TRUE(miss(s->pbpoolpred[PB_UPPER]));
+    EXPECT_FALSE(miss(s->pbpooled[PB_LOWER]) || miss(s->pbpooled[PB_UPPER]));
+    EXPECT_TRUE(log.has('W', "prediction limits for 1000 future trials")) << log.all();
+    s->pbpredict = 10;
     // Counts as options with another distribution: message and result 1.
     s->distcode = 2;
     EXPECT_EQ(vyxpb(s, nullptr), 1);

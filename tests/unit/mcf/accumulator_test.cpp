@@ -251,6 +251,25 @@ TEST(McfAccumulator, EdgeCasesOfTheEstimators) {
         EXPECT_NEAR(static_cast<double>(a.M), static_cast<double>(b.M), 1e-15);
         EXPECT_NEAR(static_cast<double>(a.var), static_cast<double>(b.var), 1e-15);
     }
+    // Weights far apart: a unit of weight 1e15 leaving must leave the risk set of the unit of
+    // weight 0.05 whole (a risk set formed by subtraction, 1e15 + 0.05 - 1e15, was 0 and the
+    // MCF Infinity). Both units have an event at 10 (MCF 1), the large one ends at 50, the
+    // small one has an event at 70: 0.05 / 0.05 more, an MCF of exactly 2.
+    for (McfVar m : {McfVar::Nelson, McfVar::Lawless, McfVar::Poisson}) {
+        const double W[2] = {0.05, 1e15};   // index 0 leaves last
+        mcfsum total;
+        for (double w : W) total.add(w);
+        std::vector<char> store(mcfacc_bytes(m, 2) + 64, 0);
+        mcfacc a;
+        mcfacc_init(&a, m, true, 2, total.sum, W, store.data(), total.comp);
+        mcfacc_event(&a, 0, W[0], 1.0);
+        mcfacc_event(&a, 1, W[1], 1.0);
+        EXPECT_EQ(static_cast<double>(a.M), 1.0);
+        mcfacc_end(&a, W[1]);
+        mcfacc_event(&a, 0, W[0], 1.0);
+        EXPECT_EQ(static_cast<double>(a.M), 2.0) << static_cast<int>(m);
+        EXPECT_TRUE(std::isfinite(static_cast<double>(a.var)));
+    }
 }
 
 }  // namespace

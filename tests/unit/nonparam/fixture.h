@@ -56,6 +56,17 @@ struct obs {
     double w = 1;
 };
 
+// The Turnbull options as the statement leaves them by default: MAXITEM=10000 (history every
+// 10), TOLLIKE=1E-8, TOLPROB not given, polishing, SINGULAR=1E-12.
+inline void turnbulldefaults(vyxstate* s) {
+    s->emmaxit[EM_MAXIT] = 10000;
+    s->emmaxit[EM_HISTSTEP] = 10;
+    s->itopts[IT_TOLLIKE] = 1e-8;
+    s->itopts[IT_TOLPROB] = hostmissing();
+    s->emflags[EMF_POLISH] = 1;
+    s->fitcrit.singular = 1e-12;
+}
+
 class NonparamTest : public HostTest {
 protected:
     std::unique_ptr<vyxarea> area;

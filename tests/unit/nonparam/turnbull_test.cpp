@@ -23,12 +23,7 @@ protected:
         NonparamTest::SetUp();
         startoutput();
         s->quant_fn = vyxinm;
-        s->emmaxit[EM_MAXIT] = 10000;
-        s->emmaxit[EM_HISTSTEP] = 10;
-        s->itopts[IT_TOLLIKE] = 1e-8;
-        s->itopts[IT_TOLPROB] = hostmissing();
-        s->emflags[EMF_POLISH] = 1;
-        s->fitcrit.singular = 1e-12;
+        turnbulldefaults(s);
     }
     grpnode& estimate(const std::vector<obs>& rows, bool freq, int want = 0) {
         grpnode& g = group();

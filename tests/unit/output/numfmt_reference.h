@@ -68,9 +68,9 @@ inline size_t fixed(double x, int width, int decimals, char* buf) {
 }
 
 inline size_t formatbuf(const NumFormat& f, double x, char* buf) {
-    if (std::isinf(x)) {
-        std::memcpy(buf, x > 0 ? "Infinity" : "-Infinity", x > 0 ? 8 : 9);
-        return x > 0 ? 8 : 9;
+    if (!std::isfinite(x)) {
+        buf[0] = '.';
+        return 1;
     }
     switch (f.kind) {
     case Fmt::Full:   // plain decimals from 1e-5 up to 1e15, as a data set is read

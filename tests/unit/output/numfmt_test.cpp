@@ -41,7 +41,9 @@ TEST(NumFormat, Kinds) {
     EXPECT_EQ(formatnum({Fmt::Best, 12, 0}, 1.0 / 3), "0.3333333333");   // as many digits as fit
     EXPECT_EQ(formatnum({Fmt::Best, 12, 0}, -1e-300), "-1e-300");
     EXPECT_EQ(formatnum({Fmt::Full, 24, 0}, 0.1 + 0.2), "0.30000000000000004");
-    EXPECT_EQ(formatnum({Fmt::Best, 12, 0}, INFINITY), "Infinity");
+    // A value that is not a finite number was not computed: never "Infinity" or "nan".
+    EXPECT_EQ(formatnum({Fmt::Best, 12, 0}, INFINITY), ".");
+    EXPECT_EQ(formatnum({Fmt::Fixed, 10, 4}, -INFINITY), ".");
     // Full precision reads back exactly.
     std::mt19937_64 rng(11);
     std::uniform_real_distribution<double> u(-1e6, 1e6);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <limits>
 
@@ -24,9 +25,15 @@ TEST(Messages, SubstitutionsInOrderWithTypes) {
     EXPECT_EQ(rt::msg::substitute("%1 at line %2: %3, %4 (100%%)", 4, args), "HOURS at line 12: 0.1, . (100%)");
     // A placeholder without a value vanishes; text around it stays.
     EXPECT_EQ(rt::msg::substitute("a%2b", 1, args), "ab");
-    // Doubles print in their shortest exact form.
-    const msgarg third(1.0 / 3.0);
-    EXPECT_EQ(rt::msg::argtext(third), "0.3333333333333333");
+    // Doubles print in their shortest exact form, cut to 15 significant digits (every decimal
+    // a user writes with at most 15 reads as written); infinities and NaN print missing.
+    EXPECT_EQ(rt::msg::argtext(msgarg(1.0 / 3.0)), "0.333333333333333");
+    EXPECT_EQ(rt::msg::argtext(msgarg(0.1 + 0.2)), "0.3");
+    EXPECT_EQ(rt::msg::argtext(msgarg(99.999999)), "99.999999");
+    EXPECT_EQ(rt::msg::argtext(msgarg(99.999999999999)), "99.999999999999");
+    EXPECT_EQ(rt::msg::argtext(msgarg(1e300)), "1e+300");
+    EXPECT_EQ(rt::msg::argtext(msgarg(-INFINITY)), ".");
+    EXPECT_EQ(rt::msg::argtext(msgarg(std::nan(""))), ".");
 }
 
 TEST(Messages, AMissingMessageNamesItsNumberAndValues) {

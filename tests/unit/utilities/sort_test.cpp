@@ -8,6 +8,7 @@
 #include "tests/support/hostfixture.h"
 #include "proc/framework/hostsvc_util.h"
 #include "proc/framework/sortwrap.h"
+#include "runtime/files/utilfile.h"
 
 namespace {
 
@@ -132,6 +133,41 @@ TEST_F(Sort, UtilityFileKeepsItsBlocking) {
     for (int i = 0; i < 10; ++i) EXPECT_EQ(got[i].seq, want[i].seq) << i;
     xcclose(in, 1);
     xcclose(c.outfile, 1);
+}
+
+TEST_F(Sort, LargeFileInMemoryOrOnDiskIsSortedWhereItLies) {
+    // 200,000 records in blocks of 1000 and a short last block: several chunks of the file in
+    // memory, with records cut by the end of a chunk; then the same file on disk (mapped).
+    std::vector<rec> v = sample(200007, 9);
+    std::vector<rec> expect = v;
+    std::stable_sort(expect.begin(), expect.end(), before);
+    for (int64_t limit : {rt::files::kSpillLimit, int64_t(0)}) {
+        rt::files::setspilllimit(limit);
+        xchandle in = nullptr;
+        ASSERT_EQ(xcopen(&in, XC_SCRATCH), 0);
+        for (size_t at = 0; at < v.size(); at += 1000)   // the last block: 7 records
+            ASSERT_EQ(xcwrite(in, v.data() + at, static_cast<int64_t>(std::min<size_t>(1000, v.size() - at) * sizeof(rec))), 0);
+        sortkey keys[2] = {{0, 8, SORTK_NUM, SORTO_ASC, 0}, {8, 4, SORTK_INT, SORTO_DESC, 0}};
+        sortctl c = control(keys, 2, sizeof(rec));
+        c.infile = in;
+        hostexits(&c);
+        ASSERT_EQ(zsort(&c), 0) << limit;
+        ASSERT_EQ(xcpoint(c.outfile, 0), 0);
+        std::vector<rec> got(1000);
+        size_t n = 0, blocks = 0;
+        bool same = true;
+        while (xcread(c.outfile, got.data(), 1000 * sizeof(rec)) == 0) {
+            const size_t k = blocks < 200 ? 1000 : 7;   // the blocking of the input
+            ++blocks;
+            for (size_t i = 0; i < k && n < expect.size(); ++i, ++n) same = same && got[i].seq == expect[n].seq;
+        }
+        EXPECT_EQ(blocks, 201u) << limit;
+        EXPECT_EQ(n, expect.size()) << limit;
+        EXPECT_TRUE(same) << "the order and its ties, spill limit " << limit;
+        xcclose(in, 1);
+        xcclose(c.outfile, 1);
+    }
+    rt::files::setspilllimit(rt::files::kSpillLimit);
 }
 
 TEST_F(Sort, RecordsInMemoryCanGoToAnOutputFile) {

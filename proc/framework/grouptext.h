@@ -1,0 +1,13 @@
+// The words that name the group a log line is about, so that a message logged once per class
+// level or BY group says which one it is.
+#pragma once
+#include "proc/framework/vyxstate.h"
+
+// "type=A" for the current level of one class variable, "group A 1" for a cell of two
+// (when the statement has class variables and `withclass`), "the BY group plant=North" for
+// the current BY group, both joined by " in "; an empty text (length 0) when there is
+// neither. Writes at most len - 1 characters and a NUL.
+int grouptext(vyxstate* s, bool withclass, char* buf, int len);
+// The same after `lead` (" of ", " for "): the ending of a message about one group, or an
+// empty text when there is no group to name.
+const char* groupsuffix(vyxstate* s, bool withclass, const char* lead, char* buf, int len);
