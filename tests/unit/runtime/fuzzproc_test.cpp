@@ -17,7 +17,8 @@
 // data and output in a folder of its own under VITALYX_FUZZPROC_KEEP (default
 // /tmp/vitalyx-fuzz) with a replay.sh beside it; VITALYX_FUZZPROC_SEED changes the programs;
 // VITALYX_FUZZPROC_COMMAND and VITALYX_FUZZPROC_MODULE run copies of the command and the module
-// (so that the build can go on during a long run).
+// (so that the build can go on during a long run); VITALYX_FUZZPROC_ERRORS lists the ERRORs
+// that stopped programs most often (to keep the generator's programs reaching the analyses).
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
