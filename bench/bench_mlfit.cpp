@@ -48,7 +48,7 @@ struct fitbench {
         sess.outdir = "/tmp";
         rt::setcurrent(&sess);
         v_global_gcb_anchor = &host->inst;
-        rt::out::beginprogram();
+        rt::out::beginprogram(&sess);
         rt::out::beginstep();
         obobject* env = nullptr;
         xobinit(&env, 0);

@@ -51,7 +51,7 @@ struct stepenv {
         if (const char* c = getenv("CPUCOUNT")) session.opts.cpucount = atoi(c);
         rt::setcurrent(&session);
         v_global_gcb_anchor = &host->inst;
-        rt::out::beginprogram();
+        rt::out::beginprogram(&session);
         rt::out::beginstep();
         area = std::make_unique<vyxarea>();
         std::memset(static_cast<void*>(area.get()), 0, sizeof(vyxarea));

@@ -59,7 +59,7 @@ void publish(benchmark::State& state, bool fresh) {
         sess.outdir = dir;
         sess.log = &log;
         rt::setcurrent(&sess);
-        rt::out::beginprogram();
+        rt::out::beginprogram(&sess);
         rt::out::beginstep();
         const vec320* v = rt::out::services();
         obobject* env = nullptr;

@@ -1,3 +1,5 @@
+// The command line of vitalyx: the program file, the output and data folders, --option
+// NAME=VALUE pairs, and the usage text.
 #include "cli/args.h"
 
 #include "runtime/supervisor/options.h"

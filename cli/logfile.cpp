@@ -1,3 +1,5 @@
+// The log of a run: every line to standard error and to a temporary file beside log.txt,
+// which is renamed into place when the run ends.
 #include "cli/logfile.h"
 
 #include <cerrno>

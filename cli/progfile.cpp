@@ -1,3 +1,5 @@
+// Reading the program file (a regular file of bounded size) and applying the system options
+// given on the command line through the runtime's table of options.
 #include "cli/progfile.h"
 
 #include <cctype>

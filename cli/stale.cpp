@@ -1,3 +1,4 @@
+// Removing the temporary files that killed runs left in the output folder.
 #include "cli/stale.h"
 
 #include <cerrno>

@@ -1,3 +1,4 @@
+// Standard input, output and error opened on /dev/null where the process started without them.
 #include "cli/stdfds.h"
 
 #include <cerrno>

@@ -1,3 +1,4 @@
+// The current session of the runtime.
 #include "runtime/session.h"
 
 namespace rt {

@@ -1,27 +1,43 @@
+// The module's own AVL trees, on the insertion and search it shares with the host's trees
+// (host/avltree.h), and the in-order iterator that walks both kinds of tree.
 #include "proc/framework/trees.h"
 
 #include <cstring>
 
+#include "host/avltree.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
 
 namespace {
 
-int keycompare(const void* a, const void* b, int keylen, int keypos, trecmp compare) {
-    if (compare) return compare(a, b, keylen, keypos);
-    const char* pa = static_cast<const char*>(a) + keypos;
-    const char* pb = static_cast<const char*>(b) + keypos;
-    if (keylen < 0) {
+// The key comparisons of ztrebdf: the caller's routine, doubles (an unordered comparison
+// counts as equal) or bytes; each a type of its own, so that the tree code is made for it.
+struct bycaller {
+    trecmp compare;
+    int keylen, keypos;
+    int operator()(const void* a, const void* b) const { return compare(a, b, keylen, keypos); }
+};
+struct bydouble {
+    int keypos;
+    int operator()(const void* a, const void* b) const {
         double x, y;
-        std::memcpy(&x, pa, sizeof x);
-        std::memcpy(&y, pb, sizeof y);
+        std::memcpy(&x, static_cast<const char*>(a) + keypos, sizeof x);
+        std::memcpy(&y, static_cast<const char*>(b) + keypos, sizeof y);
         return x < y ? -1 : (x > y ? 1 : 0);
     }
-    return ztrecc(a, b, keylen, keypos);
-}
+};
+struct bybytes {
+    int keylen, keypos;
+    int operator()(const void* a, const void* b) const { return ztrecc(a, b, keylen, keypos); }
+};
 
-// Longest path an AVL tree can have below any node of a tree that fits in memory.
-constexpr int kMaxPath = 256;
+// Runs f with the comparison that compare, keylen and keypos name.
+template <class F>
+auto withcompare(trecmp compare, int keylen, int keypos, F f) {
+    if (compare) return f(bycaller{compare, keylen, keypos});
+    if (keylen < 0) return f(bydouble{keypos});
+    return f(bybytes{keylen, keypos});
+}
 
 }  // namespace
 
@@ -30,122 +46,22 @@ int ztrecc(const void* a, const void* b, int len, int pos) {
     return std::memcmp(static_cast<const char*>(a) + pos, static_cast<const char*>(b) + pos, static_cast<size_t>(len));
 }
 
-// Knuth's insertion into a balanced tree. The directions below the deepest unbalanced
-// node are compared once more before anything is written: a comparison that changes its
-// mind leaves the tree as it was.
+// The shared AVL insertion (host/avltree.h), with the directions below the deepest
+// unbalanced node compared once more before anything is written: a comparison that changes
+// its mind leaves the tree as it was.
 void* ztrebdf(void* root, void* node, int keylen, int keypos, trecmp compare) {
     trenode** rootp = static_cast<trenode**>(root);
     trenode* n = static_cast<trenode*>(node);
     if (!rootp || !n) return nullptr;
-    if (!*rootp) {
-        n->left = n->right = nullptr;
-        n->bal = 0;
-        *rootp = n;
-        return n;
-    }
-    trenode** slink = rootp;       // the link that points to s
-    trenode* s = *rootp;           // deepest node on the path with a non-zero balance
-    trenode** leaf = nullptr;      // where the new node hangs
-    signed char dirs[kMaxPath];    // directions taken from s downwards
-    int ndirs = 0;
-    for (trenode* p = s;;) {
-        int c = keycompare(n, p, keylen, keypos, compare);
-        if (c == 0) return p;
-        trenode** next = c < 0 ? &p->left : &p->right;
-        if (ndirs == kMaxPath) {
-            xdebug("ztrebld: invalid compare");
-            return nullptr;
-        }
-        dirs[ndirs++] = c < 0 ? -1 : 1;
-        trenode* q = *next;
-        if (!q) {
-            leaf = next;
-            break;
-        }
-        if (q->bal != 0) {
-            slink = next;
-            s = q;
-            ndirs = 0;
-        }
-        p = q;
-    }
-    // Check the path from s once more.
-    trenode* p = s;
-    for (int i = 0; i < ndirs; ++i) {
-        int c = keycompare(n, p, keylen, keypos, compare);
-        if (c == 0 || (c < 0 ? -1 : 1) != dirs[i]) {
-            xdebug("ztrebld: invalid compare");
-            return nullptr;
-        }
-        p = dirs[i] < 0 ? p->left : p->right;
-    }
-    n->left = n->right = nullptr;
-    n->bal = 0;
-    *leaf = n;
-
-    const int a = dirs[0];
-    trenode* r = a < 0 ? s->left : s->right;
-    p = r;
-    for (int i = 1; i < ndirs; ++i) {
-        p->bal = static_cast<int16_t>(dirs[i]);
-        p = dirs[i] < 0 ? p->left : p->right;
-    }
-    if (s->bal == 0) {
-        s->bal = static_cast<int16_t>(a);
-        return n;
-    }
-    if (s->bal == -a) {
-        s->bal = 0;
-        return n;
-    }
-    if (r->bal == a) {  // single rotation
-        p = r;
-        if (a < 0) {
-            s->left = r->right;
-            r->right = s;
-        } else {
-            s->right = r->left;
-            r->left = s;
-        }
-        s->bal = r->bal = 0;
-    } else {  // double rotation
-        if (a < 0) {
-            p = r->right;
-            r->right = p->left;
-            p->left = r;
-            s->left = p->right;
-            p->right = s;
-        } else {
-            p = r->left;
-            r->left = p->right;
-            p->right = r;
-            s->right = p->left;
-            p->left = s;
-        }
-        if (p->bal == a) {
-            s->bal = static_cast<int16_t>(-a);
-            r->bal = 0;
-        } else if (p->bal == 0) {
-            s->bal = r->bal = 0;
-        } else {
-            s->bal = 0;
-            r->bal = static_cast<int16_t>(a);
-        }
-        p->bal = 0;
-    }
-    *slink = p;
-    return n;
+    trenode* r = withcompare(compare, keylen, keypos, [&](auto cmp) { return avl::insert<true>(rootp, n, cmp); });
+    if (!r) xdebug("ztrebld: invalid compare");
+    return r;
 }
 
 void* ztrefdf(void* root, const void* key, int keylen, int keypos, trecmp compare) {
     trenode** rootp = static_cast<trenode**>(root);
     if (!rootp) return nullptr;
-    for (trenode* p = *rootp; p;) {
-        int c = keycompare(key, p, keylen, keypos, compare);
-        if (c == 0) return p;
-        p = c < 0 ? p->left : p->right;
-    }
-    return nullptr;
+    return withcompare(compare, keylen, keypos, [&](auto cmp) { return avl::find(*rootp, key, cmp); });
 }
 
 // ---- iteration

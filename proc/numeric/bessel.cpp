@@ -1,6 +1,11 @@
 // The modified Bessel function of the first kind, computed on the log scale by a power
 // series, a downward recurrence from two higher orders, the large-x expansion or the
 // uniform (Debye) expansion for large order.
+//
+// Algorithm: the power series, the recurrence in the order run downward, the expansion for
+// large argument and Debye's uniform expansion for large order, as the DLMF gives them
+// (sections 10.25, 10.29, 10.40 and 10.41); carrying them on the log scale, and the choice
+// between them, are the project's own.
 #include "proc/numeric/bessel.h"
 
 #include <cfloat>

@@ -1,6 +1,10 @@
 // The continued fraction of the incomplete beta function, shared by the plain routine
 // (incbeta.cpp) and the log-scale one (logbeta.cpp): the choice of the tail it runs on,
 // the fraction itself, and the tail formed from its value.
+//
+// Algorithm: a continued fraction of the incomplete beta function whose published source is
+// not on record; its evaluation by the forward recurrences of the convergents is the
+// project's own.
 #pragma once
 
 #include <cfloat>

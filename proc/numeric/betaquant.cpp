@@ -1,5 +1,10 @@
 // The beta quantile: Halley or Newton steps on the incomplete beta ratio from a
 // normal-approximation start.
+//
+// Algorithm: for shapes above 1 the start of Algorithm AS 109 (Cran, Martin and Thomas 1977)
+// from the normal quantile approximation of Abramowitz and Stegun 26.2.22 (quantstart.h);
+// for other shapes a start from the mean and variance. The Halley and Newton steps and
+// their safeguards are the project's own.
 #include <cmath>
 #include "proc/numeric/incbeta.h"
 #include "proc/numeric/quantiles.h"

@@ -1,4 +1,7 @@
 // Bounds, linear constraints and the active set of the Newton-Raphson minimiser.
+//
+// Algorithm: the project's own active-set handling; the active constraint rows are factored
+// by Householder reflections (the textbook QR factorisation).
 #include <cfloat>
 #include <cmath>
 #include <cstddef>

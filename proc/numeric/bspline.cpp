@@ -1,4 +1,7 @@
 // Nonzero B-spline basis values at a point (Cox-de Boor recurrence).
+//
+// Algorithm: de Boor's BSPLVB (C. de Boor, A Practical Guide to Splines, 1978), the Cox-de
+// Boor recurrence of the nonzero basis values.
 #include "proc/numeric/bspline.h"
 
 int zmaopb(double x, int k, int nk, int* j, const double* t, double* b, double* wr, double* wl) {

@@ -1,4 +1,7 @@
 // erf and erfc by W. J. Cody's rational Chebyshev approximations (erf and erfc only).
+//
+// Algorithm: W. J. Cody (1969), Rational Chebyshev approximations for the error function,
+// Math. Comp. 23, 631-637, with his coefficients (his routine CALERF).
 #include <cmath>
 
 #include "proc/numeric/erfcfar.h"

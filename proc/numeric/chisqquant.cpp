@@ -1,5 +1,8 @@
 // The chi-square quantile, solved on the gamma scale (x = chi-square / 2) by Newton and
 // Halley steps on the incomplete gamma ratio from a Wilson-Hilferty start.
+//
+// Algorithm: the start is Wilson and Hilferty's (1931) cube-root approximation, the small-p
+// start (p a Gamma(a))^(1/a) below it; the Newton and Halley steps are the project's own.
 #include <cmath>
 #include "proc/numeric/incgamma.h"
 #include "proc/numeric/lgamma.h"

@@ -1,4 +1,6 @@
 // Upper tail probabilities of the chi-square distribution (p-values of chi-square tests).
+//
+// Algorithm: none of its own; the incomplete gamma function of incgamma.cpp.
 #include "host/hostdefs.h"
 #include "proc/numeric/incgamma.h"
 #include "proc/numeric/quantiles.h"

@@ -2,6 +2,9 @@
 // generated in exact rational arithmetic from the recursion
 //   u_0 = 1,  u_(k+1)(t) = t^2 (1 - t^2)/2 u_k'(t) + 1/8 int_0^t (1 - 5 s^2) u_k(s) ds
 // and rounded to double. u_k has the terms t^k, t^(k+2), ..., t^(3k), listed in that order.
+//
+// Algorithm: the recursion of Debye's polynomials (DLMF section 10.41), run once in exact
+// arithmetic by the project to make this table.
 #include "proc/numeric/bessel.h"
 
 const double kDebyeCoef[77] = {

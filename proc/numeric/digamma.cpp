@@ -1,4 +1,9 @@
 // Digamma and trigamma functions.
+//
+// Algorithm: for large arguments the asymptotic series of psi and psi' (Abramowitz and
+// Stegun 6.3.18 and 6.4.12), elsewhere the recurrence and the reflection formula down to
+// [1, 2] and [5, 6); the published source of the rational approximations there (about the
+// positive zero of psi, and about 6.5) is not on record.
 #include "proc/numeric/digamma.h"
 
 #include <cmath>

@@ -1,5 +1,7 @@
 // The rational part of W. J. Cody's approximation of erfc beyond 4, shared by calerf and
 // the inverse Gaussian distribution function (which merges its own exponent with erfc's).
+//
+// Algorithm: W. J. Cody (1969), Math. Comp. 23, 631-637.
 #pragma once
 
 namespace erfcfar {

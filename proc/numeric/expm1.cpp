@@ -1,4 +1,6 @@
 // exp(x) - 1 with a short series near 0.
+//
+// Algorithm: the Taylor series near 0; the project's own.
 #include <cmath>
 
 #include "proc/numeric/digamma.h"

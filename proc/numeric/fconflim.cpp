@@ -1,6 +1,8 @@
 // One-sided limit searches on the central F distribution function: the degrees of
 // freedom (as a continuous quantity) at which it takes a given value. They serve the
 // binomial and Poisson limits.
+//
+// Algorithm: the project's own (bracketing, then secant steps on the log odds).
 #include <cmath>
 #include "proc/numeric/fdist.h"
 #include "proc/numeric/normal.h"

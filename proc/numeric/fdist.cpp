@@ -1,5 +1,9 @@
 // The F distribution function, central (incomplete beta) or noncentral (Poisson
 // mixture of incomplete beta ratios, summed outward from its largest terms).
+//
+// Algorithm: the central F through the incomplete beta function; the noncentral F as its
+// standard Poisson mixture of incomplete beta functions, summed outward from its largest
+// terms in the project's own arrangement (fmixture.h).
 #include <cmath>
 #include "proc/numeric/fdist.h"
 #include "proc/numeric/fmixture.h"

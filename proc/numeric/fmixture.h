@@ -3,6 +3,8 @@
 // argument, the start of the sum at the index k0 near its largest terms, and the terms
 // taken one at a time away from k0 in each direction. Each routine keeps its own rule for
 // when a direction stops.
+//
+// Algorithm: the project's own arrangement of the standard Poisson mixture.
 #pragma once
 
 #include <cmath>

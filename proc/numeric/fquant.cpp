@@ -1,5 +1,7 @@
 // The F quantile: through the beta quantile in the central case, by secant steps on
 // the log-odds of the distribution function against log F otherwise.
+//
+// Algorithm: the project's own (the beta quantile, or secant steps on the log odds).
 #include <cmath>
 #include "proc/numeric/fdist.h"
 #include "proc/numeric/normal.h"

@@ -1,5 +1,9 @@
 // The gamma function: Stirling's series from 20 up, a rational approximation on [1, 2]
 // after the recurrence below 20, and the reflection formula below one half.
+//
+// Algorithm: Stirling's series (Abramowitz and Stegun 6.1.41), the recurrence and the
+// reflection formula; the published source of the two rational approximations on [1, 2] is
+// not on record.
 #include <cmath>
 #include "host/hostdefs.h"
 #include "proc/numeric/quantiles.h"

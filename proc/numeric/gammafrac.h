@@ -1,6 +1,9 @@
 // The series and the two continued fractions of the incomplete gamma function, shared by
 // the plain routine (incgamma.cpp) and the log-scale one (loggamma.cpp). Each caller keeps
 // its own pass limits and its own reading of a result that settles on the last pass.
+//
+// Algorithm: the series and the continued fractions of the incomplete gamma function (DLMF
+// sections 8.7 and 8.9), evaluated by the forward recurrences of the convergents.
 #pragma once
 
 #include <cmath>

@@ -1,4 +1,8 @@
 // The regularized incomplete beta function by a continued fraction in raw three-term form.
+//
+// Algorithm: a continued fraction of the incomplete beta function (betafrac.h), with Paulson's
+// (1942) normal approximation of the F distribution where the fraction does not settle for
+// large shapes.
 #include "proc/numeric/incbeta.h"
 
 #include <cfloat>

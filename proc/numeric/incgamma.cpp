@@ -1,5 +1,9 @@
 // The regularized incomplete gamma functions by series and continued fractions, with a
 // Wilson-Hilferty approximation for very large shapes near the mean.
+//
+// Algorithm: the series and the continued fractions of the incomplete gamma function (DLMF
+// sections 8.7 and 8.9); for very large shapes near the mean, Wilson and Hilferty's (1931)
+// approximation with a second-order correction term whose published source is not on record.
 #include "proc/numeric/incgamma.h"
 
 #include <cfloat>

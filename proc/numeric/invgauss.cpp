@@ -1,5 +1,9 @@
 // The inverse Gaussian distribution function with mean one, and the normal probability
 // between two points.
+//
+// Algorithm: the closed form of the inverse Gaussian distribution function in the normal one
+// (Shuster 1968), its far tail through the rational part of Cody's erfc (erfcfar.h); the
+// Taylor expansion for close points is the project's own.
 #include <cmath>
 
 #include "proc/numeric/erfcfar.h"

@@ -1,5 +1,8 @@
 // Value and derivative kernels of the generalized log-gamma family with shape k
 // (fitted on the log scale for the gamma family). The shape block comes from zprbpgm.
+//
+// Algorithm: the generalized log-gamma family in the parametrization of Lawless (1980); the
+// kernels are the project's own.
 #include <cmath>
 #include "proc/numeric/kernconst.h"
 #include "proc/numeric/kerninterval.h"

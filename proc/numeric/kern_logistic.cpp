@@ -1,5 +1,7 @@
 // Value and derivative kernels of the standard logistic family (also the log-logistic
 // on the log scale). Everything is written with e^-|x| so that no exponential overflows.
+//
+// Algorithm: the project's own.
 #include <cmath>
 #include "proc/numeric/kernconst.h"
 #include "proc/numeric/kerninterval.h"

@@ -1,5 +1,7 @@
 // Value and derivative kernels of the standard normal family (also the lognormal
 // families on the log scale).
+//
+// Algorithm: the project's own, on Cody's erf and erfc (calerf.cpp).
 #include <cmath>
 #include "proc/numeric/kernconst.h"
 #include "proc/numeric/kerninterval.h"

@@ -1,6 +1,8 @@
 // The normal kernels in log-probability form: tail probabilities are carried as
 // logarithms (zlognrm), so that the far tails never underflow. Not installed by any
 // option reader; kept beside the ordinary normal kernels.
+//
+// Algorithm: the project's own.
 #include <cmath>
 #include "proc/numeric/kernconst.h"
 #include "proc/numeric/kerninterval.h"

@@ -1,6 +1,8 @@
 // Value and derivative kernels of the smallest extreme value family: survival
 // exp(-e^z), density exp(z - e^z). It serves the Weibull, extreme-value and exponential
 // families on the log scale. The family is not symmetric: no reflection of the centre.
+//
+// Algorithm: the project's own.
 #include <cmath>
 #include "proc/numeric/digamma.h"
 #include "proc/numeric/kernconst.h"

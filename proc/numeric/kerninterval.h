@@ -1,4 +1,6 @@
 // The interval derivatives shared by the derivative kernels.
+//
+// Algorithm: the project's own.
 #pragma once
 
 namespace kern {

@@ -1,4 +1,8 @@
 // Log gamma, the Stirling remainder, log beta and log(1 + x).
+//
+// Algorithm: Stirling's series (Abramowitz and Stegun 6.1.41) from 15 up, the recurrence to
+// [1, 2] below; the published source of the rational approximations on [1, 2] and of the one
+// of log(1 + x) near 0 is not on record.
 #include "proc/numeric/lgamma.h"
 
 #include <cfloat>

@@ -1,4 +1,6 @@
 // log(e^a + e^b) and the multivariate log gamma and log beta functions.
+//
+// Algorithm: the definitions, as sums of log gamma functions; the project's own.
 #include <cmath>
 
 #include "host/hostdefs.h"

@@ -1,5 +1,8 @@
 // Cholesky factorisation of packed symmetric matrices, row by row, and the two triangular
 // solves; packing and unpacking between packed and square storage.
+//
+// Algorithm: the textbook Cholesky factorisation in its row-by-row form and the triangular
+// solves.
 #include <cmath>
 #include <cstddef>
 #include "proc/numeric/linalg.h"

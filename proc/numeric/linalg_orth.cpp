@@ -1,4 +1,6 @@
 // Orthogonalisation: modified Gram-Schmidt and Householder reflections.
+//
+// Algorithm: the textbook modified Gram-Schmidt and Householder reflections.
 #include <cmath>
 #include <cstddef>
 #include "proc/numeric/linalg.h"

@@ -2,6 +2,9 @@
 // (Bunch-Kaufman: 1x1 and 2x2 pivot blocks, columns from the last to the first), and the
 // solve with that factor. The packed lower triangle by rows is the upper triangle by
 // columns, so column k above the diagonal, elements (0..k, k), is contiguous.
+//
+// Algorithm: J. R. Bunch and L. Kaufman (1977), Some stable methods for calculating inertia
+// and solving symmetric linear systems, Math. Comp. 31, 163-179 (partial pivoting).
 #include <cmath>
 #include <cstddef>
 #include <utility>

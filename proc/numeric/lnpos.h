@@ -4,6 +4,8 @@
 // with the minimax polynomial R of the fdlibm logarithm. Error below 1 ulp, as that of the
 // library's log. Zero, negative, subnormal, infinite and NaN arguments give meaningless
 // results: callers test their arguments.
+//
+// Algorithm: the logarithm of fdlibm (Sun Microsystems, e_log.c) without its branches.
 #pragma once
 #include <cstdint>
 #include <cstring>

@@ -1,5 +1,7 @@
 // The beta distribution on the log scale: the continued fraction of the incomplete beta
 // function with the log of the density carried separately, and the request entry.
+//
+// Algorithm: the project's own, on the continued fraction of betafrac.h.
 #include <cfloat>
 #include <cmath>
 

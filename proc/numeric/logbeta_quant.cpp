@@ -1,6 +1,8 @@
 // The beta quantile of the log-scale entry: Halley or Newton steps on the incomplete
 // beta function, and, where they fail (far tails), secant steps on the log odds in the
 // variable w with x = exp(-exp(-w)).
+//
+// Algorithm: the project's own.
 #include <cmath>
 
 #include "proc/numeric/incbeta.h"

@@ -1,4 +1,6 @@
 // Log densities of the beta and gamma distributions.
+//
+// Algorithm: the project's own (Stirling's series near the mean of a large shape).
 #include <cmath>
 
 #include "host/hostdefs.h"

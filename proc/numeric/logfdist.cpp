@@ -1,5 +1,7 @@
 // The (noncentral) F distribution on the log scale: request entry, probability and
 // quantile.
+//
+// Algorithm: the project's own.
 #include <cfloat>
 #include <cmath>
 

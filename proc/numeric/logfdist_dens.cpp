@@ -1,5 +1,7 @@
 // The log density of the (noncentral) F distribution, and the log probabilities for any
 // degrees of freedom through the limiting chi-square and normal forms.
+//
+// Algorithm: the project's own.
 #include <cfloat>
 #include <cmath>
 

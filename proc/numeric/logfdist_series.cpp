@@ -1,6 +1,8 @@
 // The two noncentral methods of the log-scale F distribution: the Poisson-weighted series
 // of incomplete beta functions on differences from the term at the starting index, and
 // the quadrature over the noncentral chi-square numerator.
+//
+// Algorithm: the project's own arrangement of the standard Poisson mixture.
 #include <cfloat>
 #include <cmath>
 

@@ -1,6 +1,11 @@
 // The gamma distribution on the log scale: the series and continued fractions of the
 // incomplete gamma function with the log density carried apart, the asymptotic series of
 // the far upper tail, and the request entry.
+//
+// Algorithm: the project's own arrangement of the series and continued fractions of the
+// incomplete gamma function (DLMF sections 8.7 and 8.9) and of its asymptotic series
+// (section 8.11); Wilson and Hilferty's (1931) approximation for very large shapes near the
+// mean.
 #include <cfloat>
 #include <cmath>
 

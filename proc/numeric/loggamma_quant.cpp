@@ -1,5 +1,7 @@
 // The gamma quantile of the log-scale entry (bracketing by factors, then secant steps in
 // log x on the log odds) and the quadrature fallback of the far upper tail.
+//
+// Algorithm: the project's own.
 #include <cfloat>
 #include <cmath>
 

@@ -1,5 +1,7 @@
 // The shape block of the generalized log-gamma family: the shape k, q = 1/k^2, and the
 // q- and k-dependent terms of minus the log density that do not depend on z.
+//
+// Algorithm: the project's own, in the parametrization of Lawless (1980).
 #include <cmath>
 #include "proc/numeric/digamma.h"
 #include "proc/numeric/kernels.h"

@@ -3,6 +3,9 @@
 // continued fraction, with its derivatives in the shape when asked. For the small shape
 // (|k| at or below 1/64) the family is taken as normal at the Wilson-Hilferty transform
 // zz(x) = x + k/3 + k x^2 (1 + k x/9)/6 of the standardized value.
+//
+// Algorithm: the project's own, in the parametrization of Lawless (1980); the small shape
+// through Wilson and Hilferty's (1931) transform.
 #include "proc/numeric/loggamma_tail.h"
 #include <cmath>
 #include <initializer_list>

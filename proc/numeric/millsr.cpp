@@ -1,4 +1,7 @@
 // The Mills ratio (1 - Phi(x))/phi(x) of the standard normal distribution.
+//
+// Algorithm: Laplace's continued fraction of the Mills ratio, evaluated by forward
+// recurrences of its convergents; below 5 the ratio from Cody's erfc.
 #include <cmath>
 
 #include "host/hostdefs.h"

@@ -1,6 +1,9 @@
 // Noncentral chi-square tail probabilities as a Poisson mixture of incomplete gamma
 // functions, summed in both directions from a starting index on differences from the
 // incomplete gamma function at that index.
+//
+// Algorithm: the standard Poisson mixture of incomplete gamma functions, summed in the
+// project's own arrangement.
 #include <cmath>
 
 #include "host/hostdefs.h"

@@ -1,5 +1,7 @@
 // The log density of the noncentral chi-square distribution and the log Bessel factor
 // it needs, with orders down to -2 by the recurrence.
+//
+// Algorithm: the project's own, on the Bessel function of bessel.cpp.
 #include <cfloat>
 #include <cmath>
 

@@ -1,4 +1,6 @@
 // Pieces shared by the noncentral chi-square routines.
+//
+// Algorithm: the project's own arrangement of the standard Poisson mixture.
 #pragma once
 
 #include <cmath>

@@ -1,5 +1,7 @@
 // The noncentral chi-square distribution on the log scale: the Poisson-weighted series
 // carried relative to a log offset, the quadrature of the density, and the request entry.
+//
+// Algorithm: the project's own.
 #include <cfloat>
 #include <cmath>
 

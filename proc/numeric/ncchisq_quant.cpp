@@ -1,6 +1,8 @@
 // Quantiles of the noncentral chi-square distribution through its log-scale entry:
 // bracketing by factors and secant steps in log x on the log odds; and the chi-square
 // quantile zqcl built on them.
+//
+// Algorithm: the project's own; the central start is Wilson and Hilferty's (1931).
 #include <cfloat>
 #include <cmath>
 

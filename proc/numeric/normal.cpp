@@ -1,4 +1,7 @@
 // The standard normal distribution function and its log tail probabilities.
+//
+// Algorithm: through Cody's erf and erfc (calerf.cpp) and the Mills ratio (millsr.cpp); the
+// project's own.
 #include "proc/numeric/normal.h"
 
 #include <cmath>

@@ -1,5 +1,7 @@
 // The normal mixture distribution: verification of the components, log probabilities
 // and log density by log-sum-exp, and the quantile search.
+//
+// Algorithm: the project's own.
 #include <cmath>
 
 #include "host/hostdefs.h"

@@ -1,6 +1,8 @@
 // The quantile of a normal mixture: Newton steps on the log distribution function (lower
 // tail) or the log survival function (upper tail), and in the interior between two
 // adjacent component means a cubic model of the log distribution function.
+//
+// Algorithm: the project's own.
 #include <cmath>
 
 #include "proc/numeric/lgamma.h"

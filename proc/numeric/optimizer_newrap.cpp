@@ -1,6 +1,8 @@
 // Newton-Raphson minimiser with ridging: each iteration factors the Hessian reduced to the
 // free directions, adding a growing multiple of its norm to the diagonal until the Cholesky
 // factorisation succeeds, and follows the Newton direction with a step-length search.
+//
+// Algorithm: the project's own Newton-Raphson with ridging.
 #include <cmath>
 #include <cstddef>
 #include "proc/numeric/bounds.h"

@@ -1,5 +1,7 @@
 // Step-length search of the Newton-Raphson minimiser: blocking constraint, then a trial at
 // the blocking step, then backtracking by halving from the full Newton step.
+//
+// Algorithm: the project's own.
 #include <cmath>
 #include "proc/numeric/bounds.h"
 #include "proc/numeric/optimizer_step.h"

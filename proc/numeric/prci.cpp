@@ -1,4 +1,8 @@
 // Profile-likelihood limit search.
+//
+// Algorithm: the limit search of D. J. Venzon and S. H. Moolgavkar (1988), A method for
+// computing profile-likelihood-based confidence intervals, Applied Statistics 37, 87-94,
+// for a linear combination of the parameters.
 #include <cfloat>
 #include <cmath>
 #include <initializer_list>

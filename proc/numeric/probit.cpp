@@ -1,4 +1,8 @@
 // The standard normal quantile.
+//
+// Algorithm: a rational approximation in t = sqrt(-2 log q) - sqrt(2 log 2) whose published
+// source is not on record; below 1e-16 Newton steps on the log distribution function (the
+// project's own).
 #include <cfloat>
 #include <cmath>
 

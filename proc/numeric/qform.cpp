@@ -1,4 +1,6 @@
 // Quadratic forms X'AX of a packed symmetric matrix.
+//
+// Algorithm: the project's own.
 #include "proc/numeric/quantiles.h"
 #include "proc/numeric/vecops.h"
 

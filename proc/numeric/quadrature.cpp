@@ -3,6 +3,9 @@
 // u and adds only the new midpoints. For integrands analytic in a strip the error of a
 // level is about the square of the previous one, which is why a change of sqrt(tol)
 // between two levels already means an error of about tol.
+//
+// Algorithm: the project's own (the trapezoidal rule after an exponential change of
+// variable).
 #include "proc/numeric/quadrature.h"
 
 #include <cfloat>

@@ -1,5 +1,9 @@
 // Normal-approximation starts shared by the quantiles: the beta and chi-square quantiles,
 // and the plain and log-scale noncentral F quantiles.
+//
+// Algorithm: the normal quantile approximation of Abramowitz and Stegun 26.2.22; the cube-root
+// normal approximation of the noncentral F for its start, in a form whose published source
+// is not on record.
 #pragma once
 
 #include <cmath>

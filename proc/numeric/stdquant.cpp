@@ -1,5 +1,7 @@
 // Standardized quantiles. The extreme-value and logistic forms keep p a little inside
 // (0, 1) so that the quantiles of 0 and 1 stay finite; a NaN passes through.
+//
+// Algorithm: the closed forms of the quantiles; the normal one is probit.cpp's.
 #include "proc/numeric/stdquant.h"
 #include <cmath>
 #include "proc/numeric/lgamma.h"

@@ -1,5 +1,7 @@
 // Vector kernels: dot products, scaled additions, maxima, the scaled Euclidean norm and
 // the rank-one update of a packed symmetric matrix.
+//
+// Algorithm: the project's own.
 #include <cmath>
 #include <cstddef>
 #include "proc/numeric/vecops.h"

@@ -1,3 +1,5 @@
+// Reading one CSV file into typed columns in a single pass: the header, the records split
+// into fields, each column numeric until a value that is no number makes it character.
 #include "runtime/datasets/csvreader.h"
 #include <algorithm>
 #include <cstring>

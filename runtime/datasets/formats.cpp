@@ -1,3 +1,5 @@
+// Formatted values of data sets: the best numeric format 12 wide, and the blank-padded
+// copies that get lists hand out.
 #include "runtime/datasets/formats.h"
 #include <charconv>
 #include <cmath>

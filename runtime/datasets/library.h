@@ -45,6 +45,9 @@ bool byisnumeric(hdataset* ds, int i);
 
 // The vector-203 service table of the runtime.
 const vec203* services();
+// Who is told when the procedure moves to the next BY group of a data set: the output system
+// (it shows the group's BY line in the report) sets itself when a program begins; null: nobody.
+void onbygroup(void (*listener)());
 
 // Deletes the data sets the procedure made in memory during the step (xocreate).
 void dropmade();

@@ -1,3 +1,4 @@
+// A file mapped read-only for one pass, its parsed pages given back as the pass moves on.
 #include "runtime/datasets/mappedfile.h"
 #include <cerrno>
 #include <cstring>

@@ -2,11 +2,13 @@
 #include <cstring>
 #include <string>
 #include "runtime/datasets/dataset.h"
+#include "runtime/datasets/library.h"
 #include "runtime/datasets/services.h"
-#include "runtime/output/output.h"
 
 namespace rt::ds {
 namespace {
+
+void (*g_bylistener)() = nullptr;   // told of every BY group that begins (onbygroup)
 
 template <size_t N>
 uint16_t copyname(char (&dst)[N], const std::string& s) {
@@ -70,10 +72,10 @@ int64_t xobsnum(dshandle ds) { return ds && ds->valid ? ds->cur + 1 : 0; }
 // Values are read straight from the columns: nothing is left to finish after a fetch.
 int xofprc(dshandle ds) { return ds ? 0 : 1; }
 
-// A new BY group is shown in the report.
+// A new BY group is shown in the report (the output listens).
 int xbynext(dshandle ds) {
     const int r = svc::xbynext(ds);
-    if (r) rt::out::bygroupstarted();
+    if (r && g_bylistener) g_bylistener();
     return r;
 }
 
@@ -87,5 +89,7 @@ const vec203 table = {
 }  // namespace
 
 const vec203* services() { return &table; }
+
+void onbygroup(void (*listener)()) { g_bylistener = listener; }
 
 }  // namespace rt::ds

@@ -1,3 +1,4 @@
+// Header names made valid variable names when a data set is opened.
 #include "runtime/datasets/varnames.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// Vector 155 of the runtime: dates and times of the proleptic Gregorian calendar, day 0
+// being 1 January 1960.
 #include "runtime/dates/dates.h"
 
 #include <cmath>

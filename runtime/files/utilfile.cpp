@@ -1,3 +1,5 @@
+// Vector 39 of the runtime: utility files, records kept in memory in chunks and spilled to
+// a temporary file when the open files grow past their limit.
 #include "runtime/files/utilfile.h"
 
 #include "runtime/util/bigmem.h"

@@ -79,7 +79,7 @@ bool place(char sys, double v, double current, const ganoaxis* a, double win0, d
 }
 
 int ganotat(ganoreq* r) {
-    DeviceState& d = devstate();
+    DeviceState& d = devstate(rt::current());
     const vec116* G = services();
     if (!r || !r->anno || !r->haxis || !r->vaxis || !d.canvas()) return 1;
     const hdataset* ds = r->anno;

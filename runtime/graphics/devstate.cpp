@@ -17,17 +17,19 @@ std::unique_ptr<DeviceState>& holder() {
 }
 }  // namespace
 
-DeviceState& devstate() {
+DeviceState& devstate(const Session* s) {
     auto& h = holder();
     if (!h) {
         h = std::make_unique<DeviceState>();
-        if (Session* s = current()) {
+        if (s) {
             h->dir = (s->outdir.empty() ? std::string(".") : s->outdir) + "/graphics";
             h->record = s->recordpages;
         }
     }
     return *h;
 }
+
+DeviceState* begundevstate() { return holder().get(); }
 
 void resetdevstate() { holder().reset(); }
 
@@ -98,11 +100,12 @@ std::string DeviceState::uniquename(const std::string& wanted) {
     return name;
 }
 
-const Page* findpage(uint32_t id) { return devstate().page(id); }
+const Page* findpage(uint32_t id) { return holder() ? holder()->page(id) : nullptr; }
 
 std::vector<const Page*> allpages() {
     std::vector<const Page*> v;
-    for (auto& p : devstate().pages) v.push_back(p.get());
+    if (holder())
+        for (auto& p : holder()->pages) v.push_back(p.get());
     return v;
 }
 

@@ -11,6 +11,7 @@
 #include "host/vec116_graphics.h"
 #include "runtime/graphics/cairocanvas.h"
 #include "runtime/graphics/recorder.h"
+#include "runtime/session.h"
 
 namespace rt::gfx {
 
@@ -70,12 +71,17 @@ public:
     std::string uniquename(const std::string& wanted);
 };
 
-// The device state of the current program (made on demand).
-DeviceState& devstate();
+// The device state of the current program; when there is none yet, one is begun for the
+// session s (its pages go to graphics/ of s's output folder and are recorded when s asks for
+// recordings; without a session the caller says where they go). The services pass the
+// current session, the output its program's.
+DeviceState& devstate(const Session* s);
+// The device state when one is begun, else null; no session is looked at.
+DeviceState* begundevstate();
 // A new program: no pages, catalogs or states yet.
 void resetdevstate();
 
-// The first page of that id, or null; the recording of a page (tests).
+// The first page of that id, or null; every page (tests). Neither begins a device state.
 const Page* findpage(uint32_t id);
 std::vector<const Page*> allpages();
 

@@ -10,6 +10,7 @@
 #include "runtime/graphics/device.h"
 #include "runtime/graphics/devstate.h"
 #include "runtime/graphics/fonts.h"
+#include "runtime/session.h"
 #include "runtime/supervisor/pools.h"
 
 namespace rt::gfx {
@@ -36,15 +37,15 @@ struct Layout {
     double w = 0, h = 0;
 };
 
-TextStyle textstyle(const legrec* l, double th) {
+TextStyle textstyle(DeviceState& d, const legrec* l, double th) {
     TextStyle t;
     t.face = fontface(l->font);
-    t.size = devstate().py(th);
-    t.color = devstate().color(devstate().colornumber(field(l->textcolor, 8)));
+    t.size = d.py(th);
+    t.color = d.color(d.colornumber(field(l->textcolor, 8)));
     return t;
 }
 
-double widthpct(const std::string& s, const TextStyle& t) { return measure(s, t).width / devstate().wpt() * 100; }
+double widthpct(const DeviceState& d, const std::string& s, const TextStyle& t) { return measure(s, t).width / d.wpt() * 100; }
 
 // A legend of symbols whose entries differ in their line types (groups overlaid in one
 // panel) shows each symbol on a sample of its line, so that the legend names the lines too.
@@ -55,8 +56,7 @@ bool symbolsonlines(const legrec* l) {
     return false;
 }
 
-Layout layout(const legrec* l, double avail) {
-    DeviceState& d = devstate();
+Layout layout(DeviceState& d, const legrec* l, double avail) {
     const ggdevice& dev = d.dev();
     Layout L;
     L.th = dev.textheight;
@@ -68,15 +68,15 @@ Layout layout(const legrec* l, double avail) {
     L.gap = dev.cellw * 1.5;
     L.lineh = L.th * 1.45;
     L.sample = l->kind == 'L' || symbolsonlines(l) ? dev.cellw * 4 : dev.cellw * 1.6;
-    TextStyle t = textstyle(l, L.th);
+    TextStyle t = textstyle(d, l, L.th);
     std::string title = l->title ? field(l->title, std::min<int>(l->titlelen, l->titlesize ? l->titlesize : 256)) : "";
-    L.titlew = title.empty() ? 0 : widthpct(title + ":", t) + L.gap;
+    L.titlew = title.empty() ? 0 : widthpct(d, title + ":", t) + L.gap;
     double inner = std::max(avail - 2 * L.pad - L.titlew, dev.cellw * 10);
     double x = 0, widest = 0;
     int r = 0;
     for (uint32_t k = 0; k < l->count; ++k) {
         std::string txt = l->entries && l->entries[k].text ? field(l->entries[k].text, l->entries[k].len) : "";
-        double w = L.sample + dev.cellw * 0.6 + widthpct(txt, t);
+        double w = L.sample + dev.cellw * 0.6 + widthpct(d, txt, t);
         if (x > 0 && x + w > inner) {
             widest = std::max(widest, x - L.gap);
             x = 0;
@@ -98,9 +98,9 @@ Layout layout(const legrec* l, double avail) {
 
 int legendsize(int, legrec* l, double* window) {
     if (!l) return 1;
-    DeviceState& d = devstate();
+    DeviceState& d = devstate(current());
     double left = window ? window[0] : 0, right = window ? window[2] : 100, bottom = window ? window[1] : 0;
-    Layout L = layout(l, right - left - 2 * d.dev().cellw);
+    Layout L = layout(d, l, right - left - 2 * d.dev().cellw);
     double margin = d.dev().cellh * 0.5;
     l->w = L.w;
     l->h = L.h;
@@ -115,12 +115,12 @@ int legendsize(int, legrec* l, double* window) {
 }
 
 int legenddraw(int, legrec* l, const float* frame) {
-    DeviceState& d = devstate();
+    DeviceState& d = devstate(current());
     Canvas* c = d.canvas();
     if (!c || !l) return 1;
     if (l->h <= 0) legendsize(0, l, nullptr);
     double fl = frame ? std::min(frame[1], frame[5]) : l->roomx0, fr = frame ? std::max(frame[1], frame[5]) : l->roomx1;
-    Layout L = layout(l, l->roomx1 - l->roomx0 - 2 * d.dev().cellw);
+    Layout L = layout(d, l, l->roomx1 - l->roomx0 - 2 * d.dev().cellw);
     double cx = (fl + fr) / 2;
     double x0 = std::clamp(cx - L.w / 2, l->roomx0, std::max(l->roomx0, l->roomx1 - L.w));
     double y0 = l->roomy0, y1 = l->roomy0 + L.h;
@@ -131,7 +131,7 @@ int legenddraw(int, legrec* l, const float* frame) {
         double ring[10] = {d.px(x0), d.py(y0), d.px(x0 + L.w), d.py(y0), d.px(x0 + L.w), d.py(y1), d.px(x0), d.py(y1), d.px(x0), d.py(y0)};
         c->polyline(ring, 5, frame_stroke);
     }
-    TextStyle t = textstyle(l, L.th);
+    TextStyle t = textstyle(d, l, L.th);
     auto baseline = [&](int row) { return y1 - 0.3 * L.th - (row + 1) * L.lineh + 0.35 * L.lineh; };
     std::string title = l->title ? field(l->title, std::min<int>(l->titlelen, l->titlesize ? l->titlesize : 256)) : "";
     double ex = x0 + L.pad + L.titlew;

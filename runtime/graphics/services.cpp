@@ -21,7 +21,12 @@ namespace rt::gfx {
 
 namespace {
 
-DeviceState& S() { return devstate(); }
+// The device state, begun for the current session on the first call (the session is looked
+// up only then: the services call this for every primitive).
+DeviceState& S() {
+    if (DeviceState* d = begundevstate()) return *d;
+    return devstate(current());
+}
 
 std::string field(const char* s, int n) {
     if (!s || n <= 0) return {};

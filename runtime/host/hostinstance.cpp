@@ -1,7 +1,11 @@
+// The host instance: its vectors, session block and kernel, and the pools and parse record
+// of each step.
 #include "runtime/host/hostinstance.h"
 
 #include "host/hostdefs.h"
 #include "runtime/host/vectors.h"
+#include "runtime/output/graphs.h"
+#include "runtime/sgraph/render.h"
 #include "runtime/supervisor/pools.h"
 #include "runtime/threads/kernel.h"
 
@@ -16,6 +20,8 @@ HostInstance* makehost() {
     h->session.step = &h->step;
     h->inst.missing = hostmissing();
     h->inst.kernel = const_cast<kernelinst*>(kern::instance());
+    // The output draws statistical graphs through the renderer, which lies above it.
+    out::setgraphrenderer(&sgr::render);
     return h;
 }
 

@@ -1,3 +1,4 @@
+// Vector 0 of the runtime: routine registration.
 #include "runtime/host/register.h"
 
 namespace rt::reg {

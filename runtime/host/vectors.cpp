@@ -1,3 +1,4 @@
+// The table of service vectors: each service family's vector in its slot.
 #include "runtime/host/vectors.h"
 #include "host/instance.h"
 #include "runtime/datasets/library.h"

@@ -1,3 +1,5 @@
+// Loading the procedure module: the shared library, its entry mcn_main, its image record
+// and the procedure descriptor.
 #include "runtime/loader/module.h"
 
 #include <dlfcn.h>

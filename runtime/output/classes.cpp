@@ -1,3 +1,5 @@
+// The class records of the output objects: each object kind's methods in a hash table of
+// buckets, with the parent chain and the direct interface pairs.
 #include <vector>
 #include "runtime/output/methods.h"
 #include "runtime/output/program.h"

@@ -1,10 +1,15 @@
 // What the statistical graphics hand over: phantom data (rows of a phantom object, kept
 // column by column, runtime/output/phantom.h) and graph requests with their dynamic
-// variables, which the renderer draws when the request comes.
+// variables, which the renderer draws when the request comes. The renderer
+// (runtime/sgraph) lies above the output: the host registers it here, so that the output
+// reaches it without including it.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
+#include "runtime/graphics/canvas.h"
 #include "runtime/output/phantom.h"
 
 namespace rt::out {
@@ -23,6 +28,30 @@ struct GraphRequest {
     std::vector<std::pair<std::string, GraphValue>> extravars;  // the inset's (item list)
     int step = 0;
 };
+
+// A graph as the renderer draws it: the request and the phantom data it names.
+struct Graph {
+    const GraphRequest* req = nullptr;
+    std::vector<const PhantomData*> data;   // in the request's reference order
+    std::string byline;                     // the BY group's line ("plant=A"), empty without BY
+    // The first phantom of that name, or null.
+    const PhantomData* named(std::string_view name) const;
+};
+
+// Page size of every graph, points.
+constexpr double kGraphWidth = 576, kGraphHeight = 432;
+
+// Draws the graph on the canvas (begun with the page size, ended by the caller). False with
+// the reason when the template is unknown or the data do not fit it.
+using GraphRenderer = bool (*)(const Graph& g, gfx::Canvas& c, std::string& why);
+// The renderer of statistical graphs; null until the host registers one (a graph is then
+// not drawn, and says so).
+void setgraphrenderer(GraphRenderer r);
+GraphRenderer graphrenderer();
+
+// Tests watch the graphs as they are requested (request and phantom data, before drawing);
+// an empty function watches nothing.
+std::function<void(const Graph&)>& graphwatch();
 
 // Pages of device graphics handed over at the end of a plot statement (method 4966):
 // per destination the segment records, valid while the plot statement runs.

@@ -1,3 +1,5 @@
+// The HTML destination: report.html assembled from its head, body spool and tail, and the
+// rows of a table written as they come.
 #include "runtime/output/html.h"
 
 #include <cstring>

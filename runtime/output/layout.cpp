@@ -1,3 +1,5 @@
+// How a bound table prints: its titles, columns, headers, widths, formats and spanning
+// headers, made once when the table is bound; and each row's cells read and formatted.
 #include "runtime/output/layout.h"
 
 #include <algorithm>
@@ -145,9 +147,9 @@ void RowTexts::format(const Layout& l, const std::vector<CellValue>& vals) {
         const CellValue& v = vals[static_cast<size_t>(c.src)];
         size_t len;
         if (c.kind == 5 && !v.missing) {
-            len = formatnum(c.fmt, v.d, base + at);
+            len = num::formatnum(c.fmt, v.d, base + at);
         } else if (c.kind == 3) {
-            len = formatnum(NumFormat{Fmt::Count, c.fmt.width, 0}, v.d, base + at);
+            len = num::formatnum(num::NumFormat{num::Fmt::Count, c.fmt.width, 0}, v.d, base + at);
         } else {
             // The alternate missing value marks a cell left empty on purpose: it prints blank.
             std::string_view t = c.kind == 5 ? (v.blank ? std::string_view() : std::string_view(l.missing)) : v.s;

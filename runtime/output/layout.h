@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 #include <vector>
-#include "runtime/output/numfmt.h"
+#include "runtime/numfmt/numfmt.h"
 #include "runtime/output/objects.h"
 #include "runtime/output/templates.h"
 
@@ -18,7 +18,7 @@ struct LayoutCol {
     std::string header;
     int width = 0;
     bool right = false;           // numbers are right-justified, texts left
-    NumFormat fmt;
+    num::NumFormat fmt;
 };
 
 struct LayoutSpan {

@@ -1,3 +1,5 @@
+// The LISTING destination: listing.txt and standard output, tables cut into panels of
+// columns that fit the line size, rows formatted as they are appended.
 #include "runtime/output/listing.h"
 
 #include <algorithm>

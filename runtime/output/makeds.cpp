@@ -1,3 +1,5 @@
+// MAKE data sets: the rows of a named table written as CSV while they are appended, under
+// a temporary name renamed into place when the step ends.
 #include "runtime/output/makeds.h"
 
 #include <charconv>
@@ -81,7 +83,7 @@ bool MakeWriter::start(MakeRequest& r, const DataObject& obj,
 }
 
 void MakeWriter::row(MakeRequest& r, const std::vector<CellValue>& vals) {
-    static const NumFormat full{Fmt::Full, 24, 0};
+    static const num::NumFormat full{num::Fmt::Full, 24, 0};
     // Composed in place in the request's line: room for every number and quoted text.
     size_t need = byprefix_.size() + 1;
     for (size_t i = 0; i < map_.size(); ++i)
@@ -99,7 +101,7 @@ void MakeWriter::row(MakeRequest& r, const std::vector<CellValue>& vals) {
         const CellValue& v = vals[static_cast<size_t>(map_[i])];
         switch (kinds_[i]) {
         case 5:
-            if (!v.missing) o += formatnum(full, v.d, o);
+            if (!v.missing) o += num::formatnum(full, v.d, o);
             break;
         case 3:
             o = std::to_chars(o, o + 16, v.i).ptr;

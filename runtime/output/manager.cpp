@@ -225,7 +225,7 @@ int32_t mgr_deststart(obobject*, void*, void*, int n, wobitem* items) {
     if (!out) return OBR_BADITEM;
     auto s = std::make_unique<DestStore>();
     s->names = {"HTML"};
-    if (const Session* ss = current(); ss && !ss->destinations.empty()) s->names = ss->destinations;
+    if (P->sess && !P->sess->destinations.empty()) s->names = P->sess->destinations;
     s->dests.resize(s->names.size());
     s->ents.resize(s->names.size());
     for (size_t k = 0; k < s->names.size(); ++k) {

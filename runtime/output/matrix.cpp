@@ -36,12 +36,12 @@ int32_t mgr_matrix(obobject*, void*, void*, int n, wobitem* items) {
     if (const wobitem* it = get(OBK_TITLE)) d->titles.emplace_back("title", itemtext(*it));
 
     bool hasfmt = false;
-    NumFormat fmt;
+    num::NumFormat fmt;
     if (const wobitem* f = get(OBK_MFORMAT); f && f->v.p) {
         int32_t kind;
         std::memcpy(&kind, f->v.p, sizeof kind);
         hasfmt = true;
-        fmt = kind == 4 ? NumFormat{Fmt::Fixed, 8, 4} : NumFormat{Fmt::Best, 12, 0};
+        fmt = kind == 4 ? num::NumFormat{num::Fmt::Fixed, 8, 4} : num::NumFormat{num::Fmt::Best, 12, 0};
     }
     const wobitem* rnames = get(OBK_MROWNAMES);
     const wobitem* cnames = get(OBK_MCOLNAMES);

@@ -7,7 +7,7 @@
 #include <vector>
 #include "host/outobj.h"
 #include "host/vec203_datasets.h"
-#include "runtime/output/numfmt.h"
+#include "runtime/numfmt/numfmt.h"
 
 namespace rt::out {
 
@@ -28,7 +28,7 @@ struct Column {
     std::string spanfirst, spanlast;   // a spanning header that starts at this column
     const vardesc* var = nullptr;
     bool hasfmt = false;          // a number format given by the caller (matrix tables)
-    NumFormat fmt;
+    num::NumFormat fmt;
 };
 
 struct DataObject : Object {

@@ -3,14 +3,16 @@
 #pragma once
 #include <string>
 #include "host/vec320_output.h"
+#include "runtime/session.h"
 
 namespace rt::out {
 
 // Vector 320 of the runtime.
 const vec320* services();
 
-// Called by the step runner with rt::current() set.
-void beginprogram();
+// A new program of session s (the step runner's; none when s is null): the destinations are
+// begun afresh, and the BY groups of data sets are shown as they begin.
+void beginprogram(Session* s);
 void beginstep();
 // Prints every table still open, writes or drops the MAKE data sets of the step (a
 // WARNING for a table that never appeared, an ERROR for a data set that cannot be

@@ -1,3 +1,5 @@
+// Phantom data: the columns of a phantom object's rows, numbers in blocks of uniform or
+// stored values, texts in runs.
 #include "runtime/output/phantom.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// The output program: the destinations of one run, the objects and bindings of the step
+// being run, and the way a bound table's rows reach the listing, the report and MAKE data sets.
 #include "runtime/output/program.h"
 
 #include <cstring>
@@ -20,11 +22,7 @@ std::string tableid(uint32_t id) {
 std::unique_ptr<Program> g_program;
 }  // namespace
 
-Program* program() {
-    if (!g_program && rt::current()) g_program = std::make_unique<Program>(rt::current());
-    return g_program.get();
-}
-Program* activeprogram() { return g_program.get(); }
+Program* program() { return g_program.get(); }
 void setprogram(std::unique_ptr<Program> p) { g_program = std::move(p); }
 std::unique_ptr<Program> takeprogram() { return std::move(g_program); }
 
@@ -58,7 +56,7 @@ std::string itemtext(const wobitem& it) {
     case OBT_INT:
         return std::to_string(it.v.i);
     case OBT_DOUBLE:
-        return formatnum(NumFormat{Fmt::Best, 12, 0}, it.v.d);
+        return num::formatnum(num::NumFormat{num::Fmt::Best, 12, 0}, it.v.d);
     default:
         return std::string();
     }

@@ -1,6 +1,7 @@
 // The output state of one program: the destinations, and the objects, bindings and MAKE
 // requests of the step being run. The services of vector 320 and the object methods take
-// no context argument, so the state of the current program is reached through program().
+// no context argument, so the state of the current program is reached through program();
+// the program keeps the session it was begun for.
 #pragma once
 #include <cstdint>
 #include <map>
@@ -165,10 +166,9 @@ public:
     void fail(const std::string& what);
 };
 
-// The current program; one is begun on demand for the current session.
+// The current program (the host runs one at a time); null before one is begun
+// (beginprogram, or the first service of vector 320 a test calls without the step runner).
 Program* program();
-// The current program when one is begun; null otherwise.
-Program* activeprogram();
 void setprogram(std::unique_ptr<Program> p);
 std::unique_ptr<Program> takeprogram();
 

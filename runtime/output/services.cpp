@@ -1,5 +1,6 @@
 // Vector 320: the output environment and the output texts.
 #include <cstring>
+#include "runtime/datasets/library.h"
 #include "runtime/output/output.h"
 #include "runtime/output/program.h"
 #include "runtime/supervisor/messages.h"
@@ -8,34 +9,41 @@ namespace rt::out {
 
 namespace {
 
+// The program the services below work on: the current one, begun for the current session
+// when none is (a test may drive the procedure without the step runner).
+Program* entryprogram() {
+    if (!program()) beginprogram(rt::current());
+    return program();
+}
+
 int xobinit(obobject** env, int) {
-    Program* P = program();
+    Program* P = entryprogram();
     if (!P || !env) return OBR_BADOBJECT;
     *env = P->add(P->envs, ObjKind::Env, const_cast<obclass*>(&classes().env));
     return 0;
 }
 
 txthandle rdxtxt(const char* text, int length) {
-    Program* P = program();
+    Program* P = entryprogram();
     if (!P) return nullptr;
     size_t n = !text ? 0 : length < 0 ? std::strlen(text) : static_cast<size_t>(length);
     return P->texts.make(std::string(text ? text : "", n));
 }
 
 txthandle rdxtxts(const char* format, int length, int nargs, const msgarg* args) {
-    Program* P = program();
+    Program* P = entryprogram();
     if (!P) return nullptr;
     size_t n = !format ? 0 : length < 0 ? std::strlen(format) : static_cast<size_t>(length);
     return P->texts.make(formattext(std::string_view(format ? format : "", n), nargs, args));
 }
 
 txthandle rdxmsg(int group, int n) {
-    Program* P = program();
+    Program* P = entryprogram();
     return P ? P->texts.message(group, n) : nullptr;
 }
 
 txthandle rdxmsgs(int group, int n, int nargs, const msgarg* args) {
-    Program* P = program();
+    Program* P = entryprogram();
     return P ? P->texts.make(rt::msg::text(group, n, nargs, args)) : nullptr;
 }
 
@@ -57,7 +65,10 @@ const vec320 kVector = {xobinit, rdxtxt, rdxtxts, rdxmsg, rdxmsgs, rdxstr, rdxgg
 
 const vec320* services() { return &kVector; }
 
-void beginprogram() { setprogram(rt::current() ? std::make_unique<Program>(rt::current()) : nullptr); }
+void beginprogram(Session* s) {
+    setprogram(s ? std::make_unique<Program>(s) : nullptr);
+    rt::ds::onbygroup(&bygroupstarted);   // the report shows the BY line of every group
+}
 
 void beginstep() {
     if (Program* P = program()) P->beginstep();
@@ -68,11 +79,11 @@ void endstep() {
 }
 
 void logged(char kind, const std::string& text) {
-    if (Program* P = activeprogram()) P->logged(kind, text);
+    if (Program* P = program()) P->logged(kind, text);
 }
 
 void bygroupstarted() {
-    if (Program* P = activeprogram()) P->htmlheading(bylinetext(currentby(P->sess)));
+    if (Program* P = program()) P->htmlheading(bylinetext(currentby(P->sess)));
 }
 
 int endprogram(std::string& err) {

@@ -1,3 +1,5 @@
+// Spools (anonymous temporary files that hold a table's rows while it is filled) and sinks
+// (files written under a temporary name and renamed into place when complete).
 #include "runtime/output/spool.h"
 
 #include <cerrno>

@@ -7,13 +7,12 @@
 #include "runtime/graphics/devstate.h"
 #include "runtime/output/embed.h"
 #include "runtime/output/program.h"
-#include "runtime/sgraph/render.h"
 #include "runtime/supervisor/supervisor.h"
 
 namespace rt::out {
 
 void Program::statgraph(const GraphRequest& g) {
-    rt::sgr::Graph G;
+    Graph G;
     G.req = &g;
     // A page of a BY group says which group it shows, as the report does above the figure.
     G.byline = bylinetext(currentby(sess));
@@ -23,15 +22,15 @@ void Program::statgraph(const GraphRequest& g) {
             if (p->ref == ref) found = p.get();
         G.data.push_back(found);
     }
-    if (const auto& watch = rt::sgr::graphwatch()) watch(G);
-    gfx::DeviceState& d = gfx::devstate();
+    if (const auto& watch = graphwatch()) watch(G);
+    gfx::DeviceState& d = gfx::devstate(sess);
     auto page = std::make_unique<gfx::Page>();
     gfx::Page* p = page.get();
     p->id = static_cast<uint32_t>(d.pages.size() + 1);
     p->name = d.uniquename(g.name);
     p->description = g.description.empty() ? g.label : g.description;
-    p->wpt = rt::sgr::kPageWidth;
-    p->hpt = rt::sgr::kPageHeight;
+    p->wpt = kGraphWidth;
+    p->hpt = kGraphHeight;
     if (d.writefiles) {
         ::mkdir(d.dir.c_str(), 0777);
         std::string stem = p->name;
@@ -48,7 +47,9 @@ void Program::statgraph(const GraphRequest& g) {
     d.pages.push_back(std::move(page));
     p->tee.begin(p->wpt, p->hpt, gfx::Rgb{1, 1, 1});
     std::string why;
-    const bool drawn = rt::sgr::render(G, p->tee, why);
+    const GraphRenderer render = graphrenderer();
+    if (!render) why = "no renderer of statistical graphs is registered";
+    const bool drawn = render && render(G, p->tee, why);
     const bool ok = p->tee.end();
     p->written = ok && d.writefiles;
     if (!drawn) sup::logline(sess, 'W', "The graph " + g.name + " is not drawn: " + why + ".");

@@ -1,3 +1,5 @@
+// The table templates of the runtime: for every template path the procedure binds, the
+// headers, number formats and justification of its columns.
 #include "runtime/output/templates.h"
 
 #include <cctype>
@@ -7,12 +9,12 @@ namespace rt::out {
 
 namespace {
 
-NumFormat best(int w = 12) { return {Fmt::Best, w, 0}; }
-NumFormat fix(int w = 10, int d = 4) { return {Fmt::Fixed, w, d}; }
-NumFormat count(int w = 8) { return {Fmt::Count, w, 0}; }
-NumFormat pval() { return {Fmt::Pvalue, 6, 4}; }
+num::NumFormat best(int w = 12) { return {num::Fmt::Best, w, 0}; }
+num::NumFormat fix(int w = 10, int d = 4) { return {num::Fmt::Fixed, w, d}; }
+num::NumFormat count(int w = 8) { return {num::Fmt::Count, w, 0}; }
+num::NumFormat pval() { return {num::Fmt::Pvalue, 6, 4}; }
 
-ColSpec col(const char* header, NumFormat f = best()) { return ColSpec{header, f, false, true}; }
+ColSpec col(const char* header, num::NumFormat f = best()) { return ColSpec{header, f, false, true}; }
 ColSpec hidden() { return ColSpec{"", best(), true, true}; }
 
 using Cols = std::vector<std::pair<std::string, ColSpec>>;

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 #include <vector>
-#include "runtime/output/numfmt.h"
+#include "runtime/numfmt/numfmt.h"
 
 namespace rt::out {
 
@@ -14,7 +14,7 @@ enum class TplKind { Table, Info, InfoLabel, Matrix, Phantom };
 
 struct ColSpec {
     std::string header;
-    NumFormat fmt;
+    num::NumFormat fmt;
     bool hidden = false;
     bool set = false;        // false: nothing known about this column
 };

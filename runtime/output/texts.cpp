@@ -1,3 +1,5 @@
+// Output texts: the handles of rdxtxt, rdxtxts, rdxmsg and rdxmsgs, valid until the end of
+// the step, and the substitution of their arguments.
 #include "runtime/output/texts.h"
 
 #include <cstdio>

@@ -1,3 +1,5 @@
+// Running a program: host statements and PROC steps in order, each step's lines echoed into
+// the log before its messages, the module loaded once and the outputs begun first.
 #include "runtime/runner/program.h"
 
 #include <cctype>
@@ -127,7 +129,7 @@ int run(const std::string& text, Session& s, const Config& cfg) {
     s.log = &reported;
     // The outputs are begun first, so that even a program that cannot be split replaces the
     // listing and the report of an earlier run.
-    out::beginprogram();
+    out::beginprogram(&s);
     auto lines = splitlines(text);
     int echoed = 0;
     bool failed = false;

@@ -1,3 +1,5 @@
+// Splitting a program into statements, honouring comments and quoted strings; each
+// statement keeps the line and column where it starts.
 #include "runtime/runner/splitter.h"
 
 #include <cctype>

@@ -1,3 +1,5 @@
+// Helpers the graph layouts share: phantom cells, the inset, the axes of data and of life,
+// and the reference lines of a run of rows.
 #include "runtime/sgraph/common.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// Labels at the ends of the curves of a frame, placed clear of the curves, the points and
+// each other.
 #include "runtime/sgraph/curvelabels.h"
 
 #include <algorithm>

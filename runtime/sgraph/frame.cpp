@@ -1,3 +1,5 @@
+// The pieces of every statistical graph: axes, the plot frame that maps values to page
+// points, and the marks, lines, bands, reference lines, legends and insets inside it.
 #include "runtime/sgraph/frame.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// The layout of a graph page: the BY line and title, the grid of panels sharing their
+// axes, the axis titles and the legend.
 #include "runtime/sgraph/page.h"
 
 #include <algorithm>

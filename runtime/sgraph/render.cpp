@@ -1,3 +1,4 @@
+// The template paths of the statistical graphs and the family layout that draws each.
 #include "runtime/sgraph/render.h"
 
 #include "runtime/util/strings.h"
@@ -52,17 +53,6 @@ std::vector<std::string> specpaths() {
     std::vector<std::string> v;
     for (const TemplateSpec& t : kSpecs) v.emplace_back(t.path);
     return v;
-}
-
-const rt::out::PhantomData* Graph::named(std::string_view name) const {
-    for (const auto* d : data)
-        if (d && util::iequal(d->name, name)) return d;
-    return nullptr;
-}
-
-std::function<void(const Graph&)>& graphwatch() {
-    static std::function<void(const Graph&)> f;
-    return f;
 }
 
 bool render(const Graph& g, gfx::Canvas& c, std::string& why) {

@@ -1,9 +1,8 @@
 // The runtime's renderer of statistical graphs: for every template path the procedure can
 // request, a layout that binds the phantom columns by name and reads the dynamic variables
-// (docs/statistical-graphics.md lists them). A graph is drawn on a canvas; drawgraph makes
+// (docs/statistical-graphics.md lists them). A graph is drawn on a canvas; the output makes
 // its page in graphics/ (SVG and PNG) and gives it to the report.
 #pragma once
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,24 +31,16 @@ const TemplateSpec* findspec(std::string_view path);
 // Every path the renderer knows, in the order of the table.
 std::vector<std::string> specpaths();
 
-struct Graph {
-    const rt::out::GraphRequest* req = nullptr;
-    std::vector<const rt::out::PhantomData*> data;   // in the request's reference order
-    std::string byline;                               // the BY group's line ("plant=A"), empty without BY
-    // The first phantom of that name, or null.
-    const rt::out::PhantomData* named(std::string_view name) const;
-};
+// The output's graph: its request and phantom data.
+using Graph = out::Graph;
 
-// Draws the graph on the canvas (begun with the page size here, ended by the caller).
-// False with the reason when the template is unknown or the data do not fit it.
+// Draws the graph on the canvas (begun with the page size, ended by the caller). False
+// with the reason when the template is unknown or the data do not fit it. The host
+// registers it with the output (out::setgraphrenderer).
 bool render(const Graph& g, gfx::Canvas& c, std::string& why);
 
-// Tests watch the graphs as they are requested (request and phantom data, before drawing);
-// an empty function watches nothing.
-std::function<void(const Graph&)>& graphwatch();
-
 // Page size of every graph, points.
-constexpr double kPageWidth = 576, kPageHeight = 432;
+constexpr double kPageWidth = out::kGraphWidth, kPageHeight = out::kGraphHeight;
 
 // ---- the layouts of the three families
 bool probplot(const Graph& g, const TemplateSpec& t, gfx::Canvas& c, std::string& why);

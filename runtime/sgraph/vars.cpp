@@ -1,3 +1,5 @@
+// The dynamic variables of a graph request, looked up by name, and their lists of numbers
+// and quoted labels.
 #include "runtime/sgraph/vars.h"
 
 #include <charconv>

@@ -1,3 +1,5 @@
+// Vector 472 of the runtime: the stable sort of records by a key list or the caller's
+// comparison, from and to memory, exits or utility files.
 #include "runtime/sort/sort.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// The tokens of one PROC step, each with its program line and column, and the step split
+// into statements.
 #include "runtime/statements/lexer.h"
 #include "runtime/util/strings.h"
 #include <cctype>

@@ -1,3 +1,5 @@
+// The statement parser: the procedure's grammar tables interpreted over the tokens of one
+// step, building the list of statement records, with messages that name what is wrong.
 #include "runtime/statements/parser.h"
 #include <cctype>
 #include <cmath>

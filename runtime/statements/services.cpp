@@ -1,3 +1,5 @@
+// Vector 31 of the runtime: the parse services: xsproc parses the step into statement
+// records, the others answer the procedure's questions about them while it reads them.
 #include <memory>
 #include "runtime/datasets/library.h"
 #include "runtime/session.h"

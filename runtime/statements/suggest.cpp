@@ -1,3 +1,4 @@
+// The closest valid keyword to a misspelt one, for messages.
 #include "runtime/statements/suggest.h"
 #include <algorithm>
 

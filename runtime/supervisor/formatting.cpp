@@ -7,7 +7,7 @@
 #include <string>
 
 #include "host/hostdefs.h"
-#include "runtime/output/numfmt.h"
+#include "runtime/numfmt/numfmt.h"
 #include "runtime/supervisor/messages.h"
 #include "runtime/supervisor/svcextra.h"
 
@@ -33,10 +33,10 @@ std::string exponent(double v, int n) {
 }
 
 std::string best(double v, int w) {
-    rt::out::NumFormat f;
-    f.kind = rt::out::Fmt::Best;
+    rt::num::NumFormat f;
+    f.kind = rt::num::Fmt::Best;
     f.width = std::max(1, std::min(w, 32));
-    return rt::out::formatnum(f, v);
+    return rt::num::formatnum(f, v);
 }
 
 }  // namespace

@@ -1,3 +1,5 @@
+// The message catalogs of the runtime, compiled in: numbered texts with their kinds, and the
+// substitution of their arguments.
 #include "runtime/supervisor/messages.h"
 
 #include <charconv>

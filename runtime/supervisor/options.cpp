@@ -1,3 +1,5 @@
+// The system options: one table of names, values and defaults, read by the command line,
+// the OPTIONS statement and the procedure's queries.
 #include "runtime/supervisor/options.h"
 
 #include <cctype>

@@ -1,3 +1,5 @@
+// Host pools: arenas of chunks that hand out blocks and are freed whole; the pools of a step
+// are tracked and reclaimed at its end.
 #include "runtime/supervisor/pools.h"
 
 #include <cstddef>

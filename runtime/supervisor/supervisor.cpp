@@ -1,3 +1,5 @@
+// Vector 30 of the runtime: pools, the log and its messages, the exit code, printing
+// handles, options and the debug log.
 #include "runtime/supervisor/supervisor.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// Vector 11 of the runtime: Goodnight's sweep of a packed symmetric matrix.
 #include "runtime/sweep/sweep.h"
 
 #include <cstddef>

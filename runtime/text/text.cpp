@@ -1,3 +1,5 @@
+// Vector 4 of the runtime: locale items, translation and collating tables, the numeric
+// informat and the character classes of the single-byte session encoding.
 #include "runtime/text/text.h"
 
 #include <cctype>

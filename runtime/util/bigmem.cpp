@@ -1,3 +1,4 @@
+// Large work buffers aligned to 2 MiB and offered to the kernel as huge pages.
 #include "runtime/util/bigmem.h"
 
 #include <sys/mman.h>

@@ -1,3 +1,5 @@
+// Small text helpers of the runtime and the command: case, comparison, and values shown or
+// quoted in messages.
 #include "runtime/util/strings.h"
 
 #include <cstdio>

@@ -130,12 +130,12 @@ protected:
         session.opts.gstyle = true;   // the output style's elements in use; tests that want none turn them off
         rt::setcurrent(&session);
         v_global_gcb_anchor = &host->inst;
-        rt::out::beginprogram();
+        rt::out::beginprogram(&session);
         rt::out::beginstep();
         rt::gfx::resetdevstate();
         rt::sup::endglobals();
-        rt::gfx::devstate().record = true;
-        rt::gfx::devstate().writefiles = false;
+        rt::gfx::devstate(&session).record = true;
+        rt::gfx::devstate(&session).writefiles = false;
         state = std::make_unique<vyxstate>();
         s = state.get();
         s->bypool = xmpoolc(8192, 8192, 4);

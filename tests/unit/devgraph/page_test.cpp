@@ -89,7 +89,7 @@ protected:
 };
 
 TEST_F(Page, ProbabilityPlotPageInTheReport) {
-    rt::gfx::devstate().writefiles = true;
+    rt::gfx::devstate(&session).writefiles = true;
     plot.text(ps::PAXISLABEL, "Percent failed").text(ps::NAME, "WEIBULL").name(ps::CTEXT, "BLACK").names(ps::PPOSCOLOR, {"CX2A5CAA", "CXC0392B", "CX2E8B57"})
         .names(ps::CFIT, {"CX2A5CAA", "CXC0392B", "CX2E8B57"});
     inset.nums(slot::inset::ITEMS, {code::insetitem::N, code::insetitem::UNCENSORED, code::insetitem::RIGHT, 54, 2, 3, 54, 300})

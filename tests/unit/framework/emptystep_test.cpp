@@ -47,7 +47,7 @@ TEST(EmptyStep, NoStatementRecordsRunNothingAndEndCleanly) {
     host->vectors[VEC_STATEMENTS] = &parser;
     const imagerec* image = mcn_main(&host->inst, nullptr);
     ASSERT_TRUE(rt::beginstep(host));
-    rt::out::beginprogram();
+    rt::out::beginprogram(&s);
     rt::out::beginstep();
 
     EXPECT_EQ(image->pcns[0]->main(), 0) << log.all();

@@ -42,7 +42,7 @@ struct InitRun {
         s_.inst = &host_->inst;
         mcn_main(&host_->inst, nullptr);
         rt::beginstep(host_);
-        rt::out::beginprogram();
+        rt::out::beginprogram(&s_);
         rt::out::beginstep();
         xinit();
         rc = vyxinit(&area.s);

@@ -32,8 +32,8 @@ protected:
         session.log = &log;
         rt::setcurrent(&session);
         rt::gfx::resetdevstate();
-        rt::gfx::devstate().record = true;
-        rt::gfx::devstate().writefiles = false;
+        rt::gfx::devstate(&session).record = true;
+        rt::gfx::devstate(&session).writefiles = false;
         G = rt::gfx::services();
     }
     void TearDown() override {
@@ -43,7 +43,7 @@ protected:
     // Starts device graphics and opens a page named name; returns the page.
     void* openpage(const char* name) {
         G->ggznew(nullptr);
-        EXPECT_EQ(G->gginit(rt::gfx::devstate().state), 0);
+        EXPECT_EQ(G->gginit(rt::gfx::devstate(&session).state), 0);
         uint32_t cat = 0, handles[2] = {0, 0};
         EXPECT_EQ(G->ggadcat(0, "        ", 4, "GSEG", &cat, 4, 1), 0);
         void* seg = nullptr;

@@ -30,7 +30,7 @@ void text(const vec116* G, const char* s, double x, double y, double h, int alig
 }
 
 TEST_F(TestPage, EveryServiceOnOnePage) {
-    rt::gfx::devstate().writefiles = true;
+    rt::gfx::devstate(&session).writefiles = true;
     void* seg = openpage("TESTPAGE");
     const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
     text(G, "Device graphics test page", 50, 96, 3.0, 3);

@@ -1,46 +1,29 @@
-// A host, an output manager and a state block set up as the option readers and the group
-// input leave them, so that one group can be fitted and tabulated in-process: the group's
-// rows are given by the test, the table objects are made with the columns and cells the
-// table writers fill.
+// The shared fit set-up (tests/support/fitfixture.h) with the state the option readers and
+// the group input leave for a life-distribution fit, so that one group can be fitted and
+// tabulated in-process: the group's rows are given by the test, the table objects are made
+// with the columns and cells the table writers fill.
 #pragma once
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <map>
-#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "host/outobj.h"
-#include "proc/framework/anchor.h"
-#include "proc/framework/hostsvc.h"
 #include "proc/devgraph/plotlay.h"
-#include "proc/framework/vyxstate.h"
-#include "proc/framework/wobmth.h"
 #include "proc/lifedist/mlfit.h"
+#include "proc/lifedist/obsrow.h"
 #include "proc/numeric/kernels.h"
-#include "proc/lifedist/obsrow.h"
-#include "proc/lifedist/obsrow.h"
 #include "proc/numeric/normal.h"
 #include "proc/numeric/stdquant.h"
-#include "runtime/host/hostinstance.h"
-#include "runtime/output/output.h"
-#include "runtime/session.h"
-#include "tests/support/collectlog.h"
+#include "tests/support/fitfixture.h"
 
 namespace fittest {
 
-inline std::string readfile(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
+using testsupport::readfile;
 
 // One observation: lower and upper ends on the time scale (equal for an exact failure, NaN
 // for an open end), and its weight.
@@ -123,14 +106,8 @@ inline distinfo distribution(const std::string& name) {
     return {"Loglogistic", DIST_LOGLOGISTIC, zprbllg, zprbwlg, 1};
 }
 
-class FitTest : public ::testing::Test {
+class FitTest : public testsupport::FitFixture {
 protected:
-    rt::HostInstance* host = nullptr;
-    rt::Session sess;
-    testsupport::CollectLog log;
-    std::string dir;
-    std::unique_ptr<vyxarea> area;
-    vyxstate* s = nullptr;
     grpnode* g = nullptr;
     plotlay frame{};
     std::vector<double> pcts = {1, 10, 50, 90};
@@ -138,73 +115,25 @@ protected:
     std::vector<double> rowstore;
     std::vector<double> itrowstore = std::vector<double>(16);
     txthandle parmnames[3] = {};
-    bool finished = false;
 
     void SetUp() override {
-        finished = false;
-        char tmpl[] = "/tmp/vxfit-XXXXXX";
-        dir = mkdtemp(tmpl);
-        host = rt::makehost();
-        ASSERT_TRUE(rt::beginstep(host));
-        sess.inst = &host->inst;
-        sess.log = &log;
-        sess.outdir = dir;
-        sess.opts.linesize = 120;
-        rt::setcurrent(&sess);
-        v_global_gcb_anchor = &host->inst;
-        rt::out::beginprogram();
-        rt::out::beginstep();
-
-        area = std::make_unique<vyxarea>();
-        s = &area->s;
+        FitFixture::SetUp();
+        if (HasFatalFailure()) return;
         s->workpool = xmpoolc(8192, 8192, 4);
-        obobject* env = nullptr;
-        ASSERT_EQ(xobinit(&env, 0), 0);
-        wobitem create[] = {obstr(OBK_FAMILY, "rdx", 3), obstr(OBK_OBJKIND, "manager", 7),
-                            obitem(OBK_CREATED, OBT_OBJECT), obint(OBK_MSGGROUP, 510)};
-        ASSERT_EQ(wobmth(env, nullptr, OB_CREATE, 4, create), 0);
-        s->obenv = env;
-        s->outmgr = static_cast<obobject*>(create[2].v.p);
-
         s->npar[0] = 2;
         std::memcpy(s->parmfree, "11", 2);
         s->fitmethod = FIT_MLE;
-        s->maxiter = 50;
-        s->fitcrit.converge = 0.001;
-        s->fitcrit.convh = 1e-4;
-        s->fitcrit.singular = 1e7 * 1.1102230246251565e-16;
-        s->alpha = 0.05;
         s->itrow = itrowstore.data();
         s->frame = &frame;
         s->pflags.pcttab = 1;
         s->lastgrp = 1;
         s->parmnames = parmnames;
-        for (auto& l : s->labels) std::memset(l, ' ', 40);
         g = &s->rootgrp;
     }
     void TearDown() override {
         if (g && g->ufile) xcclose(g->ufile, 1);
-        g->ufile = nullptr;
-        finish();
-        rt::setcurrent(nullptr);
-        v_global_gcb_anchor = nullptr;
-        rt::freehost(host);
-        std::filesystem::remove_all(dir);
-    }
-    // Ends the output program; the listing can then be read.
-    void finish() {
-        if (finished) return;
-        finished = true;
-        if (s && s->outmgr) obrelease(s->outmgr);
-        rt::out::endstep();
-        std::string err;
-        rt::out::endprogram(err);
-        if (!err.empty()) ADD_FAILURE() << "output: " << err;
-        rt::endstep(host);
-    }
-    std::string listing() {
-        finish();
-        return readfile(dir + "/listing.txt");
+        if (g) g->ufile = nullptr;
+        FitFixture::TearDown();
     }
 
     static void setlabel(char* cell, const char* text) {

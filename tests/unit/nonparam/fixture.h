@@ -122,7 +122,7 @@ protected:
         outdir = mkdtemp(tmpl);
         session.outdir = outdir + "/out";
         session.opts.linesize = 120;
-        rt::out::beginprogram();
+        rt::out::beginprogram(&session);
         rt::out::beginstep();
         outputon = true;
         ASSERT_EQ(xobinit(&s->obenv, 0), 0);

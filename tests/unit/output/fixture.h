@@ -45,7 +45,7 @@ protected:
         sess.log = &log;
         sess.opts.linesize = 100;
         rt::setcurrent(&sess);
-        rt::out::beginprogram();
+        rt::out::beginprogram(&sess);
         rt::out::beginstep();
         v = rt::out::services();
     }

@@ -6,12 +6,12 @@
 #include <cmath>
 #include <cstring>
 #include <string>
-#include "runtime/output/numfmt.h"
+#include "runtime/numfmt/numfmt.h"
 
 namespace outtest::reference {
 
-using rt::out::Fmt;
-using rt::out::NumFormat;
+using rt::num::Fmt;
+using rt::num::NumFormat;
 
 inline size_t shortest(double x, char* buf) {
     auto r = std::to_chars(buf, buf + 63, x);

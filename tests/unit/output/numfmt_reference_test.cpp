@@ -15,8 +15,8 @@
 
 namespace {
 
-using rt::out::Fmt;
-using rt::out::NumFormat;
+using rt::num::Fmt;
+using rt::num::NumFormat;
 
 double frombits(uint64_t b) {
     double x;
@@ -37,7 +37,7 @@ void compare(double x, const std::vector<int>& widths, int& failures) {
     fmts.push_back({Fmt::Full, 24, 0});
     for (const NumFormat& f : fmts) {
         std::string want = outtest::reference::formatnum(f, x);
-        std::string got = rt::out::formatnum(f, x);
+        std::string got = rt::num::formatnum(f, x);
         if (got != want && ++failures <= 20)
             ADD_FAILURE() << "kind " << static_cast<int>(f.kind) << " width " << f.width << " decimals " << f.decimals
                           << " value " << std::setprecision(17) << x << ": got \"" << got << "\", want \"" << want

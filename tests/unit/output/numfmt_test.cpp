@@ -4,13 +4,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <random>
-#include "runtime/output/numfmt.h"
+#include "runtime/numfmt/numfmt.h"
 
 namespace {
 
-using rt::out::Fmt;
-using rt::out::formatnum;
-using rt::out::NumFormat;
+using rt::num::Fmt;
+using rt::num::formatnum;
+using rt::num::NumFormat;
 
 TEST(NumFormat, FixedAgreesWithPrintfAwayFromTies) {
     std::mt19937_64 rng(7);

@@ -16,6 +16,8 @@
 namespace {
 
 using namespace rt::out;
+using rt::num::Fmt;
+using rt::num::NumFormat;
 
 class RowWriters : public ::testing::Test {
 protected:

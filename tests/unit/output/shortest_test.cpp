@@ -9,8 +9,8 @@
 #include <random>
 #include <string>
 #include <vector>
-#include "runtime/output/pow10table.h"
-#include "runtime/output/shortest.h"
+#include "runtime/numfmt/pow10table.h"
+#include "runtime/numfmt/shortest.h"
 
 namespace {
 
@@ -62,7 +62,7 @@ int compare(const Big& a, const Big& b) {
     return 0;
 }
 
-Big fromentry(const rt::out::Pow10Bits& g, uint64_t minus) {
+Big fromentry(const rt::num::Pow10Bits& g, uint64_t minus) {
     uint64_t lo = g.lo - minus, hi = g.hi - (g.lo < minus ? 1 : 0);
     Big r = {static_cast<uint32_t>(lo), static_cast<uint32_t>(lo >> 32), static_cast<uint32_t>(hi),
              static_cast<uint32_t>(hi >> 32)};
@@ -72,8 +72,8 @@ Big fromentry(const rt::out::Pow10Bits& g, uint64_t minus) {
 
 TEST(ShortestText, PowerTableIsTheRoundedUpLeadingBits) {
     // Entry e must be g with g - 1 <= 10^e * 2^s < g, s the shift that puts bit 127 on top.
-    for (int e = rt::out::kPow10Min; e <= rt::out::kPow10Max; ++e) {
-        const rt::out::Pow10Bits& g = rt::out::kPow10[e - rt::out::kPow10Min];
+    for (int e = rt::num::kPow10Min; e <= rt::num::kPow10Max; ++e) {
+        const rt::num::Pow10Bits& g = rt::num::kPow10[e - rt::num::kPow10Min];
         ASSERT_TRUE(g.hi >> 63) << e;
         Big p = {1};
         for (int k = 0; k < std::abs(e); ++k) mulsmall(p, 10);
@@ -102,7 +102,7 @@ std::string want(double x) {
 
 std::string got(double x) {
     char b[64];
-    return std::string(b, rt::out::shortesttext(x, b));
+    return std::string(b, rt::num::shortesttext(x, b));
 }
 
 double frombits(uint64_t b) {
@@ -157,19 +157,19 @@ TEST(ShortestText, DigitsReadBack) {
     // The digits alone: shortest and exact when read back; the cases left to std::to_chars.
     uint64_t d;
     int e;
-    EXPECT_FALSE(rt::out::shortestdigits(0.0, d, e));
-    EXPECT_FALSE(rt::out::shortestdigits(INFINITY, d, e));
-    EXPECT_FALSE(rt::out::shortestdigits(9007199254740992.0, d, e));
-    ASSERT_TRUE(rt::out::shortestdigits(0.1, d, e));
+    EXPECT_FALSE(rt::num::shortestdigits(0.0, d, e));
+    EXPECT_FALSE(rt::num::shortestdigits(INFINITY, d, e));
+    EXPECT_FALSE(rt::num::shortestdigits(9007199254740992.0, d, e));
+    ASSERT_TRUE(rt::num::shortestdigits(0.1, d, e));
     EXPECT_EQ(d, 1u);
     EXPECT_EQ(e, -1);
-    ASSERT_TRUE(rt::out::shortestdigits(-1500.0, d, e));
+    ASSERT_TRUE(rt::num::shortestdigits(-1500.0, d, e));
     EXPECT_EQ(d, 15u);
     EXPECT_EQ(e, 2);
-    ASSERT_TRUE(rt::out::shortestdigits(DBL_TRUE_MIN, d, e));
+    ASSERT_TRUE(rt::num::shortestdigits(DBL_TRUE_MIN, d, e));
     EXPECT_EQ(d, 5u);
     EXPECT_EQ(e, -324);
-    ASSERT_TRUE(rt::out::shortestdigits(0.1 + 0.2, d, e));
+    ASSERT_TRUE(rt::num::shortestdigits(0.1 + 0.2, d, e));
     EXPECT_EQ(d, 30000000000000004u);
     EXPECT_EQ(e, -17);
 }

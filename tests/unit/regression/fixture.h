@@ -1,41 +1,23 @@
-// A host, an output manager and a state block with design rows made by the test, so that the
-// MODEL fit (starting values, likelihood, optimiser, back-transformation, covariance and
-// limits) runs in-process without the data pass.
+// The shared fit set-up (tests/support/fitfixture.h) with design rows made by the test, so
+// that the MODEL fit (starting values, likelihood, optimiser, back-transformation, covariance
+// and limits) runs in-process without the data pass.
 #pragma once
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "host/outobj.h"
-#include "proc/framework/anchor.h"
-#include "proc/framework/hostsvc.h"
-#include "proc/framework/vyxstate.h"
-#include "proc/framework/wobmth.h"
-#include "proc/numeric/kernels.h"
 #include "proc/lifedist/lifedist.h"
+#include "proc/numeric/kernels.h"
 #include "proc/regression/model.h"
-#include "runtime/host/hostinstance.h"
-#include "runtime/output/output.h"
 #include "runtime/output/texts.h"
-#include "runtime/session.h"
-#include "tests/support/collectlog.h"
+#include "tests/support/fitfixture.h"
 
 namespace mdltest {
 
-inline std::string readfile(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
+using testsupport::readfile;
 
 // One design effect as the test lays it out: its number of design columns, whether its cell
 // value multiplies the coefficient (continuous) and whether it has CLASS variables.
@@ -67,16 +49,8 @@ inline family fam(const std::string& name) {
     return {zprblwb, zprbwwb, vyxqwb, false};   // smallest extreme value (Weibull on log time)
 }
 
-class ModelTest : public ::testing::Test {
+class ModelTest : public testsupport::FitFixture {
 protected:
-    rt::HostInstance* host = nullptr;
-    rt::Session sess;
-    testsupport::CollectLog log;
-    std::string dir;
-    std::unique_ptr<vyxarea> area;
-    vyxstate* s = nullptr;
-    bool finished = false;
-
     mdllayout lay{};
     std::vector<int32_t> firstcol, effcols;
     std::vector<uint8_t> hascont, hascls;
@@ -85,41 +59,14 @@ protected:
     std::vector<double> colstd;
 
     void SetUp() override {
-        char tmpl[] = "/tmp/vxmdl-XXXXXX";
-        dir = mkdtemp(tmpl);
-        host = rt::makehost();
-        ASSERT_TRUE(rt::beginstep(host));
-        sess.inst = &host->inst;
-        sess.log = &log;
-        sess.outdir = dir;
-        sess.opts.linesize = 120;
-        rt::setcurrent(&sess);
-        v_global_gcb_anchor = &host->inst;
-        rt::out::beginprogram();
-        rt::out::beginstep();
-
-        area = std::make_unique<vyxarea>();
-        s = &area->s;
+        FitFixture::SetUp();
+        if (HasFatalFailure()) return;
         s->bypool = xmpoolc(8192, 8192, 4);
         s->stmtpool = xmpoolc(8192, 8192, 4);
-        obobject* env = nullptr;
-        ASSERT_EQ(xobinit(&env, 0), 0);
-        wobitem create[] = {obstr(OBK_FAMILY, "rdx", 3), obstr(OBK_OBJKIND, "manager", 7),
-                            obitem(OBK_CREATED, OBT_OBJECT), obint(OBK_MSGGROUP, 510)};
-        ASSERT_EQ(wobmth(env, nullptr, OB_CREATE, 4, create), 0);
-        s->obenv = env;
-        s->outmgr = static_cast<obobject*>(create[2].v.p);
-
-        s->maxiter = 50;
-        s->fitcrit.converge = 0.001;
-        s->fitcrit.convh = 1e-4;
-        s->fitcrit.singular = 1e7 * 1.1102230246251565e-16;
-        s->alpha = 0.05;
         s->itopts[IT_PSTABLE] = hostmissing();
         for (double& v : s->fixedparms) v = hostmissing();
         s->fixedparms[FP_THRESHOLD] = 0.0;
         s->lrflags[LR_PARMS] = 0;
-        for (auto& l : s->labels) std::memset(l, ' ', 40);
     }
     // The output manager's create call fails (result rc) for the table of the given name;
     // every other call goes to the manager's own class.
@@ -153,24 +100,7 @@ protected:
 
     void TearDown() override {
         if (realcls) s->outmgr->cls = realcls;
-        finish();
-        rt::setcurrent(nullptr);
-        v_global_gcb_anchor = nullptr;
-        rt::freehost(host);
-        std::filesystem::remove_all(dir);
-    }
-    void finish() {
-        if (finished) return;
-        finished = true;
-        if (s && s->outmgr) obrelease(s->outmgr);
-        rt::out::endstep();
-        std::string err;
-        rt::out::endprogram(err);
-        rt::endstep(host);
-    }
-    std::string listing() {
-        finish();
-        return readfile(dir + "/listing.txt");
+        FitFixture::TearDown();
     }
 
     void usefamily(const std::string& name) {

@@ -87,7 +87,7 @@ protected:
         dir = mkdtemp(tmpl);
     }
     void TearDown() override {
-        rt::sgr::graphwatch() = nullptr;
+        rt::out::graphwatch() = nullptr;
         rt::gfx::resetdevstate();
         std::filesystem::remove_all(dir);
     }
@@ -100,14 +100,14 @@ protected:
     // Runs the program with statistical graphics; pages are recorded (and written with files).
     const testhost::Run& run(const std::string& program, bool files = false) {
         graphs.clear();
-        rt::sgr::graphwatch() = [this, files](const rt::sgr::Graph& g) {
-            rt::gfx::devstate().record = true;
-            rt::gfx::devstate().writefiles = files;
+        rt::out::graphwatch() = [this, files](const rt::sgr::Graph& g) {
+            rt::gfx::devstate(rt::current()).record = true;
+            rt::gfx::devstate(rt::current()).writefiles = files;
             graphs.push_back(copy(g));
         };
         std::filesystem::remove_all(dir + "/out");
         last = testhost::runprogram("options graphics=statistical; " + program, dir, dir + "/out");
-        rt::sgr::graphwatch() = nullptr;
+        rt::out::graphwatch() = nullptr;
         return last;
     }
     // The recording of the k-th graph page of the run.

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <string>
 
-namespace rt::out {
+namespace rt::num {
 
 enum class Fmt : unsigned char {
     Best,     // shortest exact text that fits the width, else fewer significant digits
@@ -25,4 +25,4 @@ struct NumFormat {
 size_t formatnum(const NumFormat& f, double x, char* buf);
 std::string formatnum(const NumFormat& f, double x);
 
-}  // namespace rt::out
+}  // namespace rt::num

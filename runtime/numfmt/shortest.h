@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace rt::out {
+namespace rt::num {
 
 // The shortest decimal digits·10^exp10 that reads back as x (digits without trailing
 // zeros). False for zero, infinities, NaN, |x| >= 2^53 and the rare value whose digits the
@@ -17,4 +17,4 @@ bool shortestdigits(double x, uint64_t& digits, int& exp10);
 // 10^-5 and 10^14 (MAKE data sets: 100000 as read, not 1e+05), the shortest text otherwise.
 size_t shortesttext(double x, char* buf, bool plain = false);
 
-}  // namespace rt::out
+}  // namespace rt::num

@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-namespace rt::out {
+namespace rt::num {
 
 constexpr int kPow10Min = -292;
 constexpr int kPow10Max = 324;
@@ -632,4 +632,4 @@ inline constexpr Pow10Bits kPow10[617] = {
     {0x9e19db92b4e31ba9, 0x6c07a2c26a8346d2},   // 324
 };
 
-}  // namespace rt::out
+}  // namespace rt::num

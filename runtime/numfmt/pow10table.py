@@ -21,7 +21,7 @@ lines = [
     "#pragma once",
     "#include <cstdint>",
     "",
-    "namespace rt::out {",
+    "namespace rt::num {",
     "",
     f"constexpr int kPow10Min = {E_MIN};",
     f"constexpr int kPow10Max = {E_MAX};",
@@ -36,6 +36,6 @@ for e in range(E_MIN, E_MAX + 1):
     g = entry(e)
     assert (1 << 127) <= g < (1 << 128)
     lines.append(f"    {{0x{g >> 64:016x}, 0x{g & ((1 << 64) - 1):016x}}},   // {e}")
-lines += ["};", "", "}  // namespace rt::out", ""]
+lines += ["};", "", "}  // namespace rt::num", ""]
 with open(__file__.replace(".py", ".h"), "w") as f:
     f.write("\n".join(lines))

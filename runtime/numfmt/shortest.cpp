@@ -3,14 +3,14 @@
 // one on a tie. The interval's ends and the value are scaled by a power of ten so that the
 // candidates are whole numbers; the scaling multiplies by the 128 leading bits of the power
 // (pow10table.h) and keeps of the product its whole part and whether it has a fraction.
-#include "runtime/output/shortest.h"
+#include "runtime/numfmt/shortest.h"
 
 #include <charconv>
 #include <cmath>
 #include <cstring>
-#include "runtime/output/pow10table.h"
+#include "runtime/numfmt/pow10table.h"
 
-namespace rt::out {
+namespace rt::num {
 namespace {
 
 __extension__ typedef unsigned __int128 u128;
@@ -242,4 +242,4 @@ size_t shortesttext(double x, char* buf, bool plain) {
     return static_cast<size_t>(o - buf);
 }
 
-}  // namespace rt::out
+}  // namespace rt::num

@@ -1,11 +1,13 @@
-#include "runtime/output/numfmt.h"
+// The number formats: best, fixed, p-value, count and full precision, each written into a
+// caller buffer without allocating.
+#include "runtime/numfmt/numfmt.h"
 
 #include <charconv>
 #include <cmath>
 #include <cstring>
-#include "runtime/output/shortest.h"
+#include "runtime/numfmt/shortest.h"
 
-namespace rt::out {
+namespace rt::num {
 namespace {
 
 size_t shortest(double x, char* buf) { return shortesttext(x, buf); }
@@ -259,4 +261,4 @@ std::string formatnum(const NumFormat& f, double x) {
     return std::string(buf, formatnum(f, x, buf));
 }
 
-}  // namespace rt::out
+}  // namespace rt::num
