@@ -57,7 +57,7 @@ struct fitbench {
         wobmth(env, nullptr, OB_CREATE, 4, create);
         s->outmgr = static_cast<obobject*>(create[2].v.p);
         wobitem t[] = {obstr(OBK_FAMILY, "rdx", 3), obstr(OBK_OBJKIND, "data", 4), obout(OBK_CREATED),
-                       obint(OBK_MINUS1, -1), obtext(OBK_NAME, rdxtxt("ConvergenceStatus", -1)),
+                       obint(OBK_PLACE, -1), obtext(OBK_NAME, rdxtxt("ConvergenceStatus", -1)),
                        obtext(OBK_LABEL, rdxmsg(0, 700))};
         wobmth(s->outmgr, nullptr, OB_CREATE, 6, t);
         s->tabs[TAB_CONVSTATUS].obj = static_cast<obobject*>(t[2].v.p);

@@ -73,7 +73,7 @@ void publish(benchmark::State& state, bool fresh) {
         wobitem mk[] = {obtext(OBK_NAME, v->rdxtxt("ProbabilityEstimates", -1)), obptr(OBK_TARGET, OBT_POINTER, &target)};
         wobmth(mgr, nullptr, OB_MAKE, 2, mk);
 
-        wobitem t[] = {obstr(OBK_FAMILY, "rdx", 3), obstr(OBK_OBJKIND, "data", 4), obout(OBK_CREATED), obint(OBK_MINUS1, -1),
+        wobitem t[] = {obstr(OBK_FAMILY, "rdx", 3), obstr(OBK_OBJKIND, "data", 4), obout(OBK_CREATED), obint(OBK_PLACE, -1),
                        obtext(OBK_NAME, v->rdxtxt("ProbabilityEstimates", -1)), obtext(OBK_LABEL, v->rdxmsg(0, 554))};
         wobmth(mgr, nullptr, OB_CREATE, 6, t);
         obobject* tab = static_cast<obobject*>(t[2].v.p);

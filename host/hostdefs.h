@@ -9,6 +9,7 @@ enum : int {
     RC_OK = 0,
     RC_REPORTED = 1,
     RC_EMPTYLEVELS = 108,   // an empty class-level list
+    RC_WRITE = 120,         // utility-file write error
     RC_INPUT = 1008,        // input, utility-file or data error
     RC_SETUP = 1012,        // no usable data set, parse, tree or host set-up failure
     RC_NOMEM = 1016,        // out of memory (reported with xmemmsg)

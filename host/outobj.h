@@ -25,7 +25,9 @@ enum : uint16_t {
     OBT_SLOT = 67,      // pointer to a slot (a uint32 reference out, or an array of text handles)
 };
 
-// Item keys.
+// Item keys. The output manager of the runtime reads the ones it needs; the procedure passes
+// the others (place, start-up query, layout, listed, matrix headings and separator) with the
+// values its interface fixes, and they are named here for what they carry.
 enum : uint16_t {
     OBK_POS = 0,          // positional object item: table id or data object
     OBK_KIND = 103,       // column kind: 5 double, 6 fixed-width text, 3 integer, 66 text handle
@@ -33,7 +35,7 @@ enum : uint16_t {
     OBK_FAMILY = 143,
     OBK_CREATED = 144,
     OBK_OBJKIND = 146,
-    OBK_MINUS1 = 148,
+    OBK_PLACE = 148,      // a new table's place among the objects before it: -1, after them (the only value)
     OBK_CELL = 285,
     OBK_VALUE = 287,
     OBK_WIDTH = 289,
@@ -43,9 +45,9 @@ enum : uint16_t {
     OBK_TEMPLATE = 339,
     OBK_MSGGROUP = 383,
     OBK_SGQUERY = 1334,
-    OBK_Q2558 = 2558,
-    OBK_Q280 = 280,
-    OBK_Q577 = 577,
+    OBK_STARTQUERY = 2558,  // flag 1: the manager's start-up query
+    OBK_LAYOUT = 280,     // integer 1: the first layout of the items (start-up query, matrices)
+    OBK_TEXT = 577,       // text: a note's text; in the start-up query the procedure's output label
     // further keys of tables, matrices, notes, graphs and collections
     OBK_MFORM = 105,      // matrix form: "s" packed symmetric, "fb" full through the accessor
     OBK_MACCESSOR = 112,  // matrix element accessor double (*)(void* context, int row, int col)
@@ -55,12 +57,15 @@ enum : uint16_t {
     OBK_NOTEJUST = 273,
     OBK_MORE = 300,       // end of rows: more groups follow
     OBK_DESCR = 310,
+    OBK_LISTED = 333,     // integer 1 on the convergence-status and iteration tables: listed whole
     OBK_HIDDEN = 336,
+    OBK_MHEADINGS = 366,  // integer 1: a matrix is printed with its row and column names
     OBK_INFOKIND = 376,   // 2: a label entry of an information list
     OBK_MPACKED = 389,
     OBK_MROWS = 390,
     OBK_MCOLS = 391,
     OBK_MFORMAT = 393,
+    OBK_MSEPARATOR = 396, // the character ';': what separates a matrix's names in the item lists
     OBK_MROWNAMES = 409,
     OBK_MCOLNAMES = 399,
     OBK_REFSLOT = 784,

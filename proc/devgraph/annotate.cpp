@@ -189,7 +189,7 @@ int vyxatrn(vyxstate* s) {
 
 int vyxanno(vyxstate* s) {
     plotlay* f = s->frame;
-    auto* work = static_cast<char*>(vmalcp_handler(s->workpool, 32, 0x2006));
+    auto* work = static_cast<char*>(poolbytes(s->workpool, 32, poolflag::zeroed));
     ganoaxis h{}, v{};
     h.orgx = v.orgx = f->fx - f->gapl;
     h.orgy = v.orgy = f->fy - f->gapb;

@@ -51,12 +51,12 @@ void endgraphics(void*) { ggterm(); }
 
 // Allocates the library block and its body and stores it in slot id; -1 or 1 on failure.
 int makeblock(int32_t id, bool rdx) {
-    auto* b = static_cast<libblock*>(vmalcp_handler(hostpool(), kLibBlock, 0x2006));
+    auto* b = static_cast<libblock*>(poolbytes(hostpool(), kLibBlock, poolflag::zeroed));
     if (!b) {
         xmemmsg(0);
         return -1;
     }
-    b->body = vmalcp_handler(hostpool(), kLibBody, 0x2006);
+    b->body = poolbytes(hostpool(), kLibBody, poolflag::zeroed);
     if (!b->body) return 1;
     wtrsset(nullptr, id, b);
     b->table = nullptr;
@@ -126,7 +126,7 @@ const ggdevice* ggdvget(const char name[8]) {
     int32_t id = 0;
     void* value = nullptr;
     if (xytngl(nullptr, 0, "__GCB_GRAPH", 11, &id, &value) != 0 || !value) {
-        auto* cache = static_cast<devcache*>(vmalcp_handler(hostpool(), sizeof(devcache), 0x2006));
+        auto* cache = poolget<devcache>(hostpool(), 1, poolflag::zeroed);
         if (!cache) {
             xmemmsg(sizeof(devcache));
             return nullptr;
@@ -145,7 +145,7 @@ const ggdevice* ggdvget(const char name[8]) {
             ++d->uses;
             return &d->body;
         }
-    auto* d = static_cast<devdesc*>(vmalcp_handler(hostpool(), sizeof(devdesc), 0x2006));
+    auto* d = poolget<devdesc>(hostpool(), 1, poolflag::zeroed);
     if (!d) {
         xmemmsg(0);
         return nullptr;

@@ -42,9 +42,9 @@ struct Pen {
     }
 };
 
-double* points(vyxstate* s, int64_t n, int flags) {
+double* points(vyxstate* s, int64_t n, poolflag flags) {
     const int64_t bytes = n * 16 > 0 ? n * 16 : 16;
-    auto* p = static_cast<double*>(vmalcp_handler(s->workpool, bytes, flags));
+    auto* p = static_cast<double*>(poolbytes(s->workpool, bytes, flags));
     if (!p) xmemmsg(bytes);
     s->linepts = p;
     return p;
@@ -89,7 +89,7 @@ int confcurves(const Pen& pen, grpnode* g) {
     const plotlay* f = s->frame;
     if (!g->pcttab) return 0;
     const int n = f->plast - f->pfirst + 1 > 0 ? f->plast - f->pfirst + 1 : 0;
-    double* buf = points(s, s->panels.npct, 0x2004);
+    double* buf = points(s, s->panels.npct, poolflag::raw);
     if (!buf) return 1;
     const bool prob = s->plotcodes[PC_PINTERVALS] == 4;
     if (prob && !g->pcttab2) return 0;
@@ -120,7 +120,7 @@ int modecurves(const Pen& pen) {
     const double* r = s->fmcurve;
     if (!r) return 0;
     const int n = s->npoints + 1;
-    double* buf = points(s, n, 0x2006);
+    double* buf = points(s, n, poolflag::zeroed);
     if (!buf) return 1;
     auto rec = [&](int k) { return r + static_cast<size_t>(k) * CR_WORDS; };
     for (int k = 0; k < n; ++k) pen.map.put(rec(k)[CR_TIME], zof(s, rec(k)[0]), buf + 2 * k);
@@ -152,7 +152,7 @@ int modecurves(const Pen& pen) {
 int modelines(const Pen& pen) {
     vyxstate* s = pen.s;
     if (!s->fmodeset.plotmodes || !s->fmloc || !s->fmscale) return 0;
-    double* buf = points(s, 2, 0x2004);
+    double* buf = points(s, 2, poolflag::raw);
     if (!buf) return 1;
     for (int k = 0; k < s->fmodeset.nvals; ++k) {
         if (s->fmused && !s->fmused[k]) continue;
@@ -177,7 +177,7 @@ int vyxddrw(vyxstate* s, grpnode* g) {
     if (s->gctx) s->gctx->linewidth[0] = s->gctx->linewidth[1] = std::clamp(satint(gparm(s->curstmt, slot::plot::WFIT, 1)), 1, MOST_WIDTH);
     int rc = 0;
     if (!s->pflags.fmcombine) {
-        double* buf = points(s, 2, 0x2004);
+        double* buf = points(s, 2, poolflag::raw);
         if (!buf) rc = 1;
         else if (!straight(pen, g->loc, g->scale, buf)) rc = 1;
         else if (!s->pflags.noconf) rc = confcurves(pen, g);

@@ -156,7 +156,7 @@ int vyxggrd(vyxstate* s) {
 int vyxghlb(vyxstate* s) {
     plotlay* f = s->frame;
     ggtext t = plottext(s, f->txth);
-    char* buf = static_cast<char*>(vmalcp_handler(s->stmtpool, 1024, 0x3004));
+    char* buf = static_cast<char*>(poolbytes(s->stmtpool, 1024, poolflag::raw_marked));
     if (!buf) return 1;
     const bool rotate = s->pflags.rotate;
     int len = rotate ? problabel(s, buf, 1024, false, false) : lifelabel(s, buf, 1024, false);
@@ -183,7 +183,7 @@ int vyxghlb(vyxstate* s) {
 int vyxgvlb(vyxstate* s) {
     plotlay* f = s->frame;
     ggtext t = plottext(s, f->txth);
-    char* buf = static_cast<char*>(vmalcp_handler(s->stmtpool, 1024, 0x3004));
+    char* buf = static_cast<char*>(poolbytes(s->stmtpool, 1024, poolflag::raw_marked));
     if (!buf) return 1;
     const bool rotate = s->pflags.rotate;
     ggstxfm(90.0, 0.0);

@@ -20,19 +20,19 @@ constexpr int kSkip = 999, kEnd = it::END, kLabel = it::LABEL, kModes = 14;
 constexpr int kItemMsg[15] = {675, 676, 103, 125, 126, 127, 128, 129, 130, 102, 164, 677, 678, 100, 571};
 constexpr int kSubMsg[6] = {55, 56, 56, 59, 110, 145};
 // The group code of the fitted distribution by distcode (55: no distribution keyword; 0: none).
-constexpr int kGroupCode[12] = {52, 53, 54, 51, 50, 55, 56, 57, 0, 0, 0, 58};
+constexpr int kGroupCode[DIST_CODES] = {52, 53, 54, 51, 50, 55, 56, 57, 0, 0, 0, 58};
 
 bool integeritem(int t) { return t != it::CONFIDENCE && t != it::FIT && t != it::RSQUARE; }
 
 int fittitle(uint32_t method) {
     switch (method) {
-    case 1: return 106;
-    case 2: return 107;
-    case 7: return 167;
-    case 3: return 109;
-    case 4: return 108;
-    case 6: return 502;
-    case 8: return 508;
+    case FIT_MLE: return 106;
+    case FIT_LSYX: return 107;
+    case FIT_LSXY: return 167;
+    case FIT_NONE: return 109;
+    case FIT_GIVEN: return 108;
+    case FIT_WEIBAYES: return 502;
+    case FIT_MODEL: return 508;
     default: return 0;
     }
 }
@@ -46,7 +46,7 @@ struct Builder {
     insetent** tail = nullptr;
 
     insetent* append() {
-        auto* e = static_cast<insetent*>(vmalcp_handler(s->workpool, sizeof(insetent), 0x2006));
+        auto* e = poolget<insetent>(s->workpool, 1, poolflag::zeroed);
         if (!e) {
             xmemmsg(sizeof(insetent));
             return nullptr;
@@ -87,9 +87,9 @@ struct Builder {
 int vyxins(vyxstate* s, grpnode* g) {
     const uint32_t method = s->fitmethod;
     const bool mcf = s->pflags.ismcf;
-    const bool rsqok = !std::isnan(g->rsq) && (method == 2 || method == 7);
-    const bool weibayes0 = g->wfail == 0 && method == 6;
-    auto* r = static_cast<insetrec*>(vmalcp_handler(s->workpool, sizeof(insetrec), 0x2006));
+    const bool rsqok = !std::isnan(g->rsq) && (method == FIT_LSYX || method == FIT_LSXY);
+    const bool weibayes0 = g->wfail == 0 && method == FIT_WEIBAYES;
+    auto* r = poolget<insetrec>(s->workpool, 1, poolflag::zeroed);
     if (!r) {
         xmemmsg(sizeof(insetrec));
         return RC_NOMEM;
@@ -108,10 +108,10 @@ int vyxins(vyxstate* s, grpnode* g) {
     const double vals[15] = {g->wfail, g->wright, 0, g->mcf.nunits, events, g->mcf.nunita, g->mcf.nevta, g->mcf.nunitb, g->mcf.nevtb, 0,
                              g->rsq, g->wleft, g->wint, events, static_cast<double>(s->fmodeset.nvals)};
     std::memcpy(b.values, vals, sizeof vals);
-    b.values[it::CONFIDENCE] = method == 6 ? s->wbconf * 100 : vx::confpercent(s->alpha);
+    b.values[it::CONFIDENCE] = method == FIT_WEIBAYES ? s->wbconf * 100 : vx::confpercent(s->alpha);
 
     // The default list.
-    auto* dflt = static_cast<double*>(vmalcp_handler(s->workpool, 14 * sizeof(double), 0x2006));
+    auto* dflt = static_cast<double*>(poolbytes(s->workpool, 14 * sizeof(double), poolflag::zeroed));
     if (!dflt) {
         xmemmsg(14 * sizeof(double));
         return RC_NOMEM;
@@ -131,7 +131,7 @@ int vyxins(vyxstate* s, grpnode* g) {
                                       {50, 2, kSkip, T, 50}, {kSkip, kSkip, kSkip, kSkip, kSkip}, {56, 0, 1, kSkip, 56},
                                       {57, 0, 1, T, 57},   {kSkip, kSkip, kSkip, kSkip, kSkip}, {kSkip, kSkip, kSkip, kSkip, kSkip},
                                       {kSkip, kSkip, kSkip, kSkip, kSkip}, {58, 0, 1, T, 58}};
-        if (s->distcode < 12)
+        if (s->distcode < DIST_CODES)
             for (int k = 0; k < 5; ++k) dflt[k] = groups[s->distcode][k];
         dflt[5] = it::UNCENSORED;
         dflt[6] = it::RIGHT;
@@ -206,7 +206,7 @@ int vyxins(vyxstate* s, grpnode* g) {
     }
 
     // Read the codes up to the end code.
-    const int groupcode = s->distcode < 12 ? kGroupCode[s->distcode] : 0;
+    const int groupcode = s->distcode < DIST_CODES ? kGroupCode[s->distcode] : 0;
     const bool checks = insetpath;
     const int limit = insetpath ? r->nitems : 14;
     for (r->itemidx = 0; r->itemidx < limit; ++r->itemidx) {
@@ -218,7 +218,7 @@ int vyxins(vyxstate* s, grpnode* g) {
             if (checks && mcf) {
                 xpmlog(510, 600);
                 drop = true;
-            } else if (method == 3 || s->pflags.fmcombine) {
+            } else if (method == FIT_NONE || s->pflags.fmcombine) {
                 drop = true;
             } else if (checks && t != groupcode) {
                 xpmlog(510, 114);
@@ -255,7 +255,7 @@ int vyxins(vyxstate* s, grpnode* g) {
             } else if (t >= 3 && t <= 8) {
                 refuse = 131;
             }
-            if (!refuse && t == it::RSQUARE && method != 2 && method != 7) refuse = 165;
+            if (!refuse && t == it::RSQUARE && method != FIT_LSYX && method != FIT_LSXY) refuse = 165;
             if (!refuse && s->pflags.fmcombine && t != 2 && t != 13 && t != 14) refuse = 572;
             if (refuse) {
                 xpmlog(510, refuse);

@@ -20,7 +20,7 @@ namespace {
 constexpr int kEntry = 40;
 
 legrec* newlegend(vyxstate* s, const stmtrec* optsrc, int posslot) {
-    auto* l = static_cast<legrec*>(vmalcp_handler(s->stmtpool, sizeof(legrec), 0x2006));
+    auto* l = poolget<legrec>(s->stmtpool, 1, poolflag::zeroed);
     if (!l) {
         xmemmsg(500);
         return nullptr;
@@ -61,11 +61,11 @@ int join2(char* out, int n, const char* a, int la, const char* b, int lb) {
 }
 
 bool entries(vyxstate* s, legrec* l, uint32_t n) {
-    l->entries = static_cast<legent*>(vmalcp_handler(s->stmtpool, static_cast<int64_t>(n ? n : 1) * sizeof(legent), 0x2006));
+    l->entries = poolget<legent>(s->stmtpool, n ? n : 1, poolflag::zeroed);
     if (!l->entries) return false;
     for (uint32_t k = 0; k < n; ++k) {
         l->entries[k].size = kEntry;
-        l->entries[k].text = static_cast<char*>(vmalcp_handler(s->stmtpool, kEntry, 0x3004));
+        l->entries[k].text = static_cast<char*>(poolbytes(s->stmtpool, kEntry, poolflag::raw_marked));
         if (!l->entries[k].text) return false;
         std::memset(l->entries[k].text, ' ', kEntry);
     }
@@ -75,7 +75,7 @@ bool entries(vyxstate* s, legrec* l, uint32_t n) {
 
 bool title(vyxstate* s, legrec* l, int size) {
     l->titlesize = static_cast<uint16_t>(size);
-    l->title = static_cast<char*>(vmalcp_handler(s->stmtpool, size, 0x3004));
+    l->title = static_cast<char*>(poolbytes(s->stmtpool, size, poolflag::raw_marked));
     if (!l->title) return false;
     std::memset(l->title, ' ', static_cast<size_t>(size));
     return true;

@@ -19,7 +19,7 @@ constexpr double kNice[5] = {1, 2, 2.5, 5, 10};
 template <class T>
 T* take(vyxstate* s, int64_t n) {
     const int64_t bytes = n > 0 ? n * int64_t(sizeof(T)) : int64_t(sizeof(T));
-    auto* p = static_cast<T*>(vmalcp_handler(s->stmtpool, bytes, 0x2004));
+    auto* p = static_cast<T*>(poolbytes(s->stmtpool, bytes, poolflag::raw));
     if (!p) xmemmsg(bytes);
     return p;
 }

@@ -53,7 +53,7 @@ bool lifeof(const vyxstate* s, const double* y, modelobs* o) {
 }  // namespace
 
 bool plotsmodelrows(const vyxstate* s) {
-    const bool bymodel = s->fitmethod == code::fittype::MODEL || s->fitmethod == code::fittype::REGRESSION;
+    const bool bymodel = s->fitmethod == FIT_MODEL || s->fitmethod == FIT_REGRESSION;
     return bymodel && s->mdllev && s->mdllev->lstate && modelstressindex(s) >= 0;
 }
 

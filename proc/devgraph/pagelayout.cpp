@@ -133,7 +133,7 @@ int vyxgini(vyxstate* s) {
         s->gstarted = 0;
         return rc;
     }
-    f->pagewin = static_cast<double*>(vmalcp_handler(s->bypool, 32, 0x3004));
+    f->pagewin = static_cast<double*>(poolbytes(s->bypool, 32, poolflag::raw_marked));
     if (!f->pagewin) {
         xmemmsg(32);
         s->gstarted = 0;
@@ -141,7 +141,7 @@ int vyxgini(vyxstate* s) {
     }
     s->byline[0] = s->byline[1] = nullptr;
     if (s->nbyvars > 0 && s->dsin) {
-        char* text = static_cast<char*>(vmalcp_handler(s->bypool, 512, 0x3004));
+        char* text = static_cast<char*>(poolbytes(s->bypool, 512, poolflag::raw_marked));
         if (text) {
             int n = hostvec<vec203>(VEC_DATASETS)->xbyline(s->dsin, text, 512);
             if (n <= 0) n = static_cast<int>(strnlen(text, 511));

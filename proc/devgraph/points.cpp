@@ -115,7 +115,7 @@ int failures(vyxstate* s, grpnode* g, const Setup& u, Marks& m) {
         for (int32_t i = 0; g->crvbuf && i < n; ++i) one(g->crvbuf + static_cast<size_t>(i) * CR_WORDS);
         return 0;
     }
-    auto* block = static_cast<double*>(vmalcp_handler(s->workpool, CR_BLOCKBYTES, 0x2004));
+    auto* block = static_cast<double*>(poolbytes(s->workpool, CR_BLOCKBYTES, poolflag::raw));
     if (!block) {
         xmemmsg(CR_BLOCKBYTES);
         return 1;
@@ -186,7 +186,7 @@ int censored(vyxstate* s, grpnode* g, const Setup& u, Marks& c) {
 
 double* buffer(vyxstate* s, int64_t n) {
     if (n <= 0) return nullptr;
-    auto* p = static_cast<double*>(vmalcp_handler(s->workpool, n * 16, 0x2004));
+    auto* p = static_cast<double*>(poolbytes(s->workpool, n * 16, poolflag::raw));
     if (!p) xmemmsg(n * 16);
     return p;
 }

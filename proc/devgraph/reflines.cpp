@@ -129,9 +129,9 @@ int ltypeof(const vyxstate* s, int slot) {
 // The percent of the fitted distribution at the standardised value z.
 double percentat(const vyxstate* s, double z) {
     switch (s->distcode) {
-    case 0: case 1: case 11: return 100 * zprbnrm(z);
-    case 2: case 3: case 4: return 100 * (1 - (z > kExpMax ? 0.0 : std::exp(-std::exp(z))));
-    case 6: case 7: {
+    case DIST_NORMAL: case DIST_LOGNORMAL: case DIST_LOGNORMAL10: return 100 * zprbnrm(z);
+    case DIST_WEIBULL: case DIST_EXTREME: case DIST_EXPONENTIAL: return 100 * (1 - (z > kExpMax ? 0.0 : std::exp(-std::exp(z))));
+    case DIST_LOGISTIC: case DIST_LOGLOGISTIC: {
         double S = z > 0 ? std::exp(-z) / (1 + std::exp(-z)) : 1 / (std::exp(z) + 1);
         return 100 * (1 - S);
     }
@@ -151,7 +151,7 @@ int readoff(double v, char out[10]) {
 // The groups whose fitted lines an intersection is drawn for (an MCF plot has none).
 template <class F>
 void fittedgroups(vyxstate* s, grpnode* group, F&& each) {
-    if (s->fitmethod == 3 || s->pflags.ismcf) return;
+    if (s->fitmethod == FIT_NONE || s->pflags.ismcf) return;
     if (!s->pflags.overlay) {
         if (group && !group->nofit) each(group);
         return;

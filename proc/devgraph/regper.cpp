@@ -38,7 +38,7 @@ struct MeanGuard {
 
 // The statement's own record: a record of an earlier statement went with its pool.
 regpstate* statefor(vyxstate* s) {
-    s->regpstate = vmalcp_handler(s->stmtpool, sizeof(regpstate), 0x2006);
+    s->regpstate = poolbytes(s->stmtpool, sizeof(regpstate), poolflag::zeroed);
     return static_cast<regpstate*>(s->regpstate);
 }
 
@@ -130,14 +130,14 @@ double* modellines(vyxstate* s, regpstate* rp) {
     const int np = static_cast<int>(s->pctcount);
     if (np > 1 && rp->ncurve > 1 && s->rdxgraph) {
         xpmlog(510, 577);
-        xexit(2000, 0);
+        xexit(RC_SPEC, 0);
         return nullptr;
     }
     const mdlcounts n = mdlsizes(s);
     const int64_t cells = int64_t(n.ncol) + n.nls + 1;
-    auto* row = static_cast<descell*>(vmalcp_handler(s->bypool, cells * int64_t(sizeof(descell)), 0x2004));
+    auto* row = static_cast<descell*>(poolbytes(s->bypool, cells * int64_t(sizeof(descell)), poolflag::raw));
     const int64_t bytes = int64_t(np) * kModelPoints * rp->ncurve * 16;
-    auto* out = static_cast<double*>(vmalcp_handler(s->bypool, bytes > 0 ? bytes : 16, 0x2004));
+    auto* out = static_cast<double*>(poolbytes(s->bypool, bytes > 0 ? bytes : 16, poolflag::raw));
     if (!row || !out) {
         xmemmsg(row ? bytes : cells * int64_t(sizeof(descell)));
         return nullptr;
@@ -174,7 +174,7 @@ double* levellines(vyxstate* s, regpstate* rp) {
     rp->npts = n;
     const int np = static_cast<int>(s->pctcount);
     const int64_t bytes = int64_t(np) * n * 16;
-    auto* out = static_cast<double*>(vmalcp_handler(s->bypool, bytes > 0 ? bytes : 16, 0x2004));
+    auto* out = static_cast<double*>(poolbytes(s->bypool, bytes > 0 ? bytes : 16, poolflag::raw));
     if (!out) {
         xmemmsg(bytes);
         return nullptr;
@@ -258,11 +258,11 @@ double* regper(vyxstate* s) {
     }
     *rp = regpstate{};
     rp->clsix = -1;
-    const bool bymodel = s->fitmethod == code::fittype::MODEL || s->fitmethod == code::fittype::REGRESSION;
+    const bool bymodel = s->fitmethod == FIT_MODEL || s->fitmethod == FIT_REGRESSION;
     // FITTYPE=MODEL with a stress variable that is a CLASS variable of the MODEL has no line
     // across the stress axis: its lines join the levels' fits, which the MODEL gives.
     const bool across = bymodel && modelstressindex(s) >= 0;
-    double* out = across || s->fitmethod == code::fittype::REGRESSION ? modellines(s, rp) : levellines(s, rp);
+    double* out = across || s->fitmethod == FIT_REGRESSION ? modellines(s, rp) : levellines(s, rp);
     s->pctlines = out;
     return out;
 }

@@ -116,7 +116,7 @@ int64_t writerows(vyxstate* s, double* buf, int R, int W) {
         if (inbuf == 0) return true;
         if (xcwrite(s->utilfile, buf, int64_t(inbuf) * W * 8) != 0) {
             xpmlog(510, 15);
-            xexit(120, 0);
+            xexit(RC_WRITE, 0);
             return false;
         }
         inbuf = 0;
@@ -257,7 +257,7 @@ int percentilelines(vyxstate* s, const double* lines, LabelRoom* room) {
     if (!rp || !lines || rp->npts <= 0) return 0;
     const int np = static_cast<int>(s->pctcount), nc = std::max(rp->ncurve, 1), npts = rp->npts;
     const int64_t ncurves = int64_t(np) * nc, bytes = ncurves * npts * 16;
-    auto* all = static_cast<double*>(vmalcp_handler(s->stmtpool, bytes, 0x2004));
+    auto* all = static_cast<double*>(poolbytes(s->stmtpool, bytes, poolflag::raw));
     if (!all) {
         xmemmsg(bytes);
         return 1;
@@ -339,10 +339,10 @@ int percentilelines(vyxstate* s, const double* lines, LabelRoom* room) {
 
 int sortxy(vyxstate* s) {
     xcpoint(s->utilfile, 0);
-    auto* c = static_cast<sortctl*>(vmalcp_handler(s->stmtpool, sizeof(sortctl), 0x2006));
-    auto* keys = static_cast<sortkey*>(vmalcp_handler(s->stmtpool, 2 * sizeof(sortkey), 0x2006));
+    auto* c = poolget<sortctl>(s->stmtpool, 1, poolflag::zeroed);
+    auto* keys = static_cast<sortkey*>(poolbytes(s->stmtpool, 2 * sizeof(sortkey), poolflag::zeroed));
     const int W = 3 + (s->nfreq ? 1 : 0);
-    auto* rec = static_cast<double*>(vmalcp_handler(s->stmtpool, int64_t(W) * 8, 0x2006));
+    auto* rec = static_cast<double*>(poolbytes(s->stmtpool, int64_t(W) * 8, poolflag::zeroed));
     if (!c || !keys || !rec) {
         xmemmsg(int64_t(sizeof(sortctl)));
         return 1;
@@ -401,7 +401,7 @@ int regplt(vyxstate* s, const double* pctlines) {
         const int cap = static_cast<int>(std::max<uint32_t>(s->rowlay[0], 1));
         const int W = 3 + (s->nfreq ? 1 : 0);
         const int R = std::max(1, 4096 / (W * 8));
-        auto* buf = static_cast<double*>(vmalcp_handler(s->stmtpool, int64_t(R) * W * 8, 0x2004));
+        auto* buf = static_cast<double*>(poolbytes(s->stmtpool, int64_t(R) * W * 8, poolflag::raw));
         if (!buf) {
             xmemmsg(int64_t(R) * W * 8);
             return 1;
@@ -410,7 +410,7 @@ int regplt(vyxstate* s, const double* pctlines) {
             m[k].style(styles[k]);
             m[k].cap = cap;
             m[k].clip = clip;
-            m[k].pts = static_cast<double*>(vmalcp_handler(s->stmtpool, int64_t(cap) * 16, 0x2004));
+            m[k].pts = static_cast<double*>(poolbytes(s->stmtpool, int64_t(cap) * 16, poolflag::raw));
             if (!m[k].pts) {
                 xmemmsg(int64_t(cap) * 16);
                 return 1;

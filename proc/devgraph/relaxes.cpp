@@ -37,7 +37,7 @@ void fitlevels(Panel& a) {
     const double* t = f->rticks;
     const int nt = f->nrtickv;
     const bool boxes = s->pageflags[PG_BOXES], data = s->pageflags[PG_DATA];
-    if (!(boxes || data) || s->fitmethod == 9 || !lv || n <= 0 || !t || nt <= 0) return;
+    if (!(boxes || data) || s->fitmethod == FIT_REGRESSION || !lv || n <= 0 || !t || nt <= 0) return;
     auto X = [&](double v) { return stressat(s, v) * f->hfac + f->hoff; };
     const double x0 = t[0] * f->hfac + f->hoff, x1 = t[nt - 1] * f->hfac + f->hoff;
     int below = 0, above = 0;
@@ -171,7 +171,7 @@ void stresstitle(Panel& a) {
 void lifetitle(Panel& a) {
     vyxstate* s = a.s;
     plotlay* f = a.f;
-    auto* buf = static_cast<char*>(vmalcp_handler(s->stmtpool, 1024, 0x3006));
+    auto* buf = static_cast<char*>(poolbytes(s->stmtpool, 1024, poolflag::zeroed_marked));
     if (!buf) return;   // no room for the title: the axis goes without it
     std::memset(buf, ' ', 256);
     const double A = f->fh + f->gapb + f->gapt;

@@ -171,7 +171,7 @@ int levellines(vyxstate* s) {
     const int n = static_cast<int>(s->nlev[1]);
     const int np = static_cast<int>(s->pctcount);
     if (!s->lvlpct || n <= 0 || np <= 0) return 0;
-    auto* pts = static_cast<double*>(vmalcp_handler(s->stmtpool, int64_t(n) * 16, 0x2004));
+    auto* pts = static_cast<double*>(poolbytes(s->stmtpool, int64_t(n) * 16, poolflag::raw));
     if (!pts) {
         xmemmsg(int64_t(n) * 16);
         return 1;
@@ -180,7 +180,7 @@ int levellines(vyxstate* s) {
     const float clip[4] = {static_cast<float>(f->fx), static_cast<float>(f->fy), static_cast<float>(f->fx + f->fw), static_cast<float>(f->fy + f->fh)};
     const bool ln = s->logscale[0] != 0;
     bool warned = false;
-    const int stress = s->fitmethod == code::fittype::MODEL && s->mdleffinfo[1] == 0 ? modelstressindex(s) : -1;
+    const int stress = s->fitmethod == FIT_MODEL && s->mdleffinfo[1] == 0 ? modelstressindex(s) : -1;
     for (int i = 0; i < np; ++i) {
         const symrec* line = st ? st + GS_PCT + i : nullptr;
         for (int j = 0; j < n; ++j) {
@@ -245,7 +245,7 @@ void symlegend(vyxstate* s, const ggmarkblk* blocks, const int* colors, const bo
 bool levellinesdrawn(const vyxstate* s) {
     int lines = 0;
     for (const grpnode* g = s->grplist[0]; g; g = g->next) lines += g->fitlines && !g->nocurve && !g->nofit;
-    const bool ends = s->fitmethod == code::fittype::MODEL && s->mdleffinfo[1] == 0 && modelstressindex(s) >= 0;
+    const bool ends = s->fitmethod == FIT_MODEL && s->mdleffinfo[1] == 0 && modelstressindex(s) >= 0;
     return lines > 1 || (lines == 1 && ends);
 }
 
@@ -358,7 +358,7 @@ int vyxrplt(vyxstate* s) {
                                static_cast<float>(f->fy + f->fh + f->gapt)};
         m.clip = clip;
         for (int k = 0; k < 3; ++k) {
-            m.pts[k] = static_cast<double*>(vmalcp_handler(s->stmtpool, int64_t(m.cap) * 16, 0x2004));
+            m.pts[k] = static_cast<double*>(poolbytes(s->stmtpool, int64_t(m.cap) * 16, poolflag::raw));
             if (!m.pts[k]) {
                 xmemmsg(int64_t(m.cap) * 16);
                 return done(1);
@@ -392,7 +392,7 @@ int vyxrplt(vyxstate* s) {
         }
     }
     if (pg[PG_BOXES]) {
-        s->boxpos = static_cast<double*>(vmalcp_handler(s->stmtpool, int64_t(std::max(n, 1)) * 8, 0x2004));
+        s->boxpos = static_cast<double*>(poolbytes(s->stmtpool, int64_t(std::max(n, 1)) * 8, poolflag::raw));
         if (!s->boxpos) {
             xmemmsg(int64_t(std::max(n, 1)) * 8);
             return done(1);

@@ -22,7 +22,7 @@ namespace ps = slot::plot;
 
 symrec* records(vyxstate* s, int n) {
     if (n <= 0) n = 1;
-    auto* a = static_cast<symrec*>(vmalcp_handler(s->stmtpool, static_cast<int64_t>(n) * sizeof(symrec), 0x2006));
+    auto* a = static_cast<symrec*>(poolbytes(s->stmtpool, static_cast<int64_t>(n) * sizeof(symrec), poolflag::zeroed));
     if (a) ggetsym(0, n, a);
     else xmemmsg(static_cast<int64_t>(n) * sizeof(symrec));
     return a;
@@ -87,7 +87,7 @@ int vyxsymb(vyxstate* s) {
         s->nsym = g;
         // The MODEL's regression has no probability panel: its points take the levels'
         // records (never a record of an earlier statement).
-        if (s->fitmethod == 9)
+        if (s->fitmethod == FIT_REGRESSION)
             s->symcomp = s->symarr;
         else if (!(s->symcomp = records(s, g)))
             return RC_NOMEM;
@@ -166,7 +166,7 @@ int vyxsymb(vyxstate* s) {
     f->symh = h;
     f->symw = first->sizefac * h;
     s->jitter = gparm(r, ps::JITTER, 0.1) * (s->pflags.rotate ? h : f->symw);
-    f->symspare = vmalcp_handler(s->stmtpool, sizeof(symrec), 0x2006);
+    f->symspare = poolbytes(s->stmtpool, sizeof(symrec), poolflag::zeroed);
     if (!f->symspare) {
         xmemmsg(sizeof(symrec));
         return RC_NOMEM;

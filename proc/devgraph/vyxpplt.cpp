@@ -234,7 +234,7 @@ struct Driver {
                 takefit(s, g);
                 givesymbols(s, g, n++);
                 if (g->nocurve) {
-                    s->fitmethod = 3;
+                    s->fitmethod = FIT_NONE;
                     s->pflags.nofitline = 1;
                 }
                 if (pplot() && !s->pflags.noppos)
@@ -379,7 +379,7 @@ int vyxpplt(vyxstate* s) {
     if (s->pageflags[PG_FITLINES] && s->pctcount > 0) {
         // The copies of the levels' curve records; NPOINTS (the curve resolution) stays.
         const int64_t bytes = int64_t(PCT_WORDS) * 8 * s->pctcount * std::max<int64_t>(s->nlev[1], 1);
-        s->lvlpct = static_cast<double*>(vmalcp_handler(s->stmtpool, bytes, 0x2006));
+        s->lvlpct = static_cast<double*>(poolbytes(s->stmtpool, bytes, poolflag::zeroed));
         if (!s->lvlpct) {
             xmemmsg(bytes);
             return RC_NOMEM;

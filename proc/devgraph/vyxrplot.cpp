@@ -105,12 +105,12 @@ int regpage(vyxstate* s, const double* lines, bool square) {
 
 int vyxrplot(vyxstate* s) {
     if (int rc = vyxpprm(s)) return rc;
-    const bool regression = s->fitmethod == code::fittype::REGRESSION;
+    const bool regression = s->fitmethod == FIT_REGRESSION;
     if (!regression) {
         if (!s->rdxgraph) return vyxpplt(s);
         // The statistical road draws from the fits: a statement whose analysis failed stops here.
         if (int rc = PPComp(s)) return rc;
-        if (s->fitmethod == code::fittype::MODEL && toomanyvariables(s)) return 1;
+        if (s->fitmethod == FIT_MODEL && toomanyvariables(s)) return 1;
         double* lines = regper(s);
         if (!lines) return 1;
         return vyxrog(s, lines);

@@ -95,7 +95,7 @@ void zqdfree(destctx* c) {
 }
 
 int zqsgmt(destctx* c) {
-    auto* r = static_cast<segrec*>(vmalcp_handler(c->pool, sizeof(segrec), 0x2006));
+    auto* r = poolget<segrec>(c->pool, 1, poolflag::zeroed);
     if (!r) {
         xmemmsg(sizeof(segrec));
         return RC_NOMEM;
@@ -130,7 +130,7 @@ int zqpdest(destctx* c) {
     const int n = c->dests ? c->dests->count : 0;
     // Zero-filled: a destination that is skipped (a later DOCUMENT) keeps an entry of no
     // segments instead of unset memory that the output manager would read.
-    auto* table = static_cast<obsegent*>(vmalcp_handler(c->pool, static_cast<int64_t>(n > 0 ? n : 1) * sizeof(obsegent), 0x2006));
+    auto* table = poolget<obsegent>(c->pool, n > 0 ? n : 1, poolflag::zeroed);
     if (!table) {
         xmemmsg(static_cast<int64_t>(n) * sizeof(obsegent));
         return RC_NOMEM;
@@ -151,7 +151,7 @@ int zqpdest(destctx* c) {
         rc = wobmth(list, nullptr, OB_DEST158, 1, cnt);
         if (rc < 0) return managerfailed(rc);
         const int count = cnt[0].v.i;
-        auto* items = static_cast<wobitem*>(vmalcp_handler(c->pool, static_cast<int64_t>(count > 0 ? count : 1) * sizeof(wobitem), 0x2006));
+        auto* items = poolget<wobitem>(c->pool, count > 0 ? count : 1, poolflag::zeroed);
         if (!items) {
             xmemmsg(static_cast<int64_t>(count) * sizeof(wobitem));
             return RC_NOMEM;

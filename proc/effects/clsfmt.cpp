@@ -25,18 +25,18 @@ fmtrec* zhvnfmt(dshandle ds, const int32_t* vars, int nvars, int nsets, int* sta
         k->pooldestroy(pool);
         return nullptr;
     };
-    auto* r = poolget<fmtrec>(pool, 1);
+    auto* r = poolget<fmtrec>(pool, 1, poolflag::zeroed_marked);
     if (!r) return fail(FMT_NOMEM);
     r->pool = pool;
     r->ds = ds;
     r->nsets = nsets;
     r->nvars = nvars;
-    r->type = poolget<int32_t>(pool, nvars);
-    r->fmtw = poolget<int32_t>(pool, nvars);
-    r->fw = poolget<int32_t>(pool, nvars);
-    r->fd = poolget<int32_t>(pool, nvars);
-    r->varnum = poolget<int32_t>(pool, nvars);
-    r->sets = poolget<fmtset>(pool, nsets);
+    r->type = poolget<int32_t>(pool, nvars, poolflag::zeroed_marked);
+    r->fmtw = poolget<int32_t>(pool, nvars, poolflag::zeroed_marked);
+    r->fw = poolget<int32_t>(pool, nvars, poolflag::zeroed_marked);
+    r->fd = poolget<int32_t>(pool, nvars, poolflag::zeroed_marked);
+    r->varnum = poolget<int32_t>(pool, nvars, poolflag::zeroed_marked);
+    r->sets = poolget<fmtset>(pool, nsets, poolflag::zeroed_marked);
     if (!r->type || !r->fmtw || !r->fw || !r->fd || !r->varnum || !r->sets) return fail(FMT_NOMEM);
     r->enc = k->encoding();
     if (!r->enc) return fail(FMT_NOENC);
@@ -61,7 +61,7 @@ fmtrec* zhvnfmt(dshandle ds, const int32_t* vars, int nvars, int nsets, int* sta
     for (int s = 0; s < nsets; ++s) {
         fmtset& set = r->sets[s];
         set.rec = r;
-        set.handles = poolget<kfmthandle*>(pool, nvars);
+        set.handles = poolget<kfmthandle*>(pool, nvars, poolflag::zeroed_marked);
         if (!set.handles) return fail(FMT_NOMEM);
         for (int i = 0; i < nvars; ++i) {
             set.handles[i] = r->ext->xfrfilet(ds, r->varnum[i], r->fmtw[i]);
@@ -71,9 +71,9 @@ fmtrec* zhvnfmt(dshandle ds, const int32_t* vars, int nvars, int nsets, int* sta
                 return nullptr;
             }
         }
-        set.value = static_cast<char*>(vmalcp_handler(pool, r->maxraw + r->maxfmt + 8, 0x3006));
-        set.work = static_cast<char*>(vmalcp_handler(pool, 4 * r->maxfmt, 0x3006));
-        if (anychar) set.work2 = static_cast<char*>(vmalcp_handler(pool, 4 * std::max(r->maxraw, r->maxfmt), 0x3006));
+        set.value = static_cast<char*>(poolbytes(pool, r->maxraw + r->maxfmt + 8, poolflag::zeroed_marked));
+        set.work = static_cast<char*>(poolbytes(pool, 4 * r->maxfmt, poolflag::zeroed_marked));
+        if (anychar) set.work2 = static_cast<char*>(poolbytes(pool, 4 * std::max(r->maxraw, r->maxfmt), poolflag::zeroed_marked));
         if (!set.value || !set.work || (anychar && !set.work2)) {
             zhvnftrm(&r);
             *status = FMT_NOMEM;

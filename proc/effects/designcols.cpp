@@ -270,12 +270,12 @@ int zlevscp(levctl* ctl, double w, const double* extra, int32_t nextra, double* 
         }
         return 1;
     }
-    auto* row = static_cast<double*>(vmalcp_handler(ctl->ldata->ldpool, 8LL * std::max(n, 1), 0x3004));
+    auto* row = static_cast<double*>(poolbytes(ctl->ldata->ldpool, 8LL * std::max(n, 1), poolflag::raw_marked));
     if (!row) return 0;
     zlevrgx(ctl, nullptr, nullptr, row);
     for (int r = 0; r < nextra; ++r) row[ls->ncols + r] = extra[r];
     const int rc = zscp(row, n, w, xpx);
-    vmfree_handler(ctl->ldata->ldpool, row, -1, 4);
+    poolput(ctl->ldata->ldpool, row);
     return rc;
 }
 
@@ -355,13 +355,13 @@ int zlevLenLevelLabel(const levstate* ls, int32_t k, const int32_t* comb) {
 }
 
 int zlevMapEftLevInverse(levstate* ls, poolobj* pool, int32_t*** maps) {
-    *maps = ls->nefstmt > 0 ? poolget<int32_t*>(pool, ls->nefstmt) : nullptr;
+    *maps = ls->nefstmt > 0 ? poolget<int32_t*>(pool, ls->nefstmt, poolflag::zeroed_marked) : nullptr;
     if (ls->nefstmt > 0 && !*maps) return RC_NOMEM;
     for (int i = 0; i < ls->nefstmt; ++i) {
         const efrec* r = &ls->efstmt[i];
         if (r->kind != EF_MULTI || r->ncols < 1) continue;
         // per column, per member: the member's level that maps there, -1 where none
-        int32_t* m = poolget<int32_t>(pool, static_cast<int64_t>(r->ncols) * std::max(r->ncls, 1));
+        int32_t* m = poolget<int32_t>(pool, static_cast<int64_t>(r->ncols) * std::max(r->ncls, 1), poolflag::zeroed_marked);
         if (!m) return RC_NOMEM;
         for (int64_t q = 0; q < static_cast<int64_t>(r->ncols) * std::max(r->ncls, 1); ++q) m[q] = -1;
         for (int k = 0; k < r->ncls; ++k) {

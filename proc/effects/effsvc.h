@@ -18,17 +18,10 @@ inline const kernelinst* qxkernel() {
 // The host anchor's pool (parse-time records, the thread control).
 inline poolobj* effpool() { return v_global_gcb_anchor->effpool; }
 
-// n cleared objects of type T from pool; null when the pool refuses (or n < 1).
-template <class T>
-inline T* poolget(poolobj* pool, int64_t n) {
-    if (!pool || n < 1) return nullptr;
-    return static_cast<T*>(vmalcp_handler(pool, n * static_cast<int64_t>(sizeof(T)), 0x3006));
-}
-
 // A copy of len bytes of text with a NUL behind it.
 inline char* pooltext(poolobj* pool, const char* s, int len) {
     if (len < 0) len = 0;
-    char* p = static_cast<char*>(vmalcp_handler(pool, len + 1, 0x3004));
+    char* p = poolget<char>(pool, len + 1, poolflag::raw_marked);
     if (!p) return nullptr;
     if (len) std::memcpy(p, s, static_cast<size_t>(len));
     p[len] = '\0';

@@ -64,7 +64,7 @@ int multimember(levctl* ctl, efrec* r) {
     for (int k = 0; k < r->ncls; ++k) {
         const levclass* c = &ls->classv[r->clsix[k]];
         for (int lv = 0; lv < c->nlev; ++lv) {
-            if (!spare) spare = static_cast<mmnode*>(vmalcp_handler(tmp, nodesize, 0x3006));
+            if (!spare) spare = static_cast<mmnode*>(poolbytes(tmp, nodesize, poolflag::zeroed_marked));
             if (!spare) {
                 xmpoold(tmp);
                 return RC_NOMEM;
@@ -77,10 +77,10 @@ int multimember(levctl* ctl, efrec* r) {
     int n = 0;
     for (void* p = zavl_first_node(&root); p; p = zavl_next_node(p)) ++n;
     r->ncols = n;
-    r->collabels = poolget<char*>(pool, std::max(n, 1));
-    r->lablens = poolget<int32_t>(pool, std::max(n, 1));
-    r->levmap = poolget<int32_t*>(pool, std::max(r->ncls, 1));
-    r->values = poolget<double>(pool, std::max(n, 1));
+    r->collabels = poolget<char*>(pool, std::max(n, 1), poolflag::zeroed_marked);
+    r->lablens = poolget<int32_t>(pool, std::max(n, 1), poolflag::zeroed_marked);
+    r->levmap = poolget<int32_t*>(pool, std::max(r->ncls, 1), poolflag::zeroed_marked);
+    r->values = poolget<double>(pool, std::max(n, 1), poolflag::zeroed_marked);
     if (!r->collabels || !r->lablens || !r->levmap || !r->values) {
         xmpoold(tmp);
         return RC_NOMEM;
@@ -103,7 +103,7 @@ int multimember(levctl* ctl, efrec* r) {
     std::vector<char> key(static_cast<size_t>(L));
     for (int k = 0; k < r->ncls; ++k) {
         const levclass* c = &ls->classv[r->clsix[k]];
-        r->levmap[k] = poolget<int32_t>(pool, std::max(c->nlev, 1));
+        r->levmap[k] = poolget<int32_t>(pool, std::max(c->nlev, 1), poolflag::zeroed_marked);
         if (!r->levmap[k]) {
             xmpoold(tmp);
             return RC_NOMEM;
@@ -174,10 +174,10 @@ int zlevSortForPercentiles(levctl* ctl, pctblock* pb) {
         any = r->ncont > 0 || any;
     }
     if (!any) return 0;
-    pb->pos = poolget<int32_t>(pool, ls->ncontv);
-    pb->vars = poolget<int32_t>(pool, ls->ncontv);
-    pb->unsorted = poolget<xchandle>(pool, ls->ncontv);
-    pb->sorted = poolget<xchandle>(pool, ls->ncontv);
+    pb->pos = poolget<int32_t>(pool, ls->ncontv, poolflag::zeroed_marked);
+    pb->vars = poolget<int32_t>(pool, ls->ncontv, poolflag::zeroed_marked);
+    pb->unsorted = poolget<xchandle>(pool, ls->ncontv, poolflag::zeroed_marked);
+    pb->sorted = poolget<xchandle>(pool, ls->ncontv, poolflag::zeroed_marked);
     if (!pb->pos || !pb->vars || !pb->unsorted || !pb->sorted) {
         xmemmsg(32LL * ls->ncontv);
         return RC_NOMEM;
@@ -220,7 +220,7 @@ int zlevSortForPercentiles(levctl* ctl, pctblock* pb) {
     // each file sorted by its leading double
     const int64_t n = static_cast<int64_t>(pb->nobs);
     const int64_t cap = std::max<int64_t>(1, std::min<int64_t>(n, 10000));
-    void* work = vmalcp_handler(pool, cap * pb->reclen, 0x3004);
+    void* work = poolbytes(pool, cap * pb->reclen, poolflag::raw_marked);
     for (int q = 0; q < pb->nvars; ++q) {
         xcpoint(pb->unsorted[q], 0);
         xcpoint(pb->sorted[q], 0);
@@ -247,7 +247,7 @@ int zlevSortForPercentiles(levctl* ctl, pctblock* pb) {
             return RC_READ;
         }
     }
-    if (work) vmfree_handler(pool, work, -1, 4);
+    if (work) poolput(pool, work);
     return 0;
 }
 
@@ -322,7 +322,7 @@ int zlevefti(levctl* ctl) {
                 for (int k = 0; k < r->ncls; ++k) n += ls->classv[r->clsix[k]].nlev - ((ls->lsflags & LS_CODED) ? 1 : 0);
                 r->ncols = n;
                 r->buflen = n;
-                r->values = poolget<double>(pool, std::max(n, 1));
+                r->values = poolget<double>(pool, std::max(n, 1), poolflag::zeroed_marked);
                 if (!r->values) result = RC_NOMEM;
                 break;
             }
@@ -339,7 +339,7 @@ int zlevefti(levctl* ctl) {
                 }
                 const int total = r->ncols;
                 r->buflen = total;
-                r->values = poolget<double>(pool, std::max(total, 1));
+                r->values = poolget<double>(pool, std::max(total, 1), poolflag::zeroed_marked);
                 if (!r->values) {
                     result = RC_NOMEM;
                     break;
@@ -361,7 +361,7 @@ int zlevefti(levctl* ctl) {
                 if (result != 0) break;
                 const int terms = r->poly->nterms;
                 r->buflen = terms;
-                r->values = poolget<double>(pool, std::max(terms, 1));
+                r->values = poolget<double>(pool, std::max(terms, 1), poolflag::zeroed_marked);
                 if (!r->values) {
                     result = RC_NOMEM;
                     break;

@@ -138,13 +138,13 @@ int zlevParsePoly(int32_t nvars, polydesc* p, poolobj* pool, const stmtrec* st) 
     p->maxpower = static_cast<int32_t>(num(st, EFS_MAXPOWER, d));
     const polyterms pt = allterms(nvars, d);
     p->nfull = static_cast<int32_t>(pt.terms.size());
-    p->degcount = poolget<int32_t>(pool, d);
-    p->degbounds = poolget<int32_t>(pool, d + 1);
-    p->startidx = poolget<int32_t>(pool, static_cast<int64_t>(d) * std::max(nvars, 1));
+    p->degcount = poolget<int32_t>(pool, d, poolflag::zeroed_marked);
+    p->degbounds = poolget<int32_t>(pool, d + 1, poolflag::zeroed_marked);
+    p->startidx = poolget<int32_t>(pool, static_cast<int64_t>(d) * std::max(nvars, 1), poolflag::zeroed_marked);
     int64_t nv = 0;
     for (const auto& t : pt.terms) nv += static_cast<int64_t>(t.size());
-    p->termvars = poolget<int32_t>(pool, std::max<int64_t>(nv, 1));
-    p->work = poolget<double>(pool, std::max(nvars, 1));
+    p->termvars = poolget<int32_t>(pool, std::max<int64_t>(nv, 1), poolflag::zeroed_marked);
+    p->work = poolget<double>(pool, std::max(nvars, 1), poolflag::zeroed_marked);
     if (!p->degcount || !p->degbounds || !p->startidx || !p->termvars || !p->work) return RC_NOMEM;
     for (int k = 0; k <= d; ++k) p->degbounds[k] = pt.bounds[static_cast<size_t>(k)];
     for (int k = 1; k <= d; ++k) p->degcount[k - 1] = zlevBinCoef(nvars + k - 1, k);
@@ -157,8 +157,8 @@ int zlevParsePoly(int32_t nvars, polydesc* p, poolobj* pool, const stmtrec* st) 
         std::vector<int32_t> keep;
         for (size_t t = 0; t < pt.terms.size(); ++t)
             if (maxrun(pt.terms[t]) <= p->maxpower) keep.push_back(static_cast<int32_t>(t));
-        p->keep = poolget<int32_t>(pool, std::max<int64_t>(1, static_cast<int64_t>(keep.size())));
-        p->fullbuf = poolget<double>(pool, std::max(p->nfull, 1));
+        p->keep = poolget<int32_t>(pool, std::max<int64_t>(1, static_cast<int64_t>(keep.size())), poolflag::zeroed_marked);
+        p->fullbuf = poolget<double>(pool, std::max(p->nfull, 1), poolflag::zeroed_marked);
         if (!p->keep || !p->fullbuf) return RC_NOMEM;
         std::copy(keep.begin(), keep.end(), p->keep);
         p->nterms = static_cast<int32_t>(keep.size());
@@ -172,8 +172,8 @@ int zlevParsePoly(int32_t nvars, polydesc* p, poolobj* pool, const stmtrec* st) 
     if (ask && !forbid) {
         p->stdmode = static_cast<uint8_t>(num(st, EFS_STDMETHOD, 3));
         p->stdsource = static_cast<uint8_t>(num(st, EFS_STDSOURCE, 1));
-        if (p->stdmode == 1 || p->stdmode == 3) p->centres = poolget<double>(pool, std::max(nvars, 1));
-        if (p->stdmode == 2 || p->stdmode == 3) p->scales = poolget<double>(pool, std::max(nvars, 1));
+        if (p->stdmode == 1 || p->stdmode == 3) p->centres = poolget<double>(pool, std::max(nvars, 1), poolflag::zeroed_marked);
+        if (p->stdmode == 2 || p->stdmode == 3) p->scales = poolget<double>(pool, std::max(nvars, 1), poolflag::zeroed_marked);
         for (int k = 0; k < nvars; ++k) {
             if (p->centres) p->centres[k] = 0.0;
             if (p->scales) p->scales[k] = 1.0;
@@ -344,7 +344,7 @@ int zlevParseSpline(levstate* ls, splinedesc* s, const stmtrec* st, poolobj* poo
             const std::vector<double> m2 = numlist(st, EFS_METHOD2);
             s->pow2a = m2.size() > 0 ? static_cast<int32_t>(m2[0]) : 0;
             s->pow2b = m2.size() > 1 ? static_cast<int32_t>(m2[1]) : 7;
-            s->pow2 = poolget<int32_t>(pool, 1);
+            s->pow2 = poolget<int32_t>(pool, 1, poolflag::zeroed_marked);
             if (!s->pow2) return RC_NOMEM;
             s->pow2[0] = s->pow2a;
             break;
@@ -354,14 +354,14 @@ int zlevParseSpline(levstate* ls, splinedesc* s, const stmtrec* st, poolobj* poo
         case 6: {
             const std::vector<double> k = numlist(st, EFS_KNOTS);
             s->nlisted = static_cast<int32_t>(k.size());
-            s->listed = poolget<double>(pool, std::max<int64_t>(1, static_cast<int64_t>(k.size())));
+            s->listed = poolget<double>(pool, std::max<int64_t>(1, static_cast<int64_t>(k.size())), poolflag::zeroed_marked);
             if (!s->listed) return RC_NOMEM;
             std::copy(k.begin(), k.end(), s->listed);
             zlevQSort(s->listed, s->nlisted);
             if (zlevRepeatedKnotCheck(s)) raise(ls, 4);
             if (s->knotmethod == 6 && s->basis == 1 && s->nlisted < 2 * s->degree) {
                 xpmlog(174, 61);
-                raise(ls, 1012);
+                raise(ls, RC_SETUP);
                 return 1;
             }
             break;
@@ -385,7 +385,7 @@ int zlevProcessEffectStatements(levstate* ls, dshandle ds, int32_t** efstlist) {
     poolobj* pool = effpool();
     xpmlog(174, 34);
     const int ns = static_cast<int>(stmts.size());
-    int32_t* list = poolget<int32_t>(pool, 2 * ns);
+    int32_t* list = poolget<int32_t>(pool, 2 * ns, poolflag::zeroed_marked);
     if (!list) return RC_NOMEM;
 
     // per statement: members and settings, checked; then the count of its constructed effects
@@ -407,7 +407,7 @@ int zlevProcessEffectStatements(levstate* ls, dshandle ds, int32_t** efstlist) {
         std::vector<int32_t> vars = varlist(st, EFS_VARS);
         if (vars.empty()) {
             xpmlog(174, 67, txtarg(p.name.data(), static_cast<int>(p.name.size())));
-            raise(ls, 3000);
+            raise(ls, RC_EFFECTS);
             status = 1;
             continue;
         }
@@ -419,7 +419,7 @@ int zlevProcessEffectStatements(levstate* ls, dshandle ds, int32_t** efstlist) {
                         const std::string nm = varname(ds, copy[i]);
                         xpmlog(174, 25, txtarg(nm.data(), static_cast<int>(nm.size())));
                     }
-                raise(ls, 1012);
+                raise(ls, RC_SETUP);
                 status = 1;
             }
             return index;
@@ -433,7 +433,7 @@ int zlevProcessEffectStatements(levstate* ls, dshandle ds, int32_t** efstlist) {
                             const std::string nm = varname(ds, -v);
                             xpmlog(174, 24, txtarg(nm.data(), static_cast<int>(nm.size())));
                         }
-                    raise(ls, 1012);
+                    raise(ls, RC_SETUP);
                     status = 1;
                     break;
                 }
@@ -458,19 +458,19 @@ int zlevProcessEffectStatements(levstate* ls, dshandle ds, int32_t** efstlist) {
                 if (zlevIsOnClassList(ls, static_cast<int>(vars.size()), vars.data())) {
                     if (p.kind == EF_POLY) xpmlog(174, 69);
                     else xpmlog(174, 23, txtarg(p.name.data(), static_cast<int>(p.name.size())));
-                    raise(ls, 1012);
+                    raise(ls, RC_SETUP);
                     status = 1;
                     break;
                 }
                 p.cont = addcont(vars);
                 if (p.kind == EF_SPLINE) {
-                    p.spline = poolget<splinedesc>(pool, 1);
+                    p.spline = poolget<splinedesc>(pool, 1, poolflag::zeroed_marked);
                     if (!p.spline) return RC_NOMEM;
                     splinedesc probe{};
                     if (zlevPartialParseSpline(ls, &probe, st, static_cast<int32_t>(vars.size()))) {
                         xpmlog(174, 34);
                         xpmlog(174, 73, txtarg(p.name.data(), static_cast<int>(p.name.size())));
-                        raise(ls, 1012);
+                        raise(ls, RC_SETUP);
                         status = 1;
                         break;
                     }
@@ -480,7 +480,7 @@ int zlevProcessEffectStatements(levstate* ls, dshandle ds, int32_t** efstlist) {
                     }
                     if (p.spline->separate) p.pieces = std::max(1, zlevSplineCols(p.spline) * static_cast<int>(vars.size()));
                 } else {
-                    p.poly = poolget<polydesc>(pool, 1);
+                    p.poly = poolget<polydesc>(pool, 1, poolflag::zeroed_marked);
                     if (!p.poly) return RC_NOMEM;
                     if (int rc = zlevParsePoly(static_cast<int32_t>(vars.size()), p.poly, pool, st)) return rc;
                     p.pieces = p.poly->collection ? 1 : std::max(1, static_cast<int>(p.poly->nterms));
@@ -489,7 +489,7 @@ int zlevProcessEffectStatements(levstate* ls, dshandle ds, int32_t** efstlist) {
             }
             default:
                 xpmlog(174, 23, txtarg(p.name.data(), static_cast<int>(p.name.size())));
-                raise(ls, 1012);
+                raise(ls, RC_SETUP);
                 status = 1;
         }
     }
@@ -502,7 +502,7 @@ int zlevProcessEffectStatements(levstate* ls, dshandle ds, int32_t** efstlist) {
         list[2 * q + 1] = ps[static_cast<size_t>(q)].pieces;
         total += ps[static_cast<size_t>(q)].pieces;
     }
-    ls->efstmt = poolget<efrec>(pool, total);
+    ls->efstmt = poolget<efrec>(pool, total, poolflag::zeroed_marked);
     if (!ls->efstmt) return RC_NOMEM;
     ls->nefstmt = total;
     std::vector<uint8_t> momentvars[2];
@@ -521,8 +521,8 @@ int zlevProcessEffectStatements(levstate* ls, dshandle ds, int32_t** efstlist) {
             r->namelen = static_cast<int32_t>(p.name.size());
             r->ncls = static_cast<int32_t>(p.cls.size());
             r->ncont = static_cast<int32_t>(p.cont.size());
-            r->clsix = poolget<int32_t>(pool, std::max(r->ncls, 1));
-            r->contix = poolget<int32_t>(pool, std::max(r->ncont, 1));
+            r->clsix = poolget<int32_t>(pool, std::max(r->ncls, 1), poolflag::zeroed_marked);
+            r->contix = poolget<int32_t>(pool, std::max(r->ncont, 1), poolflag::zeroed_marked);
             if (!r->name || !r->clsix || !r->contix) return RC_NOMEM;
             std::copy(p.cls.begin(), p.cls.end(), r->clsix);
             std::copy(p.cont.begin(), p.cont.end(), r->contix);
@@ -561,8 +561,8 @@ int zlevProcessEffectStatements(levstate* ls, dshandle ds, int32_t** efstlist) {
             for (int k = 0; k < p.pieces; ++k) labels[static_cast<size_t>(k)] = std::string(polylabels[static_cast<size_t>(k)]);
         } else if (p.poly) {
             // a collection: one label per term for the columns
-            base->collabels = poolget<char*>(pool, std::max(p.poly->nterms, 1));
-            base->lablens = poolget<int32_t>(pool, std::max(p.poly->nterms, 1));
+            base->collabels = poolget<char*>(pool, std::max(p.poly->nterms, 1), poolflag::zeroed_marked);
+            base->lablens = poolget<int32_t>(pool, std::max(p.poly->nterms, 1), poolflag::zeroed_marked);
             if (!base->collabels || !base->lablens) return RC_NOMEM;
             if (int rc = zlevPolyLabel(ls, base, p.poly, p.name.data(), static_cast<int>(p.name.size()), base->collabels,
                                        base->lablens, &base->maxlab, pool))
@@ -584,12 +584,12 @@ int zlevProcessEffectStatements(levstate* ls, dshandle ds, int32_t** efstlist) {
         for (int j = 0; j < ls->ncontv; ++j)
             if (momentvars[b][static_cast<size_t>(j)]) vars.push_back(j);
         if (vars.empty()) continue;
-        auto* mb = poolget<levmoments>(pool, 1);
+        auto* mb = poolget<levmoments>(pool, 1, poolflag::zeroed_marked);
         if (!mb) return RC_NOMEM;
         mb->nvars = static_cast<int32_t>(vars.size());
-        mb->vars = poolget<int32_t>(pool, mb->nvars);
-        mb->sums = poolget<double>(pool, ls->ncontv);
-        mb->sumsq = poolget<double>(pool, ls->ncontv);
+        mb->vars = poolget<int32_t>(pool, mb->nvars, poolflag::zeroed_marked);
+        mb->sums = poolget<double>(pool, ls->ncontv, poolflag::zeroed_marked);
+        mb->sumsq = poolget<double>(pool, ls->ncontv, poolflag::zeroed_marked);
         if (!mb->vars || !mb->sums || !mb->sumsq) return RC_NOMEM;
         std::copy(vars.begin(), vars.end(), mb->vars);
         (b == 0 ? ls->usedcont : ls->usedcls) = mb;

@@ -39,7 +39,7 @@ int32_t positions(const levctl* ctl) {
 size_t packed(int64_t n) { return static_cast<size_t>(n * (n + 1) / 2); }
 
 double* newpacked(levctl* ctl, int64_t n) {
-    return poolget<double>(ctl->ldata->ldpool, std::max<int64_t>(1, static_cast<int64_t>(packed(n))));
+    return poolget<double>(ctl->ldata->ldpool, std::max<int64_t>(1, static_cast<int64_t>(packed(n))), poolflag::zeroed_marked);
 }
 
 // One row of the default design from the effects' cells (positions through map, or columns).
@@ -79,7 +79,7 @@ levfitrec* findrec(levctl* ctl, int32_t kind) {
 }
 
 levfitrec* addrec(levctl* ctl, int32_t kind, void* data) {
-    auto* r = poolget<levfitrec>(ctl->ldata->ldpool, 1);
+    auto* r = poolget<levfitrec>(ctl->ldata->ldpool, 1, poolflag::zeroed_marked);
     if (!r) return nullptr;
     r->kind = kind;
     r->data = data;
@@ -91,9 +91,9 @@ levfitrec* addrec(levctl* ctl, int32_t kind, void* data) {
 
 void FreeStuffData(levctl* ctl, levfitrec* r) {
     poolobj* pool = ctl->ldata->ldpool;
-    if (r->data) vmfree_handler(pool, r->data, -1, 4);
+    if (r->data) poolput(pool, r->data);
     for (double*& x : r->extra)
-        if (x) vmfree_handler(pool, x, -1, 4), x = nullptr;
+        if (x) poolput(pool, x), x = nullptr;
     r->data = nullptr;
 }
 
@@ -117,7 +117,7 @@ double* swept(levctl* ctl, bool keeprecord, levfitrec* rec) {
         zlevswp(a, k, N, status.data(), work.data(), tol, record);
     }
     if (keeprecord) {
-        rec->extra[1] = poolget<double>(ctl->ldata->ldpool, std::max(N, 1));
+        rec->extra[1] = poolget<double>(ctl->ldata->ldpool, std::max(N, 1), poolflag::zeroed_marked);
         if (rec->extra[1])
             for (int k = 0; k < N; ++k) rec->extra[1][k] = status[static_cast<size_t>(k)] == '1' ? 1.0 : 0.0;
     }
@@ -133,7 +133,7 @@ double* GetXpX(levctl* ctl) {
     if (!a) return nullptr;
     double* dense = nullptr;
     if (ls->lsflags & LS_CODED) {
-        dense = static_cast<double*>(vmalcp_handler(effpool(), 8LL * std::max(ls->ncols + ctl->nresp, 1), 0x3006));
+        dense = static_cast<double*>(poolbytes(effpool(), 8LL * std::max(ls->ncols + ctl->nresp, 1), poolflag::zeroed_marked));
         if (!dense) return nullptr;
     }
     ctl->fitblk.rows = 0;
@@ -149,7 +149,7 @@ double* GetXpX(levctl* ctl) {
                 xpx1cells(ctl, w, a, ctl->fitblk.colmap, P);
             }
         }
-    if (dense) vmfree_handler(effpool(), dense, -1, 4);
+    if (dense) poolput(effpool(), dense);
     return a;
 }
 
@@ -168,7 +168,7 @@ double* GetBeta(levctl* ctl) {
     const double* s = static_cast<const double*>(zlevfit(ctl, FIT_SWEPT));
     if (!s) return nullptr;
     const int32_t P = positions(ctl), nr = ctl->nresp;
-    double* b = poolget<double>(ctl->ldata->ldpool, std::max<int64_t>(1, static_cast<int64_t>(P) * nr));
+    double* b = poolget<double>(ctl->ldata->ldpool, std::max<int64_t>(1, static_cast<int64_t>(P) * nr), poolflag::zeroed_marked);
     if (!b) return nullptr;
     for (int r = 0; r < nr; ++r)
         for (int j = 0; j < P; ++j) b[static_cast<size_t>(r) * P + j] = s[zisub(P + r, j)];
@@ -239,7 +239,7 @@ levtest* Test(levctl* ctl, const levhypo* h, int m, const char* letters) {
     poolobj* pool = ctl->ldata->ldpool;
     const int32_t P = positions(ctl), k = h->k;
     const int nr = m < 0 ? ctl->nresp : 1;
-    auto* t = poolget<levtest>(pool, 1);
+    auto* t = poolget<levtest>(pool, 1, poolflag::zeroed_marked);
     if (!t) return nullptr;
     // V = L G L' with G the design block of the swept crossproducts
     std::vector<double> G(packed(P) + 1), V(packed(k) + 1), work(static_cast<size_t>(std::max({P, k, 1})));
@@ -248,7 +248,7 @@ levtest* Test(levctl* ctl, const levhypo* h, int m, const char* letters) {
     zqform(G.data(), P, h->L, k, V.data(), work.data(), 0);
     const std::string want(letters ? letters : "");
     if (want.find('v') != std::string::npos) {
-        t->cov = poolget<double>(pool, static_cast<int64_t>(packed(k)));
+        t->cov = poolget<double>(pool, static_cast<int64_t>(packed(k)), poolflag::zeroed_marked);
         if (t->cov) std::memcpy(t->cov, V.data(), sizeof(double) * packed(k));
     }
     std::vector<char> status(static_cast<size_t>(k), '0');
@@ -263,7 +263,7 @@ levtest* Test(levctl* ctl, const levhypo* h, int m, const char* letters) {
     }
     if (want.find('d') != std::string::npos) t->df = static_cast<int32_t>(std::count(status.begin(), status.end(), '1'));
     if (want.find('s') != std::string::npos) {
-        t->ss = poolget<double>(pool, static_cast<int64_t>(packed(nr)));
+        t->ss = poolget<double>(pool, static_cast<int64_t>(packed(nr)), poolflag::zeroed_marked);
         // the swept pivots of V hold V^-1 (those not swept are dropped from the form)
         std::vector<double> Vi(packed(k) + 1, 0.0);
         for (int i = 0; i < k; ++i)
@@ -273,7 +273,7 @@ levtest* Test(levctl* ctl, const levhypo* h, int m, const char* letters) {
         t->nelem = static_cast<int32_t>(packed(nr));
     }
     if (want.find('e') != std::string::npos) {
-        t->est = poolget<double>(pool, static_cast<int64_t>(k) * nr);
+        t->est = poolget<double>(pool, static_cast<int64_t>(k) * nr, poolflag::zeroed_marked);
         if (t->est)
             for (int i = 0; i < k; ++i)
                 for (int r = 0; r < nr; ++r) t->est[static_cast<size_t>(i) * nr + r] = lb[static_cast<size_t>(r) * k + i];

@@ -74,7 +74,7 @@ levtextslot* hashslot(levtexthash* t, const char* text, int len, uint64_t h) {
 
 bool hashgrow(poolobj* pool, levtexthash* t) {
     const uint32_t n = (t->mask + 1) * 2;
-    auto* fresh = poolget<levtextslot>(pool, n);
+    auto* fresh = poolget<levtextslot>(pool, n, poolflag::zeroed_marked);
     if (!fresh) return false;
     const levtextslot* old = t->slots;
     const uint32_t oldn = t->mask + 1;
@@ -146,7 +146,7 @@ int defaultvals(levwork* w, levstate* ls) {
 levwork* zlevini(dshandle dsh, levstate* ls) {
     poolobj* pool = xmpoolc(0, 1024, 4102);
     if (!pool) return nullptr;
-    auto* w = poolget<levwork>(pool, 1);
+    auto* w = poolget<levwork>(pool, 1, poolflag::zeroed_marked);
     if (!w) {
         xmpoold(pool);
         return nullptr;
@@ -171,7 +171,7 @@ levwork* zlevini(dshandle dsh, levstate* ls) {
     bool ok = true;
     auto get = [&](auto*& p, int64_t n) {
         using T = std::remove_reference_t<decltype(*p)>;
-        p = n > 0 ? poolget<T>(pool, n) : nullptr;
+        p = n > 0 ? poolget<T>(pool, n, poolflag::zeroed_marked) : nullptr;
         if (n > 0 && !p) ok = false;
     };
     get(w->lwcount, nc);
@@ -198,7 +198,7 @@ levwork* zlevini(dshandle dsh, levstate* ls) {
     for (int i = 0; i < nc; ++i) {
         const levclass* c = &ls->classv[i];
         w->lwactive[i] = 1;
-        w->lwfmt[i] = static_cast<char*>(vmalcp_handler(pool, c->fmtlen + 1, 0x3004));
+        w->lwfmt[i] = static_cast<char*>(poolbytes(pool, c->fmtlen + 1, poolflag::raw_marked));
         if (!w->lwfmt[i]) ok = false;
         else std::memset(w->lwfmt[i], ' ', static_cast<size_t>(c->fmtlen));
         if (c->varinfo && c->varinfo->d.type == 1) {
@@ -207,13 +207,13 @@ levwork* zlevini(dshandle dsh, levstate* ls) {
             levrawtext& r = w->lwchrraw[b];
             w->lwchrix[b++] = i;
             r.len = c->varinfo ? std::max<int32_t>(1, c->varinfo->d.length) : 1;
-            r.buf = static_cast<char*>(vmalcp_handler(pool, r.len + 1, 0x3004));
+            r.buf = static_cast<char*>(poolbytes(pool, r.len + 1, poolflag::raw_marked));
             if (!r.buf) ok = false;
             else std::memset(r.buf, ' ', static_cast<size_t>(r.len));
         }
         levtexthash& h = w->lwhash[i];
         h.mask = 63;
-        h.slots = poolget<levtextslot>(pool, 64);
+        h.slots = poolget<levtextslot>(pool, 64, poolflag::zeroed_marked);
         if (!h.slots) ok = false;
     }
     if (!ok) {
@@ -238,7 +238,7 @@ int levnoteone(levwork* w, levstate* ls, int i, const char* text, double raw, co
     if (!nd) {
         nd = w->lwspare;
         if (!nd) {
-            nd = static_cast<levnode*>(vmalcp_handler(w->lwpool, w->lwnodesz, 0x3006));
+            nd = static_cast<levnode*>(poolbytes(w->lwpool, w->lwnodesz, poolflag::zeroed_marked));
             if (!nd) return 1;
         }
         std::memcpy(nd->text, text, static_cast<size_t>(fl));
@@ -248,7 +248,7 @@ int levnoteone(levwork* w, levstate* ls, int i, const char* text, double raw, co
             w->lwspare = nullptr;
             nd->raw = raw;
             if (rawtext) {
-                nd->rawtext = static_cast<char*>(vmalcp_handler(w->lwpool, rawlen + 1, 0x3004));
+                nd->rawtext = static_cast<char*>(poolbytes(w->lwpool, rawlen + 1, poolflag::raw_marked));
                 if (!nd->rawtext) return 1;
                 std::memcpy(nd->rawtext, rawtext, static_cast<size_t>(rawlen));
                 nd->rawlen = rawlen;
@@ -416,11 +416,11 @@ int zlevlls(poolobj* pool, levwork* w, levstate* ls, int i) {
     const int n = static_cast<int>(nodes.size());
     const int fl = c->fmtlen;
     c->nlev = n;
-    c->levels = poolget<char*>(pool, n);
-    c->srtlev = poolget<char*>(pool, n);
-    c->srtidx = poolget<int32_t>(pool, n);
-    c->levval = poolget<levvalue>(pool, n);
-    char* texts = n > 0 ? static_cast<char*>(vmalcp_handler(pool, static_cast<int64_t>(n) * (fl + 1), 0x3004)) : nullptr;
+    c->levels = poolget<char*>(pool, n, poolflag::zeroed_marked);
+    c->srtlev = poolget<char*>(pool, n, poolflag::zeroed_marked);
+    c->srtidx = poolget<int32_t>(pool, n, poolflag::zeroed_marked);
+    c->levval = poolget<levvalue>(pool, n, poolflag::zeroed_marked);
+    char* texts = n > 0 ? static_cast<char*>(poolbytes(pool, static_cast<int64_t>(n) * (fl + 1), poolflag::raw_marked)) : nullptr;
     if (n > 0 && (!c->levels || !c->srtlev || !c->srtidx || !c->levval || !texts)) {
         xmemmsg(static_cast<int64_t>(n) * (fl + 40));
         return -RC_NOMEM;

@@ -97,7 +97,7 @@ bool validorder(char k) { return k == 'M' || k == 'F' || k == 'D' || k == 'X' ||
 // orthonormalised and scaled by sqrt(n).
 int buildcodemat(poolobj* pool, levclass* c) {
     const int n = c->nlev, w = n - 1;
-    double* m = poolget<double>(pool, static_cast<int64_t>(n) * w);
+    double* m = poolget<double>(pool, static_cast<int64_t>(n) * w, poolflag::zeroed_marked);
     if (!m) {
         xmemmsg(8LL * n * w);
         return RC_NOMEM;

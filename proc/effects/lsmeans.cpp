@@ -88,7 +88,7 @@ int zlevPrepLevList(levctl* ctl) {
         int64_t room = e->nextra;
         for (int j = 0; j < e->nefref; ++j)
             if (const efrec* r = partrec(e, j)) room += static_cast<int64_t>(r->ncols) * recvalues(r);
-        int32_t* list = poolget<int32_t>(ctl->ldata->ldpool, std::max<int64_t>(room, 1));
+        int32_t* list = poolget<int32_t>(ctl->ldata->ldpool, std::max<int64_t>(room, 1), poolflag::zeroed_marked);
         if (!list) {
             xmemmsg(4 * std::max<int64_t>(room, 1));
             return RC_NOMEM;

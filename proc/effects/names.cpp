@@ -69,7 +69,7 @@ int zlevLevelsNonSing(levstate* ls, poolobj* pool, int n, const int32_t* list) {
         for (int j = 0; j < e->ncls; ++j) P *= std::max(width(j), 0);
         for (int j = e->ncls; j < e->nclsall; ++j) Q *= std::max(width(j), 0);
         const int64_t count = P * Q;
-        e->nscombs = count > 0 ? poolget<int32_t>(pool, count * e->nclsall) : nullptr;
+        e->nscombs = count > 0 ? poolget<int32_t>(pool, count * e->nclsall, poolflag::zeroed_marked) : nullptr;
         if (count > 0 && !e->nscombs) return nomem(4 * count * e->nclsall);
         std::vector<int32_t> nest(static_cast<size_t>(e->nnest)), crossed(static_cast<size_t>(e->ncls));
         int64_t at = 0;
@@ -122,7 +122,7 @@ int zlevLevelsAll(levctl* ctl, int n, const int32_t* list) {
         std::vector<int64_t> t(static_cast<size_t>(m));
         t[static_cast<size_t>(m - 1)] = std::max(e->ncomb, 1);
         for (int j = m - 1; j > 0; --j) t[static_cast<size_t>(j - 1)] = t[static_cast<size_t>(j)] * ls->efstmt[e->efref[j]].ncols;
-        e->usecombs = e->ncol > 0 ? poolget<int32_t>(pool, static_cast<int64_t>(e->ncol) * e->combw) : nullptr;
+        e->usecombs = e->ncol > 0 ? poolget<int32_t>(pool, static_cast<int64_t>(e->ncol) * e->combw, poolflag::zeroed_marked) : nullptr;
         if (e->ncol > 0 && !e->usecombs) return nomem(4LL * e->ncol * e->combw);
         for (int c = 0; c < e->ncol; ++c) {
             int32_t* row = e->usecombs + static_cast<size_t>(c) * e->combw;
@@ -150,7 +150,7 @@ int ParmName(levctl* ctl) {
     }
     std::vector<std::vector<zmnlevel*>> levrecs(static_cast<size_t>(ne + nc));
     auto newlevel = [&](zmnclass* owner) -> zmnlevel* {
-        auto* l = static_cast<zmnlevel*>(vmalcp_handler(tmp, sizeof(zmnlevel), 0x2002));
+        auto* l = poolget<zmnlevel>(tmp, 1, poolflag::zeroed_record);
         if (!l) return nullptr;
         std::memset(l->cls, ' ', 32);
         std::memset(l->label, ' ', 256);
@@ -222,7 +222,7 @@ int ParmName(levctl* ctl) {
     }
     // continuous naming records
     const int nk = ls->ncontv;
-    auto* conts = nk > 0 ? static_cast<zmncont*>(vmalcp_handler(tmp, static_cast<int64_t>(sizeof(zmncont)) * nk, 0x2002)) : nullptr;
+    auto* conts = nk > 0 ? static_cast<zmncont*>(poolbytes(tmp, static_cast<int64_t>(sizeof(zmncont)) * nk, poolflag::zeroed_record)) : nullptr;
     if (nk > 0 && !conts) {
         xmpoold(tmp);
         return nomem(static_cast<int64_t>(sizeof(zmncont)) * nk);
@@ -235,7 +235,7 @@ int ParmName(levctl* ctl) {
     }
     // parameter naming records
     const int np = ls->ncols;
-    auto* parms = np > 0 ? static_cast<zmnparm*>(vmalcp_handler(tmp, static_cast<int64_t>(sizeof(zmnparm)) * np, 0x2002)) : nullptr;
+    auto* parms = np > 0 ? static_cast<zmnparm*>(poolbytes(tmp, static_cast<int64_t>(sizeof(zmnparm)) * np, poolflag::zeroed_record)) : nullptr;
     if (np > 0 && !parms) {
         xmpoold(tmp);
         return nomem(static_cast<int64_t>(sizeof(zmnparm)) * np);
@@ -251,8 +251,8 @@ int ParmName(levctl* ctl) {
                 p->seplen = ls->labseplen;
             }
             const int nl = e->nefref + e->nclsall;
-            p->levels = nl > 0 ? static_cast<zmnlevel**>(vmalcp_handler(tmp, 8LL * nl, 0x2002)) : nullptr;
-            p->conts = e->ncont > 0 ? static_cast<zmncont**>(vmalcp_handler(tmp, 8LL * e->ncont, 0x2002)) : nullptr;
+            p->levels = nl > 0 ? static_cast<zmnlevel**>(poolbytes(tmp, 8LL * nl, poolflag::zeroed_record)) : nullptr;
+            p->conts = e->ncont > 0 ? static_cast<zmncont**>(poolbytes(tmp, 8LL * e->ncont, poolflag::zeroed_record)) : nullptr;
             if ((nl > 0 && !p->levels) || (e->ncont > 0 && !p->conts)) {
                 xmpoold(tmp);
                 return nomem(8LL * (nl + e->ncont));
@@ -278,8 +278,8 @@ int ParmName(levctl* ctl) {
     }
     if (ne + nc > 0) zmnprcl(cls, ne + nc);
     if (np > 0) zmname(parms, np);
-    ls->pnames = np > 0 ? poolget<char*>(ldpool, np) : nullptr;
-    ls->plabels = np > 0 ? poolget<char*>(ldpool, np) : nullptr;
+    ls->pnames = np > 0 ? poolget<char*>(ldpool, np, poolflag::zeroed_marked) : nullptr;
+    ls->plabels = np > 0 ? poolget<char*>(ldpool, np, poolflag::zeroed_marked) : nullptr;
     if (np > 0 && (!ls->pnames || !ls->plabels)) {
         xmpoold(tmp);
         return nomem(16LL * np);
@@ -385,8 +385,8 @@ int zlevParmName(levctl* ctl, int n, const int32_t* list) {
     if (ls->labelmode == 0) return ParmName(ctl);
     poolobj* pool = ctl->ldata->ldpool;
     if (!ls->pnames) {
-        ls->pnames = ls->ncols > 0 ? poolget<char*>(pool, ls->ncols) : nullptr;
-        ls->plabels = ls->ncols > 0 ? poolget<char*>(pool, ls->ncols) : nullptr;
+        ls->pnames = ls->ncols > 0 ? poolget<char*>(pool, ls->ncols, poolflag::zeroed_marked) : nullptr;
+        ls->plabels = ls->ncols > 0 ? poolget<char*>(pool, ls->ncols, poolflag::zeroed_marked) : nullptr;
         if (ls->ncols > 0 && (!ls->pnames || !ls->plabels)) return nomem(16LL * ls->ncols);
     }
     int align = 0;
@@ -418,7 +418,7 @@ int UniqDups(levctl* ctl) {
     const int W = std::min(static_cast<int>(std::floor(std::log10(np + 1.0))) + L + 1, 32);
     void* root[2] = {nullptr, nullptr};
     for (int q = 0; q < np; ++q) {
-        auto* nd = static_cast<dupnode*>(vmalcp_handler(tmp, sizeof(dupnode), 0x2002));
+        auto* nd = poolget<dupnode>(tmp, 1, poolflag::zeroed_record);
         if (!nd) {
             xmpoold(tmp);
             return nomem(sizeof(dupnode));
@@ -493,8 +493,8 @@ int zlevEftVarParmLevName(levstate* ls, poolobj* pool, int32_t k) {
         return 0;
     }
     const int n = static_cast<int>(labels.size());
-    r->collabels = n > 0 ? poolget<char*>(pool, n) : nullptr;
-    r->lablens = n > 0 ? poolget<int32_t>(pool, n) : nullptr;
+    r->collabels = n > 0 ? poolget<char*>(pool, n, poolflag::zeroed_marked) : nullptr;
+    r->lablens = n > 0 ? poolget<int32_t>(pool, n, poolflag::zeroed_marked) : nullptr;
     if (n > 0 && (!r->collabels || !r->lablens)) return nomem(12LL * n);
     r->maxlab = 0;
     for (int i = 0; i < n; ++i) {

@@ -107,20 +107,20 @@ void range(const levstate* ls, const efrec* r, int k, double& lo, double& hi) {
 int store(efrec* r, poolobj* pool, std::vector<std::vector<double>>& all, int cols, int bufn) {
     splinedesc* s = r->spline;
     const int nv = r->ncont;
-    s->knots = poolget<double*>(pool, std::max(nv, 1));
-    s->knotcounts = poolget<int32_t>(pool, std::max(nv, 1));
+    s->knots = poolget<double*>(pool, std::max(nv, 1), poolflag::zeroed_marked);
+    s->knotcounts = poolget<int32_t>(pool, std::max(nv, 1), poolflag::zeroed_marked);
     if (!s->knots || !s->knotcounts) return RC_NOMEM;
     s->totknots = 0;
     for (int k = 0; k < nv; ++k) {
         const auto& kv = all[static_cast<size_t>(k)];
         s->knotcounts[k] = static_cast<int32_t>(kv.size());
         s->totknots += s->knotcounts[k];
-        s->knots[k] = poolget<double>(pool, std::max<int64_t>(1, static_cast<int64_t>(kv.size())));
+        s->knots[k] = poolget<double>(pool, std::max<int64_t>(1, static_cast<int64_t>(kv.size())), poolflag::zeroed_marked);
         if (!s->knots[k]) return RC_NOMEM;
         std::copy(kv.begin(), kv.end(), s->knots[k]);
     }
     s->colspervar = cols;
-    s->basisbuf = poolget<double>(pool, std::max(bufn, 1));
+    s->basisbuf = poolget<double>(pool, std::max(bufn, 1), poolflag::zeroed_marked);
     if (!s->basisbuf) return RC_NOMEM;
     r->ncols = cols * nv;
     return 0;
@@ -201,7 +201,7 @@ int zlevBSplineKnots(efrec* r, levstate* ls, poolobj* pool, const pctblock* pb) 
     const int nk = r->ncont > 0 ? static_cast<int>(all[0].size()) : 0;
     const int cols = d == 0 ? nk : nk - d + 1;
     if (int rc = store(r, pool, all, cols, d + 1)) return rc;
-    s->work = poolget<double>(pool, std::max(2 * d, 1));
+    s->work = poolget<double>(pool, std::max(2 * d, 1), poolflag::zeroed_marked);
     return s->work ? 0 : RC_NOMEM;
 }
 

@@ -103,7 +103,7 @@ int zname(int, const char* text, int length) {
 
 zmnclass* zmnalcl(int n, poolobj* pool) {
     if (n < 1 || !pool) return nullptr;
-    auto* r = static_cast<zmnclass*>(vmalcp_handler(pool, static_cast<int64_t>(sizeof(zmnclass)) * n, 0x2002));
+    auto* r = static_cast<zmnclass*>(poolbytes(pool, static_cast<int64_t>(sizeof(zmnclass)) * n, poolflag::zeroed_record));
     if (!r) return nullptr;
     for (int i = 0; i < n; ++i) {
         std::memset(r[i].name, ' ', 32);

@@ -198,7 +198,7 @@ int LevelizeBuffer(levworker* wk) {
             if (!v.keepjst) Stringjl(wk->text, fl);
             auto* lev = static_cast<wlevnode*>(av->find(wk->levc[i], wk->text));
             if (!lev) {
-                lev = static_cast<wlevnode*>(vmalcp_handler(wk->lpool[i], d->nodesz[i], 0x3006));
+                lev = static_cast<wlevnode*>(poolbytes(wk->lpool[i], d->nodesz[i], poolflag::zeroed_marked));
                 if (!lev) return 1;
                 lev->first = obs;
                 lev->raw = x;
@@ -212,7 +212,7 @@ int LevelizeBuffer(levworker* wk) {
                 if (std::memcmp(val, lr, static_cast<size_t>(rl)) < 0) std::memcpy(lr, val, static_cast<size_t>(rl));
             }
             lev->count += cnt;
-            rn = static_cast<wrawnode*>(vmalcp_handler(wk->rpool[i], d->rawsz[i], 0x3006));
+            rn = static_cast<wrawnode*>(poolbytes(wk->rpool[i], d->rawsz[i], poolflag::zeroed_marked));
             if (!rn) return 1;
             rn->finalidx = -1;
             rn->lev = lev;
@@ -235,7 +235,7 @@ int TreeEffects(levworker* wk) {
         for (int k = 0; k < ls->neffect; ++k) {
             const leveffect* e = &ls->effects[k];
             if (e->nclsall == 0) continue;
-            auto* key = static_cast<int32_t*>(vmalcp_handler(wk->epool, 4 * e->nclsall, 0x3004));
+            auto* key = static_cast<int32_t*>(poolbytes(wk->epool, 4 * e->nclsall, poolflag::raw_marked));
             if (!key) return 1;
             bool neg = false;
             for (int j = 0; j < e->nnest; ++j) neg |= (key[j] = wk->scratch[e->nestix[j]]) < 0;
@@ -481,7 +481,7 @@ void stopworkers(levthreads* tc, levstate* ls) {
             if (wk->error && k->evtest(wk->error, nullptr)) {
                 if (!said66) xpmlog(174, 66);
                 said66 = true;
-                ls->lsrc = std::max(ls->lsrc, 1012);
+                ls->lsrc = std::max<int32_t>(ls->lsrc, RC_SETUP);
                 k->evreset(wk->error);
             }
             destroyevents(wk);
@@ -491,7 +491,7 @@ void stopworkers(levthreads* tc, levstate* ls) {
     tc->running = 0;
     if (tc->errcode >= 43) {
         xpmlog(174, tc->errcode);
-        ls->lsrc = std::max(ls->lsrc, 1012);
+        ls->lsrc = std::max<int32_t>(ls->lsrc, RC_SETUP);
         tc->errcode = 0;
     }
 }
@@ -599,7 +599,7 @@ int zlevrinit(levctl* ctl, levwork* w) {
     if (!k) return single();
     // 2. the control block, kept for later models and BY groups
     if (!tc) {
-        tc = poolget<levthreads>(effpool(), 1);
+        tc = poolget<levthreads>(effpool(), 1, poolflag::zeroed_marked);
         if (!tc) return single();
         tc->querythr = 1;
         ctl->thrctl = tc;
@@ -633,12 +633,12 @@ int zlevrinit(levctl* ctl, levwork* w) {
     tc->kpool = k->poolcreate("Levelize pool");
     if (!tc->kpool) return fail();
     poolobj* kp = tc->kpool;
-    tc->thrs = poolget<kthread*>(kp, nw);
-    tc->workers = poolget<levworker>(kp, nw);
-    tc->recoff = poolget<int32_t>(kp, nv);
-    tc->nodesz = poolget<int32_t>(kp, nv);
-    tc->rawsz = poolget<int32_t>(kp, nv);
-    tc->valw = poolget<int32_t>(kp, nv);
+    tc->thrs = poolget<kthread*>(kp, nw, poolflag::zeroed_marked);
+    tc->workers = poolget<levworker>(kp, nw, poolflag::zeroed_marked);
+    tc->recoff = poolget<int32_t>(kp, nv, poolflag::zeroed_marked);
+    tc->nodesz = poolget<int32_t>(kp, nv, poolflag::zeroed_marked);
+    tc->rawsz = poolget<int32_t>(kp, nv, poolflag::zeroed_marked);
+    tc->valw = poolget<int32_t>(kp, nv, poolflag::zeroed_marked);
     if (!tc->thrs || !tc->workers || !tc->recoff || !tc->nodesz || !tc->rawsz || !tc->valw) return fail();
     for (int i = 0; i < nv; ++i) {
         levclass* c = &ls->classv[i];
@@ -663,7 +663,7 @@ int zlevrinit(levctl* ctl, levwork* w) {
     tc->ncont = 0;
     if (!tc->hasfilter && levdirectreader(w) == ctl) {
         tc->contoff = off;
-        tc->contvar = ls->ncontv > 0 ? poolget<int32_t>(kp, ls->ncontv) : nullptr;
+        tc->contvar = ls->ncontv > 0 ? poolget<int32_t>(kp, ls->ncontv, poolflag::zeroed_marked) : nullptr;
         if (ls->ncontv > 0 && !tc->contvar) return fail();
         for (int j = 0; j < ls->ncontv; ++j)
             if (ls->contv[j].varinfo) tc->contvar[tc->ncont++] = j;
@@ -678,10 +678,10 @@ int zlevrinit(levctl* ctl, levwork* w) {
             off += 8 * tc->ncont;
             for (int j = 0; j < nw; ++j) {
                 levworker* wk = &tc->workers[j];
-                wk->cmin = poolget<double>(kp, std::max(tc->ncont, 1));
-                wk->cmax = poolget<double>(kp, std::max(tc->ncont, 1));
-                wk->cminobs = poolget<uint64_t>(kp, std::max(tc->ncont, 1));
-                wk->cmaxobs = poolget<uint64_t>(kp, std::max(tc->ncont, 1));
+                wk->cmin = poolget<double>(kp, std::max(tc->ncont, 1), poolflag::zeroed_marked);
+                wk->cmax = poolget<double>(kp, std::max(tc->ncont, 1), poolflag::zeroed_marked);
+                wk->cminobs = poolget<uint64_t>(kp, std::max(tc->ncont, 1), poolflag::zeroed_marked);
+                wk->cmaxobs = poolget<uint64_t>(kp, std::max(tc->ncont, 1), poolflag::zeroed_marked);
                 if (!wk->cmin || !wk->cmax || !wk->cminobs || !wk->cmaxobs) return fail();
             }
         } else {
@@ -702,12 +702,12 @@ int zlevrinit(levctl* ctl, levwork* w) {
         levworker* wk = &tc->workers[j];
         wk->tc = tc;
         wk->index = j;
-        wk->levc = poolget<kcontainer*>(kp, nv);
-        wk->rawc = poolget<kcontainer*>(kp, nv);
-        wk->lpool = poolget<poolobj*>(kp, nv);
-        wk->rpool = poolget<poolobj*>(kp, nv);
-        wk->text = static_cast<char*>(vmalcp_handler(kp, ls->fmtmax + 8, 0x3006));
-        wk->vars = poolget<wvar>(kp, nv);
+        wk->levc = poolget<kcontainer*>(kp, nv, poolflag::zeroed_marked);
+        wk->rawc = poolget<kcontainer*>(kp, nv, poolflag::zeroed_marked);
+        wk->lpool = poolget<poolobj*>(kp, nv, poolflag::zeroed_marked);
+        wk->rpool = poolget<poolobj*>(kp, nv, poolflag::zeroed_marked);
+        wk->text = static_cast<char*>(poolbytes(kp, ls->fmtmax + 8, poolflag::zeroed_marked));
+        wk->vars = poolget<wvar>(kp, nv, poolflag::zeroed_marked);
         if (!wk->levc || !wk->rawc || !wk->lpool || !wk->rpool || !wk->text || !wk->vars) return fail();
         for (int i = 0; i < nv; ++i) {
             const levclass* c = &ls->classv[i];
@@ -721,7 +721,7 @@ int zlevrinit(levctl* ctl, levwork* w) {
             v.keepjst = c->keepjst;
             // a memo of 64 KB for each of the first 16 variables at most
             const bool memo = v.rl <= 8 && i < 16;
-            v.memo = memo ? poolget<wmemo>(kp, int64_t{1} << WMEMO_BITS) : nullptr;
+            v.memo = memo ? poolget<wmemo>(kp, int64_t{1} << WMEMO_BITS, poolflag::zeroed_marked) : nullptr;
             if (memo && !v.memo) return fail();
             wk->lpool[i] = k->poolcreate(nullptr);
             wk->rpool[i] = k->poolcreate(nullptr);
@@ -752,7 +752,7 @@ int zlevrinit(levctl* ctl, levwork* w) {
     }
     // 10. buffers
     {
-        void* raw = vmalcp_handler(kp, static_cast<int64_t>(sizeof(levbufd)) * (nw + 1), 0x3006);
+        void* raw = poolbytes(kp, static_cast<int64_t>(sizeof(levbufd)) * (nw + 1), poolflag::zeroed_marked);
         if (!raw) return fail();
         const auto at = (reinterpret_cast<uintptr_t>(raw) + alignof(levbufd) - 1) & ~(uintptr_t{alignof(levbufd)} - 1);
         tc->bufs = reinterpret_cast<levbufd*>(at);
@@ -767,11 +767,11 @@ int zlevrinit(levctl* ctl, levwork* w) {
         b.rawsz = tc->rawsz;
         b.recoff = tc->recoff;
         b.valw = tc->valw;
-        b.start = static_cast<char*>(vmalcp_handler(kp, static_cast<int64_t>(tc->recsize) * tc->bufcap, 0x3004));
+        b.start = static_cast<char*>(poolbytes(kp, static_cast<int64_t>(tc->recsize) * tc->bufcap, poolflag::raw_marked));
         if (!b.start) return fail();
         b.pos = b.start;
         if (tc->hasfilter) {
-            b.filter = static_cast<uint8_t*>(vmalcp_handler(kp, static_cast<int64_t>(tc->bufcap) * nv, 0x3006));
+            b.filter = static_cast<uint8_t*>(poolbytes(kp, static_cast<int64_t>(tc->bufcap) * nv, poolflag::zeroed_marked));
             if (!b.filter) return fail();
         }
         b.ls = ls;
@@ -856,7 +856,7 @@ int TreeMerge(levwork* w, levstate* ls) {
                 for (void* p = av->first(wk->rawc[i]); p; p = av->next(wk->rawc[i], p)) {
                     const char* key = static_cast<const char*>(p) + WRAW_KEY;
                     if (av->find(w0->rawc[i], key)) continue;
-                    void* q = allocfails() ? nullptr : vmalcp_handler(w0->rpool[i], tc->rawsz[i], 0x3004);
+                    void* q = allocfails() ? nullptr : poolbytes(w0->rpool[i], tc->rawsz[i], poolflag::raw_marked);
                     if (!q) return 1;
                     std::memcpy(q, p, static_cast<size_t>(tc->rawsz[i]));
                     if (!av->insert(w0->rawc[i], q)) return 1;
@@ -949,8 +949,8 @@ int ThreadInit(levctl* ctl) {
         b.recsize = tc->recsize;
         b.capacity = std::min(b.capacity, tc->bufcap);
         b.filter = nullptr;
-        wk->effc = poolget<kcontainer*>(kp, ls->neffect);
-        wk->scratch = poolget<int32_t>(kp, ls->nclassv);
+        wk->effc = poolget<kcontainer*>(kp, ls->neffect, poolflag::zeroed_marked);
+        wk->scratch = poolget<int32_t>(kp, ls->nclassv, poolflag::zeroed_marked);
         wk->epool = k->poolcreate(nullptr);
         if (!wk->effc || !wk->scratch || !wk->epool) {
             CleanupEThreads(ctl);
@@ -1019,7 +1019,7 @@ int zlevcombthreads(levctl* ctl, void** roots, poolobj* pool, int32_t nodesize) 
             if (e->nclsall == 0 || !wk->effc[k]) continue;
             for (void* p = tc->eavl->first(wk->effc[k]); p; p = tc->eavl->next(wk->effc[k], p)) {
                 if (!spare) {
-                    spare = vmalcp_handler(pool, nodesize, 0x3006);
+                    spare = poolbytes(pool, nodesize, poolflag::zeroed_marked);
                     if (!spare) {
                         xmemmsg(nodesize);
                         return RC_NOMEM;

@@ -23,7 +23,7 @@ const optslot* proclist(int32_t slot) {
 }
 
 levvarinfo* describevar(dshandle ds, int32_t var) {
-    auto* vi = poolget<levvarinfo>(effpool(), 1);
+    auto* vi = poolget<levvarinfo>(effpool(), 1, poolflag::zeroed_marked);
     if (!vi) return nullptr;
     xvname(ds, var, &vi->d);
     vi->varnum = var;
@@ -43,7 +43,7 @@ int zlevglm(leveffect* e, const parsedeff* p) {
     e->ncont = p->ncont;
     e->contix = nullptr;
     if (p->ncont > 0) {
-        e->contix = poolget<int32_t>(pool, p->ncont);
+        e->contix = poolget<int32_t>(pool, p->ncont, poolflag::zeroed_marked);
         if (!e->contix) return nomem(4 * p->ncont);
         std::memcpy(e->contix, p->cont, 4 * static_cast<size_t>(p->ncont));
     }
@@ -52,7 +52,7 @@ int zlevglm(leveffect* e, const parsedeff* p) {
     e->nclsall = p->ncls + p->nnest;
     e->clsall = e->clsix = e->nestix = e->clswork = nullptr;
     if (e->nclsall > 0) {
-        e->clsall = poolget<int32_t>(pool, 2 * e->nclsall);
+        e->clsall = poolget<int32_t>(pool, 2 * e->nclsall, poolflag::zeroed_marked);
         if (!e->clsall) return nomem(8 * e->nclsall);
         if (p->ncls) std::memcpy(e->clsall, p->cls, 4 * static_cast<size_t>(p->ncls));
         if (p->nnest) std::memcpy(e->clsall + p->ncls, p->nest, 4 * static_cast<size_t>(p->nnest));
@@ -121,7 +121,7 @@ int zlevSeparate(levstate* ls, leveffect* first, int n) {
 
 int zlevNef(levstate* ls, const parsedeff* list, int32_t count, const int32_t* efstlist) {
     ls->nglmeff = count;
-    ls->glmsplit = count > 0 ? poolget<int32_t>(effpool(), count) : nullptr;
+    ls->glmsplit = count > 0 ? poolget<int32_t>(effpool(), count, poolflag::zeroed_marked) : nullptr;
     if (count > 0 && !ls->glmsplit) return nomem(4 * count);
     ls->neffect = 0;
     const parsedeff* p = list;
@@ -155,7 +155,7 @@ int zlevmod(levstate* ls, dshandle ds, int32_t contslot, int32_t classslot, stmt
     const optslot* cl = proclist(contslot);
     const int32_t ncstmt = cl ? cl->count : 0;
     ls->ncontv = (xs ? xs->ncont : 0) + ncstmt;
-    ls->contv = poolget<levclass>(pool, ls->ncontv);
+    ls->contv = poolget<levclass>(pool, ls->ncontv, poolflag::zeroed_marked);
     if (ls->ncontv > 0 && !ls->contv) return nomem(static_cast<int64_t>(sizeof(levclass)) * ls->ncontv);
     int counter = 0;
     for (int k = 0; k < ls->ncontv; ++k) {
@@ -173,7 +173,7 @@ int zlevmod(levstate* ls, dshandle ds, int32_t contslot, int32_t classslot, stmt
     const int32_t nkstmt = kl ? kl->count : 0;
     if (nkstmt > 0) xffile(ds, FF_FORMATS, static_cast<const int32_t*>(kl->ptr), nkstmt);
     ls->nclassv = (xs ? xs->ncls : 0) + nkstmt;
-    ls->classv = poolget<levclass>(pool, ls->nclassv);
+    ls->classv = poolget<levclass>(pool, ls->nclassv, poolflag::zeroed_marked);
     if (ls->nclassv > 0 && !ls->classv) return nomem(static_cast<int64_t>(sizeof(levclass)) * ls->nclassv);
     ls->fmttot = 0;
     ls->fmtmax = 0;
@@ -216,7 +216,7 @@ int zlevmod(levstate* ls, dshandle ds, int32_t contslot, int32_t classslot, stmt
     if (int rc = zlevNef(ls, list, nparsed, efstlist)) return rc;
 
     // 7. records, the first kept for the intercept
-    leveffect* block = poolget<leveffect>(pool, ls->neffect + 1);
+    leveffect* block = poolget<leveffect>(pool, ls->neffect + 1, poolflag::zeroed_marked);
     if (!block) return nomem(static_cast<int64_t>(sizeof(leveffect)) * (ls->neffect + 1));
     ls->effects = block + 1;
 
@@ -241,7 +241,7 @@ int zlevmod(levstate* ls, dshandle ds, int32_t contslot, int32_t classslot, stmt
             if (r->clsall[k] <= CODE_CONSTRUCTED) ++nref;
         if (nref > 0) {
             r->nefref = nref;
-            r->efref = poolget<int32_t>(pool, nref);
+            r->efref = poolget<int32_t>(pool, nref, poolflag::zeroed_marked);
             if (!r->efref) return nomem(4 * nref);
             int a = 0, b = 0, crossedleft = 0;
             for (int k = 0; k < r->nclsall; ++k) {
@@ -255,7 +255,7 @@ int zlevmod(levstate* ls, dshandle ds, int32_t contslot, int32_t classslot, stmt
             r->nclsall -= nref;
             r->ncls = crossedleft;
             if (r->nclsall == 0) {
-                vmfree_handler(pool, r->clsall, -1, 4);
+                poolput(pool, r->clsall);
                 r->clsall = r->clsix = r->nestix = r->clswork = nullptr;
             } else {
                 r->clsix = r->clsall;
@@ -271,7 +271,7 @@ int zlevmod(levstate* ls, dshandle ds, int32_t contslot, int32_t classslot, stmt
             for (int k = 1; k < split; ++k) {
                 leveffect* c = r + k;
                 *c = *r;
-                c->efref = poolget<int32_t>(pool, r->nefref);
+                c->efref = poolget<int32_t>(pool, r->nefref, poolflag::zeroed_marked);
                 if (!c->efref) return nomem(4 * r->nefref);
                 std::memcpy(c->efref, r->efref, 4 * static_cast<size_t>(r->nefref));
                 c->piececopy = 1;
@@ -298,7 +298,7 @@ int zlevmod(levstate* ls, dshandle ds, int32_t contslot, int32_t classslot, stmt
         ls->neffect += 1;
     }
     // 11. cells
-    ls->effcols = ls->neffect > 0 ? poolget<effcell>(pool, ls->neffect) : nullptr;
+    ls->effcols = ls->neffect > 0 ? poolget<effcell>(pool, ls->neffect, poolflag::zeroed_marked) : nullptr;
     if (ls->neffect > 0 && !ls->effcols) return nomem(static_cast<int64_t>(sizeof(effcell)) * ls->neffect);
     return 0;
 }
@@ -361,10 +361,10 @@ int zlevAddContVars(dshandle ds, levstate* ls, int n, int32_t* list, int32_t* in
         }
     }
     if (added == 0) return 0;
-    levclass* grown = poolget<levclass>(effpool(), ls->ncontv + added);
+    levclass* grown = poolget<levclass>(effpool(), ls->ncontv + added, poolflag::zeroed_marked);
     if (!grown) return nomem(static_cast<int64_t>(sizeof(levclass)) * (ls->ncontv + added));
     if (ls->ncontv) std::memcpy(grown, ls->contv, sizeof(levclass) * static_cast<size_t>(ls->ncontv));
-    if (ls->contv) vmfree_handler(effpool(), ls->contv, -1, 4);
+    if (ls->contv) poolput(effpool(), ls->contv);
     ls->contv = grown;
     int run = 0;
     for (int i = 0; i < n; ++i) {

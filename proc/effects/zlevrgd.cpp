@@ -64,8 +64,8 @@ bool sameraw(const rawtable& t, uint32_t k, const char* key, uint64_t head) {
 }
 
 bool rawtablemake(poolobj* pool, rawtable& t, uint32_t n) {
-    t.s = poolget<rawslot>(pool, n);
-    t.text = t.len > 8 ? poolget<const char*>(pool, n) : nullptr;
+    t.s = poolget<rawslot>(pool, n, poolflag::zeroed_marked);
+    t.text = t.len > 8 ? poolget<const char*>(pool, n, poolflag::zeroed_marked) : nullptr;
     if (!t.s || (t.len > 8 && !t.text)) return false;
     t.mask = n - 1;
     t.shift = 64;
@@ -130,10 +130,10 @@ levrawmap* zlevrawmapmake(levctl* ctl) {
     poolobj* pool = ctl->ldata->ldpool;
     const int nc = ls->nclassv;
     if (nc < 1) return nullptr;
-    auto* m = poolget<levrawmap>(pool, 1);
+    auto* m = poolget<levrawmap>(pool, 1, poolflag::zeroed_marked);
     if (!m) return nullptr;
     m->pool = pool;
-    m->t = poolget<rawtable>(pool, nc);
+    m->t = poolget<rawtable>(pool, nc, poolflag::zeroed_marked);
     if (!m->t) return nullptr;
     for (int i = 0; i < nc; ++i) {
         const levclass* c = &ls->classv[i];
@@ -277,7 +277,7 @@ inline int32_t rowof(levctl* ctl, double* y, double* w, double* f, bool useraw, 
     // 2. the caller's filter
     int32_t* active = nullptr;
     if (ls->nclassv > 0 && ctl->rdfilter) {
-        active = poolget<int32_t>(ctl->ldata->ldpool, ls->nclassv);
+        active = poolget<int32_t>(ctl->ldata->ldpool, ls->nclassv, poolflag::zeroed_marked);
         if (active) {
             for (int i = 0; i < ls->nclassv; ++i) active[i] = 1;
             ctl->rdfilter(ctl, active, ls->rdfarg);
@@ -370,7 +370,7 @@ inline int32_t rowof(levctl* ctl, double* y, double* w, double* f, bool useraw, 
         }
     }
     // 10.
-    if (active) vmfree_handler(ctl->ldata->ldpool, active, -1, 4);
+    if (active) poolput(ctl->ldata->ldpool, active);
     return flags;
 }
 

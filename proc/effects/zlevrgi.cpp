@@ -35,13 +35,13 @@ bool buildlist(levctl* ctl, bool cls) {
     char*& buf = cls ? d->bufcls : d->bufraw;
     poolobj* pool = effpool();
     const int nc = ls->nclassv;
-    auto* lay = poolget<levrdlayout>(pool, 1);
+    auto* lay = poolget<levrdlayout>(pool, 1, poolflag::zeroed_marked);
     if (!lay) return false;
-    lay->fmtoff = poolget<int32_t>(pool, std::max(nc, 1));
-    lay->rawoff = poolget<int32_t>(pool, std::max(nc, 1));
-    lay->numoff = poolget<int32_t>(pool, std::max(nc, 1));
-    lay->chroff = poolget<int32_t>(pool, std::max(nc, 1));
-    lay->chrlen = poolget<int32_t>(pool, std::max(nc, 1));
+    lay->fmtoff = poolget<int32_t>(pool, std::max(nc, 1), poolflag::zeroed_marked);
+    lay->rawoff = poolget<int32_t>(pool, std::max(nc, 1), poolflag::zeroed_marked);
+    lay->numoff = poolget<int32_t>(pool, std::max(nc, 1), poolflag::zeroed_marked);
+    lay->chroff = poolget<int32_t>(pool, std::max(nc, 1), poolflag::zeroed_marked);
+    lay->chrlen = poolget<int32_t>(pool, std::max(nc, 1), poolflag::zeroed_marked);
     if (!lay->fmtoff || !lay->rawoff || !lay->numoff || !lay->chroff || !lay->chrlen) return false;
     lay->allcont = 1;
     lay->formatted = cls ? 1 : 0;
@@ -79,7 +79,7 @@ bool buildlist(levctl* ctl, bool cls) {
             off += len;
         }
     }
-    buf = static_cast<char*>(vmalcp_handler(pool, off + 8, 0x3006));
+    buf = static_cast<char*>(poolbytes(pool, off + 8, poolflag::zeroed_marked));
     if (!buf) return false;
     ctl->rdlay[cls ? 1 : 0] = lay;
     const int items = ls->ncontv + ctl->nresp + ctl->nwgt + 2 + (cls ? 2 : 1) * nc;
@@ -303,9 +303,9 @@ int GetVals(levctl* ctl, const char* roles, ...) {
 bool levbufview::plan(const levstate* ls, const levrdlayout* layout, poolobj* pool) {
     lay = layout;
     ncls = ls->nclassv;
-    cls = ncls > 0 ? poolget<clsval>(pool, ncls) : nullptr;
-    contvar = ls->ncontv > 0 ? poolget<int32_t>(pool, ls->ncontv) : nullptr;
-    contoff = ls->ncontv > 0 ? poolget<int32_t>(pool, ls->ncontv) : nullptr;
+    cls = ncls > 0 ? poolget<clsval>(pool, ncls, poolflag::zeroed_marked) : nullptr;
+    contvar = ls->ncontv > 0 ? poolget<int32_t>(pool, ls->ncontv, poolflag::zeroed_marked) : nullptr;
+    contoff = ls->ncontv > 0 ? poolget<int32_t>(pool, ls->ncontv, poolflag::zeroed_marked) : nullptr;
     if ((ncls > 0 && !cls) || (ls->ncontv > 0 && (!contvar || !contoff))) return false;
     for (int i = 0; i < ncls; ++i) {
         const levclass* c = &ls->classv[i];
@@ -536,7 +536,7 @@ bool keyadd(poolobj* pool, keytable& t, keyslot* at, uint64_t h, void* node) {
     *at = keyslot{h, node};
     if (++t.count * 2 <= t.mask + 1) return true;
     const uint32_t n = (t.mask + 1) * 2;
-    auto* fresh = poolget<keyslot>(pool, n);
+    auto* fresh = poolget<keyslot>(pool, n, poolflag::zeroed_marked);
     if (!fresh) return false;
     for (uint32_t i = 0; i <= t.mask; ++i) {
         if (!t.slots[i].node) continue;
@@ -559,7 +559,7 @@ int combpass(levctl* ctl, void** roots, poolobj* pool, int32_t nodesize) {
     std::vector<keytable> seen(static_cast<size_t>(ls->neffect));
     for (auto& t : seen) {
         t.mask = 63;
-        t.slots = poolget<keyslot>(pool, 64);
+        t.slots = poolget<keyslot>(pool, 64, poolflag::zeroed_marked);
         if (!t.slots) {
             xmemmsg(1024);
             return RC_NOMEM;
@@ -574,7 +574,7 @@ int combpass(levctl* ctl, void** roots, poolobj* pool, int32_t nodesize) {
             leveffect* e = &ls->effects[k];
             if (e->nclsall == 0) continue;
             if (!spare) {
-                spare = vmalcp_handler(pool, nodesize, 0x3006);
+                spare = poolbytes(pool, nodesize, poolflag::zeroed_marked);
                 if (!spare) {
                     xmemmsg(nodesize);
                     return RC_NOMEM;
@@ -608,10 +608,10 @@ int combtables(levctl* ctl, void** roots) {
         if (e->nclsall == 0) continue;
         e->combs = nullptr;
         if (e->nseen == 0) {
-            e->combs = poolget<int32_t>(pool, e->nclsall);   // an empty table, not a missing one
+            e->combs = poolget<int32_t>(pool, e->nclsall, poolflag::zeroed_marked);   // an empty table, not a missing one
             continue;
         }
-        e->combs = poolget<int32_t>(pool, static_cast<int64_t>(e->nseen) * e->nclsall);
+        e->combs = poolget<int32_t>(pool, static_cast<int64_t>(e->nseen) * e->nclsall, poolflag::zeroed_marked);
         if (!e->combs) {
             xmemmsg(4LL * e->nseen * e->nclsall);
             return RC_NOMEM;
@@ -645,7 +645,7 @@ int combinations(levctl* ctl) {
         return RC_NOMEM;
     }
     const int32_t nodesize = COMBKEYOFF + 4 * maxcls;
-    auto* roots = poolget<void*>(pool, 2 * ls->neffect);
+    auto* roots = poolget<void*>(pool, 2 * ls->neffect, poolflag::zeroed_marked);
     int rc = roots ? 0 : RC_NOMEM;
     bool done = false;
     if (rc == 0 && ctl->thrflag && ThreadInit(ctl)) {
@@ -794,7 +794,7 @@ int zlevrgi(levctl* ctl) {
     bool ok = true;
     auto get = [&](auto*& p, int64_t n) {
         using T = std::remove_reference_t<decltype(*p)>;
-        p = n > 0 ? poolget<T>(ldpool, n) : nullptr;
+        p = n > 0 ? poolget<T>(ldpool, n, poolflag::zeroed_marked) : nullptr;
         ok &= n <= 0 || p != nullptr;
     };
     get(ctl->contval, ls->ncontv);
@@ -804,7 +804,7 @@ int zlevrgi(levctl* ctl) {
     for (int i = 0; i < ls->nclassv; ++i) ctl->nscratch = std::max(ctl->nscratch, ls->classv[i].nlev);
     get(ctl->scratch, ctl->nscratch);
     for (int i = 0; ok && i < ls->nclassv; ++i) {
-        ctl->fmtbuf[i] = static_cast<char*>(vmalcp_handler(ldpool, ls->classv[i].fmtlen + 1, 0x3004));
+        ctl->fmtbuf[i] = static_cast<char*>(poolbytes(ldpool, ls->classv[i].fmtlen + 1, poolflag::raw_marked));
         ok &= ctl->fmtbuf[i] != nullptr;
     }
     if (!ok) {
@@ -855,7 +855,7 @@ int zlevrgi(levctl* ctl) {
     install(ctl->fitgetw, FitGetW);
     ctl->fitblk.rows = 0;
     ctl->fitblk.nresp = ctl->nresp;
-    ctl->fitblk.yvals = ctl->nresp > 0 ? poolget<double>(ldpool, ctl->nresp) : nullptr;
+    ctl->fitblk.yvals = ctl->nresp > 0 ? poolget<double>(ldpool, ctl->nresp, poolflag::zeroed_marked) : nullptr;
     if (ctl->nresp > 0 && !ctl->fitblk.yvals) {
         xmemmsg(8LL * ctl->nresp);
         return RC_NOMEM;

@@ -14,9 +14,6 @@ static_assert(offsetof(grpnode, next) == offsetof(trenode, next) && offsetof(grp
 
 namespace {
 
-constexpr int kAllocFlags = 0x2004;
-constexpr int kAllocZeroed = 0x2006;
-
 // How a level list is sorted: the host tree's key length and position.
 struct sortkey {
     int keylen;
@@ -108,8 +105,8 @@ void justify(grpnode* head) {
 }
 
 template <class T>
-T* alloc(poolobj* pool, int64_t bytes, int flags, int* rc) {
-    void* p = vmalcp_handler(pool, bytes > 0 ? bytes : 1, flags);
+T* alloc(poolobj* pool, int64_t bytes, poolflag flags, int* rc) {
+    void* p = poolbytes(pool, bytes > 0 ? bytes : 1, flags);
     if (!p) {
         xmemmsg(bytes);
         *rc = RC_NOMEM;
@@ -157,7 +154,7 @@ int secondlevels(vyxstate* s) {
     int32_t seq = 0, distinct = 0;
     for (grpnode* g = s->grplist[0]; g; g = g->next) {
         for (grpnode* h = g->subtree[0]; h; h = h->next) {
-            if (!rec && !(rec = alloc<levkeyrec>(s->bypool, sizeof(levkeyrec), kAllocFlags, &rc))) return rc;
+            if (!rec && !(rec = alloc<levkeyrec>(s->bypool, sizeof(levkeyrec), poolflag::raw, &rc))) return rc;
             std::memcpy(rec->key, h->key, 16);
             rec->numkey = h->numkey;
             rec->seq = seq++;
@@ -173,7 +170,7 @@ int secondlevels(vyxstate* s) {
         }
     }
     ztrelst(&tree);
-    levkeyrec* arr = alloc<levkeyrec>(s->bypool, int64_t(distinct) * int64_t(sizeof(levkeyrec)), kAllocFlags, &rc);
+    levkeyrec* arr = alloc<levkeyrec>(s->bypool, int64_t(distinct) * int64_t(sizeof(levkeyrec)), poolflag::raw, &rc);
     if (!arr) return rc;
     int i = 0;
     for (levkeyrec* r = tree; r && i < distinct; r = reinterpret_cast<levkeyrec*>(r->link.next)) arr[i++] = *r;
@@ -185,9 +182,9 @@ int secondlevels(vyxstate* s) {
         }
     }
     ztrelst(&byseq);
-    char* texts = alloc<char>(s->bypool, int64_t(distinct) * 16, kAllocFlags, &rc);
+    char* texts = alloc<char>(s->bypool, int64_t(distinct) * 16, poolflag::raw, &rc);
     if (!texts) return rc;
-    double* vals = alloc<double>(s->bypool, int64_t(distinct) * 8, kAllocFlags, &rc);
+    double* vals = alloc<double>(s->bypool, int64_t(distinct) * 8, poolflag::raw, &rc);
     if (!vals) return rc;
     int j = 0;
     for (levkeyrec* r = byseq; r && j < distinct; r = reinterpret_cast<levkeyrec*>(r->link.next), ++j) {
@@ -204,10 +201,10 @@ int secondlevels(vyxstate* s) {
 int buildgrid(vyxstate* s) {
     int rc = 0;
     const int n1 = static_cast<int>(s->nlev[1]), n2 = static_cast<int>(s->nlev[0]);
-    grpnode** grid = alloc<grpnode*>(s->bypool, int64_t(n1) * n2 * int64_t(sizeof(grpnode*)), kAllocZeroed, &rc);
+    grpnode** grid = alloc<grpnode*>(s->bypool, int64_t(n1) * n2 * int64_t(sizeof(grpnode*)), poolflag::zeroed, &rc);
     if (!grid) return rc;
     // A tree of the second-level texts that knows each text's column.
-    levkeyrec* cols = alloc<levkeyrec>(s->bypool, int64_t(n2) * int64_t(sizeof(levkeyrec)), kAllocFlags, &rc);
+    levkeyrec* cols = alloc<levkeyrec>(s->bypool, int64_t(n2) * int64_t(sizeof(levkeyrec)), poolflag::raw, &rc);
     if (!cols) return rc;
     const int textpos = static_cast<int>(offsetof(levkeyrec, key));
     levkeyrec* tree = nullptr;
@@ -255,9 +252,9 @@ int vyxordr(vyxstate* s) {
     if (s->nclass == 2 && (rc = secondlevels(s)) != 0) return rc;
     if (s->nclass >= 1) {
         const int n1 = s->rootgrp.nsub;
-        char* texts = alloc<char>(s->bypool, int64_t(n1) * 16, kAllocFlags, &rc);
+        char* texts = alloc<char>(s->bypool, int64_t(n1) * 16, poolflag::raw, &rc);
         if (!texts) return rc;
-        double* vals = alloc<double>(s->bypool, int64_t(n1) * 8, kAllocFlags, &rc);
+        double* vals = alloc<double>(s->bypool, int64_t(n1) * 8, poolflag::raw, &rc);
         if (!vals) return rc;
         int i = 0;
         for (grpnode* g = s->grplist[0]; g && i < n1; g = g->next, ++i) {

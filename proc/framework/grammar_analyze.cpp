@@ -11,12 +11,11 @@ namespace {
 namespace ps = slot::plot;
 namespace pf = flag::plot;
 namespace as = slot::analyze;
-namespace ft = code::fittype;
 
 constexpr goption wbconf[] = {NR("CONF|CONFIDENCE", as::WBCONF, 0, 1)};
-constexpr gvalkw fittype[] = {K("MLE", ps::FITTYPE, ft::MLE), K("LSYX", ps::FITTYPE, ft::LSYX),
-                              K("LSXY|LS", ps::FITTYPE, ft::LSXY), K("NONE", ps::FITTYPE, ft::NONE),
-                              KS("WEIBAYES|WB", ps::FITTYPE, ft::WEIBAYES, wbconf)};
+constexpr gvalkw fittype[] = {K("MLE", ps::FITTYPE, FIT_MLE), K("LSYX", ps::FITTYPE, FIT_LSYX),
+                              K("LSXY|LS", ps::FITTYPE, FIT_LSXY), K("NONE", ps::FITTYPE, FIT_NONE),
+                              KS("WEIBAYES|WB", ps::FITTYPE, FIT_WEIBAYES, wbconf)};
 constexpr gvalkw ppos[] = {K("EXPRANK", as::PPOS, code::ppos::EXPRANK), K("MEDRANK", as::PPOS, code::ppos::MEDRANK),
                            K("MEDRANK1", as::PPOS, code::ppos::MEDRANK1), K("KM", as::PPOS, code::ppos::KM),
                            K("MKM", as::PPOS, code::ppos::MKM), K("NA|NELSONAALEN", as::PPOS, code::ppos::NA)};

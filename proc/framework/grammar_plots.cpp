@@ -12,7 +12,6 @@ namespace ps = slot::plot;
 namespace pf = flag::plot;
 namespace ms = slot::mcf;
 namespace mf = flag::mcf;
-namespace ft = code::fittype;
 
 constexpr goption hsect[] = {F("INTERSECT", pf::HINTERSECT)};
 constexpr goption vsect[] = {F("INTERSECT", pf::VINTERSECT)};
@@ -20,13 +19,13 @@ constexpr gvalkw ppos[] = {K("EXPRANK", ps::PPOS, code::ppos::EXPRANK), K("MEDRA
                            K("MEDRANK1", ps::PPOS, code::ppos::MEDRANK1), K("KM", ps::PPOS, code::ppos::KM),
                            K("MKM", ps::PPOS, code::ppos::MKM), K("NA|NELSONAALEN", ps::PPOS, code::ppos::NA)};
 constexpr goption wbconf[] = {NR("CONF|CONFIDENCE", ps::WBCONF, 0, 1)};
-constexpr gvalkw fittype[] = {K("MLE", ps::FITTYPE, ft::MLE), K("LSYX", ps::FITTYPE, ft::LSYX),
-                              K("LSXY|LS", ps::FITTYPE, ft::LSXY), K("MODEL", ps::FITTYPE, ft::MODEL),
-                              K("NONE", ps::FITTYPE, ft::NONE), KS("WEIBAYES|WB", ps::FITTYPE, ft::WEIBAYES, wbconf)};
-constexpr gvalkw fittype_rel[] = {K("MLE", ps::FITTYPE, ft::MLE), K("LSYX", ps::FITTYPE, ft::LSYX),
-                                  K("LSXY|LS", ps::FITTYPE, ft::LSXY), K("MODEL", ps::FITTYPE, ft::MODEL),
-                                  K("NONE", ps::FITTYPE, ft::NONE), K("REGRESSION", ps::FITTYPE, ft::REGRESSION),
-                                  KS("WEIBAYES|WB", ps::FITTYPE, ft::WEIBAYES, wbconf)};
+constexpr gvalkw fittype[] = {K("MLE", ps::FITTYPE, FIT_MLE), K("LSYX", ps::FITTYPE, FIT_LSYX),
+                              K("LSXY|LS", ps::FITTYPE, FIT_LSXY), K("MODEL", ps::FITTYPE, FIT_MODEL),
+                              K("NONE", ps::FITTYPE, FIT_NONE), KS("WEIBAYES|WB", ps::FITTYPE, FIT_WEIBAYES, wbconf)};
+constexpr gvalkw fittype_rel[] = {K("MLE", ps::FITTYPE, FIT_MLE), K("LSYX", ps::FITTYPE, FIT_LSYX),
+                                  K("LSXY|LS", ps::FITTYPE, FIT_LSXY), K("MODEL", ps::FITTYPE, FIT_MODEL),
+                                  K("NONE", ps::FITTYPE, FIT_NONE), K("REGRESSION", ps::FITTYPE, FIT_REGRESSION),
+                                  KS("WEIBAYES|WB", ps::FITTYPE, FIT_WEIBAYES, wbconf)};
 constexpr gvalkw nopplegend[] = {KF("NONE", pf::NOPPLEGEND)};
 constexpr gvalkw norplegend[] = {KF("NONE", pf::NORPLEGEND)};
 // NPINTERVALS=SIMULTANEOUS may give the bounds of the bands in parentheses: (lower, upper).

@@ -35,11 +35,10 @@ const int16_t g_proc_nopts = sizeof g_proc_opts / sizeof g_proc_opts[0];
 const goption g_class_opts[] = {truncate()};
 const int16_t g_class_nopts = sizeof g_class_opts / sizeof g_class_opts[0];
 
-namespace dc = code::dist;
 const gconst g_distributions[] = {
-    {"NORMAL", dc::NORMAL}, {"LNORM|LOGNORMAL", dc::LOGNORMAL}, {"WEIBULL", dc::WEIBULL},
-    {"EXTREME|EV", dc::EXTREME}, {"EXPONENTIAL", dc::EXPONENTIAL}, {"LOGISTIC|LOGIT", dc::LOGISTIC},
-    {"LLOGISTIC|LLOGIT|LOGLOGISTIC", dc::LOGLOGISTIC}, {"GAMMA", dc::GAMMA}, {"POISSON", dc::POISSON},
-    {"BINOMIAL", dc::BINOMIAL}, {"LNORM10|LOGNORMAL10", dc::LOGNORMAL10},
+    {"NORMAL", DIST_NORMAL}, {"LNORM|LOGNORMAL", DIST_LOGNORMAL}, {"WEIBULL", DIST_WEIBULL},
+    {"EXTREME|EV", DIST_EXTREME}, {"EXPONENTIAL", DIST_EXPONENTIAL}, {"LOGISTIC|LOGIT", DIST_LOGISTIC},
+    {"LLOGISTIC|LLOGIT|LOGLOGISTIC", DIST_LOGLOGISTIC}, {"GAMMA", DIST_GAMMA}, {"POISSON", DIST_POISSON},
+    {"BINOMIAL", DIST_BINOMIAL}, {"LNORM10|LOGNORMAL10", DIST_LOGNORMAL10},
 };
 const int16_t g_ndistributions = sizeof g_distributions / sizeof g_distributions[0];

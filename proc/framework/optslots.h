@@ -15,6 +15,7 @@
 // host/grammar.h, which the runtime shares; the names here refer to them.
 #pragma once
 #include "host/grammar.h"
+#include "proc/framework/fitcodes.h"
 
 // ---- statement heads --------------------------------------------------------------------
 namespace slot::head {
@@ -42,7 +43,7 @@ constexpr int GOUT_CAT = GS_PROC_GOUTCAT;  // GOUT= catalog
 constexpr int FREQ = GS_PROC_FREQ;         // FREQ (FREQUENCY) variable
 constexpr int NENTER = GS_PROC_NENTER;     // NENTER variable
 constexpr int EXPOSURE = GS_PROC_EXPOSURE; // EXPOSURE variable
-constexpr int DIST = GS_PROC_DIST;         // DISTRIBUTION (DIST, D) code, code::dist
+constexpr int DIST = GS_PROC_DIST;         // DISTRIBUTION (DIST, D): a DIST_* code
 constexpr int UNITID = GS_PROC_UNITID;     // UNITID variables
 constexpr int NAMELEN = GS_PROC_NAMELEN;   // NAMELEN= (20 to 200)
 constexpr int TRUNCATE = GS_PROC_TRUNCATE; // CLASS / TRUNCATE=n
@@ -61,7 +62,7 @@ constexpr int SHAPE = 8;
 constexpr int ORDER1 = 9;                  // code::order
 constexpr int ORDER2 = 10;                 // code::order
 constexpr int PCTLIST = 11;                // list
-constexpr int FITTYPE = 12;                // FITTYPE, FIT: code::fittype
+constexpr int FITTYPE = 12;                // FITTYPE, FIT: a FIT_* code
 constexpr int MAXIT = 13;                  // MAXIT, MAXITER
 constexpr int CONVERGE = 14;
 constexpr int SINGULAR = 15;
@@ -381,13 +382,7 @@ constexpr int NOPRINT = GF_MAKE_NOPRINT;
 }
 
 // ---- constants that value keywords store -------------------------------------------------
-namespace code::dist {                     // DISTRIBUTION: PROC slot 9
-constexpr int NORMAL = 0, LOGNORMAL = 1, WEIBULL = 2, EXTREME = 3, EXPONENTIAL = 4, LOGISTIC = 6,
-              LOGLOGISTIC = 7, GAMMA = 8, POISSON = 9, BINOMIAL = 10, LOGNORMAL10 = 11;
-}
-namespace code::fittype {                  // FITTYPE=
-constexpr int MLE = 1, LSYX = 2, NONE = 3, WEIBAYES = 6, LSXY = 7, MODEL = 8, REGRESSION = 9;
-}
+// DISTRIBUTION= and FITTYPE= store the codes of proc/framework/fitcodes.h (DIST_*, FIT_*).
 namespace code::ppos {                     // PPOS=
 constexpr int EXPRANK = 0, MEDRANK = 1, MEDRANK1 = 2, KM = 3, MKM = 4, NA = 5;
 }

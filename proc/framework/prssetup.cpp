@@ -11,7 +11,7 @@ int prssetup() {
     prsctl* block = vyxiag();
     if (!block) return RC_NOMEM;
     modparse* mpb = curparse();
-    auto* pb = static_cast<prsblk*>(vmalcp_handler(v_global_gcb_anchor->pool, sizeof(prsblk), 0x3006));
+    auto* pb = poolget<prsblk>(v_global_gcb_anchor->pool, 1, poolflag::zeroed_marked);
     if (!pb) {
         xmemmsg(static_cast<int64_t>(sizeof(prsblk)));
         xexit(RC_NOMEM, 0);

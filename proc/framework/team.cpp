@@ -190,9 +190,9 @@ team* teamstart(poolobj* pool, int members, int maxparts) {
     const kernelinst* k = kernel();
     if (members < 2 || maxparts < 1 || !k || !pool) return nullptr;
     if (members > kMaxMembers) members = kMaxMembers;
-    void* mem = vmalcp_handler(pool, sizeof(team), 0x2006);
+    void* mem = poolbytes(pool, sizeof(team), poolflag::zeroed);
     auto* st = static_cast<std::atomic<uint64_t>*>(
-        vmalcp_handler(pool, int64_t(maxparts) * int64_t(sizeof(std::atomic<uint64_t>)), 0x2006));
+        poolbytes(pool, int64_t(maxparts) * int64_t(sizeof(std::atomic<uint64_t>)), poolflag::zeroed));
     if (!mem || !st) return nullptr;
     team* t = new (mem) team();
     for (int p = 0; p < maxparts; ++p) new (&st[p]) std::atomic<uint64_t>(0);

@@ -100,14 +100,14 @@ void ztreofx(void* handle) {
     treiter* it = iterof(handle);
     if (!it) return;
     *static_cast<trenode**>(handle) = it->root;
-    vmfree_handler(v_global_gcb_anchor->effpool, it, -1, 4);
+    poolput(v_global_gcb_anchor->effpool, it);
 }
 
 void* ztreord(void* handle) {
     if (!handle) return nullptr;
     treiter* it = iterof(handle);
     if (!it) {
-        it = static_cast<treiter*>(vmalcp_handler(v_global_gcb_anchor->effpool, sizeof(treiter), 0x2004));
+        it = poolget<treiter>(v_global_gcb_anchor->effpool, 1, poolflag::raw);
         if (!it) return nullptr;
         it->head.next = it->head.left = it->head.right = nullptr;
         it->head.bal = ZTRE_ITERTAG;

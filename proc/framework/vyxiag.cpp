@@ -11,7 +11,7 @@ constexpr prsctl ctltemplate = {1, 0, nullptr, nullptr, nullptr, nullptr};
 }  // namespace
 
 prsctl* vyxiag() {
-    auto* block = static_cast<prsctl*>(vmalcp_handler(v_global_gcb_anchor->pool, sizeof(prsctl), 0x2004));
+    auto* block = poolget<prsctl>(v_global_gcb_anchor->pool, 1, poolflag::raw);
     if (!block) {
         xexit(RC_NOMEM, 0);
         return nullptr;

@@ -70,8 +70,8 @@ int startmanager(vyxstate* s) {
     if (s->obrc < 0) return fatal(s->obrc);
     s->outmgr = static_cast<obobject*>(create[2].v.p);
 
-    wobitem query[] = {obflag(OBK_Q2558, 1), obint(OBK_MINUS1, -1), obint(OBK_Q280, 1),
-                       obptr(OBK_Q577, OBT_TEXT, rdxmsg(0, 1))};
+    wobitem query[] = {obflag(OBK_STARTQUERY, 1), obint(OBK_PLACE, -1), obint(OBK_LAYOUT, 1),
+                       obptr(OBK_TEXT, OBT_TEXT, rdxmsg(0, 1))};
     int32_t rc = wobmth(s->outmgr, nullptr, OB_QUERY, 4, query);
     if (rc < 0) return fatal(rc);
 
@@ -88,7 +88,7 @@ int readdata(vyxstate* s, stmtrec* proc) {
     s->dsin = data ? static_cast<dshandle>(data->handle) : nullptr;
     const optslot* dist = stmtslot(proc, slot::proc::DIST);
     s->distcode = dist ? static_cast<uint32_t>(dist->num) : 0;
-    if (!s->dsin && (!dist || (s->distcode != code::dist::POISSON && s->distcode != code::dist::BINOMIAL))) {
+    if (!s->dsin && (!dist || (s->distcode != DIST_POISSON && s->distcode != DIST_BINOMIAL))) {
         xpmlog(510, 2);
         return RC_SETUP;
     }
@@ -152,8 +152,8 @@ int readfmode(vyxstate* s) {
     }
     poolobj* pool = v_global_gcb_anchor->pool;
     const auto* vals = static_cast<const slstring*>(stmtslot(fm, slot::fmode::VALUES)->ptr);
-    f.vals = static_cast<char(*)[17]>(vmalcp_handler(pool, 17 * f.nvals, 0x3006));
-    f.lens = static_cast<int32_t*>(vmalcp_handler(pool, 4 * f.nvals, 0x3006));
+    f.vals = static_cast<char(*)[17]>(poolbytes(pool, 17 * f.nvals, poolflag::zeroed_marked));
+    f.lens = static_cast<int32_t*>(poolbytes(pool, 4 * f.nvals, poolflag::zeroed_marked));
     if (!f.vals || !f.lens) {
         xmemmsg(21 * f.nvals);
         return RC_NOMEM;
@@ -166,7 +166,7 @@ int readfmode(vyxstate* s) {
         f.lens[i] = static_cast<int32_t>(std::strlen(f.vals[i]));
         if (f.lens[i] > f.maxlen) f.maxlen = f.lens[i];
     }
-    f.buf = static_cast<char*>(vmalcp_handler(pool, f.maxlen + 1, 0x3006));
+    f.buf = static_cast<char*>(poolbytes(pool, f.maxlen + 1, poolflag::zeroed_marked));
     if (!f.buf) {
         xmemmsg(f.maxlen + 1);
         return RC_NOMEM;
@@ -177,7 +177,7 @@ int readfmode(vyxstate* s) {
 int readmake(vyxstate* s) {
     stmtrec* last = nullptr;
     if (fndstmt("MAKE", &last) == 0) return 0;
-    s->make = static_cast<makeblk*>(vmalcp_handler(v_global_gcb_anchor->pool, sizeof(makeblk), 0x3006));
+    s->make = poolget<makeblk>(v_global_gcb_anchor->pool, 1, poolflag::zeroed_marked);
     if (!s->make) {
         xmemmsg(0);
         return xexit(RC_NOMEM, 0);
@@ -213,8 +213,8 @@ int countstatements(vyxstate* s) {
     s->gstarted = s->nplots > 0 && !s->rdxgraph;
     if (s->nanalysis > 0) {
         poolobj* pool = v_global_gcb_anchor->pool;
-        s->stmgets = static_cast<hgetlist**>(vmalcp_handler(pool, sizeof(hgetlist*) * s->nanalysis, 0x3006));
-        s->stmclgets = static_cast<hgetlist**>(vmalcp_handler(pool, sizeof(hgetlist*) * s->nanalysis, 0x3006));
+        s->stmgets = static_cast<hgetlist**>(poolbytes(pool, sizeof(hgetlist*) * s->nanalysis, poolflag::zeroed_marked));
+        s->stmclgets = static_cast<hgetlist**>(poolbytes(pool, sizeof(hgetlist*) * s->nanalysis, poolflag::zeroed_marked));
         if (!s->stmgets || !s->stmclgets) {
             xmemmsg(2 * sizeof(hgetlist*) * s->nanalysis);
             return RC_NOMEM;

@@ -9,6 +9,7 @@
 #include "host/vec320_output.h"
 #include "host/vec39_files.h"
 #include "proc/framework/bynotes.h"
+#include "proc/framework/fitcodes.h"
 #include "proc/framework/grpnode.h"
 #include "proc/framework/levels.h"
 #include "proc/devgraph/destctx.h"
@@ -150,16 +151,6 @@ struct likkept {
     double t, sigma, quant;
     double sums[5];             // raw gradient and Hessian sums: g0, g1, h0, h1, h2
     uint8_t valid;
-};
-
-// Codes of distcode and fitmethod.
-enum : uint32_t {
-    DIST_NORMAL = 0, DIST_LOGNORMAL = 1, DIST_WEIBULL = 2, DIST_EXTREME = 3, DIST_EXPONENTIAL = 4, DIST_NONE = 5,
-    DIST_LOGISTIC = 6, DIST_LOGLOGISTIC = 7, DIST_GAMMA = 8, DIST_POISSON = 9, DIST_BINOMIAL = 10, DIST_LOGNORMAL10 = 11
-};
-enum : uint32_t {
-    FIT_MLE = 1, FIT_LSYX = 2, FIT_NONE = 3, FIT_GIVEN = 4, FIT_COUNTS = 5, FIT_WEIBAYES = 6, FIT_LSXY = 7,
-    FIT_MODEL = 8, FIT_REGRESSION = 9
 };
 
 struct vyxstate {

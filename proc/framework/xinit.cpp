@@ -14,7 +14,7 @@ modparse* curparse() {
 
 void xinit() {
     hostinst* h = v_global_gcb_anchor;
-    auto* mpb = static_cast<modparse*>(vmalcp_handler(h->pool, sizeof(modparse), 0x3006));
+    auto* mpb = poolget<modparse>(h->pool, 1, poolflag::zeroed_marked);
     if (!mpb) return;
     h->session->step->mpb = mpb;
 
@@ -32,7 +32,7 @@ void xinit() {
     char* text = small;
     char* copy = nullptr;
     if (len >= static_cast<int>(sizeof small)) {
-        copy = static_cast<char*>(vmalcp_handler(h->pool, len + 1, 0x3006));
+        copy = static_cast<char*>(poolbytes(h->pool, len + 1, poolflag::zeroed_marked));
         if (!copy) return;
         xoptcgt("DEBUG", copy, len + 1);
         text = copy;
@@ -44,5 +44,5 @@ void xinit() {
         mpb->syntrace = std::strstr(text, "SYN") ? 1 : 0;
         mpb->semtrace = std::strstr(text, "SEM") ? 1 : 0;
     }
-    if (copy) vmfree_handler(h->pool, copy, -1, 4);
+    if (copy) poolput(h->pool, copy);
 }

@@ -5,7 +5,7 @@
 #include "proc/framework/zorduvex.h"
 
 void zefprsi(int limit, int flag) {
-    auto* rec = static_cast<effprsrec*>(vmalcp_handler(v_global_gcb_anchor->effpool, sizeof(effprsrec), 0x3002));
+    auto* rec = poolget<effprsrec>(v_global_gcb_anchor->effpool, 1, poolflag::zeroed_record_marked);
     if (!rec) {
         xmemmsg(static_cast<int64_t>(sizeof(effprsrec)));
         xexit(RC_NOMEM, 0);

@@ -303,10 +303,10 @@ void vyxconf(vyxstate* s, grpnode* g) {
     if (!lr) return;
 
     // Likelihood-ratio limits: the search block lives for the step, the result arrays in the work pool.
-    if (!s->ciptr) s->ciptr = static_cast<ciblk*>(vmalcp_handler(v_global_gcb_anchor->pool, sizeof(ciblk), 0x2004));
-    auto* res = static_cast<double*>(vmalcp_handler(s->workpool, 2 * (n + 1) * static_cast<int64_t>(sizeof(double)), 0x2004));
+    if (!s->ciptr) s->ciptr = poolget<ciblk>(v_global_gcb_anchor->pool, 1, poolflag::raw);
+    auto* res = static_cast<double*>(poolbytes(s->workpool, 2 * (n + 1) * static_cast<int64_t>(sizeof(double)), poolflag::raw));
     if (!s->ciptr || !res) {
-        xexit(1016, 0);
+        xexit(RC_NOMEM, 0);
         s->stepend = 1;
         return;
     }

@@ -300,12 +300,12 @@ int vyxcrv(vyxstate* s, grpnode* g) {
     c.readout = s->rspform[RF_READOUT] != 0;
     c.form1 = s->rspform[RF_CENSOR] != 0;
     c.hasfreq = s->nfreq != 0;
-    c.weibayes = s->fitmethod == 6;
+    c.weibayes = s->fitmethod == FIT_WEIBAYES;
     c.sigma = s->givenparms[GP_SCALE];
     c.summary = s->pageflags[PG_BOXES] || s->pageflags[PG_MEDIANS];
     c.ptcount = s->plotcodes[PC_NPINTERVALS] == 2 || s->pflags.pconfplt;
     c.na = s->pposcode == 5;
-    c.lsppos = s->fitmethod == 2 || s->fitmethod == 7;
+    c.lsppos = s->fitmethod == FIT_LSYX || s->fitmethod == FIT_LSXY;
     c.wcol = c.form1 ? 2 : 1;
     c.n = g->totw;
     c.natrisk = c.n;
@@ -322,7 +322,7 @@ int vyxcrv(vyxstate* s, grpnode* g) {
     // a larger curve goes to the curve file block by block (the same records, in the same
     // order), which the host keeps in memory or on disk as it grows.
     const int64_t want = static_cast<int64_t>(g->nfail) * CR_BYTES;
-    g->crvbuf = want <= CR_MEMBYTES ? static_cast<double*>(vmalcp_handler(s->stmtpool, want, 0x2006)) : nullptr;
+    g->crvbuf = want <= CR_MEMBYTES ? static_cast<double*>(poolbytes(s->stmtpool, want, poolflag::zeroed)) : nullptr;
     g->crvinmem = g->crvbuf != nullptr;
     if (!g->crvbuf) {
         c.inmem = false;
@@ -332,7 +332,7 @@ int vyxcrv(vyxstate* s, grpnode* g) {
             return RC_REPORTED;
         }
         xcpoint(g->ufile2, 0);
-        g->crvbuf = static_cast<double*>(vmalcp_handler(s->stmtpool, CR_BLOCKBYTES, 0x2006));
+        g->crvbuf = static_cast<double*>(poolbytes(s->stmtpool, CR_BLOCKBYTES, poolflag::zeroed));
         if (!g->crvbuf) {
             xmemmsg(CR_BLOCKBYTES);
             return RC_REPORTED;

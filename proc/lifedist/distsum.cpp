@@ -87,10 +87,10 @@ bool summarize(uint32_t dist, double mu, double sigma, summary* r) {
 
 double* records(vyxstate* s, int count) {
     const int64_t bytes = static_cast<int64_t>(count) * PCT_WORDS * static_cast<int64_t>(sizeof(double));
-    auto* p = static_cast<double*>(vmalcp_handler(s->workpool, bytes, 0x2006));
+    auto* p = static_cast<double*>(poolbytes(s->workpool, bytes, poolflag::zeroed));
     if (!p) {
         xmemmsg(bytes);
-        xexit(1016, 0);
+        xexit(RC_NOMEM, 0);
         s->stepend = 1;
     }
     return p;
@@ -126,11 +126,11 @@ int vyxdfit(vyxstate* s, grpnode* g) {
     s->itstatus[1] = 0;
     const int64_t words = n * (n + 1) / 2 + 2 * n;
     const int64_t bytes = words * static_cast<int64_t>(sizeof(double));
-    s->parmvec[0] = static_cast<double*>(vmalcp_handler(s->workpool, bytes, 0x2006));
-    g->parmcov = s->parmvec[0] ? static_cast<double*>(vmalcp_handler(s->workpool, bytes, 0x2006)) : nullptr;
+    s->parmvec[0] = static_cast<double*>(poolbytes(s->workpool, bytes, poolflag::zeroed));
+    g->parmcov = s->parmvec[0] ? static_cast<double*>(poolbytes(s->workpool, bytes, poolflag::zeroed)) : nullptr;
     if (!g->parmcov) {
         xmemmsg(bytes);
-        xexit(1016, 0);
+        xexit(RC_NOMEM, 0);
         s->stepend = 1;
         return 1;
     }

@@ -67,9 +67,9 @@ bool fitx::matrix(vyxstate* s, const char* path, const char* name, double* m, in
                     obptr(OBK_MFORMAT, OBT_FMTPTR, format),
                     obptr(OBK_MROWNAMES, OBT_SLOT, names),
                     obptr(OBK_MCOLNAMES, OBT_SLOT, names),
-                    obchar(396, ';'),
-                    obint(OBK_Q280, 1),
-                    obint(366, 1),
+                    obchar(OBK_MSEPARATOR, ';'),
+                    obint(OBK_LAYOUT, 1),
+                    obint(OBK_MHEADINGS, 1),
                     obtext(OBK_TITLE, title),
                     obtext(OBK_LABEL, label)};
     return obok(s, wobmth(s->outmgr, nullptr, OB_MATRIX, 14, it));

@@ -16,8 +16,8 @@ namespace {
 
 constexpr int MSG_MODE_UNFIT = 919;
 
-void* alloc(vyxstate* s, int64_t bytes, int flags) {
-    void* p = vmalcp_handler(s->workpool, bytes, flags);
+void* alloc(vyxstate* s, int64_t bytes, poolflag flags) {
+    void* p = poolbytes(s->workpool, bytes, flags);
     if (!p) {
         xmemmsg(bytes);
         xexit(RC_NOMEM, 0);
@@ -60,10 +60,10 @@ int vyxpfitfm(vyxstate* s, grpnode* g) {
     s->defhdr.len = xpmstr(s->defhdr.text, 80, 510, 568);
 
     const int64_t pvbytes = int64_t(ncov + 2 * n) * 8;
-    s->fmloc = static_cast<double*>(alloc(s, int64_t(2 * (k > 0 ? k : 1)) * 8, 0x3006));
-    s->fmcov = s->fmloc ? static_cast<double**>(alloc(s, int64_t(k > 0 ? k : 1) * 8, 0x3006)) : nullptr;
-    s->fmused = s->fmcov ? static_cast<int32_t*>(alloc(s, int64_t(k > 0 ? k : 1) * 4, 0x3006)) : nullptr;
-    s->parmvec[0] = s->fmused ? static_cast<double*>(alloc(s, pvbytes, 0x2006)) : nullptr;
+    s->fmloc = static_cast<double*>(alloc(s, int64_t(2 * (k > 0 ? k : 1)) * 8, poolflag::zeroed_marked));
+    s->fmcov = s->fmloc ? static_cast<double**>(alloc(s, int64_t(k > 0 ? k : 1) * 8, poolflag::zeroed_marked)) : nullptr;
+    s->fmused = s->fmcov ? static_cast<int32_t*>(alloc(s, int64_t(k > 0 ? k : 1) * 4, poolflag::zeroed_marked)) : nullptr;
+    s->parmvec[0] = s->fmused ? static_cast<double*>(alloc(s, pvbytes, poolflag::zeroed)) : nullptr;
     if (!s->parmvec[0]) return RC_NOMEM;
     s->fmscale = s->fmloc + k;
 
@@ -76,7 +76,7 @@ int vyxpfitfm(vyxstate* s, grpnode* g) {
         s->lastgrp = i == k - 1 ? lastgrp : 0;
         s->fitmethod = method;
         setlabel(s, i);
-        s->fmcov[i] = static_cast<double*>(alloc(s, int64_t(ncov) * 8, 0x3006));
+        s->fmcov[i] = static_cast<double*>(alloc(s, int64_t(ncov) * 8, poolflag::zeroed_marked));
         if (!s->fmcov[i]) return RC_NOMEM;
         s->fmused[i] = 1;
         std::memset(s->parmvec[0], 0, static_cast<size_t>(pvbytes));

@@ -26,7 +26,7 @@ constexpr double LOG10E = 0.43429448190325182765;
 // Curve records from the work pool; out of memory ends the step.
 double* records(vyxstate* s, int count) {
     const int64_t bytes = int64_t(count > 0 ? count : 1) * FM_WORDS * 8;
-    auto* r = static_cast<double*>(vmalcp_handler(s->workpool, bytes, 0x2006));
+    auto* r = static_cast<double*>(poolbytes(s->workpool, bytes, poolflag::zeroed));
     if (!r) {
         xmemmsg(bytes);
         xexit(RC_NOMEM, 0);
@@ -112,7 +112,7 @@ int fmode(vyxstate* s) {
 
     const uint8_t noconf = s->pflags.noconf;
     s->pflags.noconf = 0;
-    const bool limits = s->fitmethod == 1 || s->fitmethod == 8;
+    const bool limits = s->fitmethod == FIT_MLE || s->fitmethod == FIT_MODEL;
     const double thr = s->thrflags[TH_GIVEN] ? s->fixedparms[FP_THRESHOLD] : 0.0;
     auto oneminus = [](double v) { return ismissing(v) ? v : 1 - v; };
     for (int j = 0; j < k; ++j) {

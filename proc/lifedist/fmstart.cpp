@@ -21,8 +21,6 @@ namespace {
 using kern::EPS53;
 using kern::EXP_OVER;
 
-enum : uint32_t { M_MLE = 1, M_LSYX = 2, M_GIVEN = 4, M_WEIBAYES = 6, M_LSXY = 7, M_MODEL = 8 };
-
 // The columns of a row and whether it is a failure of the mode being fitted.
 struct modecols {
     int code, weight, fmidx;
@@ -52,7 +50,7 @@ public:
         const double before = S_;
         double F, gsum = 0, se, K;
         kmacc(n_, a_, &S_, &F, &gsum, &se, &K, w);
-        if (s_->fitmethod != M_LSYX && s_->fitmethod != M_LSXY) p = 1 - (before + S_) * 0.5;
+        if (s_->fitmethod != FIT_LSYX && s_->fitmethod != FIT_LSXY) p = 1 - (before + S_) * 0.5;
         a_ -= w;
         return p;
     }
@@ -100,14 +98,14 @@ int vyxfmi(vyxstate* s, grpnode* g) {
             return 0;
         }))
         return rc;
-    if ((method == M_MLE || method == M_LSXY || method == M_LSYX) && !readout && !(wfail > 0)) {
+    if ((method == FIT_MLE || method == FIT_LSXY || method == FIT_LSYX) && !readout && !(wfail > 0)) {
         xpmlog(510, MSG_ALL_RIGHT);
         return 1;
     }
     // The means are over the points that enter the regression, as are its sums below.
     const double ybar = wp > 0 ? swy / wp : 0.0, tbar = wp > 0 ? swt / wp : 0.0;
     double chi = 0;
-    if (method == M_WEIBAYES) {
+    if (method == FIT_WEIBAYES) {
         // wbconf holds -ln(1 - confidence): the chi-square quantile wants the confidence.
         const double conf = -std::expm1(-s->wbconf);
         if (zqc(conf, 2 * wfail + 2, &chi) != 0 || !(chi > 0)) {
@@ -123,7 +121,7 @@ int vyxfmi(vyxstate* s, grpnode* g) {
     rk.restart();
     if (int rc = eachrow(s, g, [&](const double* r) {
             const double t = r[OBS_TIME], w = cols.w(r);
-            if (method == M_WEIBAYES) {
+            if (method == FIT_WEIBAYES) {
                 if (first) t0 = t;
                 const double d = (t - t0) / sigw;
                 if (d > EXP_OVER) {
@@ -164,17 +162,17 @@ int vyxfmi(vyxstate* s, grpnode* g) {
         xpmlog(510, MSG_LS_DEGENERATE);
         return 1;
     };
-    if (method == M_WEIBAYES) {
+    if (method == FIT_WEIBAYES) {
         g->scale = sigw;
         g->loc = t0 + sigw * std::log(2 * E / chi);
-    } else if (method == M_GIVEN) {
+    } else if (method == FIT_GIVEN) {
         for (int j = 0; j < s->npar[0]; ++j) parm(g, j) = s->givenparms[j];
-    } else if (method == M_MODEL) {
+    } else if (method == FIT_MODEL) {
         getfit(s, g);
     } else if (count < 1.0) {
         g->loc = g->wmean;
         g->scale = g->wsd;
-    } else if (method == M_LSXY) {
+    } else if (method == FIT_LSXY) {
         // Time on quantile.
         if (syy < EPS53) return degenerate();
         if (locfixed && scalefixed) {
@@ -192,7 +190,7 @@ int vyxfmi(vyxstate* s, grpnode* g) {
         }
         if (!locfixed && !scalefixed) g->rsq = sxx > EPS53 ? sxy * sxy / (sxx * syy) : 0.0;
     } else if (std::fabs(sxy) < EPS53 || sxx < EPS53) {
-        if (method == M_LSYX) return degenerate();
+        if (method == FIT_LSYX) return degenerate();
         g->loc = g->wmean;
         g->scale = g->wsd;
     } else {
@@ -214,7 +212,7 @@ int vyxfmi(vyxstate* s, grpnode* g) {
         }
         if (!locfixed && !scalefixed) g->rsq = syy > EPS53 ? sxy * sxy / (sxx * syy) : 0.0;
     }
-    if (method != M_MLE) return 0;
+    if (method != FIT_MLE) return 0;
 
     // Maximum likelihood: the given values start the iteration, which works with the
     // percentile at the starting probability in the place of the location.

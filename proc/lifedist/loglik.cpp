@@ -129,7 +129,7 @@ private:
             // A derivative kernel that fails at a point whose value was accepted: the step
             // ends; the main routine's end stops graphics and releases the output manager.
             xpmlog(510, 913);
-            xexit(1008, 0);
+            xexit(RC_INPUT, 0);
             s_->stepend = 1;
             return false;
         }
@@ -275,9 +275,9 @@ int vyxlik(vyxstate* s, int deriv) {
         if (rowsfailed) {
             // The rows cannot be read again: the step ends (as for the starting values).
             xpmlog(510, 22);
-            xexit(1020, 0);
+            xexit(RC_READ, 0);
             s->stepend = 1;
-            rc = 1020;
+            rc = RC_READ;
         }
         if (!failed) {
             const liksums& q = acc.sums;

@@ -163,7 +163,7 @@ int censoredcounts(vyxstate* s, grpnode* g) {
     const double* b = s->lifeticks;
     int32_t* count = s->lifecounts;
     if (!b || !count || nb < 2 || !s->rspform[RF_CENSOR]) return 0;
-    auto* sum = static_cast<double*>(vmalcp_handler(s->workpool, (nb - 1) * 8, 0x2006));
+    auto* sum = static_cast<double*>(poolbytes(s->workpool, (nb - 1) * 8, poolflag::zeroed));
     if (!sum) {
         xmemmsg((nb - 1) * 8);
         return RC_REPORTED;
@@ -187,12 +187,12 @@ int vyxls(vyxstate* s, grpnode* g) {
     const int64_t tri = int64_t(n + 1) * (n + 2) / 2;
     const int64_t hbytes = (4 * int64_t(n + 1) + tri) * 8;
     const int64_t wbytes = (tri + 5 * int64_t(n + 1) + int64_t(n + 1) * (n + 1)) * 8 + int64_t(n + 1) * 4;
-    s->fitarr[2] = static_cast<double*>(vmalcp_handler(s->workpool, hbytes, 0x2004));
+    s->fitarr[2] = static_cast<double*>(poolbytes(s->workpool, hbytes, poolflag::raw));
     if (!s->fitarr[2]) {
         xmemmsg(hbytes);
         return RC_REPORTED;
     }
-    s->fitarr[3] = static_cast<double*>(vmalcp_handler(s->workpool, wbytes, 0x2006));
+    s->fitarr[3] = static_cast<double*>(poolbytes(s->workpool, wbytes, poolflag::zeroed));
     if (!s->fitarr[3]) {
         xmemmsg(wbytes);
         return RC_REPORTED;

@@ -29,10 +29,10 @@ bool layfitarrays(vyxstate* s, int n, int nfree) {
     const long work = std::max(znewrap_worksize(&ctl) + 4L * n + 8, 3L * s->npar[2] + 8);
     const long total = tri + 4L * (n + 1) + work;
     const int64_t bytes = total * static_cast<int64_t>(sizeof(double));
-    auto* block = static_cast<double*>(vmalcp_handler(s->workpool, bytes, 0x2006));
+    auto* block = static_cast<double*>(poolbytes(s->workpool, bytes, poolflag::zeroed));
     if (!block) {
         xmemmsg(bytes);
-        xexit(1016, 0);
+        xexit(RC_NOMEM, 0);
         s->stepend = 1;
         return false;
     }
@@ -69,9 +69,9 @@ void gradhesstable(vyxstate* s, bool percentile) {
                     obstr(OBK_MFORM, "fb", 2),
                     obptr(OBK_MROWNAMES, OBT_SLOT, names),
                     obptr(OBK_MCOLNAMES, OBT_SLOT, colnames),
-                    obint(OBK_Q280, 1),
-                    obchar(396, ';'),
-                    obint(366, 1),
+                    obint(OBK_LAYOUT, 1),
+                    obchar(OBK_MSEPARATOR, ';'),
+                    obint(OBK_MHEADINGS, 1),
                     obtext(OBK_TITLE, title),
                     obtext(OBK_LABEL, label)};
     obok(s, wobmth(s->outmgr, nullptr, OB_MATRIX, 14, it));

@@ -45,7 +45,7 @@ int readerstart(vyxstate* s) {
     } else {
         s->distcode = s->distcode0;
     }
-    if (s->distcode == code::dist::GAMMA) {
+    if (s->distcode == DIST_GAMMA) {
         xpmlog(510, 156);
         return 1;
     }
@@ -54,7 +54,9 @@ int readerstart(vyxstate* s) {
 
 bool logaxis(const vyxstate* s) { return s->logscale[0] || s->logscale[1]; }
 
-bool nocovariance(uint32_t m) { return m == 2 || m == 3 || m == 4 || m == 6 || m == 7; }
+bool nocovariance(uint32_t m) {
+    return m == FIT_LSYX || m == FIT_NONE || m == FIT_GIVEN || m == FIT_WEIBAYES || m == FIT_LSXY;
+}
 
 void readstmtlabel(vyxstate* s, const stmtrec* r) {
     blank(s->stmtlabcell, 8);
@@ -106,7 +108,7 @@ void readresponses(vyxstate* s, const stmtrec* r) {
 }
 
 int allocframe(vyxstate* s) {
-    s->frame = static_cast<plotlay*>(vmalcp_handler(s->stmtpool, sizeof(plotlay), 0x2006));
+    s->frame = poolget<plotlay>(s->stmtpool, 1, poolflag::zeroed);
     if (!s->frame) {
         xmemmsg(sizeof(plotlay));
         return 1;
@@ -148,14 +150,14 @@ int readform(vyxstate* s, const stmtrec* r, bool analyze) {
     std::memset(s->rspform, 0, sizeof s->rspform);
     int form = static_cast<int>(gparm(r, slot::head::RSPKIND, 0));
     const bool readout = stmtflag(r, flag::plot::READOUT);
-    const bool counts = s->distcode == code::dist::POISSON || s->distcode == code::dist::BINOMIAL;
+    const bool counts = s->distcode == DIST_POISSON || s->distcode == DIST_BINOMIAL;
     if (analyze && counts) {
         if (readout) {
             xpmlog(510, 665);
             return RC_SPEC;
         }
         if (form != FORM_COUNTS) {
-            xpmlog(510, s->distcode == code::dist::POISSON ? 175 : 176);
+            xpmlog(510, s->distcode == DIST_POISSON ? 175 : 176);
             return RC_SPEC;
         }
     } else {
@@ -225,7 +227,7 @@ int defaultticks(vyxstate* s) {
     static constexpr double kDefault[30] = {1e-10, 1e-9, 1e-8, 1e-7, 1e-6, 1e-5, 1e-4, 0.001, 0.01, 0.1,
                                             0.2,   0.5,  1,    2,    5,    10,   20,   30,    40,   50,
                                             60,    70,   80,   90,   95,   99,   99.9, 99.99, 99.999, 99.9999};
-    auto* list = static_cast<double*>(vmalcp_handler(s->stmtpool, sizeof kDefault, 0x2004));
+    auto* list = static_cast<double*>(poolbytes(s->stmtpool, sizeof kDefault, poolflag::raw));
     if (!list) {
         xmemmsg(sizeof kDefault);
         return 1;
@@ -262,30 +264,30 @@ int readgivenparms(vyxstate* s, const stmtrec* r, bool check) {
 
 uint32_t choosefitmethod(vyxstate* s, const stmtrec* r) {
     const optslot* ft = given(r, slot::plot::FITTYPE);
-    uint32_t m = ft ? static_cast<uint32_t>(static_cast<int32_t>(ft->num)) : code::fittype::MLE;
+    uint32_t m = ft ? static_cast<uint32_t>(static_cast<int32_t>(ft->num)) : FIT_MLE;
     const char* st = s->parmfree;
-    if (st[GP_LOC] == 'C' && st[GP_SCALE] == 'C' && s->distcode != code::dist::WEIBULL)
+    if (st[GP_LOC] == 'C' && st[GP_SCALE] == 'C' && s->distcode != DIST_WEIBULL)
         m = 4;
-    else if (st[GP_SCALE] == 'C' && st[GP_SHAPE] == 'C' && s->distcode == code::dist::WEIBULL)
+    else if (st[GP_SCALE] == 'C' && st[GP_SHAPE] == 'C' && s->distcode == DIST_WEIBULL)
         m = 4;
-    else if (st[GP_SCALE] == 'C' && s->distcode == code::dist::EXPONENTIAL)
+    else if (st[GP_SCALE] == 'C' && s->distcode == DIST_EXPONENTIAL)
         m = 4;
     s->fitmethod = m;
     const bool held = st[0] == 'C' || st[1] == 'C' || st[2] == 'C';
-    s->tblflags[TF_LAGRANGE] = held && m == code::fittype::MLE;
-    if (m != code::fittype::MLE) s->lrflags[LR_PARMS] = s->lrflags[LR_PERCENTILES] = 0;
+    s->tblflags[TF_LAGRANGE] = held && m == FIT_MLE;
+    if (m != FIT_MLE) s->lrflags[LR_PARMS] = s->lrflags[LR_PERCENTILES] = 0;
     return m;
 }
 
 int fitmethodlabel(vyxstate* s, const stmtrec* r, bool maxshape) {
     static constexpr double kExpMax = 709.782712893384;
-    static constexpr int kLabel[10] = {0, 222, 223, 224, 260, 0, 502, 507, 509, 0};
+    static constexpr int kLabel[FIT_CODES] = {0, 222, 223, 224, 260, 0, 502, 507, 509, 0};
     char* lab = s->labels[LB_FITMETHOD];
     blank(lab, 40);
-    if (s->fitmethod < 10 && kLabel[s->fitmethod]) xpmstr(lab, 40, 510, kLabel[s->fitmethod]);
-    if (s->fitmethod == code::fittype::NONE) s->pflags.nofitline = 1;
-    if (s->fitmethod != code::fittype::WEIBAYES) return 0;
-    s->distcode = code::dist::WEIBULL;
+    if (s->fitmethod < FIT_CODES && kLabel[s->fitmethod]) xpmstr(lab, 40, 510, kLabel[s->fitmethod]);
+    if (s->fitmethod == FIT_NONE) s->pflags.nofitline = 1;
+    if (s->fitmethod != FIT_WEIBAYES) return 0;
+    s->distcode = DIST_WEIBULL;
     if (!s->parmgiven[GP_SHAPE] || s->parmfree[GP_SHAPE] != 'C') {
         xpmlog(510, 503);
         return 1;
@@ -308,7 +310,7 @@ void combinenotes(const vyxstate* s, bool plot) {
 }
 
 void afterfitmethod(vyxstate* s) {
-    if (s->fitmethod != code::fittype::MLE && s->fitmethod != code::fittype::MODEL) s->covprint[0] = s->covprint[1] = 0;
+    if (s->fitmethod != FIT_MLE && s->fitmethod != FIT_MODEL) s->covprint[0] = s->covprint[1] = 0;
     s->thrflags[TH_GIVEN] = 0;
     s->logscale[0] = s->logscale[1] = 0;
     s->maxlablen = 0;
@@ -323,14 +325,14 @@ void dispatchdist(vyxstate* s, const stmtrec* r) {
         int name, p1, p2;
     };
     static const entry kTable[] = {
-        {code::dist::NORMAL, 0, vyxinm, zprblnm, zprbwnm, 52, 55, 56},
-        {code::dist::LOGNORMAL, 1, vyxinm, zprblnm, zprbwnm, 54, 55, 56},
-        {code::dist::WEIBULL, 1, vyxiwb, zprblwb, zprbwwb, 50, 558, 281},
-        {code::dist::EXTREME, 0, vyxiev, zprblwb, zprbwwb, 53, 55, 56},
-        {code::dist::EXPONENTIAL, 1, vyxiwb, zprblwb, zprbwwb, 51, 558, 281},
-        {code::dist::LOGISTIC, 0, vyxilg, zprbllg, zprbwlg, 57, 55, 56},
-        {code::dist::LOGLOGISTIC, 1, vyxilg, zprbllg, zprbwlg, 58, 55, 56},
-        {code::dist::LOGNORMAL10, 2, vyxinm, zprblnm, zprbwnm, 54, 55, 56},
+        {DIST_NORMAL, 0, vyxinm, zprblnm, zprbwnm, 52, 55, 56},
+        {DIST_LOGNORMAL, 1, vyxinm, zprblnm, zprbwnm, 54, 55, 56},
+        {DIST_WEIBULL, 1, vyxiwb, zprblwb, zprbwwb, 50, 558, 281},
+        {DIST_EXTREME, 0, vyxiev, zprblwb, zprbwwb, 53, 55, 56},
+        {DIST_EXPONENTIAL, 1, vyxiwb, zprblwb, zprbwwb, 51, 558, 281},
+        {DIST_LOGISTIC, 0, vyxilg, zprbllg, zprbwlg, 57, 55, 56},
+        {DIST_LOGLOGISTIC, 1, vyxilg, zprbllg, zprbwlg, 58, 55, 56},
+        {DIST_LOGNORMAL10, 2, vyxinm, zprblnm, zprbwnm, 54, 55, 56},
     };
     const entry* e = nullptr;
     for (const entry& x : kTable)
@@ -348,7 +350,7 @@ void dispatchdist(vyxstate* s, const stmtrec* r) {
         if (len > s->maxlablen) s->maxlablen = len;
     };
     fetch(LB_DIST, 16, e->name);
-    const bool weibull = s->distcode == code::dist::WEIBULL, expo = s->distcode == code::dist::EXPONENTIAL;
+    const bool weibull = s->distcode == DIST_WEIBULL, expo = s->distcode == DIST_EXPONENTIAL;
     if (weibull || expo) {
         // The longer labels of these parameters count for the table widths first.
         fetch(LB_PARM1, expo ? 40 : 16, weibull ? 800 : 801);
@@ -449,7 +451,7 @@ void readordering(vyxstate* s, const stmtrec* r) {
     for (int k = 0; k < 2; ++k) {
         const optslot* o = given(r, k == 0 ? slot::plot::ORDER1 : slot::plot::ORDER2);
         s->clsorder[CO_CODE + k] = code(o);
-        if (k == 0 && !o && s->fitmethod == code::fittype::MODEL) {
+        if (k == 0 && !o && s->fitmethod == FIT_MODEL) {
             switch (s->ordercode) {
                 case 'D': s->clsorder[CO_CODE] = 3; break;
                 case 'M': s->clsorder[CO_CODE] = 1; break;

@@ -37,7 +37,7 @@ int givenlist(vyxstate* s, const optslot* o, double first, double last, double l
         }
     }
     const int64_t bytes = int64_t(n + 2) * 8;
-    auto* list = static_cast<double*>(vmalcp_handler(s->stmtpool, bytes, 0x2004));
+    auto* list = static_cast<double*>(poolbytes(s->stmtpool, bytes, poolflag::raw));
     if (!list) {
         xmemmsg(bytes);
         return 1;
@@ -66,7 +66,7 @@ void readref(vyxstate* s, const stmtrec* r, int which, int valslot, int labslot,
     // statement's record serves every BY group.
     const int n = v->kind == SK_NUMLIST ? v->count : 1;
     const double* from = v->kind == SK_NUMLIST ? static_cast<const double*>(v->ptr) : &v->num;
-    auto* vals = static_cast<double*>(vmalcp_handler(s->stmtpool, 8 * int64_t(n > 0 ? n : 1), 0x2004));
+    auto* vals = static_cast<double*>(poolbytes(s->stmtpool, 8 * int64_t(n > 0 ? n : 1), poolflag::raw));
     if (!vals) {
         xmemmsg(8 * int64_t(n > 0 ? n : 1));
         return;
@@ -172,7 +172,7 @@ int relationplotblock(vyxstate* s, const stmtrec* r) {
     auto& p = s->pflags;
     p.relplot = 1;
     p.pplot = stmtflag(r, flag::plot::PPLOT);
-    if (p.pplot && s->fitmethod == code::fittype::REGRESSION) {
+    if (p.pplot && s->fitmethod == FIT_REGRESSION) {
         xpmlog(510, 830);
         p.pplot = 0;
     }
@@ -223,9 +223,9 @@ int relationplotblock(vyxstate* s, const stmtrec* r) {
     if (stmtflag(r, flag::plot::PLOTFIT)) {
         pg[PG_FITLINES] = 1;
         p.rellegend = !stmtflag(r, flag::plot::NORPLEGEND);
-        if (s->fitmethod == code::fittype::NONE) {
+        if (s->fitmethod == FIT_NONE) {
             xpmlog(510, 84);
-            s->fitmethod = code::fittype::MLE;
+            s->fitmethod = FIT_MLE;
             std::memset(s->labels[LB_FITMETHOD], ' ', 40);
             xpmstr(s->labels[LB_FITMETHOD], 40, 510, 222);
             p.nofitline = stmtflag(r, flag::plot::NOFITLINE);
@@ -233,7 +233,7 @@ int relationplotblock(vyxstate* s, const stmtrec* r) {
     }
     const bool readout = s->rspform[RF_READOUT] != 0;
     const optslot* pd = stmtslot(r, slot::plot::PLOTDATA);
-    const bool regression = s->fitmethod == code::fittype::REGRESSION;
+    const bool regression = s->fitmethod == FIT_REGRESSION;
     if (pd) {
         const int v = static_cast<int>(pd->num);
         if (readout && v >= 1 && v <= 3) {

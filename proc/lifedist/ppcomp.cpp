@@ -63,13 +63,13 @@ void fitgroup(vyxstate* s, grpnode* g, int i, int j, int* counter, saved& sv) {
     g->fitmeth = s->fitmethod = sv.method;
     g->nofit = s->pflags.nofitline = sv.noline;
     int rc = vyxls(s, g);
-    if (s->fitmethod != 3 && rc == 0) rc = vyxdfit(s, g);
+    if (s->fitmethod != FIT_NONE && rc == 0) rc = vyxdfit(s, g);
     g->fitrc = rc;
     if (rc != 0) {
         // This group shows no fit; the next one starts again from the statement's method.
         sv.method = s->fitmethod;
         sv.noline = s->pflags.nofitline;
-        g->fitmeth = s->fitmethod = 3;
+        g->fitmeth = s->fitmethod = FIT_NONE;
         g->nofit = s->pflags.nofitline = 1;
     }
     if (s->lastgrp) endtables(s, kFitTables);
@@ -163,7 +163,7 @@ int PPComp(vyxstate* s) {
     if (int rc = vyxordr(s)) return rc;
     if (s->itprflag[0]) {
         const int64_t bytes = 8 * int64_t(s->npar[0]) + 24;
-        s->itrow = static_cast<double*>(vmalcp_handler(s->stmtpool, bytes, 0x2004));
+        s->itrow = static_cast<double*>(poolbytes(s->stmtpool, bytes, poolflag::raw));
         if (!s->itrow) {
             xmemmsg(bytes);
             return 1;
@@ -171,7 +171,7 @@ int PPComp(vyxstate* s) {
     }
     if (s->ppcflag1 || s->ppcflag2) {
         const int64_t n = s->nlev[1];
-        auto* block = static_cast<double*>(vmalcp_handler(s->stmtpool, 56 * n > 0 ? 56 * n : 8, 0x2004));
+        auto* block = static_cast<double*>(poolbytes(s->stmtpool, 56 * n > 0 ? 56 * n : 8, poolflag::raw));
         if (!block) return RC_NOMEM;
         for (int k = 0; k < 7; ++k) s->ppcarr[k] = block + k * n;
     }
@@ -184,7 +184,7 @@ int PPComp(vyxstate* s) {
 }
 
 grpnode* newgroup(vyxstate* s) {
-    auto* g = static_cast<grpnode*>(vmalcp_handler(s->stmtpool, sizeof(grpnode), 0x2006));
+    auto* g = poolget<grpnode>(s->stmtpool, 1, poolflag::zeroed);
     if (!g) {
         xmemmsg(sizeof(grpnode));
         return nullptr;

@@ -44,7 +44,7 @@ bool haslabel(const vardesc* d) { return d && d->labellen > 0; }
 // A second response variable is shown for the lower/upper pair, BINOMIAL and a censoring
 // variable that the statement names (not one implied by FMODE).
 bool secondvar(const vyxstate* s) {
-    return s->rspkind == FORM_INTERVAL || s->distcode == 10 || (s->rspkind == FORM_CENSOR && !s->fmresp);
+    return s->rspkind == FORM_INTERVAL || s->distcode == DIST_BINOMIAL || (s->rspkind == FORM_CENSOR && !s->fmresp);
 }
 
 int stripped(const char* t, int n) { return wzstrip(t, n); }
@@ -70,10 +70,10 @@ int printmod(vyxstate* s) {
     l.entry(257, text(s->dsname.text, s->dsname.len));
     l.label(s->dslabel.text, s->dslabel.len);
     if (s->stmtlabel) l.entry(564, text(s->stmtlabel, 8));
-    if (s->rspvars[0]) l.variable(s->distcode == 9 ? 537 : s->distcode == 10 ? 535 : 218, *s->rspvars[0]);
+    if (s->rspvars[0]) l.variable(s->distcode == DIST_POISSON ? 537 : s->distcode == DIST_BINOMIAL ? 535 : 218, *s->rspvars[0]);
     if (second) {
         const vardesc& d = *s->rspvars[1];
-        l.entry(s->distcode == 10 ? 536 : s->rspkind == FORM_INTERVAL ? 218 : 219, text(d.name, d.namelen));
+        l.entry(s->distcode == DIST_BINOMIAL ? 536 : s->rspkind == FORM_INTERVAL ? 218 : 219, text(d.name, d.namelen));
         if (labels && d.labellen > 0) {
             wobitem it[] = {obint(OBK_INFOKIND, 2), obtext(OBK_LABEL, text(d.label, d.labellen)), obtext(OBK_VALUE, text("", 0))};
             obcheck(wobmth(l.obj, nullptr, OB_INFO, 3, it));
@@ -85,18 +85,18 @@ int printmod(vyxstate* s) {
     if (s->nnenter > 0) l.variable(221, s->procvars[1]);
     if (fmvar) l.variable(259, *fmvar);
 
-    if (s->distcode == 1 || s->distcode == 11) {
-        l.entry(216, rdxmsg(510, s->distcode == 1 ? 213 : 214));
+    if (s->distcode == DIST_LOGNORMAL || s->distcode == DIST_LOGNORMAL10) {
+        l.entry(216, rdxmsg(510, s->distcode == DIST_LOGNORMAL ? 213 : 214));
     } else {
         l.entry(216, text(s->labels[LB_DIST], stripped(s->labels[LB_DIST], 20)));
     }
     if (s->thrflags[TH_GIVEN]) l.entry(284, obdbl(OBK_VALUE, s->fixedparms[FP_THRESHOLD]));
     // A method without a label (REGRESSION) has no entry rather than an empty one.
     const int mlen = stripped(s->labels[LB_FITMETHOD], 40);
-    if (s->fitmethod != 5 && mlen > 0) l.entry(217, text(s->labels[LB_FITMETHOD], mlen));
-    if (s->fitmethod == 1 || s->fitmethod == 5 || s->fitmethod == 6) l.entry(288, rdxmsg(510, 212));
+    if (s->fitmethod != FIT_COUNTS && mlen > 0) l.entry(217, text(s->labels[LB_FITMETHOD], mlen));
+    if (s->fitmethod == FIT_MLE || s->fitmethod == FIT_COUNTS || s->fitmethod == FIT_WEIBAYES) l.entry(288, rdxmsg(510, 212));
     // What a Weibayes scale and its percentiles are: lower bounds, not estimates.
-    if (s->fitmethod == 6) l.entry(288, rdxmsg(510, 2051));
+    if (s->fitmethod == FIT_WEIBAYES) l.entry(288, rdxmsg(510, 2051));
     l.entry(227, obint(OBK_VALUE, s->nobscnt[1]));
     if (s->nobscnt[0] > 0) l.entry(229, obint(OBK_VALUE, s->nobscnt[0]));
 

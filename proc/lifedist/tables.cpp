@@ -22,7 +22,7 @@ int32_t obcheck(int32_t rc) {
 
 obobject* tabcreate(obobject* outmgr, const char* name, txthandle label) {
     wobitem it[] = {obstr(OBK_FAMILY, "rdx", 3), obstr(OBK_OBJKIND, "data", 4), obout(OBK_CREATED),
-                    obint(OBK_MINUS1, -1),       obtext(OBK_NAME, text(name)), obtext(OBK_LABEL, label)};
+                    obint(OBK_PLACE, -1),       obtext(OBK_NAME, text(name)), obtext(OBK_LABEL, label)};
     obcheck(wobmth(outmgr, nullptr, OB_CREATE, 6, it));
     return static_cast<obobject*>(it[2].v.p);
 }

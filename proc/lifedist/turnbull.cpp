@@ -23,15 +23,15 @@ void groupcolumns(vyxstate* s, obobject* t, bool group) {
 }
 
 // A table of the output manager named name (with the group count in class modes).
-obobject* emtable(vyxstate* s, const char* name, int label, bool item333) {
+obobject* emtable(vyxstate* s, const char* name, int label, bool listed) {
     char full[40];
     if (s->nclass > 0)
         std::snprintf(full, sizeof full, "%s%d", name, static_cast<int>(s->grpcount[0]));
     else
         std::snprintf(full, sizeof full, "%s", name);
-    wobitem it[7] = {obstr(OBK_FAMILY, "rdx", 3), obstr(OBK_OBJKIND, "data", 4), obout(OBK_CREATED), obint(OBK_MINUS1, -1)};
+    wobitem it[7] = {obstr(OBK_FAMILY, "rdx", 3), obstr(OBK_OBJKIND, "data", 4), obout(OBK_CREATED), obint(OBK_PLACE, -1)};
     int n = 4;
-    if (item333) it[n++] = obint(333, 1);
+    if (listed) it[n++] = obint(OBK_LISTED, 1);
     it[n++] = obtext(OBK_NAME, rdxtxt(full, -1));
     it[n++] = obtext(OBK_LABEL, rdxmsg(0, label));
     if (obcheck(wobmth(s->outmgr, nullptr, OB_CREATE, n, it)) < 0) return nullptr;

@@ -48,7 +48,7 @@ int setupit(vyxstate* s, grpnode* g);
 // A table object of the Turnbull estimate named name, with the group count appended in
 // class modes; null when the call failed (the step has been ended).
 struct obobject;
-obobject* emtable(vyxstate* s, const char* name, int label, bool item333);
+obobject* emtable(vyxstate* s, const char* name, int label, bool listed);
 // Its Group (in class modes, when group) and Label columns.
 void groupcolumns(vyxstate* s, obobject* t, bool group);
 // EM iterations from the masses in array 2; 1 when they converged, else 0.

@@ -230,7 +230,7 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
     const int64_t doubles = 3 * (int64_t(m) + 1) + int64_t(G) + int64_t(nparts) * (m + 2) + members * perscratch;
     const int64_t ints = 2 * int64_t(G) + 3 * int64_t(nparts) + 1;
     const int64_t bytes = doubles * 8 + ints * 4 + int64_t(members) * int64_t(sizeof(emscratch));
-    auto* work = static_cast<double*>(vmalcp_handler(s->workpool, bytes, 0x2004));
+    auto* work = static_cast<double*>(poolbytes(s->workpool, bytes, poolflag::raw));
     if (!work) {
         teamstop(crew);
         xmemmsg(bytes);

@@ -64,19 +64,19 @@ void emstderr(vyxstate* s, grpnode* g, const emruns* runs) {
     for (int32_t k = 0; k < m; ++k) se[k] = 0;
     if (n < 1) return;
     const int64_t bytes = (int64_t(m) * (m + 1) / 2 + 2 * int64_t(m)) * 8;
-    double* H = static_cast<double*>(vmalcp_handler(s->stmtpool, bytes, 0x2004));
+    double* H = static_cast<double*>(poolbytes(s->stmtpool, bytes, poolflag::raw));
     s->fitarr[2] = H;
     if (!H) {
         xmemmsg(bytes);
         xpmlog(510, MSG_EM_NOINFO);
-        wobitem it[] = {obtext(OBK_Q577, rdxmsg(510, MSG_EM_NOINFO)), obchar(OBK_NOTEJUST, 'l')};
+        wobitem it[] = {obtext(OBK_TEXT, rdxmsg(510, MSG_EM_NOINFO)), obchar(OBK_NOTEJUST, 'l')};
         obcheck(wobmth(s->outmgr, nullptr, OB_NOTE, 2, it));
         return;
     }
     information(g, runs, H);
 
     double* work = H + int64_t(n) * (n + 1) / 2;
-    char* status = reinterpret_cast<char*>(vmalcp_handler(s->workpool, m, 0x2004));
+    char* status = reinterpret_cast<char*>(poolbytes(s->workpool, m, poolflag::raw));
     if (!status) {
         xmemmsg(m);
         xexit(RC_NOMEM, 0);
@@ -104,7 +104,7 @@ void emstderr(vyxstate* s, grpnode* g, const emruns* runs) {
         se[j] = var > 0 ? std::sqrt(var) : 0.0;
     }
     se[m - 1] = 0;
-    vmfree_handler(s->stmtpool, H, -1, 4);
+    poolput(s->stmtpool, H);
     s->fitarr[2] = nullptr;
 }
 

@@ -47,7 +47,7 @@ int countcase(vyxstate* s) {
 
 int vyxanlz(vyxstate* s) {
     if (int rc = vyxaprm(s)) return rc;
-    const bool counts = s->distcode == 9 || s->distcode == 10;
+    const bool counts = s->distcode == DIST_POISSON || s->distcode == DIST_BINOMIAL;
     s->pendingnoted = 0;
     if (counts) {
         if (int rc = vyxin(s)) return rc;
@@ -64,7 +64,7 @@ int vyxanlz(vyxstate* s) {
     }
     if (s->itprflag[0]) {
         const int64_t bytes = 8 * int64_t(s->npar[0]) + 24;
-        s->itrow = static_cast<double*>(vmalcp_handler(s->stmtpool, bytes, 0x2004));
+        s->itrow = static_cast<double*>(poolbytes(s->stmtpool, bytes, poolflag::raw));
         if (!s->itrow) {
             xmemmsg(bytes);
             return 1;

@@ -71,7 +71,7 @@ bool modelmatches(const vyxstate* s) {
 // FITTYPE=MODEL on ANALYZE: exactly one class variable, the relation variable of a MODEL
 // statement run in this BY group on the same responses.
 int modelfitsettings(vyxstate* s) {
-    if (s->fitmethod != code::fittype::MODEL) return 0;
+    if (s->fitmethod != FIT_MODEL) return 0;
     if (s->nclass != 1) {
         xpmlog(510, 697);
         return 1;
@@ -86,8 +86,8 @@ int modelfitsettings(vyxstate* s) {
 void countlabel(vyxstate* s) {
     char* lab = s->labels[LB_DIST];
     std::memset(lab, ' ', 40);
-    if (s->distcode == code::dist::POISSON) xpmstr(lab, 16, 510, 154);
-    if (s->distcode == code::dist::BINOMIAL) xpmstr(lab, 16, 510, 153);
+    if (s->distcode == DIST_POISSON) xpmstr(lab, 16, 510, 154);
+    if (s->distcode == DIST_BINOMIAL) xpmstr(lab, 16, 510, 153);
 }
 
 // ANALYZE without a response variable: the counts are given as options.
@@ -96,14 +96,14 @@ int countsonly(vyxstate* s, const stmtrec* r) {
     const double missing = hostmissing();
     s->pbcount = gparm(r, slot::analyze::COUNT, missing);
     s->pbtrials = gparm(r, slot::analyze::COUNT2, missing);
-    if (s->distcode == code::dist::POISSON) {
+    if (s->distcode == DIST_POISSON) {
         if (ismissing(s->pbcount)) {
             xpmlog(510, 92);
             return 1;
         }
         if (ismissing(s->pbtrials)) xpmlog(510, 91);
         countlabel(s);
-    } else if (s->distcode == code::dist::BINOMIAL) {
+    } else if (s->distcode == DIST_BINOMIAL) {
         if (ismissing(s->pbcount) || ismissing(s->pbtrials)) {
             xpmlog(510, 93);
             return 1;
@@ -163,13 +163,13 @@ int vyxaprm(vyxstate* s) {
     if (int rc = modelfitsettings(s)) return rc;
     afterfitmethod(s);
 
-    if (s->distcode == code::dist::POISSON || s->distcode == code::dist::BINOMIAL) {
+    if (s->distcode == DIST_POISSON || s->distcode == DIST_BINOMIAL) {
         countlabel(s);
-        if (s->distcode == code::dist::BINOMIAL && s->rspkind != FORM_COUNTS) {
+        if (s->distcode == DIST_BINOMIAL && s->rspkind != FORM_COUNTS) {
             xpmlog(510, 150);
             return RC_SPEC;
         }
-        s->fitmethod = 5;
+        s->fitmethod = FIT_COUNTS;
         if (stmtslot(r, slot::plot::THRESHOLD)) xpmlog(510, 166, txtarg(s->labels[LB_DIST], 16));
     } else {
         dispatchdist(s, r);
@@ -179,7 +179,7 @@ int vyxaprm(vyxstate* s) {
     if (!s->logscale[0]) s->linaxis = 1;
     readsurvtime(s, r);
     const uint32_t fm = s->fitmethod;
-    s->fitmethod = 0;   // the ordering is not taken from the MODEL statement here
+    s->fitmethod = FIT_UNSET;   // the ordering is not taken from the MODEL statement here
     readordering(s, r);
     s->fitmethod = fm;
     combinenotes(s, false);

@@ -325,10 +325,10 @@ int flushall(pass& p) {
     auto trim = [&](grpnode* g) {
         if (g->ufile || g->nobs <= 0) return;
         const int64_t bytes = int64_t(g->nobs) * m * 8;
-        auto* exact = static_cast<double*>(vmalcp_handler(s->stmtpool, bytes, 0x2004));
+        auto* exact = static_cast<double*>(poolbytes(s->stmtpool, bytes, poolflag::raw));
         if (!exact) return;   // the larger buffer is kept
         std::memcpy(exact, g->rowbuf, static_cast<size_t>(bytes));
-        vmfree_handler(s->stmtpool, g->rowbuf, -1, 4);
+        poolput(s->stmtpool, g->rowbuf);
         g->rowbuf = exact;
     };
     if (s->nclass == 0) {
@@ -430,7 +430,7 @@ void passnotes(const pass& p) {
 
 int vyxbld(vyxstate* s, grpnode* g) {
     const int64_t bytes = int64_t(s->rowlay[0]) * s->rowlay[1] * 8;
-    g->rowbuf = static_cast<double*>(vmalcp_handler(s->stmtpool, bytes, 0x2004));
+    g->rowbuf = static_cast<double*>(poolbytes(s->stmtpool, bytes, poolflag::raw));
     if (!g->rowbuf) {
         xmemmsg(bytes);
         return RC_NOMEM;
@@ -450,7 +450,7 @@ int vyxin(vyxstate* s) {
     if (p.fmode && s->fmodeset.nvals > 0) {
         // Pointers to the listed failure-mode values; the allocation is checked.
         const int32_t n = s->fmodeset.nvals;
-        p.fmvals = static_cast<const char**>(vmalcp_handler(s->stmtpool, int64_t(n) * sizeof(char*), 0x3006));
+        p.fmvals = static_cast<const char**>(poolbytes(s->stmtpool, int64_t(n) * sizeof(char*), poolflag::zeroed_marked));
         if (!p.fmvals) {
             xmemmsg(int64_t(n) * int64_t(sizeof(char*)));
             return 1;
@@ -460,7 +460,7 @@ int vyxin(vyxstate* s) {
         p.fmnvals = n;
     }
     if (p.form == FORM_CENSOR && !s->fmresp && s->ncensvals > 0) {
-        p.censeen = static_cast<uint8_t*>(vmalcp_handler(s->stmtpool, s->ncensvals, 0x2006));
+        p.censeen = static_cast<uint8_t*>(poolbytes(s->stmtpool, s->ncensvals, poolflag::zeroed));
         if (!p.censeen) {
             xmemmsg(s->ncensvals);
             return 1;
@@ -471,8 +471,8 @@ int vyxin(vyxstate* s) {
     p.ln = s->logscale[0] != 0;
     p.log10 = !p.ln && s->logscale[1] != 0;
     p.logtest = s->logscale[0] || s->logscale[1];
-    p.countcase = s->distcode == 9 || s->distcode == 10;
-    p.poisson = s->distcode == 9;
+    p.countcase = s->distcode == DIST_POISSON || s->distcode == DIST_BINOMIAL;
+    p.poisson = s->distcode == DIST_POISSON;
     p.readtimes = rtwanted(s) && !p.countcase && p.form != FORM_COUNTS;
 
     std::memset(&s->rootgrp, 0, sizeof s->rootgrp);

@@ -28,7 +28,7 @@ void predict(const vyxstate* s, const pbcounts& c, double est, double ap, double
 }
 
 double* pbblock(vyxstate* s) {
-    auto* b = static_cast<double*>(vmalcp_handler(s->stmtpool, PB_BYTES, 0x3006));
+    auto* b = static_cast<double*>(poolbytes(s->stmtpool, PB_BYTES, poolflag::zeroed_marked));
     if (!b) xmemmsg(PB_BYTES);
     return b;
 }
@@ -57,9 +57,9 @@ int optioncounts(vyxstate* s, bool binomial) {
 }  // namespace
 
 int vyxpb(vyxstate* s, grpnode* g) {
-    const bool binomial = s->distcode == 10;
+    const bool binomial = s->distcode == DIST_BINOMIAL;
     if (!g) {
-        if (s->distcode != 9 && s->distcode != 10) {
+        if (s->distcode != DIST_POISSON && s->distcode != DIST_BINOMIAL) {
             xpmlog(510, MSG_NOT_COUNTS);
             return 1;
         }

@@ -74,7 +74,7 @@ struct pbview {
 
 pbview view(vyxstate* s) {
     pbview v{};
-    v.binomial = s->distcode == 10;
+    v.binomial = s->distcode == DIST_BINOMIAL;
     v.ap = pbaprime(s);
     v.conf = vx::confpercent(s->alpha);
     if (s->pflags.pbonly) {

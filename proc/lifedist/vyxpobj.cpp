@@ -52,7 +52,7 @@ struct maker {
     txthandle confidence(int n) { return rdxmsgs(510, n, vx::confpercent(s->alpha)); }
     // The history tables: their class's first method marks them as histories.
     void history(obobject* t) {
-        wobitem it[] = {obint(OBK_HIDDEN, 0), obint(333, 1)};
+        wobitem it[] = {obint(OBK_HIDDEN, 0), obint(OBK_LISTED, 1)};
         obcheck(obinfocall(t, 2, it));
     }
     void parmcolumns(obobject* t, const char* role) {
@@ -71,7 +71,7 @@ struct maker {
 void vyxpobj(vyxstate* s) {
     // Slots a statement does not make must not hold the objects of an earlier statement.
     for (int k = TAB_DATSUM; k <= TAB_CONVSTATUS; ++k) s->tabs[k] = tabpair{};
-    maker m{s, 0, s->fitmethod == 1 || fitx::bymodel(s)};
+    maker m{s, 0, s->fitmethod == FIT_MLE || fitx::bymodel(s)};
     const int w = static_cast<int>(s->grpcolw);
     if (s->nclass == 1) m.groupwidth = w > 10 ? w : 10;
     if (s->nclass == 2) m.groupwidth = w + 1 > 10 ? w + 1 : 10;
@@ -225,7 +225,7 @@ void vyxpobj(vyxstate* s) {
 
     if (s->rspform[RF_INTERVAL] && s->emflags[EMF_ITPRINTEM]) {
         if (!s->emgrad) {
-            s->emgrad = static_cast<double*>(vmalcp_handler(s->stmtpool, 5 * sizeof(double), 0x2006));
+            s->emgrad = static_cast<double*>(poolbytes(s->stmtpool, 5 * sizeof(double), poolflag::zeroed));
             if (!s->emgrad) {
                 xmemmsg(5 * sizeof(double));
                 xexit(RC_NOMEM, 0);
@@ -244,7 +244,7 @@ void vyxpobj(vyxstate* s) {
         tabenddef(t);
     }
 
-    if (s->fitmethod == 1) {
+    if (s->fitmethod == FIT_MLE) {
         t = m.create(TAB_CONVSTATUS, "ConvergenceStatus", 700);
         tabhandle(t, "Reason", &s->convmsg);
         tabint(t, "Status", &s->itstatus[1]);

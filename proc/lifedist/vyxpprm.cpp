@@ -128,7 +128,7 @@ bool sameresponse(const vyxstate* s) {
 
 // The checks of the fits taken from the MODEL statement, and the percentile-line limits.
 int modelfitsettings(vyxstate* s, const stmtrec* r) {
-    if (s->fitmethod == code::fittype::MODEL) {
+    if (s->fitmethod == FIT_MODEL) {
         if (s->nclass > 2) {
             xpmlog(510, 697);
             return 1;
@@ -142,9 +142,9 @@ int modelfitsettings(vyxstate* s, const stmtrec* r) {
             return 1;
         }
     }
-    const bool bymodel = s->fitmethod == code::fittype::MODEL || s->fitmethod == code::fittype::REGRESSION;
+    const bool bymodel = s->fitmethod == FIT_MODEL || s->fitmethod == FIT_REGRESSION;
     stmtrec* model = nullptr;
-    if (s->fitmethod == code::fittype::REGRESSION && fndstmt("MODEL", &model) == 0) {
+    if (s->fitmethod == FIT_REGRESSION && fndstmt("MODEL", &model) == 0) {
         xpmlog(510, 695);
         return 1;
     }
@@ -159,7 +159,7 @@ int modelfitsettings(vyxstate* s, const stmtrec* r) {
 
 int parmnames(vyxstate* s) {
     const int n = s->npar[0];
-    auto* names = static_cast<txthandle*>(vmalcp_handler(s->bypool, int64_t(n) * int64_t(sizeof(txthandle)), 0x3006));
+    auto* names = static_cast<txthandle*>(poolbytes(s->bypool, int64_t(n) * int64_t(sizeof(txthandle)), poolflag::zeroed_marked));
     if (!names) {
         xmemmsg(int64_t(n) * int64_t(sizeof(txthandle)));
         return 1;
@@ -177,7 +177,7 @@ int parmnames(vyxstate* s) {
 int vyxpprm(vyxstate* s) {
     const stmtrec* r = s->curstmt;
     if (int rc = readerstart(s)) return rc;
-    if (s->distcode == code::dist::POISSON || s->distcode == code::dist::BINOMIAL) {
+    if (s->distcode == DIST_POISSON || s->distcode == DIST_BINOMIAL) {
         xpmlog(510, 526);
         return 1;
     }

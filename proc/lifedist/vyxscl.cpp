@@ -94,7 +94,7 @@ int points(vyxstate* s, ranges& r) {
 
 double* copyticks(vyxstate* s, int lo, int hi) {
     const int n = hi - lo + 1;
-    auto* t = static_cast<double*>(vmalcp_handler(s->stmtpool, int64_t(n) * 8, 0x2004));
+    auto* t = static_cast<double*>(poolbytes(s->stmtpool, int64_t(n) * 8, poolflag::raw));
     if (!t) {
         xmemmsg(int64_t(n) * 8);
         return nullptr;
@@ -108,7 +108,7 @@ void probindices(vyxstate* s, const ranges& r) {
     plotlay* f = s->frame;
     const double* L = s->panels.pctlist;
     const int N = s->panels.npct;
-    const bool weibayes = s->fitmethod == 6;
+    const bool weibayes = s->fitmethod == FIT_WEIBAYES;
     if (!s->pflags.plowgiven && !weibayes) {
         const double t = 100 * r.pmin + 1000 * kEps53;
         int lo = N - 1 <= 0 ? N - 1 : 0;
@@ -139,19 +139,19 @@ int vyxscl(vyxstate* s) {
     s->sortrow = nullptr;
     f->nvtick = f->nhtick = f->nsint = 1;
     if (s->spilled) {
-        s->sortdesc[1] = vmalcp_handler(s->stmtpool, sizeof(sortctl), 0x2004);
+        s->sortdesc[1] = poolbytes(s->stmtpool, sizeof(sortctl), poolflag::raw);
         if (!s->sortdesc[1]) {
             xmemmsg(sizeof(sortctl));
             return 1;
         }
-        s->sortdesc[0] = vmalcp_handler(s->stmtpool, 2 * sizeof(sortkey), 0x2004);
+        s->sortdesc[0] = poolbytes(s->stmtpool, 2 * sizeof(sortkey), poolflag::raw);
         if (!s->sortdesc[0]) {
             xmemmsg(2 * sizeof(sortkey));
             return 1;
         }
     }
     const int64_t rowbytes = 8 * int64_t(s->rowlay[1]);
-    s->sortrow = static_cast<double*>(vmalcp_handler(s->stmtpool, rowbytes, 0x2004));
+    s->sortrow = static_cast<double*>(poolbytes(s->stmtpool, rowbytes, poolflag::raw));
     if (!s->sortrow) {
         xmemmsg(rowbytes);
         return 1;
@@ -238,7 +238,7 @@ int vyxscl(vyxstate* s) {
     // The MODEL's regression (FITTYPE=REGRESSION) takes its stress axis from the range of the
     // MODEL's rows (the relation plot's driver): scaled here, the SREF values would be
     // transformed twice.
-    if (s->stressax && s->fitmethod != code::fittype::REGRESSION) {
+    if (s->stressax && s->fitmethod != FIT_REGRESSION) {
         const int k = static_cast<int>(s->nlev[1]);
         return stressscl(s, s->levvals[0][0], s->levvals[0][k - 1]);
     }

@@ -25,7 +25,7 @@ enum : uint32_t { KIND_POINTS = 0, KIND_STEP = 1, KIND_JOIN = 2 };
 
 double* buffer(vyxstate* s, int n) {
     const int64_t bytes = int64_t(std::max(n, 1)) * 16;
-    auto* p = static_cast<double*>(vmalcp_handler(s->workpool, bytes, 0x2004));
+    auto* p = static_cast<double*>(poolbytes(s->workpool, bytes, poolflag::raw));
     if (!p) xmemmsg(bytes);
     return p;
 }
@@ -140,7 +140,7 @@ int vyxcfdw(vyxstate* s, grpnode* g) {
         // The difference records live in the root's file only, written one record at a time:
         // they are read back one at a time.
         const int64_t bytes = MCF_RECLEN;
-        w.buf = static_cast<mcfrec*>(vmalcp_handler(s->workpool, bytes, 0x2004));
+        w.buf = static_cast<mcfrec*>(poolbytes(s->workpool, bytes, poolflag::raw));
         w.perblock = 1;
         if (!w.buf) {
             xmemmsg(bytes);

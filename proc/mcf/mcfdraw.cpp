@@ -7,7 +7,7 @@
 #include "proc/mcf/mcfdraw.h"
 
 int mcfframe(vyxstate* s, bool insetnext) {
-    s->frame = static_cast<plotlay*>(vmalcp_handler(s->stmtpool, sizeof(plotlay), 8198));
+    s->frame = poolget<plotlay>(s->stmtpool, 1, poolflag::zeroed);
     if (!s->frame) {
         xmemmsg(sizeof(plotlay));
         return RC_REPORTED;

@@ -61,7 +61,7 @@ struct Axis {
 
 double* doubles(vyxstate* s, int n) {
     const int64_t bytes = int64_t(std::max(n, 1)) * 8;
-    auto* p = static_cast<double*>(vmalcp_handler(s->stmtpool, bytes, 0x2006));
+    auto* p = static_cast<double*>(poolbytes(s->stmtpool, bytes, poolflag::zeroed));
     if (!p) xmemmsg(bytes);
     return p;
 }
@@ -130,7 +130,7 @@ int bins(vyxstate* s, const Axis& a) {
     const bool closed = s->pflags.ccenbin;
     const int m = closed ? a.count + 1 : 2 * (a.count + 1) - 1;
     double* e = doubles(s, m);
-    auto* c = static_cast<int32_t*>(vmalcp_handler(s->stmtpool, int64_t(std::max(m - 1, 1)) * 4, 0x2006));
+    auto* c = static_cast<int32_t*>(poolbytes(s->stmtpool, int64_t(std::max(m - 1, 1)) * 4, poolflag::zeroed));
     if (!e || !c) {
         if (e) xmemmsg(int64_t(std::max(m - 1, 1)) * 4);
         return RC_REPORTED;

@@ -16,8 +16,6 @@
 
 namespace {
 
-constexpr int kZeroed = 8198;   // 0x2006: a zero-filled block of the statement pool
-
 // ORDER codes as the option reader stores them.
 enum : uint8_t { ORD_FREQ = 2, ORD_DATA = 3 };
 
@@ -35,7 +33,7 @@ struct obs {
 grpnode* levelnode(vyxstate* s, grpnode** root, grpnode** spare, const char* fmt, const char* raw, double num,
                    bool* isnew, int* rc) {
     if (!*spare) {
-        *spare = static_cast<grpnode*>(vmalcp_handler(s->stmtpool, sizeof(grpnode), kZeroed));
+        *spare = poolget<grpnode>(s->stmtpool, 1, poolflag::zeroed);
         if (!*spare) {
             xmemmsg(sizeof(grpnode));
             *rc = RC_NOMEM;
@@ -141,7 +139,7 @@ int unitof(vyxstate* s, grpnode* g, const char* id, const obs& o, double t, mcfu
     } else {
         auto* spare = static_cast<mcfunit*>(g->mcf.units[1]);
         if (!spare) {
-            spare = static_cast<mcfunit*>(vmalcp_handler(s->stmtpool, sizeof(mcfunit), kZeroed));
+            spare = poolget<mcfunit>(s->stmtpool, 1, poolflag::zeroed);
             if (!spare) {
                 xmemmsg(sizeof(mcfunit));
                 return RC_REPORTED;
@@ -222,7 +220,7 @@ int eachleaf(grpnode* root, int levels, F& f) {
 
 int cfbld(vyxstate* s, grpnode* g) {
     const int64_t bytes = int64_t(MCF_BUFRECS) * MCF_RECLEN;
-    g->rowbuf = static_cast<double*>(vmalcp_handler(s->stmtpool, bytes, kZeroed));
+    g->rowbuf = static_cast<double*>(poolbytes(s->stmtpool, bytes, poolflag::zeroed));
     if (!g->rowbuf) {
         xmemmsg(bytes);
         return RC_NOMEM;
@@ -254,7 +252,7 @@ int vyxcfin(vyxstate* s) {
     // Exact data: which of the listed end values the records used have.
     uint8_t* endseen = nullptr;
     if (exact && s->ncensvals > 0) {
-        endseen = static_cast<uint8_t*>(vmalcp_handler(s->stmtpool, s->ncensvals, kZeroed));
+        endseen = static_cast<uint8_t*>(poolbytes(s->stmtpool, s->ncensvals, poolflag::zeroed));
         if (!endseen) {
             xmemmsg(s->ncensvals);
             return RC_REPORTED;

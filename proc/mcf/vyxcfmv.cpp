@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr int kZeroed = 8198;
-
 McfVar methodof(const vyxstate* s) {
     if (s->mcfopt.varlawless) return McfVar::Lawless;
     if (s->mcfopt.varpoisson) return McfVar::Poisson;
@@ -45,7 +43,7 @@ int vyxcfmv1(vyxstate* s, grpnode* g) {
         return RC_REPORTED;
     }
     size_t bytes = lims ? mcfacc_bytes(method, n) : 0;
-    void* work = bytes ? vmalcp_handler(pool, static_cast<int64_t>(bytes), kZeroed) : nullptr;
+    void* work = bytes ? poolbytes(pool, static_cast<int64_t>(bytes), poolflag::zeroed) : nullptr;
     if (bytes && !work) {
         xmemmsg(static_cast<int64_t>(bytes));
         xmpoold(pool);
@@ -62,7 +60,7 @@ int vyxcfmv1(vyxstate* s, grpnode* g) {
         int32_t index;
     };
     const int64_t refbytes = int64_t(nunits > 0 ? nunits : 1) * int64_t(sizeof(unitref));
-    auto* refs = static_cast<unitref*>(vmalcp_handler(pool, refbytes, kZeroed));
+    auto* refs = static_cast<unitref*>(poolbytes(pool, refbytes, poolflag::zeroed));
     if (!refs) {
         xmemmsg(refbytes);
         xmpoold(pool);

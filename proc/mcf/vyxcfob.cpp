@@ -24,7 +24,7 @@ txthandle txt(const char* t) { return rdxtxt(t, static_cast<int>(std::strlen(t))
 
 obobject* create(vyxstate* s, const char* name, int label) {
     wobitem it[] = {obstr(OBK_FAMILY, "rdx", 3), obstr(OBK_OBJKIND, "data", 4), obout(OBK_CREATED),
-                    obint(OBK_MINUS1, -1), obtext(OBK_NAME, txt(name)), obtext(OBK_LABEL, rdxmsg(0, label))};
+                    obint(OBK_PLACE, -1), obtext(OBK_NAME, txt(name)), obtext(OBK_LABEL, rdxmsg(0, label))};
     if (mcftab::failed(wobmth(s->outmgr, nullptr, OB_CREATE, 6, it))) return nullptr;
     return static_cast<obobject*>(it[2].v.p);
 }

@@ -40,7 +40,7 @@ int numbers(const stmtrec* r, int slot, const double** vals) {
 // A variable descriptor of the statement pool for variable var; null when none.
 vardesc* descof(vyxstate* s, int32_t var) {
     if (!var) return nullptr;
-    auto* d = static_cast<vardesc*>(vmalcp_handler(s->stmtpool, sizeof(vardesc), 0x2006));
+    auto* d = poolget<vardesc>(s->stmtpool, 1, poolflag::zeroed);
     if (d) xvname(s->dsin, var, d);
     return d;
 }

@@ -17,9 +17,6 @@
 
 namespace {
 
-constexpr int kZeroed = 8198;
-constexpr int kWeights = 12294;   // 0x3006
-
 // Later end first; at equal ends the smaller id first (the in-order walk numbers downwards).
 int compare(const void* pa, const void* pb, int, int) {
     const auto* a = static_cast<const mcfunit*>(pa);
@@ -56,7 +53,7 @@ int vyxcfst(vyxstate* s, grpnode* g) {
     if (s->rspkind != MCF_EXACT) return 0;
     const int32_t n = g->ncens;
     if (s->nfreq > 0 && s->mcfopt.varlawless) {
-        g->mcf.unitwts = static_cast<double*>(vmalcp_handler(s->stmtpool, int64_t(n > 0 ? n : 1) * 8, kWeights));
+        g->mcf.unitwts = static_cast<double*>(poolbytes(s->stmtpool, int64_t(n > 0 ? n : 1) * 8, poolflag::zeroed_marked));
         if (!g->mcf.unitwts) {
             xmemmsg(int64_t(n) * 8);
             return RC_REPORTED;
@@ -67,7 +64,7 @@ int vyxcfst(vyxstate* s, grpnode* g) {
     // Every unit must have ended; the units by order of first appearance.
     ztrelst(&g->mcf.units[0]);
     const int32_t nunits = g->mcf.nunitseq;
-    auto** seq = static_cast<mcfunit**>(vmalcp_handler(s->stmtpool, int64_t(nunits > 0 ? nunits : 1) * 8, kZeroed));
+    auto** seq = static_cast<mcfunit**>(poolbytes(s->stmtpool, int64_t(nunits > 0 ? nunits : 1) * 8, poolflag::zeroed));
     if (!seq) {
         xmemmsg(int64_t(nunits) * 8);
         return RC_REPORTED;
@@ -82,7 +79,7 @@ int vyxcfst(vyxstate* s, grpnode* g) {
     g->mcf.unitseq = reinterpret_cast<void**>(seq);
     // Number the units: in the order of compare (an array sort gives the order the unit
     // tree's in-order walk gives, without a tree of a million nodes), counting down from n - 1.
-    auto** byend = static_cast<mcfunit**>(vmalcp_handler(s->stmtpool, int64_t(nunits > 0 ? nunits : 1) * 8, kZeroed));
+    auto** byend = static_cast<mcfunit**>(poolbytes(s->stmtpool, int64_t(nunits > 0 ? nunits : 1) * 8, poolflag::zeroed));
     if (!byend) {
         xmemmsg(int64_t(nunits) * 8);
         return RC_REPORTED;
@@ -98,17 +95,17 @@ int vyxcfst(vyxstate* s, grpnode* g) {
     }
 
     // Sort the records.
-    auto* ctl = static_cast<sortctl*>(vmalcp_handler(s->stmtpool, sizeof(sortctl), kZeroed));
+    auto* ctl = poolget<sortctl>(s->stmtpool, 1, poolflag::zeroed);
     if (!ctl) {
         xmemmsg(sizeof(sortctl));
         return RC_REPORTED;
     }
-    auto* keys = static_cast<sortkey*>(vmalcp_handler(s->stmtpool, 3 * sizeof(sortkey), kZeroed));
+    auto* keys = static_cast<sortkey*>(poolbytes(s->stmtpool, 3 * sizeof(sortkey), poolflag::zeroed));
     if (!keys) {
         xmemmsg(3 * sizeof(sortkey));
         return RC_REPORTED;
     }
-    void* one = vmalcp_handler(s->stmtpool, MCF_RECLEN, kZeroed);
+    void* one = poolbytes(s->stmtpool, MCF_RECLEN, poolflag::zeroed);
     if (!one) {
         xmemmsg(MCF_RECLEN);
         return RC_REPORTED;

@@ -16,8 +16,6 @@
 
 namespace {
 
-constexpr int kPoolFlags = 0x2006;
-constexpr int kFreeFlags = 4;
 constexpr double kTinyQuad = 1.491668147e-154;  // c'H^-1 c at or below this vanishes
 // The criterion of a limit is CONVERGE while that is at most this fraction of the drop in the
 // log-likelihood sought (q/2), else this fraction of the drop: at a small confidence (q/2 of
@@ -129,10 +127,10 @@ int32_t zprci(void* context, ciblk* blk, cilikfn lik, cigradfn gradhess, ciiterf
     poolobj* pool = inst->pool;
     const int p = blk->npar;
     const int64_t cells = p > 0 ? p : 1;
-    auto* pivots = static_cast<int32_t*>(vmalcp_handler(pool, cells * 4, kPoolFlags));
-    auto* work = pivots ? static_cast<double*>(vmalcp_handler(pool, 3 * cells * 8, kPoolFlags)) : nullptr;
+    auto* pivots = poolget<int32_t>(pool, cells, poolflag::zeroed);
+    auto* work = pivots ? poolget<double>(pool, 3 * cells, poolflag::zeroed) : nullptr;
     if (!work) {
-        if (pivots) vmfree_handler(pool, pivots, -1, kFreeFlags);
+        if (pivots) poolput(pool, pivots);
         return 1;
     }
     search s{context, blk, lik, gradhess, print, extra, pivots, work, work + cells, work + 2 * cells, 0.0, 0.0, 0.0};
@@ -160,7 +158,7 @@ int32_t zprci(void* context, ciblk* blk, cilikfn lik, cigradfn gradhess, ciiterf
         if (!onelimit(s, 1.0, blk->lowres, inst->missing)) rc = 2;
         if (!onelimit(s, -1.0, blk->uppres, inst->missing)) rc = 2;
     }
-    vmfree_handler(pool, work, -1, kFreeFlags);
-    vmfree_handler(pool, pivots, -1, kFreeFlags);
+    poolput(pool, work);
+    poolput(pool, pivots);
     return rc;
 }

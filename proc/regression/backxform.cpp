@@ -71,7 +71,7 @@ void lastgradhess(vyxstate* s) {
     const int p = s->npar[0];
     int k = 0;
     for (int j = 0; j < p; ++j) k += s->parmmap[j] >= 0;
-    auto* rownames = static_cast<txthandle*>(vmalcp_handler(s->bypool, static_cast<int64_t>(k + 1) * sizeof(txthandle), 0x3006));
+    auto* rownames = poolget<txthandle>(s->bypool, k + 1, poolflag::zeroed_marked);
     if (!rownames) {
         xmemmsg(static_cast<int64_t>(k + 1) * static_cast<int64_t>(sizeof(txthandle)));
         return;

@@ -109,7 +109,7 @@ namespace {
 bool makelayout(vyxstate* s) {
     const levstate* m = s->mdllev->lstate;
     const levstate* l = s->pflags.haslogscl ? static_cast<const levstate*>(s->logscl) : nullptr;
-    auto* lay = static_cast<mdllayout*>(vmalcp_handler(s->bypool, sizeof(mdllayout), 0x3006));
+    auto* lay = poolget<mdllayout>(s->bypool, 1, poolflag::zeroed_marked);
     if (!lay) return false;
     lay->ne = m->neffect;
     lay->nl = l ? l->neffect : 0;
@@ -118,10 +118,10 @@ bool makelayout(vyxstate* s) {
     lay->hasfreq = s->nfreq > 0;
     lay->ncells = lay->ne + lay->nl + 3 + (lay->hasfreq ? 1 : 0);
     const int n = lay->ne + lay->nl;
-    lay->firstcol = static_cast<int32_t*>(vmalcp_handler(s->bypool, 4 * static_cast<int64_t>(n + 1), 0x3006));
-    lay->effcols = static_cast<int32_t*>(vmalcp_handler(s->bypool, 4 * static_cast<int64_t>(n + 1), 0x3006));
-    lay->hascont = static_cast<uint8_t*>(vmalcp_handler(s->bypool, n + 1, 0x3006));
-    lay->hascls = static_cast<uint8_t*>(vmalcp_handler(s->bypool, n + 1, 0x3006));
+    lay->firstcol = static_cast<int32_t*>(poolbytes(s->bypool, 4 * static_cast<int64_t>(n + 1), poolflag::zeroed_marked));
+    lay->effcols = static_cast<int32_t*>(poolbytes(s->bypool, 4 * static_cast<int64_t>(n + 1), poolflag::zeroed_marked));
+    lay->hascont = static_cast<uint8_t*>(poolbytes(s->bypool, n + 1, poolflag::zeroed_marked));
+    lay->hascls = static_cast<uint8_t*>(poolbytes(s->bypool, n + 1, poolflag::zeroed_marked));
     if (!lay->firstcol || !lay->effcols || !lay->hascont || !lay->hascls) return false;
     for (int i = 0; i < n; ++i) {
         const bool model = i < lay->ne;
@@ -154,7 +154,7 @@ struct rowstore {
         if (inblock == 0) return true;
         if (xcwrite(s->utilfile, block, static_cast<int64_t>(B) * R) != 0) {
             xpmlog(510, 15);
-            xexit(1008, 0);
+            xexit(RC_INPUT, 0);
             s->stepend = 1;
             return false;
         }
@@ -190,13 +190,13 @@ struct rowstore {
         if (static_cast<double>(rows + chunkrows) * R >= 2147483647.0) return false;
         if (nchunks == capchunks) {
             const int32_t cap = capchunks ? 2 * capchunks : 64;
-            auto** list = static_cast<char**>(vmalcp_handler(s->stmtpool, cap * static_cast<int64_t>(sizeof(char*)), 0x2004));
+            auto** list = static_cast<char**>(poolbytes(s->stmtpool, cap * static_cast<int64_t>(sizeof(char*)), poolflag::raw));
             if (!list) return false;
             if (nchunks) std::memcpy(list, chunks, sizeof(char*) * static_cast<size_t>(nchunks));
             chunks = list;
             capchunks = cap;
         }
-        char* c = static_cast<char*>(vmalcp_handler(s->stmtpool, static_cast<int64_t>(chunkrows) * R, 0x2004));
+        char* c = static_cast<char*>(poolbytes(s->stmtpool, static_cast<int64_t>(chunkrows) * R, poolflag::raw));
         if (!c) return false;
         chunks[nchunks++] = c;
         inchunk = 0;
@@ -330,7 +330,7 @@ bool centrescale(vyxstate* s, pass& p) {
     for (int64_t done = 0; done < o.rows; done += o.B) {
         if (xcread(first, o.block, bytes) != 0) {
             xpmlog(510, 22);
-            xexit(1008, 0);
+            xexit(RC_INPUT, 0);
             s->stepend = 1;
             xcclose(first, 1);
             return false;
@@ -383,12 +383,12 @@ int vyxmdta(vyxstate* s) {
             return 1;
         }
     }
-    if (!makelayout(s)) return 1016;
+    if (!makelayout(s)) return RC_NOMEM;
     mdllayout* lay = s->mdllay;
     // READOUT counts the units on test with NENTER.
     if (s->rspkind == 3 && (s->nnenter <= 0 || s->nfreq <= 0)) {
         xpmlog(510, 85);
-        return 2000;
+        return RC_SPEC;
     }
     // 3. ranges
     pass p;
@@ -396,9 +396,9 @@ int vyxmdta(vyxstate* s) {
     p.lay = lay;
     p.ncont = mls->ncontv;
     const int ntot = lay->ncol + lay->nls;
-    auto* sv = static_cast<double*>(vmalcp_handler(s->bypool, 5 * 8 * static_cast<int64_t>(p.ncont + 1), 0x3006));
-    s->colstd = static_cast<double*>(vmalcp_handler(s->stmtpool, 2 * 8 * static_cast<int64_t>(ntot + 1), 0x3006));
-    if (!sv || !s->colstd) return 1016;
+    auto* sv = static_cast<double*>(poolbytes(s->bypool, 5 * 8 * static_cast<int64_t>(p.ncont + 1), poolflag::zeroed_marked));
+    s->colstd = static_cast<double*>(poolbytes(s->stmtpool, 2 * 8 * static_cast<int64_t>(ntot + 1), poolflag::zeroed_marked));
+    if (!sv || !s->colstd) return RC_NOMEM;
     p.cmean = sv;
     p.cref = sv + p.ncont;
     p.cmax = sv + 2 * p.ncont;
@@ -426,15 +426,15 @@ int vyxmdta(vyxstate* s) {
     out.R = p.R;
     out.B = p.B;
     out.chunkrows = p.B * 256;
-    out.block = static_cast<char*>(vmalcp_handler(s->stmtpool, static_cast<int64_t>(p.B) * p.R, 0x2006));
-    p.work = static_cast<char*>(vmalcp_handler(s->stmtpool, 3 * static_cast<int64_t>(p.R), 0x2006));
-    p.rawx = static_cast<double*>(vmalcp_handler(s->stmtpool, 16 * static_cast<int64_t>(p.ncont + 1), 0x2006));
-    if (!out.block || !p.work || !p.rawx) return 1016;
+    out.block = static_cast<char*>(poolbytes(s->stmtpool, static_cast<int64_t>(p.B) * p.R, poolflag::zeroed));
+    p.work = static_cast<char*>(poolbytes(s->stmtpool, 3 * static_cast<int64_t>(p.R), poolflag::zeroed));
+    p.rawx = static_cast<double*>(poolbytes(s->stmtpool, 16 * static_cast<int64_t>(p.ncont + 1), poolflag::zeroed));
+    if (!out.block || !p.work || !p.rawx) return RC_NOMEM;
     // Form 1: which censoring values the rows have.
     uint8_t* censeen = nullptr;
     if (s->rspkind == 1 && s->ncensvals > 0) {
-        censeen = static_cast<uint8_t*>(vmalcp_handler(s->stmtpool, s->ncensvals, 0x2006));
-        if (!censeen) return 1016;
+        censeen = static_cast<uint8_t*>(poolbytes(s->stmtpool, s->ncensvals, poolflag::zeroed));
+        if (!censeen) return RC_NOMEM;
     }
     p.groupx = p.rawx + p.ncont + 1;
     p.logs = s->logscale[0];
@@ -599,7 +599,7 @@ int vyxmdta(vyxstate* s) {
         }
         if (!readout) {
             row[cens].col = code;
-            if (!p.store(row, w, other, p.rawx)) return 1008;
+            if (!p.store(row, w, other, p.rawx)) return RC_INPUT;
             continue;
         }
         // READOUT: the rows of one group of units' readouts.
@@ -608,9 +608,9 @@ int vyxmdta(vyxstate* s) {
         const double left = rm - rf;   // survivors of the last readout
         if (!rgroup || id != rid) {
             row[cens].col = CEN_LEFT;
-            if (!p.store(row, w, false, p.rawx)) return 1008;
+            if (!p.store(row, w, false, p.rawx)) return RC_INPUT;
             // the group before leaves its survivors right-censored at its last readout
-            if (rgroup && left > 0.0 && !survivors(p.prevgroup(), left, p.groupx)) return 1008;
+            if (rgroup && left > 0.0 && !survivors(p.prevgroup(), left, p.groupx)) return RC_INPUT;
             std::memcpy(p.prevgroup(), row, static_cast<size_t>(p.R));
             for (int j = 0; j < p.ncont; ++j) p.groupx[j] = p.rawx[j];
             rgroup = true;
@@ -618,21 +618,21 @@ int vyxmdta(vyxstate* s) {
         } else {
             if (left < m) {
                 xpmlog(510, 181, p.read);
-                return 1008;
+                return RC_INPUT;
             }
             row[cens].col = CEN_INTERVAL;
             row[upper].value = t;
             row[rsp].value = rtime;
-            if (!p.store(row, w, false, p.rawx)) return 1008;
+            if (!p.store(row, w, false, p.rawx)) return RC_INPUT;
             // units withdrawn at the readout before
-            if (left > m && !survivors(row, left - m, p.rawx)) return 1008;
+            if (left > m && !survivors(row, left - m, p.rawx)) return RC_INPUT;
         }
         rm = m;
         rf = w;
         rtime = t;
     }
-    if (readout && rgroup && rm - rf > 0.0 && !survivors(p.prevgroup(), rm - rf, p.groupx)) return 1008;
-    if (s->stepend) return 1008;
+    if (readout && rgroup && rm - rf > 0.0 && !survivors(p.prevgroup(), rm - rf, p.groupx)) return RC_INPUT;
+    if (s->stepend) return RC_INPUT;
 
     // End of data.
     passnotes(s, censeen, p.rows);
@@ -680,8 +680,8 @@ int vyxmdta(vyxstate* s) {
     // the continuous variables' weighted means over the rows kept
     for (int j = 0; j < p.ncont; ++j) p.cmean[j] = (p.W > 0.0 ? p.csum[j] / p.W : 0.0) + p.cref[j];
     // the last block, the second pass
-    if (out.infile && !out.flushblock()) return 1008;
-    if (!centrescale(s, p)) return 1008;
+    if (out.infile && !out.flushblock()) return RC_INPUT;
+    if (!centrescale(s, p)) return RC_INPUT;
     s->mdlinmem = !out.infile;
     s->mdlchunks = out.chunks;
     s->mdlnchunks = out.nchunks;

@@ -16,7 +16,7 @@ bool ended(const vyxstate* s) {
 
 int vyxmod(vyxstate* s) {
     // The pool's clearing leaves nothing of an earlier BY group's fit to be read from here on.
-    if (!newstmtpool(s)) return 1016;
+    if (!newstmtpool(s)) return RC_NOMEM;
     if (int rc = vyxmprm(s)) return rc;
     if (int rc = vyxmdta(s)) return rc;
     if (ended(s)) return 1;

@@ -28,9 +28,9 @@ namespace {
 
 // A block from a pool; false (after xmemmsg with the bytes asked for) when refused.
 template <class T>
-bool take(poolobj* pool, int64_t count, uint32_t flags, T** out) {
+bool take(poolobj* pool, int64_t count, poolflag flags, T** out) {
     const int64_t bytes = count * static_cast<int64_t>(sizeof(T));
-    *out = static_cast<T*>(vmalcp_handler(pool, bytes > 0 ? bytes : static_cast<int64_t>(sizeof(T)), flags));
+    *out = static_cast<T*>(poolbytes(pool, bytes > 0 ? bytes : static_cast<int64_t>(sizeof(T)), flags));
     if (*out) return true;
     xmemmsg(bytes);
     return false;
@@ -40,29 +40,29 @@ bool take(poolobj* pool, int64_t count, uint32_t flags, T** out) {
 bool fitarrays(vyxstate* s, int p) {
     const int64_t M = p + 1, T = M * (M + 1) / 2;
     double* hb;
-    if (!take(s->bypool, T + 4 * M + (M + 1) / 2 + 1, 0x2004, &hb)) return false;
+    if (!take(s->bypool, T + 4 * M + (M + 1) / 2 + 1, poolflag::raw, &hb)) return false;
     s->fitarr[2] = hb;
     s->fitarr[1] = hb + T;
     s->fitarr[0] = hb + T + M;
     s->estarr[0] = hb + T + 2 * M;
     s->estarr[1] = hb + T + 3 * M;
     s->parmmap = reinterpret_cast<int32_t*>(hb + T + 4 * M);
-    if (!take(s->bypool, M, 0x3004, &s->parmstat)) return false;
+    if (!take(s->bypool, M, poolflag::raw_marked, &s->parmstat)) return false;
     double* work;
-    if (!take(s->stmtpool, M * M + T + 5 * M + (M + 1) / 2 + 1, 0x2006, &work)) return false;
+    if (!take(s->stmtpool, M * M + T + 5 * M + (M + 1) / 2 + 1, poolflag::zeroed, &work)) return false;
     s->fitarr[3] = work;
     s->estfit = work + T;
     s->stderrs = work + T + M;
     txthandle* names;
-    if (!take(s->stmtpool, p, 0x2006, &names)) return false;
+    if (!take(s->stmtpool, p, poolflag::zeroed, &names)) return false;
     s->parmnames = names;
-    if (!take(s->bypool, M, 0x2004, &s->estdata)) return false;
-    if (!take(s->bypool, 3 * M + T, 0x2004, &s->covsave)) return false;
+    if (!take(s->bypool, M, poolflag::raw, &s->estdata)) return false;
+    if (!take(s->bypool, 3 * M + T, poolflag::raw, &s->covsave)) return false;
     s->estarr[2] = s->covsave;
     // The extended-precision sums of the derivative pass: gradient and packed Hessian.
-    if (!take(s->stmtpool, M + T, 0x2004, &s->liksum)) return false;
-    if (!take(s->stmtpool, M + T, 0x2004, &s->likpart)) return false;
-    if (!take(s->stmtpool, 2 * M + T, 0x2004, &s->mlikcache)) return false;
+    if (!take(s->stmtpool, M + T, poolflag::raw, &s->liksum)) return false;
+    if (!take(s->stmtpool, M + T, poolflag::raw, &s->likpart)) return false;
+    if (!take(s->stmtpool, 2 * M + T, poolflag::raw, &s->mlikcache)) return false;
     s->mlikcached = 0;
     return true;
 }
@@ -238,7 +238,7 @@ int vyxmfit(vyxstate* s) {
 
     if (s->itprflag[0]) {
         double* row;
-        if (!take(s->stmtpool, n.p + 3, 0x2004, &row)) return 1;
+        if (!take(s->stmtpool, n.p + 3, poolflag::raw, &row)) return 1;
         s->itrow = row;
         setupit(s, 200, rdxtxt("ModIterparms", 12));
         s->itstatus[0] = 0;

@@ -123,7 +123,7 @@ int classtbl(vyxstate* s) {
         }
         valw = std::max(valw, sum);
     }
-    char* values = static_cast<char*>(vmalcp_handler(s->stmtpool, valw + 1, 0x2004));
+    char* values = static_cast<char*>(poolbytes(s->stmtpool, valw + 1, poolflag::raw));
     char name[33];
     int32_t nlev = 0;
     if (!values) {
@@ -199,8 +199,8 @@ int procprm(vyxstate* s) {
     }
     if (l) effw += 10;
     const int slice = std::max(m->fmtmax, 1);
-    char* levbuf = static_cast<char*>(vmalcp_handler(s->stmtpool, static_cast<int64_t>(slice) * (nc + 1), 0x2004));
-    char* effbuf = static_cast<char*>(vmalcp_handler(s->stmtpool, effw + 40, 0x2004));
+    char* levbuf = static_cast<char*>(poolbytes(s->stmtpool, static_cast<int64_t>(slice) * (nc + 1), poolflag::raw));
+    char* effbuf = static_cast<char*>(poolbytes(s->stmtpool, effw + 40, poolflag::raw));
     if (!levbuf || !effbuf) {
         xmemmsg(static_cast<int64_t>(slice) * (nc + 1) + effw + 40);
         return -1;

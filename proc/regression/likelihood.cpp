@@ -156,7 +156,7 @@ void derivfail(vyxstate* s, double* grad, int p) {
 // A derivative kernel failed where the value kernel did not: the step ends.
 void kernelfail(vyxstate* s) {
     xpmlog(510, 913);
-    xexit(1008, 0);
+    xexit(RC_INPUT, 0);
     s->stepend = 1;
 }
 

@@ -105,21 +105,21 @@ int vyxmcl(vyxstate* s) {
     const mdlcounts n = mdlsizes(s);
     const int p = n.p;
     s->fitcrit.ridge = 0.0;
-    s->climits = static_cast<double*>(vmalcp_handler(s->stmtpool, 2 * static_cast<int64_t>(p) * sizeof(double), 0x3006));
-    if (!s->climits) return 1016;
+    s->climits = static_cast<double*>(poolbytes(s->stmtpool, 2 * static_cast<int64_t>(p) * sizeof(double), poolflag::zeroed_marked));
+    if (!s->climits) return RC_NOMEM;
     if (!s->lrflags[LR_PARMS]) {
         waldlimits(s);
         return 0;
     }
 
-    auto* blk = static_cast<ciblk*>(vmalcp_handler(s->stmtpool, sizeof(ciblk), 0x2004));
-    if (!blk) return 1016;
+    auto* blk = poolget<ciblk>(s->stmtpool, 1, poolflag::raw);
+    if (!blk) return RC_NOMEM;
     if (p != s->npar[1]) vyxxpm(s->estfit, s->parmstat, p, nullptr);
-    auto* res = static_cast<double*>(vmalcp_handler(s->stmtpool, 2 * static_cast<int64_t>(p + 1) * sizeof(double), 0x2004));
+    auto* res = static_cast<double*>(poolbytes(s->stmtpool, 2 * static_cast<int64_t>(p + 1) * sizeof(double), poolflag::raw));
     if (!res) {
-        xexit(1016, 0);
+        xexit(RC_NOMEM, 0);
         s->stepend = 1;
-        return 1016;
+        return RC_NOMEM;
     }
     double* x = s->fitarr[0];
     double* d = s->estarr[1];
@@ -156,7 +156,7 @@ int vyxmcl(vyxstate* s) {
         if (s->stepend) break;
         if (rc == 1) {
             xmemmsg(0);
-            return 1016;
+            return RC_NOMEM;
         }
         if (rc == 2) xpmlog(510, 81, s->maxiter, i);
         const double a = blk->lowres[0], b = blk->uppres[0];

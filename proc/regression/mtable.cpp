@@ -18,11 +18,11 @@ bool mtable::call(obobject* target, int method, int n, wobitem* items) {
     return false;
 }
 
-bool mtable::create(const char* name, txthandle handle, txthandle label, bool key333) {
+bool mtable::create(const char* name, txthandle handle, txthandle label, bool listed) {
     wobitem it[8] = {obstr(OBK_FAMILY, "rdx", 3), obstr(OBK_OBJKIND, "data", 4), obout(OBK_CREATED),
-                     obint(OBK_MINUS1, -1)};
+                     obint(OBK_PLACE, -1)};
     int n = 4;
-    if (key333) it[n++] = obint(333, 1);
+    if (listed) it[n++] = obint(OBK_LISTED, 1);
     it[n++] = obtext(OBK_NAME, handle ? handle : mtext(name));
     if (label) it[n++] = obtext(OBK_LABEL, label);
     if (!call(s_->outmgr, OB_CREATE, n, it)) return false;

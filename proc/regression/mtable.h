@@ -14,7 +14,7 @@ public:
     explicit mtable(vyxstate* s) : s_(s) {}
     // A table object of kind "data": the items of the create call after family and kind.
     // label may be null (no label item); extra items (key 333) follow the minus-one item.
-    bool create(const char* name, txthandle name_handle, txthandle label, bool key333 = false);
+    bool create(const char* name, txthandle name_handle, txthandle label, bool listed = false);
     bool create(const char* name, txthandle label) { return create(name, nullptr, label); }
     bool coldouble(txthandle name, double* cell, const char* role = nullptr);
     bool coldouble(const char* name, double* cell, const char* role = nullptr);

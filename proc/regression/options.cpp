@@ -71,7 +71,7 @@ int distribution(vyxstate* s, const stmtrec* r) {
     const family* f = nullptr;
     for (const family& x : kFamilies)
         if (x.code == s->distcode) f = &x;
-    if (!f) return 2000;
+    if (!f) return RC_SPEC;
     s->quant_fn = f->quant;
     s->prob_fn[0] = f->value;
     s->prob_fn[1] = f->deriv;
@@ -135,7 +135,7 @@ int relations(vyxstate* s, const stmtrec* r) {
     // All three variable slots are given, or none (a third relation without a variable counts).
     if (given != 0 && given != 3) {
         xpmlog(510, 690);
-        return 2000;
+        return RC_SPEC;
     }
     const levstate* ls = s->mdllev->lstate;
     for (int k = 0; k < 3; ++k) {
@@ -167,7 +167,7 @@ int relations(vyxstate* s, const stmtrec* r) {
 
 // A variable record (the level-record layout) of variable var.
 bool varrecord(poolobj* pool, dshandle ds, int32_t var, levclass* c) {
-    c->varinfo = static_cast<levvarinfo*>(vmalcp_handler(pool, sizeof(levvarinfo), 0x3006));
+    c->varinfo = poolget<levvarinfo>(pool, 1, poolflag::zeroed_marked);
     if (!c->varinfo) return false;
     c->varinfo->varnum = var;
     xvname(ds, var, &c->varinfo->d);
@@ -177,10 +177,10 @@ bool varrecord(poolobj* pool, dshandle ds, int32_t var, levclass* c) {
 // The LOGSCALE control blocks (always made), then the LOGSCALE statement when there is one.
 int logscale(vyxstate* s) {
     poolobj* pool = s->bypool;
-    auto* ctl = static_cast<levctl*>(vmalcp_handler(pool, sizeof(levctl), 0x3006));
-    auto* ls = static_cast<levstate*>(vmalcp_handler(pool, sizeof(levstate), 0x3006));
-    auto* d = static_cast<levdata*>(vmalcp_handler(pool, sizeof(levdata), 0x3006));
-    if (!ctl || !ls || !d) return 1016;
+    auto* ctl = poolget<levctl>(pool, 1, poolflag::zeroed_marked);
+    auto* ls = poolget<levstate>(pool, 1, poolflag::zeroed_marked);
+    auto* d = poolget<levdata>(pool, 1, poolflag::zeroed_marked);
+    if (!ctl || !ls || !d) return RC_NOMEM;
     s->logslev = ctl;
     s->logscl = ls;
     ctl->lstate = ls;
@@ -195,7 +195,7 @@ int logscale(vyxstate* s) {
     if (n == 0) return 0;
     if (n > 1) {
         xpmlog(510, 689);
-        return 2000;
+        return RC_SPEC;
     }
     s->pflags.haslogscl = 1;
     if (s->scalefix) {
@@ -217,8 +217,8 @@ int logscale(vyxstate* s) {
 int seffect(vyxstate* s, levstate* ls, stmtrec* r) {
     const optslot* list = stmtslot(r, slot::logscale::EFFECTS);
     const int n = list ? list->count : 0;
-    auto* effs = static_cast<leveffect*>(vmalcp_handler(s->bypool, static_cast<int64_t>(n + 1) * sizeof(leveffect), 0x3006));
-    if (!effs) return 1016;
+    auto* effs = poolget<leveffect>(s->bypool, n + 1, poolflag::zeroed_marked);
+    if (!effs) return RC_NOMEM;
     ls->neffect = n;
 
     double icpt = missing();
@@ -238,8 +238,8 @@ int seffect(vyxstate* s, levstate* ls, stmtrec* r) {
     ls->effects = effs;
     effs[0].ncont = effs[0].ncls = effs[0].nnest = effs[0].nclsall = 0;
     static const char kIntercept[] = "Intercept";
-    effs[0].effname = static_cast<char*>(vmalcp_handler(s->bypool, sizeof kIntercept, 0x3004));
-    if (!effs[0].effname) return 1016;
+    effs[0].effname = static_cast<char*>(poolbytes(s->bypool, sizeof kIntercept, poolflag::raw_marked));
+    if (!effs[0].effname) return RC_NOMEM;
     std::memcpy(effs[0].effname, kIntercept, sizeof kIntercept);
     ls->neffect = n + 1;
 
@@ -248,8 +248,8 @@ int seffect(vyxstate* s, levstate* ls, stmtrec* r) {
     ls->classv = mls->classv;
     ls->ncontv = mls->ncontv;
     ls->contv = mls->contv;
-    ls->effcols = static_cast<effcell*>(vmalcp_handler(s->bypool, static_cast<int64_t>(n + 1) * sizeof(effcell), 0x3006));
-    return ls->effcols ? 0 : 1016;
+    ls->effcols = poolget<effcell>(s->bypool, n + 1, poolflag::zeroed_marked);
+    return ls->effcols ? 0 : RC_NOMEM;
 }
 
 int vyxmprm(vyxstate* s) {
@@ -341,7 +341,7 @@ int vyxmprm(vyxstate* s) {
     if (s->rsp3flag) {
         if (form != 0) {
             xpmlog(510, 105);
-            return 2000;
+            return RC_SPEC;
         }
         form = 3;
     }
@@ -384,8 +384,8 @@ int vyxmprm(vyxstate* s) {
     s->initvals[1] = nullptr;
     // 19. response variable records
     ctl->nresp = nresp;
-    ctl->respv = static_cast<levclass*>(vmalcp_handler(s->bypool, static_cast<int64_t>(nresp > 0 ? nresp : 1) * sizeof(levclass), 0x3006));
-    if (!ctl->respv) return 1016;
+    ctl->respv = poolget<levclass>(s->bypool, nresp > 0 ? nresp : 1, poolflag::zeroed_marked);
+    if (!ctl->respv) return RC_NOMEM;
     s->mdlnresp = 0;
     for (uint32_t& id : s->mdlrspids) id = 0;
     auto addresp = [&](int32_t var, int cell) {
@@ -398,16 +398,16 @@ int vyxmprm(vyxstate* s) {
     };
     s->rspvars[0] = s->rspvars[1] = s->rspvars[2] = nullptr;
     if (firstvar(r, slot::head::RESP1) >= 0) {
-        if (!addresp(firstvar(r, slot::head::RESP1), 0)) return 1016;
+        if (!addresp(firstvar(r, slot::head::RESP1), 0)) return RC_NOMEM;
         s->rspvars[0] = &s->rspdesc[0];
     }
     if (form == 2 && firstvar(r, slot::head::MODEL_UPPER) >= 0) {
-        if (!addresp(firstvar(r, slot::head::MODEL_UPPER), 1)) return 1016;
+        if (!addresp(firstvar(r, slot::head::MODEL_UPPER), 1)) return RC_NOMEM;
         s->rspvars[1] = &s->rspdesc[1];
     }
     s->rsplist = nullptr;
     if (form == 1 && firstvar(r, slot::head::RESP2) >= 0) {
-        if (!addresp(firstvar(r, slot::head::RESP2), 1)) return 1016;
+        if (!addresp(firstvar(r, slot::head::RESP2), 1)) return RC_NOMEM;
         s->rspvars[1] = s->rspvars[2] = &s->rspdesc[1];
     }
     // 20. censoring values

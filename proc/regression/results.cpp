@@ -232,7 +232,7 @@ void matrices(vyxstate* s) {
         if (s->parmstat[j] == '1') freecols.push_back(j);
     const int k = static_cast<int>(freecols.size());
     if (k == 0) return;
-    auto* names = static_cast<txthandle*>(vmalcp_handler(s->bypool, k * static_cast<int64_t>(sizeof(txthandle)), 0x3006));
+    auto* names = static_cast<txthandle*>(poolbytes(s->bypool, k * static_cast<int64_t>(sizeof(txthandle)), poolflag::zeroed_marked));
     if (!names) {
         xmemmsg(k * static_cast<int64_t>(sizeof(txthandle)));
         return;

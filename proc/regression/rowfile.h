@@ -29,7 +29,7 @@ inline bool forblocks(vyxstate* s, F&& fn) {
     for (int64_t done = 0; done < s->mdlrows; done += per) {
         if (xcread(s->utilfile, s->mdlrowbuf, bytes) != 0) {
             xpmlog(510, 22);
-            xexit(1008, 0);
+            xexit(RC_INPUT, 0);
             s->stepend = 1;
             return false;
         }

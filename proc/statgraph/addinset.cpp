@@ -37,7 +37,7 @@ void AddInset(vyxstate* s, wobitem** items, int* count) {
     for (const insetent* e = r->entries; e; e = e->next) ++n;
     const bool positioned = r->poskind != 0;
     const int64_t room = 4 * int64_t(n) + (positioned ? 12 : 8);
-    auto* it = static_cast<wobitem*>(vmalcp_handler(s->workpool, room * int64_t(sizeof(wobitem)), 0x3006));
+    auto* it = static_cast<wobitem*>(poolbytes(s->workpool, room * int64_t(sizeof(wobitem)), poolflag::zeroed_marked));
     if (!it) {
         xmemmsg(room * int64_t(sizeof(wobitem)));
         return;

@@ -147,7 +147,7 @@ namespace {
 int strlist(poolobj* pool, const double* values, int n, char** text, int* size, const char* format, int width, int extra) {
     if (n < 0) n = 0;
     const int64_t bytes = int64_t(width) * n + int64_t(extra) * n + 1;
-    auto* t = static_cast<char*>(vmalcp_handler(pool, bytes, 0x3006));
+    auto* t = static_cast<char*>(poolbytes(pool, bytes, poolflag::zeroed_marked));
     *text = t;
     *size = 0;
     if (!t) return 1;
@@ -178,7 +178,7 @@ int labelsToStrList(poolobj* pool, const double* values, int n, char** text, int
 
 int SetProbAxis(vyxstate* s, char** ticks, int* tickslen, char** labels, int* labelslen) {
     const int n = std::max(s->panels.npct, 0);
-    auto* q = static_cast<double*>(vmalcp_handler(s->stmtpool, int64_t(std::max(n, 1)) * 8, 0x3004));
+    auto* q = static_cast<double*>(poolbytes(s->stmtpool, int64_t(std::max(n, 1)) * 8, poolflag::raw_marked));
     *ticks = *labels = nullptr;
     *tickslen = *labelslen = 0;
     if (!q) {
@@ -190,7 +190,7 @@ int SetProbAxis(vyxstate* s, char** ticks, int* tickslen, char** labels, int* la
     if (!rc) *tickslen = countNonBlank(*ticks, wzstrip(*ticks, *tickslen));
     if (!rc) rc = labelsToStrList(s->stmtpool, s->panels.pctlist, n, labels, labelslen, nullptr, 0);
     if (!rc) *labelslen = countNonBlank(*labels, wzstrip(*labels, *labelslen));
-    vmfree_handler(s->stmtpool, q, -1, 4);
+    poolput(s->stmtpool, q);
     if (rc) xmemmsg(int64_t(n) * 15);
     return rc;
 }

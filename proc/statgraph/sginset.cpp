@@ -55,7 +55,7 @@ int inset_phantom(vyxstate* s, const char* label, int firstk, wobitem** items, i
     AddInset(s, items, count);
     int n = 0;
     for (const insetent* e = first->entries; e; e = e->next) ++n;
-    auto* cells = static_cast<char*>(vmalcp_handler(s->stmtpool, int64_t(kCell) * n, 0x3006));
+    auto* cells = static_cast<char*>(poolbytes(s->stmtpool, int64_t(kCell) * n, poolflag::zeroed_marked));
     if (!cells) {
         xmemmsg(int64_t(kCell) * n);
         return 0;

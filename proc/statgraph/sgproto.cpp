@@ -25,7 +25,7 @@ int phcreate(vyxstate* s, const char* name, const char* label) {
     wobitem items[] = {obstr(OBK_FAMILY, "rdx", 3),
                        obstr(OBK_OBJKIND, "data", 4),
                        obout(OBK_CREATED),
-                       obint(OBK_MINUS1, -1),
+                       obint(OBK_PLACE, -1),
                        obtext(OBK_NAME, rdxtxt(name, -1)),
                        obtext(OBK_LABEL, rdxtxt(label, -1)),
                        obint(OBK_HIDDEN, 0)};

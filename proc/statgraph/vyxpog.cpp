@@ -211,8 +211,8 @@ int vyxpog(vyxstate* s) {
         if (!rc) rc = phgroupclose(s);
     }
     if (s->nclass == 0) {
-        if (ticks) vmfree_handler(s->stmtpool, ticks, -1, 4);
-        if (ticklabels) vmfree_handler(s->stmtpool, ticklabels, -1, 4);
+        if (ticks) poolput(s->stmtpool, ticks);
+        if (ticklabels) poolput(s->stmtpool, ticklabels);
     }
     return rc;
 }

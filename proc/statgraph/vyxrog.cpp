@@ -57,7 +57,7 @@ int dataphantom(vyxstate* s, const Flags& f, uint32_t* ref) {
     double x = missing(), y = missing();
     const int levw = 16;
     const int w = std::max(kKindWidth, levw);
-    auto* cell = static_cast<char*>(vmalcp_handler(s->stmtpool, w, 0x3006));
+    auto* cell = static_cast<char*>(poolbytes(s->stmtpool, w, poolflag::zeroed_marked));
     if (!cell) {
         xmemmsg(w);
         return RC_NOMEM;
@@ -252,7 +252,7 @@ int vyxrog(vyxstate* s, const double* pctlines) {
     const auto& p = s->pflags;
     const Flags f{s->rplotopt && s->stressrel != kStressPow && s->stress_fn != nullptr,
                   s->stressrel == 1 || s->stressrel == 4, s->logscale[0] || s->logscale[1]};
-    if (s->fitmethod == 9) s->pageflags[PG_DATA] = 1;
+    if (s->fitmethod == FIT_REGRESSION) s->pageflags[PG_DATA] = 1;
     const bool datapts = s->pageflags[PG_DATA] != 0, fitlines = s->pageflags[PG_FITLINES] != 0 && pctlines;
     const vardesc* tvar = s->rspvars[0];
     const vardesc* svar = &s->clsdesc[0];
@@ -365,6 +365,6 @@ int vyxrog(vyxstate* s, const double* pctlines) {
     }
     const int rc = r.issue(s);
     for (char* t : {xt, xl, pt, pl})
-        if (t) vmfree_handler(s->stmtpool, t, -1, 4);
+        if (t) poolput(s->stmtpool, t);
     return rc;
 }

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstring>
 #include <strings.h>
+#include <thread>
 #include "host/grammar.h"
 #include "host/stmtrec.h"
 #include "runtime/output/methods.h"
@@ -132,13 +133,13 @@ int32_t mgr_group(obobject*, void*, void*, int n, wobitem* items) {
 }
 
 int32_t mgr_note(obobject*, void*, void*, int n, wobitem* items) {
-    program()->note(text(n, items, OBK_Q577));
+    program()->note(text(n, items, OBK_TEXT));
     return 0;
 }
 
 int32_t mgr_query(obobject* obj, void*, void*, int n, wobitem* items) {
     // The start-up query names the procedure's output (output label 0/1).
-    std::string label = text(n, items, OBK_Q577);
+    std::string label = text(n, items, OBK_TEXT);
     static_cast<Manager*>(obj)->proclabel = label;
     program()->proclabel = label;
     return 0;
@@ -191,6 +192,7 @@ int32_t mgr_make(obobject*, void*, void*, int n, wobitem* items) {
     auto r = std::make_unique<MakeRequest>();
     r->table = text(n, items, OBK_NAME);
     r->noprint = makenoprint(P->sess, P->makecalls++);
+    r->threads = P->sess && P->sess->opts.threads && P->sess->opts.cpucount != 1 && std::thread::hardware_concurrency() != 1;
     const wobitem* t = finditem(n, items, OBK_TARGET);
     const auto* out = t ? static_cast<const dsspec*>(t->v.p) : nullptr;
     // A request that cannot be met is an error of the step, which then does not run.

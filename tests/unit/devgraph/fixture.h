@@ -141,7 +141,7 @@ protected:
         s->bypool = xmpoolc(8192, 8192, 4);
         s->stmtpool = xmpoolc(8192, 8192, 4);
         s->workpool = xmpoolc(8192, 8192, 4);
-        f = static_cast<plotlay*>(vmalcp_handler(s->stmtpool, sizeof(plotlay), 0x2006));
+        f = static_cast<plotlay*>(poolbytes(s->stmtpool, sizeof(plotlay), poolflag::zeroed));
         s->frame = f;
         s->procstmt = proc.rec();
         s->alpha = 0.05;

@@ -64,11 +64,11 @@ TEST_F(DesignRow, AValueWithoutLevelAndTheWithdrawalOfFlag2) {
     EXPECT_EQ(m.ctl.contval[0], 4.0);
     EXPECT_EQ(m.ls.effcols[2].value, 4.0);
     // a model with a constructed effect (a collection of x) keeps the row: only flag 8
-    stmtrec* ef = static_cast<stmtrec*>(vmalcp_handler(host->inst.pool, sizeof(stmtrec), 0x3006));
+    stmtrec* ef = static_cast<stmtrec*>(poolbytes(host->inst.pool, sizeof(stmtrec), poolflag::zeroed_marked));
     std::memset(ef->keyword, ' ', STMT_KEYLEN);
     std::memcpy(ef->keyword, "EFFECT", 6);
     ef->highest = EFS_HIGHEST;
-    ef->slots = static_cast<optslot*>(vmalcp_handler(host->inst.pool, sizeof(optslot) * (EFS_HIGHEST + 1), 0x3006));
+    ef->slots = static_cast<optslot*>(poolbytes(host->inst.pool, sizeof(optslot) * (EFS_HIGHEST + 1), poolflag::zeroed_marked));
     static const char name[] = "cx";
     static int32_t xvar;
     xvar = rt::ds::findvar(ds, "x");

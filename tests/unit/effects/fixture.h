@@ -138,8 +138,8 @@ protected:
     }
     // A variable record (response, weight or frequency) of the data set's variable name.
     levclass* varrec(const char* name) {
-        auto* c = static_cast<levclass*>(vmalcp_handler(host->inst.pool, sizeof(levclass), 0x3006));
-        c->varinfo = static_cast<levvarinfo*>(vmalcp_handler(host->inst.pool, sizeof(levvarinfo), 0x3006));
+        auto* c = static_cast<levclass*>(poolbytes(host->inst.pool, sizeof(levclass), poolflag::zeroed_marked));
+        c->varinfo = static_cast<levvarinfo*>(poolbytes(host->inst.pool, sizeof(levvarinfo), poolflag::zeroed_marked));
         c->varinfo->varnum = rt::ds::findvar(ds, name);
         rt::ds::services()->xvname(ds, c->varinfo->varnum, &c->varinfo->d);
         return c;
@@ -147,19 +147,19 @@ protected:
     // An EFFECT statement record (the library's own layout) put behind the PROC record.
     stmtrec* effectstmt(const std::string& name, int kind, const std::vector<std::string>& vars) {
         poolobj* pool = host->inst.pool;
-        auto* r = static_cast<stmtrec*>(vmalcp_handler(pool, sizeof(stmtrec), 0x3006));
+        auto* r = static_cast<stmtrec*>(poolbytes(pool, sizeof(stmtrec), poolflag::zeroed_marked));
         std::memset(r->keyword, ' ', STMT_KEYLEN);
         std::memcpy(r->keyword, "EFFECT", 6);
         r->highest = EFS_HIGHEST;
-        r->slots = static_cast<optslot*>(vmalcp_handler(pool, sizeof(optslot) * (EFS_HIGHEST + 1), 0x3006));
-        char* t = static_cast<char*>(vmalcp_handler(pool, static_cast<int64_t>(name.size()) + 1, 0x3006));
+        r->slots = static_cast<optslot*>(poolbytes(pool, sizeof(optslot) * (EFS_HIGHEST + 1), poolflag::zeroed_marked));
+        char* t = static_cast<char*>(poolbytes(pool, static_cast<int64_t>(name.size()) + 1, poolflag::zeroed_marked));
         std::memcpy(t, name.data(), name.size());
         r->slots[EFS_NAME].given = 1;
         r->slots[EFS_NAME].kind = SK_TEXT;
         r->slots[EFS_NAME].count = static_cast<int32_t>(name.size());
         r->slots[EFS_NAME].ptr = t;
         setnum(r, EFS_KIND, kind);
-        auto* v = static_cast<int32_t*>(vmalcp_handler(pool, 4 * static_cast<int64_t>(vars.size()) + 4, 0x3006));
+        auto* v = static_cast<int32_t*>(poolbytes(pool, 4 * static_cast<int64_t>(vars.size()) + 4, poolflag::zeroed_marked));
         for (size_t i = 0; i < vars.size(); ++i) v[i] = rt::ds::findvar(ds, vars[i]);
         r->slots[EFS_VARS].given = 1;
         r->slots[EFS_VARS].kind = SK_VARLIST;
@@ -175,7 +175,7 @@ protected:
         r->slots[slot].num = v;
     }
     void setnums(stmtrec* r, int slot, const std::vector<double>& v) {
-        auto* p = static_cast<double*>(vmalcp_handler(host->inst.pool, 8 * static_cast<int64_t>(v.size()) + 8, 0x3006));
+        auto* p = static_cast<double*>(poolbytes(host->inst.pool, 8 * static_cast<int64_t>(v.size()) + 8, poolflag::zeroed_marked));
         std::copy(v.begin(), v.end(), p);
         r->slots[slot].given = 1;
         r->slots[slot].kind = SK_NUMLIST;

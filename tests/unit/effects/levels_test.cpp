@@ -144,7 +144,7 @@ TEST_F(LevelCases, SeveralWeightsAndASecondModel) {
     writecsv("d", "y,a,b,w1,w2\n1,p,1,2,4\n2,q,2,.,1\n");
     parse("proc vitalyx data=d; class a b; model y = a;");
     Model& m = model('M', [&](Model& mm) {
-        auto* w = static_cast<levclass*>(vmalcp_handler(host->inst.pool, 2 * sizeof(levclass), 0x3006));
+        auto* w = static_cast<levclass*>(poolbytes(host->inst.pool, 2 * sizeof(levclass), poolflag::zeroed_marked));
         w[0] = *varrec("w1");
         w[1] = *varrec("w2");
         mm.ctl.haswgt = w;

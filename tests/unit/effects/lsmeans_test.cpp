@@ -71,7 +71,7 @@ protected:
         ASSERT_EQ(zlevLevelsAll(&m.ctl, 0, nullptr), 0);
     }
     int32_t* poolints(std::initializer_list<int32_t> v) {
-        auto* p = static_cast<int32_t*>(vmalcp_handler(host->inst.pool, 4 * static_cast<int64_t>(v.size()), 0x3006));
+        auto* p = static_cast<int32_t*>(poolbytes(host->inst.pool, 4 * static_cast<int64_t>(v.size()), poolflag::zeroed_marked));
         std::copy(v.begin(), v.end(), p);
         return p;
     }

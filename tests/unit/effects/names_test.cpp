@@ -16,9 +16,9 @@ protected:
         Model& m = *models.back();
         m.d.ldpool = host->inst.pool;
         m.ls.ncols = static_cast<int32_t>(names.size());
-        m.ls.pnames = static_cast<char**>(vmalcp_handler(host->inst.pool, 8 * static_cast<int64_t>(names.size()), 0x3006));
+        m.ls.pnames = static_cast<char**>(poolbytes(host->inst.pool, 8 * static_cast<int64_t>(names.size()), poolflag::zeroed_marked));
         for (size_t i = 0; i < names.size(); ++i) {
-            m.ls.pnames[i] = static_cast<char*>(vmalcp_handler(host->inst.pool, 40, 0x3006));
+            m.ls.pnames[i] = static_cast<char*>(poolbytes(host->inst.pool, 40, poolflag::zeroed_marked));
             std::strcpy(m.ls.pnames[i], names[i].c_str());
         }
         return m;
@@ -52,7 +52,7 @@ TEST_F(Names, LevelTextsInNames) {
         zmnlevel** link = &c->levels;
         std::vector<zmnlevel*> lv;
         for (const auto& t : levels) {
-            auto* l = static_cast<zmnlevel*>(vmalcp_handler(pool, sizeof(zmnlevel), 0x2002));
+            auto* l = static_cast<zmnlevel*>(poolbytes(pool, sizeof(zmnlevel), poolflag::zeroed_record));
             std::memset(l, ' ', offsetof(zmnlevel, owner));
             std::memset(l->nested, ' ', 32);
             std::memcpy(l->cls, t.data(), t.size());

@@ -244,7 +244,7 @@ protected:
     // Table objects as the statement's table builder makes them (the columns the writers fill).
     obobject* table(int slot, const char* name, int label) {
         wobitem it[] = {obstr(OBK_FAMILY, "rdx", 3), obstr(OBK_OBJKIND, "data", 4), obout(OBK_CREATED),
-                        obint(OBK_MINUS1, -1), obtext(OBK_NAME, rdxtxt(name, -1)), obtext(OBK_LABEL, rdxmsg(0, label))};
+                        obint(OBK_PLACE, -1), obtext(OBK_NAME, rdxtxt(name, -1)), obtext(OBK_LABEL, rdxmsg(0, label))};
         EXPECT_EQ(wobmth(s->outmgr, nullptr, OB_CREATE, 6, it), 0);
         s->tabs[slot].obj = static_cast<obobject*>(it[2].v.p);
         return s->tabs[slot].obj;

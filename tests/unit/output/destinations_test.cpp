@@ -17,7 +17,7 @@ using outtest::OutputTest;
 class DestTest : public OutputTest {
 protected:
     obobject* table(const char* name, int ncols, double* cells) {
-        wobitem it[] = {obstr(OBK_FAMILY, "rdx", 3), obstr(OBK_OBJKIND, "data", 4), obout(OBK_CREATED), obint(OBK_MINUS1, -1),
+        wobitem it[] = {obstr(OBK_FAMILY, "rdx", 3), obstr(OBK_OBJKIND, "data", 4), obout(OBK_CREATED), obint(OBK_PLACE, -1),
                         obtext(OBK_NAME, txt(name)), obtext(OBK_LABEL, txt(name))};
         EXPECT_EQ(wobmth(mgr, nullptr, OB_CREATE, 6, it), 0);
         obobject* t = static_cast<obobject*>(it[2].v.p);
@@ -130,7 +130,7 @@ TEST_F(DestTest, PhantomRowsReachTheGraphRequest) {
     mgr = manager();
     double x = 0;
     char grp[6];
-    wobitem c[] = {obstr(OBK_FAMILY, "rdx", 3), obstr(OBK_OBJKIND, "data", 4), obout(OBK_CREATED), obint(OBK_MINUS1, -1),
+    wobitem c[] = {obstr(OBK_FAMILY, "rdx", 3), obstr(OBK_OBJKIND, "data", 4), obout(OBK_CREATED), obint(OBK_PLACE, -1),
                    obtext(OBK_NAME, txt("Phantom")), obtext(OBK_LABEL, txt("Phantom Data for MCF Plot")), obint(OBK_HIDDEN, 0)};
     ASSERT_EQ(wobmth(mgr, nullptr, OB_CREATE, 7, c), 0);
     obobject* ph = static_cast<obobject*>(c[2].v.p);

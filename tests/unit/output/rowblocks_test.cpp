@@ -22,7 +22,7 @@ class RowBlockTest : public OutputTest {
 protected:
     obobject* mgr = nullptr;
     obobject* phantom(const char* name, Cells& c) {
-        wobitem it[] = {obstr(OBK_FAMILY, "rdx", 3), obstr(OBK_OBJKIND, "data", 4), obout(OBK_CREATED), obint(OBK_MINUS1, -1),
+        wobitem it[] = {obstr(OBK_FAMILY, "rdx", 3), obstr(OBK_OBJKIND, "data", 4), obout(OBK_CREATED), obint(OBK_PLACE, -1),
                         obtext(OBK_NAME, txt(name)), obtext(OBK_LABEL, txt(name)), obint(OBK_HIDDEN, 0)};
         EXPECT_EQ(wobmth(mgr, nullptr, OB_CREATE, 7, it), 0);
         obobject* ph = static_cast<obobject*>(it[2].v.p);

@@ -9,8 +9,8 @@ using outtest::OutputTest;
 TEST_F(OutputTest, ManagerStartupQueryAndRelease) {
     obobject* mgr = manager();
     ASSERT_NE(mgr, nullptr);
-    wobitem query[] = {obflag(OBK_Q2558, 1), obint(OBK_MINUS1, -1), obint(OBK_Q280, 1),
-                       obptr(OBK_Q577, OBT_TEXT, v->rdxmsg(0, 1))};
+    wobitem query[] = {obflag(OBK_STARTQUERY, 1), obint(OBK_PLACE, -1), obint(OBK_LAYOUT, 1),
+                       obptr(OBK_TEXT, OBT_TEXT, v->rdxmsg(0, 1))};
     EXPECT_EQ(wobmth(mgr, nullptr, OB_QUERY, 4, query), 0);
 
     for (bool statistical : {false, true}) {

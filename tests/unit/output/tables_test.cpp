@@ -48,7 +48,7 @@ protected:
 
     obobject* create(const char* kind, const char* name, txthandle label) {
         wobitem it[] = {obstr(OBK_FAMILY, "rdx", 3), obstr(OBK_OBJKIND, kind, static_cast<uint32_t>(std::strlen(kind))),
-                        obout(OBK_CREATED), obint(OBK_MINUS1, -1), obtext(OBK_NAME, txt(name)),
+                        obout(OBK_CREATED), obint(OBK_PLACE, -1), obtext(OBK_NAME, txt(name)),
                         obtext(OBK_LABEL, label)};
         EXPECT_EQ(wobmth(mgr, nullptr, OB_CREATE, 6, it), 0);
         return static_cast<obobject*>(it[2].v.p);
@@ -156,7 +156,7 @@ protected:
         numcol(t, "Loglike", &c.itrow[2]);
         numcol(t, "Location", &c.itrow[3], "Value");
         numcol(t, "Scale", &c.itrow[4], "Value");
-        wobitem cls[] = {obint(OBK_HIDDEN, 0), obint(333, 1)};
+        wobitem cls[] = {obint(OBK_HIDDEN, 0), obint(OBK_LISTED, 1)};
         check(obinfocall(t, 2, cls));
         titles(t, {{"Title", v->rdxmsg(0, 200)}});
         check(wobmth(t, nullptr, OB_ENDDEF, 0, nullptr));
@@ -181,7 +181,7 @@ protected:
                        obptr(OBK_MACCESSOR, OBT_ROUTINE, reinterpret_cast<void*>(&DMatElem)),
                        obptr(OBK_MCONTEXT, OBT_VARPTR, &c), obint(OBK_MROWS, 4), obint(OBK_MCOLS, 2),
                        obstr(OBK_MFORM, "fb", 2), obptr(OBK_MROWNAMES, OBT_SLOT, rows), obptr(OBK_MCOLNAMES, OBT_SLOT, cols),
-                       obint(OBK_Q280, 1), obchar(396, ';'), obint(366, 1), obtext(OBK_TITLE, txt("Last Evaluation")),
+                       obint(OBK_LAYOUT, 1), obchar(OBK_MSEPARATOR, ';'), obint(OBK_MHEADINGS, 1), obtext(OBK_TITLE, txt("Last Evaluation")),
                        obtext(OBK_LABEL, v->rdxmsg(0, 549))};
         check(wobmth(mgr, nullptr, OB_MATRIX, 14, m));
     }
@@ -203,7 +203,7 @@ TEST_F(TablesTest, StepOfTablesMatchesTheGoldenListing) {
     sess.input = ds;
 
     mgr = manager();
-    wobitem query[] = {obflag(OBK_Q2558, 1), obint(OBK_MINUS1, -1), obint(OBK_Q280, 1), obtext(OBK_Q577, v->rdxmsg(0, 1))};
+    wobitem query[] = {obflag(OBK_STARTQUERY, 1), obint(OBK_PLACE, -1), obint(OBK_LAYOUT, 1), obtext(OBK_TEXT, v->rdxmsg(0, 1))};
     check(wobmth(mgr, nullptr, OB_QUERY, 4, query));
     dsspec target{};
     std::snprintf(target.lib, sizeof target.lib, "WORK");
@@ -284,7 +284,7 @@ TEST_F(TablesTest, StepOfTablesMatchesTheGoldenListing) {
     wobitem g[] = {obout(OBK_CREATED), obtext(OBK_NAME, v->rdxtxts("Group%d", -1, 1, std::vector<msgarg>{msgarg(1)}.data())),
                    obtext(OBK_LABEL, txt("Fan 1"))};
     check(wobmth(mgr, nullptr, OB_GROUP, 3, g));
-    wobitem note[] = {obtext(OBK_Q577, txt("The information matrix could not be formed.")), obchar(OBK_NOTEJUST, 'l')};
+    wobitem note[] = {obtext(OBK_TEXT, txt("The information matrix could not be formed.")), obchar(OBK_NOTEJUST, 'l')};
     check(wobmth(mgr, nullptr, OB_NOTE, 2, note));
     check(obrelease(static_cast<obobject*>(g[0].v.p)));
     check(obrelease(mgr));

@@ -62,7 +62,7 @@ struct Classes {
 TEST(Wobmth, LookupAlongTheClassChain) {
     Classes c;
     obobject obj{&c.child};
-    wobitem items[2] = {obint(OBK_MORE, 1), obint(OBK_MINUS1, -1)};
+    wobitem items[2] = {obint(OBK_MORE, 1), obint(OBK_PLACE, -1)};
 
     g_seen = {};
     EXPECT_EQ(wobmth(&obj, nullptr, 300, 2, items), 0);   // defined by the parent only
@@ -99,7 +99,7 @@ TEST(Wobmth, MissCallsNothingAndIsNegative) {
 TEST(Wobmth, DirectPairs) {
     Classes c;
     obobject obj{&c.child};
-    wobitem two[2] = {obint(OBK_HIDDEN, 0), obint(333, 1)};
+    wobitem two[2] = {obint(OBK_HIDDEN, 0), obint(OBK_LISTED, 1)};
     EXPECT_EQ(obinfocall(&obj, 2, two), 41);
     EXPECT_EQ(g_seen.op, 1);
     EXPECT_EQ(g_seen.entryarg, reinterpret_cast<void*>(0x45));

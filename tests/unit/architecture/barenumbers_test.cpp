@@ -1,0 +1,74 @@
+// No bare number of the kinds barenumbers.h names in proc/; and the check, on a few lines
+// made here, catching each kind and passing over comments, messages and named uses.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "barenumbers.h"
+
+namespace {
+
+std::string listed(const std::vector<barenum::Finding>& v) {
+    std::string s;
+    for (const auto& f : v) s += "\n  " + barenum::describe(f);
+    return s;
+}
+
+TEST(BareNumbers, ProcNamesEveryPoolRequestDistributionCodeAndExitCode) {
+    const auto v = barenum::checktree(VITALYX_SOURCE_DIR, "proc");
+    EXPECT_TRUE(v.empty()) << listed(v);
+}
+
+TEST(BareNumbers, PoolRequests) {
+    const std::string text =
+        "auto* p = poolbytes(s->stmtpool, 64, poolflag::zeroed);   // not 0x2006\n"
+        "const char* m = \"flags 8198\";\n"
+        "auto* q = vmalcp_handler(pool, 8, static_cast<poolflag>(12294));\n"
+        "void* r = pool->fns.alloc(pool, 8, flags);\n"
+        "/* 0x3004 in a comment\n   still 0x3004 */ int k = 0x3004;\n";
+    const auto v = barenum::check("proc/mcf/x.cpp", text);
+    ASSERT_EQ(v.size(), 3u) << listed(v);
+    EXPECT_EQ(v[0].where, "proc/mcf/x.cpp:3");
+    EXPECT_EQ(v[1].where, "proc/mcf/x.cpp:4");
+    EXPECT_EQ(v[2].where, "proc/mcf/x.cpp:6");
+    EXPECT_TRUE(barenum::check("proc/framework/pools.h", "zeroed = 0x2006,\npool->fns.alloc(p, 1, 2);\n").empty());
+}
+
+TEST(BareNumbers, DistributionCodesAndFitMethods) {
+    const std::string text =
+        "if (s->distcode == DIST_WEIBULL || s->fitmethod != FIT_NONE) return;\n"   // 1 named
+        "const bool counts = s->distcode == 9;\n"                                 // 2
+        "g->fitmeth = s->fitmethod = 3;\n"                                         // 3
+        "const uint32_t method = s->fitmethod;\n"                                  // 4 a copy
+        "bool lsq = method == 2 || 7 == method;\n"                                // 5
+        "switch (s->distcode) {\n"                                                 // 6
+        "case DIST_NORMAL: return 1;\n"                                            // 7
+        "case 11: { int k = 0; switch (k) { case 4: break; } }\n"                  // 8 (the inner switch is not on a code)
+        "}\n"
+        "switch (k) { case 2: break; }\n"                                          // 10
+        "if (s->knotmethod == 6 && s->distcode < DIST_CODES) return;   // distcode == 3\n";
+    const auto v = barenum::check("proc/lifedist/x.cpp", text);
+    std::vector<std::string> at;
+    for (const auto& f : v) at.push_back(f.where.substr(f.where.find(':') + 1));
+    EXPECT_EQ(at, (std::vector<std::string>{"2", "3", "5", "8"})) << listed(v);
+}
+
+TEST(BareNumbers, ExitCodes) {
+    const std::string text =
+        "if (!p) return RC_NOMEM;\n"                            // 1 named
+        "if (!q) return 1016;\n"                                // 2
+        "xexit(120, 0);\n"                                      // 3
+        "xexit(rc, 0); xexit(0, 0);\n"                           // 4 a variable, and success
+        "rc = 1020;\n"                                          // 5
+        "ls->lsrc = std::max<int32_t>(ls->lsrc, 1012);\n"       // 6
+        "raise(ls, 3000);\n"                                    // 7
+        "case FIT_GIVEN: return 108;   // a message number\n"   // 8
+        "xmemmsg(1024); int n = 2000;\n";                       // 9 a size, a count
+    const auto v = barenum::check("proc/regression/x.cpp", text);
+    std::vector<std::string> at;
+    for (const auto& f : v) at.push_back(f.where.substr(f.where.find(':') + 1));
+    EXPECT_EQ(at, (std::vector<std::string>{"2", "3", "5", "6", "7"})) << listed(v);
+}
+
+}  // namespace
