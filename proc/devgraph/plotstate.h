@@ -50,6 +50,6 @@ struct plotstate {
 //   gctx         written in devgraph; read in mcf
 //   symarr       written in devgraph; read in mcf
 //   gstarted     written in devgraph, framework
-//   frame        written in lifedist, mcf; read in devgraph, statgraph
+//   frame        written in devgraph, lifedist, mcf; read in statgraph
 //   inset        written in devgraph, statgraph
 //   regpstate    written in devgraph; read in statgraph

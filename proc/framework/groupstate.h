@@ -40,7 +40,7 @@ struct groupstate {
 // addresses taken):
 //   rootgrp      written in devgraph, framework, lifedist, mcf, statgraph
 //   grplist      written in framework, lifedist, mcf; read in devgraph, statgraph
-//   curgrp       written in lifedist, mcf; read in devgraph
+//   curgrp       written in framework, lifedist, mcf; read in devgraph
 //   curfit       written in lifedist
 //   grpgrid      written in framework; read in devgraph, lifedist, mcf, statgraph
 //   nclass       written in lifedist, mcf; read in devgraph, framework, regression, statgraph

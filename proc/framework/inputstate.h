@@ -46,7 +46,7 @@ struct inputstate {
 //   curstmt      written in framework; read in devgraph, lifedist, mcf, regression, statgraph
 //   stmtkind     written in lifedist, mcf; read in devgraph
 //   rspform      written in lifedist, regression; read in devgraph, statgraph
-//   rspvars      written in lifedist, mcf, regression; read in devgraph, statgraph
+//   rspvars      written in framework, lifedist, mcf, regression; read in devgraph, statgraph
 //   procvars     written in framework, lifedist, regression
 //   annoflag     written in devgraph, framework, lifedist, mcf
 //   nunitid      written in framework; read in mcf

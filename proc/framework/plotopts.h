@@ -55,13 +55,13 @@ struct plotopts {
 // Fields used outside framework (folders of proc/; "written" counts assignments and
 // addresses taken):
 //   axlog        written in devgraph, lifedist, mcf
-//   plotcodes    written in lifedist; read in devgraph, statgraph
+//   plotcodes    written in devgraph, lifedist; read in statgraph
 //   pflags       written in devgraph, framework, lifedist, mcf, regression, statgraph
 //   refopts      written in lifedist; read in devgraph, mcf
 //   refs         written in devgraph, mcf; read in lifedist, statgraph
 //   gfile        written in lifedist, mcf; read in devgraph
 //   multpos      written in lifedist; read in devgraph
-//   panels       written in lifedist; read in devgraph, mcf, statgraph
+//   panels       written in devgraph, lifedist; read in mcf, statgraph
 //   axlim        written in devgraph, lifedist, statgraph; read in mcf
 //   datarng      written in lifedist, statgraph
 //   axopt        written in devgraph, lifedist

@@ -15,6 +15,6 @@ struct poolset {
 // Fields used outside framework (folders of proc/; "written" counts assignments and
 // addresses taken):
 //   bypool       written in framework; read in devgraph, lifedist, regression
-//   stmtpool     written in framework, regression; read in devgraph, lifedist, mcf, statgraph
-//   workpool     written in framework, lifedist, mcf, statgraph; read in devgraph
+//   stmtpool     written in framework; read in devgraph, lifedist, mcf, regression, statgraph
+//   workpool     written in framework; read in devgraph, lifedist, mcf, statgraph
 //   utilfile     written in devgraph, framework, regression

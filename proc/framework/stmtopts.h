@@ -47,5 +47,5 @@ struct stmtopts {
 //   stmtlabel    written in lifedist, mcf
 //   tblflags     written in framework, lifedist, regression; read in mcf
 //   thrflags     written in framework, lifedist, regression; read in devgraph, statgraph
-//   defhdr       written in lifedist, mcf; read in devgraph
+//   defhdr       written in devgraph, lifedist, mcf
 //   labels       written in lifedist, regression; read in devgraph, statgraph

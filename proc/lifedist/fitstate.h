@@ -73,7 +73,7 @@ struct fitstate {
 //   ppcarr       written in lifedist; read in devgraph
 //   fmcurve      written in lifedist; read in devgraph, statgraph
 //   rspdesc      written in lifedist, regression
-//   rtimes       written in framework, lifedist
+//   stmtnodes    written in lifedist, mcf
 //   fmloc        written in lifedist; read in devgraph, statgraph
 //   fmscale      written in lifedist; read in devgraph, statgraph
 //   fmused       written in lifedist; read in devgraph, statgraph

@@ -43,7 +43,7 @@ protected:
 TEST_F(Drawing, GroupSymbolsAndLineStyles) {
     stmt.names(ps::PPOSSYMBOL, {"circle", "square"});
     begin();
-    s->plot.nplotgrp = 13;
+    s->groups.nplotgrp = 13;
     ASSERT_EQ(vyxsymb(s), 0);
     // Without symbol options every group gets its own symbol; line styles follow the
     // style's GraphData1..12 and group 13 starts again at GraphData1.
@@ -65,7 +65,7 @@ TEST_F(Drawing, GroupSymbolsAndLineStyles) {
 TEST_F(Drawing, LineTypesFromLfitAndWithoutStyles) {
     stmt.nums(ps::LFIT, {3, 99999});
     begin();
-    s->plot.nplotgrp = 3;
+    s->groups.nplotgrp = 3;
     ASSERT_EQ(vyxsymb(s), 0);
     EXPECT_EQ(s->plot.symarr[0].ltype, 3);
     EXPECT_EQ(s->plot.symarr[1].ltype, 32767);   // clamped
@@ -75,7 +75,7 @@ TEST_F(Drawing, LineTypesFromLfitAndWithoutStyles) {
 TEST_F(Drawing, FrameFillsFollowOptionsThenStyles) {
     stmt.name(ps::CFRAMENLEG, "EMPTY");
     begin();
-    s->plot.nplotgrp = 1;
+    s->groups.nplotgrp = 1;
     s->popt.pflags.nocenplot = 1;
     ASSERT_EQ(vyxsymb(s), 0);
     vyxgcol(s);
@@ -89,7 +89,7 @@ TEST_F(Drawing, FrameFillsFollowOptionsThenStyles) {
 TEST_F(Drawing, WithoutStylesTheCensorStripNeedsCcensor) {
     begin();
     nostyles();
-    s->plot.nplotgrp = 1;
+    s->groups.nplotgrp = 1;
     s->popt.pflags.nocenplot = 1;
     ASSERT_EQ(vyxsymb(s), 0);
     vyxgcol(s);
@@ -121,7 +121,7 @@ TEST_F(Drawing, LegendsOfGridCellsPercentilesAndFailureModes) {
     s->groups.grpgrid = grid;
     std::strcpy(s->groups.clsnames[0], "LOT"), s->groups.clsnamelen[0] = 3;
     std::strcpy(s->groups.clsnames[1], "PLANT"), s->groups.clsnamelen[1] = 5;
-    s->plot.nplotgrp = 3;
+    s->groups.nplotgrp = 3;
     s->popt.pflags.legend = 1;
     // one PLOTFIT value, and an FMODE variable without a label
     s->popt.pflags.rellegend = 1;
@@ -155,7 +155,7 @@ TEST_F(Drawing, LegendPositionFromItsName) {
     char keys[16];
     std::memcpy(keys, "A               ", 16);
     s->groups.levkeys[0] = keys;
-    s->plot.nplotgrp = 1;
+    s->groups.nplotgrp = 1;
     s->popt.pflags.legend = 1;
     std::strcpy(s->groups.clsnames[0], "LOT"), s->groups.clsnamelen[0] = 3;
     ASSERT_EQ(vyxsymb(s), 0);

@@ -98,7 +98,7 @@ TEST_F(Page, ProbabilityPlotPageInTheReport) {
     s->input.curstmt = plot.rec();
     s->input.stmtkind = 1;
     s->groups.nclass = 1;
-    s->plot.nplotgrp = 3;
+    s->groups.nplotgrp = 3;
     s->groups.rootgrp.nsub = 3;
     std::memcpy(keys, "Lot A           Lot B           Lot C           ", 48);
     s->groups.levkeys[0] = keys;

@@ -1,0 +1,65 @@
+// The fit, input and table fields of the state block when a pool goes, and the defaults a
+// statement of each kind starts from. The fit arrays are laid out in the work pool by the
+// life-distribution fits, in the statement pool by the Turnbull estimate and in the BY
+// group's pool by the MODEL fit: they are cleared when any of these pools goes. The MODEL
+// fit's estimate arrays and covariance (estarr), which FITTYPE=MODEL reads, last for the
+// BY group.
+#include "proc/framework/poolscope.h"
+#include "proc/framework/vyxinit.h"
+#include "proc/vyxstate.h"
+
+namespace {
+
+void fitarrays(vyxstate* s) {
+    s->fit.fitarr = {};
+}
+
+// The fits of the listed failure modes and their combination (work pool).
+void fmodefits(vyxstate* s) {
+    s->life.fmloc = s->life.fmscale = nullptr;
+    s->life.fmcov = nullptr;
+    s->life.fmused = nullptr;
+    s->life.fmrecs = nullptr;
+    s->life.fmcurve = nullptr;
+}
+
+}  // namespace
+
+void fitstate_stmtgone(vyxstate* s) {
+    fitarrays(s);
+    s->fit.parmnames = nullptr;
+    s->fit.itrow = nullptr;
+    for (double*& p : s->life.ppcarr) p = nullptr;
+    s->life.sortdesc[0] = s->life.sortdesc[1] = nullptr;
+    s->life.sortrow = nullptr;
+    s->life.emgrad = nullptr;
+    s->life.rtimes = nullptr;   // the times as read (readtimes.h)
+    s->life.stmtnodes = nullptr;
+    s->life.pbpooled = s->life.pbpoolpred = nullptr;
+    s->groups.curfit = nullptr;
+    s->life.likcache.group = nullptr;
+    s->life.likcache.valid = 0;
+}
+
+void fitstate_workgone(vyxstate* s) {
+    fitarrays(s);
+    s->life.parmvec.block = nullptr;
+    fmodefits(s);
+    s->life.likcache.group = nullptr;
+    s->life.likcache.valid = 0;
+}
+
+void fitstate_bygone(vyxstate* s) {
+    fitarrays(s);
+    for (double*& p : s->fit.estarr) p = nullptr;
+    s->fit.parmnames = nullptr;
+}
+
+void fitstate_start(vyxstate* s, StmtKind kind) {
+    // Only the relation plot's reader scales a stress axis; the scales of every other
+    // statement would take the levels of its class variable for stress values.
+    s->life.stressax = 0;
+    // MCFPLOT fits nothing: a fit method left by a statement before would give its inset
+    // the Weibayes confidence and keep its files from being deleted (FITTYPE=REGRESSION).
+    if (kind == StmtKind::Mcfplot) s->opts.fitmethod = FIT_UNSET;
+}
