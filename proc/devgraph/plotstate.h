@@ -43,6 +43,18 @@ struct plotstate {
     double* pctlines;           // the relation plot's percentile lines, (stress, life) pairs (regper)
 };
 
+struct vyxstate;
+enum class StmtKind;
+
+// When a pool goes, the fields of this record (and the plot options' arrays) that point into
+// it are cleared, with the counts that describe them (called by newstmtpool, newworkpool and
+// dropbypool); each statement starts from the defaults plotstate_start sets (called by
+// startstatement).
+void plotstate_stmtgone(vyxstate* s);
+void plotstate_bygone(vyxstate* s);
+void plotstate_workgone(vyxstate* s);
+void plotstate_start(vyxstate* s, StmtKind kind);
+
 // Fields used outside devgraph (folders of proc/; "written" counts assignments and
 // addresses taken):
 //   gdest        written in devgraph, framework

@@ -36,6 +36,15 @@ struct groupstate {
     int32_t grprowix, grpcolix; // grid row and column of the group being written
 };
 
+struct vyxstate;
+enum class StmtKind;
+
+// When a pool goes, the fields of this record that point into it are cleared, with the counts
+// and flags that describe them (called by newstmtpool, newworkpool and dropbypool).
+void groupstate_stmtgone(vyxstate* s);
+void groupstate_workgone(vyxstate* s);
+void groupstate_bygone(vyxstate* s);
+
 // Fields used outside framework (folders of proc/; "written" counts assignments and
 // addresses taken):
 //   rootgrp      written in devgraph, framework, lifedist, mcf, statgraph

@@ -66,6 +66,17 @@ struct fitstate {
     double fmlims[4];           // the mode's limits in the parameter table: location lower, upper; scale lower, upper
 };
 
+struct vyxstate;
+enum class StmtKind;
+
+// When a pool goes, the fields of this record that point into it are cleared, with the counts
+// and flags that describe them (called by newstmtpool, newworkpool and dropbypool); each
+// statement starts from the defaults fitstate_start sets (called by startstatement).
+void fitstate_stmtgone(vyxstate* s);
+void fitstate_bygone(vyxstate* s);
+void fitstate_workgone(vyxstate* s);
+void fitstate_start(vyxstate* s, StmtKind kind);
+
 // Fields used outside lifedist (folders of proc/; "written" counts assignments and
 // addresses taken):
 //   parmvec      written in devgraph, lifedist, statgraph

@@ -61,6 +61,16 @@ struct modelstate {
     uint8_t mlikcached;         // mlikcache holds them
 };
 
+struct vyxstate;
+enum class StmtKind;
+
+// When a pool goes, the fields of this record that point into it are cleared (called by
+// newstmtpool and dropbypool); each statement starts from the defaults modelstate_start sets
+// (called by startstatement).
+void modelstate_stmtgone(vyxstate* s);
+void modelstate_bygone(vyxstate* s);
+void modelstate_start(vyxstate* s, StmtKind kind);
+
 // Fields used outside regression (folders of proc/; "written" counts assignments and
 // addresses taken):
 //   rsp3flag     written in regression; read in lifedist
