@@ -19,20 +19,20 @@
 #include "proc/statgraph/sgstate.h"
 
 struct vyxstate {
-    outstate out;     // The output environment, the table objects and the MAKE block
-    outputrow row;    // The cells of the current output row, bound by address to table columns (kept contiguous, in this order)
-    inputstate input; // The input data set, its variables and the statement being run
-    poolset pools;    // The pools of the BY group, the statement and the work, and the utility files
-    groupstate groups; // The class groups and class levels of the BY group
-    stmtopts opts;    // The settings the statement readers leave for every subsystem
-    fitwork fit;      // The fit in progress, shared by the life-distribution fits and the MODEL fit
-    plotopts popt;    // The plot statements' options and the life axis scales, read by both graphics roads
-    stepstate step;   // The step
-    plotstate plot;   // The device graphics road
-    fitstate life;    // The life-distribution statements
-    modelstate mdl;   // The MODEL statement
-    mcfstate mcf;     // MCFPLOT
-    sgstate sg;       // Statistical graphics
+    outstate out;       // The output environment, the table objects and the MAKE block
+    outputrow row;      // The cells of the current output row
+    inputstate input;   // The input data set, its variables and the statement being run
+    poolset pools;      // The pools of the BY group, the statement and the work, and the utility files
+    groupstate groups;  // The class groups and class levels of the BY group
+    stmtopts opts;      // The settings the statement readers leave for every subsystem
+    fitwork fit;        // The fit in progress, shared by the life-distribution fits and the MODEL fit
+    plotopts popt;      // The plot statements' options and the life axis scales, read by both graphics roads
+    stepstate step;     // The step
+    plotstate plot;     // The device graphics road
+    fitstate life;      // The life-distribution statements
+    modelstate mdl;     // The MODEL statement
+    mcfstate mcf;       // MCFPLOT
+    sgstate sg;         // Statistical graphics
 };
 
 // The whole step area: the preface, the block proper, the appended level control
