@@ -9,6 +9,8 @@
 #include "proc/framework/textpad.h"
 #include "proc/framework/vyxstate.h"
 #include "proc/framework/wobmth.h"
+#include "proc/framework/workpool.h"
+#include "proc/lifedist/fitshared.h"
 #include "proc/lifedist/groups.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/lifedist/tables.h"
@@ -160,26 +162,14 @@ int PPComp(vyxstate* s) {
     if (int rc = vyxin(s)) return rc;
     if (int rc = vyxclst(s)) return rc;
     if (int rc = vyxordr(s)) return rc;
-    if (s->itprflag[0]) {
-        const int64_t bytes = 8 * int64_t(s->npar[0]) + 24;
-        s->itrow = static_cast<double*>(poolbytes(s->stmtpool, bytes, poolflag::raw));
-        if (!s->itrow) {
-            xmemmsg(bytes);
-            return 1;
-        }
-    }
+    if (int rc = fitx::iterationrow(s)) return rc;
     if (s->ppcflag1 || s->ppcflag2) {
         const int64_t n = s->nlev[1];
         auto* block = static_cast<double*>(poolbytes(s->stmtpool, 56 * n > 0 ? 56 * n : 8, poolflag::raw));
         if (!block) return RC_NOMEM;
         for (int k = 0; k < 7; ++k) s->ppcarr[k] = block + k * n;
     }
-    if (s->workpool) xmpoold(s->workpool);
-    s->workpool = xmpoolc(8192, 8192, 4);
-    if (!s->workpool) {
-        xpmlog(510, 6);
-        return xexit(RC_NOMEM, 0);
-    }
+    if (int rc = renewworkpool(s)) return rc;
     s->lastgrp = 0;
     if (vyxscl(s) != 0) return 1;
     vyxpobj(s);

@@ -219,22 +219,8 @@ int vyxmfit(vyxstate* s) {
 
     vyxmls(s);
 
-    nrctl ctl{};
-    ctl.npar = s->npar[1];
-    ctl.maxiter = s->maxiter;
-    ctl.regrad = 0;
-    ctl.firstok = 1;
-    ctl.singtol = s->fitcrit.singular;
-    ctl.ridgemax = 4096.0;
-    ctl.ridgeinit = 0.0625;
-    ctl.ridgegrow = 16.0;
-    nrparm blk{};
-    blk.work = s->fitarr[3];
-    blk.hess = s->fitarr[2];
-    blk.grad = s->fitarr[1];
-    blk.scratch = s->estarr[1];
-    blk.xprev = s->estarr[0];
-    blk.x = s->fitarr[0];
+    nrctl ctl = newtonsettings(s);
+    nrparm blk = newtonarrays(s, s->fitarr[0], s->estarr[1], s->estarr[0]);
 
     if (s->itprflag[0]) {
         double* row;

@@ -10,6 +10,7 @@
 #include "proc/framework/optslots.h"
 #include "proc/framework/textpad.h"
 #include "proc/framework/vyxstate.h"
+#include "proc/framework/workpool.h"
 #include "proc/mcf/mcf.h"
 #include "proc/statgraph/sginset.h"
 #include "proc/statgraph/sgproto.h"
@@ -74,14 +75,11 @@ int columns(vyxstate* s) {
     return phenddef(s);
 }
 
+// A fresh work pool for one group; when none can be made the step ends here.
 int newworkpool(vyxstate* s) {
-    if (s->workpool) xmpoold(s->workpool);
-    s->workpool = xmpoolc(8192, 8192, 4);
-    if (!s->workpool) {
-        xpmlog(510, 6);
-        xexit(RC_NOMEM, 0);
+    if (int rc = renewworkpool(s)) {
         s->stepend = 1;
-        return RC_NOMEM;
+        return rc;
     }
     return 0;
 }
