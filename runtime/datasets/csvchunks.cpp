@@ -25,6 +25,7 @@
 
 #include "host/hostdefs.h"
 #include "runtime/datasets/numparse.h"
+#include "runtime/util/spread.h"
 
 namespace rt::ds {
 namespace {
@@ -58,25 +59,7 @@ struct Chunk {
     std::vector<ChunkText> text;
 };
 
-// Runs fn(i) for i = 0 .. n - 1 on up to threads threads (the calling one among them).
-template <class F>
-void spread(int threads, int n, F fn) {
-    std::atomic<int> next{0};
-    auto work = [&] {
-        for (int i; (i = next.fetch_add(1)) < n;) fn(i);
-    };
-    std::vector<std::thread> crew;
-    const int extra = std::min(threads, n) - 1;
-    for (int t = 0; t < extra; ++t) {
-        try {
-            crew.emplace_back(work);
-        } catch (...) {
-            break;   // fewer threads: the ones there take the chunks
-        }
-    }
-    work();
-    for (auto& t : crew) t.join();
-}
+using rt::util::spread;
 
 // Drops the whole pages of [b, e) from memory (they are read again from the file if touched).
 void dropspan(const char* b, const char* e) {

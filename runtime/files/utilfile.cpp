@@ -2,6 +2,7 @@
 // a temporary file when the open files grow past their limit.
 #include "runtime/files/utilfile.h"
 
+#include "runtime/files/wordcode.h"
 #include "runtime/util/bigmem.h"
 
 #include <sys/mman.h>
@@ -120,10 +121,88 @@ void fromchunks(const xcfile* f, int64_t at, unsigned char* p, int64_t n) {
     }
 }
 
-// Chunks are carved from slabs on huge pages and go back to a free list when a file lets them
-// go, so that the next file writes into pages already in place: no fresh page to be cleared
-// by the kernel, and a page fault per 2 MiB instead of per 4 KiB. The slabs are given back
-// when no chunk is in use (at the latest when a statement has closed its files).
+// Bytes of the file (in memory or on disk) into p.
+bool getbytes(xcfile* f, int64_t at, void* p, int64_t n) {
+    if (f->spill) return spillread(f, at, p, n);
+    if (at < 0 || at + n > f->size) return false;
+    fromchunks(f, at, static_cast<unsigned char*>(p), n);
+    return true;
+}
+bool putbytes(xcfile* f, int64_t at, const void* p, int64_t n) {
+    if (f->spill) return spillwrite(f, at, p, n);
+    tochunks(f, at, static_cast<const unsigned char*>(p), n);
+    return true;
+}
+
+constexpr uint64_t kCoded = uint64_t(1) << 63;
+constexpr uint64_t kMoved = uint64_t(1) << 62;
+constexpr uint64_t kLenMask = (uint64_t(1) << 48) - 1;
+
+// What the length word(s) of the record at `at` say.
+struct Head {
+    int64_t len = 0;      // bytes as written
+    int stride = 0;       // coded against this stride, 0 kept as written
+    int64_t slot = 0;     // the bytes it takes after its header
+    int64_t data = 0;     // where its bytes start
+    int64_t moved = -1;   // where it is in the side file, when it moved there
+};
+bool head(xcfile* f, int64_t at, Head& h) {
+    uint64_t w;
+    if (at + 8 > f->size || !getbytes(f, at, &w, 8)) return false;
+    if (!(w & kCoded)) {
+        h = Head{static_cast<int64_t>(w), 0, static_cast<int64_t>(w), at + 8};
+    } else {
+        uint64_t slot;
+        if (at + 16 > f->size || !getbytes(f, at + 8, &slot, 8)) return false;
+        h = Head{static_cast<int64_t>(w & kLenMask), static_cast<int>((w >> 48) & 0xFF), static_cast<int64_t>(slot), at + 16};
+        if (w & kMoved) {
+            if (!f->side || h.slot < 8 || !getbytes(f, h.data, &h.moved, 8)) return false;
+        }
+    }
+    return h.len >= 0 && h.slot >= 0 && h.data + h.slot <= f->size;
+}
+
+// Room for a coded form (one file at a time uses it).
+thread_local std::vector<unsigned char> t_coded;
+unsigned char* codedroom(int64_t n) {
+    if (static_cast<int64_t>(t_coded.size()) < n) t_coded.resize(static_cast<size_t>(n));
+    return t_coded.data();
+}
+thread_local std::vector<unsigned char> t_whole;
+
+// The first `take` bytes of a record into out.
+int cread(xchandle f, void* buffer, int64_t length);
+bool getrecord(xcfile* f, const Head& h, void* out, int64_t take) {
+    if (h.moved >= 0) {
+        f->side->pos = h.moved;
+        return cread(f->side, out, take) == 0;
+    }
+    if (!h.stride) return getbytes(f, h.data, out, take);
+    // The coded bytes, with 8 bytes beyond them readable: in place in a chunk, or copied.
+    const unsigned char* in;
+    if (!f->spill && h.data / kChunk == (h.data + h.slot + 8) / kChunk) {
+        in = f->chunks[static_cast<size_t>(h.data / kChunk)] + h.data % kChunk;
+    } else {
+        unsigned char* room = codedroom(h.slot + 8);
+        if (!getbytes(f, h.data, room, h.slot)) return false;
+        in = room;
+    }
+    if (take == h.len) {
+        code::decode(in, h.len, h.stride, static_cast<unsigned char*>(out));
+    } else {
+        if (static_cast<int64_t>(t_whole.size()) < h.len) t_whole.resize(static_cast<size_t>(h.len));
+        code::decode(in, h.len, h.stride, t_whole.data());
+        std::memcpy(out, t_whole.data(), static_cast<size_t>(take));
+    }
+    return true;
+}
+
+// Chunks are carved from slabs and go back to a free list when a file lets them go, so that
+// the next file writes into pages already in place: no fresh page to be cleared by the
+// kernel. The slabs are given back when no chunk is in use (at the latest when a statement
+// has closed its files). They are not offered as huge pages: chunks are written and read in
+// order, and on a busy machine the kernel may have to compact memory to find a huge page
+// (measured slower than small pages here).
 constexpr int64_t kSlab = 32 * kChunk;
 std::vector<void*> g_slabs;
 std::vector<unsigned char*> g_free;
@@ -131,7 +210,7 @@ int64_t g_chunksout = 0;
 
 unsigned char* takechunk() {
     if (g_free.empty()) {
-        void* slab = rt::util::bigalloc(static_cast<size_t>(kSlab));
+        void* slab = rt::util::bigalloc(static_cast<size_t>(kSlab), false);   // written and read in order
         if (!slab) return nullptr;
         g_slabs.push_back(slab);
         for (int64_t i = kSlab / kChunk - 1; i >= 0; --i) g_free.push_back(static_cast<unsigned char*>(slab) + i * kChunk);
@@ -176,50 +255,94 @@ int copen(xchandle* h, uint32_t) {
     return 0;
 }
 
-// Replaces the record at the noted position by one of the same length.
+int cwrite(xchandle f, const void* buffer, int64_t length);
+int cread(xchandle f, void* buffer, int64_t length);
+
+// Replaces the record at the noted position by one of the same length. A coded record whose
+// new coded form does not fit where the old one was moves, as written, to the file's side
+// file, and its place keeps where it went: every position noted stays good.
 int crewrite(xchandle f, const void* buffer, int64_t length) {
     f->rewrite = false;
-    uint64_t len;
-    if (f->pos + 8 > f->size) return kWriteError;
-    if (f->spill) {
-        if (!spillread(f, f->pos, &len, 8)) return kWriteError;
-        if (len != static_cast<uint64_t>(length)) return kWriteError;
-        if (!spillwrite(f, f->pos + 8, buffer, length)) return kWriteError;
-    } else {
-        fromchunks(f, f->pos, reinterpret_cast<unsigned char*>(&len), 8);
-        if (len != static_cast<uint64_t>(length)) return kWriteError;
-        tochunks(f, f->pos + 8, static_cast<const unsigned char*>(buffer), length);
+    Head h;
+    if (!head(f, f->pos, h) || h.len != length) return kWriteError;
+    if (h.moved >= 0) {
+        f->side->pos = h.moved;
+        f->side->rewrite = true;
+        if (cwrite(f->side, buffer, length) != 0) return kWriteError;
+    } else if (h.stride) {
+        unsigned char* room = codedroom(code::bound(length));
+        const int64_t n = code::encode(static_cast<const unsigned char*>(buffer), length, h.stride, room);
+        if (n <= h.slot) {
+            if (!putbytes(f, h.data, room, n)) return kWriteError;
+        } else {
+            if (!f->side) {
+                f->side = new (std::nothrow) xcfile;
+                if (!f->side) return kWriteError;
+                f->side->stride = -1;
+            }
+            const int64_t to = f->side->size;
+            uint64_t word;
+            if (!getbytes(f, f->pos, &word, 8) || cwrite(f->side, buffer, length) != 0) return kWriteError;
+            word |= kMoved;
+            if (!putbytes(f, h.data, &to, 8) || !putbytes(f, f->pos, &word, 8)) return kWriteError;
+        }
+    } else if (!putbytes(f, h.data, buffer, length)) {
+        return kWriteError;
     }
-    f->pos += 8 + length;
+    f->pos = h.data + h.slot;
     return 0;
+}
+
+// Chunks for the file to grow by `bytes`; a file goes to disk when the chunks it needs would
+// take the files in memory together beyond the limit.
+bool needroom(xcfile* f, int64_t bytes) {
+    if (!f->spill) {
+        const int64_t more = (f->size + bytes + kChunk - 1) / kChunk - static_cast<int64_t>(f->chunks.size());
+        const int64_t limit = f->stride > 0 ? g_spilllimit : std::min(g_spilllimit, kPlainLimit);
+        if (more > 0 && g_inmem + more * kChunk > limit && !spill(f)) return false;
+    }
+    if (f->spill) return true;
+    // Chunks are not cleared: every byte is written before it is read.
+    while (static_cast<int64_t>(f->chunks.size()) * kChunk < f->size + bytes) {
+        unsigned char* c = takechunk();
+        if (!c) return false;
+        f->chunks.push_back(c);
+        g_inmem += kChunk;
+    }
+    return true;
 }
 
 int cwrite(xchandle f, const void* buffer, int64_t length) {
     if (!f || length < 0) return kWriteError;
     if (f->rewrite) return crewrite(f, buffer, length);
-    uint64_t len = static_cast<uint64_t>(length);
-    // A file goes to disk when the chunks it needs would take the files in memory together
-    // beyond the limit.
-    if (!f->spill) {
-        const int64_t more = (f->size + 8 + length + kChunk - 1) / kChunk - static_cast<int64_t>(f->chunks.size());
-        if (more > 0 && g_inmem + more * kChunk > g_spilllimit && !spill(f)) return kWriteError;
-    }
-    if (f->spill) {
-        // (the size grows after both parts are in place: a read checks against it)
-        if (!spillwrite(f, f->size, &len, 8) || !spillwrite(f, f->size + 8, buffer, length)) return kWriteError;
-    } else {
-        // Chunks are not cleared: every byte is written before it is read.
-        while (static_cast<int64_t>(f->chunks.size()) * kChunk < f->size + 8 + length) {
-            unsigned char* c = takechunk();
-            if (!c) return kWriteError;
-            f->chunks.push_back(c);
-            g_inmem += kChunk;
+    uint64_t words[2] = {static_cast<uint64_t>(length), 0};
+    int64_t headbytes = 8;
+    const void* bytes = buffer;
+    int64_t stored = length;
+    if (length >= kCodeMin && length <= kCodeMax && f->stride >= 0) {
+        const auto* rec = static_cast<const unsigned char*>(buffer);
+        if (f->stride == 0) {
+            const int stride = code::choosestride(rec, length);
+            f->stride = stride > 0 ? stride : -1;
         }
-        tochunks(f, f->size, reinterpret_cast<const unsigned char*>(&len), 8);
-        tochunks(f, f->size + 8, static_cast<const unsigned char*>(buffer), length);
+        if (f->stride > 0) {
+            unsigned char* room = codedroom(code::bound(length));
+            const int64_t n = code::encode(rec, length, f->stride, room);
+            if (n < length - length / 8) {
+                words[0] |= kCoded | static_cast<uint64_t>(f->stride) << 48;
+                words[1] = static_cast<uint64_t>(n);
+                headbytes = 16;
+                bytes = room;
+                stored = n;
+            }
+        }
     }
-    f->size += 8 + length;
+    if (!needroom(f, headbytes + stored)) return kWriteError;
+    // (the size grows after both parts are in place: a read checks against it)
+    if (!putbytes(f, f->size, words, headbytes) || !putbytes(f, f->size + headbytes, bytes, stored)) return kWriteError;
+    f->size += headbytes + stored;
     f->nrecs += 1;
+    f->rawbytes += length;
     return 0;
 }
 
@@ -227,17 +350,10 @@ int cread(xchandle f, void* buffer, int64_t length) {
     if (!f) return kReadError;
     f->rewrite = false;
     if (f->pos >= f->size) return XC_EOF;
-    uint64_t len;
-    if (f->spill) {
-        if (!spillread(f, f->pos, &len, 8)) return kReadError;
-        uint64_t take = len < static_cast<uint64_t>(length) ? len : static_cast<uint64_t>(length);
-        if (!spillread(f, f->pos + 8, buffer, static_cast<int64_t>(take))) return kReadError;
-    } else {
-        fromchunks(f, f->pos, reinterpret_cast<unsigned char*>(&len), 8);
-        uint64_t take = len < static_cast<uint64_t>(length) ? len : static_cast<uint64_t>(length);
-        fromchunks(f, f->pos + 8, static_cast<unsigned char*>(buffer), static_cast<int64_t>(take));
-    }
-    f->pos += 8 + static_cast<int64_t>(len);
+    Head h;
+    if (!head(f, f->pos, h)) return kReadError;
+    if (!getrecord(f, h, buffer, length < h.len ? length : h.len)) return kReadError;
+    f->pos = h.data + h.slot;
     return 0;
 }
 
@@ -256,10 +372,20 @@ int cpntd(xchandle f, int64_t position) {
     return rc;
 }
 
+// The file's side file let go (its records moved there are gone with it).
+void dropside(xcfile* f) {
+    if (!f->side) return;
+    if (f->side->spill) std::fclose(f->side->spill);
+    dropchunks(f->side);
+    delete f->side;
+    f->side = nullptr;
+}
+
 int cclose(xchandle f, int) {
     if (!f) return 0;
     if (f->spill) std::fclose(f->spill);  // a tmpfile is removed when closed
     dropchunks(f);
+    dropside(f);
     delete f;
     --g_open;
     return 0;
@@ -274,43 +400,30 @@ void setspilllimit(int64_t bytes) { g_spilllimit = bytes; }
 int openfiles() { return g_open; }
 
 bool readall(xchandle f, std::vector<std::vector<unsigned char>>& out) {
-    int64_t keep = f->pos;
-    f->pos = 0;
     out.clear();
-    while (f->pos < f->size) {
-        uint64_t len;
-        if (f->spill) {
-            if (!spillread(f, f->pos, &len, 8)) return false;
-        } else {
-            fromchunks(f, f->pos, reinterpret_cast<unsigned char*>(&len), 8);
-        }
-        std::vector<unsigned char> rec(len);
-        if (cread(f, rec.data(), static_cast<int64_t>(len)) != 0) return false;
+    for (int64_t at = 0; at < f->size;) {
+        Head h;
+        if (!head(f, at, h)) return false;
+        std::vector<unsigned char> rec(static_cast<size_t>(h.len));
+        if (!getrecord(f, h, rec.data(), h.len)) return false;
         out.push_back(std::move(rec));
+        at = h.data + h.slot;
     }
-    f->pos = keep;
     return true;
 }
 
-int64_t payload(xchandle f) { return f ? f->size - 8 * f->nrecs : -1; }
+int64_t payload(xchandle f) { return f ? f->rawbytes : -1; }
 
 bool readconcat(xchandle f, unsigned char* out, int64_t bytes, std::vector<int64_t>& lengths) {
     lengths.clear();
     int64_t got = 0;
     for (int64_t at = 0; at < f->size;) {
-        uint64_t len;
-        if (f->spill) {
-            if (!spillread(f, at, &len, 8)) return false;
-            if (got + static_cast<int64_t>(len) > bytes) return false;
-            if (!spillread(f, at + 8, out + got, static_cast<int64_t>(len))) return false;
-        } else {
-            fromchunks(f, at, reinterpret_cast<unsigned char*>(&len), 8);
-            if (got + static_cast<int64_t>(len) > bytes) return false;
-            fromchunks(f, at + 8, out + got, static_cast<int64_t>(len));
-        }
-        at += 8 + static_cast<int64_t>(len);
-        got += static_cast<int64_t>(len);
-        lengths.push_back(static_cast<int64_t>(len));
+        Head h;
+        if (!head(f, at, h) || got + h.len > bytes) return false;
+        if (!getrecord(f, h, out + got, h.len)) return false;
+        at = h.data + h.slot;
+        got += h.len;
+        lengths.push_back(h.len);
     }
     return got == bytes;
 }
@@ -339,7 +452,7 @@ bool recordaddresses(xchandle f, int64_t reclen, std::vector<const unsigned char
         uint64_t len;
         if (mapped) std::memcpy(&len, mapped + pos, 8);
         else fromchunks(f, pos, reinterpret_cast<unsigned char*>(&len), 8);
-        return static_cast<int64_t>(len);
+        return len & kCoded ? int64_t(-1) : static_cast<int64_t>(len);   // coded: read with readconcat
     };
     // First the blocks and the number of records cut by a chunk's end, so that spare does not
     // move once addresses into it are handed out.
@@ -392,8 +505,10 @@ void truncate(xchandle f) {
         f->winbeg = f->winlen = f->dirtybeg = f->dirtyend = 0;
     }
     dropchunks(f);
+    dropside(f);
     f->size = 0;
     f->nrecs = 0;
+    f->rawbytes = 0;
     f->pos = 0;
 }
 

@@ -10,8 +10,6 @@
 
 namespace rt::out {
 
-namespace {
-// Writes the field at o, quoted when it needs it; o must have room for 2 * s.size() + 2.
 char* csvput(char* o, std::string_view s) {
     bool quote = !s.empty() && (s.front() == ' ' || s.back() == ' ');
     for (char c : s)
@@ -28,7 +26,6 @@ char* csvput(char* o, std::string_view s) {
     *o++ = '"';
     return o;
 }
-}  // namespace
 
 void csvfield(std::string& out, std::string_view s) {
     size_t at = out.size();
@@ -59,7 +56,12 @@ bool MakeWriter::start(MakeRequest& r, const DataObject& obj,
         r.sink.write(h);
     }
     // BY values in the order of the header; a variable this group lacks stays empty.
-    byprefix_.clear();
+    shape_ = std::make_shared<MakeShape>();
+    std::string& byprefix_ = shape_->byprefix;
+    std::vector<int>& map_ = shape_->map;
+    std::vector<int>& kinds_ = shape_->kinds;
+    shape_->bys = !r.bynames.empty();
+    shape_->ncols = static_cast<int>(obj.cols.size());
     for (size_t i = 0; i < r.bynames.size(); ++i) {
         if (i) byprefix_ += ',';
         for (auto& b : by)
@@ -83,35 +85,16 @@ bool MakeWriter::start(MakeRequest& r, const DataObject& obj,
 }
 
 void MakeWriter::row(MakeRequest& r, const std::vector<CellValue>& vals) {
-    static const num::NumFormat full{num::Fmt::Full, 24, 0};
-    // Composed in place in the request's line: room for every number and quoted text.
-    size_t need = byprefix_.size() + 1;
-    for (size_t i = 0; i < map_.size(); ++i)
-        need += 1 + (map_[i] < 0 ? 0 : kinds_[i] == 5 || kinds_[i] == 3 ? 64 : 2 * vals[static_cast<size_t>(map_[i])].s.size() + 2);
-    std::string& l = r.line;
-    if (l.size() < need) l.resize(need);
-    char* const base = l.data();
-    char* o = base;
-    if (!byprefix_.empty()) o = static_cast<char*>(std::memcpy(o, byprefix_.data(), byprefix_.size())) + byprefix_.size();
-    bool first = r.bynames.empty();
-    for (size_t i = 0; i < map_.size(); ++i) {
-        if (!first) *o++ = ',';
-        first = false;
-        if (map_[i] < 0) continue;
-        const CellValue& v = vals[static_cast<size_t>(map_[i])];
-        switch (kinds_[i]) {
-        case 5:
-            if (!v.missing) o += num::formatnum(full, v.d, o);
-            break;
-        case 3:
-            o = std::to_chars(o, o + 16, v.i).ptr;
-            break;
-        default:
-            o = csvput(o, v.s);
-        }
+    // Past some thousands of rows (a table of a million units) the lines are composed and
+    // written on a thread of their own, when threads may be used.
+    constexpr long long kOwnThreadAfter = 20000;
+    if (!r.lines && r.threads && r.rows == kOwnThreadAfter) r.lines = std::make_unique<MakeLines>(r.sink);
+    if (r.lines) {
+        r.lines->row(shape_, vals);
+    } else {
+        const size_t n = composeline(*shape_, vals, r.line);
+        r.sink.write(std::string_view(r.line.data(), n));
     }
-    *o++ = '\n';
-    r.sink.write(std::string_view(base, static_cast<size_t>(o - base)));
     ++r.rows;
 }
 

@@ -3,10 +3,12 @@
 // at full precision, missing values empty), under a temporary name that is renamed into
 // place when the step ends.
 #pragma once
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 #include "runtime/output/layout.h"
+#include "runtime/output/makelines.h"
 #include "runtime/output/spool.h"
 
 namespace rt::out {
@@ -21,13 +23,19 @@ struct MakeRequest {
     bool noprint = false;         // NOPRINT: the table goes to the data set only
     std::vector<std::string> bynames;
     std::vector<std::string> colnames;
+    bool threads = false;         // a large data set may be written on a thread of its own
     Sink sink;
     std::string line;
     long long rows = 0;
+    // The worker that writes the rows once there are many (before the sink, which it writes,
+    // is closed: declared after it).
+    std::unique_ptr<MakeLines> lines;
 };
 
 // Quotes a CSV field when it needs it (separator, quote, line end, blanks at either end).
 void csvfield(std::string& out, std::string_view s);
+// Writes the field at o, quoted when it needs it; o must have room for 2 * s.size() + 2.
+char* csvput(char* o, std::string_view s);
 
 class MakeWriter {
 public:
@@ -38,9 +46,7 @@ public:
     void row(MakeRequest& r, const std::vector<CellValue>& vals);
 
 private:
-    std::vector<int> map_;        // header column -> the table's column, -1 for none
-    std::vector<int> kinds_;
-    std::string byprefix_;
+    std::shared_ptr<MakeShape> shape_;
 };
 
 }  // namespace rt::out

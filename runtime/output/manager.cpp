@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstring>
 #include <strings.h>
+#include <thread>
 #include "host/grammar.h"
 #include "host/stmtrec.h"
 #include "runtime/output/methods.h"
@@ -191,6 +192,7 @@ int32_t mgr_make(obobject*, void*, void*, int n, wobitem* items) {
     auto r = std::make_unique<MakeRequest>();
     r->table = text(n, items, OBK_NAME);
     r->noprint = makenoprint(P->sess, P->makecalls++);
+    r->threads = P->sess && P->sess->opts.threads && P->sess->opts.cpucount != 1 && std::thread::hardware_concurrency() != 1;
     const wobitem* t = finditem(n, items, OBK_TARGET);
     const auto* out = t ? static_cast<const dsspec*>(t->v.p) : nullptr;
     // A request that cannot be met is an error of the step, which then does not run.

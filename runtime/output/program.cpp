@@ -441,6 +441,7 @@ void Program::endstep() {
     stepopen = false;
     htmlstep = false;
     for (auto& r : makes) {
+        if (r->lines) r->lines->finish();   // every row written
         if (r->failed || r->path.empty()) {
             r->sink.discard();
             continue;

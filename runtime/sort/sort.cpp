@@ -3,14 +3,20 @@
 #include "runtime/sort/sort.h"
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
 #include <cstring>
 #include <new>
+#include <thread>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "host/vec10_trees.h"
 #include "runtime/files/utilfile.h"
+#include "runtime/session.h"
 #include "runtime/util/bigmem.h"
+#include "runtime/util/spread.h"
 
 // The sort reads every record into memory, orders them by the key list (or by the caller's
 // comparison) and hands them out. Equal keys keep their input order. The key list is turned
@@ -151,6 +157,26 @@ struct key2 {
     uint64_t k0, k1;
     uint32_t idx;
 };
+// Keys of 9 to 16 bytes whose second word varies only within 32 bits (a censoring code after
+// a time): those bits, then the position, in the second word (16 bytes a key instead of 24).
+struct key2n {
+    uint64_t k0, k1;
+};
+
+template <class K>
+constexpr int keyspan() {
+    return std::is_same_v<K, key1> ? 8 : 16;
+}
+template <class K>
+inline uint64_t keyword(const K& k, int byte) {
+    if constexpr (std::is_same_v<K, key1>) return k.k0;
+    else return byte >= 8 ? k.k1 : k.k0;
+}
+template <class K>
+inline uint32_t keyidx(const K& k) {
+    if constexpr (std::is_same_v<K, key2n>) return static_cast<uint32_t>(k.k1);
+    else return k.idx;
+}
 
 // Packed keys ordered by their words, most significant first, then by input position: the
 // position makes every key distinct, so any correct sort of them keeps equal keys in input
@@ -158,9 +184,10 @@ struct key2 {
 template <class K>
 inline bool keybefore(const K& a, const K& b) {
     if (a.k0 != b.k0) return a.k0 < b.k0;
-    if constexpr (sizeof(K) == sizeof(key2))
+    if constexpr (!std::is_same_v<K, key1>)
         if (a.k1 != b.k1) return a.k1 < b.k1;
-    return a.idx < b.idx;
+    if constexpr (std::is_same_v<K, key2n>) return false;
+    else return a.idx < b.idx;
 }
 
 // In-place most-significant-digit radix sort of packed keys, byte by byte from the top
@@ -168,8 +195,8 @@ inline bool keybefore(const K& a, const K& b) {
 // buckets of a few keys are finished by insertion. No second buffer: memory stays at one key
 // per record.
 template <class K>
-void radixsort(K* a, size_t n, int byte = 0) {
-    constexpr int kBytes = sizeof(K) == sizeof(key2) ? 16 : 8;
+void radixsort(K* a, size_t n, int byte = 0, int threads = 1) {
+    constexpr int kBytes = keyspan<K>();
     constexpr size_t kSmall = 32;
     for (;;) {
         if (n <= kSmall || byte >= kBytes) {
@@ -186,12 +213,7 @@ void radixsort(K* a, size_t n, int byte = 0) {
             return;
         }
         const int shift = 56 - 8 * (byte % 8);
-        auto digit = [byte, shift](const K& k) -> unsigned {
-            uint64_t w = k.k0;
-            if constexpr (sizeof(K) == sizeof(key2))
-                if (byte >= 8) w = k.k1;
-            return static_cast<unsigned>((w >> shift) & 0xFF);
-        };
+        auto digit = [byte, shift](const K& k) -> unsigned { return static_cast<unsigned>((keyword(k, byte) >> shift) & 0xFF); };
         // Counts of 32 bits (the sort takes fewer than 2^32 records): 3 kB of stack a level.
         uint32_t count[256] = {};
         for (size_t i = 0; i < n; ++i) ++count[digit(a[i])];
@@ -217,6 +239,16 @@ void radixsort(K* a, size_t n, int byte = 0) {
                 a[next[v]++] = k;
             }
         }
+        if (threads > 1) {
+            // The buckets on the threads, the largest first.
+            std::vector<std::pair<uint32_t, uint32_t>> buckets;   // (size, start)
+            for (int v = 0; v < 256; ++v)
+                if (count[v] > 1) buckets.emplace_back(count[v], end[v] - count[v]);
+            std::sort(buckets.begin(), buckets.end(), [](auto x, auto y) { return x.first > y.first; });
+            rt::util::spread(threads, static_cast<int>(buckets.size()),
+                             [&](int i) { radixsort(a + buckets[static_cast<size_t>(i)].second, buckets[static_cast<size_t>(i)].first, byte + 1); });
+            return;
+        }
         size_t from = 0;
         for (int v = 0; v < 256; ++v) {
             if (count[v] > 1) radixsort(a + from, count[v], byte + 1);
@@ -226,26 +258,80 @@ void radixsort(K* a, size_t n, int byte = 0) {
     }
 }
 
-// The permutation that sorts the records, by the key list packed into integers.
+// Threads the sort may use for n records: from a million records on, as THREADS and
+// CPUCOUNT allow. (The order is the same for any count: every key is distinct.)
+int sortthreads(const Session* s, size_t n) {
+    if (n < (size_t(1) << 20)) return 1;
+    if (!s || !s->opts.threads) return 1;
+    const unsigned hw = std::thread::hardware_concurrency();
+    return s->opts.cpucount > 0 ? s->opts.cpucount : hw ? static_cast<int>(hw) : 1;
+}
+
+constexpr size_t kPart = size_t(1) << 16;
+
+// For keys of 9 to 16 bytes: the values the second words of the packed keys take, ascending,
+// when they are at most kFewSeconds (a censoring code after a time); false when more.
+constexpr size_t kFewSeconds = 256;
+bool fewseconds(const sortctl* c, const Recs& recs, size_t count, int threads, std::vector<uint64_t>& values) {
+    const int parts = static_cast<int>((count + kPart - 1) / kPart);
+    std::vector<std::vector<uint64_t>> seen(static_cast<size_t>(parts));
+    std::atomic<bool> many{false};
+    rt::util::spread(threads, parts, [&](int p) {
+        std::vector<uint64_t>& v = seen[static_cast<size_t>(p)];
+        unsigned char buf[16];
+        const size_t last = std::min(count, (static_cast<size_t>(p) + 1) * kPart);
+        for (size_t i = static_cast<size_t>(p) * kPart; i < last && !many.load(std::memory_order_relaxed); ++i) {
+            std::memset(buf, 0, sizeof buf);
+            encode(c->keys, c->nkeys, recs[i], buf);
+            const uint64_t k1 = load64(buf + 8);
+            if (!v.empty() && v.back() == k1) continue;
+            auto at = std::find(v.begin(), v.end(), k1);
+            if (at != v.end()) {
+                std::iter_swap(at, v.end() - 1);   // the value met last is tried first
+                continue;
+            }
+            if (v.size() == kFewSeconds) many = true;
+            v.push_back(k1);
+        }
+    });
+    if (many) return false;
+    values.clear();
+    for (auto& v : seen) values.insert(values.end(), v.begin(), v.end());
+    std::sort(values.begin(), values.end());
+    values.erase(std::unique(values.begin(), values.end()), values.end());
+    return values.size() <= kFewSeconds;
+}
+
+// The permutation that sorts the records, by the key list packed into integers (key2n: the
+// second word by its place among `seconds`).
 template <class K>
-void packedorder(const sortctl* c, const Recs& recs, int64_t n, std::vector<uint32_t>& order) {
+void packedorder(const sortctl* c, const Recs& recs, int64_t n, int threads, std::vector<uint32_t>& order,
+                 const std::vector<uint64_t>* seconds = nullptr) {
     const int kb = keybytes(c);
     const size_t count = static_cast<size_t>(n);
     rt::util::BigArray<K> keys(count);
     if (!keys.get()) throw std::bad_alloc();
-    unsigned char buf[16];
-    for (size_t i = 0; i < count; ++i) {
-        std::memset(buf, 0, sizeof buf);
-        encode(c->keys, c->nkeys, recs[i], buf);
-        K& k = keys[i];
-        k.k0 = load64(buf);
-        if constexpr (sizeof(K) == sizeof(key2)) k.k1 = kb > 8 ? load64(buf + 8) : 0;
-        k.idx = static_cast<uint32_t>(i);
-    }
-    radixsort(keys.get(), count);
+    rt::util::spread(threads, static_cast<int>((count + kPart - 1) / kPart), [&](int p) {
+        unsigned char buf[16];
+        const size_t last = std::min(count, (static_cast<size_t>(p) + 1) * kPart);
+        for (size_t i = static_cast<size_t>(p) * kPart; i < last; ++i) {
+            std::memset(buf, 0, sizeof buf);
+            encode(c->keys, c->nkeys, recs[i], buf);
+            K& k = keys[i];
+            k.k0 = load64(buf);
+            if constexpr (std::is_same_v<K, key2>) k.k1 = kb > 8 ? load64(buf + 8) : 0;
+            if constexpr (std::is_same_v<K, key2n>) {
+                const uint64_t k1 = load64(buf + 8);
+                const auto place = std::lower_bound(seconds->begin(), seconds->end(), k1) - seconds->begin();
+                k.k1 = static_cast<uint64_t>(place) << 32 | i;
+            }
+            else k.idx = static_cast<uint32_t>(i);
+        }
+    });
+    radixsort(keys.get(), count, 0, threads);
     const K* sorted = keys.get();
     order.resize(count);
-    for (size_t i = 0; i < count; ++i) order[i] = sorted[i].idx;
+    for (size_t i = 0; i < count; ++i) order[i] = keyidx(sorted[i]);
     // the keys' pages go on as room for the sorted file
     files::donate(keys.p, count * sizeof(K));
     keys.p = nullptr;
@@ -261,20 +347,23 @@ inline void prefetchrec(const unsigned char* p, size_t rl) {
     __builtin_prefetch(p);
     __builtin_prefetch(p + rl - 1);
 }
-void prefixorder(const sortctl* c, const Recs& recs, int64_t n, std::vector<uint32_t>& order) {
+void prefixorder(const sortctl* c, const Recs& recs, int64_t n, int threads, std::vector<uint32_t>& order) {
     const size_t count = static_cast<size_t>(n);
     const size_t rl = static_cast<size_t>(c->reclen);
     rt::util::BigArray<key2> keys(count);
     if (!keys.get()) throw std::bad_alloc();
-    unsigned char buf[kPrefixMax];
     const int lead = prefixkeys(c);
-    for (size_t i = 0; i < count; ++i) {
-        encode(c->keys, lead, recs[i], buf);
-        keys[i].k0 = load64(buf);
-        keys[i].k1 = load64(buf + 8);
-        keys[i].idx = static_cast<uint32_t>(i);
-    }
-    radixsort(keys.get(), count);
+    rt::util::spread(threads, static_cast<int>((count + kPart - 1) / kPart), [&](int p) {
+        unsigned char buf[kPrefixMax];
+        const size_t last = std::min(count, (static_cast<size_t>(p) + 1) * kPart);
+        for (size_t i = static_cast<size_t>(p) * kPart; i < last; ++i) {
+            encode(c->keys, lead, recs[i], buf);
+            keys[i].k0 = load64(buf);
+            keys[i].k1 = load64(buf + 8);
+            keys[i].idx = static_cast<uint32_t>(i);
+        }
+    });
+    radixsort(keys.get(), count, 0, threads);
     const key2* sorted = keys.get();
     order.resize(count);
     for (size_t i = 0; i < count; ++i) order[i] = sorted[i].idx;
@@ -427,12 +516,18 @@ int sortap(sortctl* c) {
         std::vector<uint32_t> order;
         const sortcmp cmp = c->compareentry;
         const int kb = keybytes(c);
+        const int threads = sortthreads(rt::current(), static_cast<size_t>(n));
         if ((!cmp || cmp == xct) && kb <= 8) {
-            packedorder<key1>(c, recs, n, order);
+            packedorder<key1>(c, recs, n, threads, order);
         } else if ((!cmp || cmp == xct) && kb <= 16) {
-            packedorder<key2>(c, recs, n, order);
+            // A second word of few values goes, by its place among them, beside the position.
+            std::vector<uint64_t> seconds;
+            if (n >= static_cast<int64_t>(kPart) && fewseconds(c, recs, static_cast<size_t>(n), threads, seconds))
+                packedorder<key2n>(c, recs, n, threads, order, &seconds);
+            else
+                packedorder<key2>(c, recs, n, threads, order);
         } else if ((!cmp || cmp == xct) && kb <= kPrefixMax) {
-            prefixorder(c, recs, n, order);
+            prefixorder(c, recs, n, threads, order);
         } else {
             order.resize(static_cast<size_t>(n));
             for (int64_t i = 0; i < n; ++i) order[static_cast<size_t>(i)] = static_cast<uint32_t>(i);

@@ -22,11 +22,11 @@ void hugepages(void* p, size_t n) {
 #endif
 }
 
-void* bigalloc(size_t n) {
+void* bigalloc(size_t n, bool huge) {
     if (n < kHuge) return std::malloc(n);
     const size_t size = (n + kHuge - 1) / kHuge * kHuge;
     void* p = std::aligned_alloc(kHuge, size);
-    if (p) hugepages(p, size);
+    if (p && huge) hugepages(p, size);
     return p;
 }
 

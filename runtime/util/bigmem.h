@@ -5,8 +5,10 @@
 #include <cstddef>
 
 namespace rt::util {
-// A buffer of at least n bytes (not cleared), or null.
-void* bigalloc(size_t n);
+// A buffer of at least n bytes (not cleared), or null; on huge pages unless `huge` is false
+// (a buffer filled and read in order gains nothing from them, and on a busy machine the
+// kernel may have to compact memory to find one).
+void* bigalloc(size_t n, bool huge = true);
 void bigfree(void* p);
 // Asks for huge pages over the whole 2 MiB pages inside [p, p + n) (nothing for small n).
 void hugepages(void* p, size_t n);

@@ -162,4 +162,41 @@ TEST_F(RowWriters, MakeRowsQuoteAndKeepFullPrecision) {
     EXPECT_EQ(r.rows, 4);
 }
 
+// A data set of many rows is composed and written on a thread of its own past its first
+// rows: the same bytes as on the procedure's thread, for the rows of two BY groups in turn.
+TEST_F(RowWriters, MakeRowsOnAThreadOfTheirOwnAreTheSame) {
+    DataObject obj;
+    const char* names[] = {"Name", "Value", "N", "Note"};
+    const int kinds[] = {6, 5, 3, 6};
+    for (int k = 0; k < 4; ++k) {
+        Column c;
+        c.name = names[k];
+        c.kind = kinds[k];
+        obj.cols.push_back(c);
+    }
+    std::string files[2];
+    for (int threads = 0; threads < 2; ++threads) {
+        MakeRequest r;
+        r.path = dir + "/m" + std::to_string(threads) + ".csv";
+        r.threads = threads == 1;
+        std::string err;
+        for (const char* group : {"A,1", "B"}) {
+            MakeWriter w;
+            ASSERT_TRUE(w.start(r, obj, {{"plant", group}}, err)) << err;
+            for (int i = 0; i < 30000; ++i) {
+                std::vector<CellValue> row = rows[static_cast<size_t>(i) % rows.size()];
+                row[1].d += i;
+                w.row(r, row);
+            }
+        }
+        EXPECT_EQ(r.lines != nullptr, threads == 1);
+        if (r.lines) r.lines->finish();
+        ASSERT_TRUE(r.sink.commit(err)) << err;
+        EXPECT_EQ(r.rows, 60000);
+        files[threads] = outtest::readfile(r.path);
+    }
+    EXPECT_GT(files[0].size(), 1000000u);
+    EXPECT_TRUE(files[0] == files[1]);
+}
+
 }  // namespace

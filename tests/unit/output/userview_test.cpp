@@ -104,7 +104,9 @@ TEST_F(UserView, NoprintKeepsEveryKindOfTableOutOfTheListingAndTheReport) {
 
 TEST_F(UserView, TimesAreWrittenAsTheyWereRead) {
     // Times of up to 15 significant digits, on the ln and the log10 scale and with a threshold:
-    // the MAKE data sets give back the CSV fields exactly, for exact, interval and readout rows.
+    // the MAKE data sets give back the CSV fields exactly, for exact, interval and readout rows;
+    // enough exact rows that the times are gathered in several blocks, and each estimate row's
+    // time is its own (the rows' times ascend).
     std::mt19937_64 rng(27);
     std::set<std::string> times;
     std::string exact = "t,c\n", interval = "lo,hi\n";
@@ -123,7 +125,7 @@ TEST_F(UserView, TimesAreWrittenAsTheyWereRead) {
         while (s.back() == '0') s.pop_back();
         return s;
     };
-    for (int i = 0; i < 300; ++i) {
+    for (int i = 0; i < 9000; ++i) {
         const std::string t = text(1 + static_cast<int>(rng() % 15), static_cast<int>(rng() % 9) - 3);
         times.insert(t);
         exact += t + "," + (rng() % 4 == 0 ? "0" : "1") + "\n";
@@ -158,6 +160,11 @@ TEST_F(UserView, TimesAreWrittenAsTheyWereRead) {
             }
         };
         each("pe", "Lifetime");
+        const std::vector<std::string> lifetimes = column("pe", "Lifetime");
+        for (size_t i = 1; i < lifetimes.size(); ++i)
+            if (!lifetimes[i - 1].empty() && !lifetimes[i].empty()) {
+                ASSERT_LE(std::stod(lifetimes[i - 1]), std::stod(lifetimes[i])) << "row " << i;
+            }
         each("ipe", "Lifelower");
         each("ipe", "Lifeupper");
         each("tg", "Left");

@@ -1,0 +1,66 @@
+// The rows of a large MAKE data set composed and written on a thread of their own: the
+// procedure's thread hands over each row's values in batches and goes on, the worker turns
+// them into CSV lines in the same order, with the same code and bytes as the rows written
+// at once (makeds.h), and writes them to the data set's file, which nothing else writes while
+// the worker runs.
+#pragma once
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "runtime/output/layout.h"
+
+namespace rt::out {
+
+class Sink;
+
+// How one table's rows make CSV lines: the BY values, and for each header column the table
+// column it takes (-1 for none) and that column's kind.
+struct MakeShape {
+    std::string byprefix;
+    bool bys = false;             // the data set has BY columns (the prefix may be empty)
+    std::vector<int> map;
+    std::vector<int> kinds;
+    int ncols = 0;                // columns of the table
+};
+
+// Composes the CSV line of one row (with its line end) into line; returns its length.
+size_t composeline(const MakeShape& s, const std::vector<CellValue>& vals, std::string& line);
+
+class MakeLines {
+public:
+    explicit MakeLines(Sink& sink);
+    ~MakeLines();
+    MakeLines(const MakeLines&) = delete;
+    MakeLines& operator=(const MakeLines&) = delete;
+    // Hands over one row (the values as readrow gives them).
+    void row(const std::shared_ptr<const MakeShape>& shape, const std::vector<CellValue>& vals);
+    // Waits until every row handed over is written and ends the worker.
+    void finish();
+
+private:
+    struct Batch {
+        std::vector<std::shared_ptr<const MakeShape>> shapes;
+        std::vector<unsigned char> bytes;   // per row: its shape's index, then its values
+        size_t used = 0;                    // bytes of it in use
+        size_t rows = 0;
+    };
+    void work();
+    void send();
+
+    Sink& sink_;
+    Batch cur_;
+    std::mutex mu_;
+    std::condition_variable ready_, room_;
+    std::deque<Batch> full_;          // batches to write, in order
+    std::vector<Batch> spare_;        // batches written, for reuse
+    bool done_ = false;
+    std::thread worker_;
+};
+
+}  // namespace rt::out
