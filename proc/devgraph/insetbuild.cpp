@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "proc/framework/expect.h"
 #include "proc/framework/memnum.h"
 #include "proc/devgraph/gtext.h"
 #include "proc/devgraph/inset.h"
@@ -79,7 +80,10 @@ struct Builder {
             ++r->labelidx;
         }
     }
-    int code(int k) const { return static_cast<int>(std::trunc(r->items[k])); }
+    int code(int k) const {
+        VX_EXPECT(k >= 0 && k < (inset ? r->nitems : 14), "an item of the list (the default list has 14)");
+        return static_cast<int>(std::trunc(r->items[k]));
+    }
 };
 
 // 1. The inset record of group g, blank, as the state's current inset; null after a message.
@@ -262,6 +266,7 @@ int refusal(const vyxstate* s, int t, uint32_t method) {
 // 5c. The entry of item t: its label and its value (an integer count, the confidence in
 // percent, the fit's title, or a number). 0, or RC_NOMEM.
 int plainitem(Builder& b, int t, uint32_t method) {
+    VX_EXPECT(t >= 0 && t < 15, "an item code has a value and a message");
     insetent* e = b.append();
     if (!e) return RC_NOMEM;
     b.label(e, t < 15 ? kItemMsg[t] : 0);
@@ -300,6 +305,7 @@ void boxsize(insetrec* r, ggtext& text) {
 }  // namespace
 
 int vyxins(vyxstate* s, grpnode* g) {
+    VX_EXPECT(g, "an inset belongs to a group");
     const uint32_t method = s->fitmethod;
     insetrec* r = newinset(s, g);
     if (!r) return RC_NOMEM;

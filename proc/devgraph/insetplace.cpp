@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "proc/framework/expect.h"
 #include "proc/devgraph/gopts.h"
 #include "proc/devgraph/gtext.h"
 #include "proc/devgraph/inset.h"
@@ -331,6 +332,7 @@ void fitinside(insetrec* r, const area& a, const char* key) {
 int vyxipos(vyxstate* s) {
     insetrec* r = s->inset;
     if (!r || !r->active) return 0;
+    VX_EXPECT(s->frame, "an inset is placed in the plot's frame");
     const plotlay* f = s->frame;
     // 1. The area and the box's size.
     area a{f, f->chdiv, f->fx - f->gapl, f->fx + f->fw + f->gapl, f->fy - f->gapb, f->fy + f->fh + f->gapb,

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "proc/framework/expect.h"
 #include "proc/devgraph/annotate.h"
 #include "proc/devgraph/destctx.h"
 #include "proc/devgraph/gridlabels.h"
@@ -100,6 +101,7 @@ struct PageDriver {
     }
     // The grid cell (r, c) of two class variables, or null.
     grpnode* cell(int r, int c) const {
+        VX_EXPECT(r >= 0 && r < int64_t{s->nlev[1]} && c >= 0 && c < int64_t{s->nlev[0]}, "a cell of the grid of two class variables");
         const int cols = static_cast<int>(s->nlev[0]);
         return s->grpgrid ? s->grpgrid[static_cast<int64_t>(r) * cols + c] : nullptr;
     }

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "host/hostdefs.h"
+#include "proc/framework/expect.h"
 #include "proc/devgraph/annotate.h"
 #include "proc/devgraph/gplaces.h"
 #include "proc/devgraph/gridlabels.h"
@@ -48,6 +49,7 @@ void takefit(vyxstate* s, const grpnode* g) {
 void copycurves(vyxstate* s, const grpnode* g, int i) {
     const int n = static_cast<int>(s->pctcount);
     if (!s->lvlpct || n <= 0) return;
+    VX_EXPECT(i >= 0 && i < std::max<int64_t>(s->nlev[1], 1), "a level's copy lies inside the block");
     double* to = s->lvlpct + static_cast<size_t>(i) * n * PCT_WORDS;
     if (g->fitlines && !g->nocurve && !g->nofit) {
         std::memcpy(to, g->fitlines, static_cast<size_t>(n) * PCT_WORDS * sizeof(double));

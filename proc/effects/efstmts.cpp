@@ -1,5 +1,6 @@
 // EFFECT statements: constructed effects (multi-member sets, collections, splines,
 // polynomials) from statement records laid out as efstmts.h names them.
+#include "proc/framework/expect.h"
 #include "proc/effects/efstmts.h"
 
 #include <algorithm>
@@ -542,6 +543,7 @@ int piecelabels(levstate* ls, poolobj* pool, const parsedeffect& p, efrec* base,
 // 2. The records of one statement, piece after piece from record first, with their labels.
 // 0, or an exit code.
 int makerecords(levstate* ls, poolobj* pool, const stmtrec* st, const parsedeffect& p, int first) {
+    VX_EXPECT(first >= 0 && first + p.pieces <= ls->nefstmt, "a statement's records lie inside the block");
     for (int k = 0; k < p.pieces; ++k) {
         efrec* r = &ls->efstmt[first + k];
         r->kind = p.kind;
@@ -601,6 +603,7 @@ int momentblocks(levstate* ls, poolobj* pool, const std::vector<uint8_t> (&momen
 }  // namespace
 
 int zlevProcessEffectStatements(levstate* ls, dshandle ds, int32_t** efstlist) {
+    VX_EXPECT(ls && efstlist, "the effects' state and the list to fill");
     *efstlist = nullptr;
     ls->nefstmt = 0;
     ls->efstlist = nullptr;

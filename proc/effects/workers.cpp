@@ -7,6 +7,7 @@
 #include <cstring>
 #include <new>
 #include <vector>
+#include "proc/framework/expect.h"
 #include "proc/effects/designrow.h"
 #include "proc/effects/effsvc.h"
 #include "proc/effects/levdrive.h"
@@ -58,6 +59,7 @@ void recranges(levworker* wk, const char* rec, uint64_t obs) {
 }
 
 int LevelizeBuffer(levworker* wk) {
+    VX_EXPECT(wk->buf && wk->buf->count >= 0 && wk->buf->count <= wk->buf->capacity, "a worker's buffer holds what fits");
     levbufd* d = wk->buf;
     levthreads* tc = wk->tc;
     levstate* ls = d->ls;

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <new>
 #include <vector>
+#include "proc/framework/expect.h"
 #include "proc/effects/designrow.h"
 #include "proc/effects/effsvc.h"
 #include "proc/effects/levdrive.h"
@@ -353,6 +354,7 @@ bool formatsets(levthreads* tc, const levctl* ctl, const levstate* ls) {
 }  // namespace
 
 int zlevrinit(levctl* ctl, levwork* w) {
+    VX_EXPECT(ctl && ctl->lstate && w, "the level pass's reader and work record");
     levstate* ls = ctl->lstate;
     levthreads* tc = ctl->thrctl;
     auto single = [&]() {

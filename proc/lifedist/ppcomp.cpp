@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "host/hostdefs.h"
+#include "proc/framework/expect.h"
 #include "proc/framework/clsorder.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
@@ -158,6 +159,7 @@ int vyxptbl(vyxstate* s) {
 }
 
 int PPComp(vyxstate* s) {
+    VX_EXPECT(s->stmtpool && s->curstmt, "a statement in a BY group");
     s->pendingnoted = 0;
     if (int rc = vyxin(s)) return rc;
     if (int rc = vyxclst(s)) return rc;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "host/hostdefs.h"
+#include "proc/framework/expect.h"
 #include "proc/devgraph/annotate.h"
 #include "proc/devgraph/gplaces.h"
 #include "proc/devgraph/gridlabels.h"
@@ -198,6 +199,7 @@ struct Driver : PageDriver {
 }  // namespace
 
 int vyxcfdev(vyxstate* s) {
+    VX_EXPECT(s->frame, "the plot layout is made when the statement's options are read");
     if (int rc = vyxcfsc(s)) return rc;
     Driver d{{s, s->frame, Pages{s}, std::max(s->panels.nrows, 1), std::max(s->panels.ncols, 1)}};
     return eachdestination(s, [&] { return d.destination(); });

@@ -2,6 +2,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "proc/framework/expect.h"
 #include "proc/framework/gparm.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/hostsvc.h"
@@ -360,6 +361,7 @@ void font(vyxstate* s, const stmtrec* r) {
 }  // namespace
 
 int vyxcfpm(vyxstate* s) {
+    VX_EXPECT(s->curstmt, "the MCFPLOT statement being run");
     stmtrec* r = s->curstmt;
     auto& F = s->pflags;
     auto& O = s->mcfopt;

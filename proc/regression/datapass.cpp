@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "proc/framework/expect.h"
 #include "proc/effects/designrow.h"
 #include "proc/effects/levdrive.h"
 #include "proc/effects/thropts.h"
@@ -410,6 +411,7 @@ int preparesummaries(vyxstate* s, pass& p, int ntot) {
 int preparerows(vyxstate* s, pass& p, uint8_t** censeen) {
     p.K = p.lay->ncells;
     p.R = p.lay->rowbytes();
+    VX_EXPECT(p.R > 0 && p.R == p.K * static_cast<int>(sizeof(descell)), "a design row is its cells");
     p.B = std::max(1, 4096 / p.R);
     rowstore& out = p.out;
     out.s = s;
@@ -661,6 +663,7 @@ int readrows(vyxstate* s, pass& p, levctl* mctl, levctl* lctl, uint8_t* censeen)
             s->mdlcnt[0] += 1;
             continue;
         }
+        VX_EXPECT(r.censidx < 0 || (censeen && r.censidx < s->ncensvals), "a censoring value is one of the listed ones");
         if (r.censidx >= 0) censeen[r.censidx] = 1;
         p.lo = std::min(p.lo, r.lo);
         p.hi = std::max(p.hi, r.hi);
@@ -754,6 +757,7 @@ int keeprows(vyxstate* s, pass& p) {
 }  // namespace
 
 int vyxmdta(vyxstate* s) {
+    VX_EXPECT(s->mdllev && s->mdllev->lstate, "the MODEL statement's effects are read before its data pass");
     levctl* mctl = s->mdllev;
     levstate* mls = mctl->lstate;
     levctl* lctl = s->pflags.haslogscl ? s->logslev : nullptr;

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "proc/framework/expect.h"
 #include "proc/framework/pools.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/lifedist/mlfit.h"
@@ -209,6 +210,7 @@ static void polish(vyxstate* s) {
 }
 
 int vyxmfit(vyxstate* s) {
+    VX_EXPECT(s->mdllay, "the MODEL fit follows its data pass");
     const mdlcounts n = mdlsizes(s);
     s->npar[0] = s->npar[2] = n.p;
     if (!fitarrays(s, n.p)) return 1;

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "proc/framework/expect.h"
 #include "proc/effects/designrow.h"
 #include "proc/framework/gparm.h"
 #include "proc/framework/levels.h"
@@ -273,6 +274,8 @@ void residuals(vyxstate* s, const settings& g, double y, int code, double eta, d
 void percentile(vyxstate* s, const settings& g, const std::vector<double>& grad, std::vector<double>& work,
                 double eta, double sigma, double z, double dz, rowcells& rc) {
     const mdlcounts& n = g.n;
+    VX_EXPECT(static_cast<int>(grad.size()) == n.p && n.ntot <= n.p && g.r_shape < n.p + (n.ndist > 1 ? 0 : 1),
+              "the gradient has a place for every parameter");
     double p = eta + sigma * z;
     // d/d(scale parameters): the quantile (times sigma for the log scale's coefficients), and
     // sigma times its derivative in the shape.
@@ -304,6 +307,7 @@ void percentile(vyxstate* s, const settings& g, const std::vector<double>& grad,
 }  // namespace
 
 void vyxmout(vyxstate* s) {
+    VX_EXPECT(s->curstmt && s->mdllev && s->mdllev->lstate, "observation statistics follow the MODEL fit");
     const stmtrec* r = s->curstmt;
     const settings g = readsettings(s, r);
     const optslot* ql = stmtslot(r, ms::QUANTILES);
