@@ -1,3 +1,5 @@
+// The option groups that the ANALYZE reader and the PROBPLOT/RELATIONPLOT reader share, each
+// read from the statement record into the state block (optread.h).
 #include "proc/lifedist/optread.h"
 
 #include <cmath>
