@@ -18,7 +18,7 @@
 
 using namespace levwk;
 
-namespace levwk {
+namespace {
 
 // Hands the current buffer to its worker.
 void handover(levthreads* tc, levbufd* d) {
@@ -165,7 +165,7 @@ void resetranges(levthreads* tc) {
     }
 }
 
-}  // namespace levwk
+}  // namespace
 
 int zlevaddthreads(levwork* w, levstate* ls) {
     levthreads* tc = w->lwthr;

@@ -96,24 +96,9 @@ inline bool blank(const char* s, int n) {
 int ThProcessBuffer(void* arg);
 int ThProcessEffectsBuffer(void* arg);
 
-// The procedure's thread (workerfeed.cpp).
-void handover(levthreads* tc, levbufd* d);
-int waitidle(levthreads* tc, int only, int32_t* status);
-int cycle(levthreads* tc, levbufd*& d, bool end, int32_t* status);
-void resetbufs(levthreads* tc);
-int32_t errfromstatus(int32_t st);
-int AddToBuffer(levwork* w, levstate* ls, levbufd* d, uint64_t& obsno);
-int addcurrent(levwork* w, levstate* ls, levbufd* d, uint64_t& obsno);
-int addrecords(levctl* ctl, levthreads* tc, levbufd* d, uint64_t& obsno);
-void mergeranges(levthreads* tc, levwork* w);
-void resetranges(levthreads* tc);
-
-// Setting up and cleaning up (workersetup.cpp).
-void destroyevents(levworker* wk);
-bool makeevents(levworker* wk);
-int mathmessage(int32_t mathcode);
-void stopworkers(levthreads* tc, levstate* ls);
+// Setting up and cleaning up (workersetup.cpp): the workers' threads started with routine,
+// and stopped (with the shutdown messages).
 bool startworkers(levthreads* tc, int (*routine)(void*));
-void releasekpool(levthreads* tc);
+void stopworkers(levthreads* tc, levstate* ls);
 
 }  // namespace levwk

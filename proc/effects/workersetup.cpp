@@ -18,7 +18,7 @@
 
 using namespace levwk;
 
-namespace levwk {
+namespace {
 
 void destroyevents(levworker* wk) {
     const kernelinst* k = K();
@@ -47,6 +47,39 @@ int mathmessage(int32_t mathcode) {
     if (mathcode == 13) return 54;
     return 55;
 }
+
+
+
+void releasekpool(levthreads* tc) {
+    const kernelinst* k = K();
+    if (tc->workers)
+        for (int i = 0; i < tc->nworkers; ++i) {
+            levworker* wk = &tc->workers[i];
+            for (int v = 0; v < tc->nvars; ++v) {
+                if (wk->levc && wk->levc[v]) tc->eavl->destroy(wk->levc[v]);
+                if (wk->rawc && wk->rawc[v]) tc->eavl->destroy(wk->rawc[v]);
+                if (wk->lpool && wk->lpool[v]) k->pooldestroy(wk->lpool[v]);
+                if (wk->rpool && wk->rpool[v]) k->pooldestroy(wk->rpool[v]);
+            }
+            if (wk->effc && tc->ctl)
+                for (int e = 0; e < tc->ctl->lstate->neffect; ++e)
+                    if (wk->effc[e]) tc->eavl->destroy(wk->effc[e]);
+            if (wk->epool) k->pooldestroy(wk->epool);
+        }
+    if (tc->kpool) k->pooldestroy(tc->kpool);
+    tc->kpool = nullptr;
+    tc->workers = nullptr;
+    tc->bufs = nullptr;
+    tc->thrs = nullptr;
+    tc->eavl = nullptr;
+    tc->eaa = nullptr;
+    tc->ready = 0;
+    tc->keepeff = 0;
+}
+
+}  // namespace
+
+namespace levwk {
 
 // Stops the running workers (the threads end), logs the shutdown messages.
 void stopworkers(levthreads* tc, levstate* ls) {
@@ -87,33 +120,6 @@ bool startworkers(levthreads* tc, int (*routine)(void*)) {
         if (!wk->thr) return false;
     }
     return true;
-}
-
-void releasekpool(levthreads* tc) {
-    const kernelinst* k = K();
-    if (tc->workers)
-        for (int i = 0; i < tc->nworkers; ++i) {
-            levworker* wk = &tc->workers[i];
-            for (int v = 0; v < tc->nvars; ++v) {
-                if (wk->levc && wk->levc[v]) tc->eavl->destroy(wk->levc[v]);
-                if (wk->rawc && wk->rawc[v]) tc->eavl->destroy(wk->rawc[v]);
-                if (wk->lpool && wk->lpool[v]) k->pooldestroy(wk->lpool[v]);
-                if (wk->rpool && wk->rpool[v]) k->pooldestroy(wk->rpool[v]);
-            }
-            if (wk->effc && tc->ctl)
-                for (int e = 0; e < tc->ctl->lstate->neffect; ++e)
-                    if (wk->effc[e]) tc->eavl->destroy(wk->effc[e]);
-            if (wk->epool) k->pooldestroy(wk->epool);
-        }
-    if (tc->kpool) k->pooldestroy(tc->kpool);
-    tc->kpool = nullptr;
-    tc->workers = nullptr;
-    tc->bufs = nullptr;
-    tc->thrs = nullptr;
-    tc->eavl = nullptr;
-    tc->eaa = nullptr;
-    tc->ready = 0;
-    tc->keepeff = 0;
 }
 
 }  // namespace levwk
