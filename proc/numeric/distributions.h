@@ -7,8 +7,12 @@
 #include "proc/framework/fitcodes.h"
 #include "proc/numeric/kernels.h"
 
+// The standardized family of a distribution: the law of the standardized (log) time.
+enum distfamily : int { FAM_NONE = -1, FAM_NORMAL, FAM_EXTREME, FAM_LOGISTIC, FAM_LOGGAMMA };
+
 struct distinfo {
     uint32_t code;        // DIST_*
+    distfamily family;    // normal, smallest extreme value, logistic, generalized log-gamma
     int scale;            // the times' analysis scale: 0 time, 1 ln time, 2 log10 time
     bool lifefits;        // fitted by ANALYZE, PROBPLOT and RELATIONPLOT (all but GAMMA)
     qntfn quant;          // standardized quantile (null for GAMMA)
@@ -21,3 +25,8 @@ struct distinfo {
 
 // The entry of distribution code; null for a code without one.
 const distinfo* distributioninfo(uint32_t code);
+// The standardized family of distribution code; FAM_NONE for a code without an entry.
+inline distfamily familyof(uint32_t code) {
+    const distinfo* d = distributioninfo(code);
+    return d ? d->family : FAM_NONE;
+}
