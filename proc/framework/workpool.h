@@ -2,13 +2,8 @@
 #pragma once
 #include "host/hostdefs.h"
 #include "proc/framework/hostsvc.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/framework/poolscope.h"
 
-// The work pool deleted and made again. 0, or RC_NOMEM after 510/6 (the step ends).
-inline int renewworkpool(vyxstate* s) {
-    if (s->workpool) xmpoold(s->workpool);
-    s->workpool = xmpoolc(8192, 8192, 4);
-    if (s->workpool) return 0;
-    xpmlog(510, 6);
-    return xexit(RC_NOMEM, 0);
-}
+// The work pool deleted and made again (newworkpool: what pointed into it is cleared). 0, or
+// RC_NOMEM after 510/6 when it cannot be made (the step ends).
+inline int renewworkpool(vyxstate* s) { return newworkpool(s) ? 0 : xexit(RC_NOMEM, 0); }

@@ -192,9 +192,10 @@ grpnode* newgroup(vyxstate* s) {
 
 // Every node of the statement is on its chain, whatever step of the road stopped: the
 // files of a BY group whose input or level ordering failed are deleted too, and nothing of
-// an earlier statement (whose pool is gone) is touched.
+// an earlier statement (whose pool is gone) is touched. The group files of a relation plot
+// of the MODEL's regression (FITTYPE=REGRESSION) are its own too (the MODEL's rows are in
+// the state's utility file): kept, they would outlive the nodes that hold them.
 void CleanUpDisk(vyxstate* s) {
-    if (s->fitmethod == FIT_REGRESSION) return;   // the rows belong to the MODEL fit
     ufdrop(&s->rootgrp.ufile);
     ufdrop(&s->rootgrp.ufile2);
     for (grpnode* g = s->stmtnodes; g; g = g->stmtnext) {

@@ -76,7 +76,7 @@ int columns(vyxstate* s) {
 }
 
 // A fresh work pool for one group; when none can be made the step ends here.
-int newworkpool(vyxstate* s) {
+int freshworkpool(vyxstate* s) {
     if (int rc = renewworkpool(s)) {
         s->stepend = 1;
         return rc;
@@ -116,7 +116,7 @@ int vyxcog(vyxstate* s) {
     const char* tname = kTypes[type >= 0 && type <= 2 ? type : 0];
 
     if (s->nclass == 0) {
-        if (int rc = newworkpool(s)) return rc;
+        if (int rc = freshworkpool(s)) return rc;
         wobitem* items = nullptr;
         int count = 0;
         if (insetwanted) inset_single(s, &s->rootgrp, &items, &count);
@@ -138,7 +138,7 @@ int vyxcog(vyxstate* s) {
         return r.issue(s);
     }
 
-    if (int rc = newworkpool(s)) return rc;
+    if (int rc = freshworkpool(s)) return rc;
     std::string templ = "KV.Vitalyx.Graphics.";
     if (p.overlay)
         templ += "MCFOverlay";
