@@ -1,3 +1,5 @@
+// The life and stress axes of the life-distribution plots: their ranges from the data and the
+// axis options, and tick values by the nice axis scaling (lifescl.h).
 #include "proc/devgraph/lifescl.h"
 
 #include <cmath>

@@ -58,7 +58,6 @@ void plotstate_start(vyxstate* s, StmtKind kind);
 // Fields used outside devgraph (folders of proc/; "written" counts assignments and
 // addresses taken):
 //   gdest        written in devgraph, framework
-//   gcatent      written in devgraph; read in mcf
 //   gctx         written in devgraph; read in mcf
 //   symarr       written in devgraph; read in mcf
 //   gstarted     written in devgraph, framework

@@ -51,7 +51,7 @@ void groupstate_bygone(vyxstate* s);
 //   grplist      written in framework, lifedist, mcf; read in devgraph, statgraph
 //   curgrp       written in framework, lifedist, mcf; read in devgraph
 //   curfit       written in lifedist
-//   grpgrid      written in framework; read in devgraph, lifedist, mcf, statgraph
+//   grpgrid      written in framework; read in devgraph, lifedist, statgraph
 //   nclass       written in lifedist, mcf; read in devgraph, framework, regression, statgraph
 //   clsvars      written in lifedist, mcf; read in devgraph, regression
 //   clsnumeric   written in lifedist, mcf; read in framework

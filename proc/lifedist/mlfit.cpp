@@ -79,6 +79,29 @@ void gradhesstable(vyxstate* s, bool percentile) {
 
 }  // namespace
 
+nrctl newtonsettings(const vyxstate* s) {
+    nrctl ctl{};
+    ctl.npar = s->fit.npar.free;
+    ctl.maxiter = s->fit.maxiter;
+    ctl.firstok = 1;
+    ctl.singtol = s->fit.fitcrit.singular;
+    ctl.ridgemax = 4096.0;
+    ctl.ridgeinit = 0.0625;
+    ctl.ridgegrow = 16.0;
+    return ctl;
+}
+
+nrparm newtonarrays(vyxstate* s, double* x, double* scratch, double* xprev) {
+    nrparm blk{};
+    blk.work = s->fit.fitarr.work;
+    blk.hess = s->fit.fitarr.hess;
+    blk.grad = s->fit.fitarr.grad;
+    blk.scratch = scratch;
+    blk.xprev = xprev;
+    blk.x = x;
+    return blk;
+}
+
 double fentry(void* ctx) {
     auto* s = static_cast<vyxstate*>(ctx);
     ++s->fit.fitcrit.neval;
@@ -146,21 +169,8 @@ int vyxfit(vyxstate* s, grpnode* g) {
 
     double* x = s->fit.fitarr.est;
     for (int i = 0; i < n; ++i) x[i] = nodeparm(g, i);
-    nrctl ctl{};
-    ctl.npar = s->fit.npar.free;
-    ctl.maxiter = s->fit.maxiter;
-    ctl.firstok = 1;
-    ctl.singtol = s->fit.fitcrit.singular;
-    ctl.ridgemax = 4096.0;
-    ctl.ridgeinit = 0.0625;
-    ctl.ridgegrow = 16.0;
-    nrparm blk{};
-    blk.work = s->fit.fitarr.work;
-    blk.hess = s->fit.fitarr.hess;
-    blk.grad = s->fit.fitarr.grad;
-    blk.scratch = spare2(s);
-    blk.xprev = spare1(s);
-    blk.x = x;
+    nrctl ctl = newtonsettings(s);
+    nrparm blk = newtonarrays(s, x, spare2(s), spare1(s));
     s->fit.optctl = &blk;
     s->fit.fitcrit.ridge = 0.0;
     s->fit.fitcrit.niter = 0;

@@ -1,3 +1,6 @@
+// Display options of PROBPLOT and RELATIONPLOT: the probability and life axes, CFRAME,
+// survival times, reference lines, font, panels, relation-plot settings and class-level
+// ordering (plotdisplay.h).
 #include "proc/lifedist/plotdisplay.h"
 
 #include <cmath>

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "proc/framework/expect.h"
 #include "proc/framework/pools.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/lifedist/mlfit.h"
@@ -209,6 +210,7 @@ static void polish(vyxstate* s) {
 }
 
 int vyxmfit(vyxstate* s) {
+    VX_EXPECT(s->mdl.mdllay, "the MODEL fit follows its data pass");
     const mdlcounts n = mdlsizes(s);
     s->fit.npar.total = s->fit.npar.model = n.p;
     if (!fitarrays(s, n.p)) return 1;
@@ -219,22 +221,8 @@ int vyxmfit(vyxstate* s) {
 
     vyxmls(s);
 
-    nrctl ctl{};
-    ctl.npar = s->fit.npar.free;
-    ctl.maxiter = s->fit.maxiter;
-    ctl.regrad = 0;
-    ctl.firstok = 1;
-    ctl.singtol = s->fit.fitcrit.singular;
-    ctl.ridgemax = 4096.0;
-    ctl.ridgeinit = 0.0625;
-    ctl.ridgegrow = 16.0;
-    nrparm blk{};
-    blk.work = s->fit.fitarr.work;
-    blk.hess = s->fit.fitarr.hess;
-    blk.grad = s->fit.fitarr.grad;
-    blk.scratch = s->fit.estarr[1];
-    blk.xprev = s->fit.estarr[0];
-    blk.x = s->fit.fitarr.est;
+    nrctl ctl = newtonsettings(s);
+    nrparm blk = newtonarrays(s, s->fit.fitarr.est, s->fit.estarr[1], s->fit.estarr[0]);
 
     if (s->fit.itprflag.itprint) {
         double* row;
