@@ -8,7 +8,7 @@ struct levstate;
 // variable of the statement takes the group's level and, when it is a continuous MODEL
 // variable, its value; every other CLASS variable its first level and every other continuous
 // variable its mean over the MODEL's rows), applies the relations, and gives the location and
-// scale the fit predicts. xloc and xscl (optional, npar[2] doubles each, cleared by the caller)
+// scale the fit predicts. xloc and xscl (optional, npar.model doubles each, cleared by the caller)
 // receive the derivatives of the location and of the scale in the MODEL parameters. false
 // when no MODEL fit is there, a level of the group is not one of the MODEL's, or a relation
 // refuses the stress value.
