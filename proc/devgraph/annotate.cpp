@@ -33,16 +33,16 @@ int32_t findvar(dshandle ds, int nvars, const char* name, vardesc* out) {
 
 const vec203* D() { return hostvec<vec203>(VEC_DATASETS); }
 
-dshandle annotateinput(const vyxstate* s) {
-    const optslot* o = stmtslot(s->input.curstmt, slot::plot::ANNOTATE);
+dshandle annotateinput(const inputstate& input) {
+    const optslot* o = stmtslot(input.curstmt, slot::plot::ANNOTATE);
     if (o && o->kind == SK_DATASET && o->handle) return static_cast<dshandle>(o->handle);
-    return s->input.annods;
+    return input.annods;
 }
 
 }  // namespace
 
 int vyxatrn(vyxstate* s) {
-    dshandle in = annotateinput(s);
+    dshandle in = annotateinput(s->input);
     dsinfo info{};
     if (!in || xoinfo(in, DSI_INFO, &info) != 0) {
         xpmlog(510, 680);

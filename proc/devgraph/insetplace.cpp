@@ -29,8 +29,8 @@ void put(char out[8], const char* word) {
     std::memcpy(out, word, std::strlen(word));
 }
 
-const stmtrec* insetstmt(const vyxstate* s) {
-    const stmtrec* n = s->input.curstmt ? s->input.curstmt->next : nullptr;
+const stmtrec* insetstmt(const inputstate& input) {
+    const stmtrec* n = input.curstmt ? input.curstmt->next : nullptr;
     return n && std::strncmp(n->keyword, "INS", 3) == 0 ? n : nullptr;
 }
 
@@ -39,7 +39,7 @@ const stmtrec* insetstmt(const vyxstate* s) {
 void SetGraphics(vyxstate* s, insetrec* r, int mode, ggtext* t) {
     const plotlay* f = s->plot.frame;
     const ggctx* g = s->plot.gctx;
-    const stmtrec* in = mode == 1 ? insetstmt(s) : nullptr;
+    const stmtrec* in = mode == 1 ? insetstmt(s->input) : nullptr;
     std::memset(r->font, ' ', 8);
     ggstri(t);
     // 2. Defaults: the plot's inset height (INHEIGHT) stands for the device's default.

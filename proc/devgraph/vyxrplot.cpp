@@ -26,8 +26,8 @@
 namespace {
 
 // The relation plot shows at most two MODEL variables (CLASS and continuous together).
-bool toomanyvariables(const vyxstate* s) {
-    const usedvars v = usedvariables(s->mdl.mdllev ? s->mdl.mdllev->lstate : nullptr);
+bool toomanyvariables(const modelstate& mdl) {
+    const usedvars v = usedvariables(mdl.mdllev ? mdl.mdllev->lstate : nullptr);
     if (v.ncls + v.ncont <= 2) return false;
     xpmlog(510, 694);
     return true;
@@ -110,12 +110,12 @@ int vyxrplot(vyxstate* s) {
         if (!s->opts.rdxgraph) return vyxpplt(s);
         // The statistical road draws from the fits: a statement whose analysis failed stops here.
         if (int rc = PPComp(s)) return rc;
-        if (s->opts.fitmethod == FIT_MODEL && toomanyvariables(s)) return 1;
+        if (s->opts.fitmethod == FIT_MODEL && toomanyvariables(s->mdl)) return 1;
         double* lines = regper(s);
         if (!lines) return 1;
         return vyxrog(s, lines);
     }
-    if (toomanyvariables(s)) return 1;
+    if (toomanyvariables(s->mdl)) return 1;
     // The levels' computations and tables, then the axes from the MODEL's rows.
     if (int rc = PPComp(s)) return rc;
     if (int rc = regscales(s)) return rc;

@@ -174,22 +174,22 @@ int readfmode(vyxstate* s) {
     return 0;
 }
 
-int readmake(vyxstate* s) {
+int readmake(outstate& outs) {
     stmtrec* last = nullptr;
     if (fndstmt("MAKE", &last) == 0) return 0;
-    s->out.make = poolget<makeblk>(v_global_gcb_anchor->pool, 1, poolflag::zeroed_marked);
-    if (!s->out.make) {
+    outs.make = poolget<makeblk>(v_global_gcb_anchor->pool, 1, poolflag::zeroed_marked);
+    if (!outs.make) {
         xmemmsg(0);
         return xexit(RC_NOMEM, 0);
     }
-    s->out.make->obenv = s->out.obenv;
-    s->out.make->outmgr = s->out.outmgr;
+    outs.make->obenv = outs.obenv;
+    outs.make->outmgr = outs.outmgr;
     for (stmtrec* r = curparse()->head; r; r = r->next) {
         if (std::strncmp(r->keyword, "MAKE", 4) != 0) continue;
         int len = 0;
         const char* name = slottext(stmtslot(r, slot::make::TABLE), &len);
         const optslot* out = stmtslot(r, slot::make::OUT);
-        int rc = OutData(s->out.make, name ? name : "", name ? len : 0, out ? out->handle : nullptr);
+        int rc = OutData(outs.make, name ? name : "", name ? len : 0, out ? out->handle : nullptr);
         if (rc < 0) return rc;
     }
     return 0;
@@ -271,7 +271,7 @@ int vyxinit(vyxstate* s) {
     if (int rc = readdata(s, proc)) return rc;
     readprocvars(s, proc);
     if (int rc = readfmode(s)) return rc;
-    if (int rc = readmake(s)) return rc;
+    if (int rc = readmake(s->out)) return rc;
     if (int rc = countstatements(s)) return rc;
     noeffectnotes(proc);
     return startgraphics(s);

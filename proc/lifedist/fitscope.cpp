@@ -10,23 +10,23 @@
 
 namespace {
 
-void fitarrays(vyxstate* s) {
-    s->fit.fitarr = {};
+void fitarrays(fitwork& fit) {
+    fit.fitarr = {};
 }
 
 // The fits of the listed failure modes and their combination (work pool).
-void fmodefits(vyxstate* s) {
-    s->life.fmloc = s->life.fmscale = nullptr;
-    s->life.fmcov = nullptr;
-    s->life.fmused = nullptr;
-    s->life.fmrecs = nullptr;
-    s->life.fmcurve = nullptr;
+void fmodefits(fitstate& life) {
+    life.fmloc = life.fmscale = nullptr;
+    life.fmcov = nullptr;
+    life.fmused = nullptr;
+    life.fmrecs = nullptr;
+    life.fmcurve = nullptr;
 }
 
 }  // namespace
 
 void fitstate_stmtgone(vyxstate* s) {
-    fitarrays(s);
+    fitarrays(s->fit);
     s->fit.parmnames = nullptr;
     s->fit.itrow = nullptr;
     for (double*& p : s->life.ppcarr) p = nullptr;
@@ -42,15 +42,15 @@ void fitstate_stmtgone(vyxstate* s) {
 }
 
 void fitstate_workgone(vyxstate* s) {
-    fitarrays(s);
+    fitarrays(s->fit);
     s->life.parmvec.block = nullptr;
-    fmodefits(s);
+    fmodefits(s->life);
     s->life.likcache.group = nullptr;
     s->life.likcache.valid = 0;
 }
 
 void fitstate_bygone(vyxstate* s) {
-    fitarrays(s);
+    fitarrays(s->fit);
     for (double*& p : s->fit.estarr) p = nullptr;
     s->fit.parmnames = nullptr;
 }

@@ -30,9 +30,9 @@ bool lastcell(const vyxstate* s, int i, int j) {
 }
 
 // Closes the output group of the group just written.
-void closegroup(vyxstate* s) {
-    if (!s->out.panelobj) return;
-    obcheck(obrelease(s->out.panelobj));
+void closegroup(outstate& out) {
+    if (!out.panelobj) return;
+    obcheck(obrelease(out.panelobj));
 }
 
 // After the last group of a class analysis every table of the statement that an earlier
@@ -135,7 +135,7 @@ int vyxptbl(vyxstate* s) {
             for (grpnode* g = s->groups.grplist.head; g; g = g->next) {
                 fitgroup(s, g, 0, 0, &counter, sv);
                 s->groups.grprowix = s->groups.grpcount[0] = static_cast<uint32_t>(counter);
-                closegroup(s);
+                closegroup(s->out);
             }
             break;
         case 2: {
@@ -148,7 +148,7 @@ int vyxptbl(vyxstate* s) {
                     grpnode* g = s->groups.grpgrid[int64_t(i) * cols + j];
                     if (!g) continue;
                     fitgroup(s, g, i, j, &counter, sv);
-                    closegroup(s);
+                    closegroup(s->out);
                 }
             }
             break;

@@ -83,11 +83,11 @@ int modelfitsettings(vyxstate* s) {
     return 0;
 }
 
-void countlabel(vyxstate* s) {
-    char* lab = s->opts.labels[LB_DIST];
+void countlabel(stmtopts& opts) {
+    char* lab = opts.labels[LB_DIST];
     std::memset(lab, ' ', 40);
-    if (s->opts.distcode == DIST_POISSON) xpmstr(lab, 16, 510, 154);
-    if (s->opts.distcode == DIST_BINOMIAL) xpmstr(lab, 16, 510, 153);
+    if (opts.distcode == DIST_POISSON) xpmstr(lab, 16, 510, 154);
+    if (opts.distcode == DIST_BINOMIAL) xpmstr(lab, 16, 510, 153);
 }
 
 // ANALYZE without a response variable: the counts are given as options.
@@ -102,13 +102,13 @@ int countsonly(vyxstate* s, const stmtrec* r) {
             return 1;
         }
         if (ismissing(s->life.pbtrials)) xpmlog(510, 91);
-        countlabel(s);
+        countlabel(s->opts);
     } else if (s->opts.distcode == DIST_BINOMIAL) {
         if (ismissing(s->life.pbcount) || ismissing(s->life.pbtrials)) {
             xpmlog(510, 93);
             return 1;
         }
-        countlabel(s);
+        countlabel(s->opts);
     }
     s->life.pbexposure = gparm(r, slot::analyze::EXPOSURE, 1.0);
     s->groups.nclass = 0;
@@ -164,7 +164,7 @@ int vyxaprm(vyxstate* s) {
     afterfitmethod(s);
 
     if (s->opts.distcode == DIST_POISSON || s->opts.distcode == DIST_BINOMIAL) {
-        countlabel(s);
+        countlabel(s->opts);
         if (s->opts.distcode == DIST_BINOMIAL && s->input.rspkind != FORM_COUNTS) {
             xpmlog(510, 150);
             return RC_SPEC;

@@ -27,16 +27,16 @@ void predict(const vyxstate* s, const pbcounts& c, double est, double ap, double
     if (!pbpredict(c, s->life.pbpredict, est, ap, pred, zeroblock)) xpmlog(510, MSG_NO_PREDICTION, s->life.pbpredict, c.x, c.n);
 }
 
-double* pbblock(vyxstate* s) {
-    auto* b = static_cast<double*>(poolbytes(s->pools.stmtpool, PB_BYTES, poolflag::zeroed_marked));
+double* pbblock(poolset& pools) {
+    auto* b = static_cast<double*>(poolbytes(pools.stmtpool, PB_BYTES, poolflag::zeroed_marked));
     if (!b) xmemmsg(PB_BYTES);
     return b;
 }
 
 // The pooled blocks; false after the memory message.
 bool pooledblocks(vyxstate* s) {
-    s->life.pbpooled = pbblock(s);
-    s->life.pbpoolpred = s->life.pbpooled ? pbblock(s) : nullptr;
+    s->life.pbpooled = pbblock(s->pools);
+    s->life.pbpoolpred = s->life.pbpooled ? pbblock(s->pools) : nullptr;
     return s->life.pbpoolpred != nullptr;
 }
 
@@ -83,8 +83,8 @@ int vyxpb(vyxstate* s, grpnode* g) {
     g->loc = x;
     g->scale = n;
 
-    g->pbest = pbblock(s);
-    g->pbpred = g->pbest ? pbblock(s) : nullptr;
+    g->pbest = pbblock(s->pools);
+    g->pbpred = g->pbest ? pbblock(s->pools) : nullptr;
     if (!g->pbpred) return RC_NOMEM;
     const double ap = pbaprime(s);
     const pbcounts c{binomial, x, n};

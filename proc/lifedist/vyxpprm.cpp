@@ -112,8 +112,8 @@ void readnumbers(vyxstate* s, const stmtrec* r) {
 
 // The number of variables of the MODEL statement's model (CLASS and continuous) that its
 // effects use.
-int modelvars(const vyxstate* s) {
-    const usedvars v = usedvariables(s->mdl.mdllev ? s->mdl.mdllev->lstate : nullptr);
+int modelvars(const modelstate& mdl) {
+    const usedvars v = usedvariables(mdl.mdllev ? mdl.mdllev->lstate : nullptr);
     return v.ncls + v.ncont;
 }
 
@@ -153,7 +153,7 @@ int modelfitsettings(vyxstate* s, const stmtrec* r) {
         return 1;
     }
     s->popt.pctopts[0] = gparm(r, slot::plot::PCNTLLOWER, 5.0) / 100;
-    s->popt.pctopts[1] = gparm(r, slot::plot::PCNTLUPPER, bymodel && modelvars(s) > 1 ? 10.0 : 5.0) / 100;
+    s->popt.pctopts[1] = gparm(r, slot::plot::PCNTLUPPER, bymodel && modelvars(s->mdl) > 1 ? 10.0 : 5.0) / 100;
     return 0;
 }
 

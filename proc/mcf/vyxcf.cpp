@@ -45,9 +45,9 @@ void closefile(grpnode* g) {
     }
 }
 
-void closefiles(vyxstate* s) {
-    closefile(&s->groups.rootgrp);
-    for (grpnode* g = s->groups.grplist.head; g; g = g->next) {
+void closefiles(groupstate& groups) {
+    closefile(&groups.rootgrp);
+    for (grpnode* g = groups.grplist.head; g; g = g->next) {
         closefile(g);
         for (grpnode* h = g->subtree.head; h; h = h->next) closefile(h);
     }
@@ -126,6 +126,6 @@ void cfgrp(vyxstate* s, grpnode* g, int i, int j, int* counter) {
 int vyxcf(vyxstate* s) {
     bool readin = false;
     int rc = run(s, &readin);
-    if (readin) closefiles(s);
+    if (readin) closefiles(s->groups);
     return rc;
 }

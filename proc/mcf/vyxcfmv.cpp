@@ -13,10 +13,10 @@
 
 namespace {
 
-McfVar methodof(const vyxstate* s) {
-    if (s->mcf.mcfopt.varlawless) return McfVar::Lawless;
-    if (s->mcf.mcfopt.varpoisson) return McfVar::Poisson;
-    return s->mcf.mcfopt.varindinc ? McfVar::IndInc : McfVar::Nelson;
+McfVar methodof(const mcfstate& mcf) {
+    if (mcf.mcfopt.varlawless) return McfVar::Lawless;
+    if (mcf.mcfopt.varpoisson) return McfVar::Poisson;
+    return mcf.mcfopt.varindinc ? McfVar::IndInc : McfVar::Nelson;
 }
 
 }  // namespace
@@ -33,7 +33,7 @@ int vyxcfmv(vyxstate* s, grpnode* g) {
 int vyxcfmv1(vyxstate* s, grpnode* g) {
     const double z = zprobit(1 - s->opts.alpha / 2);
     const int32_t n = g->ncens;
-    const McfVar method = methodof(s);
+    const McfVar method = methodof(s->mcf);
     const bool lims = s->mcf.mcfopt.wantlims != 0;
     mcfextremes(g);
 

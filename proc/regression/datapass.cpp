@@ -358,8 +358,8 @@ void passnotes(vyxstate* s, const uint8_t* censeen, int64_t rows) {
 }
 
 // The response variable's name for 510/80.
-msgarg rspname(const vyxstate* s) {
-    const vardesc* d = s->input.rspvars[0];
+msgarg rspname(const inputstate& input) {
+    const vardesc* d = input.rspvars[0];
     return d ? txtarg(d->name, d->namelen) : txtarg("", 0);
 }
 
@@ -371,7 +371,7 @@ int readlevels(vyxstate* s, levctl* mctl, levctl* lctl, uint8_t threads) {
         ctl->lstate->ordcode = static_cast<char>(s->mdl.ordercode ? s->mdl.ordercode : 'M');
         ctl->thrflag = threads;
         if (zlevrgi(ctl) != 0) {
-            if (!zlevreadfailed(ctl)) xpmlog(510, 80, rspname(s));
+            if (!zlevreadfailed(ctl)) xpmlog(510, 80, rspname(s->input));
             return 1;
         }
     }
@@ -692,7 +692,7 @@ int passcounts(vyxstate* s, const pass& p, const uint8_t* censeen) {
     const bool readout = s->input.rspkind == 3;
     passnotes(s, censeen, p.rows);
     if (p.rows == 0) {
-        xpmlog(510, 80, rspname(s));
+        xpmlog(510, 80, rspname(s->input));
         return 1;
     }
     if (readout && (p.skipped > 0 || s->mdl.mdlcnt[0] > 0)) {

@@ -154,10 +154,10 @@ void derivfail(vyxstate* s, double* grad, int p) {
 }
 
 // A derivative kernel failed where the value kernel did not: the step ends.
-void kernelfail(vyxstate* s) {
+void kernelfail(stepstate& step) {
     xpmlog(510, 913);
     xexit(RC_INPUT, 0);
-    s->step.stepend = 1;
+    step.stepend = 1;
 }
 
 struct shapeblock {
@@ -201,7 +201,7 @@ struct likframe {
     // pass only gives up keeping them.
     bool derivkernelfailed() {
         if (mode == 1) {
-            kernelfail(s);
+            kernelfail(s->step);
             return true;
         }
         wantderiv = false;

@@ -30,8 +30,8 @@ constexpr int kMsgPanelDescr = 592;      // "Panel %1"
 constexpr int kLblPercent = 40;          // catalog 0: the probability axis
 
 // The row cells a group starts with.
-void resetrow(vyxstate* s) {
-    for (int k = 0; k < SG_CELLS; ++k) s->row.rowvals[k] = missing();
+void resetrow(outputrow& row) {
+    for (int k = 0; k < SG_CELLS; ++k) row.rowvals[k] = missing();
 }
 
 // A variable's label when it has one, else its name.
@@ -48,7 +48,7 @@ txthandle classnames(const vyxstate* s) {
 
 // The rows of one group: points, fitted line, and reference lines until they refuse.
 int grouprows(vyxstate* s, grpnode* g, double* vmin, double* vmax, bool* refs) {
-    resetrow(s);
+    resetrow(s->row);
     PlotPoints(s, g, vmin, vmax);   // a read failure has been reported; the plot goes on
     if (s->step.stepend) return -1;
     if (int rc = PlotCurves(s, g, vmin, vmax)) return rc;
@@ -115,7 +115,7 @@ int vyxpog(vyxstate* s) {
         const int n1 = static_cast<int>(s->groups.nlev[1]), n2 = static_cast<int>(s->groups.nlev[0]);
         for (int i = 0; i < n1; ++i)
             for (int j = 0; j < n2; ++j, ++ngroups) {
-                resetrow(s);
+                resetrow(s->row);
                 gridcells(s, i, j);
                 grpnode* g = s->groups.grpgrid[i * n2 + j];
                 if (g) {
