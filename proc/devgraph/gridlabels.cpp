@@ -75,9 +75,9 @@ int problabel(const vyxstate* s, char* buf, int size, bool vertical, bool fallba
 }
 
 // Warns once per statement that a label did not fit.
-void toolong(vyxstate* s, const char* text, int len) {
-    if (s->plot.frame->lblwarned) return;
-    s->plot.frame->lblwarned = 1;
+void toolong(plotstate& plot, const char* text, int len) {
+    if (plot.frame->lblwarned) return;
+    plot.frame->lblwarned = 1;
     xpmlog(510, 41, txtarg(text, len));
 }
 
@@ -164,7 +164,7 @@ int vyxghlb(vyxstate* s) {
     const double w = (f->fw0 + f->gapl + f->gapr) * f->panelcol + (f->panelcol > 0 ? f->panelcol - 1 : 0) * f->tilegaph;
     double width = textwidth(t, buf, len);
     if (width > w) {
-        toolong(s, buf, len);
+        toolong(s->plot, buf, len);
         len = rotate ? problabel(s, buf, 1024, false, true) : lifelabel(s, buf, 1024, true);
         len = wzstrip(buf, len);
         width = textwidth(t, buf, len);
@@ -194,7 +194,7 @@ int vyxgvlb(vyxstate* s) {
     const double H = (nrows - 1 - row) * f->tilegapv + (nrows - row) * (f->fh0 + f->gapb + f->gapt);
     double length = textwidth(t, buf, len);
     if (length > H) {
-        toolong(s, buf, len);
+        toolong(s->plot, buf, len);
         len = rotate ? lifelabel(s, buf, 1024, true) : problabel(s, buf, 1024, true, true);
         len = wzstrip(buf, len);
         length = textwidth(t, buf, len);

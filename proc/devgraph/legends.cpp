@@ -82,13 +82,13 @@ bool title(vyxstate* s, legrec* l, int size) {
 }
 
 // Label of class variable k when given, else its name.
-void clsname(const vyxstate* s, int k, const char** text, int* len) {
-    if (s->groups.clslabgiven[k] && s->groups.clslablen[k] > 0) {
-        *text = s->groups.clslabels[k];
-        *len = s->groups.clslablen[k];
+void clsname(const groupstate& groups, int k, const char** text, int* len) {
+    if (groups.clslabgiven[k] && groups.clslablen[k] > 0) {
+        *text = groups.clslabels[k];
+        *len = groups.clslablen[k];
     } else {
-        *text = s->groups.clsnames[k];
-        *len = s->groups.clsnamelen[k];
+        *text = groups.clsnames[k];
+        *len = groups.clsnamelen[k];
     }
 }
 
@@ -121,11 +121,11 @@ int grouplegend(vyxstate* s) {
     if (!title(s, l, kEntry)) return 1;
     const char* t1 = nullptr;
     int n1 = 0;
-    clsname(s, 0, &t1, &n1);
+    clsname(s->groups, 0, &t1, &n1);
     if (s->groups.nclass == 2) {
         const char* t2 = nullptr;
         int n2 = 0;
-        clsname(s, 1, &t2, &n2);
+        clsname(s->groups, 1, &t2, &n2);
         l->titlelen = static_cast<uint16_t>(join2(l->title, kEntry, t1, n1, t2, n2));
     } else {
         std::memcpy(l->title, t1, static_cast<size_t>(std::min(n1, kEntry)));

@@ -73,8 +73,8 @@ void place(const vyxstate* s, const Setup& u, double life, double z, double* x, 
     }
 }
 
-double lifecoord(const vyxstate* s, const Setup& u, double t) {
-    const plotlay* f = s->plot.frame;
+double lifecoord(const plotstate& plot, const Setup& u, double t) {
+    const plotlay* f = plot.frame;
     const double v = u.ln ? t * std::log10(std::exp(1.0)) : t;
     return u.rotate ? v * f->vfac + f->voff : v * f->hfac + f->hoff;
 }
@@ -82,7 +82,7 @@ double lifecoord(const vyxstate* s, const Setup& u, double t) {
 // One plotted point with its limit bars; false when it is not drawn.
 bool point(vyxstate* s, const Setup& u, Marks& m, double p, double t, double lo, double hi, int tied, const symrec* style) {
     if (!(p > kEps && p < 1.0 - kEps)) return false;
-    const double life = lifecoord(s, u, t);
+    const double life = lifecoord(s->plot, u, t);
     if (!(life >= u.amin && life <= u.amax)) return false;
     double x, y;
     place(s, u, life, s->opts.quant_fn(p), &x, &y);
@@ -161,7 +161,7 @@ int censored(vyxstate* s, grpnode* g, const Setup& u, Marks& c) {
     };
     auto one = [&](const double* r) {
         if (r[OBS_CENS] == 0) return 0;
-        const double life = lifecoord(s, u, r[OBS_TIME]);
+        const double life = lifecoord(s->plot, u, r[OBS_TIME]);
         if (!(life >= u.amin && life <= u.amax)) return 0;
         const double x = u.rotate ? u.strip : life, y = u.rotate ? life : u.strip;
         if (s->popt.pflags.showmult) {

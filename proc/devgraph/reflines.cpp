@@ -99,8 +99,8 @@ double besideline(const Area& a, double y, double h) {
 }
 
 // A horizontal-line label by VREFLABPOS: 1 left, 2 right, 3 on the line, centred, 4 centred.
-void hlinelabel(const vyxstate* s, ggtext& t, const char* text, int len, double y, int pos, const Area& a) {
-    const double h = s->plot.frame->txth, d = 0.5 * h * s->plot.frame->chdiv;
+void hlinelabel(const plotstate& plot, ggtext& t, const char* text, int len, double y, int pos, const Area& a) {
+    const double h = plot.frame->txth, d = 0.5 * h * plot.frame->chdiv;
     double w = textwidth(t, text, len);
     if (pos == 3) {
         t.align = 1;
@@ -120,16 +120,16 @@ void hlinelabel(const vyxstate* s, ggtext& t, const char* text, int len, double 
     }
 }
 
-int ltypeof(const vyxstate* s, int slot) {
+int ltypeof(const inputstate& input, int slot) {
     double v = 3;
-    optnum(s->input.curstmt, slot, 0, &v);
+    optnum(input.curstmt, slot, 0, &v);
     const int k = satint(v);
     return k < 1 ? 1 : k;
 }
 
 // The percent of the fitted distribution at the standardised value z.
-double percentat(const vyxstate* s, double z) {
-    switch (familyof(s->opts.distcode)) {
+double percentat(const stmtopts& opts, double z) {
+    switch (familyof(opts.distcode)) {
     case FAM_NORMAL: return 100 * zprbnrm(z);
     case FAM_EXTREME: return 100 * (1 - (z > kExpMax ? 0.0 : std::exp(-std::exp(z))));
     case FAM_LOGISTIC: {
@@ -175,7 +175,7 @@ void vyxghrl(vyxstate* s, grpnode* group) {
     const Area a = area(f);
     setwidth(s, 1);
     const bool probaxis = s->popt.pflags.rotate && !s->popt.pflags.ismcf;
-    const int ltype = ltypeof(s, slot::plot::LHREF), color = s->popt.colors[GC_HREF] > 0 ? s->popt.colors[GC_HREF] : 1;
+    const int ltype = ltypeof(s->input, slot::plot::LHREF), color = s->popt.colors[GC_HREF] > 0 ? s->popt.colors[GC_HREF] : 1;
     const double h = f->txth, d = 0.5 * h * f->chdiv;
     bool warned = false;
     int step = 0;
@@ -219,7 +219,7 @@ void vyxgvrl(vyxstate* s, grpnode* group) {
     const Area a = area(f);
     if (stmtslot(s->input.curstmt, slot::plot::WAXIS)) setwidth(s, 1);
     const bool probaxis = !s->popt.pflags.rotate && !s->popt.pflags.ismcf;
-    const int ltype = ltypeof(s, slot::plot::LVREF), color = s->popt.colors[GC_VREF] > 0 ? s->popt.colors[GC_VREF] : 1;
+    const int ltype = ltypeof(s->input, slot::plot::LVREF), color = s->popt.colors[GC_VREF] > 0 ? s->popt.colors[GC_VREF] : 1;
     bool warned = false;
     double labely = 0;
     int labelstep = 0;
@@ -248,7 +248,7 @@ void vyxgvrl(vyxstate* s, grpnode* group) {
         ggdraw(0, a.left, y, a.right, y, ltype, color);
         char label[17];
         int len = reflabel(s, REF_VREF, k, label);
-        if (len > 0) hlinelabel(s, t, label, len, y, s->popt.refopts[REFPOS_VREF], a);
+        if (len > 0) hlinelabel(s->plot, t, label, len, y, s->popt.refopts[REFPOS_VREF], a);
         if (s->popt.pflags.refstop2 && group)
             fittedgroups(s, group, [&](grpnode* g) { vintersct(s, g, v, len > 0 ? 1 : 0, ltype, &labely, &labelstep); });
     }
@@ -259,7 +259,7 @@ void vyxgsrl(vyxstate* s) {
     plotlay* f = s->plot.frame;
     const Area a = area(f);
     setwidth(s, 1);
-    const int ltype = ltypeof(s, slot::plot::LSREF), color = s->popt.colors[GC_SREF] > 0 ? s->popt.colors[GC_SREF] : 1;
+    const int ltype = ltypeof(s->input, slot::plot::LSREF), color = s->popt.colors[GC_SREF] > 0 ? s->popt.colors[GC_SREF] : 1;
     const double h = f->txth, d = 0.5 * h * f->chdiv;
     int step = 0;
     ggtext t = labeltext(s, GC_SREF);
@@ -295,7 +295,7 @@ void hintersct(vyxstate* s, grpnode* g, double v, int labelled, int ltype) {
         if (!swapped) {
             const double t = ln ? v / kLog10e : v;
             coord = (t - g->loc) / g->scale;
-            value = percentat(s, coord);
+            value = percentat(s->opts, coord);
         } else {
             coord = v * g->scale + g->loc;
             value = ln ? std::exp(coord) : s->opts.logscale[1] ? std::pow(10.0, coord) : coord;
@@ -313,7 +313,7 @@ void hintersct(vyxstate* s, grpnode* g, double v, int labelled, int ltype) {
     } else {
         // The curve table holds the axis coordinate of the time and the probability: the
         // time where the combined curve reaches the probability at v.
-        double x = 0, y = percentat(s, v) / 100;
+        double x = 0, y = percentat(s->opts, v) / 100;
         if (fmint(s, &x, &y, s->life.fmcurve, s->opts.npoints + 1, 1) != 0) return;
         coord = x;
         value = ln || s->opts.logscale[1] ? std::pow(10.0, x) : x;
@@ -327,7 +327,7 @@ void hintersct(vyxstate* s, grpnode* g, double v, int labelled, int ltype) {
     int len = readoff(value, b);
     ggtext t = labeltext(s, GC_HREF);
     int pos = s->popt.refopts[REFPOS_VREF] == 2 ? 2 : 1;
-    hlinelabel(s, t, b, len, y, pos, a);
+    hlinelabel(s->plot, t, b, len, y, pos, a);
 }
 
 void vintersct(vyxstate* s, grpnode* g, double v, int labelled, int ltype, double* labely, int* labelstep) {
@@ -342,7 +342,7 @@ void vintersct(vyxstate* s, grpnode* g, double v, int labelled, int ltype, doubl
             value = ln ? std::exp(coord) : s->opts.logscale[1] ? std::pow(10.0, coord) : coord;
             if (ln) coord *= kLog10e;
         } else {
-            double x = 0, y = percentat(s, v) / 100;   // v is a quantile, the table holds probabilities
+            double x = 0, y = percentat(s->opts, v) / 100;   // v is a quantile, the table holds probabilities
             if (fmint(s, &x, &y, s->life.fmcurve, s->opts.npoints + 1, 1) != 0) return;
             coord = x;
             value = ln || s->opts.logscale[1] ? std::pow(10.0, x) : x;
@@ -350,7 +350,7 @@ void vintersct(vyxstate* s, grpnode* g, double v, int labelled, int ltype, doubl
     } else {
         const double t = ln ? v / kLog10e : v;
         coord = (t - g->loc) / g->scale;
-        value = percentat(s, coord);
+        value = percentat(s->opts, coord);
     }
     const double x = coord * f->hfac + f->hoff;
     if (!(x >= a.left && x <= a.right)) return;

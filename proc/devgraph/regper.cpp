@@ -50,13 +50,13 @@ const levstate* mdllevstate(const vyxstate* s) {
 // Makes one control block's current observation: every CLASS variable at `level` (its first
 // level when it has fewer), every continuous variable at the MODEL's mean of the variable of
 // the same number, variable k of the MODEL at x.
-void setobservation(const vyxstate* s, levctl* ctl, int level, double x, int k) {
+void setobservation(const modelstate& mdl, levctl* ctl, int level, double x, int k) {
     levstate* ls = ctl->lstate;
-    const levstate* ms = s->mdl.mdllev->lstate;
-    const double* mean = s->mdl.stressvals[0];
+    const levstate* ms = mdl.mdllev->lstate;
+    const double* mean = mdl.stressvals[0];
     for (int i = 0; ctl->levidx && i < ls->nclassv; ++i) ctl->levidx[i] = level >= 0 && level < ls->classv[i].nlev ? level : 0;
     for (int i = 0; ctl->contval && i < ls->ncontv; ++i) {
-        const int m = ctl == s->mdl.mdllev ? i : continuousindex(ms, ls->contv[i].varinfo ? ls->contv[i].varinfo->varnum : -1);
+        const int m = ctl == mdl.mdllev ? i : continuousindex(ms, ls->contv[i].varinfo ? ls->contv[i].varinfo->varnum : -1);
         ctl->contval[i] = m < 0 ? 0.0 : m == k ? x : mean ? mean[m] : 0.0;
     }
 }
@@ -225,8 +225,8 @@ void get_parm(vyxstate* s, int level, double x, int k, descell* row) {
     const levstate* ms = mdllevstate(s);
     if (!ms) return;
     const bool logscl = s->popt.pflags.haslogscl && s->mdl.logslev && s->mdl.logscl;
-    setobservation(s, s->mdl.mdllev, level, x, k);
-    if (logscl) setobservation(s, s->mdl.logslev, level, x, k);
+    setobservation(s->mdl, s->mdl.mdllev, level, x, k);
+    if (logscl) setobservation(s->mdl, s->mdl.logslev, level, x, k);
     if (missing(transx(s))) return;
     const auto* lls = logscl ? static_cast<const levstate*>(s->mdl.logscl) : nullptr;
     if (row) {

@@ -236,8 +236,8 @@ std::string curvelabel(const vyxstate* s, const regpstate* rp, int j) {
 
 // The heading of the curve labels: the label of the MODEL's CLASS variable or of the second
 // variable, else its name.
-std::string curveheading(const vyxstate* s, const regpstate* rp) {
-    const levstate* ls = s->mdl.mdllev->lstate;
+std::string curveheading(const modelstate& mdl, const regpstate* rp) {
+    const levstate* ls = mdl.mdllev->lstate;
     const levclass* c = rp->bylevel ? (rp->clsix >= 0 && rp->clsix < ls->nclassv ? &ls->classv[rp->clsix] : nullptr)
                                     : (rp->otherix >= 0 && rp->otherix < ls->ncontv ? &ls->contv[rp->otherix] : nullptr);
     if (!c || !c->varinfo) return {};
@@ -321,7 +321,7 @@ int percentilelines(vyxstate* s, const double* lines, LabelRoom* room) {
         }
     }
     if (labelled && topy > -DBL_MAX) {
-        const std::string head = curveheading(s, rp);
+        const std::string head = curveheading(s->mdl, rp);
         const double hw = textwidth(t, head.data(), static_cast<int>(head.size()));
         const double x = hw >= W ? topx - (hw - W) : topx;
         const double y = topy + 2.0 * 1.5 * h <= f->fy + f->fh ? topy + 1.5 * h : topy - 1.5 * h;

@@ -22,10 +22,10 @@ constexpr double kLog10e = 0.43429448190325182765;
 
 // A stress value on the stress axis (transformed; POW in log10 units); missing when the
 // relation cannot transform it.
-double stressat(const vyxstate* s, double v) {
-    if (!s->opts.stress_fn) return v;
-    const double t = s->opts.stress_fn(v);
-    return s->opts.stressrel == 3 ? t * kLog10e : t;
+double stressat(const stmtopts& opts, double v) {
+    if (!opts.stress_fn) return v;
+    const double t = opts.stress_fn(v);
+    return opts.stressrel == 3 ? t * kLog10e : t;
 }
 
 // The stress levels inside the axis, and the room the outermost levels' marks need.
@@ -38,7 +38,7 @@ void fitlevels(Panel& a) {
     const int nt = f->nrtickv;
     const bool boxes = s->popt.pageflags.boxes, data = s->popt.pageflags.data;
     if (!(boxes || data) || s->opts.fitmethod == FIT_REGRESSION || !lv || n <= 0 || !t || nt <= 0) return;
-    auto X = [&](double v) { return stressat(s, v) * f->hfac + f->hoff; };
+    auto X = [&](double v) { return stressat(s->opts, v) * f->hfac + f->hoff; };
     const double x0 = t[0] * f->hfac + f->hoff, x1 = t[nt - 1] * f->hfac + f->hoff;
     int below = 0, above = 0;
     for (int j = 0; j < n; ++j) {
@@ -53,7 +53,7 @@ void fitlevels(Panel& a) {
     double need;
     if (boxes) {
         double dmin = DBL_MAX;
-        for (int j = std::max(1, first + 1); j <= last; ++j) dmin = std::fmin(dmin, std::fabs(stressat(s, lv[j]) - stressat(s, lv[j - 1])));
+        for (int j = std::max(1, first + 1); j <= last; ++j) dmin = std::fmin(dmin, std::fabs(stressat(s->opts, lv[j]) - stressat(s->opts, lv[j - 1])));
         f->markw = std::fmin(2.0, dmin * f->hfac / 2.5);
         need = 1.25 * f->markw;
     } else {

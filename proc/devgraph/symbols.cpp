@@ -46,17 +46,17 @@ bool styles(const vyxstate* s) { return s->plot.gctx && s->plot.gctx->stylesinus
 // so that every group's lines (and limits, which carry no symbols) tell apart in black and white.
 constexpr int16_t kOverlaidTypes[12] = {1, 4, 6, 3, 14, 20, 8, 15, 9, 19, 12, 10};
 
-void setcolor(vyxstate* s, int role, int32_t number) {
-    s->popt.colors[role] = number;
+void setcolor(plotopts& popt, int role, int32_t number) {
+    popt.colors[role] = number;
     char n[8];
     if (ggcnum5(0, number, n) == 0) std::memset(n, ' ', 8);
-    std::memcpy(s->popt.colornames[role], n, 8);
+    std::memcpy(popt.colornames[role], n, 8);
 }
 
 // A style colour by name, as a number; the name is kept for the role.
-void setnamed(vyxstate* s, int role, const char name[8]) {
-    s->popt.colors[role] = ggcnum(0, name);
-    std::memcpy(s->popt.colornames[role], name, 8);
+void setnamed(plotopts& popt, int role, const char name[8]) {
+    popt.colors[role] = ggcnum(0, name);
+    std::memcpy(popt.colornames[role], name, 8);
 }
 
 }  // namespace
@@ -188,30 +188,30 @@ int vyxgcol(vyxstate* s) {
     char name[8];
     int32_t n = 0;
     // Device colours; the frame roles take colour 3 (2 on a device of two or three colours).
-    setcolor(s, GC_DEV1, 1);
-    setcolor(s, GC_DEV2, dev->ncolors >= 2 ? 2 : 1);
-    setcolor(s, GC_DEV3, dev->ncolors > 3 ? 3 : dev->ncolors >= 2 ? 2 : 1);
+    setcolor(s->popt, GC_DEV1, 1);
+    setcolor(s->popt, GC_DEV2, dev->ncolors >= 2 ? 2 : 1);
+    setcolor(s->popt, GC_DEV3, dev->ncolors > 3 ? 3 : dev->ncolors >= 2 ? 2 : 1);
     const int32_t framedefault = s->popt.colors[GC_DEV3];
     char bg[8];
     std::memcpy(bg, dev->background, 8);
     auto differs = [&](const char* c) { return std::memcmp(c, bg, 8) != 0; };
 
     // axes
-    if (optcolor(r, slot::plot::CAXIS, 0, &n, name)) setnamed(s, GC_AXIS, name);
-    else if (st && grdxcclr(s->plot.gctx, "GraphAxisLines", 14, name)) setnamed(s, GC_AXIS, name);
-    else setcolor(s, GC_AXIS, 1);
+    if (optcolor(r, slot::plot::CAXIS, 0, &n, name)) setnamed(s->popt, GC_AXIS, name);
+    else if (st && grdxcclr(s->plot.gctx, "GraphAxisLines", 14, name)) setnamed(s->popt, GC_AXIS, name);
+    else setcolor(s->popt, GC_AXIS, 1);
     // text
-    if (optname(r, slot::plot::CTEXT, 0, name)) setnamed(s, GC_TEXT, name);
-    else if (st && !blank8(s->plot.gctx->valuecolor)) setnamed(s, GC_TEXT, s->plot.gctx->valuecolor);
-    else if (st && grdxclr(s->plot.gctx, "GraphValueText", 14, name)) setnamed(s, GC_TEXT, name);
-    else setcolor(s, GC_TEXT, 1);
+    if (optname(r, slot::plot::CTEXT, 0, name)) setnamed(s->popt, GC_TEXT, name);
+    else if (st && !blank8(s->plot.gctx->valuecolor)) setnamed(s->popt, GC_TEXT, s->plot.gctx->valuecolor);
+    else if (st && grdxclr(s->plot.gctx, "GraphValueText", 14, name)) setnamed(s->popt, GC_TEXT, name);
+    else setcolor(s->popt, GC_TEXT, 1);
     // reference lines
     const struct { int role, slot; } refs[] = {{GC_HREF, slot::plot::CHREF}, {GC_VREF, slot::plot::CVREF}, {GC_SREF, slot::plot::CSREF}};
     for (const auto& rf : refs) {
         if (rf.role == GC_SREF && mcf) continue;
-        if (optname(r, rf.slot, 0, name)) setnamed(s, rf.role, name);
-        else if (st && grdxcclr(s->plot.gctx, "GraphReference", 14, name)) setnamed(s, rf.role, name);
-        else setcolor(s, rf.role, 1);
+        if (optname(r, rf.slot, 0, name)) setnamed(s->popt, rf.role, name);
+        else if (st && grdxcclr(s->plot.gctx, "GraphReference", 14, name)) setnamed(s->popt, rf.role, name);
+        else setcolor(s->popt, rf.role, 1);
     }
     if (!mcf) {
         // the relation plot's boxes
@@ -238,23 +238,23 @@ int vyxgcol(vyxstate* s) {
     }
     // frame (walls): one colour given, else the style's walls when they differ from the
     // device's background, else none; without styles the device's frame colour
-    if (optname(r, slot::plot::CFRAME, 0, name)) setnamed(s, GC_FRAME, name);
+    if (optname(r, slot::plot::CFRAME, 0, name)) setnamed(s->popt, GC_FRAME, name);
     else if (st) {
-        if (grdxbclr(s->plot.gctx, "GraphWalls", 10, name) && differs(name)) setnamed(s, GC_FRAME, name);
+        if (grdxbclr(s->plot.gctx, "GraphWalls", 10, name) && differs(name)) setnamed(s->popt, GC_FRAME, name);
         else s->popt.colors[GC_FRAME] = -1;
-    } else setcolor(s, GC_FRAME, framedefault);
+    } else setcolor(s->popt, GC_FRAME, framedefault);
     // frame strips
     const struct { int role, slot; } strips[] = {{GC_FRAMETOP, slot::plot::CFRAMETOP}, {GC_FRAMESIDE, slot::plot::CFRAMESIDE}};
     for (const auto& sp : strips) {
-        if (optname(r, sp.slot, 0, name)) setnamed(s, sp.role, name);
+        if (optname(r, sp.slot, 0, name)) setnamed(s->popt, sp.role, name);
         else if (st) {
-            if (grdxclr(s->plot.gctx, "GraphHeaderBackground", 21, name) && differs(name)) setnamed(s, sp.role, name);
+            if (grdxclr(s->plot.gctx, "GraphHeaderBackground", 21, name) && differs(name)) setnamed(s->popt, sp.role, name);
             else s->popt.colors[sp.role] = -1;
-        } else setcolor(s, sp.role, framedefault);
+        } else setcolor(s->popt, sp.role, framedefault);
     }
     // censor strip and legend
-    if (optname(r, slot::plot::CCENSOR, 0, name)) setnamed(s, GC_CENSOR, name);
-    else if (st && grdxclr(s->plot.gctx, "GraphLegendBackground", 21, name)) setnamed(s, GC_CENSOR, name);
+    if (optname(r, slot::plot::CCENSOR, 0, name)) setnamed(s->popt, GC_CENSOR, name);
+    else if (st && grdxclr(s->plot.gctx, "GraphLegendBackground", 21, name)) setnamed(s->popt, GC_CENSOR, name);
     else s->popt.colors[GC_CENSOR] = s->popt.colors[GC_FRAME];
     // frame fill: CFRAMENLEG EMPTY gives the empty kind
     if (optname(r, slot::plot::CFRAMENLEG, 0, name)) {
@@ -263,15 +263,15 @@ int vyxgcol(vyxstate* s) {
             s->popt.colors[GC_FRAMEFILL] = 0;
         } else {
             s->plot.framefill = 'S';
-            setnamed(s, GC_FRAMEFILL, name);
+            setnamed(s->popt, GC_FRAMEFILL, name);
         }
     } else {
         s->plot.framefill = 'N';
         s->popt.colors[GC_FRAMEFILL] = 0;
     }
     // grid: the style's grid lines, else the axis colour
-    if (optname(r, slot::plot::CGRID, 0, name)) setnamed(s, GC_GRID, name);
-    else if (st && grdxcclr(s->plot.gctx, "GraphGridLines", 14, name)) setnamed(s, GC_GRID, name);
+    if (optname(r, slot::plot::CGRID, 0, name)) setnamed(s->popt, GC_GRID, name);
+    else if (st && grdxcclr(s->plot.gctx, "GraphGridLines", 14, name)) setnamed(s->popt, GC_GRID, name);
     else {
         s->popt.colors[GC_GRID] = s->popt.colors[GC_AXIS];
         std::memcpy(s->popt.colornames[GC_GRID], s->popt.colornames[GC_AXIS], 8);

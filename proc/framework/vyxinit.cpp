@@ -107,14 +107,14 @@ int readdata(vyxstate* s, stmtrec* proc) {
     return 0;
 }
 
-void readprocvars(vyxstate* s, stmtrec* proc) {
-    s->input.nbyvars = static_cast<uint32_t>(count(proc, slot::proc::BY));
-    s->input.nfreq = count(proc, slot::proc::FREQ);
-    s->input.nnenter = count(proc, slot::proc::NENTER);
-    s->input.nunitid = count(proc, slot::proc::UNITID);
-    if (s->input.nfreq > 0) xvname(s->input.dsin, firstvar(proc, slot::proc::FREQ), &s->input.procvars[0]);
-    if (s->input.nnenter > 0) xvname(s->input.dsin, firstvar(proc, slot::proc::NENTER), &s->input.procvars[1]);
-    if (s->input.nunitid > 0) xvname(s->input.dsin, firstvar(proc, slot::proc::UNITID), &s->input.procvars[4]);
+void readprocvars(inputstate& input, stmtrec* proc) {
+    input.nbyvars = static_cast<uint32_t>(count(proc, slot::proc::BY));
+    input.nfreq = count(proc, slot::proc::FREQ);
+    input.nnenter = count(proc, slot::proc::NENTER);
+    input.nunitid = count(proc, slot::proc::UNITID);
+    if (input.nfreq > 0) xvname(input.dsin, firstvar(proc, slot::proc::FREQ), &input.procvars[0]);
+    if (input.nnenter > 0) xvname(input.dsin, firstvar(proc, slot::proc::NENTER), &input.procvars[1]);
+    if (input.nunitid > 0) xvname(input.dsin, firstvar(proc, slot::proc::UNITID), &input.procvars[4]);
 }
 
 int readfmode(vyxstate* s) {
@@ -269,7 +269,7 @@ int vyxinit(vyxstate* s) {
     stmtrec* proc = mpb->head;
     s->input.procstmt = proc;
     if (int rc = readdata(s, proc)) return rc;
-    readprocvars(s, proc);
+    readprocvars(s->input, proc);
     if (int rc = readfmode(s)) return rc;
     if (int rc = readmake(s->out)) return rc;
     if (int rc = countstatements(s)) return rc;

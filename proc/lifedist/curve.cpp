@@ -75,9 +75,9 @@ orderstat median(double r) {
 }
 
 // The time of the stored scale taken back to the time scale.
-double timescale(const vyxstate* s, double x) {
-    if (s->opts.logscale[0]) return std::exp(x);
-    if (s->opts.logscale[1]) return std::pow(10.0, x);
+double timescale(const stmtopts& opts, double x) {
+    if (opts.logscale[0]) return std::exp(x);
+    if (opts.logscale[1]) return std::pow(10.0, x);
     return x;
 }
 
@@ -281,10 +281,10 @@ int onerow(curvepass& c, const double* row) {
         c.med.add(c.sumw, c.tol, stime);
         c.uq.add(c.sumw, c.tol, stime);
         if (!c.baseset) {
-            c.meanbase = timescale(s, c.x0);
+            c.meanbase = timescale(s->opts, c.x0);
             c.baseset = true;
         }
-        c.meansum += w * (timescale(s, x) - c.meanbase);
+        c.meansum += w * (timescale(s->opts, x) - c.meanbase);
     }
     return 0;
 }

@@ -27,12 +27,12 @@ double correlation(const double* k) {
 }
 
 // The row cells of a ParmEst row.
-void parmrow(vyxstate* s, const char* name, int len, double est, double se, double lo, double hi) {
-    settext(s->row.rowtext, 40, name, len);
-    s->row.rowvals[0] = est;
-    s->row.rowvals[3] = se;
-    s->row.rowvals[9] = lo;
-    s->row.rowvals[8] = hi;
+void parmrow(outputrow& row, const char* name, int len, double est, double se, double lo, double hi) {
+    settext(row.rowtext, 40, name, len);
+    row.rowvals[0] = est;
+    row.rowvals[3] = se;
+    row.rowvals[9] = lo;
+    row.rowvals[8] = hi;
 }
 
 // The text of catalog 510 message n into rowtext (width characters, rest blank).
@@ -98,7 +98,7 @@ void putparms(vyxstate* s, double* wscale, double* wshape, double* var_wscale, d
     const int rows = expo ? 1 : n;
     for (int j = 0; j < rows; ++j) {
         const char* name = s->opts.labels[LB_PARM1 + j];
-        parmrow(s, name, wzstrip(name, 40), P.est[j], P.se[j], lim[2 * j], lim[2 * j + 1]);
+        parmrow(s->row, name, wzstrip(name, 40), P.est[j], P.se[j], lim[2 * j], lim[2 * j + 1]);
         if (!addrow(s, s->out.tabs[TAB_PARMEST].obj)) return;
     }
     *wscale = *wshape = missing();
@@ -135,10 +135,10 @@ void putparms(vyxstate* s, double* wscale, double* wshape, double* var_wscale, d
         klo = !ismiss(lim[3]) && lim[3] > floor ? 1.0 / lim[3] : missing();
         khi = !ismiss(lim[2]) && lim[2] > floor ? 1.0 / lim[2] : missing();
     }
-    parmrow(s, labA, lenA, ws, sescale, slo, shi);
+    parmrow(s->row, labA, lenA, ws, sescale, slo, shi);
     if (!addrow(s, s->out.tabs[TAB_PARMEST].obj)) return;
     if (weib) {
-        parmrow(s, labB, lenB, wk, seshape, klo, khi);
+        parmrow(s->row, labB, lenB, wk, seshape, klo, khi);
         if (!addrow(s, s->out.tabs[TAB_PARMEST].obj)) return;
     }
     *wscale = ws;

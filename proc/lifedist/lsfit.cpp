@@ -82,20 +82,20 @@ int curvepoints(vyxstate* s, grpnode* g, lssums& sums, bool ppout) {
 
 // The points of interval data: the right end of each Turnbull interval but the last, at
 // its cumulative probability (a probability not above 0 at the quantile 0).
-void turnbullpoints(vyxstate* s, const grpnode* g, lssums& sums) {
+void turnbullpoints(stmtopts& opts, const grpnode* g, lssums& sums) {
     const int32_t m = g->nturn;
     for (int32_t k = 0; k + 1 < m; ++k) {
         const double F = g->emtab[EMT_CUM * m + k];
-        sums.add(g->emtab[EMT_RIGHT * m + k], F > 0 ? s->opts.quant_fn(F) : 0.0, 1.0);
+        sums.add(g->emtab[EMT_RIGHT * m + k], F > 0 ? opts.quant_fn(F) : 0.0, 1.0);
     }
 }
 
 // The least-squares line, time on quantile (LSXY) or quantile on time (LSYX and the start
 // of MLE), with held parameters at their given values. false when the line is degenerate
 // or its scale is not a positive number.
-bool lsline(const vyxstate* s, const lssums& t, bool xony, double* mu, double* sigma) {
-    const bool lochold = s->life.parmfree[0] == 'C', scalehold = s->life.parmfree[1] == 'C';
-    const double mu0 = s->life.givenparms[GP_LOC], s0 = s->life.givenparms[GP_SCALE];
+bool lsline(const fitstate& life, const lssums& t, bool xony, double* mu, double* sigma) {
+    const bool lochold = life.parmfree[0] == 'C', scalehold = life.parmfree[1] == 'C';
+    const double mu0 = life.givenparms[GP_LOC], s0 = life.givenparms[GP_SCALE];
     const double dx = t.xbar - mu0;
     if (xony) {
         if (t.Syy < EPS53) return false;
@@ -213,7 +213,7 @@ int vyxls(vyxstate* s, grpnode* g) {
     } else {
         sums.xbar = g->xmean;
         sums.qbar = g->qmean;
-        turnbullpoints(s, g, sums);
+        turnbullpoints(s->opts, g, sums);
         if (s->life.emflags[EMF_ITPRINTEM]) turnbullgradtable(s, g);
         if (ppout) {
             probtable_begin(s);
@@ -262,7 +262,7 @@ int vyxls(vyxstate* s, grpnode* g) {
         if (weight < 1) {
             mu = g->wmean;
             sigma = g->wsd;
-        } else if (lsline(s, sums, xony, &mu, &sigma)) {
+        } else if (lsline(s->life, sums, xony, &mu, &sigma)) {
             const bool held = s->life.parmfree[0] == 'C' || s->life.parmfree[1] == 'C';
             g->rsq = held ? hostmissing()
                    : (sums.Sxx > EPS53 && sums.Syy > EPS53) ? sums.Sxy * sums.Sxy / (sums.Sxx * sums.Syy) : 0.0;

@@ -22,10 +22,10 @@ namespace {
 // The last cell of the grid that holds data: no cell after (i, j) in row order has a group.
 // (Taken literally, the last cell of the grid would never be written when it is empty, and
 // the tables of the BY group would wait for a group that never comes.)
-bool lastcell(const vyxstate* s, int i, int j) {
-    const int rows = static_cast<int>(s->groups.nlev[1]), cols = static_cast<int>(s->groups.nlev[0]);
+bool lastcell(const groupstate& groups, int i, int j) {
+    const int rows = static_cast<int>(groups.nlev[1]), cols = static_cast<int>(groups.nlev[0]);
     for (int64_t k = int64_t(i) * cols + j + 1; k < int64_t(rows) * cols; ++k)
-        if (s->groups.grpgrid[k]) return false;
+        if (groups.grpgrid[k]) return false;
     return true;
 }
 
@@ -104,7 +104,7 @@ void setgrp(vyxstate* s, grpnode* g, int i, int j, int* counter) {
         s->row.grplablen = wzstrip(g->key, 16);
         std::memcpy(s->row.grplabel, g->key, 16);
     } else {
-        s->groups.lastgrp = lastcell(s, i, j);
+        s->groups.lastgrp = lastcell(s->groups, i, j);
         gridlabel(s, i, j);
     }
     wobitem it[] = {obout(OBK_CREATED), obtext(OBK_NAME, rdxtxts("Group%d", -1, *counter)),

@@ -286,11 +286,11 @@ int appendrow(pass& p, grpnode* g, const obsval& o) {
 // Every node of the statement, in list order: the root, or the first-level nodes and,
 // with two class variables, their second-level nodes; level 0, 1 or 2 is passed along.
 template <class F>
-int eachnode(vyxstate* s, F f) {
-    if (s->groups.nclass == 0) return f(&s->groups.rootgrp, 0);
-    for (grpnode* g = s->groups.grplist.head; g; g = g->next) {
+int eachnode(groupstate& groups, F f) {
+    if (groups.nclass == 0) return f(&groups.rootgrp, 0);
+    for (grpnode* g = groups.grplist.head; g; g = g->next) {
         if (int rc = f(g, 1)) return rc;
-        if (s->groups.nclass == 2)
+        if (groups.nclass == 2)
             for (grpnode* h = g->subtree.head; h; h = h->next)
                 if (int rc = f(h, 2)) return rc;
     }

@@ -146,12 +146,12 @@ void pbtol(vyxstate* s, const pbview& v) {
 }
 
 // The Group cell: the level's key, or the total row's text.
-void groupcell(vyxstate* s, const grpnode* g) {
-    std::memset(s->row.grplabel, ' ', 40);
+void groupcell(outputrow& row, const grpnode* g) {
+    std::memset(row.grplabel, ' ', 40);
     if (g)
-        std::memcpy(s->row.grplabel, g->key, sizeof g->key);
+        std::memcpy(row.grplabel, g->key, sizeof g->key);
     else
-        xpmstr(s->row.grplabel, 16, 510, MSG_TOTAL);
+        xpmstr(row.grplabel, 16, 510, MSG_TOTAL);
 }
 
 void pbest(vyxstate* s, const pbview& v) {
@@ -168,7 +168,7 @@ void pbest(vyxstate* s, const pbview& v) {
     tabenddef(t);
     const uint32_t id = tabbind(s->out.outmgr, t, "kv.vitalyx.pbest");
     auto row = [&](const grpnode* g, double x, double n, const double* est, double chi) {
-        groupcell(s, g);
+        groupcell(s->row, g);
         c[0] = x;
         c[1] = n;
         c[2] = est[PB_EST];
@@ -203,7 +203,7 @@ void pbpredtol(vyxstate* s, const pbview& v) {
     tabenddef(t);
     const uint32_t id = tabbind(s->out.outmgr, t, "kv.vitalyx.pbpredtol");
     auto row = [&](const grpnode* g, const double* predblk, double est) {
-        groupcell(s, g);
+        groupcell(s->row, g);
         c[0] = word(predblk, PB_EST);
         c[1] = word(predblk, PB_LOWER);
         c[2] = word(predblk, PB_UPPER);

@@ -45,10 +45,10 @@ void fold(ranges& r, const grpnode* g) {
     r.fmax = std::fmax(r.fmax, g->wfail);
 }
 
-void grouplabel(vyxstate* s, const grpnode* g) {
-    std::memset(s->row.grplabel, ' ', 40);
-    s->row.grplablen = wzstrip(g->key, 16);
-    std::memcpy(s->row.grplabel, g->key, static_cast<size_t>(s->row.grplablen));
+void grouplabel(outputrow& row, const grpnode* g) {
+    std::memset(row.grplabel, ' ', 40);
+    row.grplablen = wzstrip(g->key, 16);
+    std::memcpy(row.grplabel, g->key, static_cast<size_t>(row.grplablen));
 }
 
 // Every group of the statement in its order; ranges gathered. 0, or 1 when a sort failed.
@@ -71,7 +71,7 @@ int points(vyxstate* s, ranges& r) {
     if (s->groups.nclass == 1) {
         int j = 0;
         for (grpnode* g = s->groups.grplist.head; g; g = g->next, ++j) {
-            grouplabel(s, g);
+            grouplabel(s->row, g);
             if (s->life.ppcflag1 || s->life.ppcflag2)
                 for (int k = 0; k < 7; ++k) g->ppcslot[k] = s->life.ppcarr[k] + j;
             if (process(s, g)) return 1;

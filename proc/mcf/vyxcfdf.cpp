@@ -69,7 +69,7 @@ struct diffout {
 
 // The id of a time both groups share: both ids joined by a comma, cut from the left of
 // each when together they do not fit 16 characters.
-void joinids(vyxstate* s, const char* a, const char* b, char* out) {
+void joinids(mcfstate& mcf, const char* a, const char* b, char* out) {
     int la = wzstrip(a, 16), lb = wzstrip(b, 16);
     char buf[40];
     int n;
@@ -89,7 +89,7 @@ void joinids(vyxstate* s, const char* a, const char* b, char* out) {
     }
     vzmp(buf, n, out, 16);
     int len = wzstrip(out, 16);
-    if (static_cast<uint32_t>(len) > s->mcf.mcfopt.unitwidth) s->mcf.mcfopt.unitwidth = static_cast<uint32_t>(len);
+    if (static_cast<uint32_t>(len) > mcf.mcfopt.unitwidth) mcf.mcfopt.unitwidth = static_cast<uint32_t>(len);
 }
 
 int opensides(vyxstate* s, side& a, side& b, diffout& out) {
@@ -151,7 +151,7 @@ int vyxcfdf1(vyxstate* s) {
             if (!rc) rc = a.next(true);
         } else {
             char id[16];
-            joinids(s, a.cur->unit, b.cur->unit, id);
+            joinids(s->mcf, a.cur->unit, b.cur->unit, id);
             rc = out.put(ta, 0, a.cur->mcf - b.cur->mcf, a.cur->se, b.cur->se, id);
             a.lastm = a.cur->mcf;
             a.lastse = a.cur->se;

@@ -289,9 +289,9 @@ struct pass {
 
 // The group identifier of a READOUT row: the value (or, with a CLASS variable, the index) of
 // the model's single non-intercept effect.
-double readoutgroup(const vyxstate* s, const descell* row) {
-    if (s->mdl.mdllay->ne < 2) return 0.0;
-    return s->mdl.mdleffinfo[1] > 0 ? static_cast<double>(row[1].col) : row[1].value;
+double readoutgroup(const modelstate& mdl, const descell* row) {
+    if (mdl.mdllay->ne < 2) return 0.0;
+    return mdl.mdleffinfo[1] > 0 ? static_cast<double>(row[1].col) : row[1].value;
 }
 
 // The second pass: design values centred and scaled. In memory the rows change in place; in
@@ -508,15 +508,15 @@ fate continuous(vyxstate* s, pass& p, levctl* mctl, levctl* lctl) {
 
 // The effect cells of the row (MODEL's, then LOGSCALE's), its frequency, and the response
 // cells cleared.
-void effectrow(const vyxstate* s, const pass& p, descell* row, double w) {
+void effectrow(const modelstate& mdl, const pass& p, descell* row, double w) {
     const mdllayout* lay = p.lay;
-    const levstate* mls = s->mdl.mdllev->lstate;
+    const levstate* mls = mdl.mdllev->lstate;
     for (int i = 0; i < lay->ne; ++i) {
         row[i].value = mls->effcols[i].value;
         row[i].col = mls->effcols[i].col;
     }
     for (int i = 0; i < lay->nl; ++i) {
-        const effcell& c = static_cast<levstate*>(s->mdl.logscl)->effcols[i];
+        const effcell& c = static_cast<levstate*>(mdl.logscl)->effcols[i];
         row[lay->ne + i].value = c.value;
         row[lay->ne + i].col = c.col;
     }
@@ -604,7 +604,7 @@ struct readouts {
     // The readout at time t (fitting scale) of m units with w failures. 0, or RC_INPUT.
     int add(vyxstate* s, pass& p, descell* row, double t, double w, double m) {
         const mdllayout* lay = p.lay;
-        const double id = readoutgroup(s, row);
+        const double id = readoutgroup(s->mdl, row);
         const double left = rm - rf;   // survivors of the last readout
         if (!rgroup || id != rid) {
             row[lay->cens()].col = CEN_LEFT;
@@ -655,7 +655,7 @@ int readrows(vyxstate* s, pass& p, levctl* mctl, levctl* lctl, uint8_t* censeen)
         if (screened == fate::fail) return 1;
         if (screened == fate::next || continuous(s, p, mctl, lctl) == fate::next) continue;
         descell* row = p.current();
-        effectrow(s, p, row, w);
+        effectrow(s->mdl, p, row, w);
         response r;
         if (classify(s, p, values, readout, &r) == fate::next) continue;
         double ylo = 0.0, yhi = 0.0;
@@ -715,15 +715,15 @@ int passcounts(vyxstate* s, const pass& p, const uint8_t* censeen) {
 
 // 8. The centres and scales of the design columns (CLASS columns are not centred), the
 // response's mean and standard deviation, the continuous variables' weighted means.
-void columnscales(vyxstate* s, const pass& p, int ntot) {
+void columnscales(modelstate& mdl, const pass& p, int ntot) {
     const mdllayout* lay = p.lay;
-    double* ctr = s->mdl.colstd;
-    double* scl = s->mdl.colstd + ntot;
+    double* ctr = mdl.colstd;
+    double* scl = mdl.colstd + ntot;
     for (int c = 0; c < ntot; ++c) {
         const double lo = p.colmin[c], hi = p.colmax[c];
         ctr[c] = 0.0;
         scl[c] = 1.0;
-        if (s->mdl.nocsflag || !(lo <= hi)) continue;
+        if (mdl.nocsflag || !(lo <= hi)) continue;
         ctr[c] = (lo + hi) / 2.0;
         scl[c] = (hi - lo) / 2.0 > EPS53 ? (hi - lo) / 2.0 : 1.0;
     }
@@ -733,10 +733,10 @@ void columnscales(vyxstate* s, const pass& p, int ntot) {
     }
     const double mean = p.W > 0.0 ? p.S1 / p.W + p.y0 : p.y0 + p.S1;
     double S2 = p.S2;
-    if (!s->mdl.intfix) S2 -= (p.y0 - mean) * (p.y0 - mean) * p.W;
+    if (!mdl.intfix) S2 -= (p.y0 - mean) * (p.y0 - mean) * p.W;
     const double div = p.rows < 2 ? 1.0 : static_cast<double>(p.rows - 1);
-    s->mdl.ystat[0] = mean;
-    s->mdl.ystat[1] = S2 > 0.0 ? std::sqrt(S2 / div) : 1.0;
+    mdl.ystat[0] = mean;
+    mdl.ystat[1] = S2 > 0.0 ? std::sqrt(S2 / div) : 1.0;
     for (int j = 0; j < p.ncont; ++j) p.cmean[j] = (p.W > 0.0 ? p.csum[j] / p.W : 0.0) + p.cref[j];
 }
 
@@ -784,7 +784,7 @@ int vyxmdta(vyxstate* s) {
     mctl->rdrewind(mctl);
     if (const int rc = readrows(s, p, mctl, lctl, censeen)) return rc;
     if (const int rc = passcounts(s, p, censeen)) return rc;
-    columnscales(s, p, ntot);
+    columnscales(s->mdl, p, ntot);
     if (const int rc = keeprows(s, p)) return rc;
     // 10. The tables of the data: model information, observation counts, class levels, the
     // effects' check, the parameter names.

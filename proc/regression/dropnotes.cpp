@@ -57,9 +57,9 @@ private:
 };
 
 // "A*B a2 b1": the effect's name and the levels of combination k, as the estimates show them.
-std::string columnname(const vyxstate* s, const leveffect& e, int k) {
+std::string columnname(const modelstate& mdl, const leveffect& e, int k) {
     std::string name = e.effname ? e.effname : "";
-    const levstate* m = s->mdl.mdllev->lstate;
+    const levstate* m = mdl.mdllev->lstate;
     for (int j = 0; e.combs && k < e.nseen && j < e.nclsall; ++j) {
         const int idx = e.combs[static_cast<size_t>(k) * e.nclsall + j];
         const levclass& cl = m->classv[e.clsall[j]];
@@ -92,7 +92,7 @@ void modelnotes(vyxstate* s, const levstate* ls, int first, const char* stmt, co
         for (int c : dropped) {
             const int k = c % std::max(e.ncomb, 1);
             if (last && k < e.nseen && last->reference(k)) continue;
-            const std::string name = columnname(s, e, k);
+            const std::string name = columnname(s->mdl, e, k);
             xpmlog(510, MSG_COLUMN_DROPPED, stmt, name.c_str(), first + e.firstcol + c + 1, by);
         }
     }

@@ -29,15 +29,15 @@ int findlevel(const levclass& c, const char* text, int len) {
 }
 
 // The group's value of the statement's class variable k: its formatted text and number.
-void groupvalue(const vyxstate* s, const grpnode* g, int k, const char** text, double* num) {
-    if (s->groups.nclass == 1) {
+void groupvalue(const groupstate& groups, const grpnode* g, int k, const char** text, double* num) {
+    if (groups.nclass == 1) {
         *text = g->key;
         *num = g->numkey;
         return;
     }
-    const int at = k == 0 ? s->groups.grprowix : s->groups.grpcolix;
-    *text = s->groups.levkeys[k] ? s->groups.levkeys[k] + 16 * at : g->key;
-    *num = s->groups.levvals[k] ? s->groups.levvals[k][at] : g->numkey;
+    const int at = k == 0 ? groups.grprowix : groups.grpcolix;
+    *text = groups.levkeys[k] ? groups.levkeys[k] + 16 * at : g->key;
+    *num = groups.levvals[k] ? groups.levvals[k][at] : g->numkey;
 }
 
 // One control block's current observation: CLASS levels and continuous values for the group.
@@ -51,7 +51,7 @@ bool setblock(const vyxstate* s, const grpnode* g, levctl* ctl) {
             if (!c.varinfo || c.varinfo->varnum != s->groups.clsvars[k]) continue;
             const char* text;
             double num;
-            groupvalue(s, g, k, &text, &num);
+            groupvalue(s->groups, g, k, &text, &num);
             const int idx = findlevel(c, text, 16);
             if (idx < 0) return false;
             ctl->levidx[i] = idx;
@@ -65,7 +65,7 @@ bool setblock(const vyxstate* s, const grpnode* g, levctl* ctl) {
         for (int k = 0; k < s->groups.nclass && k < 2; ++k) {
             if (!c.varinfo || c.varinfo->varnum != s->groups.clsvars[k]) continue;
             const char* text;
-            groupvalue(s, g, k, &text, &v);
+            groupvalue(s->groups, g, k, &text, &v);
         }
         ctl->contval[j] = v;
     }

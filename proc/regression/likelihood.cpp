@@ -148,8 +148,8 @@ struct dersums {
 
 // The derivative pass failed at a point the optimiser may not use: the gradient is made not
 // a number, so that the optimiser stops there, and the failure is kept for the fit driver.
-void derivfail(vyxstate* s, double* grad, int p) {
-    s->mdl.likfail = 1;
+void derivfail(modelstate& mdl, double* grad, int p) {
+    mdl.likfail = 1;
     for (int i = 0; i < p; ++i) grad[i] = std::numeric_limits<double>::quiet_NaN();
 }
 
@@ -214,7 +214,7 @@ struct likframe {
         }
         if (failed) {
             s->fit.loglik.current = -DBL_MAX;
-            if (mode == 1) derivfail(s, grad, p);
+            if (mode == 1) derivfail(s->mdl, grad, p);
             return;
         }
         if (mode == MLIK_BOTH && wantderiv) {

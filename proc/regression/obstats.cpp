@@ -92,7 +92,7 @@ struct percentiles {
 
 // 2. The probabilities of the percentile rows: each strictly between 0 and 1 (a probability
 // of 0 or 1 has no finite percentile); the others are left out with one message.
-percentiles readpercentiles(vyxstate* s, const optslot* ql, const settings& g) {
+percentiles readpercentiles(modelstate& mdl, const optslot* ql, const settings& g) {
     percentiles q;
     if (!ql || ql->count <= 0 || !ql->ptr) return q;
     const auto* v = static_cast<const double*>(ql->ptr);
@@ -100,26 +100,26 @@ percentiles readpercentiles(vyxstate* s, const optslot* ql, const settings& g) {
     for (int i = 0; i < ql->count; ++i) {
         double out[2] = {0.0, 0.0};
         const bool inside = v[i] > 0.0 && v[i] < 1.0;
-        if (!inside || s->mdl.quantst_fn(out, v[i], g.shape) != 0 || !std::isfinite(out[0])) {
+        if (!inside || mdl.quantst_fn(out, v[i], g.shape) != 0 || !std::isfinite(out[0])) {
             if (!told) xpmlog(510, 186, v[i]);
             told = true;
             continue;
         }
         q.p.push_back(v[i]);
         q.z.push_back(out[0]);
-        q.dz.push_back(s->mdl.gammafam ? out[1] : 0.0);
+        q.dz.push_back(mdl.gammafam ? out[1] : 0.0);
     }
     return q;
 }
 
 // 3. The statistics columns asked for; all of them when neither a statistic nor a percentile
 // is asked for.
-columns wantedcolumns(const vyxstate* s, const stmtrec* r, const optslot* ql) {
+columns wantedcolumns(const inputstate& input, const stmtrec* r, const optslot* ql) {
     const bool anyflag = stmtflag(r, mf::CENSOR) || stmtflag(r, mf::XBETA) || stmtflag(r, mf::SURVIVAL) ||
                          stmtflag(r, mf::RESID) || stmtflag(r, mf::SRESID) || stmtflag(r, mf::GRESID) ||
                          stmtflag(r, mf::DRESID) || stmtflag(r, mf::ADJRESID);
     const bool all = !anyflag && !(ql && ql->count > 0);
-    const bool censform = s->input.rspkind != 0;
+    const bool censform = input.rspkind != 0;
     return columns{(all || stmtflag(r, mf::CENSOR)) && censform, all || stmtflag(r, mf::XBETA),
                    all || stmtflag(r, mf::SURVIVAL),               all || stmtflag(r, mf::RESID),
                    all || stmtflag(r, mf::SRESID),                 all || stmtflag(r, mf::GRESID),
@@ -224,13 +224,13 @@ void predictors(vyxstate* s, const settings& g, std::vector<double>& grad, doubl
 
 // The response on the fitting scale (*y: the midpoint of an interval) and its censoring code;
 // false when an interval has neither end.
-bool responseof(const vyxstate* s, const settings& g, const double resp[2], double* y, int* code) {
+bool responseof(const inputstate& input, const settings& g, const double resp[2], double* y, int* code) {
     double lo = resp[0], hi = resp[1];
-    if (s->input.rspkind == 1) {
+    if (input.rspkind == 1) {
         *y = lo - g.thr;
-        for (int i = 0; i < s->input.ncensvals; ++i)
-            if (hi == s->input.censvals[i]) *code = CEN_RIGHT;
-    } else if (s->input.rspkind == 2) {
+        for (int i = 0; i < input.ncensvals; ++i)
+            if (hi == input.censvals[i]) *code = CEN_RIGHT;
+    } else if (input.rspkind == 2) {
         lo -= g.thr;
         hi -= g.thr;
         if (ismiss(lo) && ismiss(hi)) return false;
@@ -311,8 +311,8 @@ void vyxmout(vyxstate* s) {
     const stmtrec* r = s->input.curstmt;
     const settings g = readsettings(s, r);
     const optslot* ql = stmtslot(r, ms::QUANTILES);
-    const percentiles q = readpercentiles(s, ql, g);
-    const columns want = wantedcolumns(s, r, ql);
+    const percentiles q = readpercentiles(s->mdl, ql, g);
+    const columns want = wantedcolumns(s->input, r, ql);
     std::vector<varcell> vars;
     hgetlist* list = readvariables(s, vars);
     if (!list) return;
@@ -350,7 +350,7 @@ void vyxmout(vyxstate* s) {
         double y = missing();
         int code = CEN_EXACT;
         if (ok) {
-            ok = responseof(s, g, resp, &y, &code);
+            ok = responseof(s->input, g, resp, &y, &code);
             rc.cen = code == CEN_EXACT ? 0.0 : 1.0;
         }
         if (ok && !ismiss(y) && !ismiss(sigma) && sigma > 0.0) residuals(s, g, y, code, eta, sigma, rc);

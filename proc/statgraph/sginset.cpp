@@ -27,15 +27,15 @@ const insetrec* build(vyxstate* s, grpnode* g) {
 
 // Calls f(group or null) for each group of the plot in order.
 template <class F>
-int eachgroup(vyxstate* s, F&& f) {
-    if (s->groups.nclass == 1) {
-        for (grpnode* g = s->groups.grplist.head; g; g = g->next)
+int eachgroup(groupstate& groups, F&& f) {
+    if (groups.nclass == 1) {
+        for (grpnode* g = groups.grplist.head; g; g = g->next)
             if (int rc = f(g)) return rc;
         return 0;
     }
-    const int n1 = static_cast<int>(s->groups.nlev[1]), n2 = static_cast<int>(s->groups.nlev[0]);
+    const int n1 = static_cast<int>(groups.nlev[1]), n2 = static_cast<int>(groups.nlev[0]);
     for (int i = 0; i < n1 * n2; ++i)
-        if (int rc = f(s->groups.grpgrid[i])) return rc;
+        if (int rc = f(groups.grpgrid[i])) return rc;
     return 0;
 }
 
@@ -52,7 +52,7 @@ int inset_phantom(vyxstate* s, const char* label, int firstk, wobitem** items, i
     *items = nullptr;
     *count = 0;
     const insetrec* first = nullptr;
-    eachgroup(s, [&](grpnode* g) { return g && (first = build(s, g)) ? 1 : 0; });
+    eachgroup(s->groups, [&](grpnode* g) { return g && (first = build(s, g)) ? 1 : 0; });
     if (!first) return 0;
     AddInset(s, items, count);
     int n = 0;
@@ -73,7 +73,7 @@ int inset_phantom(vyxstate* s, const char* label, int firstk, wobitem** items, i
     }
     if (int rc = phenddef(s)) return rc;
     if (int rc = phbind(s, ref)) return rc;
-    const int rc = eachgroup(s, [&](grpnode* g) -> int {
+    const int rc = eachgroup(s->groups, [&](grpnode* g) -> int {
         std::memset(cells, ' ', static_cast<size_t>(kCell) * n);
         if (const insetrec* r = build(s, g)) {
             int j = 0;

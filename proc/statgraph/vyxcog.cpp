@@ -21,12 +21,12 @@ namespace {
 // The ends of the axes the statement gives, each only when given, after the other variables:
 // HLOWER and HUPPER (or an HAXIS list) as _LifeMin and _LifeMax, VLOWER and VUPPER (or a VAXIS
 // list) as _MCFMin and _MCFMax. The renderer ends its axes there, as the device road does.
-void mcfends(const vyxstate* s, GraphRequest& r) {
-    const auto& p = s->popt.pflags;
-    if (p.llowgiven) r.number("_LifeMin", s->popt.axlim[AX_LIFELOWER]);
-    if (p.lupgiven) r.number("_LifeMax", s->popt.axlim[AX_LIFEUPPER]);
-    if (p.plowgiven) r.number("_MCFMin", s->popt.axlim[AX_PCTLOWER]);
-    if (p.pupgiven) r.number("_MCFMax", s->popt.axlim[AX_PCTUPPER]);
+void mcfends(const plotopts& popt, GraphRequest& r) {
+    const auto& p = popt.pflags;
+    if (p.llowgiven) r.number("_LifeMin", popt.axlim[AX_LIFELOWER]);
+    if (p.lupgiven) r.number("_LifeMax", popt.axlim[AX_LIFEUPPER]);
+    if (p.plowgiven) r.number("_MCFMin", popt.axlim[AX_PCTLOWER]);
+    if (p.pupgiven) r.number("_MCFMax", popt.axlim[AX_PCTUPPER]);
 }
 
 // Catalog 0: the labels of MCF plots.
@@ -134,7 +134,7 @@ int vyxcog(vyxstate* s) {
         // The axis types, as the class layouts have them: without them a LOGLOG plot of one
         // group would be drawn on linear axes.
         r.text("_YType", axtype).text("_XType", axtype);
-        mcfends(s, r);
+        mcfends(s->popt, r);
         return r.issue(s);
     }
 
@@ -178,7 +178,7 @@ int vyxcog(vyxstate* s) {
         r.text("_XLabel", xlabel).text("_SXLabel", xname).text("_YLabel", ylabel).text("_SYLabel", sylabel);
         r.integer("_Join", join).integer("_NoConf", p.noconf).integer("_NRow", nrows).integer("_NCol", ncols);
         r.text("_Grid", grid);
-        mcfends(s, r);
+        mcfends(s->popt, r);
         return r.issue(s);
     }
     const txthandle label = rdxmsg(0, kLblPlots);
@@ -193,7 +193,7 @@ int vyxcog(vyxstate* s) {
         r.text("_XName", xname).text("_XLabel", xlabel).text("_SXLabel", xname).text("_YLabel", ylabel);
         r.text("_SYLabel", sylabel).integer("_Join", join).integer("_NoConf", p.noconf).integer("_NRow", nrows);
         r.integer("_NCol", ncols).text("_ShrinkFonts", shrink).text("_Grid", grid);
-        mcfends(s, r);
+        mcfends(s->popt, r);
         if (int rc = r.issue(s)) return rc;
     }
     return phgroupclose(s);
