@@ -8,7 +8,7 @@
 #include <string>
 
 #include "proc/devgraph/modelrows.h"
-#include "proc/devgraph/plotlay.h"
+#include "proc/devgraph/devgraph.h"
 #include "proc/devgraph/relation.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/optslots.h"
