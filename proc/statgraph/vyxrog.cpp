@@ -15,7 +15,7 @@
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
 #include "proc/framework/vyxstate.h"
-#include "proc/effects/levrec.h"
+#include "proc/effects/effects.h"
 #include "proc/lifedist/grprows.h"
 #include "proc/lifedist/obsrow.h"
 #include "proc/statgraph/sgmath.h"
