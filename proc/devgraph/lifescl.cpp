@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "proc/devgraph/plotlay.h"
+#include "proc/devgraph/devgraph.h"
 #include "proc/devgraph/zqscale.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/memnum.h"

@@ -13,7 +13,7 @@
 #include "proc/devgraph/hostgraphics.h"
 #include "proc/devgraph/legends.h"
 #include "proc/devgraph/pagelayout.h"
-#include "proc/devgraph/plotlay.h"
+#include "proc/devgraph/devgraph.h"
 #include "proc/devgraph/strips.h"
 #include "proc/devgraph/symbols.h"
 #include "proc/framework/hostsvc.h"

@@ -19,7 +19,7 @@
 #include "proc/devgraph/legends.h"
 #include "proc/devgraph/pagelayout.h"
 #include "proc/devgraph/pages.h"
-#include "proc/devgraph/plotlay.h"
+#include "proc/devgraph/devgraph.h"
 #include "proc/devgraph/ppaxes.h"
 #include "proc/devgraph/ppdraw.h"
 #include "proc/devgraph/reflines.h"

@@ -63,8 +63,8 @@ void groupstate_bygone(vyxstate* s);
 //   clslablen    written in lifedist, mcf; read in devgraph, statgraph
 //   clslabels    written in lifedist, mcf; read in devgraph, statgraph
 //   nlev         written in framework; read in devgraph, lifedist, mcf, statgraph
-//   levkeys      written in framework; read in devgraph, lifedist, mcf, regression, statgraph
-//   levvals      written in framework; read in devgraph, lifedist, regression, statgraph
+//   levkeys      written in framework; read in devgraph, lifedist, mcf, statgraph
+//   levvals      written in framework; read in devgraph, lifedist, statgraph
 //   grpcolw      written in framework; read in lifedist, mcf, statgraph
 //   fmodeset     written in framework, lifedist, regression; read in devgraph, statgraph
 //   clsorder     written in lifedist, mcf; read in framework
@@ -72,6 +72,6 @@ void groupstate_bygone(vyxstate* s);
 //   clsmissing   written in lifedist, mcf
 //   clsdropmiss  written in lifedist
 //   lastgrp      written in lifedist, mcf
-//   grprowix     written in lifedist; read in regression
-//   grpcolix     written in lifedist; read in regression
+//   grprowix     written in lifedist
+//   grpcolix     written in lifedist
 //   nplotgrp     written in devgraph, framework

@@ -35,7 +35,7 @@ struct inputstate {
 // Fields used outside framework (folders of proc/; "written" counts assignments and
 // addresses taken):
 //   dsin         written in framework; read in devgraph, lifedist, mcf, regression, statgraph
-//   annods       written in lifedist; read in devgraph
+//   annods       written in lifedist
 //   dsname       written in framework; read in lifedist, mcf, regression
 //   dslabel      written in framework; read in lifedist, regression
 //   stmgets      written in framework; read in lifedist, mcf
@@ -49,14 +49,14 @@ struct inputstate {
 //   rspvars      written in framework, lifedist, mcf, regression; read in devgraph, statgraph
 //   procvars     written in framework, lifedist, regression
 //   annoflag     written in devgraph, framework, lifedist, mcf
-//   nunitid      written in framework; read in mcf
-//   nfreq        written in framework; read in devgraph, lifedist, mcf, regression, statgraph
-//   nnenter      written in framework; read in lifedist, regression
+//   nunitid      written in (set by address or not at all); read in mcf
+//   nfreq        written in (set by address or not at all); read in devgraph, lifedist, mcf, regression, statgraph
+//   nnenter      written in (set by address or not at all); read in lifedist, regression
 //   rspkind      written in lifedist, mcf, regression; read in devgraph, statgraph
 //   ncensvals    written in lifedist, mcf, regression; read in devgraph, framework
 //   censvals     written in lifedist, mcf, regression; read in devgraph, framework
 //   nobscnt      written in lifedist, mcf, regression
-//   nbyvars      written in framework; read in devgraph, lifedist
+//   nbyvars      written in (set by address or not at all); read in devgraph, framework, lifedist
 //   clsdesc      written in statgraph; read in lifedist, mcf
 //   unittype     written in framework; read in mcf
 //   obsvals      written in (set by address or not at all); read in devgraph, framework, lifedist, mcf, regression

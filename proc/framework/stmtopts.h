@@ -45,7 +45,7 @@ struct stmtopts {
 //   fitmethod    written in devgraph, lifedist; read in statgraph
 //   stressrel    written in lifedist; read in devgraph, statgraph
 //   stmtlabel    written in lifedist, mcf
-//   tblflags     written in framework, lifedist, regression; read in mcf
+//   tblflags     written in framework, lifedist, regression
 //   thrflags     written in framework, lifedist, regression; read in devgraph, statgraph
 //   defhdr       written in devgraph, lifedist, mcf
 //   labels       written in lifedist, regression; read in devgraph, statgraph

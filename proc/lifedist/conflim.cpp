@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "proc/framework/anchor.h"
-#include "proc/devgraph/plotlay.h"
+#include "proc/devgraph/devgraph.h"
 #include "proc/framework/grouptext.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"

@@ -2,7 +2,7 @@
 // it and the time scale, and the range of probability ticks whose percentiles are kept.
 #pragma once
 #include <cmath>
-#include "proc/devgraph/plotlay.h"
+#include "proc/devgraph/devgraph.h"
 #include "proc/vyxstate.h"
 #include "proc/lifedist/fitshared.h"
 #include "proc/numeric/distributions.h"

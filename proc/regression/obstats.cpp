@@ -17,7 +17,7 @@
 #include "proc/numeric/normal.h"
 #include "proc/numeric/quantiles.h"
 #include "proc/regression/fitcommon.h"
-#include "proc/regression/groupdesign.h"
+#include "proc/regression/regression.h"
 #include "proc/regression/model.h"
 #include "proc/regression/mtable.h"
 

@@ -1,14 +1,17 @@
-// The MODEL fit for a group of a plot statement (FITTYPE=MODEL and REGRESSION).
+// The public header of the MODEL regression (what other folders may include of
+// proc/regression): the MODEL fit for a group of a plot statement (FITTYPE=MODEL and
+// REGRESSION).
 #pragma once
-#include "proc/vyxstate.h"
 
+struct vyxstate;
+struct grpnode;
 struct levstate;
 
 // Makes the group's class levels and stress values the MODEL's current observation (a class
 // variable of the statement takes the group's level and, when it is a continuous MODEL
 // variable, its value; every other CLASS variable its first level and every other continuous
 // variable its mean over the MODEL's rows), applies the relations, and gives the location and
-// scale the fit predicts. xloc and xscl (optional, npar.model doubles each, cleared by the caller)
+// scale the fit predicts. xloc and xscl (optional, npar[2] doubles each, cleared by the caller)
 // receive the derivatives of the location and of the scale in the MODEL parameters. false
 // when no MODEL fit is there, a level of the group is not one of the MODEL's, or a relation
 // refuses the stress value.
