@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "proc/devgraph/hostgraphics.h"
+#include "proc/framework/hostgraphics.h"
 #include "proc/devgraph/devgraph.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/optslots.h"

@@ -4,7 +4,7 @@
 #pragma once
 #include <cstring>
 
-#include "proc/devgraph/hostgraphics.h"
+#include "proc/framework/hostgraphics.h"
 #include "proc/framework/textpad.h"
 
 inline int symcolor(const symrec* r) {

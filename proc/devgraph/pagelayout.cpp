@@ -5,9 +5,9 @@
 #include <cmath>
 #include <cstring>
 
-#include "proc/devgraph/devices.h"
+#include "proc/framework/devices.h"
 #include "proc/devgraph/gplaces.h"
-#include "proc/devgraph/hostgraphics.h"
+#include "proc/framework/hostgraphics.h"
 #include "proc/devgraph/devgraph.h"
 #include "proc/devgraph/shwylab.h"
 #include "proc/framework/gparm.h"

@@ -8,9 +8,9 @@
 
 #include "proc/framework/expect.h"
 #include "proc/devgraph/annotate.h"
-#include "proc/devgraph/destctx.h"
+#include "proc/framework/destctx.h"
 #include "proc/devgraph/gridlabels.h"
-#include "proc/devgraph/hostgraphics.h"
+#include "proc/framework/hostgraphics.h"
 #include "proc/devgraph/legends.h"
 #include "proc/devgraph/pagelayout.h"
 #include "proc/devgraph/devgraph.h"

@@ -3,7 +3,7 @@
 // the step; see docs/architecture.md for who writes and who reads each field.
 #pragma once
 #include "proc/framework/statetypes.h"
-#include "proc/devgraph/destctx.h"
+#include "proc/framework/destctx.h"
 
 struct plotstate {
     destctx gdest;              // device destination context (proc/devgraph/destctx.h)

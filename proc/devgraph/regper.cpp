@@ -7,7 +7,7 @@
 #include "host/hostdefs.h"
 #include "proc/devgraph/relation.h"
 #include "proc/framework/hostsvc.h"
-#include "proc/framework/levels.h"
+#include "proc/effects/effects.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"
 #include "proc/vyxstate.h"

@@ -21,7 +21,7 @@
 #include "proc/devgraph/symbols.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/hostsvc_util.h"
-#include "proc/framework/levels.h"
+#include "proc/effects/effects.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/sortwrap.h"
 #include "proc/framework/textpad.h"

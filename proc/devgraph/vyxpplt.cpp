@@ -14,7 +14,7 @@
 #include "proc/devgraph/annotate.h"
 #include "proc/devgraph/gplaces.h"
 #include "proc/devgraph/gridlabels.h"
-#include "proc/devgraph/hostgraphics.h"
+#include "proc/framework/hostgraphics.h"
 #include "proc/devgraph/inset.h"
 #include "proc/devgraph/legends.h"
 #include "proc/devgraph/pagelayout.h"

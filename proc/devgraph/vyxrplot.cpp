@@ -18,7 +18,7 @@
 #include "proc/devgraph/symbols.h"
 #include "proc/framework/analyses.h"
 #include "proc/framework/hostsvc.h"
-#include "proc/framework/levels.h"
+#include "proc/effects/effects.h"
 #include "proc/framework/optslots.h"
 #include "proc/vyxstate.h"
 #include "proc/lifedist/lifedist.h"

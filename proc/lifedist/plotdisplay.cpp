@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "proc/devgraph/hostgraphics.h"
+#include "proc/framework/hostgraphics.h"
 #include "proc/devgraph/devgraph.h"
 #include "proc/framework/gparm.h"
 #include "proc/framework/hostsvc.h"

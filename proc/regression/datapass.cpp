@@ -14,7 +14,7 @@
 #include "proc/effects/thropts.h"
 #include "proc/framework/bynotes.h"
 #include "proc/framework/hostsvc.h"
-#include "proc/framework/levels.h"
+#include "proc/effects/effects.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
 #include "proc/regression/fitcommon.h"

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "proc/framework/levels.h"
+#include "proc/effects/effects.h"
 #include "proc/framework/textpad.h"
 #include "proc/regression/fitcommon.h"
 #include "proc/regression/regression.h"

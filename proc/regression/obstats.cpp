@@ -9,7 +9,7 @@
 #include "proc/framework/expect.h"
 #include "proc/effects/designrow.h"
 #include "proc/framework/gparm.h"
-#include "proc/framework/levels.h"
+#include "proc/effects/effects.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"
 #include "proc/numeric/kernels.h"

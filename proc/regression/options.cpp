@@ -8,7 +8,7 @@
 #include "proc/effects/effparse.h"
 #include "proc/framework/gparm.h"
 #include "proc/framework/hostsvc.h"
-#include "proc/framework/levels.h"
+#include "proc/effects/effects.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"

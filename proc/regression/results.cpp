@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "proc/framework/memnum.h"
-#include "proc/framework/levels.h"
+#include "proc/effects/effects.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
 #include "proc/numeric/linalg.h"
