@@ -1,5 +1,5 @@
 // Annotate data sets: the converted copy and the request to the host.
-#include "proc/devgraph/annotate.h"
+#include "proc/devgraph/devgraph.h"
 
 #include <cctype>
 #include <cmath>
@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "proc/framework/hostgraphics.h"
-#include "proc/devgraph/devgraph.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"

@@ -5,9 +5,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "proc/devgraph/gplaces.h"
+#include "proc/devgraph/devgraph.h"
 #include "proc/devgraph/gtext.h"
-#include "proc/devgraph/shwylab.h"
 #include "proc/framework/memnum.h"
 #include "proc/framework/wholenum.h"
 

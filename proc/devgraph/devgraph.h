@@ -11,6 +11,11 @@
 // drawn at v x factor + offset (page y = v x vfac + voff, page x = v x hfac + hoff).
 #pragma once
 #include <cstdint>
+#include "host/stmtrec.h"
+#include <functional>
+#include <cstring>
+#include "proc/framework/hostgraphics.h"
+#include "proc/framework/textpad.h"
 
 struct ggctx;
 
@@ -83,4 +88,351 @@ struct plotlay {
     void* symspare;             // spare symbol record
     // The option readers' second pair of PCTLIST indices (the percentile table's range).
     int32_t plast2, pfirst2;
+};
+
+// The relation plot: life against stress. On a probability-plot page (fit methods other
+// than REGRESSION) vyxrplt draws the relation panel after the probability panels: data
+// markers, boxes (vyxbox) or medians per stress level and the percentile lines through
+// the levels' own fits. With FITTYPE=REGRESSION the RELATIONPLOT driver (vyxrplot) scales
+// the axes itself, computes the percentile lines of the MODEL fit (regper) and draws one
+// page per destination (regplt).
+struct vyxstate;
+struct descell;
+struct levstate;
+
+// What regper leaves for the drawing and the statistical-graphics road: how many curves
+// each percentile has and what distinguishes them, and the points of each curve.
+struct regpstate {
+    uint8_t other;              // curves for values of a second continuous variable
+    uint8_t bylevel;            // curves for each level of the MODEL's CLASS variable
+    int32_t otherix;            // index of the second continuous variable
+    int32_t ncurve;             // curves per percentile
+    const double* values;       // the second variable's values
+    int32_t npts;               // points per curve: 100 for the model fits, else the levels
+    int32_t clsix;              // with bylevel: the MODEL's CLASS variable whose levels the curves are
+};
+
+// The variables the MODEL's effects use (the CLASS statement may name more): their counts
+// and the first CLASS variable used (-1: none).
+struct usedvars {
+    int ncls = 0, ncont = 0, cls = -1;
+};
+usedvars usedvariables(const levstate* ls);
+
+// The relation panel of a probability-plot page. 0; 1 after xmemmsg; 1020 after 510/22.
+int vyxrplt(vyxstate* s);
+// Boxes of the stress levels (PLOTDATA=BOXES). 0.
+int vyxbox(vyxstate* s);
+
+// The percentile lines: pctcount x ncurve x npts (stress, life) pairs, life on the scale of
+// the fit (log life for the log-location distributions); null when there is no memory
+// (after xmemmsg).
+double* regper(vyxstate* s);
+// The parameter vector pctl reads, pointed at a pair of the holder's for as long as the
+// holder lives and given back when it ends (get_parm writes the pair).
+struct ParmPair {
+    vyxstate* s;
+    double* saved;
+    double pair[2] = {0.0, 1.0};
+    explicit ParmPair(vyxstate* st);
+    ~ParmPair();
+    ParmPair(const ParmPair&) = delete;
+    ParmPair& operator=(const ParmPair&) = delete;
+};
+// The index among the MODEL's continuous variables of data-set variable var, or -1.
+struct levstate;
+int continuousindex(const levstate* ls, int32_t var);
+// The index of the statement's stress variable among the continuous variables of the MODEL's
+// fit; -1 when there is no fit or the stress variable is not one of them.
+int modelstressindex(const vyxstate* s);
+// The MODEL's location and scale where every CLASS variable of the MODEL takes level
+// `level`, every continuous variable its mean over the MODEL's rows and continuous variable k
+// the value x: written into the first two estimates of the parameter block (parmvec.block;
+// both missing when the MODEL gives none there). row (optional) receives the design row: one cell
+// per MODEL effect, then one per LOGSCALE effect.
+void get_parm(vyxstate* s, int level, double x, int k, descell* row);
+// One relation-plot page of the REGRESSION fit: data markers, symbol legend and the
+// percentile lines. 0, or 1 after xmemmsg (or after 510/15, the step ended).
+int regplt(vyxstate* s, const double* pctlines);
+// Sorts the plot rows of utilfile (stress, life, code[, frequency]) by stress, then life,
+// and makes the sorted file the utilfile. 0, or 1 after a message.
+int sortxy(vyxstate* s);
+// The frame of the percentile-line legend around the plot area (RPLEGEND), then the
+// legend record's pool released.
+void pctlegendframe(vyxstate* s);
+// Whether the relation panel draws a percentile line through the levels' own fits: two levels
+// with a line of their fit, or one whose line the MODEL carries on to the ends of the span.
+bool levellinesdrawn(const vyxstate* s);
+// The statistical-graphics road of RELATIONPLOT (its result is the statement's).
+int vyxrog(vyxstate* s, const double* pctlines);
+
+// The symbol legend in the lower left of the frame: entries of the marker kinds that had
+// points (exact, right-, left-censored) by the response form; the exact entry is left out
+// when skipexact is set.
+struct ggmarkblk;
+void symlegend(vyxstate* s, const ggmarkblk* blocks, const int* colors, const bool* seen, bool skipexact);
+
+// The life and stress axes of the life-distribution plots: ranges from the data and the
+// axis options, tick values chosen by the nice axis scaling.
+struct vyxstate;
+
+// The life axis for the data range (lo, hi) on the stored scale (ln or log10 values on a log
+// axis): lifescale (start, end, step), lifelin, lifetickv with its count in tickinfo, NTICK,
+// and with lifebnd the boundaries lifeticks and their counters. 0, or 1 after xmemmsg.
+int lifescl(vyxstate* s, double lo, double hi);
+// The stress axis of the relation plot from the smallest and largest stress value: tick
+// positions (transformed) and labels in the frame's rticks, STRESSLOWER and STRESSUPPER
+// set to the ends. 0 (or the status of the power routine), 1 after a message.
+int stressscl(vyxstate* s, double smin, double smax);
+
+// Options of the plot statements as the drawing Parts read them: a colour or symbol name
+// given once or as a list, a line type given as a number or a list. Past the end of a list
+// the last entry stands (each group repeats the previous group's value).
+// Entries of the option (a single value counts 1); 0 when absent or an empty list.
+int optcount(const stmtrec* r, int slot);
+// The k-th name (the last when k is past the end), blank padded to 8; false when absent.
+bool optname(const stmtrec* r, int slot, int k, char out[8]);
+// The k-th number (the last when k is past the end); false when absent.
+bool optnum(const stmtrec* r, int slot, int k, double* out);
+// The text of a name or quoted-string option and its length; null when absent.
+const char* opttext(const stmtrec* r, int slot, int* length);
+
+// Annotate data sets: the ANNOTATE= observations that the host's annotate facility draws
+// onto each panel. vyxatrn copies the data set once per destination, turning every data
+// coordinate (XSYS or YSYS '2') into the drawing units of its axis (log10, quantile or
+// transformed stress); vyxanno hands the copy and both axes to the host for each panel.
+struct vyxstate;
+
+// 0 when the copy is ready (annolib), 1 on failure (a message is given).
+int vyxatrn(vyxstate* s);
+int vyxanno(vyxstate* s);
+
+// Named places of the state's device-graphics arrays, and constants the drawing Parts share.
+enum : int {
+    // colors and colornames: one colour number and 8-character name per role (vyxgcol)
+    GC_DEV1 = 0, GC_DEV2, GC_DEV3, GC_TEXT, GC_HREF, GC_VREF, GC_SREF, GC_AXIS, GC_GRID, GC_FRAME,
+    GC_FRAMETOP, GC_FRAMESIDE, GC_CENSOR, GC_FRAMEFILL, GC_BOXFILL, GC_BOXLINE, GC_COUNT,
+    // legends: groups, percentile lines, failure modes
+    LG_GROUPS = 0, LG_PCT = 1, LG_FMODES = 2,
+};
+static_assert(GC_COUNT <= 18, "the state keeps 18 colour roles");
+
+// The zero tolerance of the layout and the spacing unit of the axis routines.
+constexpr double GZ_EPS = 1.053671212772351e-08;
+constexpr double GZ_UNIT = 1.110223024625157e-16;
+
+// Grid lines, axis labels and the title of a probability-plot page.
+struct vyxstate;
+
+// The reference grid of a panel: probability-axis lines (and minor ones with MPGRID), life-axis
+// lines (and minor ones on a log axis with MINORLOGGRID).
+int vyxggrd(vyxstate* s);
+// The labels of the horizontal and the vertical axis, centred over the page's panels.
+int vyxghlb(vyxstate* s);
+int vyxgvlb(vyxstate* s);
+// A title line above the frame.
+int vyxgttl(vyxstate* s);
+
+// The inset: a small framed box inside or beside a probability or MCF plot that lists
+// summary facts of the group drawn. vyxins builds it from the INSET statement after the plot
+// statement (or a default list), SetGraphics and vyxipos give it fonts, colours and a place
+// on the page, vyxidrw draws it. The statistical-graphics road reads the same record.
+struct vyxstate;
+struct grpnode;
+struct ggtext;
+
+struct insetent {
+    int32_t vallen;             // length of the value text
+    int32_t lablen;             // length of the label text
+    char value[24];             // blank padded, left-justified
+    char label[24];             // blank padded
+    insetent* next;
+};
+
+struct insetrec {
+    double vmargin;             // vertical margin inside the box
+    double hmargin;             // horizontal margin inside the box
+    double boxxlo;              // box corners, page percent: lower left
+    double boxylo;
+    double boxxhi;              // upper right
+    double boxyhi;
+    double labwidth;            // widest entry label
+    double valwidth;            // widest entry value
+    double boxwidth;            // width of the text block
+    double boxheight;           // height of the box
+    double hdrwidth;            // width of the header text
+    double colgap;              // gap between the label and the value column
+    double linegap;             // space between entry lines
+    double textheight;          // text height
+    double hdrbox[3];           // header band: left x, right x, lower y (its top is boxyhi)
+    uint8_t cfillgiven, cfillhgiven, cframegiven;
+    char fillcolor[8];
+    char framecolor[8];
+    char textcolor[8];
+    char hdrcolor[8];
+    char hdrfill[8];
+    char font[8];               // blank: not chosen yet
+    int32_t hdrlen;             // 0: no header
+    char hdrtext[40];
+    uint8_t noframe;            // NOFRAME
+    char poskey[8];             // "NW", "TM", ...; "USER    " for coordinates
+    double posx;                // POSITION=(x, y)
+    double posy;
+    uint8_t possys;             // 2 data values, 3 percent of the plotting area
+    char refpoint[8];           // REFPOINT keyword; blank when not given
+    uint8_t poskind;            // 0 no position, 1 keyword, 2 coordinates
+    uint8_t active;             // 1: to be drawn
+    uint8_t hgiven;             // the text height was given
+    uint8_t devfont;            // the device's own font is used
+    double cellheight;          // line height in character cells under devfont
+    double* items;              // the item-code list being read
+    int32_t nitems;
+    int32_t nentries;
+    int32_t itemidx;
+    int32_t labelidx;
+    int32_t areakind;           // host handle of the registered box area
+    uint32_t area[2];
+    insetent* entries;
+    insetrec* next;             // next inset record of the plot; null here
+    const grpnode* group;       // the group the inset describes (its placement keeps clear of it)
+};
+
+// 0, or 1016 when memory runs out.
+int vyxins(vyxstate* s, grpnode* group);
+// mode 1 when an INSET statement is read, 0 otherwise.
+void SetGraphics(vyxstate* s, insetrec* r, int mode, ggtext* t);
+// 0, or 1 when the inset cannot be placed (a message is given and the inset is not drawn).
+int vyxipos(vyxstate* s);
+void vyxidrw(vyxstate* s);
+// Clears the grid under a default (unfilled) inset's box; called after the grid, before the data.
+void insetbackdrop(vyxstate* s);
+
+// Page layout of a device plot, refilled for every output destination: vyxgini starts the
+// graph on the destination (catalog, page window), vyxpmar takes the fonts, gaps and tick
+// label sizes, vyxppag computes the frame, the panels and the data-to-page factors.
+struct vyxstate;
+
+enum : int { RC_SKIPDEST = 20001 };   // a later destination named DOCUMENT: skipped
+
+int vyxgini(vyxstate* s);
+void vyxpmar(vyxstate* s);
+int vyxppag(vyxstate* s);
+
+// Reference lines of device plots: HREF (horizontal-axis values), VREF (vertical-axis
+// values) and SREF (stress values of the relation plot), with their labels and, with
+// HREF(INTERSECT) or VREF(INTERSECT), a second line through the point where a reference
+// value meets each fitted line, labelled with the value read off the other axis.
+struct vyxstate;
+struct grpnode;
+
+void vyxghrl(vyxstate* s, grpnode* group);
+void vyxgvrl(vyxstate* s, grpnode* group);
+void vyxgsrl(vyxstate* s);
+// value: already on the axis's scale (log10 or quantile); labelled: the reference line got a label.
+void hintersct(vyxstate* s, grpnode* group, double value, int labelled, int ltype);
+void vintersct(vyxstate* s, grpnode* group, double value, int labelled, int ltype, double* labely, int* labelstep);
+
+// Nice axis scaling: a data range turned into an axis whose ends are whole multiples of a
+// nice increment (a value of a short list between 1 and 10, times a power of ten).
+//
+// The caller asks for about n intervals (n > 0) or exactly -n intervals (n < 0) and says
+// which end must stay. The routines never allocate, print or log; a caller that gets a
+// negative result falls back on its own defaults.
+// The scale record: written by zqscale. While the search runs `incr` first holds the wanted
+// interval count and `index` the number of nice values in use; at the end `index` is the
+// index of the chosen nice value. The two spare doubles are the callers' business.
+struct scale {
+    double min;
+    double max;
+    double incr;
+    double spare[2];
+    int32_t index;
+};
+
+// Results of zqscale besides an interval count (>= 0).
+enum : int {
+    ZQS_NOCOUNT = -1,     // n is 0
+    ZQS_BADNICE = -2,     // a nice value outside [1, 10] (or not a number)
+    ZQS_NOFIT = -4,       // exact count: no nice value reaches it within five decade shifts
+    ZQS_NEGATIVE = -5,    // the interval count came out negative, or the range has no usable scale
+};
+
+// order 'N': the nice list is sorted first, any other byte keeps its order. side 'L' keeps
+// the minimum, 'U' the maximum, 'E' centres the scale on the data, any other byte moves both
+// ends out to multiples of the increment. The caller's nice list is never changed.
+int zqscale(double min, double max, int n, int nnice, const double nice[], scale* out, char order, char side);
+
+// The steps of the search, for the tests and for callers that need one of them.
+void bubbles(double a[], int k);
+double mypow10(int e);
+double initscale(const double nice[], double thr[], int m, scale* out);
+int setscale(const double nice[], scale* out, double* mlo, double p, double tol);
+int round1(const double nice[], double thr[], int k, scale* out, char side, double tol);
+int round2(double nice[], double thr[], int k, scale* out, char side, double tol);
+
+// Tick value labels: one axis or reference-line value as a label of at most 10 characters,
+// optionally compact (no leading zero, no ".0" before an exponent), with the number of
+// decimals it shows.
+// out: 10 characters, blank padded (null: only the measures). w: on entry the decimals
+// argument of the host formatter; changed only for a label with an exponent. Returns the
+// label's length without trailing blanks.
+int shwylab(char* out, double value, int* ndec, int* w, int trim);
+
+// The observations of a BY group as the MODEL reads them, for the data markers of the relation
+// plot of a MODEL or REGRESSION fit on both graphics roads: an observation the MODEL drops (a
+// missing covariate, an unusable or non-positive frequency, a missing failure mode) is not
+// plotted although the stress level of the statement keeps it, and a failure of another
+// failure mode is right-censored, as the MODEL counts it.
+struct vyxstate;
+
+struct modelobs {
+    double stress;   // the MODEL's value of the stress variable, before any relation
+    double life;     // on the time scale, THRESHOLD subtracted; an interval's midpoint
+    int code;        // 0 exact, -1 right-, -2 left-, -3 interval-censored
+    double count;    // the frequency as a whole number (1 without FREQ)
+};
+
+// Whether the relation plot's data come from the MODEL's reading of the group: a MODEL or
+// REGRESSION fit whose stress variable is one of the MODEL's continuous variables.
+bool plotsmodelrows(const vyxstate* s);
+
+// Rewinds the BY group and calls f for each observation the MODEL uses whose life can be
+// placed (on a log life axis: above 0). f returns non-zero to stop. Result: 0, f's result, or
+// 1 when the MODEL's reader failed (it has logged why).
+int eachmodelobs(vyxstate* s, const std::function<int(const modelobs&)>& f);
+
+// A buffer of plot symbols handed to the host whenever it is full and once more at the end,
+// drawn in the symbol, size and colour of a symbol record (the symbol colour, else the line
+// colour).
+inline int symcolor(const symrec* r) {
+    if (!r) return 1;
+    return ggcnum(0, vzatl(' ', r->symcolor, 8) ? r->color : r->symcolor);
+}
+
+struct Marks {
+    ggmarkblk blk{};
+    double* pts = nullptr;
+    int cap = 0, color = 1;
+    const float* clip = nullptr;
+
+    void style(const symrec* r) {
+        if (!r) return;
+        std::memcpy(blk.symbol, r->symbol, sizeof blk.symbol);
+        blk.size = r->symsize;
+        blk.aux = r->symaux;
+        blk.attr = (static_cast<uint32_t>(r->symattr) | GGM_POINTS) & ~static_cast<uint32_t>(GGM_NOPOINTS);
+        color = symcolor(r);
+    }
+    void add(double x, double y) {
+        if (!pts || cap <= 0) return;
+        pts[2 * blk.count] = x;
+        pts[2 * blk.count + 1] = y;
+        if (++blk.count == cap) flush();
+    }
+    void flush() {
+        if (blk.count <= 0) return;
+        blk.pts = pts;
+        ggpmark(0, &blk, color, clip);
+        blk.count = 0;
+    }
 };

@@ -1,11 +1,10 @@
 // Grid lines, axis labels and the title.
-#include "proc/devgraph/gridlabels.h"
+#include "proc/devgraph/devgraph.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
-#include "proc/devgraph/gopts.h"
 #include "proc/devgraph/gtext.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"

@@ -5,9 +5,8 @@
 #include <cstring>
 
 #include "host/vec116_graphics.h"
-#include "proc/devgraph/gplaces.h"
-#include "proc/framework/hostgraphics.h"
 #include "proc/devgraph/devgraph.h"
+#include "proc/framework/hostgraphics.h"
 #include "proc/framework/gparm.h"
 #include "proc/framework/optslots.h"
 #include "proc/vyxstate.h"

@@ -2,7 +2,7 @@
 #include <cstring>
 
 #include "proc/devgraph/gtext.h"
-#include "proc/devgraph/inset.h"
+#include "proc/devgraph/devgraph.h"
 #include "proc/framework/hostsvc.h"
 
 namespace {

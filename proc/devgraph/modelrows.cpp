@@ -1,10 +1,9 @@
 // The relation plot's observations read again through the MODEL (see modelrows.h).
-#include "proc/devgraph/modelrows.h"
+#include "proc/devgraph/devgraph.h"
 
 #include <cmath>
 
 #include "host/hostdefs.h"
-#include "proc/devgraph/relation.h"
 #include "proc/effects/designrow.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/optslots.h"

@@ -7,13 +7,10 @@
 #include <cstring>
 
 #include "proc/framework/expect.h"
-#include "proc/devgraph/annotate.h"
+#include "proc/devgraph/devgraph.h"
 #include "proc/framework/destctx.h"
-#include "proc/devgraph/gridlabels.h"
 #include "proc/framework/hostgraphics.h"
 #include "proc/devgraph/legends.h"
-#include "proc/devgraph/pagelayout.h"
-#include "proc/devgraph/devgraph.h"
 #include "proc/devgraph/strips.h"
 #include "proc/devgraph/symbols.h"
 #include "proc/framework/hostsvc.h"

@@ -6,7 +6,7 @@
 
 #include "host/hostdefs.h"
 #include "proc/devgraph/gtext.h"
-#include "proc/devgraph/marks.h"
+#include "proc/devgraph/devgraph.h"
 #include "proc/devgraph/pagebox.h"
 #include "proc/devgraph/ppdraw.h"
 #include "proc/framework/hostsvc.h"

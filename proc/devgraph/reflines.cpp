@@ -1,13 +1,11 @@
 // Reference lines and their intersections with the fitted lines.
-#include "proc/devgraph/reflines.h"
+#include "proc/devgraph/devgraph.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
-#include "proc/devgraph/gopts.h"
 #include "proc/devgraph/gtext.h"
-#include "proc/devgraph/shwylab.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/textpad.h"
 #include "proc/framework/wholenum.h"

@@ -6,14 +6,12 @@
 #include <cstring>
 
 #include "host/hostdefs.h"
-#include "proc/devgraph/gridlabels.h"
+#include "proc/devgraph/devgraph.h"
 #include "proc/devgraph/gtext.h"
 #include "proc/devgraph/pages.h"
 #include "proc/devgraph/ppaxes.h"
 #include "proc/devgraph/pagebox.h"
 #include "proc/devgraph/ppdraw.h"
-#include "proc/devgraph/reflines.h"
-#include "proc/devgraph/relation.h"
 #include "proc/devgraph/symbols.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"

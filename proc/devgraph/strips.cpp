@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "proc/devgraph/gopts.h"
+#include "proc/devgraph/devgraph.h"
 #include "proc/devgraph/gtext.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/textpad.h"

@@ -6,10 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "proc/devgraph/gopts.h"
-#include "proc/devgraph/gplaces.h"
-#include "proc/framework/hostgraphics.h"
 #include "proc/devgraph/devgraph.h"
+#include "proc/framework/hostgraphics.h"
 #include "proc/framework/gparm.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"

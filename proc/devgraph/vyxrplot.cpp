@@ -5,16 +5,11 @@
 #include <cmath>
 
 #include "host/hostdefs.h"
-#include "proc/devgraph/annotate.h"
-#include "proc/devgraph/gplaces.h"
+#include "proc/devgraph/devgraph.h"
 #include "proc/devgraph/legends.h"
-#include "proc/devgraph/lifescl.h"
-#include "proc/devgraph/pagelayout.h"
 #include "proc/devgraph/pages.h"
 #include "proc/devgraph/ppaxes.h"
 #include "proc/devgraph/ppdraw.h"
-#include "proc/devgraph/reflines.h"
-#include "proc/devgraph/relation.h"
 #include "proc/devgraph/symbols.h"
 #include "proc/framework/analyses.h"
 #include "proc/framework/hostsvc.h"

@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "proc/devgraph/devgraph.h"
-#include "proc/devgraph/relation.h"
 #include "proc/framework/gparm.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/optslots.h"

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstring>
 
-#include "proc/devgraph/lifescl.h"
 #include "proc/devgraph/devgraph.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/hostsvc_util.h"

@@ -7,7 +7,6 @@
 #include <cmath>
 
 #include "proc/devgraph/gtext.h"
-#include "proc/devgraph/marks.h"
 #include "proc/devgraph/devgraph.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"

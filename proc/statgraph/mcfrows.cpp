@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "proc/devgraph/shwylab.h"
+#include "proc/devgraph/devgraph.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/memnum.h"
 #include "proc/vyxstate.h"

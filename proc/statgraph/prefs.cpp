@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "proc/devgraph/shwylab.h"
+#include "proc/devgraph/devgraph.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"

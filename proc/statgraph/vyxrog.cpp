@@ -7,9 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "proc/devgraph/modelrows.h"
 #include "proc/devgraph/devgraph.h"
-#include "proc/devgraph/relation.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"

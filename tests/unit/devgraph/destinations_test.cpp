@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "proc/framework/devices.h"
-#include "proc/devgraph/pagelayout.h"
+#include "proc/devgraph/devgraph.h"
 #include "proc/framework/optslots.h"
 #include "runtime/graphics/device.h"
 #include "runtime/output/program.h"

@@ -2,7 +2,7 @@
 // frequency carried along; the sorted file takes the place of the unsorted one.
 #include <vector>
 
-#include "proc/devgraph/relation.h"
+#include "proc/devgraph/devgraph.h"
 #include "proc/lifedist/ufile.h"
 #include "tests/unit/devgraph/fixture.h"
 

@@ -1,6 +1,6 @@
 // SQUARE: the frame shrinks along its longer side, about its centre, until its two sides are
 // equally long on the page; a frame already square stays as it is.
-#include "proc/devgraph/pagelayout.h"
+#include "proc/devgraph/devgraph.h"
 #include "proc/devgraph/pages.h"
 #include "tests/unit/devgraph/fixture.h"
 
