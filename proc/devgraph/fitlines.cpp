@@ -9,8 +9,8 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/wholenum.h"
-#include "proc/lifedist/curverec.h"
-#include "proc/lifedist/mlfit.h"
+#include "proc/lifedist/lifedist.h"
+#include "proc/vyxstate.h"
 
 namespace {
 

@@ -11,8 +11,7 @@
 #include "proc/devgraph/pagebox.h"
 #include "proc/vyxstate.h"
 #include "proc/framework/hostsvc.h"
-#include "proc/lifedist/curverec.h"
-#include "proc/lifedist/mlfit.h"
+#include "proc/lifedist/lifedist.h"
 
 namespace {
 

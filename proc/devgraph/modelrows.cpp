@@ -4,11 +4,11 @@
 #include <cmath>
 
 #include "host/hostdefs.h"
-#include "proc/effects/designrow.h"
+#include "proc/effects/effects.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/optslots.h"
 #include "proc/vyxstate.h"
-#include "proc/regression/model.h"
+#include "proc/regression/regression.h"
 
 namespace {
 

@@ -12,11 +12,9 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
-#include "proc/lifedist/curverec.h"
+#include "proc/lifedist/lifedist.h"
+#include "proc/vyxstate.h"
 #include "proc/lifedist/grprows.h"
-#include "proc/lifedist/npmsg.h"
-#include "proc/lifedist/obsrow.h"
-#include "proc/lifedist/turnbull.h"
 
 namespace {
 

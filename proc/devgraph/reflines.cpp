@@ -9,7 +9,8 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/textpad.h"
 #include "proc/framework/wholenum.h"
-#include "proc/lifedist/fmode.h"
+#include "proc/lifedist/lifedist.h"
+#include "proc/vyxstate.h"
 #include "proc/numeric/distributions.h"
 #include "proc/numeric/normal.h"
 

@@ -11,9 +11,8 @@
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"
 #include "proc/vyxstate.h"
-#include "proc/lifedist/mlfit.h"
+#include "proc/lifedist/lifedist.h"
 #include "proc/regression/regression.h"
-#include "proc/regression/model.h"
 
 namespace {
 

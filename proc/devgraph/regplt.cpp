@@ -23,8 +23,8 @@
 #include "proc/framework/sortwrap.h"
 #include "proc/framework/textpad.h"
 #include "proc/lifedist/grprows.h"
-#include "proc/lifedist/obsrow.h"
-#include "proc/lifedist/ufile.h"
+#include "proc/lifedist/lifedist.h"
+#include "proc/vyxstate.h"
 
 namespace {
 

@@ -18,9 +18,8 @@
 #include "proc/framework/textpad.h"
 #include "proc/framework/wholenum.h"
 #include "proc/lifedist/grprows.h"
-#include "proc/lifedist/mlfit.h"
-#include "proc/lifedist/npmsg.h"
-#include "proc/lifedist/obsrow.h"
+#include "proc/lifedist/lifedist.h"
+#include "proc/vyxstate.h"
 
 namespace {
 

@@ -26,8 +26,6 @@
 #include "proc/framework/pools.h"
 #include "proc/vyxstate.h"
 #include "proc/lifedist/lifedist.h"
-#include "proc/lifedist/lsfit.h"
-#include "proc/lifedist/mlfit.h"
 
 namespace {
 

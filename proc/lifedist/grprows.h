@@ -6,7 +6,7 @@
 #include "host/hostdefs.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/vyxstate.h"
-#include "proc/lifedist/npmsg.h"
+#include "proc/lifedist/lifedist.h"
 
 // Calls f(row) for each of the group's nobs rows (row: doubles per row doubles); a
 // non-zero result of f stops the walk and is returned. Returns 0, or 1020 after message

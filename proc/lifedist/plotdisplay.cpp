@@ -16,7 +16,6 @@
 #include "proc/vyxstate.h"
 #include "proc/framework/wholenum.h"
 #include "proc/lifedist/lifedist.h"
-#include "proc/lifedist/obsrow.h"
 #include "proc/lifedist/optread.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include "proc/vyxstate.h"
 #include "proc/lifedist/bands.h"
 #include "proc/lifedist/grprows.h"
-#include "proc/lifedist/turnbull.h"
+#include "proc/lifedist/lifedist.h"
 
 using namespace np;
 

@@ -6,7 +6,6 @@
 #include "proc/vyxstate.h"
 #include "proc/lifedist/grprows.h"
 #include "proc/lifedist/lifedist.h"
-#include "proc/lifedist/obsrow.h"
 #include "proc/lifedist/pbrec.h"
 #include "proc/numeric/kernconst.h"
 

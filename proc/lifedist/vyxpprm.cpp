@@ -13,7 +13,6 @@
 #include "proc/framework/wholenum.h"
 #include "proc/framework/zorduvex.h"
 #include "proc/lifedist/lifedist.h"
-#include "proc/lifedist/obsrow.h"
 #include "proc/lifedist/optread.h"
 #include "proc/lifedist/plotdisplay.h"
 

@@ -13,7 +13,6 @@
 #include "proc/vyxstate.h"
 #include "proc/lifedist/groups.h"
 #include "proc/lifedist/lifedist.h"
-#include "proc/lifedist/obsrow.h"
 
 namespace {
 

@@ -12,7 +12,6 @@
 #include "proc/framework/pools.h"
 #include "proc/vyxstate.h"
 #include "proc/mcf/mcf.h"
-#include "proc/mcf/mcfio.h"
 #include "proc/mcf/mcfplot.h"
 #include "proc/numeric/normal.h"
 

@@ -9,7 +9,7 @@
 #include "proc/vyxstate.h"
 #include "proc/framework/wobmth.h"
 #include "proc/lifedist/fitshared.h"
-#include "proc/regression/model.h"
+#include "proc/regression/regression.h"
 
 namespace mfit {
 

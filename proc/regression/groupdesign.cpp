@@ -8,7 +8,6 @@
 #include "proc/framework/textpad.h"
 #include "proc/regression/fitcommon.h"
 #include "proc/regression/regression.h"
-#include "proc/regression/model.h"
 
 using namespace mfit;
 

@@ -12,7 +12,8 @@
 #include "proc/numeric/linalg.h"
 #include "proc/numeric/quantiles.h"
 #include "proc/regression/fitcommon.h"
-#include "proc/regression/model.h"
+#include "proc/regression/regression.h"
+#include "proc/vyxstate.h"
 #include "proc/regression/mtable.h"
 
 using namespace mfit;

@@ -11,7 +11,6 @@
 #include "proc/framework/memnum.h"
 #include "proc/vyxstate.h"
 #include "proc/mcf/mcf.h"
-#include "proc/mcf/mcfio.h"
 #include "proc/numeric/normal.h"
 #include "proc/statgraph/sgmath.h"
 #include "proc/statgraph/sgproto.h"

@@ -15,7 +15,7 @@
 #include "proc/vyxstate.h"
 #include "proc/effects/effects.h"
 #include "proc/lifedist/grprows.h"
-#include "proc/lifedist/obsrow.h"
+#include "proc/lifedist/lifedist.h"
 #include "proc/statgraph/sgmath.h"
 #include "proc/statgraph/sgproto.h"
 #include "proc/statgraph/statgraph.h"

@@ -3,7 +3,8 @@
 #include <vector>
 
 #include "proc/devgraph/devgraph.h"
-#include "proc/lifedist/ufile.h"
+#include "proc/lifedist/lifedist.h"
+#include "proc/vyxstate.h"
 #include "tests/unit/devgraph/fixture.h"
 
 namespace {
