@@ -14,7 +14,6 @@
 #include "proc/framework/textpad.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/vyxstate.h"
-#include "proc/lifedist/grprows.h"
 
 namespace {
 

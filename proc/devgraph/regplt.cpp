@@ -22,7 +22,6 @@
 #include "proc/framework/pools.h"
 #include "proc/framework/sortwrap.h"
 #include "proc/framework/textpad.h"
-#include "proc/lifedist/grprows.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/vyxstate.h"
 

@@ -17,7 +17,6 @@
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
 #include "proc/framework/wholenum.h"
-#include "proc/lifedist/grprows.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/vyxstate.h"
 

@@ -13,7 +13,6 @@
 #include "proc/vyxstate.h"
 #include "proc/lifedist/bands.h"
 #include "proc/lifedist/lifedist.h"
-#include "proc/lifedist/grprows.h"
 #include "proc/numeric/normal.h"
 #include "proc/numeric/quantiles.h"
 

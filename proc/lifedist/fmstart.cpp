@@ -9,7 +9,6 @@
 #include "proc/vyxstate.h"
 #include "proc/lifedist/curve.h"
 #include "proc/lifedist/lifedist.h"
-#include "proc/lifedist/grprows.h"
 #include "proc/numeric/kernconst.h"
 #include "proc/numeric/quantiles.h"
 

@@ -4,8 +4,12 @@
 #pragma once
 #include <cstdint>
 #include "proc/numeric/optimizer.h"
+#include "host/vec320_output.h"
 #include "host/vec39_files.h"
 #include <cmath>
+#include "host/hostdefs.h"
+#include "proc/framework/hostsvc.h"
+#include "proc/framework/grpnode.h"
 
 struct vyxstate;
 struct grpnode;
@@ -388,3 +392,50 @@ void vyxpper(vyxstate* s, grpnode* g);
 // ---- fit summary, group driver and tables (vyxdfit, vyxpfit, vyxdsum, vyxpput: lifedist.h)
 void putparms(vyxstate* s, double* wscale, double* wshape, double* var_wscale, double* cov_ws, double* var_wshape);
 double MatElem(vyxstate* s, int i, int j);
+
+// ---- what the fits and the MODEL fit share of the output-object calls (fitshared.cpp)
+namespace fitx {
+// Ends the step on a failed output-object call (negative result): the code is reported,
+// the step's exit code set, and every loop of the procedure stops on stepend.
+void endstep(vyxstate* s, int32_t rc);
+// The result of an output-object call: true when it may go on.
+bool obok(vyxstate* s, int32_t rc);
+// A matrix table (the fits' and the MODEL's covariance and correlation tables): the packed
+// symmetric n x n matrix m under template path and table name, with its row and column names,
+// format, title and label; a failing call ends the step (false).
+bool matrix(vyxstate* s, const char* path, const char* name, double* m, int n, int32_t* format, txthandle* names,
+            txthandle title, txthandle label);
+}  // namespace fitx
+
+// The observation rows of one group, in order: from the row buffer when every row is in
+// memory, else block by block from the group's utility file into the row buffer.
+// Calls f(row) for each of the group's nobs rows (row: doubles per row doubles); a
+// non-zero result of f stops the walk and is returned. Returns 0, or 1020 after message
+// 510/22 when the file ends (or cannot be read) early.
+// (State is vyxstate, a parameter so that the walk stays inline with the state declared only.)
+template <class State, class F>
+int eachrow(State* s, grpnode* g, F&& f) {
+    const int64_t dpr = s->opts.rowlay[1];
+    const int32_t nobs = g->nobs;
+    if (!g->ufile) {
+        const double* r = g->rowbuf;
+        for (int32_t i = 0; i < nobs; ++i, r += dpr)
+            if (int rc = f(r)) return rc;
+        return 0;
+    }
+    const int64_t rpb = s->opts.rowlay[0];
+    xcpoint(g->ufile, 0);
+    int32_t done = 0;
+    while (done < nobs) {
+        if (xcread(g->ufile, g->rowbuf, rpb * dpr * 8) != 0) {
+            xpmlog(510, MSG_ROWS_END_EARLY);
+            return RC_READ;
+        }
+        const int32_t n = nobs - done < rpb ? nobs - done : static_cast<int32_t>(rpb);
+        const double* r = g->rowbuf;
+        for (int32_t i = 0; i < n; ++i, r += dpr)
+            if (int rc = f(r)) return rc;
+        done += n;
+    }
+    return 0;
+}

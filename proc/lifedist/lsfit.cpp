@@ -12,7 +12,6 @@
 #include "proc/vyxstate.h"
 #include "proc/lifedist/bands.h"
 #include "proc/lifedist/lifedist.h"
-#include "proc/lifedist/grprows.h"
 #include "proc/lifedist/readtimes.h"
 #include "proc/regression/regression.h"
 

@@ -8,7 +8,6 @@
 #include "proc/framework/pools.h"
 #include "proc/vyxstate.h"
 #include "proc/lifedist/bands.h"
-#include "proc/lifedist/grprows.h"
 #include "proc/lifedist/lifedist.h"
 
 using namespace np;

@@ -4,7 +4,6 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
 #include "proc/vyxstate.h"
-#include "proc/lifedist/grprows.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/lifedist/pbrec.h"
 #include "proc/numeric/kernconst.h"

@@ -5,7 +5,6 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/vyxstate.h"
-#include "proc/lifedist/grprows.h"
 #include "proc/statgraph/sgmath.h"
 #include "proc/statgraph/sgproto.h"
 #include "proc/statgraph/statgraph.h"

@@ -14,7 +14,6 @@
 #include "proc/framework/textpad.h"
 #include "proc/vyxstate.h"
 #include "proc/effects/effects.h"
-#include "proc/lifedist/grprows.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/statgraph/sgmath.h"
 #include "proc/statgraph/sgproto.h"
