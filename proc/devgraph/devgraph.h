@@ -16,6 +16,12 @@
 #include <cstring>
 #include "proc/framework/hostgraphics.h"
 #include "proc/framework/textpad.h"
+#include <algorithm>
+#include "host/vec116_graphics.h"
+#include <cmath>
+#include "proc/framework/memnum.h"
+#include "proc/framework/wholenum.h"
+#include "proc/framework/grpnode.h"
 
 struct ggctx;
 
@@ -140,7 +146,6 @@ struct ParmPair {
     ParmPair& operator=(const ParmPair&) = delete;
 };
 // The index among the MODEL's continuous variables of data-set variable var, or -1.
-struct levstate;
 int continuousindex(const levstate* ls, int32_t var);
 // The index of the statement's stress variable among the continuous variables of the MODEL's
 // fit; -1 when there is no fit or the stress variable is not one of them.
@@ -174,7 +179,6 @@ void symlegend(vyxstate* s, const ggmarkblk* blocks, const int* colors, const bo
 
 // The life and stress axes of the life-distribution plots: ranges from the data and the
 // axis options, tick values chosen by the nice axis scaling.
-struct vyxstate;
 
 // The life axis for the data range (lo, hi) on the stored scale (ln or log10 values on a log
 // axis): lifescale (start, end, step), lifelin, lifetickv with its count in tickinfo, NTICK,
@@ -201,7 +205,6 @@ const char* opttext(const stmtrec* r, int slot, int* length);
 // onto each panel. vyxatrn copies the data set once per destination, turning every data
 // coordinate (XSYS or YSYS '2') into the drawing units of its axis (log10, quantile or
 // transformed stress); vyxanno hands the copy and both axes to the host for each panel.
-struct vyxstate;
 
 // 0 when the copy is ready (annolib), 1 on failure (a message is given).
 int vyxatrn(vyxstate* s);
@@ -222,7 +225,6 @@ constexpr double GZ_EPS = 1.053671212772351e-08;
 constexpr double GZ_UNIT = 1.110223024625157e-16;
 
 // Grid lines, axis labels and the title of a probability-plot page.
-struct vyxstate;
 
 // The reference grid of a panel: probability-axis lines (and minor ones with MPGRID), life-axis
 // lines (and minor ones on a log axis with MINORLOGGRID).
@@ -237,7 +239,6 @@ int vyxgttl(vyxstate* s);
 // summary facts of the group drawn. vyxins builds it from the INSET statement after the plot
 // statement (or a default list), SetGraphics and vyxipos give it fonts, colours and a place
 // on the page, vyxidrw draws it. The statistical-graphics road reads the same record.
-struct vyxstate;
 struct grpnode;
 struct ggtext;
 
@@ -310,7 +311,6 @@ void insetbackdrop(vyxstate* s);
 // Page layout of a device plot, refilled for every output destination: vyxgini starts the
 // graph on the destination (catalog, page window), vyxpmar takes the fonts, gaps and tick
 // label sizes, vyxppag computes the frame, the panels and the data-to-page factors.
-struct vyxstate;
 
 enum : int { RC_SKIPDEST = 20001 };   // a later destination named DOCUMENT: skipped
 
@@ -322,8 +322,6 @@ int vyxppag(vyxstate* s);
 // values) and SREF (stress values of the relation plot), with their labels and, with
 // HREF(INTERSECT) or VREF(INTERSECT), a second line through the point where a reference
 // value meets each fitted line, labelled with the value read off the other axis.
-struct vyxstate;
-struct grpnode;
 
 void vyxghrl(vyxstate* s, grpnode* group);
 void vyxgvrl(vyxstate* s, grpnode* group);
@@ -383,7 +381,6 @@ int shwylab(char* out, double value, int* ndec, int* w, int trim);
 // missing covariate, an unusable or non-positive frequency, a missing failure mode) is not
 // plotted although the stress level of the statement keeps it, and a failure of another
 // failure mode is right-censored, as the MODEL counts it.
-struct vyxstate;
 
 struct modelobs {
     double stress;   // the MODEL's value of the stress variable, before any relation
@@ -436,3 +433,235 @@ struct Marks {
         blk.count = 0;
     }
 };
+
+// Text and line-width helpers of the drawing Parts: a text record set up with the plot's
+// colour, height and value font; the line width of the graphics context from WAXIS.
+
+// A text record with the plot's text colour, the layout's value font and the height.
+ggtext plottext(const vyxstate* s, double height);
+// The text's width (as ggstrl measures it).
+inline double textwidth(ggtext& t, const char* text, int len) {
+    t.text = text;
+    t.len = len;
+    ggstrl(0, &t);
+    return t.width;
+}
+
+inline void drawtext(ggtext& t, const char* text, int len, double x, double y) {
+    t.text = text;
+    t.len = len;
+    t.x = static_cast<float>(x);
+    t.y = static_cast<float>(y);
+    ggstr(0, &t);
+}
+
+// WAXIS= truncated to a whole number when given (1 to MOST_WIDTH), else `dflt`, into the
+// graphics context.
+void setwidth(vyxstate* s, int dflt);
+void resetwidth(vyxstate* s);
+
+// Pieces the axis routines of the probability, relation and MCF plots share: the panel's
+// axis lines L, R, B, T, tick labels formatted the way the axes want them, the spacing test
+// of stacked labels, and the guards that keep labels out of a neighbouring panel.
+
+namespace axisparts {
+
+// The four axis lines of the panel and the things every axis routine draws with.
+struct Panel {
+    vyxstate* s;
+    plotlay* f;
+    ggtext t;
+    int color;                  // axis colour
+    double L, R, B, T;
+    double H;                   // text height
+
+    explicit Panel(vyxstate* st);
+    void line(double x0, double y0, double x1, double y1) const { ggdraw(0, x0, y0, x1, y1, 1, color); }
+    // A position snapped to character cells on a device that draws its own characters.
+    double cellx(double x, int up = 0) const { return f->hwtext ? ggcell(0, x, 1, up) : x; }
+    double celly(double y) const { return f->hwtext ? ggcell(0, y, 2, 0) : y; }
+    // The border round the plot window (INBORDER).
+    void border() const;
+};
+
+// A tick label of at most 16 characters in buf (blank padded); code is the formatter's
+// decimals argument, changed to the exponent form's when the label took one, and the label
+// is then formatted again in that form. The label's length.
+inline int ticklabel(char buf[16], double v, int* code) {
+    std::memset(buf, ' ', 16);
+    int nd = 0;
+    int len = shwylab(buf, v, &nd, code, 1);
+    if (*code < 0) len = shwylab(buf, v, &nd, code, 1);
+    return len;
+}
+
+// A value shown on a log10 axis: 10 to its power.
+inline double pow10of(double v) {
+    int rc = 0;
+    return vx::zpower(10.0, v, &rc);
+}
+
+// Log minor ticks of a tick array t (log10 values) between t[i] and t[i + 1]: tick(u, full)
+// with full set at the 5 of each decade.
+template <class Tick>
+void logminors(const double* t, int i, Tick&& tick) {
+    const double f = std::floor(t[i]);
+    double m = std::ceil(pow10of(t[i] - f));
+    const double limit = t[i + 1] * (1.0 - 100.0 * GZ_UNIT);
+    const double five = f + std::log10(5.0);
+    for (int guard = 0; guard < 100000; ++guard, m += 1.0) {
+        const double u = f + std::log10(m);
+        if (!(u < limit)) break;
+        if (std::fabs(u - t[i]) <= std::fabs(1000.0 * u * GZ_UNIT)) continue;
+        tick(u, std::fabs(u - five) <= std::fabs(1000.0 * five * GZ_UNIT));
+    }
+}
+
+// How many more half-distances two labels of height h (with gap g) need than d gives:
+// 0 when they fit.
+inline int need(double hg, double d) { return satint(std::ceil((hg / 2.0) / d - (1.0 + GZ_EPS))); }
+
+// The guard of labels along a horizontal axis with a panel to its right: the overhang left
+// of the axis start is kept, and a label reaching into the next panel stops the labels.
+struct RightGuard {
+    bool active;
+    double L, R, gap, over = 0.0;
+    bool stopped = false;
+    // The label at left end x with the width w may be drawn.
+    bool ok(double x, double w) {
+        if (!active) return true;
+        if (stopped) return false;
+        over = std::fmax(over, L - x);
+        if ((R + gap - over) - 0.5 < x + w) stopped = true;
+        return !stopped;
+    }
+};
+
+// A panel follows to the right of this one, or above it. The drivers keep the panel's
+// column (from 1) and row (from 0 at the bottom) in the layout record.
+bool panelright(const vyxstate* s);
+bool panelabove(const vyxstate* s);
+
+// The life axis up the left side, even intervals or a tick array of log10 values, shared by
+// the rotated probability plot and the relation plot (fresh: the label code is set again
+// before every label).
+void verticallife(vyxstate* s, bool fresh);
+// The life (or time) axis's ticks and labels along the bottom: even intervals from hmin in
+// steps of hstep, or the tick array hticks of log10 values.
+void bottomlife(Panel& a, RightGuard& g, bool array);
+// The counts of the CENBIN bins in the strip above the frame, with the bins' edges.
+void bincounts(Panel& a);
+
+}  // namespace axisparts
+
+// What the page loops of the probability, relation and MCF plots share: the page being
+// drawn (a graphics-catalog segment, opened when a panel needs it and closed exactly
+// once), the legend drawn into a page, the symbol records a group takes, SQUARE, and the
+// page driver's set-up of a destination and placing of panels (pages.cpp).
+
+// The pages of one destination: the open segment, if any.
+struct Pages {
+    vyxstate* s;
+    void* seg = nullptr;
+    bool open = false;
+
+    void begin();
+    void end();
+};
+
+// The legend record of a kind drawn into the page, then its pool released.
+void legend(vyxstate* s, int which);
+
+// Group g takes symbol record k (line, points, censored marks).
+void givesymbols(vyxstate* s, grpnode* g, int k);
+
+// SQUARE: the frame shrinks along its longer side to make the plot area square.
+inline void squareframe(plotlay* f) {
+    const ggdevice* dev = f->gctx ? f->gctx->device : nullptr;
+    if (!dev) return;
+    const double w = dev->pagew * f->fw / 100.0, h = dev->pageh * f->fh / 100.0;
+    if (h >= w) {
+        const double d = ggl2pct(0, GGU_INCHES, 2, (h - w) / 2);
+        f->sqdy = d;
+        f->fh -= 2 * d;
+        f->fy += d;
+        f->vfac = f->fh / (f->vmax - f->vmin);
+        f->voff = f->fy - f->vmin * f->vfac;
+    } else {
+        const double d = ggl2pct(0, GGU_INCHES, 1, (w - h) / 2);
+        f->sqdx = d;
+        f->fw -= 2 * d;
+        f->fx += d;
+        f->hfac = f->fw / (f->hmax - f->hmin);
+        f->hoff = f->fx - f->hmin * f->hfac;
+    }
+}
+
+// What the page drivers of the probability and MCF plots share: the state, the page layout,
+// the page being drawn, the panel grid (NROWS x NCOLS) and the size of its cells.
+struct PageDriver {
+    vyxstate* s;
+    plotlay* f;
+    Pages page;
+    int nrows, ncols;
+    double cellw = 0, cellh = 0;
+
+    // The result of a drawing routine: a failure closes the page and ends the statement.
+    int check(int rc) {
+        if (rc != 0) page.end();
+        return rc;
+    }
+    void axislabels();
+    // The grid cell (r, c) of two class variables, or null.
+    grpnode* cell(int r, int c) const;
+    // The panel at column c, dx right of the cell's left edge (SQUARE's shift).
+    void atcolumn(int c, double dx) {
+        f->fx = cellw * c + f->fx0 + dx;
+        f->hoff = f->fx - f->hmin * f->hfac;
+        f->panelcol = static_cast<uint32_t>(c + 1);
+    }
+    // The panel at row r (from the top), dy above the cell's bottom edge.
+    void atrow(int r, double dy) {
+        f->fy = cellh * (nrows - r - 1) + f->fy0 + dy;
+        f->voff = f->fy - f->vmin * f->vfac;
+        f->panelrow = static_cast<uint32_t>(nrows - r - 1);
+    }
+    // A destination's pages set up: symbols, the legends (when one is drawn), patterns,
+    // margins and page layout, the annotation's copy (dropped when it cannot be made); the
+    // size of a panel's cell, SQUARE, the first panel. 0, or a failure.
+    int setup(bool legends, bool square);
+};
+
+// Draws the plot once for every output destination: the page layout is refilled for each
+// (a later DOCUMENT destination is skipped), a destination that does not collect ends the
+// loop, the collected segments are published once, and the annotate copy is removed.
+int eachdestination(vyxstate* s, const std::function<int()>& draw);
+
+// Label strips and graphics segments: the segment (page) a plot draws into, the boxed key
+// strip above or beside a panel, and the strips of the class variables' labels.
+struct vyxstate;
+
+// Opens and selects the segment of a new page; words are the graphics-output words.
+void* vyxsgmt(vyxstate* s, void* words[2]);
+void vyxptlb(vyxstate* s, const char key[16]);
+void vyxpslb(vyxstate* s, const char key[16]);
+void vyxpclb(vyxstate* s);
+
+// Symbols, colours, patterns and frame fills of a device plot: vyxsymb builds the style
+// records of the groups, vyxgpat fetches the pattern names, vyxgcol resolves the colour of
+// every role per page and vyxgfrm fills the frame and the strip of censored marks per panel.
+// Each choice follows one order: the statement's option, the output style's element (when
+// the graphics context says styles are in use), the device's default.
+//
+// Records: symarr[k] the line attributes of group k (line type, line colour), symcomp[k] its
+// point attributes (plot symbol and colour), symcens[k] its censored marks. The relation plot
+// keeps its records in gstyles: the exact, right- and left-censored marks, then one record per
+// PLOTFIT line, then the levels' records.
+struct vyxstate;
+
+enum : int { GS_EXACT = 0, GS_RIGHT = 1, GS_LEFT = 2, GS_PCT = 3 };
+
+int vyxsymb(vyxstate* s);
+void vyxgpat(vyxstate* s);
+int vyxgcol(vyxstate* s);
+int vyxgfrm(vyxstate* s);

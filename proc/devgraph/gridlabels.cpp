@@ -1,11 +1,15 @@
 // Grid lines, axis labels and the title.
 #include "proc/devgraph/devgraph.h"
+#include "proc/framework/destctx.h"
+#include "proc/framework/expect.h"
+#include "proc/framework/gparm.h"
+#include "proc/framework/optslots.h"
+#include "proc/vyxstate.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
-#include "proc/devgraph/gtext.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"

@@ -5,8 +5,10 @@
 
 #include "proc/framework/expect.h"
 #include "proc/framework/memnum.h"
-#include "proc/devgraph/gtext.h"
 #include "proc/devgraph/devgraph.h"
+#include "proc/framework/destctx.h"
+#include "proc/framework/gparm.h"
+#include "proc/vyxstate.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"

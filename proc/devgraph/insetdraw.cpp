@@ -1,8 +1,12 @@
 // Inset drawing: the box fill and frame, the header band, the header and the entries.
 #include <cstring>
 
-#include "proc/devgraph/gtext.h"
 #include "proc/devgraph/devgraph.h"
+#include "proc/framework/destctx.h"
+#include "proc/framework/expect.h"
+#include "proc/framework/gparm.h"
+#include "proc/framework/optslots.h"
+#include "proc/vyxstate.h"
 #include "proc/framework/hostsvc.h"
 
 namespace {

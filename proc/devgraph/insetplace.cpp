@@ -5,7 +5,9 @@
 
 #include "proc/framework/expect.h"
 #include "proc/devgraph/devgraph.h"
-#include "proc/devgraph/gtext.h"
+#include "proc/framework/destctx.h"
+#include "proc/framework/gparm.h"
+#include "proc/vyxstate.h"
 #include "proc/devgraph/insetroom.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/locale_fmt.h"

@@ -6,7 +6,6 @@
 
 #include "proc/devgraph/devgraph.h"
 #include "proc/framework/hostgraphics.h"
-#include "proc/devgraph/symbols.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"

@@ -5,7 +5,12 @@
 #include <cmath>
 #include <cstring>
 
-#include "proc/devgraph/axisparts.h"
+#include "proc/devgraph/devgraph.h"
+#include "proc/framework/destctx.h"
+#include "proc/framework/expect.h"
+#include "proc/framework/gparm.h"
+#include "proc/framework/optslots.h"
+#include "proc/vyxstate.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/textpad.h"
 #include "proc/framework/wholenum.h"

@@ -1,11 +1,14 @@
 // Reference lines and their intersections with the fitted lines.
 #include "proc/devgraph/devgraph.h"
+#include "proc/framework/destctx.h"
+#include "proc/framework/expect.h"
+#include "proc/framework/gparm.h"
+#include "proc/framework/optslots.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
-#include "proc/devgraph/gtext.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/textpad.h"
 #include "proc/framework/wholenum.h"

@@ -1,11 +1,14 @@
 // Segments and label strips.
-#include "proc/devgraph/strips.h"
+#include "proc/devgraph/devgraph.h"
+#include "proc/framework/destctx.h"
+#include "proc/framework/expect.h"
+#include "proc/framework/gparm.h"
+#include "proc/framework/optslots.h"
+#include "proc/vyxstate.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "proc/devgraph/devgraph.h"
-#include "proc/devgraph/gtext.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/textpad.h"
 

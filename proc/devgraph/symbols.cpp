@@ -1,12 +1,11 @@
 // Symbols, colours, patterns and frame fills.
-#include "proc/devgraph/symbols.h"
+#include "proc/devgraph/devgraph.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 
-#include "proc/devgraph/devgraph.h"
 #include "proc/framework/hostgraphics.h"
 #include "proc/framework/gparm.h"
 #include "proc/framework/optslots.h"

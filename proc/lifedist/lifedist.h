@@ -140,7 +140,6 @@ enum : int {
 // full, in whole blocks on the group's utility file. A column is present only under its
 // condition, in this order: time (or lower and upper end, or events and trials), censoring
 // code, weight (FREQ), failure-mode index (FMODE COMBINE), NENTER value (READOUT).
-struct vyxstate;
 
 // Response forms (rspkind): single time, time with censor list, lower/upper pair, READOUT,
 // events(trials) or count(exposure).
@@ -187,8 +186,6 @@ obscols obslayout(const vyxstate* s);
 //
 // The fits of the modes live in the state block (fmloc, fmscale, fmcov, fmused; the mode
 // being fitted is fmodeset.curmode). Curve records are 24 doubles with the words below.
-struct vyxstate;
-struct grpnode;
 struct tabpair;
 
 enum : int {

@@ -78,8 +78,6 @@ void mcflimits(double m, double se, double z, bool loglims, double* lower, doubl
 // Walking a group's MCF records in order: from its in-memory buffer, or block by block
 // from its utility file, each block written back in place after use when asked (so that
 // the estimators can store their results in the records).
-struct vyxstate;
-struct grpnode;
 
 struct mcfwalk {
     xchandle file = nullptr;   // the group's file, or null for the buffer

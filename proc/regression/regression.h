@@ -77,7 +77,6 @@ inline descell* desrowat(char* rows, const mdllayout* lay, int64_t i) {
 // or an exit code (1008 data or file, 1016 memory, 2000 the statement as written). A failing output-object
 // call ends the step: the routine reports it (xprrlog), calls xexit, sets stepend and returns.
 struct levctl;
-struct levstate;
 struct leveffect;
 
 // ---- driver, options and data pass

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "proc/devgraph/devgraph.h"
-#include "proc/devgraph/symbols.h"
 #include "proc/framework/optslots.h"
 #include "tests/unit/devgraph/fixture.h"
 

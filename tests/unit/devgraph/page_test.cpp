@@ -13,8 +13,6 @@
 
 #include "proc/devgraph/devgraph.h"
 #include "proc/devgraph/legends.h"
-#include "proc/devgraph/strips.h"
-#include "proc/devgraph/symbols.h"
 #include "proc/framework/optslots.h"
 #include "tests/unit/devgraph/fixture.h"
 
