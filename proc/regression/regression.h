@@ -3,6 +3,8 @@
 // REGRESSION).
 #pragma once
 #include <cstdint>
+#include "host/stmtrec.h"
+#include "host/vec320_output.h"
 #include "proc/numeric/shapequant.h"
 
 struct vyxstate;
