@@ -1,4 +1,7 @@
-// The public header of the device graphics (what other folders may include of proc/devgraph).
+// The public header of the device graphics (what other folders may include of proc/devgraph):
+// the plot layout record first, then each part the other folders use (relation panels, life-data
+// scales, places and text, annotation, grid labels, the inset, reference lines, marks, axis
+// pieces, the page drivers, strips and symbols), each with its own comment.
 //
 // The plot layout record: data ranges of both axes, the frame and its gaps and margins,
 // the device's text metrics, the panel geometry, page counters, the data-to-page factors

@@ -1,4 +1,4 @@
-// The text and line-width helpers that read the state (gtext.h).
+// The text and line-width helpers that read the state (declared in devgraph.h).
 #include "proc/devgraph/devgraph.h"
 
 #include <algorithm>

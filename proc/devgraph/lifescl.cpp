@@ -1,5 +1,5 @@
 // The life and stress axes of the life-distribution plots: their ranges from the data and the
-// axis options, and tick values by the nice axis scaling (lifescl.h).
+// axis options, and tick values by the nice axis scaling (devgraph.h).
 #include "proc/devgraph/devgraph.h"
 
 #include <cmath>

@@ -1,4 +1,4 @@
-// The relation plot's observations read again through the MODEL (see modelrows.h).
+// The relation plot's observations read again through the MODEL (see devgraph.h).
 #include "proc/devgraph/devgraph.h"
 
 #include <cmath>

@@ -1,4 +1,6 @@
-// The public header of the effects library (what other folders may include of proc/effects).
+// The public header of the effects library (what other folders may include of proc/effects):
+// its records, then levelization and its driver, the design rows, the thread options and the
+// parsing of effects, each with its own comment.
 //
 // Records of the effects library: the level-state block of one model, the level record of
 // each CLASS and continuous variable, the effect record of each model effect, the

@@ -1,6 +1,9 @@
 // The routines of the life-distribution statements (ANALYZE, PROBPLOT, RELATIONPLOT) that
 // the analysis driver and its neighbours call. Each routine takes the state block first;
-// results are 0 on success, 1 after a logged message, or an exit code (RC_*).
+// results are 0 on success, 1 after a logged message, or an exit code (RC_*). This is the
+// folder's public header: after the routines come the records and helpers the other folders
+// use (curve rows, observation rows, failure modes, utility files, Turnbull, least squares,
+// the ML fit, the row walk of a group), each with its own comment.
 #pragma once
 #include <cstdint>
 #include "proc/numeric/optimizer.h"

@@ -1,5 +1,5 @@
 // The observation row of the life-distribution statements: its columns by response form and
-// options, and the group's row buffer and utility file (obsrow.h).
+// options, and the group's row buffer and utility file (lifedist.h).
 #include "proc/lifedist/lifedist.h"
 
 #include "proc/vyxstate.h"

@@ -1,5 +1,5 @@
 // Utility files of the life-distribution statements: temporary host files written and read in
-// whole blocks, closed with deletion after each statement (ufile.h).
+// whole blocks, closed with deletion after each statement (lifedist.h).
 #include "proc/lifedist/lifedist.h"
 #include "proc/vyxstate.h"
 

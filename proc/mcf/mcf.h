@@ -1,5 +1,6 @@
 // MCFPLOT: mean cumulative functions of recurrence data. The event record, the unit node,
-// and the routines of the statement from its options to its tables.
+// and the routines of the statement from its options to its tables; its public header, with
+// the files of the MCF rows that the statistical graphics read.
 #pragma once
 #include <cstdint>
 #include "host/vec10_trees.h"

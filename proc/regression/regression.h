@@ -1,6 +1,6 @@
 // The public header of the MODEL regression (what other folders may include of
 // proc/regression): the MODEL fit for a group of a plot statement (FITTYPE=MODEL and
-// REGRESSION).
+// REGRESSION), the MODEL record and the layout of its design rows.
 #pragma once
 #include <cstdint>
 #include "host/stmtrec.h"
