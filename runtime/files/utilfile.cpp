@@ -433,7 +433,7 @@ Mapping::~Mapping() {
 }
 
 bool recordaddresses(xchandle f, int64_t reclen, std::vector<const unsigned char*>& at, std::vector<unsigned char>& spare,
-                     std::vector<int64_t>& blocks, Mapping& map) {
+                     std::vector<int64_t>& blocks, Mapping& map, EvenBlocks* even) {
     at.clear();
     spare.clear();
     blocks.clear();
@@ -464,6 +464,13 @@ bool recordaddresses(xchandle f, int64_t reclen, std::vector<const unsigned char
         for (int64_t r = pos + 8; r < pos + 8 + len; r += reclen, ++n)
             if (!mapped && r / kChunk != (r + reclen - 1) / kChunk) ++cut;
         pos += 8 + len;
+    }
+    if (mapped && even && !blocks.empty() && blocks.front() > 0 &&
+        std::all_of(blocks.begin(), blocks.end() - 1, [&](int64_t b) { return b == blocks.front(); })) {
+        even->per = static_cast<size_t>(blocks.front());
+        even->stride = static_cast<size_t>(8 + blocks.front() * reclen);
+        even->base = mapped + 8;
+        return true;
     }
     at.resize(static_cast<size_t>(n));
     spare.resize(static_cast<size_t>(cut * reclen));

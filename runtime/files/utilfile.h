@@ -76,8 +76,15 @@ struct Mapping {
     Mapping& operator=(const Mapping&) = delete;
     ~Mapping();
 };
+// With `even` given, a file on disk whose blocks but the last hold the same number of records
+// gives no addresses (at stays empty) but that layout: record i lies at
+// base + (i / per) * stride + (i % per) * reclen (no list of ten million addresses to fill).
+struct EvenBlocks {
+    const unsigned char* base = nullptr;
+    size_t per = 0, stride = 0;
+};
 bool recordaddresses(xchandle h, int64_t reclen, std::vector<const unsigned char*>& at, std::vector<unsigned char>& spare,
-                     std::vector<int64_t>& blocks, Mapping& map);
+                     std::vector<int64_t>& blocks, Mapping& map, EvenBlocks* even = nullptr);
 // A large work buffer its owner is done with (from rt::util::bigalloc), taken as room for the
 // chunks of files to come while any file holds chunks (its pages are in place: no fresh page
 // for the kernel to clear); freed at once otherwise.
