@@ -137,15 +137,23 @@ int prefixkeys(const sortctl* c) {
 }
 
 // Where record i lies: in one array, at its own address (the records of an input file kept
-// in memory, read where they lie), or in the even blocks of a file on disk mapped.
+// in memory, read where they lie), or in the even blocks of a file (files::EvenBlocks).
 struct Recs {
     const unsigned char* base = nullptr;
     const unsigned char* const* at = nullptr;
     size_t rl = 0;
     size_t per = 0, stride = 0;   // even blocks: records per block, bytes from block to block
+    const unsigned char* const* chunks = nullptr;
+    const unsigned char* spare = nullptr;
     const unsigned char* operator[](size_t i) const {
         if (at) return at[i];
-        if (per) return base + (i / per) * stride + (i % per) * rl;
+        if (per) {
+            const size_t o = (i / per) * stride + (i % per) * rl;
+            if (!chunks) return base + o;
+            constexpr size_t kc = static_cast<size_t>(files::kChunk);
+            const size_t p = o + 8, c = p / kc, in = p % kc;
+            return in + rl <= kc ? chunks[c] + in : spare + c * rl;
+        }
         return base + i * rl;
     }
     // The address of record i asked for early (the records are visited at random).
@@ -523,6 +531,8 @@ int sortap(sortctl* c) {
             recs.base = even.base;
             recs.per = even.per;
             recs.stride = even.stride;
+            recs.chunks = even.chunks;
+            recs.spare = even.spare;
         }
         const size_t have = filebytes >= 0 ? static_cast<size_t>(filebytes) : own.size();
         const int64_t n = inmemory ? c->nrecs : static_cast<int64_t>(have / static_cast<size_t>(c->reclen));
