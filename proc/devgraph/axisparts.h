@@ -9,6 +9,7 @@
 #include "proc/devgraph/gtext.h"
 #include "proc/devgraph/shwylab.h"
 #include "proc/framework/memnum.h"
+#include "proc/framework/wholenum.h"
 
 namespace axisparts {
 
@@ -78,7 +79,7 @@ void logminors(const double* t, int i, Tick&& tick) {
 
 // How many more half-distances two labels of height h (with gap g) need than d gives:
 // 0 when they fit.
-inline int need(double hg, double d) { return static_cast<int>(std::ceil((hg / 2.0) / d - (1.0 + GZ_EPS))); }
+inline int need(double hg, double d) { return satint(std::ceil((hg / 2.0) / d - (1.0 + GZ_EPS))); }
 
 // The guard of labels along a horizontal axis with a panel to its right: the overhang left
 // of the axis start is kept, and a label reaching into the next panel stops the labels.

@@ -1,4 +1,5 @@
 // Fitted lines and confidence curves of one group on a probability plot (vyxddrw).
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -7,6 +8,7 @@
 #include "proc/devgraph/ppdraw.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
+#include "proc/framework/wholenum.h"
 #include "proc/lifedist/curverec.h"
 #include "proc/lifedist/mlfit.h"
 
@@ -172,7 +174,7 @@ int vyxddrw(vyxstate* s, grpnode* g) {
     const symrec* line = g->sym[0] ? g->sym[0] : s->symarr;
     Pen pen{s, {static_cast<float>(f->fx), static_cast<float>(f->fy), static_cast<float>(f->fx + f->fw), static_cast<float>(f->fy + f->fh)},
             line ? ggcnum(0, line->color) : 1, line ? line->ltype : int16_t(1), Map{f, s->pflags.rotate != 0}};
-    if (s->gctx) s->gctx->linewidth[0] = s->gctx->linewidth[1] = std::max(1, static_cast<int>(gparm(s->curstmt, slot::plot::WFIT, 1)));
+    if (s->gctx) s->gctx->linewidth[0] = s->gctx->linewidth[1] = std::clamp(satint(gparm(s->curstmt, slot::plot::WFIT, 1)), 1, MOST_WIDTH);
     int rc = 0;
     if (!s->pflags.fmcombine) {
         double* buf = points(s, 2, poolflag::raw);

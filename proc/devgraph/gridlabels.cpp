@@ -10,6 +10,7 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
+#include "proc/framework/wholenum.h"
 
 namespace {
 
@@ -90,11 +91,11 @@ int vyxggrd(vyxstate* s) {
     int ltype = 35;
     double lg = 0;
     int32_t sv = 0;
-    if (optnum(r, slot::plot::LGRID, 0, &lg)) ltype = std::clamp(static_cast<int>(std::lround(lg)), 1, 46);
+    if (optnum(r, slot::plot::LGRID, 0, &lg)) ltype = std::clamp(satint(std::round(lg)), 1, 46);
     else if (styles && grdxlsty(s->gctx, "GraphGridLines", 14, &sv)) ltype = sv;
     int width = 1;
     double wa = 0;
-    if (optnum(r, slot::plot::WAXIS, 0, &wa)) width = static_cast<int>(std::lround(wa));
+    if (optnum(r, slot::plot::WAXIS, 0, &wa)) width = std::min(satint(std::round(wa)), MOST_WIDTH);
     else if (styles && grdxlwid(s->gctx, "GraphGridLines", 14, &sv)) width = sv;
     if (s->gctx) s->gctx->linewidth[0] = s->gctx->linewidth[1] = std::max(width, 1);
     const int color = s->colors[GC_GRID] > 0 ? s->colors[GC_GRID] : 1;

@@ -1,6 +1,7 @@
 // Text and line-width helpers of the drawing Parts: a text record set up with the plot's
 // colour, height and value font; the line width of the graphics context from WAXIS.
 #pragma once
+#include <algorithm>
 #include <cstring>
 
 #include "host/vec116_graphics.h"
@@ -10,6 +11,7 @@
 #include "proc/framework/gparm.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/vyxstate.h"
+#include "proc/framework/wholenum.h"
 
 inline ggtext plottext(const vyxstate* s, double height) {
     ggtext t;
@@ -37,10 +39,11 @@ inline void drawtext(ggtext& t, const char* text, int len, double x, double y) {
     ggstr(0, &t);
 }
 
-// WAXIS= truncated to a whole number when given, else `dflt`, into the graphics context.
+// WAXIS= truncated to a whole number when given (1 to MOST_WIDTH), else `dflt`, into the
+// graphics context.
 inline void setwidth(vyxstate* s, int dflt) {
     double w = gparm(s->curstmt, slot::plot::WAXIS, dflt);
-    int k = static_cast<int>(w);
+    int k = std::min(satint(w), MOST_WIDTH);
     if (k < 1) k = 1;
     if (s->gctx) s->gctx->linewidth[0] = s->gctx->linewidth[1] = k;
 }

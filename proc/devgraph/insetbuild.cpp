@@ -271,8 +271,11 @@ int vyxins(vyxstate* s, grpnode* g) {
         if (!e) return RC_NOMEM;
         b.label(e, t < 15 ? kItemMsg[t] : 0);
         int length = 8;
-        if (integeritem(t)) {
+        if (integeritem(t) && std::fabs(b.values[t]) < 1e15) {
             xpils(static_cast<int64_t>(std::trunc(b.values[t])), 8, e->value);
+        } else if (integeritem(t)) {
+            // A count from data too large for a whole number (a FREQ sum of 1e300): as a number.
+            xpfs(b.values[t], 8, 82, e->value);
         } else if (t == it::CONFIDENCE) {
             xpfs(b.values[t], -6, 99, e->value);
             int last = wzstrip(e->value, 6);

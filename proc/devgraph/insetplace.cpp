@@ -12,6 +12,7 @@
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
+#include "proc/framework/wholenum.h"
 
 namespace {
 
@@ -220,7 +221,7 @@ int vyxipos(vyxstate* s) {
         if (is(key, "TM") || is(key, "BM")) {
             const double per = r->labwidth + r->valwidth + 5 * r->colgap;
             const int n = std::max(r->nentries, 1);
-            const int inrow = std::max(1, static_cast<int>((R - L - 2 * r->hmargin + 4 * r->colgap) / std::max(per, 1e-9)));
+            const int inrow = std::max(1, satint((R - L - 2 * r->hmargin + 4 * r->colgap) / std::max(per, 1e-9)));
             const int rows = (n + inrow - 1) / inrow;
             H = 2 * r->vmargin + rows * r->textheight + (rows - 1) * r->linegap;
             if (r->hdrlen > 0) H += 2 * r->vmargin + r->textheight;

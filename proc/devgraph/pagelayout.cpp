@@ -16,6 +16,7 @@
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
 #include "proc/framework/vyxstate.h"
+#include "proc/framework/wholenum.h"
 
 namespace {
 
@@ -381,7 +382,7 @@ int vyxppag(vyxstate* s) {
     }
     // 9. Label step of the horizontal ticks; never negative (a step of -1 would make every
     // tick's "every k-th label" test divide by zero).
-    f->htstep = f->nhtick > 0 ? std::max(0, static_cast<int>(std::ceil((f->htlw + a) / (f->fw / f->nhtick) - (1 + GZ_EPS)))) : 0;
+    f->htstep = f->nhtick > 0 ? std::max(0, satint(std::ceil((f->htlw + a) / (f->fw / f->nhtick) - (1 + GZ_EPS)))) : 0;
     // 10. Frame height.
     f->fhrest = 0;
     f->fh = (w[3] - w[1]) - (f->tmarg + f->bmarg);
@@ -389,7 +390,7 @@ int vyxppag(vyxstate* s) {
     // 11. MCF plots on devices with their own characters: whole text rows per interval.
     if (p.ismcf && f->hwtext) {
         double h = ggcell(0, f->fh + GZ_EPS, 2, 0);
-        int rows = static_cast<int>(std::floor(h / f->chh + GZ_EPS));
+        int rows = satint(std::floor(h / f->chh + GZ_EPS));
         int m = f->nvtick - 1;
         if (m < 1 || rows < m) {
             xpmlog(510, 34);
@@ -411,7 +412,7 @@ int vyxppag(vyxstate* s) {
     }
     // 14. Frame bottom and the label step of the vertical ticks.
     f->fy = bottom + f->bmarg;
-    f->vtstep = f->nvtick > 0 ? std::max(0, static_cast<int>(std::ceil(f->chh / (f->fh / f->nvtick) - (1 + GZ_EPS)))) : 0;
+    f->vtstep = f->nvtick > 0 ? std::max(0, satint(std::ceil(f->chh / (f->fh / f->nvtick) - (1 + GZ_EPS)))) : 0;
     // 15. The wall rectangle of the panel.
     const float x0 = static_cast<float>(f->fx - f->gapl), y0 = static_cast<float>(f->fy - f->gapb);
     const float x1 = static_cast<float>(f->fx + f->fw + f->gapr), y1 = static_cast<float>(f->fy + f->fh + f->gapt);

@@ -8,6 +8,7 @@
 #include "proc/devgraph/axisparts.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/textpad.h"
+#include "proc/framework/wholenum.h"
 
 using namespace axisparts;
 
@@ -98,7 +99,10 @@ void evenlife(Panel& a, RightGuard& g) {
     char buf[16];
     a.t.align = 1;
     double v = f->hmin;
-    for (double x = f->fx; x <= E; x += k * w, v += k * f->hstep) {
+    // At most as many labels as ticks: a frame placed far off the page (HOFFSET=1e308) moves
+    // no label along by one step.
+    int labels = 0;
+    for (double x = f->fx; x <= E && labels < 100000; x += k * w, v += k * f->hstep, ++labels) {
         double shown = std::fabs(v) <= zero ? 0.0 : v;
         if (logs) shown = pow10of(shown);
         const int len = ticklabel(buf, shown, &code);
@@ -314,11 +318,13 @@ void axisparts::verticallife(vyxstate* s, bool fresh) {
                 }
         }
         const double G = f->hwtext ? 0.0 : 0.05 * a.H;
-        const int k = std::max(0, static_cast<int>(std::ceil((G + a.H) / h - (1.0 + GZ_EPS))));
+        const int k = std::max(0, satint(std::ceil((G + a.H) / h - (1.0 + GZ_EPS))));
         const double zero = std::fabs(f->vmax) * GZ_UNIT * 1000.0;
         int code = labelcode(f);
         double v = f->vmin;
-        for (double y = f->fy; y <= E; y += (k + 1) * h, v += (k + 1) * f->vstep) {
+        const double every = k + 1.0;
+        int labels = 0;   // at most as many as ticks (a frame far off the page moves no label along)
+        for (double y = f->fy; y <= E && labels < 100000; y += every * h, v += every * f->vstep, ++labels) {
             if (stop(y)) break;
             double shown = std::fabs(v) <= zero ? 0.0 : v;
             if (logs) shown = pow10of(shown);

@@ -10,6 +10,7 @@
 #include "proc/devgraph/shwylab.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/textpad.h"
+#include "proc/framework/wholenum.h"
 #include "proc/lifedist/fmode.h"
 #include "proc/numeric/normal.h"
 
@@ -121,7 +122,7 @@ void hlinelabel(const vyxstate* s, ggtext& t, const char* text, int len, double 
 int ltypeof(const vyxstate* s, int slot) {
     double v = 3;
     optnum(s->curstmt, slot, 0, &v);
-    int k = static_cast<int>(v);
+    const int k = satint(v);
     return k < 1 ? 1 : k;
 }
 

@@ -12,6 +12,7 @@
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
+#include "proc/framework/wholenum.h"
 
 using namespace axisparts;
 
@@ -243,7 +244,7 @@ void vyxrax(vyxstate* s) {
     int gridtype = 35;
     if (const optslot* o = stmtslot(s->curstmt, slot::plot::LGRID)) {
         lg = o->num;
-        gridtype = std::clamp(static_cast<int>(lg), 1, 46);
+        gridtype = std::clamp(satint(lg), 1, 46);
     }
     if (f->gapr > f->gapl) {
         f->fw += f->gapr - f->gapl;

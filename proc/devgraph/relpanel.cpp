@@ -18,6 +18,7 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
+#include "proc/framework/wholenum.h"
 #include "proc/lifedist/grprows.h"
 #include "proc/lifedist/mlfit.h"
 #include "proc/lifedist/npmsg.h"
@@ -285,7 +286,7 @@ int vyxbox(vyxstate* s) {
     setwidth(s, 1);
     const int width = s->gctx ? s->gctx->linewidth[0] : 1;
     const optslot* lb = stmtslot(r, slot::plot::LBOXES);
-    const int ltype = lb && lb->kind == SK_NUMBER ? static_cast<int>(lb->num) : 1;
+    const int ltype = lb && lb->kind == SK_NUMBER ? satint(lb->num) : 1;
     const bool empty = f->fillcol == -1 && !stmtslot(r, slot::plot::CBOXFILL);
     const char* pattern = empty ? "E       " : "S       ";
     const int linecol = static_cast<int>(f->linecol);

@@ -13,7 +13,7 @@ bool bynotefresh(vyxstate* s, int32_t msg, uint32_t var1, uint32_t var2, double 
         if (k.msg == msg && k.var[0] == var1 && k.var[1] == var2 && k.value == value) return false;
     }
     // A full record forgets nothing it holds: later notes are logged each time.
-    if (r.n < static_cast<int32_t>(sizeof r.k / sizeof r.k[0])) r.k[r.n++] = bynotekey{msg, {var1, var2}, value};
+    if (r.n < static_cast<int32_t>(sizeof r.k / sizeof r.k[0])) r.k[r.n++] = bynotekey{msg, {var1, var2}, 0, value};
     return true;
 }
 

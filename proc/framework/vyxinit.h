@@ -16,8 +16,9 @@ int setclass(vyxstate* s, stmtrec* rec, int index);
 
 // Statement kinds by keyword prefix, in the main routine's order of rules: "PP" or "PROB",
 // "RPLOT" or "RELATION", "MCF" or "MPLO", "ANALYZE"; everything else is read by the
-// routines that need it.
-enum class StmtKind { None, Probplot, Relationplot, Mcfplot, Analyze };
+// routines that need it. MODEL (with LOGSCALE) is run by the main routine on its own:
+// stmtkind never returns Model; the kind names it where statements start (poolscope.h).
+enum class StmtKind { None, Probplot, Relationplot, Mcfplot, Analyze, Model };
 StmtKind stmtkind(const char* keyword);
 bool isanalysisstmt(const stmtrec* r);   // PROBPLOT, RELATIONPLOT, MCFPLOT or ANALYZE
 bool isplotstmt(const stmtrec* r);       // PROBPLOT, RELATIONPLOT or MCFPLOT

@@ -6,6 +6,7 @@
 #include "proc/devgraph/hostgraphics.h"
 #include "proc/framework/analyses.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/poolscope.h"
 #include "proc/framework/vyxinit.h"
 #include "proc/framework/vyxstate.h"
 #include "proc/framework/wobmth.h"
@@ -25,18 +26,6 @@ int fndstmt(const char* keyword, stmtrec** last) {
 
 namespace {
 
-// Deletes the statement pool and makes a new one; false (510/6 logged) on failure.
-bool renewstmtpool(vyxstate* s) {
-    if (s->stmtpool) xmpoold(s->stmtpool);
-    s->stmtpool = xmpoolc(8192, 8192, 4);
-    s->rtimes = nullptr;   // it lived in the old pool
-    if (!s->stmtpool) {
-        xpmlog(510, 6);
-        return false;
-    }
-    return true;
-}
-
 // Runs every statement of the current BY group; false ends the step.
 bool rungroup(vyxstate* s) {
     s->bypool = xmpoolc(8192, 8192, 4);
@@ -53,6 +42,7 @@ bool rungroup(vyxstate* s) {
     if (nmodel > 0) {
         if (nmodel > 1) xpmlog(510, 77);
         s->curstmt = model;
+        startstatement(s, StmtKind::Model);
         xpmstmt(model);
         if (s->utilfile) {
             xcclose(s->utilfile, 1);
@@ -72,8 +62,9 @@ bool rungroup(vyxstate* s) {
     for (stmtrec* r = curparse()->head; r; r = r->next) {
         StmtKind d = stmtkind(r->keyword);
         if (d == StmtKind::None) continue;
-        if (!renewstmtpool(s)) return false;
+        if (!newstmtpool(s)) return false;
         s->curstmt = r;
+        startstatement(s, d);
         xpmstmt(r);   // the statement's run-time errors name it and its line
         switch (d) {
             case StmtKind::Probplot:
@@ -89,7 +80,8 @@ bool rungroup(vyxstate* s) {
             case StmtKind::Relationplot: vyxrplot(s); break;
             case StmtKind::Mcfplot: vyxcf(s); break;
             case StmtKind::Analyze: vyxanlz(s); break;
-            case StmtKind::None: break;
+            case StmtKind::None:
+            case StmtKind::Model: break;
         }
         xpmstmt(nullptr);
         ++s->stmtidx;
@@ -98,8 +90,7 @@ bool rungroup(vyxstate* s) {
         // the fits say so in stepend, the host keeps the exit code of any other routine.
         if (s->stepend || v_global_gcb_anchor->exitcode != 0) return false;
     }
-    xmpoold(s->bypool);
-    s->bypool = nullptr;
+    dropbypool(s);
     return true;
 }
 
@@ -115,8 +106,9 @@ void runstep(vyxstate* s) {
         int n = fndstmt("ANALYZE", &last);
         if (n > 0) {
             if (n > 1) xpmlog(510, 90);
-            if (!renewstmtpool(s)) return;
+            if (!newstmtpool(s)) return;
             s->curstmt = last;
+            startstatement(s, StmtKind::Analyze);
             xpmstmt(last);
             vyxanlz(s);
             xpmstmt(nullptr);

@@ -53,7 +53,15 @@ int estimate(vyxstate* s, double t, double* rec) {
 
 }  // namespace
 
+bool fmcombined(const vyxstate* s) {
+    if (s->fitmethod == FIT_NONE || !s->fmused || !s->fmloc || !s->fmscale || !s->fmcov) return false;
+    for (int i = 0; i < s->fmodeset.nvals; ++i)
+        if (s->fmused[i]) return true;
+    return false;
+}
+
 int fmest(vyxstate* s, double t, double* rec) {
+    if (!fmcombined(s)) return 1;
     const double z = zprobit(1 - s->alpha / 2);
     const kernfn k = s->prob_fn[0];
     double S = 1.0, V = 0.0;
@@ -141,6 +149,8 @@ void fmclose(vyxstate* s, tabpair& tab) {
 
 int fmcdf(vyxstate* s) {
     const int N = s->npoints;
+    s->fmcurve = nullptr;
+    if (!fmcombined(s)) return 0;
     s->fmcurve = records(s, N + 1);
     if (!s->fmcurve) return RC_NOMEM;
     const bool logax = s->logscale[0] || s->logscale[1];
@@ -184,6 +194,7 @@ int fmcdf(vyxstate* s) {
 
 int fmint(vyxstate*, double* x, double* y, const double* recs, int n, int mode) {
     if (mode != 0 && mode != 1) return 0;
+    if (!recs || n < 1) return 2;
     const int from = mode == 0 ? FM_X : FM_F, to = mode == 0 ? FM_F : FM_X;
     double* in = mode == 0 ? x : y;
     double* out = mode == 0 ? y : x;

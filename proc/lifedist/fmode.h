@@ -31,17 +31,23 @@ int vyxpfitfm(vyxstate* s, grpnode* g);
 // of this mode); 1020 after 510/22.
 int vyxfmi(vyxstate* s, grpnode* g);
 
+// Whether there is a combined estimate: the statement fits (FITTYPE is not NONE) and at
+// least one listed mode could be fitted. Without one the plots show the plotting positions
+// only: no combined curve, no reference-line crossings with it.
+bool fmcombined(const vyxstate* s);
+
 // F(t) of the usable modes at t on the fitting scale, with logit-type limits from the
 // delta method unless noconf is set (then the limit words are missing). A log hazard too
-// large for exp logs 510/573 once and sets noconf. 0, or 1 when a kernel fails.
+// large for exp logs 510/573 once and sets noconf. 0, or 1 when a kernel fails or there is
+// no combined estimate.
 int fmest(vyxstate* s, double t, double* rec);
 
 // The SurvEst table of the combined estimate at the SURVTIME values. 0, or 1 when fmest fails.
 int fmode(vyxstate* s);
 
 // fmcurve: npoints + 1 curve records of the combined estimate over the life axis, for the
-// statistical graphics (from the data range) or the device plot (from the drawn axis).
-// 0, or 1 when fmest fails.
+// statistical graphics (from the data range) or the device plot (from the drawn axis);
+// null without a combined estimate. 0, or 1 when fmest fails.
 int fmcdf(vyxstate* s);
 
 // Ends the rows of a failure-mode table (ParmEst, SurvEst) as the group loop needs and
@@ -50,5 +56,6 @@ void fmclose(vyxstate* s, tabpair& tab);
 
 // Linear interpolation in n >= 2 curve records (abscissa FM_X, ordinate FM_F): mode 0 *y
 // from *x, mode 1 *x from *y, other modes nothing (0). -1 below the first point (its other
-// value given), 0 inside, 1 at or beyond the last point (its other value given).
+// value given), 0 inside, 1 at or beyond the last point (its other value given), 2 when
+// there is no curve (recs null).
 int fmint(vyxstate* s, double* x, double* y, const double* recs, int n, int mode);

@@ -10,6 +10,7 @@
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
 #include "proc/framework/vyxstate.h"
+#include "proc/framework/wholenum.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/lifedist/obsrow.h"
 #include "proc/numeric/kernels.h"
@@ -44,7 +45,6 @@ int readerstart(vyxstate* s) {
     } else {
         s->distcode = s->distcode0;
     }
-    s->stmtnodes = nullptr;   // the pool of the last statement's nodes is gone
     if (s->distcode == DIST_GAMMA) {
         xpmlog(510, 156);
         return 1;
@@ -82,13 +82,13 @@ int readconfidence(vyxstate* s, const stmtrec* r) {
 
 void readfitcrit(vyxstate* s, const stmtrec* r) {
     const double missing = hostmissing();
-    s->maxiter = static_cast<int32_t>(gparm(r, slot::plot::MAXIT, 50));
+    s->maxiter = countopt(r, "MAXIT", gparm(r, slot::plot::MAXIT, 50), 0, MOST_ITER, 50);
     s->fitcrit.converge = gparm(r, slot::plot::CONVERGE, 0.001);
     s->fitcrit.convh = gparm(r, slot::plot::CONVH, 0.0001);
     s->fitcrit.singular = gparm(r, slot::plot::SINGULAR, 1e7 * kEps53);
     s->itopts[IT_PSTABLE] = gparm(r, slot::plot::PSTABLE, missing);
-    s->emmaxit[EM_MAXIT] = static_cast<int32_t>(gparm(r, slot::plot::MAXITEM, 10000));
-    s->emmaxit[EM_HISTSTEP] = static_cast<int32_t>(gparm(r, slot::plot::MAXITEM2, 10));
+    s->emmaxit[EM_MAXIT] = countopt(r, "MAXITEM", gparm(r, slot::plot::MAXITEM, 10000), 0, MOST_EMITER, 10000);
+    s->emmaxit[EM_HISTSTEP] = countopt(r, "MAXITEM", gparm(r, slot::plot::MAXITEM2, 10), 0, MOST_EMITER, 10);
     s->itopts[IT_TOLLIKE] = gparm(r, slot::plot::TOLLIKE, 1e-8);
     s->itopts[IT_TOLPROB] = gparm(r, slot::plot::TOLPROB, missing);
 }

@@ -11,6 +11,7 @@
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
 #include "proc/framework/vyxstate.h"
+#include "proc/framework/wholenum.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/lifedist/obsrow.h"
 #include "proc/lifedist/optread.h"
@@ -86,8 +87,9 @@ void readref(vyxstate* s, const stmtrec* r, int which, int valslot, int labslot,
     refs.vals[which] = nullptr;
 }
 
-// NROWS or NCOLS: a whole number not below 1; 0 when absent, -1 after a message.
-int panelcount(const stmtrec* r, int slotn, int below, int notwhole) {
+// NROWS or NCOLS: a whole number not below 1 (at most MOST_PANELS, with a warning); 0 when
+// absent, -1 after a message.
+int panelcount(const stmtrec* r, int slotn, const char* name, int below, int notwhole) {
     const optslot* o = stmtslot(r, slotn);
     if (!o) return 0;
     if (o->num < 1) {
@@ -98,7 +100,7 @@ int panelcount(const stmtrec* r, int slotn, int below, int notwhole) {
         xpmlog(510, notwhole, o->num);
         return -1;
     }
-    return static_cast<int>(o->num);
+    return countopt(r, name, o->num, 1, MOST_PANELS, 1);
 }
 
 int probplotblock(vyxstate* s, const stmtrec* r) {
@@ -111,9 +113,9 @@ int probplotblock(vyxstate* s, const stmtrec* r) {
         s->panels.nrows = s->panels.ncols = 1;
         return 0;
     }
-    const int rows = panelcount(r, slot::plot::NROWS, 25, 26);
+    const int rows = panelcount(r, slot::plot::NROWS, "NROWS", 25, 26);
     if (rows < 0) return 1;
-    const int cols = panelcount(r, slot::plot::NCOLS, 27, 28);
+    const int cols = panelcount(r, slot::plot::NCOLS, "NCOLS", 27, 28);
     if (cols < 0) return 1;
     s->panels.nrows = rows;
     s->panels.ncols = cols;
@@ -199,7 +201,7 @@ int relationplotblock(vyxstate* s, const stmtrec* r) {
         p.cenbin = 0;
         p.nocenplot = 1;
     }
-    const int cols = panelcount(r, slot::plot::NCOLS, 27, 28);
+    const int cols = panelcount(r, slot::plot::NCOLS, "NCOLS", 27, 28);
     if (cols < 0) return 1;
     if (cols) s->panels.ncols = cols;
 
@@ -270,7 +272,7 @@ int relationplotblock(vyxstate* s, const stmtrec* r) {
     }
     const optslot* nst = stmtslot(r, slot::plot::NSTRESSTICK);
     p.nstickset = nst != nullptr;
-    s->axopt[AO_NSTRESSTICK] = nst ? static_cast<int32_t>(nst->num) : 4;
+    s->axopt[AO_NSTRESSTICK] = nst ? countopt(r, "NSTRESSTICK", nst->num, 1, MOST_TICKS, 4) : 4;
 
     const optslot* pf = stmtslot(r, slot::plot::PLOTFIT);
     if (pf && pf->kind == SK_NUMLIST && pf->count > 0) {
@@ -393,6 +395,10 @@ int readlifeaxis(vyxstate* s, const stmtrec* r) {
                 p.llowgiven = p.lupgiven = 1;
                 p.ntickset = 1;
                 s->axopt[AO_NTICK] = n - 1;
+                if (n - 1 > MOST_TICKS) {
+                    xpmlog(510, 1902, txtarg(r->keyword, wzstrip(r->keyword, STMT_KEYLEN)), "LAXIS", n - 1, MOST_TICKS);
+                    s->axopt[AO_NTICK] = MOST_TICKS;
+                }
             }
         }
     } else {
@@ -408,7 +414,7 @@ int readlifeaxis(vyxstate* s, const stmtrec* r) {
         }
         const optslot* nt = stmtslot(r, slot::plot::NTICK);
         p.ntickset = nt != nullptr;
-        s->axopt[AO_NTICK] = nt ? static_cast<int32_t>(nt->num) : 4;
+        s->axopt[AO_NTICK] = nt ? countopt(r, "NTICK", nt->num, 1, MOST_TICKS, 4) : 4;
     }
     if (p.mlgrid && !logs) xpmlog(510, 192, txtarg(s->labels[LB_DIST], wzstrip(s->labels[LB_DIST], 16)));
     if (logs && p.llowgiven && !(s->axlim[AX_LIFELOWER] > kEps53)) {
@@ -442,6 +448,10 @@ int readplotdisplay(vyxstate* s, const stmtrec* r) {
     s->refopts[REFPOS_HREF] = hpos;
     s->refopts[REFPOS_VREF] = vpos;
     s->refopts[REFPOS_SREF] = static_cast<int32_t>(gparm(r, slot::plot::SREFLABPOS, 1));
+
+    static constexpr int kWidths[] = {slot::plot::WAXIS, slot::plot::WFIT};
+    static const char* const kWidthNames[] = {"WAXIS", "WFIT"};
+    widthlimits(r, kWidths, kWidthNames, 2);
 
     std::memset(s->gfile, ' ', 8);
     const optslot* font = stmtslot(r, slot::plot::FONT);

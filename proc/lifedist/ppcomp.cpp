@@ -5,6 +5,7 @@
 #include "host/hostdefs.h"
 #include "proc/framework/clsorder.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/poolscope.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
 #include "proc/framework/vyxstate.h"
@@ -174,12 +175,7 @@ int PPComp(vyxstate* s) {
         if (!block) return RC_NOMEM;
         for (int k = 0; k < 7; ++k) s->ppcarr[k] = block + k * n;
     }
-    if (s->workpool) xmpoold(s->workpool);
-    s->workpool = xmpoolc(8192, 8192, 4);
-    if (!s->workpool) {
-        xpmlog(510, 6);
-        return xexit(RC_NOMEM, 0);
-    }
+    if (!newworkpool(s)) return xexit(RC_NOMEM, 0);
     s->lastgrp = 0;
     if (vyxscl(s) != 0) return 1;
     vyxpobj(s);
@@ -200,9 +196,10 @@ grpnode* newgroup(vyxstate* s) {
 
 // Every node of the statement is on its chain, whatever step of the road stopped: the
 // files of a BY group whose input or level ordering failed are deleted too, and nothing of
-// an earlier statement (whose pool is gone) is touched.
+// an earlier statement (whose pool is gone) is touched. The group files of a relation plot
+// of the MODEL's regression (FITTYPE=REGRESSION) are its own too (the MODEL's rows are in
+// the state's utility file): kept, they would outlive the nodes that hold them.
 void CleanUpDisk(vyxstate* s) {
-    if (s->fitmethod == FIT_REGRESSION) return;   // the rows belong to the MODEL fit
     ufdrop(&s->rootgrp.ufile);
     ufdrop(&s->rootgrp.ufile2);
     for (grpnode* g = s->stmtnodes; g; g = g->stmtnext) {

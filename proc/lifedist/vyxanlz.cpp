@@ -2,6 +2,7 @@
 // PPComp, or the binomial and Poisson analysis once for the whole data or per class level.
 #include "proc/framework/clsorder.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/poolscope.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/vyxstate.h"
 #include "proc/framework/wobmth.h"
@@ -12,10 +13,7 @@ namespace {
 
 // A fresh work pool for one level of the count case; 510/6 ends the step (false).
 bool renewworkpool(vyxstate* s) {
-    if (s->workpool) xmpoold(s->workpool);
-    s->workpool = xmpoolc(8192, 8192, 4);
-    if (s->workpool) return true;
-    xpmlog(510, 6);
+    if (newworkpool(s)) return true;
     xexit(RC_NOMEM, 0);
     return false;
 }

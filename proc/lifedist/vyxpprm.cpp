@@ -11,6 +11,7 @@
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
 #include "proc/framework/vyxstate.h"
+#include "proc/framework/wholenum.h"
 #include "proc/framework/zorduvex.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/lifedist/obsrow.h"
@@ -94,7 +95,7 @@ void readnumbers(vyxstate* s, const stmtrec* r) {
     s->plotcodes[PC_PINTERVALS] = static_cast<uint32_t>(static_cast<int32_t>(gparm(r, slot::plot::PINTERVALS, 4)));
     s->npbounds[0] = gparm(r, slot::plot::SIMLOWER, hostmissing());
     s->npbounds[1] = gparm(r, slot::plot::SIMUPPER, hostmissing());
-    s->npoints = static_cast<int32_t>(gparm(r, slot::plot::NPOINTS, 100));
+    s->npoints = countopt(r, "NPOINTS", gparm(r, slot::plot::NPOINTS, 100), 1, MOST_POINTS, 100);
     const optslot* anno = stmtslot(r, slot::plot::ANNOTATE);
     s->annoflag = anno ? 1 : 0;
     if (anno) s->annods = static_cast<dshandle>(anno->handle);

@@ -8,6 +8,7 @@
 #include "proc/devgraph/gopts.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/vyxstate.h"
+#include "proc/framework/wholenum.h"
 #include "proc/mcf/mcfplot.h"
 
 using namespace axisparts;
@@ -46,9 +47,9 @@ void vyxcfgd(vyxstate* s) {
     int ltype = 35, width = 1;
     int32_t sv = 0;
     double v = 0;
-    if (optnum(r, slot::plot::LGRID, 0, &v)) ltype = std::clamp(static_cast<int>(std::trunc(v)), 1, 46);
+    if (optnum(r, slot::plot::LGRID, 0, &v)) ltype = std::clamp(satint(v), 1, 46);
     else if (styles && grdxlsty(s->gctx, "GraphGridLines", 14, &sv)) ltype = sv;
-    if (optnum(r, slot::plot::WAXIS, 0, &v)) width = static_cast<int>(std::lround(v));
+    if (optnum(r, slot::plot::WAXIS, 0, &v)) width = std::min(satint(std::round(v)), MOST_WIDTH);
     else if (styles && grdxlwid(s->gctx, "GraphGridLines", 14, &sv)) width = sv;
     if (s->gctx) s->gctx->linewidth[0] = s->gctx->linewidth[1] = std::max(width, 1);
     const int color = s->colors[GC_GRID] > 0 ? s->colors[GC_GRID] : 1;

@@ -15,6 +15,7 @@
 #include "proc/devgraph/pages.h"
 #include "proc/devgraph/reflines.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/poolscope.h"
 #include "proc/framework/vyxstate.h"
 #include "proc/mcf/mcfdraw.h"
 #include "proc/mcf/mcfplot.h"
@@ -33,10 +34,7 @@ struct Driver {
 
     // The working pool of one group's drawing, made afresh for every group.
     int freshpool() {
-        if (s->workpool) xmpoold(s->workpool);
-        s->workpool = xmpoolc(8192, 8192, 4);
-        if (s->workpool) return 0;
-        xpmlog(510, 6);
+        if (newworkpool(s)) return 0;
         xexit(RC_NOMEM, 0);
         return RC_NOMEM;
     }

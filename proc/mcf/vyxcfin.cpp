@@ -28,7 +28,8 @@ struct obs {
 };
 
 // Finds or adds the class-level node of key text k under the tree at root (its spare node
-// in spare); *isnew tells which. Null when the tree refuses it.
+// in spare); *isnew tells which. Null when the tree refuses it. A new node joins the chain of
+// the statement's nodes, whose files CleanUpDisk deletes whatever step stops the statement.
 grpnode* levelnode(vyxstate* s, grpnode** root, grpnode** spare, const char* fmt, const char* raw, double num,
                    bool* isnew, int* rc) {
     if (!*spare) {
@@ -45,7 +46,11 @@ grpnode* levelnode(vyxstate* s, grpnode** root, grpnode** spare, const char* fmt
     n->numkey = num;
     auto* got = static_cast<grpnode*>(ztrebld(root, n, 16, static_cast<int>(offsetof(grpnode, key))));
     *isnew = got == n;
-    if (*isnew) *spare = nullptr;
+    if (*isnew) {
+        *spare = nullptr;
+        n->stmtnext = s->stmtnodes;
+        s->stmtnodes = n;
+    }
     return got;
 }
 

@@ -8,6 +8,7 @@
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
 #include "proc/framework/vyxstate.h"
+#include "proc/framework/wholenum.h"
 #include "proc/mcf/mcf.h"
 #include "proc/mcf/mcfdraw.h"
 #include "proc/mcf/mcfmsg.h"
@@ -45,13 +46,18 @@ vardesc* descof(vyxstate* s, int32_t var) {
 }
 
 // An axis given as a list (HAXIS=, VAXIS=): lower and upper ends and the tick count.
-void axislist(const double* v, int n, double* lower, uint8_t* lowgiven, double* upper, uint8_t* upgiven, int32_t* ticks) {
+void axislist(const stmtrec* r, const char* name, const double* v, int n, double* lower, uint8_t* lowgiven, double* upper,
+              uint8_t* upgiven, int32_t* ticks) {
     *lower = v[0];
     *lowgiven = 1;
     if (n > 1) {
         *upper = v[n - 1];
         *upgiven = 1;
         *ticks = n - 1;
+        if (n - 1 > MOST_TICKS) {
+            xpmlog(510, 1902, txtarg(r->keyword, wzstrip(r->keyword, STMT_KEYLEN)), name, n - 1, MOST_TICKS);
+            *ticks = MOST_TICKS;
+        }
     } else {
         *upgiven = 0;
         *ticks = 4;
@@ -108,7 +114,8 @@ int panels(vyxstate* s, const stmtrec* r) {
             return RC_REPORTED;
         }
     }
-    const int nr = rows ? static_cast<int>(rows->num) : 0, nc = cols ? static_cast<int>(cols->num) : 0;
+    const int nr = rows ? countopt(r, "NROWS", rows->num, 1, MOST_PANELS, 1) : 0;
+    const int nc = cols ? countopt(r, "NCOLS", cols->num, 1, MOST_PANELS, 1) : 0;
     uint8_t& rowstrip = s->mcfopt.topstrip;
     uint8_t& colstrip = s->mcfopt.sidestrip;
     switch (s->nclass) {
@@ -301,7 +308,7 @@ int vyxcfpm(vyxstate* s) {
         if (s->logscale[0]) {
             xpmlog(MSG_GROUP, MCFM_HAXISLOG);
         } else {
-            axislist(v, n, &ax[AX_LIFELOWER], &F.llowgiven, &ax[AX_LIFEUPPER], &F.lupgiven, &O.ntick[0]);
+            axislist(r, "HAXIS", v, n, &ax[AX_LIFELOWER], &F.llowgiven, &ax[AX_LIFEUPPER], &F.lupgiven, &O.ntick[0]);
             O.ntickgiven[0] = 1;
         }
     } else {
@@ -313,23 +320,26 @@ int vyxcfpm(vyxstate* s) {
             xpmlog(MSG_GROUP, MCFM_HRANGE, lo->num, hi->num);
             F.llowgiven = F.lupgiven = 0;
         }
-        if (const optslot* t = stmtslot(r, slot::mcf::NHTICK)) O.ntick[0] = static_cast<int32_t>(t->num), O.ntickgiven[0] = 1;
+        if (const optslot* t = stmtslot(r, slot::mcf::NHTICK)) O.ntick[0] = countopt(r, "NHTICK", t->num, 1, MOST_TICKS, 4), O.ntickgiven[0] = 1;
     }
     // 13. vertical axis
     if (int n = numbers(r, slot::mcf::VAXIS, &v); n > 0) {
         if (s->logscale[0]) {
             xpmlog(MSG_GROUP, MCFM_VAXISLOG);
         } else {
-            axislist(v, n, &ax[AX_PCTLOWER], &F.plowgiven, &ax[AX_PCTUPPER], &F.pupgiven, &O.ntick[1]);
+            axislist(r, "VAXIS", v, n, &ax[AX_PCTLOWER], &F.plowgiven, &ax[AX_PCTUPPER], &F.pupgiven, &O.ntick[1]);
             O.ntickgiven[1] = 1;
         }
     } else {
         if (const optslot* lo = stmtslot(r, slot::mcf::VLOWER)) ax[AX_PCTLOWER] = lo->num, F.plowgiven = 1;
         if (const optslot* hi = stmtslot(r, slot::mcf::VUPPER)) ax[AX_PCTUPPER] = hi->num, F.pupgiven = 1;
-        if (const optslot* t = stmtslot(r, slot::mcf::NVTICK)) O.ntick[1] = static_cast<int32_t>(t->num), O.ntickgiven[1] = 1;
+        if (const optslot* t = stmtslot(r, slot::mcf::NVTICK)) O.ntick[1] = countopt(r, "NVTICK", t->num, 1, MOST_TICKS, 4), O.ntickgiven[1] = 1;
     }
     // 14.
     s->cframe[0] = stmtslot(r, slot::plot::CFRAME) != nullptr;
+    static constexpr int kWidths[] = {slot::plot::WAXIS};
+    static const char* const kWidthNames[] = {"WAXIS"};
+    widthlimits(r, kWidths, kWidthNames, 1);
     // 15. reference lines
     F.refstop2 = on(r, flag::plot::VINTERSECT);
     reflines(s, r, slot::plot::VREF, slot::plot::VREFLABELS, REF_VREF, MCFM_VREFLAB1, MCFM_VREFLABN);

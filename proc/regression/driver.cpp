@@ -2,6 +2,7 @@
 // back-transformation, covariance, limits, result tables and observation statistics.
 #include "proc/framework/anchor.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/poolscope.h"
 #include "proc/regression/model.h"
 
 namespace {
@@ -14,19 +15,8 @@ bool ended(const vyxstate* s) {
 }  // namespace
 
 int vyxmod(vyxstate* s) {
-    if (s->stmtpool) xmpoold(s->stmtpool);
-    s->stmtpool = xmpoolc(8192, 8192, 4);
-    if (!s->stmtpool) {
-        xpmlog(510, 6);
-        return RC_NOMEM;
-    }
-    // Nothing of an earlier BY group's fit may be read from here on.
-    s->mdllay = nullptr;
-    s->estdata = nullptr;
-    s->parmmap = nullptr;
-    s->mdlinmem = 0;
-    s->mdlnchunks = 0;
-    s->likfail = 0;
+    // The pool's clearing leaves nothing of an earlier BY group's fit to be read from here on.
+    if (!newstmtpool(s)) return RC_NOMEM;
     if (int rc = vyxmprm(s)) return rc;
     if (int rc = vyxmdta(s)) return rc;
     if (ended(s)) return 1;

@@ -17,6 +17,8 @@ struct leveffect;
 int vyxmod(vyxstate* s);
 int vyxmprm(vyxstate* s);
 int seffect(vyxstate* s, levstate* ls, stmtrec* r);
+// Zeroes a MODEL level-control record with its level state and data block, keeping the links.
+void clearlevels(levctl* ctl);
 int vyxmdta(vyxstate* s);
 double transx(vyxstate* s);                 // 0.0, or the missing value when a relation transform fails
 int32_t rlevwel(const leveffect* e, const int32_t* levidx);

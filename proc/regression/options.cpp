@@ -12,6 +12,7 @@
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
+#include "proc/framework/wholenum.h"
 #include "proc/framework/zorduvex.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/numeric/stdquant.h"
@@ -260,7 +261,7 @@ int vyxmprm(vyxstate* s) {
     s->waldcl = stmtflag(r, mf::WALDCL);
     s->itprflag[0] = stmtflag(r, mf::ITPRINT);
     // 2. numbers
-    s->maxiter = static_cast<int32_t>(gparm(r, ms::MAXIT, 50.0));
+    s->maxiter = countopt(r, "MAXIT", gparm(r, ms::MAXIT, 50.0), 0, MOST_ITER, 50);
     s->fitcrit.converge = gparm(r, ms::CONVERGE, 0.001);
     s->fitcrit.convh = gparm(r, ms::CONVH, 1e-4);
     s->fitcrit.singular = gparm(r, ms::SINGULAR, 1e7 * EPS53);
@@ -318,13 +319,9 @@ int vyxmprm(vyxstate* s) {
     }
     // 10. the MODEL's control block, cleared for this BY group
     levctl* ctl = s->mdllev;
+    clearlevels(ctl);
     levstate* ls = ctl->lstate;
     levdata* data = ctl->ldata;
-    *ls = levstate{};
-    *data = levdata{};
-    *ctl = levctl{};
-    ctl->lstate = ls;
-    ctl->ldata = data;
     data->dsh = s->dsin;
     data->ldpool = s->bypool;
     ls->lsflags = static_cast<uint8_t>(ls->lsflags & ~LS_CODED);

@@ -7,6 +7,7 @@
 
 #include "proc/framework/gparm.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/poolscope.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/textpad.h"
 #include "proc/framework/vyxstate.h"
@@ -74,11 +75,8 @@ int columns(vyxstate* s) {
     return phenddef(s);
 }
 
-int newworkpool(vyxstate* s) {
-    if (s->workpool) xmpoold(s->workpool);
-    s->workpool = xmpoolc(8192, 8192, 4);
-    if (!s->workpool) {
-        xpmlog(510, 6);
+int freshworkpool(vyxstate* s) {
+    if (!newworkpool(s)) {
         xexit(RC_NOMEM, 0);
         s->stepend = 1;
         return RC_NOMEM;
@@ -118,7 +116,7 @@ int vyxcog(vyxstate* s) {
     const char* tname = kTypes[type >= 0 && type <= 2 ? type : 0];
 
     if (s->nclass == 0) {
-        if (int rc = newworkpool(s)) return rc;
+        if (int rc = freshworkpool(s)) return rc;
         wobitem* items = nullptr;
         int count = 0;
         if (insetwanted) inset_single(s, &s->rootgrp, &items, &count);
@@ -140,7 +138,7 @@ int vyxcog(vyxstate* s) {
         return r.issue(s);
     }
 
-    if (int rc = newworkpool(s)) return rc;
+    if (int rc = freshworkpool(s)) return rc;
     std::string templ = "KV.Vitalyx.Graphics.";
     if (p.overlay)
         templ += "MCFOverlay";

@@ -14,6 +14,7 @@
 #include "runtime/graphics/devstate.h"
 #include "runtime/graphics/graphics.h"
 #include "runtime/supervisor/supervisor.h"
+#include "runtime/util/numbers.h"
 
 namespace rt::gfx {
 
@@ -122,12 +123,12 @@ int ganotat(ganoreq* r) {
         const int colnum = d.colornumber(color);
         const double size = num(c.size, row);
         const double line = num(c.line, row);
-        const int ltype = ismissing(line) ? 1 : static_cast<int>(line);
+        const int ltype = ismissing(line) ? 1 : rt::util::toint(line);
         if (fn != "POLYCONT") closepoly();
         if (fn == "MOVE") {
         } else if (fn == "DRAW") {
             int keep = d.ctx.linewidth[0];
-            if (!ismissing(size) && size >= 1) d.ctx.linewidth[0] = static_cast<int>(size);
+            if (!ismissing(size) && size >= 1) d.ctx.linewidth[0] = rt::util::toint(size);
             G->ggdraw(0, cx, cy, x, y, ltype, colnum);
             d.ctx.linewidth[0] = keep;
         } else if (fn == "LABEL") {

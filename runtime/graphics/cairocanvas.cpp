@@ -1,5 +1,6 @@
 // Cairo drawing of a page into an SVG surface and an image surface at once.
 #include "runtime/graphics/cairocanvas.h"
+#include "runtime/util/numbers.h"
 
 #include <cairo-svg.h>
 #include <algorithm>
@@ -221,7 +222,8 @@ CairoCanvas::Stamp& CairoCanvas::stamp(const MarkerShape& m, double size, const 
     if (it == stamps_.end()) {
         auto st = std::make_unique<Stamp>();
         double scale = dpi_ / 72.0;
-        int side = static_cast<int>(std::ceil((size + 2 * s.width) * scale)) + 4;
+        // (a symbol larger than any page is drawn at most a page's width)
+        int side = std::min(rt::util::toint(std::ceil((size + 2 * s.width) * scale)), 1 << 14) + 4;
         st->half = side / 2.0;
         st->img = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, side, side);
         cairo_t* c = cairo_create(st->img);
@@ -347,10 +349,10 @@ void CairoCanvas::pushclip(double x0, double y0, double x1, double y1) {
         // The whole pixels inside the rectangle, within the enclosing clip.
         const double scale = dpi_ / 72.0;
         PixelBox b = pclip_.back();
-        b.x0 = std::max(b.x0, static_cast<int>(std::ceil(std::fmin(x0, x1) * scale)));
-        b.x1 = std::min(b.x1, static_cast<int>(std::floor(std::fmax(x0, x1) * scale)));
-        b.y0 = std::max(b.y0, static_cast<int>(std::ceil((h_ - std::fmax(y0, y1)) * scale)));
-        b.y1 = std::min(b.y1, static_cast<int>(std::floor((h_ - std::fmin(y0, y1)) * scale)));
+        b.x0 = std::max(b.x0, rt::util::toint(std::ceil(std::fmin(x0, x1) * scale)));
+        b.x1 = std::min(b.x1, rt::util::toint(std::floor(std::fmax(x0, x1) * scale)));
+        b.y0 = std::max(b.y0, rt::util::toint(std::ceil((h_ - std::fmax(y0, y1)) * scale)));
+        b.y1 = std::min(b.y1, rt::util::toint(std::floor((h_ - std::fmin(y0, y1)) * scale)));
         pclip_.push_back(b);
     }
     both([=, h = h_](cairo_t* c) {

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include "runtime/supervisor/messages.h"
+#include "runtime/util/numbers.h"
 
 namespace rt::out {
 
@@ -29,7 +30,7 @@ void TextStore::clear() {
 
 namespace {
 
-long long intof(const msgarg& a) { return a.kind == msgarg::DBL ? static_cast<long long>(a.d) : a.i; }
+long long intof(const msgarg& a) { return a.kind == msgarg::DBL ? rt::util::tolonglong(a.d) : a.i; }
 double dblof(const msgarg& a) { return a.kind == msgarg::DBL ? a.d : static_cast<double>(a.i); }
 
 std::string textarg(const msgarg& a) {

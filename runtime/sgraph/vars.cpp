@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include "runtime/util/numbers.h"
 #include "runtime/util/strings.h"
 
 namespace rt::sgr {
@@ -28,7 +29,7 @@ std::string astext(const GraphValue* v, std::string_view def) {
 int asint(const GraphValue* v, int def) {
     if (!v) return def;
     if (v->kind == GraphValue::Int) return v->i;
-    if (v->kind == GraphValue::Double) return std::isfinite(v->d) ? static_cast<int>(v->d) : def;
+    if (v->kind == GraphValue::Double) return std::isfinite(v->d) ? rt::util::toint(v->d) : def;
     return v->s.empty() ? def : std::atoi(v->s.c_str());
 }
 }  // namespace

@@ -1,0 +1,57 @@
+// The input variables, groups and class levels of the state block when a pool goes: the
+// statement's response variables, its group lists and the work areas of the root node (the
+// whole data when there is no class variable, embedded in the block), and the BY group's
+// level texts and values.
+#include "proc/framework/poolscope.h"
+#include "proc/framework/vyxinit.h"
+#include "proc/framework/vyxstate.h"
+
+namespace {
+
+// The root node's areas in the statement pool, with the counts that describe them; its
+// counts and fit stay until the next statement's input replaces the node.
+void rootstmtgone(grpnode& r) {
+    r.next = r.tleft = r.tright = nullptr;
+    for (grpnode*& t : r.subtree) t = nullptr;
+    r.nsub = 0;
+    r.rowbuf = nullptr;
+    r.nrows = 0;
+    r.crvbuf = nullptr;
+    r.crvinmem = r.crvdone = 0;
+    r.ncurve = 0;
+    r.emwts = r.emtab = nullptr;
+    r.nturn = 0;
+    for (double*& p : r.ppcslot) p = nullptr;
+    r.pbest = r.pbpred = nullptr;
+    r.stmtnext = nullptr;
+    for (void*& u : r.mcf.units) u = nullptr;
+    r.mcf.unitwts = nullptr;
+    r.mcf.unitseq = nullptr;
+    r.mcf.nunitseq = 0;
+    r.sym[0] = r.sym[1] = r.censtyle = nullptr;
+}
+
+}  // namespace
+
+void groupstate_stmtgone(vyxstate* s) {
+    // The response variables: the MCF reader keeps their descriptors in the statement pool.
+    s->rspvars[0] = s->rspvars[1] = s->rspvars[2] = nullptr;
+    rootstmtgone(s->rootgrp);
+    for (grpnode*& g : s->grplist) g = nullptr;
+    s->curgrp = nullptr;
+    // The grid array is the BY group's, but the nodes it holds are the statement's.
+    s->grpgrid = nullptr;
+}
+
+void groupstate_workgone(vyxstate* s) {
+    grpnode& r = s->rootgrp;
+    r.parmcov = nullptr;
+    r.pcttab = r.pcttab2 = r.fitlines = r.survtab = nullptr;
+}
+
+void groupstate_bygone(vyxstate* s) {
+    s->levkeys[0] = s->levkeys[1] = nullptr;
+    s->levvals[0] = s->levvals[1] = nullptr;
+    s->nlev[0] = s->nlev[1] = 0;
+    s->grpgrid = nullptr;
+}

@@ -1,0 +1,49 @@
+// The three pools of the state block and what the block keeps of them.
+//
+// The state block lives for the whole step; the BY group's pool (`bypool`), the statement
+// pool (`stmtpool`) and the work pool (`workpool`) are deleted whole. Every field of the block
+// that points into a pool is cleared when that pool goes, together with the counts and flags
+// that describe what it points at, so that a later statement finds a null pointer and a zero
+// count instead of memory that is gone. Each owner of fields clears its own (one routine per
+// owner and pool, in the owner's folder); the routines below run them all. A field that can
+// point into several pools is cleared when any of them goes.
+//
+// Each statement kind starts by setting to their defaults the flags and pointers that its
+// readers rely on but do not set (again one routine per owner); beyond that a field keeps
+// its value from one statement to the next until the next statement's reader sets it.
+#pragma once
+
+struct vyxstate;
+enum class StmtKind;
+
+// Deletes the statement pool (when there is one) and makes a new one: false, with 510/6
+// logged, when it cannot be made.
+bool newstmtpool(vyxstate* s);
+// Deletes the BY group's pool at the end of its group.
+void dropbypool(vyxstate* s);
+// Deletes the work pool (when there is one) and makes a new one: false, with 510/6 logged,
+// when it cannot be made.
+bool newworkpool(vyxstate* s);
+
+// Sets the defaults of a statement of the given kind; the main routine calls it once before
+// each statement it runs (MODEL included).
+void startstatement(vyxstate* s, StmtKind kind);
+
+// ---- the owners' routines (framework: input variables, groups and class levels; lifedist:
+// fits, input and tables; devgraph: plot layout and drawing; regression: the MODEL fit). The
+// fields of the recurrence data (proc/mcf) and of the graph requests (proc/statgraph) point
+// into no pool.
+void groupstate_stmtgone(vyxstate* s);
+void groupstate_workgone(vyxstate* s);
+void groupstate_bygone(vyxstate* s);
+void fitstate_stmtgone(vyxstate* s);
+void fitstate_bygone(vyxstate* s);
+void fitstate_workgone(vyxstate* s);
+void fitstate_start(vyxstate* s, StmtKind kind);
+void plotstate_stmtgone(vyxstate* s);
+void plotstate_bygone(vyxstate* s);
+void plotstate_workgone(vyxstate* s);
+void plotstate_start(vyxstate* s, StmtKind kind);
+void modelstate_stmtgone(vyxstate* s);
+void modelstate_bygone(vyxstate* s);
+void modelstate_start(vyxstate* s, StmtKind kind);
