@@ -10,7 +10,6 @@
 #include <vector>
 #include "host/vec116_graphics.h"
 #include "runtime/graphics/cairocanvas.h"
-#include "runtime/graphics/deferred.h"
 #include "runtime/graphics/recorder.h"
 #include "runtime/session.h"
 
@@ -26,7 +25,6 @@ struct Page {
     bool written = false;
     double wpt = 0, hpt = 0;          // page size, points
     std::unique_ptr<CairoCanvas> cairo;
-    std::unique_ptr<DeferredCanvas> deferred;   // the calls to cairo, played on a thread of their own
     std::unique_ptr<RecordingCanvas> rec;
     TeeCanvas tee;
 };

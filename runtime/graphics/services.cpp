@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstring>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "runtime/graphics/device.h"
@@ -194,10 +193,7 @@ int oseg(int, int desclen, uint32_t catent, void** segment, uint32_t handles[2],
         p->svgpath = d.dir + "/" + stem + ".svg";
         p->pngpath = d.dir + "/" + stem + ".png";
         p->cairo = std::make_unique<CairoCanvas>(p->svgpath, p->pngpath, dev.dpi);
-        const Session* s = rt::current();
-        const bool threads = s && s->opts.threads && s->opts.cpucount != 1 && std::thread::hardware_concurrency() != 1;
-        p->deferred = std::make_unique<DeferredCanvas>(*p->cairo, threads);
-        p->tee.to.push_back(p->deferred.get());
+        p->tee.to.push_back(p->cairo.get());
     }
     if (d.record) {
         p->rec = std::make_unique<RecordingCanvas>();
