@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "proc/devgraph/hostgraphics.h"
-#include "proc/devgraph/plotlay.h"
+#include "proc/devgraph/devgraph.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"

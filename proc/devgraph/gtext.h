@@ -7,7 +7,7 @@
 #include "host/vec116_graphics.h"
 #include "proc/devgraph/gplaces.h"
 #include "proc/devgraph/hostgraphics.h"
-#include "proc/devgraph/plotlay.h"
+#include "proc/devgraph/devgraph.h"
 #include "proc/framework/gparm.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/vyxstate.h"

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "proc/framework/expect.h"
 #include "proc/framework/memnum.h"
 #include "proc/devgraph/gtext.h"
 #include "proc/devgraph/inset.h"
@@ -79,20 +80,18 @@ struct Builder {
             ++r->labelidx;
         }
     }
-    int code(int k) const { return static_cast<int>(std::trunc(r->items[k])); }
+    int code(int k) const {
+        VX_EXPECT(k >= 0 && k < (inset ? r->nitems : 14), "an item of the list (the default list has 14)");
+        return static_cast<int>(std::trunc(r->items[k]));
+    }
 };
 
-}  // namespace
-
-int vyxins(vyxstate* s, grpnode* g) {
-    const uint32_t method = s->fitmethod;
-    const bool mcf = s->pflags.ismcf;
-    const bool rsqok = !std::isnan(g->rsq) && (method == FIT_LSYX || method == FIT_LSXY);
-    const bool weibayes0 = g->wfail == 0 && method == FIT_WEIBAYES;
+// 1. The inset record of group g, blank, as the state's current inset; null after a message.
+insetrec* newinset(vyxstate* s, grpnode* g) {
     auto* r = poolget<insetrec>(s->workpool, 1, poolflag::zeroed);
     if (!r) {
         xmemmsg(sizeof(insetrec));
-        return RC_NOMEM;
+        return nullptr;
     }
     s->inset = r;
     r->active = 1;
@@ -101,197 +100,199 @@ int vyxins(vyxstate* s, grpnode* g) {
     std::memset(r->poskey, ' ', 8);
     std::memset(r->refpoint, ' ', 8);
     std::memset(r->hdrtext, ' ', 40);
-    Builder b{s, g, r, nullptr};
-    b.tail = &r->entries;
-    // Values by item code; the counts of recurrence data are weighted events for N too.
-    const double events = mcf ? g->mcf.nobs : g->totw;
+    return r;
+}
+
+// 2. The values by item code; the counts of recurrence data are weighted events for N too.
+void itemvalues(Builder& b, uint32_t method) {
+    const vyxstate* s = b.s;
+    const grpnode* g = b.g;
+    const double events = s->pflags.ismcf ? g->mcf.nobs : g->totw;
     const double vals[15] = {g->wfail, g->wright, 0, g->mcf.nunits, events, g->mcf.nunita, g->mcf.nevta, g->mcf.nunitb, g->mcf.nevtb, 0,
                              g->rsq, g->wleft, g->wint, events, static_cast<double>(s->fmodeset.nvals)};
     std::memcpy(b.values, vals, sizeof vals);
     b.values[it::CONFIDENCE] = method == FIT_WEIBAYES ? s->wbconf * 100 : vx::confpercent(s->alpha);
+}
 
-    // The default list.
+// 3. The default item list: for MCFPLOT the counts (of both samples for a difference) and the
+// confidence; otherwise the distribution's group, the counts by censoring, R-square or the
+// confidence, and the fit, or for combined failure modes N and the modes. Null after a message.
+double* defaultitems(vyxstate* s, const grpnode* g, uint32_t method) {
+    const bool rsqok = !std::isnan(g->rsq) && (method == FIT_LSYX || method == FIT_LSXY);
+    const bool weibayes0 = g->wfail == 0 && method == FIT_WEIBAYES;
     auto* dflt = static_cast<double*>(poolbytes(s->workpool, 14 * sizeof(double), poolflag::zeroed));
     if (!dflt) {
         xmemmsg(14 * sizeof(double));
-        return RC_NOMEM;
+        return nullptr;
     }
     for (int k = 0; k < 14; ++k) dflt[k] = kSkip;
     const double conf = s->pflags.noconf ? kSkip : it::CONFIDENCE;
-    if (mcf) {
+    if (s->pflags.ismcf) {
         const double* list = nullptr;
         const double plain[] = {it::NUNITS, it::NEVENTS, conf, kEnd};
         const double diff[] = {it::NUNITS1, it::NEVENTS1, it::NUNITS2, it::NEVENTS2, conf, kEnd};
         list = s->pflags.mcfdiff ? diff : plain;
         const int n = s->pflags.mcfdiff ? 6 : 4;
         for (int k = 0; k < n; ++k) dflt[k] = list[k];
-    } else {
-        const double T = s->thrflags[TH_GIVEN] ? 4 : kSkip;
-        const double groups[12][5] = {{52, 0, 1, kSkip, 52}, {53, 0, 1, T, 53}, {54, 2, 3, T, 54}, {51, 0, 1, kSkip, 51},
-                                      {50, 2, kSkip, T, 50}, {kSkip, kSkip, kSkip, kSkip, kSkip}, {56, 0, 1, kSkip, 56},
-                                      {57, 0, 1, T, 57},   {kSkip, kSkip, kSkip, kSkip, kSkip}, {kSkip, kSkip, kSkip, kSkip, kSkip},
-                                      {kSkip, kSkip, kSkip, kSkip, kSkip}, {58, 0, 1, T, 58}};
-        if (s->distcode < DIST_CODES)
-            for (int k = 0; k < 5; ++k) dflt[k] = groups[s->distcode][k];
-        dflt[5] = it::UNCENSORED;
-        dflt[6] = it::RIGHT;
-        const bool more = s->rspkind != 0 && s->rspkind != 1;
-        dflt[7] = more ? it::LEFT : kSkip;
-        dflt[8] = more ? it::INTERVAL : kSkip;
-        dflt[11] = rsqok ? it::RSQUARE : (s->pflags.noconf || s->pflags.nofitline) && !weibayes0 ? kSkip : it::CONFIDENCE;
-        dflt[12] = s->pflags.nofitline ? kSkip : it::FIT;
-        dflt[13] = kEnd;
-        if (s->pflags.nofitline)
-            for (int k = 0; k < 5; ++k) dflt[k] = kSkip;
-        if (s->pflags.fmcombine) {
-            for (int k = 0; k < 9; ++k) dflt[k] = kSkip;
-            dflt[9] = it::N;
-            dflt[10] = kModes;
-        }
+        return dflt;
     }
-    r->nitems = 14;
+    const double T = s->thrflags[TH_GIVEN] ? 4 : kSkip;
+    const double groups[DIST_CODES][5] = {{52, 0, 1, kSkip, 52}, {53, 0, 1, T, 53}, {54, 2, 3, T, 54}, {51, 0, 1, kSkip, 51},
+                                          {50, 2, kSkip, T, 50}, {kSkip, kSkip, kSkip, kSkip, kSkip}, {56, 0, 1, kSkip, 56},
+                                          {57, 0, 1, T, 57},   {kSkip, kSkip, kSkip, kSkip, kSkip}, {kSkip, kSkip, kSkip, kSkip, kSkip},
+                                          {kSkip, kSkip, kSkip, kSkip, kSkip}, {58, 0, 1, T, 58}};
+    if (s->distcode < DIST_CODES)
+        for (int k = 0; k < 5; ++k) dflt[k] = groups[s->distcode][k];
+    dflt[5] = it::UNCENSORED;
+    dflt[6] = it::RIGHT;
+    const bool more = s->rspkind != 0 && s->rspkind != 1;
+    dflt[7] = more ? it::LEFT : kSkip;
+    dflt[8] = more ? it::INTERVAL : kSkip;
+    dflt[11] = rsqok ? it::RSQUARE : (s->pflags.noconf || s->pflags.nofitline) && !weibayes0 ? kSkip : it::CONFIDENCE;
+    dflt[12] = s->pflags.nofitline ? kSkip : it::FIT;
+    dflt[13] = kEnd;
+    if (s->pflags.nofitline)
+        for (int k = 0; k < 5; ++k) dflt[k] = kSkip;
+    if (s->pflags.fmcombine) {
+        for (int k = 0; k < 9; ++k) dflt[k] = kSkip;
+        dflt[9] = it::N;
+        dflt[10] = kModes;
+    }
+    return dflt;
+}
 
-    const stmtrec* next = s->curstmt ? s->curstmt->next : nullptr;
-    const bool insetpath = next && std::strncmp(next->keyword, "INS", 3) == 0;
-    ggtext text{};
-    if (insetpath) {
-        b.inset = next;
-        const optslot* items = stmtslot(next, slot::inset::ITEMS);
-        if (items && items->kind == SK_NUMLIST && items->ptr) {
-            r->items = static_cast<double*>(items->ptr);
-            r->nitems = items->count;
-        } else {
-            r->items = dflt;
-            r->nitems = 10;
-        }
-        if (const optslot* h = stmtslot(next, slot::inset::HEADER); h && h->ptr) {
-            r->hdrlen = std::min(h->count, 40);
-            std::memcpy(r->hdrtext, h->ptr, static_cast<size_t>(r->hdrlen));
-        }
-        r->noframe = stmtflag(next, flag::inset::NOFRAME) ? 1 : 0;
-        r->poskind = 0;
-        if (const optslot* p = stmtslot(next, slot::inset::POSITION)) {
-            std::memcpy(r->poskey, p->name, 8);
-            for (char& c : r->poskey)
-                if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-            r->poskind = 1;
-            const bool margin = !std::memcmp(r->poskey, "TM      ", 8) || !std::memcmp(r->poskey, "BM      ", 8) ||
-                                !std::memcmp(r->poskey, "RM      ", 8) || !std::memcmp(r->poskey, "LM      ", 8);
-            if (s->nclass > 0 && margin) {
-                xpmlog(510, 133);
-                r->active = 0;
-                return 0;
-            }
-        } else if (const optslot* px = stmtslot(next, slot::inset::POSITION_X)) {
-            const optslot* py = stmtslot(next, slot::inset::POSITION_Y);
-            r->posx = px->num;
-            r->posy = py ? py->num : 0;
-            r->poskind = 2;
-            std::memcpy(r->poskey, "USER    ", 8);
-            r->possys = stmtflag(next, flag::inset::POSDATA) ? 2 : 3;
-        }
-        if (const optslot* rp = stmtslot(next, slot::inset::REFPOINT)) {
-            if (r->poskind == 2) std::memcpy(r->refpoint, rp->name, 8);
-            else xpmlog(510, 132);
-        }
-        if (s->gstarted) SetGraphics(s, r, 1, &text);
+// 4. The INSET statement next: its items (the default list's first ten when it lists none),
+// header, frame, position and reference point. false when a margin position is asked for
+// with CLASS variables (the inset is dropped after a message).
+bool readinset(vyxstate* s, insetrec* r, const stmtrec* next, double* dflt, ggtext* text) {
+    const optslot* items = stmtslot(next, slot::inset::ITEMS);
+    if (items && items->kind == SK_NUMLIST && items->ptr) {
+        r->items = static_cast<double*>(items->ptr);
+        r->nitems = items->count;
     } else {
-        if (s->defhdr.given) {
-            r->hdrlen = std::min(s->defhdr.len, 40);
-            std::memcpy(r->hdrtext, s->defhdr.text, static_cast<size_t>(r->hdrlen));
-        }
-        if (s->gstarted) SetGraphics(s, r, 0, &text);
         r->items = dflt;
-        r->nitems = 9;
+        r->nitems = 10;
     }
+    if (const optslot* h = stmtslot(next, slot::inset::HEADER); h && h->ptr) {
+        r->hdrlen = std::min(h->count, 40);
+        std::memcpy(r->hdrtext, h->ptr, static_cast<size_t>(r->hdrlen));
+    }
+    r->noframe = stmtflag(next, flag::inset::NOFRAME) ? 1 : 0;
+    r->poskind = 0;
+    if (const optslot* p = stmtslot(next, slot::inset::POSITION)) {
+        std::memcpy(r->poskey, p->name, 8);
+        for (char& c : r->poskey)
+            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        r->poskind = 1;
+        const bool margin = !std::memcmp(r->poskey, "TM      ", 8) || !std::memcmp(r->poskey, "BM      ", 8) ||
+                            !std::memcmp(r->poskey, "RM      ", 8) || !std::memcmp(r->poskey, "LM      ", 8);
+        if (s->nclass > 0 && margin) {
+            xpmlog(510, 133);
+            r->active = 0;
+            return false;
+        }
+    } else if (const optslot* px = stmtslot(next, slot::inset::POSITION_X)) {
+        const optslot* py = stmtslot(next, slot::inset::POSITION_Y);
+        r->posx = px->num;
+        r->posy = py ? py->num : 0;
+        r->poskind = 2;
+        std::memcpy(r->poskey, "USER    ", 8);
+        r->possys = stmtflag(next, flag::inset::POSDATA) ? 2 : 3;
+    }
+    if (const optslot* rp = stmtslot(next, slot::inset::REFPOINT)) {
+        if (r->poskind == 2) std::memcpy(r->refpoint, rp->name, 8);
+        else xpmlog(510, 132);
+    }
+    if (s->gstarted) SetGraphics(s, r, 1, text);
+    return true;
+}
 
-    // Read the codes up to the end code.
+// 5a. A distribution group that begins with code t: its parameter items up to the closing
+// code t, dropped (labels kept in step) for MCF data, no fit, combined failure modes, or a
+// group of another distribution. *end when the list's end code closed it. 0, or RC_NOMEM.
+int groupitems(Builder& b, int t, int limit, bool checks, uint32_t method, bool* end) {
+    vyxstate* s = b.s;
+    const grpnode* g = b.g;
+    insetrec* r = b.r;
     const int groupcode = s->distcode < DIST_CODES ? kGroupCode[s->distcode] : 0;
-    const bool checks = insetpath;
-    const int limit = insetpath ? r->nitems : 14;
-    for (r->itemidx = 0; r->itemidx < limit; ++r->itemidx) {
-        const int t = b.code(r->itemidx);
-        if (t == kEnd) break;
-        if (t == kSkip) continue;
-        if (t >= 20 && t <= 58) {
-            bool drop = false;
-            if (checks && mcf) {
-                xpmlog(510, 600);
-                drop = true;
-            } else if (method == FIT_NONE || s->pflags.fmcombine) {
-                drop = true;
-            } else if (checks && t != groupcode) {
-                xpmlog(510, 114);
-                drop = true;
-            }
-            for (++r->itemidx; r->itemidx < limit; ++r->itemidx) {
-                const int sub = b.code(r->itemidx);
-                if (sub == t || sub == kEnd) break;
-                if (sub == kSkip) continue;
-                if (sub == kLabel) {
-                    ++r->labelidx;   // the label of a dropped sub-item keeps later labels in step
-                    continue;
-                }
-                if (drop || sub < 0 || sub > 5) {
-                    b.droplabel();
-                    continue;
-                }
-                insetent* e = b.append();
-                if (!e) return RC_NOMEM;
-                b.label(e, kSubMsg[sub]);
-                const double v = sub == 0 ? g->loc : sub == 1 ? g->scale : sub == 2 ? g->wbscale : sub == 3 ? g->wbshape
-                                 : sub == 4 ? s->fixedparms[FP_THRESHOLD] : g->mean;
-                xpfs(v, 8, 82, e->value);
-                e->vallen = wzstjus(e->value, 8, 'l');
-            }
-            if (r->itemidx < limit && b.code(r->itemidx) == kEnd) break;
+    bool drop = false;
+    if (checks && s->pflags.ismcf) {
+        xpmlog(510, 600);
+        drop = true;
+    } else if (method == FIT_NONE || s->pflags.fmcombine) {
+        drop = true;
+    } else if (checks && t != groupcode) {
+        xpmlog(510, 114);
+        drop = true;
+    }
+    for (++r->itemidx; r->itemidx < limit; ++r->itemidx) {
+        const int sub = b.code(r->itemidx);
+        if (sub == t || sub == kEnd) break;
+        if (sub == kSkip) continue;
+        if (sub == kLabel) {
+            ++r->labelidx;   // the label of a dropped sub-item keeps later labels in step
             continue;
         }
-        if (checks) {
-            int refuse = 0;
-            if (mcf) {
-                const bool ok = s->pflags.mcfdiff ? (t == 2 || (t >= 5 && t <= 8)) : (t >= 2 && t <= 4);
-                if (!ok) refuse = 601;
-            } else if (t >= 3 && t <= 8) {
-                refuse = 131;
-            }
-            if (!refuse && t == it::RSQUARE && method != FIT_LSYX && method != FIT_LSXY) refuse = 165;
-            if (!refuse && s->pflags.fmcombine && t != 2 && t != 13 && t != 14) refuse = 572;
-            if (refuse) {
-                xpmlog(510, refuse);
-                b.droplabel();
-                continue;
-            }
-        }
-        if (t < 0 || t > 14) {
+        if (drop || sub < 0 || sub > 5) {
             b.droplabel();
             continue;
         }
         insetent* e = b.append();
         if (!e) return RC_NOMEM;
-        b.label(e, t < 15 ? kItemMsg[t] : 0);
-        int length = 8;
-        if (integeritem(t) && std::fabs(b.values[t]) < 1e15) {
-            xpils(static_cast<int64_t>(std::trunc(b.values[t])), 8, e->value);
-        } else if (integeritem(t)) {
-            // A count from data too large for a whole number (a FREQ sum of 1e300): as a number.
-            xpfs(b.values[t], 8, 82, e->value);
-        } else if (t == it::CONFIDENCE) {
-            xpfs(b.values[t], -6, 99, e->value);
-            int last = wzstrip(e->value, 6);
-            if (last < 24) e->value[last] = '%';
-            length = last + 1;
-        } else if (t == it::FIT) {
-            xpmstr(e->value, 24, 510, fittitle(method));
-            length = wzstrip(e->value, 24);
-        } else {
-            xpfs(b.values[t], 8, 82, e->value);
-        }
-        e->vallen = wzstjus(e->value, length, 'l');
+        b.label(e, kSubMsg[sub]);
+        const double v = sub == 0 ? g->loc : sub == 1 ? g->scale : sub == 2 ? g->wbscale : sub == 3 ? g->wbshape
+                         : sub == 4 ? s->fixedparms[FP_THRESHOLD] : g->mean;
+        xpfs(v, 8, 82, e->value);
+        e->vallen = wzstjus(e->value, 8, 'l');
     }
+    *end = r->itemidx < limit && b.code(r->itemidx) == kEnd;
+    return 0;
+}
 
-    // Size.
-    if (!s->gstarted) return 0;
+// 5b. An item of code t that the INSET statement may not have here: the message number, or 0.
+int refusal(const vyxstate* s, int t, uint32_t method) {
+    int refuse = 0;
+    if (s->pflags.ismcf) {
+        const bool ok = s->pflags.mcfdiff ? (t == 2 || (t >= 5 && t <= 8)) : (t >= 2 && t <= 4);
+        if (!ok) refuse = 601;
+    } else if (t >= 3 && t <= 8) {
+        refuse = 131;
+    }
+    if (!refuse && t == it::RSQUARE && method != FIT_LSYX && method != FIT_LSXY) refuse = 165;
+    if (!refuse && s->pflags.fmcombine && t != 2 && t != 13 && t != 14) refuse = 572;
+    return refuse;
+}
+
+// 5c. The entry of item t: its label and its value (an integer count, the confidence in
+// percent, the fit's title, or a number). 0, or RC_NOMEM.
+int plainitem(Builder& b, int t, uint32_t method) {
+    VX_EXPECT(t >= 0 && t < 15, "an item code has a value and a message");
+    insetent* e = b.append();
+    if (!e) return RC_NOMEM;
+    b.label(e, t < 15 ? kItemMsg[t] : 0);
+    int length = 8;
+    if (integeritem(t) && std::fabs(b.values[t]) < 1e15) {
+        xpils(static_cast<int64_t>(std::trunc(b.values[t])), 8, e->value);
+    } else if (integeritem(t)) {
+        // A count from data too large for a whole number (a FREQ sum of 1e300): as a number.
+        xpfs(b.values[t], 8, 82, e->value);
+    } else if (t == it::CONFIDENCE) {
+        xpfs(b.values[t], -6, 99, e->value);
+        int last = wzstrip(e->value, 6);
+        if (last < 24) e->value[last] = '%';
+        length = last + 1;
+    } else if (t == it::FIT) {
+        xpmstr(e->value, 24, 510, fittitle(method));
+        length = wzstrip(e->value, 24);
+    } else {
+        xpfs(b.values[t], 8, 82, e->value);
+    }
+    e->vallen = wzstjus(e->value, length, 'l');
+    return 0;
+}
+
+// 6. The box: the widest label and value, and the height of the entries and the header.
+void boxsize(insetrec* r, ggtext& text) {
     for (insetent* e = r->entries; e; e = e->next) {
         r->labwidth = std::max(r->labwidth, textwidth(text, e->label, e->lablen));
         r->valwidth = std::max(r->valwidth, textwidth(text, e->value, e->vallen));
@@ -302,5 +303,68 @@ int vyxins(vyxstate* s, grpnode* g) {
     const int n = r->nentries;
     r->boxheight = 2 * r->vmargin + n * r->textheight + (n > 0 ? n - 1 : 0) * r->linegap;
     if (r->hdrlen > 0) r->boxheight += r->devfont ? 2 * r->textheight : 2 * r->vmargin + r->textheight;
+}
+
+}  // namespace
+
+int vyxins(vyxstate* s, grpnode* g) {
+    VX_EXPECT(g, "an inset belongs to a group");
+    const uint32_t method = s->fitmethod;
+    insetrec* r = newinset(s, g);
+    if (!r) return RC_NOMEM;
+    Builder b{s, g, r, nullptr};
+    b.tail = &r->entries;
+    itemvalues(b, method);
+    double* dflt = defaultitems(s, g, method);
+    if (!dflt) return RC_NOMEM;
+    r->nitems = 14;
+
+    // The INSET statement's items, or on the default path the default header and list.
+    const stmtrec* next = s->curstmt ? s->curstmt->next : nullptr;
+    const bool insetpath = next && std::strncmp(next->keyword, "INS", 3) == 0;
+    ggtext text{};
+    if (insetpath) {
+        b.inset = next;
+        if (!readinset(s, r, next, dflt, &text)) return 0;
+    } else {
+        if (s->defhdr.given) {
+            r->hdrlen = std::min(s->defhdr.len, 40);
+            std::memcpy(r->hdrtext, s->defhdr.text, static_cast<size_t>(r->hdrlen));
+        }
+        if (s->gstarted) SetGraphics(s, r, 0, &text);
+        r->items = dflt;
+        r->nitems = 9;
+    }
+
+    // 5. The codes up to the end code: distribution groups, then single items (checked when an
+    // INSET statement gave them).
+    const bool checks = insetpath;
+    const int limit = insetpath ? r->nitems : 14;
+    for (r->itemidx = 0; r->itemidx < limit; ++r->itemidx) {
+        const int t = b.code(r->itemidx);
+        if (t == kEnd) break;
+        if (t == kSkip) continue;
+        if (t >= 20 && t <= 58) {
+            bool end = false;
+            if (groupitems(b, t, limit, checks, method, &end) != 0) return RC_NOMEM;
+            if (end) break;
+            continue;
+        }
+        if (checks) {
+            if (const int refuse = refusal(s, t, method)) {
+                xpmlog(510, refuse);
+                b.droplabel();
+                continue;
+            }
+        }
+        if (t < 0 || t > 14) {
+            b.droplabel();
+            continue;
+        }
+        if (plainitem(b, t, method) != 0) return RC_NOMEM;
+    }
+
+    if (!s->gstarted) return 0;
+    boxsize(r, text);
     return 0;
 }

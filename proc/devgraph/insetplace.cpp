@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "proc/framework/expect.h"
 #include "proc/devgraph/gopts.h"
 #include "proc/devgraph/gtext.h"
 #include "proc/devgraph/inset.h"
@@ -116,132 +117,244 @@ void SetGraphics(vyxstate* s, insetrec* r, int mode, ggtext* t) {
     r->linegap = r->devfont ? 0 : r->vmargin;
 }
 
-int vyxipos(vyxstate* s) {
-    insetrec* r = s->inset;
-    if (!r || !r->active) return 0;
-    const plotlay* f = s->frame;
-    const double asp = f->chdiv;
-    const double L = f->fx - f->gapl, R = f->fx + f->fw + f->gapl, B = f->fy - f->gapb, T = f->fy + f->fh + f->gapb;
-    auto refuse = [&](int n, double v) {
-        xpmlog(510, n, v);
-        r->active = 0;
-        return 1;
-    };
-    // 3. Size.
-    double W = 2 * r->hmargin + r->boxwidth, H = r->boxheight;
-    // 4. The box at corner k (0 NW, 1 NE, 2 SW, 3 SE) as x0, y0, x1, y1.
-    auto cornerbox = [&](int k, double* b) {
+namespace {
+
+// The area an inset is placed in: the frame with its gaps (L, R, B, T), the frame record and
+// its aspect, and the box's size (W with its side margins, H).
+struct area {
+    const plotlay* f;
+    double asp, L, R, B, T;
+    double W, H;
+
+    // The box at corner k (0 NW, 1 NE, 2 SW, 3 SE) as x0, y0, x1, y1.
+    void cornerbox(int k, double* b) const {
         double dx = std::min(k % 2 ? f->gapr : f->gapl, 0.02 * (R - L)), dy = dx / asp;
         if (dx > 5.0 && dy > 5.0) dx = 2.0 * asp, dy = 2.0;
         b[0] = k % 2 ? R - dx - W : L + dx;
         b[1] = k < 2 ? T - dy - H : B + dy;
         b[2] = b[0] + W;
         b[3] = b[1] + H;
-    };
-    // 2. An inset without a position takes a free corner: the first one whose box the
-    // group's line, band and points leave clear, else the first one.
-    const char* corners[4] = {"NW", "NE", "SW", "SE"};
-    if (r->poskind == 0) {
-        bool taken[4] = {};
-        for (insetrec* q = s->inset; q; q = q->next)
-            for (int k = 0; k < 4; ++k)
-                if (q != r && is(q->poskey, corners[k])) taken[k] = true;
-        double boxes[4][4];
-        for (int k = 0; k < 4; ++k) cornerbox(k, boxes[k]);
-        const int k = insetroom(s, r->group, taken, boxes);
-        if (k < 0) {
-            r->active = 0;
-            return 0;
-        }
-        put(r->poskey, corners[k]);
     }
+};
+
+const char* const kCorners[4] = {"NW", "NE", "SW", "SE"};
+
+// 2. An inset without a position takes a free corner: the first one whose box the group's
+// line, band and points leave clear and no other inset holds. false: none (the inset is
+// dropped).
+bool freecorner(vyxstate* s, insetrec* r, const area& a) {
+    bool taken[4] = {};
+    for (insetrec* q = s->inset; q; q = q->next)
+        for (int k = 0; k < 4; ++k)
+            if (q != r && is(q->poskey, kCorners[k])) taken[k] = true;
+    double boxes[4][4];
+    for (int k = 0; k < 4; ++k) a.cornerbox(k, boxes[k]);
+    const int k = insetroom(s, r->group, taken, boxes);
+    if (k < 0) {
+        r->active = 0;
+        return false;
+    }
+    put(r->poskey, kCorners[k]);
+    return true;
+}
+
+// 3a. A box at a corner, or centred on a side of the frame (N, S, W, E).
+void compassbox(insetrec* r, const area& a, const char* key, int corner) {
+    const plotlay* f = a.f;
+    if (corner >= 0) {
+        double b[4];
+        a.cornerbox(corner, b);
+        r->boxxlo = b[0], r->boxylo = b[1], r->boxxhi = b[2], r->boxyhi = b[3];
+    } else if (is(key, "N") || is(key, "S")) {
+        double v = std::min(f->gapl, 0.02 * (a.R - a.L)) / a.asp;
+        if (v > 5.0) v = 2.0;
+        r->boxxlo = f->fx + 0.5 * f->fw - 0.5 * a.W, r->boxxhi = r->boxxlo + a.W;
+        if (is(key, "N")) r->boxyhi = a.T - v, r->boxylo = r->boxyhi - a.H;
+        else r->boxylo = a.B + v, r->boxyhi = r->boxylo + a.H;
+    } else {
+        const double d = std::min(is(key, "W") ? f->gapl : f->gapr, 0.02 * (a.R - a.L));
+        r->boxylo = f->fy + 0.5 * f->fh - 0.5 * a.H, r->boxyhi = r->boxylo + a.H;
+        if (is(key, "W")) r->boxxlo = a.L + d, r->boxxhi = r->boxxlo + a.W;
+        else r->boxxhi = a.R - d, r->boxxlo = r->boxxhi - a.W;
+    }
+}
+
+// 3b. A box at a point the user gives, in data coordinates (which axis is which follows the
+// plot) or in percent of the area; the reference point says which corner of the box lies on
+// it. 0, or the message number of a point off the axes or the area.
+int userbox(const vyxstate* s, insetrec* r, const area& a, double* bad) {
+    const plotlay* f = a.f;
+    double x = r->posx, y = r->posy;
+    if (r->possys == 2) {
+        const bool probx = !s->pflags.ismcf && s->pflags.rotate, proby = !s->pflags.ismcf && !s->pflags.rotate;
+        const bool logx = s->pflags.ismcf ? s->axlog[AXLOG_H] != 0 : !probx && (s->logscale[0] || s->logscale[1]);
+        const bool logy = s->pflags.ismcf ? s->axlog[AXLOG_V] != 0 : !proby && (s->logscale[0] || s->logscale[1]);
+        *bad = r->posx;
+        if (logx) {
+            if (!(x > GZ_UNIT)) return 141;
+            x = std::log10(x);
+        } else if (probx) {
+            if (!(x >= 0 && x <= 100)) return 142;
+            x = s->quant_fn(x / 100);
+        }
+        *bad = r->posy;
+        if (logy) {
+            if (!(y > GZ_UNIT)) return 143;
+            y = std::log10(y);
+        } else if (proby) {
+            if (!(y >= 0 && y <= 100)) return 144;
+            y = s->quant_fn(y / 100);
+        }
+        x = x * f->hfac + f->hoff;
+        y = y * f->vfac + f->voff;
+        *bad = r->posx;
+        if (!(x > a.L && x < a.R)) return 137;
+        *bad = r->posy;
+        if (!(y > a.B && y < a.T)) return 138;
+    } else {
+        *bad = r->posx;
+        if (!(x > 0 && x < 100)) return 134;
+        *bad = r->posy;
+        if (!(y > 0 && y < 100)) return 135;
+        x = a.L + x / 100 * (a.R - a.L);
+        y = a.B + y / 100 * (a.T - a.B);
+    }
+    const double W = a.W, H = a.H;
+    if (is(r->refpoint, "TR")) r->boxxhi = x, r->boxyhi = y, r->boxxlo = x - W, r->boxylo = y - H;
+    else if (is(r->refpoint, "TL")) r->boxxlo = x, r->boxyhi = y, r->boxxhi = x + W, r->boxylo = y - H;
+    else if (is(r->refpoint, "BR")) r->boxxhi = x, r->boxylo = y, r->boxxlo = x - W, r->boxyhi = y + H;
+    else {
+        put(r->refpoint, "BL");
+        r->boxxlo = x, r->boxylo = y, r->boxxhi = x + W, r->boxyhi = y + H;
+    }
+    return 0;
+}
+
+// 3c. Margin insets stand outside the frame on their side, within the page; the top and
+// bottom ones span the frame and hold their entries in rows.
+void marginbox(insetrec* r, const area& a, const char* key) {
+    const plotlay* f = a.f;
+    const double L = a.L, R = a.R, W = a.W;
+    const double* w = f->pagewin;
+    const double wl = w ? w[0] : 0, wb = w ? w[1] : 0, wr = w ? w[2] : 100, wt = w ? w[3] : 100;
+    if (is(key, "TM") || is(key, "BM")) {
+        const double per = r->labwidth + r->valwidth + 5 * r->colgap;
+        const int n = std::max(r->nentries, 1);
+        const int inrow = std::max(1, satint((R - L - 2 * r->hmargin + 4 * r->colgap) / std::max(per, 1e-9)));
+        const int rows = (n + inrow - 1) / inrow;
+        double H = 2 * r->vmargin + rows * r->textheight + (rows - 1) * r->linegap;
+        if (r->hdrlen > 0) H += 2 * r->vmargin + r->textheight;
+        r->boxheight = H;
+        r->boxxlo = L, r->boxxhi = R;
+        if (is(key, "TM")) {
+            r->boxylo = std::min(f->fy + f->fh + f->gapt + 0.5, wt - H);
+            r->boxyhi = r->boxylo + H;
+        } else {
+            r->boxylo = wb + 0.5;
+            r->boxyhi = r->boxylo + H;
+        }
+    } else if (is(key, "RM")) {
+        r->boxxlo = std::min(R + f->gapr + 0.5, wr - W);
+        r->boxxhi = r->boxxlo + W;
+        r->boxylo = f->fy + 0.5 * f->fh - 0.5 * a.H, r->boxyhi = r->boxylo + a.H;
+    } else {
+        r->boxxlo = wl + 0.5, r->boxxhi = r->boxxlo + W;
+        r->boxylo = f->fy + 0.5 * f->fh - 0.5 * a.H, r->boxyhi = r->boxylo + a.H;
+    }
+}
+
+// The header's band at the top of the box.
+void headerband(insetrec* r) {
+    if (r->hdrlen > 0) {
+        r->hdrbox[0] = r->boxxlo, r->hdrbox[1] = r->boxxhi;
+        r->hdrbox[2] = r->devfont ? r->boxyhi - 2 * r->cellheight : r->boxyhi - r->textheight - 2 * r->vmargin;
+    }
+}
+
+// 4. Fit: a box that reaches a side of the area shrinks, keeping its corner.
+void fitinside(insetrec* r, const area& a, const char* key) {
+    const double L = a.L, R = a.R, B = a.B, T = a.T;
+    auto scale = [&](double k) {
+        r->textheight *= k, r->boxwidth *= k, r->hmargin *= k, r->colgap *= k;
+        r->boxheight *= k, r->vmargin *= k, r->linegap *= k;
+    };
+    const bool user = is(key, "USER");
+    auto rebuildvertical = [&] {
+        const double H2 = r->boxheight;
+        const bool keeptop = is(key, "NW") || is(key, "NE") || is(key, "N") || (user && !is(r->refpoint, "BL"));
+        const bool keepbottom = is(key, "SW") || is(key, "SE") || is(key, "S") || (user && is(r->refpoint, "BL"));
+        if (keeptop) r->boxylo = r->boxyhi - H2;
+        else if (keepbottom) r->boxyhi = r->boxylo + H2;
+        else {
+            const double c = (r->boxylo + r->boxyhi) / 2;
+            r->boxylo = c - H2 / 2, r->boxyhi = c + H2 / 2;
+        }
+    };
+    auto rebuildhorizontal = [&] {
+        const double W2 = r->boxwidth + 2 * r->hmargin;
+        const bool keepleft = is(key, "NW") || is(key, "W") || (user && is(r->refpoint, "TL"));
+        const bool keepright = is(key, "NE") || is(key, "E") || (user && !is(r->refpoint, "TL"));
+        if (keepleft) r->boxxhi = r->boxxlo + W2;
+        else if (keepright) r->boxxlo = r->boxxhi - W2;
+        else {
+            const double c = (r->boxxlo + r->boxxhi) / 2;
+            r->boxxlo = c - W2 / 2, r->boxxhi = c + W2 / 2;
+        }
+    };
+    if (r->boxxlo <= L) {
+        const double d = r->boxxhi - L, W0 = 2 * r->hmargin + r->boxwidth;
+        scale(d / ((d / W0 + 2.0) * r->hmargin + r->boxwidth));
+        r->boxxlo = r->boxxhi - r->boxwidth - 2 * r->hmargin;
+        rebuildvertical();
+    }
+    if (r->boxxhi >= R) {
+        const double d = R - r->boxxlo, W0 = 2 * r->hmargin + r->boxwidth;
+        scale(d / ((d / W0 + 2.0) * r->hmargin + r->boxwidth));
+        r->boxxhi = r->boxxlo + r->boxwidth + 2 * r->hmargin;
+        rebuildvertical();
+    }
+    if (r->boxyhi >= T) {
+        const double d = T - r->boxylo, H0 = r->boxheight;
+        scale(d / ((d / H0) * r->vmargin + H0));
+        r->boxyhi = r->boxylo + r->boxheight;
+        rebuildhorizontal();
+    }
+    if (r->boxylo <= B) {
+        const double d = r->boxyhi - B, H0 = r->boxheight;
+        scale(d / ((d / H0) * r->vmargin + H0));
+        r->boxylo = r->boxyhi - r->boxheight;
+        rebuildhorizontal();
+    }
+    headerband(r);
+}
+
+}  // namespace
+
+int vyxipos(vyxstate* s) {
+    insetrec* r = s->inset;
+    if (!r || !r->active) return 0;
+    VX_EXPECT(s->frame, "an inset is placed in the plot's frame");
+    const plotlay* f = s->frame;
+    // 1. The area and the box's size.
+    area a{f, f->chdiv, f->fx - f->gapl, f->fx + f->fw + f->gapl, f->fy - f->gapb, f->fy + f->fh + f->gapb,
+           2 * r->hmargin + r->boxwidth, r->boxheight};
+    if (r->poskind == 0 && !freecorner(s, r, a)) return 0;
+    // 3. The box where its position puts it.
     const char* key = r->poskey;
     int corner = -1;
     for (int k = 0; k < 4; ++k)
-        if (is(key, corners[k])) corner = k;
-    if (corner >= 0) {
-        double b[4];
-        cornerbox(corner, b);
-        r->boxxlo = b[0], r->boxylo = b[1], r->boxxhi = b[2], r->boxyhi = b[3];
-    } else if (is(key, "N") || is(key, "S")) {
-        double v = std::min(f->gapl, 0.02 * (R - L)) / asp;
-        if (v > 5.0) v = 2.0;
-        r->boxxlo = f->fx + 0.5 * f->fw - 0.5 * W, r->boxxhi = r->boxxlo + W;
-        if (is(key, "N")) r->boxyhi = T - v, r->boxylo = r->boxyhi - H;
-        else r->boxylo = B + v, r->boxyhi = r->boxylo + H;
-    } else if (is(key, "W") || is(key, "E")) {
-        const double d = std::min(is(key, "W") ? f->gapl : f->gapr, 0.02 * (R - L));
-        r->boxylo = f->fy + 0.5 * f->fh - 0.5 * H, r->boxyhi = r->boxylo + H;
-        if (is(key, "W")) r->boxxlo = L + d, r->boxxhi = r->boxxlo + W;
-        else r->boxxhi = R - d, r->boxxlo = r->boxxhi - W;
+        if (is(key, kCorners[k])) corner = k;
+    if (corner >= 0 || is(key, "N") || is(key, "S") || is(key, "W") || is(key, "E")) {
+        compassbox(r, a, key, corner);
     } else if (is(key, "USER")) {
-        double x = r->posx, y = r->posy;
-        if (r->possys == 2) {
-            // Data coordinates: which axis is which follows the plot.
-            const bool probx = !s->pflags.ismcf && s->pflags.rotate, proby = !s->pflags.ismcf && !s->pflags.rotate;
-            const bool logx = s->pflags.ismcf ? s->axlog[AXLOG_H] != 0 : !probx && (s->logscale[0] || s->logscale[1]);
-            const bool logy = s->pflags.ismcf ? s->axlog[AXLOG_V] != 0 : !proby && (s->logscale[0] || s->logscale[1]);
-            if (logx) {
-                if (!(x > GZ_UNIT)) return refuse(141, r->posx);
-                x = std::log10(x);
-            } else if (probx) {
-                if (!(x >= 0 && x <= 100)) return refuse(142, r->posx);
-                x = s->quant_fn(x / 100);
-            }
-            if (logy) {
-                if (!(y > GZ_UNIT)) return refuse(143, r->posy);
-                y = std::log10(y);
-            } else if (proby) {
-                if (!(y >= 0 && y <= 100)) return refuse(144, r->posy);
-                y = s->quant_fn(y / 100);
-            }
-            x = x * f->hfac + f->hoff;
-            y = y * f->vfac + f->voff;
-            if (!(x > L && x < R)) return refuse(137, r->posx);
-            if (!(y > B && y < T)) return refuse(138, r->posy);
-        } else {
-            if (!(x > 0 && x < 100)) return refuse(134, r->posx);
-            if (!(y > 0 && y < 100)) return refuse(135, r->posy);
-            x = L + x / 100 * (R - L);
-            y = B + y / 100 * (T - B);
-        }
-        // 8. Which corner of the box lies on the point.
-        if (is(r->refpoint, "TR")) r->boxxhi = x, r->boxyhi = y, r->boxxlo = x - W, r->boxylo = y - H;
-        else if (is(r->refpoint, "TL")) r->boxxlo = x, r->boxyhi = y, r->boxxhi = x + W, r->boxylo = y - H;
-        else if (is(r->refpoint, "BR")) r->boxxhi = x, r->boxylo = y, r->boxxlo = x - W, r->boxyhi = y + H;
-        else {
-            put(r->refpoint, "BL");
-            r->boxxlo = x, r->boxylo = y, r->boxxhi = x + W, r->boxyhi = y + H;
+        double bad = 0.0;
+        if (const int msg = userbox(s, r, a, &bad)) {
+            xpmlog(510, msg, bad);
+            r->active = 0;
+            return 1;
         }
     } else if (margin(key)) {
-        // 9. Margin insets stand outside the frame on their side, within the page; the top
-        // and bottom ones span the frame and hold their entries in rows.
-        const double* w = f->pagewin;
-        const double wl = w ? w[0] : 0, wb = w ? w[1] : 0, wr = w ? w[2] : 100, wt = w ? w[3] : 100;
-        if (is(key, "TM") || is(key, "BM")) {
-            const double per = r->labwidth + r->valwidth + 5 * r->colgap;
-            const int n = std::max(r->nentries, 1);
-            const int inrow = std::max(1, satint((R - L - 2 * r->hmargin + 4 * r->colgap) / std::max(per, 1e-9)));
-            const int rows = (n + inrow - 1) / inrow;
-            H = 2 * r->vmargin + rows * r->textheight + (rows - 1) * r->linegap;
-            if (r->hdrlen > 0) H += 2 * r->vmargin + r->textheight;
-            r->boxheight = H;
-            r->boxxlo = L, r->boxxhi = R;
-            if (is(key, "TM")) {
-                r->boxylo = std::min(f->fy + f->fh + f->gapt + 0.5, wt - H);
-                r->boxyhi = r->boxylo + H;
-            } else {
-                r->boxylo = wb + 0.5;
-                r->boxyhi = r->boxylo + H;
-            }
-        } else if (is(key, "RM")) {
-            r->boxxlo = std::min(R + f->gapr + 0.5, wr - W);
-            r->boxxhi = r->boxxlo + W;
-            r->boxylo = f->fy + 0.5 * f->fh - 0.5 * H, r->boxyhi = r->boxylo + H;
-        } else {
-            r->boxxlo = wl + 0.5, r->boxxhi = r->boxxlo + W;
-            r->boxylo = f->fy + 0.5 * f->fh - 0.5 * H, r->boxyhi = r->boxylo + H;
-        }
+        marginbox(r, a, key);
     } else {
         char k[9];
         std::memcpy(k, key, 8);
@@ -250,70 +363,10 @@ int vyxipos(vyxstate* s) {
         r->active = 0;
         return 1;
     }
-    auto header = [&] {
-        if (r->hdrlen > 0) {
-            r->hdrbox[0] = r->boxxlo, r->hdrbox[1] = r->boxxhi;
-            r->hdrbox[2] = r->devfont ? r->boxyhi - 2 * r->cellheight : r->boxyhi - r->textheight - 2 * r->vmargin;
-        }
-    };
-    header();
-    // 11. Fit: a box that reaches a side of the area shrinks, keeping its corner.
-    if (!margin(key)) {
-        auto scale = [&](double k) {
-            r->textheight *= k, r->boxwidth *= k, r->hmargin *= k, r->colgap *= k;
-            r->boxheight *= k, r->vmargin *= k, r->linegap *= k;
-        };
-        const bool user = is(key, "USER");
-        auto rebuildvertical = [&] {
-            const double H2 = r->boxheight;
-            const bool keeptop = is(key, "NW") || is(key, "NE") || is(key, "N") || (user && !is(r->refpoint, "BL"));
-            const bool keepbottom = is(key, "SW") || is(key, "SE") || is(key, "S") || (user && is(r->refpoint, "BL"));
-            if (keeptop) r->boxylo = r->boxyhi - H2;
-            else if (keepbottom) r->boxyhi = r->boxylo + H2;
-            else {
-                const double c = (r->boxylo + r->boxyhi) / 2;
-                r->boxylo = c - H2 / 2, r->boxyhi = c + H2 / 2;
-            }
-        };
-        auto rebuildhorizontal = [&] {
-            const double W2 = r->boxwidth + 2 * r->hmargin;
-            const bool keepleft = is(key, "NW") || is(key, "W") || (user && is(r->refpoint, "TL"));
-            const bool keepright = is(key, "NE") || is(key, "E") || (user && !is(r->refpoint, "TL"));
-            if (keepleft) r->boxxhi = r->boxxlo + W2;
-            else if (keepright) r->boxxlo = r->boxxhi - W2;
-            else {
-                const double c = (r->boxxlo + r->boxxhi) / 2;
-                r->boxxlo = c - W2 / 2, r->boxxhi = c + W2 / 2;
-            }
-        };
-        if (r->boxxlo <= L) {
-            const double a = r->boxxhi - L, W0 = 2 * r->hmargin + r->boxwidth;
-            scale(a / ((a / W0 + 2.0) * r->hmargin + r->boxwidth));
-            r->boxxlo = r->boxxhi - r->boxwidth - 2 * r->hmargin;
-            rebuildvertical();
-        }
-        if (r->boxxhi >= R) {
-            const double a = R - r->boxxlo, W0 = 2 * r->hmargin + r->boxwidth;
-            scale(a / ((a / W0 + 2.0) * r->hmargin + r->boxwidth));
-            r->boxxhi = r->boxxlo + r->boxwidth + 2 * r->hmargin;
-            rebuildvertical();
-        }
-        if (r->boxyhi >= T) {
-            const double a = T - r->boxylo, H0 = r->boxheight;
-            scale(a / ((a / H0) * r->vmargin + H0));
-            r->boxyhi = r->boxylo + r->boxheight;
-            rebuildhorizontal();
-        }
-        if (r->boxylo <= B) {
-            const double a = r->boxyhi - B, H0 = r->boxheight;
-            scale(a / ((a / H0) * r->vmargin + H0));
-            r->boxylo = r->boxyhi - r->boxheight;
-            rebuildhorizontal();
-        }
-        header();
-    }
-    // 12. A blanked box is registered so that the drawing can clear what lies under it; so
-    // is a box without a fill of its own, whose grid goes before the data are drawn.
+    headerband(r);
+    if (!margin(key)) fitinside(r, a, key);
+    // 5. A blanked box is registered so that the drawing can clear what lies under it; so is a
+    // box without a fill of its own, whose grid goes before the data are drawn.
     if (r->active && !r->noframe && (is(r->fillcolor, "BLANK") || !r->cfillgiven)) {
         ggregion block{r->boxxlo, r->boxylo, r->boxxhi, r->boxyhi, 2, 0};
         ggrba(0, &block, nullptr, 0, 7);

@@ -10,7 +10,7 @@
 #include "proc/devgraph/inset.h"
 #include "proc/devgraph/insetroom.h"
 #include "proc/devgraph/pagebox.h"
-#include "proc/devgraph/plotlay.h"
+#include "proc/devgraph/devgraph.h"
 #include "proc/framework/vyxstate.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/lifedist/curverec.h"

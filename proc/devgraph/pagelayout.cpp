@@ -8,7 +8,7 @@
 #include "proc/devgraph/devices.h"
 #include "proc/devgraph/gplaces.h"
 #include "proc/devgraph/hostgraphics.h"
-#include "proc/devgraph/plotlay.h"
+#include "proc/devgraph/devgraph.h"
 #include "proc/devgraph/shwylab.h"
 #include "proc/framework/gparm.h"
 #include "proc/framework/locale_fmt.h"

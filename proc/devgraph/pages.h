@@ -1,15 +1,19 @@
 // What the page loops of the probability, relation and MCF plots share: the page being
 // drawn (a graphics-catalog segment, opened when a panel needs it and closed exactly
-// once), the legend drawn into a page, the symbol records a group takes, and SQUARE.
+// once), the legend drawn into a page, the symbol records a group takes, SQUARE, and the
+// page driver's set-up of a destination and placing of panels.
 #pragma once
 #include <algorithm>
 #include <cstring>
 
+#include "proc/framework/expect.h"
+#include "proc/devgraph/annotate.h"
 #include "proc/devgraph/destctx.h"
+#include "proc/devgraph/gridlabels.h"
 #include "proc/devgraph/hostgraphics.h"
 #include "proc/devgraph/legends.h"
 #include "proc/devgraph/pagelayout.h"
-#include "proc/devgraph/plotlay.h"
+#include "proc/devgraph/devgraph.h"
 #include "proc/devgraph/strips.h"
 #include "proc/devgraph/symbols.h"
 #include "proc/framework/hostsvc.h"
@@ -76,6 +80,65 @@ inline void squareframe(plotlay* f) {
         f->hoff = f->fx - f->hmin * f->hfac;
     }
 }
+
+// What the page drivers of the probability and MCF plots share: the state, the page layout,
+// the page being drawn, the panel grid (NROWS x NCOLS) and the size of its cells.
+struct PageDriver {
+    vyxstate* s;
+    plotlay* f;
+    Pages page;
+    int nrows, ncols;
+    double cellw = 0, cellh = 0;
+
+    // The result of a drawing routine: a failure closes the page and ends the statement.
+    int check(int rc) {
+        if (rc != 0) page.end();
+        return rc;
+    }
+    void axislabels() {
+        if (!s->pflags.nollabel) vyxghlb(s);
+        if (!s->pflags.noplabel) vyxgvlb(s);
+    }
+    // The grid cell (r, c) of two class variables, or null.
+    grpnode* cell(int r, int c) const {
+        VX_EXPECT(r >= 0 && r < int64_t{s->nlev[1]} && c >= 0 && c < int64_t{s->nlev[0]}, "a cell of the grid of two class variables");
+        const int cols = static_cast<int>(s->nlev[0]);
+        return s->grpgrid ? s->grpgrid[static_cast<int64_t>(r) * cols + c] : nullptr;
+    }
+    // The panel at column c, dx right of the cell's left edge (SQUARE's shift).
+    void atcolumn(int c, double dx) {
+        f->fx = cellw * c + f->fx0 + dx;
+        f->hoff = f->fx - f->hmin * f->hfac;
+        f->panelcol = static_cast<uint32_t>(c + 1);
+    }
+    // The panel at row r (from the top), dy above the cell's bottom edge.
+    void atrow(int r, double dy) {
+        f->fy = cellh * (nrows - r - 1) + f->fy0 + dy;
+        f->voff = f->fy - f->vmin * f->vfac;
+        f->panelrow = static_cast<uint32_t>(nrows - r - 1);
+    }
+    // A destination's pages set up: symbols, the legends (when one is drawn), patterns,
+    // margins and page layout, the annotation's copy (dropped when it cannot be made); the
+    // size of a panel's cell, SQUARE, the first panel. 0, or a failure.
+    int setup(bool legends, bool square) {
+        vyxsymb(s);
+        if (legends)
+            if (int rc = vyxglgi(s)) return rc;
+        vyxgpat(s);
+        vyxpmar(s);
+        if (int rc = vyxppag(s)) return rc;
+        if (s->annoflag && vyxatrn(s) != 0) s->annoflag = 0;
+        cellw = f->tilegaph + f->gapl + f->fw + f->gapr;
+        cellh = f->tilegapv + f->gapb + f->fh + f->gapt;
+        f->sqdx = f->sqdy = 0;
+        f->pageno = 1;
+        if (square) squareframe(f);
+        f->panelcol = 1;
+        f->panelrow = 0;
+        f->catent = s->gcatent;
+        return 0;
+    }
+};
 
 // Draws the plot once for every output destination: the page layout is refilled for each
 // (a later DOCUMENT destination is skipped), a destination that does not collect ends the

@@ -12,6 +12,7 @@
 #include "proc/framework/textpad.h"
 #include "proc/framework/wholenum.h"
 #include "proc/lifedist/fmode.h"
+#include "proc/numeric/distributions.h"
 #include "proc/numeric/normal.h"
 
 namespace {
@@ -128,10 +129,10 @@ int ltypeof(const vyxstate* s, int slot) {
 
 // The percent of the fitted distribution at the standardised value z.
 double percentat(const vyxstate* s, double z) {
-    switch (s->distcode) {
-    case DIST_NORMAL: case DIST_LOGNORMAL: case DIST_LOGNORMAL10: return 100 * zprbnrm(z);
-    case DIST_WEIBULL: case DIST_EXTREME: case DIST_EXPONENTIAL: return 100 * (1 - (z > kExpMax ? 0.0 : std::exp(-std::exp(z))));
-    case DIST_LOGISTIC: case DIST_LOGLOGISTIC: {
+    switch (familyof(s->distcode)) {
+    case FAM_NORMAL: return 100 * zprbnrm(z);
+    case FAM_EXTREME: return 100 * (1 - (z > kExpMax ? 0.0 : std::exp(-std::exp(z))));
+    case FAM_LOGISTIC: {
         double S = z > 0 ? std::exp(-z) / (1 + std::exp(-z)) : 1 / (std::exp(z) + 1);
         return 100 * (1 - S);
     }

@@ -12,7 +12,7 @@
 #include "proc/framework/pools.h"
 #include "proc/framework/vyxstate.h"
 #include "proc/lifedist/mlfit.h"
-#include "proc/regression/groupdesign.h"
+#include "proc/regression/regression.h"
 #include "proc/regression/model.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include "proc/devgraph/gopts.h"
 #include "proc/devgraph/gplaces.h"
 #include "proc/devgraph/hostgraphics.h"
-#include "proc/devgraph/plotlay.h"
+#include "proc/devgraph/devgraph.h"
 #include "proc/framework/gparm.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "host/hostdefs.h"
+#include "proc/framework/expect.h"
 #include "proc/devgraph/annotate.h"
 #include "proc/devgraph/gplaces.h"
 #include "proc/devgraph/gridlabels.h"
@@ -18,7 +19,7 @@
 #include "proc/devgraph/legends.h"
 #include "proc/devgraph/pagelayout.h"
 #include "proc/devgraph/pages.h"
-#include "proc/devgraph/plotlay.h"
+#include "proc/devgraph/devgraph.h"
 #include "proc/devgraph/ppaxes.h"
 #include "proc/devgraph/ppdraw.h"
 #include "proc/devgraph/reflines.h"
@@ -48,6 +49,7 @@ void takefit(vyxstate* s, const grpnode* g) {
 void copycurves(vyxstate* s, const grpnode* g, int i) {
     const int n = static_cast<int>(s->pctcount);
     if (!s->lvlpct || n <= 0) return;
+    VX_EXPECT(i >= 0 && i < std::max<int64_t>(s->nlev[1], 1), "a level's copy lies inside the block");
     double* to = s->lvlpct + static_cast<size_t>(i) * n * PCT_WORDS;
     if (g->fitlines && !g->nocurve && !g->nofit) {
         std::memcpy(to, g->fitlines, static_cast<size_t>(n) * PCT_WORDS * sizeof(double));
@@ -56,28 +58,14 @@ void copycurves(vyxstate* s, const grpnode* g, int i) {
     }
 }
 
-struct Driver {
-    vyxstate* s;
-    plotlay* f;
-    Pages page;
-    int nrows, ncols;
+struct Driver : PageDriver {
     bool square;
-    double cellw = 0, cellh = 0;
     int drawn = 0;                  // panels drawn on the probability side
 
     bool pplot() const { return s->pflags.pplot; }
     bool inset() const { return s->pflags.noinset; }
-
-    // The result of a drawing routine: a failure closes the page and ends the statement.
-    int check(int rc) {
-        if (rc != 0) page.end();
-        return rc;
-    }
-
-    void axislabels() {
-        if (!s->pflags.nollabel) vyxghlb(s);
-        if (!s->pflags.noplabel) vyxgvlb(s);
-    }
+    void atcolumn(int c) { PageDriver::atcolumn(c, square ? f->sqdx : 0.0); }
+    void atrow(int r) { PageDriver::atrow(r, square ? f->sqdy : 0.0); }
 
     // Points, fitted line, inset and annotation of group g in the current panel.
     int contents(grpnode* g) {
@@ -94,17 +82,6 @@ struct Driver {
         if (inset()) vyxidrw(s);
         if (s->annoflag) vyxanno(s);
         return 0;
-    }
-
-    void atcolumn(int c) {
-        f->fx = cellw * c + f->fx0 + (square ? f->sqdx : 0.0);
-        f->hoff = f->fx - f->hmin * f->hfac;
-        f->panelcol = static_cast<uint32_t>(c + 1);
-    }
-    void atrow(int r) {
-        f->fy = cellh * (nrows - r - 1) + f->fy0 + (square ? f->sqdy : 0.0);
-        f->voff = f->fy - f->vmin * f->vfac;
-        f->panelrow = static_cast<uint32_t>(nrows - r - 1);
     }
 
     // A: no class variable.
@@ -204,12 +181,6 @@ struct Driver {
             s->grpno[0] = static_cast<uint32_t>(k + 1);
         }
         return 0;
-    }
-
-    // The grid cell (r, c) of two class variables, or null.
-    grpnode* cell(int r, int c) const {
-        const int cols = static_cast<int>(s->nlev[0]);
-        return s->grpgrid ? s->grpgrid[static_cast<int64_t>(r) * cols + c] : nullptr;
     }
 
     // D: two class variables, every cell overlaid in one panel.
@@ -319,21 +290,7 @@ struct Driver {
     // The panels of one destination.
     int destination() {
         const bool legends = s->pflags.legend || s->pflags.rellegend || s->fmodeset.legend;
-        vyxsymb(s);
-        if (legends)
-            if (int rc = vyxglgi(s)) return rc;
-        vyxgpat(s);
-        vyxpmar(s);
-        if (int rc = vyxppag(s)) return rc;
-        if (s->annoflag && vyxatrn(s) != 0) s->annoflag = 0;
-        cellw = f->tilegaph + f->gapl + f->fw + f->gapr;
-        cellh = f->tilegapv + f->gapb + f->fh + f->gapt;
-        f->sqdx = f->sqdy = 0;
-        f->pageno = 1;
-        if (square) squareframe(f);
-        f->panelcol = 1;
-        f->panelrow = 0;
-        f->catent = s->gcatent;
+        if (int rc = setup(legends, square)) return rc;
         drawn = 0;
         int rc = 0;
         switch (s->nclass) {
@@ -370,7 +327,7 @@ int vyxpplt(vyxstate* s) {
     if (int rc = PPComp(s)) return rc;
     if (s->rdxgraph) return vyxpog(s);
 
-    Driver d{s, s->frame, Pages{s}, s->panels.nrows > 0 ? s->panels.nrows : 1, s->panels.ncols > 0 ? s->panels.ncols : 1,
+    Driver d{{s, s->frame, Pages{s}, s->panels.nrows > 0 ? s->panels.nrows : 1, s->panels.ncols > 0 ? s->panels.ncols : 1},
              stmtflag(s->curstmt, flag::plot::SQUARE) != 0};
     s->pageflags[PG_PGSTART] = 1;
     // No percentile line is drawn (NOFITLINE, or no level has a fit): no legend of them.

@@ -3,7 +3,7 @@
 // that say whether and why the observation cannot be used.
 #pragma once
 #include <cstdint>
-#include "proc/effects/levrec.h"
+#include "proc/effects/effects.h"
 
 // Flags of zlevrgd.
 enum : int32_t {

@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 #include "host/stmtrec.h"
-#include "proc/effects/levrec.h"
+#include "proc/effects/effects.h"
 
 // Fills ls from the step's statements. contslot and classslot are option slots of the PROC
 // record (the head of the step's statements) holding the continuous and CLASS variable

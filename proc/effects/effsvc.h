@@ -5,7 +5,7 @@
 #include <cstring>
 #include "host/hostdefs.h"
 #include "host/kernel.h"
-#include "proc/effects/levrec.h"
+#include "proc/effects/effects.h"
 #include "proc/framework/anchor.h"
 #include "proc/framework/pools.h"
 

@@ -4,7 +4,7 @@
 #pragma once
 #include <cstdint>
 #include "host/vec39_files.h"
-#include "proc/effects/levrec.h"
+#include "proc/effects/effects.h"
 
 // Percentile block: the sorted values of the spline variables whose knots are percentiles.
 struct pctblock {

@@ -1,5 +1,6 @@
 // EFFECT statements: constructed effects (multi-member sets, collections, splines,
 // polynomials) from statement records laid out as efstmts.h names them.
+#include "proc/framework/expect.h"
 #include "proc/effects/efstmts.h"
 
 #include <algorithm>
@@ -373,212 +374,214 @@ int zlevParseSpline(levstate* ls, splinedesc* s, const stmtrec* st, poolobj* poo
     return 0;
 }
 
-int zlevProcessEffectStatements(levstate* ls, dshandle ds, int32_t** efstlist) {
-    *efstlist = nullptr;
-    ls->nefstmt = 0;
-    ls->efstlist = nullptr;
+namespace {
+
+// One EFFECT statement as read: its kind, name, CLASS and continuous members, its spline or
+// polynomial, and the count of the effects it makes (pieces).
+struct parsedeffect {
+    int kind = 0;
+    std::string name;
+    std::vector<int32_t> cls, cont;
+    splinedesc* spline = nullptr;
+    polydesc* poly = nullptr;
+    int pieces = 1;
+};
+
+// The EFFECT statements of the step, in order.
+std::vector<stmtrec*> effectstatements() {
     std::vector<stmtrec*> stmts;
     modparse* mpb = curparse();
     for (stmtrec* r = mpb ? mpb->head : nullptr; r; r = r->next)
         if (std::strncmp(r->keyword, "EFFECT", 6) == 0 && (r->keyword[6] == ' ' || r->keyword[6] == '\0')) stmts.push_back(r);
-    if (stmts.empty()) return 0;
-    poolobj* pool = effpool();
-    xpmlog(174, 34);
-    const int ns = static_cast<int>(stmts.size());
-    int32_t* list = poolget<int32_t>(pool, 2 * ns, poolflag::zeroed_marked);
-    if (!list) return RC_NOMEM;
+    return stmts;
+}
 
-    // per statement: members and settings, checked; then the count of its constructed effects
-    struct parsed {
-        int kind = 0;
-        std::string name;
-        std::vector<int32_t> cls, cont;
-        splinedesc* spline = nullptr;
-        polydesc* poly = nullptr;
-        int pieces = 1;
-    };
-    std::vector<parsed> ps(static_cast<size_t>(ns));
-    int status = 0;
-    for (int q = 0; q < ns; ++q) {
-        const stmtrec* st = stmts[static_cast<size_t>(q)];
-        parsed& p = ps[static_cast<size_t>(q)];
-        p.kind = static_cast<int>(num(st, EFS_KIND, 0));
-        p.name = text(st, EFS_NAME, "");
-        std::vector<int32_t> vars = varlist(st, EFS_VARS);
-        if (vars.empty()) {
-            xpmlog(174, 67, txtarg(p.name.data(), static_cast<int>(p.name.size())));
-            raise(ls, RC_EFFECTS);
-            status = 1;
-            continue;
-        }
-        auto addcont = [&](std::vector<int32_t> v) {
-            std::vector<int32_t> index(v.size(), -1), copy = v;
-            if (zlevAddContVars(ds, ls, static_cast<int>(copy.size()), copy.data(), index.data()) != 0) {
-                for (size_t i = 0; i < copy.size(); ++i)
-                    if (copy[i] > 0) {
-                        const std::string nm = varname(ds, copy[i]);
-                        xpmlog(174, 25, txtarg(nm.data(), static_cast<int>(nm.size())));
-                    }
-                raise(ls, RC_SETUP);
-                status = 1;
+// The indexes of continuous variables v among the model's continuous variables, added where
+// missing; a variable that cannot be added is named (174/25) and *status set.
+std::vector<int32_t> addcont(levstate* ls, dshandle ds, std::vector<int32_t> v, int* status) {
+    std::vector<int32_t> index(v.size(), -1), copy = v;
+    if (zlevAddContVars(ds, ls, static_cast<int>(copy.size()), copy.data(), index.data()) != 0) {
+        for (size_t i = 0; i < copy.size(); ++i)
+            if (copy[i] > 0) {
+                const std::string nm = varname(ds, copy[i]);
+                xpmlog(174, 25, txtarg(nm.data(), static_cast<int>(nm.size())));
             }
-            return index;
-        };
-        switch (p.kind) {
-            case EF_MULTI: {
-                std::vector<int32_t> index(vars.size(), -1), copy = vars;
-                if (zlevValidateClassList(ls, static_cast<int>(copy.size()), copy.data(), index.data())) {
-                    for (int32_t v : copy)
-                        if (v < 0) {
-                            const std::string nm = varname(ds, -v);
-                            xpmlog(174, 24, txtarg(nm.data(), static_cast<int>(nm.size())));
-                        }
-                    raise(ls, RC_SETUP);
-                    status = 1;
-                    break;
-                }
-                p.cls = index;
-                for (int32_t i : index) ls->classv[i].lvmiss = 1;
-                const std::vector<int32_t> w = varlist(st, EFS_WEIGHTS);
-                if (!w.empty()) p.cont = addcont(w);
-                break;
-            }
-            case EF_COLLECTION: {
-                std::vector<int32_t> others;
-                for (int32_t v : vars) {
-                    int32_t one = v;
-                    if (zlevMapClassVars(ls, 1, &one) == 1) p.cls.push_back(-one);
-                    else others.push_back(v);
-                }
-                if (!others.empty()) p.cont = addcont(others);
-                break;
-            }
-            case EF_SPLINE:
-            case EF_POLY: {
-                if (zlevIsOnClassList(ls, static_cast<int>(vars.size()), vars.data())) {
-                    if (p.kind == EF_POLY) xpmlog(174, 69);
-                    else xpmlog(174, 23, txtarg(p.name.data(), static_cast<int>(p.name.size())));
-                    raise(ls, RC_SETUP);
-                    status = 1;
-                    break;
-                }
-                p.cont = addcont(vars);
-                if (p.kind == EF_SPLINE) {
-                    p.spline = poolget<splinedesc>(pool, 1, poolflag::zeroed_marked);
-                    if (!p.spline) return RC_NOMEM;
-                    splinedesc probe{};
-                    if (zlevPartialParseSpline(ls, &probe, st, static_cast<int32_t>(vars.size()))) {
-                        xpmlog(174, 34);
-                        xpmlog(174, 73, txtarg(p.name.data(), static_cast<int>(p.name.size())));
-                        raise(ls, RC_SETUP);
-                        status = 1;
-                        break;
-                    }
-                    if (zlevParseSpline(ls, p.spline, st, pool) != 0) {
-                        status = 1;
-                        break;
-                    }
-                    if (p.spline->separate) p.pieces = std::max(1, zlevSplineCols(p.spline) * static_cast<int>(vars.size()));
-                } else {
-                    p.poly = poolget<polydesc>(pool, 1, poolflag::zeroed_marked);
-                    if (!p.poly) return RC_NOMEM;
-                    if (int rc = zlevParsePoly(static_cast<int32_t>(vars.size()), p.poly, pool, st)) return rc;
-                    p.pieces = p.poly->collection ? 1 : std::max(1, static_cast<int>(p.poly->nterms));
-                }
-                break;
-            }
-            default:
-                xpmlog(174, 23, txtarg(p.name.data(), static_cast<int>(p.name.size())));
-                raise(ls, RC_SETUP);
-                status = 1;
-        }
+        raise(ls, RC_SETUP);
+        *status = 1;
     }
-    if (status) return 1;
+    return index;
+}
 
-    // the records, piece after piece
-    int total = 0;
-    for (int q = 0; q < ns; ++q) {
-        list[2 * q] = total;
-        list[2 * q + 1] = ps[static_cast<size_t>(q)].pieces;
-        total += ps[static_cast<size_t>(q)].pieces;
+// A multimember effect: CLASS variables only (each one that is not is named, 174/24), with
+// optional continuous weights.
+void parsemulti(levstate* ls, dshandle ds, const stmtrec* st, const std::vector<int32_t>& vars, parsedeffect& p,
+                int* status) {
+    std::vector<int32_t> index(vars.size(), -1), copy = vars;
+    if (zlevValidateClassList(ls, static_cast<int>(copy.size()), copy.data(), index.data())) {
+        for (int32_t v : copy)
+            if (v < 0) {
+                const std::string nm = varname(ds, -v);
+                xpmlog(174, 24, txtarg(nm.data(), static_cast<int>(nm.size())));
+            }
+        raise(ls, RC_SETUP);
+        *status = 1;
+        return;
     }
-    ls->efstmt = poolget<efrec>(pool, total, poolflag::zeroed_marked);
-    if (!ls->efstmt) return RC_NOMEM;
-    ls->nefstmt = total;
-    std::vector<uint8_t> momentvars[2];
-    momentvars[0].assign(static_cast<size_t>(ls->ncontv), 0);
-    momentvars[1].assign(static_cast<size_t>(ls->ncontv), 0);
-    for (int q = 0; q < ns; ++q) {
-        const parsed& p = ps[static_cast<size_t>(q)];
-        const stmtrec* st = stmts[static_cast<size_t>(q)];
-        std::vector<std::string> labels(static_cast<size_t>(p.pieces), p.name);
+    p.cls = index;
+    for (int32_t i : index) ls->classv[i].lvmiss = 1;
+    const std::vector<int32_t> w = varlist(st, EFS_WEIGHTS);
+    if (!w.empty()) p.cont = addcont(ls, ds, w, status);
+}
+
+// A spline or polynomial effect: continuous variables only, then its own options read. 0, or
+// an exit code (no memory, or the polynomial's options).
+int parsesmooth(levstate* ls, dshandle ds, poolobj* pool, const stmtrec* st, const std::vector<int32_t>& vars,
+                parsedeffect& p, int* status) {
+    if (zlevIsOnClassList(ls, static_cast<int>(vars.size()), vars.data())) {
+        if (p.kind == EF_POLY) xpmlog(174, 69);
+        else xpmlog(174, 23, txtarg(p.name.data(), static_cast<int>(p.name.size())));
+        raise(ls, RC_SETUP);
+        *status = 1;
+        return 0;
+    }
+    p.cont = addcont(ls, ds, vars, status);
+    if (p.kind == EF_SPLINE) {
+        p.spline = poolget<splinedesc>(pool, 1, poolflag::zeroed_marked);
+        if (!p.spline) return RC_NOMEM;
+        splinedesc probe{};
+        if (zlevPartialParseSpline(ls, &probe, st, static_cast<int32_t>(vars.size()))) {
+            xpmlog(174, 34);
+            xpmlog(174, 73, txtarg(p.name.data(), static_cast<int>(p.name.size())));
+            raise(ls, RC_SETUP);
+            *status = 1;
+            return 0;
+        }
+        if (zlevParseSpline(ls, p.spline, st, pool) != 0) {
+            *status = 1;
+            return 0;
+        }
+        if (p.spline->separate) p.pieces = std::max(1, zlevSplineCols(p.spline) * static_cast<int>(vars.size()));
+    } else {
+        p.poly = poolget<polydesc>(pool, 1, poolflag::zeroed_marked);
+        if (!p.poly) return RC_NOMEM;
+        if (int rc = zlevParsePoly(static_cast<int32_t>(vars.size()), p.poly, pool, st)) return rc;
+        p.pieces = p.poly->collection ? 1 : std::max(1, static_cast<int>(p.poly->nterms));
+    }
+    return 0;
+}
+
+// 1. One statement's members and settings, checked; then the count of its effects. A fault is
+// logged and sets *status; 0, or an exit code that ends the reading at once.
+int parseeffect(levstate* ls, dshandle ds, poolobj* pool, const stmtrec* st, parsedeffect& p, int* status) {
+    p.kind = static_cast<int>(num(st, EFS_KIND, 0));
+    p.name = text(st, EFS_NAME, "");
+    std::vector<int32_t> vars = varlist(st, EFS_VARS);
+    if (vars.empty()) {
+        xpmlog(174, 67, txtarg(p.name.data(), static_cast<int>(p.name.size())));
+        raise(ls, RC_EFFECTS);
+        *status = 1;
+        return 0;
+    }
+    switch (p.kind) {
+        case EF_MULTI: parsemulti(ls, ds, st, vars, p, status); return 0;
+        case EF_COLLECTION: {
+            std::vector<int32_t> others;
+            for (int32_t v : vars) {
+                int32_t one = v;
+                if (zlevMapClassVars(ls, 1, &one) == 1) p.cls.push_back(-one);
+                else others.push_back(v);
+            }
+            if (!others.empty()) p.cont = addcont(ls, ds, others, status);
+            return 0;
+        }
+        case EF_SPLINE:
+        case EF_POLY: return parsesmooth(ls, ds, pool, st, vars, p, status);
+        default:
+            xpmlog(174, 23, txtarg(p.name.data(), static_cast<int>(p.name.size())));
+            raise(ls, RC_SETUP);
+            *status = 1;
+            return 0;
+    }
+}
+
+// The labels of a statement's pieces: the statement's label, with the variable and the piece
+// number of a separated spline, or the term of a polynomial; a polynomial collection keeps one
+// label per term for its columns. 0, or an exit code.
+int piecelabels(levstate* ls, poolobj* pool, const parsedeffect& p, efrec* base, std::vector<std::string>& labels) {
+    if (p.spline && p.spline->separate) {
+        const int cols = zlevSplineCols(p.spline);
+        for (int k = 0; k < p.pieces; ++k) {
+            std::string s = p.name;
+            if (p.cont.size() > 1) {
+                const levclass* c = &ls->contv[p.cont[static_cast<size_t>(k / std::max(cols, 1))]];
+                s += '_';
+                s.append(levvarname(c), static_cast<size_t>(levvarnamelen(c)));
+            }
+            s += ':';
+            s += std::to_string(k % std::max(cols, 1) + 1);
+            labels[static_cast<size_t>(k)] = s;
+        }
+    } else if (p.poly && !p.poly->collection) {
         std::vector<char*> polylabels(static_cast<size_t>(std::max(p.pieces, 1)));
         std::vector<int32_t> polylens(static_cast<size_t>(std::max(p.pieces, 1)));
-        for (int k = 0; k < p.pieces; ++k) {
-            efrec* r = &ls->efstmt[list[2 * q] + k];
-            r->kind = p.kind;
-            r->name = pooltext(pool, p.name.data(), static_cast<int>(p.name.size()));
-            r->namelen = static_cast<int32_t>(p.name.size());
-            r->ncls = static_cast<int32_t>(p.cls.size());
-            r->ncont = static_cast<int32_t>(p.cont.size());
-            r->clsix = poolget<int32_t>(pool, std::max(r->ncls, 1), poolflag::zeroed_marked);
-            r->contix = poolget<int32_t>(pool, std::max(r->ncont, 1), poolflag::zeroed_marked);
-            if (!r->name || !r->clsix || !r->contix) return RC_NOMEM;
-            std::copy(p.cls.begin(), p.cls.end(), r->clsix);
-            std::copy(p.cont.begin(), p.cont.end(), r->contix);
-            r->npieces = p.pieces;
-            r->linked = -1;
-            r->ispiece = k > 0;
-            r->allmissok = stmtflag(st, EFF_ALLMISSING) ? 1 : 0;
-            r->divtotal = stmtflag(st, EFF_DIVIDE) ? 1 : 0;
-            r->spline = p.spline;
-            r->poly = p.poly;
-            r->needpct = p.spline && p.spline->needpct;
-            r->npolyvars = p.poly ? p.poly->nvars : 0;
-            if (p.poly) r->ncols = p.poly->collection ? p.poly->nterms : 1;
-        }
-        efrec* base = &ls->efstmt[list[2 * q]];
-        // labels: the statement's label, the variable and the piece number of a separated spline,
-        // the term of a polynomial
-        if (p.spline && p.spline->separate) {
-            const int cols = zlevSplineCols(p.spline);
-            for (int k = 0; k < p.pieces; ++k) {
-                std::string s = p.name;
-                if (p.cont.size() > 1) {
-                    const levclass* c = &ls->contv[p.cont[static_cast<size_t>(k / std::max(cols, 1))]];
-                    s += '_';
-                    s.append(levvarname(c), static_cast<size_t>(levvarnamelen(c)));
-                }
-                s += ':';
-                s += std::to_string(k % std::max(cols, 1) + 1);
-                labels[static_cast<size_t>(k)] = s;
-            }
-        } else if (p.poly && !p.poly->collection) {
-            int32_t longest = 0;
-            if (int rc = zlevPolyLabel(ls, base, p.poly, p.name.data(), static_cast<int>(p.name.size()), polylabels.data(),
-                                       polylens.data(), &longest, pool))
-                return rc;
-            for (int k = 0; k < p.pieces; ++k) labels[static_cast<size_t>(k)] = std::string(polylabels[static_cast<size_t>(k)]);
-        } else if (p.poly) {
-            // a collection: one label per term for the columns
-            base->collabels = poolget<char*>(pool, std::max(p.poly->nterms, 1), poolflag::zeroed_marked);
-            base->lablens = poolget<int32_t>(pool, std::max(p.poly->nterms, 1), poolflag::zeroed_marked);
-            if (!base->collabels || !base->lablens) return RC_NOMEM;
-            if (int rc = zlevPolyLabel(ls, base, p.poly, p.name.data(), static_cast<int>(p.name.size()), base->collabels,
-                                       base->lablens, &base->maxlab, pool))
-                return rc;
-        }
-        for (int k = 0; k < p.pieces; ++k) {
-            efrec* r = &ls->efstmt[list[2 * q] + k];
-            const std::string& s = labels[static_cast<size_t>(k)];
-            r->label = pooltext(pool, s.data(), static_cast<int>(s.size()));
-            r->labellen = static_cast<int32_t>(s.size());
-            if (!r->label) return RC_NOMEM;
-        }
-        if (p.poly && p.poly->stdmode && (p.poly->stdsource == 1 || p.poly->stdsource == 2))
-            for (int32_t j : p.cont) momentvars[p.poly->stdsource - 1][static_cast<size_t>(j)] = 1;
+        int32_t longest = 0;
+        if (int rc = zlevPolyLabel(ls, base, p.poly, p.name.data(), static_cast<int>(p.name.size()), polylabels.data(),
+                                   polylens.data(), &longest, pool))
+            return rc;
+        for (int k = 0; k < p.pieces; ++k) labels[static_cast<size_t>(k)] = std::string(polylabels[static_cast<size_t>(k)]);
+    } else if (p.poly) {
+        base->collabels = poolget<char*>(pool, std::max(p.poly->nterms, 1), poolflag::zeroed_marked);
+        base->lablens = poolget<int32_t>(pool, std::max(p.poly->nterms, 1), poolflag::zeroed_marked);
+        if (!base->collabels || !base->lablens) return RC_NOMEM;
+        if (int rc = zlevPolyLabel(ls, base, p.poly, p.name.data(), static_cast<int>(p.name.size()), base->collabels,
+                                   base->lablens, &base->maxlab, pool))
+            return rc;
     }
-    // moment blocks of the polynomials standardised by moments
+    return 0;
+}
+
+// 2. The records of one statement, piece after piece from record first, with their labels.
+// 0, or an exit code.
+int makerecords(levstate* ls, poolobj* pool, const stmtrec* st, const parsedeffect& p, int first) {
+    VX_EXPECT(first >= 0 && first + p.pieces <= ls->nefstmt, "a statement's records lie inside the block");
+    for (int k = 0; k < p.pieces; ++k) {
+        efrec* r = &ls->efstmt[first + k];
+        r->kind = p.kind;
+        r->name = pooltext(pool, p.name.data(), static_cast<int>(p.name.size()));
+        r->namelen = static_cast<int32_t>(p.name.size());
+        r->ncls = static_cast<int32_t>(p.cls.size());
+        r->ncont = static_cast<int32_t>(p.cont.size());
+        r->clsix = poolget<int32_t>(pool, std::max(r->ncls, 1), poolflag::zeroed_marked);
+        r->contix = poolget<int32_t>(pool, std::max(r->ncont, 1), poolflag::zeroed_marked);
+        if (!r->name || !r->clsix || !r->contix) return RC_NOMEM;
+        std::copy(p.cls.begin(), p.cls.end(), r->clsix);
+        std::copy(p.cont.begin(), p.cont.end(), r->contix);
+        r->npieces = p.pieces;
+        r->linked = -1;
+        r->ispiece = k > 0;
+        r->allmissok = stmtflag(st, EFF_ALLMISSING) ? 1 : 0;
+        r->divtotal = stmtflag(st, EFF_DIVIDE) ? 1 : 0;
+        r->spline = p.spline;
+        r->poly = p.poly;
+        r->needpct = p.spline && p.spline->needpct;
+        r->npolyvars = p.poly ? p.poly->nvars : 0;
+        if (p.poly) r->ncols = p.poly->collection ? p.poly->nterms : 1;
+    }
+    std::vector<std::string> labels(static_cast<size_t>(p.pieces), p.name);
+    if (int rc = piecelabels(ls, pool, p, &ls->efstmt[first], labels)) return rc;
+    for (int k = 0; k < p.pieces; ++k) {
+        efrec* r = &ls->efstmt[first + k];
+        const std::string& s = labels[static_cast<size_t>(k)];
+        r->label = pooltext(pool, s.data(), static_cast<int>(s.size()));
+        r->labellen = static_cast<int32_t>(s.size());
+        if (!r->label) return RC_NOMEM;
+    }
+    return 0;
+}
+
+// 3. The moment blocks of the polynomials standardised by moments: the continuous variables
+// marked in momentvars (by the MODEL's continuous, then CLASS, source). 0, or RC_NOMEM.
+int momentblocks(levstate* ls, poolobj* pool, const std::vector<uint8_t> (&momentvars)[2]) {
     for (int b = 0; b < 2; ++b) {
         std::vector<int32_t> vars;
         for (int j = 0; j < ls->ncontv; ++j)
@@ -594,6 +597,50 @@ int zlevProcessEffectStatements(levstate* ls, dshandle ds, int32_t** efstlist) {
         std::copy(vars.begin(), vars.end(), mb->vars);
         (b == 0 ? ls->usedcont : ls->usedcls) = mb;
     }
+    return 0;
+}
+
+}  // namespace
+
+int zlevProcessEffectStatements(levstate* ls, dshandle ds, int32_t** efstlist) {
+    VX_EXPECT(ls && efstlist, "the effects' state and the list to fill");
+    *efstlist = nullptr;
+    ls->nefstmt = 0;
+    ls->efstlist = nullptr;
+    const std::vector<stmtrec*> stmts = effectstatements();
+    if (stmts.empty()) return 0;
+    poolobj* pool = effpool();
+    xpmlog(174, 34);
+    const int ns = static_cast<int>(stmts.size());
+    int32_t* list = poolget<int32_t>(pool, 2 * ns, poolflag::zeroed_marked);
+    if (!list) return RC_NOMEM;
+
+    std::vector<parsedeffect> ps(static_cast<size_t>(ns));
+    int status = 0;
+    for (int q = 0; q < ns; ++q)
+        if (int rc = parseeffect(ls, ds, pool, stmts[static_cast<size_t>(q)], ps[static_cast<size_t>(q)], &status)) return rc;
+    if (status) return 1;
+
+    // each statement's first record and count in list, the records piece after piece
+    int total = 0;
+    for (int q = 0; q < ns; ++q) {
+        list[2 * q] = total;
+        list[2 * q + 1] = ps[static_cast<size_t>(q)].pieces;
+        total += ps[static_cast<size_t>(q)].pieces;
+    }
+    ls->efstmt = poolget<efrec>(pool, total, poolflag::zeroed_marked);
+    if (!ls->efstmt) return RC_NOMEM;
+    ls->nefstmt = total;
+    std::vector<uint8_t> momentvars[2];
+    momentvars[0].assign(static_cast<size_t>(ls->ncontv), 0);
+    momentvars[1].assign(static_cast<size_t>(ls->ncontv), 0);
+    for (int q = 0; q < ns; ++q) {
+        const parsedeffect& p = ps[static_cast<size_t>(q)];
+        if (int rc = makerecords(ls, pool, stmts[static_cast<size_t>(q)], p, list[2 * q])) return rc;
+        if (p.poly && p.poly->stdmode && (p.poly->stdsource == 1 || p.poly->stdsource == 2))
+            for (int32_t j : p.cont) momentvars[p.poly->stdsource - 1][static_cast<size_t>(j)] = 1;
+    }
+    if (int rc = momentblocks(ls, pool, momentvars)) return rc;
     ls->efstlist = list;
     *efstlist = list;
     return 0;

@@ -4,7 +4,7 @@
 #pragma once
 #include <cstdint>
 #include "host/stmtrec.h"
-#include "proc/effects/levrec.h"
+#include "proc/effects/effects.h"
 
 enum : int {
     EFS_NAME = 0,          // text: the effect's name (its label)

@@ -3,7 +3,7 @@
 // linear hypotheses, computed on demand and cached per model (zlevfit).
 #pragma once
 #include <cstdint>
-#include "proc/effects/levrec.h"
+#include "proc/effects/effects.h"
 
 // Cache kinds and requests of zlevfit.
 enum : int32_t {

@@ -2,7 +2,7 @@
 #pragma once
 #include <cstdint>
 #include "proc/effects/levelize.h"
-#include "proc/effects/levrec.h"
+#include "proc/effects/effects.h"
 
 // Once per model and BY group, after zlevmod (and, for LOGSCALE, after its effect table):
 // installs the default readers into empty slots, finds the levels of every CLASS variable and

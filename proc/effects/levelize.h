@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include "host/vec10_trees.h"
-#include "proc/effects/levrec.h"
+#include "proc/effects/effects.h"
 
 struct levwork;
 struct levtexthash;

@@ -1,3 +1,6 @@
+// Least-squares means by level: the values a constructed effect takes at its columns, a
+// parameter's combination mapped back to them and to CLASS levels, the averages of an
+// effect's estimates (lsmeans.h).
 #include "proc/effects/lsmeans.h"
 
 #include <algorithm>

@@ -8,7 +8,7 @@
 // `leveffect::extra`. See docs/effects.md, "Level means".
 #pragma once
 #include <cstdint>
-#include "proc/effects/levrec.h"
+#include "proc/effects/effects.h"
 
 // A request for the levels of the current observation: kind 1 names constructed effects
 // (indexes into efstmt), kind 2 CLASS variables (indexes into classv); curlev holds per item

@@ -3,7 +3,7 @@
 // Every routine taking (ctl, n, list) works on the n effects in list, or on all when n is 0.
 #pragma once
 #include <cstdint>
-#include "proc/effects/levrec.h"
+#include "proc/effects/effects.h"
 
 // usecombs and combw of each effect (nscombs first in the coded design).
 int zlevLevelsAll(levctl* ctl, int n, const int32_t* list);

@@ -3,7 +3,7 @@
 // straight from the buffer instead of copying them out role by role.
 #pragma once
 #include <cstdint>
-#include "proc/effects/levrec.h"
+#include "proc/effects/effects.h"
 
 struct levwork;
 

@@ -134,7 +134,8 @@ void zmnprcl(zmnclass* records, int n) {
                     std::memset(l->label + 256 - common, ' ', static_cast<size_t>(common));
                 }
         }
-        // 3.
+        // 3. The variable part of the parameter names: the label cut to the prefix length, and the
+        // separator between name and level.
         const int p = prefixlen(r);
         std::string var = fieldtext(r->label, 256);
         if (r->lprefix >= 0 && static_cast<int>(var.size()) > r->lprefix) var.resize(static_cast<size_t>(r->lprefix));

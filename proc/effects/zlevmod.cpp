@@ -206,7 +206,7 @@ int zlevmod(levstate* ls, dshandle ds, int32_t contslot, int32_t classslot, stmt
     int32_t* efstlist = nullptr;
     if (int rc = zlevProcessEffectStatements(ls, ds, &efstlist)) return rc;
 
-    // 5.
+    // 5. The effects parsed from the MODEL (or LOGSCALE) statement; none: nothing more to set up.
     if (effslot < 0) return 0;
     const optslot* es = stmtslot(stmt, effslot);
     const parsedeff* list = es ? static_cast<const parsedeff*>(es->ptr) : nullptr;

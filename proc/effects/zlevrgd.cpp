@@ -369,7 +369,7 @@ inline int32_t rowof(levctl* ctl, double* y, double* w, double* f, bool useraw, 
             if (col >= e->nseen) flags |= LEVF_UNUSABLE | LEVF_EFFECT;
         }
     }
-    // 10.
+    // 10. The list of active CLASS variables given back to the pool.
     if (active) poolput(ctl->ldata->ldpool, active);
     return flags;
 }

@@ -5,6 +5,7 @@
 #include <cstdarg>
 #include <cstring>
 #include <vector>
+#include "proc/framework/expect.h"
 #include "proc/effects/designrow.h"
 #include "proc/effects/effsvc.h"
 #include "proc/effects/efinfo.h"
@@ -669,6 +670,7 @@ int combinations(levctl* ctl) {
 }  // namespace
 
 int zlevrgi(levctl* ctl) {
+    VX_EXPECT(ctl && ctl->lstate && ctl->ldata, "a reader with its effects' state and data");
     levstate* ls = ctl->lstate;
     levdata* d = ctl->ldata;
     poolobj* ldpool = d->ldpool;

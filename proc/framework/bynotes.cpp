@@ -1,3 +1,5 @@
+// Notes about the data of the current BY group, each logged once per BY group although every
+// statement reads the group again (bynotes.h).
 #include "proc/framework/bynotes.h"
 
 #include <cstdio>

@@ -1,3 +1,5 @@
+// The parser's callback at each statement: the effect parser's name-length limit for MODEL
+// and LOGSCALE (check.h).
 #include "proc/framework/check.h"
 #include <cstring>
 #include "proc/framework/optslots.h"

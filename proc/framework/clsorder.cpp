@@ -1,3 +1,5 @@
+// Class-level ordering: the class levels of a BY group in the order asked for, the level
+// arrays, the grid of cells of two class variables, the group column's width (clsorder.h).
 #include "proc/framework/clsorder.h"
 
 #include <cstddef>

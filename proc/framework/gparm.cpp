@@ -1,3 +1,4 @@
+// Numeric options of a parsed statement, with the reader's default (gparm.h).
 #include "proc/framework/gparm.h"
 
 double gparm(const stmtrec* record, int32_t slot, double def) {

@@ -1,3 +1,5 @@
+// The words that name the group a log line is about: its class level and BY group
+// (grouptext.h).
 #include "proc/framework/grouptext.h"
 
 #include <cstdio>

@@ -1,4 +1,4 @@
 // Levelization records of the MODEL statement, owned by the effects library
-// (proc/effects/levrec.h); the state block carries one set for MODEL.
+// (proc/effects/effects.h); the state block carries one set for MODEL.
 #pragma once
-#include "proc/effects/levrec.h"
+#include "proc/effects/effects.h"

@@ -1,3 +1,5 @@
+// Calendar arithmetic of the locale formats: leap years, month lengths, day offsets and the
+// day counts between dates by the usual conventions (locale_fmt.h).
 #include <cmath>
 #include <utility>
 

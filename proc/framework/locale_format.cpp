@@ -1,3 +1,5 @@
+// Locale formats of dates, times and date-times: a locale item's pattern filled with the
+// value's fields (locale_fmt.h).
 #include <cctype>
 #include <cmath>
 #include <cstring>

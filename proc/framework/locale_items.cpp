@@ -1,3 +1,5 @@
+// The locale's items: reading one (with a default), setting the locale, and choosing the
+// pattern of a format from its item (locale_fmt.h).
 #include <cctype>
 #include <cstring>
 

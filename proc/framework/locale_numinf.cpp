@@ -1,3 +1,5 @@
+// Locale informats of numbers, money and percentages: the locale's group and decimal marks and
+// currency text taken out, then the number read (locale_fmt.h).
 #include <cstring>
 
 #include "proc/framework/hostsvc_util.h"

@@ -1,3 +1,5 @@
+// Locale informats of dates, times and date-times: a text read field by field against the
+// locale item's pattern, month and day names matched in any case (locale_fmt.h).
 #include <cctype>
 #include <cstring>
 

@@ -1,3 +1,5 @@
+// Week texts of the locale formats: a date as year, week and day by the three week
+// conventions, and such a text read back (locale_fmt.h).
 #include <cmath>
 #include <cstring>
 

@@ -1,3 +1,5 @@
+// Memory and string primitives, integer and double extremes, exact powers of ten, a power
+// function with a status, and the cores of the COMMA and percent informats (memnum.h).
 #include "proc/framework/memnum.h"
 
 #include <cstring>

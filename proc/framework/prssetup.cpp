@@ -1,3 +1,5 @@
+// The parse set-up of a step: the parse-control block, the parser block, the effect-parse
+// record, the request with its callback, and the parse itself (prssetup.h).
 #include "proc/framework/prssetup.h"
 #include "proc/framework/check.h"
 #include "proc/framework/hostsvc.h"

@@ -1,3 +1,5 @@
+// The procedure's call of the host sort: the caller's start, compare and exit routines made
+// callable for the host around the call (sortwrap.h).
 #include "proc/framework/sortwrap.h"
 
 #include "proc/framework/hostsvc_util.h"

@@ -1,3 +1,4 @@
+// Blank-padded text fields: stripping, justifying, comparing and copying (textpad.h).
 #include "proc/framework/textpad.h"
 
 #include <cstdarg>

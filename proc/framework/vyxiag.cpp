@@ -1,3 +1,5 @@
+// The parse-control block: the procedure's template copied into a pool block, pointing to the
+// grammar tables (vyxiag.h).
 #include "proc/framework/vyxiag.h"
 #include "proc/framework/grammar_tables.h"
 #include "proc/framework/hostsvc.h"

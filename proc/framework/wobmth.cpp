@@ -1,3 +1,5 @@
+// The output-object call: a numbered method looked up along an object's class chain
+// (wobmth.h).
 #include "proc/framework/wobmth.h"
 
 // The method is looked up in the given class, else the object's own, then along the

@@ -1,3 +1,4 @@
+// The host's statement parser run over the step with the procedure's grammar (xsparse.h).
 #include "proc/framework/xsparse.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/zorduvex.h"

@@ -1,3 +1,5 @@
+// The effect parser's record with its name-length limit for MODEL and LOGSCALE effects
+// (zefprsi.h).
 #include "proc/framework/zefprsi.h"
 #include "host/effects.h"
 #include "proc/framework/hostsvc.h"

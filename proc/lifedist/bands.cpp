@@ -1,3 +1,6 @@
+// Confidence limits of a nonparametric estimate of the distribution function: the log-odds
+// rule of pointwise and simultaneous limits, the equal-precision band's critical factor,
+// exact binomial limits (bands.h).
 #include "proc/lifedist/bands.h"
 
 #include <cmath>

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "proc/framework/anchor.h"
-#include "proc/devgraph/plotlay.h"
+#include "proc/devgraph/devgraph.h"
 #include "proc/framework/grouptext.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
@@ -14,6 +14,7 @@
 #include "proc/lifedist/fitscale.h"
 #include "proc/lifedist/mlfit.h"
 #include "proc/lifedist/lifedist.h"
+#include "proc/numeric/distributions.h"
 #include "proc/numeric/normal.h"
 #include "proc/numeric/prci.h"
 #include "proc/numeric/quantiles.h"
@@ -80,10 +81,10 @@ bool lrsearch(vyxstate* s, grpnode* g, const double* call, double* lo, double* h
 
 // The standardized quantile of p (0 < p < 1) by distribution; false for other codes.
 bool stdquantile(uint32_t dist, double p, double* w) {
-    switch (dist) {
-        case DIST_NORMAL: case DIST_LOGNORMAL: case DIST_LOGNORMAL10: *w = zprobit(p); return true;
-        case DIST_WEIBULL: case DIST_EXTREME: case DIST_EXPONENTIAL: *w = std::log(-std::log(1.0 - p)); return true;
-        case DIST_LOGISTIC: case DIST_LOGLOGISTIC: *w = std::log(p / (1.0 - p)); return true;
+    switch (familyof(dist)) {
+        case FAM_NORMAL: *w = zprobit(p); return true;
+        case FAM_EXTREME: *w = std::log(-std::log(1.0 - p)); return true;
+        case FAM_LOGISTIC: *w = std::log(p / (1.0 - p)); return true;
         default: return false;
     }
 }
@@ -209,10 +210,11 @@ int sflim(vyxstate* s, grpnode* g, double t, double* rec) {
     const double sd = var > 0.0 ? std::sqrt(var) / sigma : 0.0;
     const double z = zcrit(s);
     const double zl = zs - z * sd, zu = zs + z * sd;
+    const distfamily family = familyof(s->distcode);
     auto survival = [&](double u) {
-        switch (s->distcode) {
-            case DIST_NORMAL: case DIST_LOGNORMAL: case DIST_LOGNORMAL10: return 1.0 - zprbnrm(u);
-            case DIST_WEIBULL: case DIST_EXTREME: case DIST_EXPONENTIAL: return u <= EXP_OVER ? std::exp(-std::exp(u)) : 0.0;
+        switch (family) {
+            case FAM_NORMAL: return 1.0 - zprbnrm(u);
+            case FAM_EXTREME: return u <= EXP_OVER ? std::exp(-std::exp(u)) : 0.0;
             default:
                 if (u > 0.0) {
                     const double e = std::exp(-u);
@@ -221,9 +223,8 @@ int sflim(vyxstate* s, grpnode* g, double t, double* rec) {
                 return 1.0 / (1.0 + std::exp(u));
         }
     };
-    switch (s->distcode) {
-        case DIST_NORMAL: case DIST_LOGNORMAL: case DIST_LOGNORMAL10: case DIST_WEIBULL: case DIST_EXTREME:
-        case DIST_EXPONENTIAL: case DIST_LOGISTIC: case DIST_LOGLOGISTIC:
+    switch (family) {
+        case FAM_NORMAL: case FAM_EXTREME: case FAM_LOGISTIC:
             rec[PCT_EST] = survival(zs);
             rec[PCT_LOWER] = novar ? missing() : survival(zu);
             rec[PCT_UPPER] = novar ? missing() : survival(zl);

@@ -1,3 +1,6 @@
+// The nonparametric curve of one class group: plotting positions, the product-limit (or
+// READOUT life-table) estimate with its standard error and limits, the Nelson-Aalen
+// cumulative hazard, and the group values the fits and plots need (curve.h).
 #include "proc/lifedist/curve.h"
 
 #include <cfloat>

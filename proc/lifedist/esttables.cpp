@@ -3,7 +3,7 @@
 // matrices, percentiles and survival probabilities.
 #include <cmath>
 
-#include "proc/devgraph/plotlay.h"
+#include "proc/devgraph/devgraph.h"
 #include "proc/framework/textpad.h"
 #include "proc/lifedist/fitshared.h"
 #include "proc/lifedist/mlfit.h"

@@ -2,18 +2,16 @@
 // it and the time scale, and the range of probability ticks whose percentiles are kept.
 #pragma once
 #include <cmath>
-#include "proc/devgraph/plotlay.h"
+#include "proc/devgraph/devgraph.h"
 #include "proc/framework/vyxstate.h"
 #include "proc/lifedist/fitshared.h"
+#include "proc/numeric/distributions.h"
 
 enum : int { SCALE_TIME = 0, SCALE_LN = 1, SCALE_LOG10 = 2 };
 
 inline int analysisscale(uint32_t dist) {
-    switch (dist) {
-        case DIST_LOGNORMAL: case DIST_WEIBULL: case DIST_EXPONENTIAL: case DIST_LOGLOGISTIC: return SCALE_LN;
-        case DIST_LOGNORMAL10: return SCALE_LOG10;
-        default: return SCALE_TIME;
-    }
+    const distinfo* d = distributioninfo(dist);
+    return d && d->lifefits ? d->scale : SCALE_TIME;
 }
 
 inline double toanalysis(int scale, double t) {

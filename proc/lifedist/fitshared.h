@@ -5,6 +5,7 @@
 #include <cstdint>
 #include "host/hostdefs.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/pools.h"
 #include "proc/framework/vyxstate.h"
 #include "proc/framework/wobmth.h"
 
@@ -22,6 +23,19 @@ inline bool ismiss(double v) { return std::isnan(v); }
 
 // Parameter i of a node: location, scale, then the further parameters.
 inline double& nodeparm(grpnode* g, int i) { return i == 0 ? g->loc : i == 1 ? g->scale : g->parm3[i - 2]; }
+
+// The row of the iteration history (ITPRINT): the parameters and three more words, from the
+// statement pool. 0 (also when no history is printed), or 1 after xmemmsg.
+inline int iterationrow(vyxstate* s) {
+    if (!s->itprflag[0]) return 0;
+    const int64_t bytes = 8 * int64_t(s->npar[0]) + 24;
+    s->itrow = static_cast<double*>(poolbytes(s->stmtpool, bytes, poolflag::raw));
+    if (!s->itrow) {
+        xmemmsg(bytes);
+        return 1;
+    }
+    return 0;
+}
 
 inline int countfree(const vyxstate* s) {
     int k = 0;

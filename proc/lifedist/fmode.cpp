@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "host/hostdefs.h"
-#include "proc/devgraph/plotlay.h"
+#include "proc/devgraph/devgraph.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/vyxstate.h"

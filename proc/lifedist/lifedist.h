@@ -3,6 +3,7 @@
 // results are 0 on success, 1 after a logged message, or an exit code (RC_*).
 #pragma once
 #include <cstdint>
+#include "proc/numeric/optimizer.h"
 
 struct vyxstate;
 struct grpnode;
@@ -55,6 +56,13 @@ int vyxls(vyxstate* s, grpnode* g);            // probability estimates and leas
 void getfit(vyxstate* s, grpnode* g);          // the group's location and scale from the MODEL fit
 
 // ---- maximum-likelihood fits and their tables
+// The Newton-Raphson settings of every maximum-likelihood fit (the distributions' and MODEL's):
+// the state's iteration limit and singularity criterion, the first trial step accepted, the
+// ridge schedule.
+nrctl newtonsettings(const vyxstate* s);
+// The optimiser's arrays: work, Hessian and gradient from fitarr, the estimates x, and two
+// spare vectors of the parameters' length.
+nrparm newtonarrays(vyxstate* s, double* x, double* scratch, double* xprev);
 int vyxpfit(vyxstate* s, grpnode* g);          // fit of the whole data (no class variable)
 int vyxdfit(vyxstate* s, grpnode* g);          // distribution fit of one group; nonzero: no fit
 void vyxdsum(vyxstate* s, grpnode* g, int i, int j);   // data summary table of a group

@@ -15,7 +15,7 @@
 #include "proc/lifedist/grprows.h"
 #include "proc/lifedist/readtimes.h"
 #include "proc/lifedist/lsfit.h"
-#include "proc/regression/groupdesign.h"
+#include "proc/regression/regression.h"
 #include "proc/lifedist/npmsg.h"
 #include "proc/lifedist/turnbull.h"
 

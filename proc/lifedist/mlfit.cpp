@@ -79,6 +79,29 @@ void gradhesstable(vyxstate* s, bool percentile) {
 
 }  // namespace
 
+nrctl newtonsettings(const vyxstate* s) {
+    nrctl ctl{};
+    ctl.npar = s->npar[1];
+    ctl.maxiter = s->maxiter;
+    ctl.firstok = 1;
+    ctl.singtol = s->fitcrit.singular;
+    ctl.ridgemax = 4096.0;
+    ctl.ridgeinit = 0.0625;
+    ctl.ridgegrow = 16.0;
+    return ctl;
+}
+
+nrparm newtonarrays(vyxstate* s, double* x, double* scratch, double* xprev) {
+    nrparm blk{};
+    blk.work = s->fitarr[3];
+    blk.hess = s->fitarr[2];
+    blk.grad = s->fitarr[1];
+    blk.scratch = scratch;
+    blk.xprev = xprev;
+    blk.x = x;
+    return blk;
+}
+
 double fentry(void* ctx) {
     auto* s = static_cast<vyxstate*>(ctx);
     ++s->fitcrit.neval;
@@ -146,21 +169,8 @@ int vyxfit(vyxstate* s, grpnode* g) {
 
     double* x = s->fitarr[0];
     for (int i = 0; i < n; ++i) x[i] = nodeparm(g, i);
-    nrctl ctl{};
-    ctl.npar = s->npar[1];
-    ctl.maxiter = s->maxiter;
-    ctl.firstok = 1;
-    ctl.singtol = s->fitcrit.singular;
-    ctl.ridgemax = 4096.0;
-    ctl.ridgeinit = 0.0625;
-    ctl.ridgegrow = 16.0;
-    nrparm blk{};
-    blk.work = s->fitarr[3];
-    blk.hess = s->fitarr[2];
-    blk.grad = s->fitarr[1];
-    blk.scratch = spare2(s);
-    blk.xprev = spare1(s);
-    blk.x = x;
+    nrctl ctl = newtonsettings(s);
+    nrparm blk = newtonarrays(s, x, spare2(s), spare1(s));
     s->optctl = &blk;
     s->fitcrit.ridge = 0.0;
     s->fitcrit.niter = 0;

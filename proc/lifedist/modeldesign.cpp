@@ -2,7 +2,7 @@
 #include <cstring>
 
 #include "proc/lifedist/mlfit.h"
-#include "proc/regression/groupdesign.h"
+#include "proc/regression/regression.h"
 
 bool modeldesign(vyxstate* s, double* x, int m) {
     std::memset(x, 0, sizeof(double) * 2 * static_cast<size_t>(m));

@@ -1,3 +1,4 @@
+// The note of a piece of the life-data road that is not available yet (notyet.h).
 #include "proc/lifedist/notyet.h"
 
 #include <cstdio>

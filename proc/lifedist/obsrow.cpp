@@ -1,3 +1,5 @@
+// The observation row of the life-distribution statements: its columns by response form and
+// options, and the group's row buffer and utility file (obsrow.h).
 #include "proc/lifedist/obsrow.h"
 
 #include "proc/framework/vyxstate.h"

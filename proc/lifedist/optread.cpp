@@ -1,9 +1,11 @@
+// The option groups that the ANALYZE reader and the PROBPLOT/RELATIONPLOT reader share, each
+// read from the statement record into the state block (optread.h).
 #include "proc/lifedist/optread.h"
 
 #include <cmath>
 #include <cstring>
 
-#include "proc/devgraph/plotlay.h"
+#include "proc/devgraph/devgraph.h"
 #include "proc/framework/gparm.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/optslots.h"
@@ -14,6 +16,7 @@
 #include "proc/lifedist/lifedist.h"
 #include "proc/lifedist/obsrow.h"
 #include "proc/numeric/kernels.h"
+#include "proc/numeric/distributions.h"
 #include "proc/numeric/stdquant.h"
 
 namespace {
@@ -317,27 +320,8 @@ void afterfitmethod(vyxstate* s) {
 }
 
 void dispatchdist(vyxstate* s, const stmtrec* r) {
-    struct entry {
-        int code;
-        int scale;   // 0 linear, 1 ln, 2 log10
-        qntfn quant;
-        kernfn value, deriv;
-        int name, p1, p2;
-    };
-    static const entry kTable[] = {
-        {DIST_NORMAL, 0, vyxinm, zprblnm, zprbwnm, 52, 55, 56},
-        {DIST_LOGNORMAL, 1, vyxinm, zprblnm, zprbwnm, 54, 55, 56},
-        {DIST_WEIBULL, 1, vyxiwb, zprblwb, zprbwwb, 50, 558, 281},
-        {DIST_EXTREME, 0, vyxiev, zprblwb, zprbwwb, 53, 55, 56},
-        {DIST_EXPONENTIAL, 1, vyxiwb, zprblwb, zprbwwb, 51, 558, 281},
-        {DIST_LOGISTIC, 0, vyxilg, zprbllg, zprbwlg, 57, 55, 56},
-        {DIST_LOGLOGISTIC, 1, vyxilg, zprbllg, zprbwlg, 58, 55, 56},
-        {DIST_LOGNORMAL10, 2, vyxinm, zprblnm, zprbwnm, 54, 55, 56},
-    };
-    const entry* e = nullptr;
-    for (const entry& x : kTable)
-        if (static_cast<uint32_t>(x.code) == s->distcode) e = &x;
-    if (!e) return;   // codes 5, 8, 9 and 10 set nothing here
+    const distinfo* e = distributioninfo(s->distcode);
+    if (!e || !e->lifefits) return;   // codes 5, 8, 9 and 10 set nothing here
 
     s->logscale[0] = e->scale == 1;
     s->logscale[1] = e->scale == 2;
@@ -358,8 +342,8 @@ void dispatchdist(vyxstate* s, const stmtrec* r) {
         blank(s->labels[LB_PARM1], 40);
         blank(s->labels[LB_PARM2], 40);
     }
-    fetch(LB_PARM1, 16, e->p1);
-    fetch(LB_PARM2, 16, e->p2);
+    fetch(LB_PARM1, 16, e->fitparm[0]);
+    fetch(LB_PARM2, 16, e->fitparm[1]);
 
     const optslot* thr = given(r, slot::plot::THRESHOLD);
     if (e->scale == 0) {

@@ -4,6 +4,7 @@
 #include "proc/lifedist/fitscale.h"
 #include "proc/lifedist/fitshared.h"
 #include "proc/lifedist/mlfit.h"
+#include "proc/numeric/distributions.h"
 #include "proc/numeric/normal.h"
 
 using namespace fitx;
@@ -14,10 +15,10 @@ void pctl(vyxstate* s, double p, double* out) {
         return;
     }
     double q;
-    switch (s->distcode) {
-        case DIST_NORMAL: case DIST_LOGNORMAL: case DIST_LOGNORMAL10: q = zprobit(p); break;
-        case DIST_WEIBULL: case DIST_EXTREME: case DIST_EXPONENTIAL: q = std::log(-std::log(1.0 - p)); break;
-        case DIST_LOGISTIC: case DIST_LOGLOGISTIC: q = std::log(p / (1.0 - p)); break;
+    switch (familyof(s->distcode)) {
+        case FAM_NORMAL: q = zprobit(p); break;
+        case FAM_EXTREME: q = std::log(-std::log(1.0 - p)); break;
+        case FAM_LOGISTIC: q = std::log(p / (1.0 - p)); break;
         default: return;
     }
     const double* pv = s->parmvec[0];

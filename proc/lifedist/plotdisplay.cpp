@@ -1,10 +1,13 @@
+// Display options of PROBPLOT and RELATIONPLOT: the probability and life axes, CFRAME,
+// survival times, reference lines, font, panels, relation-plot settings and class-level
+// ordering (plotdisplay.h).
 #include "proc/lifedist/plotdisplay.h"
 
 #include <cmath>
 #include <cstring>
 
 #include "proc/devgraph/hostgraphics.h"
-#include "proc/devgraph/plotlay.h"
+#include "proc/devgraph/devgraph.h"
 #include "proc/framework/gparm.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/optslots.h"

@@ -3,13 +3,15 @@
 #include <cstring>
 
 #include "host/hostdefs.h"
+#include "proc/framework/expect.h"
 #include "proc/framework/clsorder.h"
 #include "proc/framework/hostsvc.h"
-#include "proc/framework/poolscope.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
 #include "proc/framework/vyxstate.h"
 #include "proc/framework/wobmth.h"
+#include "proc/framework/workpool.h"
+#include "proc/lifedist/fitshared.h"
 #include "proc/lifedist/groups.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/lifedist/tables.h"
@@ -157,25 +159,19 @@ int vyxptbl(vyxstate* s) {
 }
 
 int PPComp(vyxstate* s) {
+    VX_EXPECT(s->stmtpool && s->curstmt, "a statement in a BY group");
     s->pendingnoted = 0;
     if (int rc = vyxin(s)) return rc;
     if (int rc = vyxclst(s)) return rc;
     if (int rc = vyxordr(s)) return rc;
-    if (s->itprflag[0]) {
-        const int64_t bytes = 8 * int64_t(s->npar[0]) + 24;
-        s->itrow = static_cast<double*>(poolbytes(s->stmtpool, bytes, poolflag::raw));
-        if (!s->itrow) {
-            xmemmsg(bytes);
-            return 1;
-        }
-    }
+    if (int rc = fitx::iterationrow(s)) return rc;
     if (s->ppcflag1 || s->ppcflag2) {
         const int64_t n = s->nlev[1];
         auto* block = static_cast<double*>(poolbytes(s->stmtpool, 56 * n > 0 ? 56 * n : 8, poolflag::raw));
         if (!block) return RC_NOMEM;
         for (int k = 0; k < 7; ++k) s->ppcarr[k] = block + k * n;
     }
-    if (!newworkpool(s)) return xexit(RC_NOMEM, 0);
+    if (int rc = renewworkpool(s)) return rc;
     s->lastgrp = 0;
     if (vyxscl(s) != 0) return 1;
     vyxpobj(s);

@@ -1,3 +1,5 @@
+// Times as the data set holds them, kept beside the analysis scale's values so that a table
+// row standing for an observed time prints the time read (readtimes.h).
 #include "proc/lifedist/readtimes.h"
 
 #include <algorithm>

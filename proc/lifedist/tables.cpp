@@ -1,3 +1,5 @@
+// Writing tables through the output-object protocol: table objects, columns bound to cells of
+// the state block, titles, template binding, rows and publishing (tables.h).
 #include "proc/lifedist/tables.h"
 
 #include <cstring>

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "host/hostdefs.h"
+#include "proc/framework/expect.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/vyxstate.h"
 #include "proc/framework/wobmth.h"
@@ -69,6 +70,7 @@ int setupit(vyxstate* s, grpnode* g) {
 }
 
 int vyxem(vyxstate* s, grpnode* g) {
+    VX_EXPECT(g, "the Turnbull estimate of a group");
     g->drawflag = 1;
     s->curtab = nullptr;
     emruns runs{};

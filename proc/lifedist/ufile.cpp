@@ -1,3 +1,5 @@
+// Utility files of the life-distribution statements: temporary host files written and read in
+// whole blocks, closed with deletion after each statement (ufile.h).
 #include "proc/lifedist/ufile.h"
 
 #include "proc/framework/hostsvc.h"

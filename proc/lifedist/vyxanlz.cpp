@@ -2,26 +2,20 @@
 // PPComp, or the binomial and Poisson analysis once for the whole data or per class level.
 #include "proc/framework/clsorder.h"
 #include "proc/framework/hostsvc.h"
-#include "proc/framework/poolscope.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/vyxstate.h"
 #include "proc/framework/wobmth.h"
+#include "proc/framework/workpool.h"
+#include "proc/lifedist/fitshared.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/lifedist/tables.h"
 
 namespace {
 
-// A fresh work pool for one level of the count case; 510/6 ends the step (false).
-bool renewworkpool(vyxstate* s) {
-    if (newworkpool(s)) return true;
-    xexit(RC_NOMEM, 0);
-    return false;
-}
-
 int countcase(vyxstate* s) {
     switch (s->nclass) {
         case 0: {
-            if (!renewworkpool(s)) return RC_NOMEM;
+            if (renewworkpool(s) != 0) return RC_NOMEM;
             if (int rc = vyxpb(s, &s->rootgrp)) return rc;
             vyxpbpr(s);
             return 0;
@@ -29,7 +23,7 @@ int countcase(vyxstate* s) {
         case 1:
             s->grpcount[0] = 0;
             for (grpnode* g = s->grplist[0]; g; g = g->next) {
-                if (!renewworkpool(s)) return RC_NOMEM;
+                if (renewworkpool(s) != 0) return RC_NOMEM;
                 if (int rc = vyxpb(s, g)) return rc;
                 if (s->panelobj) obcheck(obrelease(s->panelobj));
             }
@@ -62,14 +56,7 @@ int vyxanlz(vyxstate* s) {
         vyxpbpr(s);
         return 0;
     }
-    if (s->itprflag[0]) {
-        const int64_t bytes = 8 * int64_t(s->npar[0]) + 24;
-        s->itrow = static_cast<double*>(poolbytes(s->stmtpool, bytes, poolflag::raw));
-        if (!s->itrow) {
-            xmemmsg(bytes);
-            return 1;
-        }
-    }
+    if (int rc = fitx::iterationrow(s)) return rc;
     if (!counts) return PPComp(s) != 0 ? 1 : 0;
     return countcase(s);
 }

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "proc/devgraph/plotlay.h"
+#include "proc/devgraph/devgraph.h"
 #include "proc/framework/gparm.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/optslots.h"

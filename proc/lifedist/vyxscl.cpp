@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "proc/devgraph/lifescl.h"
-#include "proc/devgraph/plotlay.h"
+#include "proc/devgraph/devgraph.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/hostsvc_util.h"
 #include "proc/framework/optslots.h"

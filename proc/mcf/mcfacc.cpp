@@ -1,3 +1,5 @@
+// The running MCF of one group of exact recurrence times and its variance, record by record in
+// processing order; pure arithmetic (mcfacc.h).
 #include "proc/mcf/mcfacc.h"
 
 #include <cstring>

@@ -8,7 +8,7 @@
 
 #include "proc/devgraph/gtext.h"
 #include "proc/devgraph/marks.h"
-#include "proc/devgraph/plotlay.h"
+#include "proc/devgraph/devgraph.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/vyxstate.h"

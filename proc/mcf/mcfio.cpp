@@ -1,3 +1,5 @@
+// Walking a group's MCF records in order, from memory or block by block from its utility
+// file, each block written back after use when asked (mcfio.h).
 #include "proc/mcf/mcfio.h"
 
 #include "proc/framework/hostsvc.h"

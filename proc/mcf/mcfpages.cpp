@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "host/hostdefs.h"
+#include "proc/framework/expect.h"
 #include "proc/devgraph/annotate.h"
 #include "proc/devgraph/gplaces.h"
 #include "proc/devgraph/gridlabels.h"
@@ -15,38 +16,19 @@
 #include "proc/devgraph/pages.h"
 #include "proc/devgraph/reflines.h"
 #include "proc/framework/hostsvc.h"
-#include "proc/framework/poolscope.h"
 #include "proc/framework/vyxstate.h"
+#include "proc/framework/workpool.h"
 #include "proc/mcf/mcfdraw.h"
 #include "proc/mcf/mcfplot.h"
 
 namespace {
 
-struct Driver {
-    vyxstate* s;
-    plotlay* f;
-    Pages page;
-    int nrows, ncols;
-    double cellw = 0, cellh = 0;
-
+struct Driver : PageDriver {
     bool inset() const { return s->pflags.noinset; }
     bool grid() const { return s->pflags.nogrid == 1; }
 
     // The working pool of one group's drawing, made afresh for every group.
-    int freshpool() {
-        if (newworkpool(s)) return 0;
-        xexit(RC_NOMEM, 0);
-        return RC_NOMEM;
-    }
-    // A drawing failure closes the page and ends the statement.
-    int check(int rc) {
-        if (rc != 0) page.end();
-        return rc;
-    }
-    void axislabels() {
-        if (!s->pflags.nollabel) vyxghlb(s);
-        if (!s->pflags.noplabel) vyxgvlb(s);
-    }
+    int freshpool() { return renewworkpool(s); }
     void reflines(grpnode* g) {
         if (s->refs.counts[REF_VREF]) vyxgvrl(s, g);
         if (s->refs.counts[REF_HREF]) vyxghrl(s, g);
@@ -76,15 +58,11 @@ struct Driver {
     }
 
     void atcolumn(int c) {
-        f->fx = cellw * c + f->fx0 + f->sqdx;
-        f->hoff = f->fx - f->hmin * f->hfac;
-        f->panelcol = static_cast<uint32_t>(c + 1);
+        PageDriver::atcolumn(c, f->sqdx);
         f->leftedge[0] = f->leftedge[1] = c == 0;
     }
     void atrow(int r, bool bottom) {
-        f->fy = cellh * (nrows - r - 1) + f->fy0 + f->sqdy;
-        f->voff = f->fy - f->vmin * f->vfac;
-        f->panelrow = static_cast<uint32_t>(nrows - r - 1);
+        PageDriver::atrow(r, f->sqdy);
         f->bottomedge[0] = f->bottomedge[1] = bottom;
     }
     void endpage(bool classlabel) {
@@ -170,11 +148,6 @@ struct Driver {
         return 0;
     }
 
-    grpnode* cell(int r, int c) const {
-        const int cols = static_cast<int>(s->nlev[0]);
-        return s->grpgrid ? s->grpgrid[static_cast<int64_t>(r) * cols + c] : nullptr;
-    }
-
     // Two class variables: a panel per cell, pages of NROWS x NCOLS cells.
     int cells() {
         const int rows = static_cast<int>(s->nlev[1]), cols = static_cast<int>(s->nlev[0]);
@@ -211,21 +184,7 @@ struct Driver {
     int destination() {
         // The group legend of an overlay is the legend the drawing routines know.
         s->pflags.legend = s->mcfopt.legendon;
-        vyxsymb(s);
-        if (s->mcfopt.legendon)
-            if (int rc = vyxglgi(s)) return rc;
-        vyxgpat(s);
-        vyxpmar(s);
-        if (int rc = vyxppag(s)) return rc;
-        if (s->annoflag && vyxatrn(s) != 0) s->annoflag = 0;
-        cellw = f->tilegaph + f->gapl + f->fw + f->gapr;
-        cellh = f->tilegapv + f->gapb + f->fh + f->gapt;
-        f->sqdx = f->sqdy = 0;
-        f->pageno = 1;
-        if (s->mcfopt.square) squareframe(f);
-        f->panelcol = 1;
-        f->panelrow = 0;
-        f->catent = s->gcatent;
+        if (int rc = setup(s->mcfopt.legendon, s->mcfopt.square)) return rc;
         int rc = 0;
         switch (s->nclass) {
             case 0: rc = single(); break;
@@ -240,7 +199,8 @@ struct Driver {
 }  // namespace
 
 int vyxcfdev(vyxstate* s) {
+    VX_EXPECT(s->frame, "the plot layout is made when the statement's options are read");
     if (int rc = vyxcfsc(s)) return rc;
-    Driver d{s, s->frame, Pages{s}, std::max(s->panels.nrows, 1), std::max(s->panels.ncols, 1)};
+    Driver d{{s, s->frame, Pages{s}, std::max(s->panels.nrows, 1), std::max(s->panels.ncols, 1)}};
     return eachdestination(s, [&] { return d.destination(); });
 }

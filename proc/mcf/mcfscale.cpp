@@ -5,7 +5,7 @@
 #include <cfloat>
 #include <cmath>
 
-#include "proc/devgraph/plotlay.h"
+#include "proc/devgraph/devgraph.h"
 #include "proc/devgraph/zqscale.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"

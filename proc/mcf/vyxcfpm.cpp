@@ -2,6 +2,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "proc/framework/expect.h"
 #include "proc/framework/gparm.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/hostsvc.h"
@@ -170,22 +171,11 @@ uint8_t ordercode(const stmtrec* r, int slot) {
     }
 }
 
-}  // namespace
-
-int vyxcfpm(vyxstate* s) {
-    stmtrec* r = s->curstmt;
+// 3. The flags of the statement, with the messages for the combinations that cancel one
+// another (an overlay with censoring bins or an inset).
+void readflags(vyxstate* s, const stmtrec* r, bool insetnext) {
     auto& F = s->pflags;
     auto& O = s->mcfopt;
-    O = {};
-    // 1.
-    F.ismcf = 1;
-    F.rotate = 0;
-    s->stmtkind = 3;
-    O.axscaled = 0;
-    // 2. the plot layout record, and whether an INSET statement follows
-    const bool insetnext = r->next && std::strncmp(r->next->keyword, "INSET", 5) == 0;
-    if (int rc = mcfframe(s, insetnext); rc != 0) return rc;
-    // 3. flags
     s->logscale[0] = on(r, flag::mcf::LOGLOG);
     O.wantlims = !on(r, flag::mcf::NOVARIANCE);
     O.varlawless = on(r, flag::mcf::VARMETHOD2);
@@ -220,9 +210,12 @@ int vyxcfpm(vyxstate* s) {
     }
     if (F.overlay && insetnext) xpmlog(MSG_GROUP, MCFM_OVERLAYINSET);
     if (F.cenbin) F.nocenplot = 0;
-    // 4.
-    s->defhdr.given = 0;
-    // 5. VARIANCE= names the method; NELSON clears VARMETHOD2 and INDINC given as flags
+}
+
+// 5. The variance method: VARIANCE= names it (NELSON clears VARMETHOD2 and INDINC given as
+// flags); with frequencies only the per-unit variances weigh the units.
+void variancemethod(vyxstate* s, const stmtrec* r) {
+    auto& O = s->mcfopt;
     if (stmtslot(r, slot::mcf::VARIANCE)) {
         O.varindinc = O.varlawless = O.varpoisson = 0;
         switch (static_cast<int>(gparm(r, slot::mcf::VARIANCE, code::variance::NELSON))) {
@@ -232,27 +225,18 @@ int vyxcfpm(vyxstate* s) {
             default: break;
         }
     }
-    // 6. with frequencies only the per-unit variances weigh the units
     if (s->nfreq > 0 && O.wantlims && !O.varlawless && !O.varpoisson) {
         xpmlog(MSG_GROUP, MCFM_FREQLAWLESS);
         O.varlawless = 1;
     }
-    // 7.
-    F.refstop = F.refstop2 = 0;
-    if (const optslot* a = stmtslot(r, slot::plot::ANNOTATE)) {
-        O.annods = static_cast<dshandle>(a->handle);
-        s->annoflag = 1;
-    } else {
-        s->annoflag = 0;
-    }
-    s->stmtlabel = nullptr;
-    if (const optslot* l = stmtslot(r, slot::head::LABEL); l && l->kind == SK_NAME && !vzatl(' ', l->name, 8))
-        s->stmtlabel = l->name;
-    // 8.
-    s->alpha = 1 - gparm(r, slot::mcf::CONFIDENCE, 0.95);
-    s->rspkind = static_cast<uint32_t>(gparm(r, slot::head::RSPKIND, 0));
-    s->mcftype = static_cast<uint32_t>(gparm(r, slot::mcf::INTERPOLATE, 0));
-    // 9. exact recurrence times
+}
+
+// 9. and 10. The response variables: exact recurrence times with their unit identifier and
+// censoring values, or interval data with recurrences, removals and the numbers at risk.
+// RC_REPORTED when exact times have no unit identifier.
+int responses(vyxstate* s, const stmtrec* r) {
+    auto& F = s->pflags;
+    auto& O = s->mcfopt;
     s->ncensvals = 0;
     s->censvals = nullptr;
     if (s->rspkind == MCF_EXACT) {
@@ -267,23 +251,27 @@ int vyxcfpm(vyxstate* s) {
             s->ncensvals = n;
             s->censvals = const_cast<double*>(v);
         }
-    } else {
-        // 10. interval data
-        xpmlog(MSG_GROUP, MCFM_INTERVALNOTE);
-        F.cenbin = F.ccenbin = 0;
-        F.nocenplot = 0;
-        s->rspvars[0] = descof(s, firstvar(r, slot::head::RESP1));
-        s->rspvars[1] = descof(s, firstvar(r, slot::head::RESP2));
-        O.mcfvars[0] = firstvar(r, slot::head::CENSVALS);
-        O.mcfvars[1] = firstvar(r, slot::head::MCF_REMOVALS);
-        const double* v = nullptr;
-        O.nriskv = numbers(r, slot::mcf::NRISK, &v);
-        O.nriskvals = const_cast<double*>(v);
+        return 0;
     }
-    // 11. class variables
+    xpmlog(MSG_GROUP, MCFM_INTERVALNOTE);
+    F.cenbin = F.ccenbin = 0;
+    F.nocenplot = 0;
+    s->rspvars[0] = descof(s, firstvar(r, slot::head::RESP1));
+    s->rspvars[1] = descof(s, firstvar(r, slot::head::RESP2));
+    O.mcfvars[0] = firstvar(r, slot::head::CENSVALS);
+    O.mcfvars[1] = firstvar(r, slot::head::MCF_REMOVALS);
+    const double* v = nullptr;
+    O.nriskv = numbers(r, slot::mcf::NRISK, &v);
+    O.nriskvals = const_cast<double*>(v);
+    return 0;
+}
+
+// 11. The CLASS variables (two at most; a difference plot needs exactly one): names, labels,
+// types. RC_REPORTED for a difference plot without one.
+int classvariables(vyxstate* s, const stmtrec* r) {
     const optslot* cls = stmtslot(r, slot::head::CLASS);
     s->nclass = cls && cls->kind == SK_VARLIST ? (cls->count < 2 ? cls->count : 2) : 0;
-    if (F.mcfdiff && s->nclass != 1) {
+    if (s->pflags.mcfdiff && s->nclass != 1) {
         xpmlog(MSG_GROUP, MCFM_DIFFCLASS, s->nclass);
         return RC_REPORTED;
     }
@@ -299,7 +287,14 @@ int vyxcfpm(vyxstate* s) {
         s->clslablen[j] = d.labellen;
         std::memcpy(s->clslabels[j], d.label, sizeof s->clslabels[j]);
     }
-    // 12. horizontal axis
+    return 0;
+}
+
+// 12. and 13. The axes: HAXIS=/VAXIS= lists (not on a log-log plot), or the ends and tick
+// counts given one by one; a horizontal range that is empty is dropped.
+void axes(vyxstate* s, const stmtrec* r) {
+    auto& F = s->pflags;
+    auto& O = s->mcfopt;
     double* ax = s->axlim;
     O.ntick[0] = O.ntick[1] = 4;
     F.llowgiven = F.lupgiven = F.plowgiven = F.pupgiven = 0;
@@ -322,7 +317,6 @@ int vyxcfpm(vyxstate* s) {
         }
         if (const optslot* t = stmtslot(r, slot::mcf::NHTICK)) O.ntick[0] = countopt(r, "NHTICK", t->num, 1, MOST_TICKS, 4), O.ntickgiven[0] = 1;
     }
-    // 13. vertical axis
     if (int n = numbers(r, slot::mcf::VAXIS, &v); n > 0) {
         if (s->logscale[0]) {
             xpmlog(MSG_GROUP, MCFM_VAXISLOG);
@@ -335,18 +329,16 @@ int vyxcfpm(vyxstate* s) {
         if (const optslot* hi = stmtslot(r, slot::mcf::VUPPER)) ax[AX_PCTUPPER] = hi->num, F.pupgiven = 1;
         if (const optslot* t = stmtslot(r, slot::mcf::NVTICK)) O.ntick[1] = countopt(r, "NVTICK", t->num, 1, MOST_TICKS, 4), O.ntickgiven[1] = 1;
     }
-    // 14.
-    s->cframe[0] = stmtslot(r, slot::plot::CFRAME) != nullptr;
-    static constexpr int kWidths[] = {slot::plot::WAXIS};
-    static const char* const kWidthNames[] = {"WAXIS"};
-    widthlimits(r, kWidths, kWidthNames, 1);
-    // 15. reference lines
+}
+
+// 15. and 16. The reference lines of both axes and the positions of their labels (out of
+// range: a WARNING that 1 is used, and the statement runs).
+void references(vyxstate* s, const stmtrec* r) {
+    auto& F = s->pflags;
     F.refstop2 = on(r, flag::plot::VINTERSECT);
     reflines(s, r, slot::plot::VREF, slot::plot::VREFLABELS, REF_VREF, MCFM_VREFLAB1, MCFM_VREFLABN);
     F.refstop = on(r, flag::plot::HINTERSECT);
     reflines(s, r, slot::plot::HREF, slot::plot::HREFLABELS, REF_HREF, MCFM_HREFLAB1, MCFM_HREFLABN);
-    // 16. label positions
-    // Out of range: a WARNING that 1 is used, and the statement runs.
     int32_t& vpos = s->refopts[REFPOS_VREF];
     vpos = labelpos(r, slot::plot::VREFLABPOS, 2);
     if (vpos == 0) {
@@ -359,7 +351,10 @@ int vyxcfpm(vyxstate* s) {
         xpmlog(MSG_GROUP, MCFM_HREFLABPOS, gparm(r, slot::plot::HREFLABPOS, 1));
         hpos = 1;
     }
-    // 17. FONT=
+}
+
+// 17. FONT=: a name, or a quoted text.
+void font(vyxstate* s, const stmtrec* r) {
     std::memset(s->gfile, ' ', sizeof s->gfile);
     if (const optslot* f = stmtslot(r, slot::plot::FONT)) {
         int len = 0;
@@ -368,12 +363,58 @@ int vyxcfpm(vyxstate* s) {
         else if (f->kind == SK_QSTRING || f->kind == SK_TEXT) t = static_cast<const char*>(f->ptr), len = f->count;
         if (t) mcffont(s, t, len);
     }
-    // 18. panels
+}
+
+}  // namespace
+
+int vyxcfpm(vyxstate* s) {
+    VX_EXPECT(s->curstmt, "the MCFPLOT statement being run");
+    stmtrec* r = s->curstmt;
+    auto& F = s->pflags;
+    auto& O = s->mcfopt;
+    O = {};
+    // 1. An MCF plot: not rotated, statement kind 3, axes not yet scaled.
+    F.ismcf = 1;
+    F.rotate = 0;
+    s->stmtkind = 3;
+    O.axscaled = 0;
+    // 2. The plot layout record, and whether an INSET statement follows.
+    const bool insetnext = r->next && std::strncmp(r->next->keyword, "INSET", 5) == 0;
+    if (int rc = mcfframe(s, insetnext); rc != 0) return rc;
+    readflags(s, r, insetnext);
+    // 4. No default inset header.
+    s->defhdr.given = 0;
+    variancemethod(s, r);
+    // 7. ANNOTATE= and the statement's label.
+    F.refstop = F.refstop2 = 0;
+    if (const optslot* a = stmtslot(r, slot::plot::ANNOTATE)) {
+        O.annods = static_cast<dshandle>(a->handle);
+        s->annoflag = 1;
+    } else {
+        s->annoflag = 0;
+    }
+    s->stmtlabel = nullptr;
+    if (const optslot* l = stmtslot(r, slot::head::LABEL); l && l->kind == SK_NAME && !vzatl(' ', l->name, 8))
+        s->stmtlabel = l->name;
+    // 8. The confidence level, the response form and the interpolation.
+    s->alpha = 1 - gparm(r, slot::mcf::CONFIDENCE, 0.95);
+    s->rspkind = static_cast<uint32_t>(gparm(r, slot::head::RSPKIND, 0));
+    s->mcftype = static_cast<uint32_t>(gparm(r, slot::mcf::INTERPOLATE, 0));
+    if (int rc = responses(s, r); rc != 0) return rc;
+    if (int rc = classvariables(s, r); rc != 0) return rc;
+    axes(s, r);
+    // 14. CFRAME=, and the limits of WAXIS=.
+    s->cframe[0] = stmtslot(r, slot::plot::CFRAME) != nullptr;
+    static constexpr int kWidths[] = {slot::plot::WAXIS};
+    static const char* const kWidthNames[] = {"WAXIS"};
+    widthlimits(r, kWidths, kWidthNames, 1);
+    references(s, r);
+    font(s, r);
+    // 18. The panels; the page layout makes room for the level strips by the plots' layout bytes.
     if (int rc = panels(s, r); rc != 0) return rc;
-    // The page layout makes room for the level strips by the plots' layout bytes.
     F.layouth = O.topstrip;
     F.layoutv = O.sidestrip;
-    // 19. class-level orders and the record layout
+    // 19. The class-level orders and the record layout.
     for (int j = 0; j < 2; ++j) {
         const uint8_t c = ordercode(r, j == 0 ? slot::plot::ORDER1 : slot::plot::ORDER2);
         s->clsorder[CO_CODE + j] = s->clsorder[CO_COPY + j] = c;

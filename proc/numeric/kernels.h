@@ -12,6 +12,7 @@
 typedef double (*qntfn)(double p);
 typedef int (*kernfn)(int mode, const double* z, const double* shape, double* out);
 typedef int (*shapefn)(double shape, double* block);
+typedef int (*qntfnx)(double* out, double p, const double* shape);
 
 // Observation modes of a kernel call.
 enum : int {

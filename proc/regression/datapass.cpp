@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "proc/framework/expect.h"
 #include "proc/effects/designrow.h"
 #include "proc/effects/levdrive.h"
 #include "proc/effects/thropts.h"
@@ -362,17 +363,8 @@ msgarg rspname(const vyxstate* s) {
     return d ? txtarg(d->name, d->namelen) : txtarg("", 0);
 }
 
-}  // namespace
-
-int vyxmdta(vyxstate* s) {
-    levctl* mctl = s->mdllev;
-    levstate* mls = mctl->lstate;
-    levctl* lctl = s->pflags.haslogscl ? s->logslev : nullptr;
-    uint8_t threads = 1;
-    int32_t cpus = 1;
-    zquerythreads(&threads, &cpus);
-    if (s->stepend) return 1;
-    // 1. levels
+// 1. The levels of the MODEL's effects (and the LOGSCALE's): one reading of the data each.
+int readlevels(vyxstate* s, levctl* mctl, levctl* lctl, uint8_t threads) {
     for (levctl* ctl : {mctl, lctl}) {
         if (!ctl) continue;
         ctl->lstate->lsflags = static_cast<uint8_t>(ctl->lstate->lsflags | LS_CALLERRESP);
@@ -383,19 +375,13 @@ int vyxmdta(vyxstate* s) {
             return 1;
         }
     }
-    if (!makelayout(s)) return RC_NOMEM;
-    mdllayout* lay = s->mdllay;
-    // READOUT counts the units on test with NENTER.
-    if (s->rspkind == 3 && (s->nnenter <= 0 || s->nfreq <= 0)) {
-        xpmlog(510, 85);
-        return RC_SPEC;
-    }
-    // 3. ranges
-    pass p;
-    p.s = s;
-    p.lay = lay;
-    p.ncont = mls->ncontv;
-    const int ntot = lay->ncol + lay->nls;
+    return 0;
+}
+
+// 3. The summaries the pass keeps: the continuous variables' mean, reference, maximum, minimum
+// and weighted sums (stressvals), and the ranges of the design columns.
+int preparesummaries(vyxstate* s, pass& p, int ntot) {
+    p.ncont = s->mdllev->lstate->ncontv;
     auto* sv = static_cast<double*>(poolbytes(s->bypool, 5 * 8 * static_cast<int64_t>(p.ncont + 1), poolflag::zeroed_marked));
     s->colstd = static_cast<double*>(poolbytes(s->stmtpool, 2 * 8 * static_cast<int64_t>(ntot + 1), poolflag::zeroed_marked));
     if (!sv || !s->colstd) return RC_NOMEM;
@@ -417,9 +403,15 @@ int vyxmdta(vyxstate* s) {
         p.colmin[j] = DBL_MAX;
         p.colmax[j] = -DBL_MAX;
     }
-    // 4. rows: chunks in memory, blocks of about 4 KB in the file
-    p.K = lay->ncells;
-    p.R = lay->rowbytes();
+    return 0;
+}
+
+// 4. The rows' storage (chunks in memory, blocks of about 4 KB in the file), the work rows,
+// and for form 1 which censoring values the rows have (*censeen).
+int preparerows(vyxstate* s, pass& p, uint8_t** censeen) {
+    p.K = p.lay->ncells;
+    p.R = p.lay->rowbytes();
+    VX_EXPECT(p.R > 0 && p.R == p.K * static_cast<int>(sizeof(descell)), "a design row is its cells");
     p.B = std::max(1, 4096 / p.R);
     rowstore& out = p.out;
     out.s = s;
@@ -430,11 +422,10 @@ int vyxmdta(vyxstate* s) {
     p.work = static_cast<char*>(poolbytes(s->stmtpool, 3 * static_cast<int64_t>(p.R), poolflag::zeroed));
     p.rawx = static_cast<double*>(poolbytes(s->stmtpool, 16 * static_cast<int64_t>(p.ncont + 1), poolflag::zeroed));
     if (!out.block || !p.work || !p.rawx) return RC_NOMEM;
-    // Form 1: which censoring values the rows have.
-    uint8_t* censeen = nullptr;
+    *censeen = nullptr;
     if (s->rspkind == 1 && s->ncensvals > 0) {
-        censeen = static_cast<uint8_t*>(poolbytes(s->stmtpool, s->ncensvals, poolflag::zeroed));
-        if (!censeen) return RC_NOMEM;
+        *censeen = static_cast<uint8_t*>(poolbytes(s->stmtpool, s->ncensvals, poolflag::zeroed));
+        if (!*censeen) return RC_NOMEM;
     }
     p.groupx = p.rawx + p.ncont + 1;
     p.logs = s->logscale[0];
@@ -442,175 +433,184 @@ int vyxmdta(vyxstate* s) {
     p.thr = s->thrflags[TH_GIVEN] ? s->fixedparms[FP_THRESHOLD] : 0.0;
     for (double& c : s->mdlcnt) c = 0.0;
     s->sumwt[0] = s->sumwt[1] = 0.0;
-    // 5. rewind
-    mctl->rdrewind(mctl);
+    return 0;
+}
 
-    const bool readout = s->rspkind == 3;
-    const bool fmode = s->fmodeset.nvars > 0;
-    const int cens = lay->cens(), rsp = lay->rsp(), upper = lay->upper(), freq = lay->freq();
-    // READOUT state: the current group's identifier, last readout time (fitting scale),
-    // units on test m' and failures f' of the last readout.
+// What becomes of an observation: it goes on, the pass goes to the next one (a skipped
+// observation is counted where it is skipped), or the pass fails (after a message).
+enum class fate { keep, next, fail };
+
+// An observation's weight (*w), units on test for READOUT (*m), and whether it is usable: not
+// marked by the level reading (flags f), a usable frequency, a failure-mode value, usable
+// LOGSCALE values.
+fate screen(vyxstate* s, pass& p, levctl* lctl, int32_t f, bool readout, double* w, double* m) {
+    if (s->procget) xyvget(s->procget, nullptr);
+    if (s->fmodeget) xyvget(s->fmodeget, nullptr);
+    if (f & LEVF_WEIGHT) {
+        ++p.skipped;
+        return fate::next;
+    }
+    *w = 1.0;
+    if (s->nfreq > 0) {
+        *w = s->obsvals.freq;
+        if (ismissing(*w)) {
+            ++p.skipped;
+            return fate::next;
+        }
+        if (*w < 0.0 || (*w == 0.0 && !readout)) return fate::next;
+    }
+    p.wread += *w;
+    if (f & LEVF_UNUSABLE) {
+        ++p.skipped;
+        return fate::next;
+    }
+    *m = 0.0;
+    if (readout) {
+        *m = s->obsvals.nenter;
+        if (ismissing(*m) || *m < EPS53) {
+            xpmlog(510, 23);
+            return fate::fail;
+        }
+    }
+    if (s->fmodeset.nvars > 0 && !fmodevalue(s)) {
+        ++p.skipped;
+        return fate::next;
+    }
+    if (lctl && (zlevrgd(lctl, nullptr, nullptr, nullptr) & LEVF_UNUSABLE)) {
+        ++p.skipped;
+        return fate::next;
+    }
+    return fate::keep;
+}
+
+// The observation's continuous variables: the reference values (the first observation's) and
+// their ranges; then the relation transforms, which remake the effect cells' values (the level
+// indexes do not change). next when a transform gives the missing value.
+fate continuous(vyxstate* s, pass& p, levctl* mctl, levctl* lctl) {
+    for (int j = 0; j < p.ncont; ++j) p.rawx[j] = mctl->contval[j];
+    if (!p.refset)
+        for (int j = 0; j < p.ncont; ++j) p.cref[j] = p.rawx[j];
+    p.refset = true;
+    for (int j = 0; j < p.ncont; ++j) {
+        p.cmin[j] = std::min(p.cmin[j], p.rawx[j]);
+        p.cmax[j] = std::max(p.cmax[j], p.rawx[j]);
+    }
+    if (s->relcodes[0] || s->relcodes[1] || s->relcodes[2]) {
+        if (!transformvalues(s)) {
+            ++p.skipped;
+            return fate::next;
+        }
+        effectcells(mctl, false);
+        if (lctl) effectcells(lctl, false);
+    }
+    return fate::keep;
+}
+
+// The effect cells of the row (MODEL's, then LOGSCALE's), its frequency, and the response
+// cells cleared.
+void effectrow(const vyxstate* s, const pass& p, descell* row, double w) {
+    const mdllayout* lay = p.lay;
+    const levstate* mls = s->mdllev->lstate;
+    for (int i = 0; i < lay->ne; ++i) {
+        row[i].value = mls->effcols[i].value;
+        row[i].col = mls->effcols[i].col;
+    }
+    for (int i = 0; i < lay->nl; ++i) {
+        const effcell& c = static_cast<levstate*>(s->logscl)->effcols[i];
+        row[lay->ne + i].value = c.value;
+        row[lay->ne + i].col = c.col;
+    }
+    if (lay->hasfreq) row[lay->freq()].value = w;
+    row[lay->upper()].value = 0.0;
+    row[lay->upper()].col = 0;
+    row[lay->rsp()].col = 0;
+}
+
+// The response of an observation: its ends after THRESHOLD, its censoring code, and the
+// censoring value it has (-1: none).
+struct response {
+    double lo = 0.0, hi = 0.0;
+    int code = CEN_EXACT;
+    int censidx = -1;
+};
+
+// The response from the values read (lower end or time, upper end or censoring value) by the
+// response form; next when it is missing (counted) or its ends are reversed (not counted).
+fate classify(const vyxstate* s, pass& p, const double values[2], bool readout, response* r) {
+    double lo = values[0], hi = values[1];
+    if (!ismissing(lo)) lo -= p.thr;
+    if (s->rspkind == 0 || readout) {
+        if (ismissing(lo)) {
+            ++p.skipped;
+            return fate::next;
+        }
+        hi = lo;
+    } else if (s->rspkind == 1) {
+        if (ismissing(lo) || ismissing(values[1])) {
+            ++p.skipped;
+            return fate::next;
+        }
+        for (int i = 0; i < s->ncensvals; ++i)
+            if (values[1] == s->censvals[i]) {
+                r->code = CEN_RIGHT;
+                r->censidx = i;
+            }
+        hi = lo;
+    } else {
+        if (!ismissing(hi)) hi -= p.thr;
+        if (ismissing(lo) && ismissing(hi)) {
+            ++p.skipped;
+            return fate::next;
+        }
+        if (ismissing(lo)) {
+            r->code = CEN_LEFT;
+            lo = hi;
+        } else if (ismissing(hi)) {
+            r->code = CEN_RIGHT;
+            hi = lo;
+        } else if (lo < hi) {
+            r->code = CEN_INTERVAL;
+        } else if (lo > hi) {
+            return fate::next;   // dropped without counting
+        }
+        // On a log scale an interval from 0 is left-censored at its upper end.
+        if ((p.logs || p.log10) && r->code == CEN_INTERVAL && lo == 0.0) {
+            r->code = CEN_LEFT;
+            lo = hi;
+        }
+    }
+    r->lo = lo;
+    r->hi = hi;
+    return fate::keep;
+}
+
+// The READOUT rows of one group of units' readouts: the current group's identifier, its last
+// readout time (fitting scale), units on test m' and failures f' of the last readout.
+struct readouts {
     bool rgroup = false;
     double rid = 0.0, rtime = 0.0, rm = 0.0, rf = 0.0;
-    auto survivors = [&](const descell* cells, double n, const double* x) {
+
+    // n survivors of the row cells right-censored at the last readout.
+    bool survivors(pass& p, const descell* cells, double n, const double* x) const {
+        const mdllayout* lay = p.lay;
         descell* r = p.scratch();
         std::memcpy(r, cells, static_cast<size_t>(p.R));
-        r[rsp].value = rtime;
-        r[upper].value = 0.0;
-        r[cens].col = CEN_RIGHT;
-        r[freq].value = n;
+        r[lay->rsp()].value = rtime;
+        r[lay->upper()].value = 0.0;
+        r[lay->cens()].col = CEN_RIGHT;
+        r[lay->freq()].value = n;
         return p.store(r, n, false, x);
-    };
-
-    double values[2];
-    while (mctl->rdnext(mctl)) {
-        ++p.read;
-        values[0] = values[1] = missing();
-        const int32_t f = zlevrgd(mctl, values, nullptr, nullptr);
-        if (f & LEVF_READFAIL) return 1;
-        if (s->procget) xyvget(s->procget, nullptr);
-        if (s->fmodeget) xyvget(s->fmodeget, nullptr);
-        if (f & LEVF_WEIGHT) {
-            ++p.skipped;
-            continue;
-        }
-        double w = 1.0;
-        if (s->nfreq > 0) {
-            w = s->obsvals.freq;
-            if (ismissing(w)) {
-                ++p.skipped;
-                continue;
-            }
-            if (w < 0.0 || (w == 0.0 && !readout)) continue;
-        }
-        p.wread += w;
-        if (f & LEVF_UNUSABLE) {
-            ++p.skipped;
-            continue;
-        }
-        double m = 0.0;
-        if (readout) {
-            m = s->obsvals.nenter;
-            if (ismissing(m) || m < EPS53) {
-                xpmlog(510, 23);
-                return 1;
-            }
-        }
-        if (fmode && !fmodevalue(s)) {
-            ++p.skipped;
-            continue;
-        }
-        if (lctl && (zlevrgd(lctl, nullptr, nullptr, nullptr) & LEVF_UNUSABLE)) {
-            ++p.skipped;
-            continue;
-        }
-        // continuous variables: reference values and ranges
-        for (int j = 0; j < p.ncont; ++j) p.rawx[j] = mctl->contval[j];
-        if (!p.refset)
-            for (int j = 0; j < p.ncont; ++j) p.cref[j] = p.rawx[j];
-        p.refset = true;
-        for (int j = 0; j < p.ncont; ++j) {
-            p.cmin[j] = std::min(p.cmin[j], p.rawx[j]);
-            p.cmax[j] = std::max(p.cmax[j], p.rawx[j]);
-        }
-        if (s->relcodes[0] || s->relcodes[1] || s->relcodes[2]) {
-            // The level indexes do not change: only the values of the cells are made again.
-            if (!transformvalues(s)) {
-                ++p.skipped;
-                continue;
-            }
-            effectcells(mctl, false);
-            if (lctl) effectcells(lctl, false);
-        }
-        // the row: effect cells
-        descell* row = p.current();
-        for (int i = 0; i < lay->ne; ++i) {
-            row[i].value = mls->effcols[i].value;
-            row[i].col = mls->effcols[i].col;
-        }
-        for (int i = 0; i < lay->nl; ++i) {
-            const effcell& c = static_cast<levstate*>(s->logscl)->effcols[i];
-            row[lay->ne + i].value = c.value;
-            row[lay->ne + i].col = c.col;
-        }
-        if (lay->hasfreq) row[freq].value = w;
-        row[upper].value = 0.0;
-        row[upper].col = 0;
-        row[rsp].col = 0;
-        // the response
-        double lo = values[0], hi = values[1];
-        if (!ismissing(lo)) lo -= p.thr;
-        int code = CEN_EXACT;
-        int censidx = -1;   // the censoring value the row has
-        if (s->rspkind == 0 || readout) {
-            if (ismissing(lo)) {
-                ++p.skipped;
-                continue;
-            }
-            hi = lo;
-        } else if (s->rspkind == 1) {
-            if (ismissing(lo) || ismissing(values[1])) {
-                ++p.skipped;
-                continue;
-            }
-            for (int i = 0; i < s->ncensvals; ++i)
-                if (values[1] == s->censvals[i]) {
-                    code = CEN_RIGHT;
-                    censidx = i;
-                }
-            hi = lo;
-        } else {
-            if (!ismissing(hi)) hi -= p.thr;
-            if (ismissing(lo) && ismissing(hi)) {
-                ++p.skipped;
-                continue;
-            }
-            if (ismissing(lo)) {
-                code = CEN_LEFT;
-                lo = hi;
-            } else if (ismissing(hi)) {
-                code = CEN_RIGHT;
-                hi = lo;
-            } else if (lo < hi) {
-                code = CEN_INTERVAL;
-            } else if (lo > hi) {
-                continue;   // dropped without counting
-            }
-            // On a log scale an interval from 0 is left-censored at its upper end.
-            if ((p.logs || p.log10) && code == CEN_INTERVAL && lo == 0.0) {
-                code = CEN_LEFT;
-                lo = hi;
-            }
-        }
-        double ylo = 0.0, yhi = 0.0;
-        if (!p.scaled(lo, &ylo) || (code == CEN_INTERVAL && !p.scaled(hi, &yhi))) {
-            s->mdlcnt[0] += 1;
-            continue;
-        }
-        if (censidx >= 0) censeen[censidx] = 1;
-        p.lo = std::min(p.lo, lo);
-        p.hi = std::max(p.hi, hi);
-        row[rsp].value = ylo;
-        if (code == CEN_INTERVAL) row[upper].value = yhi;
-        bool other = false;
-        if (code == CEN_EXACT && fmode && othermode(s)) {
-            code = CEN_RIGHT;
-            other = true;
-        }
-        if (!readout) {
-            row[cens].col = code;
-            if (!p.store(row, w, other, p.rawx)) return RC_INPUT;
-            continue;
-        }
-        // READOUT: the rows of one group of units' readouts.
+    }
+    // The readout at time t (fitting scale) of m units with w failures. 0, or RC_INPUT.
+    int add(vyxstate* s, pass& p, descell* row, double t, double w, double m) {
+        const mdllayout* lay = p.lay;
         const double id = readoutgroup(s, row);
-        const double t = ylo;
         const double left = rm - rf;   // survivors of the last readout
         if (!rgroup || id != rid) {
-            row[cens].col = CEN_LEFT;
+            row[lay->cens()].col = CEN_LEFT;
             if (!p.store(row, w, false, p.rawx)) return RC_INPUT;
             // the group before leaves its survivors right-censored at its last readout
-            if (rgroup && left > 0.0 && !survivors(p.prevgroup(), left, p.groupx)) return RC_INPUT;
+            if (rgroup && left > 0.0 && !survivors(p, p.prevgroup(), left, p.groupx)) return RC_INPUT;
             std::memcpy(p.prevgroup(), row, static_cast<size_t>(p.R));
             for (int j = 0; j < p.ncont; ++j) p.groupx[j] = p.rawx[j];
             rgroup = true;
@@ -620,21 +620,76 @@ int vyxmdta(vyxstate* s) {
                 xpmlog(510, 181, p.read);
                 return RC_INPUT;
             }
-            row[cens].col = CEN_INTERVAL;
-            row[upper].value = t;
-            row[rsp].value = rtime;
+            row[lay->cens()].col = CEN_INTERVAL;
+            row[lay->upper()].value = t;
+            row[lay->rsp()].value = rtime;
             if (!p.store(row, w, false, p.rawx)) return RC_INPUT;
             // units withdrawn at the readout before
-            if (left > m && !survivors(row, left - m, p.rawx)) return RC_INPUT;
+            if (left > m && !survivors(p, row, left - m, p.rawx)) return RC_INPUT;
         }
         rm = m;
         rf = w;
         rtime = t;
+        return 0;
     }
-    if (readout && rgroup && rm - rf > 0.0 && !survivors(p.prevgroup(), rm - rf, p.groupx)) return RC_INPUT;
-    if (s->stepend) return RC_INPUT;
+    // The last group's survivors at the end of the data.
+    bool finish(pass& p) const { return !(rgroup && rm - rf > 0.0 && !survivors(p, p.prevgroup(), rm - rf, p.groupx)); }
+};
 
-    // End of data.
+// 6. The rows: every usable observation of the BY group becomes one design row. 0, 1 after a
+// message, or an exit code.
+int readrows(vyxstate* s, pass& p, levctl* mctl, levctl* lctl, uint8_t* censeen) {
+    const mdllayout* lay = p.lay;
+    const bool readout = s->rspkind == 3;
+    const bool fmode = s->fmodeset.nvars > 0;
+    const int cens = lay->cens(), rsp = lay->rsp(), upper = lay->upper();
+    readouts ro;
+    double values[2];
+    while (mctl->rdnext(mctl)) {
+        ++p.read;
+        values[0] = values[1] = missing();
+        const int32_t f = zlevrgd(mctl, values, nullptr, nullptr);
+        if (f & LEVF_READFAIL) return 1;
+        double w = 1.0, m = 0.0;
+        const fate screened = screen(s, p, lctl, f, readout, &w, &m);
+        if (screened == fate::fail) return 1;
+        if (screened == fate::next || continuous(s, p, mctl, lctl) == fate::next) continue;
+        descell* row = p.current();
+        effectrow(s, p, row, w);
+        response r;
+        if (classify(s, p, values, readout, &r) == fate::next) continue;
+        double ylo = 0.0, yhi = 0.0;
+        if (!p.scaled(r.lo, &ylo) || (r.code == CEN_INTERVAL && !p.scaled(r.hi, &yhi))) {
+            s->mdlcnt[0] += 1;
+            continue;
+        }
+        VX_EXPECT(r.censidx < 0 || (censeen && r.censidx < s->ncensvals), "a censoring value is one of the listed ones");
+        if (r.censidx >= 0) censeen[r.censidx] = 1;
+        p.lo = std::min(p.lo, r.lo);
+        p.hi = std::max(p.hi, r.hi);
+        row[rsp].value = ylo;
+        if (r.code == CEN_INTERVAL) row[upper].value = yhi;
+        bool other = false;
+        if (r.code == CEN_EXACT && fmode && othermode(s)) {
+            r.code = CEN_RIGHT;
+            other = true;
+        }
+        if (!readout) {
+            row[cens].col = r.code;
+            if (!p.store(row, w, other, p.rawx)) return RC_INPUT;
+            continue;
+        }
+        if (const int rc = ro.add(s, p, row, ylo, w, m)) return rc;
+    }
+    if (readout && !ro.finish(p)) return RC_INPUT;
+    if (s->stepend) return RC_INPUT;
+    return 0;
+}
+
+// 7. The counts of the pass, read and used, and the response's range. 1 after a message when
+// no row is left, or READOUT data lost rows.
+int passcounts(vyxstate* s, const pass& p, const uint8_t* censeen) {
+    const bool readout = s->rspkind == 3;
     passnotes(s, censeen, p.rows);
     if (p.rows == 0) {
         xpmlog(510, 80, rspname(s));
@@ -655,7 +710,13 @@ int vyxmdta(vyxstate* s) {
     s->nobscnt[0] = static_cast<int32_t>(p.skipped);
     s->nobsrow.nread = static_cast<double>(p.read);
     s->nobsrow.nused = static_cast<double>(s->nobscnt[1]);
-    // centres and scales of the design columns
+    return 0;
+}
+
+// 8. The centres and scales of the design columns (CLASS columns are not centred), the
+// response's mean and standard deviation, the continuous variables' weighted means.
+void columnscales(vyxstate* s, const pass& p, int ntot) {
+    const mdllayout* lay = p.lay;
     double* ctr = s->colstd;
     double* scl = s->colstd + ntot;
     for (int c = 0; c < ntot; ++c) {
@@ -670,16 +731,18 @@ int vyxmdta(vyxstate* s) {
         if (!lay->hascls[i]) continue;
         for (int c = lay->firstcol[i]; c < lay->firstcol[i] + lay->effcols[i]; ++c) ctr[c] = 0.0;
     }
-    // the response's mean and standard deviation
     const double mean = p.W > 0.0 ? p.S1 / p.W + p.y0 : p.y0 + p.S1;
     double S2 = p.S2;
     if (!s->intfix) S2 -= (p.y0 - mean) * (p.y0 - mean) * p.W;
     const double div = p.rows < 2 ? 1.0 : static_cast<double>(p.rows - 1);
     s->ystat[0] = mean;
     s->ystat[1] = S2 > 0.0 ? std::sqrt(S2 / div) : 1.0;
-    // the continuous variables' weighted means over the rows kept
     for (int j = 0; j < p.ncont; ++j) p.cmean[j] = (p.W > 0.0 ? p.csum[j] / p.W : 0.0) + p.cref[j];
-    // the last block, the second pass
+}
+
+// 9. The last block written, the second pass, and where the fits find the rows.
+int keeprows(vyxstate* s, pass& p) {
+    rowstore& out = p.out;
     if (out.infile && !out.flushblock()) return RC_INPUT;
     if (!centrescale(s, p)) return RC_INPUT;
     s->mdlinmem = !out.infile;
@@ -688,7 +751,43 @@ int vyxmdta(vyxstate* s) {
     s->mdlchunkrows = out.chunkrows;
     s->mdlrowbuf = out.block;
     s->mdlblkrows = p.B;
+    return 0;
+}
 
+}  // namespace
+
+int vyxmdta(vyxstate* s) {
+    VX_EXPECT(s->mdllev && s->mdllev->lstate, "the MODEL statement's effects are read before its data pass");
+    levctl* mctl = s->mdllev;
+    levstate* mls = mctl->lstate;
+    levctl* lctl = s->pflags.haslogscl ? s->logslev : nullptr;
+    uint8_t threads = 1;
+    int32_t cpus = 1;
+    zquerythreads(&threads, &cpus);
+    if (s->stepend) return 1;
+    if (const int rc = readlevels(s, mctl, lctl, threads)) return rc;
+    // 2. The layout of the rows; READOUT counts the units on test with NENTER.
+    if (!makelayout(s)) return RC_NOMEM;
+    mdllayout* lay = s->mdllay;
+    if (s->rspkind == 3 && (s->nnenter <= 0 || s->nfreq <= 0)) {
+        xpmlog(510, 85);
+        return RC_SPEC;
+    }
+    pass p;
+    p.s = s;
+    p.lay = lay;
+    const int ntot = lay->ncol + lay->nls;
+    if (const int rc = preparesummaries(s, p, ntot)) return rc;
+    uint8_t* censeen = nullptr;
+    if (const int rc = preparerows(s, p, &censeen)) return rc;
+    // 5. Back to the first observation.
+    mctl->rdrewind(mctl);
+    if (const int rc = readrows(s, p, mctl, lctl, censeen)) return rc;
+    if (const int rc = passcounts(s, p, censeen)) return rc;
+    columnscales(s, p, ntot);
+    if (const int rc = keeprows(s, p)) return rc;
+    // 10. The tables of the data: model information, observation counts, class levels, the
+    // effects' check, the parameter names.
     modhdr(s);
     if (!s->stepend) modnobs(s);
     if (!s->stepend && mls->nclassv > 0) classtbl(s);

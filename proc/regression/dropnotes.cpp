@@ -12,7 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "proc/effects/levrec.h"
+#include "proc/effects/effects.h"
 #include "proc/framework/bynotes.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/textpad.h"

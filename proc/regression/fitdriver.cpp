@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "proc/framework/expect.h"
 #include "proc/framework/pools.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/lifedist/mlfit.h"
@@ -209,6 +210,7 @@ static void polish(vyxstate* s) {
 }
 
 int vyxmfit(vyxstate* s) {
+    VX_EXPECT(s->mdllay, "the MODEL fit follows its data pass");
     const mdlcounts n = mdlsizes(s);
     s->npar[0] = s->npar[2] = n.p;
     if (!fitarrays(s, n.p)) return 1;
@@ -219,22 +221,8 @@ int vyxmfit(vyxstate* s) {
 
     vyxmls(s);
 
-    nrctl ctl{};
-    ctl.npar = s->npar[1];
-    ctl.maxiter = s->maxiter;
-    ctl.regrad = 0;
-    ctl.firstok = 1;
-    ctl.singtol = s->fitcrit.singular;
-    ctl.ridgemax = 4096.0;
-    ctl.ridgeinit = 0.0625;
-    ctl.ridgegrow = 16.0;
-    nrparm blk{};
-    blk.work = s->fitarr[3];
-    blk.hess = s->fitarr[2];
-    blk.grad = s->fitarr[1];
-    blk.scratch = s->estarr[1];
-    blk.xprev = s->estarr[0];
-    blk.x = s->fitarr[0];
+    nrctl ctl = newtonsettings(s);
+    nrparm blk = newtonarrays(s, s->fitarr[0], s->estarr[1], s->estarr[0]);
 
     if (s->itprflag[0]) {
         double* row;

@@ -7,7 +7,7 @@
 #include "proc/framework/levels.h"
 #include "proc/framework/textpad.h"
 #include "proc/regression/fitcommon.h"
-#include "proc/regression/groupdesign.h"
+#include "proc/regression/regression.h"
 #include "proc/regression/model.h"
 
 using namespace mfit;

@@ -7,6 +7,7 @@
 #pragma once
 #include <cstdint>
 #include "proc/framework/vyxstate.h"
+#include "proc/numeric/shapequant.h"
 #include "proc/regression/desrow.h"
 
 struct levctl;
@@ -36,12 +37,6 @@ int modhdr(vyxstate* s);
 int modnobs(vyxstate* s);
 int classtbl(vyxstate* s);
 int procprm(vyxstate* s);
-
-// ---- standardized quantiles with a shape argument (qntfnx): 0, or a failure of vyxqgm
-int vyxqnm(double* out, double p, const double* shape);
-int vyxqwb(double* out, double p, const double* shape);
-int vyxqlg(double* out, double p, const double* shape);
-int vyxqgm(double* out, double p, const double* shape);
 
 // ---- fit
 int vyxmfit(vyxstate* s);                   // 0, or 1 when an array cannot be allocated

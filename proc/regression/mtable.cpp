@@ -1,3 +1,5 @@
+// Writing one MODEL table through the output-object protocol; the first failing call ends
+// the step and silences the writer (mtable.h).
 #include "proc/regression/mtable.h"
 
 #include <cstring>

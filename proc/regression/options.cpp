@@ -15,6 +15,7 @@
 #include "proc/framework/wholenum.h"
 #include "proc/framework/zorduvex.h"
 #include "proc/lifedist/lifedist.h"
+#include "proc/numeric/distributions.h"
 #include "proc/numeric/stdquant.h"
 #include "proc/numeric/kernels.h"
 #include "proc/regression/fitcommon.h"
@@ -33,27 +34,6 @@ void label(char* field, int width, int n) {
     xpmstr(field, width, 510, n);
 }
 
-struct family {
-    uint32_t code;
-    qntfn quant;
-    kernfn value, deriv;
-    qntfnx squant;
-    int scale;          // 0 the response as is, 1 ln, 2 log10
-    int name, p1, p2;   // labels (510/n)
-};
-
-const family kFamilies[] = {
-    {DIST_NORMAL, vyxinm, zprblnm, zprbwnm, vyxqnm, 0, 52, 55, 56},
-    {DIST_LOGNORMAL, vyxinm, zprblnm, zprbwnm, vyxqnm, 1, 54, 55, 56},
-    {DIST_WEIBULL, vyxiwb, zprblwb, zprbwwb, vyxqwb, 1, 50, 558, 281},
-    {DIST_EXTREME, vyxiev, zprblwb, zprbwwb, vyxqwb, 0, 53, 55, 281},
-    {DIST_EXPONENTIAL, vyxiwb, zprblwb, zprbwwb, vyxqwb, 1, 51, 56, 59},
-    {DIST_LOGISTIC, vyxilg, zprbllg, zprbwlg, vyxqlg, 0, 57, 55, 56},
-    {DIST_LOGLOGISTIC, vyxilg, zprbllg, zprbwlg, vyxqlg, 1, 58, 55, 56},
-    {DIST_GAMMA, nullptr, zprblgm, zprbwgm, vyxqgm, 1, 79, 55, 56},
-    {DIST_LOGNORMAL10, vyxinm, zprblnm, zprbwnm, vyxqnm, 2, 54, 55, 56},
-};
-
 // The first variable number of a variable-list slot, or -1.
 int32_t firstvar(const stmtrec* r, int n) {
     const optslot* o = stmtslot(r, n);
@@ -68,9 +48,7 @@ int distribution(vyxstate* s, const stmtrec* r) {
         xpmlog(510, s->distcode == DIST_POISSON ? 87 : 88);
         return 1;
     }
-    const family* f = nullptr;
-    for (const family& x : kFamilies)
-        if (x.code == s->distcode) f = &x;
+    const distinfo* f = distributioninfo(s->distcode);
     if (!f) return RC_SPEC;
     s->quant_fn = f->quant;
     s->prob_fn[0] = f->value;
@@ -80,8 +58,8 @@ int distribution(vyxstate* s, const stmtrec* r) {
     s->ndistp = 1;
     s->gammafam = 0;
     label(s->labels[LB_DIST], 20, f->name);
-    label(s->labels[LB_PARM1], 16, f->p1);
-    label(s->labels[LB_PARM2], 16, f->p2);
+    label(s->labels[LB_PARM1], 16, f->modelparm[0]);
+    label(s->labels[LB_PARM2], 16, f->modelparm[1]);
     if (f->code == DIST_GAMMA) {
         s->ndistp = 2;
         s->gammafam = 1;

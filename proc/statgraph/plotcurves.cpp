@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "proc/devgraph/plotlay.h"
+#include "proc/devgraph/devgraph.h"
 #include "proc/lifedist/fmode.h"
 #include "proc/lifedist/mlfit.h"
 #include "proc/statgraph/sgmath.h"

@@ -10,6 +10,7 @@
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
 #include "proc/lifedist/fmode.h"
+#include "proc/numeric/distributions.h"
 #include "proc/numeric/normal.h"
 #include "proc/statgraph/sgmath.h"
 #include "proc/statgraph/sgproto.h"
@@ -46,10 +47,10 @@ void valuelabel(char* cell, double v) {
 // Survival at the standardized value z of the plot's distribution; missing for a
 // distribution without a survival formula here.
 double survival(uint32_t dist, double z) {
-    switch (dist) {
-    case DIST_NORMAL: case DIST_LOGNORMAL: case DIST_LOGNORMAL10: return 1 - zprbnrm(z);
-    case DIST_WEIBULL: case DIST_EXTREME: case DIST_EXPONENTIAL: return z <= sg::kExpCap ? std::exp(-std::exp(z)) : 0.0;
-    case DIST_LOGISTIC: case DIST_LOGLOGISTIC: return z <= 0 ? 1 / (1 + std::exp(z)) : std::exp(-z) / (1 + std::exp(-z));
+    switch (familyof(dist)) {
+    case FAM_NORMAL: return 1 - zprbnrm(z);
+    case FAM_EXTREME: return z <= sg::kExpCap ? std::exp(-std::exp(z)) : 0.0;
+    case FAM_LOGISTIC: return z <= 0 ? 1 / (1 + std::exp(z)) : std::exp(-z) / (1 + std::exp(-z));
     default: return missing();
     }
 }

@@ -1,3 +1,5 @@
+// The inset of a statistical graph, shared by the probability and the MCF plot: its entries
+// as a phantom data object (sginset.h).
 #include "proc/statgraph/sginset.h"
 
 #include <algorithm>

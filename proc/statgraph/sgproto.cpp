@@ -1,3 +1,5 @@
+// The output-manager calls of statistical graphics: phantom data objects (tables never
+// printed whose rows are a plot's points and lines) and graph requests (sgproto.h).
 #include "proc/statgraph/sgproto.h"
 
 #include <cstring>

@@ -7,10 +7,10 @@
 
 #include "proc/framework/gparm.h"
 #include "proc/framework/hostsvc.h"
-#include "proc/framework/poolscope.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/textpad.h"
 #include "proc/framework/vyxstate.h"
+#include "proc/framework/workpool.h"
 #include "proc/mcf/mcf.h"
 #include "proc/statgraph/sginset.h"
 #include "proc/statgraph/sgproto.h"
@@ -75,11 +75,11 @@ int columns(vyxstate* s) {
     return phenddef(s);
 }
 
+// A fresh work pool for one group; when none can be made the step ends here.
 int freshworkpool(vyxstate* s) {
-    if (!newworkpool(s)) {
-        xexit(RC_NOMEM, 0);
+    if (int rc = renewworkpool(s)) {
         s->stepend = 1;
-        return RC_NOMEM;
+        return rc;
     }
     return 0;
 }

@@ -8,14 +8,14 @@
 #include <string>
 
 #include "proc/devgraph/modelrows.h"
-#include "proc/devgraph/plotlay.h"
+#include "proc/devgraph/devgraph.h"
 #include "proc/devgraph/relation.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
 #include "proc/framework/vyxstate.h"
-#include "proc/effects/levrec.h"
+#include "proc/effects/effects.h"
 #include "proc/lifedist/grprows.h"
 #include "proc/lifedist/obsrow.h"
 #include "proc/statgraph/sgmath.h"

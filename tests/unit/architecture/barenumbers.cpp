@@ -13,38 +13,6 @@ namespace barenum {
 
 namespace {
 
-// The text with comments, string and character literals replaced by blanks (newlines kept),
-// so that a number in a comment or a message is not taken for code.
-std::string code(const std::string& t) {
-    std::string out = t;
-    enum { CODE, LINE, BLOCK, STR, CHR } st = CODE;
-    for (size_t i = 0; i < t.size(); ++i) {
-        const char c = t[i], n = i + 1 < t.size() ? t[i + 1] : '\0';
-        switch (st) {
-        case CODE:
-            if (c == '/' && n == '/') st = LINE, out[i] = ' ';
-            else if (c == '/' && n == '*') st = BLOCK, out[i] = ' ';
-            else if (c == '"') st = STR;
-            else if (c == '\'' && !(i > 0 && std::isxdigit(static_cast<unsigned char>(t[i - 1])))) st = CHR;
-            break;
-        case LINE:
-            if (c == '\n') st = CODE; else out[i] = ' ';
-            break;
-        case BLOCK:
-            if (c == '*' && n == '/') out[i] = out[i + 1] = ' ', ++i, st = CODE;
-            else if (c != '\n') out[i] = ' ';
-            break;
-        case STR:
-        case CHR:
-            if (c == '\\') { out[i] = ' '; if (i + 1 < t.size() && t[i + 1] != '\n') out[++i] = ' '; }
-            else if ((st == STR && c == '"') || (st == CHR && c == '\'')) st = CODE;
-            else if (c != '\n') out[i] = ' ';
-            break;
-        }
-    }
-    return out;
-}
-
 std::string trimmed(const std::string& s) {
     const size_t a = s.find_first_not_of(" \t"), b = s.find_last_not_of(" \t\r");
     return a == std::string::npos ? std::string() : s.substr(a, b - a + 1);
@@ -172,6 +140,38 @@ bool bareexit(const std::vector<std::string>& t) {
 
 }  // namespace
 
+// The text with comments, string and character literals replaced by blanks (newlines kept),
+// so that a number in a comment or a message is not taken for code.
+std::string codeonly(const std::string& t) {
+    std::string out = t;
+    enum { CODE, LINE, BLOCK, STR, CHR } st = CODE;
+    for (size_t i = 0; i < t.size(); ++i) {
+        const char c = t[i], n = i + 1 < t.size() ? t[i + 1] : '\0';
+        switch (st) {
+        case CODE:
+            if (c == '/' && n == '/') st = LINE, out[i] = ' ';
+            else if (c == '/' && n == '*') st = BLOCK, out[i] = ' ';
+            else if (c == '"') st = STR;
+            else if (c == '\'' && !(i > 0 && std::isxdigit(static_cast<unsigned char>(t[i - 1])))) st = CHR;
+            break;
+        case LINE:
+            if (c == '\n') st = CODE; else out[i] = ' ';
+            break;
+        case BLOCK:
+            if (c == '*' && n == '/') out[i] = out[i + 1] = ' ', ++i, st = CODE;
+            else if (c != '\n') out[i] = ' ';
+            break;
+        case STR:
+        case CHR:
+            if (c == '\\') { out[i] = ' '; if (i + 1 < t.size() && t[i + 1] != '\n') out[++i] = ' '; }
+            else if ((st == STR && c == '"') || (st == CHR && c == '\'')) st = CODE;
+            else if (c != '\n') out[i] = ' ';
+            break;
+        }
+    }
+    return out;
+}
+
 const char* rulename(Rule r) {
     switch (r) {
     case Rule::PoolFlag: return "pool request without a name";
@@ -187,7 +187,7 @@ std::vector<Finding> check(const std::string& file, const std::string& text) {
     std::vector<Finding> out;
     // The one file that turns the names into the host's numbers.
     const bool pooldefs = endswith(file, "proc/framework/pools.h");
-    std::istringstream src(text), clean(code(text));
+    std::istringstream src(text), clean(codeonly(text));
     std::string line, raw;
     codewatch codes;
     for (int n = 1; std::getline(clean, line) && std::getline(src, raw); ++n) {

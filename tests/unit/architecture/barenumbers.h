@@ -27,6 +27,9 @@ struct Finding {
 };
 std::string describe(const Finding& f);
 
+// The text with comments, string and character literals blanked out (newlines kept).
+std::string codeonly(const std::string& text);
+
 // The bare numbers of one file's text (file: its path below the root, as reported).
 std::vector<Finding> check(const std::string& file, const std::string& text);
 // The bare numbers of every .h and .cpp file below root/top.

@@ -15,7 +15,7 @@
 
 #include "proc/devgraph/destctx.h"
 #include "proc/devgraph/hostgraphics.h"
-#include "proc/devgraph/plotlay.h"
+#include "proc/devgraph/devgraph.h"
 #include "proc/framework/anchor.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/vyxstate.h"

@@ -10,7 +10,7 @@
 #include "host/hostdefs.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/vyxstate.h"
-#include "proc/devgraph/plotlay.h"
+#include "proc/devgraph/devgraph.h"
 #include "proc/lifedist/fmode.h"
 #include "proc/lifedist/mlfit.h"
 #include "proc/lifedist/obsrow.h"

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "proc/devgraph/plotlay.h"
+#include "proc/devgraph/devgraph.h"
 #include "proc/lifedist/mlfit.h"
 #include "proc/lifedist/obsrow.h"
 #include "proc/numeric/kernels.h"

@@ -5,7 +5,7 @@
 
 #include "fixture.h"
 #include "proc/devgraph/lifescl.h"
-#include "proc/devgraph/plotlay.h"
+#include "proc/devgraph/devgraph.h"
 #include "proc/framework/clsorder.h"
 #include "proc/lifedist/lifedist.h"
 

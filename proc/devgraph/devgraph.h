@@ -1,3 +1,5 @@
+// The public header of the device graphics (what other folders may include of proc/devgraph).
+//
 // The plot layout record: data ranges of both axes, the frame and its gaps and margins,
 // the device's text metrics, the panel geometry, page counters, the data-to-page factors
 // and the graphics context of one device-graphics plot statement.

@@ -1,3 +1,5 @@
+// The public header of the effects library (what other folders may include of proc/effects).
+//
 // Records of the effects library: the level-state block of one model, the level record of
 // each CLASS and continuous variable, the effect record of each model effect, the
 // constructed-effect records, and the control and data blocks of a model's data pass.

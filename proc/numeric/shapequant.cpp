@@ -4,7 +4,7 @@
 
 #include "proc/numeric/normal.h"
 #include "proc/numeric/quantiles.h"
-#include "proc/regression/model.h"
+#include "proc/numeric/shapequant.h"
 
 int vyxqnm(double* out, double p, const double*) {
     out[0] = zprobit(p);

@@ -1,7 +1,10 @@
-// The MODEL fit for a group of a plot statement (FITTYPE=MODEL and REGRESSION).
+// The public header of the MODEL regression (what other folders may include of
+// proc/regression): the MODEL fit for a group of a plot statement (FITTYPE=MODEL and
+// REGRESSION).
 #pragma once
-#include "proc/framework/vyxstate.h"
 
+struct vyxstate;
+struct grpnode;
 struct levstate;
 
 // Makes the group's class levels and stress values the MODEL's current observation (a class
