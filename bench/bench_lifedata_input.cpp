@@ -23,7 +23,7 @@
 #include "host/module.h"
 #include "proc/framework/clsorder.h"
 #include "proc/framework/hostsvc.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/lifedist/lifedist.h"
 #include "runtime/datasets/library.h"
 #include "runtime/runner/program.h"
@@ -183,12 +183,12 @@ int vyxanlz(vyxstate* s) {
     if (int rc = vyxin(s)) return rc;
     if (int rc = vyxclst(s)) return rc;
     if (int rc = vyxordr(s)) return rc;
-    g_used += s->nobscnt[1];
+    g_used += s->input.nobscnt[1];
     if (g_sort) {
-        s->workpool = xmpoolc(8192, 8192, 4);
+        s->pools.workpool = xmpoolc(8192, 8192, 4);
         vyxscl(s);
-        xmpoold(s->workpool);
-        s->workpool = nullptr;
+        xmpoold(s->pools.workpool);
+        s->pools.workpool = nullptr;
     }
     return 0;
 }

@@ -13,7 +13,7 @@
 #include "host/outobj.h"
 #include "proc/framework/anchor.h"
 #include "proc/framework/hostsvc.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/framework/wobmth.h"
 #include "proc/lifedist/mlfit.h"
 #include "proc/lifedist/obsrow.h"
@@ -55,34 +55,34 @@ struct fitbench {
         wobitem create[] = {obstr(OBK_FAMILY, "rdx", 3), obstr(OBK_OBJKIND, "manager", 7),
                             obitem(OBK_CREATED, OBT_OBJECT), obint(OBK_MSGGROUP, 510)};
         wobmth(env, nullptr, OB_CREATE, 4, create);
-        s->outmgr = static_cast<obobject*>(create[2].v.p);
+        s->out.outmgr = static_cast<obobject*>(create[2].v.p);
         wobitem t[] = {obstr(OBK_FAMILY, "rdx", 3), obstr(OBK_OBJKIND, "data", 4), obout(OBK_CREATED),
                        obint(OBK_PLACE, -1), obtext(OBK_NAME, rdxtxt("ConvergenceStatus", -1)),
                        obtext(OBK_LABEL, rdxmsg(0, 700))};
-        wobmth(s->outmgr, nullptr, OB_CREATE, 6, t);
-        s->tabs[TAB_CONVSTATUS].obj = static_cast<obobject*>(t[2].v.p);
-        wobitem reason[] = {obint(OBK_KIND, COL_HANDLE), obtext(OBK_NAME, rdxtxt("Reason", -1)), obcell(OBK_CELL, &s->convmsg)};
-        wobmth(s->tabs[TAB_CONVSTATUS].obj, nullptr, OB_ADDCOL, 3, reason);
-        wobmth(s->tabs[TAB_CONVSTATUS].obj, nullptr, OB_ENDDEF, 0, nullptr);
+        wobmth(s->out.outmgr, nullptr, OB_CREATE, 6, t);
+        s->out.tabs[TAB_CONVSTATUS].obj = static_cast<obobject*>(t[2].v.p);
+        wobitem reason[] = {obint(OBK_KIND, COL_HANDLE), obtext(OBK_NAME, rdxtxt("Reason", -1)), obcell(OBK_CELL, &s->row.convmsg)};
+        wobmth(s->out.tabs[TAB_CONVSTATUS].obj, nullptr, OB_ADDCOL, 3, reason);
+        wobmth(s->out.tabs[TAB_CONVSTATUS].obj, nullptr, OB_ENDDEF, 0, nullptr);
 
-        s->npar[0] = 2;
-        std::memcpy(s->parmfree, "11", 2);
-        s->fitmethod = FIT_MLE;
-        s->maxiter = 50;
-        s->fitcrit.converge = 0.001;
-        s->fitcrit.convh = 1e-4;
-        s->fitcrit.singular = 1e7 * 1.1102230246251565e-16;
-        s->alpha = 0.05;
-        s->distcode = DIST_WEIBULL;
-        s->prob_fn[0] = zprblwb;
-        s->prob_fn[1] = zprbwwb;
-        s->quant_fn = vyxiwb;
-        s->rspkind = FORM_CENSOR;
-        s->rowlay[0] = OBS_ROWS_PER_BUFFER;
-        s->rowlay[1] = 2;
+        s->fit.npar.total = 2;
+        std::memcpy(s->life.parmfree, "11", 2);
+        s->opts.fitmethod = FIT_MLE;
+        s->fit.maxiter = 50;
+        s->fit.fitcrit.converge = 0.001;
+        s->fit.fitcrit.convh = 1e-4;
+        s->fit.fitcrit.singular = 1e7 * 1.1102230246251565e-16;
+        s->opts.alpha = 0.05;
+        s->opts.distcode = DIST_WEIBULL;
+        s->fit.prob_fn[0] = zprblwb;
+        s->fit.prob_fn[1] = zprbwwb;
+        s->opts.quant_fn = vyxiwb;
+        s->input.rspkind = FORM_CENSOR;
+        s->opts.rowlay[0] = OBS_ROWS_PER_BUFFER;
+        s->opts.rowlay[1] = 2;
 
         // Weibull shape 1.5, scale 2000 hours; censoring times uniform so that about 30 % are censored.
-        grpnode* g = &s->rootgrp;
+        grpnode* g = &s->groups.rootgrp;
         xcopen(&g->ufile, XC_SCRATCH);
         std::mt19937_64 gen(7);
         std::uniform_real_distribution<double> u(0.0, 1.0);
@@ -114,7 +114,7 @@ struct fitbench {
         g->rowbuf = buf.data();
     }
     ~fitbench() {
-        xcclose(s->rootgrp.ufile, 1);
+        xcclose(s->groups.rootgrp.ufile, 1);
         rt::out::endstep();
         std::string err;
         rt::out::endprogram(err);
@@ -124,12 +124,12 @@ struct fitbench {
     }
     // The starting values the least-squares step would give: near, not at, the estimates.
     void start() {
-        grpnode* g = &s->rootgrp;
+        grpnode* g = &s->groups.rootgrp;
         g->prob = 0.35;
         g->quant = vyxiwb(g->prob);
         g->scale = 0.6;
         g->loc = std::log(1900.0) + g->quant * 0.6;
-        s->workpool = xmpoolc(8192, 8192, 4);
+        s->pools.workpool = xmpoolc(8192, 8192, 4);
     }
 };
 
@@ -140,18 +140,18 @@ fitbench& million() {
 
 void run(benchmark::State& st, bool lrcl) {
     fitbench& b = million();
-    b.s->lrflags[LR_PARMS] = lrcl;
+    b.s->fit.lrflags[LR_PARMS] = lrcl;
     for (auto _ : st) {
         b.start();
-        vyxdfit(b.s, &b.s->rootgrp);
-        xmpoold(b.s->workpool);
-        b.s->workpool = nullptr;
+        vyxdfit(b.s, &b.s->groups.rootgrp);
+        xmpoold(b.s->pools.workpool);
+        b.s->pools.workpool = nullptr;
     }
-    st.counters["iterations"] = b.s->fitcrit.niter;
-    st.counters["evaluations"] = b.s->fitcrit.neval;
-    st.counters["status"] = b.s->itstatus[1];
-    st.counters["shape"] = 1.0 / b.s->rootgrp.scale;
-    st.counters["scale"] = std::exp(b.s->rootgrp.loc);
+    st.counters["iterations"] = b.s->fit.fitcrit.niter;
+    st.counters["evaluations"] = b.s->fit.fitcrit.neval;
+    st.counters["status"] = b.s->fit.itstatus[1];
+    st.counters["shape"] = 1.0 / b.s->groups.rootgrp.scale;
+    st.counters["scale"] = std::exp(b.s->groups.rootgrp.loc);
 }
 
 void BM_WeibullFitMillionRows(benchmark::State& st) { run(st, false); }
@@ -162,14 +162,14 @@ void BM_WeibullFitMillionRowsLRCL(benchmark::State& st) { run(st, true); }
 void BM_LoglikMillionRows(benchmark::State& st) {
     fitbench& b = million();
     b.start();
-    vyxdfit(b.s, &b.s->rootgrp);
+    vyxdfit(b.s, &b.s->groups.rootgrp);
     const int deriv = static_cast<int>(st.range(0));
     for (auto _ : st) {
-        b.s->likcache.valid = 0;
+        b.s->life.likcache.valid = 0;
         benchmark::DoNotOptimize(vyxlik(b.s, deriv));
     }
-    xmpoold(b.s->workpool);
-    b.s->workpool = nullptr;
+    xmpoold(b.s->pools.workpool);
+    b.s->pools.workpool = nullptr;
 }
 
 }  // namespace

@@ -17,7 +17,7 @@
 #include "host/hostdefs.h"
 #include "proc/framework/anchor.h"
 #include "proc/framework/hostsvc.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/framework/wobmth.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/lifedist/turnbull.h"
@@ -56,15 +56,15 @@ struct stepenv {
         area = std::make_unique<vyxarea>();
         std::memset(static_cast<void*>(area.get()), 0, sizeof(vyxarea));
         s = &area->s;
-        xobinit(&s->obenv, 0);
+        xobinit(&s->out.obenv, 0);
         wobitem create[] = {obstr(OBK_FAMILY, "rdx", 3), obstr(OBK_OBJKIND, "manager", 7),
                             obitem(OBK_CREATED, OBT_OBJECT), obint(OBK_MSGGROUP, 510)};
-        wobmth(s->obenv, nullptr, OB_CREATE, 4, create);
-        s->outmgr = static_cast<obobject*>(create[2].v.p);
-        s->alpha = 0.05;
-        s->npbounds[0] = s->npbounds[1] = hostmissing();
-        s->quant_fn = [](double p) { return std::log(-std::log1p(-p)); };
-        s->rowlay[0] = 100;
+        wobmth(s->out.obenv, nullptr, OB_CREATE, 4, create);
+        s->out.outmgr = static_cast<obobject*>(create[2].v.p);
+        s->opts.alpha = 0.05;
+        s->life.npbounds[0] = s->life.npbounds[1] = hostmissing();
+        s->opts.quant_fn = [](double p) { return std::log(-std::log1p(-p)); };
+        s->opts.rowlay[0] = 100;
     }
     ~stepenv() {
         rt::out::endstep();
@@ -75,10 +75,10 @@ struct stepenv {
         rt::freehost(host);
     }
     void newstatement() {
-        if (s->stmtpool) xmpoold(s->stmtpool);
-        if (s->workpool) xmpoold(s->workpool);
-        s->stmtpool = xmpoolc(8192, 8192, 4);
-        s->workpool = xmpoolc(8192, 8192, 4);
+        if (s->pools.stmtpool) xmpoold(s->pools.stmtpool);
+        if (s->pools.workpool) xmpoold(s->pools.workpool);
+        s->pools.stmtpool = xmpoolc(8192, 8192, 4);
+        s->pools.workpool = xmpoolc(8192, 8192, 4);
     }
 };
 
@@ -99,15 +99,15 @@ void turnbull(benchmark::State& state, int64_t n, double resolution, int32_t max
     stepenv env;
     if (cpus > 0) env.session.opts.cpucount = cpus;
     vyxstate* s = env.s;
-    std::memset(s->rspform, 0, sizeof s->rspform);
-    s->rspform[RF_INTERVAL] = 1;
-    s->rowlay[1] = 2;
-    s->emmaxit[EM_MAXIT] = maxit > 0 ? maxit : getenv("MAXITEM") ? atoi(getenv("MAXITEM")) : 10000;
-    s->emmaxit[EM_HISTSTEP] = 10;
-    s->itopts[IT_TOLLIKE] = 1e-8;
-    s->itopts[IT_TOLPROB] = hostmissing();
-    s->emflags[EMF_POLISH] = 1;
-    s->fitcrit.singular = 1e-12;
+    std::memset(s->input.rspform, 0, sizeof s->input.rspform);
+    s->input.rspform[RF_INTERVAL] = 1;
+    s->opts.rowlay[1] = 2;
+    s->life.emmaxit[EM_MAXIT] = maxit > 0 ? maxit : getenv("MAXITEM") ? atoi(getenv("MAXITEM")) : 10000;
+    s->life.emmaxit[EM_HISTSTEP] = 10;
+    s->fit.itopts[IT_TOLLIKE] = 1e-8;
+    s->fit.itopts[IT_TOLPROB] = hostmissing();
+    s->life.emflags[EMF_POLISH] = 1;
+    s->fit.fitcrit.singular = 1e-12;
     std::vector<double> rows = intervalrows(n, resolution);
     int64_t footprint = 0;
     uint32_t iterations = 0;
@@ -125,9 +125,9 @@ void turnbull(benchmark::State& state, int64_t n, double resolution, int32_t max
         g.totw = static_cast<double>(n);
         state.ResumeTiming();
         vyxem(s, &g);
-        iterations = s->itstatus[0];
+        iterations = s->fit.itstatus[0];
         m = g.nturn;
-        footprint = rt::pool::footprint(s->stmtpool) + rt::pool::footprint(s->workpool);
+        footprint = rt::pool::footprint(s->pools.stmtpool) + rt::pool::footprint(s->pools.workpool);
     }
     state.counters["intervals"] = m;
     state.counters["distinct_rows"] = groups;
@@ -154,12 +154,12 @@ BENCHMARK_CAPTURE(BM_Turnbull, ends_1_0, 1.0)->Arg(100000)->Unit(benchmark::kMil
 void BM_ProductLimit(benchmark::State& state) {
     stepenv env;
     vyxstate* s = env.s;
-    std::memset(s->rspform, 0, sizeof s->rspform);
-    s->rspform[RF_CENSOR] = 1;
-    s->rowlay[1] = 2;
-    s->fitmethod = 1;
-    s->pposcode = 4;
-    s->ppos_fn = [](double a, double, double, double* c, double d) {
+    std::memset(s->input.rspform, 0, sizeof s->input.rspform);
+    s->input.rspform[RF_CENSOR] = 1;
+    s->opts.rowlay[1] = 2;
+    s->opts.fitmethod = 1;
+    s->life.pposcode = 4;
+    s->life.ppos_fn = [](double a, double, double, double* c, double d) {
         const double old = *c;
         *c *= (a - d) / a;
         return 1 - (old + *c) * 0.5;

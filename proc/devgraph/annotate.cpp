@@ -11,7 +11,7 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 
 namespace {
 
@@ -33,16 +33,16 @@ int32_t findvar(dshandle ds, int nvars, const char* name, vardesc* out) {
 
 const vec203* D() { return hostvec<vec203>(VEC_DATASETS); }
 
-dshandle annotateinput(const vyxstate* s) {
-    const optslot* o = stmtslot(s->curstmt, slot::plot::ANNOTATE);
+dshandle annotateinput(const inputstate& input) {
+    const optslot* o = stmtslot(input.curstmt, slot::plot::ANNOTATE);
     if (o && o->kind == SK_DATASET && o->handle) return static_cast<dshandle>(o->handle);
-    return s->annods;
+    return input.annods;
 }
 
 }  // namespace
 
 int vyxatrn(vyxstate* s) {
-    dshandle in = annotateinput(s);
+    dshandle in = annotateinput(s->input);
     dsinfo info{};
     if (!in || xoinfo(in, DSI_INFO, &info) != 0) {
         xpmlog(510, 680);
@@ -80,7 +80,7 @@ int vyxatrn(vyxstate* s) {
     const int32_t ox = n - 3, oy = n - 2, oxs = n - 1, oys = n;
 
     const double c = kLog10e;
-    const bool rotate = s->pflags.rotate;
+    const bool rotate = s->popt.pflags.rotate;
     int rc = 0;
     bool stop = false;
     D()->xopnt(in);
@@ -135,35 +135,35 @@ int vyxatrn(vyxstate* s) {
                 xpmlog(510, 682, v);
                 return false;
             }
-            v = s->quant_fn(v / 100);
+            v = s->opts.quant_fn(v / 100);
             return true;
         };
         bool ok = true;
-        switch (s->stmtkind) {
+        switch (s->input.stmtkind) {
         case 3:   // MCFPLOT
-            if (xs == '2' && s->axlog[AXLOG_H]) ok = logof(x);
-            if (ok && ys == '2' && s->axlog[AXLOG_V]) ok = logof(y);
+            if (xs == '2' && s->popt.axlog[AXLOG_H]) ok = logof(x);
+            if (ok && ys == '2' && s->popt.axlog[AXLOG_V]) ok = logof(y);
             break;
         case 4:   // RELATIONPLOT: stress along the bottom, life up the left, as the plot draws them
             if (xs == '2') {
-                if (s->pflags.pplot) {
+                if (s->popt.pflags.pplot) {
                     xpmlog(510, 683);
                     stop = true;   // the copy ends with the observations written so far
                     continue;
                 }
-                if (!ismissing(x) && s->stress_fn) {
-                    x = s->stress_fn(x);
-                    if (s->stressrel == 3) x *= c;
+                if (!ismissing(x) && s->opts.stress_fn) {
+                    x = s->opts.stress_fn(x);
+                    if (s->opts.stressrel == 3) x *= c;
                 }
             }
-            if (ys == '2' && s->axlog[AXLOG_V]) ok = logof(y);
+            if (ys == '2' && s->popt.axlog[AXLOG_V]) ok = logof(y);
             break;
         default:  // PROBPLOT
             if (!rotate) {
-                if (xs == '2' && s->axlog[AXLOG_H]) ok = logof(x);
+                if (xs == '2' && s->popt.axlog[AXLOG_H]) ok = logof(x);
                 if (ok && ys == '2') ok = probof(y);
             } else {
-                if (ys == '2' && s->axlog[AXLOG_V]) ok = logof(y);
+                if (ys == '2' && s->popt.axlog[AXLOG_V]) ok = logof(y);
                 if (ok && xs == '2') ok = probof(x);
             }
             break;
@@ -183,13 +183,13 @@ int vyxatrn(vyxstate* s) {
         xoclose(out, 1);
         return 1;
     }
-    s->annolib = out;
+    s->plot.annolib = out;
     return 0;
 }
 
 int vyxanno(vyxstate* s) {
-    plotlay* f = s->frame;
-    auto* work = static_cast<char*>(poolbytes(s->workpool, 32, poolflag::zeroed));
+    plotlay* f = s->plot.frame;
+    auto* work = static_cast<char*>(poolbytes(s->pools.workpool, 32, poolflag::zeroed));
     ganoaxis h{}, v{};
     h.orgx = v.orgx = f->fx - f->gapl;
     h.orgy = v.orgy = f->fy - f->gapb;
@@ -204,9 +204,9 @@ int vyxanno(vyxstate* s) {
     h.form = v.form = 'F';
     ganoreq r{};
     r.size = 60;
-    r.gfile[0] = s->gfilew[0], r.gfile[1] = s->gfilew[1];
-    r.dsin = s->dsin;
-    r.anno = s->annolib;
+    r.gfile[0] = s->plot.gfilew[0], r.gfile[1] = s->plot.gfilew[1];
+    r.dsin = s->input.dsin;
+    r.anno = s->plot.annolib;
     r.catent = f->catent;
     r.pagewin = f->pagewin;
     r.haxis = &h;

@@ -22,8 +22,8 @@ struct Panel {
     double L, R, B, T;
     double H;                   // text height
 
-    explicit Panel(vyxstate* st) : s(st), f(st->frame), t(plottext(st, st->frame->txth)) {
-        color = s->colors[GC_AXIS] > 0 ? s->colors[GC_AXIS] : 1;
+    explicit Panel(vyxstate* st) : s(st), f(st->plot.frame), t(plottext(st, st->plot.frame->txth)) {
+        color = s->popt.colors[GC_AXIS] > 0 ? s->popt.colors[GC_AXIS] : 1;
         L = f->fx - f->gapl;
         R = f->fx + f->fw + f->gapr;
         B = f->fy - f->gapb;
@@ -36,7 +36,7 @@ struct Panel {
     double celly(double y) const { return f->hwtext ? ggcell(0, y, 2, 0) : y; }
     // The border round the plot window (INBORDER).
     void border() const {
-        const double* w = s->pwin;
+        const double* w = s->plot.pwin;
         line(w[0], w[1], w[2], w[1]);
         line(w[2], w[1], w[2], w[3]);
         line(w[2], w[3], w[0], w[3]);
@@ -99,9 +99,9 @@ struct RightGuard {
 
 // A panel follows to the right of this one, or above it. The drivers keep the panel's
 // column (from 1) and row (from 0 at the bottom) in the layout record.
-inline bool panelright(const vyxstate* s) { return s->panels.ncols > 1 && s->frame->panelcol < static_cast<uint32_t>(s->panels.ncols); }
+inline bool panelright(const vyxstate* s) { return s->popt.panels.ncols > 1 && s->plot.frame->panelcol < static_cast<uint32_t>(s->popt.panels.ncols); }
 inline bool panelabove(const vyxstate* s) {
-    return s->panels.nrows > 1 && s->frame->panelrow + 1 < static_cast<uint32_t>(s->panels.nrows);
+    return s->popt.panels.nrows > 1 && s->plot.frame->panelrow + 1 < static_cast<uint32_t>(s->popt.panels.nrows);
 }
 
 // The life axis up the left side, even intervals or a tick array of log10 values, shared by

@@ -44,18 +44,18 @@ struct Pen {
 
 double* points(vyxstate* s, int64_t n, poolflag flags) {
     const int64_t bytes = n * 16 > 0 ? n * 16 : 16;
-    auto* p = static_cast<double*>(poolbytes(s->workpool, bytes, flags));
+    auto* p = static_cast<double*>(poolbytes(s->pools.workpool, bytes, flags));
     if (!p) xmemmsg(bytes);
-    s->linepts = p;
+    s->plot.linepts = p;
     return p;
 }
 
 // The straight line z = (life - mu) / sigma across the life axis, in buf (two points).
 bool straight(const Pen& pen, double mu, double sigma, double* buf) {
     const vyxstate* s = pen.s;
-    const plotlay* f = s->frame;
+    const plotlay* f = s->plot.frame;
     const double log10e = std::log10(std::exp(1.0));
-    const bool ln = s->logscale[0] != 0;
+    const bool ln = s->opts.logscale[0] != 0;
     const bool rot = pen.map.rotate;
     const double lo = rot ? f->vmin : f->hmin, hi = rot ? f->vmax : f->hmax;
     if (std::fabs(sigma) >= GZ_UNIT) {
@@ -77,21 +77,21 @@ bool straight(const Pen& pen, double mu, double sigma, double* buf) {
 // A life value of a percentile table on the life axis: log10 of the time on a log axis.
 double lifeunits(const vyxstate* s, double t) {
     if (std::isnan(t)) return hostmissing();
-    if (s->logscale[0] || s->logscale[1]) return t > 0 ? std::log10(t) : hostmissing();
+    if (s->opts.logscale[0] || s->opts.logscale[1]) return t > 0 ? std::log10(t) : hostmissing();
     return t;
 }
 
-double zof(const vyxstate* s, double p) { return std::isnan(p) ? hostmissing() : s->quant_fn(p); }
+double zof(const vyxstate* s, double p) { return std::isnan(p) ? hostmissing() : s->opts.quant_fn(p); }
 
 // The two confidence curves through the percentile tables of the group.
 int confcurves(const Pen& pen, grpnode* g) {
     vyxstate* s = pen.s;
-    const plotlay* f = s->frame;
+    const plotlay* f = s->plot.frame;
     if (!g->pcttab) return 0;
     const int n = f->plast - f->pfirst + 1 > 0 ? f->plast - f->pfirst + 1 : 0;
-    double* buf = points(s, s->panels.npct, poolflag::raw);
+    double* buf = points(s, s->popt.panels.npct, poolflag::raw);
     if (!buf) return 1;
-    const bool prob = s->plotcodes[PC_PINTERVALS] == 4;
+    const bool prob = s->popt.plotcodes[PC_PINTERVALS] == 4;
     if (prob && !g->pcttab2) return 0;
     for (int curve = 0; curve < 2; ++curve) {
         for (int k = 0; k < n; ++k) {
@@ -104,7 +104,7 @@ int confcurves(const Pen& pen, grpnode* g) {
                 p = std::isnan(v) ? hostmissing() : 1.0 - v;
                 t = pr[PCT_EST];
             } else {
-                p = s->panels.pctlist[i] / 100.0;
+                p = s->popt.panels.pctlist[i] / 100.0;
                 t = pr[curve == 0 ? PCT_LOWER : PCT_UPPER];
             }
             pen.map.put(lifeunits(s, t), zof(s, p), buf + 2 * k);
@@ -117,15 +117,15 @@ int confcurves(const Pen& pen, grpnode* g) {
 // The combined failure-mode curve and its limits (fmcurve, npoints + 1 records).
 int modecurves(const Pen& pen) {
     vyxstate* s = pen.s;
-    const double* r = s->fmcurve;
+    const double* r = s->life.fmcurve;
     if (!r) return 0;
-    const int n = s->npoints + 1;
+    const int n = s->opts.npoints + 1;
     double* buf = points(s, n, poolflag::zeroed);
     if (!buf) return 1;
     auto rec = [&](int k) { return r + static_cast<size_t>(k) * CR_WORDS; };
     for (int k = 0; k < n; ++k) pen.map.put(rec(k)[CR_TIME], zof(s, rec(k)[0]), buf + 2 * k);
     if (!pen.draw(buf, n, GGP_CURVE)) return 1;
-    if (s->pflags.noconf) return 0;
+    if (s->popt.pflags.noconf) return 0;
     // The lower limit, made non-decreasing; a missing value breaks the curve and the
     // running maximum starts again.
     double run = 0.0;
@@ -151,18 +151,18 @@ int modecurves(const Pen& pen) {
 // The lines take the modes' fits as they stand; the group's own fit is left as it is.
 int modelines(const Pen& pen) {
     vyxstate* s = pen.s;
-    if (!s->fmodeset.plotmodes || !s->fmloc || !s->fmscale) return 0;
+    if (!s->groups.fmodeset.plotmodes || !s->life.fmloc || !s->life.fmscale) return 0;
     double* buf = points(s, 2, poolflag::raw);
     if (!buf) return 1;
-    for (int k = 0; k < s->fmodeset.nvals; ++k) {
-        if (s->fmused && !s->fmused[k]) continue;
+    for (int k = 0; k < s->groups.fmodeset.nvals; ++k) {
+        if (s->life.fmused && !s->life.fmused[k]) continue;
         Pen mode = pen;
-        if (s->fmstyles) {
-            const symrec& st = s->fmstyles[k];
+        if (s->plot.fmstyles) {
+            const symrec& st = s->plot.fmstyles[k];
             mode.color = ggcnum(0, st.color);
             mode.ltype = st.ltype > 0 ? st.ltype : 1;
         }
-        if (!straight(mode, s->fmloc[k], s->fmscale[k], buf)) return 1;
+        if (!straight(mode, s->life.fmloc[k], s->life.fmscale[k], buf)) return 1;
     }
     return 0;
 }
@@ -170,17 +170,17 @@ int modelines(const Pen& pen) {
 }  // namespace
 
 int vyxddrw(vyxstate* s, grpnode* g) {
-    const plotlay* f = s->frame;
-    const symrec* line = g->sym[0] ? g->sym[0] : s->symarr;
+    const plotlay* f = s->plot.frame;
+    const symrec* line = g->sym[0] ? g->sym[0] : s->plot.symarr;
     Pen pen{s, {static_cast<float>(f->fx), static_cast<float>(f->fy), static_cast<float>(f->fx + f->fw), static_cast<float>(f->fy + f->fh)},
-            line ? ggcnum(0, line->color) : 1, line ? line->ltype : int16_t(1), Map{f, s->pflags.rotate != 0}};
-    if (s->gctx) s->gctx->linewidth[0] = s->gctx->linewidth[1] = std::clamp(satint(gparm(s->curstmt, slot::plot::WFIT, 1)), 1, MOST_WIDTH);
+            line ? ggcnum(0, line->color) : 1, line ? line->ltype : int16_t(1), Map{f, s->popt.pflags.rotate != 0}};
+    if (s->plot.gctx) s->plot.gctx->linewidth[0] = s->plot.gctx->linewidth[1] = std::clamp(satint(gparm(s->input.curstmt, slot::plot::WFIT, 1)), 1, MOST_WIDTH);
     int rc = 0;
-    if (!s->pflags.fmcombine) {
+    if (!s->popt.pflags.fmcombine) {
         double* buf = points(s, 2, poolflag::raw);
         if (!buf) rc = 1;
         else if (!straight(pen, g->loc, g->scale, buf)) rc = 1;
-        else if (!s->pflags.noconf) rc = confcurves(pen, g);
+        else if (!s->popt.pflags.noconf) rc = confcurves(pen, g);
     } else {
         rc = modecurves(pen);
         if (rc == 0) rc = modelines(pen);

@@ -5,8 +5,6 @@ enum : int {
     // colors and colornames: one colour number and 8-character name per role (vyxgcol)
     GC_DEV1 = 0, GC_DEV2, GC_DEV3, GC_TEXT, GC_HREF, GC_VREF, GC_SREF, GC_AXIS, GC_GRID, GC_FRAME,
     GC_FRAMETOP, GC_FRAMESIDE, GC_CENSOR, GC_FRAMEFILL, GC_BOXFILL, GC_BOXLINE, GC_COUNT,
-    // pageflags: the current panel starts a row of panels; it ends a page
-    PG_PGSTART = 0, PG_PGEND = 1,
     // legends: groups, percentile lines, failure modes
     LG_GROUPS = 0, LG_PCT = 1, LG_FMODES = 2,
 };

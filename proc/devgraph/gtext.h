@@ -10,15 +10,15 @@
 #include "proc/devgraph/devgraph.h"
 #include "proc/framework/gparm.h"
 #include "proc/framework/optslots.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/framework/wholenum.h"
 
 inline ggtext plottext(const vyxstate* s, double height) {
     ggtext t;
     ggstri(&t);
     t.height = static_cast<float>(height);
-    t.color = s->colors[GC_TEXT] > 0 ? s->colors[GC_TEXT] : 1;
-    std::memcpy(t.font, s->frame->tattr, 8);
+    t.color = s->popt.colors[GC_TEXT] > 0 ? s->popt.colors[GC_TEXT] : 1;
+    std::memcpy(t.font, s->plot.frame->tattr, 8);
     t.align = 1;
     return t;
 }
@@ -42,11 +42,11 @@ inline void drawtext(ggtext& t, const char* text, int len, double x, double y) {
 // WAXIS= truncated to a whole number when given (1 to MOST_WIDTH), else `dflt`, into the
 // graphics context.
 inline void setwidth(vyxstate* s, int dflt) {
-    double w = gparm(s->curstmt, slot::plot::WAXIS, dflt);
+    double w = gparm(s->input.curstmt, slot::plot::WAXIS, dflt);
     int k = std::min(satint(w), MOST_WIDTH);
     if (k < 1) k = 1;
-    if (s->gctx) s->gctx->linewidth[0] = s->gctx->linewidth[1] = k;
+    if (s->plot.gctx) s->plot.gctx->linewidth[0] = s->plot.gctx->linewidth[1] = k;
 }
 inline void resetwidth(vyxstate* s) {
-    if (s->gctx) s->gctx->linewidth[0] = s->gctx->linewidth[1] = 1;
+    if (s->plot.gctx) s->plot.gctx->linewidth[0] = s->plot.gctx->linewidth[1] = 1;
 }

@@ -47,7 +47,7 @@ struct Builder {
     insetent** tail = nullptr;
 
     insetent* append() {
-        auto* e = poolget<insetent>(s->workpool, 1, poolflag::zeroed);
+        auto* e = poolget<insetent>(s->pools.workpool, 1, poolflag::zeroed);
         if (!e) {
             xmemmsg(sizeof(insetent));
             return nullptr;
@@ -88,12 +88,12 @@ struct Builder {
 
 // 1. The inset record of group g, blank, as the state's current inset; null after a message.
 insetrec* newinset(vyxstate* s, grpnode* g) {
-    auto* r = poolget<insetrec>(s->workpool, 1, poolflag::zeroed);
+    auto* r = poolget<insetrec>(s->pools.workpool, 1, poolflag::zeroed);
     if (!r) {
         xmemmsg(sizeof(insetrec));
         return nullptr;
     }
-    s->inset = r;
+    s->plot.inset = r;
     r->active = 1;
     r->next = nullptr;
     r->group = g;
@@ -107,11 +107,11 @@ insetrec* newinset(vyxstate* s, grpnode* g) {
 void itemvalues(Builder& b, uint32_t method) {
     const vyxstate* s = b.s;
     const grpnode* g = b.g;
-    const double events = s->pflags.ismcf ? g->mcf.nobs : g->totw;
+    const double events = s->popt.pflags.ismcf ? g->mcf.nobs : g->totw;
     const double vals[15] = {g->wfail, g->wright, 0, g->mcf.nunits, events, g->mcf.nunita, g->mcf.nevta, g->mcf.nunitb, g->mcf.nevtb, 0,
-                             g->rsq, g->wleft, g->wint, events, static_cast<double>(s->fmodeset.nvals)};
+                             g->rsq, g->wleft, g->wint, events, static_cast<double>(s->groups.fmodeset.nvals)};
     std::memcpy(b.values, vals, sizeof vals);
-    b.values[it::CONFIDENCE] = method == FIT_WEIBAYES ? s->wbconf * 100 : vx::confpercent(s->alpha);
+    b.values[it::CONFIDENCE] = method == FIT_WEIBAYES ? s->life.wbconf * 100 : vx::confpercent(s->opts.alpha);
 }
 
 // 3. The default item list: for MCFPLOT the counts (of both samples for a difference) and the
@@ -120,40 +120,40 @@ void itemvalues(Builder& b, uint32_t method) {
 double* defaultitems(vyxstate* s, const grpnode* g, uint32_t method) {
     const bool rsqok = !std::isnan(g->rsq) && (method == FIT_LSYX || method == FIT_LSXY);
     const bool weibayes0 = g->wfail == 0 && method == FIT_WEIBAYES;
-    auto* dflt = static_cast<double*>(poolbytes(s->workpool, 14 * sizeof(double), poolflag::zeroed));
+    auto* dflt = static_cast<double*>(poolbytes(s->pools.workpool, 14 * sizeof(double), poolflag::zeroed));
     if (!dflt) {
         xmemmsg(14 * sizeof(double));
         return nullptr;
     }
     for (int k = 0; k < 14; ++k) dflt[k] = kSkip;
-    const double conf = s->pflags.noconf ? kSkip : it::CONFIDENCE;
-    if (s->pflags.ismcf) {
+    const double conf = s->popt.pflags.noconf ? kSkip : it::CONFIDENCE;
+    if (s->popt.pflags.ismcf) {
         const double* list = nullptr;
         const double plain[] = {it::NUNITS, it::NEVENTS, conf, kEnd};
         const double diff[] = {it::NUNITS1, it::NEVENTS1, it::NUNITS2, it::NEVENTS2, conf, kEnd};
-        list = s->pflags.mcfdiff ? diff : plain;
-        const int n = s->pflags.mcfdiff ? 6 : 4;
+        list = s->popt.pflags.mcfdiff ? diff : plain;
+        const int n = s->popt.pflags.mcfdiff ? 6 : 4;
         for (int k = 0; k < n; ++k) dflt[k] = list[k];
         return dflt;
     }
-    const double T = s->thrflags[TH_GIVEN] ? 4 : kSkip;
+    const double T = s->opts.thrflags[TH_GIVEN] ? 4 : kSkip;
     const double groups[DIST_CODES][5] = {{52, 0, 1, kSkip, 52}, {53, 0, 1, T, 53}, {54, 2, 3, T, 54}, {51, 0, 1, kSkip, 51},
                                           {50, 2, kSkip, T, 50}, {kSkip, kSkip, kSkip, kSkip, kSkip}, {56, 0, 1, kSkip, 56},
                                           {57, 0, 1, T, 57},   {kSkip, kSkip, kSkip, kSkip, kSkip}, {kSkip, kSkip, kSkip, kSkip, kSkip},
                                           {kSkip, kSkip, kSkip, kSkip, kSkip}, {58, 0, 1, T, 58}};
-    if (s->distcode < DIST_CODES)
-        for (int k = 0; k < 5; ++k) dflt[k] = groups[s->distcode][k];
+    if (s->opts.distcode < DIST_CODES)
+        for (int k = 0; k < 5; ++k) dflt[k] = groups[s->opts.distcode][k];
     dflt[5] = it::UNCENSORED;
     dflt[6] = it::RIGHT;
-    const bool more = s->rspkind != 0 && s->rspkind != 1;
+    const bool more = s->input.rspkind != 0 && s->input.rspkind != 1;
     dflt[7] = more ? it::LEFT : kSkip;
     dflt[8] = more ? it::INTERVAL : kSkip;
-    dflt[11] = rsqok ? it::RSQUARE : (s->pflags.noconf || s->pflags.nofitline) && !weibayes0 ? kSkip : it::CONFIDENCE;
-    dflt[12] = s->pflags.nofitline ? kSkip : it::FIT;
+    dflt[11] = rsqok ? it::RSQUARE : (s->popt.pflags.noconf || s->popt.pflags.nofitline) && !weibayes0 ? kSkip : it::CONFIDENCE;
+    dflt[12] = s->popt.pflags.nofitline ? kSkip : it::FIT;
     dflt[13] = kEnd;
-    if (s->pflags.nofitline)
+    if (s->popt.pflags.nofitline)
         for (int k = 0; k < 5; ++k) dflt[k] = kSkip;
-    if (s->pflags.fmcombine) {
+    if (s->popt.pflags.fmcombine) {
         for (int k = 0; k < 9; ++k) dflt[k] = kSkip;
         dflt[9] = it::N;
         dflt[10] = kModes;
@@ -186,7 +186,7 @@ bool readinset(vyxstate* s, insetrec* r, const stmtrec* next, double* dflt, ggte
         r->poskind = 1;
         const bool margin = !std::memcmp(r->poskey, "TM      ", 8) || !std::memcmp(r->poskey, "BM      ", 8) ||
                             !std::memcmp(r->poskey, "RM      ", 8) || !std::memcmp(r->poskey, "LM      ", 8);
-        if (s->nclass > 0 && margin) {
+        if (s->groups.nclass > 0 && margin) {
             xpmlog(510, 133);
             r->active = 0;
             return false;
@@ -203,7 +203,7 @@ bool readinset(vyxstate* s, insetrec* r, const stmtrec* next, double* dflt, ggte
         if (r->poskind == 2) std::memcpy(r->refpoint, rp->name, 8);
         else xpmlog(510, 132);
     }
-    if (s->gstarted) SetGraphics(s, r, 1, text);
+    if (s->plot.gstarted) SetGraphics(s, r, 1, text);
     return true;
 }
 
@@ -214,12 +214,12 @@ int groupitems(Builder& b, int t, int limit, bool checks, uint32_t method, bool*
     vyxstate* s = b.s;
     const grpnode* g = b.g;
     insetrec* r = b.r;
-    const int groupcode = s->distcode < DIST_CODES ? kGroupCode[s->distcode] : 0;
+    const int groupcode = s->opts.distcode < DIST_CODES ? kGroupCode[s->opts.distcode] : 0;
     bool drop = false;
-    if (checks && s->pflags.ismcf) {
+    if (checks && s->popt.pflags.ismcf) {
         xpmlog(510, 600);
         drop = true;
-    } else if (method == FIT_NONE || s->pflags.fmcombine) {
+    } else if (method == FIT_NONE || s->popt.pflags.fmcombine) {
         drop = true;
     } else if (checks && t != groupcode) {
         xpmlog(510, 114);
@@ -241,7 +241,7 @@ int groupitems(Builder& b, int t, int limit, bool checks, uint32_t method, bool*
         if (!e) return RC_NOMEM;
         b.label(e, kSubMsg[sub]);
         const double v = sub == 0 ? g->loc : sub == 1 ? g->scale : sub == 2 ? g->wbscale : sub == 3 ? g->wbshape
-                         : sub == 4 ? s->fixedparms[FP_THRESHOLD] : g->mean;
+                         : sub == 4 ? s->fit.fixedparms[FP_THRESHOLD] : g->mean;
         xpfs(v, 8, 82, e->value);
         e->vallen = wzstjus(e->value, 8, 'l');
     }
@@ -252,14 +252,14 @@ int groupitems(Builder& b, int t, int limit, bool checks, uint32_t method, bool*
 // 5b. An item of code t that the INSET statement may not have here: the message number, or 0.
 int refusal(const vyxstate* s, int t, uint32_t method) {
     int refuse = 0;
-    if (s->pflags.ismcf) {
-        const bool ok = s->pflags.mcfdiff ? (t == 2 || (t >= 5 && t <= 8)) : (t >= 2 && t <= 4);
+    if (s->popt.pflags.ismcf) {
+        const bool ok = s->popt.pflags.mcfdiff ? (t == 2 || (t >= 5 && t <= 8)) : (t >= 2 && t <= 4);
         if (!ok) refuse = 601;
     } else if (t >= 3 && t <= 8) {
         refuse = 131;
     }
     if (!refuse && t == it::RSQUARE && method != FIT_LSYX && method != FIT_LSXY) refuse = 165;
-    if (!refuse && s->pflags.fmcombine && t != 2 && t != 13 && t != 14) refuse = 572;
+    if (!refuse && s->popt.pflags.fmcombine && t != 2 && t != 13 && t != 14) refuse = 572;
     return refuse;
 }
 
@@ -309,7 +309,7 @@ void boxsize(insetrec* r, ggtext& text) {
 
 int vyxins(vyxstate* s, grpnode* g) {
     VX_EXPECT(g, "an inset belongs to a group");
-    const uint32_t method = s->fitmethod;
+    const uint32_t method = s->opts.fitmethod;
     insetrec* r = newinset(s, g);
     if (!r) return RC_NOMEM;
     Builder b{s, g, r, nullptr};
@@ -320,18 +320,18 @@ int vyxins(vyxstate* s, grpnode* g) {
     r->nitems = 14;
 
     // The INSET statement's items, or on the default path the default header and list.
-    const stmtrec* next = s->curstmt ? s->curstmt->next : nullptr;
+    const stmtrec* next = s->input.curstmt ? s->input.curstmt->next : nullptr;
     const bool insetpath = next && std::strncmp(next->keyword, "INS", 3) == 0;
     ggtext text{};
     if (insetpath) {
         b.inset = next;
         if (!readinset(s, r, next, dflt, &text)) return 0;
     } else {
-        if (s->defhdr.given) {
-            r->hdrlen = std::min(s->defhdr.len, 40);
-            std::memcpy(r->hdrtext, s->defhdr.text, static_cast<size_t>(r->hdrlen));
+        if (s->opts.defhdr.given) {
+            r->hdrlen = std::min(s->opts.defhdr.len, 40);
+            std::memcpy(r->hdrtext, s->opts.defhdr.text, static_cast<size_t>(r->hdrlen));
         }
-        if (s->gstarted) SetGraphics(s, r, 0, &text);
+        if (s->plot.gstarted) SetGraphics(s, r, 0, &text);
         r->items = dflt;
         r->nitems = 9;
     }
@@ -364,7 +364,7 @@ int vyxins(vyxstate* s, grpnode* g) {
         if (plainitem(b, t, method) != 0) return RC_NOMEM;
     }
 
-    if (!s->gstarted) return 0;
+    if (!s->plot.gstarted) return 0;
     boxsize(r, text);
     return 0;
 }

@@ -18,7 +18,7 @@ bool is(const char* key, const char* word) {
 // cleared before the points and curves are drawn, so that its text never reads as struck
 // through while every point under it stays in sight. Nothing for a margin inset.
 void insetbackdrop(vyxstate* s) {
-    insetrec* r = s->inset;
+    insetrec* r = s->plot.inset;
     if (!r || !r->active || r->noframe || r->cfillgiven || r->area[0] == 0) return;
     if (is(r->poskey, "TM") || is(r->poskey, "BM") || is(r->poskey, "RM") || is(r->poskey, "LM")) return;
     ggregion block{r->boxxlo, r->boxylo, r->boxxhi, r->boxyhi, r->areakind, static_cast<int32_t>(r->area[0])};
@@ -26,7 +26,7 @@ void insetbackdrop(vyxstate* s) {
 }
 
 void vyxidrw(vyxstate* s) {
-    insetrec* r = s->inset;
+    insetrec* r = s->plot.inset;
     if (!r || !r->active) return;
     const char blank[8] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
     const bool header = r->hdrlen > 0;

@@ -29,17 +29,17 @@ void put(char out[8], const char* word) {
     std::memcpy(out, word, std::strlen(word));
 }
 
-const stmtrec* insetstmt(const vyxstate* s) {
-    const stmtrec* n = s->curstmt ? s->curstmt->next : nullptr;
+const stmtrec* insetstmt(const inputstate& input) {
+    const stmtrec* n = input.curstmt ? input.curstmt->next : nullptr;
     return n && std::strncmp(n->keyword, "INS", 3) == 0 ? n : nullptr;
 }
 
 }  // namespace
 
 void SetGraphics(vyxstate* s, insetrec* r, int mode, ggtext* t) {
-    const plotlay* f = s->frame;
-    const ggctx* g = s->gctx;
-    const stmtrec* in = mode == 1 ? insetstmt(s) : nullptr;
+    const plotlay* f = s->plot.frame;
+    const ggctx* g = s->plot.gctx;
+    const stmtrec* in = mode == 1 ? insetstmt(s->input) : nullptr;
     std::memset(r->font, ' ', 8);
     ggstri(t);
     // 2. Defaults: the plot's inset height (INHEIGHT) stands for the device's default.
@@ -47,7 +47,7 @@ void SetGraphics(vyxstate* s, insetrec* r, int mode, ggtext* t) {
     const double devheight = f->intxth > 0 ? f->intxth : dev ? dev->textheight : 2.0;
     r->textheight = devheight;
     std::memcpy(r->font, f->datafont, 8);
-    if (s->colors[GC_FRAME] > 0) std::memcpy(r->framecolor, s->colornames[GC_FRAME], 8);
+    if (s->popt.colors[GC_FRAME] > 0) std::memcpy(r->framecolor, s->popt.colornames[GC_FRAME], 8);
     else std::memset(r->framecolor, ' ', 8);
     std::memset(r->textcolor, ' ', 8);
     std::memset(r->fillcolor, ' ', 8);
@@ -59,7 +59,7 @@ void SetGraphics(vyxstate* s, insetrec* r, int mode, ggtext* t) {
     if (h && h->num > 0) {
         r->textheight = h->num;
         r->hgiven = 1;
-    } else if (stmtslot(s->curstmt, slot::plot::INHEIGHT) && f->intxth > 0) {
+    } else if (stmtslot(s->input.curstmt, slot::plot::INHEIGHT) && f->intxth > 0) {
         r->textheight = f->intxth;
         r->hgiven = 1;
     } else if (g && g->stylesinuse && g->textstyle.height > 0) {
@@ -71,8 +71,8 @@ void SetGraphics(vyxstate* s, insetrec* r, int mode, ggtext* t) {
     const char* ftext = in ? opttext(in, slot::inset::FONT, &flen) : nullptr;
     if (ftext) {
         ggfname(ftext, flen, r->font);
-    } else if (vzatl(' ', s->gfile, 8) == 0) {
-        std::memcpy(r->font, s->gfile, 8);
+    } else if (vzatl(' ', s->popt.gfile, 8) == 0) {
+        std::memcpy(r->font, s->popt.gfile, 8);
     } else if (g && vzatl(' ', g->textstyle.font, 8) == 0) {
         std::memcpy(r->font, g->textstyle.font, 8);
     } else if (mode == 1 && margin(r->poskey)) {
@@ -87,7 +87,7 @@ void SetGraphics(vyxstate* s, insetrec* r, int mode, ggtext* t) {
         r->cframegiven = 1;
     }
     if (in && optname(in, slot::inset::CTEXT, 0, c)) std::memcpy(r->textcolor, c, 8);
-    else if (optname(s->curstmt, slot::plot::CTEXT, 0, c)) std::memcpy(r->textcolor, c, 8);
+    else if (optname(s->input.curstmt, slot::plot::CTEXT, 0, c)) std::memcpy(r->textcolor, c, 8);
     else if (g && vzatl(' ', g->textstyle.color, 8) == 0) std::memcpy(r->textcolor, g->textstyle.color, 8);
     if (in && optname(in, slot::inset::CFILL, 0, c)) {
         std::memcpy(r->fillcolor, c, 8);
@@ -144,7 +144,7 @@ const char* const kCorners[4] = {"NW", "NE", "SW", "SE"};
 // dropped).
 bool freecorner(vyxstate* s, insetrec* r, const area& a) {
     bool taken[4] = {};
-    for (insetrec* q = s->inset; q; q = q->next)
+    for (insetrec* q = s->plot.inset; q; q = q->next)
         for (int k = 0; k < 4; ++k)
             if (q != r && is(q->poskey, kCorners[k])) taken[k] = true;
     double boxes[4][4];
@@ -186,16 +186,16 @@ int userbox(const vyxstate* s, insetrec* r, const area& a, double* bad) {
     const plotlay* f = a.f;
     double x = r->posx, y = r->posy;
     if (r->possys == 2) {
-        const bool probx = !s->pflags.ismcf && s->pflags.rotate, proby = !s->pflags.ismcf && !s->pflags.rotate;
-        const bool logx = s->pflags.ismcf ? s->axlog[AXLOG_H] != 0 : !probx && (s->logscale[0] || s->logscale[1]);
-        const bool logy = s->pflags.ismcf ? s->axlog[AXLOG_V] != 0 : !proby && (s->logscale[0] || s->logscale[1]);
+        const bool probx = !s->popt.pflags.ismcf && s->popt.pflags.rotate, proby = !s->popt.pflags.ismcf && !s->popt.pflags.rotate;
+        const bool logx = s->popt.pflags.ismcf ? s->popt.axlog[AXLOG_H] != 0 : !probx && (s->opts.logscale[0] || s->opts.logscale[1]);
+        const bool logy = s->popt.pflags.ismcf ? s->popt.axlog[AXLOG_V] != 0 : !proby && (s->opts.logscale[0] || s->opts.logscale[1]);
         *bad = r->posx;
         if (logx) {
             if (!(x > GZ_UNIT)) return 141;
             x = std::log10(x);
         } else if (probx) {
             if (!(x >= 0 && x <= 100)) return 142;
-            x = s->quant_fn(x / 100);
+            x = s->opts.quant_fn(x / 100);
         }
         *bad = r->posy;
         if (logy) {
@@ -203,7 +203,7 @@ int userbox(const vyxstate* s, insetrec* r, const area& a, double* bad) {
             y = std::log10(y);
         } else if (proby) {
             if (!(y >= 0 && y <= 100)) return 144;
-            y = s->quant_fn(y / 100);
+            y = s->opts.quant_fn(y / 100);
         }
         x = x * f->hfac + f->hoff;
         y = y * f->vfac + f->voff;
@@ -331,10 +331,10 @@ void fitinside(insetrec* r, const area& a, const char* key) {
 }  // namespace
 
 int vyxipos(vyxstate* s) {
-    insetrec* r = s->inset;
+    insetrec* r = s->plot.inset;
     if (!r || !r->active) return 0;
-    VX_EXPECT(s->frame, "an inset is placed in the plot's frame");
-    const plotlay* f = s->frame;
+    VX_EXPECT(s->plot.frame, "an inset is placed in the plot's frame");
+    const plotlay* f = s->plot.frame;
     // 1. The area and the box's size.
     area a{f, f->chdiv, f->fx - f->gapl, f->fx + f->fw + f->gapl, f->fy - f->gapb, f->fy + f->fh + f->gapb,
            2 * r->hmargin + r->boxwidth, r->boxheight};

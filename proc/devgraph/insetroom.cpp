@@ -11,7 +11,7 @@
 #include "proc/devgraph/insetroom.h"
 #include "proc/devgraph/pagebox.h"
 #include "proc/devgraph/devgraph.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/lifedist/curverec.h"
 #include "proc/lifedist/mlfit.h"
@@ -30,19 +30,19 @@ void put(const plotlay* f, bool rotate, double life, double z, double* x, double
 
 double lifeunits(const vyxstate* s, double t) {
     if (std::isnan(t)) return NAN;
-    if (s->logscale[0] || s->logscale[1]) return t > 0 ? std::log10(t) : NAN;
+    if (s->opts.logscale[0] || s->opts.logscale[1]) return t > 0 ? std::log10(t) : NAN;
     return t;
 }
 
 bool crossed(const vyxstate* s, const grpnode* g, const Box& b) {
-    const plotlay* f = s->frame;
-    const bool rot = s->pflags.rotate != 0;
+    const plotlay* f = s->plot.frame;
+    const bool rot = s->popt.pflags.rotate != 0;
     // The fitted line z = (life - mu) / sigma across the life axis.
-    if (!s->pflags.nofitline && std::fabs(g->scale) >= GZ_UNIT) {
+    if (!s->popt.pflags.nofitline && std::fabs(g->scale) >= GZ_UNIT) {
         const double log10e = std::log10(std::exp(1.0));
         double slope = 1.0 / g->scale;
         const double a = -g->loc / g->scale;
-        if (s->logscale[0]) slope /= log10e;
+        if (s->opts.logscale[0]) slope /= log10e;
         const double lo = rot ? f->vmin : f->hmin, hi = rot ? f->vmax : f->hmax;
         double ax, ay, bx, by;
         put(f, rot, lo, a + slope * lo, &ax, &ay);
@@ -51,8 +51,8 @@ bool crossed(const vyxstate* s, const grpnode* g, const Box& b) {
     }
     // The confidence curves through the percentile tables (by probability: the limits of the
     // probability at each percentile estimate).
-    const bool prob = s->plotcodes[PC_PINTERVALS] == 4;
-    if (!s->pflags.nofitline && !s->pflags.noconf && g->pcttab && s->panels.pctlist && (!prob || g->pcttab2)) {
+    const bool prob = s->popt.plotcodes[PC_PINTERVALS] == 4;
+    if (!s->popt.pflags.nofitline && !s->popt.pflags.noconf && g->pcttab && s->popt.panels.pctlist && (!prob || g->pcttab2)) {
         for (int curve = 0; curve < 2; ++curve) {
             double px = NAN, py = NAN;
             for (int i = f->pfirst; i <= f->plast; ++i) {
@@ -63,12 +63,12 @@ bool crossed(const vyxstate* s, const grpnode* g, const Box& b) {
                     p = 1.0 - v;
                     t = pr[PCT_EST];
                 } else {
-                    p = s->panels.pctlist[i] / 100.0;
+                    p = s->popt.panels.pctlist[i] / 100.0;
                     t = pr[curve == 0 ? PCT_LOWER : PCT_UPPER];
                 }
                 double x = NAN, y = NAN;
                 t = lifeunits(s, t);
-                if (!std::isnan(t) && p > 0 && p < 1) put(f, rot, t, s->quant_fn(p), &x, &y);
+                if (!std::isnan(t) && p > 0 && p < 1) put(f, rot, t, s->opts.quant_fn(p), &x, &y);
                 if (b.meets(px, py, x, y) || (std::isfinite(x) && std::isfinite(y) && b.holds(x, y))) return true;
                 px = x, py = y;
             }
@@ -76,14 +76,14 @@ bool crossed(const vyxstate* s, const grpnode* g, const Box& b) {
     }
     // The plotted points that are in memory (their times on the fitting scale: ln t on a
     // log axis).
-    if (!s->pflags.noppos && g->crvinmem && g->crvbuf) {
+    if (!s->popt.pflags.noppos && g->crvinmem && g->crvbuf) {
         const double log10e = std::log10(std::exp(1.0));
         for (int32_t i = 0; i < g->ncurve; ++i) {
             const double* r = g->crvbuf + static_cast<size_t>(i) * CR_WORDS;
-            const double p = r[CR_PPOS], t = s->logscale[0] ? r[CR_TIME] * log10e : r[CR_TIME];
+            const double p = r[CR_PPOS], t = s->opts.logscale[0] ? r[CR_TIME] * log10e : r[CR_TIME];
             if (!(p > 0 && p < 1) || std::isnan(t)) continue;
             double x, y;
-            put(f, rot, t, s->quant_fn(p), &x, &y);
+            put(f, rot, t, s->opts.quant_fn(p), &x, &y);
             if (b.holds(x, y)) return true;
         }
     }
@@ -97,7 +97,7 @@ int insetroom(const vyxstate* s, const grpnode* g, const bool taken[4], const do
     for (int k = 0; k < 4; ++k) {
         if (taken[k]) continue;
         if (first < 0) first = k;
-        if (!g || s->pflags.ismcf || s->pflags.fmcombine || !s->quant_fn) return first;
+        if (!g || s->popt.pflags.ismcf || s->popt.pflags.fmcombine || !s->opts.quant_fn) return first;
         if (!crossed(s, g, Box{boxes[k][0], boxes[k][1], boxes[k][2], boxes[k][3]})) return k;
     }
     return first;

@@ -12,7 +12,7 @@
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/framework/zorduvex.h"
 
 namespace {
@@ -20,7 +20,7 @@ namespace {
 constexpr int kEntry = 40;
 
 legrec* newlegend(vyxstate* s, const stmtrec* optsrc, int posslot) {
-    auto* l = poolget<legrec>(s->stmtpool, 1, poolflag::zeroed);
+    auto* l = poolget<legrec>(s->pools.stmtpool, 1, poolflag::zeroed);
     if (!l) {
         xmemmsg(500);
         return nullptr;
@@ -41,9 +41,9 @@ legrec* newlegend(vyxstate* s, const stmtrec* optsrc, int posslot) {
     std::memset(l->font, ' ', 8);
     std::memset(l->textcolor, ' ', 8);
     std::memset(l->framecolor, ' ', 8);
-    const stmtrec* r = s->curstmt;
-    if (!optname(r, slot::plot::CTEXT, 0, l->textcolor) && s->gctx && vzatl(' ', s->gctx->valuecolor, 8) == 0)
-        std::memcpy(l->textcolor, s->gctx->valuecolor, 8);
+    const stmtrec* r = s->input.curstmt;
+    if (!optname(r, slot::plot::CTEXT, 0, l->textcolor) && s->plot.gctx && vzatl(' ', s->plot.gctx->valuecolor, 8) == 0)
+        std::memcpy(l->textcolor, s->plot.gctx->valuecolor, 8);
     optname(r, slot::plot::CFRAME, 0, l->framecolor);
     l->spare = 0;
     return l;
@@ -61,11 +61,11 @@ int join2(char* out, int n, const char* a, int la, const char* b, int lb) {
 }
 
 bool entries(vyxstate* s, legrec* l, uint32_t n) {
-    l->entries = poolget<legent>(s->stmtpool, n ? n : 1, poolflag::zeroed);
+    l->entries = poolget<legent>(s->pools.stmtpool, n ? n : 1, poolflag::zeroed);
     if (!l->entries) return false;
     for (uint32_t k = 0; k < n; ++k) {
         l->entries[k].size = kEntry;
-        l->entries[k].text = static_cast<char*>(poolbytes(s->stmtpool, kEntry, poolflag::raw_marked));
+        l->entries[k].text = static_cast<char*>(poolbytes(s->pools.stmtpool, kEntry, poolflag::raw_marked));
         if (!l->entries[k].text) return false;
         std::memset(l->entries[k].text, ' ', kEntry);
     }
@@ -75,86 +75,86 @@ bool entries(vyxstate* s, legrec* l, uint32_t n) {
 
 bool title(vyxstate* s, legrec* l, int size) {
     l->titlesize = static_cast<uint16_t>(size);
-    l->title = static_cast<char*>(poolbytes(s->stmtpool, size, poolflag::raw_marked));
+    l->title = static_cast<char*>(poolbytes(s->pools.stmtpool, size, poolflag::raw_marked));
     if (!l->title) return false;
     std::memset(l->title, ' ', static_cast<size_t>(size));
     return true;
 }
 
 // Label of class variable k when given, else its name.
-void clsname(const vyxstate* s, int k, const char** text, int* len) {
-    if (s->clslabgiven[k] && s->clslablen[k] > 0) {
-        *text = s->clslabels[k];
-        *len = s->clslablen[k];
+void clsname(const groupstate& groups, int k, const char** text, int* len) {
+    if (groups.clslabgiven[k] && groups.clslablen[k] > 0) {
+        *text = groups.clslabels[k];
+        *len = groups.clslablen[k];
     } else {
-        *text = s->clsnames[k];
-        *len = s->clsnamelen[k];
+        *text = groups.clsnames[k];
+        *len = groups.clsnamelen[k];
     }
 }
 
 int grouplegend(vyxstate* s) {
-    legrec* l = newlegend(s, s->curstmt, slot::plot::PPLEGEND);
+    legrec* l = newlegend(s, s->input.curstmt, slot::plot::PPLEGEND);
     if (!l) return 1;
-    if (!entries(s, l, s->nplotgrp)) return 1;
+    if (!entries(s, l, s->groups.nplotgrp)) return 1;
     uint32_t e = 0;
-    if (s->nclass == 2) {
-        const uint32_t n1 = s->nlev[1], n2 = s->nlev[0];
+    if (s->groups.nclass == 2) {
+        const uint32_t n1 = s->groups.nlev[1], n2 = s->groups.nlev[0];
         for (uint32_t r = 0; r < n1; ++r)
             for (uint32_t c = 0; c < n2 && e < l->count; ++c) {
-                if (!s->grpgrid || !s->grpgrid[r * n2 + c]) continue;   // an empty cell has no entry
+                if (!s->groups.grpgrid || !s->groups.grpgrid[r * n2 + c]) continue;   // an empty cell has no entry
                 char k1[16], k2[16];
-                std::memcpy(k1, s->levkeys[0] + 16 * r, 16);
-                std::memcpy(k2, s->levkeys[1] + 16 * c, 16);
+                std::memcpy(k1, s->groups.levkeys[0] + 16 * r, 16);
+                std::memcpy(k2, s->groups.levkeys[1] + 16 * c, 16);
                 int l1 = wzstjus(k1, 16, 'l'), l2 = wzstjus(k2, 16, 'l');
                 legent& en = l->entries[e++];
                 en.len = static_cast<uint16_t>(join2(en.text, kEntry, k1, l1, k2, l2));
             }
         l->count = e;
-    } else if (s->nclass == 1 && s->levkeys[0]) {
+    } else if (s->groups.nclass == 1 && s->groups.levkeys[0]) {
         for (uint32_t i = 0; i < l->count; ++i) {
-            std::memcpy(l->entries[i].text, s->levkeys[0] + 16 * i, 16);
+            std::memcpy(l->entries[i].text, s->groups.levkeys[0] + 16 * i, 16);
             l->entries[i].len = static_cast<uint16_t>(wzstrip(l->entries[i].text, 16));
         }
     }
-    l->kind = s->pflags.noppos ? 'L' : 'S';
-    l->syms = l->kind == 'S' && s->symcomp ? s->symcomp : s->symarr;
+    l->kind = s->popt.pflags.noppos ? 'L' : 'S';
+    l->syms = l->kind == 'S' && s->plot.symcomp ? s->plot.symcomp : s->plot.symarr;
     if (!title(s, l, kEntry)) return 1;
     const char* t1 = nullptr;
     int n1 = 0;
-    clsname(s, 0, &t1, &n1);
-    if (s->nclass == 2) {
+    clsname(s->groups, 0, &t1, &n1);
+    if (s->groups.nclass == 2) {
         const char* t2 = nullptr;
         int n2 = 0;
-        clsname(s, 1, &t2, &n2);
+        clsname(s->groups, 1, &t2, &n2);
         l->titlelen = static_cast<uint16_t>(join2(l->title, kEntry, t1, n1, t2, n2));
     } else {
         std::memcpy(l->title, t1, static_cast<size_t>(std::min(n1, kEntry)));
         l->titlelen = static_cast<uint16_t>(std::min(n1, kEntry));
     }
-    gglsize(0, l, s->frame->pagewin);
-    s->legends[LG_GROUPS] = l;
+    gglsize(0, l, s->plot.frame->pagewin);
+    s->plot.legends[LG_GROUPS] = l;
     return 0;
 }
 
 int pctlegend(vyxstate* s) {
-    legrec* l = newlegend(s, s->curstmt, slot::plot::RPLEGEND);
+    legrec* l = newlegend(s, s->input.curstmt, slot::plot::RPLEGEND);
     if (!l) return 1;
-    if (!entries(s, l, s->pctcount)) return 1;
-    for (uint32_t k = 0; k < s->pctcount; ++k) {
+    if (!entries(s, l, s->opts.pctcount)) return 1;
+    for (uint32_t k = 0; k < s->opts.pctcount; ++k) {
         char b[kEntry];
         std::memset(b, ' ', kEntry);
-        xpfs(s->pctvals[k], -32, 99, b);
+        xpfs(s->opts.pctvals[k], -32, 99, b);
         std::memcpy(l->entries[k].text, b, kEntry);
         l->entries[k].len = static_cast<uint16_t>(wzstrip(b, kEntry));
     }
     l->kind = 'L';
-    l->syms = s->gstyles ? static_cast<symrec*>(s->gstyles) + GS_PCT : s->symarr;
+    l->syms = s->plot.gstyles ? static_cast<symrec*>(s->plot.gstyles) + GS_PCT : s->plot.symarr;
     if (!title(s, l, kEntry)) return 1;
-    const char* t = s->pctcount == 1 ? "Percentile" : "Percentiles";
+    const char* t = s->opts.pctcount == 1 ? "Percentile" : "Percentiles";
     l->titlelen = static_cast<uint16_t>(std::strlen(t));
     std::memcpy(l->title, t, l->titlelen);
-    gglsize(0, l, s->frame->pagewin);
-    s->legends[LG_PCT] = l;
+    gglsize(0, l, s->plot.frame->pagewin);
+    s->plot.legends[LG_PCT] = l;
     return 0;
 }
 
@@ -163,7 +163,7 @@ int fmodelegend(vyxstate* s) {
     fndstmt("FMODE", &fm);
     legrec* l = newlegend(s, fm, slot::fmode::LEGEND);
     if (!l) return 1;
-    const fmodesettings& m = s->fmodeset;
+    const fmodesettings& m = s->groups.fmodeset;
     if (!entries(s, l, static_cast<uint32_t>(std::max(m.nvals, 0)))) return 1;
     for (int k = 0; k < m.nvals; ++k) {
         int len = std::min(m.lens ? m.lens[k] : 0, kEntry);
@@ -171,7 +171,7 @@ int fmodelegend(vyxstate* s) {
         l->entries[k].len = static_cast<uint16_t>(std::min(len, 17));
     }
     l->kind = 'L';
-    l->syms = s->fmstyles;
+    l->syms = s->plot.fmstyles;
     const bool labelled = m.desc.labellen > 0;
     if (!title(s, l, labelled ? 256 : 32)) return 1;
     if (labelled) {
@@ -181,16 +181,16 @@ int fmodelegend(vyxstate* s) {
         l->titlelen = static_cast<uint16_t>(std::min<int>(m.desc.namelen, 32));
         std::memcpy(l->title, m.desc.name, l->titlelen);
     }
-    gglsize(0, l, s->frame->pagewin);
-    s->legends[LG_FMODES] = l;
+    gglsize(0, l, s->plot.frame->pagewin);
+    s->plot.legends[LG_FMODES] = l;
     return 0;
 }
 
 }  // namespace
 
 int vyxglgi(vyxstate* s) {
-    if (s->pflags.legend && grouplegend(s)) return 1;
-    if (s->pflags.rellegend && pctlegend(s)) return 1;
-    if (s->fmodeset.legend && fmodelegend(s)) return 1;
+    if (s->popt.pflags.legend && grouplegend(s)) return 1;
+    if (s->popt.pflags.rellegend && pctlegend(s)) return 1;
+    if (s->groups.fmodeset.legend && fmodelegend(s)) return 1;
     return 0;
 }

@@ -9,7 +9,7 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/memnum.h"
 #include "proc/framework/pools.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 
 namespace {
 
@@ -21,43 +21,43 @@ constexpr double kNice[5] = {1, 2, 2.5, 5, 10};
 template <class T>
 T* take(vyxstate* s, int64_t n) {
     const int64_t bytes = n > 0 ? n * int64_t(sizeof(T)) : int64_t(sizeof(T));
-    auto* p = static_cast<T*>(poolbytes(s->stmtpool, bytes, poolflag::raw));
+    auto* p = static_cast<T*>(poolbytes(s->pools.stmtpool, bytes, poolflag::raw));
     if (!p) xmemmsg(bytes);
     return p;
 }
 
 // Ticks and boundaries of a log axis in decades from k0 to k1 (log10 units).
 int logaxisticks(vyxstate* s, double lo, double top, double** ticks, int* n, double** bounds, int* nb) {
-    auto& p = s->pflags;
+    auto& p = s->popt.pflags;
     double k0 = std::floor(lo + kT);
     if (!p.llowgiven && std::fabs(lo - k0) <= kT) k0 -= 1;
     double k1 = std::ceil(top - kT);
     if (!p.lupgiven && std::fabs(k1 - top) <= kT) k1 += 1;
     if (k0 >= k1) k1 = k0 + 1;
-    s->lifescale[0] = k0;
-    s->lifescale[1] = k1;
-    s->lifescale[2] = 1.0;
+    s->popt.lifescale[0] = k0;
+    s->popt.lifescale[1] = k1;
+    s->popt.lifescale[2] = 1.0;
     *n = static_cast<int>(k1 - k0);
-    s->lifelin = 0;
+    s->popt.lifelin = 0;
     double* t = take<double>(s, *n + 1);
     if (!t) return 1;
     for (int i = 0; i <= *n; ++i) t[i] = k0 + i;
     double* b = nullptr;
     int count = 0;
-    if (s->lifebnd) {
+    if (s->popt.lifebnd) {
         b = take<double>(s, 2 * int64_t(*n) + 1);
         if (!b) return 1;
         const double half = std::log10(5.0);
         for (int i = 0; i <= *n; ++i) {
             b[count++] = k0 + i;
-            if (!s->lifebnd1 && i < *n) b[count++] = k0 + i + half;
+            if (!s->popt.lifebnd1 && i < *n) b[count++] = k0 + i + half;
         }
     }
     if (p.llowgiven) {
         t[0] = lo;
         if (b) {
             b[0] = lo;
-            if (!s->lifebnd1 && count > 1) {
+            if (!s->popt.lifebnd1 && count > 1) {
                 for (int i = 1; i + 1 < count; ++i) b[i] = b[i + 1];
                 --count;
             }
@@ -66,15 +66,15 @@ int logaxisticks(vyxstate* s, double lo, double top, double** ticks, int* n, dou
     if (p.lupgiven) {
         t[*n] = top;
         if (b) {
-            if (!s->lifebnd1 && count > 1) {
+            if (!s->popt.lifebnd1 && count > 1) {
                 b[count - 2] = b[count - 1];
                 --count;
             }
             b[count - 1] = top;
         }
     }
-    s->lifescale[0] = t[0];
-    s->lifescale[1] = t[*n];
+    s->popt.lifescale[0] = t[0];
+    s->popt.lifescale[1] = t[*n];
     *ticks = t;
     *bounds = b;
     *nb = count;
@@ -82,8 +82,8 @@ int logaxisticks(vyxstate* s, double lo, double top, double** ticks, int* n, dou
 }
 
 int linaxisticks(vyxstate* s, double lo, double top, double** ticks, int* n, double** bounds, int* nb) {
-    auto& p = s->pflags;
-    int& ntick = s->axopt[AO_NTICK];
+    auto& p = s->popt.pflags;
+    int& ntick = s->popt.axopt[AO_NTICK];
     scale sc{};
     if (p.llowgiven && p.lupgiven) {
         const int m = p.ntickset ? ntick : 4;
@@ -104,15 +104,15 @@ int linaxisticks(vyxstate* s, double lo, double top, double** ticks, int* n, dou
         *n = ntick;
         sc.incr = (sc.max - sc.min) / ntick;
     }
-    s->lifescale[0] = sc.min;
-    s->lifescale[1] = sc.max;
-    s->lifescale[2] = sc.incr;
-    s->lifelin = 1;
+    s->popt.lifescale[0] = sc.min;
+    s->popt.lifescale[1] = sc.max;
+    s->popt.lifescale[2] = sc.incr;
+    s->popt.lifelin = 1;
     const double E = std::fmax(std::fabs(sc.min), std::fabs(sc.max)) * kFloor * 1000;
     double* t = take<double>(s, *n + 1);
     if (!t) return 1;
     double* b = nullptr;
-    if (s->lifebnd) {
+    if (s->popt.lifebnd) {
         b = take<double>(s, 2 * int64_t(*n) + 1);
         if (!b) return 1;
     }
@@ -121,7 +121,7 @@ int linaxisticks(vyxstate* s, double lo, double top, double** ticks, int* n, dou
         t[count++] = v;
         if (b) {
             b[nbounds++] = v;
-            if (!s->lifebnd1 && count < *n + 1) b[nbounds++] = v + sc.incr / 2;
+            if (!s->popt.lifebnd1 && count < *n + 1) b[nbounds++] = v + sc.incr / 2;
         }
         if (!(sc.incr > 0)) break;   // a zero step would never end
     }
@@ -146,38 +146,38 @@ bool onaxis(double v, bool logs, double* out) {
 }  // namespace
 
 int lifescl(vyxstate* s, double lo, double hi) {
-    auto& p = s->pflags;
+    auto& p = s->popt.pflags;
     const double log10e = std::log10(std::exp(1.0));
-    if (s->logscale[0]) {
+    if (s->opts.logscale[0]) {
         lo *= log10e;
         hi *= log10e;
     }
-    const bool logs = s->logscale[0] || s->logscale[1];
-    s->axlog[0] = s->axlog[1] = 0;
+    const bool logs = s->opts.logscale[0] || s->opts.logscale[1];
+    s->popt.axlog[0] = s->popt.axlog[1] = 0;
     double v;
     if (p.llowgiven) {
-        if (!onaxis(s->axlim[AX_LIFELOWER], logs, &v)) {
+        if (!onaxis(s->popt.axlim[AX_LIFELOWER], logs, &v)) {
             p.llowgiven = 0;
-            xpmlog(510, 905, s->axlim[AX_LIFELOWER]);
+            xpmlog(510, 905, s->popt.axlim[AX_LIFELOWER]);
         } else if (p.lupgiven) {
             lo = v;
         } else if (hi <= v) {
             p.llowgiven = 0;
-            xpmlog(510, 905, s->axlim[AX_LIFELOWER]);
+            xpmlog(510, 905, s->popt.axlim[AX_LIFELOWER]);
         } else {
             lo = v;
         }
     }
     if (p.lupgiven) {
         // On a log axis an upper end not above 0 has no place: dropped like one below the data.
-        if (!onaxis(s->axlim[AX_LIFEUPPER], logs, &v)) {
+        if (!onaxis(s->popt.axlim[AX_LIFEUPPER], logs, &v)) {
             p.lupgiven = 0;
-            xpmlog(510, 906, s->axlim[AX_LIFEUPPER]);
+            xpmlog(510, 906, s->popt.axlim[AX_LIFEUPPER]);
         } else if (p.llowgiven) {
             hi = v;
         } else if (v <= lo) {
             p.lupgiven = 0;
-            xpmlog(510, 906, s->axlim[AX_LIFEUPPER]);
+            xpmlog(510, 906, s->popt.axlim[AX_LIFEUPPER]);
         } else {
             hi = v;
         }
@@ -188,38 +188,38 @@ int lifescl(vyxstate* s, double lo, double hi) {
     int n = 0, nb = 0;
     const int rc = logs ? logaxisticks(s, lo, top, &ticks, &n, &bounds, &nb) : linaxisticks(s, lo, top, &ticks, &n, &bounds, &nb);
     if (rc) return rc;
-    if (s->lifebnd) {
-        s->lifeticks = bounds;
-        s->tickinfo[TI_NBOUNDS] = static_cast<uint32_t>(nb);
-        s->lifecounts = take<int32_t>(s, nb > 1 ? nb - 1 : 1);
-        if (!s->lifecounts) return 1;
-        for (int i = 0; i + 1 < nb; ++i) s->lifecounts[i] = 0;
+    if (s->popt.lifebnd) {
+        s->popt.lifeticks = bounds;
+        s->popt.tickinfo[TI_NBOUNDS] = static_cast<uint32_t>(nb);
+        s->popt.lifecounts = take<int32_t>(s, nb > 1 ? nb - 1 : 1);
+        if (!s->popt.lifecounts) return 1;
+        for (int i = 0; i + 1 < nb; ++i) s->popt.lifecounts[i] = 0;
     }
-    s->lifetickv = ticks;
-    s->tickinfo[TI_NLIFETICKS] = static_cast<uint32_t>(n + 1);
-    s->axopt[AO_NTICK] = n;
+    s->popt.lifetickv = ticks;
+    s->popt.tickinfo[TI_NLIFETICKS] = static_cast<uint32_t>(n + 1);
+    s->popt.axopt[AO_NTICK] = n;
     return 0;
 }
 
 int stressscl(vyxstate* s, double smin, double smax) {
-    auto& p = s->pflags;
-    const uint32_t rel = s->stressrel;
-    const int nlev = static_cast<int>(s->nlev[1]);
+    auto& p = s->popt.pflags;
+    const uint32_t rel = s->opts.stressrel;
+    const int nlev = static_cast<int>(s->groups.nlev[1]);
     for (int i = 0; i < nlev; ++i) {
-        if (!ismissing(s->stress_fn(s->levvals[0][i]))) continue;
+        if (!ismissing(s->opts.stress_fn(s->groups.levvals[0][i]))) continue;
         const int msg = rel == 1 || rel == 4 ? 698 : rel == 3 ? 901 : rel == 5 ? 902 : 0;
         if (msg == 0) continue;
-        xpmlog(510, msg, txtarg(s->clsnames[0], s->clsnamelen[0]), s->levvals[0][i]);
+        xpmlog(510, msg, txtarg(s->groups.clsnames[0], s->groups.clsnamelen[0]), s->groups.levvals[0][i]);
         return 1;
     }
-    int& nst = s->axopt[AO_NSTRESSTICK];
+    int& nst = s->popt.axopt[AO_NSTRESSTICK];
     scale sc{};
     int n = 0;
     double lo = 0, hi = 0, k0 = 0, k1 = 0;
     const bool linear = rel == 1 || rel == 2 || rel == 4 || rel == 5;
     if (linear) {
-        lo = p.slowgiven ? s->axlim[AX_STRESSLOWER] : smin;
-        hi = p.supgiven ? s->axlim[AX_STRESSUPPER] : smax;
+        lo = p.slowgiven ? s->popt.axlim[AX_STRESSLOWER] : smin;
+        hi = p.supgiven ? s->popt.axlim[AX_STRESSUPPER] : smax;
         if (p.slowgiven && p.supgiven) {
             const int m = p.nstickset ? nst : 4;
             sc = scale{lo, hi, (hi - lo) / m, {0, 0}, 0};
@@ -248,16 +248,16 @@ int stressscl(vyxstate* s, double smin, double smax) {
             xpmlog(510, 178);
             return 1;
         }
-        if (p.slowgiven && s->axlim[AX_STRESSLOWER] <= kEps53) {
+        if (p.slowgiven && s->popt.axlim[AX_STRESSLOWER] <= kEps53) {
             xpmlog(510, 178);
             return 1;
         }
-        if (p.supgiven && s->axlim[AX_STRESSUPPER] <= kEps53) {
+        if (p.supgiven && s->popt.axlim[AX_STRESSUPPER] <= kEps53) {
             xpmlog(510, 178);
             return 1;
         }
-        lo = std::log10(p.slowgiven ? s->axlim[AX_STRESSLOWER] : smin);
-        hi = std::log10(p.supgiven ? s->axlim[AX_STRESSUPPER] : smax);
+        lo = std::log10(p.slowgiven ? s->popt.axlim[AX_STRESSLOWER] : smin);
+        hi = std::log10(p.supgiven ? s->popt.axlim[AX_STRESSUPPER] : smax);
         k0 = std::floor(lo);
         k1 = std::ceil(hi);
         n = static_cast<int>(k1 - k0);
@@ -266,7 +266,7 @@ int stressscl(vyxstate* s, double smin, double smax) {
         xpmlog(510, 76);
         return 1;
     }
-    plotlay* f = s->frame;
+    plotlay* f = s->plot.frame;
     double* rt = take<double>(s, 2 * (int64_t(n) + 1));
     if (!rt) return 1;
     f->rticks = rt;
@@ -277,27 +277,27 @@ int stressscl(vyxstate* s, double smin, double smax) {
     if (linear) {
         for (int i = 0; i <= n; ++i) {
             const double x = sc.min + i * sc.incr;
-            pos[i] = s->stress_fn(x);
+            pos[i] = s->opts.stress_fn(x);
             if (!std::isfinite(pos[i])) {
                 xpmlog(510, 699, x);
                 return 1;
             }
             lab[i] = x;
         }
-        for (int i = 0; i < s->refs.counts[REF_SREF]; ++i) s->refs.vals[REF_SREF][i] = s->stress_fn(s->refs.vals[REF_SREF][i]);
-        s->axlim[AX_STRESSLOWER] = sc.min;
-        s->axlim[AX_STRESSUPPER] = sc.max;
+        for (int i = 0; i < s->popt.refs.counts[REF_SREF]; ++i) s->popt.refs.vals[REF_SREF][i] = s->opts.stress_fn(s->popt.refs.vals[REF_SREF][i]);
+        s->popt.axlim[AX_STRESSLOWER] = sc.min;
+        s->popt.axlim[AX_STRESSUPPER] = sc.max;
     } else {
         pos[0] = p.slowgiven ? lo : k0;
         lab[0] = vx::zpower(10.0, pos[0], &status);
-        s->axlim[AX_STRESSLOWER] = lab[0];
+        s->popt.axlim[AX_STRESSLOWER] = lab[0];
         for (int i = 1; i < n; ++i) {
             pos[i] = k0 + i;
             lab[i] = vx::zpower(10.0, k0 + i, &status);
         }
         pos[n] = p.supgiven ? hi : k1;
         lab[n] = vx::zpower(10.0, pos[n], &status);
-        s->axlim[AX_STRESSUPPER] = lab[n];
+        s->popt.axlim[AX_STRESSUPPER] = lab[n];
     }
     f->smin = pos[0];
     f->smax = pos[n];

@@ -8,7 +8,7 @@
 #include "proc/effects/designrow.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/optslots.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/regression/model.h"
 
 namespace {
@@ -19,7 +19,7 @@ bool missing(double v) { return std::isnan(v); }
 // the observation gives no place.
 bool lifeof(const vyxstate* s, const double* y, modelobs* o) {
     o->code = 0;
-    switch (s->mdlrspkind) {
+    switch (s->mdl.mdlrspkind) {
         case 0:
             o->life = y[0];
             if (missing(o->life)) return false;
@@ -27,8 +27,8 @@ bool lifeof(const vyxstate* s, const double* y, modelobs* o) {
         case 1:
             if (missing(y[0]) || missing(y[1])) return false;
             o->life = y[0];
-            for (int i = 0; i < s->ncensvals; ++i)
-                if (y[1] == s->censvals[i]) o->code = -1;
+            for (int i = 0; i < s->input.ncensvals; ++i)
+                if (y[1] == s->input.censvals[i]) o->code = -1;
             break;
         case 2: {
             const double lo = y[0], hi = y[1];
@@ -38,7 +38,7 @@ bool lifeof(const vyxstate* s, const double* y, modelobs* o) {
             else if (hi < lo) return false;
             else if (hi == lo) o->life = lo;
             else o->life = 0.5 * (lo + hi), o->code = -3;
-            if (!(s->logscale[0] || s->logscale[1])) return true;
+            if (!(s->opts.logscale[0] || s->opts.logscale[1])) return true;
             // On a log life axis an interval from 0 is left-censored at its upper end, as the
             // MODEL reads it; any other interval needs its lower end above 0.
             if (o->code == -3 && lo == 0.0) o->life = hi, o->code = -2;
@@ -47,47 +47,47 @@ bool lifeof(const vyxstate* s, const double* y, modelobs* o) {
         default:
             return false;
     }
-    return !(s->logscale[0] || s->logscale[1]) || o->life > 0.0;
+    return !(s->opts.logscale[0] || s->opts.logscale[1]) || o->life > 0.0;
 }
 
 }  // namespace
 
 bool plotsmodelrows(const vyxstate* s) {
-    const bool bymodel = s->fitmethod == FIT_MODEL || s->fitmethod == FIT_REGRESSION;
-    return bymodel && s->mdllev && s->mdllev->lstate && modelstressindex(s) >= 0;
+    const bool bymodel = s->opts.fitmethod == FIT_MODEL || s->opts.fitmethod == FIT_REGRESSION;
+    return bymodel && s->mdl.mdllev && s->mdl.mdllev->lstate && modelstressindex(s) >= 0;
 }
 
 int eachmodelobs(vyxstate* s, const std::function<int(const modelobs&)>& f) {
     if (!plotsmodelrows(s)) return 0;
-    levctl* mctl = s->mdllev;
-    levctl* lctl = s->pflags.haslogscl ? s->logslev : nullptr;
+    levctl* mctl = s->mdl.mdllev;
+    levctl* lctl = s->popt.pflags.haslogscl ? s->mdl.logslev : nullptr;
     const int k = modelstressindex(s);
-    const bool relations = s->relcodes[0] || s->relcodes[1] || s->relcodes[2];
-    const double thr = s->thrflags[TH_GIVEN] ? s->fixedparms[FP_THRESHOLD] : 0.0;
+    const bool relations = s->mdl.relcodes[0] || s->mdl.relcodes[1] || s->mdl.relcodes[2];
+    const double thr = s->opts.thrflags[TH_GIVEN] ? s->fit.fixedparms[FP_THRESHOLD] : 0.0;
     mctl->rdrewind(mctl);
     double y[2];
-    while (mctl->rdnext(mctl) && !s->stepend) {
+    while (mctl->rdnext(mctl) && !s->step.stepend) {
         y[0] = y[1] = hostmissing();
         const int32_t flags = zlevrgd(mctl, y, nullptr, nullptr);
         if (flags & LEVF_READFAIL) return 1;
-        if (s->procget) xyvget(s->procget, nullptr);
-        if (s->fmodeget) xyvget(s->fmodeget, nullptr);
+        if (s->input.procget) xyvget(s->input.procget, nullptr);
+        if (s->input.fmodeget) xyvget(s->input.fmodeget, nullptr);
         if (flags & (LEVF_WEIGHT | LEVF_UNUSABLE)) continue;
         modelobs o{};
         o.count = 1.0;
-        if (s->nfreq > 0) {
-            const double w = s->obsvals.freq;
+        if (s->input.nfreq > 0) {
+            const double w = s->input.obsvals.freq;
             if (missing(w) || !(w > 0.0)) continue;
             o.count = std::round(w);
         }
-        const bool fmode = s->fmodeset.nvars > 0;
+        const bool fmode = s->groups.fmodeset.nvars > 0;
         if (fmode && !fmodevalue(s)) continue;
         if (lctl && (zlevrgd(lctl, nullptr, nullptr, nullptr) & LEVF_UNUSABLE)) continue;
         o.stress = mctl->contval[k];
         // A value the MODEL's relation refuses drops the observation from the fit.
         if (relations && missing(transx(s))) continue;
         y[0] -= thr;
-        if (s->mdlrspkind == 2) y[1] -= thr;
+        if (s->mdl.mdlrspkind == 2) y[1] -= thr;
         if (!lifeof(s, y, &o)) continue;
         // The MODEL takes a failure of another failure mode as right-censored: so does its plot.
         if (fmode && o.code == 0 && othermode(s)) o.code = -1;

@@ -15,7 +15,7 @@
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/framework/wholenum.h"
 
 namespace {
@@ -73,8 +73,8 @@ TickWidths ticklabels(const plotlay* f, const double* ticks, int n, double lo, d
 }  // namespace
 
 int vyxgini(vyxstate* s) {
-    destctx& c = s->gdest;
-    plotlay* f = s->frame;
+    destctx& c = s->plot.gdest;
+    plotlay* f = s->plot.frame;
     obdest* d = c.dests && c.destidx < c.dests->count ? c.dests->entries[c.destidx].dest : nullptr;
     c.desttext = d ? rdxtxt(d->name, d->namelen) : rdxtxt("", 0);
     char lib[8], cat[30];
@@ -88,8 +88,8 @@ int vyxgini(vyxstate* s) {
         for (int k = 0; k < d->namelen; ++k)
             if (d->name[k] >= 'a' && d->name[k] <= 'z') d->name[k] = static_cast<char>(d->name[k] - 'a' + 'A');
         if (c.destidx > 0 && d->namelen == 8 && std::memcmp(d->name, "DOCUMENT", 8) == 0) return RC_SKIPDEST;
-        const optslot* glib = stmtslot(s->procstmt, slot::proc::GOUT_LIB);
-        const optslot* gcat = stmtslot(s->procstmt, slot::proc::GOUT_CAT);
+        const optslot* glib = stmtslot(s->input.procstmt, slot::proc::GOUT_LIB);
+        const optslot* gcat = stmtslot(s->input.procstmt, slot::proc::GOUT_CAT);
         if (gcat && gcat->ptr) {
             if (glib) std::memcpy(lib, glib->name, 8);
             catlen = std::min(gcat->count, 30);
@@ -117,55 +117,55 @@ int vyxgini(vyxstate* s) {
         xpmlog(510, 7);
     }
     if (rc != 0) {
-        s->gstarted = 0;
+        s->plot.gstarted = 0;
         return rc;
     }
     c.published = c.gstate ? c.gstate->flags & GGS_COLLECT : 0;
-    if (s->annoflag && wiinstl(kAnnotate, "ZORXGANO", 1) != 0) {
+    if (s->input.annoflag && wiinstl(kAnnotate, "ZORXGANO", 1) != 0) {
         xpmlog(129, 53);
         xpmlog(510, 679);
-        s->annoflag = 0;
+        s->input.annoflag = 0;
     }
-    s->gctx = ggxget(nullptr);
-    f->gctx = s->gctx;
-    s->gctx->dsin = s->dsin;
-    if ((rc = ggadcat(0, lib, catlen, cat, &s->gcatent, 4, 1)) != 0) {
-        s->gstarted = 0;
+    s->plot.gctx = ggxget(nullptr);
+    f->gctx = s->plot.gctx;
+    s->plot.gctx->dsin = s->input.dsin;
+    if ((rc = ggadcat(0, lib, catlen, cat, &s->plot.gcatent, 4, 1)) != 0) {
+        s->plot.gstarted = 0;
         return rc;
     }
-    f->pagewin = static_cast<double*>(poolbytes(s->bypool, 32, poolflag::raw_marked));
+    f->pagewin = static_cast<double*>(poolbytes(s->pools.bypool, 32, poolflag::raw_marked));
     if (!f->pagewin) {
         xmemmsg(32);
-        s->gstarted = 0;
+        s->plot.gstarted = 0;
         return RC_NOMEM;
     }
-    s->byline[0] = s->byline[1] = nullptr;
-    if (s->nbyvars > 0 && s->dsin) {
-        char* text = static_cast<char*>(poolbytes(s->bypool, 512, poolflag::raw_marked));
+    s->plot.byline[0] = s->plot.byline[1] = nullptr;
+    if (s->input.nbyvars > 0 && s->input.dsin) {
+        char* text = static_cast<char*>(poolbytes(s->pools.bypool, 512, poolflag::raw_marked));
         if (text) {
-            int n = hostvec<vec203>(VEC_DATASETS)->xbyline(s->dsin, text, 512);
+            int n = hostvec<vec203>(VEC_DATASETS)->xbyline(s->input.dsin, text, 512);
             if (n <= 0) n = static_cast<int>(strnlen(text, 511));
-            s->byline[0] = text;
-            s->byline[1] = reinterpret_cast<void*>(static_cast<intptr_t>(n));
+            s->plot.byline[0] = text;
+            s->plot.byline[1] = reinterpret_cast<void*>(static_cast<intptr_t>(n));
         }
     }
-    ggphdrl(0, f->pagewin, s->byline[0], s->byline[1]);
-    const ggdevice* dev = s->gctx->device;
+    ggphdrl(0, f->pagewin, s->plot.byline[0], s->plot.byline[1]);
+    const ggdevice* dev = s->plot.gctx->device;
     double* w = f->pagewin;
     if (w[0] != 0) w[0] += dev->cellw;
     if (w[2] != 100) w[2] -= dev->cellw;
     if (w[3] != 100) w[3] -= dev->cellh;
     w[1] += dev->cellh;
-    for (int k = 0; k < 4; ++k) s->pwin[k] = w[k];
+    for (int k = 0; k < 4; ++k) s->plot.pwin[k] = w[k];
     return 0;
 }
 
 void vyxpmar(vyxstate* s) {
-    plotlay* f = s->frame;
-    const stmtrec* r = s->curstmt;
-    const ggctx* g = s->gctx;
+    plotlay* f = s->plot.frame;
+    const stmtrec* r = s->input.curstmt;
+    const ggctx* g = s->plot.gctx;
     const ggdevice* dev = g->device;
-    auto& p = s->pflags;
+    auto& p = s->popt.pflags;
     const bool styles = g->stylesinuse != 0;
 
     // 1. Cell, gaps, and the room of the censored-mark strip.
@@ -196,9 +196,9 @@ void vyxpmar(vyxstate* s) {
         if ((hasvalue = grdxfont(g, "GraphValueText", 14, font, &valuem) != 0)) std::memcpy(f->tattr, font, 8);
         if ((hasdata = grdxfont(g, "GraphDataText", 13, font, &datam) != 0)) std::memcpy(f->datafont, font, 8);
     }
-    if (!blank8(s->gfile)) {
-        std::memcpy(f->lblfont, s->gfile, 8);
-        std::memcpy(f->tattr, s->gfile, 8);
+    if (!blank8(s->popt.gfile)) {
+        std::memcpy(f->lblfont, s->popt.gfile, 8);
+        std::memcpy(f->tattr, s->popt.gfile, 8);
     } else if (!blank8(g->devfont)) {
         std::memcpy(f->lblfont, g->devfont, 8);
         std::memcpy(f->tattr, g->devfont, 8);
@@ -206,7 +206,7 @@ void vyxpmar(vyxstate* s) {
     // 3. Device characters: only with a blank value font on a device that has its own.
     if (blank8(f->tattr) && dev->hwtext == 'Y') {
         f->hwtext = 1;
-        if (s->nclass > 0) {
+        if (s->groups.nclass > 0) {
             int len = 8;
             zkgetloc(19, f->lblfont, &len, "SIMPLEX ", 8);
             std::memcpy(f->tattr, f->lblfont, 8);
@@ -266,8 +266,8 @@ void vyxpmar(vyxstate* s) {
     }
     // 8. Tick-label sizes: horizontal axis, relation panel, vertical axis.
     f->expnote = ' ';
-    if (s->axlog[AXLOG_H] && (f->hmax > 6 || f->hmin < -6)) f->expnote = 'E';
-    TickWidths th = ticklabels(f, f->hticks, f->nhtickv, f->hmin, f->hmax, s->axlog[AXLOG_H], f->expnote == 'E');
+    if (s->popt.axlog[AXLOG_H] && (f->hmax > 6 || f->hmin < -6)) f->expnote = 'E';
+    TickWidths th = ticklabels(f, f->hticks, f->nhtickv, f->hmin, f->hmax, s->popt.axlog[AXLOG_H], f->expnote == 'E');
     f->hdec = th.dec;
     f->h1lw = th.first;
     f->htlw = th.widest;
@@ -277,7 +277,7 @@ void vyxpmar(vyxstate* s) {
         f->rdec = tr.dec;
         f->rtlw = tr.widest;
     }
-    TickWidths tv = ticklabels(f, f->vticks, f->nvtickv, f->vmin, f->vmax, s->axlog[AXLOG_V], false);
+    TickWidths tv = ticklabels(f, f->vticks, f->nvtickv, f->vmin, f->vmax, s->popt.axlog[AXLOG_V], false);
     f->vdec = tv.dec;
     f->vtlw = tv.widest;
     // 9. Room for the relation panel's labels.
@@ -304,26 +304,26 @@ void vyxpmar(vyxstate* s) {
     f->lmarg2 = 0;
     f->tmarg2 = 0;
     if (p.overlay) return;
-    if (s->nclass == 1) {
+    if (s->groups.nclass == 1) {
         if (p.layoutv) f->lmarg2 = strip * f->chdiv + f->lblsp;
         if (p.layouth) f->tmarg2 = strip + f->hlblh;
-        if (s->clslabgiven[0]) {
+        if (s->groups.clslabgiven[0]) {
             if (p.layoutv) f->lmarg2 += strip * f->chdiv + f->tilegaph;
             if (p.layouth) f->tmarg2 += strip + f->tilegapv;
         }
-    } else if (s->nclass == 2) {
+    } else if (s->groups.nclass == 2) {
         f->lmarg2 = strip * f->chdiv + f->lblsp;
         f->tmarg2 = f->hlblh + strip;
-        if (s->clslabgiven[0]) f->lmarg2 += strip * f->chdiv + f->tilegaph;
-        if (s->clslabgiven[1]) f->tmarg2 += strip + f->tilegapv;
+        if (s->groups.clslabgiven[0]) f->lmarg2 += strip * f->chdiv + f->tilegaph;
+        if (s->groups.clslabgiven[1]) f->tmarg2 += strip + f->tilegapv;
     }
 }
 
 int vyxppag(vyxstate* s) {
-    plotlay* f = s->frame;
-    auto& p = s->pflags;
+    plotlay* f = s->plot.frame;
+    auto& p = s->popt.pflags;
     const double* w = f->pagewin;
-    const int nrows = s->panels.nrows, ncols = s->panels.ncols;
+    const int nrows = s->popt.panels.nrows, ncols = s->popt.panels.ncols;
     const double a = f->hwtext ? f->chw : f->chw * 0.5;
     f->sp2[0] = f->lblsp * (f->hwtext ? 2 : 3);
     f->sp2[1] = f->hwtext ? f->lblsp : f->lblsp * 2;
@@ -334,11 +334,11 @@ int vyxppag(vyxstate* s) {
 
     // 2. Pages.
     int pages = 1;
-    const int g = s->rootgrp.nsub;
-    if (s->nclass == 1) {
+    const int g = s->groups.rootgrp.nsub;
+    if (s->groups.nclass == 1) {
         pages = nrows > 1 ? (g + nrows - 1) / nrows : ncols > 1 ? (g + ncols - 1) / ncols : g;
-    } else if (s->nclass == 2) {
-        const int m = static_cast<int>(s->nlev[0]);
+    } else if (s->groups.nclass == 2) {
+        const int m = static_cast<int>(s->groups.nlev[0]);
         if (nrows >= 2 && ncols >= 2)
             pages = ((g + nrows - 1) / nrows) * ((m + ncols - 1) / ncols);
         else if (nrows == 1 && ncols >= 2)
@@ -354,7 +354,7 @@ int vyxppag(vyxstate* s) {
     // text line and a quarter high, so that the counts stand inside the frame's top strip.
     if (p.cenbin && !p.rotate) f->gapt = std::max(f->gapt, f->gapb + 1.25 * f->txth);
     f->bmarg = f->gapb + f->htickl + f->htlblh + f->txth + f->lblgap;
-    const bool rel = s->stmtkind == 4;
+    const bool rel = s->input.stmtkind == 4;
     if (rel ? !(p.nollabel && p.noslabel) : !p.nollabel) f->bmarg += f->hlblh + f->txth;
     f->tmarg = f->lblgap + f->gapt + f->tmarg2;
     if (f->gapt == 0) f->tmarg += 0.3 * f->txth / f->chdiv;
@@ -417,7 +417,7 @@ int vyxppag(vyxstate* s) {
     const float x0 = static_cast<float>(f->fx - f->gapl), y0 = static_cast<float>(f->fy - f->gapb);
     const float x1 = static_cast<float>(f->fx + f->fw + f->gapr), y1 = static_cast<float>(f->fy + f->fh + f->gapt);
     const float wall[9] = {0, x0, y0, x0, y1, x1, y1, x1, y0};
-    std::copy(wall, wall + 9, s->gldraw);
+    std::copy(wall, wall + 9, s->plot.gldraw);
     // 16. Factors.
     if (f->vmax - f->vmin > 0) {
         f->vfac = f->fh / (f->vmax - f->vmin);

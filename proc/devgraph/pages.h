@@ -17,7 +17,7 @@
 #include "proc/devgraph/strips.h"
 #include "proc/devgraph/symbols.h"
 #include "proc/framework/hostsvc.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 
 // The pages of one destination: the open segment, if any.
 struct Pages {
@@ -26,8 +26,8 @@ struct Pages {
     bool open = false;
 
     void begin() {
-        seg = vyxsgmt(s, s->gfilew);
-        ggphdr(0, s->byline[0], s->byline[1]);
+        seg = vyxsgmt(s, s->plot.gfilew);
+        ggphdr(0, s->plot.byline[0], s->plot.byline[1]);
         vyxgcol(s);
         open = true;
     }
@@ -37,26 +37,26 @@ struct Pages {
         if (ggcseg(0, &seg, 0) == 1)
             xpmlog(510, 39);
         else
-            ggplrdx(s->gfilew, s->segdesc);
-        if (!s->gdest.nocollect) zqsgmt(&s->gdest);
+            ggplrdx(s->plot.gfilew, s->plot.segdesc);
+        if (!s->plot.gdest.nocollect) zqsgmt(&s->plot.gdest);
     }
 };
 
 // The legend record of a kind drawn into the page, then its pool released.
 inline void legend(vyxstate* s, int which) {
-    auto* l = static_cast<legrec*>(s->legends[which]);
+    auto* l = static_cast<legrec*>(s->plot.legends[which]);
     if (!l) return;
-    ggldraw(0, l, s->gldraw);
+    ggldraw(0, l, s->plot.gldraw);
     if (l->pool) xmpoold(l->pool);
     l->pool = nullptr;
 }
 
 // Group g takes symbol record k (line, points, censored marks).
 inline void givesymbols(vyxstate* s, grpnode* g, int k) {
-    k = std::clamp(k, 0, std::max(s->nsym - 1, 0));
-    g->sym[0] = s->symarr ? s->symarr + k : nullptr;
-    g->sym[1] = s->symcomp ? s->symcomp + k : g->sym[0];
-    g->censtyle = s->symcens ? s->symcens + k : g->sym[1];
+    k = std::clamp(k, 0, std::max(s->plot.nsym - 1, 0));
+    g->sym[0] = s->plot.symarr ? s->plot.symarr + k : nullptr;
+    g->sym[1] = s->plot.symcomp ? s->plot.symcomp + k : g->sym[0];
+    g->censtyle = s->plot.symcens ? s->plot.symcens + k : g->sym[1];
 }
 
 // SQUARE: the frame shrinks along its longer side to make the plot area square.
@@ -96,14 +96,14 @@ struct PageDriver {
         return rc;
     }
     void axislabels() {
-        if (!s->pflags.nollabel) vyxghlb(s);
-        if (!s->pflags.noplabel) vyxgvlb(s);
+        if (!s->popt.pflags.nollabel) vyxghlb(s);
+        if (!s->popt.pflags.noplabel) vyxgvlb(s);
     }
     // The grid cell (r, c) of two class variables, or null.
     grpnode* cell(int r, int c) const {
-        VX_EXPECT(r >= 0 && r < int64_t{s->nlev[1]} && c >= 0 && c < int64_t{s->nlev[0]}, "a cell of the grid of two class variables");
-        const int cols = static_cast<int>(s->nlev[0]);
-        return s->grpgrid ? s->grpgrid[static_cast<int64_t>(r) * cols + c] : nullptr;
+        VX_EXPECT(r >= 0 && r < int64_t{s->groups.nlev[1]} && c >= 0 && c < int64_t{s->groups.nlev[0]}, "a cell of the grid of two class variables");
+        const int cols = static_cast<int>(s->groups.nlev[0]);
+        return s->groups.grpgrid ? s->groups.grpgrid[static_cast<int64_t>(r) * cols + c] : nullptr;
     }
     // The panel at column c, dx right of the cell's left edge (SQUARE's shift).
     void atcolumn(int c, double dx) {
@@ -127,7 +127,7 @@ struct PageDriver {
         vyxgpat(s);
         vyxpmar(s);
         if (int rc = vyxppag(s)) return rc;
-        if (s->annoflag && vyxatrn(s) != 0) s->annoflag = 0;
+        if (s->input.annoflag && vyxatrn(s) != 0) s->input.annoflag = 0;
         cellw = f->tilegaph + f->gapl + f->fw + f->gapr;
         cellh = f->tilegapv + f->gapb + f->fh + f->gapt;
         f->sqdx = f->sqdy = 0;
@@ -135,7 +135,7 @@ struct PageDriver {
         if (square) squareframe(f);
         f->panelcol = 1;
         f->panelrow = 0;
-        f->catent = s->gcatent;
+        f->catent = s->plot.gcatent;
         return 0;
     }
 };
@@ -145,10 +145,10 @@ struct PageDriver {
 // loop, the collected segments are published once, and the annotate copy is removed.
 template <class DrawDestination>
 int eachdestination(vyxstate* s, DrawDestination draw) {
-    destctx& c = s->gdest;
+    destctx& c = s->plot.gdest;
     std::memset(&c, 0, sizeof c);
-    c.outmgr = s->outmgr;
-    c.outenv = s->obenv;
+    c.outmgr = s->out.outmgr;
+    c.outenv = s->out.obenv;
     if (int rc = zqidest(&c)) return rc;
     c.destidx = 0;
     while (c.dests && c.destidx < c.dests->count) {
@@ -170,7 +170,7 @@ int eachdestination(vyxstate* s, DrawDestination draw) {
         }
     }
     if (!c.nocollect && !c.published) zqpdest(&c);
-    if (s->annoflag && s->annolib) xoclose(s->annolib, 1);
+    if (s->input.annoflag && s->plot.annolib) xoclose(s->plot.annolib, 1);
     zqdfree(&c);
     return 0;
 }

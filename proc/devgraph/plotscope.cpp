@@ -2,55 +2,55 @@
 // a statement of each kind starts from.
 #include "proc/framework/poolscope.h"
 #include "proc/framework/vyxinit.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 
 void plotstate_stmtgone(vyxstate* s) {
-    s->frame = nullptr;
-    s->symarr = s->symcomp = s->symcens = s->fmstyles = nullptr;
-    s->nsym = 0;
-    s->gstyles = nullptr;
-    s->nstyles = 0;
-    for (void*& l : s->legends) l = nullptr;
+    s->plot.frame = nullptr;
+    s->plot.symarr = s->plot.symcomp = s->plot.symcens = s->plot.fmstyles = nullptr;
+    s->plot.nsym = 0;
+    s->plot.gstyles = nullptr;
+    s->plot.nstyles = 0;
+    for (void*& l : s->plot.legends) l = nullptr;
     // The life axis: its boundaries, ticks and the counters of censored values between them.
-    s->lifeticks = s->lifetickv = nullptr;
-    s->lifecounts = nullptr;
-    s->tickinfo[TI_NBOUNDS] = s->tickinfo[TI_NLIFETICKS] = 0;
-    s->linepts = nullptr;
-    s->lvlpct = nullptr;
-    s->boxpos = nullptr;
-    s->pctlines = nullptr;
-    s->regpstate = nullptr;
-    s->panels.pctlist = nullptr;
-    s->panels.npct = 0;
+    s->popt.lifeticks = s->popt.lifetickv = nullptr;
+    s->popt.lifecounts = nullptr;
+    s->popt.tickinfo[TI_NBOUNDS] = s->popt.tickinfo[TI_NLIFETICKS] = 0;
+    s->plot.linepts = nullptr;
+    s->plot.lvlpct = nullptr;
+    s->plot.boxpos = nullptr;
+    s->plot.pctlines = nullptr;
+    s->plot.regpstate = nullptr;
+    s->popt.panels.pctlist = nullptr;
+    s->popt.panels.npct = 0;
     // The reference lines: the statement's copies of the values.
     for (int k = 0; k < 5; ++k) {
-        s->refs.vals[k] = nullptr;
-        s->refs.labels[k] = nullptr;
-        s->refs.counts[k] = 0;
+        s->popt.refs.vals[k] = nullptr;
+        s->popt.refs.labels[k] = nullptr;
+        s->popt.refs.counts[k] = 0;
     }
 }
 
 void plotstate_workgone(vyxstate* s) {
-    s->inset = nullptr;
-    s->linepts = nullptr;
+    s->plot.inset = nullptr;
+    s->plot.linepts = nullptr;
 }
 
 void plotstate_bygone(vyxstate* s) {
-    s->byline[0] = s->byline[1] = nullptr;
-    s->pctlines = nullptr;   // the relation plot's percentile lines go into the BY group's pool
+    s->plot.byline[0] = s->plot.byline[1] = nullptr;
+    s->plot.pctlines = nullptr;   // the relation plot's percentile lines go into the BY group's pool
 }
 
 void plotstate_start(vyxstate* s, StmtKind kind) {
     // The inset header that failure modes combined and MCF differences set for their own
     // insets.
-    s->defhdr.given = 0;
-    s->defhdr.len = 0;
+    s->opts.defhdr.given = 0;
+    s->opts.defhdr.len = 0;
     if (kind == StmtKind::Analyze) {
         // ANALYZE has no CENBIN, PCONFPLT or NPINTERVALS, but its curve and least-squares
         // passes read them: censored values counted between the ticks of a plot's life axis,
         // pointwise limits for a plot.
-        s->pflags.cenbin = 0;
-        s->pflags.pconfplt = 0;
-        s->plotcodes[PC_NPINTERVALS] = 0;
+        s->popt.pflags.cenbin = 0;
+        s->popt.pflags.pconfplt = 0;
+        s->popt.plotcodes[PC_NPINTERVALS] = 0;
     }
 }

@@ -34,17 +34,17 @@ struct Setup {
 };
 
 Setup setup(const vyxstate* s) {
-    const plotlay* f = s->frame;
+    const plotlay* f = s->plot.frame;
     Setup u{};
-    const double* L = s->panels.pctlist;
+    const double* L = s->popt.panels.pctlist;
     u.phi = L ? L[f->plast] / 100.0 + 1000.0 * GZ_UNIT : 1.0;
     u.plo = L ? L[f->pfirst] / 100.0 - 1000.0 * GZ_UNIT : 0.0;
-    const uint32_t np = s->plotcodes[PC_NPINTERVALS];
-    u.limits = np == 1 || np == 2 || s->pflags.pconfplt;
+    const uint32_t np = s->popt.plotcodes[PC_NPINTERVALS];
+    u.limits = np == 1 || np == 2 || s->popt.pflags.pconfplt;
     u.simfail = np == 1;
-    u.siminterval = !(np == 2 || s->pflags.pconfplt);
-    u.rotate = s->pflags.rotate != 0;
-    u.ln = s->logscale[0] != 0;
+    u.siminterval = !(np == 2 || s->popt.pflags.pconfplt);
+    u.rotate = s->popt.pflags.rotate != 0;
+    u.ln = s->opts.logscale[0] != 0;
     u.half = u.rotate ? 0.5 * f->htickl : 0.5 * f->vtickl;
     if (!u.rotate) {
         u.amin = f->fx - f->gapl, u.amax = f->fx + f->fw + f->gapr;
@@ -53,7 +53,7 @@ Setup setup(const vyxstate* s) {
         u.amin = f->fy - f->gapb, u.amax = f->fy + f->fh + f->gapt;
         u.strip = f->fx + f->fw + f->gapl + 0.5 * f->symw;
     }
-    const bool side = s->pflags.nocenplot && u.rotate;
+    const bool side = s->popt.pflags.nocenplot && u.rotate;
     u.clip[0] = static_cast<float>(f->fx - f->gapl);
     u.clip[1] = static_cast<float>(f->fy - f->gapb);
     u.clip[2] = static_cast<float>(side ? f->fx + f->fw : f->fx + f->fw + f->gapr);
@@ -63,7 +63,7 @@ Setup setup(const vyxstate* s) {
 
 // Frame coordinates of (life coordinate, z) by the orientation; life is already mapped.
 void place(const vyxstate* s, const Setup& u, double life, double z, double* x, double* y) {
-    const plotlay* f = s->frame;
+    const plotlay* f = s->plot.frame;
     if (!u.rotate) {
         *x = life;
         *y = z * f->vfac + f->voff;
@@ -73,8 +73,8 @@ void place(const vyxstate* s, const Setup& u, double life, double z, double* x, 
     }
 }
 
-double lifecoord(const vyxstate* s, const Setup& u, double t) {
-    const plotlay* f = s->frame;
+double lifecoord(const plotstate& plot, const Setup& u, double t) {
+    const plotlay* f = plot.frame;
     const double v = u.ln ? t * std::log10(std::exp(1.0)) : t;
     return u.rotate ? v * f->vfac + f->voff : v * f->hfac + f->hoff;
 }
@@ -82,16 +82,16 @@ double lifecoord(const vyxstate* s, const Setup& u, double t) {
 // One plotted point with its limit bars; false when it is not drawn.
 bool point(vyxstate* s, const Setup& u, Marks& m, double p, double t, double lo, double hi, int tied, const symrec* style) {
     if (!(p > kEps && p < 1.0 - kEps)) return false;
-    const double life = lifecoord(s, u, t);
+    const double life = lifecoord(s->plot, u, t);
     if (!(life >= u.amin && life <= u.amax)) return false;
     double x, y;
-    place(s, u, life, s->quant_fn(p), &x, &y);
-    if (s->pflags.showmult && tied > 1) symb_label(s, style, tied, x, y, s->multpos);
+    place(s, u, life, s->opts.quant_fn(p), &x, &y);
+    if (s->popt.pflags.showmult && tied > 1) symb_label(s, style, tied, x, y, s->popt.multpos);
     if (u.limits && !std::isnan(lo) && !std::isnan(hi)) {
         for (double q : {lo, hi}) {
             if (!(q > 0.0 && q < 1.0)) continue;
             double bx, by;
-            place(s, u, life, s->quant_fn(q), &bx, &by);
+            place(s, u, life, s->opts.quant_fn(q), &bx, &by);
             if (!u.rotate)
                 ggdraw(0, bx - u.half, by, bx + u.half, by, 1, m.color);
             else
@@ -115,7 +115,7 @@ int failures(vyxstate* s, grpnode* g, const Setup& u, Marks& m) {
         for (int32_t i = 0; g->crvbuf && i < n; ++i) one(g->crvbuf + static_cast<size_t>(i) * CR_WORDS);
         return 0;
     }
-    auto* block = static_cast<double*>(poolbytes(s->workpool, CR_BLOCKBYTES, poolflag::raw));
+    auto* block = static_cast<double*>(poolbytes(s->pools.workpool, CR_BLOCKBYTES, poolflag::raw));
     if (!block) {
         xmemmsg(CR_BLOCKBYTES);
         return 1;
@@ -150,7 +150,7 @@ void intervals(vyxstate* s, grpnode* g, const Setup& u, Marks& m) {
 
 // The censored marks in the strip outside the frame, from the group's rows.
 int censored(vyxstate* s, grpnode* g, const Setup& u, Marks& c) {
-    const bool freq = s->nfreq != 0;
+    const bool freq = s->input.nfreq != 0;
     const int wcol = 2;
     double runpos = 0;
     int runcount = 0;
@@ -161,10 +161,10 @@ int censored(vyxstate* s, grpnode* g, const Setup& u, Marks& c) {
     };
     auto one = [&](const double* r) {
         if (r[OBS_CENS] == 0) return 0;
-        const double life = lifecoord(s, u, r[OBS_TIME]);
+        const double life = lifecoord(s->plot, u, r[OBS_TIME]);
         if (!(life >= u.amin && life <= u.amax)) return 0;
         const double x = u.rotate ? u.strip : life, y = u.rotate ? life : u.strip;
-        if (s->pflags.showmult) {
+        if (s->popt.pflags.showmult) {
             if (freq) {
                 const int n = static_cast<int>(std::lround(r[wcol]));
                 if (n > 1) symb_label(s, g->censtyle, n, x, y, "SW      ");
@@ -180,13 +180,13 @@ int censored(vyxstate* s, grpnode* g, const Setup& u, Marks& c) {
         return 0;
     };
     if (int rc = eachrow(s, g, one)) return rc;
-    if (s->pflags.showmult && !freq) label(runpos, runcount);
+    if (s->popt.pflags.showmult && !freq) label(runpos, runcount);
     return 0;
 }
 
 double* buffer(vyxstate* s, int64_t n) {
     if (n <= 0) return nullptr;
-    auto* p = static_cast<double*>(poolbytes(s->workpool, n * 16, poolflag::raw));
+    auto* p = static_cast<double*>(poolbytes(s->pools.workpool, n * 16, poolflag::raw));
     if (!p) xmemmsg(n * 16);
     return p;
 }
@@ -195,8 +195,8 @@ double* buffer(vyxstate* s, int64_t n) {
 
 int vyxppnt(vyxstate* s, grpnode* g) {
     const Setup u = setup(s);
-    const bool interval = s->rspform[RF_INTERVAL] != 0;
-    int64_t n = s->rowlay[0];
+    const bool interval = s->input.rspform[RF_INTERVAL] != 0;
+    int64_t n = s->opts.rowlay[0];
     if (!g->ufile) n = std::min<int64_t>(n, interval ? g->nturn : g->ncurve);
     Marks m;
     m.style(g->sym[1]);
@@ -206,12 +206,12 @@ int vyxppnt(vyxstate* s, grpnode* g) {
     if (n > 0) {
         if (!(m.pts = buffer(s, n))) return 1;
         m.cap = static_cast<int>(n);
-        s->linepts = m.pts;
+        s->plot.linepts = m.pts;
     }
     Marks c;
-    const bool marks = s->pflags.nocenplot && s->rspform[RF_CENSOR] && !interval;
+    const bool marks = s->popt.pflags.nocenplot && s->input.rspform[RF_CENSOR] && !interval;
     if (marks) {
-        const int64_t k = std::min<int64_t>(s->rowlay[0], g->ncens);
+        const int64_t k = std::min<int64_t>(s->opts.rowlay[0], g->ncens);
         c.style(g->censtyle ? g->censtyle : g->sym[1]);
         if (k > 0) {
             if (!(c.pts = buffer(s, k))) return 1;
@@ -232,7 +232,7 @@ int vyxppnt(vyxstate* s, grpnode* g) {
 }
 
 void symb_label(vyxstate* s, const symrec* style, int count, double x, double y, const char position[8], LabelRoom* room) {
-    const plotlay* f = s->frame;
+    const plotlay* f = s->plot.frame;
     enum Dir { NONE, NE, SE, SW, NW, N, S, E, W };
     static const struct {
         const char* key;

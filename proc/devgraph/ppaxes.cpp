@@ -14,8 +14,8 @@ using namespace axisparts;
 
 namespace {
 
-bool logaxis(const vyxstate* s) { return s->logscale[0] || s->logscale[1]; }
-bool strip(const vyxstate* s) { return s->pflags.nocenplot || s->pflags.cenbin; }
+bool logaxis(const vyxstate* s) { return s->opts.logscale[0] || s->opts.logscale[1]; }
+bool strip(const vyxstate* s) { return s->popt.pflags.nocenplot || s->popt.pflags.cenbin; }
 int labelcode(const plotlay* f) { return f->expnote == 'E' ? -1 : 99; }
 
 // The minor step of the probability ticks below 10 percent; 0 from 10 percent up.
@@ -25,12 +25,12 @@ double minorstep(double p) {
 }
 
 // The position of percentage p on the probability axis (factor and offset of its axis).
-double probat(const vyxstate* s, double p, double fac, double off) { return s->quant_fn(p / 100.0) * fac + off; }
+double probat(const vyxstate* s, double p, double fac, double off) { return s->opts.quant_fn(p / 100.0) * fac + off; }
 
 // Minor probability ticks (MPGRID) between percentages i and i + 1; tick(at) draws one.
 template <class Tick>
 void minorprob(const vyxstate* s, int i, double fac, double off, Tick&& tick) {
-    const double* p = s->panels.pctlist;
+    const double* p = s->popt.panels.pctlist;
     const double step = minorstep(p[i]);
     if (step <= 0) return;
     for (int k = 1; k < 100000; ++k) {
@@ -156,13 +156,13 @@ void arraylife(Panel& a, RightGuard& g) {
 void verticalprob(Panel& a) {
     vyxstate* s = a.s;
     plotlay* f = a.f;
-    const double* p = s->panels.pctlist;
-    const int first = f->pfirst, last = std::min(f->plast, s->panels.npct - 1);
-    if (!p || !s->quant_fn || first > last || first < 0) return;
+    const double* p = s->popt.panels.pctlist;
+    const int first = f->pfirst, last = std::min(f->plast, s->popt.panels.npct - 1);
+    if (!p || !s->opts.quant_fn || first > last || first < 0) return;
     auto Y = [&](int i) { return probat(s, p[i], f->vfac, f->voff); };
     for (int i = first; i <= last; ++i) {
         a.line(a.L, Y(i), a.L - f->vtickl, Y(i));
-        if (s->pflags.mpgrid && i < last) minorprob(s, i, f->vfac, f->voff, [&](double y) { a.line(a.L, y, a.L - 0.5 * f->vtickl, y); });
+        if (s->popt.pflags.mpgrid && i < last) minorprob(s, i, f->vfac, f->voff, [&](double y) { a.line(a.L, y, a.L - 0.5 * f->vtickl, y); });
     }
     const double x = a.cellx(a.L - (f->vtickl + f->vtlgap), 1);
     const double hg = a.H + (f->hwtext ? 0.0 : 0.05 * a.H);
@@ -183,13 +183,13 @@ void verticalprob(Panel& a) {
 void horizontalprob(Panel& a, RightGuard& g) {
     vyxstate* s = a.s;
     plotlay* f = a.f;
-    const double* p = s->panels.pctlist;
-    const int first = f->pfirst, last = std::min(f->plast, s->panels.npct - 1);
-    if (!p || !s->quant_fn || first > last || first < 0) return;
+    const double* p = s->popt.panels.pctlist;
+    const int first = f->pfirst, last = std::min(f->plast, s->popt.panels.npct - 1);
+    if (!p || !s->opts.quant_fn || first > last || first < 0) return;
     auto X = [&](int i) { return probat(s, p[i], f->hfac, f->hoff); };
     for (int i = first; i <= last; ++i) {
         a.line(X(i), a.B, X(i), a.B - f->htickl);
-        if (s->pflags.mpgrid && i < last) minorprob(s, i, f->hfac, f->hoff, [&](double x) { a.line(x, a.B, x, a.B - 0.5 * f->htickl); });
+        if (s->popt.pflags.mpgrid && i < last) minorprob(s, i, f->hfac, f->hoff, [&](double x) { a.line(x, a.B, x, a.B - 0.5 * f->htickl); });
     }
     const double y = a.celly(a.B - (f->htickl + f->htlblh + a.H));
     char buf[16];
@@ -214,7 +214,7 @@ struct Bins {
     int m;
 };
 Bins bins(const vyxstate* s) {
-    return {s->lifeticks, s->lifecounts, s->lifeticks && s->lifecounts ? static_cast<int>(s->tickinfo[TI_NBOUNDS]) : 0};
+    return {s->popt.lifeticks, s->popt.lifecounts, s->popt.lifeticks && s->popt.lifecounts ? static_cast<int>(s->popt.tickinfo[TI_NBOUNDS]) : 0};
 }
 
 // The counts along the top (vyxgax step 10).
@@ -254,7 +254,7 @@ void sidecounts(Panel& a) {
     const Bins b = bins(s);
     if (b.m < 2) return;
     const double Sx = f->fx + f->fw + f->gapl;
-    const bool stacked = f->valfontblank || stmtflag(s->curstmt, flag::plot::TURNVLABEL);
+    const bool stacked = f->valfontblank || stmtflag(s->input.curstmt, flag::plot::TURNVLABEL);
     char buf[16];
     a.t.align = 1;
     for (int i = 0; i + 1 < b.m; ++i) {
@@ -303,7 +303,7 @@ void axisparts::verticallife(vyxstate* s, bool fresh) {
     auto place = [&](double y) { return f->hwtext ? a.celly(y) : y - 0.5 * a.H; };
     char buf[16];
     a.t.align = 2;
-    if (s->linaxis) {
+    if (s->popt.linaxis) {
         if (f->nvtick <= 0) return;
         const double h = f->fh / f->nvtick, E = f->fy + f->fh + 0.001;
         for (int i = 0; i < 100000; ++i) {
@@ -370,7 +370,7 @@ void vyxgax(vyxstate* s) {
     setwidth(s, 1);
     Panel a(s);
     plotlay* f = a.f;
-    auto& p = s->pflags;
+    auto& p = s->popt.pflags;
     if (!p.noframe) {
         a.line(a.R, a.B, a.R, a.T);
         a.line(a.L, a.T, a.R, a.T);
@@ -379,11 +379,11 @@ void vyxgax(vyxstate* s) {
             a.line(a.L, S, a.R, S);
         }
     }
-    if (p.inborder && s->pageflags[PG_PGEND]) a.border();
+    if (p.inborder && s->popt.pageflags.end) a.border();
     a.line(a.L, a.B, a.R, a.B);
     RightGuard g{panelright(s), a.L, a.R, f->tilegaph};
     if (f->bottomedge[1] && !p.noltick) {
-        if (s->linaxis)
+        if (s->popt.linaxis)
             evenlife(a, g);
         else
             arraylife(a, g);
@@ -398,14 +398,14 @@ void vyxgaxr(vyxstate* s) {
     setwidth(s, 1);
     Panel a(s);
     plotlay* f = a.f;
-    auto& p = s->pflags;
+    auto& p = s->popt.pflags;
     const double Sx = f->fx + f->fw + f->gapl;
     if (!p.noframe) {
         a.line(a.R, a.B, a.R, a.T);
         a.line(a.L, a.T, a.R, a.T);
         if (strip(s)) a.line(Sx, a.B, Sx, a.T);
     }
-    if (p.inborder && s->pageflags[PG_PGEND]) a.border();
+    if (p.inborder && s->popt.pageflags.end) a.border();
     a.line(a.L, a.B, a.L, a.T);
     if (f->leftedge[1] && !p.noptick) verticallife(s, false);
     a.line(a.L, a.B, a.R, a.B);

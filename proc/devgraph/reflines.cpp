@@ -28,13 +28,13 @@ Area area(const plotlay* f) {
 }
 
 bool logtime(const vyxstate* s, int axis) {
-    if (s->pflags.ismcf) return s->axlog[axis] != 0;
-    return s->logscale[0] || s->logscale[1];
+    if (s->popt.pflags.ismcf) return s->popt.axlog[axis] != 0;
+    return s->opts.logscale[0] || s->opts.logscale[1];
 }
 
 // The label of reference value k (at most 16 characters), its length; 0 without labels.
 int reflabel(const vyxstate* s, int which, int k, char out[17]) {
-    const auto* slot = static_cast<const optslot*>(s->refs.labels[which]);
+    const auto* slot = static_cast<const optslot*>(s->popt.refs.labels[which]);
     if (!slot) return 0;
     int len = 0;
     const char* t = zparm(slot, k, &len);
@@ -48,9 +48,9 @@ int reflabel(const vyxstate* s, int which, int k, char out[17]) {
 ggtext labeltext(const vyxstate* s, int role) {
     ggtext t;
     ggstri(&t);
-    t.height = static_cast<float>(s->frame->txth);
-    t.color = s->colors[role] > 0 ? s->colors[role] : 1;
-    std::memcpy(t.font, s->frame->lblfont, 8);
+    t.height = static_cast<float>(s->plot.frame->txth);
+    t.color = s->popt.colors[role] > 0 ? s->popt.colors[role] : 1;
+    std::memcpy(t.font, s->plot.frame->lblfont, 8);
     return t;
 }
 
@@ -99,8 +99,8 @@ double besideline(const Area& a, double y, double h) {
 }
 
 // A horizontal-line label by VREFLABPOS: 1 left, 2 right, 3 on the line, centred, 4 centred.
-void hlinelabel(const vyxstate* s, ggtext& t, const char* text, int len, double y, int pos, const Area& a) {
-    const double h = s->frame->txth, d = 0.5 * h * s->frame->chdiv;
+void hlinelabel(const plotstate& plot, ggtext& t, const char* text, int len, double y, int pos, const Area& a) {
+    const double h = plot.frame->txth, d = 0.5 * h * plot.frame->chdiv;
     double w = textwidth(t, text, len);
     if (pos == 3) {
         t.align = 1;
@@ -120,16 +120,16 @@ void hlinelabel(const vyxstate* s, ggtext& t, const char* text, int len, double 
     }
 }
 
-int ltypeof(const vyxstate* s, int slot) {
+int ltypeof(const inputstate& input, int slot) {
     double v = 3;
-    optnum(s->curstmt, slot, 0, &v);
+    optnum(input.curstmt, slot, 0, &v);
     const int k = satint(v);
     return k < 1 ? 1 : k;
 }
 
 // The percent of the fitted distribution at the standardised value z.
-double percentat(const vyxstate* s, double z) {
-    switch (familyof(s->distcode)) {
+double percentat(const stmtopts& opts, double z) {
+    switch (familyof(opts.distcode)) {
     case FAM_NORMAL: return 100 * zprbnrm(z);
     case FAM_EXTREME: return 100 * (1 - (z > kExpMax ? 0.0 : std::exp(-std::exp(z))));
     case FAM_LOGISTIC: {
@@ -152,16 +152,16 @@ int readoff(double v, char out[10]) {
 // The groups whose fitted lines an intersection is drawn for (an MCF plot has none).
 template <class F>
 void fittedgroups(vyxstate* s, grpnode* group, F&& each) {
-    if (s->fitmethod == FIT_NONE || s->pflags.ismcf) return;
-    if (!s->pflags.overlay) {
+    if (s->opts.fitmethod == FIT_NONE || s->popt.pflags.ismcf) return;
+    if (!s->popt.pflags.overlay) {
         if (group && !group->nofit) each(group);
         return;
     }
-    if (s->nclass == 2 && s->grpgrid) {
-        for (uint32_t k = 0; k < s->nlev[0] * s->nlev[1]; ++k)
-            if (s->grpgrid[k] && !s->grpgrid[k]->nofit) each(s->grpgrid[k]);
-    } else if (s->nclass == 1) {
-        for (grpnode* g = s->grplist[0]; g; g = g->next)
+    if (s->groups.nclass == 2 && s->groups.grpgrid) {
+        for (uint32_t k = 0; k < s->groups.nlev[0] * s->groups.nlev[1]; ++k)
+            if (s->groups.grpgrid[k] && !s->groups.grpgrid[k]->nofit) each(s->groups.grpgrid[k]);
+    } else if (s->groups.nclass == 1) {
+        for (grpnode* g = s->groups.grplist.head; g; g = g->next)
             if (!g->nofit) each(g);
     } else if (group && !group->nofit) {
         each(group);
@@ -171,23 +171,23 @@ void fittedgroups(vyxstate* s, grpnode* group, F&& each) {
 }  // namespace
 
 void vyxghrl(vyxstate* s, grpnode* group) {
-    plotlay* f = s->frame;
+    plotlay* f = s->plot.frame;
     const Area a = area(f);
     setwidth(s, 1);
-    const bool probaxis = s->pflags.rotate && !s->pflags.ismcf;
-    const int ltype = ltypeof(s, slot::plot::LHREF), color = s->colors[GC_HREF] > 0 ? s->colors[GC_HREF] : 1;
+    const bool probaxis = s->popt.pflags.rotate && !s->popt.pflags.ismcf;
+    const int ltype = ltypeof(s->input, slot::plot::LHREF), color = s->popt.colors[GC_HREF] > 0 ? s->popt.colors[GC_HREF] : 1;
     const double h = f->txth, d = 0.5 * h * f->chdiv;
     bool warned = false;
     int step = 0;
     ggtext t = labeltext(s, GC_HREF);
-    for (int k = 0; k < s->refs.counts[REF_HREF]; ++k) {
-        double v = s->refs.vals[REF_HREF][k];
+    for (int k = 0; k < s->popt.refs.counts[REF_HREF]; ++k) {
+        double v = s->popt.refs.vals[REF_HREF][k];
         if (probaxis) {
             if (!(v >= 0 && v <= 100)) {
                 xpmlog(510, 124, v);
                 continue;
             }
-            v = s->quant_fn(v / 100);
+            v = s->opts.quant_fn(v / 100);
         } else if (logtime(s, 0)) {
             if (!(v >= GZ_UNIT)) {
                 xpmlog(510, 123, v);
@@ -197,7 +197,7 @@ void vyxghrl(vyxstate* s, grpnode* group) {
         }
         const double x = v * f->hfac + f->hoff;
         if (!(x >= a.left && x <= a.right)) {
-            if (!warned && group == s->curgrp) xpmlog(510, 47);
+            if (!warned && group == s->groups.curgrp) xpmlog(510, 47);
             warned = true;
             continue;
         }
@@ -205,33 +205,33 @@ void vyxghrl(vyxstate* s, grpnode* group) {
         char label[17];
         int len = reflabel(s, REF_HREF, k, label);
         if (len > 0) {
-            double y = steppedheight(s->refopts[REFPOS_HREF], a, h, &step);
+            double y = steppedheight(s->popt.refopts[REFPOS_HREF], a, h, &step);
             labelbeside(t, label, len, x, y, d, a.fright);
         }
-        if (s->pflags.refstop)
+        if (s->popt.pflags.refstop)
             fittedgroups(s, group, [&](grpnode* g) { hintersct(s, g, v, len > 0 ? 1 : 0, ltype); });
     }
     resetwidth(s);
 }
 
 void vyxgvrl(vyxstate* s, grpnode* group) {
-    plotlay* f = s->frame;
+    plotlay* f = s->plot.frame;
     const Area a = area(f);
-    if (stmtslot(s->curstmt, slot::plot::WAXIS)) setwidth(s, 1);
-    const bool probaxis = !s->pflags.rotate && !s->pflags.ismcf;
-    const int ltype = ltypeof(s, slot::plot::LVREF), color = s->colors[GC_VREF] > 0 ? s->colors[GC_VREF] : 1;
+    if (stmtslot(s->input.curstmt, slot::plot::WAXIS)) setwidth(s, 1);
+    const bool probaxis = !s->popt.pflags.rotate && !s->popt.pflags.ismcf;
+    const int ltype = ltypeof(s->input, slot::plot::LVREF), color = s->popt.colors[GC_VREF] > 0 ? s->popt.colors[GC_VREF] : 1;
     bool warned = false;
     double labely = 0;
     int labelstep = 0;
     ggtext t = labeltext(s, GC_VREF);
-    for (int k = 0; k < s->refs.counts[REF_VREF]; ++k) {
-        double v = s->refs.vals[REF_VREF][k];
+    for (int k = 0; k < s->popt.refs.counts[REF_VREF]; ++k) {
+        double v = s->popt.refs.vals[REF_VREF][k];
         if (probaxis) {
             if (!(v >= 0 && v <= 100)) {
                 xpmlog(510, 124, v);
                 continue;
             }
-            v = s->quant_fn(v / 100);
+            v = s->opts.quant_fn(v / 100);
         } else if (logtime(s, 1)) {
             if (!(v >= GZ_UNIT)) {
                 xpmlog(510, 123, v);
@@ -241,31 +241,31 @@ void vyxgvrl(vyxstate* s, grpnode* group) {
         }
         const double y = v * f->vfac + f->voff;
         if (!(y >= a.bottom && y <= a.top)) {
-            if (!warned && group == s->curgrp) xpmlog(510, 46);
+            if (!warned && group == s->groups.curgrp) xpmlog(510, 46);
             warned = true;
             continue;
         }
         ggdraw(0, a.left, y, a.right, y, ltype, color);
         char label[17];
         int len = reflabel(s, REF_VREF, k, label);
-        if (len > 0) hlinelabel(s, t, label, len, y, s->refopts[REFPOS_VREF], a);
-        if (s->pflags.refstop2 && group)
+        if (len > 0) hlinelabel(s->plot, t, label, len, y, s->popt.refopts[REFPOS_VREF], a);
+        if (s->popt.pflags.refstop2 && group)
             fittedgroups(s, group, [&](grpnode* g) { vintersct(s, g, v, len > 0 ? 1 : 0, ltype, &labely, &labelstep); });
     }
     resetwidth(s);
 }
 
 void vyxgsrl(vyxstate* s) {
-    plotlay* f = s->frame;
+    plotlay* f = s->plot.frame;
     const Area a = area(f);
     setwidth(s, 1);
-    const int ltype = ltypeof(s, slot::plot::LSREF), color = s->colors[GC_SREF] > 0 ? s->colors[GC_SREF] : 1;
+    const int ltype = ltypeof(s->input, slot::plot::LSREF), color = s->popt.colors[GC_SREF] > 0 ? s->popt.colors[GC_SREF] : 1;
     const double h = f->txth, d = 0.5 * h * f->chdiv;
     int step = 0;
     ggtext t = labeltext(s, GC_SREF);
-    for (int k = 0; k < s->refs.counts[REF_SREF]; ++k) {
-        double v = s->refs.vals[REF_SREF][k];
-        if (s->stressrel == 3) {
+    for (int k = 0; k < s->popt.refs.counts[REF_SREF]; ++k) {
+        double v = s->popt.refs.vals[REF_SREF][k];
+        if (s->opts.stressrel == 3) {
             if (!(v >= GZ_UNIT)) {
                 xpmlog(510, 123, v);
                 continue;
@@ -278,7 +278,7 @@ void vyxgsrl(vyxstate* s) {
         char label[17];
         int len = reflabel(s, REF_SREF, k, label);
         if (len > 0) {
-            double y = steppedheight(std::clamp(s->refopts[REFPOS_SREF], 1, 4), a, h, &step);
+            double y = steppedheight(std::clamp(s->popt.refopts[REFPOS_SREF], 1, 4), a, h, &step);
             labelbeside(t, label, len, x, y, d, a.fright);
         }
     }
@@ -286,80 +286,80 @@ void vyxgsrl(vyxstate* s) {
 }
 
 void hintersct(vyxstate* s, grpnode* g, double v, int labelled, int ltype) {
-    plotlay* f = s->frame;
+    plotlay* f = s->plot.frame;
     const Area a = area(f);
-    const bool swapped = s->pflags.rotate != 0;
-    const bool ln = s->logscale[0] != 0;
+    const bool swapped = s->popt.pflags.rotate != 0;
+    const bool ln = s->opts.logscale[0] != 0;
     double coord = 0, value = 0;
-    if (!s->pflags.fmcombine) {
+    if (!s->popt.pflags.fmcombine) {
         if (!swapped) {
             const double t = ln ? v / kLog10e : v;
             coord = (t - g->loc) / g->scale;
-            value = percentat(s, coord);
+            value = percentat(s->opts, coord);
         } else {
             coord = v * g->scale + g->loc;
-            value = ln ? std::exp(coord) : s->logscale[1] ? std::pow(10.0, coord) : coord;
+            value = ln ? std::exp(coord) : s->opts.logscale[1] ? std::pow(10.0, coord) : coord;
             if (ln) coord *= kLog10e;
         }
     } else if (!swapped) {
         double out[24] = {};
-        const uint8_t keep = s->pflags.noconf;
-        s->pflags.noconf = 1;
+        const uint8_t keep = s->popt.pflags.noconf;
+        s->popt.pflags.noconf = 1;
         int rc = fmest(s, ln ? v / kLog10e : v, out);   // the time on the fitting scale
-        s->pflags.noconf = keep;
+        s->popt.pflags.noconf = keep;
         if (rc != 0) return;
-        coord = s->quant_fn(out[0]);
+        coord = s->opts.quant_fn(out[0]);
         value = 100 * out[0];
     } else {
         // The curve table holds the axis coordinate of the time and the probability: the
         // time where the combined curve reaches the probability at v.
-        double x = 0, y = percentat(s, v) / 100;
-        if (fmint(s, &x, &y, s->fmcurve, s->npoints + 1, 1) != 0) return;
+        double x = 0, y = percentat(s->opts, v) / 100;
+        if (fmint(s, &x, &y, s->life.fmcurve, s->opts.npoints + 1, 1) != 0) return;
         coord = x;
-        value = ln || s->logscale[1] ? std::pow(10.0, x) : x;
+        value = ln || s->opts.logscale[1] ? std::pow(10.0, x) : x;
     }
     const double y = coord * f->vfac + f->voff;
     if (!(y >= a.bottom && y <= a.top)) return;
-    const int color = s->colors[GC_HREF] > 0 ? s->colors[GC_HREF] : 1;
+    const int color = s->popt.colors[GC_HREF] > 0 ? s->popt.colors[GC_HREF] : 1;
     ggdraw(0, a.left, y, a.right, y, ltype, color);
     if (labelled != 1) return;
     char b[10];
     int len = readoff(value, b);
     ggtext t = labeltext(s, GC_HREF);
-    int pos = s->refopts[REFPOS_VREF] == 2 ? 2 : 1;
-    hlinelabel(s, t, b, len, y, pos, a);
+    int pos = s->popt.refopts[REFPOS_VREF] == 2 ? 2 : 1;
+    hlinelabel(s->plot, t, b, len, y, pos, a);
 }
 
 void vintersct(vyxstate* s, grpnode* g, double v, int labelled, int ltype, double* labely, int* labelstep) {
-    plotlay* f = s->frame;
+    plotlay* f = s->plot.frame;
     const Area a = area(f);
-    const bool swapped = s->pflags.rotate != 0;
-    const bool ln = s->logscale[0] != 0;
+    const bool swapped = s->popt.pflags.rotate != 0;
+    const bool ln = s->opts.logscale[0] != 0;
     double coord = 0, value = 0;
     if (!swapped) {
-        if (!s->pflags.fmcombine) {
+        if (!s->popt.pflags.fmcombine) {
             coord = v * g->scale + g->loc;
-            value = ln ? std::exp(coord) : s->logscale[1] ? std::pow(10.0, coord) : coord;
+            value = ln ? std::exp(coord) : s->opts.logscale[1] ? std::pow(10.0, coord) : coord;
             if (ln) coord *= kLog10e;
         } else {
-            double x = 0, y = percentat(s, v) / 100;   // v is a quantile, the table holds probabilities
-            if (fmint(s, &x, &y, s->fmcurve, s->npoints + 1, 1) != 0) return;
+            double x = 0, y = percentat(s->opts, v) / 100;   // v is a quantile, the table holds probabilities
+            if (fmint(s, &x, &y, s->life.fmcurve, s->opts.npoints + 1, 1) != 0) return;
             coord = x;
-            value = ln || s->logscale[1] ? std::pow(10.0, x) : x;
+            value = ln || s->opts.logscale[1] ? std::pow(10.0, x) : x;
         }
     } else {
         const double t = ln ? v / kLog10e : v;
         coord = (t - g->loc) / g->scale;
-        value = percentat(s, coord);
+        value = percentat(s->opts, coord);
     }
     const double x = coord * f->hfac + f->hoff;
     if (!(x >= a.left && x <= a.right)) return;
-    const int color = s->colors[GC_VREF] > 0 ? s->colors[GC_VREF] : 1;
+    const int color = s->popt.colors[GC_VREF] > 0 ? s->popt.colors[GC_VREF] : 1;
     ggdraw(0, x, a.bottom, x, a.top, ltype, color);
     if (labelled != 1) return;
     char b[10];
     int len = readoff(value, b);
     ggtext t = labeltext(s, GC_VREF);
-    *labely = steppedheight(s->refopts[REFPOS_HREF], a, f->txth, labelstep);
+    *labely = steppedheight(s->popt.refopts[REFPOS_HREF], a, f->txth, labelstep);
     labelbeside(t, b, len, x, *labely, 0.5 * f->txth * f->chdiv, a.right);
 }

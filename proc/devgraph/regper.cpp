@@ -10,7 +10,7 @@
 #include "proc/framework/levels.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/lifedist/mlfit.h"
 #include "proc/regression/regression.h"
 #include "proc/regression/model.h"
@@ -38,25 +38,25 @@ struct MeanGuard {
 
 // The statement's own record: a record of an earlier statement went with its pool.
 regpstate* statefor(vyxstate* s) {
-    s->regpstate = poolbytes(s->stmtpool, sizeof(regpstate), poolflag::zeroed);
-    return static_cast<regpstate*>(s->regpstate);
+    s->plot.regpstate = poolbytes(s->pools.stmtpool, sizeof(regpstate), poolflag::zeroed);
+    return static_cast<regpstate*>(s->plot.regpstate);
 }
 
-const levstate* modelstate(const vyxstate* s) {
-    const bool fitted = s->thrflags[TH_MODELRAN] && s->mdllev && s->mdllev->lstate && s->mdllay && s->estdata && s->parmmap;
-    return fitted ? s->mdllev->lstate : nullptr;
+const levstate* mdllevstate(const vyxstate* s) {
+    const bool fitted = s->opts.thrflags[TH_MODELRAN] && s->mdl.mdllev && s->mdl.mdllev->lstate && s->mdl.mdllay && s->mdl.estdata && s->fit.parmmap;
+    return fitted ? s->mdl.mdllev->lstate : nullptr;
 }
 
 // Makes one control block's current observation: every CLASS variable at `level` (its first
 // level when it has fewer), every continuous variable at the MODEL's mean of the variable of
 // the same number, variable k of the MODEL at x.
-void setobservation(const vyxstate* s, levctl* ctl, int level, double x, int k) {
+void setobservation(const modelstate& mdl, levctl* ctl, int level, double x, int k) {
     levstate* ls = ctl->lstate;
-    const levstate* ms = s->mdllev->lstate;
-    const double* mean = s->stressvals[0];
+    const levstate* ms = mdl.mdllev->lstate;
+    const double* mean = mdl.stressvals[0];
     for (int i = 0; ctl->levidx && i < ls->nclassv; ++i) ctl->levidx[i] = level >= 0 && level < ls->classv[i].nlev ? level : 0;
     for (int i = 0; ctl->contval && i < ls->ncontv; ++i) {
-        const int m = ctl == s->mdllev ? i : continuousindex(ms, ls->contv[i].varinfo ? ls->contv[i].varinfo->varnum : -1);
+        const int m = ctl == mdl.mdllev ? i : continuousindex(ms, ls->contv[i].varinfo ? ls->contv[i].varinfo->varnum : -1);
         ctl->contval[i] = m < 0 ? 0.0 : m == k ? x : mean ? mean[m] : 0.0;
     }
 }
@@ -82,7 +82,7 @@ int otherused(const levstate* ls, int k) {
 
 // The lines of the MODEL's fit. Null after a message.
 double* modellines(vyxstate* s, regpstate* rp) {
-    const levstate* ls = modelstate(s);
+    const levstate* ls = mdllevstate(s);
     if (!ls) {
         xpmlog(510, 162);
         return nullptr;
@@ -97,8 +97,8 @@ double* modellines(vyxstate* s, regpstate* rp) {
     rp->otherix = 0;
     rp->other = rp->bylevel = 0;
     rp->values = nullptr;
-    const optslot* var = stmtslot(s->curstmt, slot::plot::STRESSVAR);
-    const optslot* vals = stmtslot(s->curstmt, slot::plot::STRESSVALUES);
+    const optslot* var = stmtslot(s->input.curstmt, slot::plot::STRESSVAR);
+    const optslot* vals = stmtslot(s->input.curstmt, slot::plot::STRESSVALUES);
     int ix = -1;   // the continuous variable of the value list
     if (var && var->ptr && var->count > 0) {
         ix = continuousindex(ls, static_cast<const int32_t*>(var->ptr)[0]);
@@ -119,7 +119,7 @@ double* modellines(vyxstate* s, regpstate* rp) {
     } else if (ix < 0) {
         rp->other = 1;
         rp->otherix = otherused(ls, k);
-        rp->values = s->stressvals[0] ? s->stressvals[0] + rp->otherix : nullptr;
+        rp->values = s->mdl.stressvals[0] ? s->mdl.stressvals[0] + rp->otherix : nullptr;
     } else {
         rp->other = ix != k;
         rp->otherix = ix;
@@ -127,31 +127,31 @@ double* modellines(vyxstate* s, regpstate* rp) {
         rp->values = vals && vals->ptr && vals->count > 0 ? static_cast<const double*>(vals->ptr) : nullptr;
         valuelist = rp->other && rp->values;
     }
-    const int np = static_cast<int>(s->pctcount);
-    if (np > 1 && rp->ncurve > 1 && s->rdxgraph) {
+    const int np = static_cast<int>(s->opts.pctcount);
+    if (np > 1 && rp->ncurve > 1 && s->opts.rdxgraph) {
         xpmlog(510, 577);
         xexit(RC_SPEC, 0);
         return nullptr;
     }
     const mdlcounts n = mdlsizes(s);
     const int64_t cells = int64_t(n.ncol) + n.nls + 1;
-    auto* row = static_cast<descell*>(poolbytes(s->bypool, cells * int64_t(sizeof(descell)), poolflag::raw));
+    auto* row = static_cast<descell*>(poolbytes(s->pools.bypool, cells * int64_t(sizeof(descell)), poolflag::raw));
     const int64_t bytes = int64_t(np) * kModelPoints * rp->ncurve * 16;
-    auto* out = static_cast<double*>(poolbytes(s->bypool, bytes > 0 ? bytes : 16, poolflag::raw));
+    auto* out = static_cast<double*>(poolbytes(s->pools.bypool, bytes > 0 ? bytes : 16, poolflag::raw));
     if (!row || !out) {
         xmemmsg(row ? bytes : cells * int64_t(sizeof(descell)));
         return nullptr;
     }
-    const double lo = s->axlim[AX_STRESSLOWER], hi = s->axlim[AX_STRESSUPPER];
-    const double start = lo + (hi - lo) * s->pctopts[0];
-    const double end = hi - (hi - lo) * s->pctopts[1];
+    const double lo = s->popt.axlim[AX_STRESSLOWER], hi = s->popt.axlim[AX_STRESSUPPER];
+    const double start = lo + (hi - lo) * s->popt.pctopts[0];
+    const double end = hi - (hi - lo) * s->popt.pctopts[1];
     const double step = (end - start) / kModelPoints;
     ParmPair pv(s);
     MeanGuard other;
-    if (valuelist && s->stressvals[0]) other.hold(s->stressvals[0] + rp->otherix);
+    if (valuelist && s->mdl.stressvals[0]) other.hold(s->mdl.stressvals[0] + rp->otherix);
     double* at = out;
     for (int i = 0; i < np; ++i) {
-        const double q = s->pctvals[i] / 100.0;
+        const double q = s->opts.pctvals[i] / 100.0;
         for (int j = 0; j < rp->ncurve; ++j) {
             if (other.at) *other.at = rp->values[j];
             for (int p = 0; p < kModelPoints; ++p, at += 2) {
@@ -159,7 +159,7 @@ double* modellines(vyxstate* s, regpstate* rp) {
                 get_parm(s, rp->bylevel ? j : 0, x, k, row);
                 double life = hostmissing();
                 if (!missing(pv.pair[0]) && !missing(pv.pair[1])) pctl(s, q, &life);
-                at[0] = s->rplotopt && s->stress_fn ? s->stress_fn(x) : x;
+                at[0] = s->popt.rplotopt && s->opts.stress_fn ? s->opts.stress_fn(x) : x;
                 at[1] = life;
             }
         }
@@ -170,27 +170,27 @@ double* modellines(vyxstate* s, regpstate* rp) {
 // The lines through the stress levels' own fits: one point per level.
 double* levellines(vyxstate* s, regpstate* rp) {
     rp->ncurve = 1;
-    const int n = static_cast<int>(s->nlev[1]);
+    const int n = static_cast<int>(s->groups.nlev[1]);
     rp->npts = n;
-    const int np = static_cast<int>(s->pctcount);
+    const int np = static_cast<int>(s->opts.pctcount);
     const int64_t bytes = int64_t(np) * n * 16;
-    auto* out = static_cast<double*>(poolbytes(s->bypool, bytes > 0 ? bytes : 16, poolflag::raw));
+    auto* out = static_cast<double*>(poolbytes(s->pools.bypool, bytes > 0 ? bytes : 16, poolflag::raw));
     if (!out) {
         xmemmsg(bytes);
         return nullptr;
     }
     ParmPair pv(s);
     for (int i = 0; i < np; ++i) {
-        const double q = s->pctvals[i] / 100.0;
+        const double q = s->opts.pctvals[i] / 100.0;
         int j = 0;
-        for (grpnode* g = s->grplist[0]; g && j < n; g = g->next, ++j) {
+        for (grpnode* g = s->groups.grplist.head; g && j < n; g = g->next, ++j) {
             pv.pair[0] = g->loc;
             pv.pair[1] = g->scale;
             double life = hostmissing();
             if (!g->nofit) pctl(s, q, &life);
-            const double v = s->levvals[0] ? s->levvals[0][j] : hostmissing();
+            const double v = s->groups.levvals[0] ? s->groups.levvals[0][j] : hostmissing();
             double* at = out + 2 * (static_cast<int64_t>(i) * n + j);
-            at[0] = s->rplotopt && s->stress_fn ? s->stress_fn(v) : v;
+            at[0] = s->popt.rplotopt && s->opts.stress_fn ? s->opts.stress_fn(v) : v;
             at[1] = life;
         }
     }
@@ -216,19 +216,19 @@ usedvars usedvariables(const levstate* ls) {
     return v;
 }
 
-int modelstressindex(const vyxstate* s) { return continuousindex(modelstate(s), s->clsvars[0]); }
+int modelstressindex(const vyxstate* s) { return continuousindex(mdllevstate(s), s->groups.clsvars[0]); }
 
 void get_parm(vyxstate* s, int level, double x, int k, descell* row) {
-    double* out = s->parmvec[0];
+    double* out = s->life.parmvec.block;
     if (!out) return;
     out[0] = out[1] = hostmissing();
-    const levstate* ms = modelstate(s);
+    const levstate* ms = mdllevstate(s);
     if (!ms) return;
-    const bool logscl = s->pflags.haslogscl && s->logslev && s->logscl;
-    setobservation(s, s->mdllev, level, x, k);
-    if (logscl) setobservation(s, s->logslev, level, x, k);
+    const bool logscl = s->popt.pflags.haslogscl && s->mdl.logslev && s->mdl.logscl;
+    setobservation(s->mdl, s->mdl.mdllev, level, x, k);
+    if (logscl) setobservation(s->mdl, s->mdl.logslev, level, x, k);
     if (missing(transx(s))) return;
-    const auto* lls = logscl ? static_cast<const levstate*>(s->logscl) : nullptr;
+    const auto* lls = logscl ? static_cast<const levstate*>(s->mdl.logscl) : nullptr;
     if (row) {
         int c = 0;
         for (const levstate* ls : {ms, lls}) {
@@ -240,7 +240,7 @@ void get_parm(vyxstate* s, int level, double x, int k, descell* row) {
     }
     const mdlcounts n = mdlsizes(s);
     const double mu = mdllinear(s, ms, 0, nullptr);
-    double sigma = n.ndist > 0 ? s->estdata[n.ncol] : 1.0;
+    double sigma = n.ndist > 0 ? s->mdl.estdata[n.ncol] : 1.0;
     if (lls) {
         // A scale model: sigma = exp(psi); beyond the range of exp there is no scale.
         const double psi = mdllinear(s, lls, n.ncol, nullptr);
@@ -258,14 +258,14 @@ double* regper(vyxstate* s) {
     }
     *rp = regpstate{};
     rp->clsix = -1;
-    const bool bymodel = s->fitmethod == FIT_MODEL || s->fitmethod == FIT_REGRESSION;
+    const bool bymodel = s->opts.fitmethod == FIT_MODEL || s->opts.fitmethod == FIT_REGRESSION;
     // FITTYPE=MODEL with a stress variable that is a CLASS variable of the MODEL has no line
     // across the stress axis: its lines join the levels' fits, which the MODEL gives.
     const bool across = bymodel && modelstressindex(s) >= 0;
-    double* out = across || s->fitmethod == FIT_REGRESSION ? modellines(s, rp) : levellines(s, rp);
-    s->pctlines = out;
+    double* out = across || s->opts.fitmethod == FIT_REGRESSION ? modellines(s, rp) : levellines(s, rp);
+    s->plot.pctlines = out;
     return out;
 }
 
-ParmPair::ParmPair(vyxstate* st) : s(st), saved(st->parmvec[0]) { s->parmvec[0] = pair; }
-ParmPair::~ParmPair() { s->parmvec[0] = saved; }
+ParmPair::ParmPair(vyxstate* st) : s(st), saved(st->life.parmvec.block) { s->life.parmvec.block = pair; }
+ParmPair::~ParmPair() { s->life.parmvec.block = saved; }

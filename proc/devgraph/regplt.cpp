@@ -42,10 +42,10 @@ bool missing(double v) { return std::isnan(v); }
 struct RowsFile {
     vyxstate* s;
     xchandle saved;
-    explicit RowsFile(vyxstate* st) : s(st), saved(st->utilfile) { s->utilfile = nullptr; }
+    explicit RowsFile(vyxstate* st) : s(st), saved(st->pools.utilfile) { s->pools.utilfile = nullptr; }
     ~RowsFile() {
-        ufdrop(&s->utilfile);
-        s->utilfile = saved;
+        ufdrop(&s->pools.utilfile);
+        s->pools.utilfile = saved;
     }
     RowsFile(const RowsFile&) = delete;
     RowsFile& operator=(const RowsFile&) = delete;
@@ -56,30 +56,30 @@ struct RowsFile {
 struct GridBytes {
     vyxstate* s;
     uint8_t grid, cens, bnd;
-    explicit GridBytes(vyxstate* st) : s(st), grid(st->gridsave), cens(st->pflags.nocenplot), bnd(st->lifebnd) {}
+    explicit GridBytes(vyxstate* st) : s(st), grid(st->plot.gridsave), cens(st->popt.pflags.nocenplot), bnd(st->popt.lifebnd) {}
     ~GridBytes() {
-        s->gridsave = grid;
-        s->pflags.nocenplot = cens;
-        s->lifebnd = bnd;
+        s->plot.gridsave = grid;
+        s->popt.pflags.nocenplot = cens;
+        s->popt.lifebnd = bnd;
     }
 };
 
 // A stress value on the page: through the relation when the statement gives one (POW in
 // log10 units), mapped; missing when the relation refuses it.
 double stresspage(const vyxstate* s, double v) {
-    double x = s->rplotopt && s->stress_fn ? s->stress_fn(v) : v;
+    double x = s->popt.rplotopt && s->opts.stress_fn ? s->opts.stress_fn(v) : v;
     if (missing(x)) return x;
-    if (s->stressrel == code::relation::POWER) x *= kLog10e;
-    return x * s->frame->hfac + s->frame->hoff;
+    if (s->opts.stressrel == code::relation::POWER) x *= kLog10e;
+    return x * s->plot.frame->hfac + s->plot.frame->hoff;
 }
 
 // One plot row of an observation row of a group: its life on the page and its censoring
 // code (0 exact, -1 right-, -2 left-, -3 interval-censored); false when it is not plotted.
 bool plotrow(const vyxstate* s, const double* r, double* y, int* code) {
-    const bool ln = s->logscale[0] != 0, logs = ln || s->logscale[1];
+    const bool ln = s->opts.logscale[0] != 0, logs = ln || s->opts.logscale[1];
     double v;
     int c = 0;
-    if (s->rspform[RF_INTERVAL]) {
+    if (s->input.rspform[RF_INTERVAL]) {
         const double lo = r[OBS_LOWER], hi = r[OBS_UPPER];
         if (missing(lo) && missing(hi)) return false;
         if (missing(lo)) v = hi, c = -2;
@@ -96,11 +96,11 @@ bool plotrow(const vyxstate* s, const double* r, double* y, int* code) {
         }
     } else {
         v = r[OBS_TIME];
-        if (s->rspform[RF_CENSOR]) c = static_cast<int>(r[OBS_CENS]);
+        if (s->input.rspform[RF_CENSOR]) c = static_cast<int>(r[OBS_CENS]);
         if (ln) v *= kLog10e;
     }
     if (missing(v) || c == CENS_OTHERMODE) return false;
-    *y = v * s->frame->vfac + s->frame->voff;
+    *y = v * s->plot.frame->vfac + s->plot.frame->voff;
     *code = c;
     return true;
 }
@@ -108,13 +108,13 @@ bool plotrow(const vyxstate* s, const double* r, double* y, int* code) {
 // The plot rows of every stress level into the utility file, R rows to a record. The number
 // of rows, or -1 after a message (510/15 ends the step).
 int64_t writerows(vyxstate* s, double* buf, int R, int W) {
-    const bool freq = s->nfreq != 0;
-    const int wcol = obsweightcol(s->rspkind);
+    const bool freq = s->input.nfreq != 0;
+    const int wcol = obsweightcol(s->input.rspkind);
     int inbuf = 0;
     int64_t rows = 0;
     auto flush = [&]() {
         if (inbuf == 0) return true;
-        if (xcwrite(s->utilfile, buf, int64_t(inbuf) * W * 8) != 0) {
+        if (xcwrite(s->pools.utilfile, buf, int64_t(inbuf) * W * 8) != 0) {
             xpmlog(510, 15);
             xexit(RC_WRITE, 0);
             return false;
@@ -132,20 +132,20 @@ int64_t writerows(vyxstate* s, double* buf, int R, int W) {
         return ++inbuf == R && !flush() ? 1 : 0;
     };
     if (plotsmodelrows(s)) {
-        const bool ln = s->logscale[0] != 0, logs = ln || s->logscale[1];
+        const bool ln = s->opts.logscale[0] != 0, logs = ln || s->opts.logscale[1];
         const int rc = eachmodelobs(s, [&](const modelobs& o) {
             const double x = stresspage(s, o.stress);
             if (missing(x)) return 0;
             const double y = logs ? std::log10(o.life) : o.life;
-            return put(x, y * s->frame->vfac + s->frame->voff, o.code, o.count);
+            return put(x, y * s->plot.frame->vfac + s->plot.frame->voff, o.code, o.count);
         });
         if (rc) return -1;
         return flush() ? rows : -1;
     }
-    const int n = static_cast<int>(s->nlev[1]);
+    const int n = static_cast<int>(s->groups.nlev[1]);
     int j = 0;
-    for (grpnode* g = s->grplist[0]; g && j < n && s->levvals[0]; g = g->next, ++j) {
-        const double x = stresspage(s, s->levvals[0][j]);
+    for (grpnode* g = s->groups.grplist.head; g && j < n && s->groups.levvals[0]; g = g->next, ++j) {
+        const double x = stresspage(s, s->groups.levvals[0][j]);
         if (missing(x)) continue;
         const int rc = eachrow(s, g, [&](const double* r) {
             double y;
@@ -166,16 +166,16 @@ int64_t writerows(vyxstate* s, double* buf, int R, int W) {
 
 // The markers of the plot rows, kind by kind, with the counts of coinciding markers.
 int drawrows(vyxstate* s, double* buf, int R, int W, int64_t rows, Marks* m, const symrec* const* styles, bool* seen, LabelRoom* room) {
-    const bool freq = s->nfreq != 0, mult = s->pflags.showmult;
+    const bool freq = s->input.nfreq != 0, mult = s->popt.pflags.showmult;
     double rx[3], ry[3];
     int rn[3] = {};
     for (int k = 0; k < 3; ++k) rx[k] = ry[k] = DBL_MAX;
     auto label = [&](int k) {
-        if (rn[k] > 1) symb_label(s, styles[k], rn[k], rx[k], ry[k], s->multpos, room);
+        if (rn[k] > 1) symb_label(s, styles[k], rn[k], rx[k], ry[k], s->popt.multpos, room);
     };
-    xcpoint(s->utilfile, 0);
+    xcpoint(s->pools.utilfile, 0);
     for (int64_t done = 0; done < rows; done += R) {
-        if (xcread(s->utilfile, buf, int64_t(R) * W * 8) != 0) {
+        if (xcread(s->pools.utilfile, buf, int64_t(R) * W * 8) != 0) {
             xpmlog(510, 22);
             return RC_READ;
         }
@@ -188,7 +188,7 @@ int drawrows(vyxstate* s, double* buf, int R, int W, int64_t rows, Marks* m, con
             if (mult) {
                 if (freq) {
                     const int c = static_cast<int>(r[3]);
-                    if (c > 1) symb_label(s, styles[k], c, x, y, s->multpos, room);
+                    if (c > 1) symb_label(s, styles[k], c, x, y, s->popt.multpos, room);
                 } else if (std::fabs(y - ry[k]) >= kTol || std::fabs(x - rx[k]) >= kTol) {
                     label(k);
                     rx[k] = x, ry[k] = y, rn[k] = 1;
@@ -211,7 +211,7 @@ int drawrows(vyxstate* s, double* buf, int R, int W, int64_t rows, Marks* m, con
 std::string curvelabel(const vyxstate* s, const regpstate* rp, int j) {
     char buf[40];
     if (rp->bylevel) {
-        const levstate* ls = s->mdllev->lstate;
+        const levstate* ls = s->mdl.mdllev->lstate;
         if (rp->clsix < 0 || rp->clsix >= ls->nclassv) return {};
         const levclass& c = ls->classv[rp->clsix];
         if (j >= c.nlev || !c.levels) return {};
@@ -236,8 +236,8 @@ std::string curvelabel(const vyxstate* s, const regpstate* rp, int j) {
 
 // The heading of the curve labels: the label of the MODEL's CLASS variable or of the second
 // variable, else its name.
-std::string curveheading(const vyxstate* s, const regpstate* rp) {
-    const levstate* ls = s->mdllev->lstate;
+std::string curveheading(const modelstate& mdl, const regpstate* rp) {
+    const levstate* ls = mdl.mdllev->lstate;
     const levclass* c = rp->bylevel ? (rp->clsix >= 0 && rp->clsix < ls->nclassv ? &ls->classv[rp->clsix] : nullptr)
                                     : (rp->otherix >= 0 && rp->otherix < ls->ncontv ? &ls->contv[rp->otherix] : nullptr);
     if (!c || !c->varinfo) return {};
@@ -252,18 +252,18 @@ std::string curveheading(const vyxstate* s, const regpstate* rp) {
 // left or down) that clears it, within two text heights, and is left out when none does;
 // the heading above the labels likewise.
 int percentilelines(vyxstate* s, const double* lines, LabelRoom* room) {
-    const plotlay* f = s->frame;
-    const auto* rp = static_cast<const regpstate*>(s->regpstate);
+    const plotlay* f = s->plot.frame;
+    const auto* rp = static_cast<const regpstate*>(s->plot.regpstate);
     if (!rp || !lines || rp->npts <= 0) return 0;
-    const int np = static_cast<int>(s->pctcount), nc = std::max(rp->ncurve, 1), npts = rp->npts;
+    const int np = static_cast<int>(s->opts.pctcount), nc = std::max(rp->ncurve, 1), npts = rp->npts;
     const int64_t ncurves = int64_t(np) * nc, bytes = ncurves * npts * 16;
-    auto* all = static_cast<double*>(poolbytes(s->stmtpool, bytes, poolflag::raw));
+    auto* all = static_cast<double*>(poolbytes(s->pools.stmtpool, bytes, poolflag::raw));
     if (!all) {
         xmemmsg(bytes);
         return 1;
     }
-    const bool labelled = (rp->other || rp->bylevel) && s->mdllev && s->mdllev->lstate;
-    const bool ln = s->logscale[0] != 0, pow = s->stressrel == code::relation::POWER;
+    const bool labelled = (rp->other || rp->bylevel) && s->mdl.mdllev && s->mdl.mdllev->lstate;
+    const bool ln = s->opts.logscale[0] != 0, pow = s->opts.stressrel == code::relation::POWER;
     ggtext t = plottext(s, f->txth);
     double W = 0.0, h = f->txth;
     if (labelled) {
@@ -271,8 +271,8 @@ int percentilelines(vyxstate* s, const double* lines, LabelRoom* room) {
             const std::string l = curvelabel(s, rp, j);
             W = std::max(W, textwidth(t, l.data(), static_cast<int>(l.size())));
         }
-        const double lo = s->axlim[AX_STRESSLOWER], hi = s->axlim[AX_STRESSUPPER];
-        const double room = f->fx + f->fw + f->gapr - stresspage(s, hi - (hi - lo) * s->pctopts[1]);
+        const double lo = s->popt.axlim[AX_STRESSLOWER], hi = s->popt.axlim[AX_STRESSUPPER];
+        const double room = f->fx + f->fw + f->gapr - stresspage(s, hi - (hi - lo) * s->popt.pctopts[1]);
         if (W < GZ_UNIT) h = 0.0;
         else if (room < W) h *= std::max(room, 0.0) / W;
         t.height = static_cast<float>(h);
@@ -295,7 +295,7 @@ int percentilelines(vyxstate* s, const double* lines, LabelRoom* room) {
     const double pv = 0.1 * h, px = pv * f->chdiv, sv = 0.25 * h, sx = sv * f->chdiv;
     auto textbox = [&](double x, double y, double w) { return PageBox{x - px, y - 0.22 * h - pv, x + w + px, y + 0.78 * h + pv}; };
     const double dirs[4][2] = {{0.0, sv}, {sx, 0.0}, {-sx, 0.0}, {0.0, -sv}};
-    const symrec* st = static_cast<const symrec*>(s->gstyles);
+    const symrec* st = static_cast<const symrec*>(s->plot.gstyles);
     const float clip[4] = {static_cast<float>(f->fx), static_cast<float>(f->fy), static_cast<float>(f->fx + f->fw), static_cast<float>(f->fy + f->fh)};
     double topx = 0.0, topy = -DBL_MAX;
     for (int i = 0; i < np; ++i) {
@@ -321,7 +321,7 @@ int percentilelines(vyxstate* s, const double* lines, LabelRoom* room) {
         }
     }
     if (labelled && topy > -DBL_MAX) {
-        const std::string head = curveheading(s, rp);
+        const std::string head = curveheading(s->mdl, rp);
         const double hw = textwidth(t, head.data(), static_cast<int>(head.size()));
         const double x = hw >= W ? topx - (hw - W) : topx;
         const double y = topy + 2.0 * 1.5 * h <= f->fy + f->fh ? topy + 1.5 * h : topy - 1.5 * h;
@@ -338,11 +338,11 @@ int percentilelines(vyxstate* s, const double* lines, LabelRoom* room) {
 }  // namespace
 
 int sortxy(vyxstate* s) {
-    xcpoint(s->utilfile, 0);
-    auto* c = poolget<sortctl>(s->stmtpool, 1, poolflag::zeroed);
-    auto* keys = static_cast<sortkey*>(poolbytes(s->stmtpool, 2 * sizeof(sortkey), poolflag::zeroed));
-    const int W = 3 + (s->nfreq ? 1 : 0);
-    auto* rec = static_cast<double*>(poolbytes(s->stmtpool, int64_t(W) * 8, poolflag::zeroed));
+    xcpoint(s->pools.utilfile, 0);
+    auto* c = poolget<sortctl>(s->pools.stmtpool, 1, poolflag::zeroed);
+    auto* keys = static_cast<sortkey*>(poolbytes(s->pools.stmtpool, 2 * sizeof(sortkey), poolflag::zeroed));
+    const int W = 3 + (s->input.nfreq ? 1 : 0);
+    auto* rec = static_cast<double*>(poolbytes(s->pools.stmtpool, int64_t(W) * 8, poolflag::zeroed));
     if (!c || !keys || !rec) {
         xmemmsg(int64_t(sizeof(sortctl)));
         return 1;
@@ -352,7 +352,7 @@ int sortxy(vyxstate* s) {
     keys[1] = sortkey{8, 8, SORTK_NUM, SORTO_ASC, 0};
     c->start = zsorxci();
     c->compare = zsorxct();
-    c->infile = s->utilfile;
+    c->infile = s->pools.utilfile;
     c->nkeys = 2;
     c->keys = keys;
     c->reclen = W * 8;
@@ -362,46 +362,46 @@ int sortxy(vyxstate* s) {
     c->exits[SORTX_GET] = zxcget();
     c->exits[SORTX_PUT] = zxcput();
     c->exits[SORTX_END] = zxcrtn();
-    c->pool = s->stmtpool;
+    c->pool = s->pools.stmtpool;
     const int rc = zsort(c);
     if (rc != 0) {
         xprrlog(0, rc);
         ufdrop(&c->outfile);
         return 1;
     }
-    ufdrop(&s->utilfile);
-    s->utilfile = c->outfile;
-    xcpoint(s->utilfile, 0);
+    ufdrop(&s->pools.utilfile);
+    s->pools.utilfile = c->outfile;
+    xcpoint(s->pools.utilfile, 0);
     return 0;
 }
 
 int regplt(vyxstate* s, const double* pctlines) {
-    plotlay* f = s->frame;
-    auto& p = s->pflags;
+    plotlay* f = s->plot.frame;
+    auto& p = s->popt.pflags;
     GridBytes keep(s);
     pctlegendframe(s);
     if (p.nogrid == 1) {
-        s->gridsave = 0;
+        s->plot.gridsave = 0;
         p.nocenplot = 0;
-        s->lifebnd = 0;
+        s->popt.lifebnd = 0;
         vyxggrd(s);
     }
-    const symrec* st = static_cast<const symrec*>(s->gstyles);
+    const symrec* st = static_cast<const symrec*>(s->plot.gstyles);
     // The labels of the page keep clear of each other: the counts of coinciding markers may
     // stand anywhere on the page, the curves' labels within the axes.
     LabelRoom room(PageBox{0.0, 0.0, 100.0, 100.0});
     // PLOTDATA=NONE leaves the observations out; READOUT counts have no single stress and
     // life to mark.
-    const optslot* pd = stmtslot(s->curstmt, slot::plot::PLOTDATA);
-    const bool data = st && !s->rspform[RF_READOUT] && !(pd && static_cast<int>(pd->num) == code::plotdata::NONE);
+    const optslot* pd = stmtslot(s->input.curstmt, slot::plot::PLOTDATA);
+    const bool data = st && !s->input.rspform[RF_READOUT] && !(pd && static_cast<int>(pd->num) == code::plotdata::NONE);
     if (data) {
         const float clip[4] = {static_cast<float>(f->fx), static_cast<float>(f->fy), static_cast<float>(f->fx + f->fw), static_cast<float>(f->fy + f->fh)};
         const symrec* styles[3] = {st + GS_EXACT, st + GS_RIGHT, st + GS_LEFT};
         Marks m[3];
-        const int cap = static_cast<int>(std::max<uint32_t>(s->rowlay[0], 1));
-        const int W = 3 + (s->nfreq ? 1 : 0);
+        const int cap = static_cast<int>(std::max<uint32_t>(s->opts.rowlay[0], 1));
+        const int W = 3 + (s->input.nfreq ? 1 : 0);
         const int R = std::max(1, 4096 / (W * 8));
-        auto* buf = static_cast<double*>(poolbytes(s->stmtpool, int64_t(R) * W * 8, poolflag::raw));
+        auto* buf = static_cast<double*>(poolbytes(s->pools.stmtpool, int64_t(R) * W * 8, poolflag::raw));
         if (!buf) {
             xmemmsg(int64_t(R) * W * 8);
             return 1;
@@ -410,20 +410,20 @@ int regplt(vyxstate* s, const double* pctlines) {
             m[k].style(styles[k]);
             m[k].cap = cap;
             m[k].clip = clip;
-            m[k].pts = static_cast<double*>(poolbytes(s->stmtpool, int64_t(cap) * 16, poolflag::raw));
+            m[k].pts = static_cast<double*>(poolbytes(s->pools.stmtpool, int64_t(cap) * 16, poolflag::raw));
             if (!m[k].pts) {
                 xmemmsg(int64_t(cap) * 16);
                 return 1;
             }
         }
         RowsFile file(s);
-        if (ufopen(&s->utilfile) != 0) {
+        if (ufopen(&s->pools.utilfile) != 0) {
             xpmlog(510, 13);
             return 1;
         }
         const int64_t rows = writerows(s, buf, R, W);
         if (rows < 0) return 1;
-        if (p.showmult && !s->nfreq && sortxy(s) != 0) p.showmult = 0;
+        if (p.showmult && !s->input.nfreq && sortxy(s) != 0) p.showmult = 0;
         bool seen[3] = {};
         if (int rc = drawrows(s, buf, R, W, rows, m, styles, seen, &room)) return rc;
         if (p.noinset) {
@@ -433,6 +433,6 @@ int regplt(vyxstate* s, const double* pctlines) {
             symlegend(s, blocks, colors, seen, false);
         }
     }
-    if (s->pageflags[PG_FITLINES]) return percentilelines(s, pctlines, &room);
+    if (s->popt.pageflags.fitlines) return percentilelines(s, pctlines, &room);
     return 0;
 }

@@ -58,8 +58,8 @@ int continuousindex(const levstate* ls, int32_t var);
 int modelstressindex(const vyxstate* s);
 // The MODEL's location and scale where every CLASS variable of the MODEL takes level
 // `level`, every continuous variable its mean over the MODEL's rows and continuous variable k
-// the value x: written into the first two elements of the vector parmvec[0] points at (both
-// missing when the MODEL gives none there). row (optional) receives the design row: one cell
+// the value x: written into the first two estimates of the parameter block (parmvec.block;
+// both missing when the MODEL gives none there). row (optional) receives the design row: one cell
 // per MODEL effect, then one per LOGSCALE effect.
 void get_parm(vyxstate* s, int level, double x, int k, descell* row);
 // One relation-plot page of the REGRESSION fit: data markers, symbol legend and the

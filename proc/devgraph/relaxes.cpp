@@ -22,23 +22,23 @@ constexpr double kLog10e = 0.43429448190325182765;
 
 // A stress value on the stress axis (transformed; POW in log10 units); missing when the
 // relation cannot transform it.
-double stressat(const vyxstate* s, double v) {
-    if (!s->stress_fn) return v;
-    const double t = s->stress_fn(v);
-    return s->stressrel == 3 ? t * kLog10e : t;
+double stressat(const stmtopts& opts, double v) {
+    if (!opts.stress_fn) return v;
+    const double t = opts.stress_fn(v);
+    return opts.stressrel == 3 ? t * kLog10e : t;
 }
 
 // The stress levels inside the axis, and the room the outermost levels' marks need.
 void fitlevels(Panel& a) {
     vyxstate* s = a.s;
     plotlay* f = a.f;
-    const int n = static_cast<int>(s->nlev[1]);
-    const double* lv = s->levvals[0];
+    const int n = static_cast<int>(s->groups.nlev[1]);
+    const double* lv = s->groups.levvals[0];
     const double* t = f->rticks;
     const int nt = f->nrtickv;
-    const bool boxes = s->pageflags[PG_BOXES], data = s->pageflags[PG_DATA];
-    if (!(boxes || data) || s->fitmethod == FIT_REGRESSION || !lv || n <= 0 || !t || nt <= 0) return;
-    auto X = [&](double v) { return stressat(s, v) * f->hfac + f->hoff; };
+    const bool boxes = s->popt.pageflags.boxes, data = s->popt.pageflags.data;
+    if (!(boxes || data) || s->opts.fitmethod == FIT_REGRESSION || !lv || n <= 0 || !t || nt <= 0) return;
+    auto X = [&](double v) { return stressat(s->opts, v) * f->hfac + f->hoff; };
     const double x0 = t[0] * f->hfac + f->hoff, x1 = t[nt - 1] * f->hfac + f->hoff;
     int below = 0, above = 0;
     for (int j = 0; j < n; ++j) {
@@ -47,13 +47,13 @@ void fitlevels(Panel& a) {
         if (x > x1) ++above;
     }
     const int first = below, last = (n - 1) - above;
-    s->lvlrange[0] = first;
-    s->lvlrange[1] = last;
+    s->plot.lvlrange[0] = first;
+    s->plot.lvlrange[1] = last;
     if (first > last) return;
     double need;
     if (boxes) {
         double dmin = DBL_MAX;
-        for (int j = std::max(1, first + 1); j <= last; ++j) dmin = std::fmin(dmin, std::fabs(stressat(s, lv[j]) - stressat(s, lv[j - 1])));
+        for (int j = std::max(1, first + 1); j <= last; ++j) dmin = std::fmin(dmin, std::fabs(stressat(s->opts, lv[j]) - stressat(s->opts, lv[j - 1])));
         f->markw = std::fmin(2.0, dmin * f->hfac / 2.5);
         need = 1.25 * f->markw;
     } else {
@@ -82,17 +82,17 @@ void stressaxis(Panel& a, int gridtype) {
     const int n = f->nrtickv;
     if (!t || n <= 0) return;
     const double* lab = t + n;
-    const bool ticks = !s->pflags.nostick;
-    const int gridcolor = s->colors[GC_GRID] > 0 ? s->colors[GC_GRID] : 1;
+    const bool ticks = !s->popt.pflags.nostick;
+    const int gridcolor = s->popt.colors[GC_GRID] > 0 ? s->popt.colors[GC_GRID] : 1;
     auto X = [&](double v) { return v * f->hfac + f->hoff; };
     auto gridline = [&](double x) {
-        if (s->pflags.nogrid == 1 && std::fabs(x - a.L) > 0.0001 && std::fabs(x - a.R) > 0.0001) ggdraw(0, x, a.B, x, a.T, gridtype, gridcolor);
+        if (s->popt.pflags.nogrid == 1 && std::fabs(x - a.L) > 0.0001 && std::fabs(x - a.R) > 0.0001) ggdraw(0, x, a.B, x, a.T, gridtype, gridcolor);
     };
     for (int i = 0; i < n; ++i) {
         const double x = X(t[i]);
         if (ticks) a.line(x, a.B, x, a.B - f->htickl);
         gridline(x);
-        if (s->stressrel == 3 && i < n - 1 && t[i] < t[i + 1]) {
+        if (s->opts.stressrel == 3 && i < n - 1 && t[i] < t[i + 1]) {
             const double fl = std::floor(t[i]);
             double m = std::ceil(pow10of(t[i] - fl));
             for (int guard = 0; guard < 100000; ++guard) {
@@ -100,7 +100,7 @@ void stressaxis(Panel& a, int gridtype) {
                 m += 1.0;
                 if (u != t[i]) {
                     if (ticks) a.line(X(u), a.B, X(u), a.B - 0.5 * f->htickl);
-                    if (s->pflags.mlgrid && std::fabs(X(u) - a.L) > 0.0001 && std::fabs(X(u) - a.R) > 0.0001) ggdraw(0, X(u), a.B, X(u), a.T, gridtype, gridcolor);
+                    if (s->popt.pflags.mlgrid && std::fabs(X(u) - a.L) > 0.0001 && std::fabs(X(u) - a.R) > 0.0001) ggdraw(0, X(u), a.B, X(u), a.T, gridtype, gridcolor);
                 }
                 if (!(u < t[i + 1])) break;
             }
@@ -144,18 +144,18 @@ void stressaxis(Panel& a, int gridtype) {
 void stresstitle(Panel& a) {
     vyxstate* s = a.s;
     plotlay* f = a.f;
-    const char* text = s->clslabgiven[0] && s->clslablen[0] > 0 ? s->clslabels[0] : s->clsnames[0];
-    int len = s->clslabgiven[0] && s->clslablen[0] > 0 ? s->clslablen[0] : s->clsnamelen[0];
+    const char* text = s->groups.clslabgiven[0] && s->groups.clslablen[0] > 0 ? s->groups.clslabels[0] : s->groups.clsnames[0];
+    int len = s->groups.clslabgiven[0] && s->groups.clslablen[0] > 0 ? s->groups.clslablen[0] : s->groups.clsnamelen[0];
     len = std::min(len, 256);
     a.t.align = 1;
     double w = textwidth(a.t, text, len);
-    if (w > f->fw && text != s->clsnames[0]) {
+    if (w > f->fw && text != s->groups.clsnames[0]) {
         if (!f->lblwarned) {
             f->lblwarned = 1;
             xpmlog(510, 41, txtarg(text, len));
         }
-        text = s->clsnames[0];
-        len = s->clsnamelen[0];
+        text = s->groups.clsnames[0];
+        len = s->groups.clsnamelen[0];
         w = textwidth(a.t, text, len);
     }
     if (w > f->fw && w > 0) {
@@ -171,16 +171,16 @@ void stresstitle(Panel& a) {
 void lifetitle(Panel& a) {
     vyxstate* s = a.s;
     plotlay* f = a.f;
-    auto* buf = static_cast<char*>(poolbytes(s->stmtpool, 1024, poolflag::zeroed_marked));
+    auto* buf = static_cast<char*>(poolbytes(s->pools.stmtpool, 1024, poolflag::zeroed_marked));
     if (!buf) return;   // no room for the title: the axis goes without it
     std::memset(buf, ' ', 256);
     const double A = f->fh + f->gapb + f->gapt;
-    const bool stacked = f->valfontblank || stmtflag(s->curstmt, flag::plot::TURNVLABEL);
+    const bool stacked = f->valfontblank || stmtflag(s->input.curstmt, flag::plot::TURNVLABEL);
     a.t.align = 1;
     int len = 0;
-    if (!s->pflags.rotate) {
+    if (!s->popt.pflags.rotate) {
         int n = 0;
-        const optslot* o = stmtslot(s->curstmt, slot::plot::PAXISLABEL);
+        const optslot* o = stmtslot(s->input.curstmt, slot::plot::PAXISLABEL);
         if (o && o->ptr && o->count > 0) {
             n = std::min(o->count, 256);
             std::memcpy(buf, o->ptr, static_cast<size_t>(n));
@@ -189,7 +189,7 @@ void lifetitle(Panel& a) {
             len = wzstrip(buf, xpmstr(buf, 40, 510, 40));
         }
     } else {
-        const vardesc* v = s->rspvars[0];
+        const vardesc* v = s->input.rspvars[0];
         bool fits = false;
         if (v && v->labellen > 0) {
             len = std::min<int>(v->labellen, 256);
@@ -204,7 +204,7 @@ void lifetitle(Panel& a) {
         }
         if (!fits) {
             std::memset(buf, ' ', 1024);
-            const bool thr = s->thrflags[TH_GIVEN] != 0;
+            const bool thr = s->opts.thrflags[TH_GIVEN] != 0;
             len = v ? xpmstr(buf, 1024, 510, thr ? 917 : 916, txtarg(v->name, v->namelen)) : xpmstr(buf, 40, 510, 40);
             len = wzstrip(buf, std::min(len, 1024));
         }
@@ -217,7 +217,7 @@ void lifetitle(Panel& a) {
             a.t.height = static_cast<float>(f->txth * 0.92 * A / ext);
             ext = textwidth(a.t, buf, len);
         }
-        const double x = s->pwin[0] + f->lmarg2 + f->pgmarg + f->vlblw;
+        const double x = s->plot.pwin[0] + f->lmarg2 + f->pgmarg + f->vlblw;
         drawtext(a.t, buf, len, x, (f->fy - f->gapb) + (A - ext) * 0.5);
         ggstxfm(0.0, 0.0);
     } else {
@@ -238,11 +238,11 @@ void lifetitle(Panel& a) {
 
 void vyxrax(vyxstate* s) {
     setwidth(s, 1);
-    plotlay* f = s->frame;
-    auto& p = s->pflags;
+    plotlay* f = s->plot.frame;
+    auto& p = s->popt.pflags;
     double lg = 0;
     int gridtype = 35;
-    if (const optslot* o = stmtslot(s->curstmt, slot::plot::LGRID)) {
+    if (const optslot* o = stmtslot(s->input.curstmt, slot::plot::LGRID)) {
         lg = o->num;
         gridtype = std::clamp(satint(lg), 1, 46);
     }
@@ -261,7 +261,7 @@ void vyxrax(vyxstate* s) {
         a.line(a.R, a.B, a.R, a.T);
         a.line(a.L, a.T, a.R, a.T);
     }
-    if (p.inborder && s->pageflags[PG_PGEND]) a.border();
+    if (p.inborder && s->popt.pageflags.end) a.border();
     a.line(a.L, a.B, a.L, a.T);
     if (f->leftedge[1] && !p.noptick) verticallife(s, true);
     a.line(a.L, a.B, a.R, a.B);

@@ -35,9 +35,9 @@ bool missing(double v) { return std::isnan(v); }
 // The stress value of a level on the panel's horizontal axis, missing when the relation
 // cannot transform it.
 double stressx(const vyxstate* s, double v) {
-    const double t = s->stress_fn ? s->stress_fn(v) : v;
+    const double t = s->opts.stress_fn ? s->opts.stress_fn(v) : v;
     if (missing(t)) return t;
-    return (s->stressrel == 3 ? t * kLog10e : t) * s->frame->hfac + s->frame->hoff;
+    return (s->opts.stressrel == 3 ? t * kLog10e : t) * s->plot.frame->hfac + s->plot.frame->hoff;
 }
 
 ggmarkblk markof(const symrec* r) {
@@ -85,21 +85,21 @@ struct Runs {
 
 // The markers of one level: its rows by the response form.
 int levelmarkers(vyxstate* s, grpnode* g, double x, Kinds& m, const symrec* const* styles, LabelRoom* room) {
-    const plotlay* f = s->frame;
-    const bool freq = s->nfreq != 0;
-    const int wcol = obsweightcol(s->rspkind);
-    const bool ln = s->logscale[0] != 0, logs = ln || s->logscale[1];
+    const plotlay* f = s->plot.frame;
+    const bool freq = s->input.nfreq != 0;
+    const int wcol = obsweightcol(s->input.rspkind);
+    const bool ln = s->opts.logscale[0] != 0, logs = ln || s->opts.logscale[1];
     const double c = ln ? 1.0 : std::log(10.0);
-    const bool mult = s->pflags.showmult;
+    const bool mult = s->popt.pflags.showmult;
     Runs runs;
     runs.reset();
     auto label = [&](int k) {
-        if (runs.n[k] > 1) symb_label(s, styles[k], runs.n[k], runs.x[k], runs.y[k], s->multpos, room);
+        if (runs.n[k] > 1) symb_label(s, styles[k], runs.n[k], runs.x[k], runs.y[k], s->popt.multpos, room);
     };
     auto one = [&](const double* r) {
         double y;
         int code = 0;
-        if (s->rspform[RF_INTERVAL]) {
+        if (s->input.rspform[RF_INTERVAL]) {
             const double lo = r[OBS_LOWER], hi = r[OBS_UPPER];
             if (missing(lo) && missing(hi)) return 0;
             if (missing(lo)) y = hi, code = -2;
@@ -112,7 +112,7 @@ int levelmarkers(vyxstate* s, grpnode* g, double x, Kinds& m, const symrec* cons
             if (code != -3 && ln) y *= kLog10e;
         } else {
             y = r[OBS_TIME];
-            if (s->rspform[RF_CENSOR]) code = static_cast<int>(r[OBS_CENS]);
+            if (s->input.rspform[RF_CENSOR]) code = static_cast<int>(r[OBS_CENS]);
             if (ln) y *= kLog10e;
         }
         if (code == -4) return 0;
@@ -121,7 +121,7 @@ int levelmarkers(vyxstate* s, grpnode* g, double x, Kinds& m, const symrec* cons
         if (mult) {
             if (freq) {
                 const int n = static_cast<int>(std::lround(r[wcol]));
-                if (n > 1) symb_label(s, styles[k], n, x, Y, s->multpos, room);
+                if (n > 1) symb_label(s, styles[k], n, x, Y, s->popt.multpos, room);
             } else if (runs.n[k] > 0 && std::fabs(Y - runs.y[k]) < kTol) {
                 ++runs.n[k];
             } else {
@@ -144,21 +144,21 @@ int levelmarkers(vyxstate* s, grpnode* g, double x, Kinds& m, const symrec* cons
 // MODEL gives the percentile (CLASS variables at their first level, the other continuous
 // variables at their means).
 void modelends(vyxstate* s, int i, const double* pts, int n, int k, const symrec* line, const float* clip) {
-    const plotlay* f = s->frame;
-    const double lo = s->axlim[AX_STRESSLOWER], hi = s->axlim[AX_STRESSUPPER];
-    const double at[2] = {lo + (hi - lo) * s->pctopts[0], hi - (hi - lo) * s->pctopts[1]};
+    const plotlay* f = s->plot.frame;
+    const double lo = s->popt.axlim[AX_STRESSLOWER], hi = s->popt.axlim[AX_STRESSUPPER];
+    const double at[2] = {lo + (hi - lo) * s->popt.pctopts[0], hi - (hi - lo) * s->popt.pctopts[1]};
     const int from[2] = {0, n - 1};
-    const bool ln = s->logscale[0] != 0;
+    const bool ln = s->opts.logscale[0] != 0;
     ParmPair pv(s);
     for (int e = 0; e < 2; ++e) {
         const double* p = pts + 2 * from[e];
         if (missing(p[0]) || missing(p[1])) continue;
         get_parm(s, 0, at[e], k, nullptr);
         double life = hostmissing();
-        if (!missing(pv.pair[0]) && !missing(pv.pair[1])) pctl(s, s->pctvals[i] / 100.0, &life);
-        double x = s->rplotopt && s->stress_fn ? s->stress_fn(at[e]) : at[e];
+        if (!missing(pv.pair[0]) && !missing(pv.pair[1])) pctl(s, s->opts.pctvals[i] / 100.0, &life);
+        double x = s->popt.rplotopt && s->opts.stress_fn ? s->opts.stress_fn(at[e]) : at[e];
         if (missing(life) || missing(x)) continue;
-        if (s->stressrel == code::relation::POWER) x *= kLog10e;
+        if (s->opts.stressrel == code::relation::POWER) x *= kLog10e;
         const double seg[4] = {p[0], p[1], x * f->hfac + f->hoff, (ln ? life * kLog10e : life) * f->vfac + f->voff};
         ggpolyblk b{2, line ? line->ltype : int16_t(1), 0, GGP_LINE, 0, seg};
         ggpline(0, &b, line ? ggcnum(0, line->color) : 1, clip);
@@ -167,25 +167,25 @@ void modelends(vyxstate* s, int i, const double* pts, int n, int k, const symrec
 
 // The percentile lines through the levels' own estimates.
 int levellines(vyxstate* s) {
-    const plotlay* f = s->frame;
-    const int n = static_cast<int>(s->nlev[1]);
-    const int np = static_cast<int>(s->pctcount);
-    if (!s->lvlpct || n <= 0 || np <= 0) return 0;
-    auto* pts = static_cast<double*>(poolbytes(s->stmtpool, int64_t(n) * 16, poolflag::raw));
+    const plotlay* f = s->plot.frame;
+    const int n = static_cast<int>(s->groups.nlev[1]);
+    const int np = static_cast<int>(s->opts.pctcount);
+    if (!s->plot.lvlpct || n <= 0 || np <= 0) return 0;
+    auto* pts = static_cast<double*>(poolbytes(s->pools.stmtpool, int64_t(n) * 16, poolflag::raw));
     if (!pts) {
         xmemmsg(int64_t(n) * 16);
         return 1;
     }
-    const symrec* st = static_cast<const symrec*>(s->gstyles);
+    const symrec* st = static_cast<const symrec*>(s->plot.gstyles);
     const float clip[4] = {static_cast<float>(f->fx), static_cast<float>(f->fy), static_cast<float>(f->fx + f->fw), static_cast<float>(f->fy + f->fh)};
-    const bool ln = s->logscale[0] != 0;
+    const bool ln = s->opts.logscale[0] != 0;
     bool warned = false;
-    const int stress = s->fitmethod == FIT_MODEL && s->mdleffinfo[1] == 0 ? modelstressindex(s) : -1;
+    const int stress = s->opts.fitmethod == FIT_MODEL && s->mdl.mdleffinfo[1] == 0 ? modelstressindex(s) : -1;
     for (int i = 0; i < np; ++i) {
         const symrec* line = st ? st + GS_PCT + i : nullptr;
         for (int j = 0; j < n; ++j) {
-            pts[2 * j] = s->levvals[0] ? stressx(s, s->levvals[0][j]) : hostmissing();
-            double y = s->lvlpct[(static_cast<size_t>(j) * np + i) * PCT_WORDS];
+            pts[2 * j] = s->groups.levvals[0] ? stressx(s, s->groups.levvals[0][j]) : hostmissing();
+            double y = s->plot.lvlpct[(static_cast<size_t>(j) * np + i) * PCT_WORDS];
             if (!missing(y)) {
                 y = (ln ? y * kLog10e : y) * f->vfac + f->voff;
                 if ((y < f->fy || y > f->fy + f->fh) && !warned) {
@@ -207,7 +207,7 @@ int levellines(vyxstate* s) {
 }  // namespace
 
 void symlegend(vyxstate* s, const ggmarkblk* blocks, const int* colors, const bool* seen, bool skipexact) {
-    const plotlay* f = s->frame;
+    const plotlay* f = s->plot.frame;
     const double sz = blocks[0].size, h = f->txth;
     const double M = std::max(sz, h);
     double mx = f->fx + h / 2 + sz / 2, my = f->fy - M / 2;
@@ -217,7 +217,7 @@ void symlegend(vyxstate* s, const ggmarkblk* blocks, const int* colors, const bo
     };
     Entry list[3];
     int n = 0;
-    switch (s->rspkind) {
+    switch (s->input.rspkind) {
         case 0: list[n++] = {0, 675}; break;
         case 1: list[n++] = {1, 676}, list[n++] = {0, 675}; break;
         case 2: list[n++] = {2, 677}, list[n++] = {1, 676}, list[n++] = {0, 678}; break;
@@ -244,32 +244,32 @@ void symlegend(vyxstate* s, const ggmarkblk* blocks, const int* colors, const bo
 
 bool levellinesdrawn(const vyxstate* s) {
     int lines = 0;
-    for (const grpnode* g = s->grplist[0]; g; g = g->next) lines += g->fitlines && !g->nocurve && !g->nofit;
-    const bool ends = s->fitmethod == FIT_MODEL && s->mdleffinfo[1] == 0 && modelstressindex(s) >= 0;
+    for (const grpnode* g = s->groups.grplist.head; g; g = g->next) lines += g->fitlines && !g->nocurve && !g->nofit;
+    const bool ends = s->opts.fitmethod == FIT_MODEL && s->mdl.mdleffinfo[1] == 0 && modelstressindex(s) >= 0;
     return lines > 1 || (lines == 1 && ends);
 }
 
 void pctlegendframe(vyxstate* s) {
-    const plotlay* f = s->frame;
-    if (!s->pflags.rellegend || !s->legends[LG_PCT]) return;
+    const plotlay* f = s->plot.frame;
+    if (!s->popt.pflags.rellegend || !s->plot.legends[LG_PCT]) return;
     const float x0 = static_cast<float>(f->fx - f->gapl), y0 = static_cast<float>(f->fy - f->gapb);
     const float x1 = static_cast<float>(f->fx + f->fw + f->gapr), y1 = static_cast<float>(f->fy + f->fh + f->gapt);
     const float corners[9] = {0, x0, y0, x0, y1, x1, y1, x1, y0};
-    std::copy(corners, corners + 9, s->gldraw);
+    std::copy(corners, corners + 9, s->plot.gldraw);
     legend(s, LG_PCT);
 }
 
 int vyxbox(vyxstate* s) {
-    plotlay* f = s->frame;
-    const stmtrec* r = s->curstmt;
-    double* const* A = s->ppcarr;
-    if (!A[0] || !s->boxpos) return 0;
+    plotlay* f = s->plot.frame;
+    const stmtrec* r = s->input.curstmt;
+    double* const* A = s->life.ppcarr;
+    if (!A[0] || !s->plot.boxpos) return 0;
     ggregion clipr{f->fx - f->gapl, f->fy - f->gapb, f->fx + f->fw + f->gapr, f->fy + f->fh + f->gapt, 2, 0};
     int32_t saved = 0;
     ggrba(0, &clipr, &saved, 0, 7);
     const double W = f->markw;
     // Widths by the levels' sizes (BOXWIDTHSCALE), at least wmin.
-    const double smin = s->nfailrng[0], smax = s->nfailrng[1];
+    const double smin = s->popt.nfailrng[0], smax = s->popt.nfailrng[1];
     const optslot* scale = stmtslot(r, slot::plot::BOXWIDTHSCALE);
     int kind = 0;   // 0 no scaling, 1 log, 2 identity, 3 power
     double pw = 0, wmin = 0.3333333 * W;
@@ -284,7 +284,7 @@ int vyxbox(vyxstate* s) {
     auto fv = [&](double v) { return kind == 1 ? std::log(v) : kind == 2 ? v : std::pow(v, pw); };
     const double slope = kind ? (W - wmin) / (fv(smax) - fv(smin)) : 0.0;
     setwidth(s, 1);
-    const int width = s->gctx ? s->gctx->linewidth[0] : 1;
+    const int width = s->plot.gctx ? s->plot.gctx->linewidth[0] : 1;
     const optslot* lb = stmtslot(r, slot::plot::LBOXES);
     const int ltype = lb && lb->kind == SK_NUMBER ? satint(lb->num) : 1;
     const bool empty = f->fillcol == -1 && !stmtslot(r, slot::plot::CBOXFILL);
@@ -292,15 +292,15 @@ int vyxbox(vyxstate* s) {
     const int linecol = static_cast<int>(f->linecol);
     const double top = f->fy + f->fh + f->gapt, bottom = f->fy - f->gapb;
     auto Y = [&](double v) { return v * f->vfac + f->voff; };
-    for (int j = s->boxlev[0]; j <= s->boxlev[1]; ++j) {
-        if (j < 0 || j >= static_cast<int>(s->nlev[1])) continue;
-        if (A[0][j] == DBL_MAX || missing(A[0][j]) || missing(s->boxpos[j])) continue;
+    for (int j = s->plot.boxlev[0]; j <= s->plot.boxlev[1]; ++j) {
+        if (j < 0 || j >= static_cast<int>(s->groups.nlev[1])) continue;
+        if (A[0][j] == DBL_MAX || missing(A[0][j]) || missing(s->plot.boxpos[j])) continue;
         double h = W, c = 0.5 * W;
         if (kind) {
             h = wmin + slope * (fv(A[5][j]) - fv(smin));
             c = 0.5 * h;
         }
-        const double x = s->boxpos[j] * f->hfac + f->hoff;
+        const double x = s->plot.boxpos[j] * f->hfac + f->hoff;
         const double a0 = Y(A[0][j]), a1 = Y(A[1][j]), a2 = Y(A[2][j]), a3 = Y(A[3][j]), a4 = Y(A[4][j]);
         if (A[1][j] != A[3][j]) ggfill(0, x - h, std::fmin(a1, top), x + h, std::fmax(a3, bottom), pattern, f->fillcol, 4, linecol, ltype, width);
         if (A[0][j] != A[4][j]) {
@@ -310,7 +310,7 @@ int vyxbox(vyxstate* s) {
             ggdraw(0, x - c, a4, x + c, a4, ltype, linecol);
         }
         if (!missing(A[2][j])) ggdraw(0, x - h, a2, x + h, a2, 1, linecol);
-        const symrec* mark = s->pflags.pplot && s->symcomp ? s->symcomp + std::min(j, std::max(s->nsym - 1, 0)) : static_cast<const symrec*>(s->gstyles);
+        const symrec* mark = s->popt.pflags.pplot && s->plot.symcomp ? s->plot.symcomp + std::min(j, std::max(s->plot.nsym - 1, 0)) : static_cast<const symrec*>(s->plot.gstyles);
         if (mark && !missing(A[6][j])) ggsymb(0, x, Y(A[6][j]), mark);
     }
     resetwidth(s);
@@ -319,46 +319,46 @@ int vyxbox(vyxstate* s) {
 }
 
 int vyxrplt(vyxstate* s) {
-    plotlay* f = s->frame;
-    auto& p = s->pflags;
+    plotlay* f = s->plot.frame;
+    auto& p = s->popt.pflags;
     // The bytes the panel clears are given back at its end: a later destination draws its
     // probability panels with them again.
-    const uint8_t keepgrid = s->gridsave, keepcens = p.nocenplot, keepbnd = s->lifebnd;
+    const uint8_t keepgrid = s->plot.gridsave, keepcens = p.nocenplot, keepbnd = s->popt.lifebnd;
     p.nocenplot = 0;
-    s->lifebnd = 0;
+    s->popt.lifebnd = 0;
     int rc = 0;
     auto done = [&](int r) {
-        s->gridsave = keepgrid;
+        s->plot.gridsave = keepgrid;
         p.nocenplot = keepcens;
-        s->lifebnd = keepbnd;
+        s->popt.lifebnd = keepbnd;
         return r;
     };
-    if (stmtslot(s->curstmt, slot::plot::CFRAME) || s->cframe[0] == 2) vyxgfrm(s);
+    if (stmtslot(s->input.curstmt, slot::plot::CFRAME) || s->popt.cframe[0] == 2) vyxgfrm(s);
     pctlegendframe(s);
     // The stress axis is not a probability axis: only the life grid is drawn here, and the
     // axes are drawn first so that the grid takes the panel's mapping.
     vyxrax(s);
     if (p.nogrid) {
-        s->gridsave = 0;
+        s->plot.gridsave = 0;
         vyxggrd(s);
     }
-    if (s->refs.counts[REF_VREF]) {
+    if (s->popt.refs.counts[REF_VREF]) {
         p.refstop2 = 0;
         vyxgvrl(s, nullptr);
     }
-    if (s->refs.counts[REF_SREF] > 0) vyxgsrl(s);
+    if (s->popt.refs.counts[REF_SREF] > 0) vyxgsrl(s);
 
-    const uint8_t* pg = s->pageflags;
-    const int n = static_cast<int>(s->nlev[1]);
-    const symrec* st = static_cast<const symrec*>(s->gstyles);
-    if (!pg[PG_BOXES] && (pg[PG_DATA] || pg[PG_MEDIANS]) && st) {
+    const pageflagset* pg = &s->popt.pageflags;
+    const int n = static_cast<int>(s->groups.nlev[1]);
+    const symrec* st = static_cast<const symrec*>(s->plot.gstyles);
+    if (!pg->boxes && (pg->data || pg->medians) && st) {
         Kinds m;
-        m.cap = static_cast<int>(std::max<uint32_t>(s->rowlay[0], 1));
+        m.cap = static_cast<int>(std::max<uint32_t>(s->opts.rowlay[0], 1));
         const float clip[4] = {static_cast<float>(f->fx - f->gapl), static_cast<float>(f->fy - f->gapb), static_cast<float>(f->fx + f->fw + f->gapr),
                                static_cast<float>(f->fy + f->fh + f->gapt)};
         m.clip = clip;
         for (int k = 0; k < 3; ++k) {
-            m.pts[k] = static_cast<double*>(poolbytes(s->stmtpool, int64_t(m.cap) * 16, poolflag::raw));
+            m.pts[k] = static_cast<double*>(poolbytes(s->pools.stmtpool, int64_t(m.cap) * 16, poolflag::raw));
             if (!m.pts[k]) {
                 xmemmsg(int64_t(m.cap) * 16);
                 return done(1);
@@ -368,21 +368,21 @@ int vyxrplt(vyxstate* s) {
         // The counts of coinciding markers keep clear of each other across the levels.
         LabelRoom room(PageBox{0.0, 0.0, 100.0, 100.0});
         int j = 0;
-        for (grpnode* g = s->grplist[0]; g && j < n; g = g->next, ++j) {
-            if (s->rspform[RF_READOUT] || !s->levvals[0]) continue;
-            const double x = stressx(s, s->levvals[0][j]);
+        for (grpnode* g = s->groups.grplist.head; g && j < n; g = g->next, ++j) {
+            if (s->input.rspform[RF_READOUT] || !s->groups.levvals[0]) continue;
+            const double x = stressx(s, s->groups.levvals[0][j]);
             if (missing(x)) continue;
-            if (p.pplot && s->symcomp) styles[0] = s->symcomp + std::min(j, std::max(s->nsym - 1, 0));
+            if (p.pplot && s->plot.symcomp) styles[0] = s->plot.symcomp + std::min(j, std::max(s->plot.nsym - 1, 0));
             for (int k = 0; k < 3; ++k) {
                 m.blk[k] = markof(styles[k]);
                 m.color[k] = colorof(styles[k]);
             }
-            if (pg[PG_MEDIANS]) {
+            if (pg->medians) {
                 const double med = g->ppcslot[2] ? *g->ppcslot[2] : hostmissing();
                 if (!missing(med)) m.add(0, x, med * f->vfac + f->voff);
                 m.flush(0);
             }
-            if (pg[PG_DATA] && (rc = levelmarkers(s, g, x, m, styles, &room)) != 0) return done(rc);
+            if (pg->data && (rc = levelmarkers(s, g, x, m, styles, &room)) != 0) return done(rc);
         }
         if (p.noinset) {
             if (j == 0) {
@@ -391,20 +391,20 @@ int vyxrplt(vyxstate* s) {
             symlegend(s, m.blk, m.color, m.seen, p.pplot);
         }
     }
-    if (pg[PG_BOXES]) {
-        s->boxpos = static_cast<double*>(poolbytes(s->stmtpool, int64_t(std::max(n, 1)) * 8, poolflag::raw));
-        if (!s->boxpos) {
+    if (pg->boxes) {
+        s->plot.boxpos = static_cast<double*>(poolbytes(s->pools.stmtpool, int64_t(std::max(n, 1)) * 8, poolflag::raw));
+        if (!s->plot.boxpos) {
             xmemmsg(int64_t(std::max(n, 1)) * 8);
             return done(1);
         }
         for (int j = 0; j < n; ++j) {
-            const double t = s->stress_fn && s->levvals[0] ? s->stress_fn(s->levvals[0][j]) : hostmissing();
-            s->boxpos[j] = missing(t) ? t : s->stressrel == 3 ? t * kLog10e : t;
+            const double t = s->opts.stress_fn && s->groups.levvals[0] ? s->opts.stress_fn(s->groups.levvals[0][j]) : hostmissing();
+            s->plot.boxpos[j] = missing(t) ? t : s->opts.stressrel == 3 ? t * kLog10e : t;
         }
-        s->boxlev[0] = s->lvlrange[0];
-        s->boxlev[1] = s->lvlrange[1];
+        s->plot.boxlev[0] = s->plot.lvlrange[0];
+        s->plot.boxlev[1] = s->plot.lvlrange[1];
         vyxbox(s);
     }
-    if (pg[PG_FITLINES]) rc = levellines(s);
+    if (pg->fitlines) rc = levellines(s);
     return done(rc);
 }

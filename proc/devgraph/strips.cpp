@@ -15,8 +15,8 @@ constexpr double kStrip = 1.6;   // a strip is this many text heights thick
 
 // A strip: filled with the option's colour when given, outlined in the axis colour.
 void box(vyxstate* s, double x0, double y0, double x1, double y1, int fillslot, int fillrole) {
-    if (stmtslot(s->curstmt, fillslot)) ggfill(0, x0, y0, x1, y1, "S       ", s->colors[fillrole], 0, 1, 1, 1);
-    const int c = s->colors[GC_AXIS] > 0 ? s->colors[GC_AXIS] : 1;
+    if (stmtslot(s->input.curstmt, fillslot)) ggfill(0, x0, y0, x1, y1, "S       ", s->popt.colors[fillrole], 0, 1, 1, 1);
+    const int c = s->popt.colors[GC_AXIS] > 0 ? s->popt.colors[GC_AXIS] : 1;
     ggdraw(0, x0, y0, x1, y0, 1, c);
     ggdraw(0, x1, y0, x1, y1, 1, c);
     ggdraw(0, x1, y1, x0, y1, 1, c);
@@ -24,17 +24,17 @@ void box(vyxstate* s, double x0, double y0, double x1, double y1, int fillslot, 
 }
 
 bool stacked(const vyxstate* s, bool pagelabel) {
-    const plotlay* f = s->frame;
+    const plotlay* f = s->plot.frame;
     // The class-label strip follows TURNVLABELS as the key strips do.
     (void)pagelabel;
-    return f->valfontblank || stmtflag(s->curstmt, flag::plot::TURNVLABEL);
+    return f->valfontblank || stmtflag(s->input.curstmt, flag::plot::TURNVLABEL);
 }
 
 // A text along a vertical strip from y0 of length L whose left edge is at `left`: one
 // character per line, or turned by 90 degrees with its baseline at `base`; fitted into
 // 0.96 L by a smaller height, never clipped.
 void verticaltext(vyxstate* s, const char* text, int len, double left, double base, double y0, double L, bool stack) {
-    plotlay* f = s->frame;
+    plotlay* f = s->plot.frame;
     if (len <= 0) return;
     ggtext t = plottext(s, f->txth);
     if (stack) {
@@ -66,7 +66,7 @@ void verticaltext(vyxstate* s, const char* text, int len, double left, double ba
 
 // A text centred along a horizontal strip from x0 of length L, fitted into 0.96 L.
 void horizontaltext(vyxstate* s, const char* text, int len, double x0, double L, double baseline) {
-    plotlay* f = s->frame;
+    plotlay* f = s->plot.frame;
     if (len <= 0) return;
     ggtext t = plottext(s, f->txth);
     double width = textwidth(t, text, len);
@@ -80,14 +80,14 @@ void horizontaltext(vyxstate* s, const char* text, int len, double x0, double L,
 double pageleft(const plotlay* f) { return f->pagewin ? f->pagewin[0] : 0; }
 double pagetop(const plotlay* f) { return f->pagewin ? f->pagewin[3] : 100; }
 
-bool sidelabel(const vyxstate* s) { return (s->nclass == 1 && s->clslabgiven[0] && s->pflags.layoutv) || (s->nclass == 2 && s->clslabgiven[0]); }
-bool toplabel(const vyxstate* s) { return (s->nclass == 1 && s->clslabgiven[0] && s->pflags.layouth) || (s->nclass == 2 && s->clslabgiven[1]); }
+bool sidelabel(const vyxstate* s) { return (s->groups.nclass == 1 && s->groups.clslabgiven[0] && s->popt.pflags.layoutv) || (s->groups.nclass == 2 && s->groups.clslabgiven[0]); }
+bool toplabel(const vyxstate* s) { return (s->groups.nclass == 1 && s->groups.clslabgiven[0] && s->popt.pflags.layouth) || (s->groups.nclass == 2 && s->groups.clslabgiven[1]); }
 
 }  // namespace
 
 void* vyxsgmt(vyxstate* s, void* words[2]) {
-    const stmtrec* r = s->curstmt;
-    destctx& c = s->gdest;
+    const stmtrec* r = s->input.curstmt;
+    destctx& c = s->plot.gdest;
     char name[8];
     std::memset(name, ' ', 8);
     gglongname longname{0, nullptr};
@@ -104,19 +104,19 @@ void* vyxsgmt(vyxstate* s, void* words[2]) {
     std::memset(desc, ' ', sizeof desc);
     int dlen = 0;
     if (const char* d = opttext(r, slot::plot::DESCRIPTION, &dlen); d && dlen > 0) {
-        s->segdesc = rdxtxt(d, dlen);
+        s->plot.segdesc = rdxtxt(d, dlen);
         std::memcpy(desc, d, static_cast<size_t>(std::min(dlen, 256)));
     } else {
-        const int n = s->stmtkind == 3 ? 547 : s->stmtkind == 4 ? 548 : 546;
-        s->segdesc = rdxmsg(510, n);
+        const int n = s->input.stmtkind == 3 ? 547 : s->input.stmtkind == 4 ? 548 : 546;
+        s->plot.segdesc = rdxmsg(510, n);
         xpmstr(desc, 256, 510, n);
     }
     uint32_t handles[2] = {0, 0};
     void* segment = nullptr;
-    ggoseg(0, 256, s->gcatent, &segment, handles, name, longname.text ? &longname : nullptr, desc, 1, given && len > 0 ? 1 : 0, 0,
-           s->byline[0], s->byline[1]);
+    ggoseg(0, 256, s->plot.gcatent, &segment, handles, name, longname.text ? &longname : nullptr, desc, 1, given && len > 0 ? 1 : 0, 0,
+           s->plot.byline[0], s->plot.byline[1]);
     ggsel(0, segment);
-    c.seglabel = s->segdesc;
+    c.seglabel = s->plot.segdesc;
     c.cathandles[0] = handles[0];
     c.cathandles[1] = handles[1];
     (void)words;
@@ -124,7 +124,7 @@ void* vyxsgmt(vyxstate* s, void* words[2]) {
 }
 
 void vyxptlb(vyxstate* s, const char key[16]) {
-    plotlay* f = s->frame;
+    plotlay* f = s->plot.frame;
     setwidth(s, 1);
     const double shift = toplabel(s) ? kStrip * f->txth + f->tilegapv : 0;
     const double top = pagetop(f) - f->lblgap - f->hdrh - f->sqdy - shift;
@@ -145,7 +145,7 @@ void vyxptlb(vyxstate* s, const char key[16]) {
 }
 
 void vyxpslb(vyxstate* s, const char key[16]) {
-    plotlay* f = s->frame;
+    plotlay* f = s->plot.frame;
     setwidth(s, 1);
     const double across = kStrip * f->txth * f->chdiv;
     const double shift = sidelabel(s) ? across + f->tilegaph : 0;
@@ -160,28 +160,28 @@ void vyxpslb(vyxstate* s, const char key[16]) {
 }
 
 void vyxpclb(vyxstate* s) {
-    plotlay* f = s->frame;
+    plotlay* f = s->plot.frame;
     setwidth(s, 1);
     if (sidelabel(s)) {
         const double across = kStrip * f->txth * f->chdiv;
         // The side strip spans the page's panel rows, the top strip its panel columns.
-        const int n = std::max(s->panels.nrows, 1);
+        const int n = std::max(s->popt.panels.nrows, 1);
         const double y0 = f->fy0 - f->gapb + f->sqdy;
         const double L = n * (f->gapb + f->fh0 + f->gapt) + (n - 1) * f->tilegapv - 2 * f->sqdy;
         const double x0 = pageleft(f) + f->pgmarg + f->sqdx;
         box(s, x0, y0, x0 + across, y0 + L, slot::plot::CFRAMESIDE, GC_FRAMESIDE);
-        const int len = std::min(s->clslablen[0], 256);
-        verticaltext(s, s->clslabels[0], len, x0, x0 + 1.2 * f->txth * f->chdiv, y0, L, stacked(s, true));
+        const int len = std::min(s->groups.clslablen[0], 256);
+        verticaltext(s, s->groups.clslabels[0], len, x0, x0 + 1.2 * f->txth * f->chdiv, y0, L, stacked(s, true));
     }
     if (toplabel(s)) {
-        const int which = s->nclass == 2 ? 1 : 0;
-        const int m = std::max(s->panels.ncols, 1);
+        const int which = s->groups.nclass == 2 ? 1 : 0;
+        const int m = std::max(s->popt.panels.ncols, 1);
         const double x0 = f->fx0 - f->gapl + f->sqdx;
         const double L = m * (f->gapl + f->fw0 + f->gapr) + (m - 1) * f->tilegaph - 2 * f->sqdx;
         const double top = pagetop(f) - f->lblgap - f->hdrh - f->sqdy;
         box(s, x0, top - kStrip * f->txth, x0 + L, top, slot::plot::CFRAMETOP, GC_FRAMETOP);
-        const int len = std::min(s->clslablen[which], 256);
-        horizontaltext(s, s->clslabels[which], len, x0, L, pagetop(f) - f->lblgap - f->hdrh - 1.2 * f->txth);
+        const int len = std::min(s->groups.clslablen[which], 256);
+        horizontaltext(s, s->groups.clslabels[which], len, x0, L, pagetop(f) - f->lblgap - f->hdrh - 1.2 * f->txth);
     }
     resetwidth(s);
 }

@@ -31,7 +31,7 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/lifedist/lsfit.h"
 #include "proc/lifedist/mlfit.h"
@@ -40,17 +40,17 @@ namespace {
 
 // The group's fit decides whether its line is drawn.
 void takefit(vyxstate* s, const grpnode* g) {
-    s->fitmethod = g->fitmeth;
-    s->pflags.nofitline = g->nofit;
+    s->opts.fitmethod = g->fitmeth;
+    s->popt.pflags.nofitline = g->nofit;
 }
 
 // The group's percentile records of the PLOTFIT values into the relation panel's copies at
 // level i; a group without them gets missing estimates.
 void copycurves(vyxstate* s, const grpnode* g, int i) {
-    const int n = static_cast<int>(s->pctcount);
-    if (!s->lvlpct || n <= 0) return;
-    VX_EXPECT(i >= 0 && i < std::max<int64_t>(s->nlev[1], 1), "a level's copy lies inside the block");
-    double* to = s->lvlpct + static_cast<size_t>(i) * n * PCT_WORDS;
+    const int n = static_cast<int>(s->opts.pctcount);
+    if (!s->plot.lvlpct || n <= 0) return;
+    VX_EXPECT(i >= 0 && i < std::max<int64_t>(s->groups.nlev[1], 1), "a level's copy lies inside the block");
+    double* to = s->plot.lvlpct + static_cast<size_t>(i) * n * PCT_WORDS;
     if (g->fitlines && !g->nocurve && !g->nofit) {
         std::memcpy(to, g->fitlines, static_cast<size_t>(n) * PCT_WORDS * sizeof(double));
     } else {
@@ -62,8 +62,8 @@ struct Driver : PageDriver {
     bool square;
     int drawn = 0;                  // panels drawn on the probability side
 
-    bool pplot() const { return s->pflags.pplot; }
-    bool inset() const { return s->pflags.noinset; }
+    bool pplot() const { return s->popt.pflags.pplot; }
+    bool inset() const { return s->popt.pflags.noinset; }
     void atcolumn(int c) { PageDriver::atcolumn(c, square ? f->sqdx : 0.0); }
     void atrow(int r) { PageDriver::atrow(r, square ? f->sqdy : 0.0); }
 
@@ -75,25 +75,25 @@ struct Driver : PageDriver {
         }
         vyxgdrw(s, g);
         if (inset()) insetbackdrop(s);
-        if (pplot() && !s->pflags.noppos)
+        if (pplot() && !s->popt.pflags.noppos)
             if (int rc = vyxppnt(s, g)) return check(rc);
-        if (!s->pflags.nofitline)
+        if (!s->popt.pflags.nofitline)
             if (int rc = vyxddrw(s, g)) return check(rc);
         if (inset()) vyxidrw(s);
-        if (s->annoflag) vyxanno(s);
+        if (s->input.annoflag) vyxanno(s);
         return 0;
     }
 
     // A: no class variable.
     int single() {
-        grpnode* g = &s->rootgrp;
-        s->pageflags[PG_PGEND] = 1;
+        grpnode* g = &s->groups.rootgrp;
+        s->popt.pageflags.end = 1;
         page.begin();
         givesymbols(s, g, 0);
-        if (s->fmodeset.legend) legend(s, LG_FMODES);
+        if (s->groups.fmodeset.legend) legend(s, LG_FMODES);
         vyxgfrm(s);
         axislabels();
-        if (s->pflags.fmcombine) fmcdf(s);
+        if (s->popt.pflags.fmcombine) fmcdf(s);
         if (int rc = contents(g)) return rc;
         page.end();
         drawn = 1;
@@ -102,31 +102,31 @@ struct Driver : PageDriver {
 
     // B: one class variable, the groups overlaid in one panel.
     int overlay() {
-        s->pageflags[PG_PGEND] = !s->pflags.relplot;
+        s->popt.pageflags.end = !s->popt.pflags.relplot;
         page.begin();
-        if (s->pflags.legend && pplot()) legend(s, LG_GROUPS);
+        if (s->popt.pflags.legend && pplot()) legend(s, LG_GROUPS);
         f->leftedge[0] = f->leftedge[1] = 1;
         f->bottomedge[0] = f->bottomedge[1] = 1;
         f->panelcol = 1;
         f->panelrow = 0;
-        s->grpno[0] = 0;
+        s->plot.grpno[0] = 0;
         const bool ends = 1 % ncols == 0;
         if (pplot()) {
             vyxgfrm(s);
             // Grid and axes go under the points and lines of the groups.
-            vyxgdrw(s, s->grplist[0]);
+            vyxgdrw(s, s->groups.grplist.head);
         }
-        if (s->annoflag && !s->pflags.relplot) vyxanno(s);
+        if (s->input.annoflag && !s->popt.pflags.relplot) vyxanno(s);
         int i = 0;
-        for (grpnode* g = s->grplist[0]; g; g = g->next, ++i) {
+        for (grpnode* g = s->groups.grplist.head; g; g = g->next, ++i) {
             takefit(s, g);
             givesymbols(s, g, i);
-            if (s->pageflags[PG_FITLINES]) copycurves(s, g, i);
-            if (pplot() && !s->pflags.noppos)
+            if (s->popt.pageflags.fitlines) copycurves(s, g, i);
+            if (pplot() && !s->popt.pflags.noppos)
                 if (int rc = vyxppnt(s, g)) return check(rc);
-            if (pplot() && !s->pflags.nofitline)
+            if (pplot() && !s->popt.pflags.nofitline)
                 if (int rc = vyxddrw(s, g)) return check(rc);
-            s->grpno[0] = static_cast<uint32_t>(i + 1);
+            s->plot.grpno[0] = static_cast<uint32_t>(i + 1);
         }
         if (pplot()) {
             axislabels();
@@ -138,10 +138,10 @@ struct Driver : PageDriver {
 
     // C: one class variable, a panel per group.
     int panels() {
-        s->grpno[0] = 0;
+        s->plot.grpno[0] = 0;
         drawn = 0;
         int k = 0;
-        for (grpnode* g = s->grplist[0]; g; g = g->next, ++k) {
+        for (grpnode* g = s->groups.grplist.head; g; g = g->next, ++k) {
             takefit(s, g);
             givesymbols(s, g, 0);
             const bool last = g->next == nullptr;
@@ -163,34 +163,34 @@ struct Driver : PageDriver {
             } else {
                 ++drawn;
             }
-            s->pageflags[PG_PGSTART] = fresh;
-            s->pageflags[PG_PGEND] = ends;
+            s->popt.pageflags.start = fresh;
+            s->popt.pageflags.end = ends;
             if (fresh || !page.open) page.begin();
             vyxgfrm(s);
-            if (s->pflags.layouth)
+            if (s->popt.pflags.layouth)
                 vyxptlb(s, g->key);
             else
                 vyxpslb(s, g->key);
             if (int rc = contents(g)) return rc;
             if (ends) {
                 axislabels();
-                if (s->clslabgiven[0]) vyxpclb(s);
+                if (s->groups.clslabgiven[0]) vyxpclb(s);
                 page.end();
                 ++f->pageno;
             }
-            s->grpno[0] = static_cast<uint32_t>(k + 1);
+            s->plot.grpno[0] = static_cast<uint32_t>(k + 1);
         }
         return 0;
     }
 
     // D: two class variables, every cell overlaid in one panel.
     int overlaygrid() {
-        const int rows = static_cast<int>(s->nlev[1]), cols = static_cast<int>(s->nlev[0]);
-        s->pageflags[PG_PGEND] = 1;
+        const int rows = static_cast<int>(s->groups.nlev[1]), cols = static_cast<int>(s->groups.nlev[0]);
+        s->popt.pageflags.end = 1;
         page.begin();
-        if (s->pflags.legend) legend(s, LG_GROUPS);
+        if (s->popt.pflags.legend) legend(s, LG_GROUPS);
         vyxgfrm(s);
-        if (s->annoflag) vyxanno(s);
+        if (s->input.annoflag) vyxanno(s);
         grpnode* first = nullptr;
         for (int r = 0; r < rows && !first; ++r)
             for (int c = 0; c < cols && !first; ++c) first = cell(r, c);
@@ -198,19 +198,19 @@ struct Driver : PageDriver {
         int n = 0;
         for (int r = 0; r < rows; ++r) {
             for (int c = 0; c < cols; ++c) {
-                s->grpno[0] = static_cast<uint32_t>(r);
-                s->grpno[1] = static_cast<uint32_t>(c);
+                s->plot.grpno[0] = static_cast<uint32_t>(r);
+                s->plot.grpno[1] = static_cast<uint32_t>(c);
                 grpnode* g = cell(r, c);
                 if (!g) continue;
                 takefit(s, g);
                 givesymbols(s, g, n++);
                 if (g->nocurve) {
-                    s->fitmethod = FIT_NONE;
-                    s->pflags.nofitline = 1;
+                    s->opts.fitmethod = FIT_NONE;
+                    s->popt.pflags.nofitline = 1;
                 }
-                if (pplot() && !s->pflags.noppos)
+                if (pplot() && !s->popt.pflags.noppos)
                     if (int rc = vyxppnt(s, g)) return check(rc);
-                if (!s->pflags.nofitline && !g->nocurve)
+                if (!s->popt.pflags.nofitline && !g->nocurve)
                     if (int rc = vyxddrw(s, g)) return check(rc);
             }
         }
@@ -222,7 +222,7 @@ struct Driver : PageDriver {
 
     // E: two class variables, a panel per cell, pages of NROWS x NCOLS cells.
     int grid() {
-        const int rows = static_cast<int>(s->nlev[1]), cols = static_cast<int>(s->nlev[0]);
+        const int rows = static_cast<int>(s->groups.nlev[1]), cols = static_cast<int>(s->groups.nlev[0]);
         const int pagerows = (rows + nrows - 1) / nrows, pagecols = (cols + ncols - 1) / ncols;
         for (int b = 0; b < pagerows; ++b) {
             for (int e = 0; e < pagecols; ++e) {
@@ -231,22 +231,22 @@ struct Driver : PageDriver {
                 for (int r = b * nrows; r < std::min((b + 1) * nrows, rows); ++r) {
                     bool lastrow = true;
                     if (nrows >= 2) {
-                        s->pageflags[PG_PGSTART] = r % nrows == 0;
+                        s->popt.pageflags.start = r % nrows == 0;
                         lastrow = r == rows - 1 || (r + 1) % nrows == 0;
-                        s->pageflags[PG_PGEND] = lastrow;
+                        s->popt.pageflags.end = lastrow;
                         f->bottomedge[0] = f->bottomedge[1] = lastrow;
                         atrow(r % nrows);
                     }
                     for (int c = e * ncols; c < std::min((e + 1) * ncols, cols); ++c) {
                         if (ncols >= 2) {
-                            s->pageflags[PG_PGEND] = lastrow && (c + 1) % ncols == 0;
+                            s->popt.pageflags.end = lastrow && (c + 1) % ncols == 0;
                             atcolumn(c % ncols);
                             f->leftedge[0] = f->leftedge[1] = c % ncols == 0;
                         }
-                        if (r == b * nrows || nrows < 2) vyxptlb(s, s->levkeys[1] + 16 * c);
-                        if (c == e * ncols || ncols < 2) vyxpslb(s, s->levkeys[0] + 16 * r);
-                        s->grpno[0] = static_cast<uint32_t>(r);
-                        s->grpno[1] = static_cast<uint32_t>(c);
+                        if (r == b * nrows || nrows < 2) vyxptlb(s, s->groups.levkeys[1] + 16 * c);
+                        if (c == e * ncols || ncols < 2) vyxpslb(s, s->groups.levkeys[0] + 16 * r);
+                        s->plot.grpno[0] = static_cast<uint32_t>(r);
+                        s->plot.grpno[1] = static_cast<uint32_t>(c);
                         grpnode* g = cell(r, c);
                         if (!g) {
                             vyxgdrw(s, nullptr);
@@ -259,7 +259,7 @@ struct Driver : PageDriver {
                     }
                 }
                 axislabels();
-                if (s->clslabgiven[0] || s->clslabgiven[1]) vyxpclb(s);
+                if (s->groups.clslabgiven[0] || s->groups.clslabgiven[1]) vyxpclb(s);
                 page.end();
                 ++f->pageno;
             }
@@ -275,30 +275,30 @@ struct Driver : PageDriver {
             c = 0;
             page.begin();
         }
-        s->pageflags[PG_PGEND] = 1;
-        s->pageflags[PG_PGSTART] = !pplot();
+        s->popt.pageflags.end = 1;
+        s->popt.pageflags.start = !pplot();
         f->leftedge[0] = f->leftedge[1] = c == 0;
         f->bottomedge[0] = f->bottomedge[1] = 1;
         f->fx = cellw * c + f->fx0 + (square ? f->sqdx : 0.0);
         f->panelcol = static_cast<uint32_t>(c + 1);
         if (int rc = vyxrplt(s)) return check(rc);
-        if (s->annoflag) vyxanno(s);
+        if (s->input.annoflag) vyxanno(s);
         page.end();
         return 0;
     }
 
     // The panels of one destination.
     int destination() {
-        const bool legends = s->pflags.legend || s->pflags.rellegend || s->fmodeset.legend;
+        const bool legends = s->popt.pflags.legend || s->popt.pflags.rellegend || s->groups.fmodeset.legend;
         if (int rc = setup(legends, square)) return rc;
         drawn = 0;
         int rc = 0;
-        switch (s->nclass) {
+        switch (s->groups.nclass) {
             case 0: rc = single(); break;
-            case 1: rc = s->pflags.overlay ? overlay() : panels(); break;
-            default: rc = s->pflags.overlay ? overlaygrid() : grid(); break;
+            case 1: rc = s->popt.pflags.overlay ? overlay() : panels(); break;
+            default: rc = s->popt.pflags.overlay ? overlaygrid() : grid(); break;
         }
-        if (rc == 0 && s->pflags.relplot) rc = relation();
+        if (rc == 0 && s->popt.pflags.relplot) rc = relation();
         // A page a layout left open (an overlay whose row has room for more panels) ends here.
         page.end();
         return rc;
@@ -308,36 +308,36 @@ struct Driver : PageDriver {
 }  // namespace
 
 int vyxgdrw(vyxstate* s, grpnode* g) {
-    if (s->pflags.nogrid == 1) vyxggrd(s);
+    if (s->popt.pflags.nogrid == 1) vyxggrd(s);
     // The censored counts of this group's bins (each group keeps its own counts).
-    if (s->pflags.cenbin && g) censoredcounts(s, g);
-    if (s->pflags.rotate)
+    if (s->popt.pflags.cenbin && g) censoredcounts(s, g);
+    if (s->popt.pflags.rotate)
         vyxgaxr(s);
     else
         vyxgax(s);
-    if (s->refs.counts[REF_VREF] && g) vyxgvrl(s, g);
-    if (s->refs.counts[REF_HREF] && g) vyxghrl(s, g);
+    if (s->popt.refs.counts[REF_VREF] && g) vyxgvrl(s, g);
+    if (s->popt.refs.counts[REF_HREF] && g) vyxghrl(s, g);
     return 0;
 }
 
 int vyxpplt(vyxstate* s) {
-    auto& p = s->pflags;
-    p.nocenplot = p.nocenplot && s->rspform[RF_CENSOR];
-    s->gridsave = p.nogrid;
+    auto& p = s->popt.pflags;
+    p.nocenplot = p.nocenplot && s->input.rspform[RF_CENSOR];
+    s->plot.gridsave = p.nogrid;
     if (int rc = PPComp(s)) return rc;
-    if (s->rdxgraph) return vyxpog(s);
+    if (s->opts.rdxgraph) return vyxpog(s);
 
-    Driver d{{s, s->frame, Pages{s}, s->panels.nrows > 0 ? s->panels.nrows : 1, s->panels.ncols > 0 ? s->panels.ncols : 1},
-             stmtflag(s->curstmt, flag::plot::SQUARE) != 0};
-    s->pageflags[PG_PGSTART] = 1;
+    Driver d{{s, s->plot.frame, Pages{s}, s->popt.panels.nrows > 0 ? s->popt.panels.nrows : 1, s->popt.panels.ncols > 0 ? s->popt.panels.ncols : 1},
+             stmtflag(s->input.curstmt, flag::plot::SQUARE) != 0};
+    s->popt.pageflags.start = 1;
     // No percentile line is drawn (NOFITLINE, or no level has a fit): no legend of them.
     if (p.rellegend && !levellinesdrawn(s)) p.rellegend = 0;
-    s->lvlpct = nullptr;
-    if (s->pageflags[PG_FITLINES] && s->pctcount > 0) {
+    s->plot.lvlpct = nullptr;
+    if (s->popt.pageflags.fitlines && s->opts.pctcount > 0) {
         // The copies of the levels' curve records; NPOINTS (the curve resolution) stays.
-        const int64_t bytes = int64_t(PCT_WORDS) * 8 * s->pctcount * std::max<int64_t>(s->nlev[1], 1);
-        s->lvlpct = static_cast<double*>(poolbytes(s->stmtpool, bytes, poolflag::zeroed));
-        if (!s->lvlpct) {
+        const int64_t bytes = int64_t(PCT_WORDS) * 8 * s->opts.pctcount * std::max<int64_t>(s->groups.nlev[1], 1);
+        s->plot.lvlpct = static_cast<double*>(poolbytes(s->pools.stmtpool, bytes, poolflag::zeroed));
+        if (!s->plot.lvlpct) {
             xmemmsg(bytes);
             return RC_NOMEM;
         }

@@ -20,14 +20,14 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/levels.h"
 #include "proc/framework/optslots.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/lifedist/lifedist.h"
 
 namespace {
 
 // The relation plot shows at most two MODEL variables (CLASS and continuous together).
-bool toomanyvariables(const vyxstate* s) {
-    const usedvars v = usedvariables(s->mdllev ? s->mdllev->lstate : nullptr);
+bool toomanyvariables(const modelstate& mdl) {
+    const usedvars v = usedvariables(mdl.mdllev ? mdl.mdllev->lstate : nullptr);
     if (v.ncls + v.ncont <= 2) return false;
     xpmlog(510, 694);
     return true;
@@ -36,67 +36,67 @@ bool toomanyvariables(const vyxstate* s) {
 // The axes of the REGRESSION plot: life from the range of the MODEL's rows, stress from the
 // range of the stress variable over them. 0, or the scale routines' result.
 int regscales(vyxstate* s) {
-    plotlay* f = s->frame;
+    plotlay* f = s->plot.frame;
     f->nhtick = f->nvtick = f->nsint = 1;
-    double lo = s->liferng[0], hi = s->liferng[1];
-    if (s->logscale[0]) {
+    double lo = s->mdl.liferng[0], hi = s->mdl.liferng[1];
+    if (s->opts.logscale[0]) {
         lo = std::log(lo);
         hi = std::log(hi);
-    } else if (s->logscale[1]) {
+    } else if (s->opts.logscale[1]) {
         lo = std::log10(lo);
         hi = std::log10(hi);
     }
     if (int rc = lifescl(s, lo, hi)) return rc;
-    for (int i = 0; i < 3; ++i) s->lifeaxis[i] = s->lifescale[i];
-    f->vmin = s->lifescale[0];
-    f->vmax = s->lifescale[1];
-    f->vstep = s->lifescale[2];
-    f->nvtick = s->axopt[AO_NTICK];
-    f->vticks = s->lifetickv;
-    f->nvtickv = static_cast<int32_t>(s->tickinfo[TI_NLIFETICKS]);
-    if (s->logscale[0] || s->logscale[1]) s->axlog[AXLOG_V] = 1;
-    const levstate* l = s->mdllev->lstate;
+    for (int i = 0; i < 3; ++i) s->plot.lifeaxis[i] = s->popt.lifescale[i];
+    f->vmin = s->popt.lifescale[0];
+    f->vmax = s->popt.lifescale[1];
+    f->vstep = s->popt.lifescale[2];
+    f->nvtick = s->popt.axopt[AO_NTICK];
+    f->vticks = s->popt.lifetickv;
+    f->nvtickv = static_cast<int32_t>(s->popt.tickinfo[TI_NLIFETICKS]);
+    if (s->opts.logscale[0] || s->opts.logscale[1]) s->popt.axlog[AXLOG_V] = 1;
+    const levstate* l = s->mdl.mdllev->lstate;
     int k = -1;
     for (int i = 0; i < l->ncontv && k < 0; ++i)
-        if (l->contv[i].varinfo && l->contv[i].varinfo->varnum == s->clsvars[0]) k = i;
+        if (l->contv[i].varinfo && l->contv[i].varinfo->varnum == s->groups.clsvars[0]) k = i;
     if (k < 0) {
         xpmlog(510, 696);
         return 1;
     }
-    return stressscl(s, s->stressvals[2][k], s->stressvals[1][k]);
+    return stressscl(s, s->mdl.stressvals[2][k], s->mdl.stressvals[1][k]);
 }
 
 // The page of one destination: frame and axes, reference lines, the plot's contents.
 int regpage(vyxstate* s, const double* lines, bool square) {
-    plotlay* f = s->frame;
-    s->nplotgrp = 1;
+    plotlay* f = s->plot.frame;
+    s->groups.nplotgrp = 1;
     if (int rc = vyxsymb(s)) return rc;
-    if (s->pflags.rellegend)
+    if (s->popt.pflags.rellegend)
         if (int rc = vyxglgi(s)) return rc;
     vyxgpat(s);
     vyxpmar(s);
     if (int rc = vyxppag(s)) return rc;
-    if (s->annoflag && vyxatrn(s) != 0) s->annoflag = 0;
+    if (s->input.annoflag && vyxatrn(s) != 0) s->input.annoflag = 0;
     f->sqdx = f->sqdy = 0.0;
     if (square) squareframe(f);
-    f->catent = s->gcatent;
-    s->pageflags[PG_PGSTART] = s->pageflags[PG_PGEND] = 1;
+    f->catent = s->plot.gcatent;
+    s->popt.pageflags.start = s->popt.pageflags.end = 1;
     f->leftedge[0] = f->leftedge[1] = 1;
     f->bottomedge[0] = f->bottomedge[1] = 1;
     Pages page{s};
     page.begin();
-    if (stmtslot(s->curstmt, slot::plot::CFRAME) || s->cframe[0] == 2) vyxgfrm(s);
+    if (stmtslot(s->input.curstmt, slot::plot::CFRAME) || s->popt.cframe[0] == 2) vyxgfrm(s);
     vyxrax(s);
-    if (s->refs.counts[REF_VREF]) {
-        s->pflags.refstop2 = 0;
+    if (s->popt.refs.counts[REF_VREF]) {
+        s->popt.pflags.refstop2 = 0;
         vyxgvrl(s, nullptr);
     }
-    if (s->refs.counts[REF_SREF] > 0) vyxgsrl(s);
+    if (s->popt.refs.counts[REF_SREF] > 0) vyxgsrl(s);
     if (regplt(s, lines) != 0) {
         page.end();
         return 1;
     }
-    if (s->annoflag) vyxanno(s);
+    if (s->input.annoflag) vyxanno(s);
     page.end();
     return 0;
 }
@@ -105,23 +105,23 @@ int regpage(vyxstate* s, const double* lines, bool square) {
 
 int vyxrplot(vyxstate* s) {
     if (int rc = vyxpprm(s)) return rc;
-    const bool regression = s->fitmethod == FIT_REGRESSION;
+    const bool regression = s->opts.fitmethod == FIT_REGRESSION;
     if (!regression) {
-        if (!s->rdxgraph) return vyxpplt(s);
+        if (!s->opts.rdxgraph) return vyxpplt(s);
         // The statistical road draws from the fits: a statement whose analysis failed stops here.
         if (int rc = PPComp(s)) return rc;
-        if (s->fitmethod == FIT_MODEL && toomanyvariables(s)) return 1;
+        if (s->opts.fitmethod == FIT_MODEL && toomanyvariables(s->mdl)) return 1;
         double* lines = regper(s);
         if (!lines) return 1;
         return vyxrog(s, lines);
     }
-    if (toomanyvariables(s)) return 1;
+    if (toomanyvariables(s->mdl)) return 1;
     // The levels' computations and tables, then the axes from the MODEL's rows.
     if (int rc = PPComp(s)) return rc;
     if (int rc = regscales(s)) return rc;
     double* lines = regper(s);
     if (!lines) return 1;
-    if (s->rdxgraph) return vyxrog(s, lines);
-    const bool square = stmtflag(s->curstmt, flag::plot::SQUARE) != 0;
+    if (s->opts.rdxgraph) return vyxrog(s, lines);
+    const bool square = stmtflag(s->input.curstmt, flag::plot::SQUARE) != 0;
     return eachdestination(s, [&] { return regpage(s, lines, square); });
 }

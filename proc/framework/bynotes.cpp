@@ -6,10 +6,10 @@
 #include <cstring>
 
 #include "proc/framework/hostsvc.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 
 bool bynotefresh(vyxstate* s, int32_t msg, uint32_t var1, uint32_t var2, double value) {
-    bynoterec& r = s->bynotes;
+    bynoterec& r = s->step.bynotes;
     for (int i = 0; i < r.n; ++i) {
         const bynotekey& k = r.k[i];
         if (k.msg == msg && k.var[0] == var1 && k.var[1] == var2 && k.value == value) return false;
@@ -20,7 +20,7 @@ bool bynotefresh(vyxstate* s, int32_t msg, uint32_t var1, uint32_t var2, double 
 }
 
 void nonposnote(vyxstate* s, int64_t count, const noteresponse& r) {
-    const bool threshold = s->thrflags[TH_GIVEN] != 0;
+    const bool threshold = s->opts.thrflags[TH_GIVEN] != 0;
     const int msg = threshold ? MSG_NONPOS_THRESHOLD : MSG_NONPOS;
     if (count <= 0 || !bynotefresh(s, msg, r.id[0], r.var[1] ? r.id[1] : 0, static_cast<double>(count))) return;
     char names[80] = "";
@@ -31,7 +31,7 @@ void nonposnote(vyxstate* s, int64_t count, const noteresponse& r) {
     char by[512];
     bygrouptext(s, by, sizeof by);
     if (threshold)
-        xpmlog(510, MSG_NONPOS_THRESHOLD, static_cast<long long>(count), names, by, s->fixedparms[FP_THRESHOLD]);
+        xpmlog(510, MSG_NONPOS_THRESHOLD, static_cast<long long>(count), names, by, s->fit.fixedparms[FP_THRESHOLD]);
     else
         xpmlog(510, MSG_NONPOS, static_cast<long long>(count), names, by);
 }
@@ -39,21 +39,21 @@ void nonposnote(vyxstate* s, int64_t count, const noteresponse& r) {
 void unseennotes(vyxstate* s, int32_t msg, const uint8_t* seen, const vardesc* var, uint32_t id) {
     if (!seen || !var) return;
     char by[512];
-    for (int i = 0; i < s->ncensvals; ++i) {
+    for (int i = 0; i < s->input.ncensvals; ++i) {
         if (seen[i]) continue;
         bool earlier = false;
-        for (int j = 0; j < i && !earlier; ++j) earlier = s->censvals[j] == s->censvals[i];
-        if (earlier || !bynotefresh(s, msg, id, 0, s->censvals[i])) continue;
-        xpmlog(510, msg, txtarg(var->name, var->namelen), s->censvals[i], bygrouptext(s, by, sizeof by));
+        for (int j = 0; j < i && !earlier; ++j) earlier = s->input.censvals[j] == s->input.censvals[i];
+        if (earlier || !bynotefresh(s, msg, id, 0, s->input.censvals[i])) continue;
+        xpmlog(510, msg, txtarg(var->name, var->namelen), s->input.censvals[i], bygrouptext(s, by, sizeof by));
     }
 }
 
 const char* bygrouptext(const vyxstate* s, char* out, int len) {
     if (len <= 0) return out;
     out[0] = '\0';
-    if (!s->dsin || s->nbyvars == 0) return out;
+    if (!s->input.dsin || s->input.nbyvars == 0) return out;
     char line[480] = "";
-    hostvec<vec203>(VEC_DATASETS)->xbyline(s->dsin, line, sizeof line);
+    hostvec<vec203>(VEC_DATASETS)->xbyline(s->input.dsin, line, sizeof line);
     if (line[0]) std::snprintf(out, static_cast<size_t>(len), " in the BY group %s", line);
     return out;
 }

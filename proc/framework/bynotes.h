@@ -52,6 +52,6 @@ struct noteresponse {
 void nonposnote(vyxstate* s, int64_t count, const noteresponse& r);
 
 // Message msg (MSG_CENSOR_UNSEEN, or MCFPLOT's end value) for every value of the censoring
-// list (s->censvals) whose seen[i] is 0, naming the variable; a value listed twice is named
+// list (s->input.censvals) whose seen[i] is 0, naming the variable; a value listed twice is named
 // once, and each once per BY group.
 void unseennotes(vyxstate* s, int32_t msg, const uint8_t* seen, const vardesc* var, uint32_t id);

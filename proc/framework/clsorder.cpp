@@ -8,7 +8,7 @@
 #include "proc/framework/hostsvc_util.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 
 static_assert(offsetof(grpnode, next) == offsetof(trenode, next) && offsetof(grpnode, tleft) == offsetof(trenode, left) &&
                   offsetof(grpnode, tright) == offsetof(trenode, right) && offsetof(grpnode, tbal) == offsetof(trenode, bal),
@@ -119,29 +119,29 @@ T* alloc(poolobj* pool, int64_t bytes, poolflag flags, int* rc) {
 }  // namespace
 
 int vyxclst(vyxstate* s) {
-    if (s->nclass == 0) return 0;
-    if (!s->grplist[0]) {
+    if (s->groups.nclass == 0) return 0;
+    if (!s->groups.grplist.head) {
         xpmlog(510, 18);
         return RC_EMPTYLEVELS;
     }
-    ztrelst(&s->grplist[0]);
-    int rc = orderlist(&s->grplist[0], s->clsorder[0], s->clsnumeric[0], s->clssort[0], s->rootgrp.nsub, 19);
+    ztrelst(&s->groups.grplist.head);
+    int rc = orderlist(&s->groups.grplist.head, s->groups.clsorder[0], s->groups.clsnumeric[0], s->groups.clssort[0], s->groups.rootgrp.nsub, 19);
     if (rc) return rc;
-    justify(s->grplist[0]);
-    if (s->nclass == 2) {
-        for (grpnode* g = s->grplist[0]; g; g = g->next) {
-            if (!g->subtree[0]) {
+    justify(s->groups.grplist.head);
+    if (s->groups.nclass == 2) {
+        for (grpnode* g = s->groups.grplist.head; g; g = g->next) {
+            if (!g->subtree.head) {
                 xpmlog(510, 18);
                 return RC_EMPTYLEVELS;
             }
-            ztrelst(&g->subtree[0]);
-            rc = orderlist(&g->subtree[0], s->clsorder[1], s->clsnumeric[1], s->clssort[1], g->nsub, 20);
+            ztrelst(&g->subtree.head);
+            rc = orderlist(&g->subtree.head, s->groups.clsorder[1], s->groups.clsnumeric[1], s->groups.clssort[1], g->nsub, 20);
             if (rc) return rc;
-            justify(g->subtree[0]);
+            justify(g->subtree.head);
         }
     }
-    std::memset(s->rootgrp.key, ' ', sizeof s->rootgrp.key);
-    s->rootgrp.ordwork = 0;
+    std::memset(s->groups.rootgrp.key, ' ', sizeof s->groups.rootgrp.key);
+    s->groups.rootgrp.ordwork = 0;
     return 0;
 }
 
@@ -154,9 +154,9 @@ int secondlevels(vyxstate* s) {
     levkeyrec* tree = nullptr;
     levkeyrec* rec = nullptr;
     int32_t seq = 0, distinct = 0;
-    for (grpnode* g = s->grplist[0]; g; g = g->next) {
-        for (grpnode* h = g->subtree[0]; h; h = h->next) {
-            if (!rec && !(rec = alloc<levkeyrec>(s->bypool, sizeof(levkeyrec), poolflag::raw, &rc))) return rc;
+    for (grpnode* g = s->groups.grplist.head; g; g = g->next) {
+        for (grpnode* h = g->subtree.head; h; h = h->next) {
+            if (!rec && !(rec = alloc<levkeyrec>(s->pools.bypool, sizeof(levkeyrec), poolflag::raw, &rc))) return rc;
             std::memcpy(rec->key, h->key, 16);
             rec->numkey = h->numkey;
             rec->seq = seq++;
@@ -172,7 +172,7 @@ int secondlevels(vyxstate* s) {
         }
     }
     ztrelst(&tree);
-    levkeyrec* arr = alloc<levkeyrec>(s->bypool, int64_t(distinct) * int64_t(sizeof(levkeyrec)), poolflag::raw, &rc);
+    levkeyrec* arr = alloc<levkeyrec>(s->pools.bypool, int64_t(distinct) * int64_t(sizeof(levkeyrec)), poolflag::raw, &rc);
     if (!arr) return rc;
     int i = 0;
     for (levkeyrec* r = tree; r && i < distinct; r = reinterpret_cast<levkeyrec*>(r->link.next)) arr[i++] = *r;
@@ -184,34 +184,34 @@ int secondlevels(vyxstate* s) {
         }
     }
     ztrelst(&byseq);
-    char* texts = alloc<char>(s->bypool, int64_t(distinct) * 16, poolflag::raw, &rc);
+    char* texts = alloc<char>(s->pools.bypool, int64_t(distinct) * 16, poolflag::raw, &rc);
     if (!texts) return rc;
-    double* vals = alloc<double>(s->bypool, int64_t(distinct) * 8, poolflag::raw, &rc);
+    double* vals = alloc<double>(s->pools.bypool, int64_t(distinct) * 8, poolflag::raw, &rc);
     if (!vals) return rc;
     int j = 0;
     for (levkeyrec* r = byseq; r && j < distinct; r = reinterpret_cast<levkeyrec*>(r->link.next), ++j) {
         std::memcpy(texts + 16 * j, r->key, 16);
         vals[j] = r->numkey;
     }
-    s->levkeys[1] = texts;
-    s->levvals[1] = vals;
-    s->nlev[0] = static_cast<uint32_t>(distinct);
+    s->groups.levkeys[1] = texts;
+    s->groups.levvals[1] = vals;
+    s->groups.nlev[0] = static_cast<uint32_t>(distinct);
     return 0;
 }
 
 // The grid of first-level by second-level cells; returns 0 or a code, counts the cells.
 int buildgrid(vyxstate* s) {
     int rc = 0;
-    const int n1 = static_cast<int>(s->nlev[1]), n2 = static_cast<int>(s->nlev[0]);
-    grpnode** grid = alloc<grpnode*>(s->bypool, int64_t(n1) * n2 * int64_t(sizeof(grpnode*)), poolflag::zeroed, &rc);
+    const int n1 = static_cast<int>(s->groups.nlev[1]), n2 = static_cast<int>(s->groups.nlev[0]);
+    grpnode** grid = alloc<grpnode*>(s->pools.bypool, int64_t(n1) * n2 * int64_t(sizeof(grpnode*)), poolflag::zeroed, &rc);
     if (!grid) return rc;
     // A tree of the second-level texts that knows each text's column.
-    levkeyrec* cols = alloc<levkeyrec>(s->bypool, int64_t(n2) * int64_t(sizeof(levkeyrec)), poolflag::raw, &rc);
+    levkeyrec* cols = alloc<levkeyrec>(s->pools.bypool, int64_t(n2) * int64_t(sizeof(levkeyrec)), poolflag::raw, &rc);
     if (!cols) return rc;
     const int textpos = static_cast<int>(offsetof(levkeyrec, key));
     levkeyrec* tree = nullptr;
     for (int j = 0; j < n2; ++j) {
-        std::memcpy(cols[j].key, s->levkeys[1] + 16 * j, 16);
+        std::memcpy(cols[j].key, s->groups.levkeys[1] + 16 * j, 16);
         cols[j].seq = j;
         if (!ztrebld(&tree, &cols[j], 16, textpos)) {
             xpmlog(510, 36);
@@ -220,8 +220,8 @@ int buildgrid(vyxstate* s) {
     }
     int cells = 0, i = 0;
     levkeyrec probe{};
-    for (grpnode* g = s->grplist[0]; g && i < n1; g = g->next, ++i) {
-        for (grpnode* h = g->subtree[0]; h; h = h->next) {
+    for (grpnode* g = s->groups.grplist.head; g && i < n1; g = g->next, ++i) {
+        for (grpnode* h = g->subtree.head; h; h = h->next) {
             std::memcpy(probe.key, h->key, 16);
             auto* c = static_cast<levkeyrec*>(ztrefnd(&tree, &probe, 16, textpos));
             if (!c) continue;
@@ -230,8 +230,8 @@ int buildgrid(vyxstate* s) {
             cell = h;
         }
     }
-    s->grpgrid = grid;
-    s->ncells = cells;
+    s->groups.grpgrid = grid;
+    s->groups.ncells = cells;
     return 0;
 }
 
@@ -247,46 +247,46 @@ int longest(const char* texts, int n) {
 }  // namespace
 
 int vyxordr(vyxstate* s) {
-    s->nlev[0] = 0;
-    s->levkeys[1] = nullptr;
-    s->levvals[1] = nullptr;
+    s->groups.nlev[0] = 0;
+    s->groups.levkeys[1] = nullptr;
+    s->groups.levvals[1] = nullptr;
     int rc = 0;
-    if (s->nclass == 2 && (rc = secondlevels(s)) != 0) return rc;
-    if (s->nclass >= 1) {
-        const int n1 = s->rootgrp.nsub;
-        char* texts = alloc<char>(s->bypool, int64_t(n1) * 16, poolflag::raw, &rc);
+    if (s->groups.nclass == 2 && (rc = secondlevels(s)) != 0) return rc;
+    if (s->groups.nclass >= 1) {
+        const int n1 = s->groups.rootgrp.nsub;
+        char* texts = alloc<char>(s->pools.bypool, int64_t(n1) * 16, poolflag::raw, &rc);
         if (!texts) return rc;
-        double* vals = alloc<double>(s->bypool, int64_t(n1) * 8, poolflag::raw, &rc);
+        double* vals = alloc<double>(s->pools.bypool, int64_t(n1) * 8, poolflag::raw, &rc);
         if (!vals) return rc;
         int i = 0;
-        for (grpnode* g = s->grplist[0]; g && i < n1; g = g->next, ++i) {
+        for (grpnode* g = s->groups.grplist.head; g && i < n1; g = g->next, ++i) {
             std::memcpy(texts + 16 * i, g->key, 16);
             vals[i] = g->numkey;
         }
-        s->levkeys[0] = texts;
-        s->levvals[0] = vals;
-        s->nlev[1] = static_cast<uint32_t>(i);
+        s->groups.levkeys[0] = texts;
+        s->groups.levvals[0] = vals;
+        s->groups.nlev[1] = static_cast<uint32_t>(i);
     }
-    switch (s->nclass) {
+    switch (s->groups.nclass) {
         case 0:
-            s->ncells = 1;
-            s->grpcolw = 0;
+            s->groups.ncells = 1;
+            s->groups.grpcolw = 0;
             break;
         case 1:
-            s->ncells = static_cast<int32_t>(s->nlev[1]);
-            s->grpcolw = static_cast<uint32_t>(longest(s->levkeys[0], static_cast<int>(s->nlev[1])));
+            s->groups.ncells = static_cast<int32_t>(s->groups.nlev[1]);
+            s->groups.grpcolw = static_cast<uint32_t>(longest(s->groups.levkeys[0], static_cast<int>(s->groups.nlev[1])));
             break;
         default:
             if ((rc = buildgrid(s)) != 0) return rc;
             // The widest pair of texts is the widest first-level text with the widest second.
-            s->grpcolw = static_cast<uint32_t>(longest(s->levkeys[0], static_cast<int>(s->nlev[1])) +
-                                               longest(s->levkeys[1], static_cast<int>(s->nlev[0])));
+            s->groups.grpcolw = static_cast<uint32_t>(longest(s->groups.levkeys[0], static_cast<int>(s->groups.nlev[1])) +
+                                               longest(s->groups.levkeys[1], static_cast<int>(s->groups.nlev[0])));
             break;
     }
     // The groups a plot draws: the whole data, every level, or every cell of the grid that
     // holds data (the plots' symbols and legend entries count them).
-    s->nplotgrp = static_cast<uint32_t>(s->nclass == 0 ? 1 : s->nclass == 1 ? s->nlev[1] : 0);
-    if (s->nclass == 2 && s->grpgrid)
-        for (int64_t k = 0; k < int64_t(s->nlev[1]) * s->nlev[0]; ++k) s->nplotgrp += s->grpgrid[k] != nullptr;
+    s->groups.nplotgrp = static_cast<uint32_t>(s->groups.nclass == 0 ? 1 : s->groups.nclass == 1 ? s->groups.nlev[1] : 0);
+    if (s->groups.nclass == 2 && s->groups.grpgrid)
+        for (int64_t k = 0; k < int64_t(s->groups.nlev[1]) * s->groups.nlev[0]; ++k) s->groups.nplotgrp += s->groups.grpgrid[k] != nullptr;
     return 0;
 }

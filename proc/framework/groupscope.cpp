@@ -4,7 +4,7 @@
 // level texts and values.
 #include "proc/framework/poolscope.h"
 #include "proc/framework/vyxinit.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 
 namespace {
 
@@ -12,7 +12,7 @@ namespace {
 // counts and fit stay until the next statement's input replaces the node.
 void rootstmtgone(grpnode& r) {
     r.next = r.tleft = r.tright = nullptr;
-    for (grpnode*& t : r.subtree) t = nullptr;
+    r.subtree = {};
     r.nsub = 0;
     r.rowbuf = nullptr;
     r.nrows = 0;
@@ -35,23 +35,23 @@ void rootstmtgone(grpnode& r) {
 
 void groupstate_stmtgone(vyxstate* s) {
     // The response variables: the MCF reader keeps their descriptors in the statement pool.
-    s->rspvars[0] = s->rspvars[1] = s->rspvars[2] = nullptr;
-    rootstmtgone(s->rootgrp);
-    for (grpnode*& g : s->grplist) g = nullptr;
-    s->curgrp = nullptr;
+    s->input.rspvars[0] = s->input.rspvars[1] = s->input.rspvars[2] = nullptr;
+    rootstmtgone(s->groups.rootgrp);
+    s->groups.grplist = {};
+    s->groups.curgrp = nullptr;
     // The grid array is the BY group's, but the nodes it holds are the statement's.
-    s->grpgrid = nullptr;
+    s->groups.grpgrid = nullptr;
 }
 
 void groupstate_workgone(vyxstate* s) {
-    grpnode& r = s->rootgrp;
+    grpnode& r = s->groups.rootgrp;
     r.parmcov = nullptr;
     r.pcttab = r.pcttab2 = r.fitlines = r.survtab = nullptr;
 }
 
 void groupstate_bygone(vyxstate* s) {
-    s->levkeys[0] = s->levkeys[1] = nullptr;
-    s->levvals[0] = s->levvals[1] = nullptr;
-    s->nlev[0] = s->nlev[1] = 0;
-    s->grpgrid = nullptr;
+    s->groups.levkeys[0] = s->groups.levkeys[1] = nullptr;
+    s->groups.levvals[0] = s->groups.levvals[1] = nullptr;
+    s->groups.nlev[0] = s->groups.nlev[1] = 0;
+    s->groups.grpgrid = nullptr;
 }

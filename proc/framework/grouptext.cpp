@@ -1,6 +1,7 @@
 // The words that name the group a log line is about: its class level and BY group
 // (grouptext.h).
 #include "proc/framework/grouptext.h"
+#include "proc/vyxstate.h"
 
 #include <cstdio>
 
@@ -15,17 +16,17 @@ int grouptext(vyxstate* s, bool withclass, char* buf, int len) {
         const int k = std::snprintf(buf + n, static_cast<size_t>(len - n), "%s%s", n > 0 ? " in " : "", text);
         if (k > 0) n = n + k < len ? n + k : len - 1;
     };
-    if (withclass && s->nclass > 0 && s->grplablen > 0) {
+    if (withclass && s->groups.nclass > 0 && s->row.grplablen > 0) {
         char level[300];
-        const int l = wzstrip(s->grplabel, s->grplablen < 256 ? s->grplablen : 256);
-        const int nl = s->clsnamelen[0] > 0 && s->clsnamelen[0] <= 32 ? s->clsnamelen[0] : 0;
-        if (s->nclass == 1 && nl > 0) std::snprintf(level, sizeof level, "%.*s=%.*s", nl, s->clsnames[0], l, s->grplabel);
-        else std::snprintf(level, sizeof level, "group %.*s", l, s->grplabel);
+        const int l = wzstrip(s->row.grplabel, s->row.grplablen < 256 ? s->row.grplablen : 256);
+        const int nl = s->groups.clsnamelen[0] > 0 && s->groups.clsnamelen[0] <= 32 ? s->groups.clsnamelen[0] : 0;
+        if (s->groups.nclass == 1 && nl > 0) std::snprintf(level, sizeof level, "%.*s=%.*s", nl, s->groups.clsnames[0], l, s->row.grplabel);
+        else std::snprintf(level, sizeof level, "group %.*s", l, s->row.grplabel);
         add(level);
     }
-    if (s->dsin && s->nbyvars > 0) {
+    if (s->input.dsin && s->input.nbyvars > 0) {
         char line[480] = "";
-        hostvec<vec203>(VEC_DATASETS)->xbyline(s->dsin, line, sizeof line);
+        hostvec<vec203>(VEC_DATASETS)->xbyline(s->input.dsin, line, sizeof line);
         char by[512];
         std::snprintf(by, sizeof by, "the BY group %s", line);
         if (line[0]) add(by);

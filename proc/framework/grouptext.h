@@ -1,7 +1,7 @@
 // The words that name the group a log line is about, so that a message logged once per class
 // level or BY group says which one it is.
 #pragma once
-#include "proc/framework/vyxstate.h"
+struct vyxstate;
 
 // "type=A" for the current level of one class variable, "group A 1" for a cell of two
 // (when the statement has class variables and `withclass`), "the BY group plant=North" for

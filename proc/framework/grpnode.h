@@ -17,6 +17,15 @@
 #include "host/vec39_files.h"
 
 struct symrec;
+struct grpnode;
+
+// A tree of group nodes as the data pass builds it: its head, a spare node ready for the next
+// insertion, and the node of the last observation (which answers a run of equal keys at once).
+struct grptree {
+    grpnode* head;
+    grpnode* spare;
+    grpnode* current;
+};
 
 struct grpnode {
     grpnode* next;            // next node in tree order (list mode)
@@ -52,7 +61,7 @@ struct grpnode {
     double* survtab;          // per SURVTIME value
     double* pcttab2;          // per PCTLIST value (second set)
     double mean, mode, median, sd;   // of the fitted distribution
-    grpnode* subtree[3];      // second-level tree: head, spare node, current node
+    grptree subtree;          // second-level tree: head, spare node, current node
 
     // Work area of the class-level ordering: key length after left-justification,
     // and a word it clears in the root node.

@@ -9,7 +9,7 @@
 
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/vyxinit.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 
 #if defined(__SANITIZE_ADDRESS__) && defined(__x86_64__)
 #include <sanitizer/asan_interface.h>
@@ -30,7 +30,7 @@ class poolwatch {
 public:
     explicit poolwatch(const vyxstate* s) {
         add(s, sizeof *s, "vyxstate");
-        if (const levctl* c = s->mdllev) {
+        if (const levctl* c = s->mdl.mdllev) {
             add(c, sizeof *c, "levctl");
             if (c->ldata) add(c->ldata, sizeof *c->ldata, "levdata");
             if (c->lstate) add(c->lstate, sizeof *c->lstate, "levstate");
@@ -97,15 +97,15 @@ void workgone(vyxstate* s) {
 }  // namespace
 
 bool newstmtpool(vyxstate* s) {
-    if (s->stmtpool) {
+    if (s->pools.stmtpool) {
         stmtgone(s);
         const poolwatch watch(s);
-        xmpoold(s->stmtpool);
-        s->stmtpool = nullptr;
+        xmpoold(s->pools.stmtpool);
+        s->pools.stmtpool = nullptr;
         watch.check("statement pool");
     }
-    s->stmtpool = xmpoolc(8192, 8192, 4);
-    if (!s->stmtpool) {
+    s->pools.stmtpool = xmpoolc(8192, 8192, 4);
+    if (!s->pools.stmtpool) {
         xpmlog(510, 6);
         return false;
     }
@@ -113,24 +113,24 @@ bool newstmtpool(vyxstate* s) {
 }
 
 void dropbypool(vyxstate* s) {
-    if (!s->bypool) return;
+    if (!s->pools.bypool) return;
     bygone(s);
     const poolwatch watch(s);
-    xmpoold(s->bypool);
-    s->bypool = nullptr;
+    xmpoold(s->pools.bypool);
+    s->pools.bypool = nullptr;
     watch.check("BY-group pool");
 }
 
 bool newworkpool(vyxstate* s) {
-    if (s->workpool) {
+    if (s->pools.workpool) {
         workgone(s);
         const poolwatch watch(s);
-        xmpoold(s->workpool);
-        s->workpool = nullptr;
+        xmpoold(s->pools.workpool);
+        s->pools.workpool = nullptr;
         watch.check("work pool");
     }
-    s->workpool = xmpoolc(8192, 8192, 4);
-    if (!s->workpool) {
+    s->pools.workpool = xmpoolc(8192, 8192, 4);
+    if (!s->pools.workpool) {
         xpmlog(510, 6);
         return false;
     }

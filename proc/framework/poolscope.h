@@ -29,21 +29,7 @@ bool newworkpool(vyxstate* s);
 // each statement it runs (MODEL included).
 void startstatement(vyxstate* s, StmtKind kind);
 
-// ---- the owners' routines (framework: input variables, groups and class levels; lifedist:
-// fits, input and tables; devgraph: plot layout and drawing; regression: the MODEL fit). The
-// fields of the recurrence data (proc/mcf) and of the graph requests (proc/statgraph) point
-// into no pool.
-void groupstate_stmtgone(vyxstate* s);
-void groupstate_workgone(vyxstate* s);
-void groupstate_bygone(vyxstate* s);
-void fitstate_stmtgone(vyxstate* s);
-void fitstate_bygone(vyxstate* s);
-void fitstate_workgone(vyxstate* s);
-void fitstate_start(vyxstate* s, StmtKind kind);
-void plotstate_stmtgone(vyxstate* s);
-void plotstate_bygone(vyxstate* s);
-void plotstate_workgone(vyxstate* s);
-void plotstate_start(vyxstate* s, StmtKind kind);
-void modelstate_stmtgone(vyxstate* s);
-void modelstate_bygone(vyxstate* s);
-void modelstate_start(vyxstate* s, StmtKind kind);
+// The owners' routines (groupstate_*, fitstate_*, plotstate_*, modelstate_*) are declared with
+// their records (proc/framework/groupstate.h, proc/lifedist/fitstate.h, proc/devgraph/plotstate.h,
+// proc/regression/modelstate.h). The fields of the recurrence data (proc/mcf) and of the graph
+// requests (proc/statgraph) point into no pool.

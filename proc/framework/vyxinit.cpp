@@ -12,7 +12,7 @@
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/prssetup.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/framework/wobmth.h"
 #include "proc/framework/zorduvex.h"
 
@@ -61,76 +61,76 @@ bool labelgiven(const stmtrec* r) {
 }
 
 int startmanager(vyxstate* s) {
-    s->obrc = xobinit(&s->obenv, 0);
-    if (s->obrc < 0) return fatal(s->obrc);
+    s->out.obrc = xobinit(&s->out.obenv, 0);
+    if (s->out.obrc < 0) return fatal(s->out.obrc);
 
     wobitem create[] = {obstr(OBK_FAMILY, "rdx", 3), obstr(OBK_OBJKIND, "manager", 7), obitem(OBK_CREATED, OBT_OBJECT),
                         obint(OBK_MSGGROUP, 510)};
-    s->obrc = wobmth(s->obenv, nullptr, OB_CREATE, 4, create);
-    if (s->obrc < 0) return fatal(s->obrc);
-    s->outmgr = static_cast<obobject*>(create[2].v.p);
+    s->out.obrc = wobmth(s->out.obenv, nullptr, OB_CREATE, 4, create);
+    if (s->out.obrc < 0) return fatal(s->out.obrc);
+    s->out.outmgr = static_cast<obobject*>(create[2].v.p);
 
     wobitem query[] = {obflag(OBK_STARTQUERY, 1), obint(OBK_PLACE, -1), obint(OBK_LAYOUT, 1),
                        obptr(OBK_TEXT, OBT_TEXT, rdxmsg(0, 1))};
-    int32_t rc = wobmth(s->outmgr, nullptr, OB_QUERY, 4, query);
+    int32_t rc = wobmth(s->out.outmgr, nullptr, OB_QUERY, 4, query);
     if (rc < 0) return fatal(rc);
 
     wobitem sg[] = {obitem(OBK_SGQUERY, OBT_FLAG)};
-    rc = obquerycall(s->outmgr, 1, sg);
+    rc = obquerycall(s->out.outmgr, 1, sg);
     if (rc < 0) return fatal(rc);
-    s->rdxgraph = sg[0].flag ? 1 : 0;
-    if (s->rdxgraph) xpmlog(510, 585);
+    s->opts.rdxgraph = sg[0].flag ? 1 : 0;
+    if (s->opts.rdxgraph) xpmlog(510, 585);
     return 0;
 }
 
 int readdata(vyxstate* s, stmtrec* proc) {
     const optslot* data = stmtslot(proc, slot::proc::DATA);
-    s->dsin = data ? static_cast<dshandle>(data->handle) : nullptr;
+    s->input.dsin = data ? static_cast<dshandle>(data->handle) : nullptr;
     const optslot* dist = stmtslot(proc, slot::proc::DIST);
-    s->distcode = dist ? static_cast<uint32_t>(dist->num) : 0;
-    if (!s->dsin && (!dist || (s->distcode != DIST_POISSON && s->distcode != DIST_BINOMIAL))) {
+    s->opts.distcode = dist ? static_cast<uint32_t>(dist->num) : 0;
+    if (!s->input.dsin && (!dist || (s->opts.distcode != DIST_POISSON && s->opts.distcode != DIST_BINOMIAL))) {
         xpmlog(510, 2);
         return RC_SETUP;
     }
-    xvsele(s->dsin);
-    if (!s->dsin) return 0;
+    xvsele(s->input.dsin);
+    if (!s->input.dsin) return 0;
     int32_t usable = 0;
-    if (xoinfo(s->dsin, DSI_USABLE, &usable) != 0 || usable != 1) return RC_INPUT;
+    if (xoinfo(s->input.dsin, DSI_USABLE, &usable) != 0 || usable != 1) return RC_INPUT;
     dsinfo info{};
-    if (xoinfo(s->dsin, DSI_INFO, &info) != 0) return RC_SPEC;
+    if (xoinfo(s->input.dsin, DSI_INFO, &info) != 0) return RC_SPEC;
     dsnamerec name{};
-    xoinfo(s->dsin, DSI_NAME, &name);
-    s->dsname.len = name.namelen;
-    std::memcpy(s->dsname.text, name.name, sizeof s->dsname.text);
-    s->dslabel.len = info.labellen;
-    std::memcpy(s->dslabel.text, info.label, sizeof s->dslabel.text);
+    xoinfo(s->input.dsin, DSI_NAME, &name);
+    s->input.dsname.len = name.namelen;
+    std::memcpy(s->input.dsname.text, name.name, sizeof s->input.dsname.text);
+    s->input.dslabel.len = info.labellen;
+    std::memcpy(s->input.dslabel.text, info.label, sizeof s->input.dslabel.text);
     return 0;
 }
 
-void readprocvars(vyxstate* s, stmtrec* proc) {
-    s->nbyvars = static_cast<uint32_t>(count(proc, slot::proc::BY));
-    s->nfreq = count(proc, slot::proc::FREQ);
-    s->nnenter = count(proc, slot::proc::NENTER);
-    s->nunitid = count(proc, slot::proc::UNITID);
-    if (s->nfreq > 0) xvname(s->dsin, firstvar(proc, slot::proc::FREQ), &s->procvars[0]);
-    if (s->nnenter > 0) xvname(s->dsin, firstvar(proc, slot::proc::NENTER), &s->procvars[1]);
-    if (s->nunitid > 0) xvname(s->dsin, firstvar(proc, slot::proc::UNITID), &s->procvars[4]);
+void readprocvars(inputstate& input, stmtrec* proc) {
+    input.nbyvars = static_cast<uint32_t>(count(proc, slot::proc::BY));
+    input.nfreq = count(proc, slot::proc::FREQ);
+    input.nnenter = count(proc, slot::proc::NENTER);
+    input.nunitid = count(proc, slot::proc::UNITID);
+    if (input.nfreq > 0) xvname(input.dsin, firstvar(proc, slot::proc::FREQ), &input.procvars[0]);
+    if (input.nnenter > 0) xvname(input.dsin, firstvar(proc, slot::proc::NENTER), &input.procvars[1]);
+    if (input.nunitid > 0) xvname(input.dsin, firstvar(proc, slot::proc::UNITID), &input.procvars[4]);
 }
 
 int readfmode(vyxstate* s) {
     stmtrec* fm = nullptr;
     if (fndstmt("FMODE", &fm) == 0) return 0;
-    fmodesettings& f = s->fmodeset;
-    s->pflags.fmcombine = 0;
+    fmodesettings& f = s->groups.fmodeset;
+    s->popt.pflags.fmcombine = 0;
     if (stmtflag(fm, flag::fmode::ELIMINATE)) {
         f.mode = 1;
     } else if (stmtflag(fm, flag::fmode::KEEP)) {
         f.mode = 0;
     } else if (stmtflag(fm, flag::fmode::COMBINE)) {
         f.mode = 2;
-        s->pflags.fmcombine = 1;
+        s->popt.pflags.fmcombine = 1;
     }
-    bool combine = s->pflags.fmcombine != 0;
+    bool combine = s->popt.pflags.fmcombine != 0;
     f.plotmodes = combine && stmtflag(fm, flag::fmode::PLOTMODES);
     f.legend = f.plotmodes && !stmtflag(fm, flag::fmode::NOLEGEND);
     f.parm = combine && stmtflag(fm, flag::fmode::PARM);
@@ -142,9 +142,9 @@ int readfmode(vyxstate* s) {
         return RC_SPEC;
     }
     if (f.nvars == 0) return 0;
-    xvname(s->dsin, firstvar(fm, slot::fmode::VAR), &f.desc);
+    xvname(s->input.dsin, firstvar(fm, slot::fmode::VAR), &f.desc);
     f.type = f.desc.type;
-    s->procvars[3] = f.desc;
+    s->input.procvars[3] = f.desc;
     f.nvals = count(fm, slot::fmode::VALUES);
     if (f.nvals == 0) {
         xpmlog(510, 70);
@@ -174,79 +174,79 @@ int readfmode(vyxstate* s) {
     return 0;
 }
 
-int readmake(vyxstate* s) {
+int readmake(outstate& outs) {
     stmtrec* last = nullptr;
     if (fndstmt("MAKE", &last) == 0) return 0;
-    s->make = poolget<makeblk>(v_global_gcb_anchor->pool, 1, poolflag::zeroed_marked);
-    if (!s->make) {
+    outs.make = poolget<makeblk>(v_global_gcb_anchor->pool, 1, poolflag::zeroed_marked);
+    if (!outs.make) {
         xmemmsg(0);
         return xexit(RC_NOMEM, 0);
     }
-    s->make->obenv = s->obenv;
-    s->make->outmgr = s->outmgr;
+    outs.make->obenv = outs.obenv;
+    outs.make->outmgr = outs.outmgr;
     for (stmtrec* r = curparse()->head; r; r = r->next) {
         if (std::strncmp(r->keyword, "MAKE", 4) != 0) continue;
         int len = 0;
         const char* name = slottext(stmtslot(r, slot::make::TABLE), &len);
         const optslot* out = stmtslot(r, slot::make::OUT);
-        int rc = OutData(s->make, name ? name : "", name ? len : 0, out ? out->handle : nullptr);
+        int rc = OutData(outs.make, name ? name : "", name ? len : 0, out ? out->handle : nullptr);
         if (rc < 0) return rc;
     }
     return 0;
 }
 
 int countstatements(vyxstate* s) {
-    s->gstarted = 0;
-    s->tblflags[0] = 0;
-    s->annoflag = 0;
-    s->nplots = 0;
-    s->nanalysis = 0;
+    s->plot.gstarted = 0;
+    s->opts.tblflags[0] = 0;
+    s->input.annoflag = 0;
+    s->step.nplots = 0;
+    s->step.nanalysis = 0;
     for (stmtrec* r = curparse()->head; r; r = r->next) {
         if (!isanalysisstmt(r)) continue;
-        ++s->nanalysis;
+        ++s->step.nanalysis;
         if (isplotstmt(r)) {
-            ++s->nplots;
-            if (stmtslot(r, slot::plot::ANNOTATE)) s->annoflag = 1;
+            ++s->step.nplots;
+            if (stmtslot(r, slot::plot::ANNOTATE)) s->input.annoflag = 1;
         }
-        if (labelgiven(r)) s->tblflags[0] = 1;
+        if (labelgiven(r)) s->opts.tblflags[0] = 1;
     }
-    s->gstarted = s->nplots > 0 && !s->rdxgraph;
-    if (s->nanalysis > 0) {
+    s->plot.gstarted = s->step.nplots > 0 && !s->opts.rdxgraph;
+    if (s->step.nanalysis > 0) {
         poolobj* pool = v_global_gcb_anchor->pool;
-        s->stmgets = static_cast<hgetlist**>(poolbytes(pool, sizeof(hgetlist*) * s->nanalysis, poolflag::zeroed_marked));
-        s->stmclgets = static_cast<hgetlist**>(poolbytes(pool, sizeof(hgetlist*) * s->nanalysis, poolflag::zeroed_marked));
-        if (!s->stmgets || !s->stmclgets) {
-            xmemmsg(2 * sizeof(hgetlist*) * s->nanalysis);
+        s->input.stmgets = static_cast<hgetlist**>(poolbytes(pool, sizeof(hgetlist*) * s->step.nanalysis, poolflag::zeroed_marked));
+        s->input.stmclgets = static_cast<hgetlist**>(poolbytes(pool, sizeof(hgetlist*) * s->step.nanalysis, poolflag::zeroed_marked));
+        if (!s->input.stmgets || !s->input.stmclgets) {
+            xmemmsg(2 * sizeof(hgetlist*) * s->step.nanalysis);
             return RC_NOMEM;
         }
     }
-    s->bypool = nullptr;
-    s->stmtpool = nullptr;
+    s->pools.bypool = nullptr;
+    s->pools.stmtpool = nullptr;
     return 0;
 }
 
 int startgraphics(vyxstate* s) {
-    if (!s->gstarted) return 0;
-    s->gdest.outmgr = s->outmgr;
-    s->gdest.outenv = s->obenv;
-    int rc = zqidest(&s->gdest);
+    if (!s->plot.gstarted) return 0;
+    s->plot.gdest.outmgr = s->out.outmgr;
+    s->plot.gdest.outenv = s->out.obenv;
+    int rc = zqidest(&s->plot.gdest);
     if (rc == RC_SETUP) {
-        s->gstarted = 0;
+        s->plot.gstarted = 0;
         return 0;
     }
     if (rc != 0) {
-        s->gstarted = 0;
+        s->plot.gstarted = 0;
         return rc;
     }
     // While the modules load, a destination without a device of its own names JAVAIMG.
-    ggstate* g = s->gdest.gstate;
+    ggstate* g = s->plot.gdest.gstate;
     const bool blank = g && g->device[0] == ' ';
     if (blank) std::memcpy(g->device, "javaimg ", 8);
     rc = ggsload(g, 0, 0);
     if (blank) std::memset(g->device, ' ', 8);
-    zqdfree(&s->gdest);
+    zqdfree(&s->plot.gdest);
     if (rc == 1) xpmlog(510, 7);
-    if (rc != 0) s->gstarted = 0;
+    if (rc != 0) s->plot.gstarted = 0;
     return rc;
 }
 
@@ -267,11 +267,11 @@ int vyxinit(vyxstate* s) {
     if (!mpb->head) return 0;
 
     stmtrec* proc = mpb->head;
-    s->procstmt = proc;
+    s->input.procstmt = proc;
     if (int rc = readdata(s, proc)) return rc;
-    readprocvars(s, proc);
+    readprocvars(s->input, proc);
     if (int rc = readfmode(s)) return rc;
-    if (int rc = readmake(s)) return rc;
+    if (int rc = readmake(s->out)) return rc;
     if (int rc = countstatements(s)) return rc;
     noeffectnotes(proc);
     return startgraphics(s);

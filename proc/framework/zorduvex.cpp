@@ -8,7 +8,7 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/poolscope.h"
 #include "proc/framework/vyxinit.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/framework/wobmth.h"
 
 int fndstmt(const char* keyword, stmtrec** last) {
@@ -28,25 +28,25 @@ namespace {
 
 // Runs every statement of the current BY group; false ends the step.
 bool rungroup(vyxstate* s) {
-    s->bypool = xmpoolc(8192, 8192, 4);
-    if (!s->bypool) {
+    s->pools.bypool = xmpoolc(8192, 8192, 4);
+    if (!s->pools.bypool) {
         xpmlog(510, 6);
         return false;
     }
-    s->stmtidx = 0;
-    s->thrflags[1] = 0;
-    s->bynotes.n = 0;
+    s->input.stmtidx = 0;
+    s->opts.thrflags[1] = 0;
+    s->step.bynotes.n = 0;
 
     stmtrec* model = nullptr;
     int nmodel = fndstmt("MODEL", &model);
     if (nmodel > 0) {
         if (nmodel > 1) xpmlog(510, 77);
-        s->curstmt = model;
+        s->input.curstmt = model;
         startstatement(s, StmtKind::Model);
         xpmstmt(model);
-        if (s->utilfile) {
-            xcclose(s->utilfile, 1);
-            s->utilfile = nullptr;
+        if (s->pools.utilfile) {
+            xcclose(s->pools.utilfile, 1);
+            s->pools.utilfile = nullptr;
         }
         // A result other than 0 and 1 is the step's exit code; a table that failed inside MODEL
         // ended the step by itself (stepend, or the host's exit code).
@@ -56,14 +56,14 @@ bool rungroup(vyxstate* s) {
             if (rc != 1) xexit(rc, 0);
             return false;
         }
-        if (s->stepend || v_global_gcb_anchor->exitcode != 0) return false;
+        if (s->step.stepend || v_global_gcb_anchor->exitcode != 0) return false;
     }
 
     for (stmtrec* r = curparse()->head; r; r = r->next) {
         StmtKind d = stmtkind(r->keyword);
         if (d == StmtKind::None) continue;
         if (!newstmtpool(s)) return false;
-        s->curstmt = r;
+        s->input.curstmt = r;
         startstatement(s, d);
         xpmstmt(r);   // the statement's run-time errors name it and its line
         switch (d) {
@@ -72,7 +72,7 @@ bool rungroup(vyxstate* s) {
                 // that the next statement finds its own variable lists.
                 if (vyxpprm(s) != 0) {
                     xpmstmt(nullptr);
-                    ++s->stmtidx;
+                    ++s->input.stmtidx;
                     continue;
                 }
                 vyxpplt(s);
@@ -84,11 +84,11 @@ bool rungroup(vyxstate* s) {
             case StmtKind::Model: break;
         }
         xpmstmt(nullptr);
-        ++s->stmtidx;
+        ++s->input.stmtidx;
         CleanUpDisk(s);
         // A routine that ended the step (xexit) stops every statement and BY group after it:
         // the fits say so in stepend, the host keeps the exit code of any other routine.
-        if (s->stepend || v_global_gcb_anchor->exitcode != 0) return false;
+        if (s->step.stepend || v_global_gcb_anchor->exitcode != 0) return false;
     }
     dropbypool(s);
     return true;
@@ -97,27 +97,27 @@ bool rungroup(vyxstate* s) {
 // The steps of a run up to the end of the step; the end is common to every path.
 void runstep(vyxstate* s) {
     if (vyxinit(s) != 0 || vyxxvgi(s) != 0) return;
-    s->workpool = nullptr;
-    s->stmtpool = nullptr;
-    s->utilfile = nullptr;
+    s->pools.workpool = nullptr;
+    s->pools.stmtpool = nullptr;
+    s->pools.utilfile = nullptr;
 
-    if (!s->dsin) {
+    if (!s->input.dsin) {
         stmtrec* last = nullptr;
         int n = fndstmt("ANALYZE", &last);
         if (n > 0) {
             if (n > 1) xpmlog(510, 90);
             if (!newstmtpool(s)) return;
-            s->curstmt = last;
+            s->input.curstmt = last;
             startstatement(s, StmtKind::Analyze);
             xpmstmt(last);
             vyxanlz(s);
             xpmstmt(nullptr);
         }
     }
-    if (!xbynext(s->dsin)) return;
+    if (!xbynext(s->input.dsin)) return;
     do {
         if (!rungroup(s)) return;
-    } while (xbynext(s->dsin));
+    } while (xbynext(s->input.dsin));
 }
 
 }  // namespace
@@ -127,16 +127,16 @@ int zorduvex() {
     // The step area lives here for the whole step; zeroed whole, then linked.
     vyxarea area{};
     vyxstate* s = &area.s;
-    s->mdllev = &area.lev;
+    s->mdl.mdllev = &area.lev;
     area.lev.ldata = &area.levd;
     area.lev.lstate = &area.pre;
 
     if (curparse()) runstep(s);
 
-    if (s->gstarted && ggstop() != 0) xpmlog(510, 10);
+    if (s->plot.gstarted && ggstop() != 0) xpmlog(510, 10);
     int32_t rc = 0;
-    if (s->outmgr) {
-        rc = obrelease(s->outmgr);
+    if (s->out.outmgr) {
+        rc = obrelease(s->out.outmgr);
         if (rc < 0) xprrlog(0, rc);
     }
     return xexit(rc, 0);

@@ -8,7 +8,7 @@
 
 #include "host/hostdefs.h"
 #include "proc/framework/hostsvc.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/lifedist/bands.h"
 #include "proc/lifedist/curverec.h"
 #include "proc/lifedist/npmsg.h"
@@ -146,13 +146,13 @@ int bandfile(bandrun& b, int32_t ncurve) {
 
 int curveband(vyxstate* s, grpnode* g, double kl, double ku) {
     double aL = kl, aU = ku;
-    if (std::isfinite(s->npbounds[0])) {
-        aL = s->npbounds[0];
-        aU = s->npbounds[1];
+    if (std::isfinite(s->life.npbounds[0])) {
+        aL = s->life.npbounds[0];
+        aU = s->life.npbounds[1];
     }
-    double c = simconfact(aL, aU, s->alpha);
+    double c = simconfact(aL, aU, s->opts.alpha);
     if (std::isnan(c)) c = 1.0;
-    s->simfactor = c;
+    s->life.simfactor = c;
     if (g->ncurve <= 0) return 0;
     bandrun b{g, c, hostmissing()};
     if (g->crvinmem) {

@@ -23,11 +23,11 @@ using namespace fitx;
 
 namespace {
 
-double zcrit(const vyxstate* s) { return zprobit(1.0 - s->alpha / 2.0); }
+double zcrit(const vyxstate* s) { return zprobit(1.0 - s->opts.alpha / 2.0); }
 
 // The limits of a history table end like the fit's history: see the row-end rule.
 bool closehistory(vyxstate* s, tabpair& tab) {
-    if (!endrows(s, tab.obj, lastrows(s), s->nclass > 0)) return false;
+    if (!endrows(s, tab.obj, lastrows(s), s->groups.nclass > 0)) return false;
     return publish(s, tab.tabid);
 }
 
@@ -48,30 +48,30 @@ void scalelimits(double sigma, double se, double z, double* lim) {
 // of a class analysis): the missing limit is never silent.
 void notfound(vyxstate* s, const char* what, int len) {
     char fr[640];
-    xpmlog(510, 1958, txtarg(what, len), s->maxiter, groupsuffix(s, true, " for ", fr, sizeof fr));
+    xpmlog(510, 1958, txtarg(what, len), s->fit.maxiter, groupsuffix(s, true, " for ", fr, sizeof fr));
 }
 
 // One likelihood-ratio search for c'theta over every parameter: the free block is searched,
 // the held parameters add their fixed part. The ends go to lo/hi (missing when not found,
 // with 510/1958 naming `what`); false when the step ended.
 bool lrsearch(vyxstate* s, grpnode* g, const double* call, double* lo, double* hi, const char* what, int whatlen) {
-    const int n = s->npar[0];
-    ciblk* cb = s->ciptr;
-    const double* pv = s->parmvec[0];
+    const int n = s->fit.npar.total;
+    ciblk* cb = s->life.ciptr;
+    const auto pv = parmview(s->life.parmvec.block, n);
     const double q0 = g->quant;
     double* theta = cb->theta;
-    theta[0] = pv[0] + q0 * pv[1];
-    for (int j = 1; j < n; ++j) theta[j] = pv[j];
+    theta[0] = pv.est[0] + q0 * pv.est[1];
+    for (int j = 1; j < n; ++j) theta[j] = pv.est[j];
     double held = 0.0;
     for (int j = 0; j < n; ++j)
-        if (s->parmfree[j] != '1') held += call[j] * theta[j];
+        if (s->life.parmfree[j] != '1') held += call[j] * theta[j];
     for (int j = 0; j < n; ++j) cb->cvec[j] = call[j];
-    vyxxpm(cb->cvec, s->parmfree, n, nullptr);
-    vyxxpm(theta, s->parmfree, n, nullptr);
+    vyxxpm(cb->cvec, s->life.parmfree, n, nullptr);
+    vyxxpm(theta, s->life.parmfree, n, nullptr);
     cb->negllmax = -g->loglik;
-    s->itstatus[0] = 0;
+    s->fit.itstatus[0] = 0;
     const int32_t rc = zprci(s, cb, lfentry, lghntry, ithist, nullptr);
-    if (s->stepend) return false;
+    if (s->step.stepend) return false;
     if (rc == 1) xmemmsg(0);
     if (rc == 2) notfound(s, what, whatlen);
     *lo = ismiss(cb->lowres[0]) ? missing() : cb->lowres[0] + held;
@@ -90,21 +90,21 @@ bool stdquantile(uint32_t dist, double p, double* w) {
 }
 
 // The row label of a history row: text padded with blanks to 40 characters.
-void rowlabel(vyxstate* s, const char* text, int len) { settext(s->rowtext, 40, text, len); }
+void rowlabel(vyxstate* s, const char* text, int len) { settext(s->row.rowtext, 40, text, len); }
 
 bool lrparameters(vyxstate* s, grpnode* g) {
-    const int n = s->npar[0];
-    tabpair& tab = s->tabs[TAB_ITERLRPARM];
-    if (s->itprflag[0]) {
+    const int n = s->fit.npar.total;
+    tabpair& tab = s->out.tabs[TAB_ITERLRPARM];
+    if (s->fit.itprflag.itprint) {
         if (!bindtable(s, tab, "Kv.Vitalyx.Ithist")) return false;
-        s->curtab = tab.obj;
+        s->out.curtab = tab.obj;
     }
-    const double* pv = s->parmvec[0];
+    const auto pv = parmview(s->life.parmvec.block, n);
     for (int i = 0; i < n; ++i) {
-        s->lrlim[2 * i] = s->lrlim[2 * i + 1] = pv[i];
-        const char* name = s->labels[LB_PARM1 + i];
-        if (s->itprflag[0]) rowlabel(s, name, wzstrip(name, 16));
-        if (s->parmfree[i] != '1') continue;
+        s->life.lrlim[2 * i] = s->life.lrlim[2 * i + 1] = pv.est[i];
+        const char* name = s->opts.labels[LB_PARM1 + i];
+        if (s->fit.itprflag.itprint) rowlabel(s, name, wzstrip(name, 16));
+        if (s->life.parmfree[i] != '1') continue;
         double c[8] = {};
         if (i == 0) {
             c[0] = 1.0;
@@ -114,31 +114,31 @@ bool lrparameters(vyxstate* s, grpnode* g) {
         }
         double ends[2];
         if (!lrsearch(s, g, c, &ends[0], &ends[1], name, wzstrip(name, 16))) return false;
-        s->lrlim[2 * i] = s->lrlim[2 * i + 1] = missing();
+        s->life.lrlim[2 * i] = s->life.lrlim[2 * i + 1] = missing();
         for (double v : ends)
-            if (!ismiss(v)) s->lrlim[2 * i + (v <= pv[i] ? 0 : 1)] = v;
+            if (!ismiss(v)) s->life.lrlim[2 * i + (v <= pv.est[i] ? 0 : 1)] = v;
     }
-    return !s->itprflag[0] || closehistory(s, tab);
+    return !s->fit.itprflag.itprint || closehistory(s, tab);
 }
 
 bool lrpercentiles(vyxstate* s, grpnode* g, int lo, int hi) {
-    const int n = s->npar[0];
-    tabpair& tab = s->tabs[TAB_ITERLRPER];
-    if (s->itprflag[0]) {
+    const int n = s->fit.npar.total;
+    tabpair& tab = s->out.tabs[TAB_ITERLRPER];
+    if (s->fit.itprflag.itprint) {
         if (!bindtable(s, tab, "Kv.Vitalyx.Ithist")) return false;
-        s->curtab = tab.obj;
+        s->out.curtab = tab.obj;
     }
-    const double* ticks = s->panels.pctlist;
+    const double* ticks = s->popt.panels.pctlist;
     for (int i = lo; i <= hi; ++i) {
         double* rec = g->pcttab + static_cast<size_t>(i) * PCT_WORDS;
         const double p = ticks[i] / 100.0;
         rec[PCT_UPPER] = rec[PCT_LOWER] = missing();
         double w;
         // Ends of the tick list (0 and 100 percent) have no percentile to bound.
-        if (!(p >= TINY && 1.0 - p >= TINY) || !stdquantile(s->distcode, p, &w)) continue;
+        if (!(p >= TINY && 1.0 - p >= TINY) || !stdquantile(s->opts.distcode, p, &w)) continue;
         char what[40];
         const int whatlen = xpmstr(what, 40, 510, 209, ticks[i]);
-        if (s->itprflag[0]) xpmstr(s->rowtext, 40, 510, 209, ticks[i]);
+        if (s->fit.itprflag.itprint) xpmstr(s->row.rowtext, 40, 510, 209, ticks[i]);
         double c[8] = {};
         c[0] = 1.0;
         c[1] = w - g->quant;
@@ -154,7 +154,7 @@ bool lrpercentiles(vyxstate* s, grpnode* g, int lo, int hi) {
         }
     }
     (void)n;
-    return !s->itprflag[0] || closehistory(s, tab);
+    return !s->fit.itprflag.itprint || closehistory(s, tab);
 }
 
 }  // namespace
@@ -165,16 +165,16 @@ void cflim(vyxstate* s, double p, double* rec) {
         return;
     }
     double w;
-    if (!stdquantile(s->distcode, p, &w)) {
+    if (!stdquantile(s->opts.distcode, p, &w)) {
         rec[PCT_UPPER] = rec[PCT_LOWER] = missing();
         return;
     }
-    const int n = s->npar[0];
+    const int n = s->fit.npar.total;
     double x[8] = {};
     x[0] = 1.0;
     x[1] = w;
     double var = 0.0, work[8];
-    zqform(s->parmvec[0] + 2 * n, n, x, 1, &var, work, 0);
+    zqform(parmview(s->life.parmvec.block, n).cov, n, x, 1, &var, work, 0);
     const double se = var >= 0.0 ? std::sqrt(var) : missing();
     rec[PCT_SE] = se;
     if (var <= 0.0) {
@@ -188,13 +188,13 @@ void cflim(vyxstate* s, double p, double* rec) {
 
 int sflim(vyxstate* s, grpnode* g, double t, double* rec) {
     const double* pc = g->parmcov;
-    const int n = s->npar[0];
+    const int n = s->fit.npar.total;
     const double mu = pc[0], sigma = pc[1];
     if (ismiss(t) || ismiss(mu) || ismiss(sigma) || sigma < TINY) {
         rec[PCT_EST] = rec[PCT_UPPER] = rec[PCT_LOWER] = missing();
         return 0;
     }
-    const int scale = analysisscale(s->distcode);
+    const int scale = analysisscale(s->opts.distcode);
     if (scale != SCALE_TIME && t <= 0.0) {
         // A log-scale distribution has no mass at or below 0: the survival there is 1.
         rec[PCT_EST] = rec[PCT_UPPER] = rec[PCT_LOWER] = 1.0;
@@ -210,7 +210,7 @@ int sflim(vyxstate* s, grpnode* g, double t, double* rec) {
     const double sd = var > 0.0 ? std::sqrt(var) / sigma : 0.0;
     const double z = zcrit(s);
     const double zl = zs - z * sd, zu = zs + z * sd;
-    const distfamily family = familyof(s->distcode);
+    const distfamily family = familyof(s->opts.distcode);
     auto survival = [&](double u) {
         switch (family) {
             case FAM_NORMAL: return 1.0 - zprbnrm(u);
@@ -237,53 +237,53 @@ int sflim(vyxstate* s, grpnode* g, double t, double* rec) {
 double lfentry(void* ctx, int32_t* flag) {
     auto* s = static_cast<vyxstate*>(ctx);
     vyxlik(s, 0);
-    if (s->stepend) *flag = 1;
-    return -s->loglik[0];
+    if (s->step.stepend) *flag = 1;
+    return -s->fit.loglik.current;
 }
 
 int32_t lghntry(void* ctx) {
     auto* s = static_cast<vyxstate*>(ctx);
     const int rc = vyxlik(s, 1);
-    if (s->stepend || likfailed(s->loglik[0])) return 1;
+    if (s->step.stepend || likfailed(s->fit.loglik.current)) return 1;
     return rc;
 }
 
 void ithist(void* ctx) {
     auto* s = static_cast<vyxstate*>(ctx);
-    if (!s->itprflag[0] || s->stepend) return;
-    if (*s->ciptr->evalcnt == 0) s->itstatus[0] = 0;
+    if (!s->fit.itprflag.itprint || s->step.stepend) return;
+    if (*s->life.ciptr->evalcnt == 0) s->fit.itstatus[0] = 0;
     itprint(s);
-    addrow(s, s->curtab);
+    addrow(s, s->out.curtab);
 }
 
 void vyxconf(vyxstate* s, grpnode* g) {
-    s->likcache.valid = 0;
-    const int n = s->npar[0];
-    const double* pv = s->parmvec[0];
+    s->life.likcache.valid = 0;
+    const int n = s->fit.npar.total;
+    const auto pv = parmview(s->life.parmvec.block, n);
     const double z = zcrit(s);
-    bool lr = s->lrflags[LR_PARMS] || s->lrflags[LR_PERCENTILES];
-    s->parmlim[0] = pv[0] - z * pv[n];
-    s->parmlim[1] = pv[0] + z * pv[n];
-    scalelimits(pv[1], pv[n + 1], z, s->parmlim + 2);
-    if (lr && s->itprflag[1] != 1) {
+    bool lr = s->fit.lrflags[LR_PARMS] || s->fit.lrflags[LR_PERCENTILES];
+    s->life.parmlim[0] = pv.est[0] - z * pv.se[0];
+    s->life.parmlim[1] = pv.est[0] + z * pv.se[0];
+    scalelimits(pv.est[1], pv.se[1], z, s->life.parmlim + 2);
+    if (lr && s->fit.itprflag.converged != 1) {
         char of[640];
         xpmlog(510, 565, groupsuffix(s, true, " of ", of, sizeof of));
         lr = false;
         // The parameter table shows the Wald limits in place of the likelihood-ratio ones, as
         // the message says (the percentiles keep theirs).
-        for (int k = 0; k < 4 && k < 2 * n; ++k) s->lrlim[k] = s->parmlim[k];
+        for (int k = 0; k < 4 && k < 2 * n; ++k) s->life.lrlim[k] = s->life.parmlim[k];
     }
 
-    const int count = s->panels.npct;
+    const int count = s->popt.panels.npct;
     int lo = 0, hi = -1;
     if (count > 0 && g->pcttab) {
         ticks(s, &lo, &hi);
-        for (int i = lo; i <= hi; ++i) cflim(s, s->panels.pctlist[i] / 100.0, g->pcttab + static_cast<size_t>(i) * PCT_WORDS);
+        for (int i = lo; i <= hi; ++i) cflim(s, s->popt.panels.pctlist[i] / 100.0, g->pcttab + static_cast<size_t>(i) * PCT_WORDS);
     }
-    if (s->pageflags[PG_FITLINES] && s->pctcount > 0 && g->fitlines)
-        for (uint32_t k = 0; k < s->pctcount; ++k)
-            cflim(s, s->pctvals[k] / 100.0, g->fitlines + static_cast<size_t>(k) * PCT_WORDS);
-    const int scale = analysisscale(s->distcode);
+    if (s->popt.pageflags.fitlines && s->opts.pctcount > 0 && g->fitlines)
+        for (uint32_t k = 0; k < s->opts.pctcount; ++k)
+            cflim(s, s->opts.pctvals[k] / 100.0, g->fitlines + static_cast<size_t>(k) * PCT_WORDS);
+    const int scale = analysisscale(s->opts.distcode);
     if (g->pcttab2) {
         for (int i = lo; i <= hi; ++i) {
             double x = g->pcttab[static_cast<size_t>(i) * PCT_WORDS + PCT_EST];
@@ -291,45 +291,45 @@ void vyxconf(vyxstate* s, grpnode* g) {
             double* rec = g->pcttab2 + static_cast<size_t>(i) * PCT_WORDS;
             sflim(s, g, x, rec);
             rec[PCT_TIME] = x;
-            rec[PCT_EST] = 1.0 - s->panels.pctlist[i] / 100.0;
+            rec[PCT_EST] = 1.0 - s->popt.panels.pctlist[i] / 100.0;
         }
     }
     if (g->survtab) {
-        for (int k = 0; k < s->axopt[AO_NSURV]; ++k) {
-            double t = s->panels.survtime[k];
-            if (s->thrflags[TH_GIVEN]) t -= s->fixedparms[FP_THRESHOLD];
+        for (int k = 0; k < s->popt.axopt[AO_NSURV]; ++k) {
+            double t = s->popt.panels.survtime[k];
+            if (s->opts.thrflags[TH_GIVEN]) t -= s->fit.fixedparms[FP_THRESHOLD];
             sflim(s, g, t, g->survtab + static_cast<size_t>(k) * PCT_WORDS);
         }
     }
     if (!lr) return;
 
     // Likelihood-ratio limits: the search block lives for the step, the result arrays in the work pool.
-    if (!s->ciptr) s->ciptr = poolget<ciblk>(v_global_gcb_anchor->pool, 1, poolflag::raw);
-    auto* res = static_cast<double*>(poolbytes(s->workpool, 2 * (n + 1) * static_cast<int64_t>(sizeof(double)), poolflag::raw));
-    if (!s->ciptr || !res) {
+    if (!s->life.ciptr) s->life.ciptr = poolget<ciblk>(v_global_gcb_anchor->pool, 1, poolflag::raw);
+    auto* res = static_cast<double*>(poolbytes(s->pools.workpool, 2 * (n + 1) * static_cast<int64_t>(sizeof(double)), poolflag::raw));
+    if (!s->life.ciptr || !res) {
         xexit(RC_NOMEM, 0);
-        s->stepend = 1;
+        s->step.stepend = 1;
         return;
     }
     int32_t evals = 0;
-    ciblk* cb = s->ciptr;
+    ciblk* cb = s->life.ciptr;
     *cb = ciblk{};
-    cb->prtflag = s->itprflag[0];
-    cb->npar = s->npar[1];
-    cb->maxeval = s->maxiter;
+    cb->prtflag = s->fit.itprflag.itprint;
+    cb->npar = s->fit.npar.free;
+    cb->maxeval = s->fit.maxiter;
     cb->evalcnt = &evals;
-    cb->theta = s->fitarr[0];
+    cb->theta = s->fit.fitarr.est;
     cb->base = cb->theta + n;
-    cb->cgrad = s->fitarr[1];
-    cb->chess = s->fitarr[2];
+    cb->cgrad = s->fit.fitarr.grad;
+    cb->chess = s->fit.fitarr.hess;
     cb->cvec = cb->base + n;
     cb->lowres = res;
     cb->uppres = res + (n + 1);
-    cb->singtol = s->fitcrit.singular;
-    cb->convcrit = s->fitcrit.converge;
+    cb->singtol = s->fit.fitcrit.singular;
+    cb->convcrit = s->fit.fitcrit.converge;
     cb->negllmax = -g->loglik;
-    cb->alpha = s->alpha;
-    if (s->lrflags[LR_PARMS] && !lrparameters(s, g)) return;
-    if (s->lrflags[LR_PERCENTILES] && count > 0 && g->pcttab) lrpercentiles(s, g, lo, hi);
+    cb->alpha = s->opts.alpha;
+    if (s->fit.lrflags[LR_PARMS] && !lrparameters(s, g)) return;
+    if (s->fit.lrflags[LR_PERCENTILES] && count > 0 && g->pcttab) lrpercentiles(s, g, lo, hi);
     cb->evalcnt = nullptr;
 }

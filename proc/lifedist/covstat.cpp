@@ -48,11 +48,11 @@ const statusrow& rowfor(int optrc, double crit, double convh) {
 
 // The reason text of the status table for the table code.
 txthandle reasontext(vyxstate* s, int code, double crit) {
-    const msgarg label = txtarg(s->grplabel, s->grplablen);
-    const fmodesettings& fm = s->fmodeset;
+    const msgarg label = txtarg(s->row.grplabel, s->row.grplablen);
+    const fmodesettings& fm = s->groups.fmodeset;
     const int cur = fm.curmode;
     const msgarg mode = fm.vals && fm.lens ? txtarg(fm.vals[cur], fm.lens[cur]) : txtarg("", 0);
-    const double convh = s->fitcrit.convh, ridge = s->fitcrit.ridge;
+    const double convh = s->fit.fitcrit.convh, ridge = s->fit.fitcrit.ridge;
     switch (code) {
         case 7100: case 6200: case 6300: case 6400: case 1952: return rdxmsgs(510, code, label);
         case 7110: case 6010: case 1953: return rdxmsgs(510, code, mode);
@@ -61,8 +61,8 @@ txthandle reasontext(vyxstate* s, int code, double crit) {
         case 7300: return rdxmsgs(510, code, crit, convh, label);
         case 7310: return rdxmsgs(510, code, crit, convh, mode);
         case 7320: return rdxmsgs(510, code, crit, convh, mode, label);
-        case 60: return rdxmsgs(510, code, s->maxiter);
-        case 6000: return rdxmsgs(510, code, s->maxiter, label);
+        case 60: return rdxmsgs(510, code, s->fit.maxiter);
+        case 6000: return rdxmsgs(510, code, s->fit.maxiter, label);
         case 61: return rdxmsgs(510, code, ridge);
         case 6100: return rdxmsgs(510, code, ridge, label);
         default: return rdxmsg(510, code);   // 710, 62, 63, 64, 1951
@@ -70,12 +70,12 @@ txthandle reasontext(vyxstate* s, int code, double crit) {
 }
 
 void statustable(vyxstate* s, const statusrow& row, double crit) {
-    tabpair& tab = s->tabs[TAB_CONVSTATUS];
+    tabpair& tab = s->out.tabs[TAB_CONVSTATUS];
     if (!bindtable(s, tab, "KV.Vitalyx.ConvergenceStatus")) return;
-    const int variant = (s->nclass > 0 ? 2 : 0) + (s->pflags.fmcombine ? 1 : 0);
-    s->convmsg = reasontext(s, row.code[variant], crit);
+    const int variant = (s->groups.nclass > 0 ? 2 : 0) + (s->popt.pflags.fmcombine ? 1 : 0);
+    s->row.convmsg = reasontext(s, row.code[variant], crit);
     if (!addrow(s, tab.obj)) return;
-    const bool more = s->nclass > 0 || s->pflags.fmcombine;
+    const bool more = s->groups.nclass > 0 || s->popt.pflags.fmcombine;
     if (!endrows(s, tab.obj, lastrows(s), more)) return;
     publish(s, tab.tabid);
 }
@@ -87,55 +87,55 @@ bool notposdef(int optrc) { return optrc != NR_CONVERGED && optrc != NR_NOCONV; 
 // The maximum-likelihood path: sweep the bordered Hessian, then the status. true when the
 // swept matrix is the covariance of the estimated parameters (positive definite Hessian).
 bool mlstatus(vyxstate* s) {
-    const int n = s->npar[0];
-    double* h = s->fitarr[2];
-    const double* g = s->fitarr[1];
-    double* work = s->fitarr[3];
+    const int n = s->fit.npar.total;
+    double* h = s->fit.fitarr.hess;
+    const double* g = s->fit.fitarr.grad;
+    double* work = s->fit.fitarr.work;
     double* tol = work + (n + 1);
     char* status = reinterpret_cast<char*>(tol + n);
     for (int i = 0; i <= n; ++i) status[i] = '0';
     for (int i = 0; i < n; ++i) {
         h[zisub(n, i)] = g[i];
         const double d = h[zisub(i, i)];
-        tol[i] = d > 0.0 ? s->fitcrit.singular * d : 1.0;
+        tol[i] = d > 0.0 ? s->fit.fitcrit.singular * d : 1.0;
     }
-    bool posdef = !notposdef(s->optrc);
+    bool posdef = !notposdef(s->fit.optrc);
     for (int i = 0; i < n; ++i) {
-        if (s->parmfree[i] != '1') continue;
+        if (s->life.parmfree[i] != '1') continue;
         zsweep(h, i, n + 1, status, work, tol[i]);
         if (status[i] == '0') h[zisub(i, i)] = 0.0;
         // A singular pivot, or a variance that is not a positive number: no covariance.
         const double v = h[zisub(i, i)];
         if (status[i] == '0' || !(v > 0.0 && v < INFINITY)) posdef = false;
     }
-    const double ll = s->loglik[0];
+    const double ll = s->fit.loglik.current;
     const double crit = likfailed(ll) ? missing() : -h[zisub(n, n)] / (ll == 0.0 ? 1.0 : std::fabs(ll));
-    const statusrow& row = rowfor(s->optrc, crit, s->fitcrit.convh);
-    s->itstatus[1] = row.status;
+    const statusrow& row = rowfor(s->fit.optrc, crit, s->fit.fitcrit.convh);
+    s->fit.itstatus[1] = row.status;
     // Every line names the class level and BY group of the fit, when there are any.
     char of[640], fr[640];
     groupsuffix(s, true, " of ", of, sizeof of);
     groupsuffix(s, true, " for ", fr, sizeof fr);
     switch (row.logged) {
-        case 730: xpmlog(510, 730, crit, s->fitcrit.convh, of); break;
-        case 60: xpmlog(510, 60, s->maxiter, of); break;
-        case 61: xpmlog(510, 61, s->fitcrit.ridge, of); break;
+        case 730: xpmlog(510, 730, crit, s->fit.fitcrit.convh, of); break;
+        case 60: xpmlog(510, 60, s->fit.maxiter, of); break;
+        case 61: xpmlog(510, 61, s->fit.fitcrit.ridge, of); break;
         case 720: xpmlog(510, 720, fr); break;
         default: xpmlog(510, row.logged, of); break;   // 62, 63, 64, 1950
     }
     // The log-likelihood shows missing where it could not be computed; 510/63 says so itself.
     if (likfailed(ll) && row.logged != 63) xpmlog(510, 1955, of);
-    if (s->itprflag[1] != 1) xpmlog(510, 65, of);
+    if (s->fit.itprflag.converged != 1) xpmlog(510, 65, of);
     statustable(s, row, crit);
-    if (s->stepend) return posdef;
+    if (s->step.stepend) return posdef;
 
     // Lagrange statistics of held parameters, from the diagonal adjusted for the estimated ones.
     auto lagrange = [&](int i) {
         const double d = h[zisub(i, i)];
         return d > 0.0 ? g[i] / std::sqrt(d) : missing();
     };
-    if (s->parmfree[0] == 'C') s->lagstat[0] = lagrange(0);
-    if (n > 1 && s->parmfree[1] == 'C') s->lagstat[1] = lagrange(1);
+    if (s->life.parmfree[0] == 'C') s->life.lagstat[0] = lagrange(0);
+    if (n > 1 && s->life.parmfree[1] == 'C') s->life.lagstat[1] = lagrange(1);
     return posdef;
 }
 
@@ -143,14 +143,14 @@ bool mlstatus(vyxstate* s) {
 // from the covariance of the MODEL fit: X V X' with X the derivatives of the location and of
 // the scale in the MODEL parameters. Without a design row the three entries are missing.
 void modelcov(vyxstate* s) {
-    const int m = s->npar[2];
-    double* x = s->fitarr[3];
-    if (m < 1 || !s->estarr[2] || !modeldesign(s, x, m)) {
-        for (int k = 0; k < 3; ++k) s->fitarr[2][k] = missing();
+    const int m = s->fit.npar.model;
+    double* x = s->fit.fitarr.work;
+    if (m < 1 || !s->fit.estarr[2] || !modeldesign(s, x, m)) {
+        for (int k = 0; k < 3; ++k) s->fit.fitarr.hess[k] = missing();
         return;
     }
     // estarr[2]: the packed covariance of the MODEL fit, order m.
-    zqform(s->estarr[2], m, x, 2, s->fitarr[2], x + 2 * m, 0);
+    zqform(s->fit.estarr[2], m, x, 2, s->fit.fitarr.hess, x + 2 * m, 0);
 }
 
 }  // namespace
@@ -168,33 +168,33 @@ void misssym(double* a, int i, int n) {
 }
 
 void vyxcov(vyxstate* s) {
-    const int n = s->npar[0];
-    double* h = s->fitarr[2];
+    const int n = s->fit.npar.total;
+    double* h = s->fit.fitarr.hess;
     h[zisub(n, n)] = 0.0;
     bool posdef = true;
-    if (s->fitmethod == FIT_MLE) {
+    if (s->opts.fitmethod == FIT_MLE) {
         posdef = mlstatus(s);
-        if (s->stepend) return;
+        if (s->step.stepend) return;
     } else if (bymodel(s)) {
         modelcov(s);
     }
     // Where the Hessian is not positive definite the estimated parameters have no variance:
     // their standard errors and covariances are missing (a 0 would claim certainty), and so
     // are every limit and standard error formed from them. Held parameters have none (0).
-    double* pv = s->parmvec[0];
+    const auto pv = parmview(s->life.parmvec.block, n);
     if (!posdef)
         for (int i = 0; i < n; ++i)
-            if (s->parmfree[i] == '1') misssym(h, i, n);
+            if (s->life.parmfree[i] == '1') misssym(h, i, n);
     for (int i = 0; i < n; ++i) {
         const double d = h[zisub(i, i)];
-        if (s->parmfree[i] == '1' && !posdef) {
-            pv[n + i] = missing();
-        } else if (s->parmfree[i] == '1' && d > 0.0) {
-            pv[n + i] = std::sqrt(d);
+        if (s->life.parmfree[i] == '1' && !posdef) {
+            pv.se[i] = missing();
+        } else if (s->life.parmfree[i] == '1' && d > 0.0) {
+            pv.se[i] = std::sqrt(d);
         } else {
-            pv[n + i] = 0.0;
+            pv.se[i] = 0.0;
             zerosym(h, i, n);
         }
     }
-    std::memcpy(pv + 2 * n, h, sizeof(double) * static_cast<size_t>(n * (n + 1) / 2));
+    std::memcpy(pv.cov, h, sizeof(double) * static_cast<size_t>(n * (n + 1) / 2));
 }

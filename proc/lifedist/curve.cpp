@@ -10,7 +10,7 @@
 #include "host/hostdefs.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/lifedist/bands.h"
 #include "proc/lifedist/curverec.h"
 #include "proc/lifedist/grprows.h"
@@ -75,9 +75,9 @@ orderstat median(double r) {
 }
 
 // The time of the stored scale taken back to the time scale.
-double timescale(const vyxstate* s, double x) {
-    if (s->logscale[0]) return std::exp(x);
-    if (s->logscale[1]) return std::pow(10.0, x);
+double timescale(const stmtopts& opts, double x) {
+    if (opts.logscale[0]) return std::exp(x);
+    if (opts.logscale[1]) return std::pow(10.0, x);
     return x;
 }
 
@@ -127,7 +127,7 @@ int onerow(curvepass& c, const double* row) {
     const double x = row[0];
     const double v = c.hasfreq ? row[c.wcol] : 1.0;
     const double w = c.readout ? 1.0 : v;
-    const double stime = s->logscale[0] ? x * LOG10E : x;
+    const double stime = s->opts.logscale[0] ? x * LOG10E : x;
 
     double d = 0, m = 0;
     if (c.readout) {
@@ -188,7 +188,7 @@ int onerow(curvepass& c, const double* row) {
     } else if (!c.form1 || static_cast<int>(row[1]) == 0) {
         record = true;
         c.R += c.delta * w;
-        p = s->ppos_fn(c.natrisk, c.R, c.n, &c.carry, w);
+        p = s->life.ppos_fn(c.natrisk, c.R, c.n, &c.carry, w);
         const double sold = c.S;
         kmacc(c.n, c.natrisk, &c.S, &c.F, &c.G, &se, &c.K, w);
         pos = c.lsppos ? p : 1 - (sold + c.S) / 2;
@@ -242,7 +242,7 @@ int onerow(curvepass& c, const double* row) {
         }
     }
     if (pos > 0 && pos < 1) {
-        c.lsq += w * s->quant_fn(pos);
+        c.lsq += w * s->opts.quant_fn(pos);
         c.lsx += w * x;
         c.lsw += w;
         ++c.lscount;
@@ -281,10 +281,10 @@ int onerow(curvepass& c, const double* row) {
         c.med.add(c.sumw, c.tol, stime);
         c.uq.add(c.sumw, c.tol, stime);
         if (!c.baseset) {
-            c.meanbase = timescale(s, c.x0);
+            c.meanbase = timescale(s->opts, c.x0);
             c.baseset = true;
         }
-        c.meansum += w * (timescale(s, x) - c.meanbase);
+        c.meansum += w * (timescale(s->opts, x) - c.meanbase);
     }
     return 0;
 }
@@ -300,20 +300,20 @@ int vyxcrv(vyxstate* s, grpnode* g) {
     curvepass c;
     c.s = s;
     c.g = g;
-    c.readout = s->rspform[RF_READOUT] != 0;
-    c.form1 = s->rspform[RF_CENSOR] != 0;
-    c.hasfreq = s->nfreq != 0;
-    c.weibayes = s->fitmethod == FIT_WEIBAYES;
-    c.sigma = s->givenparms[GP_SCALE];
-    c.summary = s->pageflags[PG_BOXES] || s->pageflags[PG_MEDIANS];
-    c.ptcount = s->plotcodes[PC_NPINTERVALS] == 2 || s->pflags.pconfplt;
-    c.na = s->pposcode == 5;
-    c.lsppos = s->fitmethod == FIT_LSYX || s->fitmethod == FIT_LSXY;
+    c.readout = s->input.rspform[RF_READOUT] != 0;
+    c.form1 = s->input.rspform[RF_CENSOR] != 0;
+    c.hasfreq = s->input.nfreq != 0;
+    c.weibayes = s->opts.fitmethod == FIT_WEIBAYES;
+    c.sigma = s->life.givenparms[GP_SCALE];
+    c.summary = s->popt.pageflags.boxes || s->popt.pageflags.medians;
+    c.ptcount = s->popt.plotcodes[PC_NPINTERVALS] == 2 || s->popt.pflags.pconfplt;
+    c.na = s->life.pposcode == 5;
+    c.lsppos = s->opts.fitmethod == FIT_LSYX || s->opts.fitmethod == FIT_LSXY;
     c.wcol = c.form1 ? 2 : 1;
     c.n = g->totw;
     c.natrisk = c.n;
     c.carry = c.na ? 0.0 : 1.0;
-    c.z = zprobit(1 - s->alpha / 2);
+    c.z = zprobit(1 - s->opts.alpha / 2);
 
     g->tmin = g->ptmin = DBL_MAX;
     g->tmax = g->ptmax = -DBL_MAX;
@@ -325,7 +325,7 @@ int vyxcrv(vyxstate* s, grpnode* g) {
     // a larger curve goes to the curve file block by block (the same records, in the same
     // order), which the host keeps in memory or on disk as it grows.
     const int64_t want = static_cast<int64_t>(g->nfail) * CR_BYTES;
-    g->crvbuf = want <= CR_MEMBYTES ? static_cast<double*>(poolbytes(s->stmtpool, want, poolflag::zeroed)) : nullptr;
+    g->crvbuf = want <= CR_MEMBYTES ? static_cast<double*>(poolbytes(s->pools.stmtpool, want, poolflag::zeroed)) : nullptr;
     g->crvinmem = g->crvbuf != nullptr;
     if (!g->crvbuf) {
         c.inmem = false;
@@ -335,7 +335,7 @@ int vyxcrv(vyxstate* s, grpnode* g) {
             return RC_REPORTED;
         }
         xcpoint(g->ufile2, 0);
-        g->crvbuf = static_cast<double*>(poolbytes(s->stmtpool, CR_BLOCKBYTES, poolflag::zeroed));
+        g->crvbuf = static_cast<double*>(poolbytes(s->pools.stmtpool, CR_BLOCKBYTES, poolflag::zeroed));
         if (!g->crvbuf) {
             xmemmsg(CR_BLOCKBYTES);
             return RC_REPORTED;
@@ -354,7 +354,7 @@ int vyxcrv(vyxstate* s, grpnode* g) {
     double wbq = 0;
     if (c.weibayes) {
         // wbconf holds -ln(1 - confidence): the chi-square quantile wants the confidence.
-        const double conf = -std::expm1(-s->wbconf);
+        const double conf = -std::expm1(-s->life.wbconf);
         if (zqc(conf, 2 * r + 2, &wbq) != 0 || !(wbq > 0)) {
             xpmlog(510, MSG_WEIBAYES_QUANTILE);
             return RC_REPORTED;
@@ -379,7 +379,7 @@ int vyxcrv(vyxstate* s, grpnode* g) {
         g->lsxbar = c.lsx / c.lsw;
     }
 
-    if (s->plotcodes[PC_NPINTERVALS] == 1) {
+    if (s->popt.plotcodes[PC_NPINTERVALS] == 1) {
         if (int rc = curveband(s, g, c.kl, c.ku)) return rc;
     }
 
@@ -405,7 +405,7 @@ int vyxcrv(vyxstate* s, grpnode* g) {
         if (c.baseset) {
             double ms = c.meansum;
             if (r > 0) ms /= r;
-            const bool logsc = s->logscale[0] || s->logscale[1];
+            const bool logsc = s->opts.logscale[0] || s->opts.logscale[1];
             store(g->ppcslot[6], logsc ? std::log10(c.meanbase + ms) : c.meanbase + ms);
         }
     }

@@ -87,21 +87,21 @@ bool summarize(uint32_t dist, double mu, double sigma, summary* r) {
 
 double* records(vyxstate* s, int count) {
     const int64_t bytes = static_cast<int64_t>(count) * PCT_WORDS * static_cast<int64_t>(sizeof(double));
-    auto* p = static_cast<double*>(poolbytes(s->workpool, bytes, poolflag::zeroed));
+    auto* p = static_cast<double*>(poolbytes(s->pools.workpool, bytes, poolflag::zeroed));
     if (!p) {
         xmemmsg(bytes);
         xexit(RC_NOMEM, 0);
-        s->stepend = 1;
+        s->step.stepend = 1;
     }
     return p;
 }
 
 // The group's tick percentiles back on the time scale (the delta method for the standard error).
 void backtransform(vyxstate* s, grpnode* g) {
-    const int scale = analysisscale(s->distcode);
-    if (scale == SCALE_TIME || !g->pcttab || s->panels.npct <= 0) return;
+    const int scale = analysisscale(s->opts.distcode);
+    if (scale == SCALE_TIME || !g->pcttab || s->popt.panels.npct <= 0) return;
     const double f = scale == SCALE_LN ? 1.0 : LN10;
-    const bool limits = s->fitmethod == FIT_MLE || bymodel(s);
+    const bool limits = s->opts.fitmethod == FIT_MLE || bymodel(s);
     int lo, hi;
     ticks(s, &lo, &hi, false);
     for (int k = lo; k <= hi; ++k) {
@@ -121,64 +121,64 @@ void backtransform(vyxstate* s, grpnode* g) {
 }  // namespace
 
 int vyxdfit(vyxstate* s, grpnode* g) {
-    if (s->stepend) return 1;
-    const int n = s->npar[0];
-    s->itstatus[1] = 0;
+    if (s->step.stepend) return 1;
+    const int n = s->fit.npar.total;
+    s->fit.itstatus[1] = 0;
     const int64_t words = n * (n + 1) / 2 + 2 * n;
     const int64_t bytes = words * static_cast<int64_t>(sizeof(double));
-    s->parmvec[0] = static_cast<double*>(poolbytes(s->workpool, bytes, poolflag::zeroed));
-    g->parmcov = s->parmvec[0] ? static_cast<double*>(poolbytes(s->workpool, bytes, poolflag::zeroed)) : nullptr;
+    s->life.parmvec.block = static_cast<double*>(poolbytes(s->pools.workpool, bytes, poolflag::zeroed));
+    g->parmcov = s->life.parmvec.block ? static_cast<double*>(poolbytes(s->pools.workpool, bytes, poolflag::zeroed)) : nullptr;
     if (!g->parmcov) {
         xmemmsg(bytes);
         xexit(RC_NOMEM, 0);
-        s->stepend = 1;
+        s->step.stepend = 1;
         return 1;
     }
-    const bool thr = s->thrflags[TH_GIVEN] != 0;
-    const double T = thr ? s->fixedparms[FP_THRESHOLD] : 0.0;
+    const bool thr = s->opts.thrflags[TH_GIVEN] != 0;
+    const double T = thr ? s->fit.fixedparms[FP_THRESHOLD] : 0.0;
     auto shift = [&](double v) { return ismiss(v) ? v : v + T; };
 
     vyxfit(s, g);
-    if (s->stepend) return 1;
-    const double* pv = s->parmvec[0];
+    if (s->step.stepend) return 1;
+    const double* pv = s->life.parmvec.block;
     summary sm;
-    if (summarize(s->distcode, pv[0], pv[1], &sm)) {
+    if (summarize(s->opts.distcode, pv[0], pv[1], &sm)) {
         g->mean = shift(orMissing(sm.mean));
         g->mode = shift(orMissing(sm.mode));
         g->sd = orMissing(sm.sd);
     }
     pctl(s, 0.5, &g->median);
-    const int scale = analysisscale(s->distcode);
+    const int scale = analysisscale(s->opts.distcode);
     if (scale == SCALE_LN) g->median = cappedexp(g->median);
     if (scale == SCALE_LOG10) g->median = cappedexp(LN10 * g->median);
     g->median = shift(g->median);
 
-    if (s->npar[1] == 0) {
-        s->lrflags[LR_PARMS] = 0;
-        s->fitmethod = FIT_GIVEN;
+    if (s->fit.npar.free == 0) {
+        s->fit.lrflags[LR_PARMS] = 0;
+        s->opts.fitmethod = FIT_GIVEN;
     }
-    const bool limits = s->fitmethod == FIT_MLE || bymodel(s);
+    const bool limits = s->opts.fitmethod == FIT_MLE || bymodel(s);
     if (limits) {
         vyxcov(s);
-        if (s->stepend) return 1;
+        if (s->step.stepend) return 1;
     }
     std::memcpy(g->parmcov, pv, static_cast<size_t>(bytes));
     // The total over the converged maximum-likelihood fits; missing until one is added (a fit
     // taken from the MODEL has no log-likelihood of its own).
-    if (s->fitmethod == FIT_MLE && s->itstatus[1] == 0) s->loglik[1] = ismiss(s->loglik[1]) ? g->loglik : s->loglik[1] + g->loglik;
+    if (s->opts.fitmethod == FIT_MLE && s->fit.itstatus[1] == 0) s->fit.loglik.final = ismiss(s->fit.loglik.final) ? g->loglik : s->fit.loglik.final + g->loglik;
 
-    if (s->panels.npct > 0) {
-        g->pcttab = records(s, s->panels.npct);
-        g->pcttab2 = g->pcttab ? records(s, s->panels.npct) : nullptr;
+    if (s->popt.panels.npct > 0) {
+        g->pcttab = records(s, s->popt.panels.npct);
+        g->pcttab2 = g->pcttab ? records(s, s->popt.panels.npct) : nullptr;
     }
-    if (!s->stepend && s->pageflags[PG_FITLINES] && s->pctcount > 0) g->fitlines = records(s, static_cast<int>(s->pctcount));
-    if (!s->stepend && s->axopt[AO_NSURV] > 0) g->survtab = records(s, s->axopt[AO_NSURV]);
-    if (s->stepend) return 1;
+    if (!s->step.stepend && s->popt.pageflags.fitlines && s->opts.pctcount > 0) g->fitlines = records(s, static_cast<int>(s->opts.pctcount));
+    if (!s->step.stepend && s->popt.axopt[AO_NSURV] > 0) g->survtab = records(s, s->popt.axopt[AO_NSURV]);
+    if (s->step.stepend) return 1;
 
     vyxpper(s, g);
     if (limits) {
         vyxconf(s, g);
-        if (s->stepend) return 1;
+        if (s->step.stepend) return 1;
     }
     backtransform(s, g);
     return 0;

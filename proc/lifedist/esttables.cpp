@@ -16,7 +16,7 @@ namespace {
 
 constexpr double BIG = 1.3407807929943e154;   // sqrt of the largest double
 
-bool haslimits(const vyxstate* s) { return s->fitmethod == FIT_MLE || bymodel(s); }
+bool haslimits(const vyxstate* s) { return s->opts.fitmethod == FIT_MLE || bymodel(s); }
 
 // A correlation from a packed 2 x 2 covariance; missing when a variance is missing or
 // the product of the variances is below 2^-53.
@@ -27,18 +27,18 @@ double correlation(const double* k) {
 }
 
 // The row cells of a ParmEst row.
-void parmrow(vyxstate* s, const char* name, int len, double est, double se, double lo, double hi) {
-    settext(s->rowtext, 40, name, len);
-    s->rowvals[0] = est;
-    s->rowvals[3] = se;
-    s->rowvals[9] = lo;
-    s->rowvals[8] = hi;
+void parmrow(outputrow& row, const char* name, int len, double est, double se, double lo, double hi) {
+    settext(row.rowtext, 40, name, len);
+    row.rowvals[0] = est;
+    row.rowvals[3] = se;
+    row.rowvals[9] = lo;
+    row.rowvals[8] = hi;
 }
 
 // The text of catalog 510 message n into rowtext (width characters, rest blank).
 void label510(vyxstate* s, int width, int n) {
-    settext(s->rowtext, 40, "", 0);
-    xpmstr(s->rowtext, width, 510, n);
+    settext(s->row.rowtext, 40, "", 0);
+    xpmstr(s->row.rowtext, width, 510, n);
 }
 
 // Rows of a table whose failures are only reported.
@@ -47,10 +47,10 @@ void softrow(obobject* table) {
     if (rc < 0) xprrlog(0, rc);
 }
 
-bool moregroups(const vyxstate* s) { return s->nclass > 0; }
+bool moregroups(const vyxstate* s) { return s->groups.nclass > 0; }
 
 bool finishtable(vyxstate* s, tabpair& tab) {
-    if (!endrows(s, tab.obj, s->lastgrp, moregroups(s))) return false;
+    if (!endrows(s, tab.obj, s->groups.lastgrp, moregroups(s))) return false;
     return publish(s, tab.tabid);
 }
 
@@ -72,7 +72,7 @@ bool fitx::matrix(vyxstate* s, const char* path, const char* name, double* m, in
                     obint(OBK_MHEADINGS, 1),
                     obtext(OBK_TITLE, title),
                     obtext(OBK_LABEL, label)};
-    return obok(s, wobmth(s->outmgr, nullptr, OB_MATRIX, 14, it));
+    return obok(s, wobmth(s->out.outmgr, nullptr, OB_MATRIX, 14, it));
 }
 
 // The element callback of a matrix table. While the MODEL statement shows its last gradient
@@ -80,9 +80,9 @@ bool fitx::matrix(vyxstate* s, const char* path, const char* name, double* m, in
 // of the compact packed Hessian at the start of the fit's work array. Otherwise the
 // correlation of the packed covariance behind the parameters and their standard errors.
 double MatElem(vyxstate* s, int i, int j) {
-    if (s->mdlgradhess) return i == 0 ? s->estdata[j] : s->fitarr[3][zisub(i - 1, j)];
-    const int n = s->npar[0];
-    const double* k = s->parmvec[0] + 2 * n;
+    if (s->mdl.mdlgradhess) return i == 0 ? s->mdl.estdata[j] : s->fit.fitarr.work[zisub(i - 1, j)];
+    const int n = s->fit.npar.total;
+    const double* k = parmview(s->life.parmvec.block, n).cov;
     const double a = k[zisub(i, i)], b = k[zisub(j, j)];
     const double v = a * b;
     if (ismiss(a) || ismiss(b) || !(v >= EPS53)) return missing();
@@ -90,16 +90,16 @@ double MatElem(vyxstate* s, int i, int j) {
 }
 
 void putparms(vyxstate* s, double* wscale, double* wshape, double* var_wscale, double* cov_ws, double* var_wshape) {
-    const int n = s->npar[0];
-    const double* P = s->parmvec[0];
-    const bool weib = s->distcode == DIST_WEIBULL, expo = s->distcode == DIST_EXPONENTIAL;
-    const bool lrcl = s->lrflags[LR_PARMS] != 0;
-    const double* lim = lrcl ? s->lrlim : s->parmlim;
+    const int n = s->fit.npar.total;
+    const auto P = parmview(s->life.parmvec.block, n);
+    const bool weib = s->opts.distcode == DIST_WEIBULL, expo = s->opts.distcode == DIST_EXPONENTIAL;
+    const bool lrcl = s->fit.lrflags[LR_PARMS] != 0;
+    const double* lim = lrcl ? s->life.lrlim : s->life.parmlim;
     const int rows = expo ? 1 : n;
     for (int j = 0; j < rows; ++j) {
-        const char* name = s->labels[LB_PARM1 + j];
-        parmrow(s, name, wzstrip(name, 40), P[j], P[n + j], lim[2 * j], lim[2 * j + 1]);
-        if (!addrow(s, s->tabs[TAB_PARMEST].obj)) return;
+        const char* name = s->opts.labels[LB_PARM1 + j];
+        parmrow(s->row, name, wzstrip(name, 40), P.est[j], P.se[j], lim[2 * j], lim[2 * j + 1]);
+        if (!addrow(s, s->out.tabs[TAB_PARMEST].obj)) return;
     }
     *wscale = *wshape = missing();
     *var_wscale = *cov_ws = *var_wshape = 0.0;
@@ -108,12 +108,12 @@ void putparms(vyxstate* s, double* wscale, double* wshape, double* var_wscale, d
     char labA[40], labB[40];
     const int lenA = weib ? xpmstr(labA, 16, 510, 800) : xpmstr(labA, 40, 510, 801);
     const int lenB = xpmstr(labB, 16, 510, 810);
-    const double mu = P[0], sigma = P[1];
+    const double mu = P.est[0], sigma = P.est[1];
     const double ws = std::fabs(mu) <= EXP_OVER ? std::exp(mu) : missing();
     const double wk = sigma > SQRT_MIN ? 1.0 / sigma : missing();
     double sescale = 0.0, seshape = 0.0, slo = missing(), shi = missing(), klo = missing(), khi = missing();
     if (haslimits(s)) {
-        const double* V = P + 2 * n;
+        const double* V = P.cov;
         double c = 0.0;
         if (!ismiss(ws) && std::fabs(ws) < BIG) {
             *var_wscale = V[0] * ws * ws;
@@ -135,24 +135,24 @@ void putparms(vyxstate* s, double* wscale, double* wshape, double* var_wscale, d
         klo = !ismiss(lim[3]) && lim[3] > floor ? 1.0 / lim[3] : missing();
         khi = !ismiss(lim[2]) && lim[2] > floor ? 1.0 / lim[2] : missing();
     }
-    parmrow(s, labA, lenA, ws, sescale, slo, shi);
-    if (!addrow(s, s->tabs[TAB_PARMEST].obj)) return;
+    parmrow(s->row, labA, lenA, ws, sescale, slo, shi);
+    if (!addrow(s, s->out.tabs[TAB_PARMEST].obj)) return;
     if (weib) {
-        parmrow(s, labB, lenB, wk, seshape, klo, khi);
-        if (!addrow(s, s->tabs[TAB_PARMEST].obj)) return;
+        parmrow(s->row, labB, lenB, wk, seshape, klo, khi);
+        if (!addrow(s, s->out.tabs[TAB_PARMEST].obj)) return;
     }
     *wscale = ws;
     *wshape = wk;
 }
 
 void vyxpput(vyxstate* s, grpnode* g, int, int) {
-    if (s->stepend) return;
-    const int n = s->npar[0];
-    const bool fit = s->fitmethod != FIT_NONE;
-    const bool last = s->lastgrp != 0;
-    tabpair* open[] = {&s->tabs[TAB_PARMEST], &s->tabs[TAB_PARMOTHER],
-                       s->tblflags[TF_LAGRANGE] ? &s->tabs[TAB_LAGRANGE] : nullptr, s->pflags.pcttab ? &s->tabs[TAB_PCTEST] : nullptr,
-                       s->axopt[AO_NSURV] > 0 ? &s->tabs[TAB_SURVEST] : nullptr};
+    if (s->step.stepend) return;
+    const int n = s->fit.npar.total;
+    const bool fit = s->opts.fitmethod != FIT_NONE;
+    const bool last = s->groups.lastgrp != 0;
+    tabpair* open[] = {&s->out.tabs[TAB_PARMEST], &s->out.tabs[TAB_PARMOTHER],
+                       s->opts.tblflags[TF_LAGRANGE] ? &s->out.tabs[TAB_LAGRANGE] : nullptr, s->popt.pflags.pcttab ? &s->out.tabs[TAB_PCTEST] : nullptr,
+                       s->popt.axopt[AO_NSURV] > 0 ? &s->out.tabs[TAB_SURVEST] : nullptr};
     if (!fit) {
         // No rows for a group without a fit, but the open row lists end as for any group
         // (after the last group the driver publishes what earlier groups wrote).
@@ -160,23 +160,23 @@ void vyxpput(vyxstate* s, grpnode* g, int, int) {
             if (t && t->obj && !endrows(s, t->obj, last, moregroups(s))) return;
         return;
     }
-    double* P = s->parmvec[0];
-    const double T = s->thrflags[TH_GIVEN] ? s->fixedparms[FP_THRESHOLD] : 0.0;
+    const auto P = parmview(s->life.parmvec.block, n);
+    const double T = s->opts.thrflags[TH_GIVEN] ? s->fit.fixedparms[FP_THRESHOLD] : 0.0;
 
     // ParmEst
-    tabpair& pe = s->tabs[TAB_PARMEST];
+    tabpair& pe = s->out.tabs[TAB_PARMEST];
     if (!bindtable(s, pe, "kv.vitalyx.ppest")) return;
     double ws, wk, vws, cws, vwk;
     putparms(s, &ws, &wk, &vws, &cws, &vwk);
-    if (s->stepend) return;
-    if (s->distcode == DIST_WEIBULL || s->distcode == DIST_EXPONENTIAL) {
-        g->wbscale = P[0] = ws;
-        g->wbshape = P[1] = wk;
+    if (s->step.stepend) return;
+    if (s->opts.distcode == DIST_WEIBULL || s->opts.distcode == DIST_EXPONENTIAL) {
+        g->wbscale = P.est[0] = ws;
+        g->wbshape = P.est[1] = wk;
     }
     if (!finishtable(s, pe)) return;
 
     // ParmOther
-    tabpair& po = s->tabs[TAB_PARMOTHER];
+    tabpair& po = s->out.tabs[TAB_PARMOTHER];
     if (!bindtable(s, po, "kv.vitalyx.prmoth")) return;
     const struct {
         int msg, width;
@@ -184,72 +184,72 @@ void vyxpput(vyxstate* s, grpnode* g, int, int) {
     } other[] = {{530, 16, g->mean}, {531, 16, g->mode}, {532, 16, g->median}, {570, 20, g->sd}};
     for (const auto& o : other) {
         label510(s, o.width, o.msg);
-        s->rowvals[0] = o.value;
+        s->row.rowvals[0] = o.value;
         if (!addrow(s, po.obj)) return;
     }
     if (!finishtable(s, po)) return;
 
     // Lagrange statistics of held parameters.
-    if (s->tblflags[TF_LAGRANGE]) {
-        tabpair& lg = s->tabs[TAB_LAGRANGE];
+    if (s->opts.tblflags[TF_LAGRANGE]) {
+        tabpair& lg = s->out.tabs[TAB_LAGRANGE];
         if (!bindtable(s, lg, "kv.vitalyx.lagr")) return;
         for (int i = 0; i < 2 && i < n; ++i) {
-            if (s->parmfree[i] != 'C') continue;
-            settext(s->rowtext, 40, s->labels[LB_PARM1 + i], 16);
-            const double lam = s->lagstat[i];
-            s->rowvals[0] = ismiss(lam) ? missing() : lam * lam;
-            s->rowvals[3] = ismiss(lam) ? missing() : zpgx2(lam * lam, 1);
+            if (s->life.parmfree[i] != 'C') continue;
+            settext(s->row.rowtext, 40, s->opts.labels[LB_PARM1 + i], 16);
+            const double lam = s->life.lagstat[i];
+            s->row.rowvals[0] = ismiss(lam) ? missing() : lam * lam;
+            s->row.rowvals[3] = ismiss(lam) ? missing() : zpgx2(lam * lam, 1);
             if (!addrow(s, lg.obj)) return;
         }
         if (!finishtable(s, lg)) return;
     }
 
     // Covariance and correlation matrices, and their Weibull forms.
-    double* K = P + 2 * n;
+    double* K = P.cov;
     char dist[40];
-    const int dlen = wzstrip(s->labels[LB_DIST], 16);
-    for (int i = 0; i < dlen; ++i) dist[i] = s->labels[LB_DIST][i];
+    const int dlen = wzstrip(s->opts.labels[LB_DIST], 16);
+    for (int i = 0; i < dlen; ++i) dist[i] = s->opts.labels[LB_DIST][i];
     const msgarg distname = txtarg(dist, dlen);
     // Row and column names from the current statement's parameter labels (the same texts
     // parmnames holds after a plot statement's reader; ANALYZE's reader makes none).
     txthandle names[2] = {};
-    for (int i = 0; i < n && i < 2; ++i) names[i] = rdxtxt(s->labels[LB_PARM1 + i], wzstrip(s->labels[LB_PARM1 + i], 16));
+    for (int i = 0; i < n && i < 2; ++i) names[i] = rdxtxt(s->opts.labels[LB_PARM1 + i], wzstrip(s->opts.labels[LB_PARM1 + i], 16));
     int32_t covfmt = 5, corrfmt = 4;
     double corr[3] = {1.0, correlation(K), 1.0};
-    if (s->covprint[CP_COVB] && !matrix(s, "KV.Vitalyx.Covb", "Covmat", K, n, &covfmt, names, rdxmsgs(510, 247, distname),
+    if (s->fit.covprint[CP_COVB] && !matrix(s, "KV.Vitalyx.Covb", "Covmat", K, n, &covfmt, names, rdxmsgs(510, 247, distname),
                                   rdxmsg(0, 552)))
         return;
-    if (s->covprint[CP_CORRB] && !matrix(s, "KV.Vitalyx.Corrb", "Corrmat", corr, 2, &corrfmt, names,
+    if (s->fit.covprint[CP_CORRB] && !matrix(s, "KV.Vitalyx.Corrb", "Corrmat", corr, 2, &corrfmt, names,
                                   rdxmsgs(510, 249, distname), rdxmsg(0, 553)))
         return;
-    if (s->distcode == DIST_WEIBULL) {
+    if (s->opts.distcode == DIST_WEIBULL) {
         char a[16], b[16];
         xpmstr(a, 16, 510, 800);
         xpmstr(b, 16, 510, 810);
         txthandle wnames[2] = {rdxtxt(a, wzstrip(a, 16)), rdxtxt(b, wzstrip(b, 16))};
         double wcov[3] = {vws, cws, vwk};
         double wcorr[3] = {1.0, ismiss(corr[1]) ? corr[1] : -corr[1], 1.0};
-        if (s->covprint[CP_COVB] && !matrix(s, "KV.Vitalyx.Covb", "WCovmat", wcov, 2, &covfmt, wnames,
+        if (s->fit.covprint[CP_COVB] && !matrix(s, "KV.Vitalyx.Covb", "WCovmat", wcov, 2, &covfmt, wnames,
                                       rdxmsgs(510, 247, distname), rdxmsg(0, 552)))
             return;
-        if (s->covprint[CP_CORRB] && !matrix(s, "KV.Vitalyx.Corrb", "WCorrmat", wcorr, 2, &corrfmt, wnames,
+        if (s->fit.covprint[CP_CORRB] && !matrix(s, "KV.Vitalyx.Corrb", "WCorrmat", wcorr, 2, &corrfmt, wnames,
                                       rdxmsgs(510, 249, distname), rdxmsg(0, 553)))
             return;
     }
 
     // Percentiles at the ticks of the percentile table's range (the threshold added to the
     // estimate and its limits; a standard error is a spread and keeps its value).
-    if (s->pflags.pcttab && g->pcttab && s->frame) {
-        tabpair& pt = s->tabs[TAB_PCTEST];
+    if (s->popt.pflags.pcttab && g->pcttab && s->plot.frame) {
+        tabpair& pt = s->out.tabs[TAB_PCTEST];
         if (!bindtable(s, pt, "kv.vitalyx.pcntile")) return;
-        for (int k = s->frame->pfirst2; k <= s->frame->plast2 && k < s->panels.npct; ++k) {
+        for (int k = s->plot.frame->pfirst2; k <= s->plot.frame->plast2 && k < s->popt.panels.npct; ++k) {
             const double* r = g->pcttab + static_cast<size_t>(k) * PCT_WORDS;
-            s->rowlead[0] = s->panels.pctlist[k];
-            s->rowvals[0] = r[PCT_EST] + T;
+            s->row.rowlead[0] = s->popt.panels.pctlist[k];
+            s->row.rowvals[0] = r[PCT_EST] + T;
             if (haslimits(s)) {
-                s->rowvals[3] = r[PCT_SE];
-                s->rowvals[9] = r[PCT_LOWER] + T;
-                s->rowvals[8] = r[PCT_UPPER] + T;
+                s->row.rowvals[3] = r[PCT_SE];
+                s->row.rowvals[9] = r[PCT_LOWER] + T;
+                s->row.rowvals[8] = r[PCT_UPPER] + T;
             }
             softrow(pt.obj);
         }
@@ -257,20 +257,20 @@ void vyxpput(vyxstate* s, grpnode* g, int, int) {
     }
 
     // Survival and distribution function at the SURVTIME values.
-    if (s->axopt[AO_NSURV] > 0 && g->survtab) {
-        tabpair& sv = s->tabs[TAB_SURVEST];
+    if (s->popt.axopt[AO_NSURV] > 0 && g->survtab) {
+        tabpair& sv = s->out.tabs[TAB_SURVEST];
         if (!bindtable(s, sv, "kv.vitalyx.surv")) return;
         auto comp = [](double v) { return ismiss(v) ? v : 1.0 - v; };
-        for (int k = 0; k < s->axopt[AO_NSURV]; ++k) {
+        for (int k = 0; k < s->popt.axopt[AO_NSURV]; ++k) {
             const double* r = g->survtab + static_cast<size_t>(k) * PCT_WORDS;
-            s->rowlead[0] = s->panels.survtime[k];
-            s->survcells[0] = r[PCT_EST];
-            s->rowvals[0] = comp(r[PCT_EST]);
+            s->row.rowlead[0] = s->popt.panels.survtime[k];
+            s->row.survcells[0] = r[PCT_EST];
+            s->row.rowvals[0] = comp(r[PCT_EST]);
             if (haslimits(s)) {
-                s->survcells[9] = r[PCT_LOWER];
-                s->survcells[8] = r[PCT_UPPER];
-                s->rowvals[9] = comp(r[PCT_UPPER]);
-                s->rowvals[8] = comp(r[PCT_LOWER]);
+                s->row.survcells[9] = r[PCT_LOWER];
+                s->row.survcells[8] = r[PCT_UPPER];
+                s->row.rowvals[9] = comp(r[PCT_UPPER]);
+                s->row.rowvals[8] = comp(r[PCT_LOWER]);
             }
             softrow(sv.obj);
         }

@@ -3,7 +3,7 @@
 #pragma once
 #include <cmath>
 #include "proc/devgraph/devgraph.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/lifedist/fitshared.h"
 #include "proc/numeric/distributions.h"
 
@@ -32,14 +32,14 @@ inline double cappedexp(double x) { return x <= fitx::EXP_OVER ? std::exp(x) : f
 // the larger last index of its two pairs), widened by one tick on each side where the list
 // allows unless widen is false; the whole list without a frame. hi < lo when empty.
 inline void ticks(const vyxstate* s, int* lo, int* hi, bool widen = true) {
-    const int count = s->panels.npct;
-    if (!s->frame) {
+    const int count = s->popt.panels.npct;
+    if (!s->plot.frame) {
         *lo = 0;
         *hi = count - 1;
         return;
     }
-    int a = s->frame->pfirst < s->frame->pfirst2 ? s->frame->pfirst : s->frame->pfirst2;
-    int b = s->frame->plast > s->frame->plast2 ? s->frame->plast : s->frame->plast2;
+    int a = s->plot.frame->pfirst < s->plot.frame->pfirst2 ? s->plot.frame->pfirst : s->plot.frame->pfirst2;
+    int b = s->plot.frame->plast > s->plot.frame->plast2 ? s->plot.frame->plast : s->plot.frame->plast2;
     if (widen && a > 0) --a;
     if (widen && b < count - 1) ++b;
     *lo = a < 0 ? 0 : a;

@@ -6,60 +6,60 @@
 // BY group.
 #include "proc/framework/poolscope.h"
 #include "proc/framework/vyxinit.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 
 namespace {
 
-void fitarrays(vyxstate* s) {
-    for (double*& p : s->fitarr) p = nullptr;
+void fitarrays(fitwork& fit) {
+    fit.fitarr = {};
 }
 
 // The fits of the listed failure modes and their combination (work pool).
-void fmodefits(vyxstate* s) {
-    s->fmloc = s->fmscale = nullptr;
-    s->fmcov = nullptr;
-    s->fmused = nullptr;
-    s->fmrecs = nullptr;
-    s->fmcurve = nullptr;
+void fmodefits(fitstate& life) {
+    life.fmloc = life.fmscale = nullptr;
+    life.fmcov = nullptr;
+    life.fmused = nullptr;
+    life.fmrecs = nullptr;
+    life.fmcurve = nullptr;
 }
 
 }  // namespace
 
 void fitstate_stmtgone(vyxstate* s) {
-    fitarrays(s);
-    s->parmnames = nullptr;
-    s->itrow = nullptr;
-    for (double*& p : s->ppcarr) p = nullptr;
-    s->sortdesc[0] = s->sortdesc[1] = nullptr;
-    s->sortrow = nullptr;
-    s->emgrad = nullptr;
-    s->rtimes = nullptr;   // the times as read (readtimes.h)
-    s->stmtnodes = nullptr;
-    s->pbpooled = s->pbpoolpred = nullptr;
-    s->curfit = nullptr;
-    s->likcache.group = nullptr;
-    s->likcache.valid = 0;
+    fitarrays(s->fit);
+    s->fit.parmnames = nullptr;
+    s->fit.itrow = nullptr;
+    for (double*& p : s->life.ppcarr) p = nullptr;
+    s->life.sortdesc[0] = s->life.sortdesc[1] = nullptr;
+    s->life.sortrow = nullptr;
+    s->life.emgrad = nullptr;
+    s->life.rtimes = nullptr;   // the times as read (readtimes.h)
+    s->life.stmtnodes = nullptr;
+    s->life.pbpooled = s->life.pbpoolpred = nullptr;
+    s->groups.curfit = nullptr;
+    s->life.likcache.group = nullptr;
+    s->life.likcache.valid = 0;
 }
 
 void fitstate_workgone(vyxstate* s) {
-    fitarrays(s);
-    s->parmvec[0] = nullptr;
-    fmodefits(s);
-    s->likcache.group = nullptr;
-    s->likcache.valid = 0;
+    fitarrays(s->fit);
+    s->life.parmvec.block = nullptr;
+    fmodefits(s->life);
+    s->life.likcache.group = nullptr;
+    s->life.likcache.valid = 0;
 }
 
 void fitstate_bygone(vyxstate* s) {
-    fitarrays(s);
-    for (double*& p : s->estarr) p = nullptr;
-    s->parmnames = nullptr;
+    fitarrays(s->fit);
+    for (double*& p : s->fit.estarr) p = nullptr;
+    s->fit.parmnames = nullptr;
 }
 
 void fitstate_start(vyxstate* s, StmtKind kind) {
     // Only the relation plot's reader scales a stress axis; the scales of every other
     // statement would take the levels of its class variable for stress values.
-    s->stressax = 0;
+    s->life.stressax = 0;
     // MCFPLOT fits nothing: a fit method left by a statement before would give its inset
     // the Weibayes confidence and keep its files from being deleted (FITTYPE=REGRESSION).
-    if (kind == StmtKind::Mcfplot) s->fitmethod = FIT_UNSET;
+    if (kind == StmtKind::Mcfplot) s->opts.fitmethod = FIT_UNSET;
 }

@@ -6,7 +6,7 @@
 #include "host/hostdefs.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/framework/wobmth.h"
 
 namespace fitx {
@@ -27,10 +27,10 @@ inline double& nodeparm(grpnode* g, int i) { return i == 0 ? g->loc : i == 1 ? g
 // The row of the iteration history (ITPRINT): the parameters and three more words, from the
 // statement pool. 0 (also when no history is printed), or 1 after xmemmsg.
 inline int iterationrow(vyxstate* s) {
-    if (!s->itprflag[0]) return 0;
-    const int64_t bytes = 8 * int64_t(s->npar[0]) + 24;
-    s->itrow = static_cast<double*>(poolbytes(s->stmtpool, bytes, poolflag::raw));
-    if (!s->itrow) {
+    if (!s->fit.itprflag.itprint) return 0;
+    const int64_t bytes = 8 * int64_t(s->fit.npar.total) + 24;
+    s->fit.itrow = static_cast<double*>(poolbytes(s->pools.stmtpool, bytes, poolflag::raw));
+    if (!s->fit.itrow) {
         xmemmsg(bytes);
         return 1;
     }
@@ -39,19 +39,19 @@ inline int iterationrow(vyxstate* s) {
 
 inline int countfree(const vyxstate* s) {
     int k = 0;
-    for (int i = 0; i < s->npar[0]; ++i) k += s->parmfree[i] == '1';
+    for (int i = 0; i < s->fit.npar.total; ++i) k += s->life.parmfree[i] == '1';
     return k;
 }
-inline bool allfree(const vyxstate* s) { return s->npar[1] == s->npar[0]; }
+inline bool allfree(const vyxstate* s) { return s->fit.npar.free == s->fit.npar.total; }
 // The group's fit is taken over from the MODEL statement (FITTYPE=MODEL, or REGRESSION).
-inline bool bymodel(const vyxstate* s) { return s->fitmethod == FIT_MODEL || s->fitmethod == FIT_REGRESSION; }
+inline bool bymodel(const vyxstate* s) { return s->opts.fitmethod == FIT_MODEL || s->opts.fitmethod == FIT_REGRESSION; }
 
 // Ends the step on a failed output-object call (negative result): the code is reported,
 // the step's exit code set, and every loop of the procedure stops on stepend.
 inline void endstep(vyxstate* s, int32_t rc) {
     xprrlog(0, rc);
     xexit(rc, 0);
-    s->stepend = 1;
+    s->step.stepend = 1;
 }
 // The result of an output-object call: true when it may go on.
 inline bool obok(vyxstate* s, int32_t rc) {
@@ -73,7 +73,7 @@ inline txthandle pathtext(const char* path) {
 // Binds the table object of slot to the template path; the id goes to the slot.
 inline bool bindtable(vyxstate* s, tabpair& slot, const char* path) {
     wobitem it[] = {obout(OBK_POS), obobj(OBK_POS, slot.obj), obtext(OBK_TEMPLATE, pathtext(path))};
-    if (!obok(s, wobmth(s->outmgr, nullptr, OB_BIND, 3, it))) return false;
+    if (!obok(s, wobmth(s->out.outmgr, nullptr, OB_BIND, 3, it))) return false;
     slot.tabid = obid(it[0]);
     return true;
 }
@@ -88,10 +88,10 @@ inline bool endrows(vyxstate* s, obobject* table, bool last, bool more) {
 // Whether the rows of a status or history table end for good: the statement's page byte,
 // or the last group (so that a class analysis prints the table in its place, not after
 // the next statement's tables).
-inline bool lastrows(const vyxstate* s) { return s->pageflags[PG_STATEMENT] || s->lastgrp; }
+inline bool lastrows(const vyxstate* s) { return s->popt.pageflags.statement || s->groups.lastgrp; }
 inline bool publish(vyxstate* s, uint32_t id) {
     wobitem it[] = {obidin(id)};
-    return obok(s, wobmth(s->outmgr, nullptr, OB_PUBLISH, 1, it));
+    return obok(s, wobmth(s->out.outmgr, nullptr, OB_PUBLISH, 1, it));
 }
 
 // Blank-fills a fixed-width text cell and copies text into it.

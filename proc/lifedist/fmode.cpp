@@ -10,7 +10,7 @@
 #include "proc/devgraph/devgraph.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/lifedist/tables.h"
 #include "proc/numeric/kernconst.h"
@@ -26,7 +26,7 @@ constexpr double LOG10E = 0.43429448190325182765;
 // Curve records from the work pool; out of memory ends the step.
 double* records(vyxstate* s, int count) {
     const int64_t bytes = int64_t(count > 0 ? count : 1) * FM_WORDS * 8;
-    auto* r = static_cast<double*>(poolbytes(s->workpool, bytes, poolflag::zeroed));
+    auto* r = static_cast<double*>(poolbytes(s->pools.workpool, bytes, poolflag::zeroed));
     if (!r) {
         xmemmsg(bytes);
         xexit(RC_NOMEM, 0);
@@ -38,9 +38,9 @@ void nolimits(double* rec) { rec[FM_SPREAD] = rec[FM_LOWER] = rec[FM_UPPER] = ho
 
 // A time on the fitting scale; missing where the log of a non-positive value would be taken.
 double fitscale(const vyxstate* s, double x) {
-    if (!s->logscale[0] && !s->logscale[1]) return x;
+    if (!s->opts.logscale[0] && !s->opts.logscale[1]) return x;
     if (!(x > 0)) return hostmissing();
-    return s->logscale[0] ? std::log(x) : std::log10(x);
+    return s->opts.logscale[0] ? std::log(x) : std::log10(x);
 }
 
 // fmest at t, or every word missing when t is.
@@ -54,30 +54,30 @@ int estimate(vyxstate* s, double t, double* rec) {
 }  // namespace
 
 bool fmcombined(const vyxstate* s) {
-    if (s->fitmethod == FIT_NONE || !s->fmused || !s->fmloc || !s->fmscale || !s->fmcov) return false;
-    for (int i = 0; i < s->fmodeset.nvals; ++i)
-        if (s->fmused[i]) return true;
+    if (s->opts.fitmethod == FIT_NONE || !s->life.fmused || !s->life.fmloc || !s->life.fmscale || !s->life.fmcov) return false;
+    for (int i = 0; i < s->groups.fmodeset.nvals; ++i)
+        if (s->life.fmused[i]) return true;
     return false;
 }
 
 int fmest(vyxstate* s, double t, double* rec) {
     if (!fmcombined(s)) return 1;
-    const double z = zprobit(1 - s->alpha / 2);
-    const kernfn k = s->prob_fn[0];
+    const double z = zprobit(1 - s->opts.alpha / 2);
+    const kernfn k = s->fit.prob_fn[0];
     double S = 1.0, V = 0.0;
-    for (int i = 0; i < s->fmodeset.nvals; ++i) {
-        if (!s->fmused[i]) continue;
-        const double mu = s->fmloc[i], sigma = s->fmscale[i];
-        const double* cov = s->fmcov[i];
+    for (int i = 0; i < s->groups.fmodeset.nvals; ++i) {
+        if (!s->life.fmused[i]) continue;
+        const double mu = s->life.fmloc[i], sigma = s->life.fmscale[i];
+        const double* cov = s->life.fmcov[i];
         double u = (t - mu) / sigma, L, D;
         if (k(-1, &u, nullptr, &L) != 0) return 1;
         S *= std::exp(-L);
-        if (s->pflags.noconf) continue;
+        if (s->popt.pflags.noconf) continue;
         if (k(0, &u, nullptr, &D) != 0) return 1;
         const double lh = L - D;   // log hazard of the standardized value
         if (lh >= EXP_OVER) {
             xpmlog(510, MSG_HAZARD_OVERFLOW);
-            s->pflags.noconf = 1;
+            s->popt.pflags.noconf = 1;
             continue;
         }
         const double h = std::exp(lh);
@@ -85,7 +85,7 @@ int fmest(vyxstate* s, double t, double* rec) {
     }
     const double F = 1 - S;
     rec[FM_F] = F;
-    if (s->pflags.noconf) {
+    if (s->popt.pflags.noconf) {
         nolimits(rec);
         return 0;
     }
@@ -103,61 +103,61 @@ int fmest(vyxstate* s, double t, double* rec) {
 }
 
 int fmode(vyxstate* s) {
-    const int k = s->axopt[AO_NSURV];
+    const int k = s->popt.axopt[AO_NSURV];
     if (k <= 0) return 0;
-    s->fmrecs = records(s, k);
-    if (!s->fmrecs) return RC_NOMEM;
-    tabpair& tab = s->tabs[TAB_SURVEST];
-    tab.tabid = tabbind(s->outmgr, tab.obj, "kv.vitalyx.surv");
+    s->life.fmrecs = records(s, k);
+    if (!s->life.fmrecs) return RC_NOMEM;
+    tabpair& tab = s->out.tabs[TAB_SURVEST];
+    tab.tabid = tabbind(s->out.outmgr, tab.obj, "kv.vitalyx.surv");
 
-    const uint8_t noconf = s->pflags.noconf;
-    s->pflags.noconf = 0;
-    const bool limits = s->fitmethod == FIT_MLE || s->fitmethod == FIT_MODEL;
-    const double thr = s->thrflags[TH_GIVEN] ? s->fixedparms[FP_THRESHOLD] : 0.0;
+    const uint8_t noconf = s->popt.pflags.noconf;
+    s->popt.pflags.noconf = 0;
+    const bool limits = s->opts.fitmethod == FIT_MLE || s->opts.fitmethod == FIT_MODEL;
+    const double thr = s->opts.thrflags[TH_GIVEN] ? s->fit.fixedparms[FP_THRESHOLD] : 0.0;
     auto oneminus = [](double v) { return ismissing(v) ? v : 1 - v; };
     for (int j = 0; j < k; ++j) {
-        double* rec = s->fmrecs + size_t(j) * FM_WORDS;
-        const double tj = s->panels.survtime[j];
-        if ((s->logscale[0] || s->logscale[1]) && !ismissing(tj) && tj - thr <= 0) {
+        double* rec = s->life.fmrecs + size_t(j) * FM_WORDS;
+        const double tj = s->popt.panels.survtime[j];
+        if ((s->opts.logscale[0] || s->opts.logscale[1]) && !ismissing(tj) && tj - thr <= 0) {
             // At or below THRESHOLD a log-scale distribution has no mass: survival 1 with
             // limits (1, 1), the distribution function 0 with limits (0, 0), as with one mode.
             std::fill(rec, rec + FM_WORDS, 0.0);
         } else if (estimate(s, fitscale(s, tj - thr), rec) != 0) {
-            s->pflags.noconf = noconf;
+            s->popt.pflags.noconf = noconf;
             return 1;
         }
-        s->rowlead[0] = tj;
-        s->rowvals[0] = rec[FM_F];
-        s->survcells[0] = oneminus(rec[FM_F]);
+        s->row.rowlead[0] = tj;
+        s->row.rowvals[0] = rec[FM_F];
+        s->row.survcells[0] = oneminus(rec[FM_F]);
         if (limits) {
-            s->rowvals[9] = rec[FM_LOWER];
-            s->rowvals[8] = rec[FM_UPPER];
-            s->survcells[9] = oneminus(rec[FM_UPPER]);
-            s->survcells[8] = oneminus(rec[FM_LOWER]);
+            s->row.rowvals[9] = rec[FM_LOWER];
+            s->row.rowvals[8] = rec[FM_UPPER];
+            s->row.survcells[9] = oneminus(rec[FM_UPPER]);
+            s->row.survcells[8] = oneminus(rec[FM_LOWER]);
         }
         tabrow(tab.obj);
     }
-    s->pflags.noconf = noconf;
+    s->popt.pflags.noconf = noconf;
     fmclose(s, tab);
     return 0;
 }
 
 void fmclose(vyxstate* s, tabpair& tab) {
-    if (s->lastgrp || s->nclass > 0) tabendrows(tab.obj, !s->lastgrp);
-    tabpublish(s->outmgr, tab.tabid);
+    if (s->groups.lastgrp || s->groups.nclass > 0) tabendrows(tab.obj, !s->groups.lastgrp);
+    tabpublish(s->out.outmgr, tab.tabid);
 }
 
 int fmcdf(vyxstate* s) {
-    const int N = s->npoints;
-    s->fmcurve = nullptr;
+    const int N = s->opts.npoints;
+    s->life.fmcurve = nullptr;
     if (!fmcombined(s)) return 0;
-    s->fmcurve = records(s, N + 1);
-    if (!s->fmcurve) return RC_NOMEM;
-    const bool logax = s->logscale[0] || s->logscale[1];
-    if (s->rdxgraph) {
+    s->life.fmcurve = records(s, N + 1);
+    if (!s->life.fmcurve) return RC_NOMEM;
+    const bool logax = s->opts.logscale[0] || s->opts.logscale[1];
+    if (s->opts.rdxgraph) {
         // Statistical graphics: from the data range of the life axis that the plotted
         // points keep, in whole decades on a log axis, else widened by a tenth on each side.
-        const double lo0 = s->axlim[AX_DATALO], hi0 = s->axlim[AX_DATAHI];
+        const double lo0 = s->popt.axlim[AX_DATALO], hi0 = s->popt.axlim[AX_DATAHI];
         double a, b;
         if (logax) {
             a = std::trunc(std::log10(lo0));
@@ -168,7 +168,7 @@ int fmcdf(vyxstate* s) {
             b = hi0 + 0.1 * d;
         }
         for (int i = 0; i <= N; ++i) {
-            double* rec = s->fmcurve + size_t(i) * FM_WORDS;
+            double* rec = s->life.fmcurve + size_t(i) * FM_WORDS;
             const double f = a + i * (b - a) / N;
             const double x = logax ? std::pow(10.0, f) : f;
             rec[FM_X] = x;
@@ -178,16 +178,16 @@ int fmcdf(vyxstate* s) {
     }
     // Device graphics: evenly over the drawn life axis (vertical when rotated); a point's
     // coordinate is log10 of the time on a log axis.
-    const plotlay* f = s->frame;
-    const bool rot = s->pflags.rotate;
+    const plotlay* f = s->plot.frame;
+    const bool rot = s->popt.pflags.rotate;
     const double len = rot ? f->fh : f->fw, origin = rot ? f->fy : f->fx;
     const double off = rot ? f->voff : f->hoff, fac = rot ? f->vfac : f->hfac;
     const double step = len / N;
     for (int i = 0; i <= N; ++i) {
-        double* rec = s->fmcurve + size_t(i) * FM_WORDS;
+        double* rec = s->life.fmcurve + size_t(i) * FM_WORDS;
         const double x = (i * step + origin - off) / fac;
         rec[FM_X] = x;
-        if (estimate(s, s->logscale[0] ? x / LOG10E : x, rec) != 0) return 1;
+        if (estimate(s, s->opts.logscale[0] ? x / LOG10E : x, rec) != 0) return 1;
     }
     return 0;
 }

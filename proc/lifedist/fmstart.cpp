@@ -6,7 +6,7 @@
 
 #include "host/hostdefs.h"
 #include "proc/framework/hostsvc.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/lifedist/curve.h"
 #include "proc/lifedist/fmode.h"
 #include "proc/lifedist/grprows.h"
@@ -40,17 +40,17 @@ public:
         a_ = n_;
         r_ = 0.0;
         c_ = 1.0;
-        carry_ = s_->pposcode == 5 ? 0.0 : 1.0;
+        carry_ = s_->life.pposcode == 5 ? 0.0 : 1.0;
         S_ = 1.0;
     }
     // The position of a failure of weight w; a censored row only moves the rank increment.
     double failure(double w) {
         r_ += w * c_;
-        double p = s_->ppos_fn(a_, r_, n_, &carry_, w);
+        double p = s_->life.ppos_fn(a_, r_, n_, &carry_, w);
         const double before = S_;
         double F, gsum = 0, se, K;
         kmacc(n_, a_, &S_, &F, &gsum, &se, &K, w);
-        if (s_->fitmethod != FIT_LSYX && s_->fitmethod != FIT_LSXY) p = 1 - (before + S_) * 0.5;
+        if (s_->opts.fitmethod != FIT_LSYX && s_->opts.fitmethod != FIT_LSXY) p = 1 - (before + S_) * 0.5;
         a_ -= w;
         return p;
     }
@@ -70,10 +70,10 @@ double& parm(grpnode* g, int i) { return i == GP_LOC ? g->loc : i == GP_SCALE ? 
 
 int vyxfmi(vyxstate* s, grpnode* g) {
     const obscols lay = obslayout(s);
-    const modecols cols{s->rspkind == FORM_CENSOR ? OBS_CENS : -1, s->nfreq > 0 ? lay.weight : -1, lay.fmidx,
-                        s->fmodeset.curmode};
-    const uint32_t method = s->fitmethod;
-    const bool readout = s->rspform[RF_READOUT] != 0;
+    const modecols cols{s->input.rspkind == FORM_CENSOR ? OBS_CENS : -1, s->input.nfreq > 0 ? lay.weight : -1, lay.fmidx,
+                        s->groups.fmodeset.curmode};
+    const uint32_t method = s->opts.fitmethod;
+    const bool readout = s->input.rspform[RF_READOUT] != 0;
     const double n = g->totw;
     ranker rk(s, n);
 
@@ -92,7 +92,7 @@ int vyxfmi(vyxstate* s, grpnode* g) {
             const double p = rk.failure(w);
             if (p > 0.0 && p < 1.0) {
                 wp += w;
-                swy += w * s->quant_fn(p);
+                swy += w * s->opts.quant_fn(p);
                 swt += w * r[OBS_TIME];
             }
             return 0;
@@ -107,7 +107,7 @@ int vyxfmi(vyxstate* s, grpnode* g) {
     double chi = 0;
     if (method == FIT_WEIBAYES) {
         // wbconf holds -ln(1 - confidence): the chi-square quantile wants the confidence.
-        const double conf = -std::expm1(-s->wbconf);
+        const double conf = -std::expm1(-s->life.wbconf);
         if (zqc(conf, 2 * wfail + 2, &chi) != 0 || !(chi > 0)) {
             xpmlog(510, MSG_WEIBAYES_QUANTILE);
             return 1;
@@ -115,7 +115,7 @@ int vyxfmi(vyxstate* s, grpnode* g) {
     }
 
     // Pass 2: the sums of squares (every sum weighted once), the Weibayes sum, the range.
-    const double sigw = s->givenparms[GP_SCALE];
+    const double sigw = s->life.givenparms[GP_SCALE];
     double W = 0, sxx = 0, sxy = 0, syy = 0, E = 0, t0 = 0;
     bool first = true, overflow = false;
     rk.restart();
@@ -139,7 +139,7 @@ int vyxfmi(vyxstate* s, grpnode* g) {
             }
             const double p = rk.failure(w);
             if (p > 0.0 && p < 1.0) {
-                const double dy = s->quant_fn(p) - ybar, dt = t - tbar;
+                const double dy = s->opts.quant_fn(p) - ybar, dt = t - tbar;
                 W += w;
                 sxx += w * dt * dt;
                 sxy += w * dt * dy;
@@ -154,8 +154,8 @@ int vyxfmi(vyxstate* s, grpnode* g) {
     g->wfail = wfail;
     const double count = readout ? n : W;
 
-    const bool locfixed = s->parmfree[GP_LOC] == 'C', scalefixed = s->parmfree[GP_SCALE] == 'C';
-    const double mu0 = s->givenparms[GP_LOC], s0 = s->givenparms[GP_SCALE];
+    const bool locfixed = s->life.parmfree[GP_LOC] == 'C', scalefixed = s->life.parmfree[GP_SCALE] == 'C';
+    const double mu0 = s->life.givenparms[GP_LOC], s0 = s->life.givenparms[GP_SCALE];
     g->rsq = hostmissing();
     auto degenerate = [&] {
         g->lsok = 0;
@@ -166,7 +166,7 @@ int vyxfmi(vyxstate* s, grpnode* g) {
         g->scale = sigw;
         g->loc = t0 + sigw * std::log(2 * E / chi);
     } else if (method == FIT_GIVEN) {
-        for (int j = 0; j < s->npar[0]; ++j) parm(g, j) = s->givenparms[j];
+        for (int j = 0; j < s->fit.npar.total; ++j) parm(g, j) = s->life.givenparms[j];
     } else if (method == FIT_MODEL) {
         getfit(s, g);
     } else if (count < 1.0) {
@@ -216,9 +216,9 @@ int vyxfmi(vyxstate* s, grpnode* g) {
 
     // Maximum likelihood: the given values start the iteration, which works with the
     // percentile at the starting probability in the place of the location.
-    for (int j = 0; j < s->npar[0] && j < 3; ++j)
-        if (s->parmgiven[j]) parm(g, j) = s->givenparms[j];
-    double p = s->itopts[IT_PSTABLE];
+    for (int j = 0; j < s->fit.npar.total && j < 3; ++j)
+        if (s->life.parmgiven[j]) parm(g, j) = s->life.givenparms[j];
+    double p = s->fit.itopts[IT_PSTABLE];
     if (ismissing(p)) {
         if (!(wfail > 0)) {
             p = 0.5;
@@ -229,7 +229,7 @@ int vyxfmi(vyxstate* s, grpnode* g) {
         }
     }
     g->prob = p;
-    g->quant = s->tblflags[TF_LAGRANGE] ? 0.0 : s->quant_fn(p);
+    g->quant = s->opts.tblflags[TF_LAGRANGE] ? 0.0 : s->opts.quant_fn(p);
     g->pctl = wfail > 0 ? g->loc + g->quant * g->scale : g->loc;
     g->loc = g->pctl;
     return 0;

@@ -11,61 +11,61 @@
 using namespace fitx;
 
 int vyxpfit(vyxstate* s, grpnode* g) {
-    if (s->stepend) return 1;
-    if (s->pflags.fmcombine) return vyxpfitfm(s, g);
+    if (s->step.stepend) return 1;
+    if (s->popt.pflags.fmcombine) return vyxpfitfm(s, g);
     int rc = vyxls(s, g);
     if (rc != 0) {
-        s->fitmethod = FIT_NONE;
-        s->pflags.nofitline = 1;
+        s->opts.fitmethod = FIT_NONE;
+        s->popt.pflags.nofitline = 1;
     }
-    if (s->fitmethod != FIT_NONE && rc == 0) rc = vyxdfit(s, g);
+    if (s->opts.fitmethod != FIT_NONE && rc == 0) rc = vyxdfit(s, g);
     return rc;
 }
 
 void vyxdsum(vyxstate* s, grpnode* g, int i, int j) {
-    if (s->stepend) return;
-    settext(s->rowtext, 40, "", 0);
+    if (s->step.stepend) return;
+    settext(s->row.rowtext, 40, "", 0);
     bool last = false;
-    if (s->nclass == 1) last = g->next == nullptr;
-    if (s->nclass == 2) {
+    if (s->groups.nclass == 1) last = g->next == nullptr;
+    if (s->groups.nclass == 2) {
         // The last cell that holds a group: empty cells after it are skipped by the driver,
         // and the total must not be lost with them.
-        const int cols = static_cast<int>(s->nlev[0]), cells = static_cast<int>(s->nlev[1]) * cols;
+        const int cols = static_cast<int>(s->groups.nlev[0]), cells = static_cast<int>(s->groups.nlev[1]) * cols;
         last = true;
-        for (int k = i * cols + j + 1; k < cells && last; ++k) last = s->grpgrid[k] == nullptr;
+        for (int k = i * cols + j + 1; k < cells && last; ++k) last = s->groups.grpgrid[k] == nullptr;
     }
 
-    tabpair& tab = s->tabs[TAB_DATSUM];
+    tabpair& tab = s->out.tabs[TAB_DATSUM];
     if (!bindtable(s, tab, "kv.vitalyx.datsum")) return;
     auto row = [&](int label, double value) {
-        settext(s->rowtext, 40, "", 0);
-        xpmstr(s->rowtext, 40, 510, label);
-        s->rowlead[0] = value;
+        settext(s->row.rowtext, 40, "", 0);
+        xpmstr(s->row.rowtext, 40, 510, label);
+        s->row.rowlead[0] = value;
         return addrow(s, tab.obj);
     };
     if (!row(227, g->nobs)) return;
-    if (s->rspkind != FORM_READOUT && !row(230, g->wfail)) return;
+    if (s->input.rspkind != FORM_READOUT && !row(230, g->wfail)) return;
     if (g->wright != 0.0 && !row(231, g->wright)) return;
     if (g->nother != 0 && !row(510, g->nother)) return;
     if (g->wleft != 0.0 && !row(233, g->wleft)) return;
     if (g->wint != 0.0 && !row(232, g->wint)) return;
     // READOUT: the units never seen to fail enter the likelihood through NENTER; the
     // summary shows them so that its counts add up to the units on test.
-    if (s->rspkind == FORM_READOUT && !row(2050, g->rdsurv)) return;
-    if (std::isfinite(g->rsq) && (s->fitmethod == FIT_LSYX || s->fitmethod == FIT_LSXY) && !row(505, g->rsq)) return;
+    if (s->input.rspkind == FORM_READOUT && !row(2050, g->rdsurv)) return;
+    if (std::isfinite(g->rsq) && (s->opts.fitmethod == FIT_LSYX || s->opts.fitmethod == FIT_LSXY) && !row(505, g->rsq)) return;
     // A log-likelihood the fit could not compute (a failed fit) shows missing.
-    if (s->fitmethod == FIT_MLE && !row(236, likfailed(g->loglik) || s->itstatus[1] == 3 ? missing() : g->loglik)) return;
+    if (s->opts.fitmethod == FIT_MLE && !row(236, likfailed(g->loglik) || s->fit.itstatus[1] == 3 ? missing() : g->loglik)) return;
     // The total over the converged groups goes with the last group: also when that group has
     // no fit and earlier ones converged, and missing (not 0) when no group converged.
-    if (last && (s->fitmethod == FIT_MLE || !std::isnan(s->loglik[1]))) {
+    if (last && (s->opts.fitmethod == FIT_MLE || !std::isnan(s->fit.loglik.final))) {
         // The Group cell names the total instead of the group.
         char saved[16];
-        std::memcpy(saved, s->grplabel, sizeof saved);
-        xpmstr(s->grplabel, 16, 510, 534);
-        const bool ok = row(236, s->loglik[1]);
-        std::memcpy(s->grplabel, saved, sizeof saved);
+        std::memcpy(saved, s->row.grplabel, sizeof saved);
+        xpmstr(s->row.grplabel, 16, 510, 534);
+        const bool ok = row(236, s->fit.loglik.final);
+        std::memcpy(s->row.grplabel, saved, sizeof saved);
         if (!ok) return;
     }
-    if (!endrows(s, tab.obj, s->lastgrp, s->nclass > 0)) return;
+    if (!endrows(s, tab.obj, s->groups.lastgrp, s->groups.nclass > 0)) return;
     publish(s, tab.tabid);
 }

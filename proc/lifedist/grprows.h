@@ -5,7 +5,7 @@
 
 #include "host/hostdefs.h"
 #include "proc/framework/hostsvc.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/lifedist/npmsg.h"
 
 // Calls f(row) for each of the group's nobs rows (row: doubles per row doubles); a
@@ -13,7 +13,7 @@
 // 510/22 when the file ends (or cannot be read) early.
 template <class F>
 int eachrow(vyxstate* s, grpnode* g, F&& f) {
-    const int64_t dpr = s->rowlay[1];
+    const int64_t dpr = s->opts.rowlay[1];
     const int32_t nobs = g->nobs;
     if (!g->ufile) {
         const double* r = g->rowbuf;
@@ -21,7 +21,7 @@ int eachrow(vyxstate* s, grpnode* g, F&& f) {
             if (int rc = f(r)) return rc;
         return 0;
     }
-    const int64_t rpb = s->rowlay[0];
+    const int64_t rpb = s->opts.rowlay[0];
     xcpoint(g->ufile, 0);
     int32_t done = 0;
     while (done < nobs) {

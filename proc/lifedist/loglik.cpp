@@ -27,7 +27,7 @@ namespace {
 class rowblocks {
 public:
     rowblocks(vyxstate* s, grpnode* g)
-        : g_(g), stride_(static_cast<int>(s->rowlay[1])), perblock_(static_cast<int>(s->rowlay[0])), left_(g->nobs) {
+        : g_(g), stride_(static_cast<int>(s->opts.rowlay[1])), perblock_(static_cast<int>(s->opts.rowlay[0])), left_(g->nobs) {
         if (g_->ufile) xcpoint(g_->ufile, 0);
     }
     // The next block: its first row and its number of rows; 0 at the end, or with failed()
@@ -72,8 +72,8 @@ public:
     // value: run the value kernels; slope: run the derivative kernels (fatal on failure
     // unless value is set, when a failure only stops the derivative sums).
     accumulator(vyxstate* s, bool value, bool slope, double t, double sigma, double z)
-        : s_(s), value_(value), slope_(slope), t_(t), inv_(1.0 / sigma), z_(z), vk_(s->prob_fn[0]),
-          dk_(s->prob_fn[1]), sev_(vk_ == zprblwb && dk_ == zprbwwb) {}
+        : s_(s), value_(value), slope_(slope), t_(t), inv_(1.0 / sigma), z_(z), vk_(s->fit.prob_fn[0]),
+          dk_(s->fit.prob_fn[1]), sev_(vk_ == zprblwb && dk_ == zprbwwb) {}
 
     // One contribution of weight w; false when the evaluation fails.
     bool add(int mode, double y, double w) {
@@ -130,7 +130,7 @@ private:
             // ends; the main routine's end stops graphics and releases the output manager.
             xpmlog(510, 913);
             xexit(RC_INPUT, 0);
-            s_->stepend = 1;
+            s_->step.stepend = 1;
             return false;
         }
         const double d1 = w * out[0], d2 = w * out[1];
@@ -160,7 +160,7 @@ private:
 // refused, or the step ended). rowsfailed tells an early end of the utility file.
 bool accumulate(vyxstate* s, grpnode* g, accumulator& acc, bool* rowsfailed) {
     const obscols lay = obslayout(s);
-    const uint32_t form = s->rspkind;
+    const uint32_t form = s->input.rspkind;
     rowblocks blocks(s, g);
     const int m = blocks.stride();
     const double* p = nullptr;
@@ -192,7 +192,7 @@ bool accumulate(vyxstate* s, grpnode* g, accumulator& acc, bool* rowsfailed) {
                 const double w = lay.weight >= 0 ? p[lay.weight] : 1.0;
                 int mode = p[OBS_CENS] != 0.0 ? KMODE_RIGHT : KMODE_EXACT;
                 // A failure of another mode is censored for the mode being fitted.
-                if (mode == KMODE_EXACT && static_cast<int>(std::lround(p[lay.fmidx])) != s->fmodeset.curmode)
+                if (mode == KMODE_EXACT && static_cast<int>(std::lround(p[lay.fmidx])) != s->groups.fmodeset.curmode)
                     mode = KMODE_RIGHT;
                 ok = acc.add(mode, p[OBS_TIME], w);
             }
@@ -240,20 +240,20 @@ bool samepoint(const likkept& c, const grpnode* g, double t, double sigma) {
 }  // namespace
 
 int vyxlik(vyxstate* s, int deriv) {
-    grpnode* g = s->curfit;
-    const int n = s->npar[0];
-    double* x = s->fitarr[0];
-    double* grad = s->fitarr[1];
-    double* hess = s->fitarr[2];
+    grpnode* g = s->groups.curfit;
+    const int n = s->fit.npar.total;
+    double* x = s->fit.fitarr.est;
+    double* grad = s->fit.fitarr.grad;
+    double* hess = s->fit.fitarr.hess;
     if (deriv) {
         std::memset(hess, 0, sizeof(double) * static_cast<size_t>(n * (n + 1) / 2));
         std::memset(grad, 0, sizeof(double) * static_cast<size_t>(n));
     }
     const bool reorder = !allfree(s);
-    if (reorder) vyxxpm(x, s->parmfree, n, nullptr);
+    if (reorder) vyxxpm(x, s->life.parmfree, n, nullptr);
 
     const double t = x[0], sigma = x[1];
-    likkept& cache = s->likcache;
+    likkept& cache = s->life.likcache;
     int rc = 0;
     bool failed = false;
     // A scale that is not a number fails like a vanishing one.
@@ -276,7 +276,7 @@ int vyxlik(vyxstate* s, int deriv) {
             // The rows cannot be read again: the step ends (as for the starting values).
             xpmlog(510, 22);
             xexit(RC_READ, 0);
-            s->stepend = 1;
+            s->step.stepend = 1;
             rc = RC_READ;
         }
         if (!failed) {
@@ -284,7 +284,7 @@ int vyxlik(vyxstate* s, int deriv) {
             if (deriv) {
                 derivatives(q, g->wfail, sigma, grad, hess);
             } else {
-                s->loglik[0] = q.ll - std::log(sigma) * g->wfail;
+                s->fit.loglik.current = q.ll - std::log(sigma) * g->wfail;
                 if (acc.slopeok()) {
                     cache.group = g;
                     cache.t = t;
@@ -298,13 +298,13 @@ int vyxlik(vyxstate* s, int deriv) {
         }
     }
     if (failed) {
-        s->loglik[0] = -DBL_MAX;
+        s->fit.loglik.current = -DBL_MAX;
         // After an ended step the derivatives are not numbers, so that the optimiser stops.
-        if (deriv && s->stepend) grad[0] = std::nan("");
+        if (deriv && s->step.stepend) grad[0] = std::nan("");
     }
     if (reorder) {
-        vyxxpm(x, s->parmfree, n, nullptr);
-        if (deriv) vyxxpm(grad, s->parmfree, n, hess);
+        vyxxpm(x, s->life.parmfree, n, nullptr);
+        if (deriv) vyxxpm(grad, s->life.parmfree, n, hess);
     }
     return rc;
 }

@@ -9,7 +9,7 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/lifedist/bands.h"
 #include "proc/lifedist/curverec.h"
 #include "proc/lifedist/grprows.h"
@@ -66,12 +66,12 @@ int eachrecord(grpnode* g, F&& f) {
 
 // The points of exact and censored data, with their ProbabilityEstimates rows.
 int curvepoints(vyxstate* s, grpnode* g, lssums& sums, bool ppout) {
-    const bool ppos = s->rspform[RF_READOUT] || s->fitmethod == FIT_LSYX || s->fitmethod == FIT_LSXY;
+    const bool ppos = s->input.rspform[RF_READOUT] || s->opts.fitmethod == FIT_LSYX || s->opts.fitmethod == FIT_LSXY;
     double Fprev = 0, upperprev = hostmissing();
     return eachrecord(g, [&](const double* r) {
         const double p = ppos ? r[CR_PPOS] : (Fprev + r[CR_F]) / 2;
         Fprev = r[CR_F];
-        if (p > 0 && p < 1) sums.add(r[CR_TIME], s->quant_fn(p), r[CR_WEIGHT]);
+        if (p > 0 && p < 1) sums.add(r[CR_TIME], s->opts.quant_fn(p), r[CR_WEIGHT]);
         if (ppout) {
             const double upper = rtime(s, r[CR_TIME]);   // the time as read
             probrow(s, r, upperprev, upper);
@@ -82,20 +82,20 @@ int curvepoints(vyxstate* s, grpnode* g, lssums& sums, bool ppout) {
 
 // The points of interval data: the right end of each Turnbull interval but the last, at
 // its cumulative probability (a probability not above 0 at the quantile 0).
-void turnbullpoints(vyxstate* s, const grpnode* g, lssums& sums) {
+void turnbullpoints(stmtopts& opts, const grpnode* g, lssums& sums) {
     const int32_t m = g->nturn;
     for (int32_t k = 0; k + 1 < m; ++k) {
         const double F = g->emtab[EMT_CUM * m + k];
-        sums.add(g->emtab[EMT_RIGHT * m + k], F > 0 ? s->quant_fn(F) : 0.0, 1.0);
+        sums.add(g->emtab[EMT_RIGHT * m + k], F > 0 ? opts.quant_fn(F) : 0.0, 1.0);
     }
 }
 
 // The least-squares line, time on quantile (LSXY) or quantile on time (LSYX and the start
 // of MLE), with held parameters at their given values. false when the line is degenerate
 // or its scale is not a positive number.
-bool lsline(const vyxstate* s, const lssums& t, bool xony, double* mu, double* sigma) {
-    const bool lochold = s->parmfree[0] == 'C', scalehold = s->parmfree[1] == 'C';
-    const double mu0 = s->givenparms[GP_LOC], s0 = s->givenparms[GP_SCALE];
+bool lsline(const fitstate& life, const lssums& t, bool xony, double* mu, double* sigma) {
+    const bool lochold = life.parmfree[0] == 'C', scalehold = life.parmfree[1] == 'C';
+    const double mu0 = life.givenparms[GP_LOC], s0 = life.givenparms[GP_SCALE];
     const double dx = t.xbar - mu0;
     if (xony) {
         if (t.Syy < EPS53) return false;
@@ -135,13 +135,13 @@ bool lsline(const vyxstate* s, const lssums& t, bool xony, double* mu, double* s
 
 // The probability at which the likelihood fit centres its location.
 double centring(const vyxstate* s, const grpnode* g) {
-    const double pstable = s->itopts[IT_PSTABLE];
+    const double pstable = s->fit.itopts[IT_PSTABLE];
     double p;
     if (!std::isnan(pstable)) {
         p = pstable;
-    } else if (s->rspform[RF_INTERVAL]) {
+    } else if (s->input.rspform[RF_INTERVAL]) {
         p = g->totw > 0 ? (g->wleft + g->wint + g->wfail) * 0.5 / g->totw : 0.5;
-    } else if (s->rspform[RF_READOUT]) {
+    } else if (s->input.rspform[RF_READOUT]) {
         // Half the failures over the number on test at the first readout.
         p = g->rdontest > 0 ? 0.5 * g->totw / g->rdontest : 0.5;
     } else if (g->wfail == 0) {
@@ -159,20 +159,20 @@ double centring(const vyxstate* s, const grpnode* g) {
 // that draws them as counts (CENBIN): weights are summed as they are and each count is
 // rounded once, so fractional FREQ values are not truncated away one by one.
 int censoredcounts(vyxstate* s, grpnode* g) {
-    const int64_t nb = s->tickinfo[TI_NBOUNDS];
-    const double* b = s->lifeticks;
-    int32_t* count = s->lifecounts;
-    if (!b || !count || nb < 2 || !s->rspform[RF_CENSOR]) return 0;
-    auto* sum = static_cast<double*>(poolbytes(s->workpool, (nb - 1) * 8, poolflag::zeroed));
+    const int64_t nb = s->popt.tickinfo[TI_NBOUNDS];
+    const double* b = s->popt.lifeticks;
+    int32_t* count = s->popt.lifecounts;
+    if (!b || !count || nb < 2 || !s->input.rspform[RF_CENSOR]) return 0;
+    auto* sum = static_cast<double*>(poolbytes(s->pools.workpool, (nb - 1) * 8, poolflag::zeroed));
     if (!sum) {
         xmemmsg((nb - 1) * 8);
         return RC_REPORTED;
     }
-    const int wcol = s->nfreq ? 2 : -1;
+    const int wcol = s->input.nfreq ? 2 : -1;
     const double log10e = 0.43429448190325182765;
     int rc = eachrow(s, g, [&](const double* r) {
         if (r[1] != -1) return 0;
-        const double x = s->logscale[0] ? r[0] * log10e : r[0];
+        const double x = s->opts.logscale[0] ? r[0] * log10e : r[0];
         const double* at = std::upper_bound(b, b + nb, x);
         const int64_t k = (at - b) - 1;
         if (k >= 0 && k < nb - 1) sum[k] += wcol >= 0 ? r[wcol] : 1.0;
@@ -183,38 +183,38 @@ int censoredcounts(vyxstate* s, grpnode* g) {
 }
 
 int vyxls(vyxstate* s, grpnode* g) {
-    const int n = s->npar[0];
+    const int n = s->fit.npar.total;
     const int64_t tri = int64_t(n + 1) * (n + 2) / 2;
     const int64_t hbytes = (4 * int64_t(n + 1) + tri) * 8;
     const int64_t wbytes = (tri + 5 * int64_t(n + 1) + int64_t(n + 1) * (n + 1)) * 8 + int64_t(n + 1) * 4;
-    s->fitarr[2] = static_cast<double*>(poolbytes(s->workpool, hbytes, poolflag::raw));
-    if (!s->fitarr[2]) {
+    s->fit.fitarr.hess = static_cast<double*>(poolbytes(s->pools.workpool, hbytes, poolflag::raw));
+    if (!s->fit.fitarr.hess) {
         xmemmsg(hbytes);
         return RC_REPORTED;
     }
-    s->fitarr[3] = static_cast<double*>(poolbytes(s->workpool, wbytes, poolflag::zeroed));
-    if (!s->fitarr[3]) {
+    s->fit.fitarr.work = static_cast<double*>(poolbytes(s->pools.workpool, wbytes, poolflag::zeroed));
+    if (!s->fit.fitarr.work) {
         xmemmsg(wbytes);
         return RC_REPORTED;
     }
 
-    const bool interval = s->rspform[RF_INTERVAL] != 0;
-    const bool readout = s->rspform[RF_READOUT] != 0;
-    const bool ppout = s->pflags.ppout && s->tabs[TAB_PROBEST].obj;
+    const bool interval = s->input.rspform[RF_INTERVAL] != 0;
+    const bool readout = s->input.rspform[RF_READOUT] != 0;
+    const bool ppout = s->popt.pflags.ppout && s->out.tabs[TAB_PROBEST].obj;
     lssums sums;
     if (!interval) {
         sums.xbar = g->lsxbar;
         sums.qbar = g->lsqbar;
         if (ppout) probtable_begin(s);
         if (int rc = curvepoints(s, g, sums, ppout)) return rc;
-        if (s->pflags.cenbin) {
+        if (s->popt.pflags.cenbin) {
             if (int rc = censoredcounts(s, g)) return rc;
         }
     } else {
         sums.xbar = g->xmean;
         sums.qbar = g->qmean;
-        turnbullpoints(s, g, sums);
-        if (s->emflags[EMF_ITPRINTEM]) turnbullgradtable(s, g);
+        turnbullpoints(s->opts, g, sums);
+        if (s->life.emflags[EMF_ITPRINTEM]) turnbullgradtable(s, g);
         if (ppout) {
             probtable_begin(s);
             turnbullprobrows(s, g);
@@ -223,7 +223,7 @@ int vyxls(vyxstate* s, grpnode* g) {
     // The rows written are published whatever the fit comes to.
     if (ppout) probtable_end(s);
 
-    const uint32_t method = s->fitmethod;
+    const uint32_t method = s->opts.fitmethod;
     g->rsq = hostmissing();
     if (method == FIT_MLE || method == FIT_LSYX || method == FIT_LSXY) {
         const bool noright = readout ? g->totw == 0 : g->wright == g->totw;
@@ -238,13 +238,13 @@ int vyxls(vyxstate* s, grpnode* g) {
     double mu = hostmissing(), sigma = hostmissing();
     switch (method) {
     case FIT_WEIBAYES:
-        sigma = s->givenparms[GP_SCALE];
+        sigma = s->life.givenparms[GP_SCALE];
         mu = g->wbloc * sigma;
         break;
     case FIT_GIVEN:
-        mu = s->givenparms[GP_LOC];
-        sigma = s->givenparms[GP_SCALE];
-        g->parm3[0] = s->givenparms[GP_SHAPE];
+        mu = s->life.givenparms[GP_LOC];
+        sigma = s->life.givenparms[GP_SCALE];
+        g->parm3[0] = s->life.givenparms[GP_SHAPE];
         break;
     case FIT_MODEL:
     case FIT_REGRESSION:
@@ -262,8 +262,8 @@ int vyxls(vyxstate* s, grpnode* g) {
         if (weight < 1) {
             mu = g->wmean;
             sigma = g->wsd;
-        } else if (lsline(s, sums, xony, &mu, &sigma)) {
-            const bool held = s->parmfree[0] == 'C' || s->parmfree[1] == 'C';
+        } else if (lsline(s->life, sums, xony, &mu, &sigma)) {
+            const bool held = s->life.parmfree[0] == 'C' || s->life.parmfree[1] == 'C';
             g->rsq = held ? hostmissing()
                    : (sums.Sxx > EPS53 && sums.Syy > EPS53) ? sums.Sxy * sums.Sxy / (sums.Sxx * sums.Syy) : 0.0;
         } else if (method == FIT_LSYX || method == FIT_LSXY) {
@@ -282,13 +282,13 @@ int vyxls(vyxstate* s, grpnode* g) {
 
     if (method == FIT_MLE) {
         for (int j = 0; j < n && j < 3; ++j) {
-            if (!s->parmgiven[j]) continue;
-            if (j == 0) g->loc = s->givenparms[GP_LOC];
-            if (j == 1) g->scale = s->givenparms[GP_SCALE];
-            if (j == 2) g->parm3[0] = s->givenparms[GP_SHAPE];
+            if (!s->life.parmgiven[j]) continue;
+            if (j == 0) g->loc = s->life.givenparms[GP_LOC];
+            if (j == 1) g->scale = s->life.givenparms[GP_SCALE];
+            if (j == 2) g->parm3[0] = s->life.givenparms[GP_SHAPE];
         }
         const double p = centring(s, g);
-        const double q0 = s->tblflags[TF_LAGRANGE] ? 0.0 : s->quant_fn(p);
+        const double q0 = s->opts.tblflags[TF_LAGRANGE] ? 0.0 : s->opts.quant_fn(p);
         g->prob = p;
         g->quant = q0;
         if (!interval && !readout && g->wfail == 1) {

@@ -26,29 +26,29 @@ bool layfitarrays(vyxstate* s, int n, int nfree) {
     ctl.npar = nfree;
     const long tri = static_cast<long>(n + 1) * (n + 2) / 2;
     // The MODEL path of the covariance forms two design vectors of the MODEL fit's order here.
-    const long work = std::max(znewrap_worksize(&ctl) + 4L * n + 8, 3L * s->npar[2] + 8);
+    const long work = std::max(znewrap_worksize(&ctl) + 4L * n + 8, 3L * s->fit.npar.model + 8);
     const long total = tri + 4L * (n + 1) + work;
     const int64_t bytes = total * static_cast<int64_t>(sizeof(double));
-    auto* block = static_cast<double*>(poolbytes(s->workpool, bytes, poolflag::zeroed));
+    auto* block = static_cast<double*>(poolbytes(s->pools.workpool, bytes, poolflag::zeroed));
     if (!block) {
         xmemmsg(bytes);
         xexit(RC_NOMEM, 0);
-        s->stepend = 1;
+        s->step.stepend = 1;
         return false;
     }
-    s->fitarr[2] = block;
-    s->fitarr[1] = block + tri;
-    s->fitarr[0] = s->fitarr[1] + (n + 1);
-    s->fitarr[3] = s->fitarr[0] + 3L * (n + 1);   // work, after the two spare vectors
+    s->fit.fitarr.hess = block;
+    s->fit.fitarr.grad = block + tri;
+    s->fit.fitarr.est = s->fit.fitarr.grad + (n + 1);
+    s->fit.fitarr.work = s->fit.fitarr.est + 3L * (n + 1);   // work, after the two spare vectors
     return true;
 }
-double* spare1(vyxstate* s) { return s->fitarr[0] + (s->npar[0] + 1); }
-double* spare2(vyxstate* s) { return s->fitarr[0] + 2 * (s->npar[0] + 1); }
+double* spare1(vyxstate* s) { return s->fit.fitarr.est + (s->fit.npar.total + 1); }
+double* spare2(vyxstate* s) { return s->fit.fitarr.est + 2 * (s->fit.npar.total + 1); }
 
 // The gradient and Hessian matrix table ("PGradHess" in (t, sigma), "GradHess" in (mu, sigma)).
 void gradhesstable(vyxstate* s, bool percentile) {
-    const grpnode* g = s->curfit;
-    const int n = s->npar[0];
+    const grpnode* g = s->groups.curfit;
+    const int n = s->fit.npar.total;
     char pct[64];
     std::snprintf(pct, sizeof pct, "%-6g%% Percentile", 100.0 * g->prob);
     txthandle first = percentile ? rdxtxt(pct, -1) : rdxtxt("Location", -1);
@@ -74,17 +74,17 @@ void gradhesstable(vyxstate* s, bool percentile) {
                     obint(OBK_MHEADINGS, 1),
                     obtext(OBK_TITLE, title),
                     obtext(OBK_LABEL, label)};
-    obok(s, wobmth(s->outmgr, nullptr, OB_MATRIX, 14, it));
+    obok(s, wobmth(s->out.outmgr, nullptr, OB_MATRIX, 14, it));
 }
 
 }  // namespace
 
 nrctl newtonsettings(const vyxstate* s) {
     nrctl ctl{};
-    ctl.npar = s->npar[1];
-    ctl.maxiter = s->maxiter;
+    ctl.npar = s->fit.npar.free;
+    ctl.maxiter = s->fit.maxiter;
     ctl.firstok = 1;
-    ctl.singtol = s->fitcrit.singular;
+    ctl.singtol = s->fit.fitcrit.singular;
     ctl.ridgemax = 4096.0;
     ctl.ridgeinit = 0.0625;
     ctl.ridgegrow = 16.0;
@@ -93,9 +93,9 @@ nrctl newtonsettings(const vyxstate* s) {
 
 nrparm newtonarrays(vyxstate* s, double* x, double* scratch, double* xprev) {
     nrparm blk{};
-    blk.work = s->fitarr[3];
-    blk.hess = s->fitarr[2];
-    blk.grad = s->fitarr[1];
+    blk.work = s->fit.fitarr.work;
+    blk.hess = s->fit.fitarr.hess;
+    blk.grad = s->fit.fitarr.grad;
     blk.scratch = scratch;
     blk.xprev = xprev;
     blk.x = x;
@@ -104,122 +104,122 @@ nrparm newtonarrays(vyxstate* s, double* x, double* scratch, double* xprev) {
 
 double fentry(void* ctx) {
     auto* s = static_cast<vyxstate*>(ctx);
-    ++s->fitcrit.neval;
+    ++s->fit.fitcrit.neval;
     vyxlik(s, 0);
-    return -s->loglik[0];
+    return -s->fit.loglik.current;
 }
 
 int gentry(void* ctx) { return vyxlik(static_cast<vyxstate*>(ctx), 1); }
 
 void itprint(vyxstate* s) {
-    const int n = s->npar[0];
-    double* x = s->fitarr[0];
-    const double z = s->curfit->quant;
+    const int n = s->fit.npar.total;
+    double* x = s->fit.fitarr.est;
+    const double z = s->groups.curfit->quant;
     const bool reorder = !allfree(s);
-    if (reorder) vyxxpm(x, s->parmfree, n, nullptr);
-    double* row = s->itrow;
-    row[0] = static_cast<double>(s->itstatus[0]++);
-    row[1] = s->fitcrit.ridge;
-    row[2] = likfailed(s->loglik[0]) ? missing() : s->loglik[0];   // a failed evaluation shows missing
+    if (reorder) vyxxpm(x, s->life.parmfree, n, nullptr);
+    double* row = s->fit.itrow;
+    row[0] = static_cast<double>(s->fit.itstatus[0]++);
+    row[1] = s->fit.fitcrit.ridge;
+    row[2] = likfailed(s->fit.loglik.current) ? missing() : s->fit.loglik.current;   // a failed evaluation shows missing
     for (int j = 0; j < n; ++j) row[3 + j] = x[j];
     row[3] = x[0] - z * x[1];
-    if (reorder) vyxxpm(x, s->parmfree, n, nullptr);
+    if (reorder) vyxxpm(x, s->life.parmfree, n, nullptr);
 }
 
 int centry(void* ctx) {
     auto* s = static_cast<vyxstate*>(ctx);
-    ++s->fitcrit.niter;
-    if (s->itprflag[0]) {
+    ++s->fit.fitcrit.niter;
+    if (s->fit.itprflag.itprint) {
         itprint(s);
-        if (!addrow(s, s->tabs[TAB_ITERPARMS].obj)) return 0;
+        if (!addrow(s, s->out.tabs[TAB_ITERPARMS].obj)) return 0;
     }
-    const double* x = s->fitarr[0];
-    const double* prev = static_cast<nrparm*>(s->optctl)->xprev;
-    for (int i = s->npar[1] - 1; i >= 0; --i) {
+    const double* x = s->fit.fitarr.est;
+    const double* prev = static_cast<nrparm*>(s->fit.optctl)->xprev;
+    for (int i = s->fit.npar.free - 1; i >= 0; --i) {
         const double d = std::fabs(x[i] - prev[i]);
         const double change = std::fabs(x[i]) < SMALL_PARM ? d : std::fabs(d / x[i]);
         // A change that is not a number is no sign of convergence.
-        if (!(change <= s->fitcrit.converge)) return 1;
+        if (!(change <= s->fit.fitcrit.converge)) return 1;
     }
     return 0;
 }
 
 double DMatElem(void* ctx, int row, int col) {
     auto* s = static_cast<vyxstate*>(ctx);
-    if (row == 0) return s->parmvec[0][col];
-    if (row == 1) return s->fitarr[1][col];
-    return s->fitarr[2][zisub(row - 2, col)];
+    if (row == 0) return s->life.parmvec.block[col];
+    if (row == 1) return s->fit.fitarr.grad[col];
+    return s->fit.fitarr.hess[zisub(row - 2, col)];
 }
 
 int vyxfit(vyxstate* s, grpnode* g) {
-    s->curfit = g;
-    s->likcache.valid = 0;
-    const int n = s->npar[0];
-    s->npar[1] = countfree(s);
-    double* pv = s->parmvec[0];
+    s->groups.curfit = g;
+    s->life.likcache.valid = 0;
+    const int n = s->fit.npar.total;
+    s->fit.npar.free = countfree(s);
+    double* pv = s->life.parmvec.block;
     for (int i = 0; i < n; ++i) pv[i] = nodeparm(g, i);
 
-    if (s->npar[1] == 0) {
-        s->pflags.noconf = 1;
+    if (s->fit.npar.free == 0) {
+        s->popt.pflags.noconf = 1;
         return 0;
     }
-    if (s->fitmethod == FIT_LSYX || s->fitmethod == FIT_WEIBAYES || s->fitmethod == FIT_LSXY) return 0;
-    if (!layfitarrays(s, n, s->npar[1])) return 0;
+    if (s->opts.fitmethod == FIT_LSYX || s->opts.fitmethod == FIT_WEIBAYES || s->opts.fitmethod == FIT_LSXY) return 0;
+    if (!layfitarrays(s, n, s->fit.npar.free)) return 0;
     if (bymodel(s)) return 0;
 
-    double* x = s->fitarr[0];
+    double* x = s->fit.fitarr.est;
     for (int i = 0; i < n; ++i) x[i] = nodeparm(g, i);
     nrctl ctl = newtonsettings(s);
     nrparm blk = newtonarrays(s, x, spare2(s), spare1(s));
-    s->optctl = &blk;
-    s->fitcrit.ridge = 0.0;
-    s->fitcrit.niter = 0;
-    s->fitcrit.neval = 0;
+    s->fit.optctl = &blk;
+    s->fit.fitcrit.ridge = 0.0;
+    s->fit.fitcrit.niter = 0;
+    s->fit.fitcrit.neval = 0;
     const bool reorder = !allfree(s);
-    if (reorder) vyxxpm(x, s->parmfree, n, nullptr);
+    if (reorder) vyxxpm(x, s->life.parmfree, n, nullptr);
 
-    tabpair& hist = s->tabs[TAB_ITERPARMS];
-    if (s->itprflag[0]) {
-        s->itstatus[0] = 0;
+    tabpair& hist = s->out.tabs[TAB_ITERPARMS];
+    if (s->fit.itprflag.itprint) {
+        s->fit.itstatus[0] = 0;
         vyxlik(s, 0);
         if (!bindtable(s, hist, "Kv.Vitalyx.Ithist")) return 0;
         itprint(s);
         if (!addrow(s, hist.obj)) return 0;
     }
 
-    s->optrc = znewrap(s, &blk, &ctl, &s->fitcrit.ridge, fentry, gentry, centry);
-    s->itprflag[1] = s->optrc == NR_CONVERGED;
-    s->optctl = nullptr;
-    if (s->stepend) return 0;
+    s->fit.optrc = znewrap(s, &blk, &ctl, &s->fit.fitcrit.ridge, fentry, gentry, centry);
+    s->fit.itprflag.converged = s->fit.optrc == NR_CONVERGED;
+    s->fit.optctl = nullptr;
+    if (s->step.stepend) return 0;
 
-    if (s->itprflag[0]) {
-        const bool more = s->nclass > 0 || s->pflags.fmcombine;
+    if (s->fit.itprflag.itprint) {
+        const bool more = s->groups.nclass > 0 || s->popt.pflags.fmcombine;
         if (!endrows(s, hist.obj, lastrows(s), more) || !publish(s, hist.tabid)) return 0;
     }
     if (reorder) {
-        vyxxpm(x, s->parmfree, n, nullptr);
-        vyxxpm(s->fitarr[1], s->parmfree, n, s->fitarr[2]);
+        vyxxpm(x, s->life.parmfree, n, nullptr);
+        vyxxpm(s->fit.fitarr.grad, s->life.parmfree, n, s->fit.fitarr.hess);
     }
     for (int i = 0; i < n; ++i) pv[i] = x[i];
-    if (s->itprflag[0] && !s->tblflags[TF_LAGRANGE]) {
+    if (s->fit.itprflag.itprint && !s->opts.tblflags[TF_LAGRANGE]) {
         gradhesstable(s, true);
-        if (s->stepend) return 0;
+        if (s->step.stepend) return 0;
     }
 
     // (t, sigma) to (mu, sigma): mu = t - z sigma; the gradient and Hessian by the chain rule.
     const double z = g->quant;
-    double* gr = s->fitarr[1];
-    double* h = s->fitarr[2];
+    double* gr = s->fit.fitarr.grad;
+    double* h = s->fit.fitarr.hess;
     pv[0] = x[0] - z * x[1];
     gr[1] = gr[0] * z + gr[1];
     const double h1 = h[1];
     h[1] = h[0] * z + h1;
     h[2] = 2.0 * z * h1 + z * z * h[0] + h[2];
-    if (s->itprflag[0]) {
+    if (s->fit.itprflag.itprint) {
         gradhesstable(s, false);
-        if (s->stepend) return 0;
+        if (s->step.stepend) return 0;
     }
-    g->loglik = s->loglik[0];
+    g->loglik = s->fit.loglik.current;
     for (int i = 0; i < n; ++i) nodeparm(g, i) = pv[i];
     return 0;
 }

@@ -10,14 +10,14 @@
 #pragma once
 #include <cmath>
 #include <cstdint>
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/lifedist/lifedist.h"
 
 // Words of a percentile or probability record (24 doubles).
 enum : int { PCT_EST = 0, PCT_SE = 3, PCT_UPPER = 8, PCT_LOWER = 9, PCT_TIME = 14, PCT_WORDS = 24 };
 
 // ---- the fit (optimiser callbacks take the state block as their context)
-int vyxfit(vyxstate* s, grpnode* g);   // always 0; see optrc, itprflag[1]
+int vyxfit(vyxstate* s, grpnode* g);   // always 0; see optrc, itprflag.converged
 double fentry(void* s);                // minus the log-likelihood at the current estimates
 int gentry(void* s);                   // gradient and packed Hessian at the current estimates
 int centry(void* s);                   // history row, then 1 go on, 0 converged
@@ -25,7 +25,7 @@ void itprint(vyxstate* s);             // fills the iteration-history row itrow
 double DMatElem(void* s, int row, int col);  // rows: parameters, gradient, Hessian rows
 
 // ---- log-likelihood of curfit at the current estimates (t, sigma): deriv 0 the value
-// into loglik[0]; deriv 1 the gradient and packed Hessian of minus the log-likelihood
+// into loglik.current; deriv 1 the gradient and packed Hessian of minus the log-likelihood
 // into fitarr. 0, or 1020 after 510/22 when the group's rows end early; a failing
 // derivative kernel ends the step (510/913, code 1008).
 int vyxlik(vyxstate* s, int deriv);

@@ -7,5 +7,5 @@
 bool modeldesign(vyxstate* s, double* x, int m) {
     std::memset(x, 0, sizeof(double) * 2 * static_cast<size_t>(m));
     double loc = 0.0, scl = 0.0;
-    return s->curfit && mdlgroupfit(s, s->curfit, &loc, &scl, x, x + m);
+    return s->groups.curfit && mdlgroupfit(s, s->groups.curfit, &loc, &scl, x, x + m);
 }

@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "proc/framework/hostsvc.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 
 namespace {
 // Host catalog: "Not available yet in this version: %1. The %2 statement goes on without it%3."
@@ -14,11 +14,11 @@ constexpr int kPieceNotYet = 101;
 
 void notavailable(vyxstate* s, const char* what) {
     char by[512] = "";
-    if (s->dsin && s->nbyvars > 0) {
+    if (s->input.dsin && s->input.nbyvars > 0) {
         char line[480] = "";
-        hostvec<vec203>(VEC_DATASETS)->xbyline(s->dsin, line, sizeof line);
+        hostvec<vec203>(VEC_DATASETS)->xbyline(s->input.dsin, line, sizeof line);
         std::snprintf(by, sizeof by, " in the BY group %s", line);
     }
-    const char* stmt = s->stmtkind == 1 ? "PROBPLOT" : s->stmtkind == 3 ? "MCFPLOT" : s->stmtkind == 4 ? "RELATIONPLOT" : "ANALYZE";
+    const char* stmt = s->input.stmtkind == 1 ? "PROBPLOT" : s->input.stmtkind == 3 ? "MCFPLOT" : s->input.stmtkind == 4 ? "RELATIONPLOT" : "ANALYZE";
     xpmlog(kHostGroup, kPieceNotYet, what, stmt, by);
 }

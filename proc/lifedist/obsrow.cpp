@@ -2,18 +2,18 @@
 // options, and the group's row buffer and utility file (obsrow.h).
 #include "proc/lifedist/obsrow.h"
 
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 
 obscols obslayout(const vyxstate* s) {
     obscols c{1, -1, -1, -1};
-    const uint32_t form = s->rspkind;
+    const uint32_t form = s->input.rspkind;
     int next = form == FORM_TIME || form == FORM_READOUT ? 1 : 2;
-    if (s->nfreq > 0 || form == FORM_READOUT) c.weight = next++;
-    if (form == FORM_CENSOR && s->pflags.fmcombine) c.fmidx = next++;
+    if (s->input.nfreq > 0 || form == FORM_READOUT) c.weight = next++;
+    if (form == FORM_CENSOR && s->popt.pflags.fmcombine) c.fmidx = next++;
     // The NENTER value belongs to READOUT rows only: the row layout counts it there alone.
     if (form == FORM_READOUT) c.nenter = next++;
     c.ndoubles = next;
     return c;
 }
 
-uint32_t writtenform(const vyxstate* s) { return s->fmresp ? FORM_TIME : s->rspkind; }
+uint32_t writtenform(const vyxstate* s) { return s->life.fmresp ? FORM_TIME : s->input.rspkind; }

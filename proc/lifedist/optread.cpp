@@ -11,7 +11,7 @@
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/framework/wholenum.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/lifedist/obsrow.h"
@@ -42,35 +42,35 @@ int label510(char* buf, int width, int n) {
 }  // namespace
 
 int readerstart(vyxstate* s) {
-    if (!s->distsaved) {
-        s->distcode0 = s->distcode;
-        s->distsaved = 1;
+    if (!s->life.distsaved) {
+        s->life.distcode0 = s->opts.distcode;
+        s->life.distsaved = 1;
     } else {
-        s->distcode = s->distcode0;
+        s->opts.distcode = s->life.distcode0;
     }
-    if (s->distcode == DIST_GAMMA) {
+    if (s->opts.distcode == DIST_GAMMA) {
         xpmlog(510, 156);
         return 1;
     }
     return 0;
 }
 
-bool logaxis(const vyxstate* s) { return s->logscale[0] || s->logscale[1]; }
+bool logaxis(const vyxstate* s) { return s->opts.logscale[0] || s->opts.logscale[1]; }
 
 bool nocovariance(uint32_t m) {
     return m == FIT_LSYX || m == FIT_NONE || m == FIT_GIVEN || m == FIT_WEIBAYES || m == FIT_LSXY;
 }
 
 void readstmtlabel(vyxstate* s, const stmtrec* r) {
-    blank(s->stmtlabcell, 8);
-    s->stmtlabel = nullptr;
+    blank(s->life.stmtlabcell, 8);
+    s->opts.stmtlabel = nullptr;
     const optslot* o = given(r, slot::head::LABEL);
     if (!o) return;
     const char* t = o->kind == SK_NAME ? o->name : static_cast<const char*>(o->ptr);
     int n = o->kind == SK_NAME ? 8 : o->count;
     if (!t || n <= 0) return;
-    std::memcpy(s->stmtlabcell, t, static_cast<size_t>(n < 8 ? n : 8));
-    if (!vzatl(' ', s->stmtlabcell, 8)) s->stmtlabel = s->stmtlabcell;
+    std::memcpy(s->life.stmtlabcell, t, static_cast<size_t>(n < 8 ? n : 8));
+    if (!vzatl(' ', s->life.stmtlabcell, 8)) s->opts.stmtlabel = s->life.stmtlabcell;
 }
 
 int readconfidence(vyxstate* s, const stmtrec* r) {
@@ -79,40 +79,40 @@ int readconfidence(vyxstate* s, const stmtrec* r) {
         xpmlog(510, 904, conf);
         return RC_SPEC;
     }
-    s->alpha = 1 - conf;
+    s->opts.alpha = 1 - conf;
     return 0;
 }
 
 void readfitcrit(vyxstate* s, const stmtrec* r) {
     const double missing = hostmissing();
-    s->maxiter = countopt(r, "MAXIT", gparm(r, slot::plot::MAXIT, 50), 0, MOST_ITER, 50);
-    s->fitcrit.converge = gparm(r, slot::plot::CONVERGE, 0.001);
-    s->fitcrit.convh = gparm(r, slot::plot::CONVH, 0.0001);
-    s->fitcrit.singular = gparm(r, slot::plot::SINGULAR, 1e7 * kEps53);
-    s->itopts[IT_PSTABLE] = gparm(r, slot::plot::PSTABLE, missing);
-    s->emmaxit[EM_MAXIT] = countopt(r, "MAXITEM", gparm(r, slot::plot::MAXITEM, 10000), 0, MOST_EMITER, 10000);
-    s->emmaxit[EM_HISTSTEP] = countopt(r, "MAXITEM", gparm(r, slot::plot::MAXITEM2, 10), 0, MOST_EMITER, 10);
-    s->itopts[IT_TOLLIKE] = gparm(r, slot::plot::TOLLIKE, 1e-8);
-    s->itopts[IT_TOLPROB] = gparm(r, slot::plot::TOLPROB, missing);
+    s->fit.maxiter = countopt(r, "MAXIT", gparm(r, slot::plot::MAXIT, 50), 0, MOST_ITER, 50);
+    s->fit.fitcrit.converge = gparm(r, slot::plot::CONVERGE, 0.001);
+    s->fit.fitcrit.convh = gparm(r, slot::plot::CONVH, 0.0001);
+    s->fit.fitcrit.singular = gparm(r, slot::plot::SINGULAR, 1e7 * kEps53);
+    s->fit.itopts[IT_PSTABLE] = gparm(r, slot::plot::PSTABLE, missing);
+    s->life.emmaxit[EM_MAXIT] = countopt(r, "MAXITEM", gparm(r, slot::plot::MAXITEM, 10000), 0, MOST_EMITER, 10000);
+    s->life.emmaxit[EM_HISTSTEP] = countopt(r, "MAXITEM", gparm(r, slot::plot::MAXITEM2, 10), 0, MOST_EMITER, 10);
+    s->fit.itopts[IT_TOLLIKE] = gparm(r, slot::plot::TOLLIKE, 1e-8);
+    s->fit.itopts[IT_TOLPROB] = gparm(r, slot::plot::TOLPROB, missing);
 }
 
 void readresponses(vyxstate* s, const stmtrec* r) {
-    s->rspvars[0] = s->rspvars[1] = nullptr;
-    s->rspvarid[0] = s->rspvarid[1] = 0;
+    s->input.rspvars[0] = s->input.rspvars[1] = nullptr;
+    s->life.rspvarid[0] = s->life.rspvarid[1] = 0;
     for (int k = 0; k < 2; ++k) {
         const optslot* o = given(r, k == 0 ? slot::head::RESP1 : slot::head::RESP2);
         if (!o || o->count <= 0) continue;
         const int32_t var = static_cast<const int32_t*>(o->ptr)[0];
-        s->rspvarid[k] = static_cast<uint32_t>(var);
-        s->rspdesc[k] = vardesc{};
-        if (s->dsin) xvname(s->dsin, var, &s->rspdesc[k]);
-        s->rspvars[k] = &s->rspdesc[k];
+        s->life.rspvarid[k] = static_cast<uint32_t>(var);
+        s->life.rspdesc[k] = vardesc{};
+        if (s->input.dsin) xvname(s->input.dsin, var, &s->life.rspdesc[k]);
+        s->input.rspvars[k] = &s->life.rspdesc[k];
     }
 }
 
 int allocframe(vyxstate* s) {
-    s->frame = poolget<plotlay>(s->stmtpool, 1, poolflag::zeroed);
-    if (!s->frame) {
+    s->plot.frame = poolget<plotlay>(s->pools.stmtpool, 1, poolflag::zeroed);
+    if (!s->plot.frame) {
         xmemmsg(sizeof(plotlay));
         return 1;
     }
@@ -125,73 +125,73 @@ int readclass(vyxstate* s, const stmtrec* r, bool refusemore) {
         xpmlog(510, 506);
         return 1;
     }
-    s->nclass = n < 2 ? n : 2;
-    s->clslabgiven[0] = s->clslabgiven[1] = 0;
-    s->clslablen[0] = s->clslablen[1] = 0;
-    s->clsdropmiss[0] = s->clsdropmiss[1] = 0;
-    if (s->nclass == 0) return 0;
+    s->groups.nclass = n < 2 ? n : 2;
+    s->groups.clslabgiven[0] = s->groups.clslabgiven[1] = 0;
+    s->groups.clslablen[0] = s->groups.clslablen[1] = 0;
+    s->groups.clsdropmiss[0] = s->groups.clsdropmiss[1] = 0;
+    if (s->groups.nclass == 0) return 0;
     const auto* vars = static_cast<const int32_t*>(given(r, slot::head::CLASS)->ptr);
-    for (int k = 0; k < s->nclass; ++k) {
-        vardesc& d = s->clsdesc[k];
+    for (int k = 0; k < s->groups.nclass; ++k) {
+        vardesc& d = s->input.clsdesc[k];
         d = vardesc{};
-        if (s->dsin) xvname(s->dsin, vars[k], &d);
-        s->clsvars[k] = vars[k];
-        s->clsnumeric[k] = d.type == 1;
-        s->clskeynum[k] = d.type == 1;
-        std::memcpy(s->clsnames[k], d.name, sizeof s->clsnames[k]);
-        s->clsnamelen[k] = d.namelen;
-        s->clslablen[k] = d.labellen;
-        std::memcpy(s->clslabels[k], d.label, sizeof s->clslabels[k]);
-        s->clslabgiven[k] = d.labellen != 0;
+        if (s->input.dsin) xvname(s->input.dsin, vars[k], &d);
+        s->groups.clsvars[k] = vars[k];
+        s->groups.clsnumeric[k] = d.type == 1;
+        s->groups.clskeynum[k] = d.type == 1;
+        std::memcpy(s->groups.clsnames[k], d.name, sizeof s->groups.clsnames[k]);
+        s->groups.clsnamelen[k] = d.namelen;
+        s->groups.clslablen[k] = d.labellen;
+        std::memcpy(s->groups.clslabels[k], d.label, sizeof s->groups.clslabels[k]);
+        s->groups.clslabgiven[k] = d.labellen != 0;
         // The input drops observations with a missing class value unless MISSING1/MISSING2.
-        s->clsdropmiss[k] = !s->clsmissing[k];
+        s->groups.clsdropmiss[k] = !s->groups.clsmissing[k];
     }
     return 0;
 }
 
 int readform(vyxstate* s, const stmtrec* r, bool analyze) {
-    std::memset(s->rspform, 0, sizeof s->rspform);
+    std::memset(s->input.rspform, 0, sizeof s->input.rspform);
     int form = static_cast<int>(gparm(r, slot::head::RSPKIND, 0));
     const bool readout = stmtflag(r, flag::plot::READOUT);
-    const bool counts = s->distcode == DIST_POISSON || s->distcode == DIST_BINOMIAL;
+    const bool counts = s->opts.distcode == DIST_POISSON || s->opts.distcode == DIST_BINOMIAL;
     if (analyze && counts) {
         if (readout) {
             xpmlog(510, 665);
             return RC_SPEC;
         }
         if (form != FORM_COUNTS) {
-            xpmlog(510, s->distcode == DIST_POISSON ? 175 : 176);
+            xpmlog(510, s->opts.distcode == DIST_POISSON ? 175 : 176);
             return RC_SPEC;
         }
     } else {
         if (readout) {
-            if (s->nfreq <= 0 || s->nnenter <= 0) {
+            if (s->input.nfreq <= 0 || s->input.nnenter <= 0) {
                 xpmlog(510, 85);
                 return RC_SPEC;
             }
             form = FORM_READOUT;
         }
-        const bool fmode = s->fmodeset.nvars > 0;
+        const bool fmode = s->groups.fmodeset.nvars > 0;
         if (fmode && form != FORM_TIME && form != FORM_CENSOR) {
             xpmlog(510, 71);
             return RC_SPEC;
         }
-        if (s->pflags.fmcombine && s->nclass > 0) {
+        if (s->popt.pflags.fmcombine && s->groups.nclass > 0) {
             xpmlog(510, 918);
             return RC_SPEC;
         }
-        if (s->pflags.fmcombine && s->lrflags[LR_PARMS]) {
-            s->lrflags[LR_PARMS] = 0;
+        if (s->popt.pflags.fmcombine && s->fit.lrflags[LR_PARMS]) {
+            s->fit.lrflags[LR_PARMS] = 0;
             xpmlog(510, 574);
         }
-        s->fmresp = fmode && form == FORM_TIME;
-        if (s->fmresp) form = FORM_CENSOR;
+        s->life.fmresp = fmode && form == FORM_TIME;
+        if (s->life.fmresp) form = FORM_CENSOR;
     }
-    const int nfreq = s->nfreq > 0 ? 1 : 0;
+    const int nfreq = s->input.nfreq > 0 ? 1 : 0;
     uint32_t per = 0;
     switch (form) {
         case FORM_TIME: per = 1 + nfreq; break;
-        case FORM_CENSOR: per = 2 + nfreq + (s->pflags.fmcombine ? 1 : 0); break;
+        case FORM_CENSOR: per = 2 + nfreq + (s->popt.pflags.fmcombine ? 1 : 0); break;
         case FORM_INTERVAL: per = 2 + nfreq; break;
         case FORM_READOUT: per = 3; break;
         case FORM_COUNTS:
@@ -204,13 +204,13 @@ int readform(vyxstate* s, const stmtrec* r, bool analyze) {
         default: return RC_SPEC;
     }
     if (form != FORM_CENSOR) {
-        s->pflags.cenbin = 0;
-        s->pflags.nocenplot = 0;
+        s->popt.pflags.cenbin = 0;
+        s->popt.pflags.nocenplot = 0;
     }
-    if (form <= static_cast<int>(FORM_READOUT)) s->rspform[form] = 1;
-    s->rspkind = static_cast<uint32_t>(form);
-    s->rowlay[0] = OBS_ROWS_PER_BUFFER;
-    s->rowlay[1] = per;
+    if (form <= static_cast<int>(FORM_READOUT)) s->input.rspform[form] = 1;
+    s->input.rspkind = static_cast<uint32_t>(form);
+    s->opts.rowlay[0] = OBS_ROWS_PER_BUFFER;
+    s->opts.rowlay[1] = per;
     readcensvals(s, r);
     return 0;
 }
@@ -218,11 +218,11 @@ int readform(vyxstate* s, const stmtrec* r, bool analyze) {
 void readcensvals(vyxstate* s, const stmtrec* r) {
     const optslot* o = given(r, slot::head::CENSVALS);
     if (o && o->kind == SK_NUMLIST) {
-        s->ncensvals = o->count;
-        s->censvals = static_cast<double*>(o->ptr);
+        s->input.ncensvals = o->count;
+        s->input.censvals = static_cast<double*>(o->ptr);
     } else {
-        s->ncensvals = 0;
-        s->censvals = nullptr;
+        s->input.ncensvals = 0;
+        s->input.censvals = nullptr;
     }
 }
 
@@ -230,72 +230,72 @@ int defaultticks(vyxstate* s) {
     static constexpr double kDefault[30] = {1e-10, 1e-9, 1e-8, 1e-7, 1e-6, 1e-5, 1e-4, 0.001, 0.01, 0.1,
                                             0.2,   0.5,  1,    2,    5,    10,   20,   30,    40,   50,
                                             60,    70,   80,   90,   95,   99,   99.9, 99.99, 99.999, 99.9999};
-    auto* list = static_cast<double*>(poolbytes(s->stmtpool, sizeof kDefault, poolflag::raw));
+    auto* list = static_cast<double*>(poolbytes(s->pools.stmtpool, sizeof kDefault, poolflag::raw));
     if (!list) {
         xmemmsg(sizeof kDefault);
         return 1;
     }
     std::memcpy(list, kDefault, sizeof kDefault);
-    s->panels.pctlist = list;
-    s->panels.npct = 30;
-    s->frame->pfirst = s->frame->pfirst2 = 9;
-    s->frame->plast = 24;
-    s->frame->plast2 = 26;
+    s->popt.panels.pctlist = list;
+    s->popt.panels.npct = 30;
+    s->plot.frame->pfirst = s->plot.frame->pfirst2 = 9;
+    s->plot.frame->plast = 24;
+    s->plot.frame->plast2 = 26;
     return 0;
 }
 
 int readgivenparms(vyxstate* s, const stmtrec* r, bool check) {
     static constexpr int kSlots[3] = {slot::plot::LOCATION, slot::plot::SCALE, slot::plot::SHAPE};
     static constexpr int kInit[3] = {flag::plot::LINIT, flag::plot::SCINIT, flag::plot::SHINIT};
-    std::memset(s->parmgiven, 0, sizeof s->parmgiven);
-    std::memcpy(s->parmfree, "111", 4);
+    std::memset(s->life.parmgiven, 0, sizeof s->life.parmgiven);
+    std::memcpy(s->life.parmfree, "111", 4);
     for (int k = 0; k < 3; ++k) {
         const optslot* o = given(r, kSlots[k]);
         if (!o) continue;
-        s->parmgiven[k] = 1;
-        s->givenparms[k] = o->num;
+        s->life.parmgiven[k] = 1;
+        s->life.givenparms[k] = o->num;
         if (check && k > 0 && o->num < kEps53) {
             xpmlog(510, k == 1 ? 11 : 12, o->num);
             return 1;
         }
-        s->parmfree[k] = stmtflag(r, kInit[k]) ? '1' : 'C';
+        s->life.parmfree[k] = stmtflag(r, kInit[k]) ? '1' : 'C';
     }
-    s->logscale[0] = s->logscale[1] = 0;
-    for (int k = 0; k < 3; ++k) blank(s->labels[LB_DIST + k], 40);
+    s->opts.logscale[0] = s->opts.logscale[1] = 0;
+    for (int k = 0; k < 3; ++k) blank(s->opts.labels[LB_DIST + k], 40);
     return 0;
 }
 
 uint32_t choosefitmethod(vyxstate* s, const stmtrec* r) {
     const optslot* ft = given(r, slot::plot::FITTYPE);
     uint32_t m = ft ? static_cast<uint32_t>(static_cast<int32_t>(ft->num)) : FIT_MLE;
-    const char* st = s->parmfree;
-    if (st[GP_LOC] == 'C' && st[GP_SCALE] == 'C' && s->distcode != DIST_WEIBULL)
+    const char* st = s->life.parmfree;
+    if (st[GP_LOC] == 'C' && st[GP_SCALE] == 'C' && s->opts.distcode != DIST_WEIBULL)
         m = 4;
-    else if (st[GP_SCALE] == 'C' && st[GP_SHAPE] == 'C' && s->distcode == DIST_WEIBULL)
+    else if (st[GP_SCALE] == 'C' && st[GP_SHAPE] == 'C' && s->opts.distcode == DIST_WEIBULL)
         m = 4;
-    else if (st[GP_SCALE] == 'C' && s->distcode == DIST_EXPONENTIAL)
+    else if (st[GP_SCALE] == 'C' && s->opts.distcode == DIST_EXPONENTIAL)
         m = 4;
-    s->fitmethod = m;
+    s->opts.fitmethod = m;
     const bool held = st[0] == 'C' || st[1] == 'C' || st[2] == 'C';
-    s->tblflags[TF_LAGRANGE] = held && m == FIT_MLE;
-    if (m != FIT_MLE) s->lrflags[LR_PARMS] = s->lrflags[LR_PERCENTILES] = 0;
+    s->opts.tblflags[TF_LAGRANGE] = held && m == FIT_MLE;
+    if (m != FIT_MLE) s->fit.lrflags[LR_PARMS] = s->fit.lrflags[LR_PERCENTILES] = 0;
     return m;
 }
 
 int fitmethodlabel(vyxstate* s, const stmtrec* r, bool maxshape) {
     static constexpr double kExpMax = 709.782712893384;
     static constexpr int kLabel[FIT_CODES] = {0, 222, 223, 224, 260, 0, 502, 507, 509, 0};
-    char* lab = s->labels[LB_FITMETHOD];
+    char* lab = s->opts.labels[LB_FITMETHOD];
     blank(lab, 40);
-    if (s->fitmethod < FIT_CODES && kLabel[s->fitmethod]) xpmstr(lab, 40, 510, kLabel[s->fitmethod]);
-    if (s->fitmethod == FIT_NONE) s->pflags.nofitline = 1;
-    if (s->fitmethod != FIT_WEIBAYES) return 0;
-    s->distcode = DIST_WEIBULL;
-    if (!s->parmgiven[GP_SHAPE] || s->parmfree[GP_SHAPE] != 'C') {
+    if (s->opts.fitmethod < FIT_CODES && kLabel[s->opts.fitmethod]) xpmstr(lab, 40, 510, kLabel[s->opts.fitmethod]);
+    if (s->opts.fitmethod == FIT_NONE) s->popt.pflags.nofitline = 1;
+    if (s->opts.fitmethod != FIT_WEIBAYES) return 0;
+    s->opts.distcode = DIST_WEIBULL;
+    if (!s->life.parmgiven[GP_SHAPE] || s->life.parmfree[GP_SHAPE] != 'C') {
         xpmlog(510, 503);
         return 1;
     }
-    if (maxshape && s->givenparms[GP_SHAPE] > kExpMax) {
+    if (maxshape && s->life.givenparms[GP_SHAPE] > kExpMax) {
         xpmlog(510, 903);
         return 1;
     }
@@ -307,56 +307,56 @@ int fitmethodlabel(vyxstate* s, const stmtrec* r, bool maxshape) {
 }
 
 void combinenotes(const vyxstate* s, bool plot) {
-    if (!s->pflags.fmcombine) return;
+    if (!s->popt.pflags.fmcombine) return;
     if (plot) xpmlog(510, 2052);
-    if (s->pflags.ppout) xpmlog(510, 2053);
+    if (s->popt.pflags.ppout) xpmlog(510, 2053);
 }
 
 void afterfitmethod(vyxstate* s) {
-    if (s->fitmethod != FIT_MLE && s->fitmethod != FIT_MODEL) s->covprint[0] = s->covprint[1] = 0;
-    s->thrflags[TH_GIVEN] = 0;
-    s->logscale[0] = s->logscale[1] = 0;
-    s->maxlablen = 0;
+    if (s->opts.fitmethod != FIT_MLE && s->opts.fitmethod != FIT_MODEL) s->fit.covprint[0] = s->fit.covprint[1] = 0;
+    s->opts.thrflags[TH_GIVEN] = 0;
+    s->opts.logscale[0] = s->opts.logscale[1] = 0;
+    s->life.maxlablen = 0;
 }
 
 void dispatchdist(vyxstate* s, const stmtrec* r) {
-    const distinfo* e = distributioninfo(s->distcode);
+    const distinfo* e = distributioninfo(s->opts.distcode);
     if (!e || !e->lifefits) return;   // codes 5, 8, 9 and 10 set nothing here
 
-    s->logscale[0] = e->scale == 1;
-    s->logscale[1] = e->scale == 2;
-    s->quant_fn = e->quant;
-    s->prob_fn[0] = e->value;
-    s->prob_fn[1] = e->deriv;
-    s->maxlablen = 0;
+    s->opts.logscale[0] = e->scale == 1;
+    s->opts.logscale[1] = e->scale == 2;
+    s->opts.quant_fn = e->quant;
+    s->fit.prob_fn[0] = e->value;
+    s->fit.prob_fn[1] = e->deriv;
+    s->life.maxlablen = 0;
     auto fetch = [&](int slotlab, int width, int n) {
-        int len = label510(s->labels[slotlab], width, n);
-        if (len > s->maxlablen) s->maxlablen = len;
+        int len = label510(s->opts.labels[slotlab], width, n);
+        if (len > s->life.maxlablen) s->life.maxlablen = len;
     };
     fetch(LB_DIST, 16, e->name);
-    const bool weibull = s->distcode == DIST_WEIBULL, expo = s->distcode == DIST_EXPONENTIAL;
+    const bool weibull = s->opts.distcode == DIST_WEIBULL, expo = s->opts.distcode == DIST_EXPONENTIAL;
     if (weibull || expo) {
         // The longer labels of these parameters count for the table widths first.
         fetch(LB_PARM1, expo ? 40 : 16, weibull ? 800 : 801);
         fetch(LB_PARM2, 16, 810);
-        blank(s->labels[LB_PARM1], 40);
-        blank(s->labels[LB_PARM2], 40);
+        blank(s->opts.labels[LB_PARM1], 40);
+        blank(s->opts.labels[LB_PARM2], 40);
     }
     fetch(LB_PARM1, 16, e->fitparm[0]);
     fetch(LB_PARM2, 16, e->fitparm[1]);
 
     const optslot* thr = given(r, slot::plot::THRESHOLD);
     if (e->scale == 0) {
-        if (thr) xpmlog(510, 166, txtarg(s->labels[LB_DIST], wzstrip(s->labels[LB_DIST], 16)));
+        if (thr) xpmlog(510, 166, txtarg(s->opts.labels[LB_DIST], wzstrip(s->opts.labels[LB_DIST], 16)));
     } else {
-        s->thrflags[TH_GIVEN] = thr != nullptr;
-        s->fixedparms[FP_THRESHOLD] = thr ? thr->num : 0.0;
+        s->opts.thrflags[TH_GIVEN] = thr != nullptr;
+        s->fit.fixedparms[FP_THRESHOLD] = thr ? thr->num : 0.0;
     }
 
     // The fits work on the location and scale of the (log) response.
-    uint8_t* gv = s->parmgiven;
-    char* st = s->parmfree;
-    double* v = s->givenparms;
+    uint8_t* gv = s->life.parmgiven;
+    char* st = s->life.parmfree;
+    double* v = s->life.givenparms;
     if (weibull) {
         if (gv[GP_LOC]) {
             xpmlog(510, 158);
@@ -378,7 +378,7 @@ void dispatchdist(vyxstate* s, const stmtrec* r) {
             st[GP_SHAPE] = '1';
         }
     } else if (expo) {
-        s->covprint[0] = s->covprint[1] = 0;
+        s->fit.covprint[0] = s->fit.covprint[1] = 0;
         if (gv[GP_LOC] || gv[GP_SHAPE]) {
             xpmlog(510, 157);
             gv[GP_LOC] = gv[GP_SHAPE] = 0;
@@ -393,29 +393,29 @@ void dispatchdist(vyxstate* s, const stmtrec* r) {
         v[GP_SCALE] = 1.0;
         st[GP_SCALE] = 'C';
     } else if (gv[GP_SHAPE]) {
-        xpmlog(510, 159, txtarg(s->labels[LB_DIST], wzstrip(s->labels[LB_DIST], 16)));
+        xpmlog(510, 159, txtarg(s->opts.labels[LB_DIST], wzstrip(s->opts.labels[LB_DIST], 16)));
     }
-    if (st[GP_LOC] == 'C' || st[GP_SCALE] == 'C') s->covprint[0] = s->covprint[1] = 0;
+    if (st[GP_LOC] == 'C' || st[GP_SCALE] == 'C') s->fit.covprint[0] = s->fit.covprint[1] = 0;
 }
 
 void setppos(vyxstate* s, int code) {
     static constexpr ppfn kPpos[6] = {vyxxrnk, vyxmrnk, vyxmrk1, vyxkm, vyxmkm, vyxna};
-    s->pposcode = static_cast<uint32_t>(code);
-    if (code >= 0 && code <= 5) s->ppos_fn = kPpos[code];
+    s->life.pposcode = static_cast<uint32_t>(code);
+    if (code >= 0 && code <= 5) s->life.ppos_fn = kPpos[code];
 }
 
 void readsurvtime(vyxstate* s, const stmtrec* r) {
     const optslot* o = given(r, slot::plot::SURVTIME);
-    s->axopt[AO_NSURV] = 0;
-    s->panels.survtime = nullptr;
+    s->popt.axopt[AO_NSURV] = 0;
+    s->popt.panels.survtime = nullptr;
     if (!o) return;
-    s->axopt[AO_NSURV] = o->count;
-    s->panels.survtime = static_cast<double*>(o->ptr);
+    s->popt.axopt[AO_NSURV] = o->count;
+    s->popt.panels.survtime = static_cast<double*>(o->ptr);
     if (logaxis(s)) {
         for (int i = 0; i < o->count; ++i) {
-            if (!(s->panels.survtime[i] > 0)) {
-                xpmlog(510, 66, s->panels.survtime[i]);
-                s->axopt[AO_NSURV] = 0;
+            if (!(s->popt.panels.survtime[i] > 0)) {
+                xpmlog(510, 66, s->popt.panels.survtime[i]);
+                s->popt.axopt[AO_NSURV] = 0;
                 break;
             }
         }
@@ -434,16 +434,16 @@ void readordering(vyxstate* s, const stmtrec* r) {
     };
     for (int k = 0; k < 2; ++k) {
         const optslot* o = given(r, k == 0 ? slot::plot::ORDER1 : slot::plot::ORDER2);
-        s->clsorder[CO_CODE + k] = code(o);
-        if (k == 0 && !o && s->fitmethod == FIT_MODEL) {
-            switch (s->ordercode) {
-                case 'D': s->clsorder[CO_CODE] = 3; break;
-                case 'M': s->clsorder[CO_CODE] = 1; break;
-                case 'F': s->clsorder[CO_CODE] = 2; break;
-                default: s->clsorder[CO_CODE] = 0; break;
+        s->groups.clsorder[CO_CODE + k] = code(o);
+        if (k == 0 && !o && s->opts.fitmethod == FIT_MODEL) {
+            switch (s->mdl.ordercode) {
+                case 'D': s->groups.clsorder[CO_CODE] = 3; break;
+                case 'M': s->groups.clsorder[CO_CODE] = 1; break;
+                case 'F': s->groups.clsorder[CO_CODE] = 2; break;
+                default: s->groups.clsorder[CO_CODE] = 0; break;
             }
         }
-        s->clsorder[CO_COPY + k] = s->clsorder[CO_CODE + k];
-        s->clsorder[CO_COUNTED + k] = s->clsorder[CO_CODE + k] == 2 || s->clsorder[CO_CODE + k] == 3;
+        s->groups.clsorder[CO_COPY + k] = s->groups.clsorder[CO_CODE + k];
+        s->groups.clsorder[CO_COUNTED + k] = s->groups.clsorder[CO_CODE + k] == 2 || s->groups.clsorder[CO_CODE + k] == 3;
     }
 }

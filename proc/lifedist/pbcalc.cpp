@@ -3,14 +3,14 @@
 #include <cmath>
 
 #include "host/hostdefs.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/lifedist/pbrec.h"
 #include "proc/numeric/fdist.h"
 #include "proc/numeric/kernconst.h"
 #include "proc/numeric/normal.h"
 #include "proc/numeric/quantiles.h"
 
-double pbaprime(const vyxstate* s) { return s->pflags.pbonesided ? s->alpha : s->alpha / 2; }
+double pbaprime(const vyxstate* s) { return s->popt.pflags.pbonesided ? s->opts.alpha : s->opts.alpha / 2; }
 
 bool pbvalid(const pbcounts& c) {
     if (c.binomial) return c.n > 0 && c.x >= 0 && c.x <= c.n;

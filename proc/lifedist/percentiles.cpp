@@ -15,30 +15,30 @@ void pctl(vyxstate* s, double p, double* out) {
         return;
     }
     double q;
-    switch (familyof(s->distcode)) {
+    switch (familyof(s->opts.distcode)) {
         case FAM_NORMAL: q = zprobit(p); break;
         case FAM_EXTREME: q = std::log(-std::log(1.0 - p)); break;
         case FAM_LOGISTIC: q = std::log(p / (1.0 - p)); break;
         default: return;
     }
-    const double* pv = s->parmvec[0];
+    const double* pv = s->life.parmvec.block;
     *out = pv[0] + pv[1] * q;
 }
 
 void vyxpper(vyxstate* s, grpnode* g) {
-    if (s->panels.npct > 0 && g->pcttab) {
+    if (s->popt.panels.npct > 0 && g->pcttab) {
         int lo, hi;
         ticks(s, &lo, &hi);
         for (int k = lo; k <= hi; ++k)
-            pctl(s, s->panels.pctlist[k] / 100.0, g->pcttab + static_cast<size_t>(k) * PCT_WORDS + PCT_EST);
+            pctl(s, s->popt.panels.pctlist[k] / 100.0, g->pcttab + static_cast<size_t>(k) * PCT_WORDS + PCT_EST);
     }
-    if (s->pageflags[PG_FITLINES] && s->pctcount > 0 && g->fitlines)
-        for (uint32_t k = 0; k < s->pctcount; ++k)
-            pctl(s, s->pctvals[k] / 100.0, g->fitlines + static_cast<size_t>(k) * PCT_WORDS + PCT_EST);
+    if (s->popt.pageflags.fitlines && s->opts.pctcount > 0 && g->fitlines)
+        for (uint32_t k = 0; k < s->opts.pctcount; ++k)
+            pctl(s, s->opts.pctvals[k] / 100.0, g->fitlines + static_cast<size_t>(k) * PCT_WORDS + PCT_EST);
     if (g->survtab) {
-        for (int k = 0; k < s->axopt[AO_NSURV]; ++k) {
-            double t = s->panels.survtime[k];
-            if (s->thrflags[TH_GIVEN]) t -= s->fixedparms[FP_THRESHOLD];
+        for (int k = 0; k < s->popt.axopt[AO_NSURV]; ++k) {
+            double t = s->popt.panels.survtime[k];
+            if (s->opts.thrflags[TH_GIVEN]) t -= s->fit.fixedparms[FP_THRESHOLD];
             sflim(s, g, t, g->survtab + static_cast<size_t>(k) * PCT_WORDS);
         }
     }

@@ -13,7 +13,7 @@
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/framework/wholenum.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/lifedist/obsrow.h"
@@ -40,7 +40,7 @@ int givenlist(vyxstate* s, const optslot* o, double first, double last, double l
         }
     }
     const int64_t bytes = int64_t(n + 2) * 8;
-    auto* list = static_cast<double*>(poolbytes(s->stmtpool, bytes, poolflag::raw));
+    auto* list = static_cast<double*>(poolbytes(s->pools.stmtpool, bytes, poolflag::raw));
     if (!list) {
         xmemmsg(bytes);
         return 1;
@@ -48,18 +48,18 @@ int givenlist(vyxstate* s, const optslot* o, double first, double last, double l
     list[0] = first;
     std::memcpy(list + 1, v, size_t(n) * 8);
     list[n + 1] = last;
-    s->panels.pctlist = list;
-    s->panels.npct = n + 2;
-    s->frame->pfirst = s->frame->pfirst2 = 1;
-    s->frame->plast = s->frame->plast2 = n;
-    s->pflags.mpgrid = 0;
+    s->popt.panels.pctlist = list;
+    s->popt.panels.npct = n + 2;
+    s->plot.frame->pfirst = s->plot.frame->pfirst2 = 1;
+    s->plot.frame->plast = s->plot.frame->plast2 = n;
+    s->popt.pflags.mpgrid = 0;
     return 0;
 }
 
 // Reference values and labels of one option: values into refs; a label list must match the
 // values, else two messages and the values are dropped.
 void readref(vyxstate* s, const stmtrec* r, int which, int valslot, int labslot, int msg1, int msg2) {
-    auto& refs = s->refs;
+    auto& refs = s->popt.refs;
     refs.counts[which] = 0;
     refs.vals[which] = nullptr;
     refs.labels[which] = nullptr;
@@ -69,7 +69,7 @@ void readref(vyxstate* s, const stmtrec* r, int which, int valslot, int labslot,
     // statement's record serves every BY group.
     const int n = v->kind == SK_NUMLIST ? v->count : 1;
     const double* from = v->kind == SK_NUMLIST ? static_cast<const double*>(v->ptr) : &v->num;
-    auto* vals = static_cast<double*>(poolbytes(s->stmtpool, 8 * int64_t(n > 0 ? n : 1), poolflag::raw));
+    auto* vals = static_cast<double*>(poolbytes(s->pools.stmtpool, 8 * int64_t(n > 0 ? n : 1), poolflag::raw));
     if (!vals) {
         xmemmsg(8 * int64_t(n > 0 ? n : 1));
         return;
@@ -107,35 +107,35 @@ int panelcount(const stmtrec* r, int slotn, const char* name, int below, int not
 }
 
 int probplotblock(vyxstate* s, const stmtrec* r) {
-    auto& p = s->pflags;
-    s->pflags.pplot = 1;
+    auto& p = s->popt.pflags;
+    s->popt.pflags.pplot = 1;
     p.relplot = 0;
     p.rellegend = 0;
     if (!p.overlay) p.legend = 0;
     if (p.overlay) {
-        s->panels.nrows = s->panels.ncols = 1;
+        s->popt.panels.nrows = s->popt.panels.ncols = 1;
         return 0;
     }
     const int rows = panelcount(r, slot::plot::NROWS, "NROWS", 25, 26);
     if (rows < 0) return 1;
     const int cols = panelcount(r, slot::plot::NCOLS, "NCOLS", 27, 28);
     if (cols < 0) return 1;
-    s->panels.nrows = rows;
-    s->panels.ncols = cols;
+    s->popt.panels.nrows = rows;
+    s->popt.panels.ncols = cols;
     // One class variable sets exactly one strip; the flags of an earlier statement go first.
     p.layouth = p.layoutv = 0;
-    switch (s->nclass) {
+    switch (s->groups.nclass) {
         case 0:
             if (rows && rows != 1) xpmlog(510, 29);
             if (cols && cols != 1) xpmlog(510, 30);
-            s->panels.nrows = s->panels.ncols = 1;
+            s->popt.panels.nrows = s->popt.panels.ncols = 1;
             p.layouth = p.layoutv = 0;
             break;
         case 1:
             if (rows && cols && rows > 1 && cols > 1) {
                 xpmlog(510, 31);
-                s->panels.nrows = 2;
-                s->panels.ncols = 1;
+                s->popt.panels.nrows = 2;
+                s->popt.panels.ncols = 1;
                 p.layoutv = 1;
                 xpmlog(510, 32, 2);
                 xpmlog(510, 1968);   // "in one column" (510/33 counts columns)
@@ -144,27 +144,27 @@ int probplotblock(vyxstate* s, const stmtrec* r) {
             } else if (rows && cols) {
                 p.layoutv = 1;
             } else if (cols) {
-                s->panels.nrows = 1;
+                s->popt.panels.nrows = 1;
                 p.layouth = 1;
             } else if (rows) {
-                s->panels.ncols = 1;
+                s->popt.panels.ncols = 1;
                 p.layoutv = 1;
             } else {
-                s->panels.nrows = 2;
-                s->panels.ncols = 1;
+                s->popt.panels.nrows = 2;
+                s->popt.panels.ncols = 1;
                 p.layoutv = 1;
             }
             break;
         default:
             p.layouth = p.layoutv = 1;
             if (cols && !rows) {
-                s->panels.nrows = 2;
+                s->popt.panels.nrows = 2;
                 xpmlog(510, 32, 2);
             } else if (rows && !cols) {
-                s->panels.ncols = 2;
+                s->popt.panels.ncols = 2;
                 xpmlog(510, 33, 2);
             } else if (!rows && !cols) {
-                s->panels.nrows = s->panels.ncols = 2;
+                s->popt.panels.nrows = s->popt.panels.ncols = 2;
             }
             break;
     }
@@ -172,10 +172,10 @@ int probplotblock(vyxstate* s, const stmtrec* r) {
 }
 
 int relationplotblock(vyxstate* s, const stmtrec* r) {
-    auto& p = s->pflags;
+    auto& p = s->popt.pflags;
     p.relplot = 1;
     p.pplot = stmtflag(r, flag::plot::PPLOT);
-    if (p.pplot && s->fitmethod == FIT_REGRESSION) {
+    if (p.pplot && s->opts.fitmethod == FIT_REGRESSION) {
         xpmlog(510, 830);
         p.pplot = 0;
     }
@@ -184,21 +184,21 @@ int relationplotblock(vyxstate* s, const stmtrec* r) {
         p.pconfplt = 0;
     }
     readref(s, r, REF_SREF, slot::plot::SREF, slot::plot::SREFLABELS, 44, 45);
-    s->refopts[REFPOS_SREF] = static_cast<int32_t>(gparm(r, slot::plot::SREFLABPOS, 1));
+    s->popt.refopts[REFPOS_SREF] = static_cast<int32_t>(gparm(r, slot::plot::SREFLABPOS, 1));
     if (!p.pplot) p.legend = 0;
-    if (s->nclass != 1) {
+    if (s->groups.nclass != 1) {
         xpmlog(510, 67);
         return 1;
     }
-    if (!s->clsnumeric[0]) {
-        xpmlog(510, 68, s->clsnames[0]);
+    if (!s->groups.clsnumeric[0]) {
+        xpmlog(510, 68, s->groups.clsnames[0]);
         return 1;
     }
-    s->clsorder[CO_CODE] = 0;
+    s->groups.clsorder[CO_CODE] = 0;
     p.rotate = 1;
     p.overlay = 1;
-    s->panels.nrows = 1;
-    s->panels.ncols = p.pplot ? 2 : 1;
+    s->popt.panels.nrows = 1;
+    s->popt.panels.ncols = p.pplot ? 2 : 1;
     if (p.cenbin) {
         xpmlog(510, 161);
         p.cenbin = 0;
@@ -206,37 +206,37 @@ int relationplotblock(vyxstate* s, const stmtrec* r) {
     }
     const int cols = panelcount(r, slot::plot::NCOLS, "NCOLS", 27, 28);
     if (cols < 0) return 1;
-    if (cols) s->panels.ncols = cols;
+    if (cols) s->popt.panels.ncols = cols;
 
     const optslot* rel = stmtslot(r, slot::plot::RELATION);
-    s->rplotopt = rel ? rel->given : 0;
-    s->stressrel = rel ? static_cast<uint32_t>(static_cast<int32_t>(rel->num)) : code::relation::LINEAR;
-    char* lab = s->labels[LB_RELATION];
+    s->popt.rplotopt = rel ? rel->given : 0;
+    s->opts.stressrel = rel ? static_cast<uint32_t>(static_cast<int32_t>(rel->num)) : code::relation::LINEAR;
+    char* lab = s->opts.labels[LB_RELATION];
     std::memset(lab, ' ', 40);
     struct relrow { strfn fn; int label; };
     static const relrow kRel[6] = {{nullptr, 0},     {vyxsarr, 97},   {vyxslin, 98},
                                    {vyxspow, 99},    {vyxsarr2, 686}, {vyxslgt, 57}};
-    if (s->stressrel >= 1 && s->stressrel <= 5) {
-        s->stress_fn = kRel[s->stressrel].fn;
-        xpmstr(lab, 40, 510, kRel[s->stressrel].label);
+    if (s->opts.stressrel >= 1 && s->opts.stressrel <= 5) {
+        s->opts.stress_fn = kRel[s->opts.stressrel].fn;
+        xpmstr(lab, 40, 510, kRel[s->opts.stressrel].label);
     }
-    s->stressax = 1;
+    s->life.stressax = 1;
 
-    uint8_t* pg = s->pageflags;
+    pageflagset* pg = &s->popt.pageflags;
     if (stmtflag(r, flag::plot::PLOTFIT)) {
-        pg[PG_FITLINES] = 1;
+        pg->fitlines = 1;
         p.rellegend = !stmtflag(r, flag::plot::NORPLEGEND);
-        if (s->fitmethod == FIT_NONE) {
+        if (s->opts.fitmethod == FIT_NONE) {
             xpmlog(510, 84);
-            s->fitmethod = FIT_MLE;
-            std::memset(s->labels[LB_FITMETHOD], ' ', 40);
-            xpmstr(s->labels[LB_FITMETHOD], 40, 510, 222);
+            s->opts.fitmethod = FIT_MLE;
+            std::memset(s->opts.labels[LB_FITMETHOD], ' ', 40);
+            xpmstr(s->opts.labels[LB_FITMETHOD], 40, 510, 222);
             p.nofitline = stmtflag(r, flag::plot::NOFITLINE);
         }
     }
-    const bool readout = s->rspform[RF_READOUT] != 0;
+    const bool readout = s->input.rspform[RF_READOUT] != 0;
     const optslot* pd = stmtslot(r, slot::plot::PLOTDATA);
-    const bool regression = s->fitmethod == FIT_REGRESSION;
+    const bool regression = s->opts.fitmethod == FIT_REGRESSION;
     if (pd) {
         const int v = static_cast<int>(pd->num);
         if (readout && v >= 1 && v <= 3) {
@@ -244,38 +244,38 @@ int relationplotblock(vyxstate* s, const stmtrec* r) {
             return RC_SPEC;
         }
         switch (v) {
-            case code::plotdata::DATA: pg[PG_DATA] = 1; break;
+            case code::plotdata::DATA: pg->data = 1; break;
             case code::plotdata::BOXES:
             case code::plotdata::MEDIANS:
                 if (regression) {
                     xpmlog(510, 691);
-                    pg[PG_DATA] = 1;
+                    pg->data = 1;
                 } else {
-                    pg[v == code::plotdata::BOXES ? PG_BOXES : PG_MEDIANS] = 1;
+                    (v == code::plotdata::BOXES ? pg->boxes : pg->medians) = 1;
                 }
                 break;
-            case code::plotdata::NONE: pg[PG_BOXES] = pg[PG_DATA] = pg[PG_MEDIANS] = 0; break;
+            case code::plotdata::NONE: pg->boxes = pg->data = pg->medians = 0; break;
             default: break;
         }
     } else if (readout) {
-        pg[PG_FITLINES] = 1;
-    } else if (!pg[PG_FITLINES]) {
-        pg[PG_DATA] = 1;
+        pg->fitlines = 1;
+    } else if (!pg->fitlines) {
+        pg->data = 1;
     }
 
     const optslot* slo = stmtslot(r, slot::plot::STRESSLOWER);
     const optslot* sup = stmtslot(r, slot::plot::STRESSUPPER);
     p.slowgiven = slo != nullptr;
     p.supgiven = sup != nullptr;
-    if (slo) s->axlim[AX_STRESSLOWER] = slo->num;
-    if (sup) s->axlim[AX_STRESSUPPER] = sup->num;
+    if (slo) s->popt.axlim[AX_STRESSLOWER] = slo->num;
+    if (sup) s->popt.axlim[AX_STRESSUPPER] = sup->num;
     if (slo && sup && !(sup->num > slo->num)) {
         xpmlog(510, 74);
         p.slowgiven = p.supgiven = 0;
     }
     const optslot* nst = stmtslot(r, slot::plot::NSTRESSTICK);
     p.nstickset = nst != nullptr;
-    s->axopt[AO_NSTRESSTICK] = nst ? countopt(r, "NSTRESSTICK", nst->num, 1, MOST_TICKS, 4) : 4;
+    s->popt.axopt[AO_NSTRESSTICK] = nst ? countopt(r, "NSTRESSTICK", nst->num, 1, MOST_TICKS, 4) : 4;
 
     const optslot* pf = stmtslot(r, slot::plot::PLOTFIT);
     if (pf && pf->kind == SK_NUMLIST && pf->count > 0) {
@@ -286,12 +286,12 @@ int relationplotblock(vyxstate* s, const stmtrec* r) {
                 return xexit(RC_INPUT, 0);
             }
         }
-        s->pctcount = static_cast<uint32_t>(pf->count);
-        s->pctvals = const_cast<double*>(v);
+        s->opts.pctcount = static_cast<uint32_t>(pf->count);
+        s->opts.pctvals = const_cast<double*>(v);
     } else {
-        s->pctcount = 1;
-        s->plotfit50 = 50.0;
-        s->pctvals = &s->plotfit50;
+        s->opts.pctcount = 1;
+        s->life.plotfit50 = 50.0;
+        s->opts.pctvals = &s->life.plotfit50;
     }
     return 0;
 }
@@ -299,14 +299,14 @@ int relationplotblock(vyxstate* s, const stmtrec* r) {
 }  // namespace
 
 int readprobaxis(vyxstate* s, const stmtrec* r) {
-    auto& p = s->pflags;
+    auto& p = s->popt.pflags;
     p.pupgiven = p.plowgiven = p.llowgiven = p.lupgiven = 0;
     p.ntickset = 0;
     const optslot* up = stmtslot(r, slot::plot::PCTUPPER);
     const optslot* lo = stmtslot(r, slot::plot::PCTLOWER);
     if (up) {
         p.pupgiven = 1;
-        s->axlim[AX_PCTUPPER] = up->num;
+        s->popt.axlim[AX_PCTUPPER] = up->num;
         if (!(up->num > 0 && up->num < 100)) {
             xpmlog(510, 900, "PCTUPPER", up->num);
             p.pupgiven = 0;
@@ -314,13 +314,13 @@ int readprobaxis(vyxstate* s, const stmtrec* r) {
     }
     if (lo) {
         p.plowgiven = 1;
-        s->axlim[AX_PCTLOWER] = lo->num;
+        s->popt.axlim[AX_PCTLOWER] = lo->num;
         if (!(lo->num > 0 && lo->num < 100)) {
             xpmlog(510, 900, "PCTLOWER", lo->num);
             p.plowgiven = 0;
         }
     }
-    if (p.pupgiven && p.plowgiven && !(s->axlim[AX_PCTUPPER] > s->axlim[AX_PCTLOWER])) {
+    if (p.pupgiven && p.plowgiven && !(s->popt.axlim[AX_PCTUPPER] > s->popt.axlim[AX_PCTLOWER])) {
         xpmlog(510, 72);
         p.pupgiven = p.plowgiven = 0;
     }
@@ -336,11 +336,11 @@ int readprobaxis(vyxstate* s, const stmtrec* r) {
     } else if (defaultticks(s)) {
         return 1;
     }
-    double* L = s->panels.pctlist;
-    const int top = s->panels.npct - 1;
-    plotlay* f = s->frame;
+    double* L = s->popt.panels.pctlist;
+    const int top = s->popt.panels.npct - 1;
+    plotlay* f = s->plot.frame;
     if (p.plowgiven) {
-        const double v = s->axlim[AX_PCTLOWER];
+        const double v = s->popt.axlim[AX_PCTLOWER];
         if (givenlistused && v < L[1]) {
             L[0] = v;
             f->pfirst = f->pfirst2 = 0;
@@ -352,7 +352,7 @@ int readprobaxis(vyxstate* s, const stmtrec* r) {
         }
     }
     if (p.pupgiven) {
-        const double v = s->axlim[AX_PCTUPPER];
+        const double v = s->popt.axlim[AX_PCTUPPER];
         if (givenlistused && v > L[top - 1]) {
             L[top] = v;
             f->plast = f->plast2 = top;
@@ -367,12 +367,12 @@ int readprobaxis(vyxstate* s, const stmtrec* r) {
 }
 
 void readcframe(vyxstate* s, const stmtrec* r) {
-    s->cframe[1] = 0;
-    s->cframe[0] = stmtslot(r, slot::plot::CFRAME) != nullptr;
+    s->popt.cframe[1] = 0;
+    s->popt.cframe[0] = stmtslot(r, slot::plot::CFRAME) != nullptr;
 }
 
 int readlifeaxis(vyxstate* s, const stmtrec* r) {
-    auto& p = s->pflags;
+    auto& p = s->popt.pflags;
     const bool logs = logaxis(s);
     const optslot* laxis = stmtslot(r, slot::plot::LAXIS);
     if (laxis) {
@@ -382,25 +382,25 @@ int readlifeaxis(vyxstate* s, const stmtrec* r) {
             xpmlog(510, 670);
             p.llowgiven = p.lupgiven = 0;
         } else if (n == 1) {
-            s->axlim[AX_LIFELOWER] = v[0];
+            s->popt.axlim[AX_LIFELOWER] = v[0];
             p.llowgiven = 1;
-            s->axopt[AO_NTICK] = 4;
+            s->popt.axopt[AO_NTICK] = 4;
         } else if (n > 1) {
             if (!(v[n - 1] > v[0])) {
                 // A list whose last value is not above its first is no axis: treated as
                 // LIFEUPPER not above LIFELOWER.
                 xpmlog(510, 73);
                 p.llowgiven = p.lupgiven = 0;
-                s->axopt[AO_NTICK] = 4;
+                s->popt.axopt[AO_NTICK] = 4;
             } else {
-                s->axlim[AX_LIFELOWER] = v[0];
-                s->axlim[AX_LIFEUPPER] = v[n - 1];
+                s->popt.axlim[AX_LIFELOWER] = v[0];
+                s->popt.axlim[AX_LIFEUPPER] = v[n - 1];
                 p.llowgiven = p.lupgiven = 1;
                 p.ntickset = 1;
-                s->axopt[AO_NTICK] = n - 1;
+                s->popt.axopt[AO_NTICK] = n - 1;
                 if (n - 1 > MOST_TICKS) {
                     xpmlog(510, 1902, txtarg(r->keyword, wzstrip(r->keyword, STMT_KEYLEN)), "LAXIS", n - 1, MOST_TICKS);
-                    s->axopt[AO_NTICK] = MOST_TICKS;
+                    s->popt.axopt[AO_NTICK] = MOST_TICKS;
                 }
             }
         }
@@ -409,26 +409,26 @@ int readlifeaxis(vyxstate* s, const stmtrec* r) {
         const optslot* lup = stmtslot(r, slot::plot::LIFEUPPER);
         p.llowgiven = llo != nullptr;
         p.lupgiven = lup != nullptr;
-        if (llo) s->axlim[AX_LIFELOWER] = llo->num;
-        if (lup) s->axlim[AX_LIFEUPPER] = lup->num;
+        if (llo) s->popt.axlim[AX_LIFELOWER] = llo->num;
+        if (lup) s->popt.axlim[AX_LIFEUPPER] = lup->num;
         if (llo && lup && !(lup->num > llo->num)) {
             xpmlog(510, 73);
             p.llowgiven = p.lupgiven = 0;
         }
         const optslot* nt = stmtslot(r, slot::plot::NTICK);
         p.ntickset = nt != nullptr;
-        s->axopt[AO_NTICK] = nt ? countopt(r, "NTICK", nt->num, 1, MOST_TICKS, 4) : 4;
+        s->popt.axopt[AO_NTICK] = nt ? countopt(r, "NTICK", nt->num, 1, MOST_TICKS, 4) : 4;
     }
-    if (p.mlgrid && !logs) xpmlog(510, 192, txtarg(s->labels[LB_DIST], wzstrip(s->labels[LB_DIST], 16)));
-    if (logs && p.llowgiven && !(s->axlim[AX_LIFELOWER] > kEps53)) {
-        xpmlog(510, 170, s->axlim[AX_LIFELOWER]);
+    if (p.mlgrid && !logs) xpmlog(510, 192, txtarg(s->opts.labels[LB_DIST], wzstrip(s->opts.labels[LB_DIST], 16)));
+    if (logs && p.llowgiven && !(s->popt.axlim[AX_LIFELOWER] > kEps53)) {
+        xpmlog(510, 170, s->popt.axlim[AX_LIFELOWER]);
         return RC_SPEC;
     }
     return 0;
 }
 
 int readplotdisplay(vyxstate* s, const stmtrec* r) {
-    auto& p = s->pflags;
+    auto& p = s->popt.pflags;
     readsurvtime(s, r);
     readref(s, r, REF_VREF, slot::plot::VREF, slot::plot::VREFLABELS, 42, 43);
     readref(s, r, REF_HREF, slot::plot::HREF, slot::plot::HREFLABELS, 44, 45);
@@ -448,42 +448,42 @@ int readplotdisplay(vyxstate* s, const stmtrec* r) {
         xpmlog(510, 1967, gparm(r, slot::plot::VREFLABPOS, 1));
         vpos = 1;
     }
-    s->refopts[REFPOS_HREF] = hpos;
-    s->refopts[REFPOS_VREF] = vpos;
-    s->refopts[REFPOS_SREF] = static_cast<int32_t>(gparm(r, slot::plot::SREFLABPOS, 1));
+    s->popt.refopts[REFPOS_HREF] = hpos;
+    s->popt.refopts[REFPOS_VREF] = vpos;
+    s->popt.refopts[REFPOS_SREF] = static_cast<int32_t>(gparm(r, slot::plot::SREFLABPOS, 1));
 
     static constexpr int kWidths[] = {slot::plot::WAXIS, slot::plot::WFIT};
     static const char* const kWidthNames[] = {"WAXIS", "WFIT"};
     widthlimits(r, kWidths, kWidthNames, 2);
 
-    std::memset(s->gfile, ' ', 8);
+    std::memset(s->popt.gfile, ' ', 8);
     const optslot* font = stmtslot(r, slot::plot::FONT);
-    if (font && !s->rdxgraph) {
+    if (font && !s->opts.rdxgraph) {
         char buf[256] = {};
         const int n = font->count < 255 ? font->count : 255;
         std::memcpy(buf, font->ptr, static_cast<size_t>(n));
-        ggfname(buf, n, s->gfile);
+        ggfname(buf, n, s->popt.gfile);
     }
-    uint8_t* pg = s->pageflags;
-    pg[PG_BOXES] = pg[PG_DATA] = pg[PG_FITLINES] = pg[PG_MEDIANS] = 0;
-    s->ppcflag1 = s->ppcflag2 = 0;
+    pageflagset* pg = &s->popt.pageflags;
+    pg->boxes = pg->data = pg->fitlines = pg->medians = 0;
+    s->life.ppcflag1 = s->life.ppcflag2 = 0;
 
     int rc = 0;
-    if (s->stmtkind == 1) {
+    if (s->input.stmtkind == 1) {
         rc = probplotblock(s, r);
         if (rc == 0) readordering(s, r);
-    } else if (s->stmtkind == 4) {
+    } else if (s->input.stmtkind == 4) {
         rc = relationplotblock(s, r);
     }
     if (rc) return rc;
     // Boxes and medians per level need the per-level arrays that the curve pass fills.
-    s->ppcflag1 = pg[PG_BOXES];
-    s->ppcflag2 = pg[PG_MEDIANS];
+    s->life.ppcflag1 = pg->boxes;
+    s->life.ppcflag2 = pg->medians;
 
     // Statistical graphics draw PREF and LREF themselves; device graphics draw them as the
     // horizontal and vertical reference lines.
-    auto& refs = s->refs;
-    if (!s->rdxgraph && (refs.counts[REF_PREF] > 0 || refs.counts[REF_LREF] > 0)) {
+    auto& refs = s->popt.refs;
+    if (!s->opts.rdxgraph && (refs.counts[REF_PREF] > 0 || refs.counts[REF_LREF] > 0)) {
         const int h = p.rotate ? REF_PREF : REF_LREF, v = p.rotate ? REF_LREF : REF_PREF;
         refs.counts[REF_HREF] = refs.counts[h];
         refs.vals[REF_HREF] = refs.vals[h];

@@ -8,7 +8,7 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/framework/wobmth.h"
 #include "proc/framework/workpool.h"
 #include "proc/lifedist/fitshared.h"
@@ -22,17 +22,17 @@ namespace {
 // The last cell of the grid that holds data: no cell after (i, j) in row order has a group.
 // (Taken literally, the last cell of the grid would never be written when it is empty, and
 // the tables of the BY group would wait for a group that never comes.)
-bool lastcell(const vyxstate* s, int i, int j) {
-    const int rows = static_cast<int>(s->nlev[1]), cols = static_cast<int>(s->nlev[0]);
+bool lastcell(const groupstate& groups, int i, int j) {
+    const int rows = static_cast<int>(groups.nlev[1]), cols = static_cast<int>(groups.nlev[0]);
     for (int64_t k = int64_t(i) * cols + j + 1; k < int64_t(rows) * cols; ++k)
-        if (s->grpgrid[k]) return false;
+        if (groups.grpgrid[k]) return false;
     return true;
 }
 
 // Closes the output group of the group just written.
-void closegroup(vyxstate* s) {
-    if (!s->panelobj) return;
-    obcheck(obrelease(s->panelobj));
+void closegroup(outstate& out) {
+    if (!out.panelobj) return;
+    obcheck(obrelease(out.panelobj));
 }
 
 // After the last group of a class analysis every table of the statement that an earlier
@@ -48,10 +48,10 @@ constexpr int kEstimateTables[] = {TAB_PARMEST, TAB_PARMOTHER, TAB_LAGRANGE, TAB
 template <size_t N>
 void endtables(vyxstate* s, const int (&slots)[N]) {
     for (int k : slots) {
-        const tabpair& t = s->tabs[k];
-        if (!t.obj || t.tabid == 0 || s->stepend) continue;
+        const tabpair& t = s->out.tabs[k];
+        if (!t.obj || t.tabid == 0 || s->step.stepend) continue;
         tabendrows(t.obj, false);
-        tabpublish(s->outmgr, t.tabid);
+        tabpublish(s->out.outmgr, t.tabid);
     }
 }
 
@@ -62,93 +62,93 @@ struct saved {
 
 void fitgroup(vyxstate* s, grpnode* g, int i, int j, int* counter, saved& sv) {
     setgrp(s, g, i, j, counter);
-    g->fitmeth = s->fitmethod = sv.method;
-    g->nofit = s->pflags.nofitline = sv.noline;
+    g->fitmeth = s->opts.fitmethod = sv.method;
+    g->nofit = s->popt.pflags.nofitline = sv.noline;
     int rc = vyxls(s, g);
-    if (s->fitmethod != FIT_NONE && rc == 0) rc = vyxdfit(s, g);
+    if (s->opts.fitmethod != FIT_NONE && rc == 0) rc = vyxdfit(s, g);
     g->fitrc = rc;
     if (rc != 0) {
         // This group shows no fit; the next one starts again from the statement's method.
-        sv.method = s->fitmethod;
-        sv.noline = s->pflags.nofitline;
-        g->fitmeth = s->fitmethod = FIT_NONE;
-        g->nofit = s->pflags.nofitline = 1;
+        sv.method = s->opts.fitmethod;
+        sv.noline = s->popt.pflags.nofitline;
+        g->fitmeth = s->opts.fitmethod = FIT_NONE;
+        g->nofit = s->popt.pflags.nofitline = 1;
     }
-    if (s->lastgrp) endtables(s, kFitTables);
+    if (s->groups.lastgrp) endtables(s, kFitTables);
     vyxdsum(s, g, i, j);
     vyxpput(s, g, i, j);
-    if (s->lastgrp) endtables(s, kEstimateTables);
+    if (s->groups.lastgrp) endtables(s, kEstimateTables);
 }
 
 }  // namespace
 
 void gridlabel(vyxstate* s, int i, int j) {
-    const char* t1 = s->levkeys[0] + 16 * i;
-    const char* t2 = s->levkeys[1] + 16 * j;
+    const char* t1 = s->groups.levkeys[0] + 16 * i;
+    const char* t2 = s->groups.levkeys[1] + 16 * j;
     const int l1 = wzstrip(t1, 16), l2 = wzstrip(t2, 16);
-    std::memset(s->grplabel, ' ', 40);
-    wzstcat(s->grplabel, 40, ' ', 2, t1, l1, t2, l2);
-    s->grplablen = l1 + l2 + 1 < 40 ? l1 + l2 + 1 : 40;
+    std::memset(s->row.grplabel, ' ', 40);
+    wzstcat(s->row.grplabel, 40, ' ', 2, t1, l1, t2, l2);
+    s->row.grplablen = l1 + l2 + 1 < 40 ? l1 + l2 + 1 : 40;
 }
 
 void setgrp(vyxstate* s, grpnode* g, int i, int j, int* counter) {
     ++*counter;
-    std::memset(s->grplabel, ' ', 40);
-    if (s->nclass == 0) {
-        s->lastgrp = 1;
-        s->panelobj = nullptr;
+    std::memset(s->row.grplabel, ' ', 40);
+    if (s->groups.nclass == 0) {
+        s->groups.lastgrp = 1;
+        s->out.panelobj = nullptr;
         return;
     }
-    if (s->nclass == 1) {
-        s->lastgrp = g->next == nullptr;
-        s->grplablen = wzstrip(g->key, 16);
-        std::memcpy(s->grplabel, g->key, 16);
+    if (s->groups.nclass == 1) {
+        s->groups.lastgrp = g->next == nullptr;
+        s->row.grplablen = wzstrip(g->key, 16);
+        std::memcpy(s->row.grplabel, g->key, 16);
     } else {
-        s->lastgrp = lastcell(s, i, j);
+        s->groups.lastgrp = lastcell(s->groups, i, j);
         gridlabel(s, i, j);
     }
     wobitem it[] = {obout(OBK_CREATED), obtext(OBK_NAME, rdxtxts("Group%d", -1, *counter)),
-                    obtext(OBK_LABEL, rdxtxt(s->grplabel, s->grplablen))};
-    obcheck(wobmth(s->outmgr, nullptr, OB_GROUP, 3, it));
-    s->panelobj = static_cast<obobject*>(it[0].v.p);
+                    obtext(OBK_LABEL, rdxtxt(s->row.grplabel, s->row.grplablen))};
+    obcheck(wobmth(s->out.outmgr, nullptr, OB_GROUP, 3, it));
+    s->out.panelobj = static_cast<obobject*>(it[0].v.p);
 }
 
 int vyxptbl(vyxstate* s) {
-    saved sv{s->fitmethod, s->pflags.nofitline};
-    s->loglik[1] = hostmissing();   // no group has converged yet
+    saved sv{s->opts.fitmethod, s->popt.pflags.nofitline};
+    s->fit.loglik.final = hostmissing();   // no group has converged yet
     int counter = 0;
-    switch (s->nclass) {
+    switch (s->groups.nclass) {
         case 0:
-            s->pgflag0 = 1;
-            setgrp(s, &s->rootgrp, 0, 0, &counter);
-            vyxpfit(s, &s->rootgrp);
-            if (s->pflags.fmcombine) {
+            s->life.pgflag0 = 1;
+            setgrp(s, &s->groups.rootgrp, 0, 0, &counter);
+            vyxpfit(s, &s->groups.rootgrp);
+            if (s->popt.pflags.fmcombine) {
                 fmput(s);
             } else {
-                vyxdsum(s, &s->rootgrp, 0, 0);
-                vyxpput(s, &s->rootgrp, 0, 0);
+                vyxdsum(s, &s->groups.rootgrp, 0, 0);
+                vyxpput(s, &s->groups.rootgrp, 0, 0);
             }
             break;
         case 1:
-            s->grprowix = 0;
-            s->grpcount[0] = 0;
-            for (grpnode* g = s->grplist[0]; g; g = g->next) {
+            s->groups.grprowix = 0;
+            s->groups.grpcount[0] = 0;
+            for (grpnode* g = s->groups.grplist.head; g; g = g->next) {
                 fitgroup(s, g, 0, 0, &counter, sv);
-                s->grprowix = s->grpcount[0] = static_cast<uint32_t>(counter);
-                closegroup(s);
+                s->groups.grprowix = s->groups.grpcount[0] = static_cast<uint32_t>(counter);
+                closegroup(s->out);
             }
             break;
         case 2: {
-            s->pgflag0 = 1;
-            const int rows = static_cast<int>(s->nlev[1]), cols = static_cast<int>(s->nlev[0]);
+            s->life.pgflag0 = 1;
+            const int rows = static_cast<int>(s->groups.nlev[1]), cols = static_cast<int>(s->groups.nlev[0]);
             for (int i = 0; i < rows; ++i) {
-                s->grprowix = i;
+                s->groups.grprowix = i;
                 for (int j = 0; j < cols; ++j) {
-                    s->grpcolix = j;
-                    grpnode* g = s->grpgrid[int64_t(i) * cols + j];
+                    s->groups.grpcolix = j;
+                    grpnode* g = s->groups.grpgrid[int64_t(i) * cols + j];
                     if (!g) continue;
                     fitgroup(s, g, i, j, &counter, sv);
-                    closegroup(s);
+                    closegroup(s->out);
                 }
             }
             break;
@@ -159,20 +159,20 @@ int vyxptbl(vyxstate* s) {
 }
 
 int PPComp(vyxstate* s) {
-    VX_EXPECT(s->stmtpool && s->curstmt, "a statement in a BY group");
-    s->pendingnoted = 0;
+    VX_EXPECT(s->pools.stmtpool && s->input.curstmt, "a statement in a BY group");
+    s->life.pendingnoted = 0;
     if (int rc = vyxin(s)) return rc;
     if (int rc = vyxclst(s)) return rc;
     if (int rc = vyxordr(s)) return rc;
     if (int rc = fitx::iterationrow(s)) return rc;
-    if (s->ppcflag1 || s->ppcflag2) {
-        const int64_t n = s->nlev[1];
-        auto* block = static_cast<double*>(poolbytes(s->stmtpool, 56 * n > 0 ? 56 * n : 8, poolflag::raw));
+    if (s->life.ppcflag1 || s->life.ppcflag2) {
+        const int64_t n = s->groups.nlev[1];
+        auto* block = static_cast<double*>(poolbytes(s->pools.stmtpool, 56 * n > 0 ? 56 * n : 8, poolflag::raw));
         if (!block) return RC_NOMEM;
-        for (int k = 0; k < 7; ++k) s->ppcarr[k] = block + k * n;
+        for (int k = 0; k < 7; ++k) s->life.ppcarr[k] = block + k * n;
     }
     if (int rc = renewworkpool(s)) return rc;
-    s->lastgrp = 0;
+    s->groups.lastgrp = 0;
     if (vyxscl(s) != 0) return 1;
     vyxpobj(s);
     vyxptbl(s);
@@ -180,13 +180,13 @@ int PPComp(vyxstate* s) {
 }
 
 grpnode* newgroup(vyxstate* s) {
-    auto* g = poolget<grpnode>(s->stmtpool, 1, poolflag::zeroed);
+    auto* g = poolget<grpnode>(s->pools.stmtpool, 1, poolflag::zeroed);
     if (!g) {
         xmemmsg(sizeof(grpnode));
         return nullptr;
     }
-    g->stmtnext = s->stmtnodes;
-    s->stmtnodes = g;
+    g->stmtnext = s->life.stmtnodes;
+    s->life.stmtnodes = g;
     return g;
 }
 
@@ -196,11 +196,11 @@ grpnode* newgroup(vyxstate* s) {
 // of the MODEL's regression (FITTYPE=REGRESSION) are its own too (the MODEL's rows are in
 // the state's utility file): kept, they would outlive the nodes that hold them.
 void CleanUpDisk(vyxstate* s) {
-    ufdrop(&s->rootgrp.ufile);
-    ufdrop(&s->rootgrp.ufile2);
-    for (grpnode* g = s->stmtnodes; g; g = g->stmtnext) {
+    ufdrop(&s->groups.rootgrp.ufile);
+    ufdrop(&s->groups.rootgrp.ufile2);
+    for (grpnode* g = s->life.stmtnodes; g; g = g->stmtnext) {
         ufdrop(&g->ufile);
         ufdrop(&g->ufile2);
     }
-    s->stmtnodes = nullptr;
+    s->life.stmtnodes = nullptr;
 }

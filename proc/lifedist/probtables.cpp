@@ -6,7 +6,7 @@
 
 #include "host/hostdefs.h"
 #include "proc/framework/hostsvc.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/lifedist/curverec.h"
 #include "proc/lifedist/lsfit.h"
 #include "proc/lifedist/readtimes.h"
@@ -15,9 +15,9 @@
 
 double timeunits(const vyxstate* s, double x) {
     if (x == DBL_MAX || x == -DBL_MAX || std::isnan(x)) return hostmissing();
-    if (s->logscale[0]) x = std::exp(x);
-    else if (s->logscale[1]) x = std::exp(x * 2.302585092994046);
-    if (s->thrflags[TH_GIVEN]) x += s->fixedparms[FP_THRESHOLD];
+    if (s->opts.logscale[0]) x = std::exp(x);
+    else if (s->opts.logscale[1]) x = std::exp(x * 2.302585092994046);
+    if (s->opts.thrflags[TH_GIVEN]) x += s->fit.fixedparms[FP_THRESHOLD];
     return x;
 }
 
@@ -26,26 +26,26 @@ double timeunits(const vyxstate* s, double x) {
 // tables of the group's fit), with "more follow" while class groups remain, no call
 // otherwise; then publish.
 void endgroup(vyxstate* s, const tabpair& t) {
-    if (s->pageflags[PG_STATEMENT] || (s->nclass > 0 && s->lastgrp))
+    if (s->popt.pageflags.statement || (s->groups.nclass > 0 && s->groups.lastgrp))
         tabendrows(t.obj, false);
-    else if (s->nclass > 0)
+    else if (s->groups.nclass > 0)
         tabendrows(t.obj, true);
-    tabpublish(s->outmgr, t.tabid);
+    tabpublish(s->out.outmgr, t.tabid);
 }
 
 void probrow(vyxstate* s, const double* rec, double lower, double upper) {
-    std::memcpy(s->rowvals, rec, sizeof s->rowvals);
-    s->rowlead[1] = lower;
-    s->rowlead[2] = upper;
-    tabrow(s->tabs[TAB_PROBEST].obj);
+    std::memcpy(s->row.rowvals, rec, sizeof s->row.rowvals);
+    s->row.rowlead[1] = lower;
+    s->row.rowlead[2] = upper;
+    tabrow(s->out.tabs[TAB_PROBEST].obj);
 }
 
 void probtable_begin(vyxstate* s) {
-    tabpair& t = s->tabs[TAB_PROBEST];
-    t.tabid = tabbind(s->outmgr, t.obj, "kv.vitalyx.ProbEstimates");
+    tabpair& t = s->out.tabs[TAB_PROBEST];
+    t.tabid = tabbind(s->out.outmgr, t.obj, "kv.vitalyx.ProbEstimates");
 }
 
-void probtable_end(vyxstate* s) { endgroup(s, s->tabs[TAB_PROBEST]); }
+void probtable_end(vyxstate* s) { endgroup(s, s->out.tabs[TAB_PROBEST]); }
 
 // Rows of the Turnbull estimate: the probability is known between the Turnbull intervals,
 // not inside them, so a row covers the gap from one interval's right end to the next one's
@@ -76,17 +76,17 @@ void turnbullprobrows(vyxstate* s, const grpnode* g) {
 }
 
 void turnbullgradtable(vyxstate* s, const grpnode* g) {
-    tabpair& tab = s->tabs[TAB_TURNBULLGRAD];
-    if (!tab.obj || !s->emgrad) return;
-    tab.tabid = tabbind(s->outmgr, tab.obj, "kv.vitalyx.turnbull");
+    tabpair& tab = s->out.tabs[TAB_TURNBULLGRAD];
+    if (!tab.obj || !s->life.emgrad) return;
+    tab.tabid = tabbind(s->out.outmgr, tab.obj, "kv.vitalyx.turnbull");
     const int32_t m = g->nturn;
     const double* t = g->emtab;
     for (int32_t k = 0; k < m; ++k) {
-        s->emgrad[0] = rtend(s, t[EMT_LEFT * m + k]);
-        s->emgrad[1] = rtend(s, t[EMT_RIGHT * m + k]);
-        s->emgrad[2] = t[EMT_PROB * m + k];
-        s->emgrad[3] = t[EMT_GRAD * m + k];
-        s->emgrad[4] = t[EMT_MULT * m + k];
+        s->life.emgrad[0] = rtend(s, t[EMT_LEFT * m + k]);
+        s->life.emgrad[1] = rtend(s, t[EMT_RIGHT * m + k]);
+        s->life.emgrad[2] = t[EMT_PROB * m + k];
+        s->life.emgrad[3] = t[EMT_GRAD * m + k];
+        s->life.emgrad[4] = t[EMT_MULT * m + k];
         tabrow(tab.obj);
     }
     endgroup(s, tab);

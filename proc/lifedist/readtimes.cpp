@@ -11,7 +11,7 @@
 
 #include "host/hostdefs.h"
 #include "proc/framework/pools.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/lifedist/lsfit.h"
 
 // Pairs (analysis scale, read) come in chunks from the statement pool while the data are
@@ -33,11 +33,11 @@ struct readtimes {
 namespace {
 
 readtimes* table(vyxstate* s) {
-    if (!s->rtimes && s->stmtpool) {
-        void* p = poolbytes(s->stmtpool, sizeof(readtimes), poolflag::zeroed);
-        if (p) s->rtimes = new (p) readtimes();
+    if (!s->life.rtimes && s->pools.stmtpool) {
+        void* p = poolbytes(s->pools.stmtpool, sizeof(readtimes), poolflag::zeroed);
+        if (p) s->life.rtimes = new (p) readtimes();
     }
-    return s->rtimes;
+    return s->life.rtimes;
 }
 
 // The order key of an analysis value: its bits, turned so that unsigned order is numeric
@@ -113,7 +113,7 @@ bool sortpairs(const std::vector<const readtimes::chunk*>& chunks, const chunked
 }
 
 const readtimes* sealed(vyxstate* s) {
-    readtimes* t = s->rtimes;
+    readtimes* t = s->life.rtimes;
     if (!t) return nullptr;
     if (t->sealed) return t;
     t->sealed = true;
@@ -128,7 +128,7 @@ const readtimes* sealed(vyxstate* s) {
     }
     if (n == 0) return t;
     std::reverse(room.at.begin(), room.at.end());
-    auto* v = static_cast<double*>(poolbytes(s->stmtpool, n * 16, poolflag::raw));
+    auto* v = static_cast<double*>(poolbytes(s->pools.stmtpool, n * 16, poolflag::raw));
     if (!v) return t;   // the tables fall back to the values taken back
     const bool inv = sortpairs(chunks, room, v, n);
     // One value read per analysis value: two values read that the scale cannot tell apart
@@ -160,7 +160,7 @@ int64_t lowerbound(const readtimes* t, double x) {
 
 }  // namespace
 
-bool rtwanted(const vyxstate* s) { return s->pflags.ppout || s->emflags[EMF_ITPRINTEM]; }
+bool rtwanted(const vyxstate* s) { return s->popt.pflags.ppout || s->life.emflags[EMF_ITPRINTEM]; }
 
 bool rtadd(vyxstate* s, double x, double read) {
     if (std::isnan(x) || std::isnan(read)) return true;
@@ -168,7 +168,7 @@ bool rtadd(vyxstate* s, double x, double read) {
     if (!t) return false;
     readtimes::chunk* c = t->head;
     if (!c || c->n == 4096) {
-        c = poolget<readtimes::chunk>(s->stmtpool, 1, poolflag::raw);
+        c = poolget<readtimes::chunk>(s->pools.stmtpool, 1, poolflag::raw);
         if (!c) return false;
         c->next = t->head;
         c->n = 0;
@@ -185,10 +185,10 @@ double rtime(vyxstate* s, double x) {
     const readtimes* t = sealed(s);
     if (t && t->n > 0 && !std::isnan(x)) {
         // The rows of a curve ask in ascending order: the value found last, or the next one.
-        int64_t i = s->rtimes->hint;
+        int64_t i = s->life.rtimes->hint;
         if (!(i < t->n && t->sorted[2 * i] == x) && !(++i < t->n && t->sorted[2 * i] == x)) i = lowerbound(t, x);
         if (i < t->n && t->sorted[2 * i] == x) {
-            s->rtimes->hint = i;
+            s->life.rtimes->hint = i;
             return t->sorted[2 * i + 1];
         }
     }

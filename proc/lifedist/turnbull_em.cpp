@@ -16,7 +16,7 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/team.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/framework/wobmth.h"
 #include "proc/lifedist/tables.h"
 #include "proc/lifedist/turnbull.h"
@@ -223,14 +223,14 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
     double* start = g->emtab + EMT_LOWER * m;
     const int32_t nparts = G > 0 ? (G + kPartRuns - 1) / kPartRuns : 1;
     const int want = nparts > 1 ? teamsize() : 1;
-    team* crew = want > 1 ? teamstart(s->workpool, want < nparts ? want : nparts, nparts) : nullptr;
+    team* crew = want > 1 ? teamstart(s->pools.workpool, want < nparts ? want : nparts, nparts) : nullptr;
     const int members = teammembers(crew);
     // ph, pl, diff; D; the parts' sums and difference arrays; each member's place.
     const int64_t perscratch = 3 * int64_t(kPartRuns) + 3 * (int64_t(m) + 1);
     const int64_t doubles = 3 * (int64_t(m) + 1) + int64_t(G) + int64_t(nparts) * (m + 2) + members * perscratch;
     const int64_t ints = 2 * int64_t(G) + 3 * int64_t(nparts) + 1;
     const int64_t bytes = doubles * 8 + ints * 4 + int64_t(members) * int64_t(sizeof(emscratch));
-    auto* work = static_cast<double*>(poolbytes(s->workpool, bytes, poolflag::raw));
+    auto* work = static_cast<double*>(poolbytes(s->pools.workpool, bytes, poolflag::raw));
     if (!work) {
         teamstop(crew);
         xmemmsg(bytes);
@@ -277,10 +277,10 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
              partdiff, nparts > 1 ? diff : partdiff};
     const int32_t nspans = (m + 1 + kSpanK - 1) / kSpanK;
 
-    const bool history = s->emflags[EMF_ITPRINTEM] != 0;
-    const int32_t maxit = s->emmaxit[EM_MAXIT];
-    const int32_t step = s->emmaxit[EM_HISTSTEP];
-    const double tol = s->itopts[IT_TOLLIKE];
+    const bool history = s->life.emflags[EMF_ITPRINTEM] != 0;
+    const int32_t maxit = s->life.emmaxit[EM_MAXIT];
+    const int32_t step = s->life.emmaxit[EM_HISTSTEP];
+    const double tol = s->fit.itopts[IT_TOLLIKE];
     const double llstart = W > 0 ? -W * std::log(W) : 0.0;
 
     // The log-likelihood of the masses q, summed as an iteration sums it.
@@ -302,7 +302,7 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
     bool known = false;   // ll is the log-likelihood of the masses of the iteration before
     int converged = 0;
     double ll = 0, prev = 0;
-    s->itstatus[0] = 0;
+    s->fit.itstatus[0] = 0;
     for (int32_t it = 0; it <= maxit; ++it) {
         bool skip = false;
         if (it >= 1 && skipok) {
@@ -352,11 +352,11 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
         if (upto < G) break;
         for (int32_t k = 0; k < m; ++k) p[k] = next[k];
         if (!skip && it >= 1 && std::fabs(ll - prev) < tol) converged = 1;
-        s->itstatus[0] = static_cast<uint32_t>(it);
+        s->fit.itstatus[0] = static_cast<uint32_t>(it);
         if (history) {
-            s->loglik[0] = ll;
+            s->fit.loglik.current = ll;
             for (int32_t k = 0; k < m; ++k) hist[k] = start[k] / W;
-            if ((converged || std::fmod(double(it), double(step)) < E) && s->curtab) tabrow(s->curtab);
+            if ((converged || std::fmod(double(it), double(step)) < E) && s->out.curtab) tabrow(s->out.curtab);
         }
         if (converged) break;
     }
@@ -366,6 +366,6 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
         grad[k] *= W;
         p[k] = start[k];
     }
-    s->loglik[0] = ll;
+    s->fit.loglik.current = ll;
     return converged;
 }

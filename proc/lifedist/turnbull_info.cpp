@@ -7,7 +7,7 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/hostsvc_util.h"
 #include "proc/framework/pools.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/framework/wobmth.h"
 #include "proc/lifedist/bands.h"
 #include "proc/lifedist/npmsg.h"
@@ -64,19 +64,19 @@ void emstderr(vyxstate* s, grpnode* g, const emruns* runs) {
     for (int32_t k = 0; k < m; ++k) se[k] = 0;
     if (n < 1) return;
     const int64_t bytes = (int64_t(m) * (m + 1) / 2 + 2 * int64_t(m)) * 8;
-    double* H = static_cast<double*>(poolbytes(s->stmtpool, bytes, poolflag::raw));
-    s->fitarr[2] = H;
+    double* H = static_cast<double*>(poolbytes(s->pools.stmtpool, bytes, poolflag::raw));
+    s->fit.fitarr.hess = H;
     if (!H) {
         xmemmsg(bytes);
         xpmlog(510, MSG_EM_NOINFO);
         wobitem it[] = {obtext(OBK_TEXT, rdxmsg(510, MSG_EM_NOINFO)), obchar(OBK_NOTEJUST, 'l')};
-        obcheck(wobmth(s->outmgr, nullptr, OB_NOTE, 2, it));
+        obcheck(wobmth(s->out.outmgr, nullptr, OB_NOTE, 2, it));
         return;
     }
     information(g, runs, H);
 
     double* work = H + int64_t(n) * (n + 1) / 2;
-    char* status = reinterpret_cast<char*>(poolbytes(s->workpool, m, poolflag::raw));
+    char* status = reinterpret_cast<char*>(poolbytes(s->pools.workpool, m, poolflag::raw));
     if (!status) {
         xmemmsg(m);
         xexit(RC_NOMEM, 0);
@@ -86,7 +86,7 @@ void emstderr(vyxstate* s, grpnode* g, const emruns* runs) {
     for (int32_t k = 0; k < m; ++k) status[k] = '0';
     for (int32_t k = 0; k < n; ++k) {
         const double d = H[zisub(k, k)];
-        tol[k] = d > 0 ? d * s->fitcrit.singular : 1.0;
+        tol[k] = d > 0 ? d * s->fit.fitcrit.singular : 1.0;
     }
     for (int32_t k = 0; k < n; ++k) {
         zsweep(H, k, n, status, work, tol[k]);
@@ -104,8 +104,8 @@ void emstderr(vyxstate* s, grpnode* g, const emruns* runs) {
         se[j] = var > 0 ? std::sqrt(var) : 0.0;
     }
     se[m - 1] = 0;
-    poolput(s->stmtpool, H);
-    s->fitarr[2] = nullptr;
+    poolput(s->pools.stmtpool, H);
+    s->fit.fitarr.hess = nullptr;
 }
 
 void emlimits(vyxstate* s, grpnode* g, double z) {
@@ -136,9 +136,9 @@ void emlimits(vyxstate* s, grpnode* g, double z) {
         slo[k] = sup[k] = miss;
     }
 
-    const int band = s->plotcodes[PC_NPINTERVALS];
+    const int band = s->popt.plotcodes[PC_NPINTERVALS];
     if (band == 1) {
-        double aL = s->npbounds[0], aU = s->npbounds[1];
+        double aL = s->life.npbounds[0], aU = s->life.npbounds[1];
         if (std::isnan(aL)) {
             aL = aU = miss;
             if (m >= 2) {
@@ -150,9 +150,9 @@ void emlimits(vyxstate* s, grpnode* g, double z) {
                 aU = scale(m - 2);
             }
         }
-        double c = simconfact(aL, aU, s->alpha);
+        double c = simconfact(aL, aU, s->opts.alpha);
         if (std::isnan(c)) c = 1.0;
-        s->simfactor = c;
+        s->life.simfactor = c;
         for (int32_t k = 0; k < m; ++k)
             if (inside(k)) logitlimits(F[k], se[k], c, &slo[k], &sup[k]);
         for (int32_t j = 1; j <= m - 2; ++j)
@@ -190,7 +190,7 @@ void emlimits(vyxstate* s, grpnode* g, double z) {
     // Means of the plotted points, and the limits drawn widen the probability range.
     double sq = 0, sx = 0;
     for (int32_t k = 0; k + 1 < m; ++k) {
-        sq += F[k] > 0 ? s->quant_fn(F[k]) : 0.0;
+        sq += F[k] > 0 ? s->opts.quant_fn(F[k]) : 0.0;
         sx += right[k];
         const double* l = band == 2 ? lo : band == 1 ? slo : nullptr;
         const double* u = band == 2 ? up : band == 1 ? sup : nullptr;

@@ -6,7 +6,7 @@
 #include "host/hostdefs.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/optslots.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/lifedist/bands.h"
 #include "proc/lifedist/npmsg.h"
 #include "proc/lifedist/tables.h"
@@ -18,11 +18,11 @@ namespace {
 constexpr double E = 1000 * 1.110223024625157e-16;
 
 // Starting masses: the PROBLIST values scaled to the total weight (the rest 0), or equal.
-void startmasses(vyxstate* s, grpnode* g) {
+void startmasses(inputstate& input, grpnode* g) {
     const int32_t m = g->nturn;
     const double W = g->totw;
     double* p = g->emtab + EMT_CUM * m;
-    const optslot* list = stmtslot(s->curstmt, slot::plot::PROBLIST);
+    const optslot* list = stmtslot(input.curstmt, slot::plot::PROBLIST);
     if (list && list->count > 0 && list->ptr) {
         const auto* v = static_cast<const double*>(list->ptr);
         const int32_t k = list->count < m ? list->count : m;
@@ -37,44 +37,44 @@ void startmasses(vyxstate* s, grpnode* g) {
 
 // The reason text and log message of the status.
 void status(vyxstate* s, bool violation, bool converged) {
-    const uint32_t it = s->itstatus[0];
-    const bool cls = s->nclass > 0;
-    const msgarg label = txtarg(s->grplabel, s->grplablen);
+    const uint32_t it = s->fit.itstatus[0];
+    const bool cls = s->groups.nclass > 0;
+    const msgarg label = txtarg(s->row.grplabel, s->row.grplablen);
     txthandle reason;
     if (violation) {
-        s->itstatus[1] = 1;
+        s->fit.itstatus[1] = 1;
         xpmlog(510, MSG_EM_KUHNTUCKER);
         reason = cls ? rdxmsgs(510, MSG_EM_KUHNTUCKER_GRP, label) : rdxmsgs(510, MSG_EM_KUHNTUCKER);
     } else if (converged) {
         // The table says it; no note in the log, where the fit that follows logs its own.
-        s->itstatus[1] = 0;
+        s->fit.itstatus[1] = 0;
         reason = cls ? rdxmsgs(510, MSG_EM_CONVERGED_GRP, label) : rdxmsg(0, LBL_EM_CONVERGED);
     } else if (it >= 1) {
-        s->itstatus[1] = 2;
+        s->fit.itstatus[1] = 2;
         xpmlog(510, MSG_EM_NOTCONV, static_cast<int>(it - 1));
         reason = cls ? rdxmsgs(510, MSG_EM_NOTCONV_REASON_GRP, static_cast<int>(it - 1), label)
                      : rdxmsgs(510, MSG_EM_NOTCONV_REASON, static_cast<int>(it - 1));
     } else {
-        s->itstatus[1] = 2;
+        s->fit.itstatus[1] = 2;
         xpmlog(510, MSG_EM_NOITER);
         reason = cls ? rdxmsgs(510, MSG_EM_NOITER, label) : rdxmsg(0, LBL_EM_NOITER);
     }
-    s->convmsg = reason;
+    s->row.convmsg = reason;
 }
 
 // The TConvergenceStatus table of the group: one row.
 void statustable(vyxstate* s) {
     obobject* t = emtable(s, "TConvergenceStatus", LBL_CONVSTATUS, true);
     if (!t) return;
-    s->curtab = t;
-    tabhandle(t, "Reason", &s->convmsg);
-    tabint(t, "Status", &s->itstatus[1]);
+    s->out.curtab = t;
+    tabhandle(t, "Reason", &s->row.convmsg);
+    tabint(t, "Status", &s->fit.itstatus[1]);
     groupcolumns(s, t, false);
     tabenddef(t);
-    s->curtabid = tabbind(s->outmgr, t, "KV.Vitalyx.ConvergenceStatus");
+    s->out.curtabid = tabbind(s->out.outmgr, t, "KV.Vitalyx.ConvergenceStatus");
     tabrow(t);
     tabendrows(t, false);
-    tabpublish(s->outmgr, s->curtabid);
+    tabpublish(s->out.outmgr, s->out.curtabid);
 }
 
 }  // namespace
@@ -88,11 +88,11 @@ int vyxem1(vyxstate* s, grpnode* g, const emruns* runs) {
     double* mult = tab + EMT_MULT * m;
     double* saved = tab + EMT_PROB * m;
     double* savedgrad = tab + EMT_UPPER * m;
-    const double z = zprobit(1 - s->alpha / 2);
-    const double tolprob = std::isnan(s->itopts[IT_TOLPROB]) ? 1e-6 : s->itopts[IT_TOLPROB];
-    const bool polish = s->emflags[EMF_POLISH] != 0;
+    const double z = zprobit(1 - s->opts.alpha / 2);
+    const double tolprob = std::isnan(s->fit.itopts[IT_TOLPROB]) ? 1e-6 : s->fit.itopts[IT_TOLPROB];
+    const bool polish = s->life.emflags[EMF_POLISH] != 0;
 
-    startmasses(s, g);
+    startmasses(s->input, g);
     int conv = emiter(s, g, runs);
 
     // Polishing: masses below TOLPROB x W go to 0, the others are scaled up, and EM runs
@@ -147,9 +147,9 @@ int vyxem1(vyxstate* s, grpnode* g, const emruns* runs) {
         }
     }
 
-    if (s->emflags[EMF_ITPRINTEM] && s->curtab) {
-        tabendrows(s->curtab, false);
-        tabpublish(s->outmgr, s->curtabid);
+    if (s->life.emflags[EMF_ITPRINTEM] && s->out.curtab) {
+        tabendrows(s->out.curtab, false);
+        tabpublish(s->out.outmgr, s->out.curtabid);
     }
 
     bool violation = false;

@@ -6,7 +6,7 @@
 #include "host/hostdefs.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/lifedist/bands.h"
 #include "proc/lifedist/grprows.h"
 #include "proc/lifedist/turnbull.h"
@@ -77,14 +77,14 @@ int32_t sortunique(double* v, int32_t n) {
 int vyxem0(vyxstate* s, grpnode* g, emruns* runs) {
     const int32_t n = g->nobs;
     const int64_t bytes = 4 * static_cast<int64_t>(n) * 8;
-    g->emwts = static_cast<double*>(need(s->stmtpool, bytes, poolflag::zeroed));
-    s->emgrad = static_cast<double*>(need(s->stmtpool, 80, poolflag::zeroed));
-    if (!g->emwts || !s->emgrad) return RC_NOMEM;
+    g->emwts = static_cast<double*>(need(s->pools.stmtpool, bytes, poolflag::zeroed));
+    s->life.emgrad = static_cast<double*>(need(s->pools.stmtpool, 80, poolflag::zeroed));
+    if (!g->emwts || !s->life.emgrad) return RC_NOMEM;
     double* LE = g->emwts;
     double* RE = LE + n;
     double* CL = RE + n;
     double* CR = CL + n;
-    const bool freq = s->nfreq != 0;
+    const bool freq = s->input.nfreq != 0;
 
     // First pass: moved ends and the weighted mean and spread of the midpoints.
     int32_t i = 0;
@@ -122,7 +122,7 @@ int vyxem0(vyxstate* s, grpnode* g, emruns* runs) {
         CR[k] = RE[j < nR ? j : nR - 1];
     }
     g->nturn = m;
-    g->emtab = static_cast<double*>(need(s->stmtpool, int64_t(EMT_ARRAYS) * m * 8, poolflag::zeroed));
+    g->emtab = static_cast<double*>(need(s->pools.stmtpool, int64_t(EMT_ARRAYS) * m * 8, poolflag::zeroed));
     if (!g->emtab) return RC_NOMEM;
     std::copy(CL, CL + m, g->emtab + EMT_LEFT * m);
     std::copy(CR, CR + m, g->emtab + EMT_RIGHT * m);
@@ -135,7 +135,7 @@ int vyxem0(vyxstate* s, grpnode* g, emruns* runs) {
         int64_t key;
         double w;
     };
-    keyed* keys = static_cast<keyed*>(need(s->workpool, int64_t(n) * int64_t(sizeof(keyed)), poolflag::raw));
+    keyed* keys = static_cast<keyed*>(need(s->pools.workpool, int64_t(n) * int64_t(sizeof(keyed)), poolflag::raw));
     if (!keys) return RC_NOMEM;
     i = 0;
     rc = eachrow(s, g, [&](const double* r) {
@@ -154,9 +154,9 @@ int vyxem0(vyxstate* s, grpnode* g, emruns* runs) {
     for (int32_t k = 0; k < n; ++k)
         if (k == 0 || keys[k].key != keys[k - 1].key) ++G;
     runs->ngroups = G;
-    runs->lo = static_cast<int32_t*>(need(s->stmtpool, int64_t(G) * 4, poolflag::raw));
-    runs->hi = static_cast<int32_t*>(need(s->stmtpool, int64_t(G) * 4, poolflag::raw));
-    runs->w = static_cast<double*>(need(s->stmtpool, int64_t(G) * 8, poolflag::raw));
+    runs->lo = static_cast<int32_t*>(need(s->pools.stmtpool, int64_t(G) * 4, poolflag::raw));
+    runs->hi = static_cast<int32_t*>(need(s->pools.stmtpool, int64_t(G) * 4, poolflag::raw));
+    runs->w = static_cast<double*>(need(s->pools.stmtpool, int64_t(G) * 8, poolflag::raw));
     if (!runs->lo || !runs->hi || !runs->w) return RC_NOMEM;
     for (int32_t k = 0, at = -1; k < n; ++k) {
         if (k == 0 || keys[k].key != keys[k - 1].key) {

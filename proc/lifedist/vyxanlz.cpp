@@ -3,7 +3,7 @@
 #include "proc/framework/clsorder.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/framework/wobmth.h"
 #include "proc/framework/workpool.h"
 #include "proc/lifedist/fitshared.h"
@@ -13,19 +13,19 @@
 namespace {
 
 int countcase(vyxstate* s) {
-    switch (s->nclass) {
+    switch (s->groups.nclass) {
         case 0: {
             if (renewworkpool(s) != 0) return RC_NOMEM;
-            if (int rc = vyxpb(s, &s->rootgrp)) return rc;
+            if (int rc = vyxpb(s, &s->groups.rootgrp)) return rc;
             vyxpbpr(s);
             return 0;
         }
         case 1:
-            s->grpcount[0] = 0;
-            for (grpnode* g = s->grplist[0]; g; g = g->next) {
+            s->groups.grpcount[0] = 0;
+            for (grpnode* g = s->groups.grplist.head; g; g = g->next) {
                 if (renewworkpool(s) != 0) return RC_NOMEM;
                 if (int rc = vyxpb(s, g)) return rc;
-                if (s->panelobj) obcheck(obrelease(s->panelobj));
+                if (s->out.panelobj) obcheck(obrelease(s->out.panelobj));
             }
             vyxpbpr(s);
             return 0;
@@ -41,17 +41,17 @@ int countcase(vyxstate* s) {
 
 int vyxanlz(vyxstate* s) {
     if (int rc = vyxaprm(s)) return rc;
-    const bool counts = s->distcode == DIST_POISSON || s->distcode == DIST_BINOMIAL;
-    s->pendingnoted = 0;
+    const bool counts = s->opts.distcode == DIST_POISSON || s->opts.distcode == DIST_BINOMIAL;
+    s->life.pendingnoted = 0;
     if (counts) {
         if (int rc = vyxin(s)) return rc;
         if (int rc = vyxclst(s)) return rc;
         if (int rc = vyxordr(s)) return rc;
     }
-    s->loglik[1] = 0.0;
-    s->pbaccum = 0.0;
-    s->pageflags[PG_STATEMENT] = 0;
-    if (s->pflags.pbonly) {
+    s->fit.loglik.final = 0.0;
+    s->life.pbaccum = 0.0;
+    s->popt.pageflags.statement = 0;
+    if (s->popt.pflags.pbonly) {
         if (int rc = vyxpb(s, nullptr)) return rc;
         vyxpbpr(s);
         return 0;

@@ -7,7 +7,7 @@
 #include "proc/framework/gparm.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/optslots.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/lifedist/obsrow.h"
 #include "proc/lifedist/optread.h"
@@ -18,22 +18,22 @@ constexpr double kEps53 = 1.110223024625157e-16;
 
 void readflags(vyxstate* s, const stmtrec* r) {
     auto f = [r](int k) -> uint8_t { return stmtflag(r, k) ? 1 : 0; };
-    auto& p = s->pflags;
+    auto& p = s->popt.pflags;
     p.nofitline = f(flag::plot::NOFITLINE);
     p.noconf = f(flag::plot::NOCONF);
-    s->itprflag[0] = f(flag::plot::ITPRINT);
-    s->clsmissing[0] = f(flag::plot::MISSING1);
-    s->clsmissing[1] = f(flag::plot::MISSING2);
+    s->fit.itprflag.itprint = f(flag::plot::ITPRINT);
+    s->groups.clsmissing[0] = f(flag::plot::MISSING1);
+    s->groups.clsmissing[1] = f(flag::plot::MISSING2);
     p.pcttab = !f(flag::plot::NOPCTILE);
-    s->lrflags[LR_PARMS] = f(flag::plot::LRCL);
-    s->lrflags[LR_PERCENTILES] = p.pcttab && f(flag::plot::LRCLPER);
-    s->rspform[RF_READOUT] = f(flag::plot::READOUT);
+    s->fit.lrflags[LR_PARMS] = f(flag::plot::LRCL);
+    s->fit.lrflags[LR_PERCENTILES] = p.pcttab && f(flag::plot::LRCLPER);
+    s->input.rspform[RF_READOUT] = f(flag::plot::READOUT);
     p.ppout = f(flag::plot::PPOUT);
-    s->covprint[CP_CORRB] = f(flag::plot::CORRB);
-    s->covprint[CP_COVB] = f(flag::plot::COVB);
-    s->emflags[EMF_POLISH] = !f(flag::plot::NOPOLISH);
-    s->emflags[EMF_ITPRINTEM] = f(flag::plot::ITPRINTEM);
-    s->emflags[EMF_PRINTPROBS] = f(flag::plot::PRINTPROBS);
+    s->fit.covprint[CP_CORRB] = f(flag::plot::CORRB);
+    s->fit.covprint[CP_COVB] = f(flag::plot::COVB);
+    s->life.emflags[EMF_POLISH] = !f(flag::plot::NOPOLISH);
+    s->life.emflags[EMF_ITPRINTEM] = f(flag::plot::ITPRINTEM);
+    s->life.emflags[EMF_PRINTPROBS] = f(flag::plot::PRINTPROBS);
 }
 
 // PCTLIST used as given (no end values); else the default list.
@@ -49,30 +49,30 @@ int readpctlist(vyxstate* s, const stmtrec* r) {
             return 1;
         }
     }
-    s->panels.npct = n;
-    s->panels.pctlist = v;
-    s->frame->pfirst = s->frame->pfirst2 = 0;
-    s->frame->plast = s->frame->plast2 = n - 1;
+    s->popt.panels.npct = n;
+    s->popt.panels.pctlist = v;
+    s->plot.frame->pfirst = s->plot.frame->pfirst2 = 0;
+    s->plot.frame->plast = s->plot.frame->plast2 = n - 1;
     return 0;
 }
 
 // FITTYPE=MODEL: the MODEL statement of this BY group must have run on this statement's
 // responses, with the class variable as its one relation variable.
 bool modelmatches(const vyxstate* s) {
-    if (!s->thrflags[TH_MODELRAN] || s->mdlrspkind != s->rspkind) return false;
-    if (static_cast<int>(s->mdleffinfo[0] + s->mdleffinfo[1]) != s->nclass) return false;
-    if (s->mdlrspids[0] != s->rspvarid[0]) return false;
-    if (s->rspvars[1] && s->mdlrspids[1] != s->rspvarid[1]) return false;
+    if (!s->opts.thrflags[TH_MODELRAN] || s->mdl.mdlrspkind != s->input.rspkind) return false;
+    if (static_cast<int>(s->mdl.mdleffinfo[0] + s->mdl.mdleffinfo[1]) != s->groups.nclass) return false;
+    if (s->mdl.mdlrspids[0] != s->life.rspvarid[0]) return false;
+    if (s->input.rspvars[1] && s->mdl.mdlrspids[1] != s->life.rspvarid[1]) return false;
     // The MODEL's one relation variable (continuous or CLASS) is the class variable.
-    const uint32_t rel = s->mdleffinfo[0] == 1 ? s->mdlvarids[0] : s->mdlvarids[1];
-    return s->nclass != 1 || static_cast<int32_t>(rel) == s->clsvars[0];
+    const uint32_t rel = s->mdl.mdleffinfo[0] == 1 ? s->mdl.mdlvarids[0] : s->mdl.mdlvarids[1];
+    return s->groups.nclass != 1 || static_cast<int32_t>(rel) == s->groups.clsvars[0];
 }
 
 // FITTYPE=MODEL on ANALYZE: exactly one class variable, the relation variable of a MODEL
 // statement run in this BY group on the same responses.
 int modelfitsettings(vyxstate* s) {
-    if (s->fitmethod != FIT_MODEL) return 0;
-    if (s->nclass != 1) {
+    if (s->opts.fitmethod != FIT_MODEL) return 0;
+    if (s->groups.nclass != 1) {
         xpmlog(510, 697);
         return 1;
     }
@@ -83,56 +83,56 @@ int modelfitsettings(vyxstate* s) {
     return 0;
 }
 
-void countlabel(vyxstate* s) {
-    char* lab = s->labels[LB_DIST];
+void countlabel(stmtopts& opts) {
+    char* lab = opts.labels[LB_DIST];
     std::memset(lab, ' ', 40);
-    if (s->distcode == DIST_POISSON) xpmstr(lab, 16, 510, 154);
-    if (s->distcode == DIST_BINOMIAL) xpmstr(lab, 16, 510, 153);
+    if (opts.distcode == DIST_POISSON) xpmstr(lab, 16, 510, 154);
+    if (opts.distcode == DIST_BINOMIAL) xpmstr(lab, 16, 510, 153);
 }
 
 // ANALYZE without a response variable: the counts are given as options.
 int countsonly(vyxstate* s, const stmtrec* r) {
-    s->pflags.pbonly = 1;
+    s->popt.pflags.pbonly = 1;
     const double missing = hostmissing();
-    s->pbcount = gparm(r, slot::analyze::COUNT, missing);
-    s->pbtrials = gparm(r, slot::analyze::COUNT2, missing);
-    if (s->distcode == DIST_POISSON) {
-        if (ismissing(s->pbcount)) {
+    s->life.pbcount = gparm(r, slot::analyze::COUNT, missing);
+    s->life.pbtrials = gparm(r, slot::analyze::COUNT2, missing);
+    if (s->opts.distcode == DIST_POISSON) {
+        if (ismissing(s->life.pbcount)) {
             xpmlog(510, 92);
             return 1;
         }
-        if (ismissing(s->pbtrials)) xpmlog(510, 91);
-        countlabel(s);
-    } else if (s->distcode == DIST_BINOMIAL) {
-        if (ismissing(s->pbcount) || ismissing(s->pbtrials)) {
+        if (ismissing(s->life.pbtrials)) xpmlog(510, 91);
+        countlabel(s->opts);
+    } else if (s->opts.distcode == DIST_BINOMIAL) {
+        if (ismissing(s->life.pbcount) || ismissing(s->life.pbtrials)) {
             xpmlog(510, 93);
             return 1;
         }
-        countlabel(s);
+        countlabel(s->opts);
     }
-    s->pbexposure = gparm(r, slot::analyze::EXPOSURE, 1.0);
-    s->nclass = 0;
+    s->life.pbexposure = gparm(r, slot::analyze::EXPOSURE, 1.0);
+    s->groups.nclass = 0;
     return 0;
 }
 
 }  // namespace
 
 int vyxaprm(vyxstate* s) {
-    const stmtrec* r = s->curstmt;
+    const stmtrec* r = s->input.curstmt;
     if (int rc = readerstart(s)) return rc;
-    s->pflags.pbonly = 0;
-    s->stmtkind = 0;
+    s->popt.pflags.pbonly = 0;
+    s->input.stmtkind = 0;
     readstmtlabel(s, r);
-    std::memset(s->labels[LB_DIST], ' ', 40);
+    std::memset(s->opts.labels[LB_DIST], ' ', 40);
 
     if (int rc = readconfidence(s, r)) return rc;
     const optslot* pred = stmtslot(r, slot::analyze::PREDICT);
-    s->pbpredict = pred ? pred->num : hostmissing();
-    s->pbpredgiven = pred != nullptr;
+    s->life.pbpredict = pred ? pred->num : hostmissing();
+    s->life.pbpredgiven = pred != nullptr;
     const optslot* tol = stmtslot(r, slot::analyze::TOLERANCE);
-    s->pbtolval = tol ? tol->num : 0.0;
-    s->pbtolgiven = tol != nullptr;
-    s->pflags.pbonesided = stmtflag(r, flag::analyze::ONESIDED);
+    s->life.pbtolval = tol ? tol->num : 0.0;
+    s->life.pbtolgiven = tol != nullptr;
+    s->popt.pflags.pbonesided = stmtflag(r, flag::analyze::ONESIDED);
 
     const optslot* rsp = stmtslot(r, slot::head::RESP1);
     if (!rsp || rsp->count <= 0) return countsonly(s, r);
@@ -141,47 +141,47 @@ int vyxaprm(vyxstate* s) {
     readflags(s, r);
     readfitcrit(s, r);
 
-    s->wbconf = 1.0;
-    s->pageflags[PG_BOXES] = s->pageflags[PG_DATA] = s->pageflags[PG_FITLINES] = s->pageflags[PG_MEDIANS] = 0;
-    s->ppcflag1 = s->ppcflag2 = 0;
+    s->life.wbconf = 1.0;
+    s->popt.pageflags.boxes = s->popt.pageflags.data = s->popt.pageflags.fitlines = s->popt.pageflags.medians = 0;
+    s->life.ppcflag1 = s->life.ppcflag2 = 0;
     if (const optslot* wb = stmtslot(r, slot::analyze::WBCONF)) {
-        s->wbconf = 1 - wb->num;
-        if (s->wbconf > kEps53) s->wbconf = -std::log(1 - wb->num);
+        s->life.wbconf = 1 - wb->num;
+        if (s->life.wbconf > kEps53) s->life.wbconf = -std::log(1 - wb->num);
     }
 
     if (int rc = readclass(s, r, false)) return rc;
     if (int rc = readform(s, r, true)) return rc;
-    s->pflags.pupgiven = s->pflags.plowgiven = 0;
+    s->popt.pflags.pupgiven = s->popt.pflags.plowgiven = 0;
     if (int rc = readpctlist(s, r)) return rc;
 
     // A SCALE= or SHAPE= that is not positive is refused as the plot statements refuse it
     // (510/11, 510/12): a scale of 0 gives no distribution to fit.
     if (int rc = readgivenparms(s, r, true)) return rc;
-    s->npar[0] = 2;
+    s->fit.npar.total = 2;
     choosefitmethod(s, r);
     if (int rc = fitmethodlabel(s, r, false)) return rc;
     if (int rc = modelfitsettings(s)) return rc;
     afterfitmethod(s);
 
-    if (s->distcode == DIST_POISSON || s->distcode == DIST_BINOMIAL) {
-        countlabel(s);
-        if (s->distcode == DIST_BINOMIAL && s->rspkind != FORM_COUNTS) {
+    if (s->opts.distcode == DIST_POISSON || s->opts.distcode == DIST_BINOMIAL) {
+        countlabel(s->opts);
+        if (s->opts.distcode == DIST_BINOMIAL && s->input.rspkind != FORM_COUNTS) {
             xpmlog(510, 150);
             return RC_SPEC;
         }
-        s->fitmethod = FIT_COUNTS;
-        if (stmtslot(r, slot::plot::THRESHOLD)) xpmlog(510, 166, txtarg(s->labels[LB_DIST], 16));
+        s->opts.fitmethod = FIT_COUNTS;
+        if (stmtslot(r, slot::plot::THRESHOLD)) xpmlog(510, 166, txtarg(s->opts.labels[LB_DIST], 16));
     } else {
         dispatchdist(s, r);
     }
-    if (nocovariance(s->fitmethod)) s->pflags.noconf = 1;
+    if (nocovariance(s->opts.fitmethod)) s->popt.pflags.noconf = 1;
     setppos(s, static_cast<int>(gparm(r, slot::analyze::PPOS, 4)));
-    if (!s->logscale[0]) s->linaxis = 1;
+    if (!s->opts.logscale[0]) s->popt.linaxis = 1;
     readsurvtime(s, r);
-    const uint32_t fm = s->fitmethod;
-    s->fitmethod = FIT_UNSET;   // the ordering is not taken from the MODEL statement here
+    const uint32_t fm = s->opts.fitmethod;
+    s->opts.fitmethod = FIT_UNSET;   // the ordering is not taken from the MODEL statement here
     readordering(s, r);
-    s->fitmethod = fm;
+    s->opts.fitmethod = fm;
     combinenotes(s, false);
     return 0;
 }

@@ -10,7 +10,7 @@
 #include "proc/framework/hostsvc_util.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/lifedist/obsrow.h"
 #include "proc/lifedist/readtimes.h"
@@ -59,53 +59,53 @@ struct pass {
 enum class fate { use, skip, nonpositive };
 
 bool classmissing(const vyxstate* s, int k) {
-    const obsvalues& v = s->obsvals;
-    if (s->clsnumeric[k]) return ismissing(v.clsnum[k]);
+    const obsvalues& v = s->input.obsvals;
+    if (s->groups.clsnumeric[k]) return ismissing(v.clsnum[k]);
     return vzatl(' ', v.clsraw[k], 16) != 0;
 }
 
 // Fills a spare node from the current class value k; the rest of a spare node is zero.
 void setkey(vyxstate* s, grpnode* g, int k) {
-    const obsvalues& v = s->obsvals;
+    const obsvalues& v = s->input.obsvals;
     std::memcpy(g->key, v.clsfmt[k], 16);
-    if (s->clsnumeric[k])
+    if (s->groups.clsnumeric[k])
         g->numkey = v.clsnum[k];
     else
         std::memcpy(g->rawkey, v.clsraw[k], 16);
 }
 
 // Finds or inserts the node of class value k in the tree whose head, spare and current
-// nodes are slots[0..2]; counts a new node in *nsub. Returns the node, or null after a
+// nodes are slots; counts a new node in *nsub. Returns the node, or null after a
 // logged failure (*rc set).
-grpnode* findlevel(pass& p, grpnode** slots, int32_t* nsub, int k, double w, int treemsg, int* rc) {
+grpnode* findlevel(pass& p, grptree* slots, int32_t* nsub, int k, double w, int treemsg, int* rc) {
     vyxstate* s = p.s;
     // Observations of one level often follow one another: the current node answers at once.
-    grpnode* cur = slots[2];
-    if (cur && std::memcmp(cur->key, s->obsvals.clsfmt[k], 16) == 0) {
-        if (s->clsorder[CO_CODE + k] == ORDER_FREQ) cur->ordkey -= w;
+    grpnode* cur = slots->current;
+    if (cur && std::memcmp(cur->key, s->input.obsvals.clsfmt[k], 16) == 0) {
+        if (s->groups.clsorder[CO_CODE + k] == ORDER_FREQ) cur->ordkey -= w;
         return cur;
     }
-    if (!slots[1] && !(slots[1] = newgroup(s))) {
+    if (!slots->spare && !(slots->spare = newgroup(s))) {
         *rc = 1;
         return nullptr;
     }
-    grpnode* spare = slots[1];
+    grpnode* spare = slots->spare;
     setkey(s, spare, k);
-    auto* g = static_cast<grpnode*>(ztrebld(&slots[0], spare, 16, kKeyPos));
+    auto* g = static_cast<grpnode*>(ztrebld(&slots->head, spare, 16, kKeyPos));
     if (!g) {
         xpmlog(510, treemsg);
         *rc = 1;
         return nullptr;
     }
     if (g == spare) {
-        slots[1] = nullptr;
+        slots->spare = nullptr;
         ++*nsub;
-        if (s->clsorder[CO_CODE + k] == ORDER_FREQ) g->ordkey = -w;
-        if (s->clsorder[CO_CODE + k] == ORDER_DATA) g->ordkey = static_cast<double>(p.used_n);
-    } else if (s->clsorder[CO_CODE + k] == ORDER_FREQ) {
+        if (s->groups.clsorder[CO_CODE + k] == ORDER_FREQ) g->ordkey = -w;
+        if (s->groups.clsorder[CO_CODE + k] == ORDER_DATA) g->ordkey = static_cast<double>(p.used_n);
+    } else if (s->groups.clsorder[CO_CODE + k] == ORDER_FREQ) {
         g->ordkey -= w;
     }
-    slots[2] = g;
+    slots->current = g;
     return g;
 }
 
@@ -119,28 +119,28 @@ double onscale(const pass& p, double t) {
 // Whether the censor value b of a form-1 row is one of the censor list.
 bool censoredunit(const pass& p, double b) {
     const vyxstate* s = p.s;
-    if (p.form != FORM_CENSOR || s->fmresp || ismissing(b)) return false;
-    for (int i = 0; i < s->ncensvals; ++i)
-        if (b == s->censvals[i]) return true;
+    if (p.form != FORM_CENSOR || s->life.fmresp || ismissing(b)) return false;
+    for (int i = 0; i < s->input.ncensvals; ++i)
+        if (b == s->input.censvals[i]) return true;
     return false;
 }
 
 // The censoring code of form 1 from the censor value and the failure mode.
 int censorcode(pass& p, obsval& o) {
     const vyxstate* s = p.s;
-    for (int i = 0; i < s->ncensvals; ++i)
-        if (o.b == s->censvals[i]) {
+    for (int i = 0; i < s->input.ncensvals; ++i)
+        if (o.b == s->input.censvals[i]) {
             if (p.censeen) p.censeen[i] = 1;
             return CENS_RIGHT;
         }
     if (!p.fmode) return CENS_EXACT;
-    char* mode = const_cast<char*>(s->obsvals.fmodefmt);
+    char* mode = const_cast<char*>(s->input.obsvals.fmodefmt);
     int len = 0, start = 0;
     wzstjls(mode, 16, 'l', &len, &start);
     int match = -1;
     for (int i = 0; i < p.fmnvals && match < 0; ++i)
         if (wzstcom(mode, len, p.fmvals[i], p.fmlens[i]) == 0) match = i;
-    switch (s->fmodeset.mode) {
+    switch (s->groups.fmodeset.mode) {
         case 0: return match >= 0 ? CENS_EXACT : CENS_OTHERMODE;           // KEEP
         case 1: return match >= 0 ? CENS_OTHERMODE : CENS_EXACT;           // ELIMINATE
         default: o.fmidx = match >= 0 ? match : p.fmnvals; return CENS_EXACT;   // COMBINE
@@ -153,7 +153,7 @@ int censorcode(pass& p, obsval& o) {
 // 0 has no logarithm and skips the row.
 fate classify(pass& p, obsval& o) {
     const vyxstate* s = p.s;
-    const obsvalues& v = s->obsvals;
+    const obsvalues& v = s->input.obsvals;
     o.a = v.rsp[0];
     o.b = v.rsp[1];
     o.fmidx = 0;
@@ -169,7 +169,7 @@ fate classify(pass& p, obsval& o) {
             o.code = p.form == FORM_TIME ? CENS_EXACT : CENS_INTERVAL;
             return fate::use;
         case FORM_CENSOR:
-            if (s->fmresp) o.b = 0;   // form 1 implied by FMODE: no censoring variable
+            if (s->life.fmresp) o.b = 0;   // form 1 implied by FMODE: no censoring variable
             if (ismissing(o.a) || ismissing(o.b)) return fate::skip;
             if (p.logtest && o.a <= 0) return fate::nonpositive;
             o.code = censorcode(p, o);
@@ -238,14 +238,14 @@ int memfail() {
 int appendrow(pass& p, grpnode* g, const obsval& o) {
     vyxstate* s = p.s;
     const int m = p.cols.ndoubles;
-    const int perbuf = static_cast<int>(s->rowlay[0]);
+    const int perbuf = static_cast<int>(s->opts.rowlay[0]);
     if (g->nrows >= perbuf) {
         if (!g->ufile) {
             if (ufopen(&g->ufile) != 0) {
                 xpmlog(510, 13);
                 return 1;
             }
-            s->spilled = 1;
+            s->opts.spilled = 1;
         }
         if (ufwrite(g->ufile, g->rowbuf, int64_t(g->nrows) * m * 8) != 0) {
             xpmlog(510, 15);
@@ -259,7 +259,7 @@ int appendrow(pass& p, grpnode* g, const obsval& o) {
         case FORM_INTERVAL:
             row[OBS_LOWER] = onscale(p, o.a);
             row[OBS_UPPER] = onscale(p, o.b);
-            if (p.readtimes && !(rtadd(s, row[OBS_LOWER], s->obsvals.rsp[0]) && rtadd(s, row[OBS_UPPER], s->obsvals.rsp[1])))
+            if (p.readtimes && !(rtadd(s, row[OBS_LOWER], s->input.obsvals.rsp[0]) && rtadd(s, row[OBS_UPPER], s->input.obsvals.rsp[1])))
                 return memfail();
             break;
         case FORM_COUNTS:
@@ -274,7 +274,7 @@ int appendrow(pass& p, grpnode* g, const obsval& o) {
             row[OBS_TIME] = onscale(p, o.a);
             break;
     }
-    if (p.readtimes && p.form != FORM_INTERVAL && p.form != FORM_COUNTS && !rtadd(s, row[OBS_TIME], s->obsvals.rsp[0]))
+    if (p.readtimes && p.form != FORM_INTERVAL && p.form != FORM_COUNTS && !rtadd(s, row[OBS_TIME], s->input.obsvals.rsp[0]))
         return memfail();
     if (p.cols.weight >= 0) row[p.cols.weight] = o.w;
     if (p.cols.fmidx >= 0) row[p.cols.fmidx] = o.fmidx;
@@ -286,12 +286,12 @@ int appendrow(pass& p, grpnode* g, const obsval& o) {
 // Every node of the statement, in list order: the root, or the first-level nodes and,
 // with two class variables, their second-level nodes; level 0, 1 or 2 is passed along.
 template <class F>
-int eachnode(vyxstate* s, F f) {
-    if (s->nclass == 0) return f(&s->rootgrp, 0);
-    for (grpnode* g = s->grplist[0]; g; g = g->next) {
+int eachnode(groupstate& groups, F f) {
+    if (groups.nclass == 0) return f(&groups.rootgrp, 0);
+    for (grpnode* g = groups.grplist.head; g; g = g->next) {
         if (int rc = f(g, 1)) return rc;
-        if (s->nclass == 2)
-            for (grpnode* h = g->subtree[0]; h; h = h->next)
+        if (groups.nclass == 2)
+            for (grpnode* h = g->subtree.head; h; h = h->next)
                 if (int rc = f(h, 2)) return rc;
     }
     return 0;
@@ -325,22 +325,22 @@ int flushall(pass& p) {
     auto trim = [&](grpnode* g) {
         if (g->ufile || g->nobs <= 0) return;
         const int64_t bytes = int64_t(g->nobs) * m * 8;
-        auto* exact = static_cast<double*>(poolbytes(s->stmtpool, bytes, poolflag::raw));
+        auto* exact = static_cast<double*>(poolbytes(s->pools.stmtpool, bytes, poolflag::raw));
         if (!exact) return;   // the larger buffer is kept
         std::memcpy(exact, g->rowbuf, static_cast<size_t>(bytes));
-        poolput(s->stmtpool, g->rowbuf);
+        poolput(s->pools.stmtpool, g->rowbuf);
         g->rowbuf = exact;
     };
-    if (s->nclass == 0) {
-        if (int rc = flush(&s->rootgrp, 0)) return rc;
-        trim(&s->rootgrp);
+    if (s->groups.nclass == 0) {
+        if (int rc = flush(&s->groups.rootgrp, 0)) return rc;
+        trim(&s->groups.rootgrp);
         return 0;
     }
-    return eachtreenode(s->grplist[0], [&](grpnode* g) -> int {
+    return eachtreenode(s->groups.grplist.head, [&](grpnode* g) -> int {
         if (int rc = flush(g, 1)) return rc;
-        if (s->nclass == 1) trim(g);
-        if (s->nclass == 2)
-            return eachtreenode(g->subtree[0], [&](grpnode* h) -> int {
+        if (s->groups.nclass == 1) trim(g);
+        if (s->groups.nclass == 2)
+            return eachtreenode(g->subtree.head, [&](grpnode* h) -> int {
                 if (int rc = flush(h, 2)) return rc;
                 trim(h);
                 return 0;
@@ -352,9 +352,9 @@ int flushall(pass& p) {
 // Reads one observation's values and decides its fate; 0 to go on, or a result of vyxin.
 int readone(pass& p) {
     vyxstate* s = p.s;
-    const obsvalues& v = s->obsvals;
+    const obsvalues& v = s->input.obsvals;
     obsval o{};
-    o.w = s->nfreq > 0 ? v.freq : 1.0;
+    o.w = s->input.nfreq > 0 ? v.freq : 1.0;
     if (ismissing(o.w) || o.w < 0 || (o.w == 0 && p.form != FORM_READOUT)) {
         // A missing, negative or zero FREQ value (zero kept for READOUT data) is counted as
         // skipped, so that observations read = used + skipped in every table.
@@ -362,7 +362,7 @@ int readone(pass& p) {
         return 0;
     }
     p.wread += o.w;
-    if (s->nnenter > 0) {
+    if (s->input.nnenter > 0) {
         o.nenter = v.nenter;
         if (ismissing(o.nenter)) {
             ++p.skipped_n;
@@ -374,7 +374,7 @@ int readone(pass& p) {
         }
     }
     if (p.fmode) {
-        const bool miss = s->fmodeset.type == 1 ? ismissing(v.fmodenum) : vzatl(' ', v.fmoderaw, 16) != 0;
+        const bool miss = s->groups.fmodeset.type == 1 ? ismissing(v.fmodenum) : vzatl(' ', v.fmoderaw, 16) != 0;
         // A censored unit has no failure mode: only a failure without one is skipped.
         if (miss && !censoredunit(p, v.rsp[1])) {
             ++p.skipped_n;
@@ -386,22 +386,22 @@ int readone(pass& p) {
         if (f == fate::nonpositive) ++p.nonpos_n;
         return 0;
     }
-    grpnode* target = &s->rootgrp;
-    if (s->nclass > 0) {
-        if ((s->clsdropmiss[0] && classmissing(s, 0)) || (s->nclass > 1 && s->clsdropmiss[1] && classmissing(s, 1))) {
+    grpnode* target = &s->groups.rootgrp;
+    if (s->groups.nclass > 0) {
+        if ((s->groups.clsdropmiss[0] && classmissing(s, 0)) || (s->groups.nclass > 1 && s->groups.clsdropmiss[1] && classmissing(s, 1))) {
             ++p.skipped_n;
             return 0;
         }
         p.wused += o.w;
         ++p.used_n;
         int rc = 0;
-        grpnode* g = findlevel(p, s->grplist, &s->rootgrp.nsub, 0, o.w, 11, &rc);
+        grpnode* g = findlevel(p, &s->groups.grplist, &s->groups.rootgrp.nsub, 0, o.w, 11, &rc);
         if (!g) return rc;
-        if (s->nclass == 1 && !g->rowbuf) {
+        if (s->groups.nclass == 1 && !g->rowbuf) {
             if (int brc = vyxbld(s, g)) return xexit(brc, 0);
         }
-        if (s->nclass == 2) {
-            grpnode* h = findlevel(p, g->subtree, &g->nsub, 1, o.w, 12, &rc);
+        if (s->groups.nclass == 2) {
+            grpnode* h = findlevel(p, &g->subtree, &g->nsub, 1, o.w, 12, &rc);
             if (!h) return rc;
             if (!h->rowbuf && vyxbld(s, h) != 0) return 1;
             g = h;
@@ -422,15 +422,15 @@ int readone(pass& p) {
 void passnotes(const pass& p) {
     vyxstate* s = p.s;
     const bool interval = p.form == FORM_INTERVAL;
-    nonposnote(s, p.nonpos_n, {{s->rspvars[0], interval ? s->rspvars[1] : nullptr}, {s->rspvarid[0], s->rspvarid[1]}});
-    if (p.used_n > 0) unseennotes(s, MSG_CENSOR_UNSEEN, p.censeen, s->rspvars[1], s->rspvarid[1]);
+    nonposnote(s, p.nonpos_n, {{s->input.rspvars[0], interval ? s->input.rspvars[1] : nullptr}, {s->life.rspvarid[0], s->life.rspvarid[1]}});
+    if (p.used_n > 0) unseennotes(s, MSG_CENSOR_UNSEEN, p.censeen, s->input.rspvars[1], s->life.rspvarid[1]);
 }
 
 }  // namespace
 
 int vyxbld(vyxstate* s, grpnode* g) {
-    const int64_t bytes = int64_t(s->rowlay[0]) * s->rowlay[1] * 8;
-    g->rowbuf = static_cast<double*>(poolbytes(s->stmtpool, bytes, poolflag::raw));
+    const int64_t bytes = int64_t(s->opts.rowlay[0]) * s->opts.rowlay[1] * 8;
+    g->rowbuf = static_cast<double*>(poolbytes(s->pools.stmtpool, bytes, poolflag::raw));
     if (!g->rowbuf) {
         xmemmsg(bytes);
         return RC_NOMEM;
@@ -439,70 +439,70 @@ int vyxbld(vyxstate* s, grpnode* g) {
 }
 
 int vyxin(vyxstate* s) {
-    s->spilled = 0;
-    if (s->pflags.pbonly) return 0;
+    s->opts.spilled = 0;
+    if (s->popt.pflags.pbonly) return 0;
 
     pass p{};
     p.s = s;
     p.cols = obslayout(s);
-    p.form = s->rspkind;
-    p.fmode = s->fmodeset.nvars > 0;
-    if (p.fmode && s->fmodeset.nvals > 0) {
+    p.form = s->input.rspkind;
+    p.fmode = s->groups.fmodeset.nvars > 0;
+    if (p.fmode && s->groups.fmodeset.nvals > 0) {
         // Pointers to the listed failure-mode values; the allocation is checked.
-        const int32_t n = s->fmodeset.nvals;
-        p.fmvals = static_cast<const char**>(poolbytes(s->stmtpool, int64_t(n) * sizeof(char*), poolflag::zeroed_marked));
+        const int32_t n = s->groups.fmodeset.nvals;
+        p.fmvals = static_cast<const char**>(poolbytes(s->pools.stmtpool, int64_t(n) * sizeof(char*), poolflag::zeroed_marked));
         if (!p.fmvals) {
             xmemmsg(int64_t(n) * int64_t(sizeof(char*)));
             return 1;
         }
-        for (int i = 0; i < n; ++i) p.fmvals[i] = s->fmodeset.vals[i];
-        p.fmlens = s->fmodeset.lens;
+        for (int i = 0; i < n; ++i) p.fmvals[i] = s->groups.fmodeset.vals[i];
+        p.fmlens = s->groups.fmodeset.lens;
         p.fmnvals = n;
     }
-    if (p.form == FORM_CENSOR && !s->fmresp && s->ncensvals > 0) {
-        p.censeen = static_cast<uint8_t*>(poolbytes(s->stmtpool, s->ncensvals, poolflag::zeroed));
+    if (p.form == FORM_CENSOR && !s->life.fmresp && s->input.ncensvals > 0) {
+        p.censeen = static_cast<uint8_t*>(poolbytes(s->pools.stmtpool, s->input.ncensvals, poolflag::zeroed));
         if (!p.censeen) {
-            xmemmsg(s->ncensvals);
+            xmemmsg(s->input.ncensvals);
             return 1;
         }
     }
-    xbyrwnd(s->dsin, 66);
-    p.threshold = s->thrflags[TH_GIVEN] ? s->fixedparms[FP_THRESHOLD] : 0.0;
-    p.ln = s->logscale[0] != 0;
-    p.log10 = !p.ln && s->logscale[1] != 0;
-    p.logtest = s->logscale[0] || s->logscale[1];
-    p.countcase = s->distcode == DIST_POISSON || s->distcode == DIST_BINOMIAL;
-    p.poisson = s->distcode == DIST_POISSON;
+    xbyrwnd(s->input.dsin, 66);
+    p.threshold = s->opts.thrflags[TH_GIVEN] ? s->fit.fixedparms[FP_THRESHOLD] : 0.0;
+    p.ln = s->opts.logscale[0] != 0;
+    p.log10 = !p.ln && s->opts.logscale[1] != 0;
+    p.logtest = s->opts.logscale[0] || s->opts.logscale[1];
+    p.countcase = s->opts.distcode == DIST_POISSON || s->opts.distcode == DIST_BINOMIAL;
+    p.poisson = s->opts.distcode == DIST_POISSON;
     p.readtimes = rtwanted(s) && !p.countcase && p.form != FORM_COUNTS;
 
-    std::memset(&s->rootgrp, 0, sizeof s->rootgrp);
-    if (s->nclass == 0) {
-        if (int rc = vyxbld(s, &s->rootgrp)) return xexit(rc, 0);
+    std::memset(&s->groups.rootgrp, 0, sizeof s->groups.rootgrp);
+    if (s->groups.nclass == 0) {
+        if (int rc = vyxbld(s, &s->groups.rootgrp)) return xexit(rc, 0);
     } else {
-        s->grplist[0] = s->grplist[1] = s->grplist[2] = nullptr;
-        s->rootgrp.nsub = 0;
+        s->groups.grplist.head = s->groups.grplist.spare = s->groups.grplist.current = nullptr;
+        s->groups.rootgrp.nsub = 0;
     }
 
-    hgetlist* rsp = s->stmgets ? s->stmgets[s->stmtidx] : nullptr;
-    hgetlist* cls = s->stmclgets ? s->stmclgets[s->stmtidx] : nullptr;
-    while (xybyget(s->dsin) == 0) {
+    hgetlist* rsp = s->input.stmgets ? s->input.stmgets[s->input.stmtidx] : nullptr;
+    hgetlist* cls = s->input.stmclgets ? s->input.stmclgets[s->input.stmtidx] : nullptr;
+    while (xybyget(s->input.dsin) == 0) {
         ++p.read_n;
         if (rsp) xyvget(rsp, nullptr);
-        if (s->procget) xyvget(s->procget, nullptr);
+        if (s->input.procget) xyvget(s->input.procget, nullptr);
         if (cls) xyvget(cls, nullptr);
-        if (s->fmodeget) xyvget(s->fmodeget, nullptr);
+        if (s->input.fmodeget) xyvget(s->input.fmodeget, nullptr);
         if (int rc = readone(p)) return rc;
     }
 
-    s->nobsrow.sumused = p.wused;
-    s->nobsrow.sumread = p.wread;
-    s->nobsrow.nread = static_cast<double>(p.read_n);
-    s->nobsrow.nused = static_cast<double>(p.used_n);
-    s->wsums[0] = p.sumx;
-    s->wsums[1] = p.sumn;
-    s->nobscnt[0] = static_cast<int32_t>(p.skipped_n);
-    s->nobscnt[1] = static_cast<int32_t>(p.used_n);
-    s->nobscnt[2] = static_cast<int32_t>(p.read_n);
+    s->row.nobsrow.sumused = p.wused;
+    s->row.nobsrow.sumread = p.wread;
+    s->row.nobsrow.nread = static_cast<double>(p.read_n);
+    s->row.nobsrow.nused = static_cast<double>(p.used_n);
+    s->life.wsums[0] = p.sumx;
+    s->life.wsums[1] = p.sumn;
+    s->input.nobscnt[0] = static_cast<int32_t>(p.skipped_n);
+    s->input.nobscnt[1] = static_cast<int32_t>(p.used_n);
+    s->input.nobscnt[2] = static_cast<int32_t>(p.read_n);
     passnotes(p);
     if (p.used_n == 0) {
         xpmlog(510, 17);

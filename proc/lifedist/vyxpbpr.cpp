@@ -9,7 +9,7 @@
 #include "proc/framework/memnum.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/textpad.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/lifedist/pbrec.h"
 #include "proc/lifedist/tables.h"
@@ -36,23 +36,23 @@ enum : int { LBL_PBTOL = 320, LBL_PBEST = 328, LBL_PBPREDTOL = 330, LBL_PBSUM = 
 class desctable {
 public:
     desctable(vyxstate* s, const char* name, int label, int textwidth, int buflen)
-        : s_(s), buflen_(buflen), t_(tabcreate(s->outmgr, name, rdxmsg(0, label))) {
-        tabtext(t_, "Description", textwidth, s->rowtext);
-        tabdouble(t_, "Value", &s->rowvals[0]);
+        : s_(s), buflen_(buflen), t_(tabcreate(s->out.outmgr, name, rdxmsg(0, label))) {
+        tabtext(t_, "Description", textwidth, s->row.rowtext);
+        tabdouble(t_, "Value", &s->row.rowvals[0]);
     }
     void title(txthandle h) { tabtitles(t_, {{"title1", h}}); }
     void bind(const char* path) {
         tabenddef(t_);
-        id_ = tabbind(s_->outmgr, t_, path);
+        id_ = tabbind(s_->out.outmgr, t_, path);
     }
     void row(int msg, double v) {
-        xpmstr(s_->rowtext, buflen_, 510, msg);
-        s_->rowvals[0] = v;
+        xpmstr(s_->row.rowtext, buflen_, 510, msg);
+        s_->row.rowvals[0] = v;
         tabrow(t_);
     }
     void publish() {
         tabendrows(t_, false);
-        tabpublish(s_->outmgr, id_);
+        tabpublish(s_->out.outmgr, id_);
     }
 
 private:
@@ -74,32 +74,32 @@ struct pbview {
 
 pbview view(vyxstate* s) {
     pbview v{};
-    v.binomial = s->distcode == DIST_BINOMIAL;
+    v.binomial = s->opts.distcode == DIST_BINOMIAL;
     v.ap = pbaprime(s);
-    v.conf = vx::confpercent(s->alpha);
-    if (s->pflags.pbonly) {
-        v.xtot = s->pbcount;
-        v.ntot = v.binomial ? s->pbtrials : s->pbexposure;
-    } else if (s->nclass == 0) {
-        v.xtot = s->rootgrp.loc;
-        v.ntot = s->rootgrp.scale;
+    v.conf = vx::confpercent(s->opts.alpha);
+    if (s->popt.pflags.pbonly) {
+        v.xtot = s->life.pbcount;
+        v.ntot = v.binomial ? s->life.pbtrials : s->life.pbexposure;
+    } else if (s->groups.nclass == 0) {
+        v.xtot = s->groups.rootgrp.loc;
+        v.ntot = s->groups.rootgrp.scale;
     } else {
-        v.xtot = s->wsums[0];
-        v.ntot = s->wsums[1];
+        v.xtot = s->life.wsums[0];
+        v.ntot = s->life.wsums[1];
     }
-    const bool root = !s->pflags.pbonly && s->nclass == 0;
-    v.pooled = root ? s->rootgrp.pbest : s->pbpooled;
-    v.poolpred = root ? s->rootgrp.pbpred : s->pbpoolpred;
-    v.tol = s->pbtolgiven && s->pbtolval != 0;
+    const bool root = !s->popt.pflags.pbonly && s->groups.nclass == 0;
+    v.pooled = root ? s->groups.rootgrp.pbest : s->life.pbpooled;
+    v.poolpred = root ? s->groups.rootgrp.pbpred : s->life.pbpoolpred;
+    v.tol = s->life.pbtolgiven && s->life.pbtolval != 0;
     return v;
 }
 
 double word(const double* block, int w) { return block ? block[w] : hostmissing(); }
 
 void pbsum(vyxstate* s, const pbview& v) {
-    const bool cls = s->nclass > 0;
+    const bool cls = s->groups.nclass > 0;
     desctable t(s, "Pbsum", LBL_PBSUM, 30, 40);
-    const char* dist = s->labels[LB_DIST];
+    const char* dist = s->opts.labels[LB_DIST];
     t.title(rdxmsgs(510, MSG_SUMTITLE, txtarg(dist, wzstrip(dist, 40))));
     t.bind("kv.vitalyx.pbsum");
     if (v.binomial) {
@@ -117,7 +117,7 @@ void pbsum(vyxstate* s, const pbview& v) {
     }
     if (cls) {
         const double chi = word(v.pooled, PB_CHISQ);
-        const int df = static_cast<int>(s->nlev[1]) - 1;
+        const int df = static_cast<int>(s->groups.nlev[1]) - 1;
         t.row(MSG_CHISQ, chi);
         t.row(MSG_PCHISQ, ismissing(chi) || df < 1 ? hostmissing() : zpgx2(chi, df));
     }
@@ -128,7 +128,7 @@ void pbpred(vyxstate* s, const pbview& v) {
     desctable t(s, "Pbpred", LBL_PBPRED, 30, 40);
     t.title(rdxmsg(510, MSG_PREDTITLE));
     t.bind("kv.vitalyx.pbpred");
-    t.row(v.binomial ? MSG_PREDTRIALS : MSG_PREDEXPOSURE, s->pbpredict);
+    t.row(v.binomial ? MSG_PREDTRIALS : MSG_PREDEXPOSURE, s->life.pbpredict);
     t.row(MSG_PREDCOUNT, word(v.poolpred, PB_EST));
     t.row(MSG_PREDLOW, word(v.poolpred, PB_LOWER));
     t.row(MSG_PREDUP, word(v.poolpred, PB_UPPER));
@@ -139,25 +139,25 @@ void pbtol(vyxstate* s, const pbview& v) {
     desctable t(s, "Pbtol", LBL_PBTOL, 25, 60);
     t.title(rdxmsg(510, v.binomial ? MSG_TOLTITLE_PROP : MSG_TOLTITLE_RATE));
     t.bind("kv.vitalyx.pbtol");
-    t.row(MSG_TOLERANCE, s->pbtolval);
+    t.row(MSG_TOLERANCE, s->life.pbtolval);
     t.row(v.binomial ? MSG_TOLTRIALS : MSG_TOLEXPOSURE,
-          pbtolsize(v.binomial, word(v.pooled, PB_EST), s->pbtolval, s->alpha));
+          pbtolsize(v.binomial, word(v.pooled, PB_EST), s->life.pbtolval, s->opts.alpha));
     t.publish();
 }
 
 // The Group cell: the level's key, or the total row's text.
-void groupcell(vyxstate* s, const grpnode* g) {
-    std::memset(s->grplabel, ' ', 40);
+void groupcell(outputrow& row, const grpnode* g) {
+    std::memset(row.grplabel, ' ', 40);
     if (g)
-        std::memcpy(s->grplabel, g->key, sizeof g->key);
+        std::memcpy(row.grplabel, g->key, sizeof g->key);
     else
-        xpmstr(s->grplabel, 16, 510, MSG_TOTAL);
+        xpmstr(row.grplabel, 16, 510, MSG_TOTAL);
 }
 
 void pbest(vyxstate* s, const pbview& v) {
-    obobject* t = tabcreate(s->outmgr, "Pbest", rdxmsg(0, LBL_PBEST));
-    double* c = s->rowvals;
-    tabtext(t, "Group", std::max<int>(static_cast<int>(s->grpcolw), 6), s->grplabel);
+    obobject* t = tabcreate(s->out.outmgr, "Pbest", rdxmsg(0, LBL_PBEST));
+    double* c = s->row.rowvals;
+    tabtext(t, "Group", std::max<int>(static_cast<int>(s->groups.grpcolw), 6), s->row.grplabel);
     tabdouble(t, v.binomial ? "Events" : "Count", &c[0]);
     tabdouble(t, v.binomial ? "Trials" : "Exposure", &c[1]);
     tabdouble(t, v.binomial ? "Prop" : "Rate", &c[2]);
@@ -166,9 +166,9 @@ void pbest(vyxstate* s, const pbview& v) {
     tabdouble(t, "X2", &c[5]);
     tabtitles(t, {{"title1", rdxmsg(0, LBL_PBEST)}, {"title2", rdxmsgs(510, MSG_CONFLIMITS, v.conf)}});
     tabenddef(t);
-    const uint32_t id = tabbind(s->outmgr, t, "kv.vitalyx.pbest");
+    const uint32_t id = tabbind(s->out.outmgr, t, "kv.vitalyx.pbest");
     auto row = [&](const grpnode* g, double x, double n, const double* est, double chi) {
-        groupcell(s, g);
+        groupcell(s->row, g);
         c[0] = x;
         c[1] = n;
         c[2] = est[PB_EST];
@@ -177,19 +177,19 @@ void pbest(vyxstate* s, const pbview& v) {
         c[5] = chi;
         tabrow(t);
     };
-    for (const grpnode* g = s->grplist[0]; g; g = g->next) row(g, g->loc, g->scale, g->pbest, g->pbest[PB_CHISQ]);
+    for (const grpnode* g = s->groups.grplist.head; g; g = g->next) row(g, g->loc, g->scale, g->pbest, g->pbest[PB_CHISQ]);
     double total[PB_WORDS];
-    pbestimate(pbcounts{v.binomial, s->wsums[0], s->wsums[1]}, v.ap, total);
-    row(nullptr, s->wsums[0], s->wsums[1], total, s->pbaccum);
+    pbestimate(pbcounts{v.binomial, s->life.wsums[0], s->life.wsums[1]}, v.ap, total);
+    row(nullptr, s->life.wsums[0], s->life.wsums[1], total, s->life.pbaccum);
     tabendrows(t, false);
-    tabpublish(s->outmgr, id);
+    tabpublish(s->out.outmgr, id);
 }
 
 void pbpredtol(vyxstate* s, const pbview& v) {
-    obobject* t = tabcreate(s->outmgr, "Pbpredtol", rdxmsg(0, LBL_PBPREDTOL));
-    double* c = s->rowvals;
-    const bool pred = s->pbpredgiven;
-    tabtext(t, "Group", std::max<int>(static_cast<int>(s->grpcolw), 6), s->grplabel);
+    obobject* t = tabcreate(s->out.outmgr, "Pbpredtol", rdxmsg(0, LBL_PBPREDTOL));
+    double* c = s->row.rowvals;
+    const bool pred = s->life.pbpredgiven;
+    tabtext(t, "Group", std::max<int>(static_cast<int>(s->groups.grpcolw), 6), s->row.grplabel);
     if (pred) {
         tabdouble(t, "Pcount", &c[0]);
         tabspan(t, "Lower", &c[1], "Lower", "Upper");
@@ -201,19 +201,19 @@ void pbpredtol(vyxstate* s, const pbview& v) {
     else
         tabtitles(t, {{"title1", rdxmsg(0, LBL_PBPREDTOL)}});
     tabenddef(t);
-    const uint32_t id = tabbind(s->outmgr, t, "kv.vitalyx.pbpredtol");
+    const uint32_t id = tabbind(s->out.outmgr, t, "kv.vitalyx.pbpredtol");
     auto row = [&](const grpnode* g, const double* predblk, double est) {
-        groupcell(s, g);
+        groupcell(s->row, g);
         c[0] = word(predblk, PB_EST);
         c[1] = word(predblk, PB_LOWER);
         c[2] = word(predblk, PB_UPPER);
-        c[3] = pbtolsize(v.binomial, est, s->pbtolval, s->alpha);
+        c[3] = pbtolsize(v.binomial, est, s->life.pbtolval, s->opts.alpha);
         tabrow(t);
     };
-    for (const grpnode* g = s->grplist[0]; g; g = g->next) row(g, g->pbpred, g->pbest[PB_EST]);
+    for (const grpnode* g = s->groups.grplist.head; g; g = g->next) row(g, g->pbpred, g->pbest[PB_EST]);
     row(nullptr, v.poolpred, word(v.pooled, PB_EST));
     tabendrows(t, false);
-    tabpublish(s->outmgr, id);
+    tabpublish(s->out.outmgr, id);
 }
 
 }  // namespace
@@ -221,11 +221,11 @@ void pbpredtol(vyxstate* s, const pbview& v) {
 int vyxpbpr(vyxstate* s) {
     const pbview v = view(s);
     pbsum(s, v);
-    if (s->pbpredgiven) pbpred(s, v);
+    if (s->life.pbpredgiven) pbpred(s, v);
     if (v.tol) pbtol(s, v);
-    if (s->nclass == 1 && !s->pflags.pbonly) {
+    if (s->groups.nclass == 1 && !s->popt.pflags.pbonly) {
         pbest(s, v);
-        if (s->pbpredgiven || v.tol) pbpredtol(s, v);
+        if (s->life.pbpredgiven || v.tol) pbpredtol(s, v);
     }
     return 0;
 }

@@ -6,7 +6,7 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/hostsvc_util.h"
 #include "proc/framework/sortwrap.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/lifedist/obsrow.h"
 #include "proc/lifedist/ufile.h"
@@ -42,25 +42,25 @@ void shellsort(double* rows, int n, int m, double* tmp, After after) {
 // The host sort of a group's utility file: time ascending, then (time with censor list)
 // the censoring code descending, so that a failure comes before a censored time.
 int filesort(vyxstate* s, grpnode* g) {
-    const int m = static_cast<int>(s->rowlay[1]);
-    auto* keys = static_cast<sortkey*>(s->sortdesc[0]);
-    auto* c = static_cast<sortctl*>(s->sortdesc[1]);
+    const int m = static_cast<int>(s->opts.rowlay[1]);
+    auto* keys = static_cast<sortkey*>(s->life.sortdesc[0]);
+    auto* c = static_cast<sortctl*>(s->life.sortdesc[1]);
     *c = sortctl{};
     std::memset(keys, 0, 2 * sizeof(sortkey));
     xcpoint(g->ufile, 0);
     c->start = zsorxci();
     c->compare = zsorxct();
     c->infile = g->ufile;
-    c->nkeys = s->rspkind == FORM_CENSOR ? 2 : 1;
+    c->nkeys = s->input.rspkind == FORM_CENSOR ? 2 : 1;
     c->keys = keys;
     c->reclen = 8 * m;
     c->nrecs = -1;
     c->workcap = -1;
-    c->recbuf = s->sortrow;
+    c->recbuf = s->life.sortrow;
     c->exits[SORTX_GET] = zxcget();
     c->exits[SORTX_PUT] = zxcput();
     c->exits[SORTX_END] = zxcrtn();
-    c->pool = s->stmtpool;
+    c->pool = s->pools.stmtpool;
     keys[0] = sortkey{0, 8, SORTK_NUM, SORTO_ASC, 0};
     keys[1] = sortkey{8, 8, SORTK_NUM, SORTO_DESC, 0};
     if (ufopen(&c->outfile) != 0) {
@@ -89,12 +89,12 @@ void sort1(double* rows, int n, int m, double* tmp) { shellsort(rows, n, m, tmp,
 int vyxpdta(vyxstate* s, grpnode* g) {
     g->pmin = g->pmin2 = 1.0;
     g->pmax = g->pmax2 = 0.0;
-    const int m = static_cast<int>(s->rowlay[1]);
+    const int m = static_cast<int>(s->opts.rowlay[1]);
     if (!g->ufile) {
-        if (s->rspkind == FORM_CENSOR)
-            sort1(g->rowbuf, g->nrows, m, s->sortrow);
+        if (s->input.rspkind == FORM_CENSOR)
+            sort1(g->rowbuf, g->nrows, m, s->life.sortrow);
         else
-            sort(g->rowbuf, g->nrows, m, s->sortrow);
+            sort(g->rowbuf, g->nrows, m, s->life.sortrow);
     } else if (filesort(s, g) != 0) {
         return 1;
     }

@@ -8,7 +8,7 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/framework/wobmth.h"
 #include "proc/lifedist/fitshared.h"
 #include "proc/lifedist/lifedist.h"
@@ -23,45 +23,45 @@ struct maker {
     bool limits;      // MLE or MODEL: standard errors and confidence limits
 
     obobject* create(int slot, const char* name, int label) {
-        obobject* t = tabcreate(s->outmgr, name, rdxmsg(0, label));
-        s->tabs[slot].obj = t;
-        s->tabs[slot].tabid = 0;
+        obobject* t = tabcreate(s->out.outmgr, name, rdxmsg(0, label));
+        s->out.tabs[slot].obj = t;
+        s->out.tabs[slot].tabid = 0;
         return t;
     }
     void group(obobject* t) {
-        if (groupwidth > 0) tabtext(t, "Group", groupwidth, s->grplabel);
+        if (groupwidth > 0) tabtext(t, "Group", groupwidth, s->row.grplabel);
     }
     void label(obobject* t) {
-        if (s->tblflags[TF_STMTLABEL]) tabtext(t, "Label", 8, s->stmtlabcell);
+        if (s->opts.tblflags[TF_STMTLABEL]) tabtext(t, "Label", 8, s->life.stmtlabcell);
     }
     void mode(obobject* t) {
-        if (s->pflags.fmcombine) tabtext(t, "Mode", s->fmodeset.maxlen > 0 ? s->fmodeset.maxlen : 1, s->fmlabel);
+        if (s->popt.pflags.fmcombine) tabtext(t, "Mode", s->groups.fmodeset.maxlen > 0 ? s->groups.fmodeset.maxlen : 1, s->life.fmlabel);
     }
     void estimates(obobject* t) {
-        tabdouble(t, "Estimate", &s->rowvals[0]);
+        tabdouble(t, "Estimate", &s->row.rowvals[0]);
         if (!limits) return;
-        tabdouble(t, "Stderr", &s->rowvals[3]);
-        tabspan(t, "Lower", &s->rowvals[9], "Lower", "Upper");
-        tabdouble(t, "Upper", &s->rowvals[8]);
+        tabdouble(t, "Stderr", &s->row.rowvals[3]);
+        tabspan(t, "Lower", &s->row.rowvals[9], "Lower", "Upper");
+        tabdouble(t, "Upper", &s->row.rowvals[8]);
     }
     // A text of catalog 510 with the distribution name as its argument.
     txthandle withdist(int n) {
-        const char* d = s->labels[LB_DIST];
+        const char* d = s->opts.labels[LB_DIST];
         return rdxmsgs(510, n, txtarg(d, wzstrip(d, 40)));
     }
-    txthandle confidence(int n) { return rdxmsgs(510, n, vx::confpercent(s->alpha)); }
+    txthandle confidence(int n) { return rdxmsgs(510, n, vx::confpercent(s->opts.alpha)); }
     // The history tables: their class's first method marks them as histories.
     void history(obobject* t) {
         wobitem it[] = {obint(OBK_HIDDEN, 0), obint(OBK_LISTED, 1)};
         obcheck(obinfocall(t, 2, it));
     }
     void parmcolumns(obobject* t, const char* role) {
-        for (int j = 0; j < s->npar[0]; ++j) {
-            const char* lab = s->labels[LB_PARM1 + (j < 2 ? j : 1)];
+        for (int j = 0; j < s->fit.npar.total; ++j) {
+            const char* lab = s->opts.labels[LB_PARM1 + (j < 2 ? j : 1)];
             char name[41] = {};
             std::memcpy(name, lab, static_cast<size_t>(wzstrip(lab, 16)));
             if (j >= 2) std::snprintf(name, sizeof name, "Parm%d", j + 1);
-            tabdouble(t, name, &s->itrow[3 + j], role);
+            tabdouble(t, name, &s->fit.itrow[3 + j], role);
         }
     }
 };
@@ -70,15 +70,15 @@ struct maker {
 
 void vyxpobj(vyxstate* s) {
     // Slots a statement does not make must not hold the objects of an earlier statement.
-    for (int k = TAB_DATSUM; k <= TAB_CONVSTATUS; ++k) s->tabs[k] = tabpair{};
-    maker m{s, 0, s->fitmethod == FIT_MLE || fitx::bymodel(s)};
-    const int w = static_cast<int>(s->grpcolw);
-    if (s->nclass == 1) m.groupwidth = w > 10 ? w : 10;
-    if (s->nclass == 2) m.groupwidth = w + 1 > 10 ? w + 1 : 10;
+    for (int k = TAB_DATSUM; k <= TAB_CONVSTATUS; ++k) s->out.tabs[k] = tabpair{};
+    maker m{s, 0, s->opts.fitmethod == FIT_MLE || fitx::bymodel(s)};
+    const int w = static_cast<int>(s->groups.grpcolw);
+    if (s->groups.nclass == 1) m.groupwidth = w > 10 ? w : 10;
+    if (s->groups.nclass == 2) m.groupwidth = w + 1 > 10 ? w + 1 : 10;
 
     obobject* t = m.create(TAB_DATSUM, "Datsum", 225);
-    tabtext(t, "Description", 24, s->rowtext);
-    tabdouble(t, "Value", &s->rowlead[0]);
+    tabtext(t, "Description", 24, s->row.rowtext);
+    tabdouble(t, "Value", &s->row.rowlead[0]);
     m.group(t);
     m.label(t);
     tabtitles(t, {{"title", rdxmsg(0, 225)}});
@@ -87,38 +87,38 @@ void vyxpobj(vyxstate* s) {
     t = m.create(TAB_PARMEST, "ParmEst", 237);
     // At least 10 wide, and wide enough for the longest parameter label (the Weibull and
     // exponential forms: maxlablen), so that no row name is cut.
-    tabtext(t, "Parameter", s->maxlablen > 10 ? s->maxlablen : 10, s->rowtext);
+    tabtext(t, "Parameter", s->life.maxlablen > 10 ? s->life.maxlablen : 10, s->row.rowtext);
     m.estimates(t);
     m.mode(t);
     m.group(t);
     m.label(t);
     // The titles that name the kind and level of the limits only where the limits are shown
     // (least squares, Weibayes and given values have none), as for the survival table.
-    if (s->pflags.fmcombine && m.limits)
+    if (s->popt.pflags.fmcombine && m.limits)
         tabtitles(t, {{"title0", rdxmsg(510, 569)}, {"title1", m.withdist(290)},
-                      {"title2", rdxmsg(0, s->lrflags[LR_PARMS] ? 245 : 246)}, {"title3", m.confidence(244)}});
-    else if (s->pflags.fmcombine)
+                      {"title2", rdxmsg(0, s->fit.lrflags[LR_PARMS] ? 245 : 246)}, {"title3", m.confidence(244)}});
+    else if (s->popt.pflags.fmcombine)
         tabtitles(t, {{"title0", rdxmsg(510, 569)}, {"title1", m.withdist(290)}});
     else if (m.limits)
-        tabtitles(t, {{"title1", m.withdist(290)}, {"title2", rdxmsg(0, s->lrflags[LR_PARMS] ? 245 : 246)},
+        tabtitles(t, {{"title1", m.withdist(290)}, {"title2", rdxmsg(0, s->fit.lrflags[LR_PARMS] ? 245 : 246)},
                       {"title3", m.confidence(244)}});
     else
         tabtitles(t, {{"title1", m.withdist(290)}});
     tabenddef(t);
 
     t = m.create(TAB_PARMOTHER, "ParmOther", 533);
-    tabtext(t, "Parameter", 20, s->rowtext);
-    tabdouble(t, "Value", &s->rowvals[0]);
+    tabtext(t, "Parameter", 20, s->row.rowtext);
+    tabdouble(t, "Value", &s->row.rowvals[0]);
     m.group(t);
     m.label(t);
     tabtitles(t, {{"title1", m.withdist(527)}});
     tabenddef(t);
 
-    if (s->tblflags[TF_LAGRANGE]) {
+    if (s->opts.tblflags[TF_LAGRANGE]) {
         t = m.create(TAB_LAGRANGE, "Lagrange", 296);
-        tabtext(t, "Parameter", 11, s->rowtext);
-        tabdouble(t, "Chisq", &s->rowvals[0]);
-        tabdouble(t, "Pval", &s->rowvals[3]);
+        tabtext(t, "Parameter", 11, s->row.rowtext);
+        tabdouble(t, "Chisq", &s->row.rowvals[0]);
+        tabdouble(t, "Pval", &s->row.rowvals[3]);
         m.group(t);
         m.label(t);
         // Its label as its title, so that the statistics are not printed unnamed.
@@ -126,38 +126,38 @@ void vyxpobj(vyxstate* s) {
         tabenddef(t);
     }
 
-    if (s->pflags.pcttab) {
+    if (s->popt.pflags.pcttab) {
         t = m.create(TAB_PCTEST, "PctEst", 251);
-        tabdouble(t, "Pct", &s->rowlead[0]);
+        tabdouble(t, "Pct", &s->row.rowlead[0]);
         m.estimates(t);
         m.group(t);
         m.label(t);
         if (m.limits)
-            tabtitles(t, {{"title1", m.withdist(512)}, {"title2", rdxmsg(0, s->lrflags[LR_PERCENTILES] ? 245 : 246)},
+            tabtitles(t, {{"title1", m.withdist(512)}, {"title2", rdxmsg(0, s->fit.lrflags[LR_PERCENTILES] ? 245 : 246)},
                           {"title3", m.confidence(244)}});
         else
             tabtitles(t, {{"title1", m.withdist(512)}});
         tabenddef(t);
     }
 
-    if (s->axopt[AO_NSURV] > 0) {
+    if (s->popt.axopt[AO_NSURV] > 0) {
         t = m.create(TAB_SURVEST, "SurvEst", 550);
-        tabdouble(t, "Life", &s->rowlead[0]);
-        tabdouble(t, "CDF", &s->rowvals[0]);
+        tabdouble(t, "Life", &s->row.rowlead[0]);
+        tabdouble(t, "CDF", &s->row.rowvals[0]);
         if (m.limits) {
-            tabdouble(t, "Clower", &s->rowvals[9]);
-            tabdouble(t, "Cupper", &s->rowvals[8]);
+            tabdouble(t, "Clower", &s->row.rowvals[9]);
+            tabdouble(t, "Cupper", &s->row.rowvals[8]);
         }
-        tabdouble(t, "Vitlyx", &s->survcells[0]);
+        tabdouble(t, "Vitlyx", &s->row.survcells[0]);
         if (m.limits) {
-            tabdouble(t, "Rlower", &s->survcells[9]);
-            tabdouble(t, "Rupper", &s->survcells[8]);
+            tabdouble(t, "Rlower", &s->row.survcells[9]);
+            tabdouble(t, "Rupper", &s->row.survcells[8]);
         }
         m.group(t);
         m.label(t);
-        if (s->pflags.fmcombine && m.limits)
+        if (s->popt.pflags.fmcombine && m.limits)
             tabtitles(t, {{"title0", rdxmsg(510, 568)}, {"title1", m.withdist(518)}, {"title2", m.confidence(517)}});
-        else if (s->pflags.fmcombine)
+        else if (s->popt.pflags.fmcombine)
             tabtitles(t, {{"title0", rdxmsg(510, 568)}, {"title1", m.withdist(518)}});
         else if (m.limits)
             tabtitles(t, {{"title1", m.withdist(518)}, {"title2", m.confidence(517)}});
@@ -166,11 +166,11 @@ void vyxpobj(vyxstate* s) {
         tabenddef(t);
     }
 
-    if (s->itprflag[0] && s->itrow) {
+    if (s->fit.itprflag.itprint && s->fit.itrow) {
         t = m.create(TAB_ITERPARMS, "IterParms", 200);
-        tabdouble(t, "Iter", &s->itrow[0]);
-        tabdouble(t, "Ridge", &s->itrow[1]);
-        tabdouble(t, "Loglike", &s->itrow[2]);
+        tabdouble(t, "Iter", &s->fit.itrow[0]);
+        tabdouble(t, "Ridge", &s->fit.itrow[1]);
+        tabdouble(t, "Loglike", &s->fit.itrow[2]);
         m.parmcolumns(t, "Value");
         m.group(t);
         m.label(t);
@@ -179,11 +179,11 @@ void vyxpobj(vyxstate* s) {
         m.history(t);
         tabenddef(t);
         for (int k = 0; k < 2; ++k) {
-            if (!s->lrflags[k]) continue;
+            if (!s->fit.lrflags[k]) continue;
             t = m.create(k == 0 ? TAB_ITERLRPARM : TAB_ITERLRPER, k == 0 ? "IterLRparm" : "IterLRper", 210);
-            tabtext(t, "Parameter", 17, s->rowtext);
-            tabdouble(t, "Iter", &s->itrow[0]);
-            tabdouble(t, "Loglike", &s->itrow[2]);
+            tabtext(t, "Parameter", 17, s->row.rowtext);
+            tabdouble(t, "Iter", &s->fit.itrow[0]);
+            tabdouble(t, "Loglike", &s->fit.itrow[2]);
             m.parmcolumns(t, "value");
             tabtitles(t, {{"Title", rdxmsg(k == 0 ? 0 : 510, 207)}});
             m.group(t);
@@ -193,61 +193,61 @@ void vyxpobj(vyxstate* s) {
         }
     }
 
-    if (s->pflags.ppout) {
-        const bool ends = s->rspform[RF_INTERVAL] || s->rspform[RF_READOUT];
+    if (s->popt.pflags.ppout) {
+        const bool ends = s->input.rspform[RF_INTERVAL] || s->input.rspform[RF_READOUT];
         t = m.create(TAB_PROBEST, "ProbabilityEstimates", 554);
         if (ends) {
-            tabdouble(t, "Lifelower", &s->rowlead[1]);
-            tabdouble(t, "Lifeupper", &s->rowlead[2]);
+            tabdouble(t, "Lifelower", &s->row.rowlead[1]);
+            tabdouble(t, "Lifeupper", &s->row.rowlead[2]);
         } else {
-            tabdouble(t, "Lifetime", &s->rowlead[2]);
+            tabdouble(t, "Lifetime", &s->row.rowlead[2]);
         }
-        tabdouble(t, "Prob", &s->rowvals[0]);
-        if (s->rspkind == FORM_TIME || s->rspkind == FORM_CENSOR) {
-            if (s->pposcode == 5) {
-                tabdouble(t, "stderr", &s->rowvals[3]);
-                tabdouble(t, "cumhaz", &s->rowvals[21]);
-                tabdouble(t, "cumhazsd", &s->rowvals[22]);
+        tabdouble(t, "Prob", &s->row.rowvals[0]);
+        if (s->input.rspkind == FORM_TIME || s->input.rspkind == FORM_CENSOR) {
+            if (s->life.pposcode == 5) {
+                tabdouble(t, "stderr", &s->row.rowvals[3]);
+                tabdouble(t, "cumhaz", &s->row.rowvals[21]);
+                tabdouble(t, "cumhazsd", &s->row.rowvals[22]);
             } else {
-                tabdouble(t, "KM", &s->rowvals[2]);
-                tabdouble(t, "SeKM", &s->rowvals[3]);
+                tabdouble(t, "KM", &s->row.rowvals[2]);
+                tabdouble(t, "SeKM", &s->row.rowvals[3]);
             }
         }
-        tabspan(t, "Lower", &s->rowvals[9], "Lower", "Upper");
-        tabdouble(t, "Upper", &s->rowvals[8]);
-        if (ends) tabdouble(t, "Stderr", &s->rowvals[3]);
+        tabspan(t, "Lower", &s->row.rowvals[9], "Lower", "Upper");
+        tabdouble(t, "Upper", &s->row.rowvals[8]);
+        if (ends) tabdouble(t, "Stderr", &s->row.rowvals[3]);
         m.group(t);
         m.label(t);
-        tabtitles(t, {{"title1", rdxmsg(0, 402)}, {"title2", rdxmsgs(510, 560, txtarg(s->labels[LB_DIST], wzstrip(s->labels[LB_DIST], 40)))},
+        tabtitles(t, {{"title1", rdxmsg(0, 402)}, {"title2", rdxmsgs(510, 560, txtarg(s->opts.labels[LB_DIST], wzstrip(s->opts.labels[LB_DIST], 40)))},
                       {"title3", m.confidence(559)}});
         tabenddef(t);
     }
 
-    if (s->rspform[RF_INTERVAL] && s->emflags[EMF_ITPRINTEM]) {
-        if (!s->emgrad) {
-            s->emgrad = static_cast<double*>(poolbytes(s->stmtpool, 5 * sizeof(double), poolflag::zeroed));
-            if (!s->emgrad) {
+    if (s->input.rspform[RF_INTERVAL] && s->life.emflags[EMF_ITPRINTEM]) {
+        if (!s->life.emgrad) {
+            s->life.emgrad = static_cast<double*>(poolbytes(s->pools.stmtpool, 5 * sizeof(double), poolflag::zeroed));
+            if (!s->life.emgrad) {
                 xmemmsg(5 * sizeof(double));
                 xexit(RC_NOMEM, 0);
                 return;
             }
         }
         t = m.create(TAB_TURNBULLGRAD, "TurnbullGrad", 556);
-        tabspan(t, "Left", &s->emgrad[0], "Left", "Right");
-        tabdouble(t, "Right", &s->emgrad[1]);
-        tabdouble(t, "Prob", &s->emgrad[2]);
-        tabdouble(t, "Grad", &s->emgrad[3]);
-        tabdouble(t, "Mult", &s->emgrad[4]);
+        tabspan(t, "Left", &s->life.emgrad[0], "Left", "Right");
+        tabdouble(t, "Right", &s->life.emgrad[1]);
+        tabdouble(t, "Prob", &s->life.emgrad[2]);
+        tabdouble(t, "Grad", &s->life.emgrad[3]);
+        tabdouble(t, "Mult", &s->life.emgrad[4]);
         m.group(t);
         m.label(t);
         tabtitles(t, {{"title1", rdxmsg(0, 540)}, {"title2", rdxmsg(0, 539)}});
         tabenddef(t);
     }
 
-    if (s->fitmethod == FIT_MLE) {
+    if (s->opts.fitmethod == FIT_MLE) {
         t = m.create(TAB_CONVSTATUS, "ConvergenceStatus", 700);
-        tabhandle(t, "Reason", &s->convmsg);
-        tabint(t, "Status", &s->itstatus[1]);
+        tabhandle(t, "Reason", &s->row.convmsg);
+        tabint(t, "Status", &s->fit.itstatus[1]);
         m.label(t);
         tabenddef(t);
     }

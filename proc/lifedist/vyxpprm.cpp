@@ -10,7 +10,7 @@
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/framework/wholenum.h"
 #include "proc/framework/zorduvex.h"
 #include "proc/lifedist/lifedist.h"
@@ -29,7 +29,7 @@ uint32_t kindof(const char* kw) {
 
 void readflags(vyxstate* s, const stmtrec* r) {
     auto f = [r](int k) -> uint8_t { return stmtflag(r, k) ? 1 : 0; };
-    auto& p = s->pflags;
+    auto& p = s->popt.pflags;
     p.showmult = f(flag::plot::SHOWMULTIPLES);
     p.noppos = f(flag::plot::NOPPOS);
     p.overlay = f(flag::plot::OVERLAY);
@@ -47,26 +47,26 @@ void readflags(vyxstate* s, const stmtrec* r) {
     p.nollabel = f(flag::plot::NOLLABEL);
     p.noslabel = f(flag::plot::NOSLABEL);
     p.nocenplot = !f(flag::plot::NOCENPLOT) && !p.noppos;
-    s->linaxis = f(30);   // flag 30 has no keyword on the plot statements; kept as read
-    s->itprflag[0] = f(flag::plot::ITPRINT);
-    s->clsmissing[0] = f(flag::plot::MISSING1);
-    s->clsmissing[1] = f(flag::plot::MISSING2);
-    s->lrflags[LR_PARMS] = f(flag::plot::LRCL);
+    s->popt.linaxis = f(30);   // flag 30 has no keyword on the plot statements; kept as read
+    s->fit.itprflag.itprint = f(flag::plot::ITPRINT);
+    s->groups.clsmissing[0] = f(flag::plot::MISSING1);
+    s->groups.clsmissing[1] = f(flag::plot::MISSING2);
+    s->fit.lrflags[LR_PARMS] = f(flag::plot::LRCL);
     p.mpgrid = f(flag::plot::MPGRID);
     p.mlgrid = f(flag::plot::MINORLOGGRID);
     p.pcttab = !f(flag::plot::NOPCTILE);
-    s->lrflags[LR_PERCENTILES] = p.pcttab && f(flag::plot::LRCLPER);
-    s->rspform[RF_READOUT] = f(flag::plot::READOUT);
+    s->fit.lrflags[LR_PERCENTILES] = p.pcttab && f(flag::plot::LRCLPER);
+    s->input.rspform[RF_READOUT] = f(flag::plot::READOUT);
     p.noinset = !f(flag::plot::NOINSET);
     p.pconfplt = f(flag::plot::PCONFPLT);
     p.ppout = f(flag::plot::PPOUT);
-    s->covprint[CP_CORRB] = f(flag::plot::CORRB);
-    s->covprint[CP_COVB] = f(flag::plot::COVB);
+    s->fit.covprint[CP_CORRB] = f(flag::plot::CORRB);
+    s->fit.covprint[CP_COVB] = f(flag::plot::COVB);
     p.cenbin = p.nocenplot && f(flag::plot::CENBIN);
     p.ccenbin = p.nocenplot && f(flag::plot::CCENBIN);
-    s->emflags[EMF_POLISH] = !f(flag::plot::NOPOLISH);
-    s->emflags[EMF_ITPRINTEM] = f(flag::plot::ITPRINTEM);
-    s->emflags[EMF_PRINTPROBS] = f(flag::plot::PRINTPROBS);
+    s->life.emflags[EMF_POLISH] = !f(flag::plot::NOPOLISH);
+    s->life.emflags[EMF_ITPRINTEM] = f(flag::plot::ITPRINTEM);
+    s->life.emflags[EMF_PRINTPROBS] = f(flag::plot::PRINTPROBS);
 
     if (p.ccenbin) p.cenbin = 1;
     if (p.cenbin) p.nocenplot = 0;
@@ -75,12 +75,12 @@ void readflags(vyxstate* s, const stmtrec* r) {
         p.cenbin = 0;
         p.nocenplot = 1;
     }
-    if (p.overlay && s->frame->insetnext) xpmlog(510, 667);
+    if (p.overlay && s->plot.frame->insetnext) xpmlog(510, 667);
     // Binned censored counts need the boundaries of the life axis: with CCENBIN only at its
     // ticks, with CENBIN at the ticks and the midpoints between them.
-    s->lifebnd = p.cenbin;
-    s->lifebnd1 = p.ccenbin;
-    if (p.rotate || s->stmtkind == 4) {
+    s->popt.lifebnd = p.cenbin;
+    s->popt.lifebnd1 = p.ccenbin;
+    if (p.rotate || s->input.stmtkind == 4) {
         std::swap(p.noplabel, p.nollabel);
         std::swap(p.noptick, p.noltick);
     }
@@ -90,61 +90,61 @@ void readnumbers(vyxstate* s, const stmtrec* r) {
     readfitcrit(s, r);
     // wbconf holds -ln(1 - confidence) for every statement (ANALYZE stores it so), which
     // the Weibayes estimate turns back into the confidence.
-    s->wbconf = -std::log1p(-gparm(r, slot::plot::WBCONF, 0.95));
-    s->plotcodes[PC_NPINTERVALS] = static_cast<uint32_t>(static_cast<int32_t>(gparm(r, slot::plot::NPINTERVALS, 0)));
-    s->plotcodes[PC_PINTERVALS] = static_cast<uint32_t>(static_cast<int32_t>(gparm(r, slot::plot::PINTERVALS, 4)));
-    s->npbounds[0] = gparm(r, slot::plot::SIMLOWER, hostmissing());
-    s->npbounds[1] = gparm(r, slot::plot::SIMUPPER, hostmissing());
-    s->npoints = countopt(r, "NPOINTS", gparm(r, slot::plot::NPOINTS, 100), 1, MOST_POINTS, 100);
+    s->life.wbconf = -std::log1p(-gparm(r, slot::plot::WBCONF, 0.95));
+    s->popt.plotcodes[PC_NPINTERVALS] = static_cast<uint32_t>(static_cast<int32_t>(gparm(r, slot::plot::NPINTERVALS, 0)));
+    s->popt.plotcodes[PC_PINTERVALS] = static_cast<uint32_t>(static_cast<int32_t>(gparm(r, slot::plot::PINTERVALS, 4)));
+    s->life.npbounds[0] = gparm(r, slot::plot::SIMLOWER, hostmissing());
+    s->life.npbounds[1] = gparm(r, slot::plot::SIMUPPER, hostmissing());
+    s->opts.npoints = countopt(r, "NPOINTS", gparm(r, slot::plot::NPOINTS, 100), 1, MOST_POINTS, 100);
     const optslot* anno = stmtslot(r, slot::plot::ANNOTATE);
-    s->annoflag = anno ? 1 : 0;
-    if (anno) s->annods = static_cast<dshandle>(anno->handle);
-    if (s->pflags.showmult) {
+    s->input.annoflag = anno ? 1 : 0;
+    if (anno) s->input.annods = static_cast<dshandle>(anno->handle);
+    if (s->popt.pflags.showmult) {
         const optslot* pos = stmtslot(r, slot::plot::SHOWMULTIPLES);
         if (pos && pos->kind == SK_NAME)
-            std::memcpy(s->multpos, pos->name, 8);
+            std::memcpy(s->popt.multpos, pos->name, 8);
         else
-            std::memcpy(s->multpos, "NW      ", 8);
+            std::memcpy(s->popt.multpos, "NW      ", 8);
     }
-    if (s->pflags.noconf) s->plotcodes[PC_PINTERVALS] = 0;
-    if (s->plotcodes[PC_PINTERVALS] == 5) s->lrflags[LR_PERCENTILES] = 1;
+    if (s->popt.pflags.noconf) s->popt.plotcodes[PC_PINTERVALS] = 0;
+    if (s->popt.plotcodes[PC_PINTERVALS] == 5) s->fit.lrflags[LR_PERCENTILES] = 1;
 }
 
 // The number of variables of the MODEL statement's model (CLASS and continuous) that its
 // effects use.
-int modelvars(const vyxstate* s) {
-    const usedvars v = usedvariables(s->mdllev ? s->mdllev->lstate : nullptr);
+int modelvars(const modelstate& mdl) {
+    const usedvars v = usedvariables(mdl.mdllev ? mdl.mdllev->lstate : nullptr);
     return v.ncls + v.ncont;
 }
 
 // FITTYPE=MODEL and REGRESSION use the MODEL statement's responses: they must be this
 // statement's.
 bool sameresponse(const vyxstate* s) {
-    const int mine = s->rspvars[1] ? 2 : 1;
-    const int theirs = s->mdlnresp;
-    if (mine != theirs || s->mdlrspkind != writtenform(s) || s->mdlrspids[0] != s->rspvarid[0]) return false;
-    return mine == 1 || s->mdlrspids[1] == s->rspvarid[1];
+    const int mine = s->input.rspvars[1] ? 2 : 1;
+    const int theirs = s->mdl.mdlnresp;
+    if (mine != theirs || s->mdl.mdlrspkind != writtenform(s) || s->mdl.mdlrspids[0] != s->life.rspvarid[0]) return false;
+    return mine == 1 || s->mdl.mdlrspids[1] == s->life.rspvarid[1];
 }
 
 // The checks of the fits taken from the MODEL statement, and the percentile-line limits.
 int modelfitsettings(vyxstate* s, const stmtrec* r) {
-    if (s->fitmethod == FIT_MODEL) {
-        if (s->nclass > 2) {
+    if (s->opts.fitmethod == FIT_MODEL) {
+        if (s->groups.nclass > 2) {
             xpmlog(510, 697);
             return 1;
         }
-        if (!s->thrflags[TH_MODELRAN]) {
+        if (!s->opts.thrflags[TH_MODELRAN]) {
             xpmlog(510, 162);
             return 1;
         }
-        if (stmtflag(r, flag::plot::READOUT) != (s->rsp3flag != 0)) {
+        if (stmtflag(r, flag::plot::READOUT) != (s->mdl.rsp3flag != 0)) {
             xpmlog(510, 194);
             return 1;
         }
     }
-    const bool bymodel = s->fitmethod == FIT_MODEL || s->fitmethod == FIT_REGRESSION;
+    const bool bymodel = s->opts.fitmethod == FIT_MODEL || s->opts.fitmethod == FIT_REGRESSION;
     stmtrec* model = nullptr;
-    if (s->fitmethod == FIT_REGRESSION && fndstmt("MODEL", &model) == 0) {
+    if (s->opts.fitmethod == FIT_REGRESSION && fndstmt("MODEL", &model) == 0) {
         xpmlog(510, 695);
         return 1;
     }
@@ -152,48 +152,48 @@ int modelfitsettings(vyxstate* s, const stmtrec* r) {
         xpmlog(510, 823);
         return 1;
     }
-    s->pctopts[0] = gparm(r, slot::plot::PCNTLLOWER, 5.0) / 100;
-    s->pctopts[1] = gparm(r, slot::plot::PCNTLUPPER, bymodel && modelvars(s) > 1 ? 10.0 : 5.0) / 100;
+    s->popt.pctopts[0] = gparm(r, slot::plot::PCNTLLOWER, 5.0) / 100;
+    s->popt.pctopts[1] = gparm(r, slot::plot::PCNTLUPPER, bymodel && modelvars(s->mdl) > 1 ? 10.0 : 5.0) / 100;
     return 0;
 }
 
 int parmnames(vyxstate* s) {
-    const int n = s->npar[0];
-    auto* names = static_cast<txthandle*>(poolbytes(s->bypool, int64_t(n) * int64_t(sizeof(txthandle)), poolflag::zeroed_marked));
+    const int n = s->fit.npar.total;
+    auto* names = static_cast<txthandle*>(poolbytes(s->pools.bypool, int64_t(n) * int64_t(sizeof(txthandle)), poolflag::zeroed_marked));
     if (!names) {
         xmemmsg(int64_t(n) * int64_t(sizeof(txthandle)));
         return 1;
     }
     for (int i = 0; i < n && i < 2; ++i) {
-        const char* lab = s->labels[LB_PARM1 + i];
+        const char* lab = s->opts.labels[LB_PARM1 + i];
         names[i] = rdxtxt(lab, wzstrip(lab, 16));
     }
-    s->parmnames = names;
+    s->fit.parmnames = names;
     return 0;
 }
 
 }  // namespace
 
 int vyxpprm(vyxstate* s) {
-    const stmtrec* r = s->curstmt;
+    const stmtrec* r = s->input.curstmt;
     if (int rc = readerstart(s)) return rc;
-    if (s->distcode == DIST_POISSON || s->distcode == DIST_BINOMIAL) {
+    if (s->opts.distcode == DIST_POISSON || s->opts.distcode == DIST_BINOMIAL) {
         xpmlog(510, 526);
         return 1;
     }
-    s->pflags.ismcf = 0;
-    s->pflags.pbonly = 0;
-    s->stmtkind = kindof(r->keyword);
+    s->popt.pflags.ismcf = 0;
+    s->popt.pflags.pbonly = 0;
+    s->input.stmtkind = kindof(r->keyword);
     readstmtlabel(s, r);
     if (int rc = readconfidence(s, r)) return rc;
-    s->npar[0] = 2;
+    s->fit.npar.total = 2;
     readresponses(s, r);
-    if (s->rspvarid[0] && s->dsin) {
-        const int32_t var = static_cast<int32_t>(s->rspvarid[0]);
-        xffile(s->dsin, FF_FORMATS, &var, 1);
+    if (s->life.rspvarid[0] && s->input.dsin) {
+        const int32_t var = static_cast<int32_t>(s->life.rspvarid[0]);
+        xffile(s->input.dsin, FF_FORMATS, &var, 1);
     }
     if (allocframe(s)) return 1;
-    s->frame->insetnext = r->next && !std::strncmp(r->next->keyword, "INSET", 5);
+    s->plot.frame->insetnext = r->next && !std::strncmp(r->next->keyword, "INSET", 5);
     readflags(s, r);
     readnumbers(s, r);
     if (int rc = readclass(s, r, true)) return rc;
@@ -208,10 +208,10 @@ int vyxpprm(vyxstate* s) {
     dispatchdist(s, r);
     if (parmnames(s)) return 1;
     if (int rc = readlifeaxis(s, r)) return rc;
-    if (nocovariance(s->fitmethod)) s->pflags.noconf = 1;
+    if (nocovariance(s->opts.fitmethod)) s->popt.pflags.noconf = 1;
     setppos(s, static_cast<int>(gparm(r, slot::plot::PPOS, 4)));
-    if (!s->logscale[0]) s->linaxis = 1;
+    if (!s->opts.logscale[0]) s->popt.linaxis = 1;
     const int rc = readplotdisplay(s, r);
-    if (rc == 0) combinenotes(s, s->pflags.pplot);
+    if (rc == 0) combinenotes(s, s->popt.pflags.pplot);
     return rc;
 }

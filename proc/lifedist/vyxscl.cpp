@@ -11,7 +11,7 @@
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/lifedist/groups.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/lifedist/obsrow.h"
@@ -30,7 +30,7 @@ struct ranges {
 int process(vyxstate* s, grpnode* g) {
     // A Turnbull estimate that could not be set up (its message logged) stops the
     // statement in this BY group, as a failing sort or curve does.
-    if (s->rspform[RF_INTERVAL]) return vyxem(s, g) != 0 ? 1 : 0;
+    if (s->input.rspform[RF_INTERVAL]) return vyxem(s, g) != 0 ? 1 : 0;
     return vyxpdta(s, g) != 0 ? 1 : 0;
 }
 
@@ -45,17 +45,17 @@ void fold(ranges& r, const grpnode* g) {
     r.fmax = std::fmax(r.fmax, g->wfail);
 }
 
-void grouplabel(vyxstate* s, const grpnode* g) {
-    std::memset(s->grplabel, ' ', 40);
-    s->grplablen = wzstrip(g->key, 16);
-    std::memcpy(s->grplabel, g->key, static_cast<size_t>(s->grplablen));
+void grouplabel(outputrow& row, const grpnode* g) {
+    std::memset(row.grplabel, ' ', 40);
+    row.grplablen = wzstrip(g->key, 16);
+    std::memcpy(row.grplabel, g->key, static_cast<size_t>(row.grplablen));
 }
 
 // Every group of the statement in its order; ranges gathered. 0, or 1 when a sort failed.
 int points(vyxstate* s, ranges& r) {
-    if (s->nclass == 0) {
-        grpnode* g = &s->rootgrp;
-        s->curgrp = g;
+    if (s->groups.nclass == 0) {
+        grpnode* g = &s->groups.rootgrp;
+        s->groups.curgrp = g;
         if (process(s, g)) return 1;
         r.pmin = g->pmin;
         r.pmax = g->pmax;
@@ -66,23 +66,23 @@ int points(vyxstate* s, ranges& r) {
         r.fmin = r.fmax = g->wfail;
         return 0;
     }
-    s->grpcount[0] = 0;
-    s->curgrp = s->grplist[0];
-    if (s->nclass == 1) {
+    s->groups.grpcount[0] = 0;
+    s->groups.curgrp = s->groups.grplist.head;
+    if (s->groups.nclass == 1) {
         int j = 0;
-        for (grpnode* g = s->grplist[0]; g; g = g->next, ++j) {
-            grouplabel(s, g);
-            if (s->ppcflag1 || s->ppcflag2)
-                for (int k = 0; k < 7; ++k) g->ppcslot[k] = s->ppcarr[k] + j;
+        for (grpnode* g = s->groups.grplist.head; g; g = g->next, ++j) {
+            grouplabel(s->row, g);
+            if (s->life.ppcflag1 || s->life.ppcflag2)
+                for (int k = 0; k < 7; ++k) g->ppcslot[k] = s->life.ppcarr[k] + j;
             if (process(s, g)) return 1;
             fold(r, g);
         }
         return 0;
     }
-    const int rows = static_cast<int>(s->nlev[1]), cols = static_cast<int>(s->nlev[0]);
+    const int rows = static_cast<int>(s->groups.nlev[1]), cols = static_cast<int>(s->groups.nlev[0]);
     for (int i = 0; i < rows; ++i) {
         for (int j = 0; j < cols; ++j) {
-            grpnode* g = s->grpgrid[int64_t(i) * cols + j];
+            grpnode* g = s->groups.grpgrid[int64_t(i) * cols + j];
             if (!g) continue;
             gridlabel(s, i, j);
             if (process(s, g)) return 1;
@@ -94,29 +94,29 @@ int points(vyxstate* s, ranges& r) {
 
 double* copyticks(vyxstate* s, int lo, int hi) {
     const int n = hi - lo + 1;
-    auto* t = static_cast<double*>(poolbytes(s->stmtpool, int64_t(n) * 8, poolflag::raw));
+    auto* t = static_cast<double*>(poolbytes(s->pools.stmtpool, int64_t(n) * 8, poolflag::raw));
     if (!t) {
         xmemmsg(int64_t(n) * 8);
         return nullptr;
     }
-    std::memcpy(t, s->panels.pctlist + lo, size_t(n) * 8);
+    std::memcpy(t, s->popt.panels.pctlist + lo, size_t(n) * 8);
     return t;
 }
 
 // The tick indices of the probability axis from the probability range of the points.
 void probindices(vyxstate* s, const ranges& r) {
-    plotlay* f = s->frame;
-    const double* L = s->panels.pctlist;
-    const int N = s->panels.npct;
-    const bool weibayes = s->fitmethod == FIT_WEIBAYES;
-    if (!s->pflags.plowgiven && !weibayes) {
+    plotlay* f = s->plot.frame;
+    const double* L = s->popt.panels.pctlist;
+    const int N = s->popt.panels.npct;
+    const bool weibayes = s->opts.fitmethod == FIT_WEIBAYES;
+    if (!s->popt.pflags.plowgiven && !weibayes) {
         const double t = 100 * r.pmin + 1000 * kEps53;
         int lo = N - 1 <= 0 ? N - 1 : 0;
         for (int i = 1; i <= N - 1; ++i)
             if (L[i] <= t) lo = i;
         f->pfirst = lo;
     }
-    if (!s->pflags.pupgiven && !weibayes) {
+    if (!s->popt.pflags.pupgiven && !weibayes) {
         const double t = 100 * r.pmax - 1000 * kEps53;
         int hi = N - 1 < 1 ? 0 : N - 1;
         for (int i = 0; i <= N - 2; ++i) {
@@ -134,113 +134,113 @@ void probindices(vyxstate* s, const ranges& r) {
 }  // namespace
 
 int vyxscl(vyxstate* s) {
-    plotlay* f = s->frame;
-    s->sortdesc[0] = s->sortdesc[1] = nullptr;
-    s->sortrow = nullptr;
+    plotlay* f = s->plot.frame;
+    s->life.sortdesc[0] = s->life.sortdesc[1] = nullptr;
+    s->life.sortrow = nullptr;
     f->nvtick = f->nhtick = f->nsint = 1;
-    if (s->spilled) {
-        s->sortdesc[1] = poolbytes(s->stmtpool, sizeof(sortctl), poolflag::raw);
-        if (!s->sortdesc[1]) {
+    if (s->opts.spilled) {
+        s->life.sortdesc[1] = poolbytes(s->pools.stmtpool, sizeof(sortctl), poolflag::raw);
+        if (!s->life.sortdesc[1]) {
             xmemmsg(sizeof(sortctl));
             return 1;
         }
-        s->sortdesc[0] = poolbytes(s->stmtpool, 2 * sizeof(sortkey), poolflag::raw);
-        if (!s->sortdesc[0]) {
+        s->life.sortdesc[0] = poolbytes(s->pools.stmtpool, 2 * sizeof(sortkey), poolflag::raw);
+        if (!s->life.sortdesc[0]) {
             xmemmsg(2 * sizeof(sortkey));
             return 1;
         }
     }
-    const int64_t rowbytes = 8 * int64_t(s->rowlay[1]);
-    s->sortrow = static_cast<double*>(poolbytes(s->stmtpool, rowbytes, poolflag::raw));
-    if (!s->sortrow) {
+    const int64_t rowbytes = 8 * int64_t(s->opts.rowlay[1]);
+    s->life.sortrow = static_cast<double*>(poolbytes(s->pools.stmtpool, rowbytes, poolflag::raw));
+    if (!s->life.sortrow) {
         xmemmsg(rowbytes);
         return 1;
     }
 
     ranges r;
     if (points(s, r)) return 1;
-    s->nfailrng[0] = r.fmin;
-    s->nfailrng[1] = r.fmax;
-    s->datarng[0] = r.tmin;
-    s->datarng[1] = r.tmax;
+    s->popt.nfailrng[0] = r.fmin;
+    s->popt.nfailrng[1] = r.fmax;
+    s->popt.datarng[0] = r.tmin;
+    s->popt.datarng[1] = r.tmax;
     if (r.pmin == 1.0) r.pmin = 0.0;
     if (r.pmax == 0.0) r.pmax = 1.0;
     if (r.pmin == 0.0) r.pmin = 0.020001;
     if (r.pmax == 1.0) r.pmax = 0.949999;
-    if (!std::strncmp(s->curstmt->keyword, "ANALYZE", 7)) return 0;
+    if (!std::strncmp(s->input.curstmt->keyword, "ANALYZE", 7)) return 0;
 
     // The byte nocenplot is 1 when censored values are drawn one by one: then the axis must
     // reach them (the censored-inclusive range); with NOCENPLOT it spans the plotted points.
     double lo, hi;
-    if (!s->pflags.nocenplot || s->cenflag2) {
+    if (!s->popt.pflags.nocenplot || s->life.cenflag2) {
         lo = r.tmin;
         hi = r.tmax;
     } else {
         lo = r.cmin != DBL_MAX ? r.cmin : r.tmin;
         hi = r.cmax != -DBL_MAX ? r.cmax : r.tmax;
     }
-    const bool ln = s->logscale[0] != 0, l10 = !ln && s->logscale[1] != 0;
+    const bool ln = s->opts.logscale[0] != 0, l10 = !ln && s->opts.logscale[1] != 0;
     const double log10e = std::log10(std::exp(1.0));
     const double flo = ln ? lo * log10e : lo, fhi = ln ? hi * log10e : hi;
     auto timeunits = [&](double x) { return ln ? std::exp(x) : l10 ? std::pow(10.0, x) : x; };
-    s->ptrange[0] = timeunits(lo);
-    s->ptrange[1] = timeunits(hi);
+    s->life.ptrange[0] = timeunits(lo);
+    s->life.ptrange[1] = timeunits(hi);
     // No group with a censored-inclusive range leaves the range missing (not infinity and 0).
-    s->allrange[0] = r.cmin != DBL_MAX ? timeunits(r.cmin) : hostmissing();
-    s->allrange[1] = r.cmax != -DBL_MAX ? timeunits(r.cmax) : hostmissing();
+    s->life.allrange[0] = r.cmin != DBL_MAX ? timeunits(r.cmin) : hostmissing();
+    s->life.allrange[1] = r.cmax != -DBL_MAX ? timeunits(r.cmax) : hostmissing();
 
     if (int rc = lifescl(s, lo, hi)) return rc;
-    const bool logs = s->logscale[0] || s->logscale[1];
+    const bool logs = s->opts.logscale[0] || s->opts.logscale[1];
     // The life axis runs along the bottom and the probability axis up the left, as the axes,
     // points, lines and reference lines of the plots draw them; ROTATE exchanges the two.
-    if (s->pflags.rotate) {
-        f->vmin = s->vaxrng[0] = s->lifescale[0];
-        f->vmax = s->vaxrng[1] = s->lifescale[1];
-        f->vstep = s->lifescale[2];
+    if (s->popt.pflags.rotate) {
+        f->vmin = s->life.vaxrng[0] = s->popt.lifescale[0];
+        f->vmax = s->life.vaxrng[1] = s->popt.lifescale[1];
+        f->vstep = s->popt.lifescale[2];
         f->vdata[0] = flo;
         f->vdata[1] = fhi;
-        f->nvtick = s->axopt[AO_NTICK];
-        f->vticks = s->lifetickv;
-        f->nvtickv = static_cast<int32_t>(s->tickinfo[TI_NLIFETICKS]);
-        if (logs) s->axlog[AXLOG_V] = 1;
+        f->nvtick = s->popt.axopt[AO_NTICK];
+        f->vticks = s->popt.lifetickv;
+        f->nvtickv = static_cast<int32_t>(s->popt.tickinfo[TI_NLIFETICKS]);
+        if (logs) s->popt.axlog[AXLOG_V] = 1;
     } else {
-        f->hmin = s->haxrng[0] = s->lifescale[0];
-        f->hmax = s->haxrng[1] = s->lifescale[1];
-        f->hstep = s->lifescale[2];
+        f->hmin = s->life.haxrng[0] = s->popt.lifescale[0];
+        f->hmax = s->life.haxrng[1] = s->popt.lifescale[1];
+        f->hstep = s->popt.lifescale[2];
         f->hdata[0] = flo;
         f->hdata[1] = fhi;
-        f->nhtick = s->axopt[AO_NTICK];
-        f->hticks = s->lifetickv;
-        f->nhtickv = static_cast<int32_t>(s->tickinfo[TI_NLIFETICKS]);
-        if (logs) s->axlog[AXLOG_H] = 1;
+        f->nhtick = s->popt.axopt[AO_NTICK];
+        f->hticks = s->popt.lifetickv;
+        f->nhtickv = static_cast<int32_t>(s->popt.tickinfo[TI_NLIFETICKS]);
+        if (logs) s->popt.axlog[AXLOG_H] = 1;
     }
 
-    if (s->pflags.pplot) {
-        if (!stmtslot(s->curstmt, slot::plot::PCTLIST)) probindices(s, r);
+    if (s->popt.pflags.pplot) {
+        if (!stmtslot(s->input.curstmt, slot::plot::PCTLIST)) probindices(s, r);
         double* ticks = copyticks(s, f->pfirst, f->plast);
         if (!ticks) return 1;
         const int n = f->plast - f->pfirst + 1;
-        const double a = s->quant_fn(s->panels.pctlist[f->pfirst] / 100), b = s->quant_fn(s->panels.pctlist[f->plast] / 100);
-        if (s->pflags.rotate) {
+        const double a = s->opts.quant_fn(s->popt.panels.pctlist[f->pfirst] / 100), b = s->opts.quant_fn(s->popt.panels.pctlist[f->plast] / 100);
+        if (s->popt.pflags.rotate) {
             f->nhtick = 1;
             f->hticks = ticks;
             f->nhtickv = n;
-            f->hmin = s->haxrng[0] = a;
-            f->hmax = s->haxrng[1] = b;
+            f->hmin = s->life.haxrng[0] = a;
+            f->hmax = s->life.haxrng[1] = b;
         } else {
             f->nvtick = 1;
             f->vticks = ticks;
             f->nvtickv = n;
-            f->vmin = s->vaxrng[0] = a;
-            f->vmax = s->vaxrng[1] = b;
+            f->vmin = s->life.vaxrng[0] = a;
+            f->vmax = s->life.vaxrng[1] = b;
         }
     }
     // The MODEL's regression (FITTYPE=REGRESSION) takes its stress axis from the range of the
     // MODEL's rows (the relation plot's driver): scaled here, the SREF values would be
     // transformed twice.
-    if (s->stressax && s->fitmethod != FIT_REGRESSION) {
-        const int k = static_cast<int>(s->nlev[1]);
-        return stressscl(s, s->levvals[0][0], s->levvals[0][k - 1]);
+    if (s->life.stressax && s->opts.fitmethod != FIT_REGRESSION) {
+        const int k = static_cast<int>(s->groups.nlev[1]);
+        return stressscl(s, s->groups.levvals[0][0], s->groups.levvals[0][k - 1]);
     }
     return 0;
 }

@@ -7,7 +7,7 @@
 #include "proc/devgraph/axisparts.h"
 #include "proc/devgraph/gopts.h"
 #include "proc/framework/optslots.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/framework/wholenum.h"
 #include "proc/mcf/mcfplot.h"
 
@@ -17,7 +17,7 @@ void vyxcfax(vyxstate* s) {
     setwidth(s, 1);
     Panel a(s);
     plotlay* f = a.f;
-    const auto& p = s->pflags;
+    const auto& p = s->popt.pflags;
     if (!p.noframe) {
         a.line(a.R, a.B, a.R, a.T);
         a.line(a.L, a.T, a.R, a.T);
@@ -26,14 +26,14 @@ void vyxcfax(vyxstate* s) {
             a.line(a.L, S, a.R, S);
         }
     }
-    if (p.inborder && s->pageflags[PG_PGSTART]) a.border();
+    if (p.inborder && s->popt.pageflags.start) a.border();
     a.line(a.L, a.B, a.R, a.B);
     RightGuard g{panelright(s), a.L, a.R, f->tilegaph};
-    if (f->bottomedge[1] && !s->mcfopt.nohtick) bottomlife(a, g, s->axlog[AXLOG_H] != 0);
+    if (f->bottomedge[1] && !s->mcf.mcfopt.nohtick) bottomlife(a, g, s->popt.axlog[AXLOG_H] != 0);
     a.line(a.L, a.B, a.L, a.T);
-    if (f->leftedge[1] && !s->mcfopt.novtick) {
+    if (f->leftedge[1] && !s->mcf.mcfopt.novtick) {
         // The vertical axis takes the life axis's drawing: even steps, or decades.
-        s->linaxis = s->axlog[AXLOG_V] == 0;
+        s->popt.linaxis = s->popt.axlog[AXLOG_V] == 0;
         verticallife(s, false);
     }
     if (p.cenbin) bincounts(a);
@@ -41,18 +41,18 @@ void vyxcfax(vyxstate* s) {
 }
 
 void vyxcfgd(vyxstate* s) {
-    const plotlay* f = s->frame;
-    const stmtrec* r = s->curstmt;
-    const bool styles = s->gctx && s->gctx->stylesinuse;
+    const plotlay* f = s->plot.frame;
+    const stmtrec* r = s->input.curstmt;
+    const bool styles = s->plot.gctx && s->plot.gctx->stylesinuse;
     int ltype = 35, width = 1;
     int32_t sv = 0;
     double v = 0;
     if (optnum(r, slot::plot::LGRID, 0, &v)) ltype = std::clamp(satint(v), 1, 46);
-    else if (styles && grdxlsty(s->gctx, "GraphGridLines", 14, &sv)) ltype = sv;
+    else if (styles && grdxlsty(s->plot.gctx, "GraphGridLines", 14, &sv)) ltype = sv;
     if (optnum(r, slot::plot::WAXIS, 0, &v)) width = std::min(satint(std::round(v)), MOST_WIDTH);
-    else if (styles && grdxlwid(s->gctx, "GraphGridLines", 14, &sv)) width = sv;
-    if (s->gctx) s->gctx->linewidth[0] = s->gctx->linewidth[1] = std::max(width, 1);
-    const int color = s->colors[GC_GRID] > 0 ? s->colors[GC_GRID] : 1;
+    else if (styles && grdxlwid(s->plot.gctx, "GraphGridLines", 14, &sv)) width = sv;
+    if (s->plot.gctx) s->plot.gctx->linewidth[0] = s->plot.gctx->linewidth[1] = std::max(width, 1);
+    const int color = s->popt.colors[GC_GRID] > 0 ? s->popt.colors[GC_GRID] : 1;
     const double x0 = f->fx, x1 = f->fx + f->fw, y0 = f->fy, y1 = f->fy + f->fh;
     auto axis = [&](const double* t, int n, double lower, double fac, double off, bool logs, bool vertical) {
         auto at = [&](double u) {
@@ -64,10 +64,10 @@ void vyxcfgd(vyxstate* s) {
         };
         for (int i = 0; t && i < n; ++i) {
             if (!(i == 0 && t[i] == lower)) at(t[i]);
-            if (s->pflags.mlgrid && logs && i + 1 < n) logminors(t, i, [&](double u, bool) { at(u); });
+            if (s->popt.pflags.mlgrid && logs && i + 1 < n) logminors(t, i, [&](double u, bool) { at(u); });
         }
     };
-    axis(f->hticks, f->nhtickv, f->hmin, f->hfac, f->hoff, s->axlog[AXLOG_H] != 0, true);
-    axis(f->vticks, f->nvtickv, f->vmin, f->vfac, f->voff, s->axlog[AXLOG_V] != 0, false);
+    axis(f->hticks, f->nhtickv, f->hmin, f->hfac, f->hoff, s->popt.axlog[AXLOG_H] != 0, true);
+    axis(f->vticks, f->nvtickv, f->vmin, f->vfac, f->voff, s->popt.axlog[AXLOG_V] != 0, false);
     resetwidth(s);
 }

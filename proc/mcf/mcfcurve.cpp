@@ -11,7 +11,7 @@
 #include "proc/devgraph/devgraph.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/mcf/mcf.h"
 #include "proc/mcf/mcfio.h"
 #include "proc/mcf/mcfplot.h"
@@ -25,7 +25,7 @@ enum : uint32_t { KIND_POINTS = 0, KIND_STEP = 1, KIND_JOIN = 2 };
 
 double* buffer(vyxstate* s, int n) {
     const int64_t bytes = int64_t(std::max(n, 1)) * 16;
-    auto* p = static_cast<double*>(poolbytes(s->workpool, bytes, poolflag::raw));
+    auto* p = static_cast<double*>(poolbytes(s->pools.workpool, bytes, poolflag::raw));
     if (!p) xmemmsg(bytes);
     return p;
 }
@@ -33,8 +33,8 @@ double* buffer(vyxstate* s, int n) {
 // The largest end time the last step runs to: the group's, or with a difference of two
 // groups the smaller of theirs.
 double lastend(const vyxstate* s, const grpnode* g) {
-    if (s->pflags.mcfdiff && s->grplist[0] && s->grplist[0]->next)
-        return std::min(s->grplist[0]->mcf.endmax, s->grplist[0]->next->mcf.endmax);
+    if (s->popt.pflags.mcfdiff && s->groups.grplist.head && s->groups.grplist.head->next)
+        return std::min(s->groups.grplist.head->mcf.endmax, s->groups.grplist.head->next->mcf.endmax);
     return g->mcf.endmax;
 }
 
@@ -94,17 +94,17 @@ struct Level {
 }  // namespace
 
 int vyxcfdw(vyxstate* s, grpnode* g) {
-    plotlay* f = s->frame;
-    const auto& p = s->pflags;
-    const double z = zprobit(1 - s->alpha / 2);
-    const symrec* line = g->sym[0] ? g->sym[0] : s->symarr;
+    plotlay* f = s->plot.frame;
+    const auto& p = s->popt.pflags;
+    const double z = zprobit(1 - s->opts.alpha / 2);
+    const symrec* line = g->sym[0] ? g->sym[0] : s->plot.symarr;
     const symrec* point = g->sym[1] ? g->sym[1] : line;
     const symrec* mark = g->censtyle ? g->censtyle : point;
     setwidth(s, 1);
-    const int rows = s->rowlay[0] > 0 ? static_cast<int>(s->rowlay[0]) : static_cast<int>(MCF_BUFRECS);
+    const int rows = s->opts.rowlay[0] > 0 ? static_cast<int>(s->opts.rowlay[0]) : static_cast<int>(MCF_BUFRECS);
     const bool onebyone = p.nocenplot && !p.cenbin;
 
-    Curve c{s, f, s->logscale[0] != 0, line ? ggcnum(0, line->color) : 1, line && line->ltype > 0 ? line->ltype : 1, 1,
+    Curve c{s, f, s->opts.logscale[0] != 0, line ? ggcnum(0, line->color) : 1, line && line->ltype > 0 ? line->ltype : 1, 1,
             f->fx - f->gapl, f->fx + f->fw + f->gapr, f->fy - f->gapb, f->fy + f->fh};
     // Dashed limits beside a solid curve, so that the two are told apart without colour.
     c.limtype = c.ltype == 1 ? 2 : c.ltype;
@@ -120,8 +120,8 @@ int vyxcfdw(vyxstate* s, grpnode* g) {
         if (!(ends.pts = buffer(s, ends.cap))) return RC_REPORTED;
         ends.style(mark);
     }
-    const int nbins = p.cenbin && s->lifeticks && s->lifecounts ? static_cast<int>(s->tickinfo[TI_NBOUNDS]) - 1 : 0;
-    for (int i = 0; i < nbins; ++i) s->lifecounts[i] = 0;
+    const int nbins = p.cenbin && s->popt.lifeticks && s->popt.lifecounts ? static_cast<int>(s->popt.tickinfo[TI_NBOUNDS]) - 1 : 0;
+    for (int i = 0; i < nbins; ++i) s->popt.lifecounts[i] = 0;
 
     // The marks lie in the strip above the frame, half a symbol above its lower edge.
     const double markrow = f->fy + f->fh + f->gapb + 0.5 * f->symh;
@@ -131,8 +131,8 @@ int vyxcfdw(vyxstate* s, grpnode* g) {
     Level cur, lo, hi;
     cur.x = f->fx;
     cur.set = c.y(0.0, &cur.y) && !c.loglog;   // under LOGLOG no step from the origin
-    const bool limits = !p.noconf && s->mcfopt.wantlims;
-    const uint32_t kind = s->mcftype;
+    const bool limits = !p.noconf && s->mcf.mcfopt.wantlims;
+    const uint32_t kind = s->mcf.mcftype;
     double ref = -DBL_MAX, shift = 0;
     mcfwalk w;
     int rc = mcfwalkstart(&w, g, false);
@@ -140,7 +140,7 @@ int vyxcfdw(vyxstate* s, grpnode* g) {
         // The difference records live in the root's file only, written one record at a time:
         // they are read back one at a time.
         const int64_t bytes = MCF_RECLEN;
-        w.buf = static_cast<mcfrec*>(poolbytes(s->workpool, bytes, poolflag::raw));
+        w.buf = static_cast<mcfrec*>(poolbytes(s->pools.workpool, bytes, poolflag::raw));
         w.perblock = 1;
         if (!w.buf) {
             xmemmsg(bytes);
@@ -150,19 +150,19 @@ int vyxcfdw(vyxstate* s, grpnode* g) {
     for (mcfrec* r = rc ? nullptr : mcfwalknext(&w, &rc); r; r = mcfwalknext(&w, &rc)) {
         double px;
         if (!c.x(r->time, &px)) continue;
-        if (s->rspkind == MCF_EXACT && ismissing(r->value)) {
+        if (s->input.rspkind == MCF_EXACT && ismissing(r->value)) {
             if (nbins > 0) {
                 const double t = c.loglog ? std::log10(r->time) : r->time;
-                const double* e = s->lifeticks;
+                const double* e = s->popt.lifeticks;
                 for (int i = 0; i < nbins; ++i)
                     if (e[i] <= t && (t < e[i + 1] || (i + 1 == nbins && t <= e[i + 1]))) {
-                        ++s->lifecounts[i];
+                        ++s->popt.lifecounts[i];
                         break;
                     }
             }
             if (onebyone && px >= hlo && px <= hhi) {
                 if (std::fabs(px - ref) <= kTol) {
-                    shift += s->jitter;
+                    shift += s->popt.jitter;
                 } else {
                     ref = px;
                     shift = 0;
@@ -179,7 +179,7 @@ int vyxcfdw(vyxstate* s, grpnode* g) {
         cur = {px, py, true};
         if (!limits) continue;
         double l = 0, u = 0;
-        mcflimits(r->mcf, r->se, z, s->mcfopt.loglims != 0, &l, &u);
+        mcflimits(r->mcf, r->se, z, s->mcf.mcfopt.loglims != 0, &l, &u);
         Level nl, nu;
         nl.x = nu.x = px;
         nl.set = c.y(l, &nl.y);

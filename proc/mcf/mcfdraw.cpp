@@ -3,17 +3,17 @@
 #include "proc/devgraph/devgraph.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/mcf/mcfdraw.h"
 
 int mcfframe(vyxstate* s, bool insetnext) {
-    s->frame = poolget<plotlay>(s->stmtpool, 1, poolflag::zeroed);
-    if (!s->frame) {
+    s->plot.frame = poolget<plotlay>(s->pools.stmtpool, 1, poolflag::zeroed);
+    if (!s->plot.frame) {
         xmemmsg(sizeof(plotlay));
         return RC_REPORTED;
     }
-    s->frame->insetnext = insetnext ? 1 : 0;
+    s->plot.frame->insetnext = insetnext ? 1 : 0;
     return 0;
 }
 
-void mcffont(vyxstate* s, const char* text, int len) { ggfname(text, len, s->gfile); }
+void mcffont(vyxstate* s, const char* text, int len) { ggfname(text, len, s->popt.gfile); }

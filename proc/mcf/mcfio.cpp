@@ -3,7 +3,7 @@
 #include "proc/mcf/mcfio.h"
 
 #include "proc/framework/hostsvc.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/mcf/mcfmsg.h"
 
 namespace {

@@ -16,7 +16,7 @@
 #include "proc/devgraph/pages.h"
 #include "proc/devgraph/reflines.h"
 #include "proc/framework/hostsvc.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/framework/workpool.h"
 #include "proc/mcf/mcfdraw.h"
 #include "proc/mcf/mcfplot.h"
@@ -24,14 +24,14 @@
 namespace {
 
 struct Driver : PageDriver {
-    bool inset() const { return s->pflags.noinset; }
-    bool grid() const { return s->pflags.nogrid == 1; }
+    bool inset() const { return s->popt.pflags.noinset; }
+    bool grid() const { return s->popt.pflags.nogrid == 1; }
 
     // The working pool of one group's drawing, made afresh for every group.
     int freshpool() { return renewworkpool(s); }
     void reflines(grpnode* g) {
-        if (s->refs.counts[REF_VREF]) vyxgvrl(s, g);
-        if (s->refs.counts[REF_HREF]) vyxghrl(s, g);
+        if (s->popt.refs.counts[REF_VREF]) vyxgvrl(s, g);
+        if (s->popt.refs.counts[REF_HREF]) vyxghrl(s, g);
     }
 
     // Frame, grid, curve, axes, reference lines and inset of group g in the current panel.
@@ -48,7 +48,7 @@ struct Driver : PageDriver {
         vyxcfax(s);
         reflines(g);
         if (inset()) vyxidrw(s);
-        if (s->annoflag) vyxanno(s);
+        if (s->input.annoflag) vyxanno(s);
         return 0;
     }
     // A grid cell without data: its axes only.
@@ -74,8 +74,8 @@ struct Driver : PageDriver {
 
     // No class variable (or the difference of two groups): one panel.
     int single() {
-        grpnode* g = &s->rootgrp;
-        s->pageflags[PG_PGSTART] = s->pageflags[PG_PGEND] = 1;
+        grpnode* g = &s->groups.rootgrp;
+        s->popt.pageflags.start = s->popt.pageflags.end = 1;
         if (int rc = freshpool()) return rc;
         page.begin();
         givesymbols(s, g, 0);
@@ -87,17 +87,17 @@ struct Driver : PageDriver {
 
     // Every group (or grid cell) overlaid in one panel.
     int overlay() {
-        s->pageflags[PG_PGSTART] = s->pageflags[PG_PGEND] = 1;
+        s->popt.pageflags.start = s->popt.pageflags.end = 1;
         page.begin();
-        if (s->mcfopt.legendon) legend(s, LG_GROUPS);
+        if (s->mcf.mcfopt.legendon) legend(s, LG_GROUPS);
         f->leftedge[0] = f->leftedge[1] = f->bottomedge[0] = f->bottomedge[1] = 1;
         vyxgfrm(s);
         if (grid()) vyxcfgd(s);
         std::vector<grpnode*> groups;
-        if (s->nclass == 1) {
-            for (grpnode* g = s->grplist[0]; g; g = g->next) groups.push_back(g);
+        if (s->groups.nclass == 1) {
+            for (grpnode* g = s->groups.grplist.head; g; g = g->next) groups.push_back(g);
         } else {
-            const int rows = static_cast<int>(s->nlev[1]), cols = static_cast<int>(s->nlev[0]);
+            const int rows = static_cast<int>(s->groups.nlev[1]), cols = static_cast<int>(s->groups.nlev[0]);
             for (int r = 0; r < rows; ++r)
                 for (int c = 0; c < cols; ++c)
                     if (grpnode* g = cell(r, c)) groups.push_back(g);
@@ -110,7 +110,7 @@ struct Driver : PageDriver {
         }
         vyxcfax(s);
         if (!groups.empty()) reflines(groups.front());
-        if (s->annoflag) vyxanno(s);
+        if (s->input.annoflag) vyxanno(s);
         axislabels();
         page.end();
         return 0;
@@ -119,7 +119,7 @@ struct Driver : PageDriver {
     // One class variable: a panel per group, NCOLS side by side or NROWS stacked.
     int panels() {
         int k = 0;
-        for (grpnode* g = s->grplist[0]; g; g = g->next, ++k) {
+        for (grpnode* g = s->groups.grplist.head; g; g = g->next, ++k) {
             if (int rc = freshpool()) return rc;
             givesymbols(s, g, 0);
             const bool last = g->next == nullptr;
@@ -135,35 +135,35 @@ struct Driver : PageDriver {
                 ends = last || (k + 1) % nrows == 0;
                 atrow(r, ends);
             }
-            s->pageflags[PG_PGSTART] = fresh;
-            s->pageflags[PG_PGEND] = ends;
+            s->popt.pageflags.start = fresh;
+            s->popt.pageflags.end = ends;
             if (fresh || !page.open) page.begin();
-            if (s->mcfopt.topstrip)
+            if (s->mcf.mcfopt.topstrip)
                 vyxptlb(s, g->key);
             else
                 vyxpslb(s, g->key);
             if (int rc = panel(g)) return rc;
-            if (ends) endpage(s->clslabgiven[0]);
+            if (ends) endpage(s->groups.clslabgiven[0]);
         }
         return 0;
     }
 
     // Two class variables: a panel per cell, pages of NROWS x NCOLS cells.
     int cells() {
-        const int rows = static_cast<int>(s->nlev[1]), cols = static_cast<int>(s->nlev[0]);
+        const int rows = static_cast<int>(s->groups.nlev[1]), cols = static_cast<int>(s->groups.nlev[0]);
         const int pagerows = (rows + nrows - 1) / nrows, pagecols = (cols + ncols - 1) / ncols;
         for (int b = 0; b < pagerows; ++b) {
             for (int e = 0; e < pagecols; ++e) {
                 page.begin();
                 for (int r = b * nrows; r < std::min((b + 1) * nrows, rows); ++r) {
                     const bool lastrow = r == rows - 1 || (r + 1) % nrows == 0;
-                    s->pageflags[PG_PGSTART] = r % nrows == 0;
+                    s->popt.pageflags.start = r % nrows == 0;
                     if (nrows >= 2) atrow(r % nrows, lastrow);
                     for (int c = e * ncols; c < std::min((e + 1) * ncols, cols); ++c) {
-                        s->pageflags[PG_PGEND] = lastrow && (c + 1 == cols || (c + 1) % ncols == 0);
+                        s->popt.pageflags.end = lastrow && (c + 1 == cols || (c + 1) % ncols == 0);
                         if (ncols >= 2) atcolumn(c % ncols);
-                        if (r == b * nrows) vyxptlb(s, s->levkeys[1] + 16 * c);
-                        if (c == e * ncols) vyxpslb(s, s->levkeys[0] + 16 * r);
+                        if (r == b * nrows) vyxptlb(s, s->groups.levkeys[1] + 16 * c);
+                        if (c == e * ncols) vyxpslb(s, s->groups.levkeys[0] + 16 * r);
                         grpnode* g = cell(r, c);
                         if (!g) {
                             vyxgfrm(s);
@@ -175,7 +175,7 @@ struct Driver : PageDriver {
                         if (int rc = panel(g)) return rc;
                     }
                 }
-                endpage(s->clslabgiven[0] || s->clslabgiven[1]);
+                endpage(s->groups.clslabgiven[0] || s->groups.clslabgiven[1]);
             }
         }
         return 0;
@@ -183,13 +183,13 @@ struct Driver : PageDriver {
 
     int destination() {
         // The group legend of an overlay is the legend the drawing routines know.
-        s->pflags.legend = s->mcfopt.legendon;
-        if (int rc = setup(s->mcfopt.legendon, s->mcfopt.square)) return rc;
+        s->popt.pflags.legend = s->mcf.mcfopt.legendon;
+        if (int rc = setup(s->mcf.mcfopt.legendon, s->mcf.mcfopt.square)) return rc;
         int rc = 0;
-        switch (s->nclass) {
+        switch (s->groups.nclass) {
             case 0: rc = single(); break;
-            case 1: rc = s->pflags.overlay ? overlay() : panels(); break;
-            default: rc = s->pflags.overlay ? overlay() : cells(); break;
+            case 1: rc = s->popt.pflags.overlay ? overlay() : panels(); break;
+            default: rc = s->popt.pflags.overlay ? overlay() : cells(); break;
         }
         page.end();
         return rc;
@@ -199,8 +199,8 @@ struct Driver : PageDriver {
 }  // namespace
 
 int vyxcfdev(vyxstate* s) {
-    VX_EXPECT(s->frame, "the plot layout is made when the statement's options are read");
+    VX_EXPECT(s->plot.frame, "the plot layout is made when the statement's options are read");
     if (int rc = vyxcfsc(s)) return rc;
-    Driver d{{s, s->frame, Pages{s}, std::max(s->panels.nrows, 1), std::max(s->panels.ncols, 1)}};
+    Driver d{{s, s->plot.frame, Pages{s}, std::max(s->popt.panels.nrows, 1), std::max(s->popt.panels.ncols, 1)}};
     return eachdestination(s, [&] { return d.destination(); });
 }

@@ -9,7 +9,7 @@
 #include "proc/devgraph/zqscale.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/mcf/mcf.h"
 #include "proc/mcf/mcfmsg.h"
 #include "proc/mcf/mcfplot.h"
@@ -39,14 +39,14 @@ void take(Extremes& e, const grpnode* g, bool limits) {
 
 Extremes gather(const vyxstate* s, bool limits) {
     Extremes e;
-    if (s->nclass == 0) {
-        take(e, &s->rootgrp, limits);
+    if (s->groups.nclass == 0) {
+        take(e, &s->groups.rootgrp, limits);
     } else {
-        for (const grpnode* g = s->grplist[0]; g; g = g->next) {
-            if (s->nclass == 1)
+        for (const grpnode* g = s->groups.grplist.head; g; g = g->next) {
+            if (s->groups.nclass == 1)
                 take(e, g, limits);
             else
-                for (const grpnode* h = g->subtree[0]; h; h = h->next) take(e, h, limits);
+                for (const grpnode* h = g->subtree.head; h; h = h->next) take(e, h, limits);
         }
     }
     return e;
@@ -61,7 +61,7 @@ struct Axis {
 
 double* doubles(vyxstate* s, int n) {
     const int64_t bytes = int64_t(std::max(n, 1)) * 8;
-    auto* p = static_cast<double*>(poolbytes(s->stmtpool, bytes, poolflag::zeroed));
+    auto* p = static_cast<double*>(poolbytes(s->pools.stmtpool, bytes, poolflag::zeroed));
     if (!p) xmemmsg(bytes);
     return p;
 }
@@ -127,10 +127,10 @@ int linear(vyxstate* s, double lo, double hi, bool logiven, bool higiven, int32_
 // The bin edges along the time axis: every tick and, without CCENBIN, the midpoint after
 // each one; one counter per bin.
 int bins(vyxstate* s, const Axis& a) {
-    const bool closed = s->pflags.ccenbin;
+    const bool closed = s->popt.pflags.ccenbin;
     const int m = closed ? a.count + 1 : 2 * (a.count + 1) - 1;
     double* e = doubles(s, m);
-    auto* c = static_cast<int32_t*>(poolbytes(s->stmtpool, int64_t(std::max(m - 1, 1)) * 4, poolflag::zeroed));
+    auto* c = static_cast<int32_t*>(poolbytes(s->pools.stmtpool, int64_t(std::max(m - 1, 1)) * 4, poolflag::zeroed));
     if (!e || !c) {
         if (e) xmemmsg(int64_t(std::max(m - 1, 1)) * 4);
         return RC_REPORTED;
@@ -141,9 +141,9 @@ int bins(vyxstate* s, const Axis& a) {
         if (!closed && i < a.count) e[k++] = 0.5 * (a.ticks[i] + a.ticks[i + 1]);
     }
     for (int i = 0; i + 1 < m; ++i) c[i] = 0;
-    s->lifeticks = e;
-    s->lifecounts = c;
-    s->tickinfo[TI_NBOUNDS] = static_cast<uint32_t>(m);
+    s->popt.lifeticks = e;
+    s->popt.lifecounts = c;
+    s->popt.tickinfo[TI_NBOUNDS] = static_cast<uint32_t>(m);
     return 0;
 }
 
@@ -160,13 +160,13 @@ void store(plotlay* f, const Axis& a, bool horizontal) {
 }  // namespace
 
 int vyxcfsc(vyxstate* s) {
-    auto& p = s->pflags;
-    auto& o = s->mcfopt;
-    plotlay* f = s->frame;
+    auto& p = s->popt.pflags;
+    auto& o = s->mcf.mcfopt;
+    plotlay* f = s->plot.frame;
     const bool limits = o.wantlims && !p.noconf;
-    const bool loglog = s->logscale[0] != 0;
+    const bool loglog = s->opts.logscale[0] != 0;
     const Extremes e = gather(s, limits);
-    s->axlog[AXLOG_H] = s->axlog[AXLOG_V] = 0;
+    s->popt.axlog[AXLOG_H] = s->popt.axlog[AXLOG_V] = 0;
 
     // Time axis.
     double lo = e.evtmin, hi = e.evtmax;
@@ -178,8 +178,8 @@ int vyxcfsc(vyxstate* s) {
     if (p.cenbin) hi += 0.1 * (hi - lo);
     f->hdata[0] = lo;
     f->hdata[1] = hi;
-    if (p.llowgiven) lo = s->axlim[AX_LIFELOWER];
-    if (p.lupgiven) hi = s->axlim[AX_LIFEUPPER];
+    if (p.llowgiven) lo = s->popt.axlim[AX_LIFELOWER];
+    if (p.lupgiven) hi = s->popt.axlim[AX_LIFEUPPER];
     Axis h{};
     if (loglog) {
         if (lo <= kTiny) {
@@ -194,7 +194,7 @@ int vyxcfsc(vyxstate* s) {
             return RC_REPORTED;
         }
         if (decades(s, lo, hi, p.llowgiven, lo, p.lupgiven, hi, &h)) return RC_REPORTED;
-        s->axlog[AXLOG_H] = 1;
+        s->popt.axlog[AXLOG_H] = 1;
     } else {
         if (lo > hi) {
             xpmlog(MSG_GROUP, MCFM_HORDER, lo, hi);
@@ -210,8 +210,8 @@ int vyxcfsc(vyxstate* s) {
     if (lo > hi) lo = hi = 0;   // no estimate at all
     f->vdata[0] = lo;
     f->vdata[1] = hi;
-    if (p.plowgiven) lo = s->axlim[AX_PCTLOWER];
-    if (p.pupgiven) hi = s->axlim[AX_PCTUPPER];
+    if (p.plowgiven) lo = s->popt.axlim[AX_PCTLOWER];
+    if (p.pupgiven) hi = s->popt.axlim[AX_PCTUPPER];
     Axis v{};
     if (loglog) {
         if (p.plowgiven && lo <= kTiny) {
@@ -229,7 +229,7 @@ int vyxcfsc(vyxstate* s) {
             return RC_REPORTED;
         }
         if (decades(s, lo, hi, p.plowgiven, lo, p.pupgiven, hi, &v)) return RC_REPORTED;
-        s->axlog[AXLOG_V] = 1;
+        s->popt.axlog[AXLOG_V] = 1;
     } else {
         // Normal limits of a curve that starts at 0 dip below 0 near its start; they do not
         // take the axis below 0, where there is nothing to show (the limits are cut at the

@@ -5,7 +5,7 @@
 #include "proc/framework/clsorder.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/textpad.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/framework/wobmth.h"
 #include "proc/mcf/mcf.h"
 #include "proc/mcf/mcfdraw.h"
@@ -16,9 +16,9 @@ constexpr int kGroupCell = 40;
 
 // Ends the output group of the class level just printed.
 void endgroup(vyxstate* s) {
-    if (!s->grpobj) return;
-    int32_t rc = obrelease(s->grpobj);
-    s->grpobj = nullptr;
+    if (!s->mcf.grpobj) return;
+    int32_t rc = obrelease(s->mcf.grpobj);
+    s->mcf.grpobj = nullptr;
     if (rc < 0) {
         xprrlog(0, rc);
         xexit(rc, 0);
@@ -26,13 +26,13 @@ void endgroup(vyxstate* s) {
 }
 
 int estimate(vyxstate* s, grpnode* g, int i, int j, int* counter) {
-    s->curgrp = g;
+    s->groups.curgrp = g;
     cfgrp(s, g, i, j, counter);
     int rc = vyxcfst(s, g);
     if (!rc) rc = vyxcfmv(s, g);
     if (!rc) rc = vyxcfpr(s, g);
     endgroup(s);
-    s->grpcount[0] += 1;
+    s->groups.grpcount[0] += 1;
     return rc;
 }
 
@@ -45,11 +45,11 @@ void closefile(grpnode* g) {
     }
 }
 
-void closefiles(vyxstate* s) {
-    closefile(&s->rootgrp);
-    for (grpnode* g = s->grplist[0]; g; g = g->next) {
+void closefiles(groupstate& groups) {
+    closefile(&groups.rootgrp);
+    for (grpnode* g = groups.grplist.head; g; g = g->next) {
         closefile(g);
-        for (grpnode* h = g->subtree[0]; h; h = h->next) closefile(h);
+        for (grpnode* h = g->subtree.head; h; h = h->next) closefile(h);
     }
 }
 
@@ -60,72 +60,72 @@ int run(vyxstate* s, bool* readin) {
     if (int rc = vyxclst(s); rc != 0) return rc;
     if (int rc = vyxordr(s); rc != 0) return rc;
     if (int rc = vyxcfob(s); rc != 0) return rc;
-    s->pageflags[PG_START] = 1;
-    s->lastgrp = 0;
-    s->grpcount[0] = 0;
+    s->popt.pageflags.start = 1;
+    s->groups.lastgrp = 0;
+    s->groups.grpcount[0] = 0;
     int counter = 0;
     int rc = 0;
-    switch (s->nclass) {
-        case 0: rc = estimate(s, &s->rootgrp, 0, 0, &counter); break;
+    switch (s->groups.nclass) {
+        case 0: rc = estimate(s, &s->groups.rootgrp, 0, 0, &counter); break;
         case 1:
-            for (grpnode* g = s->grplist[0]; g && !rc; g = g->next) rc = estimate(s, g, 0, 0, &counter);
+            for (grpnode* g = s->groups.grplist.head; g && !rc; g = g->next) rc = estimate(s, g, 0, 0, &counter);
             break;
         default: {
             int i = 0;
-            for (grpnode* g = s->grplist[0]; g && !rc; g = g->next, ++i) {
+            for (grpnode* g = s->groups.grplist.head; g && !rc; g = g->next, ++i) {
                 int j = 0;
-                for (grpnode* h = g->subtree[0]; h && !rc; h = h->next, ++j) rc = estimate(s, h, i, j, &counter);
+                for (grpnode* h = g->subtree.head; h && !rc; h = h->next, ++j) rc = estimate(s, h, i, j, &counter);
             }
             break;
         }
     }
     if (rc) return rc;
-    if (s->pflags.mcfdiff) {
+    if (s->popt.pflags.mcfdiff) {
         if ((rc = vyxcfdf(s)) != 0) return rc;
         if ((rc = vyxcfpd(s)) != 0) return rc;
     }
-    return s->rdxgraph ? vyxcog(s) : vyxcfdev(s);
+    return s->opts.rdxgraph ? vyxcog(s) : vyxcfdev(s);
 }
 
 }  // namespace
 
 void cfgrp(vyxstate* s, grpnode* g, int i, int j, int* counter) {
     *counter += 1;
-    std::memset(s->grplabel, ' ', kGroupCell);
-    s->grpobj = nullptr;
-    if (s->nclass == 0 || (s->nclass == 1 && s->pflags.mcfdiff)) {
-        s->lastgrp = 1;
+    std::memset(s->row.grplabel, ' ', kGroupCell);
+    s->mcf.grpobj = nullptr;
+    if (s->groups.nclass == 0 || (s->groups.nclass == 1 && s->popt.pflags.mcfdiff)) {
+        s->groups.lastgrp = 1;
         return;
     }
     int len;
-    if (s->nclass == 1) {
-        s->lastgrp = g->next == nullptr;
-        std::memcpy(s->grplabel, g->key, 16);
+    if (s->groups.nclass == 1) {
+        s->groups.lastgrp = g->next == nullptr;
+        std::memcpy(s->row.grplabel, g->key, 16);
         len = wzstrip(g->key, 16);
     } else {
         // The grid's last cell: the last first-level level and its last second-level level.
-        const bool lastfirst = static_cast<uint32_t>(i + 1) >= s->nlev[1] || !s->grplist[0];
-        s->lastgrp = lastfirst && g->next == nullptr;
-        const char* first = s->levkeys[0] + 16 * i;
+        const bool lastfirst = static_cast<uint32_t>(i + 1) >= s->groups.nlev[1] || !s->groups.grplist.head;
+        s->groups.lastgrp = lastfirst && g->next == nullptr;
+        const char* first = s->groups.levkeys[0] + 16 * i;
         int la = wzstrip(first, 16), lb = wzstrip(g->key, 16);
-        wzstcat(s->grplabel, kGroupCell, ' ', 2, first, la, g->key, lb);
+        wzstcat(s->row.grplabel, kGroupCell, ' ', 2, first, la, g->key, lb);
         len = la + 1 + lb;
         (void)j;
     }
     wobitem it[] = {obout(OBK_CREATED), obtext(OBK_NAME, rdxtxts("Group%d", 7, *counter)),
-                    obtext(OBK_LABEL, rdxtxt(s->grplabel, len))};
-    int32_t rc = wobmth(s->outmgr, nullptr, OB_GROUP, 3, it);
+                    obtext(OBK_LABEL, rdxtxt(s->row.grplabel, len))};
+    int32_t rc = wobmth(s->out.outmgr, nullptr, OB_GROUP, 3, it);
     if (rc < 0) {
         xprrlog(0, rc);
         xexit(rc, 0);
         return;
     }
-    s->grpobj = static_cast<obobject*>(it[0].v.p);
+    s->mcf.grpobj = static_cast<obobject*>(it[0].v.p);
 }
 
 int vyxcf(vyxstate* s) {
     bool readin = false;
     int rc = run(s, &readin);
-    if (readin) closefiles(s);
+    if (readin) closefiles(s->groups);
     return rc;
 }

@@ -6,7 +6,7 @@
 
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/textpad.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/mcf/mcf.h"
 #include "proc/mcf/mcfio.h"
 #include "proc/mcf/mcfmsg.h"
@@ -44,7 +44,7 @@ struct diffout {
         r.time = t;
         r.value = start;
         r.mcf = d;
-        const bool lims = s->mcfopt.wantlims != 0;
+        const bool lims = s->mcf.mcfopt.wantlims != 0;
         const double se = lims ? std::sqrt(sea * sea + seb * seb) : 0.0;
         r.se = se;
         if (id) std::memcpy(r.unit, id, 16);
@@ -69,7 +69,7 @@ struct diffout {
 
 // The id of a time both groups share: both ids joined by a comma, cut from the left of
 // each when together they do not fit 16 characters.
-void joinids(vyxstate* s, const char* a, const char* b, char* out) {
+void joinids(mcfstate& mcf, const char* a, const char* b, char* out) {
     int la = wzstrip(a, 16), lb = wzstrip(b, 16);
     char buf[40];
     int n;
@@ -89,11 +89,11 @@ void joinids(vyxstate* s, const char* a, const char* b, char* out) {
     }
     vzmp(buf, n, out, 16);
     int len = wzstrip(out, 16);
-    if (static_cast<uint32_t>(len) > s->mcfopt.unitwidth) s->mcfopt.unitwidth = static_cast<uint32_t>(len);
+    if (static_cast<uint32_t>(len) > mcf.mcfopt.unitwidth) mcf.mcfopt.unitwidth = static_cast<uint32_t>(len);
 }
 
 int opensides(vyxstate* s, side& a, side& b, diffout& out) {
-    a.g = s->grplist[0];
+    a.g = s->groups.grplist.head;
     b.g = a.g ? a.g->next : nullptr;
     if (!b.g) {
         xpmlog(MSG_GROUP, MCFM_DIFFGROUPS, a.g ? 1 : 0);
@@ -102,7 +102,7 @@ int opensides(vyxstate* s, side& a, side& b, diffout& out) {
     int rc = mcfwalkstart(&a.w, a.g, false);
     if (!rc) rc = mcfwalkstart(&b.w, b.g, false);
     if (rc) return rc;
-    grpnode* root = &s->rootgrp;
+    grpnode* root = &s->groups.rootgrp;
     mcfextremes(root);
     root->mcf.nrec = 0;
     if (xcopen(&root->ufile, XC_SCRATCH) != 0) {
@@ -110,24 +110,24 @@ int opensides(vyxstate* s, side& a, side& b, diffout& out) {
         xpmlog(MSG_GROUP, MCFM_FILEOPEN);
         return RC_REPORTED;
     }
-    out = diffout{s, root, zprobit(1 - s->alpha / 2)};
+    out = diffout{s, root, zprobit(1 - s->opts.alpha / 2)};
     return 0;
 }
 
 void finish(vyxstate* s, const side& a, const side& b) {
-    grpnode* root = &s->rootgrp;
+    grpnode* root = &s->groups.rootgrp;
     root->mcf.nunita = a.g->mcf.nunits;
     root->mcf.nunitb = b.g->mcf.nunits;
     root->mcf.nevta = a.g->mcf.nobs;
     root->mcf.nevtb = b.g->mcf.nobs;
     if (root->ufile) xcpoint(root->ufile, 0);
-    s->nclass = 0;
+    s->groups.nclass = 0;
     defh(s, a.g->key, b.g->key);
 }
 
 }  // namespace
 
-int vyxcfdf(vyxstate* s) { return s->rspkind == MCF_EXACT ? vyxcfdf1(s) : vyxcfdf2(s); }
+int vyxcfdf(vyxstate* s) { return s->input.rspkind == MCF_EXACT ? vyxcfdf1(s) : vyxcfdf2(s); }
 
 int vyxcfdf1(vyxstate* s) {
     side a, b;
@@ -151,7 +151,7 @@ int vyxcfdf1(vyxstate* s) {
             if (!rc) rc = a.next(true);
         } else {
             char id[16];
-            joinids(s, a.cur->unit, b.cur->unit, id);
+            joinids(s->mcf, a.cur->unit, b.cur->unit, id);
             rc = out.put(ta, 0, a.cur->mcf - b.cur->mcf, a.cur->se, b.cur->se, id);
             a.lastm = a.cur->mcf;
             a.lastse = a.cur->se;
@@ -210,11 +210,11 @@ int vyxcfdf2(vyxstate* s) {
 }
 
 void defh(vyxstate* s, char* keya, char* keyb) {
-    s->defhdr.given = 1;
-    std::memset(s->defhdr.text, ' ', sizeof s->defhdr.text);
+    s->opts.defhdr.given = 1;
+    std::memset(s->opts.defhdr.text, ' ', sizeof s->opts.defhdr.text);
     int la = wzstjus(keya, 16, 'l');
     int lb = wzstjus(keyb, 16, 'l');
-    int len = xpmstr(s->defhdr.text, 80, MSG_GROUP, MCFM_T_DIFFHDR, txtarg(keya, la), txtarg(keyb, lb));
-    if (len > 40) len = xpmstr(s->defhdr.text, 80, MSG_GROUP, MCFM_T_DIFFHDRLONG, txtarg(keya, la), txtarg(keyb, lb));
-    s->defhdr.len = len;
+    int len = xpmstr(s->opts.defhdr.text, 80, MSG_GROUP, MCFM_T_DIFFHDR, txtarg(keya, la), txtarg(keyb, lb));
+    if (len > 40) len = xpmstr(s->opts.defhdr.text, 80, MSG_GROUP, MCFM_T_DIFFHDRLONG, txtarg(keya, la), txtarg(keyb, lb));
+    s->opts.defhdr.len = len;
 }

@@ -9,7 +9,7 @@
 #include "proc/framework/hostsvc_util.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/mcf/mcf.h"
 #include "proc/mcf/mcfmsg.h"
@@ -19,7 +19,7 @@ namespace {
 // ORDER codes as the option reader stores them.
 enum : uint8_t { ORD_FREQ = 2, ORD_DATA = 3 };
 
-int64_t obsnumber(vyxstate* s) { return hostvec<vec203>(VEC_DATASETS)->xobsnum(s->dsin); }
+int64_t obsnumber(vyxstate* s) { return hostvec<vec203>(VEC_DATASETS)->xobsnum(s->input.dsin); }
 
 // What one observation holds, after the checks of the reader.
 struct obs {
@@ -33,7 +33,7 @@ struct obs {
 grpnode* levelnode(vyxstate* s, grpnode** root, grpnode** spare, const char* fmt, const char* raw, double num,
                    bool* isnew, int* rc) {
     if (!*spare) {
-        *spare = poolget<grpnode>(s->stmtpool, 1, poolflag::zeroed);
+        *spare = poolget<grpnode>(s->pools.stmtpool, 1, poolflag::zeroed);
         if (!*spare) {
             xmemmsg(sizeof(grpnode));
             *rc = RC_NOMEM;
@@ -48,8 +48,8 @@ grpnode* levelnode(vyxstate* s, grpnode** root, grpnode** spare, const char* fmt
     *isnew = got == n;
     if (*isnew) {
         *spare = nullptr;
-        n->stmtnext = s->stmtnodes;
-        s->stmtnodes = n;
+        n->stmtnext = s->life.stmtnodes;
+        s->life.stmtnodes = n;
     }
     return got;
 }
@@ -63,7 +63,7 @@ void orderweight(grpnode* g, uint8_t code, bool isnew, double w, int32_t used) {
 int store(vyxstate* s, grpnode* g, const mcfrec& r) {
     if (g->nrows >= MCF_BUFRECS) {
         if (!g->ufile) {
-            s->spilled = 1;
+            s->opts.spilled = 1;
             if (xcopen(&g->ufile, XC_SCRATCH) != 0) {
                 g->ufile = nullptr;
                 xpmlog(MSG_GROUP, MCFM_FILEOPEN);
@@ -85,10 +85,10 @@ int store(vyxstate* s, grpnode* g, const mcfrec& r) {
 
 // The deepest group node of the observation, made when new; null after a message.
 grpnode* groupof(vyxstate* s, double w, int32_t used, int* rc) {
-    if (s->nclass == 0) return &s->rootgrp;
-    obsvalues& v = s->obsvals;
+    if (s->groups.nclass == 0) return &s->groups.rootgrp;
+    obsvalues& v = s->input.obsvals;
     bool isnew = false;
-    grpnode* g = levelnode(s, &s->grplist[0], &s->grplist[1], v.clsfmt[0], v.clsraw[0], v.clsnum[0], &isnew, rc);
+    grpnode* g = levelnode(s, &s->groups.grplist.head, &s->groups.grplist.spare, v.clsfmt[0], v.clsraw[0], v.clsnum[0], &isnew, rc);
     if (!g) {
         if (!*rc) {
             xpmlog(MSG_GROUP, MCFM_TREE1);
@@ -97,19 +97,19 @@ grpnode* groupof(vyxstate* s, double w, int32_t used, int* rc) {
         return nullptr;
     }
     if (isnew) {
-        s->rootgrp.nsub += 1;
-        if (s->nclass == 1 && (*rc = cfbld(s, g)) != 0) {
+        s->groups.rootgrp.nsub += 1;
+        if (s->groups.nclass == 1 && (*rc = cfbld(s, g)) != 0) {
             *rc = xexit(*rc, 0);
             return nullptr;
         }
-        if (s->nclass == 2) {
-            g->subtree[0] = g->subtree[1] = g->subtree[2] = nullptr;
+        if (s->groups.nclass == 2) {
+            g->subtree.head = g->subtree.spare = g->subtree.current = nullptr;
             g->nsub = 0;
         }
     }
-    orderweight(g, s->clsorder[0], isnew, w, used);
-    if (s->nclass == 1) return g;
-    grpnode* h = levelnode(s, &g->subtree[0], &g->subtree[1], v.clsfmt[1], v.clsraw[1], v.clsnum[1], &isnew, rc);
+    orderweight(g, s->groups.clsorder[0], isnew, w, used);
+    if (s->groups.nclass == 1) return g;
+    grpnode* h = levelnode(s, &g->subtree.head, &g->subtree.spare, v.clsfmt[1], v.clsraw[1], v.clsnum[1], &isnew, rc);
     if (!h) {
         if (!*rc) {
             xpmlog(MSG_GROUP, MCFM_TREE2);
@@ -124,7 +124,7 @@ grpnode* groupof(vyxstate* s, double w, int32_t used, int* rc) {
             return nullptr;
         }
     }
-    orderweight(h, s->clsorder[1], isnew, w, used);
+    orderweight(h, s->groups.clsorder[1], isnew, w, used);
     return h;
 }
 
@@ -139,7 +139,7 @@ int unitof(vyxstate* s, grpnode* g, const char* id, const obs& o, double t, mcfu
     } else {
         auto* spare = static_cast<mcfunit*>(g->mcf.units[1]);
         if (!spare) {
-            spare = poolget<mcfunit>(s->stmtpool, 1, poolflag::zeroed);
+            spare = poolget<mcfunit>(s->pools.stmtpool, 1, poolflag::zeroed);
             if (!spare) {
                 xmemmsg(sizeof(mcfunit));
                 return RC_REPORTED;
@@ -186,12 +186,12 @@ int unitof(vyxstate* s, grpnode* g, const char* id, const obs& o, double t, mcfu
 // Logs the interval record of the current observation whose number of events or of removals
 // is missing, naming the variables without a value.
 void ivlmissing(vyxstate* s) {
-    const obsvalues& v = s->obsvals;
+    const obsvalues& v = s->input.obsvals;
     char names[80] = "";
     for (int k = 0; k < 2; ++k) {
         if (!ismissing(v.rsp[2 + k])) continue;
         vardesc d{};
-        xvname(s->dsin, s->mcfopt.mcfvars[k], &d);
+        xvname(s->input.dsin, s->mcf.mcfopt.mcfvars[k], &d);
         if (names[0]) std::strncat(names, " and ", sizeof names - std::strlen(names) - 1);
         std::strncat(names, d.name, sizeof names - std::strlen(names) - 1);
     }
@@ -200,7 +200,7 @@ void ivlmissing(vyxstate* s) {
 
 // A listed end-of-observation value that no record used has: a note, once per BY group.
 void endvaluenotes(vyxstate* s, const uint8_t* seen) {
-    const vardesc* var = s->rspvars[1];
+    const vardesc* var = s->input.rspvars[1];
     uint32_t id = 2166136261u;   // the recurrence variable, by its name
     for (int i = 0; var && i < var->namelen; ++i) id = (id ^ static_cast<uint8_t>(var->name[i])) * 16777619u;
     unseennotes(s, MCFM_ENDUNSEEN, seen, var, id);
@@ -211,7 +211,7 @@ template <class F>
 int eachleaf(grpnode* root, int levels, F& f) {
     if (!root) return 0;
     int rc = eachleaf(root->tleft, levels, f);
-    if (rc == 0) rc = levels > 1 ? eachleaf(root->subtree[0], levels - 1, f) : f(root);
+    if (rc == 0) rc = levels > 1 ? eachleaf(root->subtree.head, levels - 1, f) : f(root);
     if (rc == 0) rc = eachleaf(root->tright, levels, f);
     return rc;
 }
@@ -220,7 +220,7 @@ int eachleaf(grpnode* root, int levels, F& f) {
 
 int cfbld(vyxstate* s, grpnode* g) {
     const int64_t bytes = int64_t(MCF_BUFRECS) * MCF_RECLEN;
-    g->rowbuf = static_cast<double*>(poolbytes(s->stmtpool, bytes, poolflag::zeroed));
+    g->rowbuf = static_cast<double*>(poolbytes(s->pools.stmtpool, bytes, poolflag::zeroed));
     if (!g->rowbuf) {
         xmemmsg(bytes);
         return RC_NOMEM;
@@ -232,38 +232,38 @@ int cfbld(vyxstate* s, grpnode* g) {
 }
 
 int vyxcfin(vyxstate* s) {
-    s->spilled = 0;
-    s->mcfopt.unitwidth = 0;
-    xbyrwnd(s->dsin, 66);
-    std::memset(&s->rootgrp, 0, sizeof s->rootgrp);
-    s->grplist[0] = s->grplist[1] = s->grplist[2] = nullptr;
-    if (int rc = s->nclass == 0 ? cfbld(s, &s->rootgrp) : 0; rc != 0) {
+    s->opts.spilled = 0;
+    s->mcf.mcfopt.unitwidth = 0;
+    xbyrwnd(s->input.dsin, 66);
+    std::memset(&s->groups.rootgrp, 0, sizeof s->groups.rootgrp);
+    s->groups.grplist.head = s->groups.grplist.spare = s->groups.grplist.current = nullptr;
+    if (int rc = s->groups.nclass == 0 ? cfbld(s, &s->groups.rootgrp) : 0; rc != 0) {
         return xexit(rc, 0);
     }
-    const bool exact = s->rspkind == MCF_EXACT;
-    const bool hasfreq = s->nfreq > 0;
-    hgetlist* get = s->stmgets ? s->stmgets[s->stmtidx] : nullptr;
-    hgetlist* clget = s->nclass > 0 && s->stmclgets ? s->stmclgets[s->stmtidx] : nullptr;
-    obsvalues& v = s->obsvals;
+    const bool exact = s->input.rspkind == MCF_EXACT;
+    const bool hasfreq = s->input.nfreq > 0;
+    hgetlist* get = s->input.stmgets ? s->input.stmgets[s->input.stmtidx] : nullptr;
+    hgetlist* clget = s->groups.nclass > 0 && s->input.stmclgets ? s->input.stmclgets[s->input.stmtidx] : nullptr;
+    obsvalues& v = s->input.obsvals;
     int32_t nread = 0, nused = 0, nskip = 0;
     double wread = 0, wused = 0;
     mcfunit* lastunit = nullptr;
     grpnode* lastgrp = nullptr;
     // Exact data: which of the listed end values the records used have.
     uint8_t* endseen = nullptr;
-    if (exact && s->ncensvals > 0) {
-        endseen = static_cast<uint8_t*>(poolbytes(s->stmtpool, s->ncensvals, poolflag::zeroed));
+    if (exact && s->input.ncensvals > 0) {
+        endseen = static_cast<uint8_t*>(poolbytes(s->pools.stmtpool, s->input.ncensvals, poolflag::zeroed));
         if (!endseen) {
-            xmemmsg(s->ncensvals);
+            xmemmsg(s->input.ncensvals);
             return RC_REPORTED;
         }
     }
 
-    while (xybyget(s->dsin) == 0) {
+    while (xybyget(s->input.dsin) == 0) {
         ++nread;
         if (get) xyvget(get, nullptr);
         if (clget) xyvget(clget, nullptr);
-        if (s->procget) xyvget(s->procget, nullptr);
+        if (s->input.procget) xyvget(s->input.procget, nullptr);
         // 1. time and second response (interval data: also the events and removals)
         if (wzmisn(v.rsp, 2)) {
             ++nskip;
@@ -280,8 +280,8 @@ int vyxcfin(vyxstate* s) {
         int endidx = -1;   // the listed value the record has
         // 2. end-of-observation records carry one of the listed values
         if (exact) {
-            for (int k = 0; k < s->ncensvals; ++k)
-                if (value == s->censvals[k]) {
+            for (int k = 0; k < s->input.ncensvals; ++k)
+                if (value == s->input.censvals[k]) {
                     o.end = true;
                     endidx = k;
                     break;
@@ -311,20 +311,20 @@ int vyxcfin(vyxstate* s) {
         // 4. unit id
         char id[16];
         if (exact) {
-            bool blank = s->unittype == 1 ? ismissing(v.unitnum) : vzatl(' ', v.unitraw, 16);
-            if (s->nunitid == 0 || blank) {
+            bool blank = s->input.unittype == 1 ? ismissing(v.unitnum) : vzatl(' ', v.unitraw, 16);
+            if (s->input.nunitid == 0 || blank) {
                 ++nskip;
                 continue;
             }
             std::memcpy(id, v.unitfmt, 16);
             int len = wzstjus(id, 16, 'l');
-            if (static_cast<uint32_t>(len) > s->mcfopt.unitwidth) s->mcfopt.unitwidth = static_cast<uint32_t>(len);
+            if (static_cast<uint32_t>(len) > s->mcf.mcfopt.unitwidth) s->mcf.mcfopt.unitwidth = static_cast<uint32_t>(len);
         }
         // 5. class values
         bool missingclass = false;
-        for (int j = 0; j < s->nclass && j < 2; ++j) {
-            bool miss = s->clsnumeric[j] ? ismissing(v.clsnum[j]) : vzatl(' ', v.clsraw[j], 16) != 0;
-            if (miss && !s->clssort[j]) missingclass = true;
+        for (int j = 0; j < s->groups.nclass && j < 2; ++j) {
+            bool miss = s->groups.clsnumeric[j] ? ismissing(v.clsnum[j]) : vzatl(' ', v.clsraw[j], 16) != 0;
+            if (miss && !s->groups.clssort[j]) missingclass = true;
         }
         if (missingclass) {
             ++nskip;
@@ -374,21 +374,21 @@ int vyxcfin(vyxstate* s) {
         if ((rc = store(s, g, r)) != 0) return rc;
     }
 
-    s->nobsrow.sumused = wused;
-    s->nobsrow.sumread = wread;
-    s->nobsrow.nread = nread;
-    s->nobsrow.nused = nused;
-    s->nobscnt[0] = nskip;
-    s->nobscnt[1] = nused;
-    s->nobscnt[2] = nread;
+    s->row.nobsrow.sumused = wused;
+    s->row.nobsrow.sumread = wread;
+    s->row.nobsrow.nread = nread;
+    s->row.nobsrow.nused = nused;
+    s->input.nobscnt[0] = nskip;
+    s->input.nobscnt[1] = nused;
+    s->input.nobscnt[2] = nread;
     if (endseen && nused > 0) endvaluenotes(s, endseen);
     if (nused == 0) {
         xpmlog(MSG_GROUP, MCFM_NOOBS);
         return RC_REPORTED;
     }
     nobstbl(s);
-    if (s->pflags.mcfdiff && s->rootgrp.nsub != 2) {
-        xpmlog(MSG_GROUP, MCFM_DIFFGROUPS, s->rootgrp.nsub);
+    if (s->popt.pflags.mcfdiff && s->groups.rootgrp.nsub != 2) {
+        xpmlog(MSG_GROUP, MCFM_DIFFGROUPS, s->groups.rootgrp.nsub);
         return RC_REPORTED;
     }
     // Flush: a group on file gets its last buffer written, so that the file holds all its
@@ -404,6 +404,6 @@ int vyxcfin(vyxstate* s) {
         }
         return 0;
     };
-    if (s->nclass == 0) return flush(&s->rootgrp);
-    return eachleaf(s->grplist[0], s->nclass, flush);
+    if (s->groups.nclass == 0) return flush(&s->groups.rootgrp);
+    return eachleaf(s->groups.grplist.head, s->groups.nclass, flush);
 }

@@ -4,7 +4,7 @@
 
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/mcf/mcf.h"
 #include "proc/mcf/mcfacc.h"
 #include "proc/mcf/mcfio.h"
@@ -13,10 +13,10 @@
 
 namespace {
 
-McfVar methodof(const vyxstate* s) {
-    if (s->mcfopt.varlawless) return McfVar::Lawless;
-    if (s->mcfopt.varpoisson) return McfVar::Poisson;
-    return s->mcfopt.varindinc ? McfVar::IndInc : McfVar::Nelson;
+McfVar methodof(const mcfstate& mcf) {
+    if (mcf.mcfopt.varlawless) return McfVar::Lawless;
+    if (mcf.mcfopt.varpoisson) return McfVar::Poisson;
+    return mcf.mcfopt.varindinc ? McfVar::IndInc : McfVar::Nelson;
 }
 
 }  // namespace
@@ -27,14 +27,14 @@ void mcfextremes(grpnode* g) {
 }
 
 int vyxcfmv(vyxstate* s, grpnode* g) {
-    return s->rspkind == MCF_EXACT ? vyxcfmv1(s, g) : vyxcfmv2(s, g);
+    return s->input.rspkind == MCF_EXACT ? vyxcfmv1(s, g) : vyxcfmv2(s, g);
 }
 
 int vyxcfmv1(vyxstate* s, grpnode* g) {
-    const double z = zprobit(1 - s->alpha / 2);
+    const double z = zprobit(1 - s->opts.alpha / 2);
     const int32_t n = g->ncens;
-    const McfVar method = methodof(s);
-    const bool lims = s->mcfopt.wantlims != 0;
+    const McfVar method = methodof(s->mcf);
+    const bool lims = s->mcf.mcfopt.wantlims != 0;
     mcfextremes(g);
 
     poolobj* pool = xmpoolc(8192, 8192, 4100);

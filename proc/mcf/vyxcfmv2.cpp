@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "proc/framework/hostsvc.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/mcf/mcf.h"
 #include "proc/mcf/mcfio.h"
 #include "proc/mcf/mcfmsg.h"
@@ -13,15 +13,15 @@
 void mcfextremes(grpnode* g);
 
 int vyxcfmv2(vyxstate* s, grpnode* g) {
-    const double z = zprobit(1 - s->alpha / 2);
-    const uint32_t pos = s->grpcount[0];
+    const double z = zprobit(1 - s->opts.alpha / 2);
+    const uint32_t pos = s->groups.grpcount[0];
     long double R = g->mcf.nunits;
-    if (static_cast<int64_t>(pos) < s->mcfopt.nriskv && s->mcfopt.nriskvals) R = s->mcfopt.nriskvals[pos];
+    if (static_cast<int64_t>(pos) < s->mcf.mcfopt.nriskv && s->mcf.mcfopt.nriskvals) R = s->mcf.mcfopt.nriskvals[pos];
     g->mcf.nunits = static_cast<double>(R);
     mcfextremes(g);
     long double M = 0, V = 0;
     double prevend = -DBL_MAX;
-    const bool lims = s->mcfopt.wantlims != 0;
+    const bool lims = s->mcf.mcfopt.wantlims != 0;
 
     mcfwalk w;
     int rc = mcfwalkstart(&w, g, true);

@@ -7,7 +7,7 @@
 
 #include "proc/framework/memnum.h"
 #include "proc/framework/hostsvc.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/framework/wobmth.h"
 #include "proc/mcf/mcf.h"
 #include "proc/mcf/mcfio.h"
@@ -25,7 +25,7 @@ txthandle txt(const char* t) { return rdxtxt(t, static_cast<int>(std::strlen(t))
 obobject* create(vyxstate* s, const char* name, int label) {
     wobitem it[] = {obstr(OBK_FAMILY, "rdx", 3), obstr(OBK_OBJKIND, "data", 4), obout(OBK_CREATED),
                     obint(OBK_PLACE, -1), obtext(OBK_NAME, txt(name)), obtext(OBK_LABEL, rdxmsg(0, label))};
-    if (mcftab::failed(wobmth(s->outmgr, nullptr, OB_CREATE, 6, it))) return nullptr;
+    if (mcftab::failed(wobmth(s->out.outmgr, nullptr, OB_CREATE, 6, it))) return nullptr;
     return static_cast<obobject*>(it[2].v.p);
 }
 
@@ -60,12 +60,12 @@ struct columns {
 
 // The title above the estimates: the confidence level of their limits.
 wobitem title2(const vyxstate* s) {
-    const int msg = s->rspkind == MCF_EXACT ? MCFM_T_EXACTTITLE : MCFM_T_INTVTITLE;
-    return obtext(OBK_VALUE, rdxmsgs(MSG_GROUP, msg, vx::confpercent(s->alpha)));
+    const int msg = s->input.rspkind == MCF_EXACT ? MCFM_T_EXACTTITLE : MCFM_T_INTVTITLE;
+    return obtext(OBK_VALUE, rdxmsgs(MSG_GROUP, msg, vx::confpercent(s->opts.alpha)));
 }
 
-void labelcol(vyxstate* s, columns& c) {
-    if (s->tblflags[TF_STMTLABEL] && s->stmtlabel) c.text("Label", 8, s->stmtlabel);
+void labelcol(stmtopts& opts, columns& c) {
+    if (opts.tblflags[TF_STMTLABEL] && opts.stmtlabel) c.text("Label", 8, opts.stmtlabel);
 }
 
 }  // namespace
@@ -80,105 +80,105 @@ bool failed(int32_t rc) {
 }
 
 uint32_t bind(vyxstate* s, int tab, const char* path) {
-    obobject* t = s->tabs[tab].obj;
+    obobject* t = s->out.tabs[tab].obj;
     if (!t) return 0;
     wobitem it[] = {obout(OBK_POS), obobj(OBK_POS, t), obtext(OBK_TEMPLATE, txt(path))};
-    if (failed(wobmth(s->outmgr, nullptr, OB_BIND, 3, it))) return 0;
-    s->tabs[tab].tabid = obid(it[0]);
-    return s->tabs[tab].tabid;
+    if (failed(wobmth(s->out.outmgr, nullptr, OB_BIND, 3, it))) return 0;
+    s->out.tabs[tab].tabid = obid(it[0]);
+    return s->out.tabs[tab].tabid;
 }
 
 void endrows(vyxstate* s, int tab) {
-    obobject* t = s->tabs[tab].obj;
+    obobject* t = s->out.tabs[tab].obj;
     if (!t) return;
     wobitem more[] = {obint(OBK_MORE, 1)};
-    const bool last = s->lastgrp || s->nclass == 0;
+    const bool last = s->groups.lastgrp || s->groups.nclass == 0;
     failed(wobmth(t, nullptr, OB_ENDROWS, last ? 0 : 1, last ? nullptr : more));
 }
 
 void publish(vyxstate* s, int tab) {
-    if (!s->tabs[tab].obj) return;
-    wobitem it[] = {obidin(s->tabs[tab].tabid)};
-    failed(wobmth(s->outmgr, nullptr, OB_PUBLISH, 1, it));
+    if (!s->out.tabs[tab].obj) return;
+    wobitem it[] = {obidin(s->out.tabs[tab].tabid)};
+    failed(wobmth(s->out.outmgr, nullptr, OB_PUBLISH, 1, it));
 }
 
 void addrow(vyxstate* s, int tab) {
-    if (obobject* t = s->tabs[tab].obj) failed(wobmth(t, nullptr, OB_ADDROW, 0, nullptr));
+    if (obobject* t = s->out.tabs[tab].obj) failed(wobmth(t, nullptr, OB_ADDROW, 0, nullptr));
 }
 
 void summaryrow(vyxstate* s, int tab, int msg, const char* value, int len) {
-    xpmstr(s->rowtext, 40, MSG_GROUP, msg);
-    std::memset(s->rowvalue, ' ', sizeof s->rowvalue);
-    if (len > static_cast<int>(sizeof s->rowvalue)) len = sizeof s->rowvalue;
-    if (len > 0) std::memcpy(s->rowvalue, value, static_cast<size_t>(len));
+    xpmstr(s->row.rowtext, 40, MSG_GROUP, msg);
+    std::memset(s->mcf.rowvalue, ' ', sizeof s->mcf.rowvalue);
+    if (len > static_cast<int>(sizeof s->mcf.rowvalue)) len = sizeof s->mcf.rowvalue;
+    if (len > 0) std::memcpy(s->mcf.rowvalue, value, static_cast<size_t>(len));
     addrow(s, tab);
 }
 
 }  // namespace mcftab
 
 int vyxcfob(vyxstate* s) {
-    switch (s->nclass) {
-        case 0: s->clswidth = 0; break;
-        case 1: s->clswidth = s->grpcolw > 10 ? s->grpcolw : 10; break;
-        default: s->clswidth = s->grpcolw + 1 > 10 ? s->grpcolw + 1 : 10; break;
+    switch (s->groups.nclass) {
+        case 0: s->mcf.clswidth = 0; break;
+        case 1: s->mcf.clswidth = s->groups.grpcolw > 10 ? s->groups.grpcolw : 10; break;
+        default: s->mcf.clswidth = s->groups.grpcolw + 1 > 10 ? s->groups.grpcolw + 1 : 10; break;
     }
-    const int valw = s->dsname.len > 8 ? s->dsname.len : 8;
-    const bool exact = s->rspkind == MCF_EXACT;
-    const bool lims = s->mcfopt.wantlims != 0;
-    const int uw = static_cast<int>(s->mcfopt.unitwidth > 0 ? s->mcfopt.unitwidth : 1);
-    for (int k : {TAB_MCFSUM, TAB_MCFEST, TAB_MCFDSUM, TAB_MCFDEST}) s->tabs[k] = tabpair{};
+    const int valw = s->input.dsname.len > 8 ? s->input.dsname.len : 8;
+    const bool exact = s->input.rspkind == MCF_EXACT;
+    const bool lims = s->mcf.mcfopt.wantlims != 0;
+    const int uw = static_cast<int>(s->mcf.mcfopt.unitwidth > 0 ? s->mcf.mcfopt.unitwidth : 1);
+    for (int k : {TAB_MCFSUM, TAB_MCFEST, TAB_MCFDSUM, TAB_MCFDEST}) s->out.tabs[k] = tabpair{};
 
     auto summary = [&](int tab, const char* name, int label, bool group) {
         columns c{create(s, name, label)};
-        c.text("Description", 24, s->rowtext);
-        c.text("Value", valw, s->rowvalue);
-        if (group && s->nclass > 0) c.text("Group", static_cast<int>(s->clswidth), s->grplabel);
-        labelcol(s, c);
+        c.text("Description", 24, s->row.rowtext);
+        c.text("Value", valw, s->mcf.rowvalue);
+        if (group && s->groups.nclass > 0) c.text("Group", static_cast<int>(s->mcf.clswidth), s->row.grplabel);
+        labelcol(s->opts, c);
         c.end();
-        s->tabs[tab].obj = c.t;
+        s->out.tabs[tab].obj = c.t;
     };
     auto limits = [&](columns& c) {
         if (!lims) return;
-        c.num("Std", &s->sevalue);
-        c.spanning("Lower", &s->rowvals[ROW_YLOWER], "spans", "Lower", "spane", "Upper");
-        c.num("Upper", &s->rowvals[ROW_YUPPER]);
+        c.num("Std", &s->mcf.sevalue);
+        c.spanning("Lower", &s->row.rowvals[ROW_YLOWER], "spans", "Lower", "spane", "Upper");
+        c.num("Upper", &s->row.rowvals[ROW_YUPPER]);
     };
     auto intervalhead = [&](columns& c) {
-        c.integer("fNote", &s->lastrow);
+        c.integer("fNote", &s->mcf.lastrow);
         c.titles({obtext(OBK_ITEMNAME, txt("pNote")), obflag(OBK_VALUE, 1)});
     };
 
-    if (!s->pflags.mcfdiff) {
+    if (!s->popt.pflags.mcfdiff) {
         summary(TAB_MCFSUM, "MCFSum", 300, true);
         columns c{create(s, "MCFEst", 305)};
         if (exact) {
-            c.num("Age", &s->rowlead[0]);
+            c.num("Age", &s->row.rowlead[0]);
             c.titles({obtext(OBK_ITEMNAME, txt("pNote")), obflag(OBK_VALUE, 0)});
         } else {
             intervalhead(c);
-            c.spanning("Age1", &s->rowlead[1], "span1", "Age1", "span2", "Age2");
-            c.num("Age2", &s->rowlead[2]);
+            c.spanning("Age1", &s->row.rowlead[1], "span1", "Age1", "span2", "Age2");
+            c.num("Age2", &s->row.rowlead[2]);
         }
-        c.num("Mcf", &s->rowvals[ROW_YVALUE]);
+        c.num("Mcf", &s->row.rowvals[ROW_YVALUE]);
         limits(c);
-        if (exact) c.text("ID", uw, s->rowtext);
-        if (s->nclass > 0) c.text("Group", static_cast<int>(s->clswidth), s->grplabel);
-        labelcol(s, c);
+        if (exact) c.text("ID", uw, s->row.rowtext);
+        if (s->groups.nclass > 0) c.text("Group", static_cast<int>(s->mcf.clswidth), s->row.grplabel);
+        labelcol(s->opts, c);
         if (lims) c.titles({obtext(OBK_ITEMNAME, txt("title2")), title2(s)});
         c.end();
-        s->tabs[TAB_MCFEST].obj = c.t;
+        s->out.tabs[TAB_MCFEST].obj = c.t;
     } else {
         summary(TAB_MCFDSUM, "MCFDsum", 313, false);
         columns c{create(s, "MCFDest", 317)};
         if (!exact) intervalhead(c);
-        c.num("Age", &s->rowlead[0]);
-        c.num("Mcfdiff", &s->rowvals[ROW_YVALUE]);
+        c.num("Age", &s->row.rowlead[0]);
+        c.num("Mcfdiff", &s->row.rowvals[ROW_YVALUE]);
         limits(c);
-        if (exact) c.text("ID", 2 * uw + 1, s->rowtext);
-        labelcol(s, c);
+        if (exact) c.text("ID", 2 * uw + 1, s->row.rowtext);
+        labelcol(s->opts, c);
         if (lims) c.titles({obtext(OBK_ITEMNAME, txt("title2")), title2(s)});
         c.end();
-        s->tabs[TAB_MCFDEST].obj = c.t;
+        s->out.tabs[TAB_MCFDEST].obj = c.t;
     }
     return 0;
 }
@@ -210,31 +210,31 @@ void grouprows(vyxstate* s, int tab, const grpnode* g) {
 
 // One estimate row from a record (exact, interval or difference record).
 void estrow(vyxstate* s, int tab, const mcfrec* r, double z, bool loglims, bool last) {
-    const bool exact = s->rspkind == MCF_EXACT;
+    const bool exact = s->input.rspkind == MCF_EXACT;
     const bool end = exact && ismissing(r->value) && tab == TAB_MCFEST;
     double m = hostmissing(), se = hostmissing(), lo = hostmissing(), hi = hostmissing();
     if (!end) {
         m = r->mcf;
-        se = s->mcfopt.wantlims ? r->se : hostmissing();
-        if (s->mcfopt.wantlims) mcflimits(m, se, z, loglims, &lo, &hi);
+        se = s->mcf.mcfopt.wantlims ? r->se : hostmissing();
+        if (s->mcf.mcfopt.wantlims) mcflimits(m, se, z, loglims, &lo, &hi);
     }
-    s->rowvals[ROW_YVALUE] = m;
-    s->sevalue = se;
-    s->rowvals[ROW_YLOWER] = lo;
-    s->rowvals[ROW_YUPPER] = hi;
-    s->rowlead[0] = s->rowlead[2] = r->time;
-    s->rowlead[1] = r->value;
-    s->lastrow = last ? 1 : 0;
+    s->row.rowvals[ROW_YVALUE] = m;
+    s->mcf.sevalue = se;
+    s->row.rowvals[ROW_YLOWER] = lo;
+    s->row.rowvals[ROW_YUPPER] = hi;
+    s->row.rowlead[0] = s->row.rowlead[2] = r->time;
+    s->row.rowlead[1] = r->value;
+    s->mcf.lastrow = last ? 1 : 0;
     if (exact) {
-        std::memset(s->rowtext, ' ', sizeof s->rowtext);
-        std::memcpy(s->rowtext, r->unit, 16);
+        std::memset(s->row.rowtext, ' ', sizeof s->row.rowtext);
+        std::memcpy(s->row.rowtext, r->unit, 16);
     }
     mcftab::addrow(s, tab);
 }
 
 // All estimate rows of a group's records.
 int estrows(vyxstate* s, int tab, grpnode* g, bool loglims) {
-    const double z = zprobit(1 - s->alpha / 2);
+    const double z = zprobit(1 - s->opts.alpha / 2);
     mcfwalk w;
     int rc = mcfwalkstart(&w, g, false);
     if (rc) return rc;
@@ -242,7 +242,7 @@ int estrows(vyxstate* s, int tab, grpnode* g, bool loglims) {
     mcfrec held{};
     bool have = false;
     while (mcfrec* r = mcfwalknext(&w, &rc)) {
-        if (s->mcfopt.nocenprt && tab == TAB_MCFEST && s->rspkind == MCF_EXACT && ismissing(r->value)) continue;
+        if (s->mcf.mcfopt.nocenprt && tab == TAB_MCFEST && s->input.rspkind == MCF_EXACT && ismissing(r->value)) continue;
         if (have) estrow(s, tab, &held, z, loglims, false);
         held = *r;
         have = true;
@@ -272,26 +272,26 @@ void mcflimits(double m, double se, double z, bool loglims, double* lower, doubl
 }
 
 int vyxcfpr(vyxstate* s, grpnode* g) {
-    if (s->pflags.mcfdiff) return 0;
+    if (s->popt.pflags.mcfdiff) return 0;
     mcftab::bind(s, TAB_MCFSUM, "kv.vitalyx.mcfsum");
-    mcftab::summaryrow(s, TAB_MCFSUM, MCFM_T_DATASET, s->dsname.text, s->dsname.len);
+    mcftab::summaryrow(s, TAB_MCFSUM, MCFM_T_DATASET, s->input.dsname.text, s->input.dsname.len);
     grouprows(s, TAB_MCFSUM, g);
     mcftab::endrows(s, TAB_MCFSUM);
     mcftab::publish(s, TAB_MCFSUM);
 
     mcftab::bind(s, TAB_MCFEST, "kv.vitalyx.mcfest");
-    if (int rc = estrows(s, TAB_MCFEST, g, s->mcfopt.loglims != 0); rc != 0) return rc;
+    if (int rc = estrows(s, TAB_MCFEST, g, s->mcf.mcfopt.loglims != 0); rc != 0) return rc;
     mcftab::endrows(s, TAB_MCFEST);
     mcftab::publish(s, TAB_MCFEST);
     return 0;
 }
 
 int vyxcfpd(vyxstate* s) {
-    grpnode* a = s->grplist[0];
+    grpnode* a = s->groups.grplist.head;
     grpnode* b = a ? a->next : nullptr;
     if (!b) return RC_REPORTED;
     mcftab::bind(s, TAB_MCFDSUM, "kv.vitalyx.mcfdsum");
-    mcftab::summaryrow(s, TAB_MCFDSUM, MCFM_T_DATASET, s->dsname.text, s->dsname.len);
+    mcftab::summaryrow(s, TAB_MCFDSUM, MCFM_T_DATASET, s->input.dsname.text, s->input.dsname.len);
     mcftab::summaryrow(s, TAB_MCFDSUM, MCFM_T_GROUPA, a->key, 16);
     grouprows(s, TAB_MCFDSUM, a);
     mcftab::summaryrow(s, TAB_MCFDSUM, MCFM_T_GROUPB, b->key, 16);
@@ -300,14 +300,14 @@ int vyxcfpd(vyxstate* s) {
     mcftab::publish(s, TAB_MCFDSUM);
 
     // The difference records of the root node: one record per read, normal limits.
-    grpnode* root = &s->rootgrp;
+    grpnode* root = &s->groups.rootgrp;
     mcfrec buf[1];
     root->rowbuf = reinterpret_cast<double*>(buf);
     mcfwalk w;
     int rc = mcfwalkstart(&w, root, false);
     w.perblock = 1;
     mcftab::bind(s, TAB_MCFDEST, "kv.vitalyx.mcfdest");
-    const double z = zprobit(1 - s->alpha / 2);
+    const double z = zprobit(1 - s->opts.alpha / 2);
     mcfrec held{};
     bool have = false;
     while (rc == 0) {

@@ -8,7 +8,7 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/framework/wholenum.h"
 #include "proc/mcf/mcf.h"
 #include "proc/mcf/mcfdraw.h"
@@ -41,8 +41,8 @@ int numbers(const stmtrec* r, int slot, const double** vals) {
 // A variable descriptor of the statement pool for variable var; null when none.
 vardesc* descof(vyxstate* s, int32_t var) {
     if (!var) return nullptr;
-    auto* d = poolget<vardesc>(s->stmtpool, 1, poolflag::zeroed);
-    if (d) xvname(s->dsin, var, d);
+    auto* d = poolget<vardesc>(s->pools.stmtpool, 1, poolflag::zeroed);
+    if (d) xvname(s->input.dsin, var, d);
     return d;
 }
 
@@ -71,9 +71,9 @@ void axislist(const stmtrec* r, const char* name, const double* v, int n, double
 void reflines(vyxstate* s, const stmtrec* r, int valslot, int labslot, int at, int msg1, int msgn) {
     const double* v = nullptr;
     int n = numbers(r, valslot, &v);
-    s->refs.vals[at] = nullptr;
-    s->refs.counts[at] = 0;
-    s->refs.labels[at] = nullptr;
+    s->popt.refs.vals[at] = nullptr;
+    s->popt.refs.counts[at] = 0;
+    s->popt.refs.labels[at] = nullptr;
     if (n == 0) return;
     if (const optslot* lab = stmtslot(r, labslot)) {
         const bool single = lab->kind == SK_QSTRING || lab->kind == SK_TEXT;
@@ -82,17 +82,17 @@ void reflines(vyxstate* s, const stmtrec* r, int valslot, int labslot, int at, i
             xpmlog(MSG_GROUP, single ? msg1 : msgn, n, nlab);
             return;
         }
-        s->refs.labels[at] = const_cast<optslot*>(lab);
+        s->popt.refs.labels[at] = const_cast<optslot*>(lab);
     }
-    s->refs.vals[at] = const_cast<double*>(v);
-    s->refs.counts[at] = n;
+    s->popt.refs.vals[at] = const_cast<double*>(v);
+    s->popt.refs.counts[at] = n;
 }
 
 int panels(vyxstate* s, const stmtrec* r) {
-    auto& P = s->panels;
+    auto& P = s->popt.panels;
     P.nrows = P.ncols = 1;
-    s->mcfopt.topstrip = s->mcfopt.sidestrip = 0;
-    if (s->pflags.overlay || s->pflags.mcfdiff) return 0;
+    s->mcf.mcfopt.topstrip = s->mcf.mcfopt.sidestrip = 0;
+    if (s->popt.pflags.overlay || s->popt.pflags.mcfdiff) return 0;
     const optslot* rows = stmtslot(r, slot::plot::NROWS);
     const optslot* cols = stmtslot(r, slot::plot::NCOLS);
     if (rows) {
@@ -117,9 +117,9 @@ int panels(vyxstate* s, const stmtrec* r) {
     }
     const int nr = rows ? countopt(r, "NROWS", rows->num, 1, MOST_PANELS, 1) : 0;
     const int nc = cols ? countopt(r, "NCOLS", cols->num, 1, MOST_PANELS, 1) : 0;
-    uint8_t& rowstrip = s->mcfopt.topstrip;
-    uint8_t& colstrip = s->mcfopt.sidestrip;
-    switch (s->nclass) {
+    uint8_t& rowstrip = s->mcf.mcfopt.topstrip;
+    uint8_t& colstrip = s->mcf.mcfopt.sidestrip;
+    switch (s->groups.nclass) {
         case 0:
             if (rows && nr != 1) xpmlog(MSG_GROUP, MCFM_NROWSONE, nr);
             if (cols && nc != 1) xpmlog(MSG_GROUP, MCFM_NCOLSONE, nc);
@@ -174,14 +174,14 @@ uint8_t ordercode(const stmtrec* r, int slot) {
 // 3. The flags of the statement, with the messages for the combinations that cancel one
 // another (an overlay with censoring bins or an inset).
 void readflags(vyxstate* s, const stmtrec* r, bool insetnext) {
-    auto& F = s->pflags;
-    auto& O = s->mcfopt;
-    s->logscale[0] = on(r, flag::mcf::LOGLOG);
+    auto& F = s->popt.pflags;
+    auto& O = s->mcf.mcfopt;
+    s->opts.logscale[0] = on(r, flag::mcf::LOGLOG);
     O.wantlims = !on(r, flag::mcf::NOVARIANCE);
     O.varlawless = on(r, flag::mcf::VARMETHOD2);
     F.overlay = on(r, flag::plot::OVERLAY);
-    s->clssort[0] = s->clsmissing[0] = on(r, flag::plot::MISSING1);
-    s->clssort[1] = s->clsmissing[1] = on(r, flag::plot::MISSING2);
+    s->groups.clssort[0] = s->groups.clsmissing[0] = on(r, flag::plot::MISSING1);
+    s->groups.clssort[1] = s->groups.clsmissing[1] = on(r, flag::plot::MISSING2);
     F.inborder = on(r, flag::plot::INBORDER);
     F.noconf = on(r, flag::plot::NOCONF) || !O.wantlims;
     F.nogrid = !on(r, flag::plot::NOGRID);
@@ -215,7 +215,7 @@ void readflags(vyxstate* s, const stmtrec* r, bool insetnext) {
 // 5. The variance method: VARIANCE= names it (NELSON clears VARMETHOD2 and INDINC given as
 // flags); with frequencies only the per-unit variances weigh the units.
 void variancemethod(vyxstate* s, const stmtrec* r) {
-    auto& O = s->mcfopt;
+    auto& O = s->mcf.mcfopt;
     if (stmtslot(r, slot::mcf::VARIANCE)) {
         O.varindinc = O.varlawless = O.varpoisson = 0;
         switch (static_cast<int>(gparm(r, slot::mcf::VARIANCE, code::variance::NELSON))) {
@@ -225,7 +225,7 @@ void variancemethod(vyxstate* s, const stmtrec* r) {
             default: break;
         }
     }
-    if (s->nfreq > 0 && O.wantlims && !O.varlawless && !O.varpoisson) {
+    if (s->input.nfreq > 0 && O.wantlims && !O.varlawless && !O.varpoisson) {
         xpmlog(MSG_GROUP, MCFM_FREQLAWLESS);
         O.varlawless = 1;
     }
@@ -235,29 +235,29 @@ void variancemethod(vyxstate* s, const stmtrec* r) {
 // censoring values, or interval data with recurrences, removals and the numbers at risk.
 // RC_REPORTED when exact times have no unit identifier.
 int responses(vyxstate* s, const stmtrec* r) {
-    auto& F = s->pflags;
-    auto& O = s->mcfopt;
-    s->ncensvals = 0;
-    s->censvals = nullptr;
-    if (s->rspkind == MCF_EXACT) {
-        if (s->nunitid == 0) {
+    auto& F = s->popt.pflags;
+    auto& O = s->mcf.mcfopt;
+    s->input.ncensvals = 0;
+    s->input.censvals = nullptr;
+    if (s->input.rspkind == MCF_EXACT) {
+        if (s->input.nunitid == 0) {
             xpmlog(MSG_GROUP, MCFM_NOUNITID);
             return RC_REPORTED;
         }
-        s->rspvars[0] = descof(s, firstvar(r, slot::head::RESP1));
-        s->rspvars[1] = descof(s, firstvar(r, slot::head::RESP2));
+        s->input.rspvars[0] = descof(s, firstvar(r, slot::head::RESP1));
+        s->input.rspvars[1] = descof(s, firstvar(r, slot::head::RESP2));
         const double* v = nullptr;
         if (int n = numbers(r, slot::head::CENSVALS, &v); n > 0) {
-            s->ncensvals = n;
-            s->censvals = const_cast<double*>(v);
+            s->input.ncensvals = n;
+            s->input.censvals = const_cast<double*>(v);
         }
         return 0;
     }
     xpmlog(MSG_GROUP, MCFM_INTERVALNOTE);
     F.cenbin = F.ccenbin = 0;
     F.nocenplot = 0;
-    s->rspvars[0] = descof(s, firstvar(r, slot::head::RESP1));
-    s->rspvars[1] = descof(s, firstvar(r, slot::head::RESP2));
+    s->input.rspvars[0] = descof(s, firstvar(r, slot::head::RESP1));
+    s->input.rspvars[1] = descof(s, firstvar(r, slot::head::RESP2));
     O.mcfvars[0] = firstvar(r, slot::head::CENSVALS);
     O.mcfvars[1] = firstvar(r, slot::head::MCF_REMOVALS);
     const double* v = nullptr;
@@ -270,22 +270,22 @@ int responses(vyxstate* s, const stmtrec* r) {
 // types. RC_REPORTED for a difference plot without one.
 int classvariables(vyxstate* s, const stmtrec* r) {
     const optslot* cls = stmtslot(r, slot::head::CLASS);
-    s->nclass = cls && cls->kind == SK_VARLIST ? (cls->count < 2 ? cls->count : 2) : 0;
-    if (s->pflags.mcfdiff && s->nclass != 1) {
-        xpmlog(MSG_GROUP, MCFM_DIFFCLASS, s->nclass);
+    s->groups.nclass = cls && cls->kind == SK_VARLIST ? (cls->count < 2 ? cls->count : 2) : 0;
+    if (s->popt.pflags.mcfdiff && s->groups.nclass != 1) {
+        xpmlog(MSG_GROUP, MCFM_DIFFCLASS, s->groups.nclass);
         return RC_REPORTED;
     }
-    for (int j = 0; j < s->nclass; ++j) {
+    for (int j = 0; j < s->groups.nclass; ++j) {
         const int32_t var = static_cast<const int32_t*>(cls->ptr)[j];
-        vardesc& d = s->clsdesc[j];
-        xvname(s->dsin, var, &d);
-        s->clsvars[j] = var;
-        s->clsnumeric[j] = s->clskeynum[j] = d.type == 1;
-        std::memcpy(s->clsnames[j], d.name, sizeof s->clsnames[j]);
-        s->clsnamelen[j] = d.namelen;
-        s->clslabgiven[j] = d.labellen > 0;
-        s->clslablen[j] = d.labellen;
-        std::memcpy(s->clslabels[j], d.label, sizeof s->clslabels[j]);
+        vardesc& d = s->input.clsdesc[j];
+        xvname(s->input.dsin, var, &d);
+        s->groups.clsvars[j] = var;
+        s->groups.clsnumeric[j] = s->groups.clskeynum[j] = d.type == 1;
+        std::memcpy(s->groups.clsnames[j], d.name, sizeof s->groups.clsnames[j]);
+        s->groups.clsnamelen[j] = d.namelen;
+        s->groups.clslabgiven[j] = d.labellen > 0;
+        s->groups.clslablen[j] = d.labellen;
+        std::memcpy(s->groups.clslabels[j], d.label, sizeof s->groups.clslabels[j]);
     }
     return 0;
 }
@@ -293,14 +293,14 @@ int classvariables(vyxstate* s, const stmtrec* r) {
 // 12. and 13. The axes: HAXIS=/VAXIS= lists (not on a log-log plot), or the ends and tick
 // counts given one by one; a horizontal range that is empty is dropped.
 void axes(vyxstate* s, const stmtrec* r) {
-    auto& F = s->pflags;
-    auto& O = s->mcfopt;
-    double* ax = s->axlim;
+    auto& F = s->popt.pflags;
+    auto& O = s->mcf.mcfopt;
+    double* ax = s->popt.axlim;
     O.ntick[0] = O.ntick[1] = 4;
     F.llowgiven = F.lupgiven = F.plowgiven = F.pupgiven = 0;
     const double* v = nullptr;
     if (int n = numbers(r, slot::mcf::HAXIS, &v); n > 0) {
-        if (s->logscale[0]) {
+        if (s->opts.logscale[0]) {
             xpmlog(MSG_GROUP, MCFM_HAXISLOG);
         } else {
             axislist(r, "HAXIS", v, n, &ax[AX_LIFELOWER], &F.llowgiven, &ax[AX_LIFEUPPER], &F.lupgiven, &O.ntick[0]);
@@ -318,7 +318,7 @@ void axes(vyxstate* s, const stmtrec* r) {
         if (const optslot* t = stmtslot(r, slot::mcf::NHTICK)) O.ntick[0] = countopt(r, "NHTICK", t->num, 1, MOST_TICKS, 4), O.ntickgiven[0] = 1;
     }
     if (int n = numbers(r, slot::mcf::VAXIS, &v); n > 0) {
-        if (s->logscale[0]) {
+        if (s->opts.logscale[0]) {
             xpmlog(MSG_GROUP, MCFM_VAXISLOG);
         } else {
             axislist(r, "VAXIS", v, n, &ax[AX_PCTLOWER], &F.plowgiven, &ax[AX_PCTUPPER], &F.pupgiven, &O.ntick[1]);
@@ -334,18 +334,18 @@ void axes(vyxstate* s, const stmtrec* r) {
 // 15. and 16. The reference lines of both axes and the positions of their labels (out of
 // range: a WARNING that 1 is used, and the statement runs).
 void references(vyxstate* s, const stmtrec* r) {
-    auto& F = s->pflags;
+    auto& F = s->popt.pflags;
     F.refstop2 = on(r, flag::plot::VINTERSECT);
     reflines(s, r, slot::plot::VREF, slot::plot::VREFLABELS, REF_VREF, MCFM_VREFLAB1, MCFM_VREFLABN);
     F.refstop = on(r, flag::plot::HINTERSECT);
     reflines(s, r, slot::plot::HREF, slot::plot::HREFLABELS, REF_HREF, MCFM_HREFLAB1, MCFM_HREFLABN);
-    int32_t& vpos = s->refopts[REFPOS_VREF];
+    int32_t& vpos = s->popt.refopts[REFPOS_VREF];
     vpos = labelpos(r, slot::plot::VREFLABPOS, 2);
     if (vpos == 0) {
         xpmlog(MSG_GROUP, MCFM_VREFLABPOS, gparm(r, slot::plot::VREFLABPOS, 1));
         vpos = 1;
     }
-    int32_t& hpos = s->refopts[REFPOS_HREF];
+    int32_t& hpos = s->popt.refopts[REFPOS_HREF];
     hpos = labelpos(r, slot::plot::HREFLABPOS, 6);
     if (hpos == 0) {
         xpmlog(MSG_GROUP, MCFM_HREFLABPOS, gparm(r, slot::plot::HREFLABPOS, 1));
@@ -355,7 +355,7 @@ void references(vyxstate* s, const stmtrec* r) {
 
 // 17. FONT=: a name, or a quoted text.
 void font(vyxstate* s, const stmtrec* r) {
-    std::memset(s->gfile, ' ', sizeof s->gfile);
+    std::memset(s->popt.gfile, ' ', sizeof s->popt.gfile);
     if (const optslot* f = stmtslot(r, slot::plot::FONT)) {
         int len = 0;
         const char* t = nullptr;
@@ -368,43 +368,43 @@ void font(vyxstate* s, const stmtrec* r) {
 }  // namespace
 
 int vyxcfpm(vyxstate* s) {
-    VX_EXPECT(s->curstmt, "the MCFPLOT statement being run");
-    stmtrec* r = s->curstmt;
-    auto& F = s->pflags;
-    auto& O = s->mcfopt;
+    VX_EXPECT(s->input.curstmt, "the MCFPLOT statement being run");
+    stmtrec* r = s->input.curstmt;
+    auto& F = s->popt.pflags;
+    auto& O = s->mcf.mcfopt;
     O = {};
     // 1. An MCF plot: not rotated, statement kind 3, axes not yet scaled.
     F.ismcf = 1;
     F.rotate = 0;
-    s->stmtkind = 3;
+    s->input.stmtkind = 3;
     O.axscaled = 0;
     // 2. The plot layout record, and whether an INSET statement follows.
     const bool insetnext = r->next && std::strncmp(r->next->keyword, "INSET", 5) == 0;
     if (int rc = mcfframe(s, insetnext); rc != 0) return rc;
     readflags(s, r, insetnext);
     // 4. No default inset header.
-    s->defhdr.given = 0;
+    s->opts.defhdr.given = 0;
     variancemethod(s, r);
     // 7. ANNOTATE= and the statement's label.
     F.refstop = F.refstop2 = 0;
     if (const optslot* a = stmtslot(r, slot::plot::ANNOTATE)) {
         O.annods = static_cast<dshandle>(a->handle);
-        s->annoflag = 1;
+        s->input.annoflag = 1;
     } else {
-        s->annoflag = 0;
+        s->input.annoflag = 0;
     }
-    s->stmtlabel = nullptr;
+    s->opts.stmtlabel = nullptr;
     if (const optslot* l = stmtslot(r, slot::head::LABEL); l && l->kind == SK_NAME && !vzatl(' ', l->name, 8))
-        s->stmtlabel = l->name;
+        s->opts.stmtlabel = l->name;
     // 8. The confidence level, the response form and the interpolation.
-    s->alpha = 1 - gparm(r, slot::mcf::CONFIDENCE, 0.95);
-    s->rspkind = static_cast<uint32_t>(gparm(r, slot::head::RSPKIND, 0));
-    s->mcftype = static_cast<uint32_t>(gparm(r, slot::mcf::INTERPOLATE, 0));
+    s->opts.alpha = 1 - gparm(r, slot::mcf::CONFIDENCE, 0.95);
+    s->input.rspkind = static_cast<uint32_t>(gparm(r, slot::head::RSPKIND, 0));
+    s->mcf.mcftype = static_cast<uint32_t>(gparm(r, slot::mcf::INTERPOLATE, 0));
     if (int rc = responses(s, r); rc != 0) return rc;
     if (int rc = classvariables(s, r); rc != 0) return rc;
     axes(s, r);
     // 14. CFRAME=, and the limits of WAXIS=.
-    s->cframe[0] = stmtslot(r, slot::plot::CFRAME) != nullptr;
+    s->popt.cframe[0] = stmtslot(r, slot::plot::CFRAME) != nullptr;
     static constexpr int kWidths[] = {slot::plot::WAXIS};
     static const char* const kWidthNames[] = {"WAXIS"};
     widthlimits(r, kWidths, kWidthNames, 1);
@@ -417,10 +417,10 @@ int vyxcfpm(vyxstate* s) {
     // 19. The class-level orders and the record layout.
     for (int j = 0; j < 2; ++j) {
         const uint8_t c = ordercode(r, j == 0 ? slot::plot::ORDER1 : slot::plot::ORDER2);
-        s->clsorder[CO_CODE + j] = s->clsorder[CO_COPY + j] = c;
-        s->clsorder[CO_COUNTED + j] = c == 2 || c == 3;
+        s->groups.clsorder[CO_CODE + j] = s->groups.clsorder[CO_COPY + j] = c;
+        s->groups.clsorder[CO_COUNTED + j] = c == 2 || c == 3;
     }
-    s->rowlay[0] = MCF_BUFRECS;
-    s->rowlay[1] = MCF_RECLEN / 8;
+    s->opts.rowlay[0] = MCF_BUFRECS;
+    s->opts.rowlay[1] = MCF_RECLEN / 8;
     return 0;
 }

@@ -10,7 +10,7 @@
 #include "proc/framework/hostsvc_util.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/sortwrap.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/mcf/mcf.h"
 #include "proc/mcf/mcfio.h"
 #include "proc/mcf/mcfmsg.h"
@@ -50,10 +50,10 @@ int clampevents(vyxstate* s, grpnode* g) {
 }  // namespace
 
 int vyxcfst(vyxstate* s, grpnode* g) {
-    if (s->rspkind != MCF_EXACT) return 0;
+    if (s->input.rspkind != MCF_EXACT) return 0;
     const int32_t n = g->ncens;
-    if (s->nfreq > 0 && s->mcfopt.varlawless) {
-        g->mcf.unitwts = static_cast<double*>(poolbytes(s->stmtpool, int64_t(n > 0 ? n : 1) * 8, poolflag::zeroed_marked));
+    if (s->input.nfreq > 0 && s->mcf.mcfopt.varlawless) {
+        g->mcf.unitwts = static_cast<double*>(poolbytes(s->pools.stmtpool, int64_t(n > 0 ? n : 1) * 8, poolflag::zeroed_marked));
         if (!g->mcf.unitwts) {
             xmemmsg(int64_t(n) * 8);
             return RC_REPORTED;
@@ -64,7 +64,7 @@ int vyxcfst(vyxstate* s, grpnode* g) {
     // Every unit must have ended; the units by order of first appearance.
     ztrelst(&g->mcf.units[0]);
     const int32_t nunits = g->mcf.nunitseq;
-    auto** seq = static_cast<mcfunit**>(poolbytes(s->stmtpool, int64_t(nunits > 0 ? nunits : 1) * 8, poolflag::zeroed));
+    auto** seq = static_cast<mcfunit**>(poolbytes(s->pools.stmtpool, int64_t(nunits > 0 ? nunits : 1) * 8, poolflag::zeroed));
     if (!seq) {
         xmemmsg(int64_t(nunits) * 8);
         return RC_REPORTED;
@@ -79,7 +79,7 @@ int vyxcfst(vyxstate* s, grpnode* g) {
     g->mcf.unitseq = reinterpret_cast<void**>(seq);
     // Number the units: in the order of compare (an array sort gives the order the unit
     // tree's in-order walk gives, without a tree of a million nodes), counting down from n - 1.
-    auto** byend = static_cast<mcfunit**>(poolbytes(s->stmtpool, int64_t(nunits > 0 ? nunits : 1) * 8, poolflag::zeroed));
+    auto** byend = static_cast<mcfunit**>(poolbytes(s->pools.stmtpool, int64_t(nunits > 0 ? nunits : 1) * 8, poolflag::zeroed));
     if (!byend) {
         xmemmsg(int64_t(nunits) * 8);
         return RC_REPORTED;
@@ -95,17 +95,17 @@ int vyxcfst(vyxstate* s, grpnode* g) {
     }
 
     // Sort the records.
-    auto* ctl = poolget<sortctl>(s->stmtpool, 1, poolflag::zeroed);
+    auto* ctl = poolget<sortctl>(s->pools.stmtpool, 1, poolflag::zeroed);
     if (!ctl) {
         xmemmsg(sizeof(sortctl));
         return RC_REPORTED;
     }
-    auto* keys = static_cast<sortkey*>(poolbytes(s->stmtpool, 3 * sizeof(sortkey), poolflag::zeroed));
+    auto* keys = static_cast<sortkey*>(poolbytes(s->pools.stmtpool, 3 * sizeof(sortkey), poolflag::zeroed));
     if (!keys) {
         xmemmsg(3 * sizeof(sortkey));
         return RC_REPORTED;
     }
-    void* one = poolbytes(s->stmtpool, MCF_RECLEN, poolflag::zeroed);
+    void* one = poolbytes(s->pools.stmtpool, MCF_RECLEN, poolflag::zeroed);
     if (!one) {
         xmemmsg(MCF_RECLEN);
         return RC_REPORTED;
@@ -117,7 +117,7 @@ int vyxcfst(vyxstate* s, grpnode* g) {
     ctl->keys = keys;
     ctl->reclen = MCF_RECLEN;
     ctl->recbuf = one;
-    ctl->pool = s->stmtpool;
+    ctl->pool = s->pools.stmtpool;
     ctl->workcap = -1;
     ctl->start = zsorxci();
     ctl->compare = zsorxct();

@@ -68,28 +68,28 @@ void mapestimates(const vyxstate* s, double* b, int first, int last, bool fixed)
 
 // The last gradient and Hessian of the kept parameters (ITPRINT).
 void lastgradhess(vyxstate* s) {
-    const int p = s->npar[0];
+    const int p = s->fit.npar.total;
     int k = 0;
-    for (int j = 0; j < p; ++j) k += s->parmmap[j] >= 0;
-    auto* rownames = poolget<txthandle>(s->bypool, k + 1, poolflag::zeroed_marked);
+    for (int j = 0; j < p; ++j) k += s->fit.parmmap[j] >= 0;
+    auto* rownames = poolget<txthandle>(s->pools.bypool, k + 1, poolflag::zeroed_marked);
     if (!rownames) {
         xmemmsg(static_cast<int64_t>(k + 1) * static_cast<int64_t>(sizeof(txthandle)));
         return;
     }
-    const auto* names = static_cast<txthandle*>(s->parmnames);
+    const auto* names = static_cast<txthandle*>(s->fit.parmnames);
     rownames[0] = rdxmsg(0, 484);
     for (int i = 0; i < k; ++i) rownames[i + 1] = names[i];
-    double* compact = s->fitarr[3];
+    double* compact = s->fit.fitarr.work;
     for (int a = 0; a < p; ++a) {
-        const int ia = s->parmmap[a];
+        const int ia = s->fit.parmmap[a];
         if (ia < 0) continue;
-        s->estdata[ia] = s->fitarr[1][a];
+        s->mdl.estdata[ia] = s->fit.fitarr.grad[a];
         for (int b = 0; b <= a; ++b) {
-            const int ib = s->parmmap[b];
-            if (ib >= 0) compact[zisub(ia, ib)] = s->fitarr[2][zisub(a, b)];
+            const int ib = s->fit.parmmap[b];
+            if (ib >= 0) compact[zisub(ia, ib)] = s->fit.fitarr.hess[zisub(a, b)];
         }
     }
-    s->mdlgradhess = 1;
+    s->mdl.mdlgradhess = 1;
     wobitem it[] = {obtext(OBK_TEMPLATE, mtext("KV.Vitalyx.GradHess")),
                     obtext(OBK_NAME, mtext("ModLastGradHess")),
                     obptr(OBK_MACCESSOR, OBT_ROUTINE, reinterpret_cast<void*>(&MatElem)),
@@ -98,43 +98,43 @@ void lastgradhess(vyxstate* s) {
                     obint(OBK_MCOLS, k),
                     obstr(OBK_MFORM, "fb", 2),
                     obptr(OBK_MROWNAMES, OBT_SLOT, rownames),
-                    obptr(OBK_MCOLNAMES, OBT_SLOT, s->parmnames),
+                    obptr(OBK_MCOLNAMES, OBT_SLOT, s->fit.parmnames),
                     obtext(OBK_TITLE, rdxmsg(0, 485))};
     mtable t(s);
-    t.call(s->outmgr, OB_MATRIX, 10, it);
-    s->mdlgradhess = 0;
+    t.call(s->out.outmgr, OB_MATRIX, 10, it);
+    s->mdl.mdlgradhess = 0;
 }
 
 // The common steps of both models; shift: the intercept carries the quantile at PSTABLE.
 void fixup(vyxstate* s, bool logscale) {
     const mdlcounts n = mdlsizes(s);
     const int p = n.p;
-    double* b = s->fitarr[0];
-    double* g = s->fitarr[1];
-    double* H = s->fitarr[2];
-    if (p != s->npar[1]) {
-        vyxxpm(g, s->parmstat, p, H);
-        vyxxpm(b, s->parmstat, p, nullptr);
+    double* b = s->fit.fitarr.est;
+    double* g = s->fit.fitarr.grad;
+    double* H = s->fit.fitarr.hess;
+    if (p != s->fit.npar.free) {
+        vyxxpm(g, s->mdl.parmstat, p, H);
+        vyxxpm(b, s->mdl.parmstat, p, nullptr);
     }
-    std::memcpy(s->estfit, b, sizeof(double) * static_cast<size_t>(p));
+    std::memcpy(s->mdl.estfit, b, sizeof(double) * static_cast<size_t>(p));
 
-    const bool shift = !logscale && !s->intfix && n.ndist > 0;
-    const double q = shift ? s->shiftq : 0.0;
-    mapestimates(s, b, 0, n.ncol, s->intfix);
+    const bool shift = !logscale && !s->mdl.intfix && n.ndist > 0;
+    const double q = shift ? s->mdl.shiftq : 0.0;
+    mapestimates(s, b, 0, n.ncol, s->mdl.intfix);
     if (shift) b[0] -= b[n.ncol] * q;
-    if (logscale) mapestimates(s, b, n.ncol, n.ntot, s->lsintfix);
+    if (logscale) mapestimates(s, b, n.ncol, n.ntot, s->mdl.lsintfix);
 
     // Room for the Jacobian and the copies: the covariance block, unused until the covariance.
-    double* room = s->covsave;
+    double* room = s->mdl.covsave;
     jacobian J{p, room, room + p, reinterpret_cast<int*>(room + 2 * p)};
-    double* old = s->fitarr[3] + static_cast<long>(p + 1) * (p + 2) / 2 + 2 * (p + 1);
+    double* old = s->fit.fitarr.work + static_cast<long>(p + 1) * (p + 2) / 2 + 2 * (p + 1);
     for (int a = 0; a < p; ++a) {
         J.sc[a] = 1.0;
         J.mc[a] = 0.0;
         J.top[a] = -1;
     }
-    block(s, J, 0, n.ncol, s->intfix);
-    if (logscale) block(s, J, n.ncol, n.ntot, s->lsintfix);
+    block(s, J, 0, n.ncol, s->mdl.intfix);
+    if (logscale) block(s, J, n.ncol, n.ntot, s->mdl.lsintfix);
     jtransform(J, g, H, old);
 
     if (shift) {
@@ -146,14 +146,14 @@ void fixup(vyxstate* s, bool logscale) {
         H[zisub(sc, sc)] += 2.0 * q * hs0 + q * q * h00;
         for (int c = sc + 1; c < p; ++c) H[zisub(c, sc)] += q * H[zisub(c, 0)];
     }
-    if (s->itprflag[0]) lastgradhess(s);
-    std::memcpy(s->estdata, b, sizeof(double) * static_cast<size_t>(p));
+    if (s->fit.itprflag.itprint) lastgradhess(s);
+    std::memcpy(s->mdl.estdata, b, sizeof(double) * static_cast<size_t>(p));
 }
 
 }  // namespace
 
 void vyxmxup(vyxstate* s) {
-    if (s->pflags.haslogscl) fixup1(s);
+    if (s->popt.pflags.haslogscl) fixup1(s);
     else fixup0(s);
 }
 

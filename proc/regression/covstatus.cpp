@@ -23,14 +23,14 @@ struct statusinfo {
 };
 
 statusinfo decide(vyxstate* s, double crit) {
-    const double convh = s->fitcrit.convh;
+    const double convh = s->fit.fitcrit.convh;
     // Nothing was estimated (510/1956 says why): no convergence to report.
-    if (s->npar[1] == 0) return {3, rdxmsg(510, 1957)};
+    if (s->fit.npar.free == 0) return {3, rdxmsg(510, 1957)};
     // The lines name the BY group the MODEL is fitted to, when there are BY groups.
     char of[640], fr[640];
     groupsuffix(s, false, " of ", of, sizeof of);
     groupsuffix(s, false, " for ", fr, sizeof fr);
-    switch (s->optrc) {
+    switch (s->fit.optrc) {
         case NR_CONVERGED:
             // A measure that is not a finite number is no proof of convergence, and no
             // measure to quote.
@@ -47,11 +47,11 @@ statusinfo decide(vyxstate* s, double crit) {
             xpmlog(510, 730, crit, convh, of);
             return {2, rdxmsgs(510, 730, crit, convh)};
         case NR_NOCONV:
-            xpmlog(510, 60, s->maxiter, of);
-            return {2, rdxmsgs(510, 60, s->maxiter)};
+            xpmlog(510, 60, s->fit.maxiter, of);
+            return {2, rdxmsgs(510, 60, s->fit.maxiter)};
         case NR_RIDGEFAIL:
-            xpmlog(510, 61, s->fitcrit.ridge, of);
-            return {1, rdxmsgs(510, 61, s->fitcrit.ridge)};
+            xpmlog(510, 61, s->fit.fitcrit.ridge, of);
+            return {1, rdxmsgs(510, 61, s->fit.fitcrit.ridge)};
         case NR_NOTPOSDEF:
             xpmlog(510, 62, of);
             return {1, rdxmsg(0, 62)};
@@ -86,10 +86,10 @@ double getstat(const double* v, const double* packed, int i) {
 void vyxmcov(vyxstate* s) {
     const mdlcounts n = mdlsizes(s);
     const int p = n.p;
-    double* H = s->fitarr[2];
-    const double* g = s->fitarr[1];
+    double* H = s->fit.fitarr.hess;
+    const double* g = s->fit.fitarr.grad;
     const long M = p + 1, T = M * (M + 1) / 2;
-    double* tol = s->fitarr[3] + T + 2 * M;
+    double* tol = s->fit.fitarr.work + T + 2 * M;
     double* work = tol + M;
     char* st = reinterpret_cast<char*>(work + M);
 
@@ -97,63 +97,63 @@ void vyxmcov(vyxstate* s) {
     H[zisub(p, p)] = 0.0;
     for (int j = 0; j < p; ++j) {
         const double d = H[zisub(j, j)];
-        tol[j] = d > 0.0 ? d * s->fitcrit.singular : 1.0;
+        tol[j] = d > 0.0 ? d * s->fit.fitcrit.singular : 1.0;
     }
     for (int j = 0; j <= p; ++j) st[j] = '0';
-    if (s->intfix) st[0] = '*';
+    if (s->mdl.intfix) st[0] = '*';
     // The optimiser stopped where the Hessian is no covariance (a failed evaluation, a ridge
     // that could not make it positive definite, a Hessian not positive definite at the end).
-    bool posdef = s->optrc == NR_CONVERGED || s->optrc == NR_NOCONV;
+    bool posdef = s->fit.optrc == NR_CONVERGED || s->fit.optrc == NR_NOCONV;
     for (int j = 0; j < p; ++j) {
-        if (s->parmstat[j] != '1') continue;
+        if (s->mdl.parmstat[j] != '1') continue;
         zsweep(H, j, p + 1, st, work, tol[j]);
         if (st[j] == '0') H[zisub(j, j)] = 0.0;
         const double v = H[zisub(j, j)];
         if (st[j] == '0' || !(v > 0.0 && v < INFINITY)) posdef = false;
     }
     for (int j = 0; j < p; ++j)
-        if (s->parmstat[j] == 'C' && H[zisub(j, j)] <= tol[j]) H[zisub(j, j)] = 0.0;
+        if (s->mdl.parmstat[j] == 'C' && H[zisub(j, j)] <= tol[j]) H[zisub(j, j)] = 0.0;
 
-    const double ll = s->loglik[1];
+    const double ll = s->fit.loglik.final;
     const double crit = ismiss(ll) ? missing() : -H[zisub(p, p)] / (ll == 0.0 ? 1.0 : std::fabs(ll));
     statusinfo info = decide(s, crit);
     // The log-likelihood shows missing where it could not be computed; 510/63 says so itself.
     char of[640];
     groupsuffix(s, false, " of ", of, sizeof of);
-    if (ismiss(ll) && s->optrc != NR_NOTFINITE) xpmlog(510, 1955, of);
-    if (s->itprflag[1] != 1 && s->npar[1] > 0) xpmlog(510, 65, of);
+    if (ismiss(ll) && s->fit.optrc != NR_NOTFINITE) xpmlog(510, 1955, of);
+    if (s->fit.itprflag.converged != 1 && s->fit.npar.free > 0) xpmlog(510, 65, of);
     statustable(s, info);
-    if (s->stepend) return;
+    if (s->step.stepend) return;
 
-    s->tblflags[TF_LAGRANGE] = 0;
-    for (double& v : s->lagmult) v = missing();
+    s->opts.tblflags[TF_LAGRANGE] = 0;
+    for (double& v : s->mdl.lagmult) v = missing();
     auto lagrange = [&](int slot, int i) {
-        s->lagmult[slot] = getstat(g, H, i);
-        s->tblflags[TF_LAGRANGE] = 1;
+        s->mdl.lagmult[slot] = getstat(g, H, i);
+        s->opts.tblflags[TF_LAGRANGE] = 1;
     };
-    if (s->intfix) lagrange(0, 0);
-    if (!s->pflags.haslogscl && s->scalefix && n.ndist > 0) lagrange(1, n.ncol);
-    const int r = s->pflags.haslogscl ? n.ntot : n.ncol + 1;
-    if (s->shapefix && n.ndist > 1 && r < p) lagrange(2, r);
-    if (s->pflags.haslogscl && s->lsintfix) lagrange(3, n.ncol);
+    if (s->mdl.intfix) lagrange(0, 0);
+    if (!s->popt.pflags.haslogscl && s->mdl.scalefix && n.ndist > 0) lagrange(1, n.ncol);
+    const int r = s->popt.pflags.haslogscl ? n.ntot : n.ncol + 1;
+    if (s->mdl.shapefix && n.ndist > 1 && r < p) lagrange(2, r);
+    if (s->popt.pflags.haslogscl && s->mdl.lsintfix) lagrange(3, n.ncol);
 
     // Where the Hessian is not positive definite the estimated parameters have no variance:
     // their standard errors, covariances and limits are missing (a 0 would claim certainty).
     if (!posdef)
         for (int j = 0; j < p; ++j)
-            if (s->parmstat[j] == '1') misssym(H, j, p);
+            if (s->mdl.parmstat[j] == '1') misssym(H, j, p);
     for (int j = 0; j < p; ++j) {
         const double d = H[zisub(j, j)];
-        if (s->parmstat[j] == '1' && !posdef) {
-            s->stderrs[j] = missing();
-        } else if (s->parmstat[j] == '1' && d > 0.0) {
-            s->stderrs[j] = std::sqrt(d);
+        if (s->mdl.parmstat[j] == '1' && !posdef) {
+            s->mdl.stderrs[j] = missing();
+        } else if (s->mdl.parmstat[j] == '1' && d > 0.0) {
+            s->mdl.stderrs[j] = std::sqrt(d);
         } else {
-            s->stderrs[j] = 0.0;
+            s->mdl.stderrs[j] = 0.0;
             zerosym(H, j, p);
         }
     }
     const size_t bytes = sizeof(double) * static_cast<size_t>(p) * (p + 1) / 2;
-    std::memcpy(s->fitarr[3], H, bytes);
-    std::memcpy(s->covsave, H, bytes);
+    std::memcpy(s->fit.fitarr.work, H, bytes);
+    std::memcpy(s->mdl.covsave, H, bytes);
 }

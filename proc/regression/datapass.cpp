@@ -38,8 +38,8 @@ int32_t rlevwel(const leveffect* e, const int32_t* levidx) {
 }
 
 bool fmodevalue(vyxstate* s) {
-    fmodesettings& fm = s->fmodeset;
-    obsvalues& v = s->obsvals;
+    fmodesettings& fm = s->groups.fmodeset;
+    obsvalues& v = s->input.obsvals;
     if (fm.type == 1) {
         if (ismissing(v.fmodenum)) return false;
     } else if (vzatl(' ', v.fmoderaw, 16)) {
@@ -50,9 +50,9 @@ bool fmodevalue(vyxstate* s) {
 }
 
 bool othermode(const vyxstate* s) {
-    const fmodesettings& fm = s->fmodeset;
+    const fmodesettings& fm = s->groups.fmodeset;
     if (fm.mode == 2) return false;
-    const char* v = s->obsvals.fmodefmt;
+    const char* v = s->input.obsvals.fmodefmt;
     const int len = wzstrip(v, 16);
     bool listed = false;
     for (int i = 0; i < fm.nvals && !listed; ++i) listed = wzstcom(v, len, fm.vals[i], fm.lens[i]) == 0;
@@ -65,14 +65,14 @@ namespace {
 // control block, and the LOGSCALE one when present); false when one gives the missing value.
 bool transformvalues(vyxstate* s) {
     for (int k = 0; k < 3; ++k) {
-        if (!s->relcodes[k] || !s->mtrans_fn[k]) continue;
-        for (levctl* ctl : {s->mdllev, s->pflags.haslogscl ? s->logslev : nullptr}) {
+        if (!s->mdl.relcodes[k] || !s->mdl.mtrans_fn[k]) continue;
+        for (levctl* ctl : {s->mdl.mdllev, s->popt.pflags.haslogscl ? s->mdl.logslev : nullptr}) {
             if (!ctl) continue;
             const levstate* ls = ctl->lstate;
             for (int i = 0; i < ls->ncontv; ++i) {
                 const levclass& c = ls->contv[i];
-                if (!c.varinfo || c.varinfo->varnum != s->relvarids[k]) continue;
-                const double v = s->mtrans_fn[k](ctl->contval[i]);
+                if (!c.varinfo || c.varinfo->varnum != s->mdl.relvarids[k]) continue;
+                const double v = s->mdl.mtrans_fn[k](ctl->contval[i]);
                 if (ismissing(v)) return false;
                 ctl->contval[i] = v;
                 break;
@@ -99,8 +99,8 @@ void effectcells(levctl* ctl, bool indexes) {
 
 double transx(vyxstate* s) {
     if (!transformvalues(s)) return missing();
-    effectcells(s->mdllev, true);
-    if (s->pflags.haslogscl) effectcells(s->logslev, true);
+    effectcells(s->mdl.mdllev, true);
+    if (s->popt.pflags.haslogscl) effectcells(s->mdl.logslev, true);
     return 0.0;
 }
 
@@ -108,21 +108,21 @@ namespace {
 
 // The layout of the rows from the effect records.
 bool makelayout(vyxstate* s) {
-    const levstate* m = s->mdllev->lstate;
-    const levstate* l = s->pflags.haslogscl ? static_cast<const levstate*>(s->logscl) : nullptr;
-    auto* lay = poolget<mdllayout>(s->bypool, 1, poolflag::zeroed_marked);
+    const levstate* m = s->mdl.mdllev->lstate;
+    const levstate* l = s->popt.pflags.haslogscl ? static_cast<const levstate*>(s->mdl.logscl) : nullptr;
+    auto* lay = poolget<mdllayout>(s->pools.bypool, 1, poolflag::zeroed_marked);
     if (!lay) return false;
     lay->ne = m->neffect;
     lay->nl = l ? l->neffect : 0;
     lay->ncol = m->ncols;
     lay->nls = l ? l->ncols : 0;
-    lay->hasfreq = s->nfreq > 0;
+    lay->hasfreq = s->input.nfreq > 0;
     lay->ncells = lay->ne + lay->nl + 3 + (lay->hasfreq ? 1 : 0);
     const int n = lay->ne + lay->nl;
-    lay->firstcol = static_cast<int32_t*>(poolbytes(s->bypool, 4 * static_cast<int64_t>(n + 1), poolflag::zeroed_marked));
-    lay->effcols = static_cast<int32_t*>(poolbytes(s->bypool, 4 * static_cast<int64_t>(n + 1), poolflag::zeroed_marked));
-    lay->hascont = static_cast<uint8_t*>(poolbytes(s->bypool, n + 1, poolflag::zeroed_marked));
-    lay->hascls = static_cast<uint8_t*>(poolbytes(s->bypool, n + 1, poolflag::zeroed_marked));
+    lay->firstcol = static_cast<int32_t*>(poolbytes(s->pools.bypool, 4 * static_cast<int64_t>(n + 1), poolflag::zeroed_marked));
+    lay->effcols = static_cast<int32_t*>(poolbytes(s->pools.bypool, 4 * static_cast<int64_t>(n + 1), poolflag::zeroed_marked));
+    lay->hascont = static_cast<uint8_t*>(poolbytes(s->pools.bypool, n + 1, poolflag::zeroed_marked));
+    lay->hascls = static_cast<uint8_t*>(poolbytes(s->pools.bypool, n + 1, poolflag::zeroed_marked));
     if (!lay->firstcol || !lay->effcols || !lay->hascont || !lay->hascls) return false;
     for (int i = 0; i < n; ++i) {
         const bool model = i < lay->ne;
@@ -132,7 +132,7 @@ bool makelayout(vyxstate* s) {
         lay->hascont[i] = e.ncont > 0;
         lay->hascls[i] = e.nclsall > 0;
     }
-    s->mdllay = lay;
+    s->mdl.mdllay = lay;
     return true;
 }
 
@@ -153,22 +153,22 @@ struct rowstore {
     // Writes the block buffer (full or not) to the file; false after 510/15 (the step ends).
     bool flushblock() {
         if (inblock == 0) return true;
-        if (xcwrite(s->utilfile, block, static_cast<int64_t>(B) * R) != 0) {
+        if (xcwrite(s->pools.utilfile, block, static_cast<int64_t>(B) * R) != 0) {
             xpmlog(510, 15);
             xexit(RC_INPUT, 0);
-            s->stepend = 1;
+            s->step.stepend = 1;
             return false;
         }
         inblock = 0;
         return true;
     }
     bool openfile() {
-        if (xcopen(&s->utilfile, XC_SCRATCH) != 0 || !s->utilfile) {
-            s->utilfile = nullptr;
+        if (xcopen(&s->pools.utilfile, XC_SCRATCH) != 0 || !s->pools.utilfile) {
+            s->pools.utilfile = nullptr;
             xpmlog(510, 13);
             return false;
         }
-        xcpoint(s->utilfile, 0);
+        xcpoint(s->pools.utilfile, 0);
         return true;
     }
     // From memory to the file: every row kept so far, block by block.
@@ -191,13 +191,13 @@ struct rowstore {
         if (static_cast<double>(rows + chunkrows) * R >= 2147483647.0) return false;
         if (nchunks == capchunks) {
             const int32_t cap = capchunks ? 2 * capchunks : 64;
-            auto** list = static_cast<char**>(poolbytes(s->stmtpool, cap * static_cast<int64_t>(sizeof(char*)), poolflag::raw));
+            auto** list = static_cast<char**>(poolbytes(s->pools.stmtpool, cap * static_cast<int64_t>(sizeof(char*)), poolflag::raw));
             if (!list) return false;
             if (nchunks) std::memcpy(list, chunks, sizeof(char*) * static_cast<size_t>(nchunks));
             chunks = list;
             capchunks = cap;
         }
-        char* c = static_cast<char*>(poolbytes(s->stmtpool, static_cast<int64_t>(chunkrows) * R, poolflag::raw));
+        char* c = static_cast<char*>(poolbytes(s->pools.stmtpool, static_cast<int64_t>(chunkrows) * R, poolflag::raw));
         if (!c) return false;
         chunks[nchunks++] = c;
         inchunk = 0;
@@ -263,12 +263,12 @@ struct pass {
     // counts, ranges of the design columns, sums.
     bool store(const descell* r, double w, bool otherfailure, const double* x) {
         const int code = r[lay->cens()].col;
-        if (otherfailure) s->mdlcnt[4] = addround(s->mdlcnt[4], w);
-        else if (code == CEN_RIGHT) s->mdlcnt[1] = addround(s->mdlcnt[1], w);
-        else if (code == CEN_LEFT) s->mdlcnt[2] = addround(s->mdlcnt[2], w);
-        else if (code == CEN_INTERVAL) s->mdlcnt[3] = addround(s->mdlcnt[3], w);
+        if (otherfailure) s->mdl.mdlcnt[4] = addround(s->mdl.mdlcnt[4], w);
+        else if (code == CEN_RIGHT) s->mdl.mdlcnt[1] = addround(s->mdl.mdlcnt[1], w);
+        else if (code == CEN_LEFT) s->mdl.mdlcnt[2] = addround(s->mdl.mdlcnt[2], w);
+        else if (code == CEN_INTERVAL) s->mdl.mdlcnt[3] = addround(s->mdl.mdlcnt[3], w);
         const double y = r[lay->rsp()].value;
-        if (rows == 0) y0 = s->intfix ? 0.0 : y;
+        if (rows == 0) y0 = s->mdl.intfix ? 0.0 : y;
         for (int i = 1; i < lay->ne + lay->nl; ++i) {
             if (i == lay->ne || !lay->hascont[i]) continue;   // the LOGSCALE intercept, CLASS effects
             const int c = lay->firstcol[i] + r[i].col;
@@ -276,7 +276,7 @@ struct pass {
             colmin[c] = std::min(colmin[c], v);
             colmax[c] = std::max(colmax[c], v);
         }
-        if (code == CEN_EXACT) s->sumwt[1] += w;
+        if (code == CEN_EXACT) s->mdl.sumwt[1] += w;
         W += w;
         const double d = y - y0;
         S1 += w * d;
@@ -289,9 +289,9 @@ struct pass {
 
 // The group identifier of a READOUT row: the value (or, with a CLASS variable, the index) of
 // the model's single non-intercept effect.
-double readoutgroup(const vyxstate* s, const descell* row) {
-    if (s->mdllay->ne < 2) return 0.0;
-    return s->mdleffinfo[1] > 0 ? static_cast<double>(row[1].col) : row[1].value;
+double readoutgroup(const modelstate& mdl, const descell* row) {
+    if (mdl.mdllay->ne < 2) return 0.0;
+    return mdl.mdleffinfo[1] > 0 ? static_cast<double>(row[1].col) : row[1].value;
 }
 
 // The second pass: design values centred and scaled. In memory the rows change in place; in
@@ -300,13 +300,13 @@ double readoutgroup(const vyxstate* s, const descell* row) {
 bool centrescale(vyxstate* s, pass& p) {
     const mdllayout* L = p.lay;
     const int ntot = L->ncol + L->nls;
-    const double* ctr = s->colstd;
-    const double* scl = s->colstd + ntot;
+    const double* ctr = s->mdl.colstd;
+    const double* scl = s->mdl.colstd + ntot;
     auto onerow = [&](descell* r) {
         for (int i = 0; i < L->ne + L->nl; ++i) {
             const int c = L->firstcol[i] + r[i].col;
             if (c < 0 || c >= ntot) continue;
-            const bool fixed = i < L->ne ? s->intfix : s->lsintfix;
+            const bool fixed = i < L->ne ? s->mdl.intfix : s->mdl.lsintfix;
             r[i].value = fixed ? r[i].value / scl[c] : (r[i].value - ctr[c]) / scl[c];
         }
     };
@@ -320,8 +320,8 @@ bool centrescale(vyxstate* s, pass& p) {
         }
         return true;
     }
-    xchandle first = s->utilfile;
-    s->utilfile = nullptr;
+    xchandle first = s->pools.utilfile;
+    s->pools.utilfile = nullptr;
     if (!o.openfile()) {
         xcclose(first, 1);
         return false;
@@ -332,7 +332,7 @@ bool centrescale(vyxstate* s, pass& p) {
         if (xcread(first, o.block, bytes) != 0) {
             xpmlog(510, 22);
             xexit(RC_INPUT, 0);
-            s->stepend = 1;
+            s->step.stepend = 1;
             xcclose(first, 1);
             return false;
         }
@@ -351,15 +351,15 @@ bool centrescale(vyxstate* s, pass& p) {
 // The notes of the pass, each once per BY group: rows dropped for a time at or below 0 on a
 // log scale, censoring values that no row has.
 void passnotes(vyxstate* s, const uint8_t* censeen, int64_t rows) {
-    const bool interval = s->rspkind == 2;
-    nonposnote(s, static_cast<int64_t>(s->mdlcnt[0]),
-               {{s->rspvars[0], interval ? s->rspvars[1] : nullptr}, {s->mdlrspids[0], s->mdlrspids[1]}});
-    if (rows > 0) unseennotes(s, MSG_CENSOR_UNSEEN, censeen, s->rspvars[1], s->mdlrspids[1]);
+    const bool interval = s->input.rspkind == 2;
+    nonposnote(s, static_cast<int64_t>(s->mdl.mdlcnt[0]),
+               {{s->input.rspvars[0], interval ? s->input.rspvars[1] : nullptr}, {s->mdl.mdlrspids[0], s->mdl.mdlrspids[1]}});
+    if (rows > 0) unseennotes(s, MSG_CENSOR_UNSEEN, censeen, s->input.rspvars[1], s->mdl.mdlrspids[1]);
 }
 
 // The response variable's name for 510/80.
-msgarg rspname(const vyxstate* s) {
-    const vardesc* d = s->rspvars[0];
+msgarg rspname(const inputstate& input) {
+    const vardesc* d = input.rspvars[0];
     return d ? txtarg(d->name, d->namelen) : txtarg("", 0);
 }
 
@@ -368,10 +368,10 @@ int readlevels(vyxstate* s, levctl* mctl, levctl* lctl, uint8_t threads) {
     for (levctl* ctl : {mctl, lctl}) {
         if (!ctl) continue;
         ctl->lstate->lsflags = static_cast<uint8_t>(ctl->lstate->lsflags | LS_CALLERRESP);
-        ctl->lstate->ordcode = static_cast<char>(s->ordercode ? s->ordercode : 'M');
+        ctl->lstate->ordcode = static_cast<char>(s->mdl.ordercode ? s->mdl.ordercode : 'M');
         ctl->thrflag = threads;
         if (zlevrgi(ctl) != 0) {
-            if (!zlevreadfailed(ctl)) xpmlog(510, 80, rspname(s));
+            if (!zlevreadfailed(ctl)) xpmlog(510, 80, rspname(s->input));
             return 1;
         }
     }
@@ -381,24 +381,24 @@ int readlevels(vyxstate* s, levctl* mctl, levctl* lctl, uint8_t threads) {
 // 3. The summaries the pass keeps: the continuous variables' mean, reference, maximum, minimum
 // and weighted sums (stressvals), and the ranges of the design columns.
 int preparesummaries(vyxstate* s, pass& p, int ntot) {
-    p.ncont = s->mdllev->lstate->ncontv;
-    auto* sv = static_cast<double*>(poolbytes(s->bypool, 5 * 8 * static_cast<int64_t>(p.ncont + 1), poolflag::zeroed_marked));
-    s->colstd = static_cast<double*>(poolbytes(s->stmtpool, 2 * 8 * static_cast<int64_t>(ntot + 1), poolflag::zeroed_marked));
-    if (!sv || !s->colstd) return RC_NOMEM;
+    p.ncont = s->mdl.mdllev->lstate->ncontv;
+    auto* sv = static_cast<double*>(poolbytes(s->pools.bypool, 5 * 8 * static_cast<int64_t>(p.ncont + 1), poolflag::zeroed_marked));
+    s->mdl.colstd = static_cast<double*>(poolbytes(s->pools.stmtpool, 2 * 8 * static_cast<int64_t>(ntot + 1), poolflag::zeroed_marked));
+    if (!sv || !s->mdl.colstd) return RC_NOMEM;
     p.cmean = sv;
     p.cref = sv + p.ncont;
     p.cmax = sv + 2 * p.ncont;
     p.cmin = sv + 3 * p.ncont;
     p.csum = sv + 4 * p.ncont;
-    s->stressvals[0] = p.cmean;
-    s->stressvals[1] = p.cmax;
-    s->stressvals[2] = p.cmin;
+    s->mdl.stressvals[0] = p.cmean;
+    s->mdl.stressvals[1] = p.cmax;
+    s->mdl.stressvals[2] = p.cmin;
     for (int j = 0; j < p.ncont; ++j) {
         p.cmin[j] = DBL_MAX;
         p.cmax[j] = -DBL_MAX;
     }
-    p.colmin = s->colstd;
-    p.colmax = s->colstd + ntot;
+    p.colmin = s->mdl.colstd;
+    p.colmax = s->mdl.colstd + ntot;
     for (int j = 0; j < ntot; ++j) {
         p.colmin[j] = DBL_MAX;
         p.colmax[j] = -DBL_MAX;
@@ -418,21 +418,21 @@ int preparerows(vyxstate* s, pass& p, uint8_t** censeen) {
     out.R = p.R;
     out.B = p.B;
     out.chunkrows = p.B * 256;
-    out.block = static_cast<char*>(poolbytes(s->stmtpool, static_cast<int64_t>(p.B) * p.R, poolflag::zeroed));
-    p.work = static_cast<char*>(poolbytes(s->stmtpool, 3 * static_cast<int64_t>(p.R), poolflag::zeroed));
-    p.rawx = static_cast<double*>(poolbytes(s->stmtpool, 16 * static_cast<int64_t>(p.ncont + 1), poolflag::zeroed));
+    out.block = static_cast<char*>(poolbytes(s->pools.stmtpool, static_cast<int64_t>(p.B) * p.R, poolflag::zeroed));
+    p.work = static_cast<char*>(poolbytes(s->pools.stmtpool, 3 * static_cast<int64_t>(p.R), poolflag::zeroed));
+    p.rawx = static_cast<double*>(poolbytes(s->pools.stmtpool, 16 * static_cast<int64_t>(p.ncont + 1), poolflag::zeroed));
     if (!out.block || !p.work || !p.rawx) return RC_NOMEM;
     *censeen = nullptr;
-    if (s->rspkind == 1 && s->ncensvals > 0) {
-        *censeen = static_cast<uint8_t*>(poolbytes(s->stmtpool, s->ncensvals, poolflag::zeroed));
+    if (s->input.rspkind == 1 && s->input.ncensvals > 0) {
+        *censeen = static_cast<uint8_t*>(poolbytes(s->pools.stmtpool, s->input.ncensvals, poolflag::zeroed));
         if (!*censeen) return RC_NOMEM;
     }
     p.groupx = p.rawx + p.ncont + 1;
-    p.logs = s->logscale[0];
-    p.log10 = s->logscale[1];
-    p.thr = s->thrflags[TH_GIVEN] ? s->fixedparms[FP_THRESHOLD] : 0.0;
-    for (double& c : s->mdlcnt) c = 0.0;
-    s->sumwt[0] = s->sumwt[1] = 0.0;
+    p.logs = s->opts.logscale[0];
+    p.log10 = s->opts.logscale[1];
+    p.thr = s->opts.thrflags[TH_GIVEN] ? s->fit.fixedparms[FP_THRESHOLD] : 0.0;
+    for (double& c : s->mdl.mdlcnt) c = 0.0;
+    s->mdl.sumwt[0] = s->mdl.sumwt[1] = 0.0;
     return 0;
 }
 
@@ -444,15 +444,15 @@ enum class fate { keep, next, fail };
 // marked by the level reading (flags f), a usable frequency, a failure-mode value, usable
 // LOGSCALE values.
 fate screen(vyxstate* s, pass& p, levctl* lctl, int32_t f, bool readout, double* w, double* m) {
-    if (s->procget) xyvget(s->procget, nullptr);
-    if (s->fmodeget) xyvget(s->fmodeget, nullptr);
+    if (s->input.procget) xyvget(s->input.procget, nullptr);
+    if (s->input.fmodeget) xyvget(s->input.fmodeget, nullptr);
     if (f & LEVF_WEIGHT) {
         ++p.skipped;
         return fate::next;
     }
     *w = 1.0;
-    if (s->nfreq > 0) {
-        *w = s->obsvals.freq;
+    if (s->input.nfreq > 0) {
+        *w = s->input.obsvals.freq;
         if (ismissing(*w)) {
             ++p.skipped;
             return fate::next;
@@ -466,13 +466,13 @@ fate screen(vyxstate* s, pass& p, levctl* lctl, int32_t f, bool readout, double*
     }
     *m = 0.0;
     if (readout) {
-        *m = s->obsvals.nenter;
+        *m = s->input.obsvals.nenter;
         if (ismissing(*m) || *m < EPS53) {
             xpmlog(510, 23);
             return fate::fail;
         }
     }
-    if (s->fmodeset.nvars > 0 && !fmodevalue(s)) {
+    if (s->groups.fmodeset.nvars > 0 && !fmodevalue(s)) {
         ++p.skipped;
         return fate::next;
     }
@@ -495,7 +495,7 @@ fate continuous(vyxstate* s, pass& p, levctl* mctl, levctl* lctl) {
         p.cmin[j] = std::min(p.cmin[j], p.rawx[j]);
         p.cmax[j] = std::max(p.cmax[j], p.rawx[j]);
     }
-    if (s->relcodes[0] || s->relcodes[1] || s->relcodes[2]) {
+    if (s->mdl.relcodes[0] || s->mdl.relcodes[1] || s->mdl.relcodes[2]) {
         if (!transformvalues(s)) {
             ++p.skipped;
             return fate::next;
@@ -508,15 +508,15 @@ fate continuous(vyxstate* s, pass& p, levctl* mctl, levctl* lctl) {
 
 // The effect cells of the row (MODEL's, then LOGSCALE's), its frequency, and the response
 // cells cleared.
-void effectrow(const vyxstate* s, const pass& p, descell* row, double w) {
+void effectrow(const modelstate& mdl, const pass& p, descell* row, double w) {
     const mdllayout* lay = p.lay;
-    const levstate* mls = s->mdllev->lstate;
+    const levstate* mls = mdl.mdllev->lstate;
     for (int i = 0; i < lay->ne; ++i) {
         row[i].value = mls->effcols[i].value;
         row[i].col = mls->effcols[i].col;
     }
     for (int i = 0; i < lay->nl; ++i) {
-        const effcell& c = static_cast<levstate*>(s->logscl)->effcols[i];
+        const effcell& c = static_cast<levstate*>(mdl.logscl)->effcols[i];
         row[lay->ne + i].value = c.value;
         row[lay->ne + i].col = c.col;
     }
@@ -539,19 +539,19 @@ struct response {
 fate classify(const vyxstate* s, pass& p, const double values[2], bool readout, response* r) {
     double lo = values[0], hi = values[1];
     if (!ismissing(lo)) lo -= p.thr;
-    if (s->rspkind == 0 || readout) {
+    if (s->input.rspkind == 0 || readout) {
         if (ismissing(lo)) {
             ++p.skipped;
             return fate::next;
         }
         hi = lo;
-    } else if (s->rspkind == 1) {
+    } else if (s->input.rspkind == 1) {
         if (ismissing(lo) || ismissing(values[1])) {
             ++p.skipped;
             return fate::next;
         }
-        for (int i = 0; i < s->ncensvals; ++i)
-            if (values[1] == s->censvals[i]) {
+        for (int i = 0; i < s->input.ncensvals; ++i)
+            if (values[1] == s->input.censvals[i]) {
                 r->code = CEN_RIGHT;
                 r->censidx = i;
             }
@@ -604,7 +604,7 @@ struct readouts {
     // The readout at time t (fitting scale) of m units with w failures. 0, or RC_INPUT.
     int add(vyxstate* s, pass& p, descell* row, double t, double w, double m) {
         const mdllayout* lay = p.lay;
-        const double id = readoutgroup(s, row);
+        const double id = readoutgroup(s->mdl, row);
         const double left = rm - rf;   // survivors of the last readout
         if (!rgroup || id != rid) {
             row[lay->cens()].col = CEN_LEFT;
@@ -640,8 +640,8 @@ struct readouts {
 // message, or an exit code.
 int readrows(vyxstate* s, pass& p, levctl* mctl, levctl* lctl, uint8_t* censeen) {
     const mdllayout* lay = p.lay;
-    const bool readout = s->rspkind == 3;
-    const bool fmode = s->fmodeset.nvars > 0;
+    const bool readout = s->input.rspkind == 3;
+    const bool fmode = s->groups.fmodeset.nvars > 0;
     const int cens = lay->cens(), rsp = lay->rsp(), upper = lay->upper();
     readouts ro;
     double values[2];
@@ -655,15 +655,15 @@ int readrows(vyxstate* s, pass& p, levctl* mctl, levctl* lctl, uint8_t* censeen)
         if (screened == fate::fail) return 1;
         if (screened == fate::next || continuous(s, p, mctl, lctl) == fate::next) continue;
         descell* row = p.current();
-        effectrow(s, p, row, w);
+        effectrow(s->mdl, p, row, w);
         response r;
         if (classify(s, p, values, readout, &r) == fate::next) continue;
         double ylo = 0.0, yhi = 0.0;
         if (!p.scaled(r.lo, &ylo) || (r.code == CEN_INTERVAL && !p.scaled(r.hi, &yhi))) {
-            s->mdlcnt[0] += 1;
+            s->mdl.mdlcnt[0] += 1;
             continue;
         }
-        VX_EXPECT(r.censidx < 0 || (censeen && r.censidx < s->ncensvals), "a censoring value is one of the listed ones");
+        VX_EXPECT(r.censidx < 0 || (censeen && r.censidx < s->input.ncensvals), "a censoring value is one of the listed ones");
         if (r.censidx >= 0) censeen[r.censidx] = 1;
         p.lo = std::min(p.lo, r.lo);
         p.hi = std::max(p.hi, r.hi);
@@ -682,48 +682,48 @@ int readrows(vyxstate* s, pass& p, levctl* mctl, levctl* lctl, uint8_t* censeen)
         if (const int rc = ro.add(s, p, row, ylo, w, m)) return rc;
     }
     if (readout && !ro.finish(p)) return RC_INPUT;
-    if (s->stepend) return RC_INPUT;
+    if (s->step.stepend) return RC_INPUT;
     return 0;
 }
 
 // 7. The counts of the pass, read and used, and the response's range. 1 after a message when
 // no row is left, or READOUT data lost rows.
 int passcounts(vyxstate* s, const pass& p, const uint8_t* censeen) {
-    const bool readout = s->rspkind == 3;
+    const bool readout = s->input.rspkind == 3;
     passnotes(s, censeen, p.rows);
     if (p.rows == 0) {
-        xpmlog(510, 80, rspname(s));
+        xpmlog(510, 80, rspname(s->input));
         return 1;
     }
-    if (readout && (p.skipped > 0 || s->mdlcnt[0] > 0)) {
+    if (readout && (p.skipped > 0 || s->mdl.mdlcnt[0] > 0)) {
         xpmlog(510, 197);
         return 1;
     }
-    s->sumwt[0] = p.W;
-    s->nobsrow.sumread = p.wread;
-    s->nobsrow.sumused = p.W;
-    s->liferng[0] = s->liferngm[0] = p.lo;
-    s->liferng[1] = s->liferngm[1] = p.hi;
-    s->mdlrows = p.rows;
-    s->nobscnt[2] = static_cast<int32_t>(p.read);
-    s->nobscnt[1] = static_cast<int32_t>(readout ? p.read : p.rows);
-    s->nobscnt[0] = static_cast<int32_t>(p.skipped);
-    s->nobsrow.nread = static_cast<double>(p.read);
-    s->nobsrow.nused = static_cast<double>(s->nobscnt[1]);
+    s->mdl.sumwt[0] = p.W;
+    s->row.nobsrow.sumread = p.wread;
+    s->row.nobsrow.sumused = p.W;
+    s->mdl.liferng[0] = s->mdl.liferngm[0] = p.lo;
+    s->mdl.liferng[1] = s->mdl.liferngm[1] = p.hi;
+    s->mdl.mdlrows = p.rows;
+    s->input.nobscnt[2] = static_cast<int32_t>(p.read);
+    s->input.nobscnt[1] = static_cast<int32_t>(readout ? p.read : p.rows);
+    s->input.nobscnt[0] = static_cast<int32_t>(p.skipped);
+    s->row.nobsrow.nread = static_cast<double>(p.read);
+    s->row.nobsrow.nused = static_cast<double>(s->input.nobscnt[1]);
     return 0;
 }
 
 // 8. The centres and scales of the design columns (CLASS columns are not centred), the
 // response's mean and standard deviation, the continuous variables' weighted means.
-void columnscales(vyxstate* s, const pass& p, int ntot) {
+void columnscales(modelstate& mdl, const pass& p, int ntot) {
     const mdllayout* lay = p.lay;
-    double* ctr = s->colstd;
-    double* scl = s->colstd + ntot;
+    double* ctr = mdl.colstd;
+    double* scl = mdl.colstd + ntot;
     for (int c = 0; c < ntot; ++c) {
         const double lo = p.colmin[c], hi = p.colmax[c];
         ctr[c] = 0.0;
         scl[c] = 1.0;
-        if (s->nocsflag || !(lo <= hi)) continue;
+        if (mdl.nocsflag || !(lo <= hi)) continue;
         ctr[c] = (lo + hi) / 2.0;
         scl[c] = (hi - lo) / 2.0 > EPS53 ? (hi - lo) / 2.0 : 1.0;
     }
@@ -733,10 +733,10 @@ void columnscales(vyxstate* s, const pass& p, int ntot) {
     }
     const double mean = p.W > 0.0 ? p.S1 / p.W + p.y0 : p.y0 + p.S1;
     double S2 = p.S2;
-    if (!s->intfix) S2 -= (p.y0 - mean) * (p.y0 - mean) * p.W;
+    if (!mdl.intfix) S2 -= (p.y0 - mean) * (p.y0 - mean) * p.W;
     const double div = p.rows < 2 ? 1.0 : static_cast<double>(p.rows - 1);
-    s->ystat[0] = mean;
-    s->ystat[1] = S2 > 0.0 ? std::sqrt(S2 / div) : 1.0;
+    mdl.ystat[0] = mean;
+    mdl.ystat[1] = S2 > 0.0 ? std::sqrt(S2 / div) : 1.0;
     for (int j = 0; j < p.ncont; ++j) p.cmean[j] = (p.W > 0.0 ? p.csum[j] / p.W : 0.0) + p.cref[j];
 }
 
@@ -745,31 +745,31 @@ int keeprows(vyxstate* s, pass& p) {
     rowstore& out = p.out;
     if (out.infile && !out.flushblock()) return RC_INPUT;
     if (!centrescale(s, p)) return RC_INPUT;
-    s->mdlinmem = !out.infile;
-    s->mdlchunks = out.chunks;
-    s->mdlnchunks = out.nchunks;
-    s->mdlchunkrows = out.chunkrows;
-    s->mdlrowbuf = out.block;
-    s->mdlblkrows = p.B;
+    s->mdl.mdlinmem = !out.infile;
+    s->mdl.mdlchunks = out.chunks;
+    s->mdl.mdlnchunks = out.nchunks;
+    s->mdl.mdlchunkrows = out.chunkrows;
+    s->mdl.mdlrowbuf = out.block;
+    s->mdl.mdlblkrows = p.B;
     return 0;
 }
 
 }  // namespace
 
 int vyxmdta(vyxstate* s) {
-    VX_EXPECT(s->mdllev && s->mdllev->lstate, "the MODEL statement's effects are read before its data pass");
-    levctl* mctl = s->mdllev;
+    VX_EXPECT(s->mdl.mdllev && s->mdl.mdllev->lstate, "the MODEL statement's effects are read before its data pass");
+    levctl* mctl = s->mdl.mdllev;
     levstate* mls = mctl->lstate;
-    levctl* lctl = s->pflags.haslogscl ? s->logslev : nullptr;
+    levctl* lctl = s->popt.pflags.haslogscl ? s->mdl.logslev : nullptr;
     uint8_t threads = 1;
     int32_t cpus = 1;
     zquerythreads(&threads, &cpus);
-    if (s->stepend) return 1;
+    if (s->step.stepend) return 1;
     if (const int rc = readlevels(s, mctl, lctl, threads)) return rc;
     // 2. The layout of the rows; READOUT counts the units on test with NENTER.
     if (!makelayout(s)) return RC_NOMEM;
-    mdllayout* lay = s->mdllay;
-    if (s->rspkind == 3 && (s->nnenter <= 0 || s->nfreq <= 0)) {
+    mdllayout* lay = s->mdl.mdllay;
+    if (s->input.rspkind == 3 && (s->input.nnenter <= 0 || s->input.nfreq <= 0)) {
         xpmlog(510, 85);
         return RC_SPEC;
     }
@@ -784,14 +784,14 @@ int vyxmdta(vyxstate* s) {
     mctl->rdrewind(mctl);
     if (const int rc = readrows(s, p, mctl, lctl, censeen)) return rc;
     if (const int rc = passcounts(s, p, censeen)) return rc;
-    columnscales(s, p, ntot);
+    columnscales(s->mdl, p, ntot);
     if (const int rc = keeprows(s, p)) return rc;
     // 10. The tables of the data: model information, observation counts, class levels, the
     // effects' check, the parameter names.
     modhdr(s);
-    if (!s->stepend) modnobs(s);
-    if (!s->stepend && mls->nclassv > 0) classtbl(s);
-    if (!s->stepend) zlevchk(mctl);
-    if (!s->stepend && (s->covprint[CP_COVB] || s->covprint[CP_CORRB] || s->itprflag[0])) procprm(s);
-    return s->stepend ? 1 : 0;
+    if (!s->step.stepend) modnobs(s);
+    if (!s->step.stepend && mls->nclassv > 0) classtbl(s);
+    if (!s->step.stepend) zlevchk(mctl);
+    if (!s->step.stepend && (s->fit.covprint[CP_COVB] || s->fit.covprint[CP_CORRB] || s->fit.itprflag.itprint)) procprm(s);
+    return s->step.stepend ? 1 : 0;
 }

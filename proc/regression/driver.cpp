@@ -9,7 +9,7 @@ namespace {
 
 // The step is ending: a routine ended it (stepend), or the host holds an exit code.
 bool ended(const vyxstate* s) {
-    return s->stepend || (v_global_gcb_anchor && v_global_gcb_anchor->exitcode != 0);
+    return s->step.stepend || (v_global_gcb_anchor && v_global_gcb_anchor->exitcode != 0);
 }
 
 }  // namespace
@@ -29,6 +29,6 @@ int vyxmod(vyxstate* s) {
     if (int rc = vyxmcl(s)) return rc;
     if (ended(s)) return 1;
     vyxmput(s);
-    if (!ended(s) && s->tblflags[TF_OBSTATS]) vyxmout(s);
+    if (!ended(s) && s->opts.tblflags[TF_OBSTATS]) vyxmout(s);
     return 0;
 }

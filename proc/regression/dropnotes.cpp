@@ -57,9 +57,9 @@ private:
 };
 
 // "A*B a2 b1": the effect's name and the levels of combination k, as the estimates show them.
-std::string columnname(const vyxstate* s, const leveffect& e, int k) {
+std::string columnname(const modelstate& mdl, const leveffect& e, int k) {
     std::string name = e.effname ? e.effname : "";
-    const levstate* m = s->mdllev->lstate;
+    const levstate* m = mdl.mdllev->lstate;
     for (int j = 0; e.combs && k < e.nseen && j < e.nclsall; ++j) {
         const int idx = e.combs[static_cast<size_t>(k) * e.nclsall + j];
         const levclass& cl = m->classv[e.clsall[j]];
@@ -84,7 +84,7 @@ void modelnotes(vyxstate* s, const levstate* ls, int first, const char* stmt, co
         std::vector<int> dropped;
         for (int c = 0; c < e.ncol; ++c) {
             const int j = first + e.firstcol + c;
-            if (s->parmstat[j] == '*' && s->parmmap[j] < 0) dropped.push_back(c);
+            if (s->mdl.parmstat[j] == '*' && s->fit.parmmap[j] < 0) dropped.push_back(c);
         }
         if (dropped.empty()) continue;
         std::optional<lastlevels> last;
@@ -92,7 +92,7 @@ void modelnotes(vyxstate* s, const levstate* ls, int first, const char* stmt, co
         for (int c : dropped) {
             const int k = c % std::max(e.ncomb, 1);
             if (last && k < e.nseen && last->reference(k)) continue;
-            const std::string name = columnname(s, e, k);
+            const std::string name = columnname(s->mdl, e, k);
             xpmlog(510, MSG_COLUMN_DROPPED, stmt, name.c_str(), first + e.firstcol + c + 1, by);
         }
     }
@@ -101,10 +101,10 @@ void modelnotes(vyxstate* s, const levstate* ls, int first, const char* stmt, co
 }  // namespace
 
 void droppednotes(vyxstate* s) {
-    if (!s->mdllev || !s->mdllev->lstate) return;   // no effect records to name the columns by
+    if (!s->mdl.mdllev || !s->mdl.mdllev->lstate) return;   // no effect records to name the columns by
     const mdlcounts n = mdlsizes(s);
     char by[512];
     bygrouptext(s, by, sizeof by);
-    modelnotes(s, s->mdllev->lstate, 0, "MODEL", by);
-    if (s->pflags.haslogscl && s->logscl) modelnotes(s, static_cast<const levstate*>(s->logscl), n.ncol, "LOGSCALE", by);
+    modelnotes(s, s->mdl.mdllev->lstate, 0, "MODEL", by);
+    if (s->popt.pflags.haslogscl && s->mdl.logscl) modelnotes(s, static_cast<const levstate*>(s->mdl.logscl), n.ncol, "LOGSCALE", by);
 }

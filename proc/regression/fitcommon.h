@@ -6,7 +6,7 @@
 
 #include "host/hostdefs.h"
 #include "proc/framework/hostsvc.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/framework/wobmth.h"
 #include "proc/lifedist/fitshared.h"
 #include "proc/regression/model.h"
@@ -22,8 +22,8 @@ inline double missing() { return hostmissing(); }
 inline bool ismiss(double v) { return std::isnan(v); }
 
 // Centre and scale of design column j (MODEL columns, then LOGSCALE columns from ncol).
-inline double centre(const vyxstate* s, int j) { return s->colstd[j]; }
-inline double scale(const vyxstate* s, int j) { return s->colstd[mdlsizes(s).ntot + j]; }
+inline double centre(const vyxstate* s, int j) { return s->mdl.colstd[j]; }
+inline double scale(const vyxstate* s, int j) { return s->mdl.colstd[mdlsizes(s).ntot + j]; }
 
 // A failed output-object call ends the step as in the life-distribution fits.
 using fitx::endstep;

@@ -17,11 +17,11 @@ using namespace mfit;
 
 mdlcounts mdlsizes(const vyxstate* s) {
     mdlcounts c{};
-    c.ncol = s->mdllay->ncol;
-    c.nls = s->pflags.haslogscl ? s->mdllay->nls : 0;
+    c.ncol = s->mdl.mdllay->ncol;
+    c.nls = s->popt.pflags.haslogscl ? s->mdl.mdllay->nls : 0;
     c.ntot = c.ncol + c.nls;
-    c.ndist = s->ndistp;
-    c.p = s->pflags.haslogscl ? c.ntot + c.ndist - 1 : c.ncol + c.ndist;
+    c.ndist = s->mdl.ndistp;
+    c.p = s->popt.pflags.haslogscl ? c.ntot + c.ndist - 1 : c.ncol + c.ndist;
     return c;
 }
 
@@ -41,30 +41,30 @@ bool take(poolobj* pool, int64_t count, poolflag flags, T** out) {
 bool fitarrays(vyxstate* s, int p) {
     const int64_t M = p + 1, T = M * (M + 1) / 2;
     double* hb;
-    if (!take(s->bypool, T + 4 * M + (M + 1) / 2 + 1, poolflag::raw, &hb)) return false;
-    s->fitarr[2] = hb;
-    s->fitarr[1] = hb + T;
-    s->fitarr[0] = hb + T + M;
-    s->estarr[0] = hb + T + 2 * M;
-    s->estarr[1] = hb + T + 3 * M;
-    s->parmmap = reinterpret_cast<int32_t*>(hb + T + 4 * M);
-    if (!take(s->bypool, M, poolflag::raw_marked, &s->parmstat)) return false;
+    if (!take(s->pools.bypool, T + 4 * M + (M + 1) / 2 + 1, poolflag::raw, &hb)) return false;
+    s->fit.fitarr.hess = hb;
+    s->fit.fitarr.grad = hb + T;
+    s->fit.fitarr.est = hb + T + M;
+    s->fit.estarr[0] = hb + T + 2 * M;
+    s->fit.estarr[1] = hb + T + 3 * M;
+    s->fit.parmmap = reinterpret_cast<int32_t*>(hb + T + 4 * M);
+    if (!take(s->pools.bypool, M, poolflag::raw_marked, &s->mdl.parmstat)) return false;
     double* work;
-    if (!take(s->stmtpool, M * M + T + 5 * M + (M + 1) / 2 + 1, poolflag::zeroed, &work)) return false;
-    s->fitarr[3] = work;
-    s->estfit = work + T;
-    s->stderrs = work + T + M;
+    if (!take(s->pools.stmtpool, M * M + T + 5 * M + (M + 1) / 2 + 1, poolflag::zeroed, &work)) return false;
+    s->fit.fitarr.work = work;
+    s->mdl.estfit = work + T;
+    s->mdl.stderrs = work + T + M;
     txthandle* names;
-    if (!take(s->stmtpool, p, poolflag::zeroed, &names)) return false;
-    s->parmnames = names;
-    if (!take(s->bypool, M, poolflag::raw, &s->estdata)) return false;
-    if (!take(s->bypool, 3 * M + T, poolflag::raw, &s->covsave)) return false;
-    s->estarr[2] = s->covsave;
+    if (!take(s->pools.stmtpool, p, poolflag::zeroed, &names)) return false;
+    s->fit.parmnames = names;
+    if (!take(s->pools.bypool, M, poolflag::raw, &s->mdl.estdata)) return false;
+    if (!take(s->pools.bypool, 3 * M + T, poolflag::raw, &s->mdl.covsave)) return false;
+    s->fit.estarr[2] = s->mdl.covsave;
     // The extended-precision sums of the derivative pass: gradient and packed Hessian.
-    if (!take(s->stmtpool, M + T, poolflag::raw, &s->liksum)) return false;
-    if (!take(s->stmtpool, M + T, poolflag::raw, &s->likpart)) return false;
-    if (!take(s->stmtpool, 2 * M + T, poolflag::raw, &s->mlikcache)) return false;
-    s->mlikcached = 0;
+    if (!take(s->pools.stmtpool, M + T, poolflag::raw, &s->mdl.liksum)) return false;
+    if (!take(s->pools.stmtpool, M + T, poolflag::raw, &s->mdl.likpart)) return false;
+    if (!take(s->pools.stmtpool, 2 * M + T, poolflag::raw, &s->mdl.mlikcache)) return false;
+    s->mdl.mlikcached = 0;
     return true;
 }
 
@@ -96,43 +96,43 @@ namespace mdl {
 
 double fentry(void* ctx) {
     auto* s = static_cast<vyxstate*>(ctx);
-    ++s->fitcrit.neval;
+    ++s->fit.fitcrit.neval;
     vyxmlik(s, MLIK_BOTH);
-    return -s->loglik[0];
+    return -s->fit.loglik.current;
 }
 
 int gentry(void* ctx) { return vyxmderiv(static_cast<vyxstate*>(ctx)); }
 
 int centry(void* ctx) {
     auto* s = static_cast<vyxstate*>(ctx);
-    ++s->fitcrit.niter;
-    if (s->itprflag[0]) mitprnt(s);
-    if (s->stepend) return 0;
-    const double* x = s->fitarr[0];
-    const double* prev = static_cast<nrparm*>(s->optctl)->xprev;
-    for (int i = s->npar[1] - 1; i >= 0; --i) {
+    ++s->fit.fitcrit.niter;
+    if (s->fit.itprflag.itprint) mitprnt(s);
+    if (s->step.stepend) return 0;
+    const double* x = s->fit.fitarr.est;
+    const double* prev = static_cast<nrparm*>(s->fit.optctl)->xprev;
+    for (int i = s->fit.npar.free - 1; i >= 0; --i) {
         const double d = std::fabs(x[i] - prev[i]);
         const double change = std::fabs(x[i]) >= SMALL_PARM || std::isnan(x[i]) ? std::fabs(d / x[i]) : d;
         // A change that is not a number is no sign of convergence.
-        if (!(change <= s->fitcrit.converge)) return 1;
+        if (!(change <= s->fit.fitcrit.converge)) return 1;
     }
     return 0;
 }
 
 }  // namespace mdl
 
-void mitprnt(vyxstate* s) { histrow(s, s->itstatus[0]++, s->fitcrit.ridge); }
+void mitprnt(vyxstate* s) { histrow(s, s->fit.itstatus[0]++, s->fit.fitcrit.ridge); }
 
 void histrow(vyxstate* s, double cell0, double cell1) {
-    if (s->stepend) return;
+    if (s->step.stepend) return;
     const mdlcounts n = mdlsizes(s);
-    double* b = s->fitarr[0];
-    const bool packed = n.p != s->npar[1];
-    if (packed) vyxxpm(b, s->parmstat, n.p, nullptr);
-    double* row = s->itrow;
+    double* b = s->fit.fitarr.est;
+    const bool packed = n.p != s->fit.npar.free;
+    if (packed) vyxxpm(b, s->mdl.parmstat, n.p, nullptr);
+    double* row = s->fit.itrow;
     row[0] = cell0;
     row[1] = cell1;
-    row[2] = likfailed(s->loglik[0]) ? missing() : s->loglik[0];   // a failed evaluation shows missing
+    row[2] = likfailed(s->fit.loglik.current) ? missing() : s->fit.loglik.current;   // a failed evaluation shows missing
     for (int j = 0; j < n.p; ++j) row[3 + j] = b[j];
     // The model's intercept and slopes on the scale of the data.
     auto block = [&](int first, int last, bool fixed) {
@@ -143,23 +143,23 @@ void histrow(vyxstate* s, double cell0, double cell1) {
         }
         row[3 + first] = c0;
     };
-    block(0, n.ncol, s->intfix);
-    if (!s->intfix && !s->pflags.haslogscl && n.ndist > 0) row[3] -= s->shiftq * b[n.ncol];
-    if (s->pflags.haslogscl) block(n.ncol, n.ntot, s->lsintfix);
-    if (packed) vyxxpm(b, s->parmstat, n.p, nullptr);
+    block(0, n.ncol, s->mdl.intfix);
+    if (!s->mdl.intfix && !s->popt.pflags.haslogscl && n.ndist > 0) row[3] -= s->mdl.shiftq * b[n.ncol];
+    if (s->popt.pflags.haslogscl) block(n.ncol, n.ntot, s->mdl.lsintfix);
+    if (packed) vyxxpm(b, s->mdl.parmstat, n.p, nullptr);
     mtable t(s);
-    t.call(s->curtab, OB_ADDROW, 0, nullptr);
+    t.call(s->out.curtab, OB_ADDROW, 0, nullptr);
 }
 
 void setupit(vyxstate* s, int label, txthandle name) {
     mtable t(s);
     if (!t.create(nullptr, name, rdxmsg(0, label))) return;
-    t.coldouble("Iter", &s->itrow[0]);
-    t.coldouble("Ridge", &s->itrow[1]);
-    t.coldouble("Loglike", &s->itrow[2]);
-    const auto* names = static_cast<txthandle*>(s->parmnames);
-    for (int i = 0; i < s->npar[0]; ++i)
-        if (s->parmmap[i] >= 0) t.coldouble(names[s->parmmap[i]], &s->itrow[3 + i], "value");
+    t.coldouble("Iter", &s->fit.itrow[0]);
+    t.coldouble("Ridge", &s->fit.itrow[1]);
+    t.coldouble("Loglike", &s->fit.itrow[2]);
+    const auto* names = static_cast<txthandle*>(s->fit.parmnames);
+    for (int i = 0; i < s->fit.npar.total; ++i)
+        if (s->fit.parmmap[i] >= 0) t.coldouble(names[s->fit.parmmap[i]], &s->fit.itrow[3 + i], "value");
     t.titles({{"Title", rdxmsg(0, label)}});
     t.history(332);
     t.enddef();
@@ -172,13 +172,13 @@ void setupit(vyxstate* s, int label, txthandle name) {
 // summed in extended precision a Newton step from there reaches it. A step is kept only when
 // the log-likelihood does not fall beyond its rounding and the Newton decrement shrinks.
 static void polish(vyxstate* s) {
-    const int n = s->npar[1], p = s->npar[0];
+    const int n = s->fit.npar.free, p = s->fit.npar.total;
     if (n < 1) return;
-    double* x = s->fitarr[0];
-    double* g = s->fitarr[1];
-    double* H = s->fitarr[2];
+    double* x = s->fit.fitarr.est;
+    double* g = s->fit.fitarr.grad;
+    double* H = s->fit.fitarr.hess;
     // Room in the optimiser's work array, unused after it returned.
-    double* work = s->fitarr[3];
+    double* work = s->fit.fitarr.work;
     double* d = work + static_cast<long>(n) * (n + 1) / 2;
     double* keepx = d + n;
     double* keepg = keepx + p;
@@ -190,19 +190,19 @@ static void polish(vyxstate* s) {
         std::memcpy(keepx, x, sizeof(double) * static_cast<size_t>(p));
         std::memcpy(keepg, g, sizeof(double) * static_cast<size_t>(p));
         std::memcpy(keepH, H, sizeof(double) * static_cast<size_t>(t));
-        const double before = s->loglik[0];
+        const double before = s->fit.loglik.current;
         for (int i = 0; i < n; ++i) x[i] += d[i];
         vyxmlik(s, MLIK_BOTH);
         vyxmderiv(s);
-        if (s->stepend) return;
+        if (s->step.stepend) return;
         double nextdec = 0.0;
-        const bool ok = s->loglik[0] >= before - 64.0 * EPS53 * std::fabs(before) &&
+        const bool ok = s->fit.loglik.current >= before - 64.0 * EPS53 * std::fabs(before) &&
                         newtonstep(H, g, n, d, work, &nextdec) && nextdec < dec;
         if (!ok) {
             std::memcpy(x, keepx, sizeof(double) * static_cast<size_t>(p));
             std::memcpy(g, keepg, sizeof(double) * static_cast<size_t>(p));
             std::memcpy(H, keepH, sizeof(double) * static_cast<size_t>(t));
-            s->loglik[0] = before;
+            s->fit.loglik.current = before;
             return;
         }
         dec = nextdec;
@@ -210,63 +210,63 @@ static void polish(vyxstate* s) {
 }
 
 int vyxmfit(vyxstate* s) {
-    VX_EXPECT(s->mdllay, "the MODEL fit follows its data pass");
+    VX_EXPECT(s->mdl.mdllay, "the MODEL fit follows its data pass");
     const mdlcounts n = mdlsizes(s);
-    s->npar[0] = s->npar[2] = n.p;
+    s->fit.npar.total = s->fit.npar.model = n.p;
     if (!fitarrays(s, n.p)) return 1;
-    s->likfail = 0;
-    s->fitcrit.ridge = 0.0;
-    s->fitcrit.niter = 0;
-    s->fitcrit.neval = 0;
+    s->mdl.likfail = 0;
+    s->fit.fitcrit.ridge = 0.0;
+    s->fit.fitcrit.niter = 0;
+    s->fit.fitcrit.neval = 0;
 
     vyxmls(s);
 
     nrctl ctl = newtonsettings(s);
-    nrparm blk = newtonarrays(s, s->fitarr[0], s->estarr[1], s->estarr[0]);
+    nrparm blk = newtonarrays(s, s->fit.fitarr.est, s->fit.estarr[1], s->fit.estarr[0]);
 
-    if (s->itprflag[0]) {
+    if (s->fit.itprflag.itprint) {
         double* row;
-        if (!take(s->stmtpool, n.p + 3, poolflag::raw, &row)) return 1;
-        s->itrow = row;
+        if (!take(s->pools.stmtpool, n.p + 3, poolflag::raw, &row)) return 1;
+        s->fit.itrow = row;
         setupit(s, 200, rdxtxt("ModIterparms", 12));
-        s->itstatus[0] = 0;
+        s->fit.itstatus[0] = 0;
         vyxmlik(s, 0);
-        if (!s->stepend) mitprnt(s);
-        if (s->stepend) return 0;
+        if (!s->step.stepend) mitprnt(s);
+        if (s->step.stepend) return 0;
     }
 
-    s->optctl = &blk;
-    int rc = znewrap(s, &blk, &ctl, &s->fitcrit.ridge, mdl::fentry, mdl::gentry, mdl::centry);
-    s->optctl = nullptr;
+    s->fit.optctl = &blk;
+    int rc = znewrap(s, &blk, &ctl, &s->fit.fitcrit.ridge, mdl::fentry, mdl::gentry, mdl::centry);
+    s->fit.optctl = nullptr;
     // The optimiser does not look at the gradient callback's result: a derivative pass that
     // met an unusable scale, or estimates that are not numbers, make the fit fail here.
-    if ((rc == NR_CONVERGED || rc == NR_NOCONV) && (s->likfail || anynotfinite(blk.x, s->npar[1])))
+    if ((rc == NR_CONVERGED || rc == NR_NOCONV) && (s->mdl.likfail || anynotfinite(blk.x, s->fit.npar.free)))
         rc = NR_NOTFINITE;
-    s->optrc = rc;
-    if (s->stepend) return 0;
+    s->fit.optrc = rc;
+    if (s->step.stepend) return 0;
     // The log-likelihood at the estimates the optimiser leaves: its objective there, or,
     // after a failure that took the estimates back, a new evaluation.
-    if (rc == NR_CONVERGED || rc == NR_NOCONV || rc == NR_NOTPOSDEF) s->loglik[0] = -blk.fval;
+    if (rc == NR_CONVERGED || rc == NR_NOCONV || rc == NR_NOTPOSDEF) s->fit.loglik.current = -blk.fval;
     else vyxmlik(s, 0);
-    if (s->stepend) return 0;
+    if (s->step.stepend) return 0;
     if (rc == NR_CONVERGED) polish(s);
-    if (s->stepend) return 0;
+    if (s->step.stepend) return 0;
 
-    if (s->itprflag[0]) {
+    if (s->fit.itprflag.itprint) {
         mtable t(s);
-        t.call(s->curtab, OB_ENDROWS, 0, nullptr);
-        wobitem it[] = {obidin(s->curtabid)};
-        t.call(s->outmgr, OB_PUBLISH, 1, it);
-        if (s->stepend) return 0;
+        t.call(s->out.curtab, OB_ENDROWS, 0, nullptr);
+        wobitem it[] = {obidin(s->out.curtabid)};
+        t.call(s->out.outmgr, OB_PUBLISH, 1, it);
+        if (s->step.stepend) return 0;
     }
     // With no free parameter (every design column dropped as singular) the optimiser has
     // nothing to move and reports convergence: nothing was estimated, and that is no success.
-    const bool noparm = s->npar[1] == 0;
-    if (noparm) xpmlog(510, 1956, s->fitcrit.singular);
-    s->itprflag[1] = rc == NR_CONVERGED && !noparm;
-    if (!s->itprflag[1]) s->lrflags[LR_PARMS] = 0;
+    const bool noparm = s->fit.npar.free == 0;
+    if (noparm) xpmlog(510, 1956, s->fit.fitcrit.singular);
+    s->fit.itprflag.converged = rc == NR_CONVERGED && !noparm;
+    if (!s->fit.itprflag.converged) s->fit.lrflags[LR_PARMS] = 0;
     // An evaluation that failed at the estimates stored minus the largest double: the fit
     // has no log-likelihood to show (510/1955 or 510/63 says so with the status).
-    s->loglik[1] = likfailed(s->loglik[0]) ? missing() : s->loglik[0];
+    s->fit.loglik.final = likfailed(s->fit.loglik.current) ? missing() : s->fit.loglik.current;
     return 0;
 }

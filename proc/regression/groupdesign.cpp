@@ -29,15 +29,15 @@ int findlevel(const levclass& c, const char* text, int len) {
 }
 
 // The group's value of the statement's class variable k: its formatted text and number.
-void groupvalue(const vyxstate* s, const grpnode* g, int k, const char** text, double* num) {
-    if (s->nclass == 1) {
+void groupvalue(const groupstate& groups, const grpnode* g, int k, const char** text, double* num) {
+    if (groups.nclass == 1) {
         *text = g->key;
         *num = g->numkey;
         return;
     }
-    const int at = k == 0 ? s->grprowix : s->grpcolix;
-    *text = s->levkeys[k] ? s->levkeys[k] + 16 * at : g->key;
-    *num = s->levvals[k] ? s->levvals[k][at] : g->numkey;
+    const int at = k == 0 ? groups.grprowix : groups.grpcolix;
+    *text = groups.levkeys[k] ? groups.levkeys[k] + 16 * at : g->key;
+    *num = groups.levvals[k] ? groups.levvals[k][at] : g->numkey;
 }
 
 // One control block's current observation: CLASS levels and continuous values for the group.
@@ -47,11 +47,11 @@ bool setblock(const vyxstate* s, const grpnode* g, levctl* ctl) {
     for (int i = 0; i < ls->nclassv; ++i) {
         ctl->levidx[i] = 0;
         const levclass& c = ls->classv[i];
-        for (int k = 0; k < s->nclass && k < 2; ++k) {
-            if (!c.varinfo || c.varinfo->varnum != s->clsvars[k]) continue;
+        for (int k = 0; k < s->groups.nclass && k < 2; ++k) {
+            if (!c.varinfo || c.varinfo->varnum != s->groups.clsvars[k]) continue;
             const char* text;
             double num;
-            groupvalue(s, g, k, &text, &num);
+            groupvalue(s->groups, g, k, &text, &num);
             const int idx = findlevel(c, text, 16);
             if (idx < 0) return false;
             ctl->levidx[i] = idx;
@@ -61,11 +61,11 @@ bool setblock(const vyxstate* s, const grpnode* g, levctl* ctl) {
         const levclass& c = ls->contv[j];
         // The stress value: the variable's mean over the MODEL's rows, or the group's own
         // value when the variable is a class variable of the statement.
-        double v = s->stressvals[0] ? s->stressvals[0][j] : 0.0;
-        for (int k = 0; k < s->nclass && k < 2; ++k) {
-            if (!c.varinfo || c.varinfo->varnum != s->clsvars[k]) continue;
+        double v = s->mdl.stressvals[0] ? s->mdl.stressvals[0][j] : 0.0;
+        for (int k = 0; k < s->groups.nclass && k < 2; ++k) {
+            if (!c.varinfo || c.varinfo->varnum != s->groups.clsvars[k]) continue;
             const char* text;
-            groupvalue(s, g, k, &text, &v);
+            groupvalue(s->groups, g, k, &text, &v);
         }
         ctl->contval[j] = v;
     }
@@ -83,32 +83,32 @@ double mdllinear(const vyxstate* s, const levstate* ls, int off, double* row) {
         const effcell& c = ls->effcols[k];
         if (c.col < 0 || c.col >= e.ncol) continue;
         const int col = off + e.firstcol + c.col;
-        if (s->parmmap[col] < 0) continue;
+        if (s->fit.parmmap[col] < 0) continue;
         const double x = e.ncont > 0 ? c.value : 1.0;
-        sum += x * s->estdata[col];
+        sum += x * s->mdl.estdata[col];
         if (row) row[col] = x;
     }
     return sum;
 }
 
 bool mdlgroupfit(vyxstate* s, const grpnode* g, double* loc, double* scl, double* xloc, double* xscl) {
-    if (!s->thrflags[TH_MODELRAN] || !s->mdllay || !s->estdata || !s->parmmap) return false;
-    if (!setblock(s, g, s->mdllev)) return false;
-    const bool logscl = s->pflags.haslogscl;
-    if (logscl && !setblock(s, g, s->logslev)) return false;
+    if (!s->opts.thrflags[TH_MODELRAN] || !s->mdl.mdllay || !s->mdl.estdata || !s->fit.parmmap) return false;
+    if (!setblock(s, g, s->mdl.mdllev)) return false;
+    const bool logscl = s->popt.pflags.haslogscl;
+    if (logscl && !setblock(s, g, s->mdl.logslev)) return false;
     if (ismiss(transx(s))) return false;
     const mdlcounts n = mdlsizes(s);
-    *loc = mdllinear(s, s->mdllev->lstate, 0, xloc);
+    *loc = mdllinear(s, s->mdl.mdllev->lstate, 0, xloc);
     if (!logscl) {
         // The scale is the first distribution parameter after the MODEL's columns (a shape,
         // when the distribution has one, follows it).
-        *scl = s->estdata[n.ncol];
+        *scl = s->mdl.estdata[n.ncol];
         if (xscl) xscl[n.ncol] = 1.0;
         return true;
     }
     // A scale model: sigma = exp(psi), 1 when psi is beyond the range of exp; the scale's
     // design row is d sigma / d gamma = sigma u.
-    const double psi = mdllinear(s, static_cast<const levstate*>(s->logscl), n.ncol, xscl);
+    const double psi = mdllinear(s, static_cast<const levstate*>(s->mdl.logscl), n.ncol, xscl);
     *scl = psi < EXP_OVER ? std::exp(psi) : 1.0;
     if (xscl)
         for (int j = n.ncol; j < n.ntot; ++j) xscl[j] = psi < EXP_OVER ? xscl[j] * *scl : 0.0;

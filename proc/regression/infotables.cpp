@@ -53,20 +53,20 @@ struct infolist {
 }  // namespace
 
 int modhdr(vyxstate* s) {
-    const bool form2 = s->rspkind == 2;
-    const bool censor = s->rspkind == 1;
-    const vardesc* fm = s->fmodeset.nvars > 0 ? &s->fmodeset.desc : nullptr;
-    const vardesc* freq = s->nfreq > 0 ? &s->procvars[0] : nullptr;
-    const vardesc* nenter = s->nnenter > 0 ? &s->procvars[1] : nullptr;
-    const bool labels = s->dslabel.len > 0 || haslabel(s->rspvars[0]) ||
-                        ((censor || form2) && haslabel(s->rspvars[1])) || haslabel(freq) || haslabel(nenter) ||
+    const bool form2 = s->input.rspkind == 2;
+    const bool censor = s->input.rspkind == 1;
+    const vardesc* fm = s->groups.fmodeset.nvars > 0 ? &s->groups.fmodeset.desc : nullptr;
+    const vardesc* freq = s->input.nfreq > 0 ? &s->input.procvars[0] : nullptr;
+    const vardesc* nenter = s->input.nnenter > 0 ? &s->input.procvars[1] : nullptr;
+    const bool labels = s->input.dslabel.len > 0 || haslabel(s->input.rspvars[0]) ||
+                        ((censor || form2) && haslabel(s->input.rspvars[1])) || haslabel(freq) || haslabel(nenter) ||
                         haslabel(fm);
     const char* path = labels ? "kv.vitalyx.infolabel" : "kv.vitalyx.info";
     infolist l{s, mtable(s)};
     l.labels = labels;
     wobitem create[] = {obstr(OBK_FAMILY, "rdx", 3), obstr(OBK_OBJKIND, "factoid", 7), obout(OBK_CREATED),
                         obtext(OBK_TEMPLATE, mtext(path))};
-    if (!l.t.call(s->outmgr, OB_CREATE, 4, create)) return -1;
+    if (!l.t.call(s->out.outmgr, OB_CREATE, 4, create)) return -1;
     l.obj = static_cast<obobject*>(create[2].v.p);
     wobitem head[] = {obtext(OBK_NAME, mtext("Modinfo")), obtext(OBK_TITLE, rdxmsg(0, 215))};
     const int32_t hrc = obinfocall(l.obj, 2, head);
@@ -75,32 +75,32 @@ int modhdr(vyxstate* s) {
         return hrc;
     }
 
-    l.entry(257, rdxtxt(s->dsname.text, s->dsname.len));
-    l.varlabel(s->dslabel.text, s->dslabel.len);
-    if (s->rspvars[0]) l.variable(218, *s->rspvars[0]);
-    if (form2 && s->rspvars[1]) l.variable(218, *s->rspvars[1]);
+    l.entry(257, rdxtxt(s->input.dsname.text, s->input.dsname.len));
+    l.varlabel(s->input.dslabel.text, s->input.dslabel.len);
+    if (s->input.rspvars[0]) l.variable(218, *s->input.rspvars[0]);
+    if (form2 && s->input.rspvars[1]) l.variable(218, *s->input.rspvars[1]);
     for (int k = 0; k < 3; ++k) {
-        if (!s->relcodes[k]) continue;
-        const vardesc& d = s->relvardesc[k];
+        if (!s->mdl.relcodes[k]) continue;
+        const vardesc& d = s->mdl.relvardesc[k];
         static constexpr int kLabel[3] = {LB_RELATION, LB_RELATION2, LB_RELATION3};
-        const char* lab = s->labels[kLabel[k]];
+        const char* lab = s->opts.labels[kLabel[k]];
         char text[160];
         const int n = std::snprintf(text, sizeof text, "%.*s( %.*s )", d.namelen, d.name, wzstrip(lab, 40), lab);
         l.entry(521, rdxtxt(text, std::min<int>(n, static_cast<int>(sizeof text) - 1)));
     }
-    if (censor && s->rspvars[1]) l.variable(219, *s->rspvars[1]);
+    if (censor && s->input.rspvars[1]) l.variable(219, *s->input.rspvars[1]);
     if (freq) l.variable(220, *freq);
     if (nenter) l.variable(221, *nenter);
     if (fm) l.variable(259, *fm);
-    if (s->distcode == DIST_LOGNORMAL || s->distcode == DIST_LOGNORMAL10) {
-        const char* d = s->labels[LB_DIST];
-        l.entry(216, rdxmsgs(510, s->distcode == DIST_LOGNORMAL ? 213 : 214, txtarg(d, wzstrip(d, 20))));
+    if (s->opts.distcode == DIST_LOGNORMAL || s->opts.distcode == DIST_LOGNORMAL10) {
+        const char* d = s->opts.labels[LB_DIST];
+        l.entry(216, rdxmsgs(510, s->opts.distcode == DIST_LOGNORMAL ? 213 : 214, txtarg(d, wzstrip(d, 20))));
     } else {
-        const char* d = s->labels[LB_DIST];
+        const char* d = s->opts.labels[LB_DIST];
         l.entry(216, rdxtxt(d, wzstrip(d, 20)));
     }
     l.t.call(l.obj, OB_ENDROWS, 0, nullptr);
-    if (s->stepend) return -1;
+    if (s->step.stepend) return -1;
     const int32_t rc = obrelease(l.obj);
     if (rc < 0) mfit::endstep(s, rc);
     return rc;
@@ -109,7 +109,7 @@ int modhdr(vyxstate* s) {
 int modnobs(vyxstate* s) { return nobstbl(s, "ModNObs", false); }
 
 int classtbl(vyxstate* s) {
-    const levstate* ls = s->mdllev->lstate;
+    const levstate* ls = s->mdl.mdllev->lstate;
     int namew = 1, valw = 1;
     for (int i = 0; i < ls->nclassv; ++i) {
         const levclass& c = ls->classv[i];
@@ -123,7 +123,7 @@ int classtbl(vyxstate* s) {
         }
         valw = std::max(valw, sum);
     }
-    char* values = static_cast<char*>(poolbytes(s->stmtpool, valw + 1, poolflag::raw));
+    char* values = static_cast<char*>(poolbytes(s->pools.stmtpool, valw + 1, poolflag::raw));
     char name[33];
     int32_t nlev = 0;
     if (!values) {
@@ -157,7 +157,7 @@ int classtbl(vyxstate* s) {
     }
     t.endrows();
     t.publish();
-    return s->stepend ? -1 : 0;
+    return s->step.stepend ? -1 : 0;
 }
 
 namespace {
@@ -179,8 +179,8 @@ bool combtext(const levstate* ls, const leveffect& e, int comb, int v, const cha
 }  // namespace
 
 int procprm(vyxstate* s) {
-    const levstate* m = s->mdllev->lstate;
-    const levstate* l = s->pflags.haslogscl ? static_cast<const levstate*>(s->logscl) : nullptr;
+    const levstate* m = s->mdl.mdllev->lstate;
+    const levstate* l = s->popt.pflags.haslogscl ? static_cast<const levstate*>(s->mdl.logscl) : nullptr;
     const int nc = m->nclassv;
     std::vector<int> width(static_cast<size_t>(nc), 0);
     int effw = 1;
@@ -199,8 +199,8 @@ int procprm(vyxstate* s) {
     }
     if (l) effw += 10;
     const int slice = std::max(m->fmtmax, 1);
-    char* levbuf = static_cast<char*>(poolbytes(s->stmtpool, static_cast<int64_t>(slice) * (nc + 1), poolflag::raw));
-    char* effbuf = static_cast<char*>(poolbytes(s->stmtpool, effw + 40, poolflag::raw));
+    char* levbuf = static_cast<char*>(poolbytes(s->pools.stmtpool, static_cast<int64_t>(slice) * (nc + 1), poolflag::raw));
+    char* effbuf = static_cast<char*>(poolbytes(s->pools.stmtpool, effw + 40, poolflag::raw));
     if (!levbuf || !effbuf) {
         xmemmsg(static_cast<int64_t>(slice) * (nc + 1) + effw + 40);
         return -1;
@@ -251,9 +251,9 @@ int procprm(vyxstate* s) {
         }
     }
     std::memset(levbuf, ' ', static_cast<size_t>(slice) * nc);
-    if (!l && s->ndistp > 0 && t.ok()) row(s->labels[LB_PARM2], wzstrip(s->labels[LB_PARM2], 8));
-    if (s->ndistp > 1 && t.ok()) row(s->labels[LB_PARM3], wzstrip(s->labels[LB_PARM3], 8));
+    if (!l && s->mdl.ndistp > 0 && t.ok()) row(s->opts.labels[LB_PARM2], wzstrip(s->opts.labels[LB_PARM2], 8));
+    if (s->mdl.ndistp > 1 && t.ok()) row(s->opts.labels[LB_PARM3], wzstrip(s->opts.labels[LB_PARM3], 8));
     t.endrows();
     t.publish();
-    return s->stepend ? -1 : 0;
+    return s->step.stepend ? -1 : 0;
 }

@@ -110,10 +110,10 @@ struct dersums {
     void init(vyxstate* s, int np) {
         p = np;
         t = static_cast<long>(p) * (p + 1) / 2;
-        g = s->liksum;
-        H = s->liksum + p;
-        pg = s->likpart;
-        pH = s->likpart + p;
+        g = s->mdl.liksum;
+        H = s->mdl.liksum + p;
+        pg = s->mdl.likpart;
+        pH = s->mdl.likpart + p;
         // A run folds the whole triangle: long runs when the triangle is large.
         foldevery = std::max<int64_t>(256, t / 4);
     }
@@ -148,16 +148,16 @@ struct dersums {
 
 // The derivative pass failed at a point the optimiser may not use: the gradient is made not
 // a number, so that the optimiser stops there, and the failure is kept for the fit driver.
-void derivfail(vyxstate* s, double* grad, int p) {
-    s->likfail = 1;
+void derivfail(modelstate& mdl, double* grad, int p) {
+    mdl.likfail = 1;
     for (int i = 0; i < p; ++i) grad[i] = std::numeric_limits<double>::quiet_NaN();
 }
 
 // A derivative kernel failed where the value kernel did not: the step ends.
-void kernelfail(vyxstate* s) {
+void kernelfail(stepstate& step) {
     xpmlog(510, 913);
     xexit(RC_INPUT, 0);
-    s->stepend = 1;
+    step.stepend = 1;
 }
 
 struct shapeblock {
@@ -179,29 +179,29 @@ struct likframe {
     dersums sums;
 
     likframe(vyxstate* st, int md)
-        : s(st), mode(md), wantvalue(md != 1), wantderiv(md != 0), p(st->npar[0]), packed(st->npar[0] != st->npar[1]) {
-        b = s->fitarr[0];
-        grad = mode == MLIK_BOTH ? s->mlikcache : s->fitarr[1];
-        hess = mode == MLIK_BOTH ? s->mlikcache + p : s->fitarr[2];
-        if (mode == MLIK_BOTH) s->mlikcached = 0;
+        : s(st), mode(md), wantvalue(md != 1), wantderiv(md != 0), p(st->fit.npar.total), packed(st->fit.npar.total != st->fit.npar.free) {
+        b = s->fit.fitarr.est;
+        grad = mode == MLIK_BOTH ? s->mdl.mlikcache : s->fit.fitarr.grad;
+        hess = mode == MLIK_BOTH ? s->mdl.mlikcache + p : s->fit.fitarr.hess;
+        if (mode == MLIK_BOTH) s->mdl.mlikcached = 0;
         sums.init(s, p);
         sums.clear();
         if (wantderiv) {
             std::memset(hess, 0, sizeof(double) * static_cast<size_t>(p) * (p + 1) / 2);
             std::memset(grad, 0, sizeof(double) * static_cast<size_t>(p));
         }
-        if (packed) vyxxpm(b, s->parmstat, p, nullptr);
+        if (packed) vyxxpm(b, s->mdl.parmstat, p, nullptr);
     }
     // Builds the shape block from the shape estimate; false when it cannot be built.
     bool shapefrom(int r) {
-        if (!s->gammafam) return true;
-        return s->shape_fn && s->shape_fn(b[r], shape.v) == 0;
+        if (!s->mdl.gammafam) return true;
+        return s->mdl.shape_fn && s->mdl.shape_fn(b[r], shape.v) == 0;
     }
     // A derivative kernel failed: fatal when the derivatives were asked for, else the value
     // pass only gives up keeping them.
     bool derivkernelfailed() {
         if (mode == 1) {
-            kernelfail(s);
+            kernelfail(s->step);
             return true;
         }
         wantderiv = false;
@@ -209,33 +209,33 @@ struct likframe {
     }
     void finish(bool failed) {
         if (packed) {
-            vyxxpm(b, s->parmstat, p, nullptr);
-            if (wantderiv) vyxxpm(grad, s->parmstat, p, hess);
+            vyxxpm(b, s->mdl.parmstat, p, nullptr);
+            if (wantderiv) vyxxpm(grad, s->mdl.parmstat, p, hess);
         }
         if (failed) {
-            s->loglik[0] = -DBL_MAX;
-            if (mode == 1) derivfail(s, grad, p);
+            s->fit.loglik.current = -DBL_MAX;
+            if (mode == 1) derivfail(s->mdl, grad, p);
             return;
         }
         if (mode == MLIK_BOTH && wantderiv) {
             // The point the cached derivatives belong to, as the optimiser holds it.
-            std::memcpy(s->mlikcache + p + static_cast<long>(p) * (p + 1) / 2, b, sizeof(double) * static_cast<size_t>(p));
-            s->mlikcached = 1;
+            std::memcpy(s->mdl.mlikcache + p + static_cast<long>(p) * (p + 1) / 2, b, sizeof(double) * static_cast<size_t>(p));
+            s->mdl.mlikcached = 1;
         }
     }
 };
 
 }  // namespace
 
-int vyxmlik(vyxstate* s, int mode) { return s->pflags.haslogscl ? loglike1(s, mode) : loglike0(s, mode); }
+int vyxmlik(vyxstate* s, int mode) { return s->popt.pflags.haslogscl ? loglike1(s, mode) : loglike0(s, mode); }
 
 int vyxmderiv(vyxstate* s) {
-    const int p = s->npar[0];
+    const int p = s->fit.npar.total;
     const long t = static_cast<long>(p) * (p + 1) / 2;
-    const double* point = s->mlikcache + p + t;
-    if (s->mlikcached && std::memcmp(point, s->fitarr[0], sizeof(double) * static_cast<size_t>(p)) == 0) {
-        std::memcpy(s->fitarr[1], s->mlikcache, sizeof(double) * static_cast<size_t>(p));
-        std::memcpy(s->fitarr[2], s->mlikcache + p, sizeof(double) * static_cast<size_t>(t));
+    const double* point = s->mdl.mlikcache + p + t;
+    if (s->mdl.mlikcached && std::memcmp(point, s->fit.fitarr.est, sizeof(double) * static_cast<size_t>(p)) == 0) {
+        std::memcpy(s->fit.fitarr.grad, s->mdl.mlikcache, sizeof(double) * static_cast<size_t>(p));
+        std::memcpy(s->fit.fitarr.hess, s->mdl.mlikcache + p, sizeof(double) * static_cast<size_t>(t));
         return 0;
     }
     return vyxmlik(s, 1);
@@ -243,14 +243,14 @@ int vyxmderiv(vyxstate* s) {
 
 int loglike0(vyxstate* s, int mode) {
     likframe f(s, mode);
-    const mdllayout* L = s->mdllay;
-    const int32_t* map = s->parmmap;
+    const mdllayout* L = s->mdl.mdllay;
+    const int32_t* map = s->fit.parmmap;
     const int ncol = L->ncol, sc = ncol, r = ncol + 1;
-    const bool hasscale = s->ndistp > 0;
+    const bool hasscale = s->mdl.ndistp > 0;
     const double sigma = hasscale ? f.b[sc] : 1.0;
-    const double shift = s->shiftq;
-    const bool interval = s->rspkind >= 2;
-    const kernfn value = s->prob_fn[0], deriv = s->prob_fn[1];
+    const double shift = s->mdl.shiftq;
+    const bool interval = s->input.rspkind >= 2;
+    const kernfn value = s->fit.prob_fn[0], deriv = s->fit.prob_fn[1];
     const bool sev = value == zprblwb && deriv == zprbwwb;
     bool failed = false;
     dersums& S = f.sums;
@@ -267,8 +267,8 @@ int loglike0(vyxstate* s, int mode) {
         double* g = S.pg;
         double* Hs = S.pH + static_cast<long>(sc) * (sc + 1) / 2;
         double* Hr = S.pH + static_cast<long>(r) * (r + 1) / 2;
-        const double* shp = s->gammafam ? f.shape.v : nullptr;
-        const bool gam = s->gammafam != 0;
+        const double* shp = s->mdl.gammafam ? f.shape.v : nullptr;
+        const bool gam = s->mdl.gammafam != 0;
         forblocks(s, [&](char* rows, int64_t count) {
             for (int64_t k = 0; k < count; ++k) {
                 const descell* row = desrowat(rows, L, k);
@@ -341,9 +341,9 @@ int loglike0(vyxstate* s, int mode) {
             return true;
         });
         S.fold();
-        if (!failed && !s->stepend) {
-            const double nexact = s->sumwt[1];
-            if (f.wantvalue) s->loglik[0] = static_cast<double>(S.ll - std::log(static_cast<long double>(sigma)) * nexact);
+        if (!failed && !s->step.stepend) {
+            const double nexact = s->mdl.sumwt[1];
+            if (f.wantvalue) s->fit.loglik.current = static_cast<double>(S.ll - std::log(static_cast<long double>(sigma)) * nexact);
             if (f.wantderiv) {
                 if (hasscale) {
                     long double* G = S.g;
@@ -361,7 +361,7 @@ int loglike0(vyxstate* s, int mode) {
                 S.store(f.grad, f.hess);
             }
         }
-        if (s->stepend) failed = true;
+        if (s->step.stepend) failed = true;
     }
     f.finish(failed);
     return 0;
@@ -369,11 +369,11 @@ int loglike0(vyxstate* s, int mode) {
 
 int loglike1(vyxstate* s, int mode) {
     likframe f(s, mode);
-    const mdllayout* L = s->mdllay;
-    const int32_t* map = s->parmmap;
+    const mdllayout* L = s->mdl.mdllay;
+    const int32_t* map = s->fit.parmmap;
     const int ncol = L->ncol, r = ncol + L->nls;
-    const bool interval = s->rspkind >= 2;
-    const kernfn value = s->prob_fn[0], deriv = s->prob_fn[1];
+    const bool interval = s->input.rspkind >= 2;
+    const kernfn value = s->fit.prob_fn[0], deriv = s->fit.prob_fn[1];
     const bool sev = value == zprblwb && deriv == zprbwwb;
     bool failed = false;
     dersums& S = f.sums;
@@ -388,8 +388,8 @@ int loglike1(vyxstate* s, int mode) {
         double* u = cbl.x();
         double* g = S.pg;
         double* Hr = S.pH + static_cast<long>(r) * (r + 1) / 2;
-        const double* shp = s->gammafam ? f.shape.v : nullptr;
-        const bool gam = s->gammafam != 0;
+        const double* shp = s->mdl.gammafam ? f.shape.v : nullptr;
+        const bool gam = s->mdl.gammafam != 0;
         forblocks(s, [&](char* rows, int64_t count) {
             for (int64_t k = 0; k < count; ++k) {
                 const descell* row = desrowat(rows, L, k);
@@ -488,11 +488,11 @@ int loglike1(vyxstate* s, int mode) {
             return true;
         });
         S.fold();
-        if (!failed && !s->stepend) {
-            if (f.wantvalue) s->loglik[0] = static_cast<double>(S.ll);
+        if (!failed && !s->step.stepend) {
+            if (f.wantvalue) s->fit.loglik.current = static_cast<double>(S.ll);
             if (f.wantderiv) S.store(f.grad, f.hess);
         }
-        if (s->stepend) failed = true;
+        if (s->step.stepend) failed = true;
     }
     f.finish(failed);
     return 0;

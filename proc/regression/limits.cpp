@@ -19,32 +19,32 @@ namespace mdl {
 double lfentry(void* ctx, int32_t*) {
     auto* s = static_cast<vyxstate*>(ctx);
     vyxmlik(s, MLIK_BOTH);
-    return -s->loglik[0];
+    return -s->fit.loglik.current;
 }
 
 int32_t lghntry(void* ctx) {
     auto* s = static_cast<vyxstate*>(ctx);
-    s->likfail = 0;
+    s->mdl.likfail = 0;
     const int rc = vyxmderiv(s);
-    return s->likfail || s->stepend ? 1 : rc;
+    return s->mdl.likfail || s->step.stepend ? 1 : rc;
 }
 
 }  // namespace mdl
 
 void prtcl(void* ctx) {
     auto* s = static_cast<vyxstate*>(ctx);
-    histrow(s, s->itstatus[0], s->clparm);
+    histrow(s, s->fit.itstatus[0], s->mdl.clparm);
 }
 
 void setcl(vyxstate* s, txthandle name) {
     mtable t(s);
     if (!t.create(nullptr, name, nullptr)) return;
-    t.coldouble("Iter", &s->itrow[0]);
-    t.coltext("Parameter", 12, s->rowtext);
-    t.coldouble("Loglike", &s->itrow[2]);
-    const auto* names = static_cast<txthandle*>(s->parmnames);
-    for (int i = 0; i < s->npar[0]; ++i)
-        if (s->parmmap[i] >= 0) t.coldouble(names[s->parmmap[i]], &s->itrow[3 + i], "value");
+    t.coldouble("Iter", &s->fit.itrow[0]);
+    t.coltext("Parameter", 12, s->row.rowtext);
+    t.coldouble("Loglike", &s->fit.itrow[2]);
+    const auto* names = static_cast<txthandle*>(s->fit.parmnames);
+    for (int i = 0; i < s->fit.npar.total; ++i)
+        if (s->fit.parmmap[i] >= 0) t.coldouble(names[s->fit.parmmap[i]], &s->fit.itrow[3 + i], "value");
     t.titles({{"Title", rdxmsg(0, 207)}});
     t.enddef();
     t.bind("Kv.Vitalyx.Ithist");
@@ -56,12 +56,12 @@ namespace {
 void direction(const vyxstate* s, int i, double* d) {
     const mdlcounts n = mdlsizes(s);
     for (int j = 0; j < n.p; ++j) d[j] = 0.0;
-    const bool logscl = s->pflags.haslogscl;
-    if (i == 0 && !s->intfix) {
+    const bool logscl = s->popt.pflags.haslogscl;
+    if (i == 0 && !s->mdl.intfix) {
         d[0] = 1.0;
         for (int j = 1; j < n.ncol; ++j) d[j] = -centre(s, j) / scale(s, j);
-        if (!logscl && n.ndist > 0) d[n.ncol] = -s->shiftq;
-    } else if (logscl && i == n.ncol && !s->lsintfix) {
+        if (!logscl && n.ndist > 0) d[n.ncol] = -s->mdl.shiftq;
+    } else if (logscl && i == n.ncol && !s->mdl.lsintfix) {
         d[n.ncol] = 1.0;
         for (int j = n.ncol + 1; j < n.ntot; ++j) d[j] = -centre(s, j) / scale(s, j);
     } else if (i < n.ntot) {
@@ -73,14 +73,14 @@ void direction(const vyxstate* s, int i, double* d) {
 
 void waldlimits(vyxstate* s) {
     const mdlcounts n = mdlsizes(s);
-    const double q = zprobit(1.0 - s->alpha / 2.0);
-    const double* e = s->estdata;
-    const double* se = s->stderrs;
-    double* cl = s->climits;
+    const double q = zprobit(1.0 - s->opts.alpha / 2.0);
+    const double* e = s->mdl.estdata;
+    const double* se = s->mdl.stderrs;
+    double* cl = s->mdl.climits;
     for (int j = 0; j < n.p; ++j) {
         cl[2 * j] = cl[2 * j + 1] = e[j];
-        if (s->parmstat[j] != '1') continue;
-        const bool isscale = !s->pflags.haslogscl && j == n.ncol;
+        if (s->mdl.parmstat[j] != '1') continue;
+        const bool isscale = !s->popt.pflags.haslogscl && j == n.ncol;
         if (!isscale) {
             cl[2 * j] = e[j] - se[j] * q;
             cl[2 * j + 1] = e[j] + se[j] * q;
@@ -104,71 +104,71 @@ void waldlimits(vyxstate* s) {
 int vyxmcl(vyxstate* s) {
     const mdlcounts n = mdlsizes(s);
     const int p = n.p;
-    s->fitcrit.ridge = 0.0;
-    s->climits = static_cast<double*>(poolbytes(s->stmtpool, 2 * static_cast<int64_t>(p) * sizeof(double), poolflag::zeroed_marked));
-    if (!s->climits) return RC_NOMEM;
-    if (!s->lrflags[LR_PARMS]) {
+    s->fit.fitcrit.ridge = 0.0;
+    s->mdl.climits = static_cast<double*>(poolbytes(s->pools.stmtpool, 2 * static_cast<int64_t>(p) * sizeof(double), poolflag::zeroed_marked));
+    if (!s->mdl.climits) return RC_NOMEM;
+    if (!s->fit.lrflags[LR_PARMS]) {
         waldlimits(s);
         return 0;
     }
 
-    auto* blk = poolget<ciblk>(s->stmtpool, 1, poolflag::raw);
+    auto* blk = poolget<ciblk>(s->pools.stmtpool, 1, poolflag::raw);
     if (!blk) return RC_NOMEM;
-    if (p != s->npar[1]) vyxxpm(s->estfit, s->parmstat, p, nullptr);
-    auto* res = static_cast<double*>(poolbytes(s->stmtpool, 2 * static_cast<int64_t>(p + 1) * sizeof(double), poolflag::raw));
+    if (p != s->fit.npar.free) vyxxpm(s->mdl.estfit, s->mdl.parmstat, p, nullptr);
+    auto* res = static_cast<double*>(poolbytes(s->pools.stmtpool, 2 * static_cast<int64_t>(p + 1) * sizeof(double), poolflag::raw));
     if (!res) {
         xexit(RC_NOMEM, 0);
-        s->stepend = 1;
+        s->step.stepend = 1;
         return RC_NOMEM;
     }
-    double* x = s->fitarr[0];
-    double* d = s->estarr[1];
-    blk->prtflag = s->itprflag[0];
-    blk->npar = s->npar[1];
-    blk->maxeval = s->maxiter;
-    blk->evalcnt = reinterpret_cast<int32_t*>(&s->itstatus[0]);
+    double* x = s->fit.fitarr.est;
+    double* d = s->fit.estarr[1];
+    blk->prtflag = s->fit.itprflag.itprint;
+    blk->npar = s->fit.npar.free;
+    blk->maxeval = s->fit.maxiter;
+    blk->evalcnt = reinterpret_cast<int32_t*>(&s->fit.itstatus[0]);
     blk->theta = x;
-    blk->base = s->estarr[0];
-    blk->cgrad = s->fitarr[1];
-    blk->chess = s->fitarr[2];
+    blk->base = s->fit.estarr[0];
+    blk->cgrad = s->fit.fitarr.grad;
+    blk->chess = s->fit.fitarr.hess;
     blk->cvec = d;
     blk->lowres = res;
     blk->uppres = res + (p + 1);
-    blk->singtol = s->fitcrit.singular;
-    blk->convcrit = s->fitcrit.converge;
-    blk->negllmax = -s->loglik[1];
-    blk->alpha = s->alpha;
+    blk->singtol = s->fit.fitcrit.singular;
+    blk->convcrit = s->fit.fitcrit.converge;
+    blk->negllmax = -s->fit.loglik.final;
+    blk->alpha = s->opts.alpha;
 
-    if (s->itprflag[0]) setcl(s, rdxtxt("ModIterLRparm", 13));
-    for (int i = 0; i < p && !s->stepend; ++i) {
-        s->climits[2 * i] = s->climits[2 * i + 1] = s->estdata[i];
-        if (s->parmstat[i] != '1') continue;
-        s->clparm = i;
-        if (s->itprflag[0]) {
-            std::memset(s->rowtext, ' ', 40);
-            xpmstr(s->rowtext, 40, 510, 269, i + 1);
+    if (s->fit.itprflag.itprint) setcl(s, rdxtxt("ModIterLRparm", 13));
+    for (int i = 0; i < p && !s->step.stepend; ++i) {
+        s->mdl.climits[2 * i] = s->mdl.climits[2 * i + 1] = s->mdl.estdata[i];
+        if (s->mdl.parmstat[i] != '1') continue;
+        s->mdl.clparm = i;
+        if (s->fit.itprflag.itprint) {
+            std::memset(s->row.rowtext, ' ', 40);
+            xpmstr(s->row.rowtext, 40, 510, 269, i + 1);
         }
         direction(s, i, d);
-        if (p != s->npar[1]) vyxxpm(d, s->parmstat, p, nullptr);
-        std::memcpy(x, s->estfit, sizeof(double) * static_cast<size_t>(p));
-        s->itstatus[0] = 0;
+        if (p != s->fit.npar.free) vyxxpm(d, s->mdl.parmstat, p, nullptr);
+        std::memcpy(x, s->mdl.estfit, sizeof(double) * static_cast<size_t>(p));
+        s->fit.itstatus[0] = 0;
         const int32_t rc = zprci(s, blk, mdl::lfentry, mdl::lghntry, prtcl, nullptr);
-        if (s->stepend) break;
+        if (s->step.stepend) break;
         if (rc == 1) {
             xmemmsg(0);
             return RC_NOMEM;
         }
-        if (rc == 2) xpmlog(510, 81, s->maxiter, i);
+        if (rc == 2) xpmlog(510, 81, s->fit.maxiter, i);
         const double a = blk->lowres[0], b = blk->uppres[0];
         const bool keep = ismiss(a) || ismiss(b) || a <= b;
-        s->climits[2 * i] = keep ? a : b;
-        s->climits[2 * i + 1] = keep ? b : a;
+        s->mdl.climits[2 * i] = keep ? a : b;
+        s->mdl.climits[2 * i + 1] = keep ? b : a;
     }
-    if (s->itprflag[0] && !s->stepend) {
+    if (s->fit.itprflag.itprint && !s->step.stepend) {
         mtable t(s);
-        t.call(s->curtab, OB_ENDROWS, 0, nullptr);
-        wobitem it[] = {obidin(s->curtabid)};
-        t.call(s->outmgr, OB_PUBLISH, 1, it);
+        t.call(s->out.curtab, OB_ENDROWS, 0, nullptr);
+        wobitem it[] = {obidin(s->out.curtabid)};
+        t.call(s->out.outmgr, OB_PUBLISH, 1, it);
     }
     return 0;
 }

@@ -6,7 +6,7 @@
 // call ends the step: the routine reports it (xprrlog), calls xexit, sets stepend and returns.
 #pragma once
 #include <cstdint>
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/numeric/shapequant.h"
 #include "proc/regression/desrow.h"
 

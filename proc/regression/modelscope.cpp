@@ -4,7 +4,7 @@
 // pool and lasts for the group; the rows and the work of the fit are the statement's.
 #include "proc/framework/poolscope.h"
 #include "proc/framework/vyxinit.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/regression/model.h"
 
 void clearlevels(levctl* ctl) {
@@ -18,35 +18,35 @@ void clearlevels(levctl* ctl) {
 }
 
 void modelstate_stmtgone(vyxstate* s) {
-    s->colstd = nullptr;
-    s->liksum = nullptr;
-    s->likpart = nullptr;
-    s->mlikcache = nullptr;
-    s->mlikcached = 0;
-    s->estfit = nullptr;
-    s->stderrs = nullptr;
-    s->climits = nullptr;
-    s->mdlchunks = nullptr;
-    s->mdlnchunks = 0;
-    s->mdlrowbuf = nullptr;
-    s->mdlinmem = 0;
+    s->mdl.colstd = nullptr;
+    s->mdl.liksum = nullptr;
+    s->mdl.likpart = nullptr;
+    s->mdl.mlikcache = nullptr;
+    s->mdl.mlikcached = 0;
+    s->mdl.estfit = nullptr;
+    s->mdl.stderrs = nullptr;
+    s->mdl.climits = nullptr;
+    s->mdl.mdlchunks = nullptr;
+    s->mdl.mdlnchunks = 0;
+    s->mdl.mdlrowbuf = nullptr;
+    s->mdl.mdlinmem = 0;
 }
 
 void modelstate_bygone(vyxstate* s) {
-    s->mdllay = nullptr;
-    s->estdata = nullptr;
-    s->parmmap = nullptr;
-    s->parmstat = nullptr;
-    s->covsave = nullptr;
-    for (double*& p : s->stressvals) p = nullptr;
-    s->logslev = nullptr;
-    s->logscl = nullptr;
+    s->mdl.mdllay = nullptr;
+    s->mdl.estdata = nullptr;
+    s->fit.parmmap = nullptr;
+    s->mdl.parmstat = nullptr;
+    s->mdl.covsave = nullptr;
+    for (double*& p : s->mdl.stressvals) p = nullptr;
+    s->mdl.logslev = nullptr;
+    s->mdl.logscl = nullptr;
     // The MODEL's level records (beside the block) hold the BY group's levels and effects.
-    if (s->mdllev) clearlevels(s->mdllev);
+    if (s->mdl.mdllev) clearlevels(s->mdl.mdllev);
 }
 
 void modelstate_start(vyxstate* s, StmtKind kind) {
     if (kind != StmtKind::Model) return;
     // A failed derivative evaluation of the last BY group's fit.
-    s->likfail = 0;
+    s->mdl.likfail = 0;
 }

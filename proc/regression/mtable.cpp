@@ -11,12 +11,12 @@
 txthandle mtext(const char* t) { return rdxtxt(t, static_cast<int>(std::strlen(t))); }
 
 bool mtable::call(obobject* target, int method, int n, wobitem* items) {
-    if (s_->stepend) return false;
+    if (s_->step.stepend) return false;
     const int32_t rc = wobmth(target, nullptr, method, n, items);
     if (rc >= 0) return true;
     xprrlog(0, rc);
     xexit(rc, 0);
-    s_->stepend = 1;
+    s_->step.stepend = 1;
     return false;
 }
 
@@ -27,9 +27,9 @@ bool mtable::create(const char* name, txthandle handle, txthandle label, bool li
     if (listed) it[n++] = obint(OBK_LISTED, 1);
     it[n++] = obtext(OBK_NAME, handle ? handle : mtext(name));
     if (label) it[n++] = obtext(OBK_LABEL, label);
-    if (!call(s_->outmgr, OB_CREATE, n, it)) return false;
+    if (!call(s_->out.outmgr, OB_CREATE, n, it)) return false;
     obj_ = static_cast<obobject*>(it[2].v.p);
-    s_->curtab = obj_;
+    s_->out.curtab = obj_;
     return true;
 }
 
@@ -90,13 +90,13 @@ bool mtable::titles(std::initializer_list<std::pair<const char*, txthandle>> t) 
 }
 
 bool mtable::history(int32_t key) {
-    if (s_->stepend) return false;
+    if (s_->step.stepend) return false;
     wobitem it[] = {obint(OBK_HIDDEN, 0), obint(static_cast<uint16_t>(key), 1)};
     const int32_t rc = obinfocall(obj_, 2, it);
     if (rc >= 0) return true;
     xprrlog(0, rc);
     xexit(rc, 0);
-    s_->stepend = 1;
+    s_->step.stepend = 1;
     return false;
 }
 
@@ -104,9 +104,9 @@ bool mtable::enddef() { return call(obj_, OB_ENDDEF, 0, nullptr); }
 
 bool mtable::bind(const char* path) {
     wobitem it[] = {obout(OBK_POS), obobj(OBK_POS, obj_), obtext(OBK_TEMPLATE, mtext(path))};
-    if (!call(s_->outmgr, OB_BIND, 3, it)) return false;
+    if (!call(s_->out.outmgr, OB_BIND, 3, it)) return false;
     id_ = obid(it[0]);
-    s_->curtabid = id_;
+    s_->out.curtabid = id_;
     return true;
 }
 
@@ -115,5 +115,5 @@ bool mtable::endrows() { return call(obj_, OB_ENDROWS, 0, nullptr); }
 
 bool mtable::publish() {
     wobitem it[] = {obidin(id_)};
-    return call(s_->outmgr, OB_PUBLISH, 1, it);
+    return call(s_->out.outmgr, OB_PUBLISH, 1, it);
 }

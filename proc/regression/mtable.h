@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "host/outobj.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 
 class mtable {
 public:
@@ -33,7 +33,7 @@ public:
     // Any call with items: the result is checked like the others.
     bool call(obobject* target, int method, int n, wobitem* items);
     obobject* object() const { return obj_; }
-    bool ok() const { return !s_->stepend; }
+    bool ok() const { return !s_->step.stepend; }
 
 private:
     vyxstate* s_;

@@ -64,23 +64,23 @@ struct settings {
 settings readsettings(vyxstate* s, const stmtrec* r) {
     settings g;
     g.n = mdlsizes(s);
-    g.logscl = s->pflags.haslogscl;
-    g.qa = zprobit(1.0 - s->alpha / 2.0);
+    g.logscl = s->popt.pflags.haslogscl;
+    g.qa = zprobit(1.0 - s->opts.alpha / 2.0);
     g.residadj = gparm(r, ms::RESIDADJ, 1.0);
     g.ralpha = gparm(r, ms::RESIDALPHA, 0.5);
     if (!(g.ralpha > 0.0 && g.ralpha < 1.0)) {
         xpmlog(510, 177, g.ralpha);
         g.ralpha = 0.5;
     }
-    if (s->distcode == DIST_WEIBULL && !g.logscl && !(s->estdata[g.n.ncol] > 0.0)) xpmlog(510, 182);
+    if (s->opts.distcode == DIST_WEIBULL && !g.logscl && !(s->mdl.estdata[g.n.ncol] > 0.0)) xpmlog(510, 182);
     g.r_shape = g.logscl ? g.n.ntot : g.n.ncol + 1;
-    if (s->gammafam) {
-        g.shape[0] = s->estdata[g.r_shape];
-        if (s->shape_fn) s->shape_fn(s->estdata[g.r_shape], g.shape);
+    if (s->mdl.gammafam) {
+        g.shape[0] = s->mdl.estdata[g.r_shape];
+        if (s->mdl.shape_fn) s->mdl.shape_fn(s->mdl.estdata[g.r_shape], g.shape);
     }
-    g.thr = s->thrflags[TH_GIVEN] ? s->fixedparms[FP_THRESHOLD] : 0.0;
-    g.lnscale = s->logscale[0];
-    g.l10scale = s->logscale[1];
+    g.thr = s->opts.thrflags[TH_GIVEN] ? s->fit.fixedparms[FP_THRESHOLD] : 0.0;
+    g.lnscale = s->opts.logscale[0];
+    g.l10scale = s->opts.logscale[1];
     return g;
 }
 
@@ -92,7 +92,7 @@ struct percentiles {
 
 // 2. The probabilities of the percentile rows: each strictly between 0 and 1 (a probability
 // of 0 or 1 has no finite percentile); the others are left out with one message.
-percentiles readpercentiles(vyxstate* s, const optslot* ql, const settings& g) {
+percentiles readpercentiles(modelstate& mdl, const optslot* ql, const settings& g) {
     percentiles q;
     if (!ql || ql->count <= 0 || !ql->ptr) return q;
     const auto* v = static_cast<const double*>(ql->ptr);
@@ -100,26 +100,26 @@ percentiles readpercentiles(vyxstate* s, const optslot* ql, const settings& g) {
     for (int i = 0; i < ql->count; ++i) {
         double out[2] = {0.0, 0.0};
         const bool inside = v[i] > 0.0 && v[i] < 1.0;
-        if (!inside || s->quantst_fn(out, v[i], g.shape) != 0 || !std::isfinite(out[0])) {
+        if (!inside || mdl.quantst_fn(out, v[i], g.shape) != 0 || !std::isfinite(out[0])) {
             if (!told) xpmlog(510, 186, v[i]);
             told = true;
             continue;
         }
         q.p.push_back(v[i]);
         q.z.push_back(out[0]);
-        q.dz.push_back(s->gammafam ? out[1] : 0.0);
+        q.dz.push_back(mdl.gammafam ? out[1] : 0.0);
     }
     return q;
 }
 
 // 3. The statistics columns asked for; all of them when neither a statistic nor a percentile
 // is asked for.
-columns wantedcolumns(const vyxstate* s, const stmtrec* r, const optslot* ql) {
+columns wantedcolumns(const inputstate& input, const stmtrec* r, const optslot* ql) {
     const bool anyflag = stmtflag(r, mf::CENSOR) || stmtflag(r, mf::XBETA) || stmtflag(r, mf::SURVIVAL) ||
                          stmtflag(r, mf::RESID) || stmtflag(r, mf::SRESID) || stmtflag(r, mf::GRESID) ||
                          stmtflag(r, mf::DRESID) || stmtflag(r, mf::ADJRESID);
     const bool all = !anyflag && !(ql && ql->count > 0);
-    const bool censform = s->rspkind != 0;
+    const bool censform = input.rspkind != 0;
     return columns{(all || stmtflag(r, mf::CENSOR)) && censform, all || stmtflag(r, mf::XBETA),
                    all || stmtflag(r, mf::SURVIVAL),               all || stmtflag(r, mf::RESID),
                    all || stmtflag(r, mf::SRESID),                 all || stmtflag(r, mf::GRESID),
@@ -129,14 +129,14 @@ columns wantedcolumns(const vyxstate* s, const stmtrec* r, const optslot* ql) {
 // 4. The variables of the table: responses, then the model's CLASS and continuous variables,
 // each once, with the get list that reads their values (null when it cannot be made).
 hgetlist* readvariables(vyxstate* s, std::vector<varcell>& vars) {
-    const levstate* mls = s->mdllev->lstate;
+    const levstate* mls = s->mdl.mdllev->lstate;
     std::vector<int32_t> varnums;
-    for (int k = 0; k < s->mdlnresp; ++k) {
+    for (int k = 0; k < s->mdl.mdlnresp; ++k) {
         varcell c;
-        xvname(s->dsin, static_cast<int32_t>(s->mdlrspids[k]), &c.d);
+        xvname(s->input.dsin, static_cast<int32_t>(s->mdl.mdlrspids[k]), &c.d);
         c.response = true;
         vars.push_back(c);
-        varnums.push_back(static_cast<int32_t>(s->mdlrspids[k]));
+        varnums.push_back(static_cast<int32_t>(s->mdl.mdlrspids[k]));
     }
     auto addvar = [&](const levclass& c) {
         if (!c.varinfo) return;
@@ -149,7 +149,7 @@ hgetlist* readvariables(vyxstate* s, std::vector<varcell>& vars) {
     for (int i = 0; i < mls->nclassv; ++i) addvar(mls->classv[i]);
     for (int i = 0; i < mls->ncontv; ++i) addvar(mls->contv[i]);
     hgetlist* list = nullptr;
-    if (xvgeti(s->dsin, static_cast<int>(vars.size()), &list) != 0) return nullptr;
+    if (xvgeti(s->input.dsin, static_cast<int>(vars.size()), &list) != 0) return nullptr;
     for (size_t i = 0; i < vars.size(); ++i) {
         varcell& v = vars[i];
         if (v.d.type == 1) xvgetd(list, varnums[i], 0, &v.num, 8, GET_RAW, 0, 0);
@@ -202,7 +202,7 @@ bool definetable(vyxstate* s, mtable& t, std::vector<varcell>& vars, const colum
     if (want.aresid) col("Aresid", &rc.aresid, "Numeric");
     w.call(obj, OB_ENDDEF, 0, nullptr);
     wobitem bind[] = {obout(OBK_POS), obobj(OBK_POS, obj), obtext(OBK_TEMPLATE, mtext("kv.vitalyx.obstats"))};
-    if (!w.call(s->outmgr, OB_BIND, 3, bind)) return false;
+    if (!w.call(s->out.outmgr, OB_BIND, 3, bind)) return false;
     *id = obid(bind[0]);
     return true;
 }
@@ -211,26 +211,26 @@ bool definetable(vyxstate* s, mtable& t, std::vector<varcell>& vars, const colum
 // the parameters (the LOGSCALE coefficients' part from the scale's predictor).
 void predictors(vyxstate* s, const settings& g, std::vector<double>& grad, double* eta, double* sigma) {
     const mdlcounts& n = g.n;
-    *eta = mdllinear(s, s->mdllev->lstate, 0, grad.data());
+    *eta = mdllinear(s, s->mdl.mdllev->lstate, 0, grad.data());
     if (g.logscl) {
         std::vector<double> u(static_cast<size_t>(n.p), 0.0);
-        const double psi = mdllinear(s, static_cast<const levstate*>(s->logscl), n.ncol, u.data());
+        const double psi = mdllinear(s, static_cast<const levstate*>(s->mdl.logscl), n.ncol, u.data());
         *sigma = psi < EXP_OVER ? std::exp(psi) : missing();
         for (int j = n.ncol; j < n.ntot; ++j) grad[static_cast<size_t>(j)] = u[static_cast<size_t>(j)];
     } else {
-        *sigma = n.ndist > 0 ? s->estdata[n.ncol] : 1.0;
+        *sigma = n.ndist > 0 ? s->mdl.estdata[n.ncol] : 1.0;
     }
 }
 
 // The response on the fitting scale (*y: the midpoint of an interval) and its censoring code;
 // false when an interval has neither end.
-bool responseof(const vyxstate* s, const settings& g, const double resp[2], double* y, int* code) {
+bool responseof(const inputstate& input, const settings& g, const double resp[2], double* y, int* code) {
     double lo = resp[0], hi = resp[1];
-    if (s->rspkind == 1) {
+    if (input.rspkind == 1) {
         *y = lo - g.thr;
-        for (int i = 0; i < s->ncensvals; ++i)
-            if (hi == s->censvals[i]) *code = CEN_RIGHT;
-    } else if (s->rspkind == 2) {
+        for (int i = 0; i < input.ncensvals; ++i)
+            if (hi == input.censvals[i]) *code = CEN_RIGHT;
+    } else if (input.rspkind == 2) {
         lo -= g.thr;
         hi -= g.thr;
         if (ismiss(lo) && ismiss(hi)) return false;
@@ -255,7 +255,7 @@ void residuals(vyxstate* s, const settings& g, double y, int code, double eta, d
     rc.resid = y - eta;
     rc.sresid = rc.resid / sigma;
     double z[2] = {rc.sresid, 0.0}, out[2];
-    if (s->prob_fn[0](KMODE_RIGHT, z, s->gammafam ? g.shape : nullptr, out) != 0) return;
+    if (s->fit.prob_fn[0](KMODE_RIGHT, z, s->mdl.gammafam ? g.shape : nullptr, out) != 0) return;
     const double G = out[0];
     rc.gresid = G + (1.0 - delta) * g.residadj;
     const double d = G > 0.0 ? -2.0 * ((delta - G) + delta * std::log(G)) : missing();
@@ -265,7 +265,7 @@ void residuals(vyxstate* s, const settings& g, double y, int code, double eta, d
         rc.aresid = rc.sresid;
     } else if (code == CEN_RIGHT && rc.surv > 0.0) {
         double q[2] = {missing(), 0.0};
-        if (s->quantst_fn(q, 1.0 - (1.0 - g.ralpha) * rc.surv, g.shape) == 0) rc.aresid = q[0];
+        if (s->mdl.quantst_fn(q, 1.0 - (1.0 - g.ralpha) * rc.surv, g.shape) == 0) rc.aresid = q[0];
     }
 }
 
@@ -287,7 +287,7 @@ void percentile(vyxstate* s, const settings& g, const std::vector<double>& grad,
     }
     if (n.ndist > 1) v[static_cast<size_t>(g.r_shape)] = sigma * dz;
     double var = 0.0;
-    zqform(s->covsave, n.p, v.data(), 1, &var, work.data(), 0);
+    zqform(s->mdl.covsave, n.p, v.data(), 1, &var, work.data(), 0);
     double se = var > 0.0 ? std::sqrt(var) : missing();
     double lo = ismiss(se) ? missing() : p - g.qa * se, hi = ismiss(se) ? missing() : p + g.qa * se;
     if (g.lnscale || g.l10scale) {
@@ -307,12 +307,12 @@ void percentile(vyxstate* s, const settings& g, const std::vector<double>& grad,
 }  // namespace
 
 void vyxmout(vyxstate* s) {
-    VX_EXPECT(s->curstmt && s->mdllev && s->mdllev->lstate, "observation statistics follow the MODEL fit");
-    const stmtrec* r = s->curstmt;
+    VX_EXPECT(s->input.curstmt && s->mdl.mdllev && s->mdl.mdllev->lstate, "observation statistics follow the MODEL fit");
+    const stmtrec* r = s->input.curstmt;
     const settings g = readsettings(s, r);
     const optslot* ql = stmtslot(r, ms::QUANTILES);
-    const percentiles q = readpercentiles(s, ql, g);
-    const columns want = wantedcolumns(s, r, ql);
+    const percentiles q = readpercentiles(s->mdl, ql, g);
+    const columns want = wantedcolumns(s->input, r, ql);
     std::vector<varcell> vars;
     hgetlist* list = readvariables(s, vars);
     if (!list) return;
@@ -325,13 +325,13 @@ void vyxmout(vyxstate* s) {
 
     // 6. The rows: per observation its predictors, response and residuals, and one row per
     // percentile asked for (or one row).
-    levctl* mctl = s->mdllev;
-    levctl* lctl = g.logscl ? s->logslev : nullptr;
-    const bool relations = s->relcodes[0] || s->relcodes[1] || s->relcodes[2];
+    levctl* mctl = s->mdl.mdllev;
+    levctl* lctl = g.logscl ? s->mdl.logslev : nullptr;
+    const bool relations = s->mdl.relcodes[0] || s->mdl.relcodes[1] || s->mdl.relcodes[2];
     std::vector<double> grad(static_cast<size_t>(g.n.p), 0.0), work(static_cast<size_t>(g.n.p), 0.0);
     mctl->rdrewind(mctl);
     double resp[2];
-    while (mctl->rdnext(mctl) && !s->stepend) {
+    while (mctl->rdnext(mctl) && !s->step.stepend) {
         resp[0] = resp[1] = missing();
         int32_t f = zlevrgd(mctl, resp, nullptr, nullptr);
         if (f & LEVF_READFAIL) break;
@@ -350,7 +350,7 @@ void vyxmout(vyxstate* s) {
         double y = missing();
         int code = CEN_EXACT;
         if (ok) {
-            ok = responseof(s, g, resp, &y, &code);
+            ok = responseof(s->input, g, resp, &y, &code);
             rc.cen = code == CEN_EXACT ? 0.0 : 1.0;
         }
         if (ok && !ismiss(y) && !ismiss(sigma) && sigma > 0.0) residuals(s, g, y, code, eta, sigma, rc);
@@ -358,7 +358,7 @@ void vyxmout(vyxstate* s) {
             w.row();
             continue;
         }
-        for (size_t i = 0; i < q.p.size() && !s->stepend; ++i) {
+        for (size_t i = 0; i < q.p.size() && !s->step.stepend; ++i) {
             rc.prob = q.p[i];
             rc.pcntl = rc.se = rc.lo = rc.hi = missing();
             if (ok && !ismiss(sigma)) percentile(s, g, grad, work, eta, sigma, q.z[i], q.dz[i], rc);
@@ -367,5 +367,5 @@ void vyxmout(vyxstate* s) {
     }
     w.call(t.object(), OB_ENDROWS, 0, nullptr);
     wobitem pub[] = {obidin(id)};
-    w.call(s->outmgr, OB_PUBLISH, 1, pub);
+    w.call(s->out.outmgr, OB_PUBLISH, 1, pub);
 }

@@ -44,43 +44,43 @@ int32_t firstvar(const stmtrec* r, int n) {
 // The distribution: routines, labels, scale of the response and THRESHOLD=. 1 after 510/87
 // or 510/88; 2000 for a code without a family.
 int distribution(vyxstate* s, const stmtrec* r) {
-    if (s->distcode == DIST_POISSON || s->distcode == DIST_BINOMIAL) {
-        xpmlog(510, s->distcode == DIST_POISSON ? 87 : 88);
+    if (s->opts.distcode == DIST_POISSON || s->opts.distcode == DIST_BINOMIAL) {
+        xpmlog(510, s->opts.distcode == DIST_POISSON ? 87 : 88);
         return 1;
     }
-    const distinfo* f = distributioninfo(s->distcode);
+    const distinfo* f = distributioninfo(s->opts.distcode);
     if (!f) return RC_SPEC;
-    s->quant_fn = f->quant;
-    s->prob_fn[0] = f->value;
-    s->prob_fn[1] = f->deriv;
-    s->shape_fn = nullptr;
-    s->quantst_fn = f->squant;
-    s->ndistp = 1;
-    s->gammafam = 0;
-    label(s->labels[LB_DIST], 20, f->name);
-    label(s->labels[LB_PARM1], 16, f->modelparm[0]);
-    label(s->labels[LB_PARM2], 16, f->modelparm[1]);
+    s->opts.quant_fn = f->quant;
+    s->fit.prob_fn[0] = f->value;
+    s->fit.prob_fn[1] = f->deriv;
+    s->mdl.shape_fn = nullptr;
+    s->mdl.quantst_fn = f->squant;
+    s->mdl.ndistp = 1;
+    s->mdl.gammafam = 0;
+    label(s->opts.labels[LB_DIST], 20, f->name);
+    label(s->opts.labels[LB_PARM1], 16, f->modelparm[0]);
+    label(s->opts.labels[LB_PARM2], 16, f->modelparm[1]);
     if (f->code == DIST_GAMMA) {
-        s->ndistp = 2;
-        s->gammafam = 1;
-        s->shape_fn = zprbpgm;
-        label(s->labels[LB_PARM3], 16, 59);
+        s->mdl.ndistp = 2;
+        s->mdl.gammafam = 1;
+        s->mdl.shape_fn = zprbpgm;
+        label(s->opts.labels[LB_PARM3], 16, 59);
     }
     if (f->code == DIST_EXPONENTIAL) {
-        s->fixedparms[FP_SCALE] = 1.0;
-        s->scalefix = 1;
+        s->fit.fixedparms[FP_SCALE] = 1.0;
+        s->mdl.scalefix = 1;
     }
-    if (f->scale == 1) s->logscale[0] = 1;
-    if (f->scale == 2) s->logscale[1] = 1;
+    if (f->scale == 1) s->opts.logscale[0] = 1;
+    if (f->scale == 2) s->opts.logscale[1] = 1;
     const optslot* thr = stmtslot(r, ms::THRESHOLD);
-    s->fixedparms[FP_THRESHOLD] = 0.0;
-    s->thrflags[TH_GIVEN] = 0;
+    s->fit.fixedparms[FP_THRESHOLD] = 0.0;
+    s->opts.thrflags[TH_GIVEN] = 0;
     if (thr && f->scale == 0) {
-        const char* d = s->labels[LB_DIST];
+        const char* d = s->opts.labels[LB_DIST];
         xpmlog(510, 166, txtarg(d, wzstrip(d, 20)));
     } else if (thr) {
-        s->thrflags[TH_GIVEN] = 1;
-        s->fixedparms[FP_THRESHOLD] = thr->num;
+        s->opts.thrflags[TH_GIVEN] = 1;
+        s->fit.fixedparms[FP_THRESHOLD] = thr->num;
     }
     return 0;
 }
@@ -100,43 +100,43 @@ int relations(vyxstate* s, const stmtrec* r) {
     for (int k = 0; k < 3; ++k) {
         const optslot* c = stmtslot(r, codeslot[k]);
         const int code = c ? static_cast<int>(c->num) : 0;
-        s->relcodes[k] = code >= 1 && code <= 5 ? static_cast<uint32_t>(code) : 0;
-        std::memset(s->labels[labslot[k]], ' ', 40);
-        s->mtrans_fn[k] = nullptr;
-        if (s->relcodes[k]) {
-            s->mtrans_fn[k] = kRel[code].fn;
-            xpmstr(s->labels[labslot[k]], 40, 510, kRel[code].label);
+        s->mdl.relcodes[k] = code >= 1 && code <= 5 ? static_cast<uint32_t>(code) : 0;
+        std::memset(s->opts.labels[labslot[k]], ' ', 40);
+        s->mdl.mtrans_fn[k] = nullptr;
+        if (s->mdl.relcodes[k]) {
+            s->mdl.mtrans_fn[k] = kRel[code].fn;
+            xpmstr(s->opts.labels[labslot[k]], 40, 510, kRel[code].label);
         }
-        s->relvarids[k] = firstvar(r, varslot[k]);
-        given += s->relvarids[k] >= 0;
+        s->mdl.relvarids[k] = firstvar(r, varslot[k]);
+        given += s->mdl.relvarids[k] >= 0;
     }
     // All three variable slots are given, or none (a third relation without a variable counts).
     if (given != 0 && given != 3) {
         xpmlog(510, 690);
         return RC_SPEC;
     }
-    const levstate* ls = s->mdllev->lstate;
+    const levstate* ls = s->mdl.mdllev->lstate;
     for (int k = 0; k < 3; ++k) {
-        if (!s->relcodes[k]) continue;
-        const char* lab = s->labels[labslot[k]];
-        if (s->relvarids[k] < 0) {
+        if (!s->mdl.relcodes[k]) continue;
+        const char* lab = s->opts.labels[labslot[k]];
+        if (s->mdl.relvarids[k] < 0) {
             // The k-th continuous variable of the model; none: the relation is dropped, and
             // the user is told (a CLASS variable is no continuous variable).
             if (k < ls->ncontv && ls->contv[k].varinfo) {
-                s->relvarids[k] = ls->contv[k].varinfo->varnum;
+                s->mdl.relvarids[k] = ls->contv[k].varinfo->varnum;
             } else {
-                s->relcodes[k] = 0;
+                s->mdl.relcodes[k] = 0;
                 xpmlog(510, 2054, txtarg(lab, wzstrip(lab, 40)), k + 1);
             }
         }
-        if (!s->relcodes[k]) continue;
-        xvname(s->dsin, s->relvarids[k], &s->relvardesc[k]);
+        if (!s->mdl.relcodes[k]) continue;
+        xvname(s->input.dsin, s->mdl.relvarids[k], &s->mdl.relvardesc[k]);
         // A named variable that is not a continuous variable of the model takes no transform.
         bool continuous = false;
         for (int i = 0; i < ls->ncontv && !continuous; ++i)
-            continuous = ls->contv[i].varinfo && ls->contv[i].varinfo->varnum == s->relvarids[k];
+            continuous = ls->contv[i].varinfo && ls->contv[i].varinfo->varnum == s->mdl.relvarids[k];
         if (!continuous) {
-            const vardesc& d = s->relvardesc[k];
+            const vardesc& d = s->mdl.relvardesc[k];
             xpmlog(510, 2055, txtarg(lab, wzstrip(lab, 40)), txtarg(d.name, d.namelen));
         }
     }
@@ -154,38 +154,38 @@ bool varrecord(poolobj* pool, dshandle ds, int32_t var, levclass* c) {
 
 // The LOGSCALE control blocks (always made), then the LOGSCALE statement when there is one.
 int logscale(vyxstate* s) {
-    poolobj* pool = s->bypool;
+    poolobj* pool = s->pools.bypool;
     auto* ctl = poolget<levctl>(pool, 1, poolflag::zeroed_marked);
     auto* ls = poolget<levstate>(pool, 1, poolflag::zeroed_marked);
     auto* d = poolget<levdata>(pool, 1, poolflag::zeroed_marked);
     if (!ctl || !ls || !d) return RC_NOMEM;
-    s->logslev = ctl;
-    s->logscl = ls;
+    s->mdl.logslev = ctl;
+    s->mdl.logscl = ls;
     ctl->lstate = ls;
     ctl->ldata = d;
-    d->dsh = s->dsin;
+    d->dsh = s->input.dsin;
     d->ldpool = pool;
     ls->lsflags = static_cast<uint8_t>((ls->lsflags & ~LS_CODED) | LS_NOSTD);
 
     stmtrec* rec = nullptr;
     const int n = fndstmt("LOGSCALE", &rec);
-    s->pflags.haslogscl = 0;
+    s->popt.pflags.haslogscl = 0;
     if (n == 0) return 0;
     if (n > 1) {
         xpmlog(510, 689);
         return RC_SPEC;
     }
-    s->pflags.haslogscl = 1;
-    if (s->scalefix) {
+    s->popt.pflags.haslogscl = 1;
+    if (s->mdl.scalefix) {
         xpmlog(510, 688);
-        s->scalefix = 0;
-        s->fixedparms[FP_SCALE] = missing();
+        s->mdl.scalefix = 0;
+        s->fit.fixedparms[FP_SCALE] = missing();
     }
-    if (s->shapefix && s->distcode != DIST_GAMMA) {
+    if (s->mdl.shapefix && s->opts.distcode != DIST_GAMMA) {
         xpmlog(510, 688);
-        s->shapefix = 0;
-        s->scalefix = 0;
-        s->fixedparms[FP_SCALE] = missing();
+        s->mdl.shapefix = 0;
+        s->mdl.scalefix = 0;
+        s->fit.fixedparms[FP_SCALE] = missing();
     }
     return seffect(s, ls, rec);
 }
@@ -195,18 +195,18 @@ int logscale(vyxstate* s) {
 int seffect(vyxstate* s, levstate* ls, stmtrec* r) {
     const optslot* list = stmtslot(r, slot::logscale::EFFECTS);
     const int n = list ? list->count : 0;
-    auto* effs = poolget<leveffect>(s->bypool, n + 1, poolflag::zeroed_marked);
+    auto* effs = poolget<leveffect>(s->pools.bypool, n + 1, poolflag::zeroed_marked);
     if (!effs) return RC_NOMEM;
     ls->neffect = n;
 
     double icpt = missing();
     if (stmtflag(r, flag::logscale::NOINT)) icpt = 0.0;
     icpt = gparm(r, slot::logscale::INTERCEPT, icpt);
-    s->fixedparms[FP_LSINTERCEPT] = icpt;
-    s->lsintfix = !ismiss(icpt) && !stmtflag(r, flag::logscale::INTINIT);
+    s->fit.fixedparms[FP_LSINTERCEPT] = icpt;
+    s->mdl.lsintfix = !ismiss(icpt) && !stmtflag(r, flag::logscale::INTINIT);
     const optslot* init = stmtslot(r, slot::logscale::INITIAL);
-    s->ninit[1] = init ? init->count : 0;
-    s->initvals[1] = init ? static_cast<double*>(init->ptr) : nullptr;
+    s->mdl.ninit[1] = init ? init->count : 0;
+    s->mdl.initvals[1] = init ? static_cast<double*>(init->ptr) : nullptr;
 
     const auto* p = list ? static_cast<const parsedeff*>(list->ptr) : nullptr;
     for (int k = 0; k < n && p; ++k, p = p->next)
@@ -216,182 +216,182 @@ int seffect(vyxstate* s, levstate* ls, stmtrec* r) {
     ls->effects = effs;
     effs[0].ncont = effs[0].ncls = effs[0].nnest = effs[0].nclsall = 0;
     static const char kIntercept[] = "Intercept";
-    effs[0].effname = static_cast<char*>(poolbytes(s->bypool, sizeof kIntercept, poolflag::raw_marked));
+    effs[0].effname = static_cast<char*>(poolbytes(s->pools.bypool, sizeof kIntercept, poolflag::raw_marked));
     if (!effs[0].effname) return RC_NOMEM;
     std::memcpy(effs[0].effname, kIntercept, sizeof kIntercept);
     ls->neffect = n + 1;
 
-    const levstate* mls = s->mdllev->lstate;
+    const levstate* mls = s->mdl.mdllev->lstate;
     ls->nclassv = mls->nclassv;
     ls->classv = mls->classv;
     ls->ncontv = mls->ncontv;
     ls->contv = mls->contv;
-    ls->effcols = poolget<effcell>(s->bypool, n + 1, poolflag::zeroed_marked);
+    ls->effcols = poolget<effcell>(s->pools.bypool, n + 1, poolflag::zeroed_marked);
     return ls->effcols ? 0 : RC_NOMEM;
 }
 
 int vyxmprm(vyxstate* s) {
-    stmtrec* r = s->curstmt;
+    stmtrec* r = s->input.curstmt;
     // 1. flags
-    s->covprint[CP_COVB] = stmtflag(r, mf::COVB);
-    s->covprint[CP_CORRB] = stmtflag(r, mf::CORRB);
-    s->lrflags[LR_PARMS] = stmtflag(r, mf::LRCL);
-    s->waldcl = stmtflag(r, mf::WALDCL);
-    s->itprflag[0] = stmtflag(r, mf::ITPRINT);
+    s->fit.covprint[CP_COVB] = stmtflag(r, mf::COVB);
+    s->fit.covprint[CP_CORRB] = stmtflag(r, mf::CORRB);
+    s->fit.lrflags[LR_PARMS] = stmtflag(r, mf::LRCL);
+    s->mdl.waldcl = stmtflag(r, mf::WALDCL);
+    s->fit.itprflag.itprint = stmtflag(r, mf::ITPRINT);
     // 2. numbers
-    s->maxiter = countopt(r, "MAXIT", gparm(r, ms::MAXIT, 50.0), 0, MOST_ITER, 50);
-    s->fitcrit.converge = gparm(r, ms::CONVERGE, 0.001);
-    s->fitcrit.convh = gparm(r, ms::CONVH, 1e-4);
-    s->fitcrit.singular = gparm(r, ms::SINGULAR, 1e7 * EPS53);
-    s->alpha = 1.0 - gparm(r, ms::CONFIDENCE, 0.95);
+    s->fit.maxiter = countopt(r, "MAXIT", gparm(r, ms::MAXIT, 50.0), 0, MOST_ITER, 50);
+    s->fit.fitcrit.converge = gparm(r, ms::CONVERGE, 0.001);
+    s->fit.fitcrit.convh = gparm(r, ms::CONVH, 1e-4);
+    s->fit.fitcrit.singular = gparm(r, ms::SINGULAR, 1e7 * EPS53);
+    s->opts.alpha = 1.0 - gparm(r, ms::CONFIDENCE, 0.95);
     // 3. given values
     double icpt = missing();
     if (stmtflag(r, mf::NOINT)) icpt = 0.0;
     icpt = gparm(r, ms::INTERCEPT, icpt);
-    s->fixedparms[FP_INTERCEPT] = icpt;
-    s->fixedparms[FP_SCALE] = gparm(r, ms::SCALE, missing());
-    s->fixedparms[FP_SHAPE] = gparm(r, ms::SHAPE, missing());
-    s->fixedparms[FP_LSINTERCEPT] = missing();
-    s->itopts[IT_PSTABLE] = gparm(r, ms::PSTABLE, missing());
+    s->fit.fixedparms[FP_INTERCEPT] = icpt;
+    s->fit.fixedparms[FP_SCALE] = gparm(r, ms::SCALE, missing());
+    s->fit.fixedparms[FP_SHAPE] = gparm(r, ms::SHAPE, missing());
+    s->fit.fixedparms[FP_LSINTERCEPT] = missing();
+    s->fit.itopts[IT_PSTABLE] = gparm(r, ms::PSTABLE, missing());
     // 4. what is held fixed
-    s->intfix = !ismiss(icpt) && !stmtflag(r, mf::LINIT);
-    s->scalefix = !ismiss(s->fixedparms[FP_SCALE]) && !stmtflag(r, mf::SCINIT);
-    s->shapefix = !ismiss(s->fixedparms[FP_SHAPE]) && !stmtflag(r, mf::SHINIT);
-    s->lsintfix = 0;
-    s->tblflags[TF_OBSTATS] = stmtflag(r, mf::OBSTATS);
-    s->rsp3flag = stmtflag(r, mf::READOUT);
-    s->nocsflag = stmtflag(r, mf::NOCS);
-    s->xcenter = stmtflag(r, mf::XCENTER);
+    s->mdl.intfix = !ismiss(icpt) && !stmtflag(r, mf::LINIT);
+    s->mdl.scalefix = !ismiss(s->fit.fixedparms[FP_SCALE]) && !stmtflag(r, mf::SCINIT);
+    s->mdl.shapefix = !ismiss(s->fit.fixedparms[FP_SHAPE]) && !stmtflag(r, mf::SHINIT);
+    s->mdl.lsintfix = 0;
+    s->opts.tblflags[TF_OBSTATS] = stmtflag(r, mf::OBSTATS);
+    s->mdl.rsp3flag = stmtflag(r, mf::READOUT);
+    s->mdl.nocsflag = stmtflag(r, mf::NOCS);
+    s->mdl.xcenter = stmtflag(r, mf::XCENTER);
     // 5. checks
-    const double scl = s->fixedparms[FP_SCALE], shp = s->fixedparms[FP_SHAPE];
+    const double scl = s->fit.fixedparms[FP_SCALE], shp = s->fit.fixedparms[FP_SHAPE];
     if (!ismiss(scl) && scl < EPS53) {
         xpmlog(510, 89, scl);
         return 1;
     }
-    if (!ismiss(shp) && shp < EPS53 && s->distcode == DIST_WEIBULL) {
+    if (!ismiss(shp) && shp < EPS53 && s->opts.distcode == DIST_WEIBULL) {
         xpmlog(510, 185, shp);
         return 1;
     }
     // 6. labels
-    for (int k : {LB_DIST, LB_PARM1, LB_PARM2, LB_PARM3}) std::memset(s->labels[k], ' ', 40);
-    s->thrflags[TH_GIVEN] = 0;
-    s->logscale[0] = s->logscale[1] = 0;
+    for (int k : {LB_DIST, LB_PARM1, LB_PARM2, LB_PARM3}) std::memset(s->opts.labels[k], ' ', 40);
+    s->opts.thrflags[TH_GIVEN] = 0;
+    s->opts.logscale[0] = s->opts.logscale[1] = 0;
     // 7. the distribution
     if (int rc = distribution(s, r)) return rc;
     // 8, 9. SCALE= and SHAPE= by family
-    if (stmtslot(r, ms::SCALE) && s->distcode == DIST_WEIBULL) {
+    if (stmtslot(r, ms::SCALE) && s->opts.distcode == DIST_WEIBULL) {
         xpmlog(510, 183);
-        s->fixedparms[FP_SCALE] = missing();
-        s->scalefix = 0;
+        s->fit.fixedparms[FP_SCALE] = missing();
+        s->mdl.scalefix = 0;
     }
     if (stmtslot(r, ms::SHAPE)) {
-        if (s->distcode == DIST_WEIBULL) {
-            s->fixedparms[FP_SCALE] = 1.0 / shp;
-            s->scalefix = s->shapefix;
-        } else if (s->distcode != DIST_GAMMA) {
-            const char* d = s->labels[LB_DIST];
+        if (s->opts.distcode == DIST_WEIBULL) {
+            s->fit.fixedparms[FP_SCALE] = 1.0 / shp;
+            s->mdl.scalefix = s->mdl.shapefix;
+        } else if (s->opts.distcode != DIST_GAMMA) {
+            const char* d = s->opts.labels[LB_DIST];
             xpmlog(510, 184, txtarg(d, wzstrip(d, 20)));
-            s->fixedparms[FP_SHAPE] = missing();
-            s->shapefix = 0;
+            s->fit.fixedparms[FP_SHAPE] = missing();
+            s->mdl.shapefix = 0;
         }
     }
     // 10. the MODEL's control block, cleared for this BY group
-    levctl* ctl = s->mdllev;
+    levctl* ctl = s->mdl.mdllev;
     clearlevels(ctl);
     levstate* ls = ctl->lstate;
     levdata* data = ctl->ldata;
-    data->dsh = s->dsin;
-    data->ldpool = s->bypool;
+    data->dsh = s->input.dsin;
+    data->ldpool = s->pools.bypool;
     ls->lsflags = static_cast<uint8_t>(ls->lsflags & ~LS_CODED);
-    if (s->xcenter) ls->lsflags = static_cast<uint8_t>(ls->lsflags & ~LS_NOSTD);
+    if (s->mdl.xcenter) ls->lsflags = static_cast<uint8_t>(ls->lsflags & ~LS_NOSTD);
     else ls->lsflags = static_cast<uint8_t>(ls->lsflags | LS_NOSTD);
-    const stmtrec* proc = s->procstmt;
+    const stmtrec* proc = s->input.procstmt;
     ls->truncln = -1;
     if (proc && stmtflag(proc, flag::proc::TRUNCATE)) ls->truncln = static_cast<int32_t>(gparm(proc, slot::proc::TRUNCATE, 0.0));
     // 11. the effects
-    if (int rc = zlevmod(ls, s->dsin, slot::proc::CONTINUOUS, slot::proc::CLASS, r, slot::head::MODEL_EFFECTS, 0, 0))
+    if (int rc = zlevmod(ls, s->input.dsin, slot::proc::CONTINUOUS, slot::proc::CLASS, r, slot::head::MODEL_EFFECTS, 0, 0))
         return rc;
     // 12-14. relations
     if (int rc = relations(s, r)) return rc;
     // 15. response form
-    s->rspform[RF_TIME] = s->rspform[RF_CENSOR] = s->rspform[RF_INTERVAL] = 0;
+    s->input.rspform[RF_TIME] = s->input.rspform[RF_CENSOR] = s->input.rspform[RF_INTERVAL] = 0;
     int form = static_cast<int>(gparm(r, slot::head::RSPKIND, 0.0));
-    if (s->rsp3flag) {
+    if (s->mdl.rsp3flag) {
         if (form != 0) {
             xpmlog(510, 105);
             return RC_SPEC;
         }
         form = 3;
     }
-    s->rspkind = s->mdlrspkind = static_cast<uint32_t>(form);
+    s->input.rspkind = s->mdl.mdlrspkind = static_cast<uint32_t>(form);
     int nresp = 0;
     switch (form) {
-        case 0: s->rspform[RF_TIME] = 1; nresp = 1; break;
-        case 1: s->rspform[RF_CENSOR] = 1; nresp = 2; break;
-        case 2: s->rspform[RF_INTERVAL] = 1; nresp = 2; break;
-        case 3: s->rspform[RF_INTERVAL] = 1; nresp = 1; break;
+        case 0: s->input.rspform[RF_TIME] = 1; nresp = 1; break;
+        case 1: s->input.rspform[RF_CENSOR] = 1; nresp = 2; break;
+        case 2: s->input.rspform[RF_INTERVAL] = 1; nresp = 2; break;
+        case 3: s->input.rspform[RF_INTERVAL] = 1; nresp = 1; break;
         default: break;
     }
-    s->thrflags[TH_MODELRAN] = 1;
+    s->opts.thrflags[TH_MODELRAN] = 1;
     // 16. a model of one effect besides the intercept: its first continuous and CLASS variable
-    s->mdleffinfo[0] = s->mdleffinfo[1] = 0;
-    s->mdlvarids[0] = s->mdlvarids[1] = 0;
+    s->mdl.mdleffinfo[0] = s->mdl.mdleffinfo[1] = 0;
+    s->mdl.mdlvarids[0] = s->mdl.mdlvarids[1] = 0;
     if (ls->neffect == 2) {
         const leveffect& e = ls->effects[1];
-        s->mdleffinfo[0] = static_cast<uint32_t>(e.ncont);
-        s->mdleffinfo[1] = static_cast<uint32_t>(e.ncls);
+        s->mdl.mdleffinfo[0] = static_cast<uint32_t>(e.ncont);
+        s->mdl.mdleffinfo[1] = static_cast<uint32_t>(e.ncls);
         if (e.ncont > 0 && ls->contv[e.contix[0]].varinfo)
-            s->mdlvarids[0] = static_cast<uint32_t>(ls->contv[e.contix[0]].varinfo->varnum);
+            s->mdl.mdlvarids[0] = static_cast<uint32_t>(ls->contv[e.contix[0]].varinfo->varnum);
         if (e.ncls > 0 && ls->classv[e.clsix[0]].varinfo)
-            s->mdlvarids[1] = static_cast<uint32_t>(ls->classv[e.clsix[0]].varinfo->varnum);
+            s->mdl.mdlvarids[1] = static_cast<uint32_t>(ls->classv[e.clsix[0]].varinfo->varnum);
     }
     // 17. ORDER= and the estimation-method label
     switch (static_cast<int>(gparm(r, ms::ORDER, code::modelorder::FORMATTED))) {
-        case code::modelorder::DATA: s->ordercode = 'D'; break;
-        case code::modelorder::FORMATTED: s->ordercode = 'M'; break;
-        case code::modelorder::FREQ: s->ordercode = 'F'; break;
-        case code::modelorder::INTERNAL: s->ordercode = 'I'; break;
-        default: s->ordercode = 0; break;
+        case code::modelorder::DATA: s->mdl.ordercode = 'D'; break;
+        case code::modelorder::FORMATTED: s->mdl.ordercode = 'M'; break;
+        case code::modelorder::FREQ: s->mdl.ordercode = 'F'; break;
+        case code::modelorder::INTERNAL: s->mdl.ordercode = 'I'; break;
+        default: s->mdl.ordercode = 0; break;
     }
-    label(s->labels[LB_FITMETHOD], 40, 222);
+    label(s->opts.labels[LB_FITMETHOD], 40, 222);
     // 18. INITIAL=
     const optslot* init = stmtslot(r, ms::INITIAL);
-    s->ninit[0] = init ? init->count : 0;
-    s->initvals[0] = init ? static_cast<double*>(init->ptr) : nullptr;
-    s->ninit[1] = 0;
-    s->initvals[1] = nullptr;
+    s->mdl.ninit[0] = init ? init->count : 0;
+    s->mdl.initvals[0] = init ? static_cast<double*>(init->ptr) : nullptr;
+    s->mdl.ninit[1] = 0;
+    s->mdl.initvals[1] = nullptr;
     // 19. response variable records
     ctl->nresp = nresp;
-    ctl->respv = poolget<levclass>(s->bypool, nresp > 0 ? nresp : 1, poolflag::zeroed_marked);
+    ctl->respv = poolget<levclass>(s->pools.bypool, nresp > 0 ? nresp : 1, poolflag::zeroed_marked);
     if (!ctl->respv) return RC_NOMEM;
-    s->mdlnresp = 0;
-    for (uint32_t& id : s->mdlrspids) id = 0;
+    s->mdl.mdlnresp = 0;
+    for (uint32_t& id : s->mdl.mdlrspids) id = 0;
     auto addresp = [&](int32_t var, int cell) {
-        if (s->mdlnresp >= nresp) return true;
-        levclass* c = &ctl->respv[s->mdlnresp];
-        if (!varrecord(s->bypool, s->dsin, var, c)) return false;
-        s->rspdesc[cell < 2 ? cell : 1] = c->varinfo->d;
-        s->mdlrspids[s->mdlnresp++] = static_cast<uint32_t>(var);
+        if (s->mdl.mdlnresp >= nresp) return true;
+        levclass* c = &ctl->respv[s->mdl.mdlnresp];
+        if (!varrecord(s->pools.bypool, s->input.dsin, var, c)) return false;
+        s->life.rspdesc[cell < 2 ? cell : 1] = c->varinfo->d;
+        s->mdl.mdlrspids[s->mdl.mdlnresp++] = static_cast<uint32_t>(var);
         return true;
     };
-    s->rspvars[0] = s->rspvars[1] = s->rspvars[2] = nullptr;
+    s->input.rspvars[0] = s->input.rspvars[1] = s->input.rspvars[2] = nullptr;
     if (firstvar(r, slot::head::RESP1) >= 0) {
         if (!addresp(firstvar(r, slot::head::RESP1), 0)) return RC_NOMEM;
-        s->rspvars[0] = &s->rspdesc[0];
+        s->input.rspvars[0] = &s->life.rspdesc[0];
     }
     if (form == 2 && firstvar(r, slot::head::MODEL_UPPER) >= 0) {
         if (!addresp(firstvar(r, slot::head::MODEL_UPPER), 1)) return RC_NOMEM;
-        s->rspvars[1] = &s->rspdesc[1];
+        s->input.rspvars[1] = &s->life.rspdesc[1];
     }
-    s->rsplist = nullptr;
+    s->mdl.rsplist = nullptr;
     if (form == 1 && firstvar(r, slot::head::RESP2) >= 0) {
         if (!addresp(firstvar(r, slot::head::RESP2), 1)) return RC_NOMEM;
-        s->rspvars[1] = s->rspvars[2] = &s->rspdesc[1];
+        s->input.rspvars[1] = s->input.rspvars[2] = &s->life.rspdesc[1];
     }
     // 20. censoring values
     const optslot* cv = stmtslot(r, slot::head::CENSVALS);
-    s->ncensvals = cv ? cv->count : 0;
-    s->censvals = cv ? static_cast<double*>(cv->ptr) : nullptr;
+    s->input.ncensvals = cv ? cv->count : 0;
+    s->input.censvals = cv ? static_cast<double*>(cv->ptr) : nullptr;
     // 21, 22. LOGSCALE
     return logscale(s);
 }

@@ -20,14 +20,14 @@ using namespace mfit;
 namespace {
 
 // The distribution's name without trailing blanks.
-msgarg distname(const vyxstate* s) { return txtarg(s->labels[LB_DIST], wzstrip(s->labels[LB_DIST], 20)); }
+msgarg distname(const vyxstate* s) { return txtarg(s->opts.labels[LB_DIST], wzstrip(s->opts.labels[LB_DIST], 20)); }
 
 void fitsummary(vyxstate* s) {
     char desc[40];
     double value = 0.0;
     mtable t(s);
     t.create("Modfitsum", rdxmsg(0, 225));
-    t.coltext("Description", s->fmodeset.nvars > 0 ? 39 : 24, desc);
+    t.coltext("Description", s->groups.fmodeset.nvars > 0 ? 39 : 24, desc);
     t.coldouble("Value", &value);
     t.titles({{"title", rdxmsg(0, 225)}});
     t.enddef();
@@ -38,15 +38,15 @@ void fitsummary(vyxstate* s) {
         value = v;
         t.row();
     };
-    row(227, s->nobscnt[1]);
-    row(230, s->sumwt[1]);
-    if (s->mdlcnt[1] != 0.0) row(231, s->mdlcnt[1]);
-    if (s->mdlcnt[4] != 0.0) row(510, s->mdlcnt[4]);
-    if (s->mdlcnt[2] != 0.0) row(233, s->mdlcnt[2]);
-    if (s->mdlcnt[3] != 0.0) row(232, s->mdlcnt[3]);
-    if (s->nobscnt[0] != 0) row(229, s->nobscnt[0]);
-    if (s->thrflags[TH_GIVEN]) row(110, s->fixedparms[FP_THRESHOLD]);
-    row(236, s->loglik[1]);
+    row(227, s->input.nobscnt[1]);
+    row(230, s->mdl.sumwt[1]);
+    if (s->mdl.mdlcnt[1] != 0.0) row(231, s->mdl.mdlcnt[1]);
+    if (s->mdl.mdlcnt[4] != 0.0) row(510, s->mdl.mdlcnt[4]);
+    if (s->mdl.mdlcnt[2] != 0.0) row(233, s->mdl.mdlcnt[2]);
+    if (s->mdl.mdlcnt[3] != 0.0) row(232, s->mdl.mdlcnt[3]);
+    if (s->input.nobscnt[0] != 0) row(229, s->input.nobscnt[0]);
+    if (s->opts.thrflags[TH_GIVEN]) row(110, s->fit.fixedparms[FP_THRESHOLD]);
+    row(236, s->fit.loglik.final);
     t.endrows();
     t.publish();
 }
@@ -72,8 +72,8 @@ struct estrow {
 
 // Widths over the effects of one model (MODEL and LOGSCALE share the CLASS variables).
 void widths(const vyxstate* s, estrow& r) {
-    const levstate* m = s->mdllev->lstate;
-    const levstate* l = s->pflags.haslogscl ? static_cast<const levstate*>(s->logscl) : nullptr;
+    const levstate* m = s->mdl.mdllev->lstate;
+    const levstate* l = s->popt.pflags.haslogscl ? static_cast<const levstate*>(s->mdl.logscl) : nullptr;
     for (const levstate* ls : {m, l}) {
         if (!ls) continue;
         for (int k = 0; k < ls->neffect; ++k) {
@@ -112,23 +112,23 @@ bool esttable(vyxstate* s, mtable& t, estrow& r, const char* name, txthandle lab
     t.coldouble("Stderr", &r.se);
     t.colspan("Lower", &r.lo, "Lower", "Upper");
     t.coldouble("Upper", &r.hi);
-    const bool lr = s->lrflags[LR_PARMS] != 0;
-    t.titles({{"title1", title1}, {"title2", rdxmsg(0, lr ? 245 : 246)}, {"title3", rdxmsgs(510, 244, vx::confpercent(s->alpha))}});
+    const bool lr = s->fit.lrflags[LR_PARMS] != 0;
+    t.titles({{"title1", title1}, {"title2", rdxmsg(0, lr ? 245 : 246)}, {"title3", rdxmsgs(510, 244, vx::confpercent(s->opts.alpha))}});
     t.enddef();
     t.bind("kv.vitalyx.modest");
     return t.ok();
 }
 
 void values(const vyxstate* s, estrow& r, int j) {
-    r.est = s->estdata[j];
-    r.se = s->stderrs[j];
-    r.lo = s->climits[2 * j];
-    r.hi = s->climits[2 * j + 1];
+    r.est = s->mdl.estdata[j];
+    r.se = s->mdl.stderrs[j];
+    r.lo = s->mdl.climits[2 * j];
+    r.hi = s->mdl.climits[2 * j + 1];
 }
 
 // The rows of the effects of one model; first: the parameter of the model's first column.
 void effectrows(vyxstate* s, mtable& t, estrow& r, const levstate* ls, int first) {
-    const levstate* m = s->mdllev->lstate;
+    const levstate* m = s->mdl.mdllev->lstate;
     for (int k = 0; k < ls->neffect && t.ok(); ++k) {
         const leveffect& e = ls->effects[k];
         for (int c = 0; c < e.ncol && t.ok(); ++c) {
@@ -158,14 +158,14 @@ void estimates(vyxstate* s) {
     widths(s, r);
     mtable t(s);
     if (!esttable(s, t, r, "Modprmest", rdxmsg(0, 237), rdxmsgs(510, 290, distname(s)))) return;
-    effectrows(s, t, r, s->mdllev->lstate, 0);
-    const bool logscl = s->pflags.haslogscl;
+    effectrows(s, t, r, s->mdl.mdllev->lstate, 0);
+    const bool logscl = s->popt.pflags.haslogscl;
     if (!logscl && n.ndist > 0 && t.ok()) {
         r.clear();
-        r.setparm(s->labels[LB_PARM2], wzstrip(s->labels[LB_PARM2], 8));
+        r.setparm(s->opts.labels[LB_PARM2], wzstrip(s->opts.labels[LB_PARM2], 8));
         values(s, r, n.ncol);
         t.row();
-        if (s->distcode == DIST_WEIBULL && t.ok()) {
+        if (s->opts.distcode == DIST_WEIBULL && t.ok()) {
             // The Weibull shape 1/sigma with the delta-method error and the limits inverted.
             const double sg = r.est, se = r.se, lo = r.lo, hi = r.hi;
             char name[16];
@@ -181,16 +181,16 @@ void estimates(vyxstate* s) {
     }
     if (n.ndist > 1 && t.ok()) {
         r.clear();
-        r.setparm(s->labels[LB_PARM3], wzstrip(s->labels[LB_PARM3], 8));
+        r.setparm(s->opts.labels[LB_PARM3], wzstrip(s->opts.labels[LB_PARM3], 8));
         values(s, r, logscl ? n.ntot : n.ncol + 1);
         t.row();
     }
     t.endrows();
     t.publish();
-    if (!logscl || s->stepend) return;
+    if (!logscl || s->step.stepend) return;
     mtable u(s);
     if (!esttable(s, u, r, "Modscaleprmest", rdxmsg(0, 561), rdxmsg(510, 561))) return;
-    effectrows(s, u, r, static_cast<const levstate*>(s->logscl), n.ncol);
+    effectrows(s, u, r, static_cast<const levstate*>(s->mdl.logscl), n.ncol);
     u.endrows();
     u.publish();
 }
@@ -215,31 +215,31 @@ void lagrange(vyxstate* s) {
         t.row();
     };
     const mdlcounts n = mdlsizes(s);
-    const bool logscl = s->pflags.haslogscl;
-    if (s->intfix) row(297, 9, s->lagmult[0]);
-    if (!logscl && s->scalefix && n.ndist > 0) row(298, 9, s->lagmult[1]);
-    if (s->shapefix && n.ndist > 1) row(299, 9, s->lagmult[2]);
-    if (logscl && s->lsintfix) row(563, 19, s->lagmult[3]);
+    const bool logscl = s->popt.pflags.haslogscl;
+    if (s->mdl.intfix) row(297, 9, s->mdl.lagmult[0]);
+    if (!logscl && s->mdl.scalefix && n.ndist > 0) row(298, 9, s->mdl.lagmult[1]);
+    if (s->mdl.shapefix && n.ndist > 1) row(299, 9, s->mdl.lagmult[2]);
+    if (logscl && s->mdl.lsintfix) row(563, 19, s->mdl.lagmult[3]);
     t.endrows();
     t.publish();
 }
 
 // The covariance (or correlation) matrix of the free parameters, packed.
 void matrices(vyxstate* s) {
-    const int p = s->npar[0];
+    const int p = s->fit.npar.total;
     std::vector<int> freecols;
     for (int j = 0; j < p; ++j)
-        if (s->parmstat[j] == '1') freecols.push_back(j);
+        if (s->mdl.parmstat[j] == '1') freecols.push_back(j);
     const int k = static_cast<int>(freecols.size());
     if (k == 0) return;
-    auto* names = static_cast<txthandle*>(poolbytes(s->bypool, k * static_cast<int64_t>(sizeof(txthandle)), poolflag::zeroed_marked));
+    auto* names = static_cast<txthandle*>(poolbytes(s->pools.bypool, k * static_cast<int64_t>(sizeof(txthandle)), poolflag::zeroed_marked));
     if (!names) {
         xmemmsg(k * static_cast<int64_t>(sizeof(txthandle)));
         return;
     }
     for (int i = 0; i < k; ++i) names[i] = rdxtxts("Prm%d", -1, freecols[i] + 1);
     std::vector<double> cov(static_cast<size_t>(k) * (k + 1) / 2), cor(cov.size());
-    const double* V = s->covsave;
+    const double* V = s->mdl.covsave;
     for (int a = 0; a < k; ++a)
         for (int b = 0; b <= a; ++b) {
             const double v = V[zisub(freecols[a], freecols[b])];
@@ -248,10 +248,10 @@ void matrices(vyxstate* s) {
             cor[zisub(a, b)] = d > 0.0 ? v / std::sqrt(d) : missing();
         }
     int32_t covfmt = 5, corfmt = 4;
-    if (s->covprint[CP_COVB] &&
+    if (s->fit.covprint[CP_COVB] &&
         !fitx::matrix(s, "KV.Vitalyx.Covb", "Modcovmat", cov.data(), k, &covfmt, names, rdxmsgs(510, 247, distname(s)), rdxmsg(0, 552)))
         return;
-    if (s->covprint[CP_CORRB])
+    if (s->fit.covprint[CP_CORRB])
         fitx::matrix(s, "KV.Vitalyx.Corrb", "Modcormat", cor.data(), k, &corfmt, names, rdxmsgs(510, 249, distname(s)), rdxmsg(0, 553));
 }
 
@@ -259,7 +259,7 @@ void matrices(vyxstate* s) {
 
 void vyxmput(vyxstate* s) {
     fitsummary(s);
-    if (!s->stepend) estimates(s);
-    if (!s->stepend && s->tblflags[TF_LAGRANGE]) lagrange(s);
-    if (!s->stepend && (s->covprint[CP_COVB] || s->covprint[CP_CORRB])) matrices(s);
+    if (!s->step.stepend) estimates(s);
+    if (!s->step.stepend && s->opts.tblflags[TF_LAGRANGE]) lagrange(s);
+    if (!s->step.stepend && (s->fit.covprint[CP_COVB] || s->fit.covprint[CP_CORRB])) matrices(s);
 }

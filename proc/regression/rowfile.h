@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "proc/framework/hostsvc.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/regression/desrow.h"
 
 // Calls fn(rows, count) for every block of design rows, in row order: the chunks of rows in
@@ -12,29 +12,29 @@
 // is then ended) or when fn asked to stop.
 template <class F>
 inline bool forblocks(vyxstate* s, F&& fn) {
-    const mdllayout* L = s->mdllay;
-    if (s->mdlinmem) {
-        int64_t left = s->mdlrows;
-        for (int c = 0; c < s->mdlnchunks && left > 0; ++c) {
-            const int64_t n = left < s->mdlchunkrows ? left : s->mdlchunkrows;
-            if (!fn(s->mdlchunks[c], n)) return false;
+    const mdllayout* L = s->mdl.mdllay;
+    if (s->mdl.mdlinmem) {
+        int64_t left = s->mdl.mdlrows;
+        for (int c = 0; c < s->mdl.mdlnchunks && left > 0; ++c) {
+            const int64_t n = left < s->mdl.mdlchunkrows ? left : s->mdl.mdlchunkrows;
+            if (!fn(s->mdl.mdlchunks[c], n)) return false;
             left -= n;
         }
         return true;
     }
-    if (!s->utilfile) return false;
-    const int64_t per = s->mdlblkrows;
+    if (!s->pools.utilfile) return false;
+    const int64_t per = s->mdl.mdlblkrows;
     const int64_t bytes = per * L->rowbytes();
-    xcpoint(s->utilfile, 0);
-    for (int64_t done = 0; done < s->mdlrows; done += per) {
-        if (xcread(s->utilfile, s->mdlrowbuf, bytes) != 0) {
+    xcpoint(s->pools.utilfile, 0);
+    for (int64_t done = 0; done < s->mdl.mdlrows; done += per) {
+        if (xcread(s->pools.utilfile, s->mdl.mdlrowbuf, bytes) != 0) {
             xpmlog(510, 22);
             xexit(RC_INPUT, 0);
-            s->stepend = 1;
+            s->step.stepend = 1;
             return false;
         }
-        const int64_t n = s->mdlrows - done < per ? s->mdlrows - done : per;
-        if (!fn(s->mdlrowbuf, n)) return false;
+        const int64_t n = s->mdl.mdlrows - done < per ? s->mdl.mdlrows - done : per;
+        if (!fn(s->mdl.mdlrowbuf, n)) return false;
     }
     return true;
 }

@@ -23,31 +23,31 @@ inline long tri(int k) { return static_cast<long>(k) * (k + 1) / 2; }
 // `order` parameters, every design column kept and every row read as one exact response:
 // X'WX into the packed Hessian and X'Wy into the gradient.
 void crossproducts(vyxstate* s, int order) {
-    const int32_t np = s->npar[0], nf = s->npar[1], ndist = s->ndistp;
-    const uint32_t kind = s->rspkind;
-    const kernfn k0 = s->prob_fn[0], k1 = s->prob_fn[1];
-    const uint8_t logscl = s->pflags.haslogscl;
-    s->npar[0] = s->npar[1] = order;
-    s->rspkind = 0;
-    s->ndistp = 0;
-    s->prob_fn[0] = zlnull;
-    s->prob_fn[1] = zwnull;
-    s->pflags.haslogscl = 0;
+    const int32_t np = s->fit.npar.total, nf = s->fit.npar.free, ndist = s->mdl.ndistp;
+    const uint32_t kind = s->input.rspkind;
+    const kernfn k0 = s->fit.prob_fn[0], k1 = s->fit.prob_fn[1];
+    const uint8_t logscl = s->popt.pflags.haslogscl;
+    s->fit.npar.total = s->fit.npar.free = order;
+    s->input.rspkind = 0;
+    s->mdl.ndistp = 0;
+    s->fit.prob_fn[0] = zlnull;
+    s->fit.prob_fn[1] = zwnull;
+    s->popt.pflags.haslogscl = 0;
     loglike0(s, 1);
-    s->pflags.haslogscl = logscl;
-    s->npar[0] = np;
-    s->npar[1] = nf;
-    s->rspkind = kind;
-    s->ndistp = ndist;
-    s->prob_fn[0] = k0;
-    s->prob_fn[1] = k1;
+    s->popt.pflags.haslogscl = logscl;
+    s->fit.npar.total = np;
+    s->fit.npar.free = nf;
+    s->input.rspkind = kind;
+    s->mdl.ndistp = ndist;
+    s->fit.prob_fn[0] = k0;
+    s->fit.prob_fn[1] = k1;
 }
 
 // With LOGSCALE: the cross products U'WU of the LOGSCALE columns, added into the packed
 // matrix at their own rows (numbered from ncol), so that the sweep finds the LOGSCALE columns
 // that depend on earlier ones. The MODEL and LOGSCALE blocks stay apart.
 void scalecrossproducts(vyxstate* s, double* H) {
-    const mdllayout* L = s->mdllay;
+    const mdllayout* L = s->mdl.mdllay;
     const int ne = L->ne, nl = L->nl;
     int col[64];
     double u[64];
@@ -72,11 +72,11 @@ void scalecrossproducts(vyxstate* s, double* H) {
 // that cannot be swept, fills parmmap and the column estimates, and returns the number of
 // columns kept. *rss receives the residual sum of squares, *floor its lower bound.
 int leastsquares(vyxstate* s, int order, bool withscale, double* rss, double* floorv) {
-    double* b = s->fitarr[0];
-    double* g = s->fitarr[1];
-    double* H = s->fitarr[2];
-    char* st = s->parmstat;
-    const int ncol = s->mdllay->ncol;
+    double* b = s->fit.fitarr.est;
+    double* g = s->fit.fitarr.grad;
+    double* H = s->fit.fitarr.hess;
+    char* st = s->mdl.parmstat;
+    const int ncol = s->mdl.mdllay->ncol;
 
     crossproducts(s, ncol);
     if (withscale) {
@@ -90,30 +90,30 @@ int leastsquares(vyxstate* s, int order, bool withscale, double* rss, double* fl
     for (int j = 0; j < order; ++j) border[j] = g[j];
     for (int j = 0; j < order; ++j) {
         const double d = H[zisub(j, j)];
-        g[j] = (std::isnan(d) || d < 0.0625 ? 0.0625 : d) * s->fitcrit.singular;
+        g[j] = (std::isnan(d) || d < 0.0625 ? 0.0625 : d) * s->fit.fitcrit.singular;
     }
     // Total sum of squares in the corner.
-    const double sd = s->ystat[1], mean = s->ystat[0];
-    double tss = sd * sd * (s->mdlrows < 2 ? 1.0 : static_cast<double>(s->mdlrows - 1));
-    if (!s->intfix) tss += s->sumwt[0] * mean * mean;
+    const double sd = s->mdl.ystat[1], mean = s->mdl.ystat[0];
+    double tss = sd * sd * (s->mdl.mdlrows < 2 ? 1.0 : static_cast<double>(s->mdl.mdlrows - 1));
+    if (!s->mdl.intfix) tss += s->mdl.sumwt[0] * mean * mean;
     border[order] = tss;
     *floorv = tss * EPS53;
 
     for (int j = 0; j <= order; ++j) st[j] = '0';
-    if (s->intfix) st[0] = '*';
-    if (withscale && s->lsintfix) st[ncol] = '*';
+    if (s->mdl.intfix) st[0] = '*';
+    if (withscale && s->mdl.lsintfix) st[ncol] = '*';
     for (int j = 0; j < order; ++j)
         if (st[j] == '0') zsweep(H, j, order + 1, st, b, g[j]);
     int k = 0;
     for (int j = 0; j < order; ++j) {
         if (st[j] == '0') {
             st[j] = '*';
-            s->parmmap[j] = -1;
+            s->fit.parmmap[j] = -1;
         } else {
-            s->parmmap[j] = k++;
+            s->fit.parmmap[j] = k++;
         }
     }
-    for (int j = 0; j < order; ++j) b[j] = s->parmmap[j] < 0 || st[j] == '*' ? 0.0 : border[j];
+    for (int j = 0; j < order; ++j) b[j] = s->fit.parmmap[j] < 0 || st[j] == '*' ? 0.0 : border[j];
     // A fixed intercept (preset '*') is kept but not estimated here.
     *rss = border[order];
     return k;
@@ -122,9 +122,9 @@ int leastsquares(vyxstate* s, int order, bool withscale, double* rss, double* fl
 // The scale start from the residual sum of squares: never 0, the given SCALE= when there is one.
 double scalestart(const vyxstate* s, double rss, double floorv, int kept) {
     if (rss < floorv) rss = floorv * 100000.0;
-    const double given = s->fixedparms[FP_SCALE];
+    const double given = s->fit.fixedparms[FP_SCALE];
     if (!ismiss(given)) return given;
-    const double W = s->sumwt[0];
+    const double W = s->mdl.sumwt[0];
     const double d = kept + 1 < W ? W - kept : 1.0;
     return std::sqrt(rss / d);
 }
@@ -132,14 +132,14 @@ double scalestart(const vyxstate* s, double rss, double floorv, int kept) {
 // INITIAL= values of one model's effects after its intercept: value number c - first - 1
 // goes to design column c (times the column's scale) when it is given and the column kept.
 void initialvalues(vyxstate* s, int which, int effrom, int efto, int first) {
-    const mdllayout* L = s->mdllay;
-    const int n = s->ninit[which];
-    const double* v = s->initvals[which];
+    const mdllayout* L = s->mdl.mdllay;
+    const int n = s->mdl.ninit[which];
+    const double* v = s->mdl.initvals[which];
     if (n <= 0 || !v) return;
-    double* b = s->fitarr[0];
+    double* b = s->fit.fitarr.est;
     for (int e = effrom + 1; e < efto; ++e) {
         for (int c = L->firstcol[e]; c < L->firstcol[e] + L->effcols[e]; ++c) {
-            if (s->parmstat[c] == '*') continue;
+            if (s->mdl.parmstat[c] == '*') continue;
             // Value number c - first - 1; a value beyond the list is not there.
             const int idx = c - first - 1;
             if (idx < 0 || idx >= n) continue;
@@ -152,154 +152,154 @@ void initialvalues(vyxstate* s, int which, int effrom, int efto, int first) {
 // estimated, the centring of the columns of the effects without CLASS variables.
 double givenintercept(const vyxstate* s, double given, bool fixed, int effrom, int efto) {
     if (fixed) return given;
-    const mdllayout* L = s->mdllay;
-    const double* b = s->fitarr[0];
+    const mdllayout* L = s->mdl.mdllay;
+    const double* b = s->fit.fitarr.est;
     double sum = given;
     for (int e = effrom + 1; e < efto; ++e) {
         if (L->hascls[e]) continue;
         for (int c = L->firstcol[e]; c < L->firstcol[e] + L->effcols[e]; ++c)
-            if (s->parmmap[c] >= 0) sum += b[c] * centre(s, c) / scale(s, c);
+            if (s->fit.parmmap[c] >= 0) sum += b[c] * centre(s, c) / scale(s, c);
     }
     return sum;
 }
 
 void names(vyxstate* s) {
-    auto* h = static_cast<txthandle*>(s->parmnames);
+    auto* h = static_cast<txthandle*>(s->fit.parmnames);
     int k = 0;
-    for (int j = 0; j < s->npar[0]; ++j)
-        if (s->parmmap[j] >= 0) h[k++] = rdxtxts("Prm%d", -1, j + 1);
+    for (int j = 0; j < s->fit.npar.total; ++j)
+        if (s->fit.parmmap[j] >= 0) h[k++] = rdxtxts("Prm%d", -1, j + 1);
 }
 
 double pstable(const vyxstate* s) {
-    double p = s->itopts[IT_PSTABLE];
+    double p = s->fit.itopts[IT_PSTABLE];
     if (!ismiss(p)) return p;
     // Half the observed fraction of failures.
-    const double W = s->sumwt[0];
-    return W > 0.0 ? (s->mdlcnt[2] + s->mdlcnt[3] + s->sumwt[1]) / W * 0.5 : 0.5;
+    const double W = s->mdl.sumwt[0];
+    return W > 0.0 ? (s->mdl.mdlcnt[2] + s->mdl.mdlcnt[3] + s->mdl.sumwt[1]) / W * 0.5 : 0.5;
 }
 
 }  // namespace
 
 void vyxmls(vyxstate* s) {
-    if (s->pflags.haslogscl) init1(s);
+    if (s->popt.pflags.haslogscl) init1(s);
     else init0(s);
 }
 
 void init0(vyxstate* s) {
     const mdlcounts n = mdlsizes(s);
     const int ncol = n.ncol, p = n.p;
-    double* b = s->fitarr[0];
-    s->shiftq = 0.0;
-    const uint8_t gam = s->gammafam;
-    s->gammafam = 0;
+    double* b = s->fit.fitarr.est;
+    s->mdl.shiftq = 0.0;
+    const uint8_t gam = s->mdl.gammafam;
+    s->mdl.gammafam = 0;
     for (int j = 0; j < p; ++j) {
         b[j] = 0.0;
-        s->parmmap[j] = 0;
+        s->fit.parmmap[j] = 0;
     }
     if (n.ndist > 0) b[ncol] = 1.0;
 
     double rss = 0.0, floorv = 0.0;
     const int k = leastsquares(s, ncol, false, &rss, &floorv);
-    s->gammafam = gam;
-    s->npar[1] = k + n.ndist;
+    s->mdl.gammafam = gam;
+    s->fit.npar.free = k + n.ndist;
     for (int i = 0; i < n.ndist; ++i) {
-        s->parmstat[ncol + i] = '1';
-        s->parmmap[ncol + i] = k + i;
+        s->mdl.parmstat[ncol + i] = '1';
+        s->fit.parmmap[ncol + i] = k + i;
     }
-    s->parmstat[p] = '\0';
+    s->mdl.parmstat[p] = '\0';
     for (int j = 0; j < ncol; ++j)
-        if (s->parmstat[j] != '*') s->parmstat[j] = '1';
-    if (s->intfix) s->parmstat[0] = '*';
+        if (s->mdl.parmstat[j] != '*') s->mdl.parmstat[j] = '1';
+    if (s->mdl.intfix) s->mdl.parmstat[0] = '*';
     if (n.ndist > 0) b[ncol] = scalestart(s, rss, floorv, k);
     names(s);
     const double ps = pstable(s);
 
-    if (!s->intfix && !s->scalefix) {
+    if (!s->mdl.intfix && !s->mdl.scalefix) {
         // The shape block of the shape estimate as it stands here (0, the normal limit).
         double shape[GSH_SIZE] = {};
         bool ok = true;
-        if (s->gammafam) ok = s->shape_fn && s->shape_fn(b[ncol + 1], shape) == 0;
+        if (s->mdl.gammafam) ok = s->mdl.shape_fn && s->mdl.shape_fn(b[ncol + 1], shape) == 0;
         double q[2] = {0.0, 0.0};
-        if (ok && s->quantst_fn && s->quantst_fn(q, ps, shape) == 0 && std::isfinite(q[0])) s->shiftq = q[0];
+        if (ok && s->mdl.quantst_fn && s->mdl.quantst_fn(q, ps, shape) == 0 && std::isfinite(q[0])) s->mdl.shiftq = q[0];
     }
 
-    const mdllayout* L = s->mdllay;
+    const mdllayout* L = s->mdl.mdllay;
     initialvalues(s, 0, 0, L->ne, 0);
-    if (s->intfix) b[0] = 0.0;
-    const double given = s->fixedparms[FP_INTERCEPT];
-    if (!ismiss(given)) b[0] = givenintercept(s, given, s->intfix, 0, L->ne);
-    if (n.ndist > 1) b[ncol + 1] = !ismiss(s->fixedparms[FP_SHAPE]) ? s->fixedparms[FP_SHAPE] : 1.0;
-    if (!s->intfix && n.ndist > 0) b[0] += s->shiftq * b[ncol];
+    if (s->mdl.intfix) b[0] = 0.0;
+    const double given = s->fit.fixedparms[FP_INTERCEPT];
+    if (!ismiss(given)) b[0] = givenintercept(s, given, s->mdl.intfix, 0, L->ne);
+    if (n.ndist > 1) b[ncol + 1] = !ismiss(s->fit.fixedparms[FP_SHAPE]) ? s->fit.fixedparms[FP_SHAPE] : 1.0;
+    if (!s->mdl.intfix && n.ndist > 0) b[0] += s->mdl.shiftq * b[ncol];
 
-    if (s->intfix) {
-        s->parmstat[0] = 'C';
-        --s->npar[1];
+    if (s->mdl.intfix) {
+        s->mdl.parmstat[0] = 'C';
+        --s->fit.npar.free;
     }
-    if (s->scalefix && n.ndist > 0) {
-        s->parmstat[ncol] = 'C';
-        --s->npar[1];
+    if (s->mdl.scalefix && n.ndist > 0) {
+        s->mdl.parmstat[ncol] = 'C';
+        --s->fit.npar.free;
     }
-    if (s->shapefix && n.ndist > 1) {
-        s->parmstat[ncol + 1] = 'C';
-        --s->npar[1];
+    if (s->mdl.shapefix && n.ndist > 1) {
+        s->mdl.parmstat[ncol + 1] = 'C';
+        --s->fit.npar.free;
     }
     droppednotes(s);
-    if (s->npar[1] != p) vyxxpm(b, s->parmstat, p, nullptr);
+    if (s->fit.npar.free != p) vyxxpm(b, s->mdl.parmstat, p, nullptr);
 }
 
 void init1(vyxstate* s) {
     const mdlcounts n = mdlsizes(s);
     const int ncol = n.ncol, ntot = n.ntot, p = n.p;
-    double* b = s->fitarr[0];
-    s->shiftq = 0.0;
-    const uint8_t gam = s->gammafam;
-    s->gammafam = 0;
+    double* b = s->fit.fitarr.est;
+    s->mdl.shiftq = 0.0;
+    const uint8_t gam = s->mdl.gammafam;
+    s->mdl.gammafam = 0;
     for (int j = 0; j < p; ++j) {
         b[j] = 0.0;
-        s->parmmap[j] = 0;
+        s->fit.parmmap[j] = 0;
     }
 
     double rss = 0.0, floorv = 0.0;
     const int k = leastsquares(s, ntot, true, &rss, &floorv);
-    s->gammafam = gam;
-    s->npar[1] = k - 1 + n.ndist;
-    for (int i = 0; i < s->npar[1] - k; ++i) {
-        s->parmstat[ntot + i] = '1';
-        s->parmmap[ntot + i] = k + i;
+    s->mdl.gammafam = gam;
+    s->fit.npar.free = k - 1 + n.ndist;
+    for (int i = 0; i < s->fit.npar.free - k; ++i) {
+        s->mdl.parmstat[ntot + i] = '1';
+        s->fit.parmmap[ntot + i] = k + i;
     }
-    s->parmstat[p] = '\0';
+    s->mdl.parmstat[p] = '\0';
     for (int j = 0; j < ntot; ++j)
-        if (s->parmstat[j] != '*') s->parmstat[j] = '1';
-    if (s->intfix) s->parmstat[0] = '*';
-    if (s->lsintfix) s->parmstat[ncol] = '*';
+        if (s->mdl.parmstat[j] != '*') s->mdl.parmstat[j] = '1';
+    if (s->mdl.intfix) s->mdl.parmstat[0] = '*';
+    if (s->mdl.lsintfix) s->mdl.parmstat[ncol] = '*';
     for (int j = ncol; j < ntot; ++j) b[j] = 0.0;
     const double sc = scalestart(s, rss, floorv, k);
     b[ncol] = sc > 0.0 ? std::log(sc) : sc;
     names(s);
 
-    const mdllayout* L = s->mdllay;
+    const mdllayout* L = s->mdl.mdllay;
     initialvalues(s, 0, 0, L->ne, 0);
     initialvalues(s, 1, L->ne, L->ne + L->nl, ncol);
-    if (s->intfix) b[0] = 0.0;
-    const double given = s->fixedparms[FP_INTERCEPT];
-    if (!ismiss(given)) b[0] = givenintercept(s, given, s->intfix, 0, L->ne);
-    if (s->lsintfix) b[ncol] = 0.0;
-    const double lgiven = s->fixedparms[FP_LSINTERCEPT];
-    if (!ismiss(lgiven)) b[ncol] = givenintercept(s, lgiven, s->lsintfix, L->ne, L->ne + L->nl);
-    if (n.ndist > 1) b[ntot] = !ismiss(s->fixedparms[FP_SHAPE]) ? s->fixedparms[FP_SHAPE] : 1.0;
+    if (s->mdl.intfix) b[0] = 0.0;
+    const double given = s->fit.fixedparms[FP_INTERCEPT];
+    if (!ismiss(given)) b[0] = givenintercept(s, given, s->mdl.intfix, 0, L->ne);
+    if (s->mdl.lsintfix) b[ncol] = 0.0;
+    const double lgiven = s->fit.fixedparms[FP_LSINTERCEPT];
+    if (!ismiss(lgiven)) b[ncol] = givenintercept(s, lgiven, s->mdl.lsintfix, L->ne, L->ne + L->nl);
+    if (n.ndist > 1) b[ntot] = !ismiss(s->fit.fixedparms[FP_SHAPE]) ? s->fit.fixedparms[FP_SHAPE] : 1.0;
 
-    if (s->intfix) {
-        s->parmstat[0] = 'C';
-        --s->npar[1];
+    if (s->mdl.intfix) {
+        s->mdl.parmstat[0] = 'C';
+        --s->fit.npar.free;
     }
-    if (s->lsintfix) {
-        s->parmstat[ncol] = 'C';
-        --s->npar[1];
+    if (s->mdl.lsintfix) {
+        s->mdl.parmstat[ncol] = 'C';
+        --s->fit.npar.free;
     }
-    if (s->shapefix && n.ndist > 1) {
-        s->parmstat[ntot] = 'C';
-        --s->npar[1];
+    if (s->mdl.shapefix && n.ndist > 1) {
+        s->mdl.parmstat[ntot] = 'C';
+        --s->fit.npar.free;
     }
     droppednotes(s);
-    if (s->npar[1] != p) vyxxpm(b, s->parmstat, p, nullptr);
+    if (s->fit.npar.free != p) vyxxpm(b, s->mdl.parmstat, p, nullptr);
 }

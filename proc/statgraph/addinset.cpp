@@ -6,7 +6,7 @@
 #include "proc/devgraph/inset.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/framework/wobmth.h"
 #include "proc/statgraph/statgraph.h"
 
@@ -31,13 +31,13 @@ constexpr Align kAligns[] = {
 void AddInset(vyxstate* s, wobitem** items, int* count) {
     *items = nullptr;
     *count = 0;
-    const insetrec* r = s->inset;
+    const insetrec* r = s->plot.inset;
     if (!r) return;
     int n = 0;
     for (const insetent* e = r->entries; e; e = e->next) ++n;
     const bool positioned = r->poskind != 0;
     const int64_t room = 4 * int64_t(n) + (positioned ? 12 : 8);
-    auto* it = static_cast<wobitem*>(poolbytes(s->workpool, room * int64_t(sizeof(wobitem)), poolflag::zeroed_marked));
+    auto* it = static_cast<wobitem*>(poolbytes(s->pools.workpool, room * int64_t(sizeof(wobitem)), poolflag::zeroed_marked));
     if (!it) {
         xmemmsg(room * int64_t(sizeof(wobitem)));
         return;

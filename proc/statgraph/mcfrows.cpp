@@ -9,7 +9,7 @@
 #include "proc/devgraph/shwylab.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/memnum.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/mcf/mcf.h"
 #include "proc/mcf/mcfio.h"
 #include "proc/numeric/normal.h"
@@ -27,14 +27,14 @@ constexpr double kEps = 1.110223024625157e-16;
 constexpr double kTol = 1000 * kEps;
 
 void resetrefs(vyxstate* s) {
-    std::memset(s->refrowlab[SG_XREF], ' ', SG_REFLABEL);
-    std::memset(s->refrowlab[SG_YREF], ' ', SG_REFLABEL);
-    s->refrow[SG_XREF] = s->refrow[SG_YREF] = missing();
+    std::memset(s->sg.refrowlab[SG_XREF], ' ', SG_REFLABEL);
+    std::memset(s->sg.refrowlab[SG_YREF], ' ', SG_REFLABEL);
+    s->sg.refrow[SG_XREF] = s->sg.refrow[SG_YREF] = missing();
 }
 
 void resetcells(vyxstate* s) {
     resetrefs(s);
-    for (int k = 0; k < SG_CELLS; ++k) s->rowvals[k] = missing();
+    for (int k = 0; k < SG_CELLS; ++k) s->row.rowvals[k] = missing();
 }
 
 // Calls f(record) for each record of the group in order; 0, or 1020 after 510/22.
@@ -60,7 +60,7 @@ int eachrecord(grpnode* g, F&& f) {
 bool censored(const mcfrec& r) { return ismiss(r.value); }
 
 void label(const vyxstate* s, int which, int k, char* cell) {
-    const auto* slot = static_cast<const optslot*>(s->refs.labels[which]);
+    const auto* slot = static_cast<const optslot*>(s->popt.refs.labels[which]);
     if (!slot) return;
     int len = 0;
     const char* t = zparm(slot, k, &len);
@@ -77,33 +77,33 @@ void valuelabel(char* cell, double v) {
 
 int GetMCF(vyxstate* s, grpnode* g) {
     double T = g->mcf.endmax;
-    if (s->pflags.mcfdiff) {
-        const grpnode* a = s->grplist[0];
+    if (s->popt.pflags.mcfdiff) {
+        const grpnode* a = s->groups.grplist.head;
         const grpnode* b = a ? a->next : nullptr;
         if (a && b) T = fmin(a->mcf.endmax, b->mcf.endmax);
     }
-    const double z = zprobit(1 - s->alpha / 2);
+    const double z = zprobit(1 - s->opts.alpha / 2);
     resetcells(s);
-    double* v = s->rowvals;
-    const bool step = s->mcftype == 1;
+    double* v = s->row.rowvals;
+    const bool step = s->mcf.mcftype == 1;
     // The level the step curve carries to its end: the last point's (0 at the origin).
     double lastm = missing(), lastlo = missing(), lasthi = missing();
-    if (step && !s->logscale[0]) {
+    if (step && !s->opts.logscale[0]) {
         v[SG_XVALUE2] = v[SG_YVALUE2] = v[SG_YUPPER2] = v[SG_YLOWER2] = 0;
         lastm = lastlo = lasthi = 0;
         if (int rc = phrow(s)) return rc;
     }
     const int rc = eachrecord(g, [&](const mcfrec& r) -> int {
         if (censored(r)) {
-            if (!s->pflags.nocenplot) return 0;
+            if (!s->popt.pflags.nocenplot) return 0;
             for (int k = 0; k < SG_CELLS; ++k) v[k] = missing();
             v[SG_CENSOR] = r.time;
             return phrow(s);
         }
         const double m = r.mcf, se = r.se;
         double lower = missing(), upper = missing();
-        if (s->pflags.noconf) {
-        } else if (s->mcfopt.loglims) {
+        if (s->popt.pflags.noconf) {
+        } else if (s->mcf.mcfopt.loglims) {
             const double w = m > kEps ? se * z / m : missing();
             if (!ismiss(w) && w < sg::kExpCap) lower = m / std::exp(w), upper = m * std::exp(w);
         } else {
@@ -133,13 +133,13 @@ int GetMCF(vyxstate* s, grpnode* g) {
 
 int MCFRefLines(vyxstate* s, grpnode* g) {
     resetcells(s);
-    double* ref = s->refrow;
+    double* ref = s->sg.refrow;
     const bool records = g->mcf.nrec > 0;
 
     // Time references: the curve's level at X.
-    const int nh = s->refs.counts[REF_HREF];
+    const int nh = s->popt.refs.counts[REF_HREF];
     for (int k = 0; k < nh; ++k) {
-        const double X = s->refs.vals[REF_HREF][k];
+        const double X = s->popt.refs.vals[REF_HREF][k];
         ref[SG_XREF] = X;
         ref[SG_YREF] = missing();
         if (X < g->mcf.evtmin || X > g->mcf.evtmax) {
@@ -147,9 +147,9 @@ int MCFRefLines(vyxstate* s, grpnode* g) {
             xpmlog(510, kMsgRefOutside, X);
             continue;
         }
-        const bool labels = s->refs.labels[REF_HREF] != nullptr;
-        if (labels) label(s, REF_HREF, k, s->refrowlab[SG_XREF]);
-        if (s->pflags.refstop && records) {
+        const bool labels = s->popt.refs.labels[REF_HREF] != nullptr;
+        if (labels) label(s, REF_HREF, k, s->sg.refrowlab[SG_XREF]);
+        if (s->popt.pflags.refstop && records) {
             double p = -DBL_MAX, q = -DBL_MAX, lv = 0, level = missing();
             bool found = false, firstrec = true;
             const int rc = eachrecord(g, [&](const mcfrec& r) -> int {
@@ -167,7 +167,7 @@ int MCFRefLines(vyxstate* s, grpnode* g) {
             });
             if (rc > 1) return rc;
             ref[SG_YREF] = level;
-            if (found && labels) valuelabel(s->refrowlab[SG_YREF], level);
+            if (found && labels) valuelabel(s->sg.refrowlab[SG_YREF], level);
         }
         if (int rc = phrow(s)) return rc;
         resetrefs(s);
@@ -175,9 +175,9 @@ int MCFRefLines(vyxstate* s, grpnode* g) {
     resetrefs(s);
 
     // Level references: the times at which the curve reaches Y.
-    const int nv = s->refs.counts[REF_VREF];
+    const int nv = s->popt.refs.counts[REF_VREF];
     for (int k = 0; k < nv; ++k) {
-        const double Y = s->refs.vals[REF_VREF][k];
+        const double Y = s->popt.refs.vals[REF_VREF][k];
         ref[SG_XREF] = missing();
         ref[SG_YREF] = Y;
         if (Y < g->mcf.mcfmin || Y > g->mcf.mcfmax) {
@@ -185,10 +185,10 @@ int MCFRefLines(vyxstate* s, grpnode* g) {
             xpmlog(510, kMsgRefOutside, Y);
             continue;
         }
-        const bool labels = s->refs.labels[REF_VREF] != nullptr;
-        if (labels) label(s, REF_VREF, k, s->refrowlab[SG_YREF]);
+        const bool labels = s->popt.refs.labels[REF_VREF] != nullptr;
+        if (labels) label(s, REF_VREF, k, s->sg.refrowlab[SG_YREF]);
         int written = 0;
-        if (s->pflags.refstop2 && records) {
+        if (s->popt.pflags.refstop2 && records) {
             double p = 0, lv = -DBL_MAX;
             bool firstrec = true;
             const int rc = eachrecord(g, [&](const mcfrec& r) -> int {
@@ -197,7 +197,7 @@ int MCFRefLines(vyxstate* s, grpnode* g) {
                 if (firstrec) lv = m - kTol, firstrec = false;
                 if (fmin(m, lv) < Y && Y <= fmax(m, lv)) {
                     ref[SG_XREF] = m - lv >= kEps ? p + (t - p) * (Y - lv) / (m - lv) : t;
-                    if (labels) valuelabel(s->refrowlab[SG_XREF], ref[SG_XREF]);
+                    if (labels) valuelabel(s->sg.refrowlab[SG_XREF], ref[SG_XREF]);
                     if (int prc = phrow(s)) return prc;
                     ++written;
                     resetrefs(s);

@@ -38,7 +38,7 @@ struct Line {
 
 // A row at the end time v of the line: the line itself and both bands there.
 int endrow(vyxstate* s, grpnode* g, const Line& line, double v, double xlo, double xhi) {
-    double* c = s->rowvals;
+    double* c = s->row.rowvals;
     double rec[24];
     for (double& w : rec) w = missing();
     if (g->parmcov) sflim(s, g, v, rec);
@@ -47,7 +47,7 @@ int endrow(vyxstate* s, grpnode* g, const Line& line, double v, double xlo, doub
     const double S = rec[PCT_EST];
     double prec[24];
     for (double& w : prec) w = missing();
-    if (!ismiss(S) && s->parmvec[0]) {
+    if (!ismiss(S) && s->life.parmvec.block) {
         pctl(s, 1 - S, &prec[PCT_EST]);
         cflim(s, 1 - S, prec);
     }
@@ -63,13 +63,13 @@ int endrow(vyxstate* s, grpnode* g, const Line& line, double v, double xlo, doub
 // line between the curve's first and last time under the mode's value. The modes' lines are
 // computed here; the current parameter vector is left as it was.
 int fmcurves(vyxstate* s, double* vmin, double* vmax) {
-    double* c = s->rowvals;
-    if (fmcdf(s) != 0 || !s->fmcurve) return 0;
-    const int n = s->npoints + 1;
-    padtext(s->rowtext, 256, 0, "Combined", 8);
+    double* c = s->row.rowvals;
+    if (fmcdf(s) != 0 || !s->life.fmcurve) return 0;
+    const int n = s->opts.npoints + 1;
+    padtext(s->row.rowtext, 256, 0, "Combined", 8);
     double m = 0;
     for (int i = 0; i < n; ++i) {
-        const double* r = s->fmcurve + static_cast<size_t>(i) * FM_WORDS;
+        const double* r = s->life.fmcurve + static_cast<size_t>(i) * FM_WORDS;
         const double p = r[FM_F];
         const double y = ismiss(p) || p >= 1 ? missing() : sg::quant(s, p);
         // Only values that exist widen the range (a missing one would make it missing).
@@ -77,7 +77,7 @@ int fmcurves(vyxstate* s, double* vmin, double* vmax) {
         if (!ismiss(r[FM_LOWER])) m = std::max(m, r[FM_LOWER]);
         const double lower = sg::quant(s, m);
         const double upper = ismiss(r[FM_UPPER]) || r[FM_UPPER] >= 1 ? missing() : sg::quant(s, r[FM_UPPER]);
-        if (!s->pflags.noconf) {
+        if (!s->popt.pflags.noconf) {
             sg::widen(vmin, nullptr, lower);
             sg::widen(nullptr, vmax, upper);
         }
@@ -87,15 +87,15 @@ int fmcurves(vyxstate* s, double* vmin, double* vmax) {
         c[SG_YUPPER2] = upper;
         if (int rc = phrow(s)) return rc;
     }
-    const auto& fm = s->fmodeset;
-    if (!fm.plotmodes || fm.nvals <= 0 || !s->fmloc || !s->fmscale) return 0;
-    const double t0 = s->fmcurve[FM_X], t1 = s->fmcurve[static_cast<size_t>(n - 1) * FM_WORDS + FM_X];
+    const auto& fm = s->groups.fmodeset;
+    if (!fm.plotmodes || fm.nvals <= 0 || !s->life.fmloc || !s->life.fmscale) return 0;
+    const double t0 = s->life.fmcurve[FM_X], t1 = s->life.fmcurve[static_cast<size_t>(n - 1) * FM_WORDS + FM_X];
     c[SG_YLOWER2] = c[SG_YUPPER2] = missing();
     for (int i = 0; i < fm.nvals; ++i) {
-        if (s->fmused && !s->fmused[i]) continue;
-        padtext(s->rowtext, 256, 0, fm.vals[i], fm.lens ? fm.lens[i] : 16);
+        if (s->life.fmused && !s->life.fmused[i]) continue;
+        padtext(s->row.rowtext, 256, 0, fm.vals[i], fm.lens ? fm.lens[i] : 16);
         Line line;
-        const double loc = s->fmloc[i], scale = s->fmscale[i];
+        const double loc = s->life.fmloc[i], scale = s->life.fmscale[i];
         if (!ismiss(scale) && scale > 0) line.slope = 1 / scale;
         if (!ismiss(scale) && !ismiss(loc) && scale > 0) line.icpt = -loc / scale;
         for (double t : {t0, t1}) {
@@ -110,11 +110,11 @@ int fmcurves(vyxstate* s, double* vmin, double* vmax) {
 }  // namespace
 
 int PlotCurves(vyxstate* s, grpnode* g, double* vmin, double* vmax) {
-    double* c = s->rowvals;
+    double* c = s->row.rowvals;
     // Every cell a point row set, the censored mark's too: a curve row repeats no point or mark.
     for (int k = 0; k < SG_CELLS; ++k) c[k] = missing();
     if (g->nofit) return phrow(s);
-    if (s->pflags.fmcombine) return fmcurves(s, vmin, vmax);
+    if (s->popt.pflags.fmcombine) return fmcurves(s, vmin, vmax);
 
     Line line;
     const double loc = g->loc, scale = g->scale;
@@ -123,25 +123,25 @@ int PlotCurves(vyxstate* s, grpnode* g, double* vmin, double* vmax) {
         if (!ismiss(loc)) line.icpt = -loc / scale;
     }
     // The line spans the data, in whole decades on a log scale.
-    double xlo = sg::backtime(s, s->datarng[0]), xhi = sg::backtime(s, s->datarng[1]);
-    if (s->logscale[0] || s->logscale[1]) {
+    double xlo = sg::backtime(s, s->popt.datarng[0]), xhi = sg::backtime(s, s->popt.datarng[1]);
+    if (s->opts.logscale[0] || s->opts.logscale[1]) {
         xlo = decade(xlo, false);
         xhi = decade(xhi, true);
     }
     // The survival and percentile limits need the group's fit in the parameter vector.
-    double* saved = s->parmvec[0];
-    if (g->parmcov) s->parmvec[0] = g->parmcov;
+    double* saved = s->life.parmvec.block;
+    if (g->parmcov) s->life.parmvec.block = g->parmcov;
     int rc = endrow(s, g, line, xlo, xlo, xhi);
 
     // The probability table between the ends, one entry more on each side when its time
     // still lies on the time axis.
-    const plotlay* f = s->frame;
-    const int n = s->panels.npct;
+    const plotlay* f = s->plot.frame;
+    const int n = s->popt.panels.npct;
     const double* prob = g->pcttab2;
     const double* pct = g->pcttab;
     if (!rc && prob && pct && f && n > 0) {
-        double axlo = s->lifescale[0], axhi = s->lifescale[1];
-        if (s->logscale[0] || s->logscale[1]) axlo = std::pow(10.0, axlo), axhi = std::pow(10.0, axhi);
+        double axlo = s->popt.lifescale[0], axhi = s->popt.lifescale[1];
+        if (s->opts.logscale[0] || s->opts.logscale[1]) axlo = std::pow(10.0, axlo), axhi = std::pow(10.0, axhi);
         int first = f->pfirst, last = f->plast;
         if (first >= 0 && first < n) {
             const double t = prob[static_cast<size_t>(first) * PCT_WORDS + PCT_TIME];
@@ -170,6 +170,6 @@ int PlotCurves(vyxstate* s, grpnode* g, double* vmin, double* vmax) {
         }
     }
     if (!rc) rc = endrow(s, g, line, xhi, xlo, xhi);
-    s->parmvec[0] = saved;
+    s->life.parmvec.block = saved;
     return rc;
 }

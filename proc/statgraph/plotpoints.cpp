@@ -24,7 +24,7 @@ constexpr double kTol = 10000 * 1.1102230246251565e-16;
 enum class Limits { None, Pointwise, Simultaneous };
 
 void resetcells(vyxstate* s) {
-    double* v = s->rowvals;
+    double* v = s->row.rowvals;
     for (int k : {SG_YVALUE, SG_XVALUE, SG_YLOWER, SG_YUPPER, SG_XUPPER2, SG_XLOWER2, SG_YLOWER2, SG_YUPPER2, SG_YVALUE2,
                   SG_XVALUE2, SG_CENSOR, SG_SPARE1, SG_SPARE2, SG_PYVAL})
         v[k] = missing();
@@ -34,7 +34,7 @@ void resetcells(vyxstate* s) {
 int intervalpoints(vyxstate* s, grpnode* g, Limits lim, double* vmin, double* vmax) {
     const int32_t n = g->nturn;
     const double* t = g->emtab;
-    double* v = s->rowvals;
+    double* v = s->row.rowvals;
     for (int32_t k = 0; t && k + 1 < n; ++k) {
         const double p = t[EMT_CUM * n + k];
         double y = missing(), lower = missing(), upper = missing();
@@ -50,7 +50,7 @@ int intervalpoints(vyxstate* s, grpnode* g, Limits lim, double* vmin, double* vm
             }
         }
         const double time = sg::backtime(s, t[EMT_RIGHT * n + k]);
-        sg::widen(&s->axlim[AX_DATALO], &s->axlim[AX_DATAHI], time);
+        sg::widen(&s->popt.axlim[AX_DATALO], &s->popt.axlim[AX_DATAHI], time);
         v[SG_XVALUE] = time;
         v[SG_YVALUE] = y;
         v[SG_YUPPER] = upper;
@@ -63,10 +63,10 @@ int intervalpoints(vyxstate* s, grpnode* g, Limits lim, double* vmin, double* vm
 
 // One point row from a curve record.
 int curvepoint(vyxstate* s, PhRowBlock& rows, const double* r, Limits lim, double* vmin, double* vmax) {
-    double* v = s->rowvals;
+    double* v = s->row.rowvals;
     const double p = r[CR_PPOS];
     const double t = sg::backtime(s, r[CR_TIME]);
-    sg::widen(&s->axlim[AX_DATALO], &s->axlim[AX_DATAHI], t);
+    sg::widen(&s->popt.axlim[AX_DATALO], &s->popt.axlim[AX_DATAHI], t);
     double upper = missing(), lower = missing();
     if (lim == Limits::Pointwise) {
         upper = r[CR_UPPER];
@@ -96,7 +96,7 @@ int curvepoint(vyxstate* s, PhRowBlock& rows, const double* r, Limits lim, doubl
 // The point rows of a curve set only these cells: they go to the output a block at a time.
 // Without limits the limit cells are missing in every row, and go once for each block.
 int curvepoints(vyxstate* s, grpnode* g, Limits lim, double* vmin, double* vmax) {
-    double* v = s->rowvals;
+    double* v = s->row.rowvals;
     PhRowBlock rows = lim == Limits::None
                           ? PhRowBlock(s, {&v[SG_PLABEL], &v[SG_XVALUE], &v[SG_YVALUE], &v[SG_FREQ]})
                           : PhRowBlock(s, {&v[SG_PUPPER], &v[SG_PLOWER], &v[SG_PLABEL], &v[SG_XVALUE], &v[SG_YVALUE],
@@ -127,17 +127,17 @@ int curvepoints(vyxstate* s, grpnode* g, Limits lim, double* vmin, double* vmax)
 
 int PlotPoints(vyxstate* s, grpnode* g, double* vmin, double* vmax) {
     resetcells(s);
-    const uint32_t np = s->plotcodes[PC_NPINTERVALS];
-    const Limits lim = np == 2 || s->pflags.pconfplt ? Limits::Pointwise : np == 1 ? Limits::Simultaneous : Limits::None;
+    const uint32_t np = s->popt.plotcodes[PC_NPINTERVALS];
+    const Limits lim = np == 2 || s->popt.pflags.pconfplt ? Limits::Pointwise : np == 1 ? Limits::Simultaneous : Limits::None;
     if (!g->crvinmem && g->ufile2) xcpoint(g->ufile2, 0);
     if (g->ufile) xcpoint(g->ufile, 0);
 
-    if (s->rspform[RF_INTERVAL]) return intervalpoints(s, g, lim, vmin, vmax);
+    if (s->input.rspform[RF_INTERVAL]) return intervalpoints(s, g, lim, vmin, vmax);
     if (int rc = curvepoints(s, g, lim, vmin, vmax)) return rc;
 
     // Censored marks: a row of their own with only the time of the mark (and the group).
-    if (s->rspform[RF_TIME] || !s->pflags.nocenplot || !s->rspform[RF_CENSOR]) return 0;
-    double* v = s->rowvals;
+    if (s->input.rspform[RF_TIME] || !s->popt.pflags.nocenplot || !s->input.rspform[RF_CENSOR]) return 0;
+    double* v = s->row.rowvals;
     for (int k = 0; k < SG_CELLS; ++k) v[k] = missing();
     PhRowBlock rows(s, {&v[SG_CENSOR]});
     const int rc = eachrow(s, g, [&](const double* r) -> int {

@@ -28,7 +28,7 @@ constexpr double kLog10Max = 308.25471555991675;
 // The label of reference value k into a 16-character cell (16 blanks, then the label);
 // false when the list has no labels.
 bool reflabel(const vyxstate* s, int which, int k, char* cell) {
-    const auto* slot = static_cast<const optslot*>(s->refs.labels[which]);
+    const auto* slot = static_cast<const optslot*>(s->popt.refs.labels[which]);
     if (!slot) return false;
     int len = 0;
     const char* t = zparm(slot, k, &len);
@@ -56,9 +56,9 @@ double survival(uint32_t dist, double z) {
 }
 
 void resetrefs(vyxstate* s) {
-    std::memset(s->refrowlab[SG_XREF], ' ', SG_REFLABEL);
-    std::memset(s->refrowlab[SG_YREF], ' ', SG_REFLABEL);
-    s->refrow[SG_XREF] = s->refrow[SG_YREF] = missing();
+    std::memset(s->sg.refrowlab[SG_XREF], ' ', SG_REFLABEL);
+    std::memset(s->sg.refrowlab[SG_YREF], ' ', SG_REFLABEL);
+    s->sg.refrow[SG_XREF] = s->sg.refrow[SG_YREF] = missing();
 }
 
 }  // namespace
@@ -67,36 +67,36 @@ int PPlotRefLines(vyxstate* s, grpnode* g) {
     const double loc = g->loc, scale = g->scale;
     const double slope = !ismiss(scale) && scale > 0 ? 1 / scale : missing();
     const double icpt = ismiss(loc) || ismiss(scale) ? missing() : -loc / scale;
-    const auto& c = s->refs.counts;
-    if (s->pflags.rotate && (c[REF_HREF] > 0 || c[REF_VREF] > 0)) {
+    const auto& c = s->popt.refs.counts;
+    if (s->popt.pflags.rotate && (c[REF_HREF] > 0 || c[REF_VREF] > 0)) {
         xpmlog(510, kMsgRotateRefs);
         return 1;
     }
     // A reference row carries the reference cells alone (and the group's), no curve point.
-    for (int k = 0; k < SG_CELLS; ++k) s->rowvals[k] = missing();
-    double* ref = s->refrow;
-    char* xlab = s->refrowlab[SG_XREF];
-    char* ylab = s->refrowlab[SG_YREF];
+    for (int k = 0; k < SG_CELLS; ++k) s->row.rowvals[k] = missing();
+    double* ref = s->sg.refrow;
+    char* xlab = s->sg.refrowlab[SG_XREF];
+    char* ylab = s->sg.refrowlab[SG_YREF];
 
     const int tw = c[REF_LREF] > 0 ? REF_LREF : REF_HREF;
     for (int k = 0; k < c[tw]; ++k) {
-        const double v = s->refs.vals[tw][k];
+        const double v = s->popt.refs.vals[tw][k];
         ref[SG_XREF] = v;
         ref[SG_YREF] = missing();
-        if (s->pflags.refstop && s->pflags.fmcombine) {
+        if (s->popt.pflags.refstop && s->popt.pflags.fmcombine) {
             // The combined failure-mode curve there, without its limits.
             double rec[FM_WORDS];
-            const uint8_t noconf = s->pflags.noconf;
-            s->pflags.noconf = 1;
+            const uint8_t noconf = s->popt.pflags.noconf;
+            s->popt.pflags.noconf = 1;
             const double x = sg::fwdtime(s, v);
             ref[SG_YREF] = !ismiss(x) && fmest(s, x, rec) == 0 && !ismiss(rec[FM_F]) && rec[FM_F] < 1 ? sg::quant(s, rec[FM_F]) : missing();
-            s->pflags.noconf = noconf;
-        } else if (s->pflags.refstop) {
+            s->popt.pflags.noconf = noconf;
+        } else if (s->popt.pflags.refstop) {
             const double x = sg::fwdtime(s, v);
             ref[SG_YREF] = ismiss(slope) || ismiss(icpt) || ismiss(x) ? missing() : slope * x + icpt;
         }
         if (reflabel(s, tw, k, xlab) && !ismiss(ref[SG_YREF])) {
-            const double S = survival(s->distcode, ref[SG_YREF]);
+            const double S = survival(s->opts.distcode, ref[SG_YREF]);
             if (!ismiss(S)) valuelabel(ylab, (1 - S) * 100);
         }
         if (int rc = phrow(s)) return rc;
@@ -105,7 +105,7 @@ int PPlotRefLines(vyxstate* s, grpnode* g) {
 
     const int pw = c[REF_PREF] > 0 ? REF_PREF : REF_VREF;
     for (int k = 0; k < c[pw]; ++k) {
-        const double v = s->refs.vals[pw][k];
+        const double v = s->popt.refs.vals[pw][k];
         ref[SG_XREF] = missing();
         // Also with ROTATE: a reference at 0 or 100 percent has no finite place on the axis.
         if (!(v > 0 && v < 100)) {
@@ -114,17 +114,17 @@ int PPlotRefLines(vyxstate* s, grpnode* g) {
             continue;
         }
         ref[SG_YREF] = sg::quant(s, v / 100);
-        if (s->pflags.refstop2 && s->pflags.fmcombine) {
+        if (s->popt.pflags.refstop2 && s->popt.pflags.fmcombine) {
             // Where the combined curve reaches v percent.
             double t = missing(), p = v / 100;
-            ref[SG_XREF] = s->fmcurve && fmint(s, &t, &p, s->fmcurve, s->npoints + 1, 1) == 0 ? t : missing();
-        } else if (s->pflags.refstop2) {
+            ref[SG_XREF] = s->life.fmcurve && fmint(s, &t, &p, s->life.fmcurve, s->opts.npoints + 1, 1) == 0 ? t : missing();
+        } else if (s->popt.pflags.refstop2) {
             const double x = ismiss(ref[SG_YREF]) || ismiss(scale) || ismiss(loc) ? missing() : ref[SG_YREF] * scale + loc;
             if (ismiss(x))
                 ref[SG_XREF] = missing();
-            else if (s->logscale[0])
+            else if (s->opts.logscale[0])
                 ref[SG_XREF] = x < sg::kExpCap ? std::exp(x) : missing();
-            else if (s->logscale[1])
+            else if (s->opts.logscale[1])
                 ref[SG_XREF] = x < kLog10Max ? std::pow(10.0, x) : missing();
             else
                 ref[SG_XREF] = x;
@@ -178,20 +178,20 @@ int labelsToStrList(poolobj* pool, const double* values, int n, char** text, int
 }
 
 int SetProbAxis(vyxstate* s, char** ticks, int* tickslen, char** labels, int* labelslen) {
-    const int n = std::max(s->panels.npct, 0);
-    auto* q = static_cast<double*>(poolbytes(s->stmtpool, int64_t(std::max(n, 1)) * 8, poolflag::raw_marked));
+    const int n = std::max(s->popt.panels.npct, 0);
+    auto* q = static_cast<double*>(poolbytes(s->pools.stmtpool, int64_t(std::max(n, 1)) * 8, poolflag::raw_marked));
     *ticks = *labels = nullptr;
     *tickslen = *labelslen = 0;
     if (!q) {
         xmemmsg(int64_t(std::max(n, 1)) * 8);
         return 1;
     }
-    for (int i = 0; i < n; ++i) q[i] = s->quant_fn(s->panels.pctlist[i] / 100);
-    int rc = numbersToStrList(s->stmtpool, q, n, ticks, tickslen, nullptr, 0);
+    for (int i = 0; i < n; ++i) q[i] = s->opts.quant_fn(s->popt.panels.pctlist[i] / 100);
+    int rc = numbersToStrList(s->pools.stmtpool, q, n, ticks, tickslen, nullptr, 0);
     if (!rc) *tickslen = countNonBlank(*ticks, wzstrip(*ticks, *tickslen));
-    if (!rc) rc = labelsToStrList(s->stmtpool, s->panels.pctlist, n, labels, labelslen, nullptr, 0);
+    if (!rc) rc = labelsToStrList(s->pools.stmtpool, s->popt.panels.pctlist, n, labels, labelslen, nullptr, 0);
     if (!rc) *labelslen = countNonBlank(*labels, wzstrip(*labels, *labelslen));
-    poolput(s->stmtpool, q);
+    poolput(s->pools.stmtpool, q);
     if (rc) xmemmsg(int64_t(n) * 15);
     return rc;
 }

@@ -9,7 +9,7 @@
 #include "proc/devgraph/inset.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/statgraph/sgproto.h"
 #include "proc/statgraph/statgraph.h"
 
@@ -19,23 +19,23 @@ constexpr int kCell = 24;
 
 // The inset of g when it can be built and has something to show.
 const insetrec* build(vyxstate* s, grpnode* g) {
-    s->inset = nullptr;
+    s->plot.inset = nullptr;
     if (!g || vyxins(s, g) != 0) return nullptr;
-    const insetrec* r = s->inset;
+    const insetrec* r = s->plot.inset;
     return r && r->active && r->entries ? r : nullptr;
 }
 
 // Calls f(group or null) for each group of the plot in order.
 template <class F>
-int eachgroup(vyxstate* s, F&& f) {
-    if (s->nclass == 1) {
-        for (grpnode* g = s->grplist[0]; g; g = g->next)
+int eachgroup(groupstate& groups, F&& f) {
+    if (groups.nclass == 1) {
+        for (grpnode* g = groups.grplist.head; g; g = g->next)
             if (int rc = f(g)) return rc;
         return 0;
     }
-    const int n1 = static_cast<int>(s->nlev[1]), n2 = static_cast<int>(s->nlev[0]);
+    const int n1 = static_cast<int>(groups.nlev[1]), n2 = static_cast<int>(groups.nlev[0]);
     for (int i = 0; i < n1 * n2; ++i)
-        if (int rc = f(s->grpgrid[i])) return rc;
+        if (int rc = f(groups.grpgrid[i])) return rc;
     return 0;
 }
 
@@ -52,12 +52,12 @@ int inset_phantom(vyxstate* s, const char* label, int firstk, wobitem** items, i
     *items = nullptr;
     *count = 0;
     const insetrec* first = nullptr;
-    eachgroup(s, [&](grpnode* g) { return g && (first = build(s, g)) ? 1 : 0; });
+    eachgroup(s->groups, [&](grpnode* g) { return g && (first = build(s, g)) ? 1 : 0; });
     if (!first) return 0;
     AddInset(s, items, count);
     int n = 0;
     for (const insetent* e = first->entries; e; e = e->next) ++n;
-    auto* cells = static_cast<char*>(poolbytes(s->stmtpool, int64_t(kCell) * n, poolflag::zeroed_marked));
+    auto* cells = static_cast<char*>(poolbytes(s->pools.stmtpool, int64_t(kCell) * n, poolflag::zeroed_marked));
     if (!cells) {
         xmemmsg(int64_t(kCell) * n);
         return 0;
@@ -73,7 +73,7 @@ int inset_phantom(vyxstate* s, const char* label, int firstk, wobitem** items, i
     }
     if (int rc = phenddef(s)) return rc;
     if (int rc = phbind(s, ref)) return rc;
-    const int rc = eachgroup(s, [&](grpnode* g) -> int {
+    const int rc = eachgroup(s->groups, [&](grpnode* g) -> int {
         std::memset(cells, ' ', static_cast<size_t>(kCell) * n);
         if (const insetrec* r = build(s, g)) {
             int j = 0;

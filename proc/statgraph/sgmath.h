@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "host/hostdefs.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 
 namespace sg {
 
@@ -17,15 +17,15 @@ inline bool ismiss(double v) { return std::isnan(v); }
 // would overflow).
 inline double backtime(const vyxstate* s, double v) {
     if (ismiss(v)) return v;
-    if (s->logscale[0]) return v < kExpCap ? std::exp(v) : missing();
-    if (s->logscale[1]) return v * std::log(10.0) < kExpCap ? std::pow(10.0, v) : missing();
+    if (s->opts.logscale[0]) return v < kExpCap ? std::exp(v) : missing();
+    if (s->opts.logscale[1]) return v * std::log(10.0) < kExpCap ? std::pow(10.0, v) : missing();
     return v;
 }
 // Time to the analysis scale: missing for a time not above 0 on a log scale.
 inline double fwdtime(const vyxstate* s, double t) {
-    if (s->logscale[0] || s->logscale[1]) {
+    if (s->opts.logscale[0] || s->opts.logscale[1]) {
         if (ismiss(t) || !(t > 0)) return missing();
-        return s->logscale[0] ? std::log(t) : std::log10(t);
+        return s->opts.logscale[0] ? std::log(t) : std::log10(t);
     }
     return t;
 }
@@ -33,7 +33,7 @@ inline double fwdtime(const vyxstate* s, double t) {
 // of probability 1 has no place on the axis, and no axis range may become infinite.
 inline double quant(const vyxstate* s, double p) {
     if (ismiss(p)) return p;
-    const double q = s->quant_fn(p);
+    const double q = s->opts.quant_fn(p);
     return std::isfinite(q) ? q : missing();
 }
 

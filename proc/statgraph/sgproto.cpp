@@ -7,7 +7,7 @@
 #include "host/stmtrec.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/textpad.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/framework/wobmth.h"
 
 namespace {
@@ -19,7 +19,7 @@ int checked(vyxstate* s, int32_t rc) { return rc < 0 ? sgfail(s, rc) : 0; }
 int sgfail(vyxstate* s, int32_t rc) {
     xprrlog(0, rc);
     xexit(rc, 0);
-    s->stepend = 1;
+    s->step.stepend = 1;
     return rc;
 }
 
@@ -31,9 +31,9 @@ int phcreate(vyxstate* s, const char* name, const char* label) {
                        obtext(OBK_NAME, rdxtxt(name, -1)),
                        obtext(OBK_LABEL, rdxtxt(label, -1)),
                        obint(OBK_HIDDEN, 0)};
-    const int32_t rc = wobmth(s->outmgr, nullptr, OB_CREATE, 7, items);
+    const int32_t rc = wobmth(s->out.outmgr, nullptr, OB_CREATE, 7, items);
     if (rc < 0) return sgfail(s, rc);
-    s->curtab = static_cast<obobject*>(items[2].v.p);
+    s->out.curtab = static_cast<obobject*>(items[2].v.p);
     return 0;
 }
 
@@ -48,22 +48,22 @@ int phcolumn(vyxstate* s, int kind, const char* name, const char* label, int wid
     if (kind == COL_TEXT) items[n++] = obint(OBK_WIDTH, width);
     items[n++] = obtext(OBK_TEMPLATE, rdxtxt(role, -1));
     items[n++] = obcell(OBK_CELL, cell);
-    return checked(s, wobmth(s->curtab, nullptr, OB_ADDCOL, n, items));
+    return checked(s, wobmth(s->out.curtab, nullptr, OB_ADDCOL, n, items));
 }
 
-int phenddef(vyxstate* s) { return checked(s, wobmth(s->curtab, nullptr, OB_ENDDEF, 0, nullptr)); }
+int phenddef(vyxstate* s) { return checked(s, wobmth(s->out.curtab, nullptr, OB_ENDDEF, 0, nullptr)); }
 
 int phbind(vyxstate* s, uint32_t* ref) {
-    wobitem items[] = {obout(OBK_POS), obobj(OBK_POS, s->curtab),
+    wobitem items[] = {obout(OBK_POS), obobj(OBK_POS, s->out.curtab),
                        obtext(OBK_TEMPLATE, rdxtxt(kPhantomTemplate, static_cast<int>(sizeof kPhantomTemplate - 1))),
                        obflag(OBK_BINDFLAG, 1), obptr(OBK_REFSLOT, OBT_SLOT, ref)};
-    const int32_t rc = wobmth(s->outmgr, nullptr, OB_BIND, 5, items);
+    const int32_t rc = wobmth(s->out.outmgr, nullptr, OB_BIND, 5, items);
     if (rc < 0) return sgfail(s, rc);
-    s->curtabid = obid(items[0]);
+    s->out.curtabid = obid(items[0]);
     return 0;
 }
 
-int phrow(vyxstate* s) { return checked(s, wobmth(s->curtab, nullptr, OB_ADDROW, 0, nullptr)); }
+int phrow(vyxstate* s) { return checked(s, wobmth(s->out.curtab, nullptr, OB_ADDROW, 0, nullptr)); }
 
 PhRowBlock::PhRowBlock(vyxstate* s, std::initializer_list<double*> cells)
     : s_(s), cells_(cells), vals_(cells.size() * kRows) {}
@@ -78,26 +78,26 @@ int PhRowBlock::flush() {
         items.push_back(obptr(OBK_VALUE, OBT_POINTER, &vals_[k * kRows]));
     }
     n_ = 0;
-    return checked(s_, wobmth(s_->curtab, nullptr, OB_ADDROWS, static_cast<int>(items.size()), items.data()));
+    return checked(s_, wobmth(s_->out.curtab, nullptr, OB_ADDROWS, static_cast<int>(items.size()), items.data()));
 }
 
 int phclose(vyxstate* s) {
-    if (int rc = checked(s, wobmth(s->curtab, nullptr, OB_ENDROWS, 0, nullptr))) return rc;
-    wobitem id[] = {obidin(s->curtabid)};
-    return checked(s, wobmth(s->outmgr, nullptr, OB_PUBLISH, 1, id));
+    if (int rc = checked(s, wobmth(s->out.curtab, nullptr, OB_ENDROWS, 0, nullptr))) return rc;
+    wobitem id[] = {obidin(s->out.curtabid)};
+    return checked(s, wobmth(s->out.outmgr, nullptr, OB_PUBLISH, 1, id));
 }
 
 int phgroup(vyxstate* s, txthandle name, txthandle label) {
     wobitem items[] = {obout(OBK_CREATED), obtext(OBK_NAME, name), obtext(OBK_LABEL, label)};
-    const int32_t rc = wobmth(s->outmgr, nullptr, OB_GROUP, 3, items);
+    const int32_t rc = wobmth(s->out.outmgr, nullptr, OB_GROUP, 3, items);
     if (rc < 0) return sgfail(s, rc);
-    s->panelobj = static_cast<obobject*>(items[0].v.p);
+    s->out.panelobj = static_cast<obobject*>(items[0].v.p);
     return 0;
 }
 
 int phgroupclose(vyxstate* s) {
-    if (!s->panelobj) return 0;
-    return checked(s, obrelease(s->panelobj));
+    if (!s->out.panelobj) return 0;
+    return checked(s, obrelease(s->out.panelobj));
 }
 
 GraphRequest::GraphRequest(txthandle name, txthandle label, txthandle description, txthandle templ, const uint32_t* refs,
@@ -141,27 +141,27 @@ GraphRequest& GraphRequest::number(const char* n, double value) {
 }
 
 int GraphRequest::issue(vyxstate* s) {
-    return checked(s, wobmth(s->outmgr, nullptr, OB_GRAPH, static_cast<int>(items_.size()), items_.data()));
+    return checked(s, wobmth(s->out.outmgr, nullptr, OB_GRAPH, static_cast<int>(items_.size()), items_.data()));
 }
 
 void axisends(const vyxstate* s, GraphRequest& r) {
-    if (s->pflags.llowgiven) r.number("_LifeMin", s->axlim[AX_LIFELOWER]);
-    if (s->pflags.lupgiven) r.number("_LifeMax", s->axlim[AX_LIFEUPPER]);
-    if (s->pflags.plowgiven) r.number("_PctMin", s->axlim[AX_PCTLOWER]);
-    if (s->pflags.pupgiven) r.number("_PctMax", s->axlim[AX_PCTUPPER]);
+    if (s->popt.pflags.llowgiven) r.number("_LifeMin", s->popt.axlim[AX_LIFELOWER]);
+    if (s->popt.pflags.lupgiven) r.number("_LifeMax", s->popt.axlim[AX_LIFEUPPER]);
+    if (s->popt.pflags.plowgiven) r.number("_PctMin", s->popt.axlim[AX_PCTLOWER]);
+    if (s->popt.pflags.pupgiven) r.number("_PctMax", s->popt.axlim[AX_PCTUPPER]);
 }
 
 void gridcells(vyxstate* s, int i, int j) {
     char a[16], b[16];
-    std::memcpy(a, s->levkeys[0] + 16 * i, 16);
-    std::memcpy(b, s->levkeys[1] + 16 * j, 16);
-    padtext(s->grplabel, 40, 0, a, 16);
-    padtext(s->grplabel2, 40, 0, b, 16);
+    std::memcpy(a, s->groups.levkeys[0] + 16 * i, 16);
+    std::memcpy(b, s->groups.levkeys[1] + 16 * j, 16);
+    padtext(s->row.grplabel, 40, 0, a, 16);
+    padtext(s->row.grplabel2, 40, 0, b, 16);
     int la = 0, lb = 0;
     wzstjls(a, 16, 'l', &la, nullptr);
     wzstjls(b, 16, 'l', &lb, nullptr);
-    padtext(s->rowtext, 256, 0, a, la);
-    if (la + 2 + lb <= 256) std::memcpy(s->rowtext + la + 2, b, static_cast<size_t>(lb));
+    padtext(s->row.rowtext, 256, 0, a, la);
+    if (la + 2 + lb <= 256) std::memcpy(s->row.rowtext + la + 2, b, static_cast<size_t>(lb));
 }
 
 void padtext(char* dst, int width, int lead, const char* src, int len) {

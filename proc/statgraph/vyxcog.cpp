@@ -9,7 +9,7 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/textpad.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/framework/workpool.h"
 #include "proc/mcf/mcf.h"
 #include "proc/statgraph/sginset.h"
@@ -21,12 +21,12 @@ namespace {
 // The ends of the axes the statement gives, each only when given, after the other variables:
 // HLOWER and HUPPER (or an HAXIS list) as _LifeMin and _LifeMax, VLOWER and VUPPER (or a VAXIS
 // list) as _MCFMin and _MCFMax. The renderer ends its axes there, as the device road does.
-void mcfends(const vyxstate* s, GraphRequest& r) {
-    const auto& p = s->pflags;
-    if (p.llowgiven) r.number("_LifeMin", s->axlim[AX_LIFELOWER]);
-    if (p.lupgiven) r.number("_LifeMax", s->axlim[AX_LIFEUPPER]);
-    if (p.plowgiven) r.number("_MCFMin", s->axlim[AX_PCTLOWER]);
-    if (p.pupgiven) r.number("_MCFMax", s->axlim[AX_PCTUPPER]);
+void mcfends(const plotopts& popt, GraphRequest& r) {
+    const auto& p = popt.pflags;
+    if (p.llowgiven) r.number("_LifeMin", popt.axlim[AX_LIFELOWER]);
+    if (p.lupgiven) r.number("_LifeMax", popt.axlim[AX_LIFEUPPER]);
+    if (p.plowgiven) r.number("_MCFMin", popt.axlim[AX_PCTLOWER]);
+    if (p.pupgiven) r.number("_MCFMax", popt.axlim[AX_PCTUPPER]);
 }
 
 // Catalog 0: the labels of MCF plots.
@@ -36,9 +36,9 @@ constexpr int kMsgPanelDescr = 592;   // catalog 510: "Panel %1"
 
 // The columns of the main phantom object.
 int columns(vyxstate* s) {
-    double* v = s->rowvals;
-    const auto& p = s->pflags;
-    if (int rc = phcolumn(s, COL_DOUBLE, "Xvalue", "XValue", 0, "Xvalue", &v[SG_XVALUE], s->rspvars[0])) return rc;
+    double* v = s->row.rowvals;
+    const auto& p = s->popt.pflags;
+    if (int rc = phcolumn(s, COL_DOUBLE, "Xvalue", "XValue", 0, "Xvalue", &v[SG_XVALUE], s->input.rspvars[0])) return rc;
     struct Col {
         int kind;
         const char* name;
@@ -48,9 +48,9 @@ int columns(vyxstate* s) {
         void* cell;
         bool present;
     };
-    const bool step = s->mcftype == 1;
-    const bool refs = s->refs.counts[REF_HREF] > 0 || s->refs.counts[REF_VREF] > 0;
-    const int cw = static_cast<int>(s->clswidth);
+    const bool step = s->mcf.mcftype == 1;
+    const bool refs = s->popt.refs.counts[REF_HREF] > 0 || s->popt.refs.counts[REF_VREF] > 0;
+    const int cw = static_cast<int>(s->mcf.clswidth);
     const Col cols[] = {
         {COL_DOUBLE, "Yvalue", "YValue", 0, "Yvalue", &v[SG_YVALUE], true},
         {COL_DOUBLE, "Yupper", "Yupper", 0, "Yvalue", &v[SG_YUPPER], true},
@@ -60,14 +60,14 @@ int columns(vyxstate* s) {
         {COL_DOUBLE, "Yvalue2", "Yvalue2", 0, "Yvalue", &v[SG_YVALUE2], step},
         {COL_DOUBLE, "Yupper2", "Yupper2", 0, "Yvalue", &v[SG_YUPPER2], step},
         {COL_DOUBLE, "Ylower2", "Ylower2", 0, "Yvalue", &v[SG_YLOWER2], step},
-        {COL_DOUBLE, "XRef", "XRef", 0, "Xvalue", &s->refrow[SG_XREF], refs},
-        {COL_TEXT, "XRefLabel", "XRefLabel", SG_REFLABEL, "Group", s->refrowlab[SG_XREF], refs},
-        {COL_DOUBLE, "YRef", "YRef", 0, "Yvalue", &s->refrow[SG_YREF], refs},
-        {COL_TEXT, "YRefLabel", "YRefLabel", SG_REFLABEL, "Group", s->refrowlab[SG_YREF], refs},
-        {COL_TEXT, "Group", s->clsnames[0], cw, "Group", s->grplabel, s->nclass == 1},
-        {COL_TEXT, "Group1", s->clsnames[0], cw, "Group", s->grplabel, s->nclass == 2},
-        {COL_TEXT, "Group2", s->clsnames[1], cw, "Group", s->grplabel2, s->nclass == 2},
-        {COL_TEXT, "OverlayGroup", "OverlayGroup", 256, "Group", s->rowtext, p.overlay != 0},
+        {COL_DOUBLE, "XRef", "XRef", 0, "Xvalue", &s->sg.refrow[SG_XREF], refs},
+        {COL_TEXT, "XRefLabel", "XRefLabel", SG_REFLABEL, "Group", s->sg.refrowlab[SG_XREF], refs},
+        {COL_DOUBLE, "YRef", "YRef", 0, "Yvalue", &s->sg.refrow[SG_YREF], refs},
+        {COL_TEXT, "YRefLabel", "YRefLabel", SG_REFLABEL, "Group", s->sg.refrowlab[SG_YREF], refs},
+        {COL_TEXT, "Group", s->groups.clsnames[0], cw, "Group", s->row.grplabel, s->groups.nclass == 1},
+        {COL_TEXT, "Group1", s->groups.clsnames[0], cw, "Group", s->row.grplabel, s->groups.nclass == 2},
+        {COL_TEXT, "Group2", s->groups.clsnames[1], cw, "Group", s->row.grplabel2, s->groups.nclass == 2},
+        {COL_TEXT, "OverlayGroup", "OverlayGroup", 256, "Group", s->row.rowtext, p.overlay != 0},
     };
     for (const Col& c : cols)
         if (c.present)
@@ -78,7 +78,7 @@ int columns(vyxstate* s) {
 // A fresh work pool for one group; when none can be made the step ends here.
 int freshworkpool(vyxstate* s) {
     if (int rc = renewworkpool(s)) {
-        s->stepend = 1;
+        s->step.stepend = 1;
         return rc;
     }
     return 0;
@@ -92,36 +92,36 @@ int grouprows(vyxstate* s, grpnode* g) {
 }  // namespace
 
 int vyxcog(vyxstate* s) {
-    s->pageflags[PG_STATEMENT] = 0;
-    const auto& p = s->pflags;
-    const vardesc* tvar = s->rspvars[0];
-    const txthandle axtype = rdxtxt(s->logscale[0] ? "log" : "linear", -1);
+    s->popt.pageflags.statement = 0;
+    const auto& p = s->popt.pflags;
+    const vardesc* tvar = s->input.rspvars[0];
+    const txthandle axtype = rdxtxt(s->opts.logscale[0] ? "log" : "linear", -1);
     const txthandle xlabel = tvar->labellen > 0 ? rdxtxt(tvar->label, tvar->labellen) : rdxtxt(tvar->name, tvar->namelen);
     const txthandle xname = rdxtxt(tvar->name, tvar->namelen);
     const txthandle ylabel = rdxmsg(0, p.mcfdiff ? kLblDiff : kLblMCF);
     const txthandle sylabel = rdxmsg(0, p.mcfdiff ? kLblDiffEvents : kLblEvents);
-    const int nrows = s->panels.nrows, ncols = s->panels.ncols;
+    const int nrows = s->popt.panels.nrows, ncols = s->popt.panels.ncols;
     const txthandle shrink = rdxtxt(nrows == 1 ? "FALSE" : "TRUE", -1);
     const txthandle grid = rdxtxt(p.nogrid ? "AUTO_ON" : "OFF", -1);
-    const optslot* js = stmtslot(s->curstmt, slot::mcf::JOIN);
-    const int join = js && static_cast<int>(std::trunc(gparm(s->curstmt, slot::mcf::JOIN, 0))) == code::join::YES ? 1 : 0;
+    const optslot* js = stmtslot(s->input.curstmt, slot::mcf::JOIN);
+    const int join = js && static_cast<int>(std::trunc(gparm(s->input.curstmt, slot::mcf::JOIN, 0))) == code::join::YES ? 1 : 0;
     const bool insetwanted = p.noinset && (!p.overlay || p.mcfdiff);
-    const int type = static_cast<int>(s->mcftype);
+    const int type = static_cast<int>(s->mcf.mcftype);
 
     if (int rc = phcreate(s, "Phantom", "Phantom Data for MCF Plot")) return rc;
     if (int rc = columns(s)) return rc;
-    uint32_t* refs = s->phantomlist;
+    uint32_t* refs = s->sg.phantomlist;
     refs[0] = refs[1] = 0;
     static const char* const kTypes[] = {"None", "Step", "Join"};
     const char* tname = kTypes[type >= 0 && type <= 2 ? type : 0];
 
-    if (s->nclass == 0) {
+    if (s->groups.nclass == 0) {
         if (int rc = freshworkpool(s)) return rc;
         wobitem* items = nullptr;
         int count = 0;
-        if (insetwanted) inset_single(s, &s->rootgrp, &items, &count);
+        if (insetwanted) inset_single(s, &s->groups.rootgrp, &items, &count);
         if (int rc = phbind(s, &refs[0])) return rc;
-        if (int rc = grouprows(s, &s->rootgrp)) return rc;
+        if (int rc = grouprows(s, &s->groups.rootgrp)) return rc;
         const std::string templ = "KV.Vitalyx.Graphics.MCFNoClass" + std::to_string(type >= 0 && type <= 2 ? type : 0);
         if (int rc = phclose(s)) return rc;
         const txthandle name = rdxtxt(p.mcfdiff ? "MCFDiffPlot" : "MCFPlot", -1);
@@ -134,7 +134,7 @@ int vyxcog(vyxstate* s) {
         // The axis types, as the class layouts have them: without them a LOGLOG plot of one
         // group would be drawn on linear axes.
         r.text("_YType", axtype).text("_XType", axtype);
-        mcfends(s, r);
+        mcfends(s->popt, r);
         return r.issue(s);
     }
 
@@ -143,21 +143,21 @@ int vyxcog(vyxstate* s) {
     if (p.overlay)
         templ += "MCFOverlay";
     else
-        templ += std::string(s->nclass == 1 ? "MCFOneClassPanel" : "MCFTwoClassPanel") + tname;
+        templ += std::string(s->groups.nclass == 1 ? "MCFOneClassPanel" : "MCFTwoClassPanel") + tname;
     if (int rc = phbind(s, &refs[0])) return rc;
     int ngroups = 0;
-    if (s->nclass == 1) {
-        for (grpnode* g = s->grplist[0]; g; g = g->next, ++ngroups) {
-            padtext(s->grplabel, 40, 0, g->key, 16);
-            padtext(s->rowtext, 256, 0, g->key, 16);
+    if (s->groups.nclass == 1) {
+        for (grpnode* g = s->groups.grplist.head; g; g = g->next, ++ngroups) {
+            padtext(s->row.grplabel, 40, 0, g->key, 16);
+            padtext(s->row.rowtext, 256, 0, g->key, 16);
             if (int rc = grouprows(s, g)) return rc;
         }
     } else {
-        const int n1 = static_cast<int>(s->nlev[1]), n2 = static_cast<int>(s->nlev[0]);
+        const int n1 = static_cast<int>(s->groups.nlev[1]), n2 = static_cast<int>(s->groups.nlev[0]);
         for (int i = 0; i < n1; ++i)
             for (int j = 0; j < n2; ++j, ++ngroups) {
                 gridcells(s, i, j);
-                if (grpnode* g = s->grpgrid[i * n2 + j])
+                if (grpnode* g = s->groups.grpgrid[i * n2 + j])
                     if (int rc = grouprows(s, g)) return rc;
             }
     }
@@ -178,7 +178,7 @@ int vyxcog(vyxstate* s) {
         r.text("_XLabel", xlabel).text("_SXLabel", xname).text("_YLabel", ylabel).text("_SYLabel", sylabel);
         r.integer("_Join", join).integer("_NoConf", p.noconf).integer("_NRow", nrows).integer("_NCol", ncols);
         r.text("_Grid", grid);
-        mcfends(s, r);
+        mcfends(s->popt, r);
         return r.issue(s);
     }
     const txthandle label = rdxmsg(0, kLblPlots);
@@ -193,7 +193,7 @@ int vyxcog(vyxstate* s) {
         r.text("_XName", xname).text("_XLabel", xlabel).text("_SXLabel", xname).text("_YLabel", ylabel);
         r.text("_SYLabel", sylabel).integer("_Join", join).integer("_NoConf", p.noconf).integer("_NRow", nrows);
         r.integer("_NCol", ncols).text("_ShrinkFonts", shrink).text("_Grid", grid);
-        mcfends(s, r);
+        mcfends(s->popt, r);
         if (int rc = r.issue(s)) return rc;
     }
     return phgroupclose(s);

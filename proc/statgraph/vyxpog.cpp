@@ -30,8 +30,8 @@ constexpr int kMsgPanelDescr = 592;      // "Panel %1"
 constexpr int kLblPercent = 40;          // catalog 0: the probability axis
 
 // The row cells a group starts with.
-void resetrow(vyxstate* s) {
-    for (int k = 0; k < SG_CELLS; ++k) s->rowvals[k] = missing();
+void resetrow(outputrow& row) {
+    for (int k = 0; k < SG_CELLS; ++k) row.rowvals[k] = missing();
 }
 
 // A variable's label when it has one, else its name.
@@ -41,16 +41,16 @@ txthandle labelorname(const vardesc* d) {
 // The class variables by label (or name): one, or both separated by a blank.
 txthandle classnames(const vyxstate* s) {
     auto arg = [s](int k) {
-        return s->clslablen[k] > 0 ? txtarg(s->clslabels[k], s->clslablen[k]) : txtarg(s->clsnames[k], s->clsnamelen[k]);
+        return s->groups.clslablen[k] > 0 ? txtarg(s->groups.clslabels[k], s->groups.clslablen[k]) : txtarg(s->groups.clsnames[k], s->groups.clsnamelen[k]);
     };
-    return s->nclass == 1 ? rdxtxts("%s", -1, arg(0)) : rdxtxts("%s %s", -1, arg(0), arg(1));
+    return s->groups.nclass == 1 ? rdxtxts("%s", -1, arg(0)) : rdxtxts("%s %s", -1, arg(0), arg(1));
 }
 
 // The rows of one group: points, fitted line, and reference lines until they refuse.
 int grouprows(vyxstate* s, grpnode* g, double* vmin, double* vmax, bool* refs) {
-    resetrow(s);
+    resetrow(s->row);
     PlotPoints(s, g, vmin, vmax);   // a read failure has been reported; the plot goes on
-    if (s->stepend) return -1;
+    if (s->step.stepend) return -1;
     if (int rc = PlotCurves(s, g, vmin, vmax)) return rc;
     if (*refs) {
         const int rc = PPlotRefLines(s, g);
@@ -63,67 +63,67 @@ int grouprows(vyxstate* s, grpnode* g, double* vmin, double* vmax, bool* refs) {
 }  // namespace
 
 int vyxpog(vyxstate* s) {
-    s->pageflags[PG_STATEMENT] = 0;
-    const auto& p = s->pflags;
-    const vardesc* tvar = s->rspvars[0];
-    const int dlen = wzstrip(s->labels[LB_DIST], 16);
-    const msgarg dist = txtarg(s->labels[LB_DIST], dlen);
+    s->popt.pageflags.statement = 0;
+    const auto& p = s->popt.pflags;
+    const vardesc* tvar = s->input.rspvars[0];
+    const int dlen = wzstrip(s->opts.labels[LB_DIST], 16);
+    const msgarg dist = txtarg(s->opts.labels[LB_DIST], dlen);
 
     if (int rc = SGPobj(s)) return rc;
     const double transconf = p.noconf || p.nofitline ? 1.0 : 0.8;
     const double transfit = p.nofitline ? 1.0 : 0.0;
-    std::memset(s->refrowlab, ' ', sizeof s->refrowlab);
-    s->refrow[SG_XREF] = s->refrow[SG_YREF] = missing();
+    std::memset(s->sg.refrowlab, ' ', sizeof s->sg.refrowlab);
+    s->sg.refrow[SG_XREF] = s->sg.refrow[SG_YREF] = missing();
 
     // Template and graph names.
-    const uint32_t pint = s->plotcodes[PC_PINTERVALS];
+    const uint32_t pint = s->popt.plotcodes[PC_PINTERVALS];
     assert(pint == 0 || pint == code::pintervals::PERCENTILES || pint == code::pintervals::PROBABILITY ||
            pint == code::pintervals::LIKELIHOOD);
     const bool perlim = pint == code::pintervals::PERCENTILES || pint == code::pintervals::LIKELIHOOD;
     std::string templ = "KV.Vitalyx.Graphics.ProbabilityPlot";
     txthandle gname = rdxtxt("ProbabilityPlot", -1);
     txthandle glabel = rdxmsgs(510, kMsgPlotLabel, dist);
-    if (s->nclass == 0 && p.fmcombine) {
+    if (s->groups.nclass == 0 && p.fmcombine) {
         templ += p.rotate ? "FMRotate" : "FM";
         gname = rdxtxt("ProbabilityPlotFM", -1);
         glabel = rdxmsgs(510, kMsgFMLabel, dist);
     } else {
-        if (s->nclass > 0 && !p.overlay) templ += s->nclass == 1 ? "OneClass" : "TwoClass";
+        if (s->groups.nclass > 0 && !p.overlay) templ += s->groups.nclass == 1 ? "OneClass" : "TwoClass";
         if (perlim) templ += "PerLim";
         if (p.rotate) templ += "Rotate";
     }
 
-    uint32_t* refs = s->phantomlist;
+    uint32_t* refs = s->sg.phantomlist;
     refs[0] = refs[1] = 0;
     if (int rc = phbind(s, &refs[0])) return rc;
-    s->axlim[AX_DATALO] = DBL_MAX;
-    s->axlim[AX_DATAHI] = -DBL_MAX;
+    s->popt.axlim[AX_DATALO] = DBL_MAX;
+    s->popt.axlim[AX_DATAHI] = -DBL_MAX;
     double vmin = DBL_MAX, vmax = -DBL_MAX;
-    s->grpindex = 1;
+    s->sg.grpindex = 1;
     bool refsgo = true;
     int ngroups = 0;
-    if (s->nclass == 0) {
-        if (int rc = grouprows(s, &s->rootgrp, &vmin, &vmax, &refsgo)) return rc;
-    } else if (s->nclass == 1) {
-        for (grpnode* g = s->grplist[0]; g; g = g->next, ++ngroups) {
-            padtext(s->grplabel, 256, 0, g->key, 16);
-            padtext(s->rowtext, 256, 0, g->key, 16);
+    if (s->groups.nclass == 0) {
+        if (int rc = grouprows(s, &s->groups.rootgrp, &vmin, &vmax, &refsgo)) return rc;
+    } else if (s->groups.nclass == 1) {
+        for (grpnode* g = s->groups.grplist.head; g; g = g->next, ++ngroups) {
+            padtext(s->row.grplabel, 256, 0, g->key, 16);
+            padtext(s->row.rowtext, 256, 0, g->key, 16);
             if (int rc = grouprows(s, g, &vmin, &vmax, &refsgo)) return rc;
-            ++s->grpindex;
+            ++s->sg.grpindex;
         }
     } else {
-        const int n1 = static_cast<int>(s->nlev[1]), n2 = static_cast<int>(s->nlev[0]);
+        const int n1 = static_cast<int>(s->groups.nlev[1]), n2 = static_cast<int>(s->groups.nlev[0]);
         for (int i = 0; i < n1; ++i)
             for (int j = 0; j < n2; ++j, ++ngroups) {
-                resetrow(s);
+                resetrow(s->row);
                 gridcells(s, i, j);
-                grpnode* g = s->grpgrid[i * n2 + j];
+                grpnode* g = s->groups.grpgrid[i * n2 + j];
                 if (g) {
                     if (int rc = grouprows(s, g, &vmin, &vmax, &refsgo)) return rc;
                 } else if (int rc = phrow(s)) {
                     return rc;
                 }
-                ++s->grpindex;
+                ++s->sg.grpindex;
             }
     }
     if (int rc = phclose(s)) return rc;
@@ -131,15 +131,15 @@ int vyxpog(vyxstate* s) {
     char *ticks = nullptr, *ticklabels = nullptr;
     int tickslen = 0, labelslen = 0;
     SetProbAxis(s, &ticks, &tickslen, &ticklabels, &labelslen);
-    const double vlo = p.plowgiven ? s->quant_fn(s->axlim[AX_PCTLOWER] / 100) : vmin;
-    const double vhi = p.pupgiven ? s->quant_fn(s->axlim[AX_PCTUPPER] / 100) : vmax;
+    const double vlo = p.plowgiven ? s->opts.quant_fn(s->popt.axlim[AX_PCTLOWER] / 100) : vmin;
+    const double vhi = p.pupgiven ? s->opts.quant_fn(s->popt.axlim[AX_PCTUPPER] / 100) : vmax;
 
     // The inset: its variables, and with class variables a phantom of every group's values.
     wobitem* insetitems = nullptr;
     int insetcount = 0;
     int nrefs = 1;
     if (p.noinset) {
-        const int rc = s->nclass == 0 ? inset_single(s, &s->rootgrp, &insetitems, &insetcount)
+        const int rc = s->groups.nclass == 0 ? inset_single(s, &s->groups.rootgrp, &insetitems, &insetcount)
                                       : inset_phantom(s, "Phantom Data for Probability Plot Inset", 0, &insetitems,
                                                       &insetcount, &refs[1]);
         if (rc < 0) return rc;
@@ -149,17 +149,17 @@ int vyxpog(vyxstate* s) {
     // The graph requests.
     const txthandle ticktext = rdxtxt(ticks ? ticks : "", tickslen);
     const txthandle labeltext = rdxtxt(ticklabels ? ticklabels : "", labelslen);
-    const optslot* axlabel = stmtslot(s->curstmt, slot::plot::PAXISLABEL);
+    const optslot* axlabel = stmtslot(s->input.curstmt, slot::plot::PAXISLABEL);
     int axlen = 0;
     const char* axtext = slotstring(axlabel, &axlen);
     const txthandle ylabel = axtext ? rdxtxt(axtext, axlen) : rdxmsg(0, kLblPercent);
-    const txthandle sylabel = s->nclass == 2 && p.overlay ? ylabel : rdxmsg(0, kLblPercent);
-    const txthandle xtype = rdxtxt(s->logscale[0] || s->logscale[1] ? "log" : "linear", -1);
+    const txthandle sylabel = s->groups.nclass == 2 && p.overlay ? ylabel : rdxmsg(0, kLblPercent);
+    const txthandle xtype = rdxtxt(s->opts.logscale[0] || s->opts.logscale[1] ? "log" : "linear", -1);
     const txthandle grid = rdxtxt(p.nogrid ? "AUTO_ON" : "OFF", -1);
     const txthandle mlgrid = rdxtxt(p.mlgrid ? "ON" : "OFF", -1);
     const txthandle templh = rdxtxt(templ.c_str(), -1);
-    const txthandle dname = rdxtxt(s->labels[LB_DIST], dlen);
-    const int nrows = s->panels.nrows, ncols = s->panels.ncols;
+    const txthandle dname = rdxtxt(s->opts.labels[LB_DIST], dlen);
+    const int nrows = s->popt.panels.nrows, ncols = s->popt.panels.ncols;
 
     auto common = [&](GraphRequest& r, bool panel, int panelno) {
         r.text("_DName", dname).text("_Ticks", ticktext).text("_TickLabels", labeltext);
@@ -171,20 +171,20 @@ int vyxpog(vyxstate* s) {
         r.text("_YLabel", ylabel).text("_SYLabel", sylabel);
     };
     auto tail = [&](GraphRequest& r) {
-        r.integer("_NPInterval", static_cast<int32_t>(s->plotcodes[PC_NPINTERVALS]));
+        r.integer("_NPInterval", static_cast<int32_t>(s->popt.plotcodes[PC_NPINTERVALS]));
         r.number("_TransConf", transconf).number("_TransFit", transfit);
     };
 
     int rc = 0;
-    if (s->nclass == 0 || p.overlay) {
-        GraphRequest r(gname, glabel, glabel, templh, refs, s->nclass == 0 ? 1 : nrefs);
-        if (s->nclass == 0) r.inset(insetitems, insetcount);
+    if (s->groups.nclass == 0 || p.overlay) {
+        GraphRequest r(gname, glabel, glabel, templh, refs, s->groups.nclass == 0 ? 1 : nrefs);
+        if (s->groups.nclass == 0) r.inset(insetitems, insetcount);
         common(r, false, 0);
-        if (s->nclass == 0) {
+        if (s->groups.nclass == 0) {
             tail(r);
         } else {
             r.text("_ClsNam", classnames(s));
-            if (s->nclass == 1) {
+            if (s->groups.nclass == 1) {
                 tail(r);
                 r.integer("_OverLay", p.overlay);
             } else {
@@ -210,9 +210,9 @@ int vyxpog(vyxstate* s) {
         }
         if (!rc) rc = phgroupclose(s);
     }
-    if (s->nclass == 0) {
-        if (ticks) poolput(s->stmtpool, ticks);
-        if (ticklabels) poolput(s->stmtpool, ticklabels);
+    if (s->groups.nclass == 0) {
+        if (ticks) poolput(s->pools.stmtpool, ticks);
+        if (ticklabels) poolput(s->pools.stmtpool, ticklabels);
     }
     return rc;
 }

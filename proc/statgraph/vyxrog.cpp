@@ -14,7 +14,7 @@
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/effects/effects.h"
 #include "proc/lifedist/grprows.h"
 #include "proc/lifedist/obsrow.h"
@@ -57,7 +57,7 @@ int dataphantom(vyxstate* s, const Flags& f, uint32_t* ref) {
     double x = missing(), y = missing();
     const int levw = 16;
     const int w = std::max(kKindWidth, levw);
-    auto* cell = static_cast<char*>(poolbytes(s->stmtpool, w, poolflag::zeroed_marked));
+    auto* cell = static_cast<char*>(poolbytes(s->pools.stmtpool, w, poolflag::zeroed_marked));
     if (!cell) {
         xmemmsg(w);
         return RC_NOMEM;
@@ -83,7 +83,7 @@ int dataphantom(vyxstate* s, const Flags& f, uint32_t* ref) {
     if (plotsmodelrows(s)) {
         const int rc = eachmodelobs(s, [&](const modelobs& o) -> int {
             double stress = o.stress;
-            if (f.T) stress = s->stress_fn(stress);
+            if (f.T) stress = s->opts.stress_fn(stress);
             if (ismiss(stress)) return 0;
             const Kind kind = o.code == -1 ? RIGHT : o.code == -2 ? LEFT : o.code == -3 ? INTERVAL : EXACT;
             return put(f.A ? -stress : stress, o.life, kind);
@@ -91,11 +91,11 @@ int dataphantom(vyxstate* s, const Flags& f, uint32_t* ref) {
         if (rc) return rc;
         return phclose(s);
     }
-    const uint32_t form = s->rspkind;
+    const uint32_t form = s->input.rspkind;
     int j = 0;
-    for (grpnode* g = s->grplist[0]; g; g = g->next, ++j) {
-        double stress = s->levvals[0] ? s->levvals[0][j] : missing();
-        if (!ismiss(stress) && f.T) stress = s->stress_fn(stress);
+    for (grpnode* g = s->groups.grplist.head; g; g = g->next, ++j) {
+        double stress = s->groups.levvals[0] ? s->groups.levvals[0][j] : missing();
+        if (!ismiss(stress) && f.T) stress = s->opts.stress_fn(stress);
         if (ismiss(stress)) continue;
         if (f.A) stress = -stress;
         const int rc = eachrow(s, g, [&](const double* r) -> int {
@@ -133,18 +133,18 @@ int dataphantom(vyxstate* s, const Flags& f, uint32_t* ref) {
 
 // The percentile phantom: one line per PLOTFIT percentile and curve.
 int pcntlphantom(vyxstate* s, const Flags& f, const double* lines, uint32_t* ref, int* written) {
-    const auto* rp = static_cast<const regpstate*>(s->regpstate);
-    const int np = static_cast<int>(s->pctcount), nc = rp ? std::max(rp->ncurve, 0) : 0, npts = rp ? rp->npts : 0;
+    const auto* rp = static_cast<const regpstate*>(s->plot.regpstate);
+    const int np = static_cast<int>(s->opts.pctcount), nc = rp ? std::max(rp->ncurve, 0) : 0, npts = rp ? rp->npts : 0;
     const bool labelled = rp && (rp->other || rp->bylevel);
     // Widths: the longest formatted percentile and the longest curve label.
     int pw = 1, cw = 1;
     char buf[40];
     for (int i = 0; i < np; ++i) {
         std::memset(buf, ' ', sizeof buf);
-        xpfs(s->pctvals[i], -16, 99, buf);
+        xpfs(s->opts.pctvals[i], -16, 99, buf);
         pw = std::max(pw, wzstrip(buf, 16));
     }
-    const levstate* mls = s->mdllev ? s->mdllev->lstate : nullptr;
+    const levstate* mls = s->mdl.mdllev ? s->mdl.mdllev->lstate : nullptr;
     const levclass* cls = mls && rp && rp->clsix >= 0 && rp->clsix < mls->nclassv ? &mls->classv[rp->clsix] : nullptr;
     auto curvelabel = [&](int j, char* out) {
         std::memset(out, ' ', 40);
@@ -167,26 +167,26 @@ int pcntlphantom(vyxstate* s, const Flags& f, const double* lines, uint32_t* ref
     if (int rc = phcreate(s, "PhantomPcntl", "Phantom Percentiles for Relation Plot")) return rc;
     if (int rc = phcolumn(s, COL_DOUBLE, "XPcntl", "XPcntl", 0, "Xvalue", &x)) return rc;
     if (int rc = phcolumn(s, COL_DOUBLE, "YPcntl", "YPcntl", 0, "Yvalue", &y)) return rc;
-    if (int rc = phcolumn(s, COL_TEXT, "PcntlGroup", "PcntlGroup", pw, "Group", s->grplabel)) return rc;
+    if (int rc = phcolumn(s, COL_TEXT, "PcntlGroup", "PcntlGroup", pw, "Group", s->row.grplabel)) return rc;
     if (labelled)
-        if (int rc = phcolumn(s, COL_TEXT, "CurveLabel", "CurveLabel", cw, "Group", s->rowtext)) return rc;
+        if (int rc = phcolumn(s, COL_TEXT, "CurveLabel", "CurveLabel", cw, "Group", s->row.rowtext)) return rc;
     if (int rc = phenddef(s)) return rc;
     if (int rc = phbind(s, ref)) return rc;
     const double* at = lines;
     for (int i = 0; i < np; ++i) {
-        std::memset(s->grplabel, ' ', 40);
-        xpfs(s->pctvals[i], -16, 99, s->grplabel);
+        std::memset(s->row.grplabel, ' ', 40);
+        xpfs(s->opts.pctvals[i], -16, 99, s->row.grplabel);
         for (int j = 0; j < nc; ++j) {
-            std::memset(s->rowtext, ' ', sizeof s->rowtext);
-            if (labelled) std::memcpy(s->rowtext, curve, static_cast<size_t>(curvelabel(j, curve)));
+            std::memset(s->row.rowtext, ' ', sizeof s->row.rowtext);
+            if (labelled) std::memcpy(s->row.rowtext, curve, static_cast<size_t>(curvelabel(j, curve)));
             for (int k = 0; k < npts; ++k, at += 2) {
                 double stress = at[0];
                 const double life = at[1];
-                if (s->stressrel == kStressPow && !ismiss(stress)) stress = std::exp(stress);
+                if (s->opts.stressrel == kStressPow && !ismiss(stress)) stress = std::exp(stress);
                 if (ismiss(stress) || ismiss(life)) continue;
                 x = f.A ? -stress : stress;
-                s->datarng[0] = std::min(s->datarng[0], life);
-                s->datarng[1] = std::max(s->datarng[1], life);
+                s->popt.datarng[0] = std::min(s->popt.datarng[0], life);
+                s->popt.datarng[1] = std::max(s->popt.datarng[1], life);
                 y = f.L ? back(s, life) : life;
                 if (int rc = phrow(s)) return rc;
                 ++*written;
@@ -198,20 +198,20 @@ int pcntlphantom(vyxstate* s, const Flags& f, const double* lines, uint32_t* ref
 
 // The stress reference lines.
 int srefphantom(vyxstate* s, const Flags& f, uint32_t* ref) {
-    const auto* labels = static_cast<const optslot*>(s->refs.labels[REF_SREF]);
+    const auto* labels = static_cast<const optslot*>(s->popt.refs.labels[REF_SREF]);
     if (int rc = phcreate(s, "PhantomSRef", "Phantom Data for Stress Ref Lines")) return rc;
-    if (int rc = phcolumn(s, COL_DOUBLE, "SRef", "SRef", 0, "Yvalue", &s->srefcell)) return rc;
+    if (int rc = phcolumn(s, COL_DOUBLE, "SRef", "SRef", 0, "Yvalue", &s->sg.srefcell)) return rc;
     if (labels)
-        if (int rc = phcolumn(s, COL_TEXT, "SRefLabel", "SRefLabel", SG_REFLABEL, "Group", s->sreflabel)) return rc;
+        if (int rc = phcolumn(s, COL_TEXT, "SRefLabel", "SRefLabel", SG_REFLABEL, "Group", s->sg.sreflabel)) return rc;
     if (int rc = phenddef(s)) return rc;
     if (int rc = phbind(s, ref)) return rc;
-    for (int k = 0; k < s->refs.counts[REF_SREF]; ++k) {
-        const double v = s->refs.vals[REF_SREF][k];
-        s->srefcell = f.A && !ismiss(v) ? -v : v;
+    for (int k = 0; k < s->popt.refs.counts[REF_SREF]; ++k) {
+        const double v = s->popt.refs.vals[REF_SREF][k];
+        s->sg.srefcell = f.A && !ismiss(v) ? -v : v;
         if (labels) {
             int len = 0;
             const char* t = zparm(labels, k, &len);
-            padtext(s->sreflabel, SG_REFLABEL, 0, t, std::min(len, SG_REFLABEL));
+            padtext(s->sg.sreflabel, SG_REFLABEL, 0, t, std::min(len, SG_REFLABEL));
         }
         if (int rc = phrow(s)) return rc;
     }
@@ -221,21 +221,21 @@ int srefphantom(vyxstate* s, const Flags& f, uint32_t* ref) {
 // The probability plot of the stress levels (PPLOT).
 int probphantom(vyxstate* s, uint32_t* ref, double* vmin, double* vmax) {
     if (int rc = SGPobj(s)) return rc;
-    std::memset(s->refrowlab, ' ', sizeof s->refrowlab);
-    s->refrow[SG_XREF] = s->refrow[SG_YREF] = missing();
+    std::memset(s->sg.refrowlab, ' ', sizeof s->sg.refrowlab);
+    s->sg.refrow[SG_XREF] = s->sg.refrow[SG_YREF] = missing();
     if (int rc = phbind(s, ref)) return rc;
-    s->axlim[AX_DATALO] = DBL_MAX;
-    s->axlim[AX_DATAHI] = -DBL_MAX;
+    s->popt.axlim[AX_DATALO] = DBL_MAX;
+    s->popt.axlim[AX_DATAHI] = -DBL_MAX;
     *vmin = DBL_MAX;
     *vmax = -DBL_MAX;
-    s->grpindex = 1;
+    s->sg.grpindex = 1;
     bool refsgo = true;
-    for (grpnode* g = s->grplist[0]; g; g = g->next, ++s->grpindex) {
-        padtext(s->grplabel, 256, 0, g->key, 16);
-        padtext(s->rowtext, 256, 0, g->key, 16);
-        for (int k = 0; k < SG_CELLS; ++k) s->rowvals[k] = missing();
+    for (grpnode* g = s->groups.grplist.head; g; g = g->next, ++s->sg.grpindex) {
+        padtext(s->row.grplabel, 256, 0, g->key, 16);
+        padtext(s->row.rowtext, 256, 0, g->key, 16);
+        for (int k = 0; k < SG_CELLS; ++k) s->row.rowvals[k] = missing();
         PlotPoints(s, g, vmin, vmax);
-        if (s->stepend) return -1;
+        if (s->step.stepend) return -1;
         if (int rc = PlotCurves(s, g, vmin, vmax)) return rc;
         if (refsgo) {
             const int rc = PPlotRefLines(s, g);
@@ -249,14 +249,14 @@ int probphantom(vyxstate* s, uint32_t* ref, double* vmin, double* vmax) {
 }  // namespace
 
 int vyxrog(vyxstate* s, const double* pctlines) {
-    const auto& p = s->pflags;
-    const Flags f{s->rplotopt && s->stressrel != kStressPow && s->stress_fn != nullptr,
-                  s->stressrel == 1 || s->stressrel == 4, s->logscale[0] || s->logscale[1]};
-    if (s->fitmethod == FIT_REGRESSION) s->pageflags[PG_DATA] = 1;
-    const bool datapts = s->pageflags[PG_DATA] != 0, fitlines = s->pageflags[PG_FITLINES] != 0 && pctlines;
-    const vardesc* tvar = s->rspvars[0];
-    const vardesc* svar = &s->clsdesc[0];
-    const txthandle xtype = rdxtxt(s->stressrel == kStressPow ? "log" : "linear", -1);
+    const auto& p = s->popt.pflags;
+    const Flags f{s->popt.rplotopt && s->opts.stressrel != kStressPow && s->opts.stress_fn != nullptr,
+                  s->opts.stressrel == 1 || s->opts.stressrel == 4, s->opts.logscale[0] || s->opts.logscale[1]};
+    if (s->opts.fitmethod == FIT_REGRESSION) s->popt.pageflags.data = 1;
+    const bool datapts = s->popt.pageflags.data != 0, fitlines = s->popt.pageflags.fitlines != 0 && pctlines;
+    const vardesc* tvar = s->input.rspvars[0];
+    const vardesc* svar = &s->input.clsdesc[0];
+    const txthandle xtype = rdxtxt(s->opts.stressrel == kStressPow ? "log" : "linear", -1);
     const txthandle ytype = rdxtxt(f.L ? "log" : "linear", -1);
     const txthandle grid = rdxtxt(p.nogrid ? "AUTO_ON" : "OFF", -1);
     const txthandle mlgrid = rdxtxt(p.mlgrid ? "ON" : "OFF", -1);
@@ -264,11 +264,11 @@ int vyxrog(vyxstate* s, const double* pctlines) {
     const txthandle tlabel = labelorname(tvar), slabel = labelorname(svar);
     const txthandle xname = rdxtxt(tvar->name, tvar->namelen);
     int axlen = 0;
-    const char* axtext = slotstring(stmtslot(s->curstmt, slot::plot::PAXISLABEL), &axlen);
+    const char* axtext = slotstring(stmtslot(s->input.curstmt, slot::plot::PAXISLABEL), &axlen);
     const txthandle ppylabel = axtext ? rdxtxt(axtext, axlen) : rdxmsg(0, kLblPercent);
     const txthandle sylabel = rdxmsg(0, kLblPercent);
 
-    uint32_t* refs = s->phantomlist;
+    uint32_t* refs = s->sg.phantomlist;
     int nrefs = 0;
     std::fill(refs, refs + 4, 0u);
     if (datapts)
@@ -276,7 +276,7 @@ int vyxrog(vyxstate* s, const double* pctlines) {
     int pctrows = 0;
     if (fitlines)
         if (int rc = pcntlphantom(s, f, pctlines, &refs[nrefs++], &pctrows)) return rc;
-    if (s->refs.counts[REF_SREF] > 0)
+    if (s->popt.refs.counts[REF_SREF] > 0)
         if (int rc = srefphantom(s, f, &refs[nrefs++])) return rc;
 
     // _FmtVal: the percentile of a one-percentile plot.
@@ -285,20 +285,20 @@ int vyxrog(vyxstate* s, const double* pctlines) {
     int fmtlen = 0;
     // Without PLOTFIT the count is the default 50 percent of the tables; with NOFITLINE the
     // levels have no fits to draw the line from. No line is drawn that the note could name.
-    if (pctrows > 0 && s->pctcount == 1) fmtlen = xpmstr(fmt, sizeof fmt, 510, kMsgOnePercentile, s->pctvals[0]);
+    if (pctrows > 0 && s->opts.pctcount == 1) fmtlen = xpmstr(fmt, sizeof fmt, 510, kMsgOnePercentile, s->opts.pctvals[0]);
     // The variable that labels the curves (its value list) and the MODEL it belongs to.
     // The slot holds the variable's number: its name comes from the input data set.
     int rlen = 0;
     const char* rname = nullptr;
     vardesc rvar{};
-    const optslot* rslot = stmtslot(s->curstmt, slot::plot::STRESSVAR);
-    if (rslot && rslot->ptr && rslot->count > 0 && s->dsin) {
-        xvname(s->dsin, static_cast<const int32_t*>(rslot->ptr)[0], &rvar);
+    const optslot* rslot = stmtslot(s->input.curstmt, slot::plot::STRESSVAR);
+    if (rslot && rslot->ptr && rslot->count > 0 && s->input.dsin) {
+        xvname(s->input.dsin, static_cast<const int32_t*>(rslot->ptr)[0], &rvar);
         rname = rvar.name;
         rlen = rvar.namelen;
     }
-    const auto* rp = static_cast<const regpstate*>(s->regpstate);
-    const levstate* ls = s->mdllev ? s->mdllev->lstate : nullptr;
+    const auto* rp = static_cast<const regpstate*>(s->plot.regpstate);
+    const levstate* ls = s->mdl.mdllev ? s->mdl.mdllev->lstate : nullptr;
     if (rp && rp->ncurve == 1 && rname && rp->values && ls && (ls->ncontv > 1 || ls->nclassv > 0))
         fmtlen = xpmstr(fmt, sizeof fmt, 510, kMsgCurveValue, txtarg(rname, rlen), rp->values[0]);
     char ylab[256];
@@ -307,20 +307,20 @@ int vyxrog(vyxstate* s, const double* pctlines) {
         ylen = std::min<int>(tvar->labellen, sizeof ylab);
         std::memcpy(ylab, tvar->label, static_cast<size_t>(ylen));
     } else {
-        ylen = xpmstr(ylab, sizeof ylab, 510, s->thrflags[TH_GIVEN] ? kMsgLifeLabelThr : kMsgLifeLabel,
+        ylen = xpmstr(ylab, sizeof ylab, 510, s->opts.thrflags[TH_GIVEN] ? kMsgLifeLabelThr : kMsgLifeLabel,
                       txtarg(tvar->name, tvar->namelen));
     }
 
     // The stress ticks of a transformed stress axis.
     char *xt = nullptr, *xl = nullptr;
     int xtlen = 0, xllen = 0;
-    if (f.T && s->frame && s->frame->rticks && s->frame->nrtickv > 0) {
-        const int n = s->frame->nrtickv;
-        double* pos = s->frame->rticks;
+    if (f.T && s->plot.frame && s->plot.frame->rticks && s->plot.frame->nrtickv > 0) {
+        const int n = s->plot.frame->nrtickv;
+        double* pos = s->plot.frame->rticks;
         if (f.A)
             for (int k = 0; k < n; ++k) pos[k] = -pos[k];
-        if (numbersToStrList(s->stmtpool, pos, n, &xt, &xtlen, nullptr, 0) == 0) xtlen = countNonBlank(xt, wzstrip(xt, xtlen));
-        if (labelsToStrList(s->stmtpool, pos + n, n, &xl, &xllen, nullptr, 0) == 0) xllen = countNonBlank(xl, wzstrip(xl, xllen));
+        if (numbersToStrList(s->pools.stmtpool, pos, n, &xt, &xtlen, nullptr, 0) == 0) xtlen = countNonBlank(xt, wzstrip(xt, xtlen));
+        if (labelsToStrList(s->pools.stmtpool, pos + n, n, &xl, &xllen, nullptr, 0) == 0) xllen = countNonBlank(xl, wzstrip(xl, xllen));
     }
 
     std::string templ = "KV.Vitalyx.Graphics.RegPercentiles";
@@ -336,20 +336,20 @@ int vyxrog(vyxstate* s, const double* pctlines) {
         transfit = p.nofitline ? 1.0 : 0.0;
         if (int rc = probphantom(s, &refs[nrefs++], &vmin, &vmax)) return rc;
         SetProbAxis(s, &pt, &ptlen, &pl, &pllen);
-        if (p.plowgiven) vmin = s->quant_fn(s->axlim[AX_PCTLOWER] / 100);
-        if (p.pupgiven) vmax = s->quant_fn(s->axlim[AX_PCTUPPER] / 100);
+        if (p.plowgiven) vmin = s->opts.quant_fn(s->popt.axlim[AX_PCTLOWER] / 100);
+        if (p.pupgiven) vmax = s->opts.quant_fn(s->popt.axlim[AX_PCTUPPER] / 100);
     } else {
-        templ += s->pctcount == 1 ? "1" : "2";
-        glabel = rdxmsg(0, s->pctcount == 1 ? kLblPercentile : kLblPercentiles);
+        templ += s->opts.pctcount == 1 ? "1" : "2";
+        glabel = rdxmsg(0, s->opts.pctcount == 1 ? kLblPercentile : kLblPercentiles);
     }
 
     GraphRequest r(gname, glabel, rdxmsg(0, kLblDescr), rdxtxt(templ.c_str(), -1), refs, nrefs);
-    const int dlen = wzstrip(s->labels[LB_DIST], 16);
+    const int dlen = wzstrip(s->opts.labels[LB_DIST], 16);
     r.integer("_DataPlot", datapts ? 1 : 0).integer("_PcntlPlot", fitlines ? 1 : 0);
     r.text("_XTicks", rdxtxt(xt ? xt : "", xtlen)).text("_XTickLabels", rdxtxt(xl ? xl : "", xllen));
     r.text("_FmtVal", rdxtxt(fmt, fmtlen)).text("_XLabel", slabel).text("_XName", xname).text("_RName", rdxtxt(rname ? rname : "", rlen));
     r.text("_YLabel", rdxtxt(ylab, ylen)).text("_SXLabel2", slabel).text("_SYLabel2", tlabel).text("_YType", ytype);
-    r.text("_XType", xtype).text("_DName", rdxtxt(s->labels[LB_DIST], dlen));
+    r.text("_XType", xtype).text("_DName", rdxtxt(s->opts.labels[LB_DIST], dlen));
     r.text("_PPTicks", rdxtxt(pt ? pt : "", ptlen)).text("_PPTickLabels", rdxtxt(pl ? pl : "", pllen));
     r.number("_VMin", vmin).number("_VMax", vmax).text("_Grid", grid).text("_MLGrid", mlgrid).text("_PPXType", ytype);
     r.text("_PPXLabel", ppxlabel).text("_PPYLabel", ppylabel).text("_SXLabel", tlabel).text("_SYLabel", sylabel);
@@ -358,13 +358,13 @@ int vyxrog(vyxstate* s, const double* pctlines) {
     // Without a tick list the stress axis is the stresses themselves (negated with ARR): the
     // ends the user gave go with it, as they end the device road's axis.
     if (!xt) {
-        const double lo = p.slowgiven ? s->axlim[AX_STRESSLOWER] : missing(), hi = p.supgiven ? s->axlim[AX_STRESSUPPER] : missing();
+        const double lo = p.slowgiven ? s->popt.axlim[AX_STRESSLOWER] : missing(), hi = p.supgiven ? s->popt.axlim[AX_STRESSUPPER] : missing();
         const double a = f.A ? (ismiss(hi) ? hi : -hi) : lo, b = f.A ? (ismiss(lo) ? lo : -lo) : hi;
         if (!ismiss(a)) r.number("_StressMin", a);
         if (!ismiss(b)) r.number("_StressMax", b);
     }
     const int rc = r.issue(s);
     for (char* t : {xt, xl, pt, pl})
-        if (t) poolput(s->stmtpool, t);
+        if (t) poolput(s->pools.stmtpool, t);
     return rc;
 }

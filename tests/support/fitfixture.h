@@ -14,7 +14,7 @@
 #include "host/outobj.h"
 #include "proc/framework/anchor.h"
 #include "proc/framework/hostsvc.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/framework/wobmth.h"
 #include "runtime/host/hostinstance.h"
 #include "runtime/output/output.h"
@@ -55,15 +55,15 @@ protected:
         wobitem create[] = {obstr(OBK_FAMILY, "rdx", 3), obstr(OBK_OBJKIND, "manager", 7),
                             obitem(OBK_CREATED, OBT_OBJECT), obint(OBK_MSGGROUP, 510)};
         ASSERT_EQ(wobmth(env, nullptr, OB_CREATE, 4, create), 0);
-        s->obenv = env;
-        s->outmgr = static_cast<obobject*>(create[2].v.p);
+        s->out.obenv = env;
+        s->out.outmgr = static_cast<obobject*>(create[2].v.p);
 
-        s->maxiter = 50;
-        s->fitcrit.converge = 0.001;
-        s->fitcrit.convh = 1e-4;
-        s->fitcrit.singular = 1e7 * 1.1102230246251565e-16;
-        s->alpha = 0.05;
-        for (auto& l : s->labels) std::memset(l, ' ', 40);
+        s->fit.maxiter = 50;
+        s->fit.fitcrit.converge = 0.001;
+        s->fit.fitcrit.convh = 1e-4;
+        s->fit.fitcrit.singular = 1e7 * 1.1102230246251565e-16;
+        s->opts.alpha = 0.05;
+        for (auto& l : s->opts.labels) std::memset(l, ' ', 40);
     }
     void TearDown() override {
         finish();
@@ -77,7 +77,7 @@ protected:
     void finish() {
         if (finished) return;
         finished = true;
-        if (s && s->outmgr) obrelease(s->outmgr);
+        if (s && s->out.outmgr) obrelease(s->out.outmgr);
         rt::out::endstep();
         std::string err;
         rt::out::endprogram(err);

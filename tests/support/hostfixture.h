@@ -13,7 +13,7 @@
 
 #include "proc/framework/anchor.h"
 #include "proc/framework/hostsvc.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "runtime/host/hostinstance.h"
 #include "runtime/session.h"
 #include "tests/support/collectlog.h"
@@ -49,14 +49,14 @@ protected:
         area = std::make_unique<vyxarea>();
         std::memset(static_cast<void*>(area.get()), 0, sizeof(vyxarea));
         s = &area->s;
-        s->stmtpool = xmpoolc(8192, 8192, 4);
-        s->workpool = xmpoolc(8192, 8192, 4);
-        s->alpha = 0.05;
-        s->rowlay[0] = 100;
+        s->pools.stmtpool = xmpoolc(8192, 8192, 4);
+        s->pools.workpool = xmpoolc(8192, 8192, 4);
+        s->opts.alpha = 0.05;
+        s->opts.rowlay[0] = 100;
     }
     void TearDown() override {
-        xmpoold(s->stmtpool);
-        xmpoold(s->workpool);
+        xmpoold(s->pools.stmtpool);
+        xmpoold(s->pools.workpool);
         HostTest::TearDown();
     }
 };

@@ -70,7 +70,7 @@ std::string op(const std::vector<std::string>& t, size_t i, size_t* len) {
 }
 
 // Watches the distribution codes and fit methods of one file: the fields, and locals copied
-// from them (const uint32_t method = s->fitmethod;); a switch on one of them is open until its
+// from them (const uint32_t method = s->opts.fitmethod;); a switch on one of them is open until its
 // closing brace.
 struct codewatch {
     std::set<std::string> names = kCodeFields;
@@ -90,7 +90,7 @@ struct codewatch {
                 size_t len = 0;
                 const std::string o = op(t, i + 1, &len);
                 if (kCompare.count(o) && i + 1 + len < t.size() && isnumber(t[i + 1 + len])) bare = true;
-                // a number on the left: 9 == s->distcode, 12 > distcode
+                // a number on the left: 9 == s->opts.distcode, 12 > distcode
                 if (i >= 3 && t[i - 1] == "=" && (t[i - 2] == "=" || t[i - 2] == "!") && isnumber(t[i - 3])) bare = true;
                 if (i >= 2 && (t[i - 1] == "<" || t[i - 1] == ">") && isnumber(t[i - 2])) bare = true;
             }

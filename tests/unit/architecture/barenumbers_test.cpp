@@ -22,7 +22,7 @@ TEST(BareNumbers, ProcNamesEveryPoolRequestDistributionCodeAndExitCode) {
 
 TEST(BareNumbers, PoolRequests) {
     const std::string text =
-        "auto* p = poolbytes(s->stmtpool, 64, poolflag::zeroed);   // not 0x2006\n"
+        "auto* p = poolbytes(s->pools.stmtpool, 64, poolflag::zeroed);   // not 0x2006\n"
         "const char* m = \"flags 8198\";\n"
         "auto* q = vmalcp_handler(pool, 8, static_cast<poolflag>(12294));\n"
         "void* r = pool->fns.alloc(pool, 8, flags);\n"
@@ -37,17 +37,17 @@ TEST(BareNumbers, PoolRequests) {
 
 TEST(BareNumbers, DistributionCodesAndFitMethods) {
     const std::string text =
-        "if (s->distcode == DIST_WEIBULL || s->fitmethod != FIT_NONE) return;\n"   // 1 named
-        "const bool counts = s->distcode == 9;\n"                                 // 2
-        "g->fitmeth = s->fitmethod = 3;\n"                                         // 3
-        "const uint32_t method = s->fitmethod;\n"                                  // 4 a copy
+        "if (s->opts.distcode == DIST_WEIBULL || s->opts.fitmethod != FIT_NONE) return;\n"   // 1 named
+        "const bool counts = s->opts.distcode == 9;\n"                                 // 2
+        "g->fitmeth = s->opts.fitmethod = 3;\n"                                         // 3
+        "const uint32_t method = s->opts.fitmethod;\n"                                  // 4 a copy
         "bool lsq = method == 2 || 7 == method;\n"                                // 5
-        "switch (s->distcode) {\n"                                                 // 6
+        "switch (s->opts.distcode) {\n"                                                 // 6
         "case DIST_NORMAL: return 1;\n"                                            // 7
         "case 11: { int k = 0; switch (k) { case 4: break; } }\n"                  // 8 (the inner switch is not on a code)
         "}\n"
         "switch (k) { case 2: break; }\n"                                          // 10
-        "if (s->knotmethod == 6 && s->distcode < DIST_CODES) return;   // distcode == 3\n";
+        "if (s->knotmethod == 6 && s->opts.distcode < DIST_CODES) return;   // distcode == 3\n";
     const auto v = barenum::check("proc/lifedist/x.cpp", text);
     std::vector<std::string> at;
     for (const auto& f : v) at.push_back(f.where.substr(f.where.find(':') + 1));

@@ -4,6 +4,9 @@
 //   includes only proc/framework, proc/numeric and host/; proc/framework includes no other
 //   proc/ folder, proc/numeric only proc/framework; any folder includes its own headers, the
 //   floors, and other folders' public headers, never their private ones;
+// - the roof proc/vyxstate.h, the state block made of its owners' records, lies above the
+//   folders: it includes their state headers, and any file may include it but a header of the
+//   floors or a public header (those only declare struct vyxstate);
 // - the folders of runtime/ form no include cycle.
 // The checker runs on any tree laid out like the repository (the tests build small ones).
 #pragma once

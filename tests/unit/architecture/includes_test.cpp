@@ -16,8 +16,8 @@ namespace fs = std::filesystem;
 namespace {
 
 // The floors of proc/ are not yet what the rules ask (the analysis folders include one
-// another's private headers, and the framework includes two of them); the proc/ part of the
-// architecture step moves the shared records down and turns this on.
+// another's private headers); the proc/ part of the architecture step gives each folder its
+// public header, moves the shared records down and turns this on.
 constexpr bool kProcFloorsChecked = false;
 
 std::string listed(const std::vector<incrules::Violation>& v) {
@@ -80,7 +80,11 @@ protected:
         file("proc/alpha/inner.h", {"proc/alpha/alpha.h"});
         file("proc/alpha/fit.cpp", {"proc/alpha/inner.h", "proc/beta/beta.h"});
         file("proc/beta/beta.h", {"proc/framework/state.h"});
-        file("proc/beta/plot.cpp", {"proc/beta/beta.h", "proc/alpha/alpha.h", "proc/numeric/kernels.h"});
+        file("proc/beta/plot.cpp", {"proc/beta/beta.h", "proc/alpha/alpha.h", "proc/numeric/kernels.h", "proc/vyxstate.h"});
+        file("proc/alpha/alphastate.h", {"proc/framework/state.h"});
+        file("proc/vyxstate.h", {"proc/framework/state.h", "proc/alpha/alphastate.h"});
+        file("proc/framework/main.cpp", {"proc/framework/state.h", "proc/vyxstate.h"});
+        file("proc/alpha/rows.h", {"proc/alpha/alpha.h", "proc/vyxstate.h"});
         file("runtime/session.h", {"host/vec.h"});
         file("runtime/util/strings.h", {});
         file("runtime/supervisor/log.cpp", {"runtime/session.h", "runtime/util/strings.h"});
@@ -129,6 +133,15 @@ TEST_F(Tree, FloorsIncludingWhatLiesAbove) {
     fs::remove(root / "proc/framework/dest.h");
     file("proc/numeric/plot.cpp", {"proc/numeric/kernels.h", "proc/beta/beta.h"});
     expectone(incrules::Rule::FloorIncludesAbove, "proc/numeric/plot.cpp:4: includes proc/beta/beta.h");
+}
+
+TEST_F(Tree, TheRoofIncludedByAFloorHeaderOrAPublicHeader) {
+    sound();
+    file("proc/framework/steps.h", {"proc/framework/state.h", "proc/vyxstate.h"});
+    expectone(incrules::Rule::FloorIncludesAbove, "proc/framework/steps.h:4: includes proc/vyxstate.h");
+    fs::remove(root / "proc/framework/steps.h");
+    file("proc/beta/beta.h", {"proc/framework/state.h", "proc/vyxstate.h"});
+    expectone(incrules::Rule::PublicHeaderIncludes, "proc/beta/beta.h:4: includes proc/vyxstate.h");
 }
 
 TEST_F(Tree, PublicHeaderMissingOrIncludingMoreThanTheFloors) {

@@ -10,7 +10,7 @@
 
 #include "host/hostdefs.h"
 #include "proc/framework/hostsvc.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/lifedist/obsrow.h"
 #include "proc/lifedist/pbrec.h"
@@ -34,9 +34,9 @@ protected:
 
     void SetUp() override {
         StateTest::SetUp();
-        s->rspkind = FORM_COUNTS;
-        s->nfreq = 1;
-        s->rowlay[1] = 3;
+        s->input.rspkind = FORM_COUNTS;
+        s->input.nfreq = 1;
+        s->opts.rowlay[1] = 3;
     }
     void TearDown() override {
         reset();
@@ -52,13 +52,13 @@ protected:
         std::vector<double> d;
         for (const cnt& r : rows) {
             d.insert(d.end(), {r.x, r.n, r.w});
-            s->wsums[0] += r.x * r.w;
-            s->wsums[1] += r.n * r.w;
+            s->life.wsums[0] += r.x * r.w;
+            s->life.wsums[1] += r.n * r.w;
         }
         g->nobs = static_cast<int32_t>(rows.size());
         if (spill) {
             EXPECT_EQ(xcopen(&g->ufile, XC_SCRATCH), 0);
-            const size_t per = s->rowlay[0] * 3;
+            const size_t per = s->opts.rowlay[0] * 3;
             for (size_t at = 0; at < d.size(); at += per)
                 EXPECT_EQ(xcwrite(g->ufile, d.data() + at, int64_t(std::min(per, d.size() - at) * 8)), 0);
             d.assign(per, 0.0);
@@ -66,7 +66,7 @@ protected:
         keep.push_back(d);
         g->rowbuf = keep.back().data();
         if (nodes.size() > 1) nodes[nodes.size() - 2].next = g;
-        s->grplist[0] = &nodes.front();
+        s->groups.grplist.head = &nodes.front();
         return g;
     }
     // Forgets the levels and the BY group's sums.
@@ -75,10 +75,10 @@ protected:
             if (g.ufile) xcclose(g.ufile, 1);
         nodes.clear();
         keep.clear();
-        s->wsums[0] = s->wsums[1] = s->pbaccum = 0;
+        s->life.wsums[0] = s->life.wsums[1] = s->life.pbaccum = 0;
     }
     int runlevels() {
-        for (grpnode* g = s->grplist[0]; g; g = g->next)
+        for (grpnode* g = s->groups.grplist.head; g; g = g->next)
             if (int rc = vyxpb(s, g)) return rc;
         return 0;
     }
@@ -104,30 +104,30 @@ TEST_F(CountsTest, ExactLimitsAgreeWithBinomAndPoissonTests) {
 
     // One-sided limits take the whole alpha: at 95% they are the two-sided 90% limits, here
     // through the counts given as options (no response variable).
-    s->alpha = 0.05;
-    s->pflags.pbonesided = 1;
-    s->distcode = DIST_BINOMIAL;
-    s->pbcount = 3;
-    s->pbtrials = 20;
+    s->opts.alpha = 0.05;
+    s->popt.pflags.pbonesided = 1;
+    s->opts.distcode = DIST_BINOMIAL;
+    s->life.pbcount = 3;
+    s->life.pbtrials = 20;
     ASSERT_EQ(vyxpb(s, nullptr), 0);
-    EXPECT_NEAR(s->pbpooled[PB_LOWER], 4.2169407885778602e-02, 1e-10);
-    EXPECT_NEAR(s->pbpooled[PB_UPPER], 0.3436638043142818955, 1e-10);
-    s->distcode = DIST_POISSON;
-    s->pbcount = 7;
-    s->pbexposure = 3;
+    EXPECT_NEAR(s->life.pbpooled[PB_LOWER], 4.2169407885778602e-02, 1e-10);
+    EXPECT_NEAR(s->life.pbpooled[PB_UPPER], 0.3436638043142818955, 1e-10);
+    s->opts.distcode = DIST_POISSON;
+    s->life.pbcount = 7;
+    s->life.pbexposure = 3;
     ASSERT_EQ(vyxpb(s, nullptr), 0);
-    EXPECT_NEAR(s->pbpooled[PB_LOWER], 1.095105230631557403, 1e-9);
-    EXPECT_NEAR(s->pbpooled[PB_UPPER], 4.38270460081070556, 1e-9);
+    EXPECT_NEAR(s->life.pbpooled[PB_LOWER], 1.095105230631557403, 1e-9);
+    EXPECT_NEAR(s->life.pbpooled[PB_UPPER], 4.38270460081070556, 1e-9);
 }
 
 TEST_F(CountsTest, LevelChiSquaresAddUpToTheHomogeneityTests) {
     const RefTable ref = readRef("counts/chisq.txt");
     // Binomial: weighted totals 8 of 34, 5 of 20, 9 of 30; the first level on a utility
     // file in blocks of two rows, the last ending with a block of one.
-    s->distcode = DIST_BINOMIAL;
-    s->nclass = 1;
-    s->nlev[1] = 3;
-    s->rowlay[0] = 2;
+    s->opts.distcode = DIST_BINOMIAL;
+    s->groups.nclass = 1;
+    s->groups.nlev[1] = 3;
+    s->opts.rowlay[0] = 2;
     grpnode* a = level({{2, 10, 1}, {3, 12, 2}}, true);
     grpnode* b = level({{5, 20}});
     grpnode* c = level({{4, 10}, {5, 10}, {0, 5, 2}}, true);
@@ -137,24 +137,24 @@ TEST_F(CountsTest, LevelChiSquaresAddUpToTheHomogeneityTests) {
     EXPECT_EQ(b->pbest[PB_EST], 0.25);
     EXPECT_EQ(c->loc, 9);
     EXPECT_EQ(c->scale, 30);
-    EXPECT_LT(relDiff(s->pbaccum, ref.at(0, "binomstat")), 1e-12);
-    EXPECT_EQ(s->pbpooled[PB_CHISQ], s->pbaccum);
-    EXPECT_EQ(s->pbpooled[PB_EST], 22.0 / 84.0);
-    EXPECT_LT(relDiff(zpgx2(s->pbaccum, 2), ref.at(0, "binomp")), 1e-10);
+    EXPECT_LT(relDiff(s->life.pbaccum, ref.at(0, "binomstat")), 1e-12);
+    EXPECT_EQ(s->life.pbpooled[PB_CHISQ], s->life.pbaccum);
+    EXPECT_EQ(s->life.pbpooled[PB_EST], 22.0 / 84.0);
+    EXPECT_LT(relDiff(zpgx2(s->life.pbaccum, 2), ref.at(0, "binomp")), 1e-10);
     double pooled[PB_WORDS];
     pbestimate(pbcounts{true, 22, 84}, 0.025, pooled);
-    EXPECT_EQ(s->pbpooled[PB_LOWER], pooled[PB_LOWER]);
-    EXPECT_EQ(s->pbpooled[PB_UPPER], pooled[PB_UPPER]);
+    EXPECT_EQ(s->life.pbpooled[PB_LOWER], pooled[PB_LOWER]);
+    EXPECT_EQ(s->life.pbpooled[PB_UPPER], pooled[PB_UPPER]);
 
     // Poisson: counts 3, 8, 12 in exposures 2.5, 4, 5.
-    s->distcode = DIST_POISSON;
+    s->opts.distcode = DIST_POISSON;
     reset();
     level({{1, 1}, {2, 1.5}});
     level({{8, 4}});
     level({{6, 2.5, 2}});
     ASSERT_EQ(runlevels(), 0);
-    EXPECT_LT(relDiff(s->pbaccum, ref.at(0, "poisstat")), 1e-12);
-    EXPECT_LT(relDiff(zpgx2(s->pbaccum, 2), ref.at(0, "poisp")), 1e-10);
+    EXPECT_LT(relDiff(s->life.pbaccum, ref.at(0, "poisstat")), 1e-12);
+    EXPECT_LT(relDiff(zpgx2(s->life.pbaccum, 2), ref.at(0, "poisp")), 1e-10);
 }
 
 TEST_F(CountsTest, PredictionLimitsAgreeWithARootSearch) {
@@ -200,54 +200,54 @@ TEST_F(CountsTest, EdgeCasesGiveExactEndsOrMissingValuesNeverNaNsAsNumbers) {
         EXPECT_TRUE(miss(pbchisq(bad, 0.3)));
     }
     // Poisson with no count: lower limits 0 for the rate and the prediction.
-    s->distcode = DIST_POISSON;
-    s->pbpredgiven = 1;
-    s->pbpredict = 10;
-    s->pbcount = 0;
-    s->pbexposure = 4;
+    s->opts.distcode = DIST_POISSON;
+    s->life.pbpredgiven = 1;
+    s->life.pbpredict = 10;
+    s->life.pbcount = 0;
+    s->life.pbexposure = 4;
     ASSERT_EQ(vyxpb(s, nullptr), 0);
-    EXPECT_EQ(s->pbpooled[PB_LOWER], 0.0);
-    EXPECT_EQ(s->pbpoolpred[PB_LOWER], 0.0);
-    EXPECT_EQ(s->pbpoolpred[PB_EST], 0.0);
+    EXPECT_EQ(s->life.pbpooled[PB_LOWER], 0.0);
+    EXPECT_EQ(s->life.pbpoolpred[PB_LOWER], 0.0);
+    EXPECT_EQ(s->life.pbpoolpred[PB_EST], 0.0);
     // An exposure option of 0 (or not above 2^-53) gives missing values.
-    s->pbexposure = 1e-17;
+    s->life.pbexposure = 1e-17;
     ASSERT_EQ(vyxpb(s, nullptr), 0);
-    EXPECT_TRUE(miss(s->pbpooled[PB_EST]) && miss(s->pbpoolpred[PB_EST]) && miss(s->pbpoolpred[PB_UPPER]));
+    EXPECT_TRUE(miss(s->life.pbpooled[PB_EST]) && miss(s->life.pbpoolpred[PB_EST]) && miss(s->life.pbpoolpred[PB_UPPER]));
     // Limits of valid counts that cannot be computed are said so, not left silently missing:
     // 1000 future trials beside 3 billion observed are beyond the prediction limit searches.
-    s->distcode = DIST_BINOMIAL;
-    s->pbcount = 3;
-    s->pbtrials = 3e9;
-    s->pbpredict = 1000;
+    s->opts.distcode = DIST_BINOMIAL;
+    s->life.pbcount = 3;
+    s->life.pbtrials = 3e9;
+    s->life.pbpredict = 1000;
     ASSERT_EQ(vyxpb(s, nullptr), 0);
-    EXPECT_TRUE(miss(s->pbpoolpred[PB_UPPER]));
-    EXPECT_FALSE(miss(s->pbpooled[PB_LOWER]) || miss(s->pbpooled[PB_UPPER]));
+    EXPECT_TRUE(miss(s->life.pbpoolpred[PB_UPPER]));
+    EXPECT_FALSE(miss(s->life.pbpooled[PB_LOWER]) || miss(s->life.pbpooled[PB_UPPER]));
     EXPECT_TRUE(log.has('W', "prediction limits for 1000 future trials")) << log.all();
-    s->pbpredict = 10;
+    s->life.pbpredict = 10;
     // Counts as options with another distribution: message and result 1.
-    s->distcode = 2;
+    s->opts.distcode = 2;
     EXPECT_EQ(vyxpb(s, nullptr), 1);
     EXPECT_TRUE(log.has('E', "DISTRIBUTION=POISSON or BINOMIAL")) << log.all();
 
     // A level with more events than trials (once summed) has no estimate and adds nothing
     // to the chi-square; a pooled proportion of 1 makes every contribution missing.
-    s->distcode = DIST_BINOMIAL;
-    s->nclass = 1;
-    s->pbpredict = 0;   // no positive prediction value: level blocks missing, pooled block 0
+    s->opts.distcode = DIST_BINOMIAL;
+    s->groups.nclass = 1;
+    s->life.pbpredict = 0;   // no positive prediction value: level blocks missing, pooled block 0
     grpnode* odd = level({{6, 4}});
     grpnode* all = level({{4, 4}});
-    s->wsums[0] = s->wsums[1] = 4;   // the input counts the invalid row as 0 of 0
+    s->life.wsums[0] = s->life.wsums[1] = 4;   // the input counts the invalid row as 0 of 0
     ASSERT_EQ(runlevels(), 0);
     EXPECT_TRUE(miss(odd->pbest[PB_EST]) && miss(odd->pbest[PB_CHISQ]));
     EXPECT_TRUE(miss(all->pbest[PB_CHISQ]));
-    EXPECT_EQ(s->pbaccum, 0.0);
+    EXPECT_EQ(s->life.pbaccum, 0.0);
     EXPECT_TRUE(miss(odd->pbpred[PB_EST]) && miss(all->pbpred[PB_UPPER]));
-    EXPECT_EQ(s->pbpoolpred[PB_EST], 0.0);
-    EXPECT_EQ(s->pbpoolpred[PB_LOWER], 0.0);
-    EXPECT_EQ(s->pbpoolpred[PB_UPPER], 0.0);
+    EXPECT_EQ(s->life.pbpoolpred[PB_EST], 0.0);
+    EXPECT_EQ(s->life.pbpoolpred[PB_LOWER], 0.0);
+    EXPECT_EQ(s->life.pbpoolpred[PB_UPPER], 0.0);
 
     // Poisson with every count 0: a pooled rate of 0 gives missing contributions.
-    s->distcode = DIST_POISSON;
+    s->opts.distcode = DIST_POISSON;
     EXPECT_TRUE(miss(pbchisq(pbcounts{false, 0, 3}, 0.0)));
     EXPECT_TRUE(miss(pbchisq(pbcounts{true, 0, 3}, 0.0)));
     EXPECT_TRUE(miss(pbchisq(pbcounts{true, 3, 3}, 1.0)));

@@ -47,32 +47,32 @@ protected:
             D->xoadd(in);
         }
         plot.dataset(slot::plot::ANNOTATE, in);
-        s->curstmt = plot.rec();
-        s->quant_fn = [](double p) { return p * 10; };
+        s->input.curstmt = plot.rec();
+        s->opts.quant_fn = [](double p) { return p * 10; };
     }
     // The converted X and Y of observation k of the copy.
     std::pair<double, double> copied(int k) {
-        D->xopnt(s->annolib);
-        for (int i = 0; i <= k; ++i) EXPECT_EQ(D->xoget(s->annolib), 0);
+        D->xopnt(s->plot.annolib);
+        for (int i = 0; i <= k; ++i) EXPECT_EQ(D->xoget(s->plot.annolib), 0);
         double x = 0, y = 0;
         vardesc d{};
         dsinfo info{};
-        D->xoinfo(s->annolib, DSI_INFO, &info);
+        D->xoinfo(s->plot.annolib, DSI_INFO, &info);
         int32_t vx = 0, vy = 0;
         for (int32_t v = 1; v <= info.nvars; ++v) {
-            D->xvname(s->annolib, v, &d);
+            D->xvname(s->plot.annolib, v, &d);
             if (std::string(d.name) == "X") vx = v;
             if (std::string(d.name) == "Y") vy = v;
         }
-        D->xvget1f(s->annolib, vx, &x);
-        D->xvget1f(s->annolib, vy, &y);
+        D->xvget1f(s->plot.annolib, vx, &x);
+        D->xvget1f(s->plot.annolib, vy, &y);
         return {x, y};
     }
 };
 
 TEST_F(Annotate, PageUnitsPassAndDataValuesBecomeDrawingUnits) {
     dataset({{"LABEL", 30, 40, '1', '1', "page"}, {"LABEL", 100, 50, '2', '2', "data"}});
-    s->axlog[AXLOG_H] = 1;
+    s->popt.axlog[AXLOG_H] = 1;
     ASSERT_EQ(vyxatrn(s), 0);
     auto a = copied(0);
     EXPECT_EQ(a.first, 30);
@@ -87,7 +87,7 @@ TEST_F(Annotate, RefusedValues) {
     EXPECT_EQ(vyxatrn(s), 1);
     EXPECT_TRUE(logged("probability of 100 lies outside 0 to 100 percent"));
     dataset({{"LABEL", 0, 5, '2', '1', "x"}});
-    s->axlog[AXLOG_H] = 1;
+    s->popt.axlog[AXLOG_H] = 1;
     EXPECT_EQ(vyxatrn(s), 1);
     EXPECT_TRUE(logged("data value of 0 cannot be placed on a logarithmic axis"));
     dataset({{"LABEL", 1, 5, '8', '1', "x"}});
@@ -102,10 +102,10 @@ TEST_F(Annotate, RefusedValues) {
 // common logarithm under the power relation), Y a life (log10 on a log life axis).
 TEST_F(Annotate, RelationPlotStressAlongTheBottomLifeUpTheLeft) {
     dataset({{"LABEL", 1000, 100, '2', '2', "x"}});
-    s->stmtkind = 4;
-    s->stressrel = 3;
-    s->stress_fn = [](double v) { return std::log(v); };
-    s->axlog[AXLOG_V] = 1;
+    s->input.stmtkind = 4;
+    s->opts.stressrel = 3;
+    s->opts.stress_fn = [](double v) { return std::log(v); };
+    s->popt.axlog[AXLOG_V] = 1;
     ASSERT_EQ(vyxatrn(s), 0);
     EXPECT_NEAR(copied(0).first, 3.0, 1e-14);
     EXPECT_NEAR(copied(0).second, 2.0, 1e-14);
@@ -117,7 +117,7 @@ TEST_F(Annotate, TheFacilityDrawsTheCopy) {
     ASSERT_EQ(vyxgini(s), 0);
     rec = &openpage();
     frame(20, 20, 60, 60);
-    f->pagewin = s->pwin;
+    f->pagewin = s->plot.pwin;
     ASSERT_EQ(vyxatrn(s), 0);
     vyxanno(s);
     auto lines = rec->of(Prim::Line);

@@ -24,7 +24,7 @@ protected:
     symrec mark{};
     // Three levels at 2, 5 and 8 (the frame maps 0..10 on both axes), sizes 1, 10 and 100.
     void draw(double smin = 1, double smax = 100) {
-        s->curstmt = stmt.rec();
+        s->input.curstmt = stmt.rec();
         startgraph();
         ASSERT_EQ(vyxgini(s), 0);
         rec = &openpage();
@@ -36,13 +36,13 @@ protected:
         const double v[7][3] = {{1, 1, 1}, {2, 3, 2}, {3, 4, 5}, {4, 5, 6}, {5, 6, 7}, {1, 10, 100}, {3, 4, 5}};
         for (int k = 0; k < 7; ++k) {
             A[k].assign(v[k], v[k] + 3);
-            s->ppcarr[k] = A[k].data();
+            s->life.ppcarr[k] = A[k].data();
         }
-        s->nfailrng[0] = smin, s->nfailrng[1] = smax;
-        s->nlev[1] = 3;
-        s->boxpos = pos.data();
-        s->boxlev[0] = 0, s->boxlev[1] = 2;
-        s->gstyles = &mark;
+        s->popt.nfailrng[0] = smin, s->popt.nfailrng[1] = smax;
+        s->groups.nlev[1] = 3;
+        s->plot.boxpos = pos.data();
+        s->plot.boxlev[0] = 0, s->plot.boxlev[1] = 2;
+        s->plot.gstyles = &mark;
         ASSERT_EQ(vyxbox(s), 0);
     }
     // The half-widths of the boxes drawn (their outlines), left to right.
@@ -116,7 +116,7 @@ TEST_F(Boxes, EqualSizesDrawFullWidths) {
 
 // Quartiles that coincide: whiskers and the median line, no box.
 TEST_F(Boxes, CoincidingQuartilesDrawNoBox) {
-    s->curstmt = stmt.rec();
+    s->input.curstmt = stmt.rec();
     pos = {5};
     startgraph();
     ASSERT_EQ(vyxgini(s), 0);
@@ -128,12 +128,12 @@ TEST_F(Boxes, CoincidingQuartilesDrawNoBox) {
     const double v[7] = {1, 4, 4, 4, 7, 1, 4};
     for (int k = 0; k < 7; ++k) {
         A[k].assign(1, v[k]);
-        s->ppcarr[k] = A[k].data();
+        s->life.ppcarr[k] = A[k].data();
     }
-    s->nlev[1] = 1;
-    s->boxpos = pos.data();
-    s->boxlev[0] = s->boxlev[1] = 0;
-    s->gstyles = &mark;
+    s->groups.nlev[1] = 1;
+    s->plot.boxpos = pos.data();
+    s->plot.boxlev[0] = s->plot.boxlev[1] = 0;
+    s->plot.gstyles = &mark;
     ASSERT_EQ(vyxbox(s), 0);
     EXPECT_TRUE(halfwidths().empty());
     // Two whiskers, two caps and the median line.

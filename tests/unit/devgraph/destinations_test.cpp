@@ -67,10 +67,10 @@ protected:
     void SetUp() override {
         DevGraphTest::SetUp();
         fake = &data;
-        cls.parent = s->outmgr->cls;
+        cls.parent = s->out.outmgr->cls;
         cls.mask = 15;
         cls.buckets = buckets;
-        cls.info = cls.query = cls.release = s->outmgr->cls->release;
+        cls.info = cls.query = cls.release = s->out.outmgr->cls->release;
         add(OB_DESTSTART, fakestart);
         add(OB_DESTPUB, fakepub);
         add(OB_DESTFREE, fakefree);
@@ -87,7 +87,7 @@ protected:
     // The manager with the fake's methods in front of its own.
     void usefake(std::vector<std::string> names) {
         data.names = std::move(names);
-        s->outmgr->cls = &cls;
+        s->out.outmgr->cls = &cls;
     }
 };
 
@@ -98,13 +98,13 @@ TEST_F(Destinations, LaterDocumentIsSkippedWithAnEmptyEntryAndParenthesesBecomeU
     EXPECT_EQ(std::string(data.dests[1].name, data.dests[1].namelen), "PDF__");
     // One page on every destination that is drawn: the first DOCUMENT, PDF__ and HTML.
     for (int d : {0, 1, 3}) {
-        s->gdest.destidx = d;
-        s->gdest.desttext = rdxtxt(data.dests[d].name, data.dests[d].namelen);
-        ASSERT_EQ(zqsgmt(&s->gdest), 0);
+        s->plot.gdest.destidx = d;
+        s->plot.gdest.desttext = rdxtxt(data.dests[d].name, data.dests[d].namelen);
+        ASSERT_EQ(zqsgmt(&s->plot.gdest), 0);
     }
-    s->gdest.destidx = 2;
+    s->plot.gdest.destidx = 2;
     EXPECT_EQ(vyxgini(s), RC_SKIPDEST);
-    ASSERT_EQ(zqpdest(&s->gdest), 0);
+    ASSERT_EQ(zqpdest(&s->plot.gdest), 0);
     ASSERT_EQ(data.published.size(), 4u);
     EXPECT_EQ(data.published[0].first, 1);   // the first destination is published though named DOCUMENT
     EXPECT_EQ(data.published[1].first, 1);
@@ -112,20 +112,20 @@ TEST_F(Destinations, LaterDocumentIsSkippedWithAnEmptyEntryAndParenthesesBecomeU
     EXPECT_EQ(data.published[2].first, 0);
     EXPECT_EQ(data.published[2].second, nullptr);
     EXPECT_EQ(data.published[3].first, 1);
-    zqdfree(&s->gdest);
+    zqdfree(&s->plot.gdest);
     EXPECT_EQ(data.frees, 1);
 }
 
 TEST_F(Destinations, NoDestinationAndFreeingTwice) {
     usefake({});
-    s->gdest.outmgr = s->outmgr;
-    s->gdest.outenv = s->obenv;
-    EXPECT_EQ(zqidest(&s->gdest), RC_SETUP);
+    s->plot.gdest.outmgr = s->out.outmgr;
+    s->plot.gdest.outenv = s->out.obenv;
+    EXPECT_EQ(zqidest(&s->plot.gdest), RC_SETUP);
     EXPECT_TRUE(logged("No output destination is open"));
-    EXPECT_EQ(s->gdest.pool, nullptr);
-    EXPECT_EQ(s->gdest.dests, nullptr);
+    EXPECT_EQ(s->plot.gdest.pool, nullptr);
+    EXPECT_EQ(s->plot.gdest.dests, nullptr);
     int frees = data.frees;
-    zqdfree(&s->gdest);   // nothing left to free: no second release of the list
+    zqdfree(&s->plot.gdest);   // nothing left to free: no second release of the list
     EXPECT_EQ(data.frees, frees);
 }
 
@@ -137,12 +137,12 @@ TEST_F(Destinations, DeviceThatCollectsNothingMakesNoMapAndPublishesNothing) {
     session.opts.device = "NOCOLL";
     usefake({"HTML", "PDF"});
     startgraph();
-    EXPECT_EQ(s->gdest.nocollect, 1u);
-    EXPECT_EQ(s->gdest.segmap, nullptr);
+    EXPECT_EQ(s->plot.gdest.nocollect, 1u);
+    EXPECT_EQ(s->plot.gdest.segmap, nullptr);
     EXPECT_EQ(vyxgini(s), 0);
-    EXPECT_EQ(std::string(s->gdest.catname, 4), "GSEG");
+    EXPECT_EQ(std::string(s->plot.gdest.catname, 4), "GSEG");
     EXPECT_EQ(data.publications, 0);
-    zqdfree(&s->gdest);
+    zqdfree(&s->plot.gdest);
     rt::gfx::removedevices();
 }
 
@@ -206,11 +206,11 @@ TEST_F(Destinations, PageWindowIsInsetByACellExceptAtThePageEdges) {
     ASSERT_EQ(vyxgini(s), 0);
     const double cw = 1.25, ch = 100.0 / 45;
     // Without a BY line the window is the page: only the bottom is raised.
-    EXPECT_NEAR(s->pwin[0], 0.0, 1e-12);
-    EXPECT_NEAR(s->pwin[1], ch, 1e-12);
-    EXPECT_NEAR(s->pwin[2], 100.0, 1e-12);
-    EXPECT_NEAR(s->pwin[3], 100.0, 1e-12);
-    EXPECT_EQ(std::string(s->gdest.catname, 4), "GSEG");
+    EXPECT_NEAR(s->plot.pwin[0], 0.0, 1e-12);
+    EXPECT_NEAR(s->plot.pwin[1], ch, 1e-12);
+    EXPECT_NEAR(s->plot.pwin[2], 100.0, 1e-12);
+    EXPECT_NEAR(s->plot.pwin[3], 100.0, 1e-12);
+    EXPECT_EQ(std::string(s->plot.gdest.catname, 4), "GSEG");
     // With a BY line the header takes the top; that edge is then inset by a cell.
     double w[4];
     char by[] = "plant=North";
@@ -223,8 +223,8 @@ TEST_F(Destinations, GoutNamesLibraryAndCatalog) {
     proc.name(slot::proc::GOUT_LIB, "WORK").text(slot::proc::GOUT_CAT, "MYPLOTS");
     startgraph();
     ASSERT_EQ(vyxgini(s), 0);
-    EXPECT_EQ(std::string(s->gdest.libname, 8), "WORK    ");
-    EXPECT_EQ(std::string(s->gdest.catname, s->gdest.catlen), "MYPLOTS");
+    EXPECT_EQ(std::string(s->plot.gdest.libname, 8), "WORK    ");
+    EXPECT_EQ(std::string(s->plot.gdest.catname, s->plot.gdest.catlen), "MYPLOTS");
 }
 
 }  // namespace

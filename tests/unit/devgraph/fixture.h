@@ -18,7 +18,7 @@
 #include "proc/devgraph/devgraph.h"
 #include "proc/framework/anchor.h"
 #include "proc/framework/pools.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/framework/wobmth.h"
 #include "runtime/graphics/devstate.h"
 #include "runtime/host/hostinstance.h"
@@ -138,16 +138,16 @@ protected:
         rt::gfx::devstate(&session).writefiles = false;
         state = std::make_unique<vyxstate>();
         s = state.get();
-        s->bypool = xmpoolc(8192, 8192, 4);
-        s->stmtpool = xmpoolc(8192, 8192, 4);
-        s->workpool = xmpoolc(8192, 8192, 4);
-        f = static_cast<plotlay*>(poolbytes(s->stmtpool, sizeof(plotlay), poolflag::zeroed));
-        s->frame = f;
-        s->procstmt = proc.rec();
-        s->alpha = 0.05;
-        s->stmtkind = 1;
-        s->gstarted = 1;
-        std::memset(s->gfile, ' ', 8);
+        s->pools.bypool = xmpoolc(8192, 8192, 4);
+        s->pools.stmtpool = xmpoolc(8192, 8192, 4);
+        s->pools.workpool = xmpoolc(8192, 8192, 4);
+        f = static_cast<plotlay*>(poolbytes(s->pools.stmtpool, sizeof(plotlay), poolflag::zeroed));
+        s->plot.frame = f;
+        s->input.procstmt = proc.rec();
+        s->opts.alpha = 0.05;
+        s->input.stmtkind = 1;
+        s->plot.gstarted = 1;
+        std::memset(s->popt.gfile, ' ', 8);
         makemanager();
     }
     void TearDown() override {
@@ -164,11 +164,11 @@ protected:
     }
     void makemanager() {
         const vec320* v = rt::out::services();
-        ASSERT_EQ(v->xobinit(&s->obenv, 0), 0);
+        ASSERT_EQ(v->xobinit(&s->out.obenv, 0), 0);
         wobitem create[] = {obstr(OBK_FAMILY, "rdx", 3), obstr(OBK_OBJKIND, "manager", 7), obitem(OBK_CREATED, OBT_OBJECT),
                             obint(OBK_MSGGROUP, 510)};
-        ASSERT_EQ(wobmth(s->obenv, nullptr, OB_CREATE, 4, create), 0);
-        s->outmgr = static_cast<obobject*>(create[2].v.p);
+        ASSERT_EQ(wobmth(s->out.obenv, nullptr, OB_CREATE, 4, create), 0);
+        s->out.outmgr = static_cast<obobject*>(create[2].v.p);
     }
     // Opens the destinations and starts device graphics on the first one (vyxgini).
     void startgraph();
@@ -176,7 +176,7 @@ protected:
     const rt::gfx::RecordingCanvas& openpage() {
         uint32_t handles[2];
         void* seg = nullptr;
-        EXPECT_EQ(ggoseg(0, 0, s->gcatent, &seg, handles, "TEST    ", nullptr, "", 1, 1, 0, nullptr, nullptr), 0);
+        EXPECT_EQ(ggoseg(0, 0, s->plot.gcatent, &seg, handles, "TEST    ", nullptr, "", 1, 1, 0, nullptr, nullptr), 0);
         page = static_cast<rt::gfx::Page*>(seg);
         return *page->rec;
     }
@@ -199,8 +199,8 @@ protected:
 };
 
 inline void DevGraphTest::startgraph() {
-    s->gdest.outmgr = s->outmgr;
-    s->gdest.outenv = s->obenv;
-    ASSERT_EQ(zqidest(&s->gdest), 0);
-    s->gdest.destidx = 0;
+    s->plot.gdest.outmgr = s->out.outmgr;
+    s->plot.gdest.outenv = s->out.obenv;
+    ASSERT_EQ(zqidest(&s->plot.gdest), 0);
+    s->plot.gdest.destidx = 0;
 }

@@ -25,22 +25,22 @@ protected:
     const rt::gfx::RecordingCanvas* rec = nullptr;
     void begin(bool withinset = true) {
         if (withinset) plot.rec()->next = inset.rec();
-        s->curstmt = plot.rec();
+        s->input.curstmt = plot.rec();
         startgraph();
         ASSERT_EQ(vyxgini(s), 0);
         rec = &openpage();
         frame(20, 20, 60, 60);
-        f->pagewin = s->pwin;
+        f->pagewin = s->plot.pwin;
         f->intxth = 2.0;
         vyxgcol(s);
         g.rsq = NAN;
         g.wfail = 7, g.wright = 3, g.totw = 10;
-        s->fitmethod = 1;
-        s->distcode = 2;   // Weibull
+        s->opts.fitmethod = 1;
+        s->opts.distcode = 2;   // Weibull
     }
     std::vector<std::pair<std::string, std::string>> entries() const {
         std::vector<std::pair<std::string, std::string>> v;
-        for (insetent* e = s->inset->entries; e; e = e->next)
+        for (insetent* e = s->plot.inset->entries; e; e = e->next)
             v.emplace_back(std::string(e->label, e->lablen), std::string(e->value, e->vallen));
         return v;
     }
@@ -50,8 +50,8 @@ TEST_F(Inset, AllItemsRefusedLeavesNoBox) {
     inset.nums(is::ITEMS, {code::NUNITS, code::NEVENTS, 300});
     begin();
     ASSERT_EQ(vyxins(s, &g), 0);
-    EXPECT_EQ(s->inset->nentries, 0);
-    EXPECT_EQ(s->inset->active, 0);
+    EXPECT_EQ(s->plot.inset->nentries, 0);
+    EXPECT_EQ(s->plot.inset->active, 0);
     EXPECT_EQ(log.count('W'), 2);   // one refusal each
     ASSERT_EQ(vyxipos(s), 0);
     vyxidrw(s);
@@ -89,8 +89,8 @@ TEST_F(Inset, DistributionGroupOfTheFittedDistribution) {
 
 TEST_F(Inset, McfDefaultsAndCounts) {
     begin(false);
-    s->pflags.ismcf = 1;
-    s->pflags.noconf = 1;
+    s->popt.pflags.ismcf = 1;
+    s->popt.pflags.noconf = 1;
     g.mcf.nunits = 12, g.mcf.nobs = 31;
     ASSERT_EQ(vyxins(s, &g), 0);
     auto e = entries();
@@ -101,18 +101,18 @@ TEST_F(Inset, McfDefaultsAndCounts) {
     Stmt in("INSET");
     in.nums(is::ITEMS, {code::NEVENTS, 300});
     plot.rec()->next = in.rec();
-    s->pflags.ismcf = 1;
+    s->popt.pflags.ismcf = 1;
     ASSERT_EQ(vyxins(s, &g), 0);
     EXPECT_EQ(entries()[0].second, "31");
 }
 
 TEST_F(Inset, WeibayesWithoutFailuresKeepsTheConfidence) {
     begin(false);
-    s->fitmethod = 6;
-    s->wbconf = 0.9;
+    s->opts.fitmethod = 6;
+    s->life.wbconf = 0.9;
     g.wfail = 0;
-    s->pflags.noconf = 1;
-    s->pflags.nofitline = 1;
+    s->popt.pflags.noconf = 1;
+    s->popt.pflags.nofitline = 1;
     ASSERT_EQ(vyxins(s, &g), 0);
     auto e = entries();
     bool conf = false;
@@ -125,7 +125,7 @@ TEST_F(Inset, PlacedAtTheFirstFreeCornerWithoutAPosition) {
     begin();
     ASSERT_EQ(vyxins(s, &g), 0);
     ASSERT_EQ(vyxipos(s), 0);
-    const insetrec* r = s->inset;
+    const insetrec* r = s->plot.inset;
     EXPECT_EQ(std::string(r->poskey, 2), "NW");
     const double d = std::min(1.0, 0.02 * 62);
     EXPECT_NEAR(r->boxxlo, 19 + d, 1e-9);
@@ -151,11 +151,11 @@ TEST_F(Inset, PositionsThatCannotBePlaced) {
         plot.rec()->next = in.rec();
         if (!rec) begin(false);
         plot.rec()->next = in.rec();
-        s->quant_fn = [](double p) { return p * 10; };
-        s->logscale[1] = c.logx ? 1 : 0;
+        s->opts.quant_fn = [](double p) { return p * 10; };
+        s->opts.logscale[1] = c.logx ? 1 : 0;
         ASSERT_EQ(vyxins(s, &g), 0);
         EXPECT_EQ(vyxipos(s), 1) << c.message;
-        EXPECT_EQ(s->inset->active, 0);
+        EXPECT_EQ(s->plot.inset->active, 0);
         EXPECT_TRUE(logged(c.message)) << c.message << "\n" << log.all();
     }
     // A probability of 0 in data coordinates passes the range test (the point then lies
@@ -163,8 +163,8 @@ TEST_F(Inset, PositionsThatCannotBePlaced) {
     Stmt in("INSET");
     in.nums(is::ITEMS, {code::N, 300}).num(is::POSITION_X, 5).num(is::POSITION_Y, 0).flag(flag::inset::POSDATA);
     plot.rec()->next = in.rec();
-    s->logscale[1] = 0;
-    s->quant_fn = [](double p) { return std::log(p); };
+    s->opts.logscale[1] = 0;
+    s->opts.quant_fn = [](double p) { return std::log(p); };
     ASSERT_EQ(vyxins(s, &g), 0);
     EXPECT_EQ(vyxipos(s), 1);
     EXPECT_FALSE(logged("y of 0 lies outside 0 to 100 percent"));
@@ -176,9 +176,9 @@ TEST_F(Inset, TooWideForItsCornerShrinksAndKeepsTheCorner) {
     begin();
     frame(20, 20, 15, 15);
     ASSERT_EQ(vyxins(s, &g), 0);
-    const double h0 = s->inset->textheight;
+    const double h0 = s->plot.inset->textheight;
     ASSERT_EQ(vyxipos(s), 0);
-    const insetrec* r = s->inset;
+    const insetrec* r = s->plot.inset;
     EXPECT_LT(r->textheight, h0);
     const double d = std::min(1.0, 0.02 * 17);
     EXPECT_NEAR(r->boxxlo, 19 + d, 1e-9);            // still at its corner
@@ -190,7 +190,7 @@ TEST_F(Inset, BlankHeaderIsNoHeader) {
     inset.nums(is::ITEMS, {code::N, 300}).text(is::HEADER, "    ");
     begin();
     ASSERT_EQ(vyxins(s, &g), 0);
-    EXPECT_EQ(s->inset->hdrlen, 0);
+    EXPECT_EQ(s->plot.inset->hdrlen, 0);
 }
 
 TEST_F(Inset, NoframeWithBlankFillReportsAndDrawsTextOnly) {
@@ -233,8 +233,8 @@ TEST_F(Inset, BlankFillClearsWhatLiesUnderTheBox) {
     auto fills = rec->of(Prim::Fill);
     ASSERT_EQ(fills.size(), 1u);   // the cleared area in the background colour
     EXPECT_EQ(fills[0]->color, (rt::gfx::Rgb{1, 1, 1}));
-    EXPECT_NEAR(px(fills[0], 0), s->inset->boxxlo, 1e-9);
-    EXPECT_NEAR(py(fills[0], 2), s->inset->boxyhi, 1e-9);
+    EXPECT_NEAR(px(fills[0], 0), s->plot.inset->boxxlo, 1e-9);
+    EXPECT_NEAR(py(fills[0], 2), s->plot.inset->boxyhi, 1e-9);
     // then an empty, outlined box over it
     auto outline = rec->of(Prim::Polyline);
     ASSERT_EQ(outline.size(), 1u);
@@ -251,13 +251,13 @@ TEST_F(Inset, HeaderBandTakesTheBodysFill) {
     ASSERT_EQ(fills.size(), 2u);   // the body and the header band, both in the fill colour
     EXPECT_EQ(fills[0]->color, fills[1]->color);
     EXPECT_NEAR(fills[1]->color.r, 0x88 / 255.0, 1e-12);
-    EXPECT_NEAR(py(fills[1], 0), s->inset->hdrbox[2], 1e-9);
+    EXPECT_NEAR(py(fills[1], 0), s->plot.inset->hdrbox[2], 1e-9);
 }
 
 TEST_F(Inset, TopMarginInsetContinuesOnTheNextRow) {
     inset.nums(is::ITEMS, {code::N, code::UNCENSORED, code::RIGHT, code::CONFIDENCE, code::FIT, 300}).name(is::POSITION, "TM");
     begin();
-    s->nclass = 0;
+    s->groups.nclass = 0;
     frame(20, 20, 30, 60);
     ASSERT_EQ(vyxins(s, &g), 0);
     ASSERT_EQ(vyxipos(s), 0);

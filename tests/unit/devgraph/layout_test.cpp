@@ -60,9 +60,9 @@ TEST_F(Layout, TickLabelsAndTheirCompactForms) {
 
 TEST_F(Layout, ThreePanelColumnsShareTheWidth) {
     margins();
-    s->nclass = 1;
-    s->rootgrp.nsub = 5;
-    s->panels.nrows = 1, s->panels.ncols = 3;
+    s->groups.nclass = 1;
+    s->groups.rootgrp.nsub = 5;
+    s->popt.panels.nrows = 1, s->popt.panels.ncols = 3;
     ASSERT_EQ(vyxppag(s), 0);
     EXPECT_EQ(f->npages, 2);   // five groups, three to a page
     const double fx = 0 + 1 + 0 + 1 + (1.5 + 1.0) + (4.0 + 0.8 + 0.9);
@@ -75,16 +75,16 @@ TEST_F(Layout, ThreePanelColumnsShareTheWidth) {
     EXPECT_NEAR(3 * f->vfac + f->voff, f->fy + f->fh, 1e-12);
     EXPECT_NEAR(f->fy, win[1] + f->bmarg, 1e-12);
     // the wall of the panel for the legend
-    EXPECT_FLOAT_EQ(s->gldraw[1], static_cast<float>(f->fx - 1));
-    EXPECT_FLOAT_EQ(s->gldraw[6], static_cast<float>(f->fy + f->fh + 1));
+    EXPECT_FLOAT_EQ(s->plot.gldraw[1], static_cast<float>(f->fx - 1));
+    EXPECT_FLOAT_EQ(s->plot.gldraw[6], static_cast<float>(f->fy + f->fh + 1));
 }
 
 TEST_F(Layout, FrameNarrowerThanACellEndsTheStatement) {
     margins();
     f->vtlw = 88.0;   // a vertical tick label wider than the page leaves no room
-    s->nclass = 1;
-    s->rootgrp.nsub = 3;
-    s->panels.nrows = 1, s->panels.ncols = 3;
+    s->groups.nclass = 1;
+    s->groups.rootgrp.nsub = 3;
+    s->popt.panels.nrows = 1, s->popt.panels.ncols = 3;
     EXPECT_EQ(vyxppag(s), RC_SPEC);
     EXPECT_TRUE(logged("does not fit on the page"));
     EXPECT_TRUE(logged("fewer panels"));

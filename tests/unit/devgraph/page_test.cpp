@@ -44,14 +44,14 @@ protected:
     void drawpage() {
         void* words[2] = {nullptr, nullptr};
         void* seg = vyxsgmt(s, words);
-        ggphdr(0, s->byline[0], s->byline[1]);
+        ggphdr(0, s->plot.byline[0], s->plot.byline[1]);
         vyxgcol(s);
-        ggldraw(0, static_cast<legrec*>(s->legends[LG_GROUPS]), s->gldraw);
+        ggldraw(0, static_cast<legrec*>(s->plot.legends[LG_GROUPS]), s->plot.gldraw);
         vyxgfrm(s);
         vyxggrd(s);
         // the frame (the axis routines of the plots draw it with their ticks)
         const double L = f->fx - f->gapl, R = f->fx + f->fw + f->gapr, B = f->fy - f->gapb, T = f->fy + f->fh + f->gapt;
-        for (auto [x0, y0, x1, y1] : {std::array{L, B, R, B}, {R, B, R, T}, {R, T, L, T}, {L, T, L, B}}) ggdraw(0, x0, y0, x1, y1, 1, s->colors[GC_AXIS]);
+        for (auto [x0, y0, x1, y1] : {std::array{L, B, R, B}, {R, B, R, T}, {R, T, L, T}, {L, T, L, B}}) ggdraw(0, x0, y0, x1, y1, 1, s->popt.colors[GC_AXIS]);
         vyxghlb(s);
         vyxgvlb(s);
         // points and fitted lines of three Weibull groups, as the drawing Parts hand them over
@@ -66,17 +66,17 @@ protected:
             }
             for (double z : {-7.0, 2.0}) line.push_back((mu + sigma * z) * f->hfac + f->hoff), line.push_back(z * f->vfac + f->voff);
             ggmarkblk m{};
-            std::memcpy(m.symbol, s->symcomp[k].symbol, sizeof m.symbol);
-            m.size = s->symcomp[k].symsize;
+            std::memcpy(m.symbol, s->plot.symcomp[k].symbol, sizeof m.symbol);
+            m.size = s->plot.symcomp[k].symsize;
             m.count = 12;
             m.attr = GGM_POINTS;
             m.pts = pts.data();
             float clip[4] = {static_cast<float>(f->fx), static_cast<float>(f->fy), static_cast<float>(f->fx + f->fw), static_cast<float>(f->fy + f->fh)};
-            ggpmark(0, &m, ggcnum(0, s->symcomp[k].symcolor), clip);
-            ggpolyblk b{2, s->symarr[k].ltype, 0, GGP_LINE, 0, line.data()};
-            ggpline(0, &b, ggcnum(0, s->symarr[k].color), clip);
+            ggpmark(0, &m, ggcnum(0, s->plot.symcomp[k].symcolor), clip);
+            ggpolyblk b{2, s->plot.symarr[k].ltype, 0, GGP_LINE, 0, line.data()};
+            ggpline(0, &b, ggcnum(0, s->plot.symarr[k].color), clip);
         }
-        s->curgrp = &groups[0];
+        s->groups.curgrp = &groups[0];
         vyxghrl(s, &groups[0]);
         vyxgvrl(s, &groups[0]);
         ASSERT_EQ(vyxins(s, &groups[0]), 0);
@@ -84,7 +84,7 @@ protected:
         vyxidrw(s);
         vyxanno(s);
         ASSERT_EQ(ggcseg(0, &seg, 0), 0);
-        ASSERT_EQ(zqsgmt(&s->gdest), 0);
+        ASSERT_EQ(zqsgmt(&s->plot.gdest), 0);
     }
 };
 
@@ -95,37 +95,37 @@ TEST_F(Page, ProbabilityPlotPageInTheReport) {
     inset.nums(slot::inset::ITEMS, {code::insetitem::N, code::insetitem::UNCENSORED, code::insetitem::RIGHT, 54, 2, 3, 54, 300})
         .text(slot::inset::HEADER, "Lot A").name(slot::inset::POSITION, "SE");
     plot.rec()->next = inset.rec();
-    s->curstmt = plot.rec();
-    s->stmtkind = 1;
-    s->nclass = 1;
-    s->nplotgrp = 3;
-    s->rootgrp.nsub = 3;
+    s->input.curstmt = plot.rec();
+    s->input.stmtkind = 1;
+    s->groups.nclass = 1;
+    s->groups.nplotgrp = 3;
+    s->groups.rootgrp.nsub = 3;
     std::memcpy(keys, "Lot A           Lot B           Lot C           ", 48);
-    s->levkeys[0] = keys;
-    std::strcpy(s->clsnames[0], "LOT"), s->clsnamelen[0] = 3;
+    s->groups.levkeys[0] = keys;
+    std::strcpy(s->groups.clsnames[0], "LOT"), s->groups.clsnamelen[0] = 3;
     for (int k = 0; k < 3; ++k) groups[k].loc = 1.6 + 0.4 * k, groups[k].scale = 0.35, groups[k].wfail = 10, groups[k].wright = 2, groups[k].totw = 12, groups[k].rsq = NAN;
     groups[0].wbscale = std::pow(10.0, 1.6), groups[0].wbshape = 1 / 0.35;
     groups[0].next = &groups[1], groups[1].next = &groups[2];
-    s->grplist[0] = &groups[0];
-    s->pflags.legend = 1, s->pflags.overlay = 1, s->pflags.nogrid = 1, s->gridsave = 1, s->pflags.mlgrid = 1;
-    s->pflags.refstop = 1;
-    s->fitmethod = 1, s->distcode = 2;
-    s->logscale[1] = 1, s->axlog[AXLOG_H] = 1;
-    s->quant_fn = [](double p) { return std::log(-std::log(1 - p)); };
-    s->panels.pctlist = pct.data(), s->panels.npct = static_cast<int32_t>(pct.size());
-    s->panels.nrows = s->panels.ncols = 1;
-    s->refs.vals[REF_HREF] = hrefs.data(), s->refs.counts[REF_HREF] = 1;
+    s->groups.grplist.head = &groups[0];
+    s->popt.pflags.legend = 1, s->popt.pflags.overlay = 1, s->popt.pflags.nogrid = 1, s->plot.gridsave = 1, s->popt.pflags.mlgrid = 1;
+    s->popt.pflags.refstop = 1;
+    s->opts.fitmethod = 1, s->opts.distcode = 2;
+    s->opts.logscale[1] = 1, s->popt.axlog[AXLOG_H] = 1;
+    s->opts.quant_fn = [](double p) { return std::log(-std::log(1 - p)); };
+    s->popt.panels.pctlist = pct.data(), s->popt.panels.npct = static_cast<int32_t>(pct.size());
+    s->popt.panels.nrows = s->popt.panels.ncols = 1;
+    s->popt.refs.vals[REF_HREF] = hrefs.data(), s->popt.refs.counts[REF_HREF] = 1;
     hlabels.given = 1, hlabels.kind = SK_QSLIST, hlabels.count = 1, hlabels.ptr = &hlab;
-    s->refs.labels[REF_HREF] = &hlabels;
-    s->refs.vals[REF_VREF] = vrefs.data(), s->refs.counts[REF_VREF] = 1;
-    s->refopts[REFPOS_HREF] = 1, s->refopts[REFPOS_VREF] = 1;
+    s->popt.refs.labels[REF_HREF] = &hlabels;
+    s->popt.refs.vals[REF_VREF] = vrefs.data(), s->popt.refs.counts[REF_VREF] = 1;
+    s->popt.refopts[REFPOS_HREF] = 1, s->popt.refopts[REFPOS_VREF] = 1;
     vardesc hours{};
     std::strcpy(hours.name, "Hours"), hours.namelen = 5;
     std::strcpy(hours.label, "Hours to failure"), hours.labellen = 16;
-    s->rspvars[0] = &hours;
-    std::memcpy(s->labels[LB_DIST], "Weibull         ", 16);
+    s->input.rspvars[0] = &hours;
+    std::memcpy(s->opts.labels[LB_DIST], "Weibull         ", 16);
     f->hmin = 0, f->hmax = 3, f->hticks = lticks.data(), f->nhtickv = 4, f->nhtick = 3;
-    f->vmin = s->quant_fn(0.001), f->vmax = s->quant_fn(0.999), f->nvtick = 9;
+    f->vmin = s->opts.quant_fn(0.001), f->vmax = s->opts.quant_fn(0.999), f->nvtick = 9;
     f->pfirst = 0, f->plast = static_cast<int32_t>(pct.size()) - 1;
     f->panelcol = 1;
 
@@ -138,8 +138,8 @@ TEST_F(Page, ProbabilityPlotPageInTheReport) {
     ASSERT_EQ(vyxppag(s), 0);
     drawpage();
     drawpage();   // the same plot again: a second page of the same name in the run
-    ASSERT_EQ(zqpdest(&s->gdest), 0);
-    zqdfree(&s->gdest);
+    ASSERT_EQ(zqpdest(&s->plot.gdest), 0);
+    zqdfree(&s->plot.gdest);
     std::string err;
     rt::out::endstep();
     ASSERT_EQ(rt::out::endprogram(err), 0) << err;

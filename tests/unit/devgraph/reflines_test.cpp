@@ -25,32 +25,32 @@ protected:
     std::vector<slstring> texts;
     grpnode g{};
     void begin() {
-        s->curstmt = stmt.rec();
+        s->input.curstmt = stmt.rec();
         startgraph();
         ASSERT_EQ(vyxgini(s), 0);
         rec = &openpage();
         frame(20, 20, 60, 60);
         vyxgcol(s);
-        s->curgrp = &g;
+        s->groups.curgrp = &g;
         g.loc = 0, g.scale = 1;
     }
     void href(std::vector<double> v, std::vector<const char*> labs = {}) {
         values = std::move(v);
-        s->refs.vals[REF_HREF] = values.data();
-        s->refs.counts[REF_HREF] = static_cast<int32_t>(values.size());
+        s->popt.refs.vals[REF_HREF] = values.data();
+        s->popt.refs.counts[REF_HREF] = static_cast<int32_t>(values.size());
         setlabels(REF_HREF, labs);
     }
     void vref(std::vector<double> v) {
         values = std::move(v);
-        s->refs.vals[REF_VREF] = values.data();
-        s->refs.counts[REF_VREF] = static_cast<int32_t>(values.size());
+        s->popt.refs.vals[REF_VREF] = values.data();
+        s->popt.refs.counts[REF_VREF] = static_cast<int32_t>(values.size());
     }
     void setlabels(int which, const std::vector<const char*>& labs) {
         if (labs.empty()) return;
         texts.clear();
         for (const char* l : labs) texts.push_back(slstring{static_cast<int32_t>(std::strlen(l)), l});
         labels.given = 1, labels.kind = SK_QSLIST, labels.count = static_cast<int32_t>(texts.size()), labels.ptr = texts.data();
-        s->refs.labels[which] = &labels;
+        s->popt.refs.labels[which] = &labels;
     }
     std::vector<const Prim*> lines() const { return rec->of(Prim::Line); }
     std::vector<const Prim*> labeltexts() const { return rec->of(Prim::Text); }
@@ -58,7 +58,7 @@ protected:
 
 TEST_F(RefLines, ZeroOnALogAxisIsRefusedTheOthersDraw) {
     begin();
-    s->logscale[1] = 1;
+    s->opts.logscale[1] = 1;
     f->hmin = 0, f->hmax = 3, f->hfac = 20, f->hoff = 20;   // log10 of 1 .. 1000
     href({0, 10, 100});
     vyxghrl(s, &g);
@@ -85,7 +85,7 @@ TEST_F(RefLines, ValuesOutsideThePlotAreReportedOncePerCallForTheCurrentGroup) {
 
 TEST_F(RefLines, SteppedLabelsGoBackToTheTopAtTheFrameBottom) {
     begin();
-    s->refopts[REFPOS_HREF] = 2;
+    s->popt.refopts[REFPOS_HREF] = 2;
     f->txth = 20;   // big labels: the fourth would fall below the frame
     href({1, 2, 3, 4, 5}, {"a", "b", "c", "d", "e"});
     vyxghrl(s, &g);
@@ -116,15 +116,15 @@ TEST_F(RefLines, LabelThatWouldCrossTheFrameStandsLeftOfItsLine) {
 
 TEST_F(RefLines, OverlayDrawsOneIntersectionPerFittedGroup) {
     begin();
-    s->pflags.overlay = 1;
-    s->pflags.refstop = 1;
-    s->nclass = 1;
-    s->fitmethod = 1;
-    s->distcode = 0;   // normal: the label is 100 Phi(z)
+    s->popt.pflags.overlay = 1;
+    s->popt.pflags.refstop = 1;
+    s->groups.nclass = 1;
+    s->opts.fitmethod = 1;
+    s->opts.distcode = 0;   // normal: the label is 100 Phi(z)
     grpnode a{}, b{}, c{};
     a.loc = 2, a.scale = 1, b.loc = 3, b.scale = 2, c.nofit = 1;
     a.next = &b, b.next = &c;
-    s->grplist[0] = &a;
+    s->groups.grplist.head = &a;
     href({4});
     vyxghrl(s, &a);
     auto l = lines();
@@ -138,17 +138,17 @@ TEST_F(RefLines, OverlayDrawsOneIntersectionPerFittedGroup) {
 
 TEST_F(RefLines, CombinedFailureModesIntersectAtTheTimeTheCurveReachesTheProbability) {
     begin();
-    s->pflags.refstop2 = 1;
-    s->pflags.fmcombine = 1;
-    s->fitmethod = 1;
-    s->distcode = 0;
-    s->logscale[0] = 1;
+    s->popt.pflags.refstop2 = 1;
+    s->popt.pflags.fmcombine = 1;
+    s->opts.fitmethod = 1;
+    s->opts.distcode = 0;
+    s->opts.logscale[0] = 1;
     // Two curve records: log10 time 0 and 2 with probabilities 0.1 and 0.9.
     std::vector<double> curve(2 * 24, 0.0);
     curve[14] = 0, curve[0] = 0.1, curve[24 + 14] = 2, curve[24] = 0.9;
-    s->fmcurve = curve.data();
-    s->npoints = 1;
-    s->quant_fn = [](double p) { return 2 * (p - 0.5); };
+    s->life.fmcurve = curve.data();
+    s->opts.npoints = 1;
+    s->opts.quant_fn = [](double p) { return 2 * (p - 0.5); };
     vref({50});   // quantile 0, where the normal gives 0.5: the curve reaches 0.5 at log10 t = 1
     vyxgvrl(s, &g);
     auto l = lines();
@@ -159,7 +159,7 @@ TEST_F(RefLines, CombinedFailureModesIntersectAtTheTimeTheCurveReachesTheProbabi
 
 TEST_F(RefLines, ProbabilitiesOfZeroAndHundredPassTheRangeTest) {
     begin();
-    s->quant_fn = [](double p) { return p * 10; };
+    s->opts.quant_fn = [](double p) { return p * 10; };
     vref({0, 100});
     vyxgvrl(s, &g);
     EXPECT_FALSE(logged("outside 0 to 100 percent"));
@@ -168,7 +168,7 @@ TEST_F(RefLines, ProbabilitiesOfZeroAndHundredPassTheRangeTest) {
 
 TEST_F(RefLines, ProbabilityOutsideTheRangeIsRefused) {
     begin();
-    s->quant_fn = [](double p) { return p * 10; };
+    s->opts.quant_fn = [](double p) { return p * 10; };
     vref({101});
     vyxgvrl(s, &g);
     EXPECT_TRUE(logged("probability of 101 lies outside 0 to 100 percent"));

@@ -11,7 +11,7 @@ protected:
     Stmt stmt{"RELATIONPLOT"};
     double W = 0, H = 0;   // page, inches
     void begin() {
-        s->curstmt = stmt.rec();
+        s->input.curstmt = stmt.rec();
         startgraph();
         ASSERT_EQ(vyxgini(s), 0);
         ASSERT_TRUE(f->gctx && f->gctx->device);

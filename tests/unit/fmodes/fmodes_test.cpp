@@ -9,7 +9,7 @@
 
 #include "host/hostdefs.h"
 #include "proc/framework/hostsvc.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/devgraph/devgraph.h"
 #include "proc/lifedist/fmode.h"
 #include "proc/lifedist/mlfit.h"
@@ -39,24 +39,24 @@ protected:
 
     void SetUp() override {
         StateTest::SetUp();
-        s->rspkind = FORM_CENSOR;
-        s->rspform[RF_CENSOR] = 1;
-        s->nfreq = 1;
-        s->pflags.fmcombine = 1;
-        s->rowlay[1] = 4;   // ln time, code, weight, mode
-        s->npar[0] = 2;
-        s->quant_fn = vyxiwb;
-        s->ppos_fn = kmpos;
-        s->pposcode = 3;
-        s->prob_fn[0] = zprblwb;
-        s->prob_fn[1] = zprbwwb;
-        s->itopts[IT_PSTABLE] = hostmissing();
-        std::strcpy(s->parmfree, "11");
-        s->fmodeset.nvals = 2;
-        s->fmloc = loc;
-        s->fmscale = scl;
-        s->fmcov = covp;
-        s->fmused = used;
+        s->input.rspkind = FORM_CENSOR;
+        s->input.rspform[RF_CENSOR] = 1;
+        s->input.nfreq = 1;
+        s->popt.pflags.fmcombine = 1;
+        s->opts.rowlay[1] = 4;   // ln time, code, weight, mode
+        s->fit.npar.total = 2;
+        s->opts.quant_fn = vyxiwb;
+        s->life.ppos_fn = kmpos;
+        s->life.pposcode = 3;
+        s->fit.prob_fn[0] = zprblwb;
+        s->fit.prob_fn[1] = zprbwwb;
+        s->fit.itopts[IT_PSTABLE] = hostmissing();
+        std::strcpy(s->life.parmfree, "11");
+        s->groups.fmodeset.nvals = 2;
+        s->life.fmloc = loc;
+        s->life.fmscale = scl;
+        s->life.fmcov = covp;
+        s->life.fmused = used;
 
         // The rows of reference.R, times on the ln scale, sorted by time.
         const RefTable t = readRef("fmodes/rows.txt");
@@ -71,8 +71,8 @@ protected:
     }
 
     int start(uint32_t method, int mode) {
-        s->fitmethod = method;
-        s->fmodeset.curmode = mode;
+        s->opts.fitmethod = method;
+        s->groups.fmodeset.curmode = mode;
         return vyxfmi(s, &g);
     }
     void setmodes() {
@@ -108,13 +108,13 @@ TEST_F(FmodesTest, LeastSquaresOfEachModeAgreeWithWeightedLm) {
 
 TEST_F(FmodesTest, WeibayesTakesTheConfidenceFromItsLogForm) {
     const RefTable t = readRef("fmodes/weibayes.txt");
-    s->givenparms[GP_SCALE] = t.at(0, "scale");
-    s->wbconf = -std::log(1 - 0.95);   // as ANALYZE stores CONF=0.95
+    s->life.givenparms[GP_SCALE] = t.at(0, "scale");
+    s->life.wbconf = -std::log(1 - 0.95);   // as ANALYZE stores CONF=0.95
     ASSERT_EQ(start(6, 0), 0) << log.all();
     EXPECT_LT(relDiff(g.loc, t.at(0, "loc")), 1e-12);
     EXPECT_EQ(g.scale, t.at(0, "scale"));
 
-    s->givenparms[GP_SCALE] = 1e-4;   // the last time lies too far above the first
+    s->life.givenparms[GP_SCALE] = 1e-4;   // the last time lies too far above the first
     EXPECT_EQ(start(6, 0), 1);
     EXPECT_TRUE(log.has('E', "Weibayes")) << log.all();
 }
@@ -158,11 +158,11 @@ TEST_F(FmodesTest, MaximumLikelihoodStartsAtAPercentileOfTheLeastSquaresLine) {
 TEST_F(FmodesTest, EachModesLikelihoodIsTheFitWithTheOtherModesCensored) {
     const RefTable ml = readRef("fmodes/mlfits.txt");
     double x[2], grad[2], hess[3];
-    s->fitarr[0] = x;
-    s->fitarr[1] = grad;
-    s->fitarr[2] = hess;
-    s->npar[1] = 2;
-    s->curfit = &g;
+    s->fit.fitarr.est = x;
+    s->fit.fitarr.grad = grad;
+    s->fit.fitarr.hess = hess;
+    s->fit.npar.free = 2;
+    s->groups.curfit = &g;
     for (int mode = 0; mode < 2; ++mode) {
         ASSERT_EQ(start(1, mode), 0);
         double jacobian = 0;
@@ -171,9 +171,9 @@ TEST_F(FmodesTest, EachModesLikelihoodIsTheFitWithTheOtherModesCensored) {
         const double mu = ml.at(mode, "mu"), sigma = ml.at(mode, "sigma");
         x[0] = mu + g.quant * sigma;   // the iteration works with the percentile
         x[1] = sigma;
-        s->likcache.valid = 0;
+        s->life.likcache.valid = 0;
         ASSERT_EQ(vyxlik(s, 0), 0);
-        EXPECT_NEAR(s->loglik[0], ml.at(mode, "loglik") + jacobian, 1e-9) << "mode " << mode;
+        EXPECT_NEAR(s->fit.loglik.current, ml.at(mode, "loglik") + jacobian, 1e-9) << "mode " << mode;
         ASSERT_EQ(vyxlik(s, 1), 0);
         EXPECT_NEAR(grad[0], 0.0, 1e-5) << "mode " << mode;
         EXPECT_NEAR(grad[1], 0.0, 1e-5) << "mode " << mode;
@@ -219,7 +219,7 @@ TEST_F(FmodesTest, CombinedEstimateAndLimitsAgainstNumericalDerivatives) {
     EXPECT_EQ(rec[FM_LOWER], 0.0);
     EXPECT_EQ(rec[FM_UPPER], 1.0);
     // NOCONF: the estimate alone, the limit words missing.
-    s->pflags.noconf = 1;
+    s->popt.pflags.noconf = 1;
     ASSERT_EQ(fmest(s, std::log(5.0), rec), 0);
     EXPECT_TRUE(std::isnan(rec[FM_LOWER]) && std::isnan(rec[FM_UPPER]) && std::isnan(rec[FM_SPREAD]));
 }
@@ -255,28 +255,28 @@ TEST_F(FmodesTest, InterpolationInTheCurveTakesTheSegmentThatStartsAtAPoint) {
 // evenly over the drawn axis (device plot), each point holding fmest at its time.
 TEST_F(FmodesTest, CurvePointsSpanTheLifeAxisAndHoldTheCombinedEstimate) {
     setmodes();
-    s->logscale[0] = 1;
-    s->npoints = 3;
-    s->rdxgraph = 1;
-    s->axlim[AX_DATALO] = 2;
-    s->axlim[AX_DATAHI] = 900;
+    s->opts.logscale[0] = 1;
+    s->opts.npoints = 3;
+    s->opts.rdxgraph = 1;
+    s->popt.axlim[AX_DATALO] = 2;
+    s->popt.axlim[AX_DATAHI] = 900;
     ASSERT_EQ(fmcdf(s), 0);
     double rec[FM_WORDS];
     const double decades[4] = {1, 10, 100, 1000};
     for (int k = 0; k < 4; ++k) {
-        const double* c = s->fmcurve + k * FM_WORDS;
+        const double* c = s->life.fmcurve + k * FM_WORDS;
         EXPECT_NEAR(c[FM_X], decades[k], 1e-12 * decades[k]);
         ASSERT_EQ(fmest(s, std::log(decades[k]), rec), 0);
         EXPECT_DOUBLE_EQ(c[FM_F], rec[FM_F]);
         EXPECT_DOUBLE_EQ(c[FM_LOWER], rec[FM_LOWER]);
     }
     // A linear axis: the data range widened by a tenth on each side.
-    s->logscale[0] = 0;
-    s->axlim[AX_DATALO] = 0;
-    s->axlim[AX_DATAHI] = 9;
+    s->opts.logscale[0] = 0;
+    s->popt.axlim[AX_DATALO] = 0;
+    s->popt.axlim[AX_DATAHI] = 9;
     ASSERT_EQ(fmcdf(s), 0);
-    EXPECT_DOUBLE_EQ(s->fmcurve[FM_X], -0.9);
-    EXPECT_DOUBLE_EQ(s->fmcurve[3 * FM_WORDS + FM_X], 9.9);
+    EXPECT_DOUBLE_EQ(s->life.fmcurve[FM_X], -0.9);
+    EXPECT_DOUBLE_EQ(s->life.fmcurve[3 * FM_WORDS + FM_X], 9.9);
 
     // Device plot, horizontal life axis of length 100 from 10, offset 10, 50 per unit of
     // log10 time: the points lie at log10 t = 0, 2/3, 4/3, 2.
@@ -287,12 +287,12 @@ TEST_F(FmodesTest, CurvePointsSpanTheLifeAxisAndHoldTheCombinedEstimate) {
     frame.hfac = 50;
     frame.fh = 1;
     frame.vfac = 1;
-    s->frame = &frame;
-    s->rdxgraph = 0;
-    s->logscale[0] = 1;
+    s->plot.frame = &frame;
+    s->opts.rdxgraph = 0;
+    s->opts.logscale[0] = 1;
     ASSERT_EQ(fmcdf(s), 0);
     for (int k = 0; k < 4; ++k) {
-        const double* c = s->fmcurve + k * FM_WORDS;
+        const double* c = s->life.fmcurve + k * FM_WORDS;
         EXPECT_NEAR(c[FM_X], 2.0 * k / 3, 1e-14);
         ASSERT_EQ(fmest(s, c[FM_X] * std::log(10.0), rec), 0);
         EXPECT_NEAR(c[FM_F], rec[FM_F], 1e-15);

@@ -9,7 +9,7 @@
 
 #include "proc/framework/analyses.h"
 #include "proc/framework/hostsvc.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "../../support/testhost.h"
 
 namespace {
@@ -26,8 +26,8 @@ std::function<void(vyxstate*)> onanalyze;   // a test's look at the state when A
 
 int record(vyxstate* s, const char* what) {
     char by[256] = "";
-    if (s->dsin) hostvec<vec203>(VEC_DATASETS)->xbyline(s->dsin, by, sizeof by);
-    calls.push_back({what, s->stmtidx, by, s->curstmt ? s->curstmt->line : 0});
+    if (s->input.dsin) hostvec<vec203>(VEC_DATASETS)->xbyline(s->input.dsin, by, sizeof by);
+    calls.push_back({what, s->input.stmtidx, by, s->input.curstmt ? s->input.curstmt->line : 0});
     return 0;
 }
 
@@ -157,11 +157,11 @@ namespace {
 // Reads the first observation of the group through the statement's lists.
 void readfirst(vyxstate* s) {
     const vec203* d = hostvec<vec203>(VEC_DATASETS);
-    ASSERT_EQ(d->xybyget(s->dsin), 0);
-    if (s->stmgets[s->stmtidx]) d->xyvget(s->stmgets[s->stmtidx], nullptr);
-    if (s->stmclgets[s->stmtidx]) d->xyvget(s->stmclgets[s->stmtidx], nullptr);
-    if (s->procget) d->xyvget(s->procget, nullptr);
-    if (s->fmodeget) d->xyvget(s->fmodeget, nullptr);
+    ASSERT_EQ(d->xybyget(s->input.dsin), 0);
+    if (s->input.stmgets[s->input.stmtidx]) d->xyvget(s->input.stmgets[s->input.stmtidx], nullptr);
+    if (s->input.stmclgets[s->input.stmtidx]) d->xyvget(s->input.stmclgets[s->input.stmtidx], nullptr);
+    if (s->input.procget) d->xyvget(s->input.procget, nullptr);
+    if (s->input.fmodeget) d->xyvget(s->input.fmodeget, nullptr);
 }
 
 std::string text16(const char* p) { return std::string(p, 16); }
@@ -172,7 +172,7 @@ TEST(VariableLists, ResponseClassFreqAndCharacterUnitid) {
     std::vector<std::string> seen;
     onanalyze = [&](vyxstate* s) {
         readfirst(s);
-        const obsvalues& v = s->obsvals;
+        const obsvalues& v = s->input.obsvals;
         EXPECT_EQ(v.rsp[0], 120);
         EXPECT_EQ(v.rsp[1], 1);
         EXPECT_EQ(v.freq, 2);
@@ -180,7 +180,7 @@ TEST(VariableLists, ResponseClassFreqAndCharacterUnitid) {
         EXPECT_EQ(text16(v.clsraw[0]), "North           ");
         EXPECT_EQ(text16(v.unitfmt), "u1              ");
         EXPECT_EQ(text16(v.unitraw), "u1              ");
-        EXPECT_NE(s->unittype, 1);
+        EXPECT_NE(s->input.unittype, 1);
         EXPECT_EQ(text16(v.fmodefmt), "fan             ");
         seen.push_back("ok");
     };
@@ -193,12 +193,12 @@ TEST(VariableLists, ResponseClassFreqAndCharacterUnitid) {
 TEST(VariableLists, NumericUnitidAndNoProcList) {
     onanalyze = [&](vyxstate* s) {
         readfirst(s);
-        EXPECT_EQ(s->obsvals.unitnum, 101);
-        EXPECT_EQ(s->unittype, 1);
-        EXPECT_EQ(std::string(s->obsvals.unitfmt, 16), "101             ");
+        EXPECT_EQ(s->input.obsvals.unitnum, 101);
+        EXPECT_EQ(s->input.unittype, 1);
+        EXPECT_EQ(std::string(s->input.obsvals.unitfmt, 16), "101             ");
     };
     run("proc vitalyx data=units;\n unitid num;\n analyze hours;\nrun;\n");
-    onanalyze = [&](vyxstate* s) { EXPECT_EQ(s->procget, nullptr); };
+    onanalyze = [&](vyxstate* s) { EXPECT_EQ(s->input.procget, nullptr); };
     run("proc vitalyx data=units;\n analyze hours;\nrun;\n");
     onanalyze = nullptr;
 }
@@ -206,7 +206,7 @@ TEST(VariableLists, NumericUnitidAndNoProcList) {
 TEST(VariableLists, IndicesFollowTheAnalysisStatementsInOrder) {
     std::vector<hgetlist*> lists;
     onanalyze = [&](vyxstate* s) {
-        if (s->stmtidx == 2) lists.assign(s->stmgets, s->stmgets + 3);
+        if (s->input.stmtidx == 2) lists.assign(s->input.stmgets, s->input.stmgets + 3);
     };
     run("proc vitalyx data=units;\n analyze hours;\n fmode keep mode = ('fan');\n probplot hours;\n"
         " analyze hours*status(0);\nrun;\n");
@@ -222,13 +222,13 @@ TEST(VariableLists, EachAnalysisStatementReadsItsOwnResponseByIndex) {
     // list filling the first response cell with its own statement's variable.
     std::vector<double> got;
     onanalyze = [&](vyxstate* s) {
-        if (s->stmtidx != 2) return;
+        if (s->input.stmtidx != 2) return;
         const vec203* d = hostvec<vec203>(VEC_DATASETS);
-        ASSERT_EQ(d->xybyget(s->dsin), 0);
+        ASSERT_EQ(d->xybyget(s->input.dsin), 0);
         for (int k = 0; k < 3; ++k) {
-            s->obsvals.rsp[0] = -1;
-            d->xyvget(s->stmgets[k], nullptr);
-            got.push_back(s->obsvals.rsp[0]);
+            s->input.obsvals.rsp[0] = -1;
+            d->xyvget(s->input.stmgets[k], nullptr);
+            got.push_back(s->input.obsvals.rsp[0]);
         }
     };
     auto r = run("proc vitalyx data=units;\n analyze hours;\n fmode keep mode = ('fan');\n probplot hi;\n"
@@ -242,7 +242,7 @@ TEST(VariableLists, IntervalMcfplotFetchesFourValues) {
     std::vector<double> got;
     onanalyze = [&](vyxstate* s) {
         readfirst(s);
-        got.assign(s->obsvals.rsp, s->obsvals.rsp + 4);
+        got.assign(s->input.obsvals.rsp, s->input.obsvals.rsp + 4);
     };
     auto r = run("proc vitalyx data=units;\n mplot (interval=lo hi recurrences=ev censored=rem);\nrun;\n");
     onanalyze = nullptr;
@@ -253,10 +253,10 @@ TEST(VariableLists, IntervalMcfplotFetchesFourValues) {
 TEST(Initialisation, StatisticalGraphicsKeepDeviceGraphicsOff) {
     bool checked = false;
     onanalyze = [&](vyxstate* s) {
-        EXPECT_EQ(s->rdxgraph, 1);
-        EXPECT_EQ(s->gstarted, 0);
-        EXPECT_EQ(s->nplots, 1);
-        EXPECT_EQ(s->nanalysis, 2);
+        EXPECT_EQ(s->opts.rdxgraph, 1);
+        EXPECT_EQ(s->plot.gstarted, 0);
+        EXPECT_EQ(s->step.nplots, 1);
+        EXPECT_EQ(s->step.nanalysis, 2);
         checked = true;
     };
     calls.clear();
@@ -276,12 +276,12 @@ TEST(Initialisation, StatisticalGraphicsKeepDeviceGraphicsOff) {
 
 TEST(Initialisation, OnlyAnalyzeStatementsCountNoPlots) {
     onanalyze = [&](vyxstate* s) {
-        EXPECT_EQ(s->nplots, 0);
-        EXPECT_EQ(s->nanalysis, 2);
-        EXPECT_EQ(s->gstarted, 0);
-        EXPECT_EQ(s->tblflags[0], 1);   // a statement label is given
-        EXPECT_EQ(std::string(s->dsname.text, s->dsname.len), "WORK.UNITS");
-        EXPECT_EQ(s->distcode, 0u);
+        EXPECT_EQ(s->step.nplots, 0);
+        EXPECT_EQ(s->step.nanalysis, 2);
+        EXPECT_EQ(s->plot.gstarted, 0);
+        EXPECT_EQ(s->opts.tblflags[0], 1);   // a statement label is given
+        EXPECT_EQ(std::string(s->input.dsname.text, s->input.dsname.len), "WORK.UNITS");
+        EXPECT_EQ(s->opts.distcode, 0u);
     };
     run("proc vitalyx data=units;\n analyze hours;\n first: analyze hours;\nrun;\n");
     onanalyze = nullptr;
@@ -290,20 +290,20 @@ TEST(Initialisation, OnlyAnalyzeStatementsCountNoPlots) {
 TEST(Initialisation, FmodeKeepWithPlotmodesLeavesThePlotFlagsOff) {
     bool checked = false;
     onanalyze = [&](vyxstate* s) {
-        EXPECT_EQ(s->fmodeset.mode, 0);
-        EXPECT_EQ(s->fmodeset.plotmodes, 0);
-        EXPECT_EQ(s->fmodeset.nvals, 2);
-        EXPECT_EQ(std::string(s->fmodeset.vals[1]), "seal");
-        EXPECT_EQ(s->fmodeset.lens[1], 4);
-        EXPECT_EQ(s->fmodeset.maxlen, 4);
+        EXPECT_EQ(s->groups.fmodeset.mode, 0);
+        EXPECT_EQ(s->groups.fmodeset.plotmodes, 0);
+        EXPECT_EQ(s->groups.fmodeset.nvals, 2);
+        EXPECT_EQ(std::string(s->groups.fmodeset.vals[1]), "seal");
+        EXPECT_EQ(s->groups.fmodeset.lens[1], 4);
+        EXPECT_EQ(s->groups.fmodeset.maxlen, 4);
         checked = true;
     };
     run("proc vitalyx data=units;\n fmode keep mode = ('fan' 'seal') / plotmodes;\n analyze hours;\nrun;\n");
     onanalyze = [&](vyxstate* s) {
-        EXPECT_EQ(s->fmodeset.mode, 2);
-        EXPECT_EQ(s->pflags.fmcombine, 1);
-        EXPECT_EQ(s->fmodeset.plotmodes, 1);
-        EXPECT_EQ(s->fmodeset.legend, 0);   // NOLEGEND
+        EXPECT_EQ(s->groups.fmodeset.mode, 2);
+        EXPECT_EQ(s->popt.pflags.fmcombine, 1);
+        EXPECT_EQ(s->groups.fmodeset.plotmodes, 1);
+        EXPECT_EQ(s->groups.fmodeset.legend, 0);   // NOLEGEND
     };
     run("proc vitalyx data=units;\n fmode combine mode = ('fan') / plotmodes nolegend;\n analyze hours;\nrun;\n");
     onanalyze = nullptr;

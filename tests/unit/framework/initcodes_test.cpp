@@ -10,7 +10,7 @@
 #include "host/hostdefs.h"
 #include "host/module.h"
 #include "proc/framework/vyxinit.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/framework/zorduvex.h"
 #include "runtime/host/hostinstance.h"
 #include "runtime/output/output.h"
@@ -79,8 +79,8 @@ TEST(InitialisationResult, DataIsNeededUnlessPoissonOrBinomial) {
     for (const char* d : {"binomial", "poisson"}) {
         InitRun r(std::string("proc vitalyx; distribution ") + d + "; analyze / count=3;");
         EXPECT_EQ(r.rc, 0) << d << ": " << r.log.all();
-        EXPECT_EQ(r.area.s.dsin, nullptr);
-        EXPECT_EQ(r.area.s.distcode, std::string(d) == "poisson" ? 9u : 10u);
+        EXPECT_EQ(r.area.s.input.dsin, nullptr);
+        EXPECT_EQ(r.area.s.opts.distcode, std::string(d) == "poisson" ? 9u : 10u);
     }
 }
 
@@ -96,12 +96,12 @@ TEST(InitialisationResult, FmodeRefusalsAndSyntaxErrors) {
     {
         InitRun r("proc vitalyx data=life; analyze hours / frobnicate;");
         EXPECT_EQ(r.rc, RC_SETUP) << r.log.all();
-        EXPECT_EQ(r.area.s.procstmt, nullptr) << "nothing is read after a syntax error";
+        EXPECT_EQ(r.area.s.input.procstmt, nullptr) << "nothing is read after a syntax error";
     }
     {
         InitRun r("proc vitalyx data=life; by plant; freq count; analyze hours;");
         EXPECT_EQ(r.rc, 0) << r.log.all();
-        EXPECT_EQ(r.area.s.nbyvars, 1u);
-        EXPECT_EQ(r.area.s.nfreq, 1);
+        EXPECT_EQ(r.area.s.input.nbyvars, 1u);
+        EXPECT_EQ(r.area.s.input.nfreq, 1);
     }
 }

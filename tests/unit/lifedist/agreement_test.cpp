@@ -34,8 +34,8 @@ TEST_P(Agreement, EstimatesCovarianceAndPercentilesMatchSurvreg) {
     {
         prepare(data(), dist());
         ASSERT_EQ(vyxdfit(s, g), 0);
-        EXPECT_EQ(s->itstatus[1], 0u) << log.all();
-        const double* P = s->parmvec[0];
+        EXPECT_EQ(s->fit.itstatus[1], 0u) << log.all();
+        const double* P = s->life.parmvec.block;
         EXPECT_LT(rel(P[0], r("mu")), 2e-6);
         EXPECT_LT(rel(P[1], fixed() ? 1.0 : r("sigma")), 2e-6);
         EXPECT_LT(rel(g->loglik, r("ll")), 1e-8);
@@ -44,11 +44,11 @@ TEST_P(Agreement, EstimatesCovarianceAndPercentilesMatchSurvreg) {
             EXPECT_LT(rel(P[3] * P[3], r("var_sigma")), 1e-5);
             // The covariance measured against the spread of the two (it is 0 for exact normal data).
             EXPECT_LT(std::fabs(P[5] - r("cov")) / std::sqrt(r("var_mu") * r("var_sigma")), 1e-5);
-            EXPECT_LT(rel(s->parmlim[2], r("wald_sigma_lo")), 1e-5);
-            EXPECT_LT(rel(s->parmlim[3], r("wald_sigma_hi")), 1e-5);
+            EXPECT_LT(rel(s->life.parmlim[2], r("wald_sigma_lo")), 1e-5);
+            EXPECT_LT(rel(s->life.parmlim[3], r("wald_sigma_hi")), 1e-5);
         }
-        EXPECT_LT(rel(s->parmlim[0], r("wald_mu_lo")), 1e-5);
-        EXPECT_LT(rel(s->parmlim[1], r("wald_mu_hi")), 1e-5);
+        EXPECT_LT(rel(s->life.parmlim[0], r("wald_mu_lo")), 1e-5);
+        EXPECT_LT(rel(s->life.parmlim[1], r("wald_mu_hi")), 1e-5);
         // Percentiles come back on the time scale for the log-scale families (delta method);
         // survreg's "uquantile" is on the analysis scale.
         const int scale = distribution(dist()).scale;
@@ -72,16 +72,16 @@ TEST_P(Agreement, EstimatesCovarianceAndPercentilesMatchSurvreg) {
 // them) against the independent profile search, with a CONVERGE tight enough for 1e-6.
 TEST_P(Agreement, LikelihoodRatioLimitsMatchProfileSearch) {
     prepare(data(), dist());
-    s->fitcrit.converge = 1e-10;
-    s->lrflags[0] = 1;
+    s->fit.fitcrit.converge = 1e-10;
+    s->fit.lrflags[0] = 1;
     const bool pctlimits = ref().has(data(), dist(), "lr_pct50_lo");
-    s->lrflags[1] = pctlimits;
+    s->fit.lrflags[1] = pctlimits;
     ASSERT_EQ(vyxdfit(s, g), 0);
-    EXPECT_LT(rel(s->lrlim[0], r("lr_mu_lo")), 1e-6);
-    EXPECT_LT(rel(s->lrlim[1], r("lr_mu_hi")), 1e-6);
+    EXPECT_LT(rel(s->life.lrlim[0], r("lr_mu_lo")), 1e-6);
+    EXPECT_LT(rel(s->life.lrlim[1], r("lr_mu_hi")), 1e-6);
     if (!fixed()) {
-        EXPECT_LT(rel(s->lrlim[2], r("lr_sigma_lo")), 1e-6);
-        EXPECT_LT(rel(s->lrlim[3], r("lr_sigma_hi")), 1e-6);
+        EXPECT_LT(rel(s->life.lrlim[2], r("lr_sigma_lo")), 1e-6);
+        EXPECT_LT(rel(s->life.lrlim[3], r("lr_sigma_hi")), 1e-6);
     }
     if (!pctlimits) return;
     const int scale = distribution(dist()).scale;

@@ -119,16 +119,16 @@ protected:
     void SetUp() override {
         FitFixture::SetUp();
         if (HasFatalFailure()) return;
-        s->workpool = xmpoolc(8192, 8192, 4);
-        s->npar[0] = 2;
-        std::memcpy(s->parmfree, "11", 2);
-        s->fitmethod = FIT_MLE;
-        s->itrow = itrowstore.data();
-        s->frame = &frame;
-        s->pflags.pcttab = 1;
-        s->lastgrp = 1;
-        s->parmnames = parmnames;
-        g = &s->rootgrp;
+        s->pools.workpool = xmpoolc(8192, 8192, 4);
+        s->fit.npar.total = 2;
+        std::memcpy(s->life.parmfree, "11", 2);
+        s->opts.fitmethod = FIT_MLE;
+        s->fit.itrow = itrowstore.data();
+        s->plot.frame = &frame;
+        s->popt.pflags.pcttab = 1;
+        s->groups.lastgrp = 1;
+        s->fit.parmnames = parmnames;
+        g = &s->groups.rootgrp;
     }
     void TearDown() override {
         if (g && g->ufile) xcclose(g->ufile, 1);
@@ -145,18 +145,18 @@ protected:
     // exponential.
     void usedist(const std::string& name) {
         const distinfo d = distribution(name);
-        s->distcode = d.code;
-        s->prob_fn[0] = d.value;
-        s->prob_fn[1] = d.slope;
-        s->quant_fn = d.code == DIST_NORMAL || d.code == DIST_LOGNORMAL || d.code == DIST_LOGNORMAL10 ? vyxinm
+        s->opts.distcode = d.code;
+        s->fit.prob_fn[0] = d.value;
+        s->fit.prob_fn[1] = d.slope;
+        s->opts.quant_fn = d.code == DIST_NORMAL || d.code == DIST_LOGNORMAL || d.code == DIST_LOGNORMAL10 ? vyxinm
                       : d.code == DIST_LOGISTIC || d.code == DIST_LOGLOGISTIC                   ? vyxilg
                                                                                                 : vyxiwb;
-        setlabel(s->labels[LB_DIST], d.name);
-        setlabel(s->labels[LB_PARM1], "Location");
-        setlabel(s->labels[LB_PARM2], "Scale");
+        setlabel(s->opts.labels[LB_DIST], d.name);
+        setlabel(s->opts.labels[LB_PARM1], "Location");
+        setlabel(s->opts.labels[LB_PARM2], "Scale");
         parmnames[0] = rdxtxt("Location", -1);
         parmnames[1] = rdxtxt("Scale", -1);
-        if (d.code == DIST_EXPONENTIAL) std::memcpy(s->parmfree, "1C", 2);
+        if (d.code == DIST_EXPONENTIAL) std::memcpy(s->life.parmfree, "1C", 2);
     }
     double toscale(double t) const {
         const int sc = distribution(distname).scale;
@@ -171,17 +171,17 @@ protected:
             exact = exact && o.lo == o.hi;
             right = right && !std::isnan(o.lo) && (o.lo == o.hi || std::isnan(o.hi));
         }
-        s->rspkind = exact ? FORM_TIME : right ? FORM_CENSOR : FORM_INTERVAL;
-        s->nfreq = freq ? 1 : 0;
+        s->input.rspkind = exact ? FORM_TIME : right ? FORM_CENSOR : FORM_INTERVAL;
+        s->input.nfreq = freq ? 1 : 0;
         const int width = (exact ? 1 : 2) + (freq ? 1 : 0);
-        s->rowlay[0] = 100;
-        s->rowlay[1] = static_cast<uint32_t>(width);
+        s->opts.rowlay[0] = 100;
+        s->opts.rowlay[1] = static_cast<uint32_t>(width);
         rowstore.clear();
         g->wfail = 0.0;
         for (const obs& o : data) {
-            rowstore.push_back(toscale(s->rspkind == FORM_INTERVAL || !std::isnan(o.lo) ? o.lo : o.hi));
-            if (s->rspkind == FORM_CENSOR) rowstore.push_back(std::isnan(o.hi) ? -1.0 : 0.0);
-            if (s->rspkind == FORM_INTERVAL) rowstore.push_back(toscale(o.hi));
+            rowstore.push_back(toscale(s->input.rspkind == FORM_INTERVAL || !std::isnan(o.lo) ? o.lo : o.hi));
+            if (s->input.rspkind == FORM_CENSOR) rowstore.push_back(std::isnan(o.hi) ? -1.0 : 0.0);
+            if (s->input.rspkind == FORM_INTERVAL) rowstore.push_back(toscale(o.hi));
             if (freq) rowstore.push_back(o.w);
             if (o.lo == o.hi) g->wfail += o.w;
         }
@@ -194,7 +194,7 @@ protected:
     // does for a group of more than one buffer.
     void spillrows() {
         ASSERT_EQ(xcopen(&g->ufile, XC_SCRATCH), 0);
-        const size_t per = s->rowlay[0] * s->rowlay[1];
+        const size_t per = s->opts.rowlay[0] * s->opts.rowlay[1];
         for (size_t i = 0; i < rowstore.size(); i += per) {
             std::vector<double> block(per, 0.0);
             std::copy(rowstore.begin() + static_cast<long>(i),
@@ -210,7 +210,7 @@ protected:
     // of the location.
     void start(double mu, double sigma, double p = 0.5) {
         g->prob = p;
-        g->quant = s->quant_fn(p);
+        g->quant = s->opts.quant_fn(p);
         g->scale = sigma;
         g->loc = mu + g->quant * sigma;
     }
@@ -226,28 +226,28 @@ protected:
         }
         m /= n;
         const double sd = std::sqrt(std::max(q / n - m * m, 1e-6));
-        start(m, s->distcode == DIST_EXPONENTIAL ? 1.0 : sd, 0.5);
+        start(m, s->opts.distcode == DIST_EXPONENTIAL ? 1.0 : sd, 0.5);
     }
 
     void usepcts() {
-        s->panels.npct = static_cast<int32_t>(pcts.size());
-        s->panels.pctlist = pcts.data();
+        s->popt.panels.npct = static_cast<int32_t>(pcts.size());
+        s->popt.panels.pctlist = pcts.data();
         frame.pfirst = frame.pfirst2 = 0;
         frame.plast = frame.plast2 = static_cast<int32_t>(pcts.size()) - 1;
     }
     void usesurvtimes(std::vector<double> t) {
         survtimes = std::move(t);
-        s->panels.survtime = survtimes.data();
-        s->axopt[4] = static_cast<int32_t>(survtimes.size());
+        s->popt.panels.survtime = survtimes.data();
+        s->popt.axopt[4] = static_cast<int32_t>(survtimes.size());
     }
 
     // Table objects as the statement's table builder makes them (the columns the writers fill).
     obobject* table(int slot, const char* name, int label) {
         wobitem it[] = {obstr(OBK_FAMILY, "rdx", 3), obstr(OBK_OBJKIND, "data", 4), obout(OBK_CREATED),
                         obint(OBK_PLACE, -1), obtext(OBK_NAME, rdxtxt(name, -1)), obtext(OBK_LABEL, rdxmsg(0, label))};
-        EXPECT_EQ(wobmth(s->outmgr, nullptr, OB_CREATE, 6, it), 0);
-        s->tabs[slot].obj = static_cast<obobject*>(it[2].v.p);
-        return s->tabs[slot].obj;
+        EXPECT_EQ(wobmth(s->out.outmgr, nullptr, OB_CREATE, 6, it), 0);
+        s->out.tabs[slot].obj = static_cast<obobject*>(it[2].v.p);
+        return s->out.tabs[slot].obj;
     }
     void numcol(obobject* t, const char* name, double* cell, const char* role = nullptr) {
         wobitem it[4] = {obint(OBK_KIND, COL_DOUBLE), obtext(OBK_NAME, rdxtxt(name, -1))};
@@ -264,56 +264,56 @@ protected:
     void enddef(obobject* t) { EXPECT_EQ(wobmth(t, nullptr, OB_ENDDEF, 0, nullptr), 0); }
     void maketables() {
         obobject* t = table(TAB_DATSUM, "Datsum", 225);
-        textcol(t, "Description", 24, s->rowtext);
-        numcol(t, "Value", &s->rowlead[0]);
+        textcol(t, "Description", 24, s->row.rowtext);
+        numcol(t, "Value", &s->row.rowlead[0]);
         enddef(t);
         t = table(TAB_PARMEST, "ParmEst", 237);
-        textcol(t, "Parameter", 10, s->rowtext);
-        numcol(t, "Estimate", &s->rowvals[0]);
-        numcol(t, "Stderr", &s->rowvals[3]);
-        numcol(t, "Lower", &s->rowvals[9]);
-        numcol(t, "Upper", &s->rowvals[8]);
+        textcol(t, "Parameter", 10, s->row.rowtext);
+        numcol(t, "Estimate", &s->row.rowvals[0]);
+        numcol(t, "Stderr", &s->row.rowvals[3]);
+        numcol(t, "Lower", &s->row.rowvals[9]);
+        numcol(t, "Upper", &s->row.rowvals[8]);
         enddef(t);
         t = table(TAB_PARMOTHER, "ParmOther", 533);
-        textcol(t, "Parameter", 20, s->rowtext);
-        numcol(t, "Value", &s->rowvals[0]);
+        textcol(t, "Parameter", 20, s->row.rowtext);
+        numcol(t, "Value", &s->row.rowvals[0]);
         enddef(t);
         t = table(TAB_LAGRANGE, "Lagrange", 296);
-        textcol(t, "Parameter", 11, s->rowtext);
-        numcol(t, "Chisq", &s->rowvals[0]);
-        numcol(t, "Pval", &s->rowvals[3]);
+        textcol(t, "Parameter", 11, s->row.rowtext);
+        numcol(t, "Chisq", &s->row.rowvals[0]);
+        numcol(t, "Pval", &s->row.rowvals[3]);
         enddef(t);
         t = table(TAB_PCTEST, "PctEst", 251);
-        numcol(t, "Pct", &s->rowlead[0]);
-        numcol(t, "Estimate", &s->rowvals[0]);
-        numcol(t, "Stderr", &s->rowvals[3]);
-        numcol(t, "Lower", &s->rowvals[9]);
-        numcol(t, "Upper", &s->rowvals[8]);
+        numcol(t, "Pct", &s->row.rowlead[0]);
+        numcol(t, "Estimate", &s->row.rowvals[0]);
+        numcol(t, "Stderr", &s->row.rowvals[3]);
+        numcol(t, "Lower", &s->row.rowvals[9]);
+        numcol(t, "Upper", &s->row.rowvals[8]);
         enddef(t);
         t = table(TAB_SURVEST, "SurvEst", 550);
-        numcol(t, "Life", &s->rowlead[0]);
-        numcol(t, "CDF", &s->rowvals[0]);
-        numcol(t, "Clower", &s->rowvals[9]);
-        numcol(t, "Cupper", &s->rowvals[8]);
-        numcol(t, "Vitlyx", &s->survcells[0]);
-        numcol(t, "Rlower", &s->survcells[9]);
-        numcol(t, "Rupper", &s->survcells[8]);
+        numcol(t, "Life", &s->row.rowlead[0]);
+        numcol(t, "CDF", &s->row.rowvals[0]);
+        numcol(t, "Clower", &s->row.rowvals[9]);
+        numcol(t, "Cupper", &s->row.rowvals[8]);
+        numcol(t, "Vitlyx", &s->row.survcells[0]);
+        numcol(t, "Rlower", &s->row.survcells[9]);
+        numcol(t, "Rupper", &s->row.survcells[8]);
         enddef(t);
         for (int slot : {TAB_ITERPARMS, TAB_ITERLRPARM, TAB_ITERLRPER}) {
             t = table(slot, slot == TAB_ITERPARMS ? "IterParms" : slot == TAB_ITERLRPARM ? "IterLRparm" : "IterLRper",
                       slot == TAB_ITERPARMS ? 200 : 210);
-            if (slot != TAB_ITERPARMS) textcol(t, "Parameter", 17, s->rowtext);
-            numcol(t, "Iter", &s->itrow[0]);
-            if (slot == TAB_ITERPARMS) numcol(t, "Ridge", &s->itrow[1]);
-            numcol(t, "Loglike", &s->itrow[2]);
-            numcol(t, "Location", &s->itrow[3], "Value");
-            numcol(t, "Scale", &s->itrow[4], "Value");
+            if (slot != TAB_ITERPARMS) textcol(t, "Parameter", 17, s->row.rowtext);
+            numcol(t, "Iter", &s->fit.itrow[0]);
+            if (slot == TAB_ITERPARMS) numcol(t, "Ridge", &s->fit.itrow[1]);
+            numcol(t, "Loglike", &s->fit.itrow[2]);
+            numcol(t, "Location", &s->fit.itrow[3], "Value");
+            numcol(t, "Scale", &s->fit.itrow[4], "Value");
             enddef(t);
         }
         t = table(TAB_CONVSTATUS, "ConvergenceStatus", 700);
-        wobitem reason[] = {obint(OBK_KIND, COL_HANDLE), obtext(OBK_NAME, rdxtxt("Reason", -1)), obcell(OBK_CELL, &s->convmsg)};
+        wobitem reason[] = {obint(OBK_KIND, COL_HANDLE), obtext(OBK_NAME, rdxtxt("Reason", -1)), obcell(OBK_CELL, &s->row.convmsg)};
         EXPECT_EQ(wobmth(t, nullptr, OB_ADDCOL, 3, reason), 0);
-        wobitem status[] = {obint(OBK_KIND, COL_INT), obtext(OBK_NAME, rdxtxt("Status", -1)), obcell(OBK_CELL, &s->itstatus[1])};
+        wobitem status[] = {obint(OBK_KIND, COL_INT), obtext(OBK_NAME, rdxtxt("Status", -1)), obcell(OBK_CELL, &s->fit.itstatus[1])};
         EXPECT_EQ(wobmth(t, nullptr, OB_ADDCOL, 3, status), 0);
         enddef(t);
     }

@@ -16,19 +16,19 @@ protected:
     double fitspace[64] = {};
     // Current estimates (t, sigma) with the centring quantile z.
     void at(double t, double sigma, double z = 0.0) {
-        s->fitarr[0] = fitspace;
-        s->fitarr[1] = fitspace + 8;
-        s->fitarr[2] = fitspace + 16;
-        s->fitarr[3] = fitspace + 32;
+        s->fit.fitarr.est = fitspace;
+        s->fit.fitarr.grad = fitspace + 8;
+        s->fit.fitarr.hess = fitspace + 16;
+        s->fit.fitarr.work = fitspace + 32;
         fitspace[0] = t;
         fitspace[1] = sigma;
         g->quant = z;
-        s->curfit = g;
-        s->npar[1] = 2;
+        s->groups.curfit = g;
+        s->fit.npar.free = 2;
     }
     double value() {
         EXPECT_EQ(vyxlik(s, 0), 0);
-        return s->loglik[0];
+        return s->fit.loglik.current;
     }
     // Gradient and Hessian of minus the log-likelihood by central differences of the value.
     void numeric(double* grad, double* hess) {
@@ -67,10 +67,10 @@ double F(double z) { return 1.0 / (1.0 + std::exp(-z)); }   // standard logistic
 TEST_F(Likelihood, ReadoutContributionsFollowTheUnitsAtRisk) {
     distname = "logistic";
     usedist("logistic");
-    s->rspkind = FORM_READOUT;
-    s->nfreq = 1;
-    s->rowlay[0] = 100;
-    s->rowlay[1] = 3;
+    s->input.rspkind = FORM_READOUT;
+    s->input.nfreq = 1;
+    s->opts.rowlay[0] = 100;
+    s->opts.rowlay[1] = 3;
     rowstore = {10, 2, 10, 20, 3, 8, 30, 1, 4};
     g->rowbuf = rowstore.data();
     g->nobs = 3;
@@ -107,7 +107,7 @@ TEST_F(Likelihood, IntervalFormValueAndDerivatives) {
         if (std::string(d) == "weibull") at(std::log(18.0) + 0.3 * 0.4, 0.4, 0.3);
         else at(18 + 0.3 * 4, 4, 0.3);
         expectderivatives();
-        EXPECT_FALSE(s->stepend) << log.all();
+        EXPECT_FALSE(s->step.stepend) << log.all();
     }
 }
 
@@ -123,16 +123,16 @@ TEST_F(Likelihood, InlineExtremeValueRowsMatchTheKernels) {
     userows(dataset("fans"));
     double out[2][6];
     for (int k = 0; k < 2; ++k) {
-        s->prob_fn[0] = k ? sevvalue : zprblwb;
-        s->prob_fn[1] = k ? sevslope : zprbwwb;
+        s->fit.prob_fn[0] = k ? sevvalue : zprblwb;
+        s->fit.prob_fn[1] = k ? sevslope : zprbwwb;
         at(9.5, 0.8, -0.7);
-        s->likcache.valid = 0;
+        s->life.likcache.valid = 0;
         out[k][0] = value();
         ASSERT_EQ(vyxlik(s, 1), 0);   // from the sums kept by the value pass
         double kept[5];
         std::memcpy(kept, fitspace + 8, 2 * sizeof(double));
         std::memcpy(kept + 2, fitspace + 16, 3 * sizeof(double));
-        s->likcache.valid = 0;
+        s->life.likcache.valid = 0;
         ASSERT_EQ(vyxlik(s, 1), 0);   // a derivative pass of its own
         for (int i = 0; i < 2; ++i) EXPECT_EQ(fitspace[8 + i], kept[i]);
         for (int i = 0; i < 3; ++i) EXPECT_EQ(fitspace[16 + i], kept[2 + i]);
@@ -169,24 +169,24 @@ TEST_F(Likelihood, UnusableScaleOrObservationFailsTheEvaluation) {
 TEST_F(Likelihood, RowsFromAUtilityFileFitLikeRowsInMemory) {
     prepare("fans", "weibull");
     ASSERT_EQ(vyxdfit(s, g), 0);
-    const double mu = s->parmvec[0][0], sigma = s->parmvec[0][1], ll = g->loglik;
+    const double mu = s->life.parmvec.block[0], sigma = s->life.parmvec.block[1], ll = g->loglik;
 
     const auto rows = dataset("fans");
     userows(rows);
-    s->rowlay[0] = 16;   // five blocks, the last one short
+    s->opts.rowlay[0] = 16;   // five blocks, the last one short
     spillrows();
     crudestart(rows);
     ASSERT_EQ(vyxdfit(s, g), 0);
-    EXPECT_EQ(s->parmvec[0][0], mu);
-    EXPECT_EQ(s->parmvec[0][1], sigma);
+    EXPECT_EQ(s->life.parmvec.block[0], mu);
+    EXPECT_EQ(s->life.parmvec.block[1], sigma);
     EXPECT_EQ(g->loglik, ll);
 
     g->nobs = 90;   // more observations than the file holds
     at(10, 1);
     EXPECT_EQ(vyxlik(s, 0), 1020);
     EXPECT_TRUE(log.has('E', "utility file")) << log.all();
-    EXPECT_TRUE(s->stepend);
-    EXPECT_EQ(s->loglik[0], -DBL_MAX);
+    EXPECT_TRUE(s->step.stepend);
+    EXPECT_EQ(s->fit.loglik.current, -DBL_MAX);
 }
 
 // The iteration callback: a parameter below 2^-7 in magnitude is judged by its absolute
@@ -197,8 +197,8 @@ TEST_F(Likelihood, ConvergenceTestOfTheIterationCallback) {
     double prev[2];
     nrparm blk{};
     blk.xprev = prev;
-    s->optctl = &blk;
-    s->fitcrit.converge = 0.001;
+    s->fit.optctl = &blk;
+    s->fit.fitcrit.converge = 0.001;
     auto check = [&](double x, double before) {
         fitspace[0] = x;
         fitspace[1] = 1.0;
@@ -217,24 +217,24 @@ TEST_F(Likelihood, ConvergenceTestOfTheIterationCallback) {
 // limits, the node unchanged; a method that does not iterate leaves the fit arrays alone.
 TEST_F(Likelihood, HeldParametersAndNonIteratingMethods) {
     prepare("bearings", "weibull");
-    std::memcpy(s->parmfree, "CC", 2);
+    std::memcpy(s->life.parmfree, "CC", 2);
     g->loc = 4.4;
     g->scale = 0.5;
     ASSERT_EQ(vyxdfit(s, g), 0);
-    EXPECT_TRUE(s->pflags.noconf);
-    EXPECT_EQ(s->fitmethod, FIT_GIVEN);
+    EXPECT_TRUE(s->popt.pflags.noconf);
+    EXPECT_EQ(s->opts.fitmethod, FIT_GIVEN);
     EXPECT_EQ(g->loc, 4.4);
     EXPECT_EQ(g->scale, 0.5);
-    EXPECT_EQ(s->fitcrit.niter, 0);
-    EXPECT_EQ(s->fitarr[0], nullptr);
+    EXPECT_EQ(s->fit.fitcrit.niter, 0);
+    EXPECT_EQ(s->fit.fitarr.est, nullptr);
     EXPECT_FALSE(log.has("criterion is satisfied")) << "no covariance step, no status";
 
     for (uint32_t m : {FIT_LSYX, FIT_LSXY, FIT_WEIBAYES}) {
-        std::memcpy(s->parmfree, "11", 2);
-        s->fitmethod = m;
-        s->fitarr[0] = nullptr;
+        std::memcpy(s->life.parmfree, "11", 2);
+        s->opts.fitmethod = m;
+        s->fit.fitarr.est = nullptr;
         ASSERT_EQ(vyxfit(s, g), 0);
-        EXPECT_EQ(s->fitarr[0], nullptr) << m;
+        EXPECT_EQ(s->fit.fitarr.est, nullptr) << m;
     }
 }
 
@@ -245,10 +245,10 @@ TEST_F(Likelihood, CentringPercentileDoesNotChangeTheFit) {
     double at50[6], at10[6];
     for (double p : {0.5, 0.1}) {
         prepare("fans", "lognormal");
-        s->fitcrit.converge = 1e-10;
+        s->fit.fitcrit.converge = 1e-10;
         start(9.0, 1.2, p);
         ASSERT_EQ(vyxdfit(s, g), 0);
-        std::memcpy(p == 0.5 ? at50 : at10, s->parmvec[0], sizeof at50);
+        std::memcpy(p == 0.5 ? at50 : at10, s->life.parmvec.block, sizeof at50);
         TearDown();
         SetUp();
     }

@@ -25,7 +25,7 @@ protected:
         parms[4] = v0;
         parms[5] = v1;
         parms[6] = v2;
-        s->parmvec[0] = parms;
+        s->life.parmvec.block = parms;
         g->parmcov = parms;
     }
 };
@@ -48,8 +48,8 @@ TEST_F(Limits, SurvivalAtSurvtimeMatchesR) {
             std::vector<double> t = c.times;
             for (double& v : t) v += thr;
             usesurvtimes(t);
-            s->thrflags[TH_GIVEN] = thr > 0;
-            s->fixedparms[FP_THRESHOLD] = thr;
+            s->opts.thrflags[TH_GIVEN] = thr > 0;
+            s->fit.fixedparms[FP_THRESHOLD] = thr;
             ASSERT_EQ(vyxdfit(s, g), 0);
             for (size_t k = 0; k < c.times.size(); ++k) {
                 const std::string key = "surv" + std::to_string(static_cast<int>(c.times[k]));
@@ -68,15 +68,15 @@ TEST_F(Limits, SurvivalAtSurvtimeMatchesR) {
 TEST_F(Limits, PercentileOfTheFittedDistribution) {
     fitted(2.0, 0.5, 0.01, 0.0, 0.01);
     double out = 7.0;
-    s->distcode = DIST_NORMAL;
+    s->opts.distcode = DIST_NORMAL;
     pctl(s, 0.5, &out);
     EXPECT_EQ(out, 2.0);
     for (uint32_t d : {DIST_WEIBULL, DIST_EXPONENTIAL}) {
-        s->distcode = d;
+        s->opts.distcode = d;
         pctl(s, 0.5, &out);
         EXPECT_DOUBLE_EQ(out, 2.0 + 0.5 * std::log(std::log(2.0))) << d;
     }
-    s->distcode = DIST_LOGISTIC;
+    s->opts.distcode = DIST_LOGISTIC;
     pctl(s, 0.9, &out);
     EXPECT_DOUBLE_EQ(out, 2.0 + 0.5 * std::log(9.0));
     for (double p : {0.0, 1.0, -0.5}) {
@@ -84,7 +84,7 @@ TEST_F(Limits, PercentileOfTheFittedDistribution) {
         EXPECT_TRUE(std::isnan(out)) << p;
     }
     out = 7.0;
-    s->distcode = DIST_GAMMA;   // no quantile here: the value stays
+    s->opts.distcode = DIST_GAMMA;   // no quantile here: the value stays
     pctl(s, 0.5, &out);
     EXPECT_EQ(out, 7.0);
 }
@@ -93,7 +93,7 @@ TEST_F(Limits, PercentileOfTheFittedDistribution) {
 // never beyond the list.
 TEST_F(Limits, TickRangeWidenedWithinTheList) {
     fitted(0.0, 1.0, 0.01, 0.0, 0.01);
-    s->distcode = DIST_NORMAL;
+    s->opts.distcode = DIST_NORMAL;
     pcts = {1, 5, 10, 50, 90, 99};
     usepcts();
     std::vector<double> recs(pcts.size() * PCT_WORDS, -1.0);
@@ -118,8 +118,8 @@ TEST_F(Limits, TickRangeWidenedWithinTheList) {
 // both equal to the estimate when its variance is 0.
 TEST_F(Limits, PercentileLimitsAtTheirEdges) {
     fitted(1.0, 2.0, 0.04, 0.01, 0.09);
-    s->distcode = DIST_WEIBULL;
-    s->alpha = 0.05;
+    s->opts.distcode = DIST_WEIBULL;
+    s->opts.alpha = 0.05;
     for (double p : {0.0, 1.0, 1e-14, 1.0 - 1e-14, std::nan("")}) {
         double rec[PCT_WORDS] = {};
         cflim(s, p, rec);
@@ -141,7 +141,7 @@ TEST_F(Limits, PercentileLimitsAtTheirEdges) {
 // Survival records: a scale below 1000 x 2^-53 or a missing time gives missing values; a
 // log-scale distribution at a time at or below 0 (SURVTIME under the THRESHOLD) has survival 1.
 TEST_F(Limits, SurvivalAtItsEdges) {
-    s->distcode = DIST_LOGNORMAL;
+    s->opts.distcode = DIST_LOGNORMAL;
     fitted(1.0, 1e-14, 0.01, 0.0, 0.01);
     double rec[PCT_WORDS] = {};
     sflim(s, g, 5.0, rec);
@@ -154,7 +154,7 @@ TEST_F(Limits, SurvivalAtItsEdges) {
         EXPECT_EQ(rec[PCT_EST], 1.0) << t;
         EXPECT_EQ(rec[PCT_LOWER], 1.0) << t;
     }
-    s->distcode = DIST_NORMAL;   // on the time scale a negative time is an ordinary value
+    s->opts.distcode = DIST_NORMAL;   // on the time scale a negative time is an ordinary value
     sflim(s, g, -3.0, rec);
     EXPECT_NEAR(rec[PCT_EST], 1.0 - zprbnrm(-8.0), 1e-15);
 }
@@ -163,15 +163,15 @@ TEST_F(Limits, SurvivalAtItsEdges) {
 // z se / sigma exceeds the range of exp has limits (0, infinity), shown missing (once they
 // collapsed to sigma itself). A percentile beyond exp's range has no time and no limits.
 TEST_F(Limits, ScaleLimitsOfAnUncertainScaleAndPercentilesBeyondRange) {
-    s->distcode = DIST_WEIBULL;
+    s->opts.distcode = DIST_WEIBULL;
     fitted(1.0, 0.5, 0.01, 0.0, 0.0025);
     vyxconf(s, g);
-    EXPECT_NEAR(s->parmlim[2], 0.5 / std::exp(1.959963984540054 * 0.05 / 0.5), 1e-15);
-    EXPECT_NEAR(s->parmlim[3], 0.5 * std::exp(1.959963984540054 * 0.05 / 0.5), 1e-15);
+    EXPECT_NEAR(s->life.parmlim[2], 0.5 / std::exp(1.959963984540054 * 0.05 / 0.5), 1e-15);
+    EXPECT_NEAR(s->life.parmlim[3], 0.5 * std::exp(1.959963984540054 * 0.05 / 0.5), 1e-15);
     fitted(1.0, 0.5, 0.01, 0.0, 1e300);
     vyxconf(s, g);
-    EXPECT_TRUE(std::isnan(s->parmlim[2]));
-    EXPECT_TRUE(std::isnan(s->parmlim[3]));
+    EXPECT_TRUE(std::isnan(s->life.parmlim[2]));
+    EXPECT_TRUE(std::isnan(s->life.parmlim[3]));
 
     fitted(800.0, 0.5, 0.01, 0.0, 0.01);
     usepcts();
@@ -190,18 +190,18 @@ TEST_F(Limits, ScaleLimitsOfAnUncertainScaleAndPercentilesBeyondRange) {
 TEST_F(Limits, OneEndedLikelihoodRatioSearch) {
     prepare("fans", "weibull");
     ASSERT_EQ(vyxdfit(s, g), 0);
-    const double mu = s->parmvec[0][0];
+    const double mu = s->life.parmvec.block[0];
     int oneended = 0;
-    s->lrflags[LR_PARMS] = 1;
+    s->fit.lrflags[LR_PARMS] = 1;
     for (int maxeval = 1; maxeval <= 12; ++maxeval) {
-        s->maxiter = maxeval;
+        s->fit.maxiter = maxeval;
         vyxconf(s, g);
-        const bool lo = !std::isnan(s->lrlim[0]), hi = !std::isnan(s->lrlim[1]);
+        const bool lo = !std::isnan(s->life.lrlim[0]), hi = !std::isnan(s->life.lrlim[1]);
         if (lo) {
-            EXPECT_LT(s->lrlim[0], mu) << maxeval;
+            EXPECT_LT(s->life.lrlim[0], mu) << maxeval;
         }
         if (hi) {
-            EXPECT_GT(s->lrlim[1], mu) << maxeval;
+            EXPECT_GT(s->life.lrlim[1], mu) << maxeval;
         }
         oneended += lo != hi;
     }
@@ -211,12 +211,12 @@ TEST_F(Limits, OneEndedLikelihoodRatioSearch) {
 // Likelihood-ratio limits need a converged fit: without one, message 510/565 and Wald limits.
 TEST_F(Limits, NoLikelihoodRatioLimitsWithoutConvergence) {
     prepare("fans", "weibull");
-    s->maxiter = 2;
-    s->lrflags[LR_PARMS] = 1;
+    s->fit.maxiter = 2;
+    s->fit.lrflags[LR_PARMS] = 1;
     ASSERT_EQ(vyxdfit(s, g), 0);
-    EXPECT_EQ(s->itstatus[1], 2u);
+    EXPECT_EQ(s->fit.itstatus[1], 2u);
     EXPECT_TRUE(log.has('W', "Likelihood-ratio limits are not computed")) << log.all();
-    EXPECT_EQ(s->ciptr, nullptr);
+    EXPECT_EQ(s->life.ciptr, nullptr);
 }
 
 }  // namespace

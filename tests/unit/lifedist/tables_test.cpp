@@ -15,13 +15,13 @@ protected:
     // Every parameter held at a given value: the summary of a known distribution.
     void given(const std::string& dist, double mu, double sigma, double threshold = 0.0) {
         prepare("bearings", dist);
-        std::memcpy(s->parmfree, "CC", 2);
+        std::memcpy(s->life.parmfree, "CC", 2);
         g->loc = mu;
         g->scale = sigma;
-        s->thrflags[TH_GIVEN] = threshold != 0.0;
-        s->fixedparms[FP_THRESHOLD] = threshold;
+        s->opts.thrflags[TH_GIVEN] = threshold != 0.0;
+        s->fit.fixedparms[FP_THRESHOLD] = threshold;
         ASSERT_EQ(vyxdfit(s, g), 0);
-        EXPECT_EQ(s->fitmethod, FIT_GIVEN);
+        EXPECT_EQ(s->opts.fitmethod, FIT_GIVEN);
     }
     // The lines of the listing that contain text.
     std::vector<std::string> lines(const std::string& text) {
@@ -74,12 +74,12 @@ TEST_F(Tables, LognormalMeanAtTheEdgeOfExp) {
 // failures row for READOUT data; the total over the groups on the last group.
 TEST_F(Tables, DataSummaryRows) {
     prepare("bearings", "weibull");
-    s->fitmethod = FIT_NONE;
+    s->opts.fitmethod = FIT_NONE;
     g->loglik = -113.7;
     vyxdsum(s, g, 0, 0);
-    s->fitmethod = FIT_MLE;
+    s->opts.fitmethod = FIT_MLE;
     vyxdsum(s, g, 0, 0);
-    s->rspkind = FORM_READOUT;
+    s->input.rspkind = FORM_READOUT;
     vyxdsum(s, g, 0, 0);
     EXPECT_EQ(lines("Observations Used").size(), 3u);
     EXPECT_EQ(lines("Failures").size(), 2u);
@@ -88,16 +88,16 @@ TEST_F(Tables, DataSummaryRows) {
 
 TEST_F(Tables, TotalLogLikelihoodOnTheLastGroupOfAClassAnalysis) {
     prepare("bearings", "weibull");
-    s->nclass = 1;
+    s->groups.nclass = 1;
     grpnode second{};
     g->next = &second;
     second.nobs = 4;
     g->loglik = -10.0;
     second.loglik = -5.5;
-    s->loglik[1] = -15.5;
-    s->lastgrp = 0;
+    s->fit.loglik.final = -15.5;
+    s->groups.lastgrp = 0;
     vyxdsum(s, g, 0, 0);
-    s->lastgrp = 1;
+    s->groups.lastgrp = 1;
     vyxdsum(s, &second, 0, 0);
     const auto ll = lines("Log Likelihood");
     EXPECT_EQ(ll.size(), 3u);
@@ -121,15 +121,15 @@ TEST_F(Tables, ExponentialParameterRows) {
 TEST_F(Tables, WeibullFormOfTheBallBearingFit) {
     prepare("bearings", "weibull");
     ASSERT_EQ(vyxdfit(s, g), 0);
-    const double slo = s->parmlim[2], shi = s->parmlim[3];
+    const double slo = s->life.parmlim[2], shi = s->life.parmlim[3];
     double ws, wk, v1, c, v2;
-    ASSERT_TRUE(fitx::bindtable(s, s->tabs[TAB_PARMEST], "kv.vitalyx.ppest"));
+    ASSERT_TRUE(fitx::bindtable(s, s->out.tabs[TAB_PARMEST], "kv.vitalyx.ppest"));
     putparms(s, &ws, &wk, &v1, &c, &v2);
     EXPECT_NEAR(ws, 81.88, 0.01);
     EXPECT_NEAR(wk, 2.102, 0.001);
-    EXPECT_NEAR(s->rowvals[9], 1.0 / shi, 1e-12);   // the last row written: the shape
-    EXPECT_NEAR(s->rowvals[8], 1.0 / slo, 1e-12);
-    const double* P = s->parmvec[0];
+    EXPECT_NEAR(s->row.rowvals[9], 1.0 / shi, 1e-12);   // the last row written: the shape
+    EXPECT_NEAR(s->row.rowvals[8], 1.0 / slo, 1e-12);
+    const double* P = s->life.parmvec.block;
     EXPECT_NEAR(v1, P[4] * ws * ws, 1e-9);
     EXPECT_NEAR(v2, P[6] * std::pow(wk, 4), 1e-12);
     EXPECT_NEAR(c, -ws * P[5] * wk * wk, 1e-12);
@@ -139,15 +139,15 @@ TEST_F(Tables, WeibullFormOfTheBallBearingFit) {
 // its probability on 1 degree of freedom.
 TEST_F(Tables, LagrangeRowOfAHeldLocation) {
     prepare("bearings", "normal");
-    std::memcpy(s->parmfree, "C1", 2);
-    s->tblflags[TF_LAGRANGE] = 1;
+    std::memcpy(s->life.parmfree, "C1", 2);
+    s->opts.tblflags[TF_LAGRANGE] = 1;
     start(80.0, 36.0, 0.5);
     ASSERT_EQ(vyxdfit(s, g), 0);
-    const double lam = s->lagstat[0];
+    const double lam = s->life.lagstat[0];
     // The score of mu = 80 for normal data with sigma at its constrained estimate: the
     // gradient n (80 - xbar) / sigma^2 over the root of the information adjusted for sigma,
     // n / sigma^2 - 2 n (80 - xbar)^2 / sigma^4.
-    const double sigma = s->parmvec[0][1], d = 80.0 - 72.22434782608696, v = sigma * sigma;
+    const double sigma = s->life.parmvec.block[1], d = 80.0 - 72.22434782608696, v = sigma * sigma;
     EXPECT_NEAR(lam, 23.0 * d / v / std::sqrt(23.0 / v - 2 * 23.0 * d * d / (v * v)), 1e-6);
     vyxpput(s, g, 0, 0);
     const auto rows = lines("Location");
@@ -162,8 +162,8 @@ TEST_F(Tables, LagrangeRowOfAHeldLocation) {
 TEST_F(Tables, CorrelationWithAZeroVariance) {
     prepare("bearings", "weibull");
     double P[8] = {4.4, 0.5, 0.2, 0.0, 0.04, 0.0, 0.0};
-    s->parmvec[0] = P;
-    s->covprint[CP_CORRB] = 1;
+    s->life.parmvec.block = P;
+    s->fit.covprint[CP_CORRB] = 1;
     vyxpput(s, g, 0, 0);
     EXPECT_TRUE(std::isnan(MatElem(s, 0, 1)));
     // Four matrix rows (the fit's and the Weibull form's), each 1 on the diagonal and missing beside it.
@@ -180,9 +180,9 @@ TEST_F(Tables, CorrelationWithAZeroVariance) {
 
 // MatElem: correlations of the packed covariance after the estimates and standard errors.
 TEST_F(Tables, CorrelationElementsOfAPackedCovariance) {
-    s->npar[0] = 3;
+    s->fit.npar.total = 3;
     double P[12] = {0, 0, 0, 0, 0, 0, 4.0, 1.0, 9.0, -2.0, 0.0, 1.0};   // K = [[4,1,-2],[1,9,0],[-2,0,1]]
-    s->parmvec[0] = P;
+    s->life.parmvec.block = P;
     EXPECT_DOUBLE_EQ(MatElem(s, 0, 1), 1.0 / 6.0);
     EXPECT_DOUBLE_EQ(MatElem(s, 2, 0), -1.0);
     EXPECT_DOUBLE_EQ(MatElem(s, 1, 1), 1.0);
@@ -197,8 +197,8 @@ TEST_F(Tables, PercentileTableShiftsByTheThreshold) {
     prepare("bearings", "lognormal");
     pcts = {50};
     usepcts();
-    s->thrflags[TH_GIVEN] = 1;
-    s->fixedparms[FP_THRESHOLD] = 1000.0;
+    s->opts.thrflags[TH_GIVEN] = 1;
+    s->fit.fixedparms[FP_THRESHOLD] = 1000.0;
     ASSERT_EQ(vyxdfit(s, g), 0);
     const double* r = g->pcttab;
     vyxpput(s, g, 0, 0);
@@ -214,14 +214,14 @@ TEST_F(Tables, PercentileTableShiftsByTheThreshold) {
 // class analysis goes on; the next group's rows follow in the same tables.
 TEST_F(Tables, GroupWithoutAFitEndsTheOpenRowLists) {
     prepare("bearings", "weibull");
-    s->nclass = 1;
-    s->lastgrp = 0;
+    s->groups.nclass = 1;
+    s->groups.lastgrp = 0;
     ASSERT_EQ(vyxdfit(s, g), 0);
     vyxpput(s, g, 0, 0);
-    s->fitmethod = FIT_NONE;
+    s->opts.fitmethod = FIT_NONE;
     vyxpput(s, g, 0, 0);
-    s->fitmethod = FIT_MLE;
-    s->lastgrp = 1;
+    s->opts.fitmethod = FIT_MLE;
+    s->groups.lastgrp = 1;
     vyxpput(s, g, 0, 0);
     EXPECT_EQ(lines("Weibull Sh").size(), 2u) << listing();
     EXPECT_EQ(lines("Standard Deviation").size(), 2u);

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "host/hostdefs.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/lifedist/lifedist.h"
 #include "runtime/output/output.h"
 #include "tests/support/testhost.h"
@@ -62,8 +62,8 @@ Result run(const std::string& program, const std::string& csv) {
 
 // The binomial and Poisson analysis, recorded.
 int vyxpb(vyxstate* s, grpnode* g) {
-    if (s->itrow) itrowseen = true;
-    std::string who = !g ? "none" : g == &s->rootgrp ? "root" : std::string(g->key, 1);
+    if (s->fit.itrow) itrowseen = true;
+    std::string who = !g ? "none" : g == &s->groups.rootgrp ? "root" : std::string(g->key, 1);
     calls.push_back("pb:" + who);
     return static_cast<int>(calls.size()) - 1 == failat ? RC_READ : 0;
 }

@@ -16,7 +16,7 @@
 
 #include "host/hostdefs.h"
 #include "proc/framework/hostsvc.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "runtime/output/output.h"
 #include "runtime/supervisor/messages.h"
 #include "tests/support/catalogmsg.h"
@@ -75,17 +75,17 @@ inline bool hasmsg(const testsupport::CollectLog& log, int n, char kind = 0) {
 
 // The rows of a group in file order: the row buffer, or every block of its utility file.
 inline std::vector<std::vector<double>> rows(vyxstate* s, grpnode* g) {
-    const int m = static_cast<int>(s->rowlay[1]);
+    const int m = static_cast<int>(s->opts.rowlay[1]);
     std::vector<std::vector<double>> out;
     if (!g->ufile) {
         for (int i = 0; i < g->nrows; ++i) out.emplace_back(g->rowbuf + i * m, g->rowbuf + (i + 1) * m);
         return out;
     }
-    std::vector<double> block(size_t(s->rowlay[0]) * m);
+    std::vector<double> block(size_t(s->opts.rowlay[0]) * m);
     xcpoint(g->ufile, 0);
     int left = g->nobs;
     while (left > 0 && xcread(g->ufile, block.data(), int64_t(block.size()) * 8) == 0) {
-        const int n = left < static_cast<int>(s->rowlay[0]) ? left : static_cast<int>(s->rowlay[0]);
+        const int n = left < static_cast<int>(s->opts.rowlay[0]) ? left : static_cast<int>(s->opts.rowlay[0]);
         for (int i = 0; i < n; ++i) out.emplace_back(block.begin() + i * m, block.begin() + (i + 1) * m);
         left -= n;
     }
@@ -96,7 +96,7 @@ inline std::vector<std::vector<double>> rows(vyxstate* s, grpnode* g) {
 // The first-level groups in list order (after the class-level ordering).
 inline std::vector<grpnode*> groups(vyxstate* s) {
     std::vector<grpnode*> out;
-    for (grpnode* g = s->grplist[0]; g; g = g->next) out.push_back(g);
+    for (grpnode* g = s->groups.grplist.head; g; g = g->next) out.push_back(g);
     return out;
 }
 

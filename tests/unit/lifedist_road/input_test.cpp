@@ -34,17 +34,17 @@ TEST_F(Input, ZeroAndNegativeFreqAreCountedAsSkippedSoReadIsUsedPlusSkipped) {
     auto r = analyze("freq f;\n analyze t;", "t,f\n10,2\n20,0\n30,.\n40,-1\n50,0.5\n", [&](vyxstate* s, int rc) {
         ++seen;
         ASSERT_EQ(rc, 0);
-        EXPECT_EQ(s->nobscnt[0], 3);   // skipped
-        EXPECT_EQ(s->nobscnt[1], 2);   // used
-        EXPECT_EQ(s->nobscnt[2], 5);   // read
-        EXPECT_EQ(s->nobsrow.nread, 5);
-        EXPECT_EQ(s->nobsrow.nused, 2);
-        EXPECT_DOUBLE_EQ(s->nobsrow.sumread, 2.5);
-        EXPECT_DOUBLE_EQ(s->nobsrow.sumused, 2.5);
-        auto rows = lt::rows(s, &s->rootgrp);
+        EXPECT_EQ(s->input.nobscnt[0], 3);   // skipped
+        EXPECT_EQ(s->input.nobscnt[1], 2);   // used
+        EXPECT_EQ(s->input.nobscnt[2], 5);   // read
+        EXPECT_EQ(s->row.nobsrow.nread, 5);
+        EXPECT_EQ(s->row.nobsrow.nused, 2);
+        EXPECT_DOUBLE_EQ(s->row.nobsrow.sumread, 2.5);
+        EXPECT_DOUBLE_EQ(s->row.nobsrow.sumused, 2.5);
+        auto rows = lt::rows(s, &s->groups.rootgrp);
         ASSERT_EQ(rows.size(), 2u);
         EXPECT_EQ(rows[1], (std::vector<double>{50, 0.5}));
-        EXPECT_DOUBLE_EQ(s->rootgrp.totw, 2.5);
+        EXPECT_DOUBLE_EQ(s->groups.rootgrp.totw, 2.5);
     });
     EXPECT_EQ(seen, 1);
     EXPECT_NE(r.listing.find("Observations Skipped  3"), std::string::npos) << r.listing;
@@ -53,13 +53,13 @@ TEST_F(Input, ZeroAndNegativeFreqAreCountedAsSkippedSoReadIsUsedPlusSkipped) {
     analyze("freq f;\n nenter n;\n analyze t / readout;", "t,f,n\n10,0,20\n20,3,20\n30,1,17\n",
             [&](vyxstate* s, int rc) {
                 ASSERT_EQ(rc, 0);
-                EXPECT_EQ(s->nobscnt[0], 0);
-                EXPECT_EQ(s->rowlay[1], 3u);
-                auto rows = lt::rows(s, &s->rootgrp);
+                EXPECT_EQ(s->input.nobscnt[0], 0);
+                EXPECT_EQ(s->opts.rowlay[1], 3u);
+                auto rows = lt::rows(s, &s->groups.rootgrp);
                 ASSERT_EQ(rows.size(), 3u);
                 EXPECT_EQ(rows[0], (std::vector<double>{10, 0, 20}));
-                EXPECT_EQ(s->rootgrp.wint, 4);   // READOUT rows are interval-censored
-                EXPECT_EQ(s->rootgrp.ncens, 3);
+                EXPECT_EQ(s->groups.rootgrp.wint, 4);   // READOUT rows are interval-censored
+                EXPECT_EQ(s->groups.rootgrp.ncens, 3);
             });
 }
 
@@ -71,14 +71,14 @@ TEST_F(Input, IntervalPairsGiveTheirCensoringAndLogScaleTakesAZeroLowerEndAsLeft
     auto r = analyze("distribution weibull;\n analyze (lo hi);", "lo,hi\n1,1\n2,.\n.,3\n1,4\n5,2\n.,.\n0,6\n-1,6\n0,0\n",
                      [&](vyxstate* s, int rc) {
         ASSERT_EQ(rc, 0);
-        const grpnode& g = s->rootgrp;
+        const grpnode& g = s->groups.rootgrp;
         EXPECT_EQ(g.nfail, 1);
         EXPECT_EQ(g.wright, 1);
         EXPECT_EQ(g.wleft, 2);
         EXPECT_EQ(g.wint, 1);
         EXPECT_EQ(g.ncens, 4);
-        EXPECT_EQ(s->nobscnt[0], 4);
-        auto rows = lt::rows(s, &s->rootgrp);
+        EXPECT_EQ(s->input.nobscnt[0], 4);
+        auto rows = lt::rows(s, &s->groups.rootgrp);
         ASSERT_EQ(rows.size(), 5u);
         EXPECT_EQ(rows[0][OBS_LOWER], 0.0);   // ln 1
         EXPECT_DOUBLE_EQ(rows[1][OBS_LOWER], std::log(2.0));
@@ -93,7 +93,7 @@ TEST_F(Input, IntervalPairsGiveTheirCensoringAndLogScaleTakesAZeroLowerEndAsLeft
     // On a linear scale (0, 6) stays an interval.
     analyze("analyze (lo hi);", "lo,hi\n0,6\n1,4\n", [&](vyxstate* s, int rc) {
         ASSERT_EQ(rc, 0);
-        EXPECT_EQ(s->rootgrp.wint, 2);
+        EXPECT_EQ(s->groups.rootgrp.wint, 2);
     });
 }
 
@@ -101,15 +101,15 @@ TEST_F(Input, IntervalPairsGiveTheirCensoringAndLogScaleTakesAZeroLowerEndAsLeft
 // and counted; times are stored as ln or log10.
 TEST_F(Input, TimesAreStoredOnTheAnalysisScaleAfterTheThreshold) {
     analyze("distribution weibull;\n analyze t;", "t\n0\n2\n", [&](vyxstate* s, int) {
-        EXPECT_EQ(s->nobscnt[0], 1);
-        EXPECT_DOUBLE_EQ(s->rootgrp.rowbuf[0], std::log(2.0));
+        EXPECT_EQ(s->input.nobscnt[0], 1);
+        EXPECT_DOUBLE_EQ(s->groups.rootgrp.rowbuf[0], std::log(2.0));
     });
     analyze("distribution lognormal10;\n analyze t / threshold=5;", "t\n5\n105\n", [&](vyxstate* s, int) {
-        EXPECT_EQ(s->nobscnt[0], 1);
-        EXPECT_DOUBLE_EQ(s->rootgrp.rowbuf[0], 2.0);
+        EXPECT_EQ(s->input.nobscnt[0], 1);
+        EXPECT_DOUBLE_EQ(s->groups.rootgrp.rowbuf[0], 2.0);
     });
     // On a linear scale 0 is a time like any other.
-    analyze("analyze t;", "t\n0\n-3\n", [&](vyxstate* s, int) { EXPECT_EQ(s->nobscnt[1], 2); });
+    analyze("analyze t;", "t\n0\n-3\n", [&](vyxstate* s, int) { EXPECT_EQ(s->input.nobscnt[1], 2); });
 }
 
 // time*censor(values): any listed value right-censors; FMODE decides the code of the
@@ -118,7 +118,7 @@ TEST_F(Input, TimesAreStoredOnTheAnalysisScaleAfterTheThreshold) {
 TEST_F(Input, CensorValuesAndFailureModesGiveTheRowCodes) {
     const std::string data = "t,c,m\n1,1,a\n2,0,a\n3,9,b\n4,1,b\n5,1,z\n6,.,a\n7,1, \n";
     analyze("analyze t*c(0 9);", data, [&](vyxstate* s, int) {
-        auto rows = lt::rows(s, &s->rootgrp);
+        auto rows = lt::rows(s, &s->groups.rootgrp);
         ASSERT_EQ(rows.size(), 6u);
         std::vector<double> codes;
         for (auto& r : rows) codes.push_back(r[OBS_CENS]);
@@ -126,32 +126,32 @@ TEST_F(Input, CensorValuesAndFailureModesGiveTheRowCodes) {
     });
     analyze("fmode keep m = ('a' 'b');\n freq t;\n analyze t*c(0);", data, [&](vyxstate* s, int) {
         // z fails from another mode: censored in the row, its weight (5) kept in nother.
-        auto rows = lt::rows(s, &s->rootgrp);
+        auto rows = lt::rows(s, &s->groups.rootgrp);
         ASSERT_EQ(rows.size(), 5u);   // the missing censor value and the blank mode are skipped
         EXPECT_EQ(rows[4][OBS_CENS], -1);
-        EXPECT_EQ(s->rootgrp.nother, 5);
-        EXPECT_EQ(s->rootgrp.nfail, 3);     // a, b and b
+        EXPECT_EQ(s->groups.rootgrp.nother, 5);
+        EXPECT_EQ(s->groups.rootgrp.nfail, 3);     // a, b and b
     });
     analyze("fmode eliminate m = ('a');\n analyze t*c(0);", data, [&](vyxstate* s, int) {
-        auto rows = lt::rows(s, &s->rootgrp);
+        auto rows = lt::rows(s, &s->groups.rootgrp);
         EXPECT_EQ(rows[0][OBS_CENS], -1);   // a eliminated
         EXPECT_EQ(rows[3][OBS_CENS], 0);    // b a failure
     });
     analyze("fmode combine m = ('a' 'b');\n analyze t*c(0);", data, [&](vyxstate* s, int) {
-        auto rows = lt::rows(s, &s->rootgrp);
-        ASSERT_EQ(s->rowlay[1], 3u);
+        auto rows = lt::rows(s, &s->groups.rootgrp);
+        ASSERT_EQ(s->opts.rowlay[1], 3u);
         EXPECT_EQ(rows[0][2], 0);
         EXPECT_EQ(rows[3][2], 1);
         EXPECT_EQ(rows[4][2], 2);   // z: not listed
     });
     // FMODE with a single time: the form is time with an implied censor value of 0.
     analyze("fmode keep m = ('a');\n analyze t;", data, [&](vyxstate* s, int) {
-        EXPECT_EQ(s->rspkind, FORM_CENSOR);
-        EXPECT_EQ(s->nobscnt[1], 6);   // the row with a missing censor value is used now
+        EXPECT_EQ(s->input.rspkind, FORM_CENSOR);
+        EXPECT_EQ(s->input.nobscnt[1], 6);   // the row with a missing censor value is used now
     });
     // Fractional weights of failures of another mode are kept whole.
     analyze("fmode keep m = ('a');\n freq w;\n analyze t*c(0);", "t,c,m,w\n1,1,b,0.25\n2,1,b,0.5\n3,1,a,1\n",
-            [&](vyxstate* s, int) { EXPECT_DOUBLE_EQ(s->rootgrp.nother, 0.75); });
+            [&](vyxstate* s, int) { EXPECT_DOUBLE_EQ(s->groups.rootgrp.nother, 0.75); });
 }
 
 // Rows per buffer: a group of exactly 100 rows stays in memory, the 101st row opens the
@@ -162,9 +162,9 @@ TEST_F(Input, SpilledAndInMemoryGroupsSortAndEstimateAlike) {
     for (int i = 0; i < 100; ++i) hundred += std::to_string(100 - i) + ",1\n";
     for (int i = 0; i < 250; ++i) more += std::to_string((i * 37) % 61 + 1) + "," + std::to_string(i % 3 == 0 ? 0 : 1) + "\n";
     analyze("analyze t*c(0);", hundred, [&](vyxstate* s, int) {
-        EXPECT_EQ(s->rootgrp.ufile, nullptr);
-        EXPECT_EQ(s->spilled, 0);
-        EXPECT_EQ(s->rootgrp.nrows, 100);
+        EXPECT_EQ(s->groups.rootgrp.ufile, nullptr);
+        EXPECT_EQ(s->opts.spilled, 0);
+        EXPECT_EQ(s->groups.rootgrp.nrows, 100);
     });
 
     std::vector<std::vector<double>> sorted[2];
@@ -172,31 +172,31 @@ TEST_F(Input, SpilledAndInMemoryGroupsSortAndEstimateAlike) {
     for (int inmemory = 0; inmemory < 2; ++inmemory) {
         lt::onanalyze = [&, inmemory](vyxstate* s) {
             if (int rc = vyxaprm(s)) return rc;
-            if (inmemory) s->rowlay[0] = 1000;   // one buffer holds the whole group
+            if (inmemory) s->opts.rowlay[0] = 1000;   // one buffer holds the whole group
             if (int rc = vyxin(s)) return rc;
-            EXPECT_EQ(s->rootgrp.ufile != nullptr, !inmemory);
+            EXPECT_EQ(s->groups.rootgrp.ufile != nullptr, !inmemory);
             if (!inmemory) {
-                EXPECT_EQ(s->rootgrp.nblocks, 3);   // two full blocks and the last one
+                EXPECT_EQ(s->groups.rootgrp.nblocks, 3);   // two full blocks and the last one
             }
             if (int rc = vyxclst(s)) return rc;
             if (int rc = vyxordr(s)) return rc;
-            s->workpool = xmpoolc(8192, 8192, 4);
+            s->pools.workpool = xmpoolc(8192, 8192, 4);
             EXPECT_EQ(vyxscl(s), 0);
-            sorted[inmemory] = lt::rows(s, &s->rootgrp);
-            const grpnode& g = s->rootgrp;
+            sorted[inmemory] = lt::rows(s, &s->groups.rootgrp);
+            const grpnode& g = s->groups.rootgrp;
             EXPECT_EQ(g.crvinmem, 1);
             for (int i = 0; i < g.ncurve; ++i) curve[inmemory].emplace_back(g.crvbuf + 24 * i, g.crvbuf + 24 * i + 24);
             // The sorted file replaced the group's file, and it goes with the statement: also
             // for a plot of the MODEL's regression (FITTYPE=REGRESSION), whose group files are
             // its own (the MODEL's rows are in the state's utility file), so that no file
             // outlives the node that holds it.
-            const uint32_t method = s->fitmethod;
-            s->fitmethod = inmemory ? method : 9;
+            const uint32_t method = s->opts.fitmethod;
+            s->opts.fitmethod = inmemory ? method : 9;
             CleanUpDisk(s);
-            EXPECT_EQ(s->rootgrp.ufile, nullptr);
-            s->fitmethod = method;
-            xmpoold(s->workpool);
-            s->workpool = nullptr;
+            EXPECT_EQ(s->groups.rootgrp.ufile, nullptr);
+            s->opts.fitmethod = method;
+            xmpoold(s->pools.workpool);
+            s->pools.workpool = nullptr;
             return 0;
         };
         lt::run("proc vitalyx data=d;\n analyze t*c(0);\nrun;\n", {{"d", more}});
@@ -218,8 +218,8 @@ TEST_F(Input, ClassGroupsAndTheirOrderingKeys) {
     const std::string data = "t,g,w\n1,b,2\n2,a,1\n3,,5\n4,b,3\n5,c,1\n";
     analyze("freq w;\n analyze t = g / order1=freq;", data, [&](vyxstate* s, int rc) {
         ASSERT_EQ(rc, 0);
-        EXPECT_EQ(s->rootgrp.nsub, 3);
-        EXPECT_EQ(s->nobscnt[0], 1);
+        EXPECT_EQ(s->groups.rootgrp.nsub, 3);
+        EXPECT_EQ(s->input.nobscnt[0], 1);
         ASSERT_EQ(vyxclst(s), 0);
         auto gs = lt::groups(s);
         ASSERT_EQ(gs.size(), 3u);
@@ -230,7 +230,7 @@ TEST_F(Input, ClassGroupsAndTheirOrderingKeys) {
     });
     analyze("analyze t = g / order1=data missing1;", data, [&](vyxstate* s, int rc) {
         ASSERT_EQ(rc, 0);
-        EXPECT_EQ(s->rootgrp.nsub, 4);   // the blank value is a level
+        EXPECT_EQ(s->groups.rootgrp.nsub, 4);   // the blank value is a level
         ASSERT_EQ(vyxclst(s), 0);
         std::vector<std::string> keys;
         for (grpnode* g : lt::groups(s)) keys.push_back(lt::key(g));
@@ -243,7 +243,7 @@ TEST_F(Input, ClassGroupsAndTheirOrderingKeys) {
         ASSERT_EQ(vyxordr(s), 0);
         int rows = 0;
         for (grpnode* g : lt::groups(s))
-            for (grpnode* h = g->subtree[0]; h; h = h->next) rows += static_cast<int>(lt::rows(s, h).size());
+            for (grpnode* h = g->subtree.head; h; h = h->next) rows += static_cast<int>(lt::rows(s, h).size());
         EXPECT_EQ(rows, 4);
     });
 }
@@ -254,14 +254,14 @@ TEST_F(Input, InvalidCountPairsAreZeroedInTheRowsAndTheSums) {
     analyze("distribution binomial;\n analyze e(n) = g;", "e,n,g\n2,10,a\n12,10,a\n1,0,b\n3,5,b\n",
             [&](vyxstate* s, int rc) {
                 ASSERT_EQ(rc, 0);
-                EXPECT_EQ(s->wsums[0], 5);
-                EXPECT_EQ(s->wsums[1], 15);
+                EXPECT_EQ(s->life.wsums[0], 5);
+                EXPECT_EQ(s->life.wsums[1], 15);
                 ASSERT_EQ(vyxclst(s), 0);
                 double x = 0, n = 0;
                 for (grpnode* g : lt::groups(s))
                     for (auto& r : lt::rows(s, g)) x += r[OBS_EVENTS], n += r[OBS_TRIALS];
-                EXPECT_EQ(x, s->wsums[0]);
-                EXPECT_EQ(n, s->wsums[1]);
+                EXPECT_EQ(x, s->life.wsums[0]);
+                EXPECT_EQ(n, s->life.wsums[1]);
             });
 }
 

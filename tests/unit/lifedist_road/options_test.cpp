@@ -56,7 +56,7 @@ TEST_F(Options, ConfidenceMustLieStrictlyBetweenZeroAndOne) {
     }
     analyze("analyze t / confidence=0.5;", [](vyxstate* s, int rc) {
         EXPECT_EQ(rc, 0);
-        EXPECT_DOUBLE_EQ(s->alpha, 0.5);
+        EXPECT_DOUBLE_EQ(s->opts.alpha, 0.5);
     });
 }
 
@@ -66,25 +66,25 @@ TEST_F(Options, ConfidenceMustLieStrictlyBetweenZeroAndOne) {
 TEST_F(Options, GivenParametersAndTheFitMethod) {
     int ran = 0;
     probplot("probplot t / location=1 scale=2;", [](vyxstate* s) {
-        EXPECT_EQ(s->fitmethod, 4u);
-        EXPECT_EQ(s->pflags.noconf, 1);
+        EXPECT_EQ(s->opts.fitmethod, 4u);
+        EXPECT_EQ(s->popt.pflags.noconf, 1);
     }, &ran);
     probplot("distribution weibull;\n probplot t / scale=100 location=1;", [](vyxstate* s) {
-        EXPECT_EQ(s->fitmethod, 1u);              // WEIBULL needs the shape held too
-        EXPECT_EQ(s->tblflags[TF_LAGRANGE], 1);   // a held parameter with MLE
-        EXPECT_DOUBLE_EQ(s->givenparms[GP_LOC], std::log(100.0));
-        EXPECT_EQ(s->parmfree[GP_LOC], 'C');
-        EXPECT_EQ(s->parmfree[GP_SCALE], '1');
+        EXPECT_EQ(s->opts.fitmethod, 1u);              // WEIBULL needs the shape held too
+        EXPECT_EQ(s->opts.tblflags[TF_LAGRANGE], 1);   // a held parameter with MLE
+        EXPECT_DOUBLE_EQ(s->life.givenparms[GP_LOC], std::log(100.0));
+        EXPECT_EQ(s->life.parmfree[GP_LOC], 'C');
+        EXPECT_EQ(s->life.parmfree[GP_SCALE], '1');
     }, &ran);
     auto r = probplot("distribution weibull;\n probplot t / scale=100 shape=2 location=7;", [](vyxstate* s) {
-        EXPECT_EQ(s->fitmethod, 4u);
-        EXPECT_DOUBLE_EQ(s->givenparms[GP_SCALE], 0.5);   // 1 / SHAPE
+        EXPECT_EQ(s->opts.fitmethod, 4u);
+        EXPECT_DOUBLE_EQ(s->life.givenparms[GP_SCALE], 0.5);   // 1 / SHAPE
     }, &ran);
     EXPECT_TRUE(lt::hasmsg(r.log, 158, 'W'));   // LOCATION= dropped for WEIBULL
     probplot("distribution weibull;\n probplot t / scale=100 scinit shape=2;", [](vyxstate* s) {
-        EXPECT_EQ(s->fitmethod, 1u);   // SCINIT: the scale is only a starting value
+        EXPECT_EQ(s->opts.fitmethod, 1u);   // SCINIT: the scale is only a starting value
     }, &ran);
-    probplot("distribution exponential;\n probplot t / scale=5;", [](vyxstate* s) { EXPECT_EQ(s->fitmethod, 4u); }, &ran);
+    probplot("distribution exponential;\n probplot t / scale=5;", [](vyxstate* s) { EXPECT_EQ(s->opts.fitmethod, 4u); }, &ran);
     EXPECT_EQ(ran, 5);
 }
 
@@ -95,8 +95,8 @@ TEST_F(Options, WeibayesSwitchesToWeibullForItsOwnStatementOnly) {
     std::vector<double> conf;
     lt::onanalyze = [&](vyxstate* s) {
         const int rc = vyxaprm(s);
-        codes.push_back(s->distcode);
-        conf.push_back(s->wbconf);
+        codes.push_back(s->opts.distcode);
+        conf.push_back(s->life.wbconf);
         return rc;
     };
     auto r = lt::run("proc vitalyx data=d;\n distribution lognormal;\n analyze t / shape=2 fittype=weibayes(conf=0.95);\n"
@@ -113,57 +113,57 @@ TEST_F(Options, WeibayesSwitchesToWeibullForItsOwnStatementOnly) {
 TEST_F(Options, ThresholdWarnsOnLinearDistributionsAndIsKeptOnLogOnes) {
     auto r = analyze("analyze t / threshold=3;", [](vyxstate* s, int rc) {
         EXPECT_EQ(rc, 0);
-        EXPECT_EQ(s->thrflags[TH_GIVEN], 0);
+        EXPECT_EQ(s->opts.thrflags[TH_GIVEN], 0);
     });
     EXPECT_TRUE(lt::hasmsg(r.log, 166, 'W'));
     analyze("distribution lognormal;\n analyze t / threshold=3;", [](vyxstate* s, int) {
-        EXPECT_EQ(s->thrflags[TH_GIVEN], 1);
-        EXPECT_EQ(s->fixedparms[FP_THRESHOLD], 3);
-        EXPECT_EQ(s->logscale[0], 1);
+        EXPECT_EQ(s->opts.thrflags[TH_GIVEN], 1);
+        EXPECT_EQ(s->fit.fixedparms[FP_THRESHOLD], 3);
+        EXPECT_EQ(s->opts.logscale[0], 1);
     });
 }
 
 // The statement kind from its keyword; NOPPOS alone stops drawing censored values one by one.
 TEST_F(Options, KindsAndDrawingBytes) {
     probplot("pplot t / noppos;", [](vyxstate* s) {
-        EXPECT_EQ(s->stmtkind, 1u);
-        EXPECT_EQ(s->pflags.nocenplot, 0);
-        EXPECT_EQ(s->pflags.legend, 0);   // kept only with OVERLAY
+        EXPECT_EQ(s->input.stmtkind, 1u);
+        EXPECT_EQ(s->popt.pflags.nocenplot, 0);
+        EXPECT_EQ(s->popt.pflags.legend, 0);   // kept only with OVERLAY
     });
     relation("rplot t = x;", [](vyxstate* s, int rc) {
         EXPECT_EQ(rc, 0);
-        EXPECT_EQ(s->stmtkind, 4u);
-        EXPECT_EQ(s->stress_fn, &vyxslin);   // RELATION= not given: LINEAR
-        EXPECT_EQ(std::string(s->labels[LB_RELATION], 6), "Linear");
-        EXPECT_EQ(s->pflags.rotate, 1);
+        EXPECT_EQ(s->input.stmtkind, 4u);
+        EXPECT_EQ(s->opts.stress_fn, &vyxslin);   // RELATION= not given: LINEAR
+        EXPECT_EQ(std::string(s->opts.labels[LB_RELATION], 6), "Linear");
+        EXPECT_EQ(s->popt.pflags.rotate, 1);
     });
     relation("relationplot t = x / plotfit plotdata=none;", [](vyxstate* s, int) {
-        EXPECT_EQ(s->pageflags[PG_FITLINES], 1);
-        EXPECT_EQ(s->pageflags[PG_DATA], 0);
-        EXPECT_EQ(s->pageflags[PG_BOXES], 0);
-        ASSERT_EQ(s->pctcount, 1u);
-        EXPECT_EQ(s->pctvals[0], 50.0);
+        EXPECT_EQ(s->popt.pageflags.fitlines, 1);
+        EXPECT_EQ(s->popt.pageflags.data, 0);
+        EXPECT_EQ(s->popt.pageflags.boxes, 0);
+        ASSERT_EQ(s->opts.pctcount, 1u);
+        EXPECT_EQ(s->opts.pctvals[0], 50.0);
     });
 }
 
 // The probability tick list: end values around a given list, PCTLOWER and PCTUPPER.
 TEST_F(Options, ProbabilityTickList) {
     auto ticks = [](vyxstate* s) {
-        return std::vector<double>(s->panels.pctlist, s->panels.pctlist + s->panels.npct);
+        return std::vector<double>(s->popt.panels.pctlist, s->popt.panels.pctlist + s->popt.panels.npct);
     };
     probplot("probplot t / pctlist=1 5 pctlower=0.5;", [&](vyxstate* s) {
         EXPECT_EQ(ticks(s), (std::vector<double>{0.5, 1, 5, 100}));
-        EXPECT_EQ(s->frame->pfirst, 0);
+        EXPECT_EQ(s->plot.frame->pfirst, 0);
     });
     probplot("probplot t / pctlist=1 5 pctlower=2;", [&](vyxstate* s) {
         EXPECT_EQ(ticks(s), (std::vector<double>{0, 2, 5, 100}));
-        EXPECT_EQ(s->frame->pfirst, 1);
+        EXPECT_EQ(s->plot.frame->pfirst, 1);
     });
     probplot("probplot t;", [&](vyxstate* s) {
-        EXPECT_EQ(s->panels.npct, 30);
-        EXPECT_EQ(s->panels.pctlist[s->frame->pfirst], 0.1);
-        EXPECT_EQ(s->panels.pctlist[s->frame->plast], 95);
-        EXPECT_EQ(s->panels.pctlist[s->frame->plast2], 99.9);
+        EXPECT_EQ(s->popt.panels.npct, 30);
+        EXPECT_EQ(s->popt.panels.pctlist[s->plot.frame->pfirst], 0.1);
+        EXPECT_EQ(s->popt.panels.pctlist[s->plot.frame->plast], 95);
+        EXPECT_EQ(s->popt.panels.pctlist[s->plot.frame->plast2], 99.9);
     });
     int ran = 0;
     auto r = probplot("probplot t / pctlist=1 1 5;", nullptr, &ran);
@@ -171,11 +171,11 @@ TEST_F(Options, ProbabilityTickList) {
     EXPECT_EQ(ran, 0);   // the statement is skipped
     r = probplot("probplot t / pctlist=5;", nullptr, &ran);
     EXPECT_TRUE(lt::hasmsg(r.log, 173, 'E'));
-    r = probplot("probplot t / pctupper=100;", [](vyxstate* s) { EXPECT_EQ(s->pflags.pupgiven, 0); }, &ran);
+    r = probplot("probplot t / pctupper=100;", [](vyxstate* s) { EXPECT_EQ(s->popt.pflags.pupgiven, 0); }, &ran);
     EXPECT_TRUE(lt::hasmsg(r.log, 900, 'W'));
     r = probplot("probplot t / pctupper=50 pctlower=50;", [](vyxstate* s) {
-        EXPECT_EQ(s->pflags.pupgiven, 0);
-        EXPECT_EQ(s->pflags.plowgiven, 0);
+        EXPECT_EQ(s->popt.pflags.pupgiven, 0);
+        EXPECT_EQ(s->popt.pflags.plowgiven, 0);
     }, &ran);
     EXPECT_TRUE(lt::hasmsg(r.log, 72, 'W'));
     EXPECT_EQ(ran, 2);
@@ -188,18 +188,18 @@ TEST_F(Options, ProbabilityTickList) {
 // like LIFEUPPER not above LIFELOWER.
 TEST_F(Options, LifeAxisOptions) {
     auto r = probplot("distribution weibull;\n probplot t / laxis=0 10 20;", [](vyxstate* s) {
-        EXPECT_EQ(s->pflags.llowgiven, 0);
-        EXPECT_EQ(s->pflags.lupgiven, 0);
+        EXPECT_EQ(s->popt.pflags.llowgiven, 0);
+        EXPECT_EQ(s->popt.pflags.lupgiven, 0);
     });
     EXPECT_TRUE(lt::hasmsg(r.log, 670, 'W'));
     probplot("probplot t / laxis=0 10 20;", [](vyxstate* s) {
-        EXPECT_EQ(s->axlim[AX_LIFEUPPER], 20);
-        EXPECT_EQ(s->axopt[AO_NTICK], 2);
-        EXPECT_EQ(s->pflags.ntickset, 1);
+        EXPECT_EQ(s->popt.axlim[AX_LIFEUPPER], 20);
+        EXPECT_EQ(s->popt.axopt[AO_NTICK], 2);
+        EXPECT_EQ(s->popt.pflags.ntickset, 1);
     });
-    r = probplot("probplot t / laxis=20 10 0;", [](vyxstate* s) { EXPECT_EQ(s->pflags.llowgiven, 0); });
+    r = probplot("probplot t / laxis=20 10 0;", [](vyxstate* s) { EXPECT_EQ(s->popt.pflags.llowgiven, 0); });
     EXPECT_TRUE(lt::hasmsg(r.log, 73, 'W'));
-    r = probplot("probplot t / lifelower=5 lifeupper=5;", [](vyxstate* s) { EXPECT_EQ(s->pflags.lupgiven, 0); });
+    r = probplot("probplot t / lifelower=5 lifeupper=5;", [](vyxstate* s) { EXPECT_EQ(s->popt.pflags.lupgiven, 0); });
     EXPECT_TRUE(lt::hasmsg(r.log, 73, 'W'));
     int ran = 0;
     r = probplot("distribution weibull;\n probplot t / lifelower=0;", nullptr, &ran);
@@ -210,14 +210,14 @@ TEST_F(Options, LifeAxisOptions) {
 // Panels of PROBPLOT by the number of class variables.
 TEST_F(Options, PanelLayout) {
     auto r = probplot("probplot t = g / nrows=2 ncols=2;", [](vyxstate* s) {
-        EXPECT_EQ(s->panels.nrows, 2);
-        EXPECT_EQ(s->panels.ncols, 1);
-        EXPECT_EQ(s->pflags.layoutv, 1);
+        EXPECT_EQ(s->popt.panels.nrows, 2);
+        EXPECT_EQ(s->popt.panels.ncols, 1);
+        EXPECT_EQ(s->popt.pflags.layoutv, 1);
     });
     for (int n : {31, 32, 33}) EXPECT_TRUE(lt::hasmsg(r.log, n)) << n;
     probplot("probplot t = g x;", [](vyxstate* s) {
-        EXPECT_EQ(s->panels.nrows, 2);
-        EXPECT_EQ(s->panels.ncols, 2);
+        EXPECT_EQ(s->popt.panels.nrows, 2);
+        EXPECT_EQ(s->popt.panels.ncols, 2);
     });
     int ran = 0;
     r = probplot("probplot t = g / nrows=0;", nullptr, &ran);
@@ -262,11 +262,11 @@ TEST_F(Options, PlotfitOutOfRangeEndsTheStep) {
 TEST_F(Options, CountsOfTheBinomialAndPoissonAnalysis) {
     analyze("distribution poisson;\n analyze / count=3 10;", [](vyxstate* s, int rc) {
         EXPECT_EQ(rc, 0);
-        EXPECT_EQ(s->pflags.pbonly, 1);
-        EXPECT_EQ(s->nclass, 0);
-        EXPECT_EQ(s->pbcount, 3);
-        EXPECT_EQ(s->pbtrials, 10);
-        EXPECT_EQ(s->pbexposure, 1);
+        EXPECT_EQ(s->popt.pflags.pbonly, 1);
+        EXPECT_EQ(s->groups.nclass, 0);
+        EXPECT_EQ(s->life.pbcount, 3);
+        EXPECT_EQ(s->life.pbtrials, 10);
+        EXPECT_EQ(s->life.pbexposure, 1);
     });
     auto r = analyze("distribution poisson;\n analyze;", [](vyxstate*, int rc) { EXPECT_EQ(rc, 1); });
     EXPECT_TRUE(lt::hasmsg(r.log, 92, 'E'));
@@ -274,8 +274,8 @@ TEST_F(Options, CountsOfTheBinomialAndPoissonAnalysis) {
     EXPECT_TRUE(lt::hasmsg(r.log, 93, 'E'));
     analyze("distribution binomial;\n analyze c(n);", [](vyxstate* s, int rc) {
         EXPECT_EQ(rc, 0);
-        EXPECT_EQ(s->fitmethod, 5u);
-        EXPECT_EQ(s->rspkind, FORM_COUNTS);
+        EXPECT_EQ(s->opts.fitmethod, 5u);
+        EXPECT_EQ(s->input.rspkind, FORM_COUNTS);
     });
     r = analyze("distribution binomial;\n analyze t;", [](vyxstate*, int rc) { EXPECT_EQ(rc, RC_SPEC); });
     EXPECT_TRUE(lt::hasmsg(r.log, 176, 'E'));

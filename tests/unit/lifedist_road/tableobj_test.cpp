@@ -26,7 +26,7 @@ protected:
         return lt::run("proc vitalyx data=d;\n" + stmts + "\nrun;\n", {{"d", csv}});
     }
     static const rt::out::DataObject* table(vyxstate* s, int slot) {
-        return static_cast<const rt::out::DataObject*>(static_cast<void*>(s->tabs[slot].obj));
+        return static_cast<const rt::out::DataObject*>(static_cast<void*>(s->out.tabs[slot].obj));
     }
     static std::vector<std::string> columns(vyxstate* s, int slot) {
         std::vector<std::string> out;
@@ -54,8 +54,8 @@ TEST_F(TableObjects, LimitColumnsOnlyWithLikelihoodFits) {
     objects("analyze t*c(1) / fittype=lsyx survtime=15;", kData, [](vyxstate* s) {
         EXPECT_EQ(columns(s, TAB_PARMEST), (std::vector<std::string>{"Parameter", "Estimate"}));
         EXPECT_EQ(columns(s, TAB_SURVEST), (std::vector<std::string>{"Life", "CDF", "Vitlyx"}));
-        EXPECT_EQ(s->tabs[TAB_CONVSTATUS].obj, nullptr);
-        EXPECT_EQ(s->tabs[TAB_TURNBULLGRAD].obj, nullptr);
+        EXPECT_EQ(s->out.tabs[TAB_CONVSTATUS].obj, nullptr);
+        EXPECT_EQ(s->out.tabs[TAB_TURNBULLGRAD].obj, nullptr);
     });
 }
 
@@ -70,7 +70,7 @@ TEST_F(TableObjects, GroupWidthAndTheTurnbullCells) {
         const auto* t = table(s, TAB_TURNBULLGRAD);
         ASSERT_NE(t, nullptr);
         ASSERT_EQ(t->cols.size(), 5u);
-        for (int k = 0; k < 5; ++k) EXPECT_EQ(t->cols[k].cell, s->emgrad + k) << k;
+        for (int k = 0; k < 5; ++k) EXPECT_EQ(t->cols[k].cell, s->life.emgrad + k) << k;
     });
 }
 
@@ -83,25 +83,25 @@ TEST_F(TableObjects, OutputGroupsOfTheClassGroups) {
         EXPECT_EQ(vyxclst(s), 0);
         EXPECT_EQ(vyxordr(s), 0);
         int counter = 0;
-        if (s->nclass == 0) {
-            setgrp(s, &s->rootgrp, 0, 0, &counter);
-            EXPECT_EQ(s->panelobj, nullptr);
-            EXPECT_EQ(s->lastgrp, 1);
+        if (s->groups.nclass == 0) {
+            setgrp(s, &s->groups.rootgrp, 0, 0, &counter);
+            EXPECT_EQ(s->out.panelobj, nullptr);
+            EXPECT_EQ(s->groups.lastgrp, 1);
             return 0;
         }
         // Levels a, b by x, y; the cell (b, y) is empty.
-        EXPECT_EQ(s->nlev[1], 2u);
-        EXPECT_EQ(s->nlev[0], 2u);
-        if (s->nlev[0] != 2 || s->nlev[1] != 2) return 1;
+        EXPECT_EQ(s->groups.nlev[1], 2u);
+        EXPECT_EQ(s->groups.nlev[0], 2u);
+        if (s->groups.nlev[0] != 2 || s->groups.nlev[1] != 2) return 1;
         std::vector<int> last;
         for (int i = 0; i < 2; ++i)
             for (int j = 0; j < 2; ++j)
-                if (grpnode* g = s->grpgrid[i * 2 + j]) {
+                if (grpnode* g = s->groups.grpgrid[i * 2 + j]) {
                     setgrp(s, g, i, j, &counter);
-                    last.push_back(s->lastgrp);
-                    EXPECT_NE(s->panelobj, nullptr);
+                    last.push_back(s->groups.lastgrp);
+                    EXPECT_NE(s->out.panelobj, nullptr);
                     if (i == 0 && j == 1) {
-                        EXPECT_EQ(std::string(s->grplabel, s->grplablen), "a y");
+                        EXPECT_EQ(std::string(s->row.grplabel, s->row.grplablen), "a y");
                     }
                 }
         EXPECT_EQ(last, (std::vector<int>{0, 0, 1}));

@@ -77,11 +77,11 @@ class BandTest : public NonparamTest {
 protected:
     void SetUp() override {
         NonparamTest::SetUp();
-        s->ppos_fn = vyxkm;
-        s->pposcode = 3;
-        s->quant_fn = vyxinm;
-        s->fitmethod = 1;
-        s->plotcodes[PC_NPINTERVALS] = 1;
+        s->life.ppos_fn = vyxkm;
+        s->life.pposcode = 3;
+        s->opts.quant_fn = vyxinm;
+        s->opts.fitmethod = 1;
+        s->popt.plotcodes[PC_NPINTERVALS] = 1;
     }
     // 2600 units, a censoring after every fifth failure, all of the rest failing at the end.
     std::vector<obs> rows() {
@@ -100,7 +100,7 @@ TEST_F(BandTest, MonotoneLimitsInMemoryAndOnFile) {
     grpnode& mem = group();
     fill(&mem, 1, rows(), false);
     ASSERT_EQ(vyxcrv(s, &mem), 0);
-    const double factor = s->simfactor;
+    const double factor = s->life.simfactor;
     EXPECT_GT(factor, 2);
     auto a = curve(&mem);
     double lo = 0, up = 0;
@@ -123,7 +123,7 @@ TEST_F(BandTest, MonotoneLimitsInMemoryAndOnFile) {
     fill(&file, 1, rows(), false, true);
     ASSERT_EQ(vyxcrv(s, &file), 0);
     ASSERT_EQ(file.crvinmem, 0);
-    EXPECT_EQ(s->simfactor, factor);
+    EXPECT_EQ(s->life.simfactor, factor);
     auto b = curve(&file);
     ASSERT_EQ(a.size(), b.size());
     for (size_t i = 0; i < a.size(); ++i)
@@ -136,19 +136,19 @@ TEST_F(BandTest, MonotoneLimitsInMemoryAndOnFile) {
 // Band bounds given on the statement replace the data's range; bounds without a factor
 // give the factor 1, so the band equals the plain log-odds limits with m = 1.
 TEST_F(BandTest, GivenBoundsAndTheFallbackFactor) {
-    s->npbounds[0] = 0.2;
-    s->npbounds[1] = 0.7;
+    s->life.npbounds[0] = 0.2;
+    s->life.npbounds[1] = 0.7;
     grpnode& g = group();
     fill(&g, 1, {{1, 0}, {2, 0}, {3, -1}, {4, 0}, {5, 0}}, false);
     ASSERT_EQ(vyxcrv(s, &g), 0);
-    EXPECT_NEAR(s->simfactor, simconfact(0.2, 0.7, 0.05), 1e-15);
+    EXPECT_NEAR(s->life.simfactor, simconfact(0.2, 0.7, 0.05), 1e-15);
 
-    s->npbounds[0] = 0.7;
-    s->npbounds[1] = 0.2;
+    s->life.npbounds[0] = 0.7;
+    s->life.npbounds[1] = 0.2;
     grpnode& h = group();
     fill(&h, 1, {{1, 0}, {2, 0}, {3, -1}, {4, 0}, {5, 0}}, false);
     ASSERT_EQ(vyxcrv(s, &h), 0);
-    EXPECT_EQ(s->simfactor, 1.0);
+    EXPECT_EQ(s->life.simfactor, 1.0);
     auto r = curve(&h);
     double lo, up;
     logitlimits(r[1][CR_F], r[1][CR_SE], 1.0, &lo, &up);

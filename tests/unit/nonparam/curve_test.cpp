@@ -44,10 +44,10 @@ class CurveTest : public NonparamTest {
 protected:
     void SetUp() override {
         NonparamTest::SetUp();
-        s->ppos_fn = vyxkm;
-        s->pposcode = 3;
-        s->quant_fn = vyxiwb;
-        s->fitmethod = 1;
+        s->life.ppos_fn = vyxkm;
+        s->life.pposcode = 3;
+        s->opts.quant_fn = vyxiwb;
+        s->opts.fitmethod = 1;
     }
 };
 
@@ -63,8 +63,8 @@ TEST_F(CurveTest, ProductLimitAndNelsonAalenAgreeWithSurvfit) {
         const RefTable ref = readRef(std::string("nonparam/") + name + "_productlimit.csv");
         for (bool fold : {false, true}) {
             SCOPED_TRACE(std::string(name) + (fold ? " folded" : " row by row"));
-            s->ppos_fn = vyxna;
-            s->pposcode = 5;
+            s->life.ppos_fn = vyxna;
+            s->life.pposcode = 5;
             grpnode& g = group();
             std::vector<obs> rows = sortedrows(data);
             if (fold) rows = folded(rows);
@@ -88,8 +88,8 @@ TEST_F(CurveTest, ProductLimitAndNelsonAalenAgreeWithSurvfit) {
             EXPECT_WORST_BELOW(h, 1e-12);
             EXPECT_WORST_BELOW(hsd, 1e-12);
 
-            s->ppos_fn = vyxkm;
-            s->pposcode = 3;
+            s->life.ppos_fn = vyxkm;
+            s->life.pposcode = 3;
             grpnode& k = group();
             fill(&k, 1, rows, fold);
             ASSERT_EQ(vyxcrv(s, &k), 0);
@@ -130,9 +130,9 @@ TEST_F(CurveTest, AllRemainingUnitsFailing) {
 // raise the rank increment. The closed form is the reverse-rank formula
 // rank = (reverse rank x previous rank + n + 1) / (reverse rank + 1).
 TEST_F(CurveTest, AdjustedRanksFollowTheReverseRankFormula) {
-    s->ppos_fn = vyxmrnk;
-    s->pposcode = 1;
-    s->fitmethod = 2;
+    s->life.ppos_fn = vyxmrnk;
+    s->life.pposcode = 1;
+    s->opts.fitmethod = 2;
     const std::vector<obs> rows = {{10, 0}, {30, -1}, {45, 0}, {49, -1}, {82, 0}, {90, 0}, {96, 0}, {100, -1}, {120, 0}};
     grpnode& g = group();
     fill(&g, 1, rows, false);
@@ -165,7 +165,7 @@ TEST_F(CurveTest, HerdJohnsonAndModifiedProductLimit) {
         {vyxmkm, {1 - (1 + 5.0 / 6) / 2, 1 - (5.0 / 6 + 5.0 / 8) / 2, 1 - (5.0 / 8 + 5.0 / 12) / 2, 1 - (5.0 / 12) / 2}},
     };
     for (const rule& ru : rules) {
-        s->ppos_fn = ru.fn;
+        s->life.ppos_fn = ru.fn;
         grpnode& g = group();
         fill(&g, 1, rows, false);
         ASSERT_EQ(vyxcrv(s, &g), 0);
@@ -178,10 +178,10 @@ TEST_F(CurveTest, HerdJohnsonAndModifiedProductLimit) {
 // READOUT life table: without withdrawals the binomial error sqrt(F(1-F)/m0); once units
 // are withdrawn the unbiased form sqrt(S(S - P)) for every later readout.
 TEST_F(CurveTest, ReadoutLifeTable) {
-    std::memset(s->rspform, 0, sizeof s->rspform);
-    s->rspform[RF_READOUT] = 1;
-    s->nfreq = 1;
-    s->rowlay[1] = 3;
+    std::memset(s->input.rspform, 0, sizeof s->input.rspform);
+    s->input.rspform[RF_READOUT] = 1;
+    s->input.nfreq = 1;
+    s->opts.rowlay[1] = 3;
     // time, failures, on test
     std::vector<double> rows = {10, 2, 50, 20, 3, 48, 30, 1, 40, 40, 4, 39};
     grpnode& g = group();
@@ -222,7 +222,7 @@ TEST_F(CurveTest, ReadoutLifeTable) {
 // failures (the lower quartile's first part at the first record) and with four; the same
 // with fractional FREQ weights, whose sums must reach the failure weight.
 TEST_F(CurveTest, BoxStatisticsWithWholeAndFractionalWeights) {
-    s->pageflags[3] = 1;
+    s->popt.pageflags.boxes = 1;
     double box[7];
     struct casedata {
         std::vector<obs> rows;
@@ -251,7 +251,7 @@ TEST_F(CurveTest, BoxStatisticsWithWholeAndFractionalWeights) {
 // The band range of a curve with fractional weights ends at the last failure: the
 // simultaneous factor is that of (K first, K last), not of an unset upper bound.
 TEST_F(CurveTest, FractionalWeightsSetTheBandRange) {
-    s->plotcodes[PC_NPINTERVALS] = 1;
+    s->popt.plotcodes[PC_NPINTERVALS] = 1;
     grpnode& g = group();
     std::vector<obs> rows;
     for (int i = 1; i <= 12; ++i) rows.push_back({double(i), i % 4 == 0 ? -1.0 : 0.0, 0.3});
@@ -270,8 +270,8 @@ TEST_F(CurveTest, FractionalWeightsSetTheBandRange) {
         }
         a -= 0.3;
     }
-    EXPECT_NEAR(s->simfactor, simconfact(Kfirst, Klast, 0.05), 1e-12);
-    EXPECT_NE(s->simfactor, 1.0);
+    EXPECT_NEAR(s->life.simfactor, simconfact(Kfirst, Klast, 0.05), 1e-12);
+    EXPECT_NE(s->life.simfactor, 1.0);
     EXPECT_FALSE(std::isnan(r.back()[CR_SIMUPPER]));
 }
 
@@ -279,15 +279,15 @@ TEST_F(CurveTest, FractionalWeightsSetTheBandRange) {
 // 1.0, 63.2%) with no failure gives the classical eta = (sum t^beta)^(1/beta); CONF=0.95
 // with four failures gives eta = (2 sum t^beta / qchisq(0.95, 10))^(1/beta).
 TEST_F(CurveTest, WeibayesAgainstTheClosedForm) {
-    s->fitmethod = 6;
-    s->logscale[0] = 1;
+    s->opts.fitmethod = 6;
+    s->opts.logscale[0] = 1;
     const double sigma = 0.5, beta = 1 / sigma;
-    s->givenparms[1] = sigma;
+    s->life.givenparms[1] = sigma;
     const double times[] = {120, 180, 250, 300, 410};
     double sum = 0;
     for (double t : times) sum += std::pow(t, beta);
 
-    s->wbconf = 1.0;
+    s->life.wbconf = 1.0;
     grpnode& none = group();
     std::vector<obs> cens;
     for (double t : times) cens.push_back({std::log(t), -1});
@@ -295,7 +295,7 @@ TEST_F(CurveTest, WeibayesAgainstTheClosedForm) {
     ASSERT_EQ(vyxcrv(s, &none), 0);
     EXPECT_NEAR(std::exp(sigma * none.wbloc), std::pow(sum, 1 / beta), 1e-9 * std::pow(sum, 1 / beta));
 
-    s->wbconf = -std::log(0.05);
+    s->life.wbconf = -std::log(0.05);
     grpnode& four = group();
     std::vector<obs> rows;
     for (int i = 0; i < 5; ++i) rows.push_back({std::log(times[i]), i == 2 ? -1.0 : 0.0});
@@ -306,15 +306,15 @@ TEST_F(CurveTest, WeibayesAgainstTheClosedForm) {
     EXPECT_NEAR(std::exp(sigma * four.wbloc), eta, 1e-9 * eta);
 
     // A confidence whose quantile is refused stops the group with a message.
-    s->wbconf = 40;
+    s->life.wbconf = 40;
     grpnode& bad = group();
     fill(&bad, 1, rows, false);
     EXPECT_EQ(vyxcrv(s, &bad), 1);
     EXPECT_TRUE(log.has("chi-square quantile"));
 
     // A censoring time too far above the first for the scale.
-    s->wbconf = 1.0;
-    s->givenparms[1] = 0.001;
+    s->life.wbconf = 1.0;
+    s->life.givenparms[1] = 0.001;
     grpnode& far = group();
     fill(&far, 1, {{0, 0}, {1, -1}}, false);
     EXPECT_EQ(vyxcrv(s, &far), 1);

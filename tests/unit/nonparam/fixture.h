@@ -20,7 +20,7 @@
 #include "proc/framework/anchor.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 #include "proc/lifedist/curverec.h"
 #include "proc/framework/wobmth.h"
 #include "runtime/output/output.h"
@@ -59,12 +59,12 @@ struct obs {
 // The Turnbull options as the statement leaves them by default: MAXITEM=10000 (history every
 // 10), TOLLIKE=1E-8, TOLPROB not given, polishing, SINGULAR=1E-12.
 inline void turnbulldefaults(vyxstate* s) {
-    s->emmaxit[EM_MAXIT] = 10000;
-    s->emmaxit[EM_HISTSTEP] = 10;
-    s->itopts[IT_TOLLIKE] = 1e-8;
-    s->itopts[IT_TOLPROB] = hostmissing();
-    s->emflags[EMF_POLISH] = 1;
-    s->fitcrit.singular = 1e-12;
+    s->life.emmaxit[EM_MAXIT] = 10000;
+    s->life.emmaxit[EM_HISTSTEP] = 10;
+    s->fit.itopts[IT_TOLLIKE] = 1e-8;
+    s->fit.itopts[IT_TOLPROB] = hostmissing();
+    s->life.emflags[EMF_POLISH] = 1;
+    s->fit.fitcrit.singular = 1e-12;
 }
 
 class NonparamTest : public HostTest {
@@ -80,11 +80,11 @@ protected:
         area = std::make_unique<vyxarea>();
         std::memset(static_cast<void*>(area.get()), 0, sizeof(vyxarea));
         s = &area->s;
-        s->stmtpool = xmpoolc(8192, 8192, 4);
-        s->workpool = xmpoolc(8192, 8192, 4);
-        s->alpha = 0.05;
-        s->npbounds[0] = s->npbounds[1] = hostmissing();
-        s->rowlay[0] = 100;
+        s->pools.stmtpool = xmpoolc(8192, 8192, 4);
+        s->pools.workpool = xmpoolc(8192, 8192, 4);
+        s->opts.alpha = 0.05;
+        s->life.npbounds[0] = s->life.npbounds[1] = hostmissing();
+        s->opts.rowlay[0] = 100;
     }
     void TearDown() override {
         if (outputon) {
@@ -96,10 +96,10 @@ protected:
             if (g.ufile) xcclose(g.ufile, 1);
             if (g.ufile2) xcclose(g.ufile2, 1);
         }
-        if (s->emfile) xcclose(s->emfile, 1);
-        if (s->stmtpool == &small.head) s->stmtpool = small.real;
-        if (s->stmtpool) xmpoold(s->stmtpool);
-        if (s->workpool) xmpoold(s->workpool);
+        if (s->pools.emfile) xcclose(s->pools.emfile, 1);
+        if (s->pools.stmtpool == &small.head) s->pools.stmtpool = small.real;
+        if (s->pools.stmtpool) xmpoold(s->pools.stmtpool);
+        if (s->pools.workpool) xmpoold(s->pools.workpool);
         HostTest::TearDown();
     }
 
@@ -108,13 +108,13 @@ protected:
     void limitpool_to(int64_t limit, int refusals = -1) {
         small.head.fns.alloc = limitpool::alloc;
         small.head.fns.free = limitpool::release;
-        if (s->stmtpool != &small.head) small.real = s->stmtpool;
+        if (s->pools.stmtpool != &small.head) small.real = s->pools.stmtpool;
         small.limit = limit;
         small.refusals = refusals;
-        s->stmtpool = &small.head;
+        s->pools.stmtpool = &small.head;
     }
 
-    // The output system with its manager in s->outmgr, as the procedure's start leaves it.
+    // The output system with its manager in s->out.outmgr, as the procedure's start leaves it.
     bool outputon = false;
     std::string outdir;
     void startoutput() {
@@ -125,11 +125,11 @@ protected:
         rt::out::beginprogram(&session);
         rt::out::beginstep();
         outputon = true;
-        ASSERT_EQ(xobinit(&s->obenv, 0), 0);
+        ASSERT_EQ(xobinit(&s->out.obenv, 0), 0);
         wobitem create[] = {obstr(OBK_FAMILY, "rdx", 3), obstr(OBK_OBJKIND, "manager", 7),
                             obitem(OBK_CREATED, OBT_OBJECT), obint(OBK_MSGGROUP, 510)};
-        ASSERT_EQ(wobmth(s->obenv, nullptr, OB_CREATE, 4, create), 0);
-        s->outmgr = static_cast<obobject*>(create[2].v.p);
+        ASSERT_EQ(wobmth(s->out.obenv, nullptr, OB_CREATE, 4, create), 0);
+        s->out.outmgr = static_cast<obobject*>(create[2].v.p);
     }
     // Ends the output and returns the listing.
     std::string listing() {
@@ -154,12 +154,12 @@ protected:
     // Fills group g with rows of the given form (0, 1 or 2), counting weights as the input
     // does. With spill the rows go to a utility file in blocks of rows per buffer.
     void fill(grpnode* g, int form, const std::vector<obs>& rows, bool withfreq, bool spill = false) {
-        std::memset(s->rspform, 0, sizeof s->rspform);
-        s->rspform[form == 0 ? RF_TIME : form == 1 ? RF_CENSOR : RF_INTERVAL] = 1;
-        s->rspkind = static_cast<uint32_t>(form);
-        s->nfreq = withfreq ? 1 : 0;
+        std::memset(s->input.rspform, 0, sizeof s->input.rspform);
+        s->input.rspform[form == 0 ? RF_TIME : form == 1 ? RF_CENSOR : RF_INTERVAL] = 1;
+        s->input.rspkind = static_cast<uint32_t>(form);
+        s->input.nfreq = withfreq ? 1 : 0;
         const int dpr = (form == 0 ? 1 : 2) + (withfreq ? 1 : 0);
-        s->rowlay[1] = static_cast<uint32_t>(dpr);
+        s->opts.rowlay[1] = static_cast<uint32_t>(dpr);
         std::vector<double> data;
         for (const obs& o : rows) {
             data.push_back(o.a);
@@ -190,7 +190,7 @@ protected:
             g->rowbuf = keep.back().data();
             return;
         }
-        const int64_t rpb = s->rowlay[0];
+        const int64_t rpb = s->opts.rowlay[0];
         ASSERT_EQ(xcopen(&g->ufile, XC_SCRATCH), 0);
         for (size_t at = 0; at < rows.size(); at += static_cast<size_t>(rpb)) {
             size_t n = std::min(rows.size() - at, static_cast<size_t>(rpb));

@@ -16,13 +16,13 @@ class LsfitTest : public NonparamTest {
 protected:
     void SetUp() override {
         NonparamTest::SetUp();
-        s->npar[0] = 2;
-        std::memcpy(s->parmfree, "11", 2);
-        s->ppos_fn = vyxmkm;
-        s->pposcode = 4;
-        s->quant_fn = vyxiwb;
-        s->fitmethod = 1;
-        s->itopts[IT_PSTABLE] = hostmissing();
+        s->fit.npar.total = 2;
+        std::memcpy(s->life.parmfree, "11", 2);
+        s->life.ppos_fn = vyxmkm;
+        s->life.pposcode = 4;
+        s->opts.quant_fn = vyxiwb;
+        s->opts.fitmethod = 1;
+        s->fit.itopts[IT_PSTABLE] = hostmissing();
     }
     // vyxcrv, then vyxls, on rows of form 1.
     grpnode& fit(const std::vector<obs>& rows, bool freq, int want = 0) {
@@ -61,19 +61,19 @@ TEST_F(LsfitTest, AgreesWithLmForEveryDistributionAndRule) {
     for (size_t i = 0; i < ref.rows.size(); ++i) {
         const int dist = static_cast<int>(ref.at(i, "dcode"));
         const int rule = static_cast<int>(ref.at(i, "rcode"));
-        std::memset(s->logscale, 0, sizeof s->logscale);
+        std::memset(s->opts.logscale, 0, sizeof s->opts.logscale);
         double (*scale)(double) = same;
         if (dist == 1 || dist == 2 || dist == 7) {
-            s->logscale[0] = 1;
+            s->opts.logscale[0] = 1;
             scale = ln;
         } else if (dist == 11) {
-            s->logscale[1] = 1;
+            s->opts.logscale[1] = 1;
             scale = lg10;
         }
-        s->quant_fn = dist == 2 || dist == 3 ? vyxiwb : dist == 6 || dist == 7 ? vyxilg : vyxinm;
-        s->ppos_fn = rule == 1 ? vyxmrnk : rule == 0 ? vyxxrnk : vyxmkm;
-        s->pposcode = static_cast<uint32_t>(rule);
-        s->fitmethod = static_cast<uint32_t>(ref.at(i, "mcode"));
+        s->opts.quant_fn = dist == 2 || dist == 3 ? vyxiwb : dist == 6 || dist == 7 ? vyxilg : vyxinm;
+        s->life.ppos_fn = rule == 1 ? vyxmrnk : rule == 0 ? vyxxrnk : vyxmkm;
+        s->life.pposcode = static_cast<uint32_t>(rule);
+        s->opts.fitmethod = static_cast<uint32_t>(ref.at(i, "mcode"));
         grpnode& g = fit(amlrows(scale), false);
         const std::string at = "row " + std::to_string(i);
         w.add(relDiff(g.loc, ref.at(i, "mu")), at + " mu");
@@ -89,10 +89,10 @@ TEST_F(LsfitTest, AgreesWithLmForEveryDistributionAndRule) {
 // A position of exactly 1 (the product limit after the last unit failed) is left out of
 // the sums; the line is that of the other points.
 TEST_F(LsfitTest, PositionOneIsLeftOut) {
-    s->ppos_fn = vyxkm;
-    s->pposcode = 3;
-    s->fitmethod = 2;
-    s->quant_fn = vyxinm;
+    s->life.ppos_fn = vyxkm;
+    s->life.pposcode = 3;
+    s->opts.fitmethod = 2;
+    s->opts.quant_fn = vyxinm;
     grpnode& all = fit({{1, 0}, {2, 0}, {4, 0}, {7, 0}}, false);
     // Positions 1/4, 1/2, 3/4 at times 1, 2, 4: q on x by hand.
     const double x[] = {1, 2, 4}, q[] = {vyxinm(0.25), 0.0, vyxinm(0.75)};
@@ -111,7 +111,7 @@ TEST_F(LsfitTest, PositionOneIsLeftOut) {
 // R-square.
 TEST_F(LsfitTest, LightGroupsAndHeldParameters) {
     for (uint32_t method : {1u, 2u, 7u}) {
-        s->fitmethod = method;
+        s->opts.fitmethod = method;
         grpnode& g = fit({{1, 0, 0.2}, {2, 0, 0.3}, {3, -1, 0.1}}, true);
         EXPECT_DOUBLE_EQ(g.scale, g.wsd) << method;
         if (method != 1) {
@@ -120,10 +120,10 @@ TEST_F(LsfitTest, LightGroupsAndHeldParameters) {
     }
     EXPECT_EQ(log.count('W') + log.count('E'), 0) << log.all();
 
-    s->fitmethod = 2;
-    std::memcpy(s->parmfree, "CC", 2);
-    s->givenparms[GP_LOC] = 3.5;
-    s->givenparms[GP_SCALE] = 0.7;
+    s->opts.fitmethod = 2;
+    std::memcpy(s->life.parmfree, "CC", 2);
+    s->life.givenparms[GP_LOC] = 3.5;
+    s->life.givenparms[GP_SCALE] = 0.7;
     grpnode& g = fit({{1, 0}, {2, 0}, {3, -1}, {4, 0}}, false);
     EXPECT_EQ(g.loc, 3.5);
     EXPECT_EQ(g.scale, 0.7);
@@ -133,7 +133,7 @@ TEST_F(LsfitTest, LightGroupsAndHeldParameters) {
 // Every observation right-censored (510/692) or left-censored (510/693): no fit, missing
 // parameters. Points that do not vary: 510/524 for LSYX.
 TEST_F(LsfitTest, DataChecksRefuseTheFit) {
-    s->fitmethod = 2;
+    s->opts.fitmethod = 2;
     grpnode& right = fit({{1, -1}, {2, -1}}, false, 1);
     EXPECT_TRUE(std::isnan(right.loc) && std::isnan(right.scale));
     EXPECT_TRUE(log.has("right-censored"));
@@ -160,19 +160,19 @@ TEST_F(LsfitTest, LikelihoodStartAndItsCentring) {
     EXPECT_DOUBLE_EQ(g.quant, vyxiwb(p));
     EXPECT_DOUBLE_EQ(g.pctl, g.loc);
 
-    s->fitmethod = 2;
+    s->opts.fitmethod = 2;
     grpnode& ls = fit(rows, false);
     EXPECT_NEAR(g.loc, ls.loc + vyxiwb(p) * ls.scale, 1e-12);
 
-    s->fitmethod = 1;
-    s->itopts[IT_PSTABLE] = 0.9;
+    s->opts.fitmethod = 1;
+    s->fit.itopts[IT_PSTABLE] = 0.9;
     grpnode& ps = fit(rows, false);
     EXPECT_EQ(ps.prob, 0.9);
-    s->itopts[IT_PSTABLE] = hostmissing();
-    s->tblflags[TF_LAGRANGE] = 1;
+    s->fit.itopts[IT_PSTABLE] = hostmissing();
+    s->opts.tblflags[TF_LAGRANGE] = 1;
     grpnode& lag = fit(rows, false);
     EXPECT_EQ(lag.quant, 0.0);
-    s->tblflags[TF_LAGRANGE] = 0;
+    s->opts.tblflags[TF_LAGRANGE] = 0;
 
     grpnode& one = fit({{1.0, 0}, {1.5, -1}, {2.0, -1}}, false);
     EXPECT_DOUBLE_EQ(one.prob, 1.0 / 3);
@@ -182,13 +182,13 @@ TEST_F(LsfitTest, LikelihoodStartAndItsCentring) {
 // Interval data: the Turnbull points (the last interval gives none); one with probability
 // 0 enters at the quantile 0. A single interval gives no point and the mean and spread.
 TEST_F(LsfitTest, TurnbullPoints) {
-    s->fitmethod = 2;
-    s->quant_fn = vyxinm;
-    s->emmaxit[EM_MAXIT] = 1000;
-    s->itopts[IT_TOLLIKE] = 1e-10;
-    s->itopts[IT_TOLPROB] = hostmissing();
-    s->emflags[EMF_POLISH] = 1;
-    s->fitcrit.singular = 1e-12;
+    s->opts.fitmethod = 2;
+    s->opts.quant_fn = vyxinm;
+    s->life.emmaxit[EM_MAXIT] = 1000;
+    s->fit.itopts[IT_TOLLIKE] = 1e-10;
+    s->fit.itopts[IT_TOLPROB] = hostmissing();
+    s->life.emflags[EMF_POLISH] = 1;
+    s->fit.fitcrit.singular = 1e-12;
     startoutput();
     grpnode& g = group();
     fill(&g, 2, {{1, 2}, {3, 4}, {3, 4}, {5, 6}, {7, NAN}}, false);
@@ -221,12 +221,12 @@ TEST_F(LsfitTest, TurnbullPoints) {
 // Censored observations counted per interval of the life axis, fractional weights summed
 // before rounding, outside rows not counted.
 TEST_F(LsfitTest, CensoredCountsPerLifeInterval) {
-    s->pflags.cenbin = 1;
+    s->popt.pflags.cenbin = 1;
     double bounds[] = {0, 1, 2, 3};
     int32_t counts[3] = {-1, -1, -1};
-    s->lifeticks = bounds;
-    s->tickinfo[TI_NBOUNDS] = 4;
-    s->lifecounts = counts;
+    s->popt.lifeticks = bounds;
+    s->popt.tickinfo[TI_NBOUNDS] = 4;
+    s->popt.lifecounts = counts;
     fit({{0.5, -1, 0.5}, {0.7, -1, 0.5}, {1.5, 0, 1}, {2.0, -1, 2}, {2.5, 0, 1}, {3.5, -1, 4}}, true);
     EXPECT_EQ(counts[0], 1);
     EXPECT_EQ(counts[1], 0);

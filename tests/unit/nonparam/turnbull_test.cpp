@@ -22,7 +22,7 @@ protected:
     void SetUp() override {
         NonparamTest::SetUp();
         startoutput();
-        s->quant_fn = vyxinm;
+        s->opts.quant_fn = vyxinm;
         turnbulldefaults(s);
     }
     grpnode& estimate(const std::vector<obs>& rows, bool freq, int want = 0) {
@@ -52,8 +52,8 @@ std::vector<obs> refrows(const RefTable& t) {
 // with those right ends moved down by 1e-7 it takes the open intervals the estimate here
 // takes, and the two agree.
 TEST_F(TurnbullTest, AgreesWithNpsurv) {
-    s->itopts[IT_TOLLIKE] = 1e-13;
-    s->emmaxit[EM_MAXIT] = 200000;
+    s->fit.itopts[IT_TOLLIKE] = 1e-13;
+    s->life.emmaxit[EM_MAXIT] = 200000;
     const std::pair<const char*, const char*> sets[] = {
         {"cancer", "cancer"}, {"marijuana", "marijuana"}, {"ap", "ap"}, {"leukemia", "leukemia"}, {"touching", "touching_open"}};
     for (auto [data, fit] : sets) {
@@ -61,7 +61,7 @@ TEST_F(TurnbullTest, AgreesWithNpsurv) {
         const RefTable rows = readRef(std::string("nonparam/turnbull_") + data + "_rows.csv");
         const RefTable ref = readRef(std::string("nonparam/turnbull_") + fit + "_npsurv.csv");
         grpnode& g = estimate(refrows(rows), true);
-        EXPECT_EQ(s->itstatus[1], 0u);
+        EXPECT_EQ(s->fit.itstatus[1], 0u);
         std::vector<int> support;
         const double* q = arr(g, EMT_PROB);
         for (int k = 0; k < g.nturn; ++k)
@@ -76,9 +76,9 @@ TEST_F(TurnbullTest, AgreesWithNpsurv) {
             mass.add(std::fabs(q[k] - ref.at(i, "p")), "interval " + std::to_string(i));
         }
         EXPECT_WORST_BELOW(mass, 1e-6);
-        EXPECT_NEAR(s->loglik[0], ref.at(0, "lldirect"), 1e-8);
+        EXPECT_NEAR(s->fit.loglik.current, ref.at(0, "lldirect"), 1e-8);
         if (std::string(data) != "leukemia") {
-            EXPECT_NEAR(s->loglik[0], ref.at(0, "ll"), 1e-8);
+            EXPECT_NEAR(s->fit.loglik.current, ref.at(0, "ll"), 1e-8);
         }
     }
     // As it stands, the touching set has its interval mass on the exact time 5 in npsurv.
@@ -102,13 +102,13 @@ TEST_F(TurnbullTest, ExactRowsGiveTheEmpiricalDistribution) {
         EXPECT_NEAR(arr(g, EMT_CUM)[k], F, 1e-9);
         EXPECT_NEAR(arr(g, EMT_SE)[k], k < 4 ? std::sqrt(F * (1 - F) / 8) : 0.0, 1e-8) << k;
     }
-    EXPECT_EQ(s->itstatus[1], 0u);
+    EXPECT_EQ(s->fit.itstatus[1], 0u);
 }
 
 // Exact and right-censored rows: the estimate is the product limit and its standard
 // errors are Greenwood's (aml, both arms, against survfit).
 TEST_F(TurnbullTest, RightCensoredRowsGiveTheProductLimitWithGreenwoodErrors) {
-    s->itopts[IT_TOLLIKE] = 1e-13;
+    s->fit.itopts[IT_TOLLIKE] = 1e-13;
     const RefTable data = readRef("nonparam/aml_rows.csv");
     const RefTable ref = readRef("nonparam/aml_productlimit.csv");
     std::vector<obs> rows;
@@ -166,12 +166,12 @@ TEST_F(TurnbullTest, SingleInterval) {
 TEST_F(TurnbullTest, StatusOfTheIterations) {
     // Intervals [0, 1], [2, 4], [5, 6]; the middle one is covered by four of six rows.
     const std::vector<obs> rows = {{NAN, 1, 1}, {0, 4, 2}, {2, 6, 2}, {5, NAN, 1}};
-    s->emmaxit[EM_MAXIT] = 0;
+    s->life.emmaxit[EM_MAXIT] = 0;
     estimate(rows, true);
-    EXPECT_EQ(s->itstatus[1], 2u);
+    EXPECT_EQ(s->fit.itstatus[1], 2u);
     EXPECT_TRUE(log.has("made no iteration"));
 
-    s->emmaxit[EM_MAXIT] = 10000;
+    s->life.emmaxit[EM_MAXIT] = 10000;
     stmtrec rec{};
     optslot slots[slot::plot::PROBLIST + 1]{};
     double start[] = {1, 0, 1};
@@ -181,35 +181,35 @@ TEST_F(TurnbullTest, StatusOfTheIterations) {
     slots[slot::plot::PROBLIST].ptr = start;
     rec.highest = slot::plot::PROBLIST;
     rec.slots = slots;
-    s->curstmt = &rec;
+    s->input.curstmt = &rec;
     grpnode& g = estimate(rows, true);
     ASSERT_EQ(g.nturn, 3);
     EXPECT_EQ(arr(g, EMT_PROB)[1], 0.0);
     EXPECT_LT(arr(g, EMT_MULT)[1], 0.0);
-    EXPECT_EQ(s->itstatus[1], 1u);
+    EXPECT_EQ(s->fit.itstatus[1], 1u);
     EXPECT_TRUE(log.has("Kuhn-Tucker"));
 
     start[1] = NAN;
     log.lines.clear();
     estimate(rows, true);
-    EXPECT_EQ(s->itstatus[1], 2u);
+    EXPECT_EQ(s->fit.itstatus[1], 2u);
     EXPECT_TRUE(log.has("made no iteration"));
-    s->curstmt = nullptr;
+    s->input.curstmt = nullptr;
 }
 
 // With NOPOLISH the small masses stay as the EM left them; with polishing the masses
 // below TOLPROB x W are 0.
 TEST_F(TurnbullTest, PolishingSetsSmallMassesToZero) {
     const std::vector<obs> rows = {{NAN, 2}, {1, 4}, {3, 6}, {5, NAN}, {2, 7}, {1, 3}, {4, 8}};
-    s->emflags[EMF_POLISH] = 0;
+    s->life.emflags[EMF_POLISH] = 0;
     grpnode& raw = estimate(rows, false);
     int small = 0;
     for (int k = 0; k < raw.nturn; ++k) small += arr(raw, EMT_PROB)[k] > 0 && arr(raw, EMT_PROB)[k] < 1e-6;
     EXPECT_EQ(small, 2);
-    s->emflags[EMF_POLISH] = 1;
+    s->life.emflags[EMF_POLISH] = 1;
     grpnode& pol = estimate(rows, false);
     for (int k = 0; k < pol.nturn; ++k) EXPECT_TRUE(arr(pol, EMT_PROB)[k] == 0 || arr(pol, EMT_PROB)[k] >= 1e-6) << k;
-    EXPECT_EQ(s->itstatus[1], 0u);
+    EXPECT_EQ(s->fit.itstatus[1], 0u);
 }
 
 // A group whose rows cannot be read back stops with the read error; nothing runs on it.
@@ -227,7 +227,7 @@ TEST_F(TurnbullTest, FailedSetUpStopsTheGroup) {
 // Simultaneous limits: the band factor from the data's band ends, limits around F that
 // never cross it and never decrease along the curve.
 TEST_F(TurnbullTest, SimultaneousLimits) {
-    s->plotcodes[PC_NPINTERVALS] = 1;
+    s->popt.plotcodes[PC_NPINTERVALS] = 1;
     std::vector<obs> rows;
     for (int i = 0; i < 60; ++i) rows.push_back({double(i % 11), double(i % 11 + 1 + i % 3)});
     for (int i = 0; i < 10; ++i) rows.push_back({double(i), NAN});
@@ -239,7 +239,7 @@ TEST_F(TurnbullTest, SimultaneousLimits) {
         const double v = g.totw * se[k] * se[k] / ((1 - F[k]) * (1 - F[k]));
         return v / (1 + v);
     };
-    EXPECT_NEAR(s->simfactor, simconfact(a(0), a(m - 2), 0.05), 1e-12);
+    EXPECT_NEAR(s->life.simfactor, simconfact(a(0), a(m - 2), 0.05), 1e-12);
     double prevlo = 0;
     for (int k = 0; k + 1 < m; ++k) {
         const double lo = arr(g, EMT_SIMLOWER)[k], up = arr(g, EMT_SIMUPPER)[k];
@@ -256,15 +256,15 @@ TEST_F(TurnbullTest, SimultaneousLimits) {
 // group) and carry no number without; rows appear for iterations 0, 10, 20, ... and the
 // converged one; the status table follows.
 TEST_F(TurnbullTest, HistoryAndStatusTables) {
-    s->emflags[EMF_ITPRINTEM] = 1;
-    s->emflags[EMF_PRINTPROBS] = 1;
+    s->life.emflags[EMF_ITPRINTEM] = 1;
+    s->life.emflags[EMF_PRINTPROBS] = 1;
     const std::vector<obs> rows = {{NAN, 2}, {1, 4}, {3, 6}, {5, NAN}, {2, 7}, {1, 3}, {4, 8}};
     estimate(rows, false);
-    s->nclass = 1;
-    s->grpcount[0] = 0;
-    s->grpcolw = 4;
-    std::memcpy(s->grplabel, "A   ", 4);
-    s->grplablen = 1;
+    s->groups.nclass = 1;
+    s->groups.grpcount[0] = 0;
+    s->groups.grpcolw = 4;
+    std::memcpy(s->row.grplabel, "A   ", 4);
+    s->row.grplablen = 1;
     estimate(rows, false);
     std::vector<std::string> names;
     for (const auto& d : rt::out::program()->datas) names.push_back(d->name);

@@ -26,7 +26,7 @@ class TurnbullThreads : public NonparamTest {
 protected:
     void SetUp() override {
         NonparamTest::SetUp();
-        s->quant_fn = vyxinm;
+        s->opts.quant_fn = vyxinm;
         turnbulldefaults(s);
     }
     // Interval rows of the benchmark's inspection scheme, ends on a grid of the resolution.
@@ -49,7 +49,7 @@ protected:
         grpnode& g = group();
         fill(&g, 2, rows, true);
         EXPECT_EQ(vyxem(s, &g), 0);
-        result r{s->itstatus[0], s->itstatus[1], s->loglik[0], {}};
+        result r{s->fit.itstatus[0], s->fit.itstatus[1], s->fit.loglik.current, {}};
         r.tab.assign(g.emtab, g.emtab + int64_t(EMT_ARRAYS) * g.nturn);
         return r;
     }
@@ -138,19 +138,19 @@ literal literalem(const std::vector<obs>& rows, const double* left, const double
 // TOLLIKE (2228 against 2226, 5575 against 5563 here). Without polishing, so that the
 // table's masses are those of the one EM run.
 TEST_F(TurnbullThreads, OneThreadFollowsTheDefinition) {
-    s->emflags[EMF_POLISH] = 0;
+    s->life.emflags[EMF_POLISH] = 0;
     for (double resolution : {2.0, 1.0}) {
         for (bool toend : {false, true}) {
             SCOPED_TRACE(testing::Message() << resolution << (toend ? " to convergence" : " to MAXITEM"));
-            s->emmaxit[EM_MAXIT] = toend ? 10000 : 300;
-            s->itopts[IT_TOLLIKE] = toend ? 1e-8 : 1e-300;
+            s->life.emmaxit[EM_MAXIT] = toend ? 10000 : 300;
+            s->fit.itopts[IT_TOLLIKE] = toend ? 1e-8 : 1e-300;
             const std::vector<obs> rows = inspected(1500, resolution, 11);
             const result one = run(rows, 1);
             const int m = static_cast<int>(one.tab.size() / EMT_ARRAYS);
             double W = 0;
             for (const obs& o : rows) W += o.w;
             const literal ref = literalem(rows, one.tab.data() + EMT_LEFT * m, one.tab.data() + EMT_RIGHT * m, m,
-                                          W, s->emmaxit[EM_MAXIT], s->itopts[IT_TOLLIKE]);
+                                          W, s->life.emmaxit[EM_MAXIT], s->fit.itopts[IT_TOLLIKE]);
             EXPECT_EQ(ref.converged, toend);
             EXPECT_EQ(one.status, toend ? 0u : 2u);
             if (toend) EXPECT_NEAR(one.iter, ref.it, 0.005 * ref.it);
@@ -174,8 +174,8 @@ TEST_F(TurnbullThreads, SeveralThreadsGiveTheOneThreadDigits) {
     ASSERT_GT(distinct.size(), 3 * 4096u);   // several parts of runs
     for (int maxit : {150, 100000}) {
         SCOPED_TRACE(maxit);
-        s->emmaxit[EM_MAXIT] = maxit;
-        s->itopts[IT_TOLLIKE] = maxit > 1000 ? 1e-4 : 1e-8;
+        s->life.emmaxit[EM_MAXIT] = maxit;
+        s->fit.itopts[IT_TOLLIKE] = maxit > 1000 ? 1e-4 : 1e-8;
         const result one = run(rows, 1);
         EXPECT_EQ(one.status, maxit > 1000 ? 0u : 2u);
         for (int cpus : {2, 3, 8}) {
@@ -194,9 +194,9 @@ TEST_F(TurnbullThreads, LogLikelihoodLeftOutChangesNoDigit) {
     for (double resolution : {2.0, 1.0}) {
         SCOPED_TRACE(resolution);
         const std::vector<obs> rows = inspected(1500, resolution, 11);
-        s->emflags[EMF_ITPRINTEM] = 0;
+        s->life.emflags[EMF_ITPRINTEM] = 0;
         const result plain = run(rows, 1);
-        s->emflags[EMF_ITPRINTEM] = 1;
+        s->life.emflags[EMF_ITPRINTEM] = 1;
         const result history = run(rows, 1);
         EXPECT_EQ(plain.status, 0u);
         samedigits(history, plain);

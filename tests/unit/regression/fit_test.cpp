@@ -73,51 +73,51 @@ TEST_F(Fit, CollinearColumnIsDroppedAndNamesKeepTheirPositions) {
     usefamily("weibull");
     userows(lin(true), {}, simple(40, true), false);
     ASSERT_EQ(fit(), 0);
-    EXPECT_EQ(std::string(s->parmstat, 4), "11*1");
-    EXPECT_EQ(s->parmmap[2], -1);
-    EXPECT_EQ(s->parmmap[3], 2);
+    EXPECT_EQ(std::string(s->mdl.parmstat, 4), "11*1");
+    EXPECT_EQ(s->fit.parmmap[2], -1);
+    EXPECT_EQ(s->fit.parmmap[3], 2);
     // Parameter 4 (the scale) is named Prm4 although parameter 3 has no name.
-    const auto* h = static_cast<txthandle*>(s->parmnames);
+    const auto* h = static_cast<txthandle*>(s->fit.parmnames);
     EXPECT_EQ(std::string(rt::out::textof(h[2])), "Prm4");
     afterfit();
-    EXPECT_EQ(s->estdata[2], 0.0);
-    EXPECT_EQ(s->stderrs[2], 0.0);
-    EXPECT_EQ(s->optrc, NR_CONVERGED);
+    EXPECT_EQ(s->mdl.estdata[2], 0.0);
+    EXPECT_EQ(s->mdl.stderrs[2], 0.0);
+    EXPECT_EQ(s->fit.optrc, NR_CONVERGED);
 }
 
 TEST_F(Fit, StartingValuesAtTheirEdges) {
     usefamily("weibull");
-    s->maxiter = 0;   // the estimates stay at the start
+    s->fit.maxiter = 0;   // the estimates stay at the start
     // A fixed intercept is not swept: it starts at its given value, unadjusted, and is held.
-    s->intfix = 1;
-    s->fixedparms[FP_INTERCEPT] = 0.7;
+    s->mdl.intfix = 1;
+    s->fit.fixedparms[FP_INTERCEPT] = 0.7;
     userows(lin(), {}, simple(40), false, {0, 0.5}, {1, 0.5});
     vyxmfit(s);
-    EXPECT_EQ(s->parmstat[0], 'C');
-    EXPECT_EQ(s->npar[1], 2);
+    EXPECT_EQ(s->mdl.parmstat[0], 'C');
+    EXPECT_EQ(s->fit.npar.free, 2);
     // A perfect least-squares fit still starts with a positive scale; one row uses the factor
     // 1 for its sum of squares.
-    s->intfix = 0;
-    s->fixedparms[FP_INTERCEPT] = hostmissing();
+    s->mdl.intfix = 0;
+    s->fit.fixedparms[FP_INTERCEPT] = hostmissing();
     std::vector<obsrow> exact;
     for (int k = 0; k < 6; ++k) exact.push_back({{lv(0), cv(k)}, 1.0 + 2.0 * k});
     userows(lin(), {}, exact, false);
     vyxmfit(s);
-    EXPECT_GT(s->fitarr[0][2], 0.0);
+    EXPECT_GT(s->fit.fitarr.est[2], 0.0);
     userows({{1, false, false}}, {}, {{{lv(0)}, 2.0}}, false);
     vyxmfit(s);
-    EXPECT_GT(s->fitarr[0][1], 0.0);
+    EXPECT_GT(s->fit.fitarr.est[1], 0.0);
     // INITIAL= values go to the columns after the intercept, times the column's scale; one
     // more value than columns is not used, a missing one leaves the least-squares start.
     std::vector<double> init = {0.25, 9.0};
-    s->ninit[0] = 2;
-    s->initvals[0] = init.data();
+    s->mdl.ninit[0] = 2;
+    s->mdl.initvals[0] = init.data();
     userows(lin(), {}, simple(40), false, {0, 0.5}, {1, 0.5});
     vyxmfit(s);
-    EXPECT_DOUBLE_EQ(s->fitarr[0][1], 0.125);
+    EXPECT_DOUBLE_EQ(s->fit.fitarr.est[1], 0.125);
     init[0] = hostmissing();
     vyxmfit(s);
-    EXPECT_NE(s->fitarr[0][1], 0.125);
+    EXPECT_NE(s->fit.fitarr.est[1], 0.125);
 }
 
 TEST_F(Fit, ConvergenceTestOfTheIterations) {
@@ -127,10 +127,10 @@ TEST_F(Fit, ConvergenceTestOfTheIterations) {
     nrparm blk{};
     std::vector<double> prev(4, 0.0);
     blk.xprev = prev.data();
-    s->optctl = &blk;
-    double* x = s->fitarr[0];
+    s->fit.optctl = &blk;
+    double* x = s->fit.fitarr.est;
     const double c = std::ldexp(1.0, -10);
-    s->fitcrit.converge = c;
+    s->fit.fitcrit.converge = c;
     // From 1/128 on the change is relative, below it absolute; a change equal to CONVERGE
     // does not go on.
     x[0] = 1.0, x[1] = 0.5, x[2] = 0.5;
@@ -146,9 +146,9 @@ TEST_F(Fit, ConvergenceTestOfTheIterations) {
     x[0] = std::nan("");
     EXPECT_EQ(mdl::centry(s), 1);
     // No free parameter: converged at once.
-    s->npar[1] = 0;
+    s->fit.npar.free = 0;
     EXPECT_EQ(mdl::centry(s), 0);
-    s->optctl = nullptr;
+    s->fit.optctl = nullptr;
 }
 
 TEST_F(Fit, AFailedFitIsReportedAsNotConverged) {
@@ -156,12 +156,12 @@ TEST_F(Fit, AFailedFitIsReportedAsNotConverged) {
     // reports a failure, never convergence, and the likelihood-ratio limits are off.
     usefamily("weibull");
     userows(lin(), {}, simple(30), false);
-    s->lrflags[LR_PARMS] = 1;
-    s->fixedparms[FP_SCALE] = 1e-300;   // a start the likelihood cannot use
+    s->fit.lrflags[LR_PARMS] = 1;
+    s->fit.fixedparms[FP_SCALE] = 1e-300;   // a start the likelihood cannot use
     ASSERT_EQ(vyxmfit(s), 0);
-    EXPECT_NE(s->optrc, NR_CONVERGED);
-    EXPECT_EQ(s->itprflag[1], 0);
-    EXPECT_EQ(s->lrflags[LR_PARMS], 0);
+    EXPECT_NE(s->fit.optrc, NR_CONVERGED);
+    EXPECT_EQ(s->fit.itprflag.converged, 0);
+    EXPECT_EQ(s->fit.lrflags[LR_PARMS], 0);
     afterfit();
     EXPECT_TRUE(log.has('W', "failed")) << log.all();
     EXPECT_TRUE(log.has('W', "did not meet the convergence criterion")) << log.all();
@@ -173,71 +173,71 @@ TEST_F(Fit, StatusCovarianceAndScoreStatistics) {
     userows(lin(), {}, simple(40), false);
     ASSERT_EQ(fit(), 0);
     afterfit();
-    EXPECT_EQ(s->tblflags[TF_LAGRANGE], 0);
+    EXPECT_EQ(s->opts.tblflags[TF_LAGRANGE], 0);
     // A large remaining gradient with the optimiser's success: status 2 and 510/730; a
     // criterion that is not a number is no convergence either.
     log.lines.clear();
     ASSERT_EQ(fit(), 0);
     vyxmxup(s);
-    s->fitarr[1][1] = 1e3;
+    s->fit.fitarr.grad[1] = 1e3;
     vyxmcov(s);
     EXPECT_TRUE(log.has('W', "exceeds CONVH")) << log.all();
     log.lines.clear();
     ASSERT_EQ(fit(), 0);
     vyxmxup(s);
-    s->fitarr[1][1] = std::nan("");
+    s->fit.fitarr.grad[1] = std::nan("");
     vyxmcov(s);
     EXPECT_FALSE(log.has('N', "convergence criterion is satisfied")) << log.all();
     // A fixed scale near the estimate: its score statistic; far above it, where the
     // log-likelihood bends the other way, no curvature is left and the statistic is missing.
-    const double sigma = s->estdata[2];
-    s->scalefix = 1;
-    s->fixedparms[FP_SCALE] = 1.1 * sigma;
+    const double sigma = s->mdl.estdata[2];
+    s->mdl.scalefix = 1;
+    s->fit.fixedparms[FP_SCALE] = 1.1 * sigma;
     ASSERT_EQ(fit(), 0);
     afterfit();
-    EXPECT_EQ(s->tblflags[TF_LAGRANGE], 1);
-    EXPECT_TRUE(std::isfinite(s->lagmult[1]));
-    s->fixedparms[FP_SCALE] = 4.0 * sigma;
+    EXPECT_EQ(s->opts.tblflags[TF_LAGRANGE], 1);
+    EXPECT_TRUE(std::isfinite(s->mdl.lagmult[1]));
+    s->fit.fixedparms[FP_SCALE] = 4.0 * sigma;
     ASSERT_EQ(fit(), 0);
     afterfit();
-    EXPECT_TRUE(std::isnan(s->lagmult[1]));
+    EXPECT_TRUE(std::isnan(s->mdl.lagmult[1]));
     // A free parameter without curvature: the Hessian is not positive definite, so no
     // parameter has a variance: errors and covariances missing (0 would claim certainty).
-    s->scalefix = 0;
-    s->fixedparms[FP_SCALE] = hostmissing();
+    s->mdl.scalefix = 0;
+    s->fit.fixedparms[FP_SCALE] = hostmissing();
     ASSERT_EQ(fit(), 0);
     vyxmxup(s);
-    s->fitarr[2][zisub(1, 1)] = -1.0;
-    s->fitarr[2][zisub(1, 0)] = s->fitarr[2][zisub(2, 1)] = 0.0;
+    s->fit.fitarr.hess[zisub(1, 1)] = -1.0;
+    s->fit.fitarr.hess[zisub(1, 0)] = s->fit.fitarr.hess[zisub(2, 1)] = 0.0;
     vyxmcov(s);
-    EXPECT_TRUE(std::isnan(s->stderrs[1]));
-    EXPECT_TRUE(std::isnan(s->stderrs[0]));
-    EXPECT_TRUE(std::isnan(s->covsave[zisub(1, 0)]));
-    EXPECT_TRUE(std::isnan(s->covsave[zisub(2, 1)]));
+    EXPECT_TRUE(std::isnan(s->mdl.stderrs[1]));
+    EXPECT_TRUE(std::isnan(s->mdl.stderrs[0]));
+    EXPECT_TRUE(std::isnan(s->mdl.covsave[zisub(1, 0)]));
+    EXPECT_TRUE(std::isnan(s->mdl.covsave[zisub(2, 1)]));
 }
 
 TEST_F(Fit, WaldLimitsAtTheirEdges) {
     usefamily("weibull");
     userows(lin(), {}, simple(40), false);
-    s->intfix = 1;
-    s->fixedparms[FP_INTERCEPT] = 1.0;
+    s->mdl.intfix = 1;
+    s->fit.fixedparms[FP_INTERCEPT] = 1.0;
     ASSERT_EQ(fit(), 0);
     afterfit();
     ASSERT_EQ(vyxmcl(s), 0);
     // A fixed parameter's limits are its value.
-    EXPECT_EQ(s->climits[0], 1.0);
-    EXPECT_EQ(s->climits[1], 1.0);
+    EXPECT_EQ(s->mdl.climits[0], 1.0);
+    EXPECT_EQ(s->mdl.climits[1], 1.0);
     // A scale not above 2^-53: (e, e). A Wald half-width beyond the range of exp: (0, infinity),
     // shown missing rather than collapsed to the estimate.
-    s->estdata[2] = 1e-17;
+    s->mdl.estdata[2] = 1e-17;
     vyxmcl(s);
-    EXPECT_EQ(s->climits[4], 1e-17);
-    EXPECT_EQ(s->climits[5], 1e-17);
-    s->estdata[2] = 0.5;
-    s->stderrs[2] = 1e3;
+    EXPECT_EQ(s->mdl.climits[4], 1e-17);
+    EXPECT_EQ(s->mdl.climits[5], 1e-17);
+    s->mdl.estdata[2] = 0.5;
+    s->mdl.stderrs[2] = 1e3;
     vyxmcl(s);
-    EXPECT_TRUE(std::isnan(s->climits[4]));
-    EXPECT_TRUE(std::isnan(s->climits[5]));
+    EXPECT_TRUE(std::isnan(s->mdl.climits[4]));
+    EXPECT_TRUE(std::isnan(s->mdl.climits[5]));
 }
 
 TEST_F(Fit, BackTransformationKeepsFixedAndClassColumns) {
@@ -249,16 +249,16 @@ TEST_F(Fit, BackTransformationKeepsFixedAndClassColumns) {
     vyxmxup(s);
     // estfit keeps the fitted parameterisation; estdata is on the data's scale: the slope
     // divided by its scale, the CLASS columns (centre 0, scale 1) as fitted.
-    EXPECT_DOUBLE_EQ(s->estdata[1], s->estfit[1] / 2.0);
-    EXPECT_DOUBLE_EQ(s->estdata[2], s->estfit[2]);
-    EXPECT_DOUBLE_EQ(s->estdata[0], s->estfit[0] - s->estfit[1] * 2.0 / 2.0 - s->shiftq * s->estfit[5]);
+    EXPECT_DOUBLE_EQ(s->mdl.estdata[1], s->mdl.estfit[1] / 2.0);
+    EXPECT_DOUBLE_EQ(s->mdl.estdata[2], s->mdl.estfit[2]);
+    EXPECT_DOUBLE_EQ(s->mdl.estdata[0], s->mdl.estfit[0] - s->mdl.estfit[1] * 2.0 / 2.0 - s->mdl.shiftq * s->mdl.estfit[5]);
     // A fixed intercept is not moved by the centring.
-    s->intfix = 1;
-    s->fixedparms[FP_INTERCEPT] = 2.0;
+    s->mdl.intfix = 1;
+    s->fit.fixedparms[FP_INTERCEPT] = 2.0;
     userows({{1, false, false}, {1, true, false}, {3, false, true}}, {}, d, false, {0, 0, 0, 0, 0}, {1, 2.0, 1, 1, 1});
     ASSERT_EQ(fit(), 0);
     vyxmxup(s);
-    EXPECT_EQ(s->estdata[0], 2.0);
+    EXPECT_EQ(s->mdl.estdata[0], 2.0);
 }
 
 }  // namespace
@@ -274,7 +274,7 @@ TEST_F(Fit, FailedTableEndsTheStep) {
     vyxmxup(s);
     failtable("MConvergenceStatus");
     vyxmcov(s);
-    EXPECT_EQ(s->stepend, 1);
+    EXPECT_EQ(s->step.stepend, 1);
     EXPECT_EQ(host->inst.exitcode, failrc);
     EXPECT_EQ(log.count('E'), 1) << log.all();
 }

@@ -61,12 +61,12 @@ protected:
     void SetUp() override {
         FitFixture::SetUp();
         if (HasFatalFailure()) return;
-        s->bypool = xmpoolc(8192, 8192, 4);
-        s->stmtpool = xmpoolc(8192, 8192, 4);
-        s->itopts[IT_PSTABLE] = hostmissing();
-        for (double& v : s->fixedparms) v = hostmissing();
-        s->fixedparms[FP_THRESHOLD] = 0.0;
-        s->lrflags[LR_PARMS] = 0;
+        s->pools.bypool = xmpoolc(8192, 8192, 4);
+        s->pools.stmtpool = xmpoolc(8192, 8192, 4);
+        s->fit.itopts[IT_PSTABLE] = hostmissing();
+        for (double& v : s->fit.fixedparms) v = hostmissing();
+        s->fit.fixedparms[FP_THRESHOLD] = 0.0;
+        s->fit.lrflags[LR_PARMS] = 0;
     }
     // The output manager's create call fails (result rc) for the table of the given name;
     // every other call goes to the manager's own class.
@@ -84,7 +84,7 @@ protected:
         return wobmth(o, static_cast<obclass*>(recarg), OB_CREATE, n, it);
     }
     void failtable(const std::string& name) {
-        realcls = s->outmgr->cls;
+        realcls = s->out.outmgr->cls;
         failcls = *realcls;
         failcls.parent = realcls;
         failrec.routine = failcreate;
@@ -95,22 +95,22 @@ protected:
         failcls.buckets = failbucket;
         failcls.mask = 0;
         failname = name;
-        s->outmgr->cls = &failcls;
+        s->out.outmgr->cls = &failcls;
     }
 
     void TearDown() override {
-        if (realcls) s->outmgr->cls = realcls;
+        if (realcls) s->out.outmgr->cls = realcls;
         FitFixture::TearDown();
     }
 
     void usefamily(const std::string& name) {
         const family f = fam(name);
-        s->prob_fn[0] = f.value;
-        s->prob_fn[1] = f.deriv;
-        s->quantst_fn = f.quant;
-        s->gammafam = f.gamma;
-        s->shape_fn = f.gamma ? zprbpgm : nullptr;
-        s->ndistp = f.gamma ? 2 : 1;
+        s->fit.prob_fn[0] = f.value;
+        s->fit.prob_fn[1] = f.deriv;
+        s->mdl.quantst_fn = f.quant;
+        s->mdl.gammafam = f.gamma;
+        s->mdl.shape_fn = f.gamma ? zprbpgm : nullptr;
+        s->mdl.ndistp = f.gamma ? 2 : 1;
     }
 
     // Lays out the rows of a model with the given MODEL effects (the intercept first) and
@@ -143,8 +143,8 @@ protected:
         lay.effcols = effcols.data();
         lay.hascont = hascont.data();
         lay.hascls = hascls.data();
-        s->mdllay = &lay;
-        s->pflags.haslogscl = nl > 0;
+        s->mdl.mdllay = &lay;
+        s->popt.pflags.haslogscl = nl > 0;
         const int ntot = col;
         m.resize(ntot, 0.0);
         sc.resize(ntot, 1.0);
@@ -153,7 +153,7 @@ protected:
             colstd[j] = m[j];
             colstd[ntot + j] = sc[j];
         }
-        s->colstd = colstd.data();
+        s->mdl.colstd = colstd.data();
 
         rows.assign(data.size() * lay.rowbytes(), 0);
         double W = 0, S1 = 0, S2 = 0, y0 = 0, exact = 0;
@@ -174,30 +174,30 @@ protected:
             r[lay.cens()].col = o.code;
             if (freq) r[lay.freq()].value = o.w;
             interval = interval || o.code == CEN_INTERVAL || o.code == CEN_LEFT;
-            if (o.code == CEN_RIGHT) s->mdlcnt[1] += o.w;
-            if (o.code == CEN_LEFT) s->mdlcnt[2] += o.w;
-            if (o.code == CEN_INTERVAL) s->mdlcnt[3] += o.w;
+            if (o.code == CEN_RIGHT) s->mdl.mdlcnt[1] += o.w;
+            if (o.code == CEN_LEFT) s->mdl.mdlcnt[2] += o.w;
+            if (o.code == CEN_INTERVAL) s->mdl.mdlcnt[3] += o.w;
             if (o.code == CEN_EXACT) exact += o.w;
-            if (k == 0 && !s->intfix) y0 = o.y;
+            if (k == 0 && !s->mdl.intfix) y0 = o.y;
             const double d = o.y - y0;
             W += o.w;
             S1 += o.w * d;
             S2 += o.w * d * d;
         }
-        s->rspkind = interval ? 2 : 0;
-        s->mdlrows = static_cast<int64_t>(data.size());
-        s->mdlinmem = 1;
+        s->input.rspkind = interval ? 2 : 0;
+        s->mdl.mdlrows = static_cast<int64_t>(data.size());
+        s->mdl.mdlinmem = 1;
         chunk = rows.data();
-        s->mdlchunks = &chunk;
-        s->mdlnchunks = 1;
-        s->mdlchunkrows = static_cast<int32_t>(data.size());
-        s->sumwt[0] = W;
-        s->sumwt[1] = exact;
+        s->mdl.mdlchunks = &chunk;
+        s->mdl.mdlnchunks = 1;
+        s->mdl.mdlchunkrows = static_cast<int32_t>(data.size());
+        s->mdl.sumwt[0] = W;
+        s->mdl.sumwt[1] = exact;
         const double mean = W > 0 ? S1 / W + y0 : y0 + S1;
-        if (!s->intfix) S2 -= (y0 - mean) * (y0 - mean) * W;
+        if (!s->mdl.intfix) S2 -= (y0 - mean) * (y0 - mean) * W;
         const double div = data.size() < 2 ? 1.0 : static_cast<double>(data.size() - 1);
-        s->ystat[0] = mean;
-        s->ystat[1] = S2 > 0 ? std::sqrt(S2 / div) : 1.0;
+        s->mdl.ystat[0] = mean;
+        s->mdl.ystat[1] = S2 > 0 ? std::sqrt(S2 / div) : 1.0;
     }
 
     // The fit's arrays and starting values as vyxmfit lays them out, without the optimiser.

@@ -38,24 +38,24 @@ TEST_F(ModelTest, GroupScaleFromTheScaleModel) {
     mctl.contval = mval;
     lctl.lstate = &l;
     lctl.contval = lval;
-    s->mdllev = &mctl;
-    s->logslev = &lctl;
-    s->logscl = &l;
-    s->pflags.haslogscl = 1;
-    s->thrflags[TH_MODELRAN] = 1;
+    s->mdl.mdllev = &mctl;
+    s->mdl.logslev = &lctl;
+    s->mdl.logscl = &l;
+    s->popt.pflags.haslogscl = 1;
+    s->opts.thrflags[TH_MODELRAN] = 1;
     lay.ncol = 1;
     lay.nls = 2;
-    s->mdllay = &lay;
-    s->ndistp = 1;
+    s->mdl.mdllay = &lay;
+    s->mdl.ndistp = 1;
     double est[3] = {4.0, 0.0, 1.0};   // location 4, ln sigma = x
     int32_t map[3] = {0, 1, 2};
     double mean[1] = {0.0};
-    s->estdata = est;
-    s->parmmap = map;
-    s->stressvals[0] = mean;
-    s->npar[0] = s->npar[2] = 3;
-    s->nclass = 1;
-    s->clsvars[0] = 3;
+    s->mdl.estdata = est;
+    s->fit.parmmap = map;
+    s->mdl.stressvals[0] = mean;
+    s->fit.npar.total = s->fit.npar.model = 3;
+    s->groups.nclass = 1;
+    s->groups.clsvars[0] = 3;
     grpnode g{};
     g.numkey = 2.0;
     double loc = 0, scl = 0;
@@ -68,7 +68,7 @@ TEST_F(ModelTest, GroupScaleFromTheScaleModel) {
     ASSERT_TRUE(mdlgroupfit(s, &g, &loc, &scl, nullptr, nullptr));
     EXPECT_EQ(scl, 1.0);
     // Without a fit of the MODEL statement in the BY group there is nothing to take.
-    s->thrflags[TH_MODELRAN] = 0;
+    s->opts.thrflags[TH_MODELRAN] = 0;
     EXPECT_FALSE(mdlgroupfit(s, &g, &loc, &scl, nullptr, nullptr));
 }
 

@@ -29,36 +29,36 @@ protected:
         sums.assign((p + 1) + (p + 1) * (p + 2) / 2, 0.0L);
         part.assign(sums.size(), 0.0);
         cache.assign(sums.size() + p + 1, 0.0);
-        s->fitarr[0] = b.data();
-        s->fitarr[1] = g.data();
-        s->fitarr[2] = H.data();
-        s->parmmap = map.data();
-        s->parmstat = stat.data();
-        s->liksum = sums.data();
-        s->likpart = part.data();
-        s->mlikcache = cache.data();
-        s->mlikcached = 0;
-        s->npar[0] = s->npar[2] = p;
+        s->fit.fitarr.est = b.data();
+        s->fit.fitarr.grad = g.data();
+        s->fit.fitarr.hess = H.data();
+        s->fit.parmmap = map.data();
+        s->mdl.parmstat = stat.data();
+        s->mdl.liksum = sums.data();
+        s->mdl.likpart = part.data();
+        s->mdl.mlikcache = cache.data();
+        s->mdl.mlikcached = 0;
+        s->fit.npar.total = s->fit.npar.model = p;
         int nfree = 0;
         for (int j = 0; j < p; ++j) nfree += stat[j] == '1';
-        s->npar[1] = nfree;
+        s->fit.npar.free = nfree;
     }
     // The estimates in parameter order are set packed, as the optimiser holds them.
     void set(const std::vector<double>& v) {
         for (size_t j = 0; j < v.size(); ++j) b[j] = v[j];
-        if (s->npar[0] != s->npar[1]) vyxxpm(b.data(), s->parmstat, s->npar[0], nullptr);
+        if (s->fit.npar.total != s->fit.npar.free) vyxxpm(b.data(), s->mdl.parmstat, s->fit.npar.total, nullptr);
     }
     double ll(const std::vector<double>& v) {
         set(v);
         EXPECT_EQ(vyxmlik(s, 0), 0);
-        return s->loglik[0];
+        return s->fit.loglik.current;
     }
     // Gradient and packed Hessian of minus the log-likelihood, in parameter order.
     void derivs(const std::vector<double>& v, std::vector<double>& gr, std::vector<double>& he) {
         set(v);
         EXPECT_EQ(vyxmlik(s, 1), 0);
-        const int p = s->npar[0];
-        if (s->npar[0] != s->npar[1]) vyxxpm(g.data(), s->parmstat, p, H.data());
+        const int p = s->fit.npar.total;
+        if (s->fit.npar.total != s->fit.npar.free) vyxxpm(g.data(), s->mdl.parmstat, p, H.data());
         gr.assign(g.begin(), g.begin() + p);
         he.assign(H.begin(), H.begin() + p * (p + 1) / 2);
     }
@@ -117,8 +117,8 @@ TEST_F(Likelihood, OneScaleDerivativesMatchDifferencesForEveryFamilyAndMode) {
         SCOPED_TRACE(f);
         usefamily(f);
         userows(model, {}, data(false, true), true);
-        s->shiftq = -0.4;
-        const bool gam = s->gammafam;
+        s->mdl.shiftq = -0.4;
+        const bool gam = s->mdl.gammafam;
         arrays(gam ? 7 : 6);
         std::vector<double> v = {1.1, 0.35, 0.2, -0.1, 0.05, 0.7};
         if (gam) v.push_back(0.6);
@@ -136,7 +136,7 @@ TEST_F(Likelihood, ScalePerRowDerivativesMatchDifferences) {
         SCOPED_TRACE(f);
         usefamily(f);
         userows(model, scalemodel, data(true, true), true);
-        const bool gam = s->gammafam;
+        const bool gam = s->mdl.gammafam;
         arrays(gam ? 8 : 7);
         std::vector<double> v = {1.1, 0.35, 0.2, -0.1, 0.05, -0.4, 0.3};
         if (gam) v.push_back(-0.5);
@@ -179,35 +179,35 @@ TEST_F(Likelihood, FailuresGiveTheLowestLogLikelihoodAndMarkTheDerivativePass) {
     userows(model, {}, data(false, false), false);
     arrays(6);
     // A value kernel that refuses an observation: not fatal, the lowest log-likelihood.
-    s->prob_fn[0] = failingkernel;
+    s->fit.prob_fn[0] = failingkernel;
     EXPECT_EQ(ll({1, 0, 0, 0, 0, 1}), -DBL_MAX);
     EXPECT_TRUE(log.lines.empty()) << log.all();
     usefamily("weibull");
     // A vanishing scale: the value is the lowest, and the derivative pass does not pretend
     // success: the failure is kept and the gradient is not a number.
     EXPECT_EQ(ll({1, 0, 0, 0, 0, 1e-160}), -DBL_MAX);
-    s->likfail = 0;
+    s->mdl.likfail = 0;
     std::vector<double> gr, he;
     derivs({1, 0, 0, 0, 0, 1e-160}, gr, he);
-    EXPECT_EQ(s->likfail, 1);
+    EXPECT_EQ(s->mdl.likfail, 1);
     EXPECT_TRUE(std::isnan(gr[0]));
     // With LOGSCALE a linear predictor beyond the range of exp does the same.
     userows(model, scalemodel, data(true, false), false);
     arrays(7);
     EXPECT_EQ(ll({1, 0, 0, 0, 0, 710.0, 0.0}), -DBL_MAX);
-    s->likfail = 0;
+    s->mdl.likfail = 0;
     derivs({1, 0, 0, 0, 0, 710.0, 0.0}, gr, he);
-    EXPECT_EQ(s->likfail, 1);
+    EXPECT_EQ(s->mdl.likfail, 1);
 }
 
 TEST_F(Likelihood, DerivativeKernelFailureEndsTheStep) {
     usefamily("weibull");
     userows(model, {}, data(false, false), false);
     arrays(6);
-    s->prob_fn[1] = failingkernel;
+    s->fit.prob_fn[1] = failingkernel;
     std::vector<double> gr, he;
     derivs({1, 0, 0, 0, 0, 1}, gr, he);
-    EXPECT_EQ(s->stepend, 1);
+    EXPECT_EQ(s->step.stepend, 1);
     EXPECT_TRUE(log.has('E', "derivative")) << log.all();
     EXPECT_EQ(host->inst.exitcode, 1008);
 }
@@ -220,9 +220,9 @@ TEST_F(Likelihood, SubstituteKernelsGiveTheCrossProducts) {
                                                        {{lv(0), cv(3.0)}, 5.0, 0, CEN_RIGHT, 1.0}},
             true);
     arrays(2);
-    s->ndistp = 0;
-    s->prob_fn[0] = zlnull;
-    s->prob_fn[1] = zwnull;
+    s->mdl.ndistp = 0;
+    s->fit.prob_fn[0] = zlnull;
+    s->fit.prob_fn[1] = zwnull;
     std::vector<double> gr, he;
     derivs({0, 0}, gr, he);
     EXPECT_DOUBLE_EQ(gr[0], 2 * 2.0 + 5.0);

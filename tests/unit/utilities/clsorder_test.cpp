@@ -9,7 +9,7 @@
 #include "tests/support/hostfixture.h"
 #include "proc/framework/clsorder.h"
 #include "proc/framework/hostsvc_util.h"
-#include "proc/framework/vyxstate.h"
+#include "proc/vyxstate.h"
 
 namespace {
 
@@ -27,12 +27,12 @@ protected:
     void SetUp() override {
         HostTest::SetUp();
         s = std::make_unique<vyxstate>();
-        s->bypool = xmpoolc(8192, 8192, 4);
-        s->stmtpool = xmpoolc(8192, 8192, 4);
+        s->pools.bypool = xmpoolc(8192, 8192, 4);
+        s->pools.stmtpool = xmpoolc(8192, 8192, 4);
     }
     void TearDown() override {
-        xmpoold(s->bypool);
-        xmpoold(s->stmtpool);
+        xmpoold(s->pools.bypool);
+        xmpoold(s->pools.stmtpool);
         HostTest::TearDown();
     }
 
@@ -49,16 +49,16 @@ protected:
         return g;
     }
     grpnode* first(const char* fmt, double num = 0, double ordkey = 0, const char* raw = nullptr) {
-        ++s->rootgrp.nsub;
-        return level(&s->grplist[0], fmt, num, ordkey, raw);
+        ++s->groups.rootgrp.nsub;
+        return level(&s->groups.grplist.head, fmt, num, ordkey, raw);
     }
     grpnode* second(grpnode* g, const char* fmt, double num = 0) {
         ++g->nsub;
-        return level(&g->subtree[0], fmt, num);
+        return level(&g->subtree.head, fmt, num);
     }
     std::vector<std::string> firstkeys() {
         std::vector<std::string> out;
-        for (grpnode* g = s->grplist[0]; g; g = g->next) out.push_back(std::string(g->key, 16).substr(0, g->keylen));
+        for (grpnode* g = s->groups.grplist.head; g; g = g->next) out.push_back(std::string(g->key, 16).substr(0, g->keylen));
         return out;
     }
 };
@@ -66,19 +66,19 @@ protected:
 }  // namespace
 
 TEST_F(ClassOrder, NoClassVariableIsOneCell) {
-    s->nclass = 0;
+    s->groups.nclass = 0;
     EXPECT_EQ(vyxclst(s.get()), 0);
     EXPECT_EQ(vyxordr(s.get()), 0);
-    EXPECT_EQ(s->ncells, 1);
-    EXPECT_EQ(s->grpcolw, 0u);
+    EXPECT_EQ(s->groups.ncells, 1);
+    EXPECT_EQ(s->groups.grpcolw, 0u);
 }
 
 TEST_F(ClassOrder, EmptyLevelListIsReported) {
-    s->nclass = 1;
+    s->groups.nclass = 1;
     EXPECT_EQ(vyxclst(s.get()), RC_EMPTYLEVELS);
     EXPECT_TRUE(log.has("no levels"));
 
-    s->nclass = 2;
+    s->groups.nclass = 2;
     first("A");
     log.lines.clear();
     EXPECT_EQ(vyxclst(s.get()), RC_EMPTYLEVELS);
@@ -86,8 +86,8 @@ TEST_F(ClassOrder, EmptyLevelListIsReported) {
 }
 
 TEST_F(ClassOrder, FrequencyOrderWithEqualKeysKeepsListOrder) {
-    s->nclass = 1;
-    s->clsorder[0] = 2;
+    s->groups.nclass = 1;
+    s->groups.clsorder[0] = 2;
     grpnode* a = first("C", 0, -4.0);
     grpnode* b = first("A", 0, -4.0);
     grpnode* c = first("B", 0, -4.0);
@@ -100,8 +100,8 @@ TEST_F(ClassOrder, FrequencyOrderWithEqualKeysKeepsListOrder) {
 }
 
 TEST_F(ClassOrder, FrequencyOrderPutsTheHeaviestFirst) {
-    s->nclass = 1;
-    s->clsorder[0] = 2;
+    s->groups.nclass = 1;
+    s->groups.clsorder[0] = 2;
     first("A", 0, -1.0);
     first("B", 0, -5.0);
     first("C", 0, -3.0);
@@ -111,19 +111,19 @@ TEST_F(ClassOrder, FrequencyOrderPutsTheHeaviestFirst) {
 
 TEST_F(ClassOrder, FractionalWeightsThatTieAfterTheOffsetsLoseNoLevel) {
     // A (weight 1) and B (weight 1.25) meet at -1 once B gets its offset of 1/4.
-    s->nclass = 1;
-    s->clsorder[0] = 2;
+    s->groups.nclass = 1;
+    s->groups.clsorder[0] = 2;
     first("A", 0, -1.0);
     first("B", 0, -1.25);
     ASSERT_EQ(vyxclst(s.get()), 0);
     EXPECT_EQ(firstkeys(), (std::vector<std::string>{"A", "B"}));
     ASSERT_EQ(vyxordr(s.get()), 0);
-    EXPECT_EQ(s->nlev[1], 2u);
+    EXPECT_EQ(s->groups.nlev[1], 2u);
 }
 
 TEST_F(ClassOrder, FormattedOrderKeepsTheReadersOrder) {
-    s->nclass = 1;
-    s->clsorder[0] = 1;
+    s->groups.nclass = 1;
+    s->groups.clsorder[0] = 1;
     first("b", 2);
     first("a", 3);
     first("c", 1);
@@ -132,8 +132,8 @@ TEST_F(ClassOrder, FormattedOrderKeepsTheReadersOrder) {
 }
 
 TEST_F(ClassOrder, DataOrderFollowsFirstAppearance) {
-    s->nclass = 1;
-    s->clsorder[0] = 3;
+    s->groups.nclass = 1;
+    s->groups.clsorder[0] = 3;
     first("x", 0, 3);
     first("y", 0, 1);
     first("z", 0, 2);
@@ -145,12 +145,12 @@ TEST_F(ClassOrder, InternalOrderOfNumbersKeepsMissingValuesBySortByte) {
     const double miss = hostmissing();
     for (int sortbyte : {1, 0}) {
         nodes.clear();
-        s->grplist[0] = nullptr;
-        s->rootgrp.nsub = 0;
-        s->nclass = 1;
-        s->clsorder[0] = 0;
-        s->clsnumeric[0] = 1;
-        s->clssort[0] = static_cast<uint8_t>(sortbyte);
+        s->groups.grplist.head = nullptr;
+        s->groups.rootgrp.nsub = 0;
+        s->groups.nclass = 1;
+        s->groups.clsorder[0] = 0;
+        s->groups.clsnumeric[0] = 1;
+        s->groups.clssort[0] = static_cast<uint8_t>(sortbyte);
         first("10", 10);
         first("2", 2);
         first(".", miss);
@@ -164,9 +164,9 @@ TEST_F(ClassOrder, InternalOrderOfNumbersKeepsMissingValuesBySortByte) {
 }
 
 TEST_F(ClassOrder, InternalOrderOfTextsUsesTheRawValues) {
-    s->nclass = 1;
-    s->clsorder[0] = 0;
-    s->clsnumeric[0] = 0;
+    s->groups.nclass = 1;
+    s->groups.clsorder[0] = 0;
+    s->groups.clsnumeric[0] = 0;
     first("Low", 0, 0, "1");
     first("High", 0, 0, "3");
     first("Mid", 0, 0, "2");
@@ -175,35 +175,35 @@ TEST_F(ClassOrder, InternalOrderOfTextsUsesTheRawValues) {
 }
 
 TEST_F(ClassOrder, TextsAreLeftJustifiedAndMeasured) {
-    s->nclass = 1;
-    s->clsorder[0] = 1;
+    s->groups.nclass = 1;
+    s->groups.clsorder[0] = 1;
     grpnode* g = first("   ab");
     ASSERT_EQ(vyxclst(s.get()), 0);
     EXPECT_EQ(std::string(g->key, 16), text16("ab"));
     EXPECT_EQ(g->keylen, 2);
-    EXPECT_TRUE(std::memcmp(s->rootgrp.key, text16("").data(), 16) == 0);
-    EXPECT_EQ(s->rootgrp.ordwork, 0);
+    EXPECT_TRUE(std::memcmp(s->groups.rootgrp.key, text16("").data(), 16) == 0);
+    EXPECT_EQ(s->groups.rootgrp.ordwork, 0);
 }
 
 TEST_F(ClassOrder, GroupColumnIsTheLongestText) {
-    s->nclass = 1;
-    s->clsorder[0] = 1;
+    s->groups.nclass = 1;
+    s->groups.clsorder[0] = 1;
     first("A", 1);
     first("Twelve chars", 12);
     ASSERT_EQ(vyxclst(s.get()), 0);
     ASSERT_EQ(vyxordr(s.get()), 0);
-    EXPECT_EQ(s->grpcolw, 12u);
-    EXPECT_EQ(s->ncells, 2);
-    EXPECT_EQ(s->nlev[1], 2u);
-    EXPECT_EQ(std::string(s->levkeys[0], 16), text16("A"));
-    EXPECT_EQ(std::string(s->levkeys[0] + 16, 16), text16("Twelve chars"));
-    EXPECT_EQ(s->levvals[0][1], 12.0);
+    EXPECT_EQ(s->groups.grpcolw, 12u);
+    EXPECT_EQ(s->groups.ncells, 2);
+    EXPECT_EQ(s->groups.nlev[1], 2u);
+    EXPECT_EQ(std::string(s->groups.levkeys[0], 16), text16("A"));
+    EXPECT_EQ(std::string(s->groups.levkeys[0] + 16, 16), text16("Twelve chars"));
+    EXPECT_EQ(s->groups.levvals[0][1], 12.0);
 }
 
 TEST_F(ClassOrder, TwoClassVariablesTakeTheUnionOfSecondLevels) {
-    s->nclass = 2;
-    s->clsorder[0] = 1;
-    s->clsorder[1] = 3;   // data order inside each first level
+    s->groups.nclass = 2;
+    s->groups.clsorder[0] = 1;
+    s->groups.clsorder[1] = 3;   // data order inside each first level
     grpnode* g1 = first("G1");
     grpnode* g2 = first("G2");
     // G1 has y then x; G2 has x then z (ordering keys give the data order).
@@ -217,20 +217,20 @@ TEST_F(ClassOrder, TwoClassVariablesTakeTheUnionOfSecondLevels) {
     g2z->ordkey = 2;
     ASSERT_EQ(vyxclst(s.get()), 0);
     ASSERT_EQ(vyxordr(s.get()), 0);
-    ASSERT_EQ(s->nlev[0], 3u);
-    ASSERT_EQ(s->nlev[1], 2u);
+    ASSERT_EQ(s->groups.nlev[0], 3u);
+    ASSERT_EQ(s->groups.nlev[1], 2u);
     // Second-level levels in order of first appearance: y, x, zz.
-    EXPECT_EQ(std::string(s->levkeys[1], 16), text16("y"));
-    EXPECT_EQ(std::string(s->levkeys[1] + 16, 16), text16("x"));
-    EXPECT_EQ(std::string(s->levkeys[1] + 32, 16), text16("zz"));
-    EXPECT_EQ(s->levvals[1][2], 3.0);
-    grpnode** grid = s->grpgrid;
+    EXPECT_EQ(std::string(s->groups.levkeys[1], 16), text16("y"));
+    EXPECT_EQ(std::string(s->groups.levkeys[1] + 16, 16), text16("x"));
+    EXPECT_EQ(std::string(s->groups.levkeys[1] + 32, 16), text16("zz"));
+    EXPECT_EQ(s->groups.levvals[1][2], 3.0);
+    grpnode** grid = s->groups.grpgrid;
     EXPECT_EQ(grid[0 * 3 + 0], g1y);
     EXPECT_EQ(grid[0 * 3 + 1], g1x);
     EXPECT_EQ(grid[0 * 3 + 2], nullptr);
     EXPECT_EQ(grid[1 * 3 + 0], nullptr);
     EXPECT_EQ(grid[1 * 3 + 1], g2x);
     EXPECT_EQ(grid[1 * 3 + 2], g2z);
-    EXPECT_EQ(s->ncells, 4);
-    EXPECT_EQ(s->grpcolw, 2u + 2u);
+    EXPECT_EQ(s->groups.ncells, 4);
+    EXPECT_EQ(s->groups.grpcolw, 2u + 2u);
 }

@@ -1,0 +1,66 @@
+// The device graphics road: destination, context, drawing records and the relation plot's panel.
+// One record of the procedure state block (proc/vyxstate.h), zeroed with it at the start of
+// the step; see docs/architecture.md for who writes and who reads each field.
+#pragma once
+#include "proc/framework/statetypes.h"
+#include "proc/devgraph/destctx.h"
+
+struct plotstate {
+    destctx gdest;              // device destination context (proc/devgraph/destctx.h)
+    txthandle segdesc;          // segment description
+    dshandle annolib;           // the annotate data set opened for reading
+    void* byline[2];            // page-header arguments of the BY line
+    uint32_t gcatent;           // graphics catalog entry
+    ggctx* gctx;                // graphics context of the device road (ggxget)
+    double pwin[4];             // plot window x0, y0, x1, y1 (vyxgini)
+    symrec* symarr;             // one record per plotted group: line attributes (vyxsymb)
+    int32_t nsym;               // records in symarr
+    void* gstyles;              // group style array
+    char gpatterns[3][8];       // three 8-character pattern names
+    void* legends[3];           // legend records (LG_* places)
+    float gldraw[12];           // 12 floats passed to the line-drawing service
+    uint8_t gstarted;           // device graphics were started; the main routine stops them at the end
+    plotlay* frame;             // the plot layout
+    insetrec* inset;            // the inset of the plot
+    // drawing records and counters of the device road (proc/devgraph/gplaces.h names places)
+    symrec* symcomp;            // companions of symarr: point attributes of each group
+    symrec* symcens;            // censored-mark attributes of each group
+    symrec* fmstyles;           // one record per FMODE value (FMODE COMBINE)
+    int32_t nstyles;            // records in gstyles (relation plot)
+    uint8_t framefill;          // frame fill kind: 'S' solid, 'E' empty, 'N' none
+    uint8_t gridsave;           // copy of the grid flag made at the start of a plot
+    uint32_t grpno[3];          // running group number and grid column of the panel being drawn
+    void* gfilew[2];            // graphics-output words handed to vyxsgmt and ggplrdx
+    void* annoout;              // the annotate output handle
+    void* regpstate;            // state of the relation plot's percentile curves
+    double* linepts;            // point buffer of the line or curve being drawn
+    double* lvlpct;             // per level j and PLOTFIT value i (index j x pctcount + i) a copy
+                                // of the level's 24-double percentile record (relation panel)
+    double* boxpos;             // transformed stress positions of the levels (vyxbox)
+    int32_t boxlev[2];          // first and last level index drawn by vyxbox
+    int32_t lvlrange[2];        // first and last stress level inside the stress axis (vyxrax)
+    double lifeaxis[3];         // copy of lifescale for the axis routines (relation plot)
+    double* pctlines;           // the relation plot's percentile lines, (stress, life) pairs (regper)
+};
+
+struct vyxstate;
+enum class StmtKind;
+
+// When a pool goes, the fields of this record (and the plot options' arrays) that point into
+// it are cleared, with the counts that describe them (called by newstmtpool, newworkpool and
+// dropbypool); each statement starts from the defaults plotstate_start sets (called by
+// startstatement).
+void plotstate_stmtgone(vyxstate* s);
+void plotstate_bygone(vyxstate* s);
+void plotstate_workgone(vyxstate* s);
+void plotstate_start(vyxstate* s, StmtKind kind);
+
+// Fields used outside devgraph (folders of proc/; "written" counts assignments and
+// addresses taken):
+//   gdest        written in devgraph, framework
+//   gctx         written in devgraph; read in mcf
+//   symarr       written in devgraph; read in mcf
+//   gstarted     written in devgraph, framework
+//   frame        written in devgraph, lifedist, mcf; read in statgraph
+//   inset        written in devgraph, statgraph
+//   regpstate    written in devgraph; read in statgraph

@@ -1,0 +1,77 @@
+// The class groups and class levels of the BY group.
+// One record of the procedure state block (proc/vyxstate.h), zeroed with it at the start of
+// the step; see docs/architecture.md for who writes and who reads each field.
+#pragma once
+#include "proc/framework/statetypes.h"
+
+struct groupstate {
+    grpnode rootgrp;            // the root group: the whole data without class variables
+    grptree grplist;            // the first-level group tree: head, spare node, current node
+    int32_t grplistw[2];        // two further words of the group list (unused)
+    grpnode* curgrp;            // group being drawn or estimated
+    grpnode* curfit;            // group being fitted
+    grpnode** grpgrid;          // group nodes of two class variables, first by second
+    int32_t nclass;             // number of class variables: 0, 1 (the list) or 2 (the list and the grid)
+    int32_t ncells;             // cells of the grid of two class variables
+    int32_t clsvars[2];         // class variables
+    uint8_t clsnumeric[2];      // class variable is numeric
+    uint8_t clskeynum[2];       // key is numeric
+    uint8_t clssort[2];         // sort bytes
+    char clsnames[2][33];       // names of the class variables
+    int32_t clsnamelen[2];      // their lengths
+    uint8_t clslabgiven[2];     // the variable has a label
+    int32_t clslablen[2];       // label lengths
+    char clslabels[2][257];     // label texts
+    uint32_t nlev[2];           // levels of the second and of the first class variable
+    char* levkeys[2];           // 16-character level texts of the first and second variable
+    double* levvals[2];         // their numeric level values
+    uint32_t grpcolw;           // width of the group column
+    fmodesettings fmodeset;     // FMODE settings
+    uint32_t nplotgrp;          // number of plotted groups
+    uint8_t clsorder[6];        // class-level ordering codes (CO_* places)
+    uint32_t grpcount[3];       // table and group counters (the first is the suffix of IterEM%d)
+    uint8_t clsmissing[2];      // MISSING1, MISSING2
+    uint8_t clsdropmiss[2];     // drop observations with a missing class value (the inverses)
+    uint8_t lastgrp;            // the group being written is the last one
+    int32_t grprowix, grpcolix; // grid row and column of the group being written
+};
+
+struct vyxstate;
+enum class StmtKind;
+
+// When a pool goes, the fields of this record that point into it are cleared, with the counts
+// and flags that describe them (called by newstmtpool, newworkpool and dropbypool).
+void groupstate_stmtgone(vyxstate* s);
+void groupstate_workgone(vyxstate* s);
+void groupstate_bygone(vyxstate* s);
+
+// Fields used outside framework (folders of proc/; "written" counts assignments and
+// addresses taken):
+//   rootgrp      written in devgraph, framework, lifedist, mcf, statgraph
+//   grplist      written in framework, lifedist, mcf; read in devgraph, statgraph
+//   curgrp       written in framework, lifedist, mcf; read in devgraph
+//   curfit       written in lifedist
+//   grpgrid      written in framework; read in devgraph, lifedist, statgraph
+//   nclass       written in lifedist, mcf; read in devgraph, framework, regression, statgraph
+//   clsvars      written in lifedist, mcf; read in devgraph, regression
+//   clsnumeric   written in lifedist, mcf; read in framework
+//   clskeynum    written in lifedist, mcf
+//   clssort      written in mcf; read in framework
+//   clsnames     written in lifedist, mcf; read in devgraph, framework, statgraph
+//   clsnamelen   written in lifedist, mcf; read in devgraph, framework, statgraph
+//   clslabgiven  written in lifedist, mcf; read in devgraph
+//   clslablen    written in lifedist, mcf; read in devgraph, statgraph
+//   clslabels    written in lifedist, mcf; read in devgraph, statgraph
+//   nlev         written in framework; read in devgraph, lifedist, mcf, statgraph
+//   levkeys      written in framework; read in devgraph, lifedist, mcf, statgraph
+//   levvals      written in framework; read in devgraph, lifedist, statgraph
+//   grpcolw      written in framework; read in lifedist, mcf, statgraph
+//   fmodeset     written in framework, lifedist, regression; read in devgraph, statgraph
+//   clsorder     written in lifedist, mcf; read in framework
+//   grpcount     written in lifedist, mcf
+//   clsmissing   written in lifedist, mcf
+//   clsdropmiss  written in lifedist
+//   lastgrp      written in lifedist, mcf
+//   grprowix     written in lifedist
+//   grpcolix     written in lifedist
+//   nplotgrp     written in devgraph, framework

@@ -1,0 +1,62 @@
+// The input data set, its variables and the statement being run.
+// One record of the procedure state block (proc/vyxstate.h), zeroed with it at the start of
+// the step; see docs/architecture.md for who writes and who reads each field.
+#pragma once
+#include "proc/framework/statetypes.h"
+
+struct inputstate {
+    dshandle dsin;              // the DATA= data set; null when none was given
+    dshandle annods;            // ANNOTATE= data set of the current plot statement
+    lentext256 dsname;          // name of the input data set
+    lentext256 dslabel;         // label of the input data set
+    hgetlist** stmgets;         // per analysis statement, indexed by stmtidx
+    hgetlist** stmclgets;       // per analysis statement: getters of the CLASS variables
+    hgetlist* fmodeget;         // getter of the FMODE variable
+    hgetlist* procget;          // getter of the PROC-level variables (FREQ, NENTER, UNITID)
+    stmtrec* procstmt;          // the parsed PROC statement
+    stmtrec* curstmt;           // the statement being run; set by the main routine before each dispatch
+    uint32_t stmtidx;           // index of the analysis statement being run within the BY group
+    uint32_t stmtkind;          // 0 ANALYZE, 1 PROBPLOT, 3 MCFPLOT, 4 RELATIONPLOT
+    uint8_t rspform[4];         // one flag per response form (RF_* places)
+    vardesc* rspvars[3];        // time, second response or censoring, MODEL frequency variable
+    vardesc procvars[5];        // FREQ, NENTER, (spare), FMODE, UNITID
+    uint32_t annoflag;          // an annotate data set was given
+    int32_t nunitid, nfreq, nnenter; // numbers of UNITID, FREQ and NENTER variables
+    uint32_t rspkind;           // 0 time, 1 with censoring values, 2 lower and upper, 3 READOUT, 4 events and trials
+    int32_t ncensvals;          // number of censoring-indicator values
+    double* censvals;           // the censoring-indicator values
+    int32_t nobscnt[3];         // skipped, used, read
+    uint32_t nbyvars;           // number of BY variables
+    vardesc clsdesc[2];         // copies of the CLASS variables' descriptors
+    uint8_t unittype;           // type byte of the UNITID variable
+    obsvalues obsvals;          // values of the current observation, written by the getters
+};
+
+// Fields used outside framework (folders of proc/; "written" counts assignments and
+// addresses taken):
+//   dsin         written in framework; read in devgraph, lifedist, mcf, regression, statgraph
+//   annods       written in lifedist
+//   dsname       written in framework; read in lifedist, mcf, regression
+//   dslabel      written in framework; read in lifedist, regression
+//   stmgets      written in framework; read in lifedist, mcf
+//   stmclgets    written in framework; read in lifedist, mcf
+//   fmodeget     written in framework; read in devgraph, lifedist, regression
+//   procget      written in framework; read in devgraph, lifedist, mcf, regression
+//   procstmt     written in framework; read in devgraph, regression
+//   curstmt      written in framework; read in devgraph, lifedist, mcf, regression, statgraph
+//   stmtkind     written in lifedist, mcf; read in devgraph
+//   rspform      written in lifedist, regression; read in devgraph, statgraph
+//   rspvars      written in framework, lifedist, mcf, regression; read in devgraph, statgraph
+//   procvars     written in framework, lifedist, regression
+//   annoflag     written in devgraph, framework, lifedist, mcf
+//   nunitid      written in (set by address or not at all); read in mcf
+//   nfreq        written in (set by address or not at all); read in devgraph, lifedist, mcf, regression, statgraph
+//   nnenter      written in (set by address or not at all); read in lifedist, regression
+//   rspkind      written in lifedist, mcf, regression; read in devgraph, statgraph
+//   ncensvals    written in lifedist, mcf, regression; read in devgraph, framework
+//   censvals     written in lifedist, mcf, regression; read in devgraph, framework
+//   nobscnt      written in lifedist, mcf, regression
+//   nbyvars      written in (set by address or not at all); read in devgraph, framework, lifedist
+//   clsdesc      written in statgraph; read in lifedist, mcf
+//   unittype     written in framework; read in mcf
+//   obsvals      written in (set by address or not at all); read in devgraph, framework, lifedist, mcf, regression

@@ -1,0 +1,29 @@
+// The cells of the current output row, bound by address to table columns (kept contiguous, in this order).
+// One record of the procedure state block (proc/vyxstate.h), zeroed with it at the start of
+// the step; see docs/architecture.md for who writes and who reads each field.
+#pragma once
+#include "proc/framework/statetypes.h"
+
+struct outputrow {
+    char grplabel[256];         // label of the current group, blank-filled: the Group / Group1 column
+    char grplabel2[256];        // the Group2 column (level of the second class variable)
+    char rowtext[256];          // text cell of the row (parameter or row label; the OverlayGroup column)
+    int32_t grplablen;          // length of grplabel
+    double rowlead[3];          // first numeric cells of a table row
+    txthandle convmsg;          // the convergence reason of the row being written (text handle)
+    nobscells nobsrow;          // row of the observation-count table
+    double rowvals[24];         // numeric cells: Yvalue, Yvalue2, Plabel, PYval, Pupper, Plower, ... Freq, Censor
+    double survcells[10];       // S0..S9, right after rowvals
+};
+
+// Fields used outside framework (folders of proc/; "written" counts assignments and
+// addresses taken):
+//   grplabel     written in lifedist, mcf, statgraph; read in framework
+//   grplabel2    written in (set by address or not at all); read in statgraph
+//   rowtext      written in mcf, regression, statgraph; read in lifedist
+//   grplablen    written in lifedist; read in framework
+//   rowlead      written in lifedist, mcf
+//   convmsg      written in lifedist
+//   nobsrow      written in lifedist, mcf, regression
+//   rowvals      written in lifedist, mcf, statgraph
+//   survcells    written in lifedist

@@ -1,0 +1,25 @@
+// The output environment, the table objects and the MAKE block.
+// One record of the procedure state block (proc/vyxstate.h), zeroed with it at the start of
+// the step; see docs/architecture.md for who writes and who reads each field.
+#pragma once
+#include "proc/framework/statetypes.h"
+
+struct outstate {
+    int32_t obrc;               // result of starting the output environment; negative ends the step
+    obobject* obenv;            // output environment handle
+    obobject* outmgr;           // the output manager; released at the end of the step
+    obobject* curtab;           // the current table or phantom data object
+    uint32_t curtabid;          // id of the current table bound to its template
+    obobject* panelobj;         // panel-group object of the current class level
+    tabpair tabs[TAB_COUNT];    // the table objects of ANALYZE, PROBPLOT and MCFPLOT (TAB_* places)
+    makeblk* make;              // the MAKE block of OutData
+};
+
+// Fields used outside framework (folders of proc/; "written" counts assignments and
+// addresses taken):
+//   obenv        written in framework; read in devgraph
+//   outmgr       written in framework; read in devgraph, lifedist, mcf, regression, statgraph
+//   curtab       written in lifedist, regression, statgraph
+//   curtabid     written in lifedist, regression, statgraph
+//   panelobj     written in lifedist, statgraph
+//   tabs         written in lifedist, mcf

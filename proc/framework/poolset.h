@@ -1,0 +1,20 @@
+// The pools of the BY group, the statement and the work, and the utility files.
+// One record of the procedure state block (proc/vyxstate.h), zeroed with it at the start of
+// the step; see docs/architecture.md for who writes and who reads each field.
+#pragma once
+#include "proc/framework/statetypes.h"
+
+struct poolset {
+    poolobj* bypool;            // pool of the BY group
+    poolobj* stmtpool;          // pool of the statement, renewed for each statement
+    poolobj* workpool;          // pool of one analysis or graph
+    xchandle utilfile;          // utility file of MODEL rows
+    xchandle emfile;            // utility file of the EM incidence matrix
+};
+
+// Fields used outside framework (folders of proc/; "written" counts assignments and
+// addresses taken):
+//   bypool       written in framework; read in devgraph, lifedist, regression
+//   stmtpool     written in framework; read in devgraph, lifedist, mcf, regression, statgraph
+//   workpool     written in framework; read in devgraph, lifedist, mcf, statgraph
+//   utilfile     written in devgraph, framework, regression

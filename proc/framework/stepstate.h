@@ -1,0 +1,16 @@
+// The step: its end flag, the notes of the BY group and the statement counts.
+// One record of the procedure state block (proc/vyxstate.h), zeroed with it at the start of
+// the step; see docs/architecture.md for who writes and who reads each field.
+#pragma once
+#include "proc/framework/statetypes.h"
+
+struct stepstate {
+    uint8_t stepend;            // a routine ended the step with xexit: every loop stops at once
+    bynoterec bynotes;          // notes about the BY group's data, each logged once per BY group
+    int32_t nanalysis;          // number of analysis statements
+    int32_t nplots;             // number of plot statements
+};
+
+// Fields used outside framework (folders of proc/; "written" counts assignments and
+// addresses taken):
+//   stepend      written in lifedist, regression, statgraph; read in devgraph, framework

@@ -1,0 +1,51 @@
+// The settings the statement readers leave for every subsystem: distribution, fit method, confidence, labels, percentiles.
+// One record of the procedure state block (proc/vyxstate.h), zeroed with it at the start of
+// the step; see docs/architecture.md for who writes and who reads each field.
+#pragma once
+#include "proc/framework/statetypes.h"
+
+struct stmtopts {
+    uint32_t rowlay[2];         // rows per buffer, doubles per row
+    uint32_t distcode;          // distribution (DIST_*)
+    uint8_t spilled;            // group rows were spilled to utility files
+    uint8_t rdxgraph;           // statistical graphics are wanted
+    uint8_t logscale[2];        // the response is taken on the ln scale / on the log10 scale
+    qntfn quant_fn;             // quantile function of the distribution
+    strfn stress_fn;            // stress transform of RELATION
+    double alpha;               // 1 - CONFIDENCE (default 0.05)
+    double* pctvals;            // PLOTFIT values
+    uint32_t pctcount;          // their number
+    int32_t npoints;            // NPOINTS, default 100 (curve arrays hold npoints + 1 points)
+    uint32_t fitmethod;         // FITTYPE (FIT_*)
+    uint32_t stressrel;         // RELATION: 1 ARR, 2 LINEAR, 3 POW, 4 ARR2, 5 LOGISTIC
+    const char* stmtlabel;      // the statement's label (StmtLabel / Label columns)
+    uint8_t tblflags[4];        // label given, OBSTATS, (spare), Lagrange table wanted (TF_* places)
+    uint8_t thrflags[2];        // THRESHOLD given; a MODEL statement ran in this BY group (TH_* places)
+    struct {
+        int32_t len;
+        uint8_t given;
+        char text[80];
+    } defhdr;
+    char labels[8][40];         // distribution, parameter and relation labels (LB_* places)
+};
+
+// Fields used outside framework (folders of proc/; "written" counts assignments and
+// addresses taken):
+//   rowlay       written in lifedist, mcf; read in devgraph
+//   distcode     written in framework, lifedist; read in devgraph, regression, statgraph
+//   spilled      written in lifedist, mcf
+//   rdxgraph     written in framework; read in devgraph, lifedist, mcf
+//   logscale     written in lifedist, mcf, regression; read in devgraph, statgraph
+//   quant_fn     written in lifedist, regression; read in devgraph, statgraph
+//   stress_fn    written in lifedist; read in devgraph, statgraph
+//   alpha        written in lifedist, mcf, regression; read in devgraph, statgraph
+//   pctvals      written in lifedist; read in devgraph, statgraph
+//   pctcount     written in lifedist; read in devgraph, statgraph
+//   npoints      written in lifedist; read in devgraph, statgraph
+//   fitmethod    written in devgraph, lifedist; read in statgraph
+//   stressrel    written in lifedist; read in devgraph, statgraph
+//   stmtlabel    written in lifedist, mcf
+//   tblflags     written in framework, lifedist, regression
+//   thrflags     written in framework, lifedist, regression; read in devgraph, statgraph
+//   defhdr       written in devgraph, lifedist, mcf
+//   labels       written in lifedist, regression; read in devgraph, statgraph

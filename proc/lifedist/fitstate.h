@@ -1,0 +1,90 @@
+// The life-distribution statements: option readers, input, fits, limits, counts analyses and failure modes.
+// One record of the procedure state block (proc/vyxstate.h), zeroed with it at the start of
+// the step; see docs/architecture.md for who writes and who reads each field.
+#pragma once
+#include "proc/framework/statetypes.h"
+
+struct fitstate {
+    uint32_t pposcode;          // plotting positions: 0 EXPRANK, 1 MEDRANK, 2 MEDRANK1, 3 KM, 4 MKM, 5 NA
+    void* sortdesc[2];          // sort descriptor and sort control of the probability-plot data
+    ppfn ppos_fn;               // plotting-position routine
+    double givenparms[6];       // LOCATION, SCALE, SHAPE given on the statement (GP_* places)
+    parmvecs parmvec;           // the parameter block: estimates, standard errors, covariance (parmview)
+    double wsums[2];            // weighted sums of the binomial and Poisson analyses
+    double wbconf;              // Weibayes confidence, default 0.95
+    double* ppcarr[7];          // arrays of the probability-plot computation
+    double* fmcurve;            // failure-mode curve points
+    int32_t emmaxit[2];         // MAXITEM: EM maximum iterations and history step (EM_* places)
+    uint32_t rspvarid[2];       // first and second response variable numbers
+    vardesc rspdesc[2];         // their descriptors (rspvars points here)
+    char stmtlabcell[8];        // the statement label, or blanks: the cell of the Label columns
+    uint8_t fmresp;             // form 1 implied by FMODE without a censoring variable
+    uint8_t parmgiven[3];       // location, scale, shape given
+    char parmfree[4];           // their status: '1' estimated, 'C' held at the given value
+    int32_t maxlablen;          // longest distribution or parameter label
+    double npbounds[2];         // NPINTERVALS bounds
+    uint8_t emflags[3];         // EMF_*
+    uint8_t ppcflag1, ppcflag2; // per-level arrays wanted
+    uint8_t stressax;           // a stress axis is scaled (relation plot)
+    uint8_t cenflag2;           // censored marks wanted (second flag)
+    grpnode* stmtnodes;         // every group node of the statement (newgroup)
+    struct readtimes* rtimes;   // times as read, for the rows of PPOUT and ITPRINTEM (readtimes.h)
+    uint8_t pgflag0;            // a page flag of the life-distribution plots
+    double* sortrow;            // one row of scratch for the group sort
+    double ptrange[2];          // life range in time units
+    double allrange[2];         // censored-inclusive range in time units (missing when no group set one)
+    double vaxrng[2], haxrng[2];// vertical and horizontal axis ranges
+    double* emgrad;             // Turnbull gradient row: left, right, probability, gradient, multiplier
+    char fmlabel[17];           // failure-mode text of the row being written
+    uint32_t pendingnoted;      // pieces not available yet already noted for this statement
+    double plotfit50;           // the one PLOTFIT percentile (50) when none is given
+    uint32_t distcode0;         // the DISTRIBUTION statement's code, restored for every statement
+    uint8_t distsaved;          // distcode0 holds the DISTRIBUTION statement's code
+    double pbaccum;             // running chi-square total over the class levels
+    double pbcount;             // COUNT: events or count
+    double pbtrials;            // COUNT: trials (second value)
+    double pbexposure;          // EXPOSURE=, default 1
+    double pbpredict;           // PREDICT=, default missing
+    uint8_t pbpredgiven;        // PREDICT= given
+    double pbtolval;            // TOLERANCE=, default 0
+    uint8_t pbtolgiven;         // TOLERANCE= given
+    double* pbpooled;           // pooled estimate block
+    double* pbpoolpred;         // pooled prediction block
+    int32_t pbbadrows;          // rows of the BY group whose counts could not be used
+    double simfactor;           // factor of the last simultaneous band, 1 when it could not be
+                                // computed (the Turnbull estimate calls it bandfact)
+    double parmlim[4];          // Wald limits: location lower, upper; scale lower, upper
+    double lrlim[6];            // likelihood-ratio limits, lower and upper per parameter
+    double lagstat[2];          // Lagrange statistics of a held location and a held scale
+    ciblk* ciptr;               // the limit-search block (lives for the step)
+    likkept likcache;           // derivative sums of the last value pass
+    double* fmloc;              // location of each listed mode's fit
+    double* fmscale;            // scale of each mode's fit (the same block, after the locations)
+    double** fmcov;             // per mode: the packed covariance of its parameters
+    int32_t* fmused;            // per mode: 1 when its fit is usable
+    double* fmrecs;             // the combined estimate at each SURVTIME value (24 doubles each)
+    double fmlims[4];           // the mode's limits in the parameter table: location lower, upper; scale lower, upper
+};
+
+struct vyxstate;
+enum class StmtKind;
+
+// When a pool goes, the fields of this record that point into it are cleared, with the counts
+// and flags that describe them (called by newstmtpool, newworkpool and dropbypool); each
+// statement starts from the defaults fitstate_start sets (called by startstatement).
+void fitstate_stmtgone(vyxstate* s);
+void fitstate_bygone(vyxstate* s);
+void fitstate_workgone(vyxstate* s);
+void fitstate_start(vyxstate* s, StmtKind kind);
+
+// Fields used outside lifedist (folders of proc/; "written" counts assignments and
+// addresses taken):
+//   parmvec      written in devgraph, lifedist, statgraph
+//   wbconf       written in lifedist; read in devgraph
+//   ppcarr       written in lifedist; read in devgraph
+//   fmcurve      written in lifedist; read in devgraph, statgraph
+//   rspdesc      written in lifedist, regression
+//   stmtnodes    written in lifedist, mcf
+//   fmloc        written in lifedist; read in devgraph, statgraph
+//   fmscale      written in lifedist; read in devgraph, statgraph
+//   fmused       written in lifedist; read in devgraph, statgraph

@@ -1,0 +1,45 @@
+// The procedure state block: one per step, a local of the main routine, passed by
+// address to almost every routine. Never allocated, copied or freed. It is one zeroed
+// area made of the records its owners declare; each record names its fields as before,
+// so a field is reached as s->record.field (docs/architecture.md maps every field).
+#pragma once
+#include "proc/framework/outstate.h"
+#include "proc/framework/outputrow.h"
+#include "proc/framework/inputstate.h"
+#include "proc/framework/poolset.h"
+#include "proc/framework/groupstate.h"
+#include "proc/framework/stmtopts.h"
+#include "proc/framework/fitwork.h"
+#include "proc/framework/plotopts.h"
+#include "proc/framework/stepstate.h"
+#include "proc/devgraph/plotstate.h"
+#include "proc/lifedist/fitstate.h"
+#include "proc/regression/modelstate.h"
+#include "proc/mcf/mcfstate.h"
+#include "proc/statgraph/sgstate.h"
+
+struct vyxstate {
+    outstate out;       // The output environment, the table objects and the MAKE block
+    outputrow row;      // The cells of the current output row
+    inputstate input;   // The input data set, its variables and the statement being run
+    poolset pools;      // The pools of the BY group, the statement and the work, and the utility files
+    groupstate groups;  // The class groups and class levels of the BY group
+    stmtopts opts;      // The settings the statement readers leave for every subsystem
+    fitwork fit;        // The fit in progress, shared by the life-distribution fits and the MODEL fit
+    plotopts popt;      // The plot statements' options and the life axis scales, read by both graphics roads
+    stepstate step;     // The step
+    plotstate plot;     // The device graphics road
+    fitstate life;      // The life-distribution statements
+    modelstate mdl;     // The MODEL statement
+    mcfstate mcf;       // MCFPLOT
+    sgstate sg;         // Statistical graphics
+};
+
+// The whole step area: the preface, the block proper, the appended level control
+// and its data block, zeroed and linked by the main routine.
+struct vyxarea {
+    levstate pre;
+    vyxstate s;
+    levctl lev;
+    levdata levd;
+};
