@@ -433,7 +433,7 @@ Mapping::~Mapping() {
 }
 
 bool recordaddresses(xchandle f, int64_t reclen, std::vector<const unsigned char*>& at, std::vector<unsigned char>& spare,
-                     std::vector<int64_t>& blocks, Mapping& map) {
+                     std::vector<int64_t>& blocks, Mapping& map, EvenBlocks* even) {
     at.clear();
     spare.clear();
     blocks.clear();
@@ -464,6 +464,28 @@ bool recordaddresses(xchandle f, int64_t reclen, std::vector<const unsigned char
         for (int64_t r = pos + 8; r < pos + 8 + len; r += reclen, ++n)
             if (!mapped && r / kChunk != (r + reclen - 1) / kChunk) ++cut;
         pos += 8 + len;
+    }
+    if (even && !blocks.empty() && blocks.front() > 0 &&
+        std::all_of(blocks.begin(), blocks.end() - 1, [&](int64_t b) { return b == blocks.front(); })) {
+        const int64_t per = blocks.front(), stride = 8 + per * reclen, nblocks = static_cast<int64_t>(blocks.size());
+        even->per = static_cast<size_t>(per);
+        even->stride = static_cast<size_t>(stride);
+        if (mapped) {
+            even->base = mapped + 8;
+            return true;
+        }
+        // The record cut by each chunk's end, if any, into spare.
+        spare.resize(f->chunks.size() * static_cast<size_t>(reclen));
+        for (int64_t c = 0; c < static_cast<int64_t>(f->chunks.size()); ++c) {
+            const int64_t end = (c + 1) * kChunk, b = end / stride, inside = end - b * stride;
+            if (b >= nblocks || inside <= 8) continue;
+            const int64_t j = (inside - 8) / reclen, start = b * stride + 8 + j * reclen;
+            if (j < blocks[static_cast<size_t>(b)] && start < end && start + reclen > end)
+                fromchunks(f, start, spare.data() + c * reclen, reclen);
+        }
+        even->chunks = f->chunks.data();
+        even->spare = spare.data();
+        return true;
     }
     at.resize(static_cast<size_t>(n));
     spare.resize(static_cast<size_t>(cut * reclen));

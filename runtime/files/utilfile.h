@@ -76,8 +76,19 @@ struct Mapping {
     Mapping& operator=(const Mapping&) = delete;
     ~Mapping();
 };
+// With `even` given, a file whose blocks but the last hold the same number of records gives
+// no addresses (at stays empty) but that layout (no list of ten million addresses to fill):
+// record i lies at offset o = (i / per) * stride + (i % per) * reclen, which is base + o for
+// a file on disk; for a file in memory, o + 8 is its place in the chunks, and a record cut by
+// the end of chunk c is copied to spare at c * reclen.
+struct EvenBlocks {
+    const unsigned char* base = nullptr;
+    const unsigned char* const* chunks = nullptr;
+    const unsigned char* spare = nullptr;
+    size_t per = 0, stride = 0;
+};
 bool recordaddresses(xchandle h, int64_t reclen, std::vector<const unsigned char*>& at, std::vector<unsigned char>& spare,
-                     std::vector<int64_t>& blocks, Mapping& map);
+                     std::vector<int64_t>& blocks, Mapping& map, EvenBlocks* even = nullptr);
 // A large work buffer its owner is done with (from rt::util::bigalloc), taken as room for the
 // chunks of files to come while any file holds chunks (its pages are in place: no fresh page
 // for the kernel to clear); freed at once otherwise.

@@ -40,12 +40,20 @@ double linewidthpt() {
     return (w < 1 ? 1 : std::min(w, 100)) * 0.75;
 }
 
-Stroke strokeof(int color, int ltype) {
-    Stroke s;
-    s.color = S().color(color);
-    s.width = linewidthpt();
-    s.dashes = dashes(ltype, s.width);
-    return s;
+// The stroke of a colour number and line type at the current line width. The one made last
+// is kept: a page's many limit bars share one stroke, and its dash list is made once.
+const Stroke& strokeof(int color, int ltype) {
+    static Stroke last;
+    static int lasttype = -1;
+    const Rgb rgb = S().color(color);
+    const double width = linewidthpt();
+    if (ltype != lasttype || !(rgb == last.color) || width != last.width) {
+        last.color = rgb;
+        last.width = width;
+        last.dashes = dashes(ltype, width);
+        lasttype = ltype;
+    }
+    return last;
 }
 
 // Clips the segment to the rectangle [x0, x1] x [y0, y1] (Liang-Barsky); false when nothing

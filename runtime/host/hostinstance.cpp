@@ -8,6 +8,7 @@
 #include "runtime/sgraph/render.h"
 #include "runtime/supervisor/pools.h"
 #include "runtime/threads/kernel.h"
+#include "runtime/util/bigmem.h"
 
 namespace rt {
 
@@ -42,6 +43,7 @@ bool beginstep(HostInstance* h) {
 
 void endstep(HostInstance* h) {
     pool::reclaim();   // the pools the step left
+    util::bigtrim();   // the pages kept for large buffers
     pool::destroy(h->inst.pool);
     pool::destroy(h->inst.effpool);
     h->inst.pool = nullptr;

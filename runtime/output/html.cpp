@@ -66,20 +66,21 @@ char* put(char* o, std::string_view s) {
     std::memcpy(o, s.data(), s.size());
     return o + s.size();
 }
-}  // namespace
 
-void HtmlTable::row(const RowTexts& texts) {
-    // Composed in place: room for the tags and for every text character escaped ("&amp;").
-    const size_t n = layout_.cols.size();
+// The row's line, composed in place into line (room for the tags and for every text
+// character escaped, "&amp;"); text(k) gives the text of column k.
+template <class Text>
+std::string_view composerow(const Layout& layout, Text text, std::string& line) {
+    const size_t n = layout.cols.size();
     size_t need = 16;
-    for (size_t k = 0; k < n; ++k) need += 20 + 5 * texts[k].size();
-    if (line_.size() < need) line_.resize(need);
-    char* const base = line_.data();
+    for (size_t k = 0; k < n; ++k) need += 20 + 5 * text(k).size();
+    if (line.size() < need) line.resize(need);
+    char* const base = line.data();
     char* o = put(base, "<tr>");
     for (size_t k = 0; k < n; ++k) {
-        std::string_view t = texts[k];
+        std::string_view t = text(k);
         // number texts are escaped too: a p-value prints as "<.0001"
-        o = put(o, layout_.cols[k].right ? "<td>" : "<td class=\"l\">");
+        o = put(o, layout.cols[k].right ? "<td>" : "<td class=\"l\">");
         for (char ch : t) {
             switch (ch) {
             case '&': o = put(o, "&amp;"); break;
@@ -91,21 +92,46 @@ void HtmlTable::row(const RowTexts& texts) {
         o = put(o, "</td>");
     }
     o = put(o, "</tr>\n");
-    emit(std::string_view(base, static_cast<size_t>(o - base)));
+    return std::string_view(base, static_cast<size_t>(o - base));
 }
 
-void HtmlTable::emit(std::string_view l) {
+// A row kept for the end of the report: its texts, each after its length.
+std::string_view kepttext(const std::string& kept, size_t k) {
+    size_t at = 0;
+    uint32_t len;
+    for (;; --k) {
+        std::memcpy(&len, kept.data() + at, sizeof len);
+        at += sizeof len;
+        if (k == 0) return std::string_view(kept.data() + at, len);
+        at += len;
+    }
+}
+}  // namespace
+
+void HtmlTable::row(const RowTexts& texts) {
     if (rows_seen_++ < kReportHead) {
+        const std::string_view l = composerow(layout_, [&texts](size_t k) { return texts[k]; }, line_);
         if (direct_) direct_->write(l);
         else rows_.write(l);
         return;
     }
+    // Past the head a row is kept as its texts: most are overwritten by later rows before
+    // the tail is shown, and only the last ones are composed.
+    std::string* slot;
     if (last_.size() < static_cast<size_t>(kReportTail)) {
-        last_.emplace_back(l);
-        return;
+        slot = &last_.emplace_back();
+    } else {
+        slot = &last_[lastat_];
+        lastat_ = (lastat_ + 1) % last_.size();
     }
-    last_[lastat_].assign(l);
-    lastat_ = (lastat_ + 1) % last_.size();
+    std::string& kept = *slot;
+    kept.clear();
+    for (size_t k = 0; k < layout_.cols.size(); ++k) {
+        const std::string_view t = texts[k];
+        const auto len = static_cast<uint32_t>(t.size());
+        kept.append(reinterpret_cast<const char*>(&len), sizeof len);
+        kept.append(t);
+    }
 }
 
 namespace {
@@ -127,7 +153,11 @@ std::string HtmlTable::tail() const {
         if (!name_.empty()) t += ", and MAKE '" + htmlescape(name_) + "' OUT=name; saves it as a data set";
         t += ".</td></tr>\n";
     }
-    for (size_t k = 0; k < last_.size(); ++k) t += last_[(lastat_ + k) % last_.size()];
+    std::string line;
+    for (size_t k = 0; k < last_.size(); ++k) {
+        const std::string& kept = last_[(lastat_ + k) % last_.size()];
+        t += composerow(layout_, [&kept](size_t c) { return kepttext(kept, c); }, line);
+    }
     return t;
 }
 

@@ -48,11 +48,10 @@ private:
     const Layout& layout_;
     std::string name_;
     std::string head(const std::string& id, bool noheader, bool caption) const;
-    void emit(std::string_view line);
     // The rows kept back for the end of a long table, and the line saying what was left out.
     std::string tail() const;
     long long rows_seen_ = 0;          // rows of this part of the table (direct or continued)
-    std::vector<std::string> last_;    // the last rows past the head, a ring of kReportTail
+    std::vector<std::string> last_;    // the texts of the last rows past the head, a ring of kReportTail
     size_t lastat_ = 0;
     Spool rows_;
     std::string line_;

@@ -136,13 +136,26 @@ int prefixkeys(const sortctl* c) {
     return k;
 }
 
-// Where record i lies: in one array, or at its own address (the records of an input file
-// kept in memory, read where they lie).
+// Where record i lies: in one array, at its own address (the records of an input file kept
+// in memory, read where they lie), or in the even blocks of a file (files::EvenBlocks).
 struct Recs {
     const unsigned char* base = nullptr;
     const unsigned char* const* at = nullptr;
     size_t rl = 0;
-    const unsigned char* operator[](size_t i) const { return at ? at[i] : base + i * rl; }
+    size_t per = 0, stride = 0;   // even blocks: records per block, bytes from block to block
+    const unsigned char* const* chunks = nullptr;
+    const unsigned char* spare = nullptr;
+    const unsigned char* operator[](size_t i) const {
+        if (at) return at[i];
+        if (per) {
+            const size_t o = (i / per) * stride + (i % per) * rl;
+            if (!chunks) return base + o;
+            constexpr size_t kc = static_cast<size_t>(files::kChunk);
+            const size_t p = o + 8, c = p / kc, in = p % kc;
+            return in + rl <= kc ? chunks[c] + in : spare + c * rl;
+        }
+        return base + i * rl;
+    }
     // The address of record i asked for early (the records are visited at random).
     void prefetchaddress(size_t i) const {
         if (at) __builtin_prefetch(at + i);
@@ -402,7 +415,7 @@ void prefixorder(const sortctl* c, const Recs& recs, int64_t n, int threads, std
 // with the records per block), or left where they are (in memory).
 int readinput(sortctl* c, std::vector<unsigned char>& recs, rt::util::BigArray<unsigned char>& filerecs,
               int64_t& filebytes, std::vector<int64_t>& blocks, bool& inmemory, std::vector<const unsigned char*>& addr,
-              std::vector<unsigned char>& spare, files::Mapping& map) {
+              std::vector<unsigned char>& spare, files::Mapping& map, files::EvenBlocks& even) {
     const sortexit get = c->exitentries[SORTX_GET];
     const size_t rl = static_cast<size_t>(c->reclen);
     inmemory = false;
@@ -422,8 +435,11 @@ int readinput(sortctl* c, std::vector<unsigned char>& recs, rt::util::BigArray<u
     if (c->infile) {
         // The records are read where they lie: in the file's chunks, or in the file on disk
         // mapped (its pages are in the page cache already: no copy, no fresh memory).
-        if (c->outfile != c->infile && files::recordaddresses(c->infile, static_cast<int64_t>(rl), addr, spare, blocks, map)) {
-            filebytes = static_cast<int64_t>(addr.size() * rl);
+        if (c->outfile != c->infile && files::recordaddresses(c->infile, static_cast<int64_t>(rl), addr, spare, blocks, map, &even)) {
+            int64_t n = static_cast<int64_t>(addr.size());
+            if (even.per)
+                for (int64_t b : blocks) n += b;
+            filebytes = n * static_cast<int64_t>(rl);
             return 0;
         }
         // One buffer for all the records (no copy per record: a file of a few hundred
@@ -499,17 +515,25 @@ int sortap(sortctl* c) {
     std::vector<const unsigned char*> at;
     std::vector<unsigned char> spare;
     files::Mapping map;
+    files::EvenBlocks even;
     int64_t filebytes = -1;
     std::vector<int64_t> blocks;
     bool inmemory = false;
     int rc;
     try {
-        rc = readinput(c, own, filerecs, filebytes, blocks, inmemory, at, spare, map);
+        rc = readinput(c, own, filerecs, filebytes, blocks, inmemory, at, spare, map, even);
         if (rc) return c->status = rc;
         Recs recs;
         recs.rl = static_cast<size_t>(c->reclen);
         recs.base = inmemory ? static_cast<const unsigned char*>(c->inrecs) : filebytes >= 0 ? filerecs.get() : own.data();
         if (!at.empty()) recs.at = at.data();
+        if (even.per) {
+            recs.base = even.base;
+            recs.per = even.per;
+            recs.stride = even.stride;
+            recs.chunks = even.chunks;
+            recs.spare = even.spare;
+        }
         const size_t have = filebytes >= 0 ? static_cast<size_t>(filebytes) : own.size();
         const int64_t n = inmemory ? c->nrecs : static_cast<int64_t>(have / static_cast<size_t>(c->reclen));
         if (n >= (int64_t(1) << 32)) return c->status = SORT_ENOMEM;

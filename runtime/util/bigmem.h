@@ -1,15 +1,25 @@
 // Large work buffers (tens of megabytes and more, visited at random: sort records, per-unit
 // sums): allocated on 2 MiB boundaries and offered to the kernel as huge pages, so that
 // random access does not miss the address translation cache at every step.
+//
+// A large buffer given back keeps its pages for the next one asked for (up to kKeepMax bytes
+// in all, until bigtrim): the kernel moves them to the new buffer's addresses (mremap), so the
+// buffer needs fresh pages, which the kernel must clear first, only for what was not given
+// back before. The sort's keys thus take the pages of the group's rows file that went to disk,
+// and the curve's coded chunks those of the sort's keys.
 #pragma once
 #include <cstddef>
 
 namespace rt::util {
-// A buffer of at least n bytes (not cleared), or null; on huge pages unless `huge` is false
-// (a buffer filled and read in order gains nothing from them, and on a busy machine the
-// kernel may have to compact memory to find one).
+// A buffer of at least n bytes (not cleared: its bytes may be those of a buffer given back),
+// or null; on huge pages unless `huge` is false (a buffer filled and read in order gains
+// nothing from them, and on a busy machine the kernel may have to compact memory to find one).
 void* bigalloc(size_t n, bool huge = true);
 void bigfree(void* p);
+// Gives the pages kept for later buffers back to the system (at the end of a step).
+void bigtrim();
+// Bytes of pages kept for later buffers (for tests).
+size_t bigkept();
 // Asks for huge pages over the whole 2 MiB pages inside [p, p + n) (nothing for small n).
 void hugepages(void* p, size_t n);
 

@@ -7,6 +7,7 @@
 #include "host/vec39_files.h"
 #include "runtime/files/utilfile.h"
 #include "runtime/supervisor/pools.h"
+#include "runtime/util/bigmem.h"
 
 TEST(Pools, BlocksAreAlignedZeroedOnRequestAndFreedWhole) {
     poolobj* p = rt::pool::create(8192, 8192);
@@ -26,6 +27,38 @@ TEST(Pools, BlocksAreAlignedZeroedOnRequestAndFreedWhole) {
     EXPECT_GE(rt::pool::footprint(p), (1 << 20) + 8192);
     p->fns.free(p, a, -1, 4);   // freeing singly is a no-op; the pool goes whole
     rt::pool::destroy(p);
+}
+
+// Large buffers given back keep their pages for the next ones: a later buffer is made of them
+// (moved, not copied) as far as they go and of fresh pages beyond, on a 2 MiB boundary, and
+// every byte of it can be written; the pages kept go back to the system with bigtrim.
+TEST(Pools, LargeBuffersTakeThePagesOfThoseGivenBack) {
+    using namespace rt::util;
+    bigtrim();
+    const size_t mib = size_t(1) << 20;
+    auto* a = static_cast<unsigned char*>(bigalloc(5 * mib));
+    auto* b = static_cast<unsigned char*>(bigalloc(3 * mib, false));
+    ASSERT_TRUE(a && b);
+    std::memset(a, 0x11, 5 * mib);
+    std::memset(b, 0x22, 3 * mib);
+    bigfree(a);
+    bigfree(b);
+    EXPECT_EQ(bigkept(), 6 * mib + 4 * mib) << "whole 2 MiB pages";
+    auto* c = static_cast<unsigned char*>(bigalloc(9 * mib));
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(c) % (2 * mib), 0u);
+    EXPECT_EQ(bigkept(), 0u);
+    EXPECT_EQ(c[0], 0x22) << "the pages given back last come first, as they were";
+    EXPECT_EQ(c[4 * mib], 0x11);
+    std::memset(c, 0x33, 9 * mib);
+    bigfree(c);
+    EXPECT_EQ(bigkept(), 10 * mib);
+    bigtrim();
+    EXPECT_EQ(bigkept(), 0u);
+    void* small = bigalloc(1000);   // small buffers come from the C library
+    ASSERT_NE(small, nullptr);
+    bigfree(small);
+    EXPECT_EQ(bigkept(), 0u);
 }
 
 TEST(Pools, ManySmallBlocksDoNotOverlap) {
