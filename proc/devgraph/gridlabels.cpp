@@ -1,8 +1,5 @@
 // Grid lines, axis labels and the title.
 #include "proc/devgraph/devgraph.h"
-#include "proc/framework/destctx.h"
-#include "proc/framework/expect.h"
-#include "proc/framework/gparm.h"
 #include "proc/framework/optslots.h"
 #include "proc/vyxstate.h"
 

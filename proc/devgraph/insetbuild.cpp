@@ -6,8 +6,6 @@
 #include "proc/framework/expect.h"
 #include "proc/framework/memnum.h"
 #include "proc/devgraph/devgraph.h"
-#include "proc/framework/destctx.h"
-#include "proc/framework/gparm.h"
 #include "proc/vyxstate.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/optslots.h"

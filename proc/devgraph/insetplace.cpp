@@ -5,8 +5,6 @@
 
 #include "proc/framework/expect.h"
 #include "proc/devgraph/devgraph.h"
-#include "proc/framework/destctx.h"
-#include "proc/framework/gparm.h"
 #include "proc/vyxstate.h"
 #include "proc/devgraph/insetroom.h"
 #include "proc/framework/hostsvc.h"

@@ -6,9 +6,6 @@
 #include <cstring>
 
 #include "proc/devgraph/devgraph.h"
-#include "proc/framework/destctx.h"
-#include "proc/framework/expect.h"
-#include "proc/framework/gparm.h"
 #include "proc/framework/optslots.h"
 #include "proc/vyxstate.h"
 #include "proc/framework/hostsvc.h"

@@ -1,8 +1,5 @@
 // Reference lines and their intersections with the fitted lines.
 #include "proc/devgraph/devgraph.h"
-#include "proc/framework/destctx.h"
-#include "proc/framework/expect.h"
-#include "proc/framework/gparm.h"
 #include "proc/framework/optslots.h"
 
 #include <algorithm>

@@ -6,8 +6,6 @@
 #include <cstring>
 
 #include "proc/devgraph/devgraph.h"
-#include "proc/framework/destctx.h"
-#include "proc/framework/expect.h"
 #include "proc/vyxstate.h"
 #include "proc/devgraph/ppaxes.h"
 #include "proc/framework/gparm.h"

@@ -7,8 +7,6 @@
 
 #include "host/hostdefs.h"
 #include "proc/devgraph/devgraph.h"
-#include "proc/framework/destctx.h"
-#include "proc/framework/expect.h"
 #include "proc/framework/gparm.h"
 #include "proc/framework/optslots.h"
 #include "proc/devgraph/ppaxes.h"

@@ -12,7 +12,6 @@
 #include "host/hostdefs.h"
 #include "proc/framework/expect.h"
 #include "proc/devgraph/devgraph.h"
-#include "proc/framework/destctx.h"
 #include "proc/framework/hostgraphics.h"
 #include "proc/devgraph/legends.h"
 #include "proc/devgraph/ppaxes.h"

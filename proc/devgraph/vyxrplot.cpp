@@ -6,9 +6,6 @@
 
 #include "host/hostdefs.h"
 #include "proc/devgraph/devgraph.h"
-#include "proc/framework/destctx.h"
-#include "proc/framework/expect.h"
-#include "proc/framework/gparm.h"
 #include "proc/devgraph/legends.h"
 #include "proc/devgraph/ppaxes.h"
 #include "proc/devgraph/ppdraw.h"

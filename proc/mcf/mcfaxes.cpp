@@ -5,10 +5,6 @@
 #include <cmath>
 
 #include "proc/devgraph/devgraph.h"
-#include "proc/framework/destctx.h"
-#include "proc/framework/expect.h"
-#include "proc/framework/gparm.h"
-#include "proc/framework/hostsvc.h"
 #include "proc/framework/optslots.h"
 #include "proc/vyxstate.h"
 #include "proc/framework/wholenum.h"
