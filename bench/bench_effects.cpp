@@ -12,10 +12,7 @@
 #include <fstream>
 #include <string>
 #include "host/grammar.h"
-#include "proc/effects/designrow.h"
-#include "proc/effects/effparse.h"
-#include "proc/effects/levdrive.h"
-#include "proc/effects/levelize.h"
+#include "proc/effects/effects.h"
 #include "proc/effects/workers.h"
 #include "proc/framework/anchor.h"
 #include "proc/framework/grammar_tables.h"

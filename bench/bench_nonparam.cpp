@@ -20,7 +20,6 @@
 #include "proc/vyxstate.h"
 #include "proc/framework/wobmth.h"
 #include "proc/lifedist/lifedist.h"
-#include "proc/lifedist/turnbull.h"
 #include "runtime/host/hostinstance.h"
 #include "runtime/output/output.h"
 #include "runtime/session.h"

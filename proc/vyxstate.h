@@ -12,6 +12,7 @@
 #include "proc/framework/fitwork.h"
 #include "proc/framework/plotopts.h"
 #include "proc/framework/stepstate.h"
+#include "proc/effects/effects.h"
 #include "proc/devgraph/plotstate.h"
 #include "proc/lifedist/fitstate.h"
 #include "proc/regression/modelstate.h"

@@ -1,13 +1,12 @@
 // Annotate data sets: the converted copy and the request to the host.
-#include "proc/devgraph/annotate.h"
+#include "proc/devgraph/devgraph.h"
 
 #include <cctype>
 #include <cmath>
 #include <cstring>
 #include <vector>
 
-#include "proc/devgraph/hostgraphics.h"
-#include "proc/devgraph/devgraph.h"
+#include "proc/framework/hostgraphics.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"

@@ -1,4 +1,7 @@
-// The public header of the device graphics (what other folders may include of proc/devgraph).
+// The public header of the device graphics (what other folders may include of proc/devgraph):
+// the plot layout record first, then each part the other folders use (relation panels, life-data
+// scales, places and text, annotation, grid labels, the inset, reference lines, marks, axis
+// pieces, the page drivers, strips and symbols), each with its own comment.
 //
 // The plot layout record: data ranges of both axes, the frame and its gaps and margins,
 // the device's text metrics, the panel geometry, page counters, the data-to-page factors
@@ -11,6 +14,17 @@
 // drawn at v x factor + offset (page y = v x vfac + voff, page x = v x hfac + hoff).
 #pragma once
 #include <cstdint>
+#include "host/stmtrec.h"
+#include <functional>
+#include <cstring>
+#include "proc/framework/hostgraphics.h"
+#include "proc/framework/textpad.h"
+#include <algorithm>
+#include "host/vec116_graphics.h"
+#include <cmath>
+#include "proc/framework/memnum.h"
+#include "proc/framework/wholenum.h"
+#include "proc/framework/grpnode.h"
 
 struct ggctx;
 
@@ -84,3 +98,573 @@ struct plotlay {
     // The option readers' second pair of PCTLIST indices (the percentile table's range).
     int32_t plast2, pfirst2;
 };
+
+// The relation plot: life against stress. On a probability-plot page (fit methods other
+// than REGRESSION) vyxrplt draws the relation panel after the probability panels: data
+// markers, boxes (vyxbox) or medians per stress level and the percentile lines through
+// the levels' own fits. With FITTYPE=REGRESSION the RELATIONPLOT driver (vyxrplot) scales
+// the axes itself, computes the percentile lines of the MODEL fit (regper) and draws one
+// page per destination (regplt).
+struct vyxstate;
+struct descell;
+struct levstate;
+
+// What regper leaves for the drawing and the statistical-graphics road: how many curves
+// each percentile has and what distinguishes them, and the points of each curve.
+struct regpstate {
+    uint8_t other;              // curves for values of a second continuous variable
+    uint8_t bylevel;            // curves for each level of the MODEL's CLASS variable
+    int32_t otherix;            // index of the second continuous variable
+    int32_t ncurve;             // curves per percentile
+    const double* values;       // the second variable's values
+    int32_t npts;               // points per curve: 100 for the model fits, else the levels
+    int32_t clsix;              // with bylevel: the MODEL's CLASS variable whose levels the curves are
+};
+
+// The variables the MODEL's effects use (the CLASS statement may name more): their counts
+// and the first CLASS variable used (-1: none).
+struct usedvars {
+    int ncls = 0, ncont = 0, cls = -1;
+};
+usedvars usedvariables(const levstate* ls);
+
+// The relation panel of a probability-plot page. 0; 1 after xmemmsg; 1020 after 510/22.
+int vyxrplt(vyxstate* s);
+// Boxes of the stress levels (PLOTDATA=BOXES). 0.
+int vyxbox(vyxstate* s);
+
+// The percentile lines: pctcount x ncurve x npts (stress, life) pairs, life on the scale of
+// the fit (log life for the log-location distributions); null when there is no memory
+// (after xmemmsg).
+double* regper(vyxstate* s);
+// The parameter vector pctl reads, pointed at a pair of the holder's for as long as the
+// holder lives and given back when it ends (get_parm writes the pair).
+struct ParmPair {
+    vyxstate* s;
+    double* saved;
+    double pair[2] = {0.0, 1.0};
+    explicit ParmPair(vyxstate* st);
+    ~ParmPair();
+    ParmPair(const ParmPair&) = delete;
+    ParmPair& operator=(const ParmPair&) = delete;
+};
+// The index among the MODEL's continuous variables of data-set variable var, or -1.
+int continuousindex(const levstate* ls, int32_t var);
+// The index of the statement's stress variable among the continuous variables of the MODEL's
+// fit; -1 when there is no fit or the stress variable is not one of them.
+int modelstressindex(const vyxstate* s);
+// The MODEL's location and scale where every CLASS variable of the MODEL takes level
+// `level`, every continuous variable its mean over the MODEL's rows and continuous variable k
+// the value x: written into the first two estimates of the parameter block (parmvec.block;
+// both missing when the MODEL gives none there). row (optional) receives the design row: one cell
+// per MODEL effect, then one per LOGSCALE effect.
+void get_parm(vyxstate* s, int level, double x, int k, descell* row);
+// One relation-plot page of the REGRESSION fit: data markers, symbol legend and the
+// percentile lines. 0, or 1 after xmemmsg (or after 510/15, the step ended).
+int regplt(vyxstate* s, const double* pctlines);
+// Sorts the plot rows of utilfile (stress, life, code[, frequency]) by stress, then life,
+// and makes the sorted file the utilfile. 0, or 1 after a message.
+int sortxy(vyxstate* s);
+// The frame of the percentile-line legend around the plot area (RPLEGEND), then the
+// legend record's pool released.
+void pctlegendframe(vyxstate* s);
+// Whether the relation panel draws a percentile line through the levels' own fits: two levels
+// with a line of their fit, or one whose line the MODEL carries on to the ends of the span.
+bool levellinesdrawn(const vyxstate* s);
+// The statistical-graphics road of RELATIONPLOT (its result is the statement's).
+int vyxrog(vyxstate* s, const double* pctlines);
+
+// The symbol legend in the lower left of the frame: entries of the marker kinds that had
+// points (exact, right-, left-censored) by the response form; the exact entry is left out
+// when skipexact is set.
+struct ggmarkblk;
+void symlegend(vyxstate* s, const ggmarkblk* blocks, const int* colors, const bool* seen, bool skipexact);
+
+// The life and stress axes of the life-distribution plots: ranges from the data and the
+// axis options, tick values chosen by the nice axis scaling.
+
+// The life axis for the data range (lo, hi) on the stored scale (ln or log10 values on a log
+// axis): lifescale (start, end, step), lifelin, lifetickv with its count in tickinfo, NTICK,
+// and with lifebnd the boundaries lifeticks and their counters. 0, or 1 after xmemmsg.
+int lifescl(vyxstate* s, double lo, double hi);
+// The stress axis of the relation plot from the smallest and largest stress value: tick
+// positions (transformed) and labels in the frame's rticks, STRESSLOWER and STRESSUPPER
+// set to the ends. 0 (or the status of the power routine), 1 after a message.
+int stressscl(vyxstate* s, double smin, double smax);
+
+// Options of the plot statements as the drawing Parts read them: a colour or symbol name
+// given once or as a list, a line type given as a number or a list. Past the end of a list
+// the last entry stands (each group repeats the previous group's value).
+// Entries of the option (a single value counts 1); 0 when absent or an empty list.
+int optcount(const stmtrec* r, int slot);
+// The k-th name (the last when k is past the end), blank padded to 8; false when absent.
+bool optname(const stmtrec* r, int slot, int k, char out[8]);
+// The k-th number (the last when k is past the end); false when absent.
+bool optnum(const stmtrec* r, int slot, int k, double* out);
+// The text of a name or quoted-string option and its length; null when absent.
+const char* opttext(const stmtrec* r, int slot, int* length);
+
+// Annotate data sets: the ANNOTATE= observations that the host's annotate facility draws
+// onto each panel. vyxatrn copies the data set once per destination, turning every data
+// coordinate (XSYS or YSYS '2') into the drawing units of its axis (log10, quantile or
+// transformed stress); vyxanno hands the copy and both axes to the host for each panel.
+
+// 0 when the copy is ready (annolib), 1 on failure (a message is given).
+int vyxatrn(vyxstate* s);
+int vyxanno(vyxstate* s);
+
+// Named places of the state's device-graphics arrays, and constants the drawing Parts share.
+enum : int {
+    // colors and colornames: one colour number and 8-character name per role (vyxgcol)
+    GC_DEV1 = 0, GC_DEV2, GC_DEV3, GC_TEXT, GC_HREF, GC_VREF, GC_SREF, GC_AXIS, GC_GRID, GC_FRAME,
+    GC_FRAMETOP, GC_FRAMESIDE, GC_CENSOR, GC_FRAMEFILL, GC_BOXFILL, GC_BOXLINE, GC_COUNT,
+    // legends: groups, percentile lines, failure modes
+    LG_GROUPS = 0, LG_PCT = 1, LG_FMODES = 2,
+};
+static_assert(GC_COUNT <= 18, "the state keeps 18 colour roles");
+
+// The zero tolerance of the layout and the spacing unit of the axis routines.
+constexpr double GZ_EPS = 1.053671212772351e-08;
+constexpr double GZ_UNIT = 1.110223024625157e-16;
+
+// Grid lines, axis labels and the title of a probability-plot page.
+
+// The reference grid of a panel: probability-axis lines (and minor ones with MPGRID), life-axis
+// lines (and minor ones on a log axis with MINORLOGGRID).
+int vyxggrd(vyxstate* s);
+// The labels of the horizontal and the vertical axis, centred over the page's panels.
+int vyxghlb(vyxstate* s);
+int vyxgvlb(vyxstate* s);
+// A title line above the frame.
+int vyxgttl(vyxstate* s);
+
+// The inset: a small framed box inside or beside a probability or MCF plot that lists
+// summary facts of the group drawn. vyxins builds it from the INSET statement after the plot
+// statement (or a default list), SetGraphics and vyxipos give it fonts, colours and a place
+// on the page, vyxidrw draws it. The statistical-graphics road reads the same record.
+struct grpnode;
+struct ggtext;
+
+struct insetent {
+    int32_t vallen;             // length of the value text
+    int32_t lablen;             // length of the label text
+    char value[24];             // blank padded, left-justified
+    char label[24];             // blank padded
+    insetent* next;
+};
+
+struct insetrec {
+    double vmargin;             // vertical margin inside the box
+    double hmargin;             // horizontal margin inside the box
+    double boxxlo;              // box corners, page percent: lower left
+    double boxylo;
+    double boxxhi;              // upper right
+    double boxyhi;
+    double labwidth;            // widest entry label
+    double valwidth;            // widest entry value
+    double boxwidth;            // width of the text block
+    double boxheight;           // height of the box
+    double hdrwidth;            // width of the header text
+    double colgap;              // gap between the label and the value column
+    double linegap;             // space between entry lines
+    double textheight;          // text height
+    double hdrbox[3];           // header band: left x, right x, lower y (its top is boxyhi)
+    uint8_t cfillgiven, cfillhgiven, cframegiven;
+    char fillcolor[8];
+    char framecolor[8];
+    char textcolor[8];
+    char hdrcolor[8];
+    char hdrfill[8];
+    char font[8];               // blank: not chosen yet
+    int32_t hdrlen;             // 0: no header
+    char hdrtext[40];
+    uint8_t noframe;            // NOFRAME
+    char poskey[8];             // "NW", "TM", ...; "USER    " for coordinates
+    double posx;                // POSITION=(x, y)
+    double posy;
+    uint8_t possys;             // 2 data values, 3 percent of the plotting area
+    char refpoint[8];           // REFPOINT keyword; blank when not given
+    uint8_t poskind;            // 0 no position, 1 keyword, 2 coordinates
+    uint8_t active;             // 1: to be drawn
+    uint8_t hgiven;             // the text height was given
+    uint8_t devfont;            // the device's own font is used
+    double cellheight;          // line height in character cells under devfont
+    double* items;              // the item-code list being read
+    int32_t nitems;
+    int32_t nentries;
+    int32_t itemidx;
+    int32_t labelidx;
+    int32_t areakind;           // host handle of the registered box area
+    uint32_t area[2];
+    insetent* entries;
+    insetrec* next;             // next inset record of the plot; null here
+    const grpnode* group;       // the group the inset describes (its placement keeps clear of it)
+};
+
+// 0, or 1016 when memory runs out.
+int vyxins(vyxstate* s, grpnode* group);
+// mode 1 when an INSET statement is read, 0 otherwise.
+void SetGraphics(vyxstate* s, insetrec* r, int mode, ggtext* t);
+// 0, or 1 when the inset cannot be placed (a message is given and the inset is not drawn).
+int vyxipos(vyxstate* s);
+void vyxidrw(vyxstate* s);
+// Clears the grid under a default (unfilled) inset's box; called after the grid, before the data.
+void insetbackdrop(vyxstate* s);
+
+// Page layout of a device plot, refilled for every output destination: vyxgini starts the
+// graph on the destination (catalog, page window), vyxpmar takes the fonts, gaps and tick
+// label sizes, vyxppag computes the frame, the panels and the data-to-page factors.
+
+enum : int { RC_SKIPDEST = 20001 };   // a later destination named DOCUMENT: skipped
+
+int vyxgini(vyxstate* s);
+void vyxpmar(vyxstate* s);
+int vyxppag(vyxstate* s);
+
+// Reference lines of device plots: HREF (horizontal-axis values), VREF (vertical-axis
+// values) and SREF (stress values of the relation plot), with their labels and, with
+// HREF(INTERSECT) or VREF(INTERSECT), a second line through the point where a reference
+// value meets each fitted line, labelled with the value read off the other axis.
+
+void vyxghrl(vyxstate* s, grpnode* group);
+void vyxgvrl(vyxstate* s, grpnode* group);
+void vyxgsrl(vyxstate* s);
+// value: already on the axis's scale (log10 or quantile); labelled: the reference line got a label.
+void hintersct(vyxstate* s, grpnode* group, double value, int labelled, int ltype);
+void vintersct(vyxstate* s, grpnode* group, double value, int labelled, int ltype, double* labely, int* labelstep);
+
+// Nice axis scaling: a data range turned into an axis whose ends are whole multiples of a
+// nice increment (a value of a short list between 1 and 10, times a power of ten).
+//
+// The caller asks for about n intervals (n > 0) or exactly -n intervals (n < 0) and says
+// which end must stay. The routines never allocate, print or log; a caller that gets a
+// negative result falls back on its own defaults.
+// The scale record: written by zqscale. While the search runs `incr` first holds the wanted
+// interval count and `index` the number of nice values in use; at the end `index` is the
+// index of the chosen nice value. The two spare doubles are the callers' business.
+struct scale {
+    double min;
+    double max;
+    double incr;
+    double spare[2];
+    int32_t index;
+};
+
+// Results of zqscale besides an interval count (>= 0).
+enum : int {
+    ZQS_NOCOUNT = -1,     // n is 0
+    ZQS_BADNICE = -2,     // a nice value outside [1, 10] (or not a number)
+    ZQS_NOFIT = -4,       // exact count: no nice value reaches it within five decade shifts
+    ZQS_NEGATIVE = -5,    // the interval count came out negative, or the range has no usable scale
+};
+
+// order 'N': the nice list is sorted first, any other byte keeps its order. side 'L' keeps
+// the minimum, 'U' the maximum, 'E' centres the scale on the data, any other byte moves both
+// ends out to multiples of the increment. The caller's nice list is never changed.
+int zqscale(double min, double max, int n, int nnice, const double nice[], scale* out, char order, char side);
+
+// The steps of the search, for the tests and for callers that need one of them.
+void bubbles(double a[], int k);
+double mypow10(int e);
+double initscale(const double nice[], double thr[], int m, scale* out);
+int setscale(const double nice[], scale* out, double* mlo, double p, double tol);
+int round1(const double nice[], double thr[], int k, scale* out, char side, double tol);
+int round2(double nice[], double thr[], int k, scale* out, char side, double tol);
+
+// Tick value labels: one axis or reference-line value as a label of at most 10 characters,
+// optionally compact (no leading zero, no ".0" before an exponent), with the number of
+// decimals it shows.
+// out: 10 characters, blank padded (null: only the measures). w: on entry the decimals
+// argument of the host formatter; changed only for a label with an exponent. Returns the
+// label's length without trailing blanks.
+int shwylab(char* out, double value, int* ndec, int* w, int trim);
+
+// The observations of a BY group as the MODEL reads them, for the data markers of the relation
+// plot of a MODEL or REGRESSION fit on both graphics roads: an observation the MODEL drops (a
+// missing covariate, an unusable or non-positive frequency, a missing failure mode) is not
+// plotted although the stress level of the statement keeps it, and a failure of another
+// failure mode is right-censored, as the MODEL counts it.
+
+struct modelobs {
+    double stress;   // the MODEL's value of the stress variable, before any relation
+    double life;     // on the time scale, THRESHOLD subtracted; an interval's midpoint
+    int code;        // 0 exact, -1 right-, -2 left-, -3 interval-censored
+    double count;    // the frequency as a whole number (1 without FREQ)
+};
+
+// Whether the relation plot's data come from the MODEL's reading of the group: a MODEL or
+// REGRESSION fit whose stress variable is one of the MODEL's continuous variables.
+bool plotsmodelrows(const vyxstate* s);
+
+// Rewinds the BY group and calls f for each observation the MODEL uses whose life can be
+// placed (on a log life axis: above 0). f returns non-zero to stop. Result: 0, f's result, or
+// 1 when the MODEL's reader failed (it has logged why).
+int eachmodelobs(vyxstate* s, const std::function<int(const modelobs&)>& f);
+
+// A buffer of plot symbols handed to the host whenever it is full and once more at the end,
+// drawn in the symbol, size and colour of a symbol record (the symbol colour, else the line
+// colour).
+inline int symcolor(const symrec* r) {
+    if (!r) return 1;
+    return ggcnum(0, vzatl(' ', r->symcolor, 8) ? r->color : r->symcolor);
+}
+
+struct Marks {
+    ggmarkblk blk{};
+    double* pts = nullptr;
+    int cap = 0, color = 1;
+    const float* clip = nullptr;
+
+    void style(const symrec* r) {
+        if (!r) return;
+        std::memcpy(blk.symbol, r->symbol, sizeof blk.symbol);
+        blk.size = r->symsize;
+        blk.aux = r->symaux;
+        blk.attr = (static_cast<uint32_t>(r->symattr) | GGM_POINTS) & ~static_cast<uint32_t>(GGM_NOPOINTS);
+        color = symcolor(r);
+    }
+    void add(double x, double y) {
+        if (!pts || cap <= 0) return;
+        pts[2 * blk.count] = x;
+        pts[2 * blk.count + 1] = y;
+        if (++blk.count == cap) flush();
+    }
+    void flush() {
+        if (blk.count <= 0) return;
+        blk.pts = pts;
+        ggpmark(0, &blk, color, clip);
+        blk.count = 0;
+    }
+};
+
+// Text and line-width helpers of the drawing Parts: a text record set up with the plot's
+// colour, height and value font; the line width of the graphics context from WAXIS.
+
+// A text record with the plot's text colour, the layout's value font and the height.
+ggtext plottext(const vyxstate* s, double height);
+// The text's width (as ggstrl measures it).
+inline double textwidth(ggtext& t, const char* text, int len) {
+    t.text = text;
+    t.len = len;
+    ggstrl(0, &t);
+    return t.width;
+}
+
+inline void drawtext(ggtext& t, const char* text, int len, double x, double y) {
+    t.text = text;
+    t.len = len;
+    t.x = static_cast<float>(x);
+    t.y = static_cast<float>(y);
+    ggstr(0, &t);
+}
+
+// WAXIS= truncated to a whole number when given (1 to MOST_WIDTH), else `dflt`, into the
+// graphics context.
+void setwidth(vyxstate* s, int dflt);
+void resetwidth(vyxstate* s);
+
+// Pieces the axis routines of the probability, relation and MCF plots share: the panel's
+// axis lines L, R, B, T, tick labels formatted the way the axes want them, the spacing test
+// of stacked labels, and the guards that keep labels out of a neighbouring panel.
+
+namespace axisparts {
+
+// The four axis lines of the panel and the things every axis routine draws with.
+struct Panel {
+    vyxstate* s;
+    plotlay* f;
+    ggtext t;
+    int color;                  // axis colour
+    double L, R, B, T;
+    double H;                   // text height
+
+    explicit Panel(vyxstate* st);
+    void line(double x0, double y0, double x1, double y1) const { ggdraw(0, x0, y0, x1, y1, 1, color); }
+    // A position snapped to character cells on a device that draws its own characters.
+    double cellx(double x, int up = 0) const { return f->hwtext ? ggcell(0, x, 1, up) : x; }
+    double celly(double y) const { return f->hwtext ? ggcell(0, y, 2, 0) : y; }
+    // The border round the plot window (INBORDER).
+    void border() const;
+};
+
+// A tick label of at most 16 characters in buf (blank padded); code is the formatter's
+// decimals argument, changed to the exponent form's when the label took one, and the label
+// is then formatted again in that form. The label's length.
+inline int ticklabel(char buf[16], double v, int* code) {
+    std::memset(buf, ' ', 16);
+    int nd = 0;
+    int len = shwylab(buf, v, &nd, code, 1);
+    if (*code < 0) len = shwylab(buf, v, &nd, code, 1);
+    return len;
+}
+
+// A value shown on a log10 axis: 10 to its power.
+inline double pow10of(double v) {
+    int rc = 0;
+    return vx::zpower(10.0, v, &rc);
+}
+
+// Log minor ticks of a tick array t (log10 values) between t[i] and t[i + 1]: tick(u, full)
+// with full set at the 5 of each decade.
+template <class Tick>
+void logminors(const double* t, int i, Tick&& tick) {
+    const double f = std::floor(t[i]);
+    double m = std::ceil(pow10of(t[i] - f));
+    const double limit = t[i + 1] * (1.0 - 100.0 * GZ_UNIT);
+    const double five = f + std::log10(5.0);
+    for (int guard = 0; guard < 100000; ++guard, m += 1.0) {
+        const double u = f + std::log10(m);
+        if (!(u < limit)) break;
+        if (std::fabs(u - t[i]) <= std::fabs(1000.0 * u * GZ_UNIT)) continue;
+        tick(u, std::fabs(u - five) <= std::fabs(1000.0 * five * GZ_UNIT));
+    }
+}
+
+// How many more half-distances two labels of height h (with gap g) need than d gives:
+// 0 when they fit.
+inline int need(double hg, double d) { return satint(std::ceil((hg / 2.0) / d - (1.0 + GZ_EPS))); }
+
+// The guard of labels along a horizontal axis with a panel to its right: the overhang left
+// of the axis start is kept, and a label reaching into the next panel stops the labels.
+struct RightGuard {
+    bool active;
+    double L, R, gap, over = 0.0;
+    bool stopped = false;
+    // The label at left end x with the width w may be drawn.
+    bool ok(double x, double w) {
+        if (!active) return true;
+        if (stopped) return false;
+        over = std::fmax(over, L - x);
+        if ((R + gap - over) - 0.5 < x + w) stopped = true;
+        return !stopped;
+    }
+};
+
+// A panel follows to the right of this one, or above it. The drivers keep the panel's
+// column (from 1) and row (from 0 at the bottom) in the layout record.
+bool panelright(const vyxstate* s);
+bool panelabove(const vyxstate* s);
+
+// The life axis up the left side, even intervals or a tick array of log10 values, shared by
+// the rotated probability plot and the relation plot (fresh: the label code is set again
+// before every label).
+void verticallife(vyxstate* s, bool fresh);
+// The life (or time) axis's ticks and labels along the bottom: even intervals from hmin in
+// steps of hstep, or the tick array hticks of log10 values.
+void bottomlife(Panel& a, RightGuard& g, bool array);
+// The counts of the CENBIN bins in the strip above the frame, with the bins' edges.
+void bincounts(Panel& a);
+
+}  // namespace axisparts
+
+// What the page loops of the probability, relation and MCF plots share: the page being
+// drawn (a graphics-catalog segment, opened when a panel needs it and closed exactly
+// once), the legend drawn into a page, the symbol records a group takes, SQUARE, and the
+// page driver's set-up of a destination and placing of panels (pages.cpp).
+
+// The pages of one destination: the open segment, if any.
+struct Pages {
+    vyxstate* s;
+    void* seg = nullptr;
+    bool open = false;
+
+    void begin();
+    void end();
+};
+
+// The legend record of a kind drawn into the page, then its pool released.
+void legend(vyxstate* s, int which);
+
+// Group g takes symbol record k (line, points, censored marks).
+void givesymbols(vyxstate* s, grpnode* g, int k);
+
+// SQUARE: the frame shrinks along its longer side to make the plot area square.
+inline void squareframe(plotlay* f) {
+    const ggdevice* dev = f->gctx ? f->gctx->device : nullptr;
+    if (!dev) return;
+    const double w = dev->pagew * f->fw / 100.0, h = dev->pageh * f->fh / 100.0;
+    if (h >= w) {
+        const double d = ggl2pct(0, GGU_INCHES, 2, (h - w) / 2);
+        f->sqdy = d;
+        f->fh -= 2 * d;
+        f->fy += d;
+        f->vfac = f->fh / (f->vmax - f->vmin);
+        f->voff = f->fy - f->vmin * f->vfac;
+    } else {
+        const double d = ggl2pct(0, GGU_INCHES, 1, (w - h) / 2);
+        f->sqdx = d;
+        f->fw -= 2 * d;
+        f->fx += d;
+        f->hfac = f->fw / (f->hmax - f->hmin);
+        f->hoff = f->fx - f->hmin * f->hfac;
+    }
+}
+
+// What the page drivers of the probability and MCF plots share: the state, the page layout,
+// the page being drawn, the panel grid (NROWS x NCOLS) and the size of its cells.
+struct PageDriver {
+    vyxstate* s;
+    plotlay* f;
+    Pages page;
+    int nrows, ncols;
+    double cellw = 0, cellh = 0;
+
+    // The result of a drawing routine: a failure closes the page and ends the statement.
+    int check(int rc) {
+        if (rc != 0) page.end();
+        return rc;
+    }
+    void axislabels();
+    // The grid cell (r, c) of two class variables, or null.
+    grpnode* cell(int r, int c) const;
+    // The panel at column c, dx right of the cell's left edge (SQUARE's shift).
+    void atcolumn(int c, double dx) {
+        f->fx = cellw * c + f->fx0 + dx;
+        f->hoff = f->fx - f->hmin * f->hfac;
+        f->panelcol = static_cast<uint32_t>(c + 1);
+    }
+    // The panel at row r (from the top), dy above the cell's bottom edge.
+    void atrow(int r, double dy) {
+        f->fy = cellh * (nrows - r - 1) + f->fy0 + dy;
+        f->voff = f->fy - f->vmin * f->vfac;
+        f->panelrow = static_cast<uint32_t>(nrows - r - 1);
+    }
+    // A destination's pages set up: symbols, the legends (when one is drawn), patterns,
+    // margins and page layout, the annotation's copy (dropped when it cannot be made); the
+    // size of a panel's cell, SQUARE, the first panel. 0, or a failure.
+    int setup(bool legends, bool square);
+};
+
+// Draws the plot once for every output destination: the page layout is refilled for each
+// (a later DOCUMENT destination is skipped), a destination that does not collect ends the
+// loop, the collected segments are published once, and the annotate copy is removed.
+int eachdestination(vyxstate* s, const std::function<int()>& draw);
+
+// Label strips and graphics segments: the segment (page) a plot draws into, the boxed key
+// strip above or beside a panel, and the strips of the class variables' labels.
+struct vyxstate;
+
+// Opens and selects the segment of a new page; words are the graphics-output words.
+void* vyxsgmt(vyxstate* s, void* words[2]);
+void vyxptlb(vyxstate* s, const char key[16]);
+void vyxpslb(vyxstate* s, const char key[16]);
+void vyxpclb(vyxstate* s);
+
+// Symbols, colours, patterns and frame fills of a device plot: vyxsymb builds the style
+// records of the groups, vyxgpat fetches the pattern names, vyxgcol resolves the colour of
+// every role per page and vyxgfrm fills the frame and the strip of censored marks per panel.
+// Each choice follows one order: the statement's option, the output style's element (when
+// the graphics context says styles are in use), the device's default.
+//
+// Records: symarr[k] the line attributes of group k (line type, line colour), symcomp[k] its
+// point attributes (plot symbol and colour), symcens[k] its censored marks. The relation plot
+// keeps its records in gstyles: the exact, right- and left-censored marks, then one record per
+// PLOTFIT line, then the levels' records.
+struct vyxstate;
+
+enum : int { GS_EXACT = 0, GS_RIGHT = 1, GS_LEFT = 2, GS_PCT = 3 };
+
+int vyxsymb(vyxstate* s);
+void vyxgpat(vyxstate* s);
+int vyxgcol(vyxstate* s);
+int vyxgfrm(vyxstate* s);

@@ -1,9 +1,9 @@
 // Graphics modules and device descriptions.
-#include "proc/devgraph/devices.h"
+#include "proc/framework/devices.h"
 
 #include <cstring>
 
-#include "proc/devgraph/hostgraphics.h"
+#include "proc/framework/hostgraphics.h"
 #include "proc/framework/anchor.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"

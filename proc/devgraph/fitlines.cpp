@@ -4,13 +4,15 @@
 #include <cstring>
 
 #include "host/hostdefs.h"
-#include "proc/devgraph/gtext.h"
+#include "proc/devgraph/devgraph.h"
+#include "proc/framework/gparm.h"
+#include "proc/framework/optslots.h"
 #include "proc/devgraph/ppdraw.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/wholenum.h"
-#include "proc/lifedist/curverec.h"
-#include "proc/lifedist/mlfit.h"
+#include "proc/lifedist/lifedist.h"
+#include "proc/vyxstate.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Options of the plot statements as the drawing Parts read them.
-#include "proc/devgraph/gopts.h"
+#include "proc/devgraph/devgraph.h"
 
 #include <cstring>
 

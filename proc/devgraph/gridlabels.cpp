@@ -1,12 +1,12 @@
 // Grid lines, axis labels and the title.
-#include "proc/devgraph/gridlabels.h"
+#include "proc/devgraph/devgraph.h"
+#include "proc/framework/optslots.h"
+#include "proc/vyxstate.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
-#include "proc/devgraph/gopts.h"
-#include "proc/devgraph/gtext.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"

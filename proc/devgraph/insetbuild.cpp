@@ -5,8 +5,8 @@
 
 #include "proc/framework/expect.h"
 #include "proc/framework/memnum.h"
-#include "proc/devgraph/gtext.h"
-#include "proc/devgraph/inset.h"
+#include "proc/devgraph/devgraph.h"
+#include "proc/vyxstate.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"

@@ -1,8 +1,8 @@
 // Inset drawing: the box fill and frame, the header band, the header and the entries.
 #include <cstring>
 
-#include "proc/devgraph/gtext.h"
-#include "proc/devgraph/inset.h"
+#include "proc/devgraph/devgraph.h"
+#include "proc/vyxstate.h"
 #include "proc/framework/hostsvc.h"
 
 namespace {

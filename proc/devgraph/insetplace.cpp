@@ -4,9 +4,8 @@
 #include <cstring>
 
 #include "proc/framework/expect.h"
-#include "proc/devgraph/gopts.h"
-#include "proc/devgraph/gtext.h"
-#include "proc/devgraph/inset.h"
+#include "proc/devgraph/devgraph.h"
+#include "proc/vyxstate.h"
 #include "proc/devgraph/insetroom.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/locale_fmt.h"

@@ -6,15 +6,12 @@
 #include <cmath>
 
 #include "host/hostdefs.h"
-#include "proc/devgraph/gplaces.h"
-#include "proc/devgraph/inset.h"
+#include "proc/devgraph/devgraph.h"
 #include "proc/devgraph/insetroom.h"
 #include "proc/devgraph/pagebox.h"
-#include "proc/devgraph/devgraph.h"
 #include "proc/vyxstate.h"
 #include "proc/framework/hostsvc.h"
-#include "proc/lifedist/curverec.h"
-#include "proc/lifedist/mlfit.h"
+#include "proc/lifedist/lifedist.h"
 
 namespace {
 

@@ -4,11 +4,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "proc/devgraph/gopts.h"
-#include "proc/devgraph/gplaces.h"
-#include "proc/devgraph/hostgraphics.h"
 #include "proc/devgraph/devgraph.h"
-#include "proc/devgraph/symbols.h"
+#include "proc/framework/hostgraphics.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"

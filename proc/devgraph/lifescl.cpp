@@ -1,11 +1,9 @@
 // The life and stress axes of the life-distribution plots: their ranges from the data and the
-// axis options, and tick values by the nice axis scaling (lifescl.h).
-#include "proc/devgraph/lifescl.h"
+// axis options, and tick values by the nice axis scaling (devgraph.h).
+#include "proc/devgraph/devgraph.h"
 
 #include <cmath>
 
-#include "proc/devgraph/devgraph.h"
-#include "proc/devgraph/zqscale.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/memnum.h"
 #include "proc/framework/pools.h"

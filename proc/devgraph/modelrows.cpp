@@ -1,15 +1,14 @@
-// The relation plot's observations read again through the MODEL (see modelrows.h).
-#include "proc/devgraph/modelrows.h"
+// The relation plot's observations read again through the MODEL (see devgraph.h).
+#include "proc/devgraph/devgraph.h"
 
 #include <cmath>
 
 #include "host/hostdefs.h"
-#include "proc/devgraph/relation.h"
-#include "proc/effects/designrow.h"
+#include "proc/effects/effects.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/optslots.h"
 #include "proc/vyxstate.h"
-#include "proc/regression/model.h"
+#include "proc/regression/regression.h"
 
 namespace {
 

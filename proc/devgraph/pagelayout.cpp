@@ -1,15 +1,12 @@
 // Page layout: graph start per destination, margins and fonts, frame and panel geometry.
-#include "proc/devgraph/pagelayout.h"
+#include "proc/devgraph/devgraph.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
-#include "proc/devgraph/devices.h"
-#include "proc/devgraph/gplaces.h"
-#include "proc/devgraph/hostgraphics.h"
-#include "proc/devgraph/devgraph.h"
-#include "proc/devgraph/shwylab.h"
+#include "proc/framework/devices.h"
+#include "proc/framework/hostgraphics.h"
 #include "proc/framework/gparm.h"
 #include "proc/framework/locale_fmt.h"
 #include "proc/framework/optslots.h"

@@ -3,7 +3,7 @@
 // the step; see docs/architecture.md for who writes and who reads each field.
 #pragma once
 #include "proc/framework/statetypes.h"
-#include "proc/devgraph/destctx.h"
+#include "proc/framework/destctx.h"
 
 struct plotstate {
     destctx gdest;              // device destination context (proc/devgraph/destctx.h)
@@ -22,7 +22,7 @@ struct plotstate {
     uint8_t gstarted;           // device graphics were started; the main routine stops them at the end
     plotlay* frame;             // the plot layout
     insetrec* inset;            // the inset of the plot
-    // drawing records and counters of the device road (proc/devgraph/gplaces.h names places)
+    // drawing records and counters of the device road (proc/devgraph/devgraph.h names places)
     symrec* symcomp;            // companions of symarr: point attributes of each group
     symrec* symcens;            // censored-mark attributes of each group
     symrec* fmstyles;           // one record per FMODE value (FMODE COMBINE)

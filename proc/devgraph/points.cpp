@@ -5,18 +5,14 @@
 #include <cstring>
 
 #include "host/hostdefs.h"
-#include "proc/devgraph/gtext.h"
-#include "proc/devgraph/marks.h"
+#include "proc/devgraph/devgraph.h"
 #include "proc/devgraph/pagebox.h"
 #include "proc/devgraph/ppdraw.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
-#include "proc/lifedist/curverec.h"
-#include "proc/lifedist/grprows.h"
-#include "proc/lifedist/npmsg.h"
-#include "proc/lifedist/obsrow.h"
-#include "proc/lifedist/turnbull.h"
+#include "proc/lifedist/lifedist.h"
+#include "proc/vyxstate.h"
 
 namespace {
 

@@ -5,7 +5,9 @@
 #include <cmath>
 #include <cstring>
 
-#include "proc/devgraph/axisparts.h"
+#include "proc/devgraph/devgraph.h"
+#include "proc/framework/optslots.h"
+#include "proc/vyxstate.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/textpad.h"
 #include "proc/framework/wholenum.h"

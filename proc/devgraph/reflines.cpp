@@ -1,17 +1,16 @@
 // Reference lines and their intersections with the fitted lines.
-#include "proc/devgraph/reflines.h"
+#include "proc/devgraph/devgraph.h"
+#include "proc/framework/optslots.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
-#include "proc/devgraph/gopts.h"
-#include "proc/devgraph/gtext.h"
-#include "proc/devgraph/shwylab.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/textpad.h"
 #include "proc/framework/wholenum.h"
-#include "proc/lifedist/fmode.h"
+#include "proc/lifedist/lifedist.h"
+#include "proc/vyxstate.h"
 #include "proc/numeric/distributions.h"
 #include "proc/numeric/normal.h"
 

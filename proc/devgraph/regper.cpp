@@ -5,15 +5,14 @@
 #include <cstring>
 
 #include "host/hostdefs.h"
-#include "proc/devgraph/relation.h"
+#include "proc/devgraph/devgraph.h"
 #include "proc/framework/hostsvc.h"
-#include "proc/framework/levels.h"
+#include "proc/effects/effects.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"
 #include "proc/vyxstate.h"
-#include "proc/lifedist/mlfit.h"
+#include "proc/lifedist/lifedist.h"
 #include "proc/regression/regression.h"
-#include "proc/regression/model.h"
 
 namespace {
 

@@ -11,23 +11,18 @@
 
 #include "host/hostdefs.h"
 #include "host/vec472_sort.h"
-#include "proc/devgraph/gridlabels.h"
-#include "proc/devgraph/gtext.h"
-#include "proc/devgraph/marks.h"
-#include "proc/devgraph/modelrows.h"
+#include "proc/devgraph/devgraph.h"
+#include "proc/framework/optslots.h"
 #include "proc/devgraph/pagebox.h"
 #include "proc/devgraph/ppdraw.h"
-#include "proc/devgraph/relation.h"
-#include "proc/devgraph/symbols.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/hostsvc_util.h"
-#include "proc/framework/levels.h"
+#include "proc/effects/effects.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/sortwrap.h"
 #include "proc/framework/textpad.h"
-#include "proc/lifedist/grprows.h"
-#include "proc/lifedist/obsrow.h"
-#include "proc/lifedist/ufile.h"
+#include "proc/lifedist/lifedist.h"
+#include "proc/vyxstate.h"
 
 namespace {
 

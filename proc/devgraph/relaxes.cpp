@@ -5,7 +5,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "proc/devgraph/axisparts.h"
+#include "proc/devgraph/devgraph.h"
+#include "proc/vyxstate.h"
 #include "proc/devgraph/ppaxes.h"
 #include "proc/framework/gparm.h"
 #include "proc/framework/hostsvc.h"

@@ -6,23 +6,18 @@
 #include <cstring>
 
 #include "host/hostdefs.h"
-#include "proc/devgraph/gridlabels.h"
-#include "proc/devgraph/gtext.h"
-#include "proc/devgraph/pages.h"
+#include "proc/devgraph/devgraph.h"
+#include "proc/framework/gparm.h"
+#include "proc/framework/optslots.h"
 #include "proc/devgraph/ppaxes.h"
 #include "proc/devgraph/pagebox.h"
 #include "proc/devgraph/ppdraw.h"
-#include "proc/devgraph/reflines.h"
-#include "proc/devgraph/relation.h"
-#include "proc/devgraph/symbols.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
 #include "proc/framework/wholenum.h"
-#include "proc/lifedist/grprows.h"
-#include "proc/lifedist/mlfit.h"
-#include "proc/lifedist/npmsg.h"
-#include "proc/lifedist/obsrow.h"
+#include "proc/lifedist/lifedist.h"
+#include "proc/vyxstate.h"
 
 namespace {
 

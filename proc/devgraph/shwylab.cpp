@@ -1,5 +1,5 @@
 // Tick value labels.
-#include "proc/devgraph/shwylab.h"
+#include "proc/devgraph/devgraph.h"
 
 #include <cstring>
 

@@ -1,11 +1,11 @@
 // Segments and label strips.
-#include "proc/devgraph/strips.h"
+#include "proc/devgraph/devgraph.h"
+#include "proc/framework/optslots.h"
+#include "proc/vyxstate.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "proc/devgraph/gopts.h"
-#include "proc/devgraph/gtext.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/textpad.h"
 

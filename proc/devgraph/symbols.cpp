@@ -1,15 +1,12 @@
 // Symbols, colours, patterns and frame fills.
-#include "proc/devgraph/symbols.h"
+#include "proc/devgraph/devgraph.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 
-#include "proc/devgraph/gopts.h"
-#include "proc/devgraph/gplaces.h"
-#include "proc/devgraph/hostgraphics.h"
-#include "proc/devgraph/devgraph.h"
+#include "proc/framework/hostgraphics.h"
 #include "proc/framework/gparm.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"

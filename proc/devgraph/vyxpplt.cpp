@@ -11,21 +11,11 @@
 
 #include "host/hostdefs.h"
 #include "proc/framework/expect.h"
-#include "proc/devgraph/annotate.h"
-#include "proc/devgraph/gplaces.h"
-#include "proc/devgraph/gridlabels.h"
-#include "proc/devgraph/hostgraphics.h"
-#include "proc/devgraph/inset.h"
-#include "proc/devgraph/legends.h"
-#include "proc/devgraph/pagelayout.h"
-#include "proc/devgraph/pages.h"
 #include "proc/devgraph/devgraph.h"
+#include "proc/framework/hostgraphics.h"
+#include "proc/devgraph/legends.h"
 #include "proc/devgraph/ppaxes.h"
 #include "proc/devgraph/ppdraw.h"
-#include "proc/devgraph/reflines.h"
-#include "proc/devgraph/relation.h"
-#include "proc/devgraph/strips.h"
-#include "proc/devgraph/symbols.h"
 #include "proc/framework/analyses.h"
 #include "proc/framework/gparm.h"
 #include "proc/framework/hostsvc.h"
@@ -33,8 +23,6 @@
 #include "proc/framework/pools.h"
 #include "proc/vyxstate.h"
 #include "proc/lifedist/lifedist.h"
-#include "proc/lifedist/lsfit.h"
-#include "proc/lifedist/mlfit.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 // Output destinations and segment lists of a device-graphics plot statement.
-#include "proc/devgraph/destctx.h"
+#include "proc/framework/destctx.h"
 
 #include <cstring>
 
-#include "proc/devgraph/devices.h"
-#include "proc/devgraph/hostgraphics.h"
+#include "proc/framework/devices.h"
+#include "proc/framework/hostgraphics.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"

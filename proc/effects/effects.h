@@ -1,4 +1,6 @@
-// The public header of the effects library (what other folders may include of proc/effects).
+// The public header of the effects library (what other folders may include of proc/effects):
+// its records, then levelization and its driver, the design rows, the thread options and the
+// parsing of effects, each with its own comment.
 //
 // Records of the effects library: the level-state block of one model, the level record of
 // each CLASS and continuous variable, the effect record of each model effect, the
@@ -12,6 +14,9 @@
 #include "host/effects.h"
 #include "host/pool.h"
 #include "host/vec203_datasets.h"
+#include <cstddef>
+#include "host/vec10_trees.h"
+#include "host/stmtrec.h"
 
 struct levctl;
 struct levstate;
@@ -377,3 +382,255 @@ struct levctl {
     int64_t lastobs[2];        // observation last read into bufraw / bufcls (0: none)
     levrdlayout* rdlay[2];     // places of the values in bufraw / bufcls
 };
+
+// Class levelization: the distinct formatted values (levels) of every CLASS variable of a
+// model, their weighted counts and smallest raw values, and the minimum and maximum of every
+// continuous variable. zlevini makes the level work block, zlevadd passes over the data (in
+// this thread, or through the worker threads of workers.h), zlevlls and zlevllm finish each
+// variable, zlevlwh finds the level of a formatted value.
+struct levwork;
+struct levtexthash;
+
+typedef int (*lwrdfn)(levwork* w, levstate* ls);
+
+// Level node, one per distinct formatted value of a variable (lwnodesz bytes): tree head,
+// raw value, weighted count, first appearance, then the formatted text as key.
+struct levnode {
+    trenode head;
+    double raw;                // numeric variables
+    char* rawtext;             // character variables: a copy of the smallest raw text
+    int32_t rawlen;
+    int32_t count;             // weighted count
+    int64_t first;             // first-appearance number (single-threaded) or observation number
+    char text[8];              // fmtlen bytes (the node is allocated longer)
+};
+constexpr int LEVNODE_KEYOFF = static_cast<int>(offsetof(levnode, text));
+
+struct levwork {
+    poolobj* lwpool;           // the block's own pool
+    int32_t lwkeyoff;          // offset of the key in a level node
+    int32_t lwnodesz;          // size of a level node
+    int32_t* lwcount;          // per CLASS variable: levels found so far
+    levnode** lwroot;          // per CLASS variable: root word of its level tree (and a spare word)
+    levthreads* lwthr;         // worker threads, null when none run
+    double* lwmin;             // per continuous variable
+    double* lwmax;
+    int32_t lwnnum;            // numeric CLASS variables
+    int32_t lwnchr;            // character CLASS variables
+    int32_t* lwnumix;          // CLASS index of each numeric CLASS variable
+    int32_t* lwchrix;          // CLASS index of each character CLASS variable
+    int32_t* lwactive;         // per CLASS variable: levelize it for this observation
+    double* lwcont;            // continuous values of the current observation
+    char** lwfmt;              // per CLASS variable its formatted value
+    double* lwnumraw;          // raw value per numeric CLASS variable
+    levrawtext* lwchrraw;      // raw text per character CLASS variable
+    void* lwowner;             // the data set (zlevini), then the model's levctl (zlevrgi)
+    uint8_t lwwantfmt;         // the values read include the formatted CLASS values
+    lwrdfn lwinit, lwnext, lwvals;
+    int (*lwfilt)(levwork* w);
+    // Our own: the spare node, and per CLASS variable a hash of its level texts in front of
+    // the tree, so that a repeated value does not walk the tree.
+    levnode* lwspare;
+    levtexthash* lwhash;
+};
+
+// Makes the work block (its own pool) and settles each CLASS variable's fmtlen, fmtoff and
+// the level-state's fmttot and fmtmax. Null when the pool or a block cannot be had.
+levwork* zlevini(dshandle dsh, levstate* ls);
+// The data pass over every observation the readers give. Runs on the workers when lwthr has
+// some, else in this thread; a failure of the workers redoes the pass here.
+void zlevadd(dshandle dsh, levwork* w, levstate* ls);
+// Adds the current observation (read with lwvals) to the level trees and continuous ranges.
+int zlevad1(levwork* w, levstate* ls);
+// Finishes CLASS variable i into its ordered level list (model pool); returns its level count,
+// or minus the return code of a failure (RC_NOMEM after xmemmsg, RC_EFFECTS from zlevror).
+int zlevlls(poolobj* pool, levwork* w, levstate* ls, int i);
+// Finishes continuous variable j: 0 no value, 1 constant, 2 varying; sets cloc and cscale.
+int zlevllm(poolobj* pool, levwork* w, levstate* ls, int j);
+// Level index of a formatted value (left-justified in place unless keepjst), -1 when none.
+int zlevlwh(levwork* w, const levclass* c, char* text);
+
+// The lookup without a work block (zlevlwh ignores it).
+int levlookup(const levclass* c, char* text);
+
+// Level ordering of CLASS variable i (levorder.cpp): puts nodes[0..n) (ascending text, the
+// tree order) into their final order in c->levels and c->levval, resolves reflev and builds
+// codemat. mode 'T' reads the nodes from the level tree instead. Returns 0, RC_NOMEM, or
+// RC_EFFECTS after message 172/394 when a reference level by value is not a level.
+int zlevror(poolobj* pool, levwork* w, levstate* ls, int i, levnode** nodes, char mode);
+
+// The sort of the level ordering: n keys of `size` bytes with a parallel index array. A kind
+// is "S" bytes (width), "D" a double (missing first, missing values equal), "L" a signed
+// 64-bit integer, "X" a leading 32-bit count then the secondary kind on the rest; a leading
+// '-' sorts that part descending.
+void ShellSort(char* keys, int n, int32_t* index, const char* primary, const char* secondary, int width, int size);
+namespace levorder {
+int Compare(const void* a, const void* b, const char* kind, int width);
+void Swap(void* a, void* b, int size);
+}  // namespace levorder
+
+// ---- shared with the worker threads (workers.cpp)
+// Adds one level text of CLASS variable i with its raw value (rawtext null for a numeric
+// variable), count and first appearance (-1: the next first-appearance number); keeps the
+// smaller raw value and first appearance of an existing level. Nonzero when memory is short.
+int levnoteone(levwork* w, levstate* ls, int i, const char* text, double raw, const char* rawtext, int rawlen,
+               int32_t count, int64_t first);
+// Whether the observation read into the work block is complete (CLASS values that must be
+// present, every continuous value).
+bool levcomplete(const levwork* w, const levstate* ls);
+// Widens the continuous ranges by the values cont.
+void levranges(levwork* w, const levstate* ls, const double* cont);
+// Empties the level trees and ranges (before a pass is redone).
+void levresettrees(levwork* w, levstate* ls);
+
+// The data-time driver of the effects library and the observation readers of a model.
+// Once per model and BY group, after zlevmod (and, for LOGSCALE, after its effect table):
+// installs the default readers into empty slots, finds the levels of every CLASS variable and
+// the range of every continuous variable (on worker threads when thrflag or "_testthread"
+// asks for them), orders and codes the levels, collects each effect's level combinations,
+// runs the effect-information pass, counts the design columns (firstcol, ncol, ncols), names
+// the parameters (pnames, plabels) and installs the least-squares interface.
+// Returns 0; 1 a CLASS variable without level or a continuous variable without value; 2 a
+// reference level given by value is not a level (172/394 logged); RC_INPUT when the data
+// could not be read (message logged, exit code 1008 set); RC_NOMEM after xmemmsg; any other
+// value is the effect-information pass's. The caller reports a nonzero result (510/80).
+int zlevrgi(levctl* ctl);
+
+// Default readers (host-callable entries made with vir2g).
+// Rewind: 0, or 1 when the rewind fails. Next: 1 when an observation was read, 0 at the end.
+int GetInit(levctl* ctl);
+int GetNext(levctl* ctl);
+int GetInitAcrossBy(levctl* ctl);
+int GetNextAcrossBy(levctl* ctl);
+// Copies values of the current observation: each letter of roles takes the next pointer
+// argument (z continuous values, y responses, w weight, f frequency, c formatted CLASS
+// values, u numeric raw CLASS values, b character raw CLASS values as levrawtext pairs); a
+// null pointer skips its role. Returns 1; 0 when the observation could not be read (then the
+// failure is logged once per model, the step's exit code becomes 1008, and ctl is marked).
+int GetVals(levctl* ctl, const char* roles, ...);
+// Whether a read of this model failed (GetVals returned 0 at least once).
+bool zlevreadfailed(const levctl* ctl);
+
+// Design columns of effect k: its combinations (or the coded product) times the columns of
+// the constructed effects it names; sets ncomb.
+int32_t zlevedf(levstate* ls, int32_t k);
+
+// Forwarding readers of the level pass (installed into the level work block by zlevrgi).
+int LevGetInit(levwork* w, levstate* ls);
+int LevGetNext(levwork* w, levstate* ls);
+int LevGetVals(levwork* w, levstate* ls);
+int LevGetLevIndex(levwork* w);
+
+// The design row of one observation: level indexes, standardised continuous values, one cell
+// per effect (product of its continuous values, column of its level combination), and flags
+// that say whether and why the observation cannot be used.
+// Flags of zlevrgd.
+enum : int32_t {
+    LEVF_WEIGHT = 1,           // weight or frequency unusable
+    LEVF_UNUSABLE = 2,         // the observation cannot be used for the design (callers drop it)
+    LEVF_RESPONSE = 4,         // a response value missing
+    LEVF_NOLEVEL = 8,          // a CLASS value is no level
+    LEVF_CONTMISS = 16,        // a continuous value missing
+    LEVF_EFFECT = 32,          // an effect unusable
+    LEVF_ALLMISS = 64,         // an all-missing member set accepted
+    LEVF_READFAIL = 256,       // our own: the values could not be read (with 2; the reader has
+                               // logged the failure and set the step's exit code 1008)
+};
+
+// Reads the current observation (positioned by rdnext) and fills levidx, contval and effcols.
+// y receives nresp responses, w the weight, f the frequency; each may be null (that value is
+// then neither read nor checked). Returns the flags; the caller drops an observation with 2.
+int32_t zlevrgd(levctl* ctl, double* y, double* w, double* f);
+
+// Where zlevrgd takes the level indexes from when raw values are read first: find returns the
+// level index of CLASS variable i for its raw value (key: the 8 bytes of a numeric value, or
+// the stored length of a character one), -1 when the value is no level, or -2 when the source
+// does not know it (its formatted value is then read and looked up). note (optional) learns
+// a looked-up index.
+struct rgdsource {
+    int (*find)(void* ctx, int i, const char* key);
+    void (*note)(void* ctx, int i, const char* key, int index);
+    void* ctx;
+};
+// zlevrgd with the level indexes found through src (null: by formatted value only). The flags
+// and every value left behind are those of zlevrgd.
+int32_t zlevrgdfrom(levctl* ctl, double* y, double* w, double* f, const rgdsource* src);
+
+// Column of the observation's level combination in effect e (rows 0..nseen-1 of combs);
+// nseen when the combination is not in the table, -1 for an effect without a table, 0 for an
+// effect without CLASS variables.
+int32_t zlevwel(const leveffect* e, const int32_t* levidx);
+// Row k of the effect's combinations against the observation: nesting part first, then
+// crossed; -1, 0 or 1.
+int eCompare(const leveffect* e, int32_t k, const int32_t* levidx);
+// Warns (172/398) of every CLASS variable with exactly one level; returns 0.
+int zlevchk(levctl* ctl);
+// keylen/4 signed 32-bit integers from keyoff, in order: -1, 0 or 1 (trees of combinations).
+int Compare(const void* a, const void* b, int32_t keylen, int32_t keyoff);
+// NUL-terminated blank-padded texts at off, compared ignoring trailing blanks: -1, 0 or 1.
+int clcmp(const void* a, const void* b, int32_t len, int32_t off);
+// 1 when the observation is usable with its responses (weight), else 0.
+int FitGetY(levctl* ctl, double* y);
+int FitGetW(levctl* ctl, double* w);
+// The checks of the constructed effects named by effect: 1 passed, 0 failed (flags 2|32 set).
+int zlevCheckEftEXMISS(int32_t* flags, levctl* ctl, levstate* ls, int32_t effect);
+
+// The raw-value map of a model (levctl::rawmap): made by zlevrgi after the level pass, it lets
+// zlevrgd read raw values and format only those it has not met. Null when the model's reader
+// is not the default one (a caller's reader need not keep raw and formatted values in step).
+levrawmap* zlevrawmapmake(levctl* ctl);
+
+// Thread options of the effects library: THREADS and CPUCOUNT, and the "_testthread" switches
+// that override THREADS for the library (docs/threads.md).
+// THREADS into *on (a missing value counts as on) and CPUCOUNT, truncated, into *cpucount. An
+// option that cannot be read ends the step with 1012 after a debug-log line.
+void zquerythreads(uint8_t* on, int32_t* cpucount);
+// -1 the switch is absent or missing, 0 off, 1 on: the larger of "_testthread" and
+// "_testthread" followed by the suffix.
+int ztestthread(const char* suffix, int suffixlen);
+
+// PERFORM statement settings (uncalled: the grammar has no PERFORM statement).
+struct perfrec {
+    const stmtrec* stmt;       // the last PERFORM statement, or null
+    int32_t cpucount;
+    int32_t hostcpus;
+    uint8_t threads;
+};
+int zperform(const stmtrec* list, perfrec* result);
+
+// The effect list of a model from its parsed statements: one level record per CLASS and
+// continuous variable, one effect record per model effect (the intercept first).
+// Fills ls from the step's statements. contslot and classslot are option slots of the PROC
+// record (the head of the step's statements) holding the continuous and CLASS variable
+// lists (negative: none); effslot the slot of stmt holding the parsed effects (negative: no
+// effect records at all). The caller sets truncln and the lsflags bits it owns first; this
+// sets 0x40 from nointercept and 0x10 from nonsingular. Returns 0, the status of the
+// EFFECT-statement branch, or RC_NOMEM after xmemmsg when the effect pool is exhausted.
+int zlevmod(levstate* ls, dshandle ds, int32_t contslot, int32_t classslot, stmtrec* stmt, int32_t effslot,
+            int32_t nointercept, int32_t nonsingular);
+
+// Fills one effect record from one parsed effect (lists copied from the effect pool); the
+// LOGSCALE table builder calls it once per effect. Returns 0, or RC_NOMEM.
+int zlevglm(leveffect* e, const parsedeff* p);
+
+// The effect's name from its variables and constructed effects ("A*B(C)"), cut to namelen.
+int zlevMakeEffectName(levstate* ls, leveffect* e);
+// Names the n adjacent pieces of an expanded effect (the last constructed effect varies fastest).
+int zlevSeparate(levstate* ls, leveffect* first, int n);
+// nglmeff, glmsplit and neffect from the parsed effects.
+int zlevNef(levstate* ls, const parsedeff* list, int32_t count, const int32_t* efstlist);
+
+// Variable-list routines over n variable numbers (a variable counts as a CLASS variable
+// when its number is the number of some classv record's variable).
+int zlevIsOnClassList(const levstate* ls, int n, const int32_t* list);
+int zlevMapClassVars(const levstate* ls, int n, int32_t* list);
+int zlevValidateClassList(const levstate* ls, int n, int32_t* list, int32_t* index);
+int zlevAddContVars(dshandle ds, levstate* ls, int n, int32_t* list, int32_t* index);
+
+// Finds the records made from a parsed effect (uncalled by the procedure).
+int zlevMatchGLMEfToEf(const parsedeff* p, const levstate* ls, int32_t* first, int32_t* count);
+int zlevEqualGlmEfs(const parsedeff* a, const parsedeff* b);
+
+// The EFFECT statements of the step (docs/effects.md gives their record layout): builds the
+// constructed-effect records and efstlist. Without EFFECT statements: 0, nothing made.
+int zlevProcessEffectStatements(levstate* ls, dshandle ds, int32_t** efstlist);

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 #include <vector>
-#include "proc/effects/effparse.h"
+#include "proc/effects/effects.h"
 #include "proc/effects/effsvc.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/zorduvex.h"

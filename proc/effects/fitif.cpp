@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 #include "proc/effects/designcols.h"
-#include "proc/effects/designrow.h"
+#include "proc/effects/effects.h"
 #include "proc/effects/effsvc.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/hostsvc_util.h"

@@ -1,13 +1,12 @@
 // Class levelization in the procedure's thread: the level work block, the data pass, the
 // finishing of each variable and the lookup of a formatted value.
-#include "proc/effects/levelize.h"
+#include "proc/effects/effects.h"
 
 #include <algorithm>
 #include <cfloat>
 #include <cstring>
 #include <vector>
 #include "proc/effects/effsvc.h"
-#include "proc/effects/levdrive.h"
 #include "proc/effects/rdlayout.h"
 #include "proc/effects/workers.h"
 #include "proc/framework/hostsvc.h"

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 #include <vector>
-#include "proc/effects/designrow.h"
+#include "proc/effects/effects.h"
 #include "proc/effects/effsvc.h"
 #include "proc/effects/varnames.h"
 #include "proc/framework/hostsvc.h"

@@ -1,5 +1,5 @@
 // Thread options of the effects library.
-#include "proc/effects/thropts.h"
+#include "proc/effects/effects.h"
 
 #include <cmath>
 #include <cstdlib>

@@ -8,11 +8,9 @@
 #include <new>
 #include <vector>
 #include "proc/framework/expect.h"
-#include "proc/effects/designrow.h"
+#include "proc/effects/effects.h"
 #include "proc/effects/effsvc.h"
-#include "proc/effects/levdrive.h"
 #include "proc/effects/rdlayout.h"
-#include "proc/effects/thropts.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/trees.h"
 #include "proc/effects/workerparts.h"

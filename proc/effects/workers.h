@@ -9,7 +9,6 @@
 #include <cstdint>
 #include "host/kernel.h"
 #include "proc/effects/clsfmt.h"
-#include "proc/effects/levelize.h"
 #include "proc/effects/effects.h"
 
 // Test hook (levctl::thrhook; null outside tests). fault is called by a worker before each

@@ -2,10 +2,8 @@
 // routines beside them.
 #include <algorithm>
 #include <cstring>
-#include "proc/effects/designrow.h"
+#include "proc/effects/effects.h"
 #include "proc/effects/effsvc.h"
-#include "proc/effects/levdrive.h"
-#include "proc/effects/levelize.h"
 #include "proc/effects/rdlayout.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/textpad.h"

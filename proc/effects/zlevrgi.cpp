@@ -6,14 +6,12 @@
 #include <cstring>
 #include <vector>
 #include "proc/framework/expect.h"
-#include "proc/effects/designrow.h"
+#include "proc/effects/effects.h"
 #include "proc/effects/effsvc.h"
 #include "proc/effects/efinfo.h"
 #include "proc/effects/fitif.h"
-#include "proc/effects/levdrive.h"
 #include "proc/effects/names.h"
 #include "proc/effects/rdlayout.h"
-#include "proc/effects/thropts.h"
 #include "proc/effects/workers.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/hostsvc_util.h"

@@ -12,7 +12,6 @@
 #include "proc/framework/bynotes.h"
 #include "proc/framework/fitcodes.h"
 #include "proc/framework/grpnode.h"
-#include "proc/framework/levels.h"
 
 struct plotlay;
 struct insetrec;

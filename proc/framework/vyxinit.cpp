@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "proc/devgraph/destctx.h"
-#include "proc/devgraph/devices.h"
+#include "proc/framework/destctx.h"
+#include "proc/framework/devices.h"
 #include "proc/framework/analyses.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/noeffect.h"

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "proc/devgraph/hostgraphics.h"
+#include "proc/framework/hostgraphics.h"
 #include "proc/framework/analyses.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/poolscope.h"

@@ -10,8 +10,7 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/vyxstate.h"
 #include "proc/lifedist/bands.h"
-#include "proc/lifedist/curverec.h"
-#include "proc/lifedist/npmsg.h"
+#include "proc/lifedist/lifedist.h"
 
 namespace {
 

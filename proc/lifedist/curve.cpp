@@ -12,9 +12,7 @@
 #include "proc/framework/pools.h"
 #include "proc/vyxstate.h"
 #include "proc/lifedist/bands.h"
-#include "proc/lifedist/curverec.h"
-#include "proc/lifedist/grprows.h"
-#include "proc/lifedist/npmsg.h"
+#include "proc/lifedist/lifedist.h"
 #include "proc/numeric/normal.h"
 #include "proc/numeric/quantiles.h"
 

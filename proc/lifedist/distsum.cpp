@@ -8,7 +8,8 @@
 #include "proc/framework/pools.h"
 #include "proc/lifedist/fitscale.h"
 #include "proc/lifedist/fitshared.h"
-#include "proc/lifedist/mlfit.h"
+#include "proc/lifedist/lifedist.h"
+#include "proc/vyxstate.h"
 #include "proc/numeric/quantiles.h"
 
 using namespace fitx;

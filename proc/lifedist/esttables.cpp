@@ -6,7 +6,8 @@
 #include "proc/devgraph/devgraph.h"
 #include "proc/framework/textpad.h"
 #include "proc/lifedist/fitshared.h"
-#include "proc/lifedist/mlfit.h"
+#include "proc/lifedist/lifedist.h"
+#include "proc/vyxstate.h"
 #include "proc/numeric/linalg.h"
 #include "proc/numeric/quantiles.h"
 

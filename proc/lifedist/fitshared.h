@@ -8,6 +8,7 @@
 #include "proc/framework/pools.h"
 #include "proc/vyxstate.h"
 #include "proc/framework/wobmth.h"
+#include "proc/lifedist/lifedist.h"
 
 namespace fitx {
 
@@ -46,25 +47,6 @@ inline bool allfree(const vyxstate* s) { return s->fit.npar.free == s->fit.npar.
 // The group's fit is taken over from the MODEL statement (FITTYPE=MODEL, or REGRESSION).
 inline bool bymodel(const vyxstate* s) { return s->opts.fitmethod == FIT_MODEL || s->opts.fitmethod == FIT_REGRESSION; }
 
-// Ends the step on a failed output-object call (negative result): the code is reported,
-// the step's exit code set, and every loop of the procedure stops on stepend.
-inline void endstep(vyxstate* s, int32_t rc) {
-    xprrlog(0, rc);
-    xexit(rc, 0);
-    s->step.stepend = 1;
-}
-// The result of an output-object call: true when it may go on.
-inline bool obok(vyxstate* s, int32_t rc) {
-    if (rc >= 0) return true;
-    endstep(s, rc);
-    return false;
-}
-
-// A matrix table (the fits' and the MODEL's covariance and correlation tables): the packed
-// symmetric n x n matrix m under template path and table name, with its row and column names,
-// format, title and label; a failing call ends the step (false).
-bool matrix(vyxstate* s, const char* path, const char* name, double* m, int n, int32_t* format, txthandle* names,
-            txthandle title, txthandle label);
 inline txthandle pathtext(const char* path) {
     int n = 0;
     while (path[n]) ++n;

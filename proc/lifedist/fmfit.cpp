@@ -6,8 +6,8 @@
 
 #include "proc/framework/pools.h"
 #include "proc/lifedist/fitshared.h"
-#include "proc/lifedist/fmode.h"
-#include "proc/lifedist/mlfit.h"
+#include "proc/lifedist/lifedist.h"
+#include "proc/vyxstate.h"
 #include "proc/numeric/normal.h"
 
 using namespace fitx;

@@ -1,6 +1,6 @@
 // The combined estimate of the failure modes: F(t) with its limits, the SurvEst table at
 // the SURVTIME values, the curve for the plots and the interpolation in it.
-#include "proc/lifedist/fmode.h"
+#include "proc/lifedist/lifedist.h"
 
 #include <algorithm>
 #include <cmath>
@@ -11,7 +11,6 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
 #include "proc/vyxstate.h"
-#include "proc/lifedist/lifedist.h"
 #include "proc/lifedist/tables.h"
 #include "proc/numeric/kernconst.h"
 #include "proc/numeric/kernels.h"

@@ -8,11 +8,7 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/vyxstate.h"
 #include "proc/lifedist/curve.h"
-#include "proc/lifedist/fmode.h"
-#include "proc/lifedist/grprows.h"
 #include "proc/lifedist/lifedist.h"
-#include "proc/lifedist/npmsg.h"
-#include "proc/lifedist/obsrow.h"
 #include "proc/numeric/kernconst.h"
 #include "proc/numeric/quantiles.h"
 

@@ -4,9 +4,8 @@
 #include <cstring>
 
 #include "proc/lifedist/fitshared.h"
-#include "proc/lifedist/fmode.h"
-#include "proc/lifedist/mlfit.h"
-#include "proc/lifedist/obsrow.h"
+#include "proc/lifedist/lifedist.h"
+#include "proc/vyxstate.h"
 
 using namespace fitx;
 

@@ -14,8 +14,6 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/lifedist/fitshared.h"
 #include "proc/lifedist/lifedist.h"
-#include "proc/lifedist/mlfit.h"
-#include "proc/lifedist/obsrow.h"
 #include "proc/numeric/kernels.h"
 
 using namespace fitx;

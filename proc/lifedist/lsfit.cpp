@@ -11,13 +11,9 @@
 #include "proc/framework/pools.h"
 #include "proc/vyxstate.h"
 #include "proc/lifedist/bands.h"
-#include "proc/lifedist/curverec.h"
-#include "proc/lifedist/grprows.h"
+#include "proc/lifedist/lifedist.h"
 #include "proc/lifedist/readtimes.h"
-#include "proc/lifedist/lsfit.h"
 #include "proc/regression/regression.h"
-#include "proc/lifedist/npmsg.h"
-#include "proc/lifedist/turnbull.h"
 
 using namespace np;
 

@@ -7,8 +7,8 @@
 
 #include "proc/framework/pools.h"
 #include "proc/lifedist/fitshared.h"
-#include "proc/lifedist/mlfit.h"
 #include "proc/lifedist/lifedist.h"
+#include "proc/vyxstate.h"
 #include "proc/numeric/linalg.h"
 #include "proc/numeric/optimizer.h"
 

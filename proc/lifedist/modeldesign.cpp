@@ -1,7 +1,8 @@
 // The group's MODEL design rows for a fit taken over from the MODEL statement.
 #include <cstring>
 
-#include "proc/lifedist/mlfit.h"
+#include "proc/lifedist/lifedist.h"
+#include "proc/vyxstate.h"
 #include "proc/regression/regression.h"
 
 bool modeldesign(vyxstate* s, double* x, int m) {

@@ -14,7 +14,6 @@
 #include "proc/vyxstate.h"
 #include "proc/framework/wholenum.h"
 #include "proc/lifedist/lifedist.h"
-#include "proc/lifedist/obsrow.h"
 #include "proc/numeric/kernels.h"
 #include "proc/numeric/distributions.h"
 #include "proc/numeric/stdquant.h"

@@ -3,7 +3,8 @@
 
 #include "proc/lifedist/fitscale.h"
 #include "proc/lifedist/fitshared.h"
-#include "proc/lifedist/mlfit.h"
+#include "proc/lifedist/lifedist.h"
+#include "proc/vyxstate.h"
 #include "proc/numeric/distributions.h"
 #include "proc/numeric/normal.h"
 

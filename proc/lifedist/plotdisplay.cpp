@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "proc/devgraph/hostgraphics.h"
+#include "proc/framework/hostgraphics.h"
 #include "proc/devgraph/devgraph.h"
 #include "proc/framework/gparm.h"
 #include "proc/framework/hostsvc.h"
@@ -16,7 +16,6 @@
 #include "proc/vyxstate.h"
 #include "proc/framework/wholenum.h"
 #include "proc/lifedist/lifedist.h"
-#include "proc/lifedist/obsrow.h"
 #include "proc/lifedist/optread.h"
 
 namespace {

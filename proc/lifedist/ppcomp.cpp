@@ -15,7 +15,6 @@
 #include "proc/lifedist/groups.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/lifedist/tables.h"
-#include "proc/lifedist/ufile.h"
 
 namespace {
 

@@ -6,7 +6,6 @@
 #include "proc/vyxstate.h"
 #include "proc/framework/wobmth.h"
 #include "proc/lifedist/lifedist.h"
-#include "proc/lifedist/obsrow.h"
 #include "proc/lifedist/tables.h"
 
 namespace {

@@ -7,11 +7,9 @@
 #include "host/hostdefs.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/vyxstate.h"
-#include "proc/lifedist/curverec.h"
-#include "proc/lifedist/lsfit.h"
+#include "proc/lifedist/lifedist.h"
 #include "proc/lifedist/readtimes.h"
 #include "proc/lifedist/tables.h"
-#include "proc/lifedist/turnbull.h"
 
 double timeunits(const vyxstate* s, double x) {
     if (x == DBL_MAX || x == -DBL_MAX || std::isnan(x)) return hostmissing();

@@ -12,7 +12,7 @@
 #include "host/hostdefs.h"
 #include "proc/framework/pools.h"
 #include "proc/vyxstate.h"
-#include "proc/lifedist/lsfit.h"
+#include "proc/lifedist/lifedist.h"
 
 // Pairs (analysis scale, read) come in chunks from the statement pool while the data are
 // read; the first lookup gathers them into one array sorted by the analysis value.

@@ -8,10 +8,8 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/vyxstate.h"
 #include "proc/framework/wobmth.h"
-#include "proc/lifedist/lsfit.h"
-#include "proc/lifedist/npmsg.h"
+#include "proc/lifedist/lifedist.h"
 #include "proc/lifedist/tables.h"
-#include "proc/lifedist/turnbull.h"
 
 
 // The Group and Label columns of the Turnbull tables (Group in class modes only).

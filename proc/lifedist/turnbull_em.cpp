@@ -19,7 +19,7 @@
 #include "proc/vyxstate.h"
 #include "proc/framework/wobmth.h"
 #include "proc/lifedist/tables.h"
-#include "proc/lifedist/turnbull.h"
+#include "proc/lifedist/lifedist.h"
 #include "proc/numeric/lnpos.h"
 
 namespace {

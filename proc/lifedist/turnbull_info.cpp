@@ -10,9 +10,8 @@
 #include "proc/vyxstate.h"
 #include "proc/framework/wobmth.h"
 #include "proc/lifedist/bands.h"
-#include "proc/lifedist/npmsg.h"
+#include "proc/lifedist/lifedist.h"
 #include "proc/lifedist/tables.h"
-#include "proc/lifedist/turnbull.h"
 #include "proc/numeric/linalg.h"
 
 namespace {

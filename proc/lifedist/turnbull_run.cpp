@@ -8,9 +8,8 @@
 #include "proc/framework/optslots.h"
 #include "proc/vyxstate.h"
 #include "proc/lifedist/bands.h"
-#include "proc/lifedist/npmsg.h"
+#include "proc/lifedist/lifedist.h"
 #include "proc/lifedist/tables.h"
-#include "proc/lifedist/turnbull.h"
 #include "proc/numeric/normal.h"
 
 namespace {

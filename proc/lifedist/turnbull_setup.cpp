@@ -8,8 +8,7 @@
 #include "proc/framework/pools.h"
 #include "proc/vyxstate.h"
 #include "proc/lifedist/bands.h"
-#include "proc/lifedist/grprows.h"
-#include "proc/lifedist/turnbull.h"
+#include "proc/lifedist/lifedist.h"
 
 using namespace np;
 

@@ -9,7 +9,6 @@
 #include "proc/framework/optslots.h"
 #include "proc/vyxstate.h"
 #include "proc/lifedist/lifedist.h"
-#include "proc/lifedist/obsrow.h"
 #include "proc/lifedist/optread.h"
 
 namespace {

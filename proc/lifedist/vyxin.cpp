@@ -12,9 +12,7 @@
 #include "proc/framework/textpad.h"
 #include "proc/vyxstate.h"
 #include "proc/lifedist/lifedist.h"
-#include "proc/lifedist/obsrow.h"
 #include "proc/lifedist/readtimes.h"
-#include "proc/lifedist/ufile.h"
 
 namespace {
 

@@ -8,8 +8,6 @@
 #include "proc/framework/sortwrap.h"
 #include "proc/vyxstate.h"
 #include "proc/lifedist/lifedist.h"
-#include "proc/lifedist/obsrow.h"
-#include "proc/lifedist/ufile.h"
 
 namespace {
 

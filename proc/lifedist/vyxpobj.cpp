@@ -12,7 +12,6 @@
 #include "proc/framework/wobmth.h"
 #include "proc/lifedist/fitshared.h"
 #include "proc/lifedist/lifedist.h"
-#include "proc/lifedist/obsrow.h"
 #include "proc/lifedist/tables.h"
 
 namespace {

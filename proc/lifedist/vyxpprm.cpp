@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "proc/devgraph/devgraph.h"
-#include "proc/devgraph/relation.h"
 #include "proc/framework/gparm.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/optslots.h"
@@ -14,7 +13,6 @@
 #include "proc/framework/wholenum.h"
 #include "proc/framework/zorduvex.h"
 #include "proc/lifedist/lifedist.h"
-#include "proc/lifedist/obsrow.h"
 #include "proc/lifedist/optread.h"
 #include "proc/lifedist/plotdisplay.h"
 

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstring>
 
-#include "proc/devgraph/lifescl.h"
 #include "proc/devgraph/devgraph.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/hostsvc_util.h"
@@ -14,7 +13,6 @@
 #include "proc/vyxstate.h"
 #include "proc/lifedist/groups.h"
 #include "proc/lifedist/lifedist.h"
-#include "proc/lifedist/obsrow.h"
 
 namespace {
 

@@ -4,8 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "proc/devgraph/axisparts.h"
-#include "proc/devgraph/gopts.h"
+#include "proc/devgraph/devgraph.h"
 #include "proc/framework/optslots.h"
 #include "proc/vyxstate.h"
 #include "proc/framework/wholenum.h"

@@ -6,14 +6,11 @@
 #include <cfloat>
 #include <cmath>
 
-#include "proc/devgraph/gtext.h"
-#include "proc/devgraph/marks.h"
 #include "proc/devgraph/devgraph.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
 #include "proc/vyxstate.h"
 #include "proc/mcf/mcf.h"
-#include "proc/mcf/mcfio.h"
 #include "proc/mcf/mcfplot.h"
 #include "proc/numeric/normal.h"
 

@@ -6,7 +6,6 @@
 #include <cmath>
 
 #include "proc/devgraph/devgraph.h"
-#include "proc/devgraph/zqscale.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
 #include "proc/vyxstate.h"

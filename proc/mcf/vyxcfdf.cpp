@@ -8,7 +8,6 @@
 #include "proc/framework/textpad.h"
 #include "proc/vyxstate.h"
 #include "proc/mcf/mcf.h"
-#include "proc/mcf/mcfio.h"
 #include "proc/mcf/mcfmsg.h"
 #include "proc/numeric/normal.h"
 

@@ -7,7 +7,6 @@
 #include "proc/vyxstate.h"
 #include "proc/mcf/mcf.h"
 #include "proc/mcf/mcfacc.h"
-#include "proc/mcf/mcfio.h"
 #include "proc/mcf/mcfmsg.h"
 #include "proc/numeric/normal.h"
 

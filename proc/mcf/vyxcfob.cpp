@@ -10,7 +10,6 @@
 #include "proc/vyxstate.h"
 #include "proc/framework/wobmth.h"
 #include "proc/mcf/mcf.h"
-#include "proc/mcf/mcfio.h"
 #include "proc/mcf/mcfmsg.h"
 #include "proc/mcf/mcftab.h"
 #include "proc/numeric/normal.h"

@@ -12,7 +12,6 @@
 #include "proc/framework/sortwrap.h"
 #include "proc/vyxstate.h"
 #include "proc/mcf/mcf.h"
-#include "proc/mcf/mcfio.h"
 #include "proc/mcf/mcfmsg.h"
 
 namespace {

@@ -5,11 +5,12 @@
 
 #include "proc/framework/grouptext.h"
 #include "proc/framework/hostsvc_util.h"
-#include "proc/lifedist/mlfit.h"
+#include "proc/lifedist/lifedist.h"
+#include "proc/vyxstate.h"
 #include "proc/numeric/linalg.h"
 #include "proc/numeric/optimizer.h"
 #include "proc/regression/fitcommon.h"
-#include "proc/regression/model.h"
+#include "proc/regression/regression.h"
 #include "proc/regression/mtable.h"
 
 using namespace mfit;

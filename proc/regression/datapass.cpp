@@ -9,16 +9,14 @@
 #include <cstring>
 
 #include "proc/framework/expect.h"
-#include "proc/effects/designrow.h"
-#include "proc/effects/levdrive.h"
-#include "proc/effects/thropts.h"
+#include "proc/effects/effects.h"
 #include "proc/framework/bynotes.h"
 #include "proc/framework/hostsvc.h"
-#include "proc/framework/levels.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
 #include "proc/regression/fitcommon.h"
-#include "proc/regression/model.h"
+#include "proc/regression/regression.h"
+#include "proc/vyxstate.h"
 
 using namespace mfit;
 

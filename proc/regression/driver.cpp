@@ -3,7 +3,8 @@
 #include "proc/framework/anchor.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/poolscope.h"
-#include "proc/regression/model.h"
+#include "proc/regression/regression.h"
+#include "proc/vyxstate.h"
 
 namespace {
 

@@ -17,7 +17,8 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/textpad.h"
 #include "proc/regression/fitcommon.h"
-#include "proc/regression/model.h"
+#include "proc/regression/regression.h"
+#include "proc/vyxstate.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/vyxstate.h"
 #include "proc/framework/wobmth.h"
-#include "proc/lifedist/fitshared.h"
-#include "proc/regression/model.h"
+#include "proc/lifedist/lifedist.h"
+#include "proc/regression/regression.h"
 
 namespace mfit {
 

@@ -6,11 +6,11 @@
 #include "proc/framework/expect.h"
 #include "proc/framework/pools.h"
 #include "proc/lifedist/lifedist.h"
-#include "proc/lifedist/mlfit.h"
 #include "proc/numeric/linalg.h"
 #include "proc/numeric/optimizer.h"
 #include "proc/regression/fitcommon.h"
-#include "proc/regression/model.h"
+#include "proc/regression/regression.h"
+#include "proc/vyxstate.h"
 #include "proc/regression/mtable.h"
 
 using namespace mfit;

@@ -4,11 +4,10 @@
 #include <cmath>
 #include <cstring>
 
-#include "proc/framework/levels.h"
+#include "proc/effects/effects.h"
 #include "proc/framework/textpad.h"
 #include "proc/regression/fitcommon.h"
 #include "proc/regression/regression.h"
-#include "proc/regression/model.h"
 
 using namespace mfit;
 

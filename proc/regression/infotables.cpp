@@ -6,12 +6,13 @@
 #include <vector>
 
 #include "proc/framework/hostsvc.h"
-#include "proc/framework/levels.h"
+#include "proc/effects/effects.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/regression/fitcommon.h"
-#include "proc/regression/model.h"
+#include "proc/regression/regression.h"
+#include "proc/vyxstate.h"
 #include "proc/regression/mtable.h"
 
 namespace {

@@ -9,7 +9,8 @@
 #include "proc/numeric/normal.h"
 #include "proc/numeric/prci.h"
 #include "proc/regression/fitcommon.h"
-#include "proc/regression/model.h"
+#include "proc/regression/regression.h"
+#include "proc/vyxstate.h"
 #include "proc/regression/mtable.h"
 
 using namespace mfit;

@@ -5,7 +5,7 @@
 #include "proc/framework/poolscope.h"
 #include "proc/framework/vyxinit.h"
 #include "proc/vyxstate.h"
-#include "proc/regression/model.h"
+#include "proc/regression/regression.h"
 
 void clearlevels(levctl* ctl) {
     levstate* ls = ctl->lstate;

@@ -3,6 +3,7 @@
 // the step; see docs/architecture.md for who writes and who reads each field.
 #pragma once
 #include "proc/framework/statetypes.h"
+#include "proc/effects/effects.h"
 
 struct modelstate {
     uint8_t rsp3flag;           // READOUT given on the MODEL statement

@@ -7,9 +7,8 @@
 #include <vector>
 
 #include "proc/framework/expect.h"
-#include "proc/effects/designrow.h"
+#include "proc/effects/effects.h"
 #include "proc/framework/gparm.h"
-#include "proc/framework/levels.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"
 #include "proc/numeric/kernels.h"
@@ -18,7 +17,6 @@
 #include "proc/numeric/quantiles.h"
 #include "proc/regression/fitcommon.h"
 #include "proc/regression/regression.h"
-#include "proc/regression/model.h"
 #include "proc/regression/mtable.h"
 
 using namespace mfit;

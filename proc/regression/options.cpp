@@ -5,10 +5,9 @@
 #include <cstring>
 
 #include "host/effects.h"
-#include "proc/effects/effparse.h"
+#include "proc/effects/effects.h"
 #include "proc/framework/gparm.h"
 #include "proc/framework/hostsvc.h"
-#include "proc/framework/levels.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
@@ -19,7 +18,8 @@
 #include "proc/numeric/stdquant.h"
 #include "proc/numeric/kernels.h"
 #include "proc/regression/fitcommon.h"
-#include "proc/regression/model.h"
+#include "proc/regression/regression.h"
+#include "proc/vyxstate.h"
 
 using namespace mfit;
 

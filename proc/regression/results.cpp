@@ -6,13 +6,14 @@
 #include <vector>
 
 #include "proc/framework/memnum.h"
-#include "proc/framework/levels.h"
+#include "proc/effects/effects.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
 #include "proc/numeric/linalg.h"
 #include "proc/numeric/quantiles.h"
 #include "proc/regression/fitcommon.h"
-#include "proc/regression/model.h"
+#include "proc/regression/regression.h"
+#include "proc/vyxstate.h"
 #include "proc/regression/mtable.h"
 
 using namespace mfit;

@@ -10,7 +10,8 @@
 #include "proc/numeric/kernels.h"
 #include "proc/numeric/linalg.h"
 #include "proc/regression/fitcommon.h"
-#include "proc/regression/model.h"
+#include "proc/regression/regression.h"
+#include "proc/vyxstate.h"
 #include "proc/regression/rowfile.h"
 
 using namespace mfit;

@@ -3,7 +3,7 @@
 // class plot travel in the inset phantom object instead.
 #include <cstring>
 
-#include "proc/devgraph/inset.h"
+#include "proc/devgraph/devgraph.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
 #include "proc/vyxstate.h"

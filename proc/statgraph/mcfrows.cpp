@@ -6,12 +6,11 @@
 #include <cmath>
 #include <cstring>
 
-#include "proc/devgraph/shwylab.h"
+#include "proc/devgraph/devgraph.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/memnum.h"
 #include "proc/vyxstate.h"
 #include "proc/mcf/mcf.h"
-#include "proc/mcf/mcfio.h"
 #include "proc/numeric/normal.h"
 #include "proc/statgraph/sgmath.h"
 #include "proc/statgraph/sgproto.h"

@@ -5,8 +5,8 @@
 #include <cmath>
 
 #include "proc/devgraph/devgraph.h"
-#include "proc/lifedist/fmode.h"
-#include "proc/lifedist/mlfit.h"
+#include "proc/lifedist/lifedist.h"
+#include "proc/vyxstate.h"
 #include "proc/statgraph/sgmath.h"
 #include "proc/statgraph/sgproto.h"
 #include "proc/statgraph/statgraph.h"

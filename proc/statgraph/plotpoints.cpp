@@ -3,10 +3,8 @@
 #include <cmath>
 
 #include "proc/framework/hostsvc.h"
-#include "proc/lifedist/curverec.h"
-#include "proc/lifedist/grprows.h"
-#include "proc/lifedist/obsrow.h"
-#include "proc/lifedist/turnbull.h"
+#include "proc/lifedist/lifedist.h"
+#include "proc/vyxstate.h"
 #include "proc/statgraph/sgmath.h"
 #include "proc/statgraph/sgproto.h"
 #include "proc/statgraph/statgraph.h"

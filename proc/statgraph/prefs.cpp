@@ -5,11 +5,12 @@
 #include <cmath>
 #include <cstring>
 
-#include "proc/devgraph/shwylab.h"
+#include "proc/devgraph/devgraph.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
-#include "proc/lifedist/fmode.h"
+#include "proc/lifedist/lifedist.h"
+#include "proc/vyxstate.h"
 #include "proc/numeric/distributions.h"
 #include "proc/numeric/normal.h"
 #include "proc/statgraph/sgmath.h"

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "proc/devgraph/inset.h"
+#include "proc/devgraph/devgraph.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
 #include "proc/vyxstate.h"

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "proc/devgraph/inset.h"
+#include "proc/devgraph/devgraph.h"
 #include "proc/framework/gparm.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/optslots.h"

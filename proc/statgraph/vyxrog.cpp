@@ -7,17 +7,14 @@
 #include <cstring>
 #include <string>
 
-#include "proc/devgraph/modelrows.h"
 #include "proc/devgraph/devgraph.h"
-#include "proc/devgraph/relation.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
 #include "proc/vyxstate.h"
 #include "proc/effects/effects.h"
-#include "proc/lifedist/grprows.h"
-#include "proc/lifedist/obsrow.h"
+#include "proc/lifedist/lifedist.h"
 #include "proc/statgraph/sgmath.h"
 #include "proc/statgraph/sgproto.h"
 #include "proc/statgraph/statgraph.h"

@@ -12,7 +12,6 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/vyxstate.h"
 #include "proc/lifedist/lifedist.h"
-#include "proc/lifedist/obsrow.h"
 #include "proc/lifedist/pbrec.h"
 #include "proc/numeric/quantiles.h"
 #include "tests/support/hostfixture.h"

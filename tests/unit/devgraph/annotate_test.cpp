@@ -4,8 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "proc/devgraph/annotate.h"
-#include "proc/devgraph/pagelayout.h"
+#include "proc/devgraph/devgraph.h"
 #include "proc/framework/optslots.h"
 #include "tests/unit/devgraph/fixture.h"
 

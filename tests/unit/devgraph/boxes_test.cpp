@@ -4,9 +4,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "proc/devgraph/pagelayout.h"
-#include "proc/devgraph/relation.h"
-#include "proc/devgraph/symbols.h"
+#include "proc/devgraph/devgraph.h"
 #include "proc/framework/optslots.h"
 #include "tests/unit/devgraph/fixture.h"
 

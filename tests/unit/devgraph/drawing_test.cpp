@@ -4,12 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "proc/devgraph/gplaces.h"
-#include "proc/devgraph/gridlabels.h"
+#include "proc/devgraph/devgraph.h"
 #include "proc/devgraph/legends.h"
-#include "proc/devgraph/pagelayout.h"
-#include "proc/devgraph/strips.h"
-#include "proc/devgraph/symbols.h"
 #include "proc/framework/optslots.h"
 #include "tests/unit/devgraph/fixture.h"
 

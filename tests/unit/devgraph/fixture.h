@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "proc/devgraph/destctx.h"
-#include "proc/devgraph/hostgraphics.h"
+#include "proc/framework/destctx.h"
+#include "proc/framework/hostgraphics.h"
 #include "proc/devgraph/devgraph.h"
 #include "proc/framework/anchor.h"
 #include "proc/framework/pools.h"

@@ -5,9 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "proc/devgraph/inset.h"
-#include "proc/devgraph/pagelayout.h"
-#include "proc/devgraph/symbols.h"
+#include "proc/devgraph/devgraph.h"
 #include "proc/framework/optslots.h"
 #include "tests/unit/devgraph/fixture.h"
 

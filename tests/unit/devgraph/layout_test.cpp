@@ -3,9 +3,7 @@
 #include <cmath>
 #include <string>
 
-#include "proc/devgraph/gplaces.h"
-#include "proc/devgraph/pagelayout.h"
-#include "proc/devgraph/shwylab.h"
+#include "proc/devgraph/devgraph.h"
 #include "tests/unit/devgraph/fixture.h"
 
 namespace {

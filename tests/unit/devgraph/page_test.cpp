@@ -11,15 +11,8 @@
 #include <sstream>
 #include <string>
 
-#include "proc/devgraph/annotate.h"
-#include "proc/devgraph/gplaces.h"
-#include "proc/devgraph/gridlabels.h"
-#include "proc/devgraph/inset.h"
+#include "proc/devgraph/devgraph.h"
 #include "proc/devgraph/legends.h"
-#include "proc/devgraph/pagelayout.h"
-#include "proc/devgraph/reflines.h"
-#include "proc/devgraph/strips.h"
-#include "proc/devgraph/symbols.h"
 #include "proc/framework/optslots.h"
 #include "tests/unit/devgraph/fixture.h"
 

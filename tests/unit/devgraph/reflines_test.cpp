@@ -4,10 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "proc/devgraph/gplaces.h"
-#include "proc/devgraph/pagelayout.h"
-#include "proc/devgraph/reflines.h"
-#include "proc/devgraph/symbols.h"
+#include "proc/devgraph/devgraph.h"
 #include "proc/framework/optslots.h"
 #include "tests/unit/devgraph/fixture.h"
 

@@ -2,8 +2,9 @@
 // frequency carried along; the sorted file takes the place of the unsorted one.
 #include <vector>
 
-#include "proc/devgraph/relation.h"
-#include "proc/lifedist/ufile.h"
+#include "proc/devgraph/devgraph.h"
+#include "proc/lifedist/lifedist.h"
+#include "proc/vyxstate.h"
 #include "tests/unit/devgraph/fixture.h"
 
 namespace {

@@ -1,7 +1,12 @@
 // SQUARE: the frame shrinks along its longer side, about its centre, until its two sides are
 // equally long on the page; a frame already square stays as it is.
-#include "proc/devgraph/pagelayout.h"
-#include "proc/devgraph/pages.h"
+#include "proc/devgraph/devgraph.h"
+#include "proc/framework/destctx.h"
+#include "proc/framework/expect.h"
+#include "proc/framework/gparm.h"
+#include "proc/framework/hostsvc.h"
+#include "proc/framework/optslots.h"
+#include "proc/vyxstate.h"
 #include "tests/unit/devgraph/fixture.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include "proc/devgraph/zqscale.h"
+#include "proc/devgraph/devgraph.h"
 
 namespace {
 

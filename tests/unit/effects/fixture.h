@@ -13,10 +13,8 @@
 
 #include "host/grammar.h"
 #include "proc/effects/designcols.h"
-#include "proc/effects/designrow.h"
+#include "proc/effects/effects.h"
 #include "proc/effects/efstmts.h"
-#include "proc/effects/effparse.h"
-#include "proc/effects/levdrive.h"
 #include "proc/framework/anchor.h"
 #include "proc/framework/grammar_tables.h"
 #include "proc/framework/pools.h"

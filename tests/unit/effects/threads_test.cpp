@@ -4,7 +4,7 @@
 #include <atomic>
 #include <cstdarg>
 #include <map>
-#include "proc/effects/levelize.h"
+#include "proc/effects/effects.h"
 #include "proc/effects/workers.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/trees.h"
@@ -236,7 +236,6 @@ TEST_F(Threads, AFailingWorkerMakesEachPassRunAgainInThisThread) {
 }  // namespace efftest
 
 #include "host/vec30_supervisor.h"
-#include "proc/effects/thropts.h"
 
 namespace efftest {
 namespace {

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "proc/devgraph/devgraph.h"
-#include "proc/lifedist/mlfit.h"
-#include "proc/lifedist/obsrow.h"
+#include "proc/lifedist/lifedist.h"
+#include "proc/vyxstate.h"
 #include "proc/numeric/kernels.h"
 #include "proc/numeric/normal.h"
 #include "proc/numeric/stdquant.h"

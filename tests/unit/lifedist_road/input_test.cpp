@@ -6,7 +6,6 @@
 #include "fixture.h"
 #include "proc/framework/clsorder.h"
 #include "proc/lifedist/lifedist.h"
-#include "proc/lifedist/obsrow.h"
 
 namespace {
 

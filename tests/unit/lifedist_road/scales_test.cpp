@@ -4,7 +4,6 @@
 #include <string>
 
 #include "fixture.h"
-#include "proc/devgraph/lifescl.h"
 #include "proc/devgraph/devgraph.h"
 #include "proc/framework/clsorder.h"
 #include "proc/lifedist/lifedist.h"

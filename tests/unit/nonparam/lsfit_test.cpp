@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "proc/lifedist/lifedist.h"
-#include "proc/lifedist/turnbull.h"
 #include "proc/numeric/stdquant.h"
 #include "tests/support/reference.h"
 #include "tests/unit/nonparam/fixture.h"

@@ -6,11 +6,11 @@
 
 #include "proc/framework/optslots.h"
 #include "proc/lifedist/bands.h"
-#include "proc/lifedist/turnbull.h"
+#include "proc/lifedist/lifedist.h"
+#include "proc/vyxstate.h"
 #include "runtime/output/program.h"
 #include "tests/support/reference.h"
 #include "tests/unit/nonparam/fixture.h"
-#include "proc/lifedist/lifedist.h"
 #include "proc/numeric/stdquant.h"
 
 using namespace nptest;

@@ -12,7 +12,6 @@
 
 #include "bench/intervaldata_gen.h"
 #include "proc/lifedist/lifedist.h"
-#include "proc/lifedist/turnbull.h"
 #include "proc/numeric/stdquant.h"
 #include "tests/unit/nonparam/fixture.h"
 

@@ -11,7 +11,8 @@
 
 #include "proc/lifedist/lifedist.h"
 #include "proc/numeric/kernels.h"
-#include "proc/regression/model.h"
+#include "proc/regression/regression.h"
+#include "proc/vyxstate.h"
 #include "runtime/output/texts.h"
 #include "tests/support/fitfixture.h"
 

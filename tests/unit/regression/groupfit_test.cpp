@@ -1,6 +1,6 @@
 // FITTYPE=MODEL: a group of a plot statement takes the MODEL fit's location and scale at its
 // stress value; with a scale model the scale is exp(psi), and 1 when psi is beyond exp's range.
-#include "proc/framework/levels.h"
+#include "proc/effects/effects.h"
 #include "proc/regression/regression.h"
 #include "tests/unit/regression/fixture.h"
 
