@@ -94,48 +94,35 @@ void workgone(vyxstate* s) {
     plotstate_workgone(s);
 }
 
+// Deletes a pool after its owners have cleared their pointers into it (gone), and in the
+// sanitizer build checks that no word of the state block still points there.
+void droppool(vyxstate* s, poolobj*& pool, void (*gone)(vyxstate*), const char* name) {
+    if (!pool) return;
+    gone(s);
+    const poolwatch watch(s);
+    xmpoold(pool);
+    pool = nullptr;
+    watch.check(name);
+}
+
+// A pool made afresh in place of the one dropped; false (with the message) when there is no memory.
+bool renewpool(vyxstate* s, poolobj*& pool, void (*gone)(vyxstate*), const char* name) {
+    droppool(s, pool, gone, name);
+    pool = xmpoolc(8192, 8192, 4);
+    if (!pool) {
+        xpmlog(510, 6);
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
-bool newstmtpool(vyxstate* s) {
-    if (s->pools.stmtpool) {
-        stmtgone(s);
-        const poolwatch watch(s);
-        xmpoold(s->pools.stmtpool);
-        s->pools.stmtpool = nullptr;
-        watch.check("statement pool");
-    }
-    s->pools.stmtpool = xmpoolc(8192, 8192, 4);
-    if (!s->pools.stmtpool) {
-        xpmlog(510, 6);
-        return false;
-    }
-    return true;
-}
+bool newstmtpool(vyxstate* s) { return renewpool(s, s->pools.stmtpool, stmtgone, "statement pool"); }
 
-void dropbypool(vyxstate* s) {
-    if (!s->pools.bypool) return;
-    bygone(s);
-    const poolwatch watch(s);
-    xmpoold(s->pools.bypool);
-    s->pools.bypool = nullptr;
-    watch.check("BY-group pool");
-}
+void dropbypool(vyxstate* s) { droppool(s, s->pools.bypool, bygone, "BY-group pool"); }
 
-bool newworkpool(vyxstate* s) {
-    if (s->pools.workpool) {
-        workgone(s);
-        const poolwatch watch(s);
-        xmpoold(s->pools.workpool);
-        s->pools.workpool = nullptr;
-        watch.check("work pool");
-    }
-    s->pools.workpool = xmpoolc(8192, 8192, 4);
-    if (!s->pools.workpool) {
-        xpmlog(510, 6);
-        return false;
-    }
-    return true;
-}
+bool newworkpool(vyxstate* s) { return renewpool(s, s->pools.workpool, workgone, "work pool"); }
 
 void startstatement(vyxstate* s, StmtKind kind) {
     fitstate_start(s, kind);
