@@ -3,9 +3,11 @@
 #include "proc/lifedist/readtimes.h"
 
 #include <algorithm>
+#include <bit>
 #include <cfloat>
 #include <cmath>
-#include <cstring>
+#include <cstddef>
+#include <cstdint>
 #include <new>
 #include <vector>
 
@@ -14,23 +16,44 @@
 #include "proc/vyxstate.h"
 #include "proc/lifedist/lifedist.h"
 
-// Pairs (analysis scale, read) come in chunks from the statement pool while the data are
-// read; the first lookup gathers them into one array sorted by the analysis value.
+namespace {
+
+struct rtpair {
+    double x;      // on the analysis scale
+    double read;   // as the data set holds it
+};
+
+}  // namespace
+
+// Pairs come in chunks from the statement pool while the data are read; the first lookup
+// places them in buckets of the analysis value (readtimes.cpp's seal) and a lookup reads the
+// few pairs of its value's bucket.
 struct readtimes {
     static constexpr int32_t kPairs = 4096;   // pairs a chunk holds
     struct chunk {
         chunk* next;
         int32_t n;
-        double v[2 * kPairs];
+        rtpair p[kPairs];
     };
     chunk* head = nullptr;
-    double* sorted = nullptr;   // pairs, ascending in the analysis value, one per value
-    int64_t n = 0;
-    int64_t hint = 0;           // where the last lookup found its value (lookups mostly ascend)
+    int64_t n = 0;               // pairs in the chunks
+    double lo = DBL_MAX, hi = -DBL_MAX;   // the least and greatest analysis value
+    // After the seal: the pairs by bucket, each bucket's pairs in the order they were read (a
+    // bucket of more than kScan pairs ordered by value, stably), bucket b at [start[b], start[b + 1]).
+    rtpair* pairs = nullptr;
+    uint32_t* start = nullptr;
+    int64_t nbuckets = 0;
+    double scale = 0;
     bool sealed = false;
 };
 
 namespace {
+
+// A bucket with more pairs than this is ordered and searched instead of read through.
+constexpr uint32_t kScan = 64;
+// Buckets of a first pass (each of kFine buckets of the lookups) keep their pairs' moves
+// within the cache.
+constexpr int kFineBits = 6;
 
 readtimes* table(vyxstate* s) {
     if (!s->life.rtimes && s->pools.stmtpool) {
@@ -40,122 +63,89 @@ readtimes* table(vyxstate* s) {
     return s->life.rtimes;
 }
 
-// The order key of an analysis value: its bits, turned so that unsigned order is numeric
-// order (-0 as +0).
-uint64_t orderkey(double x) {
-    if (x == 0) x = 0;
-    uint64_t b;
-    std::memcpy(&b, &x, 8);
-    return (b >> 63) ? ~b : (b | 0x8000000000000000ull);
+// The bucket of an analysis value: its place between the least and the greatest value, in
+// nbuckets equal steps. Never smaller for a greater value (each operation rounds
+// monotonically), so equal values share a bucket and buckets follow the values' order.
+inline int64_t bucketof(const readtimes* t, double x) {
+    const double y = (x - t->lo) * t->scale;
+    if (!(y > 0)) return 0;
+    if (y >= static_cast<double>(t->nbuckets)) return t->nbuckets - 1;
+    return static_cast<int64_t>(y);
 }
 
-// The chunks as the sort's second buffer, once the first pass has read their pairs, in the
-// order they were filled: every chunk but the newest is full, so pair i goes to chunk
-// i / kPairs, and the chunks keep n pairs in places the first pass reads in that order. Each
-// pass keeps the pairs of one analysis value in the order they were read, so pairs added
-// after a lookup are ordered with the earlier ones as if none had been moved.
-struct chunked {
-    std::vector<double*> at;   // the chunks' pairs, oldest first
-    double* pair(int64_t i) const { return at[size_t(i / readtimes::kPairs)] + 2 * (i % readtimes::kPairs); }
-};
-
-// The pairs of the chunks, in the order they were read (the newest chunk is at the head),
-// ordered by their analysis value, stably (pairs of one value keep the order they were read
-// in): digits of 11 bits from the lowest, passing over the digits every key shares. The
-// passes alternate between v and the chunks themselves, so no second buffer of fresh pages
-// is needed; returns whether the ordered pairs ended in v (else in the chunks, read order).
-bool sortpairs(const std::vector<const readtimes::chunk*>& chunks, const chunked& room, double* v, int64_t n) {
-    constexpr int kBits = 11, kDigits = (64 + kBits - 1) / kBits;
-    constexpr uint64_t kMask = (1u << kBits) - 1;
-    std::vector<uint32_t> counts(size_t(kDigits) << kBits, 0);
-    for (const readtimes::chunk* c : chunks)
-        for (int32_t i = 0; i < c->n; ++i) {
-            const uint64_t k = orderkey(c->v[2 * i]);
-            for (int d = 0; d < kDigits; ++d) ++counts[(size_t(d) << kBits) + ((k >> (kBits * d)) & kMask)];
-        }
-    const uint64_t any = orderkey(chunks.front()->v[0]);
-    // The passes that move pairs, and the places of each digit's pairs.
-    std::vector<int> passes;
-    for (int d = 0; d < kDigits; ++d) {
-        uint32_t* c = counts.data() + (size_t(d) << kBits);
-        if (c[(any >> (kBits * d)) & kMask] == static_cast<uint64_t>(n)) continue;
-        passes.push_back(d);
-        uint32_t sum = 0;
-        for (uint64_t b = 0; b <= kMask; ++b) {
-            const uint32_t here = c[b];
-            c[b] = sum;
-            sum += here;
-        }
-    }
-    // The first pass reads the chunks and writes v (in read order if no digit differs).
-    const int first = passes.empty() ? -1 : passes.front();
-    int64_t k = 0;
-    for (auto c = chunks.rbegin(); c != chunks.rend(); ++c)
-        for (int32_t i = 0; i < (*c)->n; ++i, ++k) {
-            const double* pr = (*c)->v + 2 * i;
-            const int64_t at = first < 0 ? k : counts[(size_t(first) << kBits) + ((orderkey(pr[0]) >> (kBits * first)) & kMask)]++;
-            v[2 * at] = pr[0];
-            v[2 * at + 1] = pr[1];
-        }
-    bool inv = true;
-    for (size_t p = 1; p < passes.size(); ++p, inv = !inv) {
-        const int d = passes[p];
-        uint32_t* c = counts.data() + (size_t(d) << kBits);
-        for (int64_t i = 0; i < n; ++i) {
-            const double* from = inv ? v + 2 * i : room.pair(i);
-            const uint32_t at = c[(orderkey(from[0]) >> (kBits * d)) & kMask]++;
-            double* to = inv ? room.pair(at) : v + 2 * at;
-            to[0] = from[0];
-            to[1] = from[1];
-        }
-    }
-    return inv;
-}
-
+// Places the pairs of the chunks in their buckets: the pairs' buckets counted, the pairs moved
+// to groups of 2^kFineBits buckets (a few thousand places written in turn), then within
+// each group to their buckets; every move keeps the order the pairs were read in.
 const readtimes* sealed(vyxstate* s) {
     readtimes* t = s->life.rtimes;
     if (!t) return nullptr;
     if (t->sealed) return t;
     t->sealed = true;
-    t->hint = 0;
-    int64_t n = 0;
-    std::vector<const readtimes::chunk*> chunks;
-    chunked room;
-    for (readtimes::chunk* c = t->head; c; c = c->next) {
-        n += c->n;
-        chunks.push_back(c);
-        room.at.push_back(c->v);
-    }
+    t->pairs = nullptr;
+    const int64_t n = t->n;
     if (n == 0) return t;
-    std::reverse(room.at.begin(), room.at.end());
-    auto* v = static_cast<double*>(poolbytes(s->pools.stmtpool, n * 16, poolflag::raw));
-    if (!v) return t;   // the tables fall back to the values taken back
-    const bool inv = sortpairs(chunks, room, v, n);
-    // One value read per analysis value: two values read that the scale cannot tell apart
-    // are one point of the analysis (the one read first kept).
-    int64_t kept = 0;
-    for (int64_t i = 0; i < n; ++i) {
-        const double* pr = inv ? v + 2 * i : room.pair(i);
-        if (kept == 0 || pr[0] != v[2 * (kept - 1)]) {
-            v[2 * kept] = pr[0];
-            v[2 * kept + 1] = pr[1];
-            ++kept;
+    std::vector<const readtimes::chunk*> chunks;   // oldest first
+    for (const readtimes::chunk* c = t->head; c; c = c->next) chunks.push_back(c);
+    std::reverse(chunks.begin(), chunks.end());
+
+    const int64_t nb = static_cast<int64_t>(std::bit_ceil(static_cast<uint64_t>(std::max<int64_t>(n / 4, 1))));
+    const double span = t->hi - t->lo;
+    t->nbuckets = nb;
+    t->scale = span > 0 && std::isfinite(span) ? static_cast<double>(nb) / span : 0.0;
+    auto* v = static_cast<rtpair*>(poolbytes(s->pools.stmtpool, n * int64_t(sizeof(rtpair)), poolflag::raw));
+    auto* start = static_cast<uint32_t*>(poolbytes(s->pools.stmtpool, (nb + 1) * 4, poolflag::zeroed));
+    if (!v || !start || n >= (int64_t(1) << 32)) return t;   // the tables fall back to the values taken back
+
+    for (const readtimes::chunk* c : chunks)
+        for (int32_t i = 0; i < c->n; ++i) ++start[bucketof(t, c->p[i].x)];
+    uint32_t sum = 0;
+    uint32_t largest = 0;   // pairs of the largest group
+    for (int64_t b = 0; b < nb; ++b) {
+        const uint32_t here = start[b];
+        start[b] = sum;
+        sum += here;
+        if (((b + 1) & ((int64_t(1) << kFineBits) - 1)) == 0 || b + 1 == nb) {
+            const int64_t g0 = b & ~((int64_t(1) << kFineBits) - 1);
+            largest = std::max(largest, sum - start[g0]);
         }
     }
-    t->sorted = v;
-    t->n = kept;
+    start[nb] = sum;
+
+    const int64_t ngroups = (nb + (int64_t(1) << kFineBits) - 1) >> kFineBits;
+    std::vector<uint32_t> at(static_cast<size_t>(ngroups));
+    for (int64_t g = 0; g < ngroups; ++g) at[size_t(g)] = start[g << kFineBits];
+    for (const readtimes::chunk* c : chunks)
+        for (int32_t i = 0; i < c->n; ++i) v[at[size_t(bucketof(t, c->p[i].x) >> kFineBits)]++] = c->p[i];
+
+    std::vector<rtpair> group(largest);
+    std::vector<uint32_t> fine(size_t(1) << kFineBits);
+    for (int64_t g = 0; g < ngroups; ++g) {
+        const int64_t b0 = g << kFineBits, b1 = std::min(nb, b0 + (int64_t(1) << kFineBits));
+        const uint32_t from = start[b0], to = start[b1];
+        if (to - from < 2 || b1 - b0 < 2) continue;
+        std::copy(v + from, v + to, group.begin());
+        for (int64_t b = b0; b < b1; ++b) fine[size_t(b - b0)] = start[b];
+        for (uint32_t i = 0; i < to - from; ++i) v[fine[size_t(bucketof(t, group[i].x) - b0)]++] = group[i];
+    }
+    for (int64_t b = 0; b < nb; ++b)
+        if (start[b + 1] - start[b] > kScan)
+            std::stable_sort(v + start[b], v + start[b + 1], [](const rtpair& a, const rtpair& c) { return a.x < c.x; });
+    t->pairs = v;
+    t->start = start;
     return t;
 }
 
-// Index of the first pair whose analysis value is not below x.
-int64_t lowerbound(const readtimes* t, double x) {
-    int64_t lo = 0, hi = t->n;
-    while (lo < hi) {
-        const int64_t mid = (lo + hi) / 2;
-        if (t->sorted[2 * mid] < x) lo = mid + 1;
-        else hi = mid;
+// The first pair read of value x, or null.
+const rtpair* find(const readtimes* t, double x) {
+    const int64_t b = bucketof(t, x);
+    const rtpair *p = t->pairs + t->start[b], *e = t->pairs + t->start[b + 1];
+    if (e - p > static_cast<std::ptrdiff_t>(kScan)) {
+        p = std::lower_bound(p, e, x, [](const rtpair& a, double y) { return a.x < y; });
+        return p != e && p->x == x ? p : nullptr;
     }
-    return lo;
+    for (; p != e; ++p)
+        if (p->x == x) return p;
+    return nullptr;
 }
 
 }  // namespace
@@ -167,49 +157,65 @@ bool rtadd(vyxstate* s, double x, double read) {
     readtimes* t = table(s);
     if (!t) return false;
     readtimes::chunk* c = t->head;
-    if (!c || c->n == 4096) {
+    if (!c || c->n == readtimes::kPairs) {
         c = poolget<readtimes::chunk>(s->pools.stmtpool, 1, poolflag::raw);
         if (!c) return false;
         c->next = t->head;
         c->n = 0;
         t->head = c;
     }
-    c->v[2 * c->n] = x;
-    c->v[2 * c->n + 1] = read;
-    ++c->n;
+    c->p[c->n++] = rtpair{x, read};
+    ++t->n;
+    t->lo = std::min(t->lo, x);
+    t->hi = std::max(t->hi, x);
     t->sealed = false;
     return true;
 }
 
 double rtime(vyxstate* s, double x) {
     const readtimes* t = sealed(s);
-    if (t && t->n > 0 && !std::isnan(x)) {
-        // The rows of a curve ask in ascending order: the value found last, or the next one.
-        int64_t i = s->life.rtimes->hint;
-        if (!(i < t->n && t->sorted[2 * i] == x) && !(++i < t->n && t->sorted[2 * i] == x)) i = lowerbound(t, x);
-        if (i < t->n && t->sorted[2 * i] == x) {
-            s->life.rtimes->hint = i;
-            return t->sorted[2 * i + 1];
-        }
-    }
+    if (t && t->pairs && !std::isnan(x))
+        if (const rtpair* p = find(t, x)) return p->read;
     return timeunits(s, x);
 }
 
 double rtend(vyxstate* s, double moved) {
     const readtimes* t = sealed(s);
-    if (t && t->n > 0 && std::isfinite(moved) && moved != DBL_MAX && moved != -DBL_MAX) {
+    if (t && t->pairs && std::isfinite(moved) && moved != DBL_MAX && moved != -DBL_MAX) {
         // The estimate moves an end by 2000 units in the last place (relative beyond 1) and
-        // counts ends closer than twice that as one: the nearest end kept within it.
+        // counts ends closer than twice that as one: the nearest value kept within it, the
+        // one below on a tie. The buckets searched hold every value within twice that.
         const double reach = 3000 * 1.110223024625157e-16 * std::max(std::fabs(moved), 1.0);
-        const int64_t i = lowerbound(t, moved);
-        double best = DBL_MAX;
-        int64_t at = -1;
-        for (int64_t j : {i - 1, i}) {
-            if (j < 0 || j >= t->n) continue;
-            const double d = std::fabs(t->sorted[2 * j] - moved);
-            if (d <= reach && d < best) best = d, at = j;
+        const rtpair *below = nullptr, *above = nullptr;   // the greatest value below, the least from moved up
+        for (int64_t b = bucketof(t, moved - 2 * reach), e = bucketof(t, moved + 2 * reach); b <= e; ++b) {
+            const rtpair *p = t->pairs + t->start[b], *end = t->pairs + t->start[b + 1];
+            if (end - p > static_cast<std::ptrdiff_t>(kScan)) {
+                // Ordered: the first of the value below moved, the first from moved up.
+                const rtpair* i = std::lower_bound(p, end, moved, [](const rtpair& a, double y) { return a.x < y; });
+                if (i != p) {
+                    const double y = (i - 1)->x;
+                    const rtpair* f = std::lower_bound(p, i, y, [](const rtpair& a, double z) { return a.x < z; });
+                    if (!below || f->x > below->x) below = f;
+                }
+                if (i != end && (!above || i->x < above->x)) above = i;
+                continue;
+            }
+            for (; p != end; ++p) {
+                if (p->x < moved) {
+                    if (!below || p->x > below->x) below = p;
+                } else if (!above || p->x < above->x) {
+                    above = p;
+                }
+            }
         }
-        if (at >= 0) return t->sorted[2 * at + 1];
+        double best = DBL_MAX;
+        const rtpair* at = nullptr;
+        for (const rtpair* c : {below, above}) {
+            if (!c) continue;
+            const double d = std::fabs(c->x - moved);
+            if (d <= reach && d < best) best = d, at = c;
+        }
+        if (at) return at->read;
     }
     return timeunits(s, moved);
 }

@@ -174,6 +174,30 @@ TEST_F(UserView, TimesAreWrittenAsTheyWereRead) {
     }
 }
 
+TEST_F(UserView, TheTimeReadFirstStandsForItsPoint) {
+    // 1e15 and 1e15 + 0.125 are one value on the ln scale: both rows print the one read first,
+    // in either order. 3,000 times within 3e-6 of 1000 beside them share a few buckets of the
+    // lookup and still print as read.
+    std::string cluster;
+    for (int i = 0; i < 3000; ++i) cluster += "1000." + std::string(6 - std::to_string(i).size(), '0') + std::to_string(i) + "001,1\n";
+    data("first", "t,c\n" + cluster + "1000000000000000,1\n5,1\n1000000000000000.1,1\n");
+    data("second", "t,c\n" + cluster + "1000000000000000.1,1\n5,1\n1000000000000000,1\n");
+    auto r = run("proc vitalyx data=first;\n distribution weibull;\n make 'ProbabilityEstimates' out=p1;\n"
+                 " analyze t*c(0) / fittype=none ppout;\nrun;\n"
+                 "proc vitalyx data=second;\n distribution weibull;\n make 'ProbabilityEstimates' out=p2;\n"
+                 " analyze t*c(0) / fittype=none ppout;\nrun;\n");
+    ASSERT_EQ(r.status, 0) << r.log.all();
+    for (const auto& [set, read] : {std::pair<std::string, std::string>{"p1", "1e+15"}, {"p2", "1000000000000000.1"}}) {
+        const std::vector<std::string> t = column(set, "Lifetime");
+        ASSERT_EQ(t.size(), 3003u) << set;
+        EXPECT_EQ(t[0], "5");
+        for (int i = 0; i < 3000; ++i)
+            ASSERT_EQ(t[static_cast<size_t>(i) + 1], "1000." + std::string(6 - std::to_string(i).size(), '0') + std::to_string(i) + "001") << set;
+        EXPECT_EQ(t[3001], read) << set;
+        EXPECT_EQ(t[3002], read) << set;
+    }
+}
+
 TEST_F(UserView, ReportCapsLongTablesAndTitlesEveryTable) {
     // 6000 units, one event each: MCFEst has 12,000 rows; the report shows 5,000 of them.
     std::string csv = "unit,days,n\n";
