@@ -2,6 +2,7 @@
 // caller buffer without allocating.
 #include "runtime/numfmt/numfmt.h"
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -166,35 +167,40 @@ const char kPairs[] =
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
 
-// Writes v with at least decimals + 1 digits and the point before the last decimals ones.
+// Writes v with at least decimals + 1 digits and the point before the last decimals ones,
+// straight into buf from its right end (its length known first).
 size_t scaledtext(unsigned long long v, int decimals, bool neg, char* buf) {
-    char digits[32];
-    char* const end = digits + sizeof digits;
-    char* p = end;
-    while (v >= 100) {   // two digits at a time, from the right
+    static constexpr unsigned long long kPow10[20] = {1ull, 10ull, 100ull, 1000ull, 10000ull, 100000ull, 1000000ull,
+        10000000ull, 100000000ull, 1000000000ull, 10000000000ull, 100000000000ull, 1000000000000ull,
+        10000000000000ull, 100000000000000ull, 1000000000000000ull, 10000000000000000ull,
+        100000000000000000ull, 1000000000000000000ull, 10000000000000000000ull};
+    // The digits of v: from its bits (1233 / 4096 is just above log10(2)), then one comparison.
+    const unsigned long long w = v | 1;   // as many digits as v, and at least one
+    const int t = static_cast<int>((std::bit_width(w) * 1233) >> 12);
+    int digits = t + 1 - (w < kPow10[t] ? 1 : 0);
+    if (digits <= decimals) digits = decimals + 1;
+    const size_t len = static_cast<size_t>(neg) + static_cast<size_t>(digits) + (decimals > 0 ? 1 : 0);
+    if (neg) buf[0] = '-';
+    char* p = buf + len;
+    int k = decimals;
+    for (; k >= 2; k -= 2) {   // the decimals, two digits at a time
         p -= 2;
         std::memcpy(p, kPairs + 2 * (v % 100), 2);
         v /= 100;
     }
-    if (v >= 10) {
+    if (k == 1) {
+        *--p = static_cast<char>('0' + v % 10);
+        v /= 10;
+    }
+    if (decimals > 0) *--p = '.';
+    const char* whole = buf + (neg ? 1 : 0);
+    while (p - whole >= 2) {
         p -= 2;
-        std::memcpy(p, kPairs + 2 * v, 2);
-    } else {
-        *--p = static_cast<char>('0' + v);
+        std::memcpy(p, kPairs + 2 * (v % 100), 2);
+        v /= 100;
     }
-    while (end - p <= decimals) *--p = '0';
-    size_t n = static_cast<size_t>(end - p);
-    char* o = buf;
-    if (neg) *o++ = '-';
-    size_t whole = n - static_cast<size_t>(decimals);
-    std::memcpy(o, p, whole);
-    o += whole;
-    if (decimals > 0) {
-        *o++ = '.';
-        std::memcpy(o, p + whole, static_cast<size_t>(decimals));
-        o += decimals;
-    }
-    return static_cast<size_t>(o - buf);
+    if (p > whole) *--p = static_cast<char>('0' + v % 10);
+    return len;
 }
 
 size_t fixed(double x, int width, int decimals, char* buf) {

@@ -125,12 +125,17 @@ void HtmlTable::row(const RowTexts& texts) {
         lastat_ = (lastat_ + 1) % last_.size();
     }
     std::string& kept = *slot;
-    kept.clear();
-    for (size_t k = 0; k < layout_.cols.size(); ++k) {
+    const size_t n = layout_.cols.size();
+    size_t need = n * sizeof(uint32_t);
+    for (size_t k = 0; k < n; ++k) need += texts[k].size();
+    kept.resize(need);   // the slot's earlier row left room enough, mostly
+    char* o = kept.data();
+    for (size_t k = 0; k < n; ++k) {
         const std::string_view t = texts[k];
         const auto len = static_cast<uint32_t>(t.size());
-        kept.append(reinterpret_cast<const char*>(&len), sizeof len);
-        kept.append(t);
+        std::memcpy(o, &len, sizeof len);
+        std::memcpy(o + sizeof len, t.data(), t.size());
+        o += sizeof len + t.size();
     }
 }
 

@@ -97,39 +97,46 @@ std::string_view trimtext(const char* p, size_t n) {
 }
 }  // namespace
 
+namespace {
+void readcell(const Column& c, CellValue& v) {
+    v = CellValue{};
+    if (!c.cell) {
+        v.missing = true;
+        return;
+    }
+    switch (c.kind) {
+    case 5:
+        std::memcpy(&v.d, c.cell, sizeof(double));
+        // A value that is not a finite number was not computed: it prints as missing,
+        // in the listing, the report and MAKE data sets alike.
+        v.missing = !std::isfinite(v.d);
+        v.blank = isaltmissing(v.d);
+        break;
+    case 3:
+        std::memcpy(&v.i, c.cell, sizeof(int32_t));
+        v.d = v.i;
+        break;
+    case 66: {
+        txthandle h;
+        std::memcpy(&h, c.cell, sizeof h);
+        v.s = textof(h);
+        break;
+    }
+    default:
+        v.s = trimtext(static_cast<const char*>(c.cell), static_cast<size_t>(c.width > 0 ? c.width : 16));
+        break;
+    }
+}
+}  // namespace
+
 void readrow(const DataObject& obj, std::vector<CellValue>& vals) {
     vals.resize(obj.cols.size());
-    for (size_t k = 0; k < obj.cols.size(); ++k) {
-        const Column& c = obj.cols[k];
-        CellValue& v = vals[k];
-        v = CellValue{};
-        if (!c.cell) {
-            v.missing = true;
-            continue;
-        }
-        switch (c.kind) {
-        case 5:
-            std::memcpy(&v.d, c.cell, sizeof(double));
-            // A value that is not a finite number was not computed: it prints as missing,
-            // in the listing, the report and MAKE data sets alike.
-            v.missing = !std::isfinite(v.d);
-            v.blank = isaltmissing(v.d);
-            break;
-        case 3:
-            std::memcpy(&v.i, c.cell, sizeof(int32_t));
-            v.d = v.i;
-            break;
-        case 66: {
-            txthandle h;
-            std::memcpy(&h, c.cell, sizeof h);
-            v.s = textof(h);
-            break;
-        }
-        default:
-            v.s = trimtext(static_cast<const char*>(c.cell), static_cast<size_t>(c.width > 0 ? c.width : 16));
-            break;
-        }
-    }
+    for (size_t k = 0; k < obj.cols.size(); ++k) readcell(obj.cols[k], vals[k]);
+}
+
+void readshown(const DataObject& obj, const Layout& l, std::vector<CellValue>& vals) {
+    vals.resize(obj.cols.size());
+    for (const LayoutCol& c : l.cols) readcell(obj.cols[static_cast<size_t>(c.src)], vals[static_cast<size_t>(c.src)]);
 }
 
 void RowTexts::format(const Layout& l, const std::vector<CellValue>& vals) {

@@ -47,6 +47,9 @@ struct CellValue {
 
 // Reads every bound cell of the object into vals (resized to the column count).
 void readrow(const DataObject& obj, std::vector<CellValue>& vals);
+// Reads only the cells the layout shows (a printed table that no MAKE request saves binds
+// many more cells than it shows); the others are left as they were.
+void readshown(const DataObject& obj, const Layout& l, std::vector<CellValue>& vals);
 
 // The printed texts of one row, formatted once for every destination that prints it.
 class RowTexts {

@@ -272,7 +272,8 @@ void Program::append(Binding& b) {
             if (!r->failed) w->row(*r, b.vals);
         return;
     }
-    readrow(*b.obj, b.vals);
+    if (b.makes.empty()) readshown(*b.obj, b.layout, b.vals);   // only the printed cells are read
+    else readrow(*b.obj, b.vals);
     if (b.noprint) {
         for (auto& [r, w] : b.makes)
             if (!r->failed) w->row(*r, b.vals);

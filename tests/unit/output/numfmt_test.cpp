@@ -26,6 +26,16 @@ TEST(NumFormat, FixedAgreesWithPrintfAwayFromTies) {
         if (std::fabs(scaled - std::floor(scaled) - 0.5) < 1e-6) continue;   // ties: either is fine
         ASSERT_EQ(formatnum(f, x), want) << x;
     }
+    // Every count of decimals, with as many digits before the point as fit.
+    for (int d = 0; d <= 9; ++d)
+        for (int k = 0; k < 20000; ++k) {
+            const double x = mant(rng) * std::pow(10.0, expo(rng));
+            const double scaled = std::fabs(x) * std::pow(10.0, d);
+            if (scaled < 0.5 || std::fabs(scaled - std::floor(scaled) - 0.5) < 1e-6) continue;
+            char want[64];
+            std::snprintf(want, sizeof want, "%.*f", d, x);
+            ASSERT_EQ(formatnum({Fmt::Fixed, 24, d}, x), want) << x << " with " << d << " decimals";
+        }
 }
 
 TEST(NumFormat, Kinds) {
