@@ -203,29 +203,39 @@ double emgain(const double* p, const double* q, int32_t m, double* spread) {
     return B;
 }
 
-// The same bound in one pass without branches (the logarithm of lnpos, whose error is that of
-// the library's, far inside the bound's allowance for rounding), its sums in four lanes. An
-// interval whose ratio q_k / p_k is not a normal number sends the bound to emgain.
+// The terms of that bound in one pass without branches, so that it vectorizes (the logarithm
+// of lnpos, whose error is that of the library's, far inside the bound's allowance for
+// rounding); the result counts the intervals whose ratio q_k / p_k is not a normal number.
 VX_CLONES
-double emgainlanes(const double* p, const double* q, int32_t m, double* spread) {
-    double B[4] = {0, 0, 0, 0}, A[4] = {0, 0, 0, 0};
+int32_t gainterms(const double* p, const double* q, double* t, int32_t m) {
     int32_t odd = 0;
+    for (int32_t k = 0; k < m; ++k) {
+        const double r = q[k] / p[k];
+        const bool use = p[k] > 0 && q[k] > 0;
+        const bool normal = r >= DBL_MIN && r <= DBL_MAX;
+        odd += use && !normal;
+        const double v = q[k] * lnpos(normal ? r : 1.0);
+        t[k] = use && normal ? v : 0.0;
+    }
+    return odd;
+}
+
+// emgain through gainterms, its sums in four lanes; emgain itself where a ratio is odd.
+double emgainlanes(const double* p, const double* q, double* t, int32_t m, double* spread) {
+    if (gainterms(p, q, t, m) > 0) return emgain(p, q, m, spread);
+    double B[4] = {0, 0, 0, 0}, A[4] = {0, 0, 0, 0};
     int32_t k = 0;
     for (; k + 4 <= m; k += 4)
         for (int j = 0; j < 4; ++j) {
-            const double r = q[k + j] / p[k + j];
-            const bool use = p[k + j] > 0 && q[k + j] > 0;
-            const bool normal = r >= DBL_MIN && r <= DBL_MAX;
-            odd += use && !normal;
-            const double t = use && normal ? q[k + j] * lnpos(normal ? r : 1.0) : 0.0;
-            B[j] += t;
-            A[j] += std::fabs(t);
+            B[j] += t[k + j];
+            A[j] += std::fabs(t[k + j]);
         }
-    if (odd > 0) return emgain(p, q, m, spread);
-    double ta = 0;
-    const double tb = emgain(p + k, q + k, m - k, &ta);   // the last intervals
-    *spread = (A[0] + A[1]) + (A[2] + A[3]) + ta;
-    return (B[0] + B[1]) + (B[2] + B[3]) + tb;
+    for (; k < m; ++k) {
+        B[0] += t[k];
+        A[0] += std::fabs(t[k]);
+    }
+    *spread = (A[0] + A[1]) + (A[2] + A[3]);
+    return (B[0] + B[1]) + (B[2] + B[3]);
 }
 
 // The difference arrays of the parts added in part order, each over its span.
@@ -257,9 +267,9 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
     const int want = nparts > 1 ? teamsize() : 1;
     team* crew = want > 1 ? teamstart(s->pools.workpool, want < nparts ? want : nparts, nparts) : nullptr;
     const int members = teammembers(crew);
-    // P, diff; D; the parts' sums and difference arrays; each member's place.
+    // P, diff, the gain's terms; D; the parts' sums and difference arrays; each member's place.
     const int64_t perscratch = 3 * int64_t(kPartRuns) + 3 * (int64_t(m) + 1);
-    const int64_t doubles = 3 * (int64_t(m) + 1) + int64_t(G) + int64_t(nparts) * (m + 2) + members * perscratch;
+    const int64_t doubles = 5 * (int64_t(m) + 1) + int64_t(G) + int64_t(nparts) * (m + 2) + members * perscratch;
     const int64_t ints = 2 * int64_t(G) + 5 * int64_t(nparts) + 1;
     const int64_t bytes = doubles * 8 + ints * 4 + int64_t(members) * int64_t(sizeof(emscratch));
     auto* work = static_cast<double*>(poolbytes(s->pools.workpool, bytes, poolflag::raw));
@@ -271,7 +281,8 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
     }
     double* P = work;
     double* diff = P + 2 * (int64_t(m) + 1);
-    double* D = diff + (m + 1);
+    double* gt = diff + (m + 1);
+    double* D = gt + (m + 1);
     double* partll = D + G;
     double* partdiff = partll + nparts;
     double* places = partdiff + int64_t(nparts) * (m + 1);
@@ -344,7 +355,7 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
         bool skip = false;
         if (it >= 1 && skipok) {
             double spread = 0;
-            const double gain = emgainlanes(start, p, m, &spread);
+            const double gain = emgainlanes(start, p, gt, m, &spread);
             skip = gain - 2e-9 * spread - TINY * W >= tol + 2 * margin;
         }
         if (!skip && it >= 1 && !known) ll = llof(start);
