@@ -92,6 +92,8 @@ struct emwork {
     const int32_t* emax;    // and the largest e
     const int32_t* dmin;    // per part: the first place of its difference array that it changes
     const int32_t* dmax;    // and the last
+    const int32_t* gfirst;  // per part: its first run of a new first interval (an index into gstart)
+    const int32_t* gstart;  // the runs where a new first interval or a part begins, then G
     const double* w;        // summed weight of each run
     double* P;              // prefix sums of the masses, high and low part of each side by side
                             // (written by the procedure's thread)
@@ -137,12 +139,30 @@ void partsums(const emwork& x, int part, int32_t end, bool withll, int member, b
     double* diff = together ? sc.diff : x.partdiff + int64_t(part) * (x.m + 1);
     sc.placed = diff;
     for (int32_t k = x.dmin[part]; k <= x.dmax[part]; ++k) diff[k] = 0;
-    // The runs come ordered by their first interval: add each first interval's share once.
-    for (int32_t q = b; q < end;) {
-        double add = 0;
-        const int32_t k = x.lo[q];
-        for (; q < end && x.lo[q] == k; ++q) add += sc.share[q - b];
-        diff[k] += add;
+    // The runs come ordered by their first interval: add each first interval's shares once,
+    // summed in run order. Four such sums run side by side, so that their chains of additions
+    // overlap; a sum shorter than the others goes on adding +0, which changes no sum (one
+    // that starts at +0 is never -0).
+    const double* sh = sc.share - b;
+    const int32_t gend = x.gfirst[part + 1];
+    for (int32_t i = x.gfirst[part]; i < gend && x.gstart[i] < end; i += 4) {
+        int32_t st[4], n[4], lim[4], most = 0;
+        for (int L = 0; L < 4; ++L) {
+            const int32_t g = i + L;
+            st[L] = g < gend ? std::min(x.gstart[g], end) : end;
+            n[L] = (g < gend ? std::min(x.gstart[g + 1], end) : end) - st[L];
+            if (n[L] == 0) st[L] = b;   // read in place, never added
+            lim[L] = n[L] > 0 ? n[L] - 1 : 0;
+            most = std::max(most, n[L]);
+        }
+        double add[4] = {0, 0, 0, 0};
+        for (int32_t j = 0; j < most; ++j)
+            for (int L = 0; L < 4; ++L) {
+                const double v = sh[st[L] + std::min(j, lim[L])];
+                add[L] += j < n[L] ? v : 0.0;
+            }
+        for (int L = 0; L < 4; ++L)
+            if (n[L] > 0) diff[x.lo[st[L]]] += add[L];
     }
     for (int32_t q = b; q < end; ++q) diff[x.hi[q] + 1] -= sc.share[q - b];
 }
@@ -270,7 +290,7 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
     // P, diff, the gain's terms; D; the parts' sums and difference arrays; each member's place.
     const int64_t perscratch = 3 * int64_t(kPartRuns) + 3 * (int64_t(m) + 1);
     const int64_t doubles = 5 * (int64_t(m) + 1) + int64_t(G) + int64_t(nparts) * (m + 2) + members * perscratch;
-    const int64_t ints = 2 * int64_t(G) + 5 * int64_t(nparts) + 1;
+    const int64_t ints = 3 * int64_t(G) + 7 * int64_t(nparts) + 3;
     const int64_t bytes = doubles * 8 + ints * 4 + int64_t(members) * int64_t(sizeof(emscratch));
     auto* work = static_cast<double*>(poolbytes(s->pools.workpool, bytes, poolflag::raw));
     if (!work) {
@@ -294,7 +314,9 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
     int32_t* emax = amin + nparts;
     int32_t* dmin = emax + nparts;
     int32_t* dmax = dmin + nparts;
-    auto* scratch = reinterpret_cast<emscratch*>(dmax + nparts + (nparts & 1));
+    int32_t* gfirst = dmax + nparts;
+    int32_t* gstart = gfirst + nparts + 1;
+    auto* scratch = reinterpret_cast<emscratch*>(gstart + G + nparts + 1 + ((G + nparts) & 1));
     for (int i = 0; i < members; ++i) {
         double* q = places + i * perscratch;
         scratch[i] = emscratch{q, q + kPartRuns, q + 2 * kPartRuns, q + 3 * kPartRuns,
@@ -318,11 +340,19 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
         dmin[q] = std::min({dmin[q], lo[r], hi[r] + 1});
         dmax[q] = std::max({dmax[q], lo[r], hi[r] + 1});
     }
+    int32_t ng = 0;
+    gfirst[0] = 0;
+    for (int32_t r = 0; r < G; ++r) {
+        if (r % kPartRuns == 0) gfirst[r / kPartRuns] = ng;
+        if (r % kPartRuns == 0 || lo[r] != lo[r - 1]) gstart[ng++] = r;
+    }
+    gfirst[nparts] = ng;
+    gstart[ng] = G;
     if (nparts == 1) {   // its difference array is the gradient's: every place
         dmin[0] = 0;
         dmax[0] = m;
     }
-    emwork x{m, G, nparts, lo, hi, ra, re, amin, emax, dmin, dmax, runs->w, P, D, scratch, partll, partbad,
+    emwork x{m, G, nparts, lo, hi, ra, re, amin, emax, dmin, dmax, gfirst, gstart, runs->w, P, D, scratch, partll, partbad,
              partdiff, nparts > 1 ? diff : partdiff};
 
     const bool history = s->life.emflags[EMF_ITPRINTEM] != 0;
