@@ -223,26 +223,33 @@ double emgain(const double* p, const double* q, int32_t m, double* spread) {
     return B;
 }
 
-// The terms of that bound in one pass without branches, so that it vectorizes (the logarithm
-// of lnpos, whose error is that of the library's, far inside the bound's allowance for
-// rounding); the result counts the intervals whose ratio q_k / p_k is not a normal number.
+// The terms of that bound in two passes without branches, so that they vectorize (the
+// logarithm of lnpos, whose error is that of the library's, far inside the bound's allowance
+// for rounding): the ratios q_k / p_k into t and the weights q_k into u (1 and 0 where the
+// term is left out), then the terms. The result counts the intervals whose ratio is not a
+// normal number.
 VX_CLONES
-int32_t gainterms(const double* p, const double* q, double* t, int32_t m) {
+int32_t gainratios(const double* p, const double* q, double* t, double* u, int32_t m) {
     int32_t odd = 0;
     for (int32_t k = 0; k < m; ++k) {
         const double r = q[k] / p[k];
-        const bool use = p[k] > 0 && q[k] > 0;
-        const bool normal = r >= DBL_MIN && r <= DBL_MAX;
-        odd += use && !normal;
-        const double v = q[k] * lnpos(normal ? r : 1.0);
-        t[k] = use && normal ? v : 0.0;
+        const bool use = (p[k] > 0) & (q[k] > 0);
+        const bool normal = (r >= DBL_MIN) & (r <= DBL_MAX);
+        odd += use & !normal;
+        t[k] = use & normal ? r : 1.0;
+        u[k] = use & normal ? q[k] : 0.0;
     }
     return odd;
 }
+VX_CLONES
+void gainterms(double* t, const double* u, int32_t m) {
+    for (int32_t k = 0; k < m; ++k) t[k] = u[k] * lnpos(t[k]);
+}
 
 // emgain through gainterms, its sums in four lanes; emgain itself where a ratio is odd.
-double emgainlanes(const double* p, const double* q, double* t, int32_t m, double* spread) {
-    if (gainterms(p, q, t, m) > 0) return emgain(p, q, m, spread);
+double emgainlanes(const double* p, const double* q, double* t, double* u, int32_t m, double* spread) {
+    if (gainratios(p, q, t, u, m) > 0) return emgain(p, q, m, spread);
+    gainterms(t, u, m);
     double B[4] = {0, 0, 0, 0}, A[4] = {0, 0, 0, 0};
     int32_t k = 0;
     for (; k + 4 <= m; k += 4)
@@ -287,9 +294,9 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
     const int want = nparts > 1 ? teamsize() : 1;
     team* crew = want > 1 ? teamstart(s->pools.workpool, want < nparts ? want : nparts, nparts) : nullptr;
     const int members = teammembers(crew);
-    // P, diff, the gain's terms; D; the parts' sums and difference arrays; each member's place.
+    // P, diff, the gain's terms and weights; D; the parts' sums and difference arrays; each member's place.
     const int64_t perscratch = 3 * int64_t(kPartRuns) + 3 * (int64_t(m) + 1);
-    const int64_t doubles = 5 * (int64_t(m) + 1) + int64_t(G) + int64_t(nparts) * (m + 2) + members * perscratch;
+    const int64_t doubles = 6 * (int64_t(m) + 1) + int64_t(G) + int64_t(nparts) * (m + 2) + members * perscratch;
     const int64_t ints = 3 * int64_t(G) + 7 * int64_t(nparts) + 3;
     const int64_t bytes = doubles * 8 + ints * 4 + int64_t(members) * int64_t(sizeof(emscratch));
     auto* work = static_cast<double*>(poolbytes(s->pools.workpool, bytes, poolflag::raw));
@@ -302,7 +309,8 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
     double* P = work;
     double* diff = P + 2 * (int64_t(m) + 1);
     double* gt = diff + (m + 1);
-    double* D = gt + (m + 1);
+    double* gu = gt + (m + 1);
+    double* D = gu + (m + 1);
     double* partll = D + G;
     double* partdiff = partll + nparts;
     double* places = partdiff + int64_t(nparts) * (m + 1);
@@ -385,7 +393,7 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
         bool skip = false;
         if (it >= 1 && skipok) {
             double spread = 0;
-            const double gain = emgainlanes(start, p, gt, m, &spread);
+            const double gain = emgainlanes(start, p, gt, gu, m, &spread);
             skip = gain - 2e-9 * spread - TINY * W >= tol + 2 * margin;
         }
         if (!skip && it >= 1 && !known) ll = llof(start);
