@@ -315,14 +315,28 @@ bool fewseconds(const sortctl* c, const Recs& recs, size_t count, int threads, s
     return values.size() <= kFewSeconds;
 }
 
+// The permutation that sorts the records: in a vector of its own, or in the tail of the
+// packed keys' buffer, whose pages go on as room for the sorted file once it is written.
+struct Order {
+    std::vector<uint32_t> vec;
+    const uint32_t* p = nullptr;
+    void* big = nullptr;   // the keys' buffer that holds p
+    size_t bigbytes = 0;
+    Order() = default;
+    Order(const Order&) = delete;
+    Order& operator=(const Order&) = delete;
+    ~Order() { files::donate(big, bigbytes); }
+    void own() { p = vec.data(); }
+};
+
 // The permutation that sorts the records, by the key list packed into integers (key2n: the
 // second word by its place among `seconds`).
 template <class K>
-void packedorder(const sortctl* c, const Recs& recs, int64_t n, int threads, std::vector<uint32_t>& order,
+void packedorder(const sortctl* c, const Recs& recs, int64_t n, int threads, Order& order,
                  const std::vector<uint64_t>* seconds = nullptr) {
     const int kb = keybytes(c);
     const size_t count = static_cast<size_t>(n);
-    rt::util::BigArray<K> keys(count);
+    rt::util::BigArray<K> keys(count, false);
     if (!keys.get()) throw std::bad_alloc();
     rt::util::spread(threads, static_cast<int>((count + kPart - 1) / kPart), [&](int p) {
         unsigned char buf[16];
@@ -342,11 +356,21 @@ void packedorder(const sortctl* c, const Recs& recs, int64_t n, int threads, std
         }
     });
     radixsort(keys.get(), count, 0, threads);
-    const K* sorted = keys.get();
-    order.resize(count);
-    for (size_t i = 0; i < count; ++i) order[i] = keyidx(sorted[i]);
-    // the keys' pages go on as room for the sorted file
-    files::donate(keys.p, count * sizeof(K));
+    // The positions, last first, into the buffer's last 4 bytes a record: position i goes to
+    // byte (S - 4) n + 4 i of the buffer of keys of S bytes, at or after key i, which is read
+    // by then (no fresh pages for a second array).
+    auto* bytes = reinterpret_cast<unsigned char*>(keys.get());
+    const size_t tail = count * (sizeof(K) - sizeof(uint32_t));
+    for (size_t i = count; i-- > 0;) {
+        const uint32_t idx = keyidx(keys[i]);
+        std::memcpy(bytes + tail + i * sizeof(uint32_t), &idx, sizeof idx);
+    }
+    // The keys' pages before the positions go on as room for the sorted file now, the rest
+    // once it is written.
+    void* rest = rt::util::bigfreehead(keys.p, tail);
+    order.p = reinterpret_cast<const uint32_t*>(bytes + tail);
+    order.big = rest;
+    order.bigbytes = count * sizeof(K) - static_cast<size_t>(static_cast<unsigned char*>(rest) - bytes);
     keys.p = nullptr;
 }
 
@@ -363,7 +387,7 @@ inline void prefetchrec(const unsigned char* p, size_t rl) {
 void prefixorder(const sortctl* c, const Recs& recs, int64_t n, int threads, std::vector<uint32_t>& order) {
     const size_t count = static_cast<size_t>(n);
     const size_t rl = static_cast<size_t>(c->reclen);
-    rt::util::BigArray<key2> keys(count);
+    rt::util::BigArray<key2> keys(count, false);
     if (!keys.get()) throw std::bad_alloc();
     const int lead = prefixkeys(c);
     rt::util::spread(threads, static_cast<int>((count + kPart - 1) / kPart), [&](int p) {
@@ -446,7 +470,7 @@ int readinput(sortctl* c, std::vector<unsigned char>& recs, rt::util::BigArray<u
         // megabytes is held once).
         filebytes = files::payload(c->infile);
         if (filebytes < 0) return SORT_EREAD;
-        rt::util::BigArray<unsigned char> buf(static_cast<size_t>(filebytes));
+        rt::util::BigArray<unsigned char> buf(static_cast<size_t>(filebytes), false);
         if (!buf.get()) return SORT_ENOMEM;
         std::swap(filerecs.p, buf.p);
         if (!files::readconcat(c->infile, filerecs.get(), filebytes, blocks)) return SORT_EREAD;
@@ -461,7 +485,7 @@ int readinput(sortctl* c, std::vector<unsigned char>& recs, rt::util::BigArray<u
     return 0;
 }
 
-int writeoutput(sortctl* c, const Recs& recs, int64_t n, const std::vector<uint32_t>& order,
+int writeoutput(sortctl* c, const Recs& recs, int64_t n, const uint32_t* order,
                 const std::vector<int64_t>& blocks, bool inmemory) {
     const size_t rl = static_cast<size_t>(c->reclen);
     const sortexit put = c->exitentries[SORTX_PUT];
@@ -483,8 +507,8 @@ int writeoutput(sortctl* c, const Recs& recs, int64_t n, const std::vector<uint3
             buf.resize(static_cast<size_t>(b) * rl);
             for (int64_t i = 0; i < b; ++i) {
                 const size_t k = static_cast<size_t>(at + i);
-                if (k + 2 * kAhead < order.size()) recs.prefetchaddress(order[k + 2 * kAhead]);
-                if (k + kAhead < order.size()) prefetchrec(recs[order[k + kAhead]], rl);
+                if (k + 2 * kAhead < static_cast<size_t>(n)) recs.prefetchaddress(order[k + 2 * kAhead]);
+                if (k + kAhead < static_cast<size_t>(n)) prefetchrec(recs[order[k + kAhead]], rl);
                 std::memcpy(buf.data() + i * rl, recs[order[k]], rl);
             }
             if (f->xcwrite(c->outfile, buf.data(), b * static_cast<int64_t>(rl)) != 0) return SORT_EWRITE;
@@ -537,7 +561,7 @@ int sortap(sortctl* c) {
         const size_t have = filebytes >= 0 ? static_cast<size_t>(filebytes) : own.size();
         const int64_t n = inmemory ? c->nrecs : static_cast<int64_t>(have / static_cast<size_t>(c->reclen));
         if (n >= (int64_t(1) << 32)) return c->status = SORT_ENOMEM;
-        std::vector<uint32_t> order;
+        Order order;
         const sortcmp cmp = c->compareentry;
         const int kb = keybytes(c);
         const int threads = sortthreads(rt::current(), static_cast<size_t>(n));
@@ -551,17 +575,20 @@ int sortap(sortctl* c) {
             else
                 packedorder<key2>(c, recs, n, threads, order);
         } else if ((!cmp || cmp == xct) && kb <= kPrefixMax) {
-            prefixorder(c, recs, n, threads, order);
+            prefixorder(c, recs, n, threads, order.vec);
+            order.own();
         } else {
-            order.resize(static_cast<size_t>(n));
-            for (int64_t i = 0; i < n; ++i) order[static_cast<size_t>(i)] = static_cast<uint32_t>(i);
-            std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+            std::vector<uint32_t>& v = order.vec;
+            v.resize(static_cast<size_t>(n));
+            for (int64_t i = 0; i < n; ++i) v[static_cast<size_t>(i)] = static_cast<uint32_t>(i);
+            std::stable_sort(v.begin(), v.end(), [&](uint32_t a, uint32_t b) {
                 const void* ra = recs[a];
                 const void* rb = recs[b];
                 return (cmp && cmp != xct ? cmp(ra, rb, c) : keycompare(c, ra, rb)) < 0;
             });
+            order.own();
         }
-        rc = writeoutput(c, recs, n, order, blocks, inmemory);
+        rc = writeoutput(c, recs, n, order.p, blocks, inmemory);
         if (rc) return c->status = rc;
         c->nsorted = n;
     } catch (const std::bad_alloc&) {

@@ -96,6 +96,25 @@ void bigfree(void* p) {
     g_keptbytes += size;
 }
 
+void* bigfreehead(void* p, size_t head) {
+    if (!p) return p;
+    const size_t cut = head / kHuge * kHuge;
+    std::lock_guard<std::mutex> lock(g_mu);
+    const auto it = g_live.find(p);
+    if (cut == 0 || it == g_live.end() || cut >= it->second) return p;
+    const size_t size = it->second;
+    g_live.erase(it);
+    auto* rest = static_cast<unsigned char*>(p) + cut;
+    g_live.emplace(rest, size - cut);
+    if (g_keptbytes + cut > kKeepMax) {
+        ::munmap(p, cut);
+    } else {
+        g_kept.push_back({static_cast<unsigned char*>(p), cut});
+        g_keptbytes += cut;
+    }
+    return rest;
+}
+
 void bigtrim() {
     std::lock_guard<std::mutex> lock(g_mu);
     for (const Region& r : g_kept) ::munmap(r.p, r.bytes);

@@ -61,6 +61,35 @@ TEST(Pools, LargeBuffersTakeThePagesOfThoseGivenBack) {
     EXPECT_EQ(bigkept(), 0u);
 }
 
+// The head of a large buffer given back early (the sort's keys before the positions it still
+// reads): its whole 2 MiB pages are kept for later buffers, the rest keeps its bytes and
+// its place and is given back on its own.
+TEST(Pools, TheHeadOfALargeBufferGoesBackBeforeItsTail) {
+    using namespace rt::util;
+    bigtrim();
+    const size_t mib = size_t(1) << 20;
+    auto* a = static_cast<unsigned char*>(bigalloc(9 * mib, false));
+    ASSERT_NE(a, nullptr);
+    for (size_t i = 0; i < 9 * mib; i += 4096) a[i] = static_cast<unsigned char>(i / mib);
+    EXPECT_EQ(bigfreehead(a, mib), a) << "less than a whole 2 MiB page: nothing goes back";
+    auto* rest = static_cast<unsigned char*>(bigfreehead(a, 5 * mib));
+    EXPECT_EQ(rest, a + 4 * mib);
+    EXPECT_EQ(bigkept(), 4 * mib);
+    EXPECT_EQ(rest[0], 4);
+    EXPECT_EQ(rest[4 * mib], 8);
+    auto* b = static_cast<unsigned char*>(bigalloc(3 * mib, false));   // made of the head's pages
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(bigkept(), 0u);
+    EXPECT_EQ(rest[mib], 5) << "the rest is untouched by the buffer made of the head";
+    bigfree(rest);
+    bigfree(b);
+    EXPECT_EQ(bigkept(), 6 * mib + 4 * mib);
+    bigtrim();
+    void* small = bigalloc(1000);
+    EXPECT_EQ(bigfreehead(small, 4 * mib), small);
+    bigfree(small);
+}
+
 TEST(Pools, ManySmallBlocksDoNotOverlap) {
     poolobj* p = rt::pool::create(0, 4096);
     std::vector<int*> blocks;
