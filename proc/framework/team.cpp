@@ -4,7 +4,7 @@
 // part of another round; each part has a state word with the round's number too, through
 // which exactly one member (the one that took it, or the calling thread that runs it again)
 // publishes its result. A round of a loop may last only some tens of microseconds, so a
-// waiting worker polls for a short while before it sleeps on its event of the kernel.
+// waiting worker polls for up to half a millisecond before it sleeps on its event of the kernel.
 #include "proc/framework/team.h"
 
 #include <atomic>
@@ -21,7 +21,10 @@
 namespace {
 
 constexpr int kMaxMembers = 64;
-constexpr int kPolls = 1000;   // polls before sleeping (some microseconds)
+// A waiting worker polls for this long before it sleeps: the procedure's thread spends some
+// microseconds between two rounds, and waking a member that sleeps costs the poster a call
+// to the kernel and the member tens of microseconds (more on a virtual machine).
+constexpr double kSpinSecs = 500e-6;
 constexpr uint32_t kQuit = 0xFFFFFFFFu;
 // The team watches its own pace: in every cycle of rounds it times some rounds run by the
 // calling thread alone and some run by the whole team, and runs the rest of the cycle on
@@ -124,8 +127,9 @@ int workerloop(void* arg) {
     for (;;) {
         uint64_t rw = t->round.load(std::memory_order_acquire);
         int polls = 0;
+        auto spun = steady::now();
         while (uint32_t(rw >> 32) == seen && uint32_t(rw) != kQuit) {
-            if (++polls < kPolls) {
+            if ((++polls & 63) != 0 || since(spun) < kSpinSecs) {
                 relax();
             } else {
                 // Say that we sleep, then look once more: the poster of a new round either
@@ -138,7 +142,7 @@ int workerloop(void* arg) {
                     k->evreset(me->go);
                 }
                 me->asleep.store(0, std::memory_order_relaxed);
-                polls = 0;
+                spun = steady::now();
             }
             rw = t->round.load(std::memory_order_acquire);
         }

@@ -8,9 +8,18 @@
 // up to CPUCOUNT threads: every member sums a part into a place of its own and publishes it
 // to the part's place, and a member of the team reads the prefix sums of the masses through
 // a copy of its own (a member that the system put aside may still be reading when the round
-// has ended without it).
+// has ended without it). A part's difference array is zero outside the span of the
+// intervals its runs start at and end after, so only that span is cleared, published and
+// added (adding the zeros outside it would change no digit).
+#include <algorithm>
 #include <atomic>
+#include <cfloat>
 #include <cmath>
+
+#include <emmintrin.h>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 #include "host/hostdefs.h"
 #include "proc/framework/hostsvc.h"
@@ -27,7 +36,6 @@ namespace {
 constexpr double E = 1000 * 1.110223024625157e-16;
 constexpr double TINY = 1.110223024625157e-16;
 constexpr int32_t kPartRuns = 4096;    // runs of one part
-constexpr int32_t kSpanK = 512;        // intervals of one part of the gradient's combination
 
 // Per run: its log-likelihood term w ln D and its share w/D of the gradient; the result
 // counts the runs whose mass is below TINY or not a number. One pass without branches, so
@@ -67,8 +75,8 @@ struct emscratch {
     double* term;
     double* share;
     double* diff;
-    double* ph;
-    double* pl;
+    double* P;
+    double* placed;   // where the last part was summed: its own place, or the part's
     double ll;
     int32_t bad;
 };
@@ -82,9 +90,13 @@ struct emwork {
     const int32_t* e;       // prefix index past its end (hi + 1), 0 for a run that covers nothing
     const int32_t* amin;    // per part: the smallest a of its runs
     const int32_t* emax;    // and the largest e
+    const int32_t* dmin;    // per part: the first place of its difference array that it changes
+    const int32_t* dmax;    // and the last
+    const int32_t* gfirst;  // per part: its first run of a new first interval (an index into gstart)
+    const int32_t* gstart;  // the runs where a new first interval or a part begins, then G
     const double* w;        // summed weight of each run
-    double* ph;             // prefix sums of the masses, high part (written by the procedure's thread)
-    double* pl;             // and low part
+    double* P;              // prefix sums of the masses, high and low part of each side by side
+                            // (written by the procedure's thread)
     double* D;              // mass of each run (only when a run stops the iterations)
     emscratch* scratch;     // per member of the team
     double* partll;         // per part: its sum of w ln D
@@ -98,19 +110,16 @@ void partsums(const emwork& x, int part, int32_t end, bool withll, int member, b
     emscratch& sc = x.scratch[member];
     const int32_t b = part * kPartRuns;
     const int32_t n = end - b;
-    const double* ph = x.ph;
-    const double* pl = x.pl;
+    const double* P = x.P;
     if (together) {
-        for (int32_t k = x.amin[part]; k <= x.emax[part]; ++k) {
-            sc.ph[k] = std::atomic_ref<double>(x.ph[k]).load(std::memory_order_relaxed);
-            sc.pl[k] = std::atomic_ref<double>(x.pl[k]).load(std::memory_order_relaxed);
-        }
-        ph = sc.ph;
-        pl = sc.pl;
+        for (int32_t k = 2 * x.amin[part]; k <= 2 * x.emax[part] + 1; ++k)
+            sc.P[k] = std::atomic_ref<double>(x.P[k]).load(std::memory_order_relaxed);
+        P = sc.P;
     }
+    // D = (high(e) - high(a)) + (low(e) - low(a)): both differences in one vector operation.
     for (int32_t r = b; r < end; ++r) {
-        const int32_t a = x.a[r], e = x.e[r];
-        sc.D[r - b] = (ph[e] - ph[a]) + (pl[e] - pl[a]);
+        const __m128d d = _mm_sub_pd(_mm_loadu_pd(P + 2 * x.e[r]), _mm_loadu_pd(P + 2 * x.a[r]));
+        sc.D[r - b] = _mm_cvtsd_f64(d) + _mm_cvtsd_f64(_mm_unpackhi_pd(d, d));
     }
     if (withll) {
         sc.bad = runterms(sc.D, x.w + b, sc.term, sc.share, n);
@@ -125,14 +134,35 @@ void partsums(const emwork& x, int part, int32_t end, bool withll, int member, b
         sc.bad = runshares(sc.D, x.w + b, sc.share, n);
         sc.ll = 0;
     }
-    double* diff = sc.diff;
-    for (int32_t k = 0; k <= x.m; ++k) diff[k] = 0;
-    // The runs come ordered by their first interval: add each first interval's share once.
-    for (int32_t q = b; q < end;) {
-        double add = 0;
-        const int32_t k = x.lo[q];
-        for (; q < end && x.lo[q] == k; ++q) add += sc.share[q - b];
-        diff[k] += add;
+    // Alone, the part is summed straight into its place (nobody else writes there: a member
+    // that drew the part and comes back late finds it taken).
+    double* diff = together ? sc.diff : x.partdiff + int64_t(part) * (x.m + 1);
+    sc.placed = diff;
+    for (int32_t k = x.dmin[part]; k <= x.dmax[part]; ++k) diff[k] = 0;
+    // The runs come ordered by their first interval: add each first interval's shares once,
+    // summed in run order. Four such sums run side by side, so that their chains of additions
+    // overlap; a sum shorter than the others goes on adding +0, which changes no sum (one
+    // that starts at +0 is never -0).
+    const double* sh = sc.share - b;
+    const int32_t gend = x.gfirst[part + 1];
+    for (int32_t i = x.gfirst[part]; i < gend && x.gstart[i] < end; i += 4) {
+        int32_t st[4], n[4], lim[4], most = 0;
+        for (int L = 0; L < 4; ++L) {
+            const int32_t g = i + L;
+            st[L] = g < gend ? std::min(x.gstart[g], end) : end;
+            n[L] = (g < gend ? std::min(x.gstart[g + 1], end) : end) - st[L];
+            if (n[L] == 0) st[L] = b;   // read in place, never added
+            lim[L] = n[L] > 0 ? n[L] - 1 : 0;
+            most = std::max(most, n[L]);
+        }
+        double add[4] = {0, 0, 0, 0};
+        for (int32_t j = 0; j < most; ++j)
+            for (int L = 0; L < 4; ++L) {
+                const double v = sh[st[L] + std::min(j, lim[L])];
+                add[L] += j < n[L] ? v : 0.0;
+            }
+        for (int L = 0; L < 4; ++L)
+            if (n[L] > 0) diff[x.lo[st[L]]] += add[L];
     }
     for (int32_t q = b; q < end; ++q) diff[x.hi[q] + 1] -= sc.share[q - b];
 }
@@ -142,7 +172,8 @@ void publish(void* ctx, int part, int member) {
     const emwork& x = *static_cast<const emwork*>(ctx);
     const emscratch& sc = x.scratch[member];
     double* to = x.partdiff + int64_t(part) * (x.m + 1);
-    for (int32_t k = 0; k <= x.m; ++k) to[k] = sc.diff[k];
+    if (sc.placed != to)
+        for (int32_t k = x.dmin[part]; k <= x.dmax[part]; ++k) to[k] = sc.diff[k];
     x.partll[part] = sc.ll;
     x.partbad[part] = sc.bad;
 }
@@ -161,19 +192,19 @@ void sharepart(void* ctx, int part, int member, bool together) {
     partsums(x, part, partend(x, part), false, member, together);
 }
 
-// Prefix sums of the masses p as double-double values into ph and pl (stored atomically: a
-// member of the team may still be copying them).
-void prefix(const double* p, int32_t m, double* ph, double* pl) {
+// Prefix sums of the masses p as double-double values into P, the high and low part of
+// each side by side (stored atomically: a member of the team may still be copying them).
+void prefix(const double* p, int32_t m, double* P) {
     double sh = 0, sl = 0;
-    std::atomic_ref<double>(ph[0]).store(0, std::memory_order_relaxed);
-    std::atomic_ref<double>(pl[0]).store(0, std::memory_order_relaxed);
+    std::atomic_ref<double>(P[0]).store(0, std::memory_order_relaxed);
+    std::atomic_ref<double>(P[1]).store(0, std::memory_order_relaxed);
     for (int32_t k = 0; k < m; ++k) {
         const double t = sh + p[k];
         const double b = t - sh;
         sl += (sh - (t - b)) + (p[k] - b);
         sh = t;
-        std::atomic_ref<double>(ph[k + 1]).store(sh, std::memory_order_relaxed);
-        std::atomic_ref<double>(pl[k + 1]).store(sl, std::memory_order_relaxed);
+        std::atomic_ref<double>(P[2 * k + 2]).store(sh, std::memory_order_relaxed);
+        std::atomic_ref<double>(P[2 * k + 3]).store(sl, std::memory_order_relaxed);
     }
 }
 
@@ -192,16 +223,54 @@ double emgain(const double* p, const double* q, int32_t m, double* spread) {
     return B;
 }
 
-// The difference arrays of the parts added in part order, for intervals [k0, k0 + kSpanK).
-void combinespan(void* ctx, int span) {
-    const emwork& x = *static_cast<const emwork*>(ctx);
-    const int32_t k0 = span * kSpanK;
-    const int32_t k1 = k0 + kSpanK < x.m + 1 ? k0 + kSpanK : x.m + 1;
-    const int64_t stride = x.m + 1;
-    for (int32_t k = k0; k < k1; ++k) {
-        double sum = x.partdiff[k];
-        for (int32_t p = 1; p < x.nparts; ++p) sum += x.partdiff[p * stride + k];
-        x.diff[k] = sum;
+// The terms of that bound in two passes without branches, so that they vectorize (the
+// logarithm of lnpos, whose error is that of the library's, far inside the bound's allowance
+// for rounding): the ratios q_k / p_k into t and the weights q_k into u (1 and 0 where the
+// term is left out), then the terms. The result counts the intervals whose ratio is not a
+// normal number.
+VX_CLONES
+int32_t gainratios(const double* p, const double* q, double* t, double* u, int32_t m) {
+    int32_t odd = 0;
+    for (int32_t k = 0; k < m; ++k) {
+        const double r = q[k] / p[k];
+        const bool use = (p[k] > 0) & (q[k] > 0);
+        const bool normal = (r >= DBL_MIN) & (r <= DBL_MAX);
+        odd += use & !normal;
+        t[k] = use & normal ? r : 1.0;
+        u[k] = use & normal ? q[k] : 0.0;
+    }
+    return odd;
+}
+VX_CLONES
+void gainterms(double* t, const double* u, int32_t m) {
+    for (int32_t k = 0; k < m; ++k) t[k] = u[k] * lnpos(t[k]);
+}
+
+// emgain through gainterms, its sums in four lanes; emgain itself where a ratio is odd.
+double emgainlanes(const double* p, const double* q, double* t, double* u, int32_t m, double* spread) {
+    if (gainratios(p, q, t, u, m) > 0) return emgain(p, q, m, spread);
+    gainterms(t, u, m);
+    double B[4] = {0, 0, 0, 0}, A[4] = {0, 0, 0, 0};
+    int32_t k = 0;
+    for (; k + 4 <= m; k += 4)
+        for (int j = 0; j < 4; ++j) {
+            B[j] += t[k + j];
+            A[j] += std::fabs(t[k + j]);
+        }
+    for (; k < m; ++k) {
+        B[0] += t[k];
+        A[0] += std::fabs(t[k]);
+    }
+    *spread = (A[0] + A[1]) + (A[2] + A[3]);
+    return (B[0] + B[1]) + (B[2] + B[3]);
+}
+
+// The difference arrays of the parts added in part order, each over its span.
+void combine(const emwork& x) {
+    for (int32_t k = 0; k <= x.m; ++k) x.diff[k] = 0;
+    for (int32_t p = 0; p < x.nparts; ++p) {
+        const double* from = x.partdiff + int64_t(p) * (x.m + 1);
+        for (int32_t k = x.dmin[p]; k <= x.dmax[p]; ++k) x.diff[k] += from[k];
     }
 }
 
@@ -225,10 +294,10 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
     const int want = nparts > 1 ? teamsize() : 1;
     team* crew = want > 1 ? teamstart(s->pools.workpool, want < nparts ? want : nparts, nparts) : nullptr;
     const int members = teammembers(crew);
-    // ph, pl, diff; D; the parts' sums and difference arrays; each member's place.
+    // P, diff, the gain's terms and weights; D; the parts' sums and difference arrays; each member's place.
     const int64_t perscratch = 3 * int64_t(kPartRuns) + 3 * (int64_t(m) + 1);
-    const int64_t doubles = 3 * (int64_t(m) + 1) + int64_t(G) + int64_t(nparts) * (m + 2) + members * perscratch;
-    const int64_t ints = 2 * int64_t(G) + 3 * int64_t(nparts) + 1;
+    const int64_t doubles = 6 * (int64_t(m) + 1) + int64_t(G) + int64_t(nparts) * (m + 2) + members * perscratch;
+    const int64_t ints = 3 * int64_t(G) + 7 * int64_t(nparts) + 3;
     const int64_t bytes = doubles * 8 + ints * 4 + int64_t(members) * int64_t(sizeof(emscratch));
     auto* work = static_cast<double*>(poolbytes(s->pools.workpool, bytes, poolflag::raw));
     if (!work) {
@@ -237,10 +306,11 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
         xexit(RC_NOMEM, 0);
         return 0;
     }
-    double* ph = work;
-    double* pl = ph + (m + 1);
-    double* diff = pl + (m + 1);
-    double* D = diff + (m + 1);
+    double* P = work;
+    double* diff = P + 2 * (int64_t(m) + 1);
+    double* gt = diff + (m + 1);
+    double* gu = gt + (m + 1);
+    double* D = gu + (m + 1);
     double* partll = D + G;
     double* partdiff = partll + nparts;
     double* places = partdiff + int64_t(nparts) * (m + 1);
@@ -250,32 +320,48 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
     int32_t* partbad = re + G;
     int32_t* amin = partbad + nparts;
     int32_t* emax = amin + nparts;
-    auto* scratch = reinterpret_cast<emscratch*>(emax + nparts + (nparts & 1));
+    int32_t* dmin = emax + nparts;
+    int32_t* dmax = dmin + nparts;
+    int32_t* gfirst = dmax + nparts;
+    int32_t* gstart = gfirst + nparts + 1;
+    auto* scratch = reinterpret_cast<emscratch*>(gstart + G + nparts + 1 + ((G + nparts) & 1));
     for (int i = 0; i < members; ++i) {
         double* q = places + i * perscratch;
         scratch[i] = emscratch{q, q + kPartRuns, q + 2 * kPartRuns, q + 3 * kPartRuns,
-                               q + 3 * kPartRuns + (m + 1), q + 3 * kPartRuns + 2 * (int64_t(m) + 1), 0, 0};
+                               q + 3 * kPartRuns + (m + 1), nullptr, 0, 0};
     }
     const int32_t* lo = runs->lo;
     const int32_t* hi = runs->hi;
-    // A run's ends as prefix indexes, once: a run that covers no interval has mass 0; and
-    // the span of prefix sums each part reads.
+    // A run's ends as prefix indexes, once: a run that covers no interval has mass 0; the
+    // span of prefix sums each part reads, and the span of its difference array.
     for (int32_t q = 0; q < nparts; ++q) {
-        amin[q] = m;
-        emax[q] = 0;
+        amin[q] = dmin[q] = m;
+        emax[q] = dmax[q] = 0;
     }
     for (int32_t r = 0; r < G; ++r) {
         const bool covers = lo[r] <= hi[r];
         ra[r] = covers ? lo[r] : 0;
         re[r] = covers ? hi[r] + 1 : 0;
-        int32_t& mn = amin[r / kPartRuns];
-        int32_t& mx = emax[r / kPartRuns];
-        if (ra[r] < mn) mn = ra[r];
-        if (re[r] > mx) mx = re[r];
+        const int32_t q = r / kPartRuns;
+        amin[q] = std::min(amin[q], ra[r]);
+        emax[q] = std::max(emax[q], re[r]);
+        dmin[q] = std::min({dmin[q], lo[r], hi[r] + 1});
+        dmax[q] = std::max({dmax[q], lo[r], hi[r] + 1});
     }
-    emwork x{m, G, nparts, lo, hi, ra, re, amin, emax, runs->w, ph, pl, D, scratch, partll, partbad,
+    int32_t ng = 0;
+    gfirst[0] = 0;
+    for (int32_t r = 0; r < G; ++r) {
+        if (r % kPartRuns == 0) gfirst[r / kPartRuns] = ng;
+        if (r % kPartRuns == 0 || lo[r] != lo[r - 1]) gstart[ng++] = r;
+    }
+    gfirst[nparts] = ng;
+    gstart[ng] = G;
+    if (nparts == 1) {   // its difference array is the gradient's: every place
+        dmin[0] = 0;
+        dmax[0] = m;
+    }
+    emwork x{m, G, nparts, lo, hi, ra, re, amin, emax, dmin, dmax, gfirst, gstart, runs->w, P, D, scratch, partll, partbad,
              partdiff, nparts > 1 ? diff : partdiff};
-    const int32_t nspans = (m + 1 + kSpanK - 1) / kSpanK;
 
     const bool history = s->life.emflags[EMF_ITPRINTEM] != 0;
     const int32_t maxit = s->life.emmaxit[EM_MAXIT];
@@ -285,7 +371,7 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
 
     // The log-likelihood of the masses q, summed as an iteration sums it.
     auto llof = [&](const double* q) {
-        prefix(q, m, ph, pl);
+        prefix(q, m, P);
         teamrun(crew, nparts, runpart, publish, &x);
         double sum = partll[0];
         for (int32_t i = 1; i < nparts; ++i) sum += partll[i];
@@ -307,12 +393,12 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
         bool skip = false;
         if (it >= 1 && skipok) {
             double spread = 0;
-            const double gain = emgain(start, p, m, &spread);
+            const double gain = emgainlanes(start, p, gt, gu, m, &spread);
             skip = gain - 2e-9 * spread - TINY * W >= tol + 2 * margin;
         }
         if (!skip && it >= 1 && !known) ll = llof(start);
         for (int32_t k = 0; k < m; ++k) start[k] = p[k];
-        prefix(p, m, ph, pl);
+        prefix(p, m, P);
         teamrun(crew, nparts, skip ? sharepart : runpart, publish, &x);
         int32_t bad = 0;
         for (int32_t q = 0; q < nparts; ++q) bad += x.partbad[q];
@@ -320,7 +406,8 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
         // the sums take the runs before it.
         int32_t used = nparts, upto = G;
         if (bad > 0) {
-            for (int32_t r = 0; r < G; ++r) D[r] = (ph[re[r]] - ph[ra[r]]) + (pl[re[r]] - pl[ra[r]]);
+            for (int32_t r = 0; r < G; ++r)
+                D[r] = (P[2 * re[r]] - P[2 * ra[r]]) + (P[2 * re[r] + 1] - P[2 * ra[r] + 1]);
             upto = 0;
             while (D[upto] >= TINY) ++upto;
             used = upto / kPartRuns + 1;
@@ -340,7 +427,7 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
         if (it == 0) margin = (double(G) + nparts + 16) * TINY * 1.01 * (W * std::fabs(std::log(W)) + std::fabs(ll)) + 4 * TINY * W;
         if (nparts > 1) {
             x.nparts = used;
-            for (int32_t q = 0; q < nspans; ++q) combinespan(&x, q);
+            combine(x);
             x.nparts = nparts;
         }
         double run = 0;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "bench/intervaldata_gen.h"
+#include "proc/framework/optslots.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/numeric/stdquant.h"
 #include "tests/unit/nonparam/fixture.h"
@@ -183,6 +184,44 @@ TEST_F(TurnbullThreads, SeveralThreadsGiveTheOneThreadDigits) {
         }
         samedigits(run(rows, 8, false), one);
     }
+}
+
+// A run without mass stops the iterations where it comes, in a part after the first: the parts
+// before it and its own runs before it make the gradient, with any number of threads.
+TEST_F(TurnbullThreads, SeveralThreadsStopAtARunWithoutMassAsOneThreadDoes) {
+    std::vector<obs> rows = inspected(40000, 0.2, 3);
+    rows.push_back({61.05, 61.05, 1.0});   // an exact time off the grid: an interval of its own
+    s->life.emmaxit[EM_MAXIT] = 0;
+    grpnode& g = group();
+    fill(&g, 2, rows, true);
+    ASSERT_EQ(vyxem(s, &g), 0);
+    const int32_t m = g.nturn;
+    const double* left = g.emtab + EMT_LEFT * m;
+    int32_t k = 0;
+    while (k < m && left[k] < 61.0) ++k;
+    ASSERT_LT(k, m);
+    ASSERT_EQ(left[k], 61.05);
+    ASSERT_GT(k, m / 4);   // its run lies beyond the first part
+    std::vector<double> start(m, 1.0);
+    start[k] = 0;   // the run of the exact time has no mass
+    stmtrec rec{};
+    optslot slots[slot::plot::PROBLIST + 1]{};
+    slots[slot::plot::PROBLIST].given = 1;
+    slots[slot::plot::PROBLIST].kind = SK_NUMLIST;
+    slots[slot::plot::PROBLIST].count = m;
+    slots[slot::plot::PROBLIST].ptr = start.data();
+    rec.highest = slot::plot::PROBLIST;
+    rec.slots = slots;
+    s->input.curstmt = &rec;
+    s->life.emmaxit[EM_MAXIT] = 100;
+    const result one = run(rows, 1);
+    EXPECT_EQ(one.iter, 0u);
+    EXPECT_EQ(one.status, 2u);
+    for (int cpus : {3, 8}) {
+        SCOPED_TRACE(cpus);
+        samedigits(run(rows, cpus), one);
+    }
+    s->input.curstmt = nullptr;
 }
 
 // Iterations whose EM gain is surely above TOLLIKE compute no log-likelihood; with ITPRINTEM
