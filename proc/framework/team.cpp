@@ -111,7 +111,7 @@ int takeparts(team* t, uint32_t r, uint32_t n, int member) {
             const teamfn fn = t->fn.load(std::memory_order_acquire);
             const teampub pub = t->pub.load(std::memory_order_acquire);
             void* ctx = t->ctx.load(std::memory_order_acquire);
-            fn(ctx, p, member, member != 0);
+            fn(ctx, p, member, member != 0, r);
             publishpart(t, r, n, p, member, partword(r, P_TAKEN), pub, ctx);
             ++ran;
         }
@@ -263,7 +263,7 @@ void together(team* t, int nparts, teamfn fn, teampub pub, void* ctx) {
             uint64_t s = t->state[p].load(std::memory_order_acquire);
             if (s != partword(r, P_FREE) && s != partword(r, P_TAKEN)) continue;
             if (!t->state[p].compare_exchange_strong(s, partword(r, P_RESCUED), std::memory_order_acq_rel)) continue;
-            fn(ctx, static_cast<int>(p), 0, false);
+            fn(ctx, static_cast<int>(p), 0, false, r);
             publishpart(t, r, n, static_cast<int>(p), 0, partword(r, P_RESCUED), pub, ctx);
             break;
         }
@@ -277,7 +277,7 @@ void together(team* t, int nparts, teamfn fn, teampub pub, void* ctx) {
 void teamrun(team* t, int nparts, teamfn fn, teampub pub, void* ctx) {
     if (!t || nparts < 2 || nparts > t->maxparts) {
         for (int p = 0; p < nparts; ++p) {
-            fn(ctx, p, 0, false);
+            fn(ctx, p, 0, false, 0);
             pub(ctx, p, 0);
         }
         return;
@@ -286,7 +286,7 @@ void teamrun(team* t, int nparts, teamfn fn, teampub pub, void* ctx) {
     ++t->rounds;
     auto alone = [&] {
         for (int p = 0; p < nparts; ++p) {
-            fn(ctx, p, 0, false);
+            fn(ctx, p, 0, false, 0);
             pub(ctx, p, 0);
         }
     };

@@ -13,6 +13,8 @@
 // into a copy of its own when it runs together with others, and a part must not depend on
 // the member that computes it.
 #pragma once
+#include <cstdint>
+
 #include "host/pool.h"
 
 struct team;
@@ -26,11 +28,15 @@ int teamsize();
 // workers (the caller runs alone).
 team* teamstart(poolobj* pool, int members, int maxparts);
 
-// Computes fn(ctx, part, member, together) and publishes publish(ctx, part, member) for part =
-// 0 .. nparts - 1 and returns when every part is published. member is 0 .. teammembers - 1
-// (0 the calling thread); together is false when the calling thread runs the round alone.
+// Computes fn(ctx, part, member, together, round) and publishes publish(ctx, part, member) for
+// part = 0 .. nparts - 1 and returns when every part is published. member is 0 .. teammembers
+// - 1 (0 the calling thread); together is false when the calling thread runs the part alone
+// (it alone reads what the caller writes between rounds). round numbers a round whose parts
+// run together: a member may keep what it read for one part of the round for the others,
+// since a round's data change only after all its parts are published (a member that comes
+// late and read them changing cannot publish a part of that round any more).
 // With a null team the parts run in order in the calling thread.
-using teamfn = void (*)(void* ctx, int part, int member, bool together);
+using teamfn = void (*)(void* ctx, int part, int member, bool together, uint32_t round);
 using teampub = void (*)(void* ctx, int part, int member);
 void teamrun(team* t, int nparts, teamfn fn, teampub publish, void* ctx);
 

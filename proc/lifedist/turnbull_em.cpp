@@ -6,9 +6,12 @@
 // digits do not either; a group of at most one part's runs is summed as one sequence.
 // With several parts and THREADS on, the parts of an iteration are spread over a team of
 // up to CPUCOUNT threads: every member sums a part into a place of its own and publishes it
-// to the part's place, and a member of the team reads the prefix sums of the masses through
-// a copy of its own (a member that the system put aside may still be reading when the round
-// has ended without it). A part's difference array is zero outside the span of the
+// to the part's place, and a member of the team sums the prefix sums of the masses it reads
+// into a place of its own (a member that the system put aside may still be reading when the
+// round has ended without it). The procedure's thread computes its own prefix sums only when
+// it sums a part: when other processors read a line it writes, each write waits for the line
+// to come back, and the prefix sums written there for the members took a third of the
+// procedure's thread's time between rounds. A part's difference array is zero outside the span of the
 // intervals its runs start at and end after, so only that span is cleared, published and
 // added (adding the zeros outside it would change no digit).
 #include <algorithm>
@@ -36,6 +39,25 @@ namespace {
 constexpr double E = 1000 * 1.110223024625157e-16;
 constexpr double TINY = 1.110223024625157e-16;
 constexpr int32_t kPartRuns = 4096;    // runs of one part
+
+// Prefix sums of the masses p[0 .. m-1] as double-double values into P, the high and low
+// part of each side by side. A member of the team reads the masses with atomic loads (the
+// procedure's thread stores them atomically: a member put aside may still be reading).
+// From = k continues sums that P holds up to index k.
+template <bool atomic>
+void prefix(const double* p, int32_t m, double* P, int32_t from = 0) {
+    if (from == 0) P[0] = P[1] = 0;
+    double sh = P[2 * from], sl = P[2 * from + 1];
+    for (int32_t k = from; k < m; ++k) {
+        const double pk = atomic ? std::atomic_ref<const double>(p[k]).load(std::memory_order_relaxed) : p[k];
+        const double t = sh + pk;
+        const double b = t - sh;
+        sl += (sh - (t - b)) + (pk - b);
+        sh = t;
+        P[2 * k + 2] = sh;
+        P[2 * k + 3] = sl;
+    }
+}
 
 // Per run: its log-likelihood term w ln D and its share w/D of the gradient; the result
 // counts the runs whose mass is below TINY or not a number. One pass without branches, so
@@ -69,7 +91,7 @@ int32_t runshares(const double* D, const double* w, double* share, int32_t n) {
 }
 
 // Where a member sums a part: the runs' masses, terms and shares, the part's difference
-// array, and the copy of the prefix sums it reads.
+// array, and the prefix sums it reads.
 struct emscratch {
     double* D;
     double* term;
@@ -79,6 +101,9 @@ struct emscratch {
     double* placed;   // where the last part was summed: its own place, or the part's
     double ll;
     int32_t bad;
+    uint32_t Pround;  // the round whose masses P holds the prefix sums of, up to index Pupto
+    int32_t Pupto;
+    const double* Pof;
 };
 
 // What the parts of an iteration read and write.
@@ -88,15 +113,18 @@ struct emwork {
     const int32_t* hi;      // last interval of each run
     const int32_t* a;       // prefix index of the run's start (lo), 0 for a run that covers nothing
     const int32_t* e;       // prefix index past its end (hi + 1), 0 for a run that covers nothing
-    const int32_t* amin;    // per part: the smallest a of its runs
-    const int32_t* emax;    // and the largest e
+    const int32_t* emax;    // per part: the largest e of its runs
     const int32_t* dmin;    // per part: the first place of its difference array that it changes
     const int32_t* dmax;    // and the last
     const int32_t* gfirst;  // per part: its first run of a new first interval (an index into gstart)
     const int32_t* gstart;  // the runs where a new first interval or a part begins, then G
     const double* w;        // summed weight of each run
+    const double* p;        // the masses (stored atomically by the procedure's thread)
+    const double* q;        // masses whose log-likelihood alone is wanted (stored atomically too;
+                            // written only then, so that the lines the members read are few)
     double* P;              // prefix sums of the masses, high and low part of each side by side
-                            // (written by the procedure's thread)
+                            // (the procedure's thread's own)
+    const double** Pof;     // the masses whose prefix sums P holds (null: none yet)
     double* D;              // mass of each run (only when a run stops the iterations)
     emscratch* scratch;     // per member of the team
     double* partll;         // per part: its sum of w ln D
@@ -106,15 +134,33 @@ struct emwork {
 };
 
 // The sums of one part over its runs [b, end) into the member's place.
-void partsums(const emwork& x, int part, int32_t end, bool withll, int member, bool together) {
+// The prefix sums of the masses p on the procedure's thread, once for each array of masses.
+const double* ownprefix(const emwork& x, const double* p) {
+    if (*x.Pof != p) {
+        prefix<false>(p, x.m, x.P);
+        *x.Pof = p;
+    }
+    return x.P;
+}
+
+void partsums(const emwork& x, int part, int32_t end, bool withll, int member, bool together, const double* p,
+              uint32_t round) {
     emscratch& sc = x.scratch[member];
     const int32_t b = part * kPartRuns;
     const int32_t n = end - b;
-    const double* P = x.P;
+    const double* P;
     if (together) {
-        for (int32_t k = 2 * x.amin[part]; k <= 2 * x.emax[part] + 1; ++k)
-            sc.P[k] = std::atomic_ref<double>(x.P[k]).load(std::memory_order_relaxed);
+        // Once a round: the sums a part of the round before this one left are extended.
+        const bool kept = round != 0 && sc.Pround == round && sc.Pof == p;
+        if (!kept || sc.Pupto < x.emax[part]) {
+            prefix<true>(p, x.emax[part], sc.P, kept ? sc.Pupto : 0);
+            sc.Pround = round;
+            sc.Pof = p;
+            sc.Pupto = x.emax[part];
+        }
         P = sc.P;
+    } else {
+        P = ownprefix(x, p);
     }
     // D = (high(e) - high(a)) + (low(e) - low(a)): both differences in one vector operation.
     for (int32_t r = b; r < end; ++r) {
@@ -180,32 +226,22 @@ void publish(void* ctx, int part, int member) {
 
 int32_t partend(const emwork& x, int part) { return (part + 1) * kPartRuns < x.G ? (part + 1) * kPartRuns : x.G; }
 
-void runpart(void* ctx, int part, int member, bool together) {
+void runpart(void* ctx, int part, int member, bool together, uint32_t round) {
     const emwork& x = *static_cast<const emwork*>(ctx);
-    partsums(x, part, partend(x, part), true, member, together);
+    partsums(x, part, partend(x, part), true, member, together, x.p, round);
+}
+
+// The log-likelihood of the masses q.
+void llpart(void* ctx, int part, int member, bool together, uint32_t round) {
+    const emwork& x = *static_cast<const emwork*>(ctx);
+    partsums(x, part, partend(x, part), true, member, together, x.q, round);
 }
 
 // An iteration whose log-likelihood is not needed: the masses and shares of the runs and
 // the gradient, no logarithms.
-void sharepart(void* ctx, int part, int member, bool together) {
+void sharepart(void* ctx, int part, int member, bool together, uint32_t round) {
     const emwork& x = *static_cast<const emwork*>(ctx);
-    partsums(x, part, partend(x, part), false, member, together);
-}
-
-// Prefix sums of the masses p as double-double values into P, the high and low part of
-// each side by side (stored atomically: a member of the team may still be copying them).
-void prefix(const double* p, int32_t m, double* P) {
-    double sh = 0, sl = 0;
-    std::atomic_ref<double>(P[0]).store(0, std::memory_order_relaxed);
-    std::atomic_ref<double>(P[1]).store(0, std::memory_order_relaxed);
-    for (int32_t k = 0; k < m; ++k) {
-        const double t = sh + p[k];
-        const double b = t - sh;
-        sl += (sh - (t - b)) + (p[k] - b);
-        sh = t;
-        std::atomic_ref<double>(P[2 * k + 2]).store(sh, std::memory_order_relaxed);
-        std::atomic_ref<double>(P[2 * k + 3]).store(sl, std::memory_order_relaxed);
-    }
+    partsums(x, part, partend(x, part), false, member, together, x.p, round);
 }
 
 // A lower bound of the change of the log-likelihood from the masses p to their EM image q:
@@ -294,10 +330,10 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
     const int want = nparts > 1 ? teamsize() : 1;
     team* crew = want > 1 ? teamstart(s->pools.workpool, want < nparts ? want : nparts, nparts) : nullptr;
     const int members = teammembers(crew);
-    // P, diff, the gain's terms and weights; D; the parts' sums and difference arrays; each member's place.
+    // P, diff, the gain's terms and weights, q; D; the parts' sums and difference arrays; each member's place.
     const int64_t perscratch = 3 * int64_t(kPartRuns) + 3 * (int64_t(m) + 1);
-    const int64_t doubles = 6 * (int64_t(m) + 1) + int64_t(G) + int64_t(nparts) * (m + 2) + members * perscratch;
-    const int64_t ints = 3 * int64_t(G) + 7 * int64_t(nparts) + 3;
+    const int64_t doubles = 7 * (int64_t(m) + 1) + int64_t(G) + int64_t(nparts) * (m + 2) + members * perscratch;
+    const int64_t ints = 3 * int64_t(G) + 6 * int64_t(nparts) + 3;
     const int64_t bytes = doubles * 8 + ints * 4 + int64_t(members) * int64_t(sizeof(emscratch));
     auto* work = static_cast<double*>(poolbytes(s->pools.workpool, bytes, poolflag::raw));
     if (!work) {
@@ -310,7 +346,8 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
     double* diff = P + 2 * (int64_t(m) + 1);
     double* gt = diff + (m + 1);
     double* gu = gt + (m + 1);
-    double* D = gu + (m + 1);
+    double* llq = gu + (m + 1);
+    double* D = llq + (m + 1);
     double* partll = D + G;
     double* partdiff = partll + nparts;
     double* places = partdiff + int64_t(nparts) * (m + 1);
@@ -318,24 +355,23 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
     int32_t* ra = ends;
     int32_t* re = ends + G;
     int32_t* partbad = re + G;
-    int32_t* amin = partbad + nparts;
-    int32_t* emax = amin + nparts;
+    int32_t* emax = partbad + nparts;
     int32_t* dmin = emax + nparts;
     int32_t* dmax = dmin + nparts;
     int32_t* gfirst = dmax + nparts;
     int32_t* gstart = gfirst + nparts + 1;
-    auto* scratch = reinterpret_cast<emscratch*>(gstart + G + nparts + 1 + ((G + nparts) & 1));
+    auto* scratch = reinterpret_cast<emscratch*>(gstart + G + nparts + 1 + (G & 1));
     for (int i = 0; i < members; ++i) {
         double* q = places + i * perscratch;
         scratch[i] = emscratch{q, q + kPartRuns, q + 2 * kPartRuns, q + 3 * kPartRuns,
-                               q + 3 * kPartRuns + (m + 1), nullptr, 0, 0};
+                               q + 3 * kPartRuns + (m + 1), nullptr, 0, 0, 0, 0, nullptr};
     }
     const int32_t* lo = runs->lo;
     const int32_t* hi = runs->hi;
     // A run's ends as prefix indexes, once: a run that covers no interval has mass 0; the
-    // span of prefix sums each part reads, and the span of its difference array.
+    // last prefix sum each part reads, and the span of its difference array.
     for (int32_t q = 0; q < nparts; ++q) {
-        amin[q] = dmin[q] = m;
+        dmin[q] = m;
         emax[q] = dmax[q] = 0;
     }
     for (int32_t r = 0; r < G; ++r) {
@@ -343,7 +379,6 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
         ra[r] = covers ? lo[r] : 0;
         re[r] = covers ? hi[r] + 1 : 0;
         const int32_t q = r / kPartRuns;
-        amin[q] = std::min(amin[q], ra[r]);
         emax[q] = std::max(emax[q], re[r]);
         dmin[q] = std::min({dmin[q], lo[r], hi[r] + 1});
         dmax[q] = std::max({dmax[q], lo[r], hi[r] + 1});
@@ -360,8 +395,14 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
         dmin[0] = 0;
         dmax[0] = m;
     }
-    emwork x{m, G, nparts, lo, hi, ra, re, amin, emax, dmin, dmax, gfirst, gstart, runs->w, P, D, scratch, partll, partbad,
-             partdiff, nparts > 1 ? diff : partdiff};
+    const double* pof = nullptr;   // whose prefix sums P holds
+    emwork x{m, G, nparts, lo, hi, ra, re, emax, dmin, dmax, gfirst, gstart, runs->w, p, llq, P, &pof, D, scratch,
+             partll, partbad, partdiff, nparts > 1 ? diff : partdiff};
+    // The masses as the members read them: stored atomically, and P no longer theirs.
+    auto store = [&](double* to, const double* from) {
+        for (int32_t k = 0; k < m; ++k) std::atomic_ref<double>(to[k]).store(from[k], std::memory_order_relaxed);
+        if (pof == to) pof = nullptr;
+    };
 
     const bool history = s->life.emflags[EMF_ITPRINTEM] != 0;
     const int32_t maxit = s->life.emmaxit[EM_MAXIT];
@@ -370,9 +411,9 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
     const double llstart = W > 0 ? -W * std::log(W) : 0.0;
 
     // The log-likelihood of the masses q, summed as an iteration sums it.
-    auto llof = [&](const double* q) {
-        prefix(q, m, P);
-        teamrun(crew, nparts, runpart, publish, &x);
+    auto llof = [&] {
+        store(llq, start);
+        teamrun(crew, nparts, llpart, publish, &x);
         double sum = partll[0];
         for (int32_t i = 1; i < nparts; ++i) sum += partll[i];
         return llstart + sum;
@@ -396,9 +437,8 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
             const double gain = emgainlanes(start, p, gt, gu, m, &spread);
             skip = gain - 2e-9 * spread - TINY * W >= tol + 2 * margin;
         }
-        if (!skip && it >= 1 && !known) ll = llof(start);
+        if (!skip && it >= 1 && !known) ll = llof();
         for (int32_t k = 0; k < m; ++k) start[k] = p[k];
-        prefix(p, m, P);
         teamrun(crew, nparts, skip ? sharepart : runpart, publish, &x);
         int32_t bad = 0;
         for (int32_t q = 0; q < nparts; ++q) bad += x.partbad[q];
@@ -406,13 +446,14 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
         // the sums take the runs before it.
         int32_t used = nparts, upto = G;
         if (bad > 0) {
+            ownprefix(x, p);
             for (int32_t r = 0; r < G; ++r)
                 D[r] = (P[2 * re[r]] - P[2 * ra[r]]) + (P[2 * re[r] + 1] - P[2 * ra[r] + 1]);
             upto = 0;
             while (D[upto] >= TINY) ++upto;
             used = upto / kPartRuns + 1;
             for (int32_t q = skip ? 0 : used - 1; q < used; ++q) {
-                partsums(x, q, q + 1 < used ? partend(x, q) : upto, true, 0, false);
+                partsums(x, q, q + 1 < used ? partend(x, q) : upto, true, 0, false, p, 0);
                 publish(&x, q, 0);
             }
             skip = false;
@@ -437,7 +478,7 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
             next[k] = p[k] * run;
         }
         if (upto < G) break;
-        for (int32_t k = 0; k < m; ++k) p[k] = next[k];
+        store(p, next);
         if (!skip && it >= 1 && std::fabs(ll - prev) < tol) converged = 1;
         s->fit.itstatus[0] = static_cast<uint32_t>(it);
         if (history) {
@@ -447,7 +488,7 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
         }
         if (converged) break;
     }
-    if (!known) ll = llof(start);
+    if (!known) ll = llof();
     teamstop(crew);
     for (int32_t k = 0; k < m; ++k) {
         grad[k] *= W;
