@@ -9,9 +9,9 @@
 // to the part's place, and a member of the team sums the prefix sums of the masses it reads
 // into a place of its own (a member that the system put aside may still be reading when the
 // round has ended without it). The procedure's thread computes its own prefix sums only when
-// it sums a part: when other processors read a line it writes, each write waits for the line
-// to come back, and the prefix sums written there for the members took a third of the
-// procedure's thread's time between rounds. A part's difference array is zero outside the span of the
+// it sums a part, and writes the masses for the members past the caches: when other
+// processors read a line it writes, each write waits for the line to come back, and the
+// prefix sums written there for the members took a third of its time between rounds. A part's difference array is zero outside the span of the
 // intervals its runs start at and end after, so only that span is cleared, published and
 // added (adding the zeros outside it would change no digit).
 #include <algorithm>
@@ -20,6 +20,7 @@
 #include <cmath>
 
 #include <emmintrin.h>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -41,8 +42,8 @@ constexpr double TINY = 1.110223024625157e-16;
 constexpr int32_t kPartRuns = 4096;    // runs of one part
 
 // Prefix sums of the masses p[0 .. m-1] as double-double values into P, the high and low
-// part of each side by side. A member of the team reads the masses with atomic loads (the
-// procedure's thread stores them atomically: a member put aside may still be reading).
+// part of each side by side. A member of the team reads the masses with atomic loads (a
+// member put aside may still be reading when the procedure's thread writes them anew).
 // From = k continues sums that P holds up to index k.
 template <bool atomic>
 void prefix(const double* p, int32_t m, double* P, int32_t from = 0) {
@@ -119,9 +120,9 @@ struct emwork {
     const int32_t* gfirst;  // per part: its first run of a new first interval (an index into gstart)
     const int32_t* gstart;  // the runs where a new first interval or a part begins, then G
     const double* w;        // summed weight of each run
-    const double* p;        // the masses (stored atomically by the procedure's thread)
-    const double* q;        // masses whose log-likelihood alone is wanted (stored atomically too;
-                            // written only then, so that the lines the members read are few)
+    const double* p;        // the masses (the procedure's thread's)
+    const double* pshare;   // the masses as the members read them
+    const double* q;        // masses whose log-likelihood alone is wanted
     double* P;              // prefix sums of the masses, high and low part of each side by side
                             // (the procedure's thread's own)
     const double** Pof;     // the masses whose prefix sums P holds (null: none yet)
@@ -228,7 +229,7 @@ int32_t partend(const emwork& x, int part) { return (part + 1) * kPartRuns < x.G
 
 void runpart(void* ctx, int part, int member, bool together, uint32_t round) {
     const emwork& x = *static_cast<const emwork*>(ctx);
-    partsums(x, part, partend(x, part), true, member, together, x.p, round);
+    partsums(x, part, partend(x, part), true, member, together, together ? x.pshare : x.p, round);
 }
 
 // The log-likelihood of the masses q.
@@ -241,7 +242,7 @@ void llpart(void* ctx, int part, int member, bool together, uint32_t round) {
 // the gradient, no logarithms.
 void sharepart(void* ctx, int part, int member, bool together, uint32_t round) {
     const emwork& x = *static_cast<const emwork*>(ctx);
-    partsums(x, part, partend(x, part), false, member, together, x.p, round);
+    partsums(x, part, partend(x, part), false, member, together, together ? x.pshare : x.p, round);
 }
 
 // A lower bound of the change of the log-likelihood from the masses p to their EM image q:
@@ -301,14 +302,6 @@ double emgainlanes(const double* p, const double* q, double* t, double* u, int32
     return (B[0] + B[1]) + (B[2] + B[3]);
 }
 
-// Asks for the lines of the masses p to be written: the members hold them for reading, and
-// each write would otherwise wait for its line; asked for at once, the lines come while the
-// parts are combined. (prefetchw: a hint, without effect where the processor lacks it.)
-__attribute__((target("prfchw"))) void claimlines(const double* p, int32_t m) {
-    for (int32_t k = 0; k < m; k += 8) __builtin_prefetch(p + k, 1, 3);
-    __builtin_prefetch(p + m - 1, 1, 3);
-}
-
 // The difference arrays of the parts added in part order, each over its span.
 void combine(const emwork& x) {
     for (int32_t k = 0; k <= x.m; ++k) x.diff[k] = 0;
@@ -338,9 +331,10 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
     const int want = nparts > 1 ? teamsize() : 1;
     team* crew = want > 1 ? teamstart(s->pools.workpool, want < nparts ? want : nparts, nparts) : nullptr;
     const int members = teammembers(crew);
-    // P, diff, the gain's terms and weights, q; D; the parts' sums and difference arrays; each member's place.
+    // P, diff, the gain's terms and weights, the masses the members read (two arrays on lines of
+    // their own); D; the parts' sums and difference arrays; each member's place.
     const int64_t perscratch = 3 * int64_t(kPartRuns) + 3 * (int64_t(m) + 1);
-    const int64_t doubles = 7 * (int64_t(m) + 1) + int64_t(G) + int64_t(nparts) * (m + 2) + members * perscratch;
+    const int64_t doubles = 5 * (int64_t(m) + 1) + 2 * ((int64_t(m) + 7) & ~int64_t(7)) + 8 + int64_t(G) + int64_t(nparts) * (m + 2) + members * perscratch;
     const int64_t ints = 3 * int64_t(G) + 6 * int64_t(nparts) + 3;
     const int64_t bytes = doubles * 8 + ints * 4 + int64_t(members) * int64_t(sizeof(emscratch));
     auto* work = static_cast<double*>(poolbytes(s->pools.workpool, bytes, poolflag::raw));
@@ -354,8 +348,11 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
     double* diff = P + 2 * (int64_t(m) + 1);
     double* gt = diff + (m + 1);
     double* gu = gt + (m + 1);
-    double* llq = gu + (m + 1);
-    double* D = llq + (m + 1);
+    // The masses the members read, each array on lines of its own.
+    auto* lines = reinterpret_cast<double*>((reinterpret_cast<uintptr_t>(gu + (m + 1)) + 63) & ~uintptr_t(63));
+    double* pshare = lines;
+    double* llq = pshare + ((m + 7) & ~7);
+    double* D = llq + ((m + 7) & ~7);
     double* partll = D + G;
     double* partdiff = partll + nparts;
     double* places = partdiff + int64_t(nparts) * (m + 1);
@@ -404,11 +401,22 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
         dmax[0] = m;
     }
     const double* pof = nullptr;   // whose prefix sums P holds
-    emwork x{m, G, nparts, lo, hi, ra, re, emax, dmin, dmax, gfirst, gstart, runs->w, p, llq, P, &pof, D, scratch,
+    emwork x{m, G, nparts, lo, hi, ra, re, emax, dmin, dmax, gfirst, gstart, runs->w, p, pshare, llq, P, &pof, D, scratch,
              partll, partbad, partdiff, nparts > 1 ? diff : partdiff};
-    // The masses as the members read them: stored atomically, and P no longer theirs.
+    // The masses as the members read them. The members hold these lines for reading, and a
+    // write to such a line waits until the others have given it up, one line after the other:
+    // written past the caches (whole lines, no reading of the line first), they cost the
+    // procedure's thread little, and the members read them from memory in sequence. A member
+    // put aside may still be reading; its result is dropped.
     auto store = [&](double* to, const double* from) {
-        for (int32_t k = 0; k < m; ++k) std::atomic_ref<double>(to[k]).store(from[k], std::memory_order_relaxed);
+        if (!crew) {
+            for (int32_t k = 0; k < m; ++k) to[k] = from[k];
+        } else {
+            int32_t k = 0;
+            for (; k + 2 <= m; k += 2) _mm_stream_pd(to + k, _mm_loadu_pd(from + k));
+            if (k < m) std::atomic_ref<double>(to[k]).store(from[k], std::memory_order_relaxed);
+            _mm_sfence();
+        }
         if (pof == to) pof = nullptr;
     };
 
@@ -447,8 +455,8 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
         }
         if (!skip && it >= 1 && !known) ll = llof();
         for (int32_t k = 0; k < m; ++k) start[k] = p[k];
+        if (crew) store(pshare, p);
         teamrun(crew, nparts, skip ? sharepart : runpart, publish, &x);
-        if (crew) claimlines(p, m);
         int32_t bad = 0;
         for (int32_t q = 0; q < nparts; ++q) bad += x.partbad[q];
         // A run with almost no mass (or no number) stops the iterations where it comes:
@@ -487,7 +495,8 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
             next[k] = p[k] * run;
         }
         if (upto < G) break;
-        store(p, next);
+        for (int32_t k = 0; k < m; ++k) p[k] = next[k];
+        pof = nullptr;
         if (!skip && it >= 1 && std::fabs(ll - prev) < tol) converged = 1;
         s->fit.itstatus[0] = static_cast<uint32_t>(it);
         if (history) {
