@@ -282,38 +282,7 @@ int sortthreads(const Session* s, size_t n) {
 
 constexpr size_t kPart = size_t(1) << 16;
 
-// For keys of 9 to 16 bytes: the values the second words of the packed keys take, ascending,
-// when they are at most kFewSeconds (a censoring code after a time); false when more.
 constexpr size_t kFewSeconds = 256;
-bool fewseconds(const sortctl* c, const Recs& recs, size_t count, int threads, std::vector<uint64_t>& values) {
-    const int parts = static_cast<int>((count + kPart - 1) / kPart);
-    std::vector<std::vector<uint64_t>> seen(static_cast<size_t>(parts));
-    std::atomic<bool> many{false};
-    rt::util::spread(threads, parts, [&](int p) {
-        std::vector<uint64_t>& v = seen[static_cast<size_t>(p)];
-        unsigned char buf[16];
-        const size_t last = std::min(count, (static_cast<size_t>(p) + 1) * kPart);
-        for (size_t i = static_cast<size_t>(p) * kPart; i < last && !many.load(std::memory_order_relaxed); ++i) {
-            std::memset(buf, 0, sizeof buf);
-            encode(c->keys, c->nkeys, recs[i], buf);
-            const uint64_t k1 = load64(buf + 8);
-            if (!v.empty() && v.back() == k1) continue;
-            auto at = std::find(v.begin(), v.end(), k1);
-            if (at != v.end()) {
-                std::iter_swap(at, v.end() - 1);   // the value met last is tried first
-                continue;
-            }
-            if (v.size() == kFewSeconds) many = true;
-            v.push_back(k1);
-        }
-    });
-    if (many) return false;
-    values.clear();
-    for (auto& v : seen) values.insert(values.end(), v.begin(), v.end());
-    std::sort(values.begin(), values.end());
-    values.erase(std::unique(values.begin(), values.end()), values.end());
-    return values.size() <= kFewSeconds;
-}
 
 // The permutation that sorts the records: in a vector of its own, or in the tail of the
 // packed keys' buffer, whose pages go on as room for the sorted file once it is written.
@@ -329,32 +298,9 @@ struct Order {
     void own() { p = vec.data(); }
 };
 
-// The permutation that sorts the records, by the key list packed into integers (key2n: the
-// second word by its place among `seconds`).
+// Sorts packed keys already in `keys` and makes the permutation of the positions they carry.
 template <class K>
-void packedorder(const sortctl* c, const Recs& recs, int64_t n, int threads, Order& order,
-                 const std::vector<uint64_t>* seconds = nullptr) {
-    const int kb = keybytes(c);
-    const size_t count = static_cast<size_t>(n);
-    rt::util::BigArray<K> keys(count, false);
-    if (!keys.get()) throw std::bad_alloc();
-    rt::util::spread(threads, static_cast<int>((count + kPart - 1) / kPart), [&](int p) {
-        unsigned char buf[16];
-        const size_t last = std::min(count, (static_cast<size_t>(p) + 1) * kPart);
-        for (size_t i = static_cast<size_t>(p) * kPart; i < last; ++i) {
-            std::memset(buf, 0, sizeof buf);
-            encode(c->keys, c->nkeys, recs[i], buf);
-            K& k = keys[i];
-            k.k0 = load64(buf);
-            if constexpr (std::is_same_v<K, key2>) k.k1 = kb > 8 ? load64(buf + 8) : 0;
-            if constexpr (std::is_same_v<K, key2n>) {
-                const uint64_t k1 = load64(buf + 8);
-                const auto place = std::lower_bound(seconds->begin(), seconds->end(), k1) - seconds->begin();
-                k.k1 = static_cast<uint64_t>(place) << 32 | i;
-            }
-            else k.idx = static_cast<uint32_t>(i);
-        }
-    });
+void keysorder(rt::util::BigArray<K>& keys, size_t count, int threads, Order& order) {
     radixsort(keys.get(), count, 0, threads);
     // The positions, last first, into the buffer's last 4 bytes a record: position i goes to
     // byte (S - 4) n + 4 i of the buffer of keys of S bytes, at or after key i, which is read
@@ -372,6 +318,77 @@ void packedorder(const sortctl* c, const Recs& recs, int64_t n, int threads, Ord
     order.big = rest;
     order.bigbytes = count * sizeof(K) - static_cast<size_t>(static_cast<unsigned char*>(rest) - bytes);
     keys.p = nullptr;
+}
+
+// The permutation that sorts the records, by the key list packed into integers.
+template <class K>
+void packedorder(const sortctl* c, const Recs& recs, int64_t n, int threads, Order& order) {
+    const int kb = keybytes(c);
+    const size_t count = static_cast<size_t>(n);
+    rt::util::BigArray<K> keys(count, false);
+    if (!keys.get()) throw std::bad_alloc();
+    rt::util::spread(threads, static_cast<int>((count + kPart - 1) / kPart), [&](int p) {
+        unsigned char buf[16];
+        const size_t last = std::min(count, (static_cast<size_t>(p) + 1) * kPart);
+        for (size_t i = static_cast<size_t>(p) * kPart; i < last; ++i) {
+            std::memset(buf, 0, sizeof buf);
+            encode(c->keys, c->nkeys, recs[i], buf);
+            K& k = keys[i];
+            k.k0 = load64(buf);
+            if constexpr (std::is_same_v<K, key2>) k.k1 = kb > 8 ? load64(buf + 8) : 0;
+            k.idx = static_cast<uint32_t>(i);
+        }
+    });
+    keysorder(keys, count, threads, order);
+}
+
+// Keys of 9 to 16 bytes whose second words take at most kFewSeconds values (a censoring code
+// after a time): one pass encodes every key and gathers the values, a second puts each second
+// word's place among them beside the position (key2n). false, and no order, when there are
+// more values (the caller then packs key2).
+bool fewsecondsorder(const sortctl* c, const Recs& recs, int64_t n, int threads, Order& order) {
+    const size_t count = static_cast<size_t>(n);
+    const int parts = static_cast<int>((count + kPart - 1) / kPart);
+    rt::util::BigArray<key2n> keys(count, false);
+    if (!keys.get()) throw std::bad_alloc();
+    std::vector<std::vector<uint64_t>> seen(static_cast<size_t>(parts));
+    std::atomic<bool> many{false};
+    rt::util::spread(threads, parts, [&](int p) {
+        std::vector<uint64_t>& v = seen[static_cast<size_t>(p)];
+        unsigned char buf[16];
+        const size_t last = std::min(count, (static_cast<size_t>(p) + 1) * kPart);
+        for (size_t i = static_cast<size_t>(p) * kPart; i < last && !many.load(std::memory_order_relaxed); ++i) {
+            std::memset(buf, 0, sizeof buf);
+            encode(c->keys, c->nkeys, recs[i], buf);
+            key2n& k = keys[i];
+            k.k0 = load64(buf);
+            k.k1 = load64(buf + 8);
+            if (!v.empty() && v.back() == k.k1) continue;
+            auto at = std::find(v.begin(), v.end(), k.k1);
+            if (at != v.end()) {
+                std::iter_swap(at, v.end() - 1);   // the value met last is tried first
+                continue;
+            }
+            if (v.size() == kFewSeconds) many = true;
+            v.push_back(k.k1);
+        }
+    });
+    if (many) return false;
+    std::vector<uint64_t> values;
+    for (auto& v : seen) values.insert(values.end(), v.begin(), v.end());
+    std::sort(values.begin(), values.end());
+    values.erase(std::unique(values.begin(), values.end()), values.end());
+    if (values.size() > kFewSeconds) return false;
+    rt::util::spread(threads, parts, [&](int p) {
+        const size_t last = std::min(count, (static_cast<size_t>(p) + 1) * kPart);
+        for (size_t i = static_cast<size_t>(p) * kPart; i < last; ++i) {
+            key2n& k = keys[i];
+            const auto place = std::lower_bound(values.begin(), values.end(), k.k1) - values.begin();
+            k.k1 = static_cast<uint64_t>(place) << 32 | i;
+        }
+    });
+    keysorder(keys, count, threads, order);
+    return true;
 }
 
 // Longer key lists: the first 16 bytes of the packed keys by the radix sort, then each run
@@ -569,10 +586,7 @@ int sortap(sortctl* c) {
             packedorder<key1>(c, recs, n, threads, order);
         } else if ((!cmp || cmp == xct) && kb <= 16) {
             // A second word of few values goes, by its place among them, beside the position.
-            std::vector<uint64_t> seconds;
-            if (n >= static_cast<int64_t>(kPart) && fewseconds(c, recs, static_cast<size_t>(n), threads, seconds))
-                packedorder<key2n>(c, recs, n, threads, order, &seconds);
-            else
+            if (n < static_cast<int64_t>(kPart) || !fewsecondsorder(c, recs, n, threads, order))
                 packedorder<key2>(c, recs, n, threads, order);
         } else if ((!cmp || cmp == xct) && kb <= kPrefixMax) {
             prefixorder(c, recs, n, threads, order.vec);

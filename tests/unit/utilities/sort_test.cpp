@@ -124,6 +124,29 @@ TEST_F(Sort, AMillionRecordsOnSeveralThreadsSortAsOnOne) {
     }
 }
 
+// The second key's values are gathered part by part (65,536 records each) while the keys are
+// made: 256 values in all are packed by their place, but parts of 100 values each that make
+// 500 together are not, and the keys made so far are made again in full.
+TEST_F(Sort, SecondKeyOfFewValuesInEachPartButManyInAllSortsByTheWholeKey) {
+    std::vector<rec> v = sample(330000, 6);
+    std::mt19937 rng(9);
+    for (int spread : {256, 0}) {
+        for (size_t i = 0; i < v.size(); ++i)
+            v[i].code = spread ? static_cast<int32_t>(rng() % spread) - 128 : static_cast<int32_t>((i >> 16) * 100 + rng() % 100);
+        std::vector<rec> want = v;
+        std::stable_sort(want.begin(), want.end(), before);
+        sortkey keys[2] = {{0, 8, SORTK_NUM, SORTO_ASC, 0}, {8, 4, SORTK_INT, SORTO_DESC, 0}};
+        std::vector<rec> got = v;
+        sortctl c = control(keys, 2, sizeof(rec));
+        c.inrecs = got.data();
+        c.nrecs = static_cast<int64_t>(got.size());
+        ASSERT_EQ(zsort(&c), 0);
+        bool same = true;
+        for (size_t i = 0; i < got.size(); ++i) same = same && got[i].seq == want[i].seq;
+        EXPECT_TRUE(same) << (spread ? "256 values" : "500 values over the parts");
+    }
+}
+
 TEST_F(Sort, ExactFailureComesBeforeCensoredAtTheSameTime) {
     // Rows of (time, censoring code): the exact failure (0) before the right-censored (-1).
     double rows[3][2] = {{5.0, -1.0}, {5.0, 0.0}, {2.0, -1.0}};
