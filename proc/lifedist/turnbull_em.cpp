@@ -21,8 +21,6 @@
 
 #include <emmintrin.h>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "host/hostdefs.h"
