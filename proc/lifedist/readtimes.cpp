@@ -26,7 +26,7 @@ struct rtpair {
 }  // namespace
 
 // Pairs come in chunks from the statement pool while the data are read; the first lookup
-// places them in buckets of the analysis value (readtimes.cpp's seal) and a lookup reads the
+// places them in buckets of the analysis value (`sealed` below) and a lookup reads the
 // few pairs of its value's bucket.
 struct readtimes {
     static constexpr int32_t kPairs = 4096;   // pairs a chunk holds

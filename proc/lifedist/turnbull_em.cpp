@@ -132,7 +132,6 @@ struct emwork {
     double* diff;           // the parts' difference arrays combined
 };
 
-// The sums of one part over its runs [b, end) into the member's place.
 // The prefix sums of the masses p on the procedure's thread, once for each array of masses.
 const double* ownprefix(const emwork& x, const double* p) {
     if (*x.Pof != p) {
@@ -142,6 +141,7 @@ const double* ownprefix(const emwork& x, const double* p) {
     return x.P;
 }
 
+// The sums of one part over its runs [b, end) into the member's place.
 void partsums(const emwork& x, int part, int32_t end, bool withll, int member, bool together, const double* p,
               uint32_t round) {
     emscratch& sc = x.scratch[member];

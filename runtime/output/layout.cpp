@@ -95,9 +95,8 @@ std::string_view trimtext(const char* p, size_t n) {
     while (n > 0 && (p[n - 1] == ' ' || p[n - 1] == '\0')) --n;
     return std::string_view(p, n);
 }
-}  // namespace
 
-namespace {
+// One bound cell of the object as a value to print.
 void readcell(const Column& c, CellValue& v) {
     v = CellValue{};
     if (!c.cell) {
