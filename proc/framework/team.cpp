@@ -1,10 +1,12 @@
-// The team of threads. A round hands out its parts through one counter: whichever member is
-// running takes the next part. The counter word carries the round's number, and the round
-// word its number and its count of parts, so that a member that comes late never takes a
-// part of another round; each part has a state word with the round's number too, through
-// which exactly one member (the one that took it, or the calling thread that runs it again)
-// publishes its result. A round of a loop may last only some tens of microseconds, so a
-// waiting worker polls for up to half a millisecond before it sleeps on its event of the kernel.
+// The team of threads. Each member has parts of its own in every round (member i the parts
+// i, i + members, ...), so that the data of a part stay in the caches of the processor that
+// summed it the round before; a member that is through with its own parts takes the others'
+// that are still free, from the last one back. Each part has a state word that carries the
+// round's number, and the round word its number and its count of parts, so that a member
+// that comes late never takes a part of another round; through the state word exactly one
+// member (the one that took the part, or the calling thread that runs it again) publishes
+// its result. A round of a loop may last only some tens of microseconds, so a waiting worker
+// polls for up to half a millisecond before it sleeps on its event of the kernel.
 #include "proc/framework/team.h"
 
 #include <atomic>
@@ -26,13 +28,15 @@ constexpr int kMaxMembers = 64;
 // to the kernel and the member tens of microseconds (more on a virtual machine).
 constexpr double kSpinSecs = 500e-6;
 constexpr uint32_t kQuit = 0xFFFFFFFFu;
-// The team watches its own pace: in every cycle of rounds it times some rounds run by the
+// The team watches its own pace: in every cycle of rounds it times a few rounds run by the
 // calling thread alone and some run by the whole team, and runs the rest of the cycle on
-// the team only when that was clearly faster (below 0.6 times). On a machine whose
+// the team only when a round took clearly less time that way (below 0.6 times). A round
+// alone is the slow one when the team pays, so few of them are timed. On a machine whose
 // processors are busy with other work a member that the system puts aside while it holds a
 // part holds up the whole round; the workers then sleep instead (which member runs a part
 // changes no result).
-constexpr int kCycle = 1024;
+constexpr int kCycle = 4096;
+constexpr int kProbeAlone = 4;
 constexpr int kProbe = 16;
 // States of a part (the low three bits of its state word).
 enum : uint64_t { P_FREE = 0, P_TAKEN = 1, P_DONE = 2, P_PUBLISHING = 3, P_RESCUED = 4 };
@@ -69,7 +73,6 @@ struct team {
     int members;                      // the calling thread and members - 1 workers
     int maxparts;
     std::atomic<uint64_t> round;      // round number, count of parts (kQuit: stop)
-    std::atomic<uint64_t> next;       // round number, next part to take
     std::atomic<uint32_t> done;       // parts of the round published
     std::atomic<uint64_t>* state;     // per part: round number and state
     kevent* finished;                 // posted by the member that publishes the round's last part
@@ -96,27 +99,28 @@ bool publishpart(team* t, uint32_t r, uint32_t n, int p, int member, uint64_t fr
     return true;
 }
 
-// Takes, computes and publishes parts of round r (of n parts) while there are any; the
-// number of parts this member computed.
+// Takes, computes and publishes the free parts of round r (of n parts): the member's own,
+// then the others' from the last one back; the number of parts this member computed.
 int takeparts(team* t, uint32_t r, uint32_t n, int member) {
+    const uint32_t members = static_cast<uint32_t>(t->members);
+    const uint32_t me = static_cast<uint32_t>(member);
     int ran = 0;
-    uint64_t cur = t->next.load(std::memory_order_relaxed);
-    for (;;) {
-        if (uint32_t(cur >> 32) != r || uint32_t(cur) >= n) return ran;
-        if (!t->next.compare_exchange_weak(cur, cur + 1, std::memory_order_acquire, std::memory_order_relaxed))
-            continue;
-        const int p = static_cast<int>(uint32_t(cur));
+    auto take = [&](uint32_t p) {
         uint64_t want = partword(r, P_FREE);
-        if (t->state[p].compare_exchange_strong(want, partword(r, P_TAKEN), std::memory_order_acq_rel)) {
-            const teamfn fn = t->fn.load(std::memory_order_acquire);
-            const teampub pub = t->pub.load(std::memory_order_acquire);
-            void* ctx = t->ctx.load(std::memory_order_acquire);
-            fn(ctx, p, member, member != 0, r);
-            publishpart(t, r, n, p, member, partword(r, P_TAKEN), pub, ctx);
-            ++ran;
-        }
-        cur = t->next.load(std::memory_order_relaxed);
-    }
+        if (t->state[p].load(std::memory_order_relaxed) != want ||
+            !t->state[p].compare_exchange_strong(want, partword(r, P_TAKEN), std::memory_order_acq_rel))
+            return;
+        const teamfn fn = t->fn.load(std::memory_order_acquire);
+        const teampub pub = t->pub.load(std::memory_order_acquire);
+        void* ctx = t->ctx.load(std::memory_order_acquire);
+        fn(ctx, static_cast<int>(p), member, member != 0, r);
+        publishpart(t, r, n, static_cast<int>(p), member, partword(r, P_TAKEN), pub, ctx);
+        ++ran;
+    };
+    for (uint32_t p = me; p < n; p += members) take(p);
+    for (uint32_t p = n; p-- > 0;)
+        if (p % members != me) take(p);
+    return ran;
 }
 
 int workerloop(void* arg) {
@@ -205,7 +209,6 @@ team* teamstart(poolobj* pool, int members, int maxparts) {
     t->maxparts = maxparts;
     t->state = st;
     t->round.store(0);
-    t->next.store(0);
     t->done.store(0);
     t->finished = k->evcreate();
     if (!t->finished) return nullptr;
@@ -241,7 +244,6 @@ void together(team* t, int nparts, teamfn fn, teampub pub, void* ctx) {
     t->ctx.store(ctx, std::memory_order_release);
     t->done.store(0, std::memory_order_relaxed);
     k->evreset(t->finished);
-    t->next.store(word(r, 0), std::memory_order_release);
     announce(t, word(r, n));
     const auto t0 = steady::now();
     const int ran = takeparts(t, r, n, 0);
@@ -290,21 +292,21 @@ void teamrun(team* t, int nparts, teamfn fn, teampub pub, void* ctx) {
             pub(ctx, p, 0);
         }
     };
-    if (at >= 2 * kProbe) {
+    if (at >= kProbeAlone + kProbe) {
         if (t->usecrew) together(t, nparts, fn, pub, ctx);
         else alone();
         return;
     }
     const auto t0 = steady::now();
-    if (at < kProbe) {
+    if (at < kProbeAlone) {
         alone();
         t->alone += since(t0);
     } else {
         together(t, nparts, fn, pub, ctx);
         t->together += since(t0);
     }
-    if (at == 2 * kProbe - 1) {
-        t->usecrew = t->together < 0.6 * t->alone;
+    if (at == kProbeAlone + kProbe - 1) {
+        t->usecrew = t->together / kProbe < 0.6 * t->alone / kProbeAlone;
         t->alone = t->together = 0;
     }
 }

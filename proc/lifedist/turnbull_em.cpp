@@ -11,9 +11,11 @@
 // round has ended without it). The procedure's thread computes its own prefix sums only when
 // it sums a part, and writes the masses for the members past the caches: when other
 // processors read a line it writes, each write waits for the line to come back, and the
-// prefix sums written there for the members took a third of its time between rounds. A part's difference array is zero outside the span of the
-// intervals its runs start at and end after, so only that span is cleared, published and
-// added (adding the zeros outside it would change no digit).
+// prefix sums written there for the members took a third of its time between rounds. A part's
+// difference array is zero outside the span of the intervals its runs start at and end
+// after, so only that span is cleared, published and added (adding the zeros outside it
+// would change no digit); a run through the last interval subtracts its share past the
+// gradient's end, at place m, which no sum reads, so the span leaves it out.
 #include <algorithm>
 #include <atomic>
 #include <cfloat>
@@ -60,12 +62,14 @@ void prefix(const double* p, int32_t m, double* P, int32_t from = 0) {
 
 // Per run: its log-likelihood term w ln D and its share w/D of the gradient; the result
 // counts the runs whose mass is below TINY or not a number. One pass without branches, so
-// that it vectorizes (with wider vectors where the processor has them).
+// that it vectorizes (with wider vectors where the processor has them: AVX-512's shifts and
+// conversions of 64-bit lanes take the logarithm a third faster than AVX2's). The file is
+// compiled without multiply-add fusing, so that every clone gives the plain one's digits.
 // (Not under the thread sanitizer: the clones' resolver runs before the sanitizer is set up.)
 #if defined(__SANITIZE_THREAD__)
 #define VX_CLONES
 #else
-#define VX_CLONES __attribute__((target_clones("avx2", "default")))
+#define VX_CLONES __attribute__((target_clones("arch=x86-64-v4", "avx2", "default")))
 #endif
 VX_CLONES
 int32_t runterms(const double* D, const double* w, double* term, double* share, int32_t n) {
@@ -89,6 +93,32 @@ int32_t runshares(const double* D, const double* w, double* share, int32_t n) {
     return bad;
 }
 
+// s + c += x, the rounding error of the sum kept in c (Knuth's two-sum).
+inline void addtwo(double& s, double& c, double x) {
+    const double u = s + x;
+    const double b = u - s;
+    c += (s - (u - b)) + (x - b);
+    s = u;
+}
+
+// The sum of t[0 .. n-1] as hi + lo, in eight lanes of two-sums: its error is about one
+// rounding of the sum, whatever the number of terms.
+VX_CLONES
+void sumtwo(const double* t, int32_t n, double* hi, double* lo) {
+    double s[8] = {0, 0, 0, 0, 0, 0, 0, 0}, c[8] = {0, 0, 0, 0, 0, 0, 0, 0};
+    int32_t r = 0;
+    for (; r + 8 <= n; r += 8)
+        for (int j = 0; j < 8; ++j) addtwo(s[j], c[j], t[r + j]);
+    for (; r < n; ++r) addtwo(s[0], c[0], t[r]);
+    double S = 0, C = 0;
+    for (int j = 0; j < 8; ++j) {
+        addtwo(S, C, s[j]);
+        C += c[j];
+    }
+    *hi = S;
+    *lo = C;
+}
+
 // Where a member sums a part: the runs' masses, terms and shares, the part's difference
 // array, and the prefix sums it reads.
 struct emscratch {
@@ -98,7 +128,7 @@ struct emscratch {
     double* diff;
     double* P;
     double* placed;   // where the last part was summed: its own place, or the part's
-    double ll;
+    double ll, lllo;   // the part's sum of w ln D, as hi + lo
     int32_t bad;
     uint32_t Pround;  // the round whose masses P holds the prefix sums of, up to index Pupto
     int32_t Pupto;
@@ -114,7 +144,7 @@ struct emwork {
     const int32_t* e;       // prefix index past its end (hi + 1), 0 for a run that covers nothing
     const int32_t* emax;    // per part: the largest e of its runs
     const int32_t* dmin;    // per part: the first place of its difference array that it changes
-    const int32_t* dmax;    // and the last
+    const int32_t* dmax;    // and the last (below m)
     const int32_t* gfirst;  // per part: its first run of a new first interval (an index into gstart)
     const int32_t* gstart;  // the runs where a new first interval or a part begins, then G
     const double* w;        // summed weight of each run
@@ -126,7 +156,7 @@ struct emwork {
     const double** Pof;     // the masses whose prefix sums P holds (null: none yet)
     double* D;              // mass of each run (only when a run stops the iterations)
     emscratch* scratch;     // per member of the team
-    double* partll;         // per part: its sum of w ln D
+    double* partll;         // per part: its sum of w ln D, as a pair hi, lo
     int32_t* partbad;       // per part: its runs with almost no mass
     double* partdiff;       // per part: m + 1 doubles, its difference array of the gradient
     double* diff;           // the parts' difference arrays combined
@@ -168,22 +198,17 @@ void partsums(const emwork& x, int part, int32_t end, bool withll, int member, b
     }
     if (withll) {
         sc.bad = runterms(sc.D, x.w + b, sc.term, sc.share, n);
-        const double* term = sc.term;
-        double lane[4] = {0, 0, 0, 0};
-        int32_t r = 0;
-        for (; r + 4 <= n; r += 4)
-            for (int j = 0; j < 4; ++j) lane[j] += term[r + j];
-        for (; r < n; ++r) lane[0] += term[r];
-        sc.ll = (lane[0] + lane[1]) + (lane[2] + lane[3]);
+        sumtwo(sc.term, n, &sc.ll, &sc.lllo);
     } else {
         sc.bad = runshares(sc.D, x.w + b, sc.share, n);
-        sc.ll = 0;
+        sc.ll = sc.lllo = 0;
     }
     // Alone, the part is summed straight into its place (nobody else writes there: a member
     // that drew the part and comes back late finds it taken).
     double* diff = together ? sc.diff : x.partdiff + int64_t(part) * (x.m + 1);
     sc.placed = diff;
     for (int32_t k = x.dmin[part]; k <= x.dmax[part]; ++k) diff[k] = 0;
+    diff[x.m] = 0;
     // The runs come ordered by their first interval: add each first interval's shares once,
     // summed in run order. Four such sums run side by side, so that their chains of additions
     // overlap; a sum shorter than the others goes on adding +0, which changes no sum (one
@@ -219,7 +244,8 @@ void publish(void* ctx, int part, int member) {
     double* to = x.partdiff + int64_t(part) * (x.m + 1);
     if (sc.placed != to)
         for (int32_t k = x.dmin[part]; k <= x.dmax[part]; ++k) to[k] = sc.diff[k];
-    x.partll[part] = sc.ll;
+    x.partll[2 * part] = sc.ll;
+    x.partll[2 * part + 1] = sc.lllo;
     x.partbad[part] = sc.bad;
 }
 
@@ -258,33 +284,28 @@ double emgain(const double* p, const double* q, int32_t m, double* spread) {
     return B;
 }
 
-// The terms of that bound in two passes without branches, so that they vectorize (the
-// logarithm of lnpos, whose error is that of the library's, far inside the bound's allowance
-// for rounding): the ratios q_k / p_k into t and the weights q_k into u (1 and 0 where the
-// term is left out), then the terms. The result counts the intervals whose ratio is not a
-// normal number.
+// A lower bound of that bound without logarithms, in one pass that vectorizes: with
+// d = q/p - 1, ln(1 + d) >= d - d^2/2 for d >= 0 and >= d - d^2 / (2 (1 + d)) for d < 0, so
+// q ln(q/p) >= q d - max(p, q) d^2 / 2. As the masses converge d is small and the bound
+// gives up only terms of d^3. Terms with p or q zero are left out, as in emgain; the result
+// counts the intervals whose d is not a number.
 VX_CLONES
-int32_t gainratios(const double* p, const double* q, double* t, double* u, int32_t m) {
+int32_t gainbounds(const double* p, const double* q, double* t, int32_t m) {
     int32_t odd = 0;
     for (int32_t k = 0; k < m; ++k) {
-        const double r = q[k] / p[k];
+        const double d = (q[k] - p[k]) / p[k];
         const bool use = (p[k] > 0) & (q[k] > 0);
-        const bool normal = (r >= DBL_MIN) & (r <= DBL_MAX);
-        odd += use & !normal;
-        t[k] = use & normal ? r : 1.0;
-        u[k] = use & normal ? q[k] : 0.0;
+        const bool finite = std::fabs(d) <= DBL_MAX;
+        odd += use & !finite;
+        const double v = q[k] * d - std::max(p[k], q[k]) * (d * d) * 0.5;
+        t[k] = use & finite ? v : 0.0;
     }
     return odd;
 }
-VX_CLONES
-void gainterms(double* t, const double* u, int32_t m) {
-    for (int32_t k = 0; k < m; ++k) t[k] = u[k] * lnpos(t[k]);
-}
 
-// emgain through gainterms, its sums in four lanes; emgain itself where a ratio is odd.
-double emgainlanes(const double* p, const double* q, double* t, double* u, int32_t m, double* spread) {
-    if (gainratios(p, q, t, u, m) > 0) return emgain(p, q, m, spread);
-    gainterms(t, u, m);
+// The bound of gainbounds, its sums in four lanes; emgain where a d is not a number.
+double emgainlanes(const double* p, const double* q, double* t, int32_t m, double* spread) {
+    if (gainbounds(p, q, t, m) > 0) return emgain(p, q, m, spread);
     double B[4] = {0, 0, 0, 0}, A[4] = {0, 0, 0, 0};
     int32_t k = 0;
     for (; k + 4 <= m; k += 4)
@@ -300,12 +321,28 @@ double emgainlanes(const double* p, const double* q, double* t, double* u, int32
     return (B[0] + B[1]) + (B[2] + B[3]);
 }
 
+// The log-likelihood: start plus the sums of the parts, added in part order as two-sums.
+double llsum(double start, const double* partll, int32_t nparts) {
+    double s = start, c = 0;
+    for (int32_t q = 0; q < nparts; ++q) {
+        addtwo(s, c, partll[2 * q]);
+        c += partll[2 * q + 1];
+    }
+    return s + c;
+}
+
+// to[k] += from[k] for k < n.
+VX_CLONES
+void addto(double* to, const double* from, int32_t n) {
+    for (int32_t k = 0; k < n; ++k) to[k] += from[k];
+}
+
 // The difference arrays of the parts added in part order, each over its span.
 void combine(const emwork& x) {
     for (int32_t k = 0; k <= x.m; ++k) x.diff[k] = 0;
     for (int32_t p = 0; p < x.nparts; ++p) {
         const double* from = x.partdiff + int64_t(p) * (x.m + 1);
-        for (int32_t k = x.dmin[p]; k <= x.dmax[p]; ++k) x.diff[k] += from[k];
+        if (x.dmin[p] <= x.dmax[p]) addto(x.diff + x.dmin[p], from + x.dmin[p], x.dmax[p] - x.dmin[p] + 1);
     }
 }
 
@@ -329,10 +366,10 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
     const int want = nparts > 1 ? teamsize() : 1;
     team* crew = want > 1 ? teamstart(s->pools.workpool, want < nparts ? want : nparts, nparts) : nullptr;
     const int members = teammembers(crew);
-    // P, diff, the gain's terms and weights, the masses the members read (two arrays on lines of
+    // P, diff, the gain's terms, the masses the members read (two arrays on lines of
     // their own); D; the parts' sums and difference arrays; each member's place.
     const int64_t perscratch = 3 * int64_t(kPartRuns) + 3 * (int64_t(m) + 1);
-    const int64_t doubles = 5 * (int64_t(m) + 1) + 2 * ((int64_t(m) + 7) & ~int64_t(7)) + 8 + int64_t(G) + int64_t(nparts) * (m + 2) + members * perscratch;
+    const int64_t doubles = 4 * (int64_t(m) + 1) + 2 * ((int64_t(m) + 7) & ~int64_t(7)) + 8 + int64_t(G) + int64_t(nparts) * (m + 3) + members * perscratch;
     const int64_t ints = 3 * int64_t(G) + 6 * int64_t(nparts) + 3;
     const int64_t bytes = doubles * 8 + ints * 4 + int64_t(members) * int64_t(sizeof(emscratch));
     auto* work = static_cast<double*>(poolbytes(s->pools.workpool, bytes, poolflag::raw));
@@ -345,14 +382,13 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
     double* P = work;
     double* diff = P + 2 * (int64_t(m) + 1);
     double* gt = diff + (m + 1);
-    double* gu = gt + (m + 1);
     // The masses the members read, each array on lines of its own.
-    auto* lines = reinterpret_cast<double*>((reinterpret_cast<uintptr_t>(gu + (m + 1)) + 63) & ~uintptr_t(63));
+    auto* lines = reinterpret_cast<double*>((reinterpret_cast<uintptr_t>(gt + (m + 1)) + 63) & ~uintptr_t(63));
     double* pshare = lines;
     double* llq = pshare + ((m + 7) & ~7);
     double* D = llq + ((m + 7) & ~7);
     double* partll = D + G;
-    double* partdiff = partll + nparts;
+    double* partdiff = partll + 2 * nparts;
     double* places = partdiff + int64_t(nparts) * (m + 1);
     auto* ends = reinterpret_cast<int32_t*>(places + members * perscratch);
     int32_t* ra = ends;
@@ -367,7 +403,7 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
     for (int i = 0; i < members; ++i) {
         double* q = places + i * perscratch;
         scratch[i] = emscratch{q, q + kPartRuns, q + 2 * kPartRuns, q + 3 * kPartRuns,
-                               q + 3 * kPartRuns + (m + 1), nullptr, 0, 0, 0, 0, nullptr};
+                               q + 3 * kPartRuns + (m + 1), nullptr, 0, 0, 0, 0, 0, nullptr};
     }
     const int32_t* lo = runs->lo;
     const int32_t* hi = runs->hi;
@@ -383,8 +419,9 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
         re[r] = covers ? hi[r] + 1 : 0;
         const int32_t q = r / kPartRuns;
         emax[q] = std::max(emax[q], re[r]);
-        dmin[q] = std::min({dmin[q], lo[r], hi[r] + 1});
-        dmax[q] = std::max({dmax[q], lo[r], hi[r] + 1});
+        const int32_t past = hi[r] + 1 < m ? hi[r] + 1 : lo[r];   // place m is never read
+        dmin[q] = std::min({dmin[q], lo[r], past});
+        dmax[q] = std::max({dmax[q], lo[r], past});
     }
     int32_t ng = 0;
     gfirst[0] = 0;
@@ -428,28 +465,32 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
     auto llof = [&] {
         store(llq, start);
         teamrun(crew, nparts, llpart, publish, &x);
-        double sum = partll[0];
-        for (int32_t i = 1; i < nparts; ++i) sum += partll[i];
-        return llstart + sum;
+        return llsum(llstart, partll, nparts);
     };
     // An iteration needs its log-likelihood only for the convergence test (and the history
     // rows). While the EM gain of its masses over those of the iteration before is surely
     // above TOLLIKE, the test surely fails: the iteration computes no logarithms, and the
     // log-likelihood of the iteration before is computed when the test is next needed. The
-    // margin bounds the rounding error of a computed log-likelihood: its terms sum to at most
-    // W |ln W| + |ll| in size (masses of at most W), and ll only grows from iteration 0.
+    // margin bounds the error of a computed log-likelihood: its terms sum to at most W |ln W|
+    // + |ll| in size (masses of at most W), and ll only grows from iteration 0; each term is
+    // within some roundings of its value, and their two-sums within about one rounding of
+    // the sum. The bound of the gain is checked at every iteration until it has failed a few
+    // times in a row, then at every 64th (it falls as the iterations converge); leaving
+    // it out never changes a result.
     const bool skipok = !history && W > 0;
     double margin = 0;
     bool known = false;   // ll is the log-likelihood of the masses of the iteration before
+    int32_t misses = 0;   // bounds in a row that allowed no skip
     int converged = 0;
     double ll = 0, prev = 0;
     s->fit.itstatus[0] = 0;
     for (int32_t it = 0; it <= maxit; ++it) {
         bool skip = false;
-        if (it >= 1 && skipok) {
+        if (it >= 1 && skipok && (misses < 8 || it % 64 == 0)) {
             double spread = 0;
-            const double gain = emgainlanes(start, p, gt, gu, m, &spread);
+            const double gain = emgainlanes(start, p, gt, m, &spread);
             skip = gain - 2e-9 * spread - TINY * W >= tol + 2 * margin;
+            misses = skip ? 0 : misses + 1;
         }
         if (!skip && it >= 1 && !known) ll = llof();
         for (int32_t k = 0; k < m; ++k) start[k] = p[k];
@@ -475,12 +516,10 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
         }
         if (!skip) {
             prev = ll;
-            double sum = partll[0];
-            for (int32_t q = 1; q < used; ++q) sum += partll[q];
-            ll = llstart + sum;
+            ll = llsum(llstart, partll, used);
         }
         known = !skip;
-        if (it == 0) margin = (double(G) + nparts + 16) * TINY * 1.01 * (W * std::fabs(std::log(W)) + std::fabs(ll)) + 4 * TINY * W;
+        if (it == 0) margin = 16 * TINY * 1.01 * (W * std::fabs(std::log(W)) + std::fabs(ll)) + 4 * TINY * W;
         if (nparts > 1) {
             x.nparts = used;
             combine(x);
