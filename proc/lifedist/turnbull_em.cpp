@@ -39,7 +39,8 @@ namespace {
 
 constexpr double E = 1000 * 1.110223024625157e-16;
 constexpr double TINY = 1.110223024625157e-16;
-constexpr int32_t kPartRuns = 4096;    // runs of one part
+constexpr int32_t kPartRuns = 4096;    // the most runs of one part
+constexpr int32_t kPartsBy = 8;         // a group of more runs has a multiple of this many parts
 
 // Prefix sums of the masses p[0 .. m-1] as double-double values into P, the high and low
 // part of each side by side. A member of the team reads the masses with atomic loads (a
@@ -137,7 +138,7 @@ struct emscratch {
 
 // What the parts of an iteration read and write.
 struct emwork {
-    int32_t m, G, nparts;
+    int32_t m, G, nparts, partruns;
     const int32_t* lo;      // first interval of each run
     const int32_t* hi;      // last interval of each run
     const int32_t* a;       // prefix index of the run's start (lo), 0 for a run that covers nothing
@@ -175,7 +176,7 @@ const double* ownprefix(const emwork& x, const double* p) {
 void partsums(const emwork& x, int part, int32_t end, bool withll, int member, bool together, const double* p,
               uint32_t round) {
     emscratch& sc = x.scratch[member];
-    const int32_t b = part * kPartRuns;
+    const int32_t b = part * x.partruns;
     const int32_t n = end - b;
     const double* P;
     if (together) {
@@ -249,7 +250,7 @@ void publish(void* ctx, int part, int member) {
     x.partbad[part] = sc.bad;
 }
 
-int32_t partend(const emwork& x, int part) { return (part + 1) * kPartRuns < x.G ? (part + 1) * kPartRuns : x.G; }
+int32_t partend(const emwork& x, int part) { return (part + 1) * x.partruns < x.G ? (part + 1) * x.partruns : x.G; }
 
 void runpart(void* ctx, int part, int member, bool together, uint32_t round) {
     const emwork& x = *static_cast<const emwork*>(ctx);
@@ -362,13 +363,19 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
     double* next = g->emtab + EMT_MULT * m;
     double* hist = g->emtab + EMT_SE * m;
     double* start = g->emtab + EMT_LOWER * m;
-    const int32_t nparts = G > 0 ? (G + kPartRuns - 1) / kPartRuns : 1;
+    // The parts: one for a group of at most kPartRuns runs, else a multiple of kPartsBy of
+    // equal size (the last one shorter; fewer where the rounding leaves the last ones with
+    // no run), so that a team of 2, 4 or 8 members has the same number of parts to sum
+    // each. They depend on the group alone, not on CPUCOUNT.
+    const int64_t cut = G > kPartRuns ? kPartsBy * ((int64_t(G) + kPartsBy * kPartRuns - 1) / (kPartsBy * kPartRuns)) : 1;
+    const int32_t partruns = G > kPartRuns ? static_cast<int32_t>((G + cut - 1) / cut) : kPartRuns;
+    const int32_t nparts = G > kPartRuns ? (G + partruns - 1) / partruns : 1;
     const int want = nparts > 1 ? teamsize() : 1;
     team* crew = want > 1 ? teamstart(s->pools.workpool, want < nparts ? want : nparts, nparts) : nullptr;
     const int members = teammembers(crew);
     // P, diff, the gain's terms, the masses the members read (two arrays on lines of
     // their own); D; the parts' sums and difference arrays; each member's place.
-    const int64_t perscratch = 3 * int64_t(kPartRuns) + 3 * (int64_t(m) + 1);
+    const int64_t perscratch = 3 * int64_t(partruns) + 3 * (int64_t(m) + 1);
     const int64_t doubles = 4 * (int64_t(m) + 1) + 2 * ((int64_t(m) + 7) & ~int64_t(7)) + 8 + int64_t(G) + int64_t(nparts) * (m + 3) + members * perscratch;
     const int64_t ints = 3 * int64_t(G) + 6 * int64_t(nparts) + 3;
     const int64_t bytes = doubles * 8 + ints * 4 + int64_t(members) * int64_t(sizeof(emscratch));
@@ -402,8 +409,8 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
     auto* scratch = reinterpret_cast<emscratch*>(gstart + G + nparts + 1 + (G & 1));
     for (int i = 0; i < members; ++i) {
         double* q = places + i * perscratch;
-        scratch[i] = emscratch{q, q + kPartRuns, q + 2 * kPartRuns, q + 3 * kPartRuns,
-                               q + 3 * kPartRuns + (m + 1), nullptr, 0, 0, 0, 0, 0, nullptr};
+        scratch[i] = emscratch{q, q + partruns, q + 2 * partruns, q + 3 * partruns,
+                               q + 3 * partruns + (m + 1), nullptr, 0, 0, 0, 0, 0, nullptr};
     }
     const int32_t* lo = runs->lo;
     const int32_t* hi = runs->hi;
@@ -417,7 +424,7 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
         const bool covers = lo[r] <= hi[r];
         ra[r] = covers ? lo[r] : 0;
         re[r] = covers ? hi[r] + 1 : 0;
-        const int32_t q = r / kPartRuns;
+        const int32_t q = r / partruns;
         emax[q] = std::max(emax[q], re[r]);
         const int32_t past = hi[r] + 1 < m ? hi[r] + 1 : lo[r];   // place m is never read
         dmin[q] = std::min({dmin[q], lo[r], past});
@@ -426,8 +433,8 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
     int32_t ng = 0;
     gfirst[0] = 0;
     for (int32_t r = 0; r < G; ++r) {
-        if (r % kPartRuns == 0) gfirst[r / kPartRuns] = ng;
-        if (r % kPartRuns == 0 || lo[r] != lo[r - 1]) gstart[ng++] = r;
+        if (r % partruns == 0) gfirst[r / partruns] = ng;
+        if (r % partruns == 0 || lo[r] != lo[r - 1]) gstart[ng++] = r;
     }
     gfirst[nparts] = ng;
     gstart[ng] = G;
@@ -436,7 +443,7 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
         dmax[0] = m;
     }
     const double* pof = nullptr;   // whose prefix sums P holds
-    emwork x{m, G, nparts, lo, hi, ra, re, emax, dmin, dmax, gfirst, gstart, runs->w, p, pshare, llq, P, &pof, D, scratch,
+    emwork x{m, G, nparts, partruns, lo, hi, ra, re, emax, dmin, dmax, gfirst, gstart, runs->w, p, pshare, llq, P, &pof, D, scratch,
              partll, partbad, partdiff, nparts > 1 ? diff : partdiff};
     // The masses as the members read them. The members hold these lines for reading, and a
     // write to such a line waits until the others have given it up, one line after the other:
@@ -507,7 +514,7 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
                 D[r] = (P[2 * re[r]] - P[2 * ra[r]]) + (P[2 * re[r] + 1] - P[2 * ra[r] + 1]);
             upto = 0;
             while (D[upto] >= TINY) ++upto;
-            used = upto / kPartRuns + 1;
+            used = upto / partruns + 1;
             for (int32_t q = skip ? 0 : used - 1; q < used; ++q) {
                 partsums(x, q, q + 1 < used ? partend(x, q) : upto, true, 0, false, p, 0);
                 publish(&x, q, 0);
