@@ -271,10 +271,81 @@ void radixsort(K* a, size_t n, int byte = 0, int threads = 1) {
     }
 }
 
-// Threads the sort may use for n records: from a million records on, as THREADS and
-// CPUCOUNT allow. (The order is the same for any count: every key is distinct.)
+// The first pass of a large sort on threads: the keys go, by up to 16 bits of their first
+// word from the highest bit in which any two differ, to buckets in a second buffer (each
+// thread counts and moves a part of the keys), and the buckets are sorted on the threads from
+// the first byte their keys do not all share, the largest first. The keys end in the second
+// buffer, which `keys` then owns (the first is given back for later buffers). The in-place
+// pass of radixsort() is one thread's chain of dependent moves, and its buckets by the first
+// differing byte are few for times (their exponents): two for a million times of 0.3 to 3,500.
+template <class K>
+void widesort(rt::util::BigArray<K>& keys, size_t n, int threads) {
+    const K* a = keys.get();
+    const size_t parts = static_cast<size_t>(threads);
+    const size_t per = (n + parts - 1) / parts;
+    std::vector<uint64_t> ands(parts, ~uint64_t(0)), ors(parts, 0);
+    rt::util::spread(threads, threads, [&](int p) {
+        uint64_t x = ~uint64_t(0), o = 0;
+        for (size_t i = static_cast<size_t>(p) * per, e = std::min(n, i + per); i < e; ++i) {
+            x &= a[i].k0;
+            o |= a[i].k0;
+        }
+        ands[static_cast<size_t>(p)] = x;
+        ors[static_cast<size_t>(p)] = o;
+    });
+    uint64_t all = ~uint64_t(0), any = 0;
+    for (size_t p = 0; p < parts; ++p) {
+        all &= ands[p];
+        any |= ors[p];
+    }
+    const uint64_t varying = all ^ any;
+    if (!varying) {
+        radixsort(keys.get(), n, 0, threads);
+        return;
+    }
+    const int lead = __builtin_clzll(varying);   // bits every first word shares
+    const int bits = std::min(16, 64 - lead);
+    const int shift = 64 - lead - bits;
+    const size_t nb = size_t(1) << bits;
+    const uint64_t mask = nb - 1;
+    std::vector<uint32_t> at(parts * nb, 0);   // part p's count, then its next place, of bucket d: at[p * nb + d]
+    rt::util::spread(threads, threads, [&](int p) {
+        uint32_t* c = at.data() + static_cast<size_t>(p) * nb;
+        for (size_t i = static_cast<size_t>(p) * per, e = std::min(n, i + per); i < e; ++i) ++c[(a[i].k0 >> shift) & mask];
+    });
+    std::vector<uint32_t> start(nb + 1);
+    uint32_t sum = 0;
+    for (size_t d = 0; d < nb; ++d) {
+        start[d] = sum;
+        for (size_t p = 0; p < parts; ++p) {
+            const uint32_t c = at[p * nb + d];
+            at[p * nb + d] = sum;
+            sum += c;
+        }
+    }
+    start[nb] = sum;
+    rt::util::BigArray<K> out(n, false);
+    if (!out.get()) throw std::bad_alloc();
+    K* b = out.get();
+    rt::util::spread(threads, threads, [&](int p) {
+        uint32_t* next = at.data() + static_cast<size_t>(p) * nb;
+        for (size_t i = static_cast<size_t>(p) * per, e = std::min(n, i + per); i < e; ++i) b[next[(a[i].k0 >> shift) & mask]++] = a[i];
+    });
+    std::swap(keys.p, out.p);   // the first buffer goes back as `out` ends
+    std::vector<std::pair<uint32_t, uint32_t>> buckets;   // (size, start)
+    for (size_t d = 0; d < nb; ++d)
+        if (start[d + 1] - start[d] > 1) buckets.emplace_back(start[d + 1] - start[d], start[d]);
+    std::sort(buckets.begin(), buckets.end(), [](auto x, auto y) { return x.first > y.first; });
+    const int byte = (lead + bits) / 8;   // the bytes before it are the same in every key of a bucket
+    rt::util::spread(threads, static_cast<int>(buckets.size()), [&](int i) {
+        radixsort(b + buckets[static_cast<size_t>(i)].second, buckets[static_cast<size_t>(i)].first, byte);
+    });
+}
+
+// Threads the sort may use for n records: from a quarter of a million records on, as
+// THREADS and CPUCOUNT allow. (The order is the same for any count: every key is distinct.)
 int sortthreads(const Session* s, size_t n) {
-    if (n < (size_t(1) << 20)) return 1;
+    if (n < (size_t(1) << 18)) return 1;
     if (!s || !s->opts.threads) return 1;
     const unsigned hw = std::thread::hardware_concurrency();
     return s->opts.cpucount > 0 ? s->opts.cpucount : hw ? static_cast<int>(hw) : 1;
@@ -301,7 +372,8 @@ struct Order {
 // Sorts packed keys already in `keys` and makes the permutation of the positions they carry.
 template <class K>
 void keysorder(rt::util::BigArray<K>& keys, size_t count, int threads, Order& order) {
-    radixsort(keys.get(), count, 0, threads);
+    if (threads > 1) widesort(keys, count, threads);
+    else radixsort(keys.get(), count, 0, threads);
     // The positions, last first, into the buffer's last 4 bytes a record: position i goes to
     // byte (S - 4) n + 4 i of the buffer of keys of S bytes, at or after key i, which is read
     // by then (no fresh pages for a second array).
@@ -417,7 +489,8 @@ void prefixorder(const sortctl* c, const Recs& recs, int64_t n, int threads, std
             keys[i].idx = static_cast<uint32_t>(i);
         }
     });
-    radixsort(keys.get(), count, 0, threads);
+    if (threads > 1) widesort(keys, count, threads);
+    else radixsort(keys.get(), count, 0, threads);
     const key2* sorted = keys.get();
     order.resize(count);
     for (size_t i = 0; i < count; ++i) order[i] = sorted[i].idx;

@@ -92,8 +92,8 @@ TEST_F(Sort, ManyKeysSplitIntoSmallBucketsKeepTheirOrder) {
     for (size_t i = 0; i < v.size(); ++i) ASSERT_EQ(v[i].seq, want[i].seq) << i;
 }
 
-// From a million records on the keys are made and the buckets sorted on several threads:
-// the same order, ties in input order, as with one thread. A second key of a few values
+// From a quarter of a million records on the keys are made, moved to buckets and the
+// buckets sorted on several threads: the same order, ties in input order, as with one thread. A second key of a few values
 // (five codes) is packed beside the position, one of many values (100,000) is not.
 TEST_F(Sort, AMillionRecordsOnSeveralThreadsSortAsOnOne) {
     std::vector<rec> v = sample(1200000, 4);
