@@ -311,7 +311,7 @@ void Program::startpipe(Binding& b) {
 
 void Program::drainrows() {
     for (auto& b : bindings)
-        if (b->pipe) b->pipe->drain();
+        if (b->pipe && !b->pipe->drain()) fail("not enough memory to print the rows of table " + b->obj->name);
 }
 
 void Program::htmlheading(const std::string& byline) {
@@ -384,7 +384,7 @@ void Program::interrupt() {
 void Program::finish(Binding& b) {
     if (b.done) return;
     if (b.pipe) {
-        b.pipe->drain();
+        if (!b.pipe->drain()) fail("not enough memory to print the rows of table " + b.obj->name);
         b.pipe.reset();
     }
     if (direct == &b) direct = nullptr;

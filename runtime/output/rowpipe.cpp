@@ -67,10 +67,11 @@ void RowPipe::submit() {
     cur_ = next;
 }
 
-void RowPipe::drain() {
+bool RowPipe::drain() {
     if (cur_->n > 0) submit();
     std::unique_lock<std::mutex> lock(m_);
     freed_.wait(lock, [this] { return nextwrite_ == nextfill_; });
+    return !failed_;
 }
 
 void RowPipe::work() {
@@ -83,8 +84,22 @@ void RowPipe::work() {
         if (stop_) return;
         Batch& b = *batches_[nextready_++ % batches_.size()];
         lock.unlock();
-        format(b, vals, texts, line);
+        bool ok = true;
+        try {
+            format(b, vals, texts, line);
+        } catch (...) {   // no memory for the texts: the batch prints nothing, and the program fails
+            ok = false;
+        }
         lock.lock();
+        if (!ok) {
+            failed_ = true;
+            b.n = 0;
+            b.listing.clear();
+            b.html.clear();
+            b.kept.clear();
+            b.keptends.clear();
+            b.ncomposed = b.passed = 0;
+        }
         b.state = Batch::Done;
         writeready(lock);
     }

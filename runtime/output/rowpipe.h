@@ -34,8 +34,9 @@ public:
                                                        : *static_cast<const double*>(s.cell);
         if (++cur_->n == kBatch) submit();
     }
-    // Every row taken is written; the workers wait for more.
-    void drain();
+    // Every row taken is written; the workers wait for more. false when a batch could not be
+    // formatted (no memory): its rows are missing.
+    bool drain();
 
 private:
     static constexpr size_t kBatch = 4096;
@@ -69,6 +70,7 @@ private:
     size_t nextwrite_ = 0;              // the next to write
     size_t nextfill_ = 0;               // the next to fill
     bool writing_ = false;
+    bool failed_ = false;
     bool stop_ = false;
     std::mutex m_;
     std::condition_variable work_, freed_;
