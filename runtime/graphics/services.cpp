@@ -60,6 +60,14 @@ const Stroke& strokeof(int color, int ltype) { return strokeof(S(), color, ltype
 // Clips the segment to the rectangle [x0, x1] x [y0, y1] (Liang-Barsky); false when nothing
 // of it is inside. Infinite ends are first brought to a far but finite place on their line.
 bool clipsegment(double& ax, double& ay, double& bx, double& by, double x0, double y0, double x1, double y1) {
+    if (ax >= x0 && ax <= x1 && bx >= x0 && bx <= x1 && ay >= y0 && ay <= y1 && by >= y0 && by <= y1) {
+        // Both ends inside (the common case): no edge moves t0 = 0 or t1 = 1, and the ends
+        // come out as the general case computes them.
+        const double dx = bx - ax, dy = by - ay, t0 = 0, t1 = 1;
+        const double nax = ax + t0 * dx, nay = ay + t0 * dy, nbx = ax + t1 * dx, nby = ay + t1 * dy;
+        ax = nax, ay = nay, bx = nbx, by = nby;
+        return true;
+    }
     auto tame = [](double v) { return std::isinf(v) ? std::copysign(1e6, v) : v; };
     ax = tame(ax), ay = tame(ay), bx = tame(bx), by = tame(by);
     if (std::isnan(ax) || std::isnan(ay) || std::isnan(bx) || std::isnan(by)) return false;

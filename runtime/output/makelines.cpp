@@ -62,7 +62,7 @@ MakeLines::MakeLines(Sink& sink, int workers) : sink_(sink) {
 
 MakeLines::~MakeLines() { finish(); }
 
-void MakeLines::row(const std::shared_ptr<const MakeShape>& shape, const std::vector<CellValue>& vals) {
+void MakeLines::row(const std::shared_ptr<MakeShape>& shape, const std::vector<CellValue>& vals) {
     const MakeShape& s = *shape;
     size_t need = 4;
     for (size_t i = 0; i < s.map.size(); ++i)

@@ -39,8 +39,10 @@ public:
     ~MakeLines();
     MakeLines(const MakeLines&) = delete;
     MakeLines& operator=(const MakeLines&) = delete;
-    // Hands over one row (the values as readrow gives them).
-    void row(const std::shared_ptr<const MakeShape>& shape, const std::vector<CellValue>& vals);
+    // Hands over one row (the values as readrow gives them). The shape is taken by reference:
+    // a count of its owners changed for every row would be a write to memory the workers
+    // read all the time.
+    void row(const std::shared_ptr<MakeShape>& shape, const std::vector<CellValue>& vals);
     // Waits until every row handed over is written and ends the worker.
     void finish();
 
