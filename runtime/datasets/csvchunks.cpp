@@ -30,7 +30,7 @@
 namespace rt::ds {
 namespace {
 
-std::atomic<size_t> g_minchunk{size_t{4} << 20};
+std::atomic<size_t> g_minchunk{size_t{1} << 20};
 
 // The texts of one column in one chunk, by the chunk's own rows and offsets.
 struct ChunkText {
@@ -202,7 +202,7 @@ private:
 }  // namespace
 
 size_t minchunkbytes() { return g_minchunk.load(); }
-void setminchunkbytes(size_t bytes) { g_minchunk.store(bytes ? bytes : size_t{4} << 20); }
+void setminchunkbytes(size_t bytes) { g_minchunk.store(bytes ? bytes : size_t{1} << 20); }
 
 bool splitbody(size_t bytes, int threads) { return threads > 1 && bytes >= 2 * minchunkbytes(); }
 

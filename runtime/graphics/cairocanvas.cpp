@@ -121,6 +121,8 @@ void CairoCanvas::begin(double width, double height, const Rgb& background) {
         png_ = cairo_image_surface_create(CAIRO_FORMAT_RGB24, pw > 0 ? pw : 1, ph > 0 ? ph : 1);
         cp_ = cairo_create(png_);
         cairo_scale(cp_, dpi_ / 72.0, dpi_ / 72.0);
+        pngdata_ = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(png_));
+        pngstride_ = cairo_image_surface_get_stride(png_) / 4;
         pclip_.assign(1, PixelBox{0, 0, cairo_image_surface_get_width(png_), cairo_image_surface_get_height(png_)});
     }
     both([background, width, height](cairo_t* c) {
@@ -131,9 +133,9 @@ void CairoCanvas::begin(double width, double height, const Rgb& background) {
 }
 
 void CairoCanvas::line(double x0, double y0, double x1, double y1, const Stroke& s) {
-    auto op = [=, h = h_](cairo_t* c) {
-        cairo_move_to(c, x0, h - y0);
-        cairo_line_to(c, x1, h - y1);
+    auto op = [](cairo_t* c, double x0, double y0, double x1, double y1, const Stroke& s) {
+        cairo_move_to(c, x0, y0);
+        cairo_line_to(c, x1, y1);
         setstroke(c, s);
         cairo_stroke(c);
     };
@@ -143,21 +145,19 @@ void CairoCanvas::line(double x0, double y0, double x1, double y1, const Stroke&
             if (!marks_) marks_ = std::make_unique<ShortMarks>(dpi_ / 72.0);
             if (!direct_) cairo_surface_flush(png_);
             const PixelBox& safe = pclip_.back();
-            r = marks_->paint(reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(png_)), cairo_image_surface_get_stride(png_) / 4,
-                              safe.x0, safe.y0, safe.x1, safe.y1, x0, h_ - y0, x1, h_ - y1, s, setstroke);
+            r = marks_->paint(pngdata_, pngstride_, safe.x0, safe.y0, safe.x1, safe.y1, x0, h_ - y0, x1, h_ - y1, s, setstroke);
             if (r == ShortMarks::Painted) direct_ = true;
         }
         if (r != ShortMarks::Painted) {
             settle();
-            op(cp_);
+            op(cp_, x0, h_ - y0, x1, h_ - y1, s);
             if (r == ShortMarks::ByCairo) {
                 cairo_surface_flush(png_);
-                marks_->learned(reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(png_)),
-                                cairo_image_surface_get_stride(png_) / 4);
+                marks_->learned(pngdata_, pngstride_);
             }
         }
     }
-    if (svgwanted_) svgq_.emplace_back(std::move(op));
+    if (svgwanted_) svgq_.emplace_back([=, h = h_](cairo_t* c) { op(c, x0, h - y0, x1, h - y1, s); });
 }
 
 void CairoCanvas::settle() {

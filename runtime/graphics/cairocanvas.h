@@ -62,6 +62,8 @@ private:
     cairo_surface_t* png_ = nullptr;
     cairo_t* cs_ = nullptr;
     cairo_t* cp_ = nullptr;
+    uint32_t* pngdata_ = nullptr;   // the PNG's pixels and their stride (in pixels)
+    int pngstride_ = 0;
     int clips_ = 0;
     size_t svgmarks_ = 0;
     std::vector<PixelBox> pclip_;   // the whole pixels of the image inside each clip pushed

@@ -35,18 +35,18 @@ std::string field(const char* s, int n) {
     return t;
 }
 
-double linewidthpt() {
-    int w = S().ctx.linewidth[0];
+double linewidthpt(const DeviceState& d) {
+    int w = d.ctx.linewidth[0];
     return (w < 1 ? 1 : std::min(w, 100)) * 0.75;
 }
 
 // The stroke of a colour number and line type at the current line width. The one made last
 // is kept: a page's many limit bars share one stroke, and its dash list is made once.
-const Stroke& strokeof(int color, int ltype) {
+const Stroke& strokeof(const DeviceState& d, int color, int ltype) {
     static Stroke last;
     static int lasttype = -1;
-    const Rgb rgb = S().color(color);
-    const double width = linewidthpt();
+    const Rgb rgb = d.color(color);
+    const double width = linewidthpt(d);
     if (ltype != lasttype || !(rgb == last.color) || width != last.width) {
         last.color = rgb;
         last.width = width;
@@ -55,10 +55,19 @@ const Stroke& strokeof(int color, int ltype) {
     }
     return last;
 }
+const Stroke& strokeof(int color, int ltype) { return strokeof(S(), color, ltype); }
 
 // Clips the segment to the rectangle [x0, x1] x [y0, y1] (Liang-Barsky); false when nothing
 // of it is inside. Infinite ends are first brought to a far but finite place on their line.
 bool clipsegment(double& ax, double& ay, double& bx, double& by, double x0, double y0, double x1, double y1) {
+    if (ax >= x0 && ax <= x1 && bx >= x0 && bx <= x1 && ay >= y0 && ay <= y1 && by >= y0 && by <= y1) {
+        // Both ends inside (the common case): no edge moves t0 = 0 or t1 = 1, and the ends
+        // come out as the general case computes them.
+        const double dx = bx - ax, dy = by - ay, t0 = 0, t1 = 1;
+        const double nax = ax + t0 * dx, nay = ay + t0 * dy, nbx = ax + t1 * dx, nby = ay + t1 * dy;
+        ax = nax, ay = nay, bx = nbx, by = nby;
+        return true;
+    }
     auto tame = [](double v) { return std::isinf(v) ? std::copysign(1e6, v) : v; };
     ax = tame(ax), ay = tame(ay), bx = tame(bx), by = tame(by);
     if (std::isnan(ax) || std::isnan(ay) || std::isnan(bx) || std::isnan(by)) return false;
@@ -388,10 +397,11 @@ double l2pct(int, int unit, int axis, double length) {
 
 // ---- lines, fills, markers
 int draw(int, double x1, double y1, double x2, double y2, int ltype, int color) {
-    Canvas* c = S().canvas();
+    DeviceState& d = S();   // (looked up once: a dense plot draws millions of lines)
+    Canvas* c = d.canvas();
     if (!c) return 1;
     if (!clipsegment(x1, y1, x2, y2, 0, 0, 100, 100)) return 0;
-    c->line(S().px(x1), S().py(y1), S().px(x2), S().py(y2), strokeof(color, ltype));
+    c->line(d.px(x1), d.py(y1), d.px(x2), d.py(y2), strokeof(d, color, ltype));
     return 0;
 }
 

@@ -14,7 +14,7 @@ constexpr int kSide = 128;                     // the scratch image, pixels a si
 constexpr double kMaxLength = 64;              // the longest line taken, pixels
 constexpr double kMaxWidth = 16;               // the widest, pixels
 constexpr size_t kMaxShapes = size_t(1) << 18; // shapes kept before their store starts anew
-constexpr size_t kMaxWords = size_t(1) << 23;  // 32 MB of remembered strokes, then they start anew
+constexpr size_t kMaxWords = size_t(1) << 25;  // 128 MB of remembered strokes, then they start anew
 
 // A device coordinate as cairo keeps it: in 1/256 of a pixel, rounded to the nearest (ties to
 // even, as cairo's conversion rounds).
@@ -73,18 +73,22 @@ ShortMarks::Result ShortMarks::paint(uint32_t* img, int stride, int bx0, int by0
     }
     Shape& sh = shapes_[slot->at - 1];
     if (sh.n == 0) return Painted;   // a line that touches no pixel (no length)
-    before_.resize(sh.n);
+    if (before_.size() < sh.n) before_.resize(sh.n);   // (grown only: it is read up to sh.n)
+    uint32_t* const bf = before_.data();
     const int16_t* off = offsets_.data() + 2 * static_cast<size_t>(sh.at);
     uint32_t* const base = img + iy * stride + ix;
-    for (uint32_t j = 0; j < sh.n; ++j) before_[j] = base[off[2 * j + 1] * stride + off[2 * j]];
+    for (uint32_t j = 0; j < sh.n; ++j) bf[j] = base[off[2 * j + 1] * stride + off[2 * j]];
     // What cairo made of these pixels: the stroke of this shape remembered last (most lines
     // of a shape find the pixels as the last one did), else any remembered stroke.
     auto apply = [&](uint32_t at) {
         const uint32_t* e = entries_.data() + at;
-        if (e[0] != sh.id || std::memcmp(e + 1, before_.data(), sh.n * sizeof(uint32_t)) != 0) return false;
+        if (e[0] != sh.id) return false;
+        uint32_t differ = 0;   // (a few pixels: compared here rather than by a call)
+        for (uint32_t j = 0; j < sh.n; ++j) differ |= e[1 + j] ^ bf[j];
+        if (differ) return false;
         const uint32_t* after = e + 1 + sh.n;
         for (uint32_t j = 0; j < sh.n; ++j)
-            if (after[j] != before_[j]) base[off[2 * j + 1] * stride + off[2 * j]] = after[j];
+            if (after[j] != bf[j]) base[off[2 * j + 1] * stride + off[2 * j]] = after[j];
         sh.last = at + 1;
         ++painted_;
         return true;

@@ -20,7 +20,9 @@ StampImage stampimage(const uint32_t* px, int w, int h, int stride) {
     return s;
 }
 
-uint32_t overpixel(uint32_t s, uint32_t d) {
+namespace {
+// (inlined into the stamping loop, which calls it for every pixel of millions of markers)
+[[gnu::always_inline]] inline uint32_t over(uint32_t s, uint32_t d) {
     const uint32_t ia = 255 - (s >> 24);
     uint32_t out = 0;
     for (int sh = 0; sh < 32; sh += 8) {
@@ -31,6 +33,9 @@ uint32_t overpixel(uint32_t s, uint32_t d) {
     }
     return out;
 }
+}  // namespace
+
+uint32_t overpixel(uint32_t s, uint32_t d) { return over(s, d); }
 
 void stampover(uint32_t* dst, int stride, const StampImage& st, int x, int y, int64_t times) {
     if (times <= 0) return;
@@ -46,7 +51,7 @@ void stampover(uint32_t* dst, int stride, const StampImage& st, int x, int y, in
             }
             uint32_t d = row[c];
             for (int64_t k = 0; k < times; ++k) {
-                const uint32_t e = overpixel(s, d);
+                const uint32_t e = over(s, d);
                 if (e == d) break;
                 d = e;
             }

@@ -110,32 +110,57 @@ std::string_view kepttext(const std::string& kept, size_t k) {
 
 void HtmlTable::row(const RowTexts& texts) {
     if (rows_seen_++ < kReportHead) {
-        const std::string_view l = composerow(layout_, [&texts](size_t k) { return texts[k]; }, line_);
+        const std::string_view l = compose(texts, line_);
         if (direct_) direct_->write(l);
         else rows_.write(l);
         return;
     }
     // Past the head a row is kept as its texts: most are overwritten by later rows before
     // the tail is shown, and only the last ones are composed.
-    std::string* slot;
-    if (last_.size() < static_cast<size_t>(kReportTail)) {
-        slot = &last_.emplace_back();
-    } else {
-        slot = &last_[lastat_];
-        lastat_ = (lastat_ + 1) % last_.size();
-    }
-    std::string& kept = *slot;
+    std::string& kept = slot();
+    kept.clear();   // the slot's earlier row left room enough, mostly
+    keepform(texts, kept);
+}
+
+std::string_view HtmlTable::compose(const RowTexts& texts, std::string& buf) const {
+    return composerow(layout_, [&texts](size_t k) { return texts[k]; }, buf);
+}
+
+void HtmlTable::keepform(const RowTexts& texts, std::string& out) const {
     const size_t n = layout_.cols.size();
     size_t need = n * sizeof(uint32_t);
     for (size_t k = 0; k < n; ++k) need += texts[k].size();
-    kept.resize(need);   // the slot's earlier row left room enough, mostly
-    char* o = kept.data();
+    const size_t at = out.size();
+    out.resize(at + need);
+    char* o = out.data() + at;
     for (size_t k = 0; k < n; ++k) {
         const std::string_view t = texts[k];
         const auto len = static_cast<uint32_t>(t.size());
         std::memcpy(o, &len, sizeof len);
         std::memcpy(o + sizeof len, t.data(), t.size());
         o += sizeof len + t.size();
+    }
+}
+
+std::string& HtmlTable::slot() {
+    if (last_.size() < static_cast<size_t>(kReportTail)) return last_.emplace_back();
+    std::string& s = last_[lastat_];
+    lastat_ = (lastat_ + 1) % last_.size();
+    return s;
+}
+
+void HtmlTable::rows(std::string_view composed, long long ncomposed, long long passed, std::string_view kept,
+                     const std::vector<uint32_t>& keptends) {
+    if (ncomposed > 0) {
+        if (direct_) direct_->write(composed);
+        else rows_.write(composed);
+    }
+    rows_seen_ += ncomposed + passed;
+    size_t from = 0;
+    for (uint32_t end : keptends) {
+        ++rows_seen_;
+        slot().assign(kept.data() + from, end - from);
+        from = end;
     }
 }
 

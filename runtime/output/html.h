@@ -42,6 +42,15 @@ public:
     void begin(Html& out, const std::string& id, bool noheader);
     bool suspend(const std::string& dir, std::string& err);
     void row(const RowTexts& texts);
+    // Rows formatted elsewhere, in the order row() would take them: the lines of the rows
+    // still in the head (compose), then `passed` rows past the head that later rows of the
+    // same call push out of the kept tail, then the kept forms (keepform) of the rest, row k
+    // ending at keptends[k]. Any thread may compose and make kept forms.
+    void rows(std::string_view composed, long long ncomposed, long long passed, std::string_view kept,
+              const std::vector<uint32_t>& keptends);
+    std::string_view compose(const RowTexts& texts, std::string& buf) const;
+    void keepform(const RowTexts& texts, std::string& out) const;   // appended to out
+    long long rowsseen() const { return rows_seen_; }
     bool publish(Html& out, const std::string& id, bool noheader = false) const;
 
 private:
@@ -50,6 +59,7 @@ private:
     std::string head(const std::string& id, bool noheader, bool caption) const;
     // The rows kept back for the end of a long table, and the line saying what was left out.
     std::string tail() const;
+    std::string& slot();   // the ring's place for the next kept row
     long long rows_seen_ = 0;          // rows of this part of the table (direct or continued)
     std::vector<std::string> last_;    // the texts of the last rows past the head, a ring of kReportTail
     size_t lastat_ = 0;

@@ -88,34 +88,43 @@ bool ListingTable::open(const std::string& dir, std::string& err) {
     return true;
 }
 
+std::string_view ListingTable::line(const RowTexts& texts, size_t p, std::string& buf) const {
+    // The line is blanked once and every text copied to its place: a right-justified text
+    // ends at its column's right edge, a text wider than its column pushes the rest right.
+    size_t need = 1;
+    for (int k : panels_[p]) need += std::max(static_cast<size_t>(layout_.cols[static_cast<size_t>(k)].width),
+                                              texts[static_cast<size_t>(k)].size()) + kGap;
+    if (buf.size() < need) buf.resize(need);
+    char* base = buf.data();
+    std::memset(base, ' ', need);
+    size_t at = 0;
+    bool first = true;
+    for (int k : panels_[p]) {
+        const LayoutCol& c = layout_.cols[static_cast<size_t>(k)];
+        if (!first) at += kGap;
+        first = false;
+        std::string_view t = texts[static_cast<size_t>(k)];
+        size_t w = static_cast<size_t>(c.width);
+        size_t pad = t.size() < w ? w - t.size() : 0;
+        if (!t.empty()) std::memcpy(base + at + (c.right ? pad : 0), t.data(), t.size());
+        at += t.size() + pad;
+    }
+    while (at > 0 && base[at - 1] == ' ') --at;
+    base[at++] = '\n';
+    return std::string_view(base, at);
+}
+
 void ListingTable::row(const RowTexts& texts) {
     for (size_t p = 0; p < panels_.size(); ++p) {
-        // The line is blanked once and every text copied to its place: a right-justified text
-        // ends at its column's right edge, a text wider than its column pushes the rest right.
-        size_t need = 1;
-        for (int k : panels_[p]) need += std::max(static_cast<size_t>(layout_.cols[static_cast<size_t>(k)].width),
-                                                  texts[static_cast<size_t>(k)].size()) + kGap;
-        if (line_.size() < need) line_.resize(need);
-        char* base = line_.data();
-        std::memset(base, ' ', need);
-        size_t at = 0;
-        bool first = true;
-        for (int k : panels_[p]) {
-            const LayoutCol& c = layout_.cols[static_cast<size_t>(k)];
-            if (!first) at += kGap;
-            first = false;
-            std::string_view t = texts[static_cast<size_t>(k)];
-            size_t w = static_cast<size_t>(c.width);
-            size_t pad = t.size() < w ? w - t.size() : 0;
-            if (!t.empty()) std::memcpy(base + at + (c.right ? pad : 0), t.data(), t.size());
-            at += t.size() + pad;
-        }
-        while (at > 0 && base[at - 1] == ' ') --at;
-        base[at++] = '\n';
-        std::string_view l(base, at);
+        std::string_view l = line(texts, p, line_);
         if (direct_) direct_->write(l);
         else spools_[p]->write(l);
     }
+}
+
+void ListingTable::lines(std::string_view text) {
+    if (direct_) direct_->write(text);
+    else spools_.front()->write(text);
 }
 
 int ListingTable::panelwidth(const std::vector<int>& panel) const {

@@ -37,6 +37,10 @@ public:
     // Leaves direct mode: the rest of the rows go to a spool and print as a continuation.
     bool suspend(const std::string& dir, std::string& err);
     void row(const RowTexts& texts);
+    // The line of panel p for a row's texts, composed in buf (any thread may compose).
+    std::string_view line(const RowTexts& texts, size_t p, std::string& buf) const;
+    // Lines composed by line() for a table of one panel, in order, as row() would write them.
+    void lines(std::string_view text);
     // Titles, headers and rows of every panel, to the listing.
     bool publish(Listing& out, bool noheader = false) const;
 

@@ -86,9 +86,9 @@ bool MakeWriter::start(MakeRequest& r, const DataObject& obj,
 
 void MakeWriter::row(MakeRequest& r, const std::vector<CellValue>& vals) {
     // Past some thousands of rows (a table of a million units) the lines are composed and
-    // written on a thread of their own, when threads may be used.
+    // written on threads of their own, when threads may be used.
     constexpr long long kOwnThreadAfter = 20000;
-    if (!r.lines && r.threads && r.rows == kOwnThreadAfter) r.lines = std::make_unique<MakeLines>(r.sink);
+    if (!r.lines && r.threads && r.rows == kOwnThreadAfter) r.lines = std::make_unique<MakeLines>(r.sink, r.threads);
     if (r.lines) {
         r.lines->row(shape_, vals);
     } else {

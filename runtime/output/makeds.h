@@ -23,11 +23,11 @@ struct MakeRequest {
     bool noprint = false;         // NOPRINT: the table goes to the data set only
     std::vector<std::string> bynames;
     std::vector<std::string> colnames;
-    bool threads = false;         // a large data set may be written on a thread of its own
+    int threads = 0;              // threads that may compose a large data set's rows (0: none)
     Sink sink;
     std::string line;
     long long rows = 0;
-    // The worker that writes the rows once there are many (before the sink, which it writes,
+    // The workers that write the rows once there are many (before the sink, which it writes,
     // is closed: declared after it).
     std::unique_ptr<MakeLines> lines;
 };

@@ -12,7 +12,7 @@ namespace rt::out {
 
 namespace {
 constexpr size_t kBatchBytes = size_t(1) << 20;
-constexpr size_t kBatchesAhead = 4;
+constexpr size_t kBatchesAhead = 4;   // waiting batches, besides one for each worker
 
 template <class T>
 T take(const unsigned char*& p) {
@@ -54,11 +54,15 @@ size_t composeline(const MakeShape& s, const std::vector<CellValue>& vals, std::
     return static_cast<size_t>(o - base);
 }
 
-MakeLines::MakeLines(Sink& sink) : sink_(sink) { worker_ = std::thread([this] { work(); }); }
+MakeLines::MakeLines(Sink& sink, int workers) : sink_(sink) {
+    workers = std::max(workers, 1);
+    most_ = kBatchesAhead + static_cast<size_t>(workers);
+    for (int k = 0; k < workers; ++k) workers_.emplace_back([this] { work(); });
+}
 
 MakeLines::~MakeLines() { finish(); }
 
-void MakeLines::row(const std::shared_ptr<const MakeShape>& shape, const std::vector<CellValue>& vals) {
+void MakeLines::row(const std::shared_ptr<MakeShape>& shape, const std::vector<CellValue>& vals) {
     const MakeShape& s = *shape;
     size_t need = 4;
     for (size_t i = 0; i < s.map.size(); ++i)
@@ -95,7 +99,9 @@ void MakeLines::row(const std::shared_ptr<const MakeShape>& shape, const std::ve
 void MakeLines::send() {
     if (cur_.rows == 0) return;
     std::unique_lock<std::mutex> lock(mu_);
-    room_.wait(lock, [this] { return full_.size() < kBatchesAhead; });
+    room_.wait(lock, [this] { return ahead_ < most_; });
+    cur_.seq = sent_++;
+    ++ahead_;
     full_.push_back(std::move(cur_));
     cur_ = Batch{};
     if (!spare_.empty()) {
@@ -106,14 +112,15 @@ void MakeLines::send() {
 }
 
 void MakeLines::finish() {
-    if (!worker_.joinable()) return;
+    if (workers_.empty()) return;
     send();
     {
         std::lock_guard<std::mutex> lock(mu_);
         done_ = true;
     }
-    ready_.notify_one();
-    worker_.join();
+    ready_.notify_all();
+    for (std::thread& w : workers_) w.join();
+    workers_.clear();
 }
 
 void MakeLines::work() {
@@ -128,8 +135,8 @@ void MakeLines::work() {
             b = std::move(full_.front());
             full_.pop_front();
         }
-        room_.notify_one();
         const unsigned char* p = b.bytes.data();
+        b.text.clear();
         for (size_t r = 0; r < b.rows; ++r) {
             const MakeShape& s = *b.shapes[take<uint32_t>(p)];
             vals.resize(static_cast<size_t>(s.ncols));
@@ -152,13 +159,23 @@ void MakeLines::work() {
                 }
             }
             const size_t n = composeline(s, vals, line);
-            sink_.write(std::string_view(line.data(), n));
+            b.text.append(line.data(), n);
         }
         b.used = 0;
         b.shapes.clear();
         b.rows = 0;
-        std::lock_guard<std::mutex> lock(mu_);
+        std::unique_lock<std::mutex> lock(mu_);
+        turn_.wait(lock, [&] { return written_ == b.seq; });
+        // The earlier batches are written and the later ones wait for this one: the file is
+        // this worker's alone until written_ moves on.
+        lock.unlock();
+        sink_.write(b.text);
+        lock.lock();
+        ++written_;
+        --ahead_;
         spare_.push_back(std::move(b));
+        turn_.notify_all();
+        room_.notify_one();
     }
 }
 

@@ -1,8 +1,8 @@
-// The rows of a large MAKE data set composed and written on a thread of their own: the
-// procedure's thread hands over each row's values in batches and goes on, the worker turns
-// them into CSV lines in the same order, with the same code and bytes as the rows written
-// at once (makeds.h), and writes them to the data set's file, which nothing else writes while
-// the worker runs.
+// The rows of a large MAKE data set composed and written on threads of their own: the
+// procedure's thread hands over each row's values in batches and goes on; each worker takes
+// the next batch, turns it into CSV lines with the same code and bytes as the rows written at
+// once (makeds.h), and writes them to the data set's file when every earlier batch is written,
+// so the lines keep their order. Nothing else writes the file while the workers run.
 #pragma once
 #include <condition_variable>
 #include <cstdint>
@@ -34,12 +34,15 @@ size_t composeline(const MakeShape& s, const std::vector<CellValue>& vals, std::
 
 class MakeLines {
 public:
-    explicit MakeLines(Sink& sink);
+    // workers: the threads that compose batches side by side (at least one).
+    MakeLines(Sink& sink, int workers);
     ~MakeLines();
     MakeLines(const MakeLines&) = delete;
     MakeLines& operator=(const MakeLines&) = delete;
-    // Hands over one row (the values as readrow gives them).
-    void row(const std::shared_ptr<const MakeShape>& shape, const std::vector<CellValue>& vals);
+    // Hands over one row (the values as readrow gives them). The shape is taken by reference:
+    // a count of its owners changed for every row would be a write to memory the workers
+    // read all the time.
+    void row(const std::shared_ptr<MakeShape>& shape, const std::vector<CellValue>& vals);
     // Waits until every row handed over is written and ends the worker.
     void finish();
 
@@ -49,6 +52,8 @@ private:
         std::vector<unsigned char> bytes;   // per row: its shape's index, then its values
         size_t used = 0;                    // bytes of it in use
         size_t rows = 0;
+        uint64_t seq = 0;                   // its place in the order of the batches
+        std::string text;                   // its lines, composed
     };
     void work();
     void send();
@@ -56,11 +61,15 @@ private:
     Sink& sink_;
     Batch cur_;
     std::mutex mu_;
-    std::condition_variable ready_, room_;
-    std::deque<Batch> full_;          // batches to write, in order
+    std::condition_variable ready_, room_, turn_;
+    std::deque<Batch> full_;          // batches to compose, in order
     std::vector<Batch> spare_;        // batches written, for reuse
+    uint64_t sent_ = 0;               // batches handed over
+    uint64_t written_ = 0;            // batches written to the file
+    size_t ahead_ = 0;                // batches handed over and not yet written
+    size_t most_ = 0;                 // the most that may be
     bool done_ = false;
-    std::thread worker_;
+    std::vector<std::thread> workers_;
 };
 
 }  // namespace rt::out

@@ -192,7 +192,11 @@ int32_t mgr_make(obobject*, void*, void*, int n, wobitem* items) {
     auto r = std::make_unique<MakeRequest>();
     r->table = text(n, items, OBK_NAME);
     r->noprint = makenoprint(P->sess, P->makecalls++);
-    r->threads = P->sess && P->sess->opts.threads && P->sess->opts.cpucount != 1 && std::thread::hardware_concurrency() != 1;
+    // Up to three threads compose a large data set's rows, leaving a processor to the procedure.
+    if (P->sess && P->sess->opts.threads) {
+        const int cpus = P->sess->opts.cpucount > 0 ? P->sess->opts.cpucount : static_cast<int>(std::thread::hardware_concurrency());
+        r->threads = cpus > 1 ? std::min(cpus - 1, 3) : 0;
+    }
     const wobitem* t = finditem(n, items, OBK_TARGET);
     const auto* out = t ? static_cast<const dsspec*>(t->v.p) : nullptr;
     // A request that cannot be met is an error of the step, which then does not run.

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <thread>
 #include "host/hostdefs.h"
 #include "runtime/datasets/library.h"
 #include "runtime/supervisor/supervisor.h"
@@ -12,6 +13,10 @@
 namespace rt::out {
 
 namespace {
+// A printed table of numbers goes to a pipe of worker threads after this many rows (a
+// shorter one never starts threads), with at most this many workers.
+constexpr long long kPipeAfter = 8192;
+constexpr int kPipeWorkers = 4;
 // The id attribute of a table in the report.
 std::string tableid(uint32_t id) {
     std::string s(1, 't');
@@ -264,6 +269,10 @@ void Program::appendrows(Binding& b, size_t n, const std::vector<size_t>& cols, 
 void Program::append(Binding& b) {
     if (b.done) return;
     ++b.rows;
+    if (b.pipe) {
+        b.pipe->add();
+        return;
+    }
     if (b.phantom) {
         appendphantom(b);
         if (b.makes.empty()) return;
@@ -284,9 +293,29 @@ void Program::append(Binding& b) {
     b.html->row(b.texts);
     for (auto& [r, w] : b.makes)
         if (!r->failed) w->row(*r, b.vals);
+    if (b.rows == kPipeAfter) startpipe(b);
+}
+
+void Program::startpipe(Binding& b) {
+    if (!b.makes.empty() || b.noprint || !b.listing || !b.html || !sess || !sess->opts.threads) return;
+    if (!RowPipe::suits(*b.obj, b.layout, *b.listing)) return;
+    const unsigned hw = std::thread::hardware_concurrency();
+    const int cpus = sess->opts.cpucount > 0 ? sess->opts.cpucount : hw ? static_cast<int>(hw) : 1;
+    if (cpus < 2) return;
+    try {
+        b.pipe = std::make_unique<RowPipe>(*b.obj, b.layout, *b.listing, *b.html, std::min(cpus - 1, kPipeWorkers));
+    } catch (...) {
+        b.pipe.reset();   // no threads: the rows go on the plain way
+    }
+}
+
+void Program::drainrows() {
+    for (auto& b : bindings)
+        if (b->pipe && !b->pipe->drain()) fail("not enough memory to print the rows of table " + b->obj->name);
 }
 
 void Program::htmlheading(const std::string& byline) {
+    drainrows();
     if (!stepactive) return;
     if (!htmlstep) {
         htmlstep = true;
@@ -319,6 +348,7 @@ void Program::endreport() {
 }
 
 void Program::heading(const std::string& byline) {
+    drainrows();
     if (!stepopen) {
         stepopen = true;
         std::string label = proclabel.empty() ? std::string("The VITALYX Procedure") : proclabel;
@@ -342,6 +372,7 @@ void Program::heading(const std::string& byline) {
 }
 
 void Program::interrupt() {
+    drainrows();
     if (!direct) return;
     Binding* b = direct;
     direct = nullptr;
@@ -352,6 +383,10 @@ void Program::interrupt() {
 
 void Program::finish(Binding& b) {
     if (b.done) return;
+    if (b.pipe) {
+        if (!b.pipe->drain()) fail("not enough memory to print the rows of table " + b.obj->name);
+        b.pipe.reset();
+    }
     if (direct == &b) direct = nullptr;
     else if (!b.phantom && !b.noprint) interrupt();
     b.done = true;

@@ -14,6 +14,7 @@
 #include "runtime/output/layout.h"
 #include "runtime/output/listing.h"
 #include "runtime/output/makeds.h"
+#include "runtime/output/rowpipe.h"
 #include "runtime/output/objects.h"
 #include "runtime/output/texts.h"
 #include "runtime/session.h"
@@ -59,6 +60,9 @@ struct Binding {
     RowTexts texts;
     long long rows = 0;
     long long rowsatsuspend = -1; // rows printed when something else interrupted the streaming table
+    // A long table of numbers formats its rows on worker threads (after listing and html, so
+    // that it goes first).
+    std::unique_ptr<RowPipe> pipe;
 };
 
 // Row i of a block of rows (method 4970) into the listed cells, as the procedure would set
@@ -149,6 +153,10 @@ public:
 
     // Ends the direct mode of the table being streamed before anything else is written.
     void interrupt();
+    // Writes the rows every table's pipe holds (before anything else is written).
+    void drainrows();
+    // Starts a table's pipe once it has printed enough rows the plain way.
+    void startpipe(Binding& b);
     Binding* direct = nullptr;    // the table whose rows go straight to the destinations
 
     void beginstep();

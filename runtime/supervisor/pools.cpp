@@ -35,11 +35,12 @@ constexpr int64_t kAlign = 16;
 constexpr int64_t kHeader = offsetof(Chunk, data);
 
 Chunk* newchunk(Arena* a, int64_t size) {
-    void* mem = std::malloc(static_cast<size_t>(kHeader + size));
+    // A large block (a per-unit array of a million units) is visited at random: huge pages,
+    // but first the pages of large buffers given back (a sort's keys), which need no clearing.
+    const bool large = size >= (int64_t(8) << 20);
+    void* mem = large ? rt::util::bigalloc(static_cast<size_t>(kHeader + size)) : std::malloc(static_cast<size_t>(kHeader + size));
     if (!mem) return nullptr;
     Chunk* c = static_cast<Chunk*>(mem);
-    // A large block (a per-unit array of a million units) is visited at random.
-    if (size >= (int64_t(8) << 20)) rt::util::hugepages(mem, static_cast<size_t>(kHeader + size));
     c->size = size;
     c->used = 0;
     c->next = a->chunks;
@@ -96,7 +97,7 @@ void destroy(poolobj* p) {
     Arena* a = reinterpret_cast<Arena*>(p);
     for (Chunk* c = a->chunks; c;) {
         Chunk* n = c->next;
-        std::free(c);
+        rt::util::bigfree(c);   // a chunk from malloc goes back to it
         c = n;
     }
     std::free(a);

@@ -2,6 +2,7 @@
 // published while another streams keeps both intact, MAKE into an unusable folder is an
 // ERROR that leaves no file, a phantom object never prints and its rows reach the graph
 // request, and the device-graphics destination list and collections.
+#include <cmath>
 #include <cstring>
 #include "host/hostdefs.h"
 #include "host/stmtrec.h"
@@ -98,6 +99,38 @@ TEST_F(DestTest, TablePublishedWhileAnotherStreams) {
     EXPECT_LT(p1, p2);
     EXPECT_LT(p2, p3);
     EXPECT_EQ(outtest::checkhtml(out("report.html")), "");
+}
+
+// A long table of numbers is formatted on worker threads in batches: the listing and the
+// report must be the bytes of one thread's printing, across batches, the report's head and
+// kept tail, missing values, and a note that interrupts the streaming table mid-batch.
+TEST_F(DestTest, LongTableOnThreadsPrintsTheBytesOfOneThread) {
+    auto run = [this](bool threads) {
+        sess.opts.threads = threads;
+        sess.opts.cpucount = 4;
+        mgr = manager();
+        double c[3];
+        obobject* t = table("Long", 3, c);
+        uint32_t id = bind(t, "kv.vitalyx.datsum");
+        for (int r = 0; r < 31000; ++r) {
+            if (r == 20003) rt::out::program()->note("A note in the middle.");
+            c[0] = r;
+            c[1] = r % 97 == 0 ? hostmissing() : std::sqrt(r) * 1e-3;
+            c[2] = r % 101 == 0 ? -1e300 / 1e-300 : r * 1234.5678;
+            row(t);
+        }
+        publish(id);
+        EXPECT_EQ(finish(), 0);
+        std::pair<std::string, std::string> o{out("listing.txt"), out("report.html")};
+        rt::out::beginprogram(&sess);
+        rt::out::beginstep();
+        return o;
+    };
+    const auto one = run(false), many = run(true);
+    EXPECT_GT(one.first.size(), 31000u * 30);
+    EXPECT_NE(one.first.find("A note in the middle."), std::string::npos);
+    EXPECT_TRUE(one.first == many.first);
+    EXPECT_TRUE(one.second == many.second);
 }
 
 TEST_F(DestTest, MakeIntoUnusableFolderIsAnErrorAndLeavesNoFile) {

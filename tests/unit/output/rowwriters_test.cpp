@@ -162,8 +162,9 @@ TEST_F(RowWriters, MakeRowsQuoteAndKeepFullPrecision) {
     EXPECT_EQ(r.rows, 4);
 }
 
-// A data set of many rows is composed and written on a thread of its own past its first
-// rows: the same bytes as on the procedure's thread, for the rows of two BY groups in turn.
+// A data set of many rows is composed and written on threads of their own past its first
+// rows: the same bytes as on the procedure's thread, with one worker or three, for the rows of
+// two BY groups in turn.
 TEST_F(RowWriters, MakeRowsOnAThreadOfTheirOwnAreTheSame) {
     DataObject obj;
     const char* names[] = {"Name", "Value", "N", "Note"};
@@ -174,29 +175,31 @@ TEST_F(RowWriters, MakeRowsOnAThreadOfTheirOwnAreTheSame) {
         c.kind = kinds[k];
         obj.cols.push_back(c);
     }
-    std::string files[2];
-    for (int threads = 0; threads < 2; ++threads) {
+    std::string files[3];
+    for (int threads : {0, 1, 3}) {
+        const int at = threads == 3 ? 2 : threads;
         MakeRequest r;
         r.path = dir + "/m" + std::to_string(threads) + ".csv";
-        r.threads = threads == 1;
+        r.threads = threads;
         std::string err;
         for (const char* group : {"A,1", "B"}) {
             MakeWriter w;
             ASSERT_TRUE(w.start(r, obj, {{"plant", group}}, err)) << err;
-            for (int i = 0; i < 30000; ++i) {
+            for (int i = 0; i < 90000; ++i) {
                 std::vector<CellValue> row = rows[static_cast<size_t>(i) % rows.size()];
                 row[1].d += i;
                 w.row(r, row);
             }
         }
-        EXPECT_EQ(r.lines != nullptr, threads == 1);
+        EXPECT_EQ(r.lines != nullptr, threads > 0);
         if (r.lines) r.lines->finish();
         ASSERT_TRUE(r.sink.commit(err)) << err;
-        EXPECT_EQ(r.rows, 60000);
-        files[threads] = outtest::readfile(r.path);
+        EXPECT_EQ(r.rows, 180000);
+        files[at] = outtest::readfile(r.path);
     }
-    EXPECT_GT(files[0].size(), 1000000u);
+    EXPECT_GT(files[0].size(), 4000000u);   // several batches for the workers
     EXPECT_TRUE(files[0] == files[1]);
+    EXPECT_TRUE(files[0] == files[2]);
 }
 
 }  // namespace

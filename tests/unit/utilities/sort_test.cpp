@@ -92,33 +92,40 @@ TEST_F(Sort, ManyKeysSplitIntoSmallBucketsKeepTheirOrder) {
     for (size_t i = 0; i < v.size(); ++i) ASSERT_EQ(v[i].seq, want[i].seq) << i;
 }
 
-// From a million records on the keys are made and the buckets sorted on several threads:
-// the same order, ties in input order, as with one thread. A second key of a few values
+// From a quarter of a million records on the keys are made, moved to buckets and the
+// buckets sorted on several threads: the same order, ties in input order, as with one thread. A second key of a few values
 // (five codes) is packed beside the position, one of many values (100,000) is not.
 TEST_F(Sort, AMillionRecordsOnSeveralThreadsSortAsOnOne) {
     std::vector<rec> v = sample(1200000, 4);
     std::mt19937 rng(8);
-    for (int cpus : {1, 4, 0}) {
+    // The last round: one time for all (the keys' first words all alike), codes of few values.
+    for (int cpus : {1, 4, 0, -1}) {
         if (cpus == 0) {
             for (rec& r : v) r.code = static_cast<int32_t>(rng() % 100000) - 50000;
             cpus = 4;
+        } else if (cpus == -1) {
+            for (rec& r : v) r = {1.5, r.code % 5, r.seq};
+            cpus = 4;
         }
-        std::vector<rec> want = v;
+        std::vector<rec> want = v, byx = v;
         std::stable_sort(want.begin(), want.end(), before);
+        std::stable_sort(byx.begin(), byx.end(), [](const rec& a, const rec& b) {   // x alone, missing first
+            return (a.x != a.x) != (b.x != b.x) ? a.x != a.x : a.x < b.x;
+        });
         session.opts.threads = true;
         session.opts.cpucount = cpus;
         // Also as a key list longer than 16 bytes (the position, then x again, decide nothing
         // more): its first 16 bytes go through the radix sort on the threads.
         sortkey keys[4] = {{0, 8, SORTK_NUM, SORTO_ASC, 0}, {8, 4, SORTK_INT, SORTO_DESC, 0}, {12, 4, SORTK_INT, SORTO_ASC, 0},
                            {0, 8, SORTK_NUM, SORTO_DESC, 0}};
-        for (int nkeys : {2, 4}) {
+        for (int nkeys : {1, 2, 4}) {   // one key: 8 bytes a key
             std::vector<rec> got = v;
             sortctl c = control(keys, nkeys, sizeof(rec));
             c.inrecs = got.data();
             c.nrecs = static_cast<int64_t>(got.size());
             ASSERT_EQ(zsort(&c), 0);
             bool same = true;
-            for (size_t i = 0; i < got.size(); ++i) same = same && got[i].seq == want[i].seq;
+            for (size_t i = 0; i < got.size(); ++i) same = same && got[i].seq == (nkeys == 1 ? byx : want)[i].seq;
             EXPECT_TRUE(same) << cpus << " threads, " << nkeys << " keys";
         }
     }
