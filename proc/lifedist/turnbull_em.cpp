@@ -1,9 +1,9 @@
 // EM iterations of the Turnbull masses over the runs of intervals.
 //
-// The runs are cut into parts of a fixed number of runs; each part sums its own share of
-// the log-likelihood and its own difference array of the gradient, and the parts are
-// combined in their order. The parts do not depend on the number of threads, so the
-// digits do not either; a group of at most one part's runs is summed as one sequence.
+// The runs are cut into parts (their number and size set by the group's runs alone); each
+// part sums its own share of the log-likelihood and its own difference array of the
+// gradient, and the parts are combined in their order. The parts do not depend on the
+// number of threads, so the digits do not either.
 // With several parts and THREADS on, the parts of an iteration are spread over a team of
 // up to CPUCOUNT threads: every member sums a part into a place of its own and publishes it
 // to the part's place, and a member of the team sums the prefix sums of the masses it reads
