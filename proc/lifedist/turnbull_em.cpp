@@ -347,6 +347,49 @@ void combine(const emwork& x) {
     }
 }
 
+// The runs of a part: one part for a group of at most kPartRuns runs, else a multiple of
+// kPartsBy parts of equal size (the last one shorter; fewer where the rounding leaves the
+// last ones with no run), so that a team of 2, 4 or 8 members has the same number of parts
+// to sum each. They depend on the group alone, not on CPUCOUNT.
+int32_t partsize(int32_t G) {
+    if (G <= kPartRuns) return kPartRuns;
+    const int64_t cut = kPartsBy * ((int64_t(G) + kPartsBy * kPartRuns - 1) / (kPartsBy * kPartRuns));
+    return static_cast<int32_t>((G + cut - 1) / cut);
+}
+
+// A run's ends as prefix indexes, once: a run that covers no interval has mass 0; the
+// last prefix sum each part reads, and the span of its difference array; the runs where a
+// new first interval or a part begins.
+void partlayout(const int32_t* lo, const int32_t* hi, int32_t G, int32_t m, int32_t nparts, int32_t partruns, int32_t* ra,
+                int32_t* re, int32_t* emax, int32_t* dmin, int32_t* dmax, int32_t* gfirst, int32_t* gstart) {
+    for (int32_t q = 0; q < nparts; ++q) {
+        dmin[q] = m;
+        emax[q] = dmax[q] = 0;
+    }
+    for (int32_t r = 0; r < G; ++r) {
+        const bool covers = lo[r] <= hi[r];
+        ra[r] = covers ? lo[r] : 0;
+        re[r] = covers ? hi[r] + 1 : 0;
+        const int32_t q = r / partruns;
+        emax[q] = std::max(emax[q], re[r]);
+        const int32_t past = hi[r] + 1 < m ? hi[r] + 1 : lo[r];   // place m is never read
+        dmin[q] = std::min({dmin[q], lo[r], past});
+        dmax[q] = std::max({dmax[q], lo[r], past});
+    }
+    int32_t ng = 0;
+    gfirst[0] = 0;
+    for (int32_t r = 0; r < G; ++r) {
+        if (r % partruns == 0) gfirst[r / partruns] = ng;
+        if (r % partruns == 0 || lo[r] != lo[r - 1]) gstart[ng++] = r;
+    }
+    gfirst[nparts] = ng;
+    gstart[ng] = G;
+    if (nparts == 1) {   // its difference array is the gradient's: every place
+        dmin[0] = 0;
+        dmax[0] = m;
+    }
+}
+
 }  // namespace
 
 // One iteration: D = the mass over an observation's run, ll = -W ln W + sum w ln D, the
@@ -363,12 +406,7 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
     double* next = g->emtab + EMT_MULT * m;
     double* hist = g->emtab + EMT_SE * m;
     double* start = g->emtab + EMT_LOWER * m;
-    // The parts: one for a group of at most kPartRuns runs, else a multiple of kPartsBy of
-    // equal size (the last one shorter; fewer where the rounding leaves the last ones with
-    // no run), so that a team of 2, 4 or 8 members has the same number of parts to sum
-    // each. They depend on the group alone, not on CPUCOUNT.
-    const int64_t cut = G > kPartRuns ? kPartsBy * ((int64_t(G) + kPartsBy * kPartRuns - 1) / (kPartsBy * kPartRuns)) : 1;
-    const int32_t partruns = G > kPartRuns ? static_cast<int32_t>((G + cut - 1) / cut) : kPartRuns;
+    const int32_t partruns = partsize(G);
     const int32_t nparts = G > kPartRuns ? (G + partruns - 1) / partruns : 1;
     const int want = nparts > 1 ? teamsize() : 1;
     team* crew = want > 1 ? teamstart(s->pools.workpool, want < nparts ? want : nparts, nparts) : nullptr;
@@ -414,34 +452,7 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
     }
     const int32_t* lo = runs->lo;
     const int32_t* hi = runs->hi;
-    // A run's ends as prefix indexes, once: a run that covers no interval has mass 0; the
-    // last prefix sum each part reads, and the span of its difference array.
-    for (int32_t q = 0; q < nparts; ++q) {
-        dmin[q] = m;
-        emax[q] = dmax[q] = 0;
-    }
-    for (int32_t r = 0; r < G; ++r) {
-        const bool covers = lo[r] <= hi[r];
-        ra[r] = covers ? lo[r] : 0;
-        re[r] = covers ? hi[r] + 1 : 0;
-        const int32_t q = r / partruns;
-        emax[q] = std::max(emax[q], re[r]);
-        const int32_t past = hi[r] + 1 < m ? hi[r] + 1 : lo[r];   // place m is never read
-        dmin[q] = std::min({dmin[q], lo[r], past});
-        dmax[q] = std::max({dmax[q], lo[r], past});
-    }
-    int32_t ng = 0;
-    gfirst[0] = 0;
-    for (int32_t r = 0; r < G; ++r) {
-        if (r % partruns == 0) gfirst[r / partruns] = ng;
-        if (r % partruns == 0 || lo[r] != lo[r - 1]) gstart[ng++] = r;
-    }
-    gfirst[nparts] = ng;
-    gstart[ng] = G;
-    if (nparts == 1) {   // its difference array is the gradient's: every place
-        dmin[0] = 0;
-        dmax[0] = m;
-    }
+    partlayout(lo, hi, G, m, nparts, partruns, ra, re, emax, dmin, dmax, gfirst, gstart);
     const double* pof = nullptr;   // whose prefix sums P holds
     emwork x{m, G, nparts, partruns, lo, hi, ra, re, emax, dmin, dmax, gfirst, gstart, runs->w, p, pshare, llq, P, &pof, D, scratch,
              partll, partbad, partdiff, nparts > 1 ? diff : partdiff};
