@@ -459,26 +459,42 @@ Outcome runone(const fs::path& dir) {
     const fs::path out = dir / "out";
     fs::create_directories(out);
     const std::string exe = command();
+    // Everything the child needs is made before the fork: the harness runs programs on several
+    // threads, and after a fork only calls that take no lock are safe (a lock of the memory
+    // allocator that another thread held at the fork stays held in the child, which then hangs
+    // before it runs the program).
+    const std::string data = dir.string(), outs = out.string(), prog = (dir / "program.vx").string();
+    const std::string so = (dir / "stdout.txt").string(), se = (dir / "stderr.txt").string();
+    std::vector<std::string> envs;
+    for (char** e = environ; *e; ++e) {
+        const std::string v = *e;
+        if (v.rfind("VITALYX_MODULE=", 0) != 0 && v.rfind("ASAN_OPTIONS=", 0) != 0 && v.rfind("UBSAN_OPTIONS=", 0) != 0)
+            envs.push_back(v);
+    }
+    envs.push_back("VITALYX_MODULE=" + module());
+#if defined(__SANITIZE_ADDRESS__)
+    // The sanitizer's shadow takes terabytes of address space: memory is held by its own
+    // limit on the resident size instead.
+    envs.push_back("ASAN_OPTIONS=hard_rss_limit_mb=1024:detect_leaks=1:abort_on_error=0");
+#endif
+    envs.push_back("UBSAN_OPTIONS=print_stacktrace=1");
+    std::vector<char*> envp;
+    for (std::string& v : envs) envp.push_back(v.data());
+    envp.push_back(nullptr);
+    const char* argv[] = {exe.c_str(), "--data", data.c_str(), "--out", outs.c_str(), prog.c_str(), nullptr};
     const auto t0 = std::chrono::steady_clock::now();
     const pid_t pid = fork();
     if (pid == 0) {
         setpgid(0, 0);
-        const int fd1 = ::open((dir / "stdout.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int fd2 = ::open((dir / "stderr.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int fd1 = ::open(so.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int fd2 = ::open(se.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         dup2(fd1, 1);
         dup2(fd2, 2);
-        setenv("VITALYX_MODULE", module().c_str(), 1);
-#if defined(__SANITIZE_ADDRESS__)
-        // The sanitizer's shadow takes terabytes of address space: memory is held by its own
-        // limit on the resident size instead.
-        setenv("ASAN_OPTIONS", "hard_rss_limit_mb=1024:detect_leaks=1:abort_on_error=0", 1);
-#else
+#if !defined(__SANITIZE_ADDRESS__)
         const rlimit as{static_cast<rlim_t>(kMemoryLimit), static_cast<rlim_t>(kMemoryLimit)};
         setrlimit(RLIMIT_AS, &as);
 #endif
-        setenv("UBSAN_OPTIONS", "print_stacktrace=1", 1);
-        const std::string data = dir.string(), outs = out.string(), prog = (dir / "program.vx").string();
-        execl(exe.c_str(), exe.c_str(), "--data", data.c_str(), "--out", outs.c_str(), prog.c_str(), static_cast<char*>(nullptr));
+        execve(exe.c_str(), const_cast<char* const*>(argv), envp.data());
         _exit(127);
     }
     int status = 0;
