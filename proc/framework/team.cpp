@@ -68,13 +68,21 @@ struct teammember {
     std::atomic<int> asleep;
 };
 
-struct team {
+// A part's state word, on a cache line of its own: members that take and publish parts write
+// their own parts' words without taking the lines of the others' away from them.
+struct alignas(64) partslot {
+    std::atomic<uint64_t> w;
+};
+
+// (The words that change during a round each on a line of their own: the round word, which
+// waiting workers poll, and the count of parts published, which every member adds to.)
+struct alignas(64) team {
     const kernelinst* k;
     int members;                      // the calling thread and members - 1 workers
     int maxparts;
-    std::atomic<uint64_t> round;      // round number, count of parts (kQuit: stop)
-    std::atomic<uint32_t> done;       // parts of the round published
-    std::atomic<uint64_t>* state;     // per part: round number and state
+    alignas(64) std::atomic<uint64_t> round;   // round number, count of parts (kQuit: stop)
+    alignas(64) std::atomic<uint32_t> done;    // parts of the round published
+    alignas(64) partslot* state;      // per part: round number and state
     kevent* finished;                 // posted by the member that publishes the round's last part
     std::atomic<teamfn> fn;
     std::atomic<teampub> pub;
@@ -91,10 +99,10 @@ namespace {
 // Publishes the result of part p of round r (of n parts) that member computed; false when
 // the calling thread ran the part again meanwhile (the result is dropped).
 bool publishpart(team* t, uint32_t r, uint32_t n, int p, int member, uint64_t from, teampub pub, void* ctx) {
-    if (!t->state[p].compare_exchange_strong(from, partword(r, P_PUBLISHING), std::memory_order_acq_rel))
+    if (!t->state[p].w.compare_exchange_strong(from, partword(r, P_PUBLISHING), std::memory_order_acq_rel))
         return false;
     pub(ctx, p, member);
-    t->state[p].store(partword(r, P_DONE), std::memory_order_release);
+    t->state[p].w.store(partword(r, P_DONE), std::memory_order_release);
     if (t->done.fetch_add(1, std::memory_order_acq_rel) + 1 == n) t->k->evpost(t->finished, 0);
     return true;
 }
@@ -107,8 +115,8 @@ int takeparts(team* t, uint32_t r, uint32_t n, int member) {
     int ran = 0;
     auto take = [&](uint32_t p) {
         uint64_t want = partword(r, P_FREE);
-        if (t->state[p].load(std::memory_order_relaxed) != want ||
-            !t->state[p].compare_exchange_strong(want, partword(r, P_TAKEN), std::memory_order_acq_rel))
+        if (t->state[p].w.load(std::memory_order_relaxed) != want ||
+            !t->state[p].w.compare_exchange_strong(want, partword(r, P_TAKEN), std::memory_order_acq_rel))
             return;
         const teamfn fn = t->fn.load(std::memory_order_acquire);
         const teampub pub = t->pub.load(std::memory_order_acquire);
@@ -198,12 +206,13 @@ team* teamstart(poolobj* pool, int members, int maxparts) {
     const kernelinst* k = kernel();
     if (members < 2 || maxparts < 1 || !k || !pool) return nullptr;
     if (members > kMaxMembers) members = kMaxMembers;
-    void* mem = poolbytes(pool, sizeof(team), poolflag::zeroed);
-    auto* st = static_cast<std::atomic<uint64_t>*>(
-        poolbytes(pool, int64_t(maxparts) * int64_t(sizeof(std::atomic<uint64_t>)), poolflag::zeroed));
-    if (!mem || !st) return nullptr;
-    team* t = new (mem) team();
-    for (int p = 0; p < maxparts; ++p) new (&st[p]) std::atomic<uint64_t>(0);
+    auto lined = [](void* m) { return reinterpret_cast<void*>((reinterpret_cast<uintptr_t>(m) + 63) & ~uintptr_t(63)); };
+    void* mem = poolbytes(pool, int64_t(sizeof(team)) + 63, poolflag::zeroed);
+    void* slots = poolbytes(pool, int64_t(maxparts) * int64_t(sizeof(partslot)) + 63, poolflag::zeroed);
+    if (!mem || !slots) return nullptr;
+    team* t = new (lined(mem)) team();
+    auto* st = static_cast<partslot*>(lined(slots));
+    for (int p = 0; p < maxparts; ++p) new (&st[p].w) std::atomic<uint64_t>(0);
     t->k = k;
     t->members = members;
     t->maxparts = maxparts;
@@ -238,7 +247,7 @@ void together(team* t, int nparts, teamfn fn, teampub pub, void* ctx) {
     const kernelinst* k = t->k;
     const uint32_t r = uint32_t(t->round.load(std::memory_order_relaxed) >> 32) + 1;
     const uint32_t n = static_cast<uint32_t>(nparts);
-    for (uint32_t p = 0; p < n; ++p) t->state[p].store(partword(r, P_FREE), std::memory_order_relaxed);
+    for (uint32_t p = 0; p < n; ++p) t->state[p].w.store(partword(r, P_FREE), std::memory_order_relaxed);
     t->fn.store(fn, std::memory_order_release);
     t->pub.store(pub, std::memory_order_release);
     t->ctx.store(ctx, std::memory_order_release);
@@ -262,9 +271,9 @@ void together(team* t, int nparts, teamfn fn, teampub pub, void* ctx) {
         // No part was published for a while: run the first one still taken (or not yet
         // marked by the member that drew it) here.
         for (uint32_t p = 0; p < n; ++p) {
-            uint64_t s = t->state[p].load(std::memory_order_acquire);
+            uint64_t s = t->state[p].w.load(std::memory_order_acquire);
             if (s != partword(r, P_FREE) && s != partword(r, P_TAKEN)) continue;
-            if (!t->state[p].compare_exchange_strong(s, partword(r, P_RESCUED), std::memory_order_acq_rel)) continue;
+            if (!t->state[p].w.compare_exchange_strong(s, partword(r, P_RESCUED), std::memory_order_acq_rel)) continue;
             fn(ctx, static_cast<int>(p), 0, false, r);
             publishpart(t, r, n, static_cast<int>(p), 0, partword(r, P_RESCUED), pub, ctx);
             break;
