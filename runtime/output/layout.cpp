@@ -104,17 +104,18 @@ void readcell(const Column& c, CellValue& v) {
         return;
     }
     switch (c.kind) {
-    case 5:
-        std::memcpy(&v.d, c.cell, sizeof(double));
-        // A value that is not a finite number was not computed: it prints as missing,
-        // in the listing, the report and MAKE data sets alike.
-        v.missing = !std::isfinite(v.d);
-        v.blank = isaltmissing(v.d);
+    case 5: {
+        double d;
+        std::memcpy(&d, c.cell, sizeof d);
+        v = numbercell(d);
         break;
-    case 3:
-        std::memcpy(&v.i, c.cell, sizeof(int32_t));
-        v.d = v.i;
+    }
+    case 3: {
+        int32_t i;
+        std::memcpy(&i, c.cell, sizeof i);
+        v = countcell(i);
         break;
+    }
     case 66: {
         txthandle h;
         std::memcpy(&h, c.cell, sizeof h);

@@ -2,10 +2,12 @@
 // and justification, and its spanning headers. Made once when the table is bound; the
 // listing, the HTML report and the MAKE data sets format each row from it.
 #pragma once
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
+#include "host/hostdefs.h"
 #include "runtime/numfmt/numfmt.h"
 #include "runtime/output/objects.h"
 #include "runtime/output/templates.h"
@@ -44,6 +46,24 @@ struct CellValue {
     bool missing = false;
     bool blank = false;           // the alternate missing value: printed blank
 };
+
+// A number cell's value. A value that is not a finite number was not computed: it prints as
+// missing, in the listing, the report and MAKE data sets alike; the alternate missing value
+// prints blank.
+inline CellValue numbercell(double d) {
+    CellValue v;
+    v.d = d;
+    v.missing = !std::isfinite(d);
+    v.blank = isaltmissing(d);
+    return v;
+}
+// A count cell's value.
+inline CellValue countcell(int32_t i) {
+    CellValue v;
+    v.i = i;
+    v.d = i;
+    return v;
+}
 
 // Reads every bound cell of the object into vals (resized to the column count).
 void readrow(const DataObject& obj, std::vector<CellValue>& vals);

@@ -2,9 +2,7 @@
 // written in order by the worker that finishes the oldest batch.
 #include "runtime/output/rowpipe.h"
 
-#include <cmath>
 #include <stdexcept>
-#include "host/hostdefs.h"
 
 namespace rt::out {
 
@@ -115,18 +113,9 @@ void RowPipe::format(Batch& b, std::vector<CellValue>& vals, RowTexts& texts, st
     for (size_t i = 0; i < b.n; ++i) {
         const double* v = b.vals.data() + i * ns;
         // The cells as readshown() reads them.
-        for (size_t k = 0; k < ns; ++k) {
-            CellValue& c = vals[static_cast<size_t>(layout_.cols[k].src)];
-            c = CellValue{};
-            if (shown_[k].integer) {
-                c.i = static_cast<int32_t>(v[k]);
-                c.d = c.i;
-            } else {
-                c.d = v[k];
-                c.missing = !std::isfinite(c.d);
-                c.blank = isaltmissing(c.d);
-            }
-        }
+        for (size_t k = 0; k < ns; ++k)
+            vals[static_cast<size_t>(layout_.cols[k].src)] =
+                shown_[k].integer ? countcell(static_cast<int32_t>(v[k])) : numbercell(v[k]);
         texts.format(layout_, vals);
         b.listing.append(listing_.line(texts, 0, line));
         // The report composes the rows of its head and keeps the texts of those that may be

@@ -378,6 +378,16 @@ void keysorder(rt::util::BigArray<K>& keys, size_t count, Order& order) {
     keys.p = nullptr;
 }
 
+// The bits in which the first words differ, from each part's AND and OR of them.
+uint64_t differingbits(const std::vector<uint64_t>& ands, const std::vector<uint64_t>& ors) {
+    uint64_t all = ~uint64_t(0), any = 0;
+    for (size_t p = 0; p < ands.size(); ++p) {
+        all &= ands[p];
+        any |= ors[p];
+    }
+    return all ^ any;
+}
+
 // The bits in which the first words of the keys make(i, k) makes differ, on threads.
 template <class K, class Make>
 uint64_t varyingbits(size_t n, int threads, Make make) {
@@ -395,12 +405,7 @@ uint64_t varyingbits(size_t n, int threads, Make make) {
         ands[static_cast<size_t>(p)] = x;
         ors[static_cast<size_t>(p)] = o;
     });
-    uint64_t all = ~uint64_t(0), any = 0;
-    for (size_t p = 0; p < parts; ++p) {
-        all &= ands[p];
-        any |= ors[p];
-    }
-    return all ^ any;
+    return differingbits(ands, ors);
 }
 
 // The permutation that sorts the records, by the key list packed into integers.
@@ -481,12 +486,7 @@ bool fewsecondsorder(const sortctl* c, const Recs& recs, int64_t n, int threads,
         for (size_t i = 0; i < count; ++i) keys[i].k1 = place(keys[i].k1, i);
         radixsort(keys.get(), count);
     } else {
-        uint64_t all = ~uint64_t(0), any = 0;
-        for (size_t p = 0; p < static_cast<size_t>(parts); ++p) {
-            all &= ands[p];
-            any |= ors[p];
-        }
-        bucketkeys(keys.get(), count, threads, all ^ any, [&](size_t i, key2n& k) {
+        bucketkeys(keys.get(), count, threads, differingbits(ands, ors), [&](size_t i, key2n& k) {
             unsigned char buf[16];
             std::memset(buf, 0, sizeof buf);
             encode(c->keys, c->nkeys, recs[i], buf);
