@@ -1,9 +1,11 @@
 // Room for an inset without a position on a probability plot: of the free corners, in the
 // order NW, NE, SW, SE, the first whose box neither the group's fitted line, its confidence
-// curves nor its plotted points (when they are held in memory) cross. A plot whose every
-// free corner is crossed keeps the first one.
+// curves, its plotted points (when they are held in memory) nor a label of a reference line
+// meets. A plot whose every free corner is taken so keeps the first one, its labels where
+// they stand.
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "host/hostdefs.h"
 #include "proc/devgraph/devgraph.h"
@@ -31,7 +33,9 @@ double lifeunits(const vyxstate* s, double t) {
     return t;
 }
 
-bool crossed(const vyxstate* s, const grpnode* g, const Box& b) {
+bool crossed(const vyxstate* s, const grpnode* g, const Box& b, const std::vector<Box>& labels) {
+    for (const Box& l : labels)
+        if (b.overlaps(l)) return true;
     const plotlay* f = s->plot.frame;
     const bool rot = s->popt.pflags.rotate != 0;
     // The fitted line z = (life - mu) / sigma across the life axis.
@@ -72,16 +76,18 @@ bool crossed(const vyxstate* s, const grpnode* g, const Box& b) {
         }
     }
     // The plotted points that are in memory (their times on the fitting scale: ln t on a
-    // log axis).
+    // log axis), with their markers: a box whose edge would cut a marker is not clear.
     if (!s->popt.pflags.noppos && g->crvinmem && g->crvbuf) {
         const double log10e = std::log10(std::exp(1.0));
+        const double hy = 0.5 * (g->sym[1] ? g->sym[1]->symsize : f->symh), hx = hy * f->chdiv;
+        const Box wide{b.x0 - hx, b.y0 - hy, b.x1 + hx, b.y1 + hy};
         for (int32_t i = 0; i < g->ncurve; ++i) {
             const double* r = g->crvbuf + static_cast<size_t>(i) * CR_WORDS;
             const double p = r[CR_PPOS], t = s->opts.logscale[0] ? r[CR_TIME] * log10e : r[CR_TIME];
             if (!(p > 0 && p < 1) || std::isnan(t)) continue;
             double x, y;
             put(f, rot, t, s->opts.quant_fn(p), &x, &y);
-            if (b.holds(x, y)) return true;
+            if (wide.holds(x, y)) return true;
         }
     }
     return false;
@@ -89,13 +95,17 @@ bool crossed(const vyxstate* s, const grpnode* g, const Box& b) {
 
 }  // namespace
 
-int insetroom(const vyxstate* s, const grpnode* g, const bool taken[4], const double boxes[4][4]) {
+int insetroom(vyxstate* s, const grpnode* g, const bool taken[4], const double boxes[4][4]) {
     int first = -1;
+    std::vector<Box> labels;
+    bool measured = false;
     for (int k = 0; k < 4; ++k) {
         if (taken[k]) continue;
         if (first < 0) first = k;
         if (!g || s->popt.pflags.ismcf || s->popt.pflags.fmcombine || !s->opts.quant_fn) return first;
-        if (!crossed(s, g, Box{boxes[k][0], boxes[k][1], boxes[k][2], boxes[k][3]})) return k;
+        if (!measured) reflabelboxes(s, g, &labels);
+        measured = true;
+        if (!crossed(s, g, Box{boxes[k][0], boxes[k][1], boxes[k][2], boxes[k][3]}, labels)) return k;
     }
     return first;
 }

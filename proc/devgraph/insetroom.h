@@ -1,10 +1,18 @@
 // Room for an inset without a position: the first free corner whose box the group's line,
-// band and points keep clear of.
+// band, points and the labels of the reference lines keep clear of.
 #pragma once
+#include <vector>
+
+#include "proc/devgraph/pagebox.h"
 
 struct vyxstate;
 struct grpnode;
 
 // The corner (0 NW, 1 NE, 2 SW, 3 SE) for the inset of group g: boxes[k] holds the box
 // (x0, y0, x1, y1) the inset would take at corner k. -1 when every corner is taken.
-int insetroom(const vyxstate* s, const grpnode* g, const bool taken[4], const double boxes[4][4]);
+int insetroom(vyxstate* s, const grpnode* g, const bool taken[4], const double boxes[4][4]);
+
+// The boxes that the labels of the reference lines on group g's panel take (the HREF and VREF
+// labels and those of their intersections with the fitted lines), where the drawing puts
+// them; nothing is drawn or logged.
+void reflabelboxes(vyxstate* s, const grpnode* g, std::vector<PageBox>* boxes);

@@ -1,10 +1,12 @@
 // Reference lines and their intersections with the fitted lines.
 #include "proc/devgraph/devgraph.h"
+#include "proc/devgraph/insetroom.h"
 #include "proc/framework/optslots.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/textpad.h"
@@ -25,6 +27,31 @@ struct Area {
 Area area(const plotlay* f) {
     return {f->fx - f->gapl, f->fx + f->fw + f->gapr, f->fy - f->gapb, f->fy + f->fh + f->gapb, f->fy, f->fy + f->fh, f->fx + f->fw};
 }
+
+// Where the reference-line routines send their work: onto the page, or, given `boxes`, only
+// into the boxes their labels would take (nothing drawn, nothing logged).
+struct RefPen {
+    std::vector<PageBox>* boxes = nullptr;
+    bool drawing() const { return boxes == nullptr; }
+    void line(double x1, double y1, double x2, double y2, int ltype, int color) const {
+        if (drawing()) ggdraw(0, x1, y1, x2, y2, ltype, color);
+    }
+    void text(ggtext& t, const char* text, int len, double x, double y) const {
+        if (drawing()) {
+            drawtext(t, text, len, x, y);
+            return;
+        }
+        const double w = textwidth(t, text, len);
+        const double x0 = t.align == 2 ? x - w : t.align == 3 ? x - 0.5 * w : x;
+        boxes->push_back({x0, y - t.descent, x0 + w, y + t.ascent});
+    }
+    void warn(int msg) const {
+        if (drawing()) xpmlog(510, msg);
+    }
+    void warn(int msg, double v) const {
+        if (drawing()) xpmlog(510, msg, v);
+    }
+};
 
 bool logtime(const vyxstate* s, int axis) {
     if (s->popt.pflags.ismcf) return s->popt.axlog[axis] != 0;
@@ -78,14 +105,14 @@ double steppedheight(int pos, const Area& a, double h, int* k) {
 }
 
 // Right of the line when it ends left of `limit`, else left of it.
-void labelbeside(ggtext& t, const char* text, int len, double x, double y, double d, double limit) {
+void labelbeside(const RefPen& pen, ggtext& t, const char* text, int len, double x, double y, double d, double limit) {
     double w = textwidth(t, text, len);
     if (x + d + w < limit) {
         t.align = 1;
-        drawtext(t, text, len, x + d, y);
+        pen.text(t, text, len, x + d, y);
     } else {
         t.align = 2;
-        drawtext(t, text, len, x - d, y);
+        pen.text(t, text, len, x - d, y);
     }
 }
 
@@ -98,24 +125,24 @@ double besideline(const Area& a, double y, double h) {
 }
 
 // A horizontal-line label by VREFLABPOS: 1 left, 2 right, 3 on the line, centred, 4 centred.
-void hlinelabel(const plotstate& plot, ggtext& t, const char* text, int len, double y, int pos, const Area& a) {
+void hlinelabel(const RefPen& pen, const plotstate& plot, ggtext& t, const char* text, int len, double y, int pos, const Area& a) {
     const double h = plot.frame->txth, d = 0.5 * h * plot.frame->chdiv;
     double w = textwidth(t, text, len);
     if (pos == 3) {
         t.align = 1;
-        drawtext(t, text, len, (a.left + a.right - w) / 2, y);
+        pen.text(t, text, len, (a.left + a.right - w) / 2, y);
         return;
     }
     const double ly = besideline(a, y, h);
     if (pos == 2) {
         t.align = 2;
-        drawtext(t, text, len, a.right - d, ly);
+        pen.text(t, text, len, a.right - d, ly);
     } else if (pos == 4) {
         t.align = 1;
-        drawtext(t, text, len, (a.left + a.right - w) / 2, ly);
+        pen.text(t, text, len, (a.left + a.right - w) / 2, ly);
     } else {
         t.align = 1;
-        drawtext(t, text, len, a.left + d, ly);
+        pen.text(t, text, len, a.left + d, ly);
     }
 }
 
@@ -150,7 +177,7 @@ int readoff(double v, char out[10]) {
 
 // The groups whose fitted lines an intersection is drawn for (an MCF plot has none).
 template <class F>
-void fittedgroups(vyxstate* s, grpnode* group, F&& each) {
+void fittedgroups(vyxstate* s, const grpnode* group, F&& each) {
     if (s->opts.fitmethod == FIT_NONE || s->popt.pflags.ismcf) return;
     if (!s->popt.pflags.overlay) {
         if (group && !group->nofit) each(group);
@@ -167,124 +194,9 @@ void fittedgroups(vyxstate* s, grpnode* group, F&& each) {
     }
 }
 
-}  // namespace
-
-void vyxghrl(vyxstate* s, grpnode* group) {
-    plotlay* f = s->plot.frame;
-    const Area a = area(f);
-    setwidth(s, 1);
-    const bool probaxis = s->popt.pflags.rotate && !s->popt.pflags.ismcf;
-    const int ltype = ltypeof(s->input, slot::plot::LHREF), color = s->popt.colors[GC_HREF] > 0 ? s->popt.colors[GC_HREF] : 1;
-    const double h = f->txth, d = 0.5 * h * f->chdiv;
-    bool warned = false;
-    int step = 0;
-    ggtext t = labeltext(s, GC_HREF);
-    for (int k = 0; k < s->popt.refs.counts[REF_HREF]; ++k) {
-        double v = s->popt.refs.vals[REF_HREF][k];
-        if (probaxis) {
-            if (!(v >= 0 && v <= 100)) {
-                xpmlog(510, 124, v);
-                continue;
-            }
-            v = s->opts.quant_fn(v / 100);
-        } else if (logtime(s, 0)) {
-            if (!(v >= GZ_UNIT)) {
-                xpmlog(510, 123, v);
-                continue;
-            }
-            v = std::log10(v);
-        }
-        const double x = v * f->hfac + f->hoff;
-        if (!(x >= a.left && x <= a.right)) {
-            if (!warned && group == s->groups.curgrp) xpmlog(510, 47);
-            warned = true;
-            continue;
-        }
-        ggdraw(0, x, a.bottom, x, a.top, ltype, color);
-        char label[17];
-        int len = reflabel(s, REF_HREF, k, label);
-        if (len > 0) {
-            double y = steppedheight(s->popt.refopts[REFPOS_HREF], a, h, &step);
-            labelbeside(t, label, len, x, y, d, a.fright);
-        }
-        if (s->popt.pflags.refstop)
-            fittedgroups(s, group, [&](grpnode* g) { hintersct(s, g, v, len > 0 ? 1 : 0, ltype); });
-    }
-    resetwidth(s);
-}
-
-void vyxgvrl(vyxstate* s, grpnode* group) {
-    plotlay* f = s->plot.frame;
-    const Area a = area(f);
-    if (stmtslot(s->input.curstmt, slot::plot::WAXIS)) setwidth(s, 1);
-    const bool probaxis = !s->popt.pflags.rotate && !s->popt.pflags.ismcf;
-    const int ltype = ltypeof(s->input, slot::plot::LVREF), color = s->popt.colors[GC_VREF] > 0 ? s->popt.colors[GC_VREF] : 1;
-    bool warned = false;
-    double labely = 0;
-    int labelstep = 0;
-    ggtext t = labeltext(s, GC_VREF);
-    for (int k = 0; k < s->popt.refs.counts[REF_VREF]; ++k) {
-        double v = s->popt.refs.vals[REF_VREF][k];
-        if (probaxis) {
-            if (!(v >= 0 && v <= 100)) {
-                xpmlog(510, 124, v);
-                continue;
-            }
-            v = s->opts.quant_fn(v / 100);
-        } else if (logtime(s, 1)) {
-            if (!(v >= GZ_UNIT)) {
-                xpmlog(510, 123, v);
-                continue;
-            }
-            v = std::log10(v);
-        }
-        const double y = v * f->vfac + f->voff;
-        if (!(y >= a.bottom && y <= a.top)) {
-            if (!warned && group == s->groups.curgrp) xpmlog(510, 46);
-            warned = true;
-            continue;
-        }
-        ggdraw(0, a.left, y, a.right, y, ltype, color);
-        char label[17];
-        int len = reflabel(s, REF_VREF, k, label);
-        if (len > 0) hlinelabel(s->plot, t, label, len, y, s->popt.refopts[REFPOS_VREF], a);
-        if (s->popt.pflags.refstop2 && group)
-            fittedgroups(s, group, [&](grpnode* g) { vintersct(s, g, v, len > 0 ? 1 : 0, ltype, &labely, &labelstep); });
-    }
-    resetwidth(s);
-}
-
-void vyxgsrl(vyxstate* s) {
-    plotlay* f = s->plot.frame;
-    const Area a = area(f);
-    setwidth(s, 1);
-    const int ltype = ltypeof(s->input, slot::plot::LSREF), color = s->popt.colors[GC_SREF] > 0 ? s->popt.colors[GC_SREF] : 1;
-    const double h = f->txth, d = 0.5 * h * f->chdiv;
-    int step = 0;
-    ggtext t = labeltext(s, GC_SREF);
-    for (int k = 0; k < s->popt.refs.counts[REF_SREF]; ++k) {
-        double v = s->popt.refs.vals[REF_SREF][k];
-        if (s->opts.stressrel == 3) {
-            if (!(v >= GZ_UNIT)) {
-                xpmlog(510, 123, v);
-                continue;
-            }
-            v = std::log10(v);
-        }
-        const double x = v * f->hfac + f->hoff;
-        if (!(x >= a.left && x <= a.right)) continue;
-        ggdraw(0, x, a.bottom, x, f->fy + f->fh + f->gapt, ltype, color);
-        char label[17];
-        int len = reflabel(s, REF_SREF, k, label);
-        if (len > 0) {
-            double y = steppedheight(std::clamp(s->popt.refopts[REFPOS_SREF], 1, 4), a, h, &step);
-            labelbeside(t, label, len, x, y, d, a.fright);
-        }
-    }
-    resetwidth(s);
-}
-
-void hintersct(vyxstate* s, grpnode* g, double v, int labelled, int ltype) {
+// The line through the point where reference value v (time-axis units) meets group g's
+// fitted line, labelled (labelled 1) with the value read off there.
+void hcross(vyxstate* s, const grpnode* g, double v, int labelled, int ltype, const RefPen& pen) {
     plotlay* f = s->plot.frame;
     const Area a = area(f);
     const bool swapped = s->popt.pflags.rotate != 0;
@@ -320,16 +232,16 @@ void hintersct(vyxstate* s, grpnode* g, double v, int labelled, int ltype) {
     const double y = coord * f->vfac + f->voff;
     if (!(y >= a.bottom && y <= a.top)) return;
     const int color = s->popt.colors[GC_HREF] > 0 ? s->popt.colors[GC_HREF] : 1;
-    ggdraw(0, a.left, y, a.right, y, ltype, color);
+    pen.line(a.left, y, a.right, y, ltype, color);
     if (labelled != 1) return;
     char b[10];
     int len = readoff(value, b);
     ggtext t = labeltext(s, GC_HREF);
     int pos = s->popt.refopts[REFPOS_VREF] == 2 ? 2 : 1;
-    hlinelabel(s->plot, t, b, len, y, pos, a);
+    hlinelabel(pen, s->plot, t, b, len, y, pos, a);
 }
 
-void vintersct(vyxstate* s, grpnode* g, double v, int labelled, int ltype, double* labely, int* labelstep) {
+void vcross(vyxstate* s, const grpnode* g, double v, int labelled, int ltype, double* labely, int* labelstep, const RefPen& pen) {
     plotlay* f = s->plot.frame;
     const Area a = area(f);
     const bool swapped = s->popt.pflags.rotate != 0;
@@ -354,11 +266,151 @@ void vintersct(vyxstate* s, grpnode* g, double v, int labelled, int ltype, doubl
     const double x = coord * f->hfac + f->hoff;
     if (!(x >= a.left && x <= a.right)) return;
     const int color = s->popt.colors[GC_VREF] > 0 ? s->popt.colors[GC_VREF] : 1;
-    ggdraw(0, x, a.bottom, x, a.top, ltype, color);
+    pen.line(x, a.bottom, x, a.top, ltype, color);
     if (labelled != 1) return;
     char b[10];
     int len = readoff(value, b);
     ggtext t = labeltext(s, GC_VREF);
     *labely = steppedheight(s->popt.refopts[REFPOS_HREF], a, f->txth, labelstep);
-    labelbeside(t, b, len, x, *labely, 0.5 * f->txth * f->chdiv, a.right);
+    labelbeside(pen, t, b, len, x, *labely, 0.5 * f->txth * f->chdiv, a.right);
+}
+
+// The HREF lines of group's panel with their labels and intersections.
+void hrefs(vyxstate* s, const grpnode* group, const RefPen& pen) {
+    plotlay* f = s->plot.frame;
+    const Area a = area(f);
+    const bool probaxis = s->popt.pflags.rotate && !s->popt.pflags.ismcf;
+    const int ltype = ltypeof(s->input, slot::plot::LHREF), color = s->popt.colors[GC_HREF] > 0 ? s->popt.colors[GC_HREF] : 1;
+    const double h = f->txth, d = 0.5 * h * f->chdiv;
+    bool warned = false;
+    int step = 0;
+    ggtext t = labeltext(s, GC_HREF);
+    for (int k = 0; k < s->popt.refs.counts[REF_HREF]; ++k) {
+        double v = s->popt.refs.vals[REF_HREF][k];
+        if (probaxis) {
+            if (!(v >= 0 && v <= 100)) {
+                pen.warn(124, v);
+                continue;
+            }
+            v = s->opts.quant_fn(v / 100);
+        } else if (logtime(s, 0)) {
+            if (!(v >= GZ_UNIT)) {
+                pen.warn(123, v);
+                continue;
+            }
+            v = std::log10(v);
+        }
+        const double x = v * f->hfac + f->hoff;
+        if (!(x >= a.left && x <= a.right)) {
+            if (!warned && group == s->groups.curgrp) pen.warn(47);
+            warned = true;
+            continue;
+        }
+        pen.line(x, a.bottom, x, a.top, ltype, color);
+        char label[17];
+        int len = reflabel(s, REF_HREF, k, label);
+        if (len > 0) {
+            double y = steppedheight(s->popt.refopts[REFPOS_HREF], a, h, &step);
+            labelbeside(pen, t, label, len, x, y, d, a.fright);
+        }
+        if (s->popt.pflags.refstop)
+            fittedgroups(s, group, [&](const grpnode* g) { hcross(s, g, v, len > 0 ? 1 : 0, ltype, pen); });
+    }
+}
+
+// The VREF lines of group's panel with their labels and intersections.
+void vrefs(vyxstate* s, const grpnode* group, const RefPen& pen) {
+    plotlay* f = s->plot.frame;
+    const Area a = area(f);
+    const bool probaxis = !s->popt.pflags.rotate && !s->popt.pflags.ismcf;
+    const int ltype = ltypeof(s->input, slot::plot::LVREF), color = s->popt.colors[GC_VREF] > 0 ? s->popt.colors[GC_VREF] : 1;
+    bool warned = false;
+    double labely = 0;
+    int labelstep = 0;
+    ggtext t = labeltext(s, GC_VREF);
+    for (int k = 0; k < s->popt.refs.counts[REF_VREF]; ++k) {
+        double v = s->popt.refs.vals[REF_VREF][k];
+        if (probaxis) {
+            if (!(v >= 0 && v <= 100)) {
+                pen.warn(124, v);
+                continue;
+            }
+            v = s->opts.quant_fn(v / 100);
+        } else if (logtime(s, 1)) {
+            if (!(v >= GZ_UNIT)) {
+                pen.warn(123, v);
+                continue;
+            }
+            v = std::log10(v);
+        }
+        const double y = v * f->vfac + f->voff;
+        if (!(y >= a.bottom && y <= a.top)) {
+            if (!warned && group == s->groups.curgrp) pen.warn(46);
+            warned = true;
+            continue;
+        }
+        pen.line(a.left, y, a.right, y, ltype, color);
+        char label[17];
+        int len = reflabel(s, REF_VREF, k, label);
+        if (len > 0) hlinelabel(pen, s->plot, t, label, len, y, s->popt.refopts[REFPOS_VREF], a);
+        if (s->popt.pflags.refstop2 && group)
+            fittedgroups(s, group, [&](const grpnode* g) { vcross(s, g, v, len > 0 ? 1 : 0, ltype, &labely, &labelstep, pen); });
+    }
+}
+
+}  // namespace
+
+void vyxghrl(vyxstate* s, grpnode* group) {
+    setwidth(s, 1);
+    hrefs(s, group, RefPen{});
+    resetwidth(s);
+}
+
+void vyxgvrl(vyxstate* s, grpnode* group) {
+    if (stmtslot(s->input.curstmt, slot::plot::WAXIS)) setwidth(s, 1);
+    vrefs(s, group, RefPen{});
+    resetwidth(s);
+}
+
+void reflabelboxes(vyxstate* s, const grpnode* group, std::vector<PageBox>* boxes) {
+    if (!group) return;
+    const RefPen pen{boxes};
+    if (s->popt.refs.counts[REF_VREF]) vrefs(s, group, pen);
+    if (s->popt.refs.counts[REF_HREF]) hrefs(s, group, pen);
+}
+
+void vyxgsrl(vyxstate* s) {
+    plotlay* f = s->plot.frame;
+    const Area a = area(f);
+    setwidth(s, 1);
+    const int ltype = ltypeof(s->input, slot::plot::LSREF), color = s->popt.colors[GC_SREF] > 0 ? s->popt.colors[GC_SREF] : 1;
+    const double h = f->txth, d = 0.5 * h * f->chdiv;
+    int step = 0;
+    ggtext t = labeltext(s, GC_SREF);
+    for (int k = 0; k < s->popt.refs.counts[REF_SREF]; ++k) {
+        double v = s->popt.refs.vals[REF_SREF][k];
+        if (s->opts.stressrel == 3) {
+            if (!(v >= GZ_UNIT)) {
+                xpmlog(510, 123, v);
+                continue;
+            }
+            v = std::log10(v);
+        }
+        const double x = v * f->hfac + f->hoff;
+        if (!(x >= a.left && x <= a.right)) continue;
+        ggdraw(0, x, a.bottom, x, f->fy + f->fh + f->gapt, ltype, color);
+        char label[17];
+        int len = reflabel(s, REF_SREF, k, label);
+        if (len > 0) {
+            double y = steppedheight(std::clamp(s->popt.refopts[REFPOS_SREF], 1, 4), a, h, &step);
+            labelbeside(RefPen{}, t, label, len, x, y, d, a.fright);
+        }
+    }
+    resetwidth(s);
+}
+
+void hintersct(vyxstate* s, grpnode* g, double v, int labelled, int ltype) { hcross(s, g, v, labelled, ltype, RefPen{}); }
+
+void vintersct(vyxstate* s, grpnode* g, double v, int labelled, int ltype, double* labely, int* labelstep) {
+    vcross(s, g, v, labelled, ltype, labely, labelstep, RefPen{});
 }
