@@ -196,12 +196,16 @@ void horizontalprob(Panel& a, RightGuard& g) {
     const double y = a.celly(a.B - (f->htickl + f->htlblh + a.H));
     char buf[16];
     a.t.align = 1;
+    // Labels side by side keep at least the gap that the upright axis keeps between stacked
+    // ones (0.05 of the text height, as a length across the page) and a blank's width: two
+    // labels closer than a blank read as one number ("4050").
+    const double gap = f->hwtext ? 0.0 : std::fmax(0.05 * a.H * f->chdiv, textwidth(a.t, " ", 1));
     double r = 0;
     for (int i = first; i <= last; ++i) {
         int code = 99;
         const int len = ticklabel(buf, p[i], &code);
         const double width = textwidth(a.t, buf, len), x = X(i);
-        if (i > first && r > x - width / 2.0) continue;
+        if (i > first && r + gap > x - width / 2.0) continue;
         r = x + width / 2.0;
         const double left = a.cellx(x - 0.5 * width);
         if (!g.ok(left, width)) break;
