@@ -93,7 +93,10 @@ int vyxsymb(vyxstate* s) {
     }
     const bool nodefs = first->symbol[0] == 0 && blank8(first->color) && blank8(first->symcolor);
     const bool lfit = optcount(r, ps::LFIT) > 0;
-    const bool overlaid = s->popt.pflags.overlay && s->groups.nclass >= 1 && g > 1;
+    // An MCF plot of points (INTERPOLATE= neither STEP nor JOIN) draws no line of a group:
+    // its groups keep the solid type, so that the legend shows their symbols alone.
+    const bool grouplines = !s->popt.pflags.ismcf || s->mcf.mcftype != 0;
+    const bool overlaid = s->popt.pflags.overlay && s->groups.nclass >= 1 && g > 1 && grouplines;
     for (int k = 0; k < g; ++k) {
         symrec& line = s->plot.symarr[k];
         symrec& point = s->plot.symcomp[k];

@@ -36,6 +36,6 @@ struct mcfstate {
 
 // Fields used outside mcf (folders of proc/; "written" counts assignments and
 // addresses taken):
-//   mcftype      written in mcf; read in statgraph
+//   mcftype      written in mcf; read in devgraph, statgraph
 //   clswidth     written in mcf; read in statgraph
 //   mcfopt       written in mcf; read in statgraph

@@ -188,11 +188,19 @@ TEST(McfPlot, GroupLayoutsAndTheDifference) {
     std::set<std::string> shapes;
     for (const Prim* m : o.pages[0].of(Prim::Markers)) shapes.insert(m->text);
     EXPECT_GE(shapes.size(), 2u);
-    // The second group's limit bars have a line type of their own beside the first's dotted
-    // ones and the grid's dots.
-    std::set<std::vector<double>> patterns;
-    for (const Prim* q : o.pages[0].of(Prim::Line)) patterns.insert(q->stroke.dashes);
-    EXPECT_EQ(patterns.size(), 3u);
+    // Points alone draw no line of a group: solid limit bars, axes and frames and the grid's
+    // dots, and a legend of the symbols without samples of lines that are nowhere drawn.
+    auto patterns = [](const dp::Page& p) {
+        std::set<std::vector<double>> v;
+        for (const Prim* q : p.of(Prim::Line)) v.insert(q->stroke.dashes);
+        return v.size();
+    };
+    EXPECT_EQ(patterns(o.pages[0]), 2u);
+    // With steps the second group's curve and limits have a line type of their own beside the
+    // first's solid curve and dotted limits and the grid's dots; the legend shows both lines.
+    dp::Run steps = run("overlay interpolate=step");
+    ASSERT_EQ(steps.pages.size(), 1u);
+    EXPECT_EQ(patterns(steps.pages[0]), 4u);
     // Normal limits below 0 near the start do not take the MCF axis below 0.
     const dp::Axis left = dp::labels(o.pages[0], true);
     ASSERT_FALSE(left.value.empty());
