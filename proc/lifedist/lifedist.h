@@ -366,6 +366,9 @@ int vyxlik(vyxstate* s, int deriv);
 void vyxcov(vyxstate* s);
 void zerosym(double* packed, int i, int n);   // zeroes row and column i
 void misssym(double* packed, int i, int n);   // row and column i missing (no variance computed)
+// The Weibayes confidence (a fraction) from the statement's wbconf, which holds
+// -ln(1 - confidence).
+inline double wbconfidence(double wbconf) { return -std::expm1(-wbconf); }
 // A log-likelihood that an evaluation could not compute: minus the largest double (the value
 // a failed evaluation stores) or a value that is not a finite number. Tables show it missing.
 inline bool likfailed(double ll) { return !(std::isfinite(ll) && ll != -1.7976931348623157e308); }
