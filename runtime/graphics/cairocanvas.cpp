@@ -175,13 +175,16 @@ void CairoCanvas::polyline(const double* xy, size_t n, const Stroke& s) {
     });
 }
 
-void CairoCanvas::fill(const double* xy, size_t n, const Rgb& col) {
+void CairoCanvas::fill(const double* xy, size_t n, const Rgb& col, double opacity) {
     if (n < 3) return;
-    both([pts = std::vector<double>(xy, xy + 2 * n), n, col, h = h_](cairo_t* c) {
+    both([pts = std::vector<double>(xy, xy + 2 * n), n, col, opacity, h = h_](cairo_t* c) {
         cairo_move_to(c, pts[0], h - pts[1]);
         for (size_t k = 1; k < n; ++k) cairo_line_to(c, pts[2 * k], h - pts[2 * k + 1]);
         cairo_close_path(c);
-        setsource(c, col);
+        if (opacity < 1)
+            cairo_set_source_rgba(c, col.r, col.g, col.b, std::fmax(opacity, 0.0));
+        else
+            setsource(c, col);
         cairo_fill(c);
     });
 }

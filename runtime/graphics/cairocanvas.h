@@ -32,7 +32,7 @@ public:
     void begin(double width, double height, const Rgb& background) override;
     void line(double x0, double y0, double x1, double y1, const Stroke& s) override;
     void polyline(const double* xy, size_t npoints, const Stroke& s) override;
-    void fill(const double* xy, size_t npoints, const Rgb& c) override;
+    void fill(const double* xy, size_t npoints, const Rgb& c, double opacity = 1.0) override;
     void hatch(const double* xy, size_t npoints, const Stroke& s, double angle, double spacing) override;
     void markers(const MarkerShape& m, double size, const Stroke& s, const double* xy, size_t npoints) override;
     void text(std::string_view utf8, double x, double y, double angle, Anchor a, const TextStyle& t) override;

@@ -52,7 +52,8 @@ public:
     virtual void begin(double width, double height, const Rgb& background) = 0;
     virtual void line(double x0, double y0, double x1, double y1, const Stroke& s) = 0;
     virtual void polyline(const double* xy, size_t npoints, const Stroke& s) = 0;
-    virtual void fill(const double* xy, size_t npoints, const Rgb& c) = 0;
+    // A filled polygon; opacity below 1 lets what is drawn under it show through.
+    virtual void fill(const double* xy, size_t npoints, const Rgb& c, double opacity = 1.0) = 0;
     // Parallel lines at the angle (degrees) and spacing (points) inside the polygon.
     virtual void hatch(const double* xy, size_t npoints, const Stroke& s, double angle, double spacing) = 0;
     // One marker at every point: the shape drawn once and stamped.

@@ -41,10 +41,11 @@ void RecordingCanvas::polyline(const double* xy, size_t n, const Stroke& s) {
     prims.push_back(std::move(p));
 }
 
-void RecordingCanvas::fill(const double* xy, size_t n, const Rgb& c) {
+void RecordingCanvas::fill(const double* xy, size_t n, const Rgb& c, double opacity) {
     Prim p(Prim::Fill);
     p.xy.assign(xy, xy + 2 * n);
     p.color = c;
+    p.opacity = opacity;
     prims.push_back(std::move(p));
 }
 

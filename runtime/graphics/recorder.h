@@ -14,6 +14,7 @@ struct Prim {
     std::vector<double> xy;         // points, x and y in turn (PushClip: x0, y0, x1, y1)
     Stroke stroke;                  // Line, Polyline, Hatch, Markers
     Rgb color;                      // Fill, Begin (background)
+    double opacity = 1;             // Fill
     std::string text;               // Text; Markers: the shape's name
     TextStyle style;                // Text
     double angle = 0;               // Text, Hatch
@@ -36,7 +37,7 @@ public:
     void begin(double w, double h, const Rgb& background) override;
     void line(double x0, double y0, double x1, double y1, const Stroke& s) override;
     void polyline(const double* xy, size_t n, const Stroke& s) override;
-    void fill(const double* xy, size_t n, const Rgb& c) override;
+    void fill(const double* xy, size_t n, const Rgb& c, double opacity = 1.0) override;
     void hatch(const double* xy, size_t n, const Stroke& s, double angle, double spacing) override;
     void markers(const MarkerShape& m, double size, const Stroke& s, const double* xy, size_t n) override;
     void text(std::string_view utf8, double x, double y, double angle, Anchor a, const TextStyle& t) override;
@@ -52,7 +53,9 @@ public:
     void begin(double w, double h, const Rgb& b) override { for (auto* c : to) c->begin(w, h, b); }
     void line(double x0, double y0, double x1, double y1, const Stroke& s) override { for (auto* c : to) c->line(x0, y0, x1, y1, s); }
     void polyline(const double* xy, size_t n, const Stroke& s) override { for (auto* c : to) c->polyline(xy, n, s); }
-    void fill(const double* xy, size_t n, const Rgb& col) override { for (auto* c : to) c->fill(xy, n, col); }
+    void fill(const double* xy, size_t n, const Rgb& col, double opacity = 1.0) override {
+        for (auto* c : to) c->fill(xy, n, col, opacity);
+    }
     void hatch(const double* xy, size_t n, const Stroke& s, double a, double sp) override { for (auto* c : to) c->hatch(xy, n, s, a, sp); }
     void markers(const MarkerShape& m, double size, const Stroke& s, const double* xy, size_t n) override {
         for (auto* c : to) c->markers(m, size, s, xy, n);

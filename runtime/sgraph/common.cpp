@@ -124,4 +124,66 @@ Axis endsaxis(bool log, double lo, double hi, double gl, double gh, bool nice) {
     return out;
 }
 
+namespace {
+// The ends of an axis in data units (turned back once, so that a million rows take no
+// logarithm each), widened by a millionth of its length: a value on an end is on the axis.
+struct Ends {
+    double lo, hi;
+    explicit Ends(const Axis& a) {
+        const double tol = 1e-6 * (a.hi - a.lo), ulo = a.lo - tol, uhi = a.hi + tol;
+        lo = a.log ? std::pow(10.0, ulo) : ulo;
+        hi = a.log ? std::pow(10.0, uhi) : uhi;
+    }
+    bool has(double v) const { return v >= lo && v <= hi; }
+};
+// The least and greatest data values seen, as a range of axis units.
+struct Extremes {
+    double least = INFINITY, most = -INFINITY;
+    void add(double v) { least = std::min(least, v), most = std::max(most, v); }
+    void into(const Axis& a, Range* r) const {
+        if (least <= most) r->add(a.unit(least)), r->add(a.unit(most));
+    }
+};
+}  // namespace
+
+Range onaxis(const rt::out::PhantomData* d, const Axis& a, std::initializer_list<const char*> cols) {
+    Range r;
+    if (!d) return r;
+    const Ends e(a);
+    Extremes x;
+    for (const char* name : cols)
+        d->eachfinite(d->find(name), 0, d->rows, [&](size_t, double v) {
+            if (e.has(v)) x.add(v);
+        });
+    x.into(a, &r);
+    return r;
+}
+
+void onaxes(const rt::out::PhantomData* d, const Axis& a, const Axis& b, std::initializer_list<std::pair<const char*, const char*>> pairs,
+            Range* ra, Range* rb) {
+    if (!d) return;
+    const Ends ea(a), eb(b);
+    Extremes xa, xb;
+    for (auto [ca, cb] : pairs) {
+        const int ka = d->find(ca), kb = d->find(cb);
+        if (ka < 0 || kb < 0) continue;
+        d->eachfinite(ka, 0, d->rows, [&](size_t row, double v) {
+            const double w = d->num(kb, row);
+            if (ea.has(v) && eb.has(w)) xa.add(v), xb.add(w);
+        });
+    }
+    xa.into(a, ra);
+    xb.into(b, rb);
+}
+
+void makeroom(Axis& a, const Range& r, double room) {
+    if (!r.ok() || !(room > 0) || room >= 0.25 || !(a.hi > a.lo)) return;
+    // The ends move out together with the length they are measured in: a few rounds settle it.
+    for (int k = 0; k < 4; ++k) {
+        const double need = room * (a.hi - a.lo);
+        a.lo = std::min(a.lo, r.lo - need);
+        a.hi = std::max(a.hi, r.hi + need);
+    }
+}
+
 }  // namespace rt::sgr

@@ -436,7 +436,7 @@ void Band::close() {
 
 void Band::brk() { close(); }
 
-void Band::draw(Canvas& c, const Rgb& fill, const gfx::Stroke* edge, bool filled) {
+void Band::draw(Canvas& c, const Rgb& fill, const gfx::Stroke* edge, bool filled, double opacity) {
     close();
     const Rect box{f_.x0, f_.y0, f_.x1, f_.y1};
     for (auto& r : runs_) {
@@ -445,7 +445,7 @@ void Band::draw(Canvas& c, const Rgb& fill, const gfx::Stroke* edge, bool filled
         for (auto& [x, y] : r) xy.push_back(x), xy.push_back(y);
         if (filled) {
             const std::vector<double> in = clippolygon(box, xy);
-            if (!in.empty()) c.fill(in.data(), in.size() / 2, fill);
+            if (!in.empty()) c.fill(in.data(), in.size() / 2, fill, opacity);
         }
         if (edge) {
             const size_t half = r.size() / 2;
@@ -714,9 +714,9 @@ void Collect::polyline(const double* xy, size_t n, const gfx::Stroke& s) {
     to_.polyline(xy, n, s);
 }
 
-void Collect::fill(const double* xy, size_t n, const Rgb& c) {
+void Collect::fill(const double* xy, size_t n, const Rgb& c, double opacity) {
     d_.areas.emplace_back(xy, xy + 2 * n);
-    to_.fill(xy, n, c);
+    to_.fill(xy, n, c, opacity);
 }
 
 void Collect::markers(const gfx::MarkerShape& m, double size, const gfx::Stroke& s, const double* xy, size_t n) {

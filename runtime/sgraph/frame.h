@@ -150,8 +150,8 @@ private:
 
 // A band between lower and upper curves over the same abscissas (or ordinates when
 // vertical is false, as for a band of times at each probability), broken where either end
-// has no place; filled with the colour, its edges stroked when edge is given; drawn only
-// inside its frame.
+// has no place; filled with the colour at the opacity (below 1 what is drawn under it shows
+// through), its edges stroked when edge is given; drawn only inside its frame.
 class Band {
 public:
     Band(const Frame& f, bool alongx) : f_(f), alongx_(alongx) {}
@@ -160,7 +160,7 @@ public:
     void add(double t, double a, double b);
     void brk();
     // filled false: the edges alone (drawn over other bands' fills).
-    void draw(Canvas& c, const Rgb& fill, const gfx::Stroke* edge, bool filled = true);
+    void draw(Canvas& c, const Rgb& fill, const gfx::Stroke* edge, bool filled = true, double opacity = 1);
 
 private:
     const Frame& f_;
@@ -268,7 +268,7 @@ public:
     void begin(double w, double h, const Rgb& b) override { to_.begin(w, h, b); }
     void line(double x0, double y0, double x1, double y1, const gfx::Stroke& s) override;
     void polyline(const double* xy, size_t n, const gfx::Stroke& s) override;
-    void fill(const double* xy, size_t n, const Rgb& c) override;
+    void fill(const double* xy, size_t n, const Rgb& c, double opacity = 1.0) override;
     void hatch(const double* xy, size_t n, const gfx::Stroke& s, double a, double sp) override { to_.hatch(xy, n, s, a, sp); }
     void markers(const gfx::MarkerShape& m, double size, const gfx::Stroke& s, const double* xy, size_t n) override;
     void text(std::string_view t, double x, double y, double a, gfx::Anchor an, const gfx::TextStyle& st) override {

@@ -230,6 +230,18 @@ bool mcfplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& why
             legend.push_back({gs[k].a, lk.color, lk.marker, type != 0, lk.dashes});
         }
     sp.legend = legendheight(legend, "", sp.width - 80);
+    {
+        // Room at the axes' ends for the markers of the estimates, their limit bars and the
+        // end-of-observation marks.
+        const Frame g0 = pagegeometry(sp).frames.front();
+        Range xr = onaxis(d, sp.x, {"Censor"}), yr;
+        if (type == 1)
+            onaxes(d, sp.x, sp.y, {{"Xvalue", "Yvalue"}}, &xr, &yr);
+        else
+            onaxes(d, sp.x, sp.y, {{"Xvalue", "Yvalue"}, {"Xvalue", "Ylower"}, {"Xvalue", "Yupper"}}, &xr, &yr);
+        makeroom(sp.x, xr, markerroom(5, g0.x1 - g0.x0));
+        makeroom(sp.y, yr, markerroom(5, g0.y1 - g0.y0));
+    }
     PageLayout L = pagelayout(cv, sp);
     const bool grid = v.text("_Grid") == "AUTO_ON";
     const PhantomData* insetvals = g.named("InsetPhantom");

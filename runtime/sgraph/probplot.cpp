@@ -93,7 +93,10 @@ Axis probtimeaxis(const PhantomData& d, bool log, const Vars& v) {
             hi = std::max(hi, t);
         });
     }
-    return lifeaxis(v, log, lo, hi);
+    // A linear time axis is a nice range of about four steps, as on the device road (the ball
+    // bearings on normal paper run from 0 to 200 on both): the fitted line, drawn across the
+    // frame, reaches the low percentiles at small times.
+    return endsaxis(log, lo, hi, v.number("_LifeMin", NAN), v.number("_LifeMax", NAN), !log);
 }
 
 namespace {
@@ -132,6 +135,80 @@ Look look(int k, bool apart) {
     return l;
 }
 
+// The points (time, quantile) of a fitted line: its rows in order. When across says so and
+// the rows lie on one straight line in the plot's coordinates (the quantile against the time,
+// or against log10 time on a log axis), as a fit of a location-scale distribution does, they
+// are taken in time order and the line goes on through the first and the last to both ends
+// of the time axis ta, where the frame cuts it. The rows stop at the data's range (widened to
+// whole decades on a log axis); the line is the same fit beyond them.
+std::vector<std::pair<double, double>> linepoints(const Axis& ta, const PhantomData& d, const Cols& c, const std::vector<size_t>& rows,
+                                                  bool across) {
+    std::vector<std::pair<double, double>> v;
+    for (size_t r : rows) v.emplace_back(num(d, c.x2, r), num(d, c.y2, r));
+    if (!across) return v;
+    std::vector<std::pair<double, double>> u;   // (time in axis units, quantile)
+    for (auto [t, q] : v) {
+        const double a = ta.unit(t);
+        if (!std::isfinite(a) || !std::isfinite(q)) return v;   // a row without a place breaks the line: as it is
+        u.emplace_back(a, q);
+    }
+    if (u.size() < 2) return v;
+    std::sort(u.begin(), u.end());
+    const auto [a0, q0] = u.front();
+    const auto [a1, q1] = u.back();
+    if (!(a1 > a0)) return v;
+    const double b = (q1 - q0) / (a1 - a0);
+    const double tol = 1e-6 * std::max(1.0, std::fabs(q1 - q0));
+    for (auto [a, q] : u)
+        if (std::fabs(q - (q0 + b * (a - a0))) > tol) return v;   // a curve (a threshold): as it is
+    if (ta.lo < a0) u.insert(u.begin(), {ta.lo, q0 + b * (ta.lo - a0)});
+    if (ta.hi > a1) u.emplace_back(ta.hi, q0 + b * (ta.hi - a0));
+    v.clear();
+    for (auto [a, q] : u) v.emplace_back(ta.log ? std::pow(10.0, a) : a, q);
+    return v;
+}
+
+// The band of a curve's rows in the layer of w: a band of probabilities runs along the time
+// axis, a band of times (PerLim) along the probability axis (Rotate swaps which of the two
+// runs along x). The rows are taken in the order of the value they run along. Layer 0 fills
+// the band where both of its ends have values, translucent so that an overlaid group's band
+// does not hide another's; layer 1 strokes each end where it has values, over all fills: thin,
+// light and dotted, unlike any fitted line.
+void drawband(Draw& w, const Frame& f, const std::vector<size_t>& rows, const Rgb& cc) {
+    const PhantomData& d = w.d;
+    const Cols& c = w.c;
+    const bool per = w.t.perlim, rot = w.t.rotate;
+    struct At {
+        double t, a, b;
+    };
+    std::vector<At> v;
+    v.reserve(rows.size());
+    for (size_t r : rows) {
+        const At at = per ? At{num(d, c.y2, r), num(d, c.xlo2, r), num(d, c.xup2, r)} : At{num(d, c.x2, r), num(d, c.ylo2, r), num(d, c.yup2, r)};
+        if (std::isfinite(at.t)) v.push_back(at);
+    }
+    std::stable_sort(v.begin(), v.end(), [](const At& x, const At& y) { return x.t < y.t; });
+    if (w.layer == 0) {
+        Band b(f, rot ? per : !per);
+        for (const At& at : v) b.add(at.t, at.a, at.b);
+        b.draw(*w.cv, cc, nullptr, true, w.bandalpha);
+        return;
+    }
+    const gfx::Stroke edge = bandstroke(cc);
+    for (double At::*end : {&At::a, &At::b}) {
+        Path p(f);
+        for (const At& at : v) {
+            double x, y;
+            if (per)
+                place(rot, at.*end, at.t, &x, &y);
+            else
+                place(rot, at.t, at.*end, &x, &y);
+            p.add(x, y);
+        }
+        p.draw(*w.cv, edge);
+    }
+}
+
 // One layer of a group's rows in a frame. Curves of failure modes are split by OverlayGroup.
 void drawgroup(Draw& w, const Frame& f, const Group& g, const Look& lk, std::set<std::pair<double, std::string>>* refs,
                std::map<std::string, Rgb>* fmcolors) {
@@ -155,36 +232,30 @@ void drawgroup(Draw& w, const Frame& f, const Group& g, const Look& lk, std::set
             if (it == fmcolors->end()) it = fmcolors->emplace(name, groupcolor(static_cast<int>(fmcolors->size()))).first;
             return it->second;
         };
-        auto drawcurve = [&](const std::vector<size_t>& rows, const Rgb& cc, const std::vector<double>& dashes) {
-            if (w.band) {
-                // A band of probabilities spans across the time axis, a band of times (PerLim)
-                // across the probability axis; Rotate swaps which of the two runs along x.
-                Band b(f, rot ? w.t.perlim : !w.t.perlim);
-                for (size_t r : rows) {
-                    if (w.t.perlim)
-                        b.add(num(d, c.y2, r), num(d, c.xlo2, r), num(d, c.xup2, r));
-                    else
-                        b.add(num(d, c.x2, r), num(d, c.ylo2, r), num(d, c.yup2, r));
-                }
-                // Layer 0 fills every band, layer 1 strokes the edges over all fills: thin,
-                // light and dotted, unlike any fitted line.
-                const gfx::Stroke edge = bandstroke(cc);
-                b.draw(cv, tint(cc, w.bandalpha), w.layer == 0 ? nullptr : &edge, w.layer == 0);
-            }
+        auto drawcurve = [&](const std::vector<size_t>& rows, const std::vector<size_t>& bandrows, const Rgb& cc,
+                             const std::vector<double>& dashes) {
+            if (w.band) drawband(w, f, bandrows, cc);
             if (w.fit && w.layer == 1) {
                 Path p(f);
-                for (size_t r : rows) {
+                // A group's line is carried across the frame; the combined curve of failure
+                // modes is drawn where its rows are.
+                for (auto [t, q] : linepoints(rot ? f.y : f.x, d, c, rows, !w.t.fm)) {
                     double x, y;
-                    place(rot, num(d, c.x2, r), num(d, c.y2, r), &x, &y);
+                    place(rot, t, q, &x, &y);
                     p.add(x, y);
                 }
                 p.draw(cv, gfx::Stroke{cc, 1.3, dashes});
             }
         };
-        if (w.t.fm)
-            for (auto& [name, rows] : curves) drawcurve(rows, curvecolor(name), {});
-        else
-            drawcurve(line, col, lk.dashes);
+        if (w.t.fm) {
+            for (auto& [name, rows] : curves) drawcurve(rows, rows, curvecolor(name), {});
+        } else {
+            // The band at every row that has its running value, within the line's span or not
+            // (a band of times has limits at the percentiles beyond it).
+            std::vector<size_t> bandrows;
+            if (w.band) d.eachfinite(w.t.perlim ? c.y2 : c.x2, g.first, g.last, [&](size_t r, double) { bandrows.push_back(r); });
+            drawcurve(line, bandrows, col, lk.dashes);
+        }
         return;
     }
 
@@ -273,8 +344,8 @@ bool probplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& wh
     sp.height = kPageHeight;
     sp.byline = g.byline;
     sp.title = g.req->label;
-    double vlo = v.number("_VMin", NAN), vhi = v.number("_VMax", NAN);
-    probrange(*d, v.text("_Ticks"), w.limits, v.has("_PctMin"), v.has("_PctMax"), &vlo, &vhi);
+    double vlo, vhi;
+    probends(v, *d, "_Ticks", "_TickLabels", w.limits, &vlo, &vhi);
     Axis ta = probtimeaxis(*d, v.text("_XType") == "log", v), pa = probaxis(v.text("_Ticks"), v.text("_TickLabels"), vlo, vhi);
     ta.title = v.text("_XLabel", v.text("_XName"));
     pa.title = v.text("_YLabel");
@@ -316,6 +387,20 @@ bool probplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& wh
         }
     }
     sp.legend = legendheight(legend, legtitle, sp.width - 80);
+    {
+        // Room at the axes' ends for the markers of points (with their limits) and censored marks.
+        const Frame f0 = pagegeometry(sp).frames.front();
+        Axis& tax = t.rotate ? sp.y : sp.x;
+        Axis& pax = t.rotate ? sp.x : sp.y;
+        const double tlen = t.rotate ? f0.y1 - f0.y0 : f0.x1 - f0.x0, plen = t.rotate ? f0.x1 - f0.x0 : f0.y1 - f0.y0;
+        Range tr = onaxis(d, tax, {"Censor"}), pr;
+        if (w.limits)
+            onaxes(d, tax, pax, {{"XPPlot", "YPPlot"}, {"XPPlot", "Ylower"}, {"XPPlot", "Yupper"}}, &tr, &pr);
+        else
+            onaxes(d, tax, pax, {{"XPPlot", "YPPlot"}}, &tr, &pr);
+        makeroom(tax, tr, markerroom(6, tlen));
+        makeroom(pax, pr, markerroom(6, plen));
+    }
     PageLayout L = pagelayout(cv, sp);
 
     const bool grid = v.text("_Grid") == "AUTO_ON";
@@ -375,6 +460,8 @@ void probpanel(Canvas& cv, const Frame& f, const PhantomData& d, bool rotate, bo
     drawframegroups(w, cv, f, gs, 0, gs.size(), true, &none, &drawn);
 }
 
+namespace {
+
 void probrange(const PhantomData& d, std::string_view tickstext, bool limits, bool keeplo, bool keephi, double* vlo, double* vhi) {
     // From the tick at or below the lowest plotted point to the tick at or above the highest
     // (their limits too when they are drawn), as the device road takes the range from its tick
@@ -398,6 +485,42 @@ void probrange(const PhantomData& d, std::string_view tickstext, bool limits, bo
     if (!(a < b)) return;
     if (!keeplo || !std::isfinite(*vlo)) *vlo = a;
     if (!keephi || !std::isfinite(*vhi)) *vhi = b;
+}
+
+// The first and last entries of a PCTLIST the user gave (positions on the quantile scale): such
+// a list comes with the entries 0 and 100, the default list starts at 1e-10. False otherwise.
+bool givenlist(std::string_view tickstext, std::string_view labeltext, double* lo, double* hi) {
+    const std::vector<double> pos = numberlist(tickstext);
+    const std::vector<std::string> labels = quotedlist(labeltext);
+    std::vector<double> pct;
+    for (const std::string& l : labels) {
+        const std::vector<double> n = numberlist(l);
+        pct.push_back(n.size() == 1 ? n[0] : NAN);
+    }
+    if (pos.size() < 3 || pct.size() != pos.size() || pct.front() != 0 || pct.back() != 100) return false;
+    size_t a = 0, b = pos.size() - 1;
+    while (a < b && !(pct[a] > 0)) ++a;
+    while (b > a && !(pct[b] < 100)) --b;
+    if (!(pos[a] < pos[b])) return false;
+    *lo = pos[a];
+    *hi = pos[b];
+    return true;
+}
+
+}  // namespace
+
+void probends(const Vars& v, const PhantomData& d, std::string_view ticks, std::string_view labels, bool limits, double* vlo,
+              double* vhi) {
+    *vlo = v.number("_VMin", NAN);
+    *vhi = v.number("_VMax", NAN);
+    bool keeplo = v.has("_PctMin"), keephi = v.has("_PctMax");
+    const std::string tickstext = v.text(ticks);
+    double lo, hi;
+    if (givenlist(tickstext, v.text(labels), &lo, &hi)) {
+        if (!keeplo) *vlo = lo, keeplo = true;
+        if (!keephi) *vhi = hi, keephi = true;
+    }
+    probrange(d, tickstext, limits, keeplo, keephi, vlo, vhi);
 }
 
 }  // namespace rt::sgr

@@ -16,6 +16,7 @@
 #include "runtime/sgraph/curvelabels.h"
 #include "runtime/sgraph/page.h"
 #include "runtime/sgraph/render.h"
+#include "runtime/supervisor/messages.h"
 
 namespace rt::sgr {
 
@@ -23,14 +24,64 @@ namespace {
 
 using rt::out::PhantomData;
 
-// The marker of a kind of observation, by the kind's label.
-const gfx::MarkerShape& kindmarker(size_t k) {
-    switch (k % 4) {
+// The kinds of observations by their texts in DataGroup, the procedure's texts of exact,
+// right-, left- and interval-censored lives (510/675 to 678): each kind keeps its marker and
+// colour on every page, whichever kinds the page has and in whatever order its rows come. A
+// text that is none of them takes a plus in a colour of its own.
+constexpr int kKindMessage = 675, kKinds = 4;
+
+int kindof(const std::string& text) {
+    for (int k = 0; k < kKinds; ++k) {
+        const rt::msg::Entry* e = rt::msg::find(510, kKindMessage + k);
+        if (e && trim(e->text) == text) return k;
+    }
+    return -1;
+}
+
+const gfx::MarkerShape& kindmarker(int k) {
+    switch (k) {
     case 0: return circle();
     case 1: return triangle();
     case 2: return diamond();
-    default: return square();
+    case 3: return square();
+    default: return plus();
     }
+}
+
+struct Kind {
+    std::string text;
+    int look;   // marker and colour
+};
+
+// The kinds of the data's rows in the order exact, right, left, interval, then others as
+// they come.
+std::vector<Kind> kindsof(const PhantomData& data) {
+    const int gc = data.find("DataGroup");
+    std::vector<std::string> seen;
+    for (size_t r = 0; gc >= 0 && r < data.rows; ++r) {
+        std::string k = text(data, gc, r);
+        if (std::find(seen.begin(), seen.end(), k) == seen.end()) seen.push_back(k);
+    }
+    std::vector<Kind> kinds;
+    int other = kKinds;
+    for (const std::string& k : seen) kinds.push_back({k, kindof(k) >= 0 ? kindof(k) : other++});
+    std::stable_sort(kinds.begin(), kinds.end(), [](const Kind& a, const Kind& b) { return a.look < b.look; });
+    return kinds;
+}
+
+// The data's markers, each by its kind.
+void datamarks(Canvas& cv, const Frame& f, const PhantomData& data, const std::vector<Kind>& kinds) {
+    const int xc = data.find("XData"), yc = data.find("YData"), gc = data.find("DataGroup");
+    std::vector<std::vector<double>> xs(kinds.size()), ys(kinds.size());
+    for (size_t r = 0; r < data.rows; ++r) {
+        const std::string k = text(data, gc, r);
+        const size_t j = static_cast<size_t>(std::find_if(kinds.begin(), kinds.end(), [&](const Kind& a) { return a.text == k; }) - kinds.begin());
+        if (j >= kinds.size()) continue;
+        xs[j].push_back(num(data, xc, r));
+        ys[j].push_back(num(data, yc, r));
+    }
+    for (size_t j = 0; j < kinds.size(); ++j)
+        marks(cv, f, kindmarker(kinds[j].look), 6, gfx::Stroke{groupcolor(kinds[j].look), 0.9, {}}, xs[j], ys[j]);
 }
 
 void range(const PhantomData* d, const char* name, bool log, double* lo, double* hi) {
@@ -115,21 +166,17 @@ bool relplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& why
     sp.width = kPageWidth;
     sp.height = kPageHeight;
     sp.byline = g.byline;
-    sp.title = g.req->label;
+    // The page names the distribution as the probability plots' titles do; the relation is not
+    // among the request's variables.
+    const std::string dname = trim(v.text("_DName"));
+    sp.title = dname.empty() || g.req->label.find(dname) != std::string::npos ? g.req->label : dname + " " + g.req->label;
     sp.x = sx;
     sp.y = ly;
     // Legends: the kinds of observations under the relation plot; the stress levels under the
     // probability panel, titled by the stress variable.
     std::vector<LegendEntry> legend;
-    std::vector<std::string> kinds;
-    if (data) {
-        const int gc = data->find("DataGroup");
-        for (size_t r = 0; gc >= 0 && r < data->rows; ++r) {
-            std::string k = text(*data, gc, r);
-            if (std::find(kinds.begin(), kinds.end(), k) == kinds.end()) kinds.push_back(k);
-        }
-        for (size_t k = 0; k < kinds.size(); ++k) legend.push_back({kinds[k], groupcolor(static_cast<int>(k)), &kindmarker(k), false, {}});
-    }
+    const std::vector<Kind> kinds = data ? kindsof(*data) : std::vector<Kind>{};
+    for (const Kind& k : kinds) legend.push_back({k.text, groupcolor(k.look), &kindmarker(k.look), false, {}});
     const double tc = v.number("_TransConf", 0.8);
     const bool probfit = v.number("_TransFit", 0) < 1;
     std::vector<LegendEntry> levels;
@@ -172,6 +219,19 @@ bool relplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& why
         return out;
     };
     {
+        // Room at the ends of the stress and life axes for the markers of the data and of the
+        // probability panel's points.
+        const Frame g0 = pagegeometry(sp).frames.back();
+        Range stress, life;
+        onaxes(data, sx, ly, {{"XData", "YData"}}, &stress, &life);
+        const Range pp = onaxis(prob, ly, {"XPPlot"});
+        if (pp.ok()) life.add(pp.lo), life.add(pp.hi);
+        makeroom(sx, stress, markerroom(6, g0.x1 - g0.x0));
+        makeroom(ly, life, markerroom(6, g0.y1 - g0.y0));
+        sp.x = sx;
+        sp.y = ly;
+    }
+    {
         // Room right of the frame for the labels of lines that end at its right edge.
         Frame f0 = pagegeometry(sp).frames.back();
         f0.x = sx;
@@ -184,9 +244,12 @@ bool relplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& why
 
     if (prob) {
         Frame pf = L.frames[0];
-        double vlo = v.number("_VMin", NAN), vhi = v.number("_VMax", NAN);
-        probrange(*prob, v.text("_PPTicks"), true, v.has("_PctMin"), v.has("_PctMax"), &vlo, &vhi);
+        double vlo, vhi;
+        probends(v, *prob, "_PPTicks", "_PPTickLabels", true, &vlo, &vhi);
         pf.x = probaxis(v.text("_PPTicks"), v.text("_PPTickLabels"), vlo, vhi);
+        Range pt, pq;
+        onaxes(prob, pf.y, pf.x, {{"XPPlot", "YPPlot"}, {"XPPlot", "Ylower"}, {"XPPlot", "Yupper"}}, &pt, &pq);
+        makeroom(pf.x, pq, markerroom(6, pf.x1 - pf.x0));
         drawframe(cv, pf, grid, minor, true, true, INFINITY, 3.0);
         probpanel(cv, pf, *prob, true, true, probfit, tc < 1, 1 - tc);
         if (!levels.empty()) rt::sgr::legend(cv, levels, levtitle, pf.x0, pf.x1, L.legendtop);
@@ -206,18 +269,7 @@ bool relplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& why
             for (auto [x, y] : c.pts) p.add(x, y);
             p.draw(cv, gfx::Stroke{Rgb{0.15, 0.15, 0.2}, 1.2, {}});
         }
-        if (data) {
-            const int xc = data->find("XData"), yc = data->find("YData"), gc = data->find("DataGroup");
-            std::vector<std::vector<double>> xs(kinds.size()), ys(kinds.size());
-            for (size_t r = 0; r < data->rows; ++r) {
-                const size_t k = static_cast<size_t>(std::find(kinds.begin(), kinds.end(), text(*data, gc, r)) - kinds.begin());
-                if (k >= kinds.size()) continue;
-                xs[k].push_back(num(*data, xc, r));
-                ys[k].push_back(num(*data, yc, r));
-            }
-            for (size_t k = 0; k < kinds.size(); ++k)
-                marks(col, f, kindmarker(k), 6, gfx::Stroke{groupcolor(static_cast<int>(k)), 0.9, {}}, xs[k], ys[k]);
-        }
+        if (data) datamarks(col, f, *data, kinds);
         cv.popclip();
     }
     const std::string note = trim(v.text("_FmtVal"));
