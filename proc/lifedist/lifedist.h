@@ -63,6 +63,9 @@ int vyxcrv(vyxstate* s, grpnode* g);           // curve of one sorted group; 0 o
 int vyxem(vyxstate* s, grpnode* g);            // Turnbull estimate of a group of interval data
 int vyxls(vyxstate* s, grpnode* g);            // probability estimates and least-squares fit; nonzero: no fit
 void getfit(vyxstate* s, grpnode* g);          // the group's location and scale from the MODEL fit
+// The confidence of the Weibayes bounds: a fraction, and in percent as it is printed.
+double weibayesconf(const vyxstate* s);
+double weibayespercent(const vyxstate* s);
 
 // ---- maximum-likelihood fits and their tables
 // The Newton-Raphson settings of every maximum-likelihood fit (the distributions' and MODEL's):
