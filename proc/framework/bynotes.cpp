@@ -99,6 +99,7 @@ void skipnotes(vyxstate* s, const skiptally& t, const noteresponse& r, bool inte
             }
             case SKIP_EFFECT: variablenote(s, t, why, MSG_SKIP_EFFECT, nullptr, 0, by); break;
             case SKIP_RELATION: variablenote(s, t, why, MSG_SKIP_RELATION, nullptr, 0, by); break;
+            case SKIP_UNITID: variablenote(s, t, why, MSG_SKIP_UNITID, in.nunitid > 0 ? in.procvars[4].name : "UNITID", 0, by); break;
             default: break;
         }
     }

@@ -27,6 +27,7 @@ enum : int {
     MSG_SKIP_CLASS = 2017,         // rows skipped: class value missing
     MSG_SKIP_EFFECT = 2018,        // rows skipped: a variable of the MODEL effects missing
     MSG_SKIP_RELATION = 2019,      // rows skipped: the relation transform has no value
+    MSG_SKIP_UNITID = 2022,        // records skipped: no unit named
 };
 
 // What makes two notes the same: the message, the variables it is about and a value (a count
@@ -76,6 +77,7 @@ enum skipreason : int {
     SKIP_CLASS2,     // of the second
     SKIP_EFFECT,     // a variable of the MODEL or LOGSCALE effects has no usable value
     SKIP_RELATION,   // a RELATION= transform gives no value
+    SKIP_UNITID,     // a recurrence record without a UNITID value
     SKIP_REASONS
 };
 struct skiptally {

@@ -1,7 +1,7 @@
 // What the log says of input that the tables alone would not show: rows skipped for a reason
 // (a note per reason with the count and the first observation, once per BY group whichever
-// statements read the rows; the counts of the tables as they were), and the distribution fitted
-// when no DISTRIBUTION statement names one.
+// statements read the rows; the counts of the tables as they were), on every reader, and the
+// distribution fitted when no DISTRIBUTION statement names one.
 #include "tests/support/catalogmsg.h"
 #include "tests/unit/regression/programs.h"
 
@@ -40,6 +40,20 @@ TEST_F(Silent, ReversedIntervalsAndNegativeFrequenciesAreNoted) {
             EXPECT_EQ(t.num(i, "NObsUsed"), g1 ? 5 : 4) << name << i;
         }
     }
+}
+
+// MCFPLOT: a record without a time, without a unit or without its class value is skipped with
+// a note for each reason (the unit whose end record is skipped is then refused, which the
+// note explains).
+TEST_F(Silent, RecurrenceRecordsSkippedAreNoted) {
+    writecsv("rec", "unit,age,n,g\na,5,1,x\na,10,-1,x\nb,3,1,y\nb,.,1,y\nb,12,-1,y\n,7,1,x\nc,8,-1,\nc,4,1,x\n");
+    run r = program("proc vitalyx data=rec;\n unitid unit;\n mcfplot age*n(-1) = g;\nrun;\n", true);
+    const auto& log = r.result.log;
+    EXPECT_TRUE(log.has('N', "1 observation(s) skipped: a value of age or n is missing; the first is observation 4.")) << log.all();
+    EXPECT_TRUE(log.has('N', "1 observation(s) skipped: the UNITID value of unit is missing, and a record must name its unit; "
+                             "the first is observation 6.")) << log.all();
+    EXPECT_TRUE(log.has('N', "skipped: the value of the class variable g is missing")) << log.all();
+    EXPECT_TRUE(testsupport::hasmsg(log, 510, 116, 'E')) << log.all();
 }
 
 // Without DISTRIBUTION the statements fit the normal distribution, which a note names once per
