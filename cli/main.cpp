@@ -8,6 +8,7 @@
 
 #include "cli/args.h"
 #include "cli/logfile.h"
+#include "cli/plotfiles.h"
 #include "cli/progfile.h"
 #include "cli/stale.h"
 #include "cli/stdfds.h"
@@ -53,8 +54,11 @@ int run(int argc, char** argv) {
         std::fprintf(stderr, "vitalyx: cannot create the output folder %s: %s\n", a.outdir.c_str(), ec.message().c_str());
         return 2;
     }
-    // what earlier runs that crashed or were killed left behind
+    // what earlier runs that crashed or were killed left behind, and the plots of earlier runs
+    // (this run draws its own; a plot an earlier run drew and this one does not must not stay)
     cli::removestale(a.outdir);
+    cli::PlotFiles plots(a.outdir);
+    plots.clearearlier();
     cli::FileLog log(a.outdir + "/log.txt");
     if (!log.ok()) {
         std::fprintf(stderr, "vitalyx: cannot write the log into %s: %s\n", a.outdir.c_str(), log.error().c_str());
@@ -65,6 +69,7 @@ int run(int argc, char** argv) {
     s.libs = a.libs;
     s.outdir = a.outdir;
     s.log = &log;
+    s.plotwritten = [&plots](const std::string& path) { plots.written(path); };
 
     rt::runner::Config cfg;
     cfg.modulepath = modulepath();

@@ -3,6 +3,7 @@
 // keeps one current session (set by the step runner, or by a test).
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -59,6 +60,9 @@ struct Session {
     // device plots (empty: the one destination of the runtime, HTML).
     bool recordpages = false;
     std::vector<std::string> destinations;
+    // Told the path of every plot file the run puts in place in graphics/ (the command keeps
+    // the list, so that the next run removes what this one drew); empty: nobody asks.
+    std::function<void(const std::string& path)> plotwritten;
     // Header names of data sets renamed so far (file and name): each is noted once a run.
     std::set<std::string> notedrenames;
 

@@ -6,12 +6,12 @@
 #include "proc/framework/expect.h"
 #include "proc/framework/memnum.h"
 #include "proc/devgraph/devgraph.h"
+#include "proc/lifedist/lifedist.h"
 #include "proc/vyxstate.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
-#include "proc/lifedist/lifedist.h"
 
 namespace {
 
@@ -112,7 +112,7 @@ void itemvalues(Builder& b, uint32_t method) {
     const double vals[15] = {g->wfail, g->wright, 0, g->mcf.nunits, events, g->mcf.nunita, g->mcf.nevta, g->mcf.nunitb, g->mcf.nevtb, 0,
                              g->rsq, g->wleft, g->wint, events, static_cast<double>(s->groups.fmodeset.nvals)};
     std::memcpy(b.values, vals, sizeof vals);
-    b.values[it::CONFIDENCE] = method == FIT_WEIBAYES ? 100 * wbconfidence(s->life.wbconf) : vx::confpercent(s->opts.alpha);
+    b.values[it::CONFIDENCE] = method == FIT_WEIBAYES ? weibayespercent(s) : vx::confpercent(s->opts.alpha);
 }
 
 // 3. The default item list: for MCFPLOT the counts (of both samples for a difference) and the

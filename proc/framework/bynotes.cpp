@@ -19,21 +19,90 @@ bool bynotefresh(vyxstate* s, int32_t msg, uint32_t var1, uint32_t var2, double 
     return true;
 }
 
-void nonposnote(vyxstate* s, int64_t count, const noteresponse& r) {
-    const bool threshold = s->opts.thrflags[TH_GIVEN] != 0;
-    const int msg = threshold ? MSG_NONPOS_THRESHOLD : MSG_NONPOS;
-    if (count <= 0 || !bynotefresh(s, msg, r.id[0], r.var[1] ? r.id[1] : 0, static_cast<double>(count))) return;
-    char names[80] = "";
-    if (r.var[0] && r.var[1])
-        std::snprintf(names, sizeof names, "%s or %s", r.var[0]->name, r.var[1]->name);
+void skipcount(const vyxstate* s, skiptally& t, int why) {
+    if (t.n[why]++ == 0) t.first[why] = hostvec<vec203>(VEC_DATASETS)->xobsnum(s->input.dsin);
+}
+
+namespace {
+
+// "t", "t or c": the variables whose value a note names.
+void responsenames(const noteresponse& r, bool both, char* out, size_t len) {
+    out[0] = '\0';
+    if (r.var[0] && r.var[1] && both)
+        std::snprintf(out, len, "%s or %s", r.var[0]->name, r.var[1]->name);
     else if (r.var[0])
-        std::snprintf(names, sizeof names, "%s", r.var[0]->name);
+        std::snprintf(out, len, "%s", r.var[0]->name);
+}
+
+// A note about rows of the response: the reason's message with the count, the variables, the
+// BY group and the first observation (with THRESHOLD= the time reason names the threshold).
+void responsenote(vyxstate* s, const skiptally& t, int why, const noteresponse& r, bool interval, const char* by) {
+    const double n = static_cast<double>(t.n[why]);
+    const auto count = static_cast<long long>(t.n[why]), first = static_cast<long long>(t.first[why]);
+    char names[80];
+    if (why == SKIP_NONPOS) {
+        const bool threshold = s->opts.thrflags[TH_GIVEN] != 0;
+        const int msg = threshold ? MSG_NONPOS_THRESHOLD : MSG_NONPOS;
+        if (!bynotefresh(s, msg, r.id[0], interval ? r.id[1] : 0, n)) return;
+        responsenames(r, interval, names, sizeof names);
+        if (threshold)
+            xpmlog(510, msg, count, names, by, s->fit.fixedparms[FP_THRESHOLD], first);
+        else
+            xpmlog(510, msg, count, names, by, first);
+    } else if (why == SKIP_REVERSED) {
+        if (r.var[0] && r.var[1] && bynotefresh(s, MSG_SKIP_REVERSED, r.id[0], r.id[1], n))
+            xpmlog(510, MSG_SKIP_REVERSED, count, r.var[0]->name, r.var[1]->name, by, first);
+    } else if (interval && r.var[0] && r.var[1]) {
+        if (bynotefresh(s, MSG_SKIP_NOENDS, r.id[0], r.id[1], n))
+            xpmlog(510, MSG_SKIP_NOENDS, count, r.var[0]->name, r.var[1]->name, by, first);
+    } else if (bynotefresh(s, MSG_SKIP_MISSING, r.id[0], r.var[1] ? r.id[1] : 0, n)) {
+        responsenames(r, true, names, sizeof names);
+        xpmlog(510, MSG_SKIP_MISSING, count, names, by, first);
+    }
+}
+
+// A note about rows of a PROC-level or class variable (name null: none is named): the message
+// with the count, the variable, the BY group and the first observation; var tells one class
+// variable's note from another's.
+void variablenote(vyxstate* s, const skiptally& t, int why, int msg, const char* name, uint32_t var, const char* by) {
+    if (!bynotefresh(s, msg, var, 0, static_cast<double>(t.n[why]))) return;
+    const auto count = static_cast<long long>(t.n[why]), first = static_cast<long long>(t.first[why]);
+    if (name)
+        xpmlog(510, msg, count, name, by, first);
+    else
+        xpmlog(510, msg, count, by, first);
+}
+
+}  // namespace
+
+void skipnotes(vyxstate* s, const skiptally& t, const noteresponse& r, bool interval) {
     char by[512];
     bygrouptext(s, by, sizeof by);
-    if (threshold)
-        xpmlog(510, MSG_NONPOS_THRESHOLD, static_cast<long long>(count), names, by, s->fit.fixedparms[FP_THRESHOLD]);
-    else
-        xpmlog(510, MSG_NONPOS, static_cast<long long>(count), names, by);
+    const inputstate& in = s->input;
+    const char* freq = in.nfreq > 0 ? in.procvars[0].name : "FREQ";
+    for (int why = 0; why < SKIP_REASONS; ++why) {
+        if (t.n[why] <= 0) continue;
+        switch (why) {
+            case SKIP_NONPOS:
+            case SKIP_REVERSED:
+            case SKIP_MISSING: responsenote(s, t, why, r, interval, by); break;
+            case SKIP_FREQNEG: variablenote(s, t, why, MSG_SKIP_FREQNEG, freq, 0, by); break;
+            case SKIP_FREQMISS: variablenote(s, t, why, MSG_SKIP_FREQMISS, freq, 0, by); break;
+            case SKIP_FREQZERO: variablenote(s, t, why, MSG_SKIP_FREQZERO, freq, 0, by); break;
+            case SKIP_NENTER: variablenote(s, t, why, MSG_SKIP_NENTER, in.nnenter > 0 ? in.procvars[1].name : "NENTER", 0, by); break;
+            case SKIP_FMODE: variablenote(s, t, why, MSG_SKIP_FMODE, s->groups.fmodeset.desc.name, 0, by); break;
+            case SKIP_CLASS1:
+            case SKIP_CLASS2: {
+                const int k = why == SKIP_CLASS1 ? 0 : 1;
+                variablenote(s, t, why, MSG_SKIP_CLASS, s->groups.clsnames[k], static_cast<uint32_t>(s->groups.clsvars[k]), by);
+                break;
+            }
+            case SKIP_EFFECT: variablenote(s, t, why, MSG_SKIP_EFFECT, nullptr, 0, by); break;
+            case SKIP_RELATION: variablenote(s, t, why, MSG_SKIP_RELATION, nullptr, 0, by); break;
+            case SKIP_UNITID: variablenote(s, t, why, MSG_SKIP_UNITID, in.nunitid > 0 ? in.procvars[4].name : "UNITID", 0, by); break;
+            default: break;
+        }
+    }
 }
 
 void unseennotes(vyxstate* s, int32_t msg, const uint8_t* seen, const vardesc* var, uint32_t id) {
@@ -46,6 +115,14 @@ void unseennotes(vyxstate* s, int32_t msg, const uint8_t* seen, const vardesc* v
         if (earlier || !bynotefresh(s, msg, id, 0, s->input.censvals[i])) continue;
         xpmlog(510, msg, txtarg(var->name, var->namelen), s->input.censvals[i], bygrouptext(s, by, sizeof by));
     }
+}
+
+void censornotes(vyxstate* s, const uint8_t* seen, const vardesc* var, uint32_t id, bool fmodeaside) {
+    if (!seen || !var) return;
+    bool any = false;
+    for (int i = 0; i < s->input.ncensvals && !any; ++i) any = seen[i] != 0;
+    const int none = fmodeaside ? MSG_CENSOR_UNSEEN_FMODE : MSG_CENSOR_UNSEEN;
+    unseennotes(s, any ? MSG_CENSOR_UNSEEN_SOME : none, seen, var, id);
 }
 
 const char* bygrouptext(const vyxstate* s, char* out, int len) {

@@ -13,7 +13,21 @@ struct vyxstate;
 enum : int {
     MSG_NONPOS = 2000,             // rows skipped for a time at or below 0 on a log scale
     MSG_NONPOS_THRESHOLD = 2001,   // the same, THRESHOLD= subtracted
-    MSG_CENSOR_UNSEEN = 2002,      // a censoring value that no observation used has
+    MSG_CENSOR_UNSEEN = 2002,      // no censoring value listed occurs: every row is a failure
+    MSG_CENSOR_UNSEEN_SOME = 2007, // a censoring value that no row has, while another listed one occurs
+    MSG_CENSOR_UNSEEN_FMODE = 2008,// as 2002, with failure modes set aside by FMODE
+    MSG_SKIP_REVERSED = 2009,      // rows skipped: lower end above the upper end
+    MSG_SKIP_FREQNEG = 2010,       // rows skipped: FREQ negative
+    MSG_SKIP_FREQMISS = 2011,      // rows skipped: FREQ missing
+    MSG_SKIP_FREQZERO = 2012,      // rows skipped: FREQ 0
+    MSG_SKIP_MISSING = 2013,       // rows skipped: a response value missing
+    MSG_SKIP_NOENDS = 2014,        // rows skipped: both ends of an interval missing
+    MSG_SKIP_NENTER = 2015,        // rows skipped: NENTER missing
+    MSG_SKIP_FMODE = 2016,         // rows skipped: failure mode missing
+    MSG_SKIP_CLASS = 2017,         // rows skipped: class value missing
+    MSG_SKIP_EFFECT = 2018,        // rows skipped: a variable of the MODEL effects missing
+    MSG_SKIP_RELATION = 2019,      // rows skipped: the relation transform has no value
+    MSG_SKIP_UNITID = 2022,        // records skipped: no unit named
 };
 
 // What makes two notes the same: the message, the variables it is about and a value (a count
@@ -29,7 +43,7 @@ struct bynotekey {
 static_assert(sizeof(bynotekey) == 24, "bynotekey has no padding");
 struct bynoterec {
     int32_t n;
-    bynotekey k[16];
+    bynotekey k[32];
 };
 
 // True the first time the note is asked for in the BY group (the note is then remembered),
@@ -40,18 +54,51 @@ bool bynotefresh(vyxstate* s, int32_t msg, uint32_t var1, uint32_t var2, double 
 // variables. Writes at most len bytes (NUL included) into out and returns out.
 const char* bygrouptext(const vyxstate* s, char* out, int len);
 
-// The response variables of a note: the time (or lower end) and, for an interval, the upper
-// end; their numbers tell one statement's rows from another's.
+// The response variables of a note: the time (or lower end) and the second response variable
+// (the upper end of an interval, the censoring variable, the trials or exposure), null when there
+// is none; their numbers tell one statement's rows from another's.
 struct noteresponse {
     const vardesc* var[2];
     uint32_t id[2];
 };
 
-// Rows skipped for a time at or below 0 on a log scale: the note with their count, once per
-// BY group (THRESHOLD= named when given).
-void nonposnote(vyxstate* s, int64_t count, const noteresponse& r);
+// Why a reader skipped an observation. Each reason gets one note per BY group with the count
+// and the first observation, however many statements read the rows.
+enum skipreason : int {
+    SKIP_NONPOS,     // a time or an end at or below 0 on a log scale
+    SKIP_REVERSED,   // an interval whose lower end is above its upper end
+    SKIP_FREQNEG,    // a negative FREQ value
+    SKIP_FREQMISS,   // a missing FREQ value
+    SKIP_FREQZERO,   // a FREQ value of 0 (READOUT data keep it)
+    SKIP_MISSING,    // a missing response value (an interval: both ends)
+    SKIP_NENTER,     // a missing NENTER value
+    SKIP_FMODE,      // a missing failure mode
+    SKIP_CLASS1,     // a missing value of the first class variable
+    SKIP_CLASS2,     // of the second
+    SKIP_EFFECT,     // a variable of the MODEL or LOGSCALE effects has no usable value
+    SKIP_RELATION,   // a RELATION= transform gives no value
+    SKIP_UNITID,     // a recurrence record without a UNITID value
+    SKIP_REASONS
+};
+struct skiptally {
+    int64_t n[SKIP_REASONS];
+    int64_t first[SKIP_REASONS];   // observation number of the first (from 1)
+};
 
-// Message msg (MSG_CENSOR_UNSEEN, or MCFPLOT's end value) for every value of the censoring
-// list (s->input.censvals) whose seen[i] is 0, naming the variable; a value listed twice is named
-// once, and each once per BY group.
+// Counts the current observation of the input data set as skipped for reason why.
+void skipcount(const vyxstate* s, skiptally& t, int why);
+
+// The notes of a pass's skipped rows, one per reason with a count, each once per BY group. The
+// response is the statement's: the time (or lower end) and the second variable (censoring
+// variable, upper end, trials or exposure), or none; interval says which.
+void skipnotes(vyxstate* s, const skiptally& t, const noteresponse& r, bool interval);
+
+// Message msg (MCFPLOT's end value) for every value of the censoring list (s->input.censvals)
+// whose seen[i] is 0, naming the variable; a value listed twice is named once, and each once per
+// BY group.
 void unseennotes(vyxstate* s, int32_t msg, const uint8_t* seen, const vardesc* var, uint32_t id);
+
+// The same for a censoring list of time*censor(values): a warning that every observation is
+// taken as a failure when no listed value occurs (or as censored where FMODE sets its mode
+// aside: fmodeaside), else a note for each value that does not.
+void censornotes(vyxstate* s, const uint8_t* seen, const vardesc* var, uint32_t id, bool fmodeaside);

@@ -19,6 +19,7 @@
 
 namespace {
 
+constexpr int MSG_DEFAULT_DIST = 2021;   // no DISTRIBUTION statement: the normal distribution is fitted
 
 // Ends the step on a negative output-object result.
 int fatal(int32_t rc) {
@@ -225,6 +226,20 @@ int countstatements(vyxstate* s) {
     return 0;
 }
 
+// Without a DISTRIBUTION statement the statements that fit a distribution fit the normal one,
+// which is seldom the life distribution meant: the log says which is used.
+void defaultdistnote(const vyxstate* s, const stmtrec* proc) {
+    if (!s->input.dsin || stmtslot(proc, slot::proc::DIST)) return;
+    for (const stmtrec* r = curparse()->head; r; r = r->next) {
+        const StmtKind k = stmtkind(r->keyword);
+        if (k == StmtKind::Analyze || k == StmtKind::Probplot || k == StmtKind::Relationplot ||
+            std::strncmp(r->keyword, "MODEL", 5) == 0) {
+            xpmlog(510, MSG_DEFAULT_DIST);
+            return;
+        }
+    }
+}
+
 int startgraphics(vyxstate* s) {
     if (!s->plot.gstarted) return 0;
     s->plot.gdest.outmgr = s->out.outmgr;
@@ -273,6 +288,7 @@ int vyxinit(vyxstate* s) {
     if (int rc = readfmode(s)) return rc;
     if (int rc = readmake(s->out)) return rc;
     if (int rc = countstatements(s)) return rc;
+    defaultdistnote(s, proc);
     noeffectnotes(proc);
     return startgraphics(s);
 }

@@ -10,8 +10,8 @@ constexpr int32_t MOST_TICKS = 1000;          // tick counts: NTICK, NSTRESSTICK
 constexpr int32_t MOST_POINTS = 100000;       // points of a curve: NPOINTS
 constexpr int32_t MOST_PANELS = 1000;         // panel rows and columns: NROWS, NCOLS
 constexpr int32_t MOST_WIDTH = 100;           // line widths: WAXIS, WFIT
-constexpr int32_t MOST_ITER = 10000;          // iterations of a maximum-likelihood fit: MAXIT (default 50)
-constexpr int32_t MOST_EMITER = 1000000;      // iterations of the Turnbull estimate: MAXITEM (default 10000)
+// Iteration limits (MAXIT, MAXITEM) take any whole number an int holds.
+constexpr int32_t MOST_INT = 2147483647;
 
 // v as an int32: NaN gives 0, a value beyond the range of int32 the nearer end of that
 // range, any other value is truncated toward zero. For values whose range is checked after.

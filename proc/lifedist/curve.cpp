@@ -351,8 +351,7 @@ int vyxcrv(vyxstate* s, grpnode* g) {
 
     double wbq = 0;
     if (c.weibayes) {
-        // The chi-square quantile wants the confidence itself.
-        const double conf = wbconfidence(s->life.wbconf);
+        const double conf = weibayesconf(s);
         if (zqc(conf, 2 * r + 2, &wbq) != 0 || !(wbq > 0)) {
             xpmlog(510, MSG_WEIBAYES_QUANTILE);
             return RC_REPORTED;

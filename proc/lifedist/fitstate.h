@@ -11,7 +11,7 @@ struct fitstate {
     double givenparms[6];       // LOCATION, SCALE, SHAPE given on the statement (GP_* places)
     parmvecs parmvec;           // the parameter block: estimates, standard errors, covariance (parmview)
     double wsums[2];            // weighted sums of the binomial and Poisson analyses
-    double wbconf;              // Weibayes confidence as -ln(1 - confidence) (wbconfidence)
+    double wbconf;              // Weibayes confidence as -ln(1 - confidence) (weibayesconf)
     double* ppcarr[7];          // arrays of the probability-plot computation
     double* fmcurve;            // failure-mode curve points
     int32_t emmaxit[2];         // MAXITEM: EM maximum iterations and history step (EM_* places)

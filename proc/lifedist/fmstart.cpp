@@ -102,8 +102,7 @@ int vyxfmi(vyxstate* s, grpnode* g) {
     const double ybar = wp > 0 ? swy / wp : 0.0, tbar = wp > 0 ? swt / wp : 0.0;
     double chi = 0;
     if (method == FIT_WEIBAYES) {
-        // The chi-square quantile wants the confidence itself.
-        const double conf = wbconfidence(s->life.wbconf);
+        const double conf = weibayesconf(s);
         if (zqc(conf, 2 * wfail + 2, &chi) != 0 || !(chi > 0)) {
             xpmlog(510, MSG_WEIBAYES_QUANTILE);
             return 1;

@@ -63,6 +63,9 @@ int vyxcrv(vyxstate* s, grpnode* g);           // curve of one sorted group; 0 o
 int vyxem(vyxstate* s, grpnode* g);            // Turnbull estimate of a group of interval data
 int vyxls(vyxstate* s, grpnode* g);            // probability estimates and least-squares fit; nonzero: no fit
 void getfit(vyxstate* s, grpnode* g);          // the group's location and scale from the MODEL fit
+// The confidence of the Weibayes bounds: a fraction, and in percent as it is printed.
+double weibayesconf(const vyxstate* s);
+double weibayespercent(const vyxstate* s);
 
 // ---- maximum-likelihood fits and their tables
 // The Newton-Raphson settings of every maximum-likelihood fit (the distributions' and MODEL's):
@@ -366,9 +369,6 @@ int vyxlik(vyxstate* s, int deriv);
 void vyxcov(vyxstate* s);
 void zerosym(double* packed, int i, int n);   // zeroes row and column i
 void misssym(double* packed, int i, int n);   // row and column i missing (no variance computed)
-// The Weibayes confidence (a fraction) from the statement's wbconf, which holds
-// -ln(1 - confidence).
-inline double wbconfidence(double wbconf) { return -std::expm1(-wbconf); }
 // A log-likelihood that an evaluation could not compute: minus the largest double (the value
 // a failed evaluation stores) or a value that is not a finite number. Tables show it missing.
 inline bool likfailed(double ll) { return !(std::isfinite(ll) && ll != -1.7976931348623157e308); }

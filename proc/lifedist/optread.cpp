@@ -84,13 +84,13 @@ int readconfidence(vyxstate* s, const stmtrec* r) {
 
 void readfitcrit(vyxstate* s, const stmtrec* r) {
     const double missing = hostmissing();
-    s->fit.maxiter = countopt(r, "MAXIT", gparm(r, slot::plot::MAXIT, 50), 0, MOST_ITER, 50);
+    s->fit.maxiter = countopt(r, "MAXIT", gparm(r, slot::plot::MAXIT, 50), 0, MOST_INT, 50);
     s->fit.fitcrit.converge = gparm(r, slot::plot::CONVERGE, 0.001);
     s->fit.fitcrit.convh = gparm(r, slot::plot::CONVH, 0.0001);
     s->fit.fitcrit.singular = gparm(r, slot::plot::SINGULAR, 1e7 * kEps53);
     s->fit.itopts[IT_PSTABLE] = gparm(r, slot::plot::PSTABLE, missing);
-    s->life.emmaxit[EM_MAXIT] = countopt(r, "MAXITEM", gparm(r, slot::plot::MAXITEM, 10000), 0, MOST_EMITER, 10000);
-    s->life.emmaxit[EM_HISTSTEP] = countopt(r, "MAXITEM", gparm(r, slot::plot::MAXITEM2, 10), 0, MOST_EMITER, 10);
+    s->life.emmaxit[EM_MAXIT] = countopt(r, "MAXITEM", gparm(r, slot::plot::MAXITEM, 10000), 0, MOST_INT, 10000);
+    s->life.emmaxit[EM_HISTSTEP] = countopt(r, "MAXITEM", gparm(r, slot::plot::MAXITEM2, 10), 0, MOST_INT, 10);
     s->fit.itopts[IT_TOLLIKE] = gparm(r, slot::plot::TOLLIKE, 1e-8);
     s->fit.itopts[IT_TOLPROB] = gparm(r, slot::plot::TOLPROB, missing);
 }

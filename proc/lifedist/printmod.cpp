@@ -95,7 +95,7 @@ int printmod(vyxstate* s) {
     if (s->opts.fitmethod != FIT_COUNTS && mlen > 0) l.entry(217, text(s->opts.labels[LB_FITMETHOD], mlen));
     if (s->opts.fitmethod == FIT_MLE || s->opts.fitmethod == FIT_COUNTS || s->opts.fitmethod == FIT_WEIBAYES) l.entry(288, rdxmsg(510, 212));
     // What a Weibayes scale and its percentiles are: lower bounds, not estimates.
-    if (s->opts.fitmethod == FIT_WEIBAYES) l.entry(288, rdxmsg(510, 2051));
+    if (s->opts.fitmethod == FIT_WEIBAYES) l.entry(288, rdxmsgs(510, 2051, weibayespercent(s)));
     l.entry(227, obint(OBK_VALUE, s->input.nobscnt[1]));
     if (s->input.nobscnt[0] > 0) l.entry(229, obint(OBK_VALUE, s->input.nobscnt[0]));
 

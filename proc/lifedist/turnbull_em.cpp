@@ -502,7 +502,7 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
     int converged = 0;
     double ll = 0, prev = 0;
     s->fit.itstatus[0] = 0;
-    for (int32_t it = 0; it <= maxit; ++it) {
+    for (int64_t it = 0; it <= maxit; ++it) {   // 64 bits: MAXITEM may be the largest int
         bool skip = false;
         if (it >= 1 && skipok && (misses < 8 || it % 64 == 0)) {
             double spread = 0;

@@ -15,6 +15,11 @@ namespace {
 
 constexpr double kEps53 = 1.110223024625157e-16;
 
+enum : int {
+    MSG_POISSON_COUNT = 91,      // where the Poisson analysis takes the count and the exposure
+    MSG_POISSON_SECOND = 2020,   // a second COUNT= value, which the Poisson analysis does not read
+};
+
 void readflags(vyxstate* s, const stmtrec* r) {
     auto f = [r](int k) -> uint8_t { return stmtflag(r, k) ? 1 : 0; };
     auto& p = s->popt.pflags;
@@ -100,7 +105,11 @@ int countsonly(vyxstate* s, const stmtrec* r) {
             xpmlog(510, 92);
             return 1;
         }
-        if (ismissing(s->life.pbtrials)) xpmlog(510, 91);
+        // The Poisson analysis reads the count and EXPOSURE=; a second COUNT= value is not read.
+        if (ismissing(s->life.pbtrials))
+            xpmlog(510, MSG_POISSON_COUNT);
+        else
+            xpmlog(510, MSG_POISSON_SECOND, s->life.pbtrials, gparm(r, slot::analyze::EXPOSURE, 1.0));
         countlabel(s->opts);
     } else if (s->opts.distcode == DIST_BINOMIAL) {
         if (ismissing(s->life.pbcount) || ismissing(s->life.pbtrials)) {

@@ -49,12 +49,18 @@ struct pass {
     double wused, wread;
     double sumx, sumn;       // count case: sum of w x first and second response
     int64_t used_n, read_n, skipped_n;
-    int64_t nonpos_n;        // skipped for a time at or below 0 on a log scale
+    skiptally skips;         // why observations were skipped (a note per reason)
     uint8_t* censeen;        // per censoring value: an observation used has it
 };
 
 // What the reader makes of an observation's response.
-enum class fate { use, skip, nonpositive };
+enum class fate { use, skip, nonpositive, reversed };
+
+// Counts the current observation as skipped for reason why.
+void skip(pass& p, int why) {
+    ++p.skipped_n;
+    skipcount(p.s, p.skips, why);
+}
 
 bool classmissing(const vyxstate* s, int k) {
     const obsvalues& v = s->input.obsvals;
@@ -182,7 +188,7 @@ fate classify(pass& p, obsval& o) {
                 if (p.logtest && o.a <= 0) return fate::nonpositive;
                 o.code = CENS_RIGHT;
             } else {
-                if (o.a > o.b) return fate::skip;
+                if (o.a > o.b) return fate::reversed;
                 if (p.logtest && o.a == 0 && o.b > 0) {
                     o.a = hostmissing();
                     o.code = CENS_LEFT;
@@ -356,14 +362,14 @@ int readone(pass& p) {
     if (ismissing(o.w) || o.w < 0 || (o.w == 0 && p.form != FORM_READOUT)) {
         // A missing, negative or zero FREQ value (zero kept for READOUT data) is counted as
         // skipped, so that observations read = used + skipped in every table.
-        ++p.skipped_n;
+        skip(p, ismissing(o.w) ? SKIP_FREQMISS : o.w < 0 ? SKIP_FREQNEG : SKIP_FREQZERO);
         return 0;
     }
     p.wread += o.w;
     if (s->input.nnenter > 0) {
         o.nenter = v.nenter;
         if (ismissing(o.nenter)) {
-            ++p.skipped_n;
+            skip(p, SKIP_NENTER);
             return 0;
         }
         if (o.nenter < kEps53) {
@@ -375,19 +381,22 @@ int readone(pass& p) {
         const bool miss = s->groups.fmodeset.type == 1 ? ismissing(v.fmodenum) : vzatl(' ', v.fmoderaw, 16) != 0;
         // A censored unit has no failure mode: only a failure without one is skipped.
         if (miss && !censoredunit(p, v.rsp[1])) {
-            ++p.skipped_n;
+            skip(p, SKIP_FMODE);
             return 0;
         }
     }
     if (const fate f = classify(p, o); f != fate::use) {
-        ++p.skipped_n;
-        if (f == fate::nonpositive) ++p.nonpos_n;
+        skip(p, f == fate::nonpositive ? SKIP_NONPOS : f == fate::reversed ? SKIP_REVERSED : SKIP_MISSING);
         return 0;
     }
     grpnode* target = &s->groups.rootgrp;
     if (s->groups.nclass > 0) {
-        if ((s->groups.clsdropmiss[0] && classmissing(s, 0)) || (s->groups.nclass > 1 && s->groups.clsdropmiss[1] && classmissing(s, 1))) {
-            ++p.skipped_n;
+        if (s->groups.clsdropmiss[0] && classmissing(s, 0)) {
+            skip(p, SKIP_CLASS1);
+            return 0;
+        }
+        if (s->groups.nclass > 1 && s->groups.clsdropmiss[1] && classmissing(s, 1)) {
+            skip(p, SKIP_CLASS2);
             return 0;
         }
         p.wused += o.w;
@@ -414,14 +423,13 @@ int readone(pass& p) {
     return appendrow(p, target, o);
 }
 
-// The notes of the BY group's pass: rows skipped for a time at or below 0 on a log scale,
-// and censoring values that no observation used has (each once per BY group, not once per
-// statement that reads the same rows).
+// The notes of the BY group's pass: rows skipped, a note per reason, and censoring values
+// that no observation used has (each once per BY group, not once per statement that reads the
+// same rows).
 void passnotes(const pass& p) {
     vyxstate* s = p.s;
-    const bool interval = p.form == FORM_INTERVAL;
-    nonposnote(s, p.nonpos_n, {{s->input.rspvars[0], interval ? s->input.rspvars[1] : nullptr}, {s->life.rspvarid[0], s->life.rspvarid[1]}});
-    if (p.used_n > 0) unseennotes(s, MSG_CENSOR_UNSEEN, p.censeen, s->input.rspvars[1], s->life.rspvarid[1]);
+    skipnotes(s, p.skips, {{s->input.rspvars[0], s->input.rspvars[1]}, {s->life.rspvarid[0], s->life.rspvarid[1]}}, p.form == FORM_INTERVAL);
+    if (p.used_n > 0) censornotes(s, p.censeen, s->input.rspvars[1], s->life.rspvarid[1], p.fmode && s->groups.fmodeset.mode != 2);
 }
 
 }  // namespace

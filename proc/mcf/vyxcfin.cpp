@@ -198,12 +198,23 @@ void ivlmissing(vyxstate* s) {
     xpmlog(MSG_GROUP, MCFM_IVLMISSING, obsnumber(s), v.rsp[0], v.rsp[1], names);
 }
 
+// A variable of the statement by its name (MCFPLOT keeps no variable numbers).
+uint32_t nameid(const vardesc* var) {
+    uint32_t id = 2166136261u;
+    for (int i = 0; var && i < var->namelen; ++i) id = (id ^ static_cast<uint8_t>(var->name[i])) * 16777619u;
+    return id;
+}
+
 // A listed end-of-observation value that no record used has: a note, once per BY group.
 void endvaluenotes(vyxstate* s, const uint8_t* seen) {
     const vardesc* var = s->input.rspvars[1];
-    uint32_t id = 2166136261u;   // the recurrence variable, by its name
-    for (int i = 0; var && i < var->namelen; ++i) id = (id ^ static_cast<uint8_t>(var->name[i])) * 16777619u;
-    unseennotes(s, MCFM_ENDUNSEEN, seen, var, id);
+    unseennotes(s, MCFM_ENDUNSEEN, seen, var, nameid(var));
+}
+
+// The records skipped, a note per reason, once per BY group.
+void skippednotes(vyxstate* s, const skiptally& skips) {
+    const vardesc* const* r = s->input.rspvars;
+    skipnotes(s, skips, {{r[0], r[1]}, {nameid(r[0]), nameid(r[1])}}, false);
 }
 
 // Calls f for every deepest node of the class trees under root (still trees, not lists).
@@ -246,6 +257,7 @@ int vyxcfin(vyxstate* s) {
     hgetlist* clget = s->groups.nclass > 0 && s->input.stmclgets ? s->input.stmclgets[s->input.stmtidx] : nullptr;
     obsvalues& v = s->input.obsvals;
     int32_t nread = 0, nused = 0, nskip = 0;
+    skiptally skips{};
     double wread = 0, wused = 0;
     mcfunit* lastunit = nullptr;
     grpnode* lastgrp = nullptr;
@@ -267,6 +279,7 @@ int vyxcfin(vyxstate* s) {
         // 1. time and second response (interval data: also the events and removals)
         if (wzmisn(v.rsp, 2)) {
             ++nskip;
+            skipcount(s, skips, SKIP_MISSING);
             continue;
         }
         if (!exact && wzmisn(v.rsp + 2, 2)) {
@@ -314,6 +327,7 @@ int vyxcfin(vyxstate* s) {
             bool blank = s->input.unittype == 1 ? ismissing(v.unitnum) : vzatl(' ', v.unitraw, 16);
             if (s->input.nunitid == 0 || blank) {
                 ++nskip;
+                skipcount(s, skips, SKIP_UNITID);
                 continue;
             }
             std::memcpy(id, v.unitfmt, 16);
@@ -321,13 +335,14 @@ int vyxcfin(vyxstate* s) {
             if (static_cast<uint32_t>(len) > s->mcf.mcfopt.unitwidth) s->mcf.mcfopt.unitwidth = static_cast<uint32_t>(len);
         }
         // 5. class values
-        bool missingclass = false;
-        for (int j = 0; j < s->groups.nclass && j < 2; ++j) {
+        int missingclass = -1;
+        for (int j = 0; j < s->groups.nclass && j < 2 && missingclass < 0; ++j) {
             bool miss = s->groups.clsnumeric[j] ? ismissing(v.clsnum[j]) : vzatl(' ', v.clsraw[j], 16) != 0;
-            if (miss && !s->groups.clssort[j]) missingclass = true;
+            if (miss && !s->groups.clssort[j]) missingclass = j;
         }
-        if (missingclass) {
+        if (missingclass >= 0) {
             ++nskip;
+            skipcount(s, skips, missingclass == 0 ? SKIP_CLASS1 : SKIP_CLASS2);
             continue;
         }
         ++nused;
@@ -381,6 +396,7 @@ int vyxcfin(vyxstate* s) {
     s->input.nobscnt[0] = nskip;
     s->input.nobscnt[1] = nused;
     s->input.nobscnt[2] = nread;
+    skippednotes(s, skips);
     if (endseen && nused > 0) endvaluenotes(s, endseen);
     if (nused == 0) {
         xpmlog(MSG_GROUP, MCFM_NOOBS);

@@ -225,6 +225,7 @@ struct pass {
     char* work = nullptr;      // three rows: the row being made, the previous READOUT group, scratch
     int64_t rows = 0;
     int64_t read = 0, skipped = 0;
+    skiptally skips{};         // why observations were dropped (a note per reason)
     double wread = 0.0, W = 0.0, S1 = 0.0, S2 = 0.0, y0 = 0.0;
     double lo = DBL_MAX, hi = -DBL_MAX;   // response range before the logarithm
     double* colmin = nullptr;
@@ -346,13 +347,20 @@ bool centrescale(vyxstate* s, pass& p) {
     return true;
 }
 
-// The notes of the pass, each once per BY group: rows dropped for a time at or below 0 on a
-// log scale, censoring values that no row has.
-void passnotes(vyxstate* s, const uint8_t* censeen, int64_t rows) {
+// The notes of the pass, each once per BY group: rows dropped, a note per reason, and
+// censoring values that no row has.
+void passnotes(vyxstate* s, const skiptally& skips, const uint8_t* censeen, int64_t rows) {
     const bool interval = s->input.rspkind == 2;
-    nonposnote(s, static_cast<int64_t>(s->mdl.mdlcnt[0]),
-               {{s->input.rspvars[0], interval ? s->input.rspvars[1] : nullptr}, {s->mdl.mdlrspids[0], s->mdl.mdlrspids[1]}});
-    if (rows > 0) unseennotes(s, MSG_CENSOR_UNSEEN, censeen, s->input.rspvars[1], s->mdl.mdlrspids[1]);
+    skipnotes(s, skips, {{s->input.rspvars[0], s->input.rspvars[1]}, {s->mdl.mdlrspids[0], s->mdl.mdlrspids[1]}}, interval);
+    const bool aside = s->groups.fmodeset.nvars > 0 && s->groups.fmodeset.mode != 2;
+    if (rows > 0) censornotes(s, censeen, s->input.rspvars[1], s->mdl.mdlrspids[1], aside);
+}
+
+// Counts the current observation as dropped for reason why; counted among the skipped ones
+// when counted is set (a negative or zero FREQ and reversed ends are dropped uncounted).
+void drop(vyxstate* s, pass& p, int why, bool counted = true) {
+    if (counted) ++p.skipped;
+    skipcount(s, p.skips, why);
 }
 
 // The response variable's name for 510/80.
@@ -452,14 +460,17 @@ fate screen(vyxstate* s, pass& p, levctl* lctl, int32_t f, bool readout, double*
     if (s->input.nfreq > 0) {
         *w = s->input.obsvals.freq;
         if (ismissing(*w)) {
-            ++p.skipped;
+            drop(s, p, SKIP_FREQMISS);
             return fate::next;
         }
-        if (*w < 0.0 || (*w == 0.0 && !readout)) return fate::next;
+        if (*w < 0.0 || (*w == 0.0 && !readout)) {
+            drop(s, p, *w < 0.0 ? SKIP_FREQNEG : SKIP_FREQZERO, false);
+            return fate::next;
+        }
     }
     p.wread += *w;
     if (f & LEVF_UNUSABLE) {
-        ++p.skipped;
+        drop(s, p, SKIP_EFFECT);
         return fate::next;
     }
     *m = 0.0;
@@ -471,11 +482,11 @@ fate screen(vyxstate* s, pass& p, levctl* lctl, int32_t f, bool readout, double*
         }
     }
     if (s->groups.fmodeset.nvars > 0 && !fmodevalue(s)) {
-        ++p.skipped;
+        drop(s, p, SKIP_FMODE);
         return fate::next;
     }
     if (lctl && (zlevrgd(lctl, nullptr, nullptr, nullptr) & LEVF_UNUSABLE)) {
-        ++p.skipped;
+        drop(s, p, SKIP_EFFECT);
         return fate::next;
     }
     return fate::keep;
@@ -495,7 +506,7 @@ fate continuous(vyxstate* s, pass& p, levctl* mctl, levctl* lctl) {
     }
     if (s->mdl.relcodes[0] || s->mdl.relcodes[1] || s->mdl.relcodes[2]) {
         if (!transformvalues(s)) {
-            ++p.skipped;
+            drop(s, p, SKIP_RELATION);
             return fate::next;
         }
         effectcells(mctl, false);
@@ -534,18 +545,18 @@ struct response {
 
 // The response from the values read (lower end or time, upper end or censoring value) by the
 // response form; next when it is missing (counted) or its ends are reversed (not counted).
-fate classify(const vyxstate* s, pass& p, const double values[2], bool readout, response* r) {
+fate classify(vyxstate* s, pass& p, const double values[2], bool readout, response* r) {
     double lo = values[0], hi = values[1];
     if (!ismissing(lo)) lo -= p.thr;
     if (s->input.rspkind == 0 || readout) {
         if (ismissing(lo)) {
-            ++p.skipped;
+            drop(s, p, SKIP_MISSING);
             return fate::next;
         }
         hi = lo;
     } else if (s->input.rspkind == 1) {
         if (ismissing(lo) || ismissing(values[1])) {
-            ++p.skipped;
+            drop(s, p, SKIP_MISSING);
             return fate::next;
         }
         for (int i = 0; i < s->input.ncensvals; ++i)
@@ -557,7 +568,7 @@ fate classify(const vyxstate* s, pass& p, const double values[2], bool readout, 
     } else {
         if (!ismissing(hi)) hi -= p.thr;
         if (ismissing(lo) && ismissing(hi)) {
-            ++p.skipped;
+            drop(s, p, SKIP_MISSING);
             return fate::next;
         }
         if (ismissing(lo)) {
@@ -569,7 +580,8 @@ fate classify(const vyxstate* s, pass& p, const double values[2], bool readout, 
         } else if (lo < hi) {
             r->code = CEN_INTERVAL;
         } else if (lo > hi) {
-            return fate::next;   // dropped without counting
+            drop(s, p, SKIP_REVERSED, false);   // dropped without counting
+            return fate::next;
         }
         // On a log scale an interval from 0 is left-censored at its upper end.
         if ((p.logs || p.log10) && r->code == CEN_INTERVAL && lo == 0.0) {
@@ -659,6 +671,7 @@ int readrows(vyxstate* s, pass& p, levctl* mctl, levctl* lctl, uint8_t* censeen)
         double ylo = 0.0, yhi = 0.0;
         if (!p.scaled(r.lo, &ylo) || (r.code == CEN_INTERVAL && !p.scaled(r.hi, &yhi))) {
             s->mdl.mdlcnt[0] += 1;
+            skipcount(s, p.skips, SKIP_NONPOS);
             continue;
         }
         VX_EXPECT(r.censidx < 0 || (censeen && r.censidx < s->input.ncensvals), "a censoring value is one of the listed ones");
@@ -688,7 +701,7 @@ int readrows(vyxstate* s, pass& p, levctl* mctl, levctl* lctl, uint8_t* censeen)
 // no row is left, or READOUT data lost rows.
 int passcounts(vyxstate* s, const pass& p, const uint8_t* censeen) {
     const bool readout = s->input.rspkind == 3;
-    passnotes(s, censeen, p.rows);
+    passnotes(s, p.skips, censeen, p.rows);
     if (p.rows == 0) {
         xpmlog(510, 80, rspname(s->input));
         return 1;

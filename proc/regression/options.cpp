@@ -239,7 +239,7 @@ int vyxmprm(vyxstate* s) {
     s->mdl.waldcl = stmtflag(r, mf::WALDCL);
     s->fit.itprflag.itprint = stmtflag(r, mf::ITPRINT);
     // 2. numbers
-    s->fit.maxiter = countopt(r, "MAXIT", gparm(r, ms::MAXIT, 50.0), 0, MOST_ITER, 50);
+    s->fit.maxiter = countopt(r, "MAXIT", gparm(r, ms::MAXIT, 50.0), 0, MOST_INT, 50);
     s->fit.fitcrit.converge = gparm(r, ms::CONVERGE, 0.001);
     s->fit.fitcrit.convh = gparm(r, ms::CONVH, 1e-4);
     s->fit.fitcrit.singular = gparm(r, ms::SINGULAR, 1e7 * EPS53);

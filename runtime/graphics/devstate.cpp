@@ -24,6 +24,7 @@ DeviceState& devstate(const Session* s) {
         if (s) {
             h->dir = (s->outdir.empty() ? std::string(".") : s->outdir) + "/graphics";
             h->record = s->recordpages;
+            h->plotwritten = s->plotwritten;
         }
     }
     return *h;
@@ -81,6 +82,13 @@ Page* DeviceState::page(uint32_t id) {
     for (auto& p : pages)
         if (p->id == id) return p.get();
     return nullptr;
+}
+
+void DeviceState::putinplace(Page& p, bool ok) {
+    p.written = ok && writefiles;
+    if (!p.written || !plotwritten) return;
+    for (const std::string* path : {&p.svgpath, &p.pngpath})
+        if (!path->empty()) plotwritten(*path);
 }
 
 // Names are made safe for files (letters, digits and underscores) and unique within the

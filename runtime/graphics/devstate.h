@@ -4,6 +4,7 @@
 // reads the finished pages from it to put them into the report.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -40,6 +41,7 @@ public:
     bool writefiles = true;
     bool record = false;
     std::string dir;                  // graphics/ of the output folder
+    std::function<void(const std::string&)> plotwritten;   // the session's, told of each file put in place
 
     std::vector<std::unique_ptr<ggstate>> states;
     ggstate* state = nullptr;         // the current graphics state
@@ -68,6 +70,8 @@ public:
     Rgb color(int number) const;
     int colornumber(const std::string& name);
     Page* page(uint32_t id);
+    // A page is written: its files are in place (tells plotwritten of them).
+    void putinplace(Page& p, bool ok);
     std::string uniquename(const std::string& wanted);
 };
 

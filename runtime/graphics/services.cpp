@@ -243,7 +243,7 @@ int cseg(int, void** segment, int) {
     }
     bool ok = p->tee.end();
     p->open = false;
-    p->written = ok && d.writefiles;
+    d.putinplace(*p, ok);
     if (d.current == p) d.current = nullptr;
     if (!ok) sup::logline('E', "The graphics page " + p->name + " could not be written: " + p->tee.error() + ".");
     return ok ? 0 : 1;

@@ -51,7 +51,7 @@ void Program::statgraph(const GraphRequest& g) {
     if (!render) why = "no renderer of statistical graphs is registered";
     const bool drawn = render && render(G, p->tee, why);
     const bool ok = p->tee.end();
-    p->written = ok && d.writefiles;
+    d.putinplace(*p, ok);
     if (!drawn) sup::logline(sess, 'W', "The graph " + g.name + " is not drawn: " + why + ".");
     if (!ok) sup::logline(sess, 'E', "The graphics page " + p->name + " could not be written: " + p->tee.error() + ".");
 

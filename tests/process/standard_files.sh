@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The command as the operating system starts it: closed standard descriptors, a log that
-# cannot be put in place, temporary files of killed runs, and program files that are not
-# regular files. Usage: standard_files.sh VITALYX WORKDIR
+# cannot be put in place, temporary files of killed runs, the plots of earlier runs, and
+# program files that are not regular files. Usage: standard_files.sh VITALYX WORKDIR
 set -u
 exe=$1 work=$2
 rm -rf "$work"; mkdir -p "$work"; cd "$work" || exit 1
@@ -42,7 +42,19 @@ done
 [ -e o4/notes.txt ] || bad "stale: a file of the user was removed"
 kill "$live" 2>/dev/null
 
-# 5. program files that are not regular files: usage errors at once
+# 5. the plots of an earlier run go when the next run starts, and only they: two plots, then one
+printf 't\n10\n20\n35\n50\n' > d.csv
+printf 'proc vitalyx data=d;\n distribution weibull;\n probplot t;\n probplot t;\nrun;\n' > two.vx
+printf 'proc vitalyx data=d;\n distribution weibull;\n probplot t;\nrun;\n' > one.vx
+"$exe" --data . --out o6 two.vx >/dev/null 2>&1
+[ -e o6/graphics/vitalyx1.png ] && [ -e o6/graphics/vitalyx1.svg ] || bad "plots: the first run drew no second plot"
+echo mine > o6/graphics/mine.png; echo mine > o6/graphics/vitalyx7.png
+"$exe" --data . --out o6 one.vx >/dev/null 2>&1
+[ -e o6/graphics/vitalyx1.png ] || [ -e o6/graphics/vitalyx1.svg ] && bad "plots: the earlier run's second plot was left"
+[ -e o6/graphics/vitalyx.png ] || bad "plots: this run's plot is missing"
+[ -e o6/graphics/mine.png ] && [ -e o6/graphics/vitalyx7.png ] || bad "plots: a file of the user was removed"
+
+# 6. program files that are not regular files: usage errors at once
 mkfifo fifo.vx
 timeout 20 "$exe" --out o5 fifo.vx >/dev/null 2>err5.txt; st=$?
 [ "$st" -eq 2 ] && grep -q 'is not a regular file' err5.txt || bad "FIFO program: status $st"

@@ -107,7 +107,7 @@ TEST_F(Inset, McfDefaultsAndCounts) {
 TEST_F(Inset, WeibayesWithoutFailuresKeepsTheConfidence) {
     begin(false);
     s->opts.fitmethod = 6;
-    s->life.wbconf = -std::log(1 - 0.9);   // the statement keeps CONF=0.9 so
+    s->life.wbconf = -std::log1p(-0.9);   // the readers keep -ln(1 - CONF)
     g.wfail = 0;
     s->popt.pflags.noconf = 1;
     s->popt.pflags.nofitline = 1;

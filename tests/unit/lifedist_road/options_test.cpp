@@ -257,9 +257,22 @@ TEST_F(Options, PlotfitOutOfRangeEndsTheStep) {
     EXPECT_NE(r.status, 0);
 }
 
-// ANALYZE of counts: POISSON or BINOMIAL without a response reads COUNT=.
+// MAXIT and MAXITEM as given, a fraction cut off.
+TEST_F(Options, IterationLimitsAreTakenAsGiven) {
+    auto r = analyze("analyze t / maxit=20000.7 maxitem=2000000 7;", [](vyxstate* s, int rc) {
+        EXPECT_EQ(rc, 0);
+        EXPECT_EQ(s->fit.maxiter, 20000);
+        EXPECT_EQ(s->life.emmaxit[EM_MAXIT], 2000000);
+        EXPECT_EQ(s->life.emmaxit[EM_HISTSTEP], 7);
+    });
+    EXPECT_EQ(r.log.count('W'), 0) << r.log.all();
+    probplot("probplot t / maxit=20000;", [](vyxstate* s) { EXPECT_EQ(s->fit.maxiter, 20000); });
+}
+
+// ANALYZE of counts: POISSON or BINOMIAL without a response reads COUNT=. POISSON takes the
+// exposure from EXPOSURE= (a note says so); a second COUNT= value is read but not used (a warning).
 TEST_F(Options, CountsOfTheBinomialAndPoissonAnalysis) {
-    analyze("distribution poisson;\n analyze / count=3 10;", [](vyxstate* s, int rc) {
+    auto r = analyze("distribution poisson;\n analyze / count=3 10;", [](vyxstate* s, int rc) {
         EXPECT_EQ(rc, 0);
         EXPECT_EQ(s->popt.pflags.pbonly, 1);
         EXPECT_EQ(s->groups.nclass, 0);
@@ -267,7 +280,16 @@ TEST_F(Options, CountsOfTheBinomialAndPoissonAnalysis) {
         EXPECT_EQ(s->life.pbtrials, 10);
         EXPECT_EQ(s->life.pbexposure, 1);
     });
-    auto r = analyze("distribution poisson;\n analyze;", [](vyxstate*, int rc) { EXPECT_EQ(rc, 1); });
+    EXPECT_TRUE(lt::hasmsg(r.log, 2020, 'W')) << r.log.all();
+    EXPECT_TRUE(r.log.has('W', "COUNT= gives a second value (10), which the Poisson analysis does not use")) << r.log.all();
+    EXPECT_FALSE(lt::hasmsg(r.log, 91)) << r.log.all();
+    r = analyze("distribution poisson;\n analyze / count=7 exposure=125000;", [](vyxstate* s, int rc) {
+        EXPECT_EQ(rc, 0);
+        EXPECT_EQ(s->life.pbexposure, 125000);
+    });
+    EXPECT_TRUE(lt::hasmsg(r.log, 91, 'N')) << r.log.all();
+    EXPECT_EQ(r.log.count('W'), 0) << r.log.all();
+    r = analyze("distribution poisson;\n analyze;", [](vyxstate*, int rc) { EXPECT_EQ(rc, 1); });
     EXPECT_TRUE(lt::hasmsg(r.log, 92, 'E'));
     r = analyze("distribution binomial;\n analyze / count=3;", [](vyxstate*, int rc) { EXPECT_EQ(rc, 1); });
     EXPECT_TRUE(lt::hasmsg(r.log, 93, 'E'));

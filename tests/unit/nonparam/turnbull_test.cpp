@@ -287,6 +287,8 @@ TEST_F(TurnbullTest, HistoryAndStatusTables) {
     EXPECT_GT(iters[restart - 1], iters[restart - 2]);
     EXPECT_EQ(iters[restart], 0);
     EXPECT_NE(out.find("converged"), std::string::npos) << out;
+    // Its own heading, apart from the maximum-likelihood fit's "Convergence Status".
+    EXPECT_NE(out.find("Turnbull Estimate Convergence Status"), std::string::npos) << out;
 }
 
 // Without memory for the information matrix: 510/543 and a note, standard errors 0, and

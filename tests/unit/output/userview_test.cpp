@@ -253,12 +253,16 @@ TEST_F(UserView, NotesSayWhatTablesAndPlotsStandFor) {
     EXPECT_EQ(column("se", "Rlower").front(), "1");
     EXPECT_EQ(column("se", "Cupper").front(), "0");
 
-    // Weibayes: the percentiles are lower bounds.
-    r = run("proc vitalyx data=dieselfans;\n distribution weibull;\n analyze hours*status(0) / fittype=weibayes shape=1;\nrun;\n",
+    // Weibayes: the percentiles are lower bounds, at the confidence used: 1 - 1/e on ANALYZE, 95 % on
+    // the plot statements, or CONF=.
+    r = run("proc vitalyx data=dieselfans;\n distribution weibull;\n analyze hours*status(0) / fittype=weibayes shape=1;\n"
+            " probplot hours*status(0) / fittype=weibayes shape=1;\n analyze hours*status(0) / fittype=weibayes(conf=0.9) shape=1;\nrun;\n",
             kExamples);
     ASSERT_EQ(r.status, 0) << r.log.all();
-    EXPECT_NE(file("listing.txt").find("Scale and percentiles are lower bounds at the Weibayes CONF= level."),
-              std::string::npos);
+    const std::string listing = file("listing.txt");
+    for (const char* level : {"63.2121%.", "95%.", "90%."})
+        EXPECT_NE(listing.find(std::string("Scale and percentiles are lower bounds at the Weibayes confidence level of ") + level),
+                  std::string::npos) << level;
 
     // MODEL: a relation on a CLASS variable, and one naming a variable the model does not use.
     r = run("proc vitalyx data=insulation;\n distribution lognormal;\n class temp;\n"

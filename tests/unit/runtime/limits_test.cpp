@@ -103,22 +103,30 @@ TEST(Limits, CountOptionsTakeTheirLimitWithAWarning) {
     EXPECT_TRUE(logged(r, 'W', 1901, "PROBPLOT", "NTICK", -3.0, 1, 4)) << r.log.all();
 }
 
-// MAXIT and MAXITEM beyond any int: the limit, on every statement that reads them.
+// MAXIT and MAXITEM take any whole number an int holds; beyond that, the largest int, on every
+// statement that reads them. MAXITEM=2000000 with TOLLIKE=0 runs the Turnbull estimate that far.
 TEST(Limits, IterationLimitsBeyondTheRangeOfAnInt) {
+    constexpr int kMost = 2147483647;
     LimitRun r = run(step("  analyze hours*status(0) / maxit=3e9;\n  probplot hours*status(0) / maxit=1e300;\n"
                      "  relationplot hours*status(0) = temp / maxit=2147483648;\n", "weibull"));
     EXPECT_EQ(r.status, 0) << r.log.all();
-    EXPECT_TRUE(logged(r, 'W', 1900, "ANALYZE", "MAXIT", 3e9, 10000)) << r.log.all();
-    EXPECT_TRUE(logged(r, 'W', 1900, "PROBPLOT", "MAXIT", 1e300, 10000)) << r.log.all();
-    EXPECT_TRUE(logged(r, 'W', 1900, "RELATIONPLOT", "MAXIT", 2147483648.0, 10000)) << r.log.all();
+    EXPECT_TRUE(logged(r, 'W', 1900, "ANALYZE", "MAXIT", 3e9, kMost)) << r.log.all();
+    EXPECT_TRUE(logged(r, 'W', 1900, "PROBPLOT", "MAXIT", 1e300, kMost)) << r.log.all();
+    EXPECT_TRUE(logged(r, 'W', 1900, "RELATIONPLOT", "MAXIT", 2147483648.0, kMost)) << r.log.all();
 
     r = run(step("  model hours*status(0) = temp / maxit=1e300;\n", "weibull"));
     EXPECT_EQ(r.status, 0) << r.log.all();
-    EXPECT_TRUE(logged(r, 'W', 1900, "MODEL", "MAXIT", 1e300, 10000)) << r.log.all();
+    EXPECT_TRUE(logged(r, 'W', 1900, "MODEL", "MAXIT", 1e300, kMost)) << r.log.all();
 
     r = run("proc vitalyx data=d;\n  analyze (hours temp) / maxitem=3e9 1e300;\nrun;\n");
-    EXPECT_TRUE(logged(r, 'W', 1900, "ANALYZE", "MAXITEM", 3e9, 1000000)) << r.log.all();
-    EXPECT_TRUE(logged(r, 'W', 1900, "ANALYZE", "MAXITEM", 1e300, 1000000)) << r.log.all();
+    EXPECT_TRUE(logged(r, 'W', 1900, "ANALYZE", "MAXITEM", 3e9, kMost)) << r.log.all();
+    EXPECT_TRUE(logged(r, 'W', 1900, "ANALYZE", "MAXITEM", 1e300, kMost)) << r.log.all();
+
+    r = run(step("  analyze (temp hours) / maxit=20000 maxitem=2000000 tollike=0;\n  probplot hours*status(0) / maxit=20000;\n"
+                 "  model hours*status(0) = temp / maxit=20000;\n", "weibull"));
+    EXPECT_EQ(r.status, 0) << r.log.all();
+    EXPECT_FALSE(r.log.has("is larger than the limit")) << r.log.all();
+    EXPECT_TRUE(logged(r, 'W', 542, 1999999)) << r.log.all();
 }
 
 // Panel counts and line widths beyond their limits: the limit. A thousand rows of panels do

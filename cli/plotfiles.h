@@ -1,0 +1,36 @@
+// The plot files that runs of the command wrote into an output folder. The folder's manifest
+// (.vitalyx-plots) lists each file the command put into graphics/, with its size and time of
+// change; a run first removes the files of earlier runs that the manifest lists and that are
+// still as the command left them, and then lists its own. A file the command did not write (or
+// that was changed since) is never removed.
+#pragma once
+#include <string>
+#include <vector>
+
+namespace cli {
+
+class PlotFiles {
+public:
+    // The manifest's name in the output folder.
+    static constexpr const char* kManifest = ".vitalyx-plots";
+
+    explicit PlotFiles(std::string outdir);
+    ~PlotFiles();
+    PlotFiles(const PlotFiles&) = delete;
+    PlotFiles& operator=(const PlotFiles&) = delete;
+
+    // Removes the plot files of earlier runs and starts the manifest of this run, which keeps
+    // the listed files that could not be removed. Returns the names removed. A missing or
+    // damaged manifest removes nothing; entries that are not plain file names of graphics/
+    // are passed over, as is graphics/ when it is not a folder of its own (a link).
+    std::vector<std::string> clearearlier();
+
+    // A plot file this run put in place (a path in graphics/ of the output folder): listed.
+    void written(const std::string& path);
+
+private:
+    std::string outdir_;
+    int fd_ = -1;   // the manifest, open for appending
+};
+
+}  // namespace cli
