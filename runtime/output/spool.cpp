@@ -9,10 +9,17 @@
 #include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <mutex>
+#include <set>
+#include "runtime/util/paths.h"
 
 namespace rt::out {
 namespace {
 constexpr size_t kBuffer = 1 << 16;
+
+// The files the sinks of this process are writing, by util::filekey.
+std::mutex g_writingmu;
+std::set<std::string> g_writing;
 }
 
 bool copyfile(std::FILE* src, std::FILE* dst) {
@@ -105,12 +112,31 @@ bool replace(const std::string& tmp, const std::string& path) {
 
 Sink::~Sink() { discard(); }
 
+void Sink::release() {
+    if (key_.empty()) return;
+    std::lock_guard<std::mutex> lock(g_writingmu);
+    g_writing.erase(key_);
+    key_.clear();
+}
+
 bool Sink::open(const std::string& path, std::string& err) {
+    discard();
+    release();
     path_ = path;
     tmp_ = path + ".tmp-" + std::to_string(getpid());
+    std::string key = util::filekey(path);
+    {
+        std::lock_guard<std::mutex> lock(g_writingmu);
+        if (!g_writing.insert(key).second) {
+            err = "cannot write " + path + ": another output of this run is writing that file";
+            return false;
+        }
+    }
+    key_ = std::move(key);
     f_ = std::fopen(tmp_.c_str(), "w");
     if (!f_) {
         err = "cannot write " + path + ": " + std::strerror(errno);
+        release();
         return false;
     }
     if (!buf_) buf_.reset(new char[kBuffer]);
@@ -138,6 +164,7 @@ bool Sink::commit(std::string& err) {
         std::remove(tmp_.c_str());
         err = "cannot write " + path_ + ": " + std::strerror(e ? e : EIO);
     }
+    release();
     return ok;
 }
 
@@ -147,6 +174,7 @@ void Sink::discard() {
         f_ = nullptr;
         std::remove(tmp_.c_str());
     }
+    release();
 }
 
 }  // namespace rt::out
