@@ -299,7 +299,7 @@ private:
             s += "  make '" +
                  g_.pick(std::vector<std::string>{"ParmEst", "PctEst", "MCFEst", "SurvEst", "ParameterEstimates", "ConvergenceStatus",
                                                   "Datsum", "ProbabilityEstimates", "MConvergenceStatus", "Modprmest"}) +
-                 "' out=" + g_.pick(std::vector<std::string>{"t", "T", "work.t", "Work.T", "u"}) + (g_.chance(30) ? " noprint" : "") +
+                 "' out=" + g_.pick(std::vector<std::string>{"t", "T", "work.t", "Work.T", "u", "v", "w", "x"}) + (g_.chance(30) ? " noprint" : "") +
                  ";\n";
         return s;
     }
