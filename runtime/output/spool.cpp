@@ -17,9 +17,16 @@ namespace rt::out {
 namespace {
 constexpr size_t kBuffer = 1 << 16;
 
-// The files the sinks of this process are writing, by util::filekey.
-std::mutex g_writingmu;
-std::set<std::string> g_writing;
+// The files the sinks of this process are writing, by util::filekey. Never destroyed: a
+// program kept in a static releases its sinks when statics are destroyed at exit.
+struct Writing {
+    std::mutex m;
+    std::set<std::string> files;
+};
+Writing& writing() {
+    static Writing* w = new Writing;
+    return *w;
+}
 }
 
 bool copyfile(std::FILE* src, std::FILE* dst) {
@@ -114,8 +121,8 @@ Sink::~Sink() { discard(); }
 
 void Sink::release() {
     if (key_.empty()) return;
-    std::lock_guard<std::mutex> lock(g_writingmu);
-    g_writing.erase(key_);
+    std::lock_guard<std::mutex> lock(writing().m);
+    writing().files.erase(key_);
     key_.clear();
 }
 
@@ -126,8 +133,8 @@ bool Sink::open(const std::string& path, std::string& err) {
     tmp_ = path + ".tmp-" + std::to_string(getpid());
     std::string key = util::filekey(path);
     {
-        std::lock_guard<std::mutex> lock(g_writingmu);
-        if (!g_writing.insert(key).second) {
+        std::lock_guard<std::mutex> lock(writing().m);
+        if (!writing().files.insert(key).second) {
             err = "cannot write " + path + ": another output of this run is writing that file";
             return false;
         }
