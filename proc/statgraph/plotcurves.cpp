@@ -2,6 +2,7 @@
 // Yupper2) and time band (Xlower2, Xupper2); with FMODE COMBINE the combined failure-mode
 // curve and, with PLOTMODES, a straight line per mode.
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 
 #include "proc/devgraph/devgraph.h"
@@ -17,6 +18,8 @@ using sg::missing;
 namespace {
 
 constexpr double kTol = 1000 * 1.1102230246251565e-16;
+// The ends of a data range that no point set stay at the largest number.
+constexpr double kUnset = DBL_MAX;
 
 // A time outside [xlo, xhi] is dropped.
 double clip(double v, double xlo, double xhi) { return ismiss(v) || v > xhi || v < xlo ? missing() : v; }
@@ -122,8 +125,15 @@ int PlotCurves(vyxstate* s, grpnode* g, double* vmin, double* vmax) {
         line.slope = 1 / scale;
         if (!ismiss(loc)) line.icpt = -loc / scale;
     }
-    // The line spans the data, in whole decades on a log scale.
-    double xlo = sg::backtime(s, s->popt.datarng[0]), xhi = sg::backtime(s, s->popt.datarng[1]);
+    // The line spans the data, in whole decades on a log scale. An end that no plotted point
+    // set (a point whose probability rounds to 0 or 1 sets only the other) is the other end;
+    // with neither there is no line.
+    double lo = s->popt.datarng[0], hi = s->popt.datarng[1];
+    const bool haslo = std::fabs(lo) < kUnset, hashi = std::fabs(hi) < kUnset;
+    if (!haslo && !hashi) return phrow(s);
+    if (!haslo) lo = hi;
+    if (!hashi) hi = lo;
+    double xlo = sg::backtime(s, lo), xhi = sg::backtime(s, hi);
     if (s->opts.logscale[0] || s->opts.logscale[1]) {
         xlo = decade(xlo, false);
         xhi = decade(xhi, true);

@@ -66,12 +66,15 @@ public:
         cap_ = cap;
         return true;
     }
-    // The caller has made room.
+    // The caller has made room. Nothing to add is no copy: an arena that never held a text
+    // (a chunk without values of its column) has no storage at all.
     void append(const char* s, size_t n) {
+        if (n == 0) return;
         std::memcpy(p_ + n_, s, n);
         n_ += n;
     }
     void appendblanks(size_t n) {
+        if (n == 0) return;
         std::memset(p_ + n_, ' ', n);
         n_ += n;
     }

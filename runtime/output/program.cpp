@@ -27,6 +27,11 @@ std::string tableid(uint32_t id) {
 std::unique_ptr<Program> g_program;
 }  // namespace
 
+std::function<void(const std::string&)>& tablewatch() {
+    static std::function<void(const std::string&)> watch;
+    return watch;
+}
+
 Program* program() { return g_program.get(); }
 void setprogram(std::unique_ptr<Program> p) { g_program = std::move(p); }
 std::unique_ptr<Program> takeprogram() { return std::move(g_program); }
@@ -100,6 +105,7 @@ Binding* Program::bind(DataObject* obj, const Template* tpl, bool phantom) {
         }
         finish(*open);
     }
+    if (const auto& watch = tablewatch()) watch(obj->name);
     bindings.push_back(std::make_unique<Binding>());
     Binding& b = *bindings.back();
     b.id = nextid++;
@@ -336,11 +342,23 @@ void Program::htmlheading(const std::string& byline) {
 void Program::logged(char kind, const std::string& text) {
     const char* cls = kind == 'E' ? "error" : kind == 'W' ? "warning" : kind == 'N' ? "note" : nullptr;
     if (!cls || !html.isopen()) return;
-    interrupt();
-    htmlheading(std::string());
     reported = true;
     const char* prefix = kind == 'E' ? "ERROR: " : kind == 'W' ? "WARNING: " : "NOTE: ";
-    html.write(std::string("<p class=\"log ") + cls + "\">" + levelof() + prefix + htmlescape(text) + "</p>\n");
+    const std::string p = std::string("<p class=\"log ") + cls + "\">" + levelof() + prefix + htmlescape(text) + "</p>\n";
+    // The listing holds no messages, so a table streaming there goes on; in the report the
+    // message follows the table rather than cutting it in two.
+    if (direct) {
+        heldlog += p;
+        return;
+    }
+    htmlheading(std::string());
+    html.write(p);
+}
+
+void Program::writeheldlog() {
+    if (heldlog.empty()) return;
+    html.write(heldlog);
+    heldlog.clear();
 }
 
 void Program::endreport() {
@@ -379,6 +397,7 @@ void Program::interrupt() {
     b->rowsatsuspend = b->rows;
     std::string err;
     if (!b->listing->suspend(dir, err) || !b->html->suspend(dir, err)) fail(err);
+    writeheldlog();
 }
 
 void Program::finish(Binding& b) {
@@ -406,6 +425,7 @@ void Program::finish(Binding& b) {
     if (!ok) fail("cannot write the listing or the report in " + dir);
     b.listing.reset();
     b.html.reset();
+    writeheldlog();   // the messages logged while the table streamed
 }
 
 void Program::opengroup(OutGroup& g) { openstack.push_back(&g); }

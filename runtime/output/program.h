@@ -4,6 +4,7 @@
 // the program keeps the session it was begun for.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -166,13 +167,20 @@ public:
     // The report's part of the heading: the step's section with its statement line, and the
     // BY line when it changed.
     void htmlheading(const std::string& byline);
-    // A note, warning or error of the log, shown in the report where it happened.
+    // A note, warning or error of the log, shown in the report where it happened, or, when
+    // it comes while a table streams, right after that table (heldlog until then).
     void logged(char kind, const std::string& text);
+    void writeheldlog();
+    std::string heldlog;
     // The report never ends empty: a line saying that nothing ran.
     void endreport();
     bool reported = false;            // the report holds a step or a message
     void fail(const std::string& what);
 };
+
+// Told of the name of every data object bound (a table, an information list, a matrix or
+// phantom data: what MAKE can take), for the tests that hold the documentation to them.
+std::function<void(const std::string& name)>& tablewatch();
 
 // The current program (the host runs one at a time); null before one is begun
 // (beginprogram, or the first service of vector 320 a test calls without the step runner).

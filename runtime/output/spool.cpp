@@ -9,10 +9,24 @@
 #include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <mutex>
+#include <set>
+#include "runtime/util/paths.h"
 
 namespace rt::out {
 namespace {
 constexpr size_t kBuffer = 1 << 16;
+
+// The files the sinks of this process are writing, by util::filekey. Never destroyed: a
+// program kept in a static releases its sinks when statics are destroyed at exit.
+struct Writing {
+    std::mutex m;
+    std::set<std::string> files;
+};
+Writing& writing() {
+    static Writing* w = new Writing;
+    return *w;
+}
 }
 
 bool copyfile(std::FILE* src, std::FILE* dst) {
@@ -105,12 +119,31 @@ bool replace(const std::string& tmp, const std::string& path) {
 
 Sink::~Sink() { discard(); }
 
+void Sink::release() {
+    if (key_.empty()) return;
+    std::lock_guard<std::mutex> lock(writing().m);
+    writing().files.erase(key_);
+    key_.clear();
+}
+
 bool Sink::open(const std::string& path, std::string& err) {
+    discard();
+    release();
     path_ = path;
     tmp_ = path + ".tmp-" + std::to_string(getpid());
+    std::string key = util::filekey(path);
+    {
+        std::lock_guard<std::mutex> lock(writing().m);
+        if (!writing().files.insert(key).second) {
+            err = "cannot write " + path + ": another output of this run is writing that file";
+            return false;
+        }
+    }
+    key_ = std::move(key);
     f_ = std::fopen(tmp_.c_str(), "w");
     if (!f_) {
         err = "cannot write " + path + ": " + std::strerror(errno);
+        release();
         return false;
     }
     if (!buf_) buf_.reset(new char[kBuffer]);
@@ -138,6 +171,7 @@ bool Sink::commit(std::string& err) {
         std::remove(tmp_.c_str());
         err = "cannot write " + path_ + ": " + std::strerror(e ? e : EIO);
     }
+    release();
     return ok;
 }
 
@@ -147,6 +181,7 @@ void Sink::discard() {
         f_ = nullptr;
         std::remove(tmp_.c_str());
     }
+    release();
 }
 
 }  // namespace rt::out

@@ -31,7 +31,9 @@ private:
     std::unique_ptr<char[]> buf_;   // the stdio buffer (given, as the C library ignores a size without one)
 };
 
-// A file written as path + ".tmp-<pid>" and renamed to path by commit().
+// A file written as path + ".tmp-<pid>" and renamed to path by commit(). One file has one
+// sink at a time in the process: a second open of a file being written fails (two writers
+// would share the temporary file and mix their bytes).
 class Sink {
 public:
     Sink() = default;
@@ -53,6 +55,8 @@ private:
     std::FILE* f_ = nullptr;
     std::unique_ptr<char[]> buf_;
     std::string path_, tmp_;
+    std::string key_;   // the file's key among those being written (empty: none held)
+    void release();
 };
 
 // Copies everything of src (from its start) to the end of dst; both are flushed first.

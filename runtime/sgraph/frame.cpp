@@ -3,8 +3,10 @@
 #include "runtime/sgraph/frame.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -63,6 +65,7 @@ std::string plain(double v) {
 }
 // The number in exponent notation: 1e-15, 2.5e+20.
 std::string exponent(double v) {
+    if (!std::isfinite(v)) return std::string();
     char b[48];
     std::snprintf(b, sizeof b, "%.5e", v);
     std::string s(b);
@@ -105,6 +108,10 @@ void uniformlabels(Axis& a) {
 Axis linearaxis(double lo, double hi, int n) {
     Axis a;
     if (!(lo <= hi) || !std::isfinite(lo) || !std::isfinite(hi)) lo = 0, hi = 1;
+    // The margins and the ticks beyond a range near the largest number must stay numbers.
+    constexpr double kBig = std::numeric_limits<double>::max() / 8;
+    lo = std::clamp(lo, -kBig, kBig);
+    hi = std::clamp(hi, -kBig, kBig);
     if (hi - lo < 1e-12 * std::max(1.0, std::fabs(hi))) {
         const double d = lo == 0 ? 1 : std::fabs(lo) * 0.1;
         lo -= d;

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 #include <sstream>
+#include "runtime/util/paths.h"
 #include "runtime/util/strings.h"
 #include "runtime/datasets/library.h"
 #include "runtime/session.h"
@@ -502,6 +503,7 @@ void Parser::value(Cursor& c, stmtrec* r, const goption& o, const gstatement* gs
                             " is not assigned; assign it with --lib " + n.lib + "=FOLDER");
             throw Abandon{};
         }
+        outputonce(r, n, oname);
         dsspec* d = arena_.make<dsspec>();
         std::memcpy(d->lib, n.lib.c_str(), n.lib.size() + 1);
         std::memcpy(d->mem, n.mem.c_str(), n.mem.size() + 1);
@@ -579,6 +581,34 @@ Parser::TwoLevel Parser::twolevel(Cursor& c, const std::string& oname, const cha
         n.mem = b.text;
     }
     return n;
+}
+
+// An output data set is written by one statement of the step: two would write one file at
+// once. The file decides (OUT=A, OUT=work.a and a library assigned to the output folder are
+// one); a statement that names its OUT= again keeps the last one.
+void Parser::outputonce(stmtrec* r, const TwoLevel& n, const std::string& oname) {
+    const std::string folder = n.lib == "WORK" ? (s_.outdir.empty() ? std::string(".") : s_.outdir) : s_.libs.at(n.lib);
+    const std::string file = folder + "/" + rt::util::lower(n.mem) + ".csv";
+    const std::string key = rt::util::filekey(file);
+    const std::string named = n.lib + "." + n.mem;
+    auto table = [](const stmtrec* rec) {
+        const optslot* t = strncmp(rec->keyword, "MAKE", 4) == 0 ? stmtslot(rec, GS_MAKE_TABLE) : nullptr;
+        return t && t->ptr ? "table " + rt::util::quoted(std::string(static_cast<const char*>(t->ptr), t->count)) : std::string();
+    };
+    std::erase_if(outputs_, [r](const Output& o) { return o.rec == r; });
+    for (const Output& o : outputs_) {
+        if (o.key != key) continue;
+        std::string first = std::string(o.rec->name ? o.rec->name : stmtname_.c_str()) + " statement of line " + std::to_string(o.rec->line);
+        std::string its = table(o.rec);
+        if (o.named != named) its += (its.empty() ? "" : ", ") + oname + "=" + o.named;
+        if (!its.empty()) first += " (" + its + ")";
+        std::string mine = table(r);
+        error(n.at, oname + "=" + named + (o.named == named ? " names the data set that" : " is the file " + file + ", which") +
+                        " the " + first + " writes already; one step writes a data set once: give " +
+                        (mine.empty() ? std::string("this statement") : mine) + " an " + oname + "= data set of its own");
+        throw Abandon{};
+    }
+    outputs_.push_back({r, key, named});
 }
 
 // MODEL RELATION=code, or RELATION=(code [(variable)], code [(variable)] [, code [(variable)]]).

@@ -137,6 +137,14 @@ public:
         std::string lib, mem;
     };
     TwoLevel twolevel(Cursor& c, const std::string& oname, const char* level1, const char* level2);
+    // An ERROR (and Abandon) when an earlier statement of the step writes the same file.
+    void outputonce(stmtrec* r, const TwoLevel& n, const std::string& oname);
+    struct Output {
+        const stmtrec* rec;
+        std::string key;     // util::filekey of the file
+        std::string named;   // LIB.MEMBER as named
+    };
+    std::vector<Output> outputs_;   // the output data sets of the step so far
     const goption* findoption(const gstatement& gs, const std::string& kw) const;
     std::vector<std::string> optionnames(const gstatement& gs) const;
     bool isoption(const gstatement* gs, const std::string& kw) const;

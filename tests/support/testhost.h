@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -25,11 +26,13 @@ struct Run {
 };
 
 // Runs program with the WORK library in datadir and the output folder outdir (without one, a
-// temporary folder that is removed afterwards).
-inline Run runprogram(const std::string& program, const std::string& datadir, const std::string& outdir = "") {
+// temporary folder that is removed afterwards), and the libraries libs (name -> folder).
+inline Run runprogram(const std::string& program, const std::string& datadir, const std::string& outdir = "",
+                      const std::map<std::string, std::string>& libs = {}) {
     Run r;
     rt::Session s;
     s.datadir = datadir;
+    s.libs = libs;
     std::string temp;
     if (outdir.empty()) {
         char tmpl[] = "/tmp/vxrun-XXXXXX";

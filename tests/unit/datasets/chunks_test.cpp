@@ -147,3 +147,29 @@ TEST_F(Chunks, SameErrorWhereverTheBadRecordFalls) {
         }
     }
 }
+
+// Chunks that hold no text of a character column: a remark filled on the first records only
+// (every later chunk has nothing to add to its column), and a quoted value whose line ends
+// run over whole chunks (the chunks inside it hold no record at all). Both run under the
+// sanitizers, where copying nothing from a null place is a fault.
+TEST_F(Chunks, ChunksWithoutTextsOfAColumn) {
+    std::string early = "id,time,remark\n";
+    for (int i = 0; i < 2000; ++i)
+        early += std::to_string(i) + "," + std::to_string(i * 3) + "," + (i < 10 ? "seen " + std::to_string(i) : "") + "\n";
+    std::string spanning = "id,note\n1,a\n2,\"";
+    for (int i = 0; i < 40; ++i) spanning += "line " + std::to_string(i) + " of one value\n";
+    spanning += "\"\n3,b\n";
+    for (const std::string& t : {early, spanning}) {
+        write(t);
+        std::string err;
+        hdataset* one = read(1, err);
+        ASSERT_NE(one, nullptr) << err;
+        EXPECT_FALSE(one->cols.back().numeric);
+        for (int threads : {2, 4, 16}) {
+            SCOPED_TRACE(testing::Message() << t.substr(0, 20) << ", threads " << threads);
+            hdataset* more = read(threads, err);
+            ASSERT_NE(more, nullptr) << err;
+            same(one, more);
+        }
+    }
+}

@@ -1,7 +1,9 @@
 // Destination edge cases: a table wider than the line size wraps into panels, a table
 // published while another streams keeps both intact, MAKE into an unusable folder is an
-// ERROR that leaves no file, a phantom object never prints and its rows reach the graph
+// ERROR that leaves no file (and a second request for a data set being written one that
+// leaves it whole), a phantom object never prints and its rows reach the graph
 // request, and the device-graphics destination list and collections.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include "host/hostdefs.h"
@@ -143,6 +145,7 @@ TEST_F(DestTest, MakeIntoUnusableFolderIsAnErrorAndLeavesNoFile) {
     make("Est", "GONE", "B");
     make("Est", "NOLIB", "C", OB_REFUSED);   // library not assigned: the step must end
     make("Est", "WORK", "D");                // this one works
+    make("Est", "WORK", "D");                // one file has one writer: this one is refused
     double cells[2];
     obobject* t = table("Est", 2, cells);
     uint32_t id = bind(t, "kv.vitalyx.datsum");
@@ -151,8 +154,10 @@ TEST_F(DestTest, MakeIntoUnusableFolderIsAnErrorAndLeavesNoFile) {
     row(t);
     publish(id);
     rt::out::endstep();
-    EXPECT_EQ(log.count('E'), 3);
+    EXPECT_EQ(log.count('E'), 4);
     EXPECT_NE(log.find('E').find("NOLIB"), std::string::npos);
+    EXPECT_TRUE(std::any_of(log.lines.begin(), log.lines.end(),
+                            [](auto& l) { return l.second.find("another output of this run is writing that file") != std::string::npos; }));
     EXPECT_FALSE(std::filesystem::exists(dir + "/missing"));
     EXPECT_EQ(out("d.csv"), "Column1,Column2\n1.5,\n");
     for (auto& e : std::filesystem::directory_iterator(dir)) EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos);

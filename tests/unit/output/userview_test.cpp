@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <random>
 #include <set>
 #include <sstream>
@@ -13,6 +14,8 @@
 #include <vector>
 
 #include "htmlcheck.h"
+#include "runtime/output/program.h"
+#include "tests/support/files.h"
 #include "tests/support/testhost.h"
 
 namespace {
@@ -27,9 +30,10 @@ struct UserView : ::testing::Test {
     }
     void TearDown() override { fs::remove_all(dir); }
     void data(const std::string& name, const std::string& text) { std::ofstream(dir / (name + ".csv")) << text; }
-    testhost::Run run(const std::string& program, const std::string& datadir = "") {
+    testhost::Run run(const std::string& program, const std::string& datadir = "",
+                      const std::map<std::string, std::string>& libs = {}) {
         fs::remove_all(dir / "out");
-        return testhost::runprogram(program, datadir.empty() ? dir.string() : datadir, (dir / "out").string());
+        return testhost::runprogram(program, datadir.empty() ? dir.string() : datadir, (dir / "out").string(), libs);
     }
     std::string file(const std::string& name) const {
         std::ifstream f(dir / "out" / name);
@@ -100,6 +104,54 @@ TEST_F(UserView, NoprintKeepsEveryKindOfTableOutOfTheListingAndTheReport) {
     EXPECT_EQ(column("mcf", "Age").size(), 88u) << "47 replacements and 41 ends";
     EXPECT_EQ(column("obs", "hours").size(), 41u);
     EXPECT_EQ(outtest::checkhtml(report), "");
+
+    // A hidden table between the class groups of a printed one, and the notes of the groups'
+    // fits, leave it one table in the listing and in the report.
+    r = run("proc vitalyx data=fans;\n class type;\n analyze hours*status(0) = type;\n"
+            " make 'ConvergenceStatus' out=cs noprint;\nrun;\n",
+            kExamples);
+    ASSERT_EQ(r.status, 0) << r.log.all();
+    const std::string l2 = file("listing.txt"), r2 = file("report.html");
+    EXPECT_EQ(count(l2, "Fit Summary"), 1u);
+    EXPECT_EQ(count(l2, "\n                                 Value  Group\n"), 1u) << "the header is not repeated";
+    EXPECT_EQ(count(r2, "Fit Summary"), 1u);
+    EXPECT_EQ(r2.find("(continued)"), std::string::npos);
+    EXPECT_LT(r2.find("<caption>Fit Summary</caption>"), r2.find("satisfied for type=B"));
+    EXPECT_EQ(column("cs", "Status").size(), 2u);
+    EXPECT_EQ(outtest::checkhtml(r2), "");
+}
+
+TEST_F(UserView, AStepWritesADataSetOnceAndWhole) {
+    data("lots", "lot,hours,status\nA,10,1\nA,20,1\nA,30,0\nA,25,1\nB,15,1\nB,35,1\nB,40,0\nB,22,1\n");
+    // One data set named twice in a step, in other letters or through a library whose folder
+    // is the output folder: an ERROR naming both statements, before anything of the step is
+    // written. A MAKE giving OUT= twice takes the last; a table of every BY group goes to one
+    // file; a later step replaces a data set whole.
+    auto r = run("proc vitalyx data=lots;\n distribution weibull;\n analyze hours*status(0) / ppout;\n"
+                 " make 'ProbabilityEstimates' out=a;\n make 'PctEst' out=A;\nrun;\n"
+                 "proc vitalyx data=lots;\n analyze hours*status(0);\n make 'PctEst' out=work.b; make 'ParmEst' out=mine.B;\nrun;\n"
+                 "proc vitalyx data=lots;\n by lot;\n analyze hours*status(0);\n make 'PctEst' out=c out=a;\nrun;\n"
+                 "proc vitalyx data=lots;\n analyze hours*status(0);\n make 'PctEst' out=d;\nrun;\n"
+                 "proc vitalyx data=lots;\n analyze hours*status(0);\n make 'ParmEst' out=Work.D;\nrun;\n",
+                 "", {{"MINE", (dir / "out" / ".").string()}});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.log.has('E', "Line 5, column 20: MAKE statement: OUT=WORK.A names the data set that the MAKE statement of "
+                               "line 4 (table 'ProbabilityEstimates') writes already; one step writes a data set once: give "
+                               "table 'PctEst' an OUT= data set of its own"))
+        << r.log.all();
+    EXPECT_TRUE(r.log.has('E', "Line 9, column 47: MAKE statement: OUT=MINE.B is the file")) << r.log.all();
+    EXPECT_TRUE(r.log.has('E', "which the MAKE statement of line 9 (table 'PctEst', OUT=WORK.B) writes already")) << r.log.all();
+    EXPECT_EQ(r.log.count('E'), 2);
+    EXPECT_EQ(file("listing.txt").find("Probability Estimates"), std::string::npos) << "the first step did not run";
+    EXPECT_FALSE(fs::exists(dir / "out" / "b.csv"));
+    EXPECT_FALSE(fs::exists(dir / "out" / "c.csv"));
+    const std::vector<std::string> lots = column("a", "lot");
+    ASSERT_EQ(lots.size(), 36u) << "18 percentiles of each lot under one header";
+    EXPECT_EQ(lots.front(), "A");
+    EXPECT_EQ(lots.back(), "B");
+    EXPECT_EQ(file("d.csv").rfind("Parameter,", 0), 0u) << file("d.csv");
+    for (const auto& e : fs::directory_iterator(dir / "out"))
+        EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
 }
 
 TEST_F(UserView, TimesAreWrittenAsTheyWereRead) {
@@ -280,3 +332,43 @@ TEST_F(UserView, NotesSayWhatTablesAndPlotsStandFor) {
 }
 
 }  // namespace
+
+// docs/output.md names every table MAKE takes. Programs that make every table of ANALYZE
+// (intervals, counts, FMODE, a fixed shape), MODEL and MCFPLOT are run, and the name of each
+// table, information list and matrix bound is looked for in the docs, written as `name`.
+TEST_F(UserView, EveryTableMakeTakesIsNamedInTheDocs) {
+    std::string csv = "hours,status,lo,hi,temp,lot,mode,unit,age,n,fails,trials\n";
+    for (int i = 0; i < 24; ++i) {
+        const int h = 50 + (i * 137) % 900, st = i % 5 != 0;
+        csv += std::to_string(h) + "," + std::to_string(st) + "," + std::to_string(h) + "," + std::to_string(h + 20 + i) + "," +
+               std::to_string(40 + 10 * (i % 3)) + "," + (i / 4 % 2 ? "A" : "B") + "," +
+               (st ? (i % 3 == 0 ? "wear" : i % 3 == 1 ? "crack" : "seal") : "") + ",U" + std::to_string(i / 4) + "," +
+               std::to_string(10 * (i % 4 + 1) + i) + "," + (i % 4 < 3 ? "1" : "-1") + "," + std::to_string(i % 3) + "," +
+               std::to_string(5 + i % 4) + "\n";
+    }
+    data("d", csv);
+    std::set<std::string> names;
+    rt::out::tablewatch() = [&names](const std::string& name) { names.insert(name); };
+    auto r = run("proc vitalyx data=d;\n distribution weibull;\n class lot;\n"
+                 " analyze hours*status(0) = lot / itprint lrcl lrclper covb corrb ppout survtime=100;\n"
+                 " analyze (lo hi) / itprintem printprobs;\n analyze hours*status(0) / shape=1.5;\nrun;\n"
+                 "proc vitalyx data=d;\n distribution weibull;\n fmode combine mode=('wear' 'crack');\n"
+                 " analyze hours*status(0) / covb;\nrun;\n"
+                 "proc vitalyx;\n distribution poisson;\n analyze / count=3 exposure=10 predict(2) tolerance(0.5);\nrun;\n"
+                 "proc vitalyx data=d;\n distribution binomial;\n class lot;\n"
+                 " analyze fails(trials) = lot / predict(5) tolerance(0.1);\nrun;\n"
+                 "proc vitalyx data=d;\n distribution weibull;\n class lot;\n"
+                 " model hours*status(0) = temp lot / itprint covb corrb lrcl obstats;\n logscale temp;\nrun;\n"
+                 "proc vitalyx data=d;\n distribution weibull;\n model hours*status(0) = temp / shape=1.5;\nrun;\n"
+                 "proc vitalyx data=d;\n unitid unit;\n mcfplot age*n(-1) = lot / mcfdiff;\n mcfplot age*n(-1);\nrun;\n");
+    rt::out::tablewatch() = nullptr;
+    EXPECT_EQ(r.log.count('E'), 0) << r.log.all();
+    const std::string docs = testsupport::readfile(VITALYX_SOURCE_DIR "/docs/output.md");
+    std::string missing, all;
+    for (const std::string& n : names) {
+        if (docs.find("`" + n + "`") == std::string::npos) missing += " " + n;
+        all += " " + n;
+    }
+    EXPECT_EQ(missing, "") << "tables MAKE takes that docs/output.md does not name";
+    EXPECT_GE(names.size(), 45u) << "the programs no longer make every table; they make" << all;
+}

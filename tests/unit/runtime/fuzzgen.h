@@ -179,7 +179,8 @@ public:
         case GH_INSET: return pick(std::vector<std::string>{" n nfail", " weibull(scale shape)", " n='label'", " nosuch"});
         case GH_FMODE: return pick(std::vector<std::string>{" keep mode=('a')", " combine mode=('a' 'b')", " eliminate mode"});
         case GH_MAKE: return " " + pick(std::vector<std::string>{"'Nobs'", "ModInfo", "'Tab\nERROR: x'", "''"}) + " out=" +
-                             pick(std::vector<std::string>{"t", "work.t", "nolib.t"});
+                             pick(std::vector<std::string>{"t", "work.t", "nolib.t", "T", "Work.T"}) +
+                             (chance(20) ? " noprint" : "");
         default: return "";
         }
     }

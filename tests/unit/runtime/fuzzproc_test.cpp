@@ -8,8 +8,10 @@
 //
 // A run fails on a sanitizer report (or a pointer left into a deleted pool), a crash, a run
 // over 20 seconds, memory above 1 GB, a table cell printed as Infinity or NaN (listing,
-// report, MAKE data sets), or an exit status that disagrees with the log (an ERROR with
-// status 0, status 1 without an ERROR).
+// report, MAKE data sets), a MAKE data set that is not whole or a temporary file left behind
+// (programs save tables under one name in different spellings, in one step and across
+// steps), or an exit status that disagrees with the log (an ERROR with status 0, status 1
+// without an ERROR).
 //
 // The bounded run of the test suite takes VITALYX_FUZZPROC_RUNS programs (default 400) on two
 // workers. VITALYX_FUZZPROC_LONG=N runs N programs (at least 20,000 for a long run) on
@@ -275,9 +277,11 @@ public:
             p += "  class" + (c.empty() ? std::string(" lot") : c) + ";\n";
         }
         if (!fmode_.empty()) p += "  fmode " + fmode_ + " mode=('wear' 'crack');\n";
-        if (g_.chance(15))
-            p += "  make '" + g_.pick(std::vector<std::string>{"ParmEst", "PctEst", "MCFEst", "SurvEst", "ParameterEstimates"}) + "' out=t;\n";
-        return p + body + "run;\n";
+        p += makes();
+        p += body + "run;\n";
+        // Now and then a second step that saves a table under a name the first may have used.
+        if (g_.chance(10)) p += "proc vitalyx data=d;\n  analyze hours*status(0);\n" + makes(true) + "run;\n";
+        return p;
     }
 
 private:
@@ -285,6 +289,20 @@ private:
     std::string fmode_;
     std::vector<std::string> classes_;   // CLASS variables the MODEL effects need
     const std::vector<std::string> vars_ = {"hours", "status", "lo", "hi", "temp", "volt", "freq", "x1", "x2", "x3", "lot", "big"};
+
+    // MAKE statements, now and then several naming one data set in different spellings (the
+    // step is then refused) or a table hidden with NOPRINT.
+    std::string makes(bool one = false) {
+        std::string s;
+        if (!one && !g_.chance(25)) return s;
+        for (int i = 0, n = one ? 1 : 1 + g_.below(3); i < n; ++i)
+            s += "  make '" +
+                 g_.pick(std::vector<std::string>{"ParmEst", "PctEst", "MCFEst", "SurvEst", "ParameterEstimates", "ConvergenceStatus",
+                                                  "Datsum", "ProbabilityEstimates", "MConvergenceStatus", "Modprmest"}) +
+                 "' out=" + g_.pick(std::vector<std::string>{"t", "T", "work.t", "Work.T", "u", "v", "w", "x"}) + (g_.chance(30) ? " noprint" : "") +
+                 ";\n";
+        return s;
+    }
 
     // The class variables of a statement. The 5,000-level one only on ANALYZE: a plot of it
     // draws 2,500 pages (about a minute even in a release build).
@@ -454,6 +472,39 @@ bool nonfinite(const std::string& text, std::string* where) {
     return false;
 }
 
+// Every record of a CSV file has as many fields as its header (quoted fields may hold commas
+// and line ends); where names the first record that does not.
+bool wholecsv(const std::string& text, std::string* where) {
+    size_t fields = 1, want = 0, line = 1, start = 0;
+    bool quoted = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (quoted) {
+            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') ++i;   // a doubled quote
+            else if (c == '"') quoted = false;
+            continue;
+        }
+        if (c == '"') quoted = true;
+        else if (c == ',') ++fields;
+        else if (c == '\n') {
+            if (line == 1) want = fields;
+            else if (fields != want) {
+                *where = "line " + std::to_string(line) + " has " + std::to_string(fields) + " fields, the header " +
+                         std::to_string(want) + ": " + text.substr(start, std::min<size_t>(i - start, 120));
+                return false;
+            }
+            fields = 1;
+            ++line;
+            start = i + 1;
+        }
+    }
+    if (start < text.size()) {
+        *where = "the last line has no line end";
+        return false;
+    }
+    return true;
+}
+
 Outcome runone(const fs::path& dir) {
     Outcome o;
     const fs::path out = dir / "out";
@@ -557,6 +608,15 @@ Outcome runone(const fs::path& dir) {
                 fault("infinity", e.path().filename().string() + ": " + where);
                 break;
             }
+    // A data set is whole (every record as many fields as its header) and no temporary file
+    // is left once the run has ended.
+    if (fs::exists(out))
+        for (const auto& e : fs::directory_iterator(out)) {
+            const std::string name = e.path().filename().string();
+            if (name.find(".tmp-") != std::string::npos) fault("dataset", "a temporary file is left: " + name);
+            else if (e.path().extension() == ".csv" && !wholecsv(testsupport::readfile(e.path().string()), &where))
+                fault("dataset", name + ": " + where);
+        }
     return o;
 }
 

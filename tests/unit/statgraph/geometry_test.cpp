@@ -1,10 +1,13 @@
 // The statistical road's pages read back as a person reads them, from the renderer's drawing
 // list: what is drawn inside a frame stays in it, tick labels are numbers a reader can take at
-// a glance and stay on the page, each percentile line's label stands at its own line's end
+// a glance and stay on the page (also where a range reaches the largest number), each percentile line's label stands at its own line's end
 // clear of the other lines, an inset leaves the bands and lines free, and a BY group's page
 // says which group it shows.
 #include <algorithm>
 #include <cmath>
+#include <limits>
+
+#include "runtime/sgraph/frame.h"
 
 #include "tests/unit/devplots/data.h"
 #include "tests/unit/devplots/fixture.h"
@@ -164,6 +167,17 @@ TEST(Geometry, TickLabelsAreNumbersWithALeadingZeroInsideThePage) {
         }
     }
     EXPECT_TRUE(r.pages[0].hastext("0.00001") && r.pages[0].hastext("0.0001") && r.pages[0].hastext("100000"));
+    // One failure weighing 1e15 beside a censored unit of 1e300: its probability rounds to 0,
+    // so only one end of the data range is set; the line and the time axis stay on numbers. An
+    // axis up to the largest number has number labels too.
+    const dp::Run w = statistical("proc vitalyx data=w;\n freq f;\n probplot t*c(1);\nrun;\n", {{"w", "t,c,f\n576,1,1e300\n530,0,1e15\n"}});
+    ASSERT_EQ(w.pages.size(), 1u);
+    const Ticks wt = ticklabels(w.pages[0], frames(w.pages[0]).at(0), false);
+    EXPECT_GE(wt.value.size(), 2u);
+    for (double v : wt.value) EXPECT_TRUE(v >= 500 && v <= 600) << v;
+    const rt::sgr::Axis huge = rt::sgr::linearaxis(10, std::numeric_limits<double>::max(), 5);
+    ASSERT_FALSE(huge.labels.empty());
+    for (size_t k = 0; k < huge.labels.size(); ++k) EXPECT_TRUE(std::isfinite(huge.major[k]) && !huge.labels[k].empty()) << k;
     // The difference of the MCFs: the device road's ticks (-1 to 2.5 by 0.5) and a reference
     // line across the frame at no difference.
     const Box f = frames(r.pages[1]).at(0);

@@ -1,0 +1,20 @@
+// Telling whether two paths name one file.
+#include "runtime/util/paths.h"
+
+#include <filesystem>
+
+namespace rt::util {
+
+std::string filekey(const std::string& path) {
+    namespace fs = std::filesystem;
+    const fs::path p(path);
+    std::error_code ec;
+    fs::path folder = fs::absolute(p.has_parent_path() ? p.parent_path() : fs::path("."), ec);
+    if (!ec) {
+        fs::path real = fs::weakly_canonical(folder, ec);
+        folder = ec ? folder.lexically_normal() : real;
+    }
+    return (folder / p.filename()).string();
+}
+
+}  // namespace rt::util
