@@ -1,6 +1,6 @@
 # Reference values of the examples of docs/guide.md, computed in R independently of VITALYX
-# (survreg for the fits, npsurv for the Turnbull estimate, the MCF by its formula, the
-# binomial bound in closed form). Run by hand in this folder: Rscript check_values.R
+# (survreg for the fits, npsurv for the Turnbull estimate, the MCF and its variance by
+# Nelson's formulas, the binomial bound in closed form). Run by hand in this folder: Rscript check_values.R
 # The values are kept in expected.txt, which tests/process/guide_examples.sh checks.
 library(survival)
 p <- function(...) cat(sprintf(...), "\n", sep = "")
@@ -18,6 +18,13 @@ b10 <- pct(f, 0.1)
 p("fans: B10 %.4f limits %.4f %.4f", b10[1], b10[2], b10[3])
 # VITALYX's log likelihood is that of ln t: survreg's plus the sum of ln t over the failures.
 p("fans: log likelihood %.6f (survreg %.6f)", f$loglik[1] + sum(log(fans$hours[fans$status == 1])), f$loglik[1])
+# The reliability at 5000 hours (SURVTIME=5000) with limits from the delta method on
+# z = (ln t - mu)/sigma, S = exp(-exp(z)).
+z <- (log(5000) - coef(f)) / f$scale
+g <- c(-1 / f$scale, -z)
+sez <- sqrt(drop(t(g) %*% vcov(f) %*% g))
+p("fans: survival at 5000 hours %.4f limits %.4f %.4f", exp(-exp(z)), exp(-exp(z + qnorm(0.975) * sez)),
+  exp(-exp(z - qnorm(0.975) * sez)))
 
 # compare_groups.vx: interval-censored Weibull fits per treatment
 cos <- read.csv("cosmesis.csv")
@@ -27,6 +34,12 @@ for (g in c("RCT", "RT")) {
     m <- pct(f, 0.5)
     p("cosmesis %s: Weibull shape %.4f scale %.4f median %.4f", g, 1 / f$scale, exp(coef(f)), m[1])
 }
+
+# compare_groups.vx: the common-shape model, the RCT effect against RT
+d <- cos; d$treatment <- relevel(factor(d$treatment), ref = "RT")
+f <- survreg(Surv(lower, upper, type = "interval2") ~ treatment, data = d, dist = "weibull")
+ci <- confint(f)
+p("cosmesis, common shape: RCT effect %.4f limits %.4f %.4f, shape %.4f", coef(f)[2], ci[2, 1], ci[2, 2], 1 / f$scale)
 
 # inspection_data.vx: the Turnbull estimate (npsurv's NPMLE) of radiotherapy alone
 library(npsurv)
@@ -60,19 +73,35 @@ p("insulation: median life at 180 C %.4f, 10%% life %.4f", exp(coef(f)[1] + coef
   exp(coef(f)[1] + coef(f)[2] * x180 + f$scale * qnorm(0.1)))
 p("insulation: activation energy %.4f eV (slope x 1000 x Boltzmann's 8.617333e-5 eV/K)", coef(f)[2] * 1000 * 8.617333e-5)
 
-# fleet_repairs.vx: the MCF is the sum over event times of (events at t) / (units observed at t)
-mcf <- function(d, id, time, event) {
-    ends <- tapply(d[[time]], d[[id]], max)
-    ev <- sort(d[[time]][d[[event]] == 1])
-    cumsum(sapply(ev, function(s) 1 / sum(ends >= s)))
+# fleet_repairs.vx: Nelson's (1995) MCF, the sum over the event times t_j of the events there
+# over the units at risk (units whose end of observation is at or after t_j), with his
+# unbiased variance (VITALYX's default, VARIANCE=NELSON) and normal 95% limits. d[i, j]: the
+# events of unit i at t_j.
+mcfnelson <- function(id, time, event, at) {
+    ends <- tapply(time, id, max)
+    tj <- sort(unique(time[event > 0 & time <= at]))
+    units <- names(ends)
+    d <- sapply(tj, function(s) sapply(units, function(u) sum(event[id == u & time == s])))
+    r <- sapply(tj, function(s) ends >= s)
+    R <- colSums(r)
+    V <- 0
+    for (j in seq_along(tj)) for (l in seq_len(j)) {
+        k <- r[, j]
+        a <- d[k, l] - mean(d[k, l]); b <- d[k, j] - mean(d[k, j])
+        V <- V + (if (l == j) 1 else 2) * sum(a * b) / (R[l] * (R[j] - 1))
+    }
+    M <- sum(colSums(d) / R)
+    c(M, sqrt(V), M - qnorm(0.975) * sqrt(V), M + qnorm(0.975) * sqrt(V))
 }
-vs <- read.csv("valveseats.csv")
-m <- mcf(vs, "engine", "days", "event")
-p("valve seats: MCF after the last replacement (day %g) %.4f", max(vs$days[vs$event == 1]), tail(m, 1))
+# The valve seats from the package's copy (survival::valveSeat), not from valveseats.csv.
+m <- mcfnelson(valveSeat$id, valveSeat$time, valveSeat$status, 653)
+p("valve seats (survival::valveSeat): MCF at 653 days %.4f SE %.4f limits %.4f %.4f", m[1], m[2], m[3], m[4])
 bl <- read.csv("bladder.csv")
-at <- function(d, s) { m <- mcf(d, "id", "months", "event"); ev <- sort(d$months[d$event == 1]); if (any(ev <= s)) m[max(which(ev <= s))] else 0 }
 pl <- bl[bl$treatment == "placebo", ]; th <- bl[bl$treatment == "thiotepa", ]
-p("bladder: MCF at 30 months placebo %.4f thiotepa %.4f difference %.4f", at(pl, 30), at(th, 30), at(pl, 30) - at(th, 30))
+a <- mcfnelson(pl$id, pl$months, pl$event, 30); b <- mcfnelson(th$id, th$months, th$event, 30)
+se <- sqrt(a[2]^2 + b[2]^2)
+p("bladder: MCF at 30 months placebo %.4f thiotepa %.4f difference %.4f limits %.4f %.4f",
+  a[1], b[1], a[1] - b[1], a[1] - b[1] - qnorm(0.975) * se, a[1] - b[1] + qnorm(0.975) * se)
 
 # demonstration_test.vx: 0 failures in 59: the exact upper limit at 90% two-sided is 1 - 0.05^(1/59)
 p("demonstration: upper limit %.6f", 1 - 0.05^(1 / 59))

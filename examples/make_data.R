@@ -84,24 +84,10 @@ write.csv(insul, "insulation.csv", row.names = FALSE, quote = FALSE)
 
 # Nelson (1995), Technometrics 37, Table 1 (also Meeker and Escobar 1998, Statistical Methods
 # for Reliability Data): ages in days at which valve seats of 41 diesel engines were
-# replaced (event 1), and each engine's age at the end of observation (event 0).
-valve <- list(
-  "251" = c(), "252" = c(), "327" = 98, "328" = c(326, 653, 653), "329" = c(),
-  "330" = 84, "331" = 87, "389" = c(), "390" = 92, "391" = c(),
-  "392" = c(258, 328, 377, 621), "393" = c(61, 539), "394" = c(254, 276, 298, 640),
-  "395" = c(76, 538), "396" = 635, "397" = c(349, 404, 561), "398" = c(), "399" = c(),
-  "400" = c(120, 479), "401" = c(323, 449), "402" = c(139, 139), "403" = c(), "404" = 573,
-  "405" = c(165, 408, 604), "406" = 249, "407" = c(344, 497), "408" = c(265, 586),
-  "409" = c(166, 206, 348), "410" = c(), "411" = c(410, 581), "412" = c(), "413" = c(),
-  "414" = c(), "415" = 367, "416" = c(202, 563, 570), "417" = c(), "418" = c(), "419" = c(),
-  "420" = c(), "421" = c(), "422" = c())
-ends <- c(761, 759, 667, 667, 665, 667, 663, 646, 653, 651, 650, 648, 644, 642, 641, 649, 631,
-          596, 614, 582, 589, 593, 589, 606, 594, 613, 595, 389, 601, 601, 611, 608, 587, 603,
-          585, 587, 578, 578, 586, 585, 582)
-stopifnot(length(valve) == 41, length(ends) == 41)
-vs <- do.call(rbind, lapply(seq_along(valve), function(i)
-    data.frame(engine = names(valve)[i], days = c(valve[[i]], ends[i]),
-               event = c(rep(1, length(valve[[i]])), 0))))
+# replaced (event 1), and each engine's age at the end of observation (event 0), as
+# survival::valveSeat holds them: 89 rows, 48 replacements.
+vs <- data.frame(engine = valveSeat$id, days = valveSeat$time, event = valveSeat$status)
+stopifnot(nrow(vs) == 89, sum(vs$event) == 48, length(unique(vs$engine)) == 41)
 write.csv(vs, "valveseats.csv", row.names = FALSE, quote = FALSE)
 
 # Byar (1980), bladder tumour recurrences: survival::bladder2 (placebo and thiotepa arms,
@@ -135,12 +121,39 @@ write.csv(rbind(insul, data.frame(temp = 180, hours = NA)), "insulation_use.csv"
 # A zero-failure demonstration test: 59 units on test, none failed.
 write.csv(data.frame(failed = 0, tested = 59), "demonstration.csv", row.names = FALSE, quote = FALSE)
 
-# Checks of the typed values against published estimates.
+# Row by row against the copies that R packages carry: each CSV file as written, read back.
+# The diesel fans are typed from Nelson's table and survival::genfan holds them too; the valve
+# seats, the bladder tumours and the cosmesis study are taken from their packages, and reading
+# them back checks what was written. The ball bearings and the insulation test are in no
+# package here (survival::imotor and MASS::motors are another motor-insulation test).
+same <- function(what, a, b) {
+    if (!isTRUE(all.equal(a, b, check.attributes = FALSE)))
+        stop(what, " differs from the package's copy")
+    cat(what, ": ", nrow(a), " rows agree with the package's copy\n", sep = "")
+}
+d <- read.csv("dieselfans.csv")
+same("dieselfans.csv (survival::genfan)", d, data.frame(hours = genfan$hours, status = genfan$status))
+d <- read.csv("valveseats.csv")
+same("valveseats.csv (survival::valveSeat)", d,
+     data.frame(engine = valveSeat$id, days = valveSeat$time, event = valveSeat$status))
+d <- read.csv("cosmesis.csv")
+same("cosmesis.csv (npsurv::cancer)",
+     data.frame(d$treatment, ifelse(is.na(d$lower), 0, d$lower), ifelse(is.na(d$upper), Inf, d$upper)),
+     data.frame(as.character(cancer$group), cancer$L, cancer$R))
+# bladder2 has one row per interval between recurrences (start, stop, event): a patient's
+# recurrences are the stops with event 1, the end of follow-up is the last stop.
+d <- read.csv("bladder.csv")
+one <- function(id, rx, rec, end) data.frame(id = id, rx = rx, rec = paste(sort(rec), collapse = " "), end = end)
+mine <- do.call(rbind, lapply(split(d, d$id), function(p)
+    one(p$id[1], p$treatment[1], p$months[p$event == 1], p$months[p$event == 0])))
+pkg <- do.call(rbind, lapply(split(bladder2, bladder2$id), function(p)
+    one(p$id[1], ifelse(p$rx[1] == 1, "placebo", "thiotepa"), p$stop[p$event == 1], max(p$stop))))
+same("bladder.csv (survival::bladder2), by patient", mine, pkg)
+
+# The typed values against published estimates (the insulation times are typed only).
 f <- survreg(Surv(bearings) ~ 1, dist = "weibull")
 cat("ball bearings, Weibull ML: shape", 1 / f$scale, "scale", exp(coef(f)),
     "(Lawless 2003: 2.102, 81.88)\n")
 f <- survreg(Surv(hours, status) ~ 1, data = fans, dist = "weibull")
 cat("diesel fans, Weibull ML: shape", 1 / f$scale, "scale", exp(coef(f)),
     "(Nelson 1982: 1.0584, 26297)\n")
-cat("valve seats:", nrow(vs), "rows,", sum(vs$event), "replacements on", length(valve), "engines\n")
-cat("bladder:", length(unique(bl$id)), "patients,", sum(bl$event), "recurrences\n")

@@ -192,7 +192,7 @@ int lifescl(vyxstate* s, double lo, double hi);
 // set to the ends. 0 (or the status of the power routine), 1 after a message.
 int stressscl(vyxstate* s, double smin, double smax);
 
-// Options of the plot statements as the drawing Parts read them: a colour or symbol name
+// Options of the plot statements as the drawing code reads them: a colour or symbol name
 // given once or as a list, a line type given as a number or a list. Past the end of a list
 // the last entry stands (each group repeats the previous group's value).
 // Entries of the option (a single value counts 1); 0 when absent or an empty list.
@@ -213,7 +213,7 @@ const char* opttext(const stmtrec* r, int slot, int* length);
 int vyxatrn(vyxstate* s);
 int vyxanno(vyxstate* s);
 
-// Named places of the state's device-graphics arrays, and constants the drawing Parts share.
+// Named places of the state's device-graphics arrays, and constants the drawing routines share.
 enum : int {
     // colors and colornames: one colour number and 8-character name per role (vyxgcol)
     GC_DEV1 = 0, GC_DEV2, GC_DEV3, GC_TEXT, GC_HREF, GC_VREF, GC_SREF, GC_AXIS, GC_GRID, GC_FRAME,
@@ -437,7 +437,7 @@ struct Marks {
     }
 };
 
-// Text and line-width helpers of the drawing Parts: a text record set up with the plot's
+// Text and line-width helpers of the drawing routines: a text record set up with the plot's
 // colour, height and value font; the line width of the graphics context from WAXIS.
 
 // A text record with the plot's text colour, the layout's value font and the height.

@@ -1,4 +1,4 @@
-// Options of the plot statements as the drawing Parts read them.
+// Options of the plot statements as the device-graphics drawing code reads them.
 #include "proc/devgraph/devgraph.h"
 
 #include <cstring>

@@ -26,8 +26,8 @@ double rawvalue(const levctl* ctl, int j) {
     return c->cscale > 0.0 ? x * c->cscale + c->cloc : c->cloc;
 }
 
-// One observation of a pass of this Part: usable when zlevrgd has no flag and the weight and
-// frequency (when read) allow it; *f the frequency used.
+// One observation of the effect-information pass: usable when zlevrgd has no flag and the
+// weight and frequency (when read) allow it; *f the frequency used.
 bool usable(levctl* ctl, std::vector<double>& y, double* w, double* f, double minfreq) {
     const bool wread = ctl->haswgt != nullptr, fread = ctl->hasfreq != nullptr;
     *w = 1.0;

@@ -160,7 +160,7 @@ void emlimits(vyxstate* s, grpnode* g, double z) {
             if (!std::isnan(sup[j]) && !std::isnan(sup[j + 1]) && sup[j] > sup[j + 1]) sup[j] = sup[j + 1];
     }
 
-    // Plot ranges (the plot Parts' xlo, xhi = ptmin, ptmax; xlo2, xhi2 = tmin, tmax).
+    // Plot ranges (the plots' xlo, xhi = ptmin, ptmax; xlo2, xhi2 = tmin, tmax).
     g->tmin = DBL_MAX;
     g->tmax = -DBL_MAX;
     if (m >= 3) {

@@ -167,9 +167,14 @@ void HtmlTable::rows(std::string_view composed, long long ncomposed, long long p
 namespace {
 // 1294722 as 1,294,722.
 std::string grouped(long long v) {
-    std::string n = std::to_string(v);
-    for (int k = static_cast<int>(n.size()) - 3; k > 0; k -= 3) n.insert(static_cast<size_t>(k), ",");
-    return n;
+    const std::string n = std::to_string(v);
+    const size_t sign = v < 0 ? 1 : 0;
+    std::string out(n, 0, sign);
+    for (size_t k = sign; k < n.size(); ++k) {
+        if (k > sign && (n.size() - k) % 3 == 0) out += ',';
+        out += n[k];
+    }
+    return out;
 }
 }  // namespace
 

@@ -94,11 +94,13 @@ inline std::string args(std::initializer_list<double> v) {
     std::ostringstream o;
     o.precision(17);
     const char* sep = "";
+    o << '(';
     for (double d : v) {
         o << sep << d;
         sep = ", ";
     }
-    return "(" + o.str() + ")";
+    o << ')';
+    return o.str();
 }
 
 // Reports the figure (visible in the test log) and checks it.

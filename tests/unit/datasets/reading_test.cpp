@@ -177,7 +177,8 @@ TEST_F(DataSets, LateTextColumnOnManyRows) {
         std::string want = i == 25000 ? "end" : std::to_string(i);
         want.resize(5, ' ');
         ASSERT_EQ(s[static_cast<size_t>(i)], want);
-        std::string wt = "x" + std::to_string(i);
+        std::string wt = "x";
+        wt += std::to_string(i);
         wt.resize(6, ' ');
         ASSERT_EQ(t[static_cast<size_t>(i)], wt);
         ASSERT_EQ(k[static_cast<size_t>(i)], i * 0.25);

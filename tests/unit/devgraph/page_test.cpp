@@ -47,7 +47,7 @@ protected:
         for (auto [x0, y0, x1, y1] : {std::array{L, B, R, B}, {R, B, R, T}, {R, T, L, T}, {L, T, L, B}}) ggdraw(0, x0, y0, x1, y1, 1, s->popt.colors[GC_AXIS]);
         vyxghlb(s);
         vyxgvlb(s);
-        // points and fitted lines of three Weibull groups, as the drawing Parts hand them over
+        // points and fitted lines of three Weibull groups, as the drawing routines hand them over
         for (int k = 0; k < 3; ++k) {
             std::vector<double> pts, line;
             const double mu = 1.6 + 0.4 * k, sigma = 0.35;

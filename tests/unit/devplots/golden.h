@@ -39,7 +39,10 @@ inline std::string stroke(const rt::gfx::Stroke& s) {
 
 inline std::string points(const std::vector<double>& xy) {
     std::string s = std::to_string(xy.size() / 2);
-    for (double v : xy) s += " " + num(v);
+    for (double v : xy) {
+        s += ' ';
+        s += num(v);
+    }
     return s;
 }
 

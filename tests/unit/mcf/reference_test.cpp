@@ -1,8 +1,8 @@
 // MCF estimates, standard errors, limits and group differences through the whole command,
 // against values computed directly from the textbook formulas with exact fractions
-// (tests/data/mcf/make_reference.py): valve-seat-style data (41 engines with seat
-// replacements, made up in the manner of the textbook example, not the published set; with
-// the replacements as counts, with costs, and with unit frequencies), and the two
+// (tests/data/mcf/make_reference.py): the valve-seat replacements of 41 engines (Nelson
+// 1995; row for row R's survival::valveSeat; with the replacements as counts, with costs,
+// and with unit frequencies), and the two
 // treatment groups of the bladder-tumour recurrence study (R's survival::bladder2; the
 // LAWLESS values also agree with survfit's robust variance, check_survfit.R).
 #include <cmath>

@@ -189,7 +189,8 @@ TEST_F(Statement, GroupsAndTheirDifference) {
 TEST_F(Statement, TheTwoHundredAndFirstRecordSpillsToAFile) {
     std::string csv = "unit,age,n\n";
     for (int i = 0; i < 100; ++i) {
-        std::string u = "u" + std::to_string(i);
+        std::string u = "u";
+        u += std::to_string(i);
         csv += u + "," + std::to_string(1 + i % 7) + ",1\n" + u + "," + std::to_string(20 + i) + ",-1\n";
     }
     csv += "u0,3,1\n";

@@ -84,7 +84,10 @@ TEST(Quadrature, AgreesWithR) {
         const double b = t.at(r, "b");
         const double x0 = kind == QUAD_INTERVAL ? (a + b) / 2 : a + 1;
         const double v = integrate(kind, a, b, x0, byId);
-        w.add(relDiff(v, t.at(r, "value")), "id " + std::to_string(currentId) + args({a, b}));
+        std::string at = "id ";
+        at += std::to_string(currentId);
+        at += args({a, b});
+        w.add(relDiff(v, t.at(r, "value")), at);
     }
     EXPECT_WORST_BELOW(w, 1e-13);
 }

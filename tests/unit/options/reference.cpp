@@ -211,7 +211,8 @@ std::string render(const grammar& g, const Meanings* m, std::vector<std::string>
           << "Every statement and option the procedure takes, with what it does. Keywords are case-insensitive; aliases\n"
           << "are listed after the keyword. This page is generated from the procedure's grammar and the sentences of\n"
           << "`tests/data/options/meanings.txt` (run the `options` unit test with `VITALYX_UPDATE_DOCS=1` to rewrite it),\n"
-          << "so it lists exactly what the parser accepts. Where the procedure stores each option is in\n"
+          << "so it lists exactly what the parser accepts; the table of the rows that are not used, at the end, is\n"
+          << "`tests/data/options/skipped-rows.md`. Where the procedure stores each option is in\n"
           << "[option-slots.md](option-slots.md), for developers.\n\n";
     }
     o << "Numbers given to an option are checked when the statement is read: a range `a to b` includes both ends,\n"

@@ -65,7 +65,9 @@ std::string code(const std::string& t) {
             const char q = t[i];
             if (q == '"' && i > 0 && t[i - 1] == 'R') {   // R"(...)" raw string
                 size_t open = t.find('(', i);
-                std::string delim = ")" + t.substr(i + 1, open - i - 1) + "\"";
+                std::string delim = ")";
+                delim += t.substr(i + 1, open - i - 1);
+                delim += '"';
                 size_t e = t.find(delim, open);
                 i = e == std::string::npos ? t.size() : e + delim.size() - 1;
                 out += "\"\"";

@@ -66,8 +66,10 @@ public:
         for (auto&& t : textcol) t = chance(25);
         for (int i = 0; i < nrow; ++i) {
             const int n = odd(3) ? ncol + below(3) - 1 : ncol;   // now and then a ragged row
-            for (int j = 0; j < n; ++j)
-                s += (j ? "," : "") + (j < ncol && textcol[static_cast<size_t>(j)] ? text() : number());
+            for (int j = 0; j < n; ++j) {
+                if (j) s += ',';
+                s += j < ncol && textcol[static_cast<size_t>(j)] ? text() : number();
+            }
             s += "\n";
         }
         if (odd(3)) s += std::string(static_cast<size_t>(1 + below(3)) << 16, '9');   // a huge last field
