@@ -146,7 +146,8 @@ void publicnames(const fs::path& root) {
             for (const auto& [other, words] : used) outside |= other != folder && words.count(n);
             if (!outside) inside.insert(n);
         }
-        std::printf("  %-24s %3zu of %3zu\n", ("proc/" + folder + "/" + folder + ".h").c_str(), inside.size(), names.size());
+        std::printf("  %-28s %3zu of %3zu: %s\n", ("proc/" + folder + "/" + folder + ".h").c_str(), inside.size(), names.size(),
+                    joined(inside).c_str());
     }
 }
 
@@ -189,9 +190,12 @@ void fieldreport(const fs::path& root) {
               << "\nThe writes, by file and routine:\n";
     for (const auto& [k, f] : perroutine) std::cout << "  " << k << ": " << joined(f) << "\n";
 
+    std::string list;
     int three = 0;
-    for (const auto& [k, f] : reached) three += f.size() >= 3;
-    std::cout << "\nFields reached from three or more folders (read or written, the owner's folder counted): " << three << "\n";
+    for (const auto& [k, f] : reached)
+        if (f.size() >= 3) ++three, list += "  " + k + ": " + joined(f) + "\n";
+    std::cout << "\nFields reached from three or more folders (read or written, the owner's folder counted): " << three
+              << "\n" << list;
 
     std::cout << "\nUses the scan could not classify: " << scan.unclassified.size() << "\n";
     for (const auto& u : scan.unclassified) std::cout << "  " << u.where << ": " << u.text << "\n";
