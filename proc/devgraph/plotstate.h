@@ -55,8 +55,8 @@ void plotstate_bygone(vyxstate* s);
 void plotstate_workgone(vyxstate* s);
 void plotstate_start(vyxstate* s, StmtKind kind);
 
-// Fields used outside devgraph (folders of proc/; "written" counts assignments and
-// addresses taken):
+// Fields of plotstate used outside devgraph (folders of proc/, from scripts/fieldtable; "written"
+// counts assignments, ++ and --, addresses taken, non-const references bound and copies into):
 //   gdest        written in devgraph, framework
 //   gctx         written in devgraph; read in mcf
 //   symarr       written in devgraph; read in mcf

@@ -31,14 +31,14 @@ struct fitwork {
     kernfn prob_fn[2];          // value kernel and derivative kernel
 };
 
-// Fields used outside framework (folders of proc/; "written" counts assignments and
-// addresses taken):
+// Fields of fitwork used outside framework (folders of proc/, from scripts/fieldtable; "written"
+// counts assignments, ++ and --, addresses taken, non-const references bound and copies into):
 //   parmnames    written in lifedist, regression
 //   fitarr       written in lifedist, regression
 //   loglik       written in lifedist, regression
 //   fitcrit      written in lifedist, regression
 //   fixedparms   written in lifedist, regression; read in devgraph, framework
-//   estarr       written in regression; read in lifedist
+//   estarr       written in lifedist, regression
 //   itrow        written in lifedist, regression
 //   itopts       written in lifedist, regression
 //   npar         written in lifedist, regression

@@ -45,8 +45,8 @@ void groupstate_stmtgone(vyxstate* s);
 void groupstate_workgone(vyxstate* s);
 void groupstate_bygone(vyxstate* s);
 
-// Fields used outside framework (folders of proc/; "written" counts assignments and
-// addresses taken):
+// Fields of groupstate used outside framework (folders of proc/, from scripts/fieldtable; "written"
+// counts assignments, ++ and --, addresses taken, non-const references bound and copies into):
 //   rootgrp      written in devgraph, framework, lifedist, mcf, statgraph
 //   grplist      written in framework, lifedist, mcf; read in devgraph, statgraph
 //   curgrp       written in framework, lifedist, mcf; read in devgraph
@@ -63,15 +63,15 @@ void groupstate_bygone(vyxstate* s);
 //   clslablen    written in lifedist, mcf; read in devgraph, statgraph
 //   clslabels    written in lifedist, mcf; read in devgraph, statgraph
 //   nlev         written in framework; read in devgraph, lifedist, mcf, statgraph
-//   levkeys      written in framework; read in devgraph, lifedist, mcf, statgraph
-//   levvals      written in framework; read in devgraph, lifedist, statgraph
+//   levkeys      written in framework; read in devgraph, lifedist, mcf, regression, statgraph
+//   levvals      written in framework; read in devgraph, lifedist, regression, statgraph
 //   grpcolw      written in framework; read in lifedist, mcf, statgraph
 //   fmodeset     written in framework, lifedist, regression; read in devgraph, statgraph
+//   nplotgrp     written in devgraph, framework
 //   clsorder     written in lifedist, mcf; read in framework
 //   grpcount     written in lifedist, mcf
 //   clsmissing   written in lifedist, mcf
 //   clsdropmiss  written in lifedist
 //   lastgrp      written in lifedist, mcf
-//   grprowix     written in lifedist
-//   grpcolix     written in lifedist
-//   nplotgrp     written in devgraph, framework
+//   grprowix     written in lifedist; read in regression
+//   grpcolix     written in lifedist; read in regression

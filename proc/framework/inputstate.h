@@ -32,10 +32,10 @@ struct inputstate {
     obsvalues obsvals;          // values of the current observation, written by the getters
 };
 
-// Fields used outside framework (folders of proc/; "written" counts assignments and
-// addresses taken):
+// Fields of inputstate used outside framework (folders of proc/, from scripts/fieldtable; "written"
+// counts assignments, ++ and --, addresses taken, non-const references bound and copies into):
 //   dsin         written in framework; read in devgraph, lifedist, mcf, regression, statgraph
-//   annods       written in lifedist
+//   annods       written in lifedist; read in devgraph
 //   dsname       written in framework; read in lifedist, mcf, regression
 //   dslabel      written in framework; read in lifedist, regression
 //   stmgets      written in framework; read in lifedist, mcf
@@ -44,19 +44,20 @@ struct inputstate {
 //   procget      written in framework; read in devgraph, lifedist, mcf, regression
 //   procstmt     written in framework; read in devgraph, regression
 //   curstmt      written in framework; read in devgraph, lifedist, mcf, regression, statgraph
+//   stmtidx      written in framework; read in lifedist, mcf
 //   stmtkind     written in lifedist, mcf; read in devgraph
 //   rspform      written in lifedist, regression; read in devgraph, statgraph
 //   rspvars      written in framework, lifedist, mcf, regression; read in devgraph, statgraph
-//   procvars     written in framework, lifedist, regression
+//   procvars     written in framework; read in lifedist, regression
 //   annoflag     written in devgraph, framework, lifedist, mcf
-//   nunitid      written in (set by address or not at all); read in mcf
-//   nfreq        written in (set by address or not at all); read in devgraph, lifedist, mcf, regression, statgraph
-//   nnenter      written in (set by address or not at all); read in lifedist, regression
+//   nunitid      written in framework; read in mcf
+//   nfreq        written in framework; read in devgraph, lifedist, mcf, regression, statgraph
+//   nnenter      written in framework; read in lifedist, regression
 //   rspkind      written in lifedist, mcf, regression; read in devgraph, statgraph
 //   ncensvals    written in lifedist, mcf, regression; read in devgraph, framework
 //   censvals     written in lifedist, mcf, regression; read in devgraph, framework
 //   nobscnt      written in lifedist, mcf, regression
-//   nbyvars      written in (set by address or not at all); read in devgraph, framework, lifedist
-//   clsdesc      written in statgraph; read in lifedist, mcf
+//   nbyvars      written in framework; read in devgraph, lifedist
+//   clsdesc      written in lifedist, mcf; read in statgraph
 //   unittype     written in framework; read in mcf
-//   obsvals      written in (set by address or not at all); read in devgraph, framework, lifedist, mcf, regression
+//   obsvals      written in framework, mcf, regression; read in devgraph, lifedist

@@ -16,11 +16,11 @@ struct outputrow {
     double survcells[10];       // S0..S9, right after rowvals
 };
 
-// Fields used outside framework (folders of proc/; "written" counts assignments and
-// addresses taken):
+// Fields of outputrow used outside framework (folders of proc/, from scripts/fieldtable; "written"
+// counts assignments, ++ and --, addresses taken, non-const references bound and copies into):
 //   grplabel     written in lifedist, mcf, statgraph; read in framework
-//   grplabel2    written in (set by address or not at all); read in statgraph
-//   rowtext      written in mcf, regression, statgraph; read in lifedist
+//   grplabel2    written in statgraph
+//   rowtext      written in lifedist, mcf, regression, statgraph
 //   grplablen    written in lifedist; read in framework
 //   rowlead      written in lifedist, mcf
 //   convmsg      written in lifedist

@@ -15,8 +15,8 @@ struct outstate {
     makeblk* make;              // the MAKE block of OutData
 };
 
-// Fields used outside framework (folders of proc/; "written" counts assignments and
-// addresses taken):
+// Fields of outstate used outside framework (folders of proc/, from scripts/fieldtable; "written"
+// counts assignments, ++ and --, addresses taken, non-const references bound and copies into):
 //   obenv        written in framework; read in devgraph
 //   outmgr       written in framework; read in devgraph, lifedist, mcf, regression, statgraph
 //   curtab       written in lifedist, regression, statgraph

@@ -52,17 +52,17 @@ struct plotopts {
     double nfailrng[2];         // smallest and largest failure weight of the groups
 };
 
-// Fields used outside framework (folders of proc/; "written" counts assignments and
-// addresses taken):
-//   axlog        written in devgraph, lifedist, mcf
+// Fields of plotopts used outside framework (folders of proc/, from scripts/fieldtable; "written"
+// counts assignments, ++ and --, addresses taken, non-const references bound and copies into):
 //   plotcodes    written in devgraph, lifedist; read in statgraph
+//   axlog        written in devgraph, lifedist, mcf
 //   pflags       written in devgraph, framework, lifedist, mcf, regression, statgraph
-//   refopts      written in lifedist; read in devgraph, mcf
-//   refs         written in devgraph, mcf; read in lifedist, statgraph
+//   refopts      written in lifedist, mcf; read in devgraph
+//   refs         written in devgraph, lifedist, mcf; read in statgraph
 //   gfile        written in lifedist, mcf; read in devgraph
 //   multpos      written in lifedist; read in devgraph
-//   panels       written in devgraph, lifedist; read in mcf, statgraph
-//   axlim        written in devgraph, lifedist, statgraph; read in mcf
+//   panels       written in devgraph, lifedist, mcf; read in statgraph
+//   axlim        written in devgraph, lifedist, mcf, statgraph
 //   datarng      written in lifedist, statgraph
 //   axopt        written in devgraph, lifedist
 //   colors       written in devgraph; read in mcf

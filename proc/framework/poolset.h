@@ -12,8 +12,8 @@ struct poolset {
     xchandle emfile;            // utility file of the EM incidence matrix
 };
 
-// Fields used outside framework (folders of proc/; "written" counts assignments and
-// addresses taken):
+// Fields of poolset used outside framework (folders of proc/, from scripts/fieldtable; "written"
+// counts assignments, ++ and --, addresses taken, non-const references bound and copies into):
 //   bypool       written in framework; read in devgraph, lifedist, regression
 //   stmtpool     written in framework; read in devgraph, lifedist, mcf, regression, statgraph
 //   workpool     written in framework; read in devgraph, lifedist, mcf, statgraph

@@ -11,6 +11,6 @@ struct stepstate {
     int32_t nplots;             // number of plot statements
 };
 
-// Fields used outside framework (folders of proc/; "written" counts assignments and
-// addresses taken):
+// Fields of stepstate used outside framework (folders of proc/, from scripts/fieldtable; "written"
+// counts assignments, ++ and --, addresses taken, non-const references bound and copies into):
 //   stepend      written in lifedist, regression, statgraph; read in devgraph, framework

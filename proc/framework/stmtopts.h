@@ -29,8 +29,8 @@ struct stmtopts {
     char labels[8][40];         // distribution, parameter and relation labels (LB_* places)
 };
 
-// Fields used outside framework (folders of proc/; "written" counts assignments and
-// addresses taken):
+// Fields of stmtopts used outside framework (folders of proc/, from scripts/fieldtable; "written"
+// counts assignments, ++ and --, addresses taken, non-const references bound and copies into):
 //   rowlay       written in lifedist, mcf; read in devgraph
 //   distcode     written in framework, lifedist; read in devgraph, regression, statgraph
 //   spilled      written in lifedist, mcf
@@ -45,7 +45,7 @@ struct stmtopts {
 //   fitmethod    written in devgraph, lifedist; read in statgraph
 //   stressrel    written in lifedist; read in devgraph, statgraph
 //   stmtlabel    written in lifedist, mcf
-//   tblflags     written in framework, lifedist, regression
+//   tblflags     written in framework, lifedist, regression; read in mcf
 //   thrflags     written in framework, lifedist, regression; read in devgraph, statgraph
 //   defhdr       written in devgraph, lifedist, mcf
 //   labels       written in lifedist, regression; read in devgraph, statgraph

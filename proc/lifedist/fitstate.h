@@ -77,8 +77,8 @@ void fitstate_bygone(vyxstate* s);
 void fitstate_workgone(vyxstate* s);
 void fitstate_start(vyxstate* s, StmtKind kind);
 
-// Fields used outside lifedist (folders of proc/; "written" counts assignments and
-// addresses taken):
+// Fields of fitstate used outside lifedist (folders of proc/, from scripts/fieldtable; "written"
+// counts assignments, ++ and --, addresses taken, non-const references bound and copies into):
 //   parmvec      written in devgraph, lifedist, statgraph
 //   wbconf       written in lifedist; read in devgraph
 //   ppcarr       written in lifedist; read in devgraph

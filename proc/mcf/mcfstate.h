@@ -34,8 +34,8 @@ struct mcfstate {
     obobject* grpobj;           // output group of the current class level, null when none
 };
 
-// Fields used outside mcf (folders of proc/; "written" counts assignments and
-// addresses taken):
+// Fields of mcfstate used outside mcf (folders of proc/, from scripts/fieldtable; "written"
+// counts assignments, ++ and --, addresses taken, non-const references bound and copies into):
 //   mcftype      written in mcf; read in devgraph, statgraph
 //   clswidth     written in mcf; read in statgraph
 //   mcfopt       written in mcf; read in statgraph

@@ -72,14 +72,14 @@ void modelstate_stmtgone(vyxstate* s);
 void modelstate_bygone(vyxstate* s);
 void modelstate_start(vyxstate* s, StmtKind kind);
 
-// Fields used outside regression (folders of proc/; "written" counts assignments and
-// addresses taken):
+// Fields of modelstate used outside regression (folders of proc/, from scripts/fieldtable; "written"
+// counts assignments, ++ and --, addresses taken, non-const references bound and copies into):
 //   rsp3flag     written in regression; read in lifedist
 //   mdlrspkind   written in regression; read in devgraph, lifedist
 //   ordercode    written in regression; read in lifedist
 //   liferng      written in regression; read in devgraph
 //   stressvals   written in regression; read in devgraph
-//   mdllev       written in framework; read in devgraph, regression, statgraph
+//   mdllev       written in framework; read in devgraph, lifedist, regression, statgraph
 //   logslev      written in regression; read in devgraph
 //   logscl       written in regression; read in devgraph
 //   mdlvarids    written in regression; read in lifedist

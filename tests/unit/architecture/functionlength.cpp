@@ -28,6 +28,15 @@ bool endswithword(const std::string& s, const std::string& w) {
 // followed by qualifiers or a trailing return type, and is no if, for, while or switch.
 bool functionhead(std::string head, std::string* name) {
     head = trimmed(head);
+    // a constructor's initializers: the head ends at the ':' after its parameter list
+    for (size_t i = 0, depth = 0, closed = 0; i < head.size(); ++i) {
+        if (head[i] == '(') ++depth;
+        if (head[i] == ')' && depth > 0 && --depth == 0) closed = 1;
+        if (head[i] == ':' && depth == 0 && closed && head[i + 1] != ':' && head[i - 1] != ':') {
+            head = trimmed(head.substr(0, i));
+            break;
+        }
+    }
     for (bool again = true; again;) {
         again = false;
         for (const char* q : {"const", "noexcept", "override", "final"})
