@@ -53,7 +53,7 @@ void groupstate_bygone(vyxstate* s);
 //   curfit       written in lifedist
 //   grpgrid      written in framework; read in devgraph, lifedist, statgraph
 //   nclass       written in lifedist, mcf; read in devgraph, framework, regression, statgraph
-//   clsvars      written in lifedist, mcf; read in devgraph, regression
+//   clsvars      written in lifedist, mcf; read in devgraph, framework, regression
 //   clsnumeric   written in lifedist, mcf; read in framework
 //   clskeynum    written in lifedist, mcf
 //   clssort      written in mcf; read in framework

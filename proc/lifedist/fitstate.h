@@ -80,7 +80,6 @@ void fitstate_start(vyxstate* s, StmtKind kind);
 // Fields of fitstate used outside lifedist (folders of proc/, from scripts/fieldtable; "written"
 // counts assignments, ++ and --, addresses taken, non-const references bound and copies into):
 //   parmvec      written in devgraph, lifedist, statgraph
-//   wbconf       written in lifedist; read in devgraph
 //   ppcarr       written in lifedist; read in devgraph
 //   fmcurve      written in lifedist; read in devgraph, statgraph
 //   rspdesc      written in lifedist, regression
