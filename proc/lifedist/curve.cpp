@@ -316,7 +316,7 @@ int vyxcrv(vyxstate* s, grpnode* g) {
     c.n = g->totw;
     c.natrisk = c.n;
     c.carry = c.na ? 0.0 : 1.0;
-    c.z = zprobit(1 - s->opts.alpha / 2);
+    c.z = zprobitq(s->opts.alpha / 2);
 
     g->tmin = g->ptmin = DBL_MAX;
     g->tmax = g->ptmax = -DBL_MAX;
