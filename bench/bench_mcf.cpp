@@ -8,7 +8,7 @@
 // Goals: 10,000 units in under 0.2 s, 1,000,000 in under 10 s, memory linear in the rows.
 // `lawless_make` saves the estimates with MAKE ... NOPRINT as a CSV data set instead of
 // printing them, as a user with a million units would (bench/mcf/README.md has the whole
-// command against R).
+// command against R). `interval`: a million intervals of interval data (events and removals).
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -62,10 +62,30 @@ int64_t writedata(int64_t n, const std::string& path) {
     return rows;
 }
 
+// Writes n intervals of 10 age units with their events and removals (fractional, as from a
+// weighted fleet) to path; the number of rows.
+int64_t writeintervals(int64_t n, const std::string& path) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return 0;
+    static char buf[1 << 20];
+    std::setvbuf(f, buf, _IOFBF, sizeof buf);
+    std::mt19937_64 gen(13);
+    std::uniform_real_distribution<double> u(0.0, 1.0);
+    std::poisson_distribution<int> events(5.1);
+    std::fputs("lo,hi,ev,rem\n", f);
+    for (int64_t i = 0; i < n; ++i)
+        std::fprintf(f, "%lld,%lld,%d,%.2f\n", static_cast<long long>(10 * i), static_cast<long long>(10 * i + 10), events(gen),
+                     0.5 + std::round(250 * u(gen)) / 100);
+    std::fclose(f);
+    return n;
+}
+
+// method: the variance, or "interval" for the interval data of writeintervals.
 void BM_McfPlot(benchmark::State& state, const char* method, bool make = false) {
     const int64_t units = state.range(0);
-    const std::string name = "mcfbench" + std::to_string(units);
-    const int64_t rows = writedata(units, "/tmp/" + name + ".csv");
+    const bool interval = std::string(method) == "interval";
+    const std::string name = (interval ? "mcfibench" : "mcfbench") + std::to_string(units);
+    const int64_t rows = interval ? writeintervals(units, "/tmp/" + name + ".csv") : writedata(units, "/tmp/" + name + ".csv");
     double peak = 0;
     for (auto _ : state) {
         const long base = status("VmRSS:");
@@ -78,9 +98,9 @@ void BM_McfPlot(benchmark::State& state, const char* method, bool make = false) 
         rt::runner::Config cfg;
         cfg.linked = mcn_main;
         const std::string save = make ? " make 'MCFEst' out=work." + name + "est noprint;\n" : "";
-        const int rc = rt::runner::run("proc vitalyx data=" + name + ";\n unitid unit;\n" + save + " mcfplot age*n(-1) / variance=" +
-                                           method + ";\nrun;\n",
-                                       s, cfg);
+        const std::string stmt = interval ? " mcfplot (interval=lo hi recurrences=ev censored=rem);\n"
+                                          : " unitid unit;\n" + save + " mcfplot age*n(-1) / variance=" + method + ";\n";
+        const int rc = rt::runner::run("proc vitalyx data=" + name + ";\n" + stmt + "run;\n", s, cfg);
         peak = std::max(peak, static_cast<double>(status("VmHWM:") - base) * 1024.0);
         if (rc != 0) {
             state.SkipWithError("the program failed");
@@ -98,6 +118,7 @@ BENCHMARK_CAPTURE(BM_McfPlot, nelson, "nelson")->Arg(10000)->Unit(benchmark::kMi
 BENCHMARK_CAPTURE(BM_McfPlot, lawless, "lawless")->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_McfPlot, nelson, "nelson")->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 BENCHMARK_CAPTURE(BM_McfPlot, lawless, "lawless")->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK_CAPTURE(BM_McfPlot, interval, "interval")->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK_CAPTURE(BM_McfPlot, lawless_make, "lawless", true)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 }  // namespace

@@ -148,14 +148,16 @@ BENCHMARK_CAPTURE(BM_Turnbull, ends_0_1, 0.1)->Arg(10000)->Arg(30000)->Arg(10000
 BENCHMARK_CAPTURE(BM_Turnbull, ends_0_5, 0.5)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 BENCHMARK_CAPTURE(BM_Turnbull, ends_1_0, 1.0)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
-// The product-limit curve of n right-censored rows sorted by time (form 1, no FREQ), with
-// the modified product limit as plotting position.
-void BM_ProductLimit(benchmark::State& state) {
+// The product-limit curve of n right-censored rows sorted by time (form 1), with the modified
+// product limit as plotting position; `weighted`: a FREQ column of weights from 0.5 to 3
+// (the number at risk is then summed from the weights still to come).
+void productlimit(benchmark::State& state, bool weighted) {
     stepenv env;
     vyxstate* s = env.s;
     std::memset(s->input.rspform, 0, sizeof s->input.rspform);
     s->input.rspform[RF_CENSOR] = 1;
-    s->opts.rowlay[1] = 2;
+    s->opts.rowlay[1] = weighted ? 3 : 2;
+    s->input.nfreq = weighted ? 1 : 0;
     s->opts.fitmethod = 1;
     s->life.pposcode = 4;
     s->life.ppos_fn = [](double a, double, double, double* c, double d) {
@@ -177,9 +179,15 @@ void BM_ProductLimit(benchmark::State& state) {
     }
     std::sort(obs.begin(), obs.end(), [](auto& a, auto& b) { return a.first < b.first || (a.first == b.first && a.second > b.second); });
     std::vector<double> rows;
+    double total = 0, wfail = fails;
     for (auto& o : obs) {
         rows.push_back(o.first);
         rows.push_back(o.second);
+        if (!weighted) continue;
+        const double w = 0.5 + std::round(250 * u(gen)) / 100;
+        rows.push_back(w);
+        total += w;
+        if (o.second == 0.0) wfail += w - 1;
     }
     for (auto _ : state) {
         state.PauseTiming();
@@ -187,14 +195,18 @@ void BM_ProductLimit(benchmark::State& state) {
         grpnode g{};
         g.rowbuf = rows.data();
         g.nobs = static_cast<int32_t>(n);
-        g.totw = static_cast<double>(n);
-        g.wfail = g.nfail = fails;
+        g.totw = weighted ? total : static_cast<double>(n);
+        g.wfail = wfail;
+        g.nfail = fails;
         state.ResumeTiming();
         vyxcrv(s, &g);
         benchmark::DoNotOptimize(g.crvbuf);
     }
     state.SetComplexityN(n);
 }
+void BM_ProductLimit(benchmark::State& state) { productlimit(state, false); }
+void BM_ProductLimitFreq(benchmark::State& state) { productlimit(state, true); }
 BENCHMARK(BM_ProductLimit)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime()->Complexity();
+BENCHMARK(BM_ProductLimitFreq)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime()->Complexity();
 
 }  // namespace

@@ -1,8 +1,9 @@
 // The product-limit curve as a whole command, from 1e6 to 1e7 rows: ANALYZE with FITTYPE=NONE
 // reads the rows, sorts the group and builds the curve (written to the curve file, which the
 // host keeps in memory while it fits); `ppout` also prints the probability estimates of 1e6
-// rows. The rows are bench/nonparam/make_data.py's kind (Weibull shape 1.5 and scale 2000,
-// uniform censoring). Counters: rows per second, the peak memory per row, and the system
+// rows; `freq` gives the rows FREQ weights from 0.5 to 3 (the number at risk is then summed
+// from the weights still to come, which reads the group's rows once more). The rows are
+// bench/nonparam/make_data.py's kind (Weibull shape 1.5 and scale 2000, uniform censoring). Counters: rows per second, the peak memory per row, and the system
 // time's share of the run (sys_share). Goals: from 1e6 to 1e7 rows the time grows with an
 // exponent of at most 1.03 (Complexity), system time under a tenth of the run.
 #include <benchmark/benchmark.h>
@@ -31,17 +32,20 @@ struct Quiet : rt::Log {
     }
 };
 
-void writerows(int64_t n, const std::string& path) {
+void writerows(int64_t n, const std::string& path, bool weighted) {
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) return;
     static char buf[1 << 20];
     std::setvbuf(f, buf, _IOFBF, sizeof buf);
     std::mt19937_64 gen(5);
     std::uniform_real_distribution<double> u(0.0, 1.0);
-    std::fputs("time,status\n", f);
+    std::fputs(weighted ? "time,status,count\n" : "time,status\n", f);
     for (int64_t i = 0; i < n; ++i) {
         const double t = 2000.0 * std::pow(-std::log1p(-u(gen)), 1 / 1.5), c = 3000.0 * u(gen) + 500;
-        std::fprintf(f, t <= c ? "%.3f,1\n" : "%.3f,0\n", t <= c ? t : c);
+        if (weighted)
+            std::fprintf(f, t <= c ? "%.3f,1,%.2f\n" : "%.3f,0,%.2f\n", t <= c ? t : c, 0.5 + std::round(250 * u(gen)) / 100);
+        else
+            std::fprintf(f, t <= c ? "%.3f,1\n" : "%.3f,0\n", t <= c ? t : c);
     }
     std::fclose(f);
 }
@@ -53,10 +57,10 @@ double cpuseconds(bool system) {
     return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6;
 }
 
-void BM_ProductLimitCommand(benchmark::State& state, const char* options) {
+void BM_ProductLimitCommand(benchmark::State& state, const char* options, bool weighted = false) {
     const int64_t n = state.range(0);
-    const std::string name = "plbench" + std::to_string(n);
-    writerows(n, "/tmp/" + name + ".csv");
+    const std::string name = std::string(weighted ? "plfbench" : "plbench") + std::to_string(n);
+    writerows(n, "/tmp/" + name + ".csv", weighted);
     double peak = 0, sys = 0, wall = 0;
     for (auto _ : state) {
         const long base = benchmem::status("VmRSS:");
@@ -70,7 +74,7 @@ void BM_ProductLimitCommand(benchmark::State& state, const char* options) {
         s.log = &log;
         rt::runner::Config cfg;
         cfg.linked = mcn_main;
-        const int rc = rt::runner::run("proc vitalyx data=" + name + ";\n distribution weibull;\n analyze time*status(0) / fittype=none" +
+        const int rc = rt::runner::run("proc vitalyx data=" + name + ";\n distribution weibull;\n" + (weighted ? " freq count;\n" : "") + " analyze time*status(0) / fittype=none" +
                                            options + ";\nrun;\n",
                                        s, cfg);
         wall += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
@@ -89,6 +93,13 @@ void BM_ProductLimitCommand(benchmark::State& state, const char* options) {
 }
 
 BENCHMARK_CAPTURE(BM_ProductLimitCommand, fittype_none, "")
+    ->Arg(1000000)
+    ->Arg(10000000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1)
+    ->Complexity();
+BENCHMARK_CAPTURE(BM_ProductLimitCommand, freq, "", true)
     ->Arg(1000000)
     ->Arg(10000000)
     ->Unit(benchmark::kMillisecond)

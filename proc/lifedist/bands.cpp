@@ -72,7 +72,7 @@ double simconfact(double aL, double aU, double alpha) {
 }
 
 double* bconf(double x, double n, double* lower, double* upper, double alpha) {
-    const double z = zprobit(1 - alpha);
+    const double z = zprobitq(alpha);
     const double p = x / n;
     const double half = z * std::sqrt(p * (1 - p) / n);
     double q;

@@ -23,7 +23,7 @@ using namespace fitx;
 
 namespace {
 
-double zcrit(const vyxstate* s) { return zprobit(1.0 - s->opts.alpha / 2.0); }
+double zcrit(const vyxstate* s) { return zprobitq(s->opts.alpha / 2); }
 
 // The limits of a history table end like the fit's history: see the row-end rule.
 bool closehistory(vyxstate* s, tabpair& tab) {

@@ -26,6 +26,8 @@ constexpr statusrow kConverged = {0, 720, {710, 7110, 7100, 7120}};
 constexpr statusrow kNotConverged = {2, 730, {730, 7310, 7300, 7320}};
 // The relative gradient could not be formed (a gradient or Hessian that is not finite).
 constexpr statusrow kNoCriterion = {2, 1950, {1951, 1953, 1952, 1954}};
+// The data have no maximum-likelihood estimate (every observation is consistent with one value).
+constexpr statusrow kNoEstimate = {1, 2140, {2141, 2143, 2142, 2144}};
 constexpr statusrow kByOptimiser[] = {
     {2, 60, {60, 6010, 6000, 6010}},   // 1: iteration limit
     {1, 61, {61, 6010, 6100, 6010}},   // 3: ridging failed
@@ -43,6 +45,7 @@ const statusrow& rowfor(int optrc, double crit, double convh) {
         case NR_RIDGEFAIL: return kByOptimiser[1];
         case NR_NOTPOSDEF: return kByOptimiser[2];
         case NR_INFEASIBLE: return kByOptimiser[3];
+        case NR_NOESTIMATE: return kNoEstimate;
         default: return kByOptimiser[4];
     }
 }
@@ -55,9 +58,9 @@ txthandle reasontext(vyxstate* s, int code, double crit) {
     const msgarg mode = fm.vals && fm.lens ? txtarg(fm.vals[cur], fm.lens[cur]) : txtarg("", 0);
     const double convh = s->fit.fitcrit.convh, ridge = s->fit.fitcrit.ridge;
     switch (code) {
-        case 7100: case 6200: case 6300: case 6400: case 1952: return rdxmsgs(510, code, label);
-        case 7110: case 6010: case 1953: return rdxmsgs(510, code, mode);
-        case 7120: case 1954: return rdxmsgs(510, code, mode, label);
+        case 7100: case 6200: case 6300: case 6400: case 1952: case 2142: return rdxmsgs(510, code, label);
+        case 7110: case 6010: case 1953: case 2143: return rdxmsgs(510, code, mode);
+        case 7120: case 1954: case 2144: return rdxmsgs(510, code, mode, label);
         case 730: return rdxmsgs(510, code, crit, convh);
         case 7300: return rdxmsgs(510, code, crit, convh, label);
         case 7310: return rdxmsgs(510, code, crit, convh, mode);
@@ -66,7 +69,7 @@ txthandle reasontext(vyxstate* s, int code, double crit) {
         case 6000: return rdxmsgs(510, code, s->fit.maxiter, label);
         case 61: return rdxmsgs(510, code, ridge);
         case 6100: return rdxmsgs(510, code, ridge, label);
-        default: return rdxmsg(510, code);   // 710, 62, 63, 64, 1951
+        default: return rdxmsg(510, code);   // 710, 62, 63, 64, 1951, 2141
     }
 }
 
@@ -122,11 +125,12 @@ bool mlstatus(vyxstate* s) {
         case 60: xpmlog(510, 60, s->fit.maxiter, of); break;
         case 61: xpmlog(510, 61, s->fit.fitcrit.ridge, of); break;
         case 720: xpmlog(510, 720, fr); break;
-        default: xpmlog(510, row.logged, of); break;   // 62, 63, 64, 1950
+        default: xpmlog(510, row.logged, of); break;   // 62, 63, 64, 1950, 2140
     }
     // The log-likelihood shows missing where it could not be computed; 510/63 says so itself.
     if (likfailed(ll) && row.logged != 63) xpmlog(510, 1955, of);
-    if (s->fit.itprflag.converged != 1) xpmlog(510, 65, of);
+    // (No estimate: 510/2140 has said what the estimates are worth.)
+    if (s->fit.itprflag.converged != 1 && s->fit.optrc != NR_NOESTIMATE) xpmlog(510, 65, of);
     statustable(s, row, crit);
     if (s->step.stepend) return posdef;
 

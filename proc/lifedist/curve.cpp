@@ -13,6 +13,7 @@
 #include "proc/vyxstate.h"
 #include "proc/lifedist/bands.h"
 #include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/riskset.h"
 #include "proc/numeric/normal.h"
 #include "proc/numeric/quantiles.h"
 
@@ -89,6 +90,9 @@ struct curvepass {
     double n, z, sigma;
     // product limit and plotting positions
     double S = 1, F = 0, G = 0, K = 0, carry, R = 0, delta = 1, natrisk, V = 0;
+    // With FREQ weights the number at risk is the sum of the weights still to come (a
+    // running difference would lose small weights after large ones); without, a count.
+    riskset* atrisk = nullptr;
     // READOUT life table
     double P = 1, m0 = 0, remaining = 0;
     bool nowithdrawal = true;
@@ -128,6 +132,7 @@ int onerow(curvepass& c, const double* row) {
     const double stime = s->opts.logscale[0] ? x * LOG10E : x;
 
     double d = 0, m = 0;
+    if (c.atrisk) c.natrisk = c.atrisk->next(row);
     if (c.readout) {
         d = row[1];
         m = row[2];
@@ -214,7 +219,7 @@ int onerow(curvepass& c, const double* row) {
     double lower = 0, upper = 0;
     if (record) logitlimits(c.F, se, c.z, &lower, &upper);
 
-    c.natrisk -= w;
+    if (!c.atrisk) c.natrisk -= w;
     if (x < g->tmin) g->tmin = x;
     if (x > g->tmax) g->tmax = x;
     if (!record) return 0;
@@ -311,7 +316,7 @@ int vyxcrv(vyxstate* s, grpnode* g) {
     c.n = g->totw;
     c.natrisk = c.n;
     c.carry = c.na ? 0.0 : 1.0;
-    c.z = zprobit(1 - s->opts.alpha / 2);
+    c.z = zprobitq(s->opts.alpha / 2);
 
     g->tmin = g->ptmin = DBL_MAX;
     g->tmax = g->ptmax = -DBL_MAX;
@@ -358,6 +363,11 @@ int vyxcrv(vyxstate* s, grpnode* g) {
         }
     }
 
+    riskset weights;
+    if (c.hasfreq && !c.readout) {
+        if (int rc = weights.start(s, g, c.wcol)) return rc;
+        c.atrisk = &weights;
+    }
     if (int rc = eachrow(s, g, [&c](const double* row) { return onerow(c, row); })) return rc;
 
     g->ncurve = c.count;

@@ -124,7 +124,7 @@ void fmput(vyxstate* s) {
     if (s->step.stepend || !s->life.fmused || s->opts.fitmethod == FIT_NONE) return;
     const int n = s->fit.npar.total;
     const auto P = parmview(s->life.parmvec.block, n);
-    const double z = zprobit(1 - s->opts.alpha / 2);
+    const double z = zprobitq(s->opts.alpha / 2);
     tabpair& tab = s->out.tabs[TAB_PARMEST];
     if (!bindtable(s, tab, "kv.vitalyx.ppest")) return;
     for (int i = 0; i < s->groups.fmodeset.nvals; ++i) {

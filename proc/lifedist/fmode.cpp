@@ -61,7 +61,7 @@ bool fmcombined(const vyxstate* s) {
 
 int fmest(vyxstate* s, double t, double* rec) {
     if (!fmcombined(s)) return 1;
-    const double z = zprobit(1 - s->opts.alpha / 2);
+    const double z = zprobitq(s->opts.alpha / 2);
     const kernfn k = s->fit.prob_fn[0];
     double S = 1.0, V = 0.0;
     for (int i = 0; i < s->groups.fmodeset.nvals; ++i) {

@@ -9,6 +9,7 @@
 #include "proc/vyxstate.h"
 #include "proc/lifedist/curve.h"
 #include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/riskset.h"
 #include "proc/numeric/kernconst.h"
 #include "proc/numeric/quantiles.h"
 
@@ -28,16 +29,22 @@ struct modecols {
     double w(const double* r) const { return weight >= 0 ? r[weight] : 1.0; }
 };
 
-// Adjusted ranks and plotting positions of the failures of one mode, row by row.
+// Adjusted ranks and plotting positions of the failures of one mode, row by row. With FREQ
+// weights the number at risk is the sum of the weights still to come (atrisk), else a count.
 class ranker {
 public:
-    ranker(vyxstate* s, double n) : s_(s), n_(n) {}
+    ranker(vyxstate* s, double n, riskset* atrisk) : s_(s), n_(n), atrisk_(atrisk) {}
     void restart() {
+        if (atrisk_) atrisk_->rewind();
         a_ = n_;
         r_ = 0.0;
         c_ = 1.0;
         carry_ = s_->life.pposcode == 5 ? 0.0 : 1.0;
         S_ = 1.0;
+    }
+    // Every row of the walk comes here first.
+    void row(const double* r) {
+        if (atrisk_) a_ = atrisk_->next(r);
     }
     // The position of a failure of weight w; a censored row only moves the rank increment.
     double failure(double w) {
@@ -47,17 +54,18 @@ public:
         double F, gsum = 0, se, K;
         kmacc(n_, a_, &S_, &F, &gsum, &se, &K, w);
         if (s_->opts.fitmethod != FIT_LSYX && s_->opts.fitmethod != FIT_LSXY) p = 1 - (before + S_) * 0.5;
-        a_ -= w;
+        if (!atrisk_) a_ -= w;
         return p;
     }
     void censored(double w) {
         c_ = (n_ + 1 - r_) / a_;
-        a_ -= w;
+        if (!atrisk_) a_ -= w;
     }
 
 private:
     vyxstate* s_;
     double n_, a_ = 0, r_ = 0, c_ = 1, carry_ = 1, S_ = 1;
+    riskset* atrisk_;
 };
 
 double& parm(grpnode* g, int i) { return i == GP_LOC ? g->loc : i == GP_SCALE ? g->scale : g->parm3[i - 2]; }
@@ -71,7 +79,11 @@ int vyxfmi(vyxstate* s, grpnode* g) {
     const uint32_t method = s->opts.fitmethod;
     const bool readout = s->input.rspform[RF_READOUT] != 0;
     const double n = g->totw;
-    ranker rk(s, n);
+    riskset weights;
+    if (cols.weight >= 0) {
+        if (int rc = weights.start(s, g, cols.weight)) return rc;
+    }
+    ranker rk(s, n, cols.weight >= 0 ? &weights : nullptr);
 
     // Pass 1: the means of the time and of the quantile of the position over the failures
     // whose position lies inside (0, 1).
@@ -79,6 +91,7 @@ int vyxfmi(vyxstate* s, grpnode* g) {
     rk.restart();
     if (int rc = eachrow(s, g, [&](const double* r) {
             const double w = cols.w(r);
+            rk.row(r);
             if (!cols.failure(r)) {
                 wcens += w;
                 rk.censored(w);
@@ -128,6 +141,7 @@ int vyxfmi(vyxstate* s, grpnode* g) {
             first = false;
             g->tmin = std::min(g->tmin, t);
             g->tmax = std::max(g->tmax, t);
+            rk.row(r);
             if (!cols.failure(r)) {
                 rk.censored(w);
                 return 0;

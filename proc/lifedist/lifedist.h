@@ -364,6 +364,15 @@ double DMatElem(void* s, int row, int col);  // rows: parameters, gradient, Hess
 // into fitarr. 0, or 1020 after 510/22 when the group's rows end early; a failing
 // derivative kernel ends the step (510/913, code 1008).
 int vyxlik(vyxstate* s, int deriv);
+// true when the likelihood of curfit has no maximum because every observation is consistent
+// with one value: every exact value is that value, every censored observation contains it
+// (the ends of an interval included). The likelihood then grows without end (to 1 with no
+// exact value, without bound with them) as the scale tends to 0 at that value, which no
+// finite scale reaches; the scale must be free (and a fixed location that value). Data
+// censored on one side only (every observation right-censored, say) are left to the fit: there
+// the location runs away. Observations are taken as the likelihood takes them, on the
+// analysis scale.
+bool noestimate(vyxstate* s, grpnode* g);
 
 // ---- covariance, convergence status (ConvergenceStatus table) and Lagrange statistics
 void vyxcov(vyxstate* s);

@@ -154,9 +154,31 @@ private:
     bool sev_;   // the installed kernels are the smallest-extreme-value pair
 };
 
+// The values a single point of mass could take and still be consistent with every
+// observation seen: [lo, hi] shrinks with each (an exact value to itself, a right-censored one
+// from below, a left-censored one from above, an interval from both sides, each closed).
+// add and addinterval say false once it is empty (the rest of the rows cannot change that).
+class onevalue {
+public:
+    bool add(int mode, double y, double w) {
+        if (!(w > 0.0)) return true;   // a row of no weight takes no part in the likelihood
+        if (mode != KMODE_LEFT) lo = y > lo ? y : lo;
+        if (mode != KMODE_RIGHT) hi = y < hi ? y : hi;
+        return lo <= hi;
+    }
+    bool addinterval(double a, double b, double w) {
+        if (!(w > 0.0)) return true;
+        lo = a > lo ? a : lo;
+        hi = b < hi ? b : hi;
+        return lo <= hi;
+    }
+    double lo = -INFINITY, hi = INFINITY;
+};
+
 // Runs the group's rows through the accumulator; false when the evaluation failed (a row
 // refused, or the step ended). rowsfailed tells an early end of the utility file.
-bool accumulate(vyxstate* s, grpnode* g, accumulator& acc, bool* rowsfailed) {
+template <class Acc>
+bool accumulate(vyxstate* s, grpnode* g, Acc& acc, bool* rowsfailed) {
     const obscols lay = obslayout(s);
     const uint32_t form = s->input.rspkind;
     rowblocks blocks(s, g);
@@ -236,6 +258,18 @@ bool samepoint(const likkept& c, const grpnode* g, double t, double sigma) {
 }
 
 }  // namespace
+
+bool noestimate(vyxstate* s, grpnode* g) {
+    if (s->fit.npar.total != 2 || s->life.parmfree[GP_SCALE] != '1') return false;
+    onevalue one;
+    bool rowsfailed = false;
+    if (!accumulate(s, g, one, &rowsfailed) || rowsfailed) return false;
+    // Censored on one side only: the location runs away, which the fit says in its own way.
+    if (!std::isfinite(one.lo) || !std::isfinite(one.hi)) return false;
+    if (s->life.parmfree[GP_LOC] == '1') return true;
+    const double mu = s->life.givenparms[GP_LOC];
+    return one.lo <= mu && mu <= one.hi;
+}
 
 int vyxlik(vyxstate* s, int deriv) {
     grpnode* g = s->groups.curfit;

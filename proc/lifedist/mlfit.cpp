@@ -188,9 +188,12 @@ int vyxfit(vyxstate* s, grpnode* g) {
     }
 
     s->fit.optrc = znewrap(s, &blk, &ctl, &s->fit.fitcrit.ridge, fentry, gentry, centry);
-    s->fit.itprflag.converged = s->fit.optrc == NR_CONVERGED;
     s->fit.optctl = nullptr;
     if (s->step.stepend) return 0;
+    // Data without a maximum: wherever the optimiser stopped (a tiny scale it took for
+    // converged, a Hessian not positive definite or nearly singular), there is no estimate.
+    if (noestimate(s, g)) s->fit.optrc = NR_NOESTIMATE;
+    s->fit.itprflag.converged = s->fit.optrc == NR_CONVERGED;
 
     if (s->fit.itprflag.itprint) {
         const bool more = s->groups.nclass > 0 || s->popt.pflags.fmcombine;

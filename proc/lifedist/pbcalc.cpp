@@ -70,8 +70,12 @@ bool pbestimate(const pbcounts& c, double ap, double* rec) {
             rec[PB_UPPER] = 1.0;
         else if (x + 1 > kBetaMax || n - x > kBetaMax)
             rec[PB_UPPER] = bigbetaquantile(1 - ap, x + 1, n - x);
-        else if (zqfnc(1 - ap, 2 * (x + 1), 2 * (n - x), 0, &q) == 0)
+        else if (ap >= 1e-6 && zqfnc(1 - ap, 2 * (x + 1), 2 * (n - x), 0, &q) == 0)
             rec[PB_UPPER] = 2 * (x + 1) * q / (2 * (n - x) + 2 * (x + 1) * q);
+        else if (ap < 1e-6 && zqfnc(ap, 2 * (n - x), 2 * (x + 1), 0, &q) == 0)
+            // A tail beyond the F quantile's reach near 1 (and the rounding of 1 - ap): the
+            // mirror image, 1 less the lower limit of the proportion of the others.
+            rec[PB_UPPER] = 1 - 2 * (n - x) * q / (2 * (x + 1) + 2 * (n - x) * q);
         else
             rec[PB_UPPER] = miss;
         return !ismissing(rec[PB_LOWER]) && !ismissing(rec[PB_UPPER]);
@@ -81,7 +85,7 @@ bool pbestimate(const pbcounts& c, double ap, double* rec) {
         rec[PB_LOWER] = 0.0;
     else
         rec[PB_LOWER] = zqc(ap, 2 * x, &q) == 0 ? 0.5 * q / n : miss;
-    rec[PB_UPPER] = zqc(1 - ap, 2 * x + 2, &q) == 0 ? 0.5 * q / n : miss;
+    rec[PB_UPPER] = zqcq(ap, 2 * x + 2, &q) == 0 ? 0.5 * q / n : miss;
     return !ismissing(rec[PB_LOWER]) && !ismissing(rec[PB_UPPER]);
 }
 
@@ -123,7 +127,7 @@ double pbchisq(const pbcounts& c, double rbar) {
 
 double pbtolsize(bool binomial, double est, double tol, double alpha) {
     if (ismissing(est) || !(tol > 0)) return hostmissing();
-    const double z = zprobit(1 - alpha / 2);
+    const double z = zprobitq(alpha / 2);
     const double g = (z / tol) * (z / tol);
     return binomial ? g * est * (1 - est) : g * est;
 }

@@ -87,7 +87,7 @@ int vyxem1(vyxstate* s, grpnode* g, const emruns* runs) {
     double* mult = tab + EMT_MULT * m;
     double* saved = tab + EMT_PROB * m;
     double* savedgrad = tab + EMT_UPPER * m;
-    const double z = zprobit(1 - s->opts.alpha / 2);
+    const double z = zprobitq(s->opts.alpha / 2);
     const double tolprob = std::isnan(s->fit.itopts[IT_TOLPROB]) ? 1e-6 : s->fit.itopts[IT_TOLPROB];
     const bool polish = s->life.emflags[EMF_POLISH] != 0;
 

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "host/hostdefs.h"
+#include "proc/framework/conflevel.h"
 #include "proc/framework/memnum.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/textpad.h"
@@ -65,7 +66,8 @@ private:
 // What every table of one BY group reads.
 struct pbview {
     bool binomial;
-    double ap, conf;
+    double ap;
+    vx::conftext conf;
     double xtot, ntot;          // event (count) total and trials (exposure) total
     const double* pooled;       // pooled estimate block
     const double* poolpred;     // pooled prediction block
@@ -76,7 +78,7 @@ pbview view(vyxstate* s) {
     pbview v{};
     v.binomial = s->opts.distcode == DIST_BINOMIAL;
     v.ap = pbaprime(s);
-    v.conf = vx::confpercent(s->opts.alpha);
+    v.conf = vx::conflevel(s->opts.alpha);
     if (s->popt.pflags.pbonly) {
         v.xtot = s->life.pbcount;
         v.ntot = v.binomial ? s->life.pbtrials : s->life.pbexposure;
@@ -164,7 +166,7 @@ void pbest(vyxstate* s, const pbview& v) {
     tabspan(t, "Lower", &c[3], "Lower", "Upper");
     tabdouble(t, "Upper", &c[4]);
     tabdouble(t, "X2", &c[5]);
-    tabtitles(t, {{"title1", rdxmsg(0, LBL_PBEST)}, {"title2", rdxmsgs(510, MSG_CONFLIMITS, v.conf)}});
+    tabtitles(t, {{"title1", rdxmsg(0, LBL_PBEST)}, {"title2", rdxmsgs(510, MSG_CONFLIMITS, txtarg(v.conf.text, v.conf.len))}});
     tabenddef(t);
     const uint32_t id = tabbind(s->out.outmgr, t, "kv.vitalyx.pbest");
     auto row = [&](const grpnode* g, double x, double n, const double* est, double chi) {
@@ -197,7 +199,7 @@ void pbpredtol(vyxstate* s, const pbview& v) {
     }
     if (v.tol) tabdouble(t, v.binomial ? "Tsamp" : "Texpo", &c[3]);
     if (pred)
-        tabtitles(t, {{"title1", rdxmsg(0, LBL_PBPREDTOL)}, {"title2", rdxmsgs(510, MSG_PREDLIMITS, v.conf)}});
+        tabtitles(t, {{"title1", rdxmsg(0, LBL_PBPREDTOL)}, {"title2", rdxmsgs(510, MSG_PREDLIMITS, txtarg(v.conf.text, v.conf.len))}});
     else
         tabtitles(t, {{"title1", rdxmsg(0, LBL_PBPREDTOL)}});
     tabenddef(t);

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "proc/framework/conflevel.h"
 #include "proc/framework/memnum.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
@@ -48,7 +49,10 @@ struct maker {
         const char* d = s->opts.labels[LB_DIST];
         return rdxmsgs(510, n, txtarg(d, wzstrip(d, 40)));
     }
-    txthandle confidence(int n) { return rdxmsgs(510, n, vx::confpercent(s->opts.alpha)); }
+    txthandle confidence(int n) {
+        const vx::conftext c = vx::conflevel(s->opts.alpha);
+        return rdxmsgs(510, n, txtarg(c.text, c.len));
+    }
     // The history tables: their class's first method marks them as histories.
     void history(obobject* t) {
         wobitem it[] = {obint(OBK_HIDDEN, 0), obint(OBK_LISTED, 1)};

@@ -55,9 +55,6 @@ void mcfacc_init(mcfacc* a, McfVar method, bool wantlims, int32_t n, long double
     if (method == McfVar::Lawless) {
         a->E = carve<long double>(p, n);
         a->W = W;
-        long double s0 = 0;
-        for (int32_t j = 0; j < n; ++j) s0 += W ? W[j] : 1.0;
-        a->S0 = s0;
     } else if (blockmethod(method)) {
         a->a = carve<long double>(p, n);
         a->C = carve<long double>(p, n);
@@ -78,7 +75,6 @@ void mcfacc_end(mcfacc* a, double w) {
         long double wj = a->W ? a->W[j] : 1.0L;
         long double d = a->E[j] - a->O;
         a->Fin += wj * d * d;
-        a->S0 -= wj;
         a->S1 -= wj * d;
         a->S2 -= wj * d * d;
     }
@@ -94,10 +90,12 @@ void mcfacc_event(mcfacc* a, int32_t u, double w, double dv) {
     if (!a->wantlims) return;
     switch (a->method) {
         case McfVar::Lawless: {
-            // Every unit at risk loses inc/R: shift the prefix sums by c.
+            // Every unit at risk loses inc/R: shift the prefix sums by c. The sum of the weights
+            // at risk is the risk set R (compensated: a running sum of its own would keep the
+            // residue of large weights that left).
             const long double c = inc / R;
-            a->S2 += c * c * a->S0 - 2 * c * a->S1;
-            a->S1 -= c * a->S0;
+            a->S2 += c * c * R - 2 * c * a->S1;
+            a->S1 -= c * R;
             a->O += c;
             // The unit's own share d/R.
             const long double e = d / R;

@@ -45,7 +45,7 @@ struct mcfacc {
     int32_t* touched = nullptr;    // units with a[] set in the current block
     // LAWLESS
     long double O = 0;             // common offset of the units at risk
-    long double S0 = 0, S1 = 0, S2 = 0;    // sums of W, W*D, W*D^2 over the units at risk
+    long double S1 = 0, S2 = 0;    // sums of W*D and W*D^2 over the units at risk (that of W is R)
     long double Fin = 0;           // sum of W*D^2 of the units that left
     long double* E = nullptr;      // unit's own sum of d/R
     const double* W = nullptr;     // unit weights by index (null: 1)

@@ -93,7 +93,7 @@ struct Level {
 int vyxcfdw(vyxstate* s, grpnode* g) {
     plotlay* f = s->plot.frame;
     const auto& p = s->popt.pflags;
-    const double z = zprobit(1 - s->opts.alpha / 2);
+    const double z = zprobitq(s->opts.alpha / 2);
     const symrec* line = g->sym[0] ? g->sym[0] : s->plot.symarr;
     const symrec* point = g->sym[1] ? g->sym[1] : line;
     const symrec* mark = g->censtyle ? g->censtyle : point;

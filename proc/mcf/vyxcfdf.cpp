@@ -109,7 +109,7 @@ int opensides(vyxstate* s, side& a, side& b, diffout& out) {
         xpmlog(MSG_GROUP, MCFM_FILEOPEN);
         return RC_REPORTED;
     }
-    out = diffout{s, root, zprobit(1 - s->opts.alpha / 2)};
+    out = diffout{s, root, zprobitq(s->opts.alpha / 2)};
     return 0;
 }
 

@@ -30,7 +30,7 @@ int vyxcfmv(vyxstate* s, grpnode* g) {
 }
 
 int vyxcfmv1(vyxstate* s, grpnode* g) {
-    const double z = zprobit(1 - s->opts.alpha / 2);
+    const double z = zprobitq(s->opts.alpha / 2);
     const int32_t n = g->ncens;
     const McfVar method = methodof(s->mcf);
     const bool lims = s->mcf.mcfopt.wantlims != 0;

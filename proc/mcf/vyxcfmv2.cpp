@@ -2,22 +2,72 @@
 // units removed in it; removals count half in their own interval (life-table risk set).
 #include <cfloat>
 #include <cmath>
+#include <cstddef>
 
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/pools.h"
 #include "proc/vyxstate.h"
 #include "proc/mcf/mcf.h"
 #include "proc/mcf/mcfmsg.h"
 #include "proc/numeric/normal.h"
+#include "proc/numeric/tailsum.h"
 
 void mcfextremes(grpnode* g);
 
+namespace {
+
+constexpr int64_t IVL_DOUBLES = sizeof(mcfivl) / sizeof(double);
+constexpr int64_t IVL_REMOVALS = offsetof(mcfivl, removals) / sizeof(double);
+
+// Records left in the walk's current block from the one it handed out last, itself included.
+int64_t blockleft(const mcfwalk& w) {
+    const int64_t inblock = w.inblock - w.at + 1, inwalk = w.total - w.done + 1;
+    return inblock < inwalk ? inblock : inwalk;
+}
+
+// The removals of each record and of every later one (tailsum.h), summed by a first walk:
+// a risk set kept by subtracting the removals from their total loses small removals after
+// large ones (1e15 and 1e-15 would leave -5e-16 at risk). 0, 1 after xmemmsg, or 1020.
+int removalsums(grpnode* g, poolobj* pool, tailsum* sums, double** store) {
+    mcfwalk w;
+    int rc = mcfwalkstart(&w, g, false);
+    if (rc) return rc;
+    const int64_t bytes = tailsum::chunks(w.total, w.file ? w.perblock : w.total) * int64_t(sizeof(double));
+    *store = static_cast<double*>(poolbytes(pool, bytes, poolflag::raw));
+    if (!*store) {
+        xmemmsg(bytes);
+        return RC_REPORTED;
+    }
+    sums->begin(*store);
+    while (const mcfrec* r = mcfwalknext(&w, &rc)) sums->add(reinterpret_cast<const double*>(r) + IVL_REMOVALS, blockleft(w), IVL_DOUBLES);
+    if (rc) return rc;
+    sums->finish();
+    return mcfwalkend(&w);
+}
+
+}  // namespace
+
 int vyxcfmv2(vyxstate* s, grpnode* g) {
-    const double z = zprobit(1 - s->opts.alpha / 2);
+    const double z = zprobitq(s->opts.alpha / 2);
     const uint32_t pos = s->groups.grpcount[0];
+    const bool given = static_cast<int64_t>(pos) < s->mcf.mcfopt.nriskv && s->mcf.mcfopt.nriskvals;
     long double R = g->mcf.nunits;
-    if (static_cast<int64_t>(pos) < s->mcf.mcfopt.nriskv && s->mcf.mcfopt.nriskvals) R = s->mcf.mcfopt.nriskvals[pos];
+    if (given) R = s->mcf.mcfopt.nriskvals[pos];
     g->mcf.nunits = static_cast<double>(R);
     mcfextremes(g);
+    // The risk set at a record is the start less the removals before it: the removals of the
+    // record and of every later one, plus what an NRISK value has beyond all the removals.
+    tailsum sums;
+    double* store = nullptr;
+    auto drop = [&] {
+        if (store) poolput(s->pools.stmtpool, store);
+    };
+    if (int rc = removalsums(g, s->pools.stmtpool, &sums, &store)) {
+        drop();
+        return rc;
+    }
+    long double beyond = 0;
+    bool first = true;
     long double M = 0, V = 0;
     double prevend = -DBL_MAX;
     const bool lims = s->mcf.mcfopt.wantlims != 0;
@@ -36,7 +86,10 @@ int vyxcfmv2(vyxstate* s, grpnode* g) {
             break;
         }
         const long double removed = r->removals;
-        const long double atrisk = R - 0.5L * removed;
+        const double still = sums.next(&r->removals, blockleft(w), IVL_DOUBLES);
+        if (first && given) beyond = R - still;
+        first = false;
+        const long double atrisk = beyond + still - 0.5L * removed;
         long double inc = 0;
         if (r->events != 0) {
             // An interval with events needs units at risk: a risk set that removals (or an
@@ -50,7 +103,6 @@ int vyxcfmv2(vyxstate* s, grpnode* g) {
         }
         M += inc;
         r->mcf = static_cast<double>(M);
-        R -= removed;
         const double m = r->mcf;
         if (m > g->mcf.mcfmax) g->mcf.mcfmax = m;
         if (m < g->mcf.mcfmin) g->mcf.mcfmin = m;
@@ -67,5 +119,6 @@ int vyxcfmv2(vyxstate* s, grpnode* g) {
         prevend = e;
     }
     int rc2 = mcfwalkend(&w);
+    drop();
     return rc ? rc : rc2;
 }

@@ -5,6 +5,7 @@
 #include <initializer_list>
 #include <vector>
 
+#include "proc/framework/conflevel.h"
 #include "proc/framework/memnum.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/vyxstate.h"
@@ -60,7 +61,8 @@ struct columns {
 // The title above the estimates: the confidence level of their limits.
 wobitem title2(const vyxstate* s) {
     const int msg = s->input.rspkind == MCF_EXACT ? MCFM_T_EXACTTITLE : MCFM_T_INTVTITLE;
-    return obtext(OBK_VALUE, rdxmsgs(MSG_GROUP, msg, vx::confpercent(s->opts.alpha)));
+    const vx::conftext c = vx::conflevel(s->opts.alpha);
+    return obtext(OBK_VALUE, rdxmsgs(MSG_GROUP, msg, txtarg(c.text, c.len)));
 }
 
 void labelcol(stmtopts& opts, columns& c) {
@@ -233,7 +235,7 @@ void estrow(vyxstate* s, int tab, const mcfrec* r, double z, bool loglims, bool 
 
 // All estimate rows of a group's records.
 int estrows(vyxstate* s, int tab, grpnode* g, bool loglims) {
-    const double z = zprobit(1 - s->opts.alpha / 2);
+    const double z = zprobitq(s->opts.alpha / 2);
     mcfwalk w;
     int rc = mcfwalkstart(&w, g, false);
     if (rc) return rc;
@@ -306,7 +308,7 @@ int vyxcfpd(vyxstate* s) {
     int rc = mcfwalkstart(&w, root, false);
     w.perblock = 1;
     mcftab::bind(s, TAB_MCFDEST, "kv.vitalyx.mcfdest");
-    const double z = zprobit(1 - s->opts.alpha / 2);
+    const double z = zprobitq(s->opts.alpha / 2);
     mcfrec held{};
     bool have = false;
     while (rc == 0) {

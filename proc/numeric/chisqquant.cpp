@@ -4,6 +4,7 @@
 // Algorithm: the start is Wilson and Hilferty's (1931) cube-root approximation, the small-p
 // start (p a Gamma(a))^(1/a) below it; the Newton and Halley steps are the project's own.
 #include <cmath>
+#include "host/hostdefs.h"
 #include "proc/numeric/incgamma.h"
 #include "proc/numeric/lgamma.h"
 #include "proc/numeric/quantiles.h"
@@ -60,4 +61,28 @@ int zqc(double p, double df, double* q) {
         }
     }
     return 1;
+}
+
+int zqcq(double a, double df, double* q) {
+    if (!(a > 0.0 && a < 1.0) || df <= 0.0 || df >= 1e14) return 1;
+    if (a >= 1e-6) return zqc(1.0 - a, df, q);
+    // The upper tail falls from 1 at 0: bracket the root by doubling, then halve the bracket
+    // until it is a few units in the last place wide.
+    double lo = 0.0, hi = df > 5.0 ? 2.0 * df : 10.0;
+    for (int k = 0; k < 2100; ++k) {
+        const double t = zpgx2f(hi, df);
+        if (ismissing(t)) return 1;
+        if (t <= a) break;
+        lo = hi;
+        hi *= 2.0;
+        if (!(hi < 1e300)) return 1;
+    }
+    for (int k = 0; k < 400 && hi - lo > 4e-16 * hi; ++k) {
+        const double mid = 0.5 * (lo + hi);
+        const double t = zpgx2f(mid, df);
+        if (ismissing(t)) return 1;
+        (t > a ? lo : hi) = mid;
+    }
+    *q = 0.5 * (lo + hi);
+    return 0;
 }

@@ -19,6 +19,11 @@ int zlognrm(double x, double* logcdf, double* logsurv, double* logpdf);
 // The quantile z with Phi(z) = p. zprobit(0) is about -37.6403, zprobit(1) = 7.941345326170997.
 double zprobit(double p);
 
+// The quantile z with upper tail 1 - Phi(z) = q: -zprobit(q) for q up to 1/2, so that a tail
+// probability far below the rounding of 1 (alpha / 2 of a confidence of 1 - 1e-16) keeps its
+// digits, which zprobit(1 - q) loses.
+double zprobitq(double q);
+
 // The quantile in the extreme lower tail 0 < p < 1e-16 (Newton steps on log Phi);
 // about -37.5178 when the iteration fails. Called by zprobit.
 double szprobit(double p);

@@ -54,6 +54,8 @@ enum : int {
     NR_RIDGEFAIL = 3,   // ridge factor would exceed ridgemax; x restored to xprev
     NR_NOTPOSDEF = 4,   // converged, but the Hessian at the solution is not positive definite
     NR_INFEASIBLE = 5,  // the start violates a bound or a constraint
+    NR_NOESTIMATE = 6,  // never the optimiser's: set by a fit whose data have no maximum (the
+                        // likelihood grows as the scale tends to 0), whatever the optimiser said
 };
 
 // Doubles of work the optimiser needs for these settings (the partition of work).

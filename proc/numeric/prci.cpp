@@ -141,7 +141,7 @@ int32_t zprci(void* context, ciblk* blk, cilikfn lik, cigradfn gradhess, ciiterf
     if (zqc(1.0 - blk->alpha, 1.0, &q) != 0) {
         // Beyond the chi-square quantile's range (a confidence of 1 - 1e-13 and above): with
         // one degree of freedom it is the square of the normal quantile at 1 - alpha / 2.
-        const double z = zprobit(1.0 - blk->alpha / 2.0);
+        const double z = zprobitq(blk->alpha / 2);
         q = blk->alpha > 0.0 && blk->alpha < 1.0 && std::isfinite(z) ? z * z : 0.0;
     }
     if (!(q > 0.0 && std::isfinite(q))) {

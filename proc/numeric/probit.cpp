@@ -51,6 +51,8 @@ double zprobit(double p) {
     return p > 0.5 ? z : -z;
 }
 
+double zprobitq(double q) { return q <= 0.5 ? -zprobit(q) : zprobit(1.0 - q); }
+
 double szprobit(double p) {
     // A negative or NaN probability has no quantile (the iteration would otherwise end
     // on the floor value).

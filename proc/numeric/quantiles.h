@@ -9,6 +9,11 @@ int zprobin(double p, double a, double b, double* x);
 // Refuses p < 0, p >= 1 - 1e-13, df <= 0 and df >= 1e14.
 int zqc(double p, double df, double* q);
 
+// Chi-square quantile with upper tail a (the quantile at 1 - a), for a tail far below the
+// rounding of 1 too: zqc(1 - a) while a >= 1e-6, else the root of the upper tail probability.
+// 0 ok; 1 failure (*q untouched): a outside (0, 1), df as zqc refuses it.
+int zqcq(double a, double df, double* q);
+
 // Quantile of the F distribution with df1, df2 degrees of freedom and noncentrality nc.
 // 0 ok; 1 failure (*q untouched). Refuses p < 0, p >= 1 - 1e-6, df1 <= 0.4, df2 <= 0.9, nc < 0.
 int zqfnc(double p, double df1, double df2, double nc, double* q);

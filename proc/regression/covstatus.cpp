@@ -59,6 +59,9 @@ statusinfo decide(vyxstate* s, double crit) {
         case NR_INFEASIBLE:
             xpmlog(510, 64, of);
             return {3, rdxmsg(0, 64)};
+        case NR_NOESTIMATE:
+            xpmlog(510, 2140, of);
+            return {1, rdxmsg(510, 2141)};
         default:
             xpmlog(510, 63, of);
             return {3, rdxmsg(0, 63)};
@@ -122,7 +125,8 @@ void vyxmcov(vyxstate* s) {
     char of[640];
     groupsuffix(s, false, " of ", of, sizeof of);
     if (ismiss(ll) && s->fit.optrc != NR_NOTFINITE) xpmlog(510, 1955, of);
-    if (s->fit.itprflag.converged != 1 && s->fit.npar.free > 0) xpmlog(510, 65, of);
+    // (No estimate: 510/2140 has said what the estimates are worth.)
+    if (s->fit.itprflag.converged != 1 && s->fit.npar.free > 0 && s->fit.optrc != NR_NOESTIMATE) xpmlog(510, 65, of);
     statustable(s, info);
     if (s->step.stepend) return;
 

@@ -10,6 +10,7 @@
 #include "proc/numeric/optimizer.h"
 #include "proc/regression/fitcommon.h"
 #include "proc/regression/regression.h"
+#include "proc/regression/rowfile.h"
 #include "proc/vyxstate.h"
 #include "proc/regression/mtable.h"
 
@@ -26,6 +27,35 @@ mdlcounts mdlsizes(const vyxstate* s) {
 }
 
 namespace {
+
+// The MODEL's data have no maximum when the intercept alone can place every observation at
+// one value (the other coefficients free to be 0) and the scale is free to tend to 0: every
+// exact value is that value and every censored observation contains it, ends included (as
+// noestimate, lifedist.h, for a distribution without effects).
+bool mdlnoestimate(vyxstate* s) {
+    const mdlcounts n = mdlsizes(s);
+    const char* st = s->mdl.parmstat;
+    if (n.ndist < 1 || !st || st[0] != '1' || st[n.ncol] != '1') return false;
+    const mdllayout* L = s->mdl.mdllay;
+    double lo = -INFINITY, hi = INFINITY;
+    bool known = true;
+    const bool whole = forblocks(s, [&](char* rows, int64_t count) {
+        for (int64_t k = 0; k < count; ++k) {
+            const descell* row = desrowat(rows, L, k);
+            if (L->hasfreq && !(row[L->freq()].value > 0.0)) continue;
+            const int code = row[L->cens()].col;
+            const double y = row[L->rsp()].value;
+            const double b = code == CEN_INTERVAL ? row[L->upper()].value : y;
+            if (code != CEN_EXACT && code != CEN_RIGHT && code != CEN_LEFT && code != CEN_INTERVAL) known = false;
+            if (code != CEN_LEFT) lo = y > lo ? y : lo;
+            if (code != CEN_RIGHT) hi = b < hi ? b : hi;
+            if (!known || !(lo <= hi)) return false;
+        }
+        return true;
+    });
+    // Censored on one side only: the location runs away, which the fit says in its own way.
+    return whole && known && std::isfinite(lo) && std::isfinite(hi) && lo <= hi;
+}
 
 // A block from a pool; false (after xmemmsg with the bytes asked for) when refused.
 template <class T>
@@ -242,8 +272,17 @@ int vyxmfit(vyxstate* s) {
     // met an unusable scale, or estimates that are not numbers, make the fit fail here.
     if ((rc == NR_CONVERGED || rc == NR_NOCONV) && (s->mdl.likfail || anynotfinite(blk.x, s->fit.npar.free)))
         rc = NR_NOTFINITE;
-    s->fit.optrc = rc;
-    if (s->step.stepend) return 0;
+    if (s->step.stepend) {
+        s->fit.optrc = rc;
+        return 0;
+    }
+    // Data without a maximum: wherever the optimiser stopped, there is no estimate.
+    const bool none = mdlnoestimate(s);
+    if (s->step.stepend) {
+        s->fit.optrc = rc;
+        return 0;
+    }
+    s->fit.optrc = none ? NR_NOESTIMATE : rc;
     // The log-likelihood at the estimates the optimiser leaves: its objective there, or,
     // after a failure that took the estimates back, a new evaluation.
     if (rc == NR_CONVERGED || rc == NR_NOCONV || rc == NR_NOTPOSDEF) s->fit.loglik.current = -blk.fval;
@@ -263,7 +302,7 @@ int vyxmfit(vyxstate* s) {
     // nothing to move and reports convergence: nothing was estimated, and that is no success.
     const bool noparm = s->fit.npar.free == 0;
     if (noparm) xpmlog(510, 1956, s->fit.fitcrit.singular);
-    s->fit.itprflag.converged = rc == NR_CONVERGED && !noparm;
+    s->fit.itprflag.converged = s->fit.optrc == NR_CONVERGED && !noparm;
     if (!s->fit.itprflag.converged) s->fit.lrflags[LR_PARMS] = 0;
     // An evaluation that failed at the estimates stored minus the largest double: the fit
     // has no log-likelihood to show (510/1955 or 510/63 says so with the status).

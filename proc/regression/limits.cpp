@@ -74,7 +74,7 @@ void direction(const vyxstate* s, int i, double* d) {
 
 void waldlimits(vyxstate* s) {
     const mdlcounts n = mdlsizes(s);
-    const double q = zprobit(1.0 - s->opts.alpha / 2.0);
+    const double q = zprobitq(s->opts.alpha / 2);
     const double* e = s->mdl.estdata;
     const double* se = s->mdl.stderrs;
     double* cl = s->mdl.climits;

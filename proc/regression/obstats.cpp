@@ -63,7 +63,7 @@ settings readsettings(vyxstate* s, const stmtrec* r) {
     settings g;
     g.n = mdlsizes(s);
     g.logscl = s->popt.pflags.haslogscl;
-    g.qa = zprobit(1.0 - s->opts.alpha / 2.0);
+    g.qa = zprobitq(s->opts.alpha / 2);
     g.residadj = gparm(r, ms::RESIDADJ, 1.0);
     g.ralpha = gparm(r, ms::RESIDALPHA, 0.5);
     if (!(g.ralpha > 0.0 && g.ralpha < 1.0)) {

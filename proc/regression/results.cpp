@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "proc/framework/conflevel.h"
 #include "proc/framework/memnum.h"
 #include "proc/effects/effects.h"
 #include "proc/framework/pools.h"
@@ -114,7 +115,8 @@ bool esttable(vyxstate* s, mtable& t, estrow& r, const char* name, txthandle lab
     t.colspan("Lower", &r.lo, "Lower", "Upper");
     t.coldouble("Upper", &r.hi);
     const bool lr = s->fit.lrflags[LR_PARMS] != 0;
-    t.titles({{"title1", title1}, {"title2", rdxmsg(0, lr ? 245 : 246)}, {"title3", rdxmsgs(510, 244, vx::confpercent(s->opts.alpha))}});
+    const vx::conftext level = vx::conflevel(s->opts.alpha);
+    t.titles({{"title1", title1}, {"title2", rdxmsg(0, lr ? 245 : 246)}, {"title3", rdxmsgs(510, 244, txtarg(level.text, level.len))}});
     t.enddef();
     t.bind("kv.vitalyx.modest");
     return t.ok();

@@ -81,7 +81,7 @@ int GetMCF(vyxstate* s, grpnode* g) {
         const grpnode* b = a ? a->next : nullptr;
         if (a && b) T = fmin(a->mcf.endmax, b->mcf.endmax);
     }
-    const double z = zprobit(1 - s->opts.alpha / 2);
+    const double z = zprobitq(s->opts.alpha / 2);
     resetcells(s);
     double* v = s->row.rowvals;
     const bool step = s->mcf.mcftype == 1;

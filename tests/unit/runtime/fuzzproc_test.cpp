@@ -3,14 +3,17 @@
 // that are all censored, have one failure or all failures at one time, times of 1e-300 and
 // 1e300, zero and negative times, intervals whose lower end is above the upper, FREQ values
 // of 0, negative, fractional and 1e300, CLASS variables of one and of 5,000 levels, BY groups
-// of one row, collinear and constant MODEL columns, and MCF units without an end record or
-// with events after their end; CONFIDENCE and PCTLIST at their edges.
+// of one row, collinear and constant MODEL columns, MCF units without an end record or with
+// events after their end, FREQ values spanning 30 orders of magnitude (1e-15 to 1e15), interval
+// data that all overlap (no maximum-likelihood estimate) and MCF interval data with removals
+// as far apart; CONFIDENCE and PCTLIST at their edges.
 //
 // A run fails on a sanitizer report (or a pointer left into a deleted pool), a crash, a run
 // over 20 seconds, memory above 1 GB, a table cell printed as Infinity or NaN (listing,
 // report, MAKE data sets), a MAKE data set that is not whole or a temporary file left behind
 // (programs save tables under one name in different spellings, in one step and across
-// steps), or an exit status that disagrees with the log (an ERROR with status 0, status 1
+// steps), a product-limit estimate or plotting position outside [0, 1] in the listing, or an
+// exit status that disagrees with the log (an ERROR with status 0, status 1
 // without an ERROR).
 //
 // The bounded run of the test suite takes VITALYX_FUZZPROC_RUNS programs (default 400) on two
@@ -99,7 +102,8 @@ public:
         base();
         static const char* const kinds[] = {"allcensored", "onefailure", "onetime", "extremes", "nonpositive",
                                             "lowerabove", "freq", "bigclass", "onelevel", "byone", "collinear",
-                                            "mcfnoend", "mcfafterend", "fewrows", "missing"};
+                                            "mcfnoend", "mcfafterend", "fewrows", "missing", "freqspan", "overlap",
+                                            "mcfintervals"};
         const int nk = sizeof kinds / sizeof kinds[0];
         for (int i = 0, n = 1 + g_.below(3); i < n; ++i) {
             const std::string k = kinds[g_.below(nk)];
@@ -214,6 +218,39 @@ private:
         } else if (k == "mcfafterend") {
             for (auto& r : rows_)
                 if (r.n == 1 && g_.chance(30)) r.age += 1000;
+        } else if (k == "freqspan") {
+            // Weights from 1e-15 to 1e15: a number at risk kept by subtraction loses the small ones.
+            // Half the time the later the time, the smaller the weight: the small ones come last.
+            std::vector<double> hours;
+            for (const auto& r : rows_) hours.push_back(r.hours);
+            std::sort(hours.begin(), hours.end());
+            const bool ordered = g_.chance(50);
+            for (auto& r : rows_) {
+                if (!g_.chance(80)) continue;
+                const double rank = static_cast<double>(std::lower_bound(hours.begin(), hours.end(), r.hours) - hours.begin());
+                const int k = ordered ? 15 - static_cast<int>(30 * rank / static_cast<double>(hours.size())) : g_.below(31) - 15;
+                r.freq = std::pow(10.0, k) * (g_.chance(30) ? 0.37 : 1.0);
+            }
+        } else if (k == "overlap") {
+            // Every interval holds one stretch of time: no maximum-likelihood estimate exists.
+            const double c = t();
+            for (auto& r : rows_) {
+                r.lo = c - 0.5 - g_.below(100);
+                r.hi = c + 0.5 + g_.below(100);
+                if (g_.chance(10)) r.lo = r.hi = c;   // an exact value at the common point
+            }
+        } else if (k == "mcfintervals") {
+            // Consecutive intervals of each plant with events and removals (the FREQ column).
+            // Not on thousands of rows: a Turnbull estimate of thousands of disjoint intervals
+            // takes seconds, and under the sanitizer more than the time limit.
+            if (rows_.size() > 500) return;
+            double at = 0;
+            std::string plant;
+            for (auto& r : rows_) {
+                if (r.plant != plant) at = 0, plant = r.plant;
+                r.lo = at;
+                r.hi = at += 1 + g_.below(50);
+            }
         } else if (k == "fewrows") {
             rows_.resize(static_cast<size_t>(1 + g_.below(3)));
         } else if (k == "missing") {
@@ -278,6 +315,8 @@ public:
         }
         if (!fmode_.empty()) p += "  fmode " + fmode_ + " mode=('wear' 'crack');\n";
         p += makes();
+        // The product-limit table at full precision, which the run checks.
+        if (g_.chance(30)) p += "  make 'ProbabilityEstimates' out=pe;\n";
         p += body + "run;\n";
         // Now and then a second step that saves a table under a name the first may have used.
         if (g_.chance(10)) p += "proc vitalyx data=d;\n  analyze hours*status(0);\n" + makes(true) + "run;\n";
@@ -341,14 +380,21 @@ private:
         if (family == 1) return "  analyze fails(trials)" + std::string(g_.chance(30) ? " = lot" : "") + opts("ANALYZE") + ";\n";
         if (family == 2) return model();
         switch (g_.below(7)) {
-        case 0: return "  analyze " + response() + on(true) + opts("ANALYZE") + ";\n";
+        case 0: {
+            // Now and then PPOUT, whose product-limit table the run checks.
+            std::string o = opts("ANALYZE");
+            if (g_.chance(30)) o += o.empty() ? " / ppout" : " ppout";
+            return "  analyze " + response() + on(true) + o + ";\n";
+        }
         case 1:
         case 2: return "  probplot " + response() + on() + opts("PROBPLOT") + ";\n" + inset();
         case 3:
             if (fmode_ == "combine") return "";
             return "  relationplot " + response() + " = " + g_.pick(std::vector<std::string>{"temp", "volt", "x1"}) + opts("RELATIONPLOT") +
                    ";\n" + inset();
-        case 4: return "  mcfplot age*n(-1)" + std::string(g_.chance(40) ? " = lot" : "") + opts("MCFPLOT") + ";\n" + inset();
+        case 4:
+            if (g_.chance(25)) return "  mcfplot (interval=lo hi recurrences=fails censored=freq)" + opts("MCFPLOT") + ";\n";
+            return "  mcfplot age*n(-1)" + std::string(g_.chance(40) ? " = lot" : "") + opts("MCFPLOT") + ";\n" + inset();
         default: {
             std::string s = model();
             if (g_.chance(50)) s += "  probplot " + response() + (g_.chance(50) ? " = temp" : "") + " / fit=model;\n";
@@ -426,6 +472,63 @@ private:
 };
 
 // ---- one run
+
+// A product-limit estimate or plotting position outside [0, 1]: in the data set pe.csv
+// (MAKE 'ProbabilityEstimates', its columns KM and Prob, at full precision), or in a table of
+// the listing whose columns begin "Time Probability Kaplan-Meier" (printed digits aside).
+bool probabilitycsv(const std::string& csv, std::string* where) {
+    std::istringstream in(csv);
+    std::string line;
+    if (!std::getline(in, line)) return false;
+    std::vector<int> cols;
+    {
+        std::istringstream h(line);
+        int k = 0;
+        for (std::string c; std::getline(h, c, ','); ++k)
+            if (c == "KM" || c == "Prob") cols.push_back(k);
+    }
+    while (std::getline(in, line)) {
+        std::istringstream r(line);
+        int k = 0;
+        for (std::string c; std::getline(r, c, ','); ++k) {
+            if (std::find(cols.begin(), cols.end(), k) == cols.end() || c.empty()) continue;
+            char* end = nullptr;
+            const double v = std::strtod(c.c_str(), &end);
+            if (end && *end == '\0' && !(v >= -1e-12 && v <= 1 + 1e-12)) {
+                *where = line;
+                return true;
+            }
+        }
+    }
+    return false;
+}
+bool probabilityout(const std::string& listing, std::string* where) {
+    std::istringstream in(listing);
+    bool table = false;
+    for (std::string l; std::getline(in, l);) {
+        std::istringstream words(l);
+        std::vector<std::string> w;
+        for (std::string x; words >> x;) w.push_back(x);
+        if (w.size() >= 3 && w[0] == "Time" && w[1] == "Probability" && w[2] == "Kaplan-Meier") {
+            table = true;
+            continue;
+        }
+        if (w.empty()) {
+            table = false;
+            continue;
+        }
+        if (!table) continue;
+        for (int k = 1; k <= 2 && k < static_cast<int>(w.size()); ++k) {
+            char* end = nullptr;
+            const double v = std::strtod(w[static_cast<size_t>(k)].c_str(), &end);
+            if (end && *end == '\0' && !(v >= -5e-5 && v <= 1 + 5e-5)) {
+                *where = l;
+                return true;
+            }
+        }
+    }
+    return false;
+}
 
 struct Outcome {
     std::vector<std::string> faults;   // the classes of what went wrong, empty when nothing did
@@ -602,6 +705,8 @@ Outcome runone(const fs::path& dir) {
             break;
         }
     }
+    if (probabilityout(testsupport::readfile((out / "listing.txt").string()), &where)) fault("probability", "listing.txt: " + where);
+    else if (probabilitycsv(testsupport::readfile((out / "pe.csv").string()), &where)) fault("probability", "pe.csv: " + where);
     if (fs::exists(out))
         for (const auto& e : fs::directory_iterator(out))
             if (e.path().extension() == ".csv" && nonfinite(testsupport::readfile(e.path().string()), &where)) {
