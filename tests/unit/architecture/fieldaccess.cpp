@@ -297,7 +297,10 @@ void scanfile(const Context& c, const std::string& text) {
         if (f.name.find(':') != std::string::npos) c.out.routines[f.name].insert(c.file);
     }
     std::map<std::string, size_t> rectype, recname;
-    for (size_t r = 0; r < c.recs.size(); ++r) rectype[c.recs[r].type] = r, recname[c.recs[r].name] = r;
+    for (size_t r = 0; r < c.recs.size(); ++r) {
+        rectype[c.recs[r].type] = r, recname[c.recs[r].name] = r;
+        for (const std::string& v : c.recs[r].views) recname[v] = r;
+    }
     std::map<std::string, Binding> fileb, fnb;   // names bound to a record: at file scope, in the function
     std::set<std::string> shadow;                  // names of the state declared as something else in the function
     size_t fn = fns.size();
@@ -395,10 +398,25 @@ void scanfile(const Context& c, const std::string& text) {
 std::vector<Record> records(const fs::path& root) {
     const Toks top = srctok::tokenize(srctok::readtext(root / "proc/vyxstate.h"));
     std::vector<Record> out;
-    for (size_t i = 0; i + 2 < top.size(); ++i) {   // the members TYPE NAME; of struct vyxstate
+    for (size_t i = 0; i + 2 < top.size(); ++i) {   // the members [const] TYPE NAME; of struct vyxstate
         if (!(top[i].t == "struct" && top[i + 1].t == "vyxstate" && top[i + 2].t == "{")) continue;
-        for (size_t k = i + 3; k < top.size() && top[k].t != "}"; ++k)
-            if (top[k].t == ";" && isname(top[k - 1].t) && isname(top[k - 2].t)) out.push_back({top[k - 1].t, top[k - 2].t, {}, {}, {}});
+        const size_t close = closing(top, i + 2);
+        for (size_t k = i + 3; k < close; ++k) {   // an anonymous union's members are members too
+            if (!(top[k].t == ";" && isname(top[k - 1].t) && isname(top[k - 2].t))) continue;
+            const std::string &name = top[k - 1].t, &type = top[k - 2].t;
+            const bool konst = top[k - 3].t == "const";
+            Record* same = nullptr;
+            for (Record& r : out)
+                if (r.type == type) same = &r;
+            if (!same) {
+                out.push_back({name, {}, type, {}, {}, {}});
+            } else if (konst) {   // the const member names the record, the other is its writable view
+                same->views.push_back(same->name);
+                same->name = name;
+            } else {
+                same->views.push_back(name);
+            }
+        }
     }
     for (const std::string& file : srctok::sources(root, "proc")) {
         if (file.size() < 2 || file.compare(file.size() - 2, 2, ".h") != 0) continue;

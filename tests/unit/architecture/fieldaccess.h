@@ -28,6 +28,7 @@ struct Field {
 
 struct Record {
     std::string name;     // the member of vyxstate: opts
+    std::vector<std::string> views;   // other members that are the same record: the writable view optsw
     std::string type;     // stmtopts
     std::string header;   // proc/framework/stmtopts.h
     std::string owner;    // framework
@@ -35,7 +36,10 @@ struct Record {
     const Field* field(const std::string& n) const;
 };
 
-// The records of root/proc/vyxstate.h in their order, each with its fields.
+// The records of root/proc/vyxstate.h in their order, each with its fields. A record declared
+// twice in an anonymous union, as `union { stmtopts optsw; const stmtopts opts; };`, is one
+// record: named by its const member, the other member a view of it (a use through optsw is a
+// use of opts).
 std::vector<Record> records(const std::filesystem::path& root);
 
 struct Use {

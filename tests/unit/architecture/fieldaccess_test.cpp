@@ -147,6 +147,31 @@ TEST_F(Fields, ReadsAndWritesAsEachLineSays) {
     EXPECT_EQ(routines, (std::set<std::string>{"fit", "look", "readopts"}));
 }
 
+// A settings record seen through a writable and a const member of an anonymous union is one
+// record: a write through the writable view is a write of the record, checked like any other.
+TEST_F(Fields, AWritableViewInAUnionIsTheSameRecord) {
+    file("proc/vyxstate.h",
+         "struct vyxstate {\n    union {\n        optsrec optsw;\n        const optsrec opts;\n    };\n    alpharec al;\n"
+         "    betarec be;\n};\n");
+    file("proc/alpha/fit.cpp",
+         "void fit(vyxstate* s) {\n    s->optsw.a = s->opts.b;\n    auto& o = s->optsw;\n    o.lims[0] = s->al.n;\n}\n"
+         "void readopts(vyxstate* s) {\n    s->optsw.flags.noconf = 1;\n}\n"
+         "void fitgroup(vyxstate*) {}\nvoid betafill(vyxstate*) {}\n");
+    const auto recs = fieldacc::records(root);
+    ASSERT_EQ(recs.size(), 3u);
+    EXPECT_EQ(recs[0].name, "opts");
+    EXPECT_EQ(recs[0].views, std::vector<std::string>{"optsw"});
+    EXPECT_EQ(recs[1].name, "al");
+    std::vector<std::string> got;
+    for (const auto& u : fieldacc::scan(root, recs).uses)
+        got.push_back(std::to_string(u.line) + (u.write ? " W " : " R ") + u.record + "." + u.path);
+    EXPECT_EQ(got, (std::vector<std::string>{"2 W opts.a", "2 R opts.b", "4 W opts.lims", "4 R al.n", "7 W opts.flags.noconf"}));
+    const auto v = check();
+    ASSERT_EQ(v.size(), 2u) << listed(v);
+    EXPECT_NE(v[0].what.find("fit writes opts.a"), std::string::npos) << v[0].what;
+    EXPECT_NE(v[1].what.find("fit writes opts.lims"), std::string::npos) << v[1].what;
+}
+
 TEST_F(Fields, TheTableAndTheHeadersListsAreWrittenOnceAndThenHold) {
     file("proc/alpha/fit.cpp", "void fit(vyxstate* s) {\n    s->opts.a = s->al.n;\n}\n");
     file("proc/framework/main.cpp", "void run(vyxstate* s) {\n    s->opts.a = 0;\n    s->al.n = 1;\n}\n");
