@@ -183,7 +183,7 @@ int vyxanlz(vyxstate* s) {
     if (int rc = vyxin(s)) return rc;
     if (int rc = vyxclst(s)) return rc;
     if (int rc = vyxordr(s)) return rc;
-    g_used += s->input.nobscnt[1];
+    g_used += s->inwork.nobscnt[1];
     if (g_sort) {
         s->pools.workpool = xmpoolc(8192, 8192, 4);
         vyxscl(s);

@@ -76,7 +76,7 @@ struct fitbench {
         s->fit.prob_fn[0] = zprblwb;
         s->fit.prob_fn[1] = zprbwwb;
         s->opts.quant_fn = vyxiwb;
-        s->input.rspkind = FORM_CENSOR;
+        s->inwork.rspkind = FORM_CENSOR;
         s->opts.rowlay[0] = OBS_ROWS_PER_BUFFER;
         s->opts.rowlay[1] = 2;
 

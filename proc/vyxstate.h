@@ -22,7 +22,8 @@
 struct vyxstate {
     outstate out;       // The output environment, the table objects and the MAKE block
     outputrow row;      // The cells of the current output row
-    inputstate input;   // The input data set, its variables and the statement being run
+    inputstate input;   // The input data set and its variables
+    inputwork inwork;   // The statement being run, the current observation and the counts of the data passes
     poolset pools;      // The pools of the BY group, the statement and the work, and the utility files
     groupstate groups;  // The class groups and class levels of the BY group
     stmtopts opts;      // The settings the statement readers leave for every subsystem

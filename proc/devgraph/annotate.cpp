@@ -32,16 +32,16 @@ int32_t findvar(dshandle ds, int nvars, const char* name, vardesc* out) {
 
 const vec203* D() { return hostvec<vec203>(VEC_DATASETS); }
 
-dshandle annotateinput(const inputstate& input) {
-    const optslot* o = stmtslot(input.curstmt, slot::plot::ANNOTATE);
+dshandle annotateinput(const stmtrec* stmt, dshandle annods) {
+    const optslot* o = stmtslot(stmt, slot::plot::ANNOTATE);
     if (o && o->kind == SK_DATASET && o->handle) return static_cast<dshandle>(o->handle);
-    return input.annods;
+    return annods;
 }
 
 }  // namespace
 
 int vyxatrn(vyxstate* s) {
-    dshandle in = annotateinput(s->input);
+    dshandle in = annotateinput(s->inwork.curstmt, s->input.annods);
     dsinfo info{};
     if (!in || xoinfo(in, DSI_INFO, &info) != 0) {
         xpmlog(510, 680);

@@ -176,7 +176,7 @@ int vyxddrw(vyxstate* s, grpnode* g) {
     const symrec* line = g->sym[0] ? g->sym[0] : s->plot.symarr;
     Pen pen{s, {static_cast<float>(f->fx), static_cast<float>(f->fy), static_cast<float>(f->fx + f->fw), static_cast<float>(f->fy + f->fh)},
             line ? ggcnum(0, line->color) : 1, line ? line->ltype : int16_t(1), Map{f, s->popt.pflags.rotate != 0}};
-    if (s->plot.gctx) s->plot.gctx->linewidth[0] = s->plot.gctx->linewidth[1] = std::clamp(satint(gparm(s->input.curstmt, slot::plot::WFIT, 1)), 1, MOST_WIDTH);
+    if (s->plot.gctx) s->plot.gctx->linewidth[0] = s->plot.gctx->linewidth[1] = std::clamp(satint(gparm(s->inwork.curstmt, slot::plot::WFIT, 1)), 1, MOST_WIDTH);
     int rc = 0;
     if (!s->popt.pflags.fmcombine) {
         double* buf = points(s, 2, poolflag::raw);

@@ -63,7 +63,7 @@ int lifelabel(const vyxstate* s, char* buf, int size, bool fallback) {
 // Text of the probability axis (PAXISLABEL; on MCF plots VAXISLABEL, else the MCF titles).
 int problabel(const vyxstate* s, char* buf, int size, bool vertical, bool fallback) {
     int len = 0;
-    const char* t = fallback ? nullptr : opttext(s->input.curstmt, slot::plot::PAXISLABEL, &len);
+    const char* t = fallback ? nullptr : opttext(s->inwork.curstmt, slot::plot::PAXISLABEL, &len);
     if (t) {
         len = std::min(len, std::min(size, 40));
         std::memset(buf, ' ', static_cast<size_t>(size));
@@ -85,7 +85,7 @@ void toolong(plotstate& plot, const char* text, int len) {
 
 int vyxggrd(vyxstate* s) {
     plotlay* f = s->plot.frame;
-    const stmtrec* r = s->input.curstmt;
+    const stmtrec* r = s->inwork.curstmt;
     const bool rotate = s->popt.pflags.rotate;
     const bool styles = s->plot.gctx && s->plot.gctx->stylesinuse;
     int ltype = 35;
@@ -203,7 +203,7 @@ int vyxgvlb(vyxstate* s) {
     double y = row * cell + f->fy0 + f->sqdy - f->gapb + (H - length) * 0.5;
     const double left = f->pagewin ? f->pagewin[0] : 0;
     double x = left + f->lmarg2 + f->pgmarg + f->vlblw + f->sqdx;
-    if (f->valfontblank || stmtflag(s->input.curstmt, flag::plot::TURNVLABEL)) x = f->pgmarg + f->lmarg2 + f->sqdx;
+    if (f->valfontblank || stmtflag(s->inwork.curstmt, flag::plot::TURNVLABEL)) x = f->pgmarg + f->lmarg2 + f->sqdx;
     if (f->hwtext) y = ggcell(0, y, 2, 0);
     drawtext(t, buf, len, x, y);
     ggstxfm(0.0, 0.0);

@@ -20,7 +20,7 @@ ggtext plottext(const vyxstate* s, double height) {
 }
 
 void setwidth(vyxstate* s, int dflt) {
-    double w = gparm(s->input.curstmt, slot::plot::WAXIS, dflt);
+    double w = gparm(s->inwork.curstmt, slot::plot::WAXIS, dflt);
     int k = std::min(satint(w), MOST_WIDTH);
     if (k < 1) k = 1;
     if (s->plot.gctx) s->plot.gctx->linewidth[0] = s->plot.gctx->linewidth[1] = k;

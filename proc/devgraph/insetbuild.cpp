@@ -146,7 +146,7 @@ double* defaultitems(vyxstate* s, const grpnode* g, uint32_t method) {
         for (int k = 0; k < 5; ++k) dflt[k] = groups[s->opts.distcode][k];
     dflt[5] = it::UNCENSORED;
     dflt[6] = it::RIGHT;
-    const bool more = s->input.rspkind != 0 && s->input.rspkind != 1;
+    const bool more = s->inwork.rspkind != 0 && s->inwork.rspkind != 1;
     dflt[7] = more ? it::LEFT : kSkip;
     dflt[8] = more ? it::INTERVAL : kSkip;
     dflt[11] = rsqok ? it::RSQUARE : (s->popt.pflags.noconf || s->popt.pflags.nofitline) && !weibayes0 ? kSkip : it::CONFIDENCE;
@@ -321,7 +321,7 @@ int vyxins(vyxstate* s, grpnode* g) {
     r->nitems = 14;
 
     // The INSET statement's items, or on the default path the default header and list.
-    const stmtrec* next = s->input.curstmt ? s->input.curstmt->next : nullptr;
+    const stmtrec* next = s->inwork.curstmt ? s->inwork.curstmt->next : nullptr;
     const bool insetpath = next && std::strncmp(next->keyword, "INS", 3) == 0;
     ggtext text{};
     if (insetpath) {

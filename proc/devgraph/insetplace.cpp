@@ -28,8 +28,8 @@ void put(char out[8], const char* word) {
     std::memcpy(out, word, std::strlen(word));
 }
 
-const stmtrec* insetstmt(const inputstate& input) {
-    const stmtrec* n = input.curstmt ? input.curstmt->next : nullptr;
+const stmtrec* insetstmt(const stmtrec* cur) {
+    const stmtrec* n = cur ? cur->next : nullptr;
     return n && std::strncmp(n->keyword, "INS", 3) == 0 ? n : nullptr;
 }
 
@@ -38,7 +38,7 @@ const stmtrec* insetstmt(const inputstate& input) {
 void SetGraphics(vyxstate* s, insetrec* r, int mode, ggtext* t) {
     const plotlay* f = s->plot.frame;
     const ggctx* g = s->plot.gctx;
-    const stmtrec* in = mode == 1 ? insetstmt(s->input) : nullptr;
+    const stmtrec* in = mode == 1 ? insetstmt(s->inwork.curstmt) : nullptr;
     std::memset(r->font, ' ', 8);
     ggstri(t);
     // 2. Defaults: the plot's inset height (INHEIGHT) stands for the device's default.
@@ -58,7 +58,7 @@ void SetGraphics(vyxstate* s, insetrec* r, int mode, ggtext* t) {
     if (h && h->num > 0) {
         r->textheight = h->num;
         r->hgiven = 1;
-    } else if (stmtslot(s->input.curstmt, slot::plot::INHEIGHT) && f->intxth > 0) {
+    } else if (stmtslot(s->inwork.curstmt, slot::plot::INHEIGHT) && f->intxth > 0) {
         r->textheight = f->intxth;
         r->hgiven = 1;
     } else if (g && g->stylesinuse && g->textstyle.height > 0) {
@@ -86,7 +86,7 @@ void SetGraphics(vyxstate* s, insetrec* r, int mode, ggtext* t) {
         r->cframegiven = 1;
     }
     if (in && optname(in, slot::inset::CTEXT, 0, c)) std::memcpy(r->textcolor, c, 8);
-    else if (optname(s->input.curstmt, slot::plot::CTEXT, 0, c)) std::memcpy(r->textcolor, c, 8);
+    else if (optname(s->inwork.curstmt, slot::plot::CTEXT, 0, c)) std::memcpy(r->textcolor, c, 8);
     else if (g && vzatl(' ', g->textstyle.color, 8) == 0) std::memcpy(r->textcolor, g->textstyle.color, 8);
     if (in && optname(in, slot::inset::CFILL, 0, c)) {
         std::memcpy(r->fillcolor, c, 8);

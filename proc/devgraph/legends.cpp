@@ -38,7 +38,7 @@ legrec* newlegend(vyxstate* s, const stmtrec* optsrc, int posslot) {
     std::memset(l->font, ' ', 8);
     std::memset(l->textcolor, ' ', 8);
     std::memset(l->framecolor, ' ', 8);
-    const stmtrec* r = s->input.curstmt;
+    const stmtrec* r = s->inwork.curstmt;
     if (!optname(r, slot::plot::CTEXT, 0, l->textcolor) && s->plot.gctx && vzatl(' ', s->plot.gctx->valuecolor, 8) == 0)
         std::memcpy(l->textcolor, s->plot.gctx->valuecolor, 8);
     optname(r, slot::plot::CFRAME, 0, l->framecolor);
@@ -90,7 +90,7 @@ void clsname(const groupstate& groups, int k, const char** text, int* len) {
 }
 
 int grouplegend(vyxstate* s) {
-    legrec* l = newlegend(s, s->input.curstmt, slot::plot::PPLEGEND);
+    legrec* l = newlegend(s, s->inwork.curstmt, slot::plot::PPLEGEND);
     if (!l) return 1;
     if (!entries(s, l, s->groups.nplotgrp)) return 1;
     uint32_t e = 0;
@@ -134,7 +134,7 @@ int grouplegend(vyxstate* s) {
 }
 
 int pctlegend(vyxstate* s) {
-    legrec* l = newlegend(s, s->input.curstmt, slot::plot::RPLEGEND);
+    legrec* l = newlegend(s, s->inwork.curstmt, slot::plot::RPLEGEND);
     if (!l) return 1;
     if (!entries(s, l, s->opts.pctcount)) return 1;
     for (uint32_t k = 0; k < s->opts.pctcount; ++k) {

@@ -75,7 +75,7 @@ int eachmodelobs(vyxstate* s, const std::function<int(const modelobs&)>& f) {
         modelobs o{};
         o.count = 1.0;
         if (s->input.nfreq > 0) {
-            const double w = s->input.obsvals.freq;
+            const double w = s->inwork.obsvals.freq;
             if (missing(w) || !(w > 0.0)) continue;
             o.count = std::round(w);
         }

@@ -118,10 +118,10 @@ int vyxgini(vyxstate* s) {
         return rc;
     }
     c.published = c.gstate ? c.gstate->flags & GGS_COLLECT : 0;
-    if (s->input.annoflag && wiinstl(kAnnotate, "ZORXGANO", 1) != 0) {
+    if (s->inwork.annoflag && wiinstl(kAnnotate, "ZORXGANO", 1) != 0) {
         xpmlog(129, 53);
         xpmlog(510, 679);
-        s->input.annoflag = 0;
+        s->inwork.annoflag = 0;
     }
     s->plot.gctx = ggxget(nullptr);
     f->gctx = s->plot.gctx;
@@ -159,7 +159,7 @@ int vyxgini(vyxstate* s) {
 
 void vyxpmar(vyxstate* s) {
     plotlay* f = s->plot.frame;
-    const stmtrec* r = s->input.curstmt;
+    const stmtrec* r = s->inwork.curstmt;
     const ggctx* g = s->plot.gctx;
     const ggdevice* dev = g->device;
     auto& p = s->popt.pflags;

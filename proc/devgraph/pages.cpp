@@ -62,7 +62,7 @@ int PageDriver::setup(bool legends, bool square) {
     vyxgpat(s);
     vyxpmar(s);
     if (int rc = vyxppag(s)) return rc;
-    if (s->input.annoflag && vyxatrn(s) != 0) s->input.annoflag = 0;
+    if (s->inwork.annoflag && vyxatrn(s) != 0) s->inwork.annoflag = 0;
     cellw = f->tilegaph + f->gapl + f->fw + f->gapr;
     cellh = f->tilegapv + f->gapb + f->fh + f->gapt;
     f->sqdx = f->sqdy = 0;
@@ -100,7 +100,7 @@ int eachdestination(vyxstate* s, const std::function<int()>& draw) {
         }
     }
     if (!c.nocollect && !c.published) zqpdest(&c);
-    if (s->input.annoflag && s->plot.annolib) xoclose(s->plot.annolib, 1);
+    if (s->inwork.annoflag && s->plot.annolib) xoclose(s->plot.annolib, 1);
     zqdfree(&c);
     return 0;
 }

@@ -260,7 +260,7 @@ void sidecounts(Panel& a) {
     const Bins b = bins(s);
     if (b.m < 2) return;
     const double Sx = f->fx + f->fw + f->gapl;
-    const bool stacked = f->valfontblank || stmtflag(s->input.curstmt, flag::plot::TURNVLABEL);
+    const bool stacked = f->valfontblank || stmtflag(s->inwork.curstmt, flag::plot::TURNVLABEL);
     char buf[16];
     a.t.align = 1;
     for (int i = 0; i + 1 < b.m; ++i) {

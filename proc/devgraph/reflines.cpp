@@ -146,9 +146,9 @@ void hlinelabel(const RefPen& pen, const plotstate& plot, ggtext& t, const char*
     }
 }
 
-int ltypeof(const inputstate& input, int slot) {
+int ltypeof(const stmtrec* stmt, int slot) {
     double v = 3;
-    optnum(input.curstmt, slot, 0, &v);
+    optnum(stmt, slot, 0, &v);
     const int k = satint(v);
     return k < 1 ? 1 : k;
 }
@@ -280,7 +280,7 @@ void hrefs(vyxstate* s, const grpnode* group, const RefPen& pen) {
     plotlay* f = s->plot.frame;
     const Area a = area(f);
     const bool probaxis = s->popt.pflags.rotate && !s->popt.pflags.ismcf;
-    const int ltype = ltypeof(s->input, slot::plot::LHREF), color = s->popt.colors[GC_HREF] > 0 ? s->popt.colors[GC_HREF] : 1;
+    const int ltype = ltypeof(s->inwork.curstmt, slot::plot::LHREF), color = s->popt.colors[GC_HREF] > 0 ? s->popt.colors[GC_HREF] : 1;
     const double h = f->txth, d = 0.5 * h * f->chdiv;
     bool warned = false;
     int step = 0;
@@ -323,7 +323,7 @@ void vrefs(vyxstate* s, const grpnode* group, const RefPen& pen) {
     plotlay* f = s->plot.frame;
     const Area a = area(f);
     const bool probaxis = !s->popt.pflags.rotate && !s->popt.pflags.ismcf;
-    const int ltype = ltypeof(s->input, slot::plot::LVREF), color = s->popt.colors[GC_VREF] > 0 ? s->popt.colors[GC_VREF] : 1;
+    const int ltype = ltypeof(s->inwork.curstmt, slot::plot::LVREF), color = s->popt.colors[GC_VREF] > 0 ? s->popt.colors[GC_VREF] : 1;
     bool warned = false;
     double labely = 0;
     int labelstep = 0;
@@ -367,7 +367,7 @@ void vyxghrl(vyxstate* s, grpnode* group) {
 }
 
 void vyxgvrl(vyxstate* s, grpnode* group) {
-    if (stmtslot(s->input.curstmt, slot::plot::WAXIS)) setwidth(s, 1);
+    if (stmtslot(s->inwork.curstmt, slot::plot::WAXIS)) setwidth(s, 1);
     vrefs(s, group, RefPen{});
     resetwidth(s);
 }
@@ -383,7 +383,7 @@ void vyxgsrl(vyxstate* s) {
     plotlay* f = s->plot.frame;
     const Area a = area(f);
     setwidth(s, 1);
-    const int ltype = ltypeof(s->input, slot::plot::LSREF), color = s->popt.colors[GC_SREF] > 0 ? s->popt.colors[GC_SREF] : 1;
+    const int ltype = ltypeof(s->inwork.curstmt, slot::plot::LSREF), color = s->popt.colors[GC_SREF] > 0 ? s->popt.colors[GC_SREF] : 1;
     const double h = f->txth, d = 0.5 * h * f->chdiv;
     int step = 0;
     ggtext t = labeltext(s, GC_SREF);

@@ -96,8 +96,8 @@ double* modellines(vyxstate* s, regpstate* rp) {
     rp->otherix = 0;
     rp->other = rp->bylevel = 0;
     rp->values = nullptr;
-    const optslot* var = stmtslot(s->input.curstmt, slot::plot::STRESSVAR);
-    const optslot* vals = stmtslot(s->input.curstmt, slot::plot::STRESSVALUES);
+    const optslot* var = stmtslot(s->inwork.curstmt, slot::plot::STRESSVAR);
+    const optslot* vals = stmtslot(s->inwork.curstmt, slot::plot::STRESSVALUES);
     int ix = -1;   // the continuous variable of the value list
     if (var && var->ptr && var->count > 0) {
         ix = continuousindex(ls, static_cast<const int32_t*>(var->ptr)[0]);

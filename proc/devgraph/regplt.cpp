@@ -104,7 +104,7 @@ bool plotrow(const vyxstate* s, const double* r, double* y, int* code) {
 // of rows, or -1 after a message (510/15 ends the step).
 int64_t writerows(vyxstate* s, double* buf, int R, int W) {
     const bool freq = s->input.nfreq != 0;
-    const int wcol = obsweightcol(s->input.rspkind);
+    const int wcol = obsweightcol(s->inwork.rspkind);
     int inbuf = 0;
     int64_t rows = 0;
     auto flush = [&]() {
@@ -387,7 +387,7 @@ int regplt(vyxstate* s, const double* pctlines) {
     LabelRoom room(PageBox{0.0, 0.0, 100.0, 100.0});
     // PLOTDATA=NONE leaves the observations out; READOUT counts have no single stress and
     // life to mark.
-    const optslot* pd = stmtslot(s->input.curstmt, slot::plot::PLOTDATA);
+    const optslot* pd = stmtslot(s->inwork.curstmt, slot::plot::PLOTDATA);
     const bool data = st && !s->input.rspform[RF_READOUT] && !(pd && static_cast<int>(pd->num) == code::plotdata::NONE);
     if (data) {
         const float clip[4] = {static_cast<float>(f->fx), static_cast<float>(f->fy), static_cast<float>(f->fx + f->fw), static_cast<float>(f->fy + f->fh)};

@@ -176,12 +176,12 @@ void lifetitle(Panel& a) {
     if (!buf) return;   // no room for the title: the axis goes without it
     std::memset(buf, ' ', 256);
     const double A = f->fh + f->gapb + f->gapt;
-    const bool stacked = f->valfontblank || stmtflag(s->input.curstmt, flag::plot::TURNVLABEL);
+    const bool stacked = f->valfontblank || stmtflag(s->inwork.curstmt, flag::plot::TURNVLABEL);
     a.t.align = 1;
     int len = 0;
     if (!s->popt.pflags.rotate) {
         int n = 0;
-        const optslot* o = stmtslot(s->input.curstmt, slot::plot::PAXISLABEL);
+        const optslot* o = stmtslot(s->inwork.curstmt, slot::plot::PAXISLABEL);
         if (o && o->ptr && o->count > 0) {
             n = std::min(o->count, 256);
             std::memcpy(buf, o->ptr, static_cast<size_t>(n));
@@ -243,7 +243,7 @@ void vyxrax(vyxstate* s) {
     auto& p = s->popt.pflags;
     double lg = 0;
     int gridtype = 35;
-    if (const optslot* o = stmtslot(s->input.curstmt, slot::plot::LGRID)) {
+    if (const optslot* o = stmtslot(s->inwork.curstmt, slot::plot::LGRID)) {
         lg = o->num;
         gridtype = std::clamp(satint(lg), 1, 46);
     }

@@ -82,7 +82,7 @@ struct Runs {
 int levelmarkers(vyxstate* s, grpnode* g, double x, Kinds& m, const symrec* const* styles, LabelRoom* room) {
     const plotlay* f = s->plot.frame;
     const bool freq = s->input.nfreq != 0;
-    const int wcol = obsweightcol(s->input.rspkind);
+    const int wcol = obsweightcol(s->inwork.rspkind);
     const bool ln = s->opts.logscale[0] != 0, logs = ln || s->opts.logscale[1];
     const double c = ln ? 1.0 : std::log(10.0);
     const bool mult = s->popt.pflags.showmult;
@@ -212,7 +212,7 @@ void symlegend(vyxstate* s, const ggmarkblk* blocks, const int* colors, const bo
     };
     Entry list[3];
     int n = 0;
-    switch (s->input.rspkind) {
+    switch (s->inwork.rspkind) {
         case 0: list[n++] = {0, 675}; break;
         case 1: list[n++] = {1, 676}, list[n++] = {0, 675}; break;
         case 2: list[n++] = {2, 677}, list[n++] = {1, 676}, list[n++] = {0, 678}; break;
@@ -256,7 +256,7 @@ void pctlegendframe(vyxstate* s) {
 
 int vyxbox(vyxstate* s) {
     plotlay* f = s->plot.frame;
-    const stmtrec* r = s->input.curstmt;
+    const stmtrec* r = s->inwork.curstmt;
     double* const* A = s->life.ppcarr;
     if (!A[0] || !s->plot.boxpos) return 0;
     ggregion clipr{f->fx - f->gapl, f->fy - f->gapb, f->fx + f->fw + f->gapr, f->fy + f->fh + f->gapt, 2, 0};
@@ -328,7 +328,7 @@ int vyxrplt(vyxstate* s) {
         s->popt.lifebnd = keepbnd;
         return r;
     };
-    if (stmtslot(s->input.curstmt, slot::plot::CFRAME) || s->popt.cframe[0] == 2) vyxgfrm(s);
+    if (stmtslot(s->inwork.curstmt, slot::plot::CFRAME) || s->popt.cframe[0] == 2) vyxgfrm(s);
     pctlegendframe(s);
     // The stress axis is not a probability axis: only the life grid is drawn here, and the
     // axes are drawn first so that the grid takes the panel's mapping.

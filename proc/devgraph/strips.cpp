@@ -15,7 +15,7 @@ constexpr double kStrip = 1.6;   // a strip is this many text heights thick
 
 // A strip: filled with the option's colour when given, outlined in the axis colour.
 void box(vyxstate* s, double x0, double y0, double x1, double y1, int fillslot, int fillrole) {
-    if (stmtslot(s->input.curstmt, fillslot)) ggfill(0, x0, y0, x1, y1, "S       ", s->popt.colors[fillrole], 0, 1, 1, 1);
+    if (stmtslot(s->inwork.curstmt, fillslot)) ggfill(0, x0, y0, x1, y1, "S       ", s->popt.colors[fillrole], 0, 1, 1, 1);
     const int c = s->popt.colors[GC_AXIS] > 0 ? s->popt.colors[GC_AXIS] : 1;
     ggdraw(0, x0, y0, x1, y0, 1, c);
     ggdraw(0, x1, y0, x1, y1, 1, c);
@@ -27,7 +27,7 @@ bool stacked(const vyxstate* s, bool pagelabel) {
     const plotlay* f = s->plot.frame;
     // The class-label strip follows TURNVLABELS as the key strips do.
     (void)pagelabel;
-    return f->valfontblank || stmtflag(s->input.curstmt, flag::plot::TURNVLABEL);
+    return f->valfontblank || stmtflag(s->inwork.curstmt, flag::plot::TURNVLABEL);
 }
 
 // A text along a vertical strip from y0 of length L whose left edge is at `left`: one
@@ -86,7 +86,7 @@ bool toplabel(const vyxstate* s) { return (s->groups.nclass == 1 && s->groups.cl
 }  // namespace
 
 void* vyxsgmt(vyxstate* s, void* words[2]) {
-    const stmtrec* r = s->input.curstmt;
+    const stmtrec* r = s->inwork.curstmt;
     destctx& c = s->plot.gdest;
     char name[8];
     std::memset(name, ' ', 8);

@@ -59,7 +59,7 @@ void setnamed(plotopts& popt, int role, const char name[8]) {
 }  // namespace
 
 int vyxsymb(vyxstate* s) {
-    const stmtrec* r = s->input.curstmt;
+    const stmtrec* r = s->inwork.curstmt;
     plotlay* f = s->plot.frame;
     const int g = static_cast<int>(s->groups.nplotgrp > 0 ? s->groups.nplotgrp : 1);
     const bool relation = s->input.stmtkind == 4;
@@ -180,7 +180,7 @@ void vyxgpat(vyxstate* s) {
 }
 
 int vyxgcol(vyxstate* s) {
-    const stmtrec* r = s->input.curstmt;
+    const stmtrec* r = s->inwork.curstmt;
     plotlay* f = s->plot.frame;
     const ggdevice* dev = s->plot.gctx->device;
     const bool st = styles(s);
@@ -302,7 +302,7 @@ int vyxgfrm(vyxstate* s) {
         ggfill(0, x0, y0, xw, yw, "S       ", s->popt.colors[GC_FRAME], 0, 1, 1, 1);
         result = 1;
     }
-    if (strip && (stmtslot(s->input.curstmt, slot::plot::CCENSOR) || result)) {
+    if (strip && (stmtslot(s->inwork.curstmt, slot::plot::CCENSOR) || result)) {
         if (rotate)
             result = ggfill(0, xw, y0, x1, y1, "S       ", s->popt.colors[GC_CENSOR], 0, s->popt.colors[GC_FRAME], 1, 1) == 0 ? result : 0;
         else

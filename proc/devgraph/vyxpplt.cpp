@@ -68,7 +68,7 @@ struct Driver : PageDriver {
         if (!s->popt.pflags.nofitline)
             if (int rc = vyxddrw(s, g)) return check(rc);
         if (inset()) vyxidrw(s);
-        if (s->input.annoflag) vyxanno(s);
+        if (s->inwork.annoflag) vyxanno(s);
         return 0;
     }
 
@@ -104,7 +104,7 @@ struct Driver : PageDriver {
             // Grid and axes go under the points and lines of the groups.
             vyxgdrw(s, s->groups.grplist.head);
         }
-        if (s->input.annoflag && !s->popt.pflags.relplot) vyxanno(s);
+        if (s->inwork.annoflag && !s->popt.pflags.relplot) vyxanno(s);
         int i = 0;
         for (grpnode* g = s->groups.grplist.head; g; g = g->next, ++i) {
             takefit(s, g);
@@ -178,7 +178,7 @@ struct Driver : PageDriver {
         page.begin();
         if (s->popt.pflags.legend) legend(s, LG_GROUPS);
         vyxgfrm(s);
-        if (s->input.annoflag) vyxanno(s);
+        if (s->inwork.annoflag) vyxanno(s);
         grpnode* first = nullptr;
         for (int r = 0; r < rows && !first; ++r)
             for (int c = 0; c < cols && !first; ++c) first = cell(r, c);
@@ -270,7 +270,7 @@ struct Driver : PageDriver {
         f->fx = cellw * c + f->fx0 + (square ? f->sqdx : 0.0);
         f->panelcol = static_cast<uint32_t>(c + 1);
         if (int rc = vyxrplt(s)) return check(rc);
-        if (s->input.annoflag) vyxanno(s);
+        if (s->inwork.annoflag) vyxanno(s);
         page.end();
         return 0;
     }
@@ -316,7 +316,7 @@ int vyxpplt(vyxstate* s) {
     if (s->opts.rdxgraph) return vyxpog(s);
 
     Driver d{{s, s->plot.frame, Pages{s}, s->popt.panels.nrows > 0 ? s->popt.panels.nrows : 1, s->popt.panels.ncols > 0 ? s->popt.panels.ncols : 1},
-             stmtflag(s->input.curstmt, flag::plot::SQUARE) != 0};
+             stmtflag(s->inwork.curstmt, flag::plot::SQUARE) != 0};
     s->popt.pageflags.start = 1;
     // No percentile line is drawn (NOFITLINE, or no level has a fit): no legend of them.
     if (p.rellegend && !levellinesdrawn(s)) p.rellegend = 0;

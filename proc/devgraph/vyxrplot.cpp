@@ -69,7 +69,7 @@ int regpage(vyxstate* s, const double* lines, bool square) {
     vyxgpat(s);
     vyxpmar(s);
     if (int rc = vyxppag(s)) return rc;
-    if (s->input.annoflag && vyxatrn(s) != 0) s->input.annoflag = 0;
+    if (s->inwork.annoflag && vyxatrn(s) != 0) s->inwork.annoflag = 0;
     f->sqdx = f->sqdy = 0.0;
     if (square) squareframe(f);
     f->catent = s->plot.gcatent;
@@ -78,7 +78,7 @@ int regpage(vyxstate* s, const double* lines, bool square) {
     f->bottomedge[0] = f->bottomedge[1] = 1;
     Pages page{s};
     page.begin();
-    if (stmtslot(s->input.curstmt, slot::plot::CFRAME) || s->popt.cframe[0] == 2) vyxgfrm(s);
+    if (stmtslot(s->inwork.curstmt, slot::plot::CFRAME) || s->popt.cframe[0] == 2) vyxgfrm(s);
     vyxrax(s);
     if (s->popt.refs.counts[REF_VREF]) {
         s->popt.pflags.refstop2 = 0;
@@ -89,7 +89,7 @@ int regpage(vyxstate* s, const double* lines, bool square) {
         page.end();
         return 1;
     }
-    if (s->input.annoflag) vyxanno(s);
+    if (s->inwork.annoflag) vyxanno(s);
     page.end();
     return 0;
 }
@@ -115,6 +115,6 @@ int vyxrplot(vyxstate* s) {
     double* lines = regper(s);
     if (!lines) return 1;
     if (s->opts.rdxgraph) return vyxrog(s, lines);
-    const bool square = stmtflag(s->input.curstmt, flag::plot::SQUARE) != 0;
+    const bool square = stmtflag(s->inwork.curstmt, flag::plot::SQUARE) != 0;
     return eachdestination(s, [&] { return regpage(s, lines, square); });
 }

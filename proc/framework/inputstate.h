@@ -1,4 +1,4 @@
-// The input data set, its variables and the statement being run.
+// The input data set and its variables, as the initialisation and the statement readers leave them.
 // One record of the procedure state block (proc/vyxstate.h), zeroed with it at the start of
 // the step; see docs/architecture.md for who writes and who reads each field.
 #pragma once
@@ -14,23 +14,41 @@ struct inputstate {
     hgetlist* fmodeget;         // getter of the FMODE variable
     hgetlist* procget;          // getter of the PROC-level variables (FREQ, NENTER, UNITID)
     stmtrec* procstmt;          // the parsed PROC statement
-    stmtrec* curstmt;           // the statement being run; set by the main routine before each dispatch
-    uint32_t stmtidx;           // index of the analysis statement being run within the BY group
     uint32_t stmtkind;          // 0 ANALYZE, 1 PROBPLOT, 3 MCFPLOT, 4 RELATIONPLOT
     uint8_t rspform[4];         // one flag per response form (RF_* places)
     vardesc* rspvars[3];        // time, second response or censoring, MODEL frequency variable
     vardesc procvars[5];        // FREQ, NENTER, (spare), FMODE, UNITID
-    uint32_t annoflag;          // an annotate data set was given
     int32_t nunitid, nfreq, nnenter; // numbers of UNITID, FREQ and NENTER variables
-    uint32_t rspkind;           // 0 time, 1 with censoring values, 2 lower and upper, 3 READOUT, 4 events and trials
     int32_t ncensvals;          // number of censoring-indicator values
     double* censvals;           // the censoring-indicator values
-    int32_t nobscnt[3];         // skipped, used, read
     uint32_t nbyvars;           // number of BY variables
     vardesc clsdesc[2];         // copies of the CLASS variables' descriptors
     uint8_t unittype;           // type byte of the UNITID variable
-    obsvalues obsvals;          // values of the current observation, written by the getters
 };
+
+// The working part of the input: the statement being run and its index (set by the main
+// routine), the values of the current observation (written by the host's getters into the
+// cells vyxxvgi hands them), what the data passes count, and the two input settings that the
+// drawing and the MODEL fit change while the statement runs.
+struct inputwork {
+    stmtrec* curstmt;           // the statement being run; set by the main routine before each dispatch
+    uint32_t stmtidx;           // index of the analysis statement being run within the BY group
+    obsvalues obsvals;          // values of the current observation, written by the getters
+    int32_t nobscnt[3];         // skipped, used, read
+    uint8_t spilled;            // group rows were spilled to utility files
+    uint32_t annoflag;          // an annotate data set was given; cleared when the annotate data cannot be drawn
+    uint32_t rspkind;           // 0 time, 1 with censoring values, 2 lower and upper, 3 READOUT, 4 events and trials
+};
+
+// Fields of inputwork used outside framework (folders of proc/, from scripts/fieldtable; "written"
+// counts assignments, ++ and --, addresses taken, non-const references bound and copies into):
+//   curstmt      written in framework; read in devgraph, lifedist, mcf, regression, statgraph
+//   stmtidx      written in framework; read in lifedist, mcf
+//   obsvals      written in framework, mcf, regression; read in devgraph, lifedist
+//   nobscnt      written in lifedist, mcf, regression
+//   spilled      written in lifedist, mcf
+//   annoflag     written in devgraph, framework, lifedist, mcf
+//   rspkind      written in lifedist, mcf, regression; read in devgraph, statgraph
 
 // Fields of inputstate used outside framework (folders of proc/, from scripts/fieldtable; "written"
 // counts assignments, ++ and --, addresses taken, non-const references bound and copies into):
@@ -43,21 +61,15 @@ struct inputstate {
 //   fmodeget     written in framework; read in devgraph, lifedist, regression
 //   procget      written in framework; read in devgraph, lifedist, mcf, regression
 //   procstmt     written in framework; read in devgraph, regression
-//   curstmt      written in framework; read in devgraph, lifedist, mcf, regression, statgraph
-//   stmtidx      written in framework; read in lifedist, mcf
 //   stmtkind     written in lifedist, mcf; read in devgraph
 //   rspform      written in lifedist, regression; read in devgraph, statgraph
 //   rspvars      written in framework, lifedist, mcf, regression; read in devgraph, statgraph
 //   procvars     written in framework; read in lifedist, regression
-//   annoflag     written in devgraph, framework, lifedist, mcf
 //   nunitid      written in framework; read in mcf
 //   nfreq        written in framework; read in devgraph, lifedist, mcf, regression, statgraph
 //   nnenter      written in framework; read in lifedist, regression
-//   rspkind      written in lifedist, mcf, regression; read in devgraph, statgraph
 //   ncensvals    written in lifedist, mcf, regression; read in devgraph, framework
 //   censvals     written in lifedist, mcf, regression; read in devgraph, framework
-//   nobscnt      written in lifedist, mcf, regression
 //   nbyvars      written in framework; read in devgraph, lifedist
 //   clsdesc      written in lifedist, mcf; read in statgraph
 //   unittype     written in framework; read in mcf
-//   obsvals      written in framework, mcf, regression; read in devgraph, lifedist

@@ -7,7 +7,6 @@
 struct stmtopts {
     uint32_t rowlay[2];         // rows per buffer, doubles per row
     uint32_t distcode;          // distribution (DIST_*)
-    uint8_t spilled;            // group rows were spilled to utility files
     uint8_t rdxgraph;           // statistical graphics are wanted
     uint8_t logscale[2];        // the response is taken on the ln scale / on the log10 scale
     qntfn quant_fn;             // quantile function of the distribution
@@ -33,7 +32,6 @@ struct stmtopts {
 // counts assignments, ++ and --, addresses taken, non-const references bound and copies into):
 //   rowlay       written in lifedist, mcf; read in devgraph
 //   distcode     written in framework, lifedist; read in devgraph, regression, statgraph
-//   spilled      written in lifedist, mcf
 //   rdxgraph     written in framework; read in devgraph, lifedist, mcf
 //   logscale     written in lifedist, mcf, regression; read in devgraph, statgraph
 //   quant_fn     written in lifedist, regression; read in devgraph, statgraph

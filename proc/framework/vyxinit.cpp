@@ -199,7 +199,7 @@ int readmake(outstate& outs) {
 int countstatements(vyxstate* s) {
     s->plot.gstarted = 0;
     s->opts.tblflags[0] = 0;
-    s->input.annoflag = 0;
+    s->inwork.annoflag = 0;
     s->step.nplots = 0;
     s->step.nanalysis = 0;
     for (stmtrec* r = curparse()->head; r; r = r->next) {
@@ -207,7 +207,7 @@ int countstatements(vyxstate* s) {
         ++s->step.nanalysis;
         if (isplotstmt(r)) {
             ++s->step.nplots;
-            if (stmtslot(r, slot::plot::ANNOTATE)) s->input.annoflag = 1;
+            if (stmtslot(r, slot::plot::ANNOTATE)) s->inwork.annoflag = 1;
         }
         if (labelgiven(r)) s->opts.tblflags[0] = 1;
     }

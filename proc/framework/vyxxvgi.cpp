@@ -42,7 +42,7 @@ int proclist(vyxstate* s) {
     if (n == 0) return 0;
     hgetlist* list = nullptr;
     if (xvgeti(s->input.dsin, n, &list) != 0) return 1;
-    obsvalues& v = s->input.obsvals;
+    obsvalues& v = s->inwork.obsvals;
     if (count(proc, slot::proc::FREQ)) xvgetd(list, firstvar(proc, slot::proc::FREQ), 0, &v.freq, 8, GET_RAW, 0, 0);
     if (count(proc, slot::proc::NENTER)) xvgetd(list, firstvar(proc, slot::proc::NENTER), 0, &v.nenter, 8, GET_RAW, 0, 0);
     if (count(proc, slot::proc::UNITID)) {
@@ -69,7 +69,7 @@ int fmodelist(vyxstate* s) {
         xpmlog(510, 169);
         return 1;
     }
-    obsvalues& v = s->input.obsvals;
+    obsvalues& v = s->inwork.obsvals;
     addboth(s->input.dsin, list, var, v.fmodefmt, v.fmoderaw, &v.fmodenum, &s->groups.fmodeset.type);
     xvgete(list);
     s->input.fmodeget = list;
@@ -80,7 +80,7 @@ int fmodelist(vyxstate* s) {
 
 int setin(vyxstate* s, stmtrec* r, int index) {
     hgetlist* list = nullptr;
-    double* cells = s->input.obsvals.rsp;
+    double* cells = s->inwork.obsvals.rsp;
     const optslot* kind = stmtslot(r, slot::head::RSPKIND);
     if (ismcfstmt(r) && kind && static_cast<int>(kind->num) == 2) {  // the interval form
         if (xvgeti(s->input.dsin, 4, &list) != 0) return 1;
@@ -109,7 +109,7 @@ int setclass(vyxstate* s, stmtrec* r, int index) {
             xpmlog(510, 16);
             return 1;
         }
-        obsvalues& v = s->input.obsvals;
+        obsvalues& v = s->inwork.obsvals;
         for (int j = 0; j < c; ++j) addboth(s->input.dsin, list, vars[j], v.clsfmt[j], v.clsraw[j], &v.clsnum[j], nullptr);
         xvgete(list);
     }

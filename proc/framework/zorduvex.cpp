@@ -33,7 +33,7 @@ bool rungroup(vyxstate* s) {
         xpmlog(510, 6);
         return false;
     }
-    s->input.stmtidx = 0;
+    s->inwork.stmtidx = 0;
     s->opts.thrflags[1] = 0;
     s->step.bynotes.n = 0;
 
@@ -41,7 +41,7 @@ bool rungroup(vyxstate* s) {
     int nmodel = fndstmt("MODEL", &model);
     if (nmodel > 0) {
         if (nmodel > 1) xpmlog(510, 77);
-        s->input.curstmt = model;
+        s->inwork.curstmt = model;
         startstatement(s, StmtKind::Model);
         xpmstmt(model);
         if (s->pools.utilfile) {
@@ -63,7 +63,7 @@ bool rungroup(vyxstate* s) {
         StmtKind d = stmtkind(r->keyword);
         if (d == StmtKind::None) continue;
         if (!newstmtpool(s)) return false;
-        s->input.curstmt = r;
+        s->inwork.curstmt = r;
         startstatement(s, d);
         xpmstmt(r);   // the statement's run-time errors name it and its line
         switch (d) {
@@ -72,7 +72,7 @@ bool rungroup(vyxstate* s) {
                 // that the next statement finds its own variable lists.
                 if (vyxpprm(s) != 0) {
                     xpmstmt(nullptr);
-                    ++s->input.stmtidx;
+                    ++s->inwork.stmtidx;
                     continue;
                 }
                 vyxpplt(s);
@@ -84,7 +84,7 @@ bool rungroup(vyxstate* s) {
             case StmtKind::Model: break;
         }
         xpmstmt(nullptr);
-        ++s->input.stmtidx;
+        ++s->inwork.stmtidx;
         CleanUpDisk(s);
         // A routine that ended the step (xexit) stops every statement and BY group after it:
         // the fits say so in stepend, the host keeps the exit code of any other routine.
@@ -107,7 +107,7 @@ void runstep(vyxstate* s) {
         if (n > 0) {
             if (n > 1) xpmlog(510, 90);
             if (!newstmtpool(s)) return;
-            s->input.curstmt = last;
+            s->inwork.curstmt = last;
             startstatement(s, StmtKind::Analyze);
             xpmstmt(last);
             vyxanlz(s);

@@ -74,7 +74,7 @@ double& parm(grpnode* g, int i) { return i == GP_LOC ? g->loc : i == GP_SCALE ? 
 
 int vyxfmi(vyxstate* s, grpnode* g) {
     const obscols lay = obslayout(s);
-    const modecols cols{s->input.rspkind == FORM_CENSOR ? OBS_CENS : -1, s->input.nfreq > 0 ? lay.weight : -1, lay.fmidx,
+    const modecols cols{s->inwork.rspkind == FORM_CENSOR ? OBS_CENS : -1, s->input.nfreq > 0 ? lay.weight : -1, lay.fmidx,
                         s->groups.fmodeset.curmode};
     const uint32_t method = s->opts.fitmethod;
     const bool readout = s->input.rspform[RF_READOUT] != 0;

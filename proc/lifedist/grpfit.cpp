@@ -43,14 +43,14 @@ void vyxdsum(vyxstate* s, grpnode* g, int i, int j) {
         return addrow(s, tab.obj);
     };
     if (!row(227, g->nobs)) return;
-    if (s->input.rspkind != FORM_READOUT && !row(230, g->wfail)) return;
+    if (s->inwork.rspkind != FORM_READOUT && !row(230, g->wfail)) return;
     if (g->wright != 0.0 && !row(231, g->wright)) return;
     if (g->nother != 0 && !row(510, g->nother)) return;
     if (g->wleft != 0.0 && !row(233, g->wleft)) return;
     if (g->wint != 0.0 && !row(232, g->wint)) return;
     // READOUT: the units never seen to fail enter the likelihood through NENTER; the
     // summary shows them so that its counts add up to the units on test.
-    if (s->input.rspkind == FORM_READOUT && !row(2050, g->rdsurv)) return;
+    if (s->inwork.rspkind == FORM_READOUT && !row(2050, g->rdsurv)) return;
     if (std::isfinite(g->rsq) && (s->opts.fitmethod == FIT_LSYX || s->opts.fitmethod == FIT_LSXY) && !row(505, g->rsq)) return;
     // A log-likelihood the fit could not compute (a failed fit) shows missing.
     if (s->opts.fitmethod == FIT_MLE && !row(236, likfailed(g->loglik) || s->fit.itstatus[1] == 3 ? missing() : g->loglik)) return;

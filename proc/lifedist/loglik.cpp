@@ -180,7 +180,7 @@ public:
 template <class Acc>
 bool accumulate(vyxstate* s, grpnode* g, Acc& acc, bool* rowsfailed) {
     const obscols lay = obslayout(s);
-    const uint32_t form = s->input.rspkind;
+    const uint32_t form = s->inwork.rspkind;
     rowblocks blocks(s, g);
     const int m = blocks.stride();
     const double* p = nullptr;

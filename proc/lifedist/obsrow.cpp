@@ -6,7 +6,7 @@
 
 obscols obslayout(const vyxstate* s) {
     obscols c{1, -1, -1, -1};
-    const uint32_t form = s->input.rspkind;
+    const uint32_t form = s->inwork.rspkind;
     int next = form == FORM_TIME || form == FORM_READOUT ? 1 : 2;
     if (s->input.nfreq > 0 || form == FORM_READOUT) c.weight = next++;
     if (form == FORM_CENSOR && s->popt.pflags.fmcombine) c.fmidx = next++;
@@ -16,4 +16,4 @@ obscols obslayout(const vyxstate* s) {
     return c;
 }
 
-uint32_t writtenform(const vyxstate* s) { return s->life.fmresp ? FORM_TIME : s->input.rspkind; }
+uint32_t writtenform(const vyxstate* s) { return s->life.fmresp ? FORM_TIME : s->inwork.rspkind; }

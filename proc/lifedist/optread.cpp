@@ -207,7 +207,7 @@ int readform(vyxstate* s, const stmtrec* r, bool analyze) {
         s->popt.pflags.nocenplot = 0;
     }
     if (form <= static_cast<int>(FORM_READOUT)) s->input.rspform[form] = 1;
-    s->input.rspkind = static_cast<uint32_t>(form);
+    s->inwork.rspkind = static_cast<uint32_t>(form);
     s->opts.rowlay[0] = OBS_ROWS_PER_BUFFER;
     s->opts.rowlay[1] = per;
     readcensvals(s, r);

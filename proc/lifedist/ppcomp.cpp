@@ -158,7 +158,7 @@ int vyxptbl(vyxstate* s) {
 }
 
 int PPComp(vyxstate* s) {
-    VX_EXPECT(s->pools.stmtpool && s->input.curstmt, "a statement in a BY group");
+    VX_EXPECT(s->pools.stmtpool && s->inwork.curstmt, "a statement in a BY group");
     s->life.pendingnoted = 0;
     if (int rc = vyxin(s)) return rc;
     if (int rc = vyxclst(s)) return rc;

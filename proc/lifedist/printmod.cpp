@@ -43,7 +43,7 @@ bool haslabel(const vardesc* d) { return d && d->labellen > 0; }
 // A second response variable is shown for the lower/upper pair, BINOMIAL and a censoring
 // variable that the statement names (not one implied by FMODE).
 bool secondvar(const vyxstate* s) {
-    return s->input.rspkind == FORM_INTERVAL || s->opts.distcode == DIST_BINOMIAL || (s->input.rspkind == FORM_CENSOR && !s->life.fmresp);
+    return s->inwork.rspkind == FORM_INTERVAL || s->opts.distcode == DIST_BINOMIAL || (s->inwork.rspkind == FORM_CENSOR && !s->life.fmresp);
 }
 
 int stripped(const char* t, int n) { return wzstrip(t, n); }
@@ -72,7 +72,7 @@ int printmod(vyxstate* s) {
     if (s->input.rspvars[0]) l.variable(s->opts.distcode == DIST_POISSON ? 537 : s->opts.distcode == DIST_BINOMIAL ? 535 : 218, *s->input.rspvars[0]);
     if (second) {
         const vardesc& d = *s->input.rspvars[1];
-        l.entry(s->opts.distcode == DIST_BINOMIAL ? 536 : s->input.rspkind == FORM_INTERVAL ? 218 : 219, text(d.name, d.namelen));
+        l.entry(s->opts.distcode == DIST_BINOMIAL ? 536 : s->inwork.rspkind == FORM_INTERVAL ? 218 : 219, text(d.name, d.namelen));
         if (labels && d.labellen > 0) {
             wobitem it[] = {obint(OBK_INFOKIND, 2), obtext(OBK_LABEL, text(d.label, d.labellen)), obtext(OBK_VALUE, text("", 0))};
             obcheck(wobmth(l.obj, nullptr, OB_INFO, 3, it));
@@ -96,8 +96,8 @@ int printmod(vyxstate* s) {
     if (s->opts.fitmethod == FIT_MLE || s->opts.fitmethod == FIT_COUNTS || s->opts.fitmethod == FIT_WEIBAYES) l.entry(288, rdxmsg(510, 212));
     // What a Weibayes scale and its percentiles are: lower bounds, not estimates.
     if (s->opts.fitmethod == FIT_WEIBAYES) l.entry(288, rdxmsgs(510, 2051, weibayespercent(s)));
-    l.entry(227, obint(OBK_VALUE, s->input.nobscnt[1]));
-    if (s->input.nobscnt[0] > 0) l.entry(229, obint(OBK_VALUE, s->input.nobscnt[0]));
+    l.entry(227, obint(OBK_VALUE, s->inwork.nobscnt[1]));
+    if (s->inwork.nobscnt[0] > 0) l.entry(229, obint(OBK_VALUE, s->inwork.nobscnt[0]));
 
     obcheck(wobmth(l.obj, nullptr, OB_ENDROWS, 0, nullptr));
     return obcheck(obrelease(l.obj));

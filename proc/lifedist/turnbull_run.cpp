@@ -17,11 +17,11 @@ namespace {
 constexpr double E = 1000 * 1.110223024625157e-16;
 
 // Starting masses: the PROBLIST values scaled to the total weight (the rest 0), or equal.
-void startmasses(inputstate& input, grpnode* g) {
+void startmasses(const stmtrec* stmt, grpnode* g) {
     const int32_t m = g->nturn;
     const double W = g->totw;
     double* p = g->emtab + EMT_CUM * m;
-    const optslot* list = stmtslot(input.curstmt, slot::plot::PROBLIST);
+    const optslot* list = stmtslot(stmt, slot::plot::PROBLIST);
     if (list && list->count > 0 && list->ptr) {
         const auto* v = static_cast<const double*>(list->ptr);
         const int32_t k = list->count < m ? list->count : m;
@@ -91,7 +91,7 @@ int vyxem1(vyxstate* s, grpnode* g, const emruns* runs) {
     const double tolprob = std::isnan(s->fit.itopts[IT_TOLPROB]) ? 1e-6 : s->fit.itopts[IT_TOLPROB];
     const bool polish = s->life.emflags[EMF_POLISH] != 0;
 
-    startmasses(s->input, g);
+    startmasses(s->inwork.curstmt, g);
     int conv = emiter(s, g, runs);
 
     // Polishing: masses below TOLPROB x W go to 0, the others are scaled up, and EM runs

@@ -63,7 +63,7 @@ int readpctlist(vyxstate* s, const stmtrec* r) {
 // FITTYPE=MODEL: the MODEL statement of this BY group must have run on this statement's
 // responses, with the class variable as its one relation variable.
 bool modelmatches(const vyxstate* s) {
-    if (!s->opts.thrflags[TH_MODELRAN] || s->mdl.mdlrspkind != s->input.rspkind) return false;
+    if (!s->opts.thrflags[TH_MODELRAN] || s->mdl.mdlrspkind != s->inwork.rspkind) return false;
     if (static_cast<int>(s->mdl.mdleffinfo[0] + s->mdl.mdleffinfo[1]) != s->groups.nclass) return false;
     if (s->mdl.mdlrspids[0] != s->life.rspvarid[0]) return false;
     if (s->input.rspvars[1] && s->mdl.mdlrspids[1] != s->life.rspvarid[1]) return false;
@@ -126,7 +126,7 @@ int countsonly(vyxstate* s, const stmtrec* r) {
 }  // namespace
 
 int vyxaprm(vyxstate* s) {
-    const stmtrec* r = s->input.curstmt;
+    const stmtrec* r = s->inwork.curstmt;
     if (int rc = readerstart(s)) return rc;
     s->popt.pflags.pbonly = 0;
     s->input.stmtkind = 0;
@@ -173,7 +173,7 @@ int vyxaprm(vyxstate* s) {
 
     if (s->opts.distcode == DIST_POISSON || s->opts.distcode == DIST_BINOMIAL) {
         countlabel(s->opts);
-        if (s->opts.distcode == DIST_BINOMIAL && s->input.rspkind != FORM_COUNTS) {
+        if (s->opts.distcode == DIST_BINOMIAL && s->inwork.rspkind != FORM_COUNTS) {
             xpmlog(510, 150);
             return RC_SPEC;
         }

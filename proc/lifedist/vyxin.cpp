@@ -63,14 +63,14 @@ void skip(pass& p, int why) {
 }
 
 bool classmissing(const vyxstate* s, int k) {
-    const obsvalues& v = s->input.obsvals;
+    const obsvalues& v = s->inwork.obsvals;
     if (s->groups.clsnumeric[k]) return ismissing(v.clsnum[k]);
     return vzatl(' ', v.clsraw[k], 16) != 0;
 }
 
 // Fills a spare node from the current class value k; the rest of a spare node is zero.
 void setkey(vyxstate* s, grpnode* g, int k) {
-    const obsvalues& v = s->input.obsvals;
+    const obsvalues& v = s->inwork.obsvals;
     std::memcpy(g->key, v.clsfmt[k], 16);
     if (s->groups.clsnumeric[k])
         g->numkey = v.clsnum[k];
@@ -85,7 +85,7 @@ grpnode* findlevel(pass& p, grptree* slots, int32_t* nsub, int k, double w, int 
     vyxstate* s = p.s;
     // Observations of one level often follow one another: the current node answers at once.
     grpnode* cur = slots->current;
-    if (cur && std::memcmp(cur->key, s->input.obsvals.clsfmt[k], 16) == 0) {
+    if (cur && std::memcmp(cur->key, s->inwork.obsvals.clsfmt[k], 16) == 0) {
         if (s->groups.clsorder[CO_CODE + k] == ORDER_FREQ) cur->ordkey -= w;
         return cur;
     }
@@ -138,7 +138,7 @@ int censorcode(pass& p, obsval& o) {
             return CENS_RIGHT;
         }
     if (!p.fmode) return CENS_EXACT;
-    char* mode = const_cast<char*>(s->input.obsvals.fmodefmt);
+    char* mode = const_cast<char*>(s->inwork.obsvals.fmodefmt);
     int len = 0, start = 0;
     wzstjls(mode, 16, 'l', &len, &start);
     int match = -1;
@@ -157,7 +157,7 @@ int censorcode(pass& p, obsval& o) {
 // 0 has no logarithm and skips the row.
 fate classify(pass& p, obsval& o) {
     const vyxstate* s = p.s;
-    const obsvalues& v = s->input.obsvals;
+    const obsvalues& v = s->inwork.obsvals;
     o.a = v.rsp[0];
     o.b = v.rsp[1];
     o.fmidx = 0;
@@ -249,7 +249,7 @@ int appendrow(pass& p, grpnode* g, const obsval& o) {
                 xpmlog(510, 13);
                 return 1;
             }
-            s->opts.spilled = 1;
+            s->inwork.spilled = 1;
         }
         if (ufwrite(g->ufile, g->rowbuf, int64_t(g->nrows) * m * 8) != 0) {
             xpmlog(510, 15);
@@ -263,7 +263,7 @@ int appendrow(pass& p, grpnode* g, const obsval& o) {
         case FORM_INTERVAL:
             row[OBS_LOWER] = onscale(p, o.a);
             row[OBS_UPPER] = onscale(p, o.b);
-            if (p.readtimes && !(rtadd(s, row[OBS_LOWER], s->input.obsvals.rsp[0]) && rtadd(s, row[OBS_UPPER], s->input.obsvals.rsp[1])))
+            if (p.readtimes && !(rtadd(s, row[OBS_LOWER], s->inwork.obsvals.rsp[0]) && rtadd(s, row[OBS_UPPER], s->inwork.obsvals.rsp[1])))
                 return memfail();
             break;
         case FORM_COUNTS:
@@ -278,7 +278,7 @@ int appendrow(pass& p, grpnode* g, const obsval& o) {
             row[OBS_TIME] = onscale(p, o.a);
             break;
     }
-    if (p.readtimes && p.form != FORM_INTERVAL && p.form != FORM_COUNTS && !rtadd(s, row[OBS_TIME], s->input.obsvals.rsp[0]))
+    if (p.readtimes && p.form != FORM_INTERVAL && p.form != FORM_COUNTS && !rtadd(s, row[OBS_TIME], s->inwork.obsvals.rsp[0]))
         return memfail();
     if (p.cols.weight >= 0) row[p.cols.weight] = o.w;
     if (p.cols.fmidx >= 0) row[p.cols.fmidx] = o.fmidx;
@@ -356,7 +356,7 @@ int flushall(pass& p) {
 // Reads one observation's values and decides its fate; 0 to go on, or a result of vyxin.
 int readone(pass& p) {
     vyxstate* s = p.s;
-    const obsvalues& v = s->input.obsvals;
+    const obsvalues& v = s->inwork.obsvals;
     obsval o{};
     o.w = s->input.nfreq > 0 ? v.freq : 1.0;
     if (ismissing(o.w) || o.w < 0 || (o.w == 0 && p.form != FORM_READOUT)) {
@@ -445,13 +445,13 @@ int vyxbld(vyxstate* s, grpnode* g) {
 }
 
 int vyxin(vyxstate* s) {
-    s->opts.spilled = 0;
+    s->inwork.spilled = 0;
     if (s->popt.pflags.pbonly) return 0;
 
     pass p{};
     p.s = s;
     p.cols = obslayout(s);
-    p.form = s->input.rspkind;
+    p.form = s->inwork.rspkind;
     p.fmode = s->groups.fmodeset.nvars > 0;
     if (p.fmode && s->groups.fmodeset.nvals > 0) {
         // Pointers to the listed failure-mode values; the allocation is checked.
@@ -489,8 +489,8 @@ int vyxin(vyxstate* s) {
         s->groups.rootgrp.nsub = 0;
     }
 
-    hgetlist* rsp = s->input.stmgets ? s->input.stmgets[s->input.stmtidx] : nullptr;
-    hgetlist* cls = s->input.stmclgets ? s->input.stmclgets[s->input.stmtidx] : nullptr;
+    hgetlist* rsp = s->input.stmgets ? s->input.stmgets[s->inwork.stmtidx] : nullptr;
+    hgetlist* cls = s->input.stmclgets ? s->input.stmclgets[s->inwork.stmtidx] : nullptr;
     while (xybyget(s->input.dsin) == 0) {
         ++p.read_n;
         if (rsp) xyvget(rsp, nullptr);
@@ -506,9 +506,9 @@ int vyxin(vyxstate* s) {
     s->row.nobsrow.nused = static_cast<double>(p.used_n);
     s->life.wsums[0] = p.sumx;
     s->life.wsums[1] = p.sumn;
-    s->input.nobscnt[0] = static_cast<int32_t>(p.skipped_n);
-    s->input.nobscnt[1] = static_cast<int32_t>(p.used_n);
-    s->input.nobscnt[2] = static_cast<int32_t>(p.read_n);
+    s->inwork.nobscnt[0] = static_cast<int32_t>(p.skipped_n);
+    s->inwork.nobscnt[1] = static_cast<int32_t>(p.used_n);
+    s->inwork.nobscnt[2] = static_cast<int32_t>(p.read_n);
     passnotes(p);
     if (p.used_n == 0) {
         xpmlog(510, 17);

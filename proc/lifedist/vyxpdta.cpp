@@ -49,7 +49,7 @@ int filesort(vyxstate* s, grpnode* g) {
     c->start = zsorxci();
     c->compare = zsorxct();
     c->infile = g->ufile;
-    c->nkeys = s->input.rspkind == FORM_CENSOR ? 2 : 1;
+    c->nkeys = s->inwork.rspkind == FORM_CENSOR ? 2 : 1;
     c->keys = keys;
     c->reclen = 8 * m;
     c->nrecs = -1;
@@ -89,7 +89,7 @@ int vyxpdta(vyxstate* s, grpnode* g) {
     g->pmax = g->pmax2 = 0.0;
     const int m = static_cast<int>(s->opts.rowlay[1]);
     if (!g->ufile) {
-        if (s->input.rspkind == FORM_CENSOR)
+        if (s->inwork.rspkind == FORM_CENSOR)
             sort1(g->rowbuf, g->nrows, m, s->life.sortrow);
         else
             sort(g->rowbuf, g->nrows, m, s->life.sortrow);

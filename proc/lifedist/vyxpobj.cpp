@@ -206,7 +206,7 @@ void vyxpobj(vyxstate* s) {
             tabdouble(t, "Lifetime", &s->row.rowlead[2]);
         }
         tabdouble(t, "Prob", &s->row.rowvals[0]);
-        if (s->input.rspkind == FORM_TIME || s->input.rspkind == FORM_CENSOR) {
+        if (s->inwork.rspkind == FORM_TIME || s->inwork.rspkind == FORM_CENSOR) {
             if (s->life.pposcode == 5) {
                 tabdouble(t, "stderr", &s->row.rowvals[3]);
                 tabdouble(t, "cumhaz", &s->row.rowvals[21]);

@@ -95,7 +95,7 @@ void readnumbers(vyxstate* s, const stmtrec* r) {
     s->life.npbounds[1] = gparm(r, slot::plot::SIMUPPER, hostmissing());
     s->opts.npoints = countopt(r, "NPOINTS", gparm(r, slot::plot::NPOINTS, 100), 1, MOST_POINTS, 100);
     const optslot* anno = stmtslot(r, slot::plot::ANNOTATE);
-    s->input.annoflag = anno ? 1 : 0;
+    s->inwork.annoflag = anno ? 1 : 0;
     if (anno) s->input.annods = static_cast<dshandle>(anno->handle);
     if (s->popt.pflags.showmult) {
         const optslot* pos = stmtslot(r, slot::plot::SHOWMULTIPLES);
@@ -173,7 +173,7 @@ int parmnames(vyxstate* s) {
 }  // namespace
 
 int vyxpprm(vyxstate* s) {
-    const stmtrec* r = s->input.curstmt;
+    const stmtrec* r = s->inwork.curstmt;
     if (int rc = readerstart(s)) return rc;
     if (s->opts.distcode == DIST_POISSON || s->opts.distcode == DIST_BINOMIAL) {
         xpmlog(510, 526);

@@ -136,7 +136,7 @@ int vyxscl(vyxstate* s) {
     s->life.sortdesc[0] = s->life.sortdesc[1] = nullptr;
     s->life.sortrow = nullptr;
     f->nvtick = f->nhtick = f->nsint = 1;
-    if (s->opts.spilled) {
+    if (s->inwork.spilled) {
         s->life.sortdesc[1] = poolbytes(s->pools.stmtpool, sizeof(sortctl), poolflag::raw);
         if (!s->life.sortdesc[1]) {
             xmemmsg(sizeof(sortctl));
@@ -165,7 +165,7 @@ int vyxscl(vyxstate* s) {
     if (r.pmax == 0.0) r.pmax = 1.0;
     if (r.pmin == 0.0) r.pmin = 0.020001;
     if (r.pmax == 1.0) r.pmax = 0.949999;
-    if (!std::strncmp(s->input.curstmt->keyword, "ANALYZE", 7)) return 0;
+    if (!std::strncmp(s->inwork.curstmt->keyword, "ANALYZE", 7)) return 0;
 
     // The byte nocenplot is 1 when censored values are drawn one by one: then the axis must
     // reach them (the censored-inclusive range); with NOCENPLOT it spans the plotted points.
@@ -214,7 +214,7 @@ int vyxscl(vyxstate* s) {
     }
 
     if (s->popt.pflags.pplot) {
-        if (!stmtslot(s->input.curstmt, slot::plot::PCTLIST)) probindices(s, r);
+        if (!stmtslot(s->inwork.curstmt, slot::plot::PCTLIST)) probindices(s, r);
         double* ticks = copyticks(s, f->pfirst, f->plast);
         if (!ticks) return 1;
         const int n = f->plast - f->pfirst + 1;

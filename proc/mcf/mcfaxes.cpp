@@ -41,7 +41,7 @@ void vyxcfax(vyxstate* s) {
 
 void vyxcfgd(vyxstate* s) {
     const plotlay* f = s->plot.frame;
-    const stmtrec* r = s->input.curstmt;
+    const stmtrec* r = s->inwork.curstmt;
     const bool styles = s->plot.gctx && s->plot.gctx->stylesinuse;
     int ltype = 35, width = 1;
     int32_t sv = 0;

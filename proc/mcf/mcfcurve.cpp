@@ -147,7 +147,7 @@ int vyxcfdw(vyxstate* s, grpnode* g) {
     for (mcfrec* r = rc ? nullptr : mcfwalknext(&w, &rc); r; r = mcfwalknext(&w, &rc)) {
         double px;
         if (!c.x(r->time, &px)) continue;
-        if (s->input.rspkind == MCF_EXACT && ismissing(r->value)) {
+        if (s->inwork.rspkind == MCF_EXACT && ismissing(r->value)) {
             if (nbins > 0) {
                 const double t = c.loglog ? std::log10(r->time) : r->time;
                 const double* e = s->popt.lifeticks;

@@ -42,7 +42,7 @@ struct Driver : PageDriver {
         vyxcfax(s);
         reflines(g);
         if (inset()) vyxidrw(s);
-        if (s->input.annoflag) vyxanno(s);
+        if (s->inwork.annoflag) vyxanno(s);
         return 0;
     }
     // A grid cell without data: its axes only.
@@ -104,7 +104,7 @@ struct Driver : PageDriver {
         }
         vyxcfax(s);
         if (!groups.empty()) reflines(groups.front());
-        if (s->input.annoflag) vyxanno(s);
+        if (s->inwork.annoflag) vyxanno(s);
         axislabels();
         page.end();
         return 0;

@@ -126,7 +126,7 @@ void finish(vyxstate* s, const side& a, const side& b) {
 
 }  // namespace
 
-int vyxcfdf(vyxstate* s) { return s->input.rspkind == MCF_EXACT ? vyxcfdf1(s) : vyxcfdf2(s); }
+int vyxcfdf(vyxstate* s) { return s->inwork.rspkind == MCF_EXACT ? vyxcfdf1(s) : vyxcfdf2(s); }
 
 int vyxcfdf1(vyxstate* s) {
     side a, b;

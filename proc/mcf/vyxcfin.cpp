@@ -63,7 +63,7 @@ void orderweight(grpnode* g, uint8_t code, bool isnew, double w, int32_t used) {
 int store(vyxstate* s, grpnode* g, const mcfrec& r) {
     if (g->nrows >= MCF_BUFRECS) {
         if (!g->ufile) {
-            s->opts.spilled = 1;
+            s->inwork.spilled = 1;
             if (xcopen(&g->ufile, XC_SCRATCH) != 0) {
                 g->ufile = nullptr;
                 xpmlog(MSG_GROUP, MCFM_FILEOPEN);
@@ -86,7 +86,7 @@ int store(vyxstate* s, grpnode* g, const mcfrec& r) {
 // The deepest group node of the observation, made when new; null after a message.
 grpnode* groupof(vyxstate* s, double w, int32_t used, int* rc) {
     if (s->groups.nclass == 0) return &s->groups.rootgrp;
-    obsvalues& v = s->input.obsvals;
+    obsvalues& v = s->inwork.obsvals;
     bool isnew = false;
     grpnode* g = levelnode(s, &s->groups.grplist.head, &s->groups.grplist.spare, v.clsfmt[0], v.clsraw[0], v.clsnum[0], &isnew, rc);
     if (!g) {
@@ -186,7 +186,7 @@ int unitof(vyxstate* s, grpnode* g, const char* id, const obs& o, double t, mcfu
 // Logs the interval record of the current observation whose number of events or of removals
 // is missing, naming the variables without a value.
 void ivlmissing(vyxstate* s) {
-    const obsvalues& v = s->input.obsvals;
+    const obsvalues& v = s->inwork.obsvals;
     char names[80] = "";
     for (int k = 0; k < 2; ++k) {
         if (!ismissing(v.rsp[2 + k])) continue;
@@ -243,7 +243,7 @@ int cfbld(vyxstate* s, grpnode* g) {
 }
 
 int vyxcfin(vyxstate* s) {
-    s->opts.spilled = 0;
+    s->inwork.spilled = 0;
     s->mcf.mcfopt.unitwidth = 0;
     xbyrwnd(s->input.dsin, 66);
     std::memset(&s->groups.rootgrp, 0, sizeof s->groups.rootgrp);
@@ -251,11 +251,11 @@ int vyxcfin(vyxstate* s) {
     if (int rc = s->groups.nclass == 0 ? cfbld(s, &s->groups.rootgrp) : 0; rc != 0) {
         return xexit(rc, 0);
     }
-    const bool exact = s->input.rspkind == MCF_EXACT;
+    const bool exact = s->inwork.rspkind == MCF_EXACT;
     const bool hasfreq = s->input.nfreq > 0;
-    hgetlist* get = s->input.stmgets ? s->input.stmgets[s->input.stmtidx] : nullptr;
-    hgetlist* clget = s->groups.nclass > 0 && s->input.stmclgets ? s->input.stmclgets[s->input.stmtidx] : nullptr;
-    obsvalues& v = s->input.obsvals;
+    hgetlist* get = s->input.stmgets ? s->input.stmgets[s->inwork.stmtidx] : nullptr;
+    hgetlist* clget = s->groups.nclass > 0 && s->input.stmclgets ? s->input.stmclgets[s->inwork.stmtidx] : nullptr;
+    obsvalues& v = s->inwork.obsvals;
     int32_t nread = 0, nused = 0, nskip = 0;
     skiptally skips{};
     double wread = 0, wused = 0;
@@ -393,9 +393,9 @@ int vyxcfin(vyxstate* s) {
     s->row.nobsrow.sumread = wread;
     s->row.nobsrow.nread = nread;
     s->row.nobsrow.nused = nused;
-    s->input.nobscnt[0] = nskip;
-    s->input.nobscnt[1] = nused;
-    s->input.nobscnt[2] = nread;
+    s->inwork.nobscnt[0] = nskip;
+    s->inwork.nobscnt[1] = nused;
+    s->inwork.nobscnt[2] = nread;
     skippednotes(s, skips);
     if (endseen && nused > 0) endvaluenotes(s, endseen);
     if (nused == 0) {

@@ -26,7 +26,7 @@ void mcfextremes(grpnode* g) {
 }
 
 int vyxcfmv(vyxstate* s, grpnode* g) {
-    return s->input.rspkind == MCF_EXACT ? vyxcfmv1(s, g) : vyxcfmv2(s, g);
+    return s->inwork.rspkind == MCF_EXACT ? vyxcfmv1(s, g) : vyxcfmv2(s, g);
 }
 
 int vyxcfmv1(vyxstate* s, grpnode* g) {

@@ -60,7 +60,7 @@ struct columns {
 
 // The title above the estimates: the confidence level of their limits.
 wobitem title2(const vyxstate* s) {
-    const int msg = s->input.rspkind == MCF_EXACT ? MCFM_T_EXACTTITLE : MCFM_T_INTVTITLE;
+    const int msg = s->inwork.rspkind == MCF_EXACT ? MCFM_T_EXACTTITLE : MCFM_T_INTVTITLE;
     const vx::conftext c = vx::conflevel(s->opts.alpha);
     return obtext(OBK_VALUE, rdxmsgs(MSG_GROUP, msg, txtarg(c.text, c.len)));
 }
@@ -124,7 +124,7 @@ int vyxcfob(vyxstate* s) {
         default: s->mcf.clswidth = s->groups.grpcolw + 1 > 10 ? s->groups.grpcolw + 1 : 10; break;
     }
     const int valw = s->input.dsname.len > 8 ? s->input.dsname.len : 8;
-    const bool exact = s->input.rspkind == MCF_EXACT;
+    const bool exact = s->inwork.rspkind == MCF_EXACT;
     const bool lims = s->mcf.mcfopt.wantlims != 0;
     const int uw = static_cast<int>(s->mcf.mcfopt.unitwidth > 0 ? s->mcf.mcfopt.unitwidth : 1);
     for (int k : {TAB_MCFSUM, TAB_MCFEST, TAB_MCFDSUM, TAB_MCFDEST}) s->out.tabs[k] = tabpair{};
@@ -211,7 +211,7 @@ void grouprows(vyxstate* s, int tab, const grpnode* g) {
 
 // One estimate row from a record (exact, interval or difference record).
 void estrow(vyxstate* s, int tab, const mcfrec* r, double z, bool loglims, bool last) {
-    const bool exact = s->input.rspkind == MCF_EXACT;
+    const bool exact = s->inwork.rspkind == MCF_EXACT;
     const bool end = exact && ismissing(r->value) && tab == TAB_MCFEST;
     double m = hostmissing(), se = hostmissing(), lo = hostmissing(), hi = hostmissing();
     if (!end) {
@@ -243,7 +243,7 @@ int estrows(vyxstate* s, int tab, grpnode* g, bool loglims) {
     mcfrec held{};
     bool have = false;
     while (mcfrec* r = mcfwalknext(&w, &rc)) {
-        if (s->mcf.mcfopt.nocenprt && tab == TAB_MCFEST && s->input.rspkind == MCF_EXACT && ismissing(r->value)) continue;
+        if (s->mcf.mcfopt.nocenprt && tab == TAB_MCFEST && s->inwork.rspkind == MCF_EXACT && ismissing(r->value)) continue;
         if (have) estrow(s, tab, &held, z, loglims, false);
         held = *r;
         have = true;

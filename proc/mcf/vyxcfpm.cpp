@@ -239,7 +239,7 @@ int responses(vyxstate* s, const stmtrec* r) {
     auto& O = s->mcf.mcfopt;
     s->input.ncensvals = 0;
     s->input.censvals = nullptr;
-    if (s->input.rspkind == MCF_EXACT) {
+    if (s->inwork.rspkind == MCF_EXACT) {
         if (s->input.nunitid == 0) {
             xpmlog(MSG_GROUP, MCFM_NOUNITID);
             return RC_REPORTED;
@@ -368,8 +368,8 @@ void font(vyxstate* s, const stmtrec* r) {
 }  // namespace
 
 int vyxcfpm(vyxstate* s) {
-    VX_EXPECT(s->input.curstmt, "the MCFPLOT statement being run");
-    stmtrec* r = s->input.curstmt;
+    VX_EXPECT(s->inwork.curstmt, "the MCFPLOT statement being run");
+    stmtrec* r = s->inwork.curstmt;
     auto& F = s->popt.pflags;
     auto& O = s->mcf.mcfopt;
     O = {};
@@ -389,16 +389,16 @@ int vyxcfpm(vyxstate* s) {
     F.refstop = F.refstop2 = 0;
     if (const optslot* a = stmtslot(r, slot::plot::ANNOTATE)) {
         O.annods = static_cast<dshandle>(a->handle);
-        s->input.annoflag = 1;
+        s->inwork.annoflag = 1;
     } else {
-        s->input.annoflag = 0;
+        s->inwork.annoflag = 0;
     }
     s->opts.stmtlabel = nullptr;
     if (const optslot* l = stmtslot(r, slot::head::LABEL); l && l->kind == SK_NAME && !vzatl(' ', l->name, 8))
         s->opts.stmtlabel = l->name;
     // 8. The confidence level, the response form and the interpolation.
     s->opts.alpha = 1 - gparm(r, slot::mcf::CONFIDENCE, 0.95);
-    s->input.rspkind = static_cast<uint32_t>(gparm(r, slot::head::RSPKIND, 0));
+    s->inwork.rspkind = static_cast<uint32_t>(gparm(r, slot::head::RSPKIND, 0));
     s->mcf.mcftype = static_cast<uint32_t>(gparm(r, slot::mcf::INTERPOLATE, 0));
     if (int rc = responses(s, r); rc != 0) return rc;
     if (int rc = classvariables(s, r); rc != 0) return rc;

@@ -49,7 +49,7 @@ int clampevents(vyxstate* s, grpnode* g) {
 }  // namespace
 
 int vyxcfst(vyxstate* s, grpnode* g) {
-    if (s->input.rspkind != MCF_EXACT) return 0;
+    if (s->inwork.rspkind != MCF_EXACT) return 0;
     const int32_t n = g->ncens;
     if (s->input.nfreq > 0 && s->mcf.mcfopt.varlawless) {
         g->mcf.unitwts = static_cast<double*>(poolbytes(s->pools.stmtpool, int64_t(n > 0 ? n : 1) * 8, poolflag::zeroed_marked));

@@ -37,7 +37,7 @@ int32_t rlevwel(const leveffect* e, const int32_t* levidx) {
 
 bool fmodevalue(vyxstate* s) {
     fmodesettings& fm = s->groups.fmodeset;
-    obsvalues& v = s->input.obsvals;
+    obsvalues& v = s->inwork.obsvals;
     if (fm.type == 1) {
         if (ismissing(v.fmodenum)) return false;
     } else if (vzatl(' ', v.fmoderaw, 16)) {
@@ -50,7 +50,7 @@ bool fmodevalue(vyxstate* s) {
 bool othermode(const vyxstate* s) {
     const fmodesettings& fm = s->groups.fmodeset;
     if (fm.mode == 2) return false;
-    const char* v = s->input.obsvals.fmodefmt;
+    const char* v = s->inwork.obsvals.fmodefmt;
     const int len = wzstrip(v, 16);
     bool listed = false;
     for (int i = 0; i < fm.nvals && !listed; ++i) listed = wzstcom(v, len, fm.vals[i], fm.lens[i]) == 0;
@@ -350,7 +350,7 @@ bool centrescale(vyxstate* s, pass& p) {
 // The notes of the pass, each once per BY group: rows dropped, a note per reason, and
 // censoring values that no row has.
 void passnotes(vyxstate* s, const skiptally& skips, const uint8_t* censeen, int64_t rows) {
-    const bool interval = s->input.rspkind == 2;
+    const bool interval = s->inwork.rspkind == 2;
     skipnotes(s, skips, {{s->input.rspvars[0], s->input.rspvars[1]}, {s->mdl.mdlrspids[0], s->mdl.mdlrspids[1]}}, interval);
     const bool aside = s->groups.fmodeset.nvars > 0 && s->groups.fmodeset.mode != 2;
     if (rows > 0) censornotes(s, censeen, s->input.rspvars[1], s->mdl.mdlrspids[1], aside);
@@ -429,7 +429,7 @@ int preparerows(vyxstate* s, pass& p, uint8_t** censeen) {
     p.rawx = static_cast<double*>(poolbytes(s->pools.stmtpool, 16 * static_cast<int64_t>(p.ncont + 1), poolflag::zeroed));
     if (!out.block || !p.work || !p.rawx) return RC_NOMEM;
     *censeen = nullptr;
-    if (s->input.rspkind == 1 && s->input.ncensvals > 0) {
+    if (s->inwork.rspkind == 1 && s->input.ncensvals > 0) {
         *censeen = static_cast<uint8_t*>(poolbytes(s->pools.stmtpool, s->input.ncensvals, poolflag::zeroed));
         if (!*censeen) return RC_NOMEM;
     }
@@ -458,7 +458,7 @@ fate screen(vyxstate* s, pass& p, levctl* lctl, int32_t f, bool readout, double*
     }
     *w = 1.0;
     if (s->input.nfreq > 0) {
-        *w = s->input.obsvals.freq;
+        *w = s->inwork.obsvals.freq;
         if (ismissing(*w)) {
             drop(s, p, SKIP_FREQMISS);
             return fate::next;
@@ -475,7 +475,7 @@ fate screen(vyxstate* s, pass& p, levctl* lctl, int32_t f, bool readout, double*
     }
     *m = 0.0;
     if (readout) {
-        *m = s->input.obsvals.nenter;
+        *m = s->inwork.obsvals.nenter;
         if (ismissing(*m) || *m < EPS53) {
             xpmlog(510, 23);
             return fate::fail;
@@ -548,13 +548,13 @@ struct response {
 fate classify(vyxstate* s, pass& p, const double values[2], bool readout, response* r) {
     double lo = values[0], hi = values[1];
     if (!ismissing(lo)) lo -= p.thr;
-    if (s->input.rspkind == 0 || readout) {
+    if (s->inwork.rspkind == 0 || readout) {
         if (ismissing(lo)) {
             drop(s, p, SKIP_MISSING);
             return fate::next;
         }
         hi = lo;
-    } else if (s->input.rspkind == 1) {
+    } else if (s->inwork.rspkind == 1) {
         if (ismissing(lo) || ismissing(values[1])) {
             drop(s, p, SKIP_MISSING);
             return fate::next;
@@ -650,7 +650,7 @@ struct readouts {
 // message, or an exit code.
 int readrows(vyxstate* s, pass& p, levctl* mctl, levctl* lctl, uint8_t* censeen) {
     const mdllayout* lay = p.lay;
-    const bool readout = s->input.rspkind == 3;
+    const bool readout = s->inwork.rspkind == 3;
     const bool fmode = s->groups.fmodeset.nvars > 0;
     const int cens = lay->cens(), rsp = lay->rsp(), upper = lay->upper();
     readouts ro;
@@ -700,7 +700,7 @@ int readrows(vyxstate* s, pass& p, levctl* mctl, levctl* lctl, uint8_t* censeen)
 // 7. The counts of the pass, read and used, and the response's range. 1 after a message when
 // no row is left, or READOUT data lost rows.
 int passcounts(vyxstate* s, const pass& p, const uint8_t* censeen) {
-    const bool readout = s->input.rspkind == 3;
+    const bool readout = s->inwork.rspkind == 3;
     passnotes(s, p.skips, censeen, p.rows);
     if (p.rows == 0) {
         xpmlog(510, 80, rspname(s->input));
@@ -716,11 +716,11 @@ int passcounts(vyxstate* s, const pass& p, const uint8_t* censeen) {
     s->mdl.liferng[0] = s->mdl.liferngm[0] = p.lo;
     s->mdl.liferng[1] = s->mdl.liferngm[1] = p.hi;
     s->mdl.mdlrows = p.rows;
-    s->input.nobscnt[2] = static_cast<int32_t>(p.read);
-    s->input.nobscnt[1] = static_cast<int32_t>(readout ? p.read : p.rows);
-    s->input.nobscnt[0] = static_cast<int32_t>(p.skipped);
+    s->inwork.nobscnt[2] = static_cast<int32_t>(p.read);
+    s->inwork.nobscnt[1] = static_cast<int32_t>(readout ? p.read : p.rows);
+    s->inwork.nobscnt[0] = static_cast<int32_t>(p.skipped);
     s->row.nobsrow.nread = static_cast<double>(p.read);
-    s->row.nobsrow.nused = static_cast<double>(s->input.nobscnt[1]);
+    s->row.nobsrow.nused = static_cast<double>(s->inwork.nobscnt[1]);
     return 0;
 }
 
@@ -780,7 +780,7 @@ int vyxmdta(vyxstate* s) {
     // 2. The layout of the rows; READOUT counts the units on test with NENTER.
     if (!makelayout(s)) return RC_NOMEM;
     mdllayout* lay = s->mdl.mdllay;
-    if (s->input.rspkind == 3 && (s->input.nnenter <= 0 || s->input.nfreq <= 0)) {
+    if (s->inwork.rspkind == 3 && (s->input.nnenter <= 0 || s->input.nfreq <= 0)) {
         xpmlog(510, 85);
         return RC_SPEC;
     }

@@ -54,8 +54,8 @@ struct infolist {
 }  // namespace
 
 int modhdr(vyxstate* s) {
-    const bool form2 = s->input.rspkind == 2;
-    const bool censor = s->input.rspkind == 1;
+    const bool form2 = s->inwork.rspkind == 2;
+    const bool censor = s->inwork.rspkind == 1;
     const vardesc* fm = s->groups.fmodeset.nvars > 0 ? &s->groups.fmodeset.desc : nullptr;
     const vardesc* freq = s->input.nfreq > 0 ? &s->input.procvars[0] : nullptr;
     const vardesc* nenter = s->input.nnenter > 0 ? &s->input.procvars[1] : nullptr;

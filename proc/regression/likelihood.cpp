@@ -250,7 +250,7 @@ int loglike0(vyxstate* s, int mode) {
     const bool hasscale = s->mdl.ndistp > 0;
     const double sigma = hasscale ? f.b[sc] : 1.0;
     const double shift = s->mdl.shiftq;
-    const bool interval = s->input.rspkind >= 2;
+    const bool interval = s->inwork.rspkind >= 2;
     const kernfn value = s->fit.prob_fn[0], deriv = s->fit.prob_fn[1];
     const bool sev = value == zprblwb && deriv == zprbwwb;
     bool failed = false;
@@ -373,7 +373,7 @@ int loglike1(vyxstate* s, int mode) {
     const mdllayout* L = s->mdl.mdllay;
     const int32_t* map = s->fit.parmmap;
     const int ncol = L->ncol, r = ncol + L->nls;
-    const bool interval = s->input.rspkind >= 2;
+    const bool interval = s->inwork.rspkind >= 2;
     const kernfn value = s->fit.prob_fn[0], deriv = s->fit.prob_fn[1];
     const bool sev = value == zprblwb && deriv == zprbwwb;
     bool failed = false;

@@ -112,12 +112,12 @@ percentiles readpercentiles(modelstate& mdl, const optslot* ql, const settings& 
 
 // 3. The statistics columns asked for; all of them when neither a statistic nor a percentile
 // is asked for.
-columns wantedcolumns(const inputstate& input, const stmtrec* r, const optslot* ql) {
+columns wantedcolumns(uint32_t rspkind, const stmtrec* r, const optslot* ql) {
     const bool anyflag = stmtflag(r, mf::CENSOR) || stmtflag(r, mf::XBETA) || stmtflag(r, mf::SURVIVAL) ||
                          stmtflag(r, mf::RESID) || stmtflag(r, mf::SRESID) || stmtflag(r, mf::GRESID) ||
                          stmtflag(r, mf::DRESID) || stmtflag(r, mf::ADJRESID);
     const bool all = !anyflag && !(ql && ql->count > 0);
-    const bool censform = input.rspkind != 0;
+    const bool censform = rspkind != 0;
     return columns{(all || stmtflag(r, mf::CENSOR)) && censform, all || stmtflag(r, mf::XBETA),
                    all || stmtflag(r, mf::SURVIVAL),               all || stmtflag(r, mf::RESID),
                    all || stmtflag(r, mf::SRESID),                 all || stmtflag(r, mf::GRESID),
@@ -222,13 +222,13 @@ void predictors(vyxstate* s, const settings& g, std::vector<double>& grad, doubl
 
 // The response on the fitting scale (*y: the midpoint of an interval) and its censoring code;
 // false when an interval has neither end.
-bool responseof(const inputstate& input, const settings& g, const double resp[2], double* y, int* code) {
+bool responseof(const inputstate& input, uint32_t rspkind, const settings& g, const double resp[2], double* y, int* code) {
     double lo = resp[0], hi = resp[1];
-    if (input.rspkind == 1) {
+    if (rspkind == 1) {
         *y = lo - g.thr;
         for (int i = 0; i < input.ncensvals; ++i)
             if (hi == input.censvals[i]) *code = CEN_RIGHT;
-    } else if (input.rspkind == 2) {
+    } else if (rspkind == 2) {
         lo -= g.thr;
         hi -= g.thr;
         if (ismiss(lo) && ismiss(hi)) return false;
@@ -305,12 +305,12 @@ void percentile(vyxstate* s, const settings& g, const std::vector<double>& grad,
 }  // namespace
 
 void vyxmout(vyxstate* s) {
-    VX_EXPECT(s->input.curstmt && s->mdl.mdllev && s->mdl.mdllev->lstate, "observation statistics follow the MODEL fit");
-    const stmtrec* r = s->input.curstmt;
+    VX_EXPECT(s->inwork.curstmt && s->mdl.mdllev && s->mdl.mdllev->lstate, "observation statistics follow the MODEL fit");
+    const stmtrec* r = s->inwork.curstmt;
     const settings g = readsettings(s, r);
     const optslot* ql = stmtslot(r, ms::QUANTILES);
     const percentiles q = readpercentiles(s->mdl, ql, g);
-    const columns want = wantedcolumns(s->input, r, ql);
+    const columns want = wantedcolumns(s->inwork.rspkind, r, ql);
     std::vector<varcell> vars;
     hgetlist* list = readvariables(s, vars);
     if (!list) return;
@@ -348,7 +348,7 @@ void vyxmout(vyxstate* s) {
         double y = missing();
         int code = CEN_EXACT;
         if (ok) {
-            ok = responseof(s->input, g, resp, &y, &code);
+            ok = responseof(s->input, s->inwork.rspkind, g, resp, &y, &code);
             rc.cen = code == CEN_EXACT ? 0.0 : 1.0;
         }
         if (ok && !ismiss(y) && !ismiss(sigma) && sigma > 0.0) residuals(s, g, y, code, eta, sigma, rc);

@@ -231,7 +231,7 @@ int seffect(vyxstate* s, levstate* ls, stmtrec* r) {
 }
 
 int vyxmprm(vyxstate* s) {
-    stmtrec* r = s->input.curstmt;
+    stmtrec* r = s->inwork.curstmt;
     // 1. flags
     s->fit.covprint[CP_COVB] = stmtflag(r, mf::COVB);
     s->fit.covprint[CP_CORRB] = stmtflag(r, mf::CORRB);
@@ -323,7 +323,7 @@ int vyxmprm(vyxstate* s) {
         }
         form = 3;
     }
-    s->input.rspkind = s->mdl.mdlrspkind = static_cast<uint32_t>(form);
+    s->inwork.rspkind = s->mdl.mdlrspkind = static_cast<uint32_t>(form);
     int nresp = 0;
     switch (form) {
         case 0: s->input.rspform[RF_TIME] = 1; nresp = 1; break;

@@ -40,13 +40,13 @@ void fitsummary(vyxstate* s) {
         value = v;
         t.row();
     };
-    row(227, s->input.nobscnt[1]);
+    row(227, s->inwork.nobscnt[1]);
     row(230, s->mdl.sumwt[1]);
     if (s->mdl.mdlcnt[1] != 0.0) row(231, s->mdl.mdlcnt[1]);
     if (s->mdl.mdlcnt[4] != 0.0) row(510, s->mdl.mdlcnt[4]);
     if (s->mdl.mdlcnt[2] != 0.0) row(233, s->mdl.mdlcnt[2]);
     if (s->mdl.mdlcnt[3] != 0.0) row(232, s->mdl.mdlcnt[3]);
-    if (s->input.nobscnt[0] != 0) row(229, s->input.nobscnt[0]);
+    if (s->inwork.nobscnt[0] != 0) row(229, s->inwork.nobscnt[0]);
     if (s->opts.thrflags[TH_GIVEN]) row(110, s->fit.fixedparms[FP_THRESHOLD]);
     row(236, s->fit.loglik.final);
     t.endrows();

@@ -25,11 +25,11 @@ inline long tri(int k) { return static_cast<long>(k) * (k + 1) / 2; }
 // X'WX into the packed Hessian and X'Wy into the gradient.
 void crossproducts(vyxstate* s, int order) {
     const int32_t np = s->fit.npar.total, nf = s->fit.npar.free, ndist = s->mdl.ndistp;
-    const uint32_t kind = s->input.rspkind;
+    const uint32_t kind = s->inwork.rspkind;
     const kernfn k0 = s->fit.prob_fn[0], k1 = s->fit.prob_fn[1];
     const uint8_t logscl = s->popt.pflags.haslogscl;
     s->fit.npar.total = s->fit.npar.free = order;
-    s->input.rspkind = 0;
+    s->inwork.rspkind = 0;
     s->mdl.ndistp = 0;
     s->fit.prob_fn[0] = zlnull;
     s->fit.prob_fn[1] = zwnull;
@@ -38,7 +38,7 @@ void crossproducts(vyxstate* s, int order) {
     s->popt.pflags.haslogscl = logscl;
     s->fit.npar.total = np;
     s->fit.npar.free = nf;
-    s->input.rspkind = kind;
+    s->inwork.rspkind = kind;
     s->mdl.ndistp = ndist;
     s->fit.prob_fn[0] = k0;
     s->fit.prob_fn[1] = k1;

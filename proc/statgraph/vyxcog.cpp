@@ -103,8 +103,8 @@ int vyxcog(vyxstate* s) {
     const int nrows = s->popt.panels.nrows, ncols = s->popt.panels.ncols;
     const txthandle shrink = rdxtxt(nrows == 1 ? "FALSE" : "TRUE", -1);
     const txthandle grid = rdxtxt(p.nogrid ? "AUTO_ON" : "OFF", -1);
-    const optslot* js = stmtslot(s->input.curstmt, slot::mcf::JOIN);
-    const int join = js && static_cast<int>(std::trunc(gparm(s->input.curstmt, slot::mcf::JOIN, 0))) == code::join::YES ? 1 : 0;
+    const optslot* js = stmtslot(s->inwork.curstmt, slot::mcf::JOIN);
+    const int join = js && static_cast<int>(std::trunc(gparm(s->inwork.curstmt, slot::mcf::JOIN, 0))) == code::join::YES ? 1 : 0;
     const bool insetwanted = p.noinset && (!p.overlay || p.mcfdiff);
     const int type = static_cast<int>(s->mcf.mcftype);
 

@@ -149,7 +149,7 @@ int vyxpog(vyxstate* s) {
     // The graph requests.
     const txthandle ticktext = rdxtxt(ticks ? ticks : "", tickslen);
     const txthandle labeltext = rdxtxt(ticklabels ? ticklabels : "", labelslen);
-    const optslot* axlabel = stmtslot(s->input.curstmt, slot::plot::PAXISLABEL);
+    const optslot* axlabel = stmtslot(s->inwork.curstmt, slot::plot::PAXISLABEL);
     int axlen = 0;
     const char* axtext = slotstring(axlabel, &axlen);
     const txthandle ylabel = axtext ? rdxtxt(axtext, axlen) : rdxmsg(0, kLblPercent);

@@ -88,7 +88,7 @@ int dataphantom(vyxstate* s, const Flags& f, uint32_t* ref) {
         if (rc) return rc;
         return phclose(s);
     }
-    const uint32_t form = s->input.rspkind;
+    const uint32_t form = s->inwork.rspkind;
     int j = 0;
     for (grpnode* g = s->groups.grplist.head; g; g = g->next, ++j) {
         double stress = s->groups.levvals[0] ? s->groups.levvals[0][j] : missing();
@@ -261,7 +261,7 @@ int vyxrog(vyxstate* s, const double* pctlines) {
     const txthandle tlabel = labelorname(tvar), slabel = labelorname(svar);
     const txthandle xname = rdxtxt(tvar->name, tvar->namelen);
     int axlen = 0;
-    const char* axtext = slotstring(stmtslot(s->input.curstmt, slot::plot::PAXISLABEL), &axlen);
+    const char* axtext = slotstring(stmtslot(s->inwork.curstmt, slot::plot::PAXISLABEL), &axlen);
     const txthandle ppylabel = axtext ? rdxtxt(axtext, axlen) : rdxmsg(0, kLblPercent);
     const txthandle sylabel = rdxmsg(0, kLblPercent);
 
@@ -288,7 +288,7 @@ int vyxrog(vyxstate* s, const double* pctlines) {
     int rlen = 0;
     const char* rname = nullptr;
     vardesc rvar{};
-    const optslot* rslot = stmtslot(s->input.curstmt, slot::plot::STRESSVAR);
+    const optslot* rslot = stmtslot(s->inwork.curstmt, slot::plot::STRESSVAR);
     if (rslot && rslot->ptr && rslot->count > 0 && s->input.dsin) {
         xvname(s->input.dsin, static_cast<const int32_t*>(rslot->ptr)[0], &rvar);
         rname = rvar.name;

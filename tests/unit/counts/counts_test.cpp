@@ -33,7 +33,7 @@ protected:
 
     void SetUp() override {
         StateTest::SetUp();
-        s->input.rspkind = FORM_COUNTS;
+        s->inwork.rspkind = FORM_COUNTS;
         s->input.nfreq = 1;
         s->opts.rowlay[1] = 3;
     }

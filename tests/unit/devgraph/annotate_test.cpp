@@ -46,7 +46,7 @@ protected:
             D->xoadd(in);
         }
         plot.dataset(slot::plot::ANNOTATE, in);
-        s->input.curstmt = plot.rec();
+        s->inwork.curstmt = plot.rec();
         s->opts.quant_fn = [](double p) { return p * 10; };
     }
     // The converted X and Y of observation k of the copy.

@@ -22,7 +22,7 @@ protected:
     symrec mark{};
     // Three levels at 2, 5 and 8 (the frame maps 0..10 on both axes), sizes 1, 10 and 100.
     void draw(double smin = 1, double smax = 100) {
-        s->input.curstmt = stmt.rec();
+        s->inwork.curstmt = stmt.rec();
         startgraph();
         ASSERT_EQ(vyxgini(s), 0);
         rec = &openpage();
@@ -114,7 +114,7 @@ TEST_F(Boxes, EqualSizesDrawFullWidths) {
 
 // Quartiles that coincide: whiskers and the median line, no box.
 TEST_F(Boxes, CoincidingQuartilesDrawNoBox) {
-    s->input.curstmt = stmt.rec();
+    s->inwork.curstmt = stmt.rec();
     pos = {5};
     startgraph();
     ASSERT_EQ(vyxgini(s), 0);

@@ -19,7 +19,7 @@ protected:
     Stmt stmt{"PROBPLOT"};
     const rt::gfx::RecordingCanvas* rec = nullptr;
     void begin() {
-        s->input.curstmt = stmt.rec();
+        s->inwork.curstmt = stmt.rec();
         startgraph();
         ASSERT_EQ(vyxgini(s), 0);
         rec = &openpage();
@@ -223,12 +223,12 @@ TEST_F(Drawing, SegmentNamesAndDescriptions) {
     EXPECT_EQ(p8->description, "Probability plot");
     Stmt nine("PROBPLOT");
     nine.text(ps::NAME, "NINECHARS").text(ps::DESCRIPTION, "Bearings");
-    s->input.curstmt = nine.rec();
+    s->inwork.curstmt = nine.rec();
     auto* p9 = static_cast<rt::gfx::Page*>(vyxsgmt(s, words));
     EXPECT_EQ(p9->name, "NINECHARS");   // the long name stands whole
     EXPECT_EQ(p9->description, "Bearings");
     Stmt none("MCFPLOT");
-    s->input.curstmt = none.rec();
+    s->inwork.curstmt = none.rec();
     s->input.stmtkind = 3;
     auto* pd = static_cast<rt::gfx::Page*>(vyxsgmt(s, words));
     EXPECT_EQ(pd->name, "VITALYX");

@@ -23,7 +23,7 @@ protected:
     const rt::gfx::RecordingCanvas* rec = nullptr;
     void begin(bool withinset = true) {
         if (withinset) plot.rec()->next = inset.rec();
-        s->input.curstmt = plot.rec();
+        s->inwork.curstmt = plot.rec();
         startgraph();
         ASSERT_EQ(vyxgini(s), 0);
         rec = &openpage();

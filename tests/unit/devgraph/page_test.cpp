@@ -88,7 +88,7 @@ TEST_F(Page, ProbabilityPlotPageInTheReport) {
     inset.nums(slot::inset::ITEMS, {code::insetitem::N, code::insetitem::UNCENSORED, code::insetitem::RIGHT, 54, 2, 3, 54, 300})
         .text(slot::inset::HEADER, "Lot A").name(slot::inset::POSITION, "SE");
     plot.rec()->next = inset.rec();
-    s->input.curstmt = plot.rec();
+    s->inwork.curstmt = plot.rec();
     s->input.stmtkind = 1;
     s->groups.nclass = 1;
     s->groups.nplotgrp = 3;

@@ -22,7 +22,7 @@ protected:
     std::vector<slstring> texts;
     grpnode g{};
     void begin() {
-        s->input.curstmt = stmt.rec();
+        s->inwork.curstmt = stmt.rec();
         startgraph();
         ASSERT_EQ(vyxgini(s), 0);
         rec = &openpage();

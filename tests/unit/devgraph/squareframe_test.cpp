@@ -16,7 +16,7 @@ protected:
     Stmt stmt{"RELATIONPLOT"};
     double W = 0, H = 0;   // page, inches
     void begin() {
-        s->input.curstmt = stmt.rec();
+        s->inwork.curstmt = stmt.rec();
         startgraph();
         ASSERT_EQ(vyxgini(s), 0);
         ASSERT_TRUE(f->gctx && f->gctx->device);

@@ -37,7 +37,7 @@ protected:
 
     void SetUp() override {
         StateTest::SetUp();
-        s->input.rspkind = FORM_CENSOR;
+        s->inwork.rspkind = FORM_CENSOR;
         s->input.rspform[RF_CENSOR] = 1;
         s->input.nfreq = 1;
         s->popt.pflags.fmcombine = 1;

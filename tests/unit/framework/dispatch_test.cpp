@@ -27,7 +27,7 @@ std::function<void(vyxstate*)> onanalyze;   // a test's look at the state when A
 int record(vyxstate* s, const char* what) {
     char by[256] = "";
     if (s->input.dsin) hostvec<vec203>(VEC_DATASETS)->xbyline(s->input.dsin, by, sizeof by);
-    calls.push_back({what, s->input.stmtidx, by, s->input.curstmt ? s->input.curstmt->line : 0});
+    calls.push_back({what, s->inwork.stmtidx, by, s->inwork.curstmt ? s->inwork.curstmt->line : 0});
     return 0;
 }
 
@@ -158,8 +158,8 @@ namespace {
 void readfirst(vyxstate* s) {
     const vec203* d = hostvec<vec203>(VEC_DATASETS);
     ASSERT_EQ(d->xybyget(s->input.dsin), 0);
-    if (s->input.stmgets[s->input.stmtidx]) d->xyvget(s->input.stmgets[s->input.stmtidx], nullptr);
-    if (s->input.stmclgets[s->input.stmtidx]) d->xyvget(s->input.stmclgets[s->input.stmtidx], nullptr);
+    if (s->input.stmgets[s->inwork.stmtidx]) d->xyvget(s->input.stmgets[s->inwork.stmtidx], nullptr);
+    if (s->input.stmclgets[s->inwork.stmtidx]) d->xyvget(s->input.stmclgets[s->inwork.stmtidx], nullptr);
     if (s->input.procget) d->xyvget(s->input.procget, nullptr);
     if (s->input.fmodeget) d->xyvget(s->input.fmodeget, nullptr);
 }
@@ -172,7 +172,7 @@ TEST(VariableLists, ResponseClassFreqAndCharacterUnitid) {
     std::vector<std::string> seen;
     onanalyze = [&](vyxstate* s) {
         readfirst(s);
-        const obsvalues& v = s->input.obsvals;
+        const obsvalues& v = s->inwork.obsvals;
         EXPECT_EQ(v.rsp[0], 120);
         EXPECT_EQ(v.rsp[1], 1);
         EXPECT_EQ(v.freq, 2);
@@ -193,9 +193,9 @@ TEST(VariableLists, ResponseClassFreqAndCharacterUnitid) {
 TEST(VariableLists, NumericUnitidAndNoProcList) {
     onanalyze = [&](vyxstate* s) {
         readfirst(s);
-        EXPECT_EQ(s->input.obsvals.unitnum, 101);
+        EXPECT_EQ(s->inwork.obsvals.unitnum, 101);
         EXPECT_EQ(s->input.unittype, 1);
-        EXPECT_EQ(std::string(s->input.obsvals.unitfmt, 16), "101             ");
+        EXPECT_EQ(std::string(s->inwork.obsvals.unitfmt, 16), "101             ");
     };
     run("proc vitalyx data=units;\n unitid num;\n analyze hours;\nrun;\n");
     onanalyze = [&](vyxstate* s) { EXPECT_EQ(s->input.procget, nullptr); };
@@ -206,7 +206,7 @@ TEST(VariableLists, NumericUnitidAndNoProcList) {
 TEST(VariableLists, IndicesFollowTheAnalysisStatementsInOrder) {
     std::vector<hgetlist*> lists;
     onanalyze = [&](vyxstate* s) {
-        if (s->input.stmtidx == 2) lists.assign(s->input.stmgets, s->input.stmgets + 3);
+        if (s->inwork.stmtidx == 2) lists.assign(s->input.stmgets, s->input.stmgets + 3);
     };
     run("proc vitalyx data=units;\n analyze hours;\n fmode keep mode = ('fan');\n probplot hours;\n"
         " analyze hours*status(0);\nrun;\n");
@@ -222,13 +222,13 @@ TEST(VariableLists, EachAnalysisStatementReadsItsOwnResponseByIndex) {
     // list filling the first response cell with its own statement's variable.
     std::vector<double> got;
     onanalyze = [&](vyxstate* s) {
-        if (s->input.stmtidx != 2) return;
+        if (s->inwork.stmtidx != 2) return;
         const vec203* d = hostvec<vec203>(VEC_DATASETS);
         ASSERT_EQ(d->xybyget(s->input.dsin), 0);
         for (int k = 0; k < 3; ++k) {
-            s->input.obsvals.rsp[0] = -1;
+            s->inwork.obsvals.rsp[0] = -1;
             d->xyvget(s->input.stmgets[k], nullptr);
-            got.push_back(s->input.obsvals.rsp[0]);
+            got.push_back(s->inwork.obsvals.rsp[0]);
         }
     };
     auto r = run("proc vitalyx data=units;\n analyze hours;\n fmode keep mode = ('fan');\n probplot hi;\n"
@@ -242,7 +242,7 @@ TEST(VariableLists, IntervalMcfplotFetchesFourValues) {
     std::vector<double> got;
     onanalyze = [&](vyxstate* s) {
         readfirst(s);
-        got.assign(s->input.obsvals.rsp, s->input.obsvals.rsp + 4);
+        got.assign(s->inwork.obsvals.rsp, s->inwork.obsvals.rsp + 4);
     };
     auto r = run("proc vitalyx data=units;\n mplot (interval=lo hi recurrences=ev censored=rem);\nrun;\n");
     onanalyze = nullptr;

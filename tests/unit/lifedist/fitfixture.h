@@ -171,7 +171,7 @@ protected:
             exact = exact && o.lo == o.hi;
             right = right && !std::isnan(o.lo) && (o.lo == o.hi || std::isnan(o.hi));
         }
-        s->input.rspkind = exact ? FORM_TIME : right ? FORM_CENSOR : FORM_INTERVAL;
+        s->inwork.rspkind = exact ? FORM_TIME : right ? FORM_CENSOR : FORM_INTERVAL;
         s->input.nfreq = freq ? 1 : 0;
         const int width = (exact ? 1 : 2) + (freq ? 1 : 0);
         s->opts.rowlay[0] = 100;
@@ -179,9 +179,9 @@ protected:
         rowstore.clear();
         g->wfail = 0.0;
         for (const obs& o : data) {
-            rowstore.push_back(toscale(s->input.rspkind == FORM_INTERVAL || !std::isnan(o.lo) ? o.lo : o.hi));
-            if (s->input.rspkind == FORM_CENSOR) rowstore.push_back(std::isnan(o.hi) ? -1.0 : 0.0);
-            if (s->input.rspkind == FORM_INTERVAL) rowstore.push_back(toscale(o.hi));
+            rowstore.push_back(toscale(s->inwork.rspkind == FORM_INTERVAL || !std::isnan(o.lo) ? o.lo : o.hi));
+            if (s->inwork.rspkind == FORM_CENSOR) rowstore.push_back(std::isnan(o.hi) ? -1.0 : 0.0);
+            if (s->inwork.rspkind == FORM_INTERVAL) rowstore.push_back(toscale(o.hi));
             if (freq) rowstore.push_back(o.w);
             if (o.lo == o.hi) g->wfail += o.w;
         }

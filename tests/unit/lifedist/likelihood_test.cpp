@@ -67,7 +67,7 @@ double F(double z) { return 1.0 / (1.0 + std::exp(-z)); }   // standard logistic
 TEST_F(Likelihood, ReadoutContributionsFollowTheUnitsAtRisk) {
     distname = "logistic";
     usedist("logistic");
-    s->input.rspkind = FORM_READOUT;
+    s->inwork.rspkind = FORM_READOUT;
     s->input.nfreq = 1;
     s->opts.rowlay[0] = 100;
     s->opts.rowlay[1] = 3;

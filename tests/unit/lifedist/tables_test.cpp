@@ -79,7 +79,7 @@ TEST_F(Tables, DataSummaryRows) {
     vyxdsum(s, g, 0, 0);
     s->opts.fitmethod = FIT_MLE;
     vyxdsum(s, g, 0, 0);
-    s->input.rspkind = FORM_READOUT;
+    s->inwork.rspkind = FORM_READOUT;
     vyxdsum(s, g, 0, 0);
     EXPECT_EQ(lines("Observations Used").size(), 3u);
     EXPECT_EQ(lines("Failures").size(), 2u);

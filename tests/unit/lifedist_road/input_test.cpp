@@ -33,9 +33,9 @@ TEST_F(Input, ZeroAndNegativeFreqAreCountedAsSkippedSoReadIsUsedPlusSkipped) {
     auto r = analyze("freq f;\n analyze t;", "t,f\n10,2\n20,0\n30,.\n40,-1\n50,0.5\n", [&](vyxstate* s, int rc) {
         ++seen;
         ASSERT_EQ(rc, 0);
-        EXPECT_EQ(s->input.nobscnt[0], 3);   // skipped
-        EXPECT_EQ(s->input.nobscnt[1], 2);   // used
-        EXPECT_EQ(s->input.nobscnt[2], 5);   // read
+        EXPECT_EQ(s->inwork.nobscnt[0], 3);   // skipped
+        EXPECT_EQ(s->inwork.nobscnt[1], 2);   // used
+        EXPECT_EQ(s->inwork.nobscnt[2], 5);   // read
         EXPECT_EQ(s->row.nobsrow.nread, 5);
         EXPECT_EQ(s->row.nobsrow.nused, 2);
         EXPECT_DOUBLE_EQ(s->row.nobsrow.sumread, 2.5);
@@ -52,7 +52,7 @@ TEST_F(Input, ZeroAndNegativeFreqAreCountedAsSkippedSoReadIsUsedPlusSkipped) {
     analyze("freq f;\n nenter n;\n analyze t / readout;", "t,f,n\n10,0,20\n20,3,20\n30,1,17\n",
             [&](vyxstate* s, int rc) {
                 ASSERT_EQ(rc, 0);
-                EXPECT_EQ(s->input.nobscnt[0], 0);
+                EXPECT_EQ(s->inwork.nobscnt[0], 0);
                 EXPECT_EQ(s->opts.rowlay[1], 3u);
                 auto rows = lt::rows(s, &s->groups.rootgrp);
                 ASSERT_EQ(rows.size(), 3u);
@@ -76,7 +76,7 @@ TEST_F(Input, IntervalPairsGiveTheirCensoringAndLogScaleTakesAZeroLowerEndAsLeft
         EXPECT_EQ(g.wleft, 2);
         EXPECT_EQ(g.wint, 1);
         EXPECT_EQ(g.ncens, 4);
-        EXPECT_EQ(s->input.nobscnt[0], 4);
+        EXPECT_EQ(s->inwork.nobscnt[0], 4);
         auto rows = lt::rows(s, &s->groups.rootgrp);
         ASSERT_EQ(rows.size(), 5u);
         EXPECT_EQ(rows[0][OBS_LOWER], 0.0);   // ln 1
@@ -100,15 +100,15 @@ TEST_F(Input, IntervalPairsGiveTheirCensoringAndLogScaleTakesAZeroLowerEndAsLeft
 // and counted; times are stored as ln or log10.
 TEST_F(Input, TimesAreStoredOnTheAnalysisScaleAfterTheThreshold) {
     analyze("distribution weibull;\n analyze t;", "t\n0\n2\n", [&](vyxstate* s, int) {
-        EXPECT_EQ(s->input.nobscnt[0], 1);
+        EXPECT_EQ(s->inwork.nobscnt[0], 1);
         EXPECT_DOUBLE_EQ(s->groups.rootgrp.rowbuf[0], std::log(2.0));
     });
     analyze("distribution lognormal10;\n analyze t / threshold=5;", "t\n5\n105\n", [&](vyxstate* s, int) {
-        EXPECT_EQ(s->input.nobscnt[0], 1);
+        EXPECT_EQ(s->inwork.nobscnt[0], 1);
         EXPECT_DOUBLE_EQ(s->groups.rootgrp.rowbuf[0], 2.0);
     });
     // On a linear scale 0 is a time like any other.
-    analyze("analyze t;", "t\n0\n-3\n", [&](vyxstate* s, int) { EXPECT_EQ(s->input.nobscnt[1], 2); });
+    analyze("analyze t;", "t\n0\n-3\n", [&](vyxstate* s, int) { EXPECT_EQ(s->inwork.nobscnt[1], 2); });
 }
 
 // time*censor(values): any listed value right-censors; FMODE decides the code of the
@@ -145,8 +145,8 @@ TEST_F(Input, CensorValuesAndFailureModesGiveTheRowCodes) {
     });
     // FMODE with a single time: the form is time with an implied censor value of 0.
     analyze("fmode keep m = ('a');\n analyze t;", data, [&](vyxstate* s, int) {
-        EXPECT_EQ(s->input.rspkind, FORM_CENSOR);
-        EXPECT_EQ(s->input.nobscnt[1], 6);   // the row with a missing censor value is used now
+        EXPECT_EQ(s->inwork.rspkind, FORM_CENSOR);
+        EXPECT_EQ(s->inwork.nobscnt[1], 6);   // the row with a missing censor value is used now
     });
     // Fractional weights of failures of another mode are kept whole.
     analyze("fmode keep m = ('a');\n freq w;\n analyze t*c(0);", "t,c,m,w\n1,1,b,0.25\n2,1,b,0.5\n3,1,a,1\n",
@@ -162,7 +162,7 @@ TEST_F(Input, SpilledAndInMemoryGroupsSortAndEstimateAlike) {
     for (int i = 0; i < 250; ++i) more += std::to_string((i * 37) % 61 + 1) + "," + std::to_string(i % 3 == 0 ? 0 : 1) + "\n";
     analyze("analyze t*c(0);", hundred, [&](vyxstate* s, int) {
         EXPECT_EQ(s->groups.rootgrp.ufile, nullptr);
-        EXPECT_EQ(s->opts.spilled, 0);
+        EXPECT_EQ(s->inwork.spilled, 0);
         EXPECT_EQ(s->groups.rootgrp.nrows, 100);
     });
 
@@ -218,7 +218,7 @@ TEST_F(Input, ClassGroupsAndTheirOrderingKeys) {
     analyze("freq w;\n analyze t = g / order1=freq;", data, [&](vyxstate* s, int rc) {
         ASSERT_EQ(rc, 0);
         EXPECT_EQ(s->groups.rootgrp.nsub, 3);
-        EXPECT_EQ(s->input.nobscnt[0], 1);
+        EXPECT_EQ(s->inwork.nobscnt[0], 1);
         ASSERT_EQ(vyxclst(s), 0);
         auto gs = lt::groups(s);
         ASSERT_EQ(gs.size(), 3u);

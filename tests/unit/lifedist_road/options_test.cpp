@@ -296,7 +296,7 @@ TEST_F(Options, CountsOfTheBinomialAndPoissonAnalysis) {
     analyze("distribution binomial;\n analyze c(n);", [](vyxstate* s, int rc) {
         EXPECT_EQ(rc, 0);
         EXPECT_EQ(s->opts.fitmethod, 5u);
-        EXPECT_EQ(s->input.rspkind, FORM_COUNTS);
+        EXPECT_EQ(s->inwork.rspkind, FORM_COUNTS);
     });
     r = analyze("distribution binomial;\n analyze t;", [](vyxstate*, int rc) { EXPECT_EQ(rc, RC_SPEC); });
     EXPECT_TRUE(lt::hasmsg(r.log, 176, 'E'));

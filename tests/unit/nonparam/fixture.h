@@ -156,7 +156,7 @@ protected:
     void fill(grpnode* g, int form, const std::vector<obs>& rows, bool withfreq, bool spill = false) {
         std::memset(s->input.rspform, 0, sizeof s->input.rspform);
         s->input.rspform[form == 0 ? RF_TIME : form == 1 ? RF_CENSOR : RF_INTERVAL] = 1;
-        s->input.rspkind = static_cast<uint32_t>(form);
+        s->inwork.rspkind = static_cast<uint32_t>(form);
         s->input.nfreq = withfreq ? 1 : 0;
         const int dpr = (form == 0 ? 1 : 2) + (withfreq ? 1 : 0);
         s->opts.rowlay[1] = static_cast<uint32_t>(dpr);

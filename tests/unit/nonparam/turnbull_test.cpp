@@ -181,7 +181,7 @@ TEST_F(TurnbullTest, StatusOfTheIterations) {
     slots[slot::plot::PROBLIST].ptr = start;
     rec.highest = slot::plot::PROBLIST;
     rec.slots = slots;
-    s->input.curstmt = &rec;
+    s->inwork.curstmt = &rec;
     grpnode& g = estimate(rows, true);
     ASSERT_EQ(g.nturn, 3);
     EXPECT_EQ(arr(g, EMT_PROB)[1], 0.0);
@@ -194,7 +194,7 @@ TEST_F(TurnbullTest, StatusOfTheIterations) {
     estimate(rows, true);
     EXPECT_EQ(s->fit.itstatus[1], 2u);
     EXPECT_TRUE(log.has("made no iteration"));
-    s->input.curstmt = nullptr;
+    s->inwork.curstmt = nullptr;
 }
 
 // With NOPOLISH the small masses stay as the EM left them; with polishing the masses

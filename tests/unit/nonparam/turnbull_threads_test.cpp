@@ -212,7 +212,7 @@ TEST_F(TurnbullThreads, SeveralThreadsStopAtARunWithoutMassAsOneThreadDoes) {
     slots[slot::plot::PROBLIST].ptr = start.data();
     rec.highest = slot::plot::PROBLIST;
     rec.slots = slots;
-    s->input.curstmt = &rec;
+    s->inwork.curstmt = &rec;
     s->life.emmaxit[EM_MAXIT] = 100;
     const result one = run(rows, 1);
     EXPECT_EQ(one.iter, 0u);
@@ -221,7 +221,7 @@ TEST_F(TurnbullThreads, SeveralThreadsStopAtARunWithoutMassAsOneThreadDoes) {
         SCOPED_TRACE(cpus);
         samedigits(run(rows, cpus), one);
     }
-    s->input.curstmt = nullptr;
+    s->inwork.curstmt = nullptr;
 }
 
 // Iterations whose EM gain is surely above TOLLIKE compute no log-likelihood; with ITPRINTEM

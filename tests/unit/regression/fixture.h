@@ -185,7 +185,7 @@ protected:
             S1 += o.w * d;
             S2 += o.w * d * d;
         }
-        s->input.rspkind = interval ? 2 : 0;
+        s->inwork.rspkind = interval ? 2 : 0;
         s->mdl.mdlrows = static_cast<int64_t>(data.size());
         s->mdl.mdlinmem = 1;
         chunk = rows.data();
