@@ -66,7 +66,7 @@ struct fitbench {
 
         s->fit.npar.total = 2;
         std::memcpy(s->life.parmfree, "11", 2);
-        s->opts.fitmethod = FIT_MLE;
+        s->work.fitmethod = FIT_MLE;
         s->fit.maxiter = 50;
         s->fit.fitcrit.converge = 0.001;
         s->fit.fitcrit.convh = 1e-4;

@@ -158,7 +158,7 @@ void productlimit(benchmark::State& state, bool weighted) {
     s->input.rspform[RF_CENSOR] = 1;
     s->opts.rowlay[1] = weighted ? 3 : 2;
     s->input.nfreq = weighted ? 1 : 0;
-    s->opts.fitmethod = 1;
+    s->work.fitmethod = 1;
     s->life.pposcode = 4;
     s->life.ppos_fn = [](double a, double, double, double* c, double d) {
         const double old = *c;

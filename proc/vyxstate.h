@@ -9,6 +9,7 @@
 #include "proc/framework/poolset.h"
 #include "proc/framework/groupstate.h"
 #include "proc/framework/stmtopts.h"
+#include "proc/framework/stmtwork.h"
 #include "proc/framework/fitwork.h"
 #include "proc/framework/plotopts.h"
 #include "proc/framework/stepstate.h"
@@ -27,6 +28,7 @@ struct vyxstate {
     poolset pools;      // The pools of the BY group, the statement and the work, and the utility files
     groupstate groups;  // The class groups and class levels of the BY group
     stmtopts opts;      // The settings the statement readers leave for every subsystem
+    stmtwork work;      // The settings that other routines change while the statement runs
     fitwork fit;        // The fit in progress, shared by the life-distribution fits and the MODEL fit
     plotopts popt;      // The plot statements' options and the life axis scales, read by both graphics roads
     stepstate step;     // The step

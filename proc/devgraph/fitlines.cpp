@@ -127,7 +127,7 @@ int modecurves(const Pen& pen) {
     auto rec = [&](int k) { return r + static_cast<size_t>(k) * CR_WORDS; };
     for (int k = 0; k < n; ++k) pen.map.put(rec(k)[CR_TIME], zof(s, rec(k)[0]), buf + 2 * k);
     if (!pen.draw(buf, n, GGP_CURVE)) return 1;
-    if (s->popt.pflags.noconf) return 0;
+    if (s->work.noconf) return 0;
     // The lower limit, made non-decreasing; a missing value breaks the curve and the
     // running maximum starts again.
     double run = 0.0;
@@ -182,7 +182,7 @@ int vyxddrw(vyxstate* s, grpnode* g) {
         double* buf = points(s, 2, poolflag::raw);
         if (!buf) rc = 1;
         else if (!straight(pen, g->loc, g->scale, buf)) rc = 1;
-        else if (!s->popt.pflags.noconf) rc = confcurves(pen, g);
+        else if (!s->work.noconf) rc = confcurves(pen, g);
     } else {
         rc = modecurves(pen);
         if (rc == 0) rc = modelines(pen);

@@ -21,7 +21,7 @@ struct Extent {
 Extent wall(const vyxstate* s) {
     const plotlay* f = s->plot.frame;
     Extent e{f->fx - f->gapl, f->fx + f->fw + f->gapr, f->fy - f->gapb, f->fy + f->fh + f->gapt};
-    if (s->popt.pflags.nocenplot || s->popt.pflags.cenbin) {
+    if (s->work.nocenplot || s->popt.pflags.cenbin) {
         if (s->popt.pflags.rotate) e.x1 = f->fx + f->fw + f->gapl;
         else e.y1 = f->fy + f->fh + f->gapb;
     }
@@ -38,7 +38,7 @@ double minorstep(double p) {
 int lifelabel(const vyxstate* s, char* buf, int size, bool fallback) {
     const vardesc* v1 = s->input.rspvars[0];
     const vardesc* v2 = s->input.rspvars[1];
-    const bool thr = s->opts.thrflags[TH_GIVEN] != 0;
+    const bool thr = s->work.thrflags[TH_GIVEN] != 0;
     if (!v1) return xpmstr(buf, size, 510, 40);
     const char* dist = s->opts.labels[LB_DIST];
     const int dlen = wzstrip(dist, 16);

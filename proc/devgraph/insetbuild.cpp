@@ -127,7 +127,7 @@ double* defaultitems(vyxstate* s, const grpnode* g, uint32_t method) {
         return nullptr;
     }
     for (int k = 0; k < 14; ++k) dflt[k] = kSkip;
-    const double conf = s->popt.pflags.noconf ? kSkip : it::CONFIDENCE;
+    const double conf = s->work.noconf ? kSkip : it::CONFIDENCE;
     if (s->popt.pflags.ismcf) {
         const double* list = nullptr;
         const double plain[] = {it::NUNITS, it::NEVENTS, conf, kEnd};
@@ -137,7 +137,7 @@ double* defaultitems(vyxstate* s, const grpnode* g, uint32_t method) {
         for (int k = 0; k < n; ++k) dflt[k] = list[k];
         return dflt;
     }
-    const double T = s->opts.thrflags[TH_GIVEN] ? 4 : kSkip;
+    const double T = s->work.thrflags[TH_GIVEN] ? 4 : kSkip;
     const double groups[DIST_CODES][5] = {{52, 0, 1, kSkip, 52}, {53, 0, 1, T, 53}, {54, 2, 3, T, 54}, {51, 0, 1, kSkip, 51},
                                           {50, 2, kSkip, T, 50}, {kSkip, kSkip, kSkip, kSkip, kSkip}, {56, 0, 1, kSkip, 56},
                                           {57, 0, 1, T, 57},   {kSkip, kSkip, kSkip, kSkip, kSkip}, {kSkip, kSkip, kSkip, kSkip, kSkip},
@@ -149,10 +149,10 @@ double* defaultitems(vyxstate* s, const grpnode* g, uint32_t method) {
     const bool more = s->inwork.rspkind != 0 && s->inwork.rspkind != 1;
     dflt[7] = more ? it::LEFT : kSkip;
     dflt[8] = more ? it::INTERVAL : kSkip;
-    dflt[11] = rsqok ? it::RSQUARE : (s->popt.pflags.noconf || s->popt.pflags.nofitline) && !weibayes0 ? kSkip : it::CONFIDENCE;
-    dflt[12] = s->popt.pflags.nofitline ? kSkip : it::FIT;
+    dflt[11] = rsqok ? it::RSQUARE : (s->work.noconf || s->work.nofitline) && !weibayes0 ? kSkip : it::CONFIDENCE;
+    dflt[12] = s->work.nofitline ? kSkip : it::FIT;
     dflt[13] = kEnd;
-    if (s->popt.pflags.nofitline)
+    if (s->work.nofitline)
         for (int k = 0; k < 5; ++k) dflt[k] = kSkip;
     if (s->popt.pflags.fmcombine) {
         for (int k = 0; k < 9; ++k) dflt[k] = kSkip;
@@ -310,7 +310,7 @@ void boxsize(insetrec* r, ggtext& text) {
 
 int vyxins(vyxstate* s, grpnode* g) {
     VX_EXPECT(g, "an inset belongs to a group");
-    const uint32_t method = s->opts.fitmethod;
+    const uint32_t method = s->work.fitmethod;
     insetrec* r = newinset(s, g);
     if (!r) return RC_NOMEM;
     Builder b{s, g, r, nullptr};
@@ -328,9 +328,9 @@ int vyxins(vyxstate* s, grpnode* g) {
         b.inset = next;
         if (!readinset(s, r, next, dflt, &text)) return 0;
     } else {
-        if (s->opts.defhdr.given) {
-            r->hdrlen = std::min(s->opts.defhdr.len, 40);
-            std::memcpy(r->hdrtext, s->opts.defhdr.text, static_cast<size_t>(r->hdrlen));
+        if (s->work.defhdr.given) {
+            r->hdrlen = std::min(s->work.defhdr.len, 40);
+            std::memcpy(r->hdrtext, s->work.defhdr.text, static_cast<size_t>(r->hdrlen));
         }
         if (s->plot.gstarted) SetGraphics(s, r, 0, &text);
         r->items = dflt;

@@ -39,7 +39,7 @@ bool crossed(const vyxstate* s, const grpnode* g, const Box& b, const std::vecto
     const plotlay* f = s->plot.frame;
     const bool rot = s->popt.pflags.rotate != 0;
     // The fitted line z = (life - mu) / sigma across the life axis.
-    if (!s->popt.pflags.nofitline && std::fabs(g->scale) >= GZ_UNIT) {
+    if (!s->work.nofitline && std::fabs(g->scale) >= GZ_UNIT) {
         const double log10e = std::log10(std::exp(1.0));
         double slope = 1.0 / g->scale;
         const double a = -g->loc / g->scale;
@@ -53,7 +53,7 @@ bool crossed(const vyxstate* s, const grpnode* g, const Box& b, const std::vecto
     // The confidence curves through the percentile tables (by probability: the limits of the
     // probability at each percentile estimate).
     const bool prob = s->popt.plotcodes[PC_PINTERVALS] == 4;
-    if (!s->popt.pflags.nofitline && !s->popt.pflags.noconf && g->pcttab && s->popt.panels.pctlist && (!prob || g->pcttab2)) {
+    if (!s->work.nofitline && !s->work.noconf && g->pcttab && s->popt.panels.pctlist && (!prob || g->pcttab2)) {
         for (int curve = 0; curve < 2; ++curve) {
             double px = NAN, py = NAN;
             for (int i = f->pfirst; i <= f->plast; ++i) {

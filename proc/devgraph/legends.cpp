@@ -187,7 +187,7 @@ int fmodelegend(vyxstate* s) {
 
 int vyxglgi(vyxstate* s) {
     if (s->popt.pflags.legend && grouplegend(s)) return 1;
-    if (s->popt.pflags.rellegend && pctlegend(s)) return 1;
+    if (s->work.rellegend && pctlegend(s)) return 1;
     if (s->groups.fmodeset.legend && fmodelegend(s)) return 1;
     return 0;
 }

@@ -26,11 +26,10 @@ T* take(vyxstate* s, int64_t n) {
 
 // Ticks and boundaries of a log axis in decades from k0 to k1 (log10 units).
 int logaxisticks(vyxstate* s, double lo, double top, double** ticks, int* n, double** bounds, int* nb) {
-    auto& p = s->popt.pflags;
     double k0 = std::floor(lo + kT);
-    if (!p.llowgiven && std::fabs(lo - k0) <= kT) k0 -= 1;
+    if (!s->work.llowgiven && std::fabs(lo - k0) <= kT) k0 -= 1;
     double k1 = std::ceil(top - kT);
-    if (!p.lupgiven && std::fabs(k1 - top) <= kT) k1 += 1;
+    if (!s->work.lupgiven && std::fabs(k1 - top) <= kT) k1 += 1;
     if (k0 >= k1) k1 = k0 + 1;
     s->popt.lifescale[0] = k0;
     s->popt.lifescale[1] = k1;
@@ -42,7 +41,7 @@ int logaxisticks(vyxstate* s, double lo, double top, double** ticks, int* n, dou
     for (int i = 0; i <= *n; ++i) t[i] = k0 + i;
     double* b = nullptr;
     int count = 0;
-    if (s->popt.lifebnd) {
+    if (s->work.lifebnd) {
         b = take<double>(s, 2 * int64_t(*n) + 1);
         if (!b) return 1;
         const double half = std::log10(5.0);
@@ -51,7 +50,7 @@ int logaxisticks(vyxstate* s, double lo, double top, double** ticks, int* n, dou
             if (!s->popt.lifebnd1 && i < *n) b[count++] = k0 + i + half;
         }
     }
-    if (p.llowgiven) {
+    if (s->work.llowgiven) {
         t[0] = lo;
         if (b) {
             b[0] = lo;
@@ -61,7 +60,7 @@ int logaxisticks(vyxstate* s, double lo, double top, double** ticks, int* n, dou
             }
         }
     }
-    if (p.lupgiven) {
+    if (s->work.lupgiven) {
         t[*n] = top;
         if (b) {
             if (!s->popt.lifebnd1 && count > 1) {
@@ -80,25 +79,24 @@ int logaxisticks(vyxstate* s, double lo, double top, double** ticks, int* n, dou
 }
 
 int linaxisticks(vyxstate* s, double lo, double top, double** ticks, int* n, double** bounds, int* nb) {
-    auto& p = s->popt.pflags;
-    int& ntick = s->popt.axopt[AO_NTICK];
+    int& ntick = s->work.axopt[AO_NTICK];
     scale sc{};
-    if (p.llowgiven && p.lupgiven) {
-        const int m = p.ntickset ? ntick : 4;
+    if (s->work.llowgiven && s->work.lupgiven) {
+        const int m = s->work.ntickset ? ntick : 4;
         sc.min = lo;
         sc.max = top;
         sc.incr = (top - lo) / m;
         *n = m;
-    } else if (p.llowgiven || p.lupgiven) {
-        *n = zqscale(lo, top, -ntick, 5, kNice, &sc, 'S', p.llowgiven ? 'L' : 'U');
+    } else if (s->work.llowgiven || s->work.lupgiven) {
+        *n = zqscale(lo, top, -ntick, 5, kNice, &sc, 'S', s->work.llowgiven ? 'L' : 'U');
     } else {
         *n = zqscale(lo, top, ntick, 5, kNice, &sc, 'S', 'X');
     }
     if (*n < 0) {
-        p.ntickset = 1;
+        s->work.ntickset = 1;
         ntick = 4;
     }
-    if (p.ntickset) {
+    if (s->work.ntickset) {
         *n = ntick;
         sc.incr = (sc.max - sc.min) / ntick;
     }
@@ -110,7 +108,7 @@ int linaxisticks(vyxstate* s, double lo, double top, double** ticks, int* n, dou
     double* t = take<double>(s, *n + 1);
     if (!t) return 1;
     double* b = nullptr;
-    if (s->popt.lifebnd) {
+    if (s->work.lifebnd) {
         b = take<double>(s, 2 * int64_t(*n) + 1);
         if (!b) return 1;
     }
@@ -144,7 +142,6 @@ bool onaxis(double v, bool logs, double* out) {
 }  // namespace
 
 int lifescl(vyxstate* s, double lo, double hi) {
-    auto& p = s->popt.pflags;
     const double log10e = std::log10(std::exp(1.0));
     if (s->opts.logscale[0]) {
         lo *= log10e;
@@ -153,29 +150,29 @@ int lifescl(vyxstate* s, double lo, double hi) {
     const bool logs = s->opts.logscale[0] || s->opts.logscale[1];
     s->popt.axlog[0] = s->popt.axlog[1] = 0;
     double v;
-    if (p.llowgiven) {
-        if (!onaxis(s->popt.axlim[AX_LIFELOWER], logs, &v)) {
-            p.llowgiven = 0;
-            xpmlog(510, 905, s->popt.axlim[AX_LIFELOWER]);
-        } else if (p.lupgiven) {
+    if (s->work.llowgiven) {
+        if (!onaxis(s->work.axlim[AX_LIFELOWER], logs, &v)) {
+            s->work.llowgiven = 0;
+            xpmlog(510, 905, s->work.axlim[AX_LIFELOWER]);
+        } else if (s->work.lupgiven) {
             lo = v;
         } else if (hi <= v) {
-            p.llowgiven = 0;
-            xpmlog(510, 905, s->popt.axlim[AX_LIFELOWER]);
+            s->work.llowgiven = 0;
+            xpmlog(510, 905, s->work.axlim[AX_LIFELOWER]);
         } else {
             lo = v;
         }
     }
-    if (p.lupgiven) {
+    if (s->work.lupgiven) {
         // On a log axis an upper end not above 0 has no place: dropped like one below the data.
-        if (!onaxis(s->popt.axlim[AX_LIFEUPPER], logs, &v)) {
-            p.lupgiven = 0;
-            xpmlog(510, 906, s->popt.axlim[AX_LIFEUPPER]);
-        } else if (p.llowgiven) {
+        if (!onaxis(s->work.axlim[AX_LIFEUPPER], logs, &v)) {
+            s->work.lupgiven = 0;
+            xpmlog(510, 906, s->work.axlim[AX_LIFEUPPER]);
+        } else if (s->work.llowgiven) {
             hi = v;
         } else if (v <= lo) {
-            p.lupgiven = 0;
-            xpmlog(510, 906, s->popt.axlim[AX_LIFEUPPER]);
+            s->work.lupgiven = 0;
+            xpmlog(510, 906, s->work.axlim[AX_LIFEUPPER]);
         } else {
             hi = v;
         }
@@ -186,7 +183,7 @@ int lifescl(vyxstate* s, double lo, double hi) {
     int n = 0, nb = 0;
     const int rc = logs ? logaxisticks(s, lo, top, &ticks, &n, &bounds, &nb) : linaxisticks(s, lo, top, &ticks, &n, &bounds, &nb);
     if (rc) return rc;
-    if (s->popt.lifebnd) {
+    if (s->work.lifebnd) {
         s->popt.lifeticks = bounds;
         s->popt.tickinfo[TI_NBOUNDS] = static_cast<uint32_t>(nb);
         s->popt.lifecounts = take<int32_t>(s, nb > 1 ? nb - 1 : 1);
@@ -195,7 +192,7 @@ int lifescl(vyxstate* s, double lo, double hi) {
     }
     s->popt.lifetickv = ticks;
     s->popt.tickinfo[TI_NLIFETICKS] = static_cast<uint32_t>(n + 1);
-    s->popt.axopt[AO_NTICK] = n;
+    s->work.axopt[AO_NTICK] = n;
     return 0;
 }
 
@@ -210,16 +207,16 @@ int stressscl(vyxstate* s, double smin, double smax) {
         xpmlog(510, msg, txtarg(s->groups.clsnames[0], s->groups.clsnamelen[0]), s->groups.levvals[0][i]);
         return 1;
     }
-    int& nst = s->popt.axopt[AO_NSTRESSTICK];
+    int& nst = s->work.axopt[AO_NSTRESSTICK];
     scale sc{};
     int n = 0;
     double lo = 0, hi = 0, k0 = 0, k1 = 0;
     const bool linear = rel == 1 || rel == 2 || rel == 4 || rel == 5;
     if (linear) {
-        lo = p.slowgiven ? s->popt.axlim[AX_STRESSLOWER] : smin;
-        hi = p.supgiven ? s->popt.axlim[AX_STRESSUPPER] : smax;
+        lo = p.slowgiven ? s->work.axlim[AX_STRESSLOWER] : smin;
+        hi = p.supgiven ? s->work.axlim[AX_STRESSUPPER] : smax;
         if (p.slowgiven && p.supgiven) {
-            const int m = p.nstickset ? nst : 4;
+            const int m = s->work.nstickset ? nst : 4;
             sc = scale{lo, hi, (hi - lo) / m, {0, 0}, 0};
             n = m;
         } else if (p.supgiven) {
@@ -234,10 +231,10 @@ int stressscl(vyxstate* s, double smin, double smax) {
             if (std::fabs(sc.min - smin) <= kT) sc.min -= sc.incr, ++n;
         }
         if (n < 0) {
-            p.nstickset = 1;
+            s->work.nstickset = 1;
             nst = 4;
         }
-        if (p.nstickset) {
+        if (s->work.nstickset) {
             n = nst;
             sc.incr = (sc.max - sc.min) / n;
         }
@@ -246,16 +243,16 @@ int stressscl(vyxstate* s, double smin, double smax) {
             xpmlog(510, 178);
             return 1;
         }
-        if (p.slowgiven && s->popt.axlim[AX_STRESSLOWER] <= kEps53) {
+        if (p.slowgiven && s->work.axlim[AX_STRESSLOWER] <= kEps53) {
             xpmlog(510, 178);
             return 1;
         }
-        if (p.supgiven && s->popt.axlim[AX_STRESSUPPER] <= kEps53) {
+        if (p.supgiven && s->work.axlim[AX_STRESSUPPER] <= kEps53) {
             xpmlog(510, 178);
             return 1;
         }
-        lo = std::log10(p.slowgiven ? s->popt.axlim[AX_STRESSLOWER] : smin);
-        hi = std::log10(p.supgiven ? s->popt.axlim[AX_STRESSUPPER] : smax);
+        lo = std::log10(p.slowgiven ? s->work.axlim[AX_STRESSLOWER] : smin);
+        hi = std::log10(p.supgiven ? s->work.axlim[AX_STRESSUPPER] : smax);
         k0 = std::floor(lo);
         k1 = std::ceil(hi);
         n = static_cast<int>(k1 - k0);
@@ -282,20 +279,20 @@ int stressscl(vyxstate* s, double smin, double smax) {
             }
             lab[i] = x;
         }
-        for (int i = 0; i < s->popt.refs.counts[REF_SREF]; ++i) s->popt.refs.vals[REF_SREF][i] = s->opts.stress_fn(s->popt.refs.vals[REF_SREF][i]);
-        s->popt.axlim[AX_STRESSLOWER] = sc.min;
-        s->popt.axlim[AX_STRESSUPPER] = sc.max;
+        for (int i = 0; i < s->work.refs.counts[REF_SREF]; ++i) s->work.refs.vals[REF_SREF][i] = s->opts.stress_fn(s->work.refs.vals[REF_SREF][i]);
+        s->work.axlim[AX_STRESSLOWER] = sc.min;
+        s->work.axlim[AX_STRESSUPPER] = sc.max;
     } else {
         pos[0] = p.slowgiven ? lo : k0;
         lab[0] = vx::zpower(10.0, pos[0], &status);
-        s->popt.axlim[AX_STRESSLOWER] = lab[0];
+        s->work.axlim[AX_STRESSLOWER] = lab[0];
         for (int i = 1; i < n; ++i) {
             pos[i] = k0 + i;
             lab[i] = vx::zpower(10.0, k0 + i, &status);
         }
         pos[n] = p.supgiven ? hi : k1;
         lab[n] = vx::zpower(10.0, pos[n], &status);
-        s->popt.axlim[AX_STRESSUPPER] = lab[n];
+        s->work.axlim[AX_STRESSUPPER] = lab[n];
     }
     f->smin = pos[0];
     f->smax = pos[n];

@@ -52,7 +52,7 @@ bool lifeof(const vyxstate* s, const double* y, modelobs* o) {
 }  // namespace
 
 bool plotsmodelrows(const vyxstate* s) {
-    const bool bymodel = s->opts.fitmethod == FIT_MODEL || s->opts.fitmethod == FIT_REGRESSION;
+    const bool bymodel = s->work.fitmethod == FIT_MODEL || s->work.fitmethod == FIT_REGRESSION;
     return bymodel && s->mdl.mdllev && s->mdl.mdllev->lstate && modelstressindex(s) >= 0;
 }
 
@@ -62,7 +62,7 @@ int eachmodelobs(vyxstate* s, const std::function<int(const modelobs&)>& f) {
     levctl* lctl = s->popt.pflags.haslogscl ? s->mdl.logslev : nullptr;
     const int k = modelstressindex(s);
     const bool relations = s->mdl.relcodes[0] || s->mdl.relcodes[1] || s->mdl.relcodes[2];
-    const double thr = s->opts.thrflags[TH_GIVEN] ? s->fit.fixedparms[FP_THRESHOLD] : 0.0;
+    const double thr = s->work.thrflags[TH_GIVEN] ? s->fit.fixedparms[FP_THRESHOLD] : 0.0;
     mctl->rdrewind(mctl);
     double y[2];
     while (mctl->rdnext(mctl) && !s->step.stepend) {

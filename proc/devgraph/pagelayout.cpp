@@ -174,7 +174,7 @@ void vyxpmar(vyxstate* s) {
     f->hwtext = 0;
     f->gapr = f->gapl;
     f->gapt = f->gapb;
-    if (p.nocenplot || p.cenbin) {
+    if (s->work.nocenplot || p.cenbin) {
         if (p.rotate)
             f->gapr += 1.25 * f->symw;
         else

@@ -20,14 +20,6 @@ void plotstate_stmtgone(vyxstate* s) {
     s->plot.boxpos = nullptr;
     s->plot.pctlines = nullptr;
     s->plot.regpstate = nullptr;
-    s->popt.panels.pctlist = nullptr;
-    s->popt.panels.npct = 0;
-    // The reference lines: the statement's copies of the values.
-    for (int k = 0; k < 5; ++k) {
-        s->popt.refs.vals[k] = nullptr;
-        s->popt.refs.labels[k] = nullptr;
-        s->popt.refs.counts[k] = 0;
-    }
 }
 
 void plotstate_workgone(vyxstate* s) {
@@ -43,8 +35,8 @@ void plotstate_bygone(vyxstate* s) {
 void plotstate_start(vyxstate* s, StmtKind kind) {
     // The inset header that failure modes combined and MCF differences set for their own
     // insets.
-    s->opts.defhdr.given = 0;
-    s->opts.defhdr.len = 0;
+    s->work.defhdr.given = 0;
+    s->work.defhdr.len = 0;
     if (kind == StmtKind::Analyze) {
         // ANALYZE has no CENBIN, PCONFPLT or NPINTERVALS, but its curve and least-squares
         // passes read them: censored values counted between the ticks of a plot's life axis,

@@ -49,7 +49,7 @@ Setup setup(const vyxstate* s) {
         u.amin = f->fy - f->gapb, u.amax = f->fy + f->fh + f->gapt;
         u.strip = f->fx + f->fw + f->gapl + 0.5 * f->symw;
     }
-    const bool side = s->popt.pflags.nocenplot && u.rotate;
+    const bool side = s->work.nocenplot && u.rotate;
     u.clip[0] = static_cast<float>(f->fx - f->gapl);
     u.clip[1] = static_cast<float>(f->fy - f->gapb);
     u.clip[2] = static_cast<float>(side ? f->fx + f->fw : f->fx + f->fw + f->gapr);
@@ -82,7 +82,7 @@ bool point(vyxstate* s, const Setup& u, Marks& m, double p, double t, double lo,
     if (!(life >= u.amin && life <= u.amax)) return false;
     double x, y;
     place(s, u, life, s->opts.quant_fn(p), &x, &y);
-    if (s->popt.pflags.showmult && tied > 1) symb_label(s, style, tied, x, y, s->popt.multpos);
+    if (s->work.showmult && tied > 1) symb_label(s, style, tied, x, y, s->popt.multpos);
     if (u.limits && !std::isnan(lo) && !std::isnan(hi)) {
         for (double q : {lo, hi}) {
             if (!(q > 0.0 && q < 1.0)) continue;
@@ -160,7 +160,7 @@ int censored(vyxstate* s, grpnode* g, const Setup& u, Marks& c) {
         const double life = lifecoord(s->plot, u, r[OBS_TIME]);
         if (!(life >= u.amin && life <= u.amax)) return 0;
         const double x = u.rotate ? u.strip : life, y = u.rotate ? life : u.strip;
-        if (s->popt.pflags.showmult) {
+        if (s->work.showmult) {
             if (freq) {
                 const int n = static_cast<int>(std::lround(r[wcol]));
                 if (n > 1) symb_label(s, g->censtyle, n, x, y, "SW      ");
@@ -176,7 +176,7 @@ int censored(vyxstate* s, grpnode* g, const Setup& u, Marks& c) {
         return 0;
     };
     if (int rc = eachrow(s, g, one)) return rc;
-    if (s->popt.pflags.showmult && !freq) label(runpos, runcount);
+    if (s->work.showmult && !freq) label(runpos, runcount);
     return 0;
 }
 
@@ -205,7 +205,7 @@ int vyxppnt(vyxstate* s, grpnode* g) {
         s->plot.linepts = m.pts;
     }
     Marks c;
-    const bool marks = s->popt.pflags.nocenplot && s->input.rspform[RF_CENSOR] && !interval;
+    const bool marks = s->work.nocenplot && s->input.rspform[RF_CENSOR] && !interval;
     if (marks) {
         const int64_t k = std::min<int64_t>(s->opts.rowlay[0], g->ncens);
         c.style(g->censtyle ? g->censtyle : g->sym[1]);

@@ -17,7 +17,7 @@ using namespace axisparts;
 namespace {
 
 bool logaxis(const vyxstate* s) { return s->opts.logscale[0] || s->opts.logscale[1]; }
-bool strip(const vyxstate* s) { return s->popt.pflags.nocenplot || s->popt.pflags.cenbin; }
+bool strip(const vyxstate* s) { return s->work.nocenplot || s->popt.pflags.cenbin; }
 int labelcode(const plotlay* f) { return f->expnote == 'E' ? -1 : 99; }
 
 // The minor step of the probability ticks below 10 percent; 0 from 10 percent up.
@@ -385,7 +385,7 @@ void vyxgax(vyxstate* s) {
             a.line(a.L, S, a.R, S);
         }
     }
-    if (p.inborder && s->popt.pageflags.end) a.border();
+    if (p.inborder && s->work.pageflags.end) a.border();
     a.line(a.L, a.B, a.R, a.B);
     RightGuard g{panelright(s), a.L, a.R, f->tilegaph};
     if (f->bottomedge[1] && !p.noltick) {
@@ -411,7 +411,7 @@ void vyxgaxr(vyxstate* s) {
         a.line(a.L, a.T, a.R, a.T);
         if (strip(s)) a.line(Sx, a.B, Sx, a.T);
     }
-    if (p.inborder && s->popt.pageflags.end) a.border();
+    if (p.inborder && s->work.pageflags.end) a.border();
     a.line(a.L, a.B, a.L, a.T);
     if (f->leftedge[1] && !p.noptick) verticallife(s, false);
     a.line(a.L, a.B, a.R, a.B);

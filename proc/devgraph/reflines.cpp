@@ -60,7 +60,7 @@ bool logtime(const vyxstate* s, int axis) {
 
 // The label of reference value k (at most 16 characters), its length; 0 without labels.
 int reflabel(const vyxstate* s, int which, int k, char out[17]) {
-    const auto* slot = static_cast<const optslot*>(s->popt.refs.labels[which]);
+    const auto* slot = static_cast<const optslot*>(s->work.refs.labels[which]);
     if (!slot) return 0;
     int len = 0;
     const char* t = zparm(slot, k, &len);
@@ -178,7 +178,7 @@ int readoff(double v, char out[10]) {
 // The groups whose fitted lines an intersection is drawn for (an MCF plot has none).
 template <class F>
 void fittedgroups(vyxstate* s, const grpnode* group, F&& each) {
-    if (s->opts.fitmethod == FIT_NONE || s->popt.pflags.ismcf) return;
+    if (s->work.fitmethod == FIT_NONE || s->popt.pflags.ismcf) return;
     if (!s->popt.pflags.overlay) {
         if (group && !group->nofit) each(group);
         return;
@@ -214,10 +214,10 @@ void hcross(vyxstate* s, const grpnode* g, double v, int labelled, int ltype, co
         }
     } else if (!swapped) {
         double out[24] = {};
-        const uint8_t keep = s->popt.pflags.noconf;
-        s->popt.pflags.noconf = 1;
+        const uint8_t keep = s->work.noconf;
+        s->work.noconf = 1;
         int rc = fmest(s, ln ? v / kLog10e : v, out);   // the time on the fitting scale
-        s->popt.pflags.noconf = keep;
+        s->work.noconf = keep;
         if (rc != 0) return;
         coord = s->opts.quant_fn(out[0]);
         value = 100 * out[0];
@@ -285,8 +285,8 @@ void hrefs(vyxstate* s, const grpnode* group, const RefPen& pen) {
     bool warned = false;
     int step = 0;
     ggtext t = labeltext(s, GC_HREF);
-    for (int k = 0; k < s->popt.refs.counts[REF_HREF]; ++k) {
-        double v = s->popt.refs.vals[REF_HREF][k];
+    for (int k = 0; k < s->work.refs.counts[REF_HREF]; ++k) {
+        double v = s->work.refs.vals[REF_HREF][k];
         if (probaxis) {
             if (!(v >= 0 && v <= 100)) {
                 pen.warn(124, v);
@@ -328,8 +328,8 @@ void vrefs(vyxstate* s, const grpnode* group, const RefPen& pen) {
     double labely = 0;
     int labelstep = 0;
     ggtext t = labeltext(s, GC_VREF);
-    for (int k = 0; k < s->popt.refs.counts[REF_VREF]; ++k) {
-        double v = s->popt.refs.vals[REF_VREF][k];
+    for (int k = 0; k < s->work.refs.counts[REF_VREF]; ++k) {
+        double v = s->work.refs.vals[REF_VREF][k];
         if (probaxis) {
             if (!(v >= 0 && v <= 100)) {
                 pen.warn(124, v);
@@ -353,7 +353,7 @@ void vrefs(vyxstate* s, const grpnode* group, const RefPen& pen) {
         char label[17];
         int len = reflabel(s, REF_VREF, k, label);
         if (len > 0) hlinelabel(pen, s->plot, t, label, len, y, s->popt.refopts[REFPOS_VREF], a);
-        if (s->popt.pflags.refstop2 && group)
+        if (s->work.refstop2 && group)
             fittedgroups(s, group, [&](const grpnode* g) { vcross(s, g, v, len > 0 ? 1 : 0, ltype, &labely, &labelstep, pen); });
     }
 }
@@ -375,8 +375,8 @@ void vyxgvrl(vyxstate* s, grpnode* group) {
 void reflabelboxes(vyxstate* s, const grpnode* group, std::vector<PageBox>* boxes) {
     if (!group) return;
     const RefPen pen{boxes};
-    if (s->popt.refs.counts[REF_VREF]) vrefs(s, group, pen);
-    if (s->popt.refs.counts[REF_HREF]) hrefs(s, group, pen);
+    if (s->work.refs.counts[REF_VREF]) vrefs(s, group, pen);
+    if (s->work.refs.counts[REF_HREF]) hrefs(s, group, pen);
 }
 
 void vyxgsrl(vyxstate* s) {
@@ -387,8 +387,8 @@ void vyxgsrl(vyxstate* s) {
     const double h = f->txth, d = 0.5 * h * f->chdiv;
     int step = 0;
     ggtext t = labeltext(s, GC_SREF);
-    for (int k = 0; k < s->popt.refs.counts[REF_SREF]; ++k) {
-        double v = s->popt.refs.vals[REF_SREF][k];
+    for (int k = 0; k < s->work.refs.counts[REF_SREF]; ++k) {
+        double v = s->work.refs.vals[REF_SREF][k];
         if (s->opts.stressrel == 3) {
             if (!(v >= GZ_UNIT)) {
                 xpmlog(510, 123, v);

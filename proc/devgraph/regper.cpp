@@ -42,7 +42,7 @@ regpstate* statefor(vyxstate* s) {
 }
 
 const levstate* mdllevstate(const vyxstate* s) {
-    const bool fitted = s->opts.thrflags[TH_MODELRAN] && s->mdl.mdllev && s->mdl.mdllev->lstate && s->mdl.mdllay && s->mdl.estdata && s->fit.parmmap;
+    const bool fitted = s->work.thrflags[TH_MODELRAN] && s->mdl.mdllev && s->mdl.mdllev->lstate && s->mdl.mdllay && s->mdl.estdata && s->fit.parmmap;
     return fitted ? s->mdl.mdllev->lstate : nullptr;
 }
 
@@ -141,7 +141,7 @@ double* modellines(vyxstate* s, regpstate* rp) {
         xmemmsg(row ? bytes : cells * int64_t(sizeof(descell)));
         return nullptr;
     }
-    const double lo = s->popt.axlim[AX_STRESSLOWER], hi = s->popt.axlim[AX_STRESSUPPER];
+    const double lo = s->work.axlim[AX_STRESSLOWER], hi = s->work.axlim[AX_STRESSUPPER];
     const double start = lo + (hi - lo) * s->popt.pctopts[0];
     const double end = hi - (hi - lo) * s->popt.pctopts[1];
     const double step = (end - start) / kModelPoints;
@@ -257,11 +257,11 @@ double* regper(vyxstate* s) {
     }
     *rp = regpstate{};
     rp->clsix = -1;
-    const bool bymodel = s->opts.fitmethod == FIT_MODEL || s->opts.fitmethod == FIT_REGRESSION;
+    const bool bymodel = s->work.fitmethod == FIT_MODEL || s->work.fitmethod == FIT_REGRESSION;
     // FITTYPE=MODEL with a stress variable that is a CLASS variable of the MODEL has no line
     // across the stress axis: its lines join the levels' fits, which the MODEL gives.
     const bool across = bymodel && modelstressindex(s) >= 0;
-    double* out = across || s->opts.fitmethod == FIT_REGRESSION ? modellines(s, rp) : levellines(s, rp);
+    double* out = across || s->work.fitmethod == FIT_REGRESSION ? modellines(s, rp) : levellines(s, rp);
     s->plot.pctlines = out;
     return out;
 }

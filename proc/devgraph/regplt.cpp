@@ -51,11 +51,11 @@ struct RowsFile {
 struct GridBytes {
     vyxstate* s;
     uint8_t grid, cens, bnd;
-    explicit GridBytes(vyxstate* st) : s(st), grid(st->plot.gridsave), cens(st->popt.pflags.nocenplot), bnd(st->popt.lifebnd) {}
+    explicit GridBytes(vyxstate* st) : s(st), grid(st->plot.gridsave), cens(st->work.nocenplot), bnd(st->work.lifebnd) {}
     ~GridBytes() {
         s->plot.gridsave = grid;
-        s->popt.pflags.nocenplot = cens;
-        s->popt.lifebnd = bnd;
+        s->work.nocenplot = cens;
+        s->work.lifebnd = bnd;
     }
 };
 
@@ -161,7 +161,7 @@ int64_t writerows(vyxstate* s, double* buf, int R, int W) {
 
 // The markers of the plot rows, kind by kind, with the counts of coinciding markers.
 int drawrows(vyxstate* s, double* buf, int R, int W, int64_t rows, Marks* m, const symrec* const* styles, bool* seen, LabelRoom* room) {
-    const bool freq = s->input.nfreq != 0, mult = s->popt.pflags.showmult;
+    const bool freq = s->input.nfreq != 0, mult = s->work.showmult;
     double rx[3], ry[3];
     int rn[3] = {};
     for (int k = 0; k < 3; ++k) rx[k] = ry[k] = DBL_MAX;
@@ -266,7 +266,7 @@ int percentilelines(vyxstate* s, const double* lines, LabelRoom* room) {
             const std::string l = curvelabel(s, rp, j);
             W = std::max(W, textwidth(t, l.data(), static_cast<int>(l.size())));
         }
-        const double lo = s->popt.axlim[AX_STRESSLOWER], hi = s->popt.axlim[AX_STRESSUPPER];
+        const double lo = s->work.axlim[AX_STRESSLOWER], hi = s->work.axlim[AX_STRESSUPPER];
         const double room = f->fx + f->fw + f->gapr - stresspage(s, hi - (hi - lo) * s->popt.pctopts[1]);
         if (W < GZ_UNIT) h = 0.0;
         else if (room < W) h *= std::max(room, 0.0) / W;
@@ -377,8 +377,8 @@ int regplt(vyxstate* s, const double* pctlines) {
     pctlegendframe(s);
     if (p.nogrid == 1) {
         s->plot.gridsave = 0;
-        p.nocenplot = 0;
-        s->popt.lifebnd = 0;
+        s->work.nocenplot = 0;
+        s->work.lifebnd = 0;
         vyxggrd(s);
     }
     const symrec* st = static_cast<const symrec*>(s->plot.gstyles);
@@ -418,7 +418,7 @@ int regplt(vyxstate* s, const double* pctlines) {
         }
         const int64_t rows = writerows(s, buf, R, W);
         if (rows < 0) return 1;
-        if (p.showmult && !s->input.nfreq && sortxy(s) != 0) p.showmult = 0;
+        if (s->work.showmult && !s->input.nfreq && sortxy(s) != 0) s->work.showmult = 0;
         bool seen[3] = {};
         if (int rc = drawrows(s, buf, R, W, rows, m, styles, seen, &room)) return rc;
         if (p.noinset) {
@@ -428,6 +428,6 @@ int regplt(vyxstate* s, const double* pctlines) {
             symlegend(s, blocks, colors, seen, false);
         }
     }
-    if (s->popt.pageflags.fitlines) return percentilelines(s, pctlines, &room);
+    if (s->work.pageflags.fitlines) return percentilelines(s, pctlines, &room);
     return 0;
 }

@@ -37,8 +37,8 @@ void fitlevels(Panel& a) {
     const double* lv = s->groups.levvals[0];
     const double* t = f->rticks;
     const int nt = f->nrtickv;
-    const bool boxes = s->popt.pageflags.boxes, data = s->popt.pageflags.data;
-    if (!(boxes || data) || s->opts.fitmethod == FIT_REGRESSION || !lv || n <= 0 || !t || nt <= 0) return;
+    const bool boxes = s->work.pageflags.boxes, data = s->work.pageflags.data;
+    if (!(boxes || data) || s->work.fitmethod == FIT_REGRESSION || !lv || n <= 0 || !t || nt <= 0) return;
     auto X = [&](double v) { return stressat(s->opts, v) * f->hfac + f->hoff; };
     const double x0 = t[0] * f->hfac + f->hoff, x1 = t[nt - 1] * f->hfac + f->hoff;
     int below = 0, above = 0;
@@ -205,7 +205,7 @@ void lifetitle(Panel& a) {
         }
         if (!fits) {
             std::memset(buf, ' ', 1024);
-            const bool thr = s->opts.thrflags[TH_GIVEN] != 0;
+            const bool thr = s->work.thrflags[TH_GIVEN] != 0;
             len = v ? xpmstr(buf, 1024, 510, thr ? 917 : 916, txtarg(v->name, v->namelen)) : xpmstr(buf, 40, 510, 40);
             len = wzstrip(buf, std::min(len, 1024));
         }
@@ -262,7 +262,7 @@ void vyxrax(vyxstate* s) {
         a.line(a.R, a.B, a.R, a.T);
         a.line(a.L, a.T, a.R, a.T);
     }
-    if (p.inborder && s->popt.pageflags.end) a.border();
+    if (p.inborder && s->work.pageflags.end) a.border();
     a.line(a.L, a.B, a.L, a.T);
     if (f->leftedge[1] && !p.noptick) verticallife(s, true);
     a.line(a.L, a.B, a.R, a.B);

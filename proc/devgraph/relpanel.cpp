@@ -85,7 +85,7 @@ int levelmarkers(vyxstate* s, grpnode* g, double x, Kinds& m, const symrec* cons
     const int wcol = obsweightcol(s->inwork.rspkind);
     const bool ln = s->opts.logscale[0] != 0, logs = ln || s->opts.logscale[1];
     const double c = ln ? 1.0 : std::log(10.0);
-    const bool mult = s->popt.pflags.showmult;
+    const bool mult = s->work.showmult;
     Runs runs;
     runs.reset();
     auto label = [&](int k) {
@@ -140,7 +140,7 @@ int levelmarkers(vyxstate* s, grpnode* g, double x, Kinds& m, const symrec* cons
 // variables at their means).
 void modelends(vyxstate* s, int i, const double* pts, int n, int k, const symrec* line, const float* clip) {
     const plotlay* f = s->plot.frame;
-    const double lo = s->popt.axlim[AX_STRESSLOWER], hi = s->popt.axlim[AX_STRESSUPPER];
+    const double lo = s->work.axlim[AX_STRESSLOWER], hi = s->work.axlim[AX_STRESSUPPER];
     const double at[2] = {lo + (hi - lo) * s->popt.pctopts[0], hi - (hi - lo) * s->popt.pctopts[1]};
     const int from[2] = {0, n - 1};
     const bool ln = s->opts.logscale[0] != 0;
@@ -175,7 +175,7 @@ int levellines(vyxstate* s) {
     const float clip[4] = {static_cast<float>(f->fx), static_cast<float>(f->fy), static_cast<float>(f->fx + f->fw), static_cast<float>(f->fy + f->fh)};
     const bool ln = s->opts.logscale[0] != 0;
     bool warned = false;
-    const int stress = s->opts.fitmethod == FIT_MODEL && s->mdl.mdleffinfo[1] == 0 ? modelstressindex(s) : -1;
+    const int stress = s->work.fitmethod == FIT_MODEL && s->mdl.mdleffinfo[1] == 0 ? modelstressindex(s) : -1;
     for (int i = 0; i < np; ++i) {
         const symrec* line = st ? st + GS_PCT + i : nullptr;
         for (int j = 0; j < n; ++j) {
@@ -240,13 +240,13 @@ void symlegend(vyxstate* s, const ggmarkblk* blocks, const int* colors, const bo
 bool levellinesdrawn(const vyxstate* s) {
     int lines = 0;
     for (const grpnode* g = s->groups.grplist.head; g; g = g->next) lines += g->fitlines && !g->nocurve && !g->nofit;
-    const bool ends = s->opts.fitmethod == FIT_MODEL && s->mdl.mdleffinfo[1] == 0 && modelstressindex(s) >= 0;
+    const bool ends = s->work.fitmethod == FIT_MODEL && s->mdl.mdleffinfo[1] == 0 && modelstressindex(s) >= 0;
     return lines > 1 || (lines == 1 && ends);
 }
 
 void pctlegendframe(vyxstate* s) {
     const plotlay* f = s->plot.frame;
-    if (!s->popt.pflags.rellegend || !s->plot.legends[LG_PCT]) return;
+    if (!s->work.rellegend || !s->plot.legends[LG_PCT]) return;
     const float x0 = static_cast<float>(f->fx - f->gapl), y0 = static_cast<float>(f->fy - f->gapb);
     const float x1 = static_cast<float>(f->fx + f->fw + f->gapr), y1 = static_cast<float>(f->fy + f->fh + f->gapt);
     const float corners[9] = {0, x0, y0, x0, y1, x1, y1, x1, y0};
@@ -318,14 +318,14 @@ int vyxrplt(vyxstate* s) {
     auto& p = s->popt.pflags;
     // The bytes the panel clears are given back at its end: a later destination draws its
     // probability panels with them again.
-    const uint8_t keepgrid = s->plot.gridsave, keepcens = p.nocenplot, keepbnd = s->popt.lifebnd;
-    p.nocenplot = 0;
-    s->popt.lifebnd = 0;
+    const uint8_t keepgrid = s->plot.gridsave, keepcens = s->work.nocenplot, keepbnd = s->work.lifebnd;
+    s->work.nocenplot = 0;
+    s->work.lifebnd = 0;
     int rc = 0;
     auto done = [&](int r) {
         s->plot.gridsave = keepgrid;
-        p.nocenplot = keepcens;
-        s->popt.lifebnd = keepbnd;
+        s->work.nocenplot = keepcens;
+        s->work.lifebnd = keepbnd;
         return r;
     };
     if (stmtslot(s->inwork.curstmt, slot::plot::CFRAME) || s->popt.cframe[0] == 2) vyxgfrm(s);
@@ -337,13 +337,13 @@ int vyxrplt(vyxstate* s) {
         s->plot.gridsave = 0;
         vyxggrd(s);
     }
-    if (s->popt.refs.counts[REF_VREF]) {
-        p.refstop2 = 0;
+    if (s->work.refs.counts[REF_VREF]) {
+        s->work.refstop2 = 0;
         vyxgvrl(s, nullptr);
     }
-    if (s->popt.refs.counts[REF_SREF] > 0) vyxgsrl(s);
+    if (s->work.refs.counts[REF_SREF] > 0) vyxgsrl(s);
 
-    const pageflagset* pg = &s->popt.pageflags;
+    const pageflagset* pg = &s->work.pageflags;
     const int n = static_cast<int>(s->groups.nlev[1]);
     const symrec* st = static_cast<const symrec*>(s->plot.gstyles);
     if (!pg->boxes && (pg->data || pg->medians) && st) {

@@ -84,7 +84,7 @@ int vyxsymb(vyxstate* s) {
         s->plot.nsym = g;
         // The MODEL's regression has no probability panel: its points take the levels'
         // records (never a record of an earlier statement).
-        if (s->opts.fitmethod == FIT_REGRESSION)
+        if (s->work.fitmethod == FIT_REGRESSION)
             s->plot.symcomp = s->plot.symarr;
         else if (!(s->plot.symcomp = records(s, g)))
             return RC_NOMEM;
@@ -225,7 +225,7 @@ int vyxgcol(vyxstate* s) {
         s->popt.colors[GC_BOXLINE] = static_cast<int32_t>(f->linecol);
     }
     // the PLOTFIT lines of the relation plot
-    if (s->popt.pageflags.fitlines && s->plot.gstyles && s->input.stmtkind == 4) {
+    if (s->work.pageflags.fitlines && s->plot.gstyles && s->input.stmtkind == 4) {
         symrec* lines = static_cast<symrec*>(s->plot.gstyles) + GS_PCT;
         const int given = optcount(r, slot::plot::CPLOTFIT);
         for (uint32_t k = 0; k < s->opts.pctcount; ++k) {
@@ -290,7 +290,7 @@ int vyxgfrm(vyxstate* s) {
     const bool rotate = s->popt.pflags.rotate;
     const double x0 = f->fx - f->gapl, y0 = f->fy - f->gapb;
     const double x1 = f->fx + f->fw + f->gapr, y1 = f->fy + f->fh + f->gapt;
-    const bool strip = s->popt.pflags.nocenplot || s->popt.pflags.cenbin;
+    const bool strip = s->work.nocenplot || s->popt.pflags.cenbin;
     double xw = x1, yw = y1;
     if (strip) {
         if (rotate) xw = f->fx + f->fw + f->gapl;

@@ -28,8 +28,8 @@ namespace {
 
 // The group's fit decides whether its line is drawn.
 void takefit(vyxstate* s, const grpnode* g) {
-    s->opts.fitmethod = g->fitmeth;
-    s->popt.pflags.nofitline = g->nofit;
+    s->work.fitmethod = g->fitmeth;
+    s->work.nofitline = g->nofit;
 }
 
 // The group's percentile records of the PLOTFIT values into the relation panel's copies at
@@ -65,7 +65,7 @@ struct Driver : PageDriver {
         if (inset()) insetbackdrop(s);
         if (pplot() && !s->popt.pflags.noppos)
             if (int rc = vyxppnt(s, g)) return check(rc);
-        if (!s->popt.pflags.nofitline)
+        if (!s->work.nofitline)
             if (int rc = vyxddrw(s, g)) return check(rc);
         if (inset()) vyxidrw(s);
         if (s->inwork.annoflag) vyxanno(s);
@@ -75,7 +75,7 @@ struct Driver : PageDriver {
     // A: no class variable.
     int single() {
         grpnode* g = &s->groups.rootgrp;
-        s->popt.pageflags.end = 1;
+        s->work.pageflags.end = 1;
         page.begin();
         givesymbols(s, g, 0);
         if (s->groups.fmodeset.legend) legend(s, LG_FMODES);
@@ -90,7 +90,7 @@ struct Driver : PageDriver {
 
     // B: one class variable, the groups overlaid in one panel.
     int overlay() {
-        s->popt.pageflags.end = !s->popt.pflags.relplot;
+        s->work.pageflags.end = !s->popt.pflags.relplot;
         page.begin();
         if (s->popt.pflags.legend && pplot()) legend(s, LG_GROUPS);
         f->leftedge[0] = f->leftedge[1] = 1;
@@ -109,10 +109,10 @@ struct Driver : PageDriver {
         for (grpnode* g = s->groups.grplist.head; g; g = g->next, ++i) {
             takefit(s, g);
             givesymbols(s, g, i);
-            if (s->popt.pageflags.fitlines) copycurves(s, g, i);
+            if (s->work.pageflags.fitlines) copycurves(s, g, i);
             if (pplot() && !s->popt.pflags.noppos)
                 if (int rc = vyxppnt(s, g)) return check(rc);
-            if (pplot() && !s->popt.pflags.nofitline)
+            if (pplot() && !s->work.nofitline)
                 if (int rc = vyxddrw(s, g)) return check(rc);
             s->plot.grpno[0] = static_cast<uint32_t>(i + 1);
         }
@@ -151,8 +151,8 @@ struct Driver : PageDriver {
             } else {
                 ++drawn;
             }
-            s->popt.pageflags.start = fresh;
-            s->popt.pageflags.end = ends;
+            s->work.pageflags.start = fresh;
+            s->work.pageflags.end = ends;
             if (fresh || !page.open) page.begin();
             vyxgfrm(s);
             if (s->popt.pflags.layouth)
@@ -174,7 +174,7 @@ struct Driver : PageDriver {
     // D: two class variables, every cell overlaid in one panel.
     int overlaygrid() {
         const int rows = static_cast<int>(s->groups.nlev[1]), cols = static_cast<int>(s->groups.nlev[0]);
-        s->popt.pageflags.end = 1;
+        s->work.pageflags.end = 1;
         page.begin();
         if (s->popt.pflags.legend) legend(s, LG_GROUPS);
         vyxgfrm(s);
@@ -193,12 +193,12 @@ struct Driver : PageDriver {
                 takefit(s, g);
                 givesymbols(s, g, n++);
                 if (g->nocurve) {
-                    s->opts.fitmethod = FIT_NONE;
-                    s->popt.pflags.nofitline = 1;
+                    s->work.fitmethod = FIT_NONE;
+                    s->work.nofitline = 1;
                 }
                 if (pplot() && !s->popt.pflags.noppos)
                     if (int rc = vyxppnt(s, g)) return check(rc);
-                if (!s->popt.pflags.nofitline && !g->nocurve)
+                if (!s->work.nofitline && !g->nocurve)
                     if (int rc = vyxddrw(s, g)) return check(rc);
             }
         }
@@ -219,15 +219,15 @@ struct Driver : PageDriver {
                 for (int r = b * nrows; r < std::min((b + 1) * nrows, rows); ++r) {
                     bool lastrow = true;
                     if (nrows >= 2) {
-                        s->popt.pageflags.start = r % nrows == 0;
+                        s->work.pageflags.start = r % nrows == 0;
                         lastrow = r == rows - 1 || (r + 1) % nrows == 0;
-                        s->popt.pageflags.end = lastrow;
+                        s->work.pageflags.end = lastrow;
                         f->bottomedge[0] = f->bottomedge[1] = lastrow;
                         atrow(r % nrows);
                     }
                     for (int c = e * ncols; c < std::min((e + 1) * ncols, cols); ++c) {
                         if (ncols >= 2) {
-                            s->popt.pageflags.end = lastrow && (c + 1) % ncols == 0;
+                            s->work.pageflags.end = lastrow && (c + 1) % ncols == 0;
                             atcolumn(c % ncols);
                             f->leftedge[0] = f->leftedge[1] = c % ncols == 0;
                         }
@@ -263,8 +263,8 @@ struct Driver : PageDriver {
             c = 0;
             page.begin();
         }
-        s->popt.pageflags.end = 1;
-        s->popt.pageflags.start = !pplot();
+        s->work.pageflags.end = 1;
+        s->work.pageflags.start = !pplot();
         f->leftedge[0] = f->leftedge[1] = c == 0;
         f->bottomedge[0] = f->bottomedge[1] = 1;
         f->fx = cellw * c + f->fx0 + (square ? f->sqdx : 0.0);
@@ -277,7 +277,7 @@ struct Driver : PageDriver {
 
     // The panels of one destination.
     int destination() {
-        const bool legends = s->popt.pflags.legend || s->popt.pflags.rellegend || s->groups.fmodeset.legend;
+        const bool legends = s->popt.pflags.legend || s->work.rellegend || s->groups.fmodeset.legend;
         if (int rc = setup(legends, square)) return rc;
         drawn = 0;
         int rc = 0;
@@ -303,25 +303,25 @@ int vyxgdrw(vyxstate* s, grpnode* g) {
         vyxgaxr(s);
     else
         vyxgax(s);
-    if (s->popt.refs.counts[REF_VREF] && g) vyxgvrl(s, g);
-    if (s->popt.refs.counts[REF_HREF] && g) vyxghrl(s, g);
+    if (s->work.refs.counts[REF_VREF] && g) vyxgvrl(s, g);
+    if (s->work.refs.counts[REF_HREF] && g) vyxghrl(s, g);
     return 0;
 }
 
 int vyxpplt(vyxstate* s) {
     auto& p = s->popt.pflags;
-    p.nocenplot = p.nocenplot && s->input.rspform[RF_CENSOR];
+    s->work.nocenplot = s->work.nocenplot && s->input.rspform[RF_CENSOR];
     s->plot.gridsave = p.nogrid;
     if (int rc = PPComp(s)) return rc;
     if (s->opts.rdxgraph) return vyxpog(s);
 
     Driver d{{s, s->plot.frame, Pages{s}, s->popt.panels.nrows > 0 ? s->popt.panels.nrows : 1, s->popt.panels.ncols > 0 ? s->popt.panels.ncols : 1},
              stmtflag(s->inwork.curstmt, flag::plot::SQUARE) != 0};
-    s->popt.pageflags.start = 1;
+    s->work.pageflags.start = 1;
     // No percentile line is drawn (NOFITLINE, or no level has a fit): no legend of them.
-    if (p.rellegend && !levellinesdrawn(s)) p.rellegend = 0;
+    if (s->work.rellegend && !levellinesdrawn(s)) s->work.rellegend = 0;
     s->plot.lvlpct = nullptr;
-    if (s->popt.pageflags.fitlines && s->opts.pctcount > 0) {
+    if (s->work.pageflags.fitlines && s->opts.pctcount > 0) {
         // The copies of the levels' curve records; NPOINTS (the curve resolution) stays.
         const int64_t bytes = int64_t(PCT_WORDS) * 8 * s->opts.pctcount * std::max<int64_t>(s->groups.nlev[1], 1);
         s->plot.lvlpct = static_cast<double*>(poolbytes(s->pools.stmtpool, bytes, poolflag::zeroed));

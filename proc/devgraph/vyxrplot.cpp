@@ -44,7 +44,7 @@ int regscales(vyxstate* s) {
     f->vmin = s->popt.lifescale[0];
     f->vmax = s->popt.lifescale[1];
     f->vstep = s->popt.lifescale[2];
-    f->nvtick = s->popt.axopt[AO_NTICK];
+    f->nvtick = s->work.axopt[AO_NTICK];
     f->vticks = s->popt.lifetickv;
     f->nvtickv = static_cast<int32_t>(s->popt.tickinfo[TI_NLIFETICKS]);
     if (s->opts.logscale[0] || s->opts.logscale[1]) s->popt.axlog[AXLOG_V] = 1;
@@ -64,7 +64,7 @@ int regpage(vyxstate* s, const double* lines, bool square) {
     plotlay* f = s->plot.frame;
     s->groups.nplotgrp = 1;
     if (int rc = vyxsymb(s)) return rc;
-    if (s->popt.pflags.rellegend)
+    if (s->work.rellegend)
         if (int rc = vyxglgi(s)) return rc;
     vyxgpat(s);
     vyxpmar(s);
@@ -73,18 +73,18 @@ int regpage(vyxstate* s, const double* lines, bool square) {
     f->sqdx = f->sqdy = 0.0;
     if (square) squareframe(f);
     f->catent = s->plot.gcatent;
-    s->popt.pageflags.start = s->popt.pageflags.end = 1;
+    s->work.pageflags.start = s->work.pageflags.end = 1;
     f->leftedge[0] = f->leftedge[1] = 1;
     f->bottomedge[0] = f->bottomedge[1] = 1;
     Pages page{s};
     page.begin();
     if (stmtslot(s->inwork.curstmt, slot::plot::CFRAME) || s->popt.cframe[0] == 2) vyxgfrm(s);
     vyxrax(s);
-    if (s->popt.refs.counts[REF_VREF]) {
-        s->popt.pflags.refstop2 = 0;
+    if (s->work.refs.counts[REF_VREF]) {
+        s->work.refstop2 = 0;
         vyxgvrl(s, nullptr);
     }
-    if (s->popt.refs.counts[REF_SREF] > 0) vyxgsrl(s);
+    if (s->work.refs.counts[REF_SREF] > 0) vyxgsrl(s);
     if (regplt(s, lines) != 0) {
         page.end();
         return 1;
@@ -98,12 +98,12 @@ int regpage(vyxstate* s, const double* lines, bool square) {
 
 int vyxrplot(vyxstate* s) {
     if (int rc = vyxpprm(s)) return rc;
-    const bool regression = s->opts.fitmethod == FIT_REGRESSION;
+    const bool regression = s->work.fitmethod == FIT_REGRESSION;
     if (!regression) {
         if (!s->opts.rdxgraph) return vyxpplt(s);
         // The statistical road draws from the fits: a statement whose analysis failed stops here.
         if (int rc = PPComp(s)) return rc;
-        if (s->opts.fitmethod == FIT_MODEL && toomanyvariables(s->mdl)) return 1;
+        if (s->work.fitmethod == FIT_MODEL && toomanyvariables(s->mdl)) return 1;
         double* lines = regper(s);
         if (!lines) return 1;
         return vyxrog(s, lines);

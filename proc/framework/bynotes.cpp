@@ -41,7 +41,7 @@ void responsenote(vyxstate* s, const skiptally& t, int why, const noteresponse& 
     const auto count = static_cast<long long>(t.n[why]), first = static_cast<long long>(t.first[why]);
     char names[80];
     if (why == SKIP_NONPOS) {
-        const bool threshold = s->opts.thrflags[TH_GIVEN] != 0;
+        const bool threshold = s->work.thrflags[TH_GIVEN] != 0;
         const int msg = threshold ? MSG_NONPOS_THRESHOLD : MSG_NONPOS;
         if (!bynotefresh(s, msg, r.id[0], interval ? r.id[1] : 0, n)) return;
         responsenames(r, interval, names, sizeof names);

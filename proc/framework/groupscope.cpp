@@ -34,8 +34,6 @@ void rootstmtgone(grpnode& r) {
 }  // namespace
 
 void groupstate_stmtgone(vyxstate* s) {
-    // The response variables: the MCF reader keeps their descriptors in the statement pool.
-    s->input.rspvars[0] = s->input.rspvars[1] = s->input.rspvars[2] = nullptr;
     rootstmtgone(s->groups.rootgrp);
     s->groups.grplist = {};
     s->groups.curgrp = nullptr;

@@ -75,6 +75,7 @@ struct poolwatch {
 #endif
 
 void stmtgone(vyxstate* s) {
+    settings_stmtgone(s);
     groupstate_stmtgone(s);
     fitstate_stmtgone(s);
     plotstate_stmtgone(s);

@@ -15,16 +15,8 @@ struct stmtopts {
     double* pctvals;            // PLOTFIT values
     uint32_t pctcount;          // their number
     int32_t npoints;            // NPOINTS, default 100 (curve arrays hold npoints + 1 points)
-    uint32_t fitmethod;         // FITTYPE (FIT_*)
     uint32_t stressrel;         // RELATION: 1 ARR, 2 LINEAR, 3 POW, 4 ARR2, 5 LOGISTIC
     const char* stmtlabel;      // the statement's label (StmtLabel / Label columns)
-    uint8_t tblflags[4];        // label given, OBSTATS, (spare), Lagrange table wanted (TF_* places)
-    uint8_t thrflags[2];        // THRESHOLD given; a MODEL statement ran in this BY group (TH_* places)
-    struct {
-        int32_t len;
-        uint8_t given;
-        char text[80];
-    } defhdr;
     char labels[8][40];         // distribution, parameter and relation labels (LB_* places)
 };
 
@@ -40,10 +32,6 @@ struct stmtopts {
 //   pctvals      written in lifedist; read in devgraph, statgraph
 //   pctcount     written in lifedist; read in devgraph, statgraph
 //   npoints      written in lifedist; read in devgraph, statgraph
-//   fitmethod    written in devgraph, lifedist; read in statgraph
 //   stressrel    written in lifedist; read in devgraph, statgraph
 //   stmtlabel    written in lifedist, mcf
-//   tblflags     written in framework, lifedist, regression; read in mcf
-//   thrflags     written in framework, lifedist, regression; read in devgraph, statgraph
-//   defhdr       written in devgraph, lifedist, mcf
 //   labels       written in lifedist, regression; read in devgraph, statgraph

@@ -280,7 +280,7 @@ void vyxconf(vyxstate* s, grpnode* g) {
         ticks(s, &lo, &hi);
         for (int i = lo; i <= hi; ++i) cflim(s, s->popt.panels.pctlist[i] / 100.0, g->pcttab + static_cast<size_t>(i) * PCT_WORDS);
     }
-    if (s->popt.pageflags.fitlines && s->opts.pctcount > 0 && g->fitlines)
+    if (s->work.pageflags.fitlines && s->opts.pctcount > 0 && g->fitlines)
         for (uint32_t k = 0; k < s->opts.pctcount; ++k)
             cflim(s, s->opts.pctvals[k] / 100.0, g->fitlines + static_cast<size_t>(k) * PCT_WORDS);
     const int scale = analysisscale(s->opts.distcode);
@@ -295,9 +295,9 @@ void vyxconf(vyxstate* s, grpnode* g) {
         }
     }
     if (g->survtab) {
-        for (int k = 0; k < s->popt.axopt[AO_NSURV]; ++k) {
+        for (int k = 0; k < s->work.axopt[AO_NSURV]; ++k) {
             double t = s->popt.panels.survtime[k];
-            if (s->opts.thrflags[TH_GIVEN]) t -= s->fit.fixedparms[FP_THRESHOLD];
+            if (s->work.thrflags[TH_GIVEN]) t -= s->fit.fixedparms[FP_THRESHOLD];
             sflim(s, g, t, g->survtab + static_cast<size_t>(k) * PCT_WORDS);
         }
     }

@@ -177,7 +177,7 @@ void vyxcov(vyxstate* s) {
     double* h = s->fit.fitarr.hess;
     h[zisub(n, n)] = 0.0;
     bool posdef = true;
-    if (s->opts.fitmethod == FIT_MLE) {
+    if (s->work.fitmethod == FIT_MLE) {
         posdef = mlstatus(s);
         if (s->step.stepend) return;
     } else if (bymodel(s)) {

@@ -306,12 +306,12 @@ int vyxcrv(vyxstate* s, grpnode* g) {
     c.readout = s->input.rspform[RF_READOUT] != 0;
     c.form1 = s->input.rspform[RF_CENSOR] != 0;
     c.hasfreq = s->input.nfreq != 0;
-    c.weibayes = s->opts.fitmethod == FIT_WEIBAYES;
+    c.weibayes = s->work.fitmethod == FIT_WEIBAYES;
     c.sigma = s->life.givenparms[GP_SCALE];
-    c.summary = s->popt.pageflags.boxes || s->popt.pageflags.medians;
+    c.summary = s->work.pageflags.boxes || s->work.pageflags.medians;
     c.ptcount = s->popt.plotcodes[PC_NPINTERVALS] == 2 || s->popt.pflags.pconfplt;
     c.na = s->life.pposcode == 5;
-    c.lsppos = s->opts.fitmethod == FIT_LSYX || s->opts.fitmethod == FIT_LSXY;
+    c.lsppos = s->work.fitmethod == FIT_LSYX || s->work.fitmethod == FIT_LSXY;
     c.wcol = c.form1 ? 2 : 1;
     c.n = g->totw;
     c.natrisk = c.n;

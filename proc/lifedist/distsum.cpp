@@ -102,7 +102,7 @@ void backtransform(vyxstate* s, grpnode* g) {
     const int scale = analysisscale(s->opts.distcode);
     if (scale == SCALE_TIME || !g->pcttab || s->popt.panels.npct <= 0) return;
     const double f = scale == SCALE_LN ? 1.0 : LN10;
-    const bool limits = s->opts.fitmethod == FIT_MLE || bymodel(s);
+    const bool limits = s->work.fitmethod == FIT_MLE || bymodel(s);
     int lo, hi;
     ticks(s, &lo, &hi, false);
     for (int k = lo; k <= hi; ++k) {
@@ -135,7 +135,7 @@ int vyxdfit(vyxstate* s, grpnode* g) {
         s->step.stepend = 1;
         return 1;
     }
-    const bool thr = s->opts.thrflags[TH_GIVEN] != 0;
+    const bool thr = s->work.thrflags[TH_GIVEN] != 0;
     const double T = thr ? s->fit.fixedparms[FP_THRESHOLD] : 0.0;
     auto shift = [&](double v) { return ismiss(v) ? v : v + T; };
 
@@ -156,9 +156,9 @@ int vyxdfit(vyxstate* s, grpnode* g) {
 
     if (s->fit.npar.free == 0) {
         s->fit.lrflags[LR_PARMS] = 0;
-        s->opts.fitmethod = FIT_GIVEN;
+        s->work.fitmethod = FIT_GIVEN;
     }
-    const bool limits = s->opts.fitmethod == FIT_MLE || bymodel(s);
+    const bool limits = s->work.fitmethod == FIT_MLE || bymodel(s);
     if (limits) {
         vyxcov(s);
         if (s->step.stepend) return 1;
@@ -166,14 +166,14 @@ int vyxdfit(vyxstate* s, grpnode* g) {
     std::memcpy(g->parmcov, pv, static_cast<size_t>(bytes));
     // The total over the converged maximum-likelihood fits; missing until one is added (a fit
     // taken from the MODEL has no log-likelihood of its own).
-    if (s->opts.fitmethod == FIT_MLE && s->fit.itstatus[1] == 0) s->fit.loglik.final = ismiss(s->fit.loglik.final) ? g->loglik : s->fit.loglik.final + g->loglik;
+    if (s->work.fitmethod == FIT_MLE && s->fit.itstatus[1] == 0) s->fit.loglik.final = ismiss(s->fit.loglik.final) ? g->loglik : s->fit.loglik.final + g->loglik;
 
     if (s->popt.panels.npct > 0) {
         g->pcttab = records(s, s->popt.panels.npct);
         g->pcttab2 = g->pcttab ? records(s, s->popt.panels.npct) : nullptr;
     }
-    if (!s->step.stepend && s->popt.pageflags.fitlines && s->opts.pctcount > 0) g->fitlines = records(s, static_cast<int>(s->opts.pctcount));
-    if (!s->step.stepend && s->popt.axopt[AO_NSURV] > 0) g->survtab = records(s, s->popt.axopt[AO_NSURV]);
+    if (!s->step.stepend && s->work.pageflags.fitlines && s->opts.pctcount > 0) g->fitlines = records(s, static_cast<int>(s->opts.pctcount));
+    if (!s->step.stepend && s->work.axopt[AO_NSURV] > 0) g->survtab = records(s, s->work.axopt[AO_NSURV]);
     if (s->step.stepend) return 1;
 
     vyxpper(s, g);

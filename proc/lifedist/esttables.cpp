@@ -17,7 +17,7 @@ namespace {
 
 constexpr double BIG = 1.3407807929943e154;   // sqrt of the largest double
 
-bool haslimits(const vyxstate* s) { return s->opts.fitmethod == FIT_MLE || bymodel(s); }
+bool haslimits(const vyxstate* s) { return s->work.fitmethod == FIT_MLE || bymodel(s); }
 
 // A correlation from a packed 2 x 2 covariance; missing when a variance is missing or
 // the product of the variances is below 2^-53.
@@ -149,11 +149,11 @@ void putparms(vyxstate* s, double* wscale, double* wshape, double* var_wscale, d
 void vyxpput(vyxstate* s, grpnode* g, int, int) {
     if (s->step.stepend) return;
     const int n = s->fit.npar.total;
-    const bool fit = s->opts.fitmethod != FIT_NONE;
+    const bool fit = s->work.fitmethod != FIT_NONE;
     const bool last = s->groups.lastgrp != 0;
     tabpair* open[] = {&s->out.tabs[TAB_PARMEST], &s->out.tabs[TAB_PARMOTHER],
-                       s->opts.tblflags[TF_LAGRANGE] ? &s->out.tabs[TAB_LAGRANGE] : nullptr, s->popt.pflags.pcttab ? &s->out.tabs[TAB_PCTEST] : nullptr,
-                       s->popt.axopt[AO_NSURV] > 0 ? &s->out.tabs[TAB_SURVEST] : nullptr};
+                       s->work.tblflags[TF_LAGRANGE] ? &s->out.tabs[TAB_LAGRANGE] : nullptr, s->popt.pflags.pcttab ? &s->out.tabs[TAB_PCTEST] : nullptr,
+                       s->work.axopt[AO_NSURV] > 0 ? &s->out.tabs[TAB_SURVEST] : nullptr};
     if (!fit) {
         // No rows for a group without a fit, but the open row lists end as for any group
         // (after the last group the driver publishes what earlier groups wrote).
@@ -162,7 +162,7 @@ void vyxpput(vyxstate* s, grpnode* g, int, int) {
         return;
     }
     const auto P = parmview(s->life.parmvec.block, n);
-    const double T = s->opts.thrflags[TH_GIVEN] ? s->fit.fixedparms[FP_THRESHOLD] : 0.0;
+    const double T = s->work.thrflags[TH_GIVEN] ? s->fit.fixedparms[FP_THRESHOLD] : 0.0;
 
     // ParmEst
     tabpair& pe = s->out.tabs[TAB_PARMEST];
@@ -191,7 +191,7 @@ void vyxpput(vyxstate* s, grpnode* g, int, int) {
     if (!finishtable(s, po)) return;
 
     // Lagrange statistics of held parameters.
-    if (s->opts.tblflags[TF_LAGRANGE]) {
+    if (s->work.tblflags[TF_LAGRANGE]) {
         tabpair& lg = s->out.tabs[TAB_LAGRANGE];
         if (!bindtable(s, lg, "kv.vitalyx.lagr")) return;
         for (int i = 0; i < 2 && i < n; ++i) {
@@ -258,11 +258,11 @@ void vyxpput(vyxstate* s, grpnode* g, int, int) {
     }
 
     // Survival and distribution function at the SURVTIME values.
-    if (s->popt.axopt[AO_NSURV] > 0 && g->survtab) {
+    if (s->work.axopt[AO_NSURV] > 0 && g->survtab) {
         tabpair& sv = s->out.tabs[TAB_SURVEST];
         if (!bindtable(s, sv, "kv.vitalyx.surv")) return;
         auto comp = [](double v) { return ismiss(v) ? v : 1.0 - v; };
-        for (int k = 0; k < s->popt.axopt[AO_NSURV]; ++k) {
+        for (int k = 0; k < s->work.axopt[AO_NSURV]; ++k) {
             const double* r = g->survtab + static_cast<size_t>(k) * PCT_WORDS;
             s->row.rowlead[0] = s->popt.panels.survtime[k];
             s->row.survcells[0] = r[PCT_EST];

@@ -61,5 +61,5 @@ void fitstate_start(vyxstate* s, StmtKind kind) {
     s->life.stressax = 0;
     // MCFPLOT fits nothing: a fit method left by a statement before would give its inset
     // the Weibayes confidence and keep its files from being deleted (FITTYPE=REGRESSION).
-    if (kind == StmtKind::Mcfplot) s->opts.fitmethod = FIT_UNSET;
+    if (kind == StmtKind::Mcfplot) s->work.fitmethod = FIT_UNSET;
 }

@@ -45,7 +45,7 @@ inline int countfree(const vyxstate* s) {
 }
 inline bool allfree(const vyxstate* s) { return s->fit.npar.free == s->fit.npar.total; }
 // The group's fit is taken over from the MODEL statement (FITTYPE=MODEL, or REGRESSION).
-inline bool bymodel(const vyxstate* s) { return s->opts.fitmethod == FIT_MODEL || s->opts.fitmethod == FIT_REGRESSION; }
+inline bool bymodel(const vyxstate* s) { return s->work.fitmethod == FIT_MODEL || s->work.fitmethod == FIT_REGRESSION; }
 
 inline txthandle pathtext(const char* path) {
     int n = 0;
@@ -70,7 +70,7 @@ inline bool endrows(vyxstate* s, obobject* table, bool last, bool more) {
 // Whether the rows of a status or history table end for good: the statement's page byte,
 // or the last group (so that a class analysis prints the table in its place, not after
 // the next statement's tables).
-inline bool lastrows(const vyxstate* s) { return s->popt.pageflags.statement || s->groups.lastgrp; }
+inline bool lastrows(const vyxstate* s) { return s->work.pageflags.statement || s->groups.lastgrp; }
 inline bool publish(vyxstate* s, uint32_t id) {
     wobitem it[] = {obidin(id)};
     return obok(s, wobmth(s->out.outmgr, nullptr, OB_PUBLISH, 1, it));

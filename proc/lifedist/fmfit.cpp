@@ -43,21 +43,21 @@ void unfit(vyxstate* s, int mode) {
 
 int vyxpfitfm(vyxstate* s, grpnode* g) {
     // FITTYPE=NONE asks for no fit of any mode.
-    if (s->opts.fitmethod == FIT_NONE) {
-        s->popt.pflags.nofitline = 1;
+    if (s->work.fitmethod == FIT_NONE) {
+        s->work.nofitline = 1;
         return 0;
     }
     const int k = s->groups.fmodeset.nvals, n = s->fit.npar.total;
     const int ncov = n * (n + 1) / 2;
     auto nofit = [s](int rc) {
-        s->opts.fitmethod = FIT_NONE;
-        s->popt.pflags.nofitline = 1;
+        s->work.fitmethod = FIT_NONE;
+        s->work.nofitline = 1;
         return rc;
     };
 
-    s->opts.defhdr.given = 1;
-    std::memset(s->opts.defhdr.text, ' ', sizeof s->opts.defhdr.text);
-    s->opts.defhdr.len = xpmstr(s->opts.defhdr.text, 80, 510, 568);
+    s->work.defhdr.given = 1;
+    std::memset(s->work.defhdr.text, ' ', sizeof s->work.defhdr.text);
+    s->work.defhdr.len = xpmstr(s->work.defhdr.text, 80, 510, 568);
 
     const int64_t pvbytes = int64_t(ncov + 2 * n) * 8;
     s->life.fmloc = static_cast<double*>(alloc(s, int64_t(2 * (k > 0 ? k : 1)) * 8, poolflag::zeroed_marked));
@@ -69,12 +69,12 @@ int vyxpfitfm(vyxstate* s, grpnode* g) {
 
     // The table writers close their rows only after the last mode.
     const uint8_t lastgrp = s->groups.lastgrp;
-    const uint32_t method = s->opts.fitmethod;
+    const uint32_t method = s->work.fitmethod;
     int usable = 0;
     for (int i = 0; i < k; ++i) {
         s->groups.fmodeset.curmode = i;
         s->groups.lastgrp = i == k - 1 ? lastgrp : 0;
-        s->opts.fitmethod = method;
+        s->work.fitmethod = method;
         setlabel(s, i);
         s->life.fmcov[i] = static_cast<double*>(alloc(s, int64_t(ncov) * 8, poolflag::zeroed_marked));
         if (!s->life.fmcov[i]) return RC_NOMEM;
@@ -93,10 +93,10 @@ int vyxpfitfm(vyxstate* s, grpnode* g) {
             continue;
         }
         s->fit.itstatus[1] = 0;
-        if (s->opts.fitmethod != FIT_NONE) {
+        if (s->work.fitmethod != FIT_NONE) {
             vyxfit(s, g);
             if (s->step.stepend) return 1;
-            if (s->opts.fitmethod == FIT_MLE || s->opts.fitmethod == FIT_MODEL) {
+            if (s->work.fitmethod == FIT_MLE || s->work.fitmethod == FIT_MODEL) {
                 vyxcov(s);
                 if (s->step.stepend) return 1;
             }
@@ -112,7 +112,7 @@ int vyxpfitfm(vyxstate* s, grpnode* g) {
         ++usable;
     }
     s->groups.lastgrp = lastgrp;
-    s->opts.fitmethod = method;
+    s->work.fitmethod = method;
     setlabel(s, -1);
     // Without a usable mode there is nothing to combine: the data are shown without a fit.
     if (usable == 0) return nofit(1);
@@ -121,7 +121,7 @@ int vyxpfitfm(vyxstate* s, grpnode* g) {
 }
 
 void fmput(vyxstate* s) {
-    if (s->step.stepend || !s->life.fmused || s->opts.fitmethod == FIT_NONE) return;
+    if (s->step.stepend || !s->life.fmused || s->work.fitmethod == FIT_NONE) return;
     const int n = s->fit.npar.total;
     const auto P = parmview(s->life.parmvec.block, n);
     const double z = zprobitq(s->opts.alpha / 2);

@@ -53,7 +53,7 @@ int estimate(vyxstate* s, double t, double* rec) {
 }  // namespace
 
 bool fmcombined(const vyxstate* s) {
-    if (s->opts.fitmethod == FIT_NONE || !s->life.fmused || !s->life.fmloc || !s->life.fmscale || !s->life.fmcov) return false;
+    if (s->work.fitmethod == FIT_NONE || !s->life.fmused || !s->life.fmloc || !s->life.fmscale || !s->life.fmcov) return false;
     for (int i = 0; i < s->groups.fmodeset.nvals; ++i)
         if (s->life.fmused[i]) return true;
     return false;
@@ -71,12 +71,12 @@ int fmest(vyxstate* s, double t, double* rec) {
         double u = (t - mu) / sigma, L, D;
         if (k(-1, &u, nullptr, &L) != 0) return 1;
         S *= std::exp(-L);
-        if (s->popt.pflags.noconf) continue;
+        if (s->work.noconf) continue;
         if (k(0, &u, nullptr, &D) != 0) return 1;
         const double lh = L - D;   // log hazard of the standardized value
         if (lh >= EXP_OVER) {
             xpmlog(510, MSG_HAZARD_OVERFLOW);
-            s->popt.pflags.noconf = 1;
+            s->work.noconf = 1;
             continue;
         }
         const double h = std::exp(lh);
@@ -84,7 +84,7 @@ int fmest(vyxstate* s, double t, double* rec) {
     }
     const double F = 1 - S;
     rec[FM_F] = F;
-    if (s->popt.pflags.noconf) {
+    if (s->work.noconf) {
         nolimits(rec);
         return 0;
     }
@@ -102,17 +102,17 @@ int fmest(vyxstate* s, double t, double* rec) {
 }
 
 int fmode(vyxstate* s) {
-    const int k = s->popt.axopt[AO_NSURV];
+    const int k = s->work.axopt[AO_NSURV];
     if (k <= 0) return 0;
     s->life.fmrecs = records(s, k);
     if (!s->life.fmrecs) return RC_NOMEM;
     tabpair& tab = s->out.tabs[TAB_SURVEST];
     tab.tabid = tabbind(s->out.outmgr, tab.obj, "kv.vitalyx.surv");
 
-    const uint8_t noconf = s->popt.pflags.noconf;
-    s->popt.pflags.noconf = 0;
-    const bool limits = s->opts.fitmethod == FIT_MLE || s->opts.fitmethod == FIT_MODEL;
-    const double thr = s->opts.thrflags[TH_GIVEN] ? s->fit.fixedparms[FP_THRESHOLD] : 0.0;
+    const uint8_t noconf = s->work.noconf;
+    s->work.noconf = 0;
+    const bool limits = s->work.fitmethod == FIT_MLE || s->work.fitmethod == FIT_MODEL;
+    const double thr = s->work.thrflags[TH_GIVEN] ? s->fit.fixedparms[FP_THRESHOLD] : 0.0;
     auto oneminus = [](double v) { return ismissing(v) ? v : 1 - v; };
     for (int j = 0; j < k; ++j) {
         double* rec = s->life.fmrecs + size_t(j) * FM_WORDS;
@@ -122,7 +122,7 @@ int fmode(vyxstate* s) {
             // limits (1, 1), the distribution function 0 with limits (0, 0), as with one mode.
             std::fill(rec, rec + FM_WORDS, 0.0);
         } else if (estimate(s, fitscale(s, tj - thr), rec) != 0) {
-            s->popt.pflags.noconf = noconf;
+            s->work.noconf = noconf;
             return 1;
         }
         s->row.rowlead[0] = tj;
@@ -136,7 +136,7 @@ int fmode(vyxstate* s) {
         }
         tabrow(tab.obj);
     }
-    s->popt.pflags.noconf = noconf;
+    s->work.noconf = noconf;
     fmclose(s, tab);
     return 0;
 }
@@ -156,7 +156,7 @@ int fmcdf(vyxstate* s) {
     if (s->opts.rdxgraph) {
         // Statistical graphics: from the data range of the life axis that the plotted
         // points keep, in whole decades on a log axis, else widened by a tenth on each side.
-        const double lo0 = s->popt.axlim[AX_DATALO], hi0 = s->popt.axlim[AX_DATAHI];
+        const double lo0 = s->work.axlim[AX_DATALO], hi0 = s->work.axlim[AX_DATAHI];
         double a, b;
         if (logax) {
             a = std::trunc(std::log10(lo0));

@@ -53,7 +53,7 @@ public:
         const double before = S_;
         double F, gsum = 0, se, K;
         kmacc(n_, a_, &S_, &F, &gsum, &se, &K, w);
-        if (s_->opts.fitmethod != FIT_LSYX && s_->opts.fitmethod != FIT_LSXY) p = 1 - (before + S_) * 0.5;
+        if (s_->work.fitmethod != FIT_LSYX && s_->work.fitmethod != FIT_LSXY) p = 1 - (before + S_) * 0.5;
         if (!atrisk_) a_ -= w;
         return p;
     }
@@ -76,7 +76,7 @@ int vyxfmi(vyxstate* s, grpnode* g) {
     const obscols lay = obslayout(s);
     const modecols cols{s->inwork.rspkind == FORM_CENSOR ? OBS_CENS : -1, s->input.nfreq > 0 ? lay.weight : -1, lay.fmidx,
                         s->groups.fmodeset.curmode};
-    const uint32_t method = s->opts.fitmethod;
+    const uint32_t method = s->work.fitmethod;
     const bool readout = s->input.rspform[RF_READOUT] != 0;
     const double n = g->totw;
     riskset weights;
@@ -238,7 +238,7 @@ int vyxfmi(vyxstate* s, grpnode* g) {
         }
     }
     g->prob = p;
-    g->quant = s->opts.tblflags[TF_LAGRANGE] ? 0.0 : s->opts.quant_fn(p);
+    g->quant = s->work.tblflags[TF_LAGRANGE] ? 0.0 : s->opts.quant_fn(p);
     g->pctl = wfail > 0 ? g->loc + g->quant * g->scale : g->loc;
     g->loc = g->pctl;
     return 0;

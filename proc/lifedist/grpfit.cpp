@@ -14,10 +14,10 @@ int vyxpfit(vyxstate* s, grpnode* g) {
     if (s->popt.pflags.fmcombine) return vyxpfitfm(s, g);
     int rc = vyxls(s, g);
     if (rc != 0) {
-        s->opts.fitmethod = FIT_NONE;
-        s->popt.pflags.nofitline = 1;
+        s->work.fitmethod = FIT_NONE;
+        s->work.nofitline = 1;
     }
-    if (s->opts.fitmethod != FIT_NONE && rc == 0) rc = vyxdfit(s, g);
+    if (s->work.fitmethod != FIT_NONE && rc == 0) rc = vyxdfit(s, g);
     return rc;
 }
 
@@ -51,12 +51,12 @@ void vyxdsum(vyxstate* s, grpnode* g, int i, int j) {
     // READOUT: the units never seen to fail enter the likelihood through NENTER; the
     // summary shows them so that its counts add up to the units on test.
     if (s->inwork.rspkind == FORM_READOUT && !row(2050, g->rdsurv)) return;
-    if (std::isfinite(g->rsq) && (s->opts.fitmethod == FIT_LSYX || s->opts.fitmethod == FIT_LSXY) && !row(505, g->rsq)) return;
+    if (std::isfinite(g->rsq) && (s->work.fitmethod == FIT_LSYX || s->work.fitmethod == FIT_LSXY) && !row(505, g->rsq)) return;
     // A log-likelihood the fit could not compute (a failed fit) shows missing.
-    if (s->opts.fitmethod == FIT_MLE && !row(236, likfailed(g->loglik) || s->fit.itstatus[1] == 3 ? missing() : g->loglik)) return;
+    if (s->work.fitmethod == FIT_MLE && !row(236, likfailed(g->loglik) || s->fit.itstatus[1] == 3 ? missing() : g->loglik)) return;
     // The total over the converged groups goes with the last group: also when that group has
     // no fit and earlier ones converged, and missing (not 0) when no group converged.
-    if (last && (s->opts.fitmethod == FIT_MLE || !std::isnan(s->fit.loglik.final))) {
+    if (last && (s->work.fitmethod == FIT_MLE || !std::isnan(s->fit.loglik.final))) {
         // The Group cell names the total instead of the group.
         char saved[16];
         std::memcpy(saved, s->row.grplabel, sizeof saved);

@@ -62,7 +62,7 @@ int eachrecord(grpnode* g, F&& f) {
 
 // The points of exact and censored data, with their ProbabilityEstimates rows.
 int curvepoints(vyxstate* s, grpnode* g, lssums& sums, bool ppout) {
-    const bool ppos = s->input.rspform[RF_READOUT] || s->opts.fitmethod == FIT_LSYX || s->opts.fitmethod == FIT_LSXY;
+    const bool ppos = s->input.rspform[RF_READOUT] || s->work.fitmethod == FIT_LSYX || s->work.fitmethod == FIT_LSXY;
     double Fprev = 0, upperprev = hostmissing();
     return eachrecord(g, [&](const double* r) {
         const double p = ppos ? r[CR_PPOS] : (Fprev + r[CR_F]) / 2;
@@ -219,7 +219,7 @@ int vyxls(vyxstate* s, grpnode* g) {
     // The rows written are published whatever the fit comes to.
     if (ppout) probtable_end(s);
 
-    const uint32_t method = s->opts.fitmethod;
+    const uint32_t method = s->work.fitmethod;
     g->rsq = hostmissing();
     if (method == FIT_MLE || method == FIT_LSYX || method == FIT_LSXY) {
         const bool noright = readout ? g->totw == 0 : g->wright == g->totw;
@@ -284,7 +284,7 @@ int vyxls(vyxstate* s, grpnode* g) {
             if (j == 2) g->parm3[0] = s->life.givenparms[GP_SHAPE];
         }
         const double p = centring(s, g);
-        const double q0 = s->opts.tblflags[TF_LAGRANGE] ? 0.0 : s->opts.quant_fn(p);
+        const double q0 = s->work.tblflags[TF_LAGRANGE] ? 0.0 : s->opts.quant_fn(p);
         g->prob = p;
         g->quant = q0;
         if (!interval && !readout && g->wfail == 1) {

@@ -160,10 +160,10 @@ int vyxfit(vyxstate* s, grpnode* g) {
     for (int i = 0; i < n; ++i) pv[i] = nodeparm(g, i);
 
     if (s->fit.npar.free == 0) {
-        s->popt.pflags.noconf = 1;
+        s->work.noconf = 1;
         return 0;
     }
-    if (s->opts.fitmethod == FIT_LSYX || s->opts.fitmethod == FIT_WEIBAYES || s->opts.fitmethod == FIT_LSXY) return 0;
+    if (s->work.fitmethod == FIT_LSYX || s->work.fitmethod == FIT_WEIBAYES || s->work.fitmethod == FIT_LSXY) return 0;
     if (!layfitarrays(s, n, s->fit.npar.free)) return 0;
     if (bymodel(s)) return 0;
 
@@ -204,7 +204,7 @@ int vyxfit(vyxstate* s, grpnode* g) {
         vyxxpm(s->fit.fitarr.grad, s->life.parmfree, n, s->fit.fitarr.hess);
     }
     for (int i = 0; i < n; ++i) pv[i] = x[i];
-    if (s->fit.itprflag.itprint && !s->opts.tblflags[TF_LAGRANGE]) {
+    if (s->fit.itprflag.itprint && !s->work.tblflags[TF_LAGRANGE]) {
         gradhesstable(s, true);
         if (s->step.stepend) return 0;
     }

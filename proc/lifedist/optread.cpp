@@ -204,7 +204,7 @@ int readform(vyxstate* s, const stmtrec* r, bool analyze) {
     }
     if (form != FORM_CENSOR) {
         s->popt.pflags.cenbin = 0;
-        s->popt.pflags.nocenplot = 0;
+        s->work.nocenplot = 0;
     }
     if (form <= static_cast<int>(FORM_READOUT)) s->input.rspform[form] = 1;
     s->inwork.rspkind = static_cast<uint32_t>(form);
@@ -274,9 +274,9 @@ uint32_t choosefitmethod(vyxstate* s, const stmtrec* r) {
         m = 4;
     else if (st[GP_SCALE] == 'C' && s->opts.distcode == DIST_EXPONENTIAL)
         m = 4;
-    s->opts.fitmethod = m;
+    s->work.fitmethod = m;
     const bool held = st[0] == 'C' || st[1] == 'C' || st[2] == 'C';
-    s->opts.tblflags[TF_LAGRANGE] = held && m == FIT_MLE;
+    s->work.tblflags[TF_LAGRANGE] = held && m == FIT_MLE;
     if (m != FIT_MLE) s->fit.lrflags[LR_PARMS] = s->fit.lrflags[LR_PERCENTILES] = 0;
     return m;
 }
@@ -286,9 +286,9 @@ int fitmethodlabel(vyxstate* s, const stmtrec* r, bool maxshape) {
     static constexpr int kLabel[FIT_CODES] = {0, 222, 223, 224, 260, 0, 502, 507, 509, 0};
     char* lab = s->opts.labels[LB_FITMETHOD];
     blank(lab, 40);
-    if (s->opts.fitmethod < FIT_CODES && kLabel[s->opts.fitmethod]) xpmstr(lab, 40, 510, kLabel[s->opts.fitmethod]);
-    if (s->opts.fitmethod == FIT_NONE) s->popt.pflags.nofitline = 1;
-    if (s->opts.fitmethod != FIT_WEIBAYES) return 0;
+    if (s->work.fitmethod < FIT_CODES && kLabel[s->work.fitmethod]) xpmstr(lab, 40, 510, kLabel[s->work.fitmethod]);
+    if (s->work.fitmethod == FIT_NONE) s->work.nofitline = 1;
+    if (s->work.fitmethod != FIT_WEIBAYES) return 0;
     s->opts.distcode = DIST_WEIBULL;
     if (!s->life.parmgiven[GP_SHAPE] || s->life.parmfree[GP_SHAPE] != 'C') {
         xpmlog(510, 503);
@@ -312,8 +312,8 @@ void combinenotes(const vyxstate* s, bool plot) {
 }
 
 void afterfitmethod(vyxstate* s) {
-    if (s->opts.fitmethod != FIT_MLE && s->opts.fitmethod != FIT_MODEL) s->fit.covprint[0] = s->fit.covprint[1] = 0;
-    s->opts.thrflags[TH_GIVEN] = 0;
+    if (s->work.fitmethod != FIT_MLE && s->work.fitmethod != FIT_MODEL) s->fit.covprint[0] = s->fit.covprint[1] = 0;
+    s->work.thrflags[TH_GIVEN] = 0;
     s->opts.logscale[0] = s->opts.logscale[1] = 0;
     s->life.maxlablen = 0;
 }
@@ -348,7 +348,7 @@ void dispatchdist(vyxstate* s, const stmtrec* r) {
     if (e->scale == 0) {
         if (thr) xpmlog(510, 166, txtarg(s->opts.labels[LB_DIST], wzstrip(s->opts.labels[LB_DIST], 16)));
     } else {
-        s->opts.thrflags[TH_GIVEN] = thr != nullptr;
+        s->work.thrflags[TH_GIVEN] = thr != nullptr;
         s->fit.fixedparms[FP_THRESHOLD] = thr ? thr->num : 0.0;
     }
 
@@ -405,16 +405,16 @@ void setppos(vyxstate* s, int code) {
 
 void readsurvtime(vyxstate* s, const stmtrec* r) {
     const optslot* o = given(r, slot::plot::SURVTIME);
-    s->popt.axopt[AO_NSURV] = 0;
+    s->work.axopt[AO_NSURV] = 0;
     s->popt.panels.survtime = nullptr;
     if (!o) return;
-    s->popt.axopt[AO_NSURV] = o->count;
+    s->work.axopt[AO_NSURV] = o->count;
     s->popt.panels.survtime = static_cast<double*>(o->ptr);
     if (logaxis(s)) {
         for (int i = 0; i < o->count; ++i) {
             if (!(s->popt.panels.survtime[i] > 0)) {
                 xpmlog(510, 66, s->popt.panels.survtime[i]);
-                s->popt.axopt[AO_NSURV] = 0;
+                s->work.axopt[AO_NSURV] = 0;
                 break;
             }
         }
@@ -434,7 +434,7 @@ void readordering(vyxstate* s, const stmtrec* r) {
     for (int k = 0; k < 2; ++k) {
         const optslot* o = given(r, k == 0 ? slot::plot::ORDER1 : slot::plot::ORDER2);
         s->groups.clsorder[CO_CODE + k] = code(o);
-        if (k == 0 && !o && s->opts.fitmethod == FIT_MODEL) {
+        if (k == 0 && !o && s->work.fitmethod == FIT_MODEL) {
             switch (s->mdl.ordercode) {
                 case 'D': s->groups.clsorder[CO_CODE] = 3; break;
                 case 'M': s->groups.clsorder[CO_CODE] = 1; break;

@@ -58,7 +58,7 @@ int givenlist(vyxstate* s, const optslot* o, double first, double last, double l
 // Reference values and labels of one option: values into refs; a label list must match the
 // values, else two messages and the values are dropped.
 void readref(vyxstate* s, const stmtrec* r, int which, int valslot, int labslot, int msg1, int msg2) {
-    auto& refs = s->popt.refs;
+    auto& refs = s->work.refs;
     refs.counts[which] = 0;
     refs.vals[which] = nullptr;
     refs.labels[which] = nullptr;
@@ -109,7 +109,7 @@ int probplotblock(vyxstate* s, const stmtrec* r) {
     auto& p = s->popt.pflags;
     s->popt.pflags.pplot = 1;
     p.relplot = 0;
-    p.rellegend = 0;
+    s->work.rellegend = 0;
     if (!p.overlay) p.legend = 0;
     if (p.overlay) {
         s->popt.panels.nrows = s->popt.panels.ncols = 1;
@@ -174,7 +174,7 @@ int relationplotblock(vyxstate* s, const stmtrec* r) {
     auto& p = s->popt.pflags;
     p.relplot = 1;
     p.pplot = stmtflag(r, flag::plot::PPLOT);
-    if (p.pplot && s->opts.fitmethod == FIT_REGRESSION) {
+    if (p.pplot && s->work.fitmethod == FIT_REGRESSION) {
         xpmlog(510, 830);
         p.pplot = 0;
     }
@@ -201,7 +201,7 @@ int relationplotblock(vyxstate* s, const stmtrec* r) {
     if (p.cenbin) {
         xpmlog(510, 161);
         p.cenbin = 0;
-        p.nocenplot = 1;
+        s->work.nocenplot = 1;
     }
     const int cols = panelcount(r, slot::plot::NCOLS, "NCOLS", 27, 28);
     if (cols < 0) return 1;
@@ -221,21 +221,21 @@ int relationplotblock(vyxstate* s, const stmtrec* r) {
     }
     s->life.stressax = 1;
 
-    pageflagset* pg = &s->popt.pageflags;
+    pageflagset* pg = &s->work.pageflags;
     if (stmtflag(r, flag::plot::PLOTFIT)) {
         pg->fitlines = 1;
-        p.rellegend = !stmtflag(r, flag::plot::NORPLEGEND);
-        if (s->opts.fitmethod == FIT_NONE) {
+        s->work.rellegend = !stmtflag(r, flag::plot::NORPLEGEND);
+        if (s->work.fitmethod == FIT_NONE) {
             xpmlog(510, 84);
-            s->opts.fitmethod = FIT_MLE;
+            s->work.fitmethod = FIT_MLE;
             std::memset(s->opts.labels[LB_FITMETHOD], ' ', 40);
             xpmstr(s->opts.labels[LB_FITMETHOD], 40, 510, 222);
-            p.nofitline = stmtflag(r, flag::plot::NOFITLINE);
+            s->work.nofitline = stmtflag(r, flag::plot::NOFITLINE);
         }
     }
     const bool readout = s->input.rspform[RF_READOUT] != 0;
     const optslot* pd = stmtslot(r, slot::plot::PLOTDATA);
-    const bool regression = s->opts.fitmethod == FIT_REGRESSION;
+    const bool regression = s->work.fitmethod == FIT_REGRESSION;
     if (pd) {
         const int v = static_cast<int>(pd->num);
         if (readout && v >= 1 && v <= 3) {
@@ -266,15 +266,15 @@ int relationplotblock(vyxstate* s, const stmtrec* r) {
     const optslot* sup = stmtslot(r, slot::plot::STRESSUPPER);
     p.slowgiven = slo != nullptr;
     p.supgiven = sup != nullptr;
-    if (slo) s->popt.axlim[AX_STRESSLOWER] = slo->num;
-    if (sup) s->popt.axlim[AX_STRESSUPPER] = sup->num;
+    if (slo) s->work.axlim[AX_STRESSLOWER] = slo->num;
+    if (sup) s->work.axlim[AX_STRESSUPPER] = sup->num;
     if (slo && sup && !(sup->num > slo->num)) {
         xpmlog(510, 74);
         p.slowgiven = p.supgiven = 0;
     }
     const optslot* nst = stmtslot(r, slot::plot::NSTRESSTICK);
-    p.nstickset = nst != nullptr;
-    s->popt.axopt[AO_NSTRESSTICK] = nst ? countopt(r, "NSTRESSTICK", nst->num, 1, MOST_TICKS, 4) : 4;
+    s->work.nstickset = nst != nullptr;
+    s->work.axopt[AO_NSTRESSTICK] = nst ? countopt(r, "NSTRESSTICK", nst->num, 1, MOST_TICKS, 4) : 4;
 
     const optslot* pf = stmtslot(r, slot::plot::PLOTFIT);
     if (pf && pf->kind == SK_NUMLIST && pf->count > 0) {
@@ -299,13 +299,13 @@ int relationplotblock(vyxstate* s, const stmtrec* r) {
 
 int readprobaxis(vyxstate* s, const stmtrec* r) {
     auto& p = s->popt.pflags;
-    p.pupgiven = p.plowgiven = p.llowgiven = p.lupgiven = 0;
-    p.ntickset = 0;
+    p.pupgiven = p.plowgiven = s->work.llowgiven = s->work.lupgiven = 0;
+    s->work.ntickset = 0;
     const optslot* up = stmtslot(r, slot::plot::PCTUPPER);
     const optslot* lo = stmtslot(r, slot::plot::PCTLOWER);
     if (up) {
         p.pupgiven = 1;
-        s->popt.axlim[AX_PCTUPPER] = up->num;
+        s->work.axlim[AX_PCTUPPER] = up->num;
         if (!(up->num > 0 && up->num < 100)) {
             xpmlog(510, 900, "PCTUPPER", up->num);
             p.pupgiven = 0;
@@ -313,13 +313,13 @@ int readprobaxis(vyxstate* s, const stmtrec* r) {
     }
     if (lo) {
         p.plowgiven = 1;
-        s->popt.axlim[AX_PCTLOWER] = lo->num;
+        s->work.axlim[AX_PCTLOWER] = lo->num;
         if (!(lo->num > 0 && lo->num < 100)) {
             xpmlog(510, 900, "PCTLOWER", lo->num);
             p.plowgiven = 0;
         }
     }
-    if (p.pupgiven && p.plowgiven && !(s->popt.axlim[AX_PCTUPPER] > s->popt.axlim[AX_PCTLOWER])) {
+    if (p.pupgiven && p.plowgiven && !(s->work.axlim[AX_PCTUPPER] > s->work.axlim[AX_PCTLOWER])) {
         xpmlog(510, 72);
         p.pupgiven = p.plowgiven = 0;
     }
@@ -339,7 +339,7 @@ int readprobaxis(vyxstate* s, const stmtrec* r) {
     const int top = s->popt.panels.npct - 1;
     plotlay* f = s->plot.frame;
     if (p.plowgiven) {
-        const double v = s->popt.axlim[AX_PCTLOWER];
+        const double v = s->work.axlim[AX_PCTLOWER];
         if (givenlistused && v < L[1]) {
             L[0] = v;
             f->pfirst = f->pfirst2 = 0;
@@ -351,7 +351,7 @@ int readprobaxis(vyxstate* s, const stmtrec* r) {
         }
     }
     if (p.pupgiven) {
-        const double v = s->popt.axlim[AX_PCTUPPER];
+        const double v = s->work.axlim[AX_PCTUPPER];
         if (givenlistused && v > L[top - 1]) {
             L[top] = v;
             f->plast = f->plast2 = top;
@@ -379,48 +379,48 @@ int readlifeaxis(vyxstate* s, const stmtrec* r) {
         const int n = laxis->count;
         if (logs) {
             xpmlog(510, 670);
-            p.llowgiven = p.lupgiven = 0;
+            s->work.llowgiven = s->work.lupgiven = 0;
         } else if (n == 1) {
-            s->popt.axlim[AX_LIFELOWER] = v[0];
-            p.llowgiven = 1;
-            s->popt.axopt[AO_NTICK] = 4;
+            s->work.axlim[AX_LIFELOWER] = v[0];
+            s->work.llowgiven = 1;
+            s->work.axopt[AO_NTICK] = 4;
         } else if (n > 1) {
             if (!(v[n - 1] > v[0])) {
                 // A list whose last value is not above its first is no axis: treated as
                 // LIFEUPPER not above LIFELOWER.
                 xpmlog(510, 73);
-                p.llowgiven = p.lupgiven = 0;
-                s->popt.axopt[AO_NTICK] = 4;
+                s->work.llowgiven = s->work.lupgiven = 0;
+                s->work.axopt[AO_NTICK] = 4;
             } else {
-                s->popt.axlim[AX_LIFELOWER] = v[0];
-                s->popt.axlim[AX_LIFEUPPER] = v[n - 1];
-                p.llowgiven = p.lupgiven = 1;
-                p.ntickset = 1;
-                s->popt.axopt[AO_NTICK] = n - 1;
+                s->work.axlim[AX_LIFELOWER] = v[0];
+                s->work.axlim[AX_LIFEUPPER] = v[n - 1];
+                s->work.llowgiven = s->work.lupgiven = 1;
+                s->work.ntickset = 1;
+                s->work.axopt[AO_NTICK] = n - 1;
                 if (n - 1 > MOST_TICKS) {
                     xpmlog(510, 1902, txtarg(r->keyword, wzstrip(r->keyword, STMT_KEYLEN)), "LAXIS", n - 1, MOST_TICKS);
-                    s->popt.axopt[AO_NTICK] = MOST_TICKS;
+                    s->work.axopt[AO_NTICK] = MOST_TICKS;
                 }
             }
         }
     } else {
         const optslot* llo = stmtslot(r, slot::plot::LIFELOWER);
         const optslot* lup = stmtslot(r, slot::plot::LIFEUPPER);
-        p.llowgiven = llo != nullptr;
-        p.lupgiven = lup != nullptr;
-        if (llo) s->popt.axlim[AX_LIFELOWER] = llo->num;
-        if (lup) s->popt.axlim[AX_LIFEUPPER] = lup->num;
+        s->work.llowgiven = llo != nullptr;
+        s->work.lupgiven = lup != nullptr;
+        if (llo) s->work.axlim[AX_LIFELOWER] = llo->num;
+        if (lup) s->work.axlim[AX_LIFEUPPER] = lup->num;
         if (llo && lup && !(lup->num > llo->num)) {
             xpmlog(510, 73);
-            p.llowgiven = p.lupgiven = 0;
+            s->work.llowgiven = s->work.lupgiven = 0;
         }
         const optslot* nt = stmtslot(r, slot::plot::NTICK);
-        p.ntickset = nt != nullptr;
-        s->popt.axopt[AO_NTICK] = nt ? countopt(r, "NTICK", nt->num, 1, MOST_TICKS, 4) : 4;
+        s->work.ntickset = nt != nullptr;
+        s->work.axopt[AO_NTICK] = nt ? countopt(r, "NTICK", nt->num, 1, MOST_TICKS, 4) : 4;
     }
     if (p.mlgrid && !logs) xpmlog(510, 192, txtarg(s->opts.labels[LB_DIST], wzstrip(s->opts.labels[LB_DIST], 16)));
-    if (logs && p.llowgiven && !(s->popt.axlim[AX_LIFELOWER] > kEps53)) {
-        xpmlog(510, 170, s->popt.axlim[AX_LIFELOWER]);
+    if (logs && s->work.llowgiven && !(s->work.axlim[AX_LIFELOWER] > kEps53)) {
+        xpmlog(510, 170, s->work.axlim[AX_LIFELOWER]);
         return RC_SPEC;
     }
     return 0;
@@ -433,8 +433,8 @@ int readplotdisplay(vyxstate* s, const stmtrec* r) {
     readref(s, r, REF_HREF, slot::plot::HREF, slot::plot::HREFLABELS, 44, 45);
     readref(s, r, REF_PREF, slot::plot::PREF, slot::plot::PREFLABELS, 581, 582);
     readref(s, r, REF_LREF, slot::plot::LREF, slot::plot::LREFLABELS, 583, 584);
-    const bool nofit = p.nofitline != 0;
-    p.refstop2 = stmtflag(r, flag::plot::VINTERSECT) && !nofit;
+    const bool nofit = s->work.nofitline != 0;
+    s->work.refstop2 = stmtflag(r, flag::plot::VINTERSECT) && !nofit;
     p.refstop = stmtflag(r, flag::plot::HINTERSECT) && !nofit;
     // A label position out of range is replaced by 1 with a WARNING; the statement runs.
     int hpos = labelpos(r, slot::plot::HREFLABPOS, 6);
@@ -463,7 +463,7 @@ int readplotdisplay(vyxstate* s, const stmtrec* r) {
         std::memcpy(buf, font->ptr, static_cast<size_t>(n));
         ggfname(buf, n, s->popt.gfile);
     }
-    pageflagset* pg = &s->popt.pageflags;
+    pageflagset* pg = &s->work.pageflags;
     pg->boxes = pg->data = pg->fitlines = pg->medians = 0;
     s->life.ppcflag1 = s->life.ppcflag2 = 0;
 
@@ -481,7 +481,7 @@ int readplotdisplay(vyxstate* s, const stmtrec* r) {
 
     // Statistical graphics draw PREF and LREF themselves; device graphics draw them as the
     // horizontal and vertical reference lines.
-    auto& refs = s->popt.refs;
+    auto& refs = s->work.refs;
     if (!s->opts.rdxgraph && (refs.counts[REF_PREF] > 0 || refs.counts[REF_LREF] > 0)) {
         const int h = p.rotate ? REF_PREF : REF_LREF, v = p.rotate ? REF_LREF : REF_PREF;
         refs.counts[REF_HREF] = refs.counts[h];

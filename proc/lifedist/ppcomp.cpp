@@ -61,17 +61,17 @@ struct saved {
 
 void fitgroup(vyxstate* s, grpnode* g, int i, int j, int* counter, saved& sv) {
     setgrp(s, g, i, j, counter);
-    g->fitmeth = s->opts.fitmethod = sv.method;
-    g->nofit = s->popt.pflags.nofitline = sv.noline;
+    g->fitmeth = s->work.fitmethod = sv.method;
+    g->nofit = s->work.nofitline = sv.noline;
     int rc = vyxls(s, g);
-    if (s->opts.fitmethod != FIT_NONE && rc == 0) rc = vyxdfit(s, g);
+    if (s->work.fitmethod != FIT_NONE && rc == 0) rc = vyxdfit(s, g);
     g->fitrc = rc;
     if (rc != 0) {
         // This group shows no fit; the next one starts again from the statement's method.
-        sv.method = s->opts.fitmethod;
-        sv.noline = s->popt.pflags.nofitline;
-        g->fitmeth = s->opts.fitmethod = FIT_NONE;
-        g->nofit = s->popt.pflags.nofitline = 1;
+        sv.method = s->work.fitmethod;
+        sv.noline = s->work.nofitline;
+        g->fitmeth = s->work.fitmethod = FIT_NONE;
+        g->nofit = s->work.nofitline = 1;
     }
     if (s->groups.lastgrp) endtables(s, kFitTables);
     vyxdsum(s, g, i, j);
@@ -113,7 +113,7 @@ void setgrp(vyxstate* s, grpnode* g, int i, int j, int* counter) {
 }
 
 int vyxptbl(vyxstate* s) {
-    saved sv{s->opts.fitmethod, s->popt.pflags.nofitline};
+    saved sv{s->work.fitmethod, s->work.nofitline};
     s->fit.loglik.final = hostmissing();   // no group has converged yet
     int counter = 0;
     switch (s->groups.nclass) {

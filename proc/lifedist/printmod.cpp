@@ -89,13 +89,13 @@ int printmod(vyxstate* s) {
     } else {
         l.entry(216, text(s->opts.labels[LB_DIST], stripped(s->opts.labels[LB_DIST], 20)));
     }
-    if (s->opts.thrflags[TH_GIVEN]) l.entry(284, obdbl(OBK_VALUE, s->fit.fixedparms[FP_THRESHOLD]));
+    if (s->work.thrflags[TH_GIVEN]) l.entry(284, obdbl(OBK_VALUE, s->fit.fixedparms[FP_THRESHOLD]));
     // A method without a label (REGRESSION) has no entry rather than an empty one.
     const int mlen = stripped(s->opts.labels[LB_FITMETHOD], 40);
-    if (s->opts.fitmethod != FIT_COUNTS && mlen > 0) l.entry(217, text(s->opts.labels[LB_FITMETHOD], mlen));
-    if (s->opts.fitmethod == FIT_MLE || s->opts.fitmethod == FIT_COUNTS || s->opts.fitmethod == FIT_WEIBAYES) l.entry(288, rdxmsg(510, 212));
+    if (s->work.fitmethod != FIT_COUNTS && mlen > 0) l.entry(217, text(s->opts.labels[LB_FITMETHOD], mlen));
+    if (s->work.fitmethod == FIT_MLE || s->work.fitmethod == FIT_COUNTS || s->work.fitmethod == FIT_WEIBAYES) l.entry(288, rdxmsg(510, 212));
     // What a Weibayes scale and its percentiles are: lower bounds, not estimates.
-    if (s->opts.fitmethod == FIT_WEIBAYES) l.entry(288, rdxmsgs(510, 2051, weibayespercent(s)));
+    if (s->work.fitmethod == FIT_WEIBAYES) l.entry(288, rdxmsgs(510, 2051, weibayespercent(s)));
     l.entry(227, obint(OBK_VALUE, s->inwork.nobscnt[1]));
     if (s->inwork.nobscnt[0] > 0) l.entry(229, obint(OBK_VALUE, s->inwork.nobscnt[0]));
 
@@ -121,7 +121,7 @@ int nobstbl(vyxstate* s, const char* name, bool stmtlabel) {
     tabdouble(t, "NObsUsed", &c.nused);
     tabdouble(t, "SumFreqsRead", &c.sumread);
     tabdouble(t, "SumFreqsUsed", &c.sumused);
-    if (stmtlabel && s->opts.tblflags[TF_STMTLABEL]) tabtext(t, "StmtLabel", 8, s->life.stmtlabcell);
+    if (stmtlabel && s->work.tblflags[TF_STMTLABEL]) tabtext(t, "StmtLabel", 8, s->life.stmtlabcell);
     tabenddef(t);
     s->out.curtabid = tabbind(s->out.outmgr, t, "KV.Vitalyx.NObs");
 

@@ -15,7 +15,7 @@ double timeunits(const vyxstate* s, double x) {
     if (x == DBL_MAX || x == -DBL_MAX || std::isnan(x)) return hostmissing();
     if (s->opts.logscale[0]) x = std::exp(x);
     else if (s->opts.logscale[1]) x = std::exp(x * 2.302585092994046);
-    if (s->opts.thrflags[TH_GIVEN]) x += s->fit.fixedparms[FP_THRESHOLD];
+    if (s->work.thrflags[TH_GIVEN]) x += s->fit.fixedparms[FP_THRESHOLD];
     return x;
 }
 
@@ -24,7 +24,7 @@ double timeunits(const vyxstate* s, double x) {
 // tables of the group's fit), with "more follow" while class groups remain, no call
 // otherwise; then publish.
 void endgroup(vyxstate* s, const tabpair& t) {
-    if (s->popt.pageflags.statement || (s->groups.nclass > 0 && s->groups.lastgrp))
+    if (s->work.pageflags.statement || (s->groups.nclass > 0 && s->groups.lastgrp))
         tabendrows(t.obj, false);
     else if (s->groups.nclass > 0)
         tabendrows(t.obj, true);

@@ -18,7 +18,7 @@ void groupcolumns(vyxstate* s, obobject* t, bool group) {
         const int w = static_cast<int>(s->groups.grpcolw) + (s->groups.nclass == 2 ? 1 : 0);
         tabtext(t, "Group", w > 10 ? w : 10, s->row.grplabel);
     }
-    if (s->opts.tblflags[TF_STMTLABEL]) tabtext(t, "Label", 8, s->life.stmtlabcell);
+    if (s->work.tblflags[TF_STMTLABEL]) tabtext(t, "Label", 8, s->life.stmtlabcell);
 }
 
 // A table of the output manager named name (with the group count in class modes).

@@ -50,7 +50,7 @@ int vyxanlz(vyxstate* s) {
     }
     s->fit.loglik.final = 0.0;
     s->life.pbaccum = 0.0;
-    s->popt.pageflags.statement = 0;
+    s->work.pageflags.statement = 0;
     if (s->popt.pflags.pbonly) {
         if (int rc = vyxpb(s, nullptr)) return rc;
         vyxpbpr(s);

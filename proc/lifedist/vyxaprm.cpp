@@ -23,8 +23,8 @@ enum : int {
 void readflags(vyxstate* s, const stmtrec* r) {
     auto f = [r](int k) -> uint8_t { return stmtflag(r, k) ? 1 : 0; };
     auto& p = s->popt.pflags;
-    p.nofitline = f(flag::plot::NOFITLINE);
-    p.noconf = f(flag::plot::NOCONF);
+    s->work.nofitline = f(flag::plot::NOFITLINE);
+    s->work.noconf = f(flag::plot::NOCONF);
     s->fit.itprflag.itprint = f(flag::plot::ITPRINT);
     s->groups.clsmissing[0] = f(flag::plot::MISSING1);
     s->groups.clsmissing[1] = f(flag::plot::MISSING2);
@@ -63,7 +63,7 @@ int readpctlist(vyxstate* s, const stmtrec* r) {
 // FITTYPE=MODEL: the MODEL statement of this BY group must have run on this statement's
 // responses, with the class variable as its one relation variable.
 bool modelmatches(const vyxstate* s) {
-    if (!s->opts.thrflags[TH_MODELRAN] || s->mdl.mdlrspkind != s->inwork.rspkind) return false;
+    if (!s->work.thrflags[TH_MODELRAN] || s->mdl.mdlrspkind != s->inwork.rspkind) return false;
     if (static_cast<int>(s->mdl.mdleffinfo[0] + s->mdl.mdleffinfo[1]) != s->groups.nclass) return false;
     if (s->mdl.mdlrspids[0] != s->life.rspvarid[0]) return false;
     if (s->input.rspvars[1] && s->mdl.mdlrspids[1] != s->life.rspvarid[1]) return false;
@@ -75,7 +75,7 @@ bool modelmatches(const vyxstate* s) {
 // FITTYPE=MODEL on ANALYZE: exactly one class variable, the relation variable of a MODEL
 // statement run in this BY group on the same responses.
 int modelfitsettings(vyxstate* s) {
-    if (s->opts.fitmethod != FIT_MODEL) return 0;
+    if (s->work.fitmethod != FIT_MODEL) return 0;
     if (s->groups.nclass != 1) {
         xpmlog(510, 697);
         return 1;
@@ -150,7 +150,7 @@ int vyxaprm(vyxstate* s) {
     readfitcrit(s, r);
 
     s->life.wbconf = 1.0;
-    s->popt.pageflags.boxes = s->popt.pageflags.data = s->popt.pageflags.fitlines = s->popt.pageflags.medians = 0;
+    s->work.pageflags.boxes = s->work.pageflags.data = s->work.pageflags.fitlines = s->work.pageflags.medians = 0;
     s->life.ppcflag1 = s->life.ppcflag2 = 0;
     if (const optslot* wb = stmtslot(r, slot::analyze::WBCONF)) {
         s->life.wbconf = 1 - wb->num;
@@ -177,19 +177,19 @@ int vyxaprm(vyxstate* s) {
             xpmlog(510, 150);
             return RC_SPEC;
         }
-        s->opts.fitmethod = FIT_COUNTS;
+        s->work.fitmethod = FIT_COUNTS;
         if (stmtslot(r, slot::plot::THRESHOLD)) xpmlog(510, 166, txtarg(s->opts.labels[LB_DIST], 16));
     } else {
         dispatchdist(s, r);
     }
-    if (nocovariance(s->opts.fitmethod)) s->popt.pflags.noconf = 1;
+    if (nocovariance(s->work.fitmethod)) s->work.noconf = 1;
     setppos(s, static_cast<int>(gparm(r, slot::analyze::PPOS, 4)));
     if (!s->opts.logscale[0]) s->popt.linaxis = 1;
     readsurvtime(s, r);
-    const uint32_t fm = s->opts.fitmethod;
-    s->opts.fitmethod = FIT_UNSET;   // the ordering is not taken from the MODEL statement here
+    const uint32_t fm = s->work.fitmethod;
+    s->work.fitmethod = FIT_UNSET;   // the ordering is not taken from the MODEL statement here
     readordering(s, r);
-    s->opts.fitmethod = fm;
+    s->work.fitmethod = fm;
     combinenotes(s, false);
     return 0;
 }

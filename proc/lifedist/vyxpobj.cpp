@@ -32,7 +32,7 @@ struct maker {
         if (groupwidth > 0) tabtext(t, "Group", groupwidth, s->row.grplabel);
     }
     void label(obobject* t) {
-        if (s->opts.tblflags[TF_STMTLABEL]) tabtext(t, "Label", 8, s->life.stmtlabcell);
+        if (s->work.tblflags[TF_STMTLABEL]) tabtext(t, "Label", 8, s->life.stmtlabcell);
     }
     void mode(obobject* t) {
         if (s->popt.pflags.fmcombine) tabtext(t, "Mode", s->groups.fmodeset.maxlen > 0 ? s->groups.fmodeset.maxlen : 1, s->life.fmlabel);
@@ -74,7 +74,7 @@ struct maker {
 void vyxpobj(vyxstate* s) {
     // Slots a statement does not make must not hold the objects of an earlier statement.
     for (int k = TAB_DATSUM; k <= TAB_CONVSTATUS; ++k) s->out.tabs[k] = tabpair{};
-    maker m{s, 0, s->opts.fitmethod == FIT_MLE || fitx::bymodel(s)};
+    maker m{s, 0, s->work.fitmethod == FIT_MLE || fitx::bymodel(s)};
     const int w = static_cast<int>(s->groups.grpcolw);
     if (s->groups.nclass == 1) m.groupwidth = w > 10 ? w : 10;
     if (s->groups.nclass == 2) m.groupwidth = w + 1 > 10 ? w + 1 : 10;
@@ -117,7 +117,7 @@ void vyxpobj(vyxstate* s) {
     tabtitles(t, {{"title1", m.withdist(527)}});
     tabenddef(t);
 
-    if (s->opts.tblflags[TF_LAGRANGE]) {
+    if (s->work.tblflags[TF_LAGRANGE]) {
         t = m.create(TAB_LAGRANGE, "Lagrange", 296);
         tabtext(t, "Parameter", 11, s->row.rowtext);
         tabdouble(t, "Chisq", &s->row.rowvals[0]);
@@ -143,7 +143,7 @@ void vyxpobj(vyxstate* s) {
         tabenddef(t);
     }
 
-    if (s->popt.axopt[AO_NSURV] > 0) {
+    if (s->work.axopt[AO_NSURV] > 0) {
         t = m.create(TAB_SURVEST, "SurvEst", 550);
         tabdouble(t, "Life", &s->row.rowlead[0]);
         tabdouble(t, "CDF", &s->row.rowvals[0]);
@@ -247,7 +247,7 @@ void vyxpobj(vyxstate* s) {
         tabenddef(t);
     }
 
-    if (s->opts.fitmethod == FIT_MLE) {
+    if (s->work.fitmethod == FIT_MLE) {
         t = m.create(TAB_CONVSTATUS, "ConvergenceStatus", 700);
         tabhandle(t, "Reason", &s->row.convmsg);
         tabint(t, "Status", &s->fit.itstatus[1]);

@@ -28,13 +28,13 @@ uint32_t kindof(const char* kw) {
 void readflags(vyxstate* s, const stmtrec* r) {
     auto f = [r](int k) -> uint8_t { return stmtflag(r, k) ? 1 : 0; };
     auto& p = s->popt.pflags;
-    p.showmult = f(flag::plot::SHOWMULTIPLES);
+    s->work.showmult = f(flag::plot::SHOWMULTIPLES);
     p.noppos = f(flag::plot::NOPPOS);
     p.overlay = f(flag::plot::OVERLAY);
     p.inborder = f(flag::plot::INBORDER);
     p.rotate = f(flag::plot::ROTATE);
-    p.nofitline = f(flag::plot::NOFITLINE);
-    p.noconf = f(flag::plot::NOCONF);
+    s->work.nofitline = f(flag::plot::NOFITLINE);
+    s->work.noconf = f(flag::plot::NOCONF);
     p.nogrid = !f(flag::plot::NOGRID);
     p.noframe = f(flag::plot::NOFRAME);
     p.legend = !f(flag::plot::NOPPLEGEND);
@@ -44,7 +44,7 @@ void readflags(vyxstate* s, const stmtrec* r) {
     p.noplabel = f(flag::plot::NOPLABEL);
     p.nollabel = f(flag::plot::NOLLABEL);
     p.noslabel = f(flag::plot::NOSLABEL);
-    p.nocenplot = !f(flag::plot::NOCENPLOT) && !p.noppos;
+    s->work.nocenplot = !f(flag::plot::NOCENPLOT) && !p.noppos;
     s->popt.linaxis = f(30);   // flag 30 has no keyword on the plot statements; kept as read
     s->fit.itprflag.itprint = f(flag::plot::ITPRINT);
     s->groups.clsmissing[0] = f(flag::plot::MISSING1);
@@ -60,23 +60,23 @@ void readflags(vyxstate* s, const stmtrec* r) {
     p.ppout = f(flag::plot::PPOUT);
     s->fit.covprint[CP_CORRB] = f(flag::plot::CORRB);
     s->fit.covprint[CP_COVB] = f(flag::plot::COVB);
-    p.cenbin = p.nocenplot && f(flag::plot::CENBIN);
-    p.ccenbin = p.nocenplot && f(flag::plot::CCENBIN);
+    p.cenbin = s->work.nocenplot && f(flag::plot::CENBIN);
+    p.ccenbin = s->work.nocenplot && f(flag::plot::CCENBIN);
     s->life.emflags[EMF_POLISH] = !f(flag::plot::NOPOLISH);
     s->life.emflags[EMF_ITPRINTEM] = f(flag::plot::ITPRINTEM);
     s->life.emflags[EMF_PRINTPROBS] = f(flag::plot::PRINTPROBS);
 
     if (p.ccenbin) p.cenbin = 1;
-    if (p.cenbin) p.nocenplot = 0;
+    if (p.cenbin) s->work.nocenplot = 0;
     if (p.overlay && p.cenbin) {
         xpmlog(510, 161);
         p.cenbin = 0;
-        p.nocenplot = 1;
+        s->work.nocenplot = 1;
     }
     if (p.overlay && s->plot.frame->insetnext) xpmlog(510, 667);
     // Binned censored counts need the boundaries of the life axis: with CCENBIN only at its
     // ticks, with CENBIN at the ticks and the midpoints between them.
-    s->popt.lifebnd = p.cenbin;
+    s->work.lifebnd = p.cenbin;
     s->popt.lifebnd1 = p.ccenbin;
     if (p.rotate || s->input.stmtkind == 4) {
         std::swap(p.noplabel, p.nollabel);
@@ -97,14 +97,14 @@ void readnumbers(vyxstate* s, const stmtrec* r) {
     const optslot* anno = stmtslot(r, slot::plot::ANNOTATE);
     s->inwork.annoflag = anno ? 1 : 0;
     if (anno) s->input.annods = static_cast<dshandle>(anno->handle);
-    if (s->popt.pflags.showmult) {
+    if (s->work.showmult) {
         const optslot* pos = stmtslot(r, slot::plot::SHOWMULTIPLES);
         if (pos && pos->kind == SK_NAME)
             std::memcpy(s->popt.multpos, pos->name, 8);
         else
             std::memcpy(s->popt.multpos, "NW      ", 8);
     }
-    if (s->popt.pflags.noconf) s->popt.plotcodes[PC_PINTERVALS] = 0;
+    if (s->work.noconf) s->popt.plotcodes[PC_PINTERVALS] = 0;
     if (s->popt.plotcodes[PC_PINTERVALS] == 5) s->fit.lrflags[LR_PERCENTILES] = 1;
 }
 
@@ -126,12 +126,12 @@ bool sameresponse(const vyxstate* s) {
 
 // The checks of the fits taken from the MODEL statement, and the percentile-line limits.
 int modelfitsettings(vyxstate* s, const stmtrec* r) {
-    if (s->opts.fitmethod == FIT_MODEL) {
+    if (s->work.fitmethod == FIT_MODEL) {
         if (s->groups.nclass > 2) {
             xpmlog(510, 697);
             return 1;
         }
-        if (!s->opts.thrflags[TH_MODELRAN]) {
+        if (!s->work.thrflags[TH_MODELRAN]) {
             xpmlog(510, 162);
             return 1;
         }
@@ -140,9 +140,9 @@ int modelfitsettings(vyxstate* s, const stmtrec* r) {
             return 1;
         }
     }
-    const bool bymodel = s->opts.fitmethod == FIT_MODEL || s->opts.fitmethod == FIT_REGRESSION;
+    const bool bymodel = s->work.fitmethod == FIT_MODEL || s->work.fitmethod == FIT_REGRESSION;
     stmtrec* model = nullptr;
-    if (s->opts.fitmethod == FIT_REGRESSION && fndstmt("MODEL", &model) == 0) {
+    if (s->work.fitmethod == FIT_REGRESSION && fndstmt("MODEL", &model) == 0) {
         xpmlog(510, 695);
         return 1;
     }
@@ -206,7 +206,7 @@ int vyxpprm(vyxstate* s) {
     dispatchdist(s, r);
     if (parmnames(s)) return 1;
     if (int rc = readlifeaxis(s, r)) return rc;
-    if (nocovariance(s->opts.fitmethod)) s->popt.pflags.noconf = 1;
+    if (nocovariance(s->work.fitmethod)) s->work.noconf = 1;
     setppos(s, static_cast<int>(gparm(r, slot::plot::PPOS, 4)));
     if (!s->opts.logscale[0]) s->popt.linaxis = 1;
     const int rc = readplotdisplay(s, r);

@@ -106,7 +106,7 @@ void probindices(vyxstate* s, const ranges& r) {
     plotlay* f = s->plot.frame;
     const double* L = s->popt.panels.pctlist;
     const int N = s->popt.panels.npct;
-    const bool weibayes = s->opts.fitmethod == FIT_WEIBAYES;
+    const bool weibayes = s->work.fitmethod == FIT_WEIBAYES;
     if (!s->popt.pflags.plowgiven && !weibayes) {
         const double t = 100 * r.pmin + 1000 * kEps53;
         int lo = N - 1 <= 0 ? N - 1 : 0;
@@ -170,7 +170,7 @@ int vyxscl(vyxstate* s) {
     // The byte nocenplot is 1 when censored values are drawn one by one: then the axis must
     // reach them (the censored-inclusive range); with NOCENPLOT it spans the plotted points.
     double lo, hi;
-    if (!s->popt.pflags.nocenplot || s->life.cenflag2) {
+    if (!s->work.nocenplot || s->life.cenflag2) {
         lo = r.tmin;
         hi = r.tmax;
     } else {
@@ -197,7 +197,7 @@ int vyxscl(vyxstate* s) {
         f->vstep = s->popt.lifescale[2];
         f->vdata[0] = flo;
         f->vdata[1] = fhi;
-        f->nvtick = s->popt.axopt[AO_NTICK];
+        f->nvtick = s->work.axopt[AO_NTICK];
         f->vticks = s->popt.lifetickv;
         f->nvtickv = static_cast<int32_t>(s->popt.tickinfo[TI_NLIFETICKS]);
         if (logs) s->popt.axlog[AXLOG_V] = 1;
@@ -207,7 +207,7 @@ int vyxscl(vyxstate* s) {
         f->hstep = s->popt.lifescale[2];
         f->hdata[0] = flo;
         f->hdata[1] = fhi;
-        f->nhtick = s->popt.axopt[AO_NTICK];
+        f->nhtick = s->work.axopt[AO_NTICK];
         f->hticks = s->popt.lifetickv;
         f->nhtickv = static_cast<int32_t>(s->popt.tickinfo[TI_NLIFETICKS]);
         if (logs) s->popt.axlog[AXLOG_H] = 1;
@@ -236,7 +236,7 @@ int vyxscl(vyxstate* s) {
     // The MODEL's regression (FITTYPE=REGRESSION) takes its stress axis from the range of the
     // MODEL's rows (the relation plot's driver): scaled here, the SREF values would be
     // transformed twice.
-    if (s->life.stressax && s->opts.fitmethod != FIT_REGRESSION) {
+    if (s->life.stressax && s->work.fitmethod != FIT_REGRESSION) {
         const int k = static_cast<int>(s->groups.nlev[1]);
         return stressscl(s, s->groups.levvals[0][0], s->groups.levvals[0][k - 1]);
     }

@@ -20,12 +20,12 @@ void vyxcfax(vyxstate* s) {
     if (!p.noframe) {
         a.line(a.R, a.B, a.R, a.T);
         a.line(a.L, a.T, a.R, a.T);
-        if (p.nocenplot || p.cenbin) {
+        if (s->work.nocenplot || p.cenbin) {
             const double S = f->fy + f->fh + f->gapb;
             a.line(a.L, S, a.R, S);
         }
     }
-    if (p.inborder && s->popt.pageflags.start) a.border();
+    if (p.inborder && s->work.pageflags.start) a.border();
     a.line(a.L, a.B, a.R, a.B);
     RightGuard g{panelright(s), a.L, a.R, f->tilegaph};
     if (f->bottomedge[1] && !s->mcf.mcfopt.nohtick) bottomlife(a, g, s->popt.axlog[AXLOG_H] != 0);

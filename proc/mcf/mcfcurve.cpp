@@ -99,7 +99,7 @@ int vyxcfdw(vyxstate* s, grpnode* g) {
     const symrec* mark = g->censtyle ? g->censtyle : point;
     setwidth(s, 1);
     const int rows = s->opts.rowlay[0] > 0 ? static_cast<int>(s->opts.rowlay[0]) : static_cast<int>(MCF_BUFRECS);
-    const bool onebyone = p.nocenplot && !p.cenbin;
+    const bool onebyone = s->work.nocenplot && !p.cenbin;
 
     Curve c{s, f, s->opts.logscale[0] != 0, line ? ggcnum(0, line->color) : 1, line && line->ltype > 0 ? line->ltype : 1, 1,
             f->fx - f->gapl, f->fx + f->fw + f->gapr, f->fy - f->gapb, f->fy + f->fh};
@@ -128,7 +128,7 @@ int vyxcfdw(vyxstate* s, grpnode* g) {
     Level cur, lo, hi;
     cur.x = f->fx;
     cur.set = c.y(0.0, &cur.y) && !c.loglog;   // under LOGLOG no step from the origin
-    const bool limits = !p.noconf && s->mcf.mcfopt.wantlims;
+    const bool limits = !s->work.noconf && s->mcf.mcfopt.wantlims;
     const uint32_t kind = s->mcf.mcftype;
     double ref = -DBL_MAX, shift = 0;
     mcfwalk w;

@@ -24,8 +24,8 @@ struct Driver : PageDriver {
     // The working pool of one group's drawing, made afresh for every group.
     int freshpool() { return renewworkpool(s); }
     void reflines(grpnode* g) {
-        if (s->popt.refs.counts[REF_VREF]) vyxgvrl(s, g);
-        if (s->popt.refs.counts[REF_HREF]) vyxghrl(s, g);
+        if (s->work.refs.counts[REF_VREF]) vyxgvrl(s, g);
+        if (s->work.refs.counts[REF_HREF]) vyxghrl(s, g);
     }
 
     // Frame, grid, curve, axes, reference lines and inset of group g in the current panel.
@@ -69,7 +69,7 @@ struct Driver : PageDriver {
     // No class variable (or the difference of two groups): one panel.
     int single() {
         grpnode* g = &s->groups.rootgrp;
-        s->popt.pageflags.start = s->popt.pageflags.end = 1;
+        s->work.pageflags.start = s->work.pageflags.end = 1;
         if (int rc = freshpool()) return rc;
         page.begin();
         givesymbols(s, g, 0);
@@ -81,7 +81,7 @@ struct Driver : PageDriver {
 
     // Every group (or grid cell) overlaid in one panel.
     int overlay() {
-        s->popt.pageflags.start = s->popt.pageflags.end = 1;
+        s->work.pageflags.start = s->work.pageflags.end = 1;
         page.begin();
         if (s->mcf.mcfopt.legendon) legend(s, LG_GROUPS);
         f->leftedge[0] = f->leftedge[1] = f->bottomedge[0] = f->bottomedge[1] = 1;
@@ -129,8 +129,8 @@ struct Driver : PageDriver {
                 ends = last || (k + 1) % nrows == 0;
                 atrow(r, ends);
             }
-            s->popt.pageflags.start = fresh;
-            s->popt.pageflags.end = ends;
+            s->work.pageflags.start = fresh;
+            s->work.pageflags.end = ends;
             if (fresh || !page.open) page.begin();
             if (s->mcf.mcfopt.topstrip)
                 vyxptlb(s, g->key);
@@ -151,10 +151,10 @@ struct Driver : PageDriver {
                 page.begin();
                 for (int r = b * nrows; r < std::min((b + 1) * nrows, rows); ++r) {
                     const bool lastrow = r == rows - 1 || (r + 1) % nrows == 0;
-                    s->popt.pageflags.start = r % nrows == 0;
+                    s->work.pageflags.start = r % nrows == 0;
                     if (nrows >= 2) atrow(r % nrows, lastrow);
                     for (int c = e * ncols; c < std::min((e + 1) * ncols, cols); ++c) {
-                        s->popt.pageflags.end = lastrow && (c + 1 == cols || (c + 1) % ncols == 0);
+                        s->work.pageflags.end = lastrow && (c + 1 == cols || (c + 1) % ncols == 0);
                         if (ncols >= 2) atcolumn(c % ncols);
                         if (r == b * nrows) vyxptlb(s, s->groups.levkeys[1] + 16 * c);
                         if (c == e * ncols) vyxpslb(s, s->groups.levkeys[0] + 16 * r);

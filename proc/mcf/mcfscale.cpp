@@ -162,14 +162,14 @@ int vyxcfsc(vyxstate* s) {
     auto& p = s->popt.pflags;
     auto& o = s->mcf.mcfopt;
     plotlay* f = s->plot.frame;
-    const bool limits = o.wantlims && !p.noconf;
+    const bool limits = o.wantlims && !s->work.noconf;
     const bool loglog = s->opts.logscale[0] != 0;
     const Extremes e = gather(s, limits);
     s->popt.axlog[AXLOG_H] = s->popt.axlog[AXLOG_V] = 0;
 
     // Time axis.
     double lo = e.evtmin, hi = e.evtmax;
-    if (p.nocenplot || p.cenbin) {
+    if (s->work.nocenplot || p.cenbin) {
         lo = std::min(lo, e.endmin);
         hi = std::max(hi, e.endmax);
     }
@@ -177,8 +177,8 @@ int vyxcfsc(vyxstate* s) {
     if (p.cenbin) hi += 0.1 * (hi - lo);
     f->hdata[0] = lo;
     f->hdata[1] = hi;
-    if (p.llowgiven) lo = s->popt.axlim[AX_LIFELOWER];
-    if (p.lupgiven) hi = s->popt.axlim[AX_LIFEUPPER];
+    if (s->work.llowgiven) lo = s->work.axlim[AX_LIFELOWER];
+    if (s->work.lupgiven) hi = s->work.axlim[AX_LIFEUPPER];
     Axis h{};
     if (loglog) {
         if (lo <= kTiny) {
@@ -192,14 +192,14 @@ int vyxcfsc(vyxstate* s) {
             xpmlog(MSG_GROUP, MCFM_HORDER, std::pow(10.0, lo), std::pow(10.0, hi));
             return RC_REPORTED;
         }
-        if (decades(s, lo, hi, p.llowgiven, lo, p.lupgiven, hi, &h)) return RC_REPORTED;
+        if (decades(s, lo, hi, s->work.llowgiven, lo, s->work.lupgiven, hi, &h)) return RC_REPORTED;
         s->popt.axlog[AXLOG_H] = 1;
     } else {
         if (lo > hi) {
             xpmlog(MSG_GROUP, MCFM_HORDER, lo, hi);
             return RC_REPORTED;
         }
-        if (linear(s, lo, hi, p.llowgiven, p.lupgiven, &o.ntick[0], &o.ntickgiven[0], &h)) return RC_REPORTED;
+        if (linear(s, lo, hi, s->work.llowgiven, s->work.lupgiven, &o.ntick[0], &o.ntickgiven[0], &h)) return RC_REPORTED;
     }
     store(f, h, true);
 
@@ -209,8 +209,8 @@ int vyxcfsc(vyxstate* s) {
     if (lo > hi) lo = hi = 0;   // no estimate at all
     f->vdata[0] = lo;
     f->vdata[1] = hi;
-    if (p.plowgiven) lo = s->popt.axlim[AX_PCTLOWER];
-    if (p.pupgiven) hi = s->popt.axlim[AX_PCTUPPER];
+    if (p.plowgiven) lo = s->work.axlim[AX_PCTLOWER];
+    if (p.pupgiven) hi = s->work.axlim[AX_PCTUPPER];
     Axis v{};
     if (loglog) {
         if (p.plowgiven && lo <= kTiny) {

@@ -60,7 +60,7 @@ int run(vyxstate* s, bool* readin) {
     if (int rc = vyxclst(s); rc != 0) return rc;
     if (int rc = vyxordr(s); rc != 0) return rc;
     if (int rc = vyxcfob(s); rc != 0) return rc;
-    s->popt.pageflags.start = 1;
+    s->work.pageflags.start = 1;
     s->groups.lastgrp = 0;
     s->groups.grpcount[0] = 0;
     int counter = 0;

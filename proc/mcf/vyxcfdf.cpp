@@ -209,11 +209,11 @@ int vyxcfdf2(vyxstate* s) {
 }
 
 void defh(vyxstate* s, char* keya, char* keyb) {
-    s->opts.defhdr.given = 1;
-    std::memset(s->opts.defhdr.text, ' ', sizeof s->opts.defhdr.text);
+    s->work.defhdr.given = 1;
+    std::memset(s->work.defhdr.text, ' ', sizeof s->work.defhdr.text);
     int la = wzstjus(keya, 16, 'l');
     int lb = wzstjus(keyb, 16, 'l');
-    int len = xpmstr(s->opts.defhdr.text, 80, MSG_GROUP, MCFM_T_DIFFHDR, txtarg(keya, la), txtarg(keyb, lb));
-    if (len > 40) len = xpmstr(s->opts.defhdr.text, 80, MSG_GROUP, MCFM_T_DIFFHDRLONG, txtarg(keya, la), txtarg(keyb, lb));
-    s->opts.defhdr.len = len;
+    int len = xpmstr(s->work.defhdr.text, 80, MSG_GROUP, MCFM_T_DIFFHDR, txtarg(keya, la), txtarg(keyb, lb));
+    if (len > 40) len = xpmstr(s->work.defhdr.text, 80, MSG_GROUP, MCFM_T_DIFFHDRLONG, txtarg(keya, la), txtarg(keyb, lb));
+    s->work.defhdr.len = len;
 }

@@ -65,8 +65,8 @@ wobitem title2(const vyxstate* s) {
     return obtext(OBK_VALUE, rdxmsgs(MSG_GROUP, msg, txtarg(c.text, c.len)));
 }
 
-void labelcol(stmtopts& opts, columns& c) {
-    if (opts.tblflags[TF_STMTLABEL] && opts.stmtlabel) c.text("Label", 8, opts.stmtlabel);
+void labelcol(const vyxstate* s, columns& c) {
+    if (s->work.tblflags[TF_STMTLABEL] && s->opts.stmtlabel) c.text("Label", 8, s->opts.stmtlabel);
 }
 
 }  // namespace
@@ -134,7 +134,7 @@ int vyxcfob(vyxstate* s) {
         c.text("Description", 24, s->row.rowtext);
         c.text("Value", valw, s->mcf.rowvalue);
         if (group && s->groups.nclass > 0) c.text("Group", static_cast<int>(s->mcf.clswidth), s->row.grplabel);
-        labelcol(s->opts, c);
+        labelcol(s, c);
         c.end();
         s->out.tabs[tab].obj = c.t;
     };
@@ -164,7 +164,7 @@ int vyxcfob(vyxstate* s) {
         limits(c);
         if (exact) c.text("ID", uw, s->row.rowtext);
         if (s->groups.nclass > 0) c.text("Group", static_cast<int>(s->mcf.clswidth), s->row.grplabel);
-        labelcol(s->opts, c);
+        labelcol(s, c);
         if (lims) c.titles({obtext(OBK_ITEMNAME, txt("title2")), title2(s)});
         c.end();
         s->out.tabs[TAB_MCFEST].obj = c.t;
@@ -176,7 +176,7 @@ int vyxcfob(vyxstate* s) {
         c.num("Mcfdiff", &s->row.rowvals[ROW_YVALUE]);
         limits(c);
         if (exact) c.text("ID", 2 * uw + 1, s->row.rowtext);
-        labelcol(s->opts, c);
+        labelcol(s, c);
         if (lims) c.titles({obtext(OBK_ITEMNAME, txt("title2")), title2(s)});
         c.end();
         s->out.tabs[TAB_MCFDEST].obj = c.t;

@@ -71,9 +71,9 @@ void axislist(const stmtrec* r, const char* name, const double* v, int n, double
 void reflines(vyxstate* s, const stmtrec* r, int valslot, int labslot, int at, int msg1, int msgn) {
     const double* v = nullptr;
     int n = numbers(r, valslot, &v);
-    s->popt.refs.vals[at] = nullptr;
-    s->popt.refs.counts[at] = 0;
-    s->popt.refs.labels[at] = nullptr;
+    s->work.refs.vals[at] = nullptr;
+    s->work.refs.counts[at] = 0;
+    s->work.refs.labels[at] = nullptr;
     if (n == 0) return;
     if (const optslot* lab = stmtslot(r, labslot)) {
         const bool single = lab->kind == SK_QSTRING || lab->kind == SK_TEXT;
@@ -82,10 +82,10 @@ void reflines(vyxstate* s, const stmtrec* r, int valslot, int labslot, int at, i
             xpmlog(MSG_GROUP, single ? msg1 : msgn, n, nlab);
             return;
         }
-        s->popt.refs.labels[at] = const_cast<optslot*>(lab);
+        s->work.refs.labels[at] = const_cast<optslot*>(lab);
     }
-    s->popt.refs.vals[at] = const_cast<double*>(v);
-    s->popt.refs.counts[at] = n;
+    s->work.refs.vals[at] = const_cast<double*>(v);
+    s->work.refs.counts[at] = n;
 }
 
 int panels(vyxstate* s, const stmtrec* r) {
@@ -183,7 +183,7 @@ void readflags(vyxstate* s, const stmtrec* r, bool insetnext) {
     s->groups.clssort[0] = s->groups.clsmissing[0] = on(r, flag::plot::MISSING1);
     s->groups.clssort[1] = s->groups.clsmissing[1] = on(r, flag::plot::MISSING2);
     F.inborder = on(r, flag::plot::INBORDER);
-    F.noconf = on(r, flag::plot::NOCONF) || !O.wantlims;
+    s->work.noconf = on(r, flag::plot::NOCONF) || !O.wantlims;
     F.nogrid = !on(r, flag::plot::NOGRID);
     F.noframe = on(r, flag::plot::NOFRAME);
     O.legendon = !on(r, flag::mcf::NOLEGEND) && F.overlay;
@@ -191,12 +191,12 @@ void readflags(vyxstate* s, const stmtrec* r, bool insetnext) {
     F.noplabel = on(r, flag::mcf::NOVLABEL);
     F.nollabel = on(r, flag::mcf::NOHLABEL);
     F.mcfdiff = on(r, flag::mcf::MCFDIFF);
-    F.nocenplot = !on(r, flag::plot::NOCENPLOT) && !F.mcfdiff;
+    s->work.nocenplot = !on(r, flag::plot::NOCENPLOT) && !F.mcfdiff;
     F.mlgrid = on(r, flag::plot::MINORLOGGRID);
     O.varindinc = on(r, flag::mcf::INDINC);
     O.loglims = on(r, flag::mcf::LOGINTERVALS) && !F.mcfdiff;
     F.noinset = !on(r, flag::plot::NOINSET);
-    if (F.nocenplot) {
+    if (s->work.nocenplot) {
         F.cenbin = on(r, flag::plot::CENBIN) || on(r, flag::plot::CCENBIN);
         F.ccenbin = on(r, flag::plot::CCENBIN);
     }
@@ -206,10 +206,10 @@ void readflags(vyxstate* s, const stmtrec* r, bool insetnext) {
     if (F.overlay && F.cenbin) {
         xpmlog(MSG_GROUP, MCFM_OVERLAYCENBIN);
         F.cenbin = F.ccenbin = 0;
-        F.nocenplot = 1;
+        s->work.nocenplot = 1;
     }
     if (F.overlay && insetnext) xpmlog(MSG_GROUP, MCFM_OVERLAYINSET);
-    if (F.cenbin) F.nocenplot = 0;
+    if (F.cenbin) s->work.nocenplot = 0;
 }
 
 // 5. The variance method: VARIANCE= names it (NELSON clears VARMETHOD2 and INDINC given as
@@ -255,7 +255,7 @@ int responses(vyxstate* s, const stmtrec* r) {
     }
     xpmlog(MSG_GROUP, MCFM_INTERVALNOTE);
     F.cenbin = F.ccenbin = 0;
-    F.nocenplot = 0;
+    s->work.nocenplot = 0;
     s->input.rspvars[0] = descof(s, firstvar(r, slot::head::RESP1));
     s->input.rspvars[1] = descof(s, firstvar(r, slot::head::RESP2));
     O.mcfvars[0] = firstvar(r, slot::head::CENSVALS);
@@ -295,25 +295,25 @@ int classvariables(vyxstate* s, const stmtrec* r) {
 void axes(vyxstate* s, const stmtrec* r) {
     auto& F = s->popt.pflags;
     auto& O = s->mcf.mcfopt;
-    double* ax = s->popt.axlim;
+    double* ax = s->work.axlim;
     O.ntick[0] = O.ntick[1] = 4;
-    F.llowgiven = F.lupgiven = F.plowgiven = F.pupgiven = 0;
+    s->work.llowgiven = s->work.lupgiven = F.plowgiven = F.pupgiven = 0;
     const double* v = nullptr;
     if (int n = numbers(r, slot::mcf::HAXIS, &v); n > 0) {
         if (s->opts.logscale[0]) {
             xpmlog(MSG_GROUP, MCFM_HAXISLOG);
         } else {
-            axislist(r, "HAXIS", v, n, &ax[AX_LIFELOWER], &F.llowgiven, &ax[AX_LIFEUPPER], &F.lupgiven, &O.ntick[0]);
+            axislist(r, "HAXIS", v, n, &ax[AX_LIFELOWER], &s->work.llowgiven, &ax[AX_LIFEUPPER], &s->work.lupgiven, &O.ntick[0]);
             O.ntickgiven[0] = 1;
         }
     } else {
         const optslot* lo = stmtslot(r, slot::mcf::HLOWER);
         const optslot* hi = stmtslot(r, slot::mcf::HUPPER);
-        if (lo) ax[AX_LIFELOWER] = lo->num, F.llowgiven = 1;
-        if (hi) ax[AX_LIFEUPPER] = hi->num, F.lupgiven = 1;
+        if (lo) ax[AX_LIFELOWER] = lo->num, s->work.llowgiven = 1;
+        if (hi) ax[AX_LIFEUPPER] = hi->num, s->work.lupgiven = 1;
         if (lo && hi && hi->num <= lo->num) {
             xpmlog(MSG_GROUP, MCFM_HRANGE, lo->num, hi->num);
-            F.llowgiven = F.lupgiven = 0;
+            s->work.llowgiven = s->work.lupgiven = 0;
         }
         if (const optslot* t = stmtslot(r, slot::mcf::NHTICK)) O.ntick[0] = countopt(r, "NHTICK", t->num, 1, MOST_TICKS, 4), O.ntickgiven[0] = 1;
     }
@@ -335,7 +335,7 @@ void axes(vyxstate* s, const stmtrec* r) {
 // range: a WARNING that 1 is used, and the statement runs).
 void references(vyxstate* s, const stmtrec* r) {
     auto& F = s->popt.pflags;
-    F.refstop2 = on(r, flag::plot::VINTERSECT);
+    s->work.refstop2 = on(r, flag::plot::VINTERSECT);
     reflines(s, r, slot::plot::VREF, slot::plot::VREFLABELS, REF_VREF, MCFM_VREFLAB1, MCFM_VREFLABN);
     F.refstop = on(r, flag::plot::HINTERSECT);
     reflines(s, r, slot::plot::HREF, slot::plot::HREFLABELS, REF_HREF, MCFM_HREFLAB1, MCFM_HREFLABN);
@@ -383,10 +383,10 @@ int vyxcfpm(vyxstate* s) {
     if (int rc = mcfframe(s, insetnext); rc != 0) return rc;
     readflags(s, r, insetnext);
     // 4. No default inset header.
-    s->opts.defhdr.given = 0;
+    s->work.defhdr.given = 0;
     variancemethod(s, r);
     // 7. ANNOTATE= and the statement's label.
-    F.refstop = F.refstop2 = 0;
+    F.refstop = s->work.refstop2 = 0;
     if (const optslot* a = stmtslot(r, slot::plot::ANNOTATE)) {
         O.annods = static_cast<dshandle>(a->handle);
         s->inwork.annoflag = 1;

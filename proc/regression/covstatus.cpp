@@ -130,11 +130,11 @@ void vyxmcov(vyxstate* s) {
     statustable(s, info);
     if (s->step.stepend) return;
 
-    s->opts.tblflags[TF_LAGRANGE] = 0;
+    s->work.tblflags[TF_LAGRANGE] = 0;
     for (double& v : s->mdl.lagmult) v = missing();
     auto lagrange = [&](int slot, int i) {
         s->mdl.lagmult[slot] = getstat(g, H, i);
-        s->opts.tblflags[TF_LAGRANGE] = 1;
+        s->work.tblflags[TF_LAGRANGE] = 1;
     };
     if (s->mdl.intfix) lagrange(0, 0);
     if (!s->popt.pflags.haslogscl && s->mdl.scalefix && n.ndist > 0) lagrange(1, n.ncol);

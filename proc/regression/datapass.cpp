@@ -436,7 +436,7 @@ int preparerows(vyxstate* s, pass& p, uint8_t** censeen) {
     p.groupx = p.rawx + p.ncont + 1;
     p.logs = s->opts.logscale[0];
     p.log10 = s->opts.logscale[1];
-    p.thr = s->opts.thrflags[TH_GIVEN] ? s->fit.fixedparms[FP_THRESHOLD] : 0.0;
+    p.thr = s->work.thrflags[TH_GIVEN] ? s->fit.fixedparms[FP_THRESHOLD] : 0.0;
     for (double& c : s->mdl.mdlcnt) c = 0.0;
     s->mdl.sumwt[0] = s->mdl.sumwt[1] = 0.0;
     return 0;

@@ -30,6 +30,6 @@ int vyxmod(vyxstate* s) {
     if (int rc = vyxmcl(s)) return rc;
     if (ended(s)) return 1;
     vyxmput(s);
-    if (!ended(s) && s->opts.tblflags[TF_OBSTATS]) vyxmout(s);
+    if (!ended(s) && s->work.tblflags[TF_OBSTATS]) vyxmout(s);
     return 0;
 }

@@ -76,7 +76,7 @@ settings readsettings(vyxstate* s, const stmtrec* r) {
         g.shape[0] = s->mdl.estdata[g.r_shape];
         if (s->mdl.shape_fn) s->mdl.shape_fn(s->mdl.estdata[g.r_shape], g.shape);
     }
-    g.thr = s->opts.thrflags[TH_GIVEN] ? s->fit.fixedparms[FP_THRESHOLD] : 0.0;
+    g.thr = s->work.thrflags[TH_GIVEN] ? s->fit.fixedparms[FP_THRESHOLD] : 0.0;
     g.lnscale = s->opts.logscale[0];
     g.l10scale = s->opts.logscale[1];
     return g;

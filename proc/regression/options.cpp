@@ -74,12 +74,12 @@ int distribution(vyxstate* s, const stmtrec* r) {
     if (f->scale == 2) s->opts.logscale[1] = 1;
     const optslot* thr = stmtslot(r, ms::THRESHOLD);
     s->fit.fixedparms[FP_THRESHOLD] = 0.0;
-    s->opts.thrflags[TH_GIVEN] = 0;
+    s->work.thrflags[TH_GIVEN] = 0;
     if (thr && f->scale == 0) {
         const char* d = s->opts.labels[LB_DIST];
         xpmlog(510, 166, txtarg(d, wzstrip(d, 20)));
     } else if (thr) {
-        s->opts.thrflags[TH_GIVEN] = 1;
+        s->work.thrflags[TH_GIVEN] = 1;
         s->fit.fixedparms[FP_THRESHOLD] = thr->num;
     }
     return 0;
@@ -258,7 +258,7 @@ int vyxmprm(vyxstate* s) {
     s->mdl.scalefix = !ismiss(s->fit.fixedparms[FP_SCALE]) && !stmtflag(r, mf::SCINIT);
     s->mdl.shapefix = !ismiss(s->fit.fixedparms[FP_SHAPE]) && !stmtflag(r, mf::SHINIT);
     s->mdl.lsintfix = 0;
-    s->opts.tblflags[TF_OBSTATS] = stmtflag(r, mf::OBSTATS);
+    s->work.tblflags[TF_OBSTATS] = stmtflag(r, mf::OBSTATS);
     s->mdl.rsp3flag = stmtflag(r, mf::READOUT);
     s->mdl.nocsflag = stmtflag(r, mf::NOCS);
     s->mdl.xcenter = stmtflag(r, mf::XCENTER);
@@ -274,7 +274,7 @@ int vyxmprm(vyxstate* s) {
     }
     // 6. labels
     for (int k : {LB_DIST, LB_PARM1, LB_PARM2, LB_PARM3}) std::memset(s->opts.labels[k], ' ', 40);
-    s->opts.thrflags[TH_GIVEN] = 0;
+    s->work.thrflags[TH_GIVEN] = 0;
     s->opts.logscale[0] = s->opts.logscale[1] = 0;
     // 7. the distribution
     if (int rc = distribution(s, r)) return rc;
@@ -332,7 +332,7 @@ int vyxmprm(vyxstate* s) {
         case 3: s->input.rspform[RF_INTERVAL] = 1; nresp = 1; break;
         default: break;
     }
-    s->opts.thrflags[TH_MODELRAN] = 1;
+    s->work.thrflags[TH_MODELRAN] = 1;
     // 16. a model of one effect besides the intercept: its first continuous and CLASS variable
     s->mdl.mdleffinfo[0] = s->mdl.mdleffinfo[1] = 0;
     s->mdl.mdlvarids[0] = s->mdl.mdlvarids[1] = 0;

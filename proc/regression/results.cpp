@@ -47,7 +47,7 @@ void fitsummary(vyxstate* s) {
     if (s->mdl.mdlcnt[2] != 0.0) row(233, s->mdl.mdlcnt[2]);
     if (s->mdl.mdlcnt[3] != 0.0) row(232, s->mdl.mdlcnt[3]);
     if (s->inwork.nobscnt[0] != 0) row(229, s->inwork.nobscnt[0]);
-    if (s->opts.thrflags[TH_GIVEN]) row(110, s->fit.fixedparms[FP_THRESHOLD]);
+    if (s->work.thrflags[TH_GIVEN]) row(110, s->fit.fixedparms[FP_THRESHOLD]);
     row(236, s->fit.loglik.final);
     t.endrows();
     t.publish();
@@ -263,6 +263,6 @@ void matrices(vyxstate* s) {
 void vyxmput(vyxstate* s) {
     fitsummary(s);
     if (!s->step.stepend) estimates(s);
-    if (!s->step.stepend && s->opts.tblflags[TF_LAGRANGE]) lagrange(s);
+    if (!s->step.stepend && s->work.tblflags[TF_LAGRANGE]) lagrange(s);
     if (!s->step.stepend && (s->fit.covprint[CP_COVB] || s->fit.covprint[CP_CORRB])) matrices(s);
 }

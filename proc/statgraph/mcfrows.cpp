@@ -59,7 +59,7 @@ int eachrecord(grpnode* g, F&& f) {
 bool censored(const mcfrec& r) { return ismiss(r.value); }
 
 void label(const vyxstate* s, int which, int k, char* cell) {
-    const auto* slot = static_cast<const optslot*>(s->popt.refs.labels[which]);
+    const auto* slot = static_cast<const optslot*>(s->work.refs.labels[which]);
     if (!slot) return;
     int len = 0;
     const char* t = zparm(slot, k, &len);
@@ -94,14 +94,14 @@ int GetMCF(vyxstate* s, grpnode* g) {
     }
     const int rc = eachrecord(g, [&](const mcfrec& r) -> int {
         if (censored(r)) {
-            if (!s->popt.pflags.nocenplot) return 0;
+            if (!s->work.nocenplot) return 0;
             for (int k = 0; k < SG_CELLS; ++k) v[k] = missing();
             v[SG_CENSOR] = r.time;
             return phrow(s);
         }
         const double m = r.mcf, se = r.se;
         double lower = missing(), upper = missing();
-        if (s->popt.pflags.noconf) {
+        if (s->work.noconf) {
         } else if (s->mcf.mcfopt.loglims) {
             const double w = m > kEps ? se * z / m : missing();
             if (!ismiss(w) && w < sg::kExpCap) lower = m / std::exp(w), upper = m * std::exp(w);
@@ -136,9 +136,9 @@ int MCFRefLines(vyxstate* s, grpnode* g) {
     const bool records = g->mcf.nrec > 0;
 
     // Time references: the curve's level at X.
-    const int nh = s->popt.refs.counts[REF_HREF];
+    const int nh = s->work.refs.counts[REF_HREF];
     for (int k = 0; k < nh; ++k) {
-        const double X = s->popt.refs.vals[REF_HREF][k];
+        const double X = s->work.refs.vals[REF_HREF][k];
         ref[SG_XREF] = X;
         ref[SG_YREF] = missing();
         if (X < g->mcf.evtmin || X > g->mcf.evtmax) {
@@ -146,7 +146,7 @@ int MCFRefLines(vyxstate* s, grpnode* g) {
             xpmlog(510, kMsgRefOutside, X);
             continue;
         }
-        const bool labels = s->popt.refs.labels[REF_HREF] != nullptr;
+        const bool labels = s->work.refs.labels[REF_HREF] != nullptr;
         if (labels) label(s, REF_HREF, k, s->sg.refrowlab[SG_XREF]);
         if (s->popt.pflags.refstop && records) {
             double p = -DBL_MAX, q = -DBL_MAX, lv = 0, level = missing();
@@ -174,9 +174,9 @@ int MCFRefLines(vyxstate* s, grpnode* g) {
     resetrefs(s);
 
     // Level references: the times at which the curve reaches Y.
-    const int nv = s->popt.refs.counts[REF_VREF];
+    const int nv = s->work.refs.counts[REF_VREF];
     for (int k = 0; k < nv; ++k) {
-        const double Y = s->popt.refs.vals[REF_VREF][k];
+        const double Y = s->work.refs.vals[REF_VREF][k];
         ref[SG_XREF] = missing();
         ref[SG_YREF] = Y;
         if (Y < g->mcf.mcfmin || Y > g->mcf.mcfmax) {
@@ -184,10 +184,10 @@ int MCFRefLines(vyxstate* s, grpnode* g) {
             xpmlog(510, kMsgRefOutside, Y);
             continue;
         }
-        const bool labels = s->popt.refs.labels[REF_VREF] != nullptr;
+        const bool labels = s->work.refs.labels[REF_VREF] != nullptr;
         if (labels) label(s, REF_VREF, k, s->sg.refrowlab[SG_YREF]);
         int written = 0;
-        if (s->popt.pflags.refstop2 && records) {
+        if (s->work.refstop2 && records) {
             double p = 0, lv = -DBL_MAX;
             bool firstrec = true;
             const int rc = eachrecord(g, [&](const mcfrec& r) -> int {

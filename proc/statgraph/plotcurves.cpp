@@ -80,7 +80,7 @@ int fmcurves(vyxstate* s, double* vmin, double* vmax) {
         if (!ismiss(r[FM_LOWER])) m = std::max(m, r[FM_LOWER]);
         const double lower = sg::quant(s, m);
         const double upper = ismiss(r[FM_UPPER]) || r[FM_UPPER] >= 1 ? missing() : sg::quant(s, r[FM_UPPER]);
-        if (!s->popt.pflags.noconf) {
+        if (!s->work.noconf) {
             sg::widen(vmin, nullptr, lower);
             sg::widen(nullptr, vmax, upper);
         }

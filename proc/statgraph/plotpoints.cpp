@@ -48,7 +48,7 @@ int intervalpoints(vyxstate* s, grpnode* g, Limits lim, double* vmin, double* vm
             }
         }
         const double time = sg::backtime(s, t[EMT_RIGHT * n + k]);
-        sg::widen(&s->popt.axlim[AX_DATALO], &s->popt.axlim[AX_DATAHI], time);
+        sg::widen(&s->work.axlim[AX_DATALO], &s->work.axlim[AX_DATAHI], time);
         v[SG_XVALUE] = time;
         v[SG_YVALUE] = y;
         v[SG_YUPPER] = upper;
@@ -64,7 +64,7 @@ int curvepoint(vyxstate* s, PhRowBlock& rows, const double* r, Limits lim, doubl
     double* v = s->row.rowvals;
     const double p = r[CR_PPOS];
     const double t = sg::backtime(s, r[CR_TIME]);
-    sg::widen(&s->popt.axlim[AX_DATALO], &s->popt.axlim[AX_DATAHI], t);
+    sg::widen(&s->work.axlim[AX_DATALO], &s->work.axlim[AX_DATAHI], t);
     double upper = missing(), lower = missing();
     if (lim == Limits::Pointwise) {
         upper = r[CR_UPPER];
@@ -134,7 +134,7 @@ int PlotPoints(vyxstate* s, grpnode* g, double* vmin, double* vmax) {
     if (int rc = curvepoints(s, g, lim, vmin, vmax)) return rc;
 
     // Censored marks: a row of their own with only the time of the mark (and the group).
-    if (s->input.rspform[RF_TIME] || !s->popt.pflags.nocenplot || !s->input.rspform[RF_CENSOR]) return 0;
+    if (s->input.rspform[RF_TIME] || !s->work.nocenplot || !s->input.rspform[RF_CENSOR]) return 0;
     double* v = s->row.rowvals;
     for (int k = 0; k < SG_CELLS; ++k) v[k] = missing();
     PhRowBlock rows(s, {&v[SG_CENSOR]});

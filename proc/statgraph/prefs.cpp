@@ -29,7 +29,7 @@ constexpr double kLog10Max = 308.25471555991675;
 // The label of reference value k into a 16-character cell (16 blanks, then the label);
 // false when the list has no labels.
 bool reflabel(const vyxstate* s, int which, int k, char* cell) {
-    const auto* slot = static_cast<const optslot*>(s->popt.refs.labels[which]);
+    const auto* slot = static_cast<const optslot*>(s->work.refs.labels[which]);
     if (!slot) return false;
     int len = 0;
     const char* t = zparm(slot, k, &len);
@@ -68,7 +68,7 @@ int PPlotRefLines(vyxstate* s, grpnode* g) {
     const double loc = g->loc, scale = g->scale;
     const double slope = !ismiss(scale) && scale > 0 ? 1 / scale : missing();
     const double icpt = ismiss(loc) || ismiss(scale) ? missing() : -loc / scale;
-    const auto& c = s->popt.refs.counts;
+    const auto& c = s->work.refs.counts;
     if (s->popt.pflags.rotate && (c[REF_HREF] > 0 || c[REF_VREF] > 0)) {
         xpmlog(510, kMsgRotateRefs);
         return 1;
@@ -81,17 +81,17 @@ int PPlotRefLines(vyxstate* s, grpnode* g) {
 
     const int tw = c[REF_LREF] > 0 ? REF_LREF : REF_HREF;
     for (int k = 0; k < c[tw]; ++k) {
-        const double v = s->popt.refs.vals[tw][k];
+        const double v = s->work.refs.vals[tw][k];
         ref[SG_XREF] = v;
         ref[SG_YREF] = missing();
         if (s->popt.pflags.refstop && s->popt.pflags.fmcombine) {
             // The combined failure-mode curve there, without its limits.
             double rec[FM_WORDS];
-            const uint8_t noconf = s->popt.pflags.noconf;
-            s->popt.pflags.noconf = 1;
+            const uint8_t noconf = s->work.noconf;
+            s->work.noconf = 1;
             const double x = sg::fwdtime(s, v);
             ref[SG_YREF] = !ismiss(x) && fmest(s, x, rec) == 0 && !ismiss(rec[FM_F]) && rec[FM_F] < 1 ? sg::quant(s, rec[FM_F]) : missing();
-            s->popt.pflags.noconf = noconf;
+            s->work.noconf = noconf;
         } else if (s->popt.pflags.refstop) {
             const double x = sg::fwdtime(s, v);
             ref[SG_YREF] = ismiss(slope) || ismiss(icpt) || ismiss(x) ? missing() : slope * x + icpt;
@@ -106,7 +106,7 @@ int PPlotRefLines(vyxstate* s, grpnode* g) {
 
     const int pw = c[REF_PREF] > 0 ? REF_PREF : REF_VREF;
     for (int k = 0; k < c[pw]; ++k) {
-        const double v = s->popt.refs.vals[pw][k];
+        const double v = s->work.refs.vals[pw][k];
         ref[SG_XREF] = missing();
         // Also with ROTATE: a reference at 0 or 100 percent has no finite place on the axis.
         if (!(v > 0 && v < 100)) {
@@ -115,11 +115,11 @@ int PPlotRefLines(vyxstate* s, grpnode* g) {
             continue;
         }
         ref[SG_YREF] = sg::quant(s, v / 100);
-        if (s->popt.pflags.refstop2 && s->popt.pflags.fmcombine) {
+        if (s->work.refstop2 && s->popt.pflags.fmcombine) {
             // Where the combined curve reaches v percent.
             double t = missing(), p = v / 100;
             ref[SG_XREF] = s->life.fmcurve && fmint(s, &t, &p, s->life.fmcurve, s->opts.npoints + 1, 1) == 0 ? t : missing();
-        } else if (s->popt.pflags.refstop2) {
+        } else if (s->work.refstop2) {
             const double x = ismiss(ref[SG_YREF]) || ismiss(scale) || ismiss(loc) ? missing() : ref[SG_YREF] * scale + loc;
             if (ismiss(x))
                 ref[SG_XREF] = missing();

@@ -18,8 +18,8 @@ int SGPobj(vyxstate* s) {
         void* cell;
         bool present;
     };
-    const bool refs = s->popt.refs.counts[REF_HREF] > 0 || s->popt.refs.counts[REF_VREF] > 0 || s->popt.refs.counts[REF_PREF] > 0 ||
-                      s->popt.refs.counts[REF_LREF] > 0;
+    const bool refs = s->work.refs.counts[REF_HREF] > 0 || s->work.refs.counts[REF_VREF] > 0 || s->work.refs.counts[REF_PREF] > 0 ||
+                      s->work.refs.counts[REF_LREF] > 0;
     const Col cols[] = {
         {COL_DOUBLE, "YPPlot", "YPPLot", "Yvalue", &v[SG_YVALUE], true},
         {COL_DOUBLE, "Plabel", nullptr, "Yvalue", &v[SG_PLABEL], true},
@@ -35,7 +35,7 @@ int SGPobj(vyxstate* s) {
         {COL_DOUBLE, "Ylower2", "Ylower2", "Yvalue", &v[SG_YLOWER2], true},
         {COL_DOUBLE, "Xupper2", "Xupper2", "Xvalue", &v[SG_XUPPER2], true},
         {COL_DOUBLE, "Xlower2", "Xlower2", "Xvalue", &v[SG_XLOWER2], true},
-        {COL_DOUBLE, "Censor", "Censor", "Xvalue", &v[SG_CENSOR], p.nocenplot && !p.overlay},
+        {COL_DOUBLE, "Censor", "Censor", "Xvalue", &v[SG_CENSOR], s->work.nocenplot && !p.overlay},
         {COL_INT, "Index", "Index", "GroupIndx", &s->sg.grpindex, true},
         {COL_DOUBLE, "XRef", "XRef", "Xvalue", &s->sg.refrow[SG_XREF], refs},
         {COL_DOUBLE, "YRef", "YRef", "Yvalue", &s->sg.refrow[SG_YREF], refs},

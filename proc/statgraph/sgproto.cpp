@@ -145,10 +145,10 @@ int GraphRequest::issue(vyxstate* s) {
 }
 
 void axisends(const vyxstate* s, GraphRequest& r) {
-    if (s->popt.pflags.llowgiven) r.number("_LifeMin", s->popt.axlim[AX_LIFELOWER]);
-    if (s->popt.pflags.lupgiven) r.number("_LifeMax", s->popt.axlim[AX_LIFEUPPER]);
-    if (s->popt.pflags.plowgiven) r.number("_PctMin", s->popt.axlim[AX_PCTLOWER]);
-    if (s->popt.pflags.pupgiven) r.number("_PctMax", s->popt.axlim[AX_PCTUPPER]);
+    if (s->work.llowgiven) r.number("_LifeMin", s->work.axlim[AX_LIFELOWER]);
+    if (s->work.lupgiven) r.number("_LifeMax", s->work.axlim[AX_LIFEUPPER]);
+    if (s->popt.pflags.plowgiven) r.number("_PctMin", s->work.axlim[AX_PCTLOWER]);
+    if (s->popt.pflags.pupgiven) r.number("_PctMax", s->work.axlim[AX_PCTUPPER]);
 }
 
 void gridcells(vyxstate* s, int i, int j) {

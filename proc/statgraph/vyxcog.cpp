@@ -21,12 +21,13 @@ namespace {
 // The ends of the axes the statement gives, each only when given, after the other variables:
 // HLOWER and HUPPER (or an HAXIS list) as _LifeMin and _LifeMax, VLOWER and VUPPER (or a VAXIS
 // list) as _MCFMin and _MCFMax. The renderer ends its axes there, as the device road does.
-void mcfends(const plotopts& popt, GraphRequest& r) {
-    const auto& p = popt.pflags;
-    if (p.llowgiven) r.number("_LifeMin", popt.axlim[AX_LIFELOWER]);
-    if (p.lupgiven) r.number("_LifeMax", popt.axlim[AX_LIFEUPPER]);
-    if (p.plowgiven) r.number("_MCFMin", popt.axlim[AX_PCTLOWER]);
-    if (p.pupgiven) r.number("_MCFMax", popt.axlim[AX_PCTUPPER]);
+void mcfends(const vyxstate* s, GraphRequest& r) {
+    const auto& p = s->popt.pflags;
+    const auto& w = s->work;
+    if (w.llowgiven) r.number("_LifeMin", w.axlim[AX_LIFELOWER]);
+    if (w.lupgiven) r.number("_LifeMax", w.axlim[AX_LIFEUPPER]);
+    if (p.plowgiven) r.number("_MCFMin", w.axlim[AX_PCTLOWER]);
+    if (p.pupgiven) r.number("_MCFMax", w.axlim[AX_PCTUPPER]);
 }
 
 // Catalog 0: the labels of MCF plots.
@@ -49,13 +50,13 @@ int columns(vyxstate* s) {
         bool present;
     };
     const bool step = s->mcf.mcftype == 1;
-    const bool refs = s->popt.refs.counts[REF_HREF] > 0 || s->popt.refs.counts[REF_VREF] > 0;
+    const bool refs = s->work.refs.counts[REF_HREF] > 0 || s->work.refs.counts[REF_VREF] > 0;
     const int cw = static_cast<int>(s->mcf.clswidth);
     const Col cols[] = {
         {COL_DOUBLE, "Yvalue", "YValue", 0, "Yvalue", &v[SG_YVALUE], true},
         {COL_DOUBLE, "Yupper", "Yupper", 0, "Yvalue", &v[SG_YUPPER], true},
         {COL_DOUBLE, "Ylower", "Ylower", 0, "Yvalue", &v[SG_YLOWER], true},
-        {COL_DOUBLE, "Censor", "Censor", 0, "Xvalue", &v[SG_CENSOR], p.nocenplot && !p.overlay && !p.mcfdiff},
+        {COL_DOUBLE, "Censor", "Censor", 0, "Xvalue", &v[SG_CENSOR], s->work.nocenplot && !p.overlay && !p.mcfdiff},
         {COL_DOUBLE, "Xvalue2", "Xvalue2", 0, "Xvalue", &v[SG_XVALUE2], step},
         {COL_DOUBLE, "Yvalue2", "Yvalue2", 0, "Yvalue", &v[SG_YVALUE2], step},
         {COL_DOUBLE, "Yupper2", "Yupper2", 0, "Yvalue", &v[SG_YUPPER2], step},
@@ -92,7 +93,7 @@ int grouprows(vyxstate* s, grpnode* g) {
 }  // namespace
 
 int vyxcog(vyxstate* s) {
-    s->popt.pageflags.statement = 0;
+    s->work.pageflags.statement = 0;
     const auto& p = s->popt.pflags;
     const vardesc* tvar = s->input.rspvars[0];
     const txthandle axtype = rdxtxt(s->opts.logscale[0] ? "log" : "linear", -1);
@@ -129,12 +130,12 @@ int vyxcog(vyxstate* s) {
         GraphRequest r(name, label, label, rdxtxt(templ.c_str(), -1), refs, 1);
         if (insetwanted) r.inset(items, count);
         r.integer("_IType", type).text("_XName", xname).text("_XLabel", xlabel).text("_YLabel", ylabel);
-        r.text("_SXLabel", xname).text("_SYLabel", sylabel).integer("_NoConf", p.noconf).integer("_Join", join);
+        r.text("_SXLabel", xname).text("_SYLabel", sylabel).integer("_NoConf", s->work.noconf).integer("_Join", join);
         r.integer("_NRow", nrows).integer("_NCol", ncols).text("_Grid", grid).integer("_MCFDiff", p.mcfdiff ? 1 : 0);
         // The axis types, as the class layouts have them: without them a LOGLOG plot of one
         // group would be drawn on linear axes.
         r.text("_YType", axtype).text("_XType", axtype);
-        mcfends(s->popt, r);
+        mcfends(s, r);
         return r.issue(s);
     }
 
@@ -176,9 +177,9 @@ int vyxcog(vyxstate* s) {
         GraphRequest r(rdxtxt("MCFPlot", -1), label, label, templh, refs, nrefs);
         r.integer("_IType", type).text("_YType", axtype).text("_XType", axtype).text("_XName", xname);
         r.text("_XLabel", xlabel).text("_SXLabel", xname).text("_YLabel", ylabel).text("_SYLabel", sylabel);
-        r.integer("_Join", join).integer("_NoConf", p.noconf).integer("_NRow", nrows).integer("_NCol", ncols);
+        r.integer("_Join", join).integer("_NoConf", s->work.noconf).integer("_NRow", nrows).integer("_NCol", ncols);
         r.text("_Grid", grid);
-        mcfends(s->popt, r);
+        mcfends(s, r);
         return r.issue(s);
     }
     const txthandle label = rdxmsg(0, kLblPlots);
@@ -191,9 +192,9 @@ int vyxcog(vyxstate* s) {
         if (insetwanted && count > 0) r.inset(items, count);
         r.integer("_PanelN", k).integer("_IType", type).text("_YType", axtype).text("_XType", axtype);
         r.text("_XName", xname).text("_XLabel", xlabel).text("_SXLabel", xname).text("_YLabel", ylabel);
-        r.text("_SYLabel", sylabel).integer("_Join", join).integer("_NoConf", p.noconf).integer("_NRow", nrows);
+        r.text("_SYLabel", sylabel).integer("_Join", join).integer("_NoConf", s->work.noconf).integer("_NRow", nrows);
         r.integer("_NCol", ncols).text("_ShrinkFonts", shrink).text("_Grid", grid);
-        mcfends(s->popt, r);
+        mcfends(s, r);
         if (int rc = r.issue(s)) return rc;
     }
     return phgroupclose(s);

@@ -63,15 +63,15 @@ int grouprows(vyxstate* s, grpnode* g, double* vmin, double* vmax, bool* refs) {
 }  // namespace
 
 int vyxpog(vyxstate* s) {
-    s->popt.pageflags.statement = 0;
+    s->work.pageflags.statement = 0;
     const auto& p = s->popt.pflags;
     const vardesc* tvar = s->input.rspvars[0];
     const int dlen = wzstrip(s->opts.labels[LB_DIST], 16);
     const msgarg dist = txtarg(s->opts.labels[LB_DIST], dlen);
 
     if (int rc = SGPobj(s)) return rc;
-    const double transconf = p.noconf || p.nofitline ? 1.0 : 0.8;
-    const double transfit = p.nofitline ? 1.0 : 0.0;
+    const double transconf = s->work.noconf || s->work.nofitline ? 1.0 : 0.8;
+    const double transfit = s->work.nofitline ? 1.0 : 0.0;
     std::memset(s->sg.refrowlab, ' ', sizeof s->sg.refrowlab);
     s->sg.refrow[SG_XREF] = s->sg.refrow[SG_YREF] = missing();
 
@@ -96,8 +96,8 @@ int vyxpog(vyxstate* s) {
     uint32_t* refs = s->sg.phantomlist;
     refs[0] = refs[1] = 0;
     if (int rc = phbind(s, &refs[0])) return rc;
-    s->popt.axlim[AX_DATALO] = DBL_MAX;
-    s->popt.axlim[AX_DATAHI] = -DBL_MAX;
+    s->work.axlim[AX_DATALO] = DBL_MAX;
+    s->work.axlim[AX_DATAHI] = -DBL_MAX;
     double vmin = DBL_MAX, vmax = -DBL_MAX;
     s->sg.grpindex = 1;
     bool refsgo = true;
@@ -131,8 +131,8 @@ int vyxpog(vyxstate* s) {
     char *ticks = nullptr, *ticklabels = nullptr;
     int tickslen = 0, labelslen = 0;
     SetProbAxis(s, &ticks, &tickslen, &ticklabels, &labelslen);
-    const double vlo = p.plowgiven ? s->opts.quant_fn(s->popt.axlim[AX_PCTLOWER] / 100) : vmin;
-    const double vhi = p.pupgiven ? s->opts.quant_fn(s->popt.axlim[AX_PCTUPPER] / 100) : vmax;
+    const double vlo = p.plowgiven ? s->opts.quant_fn(s->work.axlim[AX_PCTLOWER] / 100) : vmin;
+    const double vhi = p.pupgiven ? s->opts.quant_fn(s->work.axlim[AX_PCTUPPER] / 100) : vmax;
 
     // The inset: its variables, and with class variables a phantom of every group's values.
     wobitem* insetitems = nullptr;

@@ -195,15 +195,15 @@ int pcntlphantom(vyxstate* s, const Flags& f, const double* lines, uint32_t* ref
 
 // The stress reference lines.
 int srefphantom(vyxstate* s, const Flags& f, uint32_t* ref) {
-    const auto* labels = static_cast<const optslot*>(s->popt.refs.labels[REF_SREF]);
+    const auto* labels = static_cast<const optslot*>(s->work.refs.labels[REF_SREF]);
     if (int rc = phcreate(s, "PhantomSRef", "Phantom Data for Stress Ref Lines")) return rc;
     if (int rc = phcolumn(s, COL_DOUBLE, "SRef", "SRef", 0, "Yvalue", &s->sg.srefcell)) return rc;
     if (labels)
         if (int rc = phcolumn(s, COL_TEXT, "SRefLabel", "SRefLabel", SG_REFLABEL, "Group", s->sg.sreflabel)) return rc;
     if (int rc = phenddef(s)) return rc;
     if (int rc = phbind(s, ref)) return rc;
-    for (int k = 0; k < s->popt.refs.counts[REF_SREF]; ++k) {
-        const double v = s->popt.refs.vals[REF_SREF][k];
+    for (int k = 0; k < s->work.refs.counts[REF_SREF]; ++k) {
+        const double v = s->work.refs.vals[REF_SREF][k];
         s->sg.srefcell = f.A && !ismiss(v) ? -v : v;
         if (labels) {
             int len = 0;
@@ -221,8 +221,8 @@ int probphantom(vyxstate* s, uint32_t* ref, double* vmin, double* vmax) {
     std::memset(s->sg.refrowlab, ' ', sizeof s->sg.refrowlab);
     s->sg.refrow[SG_XREF] = s->sg.refrow[SG_YREF] = missing();
     if (int rc = phbind(s, ref)) return rc;
-    s->popt.axlim[AX_DATALO] = DBL_MAX;
-    s->popt.axlim[AX_DATAHI] = -DBL_MAX;
+    s->work.axlim[AX_DATALO] = DBL_MAX;
+    s->work.axlim[AX_DATAHI] = -DBL_MAX;
     *vmin = DBL_MAX;
     *vmax = -DBL_MAX;
     s->sg.grpindex = 1;
@@ -249,8 +249,8 @@ int vyxrog(vyxstate* s, const double* pctlines) {
     const auto& p = s->popt.pflags;
     const Flags f{s->popt.rplotopt && s->opts.stressrel != kStressPow && s->opts.stress_fn != nullptr,
                   s->opts.stressrel == 1 || s->opts.stressrel == 4, s->opts.logscale[0] || s->opts.logscale[1]};
-    if (s->opts.fitmethod == FIT_REGRESSION) s->popt.pageflags.data = 1;
-    const bool datapts = s->popt.pageflags.data != 0, fitlines = s->popt.pageflags.fitlines != 0 && pctlines;
+    if (s->work.fitmethod == FIT_REGRESSION) s->work.pageflags.data = 1;
+    const bool datapts = s->work.pageflags.data != 0, fitlines = s->work.pageflags.fitlines != 0 && pctlines;
     const vardesc* tvar = s->input.rspvars[0];
     const vardesc* svar = &s->input.clsdesc[0];
     const txthandle xtype = rdxtxt(s->opts.stressrel == kStressPow ? "log" : "linear", -1);
@@ -273,7 +273,7 @@ int vyxrog(vyxstate* s, const double* pctlines) {
     int pctrows = 0;
     if (fitlines)
         if (int rc = pcntlphantom(s, f, pctlines, &refs[nrefs++], &pctrows)) return rc;
-    if (s->popt.refs.counts[REF_SREF] > 0)
+    if (s->work.refs.counts[REF_SREF] > 0)
         if (int rc = srefphantom(s, f, &refs[nrefs++])) return rc;
 
     // _FmtVal: the percentile of a one-percentile plot.
@@ -304,7 +304,7 @@ int vyxrog(vyxstate* s, const double* pctlines) {
         ylen = std::min<int>(tvar->labellen, sizeof ylab);
         std::memcpy(ylab, tvar->label, static_cast<size_t>(ylen));
     } else {
-        ylen = xpmstr(ylab, sizeof ylab, 510, s->opts.thrflags[TH_GIVEN] ? kMsgLifeLabelThr : kMsgLifeLabel,
+        ylen = xpmstr(ylab, sizeof ylab, 510, s->work.thrflags[TH_GIVEN] ? kMsgLifeLabelThr : kMsgLifeLabel,
                       txtarg(tvar->name, tvar->namelen));
     }
 
@@ -329,12 +329,12 @@ int vyxrog(vyxstate* s, const double* pctlines) {
         templ += "3";
         gname = rdxtxt("RelationPlot", -1);
         glabel = rdxmsg(0, kLblRelation);
-        transconf = p.noconf || p.nofitline ? 1.0 : 0.8;
-        transfit = p.nofitline ? 1.0 : 0.0;
+        transconf = s->work.noconf || s->work.nofitline ? 1.0 : 0.8;
+        transfit = s->work.nofitline ? 1.0 : 0.0;
         if (int rc = probphantom(s, &refs[nrefs++], &vmin, &vmax)) return rc;
         SetProbAxis(s, &pt, &ptlen, &pl, &pllen);
-        if (p.plowgiven) vmin = s->opts.quant_fn(s->popt.axlim[AX_PCTLOWER] / 100);
-        if (p.pupgiven) vmax = s->opts.quant_fn(s->popt.axlim[AX_PCTUPPER] / 100);
+        if (p.plowgiven) vmin = s->opts.quant_fn(s->work.axlim[AX_PCTLOWER] / 100);
+        if (p.pupgiven) vmax = s->opts.quant_fn(s->work.axlim[AX_PCTUPPER] / 100);
     } else {
         templ += s->opts.pctcount == 1 ? "1" : "2";
         glabel = rdxmsg(0, s->opts.pctcount == 1 ? kLblPercentile : kLblPercentiles);
@@ -355,7 +355,7 @@ int vyxrog(vyxstate* s, const double* pctlines) {
     // Without a tick list the stress axis is the stresses themselves (negated with ARR): the
     // ends the user gave go with it, as they end the device road's axis.
     if (!xt) {
-        const double lo = p.slowgiven ? s->popt.axlim[AX_STRESSLOWER] : missing(), hi = p.supgiven ? s->popt.axlim[AX_STRESSUPPER] : missing();
+        const double lo = p.slowgiven ? s->work.axlim[AX_STRESSLOWER] : missing(), hi = p.supgiven ? s->work.axlim[AX_STRESSUPPER] : missing();
         const double a = f.A ? (ismiss(hi) ? hi : -hi) : lo, b = f.A ? (ismiss(lo) ? lo : -lo) : hi;
         if (!ismiss(a)) r.number("_StressMin", a);
         if (!ismiss(b)) r.number("_StressMax", b);

@@ -70,7 +70,7 @@ std::string op(const std::vector<std::string>& t, size_t i, size_t* len) {
 }
 
 // Watches the distribution codes and fit methods of one file: the fields, and locals copied
-// from them (const uint32_t method = s->opts.fitmethod;); a switch on one of them is open until its
+// from them (const uint32_t method = s->work.fitmethod;); a switch on one of them is open until its
 // closing brace.
 struct codewatch {
     std::set<std::string> names = kCodeFields;

@@ -37,10 +37,10 @@ TEST(BareNumbers, PoolRequests) {
 
 TEST(BareNumbers, DistributionCodesAndFitMethods) {
     const std::string text =
-        "if (s->opts.distcode == DIST_WEIBULL || s->opts.fitmethod != FIT_NONE) return;\n"   // 1 named
+        "if (s->opts.distcode == DIST_WEIBULL || s->work.fitmethod != FIT_NONE) return;\n"   // 1 named
         "const bool counts = s->opts.distcode == 9;\n"                                 // 2
-        "g->fitmeth = s->opts.fitmethod = 3;\n"                                         // 3
-        "const uint32_t method = s->opts.fitmethod;\n"                                  // 4 a copy
+        "g->fitmeth = s->work.fitmethod = 3;\n"                                         // 3
+        "const uint32_t method = s->work.fitmethod;\n"                                  // 4 a copy
         "bool lsq = method == 2 || 7 == method;\n"                                // 5
         "switch (s->opts.distcode) {\n"                                                 // 6
         "case DIST_NORMAL: return 1;\n"                                            // 7

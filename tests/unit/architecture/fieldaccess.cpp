@@ -320,6 +320,10 @@ void scanfile(const Context& c, const std::string& text) {
         if (c.states.count(x) && i > 0 && (t[i - 1].t == ">" || (isname(t[i - 1].t) && !kKeywords.count(t[i - 1].t))) &&
             t[i - 1].t != "vyxstate" && t[i - 1].t != "auto" && std::string("{=;,)(").find(at(t, i + 1)) != std::string::npos)
             shadow.insert(x);   // cfstate<T> s{...}; goptset s{};
+        if (c.states.count(x) && i > 1 && (t[i - 1].t == "*" || t[i - 1].t == "&") && isname(t[i - 2].t) &&
+            !kKeywords.count(t[i - 2].t) && t[i - 2].t != "vyxstate" && t[i - 2].t != "State" && t[i - 2].t != "auto" &&
+            std::string("{=;,)(").find(at(t, i + 1)) != std::string::npos)
+            shadow.insert(x);   // splinedesc* s, a parameter or local of another type
         // a name bound to a record: stmtopts& o, const plotstate* p, auto& o = s->opts
         if (const auto r = rectype.find(x); r != rectype.end()) {
             size_t k = i + 1 + (at(t, i + 1) == "const");

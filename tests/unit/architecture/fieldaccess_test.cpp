@@ -148,7 +148,8 @@ TEST_F(Fields, ReadsAndWritesAsEachLineSays) {
 }
 
 // A settings record seen through a writable and a const member of an anonymous union is one
-// record: a write through the writable view is a write of the record, checked like any other.
+// record: a write through the writable view is a write of the record, checked like any other;
+// a pointer of another type named like the state is not the state.
 TEST_F(Fields, AWritableViewInAUnionIsTheSameRecord) {
     file("proc/vyxstate.h",
          "struct vyxstate {\n    union {\n        optsrec optsw;\n        const optsrec opts;\n    };\n    alpharec al;\n"
@@ -156,14 +157,17 @@ TEST_F(Fields, AWritableViewInAUnionIsTheSameRecord) {
     file("proc/alpha/fit.cpp",
          "void fit(vyxstate* s) {\n    s->optsw.a = s->opts.b;\n    auto& o = s->optsw;\n    o.lims[0] = s->al.n;\n}\n"
          "void readopts(vyxstate* s) {\n    s->optsw.flags.noconf = 1;\n}\n"
-         "void fitgroup(vyxstate*) {}\nvoid betafill(vyxstate*) {}\n");
+         "void fitgroup(vyxstate*) {}\nvoid betafill(vyxstate*) {}\n"
+         "void other(spline* s) {\n    s->opts = nullptr;   // another type's member\n}\n");
     const auto recs = fieldacc::records(root);
     ASSERT_EQ(recs.size(), 3u);
     EXPECT_EQ(recs[0].name, "opts");
     EXPECT_EQ(recs[0].views, std::vector<std::string>{"optsw"});
     EXPECT_EQ(recs[1].name, "al");
+    const auto scan = fieldacc::scan(root, recs);
+    EXPECT_TRUE(scan.unclassified.empty());
     std::vector<std::string> got;
-    for (const auto& u : fieldacc::scan(root, recs).uses)
+    for (const auto& u : scan.uses)
         got.push_back(std::to_string(u.line) + (u.write ? " W " : " R ") + u.record + "." + u.path);
     EXPECT_EQ(got, (std::vector<std::string>{"2 W opts.a", "2 R opts.b", "4 W opts.lims", "4 R al.n", "7 W opts.flags.noconf"}));
     const auto v = check();

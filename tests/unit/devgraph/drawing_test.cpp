@@ -72,7 +72,7 @@ TEST_F(Drawing, FrameFillsFollowOptionsThenStyles) {
     stmt.name(ps::CFRAMENLEG, "EMPTY");
     begin();
     s->groups.nplotgrp = 1;
-    s->popt.pflags.nocenplot = 1;
+    s->work.nocenplot = 1;
     ASSERT_EQ(vyxsymb(s), 0);
     vyxgcol(s);
     EXPECT_EQ(s->plot.framefill, 'E');
@@ -86,7 +86,7 @@ TEST_F(Drawing, WithoutStylesTheCensorStripNeedsCcensor) {
     begin();
     nostyles();
     s->groups.nplotgrp = 1;
-    s->popt.pflags.nocenplot = 1;
+    s->work.nocenplot = 1;
     ASSERT_EQ(vyxsymb(s), 0);
     vyxgcol(s);
     EXPECT_EQ(vyxgfrm(s), 0);
@@ -120,7 +120,7 @@ TEST_F(Drawing, LegendsOfGridCellsPercentilesAndFailureModes) {
     s->groups.nplotgrp = 3;
     s->popt.pflags.legend = 1;
     // one PLOTFIT value, and an FMODE variable without a label
-    s->popt.pflags.rellegend = 1;
+    s->work.rellegend = 1;
     double pv[1] = {50};
     s->opts.pctvals = pv, s->opts.pctcount = 1;
     s->groups.fmodeset.legend = 1;

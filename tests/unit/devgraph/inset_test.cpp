@@ -33,7 +33,7 @@ protected:
         vyxgcol(s);
         g.rsq = NAN;
         g.wfail = 7, g.wright = 3, g.totw = 10;
-        s->opts.fitmethod = 1;
+        s->work.fitmethod = 1;
         s->opts.distcode = 2;   // Weibull
     }
     std::vector<std::pair<std::string, std::string>> entries() const {
@@ -88,7 +88,7 @@ TEST_F(Inset, DistributionGroupOfTheFittedDistribution) {
 TEST_F(Inset, McfDefaultsAndCounts) {
     begin(false);
     s->popt.pflags.ismcf = 1;
-    s->popt.pflags.noconf = 1;
+    s->work.noconf = 1;
     g.mcf.nunits = 12, g.mcf.nobs = 31;
     ASSERT_EQ(vyxins(s, &g), 0);
     auto e = entries();
@@ -106,11 +106,11 @@ TEST_F(Inset, McfDefaultsAndCounts) {
 
 TEST_F(Inset, WeibayesWithoutFailuresKeepsTheConfidence) {
     begin(false);
-    s->opts.fitmethod = 6;
+    s->work.fitmethod = 6;
     s->life.wbconf = -std::log1p(-0.9);   // the readers keep -ln(1 - CONF)
     g.wfail = 0;
-    s->popt.pflags.noconf = 1;
-    s->popt.pflags.nofitline = 1;
+    s->work.noconf = 1;
+    s->work.nofitline = 1;
     ASSERT_EQ(vyxins(s, &g), 0);
     auto e = entries();
     bool conf = false;

@@ -33,21 +33,21 @@ protected:
     }
     void href(std::vector<double> v, std::vector<const char*> labs = {}) {
         values = std::move(v);
-        s->popt.refs.vals[REF_HREF] = values.data();
-        s->popt.refs.counts[REF_HREF] = static_cast<int32_t>(values.size());
+        s->work.refs.vals[REF_HREF] = values.data();
+        s->work.refs.counts[REF_HREF] = static_cast<int32_t>(values.size());
         setlabels(REF_HREF, labs);
     }
     void vref(std::vector<double> v) {
         values = std::move(v);
-        s->popt.refs.vals[REF_VREF] = values.data();
-        s->popt.refs.counts[REF_VREF] = static_cast<int32_t>(values.size());
+        s->work.refs.vals[REF_VREF] = values.data();
+        s->work.refs.counts[REF_VREF] = static_cast<int32_t>(values.size());
     }
     void setlabels(int which, const std::vector<const char*>& labs) {
         if (labs.empty()) return;
         texts.clear();
         for (const char* l : labs) texts.push_back(slstring{static_cast<int32_t>(std::strlen(l)), l});
         labels.given = 1, labels.kind = SK_QSLIST, labels.count = static_cast<int32_t>(texts.size()), labels.ptr = texts.data();
-        s->popt.refs.labels[which] = &labels;
+        s->work.refs.labels[which] = &labels;
     }
     std::vector<const Prim*> lines() const { return rec->of(Prim::Line); }
     std::vector<const Prim*> labeltexts() const { return rec->of(Prim::Text); }
@@ -116,7 +116,7 @@ TEST_F(RefLines, OverlayDrawsOneIntersectionPerFittedGroup) {
     s->popt.pflags.overlay = 1;
     s->popt.pflags.refstop = 1;
     s->groups.nclass = 1;
-    s->opts.fitmethod = 1;
+    s->work.fitmethod = 1;
     s->opts.distcode = 0;   // normal: the label is 100 Phi(z)
     grpnode a{}, b{}, c{};
     a.loc = 2, a.scale = 1, b.loc = 3, b.scale = 2, c.nofit = 1;
@@ -135,9 +135,9 @@ TEST_F(RefLines, OverlayDrawsOneIntersectionPerFittedGroup) {
 
 TEST_F(RefLines, CombinedFailureModesIntersectAtTheTimeTheCurveReachesTheProbability) {
     begin();
-    s->popt.pflags.refstop2 = 1;
+    s->work.refstop2 = 1;
     s->popt.pflags.fmcombine = 1;
-    s->opts.fitmethod = 1;
+    s->work.fitmethod = 1;
     s->opts.distcode = 0;
     s->opts.logscale[0] = 1;
     // Two curve records: log10 time 0 and 2 with probabilities 0.1 and 0.9.

@@ -69,7 +69,7 @@ protected:
     }
 
     int start(uint32_t method, int mode) {
-        s->opts.fitmethod = method;
+        s->work.fitmethod = method;
         s->groups.fmodeset.curmode = mode;
         return vyxfmi(s, &g);
     }
@@ -217,7 +217,7 @@ TEST_F(FmodesTest, CombinedEstimateAndLimitsAgainstNumericalDerivatives) {
     EXPECT_EQ(rec[FM_LOWER], 0.0);
     EXPECT_EQ(rec[FM_UPPER], 1.0);
     // NOCONF: the estimate alone, the limit words missing.
-    s->popt.pflags.noconf = 1;
+    s->work.noconf = 1;
     ASSERT_EQ(fmest(s, std::log(5.0), rec), 0);
     EXPECT_TRUE(std::isnan(rec[FM_LOWER]) && std::isnan(rec[FM_UPPER]) && std::isnan(rec[FM_SPREAD]));
 }
@@ -256,8 +256,8 @@ TEST_F(FmodesTest, CurvePointsSpanTheLifeAxisAndHoldTheCombinedEstimate) {
     s->opts.logscale[0] = 1;
     s->opts.npoints = 3;
     s->opts.rdxgraph = 1;
-    s->popt.axlim[AX_DATALO] = 2;
-    s->popt.axlim[AX_DATAHI] = 900;
+    s->work.axlim[AX_DATALO] = 2;
+    s->work.axlim[AX_DATAHI] = 900;
     ASSERT_EQ(fmcdf(s), 0);
     double rec[FM_WORDS];
     const double decades[4] = {1, 10, 100, 1000};
@@ -270,8 +270,8 @@ TEST_F(FmodesTest, CurvePointsSpanTheLifeAxisAndHoldTheCombinedEstimate) {
     }
     // A linear axis: the data range widened by a tenth on each side.
     s->opts.logscale[0] = 0;
-    s->popt.axlim[AX_DATALO] = 0;
-    s->popt.axlim[AX_DATAHI] = 9;
+    s->work.axlim[AX_DATALO] = 0;
+    s->work.axlim[AX_DATAHI] = 9;
     ASSERT_EQ(fmcdf(s), 0);
     EXPECT_DOUBLE_EQ(s->life.fmcurve[FM_X], -0.9);
     EXPECT_DOUBLE_EQ(s->life.fmcurve[3 * FM_WORDS + FM_X], 9.9);

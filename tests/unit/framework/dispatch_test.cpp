@@ -279,7 +279,7 @@ TEST(Initialisation, OnlyAnalyzeStatementsCountNoPlots) {
         EXPECT_EQ(s->step.nplots, 0);
         EXPECT_EQ(s->step.nanalysis, 2);
         EXPECT_EQ(s->plot.gstarted, 0);
-        EXPECT_EQ(s->opts.tblflags[0], 1);   // a statement label is given
+        EXPECT_EQ(s->work.tblflags[0], 1);   // a statement label is given
         EXPECT_EQ(std::string(s->input.dsname.text, s->input.dsname.len), "WORK.UNITS");
         EXPECT_EQ(s->opts.distcode, 0u);
     };

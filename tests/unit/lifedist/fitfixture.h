@@ -122,7 +122,7 @@ protected:
         s->pools.workpool = xmpoolc(8192, 8192, 4);
         s->fit.npar.total = 2;
         std::memcpy(s->life.parmfree, "11", 2);
-        s->opts.fitmethod = FIT_MLE;
+        s->work.fitmethod = FIT_MLE;
         s->fit.itrow = itrowstore.data();
         s->plot.frame = &frame;
         s->popt.pflags.pcttab = 1;
@@ -238,7 +238,7 @@ protected:
     void usesurvtimes(std::vector<double> t) {
         survtimes = std::move(t);
         s->popt.panels.survtime = survtimes.data();
-        s->popt.axopt[4] = static_cast<int32_t>(survtimes.size());
+        s->work.axopt[4] = static_cast<int32_t>(survtimes.size());
     }
 
     // Table objects as the statement's table builder makes them (the columns the writers fill).

@@ -221,8 +221,8 @@ TEST_F(Likelihood, HeldParametersAndNonIteratingMethods) {
     g->loc = 4.4;
     g->scale = 0.5;
     ASSERT_EQ(vyxdfit(s, g), 0);
-    EXPECT_TRUE(s->popt.pflags.noconf);
-    EXPECT_EQ(s->opts.fitmethod, FIT_GIVEN);
+    EXPECT_TRUE(s->work.noconf);
+    EXPECT_EQ(s->work.fitmethod, FIT_GIVEN);
     EXPECT_EQ(g->loc, 4.4);
     EXPECT_EQ(g->scale, 0.5);
     EXPECT_EQ(s->fit.fitcrit.niter, 0);
@@ -231,7 +231,7 @@ TEST_F(Likelihood, HeldParametersAndNonIteratingMethods) {
 
     for (uint32_t m : {FIT_LSYX, FIT_LSXY, FIT_WEIBAYES}) {
         std::memcpy(s->life.parmfree, "11", 2);
-        s->opts.fitmethod = m;
+        s->work.fitmethod = m;
         s->fit.fitarr.est = nullptr;
         ASSERT_EQ(vyxfit(s, g), 0);
         EXPECT_EQ(s->fit.fitarr.est, nullptr) << m;

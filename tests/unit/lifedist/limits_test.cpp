@@ -48,7 +48,7 @@ TEST_F(Limits, SurvivalAtSurvtimeMatchesR) {
             std::vector<double> t = c.times;
             for (double& v : t) v += thr;
             usesurvtimes(t);
-            s->opts.thrflags[TH_GIVEN] = thr > 0;
+            s->work.thrflags[TH_GIVEN] = thr > 0;
             s->fit.fixedparms[FP_THRESHOLD] = thr;
             ASSERT_EQ(vyxdfit(s, g), 0);
             for (size_t k = 0; k < c.times.size(); ++k) {

@@ -18,10 +18,10 @@ protected:
         std::memcpy(s->life.parmfree, "CC", 2);
         g->loc = mu;
         g->scale = sigma;
-        s->opts.thrflags[TH_GIVEN] = threshold != 0.0;
+        s->work.thrflags[TH_GIVEN] = threshold != 0.0;
         s->fit.fixedparms[FP_THRESHOLD] = threshold;
         ASSERT_EQ(vyxdfit(s, g), 0);
-        EXPECT_EQ(s->opts.fitmethod, FIT_GIVEN);
+        EXPECT_EQ(s->work.fitmethod, FIT_GIVEN);
     }
     // The lines of the listing that contain text.
     std::vector<std::string> lines(const std::string& text) {
@@ -74,10 +74,10 @@ TEST_F(Tables, LognormalMeanAtTheEdgeOfExp) {
 // failures row for READOUT data; the total over the groups on the last group.
 TEST_F(Tables, DataSummaryRows) {
     prepare("bearings", "weibull");
-    s->opts.fitmethod = FIT_NONE;
+    s->work.fitmethod = FIT_NONE;
     g->loglik = -113.7;
     vyxdsum(s, g, 0, 0);
-    s->opts.fitmethod = FIT_MLE;
+    s->work.fitmethod = FIT_MLE;
     vyxdsum(s, g, 0, 0);
     s->inwork.rspkind = FORM_READOUT;
     vyxdsum(s, g, 0, 0);
@@ -140,7 +140,7 @@ TEST_F(Tables, WeibullFormOfTheBallBearingFit) {
 TEST_F(Tables, LagrangeRowOfAHeldLocation) {
     prepare("bearings", "normal");
     std::memcpy(s->life.parmfree, "C1", 2);
-    s->opts.tblflags[TF_LAGRANGE] = 1;
+    s->work.tblflags[TF_LAGRANGE] = 1;
     start(80.0, 36.0, 0.5);
     ASSERT_EQ(vyxdfit(s, g), 0);
     const double lam = s->life.lagstat[0];
@@ -197,7 +197,7 @@ TEST_F(Tables, PercentileTableShiftsByTheThreshold) {
     prepare("bearings", "lognormal");
     pcts = {50};
     usepcts();
-    s->opts.thrflags[TH_GIVEN] = 1;
+    s->work.thrflags[TH_GIVEN] = 1;
     s->fit.fixedparms[FP_THRESHOLD] = 1000.0;
     ASSERT_EQ(vyxdfit(s, g), 0);
     const double* r = g->pcttab;
@@ -218,9 +218,9 @@ TEST_F(Tables, GroupWithoutAFitEndsTheOpenRowLists) {
     s->groups.lastgrp = 0;
     ASSERT_EQ(vyxdfit(s, g), 0);
     vyxpput(s, g, 0, 0);
-    s->opts.fitmethod = FIT_NONE;
+    s->work.fitmethod = FIT_NONE;
     vyxpput(s, g, 0, 0);
-    s->opts.fitmethod = FIT_MLE;
+    s->work.fitmethod = FIT_MLE;
     s->groups.lastgrp = 1;
     vyxpput(s, g, 0, 0);
     EXPECT_EQ(lines("Weibull Sh").size(), 2u) << listing();

@@ -189,11 +189,11 @@ TEST_F(Input, SpilledAndInMemoryGroupsSortAndEstimateAlike) {
             // for a plot of the MODEL's regression (FITTYPE=REGRESSION), whose group files are
             // its own (the MODEL's rows are in the state's utility file), so that no file
             // outlives the node that holds it.
-            const uint32_t method = s->opts.fitmethod;
-            s->opts.fitmethod = inmemory ? method : 9;
+            const uint32_t method = s->work.fitmethod;
+            s->work.fitmethod = inmemory ? method : 9;
             CleanUpDisk(s);
             EXPECT_EQ(s->groups.rootgrp.ufile, nullptr);
-            s->opts.fitmethod = method;
+            s->work.fitmethod = method;
             xmpoold(s->pools.workpool);
             s->pools.workpool = nullptr;
             return 0;

@@ -65,25 +65,25 @@ TEST_F(Options, ConfidenceMustLieStrictlyBetweenZeroAndOne) {
 TEST_F(Options, GivenParametersAndTheFitMethod) {
     int ran = 0;
     probplot("probplot t / location=1 scale=2;", [](vyxstate* s) {
-        EXPECT_EQ(s->opts.fitmethod, 4u);
-        EXPECT_EQ(s->popt.pflags.noconf, 1);
+        EXPECT_EQ(s->work.fitmethod, 4u);
+        EXPECT_EQ(s->work.noconf, 1);
     }, &ran);
     probplot("distribution weibull;\n probplot t / scale=100 location=1;", [](vyxstate* s) {
-        EXPECT_EQ(s->opts.fitmethod, 1u);              // WEIBULL needs the shape held too
-        EXPECT_EQ(s->opts.tblflags[TF_LAGRANGE], 1);   // a held parameter with MLE
+        EXPECT_EQ(s->work.fitmethod, 1u);              // WEIBULL needs the shape held too
+        EXPECT_EQ(s->work.tblflags[TF_LAGRANGE], 1);   // a held parameter with MLE
         EXPECT_DOUBLE_EQ(s->life.givenparms[GP_LOC], std::log(100.0));
         EXPECT_EQ(s->life.parmfree[GP_LOC], 'C');
         EXPECT_EQ(s->life.parmfree[GP_SCALE], '1');
     }, &ran);
     auto r = probplot("distribution weibull;\n probplot t / scale=100 shape=2 location=7;", [](vyxstate* s) {
-        EXPECT_EQ(s->opts.fitmethod, 4u);
+        EXPECT_EQ(s->work.fitmethod, 4u);
         EXPECT_DOUBLE_EQ(s->life.givenparms[GP_SCALE], 0.5);   // 1 / SHAPE
     }, &ran);
     EXPECT_TRUE(lt::hasmsg(r.log, 158, 'W'));   // LOCATION= dropped for WEIBULL
     probplot("distribution weibull;\n probplot t / scale=100 scinit shape=2;", [](vyxstate* s) {
-        EXPECT_EQ(s->opts.fitmethod, 1u);   // SCINIT: the scale is only a starting value
+        EXPECT_EQ(s->work.fitmethod, 1u);   // SCINIT: the scale is only a starting value
     }, &ran);
-    probplot("distribution exponential;\n probplot t / scale=5;", [](vyxstate* s) { EXPECT_EQ(s->opts.fitmethod, 4u); }, &ran);
+    probplot("distribution exponential;\n probplot t / scale=5;", [](vyxstate* s) { EXPECT_EQ(s->work.fitmethod, 4u); }, &ran);
     EXPECT_EQ(ran, 5);
 }
 
@@ -112,11 +112,11 @@ TEST_F(Options, WeibayesSwitchesToWeibullForItsOwnStatementOnly) {
 TEST_F(Options, ThresholdWarnsOnLinearDistributionsAndIsKeptOnLogOnes) {
     auto r = analyze("analyze t / threshold=3;", [](vyxstate* s, int rc) {
         EXPECT_EQ(rc, 0);
-        EXPECT_EQ(s->opts.thrflags[TH_GIVEN], 0);
+        EXPECT_EQ(s->work.thrflags[TH_GIVEN], 0);
     });
     EXPECT_TRUE(lt::hasmsg(r.log, 166, 'W'));
     analyze("distribution lognormal;\n analyze t / threshold=3;", [](vyxstate* s, int) {
-        EXPECT_EQ(s->opts.thrflags[TH_GIVEN], 1);
+        EXPECT_EQ(s->work.thrflags[TH_GIVEN], 1);
         EXPECT_EQ(s->fit.fixedparms[FP_THRESHOLD], 3);
         EXPECT_EQ(s->opts.logscale[0], 1);
     });
@@ -126,7 +126,7 @@ TEST_F(Options, ThresholdWarnsOnLinearDistributionsAndIsKeptOnLogOnes) {
 TEST_F(Options, KindsAndDrawingBytes) {
     probplot("pplot t / noppos;", [](vyxstate* s) {
         EXPECT_EQ(s->input.stmtkind, 1u);
-        EXPECT_EQ(s->popt.pflags.nocenplot, 0);
+        EXPECT_EQ(s->work.nocenplot, 0);
         EXPECT_EQ(s->popt.pflags.legend, 0);   // kept only with OVERLAY
     });
     relation("rplot t = x;", [](vyxstate* s, int rc) {
@@ -137,9 +137,9 @@ TEST_F(Options, KindsAndDrawingBytes) {
         EXPECT_EQ(s->popt.pflags.rotate, 1);
     });
     relation("relationplot t = x / plotfit plotdata=none;", [](vyxstate* s, int) {
-        EXPECT_EQ(s->popt.pageflags.fitlines, 1);
-        EXPECT_EQ(s->popt.pageflags.data, 0);
-        EXPECT_EQ(s->popt.pageflags.boxes, 0);
+        EXPECT_EQ(s->work.pageflags.fitlines, 1);
+        EXPECT_EQ(s->work.pageflags.data, 0);
+        EXPECT_EQ(s->work.pageflags.boxes, 0);
         ASSERT_EQ(s->opts.pctcount, 1u);
         EXPECT_EQ(s->opts.pctvals[0], 50.0);
     });
@@ -187,18 +187,18 @@ TEST_F(Options, ProbabilityTickList) {
 // like LIFEUPPER not above LIFELOWER.
 TEST_F(Options, LifeAxisOptions) {
     auto r = probplot("distribution weibull;\n probplot t / laxis=0 10 20;", [](vyxstate* s) {
-        EXPECT_EQ(s->popt.pflags.llowgiven, 0);
-        EXPECT_EQ(s->popt.pflags.lupgiven, 0);
+        EXPECT_EQ(s->work.llowgiven, 0);
+        EXPECT_EQ(s->work.lupgiven, 0);
     });
     EXPECT_TRUE(lt::hasmsg(r.log, 670, 'W'));
     probplot("probplot t / laxis=0 10 20;", [](vyxstate* s) {
-        EXPECT_EQ(s->popt.axlim[AX_LIFEUPPER], 20);
-        EXPECT_EQ(s->popt.axopt[AO_NTICK], 2);
-        EXPECT_EQ(s->popt.pflags.ntickset, 1);
+        EXPECT_EQ(s->work.axlim[AX_LIFEUPPER], 20);
+        EXPECT_EQ(s->work.axopt[AO_NTICK], 2);
+        EXPECT_EQ(s->work.ntickset, 1);
     });
-    r = probplot("probplot t / laxis=20 10 0;", [](vyxstate* s) { EXPECT_EQ(s->popt.pflags.llowgiven, 0); });
+    r = probplot("probplot t / laxis=20 10 0;", [](vyxstate* s) { EXPECT_EQ(s->work.llowgiven, 0); });
     EXPECT_TRUE(lt::hasmsg(r.log, 73, 'W'));
-    r = probplot("probplot t / lifelower=5 lifeupper=5;", [](vyxstate* s) { EXPECT_EQ(s->popt.pflags.lupgiven, 0); });
+    r = probplot("probplot t / lifelower=5 lifeupper=5;", [](vyxstate* s) { EXPECT_EQ(s->work.lupgiven, 0); });
     EXPECT_TRUE(lt::hasmsg(r.log, 73, 'W'));
     int ran = 0;
     r = probplot("distribution weibull;\n probplot t / lifelower=0;", nullptr, &ran);
@@ -295,7 +295,7 @@ TEST_F(Options, CountsOfTheBinomialAndPoissonAnalysis) {
     EXPECT_TRUE(lt::hasmsg(r.log, 93, 'E'));
     analyze("distribution binomial;\n analyze c(n);", [](vyxstate* s, int rc) {
         EXPECT_EQ(rc, 0);
-        EXPECT_EQ(s->opts.fitmethod, 5u);
+        EXPECT_EQ(s->work.fitmethod, 5u);
         EXPECT_EQ(s->inwork.rspkind, FORM_COUNTS);
     });
     r = analyze("distribution binomial;\n analyze t;", [](vyxstate*, int rc) { EXPECT_EQ(rc, RC_SPEC); });

@@ -50,23 +50,23 @@ TEST_F(Scales, LifeAxisDecadesAndIntervals) {
         ASSERT_EQ(lifescl(s, std::log(1.0), std::log(1000.0)), 0);
         EXPECT_EQ(ticks(s), (std::vector<double>{-1, 0, 1, 2, 3, 4}));
         EXPECT_EQ(s->popt.lifelin, 0);
-        s->popt.pflags.llowgiven = 1;
-        s->popt.axlim[AX_LIFELOWER] = 1;
+        s->work.llowgiven = 1;
+        s->work.axlim[AX_LIFELOWER] = 1;
         ASSERT_EQ(lifescl(s, std::log(1.0), std::log(1000.0)), 0);
         EXPECT_EQ(ticks(s).front(), 0.0);   // log10 of LIFELOWER=1
         EXPECT_EQ(s->popt.lifescale[0], 0.0);
         // An upper end the log axis cannot show is dropped with 510/906, not turned into -inf.
-        s->popt.pflags.llowgiven = 0;
-        s->popt.pflags.lupgiven = 1;
-        s->popt.axlim[AX_LIFEUPPER] = -5;
+        s->work.llowgiven = 0;
+        s->work.lupgiven = 1;
+        s->work.axlim[AX_LIFEUPPER] = -5;
         ASSERT_EQ(lifescl(s, std::log(1.0), std::log(1000.0)), 0);
-        EXPECT_EQ(s->popt.pflags.lupgiven, 0);
+        EXPECT_EQ(s->work.lupgiven, 0);
         EXPECT_EQ(ticks(s).back(), 4);
     });
     plot("probplot t / lifelower=0 lifeupper=100;", "t\n5\n", [](vyxstate* s, int) {
         ASSERT_EQ(lifescl(s, 10, 30), 0);
         EXPECT_EQ(ticks(s), (std::vector<double>{0, 25, 50, 75, 100}));
-        EXPECT_EQ(s->popt.axopt[AO_NTICK], 4);
+        EXPECT_EQ(s->work.axopt[AO_NTICK], 4);
     });
     plot("probplot t / ntick=3;", "t\n5\n", [](vyxstate* s, int) {
         ASSERT_EQ(lifescl(s, 0, 97), 0);
@@ -76,7 +76,7 @@ TEST_F(Scales, LifeAxisDecadesAndIntervals) {
     });
     auto r = plot("probplot t / lifelower=50;", "t\n5\n", [](vyxstate* s, int) {
         ASSERT_EQ(lifescl(s, 10, 30), 0);
-        EXPECT_EQ(s->popt.pflags.llowgiven, 0);   // not below the data's upper end
+        EXPECT_EQ(s->work.llowgiven, 0);   // not below the data's upper end
     });
     EXPECT_TRUE(lt::hasmsg(r.log, 905, 'W'));
 }
@@ -151,15 +151,15 @@ TEST_F(Scales, StressAxis) {
     EXPECT_TRUE(lt::hasmsg(r.log, 178, 'E'));
     relation("rplot t = x / relation=arr sref=10;", stress, [](vyxstate* s, int rc) {
         ASSERT_EQ(rc, 0);
-        EXPECT_DOUBLE_EQ(s->popt.refs.vals[REF_SREF][0], 1000 / 283.15);
+        EXPECT_DOUBLE_EQ(s->work.refs.vals[REF_SREF][0], 1000 / 283.15);
         const plotlay* f = s->plot.frame;
         ASSERT_GT(f->nrtickv, 1);
         EXPECT_DOUBLE_EQ(f->rticks[0], 1000 / (f->rticks[f->nrtickv] + 273.15));   // position of the first label
-        EXPECT_EQ(s->popt.axlim[AX_STRESSLOWER], f->rticks[f->nrtickv]);
+        EXPECT_EQ(s->work.axlim[AX_STRESSLOWER], f->rticks[f->nrtickv]);
     });
     relation("rplot t = x / relation=pow sref=10;", "t,x\n10,1\n20,50\n30,100\n", [](vyxstate* s, int rc) {
         ASSERT_EQ(rc, 0);
-        EXPECT_EQ(s->popt.refs.vals[REF_SREF][0], 10);
+        EXPECT_EQ(s->work.refs.vals[REF_SREF][0], 10);
         EXPECT_EQ(s->plot.frame->nsint, 2);   // decades 1 to 100
     });
 }

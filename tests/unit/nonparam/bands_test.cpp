@@ -80,7 +80,7 @@ protected:
         s->life.ppos_fn = vyxkm;
         s->life.pposcode = 3;
         s->opts.quant_fn = vyxinm;
-        s->opts.fitmethod = 1;
+        s->work.fitmethod = 1;
         s->popt.plotcodes[PC_NPINTERVALS] = 1;
     }
     // 2600 units, a censoring after every fifth failure, all of the rest failing at the end.

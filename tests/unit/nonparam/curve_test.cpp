@@ -47,7 +47,7 @@ protected:
         s->life.ppos_fn = vyxkm;
         s->life.pposcode = 3;
         s->opts.quant_fn = vyxiwb;
-        s->opts.fitmethod = 1;
+        s->work.fitmethod = 1;
     }
 };
 
@@ -132,7 +132,7 @@ TEST_F(CurveTest, AllRemainingUnitsFailing) {
 TEST_F(CurveTest, AdjustedRanksFollowTheReverseRankFormula) {
     s->life.ppos_fn = vyxmrnk;
     s->life.pposcode = 1;
-    s->opts.fitmethod = 2;
+    s->work.fitmethod = 2;
     const std::vector<obs> rows = {{10, 0}, {30, -1}, {45, 0}, {49, -1}, {82, 0}, {90, 0}, {96, 0}, {100, -1}, {120, 0}};
     grpnode& g = group();
     fill(&g, 1, rows, false);
@@ -222,7 +222,7 @@ TEST_F(CurveTest, ReadoutLifeTable) {
 // failures (the lower quartile's first part at the first record) and with four; the same
 // with fractional FREQ weights, whose sums must reach the failure weight.
 TEST_F(CurveTest, BoxStatisticsWithWholeAndFractionalWeights) {
-    s->popt.pageflags.boxes = 1;
+    s->work.pageflags.boxes = 1;
     double box[7];
     struct casedata {
         std::vector<obs> rows;
@@ -279,7 +279,7 @@ TEST_F(CurveTest, FractionalWeightsSetTheBandRange) {
 // 1.0, 63.2%) with no failure gives the classical eta = (sum t^beta)^(1/beta); CONF=0.95
 // with four failures gives eta = (2 sum t^beta / qchisq(0.95, 10))^(1/beta).
 TEST_F(CurveTest, WeibayesAgainstTheClosedForm) {
-    s->opts.fitmethod = 6;
+    s->work.fitmethod = 6;
     s->opts.logscale[0] = 1;
     const double sigma = 0.5, beta = 1 / sigma;
     s->life.givenparms[1] = sigma;

@@ -20,7 +20,7 @@ protected:
         s->life.ppos_fn = vyxmkm;
         s->life.pposcode = 4;
         s->opts.quant_fn = vyxiwb;
-        s->opts.fitmethod = 1;
+        s->work.fitmethod = 1;
         s->fit.itopts[IT_PSTABLE] = hostmissing();
     }
     // vyxcrv, then vyxls, on rows of form 1.
@@ -72,7 +72,7 @@ TEST_F(LsfitTest, AgreesWithLmForEveryDistributionAndRule) {
         s->opts.quant_fn = dist == 2 || dist == 3 ? vyxiwb : dist == 6 || dist == 7 ? vyxilg : vyxinm;
         s->life.ppos_fn = rule == 1 ? vyxmrnk : rule == 0 ? vyxxrnk : vyxmkm;
         s->life.pposcode = static_cast<uint32_t>(rule);
-        s->opts.fitmethod = static_cast<uint32_t>(ref.at(i, "mcode"));
+        s->work.fitmethod = static_cast<uint32_t>(ref.at(i, "mcode"));
         grpnode& g = fit(amlrows(scale), false);
         const std::string at = "row " + std::to_string(i);
         w.add(relDiff(g.loc, ref.at(i, "mu")), at + " mu");
@@ -90,7 +90,7 @@ TEST_F(LsfitTest, AgreesWithLmForEveryDistributionAndRule) {
 TEST_F(LsfitTest, PositionOneIsLeftOut) {
     s->life.ppos_fn = vyxkm;
     s->life.pposcode = 3;
-    s->opts.fitmethod = 2;
+    s->work.fitmethod = 2;
     s->opts.quant_fn = vyxinm;
     grpnode& all = fit({{1, 0}, {2, 0}, {4, 0}, {7, 0}}, false);
     // Positions 1/4, 1/2, 3/4 at times 1, 2, 4: q on x by hand.
@@ -110,7 +110,7 @@ TEST_F(LsfitTest, PositionOneIsLeftOut) {
 // R-square.
 TEST_F(LsfitTest, LightGroupsAndHeldParameters) {
     for (uint32_t method : {1u, 2u, 7u}) {
-        s->opts.fitmethod = method;
+        s->work.fitmethod = method;
         grpnode& g = fit({{1, 0, 0.2}, {2, 0, 0.3}, {3, -1, 0.1}}, true);
         EXPECT_DOUBLE_EQ(g.scale, g.wsd) << method;
         if (method != 1) {
@@ -119,7 +119,7 @@ TEST_F(LsfitTest, LightGroupsAndHeldParameters) {
     }
     EXPECT_EQ(log.count('W') + log.count('E'), 0) << log.all();
 
-    s->opts.fitmethod = 2;
+    s->work.fitmethod = 2;
     std::memcpy(s->life.parmfree, "CC", 2);
     s->life.givenparms[GP_LOC] = 3.5;
     s->life.givenparms[GP_SCALE] = 0.7;
@@ -132,7 +132,7 @@ TEST_F(LsfitTest, LightGroupsAndHeldParameters) {
 // Every observation right-censored (510/692) or left-censored (510/693): no fit, missing
 // parameters. Points that do not vary: 510/524 for LSYX.
 TEST_F(LsfitTest, DataChecksRefuseTheFit) {
-    s->opts.fitmethod = 2;
+    s->work.fitmethod = 2;
     grpnode& right = fit({{1, -1}, {2, -1}}, false, 1);
     EXPECT_TRUE(std::isnan(right.loc) && std::isnan(right.scale));
     EXPECT_TRUE(log.has("right-censored"));
@@ -159,19 +159,19 @@ TEST_F(LsfitTest, LikelihoodStartAndItsCentring) {
     EXPECT_DOUBLE_EQ(g.quant, vyxiwb(p));
     EXPECT_DOUBLE_EQ(g.pctl, g.loc);
 
-    s->opts.fitmethod = 2;
+    s->work.fitmethod = 2;
     grpnode& ls = fit(rows, false);
     EXPECT_NEAR(g.loc, ls.loc + vyxiwb(p) * ls.scale, 1e-12);
 
-    s->opts.fitmethod = 1;
+    s->work.fitmethod = 1;
     s->fit.itopts[IT_PSTABLE] = 0.9;
     grpnode& ps = fit(rows, false);
     EXPECT_EQ(ps.prob, 0.9);
     s->fit.itopts[IT_PSTABLE] = hostmissing();
-    s->opts.tblflags[TF_LAGRANGE] = 1;
+    s->work.tblflags[TF_LAGRANGE] = 1;
     grpnode& lag = fit(rows, false);
     EXPECT_EQ(lag.quant, 0.0);
-    s->opts.tblflags[TF_LAGRANGE] = 0;
+    s->work.tblflags[TF_LAGRANGE] = 0;
 
     grpnode& one = fit({{1.0, 0}, {1.5, -1}, {2.0, -1}}, false);
     EXPECT_DOUBLE_EQ(one.prob, 1.0 / 3);
@@ -181,7 +181,7 @@ TEST_F(LsfitTest, LikelihoodStartAndItsCentring) {
 // Interval data: the Turnbull points (the last interval gives none); one with probability
 // 0 enters at the quantile 0. A single interval gives no point and the mean and spread.
 TEST_F(LsfitTest, TurnbullPoints) {
-    s->opts.fitmethod = 2;
+    s->work.fitmethod = 2;
     s->opts.quant_fn = vyxinm;
     s->life.emmaxit[EM_MAXIT] = 1000;
     s->fit.itopts[IT_TOLLIKE] = 1e-10;

@@ -173,7 +173,7 @@ TEST_F(Fit, StatusCovarianceAndScoreStatistics) {
     userows(lin(), {}, simple(40), false);
     ASSERT_EQ(fit(), 0);
     afterfit();
-    EXPECT_EQ(s->opts.tblflags[TF_LAGRANGE], 0);
+    EXPECT_EQ(s->work.tblflags[TF_LAGRANGE], 0);
     // A large remaining gradient with the optimiser's success: status 2 and 510/730; a
     // criterion that is not a number is no convergence either.
     log.lines.clear();
@@ -195,7 +195,7 @@ TEST_F(Fit, StatusCovarianceAndScoreStatistics) {
     s->fit.fixedparms[FP_SCALE] = 1.1 * sigma;
     ASSERT_EQ(fit(), 0);
     afterfit();
-    EXPECT_EQ(s->opts.tblflags[TF_LAGRANGE], 1);
+    EXPECT_EQ(s->work.tblflags[TF_LAGRANGE], 1);
     EXPECT_TRUE(std::isfinite(s->mdl.lagmult[1]));
     s->fit.fixedparms[FP_SCALE] = 4.0 * sigma;
     ASSERT_EQ(fit(), 0);

@@ -42,7 +42,7 @@ TEST_F(ModelTest, GroupScaleFromTheScaleModel) {
     s->mdl.logslev = &lctl;
     s->mdl.logscl = &l;
     s->popt.pflags.haslogscl = 1;
-    s->opts.thrflags[TH_MODELRAN] = 1;
+    s->work.thrflags[TH_MODELRAN] = 1;
     lay.ncol = 1;
     lay.nls = 2;
     s->mdl.mdllay = &lay;
@@ -68,7 +68,7 @@ TEST_F(ModelTest, GroupScaleFromTheScaleModel) {
     ASSERT_TRUE(mdlgroupfit(s, &g, &loc, &scl, nullptr, nullptr));
     EXPECT_EQ(scl, 1.0);
     // Without a fit of the MODEL statement in the BY group there is nothing to take.
-    s->opts.thrflags[TH_MODELRAN] = 0;
+    s->work.thrflags[TH_MODELRAN] = 0;
     EXPECT_FALSE(mdlgroupfit(s, &g, &loc, &scl, nullptr, nullptr));
 }
 
