@@ -140,8 +140,8 @@ int vyxatrn(vyxstate* s) {
         bool ok = true;
         switch (s->input.stmtkind) {
         case 3:   // MCFPLOT
-            if (xs == '2' && s->popt.axlog[AXLOG_H]) ok = logof(x);
-            if (ok && ys == '2' && s->popt.axlog[AXLOG_V]) ok = logof(y);
+            if (xs == '2' && s->plot.axlog[AXLOG_H]) ok = logof(x);
+            if (ok && ys == '2' && s->plot.axlog[AXLOG_V]) ok = logof(y);
             break;
         case 4:   // RELATIONPLOT: stress along the bottom, life up the left, as the plot draws them
             if (xs == '2') {
@@ -155,14 +155,14 @@ int vyxatrn(vyxstate* s) {
                     if (s->opts.stressrel == 3) x *= c;
                 }
             }
-            if (ys == '2' && s->popt.axlog[AXLOG_V]) ok = logof(y);
+            if (ys == '2' && s->plot.axlog[AXLOG_V]) ok = logof(y);
             break;
         default:  // PROBPLOT
             if (!rotate) {
-                if (xs == '2' && s->popt.axlog[AXLOG_H]) ok = logof(x);
+                if (xs == '2' && s->plot.axlog[AXLOG_H]) ok = logof(x);
                 if (ok && ys == '2') ok = probof(y);
             } else {
-                if (ys == '2' && s->popt.axlog[AXLOG_V]) ok = logof(y);
+                if (ys == '2' && s->plot.axlog[AXLOG_V]) ok = logof(y);
                 if (ok && xs == '2') ok = probof(x);
             }
             break;

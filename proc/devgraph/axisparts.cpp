@@ -7,7 +7,7 @@
 namespace axisparts {
 
 Panel::Panel(vyxstate* st) : s(st), f(st->plot.frame), t(plottext(st, st->plot.frame->txth)) {
-    color = s->popt.colors[GC_AXIS] > 0 ? s->popt.colors[GC_AXIS] : 1;
+    color = s->plot.colors[GC_AXIS] > 0 ? s->plot.colors[GC_AXIS] : 1;
     L = f->fx - f->gapl;
     R = f->fx + f->fw + f->gapr;
     B = f->fy - f->gapb;

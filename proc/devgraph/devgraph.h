@@ -546,9 +546,9 @@ bool panelright(const vyxstate* s);
 bool panelabove(const vyxstate* s);
 
 // The life axis up the left side, even intervals or a tick array of log10 values, shared by
-// the rotated probability plot and the relation plot (fresh: the label code is set again
-// before every label).
-void verticallife(vyxstate* s, bool fresh);
+// the rotated probability plot, the relation plot and MCFPLOT's vertical axis (fresh: the
+// label code is set again before every label; linear: even intervals).
+void verticallife(vyxstate* s, bool fresh, bool linear);
 // The life (or time) axis's ticks and labels along the bottom: even intervals from hmin in
 // steps of hstep, or the tick array hticks of log10 values.
 void bottomlife(Panel& a, RightGuard& g, bool array);

@@ -98,7 +98,7 @@ int vyxggrd(vyxstate* s) {
     if (optnum(r, slot::plot::WAXIS, 0, &wa)) width = std::min(satint(std::round(wa)), MOST_WIDTH);
     else if (styles && grdxlwid(s->plot.gctx, "GraphGridLines", 14, &sv)) width = sv;
     if (s->plot.gctx) s->plot.gctx->linewidth[0] = s->plot.gctx->linewidth[1] = std::max(width, 1);
-    const int color = s->popt.colors[GC_GRID] > 0 ? s->popt.colors[GC_GRID] : 1;
+    const int color = s->plot.colors[GC_GRID] > 0 ? s->plot.colors[GC_GRID] : 1;
     const Extent e = wall(s);
     int rc = 0;
     auto across = [&](double v, bool vertical) {

@@ -13,7 +13,7 @@ ggtext plottext(const vyxstate* s, double height) {
     ggtext t;
     ggstri(&t);
     t.height = static_cast<float>(height);
-    t.color = s->popt.colors[GC_TEXT] > 0 ? s->popt.colors[GC_TEXT] : 1;
+    t.color = s->plot.colors[GC_TEXT] > 0 ? s->plot.colors[GC_TEXT] : 1;
     std::memcpy(t.font, s->plot.frame->tattr, 8);
     t.align = 1;
     return t;

@@ -46,7 +46,7 @@ void SetGraphics(vyxstate* s, insetrec* r, int mode, ggtext* t) {
     const double devheight = f->intxth > 0 ? f->intxth : dev ? dev->textheight : 2.0;
     r->textheight = devheight;
     std::memcpy(r->font, f->datafont, 8);
-    if (s->popt.colors[GC_FRAME] > 0) std::memcpy(r->framecolor, s->popt.colornames[GC_FRAME], 8);
+    if (s->plot.colors[GC_FRAME] > 0) std::memcpy(r->framecolor, s->plot.colornames[GC_FRAME], 8);
     else std::memset(r->framecolor, ' ', 8);
     std::memset(r->textcolor, ' ', 8);
     std::memset(r->fillcolor, ' ', 8);
@@ -186,8 +186,8 @@ int userbox(const vyxstate* s, insetrec* r, const area& a, double* bad) {
     double x = r->posx, y = r->posy;
     if (r->possys == 2) {
         const bool probx = !s->popt.pflags.ismcf && s->popt.pflags.rotate, proby = !s->popt.pflags.ismcf && !s->popt.pflags.rotate;
-        const bool logx = s->popt.pflags.ismcf ? s->popt.axlog[AXLOG_H] != 0 : !probx && (s->opts.logscale[0] || s->opts.logscale[1]);
-        const bool logy = s->popt.pflags.ismcf ? s->popt.axlog[AXLOG_V] != 0 : !proby && (s->opts.logscale[0] || s->opts.logscale[1]);
+        const bool logx = s->popt.pflags.ismcf ? s->plot.axlog[AXLOG_H] != 0 : !probx && (s->opts.logscale[0] || s->opts.logscale[1]);
+        const bool logy = s->popt.pflags.ismcf ? s->plot.axlog[AXLOG_V] != 0 : !proby && (s->opts.logscale[0] || s->opts.logscale[1]);
         *bad = r->posx;
         if (logx) {
             if (!(x > GZ_UNIT)) return 141;

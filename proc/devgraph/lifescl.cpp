@@ -31,11 +31,11 @@ int logaxisticks(vyxstate* s, double lo, double top, double** ticks, int* n, dou
     double k1 = std::ceil(top - kT);
     if (!s->work.lupgiven && std::fabs(k1 - top) <= kT) k1 += 1;
     if (k0 >= k1) k1 = k0 + 1;
-    s->popt.lifescale[0] = k0;
-    s->popt.lifescale[1] = k1;
-    s->popt.lifescale[2] = 1.0;
+    s->plot.lifescale[0] = k0;
+    s->plot.lifescale[1] = k1;
+    s->plot.lifescale[2] = 1.0;
     *n = static_cast<int>(k1 - k0);
-    s->popt.lifelin = 0;
+    s->plot.lifelin = 0;
     double* t = take<double>(s, *n + 1);
     if (!t) return 1;
     for (int i = 0; i <= *n; ++i) t[i] = k0 + i;
@@ -70,8 +70,8 @@ int logaxisticks(vyxstate* s, double lo, double top, double** ticks, int* n, dou
             b[count - 1] = top;
         }
     }
-    s->popt.lifescale[0] = t[0];
-    s->popt.lifescale[1] = t[*n];
+    s->plot.lifescale[0] = t[0];
+    s->plot.lifescale[1] = t[*n];
     *ticks = t;
     *bounds = b;
     *nb = count;
@@ -100,10 +100,10 @@ int linaxisticks(vyxstate* s, double lo, double top, double** ticks, int* n, dou
         *n = ntick;
         sc.incr = (sc.max - sc.min) / ntick;
     }
-    s->popt.lifescale[0] = sc.min;
-    s->popt.lifescale[1] = sc.max;
-    s->popt.lifescale[2] = sc.incr;
-    s->popt.lifelin = 1;
+    s->plot.lifescale[0] = sc.min;
+    s->plot.lifescale[1] = sc.max;
+    s->plot.lifescale[2] = sc.incr;
+    s->plot.lifelin = 1;
     const double E = std::fmax(std::fabs(sc.min), std::fabs(sc.max)) * kFloor * 1000;
     double* t = take<double>(s, *n + 1);
     if (!t) return 1;
@@ -148,7 +148,7 @@ int lifescl(vyxstate* s, double lo, double hi) {
         hi *= log10e;
     }
     const bool logs = s->opts.logscale[0] || s->opts.logscale[1];
-    s->popt.axlog[0] = s->popt.axlog[1] = 0;
+    s->plot.axlog[0] = s->plot.axlog[1] = 0;
     double v;
     if (s->work.llowgiven) {
         if (!onaxis(s->work.axlim[AX_LIFELOWER], logs, &v)) {
@@ -184,14 +184,14 @@ int lifescl(vyxstate* s, double lo, double hi) {
     const int rc = logs ? logaxisticks(s, lo, top, &ticks, &n, &bounds, &nb) : linaxisticks(s, lo, top, &ticks, &n, &bounds, &nb);
     if (rc) return rc;
     if (s->work.lifebnd) {
-        s->popt.lifeticks = bounds;
-        s->popt.tickinfo[TI_NBOUNDS] = static_cast<uint32_t>(nb);
-        s->popt.lifecounts = take<int32_t>(s, nb > 1 ? nb - 1 : 1);
-        if (!s->popt.lifecounts) return 1;
-        for (int i = 0; i + 1 < nb; ++i) s->popt.lifecounts[i] = 0;
+        s->plot.lifeticks = bounds;
+        s->plot.tickinfo[TI_NBOUNDS] = static_cast<uint32_t>(nb);
+        s->plot.lifecounts = take<int32_t>(s, nb > 1 ? nb - 1 : 1);
+        if (!s->plot.lifecounts) return 1;
+        for (int i = 0; i + 1 < nb; ++i) s->plot.lifecounts[i] = 0;
     }
-    s->popt.lifetickv = ticks;
-    s->popt.tickinfo[TI_NLIFETICKS] = static_cast<uint32_t>(n + 1);
+    s->plot.lifetickv = ticks;
+    s->plot.tickinfo[TI_NLIFETICKS] = static_cast<uint32_t>(n + 1);
     s->work.axopt[AO_NTICK] = n;
     return 0;
 }

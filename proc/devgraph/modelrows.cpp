@@ -59,7 +59,7 @@ bool plotsmodelrows(const vyxstate* s) {
 int eachmodelobs(vyxstate* s, const std::function<int(const modelobs&)>& f) {
     if (!plotsmodelrows(s)) return 0;
     levctl* mctl = s->mdl.mdllev;
-    levctl* lctl = s->popt.pflags.haslogscl ? s->mdl.logslev : nullptr;
+    levctl* lctl = s->mdl.haslogscl ? s->mdl.logslev : nullptr;
     const int k = modelstressindex(s);
     const bool relations = s->mdl.relcodes[0] || s->mdl.relcodes[1] || s->mdl.relcodes[2];
     const double thr = s->work.thrflags[TH_GIVEN] ? s->fit.fixedparms[FP_THRESHOLD] : 0.0;

@@ -263,8 +263,8 @@ void vyxpmar(vyxstate* s) {
     }
     // 8. Tick-label sizes: horizontal axis, relation panel, vertical axis.
     f->expnote = ' ';
-    if (s->popt.axlog[AXLOG_H] && (f->hmax > 6 || f->hmin < -6)) f->expnote = 'E';
-    TickWidths th = ticklabels(f, f->hticks, f->nhtickv, f->hmin, f->hmax, s->popt.axlog[AXLOG_H], f->expnote == 'E');
+    if (s->plot.axlog[AXLOG_H] && (f->hmax > 6 || f->hmin < -6)) f->expnote = 'E';
+    TickWidths th = ticklabels(f, f->hticks, f->nhtickv, f->hmin, f->hmax, s->plot.axlog[AXLOG_H], f->expnote == 'E');
     f->hdec = th.dec;
     f->h1lw = th.first;
     f->htlw = th.widest;
@@ -274,7 +274,7 @@ void vyxpmar(vyxstate* s) {
         f->rdec = tr.dec;
         f->rtlw = tr.widest;
     }
-    TickWidths tv = ticklabels(f, f->vticks, f->nvtickv, f->vmin, f->vmax, s->popt.axlog[AXLOG_V], false);
+    TickWidths tv = ticklabels(f, f->vticks, f->nvtickv, f->vmin, f->vmax, s->plot.axlog[AXLOG_V], false);
     f->vdec = tv.dec;
     f->vtlw = tv.widest;
     // 9. Room for the relation panel's labels.

@@ -12,9 +12,9 @@ void plotstate_stmtgone(vyxstate* s) {
     s->plot.nstyles = 0;
     for (void*& l : s->plot.legends) l = nullptr;
     // The life axis: its boundaries, ticks and the counters of censored values between them.
-    s->popt.lifeticks = s->popt.lifetickv = nullptr;
-    s->popt.lifecounts = nullptr;
-    s->popt.tickinfo[TI_NBOUNDS] = s->popt.tickinfo[TI_NLIFETICKS] = 0;
+    s->plot.lifeticks = s->plot.lifetickv = nullptr;
+    s->plot.lifecounts = nullptr;
+    s->plot.tickinfo[TI_NBOUNDS] = s->plot.tickinfo[TI_NLIFETICKS] = 0;
     s->plot.linepts = nullptr;
     s->plot.lvlpct = nullptr;
     s->plot.boxpos = nullptr;

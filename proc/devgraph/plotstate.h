@@ -41,12 +41,25 @@ struct plotstate {
     int32_t lvlrange[2];        // first and last stress level inside the stress axis (vyxrax)
     double lifeaxis[3];         // copy of lifescale for the axis routines (relation plot)
     double* pctlines;           // the relation plot's percentile lines, (stress, life) pairs (regper)
+    // The axes the scales compute (vyxscl and lifescl of the life-distribution plots, the
+    // relation plot's scales, MCFPLOT's vyxcfsc and its bins), read by the axis drawing
+    uint8_t axlog[2];           // horizontal / vertical axis logarithmic (AXLOG_* places)
+    double lifescale[3];        // life axis: start, end, tick step
+    uint8_t lifelin;            // life axis linear (1) or in log decades (0)
+    double* lifetickv;          // life tick values (tickinfo[TI_NLIFETICKS] of them)
+    double* lifeticks;          // boundaries along the life axis (tickinfo[TI_NBOUNDS] of them)
+    int32_t* lifecounts;        // one counter per interval between the boundaries of lifeticks
+    uint32_t tickinfo[3];       // axis tick counts (TI_* places)
+    // The look of the plot (vyxgcol, vyxsymb)
+    int32_t colors[18];         // colour numbers by role (GC_* places)
+    char colornames[18][8];     // 8-character colour names by role
+    double jitter;              // JITTER times the symbol size: the shift of coinciding censored marks
 };
 
 struct vyxstate;
 enum class StmtKind;
 
-// When a pool goes, the fields of this record (and the plot options' arrays) that point into
+// When a pool goes, the fields of this record that point into
 // it are cleared, with the counts that describe them (called by newstmtpool, newworkpool and
 // dropbypool); each statement starts from the defaults plotstate_start sets (called by
 // startstatement).
@@ -64,3 +77,11 @@ void plotstate_start(vyxstate* s, StmtKind kind);
 //   frame        written in devgraph, lifedist, mcf; read in statgraph
 //   inset        written in devgraph, statgraph
 //   regpstate    written in devgraph; read in statgraph
+//   axlog        written in devgraph, lifedist, mcf
+//   lifescale    written in devgraph; read in lifedist, statgraph
+//   lifetickv    written in devgraph; read in lifedist
+//   lifeticks    written in devgraph, mcf; read in lifedist
+//   lifecounts   written in devgraph, mcf; read in lifedist
+//   tickinfo     written in devgraph, mcf; read in lifedist
+//   colors       written in devgraph; read in mcf
+//   jitter       written in devgraph; read in mcf

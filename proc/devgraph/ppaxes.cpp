@@ -220,7 +220,7 @@ struct Bins {
     int m;
 };
 Bins bins(const vyxstate* s) {
-    return {s->popt.lifeticks, s->popt.lifecounts, s->popt.lifeticks && s->popt.lifecounts ? static_cast<int>(s->popt.tickinfo[TI_NBOUNDS]) : 0};
+    return {s->plot.lifeticks, s->plot.lifecounts, s->plot.lifeticks && s->plot.lifecounts ? static_cast<int>(s->plot.tickinfo[TI_NBOUNDS]) : 0};
 }
 
 // The counts along the top (vyxgax step 10).
@@ -299,7 +299,7 @@ void sidecounts(Panel& a) {
 
 }  // namespace
 
-void axisparts::verticallife(vyxstate* s, bool fresh) {
+void axisparts::verticallife(vyxstate* s, bool fresh, bool linear) {
     Panel a(s);
     plotlay* f = a.f;
     const bool logs = logaxis(s);
@@ -309,7 +309,7 @@ void axisparts::verticallife(vyxstate* s, bool fresh) {
     auto place = [&](double y) { return f->hwtext ? a.celly(y) : y - 0.5 * a.H; };
     char buf[16];
     a.t.align = 2;
-    if (s->popt.linaxis) {
+    if (linear) {
         if (f->nvtick <= 0) return;
         const double h = f->fh / f->nvtick, E = f->fy + f->fh + 0.001;
         for (int i = 0; i < 100000; ++i) {
@@ -413,7 +413,7 @@ void vyxgaxr(vyxstate* s) {
     }
     if (p.inborder && s->work.pageflags.end) a.border();
     a.line(a.L, a.B, a.L, a.T);
-    if (f->leftedge[1] && !p.noptick) verticallife(s, false);
+    if (f->leftedge[1] && !p.noptick) verticallife(s, false, s->popt.linaxis);
     a.line(a.L, a.B, a.R, a.B);
     RightGuard g{panelright(s), a.L, a.R, f->tilegaph};
     // The relation panel beside this one starts its stress labels half their width left of

@@ -54,7 +54,7 @@ struct RefPen {
 };
 
 bool logtime(const vyxstate* s, int axis) {
-    if (s->popt.pflags.ismcf) return s->popt.axlog[axis] != 0;
+    if (s->popt.pflags.ismcf) return s->plot.axlog[axis] != 0;
     return s->opts.logscale[0] || s->opts.logscale[1];
 }
 
@@ -75,7 +75,7 @@ ggtext labeltext(const vyxstate* s, int role) {
     ggtext t;
     ggstri(&t);
     t.height = static_cast<float>(s->plot.frame->txth);
-    t.color = s->popt.colors[role] > 0 ? s->popt.colors[role] : 1;
+    t.color = s->plot.colors[role] > 0 ? s->plot.colors[role] : 1;
     std::memcpy(t.font, s->plot.frame->lblfont, 8);
     return t;
 }
@@ -231,7 +231,7 @@ void hcross(vyxstate* s, const grpnode* g, double v, int labelled, int ltype, co
     }
     const double y = coord * f->vfac + f->voff;
     if (!(y >= a.bottom && y <= a.top)) return;
-    const int color = s->popt.colors[GC_HREF] > 0 ? s->popt.colors[GC_HREF] : 1;
+    const int color = s->plot.colors[GC_HREF] > 0 ? s->plot.colors[GC_HREF] : 1;
     pen.line(a.left, y, a.right, y, ltype, color);
     if (labelled != 1) return;
     char b[10];
@@ -265,7 +265,7 @@ void vcross(vyxstate* s, const grpnode* g, double v, int labelled, int ltype, do
     }
     const double x = coord * f->hfac + f->hoff;
     if (!(x >= a.left && x <= a.right)) return;
-    const int color = s->popt.colors[GC_VREF] > 0 ? s->popt.colors[GC_VREF] : 1;
+    const int color = s->plot.colors[GC_VREF] > 0 ? s->plot.colors[GC_VREF] : 1;
     pen.line(x, a.bottom, x, a.top, ltype, color);
     if (labelled != 1) return;
     char b[10];
@@ -280,7 +280,7 @@ void hrefs(vyxstate* s, const grpnode* group, const RefPen& pen) {
     plotlay* f = s->plot.frame;
     const Area a = area(f);
     const bool probaxis = s->popt.pflags.rotate && !s->popt.pflags.ismcf;
-    const int ltype = ltypeof(s->inwork.curstmt, slot::plot::LHREF), color = s->popt.colors[GC_HREF] > 0 ? s->popt.colors[GC_HREF] : 1;
+    const int ltype = ltypeof(s->inwork.curstmt, slot::plot::LHREF), color = s->plot.colors[GC_HREF] > 0 ? s->plot.colors[GC_HREF] : 1;
     const double h = f->txth, d = 0.5 * h * f->chdiv;
     bool warned = false;
     int step = 0;
@@ -323,7 +323,7 @@ void vrefs(vyxstate* s, const grpnode* group, const RefPen& pen) {
     plotlay* f = s->plot.frame;
     const Area a = area(f);
     const bool probaxis = !s->popt.pflags.rotate && !s->popt.pflags.ismcf;
-    const int ltype = ltypeof(s->inwork.curstmt, slot::plot::LVREF), color = s->popt.colors[GC_VREF] > 0 ? s->popt.colors[GC_VREF] : 1;
+    const int ltype = ltypeof(s->inwork.curstmt, slot::plot::LVREF), color = s->plot.colors[GC_VREF] > 0 ? s->plot.colors[GC_VREF] : 1;
     bool warned = false;
     double labely = 0;
     int labelstep = 0;
@@ -383,7 +383,7 @@ void vyxgsrl(vyxstate* s) {
     plotlay* f = s->plot.frame;
     const Area a = area(f);
     setwidth(s, 1);
-    const int ltype = ltypeof(s->inwork.curstmt, slot::plot::LSREF), color = s->popt.colors[GC_SREF] > 0 ? s->popt.colors[GC_SREF] : 1;
+    const int ltype = ltypeof(s->inwork.curstmt, slot::plot::LSREF), color = s->plot.colors[GC_SREF] > 0 ? s->plot.colors[GC_SREF] : 1;
     const double h = f->txth, d = 0.5 * h * f->chdiv;
     int step = 0;
     ggtext t = labeltext(s, GC_SREF);

@@ -223,7 +223,7 @@ void get_parm(vyxstate* s, int level, double x, int k, descell* row) {
     out[0] = out[1] = hostmissing();
     const levstate* ms = mdllevstate(s);
     if (!ms) return;
-    const bool logscl = s->popt.pflags.haslogscl && s->mdl.logslev && s->mdl.logscl;
+    const bool logscl = s->mdl.haslogscl && s->mdl.logslev && s->mdl.logscl;
     setobservation(s->mdl, s->mdl.mdllev, level, x, k);
     if (logscl) setobservation(s->mdl, s->mdl.logslev, level, x, k);
     if (missing(transx(s))) return;

@@ -84,7 +84,7 @@ void stressaxis(Panel& a, int gridtype) {
     if (!t || n <= 0) return;
     const double* lab = t + n;
     const bool ticks = !s->popt.pflags.nostick;
-    const int gridcolor = s->popt.colors[GC_GRID] > 0 ? s->popt.colors[GC_GRID] : 1;
+    const int gridcolor = s->plot.colors[GC_GRID] > 0 ? s->plot.colors[GC_GRID] : 1;
     auto X = [&](double v) { return v * f->hfac + f->hoff; };
     auto gridline = [&](double x) {
         if (s->popt.pflags.nogrid == 1 && std::fabs(x - a.L) > 0.0001 && std::fabs(x - a.R) > 0.0001) ggdraw(0, x, a.B, x, a.T, gridtype, gridcolor);
@@ -264,7 +264,7 @@ void vyxrax(vyxstate* s) {
     }
     if (p.inborder && s->work.pageflags.end) a.border();
     a.line(a.L, a.B, a.L, a.T);
-    if (f->leftedge[1] && !p.noptick) verticallife(s, true);
+    if (f->leftedge[1] && !p.noptick) verticallife(s, true, s->popt.linaxis);
     a.line(a.L, a.B, a.R, a.B);
     if (f->bottomedge[1]) stressaxis(a, gridtype);
     if (!p.noslabel && f->bottomedge[1]) stresstitle(a);

@@ -264,7 +264,7 @@ int vyxbox(vyxstate* s) {
     ggrba(0, &clipr, &saved, 0, 7);
     const double W = f->markw;
     // Widths by the levels' sizes (BOXWIDTHSCALE), at least wmin.
-    const double smin = s->popt.nfailrng[0], smax = s->popt.nfailrng[1];
+    const double smin = s->life.nfailrng[0], smax = s->life.nfailrng[1];
     const optslot* scale = stmtslot(r, slot::plot::BOXWIDTHSCALE);
     int kind = 0;   // 0 no scaling, 1 log, 2 identity, 3 power
     double pw = 0, wmin = 0.3333333 * W;

@@ -15,8 +15,8 @@ constexpr double kStrip = 1.6;   // a strip is this many text heights thick
 
 // A strip: filled with the option's colour when given, outlined in the axis colour.
 void box(vyxstate* s, double x0, double y0, double x1, double y1, int fillslot, int fillrole) {
-    if (stmtslot(s->inwork.curstmt, fillslot)) ggfill(0, x0, y0, x1, y1, "S       ", s->popt.colors[fillrole], 0, 1, 1, 1);
-    const int c = s->popt.colors[GC_AXIS] > 0 ? s->popt.colors[GC_AXIS] : 1;
+    if (stmtslot(s->inwork.curstmt, fillslot)) ggfill(0, x0, y0, x1, y1, "S       ", s->plot.colors[fillrole], 0, 1, 1, 1);
+    const int c = s->plot.colors[GC_AXIS] > 0 ? s->plot.colors[GC_AXIS] : 1;
     ggdraw(0, x0, y0, x1, y0, 1, c);
     ggdraw(0, x1, y0, x1, y1, 1, c);
     ggdraw(0, x1, y1, x0, y1, 1, c);

@@ -43,17 +43,17 @@ bool styles(const vyxstate* s) { return s->plot.gctx && s->plot.gctx->stylesinus
 // so that every group's lines (and limits, which carry no symbols) tell apart in black and white.
 constexpr int16_t kOverlaidTypes[12] = {1, 4, 6, 3, 14, 20, 8, 15, 9, 19, 12, 10};
 
-void setcolor(plotopts& popt, int role, int32_t number) {
-    popt.colors[role] = number;
+void setcolor(plotstate& plot, int role, int32_t number) {
+    plot.colors[role] = number;
     char n[8];
     if (ggcnum5(0, number, n) == 0) std::memset(n, ' ', 8);
-    std::memcpy(popt.colornames[role], n, 8);
+    std::memcpy(plot.colornames[role], n, 8);
 }
 
 // A style colour by name, as a number; the name is kept for the role.
-void setnamed(plotopts& popt, int role, const char name[8]) {
-    popt.colors[role] = ggcnum(0, name);
-    std::memcpy(popt.colornames[role], name, 8);
+void setnamed(plotstate& plot, int role, const char name[8]) {
+    plot.colors[role] = ggcnum(0, name);
+    std::memcpy(plot.colornames[role], name, 8);
 }
 
 }  // namespace
@@ -165,7 +165,7 @@ int vyxsymb(vyxstate* s) {
     for (int k = 0; k < g; ++k) h = std::max({h, static_cast<double>(s->plot.symcomp[k].symsize), static_cast<double>(s->plot.symarr[k].symsize)});
     f->symh = h;
     f->symw = first->sizefac * h;
-    s->popt.jitter = gparm(r, ps::JITTER, 0.1) * (s->popt.pflags.rotate ? h : f->symw);
+    s->plot.jitter = gparm(r, ps::JITTER, 0.1) * (s->popt.pflags.rotate ? h : f->symw);
     f->symspare = poolbytes(s->pools.stmtpool, sizeof(symrec), poolflag::zeroed);
     if (!f->symspare) {
         xmemmsg(sizeof(symrec));
@@ -188,30 +188,30 @@ int vyxgcol(vyxstate* s) {
     char name[8];
     int32_t n = 0;
     // Device colours; the frame roles take colour 3 (2 on a device of two or three colours).
-    setcolor(s->popt, GC_DEV1, 1);
-    setcolor(s->popt, GC_DEV2, dev->ncolors >= 2 ? 2 : 1);
-    setcolor(s->popt, GC_DEV3, dev->ncolors > 3 ? 3 : dev->ncolors >= 2 ? 2 : 1);
-    const int32_t framedefault = s->popt.colors[GC_DEV3];
+    setcolor(s->plot, GC_DEV1, 1);
+    setcolor(s->plot, GC_DEV2, dev->ncolors >= 2 ? 2 : 1);
+    setcolor(s->plot, GC_DEV3, dev->ncolors > 3 ? 3 : dev->ncolors >= 2 ? 2 : 1);
+    const int32_t framedefault = s->plot.colors[GC_DEV3];
     char bg[8];
     std::memcpy(bg, dev->background, 8);
     auto differs = [&](const char* c) { return std::memcmp(c, bg, 8) != 0; };
 
     // axes
-    if (optcolor(r, slot::plot::CAXIS, 0, &n, name)) setnamed(s->popt, GC_AXIS, name);
-    else if (st && grdxcclr(s->plot.gctx, "GraphAxisLines", 14, name)) setnamed(s->popt, GC_AXIS, name);
-    else setcolor(s->popt, GC_AXIS, 1);
+    if (optcolor(r, slot::plot::CAXIS, 0, &n, name)) setnamed(s->plot, GC_AXIS, name);
+    else if (st && grdxcclr(s->plot.gctx, "GraphAxisLines", 14, name)) setnamed(s->plot, GC_AXIS, name);
+    else setcolor(s->plot, GC_AXIS, 1);
     // text
-    if (optname(r, slot::plot::CTEXT, 0, name)) setnamed(s->popt, GC_TEXT, name);
-    else if (st && !blank8(s->plot.gctx->valuecolor)) setnamed(s->popt, GC_TEXT, s->plot.gctx->valuecolor);
-    else if (st && grdxclr(s->plot.gctx, "GraphValueText", 14, name)) setnamed(s->popt, GC_TEXT, name);
-    else setcolor(s->popt, GC_TEXT, 1);
+    if (optname(r, slot::plot::CTEXT, 0, name)) setnamed(s->plot, GC_TEXT, name);
+    else if (st && !blank8(s->plot.gctx->valuecolor)) setnamed(s->plot, GC_TEXT, s->plot.gctx->valuecolor);
+    else if (st && grdxclr(s->plot.gctx, "GraphValueText", 14, name)) setnamed(s->plot, GC_TEXT, name);
+    else setcolor(s->plot, GC_TEXT, 1);
     // reference lines
     const struct { int role, slot; } refs[] = {{GC_HREF, slot::plot::CHREF}, {GC_VREF, slot::plot::CVREF}, {GC_SREF, slot::plot::CSREF}};
     for (const auto& rf : refs) {
         if (rf.role == GC_SREF && mcf) continue;
-        if (optname(r, rf.slot, 0, name)) setnamed(s->popt, rf.role, name);
-        else if (st && grdxcclr(s->plot.gctx, "GraphReference", 14, name)) setnamed(s->popt, rf.role, name);
-        else setcolor(s->popt, rf.role, 1);
+        if (optname(r, rf.slot, 0, name)) setnamed(s->plot, rf.role, name);
+        else if (st && grdxcclr(s->plot.gctx, "GraphReference", 14, name)) setnamed(s->plot, rf.role, name);
+        else setcolor(s->plot, rf.role, 1);
     }
     if (!mcf) {
         // the relation plot's boxes
@@ -221,8 +221,8 @@ int vyxgcol(vyxstate* s) {
         if (optname(r, slot::plot::CBOXES, 0, name)) f->linecol = static_cast<uint32_t>(ggcnum(0, name));
         else if (st && grdxcclr(s->plot.gctx, "GraphOutlines", 13, name)) f->linecol = static_cast<uint32_t>(ggcnum(0, name));
         else f->linecol = 1;
-        s->popt.colors[GC_BOXFILL] = f->fillcol;
-        s->popt.colors[GC_BOXLINE] = static_cast<int32_t>(f->linecol);
+        s->plot.colors[GC_BOXFILL] = f->fillcol;
+        s->plot.colors[GC_BOXLINE] = static_cast<int32_t>(f->linecol);
     }
     // the PLOTFIT lines of the relation plot
     if (s->work.pageflags.fitlines && s->plot.gstyles && s->input.stmtkind == 4) {
@@ -238,43 +238,43 @@ int vyxgcol(vyxstate* s) {
     }
     // frame (walls): one colour given, else the style's walls when they differ from the
     // device's background, else none; without styles the device's frame colour
-    if (optname(r, slot::plot::CFRAME, 0, name)) setnamed(s->popt, GC_FRAME, name);
+    if (optname(r, slot::plot::CFRAME, 0, name)) setnamed(s->plot, GC_FRAME, name);
     else if (st) {
-        if (grdxbclr(s->plot.gctx, "GraphWalls", 10, name) && differs(name)) setnamed(s->popt, GC_FRAME, name);
-        else s->popt.colors[GC_FRAME] = -1;
-    } else setcolor(s->popt, GC_FRAME, framedefault);
+        if (grdxbclr(s->plot.gctx, "GraphWalls", 10, name) && differs(name)) setnamed(s->plot, GC_FRAME, name);
+        else s->plot.colors[GC_FRAME] = -1;
+    } else setcolor(s->plot, GC_FRAME, framedefault);
     // frame strips
     const struct { int role, slot; } strips[] = {{GC_FRAMETOP, slot::plot::CFRAMETOP}, {GC_FRAMESIDE, slot::plot::CFRAMESIDE}};
     for (const auto& sp : strips) {
-        if (optname(r, sp.slot, 0, name)) setnamed(s->popt, sp.role, name);
+        if (optname(r, sp.slot, 0, name)) setnamed(s->plot, sp.role, name);
         else if (st) {
-            if (grdxclr(s->plot.gctx, "GraphHeaderBackground", 21, name) && differs(name)) setnamed(s->popt, sp.role, name);
-            else s->popt.colors[sp.role] = -1;
-        } else setcolor(s->popt, sp.role, framedefault);
+            if (grdxclr(s->plot.gctx, "GraphHeaderBackground", 21, name) && differs(name)) setnamed(s->plot, sp.role, name);
+            else s->plot.colors[sp.role] = -1;
+        } else setcolor(s->plot, sp.role, framedefault);
     }
     // censor strip and legend
-    if (optname(r, slot::plot::CCENSOR, 0, name)) setnamed(s->popt, GC_CENSOR, name);
-    else if (st && grdxclr(s->plot.gctx, "GraphLegendBackground", 21, name)) setnamed(s->popt, GC_CENSOR, name);
-    else s->popt.colors[GC_CENSOR] = s->popt.colors[GC_FRAME];
+    if (optname(r, slot::plot::CCENSOR, 0, name)) setnamed(s->plot, GC_CENSOR, name);
+    else if (st && grdxclr(s->plot.gctx, "GraphLegendBackground", 21, name)) setnamed(s->plot, GC_CENSOR, name);
+    else s->plot.colors[GC_CENSOR] = s->plot.colors[GC_FRAME];
     // frame fill: CFRAMENLEG EMPTY gives the empty kind
     if (optname(r, slot::plot::CFRAMENLEG, 0, name)) {
         if (std::memcmp(name, "EMPTY   ", 8) == 0) {
             s->plot.framefill = 'E';
-            s->popt.colors[GC_FRAMEFILL] = 0;
+            s->plot.colors[GC_FRAMEFILL] = 0;
         } else {
             s->plot.framefill = 'S';
-            setnamed(s->popt, GC_FRAMEFILL, name);
+            setnamed(s->plot, GC_FRAMEFILL, name);
         }
     } else {
         s->plot.framefill = 'N';
-        s->popt.colors[GC_FRAMEFILL] = 0;
+        s->plot.colors[GC_FRAMEFILL] = 0;
     }
     // grid: the style's grid lines, else the axis colour
-    if (optname(r, slot::plot::CGRID, 0, name)) setnamed(s->popt, GC_GRID, name);
-    else if (st && grdxcclr(s->plot.gctx, "GraphGridLines", 14, name)) setnamed(s->popt, GC_GRID, name);
+    if (optname(r, slot::plot::CGRID, 0, name)) setnamed(s->plot, GC_GRID, name);
+    else if (st && grdxcclr(s->plot.gctx, "GraphGridLines", 14, name)) setnamed(s->plot, GC_GRID, name);
     else {
-        s->popt.colors[GC_GRID] = s->popt.colors[GC_AXIS];
-        std::memcpy(s->popt.colornames[GC_GRID], s->popt.colornames[GC_AXIS], 8);
+        s->plot.colors[GC_GRID] = s->plot.colors[GC_AXIS];
+        std::memcpy(s->plot.colornames[GC_GRID], s->plot.colornames[GC_AXIS], 8);
     }
     // colour numbers of the first symbol record
     int last = 0;
@@ -298,15 +298,15 @@ int vyxgfrm(vyxstate* s) {
     }
     int result = 0;
     const bool cframe = s->popt.cframe[0] && s->popt.cframe[1] != 2;
-    if (cframe || (styles(s) && s->popt.colors[GC_FRAME] >= 0)) {
-        ggfill(0, x0, y0, xw, yw, "S       ", s->popt.colors[GC_FRAME], 0, 1, 1, 1);
+    if (cframe || (styles(s) && s->plot.colors[GC_FRAME] >= 0)) {
+        ggfill(0, x0, y0, xw, yw, "S       ", s->plot.colors[GC_FRAME], 0, 1, 1, 1);
         result = 1;
     }
     if (strip && (stmtslot(s->inwork.curstmt, slot::plot::CCENSOR) || result)) {
         if (rotate)
-            result = ggfill(0, xw, y0, x1, y1, "S       ", s->popt.colors[GC_CENSOR], 0, s->popt.colors[GC_FRAME], 1, 1) == 0 ? result : 0;
+            result = ggfill(0, xw, y0, x1, y1, "S       ", s->plot.colors[GC_CENSOR], 0, s->plot.colors[GC_FRAME], 1, 1) == 0 ? result : 0;
         else
-            result = ggfill(0, x0, yw, x1, y1, "S       ", s->popt.colors[GC_CENSOR], 0, s->popt.colors[GC_FRAME], 1, 1) == 0 ? result : 0;
+            result = ggfill(0, x0, yw, x1, y1, "S       ", s->plot.colors[GC_CENSOR], 0, s->plot.colors[GC_FRAME], 1, 1) == 0 ? result : 0;
     }
     return result;
 }

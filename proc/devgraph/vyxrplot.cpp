@@ -40,14 +40,14 @@ int regscales(vyxstate* s) {
         hi = std::log10(hi);
     }
     if (int rc = lifescl(s, lo, hi)) return rc;
-    for (int i = 0; i < 3; ++i) s->plot.lifeaxis[i] = s->popt.lifescale[i];
-    f->vmin = s->popt.lifescale[0];
-    f->vmax = s->popt.lifescale[1];
-    f->vstep = s->popt.lifescale[2];
+    for (int i = 0; i < 3; ++i) s->plot.lifeaxis[i] = s->plot.lifescale[i];
+    f->vmin = s->plot.lifescale[0];
+    f->vmax = s->plot.lifescale[1];
+    f->vstep = s->plot.lifescale[2];
     f->nvtick = s->work.axopt[AO_NTICK];
-    f->vticks = s->popt.lifetickv;
-    f->nvtickv = static_cast<int32_t>(s->popt.tickinfo[TI_NLIFETICKS]);
-    if (s->opts.logscale[0] || s->opts.logscale[1]) s->popt.axlog[AXLOG_V] = 1;
+    f->vticks = s->plot.lifetickv;
+    f->nvtickv = static_cast<int32_t>(s->plot.tickinfo[TI_NLIFETICKS]);
+    if (s->opts.logscale[0] || s->opts.logscale[1]) s->plot.axlog[AXLOG_V] = 1;
     const levstate* l = s->mdl.mdllev->lstate;
     int k = -1;
     for (int i = 0; i < l->ncontv && k < 0; ++i)

@@ -34,6 +34,8 @@ struct fitstate {
     double ptrange[2];          // life range in time units
     double allrange[2];         // censored-inclusive range in time units (missing when no group set one)
     double vaxrng[2], haxrng[2];// vertical and horizontal axis ranges
+    double datarng[2];          // overall data range of the groups' plotted times (stored scale)
+    double nfailrng[2];         // smallest and largest failure weight of the groups
     double* emgrad;             // Turnbull gradient row: left, right, probability, gradient, multiplier
     char fmlabel[17];           // failure-mode text of the row being written
     uint32_t pendingnoted;      // pieces not available yet already noted for this statement
@@ -84,6 +86,8 @@ void fitstate_start(vyxstate* s, StmtKind kind);
 //   fmcurve      written in lifedist; read in devgraph, statgraph
 //   rspdesc      written in lifedist, regression
 //   stmtnodes    written in lifedist, mcf
+//   datarng      written in lifedist, statgraph
+//   nfailrng     written in lifedist; read in devgraph
 //   fmloc        written in lifedist; read in devgraph, statgraph
 //   fmscale      written in lifedist; read in devgraph, statgraph
 //   fmused       written in lifedist; read in devgraph, statgraph

@@ -155,9 +155,9 @@ double centring(const vyxstate* s, const grpnode* g) {
 // that draws them as counts (CENBIN): weights are summed as they are and each count is
 // rounded once, so fractional FREQ values are not truncated away one by one.
 int censoredcounts(vyxstate* s, grpnode* g) {
-    const int64_t nb = s->popt.tickinfo[TI_NBOUNDS];
-    const double* b = s->popt.lifeticks;
-    int32_t* count = s->popt.lifecounts;
+    const int64_t nb = s->plot.tickinfo[TI_NBOUNDS];
+    const double* b = s->plot.lifeticks;
+    int32_t* count = s->plot.lifecounts;
     if (!b || !count || nb < 2 || !s->input.rspform[RF_CENSOR]) return 0;
     auto* sum = static_cast<double*>(poolbytes(s->pools.workpool, (nb - 1) * 8, poolflag::zeroed));
     if (!sum) {

@@ -157,10 +157,10 @@ int vyxscl(vyxstate* s) {
 
     ranges r;
     if (points(s, r)) return 1;
-    s->popt.nfailrng[0] = r.fmin;
-    s->popt.nfailrng[1] = r.fmax;
-    s->popt.datarng[0] = r.tmin;
-    s->popt.datarng[1] = r.tmax;
+    s->life.nfailrng[0] = r.fmin;
+    s->life.nfailrng[1] = r.fmax;
+    s->life.datarng[0] = r.tmin;
+    s->life.datarng[1] = r.tmax;
     if (r.pmin == 1.0) r.pmin = 0.0;
     if (r.pmax == 0.0) r.pmax = 1.0;
     if (r.pmin == 0.0) r.pmin = 0.020001;
@@ -192,25 +192,25 @@ int vyxscl(vyxstate* s) {
     // The life axis runs along the bottom and the probability axis up the left, as the axes,
     // points, lines and reference lines of the plots draw them; ROTATE exchanges the two.
     if (s->popt.pflags.rotate) {
-        f->vmin = s->life.vaxrng[0] = s->popt.lifescale[0];
-        f->vmax = s->life.vaxrng[1] = s->popt.lifescale[1];
-        f->vstep = s->popt.lifescale[2];
+        f->vmin = s->life.vaxrng[0] = s->plot.lifescale[0];
+        f->vmax = s->life.vaxrng[1] = s->plot.lifescale[1];
+        f->vstep = s->plot.lifescale[2];
         f->vdata[0] = flo;
         f->vdata[1] = fhi;
         f->nvtick = s->work.axopt[AO_NTICK];
-        f->vticks = s->popt.lifetickv;
-        f->nvtickv = static_cast<int32_t>(s->popt.tickinfo[TI_NLIFETICKS]);
-        if (logs) s->popt.axlog[AXLOG_V] = 1;
+        f->vticks = s->plot.lifetickv;
+        f->nvtickv = static_cast<int32_t>(s->plot.tickinfo[TI_NLIFETICKS]);
+        if (logs) s->plot.axlog[AXLOG_V] = 1;
     } else {
-        f->hmin = s->life.haxrng[0] = s->popt.lifescale[0];
-        f->hmax = s->life.haxrng[1] = s->popt.lifescale[1];
-        f->hstep = s->popt.lifescale[2];
+        f->hmin = s->life.haxrng[0] = s->plot.lifescale[0];
+        f->hmax = s->life.haxrng[1] = s->plot.lifescale[1];
+        f->hstep = s->plot.lifescale[2];
         f->hdata[0] = flo;
         f->hdata[1] = fhi;
         f->nhtick = s->work.axopt[AO_NTICK];
-        f->hticks = s->popt.lifetickv;
-        f->nhtickv = static_cast<int32_t>(s->popt.tickinfo[TI_NLIFETICKS]);
-        if (logs) s->popt.axlog[AXLOG_H] = 1;
+        f->hticks = s->plot.lifetickv;
+        f->nhtickv = static_cast<int32_t>(s->plot.tickinfo[TI_NLIFETICKS]);
+        if (logs) s->plot.axlog[AXLOG_H] = 1;
     }
 
     if (s->popt.pflags.pplot) {

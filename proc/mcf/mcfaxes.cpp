@@ -28,12 +28,11 @@ void vyxcfax(vyxstate* s) {
     if (p.inborder && s->work.pageflags.start) a.border();
     a.line(a.L, a.B, a.R, a.B);
     RightGuard g{panelright(s), a.L, a.R, f->tilegaph};
-    if (f->bottomedge[1] && !s->mcf.mcfopt.nohtick) bottomlife(a, g, s->popt.axlog[AXLOG_H] != 0);
+    if (f->bottomedge[1] && !s->mcf.mcfopt.nohtick) bottomlife(a, g, s->plot.axlog[AXLOG_H] != 0);
     a.line(a.L, a.B, a.L, a.T);
     if (f->leftedge[1] && !s->mcf.mcfopt.novtick) {
         // The vertical axis takes the life axis's drawing: even steps, or decades.
-        s->popt.linaxis = s->popt.axlog[AXLOG_V] == 0;
-        verticallife(s, false);
+        verticallife(s, false, s->plot.axlog[AXLOG_V] == 0);
     }
     if (p.cenbin) bincounts(a);
     resetwidth(s);
@@ -51,7 +50,7 @@ void vyxcfgd(vyxstate* s) {
     if (optnum(r, slot::plot::WAXIS, 0, &v)) width = std::min(satint(std::round(v)), MOST_WIDTH);
     else if (styles && grdxlwid(s->plot.gctx, "GraphGridLines", 14, &sv)) width = sv;
     if (s->plot.gctx) s->plot.gctx->linewidth[0] = s->plot.gctx->linewidth[1] = std::max(width, 1);
-    const int color = s->popt.colors[GC_GRID] > 0 ? s->popt.colors[GC_GRID] : 1;
+    const int color = s->plot.colors[GC_GRID] > 0 ? s->plot.colors[GC_GRID] : 1;
     const double x0 = f->fx, x1 = f->fx + f->fw, y0 = f->fy, y1 = f->fy + f->fh;
     auto axis = [&](const double* t, int n, double lower, double fac, double off, bool logs, bool vertical) {
         auto at = [&](double u) {
@@ -66,7 +65,7 @@ void vyxcfgd(vyxstate* s) {
             if (s->popt.pflags.mlgrid && logs && i + 1 < n) logminors(t, i, [&](double u, bool) { at(u); });
         }
     };
-    axis(f->hticks, f->nhtickv, f->hmin, f->hfac, f->hoff, s->popt.axlog[AXLOG_H] != 0, true);
-    axis(f->vticks, f->nvtickv, f->vmin, f->vfac, f->voff, s->popt.axlog[AXLOG_V] != 0, false);
+    axis(f->hticks, f->nhtickv, f->hmin, f->hfac, f->hoff, s->plot.axlog[AXLOG_H] != 0, true);
+    axis(f->vticks, f->nvtickv, f->vmin, f->vfac, f->voff, s->plot.axlog[AXLOG_V] != 0, false);
     resetwidth(s);
 }

@@ -117,8 +117,8 @@ int vyxcfdw(vyxstate* s, grpnode* g) {
         if (!(ends.pts = buffer(s, ends.cap))) return RC_REPORTED;
         ends.style(mark);
     }
-    const int nbins = p.cenbin && s->popt.lifeticks && s->popt.lifecounts ? static_cast<int>(s->popt.tickinfo[TI_NBOUNDS]) - 1 : 0;
-    for (int i = 0; i < nbins; ++i) s->popt.lifecounts[i] = 0;
+    const int nbins = p.cenbin && s->plot.lifeticks && s->plot.lifecounts ? static_cast<int>(s->plot.tickinfo[TI_NBOUNDS]) - 1 : 0;
+    for (int i = 0; i < nbins; ++i) s->plot.lifecounts[i] = 0;
 
     // The marks lie in the strip above the frame, half a symbol above its lower edge.
     const double markrow = f->fy + f->fh + f->gapb + 0.5 * f->symh;
@@ -150,16 +150,16 @@ int vyxcfdw(vyxstate* s, grpnode* g) {
         if (s->inwork.rspkind == MCF_EXACT && ismissing(r->value)) {
             if (nbins > 0) {
                 const double t = c.loglog ? std::log10(r->time) : r->time;
-                const double* e = s->popt.lifeticks;
+                const double* e = s->plot.lifeticks;
                 for (int i = 0; i < nbins; ++i)
                     if (e[i] <= t && (t < e[i + 1] || (i + 1 == nbins && t <= e[i + 1]))) {
-                        ++s->popt.lifecounts[i];
+                        ++s->plot.lifecounts[i];
                         break;
                     }
             }
             if (onebyone && px >= hlo && px <= hhi) {
                 if (std::fabs(px - ref) <= kTol) {
-                    shift += s->popt.jitter;
+                    shift += s->plot.jitter;
                 } else {
                     ref = px;
                     shift = 0;

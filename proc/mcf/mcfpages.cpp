@@ -176,8 +176,6 @@ struct Driver : PageDriver {
     }
 
     int destination() {
-        // The group legend of an overlay is the legend the drawing routines know.
-        s->popt.pflags.legend = s->mcf.mcfopt.legendon;
         if (int rc = setup(s->mcf.mcfopt.legendon, s->mcf.mcfopt.square)) return rc;
         int rc = 0;
         switch (s->groups.nclass) {

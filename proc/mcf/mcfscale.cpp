@@ -140,9 +140,9 @@ int bins(vyxstate* s, const Axis& a) {
         if (!closed && i < a.count) e[k++] = 0.5 * (a.ticks[i] + a.ticks[i + 1]);
     }
     for (int i = 0; i + 1 < m; ++i) c[i] = 0;
-    s->popt.lifeticks = e;
-    s->popt.lifecounts = c;
-    s->popt.tickinfo[TI_NBOUNDS] = static_cast<uint32_t>(m);
+    s->plot.lifeticks = e;
+    s->plot.lifecounts = c;
+    s->plot.tickinfo[TI_NBOUNDS] = static_cast<uint32_t>(m);
     return 0;
 }
 
@@ -165,7 +165,7 @@ int vyxcfsc(vyxstate* s) {
     const bool limits = o.wantlims && !s->work.noconf;
     const bool loglog = s->opts.logscale[0] != 0;
     const Extremes e = gather(s, limits);
-    s->popt.axlog[AXLOG_H] = s->popt.axlog[AXLOG_V] = 0;
+    s->plot.axlog[AXLOG_H] = s->plot.axlog[AXLOG_V] = 0;
 
     // Time axis.
     double lo = e.evtmin, hi = e.evtmax;
@@ -193,7 +193,7 @@ int vyxcfsc(vyxstate* s) {
             return RC_REPORTED;
         }
         if (decades(s, lo, hi, s->work.llowgiven, lo, s->work.lupgiven, hi, &h)) return RC_REPORTED;
-        s->popt.axlog[AXLOG_H] = 1;
+        s->plot.axlog[AXLOG_H] = 1;
     } else {
         if (lo > hi) {
             xpmlog(MSG_GROUP, MCFM_HORDER, lo, hi);
@@ -228,7 +228,7 @@ int vyxcfsc(vyxstate* s) {
             return RC_REPORTED;
         }
         if (decades(s, lo, hi, p.plowgiven, lo, p.pupgiven, hi, &v)) return RC_REPORTED;
-        s->popt.axlog[AXLOG_V] = 1;
+        s->plot.axlog[AXLOG_V] = 1;
     } else {
         // Normal limits of a curve that starts at 0 dip below 0 near its start; they do not
         // take the axis below 0, where there is nothing to show (the limits are cut at the

@@ -187,6 +187,7 @@ void readflags(vyxstate* s, const stmtrec* r, bool insetnext) {
     F.nogrid = !on(r, flag::plot::NOGRID);
     F.noframe = on(r, flag::plot::NOFRAME);
     O.legendon = !on(r, flag::mcf::NOLEGEND) && F.overlay;
+    F.legend = O.legendon;   // the group legend of an overlay is the legend the drawing routines know
     O.novtick = on(r, flag::mcf::NOVTICK);
     F.noplabel = on(r, flag::mcf::NOVLABEL);
     F.nollabel = on(r, flag::mcf::NOHLABEL);

@@ -153,7 +153,7 @@ void fixup(vyxstate* s, bool logscale) {
 }  // namespace
 
 void vyxmxup(vyxstate* s) {
-    if (s->popt.pflags.haslogscl) fixup1(s);
+    if (s->mdl.haslogscl) fixup1(s);
     else fixup0(s);
 }
 

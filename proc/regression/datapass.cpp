@@ -64,7 +64,7 @@ namespace {
 bool transformvalues(vyxstate* s) {
     for (int k = 0; k < 3; ++k) {
         if (!s->mdl.relcodes[k] || !s->mdl.mtrans_fn[k]) continue;
-        for (levctl* ctl : {s->mdl.mdllev, s->popt.pflags.haslogscl ? s->mdl.logslev : nullptr}) {
+        for (levctl* ctl : {s->mdl.mdllev, s->mdl.haslogscl ? s->mdl.logslev : nullptr}) {
             if (!ctl) continue;
             const levstate* ls = ctl->lstate;
             for (int i = 0; i < ls->ncontv; ++i) {
@@ -98,7 +98,7 @@ void effectcells(levctl* ctl, bool indexes) {
 double transx(vyxstate* s) {
     if (!transformvalues(s)) return missing();
     effectcells(s->mdl.mdllev, true);
-    if (s->popt.pflags.haslogscl) effectcells(s->mdl.logslev, true);
+    if (s->mdl.haslogscl) effectcells(s->mdl.logslev, true);
     return 0.0;
 }
 
@@ -107,7 +107,7 @@ namespace {
 // The layout of the rows from the effect records.
 bool makelayout(vyxstate* s) {
     const levstate* m = s->mdl.mdllev->lstate;
-    const levstate* l = s->popt.pflags.haslogscl ? static_cast<const levstate*>(s->mdl.logscl) : nullptr;
+    const levstate* l = s->mdl.haslogscl ? static_cast<const levstate*>(s->mdl.logscl) : nullptr;
     auto* lay = poolget<mdllayout>(s->pools.bypool, 1, poolflag::zeroed_marked);
     if (!lay) return false;
     lay->ne = m->neffect;
@@ -771,7 +771,7 @@ int vyxmdta(vyxstate* s) {
     VX_EXPECT(s->mdl.mdllev && s->mdl.mdllev->lstate, "the MODEL statement's effects are read before its data pass");
     levctl* mctl = s->mdl.mdllev;
     levstate* mls = mctl->lstate;
-    levctl* lctl = s->popt.pflags.haslogscl ? s->mdl.logslev : nullptr;
+    levctl* lctl = s->mdl.haslogscl ? s->mdl.logslev : nullptr;
     uint8_t threads = 1;
     int32_t cpus = 1;
     zquerythreads(&threads, &cpus);

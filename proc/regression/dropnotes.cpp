@@ -107,5 +107,5 @@ void droppednotes(vyxstate* s) {
     char by[512];
     bygrouptext(s, by, sizeof by);
     modelnotes(s, s->mdl.mdllev->lstate, 0, "MODEL", by);
-    if (s->popt.pflags.haslogscl && s->mdl.logscl) modelnotes(s, static_cast<const levstate*>(s->mdl.logscl), n.ncol, "LOGSCALE", by);
+    if (s->mdl.haslogscl && s->mdl.logscl) modelnotes(s, static_cast<const levstate*>(s->mdl.logscl), n.ncol, "LOGSCALE", by);
 }

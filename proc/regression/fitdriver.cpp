@@ -19,10 +19,10 @@ using namespace mfit;
 mdlcounts mdlsizes(const vyxstate* s) {
     mdlcounts c{};
     c.ncol = s->mdl.mdllay->ncol;
-    c.nls = s->popt.pflags.haslogscl ? s->mdl.mdllay->nls : 0;
+    c.nls = s->mdl.haslogscl ? s->mdl.mdllay->nls : 0;
     c.ntot = c.ncol + c.nls;
     c.ndist = s->mdl.ndistp;
-    c.p = s->popt.pflags.haslogscl ? c.ntot + c.ndist - 1 : c.ncol + c.ndist;
+    c.p = s->mdl.haslogscl ? c.ntot + c.ndist - 1 : c.ncol + c.ndist;
     return c;
 }
 
@@ -174,8 +174,8 @@ void histrow(vyxstate* s, double cell0, double cell1) {
         row[3 + first] = c0;
     };
     block(0, n.ncol, s->mdl.intfix);
-    if (!s->mdl.intfix && !s->popt.pflags.haslogscl && n.ndist > 0) row[3] -= s->mdl.shiftq * b[n.ncol];
-    if (s->popt.pflags.haslogscl) block(n.ncol, n.ntot, s->mdl.lsintfix);
+    if (!s->mdl.intfix && !s->mdl.haslogscl && n.ndist > 0) row[3] -= s->mdl.shiftq * b[n.ncol];
+    if (s->mdl.haslogscl) block(n.ncol, n.ntot, s->mdl.lsintfix);
     if (packed) vyxxpm(b, s->mdl.parmstat, n.p, nullptr);
     mtable t(s);
     t.call(s->out.curtab, OB_ADDROW, 0, nullptr);

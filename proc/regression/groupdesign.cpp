@@ -93,7 +93,7 @@ double mdllinear(const vyxstate* s, const levstate* ls, int off, double* row) {
 bool mdlgroupfit(vyxstate* s, const grpnode* g, double* loc, double* scl, double* xloc, double* xscl) {
     if (!s->work.thrflags[TH_MODELRAN] || !s->mdl.mdllay || !s->mdl.estdata || !s->fit.parmmap) return false;
     if (!setblock(s, g, s->mdl.mdllev)) return false;
-    const bool logscl = s->popt.pflags.haslogscl;
+    const bool logscl = s->mdl.haslogscl;
     if (logscl && !setblock(s, g, s->mdl.logslev)) return false;
     if (ismiss(transx(s))) return false;
     const mdlcounts n = mdlsizes(s);

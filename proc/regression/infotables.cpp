@@ -181,7 +181,7 @@ bool combtext(const levstate* ls, const leveffect& e, int comb, int v, const cha
 
 int procprm(vyxstate* s) {
     const levstate* m = s->mdl.mdllev->lstate;
-    const levstate* l = s->popt.pflags.haslogscl ? static_cast<const levstate*>(s->mdl.logscl) : nullptr;
+    const levstate* l = s->mdl.haslogscl ? static_cast<const levstate*>(s->mdl.logscl) : nullptr;
     const int nc = m->nclassv;
     std::vector<int> width(static_cast<size_t>(nc), 0);
     int effw = 1;

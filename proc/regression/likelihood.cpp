@@ -228,7 +228,7 @@ struct likframe {
 
 }  // namespace
 
-int vyxmlik(vyxstate* s, int mode) { return s->popt.pflags.haslogscl ? loglike1(s, mode) : loglike0(s, mode); }
+int vyxmlik(vyxstate* s, int mode) { return s->mdl.haslogscl ? loglike1(s, mode) : loglike0(s, mode); }
 
 int vyxmderiv(vyxstate* s) {
     const int p = s->fit.npar.total;

@@ -57,7 +57,7 @@ namespace {
 void direction(const vyxstate* s, int i, double* d) {
     const mdlcounts n = mdlsizes(s);
     for (int j = 0; j < n.p; ++j) d[j] = 0.0;
-    const bool logscl = s->popt.pflags.haslogscl;
+    const bool logscl = s->mdl.haslogscl;
     if (i == 0 && !s->mdl.intfix) {
         d[0] = 1.0;
         for (int j = 1; j < n.ncol; ++j) d[j] = -centre(s, j) / scale(s, j);
@@ -81,7 +81,7 @@ void waldlimits(vyxstate* s) {
     for (int j = 0; j < n.p; ++j) {
         cl[2 * j] = cl[2 * j + 1] = e[j];
         if (s->mdl.parmstat[j] != '1') continue;
-        const bool isscale = !s->popt.pflags.haslogscl && j == n.ncol;
+        const bool isscale = !s->mdl.haslogscl && j == n.ncol;
         if (!isscale) {
             cl[2 * j] = e[j] - se[j] * q;
             cl[2 * j + 1] = e[j] + se[j] * q;

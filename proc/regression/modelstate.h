@@ -23,6 +23,7 @@ struct modelstate {
     shapefn shape_fn;           // gamma shape routine
     struct mdllayout* mdllay;   // cells of the design rows and their design columns
     uint8_t waldcl, nocsflag, xcenter; // WALDCL; NOCS; centre the design columns
+    uint8_t haslogscl;          // a LOGSCALE statement is present (the second linear predictor, logslev)
     uint8_t intfix, scalefix, shapefix, lsintfix; // INTERCEPT=, SCALE=, SHAPE=, LOGSCALE INTERCEPT= held fixed
     uint8_t gammafam;           // the log-gamma family (a shape parameter)
     uint8_t mdlinmem;           // every design row is in mdlrowbuf
@@ -85,6 +86,7 @@ void modelstate_start(vyxstate* s, StmtKind kind);
 //   mdlvarids    written in regression; read in lifedist
 //   mdleffinfo   written in regression; read in devgraph, lifedist
 //   mdllay       written in regression; read in devgraph
+//   haslogscl    written in regression; read in devgraph
 //   mdlgradhess  written in regression; read in lifedist
 //   relcodes     written in regression; read in devgraph
 //   mdlrspids    written in regression; read in lifedist

@@ -62,7 +62,7 @@ struct settings {
 settings readsettings(vyxstate* s, const stmtrec* r) {
     settings g;
     g.n = mdlsizes(s);
-    g.logscl = s->popt.pflags.haslogscl;
+    g.logscl = s->mdl.haslogscl;
     g.qa = zprobitq(s->opts.alpha / 2);
     g.residadj = gparm(r, ms::RESIDADJ, 1.0);
     g.ralpha = gparm(r, ms::RESIDALPHA, 0.5);

@@ -169,13 +169,13 @@ int logscale(vyxstate* s) {
 
     stmtrec* rec = nullptr;
     const int n = fndstmt("LOGSCALE", &rec);
-    s->popt.pflags.haslogscl = 0;
+    s->mdl.haslogscl = 0;
     if (n == 0) return 0;
     if (n > 1) {
         xpmlog(510, 689);
         return RC_SPEC;
     }
-    s->popt.pflags.haslogscl = 1;
+    s->mdl.haslogscl = 1;
     if (s->mdl.scalefix) {
         xpmlog(510, 688);
         s->mdl.scalefix = 0;

@@ -75,7 +75,7 @@ struct estrow {
 // Widths over the effects of one model (MODEL and LOGSCALE share the CLASS variables).
 void widths(const vyxstate* s, estrow& r) {
     const levstate* m = s->mdl.mdllev->lstate;
-    const levstate* l = s->popt.pflags.haslogscl ? static_cast<const levstate*>(s->mdl.logscl) : nullptr;
+    const levstate* l = s->mdl.haslogscl ? static_cast<const levstate*>(s->mdl.logscl) : nullptr;
     for (const levstate* ls : {m, l}) {
         if (!ls) continue;
         for (int k = 0; k < ls->neffect; ++k) {
@@ -162,7 +162,7 @@ void estimates(vyxstate* s) {
     mtable t(s);
     if (!esttable(s, t, r, "Modprmest", rdxmsg(0, 237), rdxmsgs(510, 290, distname(s)))) return;
     effectrows(s, t, r, s->mdl.mdllev->lstate, 0);
-    const bool logscl = s->popt.pflags.haslogscl;
+    const bool logscl = s->mdl.haslogscl;
     if (!logscl && n.ndist > 0 && t.ok()) {
         r.clear();
         r.setparm(s->opts.labels[LB_PARM2], wzstrip(s->opts.labels[LB_PARM2], 8));
@@ -218,7 +218,7 @@ void lagrange(vyxstate* s) {
         t.row();
     };
     const mdlcounts n = mdlsizes(s);
-    const bool logscl = s->popt.pflags.haslogscl;
+    const bool logscl = s->mdl.haslogscl;
     if (s->mdl.intfix) row(297, 9, s->mdl.lagmult[0]);
     if (!logscl && s->mdl.scalefix && n.ndist > 0) row(298, 9, s->mdl.lagmult[1]);
     if (s->mdl.shapefix && n.ndist > 1) row(299, 9, s->mdl.lagmult[2]);

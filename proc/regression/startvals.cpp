@@ -27,15 +27,15 @@ void crossproducts(vyxstate* s, int order) {
     const int32_t np = s->fit.npar.total, nf = s->fit.npar.free, ndist = s->mdl.ndistp;
     const uint32_t kind = s->inwork.rspkind;
     const kernfn k0 = s->fit.prob_fn[0], k1 = s->fit.prob_fn[1];
-    const uint8_t logscl = s->popt.pflags.haslogscl;
+    const uint8_t logscl = s->mdl.haslogscl;
     s->fit.npar.total = s->fit.npar.free = order;
     s->inwork.rspkind = 0;
     s->mdl.ndistp = 0;
     s->fit.prob_fn[0] = zlnull;
     s->fit.prob_fn[1] = zwnull;
-    s->popt.pflags.haslogscl = 0;
+    s->mdl.haslogscl = 0;
     loglike0(s, 1);
-    s->popt.pflags.haslogscl = logscl;
+    s->mdl.haslogscl = logscl;
     s->fit.npar.total = np;
     s->fit.npar.free = nf;
     s->inwork.rspkind = kind;
@@ -182,7 +182,7 @@ double pstable(const vyxstate* s) {
 }  // namespace
 
 void vyxmls(vyxstate* s) {
-    if (s->popt.pflags.haslogscl) init1(s);
+    if (s->mdl.haslogscl) init1(s);
     else init0(s);
 }
 

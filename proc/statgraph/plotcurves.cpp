@@ -128,7 +128,7 @@ int PlotCurves(vyxstate* s, grpnode* g, double* vmin, double* vmax) {
     // The line spans the data, in whole decades on a log scale. An end that no plotted point
     // set (a point whose probability rounds to 0 or 1 sets only the other) is the other end;
     // with neither there is no line.
-    double lo = s->popt.datarng[0], hi = s->popt.datarng[1];
+    double lo = s->life.datarng[0], hi = s->life.datarng[1];
     const bool haslo = std::fabs(lo) < kUnset, hashi = std::fabs(hi) < kUnset;
     if (!haslo && !hashi) return phrow(s);
     if (!haslo) lo = hi;
@@ -150,7 +150,7 @@ int PlotCurves(vyxstate* s, grpnode* g, double* vmin, double* vmax) {
     const double* prob = g->pcttab2;
     const double* pct = g->pcttab;
     if (!rc && prob && pct && f && n > 0) {
-        double axlo = s->popt.lifescale[0], axhi = s->popt.lifescale[1];
+        double axlo = s->plot.lifescale[0], axhi = s->plot.lifescale[1];
         if (s->opts.logscale[0] || s->opts.logscale[1]) axlo = std::pow(10.0, axlo), axhi = std::pow(10.0, axhi);
         int first = f->pfirst, last = f->plast;
         if (first >= 0 && first < n) {

@@ -182,8 +182,8 @@ int pcntlphantom(vyxstate* s, const Flags& f, const double* lines, uint32_t* ref
                 if (s->opts.stressrel == kStressPow && !ismiss(stress)) stress = std::exp(stress);
                 if (ismiss(stress) || ismiss(life)) continue;
                 x = f.A ? -stress : stress;
-                s->popt.datarng[0] = std::min(s->popt.datarng[0], life);
-                s->popt.datarng[1] = std::max(s->popt.datarng[1], life);
+                s->life.datarng[0] = std::min(s->life.datarng[0], life);
+                s->life.datarng[1] = std::max(s->life.datarng[1], life);
                 y = f.L ? back(s, life) : life;
                 if (int rc = phrow(s)) return rc;
                 ++*written;

@@ -71,7 +71,7 @@ protected:
 
 TEST_F(Annotate, PageUnitsPassAndDataValuesBecomeDrawingUnits) {
     dataset({{"LABEL", 30, 40, '1', '1', "page"}, {"LABEL", 100, 50, '2', '2', "data"}});
-    s->popt.axlog[AXLOG_H] = 1;
+    s->plot.axlog[AXLOG_H] = 1;
     ASSERT_EQ(vyxatrn(s), 0);
     auto a = copied(0);
     EXPECT_EQ(a.first, 30);
@@ -86,7 +86,7 @@ TEST_F(Annotate, RefusedValues) {
     EXPECT_EQ(vyxatrn(s), 1);
     EXPECT_TRUE(logged("probability of 100 lies outside 0 to 100 percent"));
     dataset({{"LABEL", 0, 5, '2', '1', "x"}});
-    s->popt.axlog[AXLOG_H] = 1;
+    s->plot.axlog[AXLOG_H] = 1;
     EXPECT_EQ(vyxatrn(s), 1);
     EXPECT_TRUE(logged("data value of 0 cannot be placed on a logarithmic axis"));
     dataset({{"LABEL", 1, 5, '8', '1', "x"}});
@@ -104,7 +104,7 @@ TEST_F(Annotate, RelationPlotStressAlongTheBottomLifeUpTheLeft) {
     s->input.stmtkind = 4;
     s->opts.stressrel = 3;
     s->opts.stress_fn = [](double v) { return std::log(v); };
-    s->popt.axlog[AXLOG_V] = 1;
+    s->plot.axlog[AXLOG_V] = 1;
     ASSERT_EQ(vyxatrn(s), 0);
     EXPECT_NEAR(copied(0).first, 3.0, 1e-14);
     EXPECT_NEAR(copied(0).second, 2.0, 1e-14);

@@ -36,7 +36,7 @@ protected:
             A[k].assign(v[k], v[k] + 3);
             s->life.ppcarr[k] = A[k].data();
         }
-        s->popt.nfailrng[0] = smin, s->popt.nfailrng[1] = smax;
+        s->life.nfailrng[0] = smin, s->life.nfailrng[1] = smax;
         s->groups.nlev[1] = 3;
         s->plot.boxpos = pos.data();
         s->plot.boxlev[0] = 0, s->plot.boxlev[1] = 2;

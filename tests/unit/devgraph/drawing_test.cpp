@@ -55,7 +55,7 @@ TEST_F(Drawing, GroupSymbolsAndLineStyles) {
     EXPECT_EQ(s->plot.symcomp[1].symbol[0], square);
     EXPECT_EQ(s->plot.symcomp[2].symbol[0], square);
     EXPECT_EQ(s->plot.symcomp[3].symbol[0], square);
-    EXPECT_NEAR(s->popt.jitter, 0.1 * f->symw, 1e-12);
+    EXPECT_NEAR(s->plot.jitter, 0.1 * f->symw, 1e-12);
 }
 
 TEST_F(Drawing, LineTypesFromLfitAndWithoutStyles) {
@@ -77,7 +77,7 @@ TEST_F(Drawing, FrameFillsFollowOptionsThenStyles) {
     vyxgcol(s);
     EXPECT_EQ(s->plot.framefill, 'E');
     // The style's walls are the page's background: no wall colour, no fill.
-    EXPECT_EQ(s->popt.colors[GC_FRAME], -1);
+    EXPECT_EQ(s->plot.colors[GC_FRAME], -1);
     EXPECT_EQ(vyxgfrm(s), 0);
     EXPECT_EQ(count(Prim::Fill), 0u);
 }

@@ -44,7 +44,7 @@ protected:
         vyxggrd(s);
         // the frame (the axis routines of the plots draw it with their ticks)
         const double L = f->fx - f->gapl, R = f->fx + f->fw + f->gapr, B = f->fy - f->gapb, T = f->fy + f->fh + f->gapt;
-        for (auto [x0, y0, x1, y1] : {std::array{L, B, R, B}, {R, B, R, T}, {R, T, L, T}, {L, T, L, B}}) ggdraw(0, x0, y0, x1, y1, 1, s->popt.colors[GC_AXIS]);
+        for (auto [x0, y0, x1, y1] : {std::array{L, B, R, B}, {R, B, R, T}, {R, T, L, T}, {L, T, L, B}}) ggdraw(0, x0, y0, x1, y1, 1, s->plot.colors[GC_AXIS]);
         vyxghlb(s);
         vyxgvlb(s);
         // points and fitted lines of three Weibull groups, as the drawing routines hand them over
@@ -103,7 +103,7 @@ TEST_F(Page, ProbabilityPlotPageInTheReport) {
     s->popt.pflags.legend = 1, s->popt.pflags.overlay = 1, s->popt.pflags.nogrid = 1, s->plot.gridsave = 1, s->popt.pflags.mlgrid = 1;
     s->popt.pflags.refstop = 1;
     s->work.fitmethod = 1, s->opts.distcode = 2;
-    s->opts.logscale[1] = 1, s->popt.axlog[AXLOG_H] = 1;
+    s->opts.logscale[1] = 1, s->plot.axlog[AXLOG_H] = 1;
     s->opts.quant_fn = [](double p) { return std::log(-std::log(1 - p)); };
     s->popt.panels.pctlist = pct.data(), s->popt.panels.npct = static_cast<int32_t>(pct.size());
     s->popt.panels.nrows = s->popt.panels.ncols = 1;

@@ -38,7 +38,7 @@ protected:
         return lt::run("proc vitalyx data=d;\n" + stmts + "\nrun;\n", {{"d", csv}});
     }
     static std::vector<double> ticks(vyxstate* s) {
-        return std::vector<double>(s->popt.lifetickv, s->popt.lifetickv + s->popt.tickinfo[TI_NLIFETICKS]);
+        return std::vector<double>(s->plot.lifetickv, s->plot.lifetickv + s->plot.tickinfo[TI_NLIFETICKS]);
     }
 };
 
@@ -49,12 +49,12 @@ TEST_F(Scales, LifeAxisDecadesAndIntervals) {
     plot("distribution weibull;\n probplot t;", "t\n5\n", [](vyxstate* s, int) {
         ASSERT_EQ(lifescl(s, std::log(1.0), std::log(1000.0)), 0);
         EXPECT_EQ(ticks(s), (std::vector<double>{-1, 0, 1, 2, 3, 4}));
-        EXPECT_EQ(s->popt.lifelin, 0);
+        EXPECT_EQ(s->plot.lifelin, 0);
         s->work.llowgiven = 1;
         s->work.axlim[AX_LIFELOWER] = 1;
         ASSERT_EQ(lifescl(s, std::log(1.0), std::log(1000.0)), 0);
         EXPECT_EQ(ticks(s).front(), 0.0);   // log10 of LIFELOWER=1
-        EXPECT_EQ(s->popt.lifescale[0], 0.0);
+        EXPECT_EQ(s->plot.lifescale[0], 0.0);
         // An upper end the log axis cannot show is dropped with 510/906, not turned into -inf.
         s->work.llowgiven = 0;
         s->work.lupgiven = 1;
@@ -72,7 +72,7 @@ TEST_F(Scales, LifeAxisDecadesAndIntervals) {
         ASSERT_EQ(lifescl(s, 0, 97), 0);
         const auto t = ticks(s);
         ASSERT_EQ(t.size(), 4u);
-        EXPECT_DOUBLE_EQ(s->popt.lifescale[2], (t.back() - t.front()) / 3);
+        EXPECT_DOUBLE_EQ(s->plot.lifescale[2], (t.back() - t.front()) / 3);
     });
     auto r = plot("probplot t / lifelower=50;", "t\n5\n", [](vyxstate* s, int) {
         ASSERT_EQ(lifescl(s, 10, 30), 0);
@@ -89,10 +89,10 @@ TEST_F(Scales, RangesOfThePointsAndTheProbabilityAxis) {
     lt::onanalyze = [](vyxstate* s) {
         if (int rc = vyxaprm(s)) return rc;
         EXPECT_EQ(road(s), 0);
-        EXPECT_NE(s->popt.datarng[1], 0.0);
+        EXPECT_NE(s->life.datarng[1], 0.0);
         EXPECT_EQ(s->life.ptrange[1], 0.0);
         EXPECT_EQ(s->plot.frame->hticks, nullptr);
-        EXPECT_EQ(s->popt.lifetickv, nullptr);
+        EXPECT_EQ(s->plot.lifetickv, nullptr);
         return 0;
     };
     lt::run("proc vitalyx data=d;\n distribution weibull;\n analyze t*c(1);\nrun;\n", {{"d", life}});
@@ -109,13 +109,13 @@ TEST_F(Scales, RangesOfThePointsAndTheProbabilityAxis) {
         ASSERT_EQ(rc, 0);
         withcens = s->life.ptrange[1];
         EXPECT_NEAR(s->plot.frame->hdata[1], std::log10(100.0), 1e-12);   // log10 units in the frame
-        EXPECT_EQ(s->popt.axlog[AXLOG_H], 1);     // the life axis is horizontal
+        EXPECT_EQ(s->plot.axlog[AXLOG_H], 1);     // the life axis is horizontal
         EXPECT_NE(s->plot.frame->vticks, nullptr);   // and the probability axis vertical
     });
     plot("distribution weibull;\n probplot t*c(1) / nocenplot rotate;", life, [&](vyxstate* s, int rc) {
         ASSERT_EQ(rc, 0);
         nocens = s->life.ptrange[1];
-        EXPECT_EQ(s->popt.axlog[AXLOG_V], 1);     // ROTATE: the life axis is vertical
+        EXPECT_EQ(s->plot.axlog[AXLOG_V], 1);     // ROTATE: the life axis is vertical
         EXPECT_NE(s->plot.frame->hticks, nullptr);   // and the probability axis horizontal
     });
     EXPECT_DOUBLE_EQ(withcens, 100);

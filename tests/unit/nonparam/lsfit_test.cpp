@@ -223,9 +223,9 @@ TEST_F(LsfitTest, CensoredCountsPerLifeInterval) {
     s->popt.pflags.cenbin = 1;
     double bounds[] = {0, 1, 2, 3};
     int32_t counts[3] = {-1, -1, -1};
-    s->popt.lifeticks = bounds;
-    s->popt.tickinfo[TI_NBOUNDS] = 4;
-    s->popt.lifecounts = counts;
+    s->plot.lifeticks = bounds;
+    s->plot.tickinfo[TI_NBOUNDS] = 4;
+    s->plot.lifecounts = counts;
     fit({{0.5, -1, 0.5}, {0.7, -1, 0.5}, {1.5, 0, 1}, {2.0, -1, 2}, {2.5, 0, 1}, {3.5, -1, 4}}, true);
     EXPECT_EQ(counts[0], 1);
     EXPECT_EQ(counts[1], 0);

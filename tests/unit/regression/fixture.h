@@ -145,7 +145,7 @@ protected:
         lay.hascont = hascont.data();
         lay.hascls = hascls.data();
         s->mdl.mdllay = &lay;
-        s->popt.pflags.haslogscl = nl > 0;
+        s->mdl.haslogscl = nl > 0;
         const int ntot = col;
         m.resize(ntot, 0.0);
         sc.resize(ntot, 1.0);

@@ -41,7 +41,7 @@ TEST_F(ModelTest, GroupScaleFromTheScaleModel) {
     s->mdl.mdllev = &mctl;
     s->mdl.logslev = &lctl;
     s->mdl.logscl = &l;
-    s->popt.pflags.haslogscl = 1;
+    s->mdl.haslogscl = 1;
     s->work.thrflags[TH_MODELRAN] = 1;
     lay.ncol = 1;
     lay.nls = 2;
