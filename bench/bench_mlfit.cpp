@@ -64,17 +64,17 @@ struct fitbench {
         wobmth(s->out.tabs[TAB_CONVSTATUS].obj, nullptr, OB_ADDCOL, 3, reason);
         wobmth(s->out.tabs[TAB_CONVSTATUS].obj, nullptr, OB_ENDDEF, 0, nullptr);
 
-        s->fit.npar.total = 2;
+        s->life.fit.npar.total = 2;
         std::memcpy(s->life.parmfree, "11", 2);
         s->work.fitmethod = FIT_MLE;
-        s->fit.maxiter = 50;
-        s->fit.fitcrit.converge = 0.001;
-        s->fit.fitcrit.convh = 1e-4;
-        s->fit.fitcrit.singular = 1e7 * 1.1102230246251565e-16;
+        s->life.fit.maxiter = 50;
+        s->life.fit.fitcrit.converge = 0.001;
+        s->life.fit.fitcrit.convh = 1e-4;
+        s->life.fit.fitcrit.singular = 1e7 * 1.1102230246251565e-16;
         s->opts.alpha = 0.05;
         s->opts.distcode = DIST_WEIBULL;
-        s->fit.prob_fn[0] = zprblwb;
-        s->fit.prob_fn[1] = zprbwwb;
+        s->life.fit.prob_fn[0] = zprblwb;
+        s->life.fit.prob_fn[1] = zprbwwb;
         s->opts.quant_fn = vyxiwb;
         s->inwork.rspkind = FORM_CENSOR;
         s->opts.rowlay[0] = OBS_ROWS_PER_BUFFER;
@@ -139,16 +139,16 @@ fitbench& million() {
 
 void run(benchmark::State& st, bool lrcl) {
     fitbench& b = million();
-    b.s->fit.lrflags[LR_PARMS] = lrcl;
+    b.s->life.fit.lrflags[LR_PARMS] = lrcl;
     for (auto _ : st) {
         b.start();
         vyxdfit(b.s, &b.s->groups.rootgrp);
         xmpoold(b.s->pools.workpool);
         b.s->pools.workpool = nullptr;
     }
-    st.counters["iterations"] = b.s->fit.fitcrit.niter;
-    st.counters["evaluations"] = b.s->fit.fitcrit.neval;
-    st.counters["status"] = b.s->fit.itstatus[1];
+    st.counters["iterations"] = b.s->life.fit.fitcrit.niter;
+    st.counters["evaluations"] = b.s->life.fit.fitcrit.neval;
+    st.counters["status"] = b.s->life.fit.itstatus[1];
     st.counters["shape"] = 1.0 / b.s->groups.rootgrp.scale;
     st.counters["scale"] = std::exp(b.s->groups.rootgrp.loc);
 }

@@ -103,10 +103,10 @@ void turnbull(benchmark::State& state, int64_t n, double resolution, int32_t max
     s->opts.rowlay[1] = 2;
     s->life.emmaxit[EM_MAXIT] = maxit > 0 ? maxit : getenv("MAXITEM") ? atoi(getenv("MAXITEM")) : 10000;
     s->life.emmaxit[EM_HISTSTEP] = 10;
-    s->fit.itopts[IT_TOLLIKE] = 1e-8;
-    s->fit.itopts[IT_TOLPROB] = hostmissing();
+    s->life.fit.itopts[IT_TOLLIKE] = 1e-8;
+    s->life.fit.itopts[IT_TOLPROB] = hostmissing();
     s->life.emflags[EMF_POLISH] = 1;
-    s->fit.fitcrit.singular = 1e-12;
+    s->life.fit.fitcrit.singular = 1e-12;
     std::vector<double> rows = intervalrows(n, resolution);
     int64_t footprint = 0;
     uint32_t iterations = 0;
@@ -124,7 +124,7 @@ void turnbull(benchmark::State& state, int64_t n, double resolution, int32_t max
         g.totw = static_cast<double>(n);
         state.ResumeTiming();
         vyxem(s, &g);
-        iterations = s->fit.itstatus[0];
+        iterations = s->life.fit.itstatus[0];
         m = g.nturn;
         footprint = rt::pool::footprint(s->pools.stmtpool) + rt::pool::footprint(s->pools.workpool);
     }

@@ -10,7 +10,6 @@
 #include "proc/framework/groupstate.h"
 #include "proc/framework/stmtopts.h"
 #include "proc/framework/stmtwork.h"
-#include "proc/framework/fitwork.h"
 #include "proc/framework/plotopts.h"
 #include "proc/framework/stepstate.h"
 #include "proc/effects/effects.h"
@@ -29,7 +28,6 @@ struct vyxstate {
     groupstate groups;  // The class groups and class levels of the BY group
     stmtopts opts;      // The settings the statement readers leave for every subsystem
     stmtwork work;      // The settings that other routines change while the statement runs
-    fitwork fit;        // The fit in progress, shared by the life-distribution fits and the MODEL fit
     plotopts popt;      // The plot statements' options and the life axis scales, read by both graphics roads
     stepstate step;     // The step
     plotstate plot;     // The device graphics road

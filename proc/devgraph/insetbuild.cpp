@@ -242,7 +242,7 @@ int groupitems(Builder& b, int t, int limit, bool checks, uint32_t method, bool*
         if (!e) return RC_NOMEM;
         b.label(e, kSubMsg[sub]);
         const double v = sub == 0 ? g->loc : sub == 1 ? g->scale : sub == 2 ? g->wbscale : sub == 3 ? g->wbshape
-                         : sub == 4 ? s->fit.fixedparms[FP_THRESHOLD] : g->mean;
+                         : sub == 4 ? s->opts.fixedparms[FP_THRESHOLD] : g->mean;
         xpfs(v, 8, 82, e->value);
         e->vallen = wzstjus(e->value, 8, 'l');
     }

@@ -62,7 +62,7 @@ int eachmodelobs(vyxstate* s, const std::function<int(const modelobs&)>& f) {
     levctl* lctl = s->mdl.haslogscl ? s->mdl.logslev : nullptr;
     const int k = modelstressindex(s);
     const bool relations = s->mdl.relcodes[0] || s->mdl.relcodes[1] || s->mdl.relcodes[2];
-    const double thr = s->work.thrflags[TH_GIVEN] ? s->fit.fixedparms[FP_THRESHOLD] : 0.0;
+    const double thr = s->work.thrflags[TH_GIVEN] ? s->opts.fixedparms[FP_THRESHOLD] : 0.0;
     mctl->rdrewind(mctl);
     double y[2];
     while (mctl->rdnext(mctl) && !s->step.stepend) {

@@ -42,7 +42,7 @@ regpstate* statefor(vyxstate* s) {
 }
 
 const levstate* mdllevstate(const vyxstate* s) {
-    const bool fitted = s->work.thrflags[TH_MODELRAN] && s->mdl.mdllev && s->mdl.mdllev->lstate && s->mdl.mdllay && s->mdl.estdata && s->fit.parmmap;
+    const bool fitted = s->work.thrflags[TH_MODELRAN] && s->mdl.mdllev && s->mdl.mdllev->lstate && s->mdl.mdllay && s->mdl.estdata && s->mdl.parmmap;
     return fitted ? s->mdl.mdllev->lstate : nullptr;
 }
 

@@ -46,7 +46,7 @@ void responsenote(vyxstate* s, const skiptally& t, int why, const noteresponse& 
         if (!bynotefresh(s, msg, r.id[0], interval ? r.id[1] : 0, n)) return;
         responsenames(r, interval, names, sizeof names);
         if (threshold)
-            xpmlog(510, msg, count, names, by, s->fit.fixedparms[FP_THRESHOLD], first);
+            xpmlog(510, msg, count, names, by, s->opts.fixedparms[FP_THRESHOLD], first);
         else
             xpmlog(510, msg, count, names, by, first);
     } else if (why == SKIP_REVERSED) {

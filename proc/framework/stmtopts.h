@@ -17,6 +17,7 @@ struct stmtopts {
     int32_t npoints;            // NPOINTS, default 100 (curve arrays hold npoints + 1 points)
     uint32_t stressrel;         // RELATION: 1 ARR, 2 LINEAR, 3 POW, 4 ARR2, 5 LOGISTIC
     const char* stmtlabel;      // the statement's label (StmtLabel / Label columns)
+    double fixedparms[8];       // THRESHOLD and the MODEL statement's fixed values (FP_* places)
     char labels[8][40];         // distribution, parameter and relation labels (LB_* places)
 };
 
@@ -34,4 +35,5 @@ struct stmtopts {
 //   npoints      written in lifedist; read in devgraph, statgraph
 //   stressrel    written in lifedist; read in devgraph, statgraph
 //   stmtlabel    written in lifedist, mcf
+//   fixedparms   written in lifedist, regression; read in devgraph, framework
 //   labels       written in lifedist, regression; read in devgraph, statgraph

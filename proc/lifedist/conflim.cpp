@@ -48,14 +48,14 @@ void scalelimits(double sigma, double se, double z, double* lim) {
 // of a class analysis): the missing limit is never silent.
 void notfound(vyxstate* s, const char* what, int len) {
     char fr[640];
-    xpmlog(510, 1958, txtarg(what, len), s->fit.maxiter, groupsuffix(s, true, " for ", fr, sizeof fr));
+    xpmlog(510, 1958, txtarg(what, len), s->life.fit.maxiter, groupsuffix(s, true, " for ", fr, sizeof fr));
 }
 
 // One likelihood-ratio search for c'theta over every parameter: the free block is searched,
 // the held parameters add their fixed part. The ends go to lo/hi (missing when not found,
 // with 510/1958 naming `what`); false when the step ended.
 bool lrsearch(vyxstate* s, grpnode* g, const double* call, double* lo, double* hi, const char* what, int whatlen) {
-    const int n = s->fit.npar.total;
+    const int n = s->life.fit.npar.total;
     ciblk* cb = s->life.ciptr;
     const auto pv = parmview(s->life.parmvec.block, n);
     const double q0 = g->quant;
@@ -69,7 +69,7 @@ bool lrsearch(vyxstate* s, grpnode* g, const double* call, double* lo, double* h
     vyxxpm(cb->cvec, s->life.parmfree, n, nullptr);
     vyxxpm(theta, s->life.parmfree, n, nullptr);
     cb->negllmax = -g->loglik;
-    s->fit.itstatus[0] = 0;
+    s->life.fit.itstatus[0] = 0;
     const int32_t rc = zprci(s, cb, lfentry, lghntry, ithist, nullptr);
     if (s->step.stepend) return false;
     if (rc == 1) xmemmsg(0);
@@ -93,9 +93,9 @@ bool stdquantile(uint32_t dist, double p, double* w) {
 void rowlabel(vyxstate* s, const char* text, int len) { settext(s->row.rowtext, 40, text, len); }
 
 bool lrparameters(vyxstate* s, grpnode* g) {
-    const int n = s->fit.npar.total;
+    const int n = s->life.fit.npar.total;
     tabpair& tab = s->out.tabs[TAB_ITERLRPARM];
-    if (s->fit.itprflag.itprint) {
+    if (s->life.fit.itprflag.itprint) {
         if (!bindtable(s, tab, "Kv.Vitalyx.Ithist")) return false;
         s->out.curtab = tab.obj;
     }
@@ -103,7 +103,7 @@ bool lrparameters(vyxstate* s, grpnode* g) {
     for (int i = 0; i < n; ++i) {
         s->life.lrlim[2 * i] = s->life.lrlim[2 * i + 1] = pv.est[i];
         const char* name = s->opts.labels[LB_PARM1 + i];
-        if (s->fit.itprflag.itprint) rowlabel(s, name, wzstrip(name, 16));
+        if (s->life.fit.itprflag.itprint) rowlabel(s, name, wzstrip(name, 16));
         if (s->life.parmfree[i] != '1') continue;
         double c[8] = {};
         if (i == 0) {
@@ -118,13 +118,13 @@ bool lrparameters(vyxstate* s, grpnode* g) {
         for (double v : ends)
             if (!ismiss(v)) s->life.lrlim[2 * i + (v <= pv.est[i] ? 0 : 1)] = v;
     }
-    return !s->fit.itprflag.itprint || closehistory(s, tab);
+    return !s->life.fit.itprflag.itprint || closehistory(s, tab);
 }
 
 bool lrpercentiles(vyxstate* s, grpnode* g, int lo, int hi) {
-    const int n = s->fit.npar.total;
+    const int n = s->life.fit.npar.total;
     tabpair& tab = s->out.tabs[TAB_ITERLRPER];
-    if (s->fit.itprflag.itprint) {
+    if (s->life.fit.itprflag.itprint) {
         if (!bindtable(s, tab, "Kv.Vitalyx.Ithist")) return false;
         s->out.curtab = tab.obj;
     }
@@ -138,7 +138,7 @@ bool lrpercentiles(vyxstate* s, grpnode* g, int lo, int hi) {
         if (!(p >= TINY && 1.0 - p >= TINY) || !stdquantile(s->opts.distcode, p, &w)) continue;
         char what[40];
         const int whatlen = xpmstr(what, 40, 510, 209, ticks[i]);
-        if (s->fit.itprflag.itprint) xpmstr(s->row.rowtext, 40, 510, 209, ticks[i]);
+        if (s->life.fit.itprflag.itprint) xpmstr(s->row.rowtext, 40, 510, 209, ticks[i]);
         double c[8] = {};
         c[0] = 1.0;
         c[1] = w - g->quant;
@@ -154,7 +154,7 @@ bool lrpercentiles(vyxstate* s, grpnode* g, int lo, int hi) {
         }
     }
     (void)n;
-    return !s->fit.itprflag.itprint || closehistory(s, tab);
+    return !s->life.fit.itprflag.itprint || closehistory(s, tab);
 }
 
 }  // namespace
@@ -169,7 +169,7 @@ void cflim(vyxstate* s, double p, double* rec) {
         rec[PCT_UPPER] = rec[PCT_LOWER] = missing();
         return;
     }
-    const int n = s->fit.npar.total;
+    const int n = s->life.fit.npar.total;
     double x[8] = {};
     x[0] = 1.0;
     x[1] = w;
@@ -188,7 +188,7 @@ void cflim(vyxstate* s, double p, double* rec) {
 
 int sflim(vyxstate* s, grpnode* g, double t, double* rec) {
     const double* pc = g->parmcov;
-    const int n = s->fit.npar.total;
+    const int n = s->life.fit.npar.total;
     const double mu = pc[0], sigma = pc[1];
     if (ismiss(t) || ismiss(mu) || ismiss(sigma) || sigma < TINY) {
         rec[PCT_EST] = rec[PCT_UPPER] = rec[PCT_LOWER] = missing();
@@ -238,34 +238,34 @@ double lfentry(void* ctx, int32_t* flag) {
     auto* s = static_cast<vyxstate*>(ctx);
     vyxlik(s, 0);
     if (s->step.stepend) *flag = 1;
-    return -s->fit.loglik.current;
+    return -s->life.fit.loglik.current;
 }
 
 int32_t lghntry(void* ctx) {
     auto* s = static_cast<vyxstate*>(ctx);
     const int rc = vyxlik(s, 1);
-    if (s->step.stepend || likfailed(s->fit.loglik.current)) return 1;
+    if (s->step.stepend || likfailed(s->life.fit.loglik.current)) return 1;
     return rc;
 }
 
 void ithist(void* ctx) {
     auto* s = static_cast<vyxstate*>(ctx);
-    if (!s->fit.itprflag.itprint || s->step.stepend) return;
-    if (*s->life.ciptr->evalcnt == 0) s->fit.itstatus[0] = 0;
+    if (!s->life.fit.itprflag.itprint || s->step.stepend) return;
+    if (*s->life.ciptr->evalcnt == 0) s->life.fit.itstatus[0] = 0;
     itprint(s);
     addrow(s, s->out.curtab);
 }
 
 void vyxconf(vyxstate* s, grpnode* g) {
     s->life.likcache.valid = 0;
-    const int n = s->fit.npar.total;
+    const int n = s->life.fit.npar.total;
     const auto pv = parmview(s->life.parmvec.block, n);
     const double z = zcrit(s);
-    bool lr = s->fit.lrflags[LR_PARMS] || s->fit.lrflags[LR_PERCENTILES];
+    bool lr = s->life.fit.lrflags[LR_PARMS] || s->life.fit.lrflags[LR_PERCENTILES];
     s->life.parmlim[0] = pv.est[0] - z * pv.se[0];
     s->life.parmlim[1] = pv.est[0] + z * pv.se[0];
     scalelimits(pv.est[1], pv.se[1], z, s->life.parmlim + 2);
-    if (lr && s->fit.itprflag.converged != 1) {
+    if (lr && s->life.fit.itprflag.converged != 1) {
         char of[640];
         xpmlog(510, 565, groupsuffix(s, true, " of ", of, sizeof of));
         lr = false;
@@ -297,7 +297,7 @@ void vyxconf(vyxstate* s, grpnode* g) {
     if (g->survtab) {
         for (int k = 0; k < s->work.axopt[AO_NSURV]; ++k) {
             double t = s->popt.panels.survtime[k];
-            if (s->work.thrflags[TH_GIVEN]) t -= s->fit.fixedparms[FP_THRESHOLD];
+            if (s->work.thrflags[TH_GIVEN]) t -= s->opts.fixedparms[FP_THRESHOLD];
             sflim(s, g, t, g->survtab + static_cast<size_t>(k) * PCT_WORDS);
         }
     }
@@ -314,22 +314,22 @@ void vyxconf(vyxstate* s, grpnode* g) {
     int32_t evals = 0;
     ciblk* cb = s->life.ciptr;
     *cb = ciblk{};
-    cb->prtflag = s->fit.itprflag.itprint;
-    cb->npar = s->fit.npar.free;
-    cb->maxeval = s->fit.maxiter;
+    cb->prtflag = s->life.fit.itprflag.itprint;
+    cb->npar = s->life.fit.npar.free;
+    cb->maxeval = s->life.fit.maxiter;
     cb->evalcnt = &evals;
-    cb->theta = s->fit.fitarr.est;
+    cb->theta = s->life.fit.fitarr.est;
     cb->base = cb->theta + n;
-    cb->cgrad = s->fit.fitarr.grad;
-    cb->chess = s->fit.fitarr.hess;
+    cb->cgrad = s->life.fit.fitarr.grad;
+    cb->chess = s->life.fit.fitarr.hess;
     cb->cvec = cb->base + n;
     cb->lowres = res;
     cb->uppres = res + (n + 1);
-    cb->singtol = s->fit.fitcrit.singular;
-    cb->convcrit = s->fit.fitcrit.converge;
+    cb->singtol = s->life.fit.fitcrit.singular;
+    cb->convcrit = s->life.fit.fitcrit.converge;
     cb->negllmax = -g->loglik;
     cb->alpha = s->opts.alpha;
-    if (s->fit.lrflags[LR_PARMS] && !lrparameters(s, g)) return;
-    if (s->fit.lrflags[LR_PERCENTILES] && count > 0 && g->pcttab) lrpercentiles(s, g, lo, hi);
+    if (s->life.fit.lrflags[LR_PARMS] && !lrparameters(s, g)) return;
+    if (s->life.fit.lrflags[LR_PERCENTILES] && count > 0 && g->pcttab) lrpercentiles(s, g, lo, hi);
     cb->evalcnt = nullptr;
 }

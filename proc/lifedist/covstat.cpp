@@ -56,7 +56,7 @@ txthandle reasontext(vyxstate* s, int code, double crit) {
     const fmodesettings& fm = s->groups.fmodeset;
     const int cur = fm.curmode;
     const msgarg mode = fm.vals && fm.lens ? txtarg(fm.vals[cur], fm.lens[cur]) : txtarg("", 0);
-    const double convh = s->fit.fitcrit.convh, ridge = s->fit.fitcrit.ridge;
+    const double convh = s->life.fit.fitcrit.convh, ridge = s->life.fit.fitcrit.ridge;
     switch (code) {
         case 7100: case 6200: case 6300: case 6400: case 1952: case 2142: return rdxmsgs(510, code, label);
         case 7110: case 6010: case 1953: case 2143: return rdxmsgs(510, code, mode);
@@ -65,8 +65,8 @@ txthandle reasontext(vyxstate* s, int code, double crit) {
         case 7300: return rdxmsgs(510, code, crit, convh, label);
         case 7310: return rdxmsgs(510, code, crit, convh, mode);
         case 7320: return rdxmsgs(510, code, crit, convh, mode, label);
-        case 60: return rdxmsgs(510, code, s->fit.maxiter);
-        case 6000: return rdxmsgs(510, code, s->fit.maxiter, label);
+        case 60: return rdxmsgs(510, code, s->life.fit.maxiter);
+        case 6000: return rdxmsgs(510, code, s->life.fit.maxiter, label);
         case 61: return rdxmsgs(510, code, ridge);
         case 6100: return rdxmsgs(510, code, ridge, label);
         default: return rdxmsg(510, code);   // 710, 62, 63, 64, 1951, 2141
@@ -91,19 +91,19 @@ bool notposdef(int optrc) { return optrc != NR_CONVERGED && optrc != NR_NOCONV; 
 // The maximum-likelihood path: sweep the bordered Hessian, then the status. true when the
 // swept matrix is the covariance of the estimated parameters (positive definite Hessian).
 bool mlstatus(vyxstate* s) {
-    const int n = s->fit.npar.total;
-    double* h = s->fit.fitarr.hess;
-    const double* g = s->fit.fitarr.grad;
-    double* work = s->fit.fitarr.work;
+    const int n = s->life.fit.npar.total;
+    double* h = s->life.fit.fitarr.hess;
+    const double* g = s->life.fit.fitarr.grad;
+    double* work = s->life.fit.fitarr.work;
     double* tol = work + (n + 1);
     char* status = reinterpret_cast<char*>(tol + n);
     for (int i = 0; i <= n; ++i) status[i] = '0';
     for (int i = 0; i < n; ++i) {
         h[zisub(n, i)] = g[i];
         const double d = h[zisub(i, i)];
-        tol[i] = d > 0.0 ? s->fit.fitcrit.singular * d : 1.0;
+        tol[i] = d > 0.0 ? s->life.fit.fitcrit.singular * d : 1.0;
     }
-    bool posdef = !notposdef(s->fit.optrc);
+    bool posdef = !notposdef(s->life.fit.optrc);
     for (int i = 0; i < n; ++i) {
         if (s->life.parmfree[i] != '1') continue;
         zsweep(h, i, n + 1, status, work, tol[i]);
@@ -112,25 +112,25 @@ bool mlstatus(vyxstate* s) {
         const double v = h[zisub(i, i)];
         if (status[i] == '0' || !(v > 0.0 && v < INFINITY)) posdef = false;
     }
-    const double ll = s->fit.loglik.current;
+    const double ll = s->life.fit.loglik.current;
     const double crit = likfailed(ll) ? missing() : -h[zisub(n, n)] / (ll == 0.0 ? 1.0 : std::fabs(ll));
-    const statusrow& row = rowfor(s->fit.optrc, crit, s->fit.fitcrit.convh);
-    s->fit.itstatus[1] = row.status;
+    const statusrow& row = rowfor(s->life.fit.optrc, crit, s->life.fit.fitcrit.convh);
+    s->life.fit.itstatus[1] = row.status;
     // Every line names the class level and BY group of the fit, when there are any.
     char of[640], fr[640];
     groupsuffix(s, true, " of ", of, sizeof of);
     groupsuffix(s, true, " for ", fr, sizeof fr);
     switch (row.logged) {
-        case 730: xpmlog(510, 730, crit, s->fit.fitcrit.convh, of); break;
-        case 60: xpmlog(510, 60, s->fit.maxiter, of); break;
-        case 61: xpmlog(510, 61, s->fit.fitcrit.ridge, of); break;
+        case 730: xpmlog(510, 730, crit, s->life.fit.fitcrit.convh, of); break;
+        case 60: xpmlog(510, 60, s->life.fit.maxiter, of); break;
+        case 61: xpmlog(510, 61, s->life.fit.fitcrit.ridge, of); break;
         case 720: xpmlog(510, 720, fr); break;
         default: xpmlog(510, row.logged, of); break;   // 62, 63, 64, 1950, 2140
     }
     // The log-likelihood shows missing where it could not be computed; 510/63 says so itself.
     if (likfailed(ll) && row.logged != 63) xpmlog(510, 1955, of);
     // (No estimate: 510/2140 has said what the estimates are worth.)
-    if (s->fit.itprflag.converged != 1 && s->fit.optrc != NR_NOESTIMATE) xpmlog(510, 65, of);
+    if (s->life.fit.itprflag.converged != 1 && s->life.fit.optrc != NR_NOESTIMATE) xpmlog(510, 65, of);
     statustable(s, row, crit);
     if (s->step.stepend) return posdef;
 
@@ -148,14 +148,14 @@ bool mlstatus(vyxstate* s) {
 // from the covariance of the MODEL fit: X V X' with X the derivatives of the location and of
 // the scale in the MODEL parameters. Without a design row the three entries are missing.
 void modelcov(vyxstate* s) {
-    const int m = s->fit.npar.model;
-    double* x = s->fit.fitarr.work;
-    if (m < 1 || !s->fit.estarr[2] || !modeldesign(s, x, m)) {
-        for (int k = 0; k < 3; ++k) s->fit.fitarr.hess[k] = missing();
+    const int m = s->mdl.fit.npar.model;
+    double* x = s->life.fit.fitarr.work;
+    if (m < 1 || !s->mdl.estarr[2] || !modeldesign(s, x, m)) {
+        for (int k = 0; k < 3; ++k) s->life.fit.fitarr.hess[k] = missing();
         return;
     }
     // estarr[2]: the packed covariance of the MODEL fit, order m.
-    zqform(s->fit.estarr[2], m, x, 2, s->fit.fitarr.hess, x + 2 * m, 0);
+    zqform(s->mdl.estarr[2], m, x, 2, s->life.fit.fitarr.hess, x + 2 * m, 0);
 }
 
 }  // namespace
@@ -173,8 +173,8 @@ void misssym(double* a, int i, int n) {
 }
 
 void vyxcov(vyxstate* s) {
-    const int n = s->fit.npar.total;
-    double* h = s->fit.fitarr.hess;
+    const int n = s->life.fit.npar.total;
+    double* h = s->life.fit.fitarr.hess;
     h[zisub(n, n)] = 0.0;
     bool posdef = true;
     if (s->work.fitmethod == FIT_MLE) {

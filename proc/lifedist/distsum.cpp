@@ -123,8 +123,8 @@ void backtransform(vyxstate* s, grpnode* g) {
 
 int vyxdfit(vyxstate* s, grpnode* g) {
     if (s->step.stepend) return 1;
-    const int n = s->fit.npar.total;
-    s->fit.itstatus[1] = 0;
+    const int n = s->life.fit.npar.total;
+    s->life.fit.itstatus[1] = 0;
     const int64_t words = n * (n + 1) / 2 + 2 * n;
     const int64_t bytes = words * static_cast<int64_t>(sizeof(double));
     s->life.parmvec.block = static_cast<double*>(poolbytes(s->pools.workpool, bytes, poolflag::zeroed));
@@ -136,7 +136,7 @@ int vyxdfit(vyxstate* s, grpnode* g) {
         return 1;
     }
     const bool thr = s->work.thrflags[TH_GIVEN] != 0;
-    const double T = thr ? s->fit.fixedparms[FP_THRESHOLD] : 0.0;
+    const double T = thr ? s->opts.fixedparms[FP_THRESHOLD] : 0.0;
     auto shift = [&](double v) { return ismiss(v) ? v : v + T; };
 
     vyxfit(s, g);
@@ -154,8 +154,8 @@ int vyxdfit(vyxstate* s, grpnode* g) {
     if (scale == SCALE_LOG10) g->median = cappedexp(LN10 * g->median);
     g->median = shift(g->median);
 
-    if (s->fit.npar.free == 0) {
-        s->fit.lrflags[LR_PARMS] = 0;
+    if (s->life.fit.npar.free == 0) {
+        s->life.fit.lrflags[LR_PARMS] = 0;
         s->work.fitmethod = FIT_GIVEN;
     }
     const bool limits = s->work.fitmethod == FIT_MLE || bymodel(s);
@@ -166,7 +166,7 @@ int vyxdfit(vyxstate* s, grpnode* g) {
     std::memcpy(g->parmcov, pv, static_cast<size_t>(bytes));
     // The total over the converged maximum-likelihood fits; missing until one is added (a fit
     // taken from the MODEL has no log-likelihood of its own).
-    if (s->work.fitmethod == FIT_MLE && s->fit.itstatus[1] == 0) s->fit.loglik.final = ismiss(s->fit.loglik.final) ? g->loglik : s->fit.loglik.final + g->loglik;
+    if (s->work.fitmethod == FIT_MLE && s->life.fit.itstatus[1] == 0) s->life.fit.loglik.final = ismiss(s->life.fit.loglik.final) ? g->loglik : s->life.fit.loglik.final + g->loglik;
 
     if (s->popt.panels.npct > 0) {
         g->pcttab = records(s, s->popt.panels.npct);

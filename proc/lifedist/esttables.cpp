@@ -81,8 +81,8 @@ bool fitx::matrix(vyxstate* s, const char* path, const char* name, double* m, in
 // of the compact packed Hessian at the start of the fit's work array. Otherwise the
 // correlation of the packed covariance behind the parameters and their standard errors.
 double MatElem(vyxstate* s, int i, int j) {
-    if (s->mdl.mdlgradhess) return i == 0 ? s->mdl.estdata[j] : s->fit.fitarr.work[zisub(i - 1, j)];
-    const int n = s->fit.npar.total;
+    if (s->mdl.mdlgradhess) return i == 0 ? s->mdl.estdata[j] : s->mdl.fit.fitarr.work[zisub(i - 1, j)];
+    const int n = s->life.fit.npar.total;
     const double* k = parmview(s->life.parmvec.block, n).cov;
     const double a = k[zisub(i, i)], b = k[zisub(j, j)];
     const double v = a * b;
@@ -91,10 +91,10 @@ double MatElem(vyxstate* s, int i, int j) {
 }
 
 void putparms(vyxstate* s, double* wscale, double* wshape, double* var_wscale, double* cov_ws, double* var_wshape) {
-    const int n = s->fit.npar.total;
+    const int n = s->life.fit.npar.total;
     const auto P = parmview(s->life.parmvec.block, n);
     const bool weib = s->opts.distcode == DIST_WEIBULL, expo = s->opts.distcode == DIST_EXPONENTIAL;
-    const bool lrcl = s->fit.lrflags[LR_PARMS] != 0;
+    const bool lrcl = s->life.fit.lrflags[LR_PARMS] != 0;
     const double* lim = lrcl ? s->life.lrlim : s->life.parmlim;
     const int rows = expo ? 1 : n;
     for (int j = 0; j < rows; ++j) {
@@ -148,7 +148,7 @@ void putparms(vyxstate* s, double* wscale, double* wshape, double* var_wscale, d
 
 void vyxpput(vyxstate* s, grpnode* g, int, int) {
     if (s->step.stepend) return;
-    const int n = s->fit.npar.total;
+    const int n = s->life.fit.npar.total;
     const bool fit = s->work.fitmethod != FIT_NONE;
     const bool last = s->groups.lastgrp != 0;
     tabpair* open[] = {&s->out.tabs[TAB_PARMEST], &s->out.tabs[TAB_PARMOTHER],
@@ -162,7 +162,7 @@ void vyxpput(vyxstate* s, grpnode* g, int, int) {
         return;
     }
     const auto P = parmview(s->life.parmvec.block, n);
-    const double T = s->work.thrflags[TH_GIVEN] ? s->fit.fixedparms[FP_THRESHOLD] : 0.0;
+    const double T = s->work.thrflags[TH_GIVEN] ? s->opts.fixedparms[FP_THRESHOLD] : 0.0;
 
     // ParmEst
     tabpair& pe = s->out.tabs[TAB_PARMEST];
@@ -217,10 +217,10 @@ void vyxpput(vyxstate* s, grpnode* g, int, int) {
     for (int i = 0; i < n && i < 2; ++i) names[i] = rdxtxt(s->opts.labels[LB_PARM1 + i], wzstrip(s->opts.labels[LB_PARM1 + i], 16));
     int32_t covfmt = 5, corrfmt = 4;
     double corr[3] = {1.0, correlation(K), 1.0};
-    if (s->fit.covprint[CP_COVB] && !matrix(s, "KV.Vitalyx.Covb", "Covmat", K, n, &covfmt, names, rdxmsgs(510, 247, distname),
+    if (s->life.fit.covprint[CP_COVB] && !matrix(s, "KV.Vitalyx.Covb", "Covmat", K, n, &covfmt, names, rdxmsgs(510, 247, distname),
                                   rdxmsg(0, 552)))
         return;
-    if (s->fit.covprint[CP_CORRB] && !matrix(s, "KV.Vitalyx.Corrb", "Corrmat", corr, 2, &corrfmt, names,
+    if (s->life.fit.covprint[CP_CORRB] && !matrix(s, "KV.Vitalyx.Corrb", "Corrmat", corr, 2, &corrfmt, names,
                                   rdxmsgs(510, 249, distname), rdxmsg(0, 553)))
         return;
     if (s->opts.distcode == DIST_WEIBULL) {
@@ -230,10 +230,10 @@ void vyxpput(vyxstate* s, grpnode* g, int, int) {
         txthandle wnames[2] = {rdxtxt(a, wzstrip(a, 16)), rdxtxt(b, wzstrip(b, 16))};
         double wcov[3] = {vws, cws, vwk};
         double wcorr[3] = {1.0, ismiss(corr[1]) ? corr[1] : -corr[1], 1.0};
-        if (s->fit.covprint[CP_COVB] && !matrix(s, "KV.Vitalyx.Covb", "WCovmat", wcov, 2, &covfmt, wnames,
+        if (s->life.fit.covprint[CP_COVB] && !matrix(s, "KV.Vitalyx.Covb", "WCovmat", wcov, 2, &covfmt, wnames,
                                       rdxmsgs(510, 247, distname), rdxmsg(0, 552)))
             return;
-        if (s->fit.covprint[CP_CORRB] && !matrix(s, "KV.Vitalyx.Corrb", "WCorrmat", wcorr, 2, &corrfmt, wnames,
+        if (s->life.fit.covprint[CP_CORRB] && !matrix(s, "KV.Vitalyx.Corrb", "WCorrmat", wcorr, 2, &corrfmt, wnames,
                                       rdxmsgs(510, 249, distname), rdxmsg(0, 553)))
             return;
     }

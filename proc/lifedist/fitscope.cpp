@@ -1,9 +1,7 @@
 // The fit, input and table fields of the state block when a pool goes, and the defaults a
 // statement of each kind starts from. The fit arrays are laid out in the work pool by the
-// life-distribution fits, in the statement pool by the Turnbull estimate and in the BY
-// group's pool by the MODEL fit: they are cleared when any of these pools goes. The MODEL
-// fit's estimate arrays and covariance (estarr), which FITTYPE=MODEL reads, last for the
-// BY group.
+// life-distribution fits and in the statement pool by the Turnbull estimate: they are
+// cleared when any pool goes.
 #include "proc/framework/poolscope.h"
 #include "proc/framework/vyxinit.h"
 #include "proc/vyxstate.h"
@@ -26,9 +24,9 @@ void fmodefits(fitstate& life) {
 }  // namespace
 
 void fitstate_stmtgone(vyxstate* s) {
-    fitarrays(s->fit);
-    s->fit.parmnames = nullptr;
-    s->fit.itrow = nullptr;
+    fitarrays(s->life.fit);
+    s->life.fit.parmnames = nullptr;
+    s->life.fit.itrow = nullptr;
     for (double*& p : s->life.ppcarr) p = nullptr;
     s->life.sortdesc[0] = s->life.sortdesc[1] = nullptr;
     s->life.sortrow = nullptr;
@@ -42,7 +40,7 @@ void fitstate_stmtgone(vyxstate* s) {
 }
 
 void fitstate_workgone(vyxstate* s) {
-    fitarrays(s->fit);
+    fitarrays(s->life.fit);
     s->life.parmvec.block = nullptr;
     fmodefits(s->life);
     s->life.likcache.group = nullptr;
@@ -50,9 +48,8 @@ void fitstate_workgone(vyxstate* s) {
 }
 
 void fitstate_bygone(vyxstate* s) {
-    fitarrays(s->fit);
-    for (double*& p : s->fit.estarr) p = nullptr;
-    s->fit.parmnames = nullptr;
+    fitarrays(s->life.fit);
+    s->life.fit.parmnames = nullptr;
 }
 
 void fitstate_start(vyxstate* s, StmtKind kind) {

@@ -28,10 +28,10 @@ inline double& nodeparm(grpnode* g, int i) { return i == 0 ? g->loc : i == 1 ? g
 // The row of the iteration history (ITPRINT): the parameters and three more words, from the
 // statement pool. 0 (also when no history is printed), or 1 after xmemmsg.
 inline int iterationrow(vyxstate* s) {
-    if (!s->fit.itprflag.itprint) return 0;
-    const int64_t bytes = 8 * int64_t(s->fit.npar.total) + 24;
-    s->fit.itrow = static_cast<double*>(poolbytes(s->pools.stmtpool, bytes, poolflag::raw));
-    if (!s->fit.itrow) {
+    if (!s->life.fit.itprflag.itprint) return 0;
+    const int64_t bytes = 8 * int64_t(s->life.fit.npar.total) + 24;
+    s->life.fit.itrow = static_cast<double*>(poolbytes(s->pools.stmtpool, bytes, poolflag::raw));
+    if (!s->life.fit.itrow) {
         xmemmsg(bytes);
         return 1;
     }
@@ -40,10 +40,10 @@ inline int iterationrow(vyxstate* s) {
 
 inline int countfree(const vyxstate* s) {
     int k = 0;
-    for (int i = 0; i < s->fit.npar.total; ++i) k += s->life.parmfree[i] == '1';
+    for (int i = 0; i < s->life.fit.npar.total; ++i) k += s->life.parmfree[i] == '1';
     return k;
 }
-inline bool allfree(const vyxstate* s) { return s->fit.npar.free == s->fit.npar.total; }
+inline bool allfree(const vyxstate* s) { return s->life.fit.npar.free == s->life.fit.npar.total; }
 // The group's fit is taken over from the MODEL statement (FITTYPE=MODEL, or REGRESSION).
 inline bool bymodel(const vyxstate* s) { return s->work.fitmethod == FIT_MODEL || s->work.fitmethod == FIT_REGRESSION; }
 

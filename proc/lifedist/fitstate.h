@@ -3,8 +3,10 @@
 // the step; see docs/architecture.md for who writes and who reads each field.
 #pragma once
 #include "proc/framework/statetypes.h"
+#include "proc/framework/fitwork.h"
 
 struct fitstate {
+    fitwork fit;                // the fit in progress of the life-distribution fits
     uint32_t pposcode;          // plotting positions: 0 EXPRANK, 1 MEDRANK, 2 MEDRANK1, 3 KM, 4 MKM, 5 NA
     void* sortdesc[2];          // sort descriptor and sort control of the probability-plot data
     ppfn ppos_fn;               // plotting-position routine

@@ -47,7 +47,7 @@ int vyxpfitfm(vyxstate* s, grpnode* g) {
         s->work.nofitline = 1;
         return 0;
     }
-    const int k = s->groups.fmodeset.nvals, n = s->fit.npar.total;
+    const int k = s->groups.fmodeset.nvals, n = s->life.fit.npar.total;
     const int ncov = n * (n + 1) / 2;
     auto nofit = [s](int rc) {
         s->work.fitmethod = FIT_NONE;
@@ -92,7 +92,7 @@ int vyxpfitfm(vyxstate* s, grpnode* g) {
             unfit(s, i);
             continue;
         }
-        s->fit.itstatus[1] = 0;
+        s->life.fit.itstatus[1] = 0;
         if (s->work.fitmethod != FIT_NONE) {
             vyxfit(s, g);
             if (s->step.stepend) return 1;
@@ -102,7 +102,7 @@ int vyxpfitfm(vyxstate* s, grpnode* g) {
             }
         }
         const auto P = parmview(s->life.parmvec.block, n);
-        if (s->fit.itstatus[1] != 0 || !std::isfinite(P.est[0]) || !std::isfinite(P.est[1]) || !(P.est[1] > 0)) {
+        if (s->life.fit.itstatus[1] != 0 || !std::isfinite(P.est[0]) || !std::isfinite(P.est[1]) || !(P.est[1] > 0)) {
             unfit(s, i);
             continue;
         }
@@ -122,7 +122,7 @@ int vyxpfitfm(vyxstate* s, grpnode* g) {
 
 void fmput(vyxstate* s) {
     if (s->step.stepend || !s->life.fmused || s->work.fitmethod == FIT_NONE) return;
-    const int n = s->fit.npar.total;
+    const int n = s->life.fit.npar.total;
     const auto P = parmview(s->life.parmvec.block, n);
     const double z = zprobitq(s->opts.alpha / 2);
     tabpair& tab = s->out.tabs[TAB_PARMEST];

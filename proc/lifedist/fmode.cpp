@@ -62,7 +62,7 @@ bool fmcombined(const vyxstate* s) {
 int fmest(vyxstate* s, double t, double* rec) {
     if (!fmcombined(s)) return 1;
     const double z = zprobitq(s->opts.alpha / 2);
-    const kernfn k = s->fit.prob_fn[0];
+    const kernfn k = s->life.fit.prob_fn[0];
     double S = 1.0, V = 0.0;
     for (int i = 0; i < s->groups.fmodeset.nvals; ++i) {
         if (!s->life.fmused[i]) continue;
@@ -112,7 +112,7 @@ int fmode(vyxstate* s) {
     const uint8_t noconf = s->work.noconf;
     s->work.noconf = 0;
     const bool limits = s->work.fitmethod == FIT_MLE || s->work.fitmethod == FIT_MODEL;
-    const double thr = s->work.thrflags[TH_GIVEN] ? s->fit.fixedparms[FP_THRESHOLD] : 0.0;
+    const double thr = s->work.thrflags[TH_GIVEN] ? s->opts.fixedparms[FP_THRESHOLD] : 0.0;
     auto oneminus = [](double v) { return ismissing(v) ? v : 1 - v; };
     for (int j = 0; j < k; ++j) {
         double* rec = s->life.fmrecs + size_t(j) * FM_WORDS;

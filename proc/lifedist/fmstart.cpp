@@ -175,7 +175,7 @@ int vyxfmi(vyxstate* s, grpnode* g) {
         g->scale = sigw;
         g->loc = t0 + sigw * std::log(2 * E / chi);
     } else if (method == FIT_GIVEN) {
-        for (int j = 0; j < s->fit.npar.total; ++j) parm(g, j) = s->life.givenparms[j];
+        for (int j = 0; j < s->life.fit.npar.total; ++j) parm(g, j) = s->life.givenparms[j];
     } else if (method == FIT_MODEL) {
         getfit(s, g);
     } else if (count < 1.0) {
@@ -225,9 +225,9 @@ int vyxfmi(vyxstate* s, grpnode* g) {
 
     // Maximum likelihood: the given values start the iteration, which works with the
     // percentile at the starting probability in the place of the location.
-    for (int j = 0; j < s->fit.npar.total && j < 3; ++j)
+    for (int j = 0; j < s->life.fit.npar.total && j < 3; ++j)
         if (s->life.parmgiven[j]) parm(g, j) = s->life.givenparms[j];
-    double p = s->fit.itopts[IT_PSTABLE];
+    double p = s->life.fit.itopts[IT_PSTABLE];
     if (ismissing(p)) {
         if (!(wfail > 0)) {
             p = 0.5;

@@ -53,15 +53,15 @@ void vyxdsum(vyxstate* s, grpnode* g, int i, int j) {
     if (s->inwork.rspkind == FORM_READOUT && !row(2050, g->rdsurv)) return;
     if (std::isfinite(g->rsq) && (s->work.fitmethod == FIT_LSYX || s->work.fitmethod == FIT_LSXY) && !row(505, g->rsq)) return;
     // A log-likelihood the fit could not compute (a failed fit) shows missing.
-    if (s->work.fitmethod == FIT_MLE && !row(236, likfailed(g->loglik) || s->fit.itstatus[1] == 3 ? missing() : g->loglik)) return;
+    if (s->work.fitmethod == FIT_MLE && !row(236, likfailed(g->loglik) || s->life.fit.itstatus[1] == 3 ? missing() : g->loglik)) return;
     // The total over the converged groups goes with the last group: also when that group has
     // no fit and earlier ones converged, and missing (not 0) when no group converged.
-    if (last && (s->work.fitmethod == FIT_MLE || !std::isnan(s->fit.loglik.final))) {
+    if (last && (s->work.fitmethod == FIT_MLE || !std::isnan(s->life.fit.loglik.final))) {
         // The Group cell names the total instead of the group.
         char saved[16];
         std::memcpy(saved, s->row.grplabel, sizeof saved);
         xpmstr(s->row.grplabel, 16, 510, 534);
-        const bool ok = row(236, s->fit.loglik.final);
+        const bool ok = row(236, s->life.fit.loglik.final);
         std::memcpy(s->row.grplabel, saved, sizeof saved);
         if (!ok) return;
     }

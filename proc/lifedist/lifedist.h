@@ -16,6 +16,7 @@
 
 struct vyxstate;
 struct grpnode;
+struct fitwork;
 
 // ---- option readers
 int vyxaprm(vyxstate* s);                      // ANALYZE
@@ -68,13 +69,13 @@ double weibayesconf(const vyxstate* s);
 double weibayespercent(const vyxstate* s);
 
 // ---- maximum-likelihood fits and their tables
-// The Newton-Raphson settings of every maximum-likelihood fit (the distributions' and MODEL's):
-// the state's iteration limit and singularity criterion, the first trial step accepted, the
-// ridge schedule.
-nrctl newtonsettings(const vyxstate* s);
-// The optimiser's arrays: work, Hessian and gradient from fitarr, the estimates x, and two
-// spare vectors of the parameters' length.
-nrparm newtonarrays(vyxstate* s, double* x, double* scratch, double* xprev);
+// The Newton-Raphson settings of every maximum-likelihood fit (the distributions' life.fit and
+// the MODEL's mdl.fit): the fit's iteration limit and singularity criterion, the first trial
+// step accepted, the ridge schedule.
+nrctl newtonsettings(const fitwork& fit);
+// The optimiser's arrays: work, Hessian and gradient from the fit's fitarr, the estimates x,
+// and two spare vectors of the parameters' length.
+nrparm newtonarrays(const fitwork& fit, double* x, double* scratch, double* xprev);
 int vyxpfit(vyxstate* s, grpnode* g);          // fit of the whole data (no class variable)
 int vyxdfit(vyxstate* s, grpnode* g);          // distribution fit of one group; nonzero: no fit
 void vyxdsum(vyxstate* s, grpnode* g, int i, int j);   // data summary table of a group

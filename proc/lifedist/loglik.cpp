@@ -70,8 +70,8 @@ public:
     // value: run the value kernels; slope: run the derivative kernels (fatal on failure
     // unless value is set, when a failure only stops the derivative sums).
     accumulator(vyxstate* s, bool value, bool slope, double t, double sigma, double z)
-        : s_(s), value_(value), slope_(slope), t_(t), inv_(1.0 / sigma), z_(z), vk_(s->fit.prob_fn[0]),
-          dk_(s->fit.prob_fn[1]), sev_(vk_ == zprblwb && dk_ == zprbwwb) {}
+        : s_(s), value_(value), slope_(slope), t_(t), inv_(1.0 / sigma), z_(z), vk_(s->life.fit.prob_fn[0]),
+          dk_(s->life.fit.prob_fn[1]), sev_(vk_ == zprblwb && dk_ == zprbwwb) {}
 
     // One contribution of weight w; false when the evaluation fails.
     bool add(int mode, double y, double w) {
@@ -260,7 +260,7 @@ bool samepoint(const likkept& c, const grpnode* g, double t, double sigma) {
 }  // namespace
 
 bool noestimate(vyxstate* s, grpnode* g) {
-    if (s->fit.npar.total != 2 || s->life.parmfree[GP_SCALE] != '1') return false;
+    if (s->life.fit.npar.total != 2 || s->life.parmfree[GP_SCALE] != '1') return false;
     onevalue one;
     bool rowsfailed = false;
     if (!accumulate(s, g, one, &rowsfailed) || rowsfailed) return false;
@@ -273,10 +273,10 @@ bool noestimate(vyxstate* s, grpnode* g) {
 
 int vyxlik(vyxstate* s, int deriv) {
     grpnode* g = s->groups.curfit;
-    const int n = s->fit.npar.total;
-    double* x = s->fit.fitarr.est;
-    double* grad = s->fit.fitarr.grad;
-    double* hess = s->fit.fitarr.hess;
+    const int n = s->life.fit.npar.total;
+    double* x = s->life.fit.fitarr.est;
+    double* grad = s->life.fit.fitarr.grad;
+    double* hess = s->life.fit.fitarr.hess;
     if (deriv) {
         std::memset(hess, 0, sizeof(double) * static_cast<size_t>(n * (n + 1) / 2));
         std::memset(grad, 0, sizeof(double) * static_cast<size_t>(n));
@@ -316,7 +316,7 @@ int vyxlik(vyxstate* s, int deriv) {
             if (deriv) {
                 derivatives(q, g->wfail, sigma, grad, hess);
             } else {
-                s->fit.loglik.current = q.ll - std::log(sigma) * g->wfail;
+                s->life.fit.loglik.current = q.ll - std::log(sigma) * g->wfail;
                 if (acc.slopeok()) {
                     cache.group = g;
                     cache.t = t;
@@ -330,7 +330,7 @@ int vyxlik(vyxstate* s, int deriv) {
         }
     }
     if (failed) {
-        s->fit.loglik.current = -DBL_MAX;
+        s->life.fit.loglik.current = -DBL_MAX;
         // After an ended step the derivatives are not numbers, so that the optimiser stops.
         if (deriv && s->step.stepend) grad[0] = std::nan("");
     }

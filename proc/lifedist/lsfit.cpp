@@ -131,7 +131,7 @@ bool lsline(const fitstate& life, const lssums& t, bool xony, double* mu, double
 
 // The probability at which the likelihood fit centres its location.
 double centring(const vyxstate* s, const grpnode* g) {
-    const double pstable = s->fit.itopts[IT_PSTABLE];
+    const double pstable = s->life.fit.itopts[IT_PSTABLE];
     double p;
     if (!std::isnan(pstable)) {
         p = pstable;
@@ -179,17 +179,17 @@ int censoredcounts(vyxstate* s, grpnode* g) {
 }
 
 int vyxls(vyxstate* s, grpnode* g) {
-    const int n = s->fit.npar.total;
+    const int n = s->life.fit.npar.total;
     const int64_t tri = int64_t(n + 1) * (n + 2) / 2;
     const int64_t hbytes = (4 * int64_t(n + 1) + tri) * 8;
     const int64_t wbytes = (tri + 5 * int64_t(n + 1) + int64_t(n + 1) * (n + 1)) * 8 + int64_t(n + 1) * 4;
-    s->fit.fitarr.hess = static_cast<double*>(poolbytes(s->pools.workpool, hbytes, poolflag::raw));
-    if (!s->fit.fitarr.hess) {
+    s->life.fit.fitarr.hess = static_cast<double*>(poolbytes(s->pools.workpool, hbytes, poolflag::raw));
+    if (!s->life.fit.fitarr.hess) {
         xmemmsg(hbytes);
         return RC_REPORTED;
     }
-    s->fit.fitarr.work = static_cast<double*>(poolbytes(s->pools.workpool, wbytes, poolflag::zeroed));
-    if (!s->fit.fitarr.work) {
+    s->life.fit.fitarr.work = static_cast<double*>(poolbytes(s->pools.workpool, wbytes, poolflag::zeroed));
+    if (!s->life.fit.fitarr.work) {
         xmemmsg(wbytes);
         return RC_REPORTED;
     }

@@ -26,7 +26,7 @@ bool layfitarrays(vyxstate* s, int n, int nfree) {
     ctl.npar = nfree;
     const long tri = static_cast<long>(n + 1) * (n + 2) / 2;
     // The MODEL path of the covariance forms two design vectors of the MODEL fit's order here.
-    const long work = std::max(znewrap_worksize(&ctl) + 4L * n + 8, 3L * s->fit.npar.model + 8);
+    const long work = std::max(znewrap_worksize(&ctl) + 4L * n + 8, 3L * s->mdl.fit.npar.model + 8);
     const long total = tri + 4L * (n + 1) + work;
     const int64_t bytes = total * static_cast<int64_t>(sizeof(double));
     auto* block = static_cast<double*>(poolbytes(s->pools.workpool, bytes, poolflag::zeroed));
@@ -36,19 +36,19 @@ bool layfitarrays(vyxstate* s, int n, int nfree) {
         s->step.stepend = 1;
         return false;
     }
-    s->fit.fitarr.hess = block;
-    s->fit.fitarr.grad = block + tri;
-    s->fit.fitarr.est = s->fit.fitarr.grad + (n + 1);
-    s->fit.fitarr.work = s->fit.fitarr.est + 3L * (n + 1);   // work, after the two spare vectors
+    s->life.fit.fitarr.hess = block;
+    s->life.fit.fitarr.grad = block + tri;
+    s->life.fit.fitarr.est = s->life.fit.fitarr.grad + (n + 1);
+    s->life.fit.fitarr.work = s->life.fit.fitarr.est + 3L * (n + 1);   // work, after the two spare vectors
     return true;
 }
-double* spare1(vyxstate* s) { return s->fit.fitarr.est + (s->fit.npar.total + 1); }
-double* spare2(vyxstate* s) { return s->fit.fitarr.est + 2 * (s->fit.npar.total + 1); }
+double* spare1(vyxstate* s) { return s->life.fit.fitarr.est + (s->life.fit.npar.total + 1); }
+double* spare2(vyxstate* s) { return s->life.fit.fitarr.est + 2 * (s->life.fit.npar.total + 1); }
 
 // The gradient and Hessian matrix table ("PGradHess" in (t, sigma), "GradHess" in (mu, sigma)).
 void gradhesstable(vyxstate* s, bool percentile) {
     const grpnode* g = s->groups.curfit;
-    const int n = s->fit.npar.total;
+    const int n = s->life.fit.npar.total;
     char pct[64];
     std::snprintf(pct, sizeof pct, "%-6g%% Percentile", 100.0 * g->prob);
     txthandle first = percentile ? rdxtxt(pct, -1) : rdxtxt("Location", -1);
@@ -79,23 +79,23 @@ void gradhesstable(vyxstate* s, bool percentile) {
 
 }  // namespace
 
-nrctl newtonsettings(const vyxstate* s) {
+nrctl newtonsettings(const fitwork& fit) {
     nrctl ctl{};
-    ctl.npar = s->fit.npar.free;
-    ctl.maxiter = s->fit.maxiter;
+    ctl.npar = fit.npar.free;
+    ctl.maxiter = fit.maxiter;
     ctl.firstok = 1;
-    ctl.singtol = s->fit.fitcrit.singular;
+    ctl.singtol = fit.fitcrit.singular;
     ctl.ridgemax = 4096.0;
     ctl.ridgeinit = 0.0625;
     ctl.ridgegrow = 16.0;
     return ctl;
 }
 
-nrparm newtonarrays(vyxstate* s, double* x, double* scratch, double* xprev) {
+nrparm newtonarrays(const fitwork& fit, double* x, double* scratch, double* xprev) {
     nrparm blk{};
-    blk.work = s->fit.fitarr.work;
-    blk.hess = s->fit.fitarr.hess;
-    blk.grad = s->fit.fitarr.grad;
+    blk.work = fit.fitarr.work;
+    blk.hess = fit.fitarr.hess;
+    blk.grad = fit.fitarr.grad;
     blk.scratch = scratch;
     blk.xprev = xprev;
     blk.x = x;
@@ -104,23 +104,23 @@ nrparm newtonarrays(vyxstate* s, double* x, double* scratch, double* xprev) {
 
 double fentry(void* ctx) {
     auto* s = static_cast<vyxstate*>(ctx);
-    ++s->fit.fitcrit.neval;
+    ++s->life.fit.fitcrit.neval;
     vyxlik(s, 0);
-    return -s->fit.loglik.current;
+    return -s->life.fit.loglik.current;
 }
 
 int gentry(void* ctx) { return vyxlik(static_cast<vyxstate*>(ctx), 1); }
 
 void itprint(vyxstate* s) {
-    const int n = s->fit.npar.total;
-    double* x = s->fit.fitarr.est;
+    const int n = s->life.fit.npar.total;
+    double* x = s->life.fit.fitarr.est;
     const double z = s->groups.curfit->quant;
     const bool reorder = !allfree(s);
     if (reorder) vyxxpm(x, s->life.parmfree, n, nullptr);
-    double* row = s->fit.itrow;
-    row[0] = static_cast<double>(s->fit.itstatus[0]++);
-    row[1] = s->fit.fitcrit.ridge;
-    row[2] = likfailed(s->fit.loglik.current) ? missing() : s->fit.loglik.current;   // a failed evaluation shows missing
+    double* row = s->life.fit.itrow;
+    row[0] = static_cast<double>(s->life.fit.itstatus[0]++);
+    row[1] = s->life.fit.fitcrit.ridge;
+    row[2] = likfailed(s->life.fit.loglik.current) ? missing() : s->life.fit.loglik.current;   // a failed evaluation shows missing
     for (int j = 0; j < n; ++j) row[3 + j] = x[j];
     row[3] = x[0] - z * x[1];
     if (reorder) vyxxpm(x, s->life.parmfree, n, nullptr);
@@ -128,18 +128,18 @@ void itprint(vyxstate* s) {
 
 int centry(void* ctx) {
     auto* s = static_cast<vyxstate*>(ctx);
-    ++s->fit.fitcrit.niter;
-    if (s->fit.itprflag.itprint) {
+    ++s->life.fit.fitcrit.niter;
+    if (s->life.fit.itprflag.itprint) {
         itprint(s);
         if (!addrow(s, s->out.tabs[TAB_ITERPARMS].obj)) return 0;
     }
-    const double* x = s->fit.fitarr.est;
-    const double* prev = static_cast<nrparm*>(s->fit.optctl)->xprev;
-    for (int i = s->fit.npar.free - 1; i >= 0; --i) {
+    const double* x = s->life.fit.fitarr.est;
+    const double* prev = static_cast<nrparm*>(s->life.fit.optctl)->xprev;
+    for (int i = s->life.fit.npar.free - 1; i >= 0; --i) {
         const double d = std::fabs(x[i] - prev[i]);
         const double change = std::fabs(x[i]) < SMALL_PARM ? d : std::fabs(d / x[i]);
         // A change that is not a number is no sign of convergence.
-        if (!(change <= s->fit.fitcrit.converge)) return 1;
+        if (!(change <= s->life.fit.fitcrit.converge)) return 1;
     }
     return 0;
 }
@@ -147,82 +147,82 @@ int centry(void* ctx) {
 double DMatElem(void* ctx, int row, int col) {
     auto* s = static_cast<vyxstate*>(ctx);
     if (row == 0) return s->life.parmvec.block[col];
-    if (row == 1) return s->fit.fitarr.grad[col];
-    return s->fit.fitarr.hess[zisub(row - 2, col)];
+    if (row == 1) return s->life.fit.fitarr.grad[col];
+    return s->life.fit.fitarr.hess[zisub(row - 2, col)];
 }
 
 int vyxfit(vyxstate* s, grpnode* g) {
     s->groups.curfit = g;
     s->life.likcache.valid = 0;
-    const int n = s->fit.npar.total;
-    s->fit.npar.free = countfree(s);
+    const int n = s->life.fit.npar.total;
+    s->life.fit.npar.free = countfree(s);
     double* pv = s->life.parmvec.block;
     for (int i = 0; i < n; ++i) pv[i] = nodeparm(g, i);
 
-    if (s->fit.npar.free == 0) {
+    if (s->life.fit.npar.free == 0) {
         s->work.noconf = 1;
         return 0;
     }
     if (s->work.fitmethod == FIT_LSYX || s->work.fitmethod == FIT_WEIBAYES || s->work.fitmethod == FIT_LSXY) return 0;
-    if (!layfitarrays(s, n, s->fit.npar.free)) return 0;
+    if (!layfitarrays(s, n, s->life.fit.npar.free)) return 0;
     if (bymodel(s)) return 0;
 
-    double* x = s->fit.fitarr.est;
+    double* x = s->life.fit.fitarr.est;
     for (int i = 0; i < n; ++i) x[i] = nodeparm(g, i);
-    nrctl ctl = newtonsettings(s);
-    nrparm blk = newtonarrays(s, x, spare2(s), spare1(s));
-    s->fit.optctl = &blk;
-    s->fit.fitcrit.ridge = 0.0;
-    s->fit.fitcrit.niter = 0;
-    s->fit.fitcrit.neval = 0;
+    nrctl ctl = newtonsettings(s->life.fit);
+    nrparm blk = newtonarrays(s->life.fit, x, spare2(s), spare1(s));
+    s->life.fit.optctl = &blk;
+    s->life.fit.fitcrit.ridge = 0.0;
+    s->life.fit.fitcrit.niter = 0;
+    s->life.fit.fitcrit.neval = 0;
     const bool reorder = !allfree(s);
     if (reorder) vyxxpm(x, s->life.parmfree, n, nullptr);
 
     tabpair& hist = s->out.tabs[TAB_ITERPARMS];
-    if (s->fit.itprflag.itprint) {
-        s->fit.itstatus[0] = 0;
+    if (s->life.fit.itprflag.itprint) {
+        s->life.fit.itstatus[0] = 0;
         vyxlik(s, 0);
         if (!bindtable(s, hist, "Kv.Vitalyx.Ithist")) return 0;
         itprint(s);
         if (!addrow(s, hist.obj)) return 0;
     }
 
-    s->fit.optrc = znewrap(s, &blk, &ctl, &s->fit.fitcrit.ridge, fentry, gentry, centry);
-    s->fit.optctl = nullptr;
+    s->life.fit.optrc = znewrap(s, &blk, &ctl, &s->life.fit.fitcrit.ridge, fentry, gentry, centry);
+    s->life.fit.optctl = nullptr;
     if (s->step.stepend) return 0;
     // Data without a maximum: wherever the optimiser stopped (a tiny scale it took for
     // converged, a Hessian not positive definite or nearly singular), there is no estimate.
-    if (noestimate(s, g)) s->fit.optrc = NR_NOESTIMATE;
-    s->fit.itprflag.converged = s->fit.optrc == NR_CONVERGED;
+    if (noestimate(s, g)) s->life.fit.optrc = NR_NOESTIMATE;
+    s->life.fit.itprflag.converged = s->life.fit.optrc == NR_CONVERGED;
 
-    if (s->fit.itprflag.itprint) {
+    if (s->life.fit.itprflag.itprint) {
         const bool more = s->groups.nclass > 0 || s->popt.pflags.fmcombine;
         if (!endrows(s, hist.obj, lastrows(s), more) || !publish(s, hist.tabid)) return 0;
     }
     if (reorder) {
         vyxxpm(x, s->life.parmfree, n, nullptr);
-        vyxxpm(s->fit.fitarr.grad, s->life.parmfree, n, s->fit.fitarr.hess);
+        vyxxpm(s->life.fit.fitarr.grad, s->life.parmfree, n, s->life.fit.fitarr.hess);
     }
     for (int i = 0; i < n; ++i) pv[i] = x[i];
-    if (s->fit.itprflag.itprint && !s->work.tblflags[TF_LAGRANGE]) {
+    if (s->life.fit.itprflag.itprint && !s->work.tblflags[TF_LAGRANGE]) {
         gradhesstable(s, true);
         if (s->step.stepend) return 0;
     }
 
     // (t, sigma) to (mu, sigma): mu = t - z sigma; the gradient and Hessian by the chain rule.
     const double z = g->quant;
-    double* gr = s->fit.fitarr.grad;
-    double* h = s->fit.fitarr.hess;
+    double* gr = s->life.fit.fitarr.grad;
+    double* h = s->life.fit.fitarr.hess;
     pv[0] = x[0] - z * x[1];
     gr[1] = gr[0] * z + gr[1];
     const double h1 = h[1];
     h[1] = h[0] * z + h1;
     h[2] = 2.0 * z * h1 + z * z * h[0] + h[2];
-    if (s->fit.itprflag.itprint) {
+    if (s->life.fit.itprflag.itprint) {
         gradhesstable(s, false);
         if (s->step.stepend) return 0;
     }
-    g->loglik = s->fit.loglik.current;
+    g->loglik = s->life.fit.loglik.current;
     for (int i = 0; i < n; ++i) nodeparm(g, i) = pv[i];
     return 0;
 }

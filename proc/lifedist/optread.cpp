@@ -84,15 +84,15 @@ int readconfidence(vyxstate* s, const stmtrec* r) {
 
 void readfitcrit(vyxstate* s, const stmtrec* r) {
     const double missing = hostmissing();
-    s->fit.maxiter = countopt(r, "MAXIT", gparm(r, slot::plot::MAXIT, 50), 0, MOST_INT, 50);
-    s->fit.fitcrit.converge = gparm(r, slot::plot::CONVERGE, 0.001);
-    s->fit.fitcrit.convh = gparm(r, slot::plot::CONVH, 0.0001);
-    s->fit.fitcrit.singular = gparm(r, slot::plot::SINGULAR, 1e7 * kEps53);
-    s->fit.itopts[IT_PSTABLE] = gparm(r, slot::plot::PSTABLE, missing);
+    s->life.fit.maxiter = countopt(r, "MAXIT", gparm(r, slot::plot::MAXIT, 50), 0, MOST_INT, 50);
+    s->life.fit.fitcrit.converge = gparm(r, slot::plot::CONVERGE, 0.001);
+    s->life.fit.fitcrit.convh = gparm(r, slot::plot::CONVH, 0.0001);
+    s->life.fit.fitcrit.singular = gparm(r, slot::plot::SINGULAR, 1e7 * kEps53);
+    s->life.fit.itopts[IT_PSTABLE] = gparm(r, slot::plot::PSTABLE, missing);
     s->life.emmaxit[EM_MAXIT] = countopt(r, "MAXITEM", gparm(r, slot::plot::MAXITEM, 10000), 0, MOST_INT, 10000);
     s->life.emmaxit[EM_HISTSTEP] = countopt(r, "MAXITEM", gparm(r, slot::plot::MAXITEM2, 10), 0, MOST_INT, 10);
-    s->fit.itopts[IT_TOLLIKE] = gparm(r, slot::plot::TOLLIKE, 1e-8);
-    s->fit.itopts[IT_TOLPROB] = gparm(r, slot::plot::TOLPROB, missing);
+    s->life.fit.itopts[IT_TOLLIKE] = gparm(r, slot::plot::TOLLIKE, 1e-8);
+    s->life.fit.itopts[IT_TOLPROB] = gparm(r, slot::plot::TOLPROB, missing);
 }
 
 void readresponses(vyxstate* s, const stmtrec* r) {
@@ -179,8 +179,8 @@ int readform(vyxstate* s, const stmtrec* r, bool analyze) {
             xpmlog(510, 918);
             return RC_SPEC;
         }
-        if (s->popt.pflags.fmcombine && s->fit.lrflags[LR_PARMS]) {
-            s->fit.lrflags[LR_PARMS] = 0;
+        if (s->popt.pflags.fmcombine && s->life.fit.lrflags[LR_PARMS]) {
+            s->life.fit.lrflags[LR_PARMS] = 0;
             xpmlog(510, 574);
         }
         s->life.fmresp = fmode && form == FORM_TIME;
@@ -277,7 +277,7 @@ uint32_t choosefitmethod(vyxstate* s, const stmtrec* r) {
     s->work.fitmethod = m;
     const bool held = st[0] == 'C' || st[1] == 'C' || st[2] == 'C';
     s->work.tblflags[TF_LAGRANGE] = held && m == FIT_MLE;
-    if (m != FIT_MLE) s->fit.lrflags[LR_PARMS] = s->fit.lrflags[LR_PERCENTILES] = 0;
+    if (m != FIT_MLE) s->life.fit.lrflags[LR_PARMS] = s->life.fit.lrflags[LR_PERCENTILES] = 0;
     return m;
 }
 
@@ -312,7 +312,7 @@ void combinenotes(const vyxstate* s, bool plot) {
 }
 
 void afterfitmethod(vyxstate* s) {
-    if (s->work.fitmethod != FIT_MLE && s->work.fitmethod != FIT_MODEL) s->fit.covprint[0] = s->fit.covprint[1] = 0;
+    if (s->work.fitmethod != FIT_MLE && s->work.fitmethod != FIT_MODEL) s->life.fit.covprint[0] = s->life.fit.covprint[1] = 0;
     s->work.thrflags[TH_GIVEN] = 0;
     s->opts.logscale[0] = s->opts.logscale[1] = 0;
     s->life.maxlablen = 0;
@@ -325,8 +325,8 @@ void dispatchdist(vyxstate* s, const stmtrec* r) {
     s->opts.logscale[0] = e->scale == 1;
     s->opts.logscale[1] = e->scale == 2;
     s->opts.quant_fn = e->quant;
-    s->fit.prob_fn[0] = e->value;
-    s->fit.prob_fn[1] = e->deriv;
+    s->life.fit.prob_fn[0] = e->value;
+    s->life.fit.prob_fn[1] = e->deriv;
     s->life.maxlablen = 0;
     auto fetch = [&](int slotlab, int width, int n) {
         int len = label510(s->opts.labels[slotlab], width, n);
@@ -349,7 +349,7 @@ void dispatchdist(vyxstate* s, const stmtrec* r) {
         if (thr) xpmlog(510, 166, txtarg(s->opts.labels[LB_DIST], wzstrip(s->opts.labels[LB_DIST], 16)));
     } else {
         s->work.thrflags[TH_GIVEN] = thr != nullptr;
-        s->fit.fixedparms[FP_THRESHOLD] = thr ? thr->num : 0.0;
+        s->opts.fixedparms[FP_THRESHOLD] = thr ? thr->num : 0.0;
     }
 
     // The fits work on the location and scale of the (log) response.
@@ -377,7 +377,7 @@ void dispatchdist(vyxstate* s, const stmtrec* r) {
             st[GP_SHAPE] = '1';
         }
     } else if (expo) {
-        s->fit.covprint[0] = s->fit.covprint[1] = 0;
+        s->life.fit.covprint[0] = s->life.fit.covprint[1] = 0;
         if (gv[GP_LOC] || gv[GP_SHAPE]) {
             xpmlog(510, 157);
             gv[GP_LOC] = gv[GP_SHAPE] = 0;
@@ -394,7 +394,7 @@ void dispatchdist(vyxstate* s, const stmtrec* r) {
     } else if (gv[GP_SHAPE]) {
         xpmlog(510, 159, txtarg(s->opts.labels[LB_DIST], wzstrip(s->opts.labels[LB_DIST], 16)));
     }
-    if (st[GP_LOC] == 'C' || st[GP_SCALE] == 'C') s->fit.covprint[0] = s->fit.covprint[1] = 0;
+    if (st[GP_LOC] == 'C' || st[GP_SCALE] == 'C') s->life.fit.covprint[0] = s->life.fit.covprint[1] = 0;
 }
 
 void setppos(vyxstate* s, int code) {

@@ -39,7 +39,7 @@ void vyxpper(vyxstate* s, grpnode* g) {
     if (g->survtab) {
         for (int k = 0; k < s->work.axopt[AO_NSURV]; ++k) {
             double t = s->popt.panels.survtime[k];
-            if (s->work.thrflags[TH_GIVEN]) t -= s->fit.fixedparms[FP_THRESHOLD];
+            if (s->work.thrflags[TH_GIVEN]) t -= s->opts.fixedparms[FP_THRESHOLD];
             sflim(s, g, t, g->survtab + static_cast<size_t>(k) * PCT_WORDS);
         }
     }

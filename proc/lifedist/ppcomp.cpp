@@ -114,7 +114,7 @@ void setgrp(vyxstate* s, grpnode* g, int i, int j, int* counter) {
 
 int vyxptbl(vyxstate* s) {
     saved sv{s->work.fitmethod, s->work.nofitline};
-    s->fit.loglik.final = hostmissing();   // no group has converged yet
+    s->life.fit.loglik.final = hostmissing();   // no group has converged yet
     int counter = 0;
     switch (s->groups.nclass) {
         case 0:

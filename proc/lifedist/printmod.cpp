@@ -89,7 +89,7 @@ int printmod(vyxstate* s) {
     } else {
         l.entry(216, text(s->opts.labels[LB_DIST], stripped(s->opts.labels[LB_DIST], 20)));
     }
-    if (s->work.thrflags[TH_GIVEN]) l.entry(284, obdbl(OBK_VALUE, s->fit.fixedparms[FP_THRESHOLD]));
+    if (s->work.thrflags[TH_GIVEN]) l.entry(284, obdbl(OBK_VALUE, s->opts.fixedparms[FP_THRESHOLD]));
     // A method without a label (REGRESSION) has no entry rather than an empty one.
     const int mlen = stripped(s->opts.labels[LB_FITMETHOD], 40);
     if (s->work.fitmethod != FIT_COUNTS && mlen > 0) l.entry(217, text(s->opts.labels[LB_FITMETHOD], mlen));

@@ -15,7 +15,7 @@ double timeunits(const vyxstate* s, double x) {
     if (x == DBL_MAX || x == -DBL_MAX || std::isnan(x)) return hostmissing();
     if (s->opts.logscale[0]) x = std::exp(x);
     else if (s->opts.logscale[1]) x = std::exp(x * 2.302585092994046);
-    if (s->work.thrflags[TH_GIVEN]) x += s->fit.fixedparms[FP_THRESHOLD];
+    if (s->work.thrflags[TH_GIVEN]) x += s->opts.fixedparms[FP_THRESHOLD];
     return x;
 }
 

@@ -42,8 +42,8 @@ int setupit(vyxstate* s, grpnode* g) {
     obobject* t = emtable(s, "IterEM", LBL_ITEREM, false);
     s->out.curtab = t;
     if (!t) return RC_REPORTED;
-    tabint(t, "Iter", &s->fit.itstatus[0]);
-    tabdouble(t, "Loglike", &s->fit.loglik.current);
+    tabint(t, "Iter", &s->life.fit.itstatus[0]);
+    tabdouble(t, "Loglike", &s->life.fit.loglik.current);
     if (s->life.emflags[EMF_PRINTPROBS]) {
         double* hist = g->emtab + EMT_SE * m;
         for (int32_t k = 0; k < m; ++k) {

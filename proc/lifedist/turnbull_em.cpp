@@ -476,7 +476,7 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
     const bool history = s->life.emflags[EMF_ITPRINTEM] != 0;
     const int32_t maxit = s->life.emmaxit[EM_MAXIT];
     const int32_t step = s->life.emmaxit[EM_HISTSTEP];
-    const double tol = s->fit.itopts[IT_TOLLIKE];
+    const double tol = s->life.fit.itopts[IT_TOLLIKE];
     const double llstart = W > 0 ? -W * std::log(W) : 0.0;
 
     // The log-likelihood of the masses q, summed as an iteration sums it.
@@ -501,7 +501,7 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
     int32_t misses = 0;   // bounds in a row that allowed no skip
     int converged = 0;
     double ll = 0, prev = 0;
-    s->fit.itstatus[0] = 0;
+    s->life.fit.itstatus[0] = 0;
     for (int64_t it = 0; it <= maxit; ++it) {   // 64 bits: MAXITEM may be the largest int
         bool skip = false;
         if (it >= 1 && skipok && (misses < 8 || it % 64 == 0)) {
@@ -553,9 +553,9 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
         for (int32_t k = 0; k < m; ++k) p[k] = next[k];
         pof = nullptr;
         if (!skip && it >= 1 && std::fabs(ll - prev) < tol) converged = 1;
-        s->fit.itstatus[0] = static_cast<uint32_t>(it);
+        s->life.fit.itstatus[0] = static_cast<uint32_t>(it);
         if (history) {
-            s->fit.loglik.current = ll;
+            s->life.fit.loglik.current = ll;
             for (int32_t k = 0; k < m; ++k) hist[k] = start[k] / W;
             if ((converged || std::fmod(double(it), double(step)) < E) && s->out.curtab) tabrow(s->out.curtab);
         }
@@ -567,6 +567,6 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
         grad[k] *= W;
         p[k] = start[k];
     }
-    s->fit.loglik.current = ll;
+    s->life.fit.loglik.current = ll;
     return converged;
 }

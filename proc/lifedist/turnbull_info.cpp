@@ -64,7 +64,7 @@ void emstderr(vyxstate* s, grpnode* g, const emruns* runs) {
     if (n < 1) return;
     const int64_t bytes = (int64_t(m) * (m + 1) / 2 + 2 * int64_t(m)) * 8;
     double* H = static_cast<double*>(poolbytes(s->pools.stmtpool, bytes, poolflag::raw));
-    s->fit.fitarr.hess = H;
+    s->life.fit.fitarr.hess = H;
     if (!H) {
         xmemmsg(bytes);
         xpmlog(510, MSG_EM_NOINFO);
@@ -85,7 +85,7 @@ void emstderr(vyxstate* s, grpnode* g, const emruns* runs) {
     for (int32_t k = 0; k < m; ++k) status[k] = '0';
     for (int32_t k = 0; k < n; ++k) {
         const double d = H[zisub(k, k)];
-        tol[k] = d > 0 ? d * s->fit.fitcrit.singular : 1.0;
+        tol[k] = d > 0 ? d * s->life.fit.fitcrit.singular : 1.0;
     }
     for (int32_t k = 0; k < n; ++k) {
         zsweep(H, k, n, status, work, tol[k]);
@@ -104,7 +104,7 @@ void emstderr(vyxstate* s, grpnode* g, const emruns* runs) {
     }
     se[m - 1] = 0;
     poolput(s->pools.stmtpool, H);
-    s->fit.fitarr.hess = nullptr;
+    s->life.fit.fitarr.hess = nullptr;
 }
 
 void emlimits(vyxstate* s, grpnode* g, double z) {

@@ -36,25 +36,25 @@ void startmasses(const stmtrec* stmt, grpnode* g) {
 
 // The reason text and log message of the status.
 void status(vyxstate* s, bool violation, bool converged) {
-    const uint32_t it = s->fit.itstatus[0];
+    const uint32_t it = s->life.fit.itstatus[0];
     const bool cls = s->groups.nclass > 0;
     const msgarg label = txtarg(s->row.grplabel, s->row.grplablen);
     txthandle reason;
     if (violation) {
-        s->fit.itstatus[1] = 1;
+        s->life.fit.itstatus[1] = 1;
         xpmlog(510, MSG_EM_KUHNTUCKER);
         reason = cls ? rdxmsgs(510, MSG_EM_KUHNTUCKER_GRP, label) : rdxmsgs(510, MSG_EM_KUHNTUCKER);
     } else if (converged) {
         // The table says it; no note in the log, where the fit that follows logs its own.
-        s->fit.itstatus[1] = 0;
+        s->life.fit.itstatus[1] = 0;
         reason = cls ? rdxmsgs(510, MSG_EM_CONVERGED_GRP, label) : rdxmsg(0, LBL_EM_CONVERGED);
     } else if (it >= 1) {
-        s->fit.itstatus[1] = 2;
+        s->life.fit.itstatus[1] = 2;
         xpmlog(510, MSG_EM_NOTCONV, static_cast<int>(it - 1));
         reason = cls ? rdxmsgs(510, MSG_EM_NOTCONV_REASON_GRP, static_cast<int>(it - 1), label)
                      : rdxmsgs(510, MSG_EM_NOTCONV_REASON, static_cast<int>(it - 1));
     } else {
-        s->fit.itstatus[1] = 2;
+        s->life.fit.itstatus[1] = 2;
         xpmlog(510, MSG_EM_NOITER);
         reason = cls ? rdxmsgs(510, MSG_EM_NOITER, label) : rdxmsg(0, LBL_EM_NOITER);
     }
@@ -67,7 +67,7 @@ void statustable(vyxstate* s) {
     if (!t) return;
     s->out.curtab = t;
     tabhandle(t, "Reason", &s->row.convmsg);
-    tabint(t, "Status", &s->fit.itstatus[1]);
+    tabint(t, "Status", &s->life.fit.itstatus[1]);
     groupcolumns(s, t, false);
     tabenddef(t);
     s->out.curtabid = tabbind(s->out.outmgr, t, "KV.Vitalyx.ConvergenceStatus");
@@ -88,7 +88,7 @@ int vyxem1(vyxstate* s, grpnode* g, const emruns* runs) {
     double* saved = tab + EMT_PROB * m;
     double* savedgrad = tab + EMT_UPPER * m;
     const double z = zprobitq(s->opts.alpha / 2);
-    const double tolprob = std::isnan(s->fit.itopts[IT_TOLPROB]) ? 1e-6 : s->fit.itopts[IT_TOLPROB];
+    const double tolprob = std::isnan(s->life.fit.itopts[IT_TOLPROB]) ? 1e-6 : s->life.fit.itopts[IT_TOLPROB];
     const bool polish = s->life.emflags[EMF_POLISH] != 0;
 
     startmasses(s->inwork.curstmt, g);

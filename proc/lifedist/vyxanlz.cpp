@@ -48,7 +48,7 @@ int vyxanlz(vyxstate* s) {
         if (int rc = vyxclst(s)) return rc;
         if (int rc = vyxordr(s)) return rc;
     }
-    s->fit.loglik.final = 0.0;
+    s->life.fit.loglik.final = 0.0;
     s->life.pbaccum = 0.0;
     s->work.pageflags.statement = 0;
     if (s->popt.pflags.pbonly) {

@@ -25,16 +25,16 @@ void readflags(vyxstate* s, const stmtrec* r) {
     auto& p = s->popt.pflags;
     s->work.nofitline = f(flag::plot::NOFITLINE);
     s->work.noconf = f(flag::plot::NOCONF);
-    s->fit.itprflag.itprint = f(flag::plot::ITPRINT);
+    s->life.fit.itprflag.itprint = f(flag::plot::ITPRINT);
     s->groups.clsmissing[0] = f(flag::plot::MISSING1);
     s->groups.clsmissing[1] = f(flag::plot::MISSING2);
     p.pcttab = !f(flag::plot::NOPCTILE);
-    s->fit.lrflags[LR_PARMS] = f(flag::plot::LRCL);
-    s->fit.lrflags[LR_PERCENTILES] = p.pcttab && f(flag::plot::LRCLPER);
+    s->life.fit.lrflags[LR_PARMS] = f(flag::plot::LRCL);
+    s->life.fit.lrflags[LR_PERCENTILES] = p.pcttab && f(flag::plot::LRCLPER);
     s->input.rspform[RF_READOUT] = f(flag::plot::READOUT);
     p.ppout = f(flag::plot::PPOUT);
-    s->fit.covprint[CP_CORRB] = f(flag::plot::CORRB);
-    s->fit.covprint[CP_COVB] = f(flag::plot::COVB);
+    s->life.fit.covprint[CP_CORRB] = f(flag::plot::CORRB);
+    s->life.fit.covprint[CP_COVB] = f(flag::plot::COVB);
     s->life.emflags[EMF_POLISH] = !f(flag::plot::NOPOLISH);
     s->life.emflags[EMF_ITPRINTEM] = f(flag::plot::ITPRINTEM);
     s->life.emflags[EMF_PRINTPROBS] = f(flag::plot::PRINTPROBS);
@@ -165,7 +165,7 @@ int vyxaprm(vyxstate* s) {
     // A SCALE= or SHAPE= that is not positive is refused as the plot statements refuse it
     // (510/11, 510/12): a scale of 0 gives no distribution to fit.
     if (int rc = readgivenparms(s, r, true)) return rc;
-    s->fit.npar.total = 2;
+    s->life.fit.npar.total = 2;
     choosefitmethod(s, r);
     if (int rc = fitmethodlabel(s, r, false)) return rc;
     if (int rc = modelfitsettings(s)) return rc;

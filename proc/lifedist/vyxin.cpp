@@ -473,7 +473,7 @@ int vyxin(vyxstate* s) {
         }
     }
     xbyrwnd(s->input.dsin, 66);
-    p.threshold = s->work.thrflags[TH_GIVEN] ? s->fit.fixedparms[FP_THRESHOLD] : 0.0;
+    p.threshold = s->work.thrflags[TH_GIVEN] ? s->opts.fixedparms[FP_THRESHOLD] : 0.0;
     p.ln = s->opts.logscale[0] != 0;
     p.log10 = !p.ln && s->opts.logscale[1] != 0;
     p.logtest = s->opts.logscale[0] || s->opts.logscale[1];

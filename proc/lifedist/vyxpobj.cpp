@@ -59,12 +59,12 @@ struct maker {
         obcheck(obinfocall(t, 2, it));
     }
     void parmcolumns(obobject* t, const char* role) {
-        for (int j = 0; j < s->fit.npar.total; ++j) {
+        for (int j = 0; j < s->life.fit.npar.total; ++j) {
             const char* lab = s->opts.labels[LB_PARM1 + (j < 2 ? j : 1)];
             char name[41] = {};
             std::memcpy(name, lab, static_cast<size_t>(wzstrip(lab, 16)));
             if (j >= 2) std::snprintf(name, sizeof name, "Parm%d", j + 1);
-            tabdouble(t, name, &s->fit.itrow[3 + j], role);
+            tabdouble(t, name, &s->life.fit.itrow[3 + j], role);
         }
     }
 };
@@ -99,11 +99,11 @@ void vyxpobj(vyxstate* s) {
     // (least squares, Weibayes and given values have none), as for the survival table.
     if (s->popt.pflags.fmcombine && m.limits)
         tabtitles(t, {{"title0", rdxmsg(510, 569)}, {"title1", m.withdist(290)},
-                      {"title2", rdxmsg(0, s->fit.lrflags[LR_PARMS] ? 245 : 246)}, {"title3", m.confidence(244)}});
+                      {"title2", rdxmsg(0, s->life.fit.lrflags[LR_PARMS] ? 245 : 246)}, {"title3", m.confidence(244)}});
     else if (s->popt.pflags.fmcombine)
         tabtitles(t, {{"title0", rdxmsg(510, 569)}, {"title1", m.withdist(290)}});
     else if (m.limits)
-        tabtitles(t, {{"title1", m.withdist(290)}, {"title2", rdxmsg(0, s->fit.lrflags[LR_PARMS] ? 245 : 246)},
+        tabtitles(t, {{"title1", m.withdist(290)}, {"title2", rdxmsg(0, s->life.fit.lrflags[LR_PARMS] ? 245 : 246)},
                       {"title3", m.confidence(244)}});
     else
         tabtitles(t, {{"title1", m.withdist(290)}});
@@ -136,7 +136,7 @@ void vyxpobj(vyxstate* s) {
         m.group(t);
         m.label(t);
         if (m.limits)
-            tabtitles(t, {{"title1", m.withdist(512)}, {"title2", rdxmsg(0, s->fit.lrflags[LR_PERCENTILES] ? 245 : 246)},
+            tabtitles(t, {{"title1", m.withdist(512)}, {"title2", rdxmsg(0, s->life.fit.lrflags[LR_PERCENTILES] ? 245 : 246)},
                           {"title3", m.confidence(244)}});
         else
             tabtitles(t, {{"title1", m.withdist(512)}});
@@ -169,11 +169,11 @@ void vyxpobj(vyxstate* s) {
         tabenddef(t);
     }
 
-    if (s->fit.itprflag.itprint && s->fit.itrow) {
+    if (s->life.fit.itprflag.itprint && s->life.fit.itrow) {
         t = m.create(TAB_ITERPARMS, "IterParms", 200);
-        tabdouble(t, "Iter", &s->fit.itrow[0]);
-        tabdouble(t, "Ridge", &s->fit.itrow[1]);
-        tabdouble(t, "Loglike", &s->fit.itrow[2]);
+        tabdouble(t, "Iter", &s->life.fit.itrow[0]);
+        tabdouble(t, "Ridge", &s->life.fit.itrow[1]);
+        tabdouble(t, "Loglike", &s->life.fit.itrow[2]);
         m.parmcolumns(t, "Value");
         m.group(t);
         m.label(t);
@@ -182,11 +182,11 @@ void vyxpobj(vyxstate* s) {
         m.history(t);
         tabenddef(t);
         for (int k = 0; k < 2; ++k) {
-            if (!s->fit.lrflags[k]) continue;
+            if (!s->life.fit.lrflags[k]) continue;
             t = m.create(k == 0 ? TAB_ITERLRPARM : TAB_ITERLRPER, k == 0 ? "IterLRparm" : "IterLRper", 210);
             tabtext(t, "Parameter", 17, s->row.rowtext);
-            tabdouble(t, "Iter", &s->fit.itrow[0]);
-            tabdouble(t, "Loglike", &s->fit.itrow[2]);
+            tabdouble(t, "Iter", &s->life.fit.itrow[0]);
+            tabdouble(t, "Loglike", &s->life.fit.itrow[2]);
             m.parmcolumns(t, "value");
             tabtitles(t, {{"Title", rdxmsg(k == 0 ? 0 : 510, 207)}});
             m.group(t);
@@ -250,7 +250,7 @@ void vyxpobj(vyxstate* s) {
     if (s->work.fitmethod == FIT_MLE) {
         t = m.create(TAB_CONVSTATUS, "ConvergenceStatus", 700);
         tabhandle(t, "Reason", &s->row.convmsg);
-        tabint(t, "Status", &s->fit.itstatus[1]);
+        tabint(t, "Status", &s->life.fit.itstatus[1]);
         m.label(t);
         tabenddef(t);
     }

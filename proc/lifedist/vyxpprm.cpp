@@ -46,20 +46,20 @@ void readflags(vyxstate* s, const stmtrec* r) {
     p.noslabel = f(flag::plot::NOSLABEL);
     s->work.nocenplot = !f(flag::plot::NOCENPLOT) && !p.noppos;
     s->popt.linaxis = f(30);   // flag 30 has no keyword on the plot statements; kept as read
-    s->fit.itprflag.itprint = f(flag::plot::ITPRINT);
+    s->life.fit.itprflag.itprint = f(flag::plot::ITPRINT);
     s->groups.clsmissing[0] = f(flag::plot::MISSING1);
     s->groups.clsmissing[1] = f(flag::plot::MISSING2);
-    s->fit.lrflags[LR_PARMS] = f(flag::plot::LRCL);
+    s->life.fit.lrflags[LR_PARMS] = f(flag::plot::LRCL);
     p.mpgrid = f(flag::plot::MPGRID);
     p.mlgrid = f(flag::plot::MINORLOGGRID);
     p.pcttab = !f(flag::plot::NOPCTILE);
-    s->fit.lrflags[LR_PERCENTILES] = p.pcttab && f(flag::plot::LRCLPER);
+    s->life.fit.lrflags[LR_PERCENTILES] = p.pcttab && f(flag::plot::LRCLPER);
     s->input.rspform[RF_READOUT] = f(flag::plot::READOUT);
     p.noinset = !f(flag::plot::NOINSET);
     p.pconfplt = f(flag::plot::PCONFPLT);
     p.ppout = f(flag::plot::PPOUT);
-    s->fit.covprint[CP_CORRB] = f(flag::plot::CORRB);
-    s->fit.covprint[CP_COVB] = f(flag::plot::COVB);
+    s->life.fit.covprint[CP_CORRB] = f(flag::plot::CORRB);
+    s->life.fit.covprint[CP_COVB] = f(flag::plot::COVB);
     p.cenbin = s->work.nocenplot && f(flag::plot::CENBIN);
     p.ccenbin = s->work.nocenplot && f(flag::plot::CCENBIN);
     s->life.emflags[EMF_POLISH] = !f(flag::plot::NOPOLISH);
@@ -105,7 +105,7 @@ void readnumbers(vyxstate* s, const stmtrec* r) {
             std::memcpy(s->popt.multpos, "NW      ", 8);
     }
     if (s->work.noconf) s->popt.plotcodes[PC_PINTERVALS] = 0;
-    if (s->popt.plotcodes[PC_PINTERVALS] == 5) s->fit.lrflags[LR_PERCENTILES] = 1;
+    if (s->popt.plotcodes[PC_PINTERVALS] == 5) s->life.fit.lrflags[LR_PERCENTILES] = 1;
 }
 
 // The number of variables of the MODEL statement's model (CLASS and continuous) that its
@@ -156,7 +156,7 @@ int modelfitsettings(vyxstate* s, const stmtrec* r) {
 }
 
 int parmnames(vyxstate* s) {
-    const int n = s->fit.npar.total;
+    const int n = s->life.fit.npar.total;
     auto* names = static_cast<txthandle*>(poolbytes(s->pools.bypool, int64_t(n) * int64_t(sizeof(txthandle)), poolflag::zeroed_marked));
     if (!names) {
         xmemmsg(int64_t(n) * int64_t(sizeof(txthandle)));
@@ -166,7 +166,7 @@ int parmnames(vyxstate* s) {
         const char* lab = s->opts.labels[LB_PARM1 + i];
         names[i] = rdxtxt(lab, wzstrip(lab, 16));
     }
-    s->fit.parmnames = names;
+    s->life.fit.parmnames = names;
     return 0;
 }
 
@@ -184,7 +184,7 @@ int vyxpprm(vyxstate* s) {
     s->input.stmtkind = kindof(r->keyword);
     readstmtlabel(s, r);
     if (int rc = readconfidence(s, r)) return rc;
-    s->fit.npar.total = 2;
+    s->life.fit.npar.total = 2;
     readresponses(s, r);
     if (s->life.rspvarid[0] && s->input.dsin) {
         const int32_t var = static_cast<int32_t>(s->life.rspvarid[0]);

@@ -68,25 +68,25 @@ void mapestimates(const vyxstate* s, double* b, int first, int last, bool fixed)
 
 // The last gradient and Hessian of the kept parameters (ITPRINT).
 void lastgradhess(vyxstate* s) {
-    const int p = s->fit.npar.total;
+    const int p = s->mdl.fit.npar.total;
     int k = 0;
-    for (int j = 0; j < p; ++j) k += s->fit.parmmap[j] >= 0;
+    for (int j = 0; j < p; ++j) k += s->mdl.parmmap[j] >= 0;
     auto* rownames = poolget<txthandle>(s->pools.bypool, k + 1, poolflag::zeroed_marked);
     if (!rownames) {
         xmemmsg(static_cast<int64_t>(k + 1) * static_cast<int64_t>(sizeof(txthandle)));
         return;
     }
-    const auto* names = static_cast<txthandle*>(s->fit.parmnames);
+    const auto* names = static_cast<txthandle*>(s->mdl.fit.parmnames);
     rownames[0] = rdxmsg(0, 484);
     for (int i = 0; i < k; ++i) rownames[i + 1] = names[i];
-    double* compact = s->fit.fitarr.work;
+    double* compact = s->mdl.fit.fitarr.work;
     for (int a = 0; a < p; ++a) {
-        const int ia = s->fit.parmmap[a];
+        const int ia = s->mdl.parmmap[a];
         if (ia < 0) continue;
-        s->mdl.estdata[ia] = s->fit.fitarr.grad[a];
+        s->mdl.estdata[ia] = s->mdl.fit.fitarr.grad[a];
         for (int b = 0; b <= a; ++b) {
-            const int ib = s->fit.parmmap[b];
-            if (ib >= 0) compact[zisub(ia, ib)] = s->fit.fitarr.hess[zisub(a, b)];
+            const int ib = s->mdl.parmmap[b];
+            if (ib >= 0) compact[zisub(ia, ib)] = s->mdl.fit.fitarr.hess[zisub(a, b)];
         }
     }
     s->mdl.mdlgradhess = 1;
@@ -98,7 +98,7 @@ void lastgradhess(vyxstate* s) {
                     obint(OBK_MCOLS, k),
                     obstr(OBK_MFORM, "fb", 2),
                     obptr(OBK_MROWNAMES, OBT_SLOT, rownames),
-                    obptr(OBK_MCOLNAMES, OBT_SLOT, s->fit.parmnames),
+                    obptr(OBK_MCOLNAMES, OBT_SLOT, s->mdl.fit.parmnames),
                     obtext(OBK_TITLE, rdxmsg(0, 485))};
     mtable t(s);
     t.call(s->out.outmgr, OB_MATRIX, 10, it);
@@ -109,10 +109,10 @@ void lastgradhess(vyxstate* s) {
 void fixup(vyxstate* s, bool logscale) {
     const mdlcounts n = mdlsizes(s);
     const int p = n.p;
-    double* b = s->fit.fitarr.est;
-    double* g = s->fit.fitarr.grad;
-    double* H = s->fit.fitarr.hess;
-    if (p != s->fit.npar.free) {
+    double* b = s->mdl.fit.fitarr.est;
+    double* g = s->mdl.fit.fitarr.grad;
+    double* H = s->mdl.fit.fitarr.hess;
+    if (p != s->mdl.fit.npar.free) {
         vyxxpm(g, s->mdl.parmstat, p, H);
         vyxxpm(b, s->mdl.parmstat, p, nullptr);
     }
@@ -127,7 +127,7 @@ void fixup(vyxstate* s, bool logscale) {
     // Room for the Jacobian and the copies: the covariance block, unused until the covariance.
     double* room = s->mdl.covsave;
     jacobian J{p, room, room + p, reinterpret_cast<int*>(room + 2 * p)};
-    double* old = s->fit.fitarr.work + static_cast<long>(p + 1) * (p + 2) / 2 + 2 * (p + 1);
+    double* old = s->mdl.fit.fitarr.work + static_cast<long>(p + 1) * (p + 2) / 2 + 2 * (p + 1);
     for (int a = 0; a < p; ++a) {
         J.sc[a] = 1.0;
         J.mc[a] = 0.0;
@@ -146,7 +146,7 @@ void fixup(vyxstate* s, bool logscale) {
         H[zisub(sc, sc)] += 2.0 * q * hs0 + q * q * h00;
         for (int c = sc + 1; c < p; ++c) H[zisub(c, sc)] += q * H[zisub(c, 0)];
     }
-    if (s->fit.itprflag.itprint) lastgradhess(s);
+    if (s->mdl.fit.itprflag.itprint) lastgradhess(s);
     std::memcpy(s->mdl.estdata, b, sizeof(double) * static_cast<size_t>(p));
 }
 

@@ -24,14 +24,14 @@ struct statusinfo {
 };
 
 statusinfo decide(vyxstate* s, double crit) {
-    const double convh = s->fit.fitcrit.convh;
+    const double convh = s->mdl.fit.fitcrit.convh;
     // Nothing was estimated (510/1956 says why): no convergence to report.
-    if (s->fit.npar.free == 0) return {3, rdxmsg(510, 1957)};
+    if (s->mdl.fit.npar.free == 0) return {3, rdxmsg(510, 1957)};
     // The lines name the BY group the MODEL is fitted to, when there are BY groups.
     char of[640], fr[640];
     groupsuffix(s, false, " of ", of, sizeof of);
     groupsuffix(s, false, " for ", fr, sizeof fr);
-    switch (s->fit.optrc) {
+    switch (s->mdl.fit.optrc) {
         case NR_CONVERGED:
             // A measure that is not a finite number is no proof of convergence, and no
             // measure to quote.
@@ -48,11 +48,11 @@ statusinfo decide(vyxstate* s, double crit) {
             xpmlog(510, 730, crit, convh, of);
             return {2, rdxmsgs(510, 730, crit, convh)};
         case NR_NOCONV:
-            xpmlog(510, 60, s->fit.maxiter, of);
-            return {2, rdxmsgs(510, 60, s->fit.maxiter)};
+            xpmlog(510, 60, s->mdl.fit.maxiter, of);
+            return {2, rdxmsgs(510, 60, s->mdl.fit.maxiter)};
         case NR_RIDGEFAIL:
-            xpmlog(510, 61, s->fit.fitcrit.ridge, of);
-            return {1, rdxmsgs(510, 61, s->fit.fitcrit.ridge)};
+            xpmlog(510, 61, s->mdl.fit.fitcrit.ridge, of);
+            return {1, rdxmsgs(510, 61, s->mdl.fit.fitcrit.ridge)};
         case NR_NOTPOSDEF:
             xpmlog(510, 62, of);
             return {1, rdxmsg(0, 62)};
@@ -90,10 +90,10 @@ double getstat(const double* v, const double* packed, int i) {
 void vyxmcov(vyxstate* s) {
     const mdlcounts n = mdlsizes(s);
     const int p = n.p;
-    double* H = s->fit.fitarr.hess;
-    const double* g = s->fit.fitarr.grad;
+    double* H = s->mdl.fit.fitarr.hess;
+    const double* g = s->mdl.fit.fitarr.grad;
     const long M = p + 1, T = M * (M + 1) / 2;
-    double* tol = s->fit.fitarr.work + T + 2 * M;
+    double* tol = s->mdl.fit.fitarr.work + T + 2 * M;
     double* work = tol + M;
     char* st = reinterpret_cast<char*>(work + M);
 
@@ -101,13 +101,13 @@ void vyxmcov(vyxstate* s) {
     H[zisub(p, p)] = 0.0;
     for (int j = 0; j < p; ++j) {
         const double d = H[zisub(j, j)];
-        tol[j] = d > 0.0 ? d * s->fit.fitcrit.singular : 1.0;
+        tol[j] = d > 0.0 ? d * s->mdl.fit.fitcrit.singular : 1.0;
     }
     for (int j = 0; j <= p; ++j) st[j] = '0';
     if (s->mdl.intfix) st[0] = '*';
     // The optimiser stopped where the Hessian is no covariance (a failed evaluation, a ridge
     // that could not make it positive definite, a Hessian not positive definite at the end).
-    bool posdef = s->fit.optrc == NR_CONVERGED || s->fit.optrc == NR_NOCONV;
+    bool posdef = s->mdl.fit.optrc == NR_CONVERGED || s->mdl.fit.optrc == NR_NOCONV;
     for (int j = 0; j < p; ++j) {
         if (s->mdl.parmstat[j] != '1') continue;
         zsweep(H, j, p + 1, st, work, tol[j]);
@@ -118,15 +118,15 @@ void vyxmcov(vyxstate* s) {
     for (int j = 0; j < p; ++j)
         if (s->mdl.parmstat[j] == 'C' && H[zisub(j, j)] <= tol[j]) H[zisub(j, j)] = 0.0;
 
-    const double ll = s->fit.loglik.final;
+    const double ll = s->mdl.fit.loglik.final;
     const double crit = ismiss(ll) ? missing() : -H[zisub(p, p)] / (ll == 0.0 ? 1.0 : std::fabs(ll));
     statusinfo info = decide(s, crit);
     // The log-likelihood shows missing where it could not be computed; 510/63 says so itself.
     char of[640];
     groupsuffix(s, false, " of ", of, sizeof of);
-    if (ismiss(ll) && s->fit.optrc != NR_NOTFINITE) xpmlog(510, 1955, of);
+    if (ismiss(ll) && s->mdl.fit.optrc != NR_NOTFINITE) xpmlog(510, 1955, of);
     // (No estimate: 510/2140 has said what the estimates are worth.)
-    if (s->fit.itprflag.converged != 1 && s->fit.npar.free > 0 && s->fit.optrc != NR_NOESTIMATE) xpmlog(510, 65, of);
+    if (s->mdl.fit.itprflag.converged != 1 && s->mdl.fit.npar.free > 0 && s->mdl.fit.optrc != NR_NOESTIMATE) xpmlog(510, 65, of);
     statustable(s, info);
     if (s->step.stepend) return;
 
@@ -159,6 +159,6 @@ void vyxmcov(vyxstate* s) {
         }
     }
     const size_t bytes = sizeof(double) * static_cast<size_t>(p) * (p + 1) / 2;
-    std::memcpy(s->fit.fitarr.work, H, bytes);
+    std::memcpy(s->mdl.fit.fitarr.work, H, bytes);
     std::memcpy(s->mdl.covsave, H, bytes);
 }

@@ -436,7 +436,7 @@ int preparerows(vyxstate* s, pass& p, uint8_t** censeen) {
     p.groupx = p.rawx + p.ncont + 1;
     p.logs = s->opts.logscale[0];
     p.log10 = s->opts.logscale[1];
-    p.thr = s->work.thrflags[TH_GIVEN] ? s->fit.fixedparms[FP_THRESHOLD] : 0.0;
+    p.thr = s->work.thrflags[TH_GIVEN] ? s->opts.fixedparms[FP_THRESHOLD] : 0.0;
     for (double& c : s->mdl.mdlcnt) c = 0.0;
     s->mdl.sumwt[0] = s->mdl.sumwt[1] = 0.0;
     return 0;
@@ -803,6 +803,6 @@ int vyxmdta(vyxstate* s) {
     if (!s->step.stepend) modnobs(s);
     if (!s->step.stepend && mls->nclassv > 0) classtbl(s);
     if (!s->step.stepend) zlevchk(mctl);
-    if (!s->step.stepend && (s->fit.covprint[CP_COVB] || s->fit.covprint[CP_CORRB] || s->fit.itprflag.itprint)) procprm(s);
+    if (!s->step.stepend && (s->mdl.fit.covprint[CP_COVB] || s->mdl.fit.covprint[CP_CORRB] || s->mdl.fit.itprflag.itprint)) procprm(s);
     return s->step.stepend ? 1 : 0;
 }

@@ -85,7 +85,7 @@ void modelnotes(vyxstate* s, const levstate* ls, int first, const char* stmt, co
         std::vector<int> dropped;
         for (int c = 0; c < e.ncol; ++c) {
             const int j = first + e.firstcol + c;
-            if (s->mdl.parmstat[j] == '*' && s->fit.parmmap[j] < 0) dropped.push_back(c);
+            if (s->mdl.parmstat[j] == '*' && s->mdl.parmmap[j] < 0) dropped.push_back(c);
         }
         if (dropped.empty()) continue;
         std::optional<lastlevels> last;

@@ -72,24 +72,24 @@ bool fitarrays(vyxstate* s, int p) {
     const int64_t M = p + 1, T = M * (M + 1) / 2;
     double* hb;
     if (!take(s->pools.bypool, T + 4 * M + (M + 1) / 2 + 1, poolflag::raw, &hb)) return false;
-    s->fit.fitarr.hess = hb;
-    s->fit.fitarr.grad = hb + T;
-    s->fit.fitarr.est = hb + T + M;
-    s->fit.estarr[0] = hb + T + 2 * M;
-    s->fit.estarr[1] = hb + T + 3 * M;
-    s->fit.parmmap = reinterpret_cast<int32_t*>(hb + T + 4 * M);
+    s->mdl.fit.fitarr.hess = hb;
+    s->mdl.fit.fitarr.grad = hb + T;
+    s->mdl.fit.fitarr.est = hb + T + M;
+    s->mdl.estarr[0] = hb + T + 2 * M;
+    s->mdl.estarr[1] = hb + T + 3 * M;
+    s->mdl.parmmap = reinterpret_cast<int32_t*>(hb + T + 4 * M);
     if (!take(s->pools.bypool, M, poolflag::raw_marked, &s->mdl.parmstat)) return false;
     double* work;
     if (!take(s->pools.stmtpool, M * M + T + 5 * M + (M + 1) / 2 + 1, poolflag::zeroed, &work)) return false;
-    s->fit.fitarr.work = work;
+    s->mdl.fit.fitarr.work = work;
     s->mdl.estfit = work + T;
     s->mdl.stderrs = work + T + M;
     txthandle* names;
     if (!take(s->pools.stmtpool, p, poolflag::zeroed, &names)) return false;
-    s->fit.parmnames = names;
+    s->mdl.fit.parmnames = names;
     if (!take(s->pools.bypool, M, poolflag::raw, &s->mdl.estdata)) return false;
     if (!take(s->pools.bypool, 3 * M + T, poolflag::raw, &s->mdl.covsave)) return false;
-    s->fit.estarr[2] = s->mdl.covsave;
+    s->mdl.estarr[2] = s->mdl.covsave;
     // The extended-precision sums of the derivative pass: gradient and packed Hessian.
     if (!take(s->pools.stmtpool, M + T, poolflag::raw, &s->mdl.liksum)) return false;
     if (!take(s->pools.stmtpool, M + T, poolflag::raw, &s->mdl.likpart)) return false;
@@ -126,43 +126,43 @@ namespace mdl {
 
 double fentry(void* ctx) {
     auto* s = static_cast<vyxstate*>(ctx);
-    ++s->fit.fitcrit.neval;
+    ++s->mdl.fit.fitcrit.neval;
     vyxmlik(s, MLIK_BOTH);
-    return -s->fit.loglik.current;
+    return -s->mdl.fit.loglik.current;
 }
 
 int gentry(void* ctx) { return vyxmderiv(static_cast<vyxstate*>(ctx)); }
 
 int centry(void* ctx) {
     auto* s = static_cast<vyxstate*>(ctx);
-    ++s->fit.fitcrit.niter;
-    if (s->fit.itprflag.itprint) mitprnt(s);
+    ++s->mdl.fit.fitcrit.niter;
+    if (s->mdl.fit.itprflag.itprint) mitprnt(s);
     if (s->step.stepend) return 0;
-    const double* x = s->fit.fitarr.est;
-    const double* prev = static_cast<nrparm*>(s->fit.optctl)->xprev;
-    for (int i = s->fit.npar.free - 1; i >= 0; --i) {
+    const double* x = s->mdl.fit.fitarr.est;
+    const double* prev = static_cast<nrparm*>(s->mdl.fit.optctl)->xprev;
+    for (int i = s->mdl.fit.npar.free - 1; i >= 0; --i) {
         const double d = std::fabs(x[i] - prev[i]);
         const double change = std::fabs(x[i]) >= SMALL_PARM || std::isnan(x[i]) ? std::fabs(d / x[i]) : d;
         // A change that is not a number is no sign of convergence.
-        if (!(change <= s->fit.fitcrit.converge)) return 1;
+        if (!(change <= s->mdl.fit.fitcrit.converge)) return 1;
     }
     return 0;
 }
 
 }  // namespace mdl
 
-void mitprnt(vyxstate* s) { histrow(s, s->fit.itstatus[0]++, s->fit.fitcrit.ridge); }
+void mitprnt(vyxstate* s) { histrow(s, s->mdl.fit.itstatus[0]++, s->mdl.fit.fitcrit.ridge); }
 
 void histrow(vyxstate* s, double cell0, double cell1) {
     if (s->step.stepend) return;
     const mdlcounts n = mdlsizes(s);
-    double* b = s->fit.fitarr.est;
-    const bool packed = n.p != s->fit.npar.free;
+    double* b = s->mdl.fit.fitarr.est;
+    const bool packed = n.p != s->mdl.fit.npar.free;
     if (packed) vyxxpm(b, s->mdl.parmstat, n.p, nullptr);
-    double* row = s->fit.itrow;
+    double* row = s->mdl.fit.itrow;
     row[0] = cell0;
     row[1] = cell1;
-    row[2] = likfailed(s->fit.loglik.current) ? missing() : s->fit.loglik.current;   // a failed evaluation shows missing
+    row[2] = likfailed(s->mdl.fit.loglik.current) ? missing() : s->mdl.fit.loglik.current;   // a failed evaluation shows missing
     for (int j = 0; j < n.p; ++j) row[3 + j] = b[j];
     // The model's intercept and slopes on the scale of the data.
     auto block = [&](int first, int last, bool fixed) {
@@ -184,12 +184,12 @@ void histrow(vyxstate* s, double cell0, double cell1) {
 void setupit(vyxstate* s, int label, txthandle name) {
     mtable t(s);
     if (!t.create(nullptr, name, rdxmsg(0, label))) return;
-    t.coldouble("Iter", &s->fit.itrow[0]);
-    t.coldouble("Ridge", &s->fit.itrow[1]);
-    t.coldouble("Loglike", &s->fit.itrow[2]);
-    const auto* names = static_cast<txthandle*>(s->fit.parmnames);
-    for (int i = 0; i < s->fit.npar.total; ++i)
-        if (s->fit.parmmap[i] >= 0) t.coldouble(names[s->fit.parmmap[i]], &s->fit.itrow[3 + i], "value");
+    t.coldouble("Iter", &s->mdl.fit.itrow[0]);
+    t.coldouble("Ridge", &s->mdl.fit.itrow[1]);
+    t.coldouble("Loglike", &s->mdl.fit.itrow[2]);
+    const auto* names = static_cast<txthandle*>(s->mdl.fit.parmnames);
+    for (int i = 0; i < s->mdl.fit.npar.total; ++i)
+        if (s->mdl.parmmap[i] >= 0) t.coldouble(names[s->mdl.parmmap[i]], &s->mdl.fit.itrow[3 + i], "value");
     t.titles({{"Title", rdxmsg(0, label)}});
     t.history(332);
     t.enddef();
@@ -202,13 +202,13 @@ void setupit(vyxstate* s, int label, txthandle name) {
 // summed in extended precision a Newton step from there reaches it. A step is kept only when
 // the log-likelihood does not fall beyond its rounding and the Newton decrement shrinks.
 static void polish(vyxstate* s) {
-    const int n = s->fit.npar.free, p = s->fit.npar.total;
+    const int n = s->mdl.fit.npar.free, p = s->mdl.fit.npar.total;
     if (n < 1) return;
-    double* x = s->fit.fitarr.est;
-    double* g = s->fit.fitarr.grad;
-    double* H = s->fit.fitarr.hess;
+    double* x = s->mdl.fit.fitarr.est;
+    double* g = s->mdl.fit.fitarr.grad;
+    double* H = s->mdl.fit.fitarr.hess;
     // Room in the optimiser's work array, unused after it returned.
-    double* work = s->fit.fitarr.work;
+    double* work = s->mdl.fit.fitarr.work;
     double* d = work + static_cast<long>(n) * (n + 1) / 2;
     double* keepx = d + n;
     double* keepg = keepx + p;
@@ -220,19 +220,19 @@ static void polish(vyxstate* s) {
         std::memcpy(keepx, x, sizeof(double) * static_cast<size_t>(p));
         std::memcpy(keepg, g, sizeof(double) * static_cast<size_t>(p));
         std::memcpy(keepH, H, sizeof(double) * static_cast<size_t>(t));
-        const double before = s->fit.loglik.current;
+        const double before = s->mdl.fit.loglik.current;
         for (int i = 0; i < n; ++i) x[i] += d[i];
         vyxmlik(s, MLIK_BOTH);
         vyxmderiv(s);
         if (s->step.stepend) return;
         double nextdec = 0.0;
-        const bool ok = s->fit.loglik.current >= before - 64.0 * EPS53 * std::fabs(before) &&
+        const bool ok = s->mdl.fit.loglik.current >= before - 64.0 * EPS53 * std::fabs(before) &&
                         newtonstep(H, g, n, d, work, &nextdec) && nextdec < dec;
         if (!ok) {
             std::memcpy(x, keepx, sizeof(double) * static_cast<size_t>(p));
             std::memcpy(g, keepg, sizeof(double) * static_cast<size_t>(p));
             std::memcpy(H, keepH, sizeof(double) * static_cast<size_t>(t));
-            s->fit.loglik.current = before;
+            s->mdl.fit.loglik.current = before;
             return;
         }
         dec = nextdec;
@@ -242,56 +242,56 @@ static void polish(vyxstate* s) {
 int vyxmfit(vyxstate* s) {
     VX_EXPECT(s->mdl.mdllay, "the MODEL fit follows its data pass");
     const mdlcounts n = mdlsizes(s);
-    s->fit.npar.total = s->fit.npar.model = n.p;
+    s->mdl.fit.npar.total = s->mdl.fit.npar.model = n.p;
     if (!fitarrays(s, n.p)) return 1;
     s->mdl.likfail = 0;
-    s->fit.fitcrit.ridge = 0.0;
-    s->fit.fitcrit.niter = 0;
-    s->fit.fitcrit.neval = 0;
+    s->mdl.fit.fitcrit.ridge = 0.0;
+    s->mdl.fit.fitcrit.niter = 0;
+    s->mdl.fit.fitcrit.neval = 0;
 
     vyxmls(s);
 
-    nrctl ctl = newtonsettings(s);
-    nrparm blk = newtonarrays(s, s->fit.fitarr.est, s->fit.estarr[1], s->fit.estarr[0]);
+    nrctl ctl = newtonsettings(s->mdl.fit);
+    nrparm blk = newtonarrays(s->mdl.fit, s->mdl.fit.fitarr.est, s->mdl.estarr[1], s->mdl.estarr[0]);
 
-    if (s->fit.itprflag.itprint) {
+    if (s->mdl.fit.itprflag.itprint) {
         double* row;
         if (!take(s->pools.stmtpool, n.p + 3, poolflag::raw, &row)) return 1;
-        s->fit.itrow = row;
+        s->mdl.fit.itrow = row;
         setupit(s, 200, rdxtxt("ModIterparms", 12));
-        s->fit.itstatus[0] = 0;
+        s->mdl.fit.itstatus[0] = 0;
         vyxmlik(s, 0);
         if (!s->step.stepend) mitprnt(s);
         if (s->step.stepend) return 0;
     }
 
-    s->fit.optctl = &blk;
-    int rc = znewrap(s, &blk, &ctl, &s->fit.fitcrit.ridge, mdl::fentry, mdl::gentry, mdl::centry);
-    s->fit.optctl = nullptr;
+    s->mdl.fit.optctl = &blk;
+    int rc = znewrap(s, &blk, &ctl, &s->mdl.fit.fitcrit.ridge, mdl::fentry, mdl::gentry, mdl::centry);
+    s->mdl.fit.optctl = nullptr;
     // The optimiser does not look at the gradient callback's result: a derivative pass that
     // met an unusable scale, or estimates that are not numbers, make the fit fail here.
-    if ((rc == NR_CONVERGED || rc == NR_NOCONV) && (s->mdl.likfail || anynotfinite(blk.x, s->fit.npar.free)))
+    if ((rc == NR_CONVERGED || rc == NR_NOCONV) && (s->mdl.likfail || anynotfinite(blk.x, s->mdl.fit.npar.free)))
         rc = NR_NOTFINITE;
     if (s->step.stepend) {
-        s->fit.optrc = rc;
+        s->mdl.fit.optrc = rc;
         return 0;
     }
     // Data without a maximum: wherever the optimiser stopped, there is no estimate.
     const bool none = mdlnoestimate(s);
     if (s->step.stepend) {
-        s->fit.optrc = rc;
+        s->mdl.fit.optrc = rc;
         return 0;
     }
-    s->fit.optrc = none ? NR_NOESTIMATE : rc;
+    s->mdl.fit.optrc = none ? NR_NOESTIMATE : rc;
     // The log-likelihood at the estimates the optimiser leaves: its objective there, or,
     // after a failure that took the estimates back, a new evaluation.
-    if (rc == NR_CONVERGED || rc == NR_NOCONV || rc == NR_NOTPOSDEF) s->fit.loglik.current = -blk.fval;
+    if (rc == NR_CONVERGED || rc == NR_NOCONV || rc == NR_NOTPOSDEF) s->mdl.fit.loglik.current = -blk.fval;
     else vyxmlik(s, 0);
     if (s->step.stepend) return 0;
     if (rc == NR_CONVERGED) polish(s);
     if (s->step.stepend) return 0;
 
-    if (s->fit.itprflag.itprint) {
+    if (s->mdl.fit.itprflag.itprint) {
         mtable t(s);
         t.call(s->out.curtab, OB_ENDROWS, 0, nullptr);
         wobitem it[] = {obidin(s->out.curtabid)};
@@ -300,12 +300,12 @@ int vyxmfit(vyxstate* s) {
     }
     // With no free parameter (every design column dropped as singular) the optimiser has
     // nothing to move and reports convergence: nothing was estimated, and that is no success.
-    const bool noparm = s->fit.npar.free == 0;
-    if (noparm) xpmlog(510, 1956, s->fit.fitcrit.singular);
-    s->fit.itprflag.converged = s->fit.optrc == NR_CONVERGED && !noparm;
-    if (!s->fit.itprflag.converged) s->fit.lrflags[LR_PARMS] = 0;
+    const bool noparm = s->mdl.fit.npar.free == 0;
+    if (noparm) xpmlog(510, 1956, s->mdl.fit.fitcrit.singular);
+    s->mdl.fit.itprflag.converged = s->mdl.fit.optrc == NR_CONVERGED && !noparm;
+    if (!s->mdl.fit.itprflag.converged) s->mdl.fit.lrflags[LR_PARMS] = 0;
     // An evaluation that failed at the estimates stored minus the largest double: the fit
     // has no log-likelihood to show (510/1955 or 510/63 says so with the status).
-    s->fit.loglik.final = likfailed(s->fit.loglik.current) ? missing() : s->fit.loglik.current;
+    s->mdl.fit.loglik.final = likfailed(s->mdl.fit.loglik.current) ? missing() : s->mdl.fit.loglik.current;
     return 0;
 }

@@ -82,7 +82,7 @@ double mdllinear(const vyxstate* s, const levstate* ls, int off, double* row) {
         const effcell& c = ls->effcols[k];
         if (c.col < 0 || c.col >= e.ncol) continue;
         const int col = off + e.firstcol + c.col;
-        if (s->fit.parmmap[col] < 0) continue;
+        if (s->mdl.parmmap[col] < 0) continue;
         const double x = e.ncont > 0 ? c.value : 1.0;
         sum += x * s->mdl.estdata[col];
         if (row) row[col] = x;
@@ -91,7 +91,7 @@ double mdllinear(const vyxstate* s, const levstate* ls, int off, double* row) {
 }
 
 bool mdlgroupfit(vyxstate* s, const grpnode* g, double* loc, double* scl, double* xloc, double* xscl) {
-    if (!s->work.thrflags[TH_MODELRAN] || !s->mdl.mdllay || !s->mdl.estdata || !s->fit.parmmap) return false;
+    if (!s->work.thrflags[TH_MODELRAN] || !s->mdl.mdllay || !s->mdl.estdata || !s->mdl.parmmap) return false;
     if (!setblock(s, g, s->mdl.mdllev)) return false;
     const bool logscl = s->mdl.haslogscl;
     if (logscl && !setblock(s, g, s->mdl.logslev)) return false;

@@ -180,10 +180,10 @@ struct likframe {
     dersums sums;
 
     likframe(vyxstate* st, int md)
-        : s(st), mode(md), wantvalue(md != 1), wantderiv(md != 0), p(st->fit.npar.total), packed(st->fit.npar.total != st->fit.npar.free) {
-        b = s->fit.fitarr.est;
-        grad = mode == MLIK_BOTH ? s->mdl.mlikcache : s->fit.fitarr.grad;
-        hess = mode == MLIK_BOTH ? s->mdl.mlikcache + p : s->fit.fitarr.hess;
+        : s(st), mode(md), wantvalue(md != 1), wantderiv(md != 0), p(st->mdl.fit.npar.total), packed(st->mdl.fit.npar.total != st->mdl.fit.npar.free) {
+        b = s->mdl.fit.fitarr.est;
+        grad = mode == MLIK_BOTH ? s->mdl.mlikcache : s->mdl.fit.fitarr.grad;
+        hess = mode == MLIK_BOTH ? s->mdl.mlikcache + p : s->mdl.fit.fitarr.hess;
         if (mode == MLIK_BOTH) s->mdl.mlikcached = 0;
         sums.init(s, p);
         sums.clear();
@@ -214,7 +214,7 @@ struct likframe {
             if (wantderiv) vyxxpm(grad, s->mdl.parmstat, p, hess);
         }
         if (failed) {
-            s->fit.loglik.current = -DBL_MAX;
+            s->mdl.fit.loglik.current = -DBL_MAX;
             if (mode == 1) derivfail(s->mdl, grad, p);
             return;
         }
@@ -231,12 +231,12 @@ struct likframe {
 int vyxmlik(vyxstate* s, int mode) { return s->mdl.haslogscl ? loglike1(s, mode) : loglike0(s, mode); }
 
 int vyxmderiv(vyxstate* s) {
-    const int p = s->fit.npar.total;
+    const int p = s->mdl.fit.npar.total;
     const long t = static_cast<long>(p) * (p + 1) / 2;
     const double* point = s->mdl.mlikcache + p + t;
-    if (s->mdl.mlikcached && std::memcmp(point, s->fit.fitarr.est, sizeof(double) * static_cast<size_t>(p)) == 0) {
-        std::memcpy(s->fit.fitarr.grad, s->mdl.mlikcache, sizeof(double) * static_cast<size_t>(p));
-        std::memcpy(s->fit.fitarr.hess, s->mdl.mlikcache + p, sizeof(double) * static_cast<size_t>(t));
+    if (s->mdl.mlikcached && std::memcmp(point, s->mdl.fit.fitarr.est, sizeof(double) * static_cast<size_t>(p)) == 0) {
+        std::memcpy(s->mdl.fit.fitarr.grad, s->mdl.mlikcache, sizeof(double) * static_cast<size_t>(p));
+        std::memcpy(s->mdl.fit.fitarr.hess, s->mdl.mlikcache + p, sizeof(double) * static_cast<size_t>(t));
         return 0;
     }
     return vyxmlik(s, 1);
@@ -245,13 +245,13 @@ int vyxmderiv(vyxstate* s) {
 int loglike0(vyxstate* s, int mode) {
     likframe f(s, mode);
     const mdllayout* L = s->mdl.mdllay;
-    const int32_t* map = s->fit.parmmap;
+    const int32_t* map = s->mdl.parmmap;
     const int ncol = L->ncol, sc = ncol, r = ncol + 1;
     const bool hasscale = s->mdl.ndistp > 0;
     const double sigma = hasscale ? f.b[sc] : 1.0;
     const double shift = s->mdl.shiftq;
     const bool interval = s->inwork.rspkind >= 2;
-    const kernfn value = s->fit.prob_fn[0], deriv = s->fit.prob_fn[1];
+    const kernfn value = s->mdl.fit.prob_fn[0], deriv = s->mdl.fit.prob_fn[1];
     const bool sev = value == zprblwb && deriv == zprbwwb;
     bool failed = false;
     dersums& S = f.sums;
@@ -344,7 +344,7 @@ int loglike0(vyxstate* s, int mode) {
         S.fold();
         if (!failed && !s->step.stepend) {
             const double nexact = s->mdl.sumwt[1];
-            if (f.wantvalue) s->fit.loglik.current = static_cast<double>(S.ll - std::log(static_cast<long double>(sigma)) * nexact);
+            if (f.wantvalue) s->mdl.fit.loglik.current = static_cast<double>(S.ll - std::log(static_cast<long double>(sigma)) * nexact);
             if (f.wantderiv) {
                 if (hasscale) {
                     long double* G = S.g;
@@ -371,10 +371,10 @@ int loglike0(vyxstate* s, int mode) {
 int loglike1(vyxstate* s, int mode) {
     likframe f(s, mode);
     const mdllayout* L = s->mdl.mdllay;
-    const int32_t* map = s->fit.parmmap;
+    const int32_t* map = s->mdl.parmmap;
     const int ncol = L->ncol, r = ncol + L->nls;
     const bool interval = s->inwork.rspkind >= 2;
-    const kernfn value = s->fit.prob_fn[0], deriv = s->fit.prob_fn[1];
+    const kernfn value = s->mdl.fit.prob_fn[0], deriv = s->mdl.fit.prob_fn[1];
     const bool sev = value == zprblwb && deriv == zprbwwb;
     bool failed = false;
     dersums& S = f.sums;
@@ -490,7 +490,7 @@ int loglike1(vyxstate* s, int mode) {
         });
         S.fold();
         if (!failed && !s->step.stepend) {
-            if (f.wantvalue) s->fit.loglik.current = static_cast<double>(S.ll);
+            if (f.wantvalue) s->mdl.fit.loglik.current = static_cast<double>(S.ll);
             if (f.wantderiv) S.store(f.grad, f.hess);
         }
         if (s->step.stepend) failed = true;

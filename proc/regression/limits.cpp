@@ -20,7 +20,7 @@ namespace mdl {
 double lfentry(void* ctx, int32_t*) {
     auto* s = static_cast<vyxstate*>(ctx);
     vyxmlik(s, MLIK_BOTH);
-    return -s->fit.loglik.current;
+    return -s->mdl.fit.loglik.current;
 }
 
 int32_t lghntry(void* ctx) {
@@ -34,18 +34,18 @@ int32_t lghntry(void* ctx) {
 
 void prtcl(void* ctx) {
     auto* s = static_cast<vyxstate*>(ctx);
-    histrow(s, s->fit.itstatus[0], s->mdl.clparm);
+    histrow(s, s->mdl.fit.itstatus[0], s->mdl.clparm);
 }
 
 void setcl(vyxstate* s, txthandle name) {
     mtable t(s);
     if (!t.create(nullptr, name, nullptr)) return;
-    t.coldouble("Iter", &s->fit.itrow[0]);
+    t.coldouble("Iter", &s->mdl.fit.itrow[0]);
     t.coltext("Parameter", 12, s->row.rowtext);
-    t.coldouble("Loglike", &s->fit.itrow[2]);
-    const auto* names = static_cast<txthandle*>(s->fit.parmnames);
-    for (int i = 0; i < s->fit.npar.total; ++i)
-        if (s->fit.parmmap[i] >= 0) t.coldouble(names[s->fit.parmmap[i]], &s->fit.itrow[3 + i], "value");
+    t.coldouble("Loglike", &s->mdl.fit.itrow[2]);
+    const auto* names = static_cast<txthandle*>(s->mdl.fit.parmnames);
+    for (int i = 0; i < s->mdl.fit.npar.total; ++i)
+        if (s->mdl.parmmap[i] >= 0) t.coldouble(names[s->mdl.parmmap[i]], &s->mdl.fit.itrow[3 + i], "value");
     t.titles({{"Title", rdxmsg(0, 207)}});
     t.enddef();
     t.bind("Kv.Vitalyx.Ithist");
@@ -105,67 +105,67 @@ void waldlimits(vyxstate* s) {
 int vyxmcl(vyxstate* s) {
     const mdlcounts n = mdlsizes(s);
     const int p = n.p;
-    s->fit.fitcrit.ridge = 0.0;
+    s->mdl.fit.fitcrit.ridge = 0.0;
     s->mdl.climits = static_cast<double*>(poolbytes(s->pools.stmtpool, 2 * static_cast<int64_t>(p) * sizeof(double), poolflag::zeroed_marked));
     if (!s->mdl.climits) return RC_NOMEM;
-    if (!s->fit.lrflags[LR_PARMS]) {
+    if (!s->mdl.fit.lrflags[LR_PARMS]) {
         waldlimits(s);
         return 0;
     }
 
     auto* blk = poolget<ciblk>(s->pools.stmtpool, 1, poolflag::raw);
     if (!blk) return RC_NOMEM;
-    if (p != s->fit.npar.free) vyxxpm(s->mdl.estfit, s->mdl.parmstat, p, nullptr);
+    if (p != s->mdl.fit.npar.free) vyxxpm(s->mdl.estfit, s->mdl.parmstat, p, nullptr);
     auto* res = static_cast<double*>(poolbytes(s->pools.stmtpool, 2 * static_cast<int64_t>(p + 1) * sizeof(double), poolflag::raw));
     if (!res) {
         xexit(RC_NOMEM, 0);
         s->step.stepend = 1;
         return RC_NOMEM;
     }
-    double* x = s->fit.fitarr.est;
-    double* d = s->fit.estarr[1];
-    blk->prtflag = s->fit.itprflag.itprint;
-    blk->npar = s->fit.npar.free;
-    blk->maxeval = s->fit.maxiter;
-    blk->evalcnt = reinterpret_cast<int32_t*>(&s->fit.itstatus[0]);
+    double* x = s->mdl.fit.fitarr.est;
+    double* d = s->mdl.estarr[1];
+    blk->prtflag = s->mdl.fit.itprflag.itprint;
+    blk->npar = s->mdl.fit.npar.free;
+    blk->maxeval = s->mdl.fit.maxiter;
+    blk->evalcnt = reinterpret_cast<int32_t*>(&s->mdl.fit.itstatus[0]);
     blk->theta = x;
-    blk->base = s->fit.estarr[0];
-    blk->cgrad = s->fit.fitarr.grad;
-    blk->chess = s->fit.fitarr.hess;
+    blk->base = s->mdl.estarr[0];
+    blk->cgrad = s->mdl.fit.fitarr.grad;
+    blk->chess = s->mdl.fit.fitarr.hess;
     blk->cvec = d;
     blk->lowres = res;
     blk->uppres = res + (p + 1);
-    blk->singtol = s->fit.fitcrit.singular;
-    blk->convcrit = s->fit.fitcrit.converge;
-    blk->negllmax = -s->fit.loglik.final;
+    blk->singtol = s->mdl.fit.fitcrit.singular;
+    blk->convcrit = s->mdl.fit.fitcrit.converge;
+    blk->negllmax = -s->mdl.fit.loglik.final;
     blk->alpha = s->opts.alpha;
 
-    if (s->fit.itprflag.itprint) setcl(s, rdxtxt("ModIterLRparm", 13));
+    if (s->mdl.fit.itprflag.itprint) setcl(s, rdxtxt("ModIterLRparm", 13));
     for (int i = 0; i < p && !s->step.stepend; ++i) {
         s->mdl.climits[2 * i] = s->mdl.climits[2 * i + 1] = s->mdl.estdata[i];
         if (s->mdl.parmstat[i] != '1') continue;
         s->mdl.clparm = i;
-        if (s->fit.itprflag.itprint) {
+        if (s->mdl.fit.itprflag.itprint) {
             std::memset(s->row.rowtext, ' ', 40);
             xpmstr(s->row.rowtext, 40, 510, 269, i + 1);
         }
         direction(s, i, d);
-        if (p != s->fit.npar.free) vyxxpm(d, s->mdl.parmstat, p, nullptr);
+        if (p != s->mdl.fit.npar.free) vyxxpm(d, s->mdl.parmstat, p, nullptr);
         std::memcpy(x, s->mdl.estfit, sizeof(double) * static_cast<size_t>(p));
-        s->fit.itstatus[0] = 0;
+        s->mdl.fit.itstatus[0] = 0;
         const int32_t rc = zprci(s, blk, mdl::lfentry, mdl::lghntry, prtcl, nullptr);
         if (s->step.stepend) break;
         if (rc == 1) {
             xmemmsg(0);
             return RC_NOMEM;
         }
-        if (rc == 2) xpmlog(510, 81, s->fit.maxiter, i);
+        if (rc == 2) xpmlog(510, 81, s->mdl.fit.maxiter, i);
         const double a = blk->lowres[0], b = blk->uppres[0];
         const bool keep = ismiss(a) || ismiss(b) || a <= b;
         s->mdl.climits[2 * i] = keep ? a : b;
         s->mdl.climits[2 * i + 1] = keep ? b : a;
     }
-    if (s->fit.itprflag.itprint && !s->step.stepend) {
+    if (s->mdl.fit.itprflag.itprint && !s->step.stepend) {
         mtable t(s);
         t.call(s->out.curtab, OB_ENDROWS, 0, nullptr);
         wobitem it[] = {obidin(s->out.curtabid)};

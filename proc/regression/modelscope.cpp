@@ -18,6 +18,11 @@ void clearlevels(levctl* ctl) {
 }
 
 void modelstate_stmtgone(vyxstate* s) {
+    // The fit's arrays: the work array and the parameter names are the statement's, the rest
+    // the BY group's; the iteration row is the statement's.
+    s->mdl.fit.fitarr = {};
+    s->mdl.fit.parmnames = nullptr;
+    s->mdl.fit.itrow = nullptr;
     s->mdl.colstd = nullptr;
     s->mdl.liksum = nullptr;
     s->mdl.likpart = nullptr;
@@ -33,9 +38,12 @@ void modelstate_stmtgone(vyxstate* s) {
 }
 
 void modelstate_bygone(vyxstate* s) {
+    s->mdl.fit.fitarr = {};
+    s->mdl.fit.parmnames = nullptr;
+    for (double*& p : s->mdl.estarr) p = nullptr;
     s->mdl.mdllay = nullptr;
     s->mdl.estdata = nullptr;
-    s->fit.parmmap = nullptr;
+    s->mdl.parmmap = nullptr;
     s->mdl.parmstat = nullptr;
     s->mdl.covsave = nullptr;
     for (double*& p : s->mdl.stressvals) p = nullptr;

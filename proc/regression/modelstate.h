@@ -3,9 +3,13 @@
 // the step; see docs/architecture.md for who writes and who reads each field.
 #pragma once
 #include "proc/framework/statetypes.h"
+#include "proc/framework/fitwork.h"
 #include "proc/effects/effects.h"
 
 struct modelstate {
+    fitwork fit;                // the MODEL fit in progress; FITTYPE=MODEL reads its covariance order
+    double* estarr[4];          // previous estimates, second optimiser array, covariance copy (FITTYPE=MODEL reads it)
+    int32_t* parmmap;           // parameter index map of the design columns
     uint8_t rsp3flag;           // READOUT given on the MODEL statement
     void* rsplist;              // the response variable list of the statement
     uint32_t mdlrspkind;        // response form of the MODEL statement
@@ -67,14 +71,17 @@ struct vyxstate;
 enum class StmtKind;
 
 // When a pool goes, the fields of this record that point into it are cleared (called by
-// newstmtpool and dropbypool); each statement starts from the defaults modelstate_start sets
-// (called by startstatement).
+// newstmtpool and dropbypool; no field points into the work pool); each statement starts from
+// the defaults modelstate_start sets (called by startstatement).
 void modelstate_stmtgone(vyxstate* s);
 void modelstate_bygone(vyxstate* s);
 void modelstate_start(vyxstate* s, StmtKind kind);
 
 // Fields of modelstate used outside regression (folders of proc/, from scripts/fieldtable; "written"
 // counts assignments, ++ and --, addresses taken, non-const references bound and copies into):
+//   fit          written in regression; read in lifedist
+//   estarr       written in regression; read in lifedist
+//   parmmap      written in regression; read in devgraph
 //   rsp3flag     written in regression; read in lifedist
 //   mdlrspkind   written in regression; read in devgraph, lifedist
 //   ordercode    written in regression; read in lifedist

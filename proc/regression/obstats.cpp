@@ -76,7 +76,7 @@ settings readsettings(vyxstate* s, const stmtrec* r) {
         g.shape[0] = s->mdl.estdata[g.r_shape];
         if (s->mdl.shape_fn) s->mdl.shape_fn(s->mdl.estdata[g.r_shape], g.shape);
     }
-    g.thr = s->work.thrflags[TH_GIVEN] ? s->fit.fixedparms[FP_THRESHOLD] : 0.0;
+    g.thr = s->work.thrflags[TH_GIVEN] ? s->opts.fixedparms[FP_THRESHOLD] : 0.0;
     g.lnscale = s->opts.logscale[0];
     g.l10scale = s->opts.logscale[1];
     return g;
@@ -253,7 +253,7 @@ void residuals(vyxstate* s, const settings& g, double y, int code, double eta, d
     rc.resid = y - eta;
     rc.sresid = rc.resid / sigma;
     double z[2] = {rc.sresid, 0.0}, out[2];
-    if (s->fit.prob_fn[0](KMODE_RIGHT, z, s->mdl.gammafam ? g.shape : nullptr, out) != 0) return;
+    if (s->mdl.fit.prob_fn[0](KMODE_RIGHT, z, s->mdl.gammafam ? g.shape : nullptr, out) != 0) return;
     const double G = out[0];
     rc.gresid = G + (1.0 - delta) * g.residadj;
     const double d = G > 0.0 ? -2.0 * ((delta - G) + delta * std::log(G)) : missing();

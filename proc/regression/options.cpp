@@ -51,8 +51,8 @@ int distribution(vyxstate* s, const stmtrec* r) {
     const distinfo* f = distributioninfo(s->opts.distcode);
     if (!f) return RC_SPEC;
     s->opts.quant_fn = f->quant;
-    s->fit.prob_fn[0] = f->value;
-    s->fit.prob_fn[1] = f->deriv;
+    s->mdl.fit.prob_fn[0] = f->value;
+    s->mdl.fit.prob_fn[1] = f->deriv;
     s->mdl.shape_fn = nullptr;
     s->mdl.quantst_fn = f->squant;
     s->mdl.ndistp = 1;
@@ -67,20 +67,20 @@ int distribution(vyxstate* s, const stmtrec* r) {
         label(s->opts.labels[LB_PARM3], 16, 59);
     }
     if (f->code == DIST_EXPONENTIAL) {
-        s->fit.fixedparms[FP_SCALE] = 1.0;
+        s->opts.fixedparms[FP_SCALE] = 1.0;
         s->mdl.scalefix = 1;
     }
     if (f->scale == 1) s->opts.logscale[0] = 1;
     if (f->scale == 2) s->opts.logscale[1] = 1;
     const optslot* thr = stmtslot(r, ms::THRESHOLD);
-    s->fit.fixedparms[FP_THRESHOLD] = 0.0;
+    s->opts.fixedparms[FP_THRESHOLD] = 0.0;
     s->work.thrflags[TH_GIVEN] = 0;
     if (thr && f->scale == 0) {
         const char* d = s->opts.labels[LB_DIST];
         xpmlog(510, 166, txtarg(d, wzstrip(d, 20)));
     } else if (thr) {
         s->work.thrflags[TH_GIVEN] = 1;
-        s->fit.fixedparms[FP_THRESHOLD] = thr->num;
+        s->opts.fixedparms[FP_THRESHOLD] = thr->num;
     }
     return 0;
 }
@@ -179,13 +179,13 @@ int logscale(vyxstate* s) {
     if (s->mdl.scalefix) {
         xpmlog(510, 688);
         s->mdl.scalefix = 0;
-        s->fit.fixedparms[FP_SCALE] = missing();
+        s->opts.fixedparms[FP_SCALE] = missing();
     }
     if (s->mdl.shapefix && s->opts.distcode != DIST_GAMMA) {
         xpmlog(510, 688);
         s->mdl.shapefix = 0;
         s->mdl.scalefix = 0;
-        s->fit.fixedparms[FP_SCALE] = missing();
+        s->opts.fixedparms[FP_SCALE] = missing();
     }
     return seffect(s, ls, rec);
 }
@@ -202,7 +202,7 @@ int seffect(vyxstate* s, levstate* ls, stmtrec* r) {
     double icpt = missing();
     if (stmtflag(r, flag::logscale::NOINT)) icpt = 0.0;
     icpt = gparm(r, slot::logscale::INTERCEPT, icpt);
-    s->fit.fixedparms[FP_LSINTERCEPT] = icpt;
+    s->opts.fixedparms[FP_LSINTERCEPT] = icpt;
     s->mdl.lsintfix = !ismiss(icpt) && !stmtflag(r, flag::logscale::INTINIT);
     const optslot* init = stmtslot(r, slot::logscale::INITIAL);
     s->mdl.ninit[1] = init ? init->count : 0;
@@ -233,37 +233,37 @@ int seffect(vyxstate* s, levstate* ls, stmtrec* r) {
 int vyxmprm(vyxstate* s) {
     stmtrec* r = s->inwork.curstmt;
     // 1. flags
-    s->fit.covprint[CP_COVB] = stmtflag(r, mf::COVB);
-    s->fit.covprint[CP_CORRB] = stmtflag(r, mf::CORRB);
-    s->fit.lrflags[LR_PARMS] = stmtflag(r, mf::LRCL);
+    s->mdl.fit.covprint[CP_COVB] = stmtflag(r, mf::COVB);
+    s->mdl.fit.covprint[CP_CORRB] = stmtflag(r, mf::CORRB);
+    s->mdl.fit.lrflags[LR_PARMS] = stmtflag(r, mf::LRCL);
     s->mdl.waldcl = stmtflag(r, mf::WALDCL);
-    s->fit.itprflag.itprint = stmtflag(r, mf::ITPRINT);
+    s->mdl.fit.itprflag.itprint = stmtflag(r, mf::ITPRINT);
     // 2. numbers
-    s->fit.maxiter = countopt(r, "MAXIT", gparm(r, ms::MAXIT, 50.0), 0, MOST_INT, 50);
-    s->fit.fitcrit.converge = gparm(r, ms::CONVERGE, 0.001);
-    s->fit.fitcrit.convh = gparm(r, ms::CONVH, 1e-4);
-    s->fit.fitcrit.singular = gparm(r, ms::SINGULAR, 1e7 * EPS53);
+    s->mdl.fit.maxiter = countopt(r, "MAXIT", gparm(r, ms::MAXIT, 50.0), 0, MOST_INT, 50);
+    s->mdl.fit.fitcrit.converge = gparm(r, ms::CONVERGE, 0.001);
+    s->mdl.fit.fitcrit.convh = gparm(r, ms::CONVH, 1e-4);
+    s->mdl.fit.fitcrit.singular = gparm(r, ms::SINGULAR, 1e7 * EPS53);
     s->opts.alpha = 1.0 - gparm(r, ms::CONFIDENCE, 0.95);
     // 3. given values
     double icpt = missing();
     if (stmtflag(r, mf::NOINT)) icpt = 0.0;
     icpt = gparm(r, ms::INTERCEPT, icpt);
-    s->fit.fixedparms[FP_INTERCEPT] = icpt;
-    s->fit.fixedparms[FP_SCALE] = gparm(r, ms::SCALE, missing());
-    s->fit.fixedparms[FP_SHAPE] = gparm(r, ms::SHAPE, missing());
-    s->fit.fixedparms[FP_LSINTERCEPT] = missing();
-    s->fit.itopts[IT_PSTABLE] = gparm(r, ms::PSTABLE, missing());
+    s->opts.fixedparms[FP_INTERCEPT] = icpt;
+    s->opts.fixedparms[FP_SCALE] = gparm(r, ms::SCALE, missing());
+    s->opts.fixedparms[FP_SHAPE] = gparm(r, ms::SHAPE, missing());
+    s->opts.fixedparms[FP_LSINTERCEPT] = missing();
+    s->mdl.fit.itopts[IT_PSTABLE] = gparm(r, ms::PSTABLE, missing());
     // 4. what is held fixed
     s->mdl.intfix = !ismiss(icpt) && !stmtflag(r, mf::LINIT);
-    s->mdl.scalefix = !ismiss(s->fit.fixedparms[FP_SCALE]) && !stmtflag(r, mf::SCINIT);
-    s->mdl.shapefix = !ismiss(s->fit.fixedparms[FP_SHAPE]) && !stmtflag(r, mf::SHINIT);
+    s->mdl.scalefix = !ismiss(s->opts.fixedparms[FP_SCALE]) && !stmtflag(r, mf::SCINIT);
+    s->mdl.shapefix = !ismiss(s->opts.fixedparms[FP_SHAPE]) && !stmtflag(r, mf::SHINIT);
     s->mdl.lsintfix = 0;
     s->work.tblflags[TF_OBSTATS] = stmtflag(r, mf::OBSTATS);
     s->mdl.rsp3flag = stmtflag(r, mf::READOUT);
     s->mdl.nocsflag = stmtflag(r, mf::NOCS);
     s->mdl.xcenter = stmtflag(r, mf::XCENTER);
     // 5. checks
-    const double scl = s->fit.fixedparms[FP_SCALE], shp = s->fit.fixedparms[FP_SHAPE];
+    const double scl = s->opts.fixedparms[FP_SCALE], shp = s->opts.fixedparms[FP_SHAPE];
     if (!ismiss(scl) && scl < EPS53) {
         xpmlog(510, 89, scl);
         return 1;
@@ -281,17 +281,17 @@ int vyxmprm(vyxstate* s) {
     // 8, 9. SCALE= and SHAPE= by family
     if (stmtslot(r, ms::SCALE) && s->opts.distcode == DIST_WEIBULL) {
         xpmlog(510, 183);
-        s->fit.fixedparms[FP_SCALE] = missing();
+        s->opts.fixedparms[FP_SCALE] = missing();
         s->mdl.scalefix = 0;
     }
     if (stmtslot(r, ms::SHAPE)) {
         if (s->opts.distcode == DIST_WEIBULL) {
-            s->fit.fixedparms[FP_SCALE] = 1.0 / shp;
+            s->opts.fixedparms[FP_SCALE] = 1.0 / shp;
             s->mdl.scalefix = s->mdl.shapefix;
         } else if (s->opts.distcode != DIST_GAMMA) {
             const char* d = s->opts.labels[LB_DIST];
             xpmlog(510, 184, txtarg(d, wzstrip(d, 20)));
-            s->fit.fixedparms[FP_SHAPE] = missing();
+            s->opts.fixedparms[FP_SHAPE] = missing();
             s->mdl.shapefix = 0;
         }
     }

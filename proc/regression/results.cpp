@@ -47,8 +47,8 @@ void fitsummary(vyxstate* s) {
     if (s->mdl.mdlcnt[2] != 0.0) row(233, s->mdl.mdlcnt[2]);
     if (s->mdl.mdlcnt[3] != 0.0) row(232, s->mdl.mdlcnt[3]);
     if (s->inwork.nobscnt[0] != 0) row(229, s->inwork.nobscnt[0]);
-    if (s->work.thrflags[TH_GIVEN]) row(110, s->fit.fixedparms[FP_THRESHOLD]);
-    row(236, s->fit.loglik.final);
+    if (s->work.thrflags[TH_GIVEN]) row(110, s->opts.fixedparms[FP_THRESHOLD]);
+    row(236, s->mdl.fit.loglik.final);
     t.endrows();
     t.publish();
 }
@@ -114,7 +114,7 @@ bool esttable(vyxstate* s, mtable& t, estrow& r, const char* name, txthandle lab
     t.coldouble("Stderr", &r.se);
     t.colspan("Lower", &r.lo, "Lower", "Upper");
     t.coldouble("Upper", &r.hi);
-    const bool lr = s->fit.lrflags[LR_PARMS] != 0;
+    const bool lr = s->mdl.fit.lrflags[LR_PARMS] != 0;
     const vx::conftext level = vx::conflevel(s->opts.alpha);
     t.titles({{"title1", title1}, {"title2", rdxmsg(0, lr ? 245 : 246)}, {"title3", rdxmsgs(510, 244, txtarg(level.text, level.len))}});
     t.enddef();
@@ -229,7 +229,7 @@ void lagrange(vyxstate* s) {
 
 // The covariance (or correlation) matrix of the free parameters, packed.
 void matrices(vyxstate* s) {
-    const int p = s->fit.npar.total;
+    const int p = s->mdl.fit.npar.total;
     std::vector<int> freecols;
     for (int j = 0; j < p; ++j)
         if (s->mdl.parmstat[j] == '1') freecols.push_back(j);
@@ -251,10 +251,10 @@ void matrices(vyxstate* s) {
             cor[zisub(a, b)] = d > 0.0 ? v / std::sqrt(d) : missing();
         }
     int32_t covfmt = 5, corfmt = 4;
-    if (s->fit.covprint[CP_COVB] &&
+    if (s->mdl.fit.covprint[CP_COVB] &&
         !fitx::matrix(s, "KV.Vitalyx.Covb", "Modcovmat", cov.data(), k, &covfmt, names, rdxmsgs(510, 247, distname(s)), rdxmsg(0, 552)))
         return;
-    if (s->fit.covprint[CP_CORRB])
+    if (s->mdl.fit.covprint[CP_CORRB])
         fitx::matrix(s, "KV.Vitalyx.Corrb", "Modcormat", cor.data(), k, &corfmt, names, rdxmsgs(510, 249, distname(s)), rdxmsg(0, 553));
 }
 
@@ -264,5 +264,5 @@ void vyxmput(vyxstate* s) {
     fitsummary(s);
     if (!s->step.stepend) estimates(s);
     if (!s->step.stepend && s->work.tblflags[TF_LAGRANGE]) lagrange(s);
-    if (!s->step.stepend && (s->fit.covprint[CP_COVB] || s->fit.covprint[CP_CORRB])) matrices(s);
+    if (!s->step.stepend && (s->mdl.fit.covprint[CP_COVB] || s->mdl.fit.covprint[CP_CORRB])) matrices(s);
 }

@@ -24,24 +24,24 @@ inline long tri(int k) { return static_cast<long>(k) * (k + 1) / 2; }
 // `order` parameters, every design column kept and every row read as one exact response:
 // X'WX into the packed Hessian and X'Wy into the gradient.
 void crossproducts(vyxstate* s, int order) {
-    const int32_t np = s->fit.npar.total, nf = s->fit.npar.free, ndist = s->mdl.ndistp;
+    const int32_t np = s->mdl.fit.npar.total, nf = s->mdl.fit.npar.free, ndist = s->mdl.ndistp;
     const uint32_t kind = s->inwork.rspkind;
-    const kernfn k0 = s->fit.prob_fn[0], k1 = s->fit.prob_fn[1];
+    const kernfn k0 = s->mdl.fit.prob_fn[0], k1 = s->mdl.fit.prob_fn[1];
     const uint8_t logscl = s->mdl.haslogscl;
-    s->fit.npar.total = s->fit.npar.free = order;
+    s->mdl.fit.npar.total = s->mdl.fit.npar.free = order;
     s->inwork.rspkind = 0;
     s->mdl.ndistp = 0;
-    s->fit.prob_fn[0] = zlnull;
-    s->fit.prob_fn[1] = zwnull;
+    s->mdl.fit.prob_fn[0] = zlnull;
+    s->mdl.fit.prob_fn[1] = zwnull;
     s->mdl.haslogscl = 0;
     loglike0(s, 1);
     s->mdl.haslogscl = logscl;
-    s->fit.npar.total = np;
-    s->fit.npar.free = nf;
+    s->mdl.fit.npar.total = np;
+    s->mdl.fit.npar.free = nf;
     s->inwork.rspkind = kind;
     s->mdl.ndistp = ndist;
-    s->fit.prob_fn[0] = k0;
-    s->fit.prob_fn[1] = k1;
+    s->mdl.fit.prob_fn[0] = k0;
+    s->mdl.fit.prob_fn[1] = k1;
 }
 
 // With LOGSCALE: the cross products U'WU of the LOGSCALE columns, added into the packed
@@ -73,9 +73,9 @@ void scalecrossproducts(vyxstate* s, double* H) {
 // that cannot be swept, fills parmmap and the column estimates, and returns the number of
 // columns kept. *rss receives the residual sum of squares, *floor its lower bound.
 int leastsquares(vyxstate* s, int order, bool withscale, double* rss, double* floorv) {
-    double* b = s->fit.fitarr.est;
-    double* g = s->fit.fitarr.grad;
-    double* H = s->fit.fitarr.hess;
+    double* b = s->mdl.fit.fitarr.est;
+    double* g = s->mdl.fit.fitarr.grad;
+    double* H = s->mdl.fit.fitarr.hess;
     char* st = s->mdl.parmstat;
     const int ncol = s->mdl.mdllay->ncol;
 
@@ -91,7 +91,7 @@ int leastsquares(vyxstate* s, int order, bool withscale, double* rss, double* fl
     for (int j = 0; j < order; ++j) border[j] = g[j];
     for (int j = 0; j < order; ++j) {
         const double d = H[zisub(j, j)];
-        g[j] = (std::isnan(d) || d < 0.0625 ? 0.0625 : d) * s->fit.fitcrit.singular;
+        g[j] = (std::isnan(d) || d < 0.0625 ? 0.0625 : d) * s->mdl.fit.fitcrit.singular;
     }
     // Total sum of squares in the corner.
     const double sd = s->mdl.ystat[1], mean = s->mdl.ystat[0];
@@ -109,12 +109,12 @@ int leastsquares(vyxstate* s, int order, bool withscale, double* rss, double* fl
     for (int j = 0; j < order; ++j) {
         if (st[j] == '0') {
             st[j] = '*';
-            s->fit.parmmap[j] = -1;
+            s->mdl.parmmap[j] = -1;
         } else {
-            s->fit.parmmap[j] = k++;
+            s->mdl.parmmap[j] = k++;
         }
     }
-    for (int j = 0; j < order; ++j) b[j] = s->fit.parmmap[j] < 0 || st[j] == '*' ? 0.0 : border[j];
+    for (int j = 0; j < order; ++j) b[j] = s->mdl.parmmap[j] < 0 || st[j] == '*' ? 0.0 : border[j];
     // A fixed intercept (preset '*') is kept but not estimated here.
     *rss = border[order];
     return k;
@@ -123,7 +123,7 @@ int leastsquares(vyxstate* s, int order, bool withscale, double* rss, double* fl
 // The scale start from the residual sum of squares: never 0, the given SCALE= when there is one.
 double scalestart(const vyxstate* s, double rss, double floorv, int kept) {
     if (rss < floorv) rss = floorv * 100000.0;
-    const double given = s->fit.fixedparms[FP_SCALE];
+    const double given = s->opts.fixedparms[FP_SCALE];
     if (!ismiss(given)) return given;
     const double W = s->mdl.sumwt[0];
     const double d = kept + 1 < W ? W - kept : 1.0;
@@ -137,7 +137,7 @@ void initialvalues(vyxstate* s, int which, int effrom, int efto, int first) {
     const int n = s->mdl.ninit[which];
     const double* v = s->mdl.initvals[which];
     if (n <= 0 || !v) return;
-    double* b = s->fit.fitarr.est;
+    double* b = s->mdl.fit.fitarr.est;
     for (int e = effrom + 1; e < efto; ++e) {
         for (int c = L->firstcol[e]; c < L->firstcol[e] + L->effcols[e]; ++c) {
             if (s->mdl.parmstat[c] == '*') continue;
@@ -154,25 +154,25 @@ void initialvalues(vyxstate* s, int which, int effrom, int efto, int first) {
 double givenintercept(const vyxstate* s, double given, bool fixed, int effrom, int efto) {
     if (fixed) return given;
     const mdllayout* L = s->mdl.mdllay;
-    const double* b = s->fit.fitarr.est;
+    const double* b = s->mdl.fit.fitarr.est;
     double sum = given;
     for (int e = effrom + 1; e < efto; ++e) {
         if (L->hascls[e]) continue;
         for (int c = L->firstcol[e]; c < L->firstcol[e] + L->effcols[e]; ++c)
-            if (s->fit.parmmap[c] >= 0) sum += b[c] * centre(s, c) / scale(s, c);
+            if (s->mdl.parmmap[c] >= 0) sum += b[c] * centre(s, c) / scale(s, c);
     }
     return sum;
 }
 
 void names(vyxstate* s) {
-    auto* h = static_cast<txthandle*>(s->fit.parmnames);
+    auto* h = static_cast<txthandle*>(s->mdl.fit.parmnames);
     int k = 0;
-    for (int j = 0; j < s->fit.npar.total; ++j)
-        if (s->fit.parmmap[j] >= 0) h[k++] = rdxtxts("Prm%d", -1, j + 1);
+    for (int j = 0; j < s->mdl.fit.npar.total; ++j)
+        if (s->mdl.parmmap[j] >= 0) h[k++] = rdxtxts("Prm%d", -1, j + 1);
 }
 
 double pstable(const vyxstate* s) {
-    double p = s->fit.itopts[IT_PSTABLE];
+    double p = s->mdl.fit.itopts[IT_PSTABLE];
     if (!ismiss(p)) return p;
     // Half the observed fraction of failures.
     const double W = s->mdl.sumwt[0];
@@ -189,23 +189,23 @@ void vyxmls(vyxstate* s) {
 void init0(vyxstate* s) {
     const mdlcounts n = mdlsizes(s);
     const int ncol = n.ncol, p = n.p;
-    double* b = s->fit.fitarr.est;
+    double* b = s->mdl.fit.fitarr.est;
     s->mdl.shiftq = 0.0;
     const uint8_t gam = s->mdl.gammafam;
     s->mdl.gammafam = 0;
     for (int j = 0; j < p; ++j) {
         b[j] = 0.0;
-        s->fit.parmmap[j] = 0;
+        s->mdl.parmmap[j] = 0;
     }
     if (n.ndist > 0) b[ncol] = 1.0;
 
     double rss = 0.0, floorv = 0.0;
     const int k = leastsquares(s, ncol, false, &rss, &floorv);
     s->mdl.gammafam = gam;
-    s->fit.npar.free = k + n.ndist;
+    s->mdl.fit.npar.free = k + n.ndist;
     for (int i = 0; i < n.ndist; ++i) {
         s->mdl.parmstat[ncol + i] = '1';
-        s->fit.parmmap[ncol + i] = k + i;
+        s->mdl.parmmap[ncol + i] = k + i;
     }
     s->mdl.parmstat[p] = '\0';
     for (int j = 0; j < ncol; ++j)
@@ -227,46 +227,46 @@ void init0(vyxstate* s) {
     const mdllayout* L = s->mdl.mdllay;
     initialvalues(s, 0, 0, L->ne, 0);
     if (s->mdl.intfix) b[0] = 0.0;
-    const double given = s->fit.fixedparms[FP_INTERCEPT];
+    const double given = s->opts.fixedparms[FP_INTERCEPT];
     if (!ismiss(given)) b[0] = givenintercept(s, given, s->mdl.intfix, 0, L->ne);
-    if (n.ndist > 1) b[ncol + 1] = !ismiss(s->fit.fixedparms[FP_SHAPE]) ? s->fit.fixedparms[FP_SHAPE] : 1.0;
+    if (n.ndist > 1) b[ncol + 1] = !ismiss(s->opts.fixedparms[FP_SHAPE]) ? s->opts.fixedparms[FP_SHAPE] : 1.0;
     if (!s->mdl.intfix && n.ndist > 0) b[0] += s->mdl.shiftq * b[ncol];
 
     if (s->mdl.intfix) {
         s->mdl.parmstat[0] = 'C';
-        --s->fit.npar.free;
+        --s->mdl.fit.npar.free;
     }
     if (s->mdl.scalefix && n.ndist > 0) {
         s->mdl.parmstat[ncol] = 'C';
-        --s->fit.npar.free;
+        --s->mdl.fit.npar.free;
     }
     if (s->mdl.shapefix && n.ndist > 1) {
         s->mdl.parmstat[ncol + 1] = 'C';
-        --s->fit.npar.free;
+        --s->mdl.fit.npar.free;
     }
     droppednotes(s);
-    if (s->fit.npar.free != p) vyxxpm(b, s->mdl.parmstat, p, nullptr);
+    if (s->mdl.fit.npar.free != p) vyxxpm(b, s->mdl.parmstat, p, nullptr);
 }
 
 void init1(vyxstate* s) {
     const mdlcounts n = mdlsizes(s);
     const int ncol = n.ncol, ntot = n.ntot, p = n.p;
-    double* b = s->fit.fitarr.est;
+    double* b = s->mdl.fit.fitarr.est;
     s->mdl.shiftq = 0.0;
     const uint8_t gam = s->mdl.gammafam;
     s->mdl.gammafam = 0;
     for (int j = 0; j < p; ++j) {
         b[j] = 0.0;
-        s->fit.parmmap[j] = 0;
+        s->mdl.parmmap[j] = 0;
     }
 
     double rss = 0.0, floorv = 0.0;
     const int k = leastsquares(s, ntot, true, &rss, &floorv);
     s->mdl.gammafam = gam;
-    s->fit.npar.free = k - 1 + n.ndist;
-    for (int i = 0; i < s->fit.npar.free - k; ++i) {
+    s->mdl.fit.npar.free = k - 1 + n.ndist;
+    for (int i = 0; i < s->mdl.fit.npar.free - k; ++i) {
         s->mdl.parmstat[ntot + i] = '1';
-        s->fit.parmmap[ntot + i] = k + i;
+        s->mdl.parmmap[ntot + i] = k + i;
     }
     s->mdl.parmstat[p] = '\0';
     for (int j = 0; j < ntot; ++j)
@@ -282,25 +282,25 @@ void init1(vyxstate* s) {
     initialvalues(s, 0, 0, L->ne, 0);
     initialvalues(s, 1, L->ne, L->ne + L->nl, ncol);
     if (s->mdl.intfix) b[0] = 0.0;
-    const double given = s->fit.fixedparms[FP_INTERCEPT];
+    const double given = s->opts.fixedparms[FP_INTERCEPT];
     if (!ismiss(given)) b[0] = givenintercept(s, given, s->mdl.intfix, 0, L->ne);
     if (s->mdl.lsintfix) b[ncol] = 0.0;
-    const double lgiven = s->fit.fixedparms[FP_LSINTERCEPT];
+    const double lgiven = s->opts.fixedparms[FP_LSINTERCEPT];
     if (!ismiss(lgiven)) b[ncol] = givenintercept(s, lgiven, s->mdl.lsintfix, L->ne, L->ne + L->nl);
-    if (n.ndist > 1) b[ntot] = !ismiss(s->fit.fixedparms[FP_SHAPE]) ? s->fit.fixedparms[FP_SHAPE] : 1.0;
+    if (n.ndist > 1) b[ntot] = !ismiss(s->opts.fixedparms[FP_SHAPE]) ? s->opts.fixedparms[FP_SHAPE] : 1.0;
 
     if (s->mdl.intfix) {
         s->mdl.parmstat[0] = 'C';
-        --s->fit.npar.free;
+        --s->mdl.fit.npar.free;
     }
     if (s->mdl.lsintfix) {
         s->mdl.parmstat[ncol] = 'C';
-        --s->fit.npar.free;
+        --s->mdl.fit.npar.free;
     }
     if (s->mdl.shapefix && n.ndist > 1) {
         s->mdl.parmstat[ntot] = 'C';
-        --s->fit.npar.free;
+        --s->mdl.fit.npar.free;
     }
     droppednotes(s);
-    if (s->fit.npar.free != p) vyxxpm(b, s->mdl.parmstat, p, nullptr);
+    if (s->mdl.fit.npar.free != p) vyxxpm(b, s->mdl.parmstat, p, nullptr);
 }

@@ -58,10 +58,12 @@ protected:
         s->out.obenv = env;
         s->out.outmgr = static_cast<obobject*>(create[2].v.p);
 
-        s->fit.maxiter = 50;
-        s->fit.fitcrit.converge = 0.001;
-        s->fit.fitcrit.convh = 1e-4;
-        s->fit.fitcrit.singular = 1e7 * 1.1102230246251565e-16;
+        for (fitwork* f : {&s->life.fit, &s->mdl.fit}) {
+            f->maxiter = 50;
+            f->fitcrit.converge = 0.001;
+            f->fitcrit.convh = 1e-4;
+            f->fitcrit.singular = 1e7 * 1.1102230246251565e-16;
+        }
         s->opts.alpha = 0.05;
         for (auto& l : s->opts.labels) std::memset(l, ' ', 40);
     }

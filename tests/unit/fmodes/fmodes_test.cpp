@@ -42,13 +42,13 @@ protected:
         s->input.nfreq = 1;
         s->popt.pflags.fmcombine = 1;
         s->opts.rowlay[1] = 4;   // ln time, code, weight, mode
-        s->fit.npar.total = 2;
+        s->life.fit.npar.total = 2;
         s->opts.quant_fn = vyxiwb;
         s->life.ppos_fn = kmpos;
         s->life.pposcode = 3;
-        s->fit.prob_fn[0] = zprblwb;
-        s->fit.prob_fn[1] = zprbwwb;
-        s->fit.itopts[IT_PSTABLE] = hostmissing();
+        s->life.fit.prob_fn[0] = zprblwb;
+        s->life.fit.prob_fn[1] = zprbwwb;
+        s->life.fit.itopts[IT_PSTABLE] = hostmissing();
         std::strcpy(s->life.parmfree, "11");
         s->groups.fmodeset.nvals = 2;
         s->life.fmloc = loc;
@@ -156,10 +156,10 @@ TEST_F(FmodesTest, MaximumLikelihoodStartsAtAPercentileOfTheLeastSquaresLine) {
 TEST_F(FmodesTest, EachModesLikelihoodIsTheFitWithTheOtherModesCensored) {
     const RefTable ml = readRef("fmodes/mlfits.txt");
     double x[2], grad[2], hess[3];
-    s->fit.fitarr.est = x;
-    s->fit.fitarr.grad = grad;
-    s->fit.fitarr.hess = hess;
-    s->fit.npar.free = 2;
+    s->life.fit.fitarr.est = x;
+    s->life.fit.fitarr.grad = grad;
+    s->life.fit.fitarr.hess = hess;
+    s->life.fit.npar.free = 2;
     s->groups.curfit = &g;
     for (int mode = 0; mode < 2; ++mode) {
         ASSERT_EQ(start(1, mode), 0);
@@ -171,7 +171,7 @@ TEST_F(FmodesTest, EachModesLikelihoodIsTheFitWithTheOtherModesCensored) {
         x[1] = sigma;
         s->life.likcache.valid = 0;
         ASSERT_EQ(vyxlik(s, 0), 0);
-        EXPECT_NEAR(s->fit.loglik.current, ml.at(mode, "loglik") + jacobian, 1e-9) << "mode " << mode;
+        EXPECT_NEAR(s->life.fit.loglik.current, ml.at(mode, "loglik") + jacobian, 1e-9) << "mode " << mode;
         ASSERT_EQ(vyxlik(s, 1), 0);
         EXPECT_NEAR(grad[0], 0.0, 1e-5) << "mode " << mode;
         EXPECT_NEAR(grad[1], 0.0, 1e-5) << "mode " << mode;

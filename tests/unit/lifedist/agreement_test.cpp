@@ -34,7 +34,7 @@ TEST_P(Agreement, EstimatesCovarianceAndPercentilesMatchSurvreg) {
     {
         prepare(data(), dist());
         ASSERT_EQ(vyxdfit(s, g), 0);
-        EXPECT_EQ(s->fit.itstatus[1], 0u) << log.all();
+        EXPECT_EQ(s->life.fit.itstatus[1], 0u) << log.all();
         const double* P = s->life.parmvec.block;
         EXPECT_LT(rel(P[0], r("mu")), 2e-6);
         EXPECT_LT(rel(P[1], fixed() ? 1.0 : r("sigma")), 2e-6);
@@ -72,10 +72,10 @@ TEST_P(Agreement, EstimatesCovarianceAndPercentilesMatchSurvreg) {
 // them) against the independent profile search, with a CONVERGE tight enough for 1e-6.
 TEST_P(Agreement, LikelihoodRatioLimitsMatchProfileSearch) {
     prepare(data(), dist());
-    s->fit.fitcrit.converge = 1e-10;
-    s->fit.lrflags[0] = 1;
+    s->life.fit.fitcrit.converge = 1e-10;
+    s->life.fit.lrflags[0] = 1;
     const bool pctlimits = ref().has(data(), dist(), "lr_pct50_lo");
-    s->fit.lrflags[1] = pctlimits;
+    s->life.fit.lrflags[1] = pctlimits;
     ASSERT_EQ(vyxdfit(s, g), 0);
     EXPECT_LT(rel(s->life.lrlim[0], r("lr_mu_lo")), 1e-6);
     EXPECT_LT(rel(s->life.lrlim[1], r("lr_mu_hi")), 1e-6);

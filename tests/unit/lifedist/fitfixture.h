@@ -120,14 +120,14 @@ protected:
         FitFixture::SetUp();
         if (HasFatalFailure()) return;
         s->pools.workpool = xmpoolc(8192, 8192, 4);
-        s->fit.npar.total = 2;
+        s->life.fit.npar.total = 2;
         std::memcpy(s->life.parmfree, "11", 2);
         s->work.fitmethod = FIT_MLE;
-        s->fit.itrow = itrowstore.data();
+        s->life.fit.itrow = itrowstore.data();
         s->plot.frame = &frame;
         s->popt.pflags.pcttab = 1;
         s->groups.lastgrp = 1;
-        s->fit.parmnames = parmnames;
+        s->life.fit.parmnames = parmnames;
         g = &s->groups.rootgrp;
     }
     void TearDown() override {
@@ -146,8 +146,8 @@ protected:
     void usedist(const std::string& name) {
         const distinfo d = distribution(name);
         s->opts.distcode = d.code;
-        s->fit.prob_fn[0] = d.value;
-        s->fit.prob_fn[1] = d.slope;
+        s->life.fit.prob_fn[0] = d.value;
+        s->life.fit.prob_fn[1] = d.slope;
         s->opts.quant_fn = d.code == DIST_NORMAL || d.code == DIST_LOGNORMAL || d.code == DIST_LOGNORMAL10 ? vyxinm
                       : d.code == DIST_LOGISTIC || d.code == DIST_LOGLOGISTIC                   ? vyxilg
                                                                                                 : vyxiwb;
@@ -303,17 +303,17 @@ protected:
             t = table(slot, slot == TAB_ITERPARMS ? "IterParms" : slot == TAB_ITERLRPARM ? "IterLRparm" : "IterLRper",
                       slot == TAB_ITERPARMS ? 200 : 210);
             if (slot != TAB_ITERPARMS) textcol(t, "Parameter", 17, s->row.rowtext);
-            numcol(t, "Iter", &s->fit.itrow[0]);
-            if (slot == TAB_ITERPARMS) numcol(t, "Ridge", &s->fit.itrow[1]);
-            numcol(t, "Loglike", &s->fit.itrow[2]);
-            numcol(t, "Location", &s->fit.itrow[3], "Value");
-            numcol(t, "Scale", &s->fit.itrow[4], "Value");
+            numcol(t, "Iter", &s->life.fit.itrow[0]);
+            if (slot == TAB_ITERPARMS) numcol(t, "Ridge", &s->life.fit.itrow[1]);
+            numcol(t, "Loglike", &s->life.fit.itrow[2]);
+            numcol(t, "Location", &s->life.fit.itrow[3], "Value");
+            numcol(t, "Scale", &s->life.fit.itrow[4], "Value");
             enddef(t);
         }
         t = table(TAB_CONVSTATUS, "ConvergenceStatus", 700);
         wobitem reason[] = {obint(OBK_KIND, COL_HANDLE), obtext(OBK_NAME, rdxtxt("Reason", -1)), obcell(OBK_CELL, &s->row.convmsg)};
         EXPECT_EQ(wobmth(t, nullptr, OB_ADDCOL, 3, reason), 0);
-        wobitem status[] = {obint(OBK_KIND, COL_INT), obtext(OBK_NAME, rdxtxt("Status", -1)), obcell(OBK_CELL, &s->fit.itstatus[1])};
+        wobitem status[] = {obint(OBK_KIND, COL_INT), obtext(OBK_NAME, rdxtxt("Status", -1)), obcell(OBK_CELL, &s->life.fit.itstatus[1])};
         EXPECT_EQ(wobmth(t, nullptr, OB_ADDCOL, 3, status), 0);
         enddef(t);
     }

@@ -16,19 +16,19 @@ protected:
     double fitspace[64] = {};
     // Current estimates (t, sigma) with the centring quantile z.
     void at(double t, double sigma, double z = 0.0) {
-        s->fit.fitarr.est = fitspace;
-        s->fit.fitarr.grad = fitspace + 8;
-        s->fit.fitarr.hess = fitspace + 16;
-        s->fit.fitarr.work = fitspace + 32;
+        s->life.fit.fitarr.est = fitspace;
+        s->life.fit.fitarr.grad = fitspace + 8;
+        s->life.fit.fitarr.hess = fitspace + 16;
+        s->life.fit.fitarr.work = fitspace + 32;
         fitspace[0] = t;
         fitspace[1] = sigma;
         g->quant = z;
         s->groups.curfit = g;
-        s->fit.npar.free = 2;
+        s->life.fit.npar.free = 2;
     }
     double value() {
         EXPECT_EQ(vyxlik(s, 0), 0);
-        return s->fit.loglik.current;
+        return s->life.fit.loglik.current;
     }
     // Gradient and Hessian of minus the log-likelihood by central differences of the value.
     void numeric(double* grad, double* hess) {
@@ -123,8 +123,8 @@ TEST_F(Likelihood, InlineExtremeValueRowsMatchTheKernels) {
     userows(dataset("fans"));
     double out[2][6];
     for (int k = 0; k < 2; ++k) {
-        s->fit.prob_fn[0] = k ? sevvalue : zprblwb;
-        s->fit.prob_fn[1] = k ? sevslope : zprbwwb;
+        s->life.fit.prob_fn[0] = k ? sevvalue : zprblwb;
+        s->life.fit.prob_fn[1] = k ? sevslope : zprbwwb;
         at(9.5, 0.8, -0.7);
         s->life.likcache.valid = 0;
         out[k][0] = value();
@@ -186,7 +186,7 @@ TEST_F(Likelihood, RowsFromAUtilityFileFitLikeRowsInMemory) {
     EXPECT_EQ(vyxlik(s, 0), 1020);
     EXPECT_TRUE(log.has('E', "utility file")) << log.all();
     EXPECT_TRUE(s->step.stepend);
-    EXPECT_EQ(s->fit.loglik.current, -DBL_MAX);
+    EXPECT_EQ(s->life.fit.loglik.current, -DBL_MAX);
 }
 
 // The iteration callback: a parameter below 2^-7 in magnitude is judged by its absolute
@@ -197,8 +197,8 @@ TEST_F(Likelihood, ConvergenceTestOfTheIterationCallback) {
     double prev[2];
     nrparm blk{};
     blk.xprev = prev;
-    s->fit.optctl = &blk;
-    s->fit.fitcrit.converge = 0.001;
+    s->life.fit.optctl = &blk;
+    s->life.fit.fitcrit.converge = 0.001;
     auto check = [&](double x, double before) {
         fitspace[0] = x;
         fitspace[1] = 1.0;
@@ -225,16 +225,16 @@ TEST_F(Likelihood, HeldParametersAndNonIteratingMethods) {
     EXPECT_EQ(s->work.fitmethod, FIT_GIVEN);
     EXPECT_EQ(g->loc, 4.4);
     EXPECT_EQ(g->scale, 0.5);
-    EXPECT_EQ(s->fit.fitcrit.niter, 0);
-    EXPECT_EQ(s->fit.fitarr.est, nullptr);
+    EXPECT_EQ(s->life.fit.fitcrit.niter, 0);
+    EXPECT_EQ(s->life.fit.fitarr.est, nullptr);
     EXPECT_FALSE(log.has("criterion is satisfied")) << "no covariance step, no status";
 
     for (uint32_t m : {FIT_LSYX, FIT_LSXY, FIT_WEIBAYES}) {
         std::memcpy(s->life.parmfree, "11", 2);
         s->work.fitmethod = m;
-        s->fit.fitarr.est = nullptr;
+        s->life.fit.fitarr.est = nullptr;
         ASSERT_EQ(vyxfit(s, g), 0);
-        EXPECT_EQ(s->fit.fitarr.est, nullptr) << m;
+        EXPECT_EQ(s->life.fit.fitarr.est, nullptr) << m;
     }
 }
 
@@ -245,7 +245,7 @@ TEST_F(Likelihood, CentringPercentileDoesNotChangeTheFit) {
     double at50[6], at10[6];
     for (double p : {0.5, 0.1}) {
         prepare("fans", "lognormal");
-        s->fit.fitcrit.converge = 1e-10;
+        s->life.fit.fitcrit.converge = 1e-10;
         start(9.0, 1.2, p);
         ASSERT_EQ(vyxdfit(s, g), 0);
         std::memcpy(p == 0.5 ? at50 : at10, s->life.parmvec.block, sizeof at50);

@@ -49,7 +49,7 @@ TEST_F(Limits, SurvivalAtSurvtimeMatchesR) {
             for (double& v : t) v += thr;
             usesurvtimes(t);
             s->work.thrflags[TH_GIVEN] = thr > 0;
-            s->fit.fixedparms[FP_THRESHOLD] = thr;
+            s->opts.fixedparms[FP_THRESHOLD] = thr;
             ASSERT_EQ(vyxdfit(s, g), 0);
             for (size_t k = 0; k < c.times.size(); ++k) {
                 const std::string key = "surv" + std::to_string(static_cast<int>(c.times[k]));
@@ -192,9 +192,9 @@ TEST_F(Limits, OneEndedLikelihoodRatioSearch) {
     ASSERT_EQ(vyxdfit(s, g), 0);
     const double mu = s->life.parmvec.block[0];
     int oneended = 0;
-    s->fit.lrflags[LR_PARMS] = 1;
+    s->life.fit.lrflags[LR_PARMS] = 1;
     for (int maxeval = 1; maxeval <= 12; ++maxeval) {
-        s->fit.maxiter = maxeval;
+        s->life.fit.maxiter = maxeval;
         vyxconf(s, g);
         const bool lo = !std::isnan(s->life.lrlim[0]), hi = !std::isnan(s->life.lrlim[1]);
         if (lo) {
@@ -211,10 +211,10 @@ TEST_F(Limits, OneEndedLikelihoodRatioSearch) {
 // Likelihood-ratio limits need a converged fit: without one, message 510/565 and Wald limits.
 TEST_F(Limits, NoLikelihoodRatioLimitsWithoutConvergence) {
     prepare("fans", "weibull");
-    s->fit.maxiter = 2;
-    s->fit.lrflags[LR_PARMS] = 1;
+    s->life.fit.maxiter = 2;
+    s->life.fit.lrflags[LR_PARMS] = 1;
     ASSERT_EQ(vyxdfit(s, g), 0);
-    EXPECT_EQ(s->fit.itstatus[1], 2u);
+    EXPECT_EQ(s->life.fit.itstatus[1], 2u);
     EXPECT_TRUE(log.has('W', "Likelihood-ratio limits are not computed")) << log.all();
     EXPECT_EQ(s->life.ciptr, nullptr);
 }

@@ -15,19 +15,19 @@ protected:
     // gradient g and the log-likelihood ll.
     void fitted(double g0, double g1, double ll, int optrc = NR_CONVERGED, bool converged = true) {
         maketables();
-        s->fit.fitarr.est = est;
-        s->fit.fitarr.grad = grad;
-        s->fit.fitarr.hess = hess;
-        s->fit.fitarr.work = work;
+        s->life.fit.fitarr.est = est;
+        s->life.fit.fitarr.grad = grad;
+        s->life.fit.fitarr.hess = hess;
+        s->life.fit.fitarr.work = work;
         s->life.parmvec.block = parms;
         hess[0] = 4;
         hess[1] = 1;
         hess[2] = 2;
         grad[0] = g0;
         grad[1] = g1;
-        s->fit.loglik.current = ll;
-        s->fit.optrc = optrc;
-        s->fit.itprflag.converged = converged;
+        s->life.fit.loglik.current = ll;
+        s->life.fit.optrc = optrc;
+        s->life.fit.itprflag.converged = converged;
     }
     // The listing, where the status table prints its reason.
     std::string reason() { return listing(); }
@@ -38,7 +38,7 @@ protected:
 TEST_F(Status, RelativeGradientDecidesConvergence) {
     fitted(0.01, 0.0, 0.0);
     vyxcov(s);
-    EXPECT_EQ(s->fit.itstatus[1], 0u);
+    EXPECT_EQ(s->life.fit.itstatus[1], 0u);
     EXPECT_TRUE(log.has('N', "criterion is satisfied")) << log.all();
     EXPECT_NEAR(parms[2], std::sqrt(2.0 / 7), 1e-15);
     EXPECT_NEAR(parms[3], std::sqrt(4.0 / 7), 1e-15);
@@ -49,7 +49,7 @@ TEST_F(Status, RelativeGradientDecidesConvergence) {
 TEST_F(Status, GradientAboveCriterionIsNotConverged) {
     fitted(0.01, 0.0, 0.2);   // crit = 1.43e-4 > CONVH = 1e-4
     vyxcov(s);
-    EXPECT_EQ(s->fit.itstatus[1], 2u);
+    EXPECT_EQ(s->life.fit.itstatus[1], 2u);
     EXPECT_TRUE(log.has('W', "0.000142857")) << log.all();
     EXPECT_TRUE(log.has('W', "CONVH=1e-04")) << log.all();
 }
@@ -60,7 +60,7 @@ TEST_F(Status, NotANumberMeasureIsNotConverged) {
     for (double g : {std::nan(""), HUGE_VAL}) {
         fitted(g, 0.0, -10.0);
         vyxcov(s);
-        EXPECT_EQ(s->fit.itstatus[1], 2u);
+        EXPECT_EQ(s->life.fit.itstatus[1], 2u);
         EXPECT_FALSE(log.has('N', "criterion is satisfied")) << log.all();
         EXPECT_TRUE(log.has('W', "relative gradient criterion of the maximum-likelihood fit cannot be computed")) << log.all();
         EXPECT_EQ(log.all().find(" inf"), std::string::npos) << log.all();
@@ -82,7 +82,7 @@ TEST_F(Status, OptimiserCodesGiveStatusAndMessage) {
         SCOPED_TRACE(c.optrc);
         fitted(0.0, 0.0, -10.0, c.optrc, c.optrc == NR_CONVERGED);
         vyxcov(s);
-        EXPECT_EQ(s->fit.itstatus[1], c.status);
+        EXPECT_EQ(s->life.fit.itstatus[1], c.status);
         EXPECT_TRUE(log.has('W', c.text)) << log.all();
         EXPECT_TRUE(log.has('W', "did not meet the convergence criterion")) << log.all();
         TearDown();

@@ -19,7 +19,7 @@ protected:
         g->loc = mu;
         g->scale = sigma;
         s->work.thrflags[TH_GIVEN] = threshold != 0.0;
-        s->fit.fixedparms[FP_THRESHOLD] = threshold;
+        s->opts.fixedparms[FP_THRESHOLD] = threshold;
         ASSERT_EQ(vyxdfit(s, g), 0);
         EXPECT_EQ(s->work.fitmethod, FIT_GIVEN);
     }
@@ -94,7 +94,7 @@ TEST_F(Tables, TotalLogLikelihoodOnTheLastGroupOfAClassAnalysis) {
     second.nobs = 4;
     g->loglik = -10.0;
     second.loglik = -5.5;
-    s->fit.loglik.final = -15.5;
+    s->life.fit.loglik.final = -15.5;
     s->groups.lastgrp = 0;
     vyxdsum(s, g, 0, 0);
     s->groups.lastgrp = 1;
@@ -163,7 +163,7 @@ TEST_F(Tables, CorrelationWithAZeroVariance) {
     prepare("bearings", "weibull");
     double P[8] = {4.4, 0.5, 0.2, 0.0, 0.04, 0.0, 0.0};
     s->life.parmvec.block = P;
-    s->fit.covprint[CP_CORRB] = 1;
+    s->life.fit.covprint[CP_CORRB] = 1;
     vyxpput(s, g, 0, 0);
     EXPECT_TRUE(std::isnan(MatElem(s, 0, 1)));
     // Four matrix rows (the fit's and the Weibull form's), each 1 on the diagonal and missing beside it.
@@ -180,7 +180,7 @@ TEST_F(Tables, CorrelationWithAZeroVariance) {
 
 // MatElem: correlations of the packed covariance after the estimates and standard errors.
 TEST_F(Tables, CorrelationElementsOfAPackedCovariance) {
-    s->fit.npar.total = 3;
+    s->life.fit.npar.total = 3;
     double P[12] = {0, 0, 0, 0, 0, 0, 4.0, 1.0, 9.0, -2.0, 0.0, 1.0};   // K = [[4,1,-2],[1,9,0],[-2,0,1]]
     s->life.parmvec.block = P;
     EXPECT_DOUBLE_EQ(MatElem(s, 0, 1), 1.0 / 6.0);
@@ -198,7 +198,7 @@ TEST_F(Tables, PercentileTableShiftsByTheThreshold) {
     pcts = {50};
     usepcts();
     s->work.thrflags[TH_GIVEN] = 1;
-    s->fit.fixedparms[FP_THRESHOLD] = 1000.0;
+    s->opts.fixedparms[FP_THRESHOLD] = 1000.0;
     ASSERT_EQ(vyxdfit(s, g), 0);
     const double* r = g->pcttab;
     vyxpput(s, g, 0, 0);

@@ -62,7 +62,7 @@ Result run(const std::string& program, const std::string& csv) {
 
 // The binomial and Poisson analysis, recorded.
 int vyxpb(vyxstate* s, grpnode* g) {
-    if (s->fit.itrow) itrowseen = true;
+    if (s->life.fit.itrow) itrowseen = true;
     std::string who = !g ? "none" : g == &s->groups.rootgrp ? "root" : std::string(g->key, 1);
     calls.push_back("pb:" + who);
     return static_cast<int>(calls.size()) - 1 == failat ? RC_READ : 0;

@@ -117,7 +117,7 @@ TEST_F(Options, ThresholdWarnsOnLinearDistributionsAndIsKeptOnLogOnes) {
     EXPECT_TRUE(lt::hasmsg(r.log, 166, 'W'));
     analyze("distribution lognormal;\n analyze t / threshold=3;", [](vyxstate* s, int) {
         EXPECT_EQ(s->work.thrflags[TH_GIVEN], 1);
-        EXPECT_EQ(s->fit.fixedparms[FP_THRESHOLD], 3);
+        EXPECT_EQ(s->opts.fixedparms[FP_THRESHOLD], 3);
         EXPECT_EQ(s->opts.logscale[0], 1);
     });
 }
@@ -261,12 +261,12 @@ TEST_F(Options, PlotfitOutOfRangeEndsTheStep) {
 TEST_F(Options, IterationLimitsAreTakenAsGiven) {
     auto r = analyze("analyze t / maxit=20000.7 maxitem=2000000 7;", [](vyxstate* s, int rc) {
         EXPECT_EQ(rc, 0);
-        EXPECT_EQ(s->fit.maxiter, 20000);
+        EXPECT_EQ(s->life.fit.maxiter, 20000);
         EXPECT_EQ(s->life.emmaxit[EM_MAXIT], 2000000);
         EXPECT_EQ(s->life.emmaxit[EM_HISTSTEP], 7);
     });
     EXPECT_EQ(r.log.count('W'), 0) << r.log.all();
-    probplot("probplot t / maxit=20000;", [](vyxstate* s) { EXPECT_EQ(s->fit.maxiter, 20000); });
+    probplot("probplot t / maxit=20000;", [](vyxstate* s) { EXPECT_EQ(s->life.fit.maxiter, 20000); });
 }
 
 // ANALYZE of counts: POISSON or BINOMIAL without a response reads COUNT=. POISSON takes the

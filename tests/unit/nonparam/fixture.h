@@ -61,10 +61,10 @@ struct obs {
 inline void turnbulldefaults(vyxstate* s) {
     s->life.emmaxit[EM_MAXIT] = 10000;
     s->life.emmaxit[EM_HISTSTEP] = 10;
-    s->fit.itopts[IT_TOLLIKE] = 1e-8;
-    s->fit.itopts[IT_TOLPROB] = hostmissing();
+    s->life.fit.itopts[IT_TOLLIKE] = 1e-8;
+    s->life.fit.itopts[IT_TOLPROB] = hostmissing();
     s->life.emflags[EMF_POLISH] = 1;
-    s->fit.fitcrit.singular = 1e-12;
+    s->life.fit.fitcrit.singular = 1e-12;
 }
 
 class NonparamTest : public HostTest {

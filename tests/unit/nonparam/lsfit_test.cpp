@@ -15,13 +15,13 @@ class LsfitTest : public NonparamTest {
 protected:
     void SetUp() override {
         NonparamTest::SetUp();
-        s->fit.npar.total = 2;
+        s->life.fit.npar.total = 2;
         std::memcpy(s->life.parmfree, "11", 2);
         s->life.ppos_fn = vyxmkm;
         s->life.pposcode = 4;
         s->opts.quant_fn = vyxiwb;
         s->work.fitmethod = 1;
-        s->fit.itopts[IT_PSTABLE] = hostmissing();
+        s->life.fit.itopts[IT_PSTABLE] = hostmissing();
     }
     // vyxcrv, then vyxls, on rows of form 1.
     grpnode& fit(const std::vector<obs>& rows, bool freq, int want = 0) {
@@ -164,10 +164,10 @@ TEST_F(LsfitTest, LikelihoodStartAndItsCentring) {
     EXPECT_NEAR(g.loc, ls.loc + vyxiwb(p) * ls.scale, 1e-12);
 
     s->work.fitmethod = 1;
-    s->fit.itopts[IT_PSTABLE] = 0.9;
+    s->life.fit.itopts[IT_PSTABLE] = 0.9;
     grpnode& ps = fit(rows, false);
     EXPECT_EQ(ps.prob, 0.9);
-    s->fit.itopts[IT_PSTABLE] = hostmissing();
+    s->life.fit.itopts[IT_PSTABLE] = hostmissing();
     s->work.tblflags[TF_LAGRANGE] = 1;
     grpnode& lag = fit(rows, false);
     EXPECT_EQ(lag.quant, 0.0);
@@ -184,10 +184,10 @@ TEST_F(LsfitTest, TurnbullPoints) {
     s->work.fitmethod = 2;
     s->opts.quant_fn = vyxinm;
     s->life.emmaxit[EM_MAXIT] = 1000;
-    s->fit.itopts[IT_TOLLIKE] = 1e-10;
-    s->fit.itopts[IT_TOLPROB] = hostmissing();
+    s->life.fit.itopts[IT_TOLLIKE] = 1e-10;
+    s->life.fit.itopts[IT_TOLPROB] = hostmissing();
     s->life.emflags[EMF_POLISH] = 1;
-    s->fit.fitcrit.singular = 1e-12;
+    s->life.fit.fitcrit.singular = 1e-12;
     startoutput();
     grpnode& g = group();
     fill(&g, 2, {{1, 2}, {3, 4}, {3, 4}, {5, 6}, {7, NAN}}, false);

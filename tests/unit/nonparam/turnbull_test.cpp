@@ -52,7 +52,7 @@ std::vector<obs> refrows(const RefTable& t) {
 // with those right ends moved down by 1e-7 it takes the open intervals the estimate here
 // takes, and the two agree.
 TEST_F(TurnbullTest, AgreesWithNpsurv) {
-    s->fit.itopts[IT_TOLLIKE] = 1e-13;
+    s->life.fit.itopts[IT_TOLLIKE] = 1e-13;
     s->life.emmaxit[EM_MAXIT] = 200000;
     const std::pair<const char*, const char*> sets[] = {
         {"cancer", "cancer"}, {"marijuana", "marijuana"}, {"ap", "ap"}, {"leukemia", "leukemia"}, {"touching", "touching_open"}};
@@ -61,7 +61,7 @@ TEST_F(TurnbullTest, AgreesWithNpsurv) {
         const RefTable rows = readRef(std::string("nonparam/turnbull_") + data + "_rows.csv");
         const RefTable ref = readRef(std::string("nonparam/turnbull_") + fit + "_npsurv.csv");
         grpnode& g = estimate(refrows(rows), true);
-        EXPECT_EQ(s->fit.itstatus[1], 0u);
+        EXPECT_EQ(s->life.fit.itstatus[1], 0u);
         std::vector<int> support;
         const double* q = arr(g, EMT_PROB);
         for (int k = 0; k < g.nturn; ++k)
@@ -76,9 +76,9 @@ TEST_F(TurnbullTest, AgreesWithNpsurv) {
             mass.add(std::fabs(q[k] - ref.at(i, "p")), "interval " + std::to_string(i));
         }
         EXPECT_WORST_BELOW(mass, 1e-6);
-        EXPECT_NEAR(s->fit.loglik.current, ref.at(0, "lldirect"), 1e-8);
+        EXPECT_NEAR(s->life.fit.loglik.current, ref.at(0, "lldirect"), 1e-8);
         if (std::string(data) != "leukemia") {
-            EXPECT_NEAR(s->fit.loglik.current, ref.at(0, "ll"), 1e-8);
+            EXPECT_NEAR(s->life.fit.loglik.current, ref.at(0, "ll"), 1e-8);
         }
     }
     // As it stands, the touching set has its interval mass on the exact time 5 in npsurv.
@@ -102,13 +102,13 @@ TEST_F(TurnbullTest, ExactRowsGiveTheEmpiricalDistribution) {
         EXPECT_NEAR(arr(g, EMT_CUM)[k], F, 1e-9);
         EXPECT_NEAR(arr(g, EMT_SE)[k], k < 4 ? std::sqrt(F * (1 - F) / 8) : 0.0, 1e-8) << k;
     }
-    EXPECT_EQ(s->fit.itstatus[1], 0u);
+    EXPECT_EQ(s->life.fit.itstatus[1], 0u);
 }
 
 // Exact and right-censored rows: the estimate is the product limit and its standard
 // errors are Greenwood's (aml, both arms, against survfit).
 TEST_F(TurnbullTest, RightCensoredRowsGiveTheProductLimitWithGreenwoodErrors) {
-    s->fit.itopts[IT_TOLLIKE] = 1e-13;
+    s->life.fit.itopts[IT_TOLLIKE] = 1e-13;
     const RefTable data = readRef("nonparam/aml_rows.csv");
     const RefTable ref = readRef("nonparam/aml_productlimit.csv");
     std::vector<obs> rows;
@@ -168,7 +168,7 @@ TEST_F(TurnbullTest, StatusOfTheIterations) {
     const std::vector<obs> rows = {{NAN, 1, 1}, {0, 4, 2}, {2, 6, 2}, {5, NAN, 1}};
     s->life.emmaxit[EM_MAXIT] = 0;
     estimate(rows, true);
-    EXPECT_EQ(s->fit.itstatus[1], 2u);
+    EXPECT_EQ(s->life.fit.itstatus[1], 2u);
     EXPECT_TRUE(log.has("made no iteration"));
 
     s->life.emmaxit[EM_MAXIT] = 10000;
@@ -186,13 +186,13 @@ TEST_F(TurnbullTest, StatusOfTheIterations) {
     ASSERT_EQ(g.nturn, 3);
     EXPECT_EQ(arr(g, EMT_PROB)[1], 0.0);
     EXPECT_LT(arr(g, EMT_MULT)[1], 0.0);
-    EXPECT_EQ(s->fit.itstatus[1], 1u);
+    EXPECT_EQ(s->life.fit.itstatus[1], 1u);
     EXPECT_TRUE(log.has("Kuhn-Tucker"));
 
     start[1] = NAN;
     log.lines.clear();
     estimate(rows, true);
-    EXPECT_EQ(s->fit.itstatus[1], 2u);
+    EXPECT_EQ(s->life.fit.itstatus[1], 2u);
     EXPECT_TRUE(log.has("made no iteration"));
     s->inwork.curstmt = nullptr;
 }
@@ -209,7 +209,7 @@ TEST_F(TurnbullTest, PolishingSetsSmallMassesToZero) {
     s->life.emflags[EMF_POLISH] = 1;
     grpnode& pol = estimate(rows, false);
     for (int k = 0; k < pol.nturn; ++k) EXPECT_TRUE(arr(pol, EMT_PROB)[k] == 0 || arr(pol, EMT_PROB)[k] >= 1e-6) << k;
-    EXPECT_EQ(s->fit.itstatus[1], 0u);
+    EXPECT_EQ(s->life.fit.itstatus[1], 0u);
 }
 
 // A group whose rows cannot be read back stops with the read error; nothing runs on it.

@@ -49,7 +49,7 @@ protected:
         grpnode& g = group();
         fill(&g, 2, rows, true);
         EXPECT_EQ(vyxem(s, &g), 0);
-        result r{s->fit.itstatus[0], s->fit.itstatus[1], s->fit.loglik.current, {}};
+        result r{s->life.fit.itstatus[0], s->life.fit.itstatus[1], s->life.fit.loglik.current, {}};
         r.tab.assign(g.emtab, g.emtab + int64_t(EMT_ARRAYS) * g.nturn);
         return r;
     }
@@ -143,14 +143,14 @@ TEST_F(TurnbullThreads, OneThreadFollowsTheDefinition) {
         for (bool toend : {false, true}) {
             SCOPED_TRACE(testing::Message() << resolution << (toend ? " to convergence" : " to MAXITEM"));
             s->life.emmaxit[EM_MAXIT] = toend ? 10000 : 300;
-            s->fit.itopts[IT_TOLLIKE] = toend ? 1e-8 : 1e-300;
+            s->life.fit.itopts[IT_TOLLIKE] = toend ? 1e-8 : 1e-300;
             const std::vector<obs> rows = inspected(1500, resolution, 11);
             const result one = run(rows, 1);
             const int m = static_cast<int>(one.tab.size() / EMT_ARRAYS);
             double W = 0;
             for (const obs& o : rows) W += o.w;
             const literal ref = literalem(rows, one.tab.data() + EMT_LEFT * m, one.tab.data() + EMT_RIGHT * m, m,
-                                          W, s->life.emmaxit[EM_MAXIT], s->fit.itopts[IT_TOLLIKE]);
+                                          W, s->life.emmaxit[EM_MAXIT], s->life.fit.itopts[IT_TOLLIKE]);
             EXPECT_EQ(ref.converged, toend);
             EXPECT_EQ(one.status, toend ? 0u : 2u);
             if (toend) EXPECT_NEAR(one.iter, ref.it, 0.005 * ref.it);
@@ -175,7 +175,7 @@ TEST_F(TurnbullThreads, SeveralThreadsGiveTheOneThreadDigits) {
     for (int maxit : {150, 100000}) {
         SCOPED_TRACE(maxit);
         s->life.emmaxit[EM_MAXIT] = maxit;
-        s->fit.itopts[IT_TOLLIKE] = maxit > 1000 ? 1e-4 : 1e-8;
+        s->life.fit.itopts[IT_TOLLIKE] = maxit > 1000 ? 1e-4 : 1e-8;
         const result one = run(rows, 1);
         EXPECT_EQ(one.status, maxit > 1000 ? 0u : 2u);
         for (int cpus : {2, 3, 8}) {

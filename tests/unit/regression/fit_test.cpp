@@ -74,39 +74,39 @@ TEST_F(Fit, CollinearColumnIsDroppedAndNamesKeepTheirPositions) {
     userows(lin(true), {}, simple(40, true), false);
     ASSERT_EQ(fit(), 0);
     EXPECT_EQ(std::string(s->mdl.parmstat, 4), "11*1");
-    EXPECT_EQ(s->fit.parmmap[2], -1);
-    EXPECT_EQ(s->fit.parmmap[3], 2);
+    EXPECT_EQ(s->mdl.parmmap[2], -1);
+    EXPECT_EQ(s->mdl.parmmap[3], 2);
     // Parameter 4 (the scale) is named Prm4 although parameter 3 has no name.
-    const auto* h = static_cast<txthandle*>(s->fit.parmnames);
+    const auto* h = static_cast<txthandle*>(s->mdl.fit.parmnames);
     EXPECT_EQ(std::string(rt::out::textof(h[2])), "Prm4");
     afterfit();
     EXPECT_EQ(s->mdl.estdata[2], 0.0);
     EXPECT_EQ(s->mdl.stderrs[2], 0.0);
-    EXPECT_EQ(s->fit.optrc, NR_CONVERGED);
+    EXPECT_EQ(s->mdl.fit.optrc, NR_CONVERGED);
 }
 
 TEST_F(Fit, StartingValuesAtTheirEdges) {
     usefamily("weibull");
-    s->fit.maxiter = 0;   // the estimates stay at the start
+    s->mdl.fit.maxiter = 0;   // the estimates stay at the start
     // A fixed intercept is not swept: it starts at its given value, unadjusted, and is held.
     s->mdl.intfix = 1;
-    s->fit.fixedparms[FP_INTERCEPT] = 0.7;
+    s->opts.fixedparms[FP_INTERCEPT] = 0.7;
     userows(lin(), {}, simple(40), false, {0, 0.5}, {1, 0.5});
     vyxmfit(s);
     EXPECT_EQ(s->mdl.parmstat[0], 'C');
-    EXPECT_EQ(s->fit.npar.free, 2);
+    EXPECT_EQ(s->mdl.fit.npar.free, 2);
     // A perfect least-squares fit still starts with a positive scale; one row uses the factor
     // 1 for its sum of squares.
     s->mdl.intfix = 0;
-    s->fit.fixedparms[FP_INTERCEPT] = hostmissing();
+    s->opts.fixedparms[FP_INTERCEPT] = hostmissing();
     std::vector<obsrow> exact;
     for (int k = 0; k < 6; ++k) exact.push_back({{lv(0), cv(k)}, 1.0 + 2.0 * k});
     userows(lin(), {}, exact, false);
     vyxmfit(s);
-    EXPECT_GT(s->fit.fitarr.est[2], 0.0);
+    EXPECT_GT(s->mdl.fit.fitarr.est[2], 0.0);
     userows({{1, false, false}}, {}, {{{lv(0)}, 2.0}}, false);
     vyxmfit(s);
-    EXPECT_GT(s->fit.fitarr.est[1], 0.0);
+    EXPECT_GT(s->mdl.fit.fitarr.est[1], 0.0);
     // INITIAL= values go to the columns after the intercept, times the column's scale; one
     // more value than columns is not used, a missing one leaves the least-squares start.
     std::vector<double> init = {0.25, 9.0};
@@ -114,10 +114,10 @@ TEST_F(Fit, StartingValuesAtTheirEdges) {
     s->mdl.initvals[0] = init.data();
     userows(lin(), {}, simple(40), false, {0, 0.5}, {1, 0.5});
     vyxmfit(s);
-    EXPECT_DOUBLE_EQ(s->fit.fitarr.est[1], 0.125);
+    EXPECT_DOUBLE_EQ(s->mdl.fit.fitarr.est[1], 0.125);
     init[0] = hostmissing();
     vyxmfit(s);
-    EXPECT_NE(s->fit.fitarr.est[1], 0.125);
+    EXPECT_NE(s->mdl.fit.fitarr.est[1], 0.125);
 }
 
 TEST_F(Fit, ConvergenceTestOfTheIterations) {
@@ -127,10 +127,10 @@ TEST_F(Fit, ConvergenceTestOfTheIterations) {
     nrparm blk{};
     std::vector<double> prev(4, 0.0);
     blk.xprev = prev.data();
-    s->fit.optctl = &blk;
-    double* x = s->fit.fitarr.est;
+    s->mdl.fit.optctl = &blk;
+    double* x = s->mdl.fit.fitarr.est;
     const double c = std::ldexp(1.0, -10);
-    s->fit.fitcrit.converge = c;
+    s->mdl.fit.fitcrit.converge = c;
     // From 1/128 on the change is relative, below it absolute; a change equal to CONVERGE
     // does not go on.
     x[0] = 1.0, x[1] = 0.5, x[2] = 0.5;
@@ -146,9 +146,9 @@ TEST_F(Fit, ConvergenceTestOfTheIterations) {
     x[0] = std::nan("");
     EXPECT_EQ(mdl::centry(s), 1);
     // No free parameter: converged at once.
-    s->fit.npar.free = 0;
+    s->mdl.fit.npar.free = 0;
     EXPECT_EQ(mdl::centry(s), 0);
-    s->fit.optctl = nullptr;
+    s->mdl.fit.optctl = nullptr;
 }
 
 TEST_F(Fit, AFailedFitIsReportedAsNotConverged) {
@@ -156,12 +156,12 @@ TEST_F(Fit, AFailedFitIsReportedAsNotConverged) {
     // reports a failure, never convergence, and the likelihood-ratio limits are off.
     usefamily("weibull");
     userows(lin(), {}, simple(30), false);
-    s->fit.lrflags[LR_PARMS] = 1;
-    s->fit.fixedparms[FP_SCALE] = 1e-300;   // a start the likelihood cannot use
+    s->mdl.fit.lrflags[LR_PARMS] = 1;
+    s->opts.fixedparms[FP_SCALE] = 1e-300;   // a start the likelihood cannot use
     ASSERT_EQ(vyxmfit(s), 0);
-    EXPECT_NE(s->fit.optrc, NR_CONVERGED);
-    EXPECT_EQ(s->fit.itprflag.converged, 0);
-    EXPECT_EQ(s->fit.lrflags[LR_PARMS], 0);
+    EXPECT_NE(s->mdl.fit.optrc, NR_CONVERGED);
+    EXPECT_EQ(s->mdl.fit.itprflag.converged, 0);
+    EXPECT_EQ(s->mdl.fit.lrflags[LR_PARMS], 0);
     afterfit();
     EXPECT_TRUE(log.has('W', "failed")) << log.all();
     EXPECT_TRUE(log.has('W', "did not meet the convergence criterion")) << log.all();
@@ -179,36 +179,36 @@ TEST_F(Fit, StatusCovarianceAndScoreStatistics) {
     log.lines.clear();
     ASSERT_EQ(fit(), 0);
     vyxmxup(s);
-    s->fit.fitarr.grad[1] = 1e3;
+    s->mdl.fit.fitarr.grad[1] = 1e3;
     vyxmcov(s);
     EXPECT_TRUE(log.has('W', "exceeds CONVH")) << log.all();
     log.lines.clear();
     ASSERT_EQ(fit(), 0);
     vyxmxup(s);
-    s->fit.fitarr.grad[1] = std::nan("");
+    s->mdl.fit.fitarr.grad[1] = std::nan("");
     vyxmcov(s);
     EXPECT_FALSE(log.has('N', "convergence criterion is satisfied")) << log.all();
     // A fixed scale near the estimate: its score statistic; far above it, where the
     // log-likelihood bends the other way, no curvature is left and the statistic is missing.
     const double sigma = s->mdl.estdata[2];
     s->mdl.scalefix = 1;
-    s->fit.fixedparms[FP_SCALE] = 1.1 * sigma;
+    s->opts.fixedparms[FP_SCALE] = 1.1 * sigma;
     ASSERT_EQ(fit(), 0);
     afterfit();
     EXPECT_EQ(s->work.tblflags[TF_LAGRANGE], 1);
     EXPECT_TRUE(std::isfinite(s->mdl.lagmult[1]));
-    s->fit.fixedparms[FP_SCALE] = 4.0 * sigma;
+    s->opts.fixedparms[FP_SCALE] = 4.0 * sigma;
     ASSERT_EQ(fit(), 0);
     afterfit();
     EXPECT_TRUE(std::isnan(s->mdl.lagmult[1]));
     // A free parameter without curvature: the Hessian is not positive definite, so no
     // parameter has a variance: errors and covariances missing (0 would claim certainty).
     s->mdl.scalefix = 0;
-    s->fit.fixedparms[FP_SCALE] = hostmissing();
+    s->opts.fixedparms[FP_SCALE] = hostmissing();
     ASSERT_EQ(fit(), 0);
     vyxmxup(s);
-    s->fit.fitarr.hess[zisub(1, 1)] = -1.0;
-    s->fit.fitarr.hess[zisub(1, 0)] = s->fit.fitarr.hess[zisub(2, 1)] = 0.0;
+    s->mdl.fit.fitarr.hess[zisub(1, 1)] = -1.0;
+    s->mdl.fit.fitarr.hess[zisub(1, 0)] = s->mdl.fit.fitarr.hess[zisub(2, 1)] = 0.0;
     vyxmcov(s);
     EXPECT_TRUE(std::isnan(s->mdl.stderrs[1]));
     EXPECT_TRUE(std::isnan(s->mdl.stderrs[0]));
@@ -220,7 +220,7 @@ TEST_F(Fit, WaldLimitsAtTheirEdges) {
     usefamily("weibull");
     userows(lin(), {}, simple(40), false);
     s->mdl.intfix = 1;
-    s->fit.fixedparms[FP_INTERCEPT] = 1.0;
+    s->opts.fixedparms[FP_INTERCEPT] = 1.0;
     ASSERT_EQ(fit(), 0);
     afterfit();
     ASSERT_EQ(vyxmcl(s), 0);
@@ -254,7 +254,7 @@ TEST_F(Fit, BackTransformationKeepsFixedAndClassColumns) {
     EXPECT_DOUBLE_EQ(s->mdl.estdata[0], s->mdl.estfit[0] - s->mdl.estfit[1] * 2.0 / 2.0 - s->mdl.shiftq * s->mdl.estfit[5]);
     // A fixed intercept is not moved by the centring.
     s->mdl.intfix = 1;
-    s->fit.fixedparms[FP_INTERCEPT] = 2.0;
+    s->opts.fixedparms[FP_INTERCEPT] = 2.0;
     userows({{1, false, false}, {1, true, false}, {3, false, true}}, {}, d, false, {0, 0, 0, 0, 0}, {1, 2.0, 1, 1, 1});
     ASSERT_EQ(fit(), 0);
     vyxmxup(s);

@@ -64,10 +64,10 @@ protected:
         if (HasFatalFailure()) return;
         s->pools.bypool = xmpoolc(8192, 8192, 4);
         s->pools.stmtpool = xmpoolc(8192, 8192, 4);
-        s->fit.itopts[IT_PSTABLE] = hostmissing();
-        for (double& v : s->fit.fixedparms) v = hostmissing();
-        s->fit.fixedparms[FP_THRESHOLD] = 0.0;
-        s->fit.lrflags[LR_PARMS] = 0;
+        s->mdl.fit.itopts[IT_PSTABLE] = hostmissing();
+        for (double& v : s->opts.fixedparms) v = hostmissing();
+        s->opts.fixedparms[FP_THRESHOLD] = 0.0;
+        s->mdl.fit.lrflags[LR_PARMS] = 0;
     }
     // The output manager's create call fails (result rc) for the table of the given name;
     // every other call goes to the manager's own class.
@@ -106,8 +106,8 @@ protected:
 
     void usefamily(const std::string& name) {
         const family f = fam(name);
-        s->fit.prob_fn[0] = f.value;
-        s->fit.prob_fn[1] = f.deriv;
+        s->mdl.fit.prob_fn[0] = f.value;
+        s->mdl.fit.prob_fn[1] = f.deriv;
         s->mdl.quantst_fn = f.quant;
         s->mdl.gammafam = f.gamma;
         s->mdl.shape_fn = f.gamma ? zprbpgm : nullptr;

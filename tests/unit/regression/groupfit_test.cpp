@@ -51,9 +51,9 @@ TEST_F(ModelTest, GroupScaleFromTheScaleModel) {
     int32_t map[3] = {0, 1, 2};
     double mean[1] = {0.0};
     s->mdl.estdata = est;
-    s->fit.parmmap = map;
+    s->mdl.parmmap = map;
     s->mdl.stressvals[0] = mean;
-    s->fit.npar.total = s->fit.npar.model = 3;
+    s->mdl.fit.npar.total = s->mdl.fit.npar.model = 3;
     s->groups.nclass = 1;
     s->groups.clsvars[0] = 3;
     grpnode g{};

@@ -29,36 +29,36 @@ protected:
         sums.assign((p + 1) + (p + 1) * (p + 2) / 2, 0.0L);
         part.assign(sums.size(), 0.0);
         cache.assign(sums.size() + p + 1, 0.0);
-        s->fit.fitarr.est = b.data();
-        s->fit.fitarr.grad = g.data();
-        s->fit.fitarr.hess = H.data();
-        s->fit.parmmap = map.data();
+        s->mdl.fit.fitarr.est = b.data();
+        s->mdl.fit.fitarr.grad = g.data();
+        s->mdl.fit.fitarr.hess = H.data();
+        s->mdl.parmmap = map.data();
         s->mdl.parmstat = stat.data();
         s->mdl.liksum = sums.data();
         s->mdl.likpart = part.data();
         s->mdl.mlikcache = cache.data();
         s->mdl.mlikcached = 0;
-        s->fit.npar.total = s->fit.npar.model = p;
+        s->mdl.fit.npar.total = s->mdl.fit.npar.model = p;
         int nfree = 0;
         for (int j = 0; j < p; ++j) nfree += stat[j] == '1';
-        s->fit.npar.free = nfree;
+        s->mdl.fit.npar.free = nfree;
     }
     // The estimates in parameter order are set packed, as the optimiser holds them.
     void set(const std::vector<double>& v) {
         for (size_t j = 0; j < v.size(); ++j) b[j] = v[j];
-        if (s->fit.npar.total != s->fit.npar.free) vyxxpm(b.data(), s->mdl.parmstat, s->fit.npar.total, nullptr);
+        if (s->mdl.fit.npar.total != s->mdl.fit.npar.free) vyxxpm(b.data(), s->mdl.parmstat, s->mdl.fit.npar.total, nullptr);
     }
     double ll(const std::vector<double>& v) {
         set(v);
         EXPECT_EQ(vyxmlik(s, 0), 0);
-        return s->fit.loglik.current;
+        return s->mdl.fit.loglik.current;
     }
     // Gradient and packed Hessian of minus the log-likelihood, in parameter order.
     void derivs(const std::vector<double>& v, std::vector<double>& gr, std::vector<double>& he) {
         set(v);
         EXPECT_EQ(vyxmlik(s, 1), 0);
-        const int p = s->fit.npar.total;
-        if (s->fit.npar.total != s->fit.npar.free) vyxxpm(g.data(), s->mdl.parmstat, p, H.data());
+        const int p = s->mdl.fit.npar.total;
+        if (s->mdl.fit.npar.total != s->mdl.fit.npar.free) vyxxpm(g.data(), s->mdl.parmstat, p, H.data());
         gr.assign(g.begin(), g.begin() + p);
         he.assign(H.begin(), H.begin() + p * (p + 1) / 2);
     }
@@ -179,7 +179,7 @@ TEST_F(Likelihood, FailuresGiveTheLowestLogLikelihoodAndMarkTheDerivativePass) {
     userows(model, {}, data(false, false), false);
     arrays(6);
     // A value kernel that refuses an observation: not fatal, the lowest log-likelihood.
-    s->fit.prob_fn[0] = failingkernel;
+    s->mdl.fit.prob_fn[0] = failingkernel;
     EXPECT_EQ(ll({1, 0, 0, 0, 0, 1}), -DBL_MAX);
     EXPECT_TRUE(log.lines.empty()) << log.all();
     usefamily("weibull");
@@ -204,7 +204,7 @@ TEST_F(Likelihood, DerivativeKernelFailureEndsTheStep) {
     usefamily("weibull");
     userows(model, {}, data(false, false), false);
     arrays(6);
-    s->fit.prob_fn[1] = failingkernel;
+    s->mdl.fit.prob_fn[1] = failingkernel;
     std::vector<double> gr, he;
     derivs({1, 0, 0, 0, 0, 1}, gr, he);
     EXPECT_EQ(s->step.stepend, 1);
@@ -221,8 +221,8 @@ TEST_F(Likelihood, SubstituteKernelsGiveTheCrossProducts) {
             true);
     arrays(2);
     s->mdl.ndistp = 0;
-    s->fit.prob_fn[0] = zlnull;
-    s->fit.prob_fn[1] = zwnull;
+    s->mdl.fit.prob_fn[0] = zlnull;
+    s->mdl.fit.prob_fn[1] = zwnull;
     std::vector<double> gr, he;
     derivs({0, 0}, gr, he);
     EXPECT_DOUBLE_EQ(gr[0], 2 * 2.0 + 5.0);
