@@ -71,14 +71,14 @@ struct fitbench {
         s->life.fit.fitcrit.converge = 0.001;
         s->life.fit.fitcrit.convh = 1e-4;
         s->life.fit.fitcrit.singular = 1e7 * 1.1102230246251565e-16;
-        s->opts.alpha = 0.05;
-        s->opts.distcode = DIST_WEIBULL;
+        s->optsw.alpha = 0.05;
+        s->optsw.distcode = DIST_WEIBULL;
         s->life.fit.prob_fn[0] = zprblwb;
         s->life.fit.prob_fn[1] = zprbwwb;
-        s->opts.quant_fn = vyxiwb;
+        s->optsw.quant_fn = vyxiwb;
         s->inwork.rspkind = FORM_CENSOR;
-        s->opts.rowlay[0] = OBS_ROWS_PER_BUFFER;
-        s->opts.rowlay[1] = 2;
+        s->optsw.rowlay[0] = OBS_ROWS_PER_BUFFER;
+        s->optsw.rowlay[1] = 2;
 
         // Weibull shape 1.5, scale 2000 hours; censoring times uniform so that about 30 % are censored.
         grpnode* g = &s->groups.rootgrp;

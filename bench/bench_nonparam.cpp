@@ -60,10 +60,10 @@ struct stepenv {
                             obitem(OBK_CREATED, OBT_OBJECT), obint(OBK_MSGGROUP, 510)};
         wobmth(s->out.obenv, nullptr, OB_CREATE, 4, create);
         s->out.outmgr = static_cast<obobject*>(create[2].v.p);
-        s->opts.alpha = 0.05;
+        s->optsw.alpha = 0.05;
         s->life.npbounds[0] = s->life.npbounds[1] = hostmissing();
-        s->opts.quant_fn = [](double p) { return std::log(-std::log1p(-p)); };
-        s->opts.rowlay[0] = 100;
+        s->optsw.quant_fn = [](double p) { return std::log(-std::log1p(-p)); };
+        s->optsw.rowlay[0] = 100;
     }
     ~stepenv() {
         rt::out::endstep();
@@ -98,9 +98,9 @@ void turnbull(benchmark::State& state, int64_t n, double resolution, int32_t max
     stepenv env;
     if (cpus > 0) env.session.opts.cpucount = cpus;
     vyxstate* s = env.s;
-    std::memset(s->input.rspform, 0, sizeof s->input.rspform);
-    s->input.rspform[RF_INTERVAL] = 1;
-    s->opts.rowlay[1] = 2;
+    std::memset(s->inputw.rspform, 0, sizeof s->inputw.rspform);
+    s->inputw.rspform[RF_INTERVAL] = 1;
+    s->optsw.rowlay[1] = 2;
     s->life.emmaxit[EM_MAXIT] = maxit > 0 ? maxit : getenv("MAXITEM") ? atoi(getenv("MAXITEM")) : 10000;
     s->life.emmaxit[EM_HISTSTEP] = 10;
     s->life.fit.itopts[IT_TOLLIKE] = 1e-8;
@@ -154,10 +154,10 @@ BENCHMARK_CAPTURE(BM_Turnbull, ends_1_0, 1.0)->Arg(100000)->Unit(benchmark::kMil
 void productlimit(benchmark::State& state, bool weighted) {
     stepenv env;
     vyxstate* s = env.s;
-    std::memset(s->input.rspform, 0, sizeof s->input.rspform);
-    s->input.rspform[RF_CENSOR] = 1;
-    s->opts.rowlay[1] = weighted ? 3 : 2;
-    s->input.nfreq = weighted ? 1 : 0;
+    std::memset(s->inputw.rspform, 0, sizeof s->inputw.rspform);
+    s->inputw.rspform[RF_CENSOR] = 1;
+    s->optsw.rowlay[1] = weighted ? 3 : 2;
+    s->inputw.nfreq = weighted ? 1 : 0;
     s->work.fitmethod = 1;
     s->life.pposcode = 4;
     s->life.ppos_fn = [](double a, double, double, double* c, double d) {

@@ -2,6 +2,18 @@
 // address to almost every routine. Never allocated, copied or freed. It is one zeroed
 // area made of the records its owners declare; each record names its fields as before,
 // so a field is reached as s->record.field (docs/architecture.md maps every field).
+//
+// The settings (input, opts, popt) are written only by the initialisation and the statement
+// readers (and the per-statement defaults, startstatement); every other routine reads them.
+// Each is one record seen through the two members of an anonymous union: the writable view
+// (inputw, optsw, poptw) for the routines that set it, and the const view (input, opts, popt)
+// for all others, so that a write through the const view does not compile. Both members have
+// the same standard-layout type, so reading through one what was written through the other
+// reads the common initial sequence of the union's members, which the language allows. The
+// const view carries the empty initializer (the zeroing of the area initialises it), since a
+// class whose anonymous union holds a const member without one gets no default constructor
+// from GCC. What other routines change while a statement runs is in its working records
+// (work, inwork).
 #pragma once
 #include "proc/framework/outstate.h"
 #include "proc/framework/outputrow.h"
@@ -22,13 +34,22 @@
 struct vyxstate {
     outstate out;       // The output environment, the table objects and the MAKE block
     outputrow row;      // The cells of the current output row
-    inputstate input;   // The input data set and its variables
+    union {
+        inputstate inputw;        // written by the initialisation (vyxinit, vyxxvgi) and the statement readers
+        const inputstate input{}; // The input data set and its variables, as every other routine reads them
+    };
     inputwork inwork;   // The statement being run, the current observation and the counts of the data passes
     poolset pools;      // The pools of the BY group, the statement and the work, and the utility files
     groupstate groups;  // The class groups and class levels of the BY group
-    stmtopts opts;      // The settings the statement readers leave for every subsystem
+    union {
+        stmtopts optsw;           // written by the statement readers and the per-statement defaults
+        const stmtopts opts{};    // The settings the statement readers leave for every subsystem
+    };
     stmtwork work;      // The settings that other routines change while the statement runs
-    plotopts popt;      // The plot statements' options and the life axis scales, read by both graphics roads
+    union {
+        plotopts poptw;           // written by the plot statements' readers and the per-statement defaults
+        const plotopts popt{};    // The plot statements' options, read by both graphics roads
+    };
     stepstate step;     // The step
     plotstate plot;     // The device graphics road
     fitstate life;      // The life-distribution statements

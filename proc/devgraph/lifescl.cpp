@@ -197,7 +197,7 @@ int lifescl(vyxstate* s, double lo, double hi) {
 }
 
 int stressscl(vyxstate* s, double smin, double smax) {
-    auto& p = s->popt.pflags;
+    const auto& p = s->popt.pflags;
     const uint32_t rel = s->opts.stressrel;
     const int nlev = static_cast<int>(s->groups.nlev[1]);
     for (int i = 0; i < nlev; ++i) {

@@ -162,7 +162,7 @@ void vyxpmar(vyxstate* s) {
     const stmtrec* r = s->inwork.curstmt;
     const ggctx* g = s->plot.gctx;
     const ggdevice* dev = g->device;
-    auto& p = s->popt.pflags;
+    const auto& p = s->popt.pflags;
     const bool styles = g->stylesinuse != 0;
 
     // 1. Cell, gaps, and the room of the censored-mark strip.
@@ -318,7 +318,7 @@ void vyxpmar(vyxstate* s) {
 
 int vyxppag(vyxstate* s) {
     plotlay* f = s->plot.frame;
-    auto& p = s->popt.pflags;
+    const auto& p = s->popt.pflags;
     const double* w = f->pagewin;
     const int nrows = s->popt.panels.nrows, ncols = s->popt.panels.ncols;
     const double a = f->hwtext ? f->chw : f->chw * 0.5;

@@ -41,8 +41,8 @@ void plotstate_start(vyxstate* s, StmtKind kind) {
         // ANALYZE has no CENBIN, PCONFPLT or NPINTERVALS, but its curve and least-squares
         // passes read them: censored values counted between the ticks of a plot's life axis,
         // pointwise limits for a plot.
-        s->popt.pflags.cenbin = 0;
-        s->popt.pflags.pconfplt = 0;
-        s->popt.plotcodes[PC_NPINTERVALS] = 0;
+        s->poptw.pflags.cenbin = 0;
+        s->poptw.pflags.pconfplt = 0;
+        s->poptw.plotcodes[PC_NPINTERVALS] = 0;
     }
 }

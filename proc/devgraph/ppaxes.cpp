@@ -376,7 +376,7 @@ void vyxgax(vyxstate* s) {
     setwidth(s, 1);
     Panel a(s);
     plotlay* f = a.f;
-    auto& p = s->popt.pflags;
+    const auto& p = s->popt.pflags;
     if (!p.noframe) {
         a.line(a.R, a.B, a.R, a.T);
         a.line(a.L, a.T, a.R, a.T);
@@ -404,7 +404,7 @@ void vyxgaxr(vyxstate* s) {
     setwidth(s, 1);
     Panel a(s);
     plotlay* f = a.f;
-    auto& p = s->popt.pflags;
+    const auto& p = s->popt.pflags;
     const double Sx = f->fx + f->fw + f->gapl;
     if (!p.noframe) {
         a.line(a.R, a.B, a.R, a.T);

@@ -372,7 +372,7 @@ int sortxy(vyxstate* s) {
 
 int regplt(vyxstate* s, const double* pctlines) {
     plotlay* f = s->plot.frame;
-    auto& p = s->popt.pflags;
+    const auto& p = s->popt.pflags;
     GridBytes keep(s);
     pctlegendframe(s);
     if (p.nogrid == 1) {

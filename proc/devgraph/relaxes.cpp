@@ -240,7 +240,7 @@ void lifetitle(Panel& a) {
 void vyxrax(vyxstate* s) {
     setwidth(s, 1);
     plotlay* f = s->plot.frame;
-    auto& p = s->popt.pflags;
+    const auto& p = s->popt.pflags;
     double lg = 0;
     int gridtype = 35;
     if (const optslot* o = stmtslot(s->inwork.curstmt, slot::plot::LGRID)) {

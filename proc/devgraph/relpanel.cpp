@@ -315,7 +315,7 @@ int vyxbox(vyxstate* s) {
 
 int vyxrplt(vyxstate* s) {
     plotlay* f = s->plot.frame;
-    auto& p = s->popt.pflags;
+    const auto& p = s->popt.pflags;
     // The bytes the panel clears are given back at its end: a later destination draws its
     // probability panels with them again.
     const uint8_t keepgrid = s->plot.gridsave, keepcens = s->work.nocenplot, keepbnd = s->work.lifebnd;

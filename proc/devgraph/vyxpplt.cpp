@@ -309,7 +309,7 @@ int vyxgdrw(vyxstate* s, grpnode* g) {
 }
 
 int vyxpplt(vyxstate* s) {
-    auto& p = s->popt.pflags;
+    const auto& p = s->popt.pflags;
     s->work.nocenplot = s->work.nocenplot && s->input.rspform[RF_CENSOR];
     s->plot.gridsave = p.nogrid;
     if (int rc = PPComp(s)) return rc;

@@ -4,10 +4,10 @@
 
 void settings_stmtgone(vyxstate* s) {
     // The response variables: the MCF reader keeps their descriptors in the statement pool.
-    s->input.rspvars[0] = s->input.rspvars[1] = s->input.rspvars[2] = nullptr;
+    s->inputw.rspvars[0] = s->inputw.rspvars[1] = s->inputw.rspvars[2] = nullptr;
     // The percentile list of the panels.
-    s->popt.panels.pctlist = nullptr;
-    s->popt.panels.npct = 0;
+    s->poptw.panels.pctlist = nullptr;
+    s->poptw.panels.npct = 0;
     // The reference lines: the statement's copies of the values.
     for (int k = 0; k < 5; ++k) {
         s->work.refs.vals[k] = nullptr;

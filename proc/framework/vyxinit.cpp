@@ -79,32 +79,32 @@ int startmanager(vyxstate* s) {
     wobitem sg[] = {obitem(OBK_SGQUERY, OBT_FLAG)};
     rc = obquerycall(s->out.outmgr, 1, sg);
     if (rc < 0) return fatal(rc);
-    s->opts.rdxgraph = sg[0].flag ? 1 : 0;
-    if (s->opts.rdxgraph) xpmlog(510, 585);
+    s->optsw.rdxgraph = sg[0].flag ? 1 : 0;
+    if (s->optsw.rdxgraph) xpmlog(510, 585);
     return 0;
 }
 
 int readdata(vyxstate* s, stmtrec* proc) {
     const optslot* data = stmtslot(proc, slot::proc::DATA);
-    s->input.dsin = data ? static_cast<dshandle>(data->handle) : nullptr;
+    s->inputw.dsin = data ? static_cast<dshandle>(data->handle) : nullptr;
     const optslot* dist = stmtslot(proc, slot::proc::DIST);
-    s->opts.distcode = dist ? static_cast<uint32_t>(dist->num) : 0;
-    if (!s->input.dsin && (!dist || (s->opts.distcode != DIST_POISSON && s->opts.distcode != DIST_BINOMIAL))) {
+    s->optsw.distcode = dist ? static_cast<uint32_t>(dist->num) : 0;
+    if (!s->inputw.dsin && (!dist || (s->optsw.distcode != DIST_POISSON && s->optsw.distcode != DIST_BINOMIAL))) {
         xpmlog(510, 2);
         return RC_SETUP;
     }
-    xvsele(s->input.dsin);
-    if (!s->input.dsin) return 0;
+    xvsele(s->inputw.dsin);
+    if (!s->inputw.dsin) return 0;
     int32_t usable = 0;
-    if (xoinfo(s->input.dsin, DSI_USABLE, &usable) != 0 || usable != 1) return RC_INPUT;
+    if (xoinfo(s->inputw.dsin, DSI_USABLE, &usable) != 0 || usable != 1) return RC_INPUT;
     dsinfo info{};
-    if (xoinfo(s->input.dsin, DSI_INFO, &info) != 0) return RC_SPEC;
+    if (xoinfo(s->inputw.dsin, DSI_INFO, &info) != 0) return RC_SPEC;
     dsnamerec name{};
-    xoinfo(s->input.dsin, DSI_NAME, &name);
-    s->input.dsname.len = name.namelen;
-    std::memcpy(s->input.dsname.text, name.name, sizeof s->input.dsname.text);
-    s->input.dslabel.len = info.labellen;
-    std::memcpy(s->input.dslabel.text, info.label, sizeof s->input.dslabel.text);
+    xoinfo(s->inputw.dsin, DSI_NAME, &name);
+    s->inputw.dsname.len = name.namelen;
+    std::memcpy(s->inputw.dsname.text, name.name, sizeof s->inputw.dsname.text);
+    s->inputw.dslabel.len = info.labellen;
+    std::memcpy(s->inputw.dslabel.text, info.label, sizeof s->inputw.dslabel.text);
     return 0;
 }
 
@@ -122,16 +122,16 @@ int readfmode(vyxstate* s) {
     stmtrec* fm = nullptr;
     if (fndstmt("FMODE", &fm) == 0) return 0;
     fmodesettings& f = s->groups.fmodeset;
-    s->popt.pflags.fmcombine = 0;
+    s->poptw.pflags.fmcombine = 0;
     if (stmtflag(fm, flag::fmode::ELIMINATE)) {
         f.mode = 1;
     } else if (stmtflag(fm, flag::fmode::KEEP)) {
         f.mode = 0;
     } else if (stmtflag(fm, flag::fmode::COMBINE)) {
         f.mode = 2;
-        s->popt.pflags.fmcombine = 1;
+        s->poptw.pflags.fmcombine = 1;
     }
-    bool combine = s->popt.pflags.fmcombine != 0;
+    bool combine = s->poptw.pflags.fmcombine != 0;
     f.plotmodes = combine && stmtflag(fm, flag::fmode::PLOTMODES);
     f.legend = f.plotmodes && !stmtflag(fm, flag::fmode::NOLEGEND);
     f.parm = combine && stmtflag(fm, flag::fmode::PARM);
@@ -143,9 +143,9 @@ int readfmode(vyxstate* s) {
         return RC_SPEC;
     }
     if (f.nvars == 0) return 0;
-    xvname(s->input.dsin, firstvar(fm, slot::fmode::VAR), &f.desc);
+    xvname(s->inputw.dsin, firstvar(fm, slot::fmode::VAR), &f.desc);
     f.type = f.desc.type;
-    s->input.procvars[3] = f.desc;
+    s->inputw.procvars[3] = f.desc;
     f.nvals = count(fm, slot::fmode::VALUES);
     if (f.nvals == 0) {
         xpmlog(510, 70);
@@ -211,12 +211,12 @@ int countstatements(vyxstate* s) {
         }
         if (labelgiven(r)) s->work.tblflags[0] = 1;
     }
-    s->plot.gstarted = s->step.nplots > 0 && !s->opts.rdxgraph;
+    s->plot.gstarted = s->step.nplots > 0 && !s->optsw.rdxgraph;
     if (s->step.nanalysis > 0) {
         poolobj* pool = v_global_gcb_anchor->pool;
-        s->input.stmgets = static_cast<hgetlist**>(poolbytes(pool, sizeof(hgetlist*) * s->step.nanalysis, poolflag::zeroed_marked));
-        s->input.stmclgets = static_cast<hgetlist**>(poolbytes(pool, sizeof(hgetlist*) * s->step.nanalysis, poolflag::zeroed_marked));
-        if (!s->input.stmgets || !s->input.stmclgets) {
+        s->inputw.stmgets = static_cast<hgetlist**>(poolbytes(pool, sizeof(hgetlist*) * s->step.nanalysis, poolflag::zeroed_marked));
+        s->inputw.stmclgets = static_cast<hgetlist**>(poolbytes(pool, sizeof(hgetlist*) * s->step.nanalysis, poolflag::zeroed_marked));
+        if (!s->inputw.stmgets || !s->inputw.stmclgets) {
             xmemmsg(2 * sizeof(hgetlist*) * s->step.nanalysis);
             return RC_NOMEM;
         }
@@ -229,7 +229,7 @@ int countstatements(vyxstate* s) {
 // Without a DISTRIBUTION statement the statements that fit a distribution fit the normal one,
 // which is seldom the life distribution meant: the log says which is used.
 void defaultdistnote(const vyxstate* s, const stmtrec* proc) {
-    if (!s->input.dsin || stmtslot(proc, slot::proc::DIST)) return;
+    if (!s->inputw.dsin || stmtslot(proc, slot::proc::DIST)) return;
     for (const stmtrec* r = curparse()->head; r; r = r->next) {
         const StmtKind k = stmtkind(r->keyword);
         if (k == StmtKind::Analyze || k == StmtKind::Probplot || k == StmtKind::Relationplot ||
@@ -282,9 +282,9 @@ int vyxinit(vyxstate* s) {
     if (!mpb->head) return 0;
 
     stmtrec* proc = mpb->head;
-    s->input.procstmt = proc;
+    s->inputw.procstmt = proc;
     if (int rc = readdata(s, proc)) return rc;
-    readprocvars(s->input, proc);
+    readprocvars(s->inputw, proc);
     if (int rc = readfmode(s)) return rc;
     if (int rc = readmake(s->out)) return rc;
     if (int rc = countstatements(s)) return rc;

@@ -35,44 +35,44 @@ void addboth(dshandle ds, hgetlist* list, int32_t var, char* fmtcell, char* rawc
 }
 
 int proclist(vyxstate* s) {
-    stmtrec* proc = s->input.procstmt;
-    s->input.procget = nullptr;
+    stmtrec* proc = s->inputw.procstmt;
+    s->inputw.procget = nullptr;
     if (!proc) return 0;
     int n = count(proc, slot::proc::FREQ) + count(proc, slot::proc::NENTER) + 2 * count(proc, slot::proc::UNITID);
     if (n == 0) return 0;
     hgetlist* list = nullptr;
-    if (xvgeti(s->input.dsin, n, &list) != 0) return 1;
+    if (xvgeti(s->inputw.dsin, n, &list) != 0) return 1;
     obsvalues& v = s->inwork.obsvals;
     if (count(proc, slot::proc::FREQ)) xvgetd(list, firstvar(proc, slot::proc::FREQ), 0, &v.freq, 8, GET_RAW, 0, 0);
     if (count(proc, slot::proc::NENTER)) xvgetd(list, firstvar(proc, slot::proc::NENTER), 0, &v.nenter, 8, GET_RAW, 0, 0);
     if (count(proc, slot::proc::UNITID)) {
         int32_t var = firstvar(proc, slot::proc::UNITID);
-        if (xffile(s->input.dsin, FF_FORMATS, &var, 1) != 0) {
+        if (xffile(s->inputw.dsin, FF_FORMATS, &var, 1) != 0) {
             xpmlog(510, 168);
             return 1;
         }
-        addboth(s->input.dsin, list, var, v.unitfmt, v.unitraw, &v.unitnum, &s->input.unittype);
+        addboth(s->inputw.dsin, list, var, v.unitfmt, v.unitraw, &v.unitnum, &s->inputw.unittype);
     }
     xvgete(list);
-    s->input.procget = list;
+    s->inputw.procget = list;
     return 0;
 }
 
 int fmodelist(vyxstate* s) {
-    s->input.fmodeget = nullptr;
+    s->inputw.fmodeget = nullptr;
     stmtrec* fm = nullptr;
     if (fndstmt("FMODE", &fm) == 0 || count(fm, slot::fmode::VAR) == 0) return 0;
     hgetlist* list = nullptr;
-    if (xvgeti(s->input.dsin, 2, &list) != 0) return 1;
+    if (xvgeti(s->inputw.dsin, 2, &list) != 0) return 1;
     int32_t var = firstvar(fm, slot::fmode::VAR);
-    if (xffile(s->input.dsin, FF_FORMATS, &var, 1) != 0) {
+    if (xffile(s->inputw.dsin, FF_FORMATS, &var, 1) != 0) {
         xpmlog(510, 169);
         return 1;
     }
     obsvalues& v = s->inwork.obsvals;
-    addboth(s->input.dsin, list, var, v.fmodefmt, v.fmoderaw, &v.fmodenum, &s->groups.fmodeset.type);
+    addboth(s->inputw.dsin, list, var, v.fmodefmt, v.fmoderaw, &v.fmodenum, &s->groups.fmodeset.type);
     xvgete(list);
-    s->input.fmodeget = list;
+    s->inputw.fmodeget = list;
     return 0;
 }
 
@@ -83,18 +83,18 @@ int setin(vyxstate* s, stmtrec* r, int index) {
     double* cells = s->inwork.obsvals.rsp;
     const optslot* kind = stmtslot(r, slot::head::RSPKIND);
     if (ismcfstmt(r) && kind && static_cast<int>(kind->num) == 2) {  // the interval form
-        if (xvgeti(s->input.dsin, 4, &list) != 0) return 1;
+        if (xvgeti(s->inputw.dsin, 4, &list) != 0) return 1;
         const int slots[4] = {slot::head::RESP1, slot::head::RESP2, slot::head::CENSVALS, slot::head::MCF_REMOVALS};
         for (int k = 0; k < 4; ++k)
             if (int32_t var = firstvar(r, slots[k])) xvgetd(list, var, 0, &cells[k], 8, GET_RAW, 0, 0);
     } else {
         int n = count(r, slot::head::RESP1) + count(r, slot::head::RESP2);
-        if (xvgeti(s->input.dsin, n, &list) != 0) return 1;
+        if (xvgeti(s->inputw.dsin, n, &list) != 0) return 1;
         if (int32_t var = firstvar(r, slot::head::RESP1)) xvgetd(list, var, 0, &cells[0], 8, GET_RAW, 0, 0);
         if (int32_t var = firstvar(r, slot::head::RESP2)) xvgetd(list, var, 0, &cells[1], 8, GET_RAW, 0, 0);
     }
     xvgete(list);
-    s->input.stmgets[index] = list;
+    s->inputw.stmgets[index] = list;
     return 0;
 }
 
@@ -103,22 +103,22 @@ int setclass(vyxstate* s, stmtrec* r, int index) {
     if (c > kMaxClass) c = kMaxClass;   // the parser refuses more; the cells hold two
     hgetlist* list = nullptr;
     if (c > 0) {
-        if (xvgeti(s->input.dsin, 2 * c, &list) != 0) return 1;
+        if (xvgeti(s->inputw.dsin, 2 * c, &list) != 0) return 1;
         const auto* vars = static_cast<const int32_t*>(stmtslot(r, slot::head::CLASS)->ptr);
-        if (xffile(s->input.dsin, FF_FORMATS, vars, c) != 0) {
+        if (xffile(s->inputw.dsin, FF_FORMATS, vars, c) != 0) {
             xpmlog(510, 16);
             return 1;
         }
         obsvalues& v = s->inwork.obsvals;
-        for (int j = 0; j < c; ++j) addboth(s->input.dsin, list, vars[j], v.clsfmt[j], v.clsraw[j], &v.clsnum[j], nullptr);
+        for (int j = 0; j < c; ++j) addboth(s->inputw.dsin, list, vars[j], v.clsfmt[j], v.clsraw[j], &v.clsnum[j], nullptr);
         xvgete(list);
     }
-    s->input.stmclgets[index] = list;
+    s->inputw.stmclgets[index] = list;
     return 0;
 }
 
 int vyxxvgi(vyxstate* s) {
-    if (!s->input.dsin) return 0;   // nothing to read without a data set
+    if (!s->inputw.dsin) return 0;   // nothing to read without a data set
     if (proclist(s) != 0 || fmodelist(s) != 0) return 1;
     int i = 0;
     for (stmtrec* r = curparse()->head; r; r = r->next) {

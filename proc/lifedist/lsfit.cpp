@@ -78,7 +78,7 @@ int curvepoints(vyxstate* s, grpnode* g, lssums& sums, bool ppout) {
 
 // The points of interval data: the right end of each Turnbull interval but the last, at
 // its cumulative probability (a probability not above 0 at the quantile 0).
-void turnbullpoints(stmtopts& opts, const grpnode* g, lssums& sums) {
+void turnbullpoints(const stmtopts& opts, const grpnode* g, lssums& sums) {
     const int32_t m = g->nturn;
     for (int32_t k = 0; k + 1 < m; ++k) {
         const double F = g->emtab[EMT_CUM * m + k];

@@ -42,19 +42,19 @@ int label510(char* buf, int width, int n) {
 
 int readerstart(vyxstate* s) {
     if (!s->life.distsaved) {
-        s->life.distcode0 = s->opts.distcode;
+        s->life.distcode0 = s->optsw.distcode;
         s->life.distsaved = 1;
     } else {
-        s->opts.distcode = s->life.distcode0;
+        s->optsw.distcode = s->life.distcode0;
     }
-    if (s->opts.distcode == DIST_GAMMA) {
+    if (s->optsw.distcode == DIST_GAMMA) {
         xpmlog(510, 156);
         return 1;
     }
     return 0;
 }
 
-bool logaxis(const vyxstate* s) { return s->opts.logscale[0] || s->opts.logscale[1]; }
+bool logaxis(const vyxstate* s) { return s->optsw.logscale[0] || s->optsw.logscale[1]; }
 
 bool nocovariance(uint32_t m) {
     return m == FIT_LSYX || m == FIT_NONE || m == FIT_GIVEN || m == FIT_WEIBAYES || m == FIT_LSXY;
@@ -62,14 +62,14 @@ bool nocovariance(uint32_t m) {
 
 void readstmtlabel(vyxstate* s, const stmtrec* r) {
     blank(s->life.stmtlabcell, 8);
-    s->opts.stmtlabel = nullptr;
+    s->optsw.stmtlabel = nullptr;
     const optslot* o = given(r, slot::head::LABEL);
     if (!o) return;
     const char* t = o->kind == SK_NAME ? o->name : static_cast<const char*>(o->ptr);
     int n = o->kind == SK_NAME ? 8 : o->count;
     if (!t || n <= 0) return;
     std::memcpy(s->life.stmtlabcell, t, static_cast<size_t>(n < 8 ? n : 8));
-    if (!vzatl(' ', s->life.stmtlabcell, 8)) s->opts.stmtlabel = s->life.stmtlabcell;
+    if (!vzatl(' ', s->life.stmtlabcell, 8)) s->optsw.stmtlabel = s->life.stmtlabcell;
 }
 
 int readconfidence(vyxstate* s, const stmtrec* r) {
@@ -78,7 +78,7 @@ int readconfidence(vyxstate* s, const stmtrec* r) {
         xpmlog(510, 904, conf);
         return RC_SPEC;
     }
-    s->opts.alpha = 1 - conf;
+    s->optsw.alpha = 1 - conf;
     return 0;
 }
 
@@ -96,7 +96,7 @@ void readfitcrit(vyxstate* s, const stmtrec* r) {
 }
 
 void readresponses(vyxstate* s, const stmtrec* r) {
-    s->input.rspvars[0] = s->input.rspvars[1] = nullptr;
+    s->inputw.rspvars[0] = s->inputw.rspvars[1] = nullptr;
     s->life.rspvarid[0] = s->life.rspvarid[1] = 0;
     for (int k = 0; k < 2; ++k) {
         const optslot* o = given(r, k == 0 ? slot::head::RESP1 : slot::head::RESP2);
@@ -104,8 +104,8 @@ void readresponses(vyxstate* s, const stmtrec* r) {
         const int32_t var = static_cast<const int32_t*>(o->ptr)[0];
         s->life.rspvarid[k] = static_cast<uint32_t>(var);
         s->life.rspdesc[k] = vardesc{};
-        if (s->input.dsin) xvname(s->input.dsin, var, &s->life.rspdesc[k]);
-        s->input.rspvars[k] = &s->life.rspdesc[k];
+        if (s->inputw.dsin) xvname(s->inputw.dsin, var, &s->life.rspdesc[k]);
+        s->inputw.rspvars[k] = &s->life.rspdesc[k];
     }
 }
 
@@ -131,9 +131,9 @@ int readclass(vyxstate* s, const stmtrec* r, bool refusemore) {
     if (s->groups.nclass == 0) return 0;
     const auto* vars = static_cast<const int32_t*>(given(r, slot::head::CLASS)->ptr);
     for (int k = 0; k < s->groups.nclass; ++k) {
-        vardesc& d = s->input.clsdesc[k];
+        vardesc& d = s->inputw.clsdesc[k];
         d = vardesc{};
-        if (s->input.dsin) xvname(s->input.dsin, vars[k], &d);
+        if (s->inputw.dsin) xvname(s->inputw.dsin, vars[k], &d);
         s->groups.clsvars[k] = vars[k];
         s->groups.clsnumeric[k] = d.type == 1;
         s->groups.clskeynum[k] = d.type == 1;
@@ -149,22 +149,22 @@ int readclass(vyxstate* s, const stmtrec* r, bool refusemore) {
 }
 
 int readform(vyxstate* s, const stmtrec* r, bool analyze) {
-    std::memset(s->input.rspform, 0, sizeof s->input.rspform);
+    std::memset(s->inputw.rspform, 0, sizeof s->inputw.rspform);
     int form = static_cast<int>(gparm(r, slot::head::RSPKIND, 0));
     const bool readout = stmtflag(r, flag::plot::READOUT);
-    const bool counts = s->opts.distcode == DIST_POISSON || s->opts.distcode == DIST_BINOMIAL;
+    const bool counts = s->optsw.distcode == DIST_POISSON || s->optsw.distcode == DIST_BINOMIAL;
     if (analyze && counts) {
         if (readout) {
             xpmlog(510, 665);
             return RC_SPEC;
         }
         if (form != FORM_COUNTS) {
-            xpmlog(510, s->opts.distcode == DIST_POISSON ? 175 : 176);
+            xpmlog(510, s->optsw.distcode == DIST_POISSON ? 175 : 176);
             return RC_SPEC;
         }
     } else {
         if (readout) {
-            if (s->input.nfreq <= 0 || s->input.nnenter <= 0) {
+            if (s->inputw.nfreq <= 0 || s->inputw.nnenter <= 0) {
                 xpmlog(510, 85);
                 return RC_SPEC;
             }
@@ -175,22 +175,22 @@ int readform(vyxstate* s, const stmtrec* r, bool analyze) {
             xpmlog(510, 71);
             return RC_SPEC;
         }
-        if (s->popt.pflags.fmcombine && s->groups.nclass > 0) {
+        if (s->poptw.pflags.fmcombine && s->groups.nclass > 0) {
             xpmlog(510, 918);
             return RC_SPEC;
         }
-        if (s->popt.pflags.fmcombine && s->life.fit.lrflags[LR_PARMS]) {
+        if (s->poptw.pflags.fmcombine && s->life.fit.lrflags[LR_PARMS]) {
             s->life.fit.lrflags[LR_PARMS] = 0;
             xpmlog(510, 574);
         }
         s->life.fmresp = fmode && form == FORM_TIME;
         if (s->life.fmresp) form = FORM_CENSOR;
     }
-    const int nfreq = s->input.nfreq > 0 ? 1 : 0;
+    const int nfreq = s->inputw.nfreq > 0 ? 1 : 0;
     uint32_t per = 0;
     switch (form) {
         case FORM_TIME: per = 1 + nfreq; break;
-        case FORM_CENSOR: per = 2 + nfreq + (s->popt.pflags.fmcombine ? 1 : 0); break;
+        case FORM_CENSOR: per = 2 + nfreq + (s->poptw.pflags.fmcombine ? 1 : 0); break;
         case FORM_INTERVAL: per = 2 + nfreq; break;
         case FORM_READOUT: per = 3; break;
         case FORM_COUNTS:
@@ -203,13 +203,13 @@ int readform(vyxstate* s, const stmtrec* r, bool analyze) {
         default: return RC_SPEC;
     }
     if (form != FORM_CENSOR) {
-        s->popt.pflags.cenbin = 0;
+        s->poptw.pflags.cenbin = 0;
         s->work.nocenplot = 0;
     }
-    if (form <= static_cast<int>(FORM_READOUT)) s->input.rspform[form] = 1;
+    if (form <= static_cast<int>(FORM_READOUT)) s->inputw.rspform[form] = 1;
     s->inwork.rspkind = static_cast<uint32_t>(form);
-    s->opts.rowlay[0] = OBS_ROWS_PER_BUFFER;
-    s->opts.rowlay[1] = per;
+    s->optsw.rowlay[0] = OBS_ROWS_PER_BUFFER;
+    s->optsw.rowlay[1] = per;
     readcensvals(s, r);
     return 0;
 }
@@ -217,11 +217,11 @@ int readform(vyxstate* s, const stmtrec* r, bool analyze) {
 void readcensvals(vyxstate* s, const stmtrec* r) {
     const optslot* o = given(r, slot::head::CENSVALS);
     if (o && o->kind == SK_NUMLIST) {
-        s->input.ncensvals = o->count;
-        s->input.censvals = static_cast<double*>(o->ptr);
+        s->inputw.ncensvals = o->count;
+        s->inputw.censvals = static_cast<double*>(o->ptr);
     } else {
-        s->input.ncensvals = 0;
-        s->input.censvals = nullptr;
+        s->inputw.ncensvals = 0;
+        s->inputw.censvals = nullptr;
     }
 }
 
@@ -235,8 +235,8 @@ int defaultticks(vyxstate* s) {
         return 1;
     }
     std::memcpy(list, kDefault, sizeof kDefault);
-    s->popt.panels.pctlist = list;
-    s->popt.panels.npct = 30;
+    s->poptw.panels.pctlist = list;
+    s->poptw.panels.npct = 30;
     s->plot.frame->pfirst = s->plot.frame->pfirst2 = 9;
     s->plot.frame->plast = 24;
     s->plot.frame->plast2 = 26;
@@ -259,8 +259,8 @@ int readgivenparms(vyxstate* s, const stmtrec* r, bool check) {
         }
         s->life.parmfree[k] = stmtflag(r, kInit[k]) ? '1' : 'C';
     }
-    s->opts.logscale[0] = s->opts.logscale[1] = 0;
-    for (int k = 0; k < 3; ++k) blank(s->opts.labels[LB_DIST + k], 40);
+    s->optsw.logscale[0] = s->optsw.logscale[1] = 0;
+    for (int k = 0; k < 3; ++k) blank(s->optsw.labels[LB_DIST + k], 40);
     return 0;
 }
 
@@ -268,11 +268,11 @@ uint32_t choosefitmethod(vyxstate* s, const stmtrec* r) {
     const optslot* ft = given(r, slot::plot::FITTYPE);
     uint32_t m = ft ? static_cast<uint32_t>(static_cast<int32_t>(ft->num)) : FIT_MLE;
     const char* st = s->life.parmfree;
-    if (st[GP_LOC] == 'C' && st[GP_SCALE] == 'C' && s->opts.distcode != DIST_WEIBULL)
+    if (st[GP_LOC] == 'C' && st[GP_SCALE] == 'C' && s->optsw.distcode != DIST_WEIBULL)
         m = 4;
-    else if (st[GP_SCALE] == 'C' && st[GP_SHAPE] == 'C' && s->opts.distcode == DIST_WEIBULL)
+    else if (st[GP_SCALE] == 'C' && st[GP_SHAPE] == 'C' && s->optsw.distcode == DIST_WEIBULL)
         m = 4;
-    else if (st[GP_SCALE] == 'C' && s->opts.distcode == DIST_EXPONENTIAL)
+    else if (st[GP_SCALE] == 'C' && s->optsw.distcode == DIST_EXPONENTIAL)
         m = 4;
     s->work.fitmethod = m;
     const bool held = st[0] == 'C' || st[1] == 'C' || st[2] == 'C';
@@ -284,12 +284,12 @@ uint32_t choosefitmethod(vyxstate* s, const stmtrec* r) {
 int fitmethodlabel(vyxstate* s, const stmtrec* r, bool maxshape) {
     static constexpr double kExpMax = 709.782712893384;
     static constexpr int kLabel[FIT_CODES] = {0, 222, 223, 224, 260, 0, 502, 507, 509, 0};
-    char* lab = s->opts.labels[LB_FITMETHOD];
+    char* lab = s->optsw.labels[LB_FITMETHOD];
     blank(lab, 40);
     if (s->work.fitmethod < FIT_CODES && kLabel[s->work.fitmethod]) xpmstr(lab, 40, 510, kLabel[s->work.fitmethod]);
     if (s->work.fitmethod == FIT_NONE) s->work.nofitline = 1;
     if (s->work.fitmethod != FIT_WEIBAYES) return 0;
-    s->opts.distcode = DIST_WEIBULL;
+    s->optsw.distcode = DIST_WEIBULL;
     if (!s->life.parmgiven[GP_SHAPE] || s->life.parmfree[GP_SHAPE] != 'C') {
         xpmlog(510, 503);
         return 1;
@@ -306,50 +306,50 @@ int fitmethodlabel(vyxstate* s, const stmtrec* r, bool maxshape) {
 }
 
 void combinenotes(const vyxstate* s, bool plot) {
-    if (!s->popt.pflags.fmcombine) return;
+    if (!s->poptw.pflags.fmcombine) return;
     if (plot) xpmlog(510, 2052);
-    if (s->popt.pflags.ppout) xpmlog(510, 2053);
+    if (s->poptw.pflags.ppout) xpmlog(510, 2053);
 }
 
 void afterfitmethod(vyxstate* s) {
     if (s->work.fitmethod != FIT_MLE && s->work.fitmethod != FIT_MODEL) s->life.fit.covprint[0] = s->life.fit.covprint[1] = 0;
     s->work.thrflags[TH_GIVEN] = 0;
-    s->opts.logscale[0] = s->opts.logscale[1] = 0;
+    s->optsw.logscale[0] = s->optsw.logscale[1] = 0;
     s->life.maxlablen = 0;
 }
 
 void dispatchdist(vyxstate* s, const stmtrec* r) {
-    const distinfo* e = distributioninfo(s->opts.distcode);
+    const distinfo* e = distributioninfo(s->optsw.distcode);
     if (!e || !e->lifefits) return;   // codes 5, 8, 9 and 10 set nothing here
 
-    s->opts.logscale[0] = e->scale == 1;
-    s->opts.logscale[1] = e->scale == 2;
-    s->opts.quant_fn = e->quant;
+    s->optsw.logscale[0] = e->scale == 1;
+    s->optsw.logscale[1] = e->scale == 2;
+    s->optsw.quant_fn = e->quant;
     s->life.fit.prob_fn[0] = e->value;
     s->life.fit.prob_fn[1] = e->deriv;
     s->life.maxlablen = 0;
     auto fetch = [&](int slotlab, int width, int n) {
-        int len = label510(s->opts.labels[slotlab], width, n);
+        int len = label510(s->optsw.labels[slotlab], width, n);
         if (len > s->life.maxlablen) s->life.maxlablen = len;
     };
     fetch(LB_DIST, 16, e->name);
-    const bool weibull = s->opts.distcode == DIST_WEIBULL, expo = s->opts.distcode == DIST_EXPONENTIAL;
+    const bool weibull = s->optsw.distcode == DIST_WEIBULL, expo = s->optsw.distcode == DIST_EXPONENTIAL;
     if (weibull || expo) {
         // The longer labels of these parameters count for the table widths first.
         fetch(LB_PARM1, expo ? 40 : 16, weibull ? 800 : 801);
         fetch(LB_PARM2, 16, 810);
-        blank(s->opts.labels[LB_PARM1], 40);
-        blank(s->opts.labels[LB_PARM2], 40);
+        blank(s->optsw.labels[LB_PARM1], 40);
+        blank(s->optsw.labels[LB_PARM2], 40);
     }
     fetch(LB_PARM1, 16, e->fitparm[0]);
     fetch(LB_PARM2, 16, e->fitparm[1]);
 
     const optslot* thr = given(r, slot::plot::THRESHOLD);
     if (e->scale == 0) {
-        if (thr) xpmlog(510, 166, txtarg(s->opts.labels[LB_DIST], wzstrip(s->opts.labels[LB_DIST], 16)));
+        if (thr) xpmlog(510, 166, txtarg(s->optsw.labels[LB_DIST], wzstrip(s->optsw.labels[LB_DIST], 16)));
     } else {
         s->work.thrflags[TH_GIVEN] = thr != nullptr;
-        s->opts.fixedparms[FP_THRESHOLD] = thr ? thr->num : 0.0;
+        s->optsw.fixedparms[FP_THRESHOLD] = thr ? thr->num : 0.0;
     }
 
     // The fits work on the location and scale of the (log) response.
@@ -392,7 +392,7 @@ void dispatchdist(vyxstate* s, const stmtrec* r) {
         v[GP_SCALE] = 1.0;
         st[GP_SCALE] = 'C';
     } else if (gv[GP_SHAPE]) {
-        xpmlog(510, 159, txtarg(s->opts.labels[LB_DIST], wzstrip(s->opts.labels[LB_DIST], 16)));
+        xpmlog(510, 159, txtarg(s->optsw.labels[LB_DIST], wzstrip(s->optsw.labels[LB_DIST], 16)));
     }
     if (st[GP_LOC] == 'C' || st[GP_SCALE] == 'C') s->life.fit.covprint[0] = s->life.fit.covprint[1] = 0;
 }
@@ -406,14 +406,14 @@ void setppos(vyxstate* s, int code) {
 void readsurvtime(vyxstate* s, const stmtrec* r) {
     const optslot* o = given(r, slot::plot::SURVTIME);
     s->work.axopt[AO_NSURV] = 0;
-    s->popt.panels.survtime = nullptr;
+    s->poptw.panels.survtime = nullptr;
     if (!o) return;
     s->work.axopt[AO_NSURV] = o->count;
-    s->popt.panels.survtime = static_cast<double*>(o->ptr);
+    s->poptw.panels.survtime = static_cast<double*>(o->ptr);
     if (logaxis(s)) {
         for (int i = 0; i < o->count; ++i) {
-            if (!(s->popt.panels.survtime[i] > 0)) {
-                xpmlog(510, 66, s->popt.panels.survtime[i]);
+            if (!(s->poptw.panels.survtime[i] > 0)) {
+                xpmlog(510, 66, s->poptw.panels.survtime[i]);
                 s->work.axopt[AO_NSURV] = 0;
                 break;
             }

@@ -47,11 +47,11 @@ int givenlist(vyxstate* s, const optslot* o, double first, double last, double l
     list[0] = first;
     std::memcpy(list + 1, v, size_t(n) * 8);
     list[n + 1] = last;
-    s->popt.panels.pctlist = list;
-    s->popt.panels.npct = n + 2;
+    s->poptw.panels.pctlist = list;
+    s->poptw.panels.npct = n + 2;
     s->plot.frame->pfirst = s->plot.frame->pfirst2 = 1;
     s->plot.frame->plast = s->plot.frame->plast2 = n;
-    s->popt.pflags.mpgrid = 0;
+    s->poptw.pflags.mpgrid = 0;
     return 0;
 }
 
@@ -106,35 +106,35 @@ int panelcount(const stmtrec* r, int slotn, const char* name, int below, int not
 }
 
 int probplotblock(vyxstate* s, const stmtrec* r) {
-    auto& p = s->popt.pflags;
-    s->popt.pflags.pplot = 1;
+    auto& p = s->poptw.pflags;
+    s->poptw.pflags.pplot = 1;
     p.relplot = 0;
     s->work.rellegend = 0;
     if (!p.overlay) p.legend = 0;
     if (p.overlay) {
-        s->popt.panels.nrows = s->popt.panels.ncols = 1;
+        s->poptw.panels.nrows = s->poptw.panels.ncols = 1;
         return 0;
     }
     const int rows = panelcount(r, slot::plot::NROWS, "NROWS", 25, 26);
     if (rows < 0) return 1;
     const int cols = panelcount(r, slot::plot::NCOLS, "NCOLS", 27, 28);
     if (cols < 0) return 1;
-    s->popt.panels.nrows = rows;
-    s->popt.panels.ncols = cols;
+    s->poptw.panels.nrows = rows;
+    s->poptw.panels.ncols = cols;
     // One class variable sets exactly one strip; the flags of an earlier statement go first.
     p.layouth = p.layoutv = 0;
     switch (s->groups.nclass) {
         case 0:
             if (rows && rows != 1) xpmlog(510, 29);
             if (cols && cols != 1) xpmlog(510, 30);
-            s->popt.panels.nrows = s->popt.panels.ncols = 1;
+            s->poptw.panels.nrows = s->poptw.panels.ncols = 1;
             p.layouth = p.layoutv = 0;
             break;
         case 1:
             if (rows && cols && rows > 1 && cols > 1) {
                 xpmlog(510, 31);
-                s->popt.panels.nrows = 2;
-                s->popt.panels.ncols = 1;
+                s->poptw.panels.nrows = 2;
+                s->poptw.panels.ncols = 1;
                 p.layoutv = 1;
                 xpmlog(510, 32, 2);
                 xpmlog(510, 1968);   // "in one column" (510/33 counts columns)
@@ -143,27 +143,27 @@ int probplotblock(vyxstate* s, const stmtrec* r) {
             } else if (rows && cols) {
                 p.layoutv = 1;
             } else if (cols) {
-                s->popt.panels.nrows = 1;
+                s->poptw.panels.nrows = 1;
                 p.layouth = 1;
             } else if (rows) {
-                s->popt.panels.ncols = 1;
+                s->poptw.panels.ncols = 1;
                 p.layoutv = 1;
             } else {
-                s->popt.panels.nrows = 2;
-                s->popt.panels.ncols = 1;
+                s->poptw.panels.nrows = 2;
+                s->poptw.panels.ncols = 1;
                 p.layoutv = 1;
             }
             break;
         default:
             p.layouth = p.layoutv = 1;
             if (cols && !rows) {
-                s->popt.panels.nrows = 2;
+                s->poptw.panels.nrows = 2;
                 xpmlog(510, 32, 2);
             } else if (rows && !cols) {
-                s->popt.panels.ncols = 2;
+                s->poptw.panels.ncols = 2;
                 xpmlog(510, 33, 2);
             } else if (!rows && !cols) {
-                s->popt.panels.nrows = s->popt.panels.ncols = 2;
+                s->poptw.panels.nrows = s->poptw.panels.ncols = 2;
             }
             break;
     }
@@ -171,7 +171,7 @@ int probplotblock(vyxstate* s, const stmtrec* r) {
 }
 
 int relationplotblock(vyxstate* s, const stmtrec* r) {
-    auto& p = s->popt.pflags;
+    auto& p = s->poptw.pflags;
     p.relplot = 1;
     p.pplot = stmtflag(r, flag::plot::PPLOT);
     if (p.pplot && s->work.fitmethod == FIT_REGRESSION) {
@@ -183,7 +183,7 @@ int relationplotblock(vyxstate* s, const stmtrec* r) {
         p.pconfplt = 0;
     }
     readref(s, r, REF_SREF, slot::plot::SREF, slot::plot::SREFLABELS, 44, 45);
-    s->popt.refopts[REFPOS_SREF] = static_cast<int32_t>(gparm(r, slot::plot::SREFLABPOS, 1));
+    s->poptw.refopts[REFPOS_SREF] = static_cast<int32_t>(gparm(r, slot::plot::SREFLABPOS, 1));
     if (!p.pplot) p.legend = 0;
     if (s->groups.nclass != 1) {
         xpmlog(510, 67);
@@ -196,8 +196,8 @@ int relationplotblock(vyxstate* s, const stmtrec* r) {
     s->groups.clsorder[CO_CODE] = 0;
     p.rotate = 1;
     p.overlay = 1;
-    s->popt.panels.nrows = 1;
-    s->popt.panels.ncols = p.pplot ? 2 : 1;
+    s->poptw.panels.nrows = 1;
+    s->poptw.panels.ncols = p.pplot ? 2 : 1;
     if (p.cenbin) {
         xpmlog(510, 161);
         p.cenbin = 0;
@@ -205,19 +205,19 @@ int relationplotblock(vyxstate* s, const stmtrec* r) {
     }
     const int cols = panelcount(r, slot::plot::NCOLS, "NCOLS", 27, 28);
     if (cols < 0) return 1;
-    if (cols) s->popt.panels.ncols = cols;
+    if (cols) s->poptw.panels.ncols = cols;
 
     const optslot* rel = stmtslot(r, slot::plot::RELATION);
-    s->popt.rplotopt = rel ? rel->given : 0;
-    s->opts.stressrel = rel ? static_cast<uint32_t>(static_cast<int32_t>(rel->num)) : code::relation::LINEAR;
-    char* lab = s->opts.labels[LB_RELATION];
+    s->poptw.rplotopt = rel ? rel->given : 0;
+    s->optsw.stressrel = rel ? static_cast<uint32_t>(static_cast<int32_t>(rel->num)) : code::relation::LINEAR;
+    char* lab = s->optsw.labels[LB_RELATION];
     std::memset(lab, ' ', 40);
     struct relrow { strfn fn; int label; };
     static const relrow kRel[6] = {{nullptr, 0},     {vyxsarr, 97},   {vyxslin, 98},
                                    {vyxspow, 99},    {vyxsarr2, 686}, {vyxslgt, 57}};
-    if (s->opts.stressrel >= 1 && s->opts.stressrel <= 5) {
-        s->opts.stress_fn = kRel[s->opts.stressrel].fn;
-        xpmstr(lab, 40, 510, kRel[s->opts.stressrel].label);
+    if (s->optsw.stressrel >= 1 && s->optsw.stressrel <= 5) {
+        s->optsw.stress_fn = kRel[s->optsw.stressrel].fn;
+        xpmstr(lab, 40, 510, kRel[s->optsw.stressrel].label);
     }
     s->life.stressax = 1;
 
@@ -228,12 +228,12 @@ int relationplotblock(vyxstate* s, const stmtrec* r) {
         if (s->work.fitmethod == FIT_NONE) {
             xpmlog(510, 84);
             s->work.fitmethod = FIT_MLE;
-            std::memset(s->opts.labels[LB_FITMETHOD], ' ', 40);
-            xpmstr(s->opts.labels[LB_FITMETHOD], 40, 510, 222);
+            std::memset(s->optsw.labels[LB_FITMETHOD], ' ', 40);
+            xpmstr(s->optsw.labels[LB_FITMETHOD], 40, 510, 222);
             s->work.nofitline = stmtflag(r, flag::plot::NOFITLINE);
         }
     }
-    const bool readout = s->input.rspform[RF_READOUT] != 0;
+    const bool readout = s->inputw.rspform[RF_READOUT] != 0;
     const optslot* pd = stmtslot(r, slot::plot::PLOTDATA);
     const bool regression = s->work.fitmethod == FIT_REGRESSION;
     if (pd) {
@@ -285,12 +285,12 @@ int relationplotblock(vyxstate* s, const stmtrec* r) {
                 return xexit(RC_INPUT, 0);
             }
         }
-        s->opts.pctcount = static_cast<uint32_t>(pf->count);
-        s->opts.pctvals = const_cast<double*>(v);
+        s->optsw.pctcount = static_cast<uint32_t>(pf->count);
+        s->optsw.pctvals = const_cast<double*>(v);
     } else {
-        s->opts.pctcount = 1;
+        s->optsw.pctcount = 1;
         s->life.plotfit50 = 50.0;
-        s->opts.pctvals = &s->life.plotfit50;
+        s->optsw.pctvals = &s->life.plotfit50;
     }
     return 0;
 }
@@ -298,7 +298,7 @@ int relationplotblock(vyxstate* s, const stmtrec* r) {
 }  // namespace
 
 int readprobaxis(vyxstate* s, const stmtrec* r) {
-    auto& p = s->popt.pflags;
+    auto& p = s->poptw.pflags;
     p.pupgiven = p.plowgiven = s->work.llowgiven = s->work.lupgiven = 0;
     s->work.ntickset = 0;
     const optslot* up = stmtslot(r, slot::plot::PCTUPPER);
@@ -335,8 +335,8 @@ int readprobaxis(vyxstate* s, const stmtrec* r) {
     } else if (defaultticks(s)) {
         return 1;
     }
-    double* L = s->popt.panels.pctlist;
-    const int top = s->popt.panels.npct - 1;
+    double* L = s->poptw.panels.pctlist;
+    const int top = s->poptw.panels.npct - 1;
     plotlay* f = s->plot.frame;
     if (p.plowgiven) {
         const double v = s->work.axlim[AX_PCTLOWER];
@@ -366,12 +366,12 @@ int readprobaxis(vyxstate* s, const stmtrec* r) {
 }
 
 void readcframe(vyxstate* s, const stmtrec* r) {
-    s->popt.cframe[1] = 0;
-    s->popt.cframe[0] = stmtslot(r, slot::plot::CFRAME) != nullptr;
+    s->poptw.cframe[1] = 0;
+    s->poptw.cframe[0] = stmtslot(r, slot::plot::CFRAME) != nullptr;
 }
 
 int readlifeaxis(vyxstate* s, const stmtrec* r) {
-    auto& p = s->popt.pflags;
+    auto& p = s->poptw.pflags;
     const bool logs = logaxis(s);
     const optslot* laxis = stmtslot(r, slot::plot::LAXIS);
     if (laxis) {
@@ -418,7 +418,7 @@ int readlifeaxis(vyxstate* s, const stmtrec* r) {
         s->work.ntickset = nt != nullptr;
         s->work.axopt[AO_NTICK] = nt ? countopt(r, "NTICK", nt->num, 1, MOST_TICKS, 4) : 4;
     }
-    if (p.mlgrid && !logs) xpmlog(510, 192, txtarg(s->opts.labels[LB_DIST], wzstrip(s->opts.labels[LB_DIST], 16)));
+    if (p.mlgrid && !logs) xpmlog(510, 192, txtarg(s->optsw.labels[LB_DIST], wzstrip(s->optsw.labels[LB_DIST], 16)));
     if (logs && s->work.llowgiven && !(s->work.axlim[AX_LIFELOWER] > kEps53)) {
         xpmlog(510, 170, s->work.axlim[AX_LIFELOWER]);
         return RC_SPEC;
@@ -427,7 +427,7 @@ int readlifeaxis(vyxstate* s, const stmtrec* r) {
 }
 
 int readplotdisplay(vyxstate* s, const stmtrec* r) {
-    auto& p = s->popt.pflags;
+    auto& p = s->poptw.pflags;
     readsurvtime(s, r);
     readref(s, r, REF_VREF, slot::plot::VREF, slot::plot::VREFLABELS, 42, 43);
     readref(s, r, REF_HREF, slot::plot::HREF, slot::plot::HREFLABELS, 44, 45);
@@ -447,31 +447,31 @@ int readplotdisplay(vyxstate* s, const stmtrec* r) {
         xpmlog(510, 1967, gparm(r, slot::plot::VREFLABPOS, 1));
         vpos = 1;
     }
-    s->popt.refopts[REFPOS_HREF] = hpos;
-    s->popt.refopts[REFPOS_VREF] = vpos;
-    s->popt.refopts[REFPOS_SREF] = static_cast<int32_t>(gparm(r, slot::plot::SREFLABPOS, 1));
+    s->poptw.refopts[REFPOS_HREF] = hpos;
+    s->poptw.refopts[REFPOS_VREF] = vpos;
+    s->poptw.refopts[REFPOS_SREF] = static_cast<int32_t>(gparm(r, slot::plot::SREFLABPOS, 1));
 
     static constexpr int kWidths[] = {slot::plot::WAXIS, slot::plot::WFIT};
     static const char* const kWidthNames[] = {"WAXIS", "WFIT"};
     widthlimits(r, kWidths, kWidthNames, 2);
 
-    std::memset(s->popt.gfile, ' ', 8);
+    std::memset(s->poptw.gfile, ' ', 8);
     const optslot* font = stmtslot(r, slot::plot::FONT);
-    if (font && !s->opts.rdxgraph) {
+    if (font && !s->optsw.rdxgraph) {
         char buf[256] = {};
         const int n = font->count < 255 ? font->count : 255;
         std::memcpy(buf, font->ptr, static_cast<size_t>(n));
-        ggfname(buf, n, s->popt.gfile);
+        ggfname(buf, n, s->poptw.gfile);
     }
     pageflagset* pg = &s->work.pageflags;
     pg->boxes = pg->data = pg->fitlines = pg->medians = 0;
     s->life.ppcflag1 = s->life.ppcflag2 = 0;
 
     int rc = 0;
-    if (s->input.stmtkind == 1) {
+    if (s->inputw.stmtkind == 1) {
         rc = probplotblock(s, r);
         if (rc == 0) readordering(s, r);
-    } else if (s->input.stmtkind == 4) {
+    } else if (s->inputw.stmtkind == 4) {
         rc = relationplotblock(s, r);
     }
     if (rc) return rc;
@@ -482,7 +482,7 @@ int readplotdisplay(vyxstate* s, const stmtrec* r) {
     // Statistical graphics draw PREF and LREF themselves; device graphics draw them as the
     // horizontal and vertical reference lines.
     auto& refs = s->work.refs;
-    if (!s->opts.rdxgraph && (refs.counts[REF_PREF] > 0 || refs.counts[REF_LREF] > 0)) {
+    if (!s->optsw.rdxgraph && (refs.counts[REF_PREF] > 0 || refs.counts[REF_LREF] > 0)) {
         const int h = p.rotate ? REF_PREF : REF_LREF, v = p.rotate ? REF_LREF : REF_PREF;
         refs.counts[REF_HREF] = refs.counts[h];
         refs.vals[REF_HREF] = refs.vals[h];

@@ -22,7 +22,7 @@ enum : int {
 
 void readflags(vyxstate* s, const stmtrec* r) {
     auto f = [r](int k) -> uint8_t { return stmtflag(r, k) ? 1 : 0; };
-    auto& p = s->popt.pflags;
+    auto& p = s->poptw.pflags;
     s->work.nofitline = f(flag::plot::NOFITLINE);
     s->work.noconf = f(flag::plot::NOCONF);
     s->life.fit.itprflag.itprint = f(flag::plot::ITPRINT);
@@ -31,7 +31,7 @@ void readflags(vyxstate* s, const stmtrec* r) {
     p.pcttab = !f(flag::plot::NOPCTILE);
     s->life.fit.lrflags[LR_PARMS] = f(flag::plot::LRCL);
     s->life.fit.lrflags[LR_PERCENTILES] = p.pcttab && f(flag::plot::LRCLPER);
-    s->input.rspform[RF_READOUT] = f(flag::plot::READOUT);
+    s->inputw.rspform[RF_READOUT] = f(flag::plot::READOUT);
     p.ppout = f(flag::plot::PPOUT);
     s->life.fit.covprint[CP_CORRB] = f(flag::plot::CORRB);
     s->life.fit.covprint[CP_COVB] = f(flag::plot::COVB);
@@ -53,8 +53,8 @@ int readpctlist(vyxstate* s, const stmtrec* r) {
             return 1;
         }
     }
-    s->popt.panels.npct = n;
-    s->popt.panels.pctlist = v;
+    s->poptw.panels.npct = n;
+    s->poptw.panels.pctlist = v;
     s->plot.frame->pfirst = s->plot.frame->pfirst2 = 0;
     s->plot.frame->plast = s->plot.frame->plast2 = n - 1;
     return 0;
@@ -66,7 +66,7 @@ bool modelmatches(const vyxstate* s) {
     if (!s->work.thrflags[TH_MODELRAN] || s->mdl.mdlrspkind != s->inwork.rspkind) return false;
     if (static_cast<int>(s->mdl.mdleffinfo[0] + s->mdl.mdleffinfo[1]) != s->groups.nclass) return false;
     if (s->mdl.mdlrspids[0] != s->life.rspvarid[0]) return false;
-    if (s->input.rspvars[1] && s->mdl.mdlrspids[1] != s->life.rspvarid[1]) return false;
+    if (s->inputw.rspvars[1] && s->mdl.mdlrspids[1] != s->life.rspvarid[1]) return false;
     // The MODEL's one relation variable (continuous or CLASS) is the class variable.
     const uint32_t rel = s->mdl.mdleffinfo[0] == 1 ? s->mdl.mdlvarids[0] : s->mdl.mdlvarids[1];
     return s->groups.nclass != 1 || static_cast<int32_t>(rel) == s->groups.clsvars[0];
@@ -96,11 +96,11 @@ void countlabel(stmtopts& opts) {
 
 // ANALYZE without a response variable: the counts are given as options.
 int countsonly(vyxstate* s, const stmtrec* r) {
-    s->popt.pflags.pbonly = 1;
+    s->poptw.pflags.pbonly = 1;
     const double missing = hostmissing();
     s->life.pbcount = gparm(r, slot::analyze::COUNT, missing);
     s->life.pbtrials = gparm(r, slot::analyze::COUNT2, missing);
-    if (s->opts.distcode == DIST_POISSON) {
+    if (s->optsw.distcode == DIST_POISSON) {
         if (ismissing(s->life.pbcount)) {
             xpmlog(510, 92);
             return 1;
@@ -110,13 +110,13 @@ int countsonly(vyxstate* s, const stmtrec* r) {
             xpmlog(510, MSG_POISSON_COUNT);
         else
             xpmlog(510, MSG_POISSON_SECOND, s->life.pbtrials, gparm(r, slot::analyze::EXPOSURE, 1.0));
-        countlabel(s->opts);
-    } else if (s->opts.distcode == DIST_BINOMIAL) {
+        countlabel(s->optsw);
+    } else if (s->optsw.distcode == DIST_BINOMIAL) {
         if (ismissing(s->life.pbcount) || ismissing(s->life.pbtrials)) {
             xpmlog(510, 93);
             return 1;
         }
-        countlabel(s->opts);
+        countlabel(s->optsw);
     }
     s->life.pbexposure = gparm(r, slot::analyze::EXPOSURE, 1.0);
     s->groups.nclass = 0;
@@ -128,10 +128,10 @@ int countsonly(vyxstate* s, const stmtrec* r) {
 int vyxaprm(vyxstate* s) {
     const stmtrec* r = s->inwork.curstmt;
     if (int rc = readerstart(s)) return rc;
-    s->popt.pflags.pbonly = 0;
-    s->input.stmtkind = 0;
+    s->poptw.pflags.pbonly = 0;
+    s->inputw.stmtkind = 0;
     readstmtlabel(s, r);
-    std::memset(s->opts.labels[LB_DIST], ' ', 40);
+    std::memset(s->optsw.labels[LB_DIST], ' ', 40);
 
     if (int rc = readconfidence(s, r)) return rc;
     const optslot* pred = stmtslot(r, slot::analyze::PREDICT);
@@ -140,7 +140,7 @@ int vyxaprm(vyxstate* s) {
     const optslot* tol = stmtslot(r, slot::analyze::TOLERANCE);
     s->life.pbtolval = tol ? tol->num : 0.0;
     s->life.pbtolgiven = tol != nullptr;
-    s->popt.pflags.pbonesided = stmtflag(r, flag::analyze::ONESIDED);
+    s->poptw.pflags.pbonesided = stmtflag(r, flag::analyze::ONESIDED);
 
     const optslot* rsp = stmtslot(r, slot::head::RESP1);
     if (!rsp || rsp->count <= 0) return countsonly(s, r);
@@ -159,7 +159,7 @@ int vyxaprm(vyxstate* s) {
 
     if (int rc = readclass(s, r, false)) return rc;
     if (int rc = readform(s, r, true)) return rc;
-    s->popt.pflags.pupgiven = s->popt.pflags.plowgiven = 0;
+    s->poptw.pflags.pupgiven = s->poptw.pflags.plowgiven = 0;
     if (int rc = readpctlist(s, r)) return rc;
 
     // A SCALE= or SHAPE= that is not positive is refused as the plot statements refuse it
@@ -171,20 +171,20 @@ int vyxaprm(vyxstate* s) {
     if (int rc = modelfitsettings(s)) return rc;
     afterfitmethod(s);
 
-    if (s->opts.distcode == DIST_POISSON || s->opts.distcode == DIST_BINOMIAL) {
-        countlabel(s->opts);
-        if (s->opts.distcode == DIST_BINOMIAL && s->inwork.rspkind != FORM_COUNTS) {
+    if (s->optsw.distcode == DIST_POISSON || s->optsw.distcode == DIST_BINOMIAL) {
+        countlabel(s->optsw);
+        if (s->optsw.distcode == DIST_BINOMIAL && s->inwork.rspkind != FORM_COUNTS) {
             xpmlog(510, 150);
             return RC_SPEC;
         }
         s->work.fitmethod = FIT_COUNTS;
-        if (stmtslot(r, slot::plot::THRESHOLD)) xpmlog(510, 166, txtarg(s->opts.labels[LB_DIST], 16));
+        if (stmtslot(r, slot::plot::THRESHOLD)) xpmlog(510, 166, txtarg(s->optsw.labels[LB_DIST], 16));
     } else {
         dispatchdist(s, r);
     }
     if (nocovariance(s->work.fitmethod)) s->work.noconf = 1;
     setppos(s, static_cast<int>(gparm(r, slot::analyze::PPOS, 4)));
-    if (!s->opts.logscale[0]) s->popt.linaxis = 1;
+    if (!s->optsw.logscale[0]) s->poptw.linaxis = 1;
     readsurvtime(s, r);
     const uint32_t fm = s->work.fitmethod;
     s->work.fitmethod = FIT_UNSET;   // the ordering is not taken from the MODEL statement here

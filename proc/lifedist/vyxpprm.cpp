@@ -27,7 +27,7 @@ uint32_t kindof(const char* kw) {
 
 void readflags(vyxstate* s, const stmtrec* r) {
     auto f = [r](int k) -> uint8_t { return stmtflag(r, k) ? 1 : 0; };
-    auto& p = s->popt.pflags;
+    auto& p = s->poptw.pflags;
     s->work.showmult = f(flag::plot::SHOWMULTIPLES);
     p.noppos = f(flag::plot::NOPPOS);
     p.overlay = f(flag::plot::OVERLAY);
@@ -45,7 +45,7 @@ void readflags(vyxstate* s, const stmtrec* r) {
     p.nollabel = f(flag::plot::NOLLABEL);
     p.noslabel = f(flag::plot::NOSLABEL);
     s->work.nocenplot = !f(flag::plot::NOCENPLOT) && !p.noppos;
-    s->popt.linaxis = f(30);   // flag 30 has no keyword on the plot statements; kept as read
+    s->poptw.linaxis = f(30);   // flag 30 has no keyword on the plot statements; kept as read
     s->life.fit.itprflag.itprint = f(flag::plot::ITPRINT);
     s->groups.clsmissing[0] = f(flag::plot::MISSING1);
     s->groups.clsmissing[1] = f(flag::plot::MISSING2);
@@ -54,7 +54,7 @@ void readflags(vyxstate* s, const stmtrec* r) {
     p.mlgrid = f(flag::plot::MINORLOGGRID);
     p.pcttab = !f(flag::plot::NOPCTILE);
     s->life.fit.lrflags[LR_PERCENTILES] = p.pcttab && f(flag::plot::LRCLPER);
-    s->input.rspform[RF_READOUT] = f(flag::plot::READOUT);
+    s->inputw.rspform[RF_READOUT] = f(flag::plot::READOUT);
     p.noinset = !f(flag::plot::NOINSET);
     p.pconfplt = f(flag::plot::PCONFPLT);
     p.ppout = f(flag::plot::PPOUT);
@@ -77,8 +77,8 @@ void readflags(vyxstate* s, const stmtrec* r) {
     // Binned censored counts need the boundaries of the life axis: with CCENBIN only at its
     // ticks, with CENBIN at the ticks and the midpoints between them.
     s->work.lifebnd = p.cenbin;
-    s->popt.lifebnd1 = p.ccenbin;
-    if (p.rotate || s->input.stmtkind == 4) {
+    s->poptw.lifebnd1 = p.ccenbin;
+    if (p.rotate || s->inputw.stmtkind == 4) {
         std::swap(p.noplabel, p.nollabel);
         std::swap(p.noptick, p.noltick);
     }
@@ -89,23 +89,23 @@ void readnumbers(vyxstate* s, const stmtrec* r) {
     // wbconf holds -ln(1 - confidence) for every statement (ANALYZE stores it so), which
     // the Weibayes estimate turns back into the confidence.
     s->life.wbconf = -std::log1p(-gparm(r, slot::plot::WBCONF, 0.95));
-    s->popt.plotcodes[PC_NPINTERVALS] = static_cast<uint32_t>(static_cast<int32_t>(gparm(r, slot::plot::NPINTERVALS, 0)));
-    s->popt.plotcodes[PC_PINTERVALS] = static_cast<uint32_t>(static_cast<int32_t>(gparm(r, slot::plot::PINTERVALS, 4)));
+    s->poptw.plotcodes[PC_NPINTERVALS] = static_cast<uint32_t>(static_cast<int32_t>(gparm(r, slot::plot::NPINTERVALS, 0)));
+    s->poptw.plotcodes[PC_PINTERVALS] = static_cast<uint32_t>(static_cast<int32_t>(gparm(r, slot::plot::PINTERVALS, 4)));
     s->life.npbounds[0] = gparm(r, slot::plot::SIMLOWER, hostmissing());
     s->life.npbounds[1] = gparm(r, slot::plot::SIMUPPER, hostmissing());
-    s->opts.npoints = countopt(r, "NPOINTS", gparm(r, slot::plot::NPOINTS, 100), 1, MOST_POINTS, 100);
+    s->optsw.npoints = countopt(r, "NPOINTS", gparm(r, slot::plot::NPOINTS, 100), 1, MOST_POINTS, 100);
     const optslot* anno = stmtslot(r, slot::plot::ANNOTATE);
     s->inwork.annoflag = anno ? 1 : 0;
-    if (anno) s->input.annods = static_cast<dshandle>(anno->handle);
+    if (anno) s->inputw.annods = static_cast<dshandle>(anno->handle);
     if (s->work.showmult) {
         const optslot* pos = stmtslot(r, slot::plot::SHOWMULTIPLES);
         if (pos && pos->kind == SK_NAME)
-            std::memcpy(s->popt.multpos, pos->name, 8);
+            std::memcpy(s->poptw.multpos, pos->name, 8);
         else
-            std::memcpy(s->popt.multpos, "NW      ", 8);
+            std::memcpy(s->poptw.multpos, "NW      ", 8);
     }
-    if (s->work.noconf) s->popt.plotcodes[PC_PINTERVALS] = 0;
-    if (s->popt.plotcodes[PC_PINTERVALS] == 5) s->life.fit.lrflags[LR_PERCENTILES] = 1;
+    if (s->work.noconf) s->poptw.plotcodes[PC_PINTERVALS] = 0;
+    if (s->poptw.plotcodes[PC_PINTERVALS] == 5) s->life.fit.lrflags[LR_PERCENTILES] = 1;
 }
 
 // The number of variables of the MODEL statement's model (CLASS and continuous) that its
@@ -118,7 +118,7 @@ int modelvars(const modelstate& mdl) {
 // FITTYPE=MODEL and REGRESSION use the MODEL statement's responses: they must be this
 // statement's.
 bool sameresponse(const vyxstate* s) {
-    const int mine = s->input.rspvars[1] ? 2 : 1;
+    const int mine = s->inputw.rspvars[1] ? 2 : 1;
     const int theirs = s->mdl.mdlnresp;
     if (mine != theirs || s->mdl.mdlrspkind != writtenform(s) || s->mdl.mdlrspids[0] != s->life.rspvarid[0]) return false;
     return mine == 1 || s->mdl.mdlrspids[1] == s->life.rspvarid[1];
@@ -150,8 +150,8 @@ int modelfitsettings(vyxstate* s, const stmtrec* r) {
         xpmlog(510, 823);
         return 1;
     }
-    s->popt.pctopts[0] = gparm(r, slot::plot::PCNTLLOWER, 5.0) / 100;
-    s->popt.pctopts[1] = gparm(r, slot::plot::PCNTLUPPER, bymodel && modelvars(s->mdl) > 1 ? 10.0 : 5.0) / 100;
+    s->poptw.pctopts[0] = gparm(r, slot::plot::PCNTLLOWER, 5.0) / 100;
+    s->poptw.pctopts[1] = gparm(r, slot::plot::PCNTLUPPER, bymodel && modelvars(s->mdl) > 1 ? 10.0 : 5.0) / 100;
     return 0;
 }
 
@@ -163,7 +163,7 @@ int parmnames(vyxstate* s) {
         return 1;
     }
     for (int i = 0; i < n && i < 2; ++i) {
-        const char* lab = s->opts.labels[LB_PARM1 + i];
+        const char* lab = s->optsw.labels[LB_PARM1 + i];
         names[i] = rdxtxt(lab, wzstrip(lab, 16));
     }
     s->life.fit.parmnames = names;
@@ -175,20 +175,20 @@ int parmnames(vyxstate* s) {
 int vyxpprm(vyxstate* s) {
     const stmtrec* r = s->inwork.curstmt;
     if (int rc = readerstart(s)) return rc;
-    if (s->opts.distcode == DIST_POISSON || s->opts.distcode == DIST_BINOMIAL) {
+    if (s->optsw.distcode == DIST_POISSON || s->optsw.distcode == DIST_BINOMIAL) {
         xpmlog(510, 526);
         return 1;
     }
-    s->popt.pflags.ismcf = 0;
-    s->popt.pflags.pbonly = 0;
-    s->input.stmtkind = kindof(r->keyword);
+    s->poptw.pflags.ismcf = 0;
+    s->poptw.pflags.pbonly = 0;
+    s->inputw.stmtkind = kindof(r->keyword);
     readstmtlabel(s, r);
     if (int rc = readconfidence(s, r)) return rc;
     s->life.fit.npar.total = 2;
     readresponses(s, r);
-    if (s->life.rspvarid[0] && s->input.dsin) {
+    if (s->life.rspvarid[0] && s->inputw.dsin) {
         const int32_t var = static_cast<int32_t>(s->life.rspvarid[0]);
-        xffile(s->input.dsin, FF_FORMATS, &var, 1);
+        xffile(s->inputw.dsin, FF_FORMATS, &var, 1);
     }
     if (allocframe(s)) return 1;
     s->plot.frame->insetnext = r->next && !std::strncmp(r->next->keyword, "INSET", 5);
@@ -208,8 +208,8 @@ int vyxpprm(vyxstate* s) {
     if (int rc = readlifeaxis(s, r)) return rc;
     if (nocovariance(s->work.fitmethod)) s->work.noconf = 1;
     setppos(s, static_cast<int>(gparm(r, slot::plot::PPOS, 4)));
-    if (!s->opts.logscale[0]) s->popt.linaxis = 1;
+    if (!s->optsw.logscale[0]) s->poptw.linaxis = 1;
     const int rc = readplotdisplay(s, r);
-    if (rc == 0) combinenotes(s, s->popt.pflags.pplot);
+    if (rc == 0) combinenotes(s, s->poptw.pflags.pplot);
     return rc;
 }

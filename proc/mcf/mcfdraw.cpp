@@ -16,4 +16,4 @@ int mcfframe(vyxstate* s, bool insetnext) {
     return 0;
 }
 
-void mcffont(vyxstate* s, const char* text, int len) { ggfname(text, len, s->popt.gfile); }
+void mcffont(vyxstate* s, const char* text, int len) { ggfname(text, len, s->poptw.gfile); }

@@ -159,7 +159,7 @@ void store(plotlay* f, const Axis& a, bool horizontal) {
 }  // namespace
 
 int vyxcfsc(vyxstate* s) {
-    auto& p = s->popt.pflags;
+    const auto& p = s->popt.pflags;
     auto& o = s->mcf.mcfopt;
     plotlay* f = s->plot.frame;
     const bool limits = o.wantlims && !s->work.noconf;

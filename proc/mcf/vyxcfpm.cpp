@@ -42,7 +42,7 @@ int numbers(const stmtrec* r, int slot, const double** vals) {
 vardesc* descof(vyxstate* s, int32_t var) {
     if (!var) return nullptr;
     auto* d = poolget<vardesc>(s->pools.stmtpool, 1, poolflag::zeroed);
-    if (d) xvname(s->input.dsin, var, d);
+    if (d) xvname(s->inputw.dsin, var, d);
     return d;
 }
 
@@ -89,10 +89,10 @@ void reflines(vyxstate* s, const stmtrec* r, int valslot, int labslot, int at, i
 }
 
 int panels(vyxstate* s, const stmtrec* r) {
-    auto& P = s->popt.panels;
+    auto& P = s->poptw.panels;
     P.nrows = P.ncols = 1;
     s->mcf.mcfopt.topstrip = s->mcf.mcfopt.sidestrip = 0;
-    if (s->popt.pflags.overlay || s->popt.pflags.mcfdiff) return 0;
+    if (s->poptw.pflags.overlay || s->poptw.pflags.mcfdiff) return 0;
     const optslot* rows = stmtslot(r, slot::plot::NROWS);
     const optslot* cols = stmtslot(r, slot::plot::NCOLS);
     if (rows) {
@@ -174,9 +174,9 @@ uint8_t ordercode(const stmtrec* r, int slot) {
 // 3. The flags of the statement, with the messages for the combinations that cancel one
 // another (an overlay with censoring bins or an inset).
 void readflags(vyxstate* s, const stmtrec* r, bool insetnext) {
-    auto& F = s->popt.pflags;
+    auto& F = s->poptw.pflags;
     auto& O = s->mcf.mcfopt;
-    s->opts.logscale[0] = on(r, flag::mcf::LOGLOG);
+    s->optsw.logscale[0] = on(r, flag::mcf::LOGLOG);
     O.wantlims = !on(r, flag::mcf::NOVARIANCE);
     O.varlawless = on(r, flag::mcf::VARMETHOD2);
     F.overlay = on(r, flag::plot::OVERLAY);
@@ -226,7 +226,7 @@ void variancemethod(vyxstate* s, const stmtrec* r) {
             default: break;
         }
     }
-    if (s->input.nfreq > 0 && O.wantlims && !O.varlawless && !O.varpoisson) {
+    if (s->inputw.nfreq > 0 && O.wantlims && !O.varlawless && !O.varpoisson) {
         xpmlog(MSG_GROUP, MCFM_FREQLAWLESS);
         O.varlawless = 1;
     }
@@ -236,29 +236,29 @@ void variancemethod(vyxstate* s, const stmtrec* r) {
 // censoring values, or interval data with recurrences, removals and the numbers at risk.
 // RC_REPORTED when exact times have no unit identifier.
 int responses(vyxstate* s, const stmtrec* r) {
-    auto& F = s->popt.pflags;
+    auto& F = s->poptw.pflags;
     auto& O = s->mcf.mcfopt;
-    s->input.ncensvals = 0;
-    s->input.censvals = nullptr;
+    s->inputw.ncensvals = 0;
+    s->inputw.censvals = nullptr;
     if (s->inwork.rspkind == MCF_EXACT) {
-        if (s->input.nunitid == 0) {
+        if (s->inputw.nunitid == 0) {
             xpmlog(MSG_GROUP, MCFM_NOUNITID);
             return RC_REPORTED;
         }
-        s->input.rspvars[0] = descof(s, firstvar(r, slot::head::RESP1));
-        s->input.rspvars[1] = descof(s, firstvar(r, slot::head::RESP2));
+        s->inputw.rspvars[0] = descof(s, firstvar(r, slot::head::RESP1));
+        s->inputw.rspvars[1] = descof(s, firstvar(r, slot::head::RESP2));
         const double* v = nullptr;
         if (int n = numbers(r, slot::head::CENSVALS, &v); n > 0) {
-            s->input.ncensvals = n;
-            s->input.censvals = const_cast<double*>(v);
+            s->inputw.ncensvals = n;
+            s->inputw.censvals = const_cast<double*>(v);
         }
         return 0;
     }
     xpmlog(MSG_GROUP, MCFM_INTERVALNOTE);
     F.cenbin = F.ccenbin = 0;
     s->work.nocenplot = 0;
-    s->input.rspvars[0] = descof(s, firstvar(r, slot::head::RESP1));
-    s->input.rspvars[1] = descof(s, firstvar(r, slot::head::RESP2));
+    s->inputw.rspvars[0] = descof(s, firstvar(r, slot::head::RESP1));
+    s->inputw.rspvars[1] = descof(s, firstvar(r, slot::head::RESP2));
     O.mcfvars[0] = firstvar(r, slot::head::CENSVALS);
     O.mcfvars[1] = firstvar(r, slot::head::MCF_REMOVALS);
     const double* v = nullptr;
@@ -272,14 +272,14 @@ int responses(vyxstate* s, const stmtrec* r) {
 int classvariables(vyxstate* s, const stmtrec* r) {
     const optslot* cls = stmtslot(r, slot::head::CLASS);
     s->groups.nclass = cls && cls->kind == SK_VARLIST ? (cls->count < 2 ? cls->count : 2) : 0;
-    if (s->popt.pflags.mcfdiff && s->groups.nclass != 1) {
+    if (s->poptw.pflags.mcfdiff && s->groups.nclass != 1) {
         xpmlog(MSG_GROUP, MCFM_DIFFCLASS, s->groups.nclass);
         return RC_REPORTED;
     }
     for (int j = 0; j < s->groups.nclass; ++j) {
         const int32_t var = static_cast<const int32_t*>(cls->ptr)[j];
-        vardesc& d = s->input.clsdesc[j];
-        xvname(s->input.dsin, var, &d);
+        vardesc& d = s->inputw.clsdesc[j];
+        xvname(s->inputw.dsin, var, &d);
         s->groups.clsvars[j] = var;
         s->groups.clsnumeric[j] = s->groups.clskeynum[j] = d.type == 1;
         std::memcpy(s->groups.clsnames[j], d.name, sizeof s->groups.clsnames[j]);
@@ -294,14 +294,14 @@ int classvariables(vyxstate* s, const stmtrec* r) {
 // 12. and 13. The axes: HAXIS=/VAXIS= lists (not on a log-log plot), or the ends and tick
 // counts given one by one; a horizontal range that is empty is dropped.
 void axes(vyxstate* s, const stmtrec* r) {
-    auto& F = s->popt.pflags;
+    auto& F = s->poptw.pflags;
     auto& O = s->mcf.mcfopt;
     double* ax = s->work.axlim;
     O.ntick[0] = O.ntick[1] = 4;
     s->work.llowgiven = s->work.lupgiven = F.plowgiven = F.pupgiven = 0;
     const double* v = nullptr;
     if (int n = numbers(r, slot::mcf::HAXIS, &v); n > 0) {
-        if (s->opts.logscale[0]) {
+        if (s->optsw.logscale[0]) {
             xpmlog(MSG_GROUP, MCFM_HAXISLOG);
         } else {
             axislist(r, "HAXIS", v, n, &ax[AX_LIFELOWER], &s->work.llowgiven, &ax[AX_LIFEUPPER], &s->work.lupgiven, &O.ntick[0]);
@@ -319,7 +319,7 @@ void axes(vyxstate* s, const stmtrec* r) {
         if (const optslot* t = stmtslot(r, slot::mcf::NHTICK)) O.ntick[0] = countopt(r, "NHTICK", t->num, 1, MOST_TICKS, 4), O.ntickgiven[0] = 1;
     }
     if (int n = numbers(r, slot::mcf::VAXIS, &v); n > 0) {
-        if (s->opts.logscale[0]) {
+        if (s->optsw.logscale[0]) {
             xpmlog(MSG_GROUP, MCFM_VAXISLOG);
         } else {
             axislist(r, "VAXIS", v, n, &ax[AX_PCTLOWER], &F.plowgiven, &ax[AX_PCTUPPER], &F.pupgiven, &O.ntick[1]);
@@ -335,18 +335,18 @@ void axes(vyxstate* s, const stmtrec* r) {
 // 15. and 16. The reference lines of both axes and the positions of their labels (out of
 // range: a WARNING that 1 is used, and the statement runs).
 void references(vyxstate* s, const stmtrec* r) {
-    auto& F = s->popt.pflags;
+    auto& F = s->poptw.pflags;
     s->work.refstop2 = on(r, flag::plot::VINTERSECT);
     reflines(s, r, slot::plot::VREF, slot::plot::VREFLABELS, REF_VREF, MCFM_VREFLAB1, MCFM_VREFLABN);
     F.refstop = on(r, flag::plot::HINTERSECT);
     reflines(s, r, slot::plot::HREF, slot::plot::HREFLABELS, REF_HREF, MCFM_HREFLAB1, MCFM_HREFLABN);
-    int32_t& vpos = s->popt.refopts[REFPOS_VREF];
+    int32_t& vpos = s->poptw.refopts[REFPOS_VREF];
     vpos = labelpos(r, slot::plot::VREFLABPOS, 2);
     if (vpos == 0) {
         xpmlog(MSG_GROUP, MCFM_VREFLABPOS, gparm(r, slot::plot::VREFLABPOS, 1));
         vpos = 1;
     }
-    int32_t& hpos = s->popt.refopts[REFPOS_HREF];
+    int32_t& hpos = s->poptw.refopts[REFPOS_HREF];
     hpos = labelpos(r, slot::plot::HREFLABPOS, 6);
     if (hpos == 0) {
         xpmlog(MSG_GROUP, MCFM_HREFLABPOS, gparm(r, slot::plot::HREFLABPOS, 1));
@@ -356,7 +356,7 @@ void references(vyxstate* s, const stmtrec* r) {
 
 // 17. FONT=: a name, or a quoted text.
 void font(vyxstate* s, const stmtrec* r) {
-    std::memset(s->popt.gfile, ' ', sizeof s->popt.gfile);
+    std::memset(s->poptw.gfile, ' ', sizeof s->poptw.gfile);
     if (const optslot* f = stmtslot(r, slot::plot::FONT)) {
         int len = 0;
         const char* t = nullptr;
@@ -371,13 +371,13 @@ void font(vyxstate* s, const stmtrec* r) {
 int vyxcfpm(vyxstate* s) {
     VX_EXPECT(s->inwork.curstmt, "the MCFPLOT statement being run");
     stmtrec* r = s->inwork.curstmt;
-    auto& F = s->popt.pflags;
+    auto& F = s->poptw.pflags;
     auto& O = s->mcf.mcfopt;
     O = {};
     // 1. An MCF plot: not rotated, statement kind 3, axes not yet scaled.
     F.ismcf = 1;
     F.rotate = 0;
-    s->input.stmtkind = 3;
+    s->inputw.stmtkind = 3;
     O.axscaled = 0;
     // 2. The plot layout record, and whether an INSET statement follows.
     const bool insetnext = r->next && std::strncmp(r->next->keyword, "INSET", 5) == 0;
@@ -394,18 +394,18 @@ int vyxcfpm(vyxstate* s) {
     } else {
         s->inwork.annoflag = 0;
     }
-    s->opts.stmtlabel = nullptr;
+    s->optsw.stmtlabel = nullptr;
     if (const optslot* l = stmtslot(r, slot::head::LABEL); l && l->kind == SK_NAME && !vzatl(' ', l->name, 8))
-        s->opts.stmtlabel = l->name;
+        s->optsw.stmtlabel = l->name;
     // 8. The confidence level, the response form and the interpolation.
-    s->opts.alpha = 1 - gparm(r, slot::mcf::CONFIDENCE, 0.95);
+    s->optsw.alpha = 1 - gparm(r, slot::mcf::CONFIDENCE, 0.95);
     s->inwork.rspkind = static_cast<uint32_t>(gparm(r, slot::head::RSPKIND, 0));
     s->mcf.mcftype = static_cast<uint32_t>(gparm(r, slot::mcf::INTERPOLATE, 0));
     if (int rc = responses(s, r); rc != 0) return rc;
     if (int rc = classvariables(s, r); rc != 0) return rc;
     axes(s, r);
     // 14. CFRAME=, and the limits of WAXIS=.
-    s->popt.cframe[0] = stmtslot(r, slot::plot::CFRAME) != nullptr;
+    s->poptw.cframe[0] = stmtslot(r, slot::plot::CFRAME) != nullptr;
     static constexpr int kWidths[] = {slot::plot::WAXIS};
     static const char* const kWidthNames[] = {"WAXIS"};
     widthlimits(r, kWidths, kWidthNames, 1);
@@ -421,7 +421,7 @@ int vyxcfpm(vyxstate* s) {
         s->groups.clsorder[CO_CODE + j] = s->groups.clsorder[CO_COPY + j] = c;
         s->groups.clsorder[CO_COUNTED + j] = c == 2 || c == 3;
     }
-    s->opts.rowlay[0] = MCF_BUFRECS;
-    s->opts.rowlay[1] = MCF_RECLEN / 8;
+    s->optsw.rowlay[0] = MCF_BUFRECS;
+    s->optsw.rowlay[1] = MCF_RECLEN / 8;
     return 0;
 }

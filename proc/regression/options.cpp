@@ -44,43 +44,43 @@ int32_t firstvar(const stmtrec* r, int n) {
 // The distribution: routines, labels, scale of the response and THRESHOLD=. 1 after 510/87
 // or 510/88; 2000 for a code without a family.
 int distribution(vyxstate* s, const stmtrec* r) {
-    if (s->opts.distcode == DIST_POISSON || s->opts.distcode == DIST_BINOMIAL) {
-        xpmlog(510, s->opts.distcode == DIST_POISSON ? 87 : 88);
+    if (s->optsw.distcode == DIST_POISSON || s->optsw.distcode == DIST_BINOMIAL) {
+        xpmlog(510, s->optsw.distcode == DIST_POISSON ? 87 : 88);
         return 1;
     }
-    const distinfo* f = distributioninfo(s->opts.distcode);
+    const distinfo* f = distributioninfo(s->optsw.distcode);
     if (!f) return RC_SPEC;
-    s->opts.quant_fn = f->quant;
+    s->optsw.quant_fn = f->quant;
     s->mdl.fit.prob_fn[0] = f->value;
     s->mdl.fit.prob_fn[1] = f->deriv;
     s->mdl.shape_fn = nullptr;
     s->mdl.quantst_fn = f->squant;
     s->mdl.ndistp = 1;
     s->mdl.gammafam = 0;
-    label(s->opts.labels[LB_DIST], 20, f->name);
-    label(s->opts.labels[LB_PARM1], 16, f->modelparm[0]);
-    label(s->opts.labels[LB_PARM2], 16, f->modelparm[1]);
+    label(s->optsw.labels[LB_DIST], 20, f->name);
+    label(s->optsw.labels[LB_PARM1], 16, f->modelparm[0]);
+    label(s->optsw.labels[LB_PARM2], 16, f->modelparm[1]);
     if (f->code == DIST_GAMMA) {
         s->mdl.ndistp = 2;
         s->mdl.gammafam = 1;
         s->mdl.shape_fn = zprbpgm;
-        label(s->opts.labels[LB_PARM3], 16, 59);
+        label(s->optsw.labels[LB_PARM3], 16, 59);
     }
     if (f->code == DIST_EXPONENTIAL) {
-        s->opts.fixedparms[FP_SCALE] = 1.0;
+        s->optsw.fixedparms[FP_SCALE] = 1.0;
         s->mdl.scalefix = 1;
     }
-    if (f->scale == 1) s->opts.logscale[0] = 1;
-    if (f->scale == 2) s->opts.logscale[1] = 1;
+    if (f->scale == 1) s->optsw.logscale[0] = 1;
+    if (f->scale == 2) s->optsw.logscale[1] = 1;
     const optslot* thr = stmtslot(r, ms::THRESHOLD);
-    s->opts.fixedparms[FP_THRESHOLD] = 0.0;
+    s->optsw.fixedparms[FP_THRESHOLD] = 0.0;
     s->work.thrflags[TH_GIVEN] = 0;
     if (thr && f->scale == 0) {
-        const char* d = s->opts.labels[LB_DIST];
+        const char* d = s->optsw.labels[LB_DIST];
         xpmlog(510, 166, txtarg(d, wzstrip(d, 20)));
     } else if (thr) {
         s->work.thrflags[TH_GIVEN] = 1;
-        s->opts.fixedparms[FP_THRESHOLD] = thr->num;
+        s->optsw.fixedparms[FP_THRESHOLD] = thr->num;
     }
     return 0;
 }
@@ -101,11 +101,11 @@ int relations(vyxstate* s, const stmtrec* r) {
         const optslot* c = stmtslot(r, codeslot[k]);
         const int code = c ? static_cast<int>(c->num) : 0;
         s->mdl.relcodes[k] = code >= 1 && code <= 5 ? static_cast<uint32_t>(code) : 0;
-        std::memset(s->opts.labels[labslot[k]], ' ', 40);
+        std::memset(s->optsw.labels[labslot[k]], ' ', 40);
         s->mdl.mtrans_fn[k] = nullptr;
         if (s->mdl.relcodes[k]) {
             s->mdl.mtrans_fn[k] = kRel[code].fn;
-            xpmstr(s->opts.labels[labslot[k]], 40, 510, kRel[code].label);
+            xpmstr(s->optsw.labels[labslot[k]], 40, 510, kRel[code].label);
         }
         s->mdl.relvarids[k] = firstvar(r, varslot[k]);
         given += s->mdl.relvarids[k] >= 0;
@@ -118,7 +118,7 @@ int relations(vyxstate* s, const stmtrec* r) {
     const levstate* ls = s->mdl.mdllev->lstate;
     for (int k = 0; k < 3; ++k) {
         if (!s->mdl.relcodes[k]) continue;
-        const char* lab = s->opts.labels[labslot[k]];
+        const char* lab = s->optsw.labels[labslot[k]];
         if (s->mdl.relvarids[k] < 0) {
             // The k-th continuous variable of the model; none: the relation is dropped, and
             // the user is told (a CLASS variable is no continuous variable).
@@ -130,7 +130,7 @@ int relations(vyxstate* s, const stmtrec* r) {
             }
         }
         if (!s->mdl.relcodes[k]) continue;
-        xvname(s->input.dsin, s->mdl.relvarids[k], &s->mdl.relvardesc[k]);
+        xvname(s->inputw.dsin, s->mdl.relvarids[k], &s->mdl.relvardesc[k]);
         // A named variable that is not a continuous variable of the model takes no transform.
         bool continuous = false;
         for (int i = 0; i < ls->ncontv && !continuous; ++i)
@@ -163,7 +163,7 @@ int logscale(vyxstate* s) {
     s->mdl.logscl = ls;
     ctl->lstate = ls;
     ctl->ldata = d;
-    d->dsh = s->input.dsin;
+    d->dsh = s->inputw.dsin;
     d->ldpool = pool;
     ls->lsflags = static_cast<uint8_t>((ls->lsflags & ~LS_CODED) | LS_NOSTD);
 
@@ -179,13 +179,13 @@ int logscale(vyxstate* s) {
     if (s->mdl.scalefix) {
         xpmlog(510, 688);
         s->mdl.scalefix = 0;
-        s->opts.fixedparms[FP_SCALE] = missing();
+        s->optsw.fixedparms[FP_SCALE] = missing();
     }
-    if (s->mdl.shapefix && s->opts.distcode != DIST_GAMMA) {
+    if (s->mdl.shapefix && s->optsw.distcode != DIST_GAMMA) {
         xpmlog(510, 688);
         s->mdl.shapefix = 0;
         s->mdl.scalefix = 0;
-        s->opts.fixedparms[FP_SCALE] = missing();
+        s->optsw.fixedparms[FP_SCALE] = missing();
     }
     return seffect(s, ls, rec);
 }
@@ -202,7 +202,7 @@ int seffect(vyxstate* s, levstate* ls, stmtrec* r) {
     double icpt = missing();
     if (stmtflag(r, flag::logscale::NOINT)) icpt = 0.0;
     icpt = gparm(r, slot::logscale::INTERCEPT, icpt);
-    s->opts.fixedparms[FP_LSINTERCEPT] = icpt;
+    s->optsw.fixedparms[FP_LSINTERCEPT] = icpt;
     s->mdl.lsintfix = !ismiss(icpt) && !stmtflag(r, flag::logscale::INTINIT);
     const optslot* init = stmtslot(r, slot::logscale::INITIAL);
     s->mdl.ninit[1] = init ? init->count : 0;
@@ -243,55 +243,55 @@ int vyxmprm(vyxstate* s) {
     s->mdl.fit.fitcrit.converge = gparm(r, ms::CONVERGE, 0.001);
     s->mdl.fit.fitcrit.convh = gparm(r, ms::CONVH, 1e-4);
     s->mdl.fit.fitcrit.singular = gparm(r, ms::SINGULAR, 1e7 * EPS53);
-    s->opts.alpha = 1.0 - gparm(r, ms::CONFIDENCE, 0.95);
+    s->optsw.alpha = 1.0 - gparm(r, ms::CONFIDENCE, 0.95);
     // 3. given values
     double icpt = missing();
     if (stmtflag(r, mf::NOINT)) icpt = 0.0;
     icpt = gparm(r, ms::INTERCEPT, icpt);
-    s->opts.fixedparms[FP_INTERCEPT] = icpt;
-    s->opts.fixedparms[FP_SCALE] = gparm(r, ms::SCALE, missing());
-    s->opts.fixedparms[FP_SHAPE] = gparm(r, ms::SHAPE, missing());
-    s->opts.fixedparms[FP_LSINTERCEPT] = missing();
+    s->optsw.fixedparms[FP_INTERCEPT] = icpt;
+    s->optsw.fixedparms[FP_SCALE] = gparm(r, ms::SCALE, missing());
+    s->optsw.fixedparms[FP_SHAPE] = gparm(r, ms::SHAPE, missing());
+    s->optsw.fixedparms[FP_LSINTERCEPT] = missing();
     s->mdl.fit.itopts[IT_PSTABLE] = gparm(r, ms::PSTABLE, missing());
     // 4. what is held fixed
     s->mdl.intfix = !ismiss(icpt) && !stmtflag(r, mf::LINIT);
-    s->mdl.scalefix = !ismiss(s->opts.fixedparms[FP_SCALE]) && !stmtflag(r, mf::SCINIT);
-    s->mdl.shapefix = !ismiss(s->opts.fixedparms[FP_SHAPE]) && !stmtflag(r, mf::SHINIT);
+    s->mdl.scalefix = !ismiss(s->optsw.fixedparms[FP_SCALE]) && !stmtflag(r, mf::SCINIT);
+    s->mdl.shapefix = !ismiss(s->optsw.fixedparms[FP_SHAPE]) && !stmtflag(r, mf::SHINIT);
     s->mdl.lsintfix = 0;
     s->work.tblflags[TF_OBSTATS] = stmtflag(r, mf::OBSTATS);
     s->mdl.rsp3flag = stmtflag(r, mf::READOUT);
     s->mdl.nocsflag = stmtflag(r, mf::NOCS);
     s->mdl.xcenter = stmtflag(r, mf::XCENTER);
     // 5. checks
-    const double scl = s->opts.fixedparms[FP_SCALE], shp = s->opts.fixedparms[FP_SHAPE];
+    const double scl = s->optsw.fixedparms[FP_SCALE], shp = s->optsw.fixedparms[FP_SHAPE];
     if (!ismiss(scl) && scl < EPS53) {
         xpmlog(510, 89, scl);
         return 1;
     }
-    if (!ismiss(shp) && shp < EPS53 && s->opts.distcode == DIST_WEIBULL) {
+    if (!ismiss(shp) && shp < EPS53 && s->optsw.distcode == DIST_WEIBULL) {
         xpmlog(510, 185, shp);
         return 1;
     }
     // 6. labels
-    for (int k : {LB_DIST, LB_PARM1, LB_PARM2, LB_PARM3}) std::memset(s->opts.labels[k], ' ', 40);
+    for (int k : {LB_DIST, LB_PARM1, LB_PARM2, LB_PARM3}) std::memset(s->optsw.labels[k], ' ', 40);
     s->work.thrflags[TH_GIVEN] = 0;
-    s->opts.logscale[0] = s->opts.logscale[1] = 0;
+    s->optsw.logscale[0] = s->optsw.logscale[1] = 0;
     // 7. the distribution
     if (int rc = distribution(s, r)) return rc;
     // 8, 9. SCALE= and SHAPE= by family
-    if (stmtslot(r, ms::SCALE) && s->opts.distcode == DIST_WEIBULL) {
+    if (stmtslot(r, ms::SCALE) && s->optsw.distcode == DIST_WEIBULL) {
         xpmlog(510, 183);
-        s->opts.fixedparms[FP_SCALE] = missing();
+        s->optsw.fixedparms[FP_SCALE] = missing();
         s->mdl.scalefix = 0;
     }
     if (stmtslot(r, ms::SHAPE)) {
-        if (s->opts.distcode == DIST_WEIBULL) {
-            s->opts.fixedparms[FP_SCALE] = 1.0 / shp;
+        if (s->optsw.distcode == DIST_WEIBULL) {
+            s->optsw.fixedparms[FP_SCALE] = 1.0 / shp;
             s->mdl.scalefix = s->mdl.shapefix;
-        } else if (s->opts.distcode != DIST_GAMMA) {
-            const char* d = s->opts.labels[LB_DIST];
+        } else if (s->optsw.distcode != DIST_GAMMA) {
+            const char* d = s->optsw.labels[LB_DIST];
             xpmlog(510, 184, txtarg(d, wzstrip(d, 20)));
-            s->opts.fixedparms[FP_SHAPE] = missing();
+            s->optsw.fixedparms[FP_SHAPE] = missing();
             s->mdl.shapefix = 0;
         }
     }
@@ -300,21 +300,21 @@ int vyxmprm(vyxstate* s) {
     clearlevels(ctl);
     levstate* ls = ctl->lstate;
     levdata* data = ctl->ldata;
-    data->dsh = s->input.dsin;
+    data->dsh = s->inputw.dsin;
     data->ldpool = s->pools.bypool;
     ls->lsflags = static_cast<uint8_t>(ls->lsflags & ~LS_CODED);
     if (s->mdl.xcenter) ls->lsflags = static_cast<uint8_t>(ls->lsflags & ~LS_NOSTD);
     else ls->lsflags = static_cast<uint8_t>(ls->lsflags | LS_NOSTD);
-    const stmtrec* proc = s->input.procstmt;
+    const stmtrec* proc = s->inputw.procstmt;
     ls->truncln = -1;
     if (proc && stmtflag(proc, flag::proc::TRUNCATE)) ls->truncln = static_cast<int32_t>(gparm(proc, slot::proc::TRUNCATE, 0.0));
     // 11. the effects
-    if (int rc = zlevmod(ls, s->input.dsin, slot::proc::CONTINUOUS, slot::proc::CLASS, r, slot::head::MODEL_EFFECTS, 0, 0))
+    if (int rc = zlevmod(ls, s->inputw.dsin, slot::proc::CONTINUOUS, slot::proc::CLASS, r, slot::head::MODEL_EFFECTS, 0, 0))
         return rc;
     // 12-14. relations
     if (int rc = relations(s, r)) return rc;
     // 15. response form
-    s->input.rspform[RF_TIME] = s->input.rspform[RF_CENSOR] = s->input.rspform[RF_INTERVAL] = 0;
+    s->inputw.rspform[RF_TIME] = s->inputw.rspform[RF_CENSOR] = s->inputw.rspform[RF_INTERVAL] = 0;
     int form = static_cast<int>(gparm(r, slot::head::RSPKIND, 0.0));
     if (s->mdl.rsp3flag) {
         if (form != 0) {
@@ -326,10 +326,10 @@ int vyxmprm(vyxstate* s) {
     s->inwork.rspkind = s->mdl.mdlrspkind = static_cast<uint32_t>(form);
     int nresp = 0;
     switch (form) {
-        case 0: s->input.rspform[RF_TIME] = 1; nresp = 1; break;
-        case 1: s->input.rspform[RF_CENSOR] = 1; nresp = 2; break;
-        case 2: s->input.rspform[RF_INTERVAL] = 1; nresp = 2; break;
-        case 3: s->input.rspform[RF_INTERVAL] = 1; nresp = 1; break;
+        case 0: s->inputw.rspform[RF_TIME] = 1; nresp = 1; break;
+        case 1: s->inputw.rspform[RF_CENSOR] = 1; nresp = 2; break;
+        case 2: s->inputw.rspform[RF_INTERVAL] = 1; nresp = 2; break;
+        case 3: s->inputw.rspform[RF_INTERVAL] = 1; nresp = 1; break;
         default: break;
     }
     s->work.thrflags[TH_MODELRAN] = 1;
@@ -353,7 +353,7 @@ int vyxmprm(vyxstate* s) {
         case code::modelorder::INTERNAL: s->mdl.ordercode = 'I'; break;
         default: s->mdl.ordercode = 0; break;
     }
-    label(s->opts.labels[LB_FITMETHOD], 40, 222);
+    label(s->optsw.labels[LB_FITMETHOD], 40, 222);
     // 18. INITIAL=
     const optslot* init = stmtslot(r, ms::INITIAL);
     s->mdl.ninit[0] = init ? init->count : 0;
@@ -369,29 +369,29 @@ int vyxmprm(vyxstate* s) {
     auto addresp = [&](int32_t var, int cell) {
         if (s->mdl.mdlnresp >= nresp) return true;
         levclass* c = &ctl->respv[s->mdl.mdlnresp];
-        if (!varrecord(s->pools.bypool, s->input.dsin, var, c)) return false;
+        if (!varrecord(s->pools.bypool, s->inputw.dsin, var, c)) return false;
         s->life.rspdesc[cell < 2 ? cell : 1] = c->varinfo->d;
         s->mdl.mdlrspids[s->mdl.mdlnresp++] = static_cast<uint32_t>(var);
         return true;
     };
-    s->input.rspvars[0] = s->input.rspvars[1] = s->input.rspvars[2] = nullptr;
+    s->inputw.rspvars[0] = s->inputw.rspvars[1] = s->inputw.rspvars[2] = nullptr;
     if (firstvar(r, slot::head::RESP1) >= 0) {
         if (!addresp(firstvar(r, slot::head::RESP1), 0)) return RC_NOMEM;
-        s->input.rspvars[0] = &s->life.rspdesc[0];
+        s->inputw.rspvars[0] = &s->life.rspdesc[0];
     }
     if (form == 2 && firstvar(r, slot::head::MODEL_UPPER) >= 0) {
         if (!addresp(firstvar(r, slot::head::MODEL_UPPER), 1)) return RC_NOMEM;
-        s->input.rspvars[1] = &s->life.rspdesc[1];
+        s->inputw.rspvars[1] = &s->life.rspdesc[1];
     }
     s->mdl.rsplist = nullptr;
     if (form == 1 && firstvar(r, slot::head::RESP2) >= 0) {
         if (!addresp(firstvar(r, slot::head::RESP2), 1)) return RC_NOMEM;
-        s->input.rspvars[1] = s->input.rspvars[2] = &s->life.rspdesc[1];
+        s->inputw.rspvars[1] = s->inputw.rspvars[2] = &s->life.rspdesc[1];
     }
     // 20. censoring values
     const optslot* cv = stmtslot(r, slot::head::CENSVALS);
-    s->input.ncensvals = cv ? cv->count : 0;
-    s->input.censvals = cv ? static_cast<double*>(cv->ptr) : nullptr;
+    s->inputw.ncensvals = cv ? cv->count : 0;
+    s->inputw.censvals = cv ? static_cast<double*>(cv->ptr) : nullptr;
     // 21, 22. LOGSCALE
     return logscale(s);
 }

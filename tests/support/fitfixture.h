@@ -64,8 +64,8 @@ protected:
             f->fitcrit.convh = 1e-4;
             f->fitcrit.singular = 1e7 * 1.1102230246251565e-16;
         }
-        s->opts.alpha = 0.05;
-        for (auto& l : s->opts.labels) std::memset(l, ' ', 40);
+        s->optsw.alpha = 0.05;
+        for (auto& l : s->optsw.labels) std::memset(l, ' ', 40);
     }
     void TearDown() override {
         finish();

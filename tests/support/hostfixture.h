@@ -51,8 +51,8 @@ protected:
         s = &area->s;
         s->pools.stmtpool = xmpoolc(8192, 8192, 4);
         s->pools.workpool = xmpoolc(8192, 8192, 4);
-        s->opts.alpha = 0.05;
-        s->opts.rowlay[0] = 100;
+        s->optsw.alpha = 0.05;
+        s->optsw.rowlay[0] = 100;
     }
     void TearDown() override {
         xmpoold(s->pools.stmtpool);

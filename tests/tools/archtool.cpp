@@ -171,8 +171,8 @@ void fieldreport(const fs::path& root) {
     std::cout << "\nFields written outside the folder of their record's owner: " << outside.size() << "\n";
     for (const auto& [k, f] : outside) std::cout << "  " << k << " (" << byname[k.substr(0, k.find('.'))]->owner << "): " << joined(f) << "\n";
 
-    const std::set<std::string> roots = {"vyxinit", "vyxaprm", "vyxpprm", "vyxmprm", "vyxcfpm", "fitstate_start", "plotstate_start",
-                                         "modelstate_start"};
+    const std::set<std::string> roots = {"vyxinit", "vyxxvgi", "vyxaprm", "vyxpprm", "vyxmprm", "vyxcfpm", "fitstate_start",
+                                         "plotstate_start", "modelstate_start", "settings_stmtgone"};
     const auto rd = readers(root, roots);
     std::map<std::string, int> perfile, perrecord;
     std::map<std::string, std::set<std::string>> perroutine;

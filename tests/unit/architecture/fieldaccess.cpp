@@ -406,9 +406,12 @@ std::vector<Record> records(const fs::path& root) {
         if (!(top[i].t == "struct" && top[i + 1].t == "vyxstate" && top[i + 2].t == "{")) continue;
         const size_t close = closing(top, i + 2);
         for (size_t k = i + 3; k < close; ++k) {   // an anonymous union's members are members too
-            if (!(top[k].t == ";" && isname(top[k - 1].t) && isname(top[k - 2].t))) continue;
-            const std::string &name = top[k - 1].t, &type = top[k - 2].t;
-            const bool konst = top[k - 3].t == "const";
+            if (top[k].t != ";") continue;
+            size_t e = k;   // past the declarator: TYPE NAME; or TYPE NAME{};
+            if (top[e - 1].t == "}" && top[e - 2].t == "{") e -= 2;
+            if (!(isname(top[e - 1].t) && isname(top[e - 2].t))) continue;
+            const std::string &name = top[e - 1].t, &type = top[e - 2].t;
+            const bool konst = top[e - 3].t == "const";
             Record* same = nullptr;
             for (Record& r : out)
                 if (r.type == type) same = &r;

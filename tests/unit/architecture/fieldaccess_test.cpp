@@ -152,7 +152,7 @@ TEST_F(Fields, ReadsAndWritesAsEachLineSays) {
 // a pointer of another type named like the state is not the state.
 TEST_F(Fields, AWritableViewInAUnionIsTheSameRecord) {
     file("proc/vyxstate.h",
-         "struct vyxstate {\n    union {\n        optsrec optsw;\n        const optsrec opts;\n    };\n    alpharec al;\n"
+         "struct vyxstate {\n    union {\n        optsrec optsw;\n        const optsrec opts{};\n    };\n    alpharec al;\n"
          "    betarec be;\n};\n");
     file("proc/alpha/fit.cpp",
          "void fit(vyxstate* s) {\n    s->optsw.a = s->opts.b;\n    auto& o = s->optsw;\n    o.lims[0] = s->al.n;\n}\n"

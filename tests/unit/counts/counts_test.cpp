@@ -34,8 +34,8 @@ protected:
     void SetUp() override {
         StateTest::SetUp();
         s->inwork.rspkind = FORM_COUNTS;
-        s->input.nfreq = 1;
-        s->opts.rowlay[1] = 3;
+        s->inputw.nfreq = 1;
+        s->optsw.rowlay[1] = 3;
     }
     void TearDown() override {
         reset();
@@ -103,15 +103,15 @@ TEST_F(CountsTest, ExactLimitsAgreeWithBinomAndPoissonTests) {
 
     // One-sided limits take the whole alpha: at 95% they are the two-sided 90% limits, here
     // through the counts given as options (no response variable).
-    s->opts.alpha = 0.05;
-    s->popt.pflags.pbonesided = 1;
-    s->opts.distcode = DIST_BINOMIAL;
+    s->optsw.alpha = 0.05;
+    s->poptw.pflags.pbonesided = 1;
+    s->optsw.distcode = DIST_BINOMIAL;
     s->life.pbcount = 3;
     s->life.pbtrials = 20;
     ASSERT_EQ(vyxpb(s, nullptr), 0);
     EXPECT_NEAR(s->life.pbpooled[PB_LOWER], 4.2169407885778602e-02, 1e-10);
     EXPECT_NEAR(s->life.pbpooled[PB_UPPER], 0.3436638043142818955, 1e-10);
-    s->opts.distcode = DIST_POISSON;
+    s->optsw.distcode = DIST_POISSON;
     s->life.pbcount = 7;
     s->life.pbexposure = 3;
     ASSERT_EQ(vyxpb(s, nullptr), 0);
@@ -123,10 +123,10 @@ TEST_F(CountsTest, LevelChiSquaresAddUpToTheHomogeneityTests) {
     const RefTable ref = readRef("counts/chisq.txt");
     // Binomial: weighted totals 8 of 34, 5 of 20, 9 of 30; the first level on a utility
     // file in blocks of two rows, the last ending with a block of one.
-    s->opts.distcode = DIST_BINOMIAL;
+    s->optsw.distcode = DIST_BINOMIAL;
     s->groups.nclass = 1;
     s->groups.nlev[1] = 3;
-    s->opts.rowlay[0] = 2;
+    s->optsw.rowlay[0] = 2;
     grpnode* a = level({{2, 10, 1}, {3, 12, 2}}, true);
     grpnode* b = level({{5, 20}});
     grpnode* c = level({{4, 10}, {5, 10}, {0, 5, 2}}, true);
@@ -146,7 +146,7 @@ TEST_F(CountsTest, LevelChiSquaresAddUpToTheHomogeneityTests) {
     EXPECT_EQ(s->life.pbpooled[PB_UPPER], pooled[PB_UPPER]);
 
     // Poisson: counts 3, 8, 12 in exposures 2.5, 4, 5.
-    s->opts.distcode = DIST_POISSON;
+    s->optsw.distcode = DIST_POISSON;
     reset();
     level({{1, 1}, {2, 1.5}});
     level({{8, 4}});
@@ -199,7 +199,7 @@ TEST_F(CountsTest, EdgeCasesGiveExactEndsOrMissingValuesNeverNaNsAsNumbers) {
         EXPECT_TRUE(miss(pbchisq(bad, 0.3)));
     }
     // Poisson with no count: lower limits 0 for the rate and the prediction.
-    s->opts.distcode = DIST_POISSON;
+    s->optsw.distcode = DIST_POISSON;
     s->life.pbpredgiven = 1;
     s->life.pbpredict = 10;
     s->life.pbcount = 0;
@@ -214,7 +214,7 @@ TEST_F(CountsTest, EdgeCasesGiveExactEndsOrMissingValuesNeverNaNsAsNumbers) {
     EXPECT_TRUE(miss(s->life.pbpooled[PB_EST]) && miss(s->life.pbpoolpred[PB_EST]) && miss(s->life.pbpoolpred[PB_UPPER]));
     // Limits of valid counts that cannot be computed are said so, not left silently missing:
     // 1000 future trials beside 3 billion observed are beyond the prediction limit searches.
-    s->opts.distcode = DIST_BINOMIAL;
+    s->optsw.distcode = DIST_BINOMIAL;
     s->life.pbcount = 3;
     s->life.pbtrials = 3e9;
     s->life.pbpredict = 1000;
@@ -224,13 +224,13 @@ TEST_F(CountsTest, EdgeCasesGiveExactEndsOrMissingValuesNeverNaNsAsNumbers) {
     EXPECT_TRUE(log.has('W', "prediction limits for 1000 future trials")) << log.all();
     s->life.pbpredict = 10;
     // Counts as options with another distribution: message and result 1.
-    s->opts.distcode = 2;
+    s->optsw.distcode = 2;
     EXPECT_EQ(vyxpb(s, nullptr), 1);
     EXPECT_TRUE(log.has('E', "DISTRIBUTION=POISSON or BINOMIAL")) << log.all();
 
     // A level with more events than trials (once summed) has no estimate and adds nothing
     // to the chi-square; a pooled proportion of 1 makes every contribution missing.
-    s->opts.distcode = DIST_BINOMIAL;
+    s->optsw.distcode = DIST_BINOMIAL;
     s->groups.nclass = 1;
     s->life.pbpredict = 0;   // no positive prediction value: level blocks missing, pooled block 0
     grpnode* odd = level({{6, 4}});
@@ -246,7 +246,7 @@ TEST_F(CountsTest, EdgeCasesGiveExactEndsOrMissingValuesNeverNaNsAsNumbers) {
     EXPECT_EQ(s->life.pbpoolpred[PB_UPPER], 0.0);
 
     // Poisson with every count 0: a pooled rate of 0 gives missing contributions.
-    s->opts.distcode = DIST_POISSON;
+    s->optsw.distcode = DIST_POISSON;
     EXPECT_TRUE(miss(pbchisq(pbcounts{false, 0, 3}, 0.0)));
     EXPECT_TRUE(miss(pbchisq(pbcounts{true, 0, 3}, 0.0)));
     EXPECT_TRUE(miss(pbchisq(pbcounts{true, 3, 3}, 1.0)));

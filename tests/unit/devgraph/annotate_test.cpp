@@ -47,7 +47,7 @@ protected:
         }
         plot.dataset(slot::plot::ANNOTATE, in);
         s->inwork.curstmt = plot.rec();
-        s->opts.quant_fn = [](double p) { return p * 10; };
+        s->optsw.quant_fn = [](double p) { return p * 10; };
     }
     // The converted X and Y of observation k of the copy.
     std::pair<double, double> copied(int k) {
@@ -101,9 +101,9 @@ TEST_F(Annotate, RefusedValues) {
 // common logarithm under the power relation), Y a life (log10 on a log life axis).
 TEST_F(Annotate, RelationPlotStressAlongTheBottomLifeUpTheLeft) {
     dataset({{"LABEL", 1000, 100, '2', '2', "x"}});
-    s->input.stmtkind = 4;
-    s->opts.stressrel = 3;
-    s->opts.stress_fn = [](double v) { return std::log(v); };
+    s->inputw.stmtkind = 4;
+    s->optsw.stressrel = 3;
+    s->optsw.stress_fn = [](double v) { return std::log(v); };
     s->plot.axlog[AXLOG_V] = 1;
     ASSERT_EQ(vyxatrn(s), 0);
     EXPECT_NEAR(copied(0).first, 3.0, 1e-14);

@@ -118,11 +118,11 @@ TEST_F(Drawing, LegendsOfGridCellsPercentilesAndFailureModes) {
     std::strcpy(s->groups.clsnames[0], "LOT"), s->groups.clsnamelen[0] = 3;
     std::strcpy(s->groups.clsnames[1], "PLANT"), s->groups.clsnamelen[1] = 5;
     s->groups.nplotgrp = 3;
-    s->popt.pflags.legend = 1;
+    s->poptw.pflags.legend = 1;
     // one PLOTFIT value, and an FMODE variable without a label
     s->work.rellegend = 1;
     double pv[1] = {50};
-    s->opts.pctvals = pv, s->opts.pctcount = 1;
+    s->optsw.pctvals = pv, s->optsw.pctcount = 1;
     s->groups.fmodeset.legend = 1;
     std::strcpy(s->groups.fmodeset.desc.name, "MODE"), s->groups.fmodeset.desc.namelen = 4;
     ASSERT_EQ(vyxsymb(s), 0);
@@ -152,7 +152,7 @@ TEST_F(Drawing, LegendPositionFromItsName) {
     std::memcpy(keys, "A               ", 16);
     s->groups.levkeys[0] = keys;
     s->groups.nplotgrp = 1;
-    s->popt.pflags.legend = 1;
+    s->poptw.pflags.legend = 1;
     std::strcpy(s->groups.clsnames[0], "LOT"), s->groups.clsnamelen[0] = 3;
     ASSERT_EQ(vyxsymb(s), 0);
     ASSERT_EQ(vyxglgi(s), 0);
@@ -163,13 +163,13 @@ TEST_F(Drawing, GridFollowsTheGridFlagsAndMinorLogLines) {
     begin();
     vyxgcol(s);
     double pct[3] = {1, 50, 99};
-    s->popt.panels.pctlist = pct, s->popt.panels.npct = 3;
+    s->poptw.panels.pctlist = pct, s->poptw.panels.npct = 3;
     f->pfirst = 0, f->plast = 2;
-    s->opts.quant_fn = [](double p) { return p * 10; };   // 0.01 .. 0.99 -> 0.1 .. 9.9
+    s->optsw.quant_fn = [](double p) { return p * 10; };   // 0.01 .. 0.99 -> 0.1 .. 9.9
     double ticks[2] = {0, 3};                          // three decades apart
     f->hticks = ticks, f->nhtickv = 2;
     // NOGRID: no life-axis grid; the probability grid follows the saved flag.
-    s->popt.pflags.nogrid = 0;
+    s->poptw.pflags.nogrid = 0;
     s->plot.gridsave = 1;
     vyxggrd(s);
     EXPECT_EQ(count(Prim::Line), 3u);
@@ -177,14 +177,14 @@ TEST_F(Drawing, GridFollowsTheGridFlagsAndMinorLogLines) {
     // The grid with MINORLOGGRID on a linear axis: the two tick lines only.
     const size_t before = count(Prim::Line);
     s->plot.gridsave = 0;
-    s->popt.pflags.nogrid = 1;
-    s->popt.pflags.mlgrid = 1;
+    s->poptw.pflags.nogrid = 1;
+    s->poptw.pflags.mlgrid = 1;
     vyxggrd(s);
     EXPECT_EQ(count(Prim::Line) - before, 2u);
     // On a log axis: 2 .. 9 of each of the three decades, and a line at each decade (the
     // last one again at the closing tick), never one line per whole number up to 1000.
     const size_t lin = count(Prim::Line);
-    s->opts.logscale[1] = 1;
+    s->optsw.logscale[1] = 1;
     vyxggrd(s);
     EXPECT_EQ(count(Prim::Line) - lin, 2u + 3 * 8 + 3);
 }
@@ -195,10 +195,10 @@ TEST_F(Drawing, AxisLabelsSwapUnderRotateAndTooLongOnesWarnOnce) {
     vyxgcol(s);
     vardesc v{};
     std::strcpy(v.name, "hours"), v.namelen = 5;
-    s->input.rspvars[0] = &v;
-    std::memcpy(s->opts.labels[LB_DIST], "Weibull         ", 16);
+    s->inputw.rspvars[0] = &v;
+    std::memcpy(s->optsw.labels[LB_DIST], "Weibull         ", 16);
     f->fw0 = 60, f->fh0 = 60, f->fx0 = 20, f->fy0 = 20, f->panelcol = 1;
-    s->popt.pflags.rotate = 1;
+    s->poptw.pflags.rotate = 1;
     vyxghlb(s);
     EXPECT_EQ(texts("Cumulative percent failed").size(), 1u);
     vyxgvlb(s);
@@ -229,11 +229,11 @@ TEST_F(Drawing, SegmentNamesAndDescriptions) {
     EXPECT_EQ(p9->description, "Bearings");
     Stmt none("MCFPLOT");
     s->inwork.curstmt = none.rec();
-    s->input.stmtkind = 3;
+    s->inputw.stmtkind = 3;
     auto* pd = static_cast<rt::gfx::Page*>(vyxsgmt(s, words));
     EXPECT_EQ(pd->name, "VITALYX");
     EXPECT_EQ(pd->description, "MCF plot");
-    s->input.stmtkind = 4;
+    s->inputw.stmtkind = 4;
     EXPECT_EQ(static_cast<rt::gfx::Page*>(vyxsgmt(s, words))->description, "Relation plot");
     EXPECT_EQ(static_cast<rt::gfx::Page*>(vyxsgmt(s, words))->name, "VITALYX2");   // unique in the run
 }
@@ -242,7 +242,7 @@ TEST_F(Drawing, KeyStripsShrinkWideKeysAndOutlineBlankOnes) {
     begin();
     vyxgcol(s);
     s->groups.nclass = 1;
-    s->popt.pflags.layouth = 1;
+    s->poptw.pflags.layouth = 1;
     f->fw = 6;   // a narrow panel
     vyxptlb(s, "A VERY LONG KEY ");
     auto t = texts("A VERY LONG KEY");

@@ -143,11 +143,11 @@ protected:
         s->pools.workpool = xmpoolc(8192, 8192, 4);
         f = static_cast<plotlay*>(poolbytes(s->pools.stmtpool, sizeof(plotlay), poolflag::zeroed));
         s->plot.frame = f;
-        s->input.procstmt = proc.rec();
-        s->opts.alpha = 0.05;
-        s->input.stmtkind = 1;
+        s->inputw.procstmt = proc.rec();
+        s->optsw.alpha = 0.05;
+        s->inputw.stmtkind = 1;
         s->plot.gstarted = 1;
-        std::memset(s->popt.gfile, ' ', 8);
+        std::memset(s->poptw.gfile, ' ', 8);
         makemanager();
     }
     void TearDown() override {

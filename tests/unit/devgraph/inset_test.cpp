@@ -34,7 +34,7 @@ protected:
         g.rsq = NAN;
         g.wfail = 7, g.wright = 3, g.totw = 10;
         s->work.fitmethod = 1;
-        s->opts.distcode = 2;   // Weibull
+        s->optsw.distcode = 2;   // Weibull
     }
     std::vector<std::pair<std::string, std::string>> entries() const {
         std::vector<std::pair<std::string, std::string>> v;
@@ -87,7 +87,7 @@ TEST_F(Inset, DistributionGroupOfTheFittedDistribution) {
 
 TEST_F(Inset, McfDefaultsAndCounts) {
     begin(false);
-    s->popt.pflags.ismcf = 1;
+    s->poptw.pflags.ismcf = 1;
     s->work.noconf = 1;
     g.mcf.nunits = 12, g.mcf.nobs = 31;
     ASSERT_EQ(vyxins(s, &g), 0);
@@ -99,7 +99,7 @@ TEST_F(Inset, McfDefaultsAndCounts) {
     Stmt in("INSET");
     in.nums(is::ITEMS, {code::NEVENTS, 300});
     plot.rec()->next = in.rec();
-    s->popt.pflags.ismcf = 1;
+    s->poptw.pflags.ismcf = 1;
     ASSERT_EQ(vyxins(s, &g), 0);
     EXPECT_EQ(entries()[0].second, "31");
 }
@@ -149,8 +149,8 @@ TEST_F(Inset, PositionsThatCannotBePlaced) {
         plot.rec()->next = in.rec();
         if (!rec) begin(false);
         plot.rec()->next = in.rec();
-        s->opts.quant_fn = [](double p) { return p * 10; };
-        s->opts.logscale[1] = c.logx ? 1 : 0;
+        s->optsw.quant_fn = [](double p) { return p * 10; };
+        s->optsw.logscale[1] = c.logx ? 1 : 0;
         ASSERT_EQ(vyxins(s, &g), 0);
         EXPECT_EQ(vyxipos(s), 1) << c.message;
         EXPECT_EQ(s->plot.inset->active, 0);
@@ -161,8 +161,8 @@ TEST_F(Inset, PositionsThatCannotBePlaced) {
     Stmt in("INSET");
     in.nums(is::ITEMS, {code::N, 300}).num(is::POSITION_X, 5).num(is::POSITION_Y, 0).flag(flag::inset::POSDATA);
     plot.rec()->next = in.rec();
-    s->opts.logscale[1] = 0;
-    s->opts.quant_fn = [](double p) { return std::log(p); };
+    s->optsw.logscale[1] = 0;
+    s->optsw.quant_fn = [](double p) { return std::log(p); };
     ASSERT_EQ(vyxins(s, &g), 0);
     EXPECT_EQ(vyxipos(s), 1);
     EXPECT_FALSE(logged("y of 0 lies outside 0 to 100 percent"));

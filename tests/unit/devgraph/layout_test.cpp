@@ -60,7 +60,7 @@ TEST_F(Layout, ThreePanelColumnsShareTheWidth) {
     margins();
     s->groups.nclass = 1;
     s->groups.rootgrp.nsub = 5;
-    s->popt.panels.nrows = 1, s->popt.panels.ncols = 3;
+    s->poptw.panels.nrows = 1, s->poptw.panels.ncols = 3;
     ASSERT_EQ(vyxppag(s), 0);
     EXPECT_EQ(f->npages, 2);   // five groups, three to a page
     const double fx = 0 + 1 + 0 + 1 + (1.5 + 1.0) + (4.0 + 0.8 + 0.9);
@@ -82,7 +82,7 @@ TEST_F(Layout, FrameNarrowerThanACellEndsTheStatement) {
     f->vtlw = 88.0;   // a vertical tick label wider than the page leaves no room
     s->groups.nclass = 1;
     s->groups.rootgrp.nsub = 3;
-    s->popt.panels.nrows = 1, s->popt.panels.ncols = 3;
+    s->poptw.panels.nrows = 1, s->poptw.panels.ncols = 3;
     EXPECT_EQ(vyxppag(s), RC_SPEC);
     EXPECT_TRUE(logged("does not fit on the page"));
     EXPECT_TRUE(logged("fewer panels"));

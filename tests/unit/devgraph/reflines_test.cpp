@@ -55,7 +55,7 @@ protected:
 
 TEST_F(RefLines, ZeroOnALogAxisIsRefusedTheOthersDraw) {
     begin();
-    s->opts.logscale[1] = 1;
+    s->optsw.logscale[1] = 1;
     f->hmin = 0, f->hmax = 3, f->hfac = 20, f->hoff = 20;   // log10 of 1 .. 1000
     href({0, 10, 100});
     vyxghrl(s, &g);
@@ -82,7 +82,7 @@ TEST_F(RefLines, ValuesOutsideThePlotAreReportedOncePerCallForTheCurrentGroup) {
 
 TEST_F(RefLines, SteppedLabelsGoBackToTheTopAtTheFrameBottom) {
     begin();
-    s->popt.refopts[REFPOS_HREF] = 2;
+    s->poptw.refopts[REFPOS_HREF] = 2;
     f->txth = 20;   // big labels: the fourth would fall below the frame
     href({1, 2, 3, 4, 5}, {"a", "b", "c", "d", "e"});
     vyxghrl(s, &g);
@@ -113,11 +113,11 @@ TEST_F(RefLines, LabelThatWouldCrossTheFrameStandsLeftOfItsLine) {
 
 TEST_F(RefLines, OverlayDrawsOneIntersectionPerFittedGroup) {
     begin();
-    s->popt.pflags.overlay = 1;
-    s->popt.pflags.refstop = 1;
+    s->poptw.pflags.overlay = 1;
+    s->poptw.pflags.refstop = 1;
     s->groups.nclass = 1;
     s->work.fitmethod = 1;
-    s->opts.distcode = 0;   // normal: the label is 100 Phi(z)
+    s->optsw.distcode = 0;   // normal: the label is 100 Phi(z)
     grpnode a{}, b{}, c{};
     a.loc = 2, a.scale = 1, b.loc = 3, b.scale = 2, c.nofit = 1;
     a.next = &b, b.next = &c;
@@ -136,16 +136,16 @@ TEST_F(RefLines, OverlayDrawsOneIntersectionPerFittedGroup) {
 TEST_F(RefLines, CombinedFailureModesIntersectAtTheTimeTheCurveReachesTheProbability) {
     begin();
     s->work.refstop2 = 1;
-    s->popt.pflags.fmcombine = 1;
+    s->poptw.pflags.fmcombine = 1;
     s->work.fitmethod = 1;
-    s->opts.distcode = 0;
-    s->opts.logscale[0] = 1;
+    s->optsw.distcode = 0;
+    s->optsw.logscale[0] = 1;
     // Two curve records: log10 time 0 and 2 with probabilities 0.1 and 0.9.
     std::vector<double> curve(2 * 24, 0.0);
     curve[14] = 0, curve[0] = 0.1, curve[24 + 14] = 2, curve[24] = 0.9;
     s->life.fmcurve = curve.data();
-    s->opts.npoints = 1;
-    s->opts.quant_fn = [](double p) { return 2 * (p - 0.5); };
+    s->optsw.npoints = 1;
+    s->optsw.quant_fn = [](double p) { return 2 * (p - 0.5); };
     vref({50});   // quantile 0, where the normal gives 0.5: the curve reaches 0.5 at log10 t = 1
     vyxgvrl(s, &g);
     auto l = lines();
@@ -156,7 +156,7 @@ TEST_F(RefLines, CombinedFailureModesIntersectAtTheTimeTheCurveReachesTheProbabi
 
 TEST_F(RefLines, ProbabilitiesOfZeroAndHundredPassTheRangeTest) {
     begin();
-    s->opts.quant_fn = [](double p) { return p * 10; };
+    s->optsw.quant_fn = [](double p) { return p * 10; };
     vref({0, 100});
     vyxgvrl(s, &g);
     EXPECT_FALSE(logged("outside 0 to 100 percent"));
@@ -165,7 +165,7 @@ TEST_F(RefLines, ProbabilitiesOfZeroAndHundredPassTheRangeTest) {
 
 TEST_F(RefLines, ProbabilityOutsideTheRangeIsRefused) {
     begin();
-    s->opts.quant_fn = [](double p) { return p * 10; };
+    s->optsw.quant_fn = [](double p) { return p * 10; };
     vref({101});
     vyxgvrl(s, &g);
     EXPECT_TRUE(logged("probability of 101 lies outside 0 to 100 percent"));

@@ -31,14 +31,14 @@ protected:
 };
 
 TEST_F(SortRows, ByStressThenLifeTiesKeepTheirOrder) {
-    s->input.nfreq = 0;
+    s->inputw.nfreq = 0;
     const xchandle before = write({{2, 5, 0, 1, 9, -1, 2, 1, 0}, {1, 3, 0, 2, 5, -1}});
     ASSERT_EQ(sortxy(s), 0);
     EXPECT_NE(s->pools.utilfile, before);
     EXPECT_EQ(read({9, 6}), (std::vector<double>{1, 3, 0, 1, 9, -1, 2, 1, 0, 2, 5, 0, 2, 5, -1}));
     ufdrop(&s->pools.utilfile);
 
-    s->input.nfreq = 1;
+    s->inputw.nfreq = 1;
     write({{7, 2, 0, 3, 7, 1, -1, 4}});
     ASSERT_EQ(sortxy(s), 0);
     EXPECT_EQ(read({8}), (std::vector<double>{7, 1, -1, 4, 7, 2, 0, 3}));

@@ -38,12 +38,12 @@ protected:
     void SetUp() override {
         StateTest::SetUp();
         s->inwork.rspkind = FORM_CENSOR;
-        s->input.rspform[RF_CENSOR] = 1;
-        s->input.nfreq = 1;
-        s->popt.pflags.fmcombine = 1;
-        s->opts.rowlay[1] = 4;   // ln time, code, weight, mode
+        s->inputw.rspform[RF_CENSOR] = 1;
+        s->inputw.nfreq = 1;
+        s->poptw.pflags.fmcombine = 1;
+        s->optsw.rowlay[1] = 4;   // ln time, code, weight, mode
         s->life.fit.npar.total = 2;
-        s->opts.quant_fn = vyxiwb;
+        s->optsw.quant_fn = vyxiwb;
         s->life.ppos_fn = kmpos;
         s->life.pposcode = 3;
         s->life.fit.prob_fn[0] = zprblwb;
@@ -253,9 +253,9 @@ TEST_F(FmodesTest, InterpolationInTheCurveTakesTheSegmentThatStartsAtAPoint) {
 // evenly over the drawn axis (device plot), each point holding fmest at its time.
 TEST_F(FmodesTest, CurvePointsSpanTheLifeAxisAndHoldTheCombinedEstimate) {
     setmodes();
-    s->opts.logscale[0] = 1;
-    s->opts.npoints = 3;
-    s->opts.rdxgraph = 1;
+    s->optsw.logscale[0] = 1;
+    s->optsw.npoints = 3;
+    s->optsw.rdxgraph = 1;
     s->work.axlim[AX_DATALO] = 2;
     s->work.axlim[AX_DATAHI] = 900;
     ASSERT_EQ(fmcdf(s), 0);
@@ -269,7 +269,7 @@ TEST_F(FmodesTest, CurvePointsSpanTheLifeAxisAndHoldTheCombinedEstimate) {
         EXPECT_DOUBLE_EQ(c[FM_LOWER], rec[FM_LOWER]);
     }
     // A linear axis: the data range widened by a tenth on each side.
-    s->opts.logscale[0] = 0;
+    s->optsw.logscale[0] = 0;
     s->work.axlim[AX_DATALO] = 0;
     s->work.axlim[AX_DATAHI] = 9;
     ASSERT_EQ(fmcdf(s), 0);
@@ -286,8 +286,8 @@ TEST_F(FmodesTest, CurvePointsSpanTheLifeAxisAndHoldTheCombinedEstimate) {
     frame.fh = 1;
     frame.vfac = 1;
     s->plot.frame = &frame;
-    s->opts.rdxgraph = 0;
-    s->opts.logscale[0] = 1;
+    s->optsw.rdxgraph = 0;
+    s->optsw.logscale[0] = 1;
     ASSERT_EQ(fmcdf(s), 0);
     for (int k = 0; k < 4; ++k) {
         const double* c = s->life.fmcurve + k * FM_WORDS;

@@ -125,7 +125,7 @@ protected:
         s->work.fitmethod = FIT_MLE;
         s->life.fit.itrow = itrowstore.data();
         s->plot.frame = &frame;
-        s->popt.pflags.pcttab = 1;
+        s->poptw.pflags.pcttab = 1;
         s->groups.lastgrp = 1;
         s->life.fit.parmnames = parmnames;
         g = &s->groups.rootgrp;
@@ -145,15 +145,15 @@ protected:
     // exponential.
     void usedist(const std::string& name) {
         const distinfo d = distribution(name);
-        s->opts.distcode = d.code;
+        s->optsw.distcode = d.code;
         s->life.fit.prob_fn[0] = d.value;
         s->life.fit.prob_fn[1] = d.slope;
-        s->opts.quant_fn = d.code == DIST_NORMAL || d.code == DIST_LOGNORMAL || d.code == DIST_LOGNORMAL10 ? vyxinm
+        s->optsw.quant_fn = d.code == DIST_NORMAL || d.code == DIST_LOGNORMAL || d.code == DIST_LOGNORMAL10 ? vyxinm
                       : d.code == DIST_LOGISTIC || d.code == DIST_LOGLOGISTIC                   ? vyxilg
                                                                                                 : vyxiwb;
-        setlabel(s->opts.labels[LB_DIST], d.name);
-        setlabel(s->opts.labels[LB_PARM1], "Location");
-        setlabel(s->opts.labels[LB_PARM2], "Scale");
+        setlabel(s->optsw.labels[LB_DIST], d.name);
+        setlabel(s->optsw.labels[LB_PARM1], "Location");
+        setlabel(s->optsw.labels[LB_PARM2], "Scale");
         parmnames[0] = rdxtxt("Location", -1);
         parmnames[1] = rdxtxt("Scale", -1);
         if (d.code == DIST_EXPONENTIAL) std::memcpy(s->life.parmfree, "1C", 2);
@@ -172,10 +172,10 @@ protected:
             right = right && !std::isnan(o.lo) && (o.lo == o.hi || std::isnan(o.hi));
         }
         s->inwork.rspkind = exact ? FORM_TIME : right ? FORM_CENSOR : FORM_INTERVAL;
-        s->input.nfreq = freq ? 1 : 0;
+        s->inputw.nfreq = freq ? 1 : 0;
         const int width = (exact ? 1 : 2) + (freq ? 1 : 0);
-        s->opts.rowlay[0] = 100;
-        s->opts.rowlay[1] = static_cast<uint32_t>(width);
+        s->optsw.rowlay[0] = 100;
+        s->optsw.rowlay[1] = static_cast<uint32_t>(width);
         rowstore.clear();
         g->wfail = 0.0;
         for (const obs& o : data) {
@@ -230,14 +230,14 @@ protected:
     }
 
     void usepcts() {
-        s->popt.panels.npct = static_cast<int32_t>(pcts.size());
-        s->popt.panels.pctlist = pcts.data();
+        s->poptw.panels.npct = static_cast<int32_t>(pcts.size());
+        s->poptw.panels.pctlist = pcts.data();
         frame.pfirst = frame.pfirst2 = 0;
         frame.plast = frame.plast2 = static_cast<int32_t>(pcts.size()) - 1;
     }
     void usesurvtimes(std::vector<double> t) {
         survtimes = std::move(t);
-        s->popt.panels.survtime = survtimes.data();
+        s->poptw.panels.survtime = survtimes.data();
         s->work.axopt[4] = static_cast<int32_t>(survtimes.size());
     }
 

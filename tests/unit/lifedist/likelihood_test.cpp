@@ -68,9 +68,9 @@ TEST_F(Likelihood, ReadoutContributionsFollowTheUnitsAtRisk) {
     distname = "logistic";
     usedist("logistic");
     s->inwork.rspkind = FORM_READOUT;
-    s->input.nfreq = 1;
-    s->opts.rowlay[0] = 100;
-    s->opts.rowlay[1] = 3;
+    s->inputw.nfreq = 1;
+    s->optsw.rowlay[0] = 100;
+    s->optsw.rowlay[1] = 3;
     rowstore = {10, 2, 10, 20, 3, 8, 30, 1, 4};
     g->rowbuf = rowstore.data();
     g->nobs = 3;
@@ -173,7 +173,7 @@ TEST_F(Likelihood, RowsFromAUtilityFileFitLikeRowsInMemory) {
 
     const auto rows = dataset("fans");
     userows(rows);
-    s->opts.rowlay[0] = 16;   // five blocks, the last one short
+    s->optsw.rowlay[0] = 16;   // five blocks, the last one short
     spillrows();
     crudestart(rows);
     ASSERT_EQ(vyxdfit(s, g), 0);

@@ -49,7 +49,7 @@ TEST_F(Limits, SurvivalAtSurvtimeMatchesR) {
             for (double& v : t) v += thr;
             usesurvtimes(t);
             s->work.thrflags[TH_GIVEN] = thr > 0;
-            s->opts.fixedparms[FP_THRESHOLD] = thr;
+            s->optsw.fixedparms[FP_THRESHOLD] = thr;
             ASSERT_EQ(vyxdfit(s, g), 0);
             for (size_t k = 0; k < c.times.size(); ++k) {
                 const std::string key = "surv" + std::to_string(static_cast<int>(c.times[k]));
@@ -68,15 +68,15 @@ TEST_F(Limits, SurvivalAtSurvtimeMatchesR) {
 TEST_F(Limits, PercentileOfTheFittedDistribution) {
     fitted(2.0, 0.5, 0.01, 0.0, 0.01);
     double out = 7.0;
-    s->opts.distcode = DIST_NORMAL;
+    s->optsw.distcode = DIST_NORMAL;
     pctl(s, 0.5, &out);
     EXPECT_EQ(out, 2.0);
     for (uint32_t d : {DIST_WEIBULL, DIST_EXPONENTIAL}) {
-        s->opts.distcode = d;
+        s->optsw.distcode = d;
         pctl(s, 0.5, &out);
         EXPECT_DOUBLE_EQ(out, 2.0 + 0.5 * std::log(std::log(2.0))) << d;
     }
-    s->opts.distcode = DIST_LOGISTIC;
+    s->optsw.distcode = DIST_LOGISTIC;
     pctl(s, 0.9, &out);
     EXPECT_DOUBLE_EQ(out, 2.0 + 0.5 * std::log(9.0));
     for (double p : {0.0, 1.0, -0.5}) {
@@ -84,7 +84,7 @@ TEST_F(Limits, PercentileOfTheFittedDistribution) {
         EXPECT_TRUE(std::isnan(out)) << p;
     }
     out = 7.0;
-    s->opts.distcode = DIST_GAMMA;   // no quantile here: the value stays
+    s->optsw.distcode = DIST_GAMMA;   // no quantile here: the value stays
     pctl(s, 0.5, &out);
     EXPECT_EQ(out, 7.0);
 }
@@ -93,7 +93,7 @@ TEST_F(Limits, PercentileOfTheFittedDistribution) {
 // never beyond the list.
 TEST_F(Limits, TickRangeWidenedWithinTheList) {
     fitted(0.0, 1.0, 0.01, 0.0, 0.01);
-    s->opts.distcode = DIST_NORMAL;
+    s->optsw.distcode = DIST_NORMAL;
     pcts = {1, 5, 10, 50, 90, 99};
     usepcts();
     std::vector<double> recs(pcts.size() * PCT_WORDS, -1.0);
@@ -118,8 +118,8 @@ TEST_F(Limits, TickRangeWidenedWithinTheList) {
 // both equal to the estimate when its variance is 0.
 TEST_F(Limits, PercentileLimitsAtTheirEdges) {
     fitted(1.0, 2.0, 0.04, 0.01, 0.09);
-    s->opts.distcode = DIST_WEIBULL;
-    s->opts.alpha = 0.05;
+    s->optsw.distcode = DIST_WEIBULL;
+    s->optsw.alpha = 0.05;
     for (double p : {0.0, 1.0, 1e-14, 1.0 - 1e-14, std::nan("")}) {
         double rec[PCT_WORDS] = {};
         cflim(s, p, rec);
@@ -141,7 +141,7 @@ TEST_F(Limits, PercentileLimitsAtTheirEdges) {
 // Survival records: a scale below 1000 x 2^-53 or a missing time gives missing values; a
 // log-scale distribution at a time at or below 0 (SURVTIME under the THRESHOLD) has survival 1.
 TEST_F(Limits, SurvivalAtItsEdges) {
-    s->opts.distcode = DIST_LOGNORMAL;
+    s->optsw.distcode = DIST_LOGNORMAL;
     fitted(1.0, 1e-14, 0.01, 0.0, 0.01);
     double rec[PCT_WORDS] = {};
     sflim(s, g, 5.0, rec);
@@ -154,7 +154,7 @@ TEST_F(Limits, SurvivalAtItsEdges) {
         EXPECT_EQ(rec[PCT_EST], 1.0) << t;
         EXPECT_EQ(rec[PCT_LOWER], 1.0) << t;
     }
-    s->opts.distcode = DIST_NORMAL;   // on the time scale a negative time is an ordinary value
+    s->optsw.distcode = DIST_NORMAL;   // on the time scale a negative time is an ordinary value
     sflim(s, g, -3.0, rec);
     EXPECT_NEAR(rec[PCT_EST], 1.0 - zprbnrm(-8.0), 1e-15);
 }
@@ -163,7 +163,7 @@ TEST_F(Limits, SurvivalAtItsEdges) {
 // z se / sigma exceeds the range of exp has limits (0, infinity), shown missing (once they
 // collapsed to sigma itself). A percentile beyond exp's range has no time and no limits.
 TEST_F(Limits, ScaleLimitsOfAnUncertainScaleAndPercentilesBeyondRange) {
-    s->opts.distcode = DIST_WEIBULL;
+    s->optsw.distcode = DIST_WEIBULL;
     fitted(1.0, 0.5, 0.01, 0.0, 0.0025);
     vyxconf(s, g);
     EXPECT_NEAR(s->life.parmlim[2], 0.5 / std::exp(1.959963984540054 * 0.05 / 0.5), 1e-15);

@@ -104,7 +104,7 @@ TEST_F(Status, CombinedFailureModesUseTheModeText) {
     int32_t lens[2] = {7, 4};
     for (int nclass : {0, 1}) {
         fitted(0.0, 0.0, -10.0, NR_RIDGEFAIL, false);
-        s->popt.pflags.fmcombine = 1;
+        s->poptw.pflags.fmcombine = 1;
         s->groups.nclass = nclass;
         s->groups.fmodeset.vals = vals;
         s->groups.fmodeset.lens = lens;

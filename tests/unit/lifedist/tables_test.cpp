@@ -19,7 +19,7 @@ protected:
         g->loc = mu;
         g->scale = sigma;
         s->work.thrflags[TH_GIVEN] = threshold != 0.0;
-        s->opts.fixedparms[FP_THRESHOLD] = threshold;
+        s->optsw.fixedparms[FP_THRESHOLD] = threshold;
         ASSERT_EQ(vyxdfit(s, g), 0);
         EXPECT_EQ(s->work.fitmethod, FIT_GIVEN);
     }
@@ -198,7 +198,7 @@ TEST_F(Tables, PercentileTableShiftsByTheThreshold) {
     pcts = {50};
     usepcts();
     s->work.thrflags[TH_GIVEN] = 1;
-    s->opts.fixedparms[FP_THRESHOLD] = 1000.0;
+    s->optsw.fixedparms[FP_THRESHOLD] = 1000.0;
     ASSERT_EQ(vyxdfit(s, g), 0);
     const double* r = g->pcttab;
     vyxpput(s, g, 0, 0);

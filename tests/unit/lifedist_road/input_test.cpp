@@ -171,7 +171,7 @@ TEST_F(Input, SpilledAndInMemoryGroupsSortAndEstimateAlike) {
     for (int inmemory = 0; inmemory < 2; ++inmemory) {
         lt::onanalyze = [&, inmemory](vyxstate* s) {
             if (int rc = vyxaprm(s)) return rc;
-            if (inmemory) s->opts.rowlay[0] = 1000;   // one buffer holds the whole group
+            if (inmemory) s->optsw.rowlay[0] = 1000;   // one buffer holds the whole group
             if (int rc = vyxin(s)) return rc;
             EXPECT_EQ(s->groups.rootgrp.ufile != nullptr, !inmemory);
             if (!inmemory) {

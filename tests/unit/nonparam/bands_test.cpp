@@ -79,9 +79,9 @@ protected:
         NonparamTest::SetUp();
         s->life.ppos_fn = vyxkm;
         s->life.pposcode = 3;
-        s->opts.quant_fn = vyxinm;
+        s->optsw.quant_fn = vyxinm;
         s->work.fitmethod = 1;
-        s->popt.plotcodes[PC_NPINTERVALS] = 1;
+        s->poptw.plotcodes[PC_NPINTERVALS] = 1;
     }
     // 2600 units, a censoring after every fifth failure, all of the rest failing at the end.
     std::vector<obs> rows() {

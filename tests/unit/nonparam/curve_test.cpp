@@ -46,7 +46,7 @@ protected:
         NonparamTest::SetUp();
         s->life.ppos_fn = vyxkm;
         s->life.pposcode = 3;
-        s->opts.quant_fn = vyxiwb;
+        s->optsw.quant_fn = vyxiwb;
         s->work.fitmethod = 1;
     }
 };
@@ -178,10 +178,10 @@ TEST_F(CurveTest, HerdJohnsonAndModifiedProductLimit) {
 // READOUT life table: without withdrawals the binomial error sqrt(F(1-F)/m0); once units
 // are withdrawn the unbiased form sqrt(S(S - P)) for every later readout.
 TEST_F(CurveTest, ReadoutLifeTable) {
-    std::memset(s->input.rspform, 0, sizeof s->input.rspform);
-    s->input.rspform[RF_READOUT] = 1;
-    s->input.nfreq = 1;
-    s->opts.rowlay[1] = 3;
+    std::memset(s->inputw.rspform, 0, sizeof s->inputw.rspform);
+    s->inputw.rspform[RF_READOUT] = 1;
+    s->inputw.nfreq = 1;
+    s->optsw.rowlay[1] = 3;
     // time, failures, on test
     std::vector<double> rows = {10, 2, 50, 20, 3, 48, 30, 1, 40, 40, 4, 39};
     grpnode& g = group();
@@ -251,7 +251,7 @@ TEST_F(CurveTest, BoxStatisticsWithWholeAndFractionalWeights) {
 // The band range of a curve with fractional weights ends at the last failure: the
 // simultaneous factor is that of (K first, K last), not of an unset upper bound.
 TEST_F(CurveTest, FractionalWeightsSetTheBandRange) {
-    s->popt.plotcodes[PC_NPINTERVALS] = 1;
+    s->poptw.plotcodes[PC_NPINTERVALS] = 1;
     grpnode& g = group();
     std::vector<obs> rows;
     for (int i = 1; i <= 12; ++i) rows.push_back({double(i), i % 4 == 0 ? -1.0 : 0.0, 0.3});
@@ -280,7 +280,7 @@ TEST_F(CurveTest, FractionalWeightsSetTheBandRange) {
 // with four failures gives eta = (2 sum t^beta / qchisq(0.95, 10))^(1/beta).
 TEST_F(CurveTest, WeibayesAgainstTheClosedForm) {
     s->work.fitmethod = 6;
-    s->opts.logscale[0] = 1;
+    s->optsw.logscale[0] = 1;
     const double sigma = 0.5, beta = 1 / sigma;
     s->life.givenparms[1] = sigma;
     const double times[] = {120, 180, 250, 300, 410};

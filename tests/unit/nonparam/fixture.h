@@ -82,9 +82,9 @@ protected:
         s = &area->s;
         s->pools.stmtpool = xmpoolc(8192, 8192, 4);
         s->pools.workpool = xmpoolc(8192, 8192, 4);
-        s->opts.alpha = 0.05;
+        s->optsw.alpha = 0.05;
         s->life.npbounds[0] = s->life.npbounds[1] = hostmissing();
-        s->opts.rowlay[0] = 100;
+        s->optsw.rowlay[0] = 100;
     }
     void TearDown() override {
         if (outputon) {
@@ -154,12 +154,12 @@ protected:
     // Fills group g with rows of the given form (0, 1 or 2), counting weights as the input
     // does. With spill the rows go to a utility file in blocks of rows per buffer.
     void fill(grpnode* g, int form, const std::vector<obs>& rows, bool withfreq, bool spill = false) {
-        std::memset(s->input.rspform, 0, sizeof s->input.rspform);
-        s->input.rspform[form == 0 ? RF_TIME : form == 1 ? RF_CENSOR : RF_INTERVAL] = 1;
+        std::memset(s->inputw.rspform, 0, sizeof s->inputw.rspform);
+        s->inputw.rspform[form == 0 ? RF_TIME : form == 1 ? RF_CENSOR : RF_INTERVAL] = 1;
         s->inwork.rspkind = static_cast<uint32_t>(form);
-        s->input.nfreq = withfreq ? 1 : 0;
+        s->inputw.nfreq = withfreq ? 1 : 0;
         const int dpr = (form == 0 ? 1 : 2) + (withfreq ? 1 : 0);
-        s->opts.rowlay[1] = static_cast<uint32_t>(dpr);
+        s->optsw.rowlay[1] = static_cast<uint32_t>(dpr);
         std::vector<double> data;
         for (const obs& o : rows) {
             data.push_back(o.a);

@@ -19,7 +19,7 @@ protected:
         std::memcpy(s->life.parmfree, "11", 2);
         s->life.ppos_fn = vyxmkm;
         s->life.pposcode = 4;
-        s->opts.quant_fn = vyxiwb;
+        s->optsw.quant_fn = vyxiwb;
         s->work.fitmethod = 1;
         s->life.fit.itopts[IT_PSTABLE] = hostmissing();
     }
@@ -60,16 +60,16 @@ TEST_F(LsfitTest, AgreesWithLmForEveryDistributionAndRule) {
     for (size_t i = 0; i < ref.rows.size(); ++i) {
         const int dist = static_cast<int>(ref.at(i, "dcode"));
         const int rule = static_cast<int>(ref.at(i, "rcode"));
-        std::memset(s->opts.logscale, 0, sizeof s->opts.logscale);
+        std::memset(s->optsw.logscale, 0, sizeof s->optsw.logscale);
         double (*scale)(double) = same;
         if (dist == 1 || dist == 2 || dist == 7) {
-            s->opts.logscale[0] = 1;
+            s->optsw.logscale[0] = 1;
             scale = ln;
         } else if (dist == 11) {
-            s->opts.logscale[1] = 1;
+            s->optsw.logscale[1] = 1;
             scale = lg10;
         }
-        s->opts.quant_fn = dist == 2 || dist == 3 ? vyxiwb : dist == 6 || dist == 7 ? vyxilg : vyxinm;
+        s->optsw.quant_fn = dist == 2 || dist == 3 ? vyxiwb : dist == 6 || dist == 7 ? vyxilg : vyxinm;
         s->life.ppos_fn = rule == 1 ? vyxmrnk : rule == 0 ? vyxxrnk : vyxmkm;
         s->life.pposcode = static_cast<uint32_t>(rule);
         s->work.fitmethod = static_cast<uint32_t>(ref.at(i, "mcode"));
@@ -91,7 +91,7 @@ TEST_F(LsfitTest, PositionOneIsLeftOut) {
     s->life.ppos_fn = vyxkm;
     s->life.pposcode = 3;
     s->work.fitmethod = 2;
-    s->opts.quant_fn = vyxinm;
+    s->optsw.quant_fn = vyxinm;
     grpnode& all = fit({{1, 0}, {2, 0}, {4, 0}, {7, 0}}, false);
     // Positions 1/4, 1/2, 3/4 at times 1, 2, 4: q on x by hand.
     const double x[] = {1, 2, 4}, q[] = {vyxinm(0.25), 0.0, vyxinm(0.75)};
@@ -182,7 +182,7 @@ TEST_F(LsfitTest, LikelihoodStartAndItsCentring) {
 // 0 enters at the quantile 0. A single interval gives no point and the mean and spread.
 TEST_F(LsfitTest, TurnbullPoints) {
     s->work.fitmethod = 2;
-    s->opts.quant_fn = vyxinm;
+    s->optsw.quant_fn = vyxinm;
     s->life.emmaxit[EM_MAXIT] = 1000;
     s->life.fit.itopts[IT_TOLLIKE] = 1e-10;
     s->life.fit.itopts[IT_TOLPROB] = hostmissing();
@@ -220,7 +220,7 @@ TEST_F(LsfitTest, TurnbullPoints) {
 // Censored observations counted per interval of the life axis, fractional weights summed
 // before rounding, outside rows not counted.
 TEST_F(LsfitTest, CensoredCountsPerLifeInterval) {
-    s->popt.pflags.cenbin = 1;
+    s->poptw.pflags.cenbin = 1;
     double bounds[] = {0, 1, 2, 3};
     int32_t counts[3] = {-1, -1, -1};
     s->plot.lifeticks = bounds;

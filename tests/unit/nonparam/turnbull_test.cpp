@@ -22,7 +22,7 @@ protected:
     void SetUp() override {
         NonparamTest::SetUp();
         startoutput();
-        s->opts.quant_fn = vyxinm;
+        s->optsw.quant_fn = vyxinm;
         turnbulldefaults(s);
     }
     grpnode& estimate(const std::vector<obs>& rows, bool freq, int want = 0) {
@@ -227,7 +227,7 @@ TEST_F(TurnbullTest, FailedSetUpStopsTheGroup) {
 // Simultaneous limits: the band factor from the data's band ends, limits around F that
 // never cross it and never decrease along the curve.
 TEST_F(TurnbullTest, SimultaneousLimits) {
-    s->popt.plotcodes[PC_NPINTERVALS] = 1;
+    s->poptw.plotcodes[PC_NPINTERVALS] = 1;
     std::vector<obs> rows;
     for (int i = 0; i < 60; ++i) rows.push_back({double(i % 11), double(i % 11 + 1 + i % 3)});
     for (int i = 0; i < 10; ++i) rows.push_back({double(i), NAN});

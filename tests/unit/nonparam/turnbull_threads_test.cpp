@@ -26,7 +26,7 @@ class TurnbullThreads : public NonparamTest {
 protected:
     void SetUp() override {
         NonparamTest::SetUp();
-        s->opts.quant_fn = vyxinm;
+        s->optsw.quant_fn = vyxinm;
         turnbulldefaults(s);
     }
     // Interval rows of the benchmark's inspection scheme, ends on a grid of the resolution.

@@ -90,7 +90,7 @@ TEST_F(Fit, StartingValuesAtTheirEdges) {
     s->mdl.fit.maxiter = 0;   // the estimates stay at the start
     // A fixed intercept is not swept: it starts at its given value, unadjusted, and is held.
     s->mdl.intfix = 1;
-    s->opts.fixedparms[FP_INTERCEPT] = 0.7;
+    s->optsw.fixedparms[FP_INTERCEPT] = 0.7;
     userows(lin(), {}, simple(40), false, {0, 0.5}, {1, 0.5});
     vyxmfit(s);
     EXPECT_EQ(s->mdl.parmstat[0], 'C');
@@ -98,7 +98,7 @@ TEST_F(Fit, StartingValuesAtTheirEdges) {
     // A perfect least-squares fit still starts with a positive scale; one row uses the factor
     // 1 for its sum of squares.
     s->mdl.intfix = 0;
-    s->opts.fixedparms[FP_INTERCEPT] = hostmissing();
+    s->optsw.fixedparms[FP_INTERCEPT] = hostmissing();
     std::vector<obsrow> exact;
     for (int k = 0; k < 6; ++k) exact.push_back({{lv(0), cv(k)}, 1.0 + 2.0 * k});
     userows(lin(), {}, exact, false);
@@ -157,7 +157,7 @@ TEST_F(Fit, AFailedFitIsReportedAsNotConverged) {
     usefamily("weibull");
     userows(lin(), {}, simple(30), false);
     s->mdl.fit.lrflags[LR_PARMS] = 1;
-    s->opts.fixedparms[FP_SCALE] = 1e-300;   // a start the likelihood cannot use
+    s->optsw.fixedparms[FP_SCALE] = 1e-300;   // a start the likelihood cannot use
     ASSERT_EQ(vyxmfit(s), 0);
     EXPECT_NE(s->mdl.fit.optrc, NR_CONVERGED);
     EXPECT_EQ(s->mdl.fit.itprflag.converged, 0);
@@ -192,19 +192,19 @@ TEST_F(Fit, StatusCovarianceAndScoreStatistics) {
     // log-likelihood bends the other way, no curvature is left and the statistic is missing.
     const double sigma = s->mdl.estdata[2];
     s->mdl.scalefix = 1;
-    s->opts.fixedparms[FP_SCALE] = 1.1 * sigma;
+    s->optsw.fixedparms[FP_SCALE] = 1.1 * sigma;
     ASSERT_EQ(fit(), 0);
     afterfit();
     EXPECT_EQ(s->work.tblflags[TF_LAGRANGE], 1);
     EXPECT_TRUE(std::isfinite(s->mdl.lagmult[1]));
-    s->opts.fixedparms[FP_SCALE] = 4.0 * sigma;
+    s->optsw.fixedparms[FP_SCALE] = 4.0 * sigma;
     ASSERT_EQ(fit(), 0);
     afterfit();
     EXPECT_TRUE(std::isnan(s->mdl.lagmult[1]));
     // A free parameter without curvature: the Hessian is not positive definite, so no
     // parameter has a variance: errors and covariances missing (0 would claim certainty).
     s->mdl.scalefix = 0;
-    s->opts.fixedparms[FP_SCALE] = hostmissing();
+    s->optsw.fixedparms[FP_SCALE] = hostmissing();
     ASSERT_EQ(fit(), 0);
     vyxmxup(s);
     s->mdl.fit.fitarr.hess[zisub(1, 1)] = -1.0;
@@ -220,7 +220,7 @@ TEST_F(Fit, WaldLimitsAtTheirEdges) {
     usefamily("weibull");
     userows(lin(), {}, simple(40), false);
     s->mdl.intfix = 1;
-    s->opts.fixedparms[FP_INTERCEPT] = 1.0;
+    s->optsw.fixedparms[FP_INTERCEPT] = 1.0;
     ASSERT_EQ(fit(), 0);
     afterfit();
     ASSERT_EQ(vyxmcl(s), 0);
@@ -254,7 +254,7 @@ TEST_F(Fit, BackTransformationKeepsFixedAndClassColumns) {
     EXPECT_DOUBLE_EQ(s->mdl.estdata[0], s->mdl.estfit[0] - s->mdl.estfit[1] * 2.0 / 2.0 - s->mdl.shiftq * s->mdl.estfit[5]);
     // A fixed intercept is not moved by the centring.
     s->mdl.intfix = 1;
-    s->opts.fixedparms[FP_INTERCEPT] = 2.0;
+    s->optsw.fixedparms[FP_INTERCEPT] = 2.0;
     userows({{1, false, false}, {1, true, false}, {3, false, true}}, {}, d, false, {0, 0, 0, 0, 0}, {1, 2.0, 1, 1, 1});
     ASSERT_EQ(fit(), 0);
     vyxmxup(s);

@@ -65,8 +65,8 @@ protected:
         s->pools.bypool = xmpoolc(8192, 8192, 4);
         s->pools.stmtpool = xmpoolc(8192, 8192, 4);
         s->mdl.fit.itopts[IT_PSTABLE] = hostmissing();
-        for (double& v : s->opts.fixedparms) v = hostmissing();
-        s->opts.fixedparms[FP_THRESHOLD] = 0.0;
+        for (double& v : s->optsw.fixedparms) v = hostmissing();
+        s->optsw.fixedparms[FP_THRESHOLD] = 0.0;
         s->mdl.fit.lrflags[LR_PARMS] = 0;
     }
     // The output manager's create call fails (result rc) for the table of the given name;
