@@ -18,6 +18,7 @@
 #include "proc/framework/outstate.h"
 #include "proc/framework/outputrow.h"
 #include "proc/framework/inputstate.h"
+#include "proc/framework/inputwork.h"
 #include "proc/framework/poolset.h"
 #include "proc/framework/groupstate.h"
 #include "proc/framework/stmtopts.h"

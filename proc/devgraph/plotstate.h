@@ -5,6 +5,15 @@
 #include "proc/framework/statetypes.h"
 #include "proc/framework/destctx.h"
 
+// Routines outside proc/devgraph that write these fields, by field:
+//   axlog writers: vyxcfsc, vyxscl
+//   frame writers: allocframe, mcfframe
+//   gdest writers: startgraphics
+//   gstarted writers: countstatements, startgraphics
+//   inset writers: build
+//   lifecounts writers: bins, vyxcfdw
+//   lifeticks writers: bins
+//   tickinfo writers: bins
 struct plotstate {
     destctx gdest;              // device destination context (proc/devgraph/destctx.h)
     txthandle segdesc;          // segment description

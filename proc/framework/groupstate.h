@@ -4,6 +4,31 @@
 #pragma once
 #include "proc/framework/statetypes.h"
 
+// Routines outside proc/framework that write these fields, by field:
+//   clsdropmiss writers: readclass
+//   clskeynum writers: classvariables, readclass
+//   clslabels writers: classvariables, readclass
+//   clslabgiven writers: classvariables, readclass
+//   clslablen writers: classvariables, readclass
+//   clsmissing writers: readflags
+//   clsnamelen writers: classvariables, readclass
+//   clsnames writers: classvariables, readclass
+//   clsnumeric writers: classvariables, readclass
+//   clsorder writers: readordering, relationplotblock, vyxcfpm
+//   clssort writers: readflags
+//   clsvars writers: classvariables, readclass
+//   curfit writers: fitstate_stmtgone, vyxfit
+//   curgrp writers: estimate, points
+//   fmodeset writers: fmodevalue, vyxpfitfm
+//   grpcolix writers: vyxptbl
+//   grpcount writers: countcase, estimate, points, run, vyxem, vyxptbl
+//   grplist writers: groupof, readone, vyxcfin, vyxin
+//   grprowix writers: vyxptbl
+//   lastgrp writers: cfgrp, PPComp, run, setgrp, vyxpfitfm
+//   nclass writers: classvariables, countsonly, finish, readclass
+//   nplotgrp writers: regpage
+//   rootgrp writers: CleanUpDisk, closefiles, countcase, eachnode, finish, flushall, groupof, opensides
+//   rootgrp writers: points, readone, run, single, vyxcfin, vyxcfpd, vyxcog, vyxin, vyxpog, vyxptbl
 struct groupstate {
     grpnode rootgrp;            // the root group: the whole data without class variables
     grptree grplist;            // the first-level group tree: head, spare node, current node

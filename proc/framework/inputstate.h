@@ -4,6 +4,10 @@
 #pragma once
 #include "proc/framework/statetypes.h"
 
+// Who writes these settings: the initialisation, the statement readers (with the routines of
+// their files) and the per-statement defaults:
+// option readers: vyxinit, vyxxvgi, lifedist/optread.cpp, lifedist/plotdisplay.cpp, lifedist/vyxaprm.cpp
+// option readers: lifedist/vyxpprm.cpp, mcf/vyxcfpm.cpp, regression/options.cpp, settings_stmtgone
 struct inputstate {
     dshandle dsin;              // the DATA= data set; null when none was given
     dshandle annods;            // ANNOTATE= data set of the current plot statement
@@ -25,30 +29,6 @@ struct inputstate {
     vardesc clsdesc[2];         // copies of the CLASS variables' descriptors
     uint8_t unittype;           // type byte of the UNITID variable
 };
-
-// The working part of the input: the statement being run and its index (set by the main
-// routine), the values of the current observation (written by the host's getters into the
-// cells vyxxvgi hands them), what the data passes count, and the two input settings that the
-// drawing and the MODEL fit change while the statement runs.
-struct inputwork {
-    stmtrec* curstmt;           // the statement being run; set by the main routine before each dispatch
-    uint32_t stmtidx;           // index of the analysis statement being run within the BY group
-    obsvalues obsvals;          // values of the current observation, written by the getters
-    int32_t nobscnt[3];         // skipped, used, read
-    uint8_t spilled;            // group rows were spilled to utility files
-    uint32_t annoflag;          // an annotate data set was given; cleared when the annotate data cannot be drawn
-    uint32_t rspkind;           // 0 time, 1 with censoring values, 2 lower and upper, 3 READOUT, 4 events and trials
-};
-
-// Fields of inputwork used outside framework (folders of proc/, from scripts/fieldtable; "written"
-// counts assignments, ++ and --, addresses taken, non-const references bound and copies into):
-//   curstmt      written in framework; read in devgraph, lifedist, mcf, regression, statgraph
-//   stmtidx      written in framework; read in lifedist, mcf
-//   obsvals      written in framework, mcf, regression; read in devgraph, lifedist
-//   nobscnt      written in lifedist, mcf, regression
-//   spilled      written in lifedist, mcf
-//   annoflag     written in devgraph, framework, lifedist, mcf
-//   rspkind      written in lifedist, mcf, regression; read in devgraph, statgraph
 
 // Fields of inputstate used outside framework (folders of proc/, from scripts/fieldtable; "written"
 // counts assignments, ++ and --, addresses taken, non-const references bound and copies into):

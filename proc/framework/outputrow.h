@@ -4,6 +4,22 @@
 #pragma once
 #include "proc/framework/statetypes.h"
 
+// Routines outside proc/framework that write these fields, by field:
+//   convmsg writers: status, statustable, vyxpobj
+//   grplabel writers: cfgrp, gridcells, gridlabel, group, groupcell, groupcolumns, grouplabel, pbest
+//   grplabel writers: pbpredtol, pcntlphantom, probphantom, setgrp, SGPobj, vyxcog, vyxdsum, vyxpog
+//   grplabel2 writers: gridcells, SGPobj
+//   grplablen writers: gridlabel, grouplabel, setgrp
+//   nobsrow writers: nobstbl, passcounts, vyxcfin, vyxin
+//   rowlead writers: estrow, fmode, probrow, vyxcfob, vyxdsum, vyxpobj, vyxpput
+//   rowtext writers: desctable, estrow, fmcurves, fmput, gridcells, label510, lrpercentiles, parmrow
+//   rowtext writers: pcntlphantom, probphantom, row, rowlabel, setcl, SGPobj, summaryrow, vyxcog, vyxdsum
+//   rowtext writers: vyxmcl, vyxpobj, vyxpog, vyxpput
+//   rowvals writers: columns, curvepoint, curvepoints, desctable, endrow, estimates, estrow, fmcurves, fmode
+//   rowvals writers: fmput, GetMCF, intervalpoints, parmrow, pbest, pbpredtol, PlotCurves, PlotPoints
+//   rowvals writers: PPlotRefLines, probphantom, probrow, resetcells, resetrow, row, SGPobj, vyxcfob, vyxpobj
+//   rowvals writers: vyxpput
+//   survcells writers: fmode, vyxpobj, vyxpput
 struct outputrow {
     char grplabel[256];         // label of the current group, blank-filled: the Group / Group1 column
     char grplabel2[256];        // the Group2 column (level of the second class variable)

@@ -4,6 +4,13 @@
 #pragma once
 #include "proc/framework/statetypes.h"
 
+// Routines outside proc/framework that write these fields, by field:
+//   curtab writers: lrparameters, lrpercentiles, mtable::create, nobstbl, phcreate, setupit, statustable
+//   curtab writers: vyxem
+//   curtabid writers: mtable::bind, nobstbl, phbind, setupit, statustable
+//   panelobj writers: phgroup, setgrp
+//   tabs writers: bind, create, fmode, fmput, lrparameters, lrpercentiles, probtable_begin, statustable
+//   tabs writers: turnbullgradtable, vyxcfob, vyxdsum, vyxfit, vyxpobj, vyxpput
 struct outstate {
     int32_t obrc;               // result of starting the output environment; negative ends the step
     obobject* obenv;            // output environment handle

@@ -4,6 +4,11 @@
 #pragma once
 #include "proc/framework/statetypes.h"
 
+// Who writes these settings: the initialisation, the statement readers (with the routines of
+// their files) and the per-statement defaults:
+// option readers: vyxinit, lifedist/optread.cpp, lifedist/plotdisplay.cpp, lifedist/vyxaprm.cpp
+// option readers: lifedist/vyxpprm.cpp, mcf/vyxcfpm.cpp, regression/options.cpp, mcffont, plotstate_start
+// option readers: settings_stmtgone
 struct plotopts {
     uint32_t plotcodes[2];      // NPINTERVALS and PINTERVALS codes (PC_* places)
     struct {

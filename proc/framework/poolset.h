@@ -4,6 +4,8 @@
 #pragma once
 #include "proc/framework/statetypes.h"
 
+// Routines outside proc/framework that write these fields, by field:
+//   utilfile writers: centrescale, openfile, regplt, RowsFile, sortxy, ~RowsFile
 struct poolset {
     poolobj* bypool;            // pool of the BY group
     poolobj* stmtpool;          // pool of the statement, renewed for each statement

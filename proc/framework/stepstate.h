@@ -4,6 +4,10 @@
 #pragma once
 #include "proc/framework/statetypes.h"
 
+// Routines outside proc/framework that write these fields, by field:
+//   stepend writers: alloc, centrescale, endstep, flushblock, forblocks, freshworkpool, kernel, kernelfail
+//   stepend writers: layfitarrays, mtable::call, mtable::history, records, sgfail, vyxconf, vyxdfit, vyxlik
+//   stepend writers: vyxmcl, vyxpfitfm
 struct stepstate {
     uint8_t stepend;            // a routine ended the step with xexit: every loop stops at once
     bynoterec bynotes;          // notes about the BY group's data, each logged once per BY group

@@ -4,6 +4,10 @@
 #pragma once
 #include "proc/framework/statetypes.h"
 
+// Who writes these settings: the initialisation, the statement readers (with the routines of
+// their files) and the per-statement defaults:
+// option readers: vyxinit, lifedist/optread.cpp, lifedist/plotdisplay.cpp, lifedist/vyxaprm.cpp
+// option readers: lifedist/vyxpprm.cpp, mcf/vyxcfpm.cpp, regression/options.cpp
 struct stmtopts {
     uint32_t rowlay[2];         // rows per buffer, doubles per row
     uint32_t distcode;          // distribution (DIST_*)

@@ -8,6 +8,50 @@
 
 struct vyxstate;
 
+// Who writes these settings: the initialisation, the statement readers (with the routines of
+// their files) and the per-statement defaults:
+// option readers: vyxinit, lifedist/optread.cpp, lifedist/plotdisplay.cpp, lifedist/vyxaprm.cpp
+// option readers: lifedist/vyxpprm.cpp, mcf/vyxcfpm.cpp, regression/options.cpp, plotstate_start
+// option readers: fitstate_start, settings_stmtgone
+// The other routines that change a working field while the statement runs, by field:
+//   the group fits: a failing fit shows no fit and no line, a fit of held parameters is one of
+//   given values (vyxptbl's group step fitgroup, vyxpfit and its FMODE COMBINE road vyxpfitfm,
+//   vyxdfit); the device plot takes each group's method and line flag (vyxpplt's takefit and
+//   overlaygrid)
+//   fitmethod writers: fitgroup, vyxpfit, vyxpfitfm, vyxdfit, takefit, overlaygrid
+//   nofitline writers: fitgroup, vyxpfit, vyxpfitfm, takefit, overlaygrid
+//   no limits without a free parameter (vyxfit); around the combined failure-mode estimate
+//   (fmest, fmode, and the reference lines hcross and PPlotRefLines)
+//   noconf writers: vyxfit, fmest, fmode, hcross, PPlotRefLines
+//   the censored marks only with a censoring variable (vyxpplt); the relation plot's pages
+//   clear the marks and the boundaries for their grid and give them back (regplt, vyxrplt)
+//   nocenplot writers: vyxpplt, regplt, ~GridBytes, vyxrplt
+//   lifebnd writers: regplt, ~GridBytes, vyxrplt
+//   showmult writers: regplt
+//   refstop2 writers: regpage, vyxrplt
+//   the percentile legend goes when no level line is drawn
+//   rellegend writers: vyxpplt
+//   the life and stress scales (lifescl, stressscl): limits they drop, tick counts they make,
+//   the stress ends and the SREF values on the stress scale
+//   llowgiven writers: lifescl
+//   lupgiven writers: lifescl
+//   ntickset writers: linaxisticks
+//   nstickset writers: stressscl
+//   axopt writers: lifescl, linaxisticks, stressscl
+//   refs writers: stressscl
+//   axlim writers: stressscl
+//   the time data range of the statistical probability plots
+//   axlim writers: vyxpog, curvepoint, intervalpoints, probphantom
+//   the inset header of failure modes combined and of MCF differences
+//   defhdr writers: vyxpfitfm, defh
+//   the MODEL's Lagrange table byte (vyxmcov); the main routine clears the byte of the MODEL
+//   run in the BY group (rungroup)
+//   tblflags writers: vyxmcov
+//   thrflags writers: rungroup
+//   the page flags of the page loops, the table byte cleared by each ANALYZE and statistical
+//   plot, the data byte of a REGRESSION relation plot
+//   pageflags writers: devgraph/vyxpplt.cpp, regpage, mcf/mcfpages.cpp, run, vyxanlz, vyxpog, vyxcog
+//   pageflags writers: vyxrog
 struct stmtwork {
     // FITTYPE (FIT_*); a group fit that fails shows no fit (method 3), and a fit with every
     // parameter held is one of given values (4); the device plot takes each group's method

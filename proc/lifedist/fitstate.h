@@ -5,6 +5,11 @@
 #include "proc/framework/statetypes.h"
 #include "proc/framework/fitwork.h"
 
+// Routines outside proc/lifedist that write these fields, by field:
+//   datarng writers: pcntlphantom
+//   parmvec writers: ParmPair::ParmPair, ParmPair::~ParmPair, PlotCurves
+//   rspdesc writers: vyxmprm
+//   stmtnodes writers: levelnode
 struct fitstate {
     fitwork fit;                // the fit in progress of the life-distribution fits
     uint32_t pposcode;          // plotting positions: 0 EXPRANK, 1 MEDRANK, 2 MEDRANK1, 3 KM, 4 MKM, 5 NA

@@ -4,6 +4,8 @@
 #pragma once
 #include "proc/framework/statetypes.h"
 
+// Written only in proc/mcf: no routine outside the folder writes these fields.
+// writers:
 struct mcfstate {
     uint32_t mcftype;           // MCF display type from INTERPOLATE: 0 none, 1 step, 2 join
     uint32_t clswidth;          // class-level width of MCF

@@ -6,6 +6,8 @@
 #include "proc/framework/fitwork.h"
 #include "proc/effects/effects.h"
 
+// Routines outside proc/regression that write these fields, by field:
+//   mdllev writers: zorduvex
 struct modelstate {
     fitwork fit;                // the MODEL fit in progress; FITTYPE=MODEL reads its covariance order
     double* estarr[4];          // previous estimates, second optimiser array, covariance copy (FITTYPE=MODEL reads it)

@@ -4,6 +4,8 @@
 #pragma once
 #include "proc/framework/statetypes.h"
 
+// Written only in proc/statgraph: no routine outside the folder writes these fields.
+// writers:
 struct sgstate {
     double refrow[2];           // reference-line row cells XRef, YRef
     char refrowlab[2][40];      // XRefLabel, YRefLabel
