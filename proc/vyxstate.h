@@ -15,6 +15,8 @@
 // from GCC. What other routines change while a statement runs is in its working records
 // (work, inwork).
 #pragma once
+#include <type_traits>
+
 #include "proc/framework/outstate.h"
 #include "proc/framework/outputrow.h"
 #include "proc/framework/inputstate.h"
@@ -58,6 +60,12 @@ struct vyxstate {
     mcfstate mcf;       // MCFPLOT
     sgstate sg;         // Statistical graphics
 };
+
+// The views of a settings record read each other's common initial sequence: the records
+// and the block are standard-layout.
+static_assert(std::is_standard_layout_v<inputstate> && std::is_standard_layout_v<stmtopts> &&
+                  std::is_standard_layout_v<plotopts> && std::is_standard_layout_v<vyxstate>,
+              "the settings views need standard-layout records");
 
 // The whole step area: the preface, the block proper, the appended level control
 // and its data block, zeroed and linked by the main routine.

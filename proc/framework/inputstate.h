@@ -1,4 +1,6 @@
 // The input data set and its variables, as the initialisation and the statement readers leave them.
+// Every routine reads them through the const view input; the routines listed below write them through
+// inputw (proc/vyxstate.h).
 // One record of the procedure state block (proc/vyxstate.h), zeroed with it at the start of
 // the step; see docs/architecture.md for who writes and who reads each field.
 #pragma once

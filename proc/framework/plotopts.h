@@ -1,4 +1,5 @@
-// The plot statements' options, read by both graphics roads.
+// The plot statements' options, read by both graphics roads. Every routine reads them through the const
+// view popt; the routines listed below write them through poptw (proc/vyxstate.h).
 // One record of the procedure state block (proc/vyxstate.h), zeroed with it at the start of
 // the step; see docs/architecture.md for who writes and who reads each field.
 #pragma once

@@ -1,4 +1,6 @@
-// The settings the statement readers leave for every subsystem: distribution, fit method, confidence, labels, percentiles.
+// The settings the statement readers leave for every subsystem: distribution, confidence, labels,
+// percentiles, THRESHOLD and the MODEL's fixed values. Every routine reads them through the const view
+// opts; the routines listed below write them through optsw (proc/vyxstate.h).
 // One record of the procedure state block (proc/vyxstate.h), zeroed with it at the start of
 // the step; see docs/architecture.md for who writes and who reads each field.
 #pragma once
