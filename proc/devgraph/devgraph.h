@@ -305,8 +305,38 @@ struct insetrec {
 int vyxins(vyxstate* s, grpnode* group);
 // mode 1 when an INSET statement is read, 0 otherwise.
 void SetGraphics(vyxstate* s, insetrec* r, int mode, ggtext* t);
+
+// A box on the page (percent of the page), as labels and insets take room.
+struct PageBox {
+    double x0, y0, x1, y1;
+    bool holds(double x, double y) const { return x >= x0 && x <= x1 && y >= y0 && y <= y1; }
+    bool overlaps(const PageBox& b) const { return x0 < b.x1 && b.x0 < x1 && y0 < b.y1 && b.y0 < y1; }
+    bool inside(const PageBox& b) const { return x0 >= b.x0 && x1 <= b.x1 && y0 >= b.y0 && y1 <= b.y1; }
+    PageBox moved(double dx, double dy) const { return {x0 + dx, y0 + dy, x1 + dx, y1 + dy}; }
+    // Whether the segment from (ax, ay) to (bx, by) meets the box (Liang-Barsky).
+    bool meets(double ax, double ay, double bx, double by) const {
+        if (!std::isfinite(ax) || !std::isfinite(ay) || !std::isfinite(bx) || !std::isfinite(by)) return false;
+        double t0 = 0, t1 = 1;
+        const double dx = bx - ax, dy = by - ay;
+        const double p[4] = {-dx, dx, -dy, dy}, q[4] = {ax - x0, x1 - ax, ay - y0, y1 - ay};
+        for (int k = 0; k < 4; ++k) {
+            if (p[k] == 0) {
+                if (q[k] < 0) return false;
+                continue;
+            }
+            const double r = q[k] / p[k];
+            if (p[k] < 0) t0 = std::max(t0, r);
+            else t1 = std::min(t1, r);
+        }
+        return t0 <= t1;
+    }
+};
+
 // 0, or 1 when the inset cannot be placed (a message is given and the inset is not drawn).
-int vyxipos(vyxstate* s);
+// `curves` tells, for a plot whose curves the placement does not know itself (MCF plots),
+// whether the group's curves would meet an inset's box at a corner.
+using insetcurves = bool (*)(vyxstate* s, const grpnode* g, const PageBox& box);
+int vyxipos(vyxstate* s, insetcurves curves = nullptr);
 void vyxidrw(vyxstate* s);
 // Clears the grid under a default (unfilled) inset's box; called after the grid, before the data.
 void insetbackdrop(vyxstate* s);

@@ -141,14 +141,14 @@ const char* const kCorners[4] = {"NW", "NE", "SW", "SE"};
 // 2. An inset without a position takes a free corner: the first one whose box the group's
 // line, band and points leave clear and no other inset holds. false: none (the inset is
 // dropped).
-bool freecorner(vyxstate* s, insetrec* r, const area& a) {
+bool freecorner(vyxstate* s, insetrec* r, const area& a, insetcurves curves) {
     bool taken[4] = {};
     for (insetrec* q = s->plot.inset; q; q = q->next)
         for (int k = 0; k < 4; ++k)
             if (q != r && is(q->poskey, kCorners[k])) taken[k] = true;
     double boxes[4][4];
     for (int k = 0; k < 4; ++k) a.cornerbox(k, boxes[k]);
-    const int k = insetroom(s, r->group, taken, boxes);
+    const int k = insetroom(s, r->group, taken, boxes, curves);
     if (k < 0) {
         r->active = 0;
         return false;
@@ -329,7 +329,7 @@ void fitinside(insetrec* r, const area& a, const char* key) {
 
 }  // namespace
 
-int vyxipos(vyxstate* s) {
+int vyxipos(vyxstate* s, insetcurves curves) {
     insetrec* r = s->plot.inset;
     if (!r || !r->active) return 0;
     VX_EXPECT(s->plot.frame, "an inset is placed in the plot's frame");
@@ -337,7 +337,7 @@ int vyxipos(vyxstate* s) {
     // 1. The area and the box's size.
     area a{f, f->chdiv, f->fx - f->gapl, f->fx + f->fw + f->gapl, f->fy - f->gapb, f->fy + f->fh + f->gapb,
            2 * r->hmargin + r->boxwidth, r->boxheight};
-    if (r->poskind == 0 && !freecorner(s, r, a)) return 0;
+    if (r->poskind == 0 && !freecorner(s, r, a, curves)) return 0;
     // 3. The box where its position puts it.
     const char* key = r->poskey;
     int corner = -1;

@@ -153,7 +153,8 @@ double centring(const vyxstate* s, const grpnode* g) {
 
 // Right-censored observations counted per interval of the life axis boundaries, for a plot
 // that draws them as counts (CENBIN): weights are summed as they are and each count is
-// rounded once, so fractional FREQ values are not truncated away one by one.
+// rounded once, so fractional FREQ values are not truncated away one by one. An interval
+// holds its lower boundary; the last one its upper boundary too (a unit at the axis's end).
 int censoredcounts(vyxstate* s, grpnode* g) {
     const int64_t nb = s->popt.tickinfo[TI_NBOUNDS];
     const double* b = s->popt.lifeticks;
@@ -170,7 +171,8 @@ int censoredcounts(vyxstate* s, grpnode* g) {
         if (r[1] != -1) return 0;
         const double x = s->opts.logscale[0] ? r[0] * log10e : r[0];
         const double* at = std::upper_bound(b, b + nb, x);
-        const int64_t k = (at - b) - 1;
+        int64_t k = (at - b) - 1;
+        if (k == nb - 1 && x == b[nb - 1]) k = nb - 2;
         if (k >= 0 && k < nb - 1) sum[k] += wcol >= 0 ? r[wcol] : 1.0;
         return 0;
     });

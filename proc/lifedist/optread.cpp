@@ -82,6 +82,20 @@ int readconfidence(vyxstate* s, const stmtrec* r) {
     return 0;
 }
 
+int readwbconf(vyxstate* s, const stmtrec* r, int slotno, double fallback) {
+    s->life.wbconf = fallback;
+    const optslot* wb = stmtslot(r, slotno);
+    if (!wb) return 0;
+    if (!(wb->num > 0 && wb->num < 1)) {
+        xpmlog(510, 2062, wb->num);
+        return RC_SPEC;
+    }
+    // Held as -ln(1 - CONF) also where 1 - CONF is below 2^-53, which the plain logarithm of
+    // the difference would turn into a confidence near 0.
+    s->life.wbconf = -std::log1p(-wb->num);
+    return 0;
+}
+
 void readfitcrit(vyxstate* s, const stmtrec* r) {
     const double missing = hostmissing();
     s->fit.maxiter = countopt(r, "MAXIT", gparm(r, slot::plot::MAXIT, 50), 0, MOST_INT, 50);

@@ -1,6 +1,5 @@
 // Options of ANALYZE: the plot readers' settings without the display options, and the
 // binomial and Poisson analysis with its counts.
-#include <cmath>
 #include <cstring>
 
 #include "proc/devgraph/devgraph.h"
@@ -12,8 +11,6 @@
 #include "proc/lifedist/optread.h"
 
 namespace {
-
-constexpr double kEps53 = 1.110223024625157e-16;
 
 enum : int {
     MSG_POISSON_COUNT = 91,      // where the Poisson analysis takes the count and the exposure
@@ -149,13 +146,9 @@ int vyxaprm(vyxstate* s) {
     readflags(s, r);
     readfitcrit(s, r);
 
-    s->life.wbconf = 1.0;
     s->popt.pageflags.boxes = s->popt.pageflags.data = s->popt.pageflags.fitlines = s->popt.pageflags.medians = 0;
     s->life.ppcflag1 = s->life.ppcflag2 = 0;
-    if (const optslot* wb = stmtslot(r, slot::analyze::WBCONF)) {
-        s->life.wbconf = 1 - wb->num;
-        if (s->life.wbconf > kEps53) s->life.wbconf = -std::log(1 - wb->num);
-    }
+    if (int rc = readwbconf(s, r, slot::analyze::WBCONF, 1.0)) return rc;
 
     if (int rc = readclass(s, r, false)) return rc;
     if (int rc = readform(s, r, true)) return rc;

@@ -3,6 +3,7 @@
 // class variable, the estimates (Pbest) and the predictions and sample sizes (Pbpredtol)
 // per level with a total row.
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "host/hostdefs.h"
@@ -27,6 +28,7 @@ enum : int {
     MSG_CHISQ = 339, MSG_PCHISQ = 327,
     MSG_PREDEXPOSURE = 340, MSG_PREDTRIALS = 341, MSG_PREDCOUNT = 342, MSG_PREDLOW = 357, MSG_PREDUP = 358,
     MSG_TOLERANCE = 343, MSG_TOLEXPOSURE = 344, MSG_TOLTRIALS = 345,
+    MSG_TOLNOTRIALS = 2060, MSG_TOLNOEXPOSURE = 2061,
     MSG_TOTAL = 329, MSG_SUMTITLE = 337, MSG_PREDTITLE = 374, MSG_TOLTITLE_RATE = 372, MSG_TOLTITLE_PROP = 373,
     MSG_CONFLIMITS = 244, MSG_PREDLIMITS = 367,
 };
@@ -137,13 +139,28 @@ void pbpred(vyxstate* s, const pbview& v) {
     t.publish();
 }
 
+// The trials (exposure) needed for the TOLERANCE at an estimate; at an estimate the normal
+// approximation cannot use (a proportion of 0 or 1, a rate of 0) they are missing, and a note
+// says why, naming the level (null: the pooled estimate).
+double tolsize(vyxstate* s, const pbview& v, double est, const grpnode* g) {
+    const double n = pbtolsize(v.binomial, est, s->life.pbtolval, s->opts.alpha);
+    if (ismissing(n) && !ismissing(est)) {
+        char of[40] = "";
+        if (g) {
+            const int len = wzstrip(g->key, 16);
+            std::snprintf(of, sizeof of, " of level %.*s", len, g->key);
+        }
+        xpmlog(510, v.binomial ? MSG_TOLNOTRIALS : MSG_TOLNOEXPOSURE, of, est);
+    }
+    return n;
+}
+
 void pbtol(vyxstate* s, const pbview& v) {
     desctable t(s, "Pbtol", LBL_PBTOL, 25, 60);
     t.title(rdxmsg(510, v.binomial ? MSG_TOLTITLE_PROP : MSG_TOLTITLE_RATE));
     t.bind("kv.vitalyx.pbtol");
     t.row(MSG_TOLERANCE, s->life.pbtolval);
-    t.row(v.binomial ? MSG_TOLTRIALS : MSG_TOLEXPOSURE,
-          pbtolsize(v.binomial, word(v.pooled, PB_EST), s->life.pbtolval, s->opts.alpha));
+    t.row(v.binomial ? MSG_TOLTRIALS : MSG_TOLEXPOSURE, tolsize(s, v, word(v.pooled, PB_EST), nullptr));
     t.publish();
 }
 
@@ -204,12 +221,13 @@ void pbpredtol(vyxstate* s, const pbview& v) {
         tabtitles(t, {{"title1", rdxmsg(0, LBL_PBPREDTOL)}});
     tabenddef(t);
     const uint32_t id = tabbind(s->out.outmgr, t, "kv.vitalyx.pbpredtol");
+    // The pooled row's note has come with the Pbtol table already.
     auto row = [&](const grpnode* g, const double* predblk, double est) {
         groupcell(s->row, g);
         c[0] = word(predblk, PB_EST);
         c[1] = word(predblk, PB_LOWER);
         c[2] = word(predblk, PB_UPPER);
-        c[3] = pbtolsize(v.binomial, est, s->life.pbtolval, s->opts.alpha);
+        c[3] = !v.tol ? hostmissing() : g ? tolsize(s, v, est, g) : pbtolsize(v.binomial, est, s->life.pbtolval, s->opts.alpha);
         tabrow(t);
     };
     for (const grpnode* g = s->groups.grplist.head; g; g = g->next) row(g, g->pbpred, g->pbest[PB_EST]);

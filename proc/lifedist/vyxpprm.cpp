@@ -86,9 +86,6 @@ void readflags(vyxstate* s, const stmtrec* r) {
 
 void readnumbers(vyxstate* s, const stmtrec* r) {
     readfitcrit(s, r);
-    // wbconf holds -ln(1 - confidence) for every statement (ANALYZE stores it so), which
-    // the Weibayes estimate turns back into the confidence.
-    s->life.wbconf = -std::log1p(-gparm(r, slot::plot::WBCONF, 0.95));
     s->popt.plotcodes[PC_NPINTERVALS] = static_cast<uint32_t>(static_cast<int32_t>(gparm(r, slot::plot::NPINTERVALS, 0)));
     s->popt.plotcodes[PC_PINTERVALS] = static_cast<uint32_t>(static_cast<int32_t>(gparm(r, slot::plot::PINTERVALS, 4)));
     s->life.npbounds[0] = gparm(r, slot::plot::SIMLOWER, hostmissing());
@@ -194,6 +191,9 @@ int vyxpprm(vyxstate* s) {
     s->plot.frame->insetnext = r->next && !std::strncmp(r->next->keyword, "INSET", 5);
     readflags(s, r);
     readnumbers(s, r);
+    // wbconf holds -ln(1 - confidence) for every statement (ANALYZE stores it so), which
+    // the Weibayes estimate turns back into the confidence.
+    if (int rc = readwbconf(s, r, slot::plot::WBCONF, -std::log1p(-0.95))) return rc;
     if (int rc = readclass(s, r, true)) return rc;
     if (int rc = readform(s, r, false)) return rc;
     if (int rc = readprobaxis(s, r)) return rc;

@@ -120,6 +120,30 @@ Axis endsaxis(bool log, double lo, double hi, double gl, double gh, bool nice) {
         if ((!hl || t > ua) && (!hh || t < ub)) out.minor.push_back(t);
     out.lo = hl ? ua : ax.lo;
     out.hi = hh ? ub : ax.hi;
+    // A log axis whose given ends hold no labelled tick between them (STRESSLOWER=20 and
+    // STRESSUPPER=40) labels the ticks between them that stand clear of the ends' labels (30),
+    // so that a value can be read off between the ends.
+    if (log && out.major.size() < 3) {
+        std::vector<std::pair<double, std::string>> ticks;
+        for (size_t k = 0; k < out.major.size(); ++k) ticks.emplace_back(out.major[k], out.labels[k]);
+        const double room = 0.15 * (out.hi - out.lo);
+        auto clear = [&](double t) {
+            return t > out.lo && t < out.hi &&
+                   std::none_of(ticks.begin(), ticks.end(), [&](const auto& m) { return std::fabs(m.first - t) < room; });
+        };
+        std::vector<double> minor;
+        for (double t : ax.major)
+            if (clear(t)) ticks.emplace_back(t, numlabel(std::pow(10.0, t)));
+        for (double t : out.minor) {
+            if (clear(t)) ticks.emplace_back(t, numlabel(std::pow(10.0, t)));
+            else minor.push_back(t);
+        }
+        std::sort(ticks.begin(), ticks.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+        out.major.clear();
+        out.labels.clear();
+        for (auto& [t, l] : ticks) out.major.push_back(t), out.labels.push_back(l);
+        out.minor = minor;
+    }
     uniformlabels(out);
     return out;
 }

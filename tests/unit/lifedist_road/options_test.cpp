@@ -59,6 +59,26 @@ TEST_F(Options, ConfidenceMustLieStrictlyBetweenZeroAndOne) {
     });
 }
 
+// FIT=WEIBAYES(CONF=) takes 0 to 1 in the grammar, but a confidence of 0 or 1 gives no
+// bound: ANALYZE kept CONF=1 as a confidence of 0 (and logged 0%). Both statements refuse the
+// two ends by name; a confidence a hair below 1 stays near 1 (-ln(1 - CONF), not 1 - CONF).
+TEST_F(Options, WeibayesConfidenceMustLieStrictlyBetweenZeroAndOne) {
+    for (const char* conf : {"0", "1"}) {
+        int rc = -1;
+        auto r = analyze(std::string("analyze t / shape=2 fit=weibayes(conf=") + conf + ");", [&](vyxstate*, int res) { rc = res; });
+        EXPECT_EQ(rc, RC_SPEC) << conf;
+        EXPECT_TRUE(lt::hasmsg(r.log, 2062, 'E')) << r.log.all();
+        int ran = 0;
+        r = probplot(std::string("probplot t / shape=2 fit=weibayes(conf=") + conf + ");", nullptr, &ran);
+        EXPECT_TRUE(lt::hasmsg(r.log, 2062, 'E')) << r.log.all();
+    }
+    analyze("analyze t / shape=2 fit=weibayes(conf=0.9999999999999999);", [](vyxstate* s, int rc) {
+        EXPECT_EQ(rc, 0);
+        EXPECT_GT(s->life.wbconf, 36.0);   // -ln(2^-53)
+        EXPECT_GT(weibayesconf(s), 0.999);
+    });
+}
+
 // Parameters held at their given values leave nothing to fit (method 4): location and scale
 // for most distributions, scale and shape for WEIBULL, the scale for EXPONENTIAL; the
 // Weibull values are turned into the location and scale of the log response.
