@@ -426,6 +426,34 @@ int readlifeaxis(vyxstate* s, const stmtrec* r) {
     return 0;
 }
 
+// A HREF= or VREF= list that the drawing will not show because PREF= or LREF= takes its
+// place: the device graphics draw the PREF= and LREF= lines in place of both lists, the
+// statistical graphics put LREF= in place of HREF= and PREF= in place of VREF= (with ROTATE
+// they draw no HREF= or VREF= line at all, and say so themselves).
+constexpr int MSG_REF_REPLACED = 2023;   // the list is not drawn: another takes its place
+constexpr int MSG_REF_DEVICE_ONLY = 2024;  // device graphics draw only the PREF= and LREF= lines
+
+void droppedrefs(const vyxstate* s) {
+    const auto& refs = s->popt.refs;
+    const bool rotate = s->popt.pflags.rotate != 0;
+    const bool given = refs.counts[REF_PREF] > 0 || refs.counts[REF_LREF] > 0;
+    for (int which : {REF_HREF, REF_VREF}) {
+        if (refs.counts[which] <= 0) continue;
+        const char* name = which == REF_HREF ? "HREF" : "VREF";
+        if (s->opts.rdxgraph) {
+            const int other = which == REF_HREF ? REF_LREF : REF_PREF;
+            if (!rotate && refs.counts[other] > 0) xpmlog(510, MSG_REF_REPLACED, name, other == REF_LREF ? "LREF" : "PREF");
+        } else if (given) {
+            const int other = (which == REF_HREF) != rotate ? REF_LREF : REF_PREF;
+            const char* oname = other == REF_LREF ? "LREF" : "PREF";
+            if (refs.counts[other] > 0)
+                xpmlog(510, MSG_REF_REPLACED, name, oname);
+            else
+                xpmlog(510, MSG_REF_DEVICE_ONLY, name, oname);
+        }
+    }
+}
+
 int readplotdisplay(vyxstate* s, const stmtrec* r) {
     auto& p = s->popt.pflags;
     readsurvtime(s, r);
@@ -481,6 +509,7 @@ int readplotdisplay(vyxstate* s, const stmtrec* r) {
 
     // Statistical graphics draw PREF and LREF themselves; device graphics draw them as the
     // horizontal and vertical reference lines.
+    droppedrefs(s);
     auto& refs = s->popt.refs;
     if (!s->opts.rdxgraph && (refs.counts[REF_PREF] > 0 || refs.counts[REF_LREF] > 0)) {
         const int h = p.rotate ? REF_PREF : REF_LREF, v = p.rotate ? REF_LREF : REF_PREF;

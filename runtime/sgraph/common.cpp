@@ -1,6 +1,7 @@
 // Helpers the graph layouts share: phantom cells, the inset, the axes of data and of life,
 // and the reference lines of a run of rows.
 #include "runtime/sgraph/common.h"
+#include "runtime/sgraph/render.h"
 
 #include <algorithm>
 
@@ -46,10 +47,11 @@ void reflines(Canvas& c, const Frame& f, const rt::out::PhantomData& d, size_t f
         key += l;
         if (std::isfinite(stop)) key.append("@").append(numlabel(stop));
         if (!drawn.insert({v, key}).second) return;
-        if (ofx != swap)
-            vref(c, f, v, l, slot++, stop);
-        else
-            href(c, f, v, l, slot++, stop);
+        const bool across = ofx != swap;
+        if (!(across ? vref(c, f, v, l, slot, stop) : href(c, f, v, l, slot, stop)))
+            warn("The reference line at " + numlabel(v) + " lies outside the " + (across ? "horizontal" : "vertical") +
+                 " axis of the graph; it is not drawn.");
+        ++slot;
     };
     for (size_t r = first; r < last; ++r) {
         // Rows with neither value (a plot's points) are passed over a block at a time; each
