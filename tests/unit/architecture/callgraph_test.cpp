@@ -36,12 +36,6 @@ const std::set<std::string> kKnotsLeft = {
     "proc/lifedist: probtables.cpp readtimes.cpp",
     "proc/lifedist: turnbull.cpp turnbull_run.cpp",
     "proc/mcf: vyxcfmv.cpp vyxcfmv2.cpp",
-    "proc/numeric: logbeta.cpp logbeta_quant.cpp",
-    "proc/numeric: logfdist.cpp logfdist_dens.cpp",
-    "proc/numeric: loggamma.cpp loggamma_quant.cpp",
-    "proc/numeric: millsr.cpp normal.cpp",
-    "proc/numeric: ncchisq_log.cpp ncchisq_quant.cpp",
-    "proc/numeric: normmix.cpp normmix_quant.cpp",
     "proc/regression: dropnotes.cpp fitdriver.cpp startvals.cpp",
 };
 
