@@ -620,6 +620,9 @@ int zlevSeparate(levstate* ls, leveffect* first, int n);
 // nglmeff, glmsplit and neffect from the parsed effects.
 int zlevNef(levstate* ls, const parsedeff* list, int32_t count, const int32_t* efstlist);
 
+// The description of variable var of the data set, for a level record (effects pool); null
+// when memory is short.
+levvarinfo* levdescribevar(dshandle ds, int32_t var);
 // Variable-list routines over n variable numbers (a variable counts as a CLASS variable
 // when its number is the number of some classv record's variable).
 int zlevIsOnClassList(const levstate* ls, int n, const int32_t* list);

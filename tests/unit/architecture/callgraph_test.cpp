@@ -29,8 +29,6 @@ const std::set<std::string> kUpwardLeft = {
 
 // Knots inside one folder (the calls between folders are the floors' business).
 const std::set<std::string> kKnotsLeft = {
-    "proc/effects: designcols.cpp efinfo.cpp fitif.cpp levelize.cpp names.cpp workerfeed.cpp workersetup.cpp zlevrgd.cpp zlevrgi.cpp",
-    "proc/effects: efstmts.cpp zlevmod.cpp",
     "proc/framework: vyxinit.cpp vyxxvgi.cpp zorduvex.cpp",
     "proc/lifedist: ppcomp.cpp vyxin.cpp vyxscl.cpp",
     "proc/lifedist: probtables.cpp readtimes.cpp",
