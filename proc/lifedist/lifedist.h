@@ -316,10 +316,6 @@ int vyxem1(vyxstate* s, grpnode* g, const emruns* runs);
 
 // The least-squares fit on probability paper and the tables of a group's probability
 // estimates (vyxls and getfit are declared in lifedist.h).
-// A time of the stored scale in time units (exp on the ln scale, 10^x on the log10 scale),
-// shifted by the THRESHOLD value when one was given; open ends (+-DBL_MAX) and missing
-// values give the missing value.
-double timeunits(const vyxstate* s, double x);
 
 // ProbabilityEstimates: bind the table, append a row from a 24-double curve record with
 // the two time cells, end the group's rows and publish.

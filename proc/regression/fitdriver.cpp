@@ -16,16 +16,6 @@
 
 using namespace mfit;
 
-mdlcounts mdlsizes(const vyxstate* s) {
-    mdlcounts c{};
-    c.ncol = s->mdl.mdllay->ncol;
-    c.nls = s->popt.pflags.haslogscl ? s->mdl.mdllay->nls : 0;
-    c.ntot = c.ncol + c.nls;
-    c.ndist = s->mdl.ndistp;
-    c.p = s->popt.pflags.haslogscl ? c.ntot + c.ndist - 1 : c.ncol + c.ndist;
-    return c;
-}
-
 namespace {
 
 // The MODEL's data have no maximum when the intercept alone can place every observation at

@@ -30,11 +30,6 @@ const std::set<std::string> kUpwardLeft = {
 // Knots inside one folder (the calls between folders are the floors' business).
 const std::set<std::string> kKnotsLeft = {
     "proc/framework: vyxinit.cpp vyxxvgi.cpp zorduvex.cpp",
-    "proc/lifedist: ppcomp.cpp vyxin.cpp vyxscl.cpp",
-    "proc/lifedist: probtables.cpp readtimes.cpp",
-    "proc/lifedist: turnbull.cpp turnbull_run.cpp",
-    "proc/mcf: vyxcfmv.cpp vyxcfmv2.cpp",
-    "proc/regression: dropnotes.cpp fitdriver.cpp startvals.cpp",
 };
 
 std::set<std::string> upwardcalls(const std::vector<callgraph::Ref>& refs) {
