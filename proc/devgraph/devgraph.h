@@ -27,6 +27,21 @@
 #include "proc/framework/grpnode.h"
 
 struct ggctx;
+struct vyxstate;
+struct destctx;
+
+// ---- the statements and the start of device graphics, called by the main routine
+int vyxpplt(vyxstate* s);      // PROBPLOT, after its options were read (vyxpprm)
+int vyxrplot(vyxstate* s);     // RELATIONPLOT
+// Opens device-graphics output on the open destinations: 0, 1012 (no open destination, or
+// the graphics module cannot be loaded, or the output manager failed) or 1016 (no memory).
+int zqidest(destctx* c);
+// Releases what zqidest took; safe to call twice.
+void zqdfree(destctx* c);
+// Loads the graphics modules and starts device graphics: 0 success; 1 a module, gginit or the
+// library block failed (message 129/53 for a module); -1 named storage, an exit routine or
+// memory failed. The callers log 510/7, or 510/8 and 510/9.
+int ggsload(ggstate* gcb, int mode, int keep);
 
 struct plotlay {
     double hdata[2];            // horizontal data ends as gathered before the axis range is chosen

@@ -10,7 +10,7 @@
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
 #include "proc/vyxstate.h"
-#include "proc/framework/zorduvex.h"
+#include "proc/framework/fndstmt.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "proc/framework/devices.h"
+#include "proc/devgraph/devices.h"
 #include "proc/framework/hostgraphics.h"
 #include "proc/framework/gparm.h"
 #include "proc/framework/locale_fmt.h"

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "proc/devgraph/legends.h"
-#include "proc/framework/destctx.h"
+#include "proc/devgraph/destinations.h"
 #include "proc/framework/expect.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/vyxstate.h"

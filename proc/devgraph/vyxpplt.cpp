@@ -16,7 +16,6 @@
 #include "proc/devgraph/legends.h"
 #include "proc/devgraph/ppaxes.h"
 #include "proc/devgraph/ppdraw.h"
-#include "proc/framework/analyses.h"
 #include "proc/framework/gparm.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/optslots.h"

@@ -9,7 +9,6 @@
 #include "proc/devgraph/legends.h"
 #include "proc/devgraph/ppaxes.h"
 #include "proc/devgraph/ppdraw.h"
-#include "proc/framework/analyses.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/effects/effects.h"
 #include "proc/framework/optslots.h"

@@ -11,7 +11,7 @@
 #include "proc/effects/effects.h"
 #include "proc/effects/effsvc.h"
 #include "proc/framework/hostsvc.h"
-#include "proc/framework/zorduvex.h"
+#include "proc/framework/xinit.h"
 
 namespace {
 

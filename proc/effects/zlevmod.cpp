@@ -7,7 +7,7 @@
 #include "proc/effects/effsvc.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/textpad.h"
-#include "proc/framework/zorduvex.h"
+#include "proc/framework/xinit.h"
 
 namespace {
 

@@ -17,7 +17,8 @@
 struct vyxstate;
 struct grpnode;
 
-// ---- option readers
+// ---- the statement ANALYZE and the option readers
+int vyxanlz(vyxstate* s);                      // ANALYZE, called by the main routine
 int vyxaprm(vyxstate* s);                      // ANALYZE
 int vyxpprm(vyxstate* s);                      // PROBPLOT and RELATIONPLOT
 

@@ -11,7 +11,7 @@
 #include "proc/framework/textpad.h"
 #include "proc/vyxstate.h"
 #include "proc/framework/wholenum.h"
-#include "proc/framework/zorduvex.h"
+#include "proc/framework/fndstmt.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/lifedist/optread.h"
 #include "proc/lifedist/plotdisplay.h"

@@ -12,7 +12,7 @@
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
 #include "proc/framework/wholenum.h"
-#include "proc/framework/zorduvex.h"
+#include "proc/framework/fndstmt.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/numeric/distributions.h"
 #include "proc/numeric/stdquant.h"

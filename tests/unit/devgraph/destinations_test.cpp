@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "proc/framework/devices.h"
+#include "proc/devgraph/devices.h"
 #include "proc/devgraph/devgraph.h"
 #include "proc/framework/optslots.h"
 #include "runtime/graphics/device.h"
