@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "proc/devgraph/devgraph.h"
+#include "proc/devgraph/devgraph_internal.h"
 #include "proc/framework/hostgraphics.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"

@@ -1,5 +1,5 @@
 // Page layout: graph start per destination, margins and fonts, frame and panel geometry.
-#include "proc/devgraph/devgraph.h"
+#include "proc/devgraph/devgraph_internal.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 // The page loop's pieces that read the state: the segment of a page, legends, symbols, the
 // page driver's set-up and grid cells, and the loop over the output destinations.
-#include "proc/devgraph/devgraph.h"
+#include "proc/devgraph/devgraph_internal.h"
 
 #include <algorithm>
 #include <cstring>

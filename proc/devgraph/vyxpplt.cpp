@@ -11,7 +11,7 @@
 
 #include "host/hostdefs.h"
 #include "proc/framework/expect.h"
-#include "proc/devgraph/devgraph.h"
+#include "proc/devgraph/devgraph_internal.h"
 #include "proc/framework/hostgraphics.h"
 #include "proc/devgraph/legends.h"
 #include "proc/devgraph/ppaxes.h"

@@ -1,7 +1,7 @@
 // Class levelization in the procedure's thread: the level work block, the notes of one
 // observation's levels, the ranges of the continuous variables and the lookup of a
 // formatted value.
-#include "proc/effects/effects.h"
+#include "proc/effects/effects_internal.h"
 
 #include <algorithm>
 #include <cfloat>

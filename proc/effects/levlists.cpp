@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "proc/effects/effects.h"
+#include "proc/effects/effects_internal.h"
 #include "proc/effects/effsvc.h"
 #include "proc/effects/workers.h"
 #include "proc/framework/hostsvc.h"

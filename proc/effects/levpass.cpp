@@ -3,7 +3,7 @@
 // can serve.
 #include <cstring>
 
-#include "proc/effects/effects.h"
+#include "proc/effects/effects_internal.h"
 #include "proc/effects/effsvc.h"
 #include "proc/effects/rdlayout.h"
 #include "proc/effects/workers.h"

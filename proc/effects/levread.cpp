@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstdarg>
 #include <cstring>
-#include "proc/effects/effects.h"
+#include "proc/effects/effects_internal.h"
 #include "proc/effects/effsvc.h"
 #include "proc/effects/rdlayout.h"
 #include "proc/framework/hostsvc.h"

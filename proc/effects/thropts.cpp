@@ -1,5 +1,5 @@
 // Thread options of the effects library.
-#include "proc/effects/effects.h"
+#include "proc/effects/effects_internal.h"
 
 #include <cmath>
 #include <cstdlib>

@@ -2,7 +2,7 @@
 // lists of variable numbers checked against and added to the CLASS and continuous records.
 #include <cstring>
 
-#include "proc/effects/effects.h"
+#include "proc/effects/effects_internal.h"
 #include "proc/effects/effsvc.h"
 #include "proc/framework/hostsvc.h"
 

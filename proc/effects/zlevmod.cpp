@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
-#include "proc/effects/effects.h"
+#include "proc/effects/effects_internal.h"
 #include "proc/effects/effsvc.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/textpad.h"

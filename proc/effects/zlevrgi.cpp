@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 #include "proc/framework/expect.h"
-#include "proc/effects/effects.h"
+#include "proc/effects/effects_internal.h"
 #include "proc/effects/effsvc.h"
 #include "proc/effects/efinfo.h"
 #include "proc/effects/fitif.h"

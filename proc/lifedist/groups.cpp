@@ -8,7 +8,7 @@
 #include "proc/framework/textpad.h"
 #include "proc/vyxstate.h"
 #include "proc/lifedist/groups.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 
 void gridlabel(vyxstate* s, int i, int j) {
     const char* t1 = s->groups.levkeys[0] + 16 * i;

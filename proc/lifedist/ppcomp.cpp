@@ -13,7 +13,7 @@
 #include "proc/framework/workpool.h"
 #include "proc/lifedist/fitshared.h"
 #include "proc/lifedist/groups.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 #include "proc/lifedist/tables.h"
 
 namespace {

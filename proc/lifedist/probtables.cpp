@@ -7,7 +7,7 @@
 #include "host/hostdefs.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/vyxstate.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 #include "proc/lifedist/readtimes.h"
 #include "proc/lifedist/tables.h"
 

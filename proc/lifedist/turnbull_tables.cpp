@@ -5,7 +5,7 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/wobmth.h"
 #include "proc/vyxstate.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 #include "proc/lifedist/tables.h"
 
 // The Group and Label columns of the Turnbull tables (Group in class modes only).

@@ -12,7 +12,7 @@
 #include "proc/vyxstate.h"
 #include "proc/framework/wholenum.h"
 #include "proc/framework/fndstmt.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 #include "proc/lifedist/optread.h"
 #include "proc/lifedist/plotdisplay.h"
 

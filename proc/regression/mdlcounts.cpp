@@ -1,6 +1,6 @@
 // The counts of the MODEL's design columns and parameters (mdlcounts), from its layout and
 // the distribution.
-#include "proc/regression/regression.h"
+#include "proc/regression/regression_internal.h"
 #include "proc/vyxstate.h"
 
 mdlcounts mdlsizes(const vyxstate* s) {

@@ -5,7 +5,7 @@
 #include "proc/framework/poolscope.h"
 #include "proc/framework/stmtkinds.h"
 #include "proc/vyxstate.h"
-#include "proc/regression/regression.h"
+#include "proc/regression/regression_internal.h"
 
 void clearlevels(levctl* ctl) {
     levstate* ls = ctl->lstate;

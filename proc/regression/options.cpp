@@ -18,7 +18,7 @@
 #include "proc/numeric/stdquant.h"
 #include "proc/numeric/kernels.h"
 #include "proc/regression/fitcommon.h"
-#include "proc/regression/regression.h"
+#include "proc/regression/regression_internal.h"
 #include "proc/vyxstate.h"
 
 using namespace mfit;
