@@ -1,5 +1,5 @@
 // Annotate data sets: the converted copy and the request to the host.
-#include "proc/devgraph/devgraph.h"
+#include "proc/devgraph/devgraph_internal.h"
 
 #include <cctype>
 #include <cmath>

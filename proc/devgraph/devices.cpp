@@ -1,5 +1,5 @@
 // Graphics modules and device descriptions.
-#include "proc/framework/devices.h"
+#include "proc/devgraph/devices.h"
 
 #include <cstring>
 

@@ -1,5 +1,5 @@
 // Grid lines, axis labels and the title.
-#include "proc/devgraph/devgraph.h"
+#include "proc/devgraph/devgraph_internal.h"
 #include "proc/framework/optslots.h"
 #include "proc/vyxstate.h"
 

@@ -5,7 +5,7 @@
 
 #include "proc/framework/expect.h"
 #include "proc/framework/memnum.h"
-#include "proc/devgraph/devgraph.h"
+#include "proc/devgraph/devgraph_internal.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/vyxstate.h"
 #include "proc/framework/hostsvc.h"

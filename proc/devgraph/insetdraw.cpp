@@ -1,7 +1,7 @@
 // Inset drawing: the box fill and frame, the header band, the header and the entries.
 #include <cstring>
 
-#include "proc/devgraph/devgraph.h"
+#include "proc/devgraph/devgraph_internal.h"
 #include "proc/vyxstate.h"
 #include "proc/framework/hostsvc.h"
 

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "proc/framework/expect.h"
-#include "proc/devgraph/devgraph.h"
+#include "proc/devgraph/devgraph_internal.h"
 #include "proc/vyxstate.h"
 #include "proc/devgraph/insetroom.h"
 #include "proc/framework/hostsvc.h"

@@ -1,11 +1,11 @@
 // Page layout: graph start per destination, margins and fonts, frame and panel geometry.
-#include "proc/devgraph/devgraph.h"
+#include "proc/devgraph/devgraph_internal.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
-#include "proc/framework/devices.h"
+#include "proc/devgraph/devices.h"
 #include "proc/framework/hostgraphics.h"
 #include "proc/framework/gparm.h"
 #include "proc/framework/locale_fmt.h"

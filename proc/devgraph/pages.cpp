@@ -1,12 +1,12 @@
 // The page loop's pieces that read the state: the segment of a page, legends, symbols, the
 // page driver's set-up and grid cells, and the loop over the output destinations.
-#include "proc/devgraph/devgraph.h"
+#include "proc/devgraph/devgraph_internal.h"
 
 #include <algorithm>
 #include <cstring>
 
 #include "proc/devgraph/legends.h"
-#include "proc/framework/destctx.h"
+#include "proc/devgraph/destinations.h"
 #include "proc/framework/expect.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/vyxstate.h"

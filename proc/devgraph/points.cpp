@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "host/hostdefs.h"
-#include "proc/devgraph/devgraph.h"
+#include "proc/devgraph/devgraph_internal.h"
 #include "proc/devgraph/pagebox.h"
 #include "proc/devgraph/ppdraw.h"
 #include "proc/framework/hostsvc.h"

@@ -1,5 +1,5 @@
 // Reference lines and their intersections with the fitted lines.
-#include "proc/devgraph/devgraph.h"
+#include "proc/devgraph/devgraph_internal.h"
 #include "proc/devgraph/insetroom.h"
 #include "proc/framework/optslots.h"
 

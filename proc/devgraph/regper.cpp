@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "host/hostdefs.h"
-#include "proc/devgraph/devgraph.h"
+#include "proc/devgraph/devgraph_internal.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/effects/effects.h"
 #include "proc/framework/optslots.h"

@@ -11,7 +11,7 @@
 
 #include "host/hostdefs.h"
 #include "host/vec472_sort.h"
-#include "proc/devgraph/devgraph.h"
+#include "proc/devgraph/devgraph_internal.h"
 #include "proc/framework/optslots.h"
 #include "proc/devgraph/pagebox.h"
 #include "proc/devgraph/ppdraw.h"

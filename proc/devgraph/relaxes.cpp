@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "proc/devgraph/devgraph.h"
+#include "proc/devgraph/devgraph_internal.h"
 #include "proc/vyxstate.h"
 #include "proc/devgraph/ppaxes.h"
 #include "proc/framework/gparm.h"

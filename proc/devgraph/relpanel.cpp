@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "host/hostdefs.h"
-#include "proc/devgraph/devgraph.h"
+#include "proc/devgraph/devgraph_internal.h"
 #include "proc/framework/gparm.h"
 #include "proc/framework/optslots.h"
 #include "proc/devgraph/ppaxes.h"

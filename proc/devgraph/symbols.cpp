@@ -1,5 +1,5 @@
 // Symbols, colours, patterns and frame fills.
-#include "proc/devgraph/devgraph.h"
+#include "proc/devgraph/devgraph_internal.h"
 
 #include <algorithm>
 #include <cmath>

@@ -5,11 +5,10 @@
 #include <cmath>
 
 #include "host/hostdefs.h"
-#include "proc/devgraph/devgraph.h"
+#include "proc/devgraph/devgraph_internal.h"
 #include "proc/devgraph/legends.h"
 #include "proc/devgraph/ppaxes.h"
 #include "proc/devgraph/ppdraw.h"
-#include "proc/framework/analyses.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/effects/effects.h"
 #include "proc/framework/optslots.h"

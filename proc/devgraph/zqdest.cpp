@@ -1,9 +1,9 @@
 // Output destinations and segment lists of a device-graphics plot statement.
-#include "proc/framework/destctx.h"
+#include "proc/devgraph/destinations.h"
 
 #include <cstring>
 
-#include "proc/framework/devices.h"
+#include "proc/devgraph/devices.h"
 #include "proc/framework/hostgraphics.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"

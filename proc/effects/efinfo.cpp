@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 #include "proc/effects/avltree.h"
-#include "proc/effects/effects.h"
+#include "proc/effects/effects_internal.h"
 #include "proc/effects/effsvc.h"
 #include "proc/effects/splines.h"
 #include "proc/framework/hostsvc.h"

@@ -8,10 +8,10 @@
 #include <cstring>
 #include <string>
 #include <vector>
-#include "proc/effects/effects.h"
+#include "proc/effects/effects_internal.h"
 #include "proc/effects/effsvc.h"
 #include "proc/framework/hostsvc.h"
-#include "proc/framework/zorduvex.h"
+#include "proc/framework/xinit.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 #include "proc/effects/effsvc.h"
-#include "proc/effects/effects.h"
+#include "proc/effects/effects_internal.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/trees.h"
 #include "proc/framework/textpad.h"

@@ -8,6 +8,7 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/memnum.h"
 #include "proc/numeric/bspline.h"
+#include "proc/effects/effects_internal.h"
 
 namespace {
 

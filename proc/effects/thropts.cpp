@@ -1,5 +1,5 @@
 // Thread options of the effects library.
-#include "proc/effects/effects.h"
+#include "proc/effects/effects_internal.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -7,7 +7,6 @@
 #include <string>
 #include "proc/effects/effsvc.h"
 #include "proc/framework/hostsvc.h"
-#include "proc/framework/zorduvex.h"
 
 void zquerythreads(uint8_t* on, int32_t* cpucount) {
     double v = 0.0;

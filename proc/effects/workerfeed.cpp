@@ -7,7 +7,7 @@
 #include <cstring>
 #include <new>
 #include <vector>
-#include "proc/effects/effects.h"
+#include "proc/effects/effects_internal.h"
 #include "proc/effects/effsvc.h"
 #include "proc/effects/rdlayout.h"
 #include "proc/framework/hostsvc.h"

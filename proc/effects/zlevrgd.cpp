@@ -2,7 +2,7 @@
 // routines beside them.
 #include <algorithm>
 #include <cstring>
-#include "proc/effects/effects.h"
+#include "proc/effects/effects_internal.h"
 #include "proc/effects/effsvc.h"
 #include "proc/effects/rdlayout.h"
 #include "proc/framework/hostsvc.h"

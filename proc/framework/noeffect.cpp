@@ -6,7 +6,7 @@
 
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/optslots.h"
-#include "proc/framework/vyxinit.h"
+#include "proc/framework/stmtkinds.h"
 
 namespace {
 

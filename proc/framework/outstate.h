@@ -17,9 +17,11 @@ struct outstate {
 
 // Fields of outstate used outside framework (folders of proc/, from scripts/fieldtable; "written"
 // counts assignments, ++ and --, addresses taken, non-const references bound and copies into):
-//   obenv        written in framework; read in devgraph
-//   outmgr       written in framework; read in devgraph, lifedist, mcf, regression, statgraph
+//   obrc         written in main
+//   obenv        written in main; read in devgraph
+//   outmgr       written in main; read in devgraph, lifedist, mcf, regression, statgraph
 //   curtab       written in lifedist, regression, statgraph
 //   curtabid     written in lifedist, regression, statgraph
 //   panelobj     written in lifedist, statgraph
 //   tabs         written in lifedist, mcf
+//   make         written in main

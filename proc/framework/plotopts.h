@@ -56,7 +56,7 @@ struct plotopts {
 // counts assignments, ++ and --, addresses taken, non-const references bound and copies into):
 //   plotcodes    written in devgraph, lifedist; read in statgraph
 //   axlog        written in devgraph, lifedist, mcf
-//   pflags       written in devgraph, framework, lifedist, mcf, regression, statgraph
+//   pflags       written in devgraph, lifedist, main, mcf, regression, statgraph
 //   refopts      written in lifedist, mcf; read in devgraph
 //   refs         written in devgraph, lifedist, mcf; read in statgraph
 //   gfile        written in lifedist, mcf; read in devgraph

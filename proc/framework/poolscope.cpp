@@ -1,14 +1,14 @@
 // The pools of the state block: making and deleting them, with every owner of fields
-// clearing what pointed into a pool that goes; and the defaults each statement kind starts
-// from. In the sanitizer build a pointer into a deleted pool that no owner cleared stops the
+// clearing what pointed into a pool that goes (the owners as the main routine names them). In
+// the sanitizer build a pointer into a deleted pool that no owner cleared stops the
 // run at once, naming its place in the block.
 #include "proc/framework/poolscope.h"
 
 #include <cstddef>
 #include <cstdint>
 
+#include "proc/framework/expect.h"
 #include "proc/framework/hostsvc.h"
-#include "proc/framework/vyxinit.h"
 #include "proc/vyxstate.h"
 
 #if defined(__SANITIZE_ADDRESS__) && defined(__x86_64__)
@@ -74,24 +74,12 @@ struct poolwatch {
 };
 #endif
 
-void stmtgone(vyxstate* s) {
-    groupstate_stmtgone(s);
-    fitstate_stmtgone(s);
-    plotstate_stmtgone(s);
-    modelstate_stmtgone(s);
-}
+// The owners' routines, as the main routine named them.
+const poolowners* owners = nullptr;
 
-void bygone(vyxstate* s) {
-    groupstate_bygone(s);
-    fitstate_bygone(s);
-    plotstate_bygone(s);
-    modelstate_bygone(s);
-}
-
-void workgone(vyxstate* s) {
-    groupstate_workgone(s);
-    fitstate_workgone(s);
-    plotstate_workgone(s);
+const poolowners& named() {
+    VX_EXPECT(owners, "the owners of the state block's fields named before a pool goes");
+    return *owners;
 }
 
 // Deletes a pool after its owners have cleared their pointers into it (gone), and in the
@@ -118,14 +106,10 @@ bool renewpool(vyxstate* s, poolobj*& pool, void (*gone)(vyxstate*), const char*
 
 }  // namespace
 
-bool newstmtpool(vyxstate* s) { return renewpool(s, s->pools.stmtpool, stmtgone, "statement pool"); }
+void setpoolowners(const poolowners* o) { owners = o; }
 
-void dropbypool(vyxstate* s) { droppool(s, s->pools.bypool, bygone, "BY-group pool"); }
+bool newstmtpool(vyxstate* s) { return renewpool(s, s->pools.stmtpool, named().stmtgone, "statement pool"); }
 
-bool newworkpool(vyxstate* s) { return renewpool(s, s->pools.workpool, workgone, "work pool"); }
+void dropbypool(vyxstate* s) { droppool(s, s->pools.bypool, named().bygone, "BY-group pool"); }
 
-void startstatement(vyxstate* s, StmtKind kind) {
-    fitstate_start(s, kind);
-    plotstate_start(s, kind);
-    modelstate_start(s, kind);
-}
+bool newworkpool(vyxstate* s) { return renewpool(s, s->pools.workpool, named().workgone, "work pool"); }

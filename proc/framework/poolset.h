@@ -14,7 +14,7 @@ struct poolset {
 
 // Fields of poolset used outside framework (folders of proc/, from scripts/fieldtable; "written"
 // counts assignments, ++ and --, addresses taken, non-const references bound and copies into):
-//   bypool       written in framework; read in devgraph, lifedist, regression
-//   stmtpool     written in framework; read in devgraph, lifedist, mcf, regression, statgraph
-//   workpool     written in framework; read in devgraph, lifedist, mcf, statgraph
-//   utilfile     written in devgraph, framework, regression
+//   bypool       written in framework, main; read in devgraph, lifedist, regression
+//   stmtpool     written in framework, main; read in devgraph, lifedist, mcf, regression, statgraph
+//   workpool     written in framework, main; read in devgraph, lifedist, mcf, statgraph
+//   utilfile     written in devgraph, main, regression

@@ -13,4 +13,7 @@ struct stepstate {
 
 // Fields of stepstate used outside framework (folders of proc/, from scripts/fieldtable; "written"
 // counts assignments, ++ and --, addresses taken, non-const references bound and copies into):
-//   stepend      written in lifedist, regression, statgraph; read in devgraph, framework
+//   stepend      written in lifedist, regression, statgraph; read in devgraph, main
+//   bynotes      written in framework, main
+//   nanalysis    written in main
+//   nplots       written in main

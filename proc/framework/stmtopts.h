@@ -32,9 +32,9 @@ struct stmtopts {
 // Fields of stmtopts used outside framework (folders of proc/, from scripts/fieldtable; "written"
 // counts assignments, ++ and --, addresses taken, non-const references bound and copies into):
 //   rowlay       written in lifedist, mcf; read in devgraph
-//   distcode     written in framework, lifedist; read in devgraph, regression, statgraph
+//   distcode     written in lifedist, main; read in devgraph, regression, statgraph
 //   spilled      written in lifedist, mcf
-//   rdxgraph     written in framework; read in devgraph, lifedist, mcf
+//   rdxgraph     written in main; read in devgraph, lifedist, mcf
 //   logscale     written in lifedist, mcf, regression; read in devgraph, statgraph
 //   quant_fn     written in lifedist, regression; read in devgraph, statgraph
 //   stress_fn    written in lifedist; read in devgraph, statgraph
@@ -45,7 +45,7 @@ struct stmtopts {
 //   fitmethod    written in devgraph, lifedist; read in statgraph
 //   stressrel    written in lifedist; read in devgraph, statgraph
 //   stmtlabel    written in lifedist, mcf
-//   tblflags     written in framework, lifedist, regression; read in mcf
-//   thrflags     written in framework, lifedist, regression; read in devgraph, statgraph
+//   tblflags     written in lifedist, main, regression; read in mcf
+//   thrflags     written in lifedist, main, regression; read in devgraph, framework, statgraph
 //   defhdr       written in devgraph, lifedist, mcf
 //   labels       written in lifedist, regression; read in devgraph, statgraph

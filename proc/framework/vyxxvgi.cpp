@@ -4,9 +4,11 @@
 
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/optslots.h"
-#include "proc/framework/vyxinit.h"
+#include "proc/framework/stmtkinds.h"
+#include "proc/framework/vyxxvgi.h"
 #include "proc/vyxstate.h"
-#include "proc/framework/zorduvex.h"
+#include "proc/framework/fndstmt.h"
+#include "proc/framework/xinit.h"
 
 namespace {
 

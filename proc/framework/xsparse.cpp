@@ -1,7 +1,7 @@
 // The host's statement parser run over the step with the procedure's grammar (xsparse.h).
 #include "proc/framework/xsparse.h"
 #include "proc/framework/hostsvc.h"
-#include "proc/framework/zorduvex.h"
+#include "proc/framework/xinit.h"
 
 namespace {
 // Makes one host entry callable for the parser; a failure ends the step.

@@ -10,7 +10,7 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/vyxstate.h"
 #include "proc/lifedist/bands.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "proc/framework/grouptext.h"
 #include "proc/framework/hostsvc_util.h"
 #include "proc/lifedist/fitshared.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 #include "proc/vyxstate.h"
 #include "proc/numeric/linalg.h"
 #include "proc/numeric/optimizer.h"

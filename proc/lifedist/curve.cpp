@@ -12,7 +12,7 @@
 #include "proc/framework/pools.h"
 #include "proc/vyxstate.h"
 #include "proc/lifedist/bands.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 #include "proc/lifedist/riskset.h"
 #include "proc/numeric/normal.h"
 #include "proc/numeric/quantiles.h"

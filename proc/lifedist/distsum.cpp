@@ -8,7 +8,7 @@
 #include "proc/framework/pools.h"
 #include "proc/lifedist/fitscale.h"
 #include "proc/lifedist/fitshared.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 #include "proc/vyxstate.h"
 #include "proc/numeric/quantiles.h"
 

@@ -6,7 +6,7 @@
 #include "proc/devgraph/devgraph.h"
 #include "proc/framework/textpad.h"
 #include "proc/lifedist/fitshared.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 #include "proc/vyxstate.h"
 #include "proc/numeric/linalg.h"
 #include "proc/numeric/quantiles.h"

@@ -5,7 +5,7 @@
 // fit's estimate arrays and covariance (estarr), which FITTYPE=MODEL reads, last for the
 // BY group.
 #include "proc/framework/poolscope.h"
-#include "proc/framework/vyxinit.h"
+#include "proc/framework/stmtkinds.h"
 #include "proc/vyxstate.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // The combined estimate of the failure modes: F(t) with its limits, the SurvEst table at
 // the SURVTIME values, the curve for the plots and the interpolation in it.
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 
 #include <algorithm>
 #include <cmath>

@@ -8,7 +8,7 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/vyxstate.h"
 #include "proc/lifedist/curve.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 #include "proc/lifedist/riskset.h"
 #include "proc/numeric/kernconst.h"
 #include "proc/numeric/quantiles.h"

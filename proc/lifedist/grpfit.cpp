@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "proc/lifedist/fitshared.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 #include "proc/vyxstate.h"
 
 using namespace fitx;

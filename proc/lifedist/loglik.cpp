@@ -13,7 +13,7 @@
 
 #include "proc/framework/hostsvc.h"
 #include "proc/lifedist/fitshared.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 #include "proc/numeric/kernels.h"
 
 using namespace fitx;

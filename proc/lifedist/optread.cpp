@@ -13,7 +13,7 @@
 #include "proc/framework/textpad.h"
 #include "proc/vyxstate.h"
 #include "proc/framework/wholenum.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 #include "proc/numeric/kernels.h"
 #include "proc/numeric/distributions.h"
 #include "proc/numeric/stdquant.h"

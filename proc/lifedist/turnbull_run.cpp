@@ -8,7 +8,7 @@
 #include "proc/framework/optslots.h"
 #include "proc/vyxstate.h"
 #include "proc/lifedist/bands.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 #include "proc/lifedist/tables.h"
 #include "proc/numeric/normal.h"
 

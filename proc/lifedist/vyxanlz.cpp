@@ -7,7 +7,7 @@
 #include "proc/framework/wobmth.h"
 #include "proc/framework/workpool.h"
 #include "proc/lifedist/fitshared.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 #include "proc/lifedist/tables.h"
 
 namespace {

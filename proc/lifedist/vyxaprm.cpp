@@ -7,7 +7,7 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/optslots.h"
 #include "proc/vyxstate.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 #include "proc/lifedist/optread.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/textpad.h"
 #include "proc/vyxstate.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 #include "proc/lifedist/pbrec.h"
 #include "proc/lifedist/tables.h"
 #include "proc/numeric/quantiles.h"

@@ -7,7 +7,7 @@
 #include "proc/framework/hostsvc_util.h"
 #include "proc/framework/sortwrap.h"
 #include "proc/vyxstate.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 
 namespace {
 

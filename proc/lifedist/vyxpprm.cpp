@@ -11,8 +11,8 @@
 #include "proc/framework/textpad.h"
 #include "proc/vyxstate.h"
 #include "proc/framework/wholenum.h"
-#include "proc/framework/zorduvex.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/framework/fndstmt.h"
+#include "proc/lifedist/lifedist_internal.h"
 #include "proc/lifedist/optread.h"
 #include "proc/lifedist/plotdisplay.h"
 

@@ -10,7 +10,7 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
 #include "proc/vyxstate.h"
-#include "proc/mcf/mcf.h"
+#include "proc/mcf/mcf_internal.h"
 #include "proc/mcf/mcfplot.h"
 #include "proc/numeric/normal.h"
 

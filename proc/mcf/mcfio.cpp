@@ -1,6 +1,6 @@
 // Walking a group's MCF records in order, from memory or block by block from its utility
 // file, each block written back after use when asked (mcf.h).
-#include "proc/mcf/mcf.h"
+#include "proc/mcf/mcf_internal.h"
 
 #include "proc/framework/hostsvc.h"
 #include "proc/vyxstate.h"

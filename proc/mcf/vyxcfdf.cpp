@@ -8,10 +8,9 @@
 #include "proc/framework/textpad.h"
 #include "proc/vyxstate.h"
 #include "proc/mcf/mcf.h"
+#include "proc/mcf/mcf_internal.h"
 #include "proc/mcf/mcfmsg.h"
 #include "proc/numeric/normal.h"
-
-void mcfextremes(grpnode* g);
 
 namespace {
 

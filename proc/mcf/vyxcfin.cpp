@@ -11,7 +11,7 @@
 #include "proc/framework/textpad.h"
 #include "proc/vyxstate.h"
 #include "proc/lifedist/lifedist.h"
-#include "proc/mcf/mcf.h"
+#include "proc/mcf/mcf_internal.h"
 #include "proc/mcf/mcfmsg.h"
 
 namespace {

@@ -6,6 +6,7 @@
 #include "proc/framework/pools.h"
 #include "proc/vyxstate.h"
 #include "proc/mcf/mcf.h"
+#include "proc/mcf/mcf_internal.h"
 #include "proc/mcf/mcfacc.h"
 #include "proc/mcf/mcfmsg.h"
 #include "proc/numeric/normal.h"
@@ -19,11 +20,6 @@ McfVar methodof(const mcfstate& mcf) {
 }
 
 }  // namespace
-
-void mcfextremes(grpnode* g) {
-    g->mcf.mcfmax = g->mcf.uppmax = g->mcf.evtmax = g->mcf.endmax = -DBL_MAX;
-    g->mcf.mcfmin = g->mcf.lowmin = g->mcf.evtmin = g->mcf.endmin = DBL_MAX;
-}
 
 int vyxcfmv(vyxstate* s, grpnode* g) {
     return s->input.rspkind == MCF_EXACT ? vyxcfmv1(s, g) : vyxcfmv2(s, g);

@@ -8,11 +8,10 @@
 #include "proc/framework/pools.h"
 #include "proc/vyxstate.h"
 #include "proc/mcf/mcf.h"
+#include "proc/mcf/mcf_internal.h"
 #include "proc/mcf/mcfmsg.h"
 #include "proc/numeric/normal.h"
 #include "proc/numeric/tailsum.h"
-
-void mcfextremes(grpnode* g);
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/vyxstate.h"
 #include "proc/framework/wobmth.h"
-#include "proc/mcf/mcf.h"
+#include "proc/mcf/mcf_internal.h"
 #include "proc/mcf/mcfmsg.h"
 #include "proc/mcf/mcftab.h"
 #include "proc/numeric/normal.h"

@@ -11,7 +11,7 @@
 #include "proc/framework/pools.h"
 #include "proc/framework/sortwrap.h"
 #include "proc/vyxstate.h"
-#include "proc/mcf/mcf.h"
+#include "proc/mcf/mcf_internal.h"
 #include "proc/mcf/mcfmsg.h"
 
 namespace {

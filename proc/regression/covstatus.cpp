@@ -10,7 +10,7 @@
 #include "proc/numeric/linalg.h"
 #include "proc/numeric/optimizer.h"
 #include "proc/regression/fitcommon.h"
-#include "proc/regression/regression.h"
+#include "proc/regression/regression_internal.h"
 #include "proc/regression/mtable.h"
 
 using namespace mfit;

@@ -15,7 +15,7 @@
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
 #include "proc/regression/fitcommon.h"
-#include "proc/regression/regression.h"
+#include "proc/regression/regression_internal.h"
 #include "proc/vyxstate.h"
 
 using namespace mfit;

@@ -3,7 +3,7 @@
 #include "proc/framework/anchor.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/poolscope.h"
-#include "proc/regression/regression.h"
+#include "proc/regression/regression_internal.h"
 #include "proc/vyxstate.h"
 
 namespace {

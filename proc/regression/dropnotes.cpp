@@ -17,7 +17,7 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/textpad.h"
 #include "proc/regression/fitcommon.h"
-#include "proc/regression/regression.h"
+#include "proc/regression/regression_internal.h"
 #include "proc/vyxstate.h"
 
 namespace {

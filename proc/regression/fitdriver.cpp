@@ -9,22 +9,12 @@
 #include "proc/numeric/linalg.h"
 #include "proc/numeric/optimizer.h"
 #include "proc/regression/fitcommon.h"
-#include "proc/regression/regression.h"
+#include "proc/regression/regression_internal.h"
 #include "proc/regression/rowfile.h"
 #include "proc/vyxstate.h"
 #include "proc/regression/mtable.h"
 
 using namespace mfit;
-
-mdlcounts mdlsizes(const vyxstate* s) {
-    mdlcounts c{};
-    c.ncol = s->mdl.mdllay->ncol;
-    c.nls = s->popt.pflags.haslogscl ? s->mdl.mdllay->nls : 0;
-    c.ntot = c.ncol + c.nls;
-    c.ndist = s->mdl.ndistp;
-    c.p = s->popt.pflags.haslogscl ? c.ntot + c.ndist - 1 : c.ncol + c.ndist;
-    return c;
-}
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "proc/framework/textpad.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/regression/fitcommon.h"
-#include "proc/regression/regression.h"
+#include "proc/regression/regression_internal.h"
 #include "proc/vyxstate.h"
 #include "proc/regression/mtable.h"
 

@@ -12,7 +12,7 @@
 #include "proc/lifedist/lifedist.h"
 #include "proc/numeric/kernels.h"
 #include "proc/numeric/linalg.h"
-#include "proc/regression/regression.h"
+#include "proc/regression/regression_internal.h"
 #include "proc/vyxstate.h"
 #include "proc/regression/rowfile.h"
 

@@ -9,7 +9,7 @@
 #include "proc/numeric/normal.h"
 #include "proc/numeric/prci.h"
 #include "proc/regression/fitcommon.h"
-#include "proc/regression/regression.h"
+#include "proc/regression/regression_internal.h"
 #include "proc/vyxstate.h"
 #include "proc/regression/mtable.h"
 

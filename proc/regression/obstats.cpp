@@ -16,7 +16,7 @@
 #include "proc/numeric/normal.h"
 #include "proc/numeric/quantiles.h"
 #include "proc/regression/fitcommon.h"
-#include "proc/regression/regression.h"
+#include "proc/regression/regression_internal.h"
 #include "proc/regression/mtable.h"
 
 using namespace mfit;

@@ -12,13 +12,13 @@
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
 #include "proc/framework/wholenum.h"
-#include "proc/framework/zorduvex.h"
+#include "proc/framework/fndstmt.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/numeric/distributions.h"
 #include "proc/numeric/stdquant.h"
 #include "proc/numeric/kernels.h"
 #include "proc/regression/fitcommon.h"
-#include "proc/regression/regression.h"
+#include "proc/regression/regression_internal.h"
 #include "proc/vyxstate.h"
 
 using namespace mfit;

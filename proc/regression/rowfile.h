@@ -5,7 +5,7 @@
 
 #include "proc/framework/hostsvc.h"
 #include "proc/vyxstate.h"
-#include "proc/regression/regression.h"
+#include "proc/regression/regression_internal.h"
 
 // Calls fn(rows, count) for every block of design rows, in row order: the chunks of rows in
 // memory, or the utility file block by block. false when a block could not be read (the step

@@ -8,7 +8,7 @@
 #include "proc/framework/pools.h"
 #include "proc/vyxstate.h"
 #include "proc/framework/wobmth.h"
-#include "proc/statgraph/statgraph.h"
+#include "proc/statgraph/statgraph_internal.h"
 
 namespace {
 

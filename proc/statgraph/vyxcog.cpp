@@ -14,7 +14,7 @@
 #include "proc/mcf/mcf.h"
 #include "proc/statgraph/sginset.h"
 #include "proc/statgraph/sgproto.h"
-#include "proc/statgraph/statgraph.h"
+#include "proc/statgraph/statgraph_internal.h"
 
 namespace {
 

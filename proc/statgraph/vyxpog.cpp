@@ -17,7 +17,7 @@
 #include "proc/statgraph/sgmath.h"
 #include "proc/statgraph/sgproto.h"
 #include "proc/statgraph/sginset.h"
-#include "proc/statgraph/statgraph.h"
+#include "proc/statgraph/statgraph_internal.h"
 
 using sg::missing;
 

@@ -17,7 +17,7 @@
 #include "proc/lifedist/lifedist.h"
 #include "proc/statgraph/sgmath.h"
 #include "proc/statgraph/sgproto.h"
-#include "proc/statgraph/statgraph.h"
+#include "proc/statgraph/statgraph_internal.h"
 
 using sg::ismiss;
 using sg::missing;

@@ -1,21 +1,21 @@
 // Initialisation of a step: output environment and manager, the parse, the PROC-level
 // statements, FMODE, MAKE, statement counts and the start of device graphics.
-#include "proc/framework/vyxinit.h"
+#include "proc/main/vyxinit.h"
 
 #include <cstring>
 
 #include "proc/framework/destctx.h"
-#include "proc/framework/devices.h"
-#include "proc/framework/analyses.h"
+#include "proc/devgraph/devgraph.h"
+#include "proc/framework/fndstmt.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/noeffect.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/prssetup.h"
-#include "proc/vyxstate.h"
+#include "proc/framework/stmtkinds.h"
 #include "proc/framework/wobmth.h"
-#include "proc/framework/zorduvex.h"
-
+#include "proc/framework/xinit.h"
+#include "proc/vyxstate.h"
 
 namespace {
 

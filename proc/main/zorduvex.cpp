@@ -1,28 +1,18 @@
 // The main routine: one procedure step, BY group by BY group, statement by statement.
-#include "proc/framework/zorduvex.h"
+#include "proc/main/zorduvex.h"
 
-#include <cstring>
-
+#include "proc/framework/fndstmt.h"
 #include "proc/framework/hostgraphics.h"
-#include "proc/framework/analyses.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/poolscope.h"
-#include "proc/framework/vyxinit.h"
-#include "proc/vyxstate.h"
+#include "proc/framework/stmtkinds.h"
+#include "proc/framework/vyxxvgi.h"
 #include "proc/framework/wobmth.h"
-
-int fndstmt(const char* keyword, stmtrec** last) {
-    modparse* mpb = curparse();
-    size_t n = std::strlen(keyword);
-    int count = 0;
-    for (stmtrec* r = mpb ? mpb->head : nullptr; r; r = r->next) {
-        if (std::strncmp(r->keyword, keyword, n) == 0) {
-            ++count;
-            *last = r;
-        }
-    }
-    return count;
-}
+#include "proc/framework/xinit.h"
+#include "proc/main/analyses.h"
+#include "proc/main/ownerscope.h"
+#include "proc/main/vyxinit.h"
+#include "proc/vyxstate.h"
 
 namespace {
 
@@ -124,6 +114,7 @@ void runstep(vyxstate* s) {
 
 int zorduvex() {
     xinit();
+    namepoolowners();
     // The step area lives here for the whole step; zeroed whole, then linked.
     vyxarea area{};
     vyxstate* s = &area.s;
