@@ -14,6 +14,7 @@
 #include "proc/effects/rdlayout.h"
 #include "proc/effects/workers.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msgeffects.h"
 #include "proc/framework/hostsvc_util.h"
 #include "proc/framework/trees.h"
 
@@ -102,7 +103,7 @@ bool buildlist(levctl* ctl, bool cls) {
         if (check && c->fmtlen < need && !c->wwarned) {
             c->wwarned = 1;
             if (c->wmsggrp && c->wmsgnum) xpmlog(c->wmsggrp, c->wmsgnum, txtarg(levvarname(c), levvarnamelen(c)), c->fmtlen);
-            else xpmlog(172, 14, txtarg(levvarname(c), levvarnamelen(c)), c->fmtlen);
+            else xpmlog(172, W172_CLASS_FORMAT_SHORT, txtarg(levvarname(c), levvarnamelen(c)), c->fmtlen);
         }
         if (cls) {
             xffile(d->dsh, FF_FORMATS, &c->varinfo->varnum, 1);
@@ -133,7 +134,7 @@ void readfailed(levctl* ctl) {
     dsnamerec nm{};
     if (ctl->ldata && ctl->ldata->dsh) dsv()->xoinfo(ctl->ldata->dsh, DSI_NAME, &nm);
     const long long obs = ctl->ldata && ctl->ldata->dsh ? dsv()->xobsnum(ctl->ldata->dsh) : 0;
-    xpmlog(172, 15, txtarg(nm.name, nm.namelen), obs);
+    xpmlog(172, E172_OBS_UNREAD, txtarg(nm.name, nm.namelen), obs);
     xexit(RC_INPUT, 0);
 }
 
@@ -755,7 +756,7 @@ int zlevrgi(levctl* ctl) {
                 }
             }
             if (!found) {
-                xpmlog(172, 394, txtarg(levvarname(c), levvarnamelen(c)));
+                xpmlog(172, E172_REF_LEVEL_UNKNOWN, txtarg(levvarname(c), levvarnamelen(c)));
                 ls->lsrc = std::max(ls->lsrc, 112);
                 if (w->lwthr) CleanupLThreads(w->lwthr, ls, 1);
                 xmpoold(w->lwpool);

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/vyxinit.h"
 #include "proc/vyxstate.h"
 
@@ -110,7 +111,7 @@ bool renewpool(vyxstate* s, poolobj*& pool, void (*gone)(vyxstate*), const char*
     droppool(s, pool, gone, name);
     pool = xmpoolc(8192, 8192, 4);
     if (!pool) {
-        xpmlog(510, 6);
+        xpmlog(510, E510_POOL_FAILED);
         return false;
     }
     return true;

@@ -6,6 +6,7 @@
 #include "proc/framework/hostgraphics.h"
 #include "proc/framework/analyses.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/poolscope.h"
 #include "proc/framework/vyxinit.h"
 #include "proc/vyxstate.h"
@@ -30,7 +31,7 @@ namespace {
 bool rungroup(vyxstate* s) {
     s->pools.bypool = xmpoolc(8192, 8192, 4);
     if (!s->pools.bypool) {
-        xpmlog(510, 6);
+        xpmlog(510, E510_POOL_FAILED);
         return false;
     }
     s->input.stmtidx = 0;
@@ -40,7 +41,7 @@ bool rungroup(vyxstate* s) {
     stmtrec* model = nullptr;
     int nmodel = fndstmt("MODEL", &model);
     if (nmodel > 0) {
-        if (nmodel > 1) xpmlog(510, 77);
+        if (nmodel > 1) xpmlog(510, W510_MODEL_TWICE);
         s->input.curstmt = model;
         startstatement(s, StmtKind::Model);
         xpmstmt(model);
@@ -105,7 +106,7 @@ void runstep(vyxstate* s) {
         stmtrec* last = nullptr;
         int n = fndstmt("ANALYZE", &last);
         if (n > 0) {
-            if (n > 1) xpmlog(510, 90);
+            if (n > 1) xpmlog(510, W510_ANALYZE_TWICE_NO_DATA);
             if (!newstmtpool(s)) return;
             s->input.curstmt = last;
             startstatement(s, StmtKind::Analyze);
@@ -133,7 +134,7 @@ int zorduvex() {
 
     if (curparse()) runstep(s);
 
-    if (s->plot.gstarted && ggstop() != 0) xpmlog(510, 10);
+    if (s->plot.gstarted && ggstop() != 0) xpmlog(510, W510_GRAPHICS_NOT_STOPPED);
     int32_t rc = 0;
     if (s->out.outmgr) {
         rc = obrelease(s->out.outmgr);

@@ -12,6 +12,8 @@
 #include <cmath>
 #include "host/hostdefs.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg0.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/grpnode.h"
 
 struct vyxstate;
@@ -108,38 +110,6 @@ constexpr int64_t CR_BLOCKBYTES = CR_PERBLOCK * CR_BYTES;   // 192000
 // The most a group's curve records take in one buffer (87,381 records); larger curves go to
 // the group's curve file, which the host keeps in memory as long as its files together fit.
 constexpr int64_t CR_MEMBYTES = int64_t(16) << 20;
-
-// Message numbers of catalog 510 that the nonparametric estimates, the least-squares fit
-// and the Turnbull estimate log or show.
-enum : int {
-    MSG_FILE_OPEN = 13,          // a utility file cannot be opened
-    MSG_CURVE_WRITE = 15,        // a block of curve records cannot be written
-    MSG_ROWS_END_EARLY = 22,     // a group's utility file ends before all rows are read
-    MSG_LS_DEGENERATE = 524,     // the least-squares line cannot be fitted
-    MSG_EM_NOTCONV = 542,        // Turnbull: not converged in n iterations
-    MSG_EM_NOINFO = 543,         // Turnbull: no memory for the information matrix
-    MSG_EM_KUHNTUCKER = 544,     // Turnbull: a Lagrange multiplier is negative
-    MSG_EM_KUHNTUCKER_GRP = 5440,
-    MSG_READOUT_FEW = 575,       // READOUT: fewer on test at the first readout than the total weight
-    MSG_ALL_RIGHT = 692,         // every observation right-censored
-    MSG_ALL_LEFT = 693,          // every observation left-censored
-    MSG_EM_CONVERGED = 720,      // Turnbull: converged
-    MSG_EM_CONVERGED_GRP = 7100,
-    MSG_EM_NOTCONV_REASON = 820,
-    MSG_EM_NOTCONV_REASON_GRP = 821,
-    MSG_EM_NOITER = 822,         // Turnbull: no iteration was made
-    MSG_WEIBAYES_OVERFLOW = 903, // Weibayes exponent too large
-    MSG_WEIBAYES_QUANTILE = 9030, // Weibayes chi-square quantile refused
-};
-
-// Labels of catalog 0.
-enum : int {
-    LBL_ITEREM = 555,            // IterEM table
-    LBL_ITERHIST = 545,          // its title
-    LBL_EM_CONVERGED = 710,      // reason: converged
-    LBL_EM_NOITER = 822,         // reason: no iteration
-    LBL_CONVSTATUS = 750,        // TConvergenceStatus table
-};
 
 // The observation row of the life-distribution statements: one used observation as
 // doubles, rows per buffer of them in a group's row buffer and, once the buffer has been
@@ -440,7 +410,7 @@ int eachrow(State* s, grpnode* g, F&& f) {
     int32_t done = 0;
     while (done < nobs) {
         if (xcread(g->ufile, g->rowbuf, rpb * dpr * 8) != 0) {
-            xpmlog(510, MSG_ROWS_END_EARLY);
+            xpmlog(510, E510_FILE_ENDS_EARLY);
             return RC_READ;
         }
         const int32_t n = nobs - done < rpb ? nobs - done : static_cast<int32_t>(rpb);

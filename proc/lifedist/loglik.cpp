@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/lifedist/fitshared.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/numeric/kernels.h"
@@ -126,7 +127,7 @@ private:
             }
             // A derivative kernel that fails at a point whose value was accepted: the step
             // ends; the main routine's end stops graphics and releases the output manager.
-            xpmlog(510, 913);
+            xpmlog(510, E510_DERIVATIVE_FAILED);
             xexit(RC_INPUT, 0);
             s_->step.stepend = 1;
             return false;
@@ -306,7 +307,7 @@ int vyxlik(vyxstate* s, int deriv) {
         failed = !accumulate(s, g, acc, &rowsfailed);
         if (rowsfailed) {
             // The rows cannot be read again: the step ends (as for the starting values).
-            xpmlog(510, 22);
+            xpmlog(510, E510_FILE_ENDS_EARLY);
             xexit(RC_READ, 0);
             s->step.stepend = 1;
             rc = RC_READ;

@@ -9,6 +9,7 @@
 #include <limits>
 
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/numeric/kernels.h"
 #include "proc/numeric/linalg.h"
@@ -156,7 +157,7 @@ void derivfail(modelstate& mdl, double* grad, int p) {
 
 // A derivative kernel failed where the value kernel did not: the step ends.
 void kernelfail(stepstate& step) {
-    xpmlog(510, 913);
+    xpmlog(510, E510_DERIVATIVE_FAILED);
     xexit(RC_INPUT, 0);
     step.stepend = 1;
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/vyxstate.h"
 #include "proc/regression/regression.h"
 
@@ -28,7 +29,7 @@ inline bool forblocks(vyxstate* s, F&& fn) {
     xcpoint(s->pools.utilfile, 0);
     for (int64_t done = 0; done < s->mdl.mdlrows; done += per) {
         if (xcread(s->pools.utilfile, s->mdl.mdlrowbuf, bytes) != 0) {
-            xpmlog(510, 22);
+            xpmlog(510, E510_FILE_ENDS_EARLY);
             xexit(RC_INPUT, 0);
             s->step.stepend = 1;
             return false;
