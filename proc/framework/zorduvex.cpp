@@ -8,6 +8,7 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/msg510.h"
 #include "proc/framework/poolscope.h"
+#include "proc/framework/stepend.h"
 #include "proc/framework/vyxinit.h"
 #include "proc/vyxstate.h"
 #include "proc/framework/wobmth.h"
@@ -50,14 +51,14 @@ bool rungroup(vyxstate* s) {
             s->pools.utilfile = nullptr;
         }
         // A result other than 0 and 1 is the step's exit code; a table that failed inside MODEL
-        // ended the step by itself (stepend, or the host's exit code).
+        // ended the step by itself.
         const int rc = vyxmod(s);
         xpmstmt(nullptr);
         if (rc != 0) {
             if (rc != 1) xexit(rc, 0);
             return false;
         }
-        if (s->step.stepend || v_global_gcb_anchor->exitcode != 0) return false;
+        if (stepended(s)) return false;
     }
 
     for (stmtrec* r = curparse()->head; r; r = r->next) {
@@ -87,9 +88,9 @@ bool rungroup(vyxstate* s) {
         xpmstmt(nullptr);
         ++s->input.stmtidx;
         CleanUpDisk(s);
-        // A routine that ended the step (xexit) stops every statement and BY group after it:
-        // the fits say so in stepend, the host keeps the exit code of any other routine.
-        if (s->step.stepend || v_global_gcb_anchor->exitcode != 0) return false;
+        // A routine that ended the step stops every statement and BY group after it (the
+        // statement routines' results are not read).
+        if (stepended(s)) return false;
     }
     dropbypool(s);
     return true;

@@ -9,6 +9,7 @@
 #include "proc/devgraph/devgraph.h"
 #include "proc/framework/grouptext.h"
 #include "proc/framework/pools.h"
+#include "proc/framework/stepend.h"
 #include "proc/framework/textpad.h"
 #include "proc/framework/msg510.h"
 #include "proc/lifedist/fitshared.h"
@@ -308,8 +309,7 @@ void vyxconf(vyxstate* s, grpnode* g) {
     if (!s->life.ciptr) s->life.ciptr = poolget<ciblk>(v_global_gcb_anchor->pool, 1, poolflag::raw);
     auto* res = static_cast<double*>(poolbytes(s->pools.workpool, 2 * (n + 1) * static_cast<int64_t>(sizeof(double)), poolflag::raw));
     if (!s->life.ciptr || !res) {
-        xexit(RC_NOMEM, 0);
-        s->step.stepend = 1;
+        endstep(s, RC_NOMEM);
         return;
     }
     int32_t evals = 0;

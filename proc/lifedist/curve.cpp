@@ -11,6 +11,7 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/msg510.h"
 #include "proc/framework/pools.h"
+#include "proc/framework/stepend.h"
 #include "proc/vyxstate.h"
 #include "proc/lifedist/bands.h"
 #include "proc/lifedist/lifedist.h"
@@ -118,8 +119,7 @@ struct curvepass {
 int writeblock(curvepass& c, int64_t records) {
     if (xcwrite(c.g->ufile2, c.g->crvbuf, records * CR_BYTES) != 0) {
         xpmlog(510, E510_FILE_WRITE);
-        xexit(RC_INPUT, 0);
-        return RC_INPUT;
+        return endstep(c.s, RC_INPUT);
     }
     return 0;
 }

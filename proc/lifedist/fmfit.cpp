@@ -6,6 +6,7 @@
 
 #include "proc/framework/pools.h"
 #include "proc/framework/msg510.h"
+#include "proc/framework/stepend.h"
 #include "proc/lifedist/fitshared.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/vyxstate.h"
@@ -20,8 +21,7 @@ void* alloc(vyxstate* s, int64_t bytes, poolflag flags) {
     void* p = poolbytes(s->pools.workpool, bytes, flags);
     if (!p) {
         xmemmsg(bytes);
-        xexit(RC_NOMEM, 0);
-        s->step.stepend = 1;
+        endstep(s, RC_NOMEM);
     }
     return p;
 }
@@ -84,9 +84,7 @@ int vyxpfitfm(vyxstate* s, grpnode* g) {
         const int rc = vyxfmi(s, g);
         if (rc == RC_READ) {
             // The rows cannot be read again: the step ends.
-            xexit(RC_READ, 0);
-            s->step.stepend = 1;
-            return rc;
+            return endstep(s, RC_READ);
         }
         if (rc != 0) {
             unfit(s, i);

@@ -317,7 +317,8 @@ void getfit(vyxstate* s, grpnode* g);
 // Every routine takes the state block first and reads the group being fitted from
 // vyxstate::curfit. Results go to the group node and to the state (parmvec, parmlim,
 // lrlim, lagstat, itstatus). Failures of the output system end the step: the routine
-// reports the code, calls xexit, sets vyxstate::stepend and returns; callers stop on it.
+// reports the code and ends the step (callfailed, endstep) and returns; as vyxfit and the
+// routines without a result cannot return it, their callers stop on stepend.
 // Words of a percentile or probability record (24 doubles).
 enum : int { PCT_EST = 0, PCT_SE = 3, PCT_UPPER = 8, PCT_LOWER = 9, PCT_TIME = 14, PCT_WORDS = 24 };
 
@@ -377,10 +378,8 @@ double MatElem(vyxstate* s, int i, int j);
 
 // ---- what the fits and the MODEL fit share of the output-object calls (fitshared.cpp)
 namespace fitx {
-// Ends the step on a failed output-object call (negative result): the code is reported,
-// the step's exit code set, and every loop of the procedure stops on stepend.
-void endstep(vyxstate* s, int32_t rc);
-// The result of an output-object call: true when it may go on.
+// The result of an output-object call: true when it may go on; a failed call (negative
+// result) has ended the step (callfailed, proc/framework/stepend.h).
 bool obok(vyxstate* s, int32_t rc);
 // A matrix table (the fits' and the MODEL's covariance and correlation tables): the packed
 // symmetric n x n matrix m under template path and table name, with its row and column names,

@@ -13,6 +13,7 @@
 
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/msg510.h"
+#include "proc/framework/stepend.h"
 #include "proc/lifedist/fitshared.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/numeric/kernels.h"
@@ -128,8 +129,7 @@ private:
             // A derivative kernel that fails at a point whose value was accepted: the step
             // ends; the main routine's end stops graphics and releases the output manager.
             xpmlog(510, E510_DERIVATIVE_FAILED);
-            xexit(RC_INPUT, 0);
-            s_->step.stepend = 1;
+            endstep(s_, RC_INPUT);
             return false;
         }
         const double d1 = w * out[0], d2 = w * out[1];
@@ -308,9 +308,7 @@ int vyxlik(vyxstate* s, int deriv) {
         if (rowsfailed) {
             // The rows cannot be read again: the step ends (as for the starting values).
             xpmlog(510, E510_FILE_ENDS_EARLY);
-            xexit(RC_READ, 0);
-            s->step.stepend = 1;
-            rc = RC_READ;
+            rc = endstep(s, RC_READ);
         }
         if (!failed) {
             const liksums& q = acc.sums;

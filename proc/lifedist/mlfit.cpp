@@ -8,6 +8,7 @@
 #include "proc/framework/pools.h"
 #include "proc/framework/msg510.h"
 #include "proc/framework/msg0.h"
+#include "proc/framework/stepend.h"
 #include "proc/lifedist/fitshared.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/vyxstate.h"
@@ -34,8 +35,7 @@ bool layfitarrays(vyxstate* s, int n, int nfree) {
     auto* block = static_cast<double*>(poolbytes(s->pools.workpool, bytes, poolflag::zeroed));
     if (!block) {
         xmemmsg(bytes);
-        xexit(RC_NOMEM, 0);
-        s->step.stepend = 1;
+        endstep(s, RC_NOMEM);
         return false;
     }
     s->fit.fitarr.hess = block;

@@ -13,6 +13,7 @@
 #include "proc/framework/msg510.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"
+#include "proc/framework/stepend.h"
 #include "proc/framework/textpad.h"
 #include "proc/vyxstate.h"
 #include "proc/framework/wholenum.h"
@@ -283,7 +284,7 @@ int relationplotblock(vyxstate* s, const stmtrec* r) {
         for (int i = 0; i < pf->count; ++i) {
             if (!(v[i] >= 1e-6) || !(v[i] <= 99.999999)) {
                 xpmlog(510, E510_PLOTFIT_RANGE, v[i]);
-                return xexit(RC_INPUT, 0);
+                return endstep(s, RC_INPUT);
             }
         }
         s->opts.pctcount = static_cast<uint32_t>(pf->count);

@@ -10,6 +10,7 @@
 #include "proc/framework/msg510.h"
 #include "proc/framework/hostsvc_util.h"
 #include "proc/framework/pools.h"
+#include "proc/framework/stepend.h"
 #include "proc/framework/textpad.h"
 #include "proc/vyxstate.h"
 #include "proc/lifedist/lifedist.h"
@@ -406,7 +407,7 @@ int readone(pass& p) {
         grpnode* g = findlevel(p, &s->groups.grplist, &s->groups.rootgrp.nsub, 0, o.w, E510_BAD_SCALE_OR_LEVEL1, &rc);
         if (!g) return rc;
         if (s->groups.nclass == 1 && !g->rowbuf) {
-            if (int brc = vyxbld(s, g)) return xexit(brc, 0);
+            if (int brc = vyxbld(s, g)) return endstep(s, brc);
         }
         if (s->groups.nclass == 2) {
             grpnode* h = findlevel(p, &g->subtree, &g->nsub, 1, o.w, E510_BAD_SHAPE_OR_LEVEL2, &rc);
@@ -484,7 +485,7 @@ int vyxin(vyxstate* s) {
 
     std::memset(&s->groups.rootgrp, 0, sizeof s->groups.rootgrp);
     if (s->groups.nclass == 0) {
-        if (int rc = vyxbld(s, &s->groups.rootgrp)) return xexit(rc, 0);
+        if (int rc = vyxbld(s, &s->groups.rootgrp)) return endstep(s, rc);
     } else {
         s->groups.grplist.head = s->groups.grplist.spare = s->groups.grplist.current = nullptr;
         s->groups.rootgrp.nsub = 0;

@@ -9,6 +9,7 @@
 #include "proc/framework/msg510.h"
 #include "proc/framework/hostsvc_util.h"
 #include "proc/framework/pools.h"
+#include "proc/framework/stepend.h"
 #include "proc/framework/textpad.h"
 #include "proc/vyxstate.h"
 #include "proc/lifedist/lifedist.h"
@@ -99,7 +100,7 @@ grpnode* groupof(vyxstate* s, double w, int32_t used, int* rc) {
     if (isnew) {
         s->groups.rootgrp.nsub += 1;
         if (s->groups.nclass == 1 && (*rc = cfbld(s, g)) != 0) {
-            *rc = xexit(*rc, 0);
+            *rc = endstep(s, *rc);
             return nullptr;
         }
         if (s->groups.nclass == 2) {
@@ -174,7 +175,7 @@ int unitof(vyxstate* s, grpnode* g, const char* id, const obs& o, double t, mcfu
     }
     if (u->ended && u->lastevt - MCF_ENDSLACK > u->endtime) {
         xpmlog(510, E510_MCF_EVENT_AFTER_END, txtarg(id, 15), u->lastevt, u->endtime);
-        return xexit(RC_INPUT, 0);
+        return endstep(s, RC_INPUT);
     }
     // An event up to the slack past the end is the end time made inexact by rounding: the
     // sorting moves it back to the end, so that it is counted while its unit is at risk.
@@ -249,7 +250,7 @@ int vyxcfin(vyxstate* s) {
     std::memset(&s->groups.rootgrp, 0, sizeof s->groups.rootgrp);
     s->groups.grplist.head = s->groups.grplist.spare = s->groups.grplist.current = nullptr;
     if (int rc = s->groups.nclass == 0 ? cfbld(s, &s->groups.rootgrp) : 0; rc != 0) {
-        return xexit(rc, 0);
+        return endstep(s, rc);
     }
     const bool exact = s->input.rspkind == MCF_EXACT;
     const bool hasfreq = s->input.nfreq > 0;
@@ -377,7 +378,7 @@ int vyxcfin(vyxstate* s) {
         } else if (o.end) {
             if (o.w < 0) {
                 xpmlog(510, E510_MCF_NEGATIVE_FREQ, obsnumber(s), o.w);
-                return xexit(RC_INPUT, 0);
+                return endstep(s, RC_INPUT);
             }
             g->mcf.nunits += o.w;
             g->ncens += 1;

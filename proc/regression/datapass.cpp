@@ -14,6 +14,7 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/msg510.h"
 #include "proc/framework/pools.h"
+#include "proc/framework/stepend.h"
 #include "proc/framework/textpad.h"
 #include "proc/regression/fitcommon.h"
 #include "proc/regression/regression.h"
@@ -154,8 +155,7 @@ struct rowstore {
         if (inblock == 0) return true;
         if (xcwrite(s->pools.utilfile, block, static_cast<int64_t>(B) * R) != 0) {
             xpmlog(510, E510_FILE_WRITE);
-            xexit(RC_INPUT, 0);
-            s->step.stepend = 1;
+            endstep(s, RC_INPUT);
             return false;
         }
         inblock = 0;
@@ -331,8 +331,7 @@ bool centrescale(vyxstate* s, pass& p) {
     for (int64_t done = 0; done < o.rows; done += o.B) {
         if (xcread(first, o.block, bytes) != 0) {
             xpmlog(510, E510_FILE_ENDS_EARLY);
-            xexit(RC_INPUT, 0);
-            s->step.stepend = 1;
+            endstep(s, RC_INPUT);
             xcclose(first, 1);
             return false;
         }

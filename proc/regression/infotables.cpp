@@ -8,6 +8,7 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/msg0.h"
 #include "proc/framework/msg510.h"
+#include "proc/framework/stepend.h"
 #include "proc/effects/effects.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
@@ -73,10 +74,7 @@ int modhdr(vyxstate* s) {
     l.obj = static_cast<obobject*>(create[2].v.p);
     wobitem head[] = {obtext(OBK_NAME, mtext("Modinfo")), obtext(OBK_TITLE, rdxmsg(0, T0_MODEL_INFO))};
     const int32_t hrc = obinfocall(l.obj, 2, head);
-    if (hrc < 0) {
-        mfit::endstep(s, hrc);
-        return hrc;
-    }
+    if (hrc < 0) return callfailed(s, hrc);
 
     l.entry(T0_INPUT_DATA_SET, rdxtxt(s->input.dsname.text, s->input.dsname.len));
     l.varlabel(s->input.dslabel.text, s->input.dslabel.len);
@@ -106,8 +104,7 @@ int modhdr(vyxstate* s) {
     l.t.call(l.obj, OB_ENDROWS, 0, nullptr);
     if (s->step.stepend) return -1;
     const int32_t rc = obrelease(l.obj);
-    if (rc < 0) mfit::endstep(s, rc);
-    return rc;
+    return rc < 0 ? callfailed(s, rc) : rc;
 }
 
 int modnobs(vyxstate* s) { return nobstbl(s, "ModNObs", false); }

@@ -7,6 +7,7 @@
 #include "proc/framework/pools.h"
 #include "proc/framework/msg510.h"
 #include "proc/framework/msg0.h"
+#include "proc/framework/stepend.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/numeric/normal.h"
 #include "proc/numeric/prci.h"
@@ -119,11 +120,7 @@ int vyxmcl(vyxstate* s) {
     if (!blk) return RC_NOMEM;
     if (p != s->fit.npar.free) vyxxpm(s->mdl.estfit, s->mdl.parmstat, p, nullptr);
     auto* res = static_cast<double*>(poolbytes(s->pools.stmtpool, 2 * static_cast<int64_t>(p + 1) * sizeof(double), poolflag::raw));
-    if (!res) {
-        xexit(RC_NOMEM, 0);
-        s->step.stepend = 1;
-        return RC_NOMEM;
-    }
+    if (!res) return endstep(s, RC_NOMEM);
     double* x = s->fit.fitarr.est;
     double* d = s->fit.estarr[1];
     blk->prtflag = s->fit.itprflag.itprint;

@@ -77,7 +77,7 @@ inline descell* desrowat(char* rows, const mdllayout* lay, int64_t i) {
 //
 // Every routine takes the state block first. Results: 0 success; 1 after a logged message;
 // or an exit code (1008 data or file, 1016 memory, 2000 the statement as written). A failing output-object
-// call ends the step: the routine reports it (xprrlog), calls xexit, sets stepend and returns.
+// call ends the step: the routine ends it (callfailed, proc/framework/stepend.h) and returns.
 struct levctl;
 struct leveffect;
 

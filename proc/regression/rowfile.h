@@ -5,6 +5,7 @@
 
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/msg510.h"
+#include "proc/framework/stepend.h"
 #include "proc/vyxstate.h"
 #include "proc/regression/regression.h"
 
@@ -30,8 +31,7 @@ inline bool forblocks(vyxstate* s, F&& fn) {
     for (int64_t done = 0; done < s->mdl.mdlrows; done += per) {
         if (xcread(s->pools.utilfile, s->mdl.mdlrowbuf, bytes) != 0) {
             xpmlog(510, E510_FILE_ENDS_EARLY);
-            xexit(RC_INPUT, 0);
-            s->step.stepend = 1;
+            endstep(s, RC_INPUT);
             return false;
         }
         const int64_t n = s->mdl.mdlrows - done < per ? s->mdl.mdlrows - done : per;

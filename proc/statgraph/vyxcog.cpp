@@ -74,13 +74,7 @@ int columns(vyxstate* s) {
 }
 
 // A fresh work pool for one group; when none can be made the step ends here.
-int freshworkpool(vyxstate* s) {
-    if (int rc = renewworkpool(s)) {
-        s->step.stepend = 1;
-        return rc;
-    }
-    return 0;
-}
+int freshworkpool(vyxstate* s) { return renewworkpool(s); }
 
 int grouprows(vyxstate* s, grpnode* g) {
     if (int rc = GetMCF(s, g)) return rc;
