@@ -8,6 +8,7 @@
 #include "proc/vyxstate.h"
 #include "proc/devgraph/insetroom.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/locale_fmt.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"
@@ -190,31 +191,31 @@ int userbox(const vyxstate* s, insetrec* r, const area& a, double* bad) {
         const bool logy = s->popt.pflags.ismcf ? s->popt.axlog[AXLOG_V] != 0 : !proby && (s->opts.logscale[0] || s->opts.logscale[1]);
         *bad = r->posx;
         if (logx) {
-            if (!(x > GZ_UNIT)) return 141;
+            if (!(x > GZ_UNIT)) return W510_INSET_X_NOT_ON_LOG_AXIS;
             x = std::log10(x);
         } else if (probx) {
-            if (!(x >= 0 && x <= 100)) return 142;
+            if (!(x >= 0 && x <= 100)) return W510_INSET_X_PERCENT_RANGE;
             x = s->opts.quant_fn(x / 100);
         }
         *bad = r->posy;
         if (logy) {
-            if (!(y > GZ_UNIT)) return 143;
+            if (!(y > GZ_UNIT)) return W510_INSET_Y_NOT_ON_LOG_AXIS;
             y = std::log10(y);
         } else if (proby) {
-            if (!(y >= 0 && y <= 100)) return 144;
+            if (!(y >= 0 && y <= 100)) return W510_INSET_Y_PERCENT_RANGE;
             y = s->opts.quant_fn(y / 100);
         }
         x = x * f->hfac + f->hoff;
         y = y * f->vfac + f->voff;
         *bad = r->posx;
-        if (!(x > a.L && x < a.R)) return 137;
+        if (!(x > a.L && x < a.R)) return W510_INSET_X_OUTSIDE;
         *bad = r->posy;
-        if (!(y > a.B && y < a.T)) return 138;
+        if (!(y > a.B && y < a.T)) return W510_INSET_Y_OUTSIDE;
     } else {
         *bad = r->posx;
-        if (!(x > 0 && x < 100)) return 134;
+        if (!(x > 0 && x < 100)) return W510_INSET_X_PERCENT;
         *bad = r->posy;
-        if (!(y > 0 && y < 100)) return 135;
+        if (!(y > 0 && y < 100)) return W510_INSET_Y_PERCENT;
         x = a.L + x / 100 * (a.R - a.L);
         y = a.B + y / 100 * (a.T - a.B);
     }
@@ -358,7 +359,7 @@ int vyxipos(vyxstate* s, insetcurves curves) {
         char k[9];
         std::memcpy(k, key, 8);
         k[8] = '\0';
-        xpmlog(510, 136, txtarg(k, wzstrip(k, 8)));
+        xpmlog(510, W510_INSET_UNKNOWN_POSITION, txtarg(k, wzstrip(k, 8)));
         r->active = 0;
         return 1;
     }

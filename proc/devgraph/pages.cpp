@@ -9,6 +9,7 @@
 #include "proc/devgraph/destinations.h"
 #include "proc/framework/expect.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/vyxstate.h"
 
 void Pages::begin() {
@@ -22,7 +23,7 @@ void Pages::end() {
     if (!open) return;
     open = false;
     if (ggcseg(0, &seg, 0) == 1)
-        xpmlog(510, 39);
+        xpmlog(510, W510_PAGE_NOT_CLOSED);
     else
         ggplrdx(s->plot.gfilew, s->plot.segdesc);
     if (!s->plot.gdest.nocollect) zqsgmt(&s->plot.gdest);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/textpad.h"
 #include "proc/framework/wholenum.h"
 #include "proc/lifedist/lifedist.h"
@@ -305,20 +306,20 @@ void hrefs(vyxstate* s, const grpnode* group, const RefPen& pen) {
         double v = s->popt.refs.vals[REF_HREF][k];
         if (probaxis) {
             if (!(v >= 0 && v <= 100)) {
-                pen.warn(124, v);
+                pen.warn(W510_REF_PROB_OUTSIDE, v);
                 continue;
             }
             v = s->opts.quant_fn(v / 100);
         } else if (logtime(s, 0)) {
             if (!(v >= GZ_UNIT)) {
-                pen.warn(123, v);
+                pen.warn(W510_REF_NOT_ON_LOG_AXIS, v);
                 continue;
             }
             v = std::log10(v);
         }
         const double x = v * f->hfac + f->hoff;
         if (!(x >= a.left && x <= a.right)) {
-            pen.offaxis(s, group, &warned, 47, refoption(s, REF_HREF), s->popt.refs.vals[REF_HREF][k]);
+            pen.offaxis(s, group, &warned, W510_REF_OFF_HAXIS, refoption(s, REF_HREF), s->popt.refs.vals[REF_HREF][k]);
             continue;
         }
         pen.line(x, a.bottom, x, a.top, ltype, color);
@@ -347,20 +348,20 @@ void vrefs(vyxstate* s, const grpnode* group, const RefPen& pen) {
         double v = s->popt.refs.vals[REF_VREF][k];
         if (probaxis) {
             if (!(v >= 0 && v <= 100)) {
-                pen.warn(124, v);
+                pen.warn(W510_REF_PROB_OUTSIDE, v);
                 continue;
             }
             v = s->opts.quant_fn(v / 100);
         } else if (logtime(s, 1)) {
             if (!(v >= GZ_UNIT)) {
-                pen.warn(123, v);
+                pen.warn(W510_REF_NOT_ON_LOG_AXIS, v);
                 continue;
             }
             v = std::log10(v);
         }
         const double y = v * f->vfac + f->voff;
         if (!(y >= a.bottom && y <= a.top)) {
-            pen.offaxis(s, group, &warned, 46, refoption(s, REF_VREF), s->popt.refs.vals[REF_VREF][k]);
+            pen.offaxis(s, group, &warned, W510_REF_OFF_VAXIS, refoption(s, REF_VREF), s->popt.refs.vals[REF_VREF][k]);
             continue;
         }
         pen.line(a.left, y, a.right, y, ltype, color);
@@ -406,7 +407,7 @@ void vyxgsrl(vyxstate* s) {
         double v = s->popt.refs.vals[REF_SREF][k];
         if (s->opts.stressrel == 3) {
             if (!(v >= GZ_UNIT)) {
-                xpmlog(510, 123, v);
+                xpmlog(510, W510_REF_NOT_ON_LOG_AXIS, v);
                 continue;
             }
             v = std::log10(v);
@@ -417,7 +418,7 @@ void vyxgsrl(vyxstate* s) {
             // the statement gave it (the relation's transform has replaced the list's).
             double given = v;
             optnum(s->input.curstmt, slot::plot::SREF, k, &given);
-            RefPen{}.offaxis(s, nullptr, &warned, 47, "SREF", given);
+            RefPen{}.offaxis(s, nullptr, &warned, W510_REF_OFF_HAXIS, "SREF", given);
             continue;
         }
         ggdraw(0, x, a.bottom, x, f->fy + f->fh + f->gapt, ltype, color);

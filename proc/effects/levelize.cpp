@@ -8,6 +8,7 @@
 #include <cstring>
 #include "proc/effects/effsvc.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msgeffects.h"
 #include "proc/framework/hostsvc_util.h"
 #include "proc/framework/textpad.h"
 
@@ -118,7 +119,7 @@ int defaultvals(levwork* w, levstate* ls) {
         if (c->fmtlen < need && !c->wwarned) {
             c->wwarned = 1;
             if (c->wmsggrp && c->wmsgnum) xpmlog(c->wmsggrp, c->wmsgnum, txtarg(levvarname(c), levvarnamelen(c)), c->fmtlen);
-            else xpmlog(172, 14, txtarg(levvarname(c), levvarnamelen(c)), c->fmtlen);
+            else xpmlog(172, W172_CLASS_FORMAT_SHORT, txtarg(levvarname(c), levvarnamelen(c)), c->fmtlen);
         }
         if (v->xvget1v(ds, c->varinfo->varnum, w->lwfmt[i], c->fmtlen) != 0) ok = 0;
         if (c->varinfo->d.type == 1) {

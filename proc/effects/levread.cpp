@@ -9,6 +9,7 @@
 #include "proc/effects/rdlayout.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/hostsvc_util.h"
+#include "proc/framework/msgeffects.h"
 
 // ---------------------------------------------------------------- default readers
 
@@ -95,7 +96,7 @@ bool buildlist(levctl* ctl, bool cls) {
         if (check && c->fmtlen < need && !c->wwarned) {
             c->wwarned = 1;
             if (c->wmsggrp && c->wmsgnum) xpmlog(c->wmsggrp, c->wmsgnum, txtarg(levvarname(c), levvarnamelen(c)), c->fmtlen);
-            else xpmlog(172, 14, txtarg(levvarname(c), levvarnamelen(c)), c->fmtlen);
+            else xpmlog(172, W172_CLASS_FORMAT_SHORT, txtarg(levvarname(c), levvarnamelen(c)), c->fmtlen);
         }
         if (cls) {
             xffile(d->dsh, FF_FORMATS, &c->varinfo->varnum, 1);
@@ -126,7 +127,7 @@ void readfailed(levctl* ctl) {
     dsnamerec nm{};
     if (ctl->ldata && ctl->ldata->dsh) dsv()->xoinfo(ctl->ldata->dsh, DSI_NAME, &nm);
     const long long obs = ctl->ldata && ctl->ldata->dsh ? dsv()->xobsnum(ctl->ldata->dsh) : 0;
-    xpmlog(172, 15, txtarg(nm.name, nm.namelen), obs);
+    xpmlog(172, E172_OBS_UNREAD, txtarg(nm.name, nm.namelen), obs);
     xexit(RC_INPUT, 0);
 }
 

@@ -12,6 +12,7 @@
 #include "proc/effects/names.h"
 #include "proc/effects/workers.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msgeffects.h"
 #include "proc/framework/hostsvc_util.h"
 #include "proc/framework/trees.h"
 
@@ -329,7 +330,7 @@ int zlevrgi(levctl* ctl) {
                 }
             }
             if (!found) {
-                xpmlog(172, 394, txtarg(levvarname(c), levvarnamelen(c)));
+                xpmlog(172, E172_REF_LEVEL_UNKNOWN, txtarg(levvarname(c), levvarnamelen(c)));
                 ls->lsrc = std::max(ls->lsrc, 112);
                 if (w->lwthr) CleanupLThreads(w->lwthr, ls, 1);
                 xmpoold(w->lwpool);

@@ -9,6 +9,7 @@
 
 #include "proc/framework/expect.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/vyxstate.h"
 
 #if defined(__SANITIZE_ADDRESS__) && defined(__x86_64__)
@@ -98,7 +99,7 @@ bool renewpool(vyxstate* s, poolobj*& pool, void (*gone)(vyxstate*), const char*
     droppool(s, pool, gone, name);
     pool = xmpoolc(8192, 8192, 4);
     if (!pool) {
-        xpmlog(510, 6);
+        xpmlog(510, E510_POOL_FAILED);
         return false;
     }
     return true;

@@ -5,7 +5,7 @@
 #include "proc/framework/statetypes.h"
 
 struct stepstate {
-    uint8_t stepend;            // a routine ended the step with xexit: every loop stops at once
+    uint8_t stepend;            // a helper ended the step (endstep, stepend.h): every loop stops at once
     bynoterec bynotes;          // notes about the BY group's data, each logged once per BY group
     int32_t nanalysis;          // number of analysis statements
     int32_t nplots;             // number of plot statements
@@ -13,7 +13,7 @@ struct stepstate {
 
 // Fields of stepstate used outside framework (folders of proc/, from scripts/fieldtable; "written"
 // counts assignments, ++ and --, addresses taken, non-const references bound and copies into):
-//   stepend      written in lifedist, regression, statgraph; read in devgraph, main
+//   stepend      written in framework; read in devgraph, lifedist, regression, statgraph
 //   bynotes      written in framework, main
 //   nanalysis    written in main
 //   nplots       written in main

@@ -13,6 +13,8 @@
 #include <cmath>
 #include "host/hostdefs.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg0.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/grpnode.h"
 
 struct vyxstate;
@@ -75,12 +77,6 @@ enum : int {
 constexpr int64_t CR_BYTES = CR_WORDS * 8;
 constexpr int32_t CR_PERBLOCK = 1000;                       // records per utility-file block
 constexpr int64_t CR_BLOCKBYTES = CR_PERBLOCK * CR_BYTES;   // 192000
-
-// Message number of catalog 510 that the row walk of a group logs (eachrow, below); the
-// other messages of the life-data estimates are in lifedist_internal.h.
-enum : int {
-    MSG_ROWS_END_EARLY = 22,     // a group's utility file ends before all rows are read
-};
 
 // The observation row of the life-distribution statements: one used observation as
 // doubles, rows per buffer of them in a group's row buffer and, once the buffer has been
@@ -199,10 +195,8 @@ double MatElem(vyxstate* s, int i, int j);
 
 // ---- what the fits and the MODEL fit share of the output-object calls (fitshared.cpp)
 namespace fitx {
-// Ends the step on a failed output-object call (negative result): the code is reported,
-// the step's exit code set, and every loop of the procedure stops on stepend.
-void endstep(vyxstate* s, int32_t rc);
-// The result of an output-object call: true when it may go on.
+// The result of an output-object call: true when it may go on; a failed call (negative
+// result) has ended the step (callfailed, proc/framework/stepend.h).
 bool obok(vyxstate* s, int32_t rc);
 // A matrix table (the fits' and the MODEL's covariance and correlation tables): the packed
 // symmetric n x n matrix m under template path and table name, with its row and column names,
@@ -232,7 +226,7 @@ int eachrow(State* s, grpnode* g, F&& f) {
     int32_t done = 0;
     while (done < nobs) {
         if (xcread(g->ufile, g->rowbuf, rpb * dpr * 8) != 0) {
-            xpmlog(510, MSG_ROWS_END_EARLY);
+            xpmlog(510, E510_FILE_ENDS_EARLY);
             return RC_READ;
         }
         const int32_t n = nobs - done < rpb ? nobs - done : static_cast<int32_t>(rpb);

@@ -55,36 +55,6 @@ int vyxpbpr(vyxstate* s);                      // its tables
 // the group's curve file, which the host keeps in memory as long as its files together fit.
 constexpr int64_t CR_MEMBYTES = int64_t(16) << 20;
 
-// Message numbers of catalog 510 that the nonparametric estimates, the least-squares fit
-// and the Turnbull estimate log or show (lifedist.h: MSG_ROWS_END_EARLY).
-enum : int {
-    MSG_FILE_OPEN = 13,          // a utility file cannot be opened
-    MSG_CURVE_WRITE = 15,        // a block of curve records cannot be written
-    MSG_LS_DEGENERATE = 524,     // the least-squares line cannot be fitted
-    MSG_EM_NOTCONV = 542,        // Turnbull: not converged in n iterations
-    MSG_EM_NOINFO = 543,         // Turnbull: no memory for the information matrix
-    MSG_EM_KUHNTUCKER = 544,     // Turnbull: a Lagrange multiplier is negative
-    MSG_EM_KUHNTUCKER_GRP = 5440,
-    MSG_READOUT_FEW = 575,       // READOUT: fewer on test at the first readout than the total weight
-    MSG_ALL_RIGHT = 692,         // every observation right-censored
-    MSG_ALL_LEFT = 693,          // every observation left-censored
-    MSG_EM_CONVERGED = 720,      // Turnbull: converged
-    MSG_EM_CONVERGED_GRP = 7100,
-    MSG_EM_NOTCONV_REASON = 820,
-    MSG_EM_NOTCONV_REASON_GRP = 821,
-    MSG_EM_NOITER = 822,         // Turnbull: no iteration was made
-    MSG_WEIBAYES_OVERFLOW = 903, // Weibayes exponent too large
-    MSG_WEIBAYES_QUANTILE = 9030, // Weibayes chi-square quantile refused
-};
-
-// Labels of catalog 0.
-enum : int {
-    LBL_ITEREM = 555,            // IterEM table
-    LBL_ITERHIST = 545,          // its title
-    LBL_EM_CONVERGED = 710,      // reason: converged
-    LBL_EM_NOITER = 822,         // reason: no iteration
-    LBL_CONVSTATUS = 750,        // TConvergenceStatus table
-};
 
 // ---- the observation rows (lifedist.h: the forms, codes and fixed columns)
 // The response form as the statement wrote it: with FMODE a time alone is read as a time
@@ -199,7 +169,8 @@ void turnbullgradtable(vyxstate* s, const grpnode* g);
 // Every routine takes the state block first and reads the group being fitted from
 // vyxstate::curfit. Results go to the group node and to the state (parmvec, parmlim,
 // lrlim, lagstat, itstatus). Failures of the output system end the step: the routine
-// reports the code, calls xexit, sets vyxstate::stepend and returns; callers stop on it.
+// reports the code and ends the step (callfailed, endstep) and returns; as vyxfit and the
+// routines without a result cannot return it, their callers stop on stepend.
 // The fit (optimiser callbacks take the state block as their context).
 int vyxfit(vyxstate* s, grpnode* g);   // always 0; see optrc, itprflag.converged
 double fentry(void* s);                // minus the log-likelihood at the current estimates

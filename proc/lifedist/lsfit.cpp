@@ -7,6 +7,7 @@
 #include "host/hostdefs.h"
 #include "proc/framework/grouptext.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"
 #include "proc/vyxstate.h"
@@ -49,7 +50,7 @@ int eachrecord(grpnode* g, F&& f) {
     xcpoint(g->ufile2, 0);
     for (int32_t done = 0; done < g->ncurve;) {
         if (xcread(g->ufile2, g->crvbuf, CR_BLOCKBYTES) != 0) {
-            xpmlog(510, MSG_ROWS_END_EARLY);
+            xpmlog(510, E510_FILE_ENDS_EARLY);
             return RC_READ;
         }
         const int32_t n = g->ncurve - done < CR_PERBLOCK ? g->ncurve - done : CR_PERBLOCK;
@@ -227,7 +228,7 @@ int vyxls(vyxstate* s, grpnode* g) {
         const bool noright = readout ? g->totw == 0 : g->wright == g->totw;
         if (noright || (!readout && g->wleft == g->totw)) {
             char of[640];   // the class level (and BY group) without a failure
-            xpmlog(510, noright ? MSG_ALL_RIGHT : MSG_ALL_LEFT, groupsuffix(s, true, " of ", of, sizeof of));
+            xpmlog(510, noright ? W510_ALL_RIGHT_CENSORED : W510_ALL_LEFT_CENSORED, groupsuffix(s, true, " of ", of, sizeof of));
             nofit(g);
             return RC_REPORTED;
         }
@@ -265,7 +266,7 @@ int vyxls(vyxstate* s, grpnode* g) {
             g->rsq = held ? hostmissing()
                    : (sums.Sxx > EPS53 && sums.Syy > EPS53) ? sums.Sxy * sums.Sxy / (sums.Sxx * sums.Syy) : 0.0;
         } else if (method == FIT_LSYX || method == FIT_LSXY) {
-            xpmlog(510, MSG_LS_DEGENERATE);
+            xpmlog(510, W510_LS_DEGENERATE);
             nofit(g);
             return RC_REPORTED;
         } else {

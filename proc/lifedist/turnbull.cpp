@@ -6,6 +6,7 @@
 #include "host/hostdefs.h"
 #include "proc/framework/expect.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg0.h"
 #include "proc/vyxstate.h"
 #include "proc/framework/wobmth.h"
 #include "proc/lifedist/lifedist_internal.h"
@@ -14,7 +15,7 @@
 
 int setupit(vyxstate* s, grpnode* g) {
     const int32_t m = g->nturn;
-    obobject* t = emtable(s, "IterEM", LBL_ITEREM, false);
+    obobject* t = emtable(s, "IterEM", T0_TURNBULL_ITER_HISTORY, false);
     s->out.curtab = t;
     if (!t) return RC_REPORTED;
     tabint(t, "Iter", &s->fit.itstatus[0]);
@@ -36,7 +37,7 @@ int setupit(vyxstate* s, grpnode* g) {
     groupcolumns(s, t, true);
     wobitem direct[] = {obint(OBK_HIDDEN, 0), obint(332, 1)};
     obinfocall(t, 2, direct);
-    tabtitles(t, {{"Title", rdxmsg(0, LBL_ITERHIST)}});
+    tabtitles(t, {{"Title", rdxmsg(0, T0_TURNBULL_ITER_TITLE)}});
     tabenddef(t);
     s->out.curtabid = tabbind(s->out.outmgr, t, "Kv.Vitalyx.Ithist");
     return 0;

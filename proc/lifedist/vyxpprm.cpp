@@ -6,6 +6,7 @@
 #include "proc/devgraph/devgraph.h"
 #include "proc/framework/gparm.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
@@ -69,11 +70,11 @@ void readflags(vyxstate* s, const stmtrec* r) {
     if (p.ccenbin) p.cenbin = 1;
     if (p.cenbin) p.nocenplot = 0;
     if (p.overlay && p.cenbin) {
-        xpmlog(510, 161);
+        xpmlog(510, W510_CENBIN_OVERLAY);
         p.cenbin = 0;
         p.nocenplot = 1;
     }
-    if (p.overlay && s->plot.frame->insetnext) xpmlog(510, 667);
+    if (p.overlay && s->plot.frame->insetnext) xpmlog(510, W510_OVERLAY_INSET);
     // Binned censored counts need the boundaries of the life axis: with CCENBIN only at its
     // ticks, with CENBIN at the ticks and the midpoints between them.
     s->popt.lifebnd = p.cenbin;
@@ -125,26 +126,26 @@ bool sameresponse(const vyxstate* s) {
 int modelfitsettings(vyxstate* s, const stmtrec* r) {
     if (s->opts.fitmethod == FIT_MODEL) {
         if (s->groups.nclass > 2) {
-            xpmlog(510, 697);
+            xpmlog(510, E510_MODEL_TOO_MANY_CLASS);
             return 1;
         }
         if (!s->opts.thrflags[TH_MODELRAN]) {
-            xpmlog(510, 162);
+            xpmlog(510, E510_FITTYPE_MODEL_MISMATCH);
             return 1;
         }
         if (stmtflag(r, flag::plot::READOUT) != (s->mdl.rsp3flag != 0)) {
-            xpmlog(510, 194);
+            xpmlog(510, E510_READOUT_BOTH_OR_NEITHER);
             return 1;
         }
     }
     const bool bymodel = s->opts.fitmethod == FIT_MODEL || s->opts.fitmethod == FIT_REGRESSION;
     stmtrec* model = nullptr;
     if (s->opts.fitmethod == FIT_REGRESSION && fndstmt("MODEL", &model) == 0) {
-        xpmlog(510, 695);
+        xpmlog(510, E510_REGRESSION_NEEDS_MODEL);
         return 1;
     }
     if (bymodel && !sameresponse(s)) {
-        xpmlog(510, 823);
+        xpmlog(510, E510_MODEL_RESPONSES);
         return 1;
     }
     s->popt.pctopts[0] = gparm(r, slot::plot::PCNTLLOWER, 5.0) / 100;
@@ -173,7 +174,7 @@ int vyxpprm(vyxstate* s) {
     const stmtrec* r = s->input.curstmt;
     if (int rc = readerstart(s)) return rc;
     if (s->opts.distcode == DIST_POISSON || s->opts.distcode == DIST_BINOMIAL) {
-        xpmlog(510, 526);
+        xpmlog(510, E510_COUNTS_ANALYZE_ONLY);
         return 1;
     }
     s->popt.pflags.ismcf = 0;

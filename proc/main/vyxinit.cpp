@@ -8,6 +8,8 @@
 #include "proc/devgraph/devgraph.h"
 #include "proc/framework/fndstmt.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg0.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/noeffect.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"
@@ -19,7 +21,6 @@
 
 namespace {
 
-constexpr int MSG_DEFAULT_DIST = 2021;   // no DISTRIBUTION statement: the normal distribution is fitted
 
 // Ends the step on a negative output-object result.
 int fatal(int32_t rc) {
@@ -72,7 +73,7 @@ int startmanager(vyxstate* s) {
     s->out.outmgr = static_cast<obobject*>(create[2].v.p);
 
     wobitem query[] = {obflag(OBK_STARTQUERY, 1), obint(OBK_PLACE, -1), obint(OBK_LAYOUT, 1),
-                       obptr(OBK_TEXT, OBT_TEXT, rdxmsg(0, 1))};
+                       obptr(OBK_TEXT, OBT_TEXT, rdxmsg(0, T0_PROC_TITLE))};
     int32_t rc = wobmth(s->out.outmgr, nullptr, OB_QUERY, 4, query);
     if (rc < 0) return fatal(rc);
 
@@ -80,7 +81,7 @@ int startmanager(vyxstate* s) {
     rc = obquerycall(s->out.outmgr, 1, sg);
     if (rc < 0) return fatal(rc);
     s->opts.rdxgraph = sg[0].flag ? 1 : 0;
-    if (s->opts.rdxgraph) xpmlog(510, 585);
+    if (s->opts.rdxgraph) xpmlog(510, N510_STATGRAPH_ON);
     return 0;
 }
 
@@ -90,7 +91,7 @@ int readdata(vyxstate* s, stmtrec* proc) {
     const optslot* dist = stmtslot(proc, slot::proc::DIST);
     s->opts.distcode = dist ? static_cast<uint32_t>(dist->num) : 0;
     if (!s->input.dsin && (!dist || (s->opts.distcode != DIST_POISSON && s->opts.distcode != DIST_BINOMIAL))) {
-        xpmlog(510, 2);
+        xpmlog(510, E510_NO_DATA_SET);
         return RC_SETUP;
     }
     xvsele(s->input.dsin);
@@ -139,7 +140,7 @@ int readfmode(vyxstate* s) {
 
     f.nvars = count(fm, slot::fmode::VAR);
     if (f.nvars > 1) {
-        xpmlog(510, 69);
+        xpmlog(510, E510_FMODE_TWO_VARIABLES);
         return RC_SPEC;
     }
     if (f.nvars == 0) return 0;
@@ -148,7 +149,7 @@ int readfmode(vyxstate* s) {
     s->input.procvars[3] = f.desc;
     f.nvals = count(fm, slot::fmode::VALUES);
     if (f.nvals == 0) {
-        xpmlog(510, 70);
+        xpmlog(510, E510_FMODE_NO_VALUES);
         return RC_SPEC;
     }
     poolobj* pool = v_global_gcb_anchor->pool;
@@ -234,7 +235,7 @@ void defaultdistnote(const vyxstate* s, const stmtrec* proc) {
         const StmtKind k = stmtkind(r->keyword);
         if (k == StmtKind::Analyze || k == StmtKind::Probplot || k == StmtKind::Relationplot ||
             std::strncmp(r->keyword, "MODEL", 5) == 0) {
-            xpmlog(510, MSG_DEFAULT_DIST);
+            xpmlog(510, N510_DEFAULT_DISTRIBUTION);
             return;
         }
     }
@@ -260,7 +261,7 @@ int startgraphics(vyxstate* s) {
     rc = ggsload(g, 0, 0);
     if (blank) std::memset(g->device, ' ', 8);
     zqdfree(&s->plot.gdest);
-    if (rc == 1) xpmlog(510, 7);
+    if (rc == 1) xpmlog(510, E510_GRAPHICS_NOT_LOADED);
     if (rc != 0) s->plot.gstarted = 0;
     return rc;
 }

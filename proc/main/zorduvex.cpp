@@ -4,9 +4,11 @@
 #include "proc/framework/fndstmt.h"
 #include "proc/framework/hostgraphics.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/poolscope.h"
 #include "proc/framework/stmtkinds.h"
 #include "proc/framework/vyxxvgi.h"
+#include "proc/framework/stepend.h"
 #include "proc/framework/wobmth.h"
 #include "proc/framework/xinit.h"
 #include "proc/main/analyses.h"
@@ -20,7 +22,7 @@ namespace {
 bool rungroup(vyxstate* s) {
     s->pools.bypool = xmpoolc(8192, 8192, 4);
     if (!s->pools.bypool) {
-        xpmlog(510, 6);
+        xpmlog(510, E510_POOL_FAILED);
         return false;
     }
     s->input.stmtidx = 0;
@@ -30,7 +32,7 @@ bool rungroup(vyxstate* s) {
     stmtrec* model = nullptr;
     int nmodel = fndstmt("MODEL", &model);
     if (nmodel > 0) {
-        if (nmodel > 1) xpmlog(510, 77);
+        if (nmodel > 1) xpmlog(510, W510_MODEL_TWICE);
         s->input.curstmt = model;
         startstatement(s, StmtKind::Model);
         xpmstmt(model);
@@ -39,14 +41,14 @@ bool rungroup(vyxstate* s) {
             s->pools.utilfile = nullptr;
         }
         // A result other than 0 and 1 is the step's exit code; a table that failed inside MODEL
-        // ended the step by itself (stepend, or the host's exit code).
+        // ended the step by itself.
         const int rc = vyxmod(s);
         xpmstmt(nullptr);
         if (rc != 0) {
             if (rc != 1) xexit(rc, 0);
             return false;
         }
-        if (s->step.stepend || v_global_gcb_anchor->exitcode != 0) return false;
+        if (stepended(s)) return false;
     }
 
     for (stmtrec* r = curparse()->head; r; r = r->next) {
@@ -76,9 +78,9 @@ bool rungroup(vyxstate* s) {
         xpmstmt(nullptr);
         ++s->input.stmtidx;
         CleanUpDisk(s);
-        // A routine that ended the step (xexit) stops every statement and BY group after it:
-        // the fits say so in stepend, the host keeps the exit code of any other routine.
-        if (s->step.stepend || v_global_gcb_anchor->exitcode != 0) return false;
+        // A routine that ended the step stops every statement and BY group after it (the
+        // statement routines' results are not read).
+        if (stepended(s)) return false;
     }
     dropbypool(s);
     return true;
@@ -95,7 +97,7 @@ void runstep(vyxstate* s) {
         stmtrec* last = nullptr;
         int n = fndstmt("ANALYZE", &last);
         if (n > 0) {
-            if (n > 1) xpmlog(510, 90);
+            if (n > 1) xpmlog(510, W510_ANALYZE_TWICE_NO_DATA);
             if (!newstmtpool(s)) return;
             s->input.curstmt = last;
             startstatement(s, StmtKind::Analyze);
@@ -124,7 +126,7 @@ int zorduvex() {
 
     if (curparse()) runstep(s);
 
-    if (s->plot.gstarted && ggstop() != 0) xpmlog(510, 10);
+    if (s->plot.gstarted && ggstop() != 0) xpmlog(510, W510_GRAPHICS_NOT_STOPPED);
     int32_t rc = 0;
     if (s->out.outmgr) {
         rc = obrelease(s->out.outmgr);

@@ -5,6 +5,8 @@
 
 #include "proc/framework/expect.h"
 #include "proc/framework/pools.h"
+#include "proc/framework/msg510.h"
+#include "proc/framework/msg0.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/numeric/linalg.h"
 #include "proc/numeric/optimizer.h"
@@ -248,7 +250,7 @@ int vyxmfit(vyxstate* s) {
         double* row;
         if (!take(s->pools.stmtpool, n.p + 3, poolflag::raw, &row)) return 1;
         s->fit.itrow = row;
-        setupit(s, 200, rdxtxt("ModIterparms", 12));
+        setupit(s, T0_ITER_HISTORY, rdxtxt("ModIterparms", 12));
         s->fit.itstatus[0] = 0;
         vyxmlik(s, 0);
         if (!s->step.stepend) mitprnt(s);
@@ -291,7 +293,7 @@ int vyxmfit(vyxstate* s) {
     // With no free parameter (every design column dropped as singular) the optimiser has
     // nothing to move and reports convergence: nothing was estimated, and that is no success.
     const bool noparm = s->fit.npar.free == 0;
-    if (noparm) xpmlog(510, 1956, s->fit.fitcrit.singular);
+    if (noparm) xpmlog(510, W510_MODEL_ALL_SINGULAR, s->fit.fitcrit.singular);
     s->fit.itprflag.converged = s->fit.optrc == NR_CONVERGED && !noparm;
     if (!s->fit.itprflag.converged) s->fit.lrflags[LR_PARMS] = 0;
     // An evaluation that failed at the estimates stored minus the largest double: the fit

@@ -46,7 +46,7 @@ static_assert(sizeof(descell) == 12, "a design cell is 12 bytes");
 //
 // Every routine takes the state block first. Results: 0 success; 1 after a logged message;
 // or an exit code (1008 data or file, 1016 memory, 2000 the statement as written). A failing output-object
-// call ends the step: the routine reports it (xprrlog), calls xexit, sets stepend and returns.
+// call ends the step: the routine ends it (callfailed, proc/framework/stepend.h) and returns.
 struct levctl;
 struct leveffect;
 
