@@ -12,7 +12,7 @@
 #include <fstream>
 #include <string>
 #include "host/grammar.h"
-#include "proc/effects/effects.h"
+#include "proc/effects/effects_internal.h"
 #include "proc/effects/workers.h"
 #include "proc/framework/anchor.h"
 #include "proc/framework/grammar_tables.h"

@@ -24,7 +24,7 @@
 #include "proc/framework/clsorder.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/vyxstate.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 #include "runtime/datasets/library.h"
 #include "runtime/runner/program.h"
 #include "runtime/session.h"

@@ -15,7 +15,7 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/vyxstate.h"
 #include "proc/framework/wobmth.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 #include "proc/numeric/kernels.h"
 #include "proc/numeric/stdquant.h"
 #include "runtime/host/hostinstance.h"

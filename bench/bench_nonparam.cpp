@@ -19,7 +19,7 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/vyxstate.h"
 #include "proc/framework/wobmth.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 #include "runtime/host/hostinstance.h"
 #include "runtime/output/output.h"
 #include "runtime/session.h"

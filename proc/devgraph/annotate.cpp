@@ -1,5 +1,5 @@
 // Annotate data sets: the converted copy and the request to the host.
-#include "proc/devgraph/devgraph.h"
+#include "proc/devgraph/devgraph_internal.h"
 
 #include <cctype>
 #include <cmath>
@@ -8,6 +8,7 @@
 
 #include "proc/framework/hostgraphics.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"
 #include "proc/vyxstate.h"
@@ -44,14 +45,14 @@ int vyxatrn(vyxstate* s) {
     dshandle in = annotateinput(s->inwork.curstmt, s->input.annods);
     dsinfo info{};
     if (!in || xoinfo(in, DSI_INFO, &info) != 0) {
-        xpmlog(510, 680);
+        xpmlog(510, W510_ANNOTATE_VARIABLES);
         return 1;
     }
     vardesc dx{}, dy{}, dxs{}, dys{};
     const int32_t vx = findvar(in, info.nvars, "X", &dx), vy = findvar(in, info.nvars, "Y", &dy);
     const int32_t vxs = findvar(in, info.nvars, "XSYS", &dxs), vys = findvar(in, info.nvars, "YSYS", &dys);
     if (!vx || !vy || !vxs || !vys) {
-        xpmlog(510, 680);
+        xpmlog(510, W510_ANNOTATE_VARIABLES);
         return 1;
     }
     // The copy: every other variable first, then X, Y, XSYS and YSYS.
@@ -115,14 +116,14 @@ int vyxatrn(vyxstate* s) {
         xs = system(vxs, dxs);
         ys = system(vys, dys);
         if (xs == '8' || ys == '8') {
-            xpmlog(510, 684);
+            xpmlog(510, W510_ANNOTATE_SYSTEM8);
             rc = 1;
             break;
         }
         auto logof = [&](double& v) {
             if (ismissing(v)) return true;
             if (v <= 0) {
-                xpmlog(510, 681, v);
+                xpmlog(510, W510_ANNOTATE_LOG_VALUE, v);
                 return false;
             }
             v = std::log10(v);
@@ -131,7 +132,7 @@ int vyxatrn(vyxstate* s) {
         auto probof = [&](double& v) {
             if (ismissing(v)) return true;
             if (!(v > 0 && v < 100)) {
-                xpmlog(510, 682, v);
+                xpmlog(510, W510_ANNOTATE_PROB_OUTSIDE, v);
                 return false;
             }
             v = s->opts.quant_fn(v / 100);
@@ -146,7 +147,7 @@ int vyxatrn(vyxstate* s) {
         case 4:   // RELATIONPLOT: stress along the bottom, life up the left, as the plot draws them
             if (xs == '2') {
                 if (s->popt.pflags.pplot) {
-                    xpmlog(510, 683);
+                    xpmlog(510, W510_ANNOTATE_STRESS_PANELS);
                     stop = true;   // the copy ends with the observations written so far
                     continue;
                 }

@@ -1,6 +1,6 @@
 // The pieces of the axis routines that read the state: the panel's axis lines and border,
 // and whether a panel follows to the right or above.
-#include "proc/devgraph/devgraph.h"
+#include "proc/devgraph/devgraph_internal.h"
 
 #include "proc/vyxstate.h"
 

@@ -27,6 +27,21 @@
 #include "proc/framework/grpnode.h"
 
 struct ggctx;
+struct vyxstate;
+struct destctx;
+
+// ---- the statements and the start of device graphics, called by the main routine
+int vyxpplt(vyxstate* s);      // PROBPLOT, after its options were read (vyxpprm)
+int vyxrplot(vyxstate* s);     // RELATIONPLOT
+// Opens device-graphics output on the open destinations: 0, 1012 (no open destination, or
+// the graphics module cannot be loaded, or the output manager failed) or 1016 (no memory).
+int zqidest(destctx* c);
+// Releases what zqidest took; safe to call twice.
+void zqdfree(destctx* c);
+// Loads the graphics modules and starts device graphics: 0 success; 1 a module, gginit or the
+// library block failed (message 129/53 for a module); -1 named storage, an exit routine or
+// memory failed. The callers log 510/7, or 510/8 and 510/9.
+int ggsload(ggstate* gcb, int mode, int keep);
 
 struct plotlay {
     double hdata[2];            // horizontal data ends as gathered before the axis range is chosen
@@ -128,57 +143,8 @@ struct usedvars {
 };
 usedvars usedvariables(const levstate* ls);
 
-// The relation panel of a probability-plot page. 0; 1 after xmemmsg; 1020 after 510/22.
-int vyxrplt(vyxstate* s);
-// Boxes of the stress levels (PLOTDATA=BOXES). 0.
-int vyxbox(vyxstate* s);
-
-// The percentile lines: pctcount x ncurve x npts (stress, life) pairs, life on the scale of
-// the fit (log life for the log-location distributions); null when there is no memory
-// (after xmemmsg).
-double* regper(vyxstate* s);
-// The parameter vector pctl reads, pointed at a pair of the holder's for as long as the
-// holder lives and given back when it ends (get_parm writes the pair).
-struct ParmPair {
-    vyxstate* s;
-    double* saved;
-    double pair[2] = {0.0, 1.0};
-    explicit ParmPair(vyxstate* st);
-    ~ParmPair();
-    ParmPair(const ParmPair&) = delete;
-    ParmPair& operator=(const ParmPair&) = delete;
-};
-// The index among the MODEL's continuous variables of data-set variable var, or -1.
-int continuousindex(const levstate* ls, int32_t var);
-// The index of the statement's stress variable among the continuous variables of the MODEL's
-// fit; -1 when there is no fit or the stress variable is not one of them.
-int modelstressindex(const vyxstate* s);
-// The MODEL's location and scale where every CLASS variable of the MODEL takes level
-// `level`, every continuous variable its mean over the MODEL's rows and continuous variable k
-// the value x: written into the first two estimates of the parameter block (parmvec.block;
-// both missing when the MODEL gives none there). row (optional) receives the design row: one cell
-// per MODEL effect, then one per LOGSCALE effect.
-void get_parm(vyxstate* s, int level, double x, int k, descell* row);
-// One relation-plot page of the REGRESSION fit: data markers, symbol legend and the
-// percentile lines. 0, or 1 after xmemmsg (or after 510/15, the step ended).
-int regplt(vyxstate* s, const double* pctlines);
-// Sorts the plot rows of utilfile (stress, life, code[, frequency]) by stress, then life,
-// and makes the sorted file the utilfile. 0, or 1 after a message.
-int sortxy(vyxstate* s);
-// The frame of the percentile-line legend around the plot area (RPLEGEND), then the
-// legend record's pool released.
-void pctlegendframe(vyxstate* s);
-// Whether the relation panel draws a percentile line through the levels' own fits: two levels
-// with a line of their fit, or one whose line the MODEL carries on to the ends of the span.
-bool levellinesdrawn(const vyxstate* s);
 // The statistical-graphics road of RELATIONPLOT (its result is the statement's).
 int vyxrog(vyxstate* s, const double* pctlines);
-
-// The symbol legend in the lower left of the frame: entries of the marker kinds that had
-// points (exact, right-, left-censored) by the response form; the exact entry is left out
-// when skipexact is set.
-struct ggmarkblk;
-void symlegend(vyxstate* s, const ggmarkblk* blocks, const int* colors, const bool* seen, bool skipexact);
 
 // The life and stress axes of the life-distribution plots: ranges from the data and the
 // axis options, tick values chosen by the nice axis scaling.
@@ -192,25 +158,14 @@ int lifescl(vyxstate* s, double lo, double hi);
 // set to the ends. 0 (or the status of the power routine), 1 after a message.
 int stressscl(vyxstate* s, double smin, double smax);
 
-// Options of the plot statements as the drawing code reads them: a colour or symbol name
-// given once or as a list, a line type given as a number or a list. Past the end of a list
-// the last entry stands (each group repeats the previous group's value).
-// Entries of the option (a single value counts 1); 0 when absent or an empty list.
-int optcount(const stmtrec* r, int slot);
-// The k-th name (the last when k is past the end), blank padded to 8; false when absent.
-bool optname(const stmtrec* r, int slot, int k, char out[8]);
-// The k-th number (the last when k is past the end); false when absent.
+// A number option of a plot statement as the drawing code reads it, given once or as a list:
+// the k-th number (the last when k is past the end); false when absent.
 bool optnum(const stmtrec* r, int slot, int k, double* out);
-// The text of a name or quoted-string option and its length; null when absent.
-const char* opttext(const stmtrec* r, int slot, int* length);
 
 // Annotate data sets: the ANNOTATE= observations that the host's annotate facility draws
 // onto each panel. vyxatrn copies the data set once per destination, turning every data
 // coordinate (XSYS or YSYS '2') into the drawing units of its axis (log10, quantile or
 // transformed stress); vyxanno hands the copy and both axes to the host for each panel.
-
-// 0 when the copy is ready (annolib), 1 on failure (a message is given).
-int vyxatrn(vyxstate* s);
 int vyxanno(vyxstate* s);
 
 // Named places of the state's device-graphics arrays, and constants the drawing routines share.
@@ -226,17 +181,6 @@ static_assert(GC_COUNT <= 18, "the state keeps 18 colour roles");
 // The zero tolerance of the layout and the spacing unit of the axis routines.
 constexpr double GZ_EPS = 1.053671212772351e-08;
 constexpr double GZ_UNIT = 1.110223024625157e-16;
-
-// Grid lines, axis labels and the title of a probability-plot page.
-
-// The reference grid of a panel: probability-axis lines (and minor ones with MPGRID), life-axis
-// lines (and minor ones on a log axis with MINORLOGGRID).
-int vyxggrd(vyxstate* s);
-// The labels of the horizontal and the vertical axis, centred over the page's panels.
-int vyxghlb(vyxstate* s);
-int vyxgvlb(vyxstate* s);
-// A title line above the frame.
-int vyxgttl(vyxstate* s);
 
 // The inset: a small framed box inside or beside a probability or MCF plot that lists
 // summary facts of the group drawn. vyxins builds it from the INSET statement after the plot
@@ -303,35 +247,47 @@ struct insetrec {
 
 // 0, or 1016 when memory runs out.
 int vyxins(vyxstate* s, grpnode* group);
-// mode 1 when an INSET statement is read, 0 otherwise.
-void SetGraphics(vyxstate* s, insetrec* r, int mode, ggtext* t);
+// A box on the page (percent of the page), as labels and insets take room.
+struct PageBox {
+    double x0, y0, x1, y1;
+    bool holds(double x, double y) const { return x >= x0 && x <= x1 && y >= y0 && y <= y1; }
+    bool overlaps(const PageBox& b) const { return x0 < b.x1 && b.x0 < x1 && y0 < b.y1 && b.y0 < y1; }
+    bool inside(const PageBox& b) const { return x0 >= b.x0 && x1 <= b.x1 && y0 >= b.y0 && y1 <= b.y1; }
+    PageBox moved(double dx, double dy) const { return {x0 + dx, y0 + dy, x1 + dx, y1 + dy}; }
+    // Whether the segment from (ax, ay) to (bx, by) meets the box (Liang-Barsky).
+    bool meets(double ax, double ay, double bx, double by) const {
+        if (!std::isfinite(ax) || !std::isfinite(ay) || !std::isfinite(bx) || !std::isfinite(by)) return false;
+        double t0 = 0, t1 = 1;
+        const double dx = bx - ax, dy = by - ay;
+        const double p[4] = {-dx, dx, -dy, dy}, q[4] = {ax - x0, x1 - ax, ay - y0, y1 - ay};
+        for (int k = 0; k < 4; ++k) {
+            if (p[k] == 0) {
+                if (q[k] < 0) return false;
+                continue;
+            }
+            const double r = q[k] / p[k];
+            if (p[k] < 0) t0 = std::max(t0, r);
+            else t1 = std::min(t1, r);
+        }
+        return t0 <= t1;
+    }
+};
+
 // 0, or 1 when the inset cannot be placed (a message is given and the inset is not drawn).
-int vyxipos(vyxstate* s);
+// `curves` tells, for a plot whose curves the placement does not know itself (MCF plots),
+// whether the group's curves would meet an inset's box at a corner.
+using insetcurves = bool (*)(vyxstate* s, const grpnode* g, const PageBox& box);
+int vyxipos(vyxstate* s, insetcurves curves = nullptr);
 void vyxidrw(vyxstate* s);
 // Clears the grid under a default (unfilled) inset's box; called after the grid, before the data.
 void insetbackdrop(vyxstate* s);
-
-// Page layout of a device plot, refilled for every output destination: vyxgini starts the
-// graph on the destination (catalog, page window), vyxpmar takes the fonts, gaps and tick
-// label sizes, vyxppag computes the frame, the panels and the data-to-page factors.
-
-enum : int { RC_SKIPDEST = 20001 };   // a later destination named DOCUMENT: skipped
-
-int vyxgini(vyxstate* s);
-void vyxpmar(vyxstate* s);
-int vyxppag(vyxstate* s);
 
 // Reference lines of device plots: HREF (horizontal-axis values), VREF (vertical-axis
 // values) and SREF (stress values of the relation plot), with their labels and, with
 // HREF(INTERSECT) or VREF(INTERSECT), a second line through the point where a reference
 // value meets each fitted line, labelled with the value read off the other axis.
-
 void vyxghrl(vyxstate* s, grpnode* group);
 void vyxgvrl(vyxstate* s, grpnode* group);
-void vyxgsrl(vyxstate* s);
-// value: already on the axis's scale (log10 or quantile); labelled: the reference line got a label.
-void hintersct(vyxstate* s, grpnode* group, double value, int labelled, int ltype);
-void vintersct(vyxstate* s, grpnode* group, double value, int labelled, int ltype, double* labely, int* labelstep);
 
 // Nice axis scaling: a data range turned into an axis whose ends are whole multiples of a
 // nice increment (a value of a short list between 1 and 10, times a power of ten).
@@ -350,26 +306,10 @@ struct scale {
     int32_t index;
 };
 
-// Results of zqscale besides an interval count (>= 0).
-enum : int {
-    ZQS_NOCOUNT = -1,     // n is 0
-    ZQS_BADNICE = -2,     // a nice value outside [1, 10] (or not a number)
-    ZQS_NOFIT = -4,       // exact count: no nice value reaches it within five decade shifts
-    ZQS_NEGATIVE = -5,    // the interval count came out negative, or the range has no usable scale
-};
-
 // order 'N': the nice list is sorted first, any other byte keeps its order. side 'L' keeps
 // the minimum, 'U' the maximum, 'E' centres the scale on the data, any other byte moves both
 // ends out to multiples of the increment. The caller's nice list is never changed.
 int zqscale(double min, double max, int n, int nnice, const double nice[], scale* out, char order, char side);
-
-// The steps of the search, for the tests and for callers that need one of them.
-void bubbles(double a[], int k);
-double mypow10(int e);
-double initscale(const double nice[], double thr[], int m, scale* out);
-int setscale(const double nice[], scale* out, double* mlo, double p, double tol);
-int round1(const double nice[], double thr[], int k, scale* out, char side, double tol);
-int round2(double nice[], double thr[], int k, scale* out, char side, double tol);
 
 // Tick value labels: one axis or reference-line value as a label of at most 10 characters,
 // optionally compact (no leading zero, no ".0" before an exponent), with the number of
@@ -437,11 +377,9 @@ struct Marks {
     }
 };
 
-// Text and line-width helpers of the drawing routines: a text record set up with the plot's
-// colour, height and value font; the line width of the graphics context from WAXIS.
+// Text and line-width helpers of the drawing routines: the width of a text record; the line
+// width of the graphics context from WAXIS.
 
-// A text record with the plot's text colour, the layout's value font and the height.
-ggtext plottext(const vyxstate* s, double height);
 // The text's width (as ggstrl measures it).
 inline double textwidth(ggtext& t, const char* text, int len) {
     t.text = text;
@@ -450,22 +388,15 @@ inline double textwidth(ggtext& t, const char* text, int len) {
     return t.width;
 }
 
-inline void drawtext(ggtext& t, const char* text, int len, double x, double y) {
-    t.text = text;
-    t.len = len;
-    t.x = static_cast<float>(x);
-    t.y = static_cast<float>(y);
-    ggstr(0, &t);
-}
-
 // WAXIS= truncated to a whole number when given (1 to MOST_WIDTH), else `dflt`, into the
 // graphics context.
 void setwidth(vyxstate* s, int dflt);
 void resetwidth(vyxstate* s);
 
 // Pieces the axis routines of the probability, relation and MCF plots share: the panel's
-// axis lines L, R, B, T, tick labels formatted the way the axes want them, the spacing test
-// of stacked labels, and the guards that keep labels out of a neighbouring panel.
+// axis lines L, R, B, T, the spacing test of stacked labels, and the guards that keep labels
+// out of a neighbouring panel (the tick labels formatted the way the axes want them are the
+// folder's own: ticklabel, devgraph_internal.h).
 
 namespace axisparts {
 
@@ -486,17 +417,6 @@ struct Panel {
     // The border round the plot window (INBORDER).
     void border() const;
 };
-
-// A tick label of at most 16 characters in buf (blank padded); code is the formatter's
-// decimals argument, changed to the exponent form's when the label took one, and the label
-// is then formatted again in that form. The label's length.
-inline int ticklabel(char buf[16], double v, int* code) {
-    std::memset(buf, ' ', 16);
-    int nd = 0;
-    int len = shwylab(buf, v, &nd, code, 1);
-    if (*code < 0) len = shwylab(buf, v, &nd, code, 1);
-    return len;
-}
 
 // A value shown on a log10 axis: 10 to its power.
 inline double pow10of(double v) {
@@ -540,10 +460,9 @@ struct RightGuard {
     }
 };
 
-// A panel follows to the right of this one, or above it. The drivers keep the panel's
-// column (from 1) and row (from 0 at the bottom) in the layout record.
+// A panel follows to the right of this one (panelabove, devgraph_internal.h: above it). The
+// drivers keep the panel's column (from 1) and row (from 0 at the bottom) in the layout record.
 bool panelright(const vyxstate* s);
-bool panelabove(const vyxstate* s);
 
 // The life axis up the left side, even intervals or a tick array of log10 values, shared by
 // the rotated probability plot, the relation plot and MCFPLOT's vertical axis (fresh: the
@@ -577,28 +496,6 @@ void legend(vyxstate* s, int which);
 
 // Group g takes symbol record k (line, points, censored marks).
 void givesymbols(vyxstate* s, grpnode* g, int k);
-
-// SQUARE: the frame shrinks along its longer side to make the plot area square.
-inline void squareframe(plotlay* f) {
-    const ggdevice* dev = f->gctx ? f->gctx->device : nullptr;
-    if (!dev) return;
-    const double w = dev->pagew * f->fw / 100.0, h = dev->pageh * f->fh / 100.0;
-    if (h >= w) {
-        const double d = ggl2pct(0, GGU_INCHES, 2, (h - w) / 2);
-        f->sqdy = d;
-        f->fh -= 2 * d;
-        f->fy += d;
-        f->vfac = f->fh / (f->vmax - f->vmin);
-        f->voff = f->fy - f->vmin * f->vfac;
-    } else {
-        const double d = ggl2pct(0, GGU_INCHES, 1, (w - h) / 2);
-        f->sqdx = d;
-        f->fw -= 2 * d;
-        f->fx += d;
-        f->hfac = f->fw / (f->hmax - f->hmin);
-        f->hoff = f->fx - f->hmin * f->hfac;
-    }
-}
 
 // What the page drivers of the probability and MCF plots share: the state, the page layout,
 // the page being drawn, the panel grid (NROWS x NCOLS) and the size of its cells.
@@ -640,31 +537,13 @@ struct PageDriver {
 // loop, the collected segments are published once, and the annotate copy is removed.
 int eachdestination(vyxstate* s, const std::function<int()>& draw);
 
-// Label strips and graphics segments: the segment (page) a plot draws into, the boxed key
-// strip above or beside a panel, and the strips of the class variables' labels.
-struct vyxstate;
-
-// Opens and selects the segment of a new page; words are the graphics-output words.
-void* vyxsgmt(vyxstate* s, void* words[2]);
+// Label strips: the boxed key strip above or beside a panel, and the strips of the class
+// variables' labels.
 void vyxptlb(vyxstate* s, const char key[16]);
 void vyxpslb(vyxstate* s, const char key[16]);
 void vyxpclb(vyxstate* s);
 
-// Symbols, colours, patterns and frame fills of a device plot: vyxsymb builds the style
-// records of the groups, vyxgpat fetches the pattern names, vyxgcol resolves the colour of
-// every role per page and vyxgfrm fills the frame and the strip of censored marks per panel.
-// Each choice follows one order: the statement's option, the output style's element (when
-// the graphics context says styles are in use), the device's default.
-//
-// Records: symarr[k] the line attributes of group k (line type, line colour), symcomp[k] its
-// point attributes (plot symbol and colour), symcens[k] its censored marks. The relation plot
-// keeps its records in gstyles: the exact, right- and left-censored marks, then one record per
-// PLOTFIT line, then the levels' records.
-struct vyxstate;
-
-enum : int { GS_EXACT = 0, GS_RIGHT = 1, GS_LEFT = 2, GS_PCT = 3 };
-
-int vyxsymb(vyxstate* s);
-void vyxgpat(vyxstate* s);
-int vyxgcol(vyxstate* s);
+// Frame fills of a device plot: vyxgfrm fills the frame and the strip of censored marks per
+// panel (the symbols, colours and patterns it reads are the folder's own: vyxsymb, vyxgpat,
+// vyxgcol in devgraph_internal.h).
 int vyxgfrm(vyxstate* s);

@@ -1,11 +1,12 @@
 // Graphics modules and device descriptions.
-#include "proc/framework/devices.h"
+#include "proc/devgraph/devices.h"
 
 #include <cstring>
 
 #include "proc/framework/hostgraphics.h"
 #include "proc/framework/anchor.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msghost.h"
 #include "proc/framework/pools.h"
 
 namespace {
@@ -73,7 +74,7 @@ int ggsload(ggstate* gcb, int mode, int keep) {
     if (!found || keep) {
         const int how = mode == 2 ? 2 : 1;
         if (wiinstl(kSubstitution, "ZORXGSUB", how) != 0 || wiinstl(kGraphicsLib, "ZORXGGXL", how) != 0) {
-            xpmlog(129, 53);
+            xpmlog(129, E129_GRAPHICS_MODULE);
             return 1;
         }
         // A run's first start-up makes the library block whatever the mode: without it the

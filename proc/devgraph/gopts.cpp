@@ -1,5 +1,5 @@
 // Options of the plot statements as the device-graphics drawing code reads them.
-#include "proc/devgraph/devgraph.h"
+#include "proc/devgraph/devgraph_internal.h"
 
 #include <cstring>
 

@@ -1,5 +1,5 @@
 // Grid lines, axis labels and the title.
-#include "proc/devgraph/devgraph.h"
+#include "proc/devgraph/devgraph_internal.h"
 #include "proc/framework/optslots.h"
 #include "proc/vyxstate.h"
 
@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
 #include "proc/framework/wholenum.h"
@@ -39,10 +40,10 @@ int lifelabel(const vyxstate* s, char* buf, int size, bool fallback) {
     const vardesc* v1 = s->input.rspvars[0];
     const vardesc* v2 = s->input.rspvars[1];
     const bool thr = s->work.thrflags[TH_GIVEN] != 0;
-    if (!v1) return xpmstr(buf, size, 510, 40);
+    if (!v1) return xpmstr(buf, size, 510, T510_PERCENT);
     const char* dist = s->opts.labels[LB_DIST];
     const int dlen = wzstrip(dist, 16);
-    if (fallback) return xpmstr(buf, size, 510, thr ? 917 : 916, txtarg(v1->name, v1->namelen));
+    if (fallback) return xpmstr(buf, size, 510, thr ? T510_LIFE_LABEL_THRESHOLD : T510_LIFE_LABEL, txtarg(v1->name, v1->namelen));
     if (v1->labellen > 0) {
         int n = std::min<int>(v1->labellen, size);
         std::memset(buf, ' ', static_cast<size_t>(size));
@@ -56,8 +57,9 @@ int lifelabel(const vyxstate* s, char* buf, int size, bool fallback) {
         return n;
     }
     if (s->input.rspform[RF_INTERVAL] && v2)
-        return xpmstr(buf, size, 510, thr ? 915 : 685, txtarg(dist, dlen), txtarg(v1->name, v1->namelen), txtarg(v2->name, v2->namelen));
-    return xpmstr(buf, size, 510, thr ? 914 : 122, txtarg(dist, dlen), txtarg(v1->name, v1->namelen));
+        return xpmstr(buf, size, 510, thr ? T510_PAPER_RANGE_THRESHOLD_TITLE : T510_PAPER_RANGE_TITLE, txtarg(dist, dlen),
+                      txtarg(v1->name, v1->namelen), txtarg(v2->name, v2->namelen));
+    return xpmstr(buf, size, 510, thr ? T510_PAPER_THRESHOLD_TITLE : T510_PAPER_TITLE, txtarg(dist, dlen), txtarg(v1->name, v1->namelen));
 }
 
 // Text of the probability axis (PAXISLABEL; on MCF plots VAXISLABEL, else the MCF titles).
@@ -70,15 +72,15 @@ int problabel(const vyxstate* s, char* buf, int size, bool vertical, bool fallba
         std::memcpy(buf, t, static_cast<size_t>(len));
         return len;
     }
-    if (vertical && s->popt.pflags.ismcf) return xpmstr(buf, size, 510, s->popt.pflags.mcfdiff ? 148 : 121);
-    return xpmstr(buf, size, 510, 40);
+    if (vertical && s->popt.pflags.ismcf) return xpmstr(buf, size, 510, s->popt.pflags.mcfdiff ? T510_MCF_DIFF_TITLE : T510_MCF_TITLE);
+    return xpmstr(buf, size, 510, T510_PERCENT);
 }
 
 // Warns once per statement that a label did not fit.
 void toolong(plotstate& plot, const char* text, int len) {
     if (plot.frame->lblwarned) return;
     plot.frame->lblwarned = 1;
-    xpmlog(510, 41, txtarg(text, len));
+    xpmlog(510, W510_AXIS_LABEL_TOO_WIDE, txtarg(text, len));
 }
 
 }  // namespace
@@ -222,9 +224,9 @@ int vyxgttl(vyxstate* s) {
         const char* rel = s->opts.labels[LB_RELATION];
         const int rlen = wzstrip(rel, 16);
         int n = wzstcat(joined, 64, '-', 2, dist, dlen, rel, rlen);
-        len = xpmstr(buf, 100, 510, 96, txtarg(joined, n));
+        len = xpmstr(buf, 100, 510, T510_RELPLOT_TITLE, txtarg(joined, n));
     } else {
-        int n = xpmstr(buf, 100, 510, 95);
+        int n = xpmstr(buf, 100, 510, T510_PROBPLOT_TITLE);
         n = wzstrip(buf, n);
         if (n + 1 + dlen <= 100) {
             std::memcpy(buf + n + 1, dist, static_cast<size_t>(dlen));

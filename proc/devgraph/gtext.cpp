@@ -1,5 +1,5 @@
 // The text and line-width helpers that read the state (declared in devgraph.h).
-#include "proc/devgraph/devgraph.h"
+#include "proc/devgraph/devgraph_internal.h"
 
 #include <algorithm>
 #include <cstring>

@@ -5,10 +5,11 @@
 
 #include "proc/framework/expect.h"
 #include "proc/framework/memnum.h"
-#include "proc/devgraph/devgraph.h"
+#include "proc/devgraph/devgraph_internal.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/vyxstate.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
@@ -19,8 +20,13 @@ namespace it = code::insetitem;
 constexpr int kSkip = 999, kEnd = it::END, kLabel = it::LABEL, kModes = 14;
 
 // Label messages of the items 0 to 14 and of the distribution sub-items 0 to 5.
-constexpr int kItemMsg[15] = {675, 676, 103, 125, 126, 127, 128, 129, 130, 102, 164, 677, 678, 100, 571};
-constexpr int kSubMsg[6] = {55, 56, 56, 59, 110, 145};
+constexpr int kItemMsg[15] = {T510_UNCENSORED,          T510_RIGHT_CENSORED,      T510_INSET_CONFIDENCE,
+                               T510_INSET_UNITS,         T510_INSET_EVENTS,        T510_INSET_UNITS_GROUP1,
+                               T510_INSET_EVENTS_GROUP1, T510_INSET_UNITS_GROUP2,  T510_INSET_EVENTS_GROUP2,
+                               T510_INSET_FIT,           T510_INSET_RSQUARE,       T510_LEFT_CENSORED,
+                               T510_INTERVAL_CENSORED,   T510_INSET_N,             T510_INSET_FAILURE_MODES};
+constexpr int kSubMsg[6] = {T510_PARM_LOCATION, T510_PARM_SCALE,     T510_PARM_SCALE,
+                            T510_PARM_SHAPE,    T510_PARM_THRESHOLD, T510_PARM_MEAN};
 // The group code of the fitted distribution by distcode (55: no distribution keyword; 0: none).
 constexpr int kGroupCode[DIST_CODES] = {52, 53, 54, 51, 50, 55, 56, 57, 0, 0, 0, 58};
 
@@ -28,13 +34,13 @@ bool integeritem(int t) { return t != it::CONFIDENCE && t != it::FIT && t != it:
 
 int fittitle(uint32_t method) {
     switch (method) {
-    case FIT_MLE: return 106;
-    case FIT_LSYX: return 107;
-    case FIT_LSXY: return 167;
-    case FIT_NONE: return 109;
-    case FIT_GIVEN: return 108;
-    case FIT_WEIBAYES: return 502;
-    case FIT_MODEL: return 508;
+    case FIT_MLE: return T510_FIT_MLE;
+    case FIT_LSYX: return T510_FIT_LSYX;
+    case FIT_LSXY: return T510_FIT_LSXY;
+    case FIT_NONE: return T510_FIT_NONE;
+    case FIT_GIVEN: return T510_FIT_GIVEN;
+    case FIT_WEIBAYES: return T510_FIT_WEIBAYES;
+    case FIT_MODEL: return T510_FIT_REGRESSION;
     default: return 0;
     }
 }
@@ -188,7 +194,7 @@ bool readinset(vyxstate* s, insetrec* r, const stmtrec* next, double* dflt, ggte
         const bool margin = !std::memcmp(r->poskey, "TM      ", 8) || !std::memcmp(r->poskey, "BM      ", 8) ||
                             !std::memcmp(r->poskey, "RM      ", 8) || !std::memcmp(r->poskey, "LM      ", 8);
         if (s->groups.nclass > 0 && margin) {
-            xpmlog(510, 133);
+            xpmlog(510, W510_INSET_MARGIN_CLASS);
             r->active = 0;
             return false;
         }
@@ -202,7 +208,7 @@ bool readinset(vyxstate* s, insetrec* r, const stmtrec* next, double* dflt, ggte
     }
     if (const optslot* rp = stmtslot(next, slot::inset::REFPOINT)) {
         if (r->poskind == 2) std::memcpy(r->refpoint, rp->name, 8);
-        else xpmlog(510, 132);
+        else xpmlog(510, W510_INSET_REFPOINT);
     }
     if (s->plot.gstarted) SetGraphics(s, r, 1, text);
     return true;
@@ -218,12 +224,12 @@ int groupitems(Builder& b, int t, int limit, bool checks, uint32_t method, bool*
     const int groupcode = s->opts.distcode < DIST_CODES ? kGroupCode[s->opts.distcode] : 0;
     bool drop = false;
     if (checks && s->popt.pflags.ismcf) {
-        xpmlog(510, 600);
+        xpmlog(510, W510_INSET_DIST_ON_MCF);
         drop = true;
     } else if (method == FIT_NONE || s->popt.pflags.fmcombine) {
         drop = true;
     } else if (checks && t != groupcode) {
-        xpmlog(510, 114);
+        xpmlog(510, W510_INSET_OTHER_DIST);
         drop = true;
     }
     for (++r->itemidx; r->itemidx < limit; ++r->itemidx) {
@@ -255,12 +261,12 @@ int refusal(const vyxstate* s, int t, uint32_t method) {
     int refuse = 0;
     if (s->popt.pflags.ismcf) {
         const bool ok = s->popt.pflags.mcfdiff ? (t == 2 || (t >= 5 && t <= 8)) : (t >= 2 && t <= 4);
-        if (!ok) refuse = 601;
+        if (!ok) refuse = W510_INSET_NOT_ON_MCF;
     } else if (t >= 3 && t <= 8) {
-        refuse = 131;
+        refuse = W510_INSET_MCF_ITEM;
     }
-    if (!refuse && t == it::RSQUARE && method != FIT_LSYX && method != FIT_LSXY) refuse = 165;
-    if (!refuse && s->popt.pflags.fmcombine && t != 2 && t != 13 && t != 14) refuse = 572;
+    if (!refuse && t == it::RSQUARE && method != FIT_LSYX && method != FIT_LSXY) refuse = W510_INSET_RSQUARE_LEAST_SQUARES;
+    if (!refuse && s->popt.pflags.fmcombine && t != 2 && t != 13 && t != 14) refuse = W510_INSET_FMODE_COMBINE_ITEM;
     return refuse;
 }
 

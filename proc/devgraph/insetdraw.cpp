@@ -1,9 +1,10 @@
 // Inset drawing: the box fill and frame, the header band, the header and the entries.
 #include <cstring>
 
-#include "proc/devgraph/devgraph.h"
+#include "proc/devgraph/devgraph_internal.h"
 #include "proc/vyxstate.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 
 namespace {
 bool is(const char* key, const char* word) {
@@ -31,9 +32,9 @@ void vyxidrw(vyxstate* s) {
     const char blank[8] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
     const bool header = r->hdrlen > 0;
     if (r->noframe) {
-        if (r->cfillgiven) xpmlog(510, 661);
-        if (r->cfillhgiven) xpmlog(510, 662);
-        if (r->cframegiven) xpmlog(510, 663);
+        if (r->cfillgiven) xpmlog(510, W510_INSET_CFILL_NOFRAME);
+        if (r->cfillhgiven) xpmlog(510, W510_INSET_CFILLH_NOFRAME);
+        if (r->cframegiven) xpmlog(510, W510_INSET_CFRAME_NOFRAME);
     } else {
         const bool blanked = is(r->fillcolor, "BLANK");
         if (blanked) std::memcpy(r->fillcolor, blank, 8);
@@ -60,7 +61,7 @@ void vyxidrw(vyxstate* s) {
             }
         }
     }
-    if (!header && r->cfillhgiven && !r->noframe) xpmlog(510, 664);
+    if (!header && r->cfillhgiven && !r->noframe) xpmlog(510, W510_INSET_CFILLH_NO_HEADER);
     // 3. Text.
     const int textcolor = ggcnum(0, r->textcolor);
     ggtext t;

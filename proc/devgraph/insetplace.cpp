@@ -4,10 +4,11 @@
 #include <cstring>
 
 #include "proc/framework/expect.h"
-#include "proc/devgraph/devgraph.h"
+#include "proc/devgraph/devgraph_internal.h"
 #include "proc/vyxstate.h"
 #include "proc/devgraph/insetroom.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/locale_fmt.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"
@@ -141,14 +142,14 @@ const char* const kCorners[4] = {"NW", "NE", "SW", "SE"};
 // 2. An inset without a position takes a free corner: the first one whose box the group's
 // line, band and points leave clear and no other inset holds. false: none (the inset is
 // dropped).
-bool freecorner(vyxstate* s, insetrec* r, const area& a) {
+bool freecorner(vyxstate* s, insetrec* r, const area& a, insetcurves curves) {
     bool taken[4] = {};
     for (insetrec* q = s->plot.inset; q; q = q->next)
         for (int k = 0; k < 4; ++k)
             if (q != r && is(q->poskey, kCorners[k])) taken[k] = true;
     double boxes[4][4];
     for (int k = 0; k < 4; ++k) a.cornerbox(k, boxes[k]);
-    const int k = insetroom(s, r->group, taken, boxes);
+    const int k = insetroom(s, r->group, taken, boxes, curves);
     if (k < 0) {
         r->active = 0;
         return false;
@@ -190,31 +191,31 @@ int userbox(const vyxstate* s, insetrec* r, const area& a, double* bad) {
         const bool logy = s->popt.pflags.ismcf ? s->plot.axlog[AXLOG_V] != 0 : !proby && (s->opts.logscale[0] || s->opts.logscale[1]);
         *bad = r->posx;
         if (logx) {
-            if (!(x > GZ_UNIT)) return 141;
+            if (!(x > GZ_UNIT)) return W510_INSET_X_NOT_ON_LOG_AXIS;
             x = std::log10(x);
         } else if (probx) {
-            if (!(x >= 0 && x <= 100)) return 142;
+            if (!(x >= 0 && x <= 100)) return W510_INSET_X_PERCENT_RANGE;
             x = s->opts.quant_fn(x / 100);
         }
         *bad = r->posy;
         if (logy) {
-            if (!(y > GZ_UNIT)) return 143;
+            if (!(y > GZ_UNIT)) return W510_INSET_Y_NOT_ON_LOG_AXIS;
             y = std::log10(y);
         } else if (proby) {
-            if (!(y >= 0 && y <= 100)) return 144;
+            if (!(y >= 0 && y <= 100)) return W510_INSET_Y_PERCENT_RANGE;
             y = s->opts.quant_fn(y / 100);
         }
         x = x * f->hfac + f->hoff;
         y = y * f->vfac + f->voff;
         *bad = r->posx;
-        if (!(x > a.L && x < a.R)) return 137;
+        if (!(x > a.L && x < a.R)) return W510_INSET_X_OUTSIDE;
         *bad = r->posy;
-        if (!(y > a.B && y < a.T)) return 138;
+        if (!(y > a.B && y < a.T)) return W510_INSET_Y_OUTSIDE;
     } else {
         *bad = r->posx;
-        if (!(x > 0 && x < 100)) return 134;
+        if (!(x > 0 && x < 100)) return W510_INSET_X_PERCENT;
         *bad = r->posy;
-        if (!(y > 0 && y < 100)) return 135;
+        if (!(y > 0 && y < 100)) return W510_INSET_Y_PERCENT;
         x = a.L + x / 100 * (a.R - a.L);
         y = a.B + y / 100 * (a.T - a.B);
     }
@@ -329,7 +330,7 @@ void fitinside(insetrec* r, const area& a, const char* key) {
 
 }  // namespace
 
-int vyxipos(vyxstate* s) {
+int vyxipos(vyxstate* s, insetcurves curves) {
     insetrec* r = s->plot.inset;
     if (!r || !r->active) return 0;
     VX_EXPECT(s->plot.frame, "an inset is placed in the plot's frame");
@@ -337,7 +338,7 @@ int vyxipos(vyxstate* s) {
     // 1. The area and the box's size.
     area a{f, f->chdiv, f->fx - f->gapl, f->fx + f->fw + f->gapl, f->fy - f->gapb, f->fy + f->fh + f->gapb,
            2 * r->hmargin + r->boxwidth, r->boxheight};
-    if (r->poskind == 0 && !freecorner(s, r, a)) return 0;
+    if (r->poskind == 0 && !freecorner(s, r, a, curves)) return 0;
     // 3. The box where its position puts it.
     const char* key = r->poskey;
     int corner = -1;
@@ -358,7 +359,7 @@ int vyxipos(vyxstate* s) {
         char k[9];
         std::memcpy(k, key, 8);
         k[8] = '\0';
-        xpmlog(510, 136, txtarg(k, wzstrip(k, 8)));
+        xpmlog(510, W510_INSET_UNKNOWN_POSITION, txtarg(k, wzstrip(k, 8)));
         r->active = 0;
         return 1;
     }

@@ -1,8 +1,8 @@
-// Room for an inset without a position on a probability plot: of the free corners, in the
-// order NW, NE, SW, SE, the first whose box neither the group's fitted line, its confidence
-// curves, its plotted points (when they are held in memory) nor a label of a reference line
-// meets. A plot whose every free corner is taken so keeps the first one, its labels where
-// they stand.
+// Room for an inset without a position: of the free corners, in the order NW, NE, SW, SE, the
+// first whose box neither the group's fitted line, its confidence curves, its plotted points
+// (when they are held in memory) nor a label of a reference line meets; on an MCF plot the
+// labels and what the MCF drawing says of its curves. A plot whose every free corner is
+// taken so keeps the first one, its labels where they stand.
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -95,17 +95,23 @@ bool crossed(const vyxstate* s, const grpnode* g, const Box& b, const std::vecto
 
 }  // namespace
 
-int insetroom(vyxstate* s, const grpnode* g, const bool taken[4], const double boxes[4][4]) {
+int insetroom(vyxstate* s, const grpnode* g, const bool taken[4], const double boxes[4][4], insetcurves curves) {
     int first = -1;
     std::vector<Box> labels;
     bool measured = false;
+    const bool mcf = s->popt.pflags.ismcf != 0;
     for (int k = 0; k < 4; ++k) {
         if (taken[k]) continue;
         if (first < 0) first = k;
-        if (!g || s->popt.pflags.ismcf || s->popt.pflags.fmcombine || !s->opts.quant_fn) return first;
+        if (!g || s->popt.pflags.fmcombine || (!mcf && !s->opts.quant_fn)) return first;
         if (!measured) reflabelboxes(s, g, &labels);
         measured = true;
-        if (!crossed(s, g, Box{boxes[k][0], boxes[k][1], boxes[k][2], boxes[k][3]}, labels)) return k;
+        const Box b{boxes[k][0], boxes[k][1], boxes[k][2], boxes[k][3]};
+        // An MCF plot: the labels, and its curves as the MCF drawing tells them.
+        const bool clear = mcf ? std::none_of(labels.begin(), labels.end(), [&](const Box& l) { return b.overlaps(l); }) &&
+                                     !(curves && curves(s, g, b))
+                               : !crossed(s, g, b, labels);
+        if (clear) return k;
     }
     return first;
 }

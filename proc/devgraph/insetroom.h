@@ -1,16 +1,16 @@
 // Room for an inset without a position: the first free corner whose box the group's line,
-// band, points and the labels of the reference lines keep clear of.
+// band, points (an MCF plot: its curve, limits and points) and the labels of the reference
+// lines keep clear of.
 #pragma once
 #include <vector>
 
+#include "proc/devgraph/devgraph.h"
 #include "proc/devgraph/pagebox.h"
 
-struct vyxstate;
-struct grpnode;
-
 // The corner (0 NW, 1 NE, 2 SW, 3 SE) for the inset of group g: boxes[k] holds the box
-// (x0, y0, x1, y1) the inset would take at corner k. -1 when every corner is taken.
-int insetroom(vyxstate* s, const grpnode* g, const bool taken[4], const double boxes[4][4]);
+// (x0, y0, x1, y1) the inset would take at corner k. -1 when every corner is taken. On an MCF
+// plot `curves` (when given) tells whether the group's curves meet a box.
+int insetroom(vyxstate* s, const grpnode* g, const bool taken[4], const double boxes[4][4], insetcurves curves = nullptr);
 
 // The boxes that the labels of the reference lines on group g's panel take (the HREF and VREF
 // labels and those of their intersections with the fitted lines), where the drawing puts

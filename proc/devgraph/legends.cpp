@@ -4,13 +4,13 @@
 #include <algorithm>
 #include <cstring>
 
-#include "proc/devgraph/devgraph.h"
+#include "proc/devgraph/devgraph_internal.h"
 #include "proc/framework/hostgraphics.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
 #include "proc/vyxstate.h"
-#include "proc/framework/zorduvex.h"
+#include "proc/framework/fndstmt.h"
 
 namespace {
 

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/memnum.h"
 #include "proc/framework/pools.h"
 #include "proc/vyxstate.h"
@@ -153,12 +154,12 @@ int lifescl(vyxstate* s, double lo, double hi) {
     if (s->work.llowgiven) {
         if (!onaxis(s->work.axlim[AX_LIFELOWER], logs, &v)) {
             s->work.llowgiven = 0;
-            xpmlog(510, 905, s->work.axlim[AX_LIFELOWER]);
+            xpmlog(510, W510_LIFELOWER_IGNORED, s->work.axlim[AX_LIFELOWER]);
         } else if (s->work.lupgiven) {
             lo = v;
         } else if (hi <= v) {
             s->work.llowgiven = 0;
-            xpmlog(510, 905, s->work.axlim[AX_LIFELOWER]);
+            xpmlog(510, W510_LIFELOWER_IGNORED, s->work.axlim[AX_LIFELOWER]);
         } else {
             lo = v;
         }
@@ -167,12 +168,12 @@ int lifescl(vyxstate* s, double lo, double hi) {
         // On a log axis an upper end not above 0 has no place: dropped like one below the data.
         if (!onaxis(s->work.axlim[AX_LIFEUPPER], logs, &v)) {
             s->work.lupgiven = 0;
-            xpmlog(510, 906, s->work.axlim[AX_LIFEUPPER]);
+            xpmlog(510, W510_LIFEUPPER_IGNORED, s->work.axlim[AX_LIFEUPPER]);
         } else if (s->work.llowgiven) {
             hi = v;
         } else if (v <= lo) {
             s->work.lupgiven = 0;
-            xpmlog(510, 906, s->work.axlim[AX_LIFEUPPER]);
+            xpmlog(510, W510_LIFEUPPER_IGNORED, s->work.axlim[AX_LIFEUPPER]);
         } else {
             hi = v;
         }
@@ -202,7 +203,10 @@ int stressscl(vyxstate* s, double smin, double smax) {
     const int nlev = static_cast<int>(s->groups.nlev[1]);
     for (int i = 0; i < nlev; ++i) {
         if (!ismissing(s->opts.stress_fn(s->groups.levvals[0][i]))) continue;
-        const int msg = rel == 1 || rel == 4 ? 698 : rel == 3 ? 901 : rel == 5 ? 902 : 0;
+        const int msg = rel == 1 || rel == 4 ? E510_ARRHENIUS_UNDEFINED
+                        : rel == 3           ? E510_POW_STRESS_NOT_POSITIVE
+                        : rel == 5           ? E510_LOGISTIC_STRESS_RANGE
+                                             : 0;
         if (msg == 0) continue;
         xpmlog(510, msg, txtarg(s->groups.clsnames[0], s->groups.clsnamelen[0]), s->groups.levvals[0][i]);
         return 1;
@@ -240,15 +244,15 @@ int stressscl(vyxstate* s, double smin, double smax) {
         }
     } else if (rel == 3) {
         if (smin <= kEps53 || smax <= kEps53) {
-            xpmlog(510, 178);
+            xpmlog(510, E510_POW_NOT_POSITIVE);
             return 1;
         }
         if (p.slowgiven && s->work.axlim[AX_STRESSLOWER] <= kEps53) {
-            xpmlog(510, 178);
+            xpmlog(510, E510_POW_NOT_POSITIVE);
             return 1;
         }
         if (p.supgiven && s->work.axlim[AX_STRESSUPPER] <= kEps53) {
-            xpmlog(510, 178);
+            xpmlog(510, E510_POW_NOT_POSITIVE);
             return 1;
         }
         lo = std::log10(p.slowgiven ? s->work.axlim[AX_STRESSLOWER] : smin);
@@ -258,7 +262,7 @@ int stressscl(vyxstate* s, double smin, double smax) {
         n = static_cast<int>(k1 - k0);
     }
     if (hi <= lo) {
-        xpmlog(510, 76);
+        xpmlog(510, E510_STRESS_AXIS_NO_RANGE);
         return 1;
     }
     plotlay* f = s->plot.frame;
@@ -274,7 +278,7 @@ int stressscl(vyxstate* s, double smin, double smax) {
             const double x = sc.min + i * sc.incr;
             pos[i] = s->opts.stress_fn(x);
             if (!std::isfinite(pos[i])) {
-                xpmlog(510, 699, x);
+                xpmlog(510, E510_STRESS_AXIS_NOT_FINITE, x);
                 return 1;
             }
             lab[i] = x;

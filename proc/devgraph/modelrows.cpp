@@ -1,5 +1,5 @@
 // The relation plot's observations read again through the MODEL (see devgraph.h).
-#include "proc/devgraph/devgraph.h"
+#include "proc/devgraph/devgraph_internal.h"
 
 #include <cmath>
 

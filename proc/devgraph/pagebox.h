@@ -1,35 +1,12 @@
-// Boxes on the page (percent of the page) and the room labels find among them: a label
-// takes the first place, nearest to where it belongs, that no label placed before and no
-// line it must keep off crosses.
+// The room labels find among boxes on the page (PageBox, devgraph.h): a label takes the first
+// place, nearest to where it belongs, that no label placed before and no line it must keep
+// off crosses.
 #pragma once
 #include <algorithm>
 #include <cmath>
 #include <vector>
 
-struct PageBox {
-    double x0, y0, x1, y1;
-    bool holds(double x, double y) const { return x >= x0 && x <= x1 && y >= y0 && y <= y1; }
-    bool overlaps(const PageBox& b) const { return x0 < b.x1 && b.x0 < x1 && y0 < b.y1 && b.y0 < y1; }
-    bool inside(const PageBox& b) const { return x0 >= b.x0 && x1 <= b.x1 && y0 >= b.y0 && y1 <= b.y1; }
-    PageBox moved(double dx, double dy) const { return {x0 + dx, y0 + dy, x1 + dx, y1 + dy}; }
-    // Whether the segment from (ax, ay) to (bx, by) meets the box (Liang-Barsky).
-    bool meets(double ax, double ay, double bx, double by) const {
-        if (!std::isfinite(ax) || !std::isfinite(ay) || !std::isfinite(bx) || !std::isfinite(by)) return false;
-        double t0 = 0, t1 = 1;
-        const double dx = bx - ax, dy = by - ay;
-        const double p[4] = {-dx, dx, -dy, dy}, q[4] = {ax - x0, x1 - ax, ay - y0, y1 - ay};
-        for (int k = 0; k < 4; ++k) {
-            if (p[k] == 0) {
-                if (q[k] < 0) return false;
-                continue;
-            }
-            const double r = q[k] / p[k];
-            if (p[k] < 0) t0 = std::max(t0, r);
-            else t1 = std::min(t1, r);
-        }
-        return t0 <= t1;
-    }
-};
+#include "proc/devgraph/devgraph.h"
 
 // The labels of one panel: the boxes they took and the polylines (x, y pairs) they keep off.
 class LabelRoom {

@@ -1,11 +1,11 @@
 // Page layout: graph start per destination, margins and fonts, frame and panel geometry.
-#include "proc/devgraph/devgraph.h"
+#include "proc/devgraph/devgraph_internal.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
-#include "proc/framework/devices.h"
+#include "proc/devgraph/devices.h"
 #include "proc/framework/hostgraphics.h"
 #include "proc/framework/gparm.h"
 #include "proc/framework/locale_fmt.h"
@@ -14,6 +14,8 @@
 #include "proc/framework/textpad.h"
 #include "proc/vyxstate.h"
 #include "proc/framework/wholenum.h"
+#include "proc/framework/msghost.h"
+#include "proc/framework/msg510.h"
 
 namespace {
 
@@ -108,10 +110,10 @@ int vyxgini(vyxstate* s) {
     if (!c.nocollect && c.gstate) c.gstate->flags &= ~GGS_COLLECT;
     int rc = ggsload(c.gstate, 0, 0);
     if (rc == -1) {
-        xpmlog(510, 8);
-        xpmlog(510, 9);
+        xpmlog(510, E510_GRAPHICS_CANNOT_START);
+        xpmlog(510, E510_NO_PLOTS);
     } else if (rc == 1) {
-        xpmlog(510, 7);
+        xpmlog(510, E510_GRAPHICS_NOT_LOADED);
     }
     if (rc != 0) {
         s->plot.gstarted = 0;
@@ -119,8 +121,8 @@ int vyxgini(vyxstate* s) {
     }
     c.published = c.gstate ? c.gstate->flags & GGS_COLLECT : 0;
     if (s->inwork.annoflag && wiinstl(kAnnotate, "ZORXGANO", 1) != 0) {
-        xpmlog(129, 53);
-        xpmlog(510, 679);
+        xpmlog(129, E129_GRAPHICS_MODULE);
+        xpmlog(510, W510_ANNOTATE_NOT_LOADED);
         s->inwork.annoflag = 0;
     }
     s->plot.gctx = ggxget(nullptr);
@@ -373,8 +375,8 @@ int vyxppag(vyxstate* s) {
     }
     // 8. Too narrow.
     if (f->fw < f->chw) {
-        xpmlog(510, 34);
-        if (nrows > 1 || ncols > 1) xpmlog(510, 35);
+        xpmlog(510, E510_FRAME_TOO_SMALL);
+        if (nrows > 1 || ncols > 1) xpmlog(510, N510_FEWER_PANELS);
         return RC_SPEC;
     }
     // 9. Label step of the horizontal ticks; never negative (a step of -1 would make every
@@ -390,7 +392,7 @@ int vyxppag(vyxstate* s) {
         int rows = satint(std::floor(h / f->chh + GZ_EPS));
         int m = f->nvtick - 1;
         if (m < 1 || rows < m) {
-            xpmlog(510, 34);
+            xpmlog(510, E510_FRAME_TOO_SMALL);
             return RC_SPEC;
         }
         f->fh = m * (rows / m) * f->chh;
@@ -403,8 +405,8 @@ int vyxppag(vyxstate* s) {
         f->fh /= nrows;
     }
     if (f->fh < f->chh) {
-        xpmlog(510, 34);
-        if (nrows > 1 || ncols > 1) xpmlog(510, 35);
+        xpmlog(510, E510_FRAME_TOO_SMALL);
+        if (nrows > 1 || ncols > 1) xpmlog(510, N510_FEWER_PANELS);
         return RC_SPEC;
     }
     // 14. Frame bottom and the label step of the vertical ticks.

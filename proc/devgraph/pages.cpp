@@ -1,14 +1,15 @@
 // The page loop's pieces that read the state: the segment of a page, legends, symbols, the
 // page driver's set-up and grid cells, and the loop over the output destinations.
-#include "proc/devgraph/devgraph.h"
+#include "proc/devgraph/devgraph_internal.h"
 
 #include <algorithm>
 #include <cstring>
 
 #include "proc/devgraph/legends.h"
-#include "proc/framework/destctx.h"
+#include "proc/devgraph/destinations.h"
 #include "proc/framework/expect.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/vyxstate.h"
 
 void Pages::begin() {
@@ -22,7 +23,7 @@ void Pages::end() {
     if (!open) return;
     open = false;
     if (ggcseg(0, &seg, 0) == 1)
-        xpmlog(510, 39);
+        xpmlog(510, W510_PAGE_NOT_CLOSED);
     else
         ggplrdx(s->plot.gfilew, s->plot.segdesc);
     if (!s->plot.gdest.nocollect) zqsgmt(&s->plot.gdest);

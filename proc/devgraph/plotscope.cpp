@@ -1,7 +1,7 @@
 // The plot layout and drawing fields of the state block when a pool goes, and the defaults
 // a statement of each kind starts from.
 #include "proc/framework/poolscope.h"
-#include "proc/framework/vyxinit.h"
+#include "proc/framework/stmtkinds.h"
 #include "proc/vyxstate.h"
 
 void plotstate_stmtgone(vyxstate* s) {

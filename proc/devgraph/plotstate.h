@@ -79,10 +79,10 @@ void plotstate_start(vyxstate* s, StmtKind kind);
 
 // Fields of plotstate used outside devgraph (folders of proc/, from scripts/fieldtable; "written"
 // counts assignments, ++ and --, addresses taken, non-const references bound and copies into):
-//   gdest        written in devgraph, framework
+//   gdest        written in devgraph, main
 //   gctx         written in devgraph; read in mcf
 //   symarr       written in devgraph; read in mcf
-//   gstarted     written in devgraph, framework
+//   gstarted     written in devgraph, main
 //   frame        written in devgraph, lifedist, mcf; read in statgraph
 //   inset        written in devgraph, statgraph
 //   regpstate    written in devgraph; read in statgraph

@@ -5,10 +5,11 @@
 #include <cstring>
 
 #include "host/hostdefs.h"
-#include "proc/devgraph/devgraph.h"
+#include "proc/devgraph/devgraph_internal.h"
 #include "proc/devgraph/pagebox.h"
 #include "proc/devgraph/ppdraw.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
 #include "proc/lifedist/lifedist.h"
@@ -119,7 +120,7 @@ int failures(vyxstate* s, grpnode* g, const Setup& u, Marks& m) {
     xcpoint(g->ufile2, 0);
     for (int32_t done = 0; done < n;) {
         if (xcread(g->ufile2, block, CR_BLOCKBYTES) != 0) {
-            xpmlog(510, MSG_ROWS_END_EARLY);
+            xpmlog(510, E510_FILE_ENDS_EARLY);
             return RC_READ;
         }
         const int32_t k = std::min<int32_t>(CR_PERBLOCK, n - done);

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "proc/devgraph/devgraph.h"
+#include "proc/devgraph/devgraph_internal.h"
 #include "proc/framework/optslots.h"
 #include "proc/vyxstate.h"
 #include "proc/framework/hostsvc.h"

@@ -1,5 +1,5 @@
 // Reference lines and their intersections with the fitted lines.
-#include "proc/devgraph/devgraph.h"
+#include "proc/devgraph/devgraph_internal.h"
 #include "proc/devgraph/insetroom.h"
 #include "proc/framework/optslots.h"
 
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/textpad.h"
 #include "proc/framework/wholenum.h"
 #include "proc/lifedist/lifedist.h"
@@ -51,7 +52,23 @@ struct RefPen {
     void warn(int msg, double v) const {
         if (drawing()) xpmlog(510, msg, v);
     }
+    // A value off the axis: the option that gave it and the value, once per call and only for
+    // the group the statement is at (a relation plot passes no group and calls once).
+    void offaxis(const vyxstate* s, const grpnode* group, bool* warned, int msg, const char* option, double v) const {
+        if (!*warned && (!group || group == s->groups.curgrp) && drawing()) xpmlog(510, msg, option, v);
+        *warned = true;
+    }
 };
+
+// The option whose values are drawn as the lines `which` (REF_HREF or REF_VREF): without
+// statistical graphics the lists of PREF= and LREF= take the places of those of HREF= and
+// VREF=, and a message about a line names the option the user wrote.
+const char* refoption(const vyxstate* s, int which) {
+    const auto& r = s->work.refs;
+    for (int k : {REF_PREF, REF_LREF})
+        if (r.counts[k] > 0 && r.vals[k] == r.vals[which]) return k == REF_PREF ? "PREF" : "LREF";
+    return which == REF_HREF ? "HREF" : "VREF";
+}
 
 bool logtime(const vyxstate* s, int axis) {
     if (s->popt.pflags.ismcf) return s->plot.axlog[axis] != 0;
@@ -289,21 +306,20 @@ void hrefs(vyxstate* s, const grpnode* group, const RefPen& pen) {
         double v = s->work.refs.vals[REF_HREF][k];
         if (probaxis) {
             if (!(v >= 0 && v <= 100)) {
-                pen.warn(124, v);
+                pen.warn(W510_REF_PROB_OUTSIDE, v);
                 continue;
             }
             v = s->opts.quant_fn(v / 100);
         } else if (logtime(s, 0)) {
             if (!(v >= GZ_UNIT)) {
-                pen.warn(123, v);
+                pen.warn(W510_REF_NOT_ON_LOG_AXIS, v);
                 continue;
             }
             v = std::log10(v);
         }
         const double x = v * f->hfac + f->hoff;
         if (!(x >= a.left && x <= a.right)) {
-            if (!warned && group == s->groups.curgrp) pen.warn(47);
-            warned = true;
+            pen.offaxis(s, group, &warned, W510_REF_OFF_HAXIS, refoption(s, REF_HREF), s->work.refs.vals[REF_HREF][k]);
             continue;
         }
         pen.line(x, a.bottom, x, a.top, ltype, color);
@@ -332,21 +348,20 @@ void vrefs(vyxstate* s, const grpnode* group, const RefPen& pen) {
         double v = s->work.refs.vals[REF_VREF][k];
         if (probaxis) {
             if (!(v >= 0 && v <= 100)) {
-                pen.warn(124, v);
+                pen.warn(W510_REF_PROB_OUTSIDE, v);
                 continue;
             }
             v = s->opts.quant_fn(v / 100);
         } else if (logtime(s, 1)) {
             if (!(v >= GZ_UNIT)) {
-                pen.warn(123, v);
+                pen.warn(W510_REF_NOT_ON_LOG_AXIS, v);
                 continue;
             }
             v = std::log10(v);
         }
         const double y = v * f->vfac + f->voff;
         if (!(y >= a.bottom && y <= a.top)) {
-            if (!warned && group == s->groups.curgrp) pen.warn(46);
-            warned = true;
+            pen.offaxis(s, group, &warned, W510_REF_OFF_VAXIS, refoption(s, REF_VREF), s->work.refs.vals[REF_VREF][k]);
             continue;
         }
         pen.line(a.left, y, a.right, y, ltype, color);
@@ -386,18 +401,26 @@ void vyxgsrl(vyxstate* s) {
     const int ltype = ltypeof(s->inwork.curstmt, slot::plot::LSREF), color = s->plot.colors[GC_SREF] > 0 ? s->plot.colors[GC_SREF] : 1;
     const double h = f->txth, d = 0.5 * h * f->chdiv;
     int step = 0;
+    bool warned = false;
     ggtext t = labeltext(s, GC_SREF);
     for (int k = 0; k < s->work.refs.counts[REF_SREF]; ++k) {
         double v = s->work.refs.vals[REF_SREF][k];
         if (s->opts.stressrel == 3) {
             if (!(v >= GZ_UNIT)) {
-                xpmlog(510, 123, v);
+                xpmlog(510, W510_REF_NOT_ON_LOG_AXIS, v);
                 continue;
             }
             v = std::log10(v);
         }
         const double x = v * f->hfac + f->hoff;
-        if (!(x >= a.left && x <= a.right)) continue;
+        if (!(x >= a.left && x <= a.right)) {
+            // Not drawn, as an HREF= value off its axis; the warning is ours, with the value as
+            // the statement gave it (the relation's transform has replaced the list's).
+            double given = v;
+            optnum(s->inwork.curstmt, slot::plot::SREF, k, &given);
+            RefPen{}.offaxis(s, nullptr, &warned, W510_REF_OFF_HAXIS, "SREF", given);
+            continue;
+        }
         ggdraw(0, x, a.bottom, x, f->fy + f->fh + f->gapt, ltype, color);
         char label[17];
         int len = reflabel(s, REF_SREF, k, label);

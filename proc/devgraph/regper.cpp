@@ -5,8 +5,9 @@
 #include <cstring>
 
 #include "host/hostdefs.h"
-#include "proc/devgraph/devgraph.h"
+#include "proc/devgraph/devgraph_internal.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/effects/effects.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"
@@ -83,12 +84,12 @@ int otherused(const levstate* ls, int k) {
 double* modellines(vyxstate* s, regpstate* rp) {
     const levstate* ls = mdllevstate(s);
     if (!ls) {
-        xpmlog(510, 162);
+        xpmlog(510, E510_FITTYPE_MODEL_MISMATCH);
         return nullptr;
     }
     const int k = modelstressindex(s);
     if (k < 0) {
-        xpmlog(510, 696);
+        xpmlog(510, E510_RELPLOT_STRESS_NOT_MODEL);
         return nullptr;
     }
     rp->npts = kModelPoints;
@@ -102,7 +103,7 @@ double* modellines(vyxstate* s, regpstate* rp) {
     if (var && var->ptr && var->count > 0) {
         ix = continuousindex(ls, static_cast<const int32_t*>(var->ptr)[0]);
         // A variable the MODEL does not have: its values cannot move the lines.
-        if (ix < 0) xpmlog(510, 6960);
+        if (ix < 0) xpmlog(510, W510_RELPLOT_VALUES_NOT_MODEL);
     }
     bool valuelist = false;
     // Only the variables the MODEL's effects use draw curves: a CLASS variable the MODEL does
@@ -128,7 +129,7 @@ double* modellines(vyxstate* s, regpstate* rp) {
     }
     const int np = static_cast<int>(s->opts.pctcount);
     if (np > 1 && rp->ncurve > 1 && s->opts.rdxgraph) {
-        xpmlog(510, 577);
+        xpmlog(510, E510_RELPLOT_SEVERAL_PCT);
         xexit(RC_SPEC, 0);
         return nullptr;
     }

@@ -11,11 +11,12 @@
 
 #include "host/hostdefs.h"
 #include "host/vec472_sort.h"
-#include "proc/devgraph/devgraph.h"
+#include "proc/devgraph/devgraph_internal.h"
 #include "proc/framework/optslots.h"
 #include "proc/devgraph/pagebox.h"
 #include "proc/devgraph/ppdraw.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/hostsvc_util.h"
 #include "proc/effects/effects.h"
 #include "proc/framework/pools.h"
@@ -110,7 +111,7 @@ int64_t writerows(vyxstate* s, double* buf, int R, int W) {
     auto flush = [&]() {
         if (inbuf == 0) return true;
         if (xcwrite(s->pools.utilfile, buf, int64_t(inbuf) * W * 8) != 0) {
-            xpmlog(510, 15);
+            xpmlog(510, E510_FILE_WRITE);
             xexit(RC_WRITE, 0);
             return false;
         }
@@ -171,7 +172,7 @@ int drawrows(vyxstate* s, double* buf, int R, int W, int64_t rows, Marks* m, con
     xcpoint(s->pools.utilfile, 0);
     for (int64_t done = 0; done < rows; done += R) {
         if (xcread(s->pools.utilfile, buf, int64_t(R) * W * 8) != 0) {
-            xpmlog(510, 22);
+            xpmlog(510, E510_FILE_ENDS_EARLY);
             return RC_READ;
         }
         const int n = static_cast<int>(std::min<int64_t>(R, rows - done));
@@ -413,7 +414,7 @@ int regplt(vyxstate* s, const double* pctlines) {
         }
         RowsFile file(s);
         if (ufopen(&s->pools.utilfile) != 0) {
-            xpmlog(510, 13);
+            xpmlog(510, E510_FILE_OPEN);
             return 1;
         }
         const int64_t rows = writerows(s, buf, R, W);

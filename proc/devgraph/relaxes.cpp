@@ -5,11 +5,12 @@
 #include <cmath>
 #include <cstring>
 
-#include "proc/devgraph/devgraph.h"
+#include "proc/devgraph/devgraph_internal.h"
 #include "proc/vyxstate.h"
 #include "proc/devgraph/ppaxes.h"
 #include "proc/framework/gparm.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
@@ -153,7 +154,7 @@ void stresstitle(Panel& a) {
     if (w > f->fw && text != s->groups.clsnames[0]) {
         if (!f->lblwarned) {
             f->lblwarned = 1;
-            xpmlog(510, 41, txtarg(text, len));
+            xpmlog(510, W510_AXIS_LABEL_TOO_WIDE, txtarg(text, len));
         }
         text = s->groups.clsnames[0];
         len = s->groups.clsnamelen[0];
@@ -187,7 +188,7 @@ void lifetitle(Panel& a) {
             std::memcpy(buf, o->ptr, static_cast<size_t>(n));
             len = n;
         } else {
-            len = wzstrip(buf, xpmstr(buf, 40, 510, 40));
+            len = wzstrip(buf, xpmstr(buf, 40, 510, T510_PERCENT));
         }
     } else {
         const vardesc* v = s->input.rspvars[0];
@@ -206,7 +207,8 @@ void lifetitle(Panel& a) {
         if (!fits) {
             std::memset(buf, ' ', 1024);
             const bool thr = s->work.thrflags[TH_GIVEN] != 0;
-            len = v ? xpmstr(buf, 1024, 510, thr ? 917 : 916, txtarg(v->name, v->namelen)) : xpmstr(buf, 40, 510, 40);
+            len = v ? xpmstr(buf, 1024, 510, thr ? T510_LIFE_LABEL_THRESHOLD : T510_LIFE_LABEL, txtarg(v->name, v->namelen))
+                    : xpmstr(buf, 40, 510, T510_PERCENT);
             len = wzstrip(buf, std::min(len, 1024));
         }
     }

@@ -6,13 +6,14 @@
 #include <cstring>
 
 #include "host/hostdefs.h"
-#include "proc/devgraph/devgraph.h"
+#include "proc/devgraph/devgraph_internal.h"
 #include "proc/framework/gparm.h"
 #include "proc/framework/optslots.h"
 #include "proc/devgraph/ppaxes.h"
 #include "proc/devgraph/pagebox.h"
 #include "proc/devgraph/ppdraw.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
 #include "proc/framework/wholenum.h"
@@ -184,7 +185,7 @@ int levellines(vyxstate* s) {
             if (!missing(y)) {
                 y = (ln ? y * kLog10e : y) * f->vfac + f->voff;
                 if ((y < f->fy || y > f->fy + f->fh) && !warned) {
-                    xpmlog(510, 199);
+                    xpmlog(510, W510_PCTLINE_CLIPPED);
                     warned = true;
                 }
             }
@@ -213,9 +214,11 @@ void symlegend(vyxstate* s, const ggmarkblk* blocks, const int* colors, const bo
     Entry list[3];
     int n = 0;
     switch (s->inwork.rspkind) {
-        case 0: list[n++] = {0, 675}; break;
-        case 1: list[n++] = {1, 676}, list[n++] = {0, 675}; break;
-        case 2: list[n++] = {2, 677}, list[n++] = {1, 676}, list[n++] = {0, 678}; break;
+        case 0: list[n++] = {0, T510_UNCENSORED}; break;
+        case 1: list[n++] = {1, T510_RIGHT_CENSORED}, list[n++] = {0, T510_UNCENSORED}; break;
+        case 2:
+            list[n++] = {2, T510_LEFT_CENSORED}, list[n++] = {1, T510_RIGHT_CENSORED}, list[n++] = {0, T510_INTERVAL_CENSORED};
+            break;
         default: break;
     }
     ggtext t = plottext(s, h);

@@ -1,5 +1,5 @@
 // Segments and label strips.
-#include "proc/devgraph/devgraph.h"
+#include "proc/devgraph/devgraph_internal.h"
 #include "proc/framework/optslots.h"
 #include "proc/vyxstate.h"
 
@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/textpad.h"
 
 namespace {
@@ -97,7 +98,7 @@ void* vyxsgmt(vyxstate* s, void* words[2]) {
         std::memcpy(name, given, static_cast<size_t>(std::min(len, 8)));
         if (len >= 9) longname = gglongname{static_cast<uint16_t>(len), given};
     } else {
-        xpmstr(name, 8, 510, 37);
+        xpmstr(name, 8, 510, T510_PROC_NAME);
     }
     c.segname = rdxtxt(name, 8);
     char desc[256];
@@ -107,7 +108,7 @@ void* vyxsgmt(vyxstate* s, void* words[2]) {
         s->plot.segdesc = rdxtxt(d, dlen);
         std::memcpy(desc, d, static_cast<size_t>(std::min(dlen, 256)));
     } else {
-        const int n = s->input.stmtkind == 3 ? 547 : s->input.stmtkind == 4 ? 548 : 546;
+        const int n = s->input.stmtkind == 3 ? T510_MCFPLOT_DESCR : s->input.stmtkind == 4 ? T510_RELPLOT_DESCR : T510_PROBPLOT_DESCR;
         s->plot.segdesc = rdxmsg(510, n);
         xpmstr(desc, 256, 510, n);
     }

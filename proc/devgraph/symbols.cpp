@@ -1,5 +1,5 @@
 // Symbols, colours, patterns and frame fills.
-#include "proc/devgraph/devgraph.h"
+#include "proc/devgraph/devgraph_internal.h"
 
 #include <algorithm>
 #include <cmath>
@@ -56,6 +56,21 @@ void setnamed(plotstate& plot, int role, const char name[8]) {
     std::memcpy(plot.colornames[role], name, 8);
 }
 
+// Whether some group of a probability plot draws its fitted line (and so its band): none does
+// under NOFITLINE or FITTYPE=NONE, nor a group whose fit failed.
+bool fitlinedrawn(const vyxstate* s) {
+    const groupstate& gs = s->groups;
+    if (gs.nclass == 0) return !gs.rootgrp.nofit;
+    if (gs.nclass == 2) {
+        for (uint32_t k = 0; gs.grpgrid && k < gs.nlev[0] * gs.nlev[1]; ++k)
+            if (gs.grpgrid[k] && !gs.grpgrid[k]->nofit) return true;
+        return false;
+    }
+    for (const grpnode* g = gs.grplist.head; g; g = g->next)
+        if (!g->nofit) return true;
+    return false;
+}
+
 }  // namespace
 
 int vyxsymb(vyxstate* s) {
@@ -93,9 +108,10 @@ int vyxsymb(vyxstate* s) {
     }
     const bool nodefs = first->symbol[0] == 0 && blank8(first->color) && blank8(first->symcolor);
     const bool lfit = optcount(r, ps::LFIT) > 0;
-    // An MCF plot of points (INTERPOLATE= neither STEP nor JOIN) draws no line of a group:
-    // its groups keep the solid type, so that the legend shows their symbols alone.
-    const bool grouplines = !s->popt.pflags.ismcf || s->mcf.mcftype != 0;
+    // An MCF plot of points (INTERPOLATE= neither STEP nor JOIN) draws no line of a group, nor
+    // does a probability plot without fitted lines (NOFITLINE): its groups keep the solid type,
+    // so that the legend shows their symbols alone.
+    const bool grouplines = s->popt.pflags.ismcf ? s->mcf.mcftype != 0 : relation || fitlinedrawn(s);
     const bool overlaid = s->popt.pflags.overlay && s->groups.nclass >= 1 && g > 1 && grouplines;
     for (int k = 0; k < g; ++k) {
         symrec& line = s->plot.symarr[k];

@@ -11,12 +11,11 @@
 
 #include "host/hostdefs.h"
 #include "proc/framework/expect.h"
-#include "proc/devgraph/devgraph.h"
+#include "proc/devgraph/devgraph_internal.h"
 #include "proc/framework/hostgraphics.h"
 #include "proc/devgraph/legends.h"
 #include "proc/devgraph/ppaxes.h"
 #include "proc/devgraph/ppdraw.h"
-#include "proc/framework/analyses.h"
 #include "proc/framework/gparm.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/optslots.h"

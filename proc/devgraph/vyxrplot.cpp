@@ -5,12 +5,12 @@
 #include <cmath>
 
 #include "host/hostdefs.h"
-#include "proc/devgraph/devgraph.h"
+#include "proc/devgraph/devgraph_internal.h"
 #include "proc/devgraph/legends.h"
 #include "proc/devgraph/ppaxes.h"
 #include "proc/devgraph/ppdraw.h"
-#include "proc/framework/analyses.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/effects/effects.h"
 #include "proc/framework/optslots.h"
 #include "proc/vyxstate.h"
@@ -22,7 +22,7 @@ namespace {
 bool toomanyvariables(const modelstate& mdl) {
     const usedvars v = usedvariables(mdl.mdllev ? mdl.mdllev->lstate : nullptr);
     if (v.ncls + v.ncont <= 2) return false;
-    xpmlog(510, 694);
+    xpmlog(510, E510_RELPLOT_MODEL_VARIABLES);
     return true;
 }
 
@@ -53,7 +53,7 @@ int regscales(vyxstate* s) {
     for (int i = 0; i < l->ncontv && k < 0; ++i)
         if (l->contv[i].varinfo && l->contv[i].varinfo->varnum == s->groups.clsvars[0]) k = i;
     if (k < 0) {
-        xpmlog(510, 696);
+        xpmlog(510, E510_RELPLOT_STRESS_NOT_MODEL);
         return 1;
     }
     return stressscl(s, s->mdl.stressvals[2][k], s->mdl.stressvals[1][k]);

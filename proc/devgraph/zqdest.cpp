@@ -1,11 +1,12 @@
 // Output destinations and segment lists of a device-graphics plot statement.
-#include "proc/framework/destctx.h"
+#include "proc/devgraph/destinations.h"
 
 #include <cstring>
 
-#include "proc/framework/devices.h"
+#include "proc/devgraph/devices.h"
 #include "proc/framework/hostgraphics.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msghost.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
 #include "proc/framework/wobmth.h"
@@ -49,7 +50,7 @@ int zqidest(destctx* c) {
     }
     c->dests = static_cast<obdestlist*>(d[0].v.p);
     if (!c->dests || c->dests->count <= 0) {
-        xpmlog(580, 18);
+        xpmlog(580, W580_NO_GRAPHICS_DESTINATION);
         zqdfree(c);
         return RC_SETUP;
     }

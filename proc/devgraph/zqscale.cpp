@@ -1,5 +1,5 @@
 // Nice axis scaling: the search for the nice increment and the snapping of the ends.
-#include "proc/devgraph/devgraph.h"
+#include "proc/devgraph/devgraph_internal.h"
 
 #include <climits>
 #include <cmath>

@@ -3,7 +3,7 @@
 // level combination seen) or the coded design (each CLASS variable's coding vector, crossed).
 #pragma once
 #include <cstdint>
-#include "proc/effects/effects.h"
+#include "proc/effects/effects_internal.h"
 
 // The ncols doubles of the row. contval and levidx may be null or the control block's own
 // arrays; otherwise they are copied in first. No allocation.

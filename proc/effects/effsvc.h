@@ -45,6 +45,13 @@ inline void leftjust(char* s, int len) {
     std::memset(s + len - i, ' ', static_cast<size_t>(i));
 }
 
+// Whether a fixed-width text is all blanks.
+inline bool blanktext(const char* s, int len) {
+    for (int i = 0; i < len; ++i)
+        if (s[i] != ' ') return false;
+    return true;
+}
+
 // Length of a fixed-width text without its trailing blanks.
 inline int striplen(const char* s, int len) {
     while (len > 0 && (s[len - 1] == ' ' || s[len - 1] == '\0')) --len;

@@ -7,10 +7,11 @@
 #include <cstring>
 #include <vector>
 #include "proc/effects/avltree.h"
-#include "proc/effects/effects.h"
+#include "proc/effects/effects_internal.h"
 #include "proc/effects/effsvc.h"
 #include "proc/effects/splines.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msgeffects.h"
 #include "proc/framework/hostsvc_util.h"
 #include "proc/framework/sortwrap.h"
 #include "proc/framework/textpad.h"
@@ -138,14 +139,14 @@ int polynomial(levctl* ctl, efrec* r) {
     const int namelen = r->namelen;
     if (p->centres) {
         if (mb->wsum == 0.0) {
-            xpmlog(174, 70, txtarg(r->name, namelen));
+            xpmlog(174, E174_POLY_NOT_CENTRED, txtarg(r->name, namelen));
             return 1;
         }
         for (int k = 0; k < n; ++k) p->centres[k] = mb->sums[r->contix[k]] / mb->wsum;
     }
     if (p->scales) {
         if (mb->freqsum < 2.0) {
-            xpmlog(174, 71, txtarg(r->name, namelen));
+            xpmlog(174, E174_POLY_NOT_SCALED, txtarg(r->name, namelen));
             return 1;
         }
         for (int k = 0; k < n; ++k) {

@@ -8,10 +8,11 @@
 #include <cstring>
 #include <string>
 #include <vector>
-#include "proc/effects/effects.h"
+#include "proc/effects/effects_internal.h"
 #include "proc/effects/effsvc.h"
 #include "proc/framework/hostsvc.h"
-#include "proc/framework/zorduvex.h"
+#include "proc/framework/xinit.h"
+#include "proc/framework/msgeffects.h"
 
 namespace {
 
@@ -52,12 +53,12 @@ std::string varname(dshandle ds, int32_t var) {
 // empty one (174/65).
 char onechar(levstate* ls, const std::string& t) {
     if (t.empty()) {
-        xpmlog(174, 65);
+        xpmlog(174, W174_SEPARATOR_EMPTY);
         raise(ls, 4);
         return ' ';
     }
     if (t.size() > 1) {
-        xpmlog(174, 64);
+        xpmlog(174, W174_SEPARATOR_TOO_LONG);
         raise(ls, 4);
     }
     return t[0];
@@ -169,7 +170,7 @@ int zlevParsePoly(int32_t nvars, polydesc* p, poolobj* pool, const stmtrec* st) 
     // standardisation
     const bool ask = stmtflag(st, EFF_STANDARDIZE), forbid = stmtflag(st, EFF_NOSTANDARDIZE);
     levstate* ls = &dummy;
-    if (ask && forbid) xpmlog(174, 72);
+    if (ask && forbid) xpmlog(174, W174_FORBID_AND_ASK);
     if (ask && !forbid) {
         p->stdmode = static_cast<uint8_t>(num(st, EFS_STDMETHOD, 3));
         p->stdsource = static_cast<uint8_t>(num(st, EFS_STDSOURCE, 1));
@@ -276,7 +277,7 @@ int zlevRepeatedKnotCheck(splinedesc* s) {
     for (int i = 0; i < s->nlisted; ++i)
         if (!ismissing(s->listed[i])) s->listed[n++] = s->listed[i];
     s->nlisted = n;
-    xpmlog(174, 62);
+    xpmlog(174, W174_KNOT_REPEATS_DROPPED);
     return 1;
 }
 
@@ -328,13 +329,13 @@ int zlevParseSpline(levstate* ls, splinedesc* s, const stmtrec* st, poolobj* poo
         raise(ls, 4);
     };
     if (s->basis == 2) {
-        if (s->knotmethod == 2) warn(26), s->knotmethod = 1;
-        if (bound) warn(27);
-        if (s->nobounds) warn(28);
-        if (s->knotmethod == 6) warn(60), s->knotmethod = 3;
+        if (s->knotmethod == 2) warn(W174_TPF_KNOTS_EQUAL), s->knotmethod = 1;
+        if (bound) warn(W174_TPF_NO_BOUNDS);
+        if (s->nobounds) warn(W174_TPF_NO_BOUNDARY_KNOTS);
+        if (s->knotmethod == 6) warn(W174_TPF_KNOTS_LIST), s->knotmethod = 3;
     } else {
-        if (s->nobounds && bound) warn(29), s->lower = s->upper = hostmissing();
-        if (s->knotmethod == 6 && bound) warn(68), s->lower = s->upper = hostmissing();
+        if (s->nobounds && bound) warn(W174_BOUNDS_EXCLUDED), s->lower = s->upper = hostmissing();
+        if (s->knotmethod == 6 && bound) warn(W174_LIST_KNOTS_NO_BOUNDS), s->lower = s->upper = hostmissing();
     }
     switch (s->knotmethod) {
         case 1:
@@ -361,7 +362,7 @@ int zlevParseSpline(levstate* ls, splinedesc* s, const stmtrec* st, poolobj* poo
             zlevQSort(s->listed, s->nlisted);
             if (zlevRepeatedKnotCheck(s)) raise(ls, 4);
             if (s->knotmethod == 6 && s->basis == 1 && s->nlisted < 2 * s->degree) {
-                xpmlog(174, 61);
+                xpmlog(174, E174_BSPLINE_TOO_FEW_KNOTS);
                 raise(ls, RC_SETUP);
                 return 1;
             }
@@ -404,7 +405,7 @@ std::vector<int32_t> addcont(levstate* ls, dshandle ds, std::vector<int32_t> v, 
         for (size_t i = 0; i < copy.size(); ++i)
             if (copy[i] > 0) {
                 const std::string nm = varname(ds, copy[i]);
-                xpmlog(174, 25, txtarg(nm.data(), static_cast<int>(nm.size())));
+                xpmlog(174, E174_EFFECT_NEEDS_NUMERIC, txtarg(nm.data(), static_cast<int>(nm.size())));
             }
         raise(ls, RC_SETUP);
         *status = 1;
@@ -421,7 +422,7 @@ void parsemulti(levstate* ls, dshandle ds, const stmtrec* st, const std::vector<
         for (int32_t v : copy)
             if (v < 0) {
                 const std::string nm = varname(ds, -v);
-                xpmlog(174, 24, txtarg(nm.data(), static_cast<int>(nm.size())));
+                xpmlog(174, E174_EFFECT_NEEDS_CLASS, txtarg(nm.data(), static_cast<int>(nm.size())));
             }
         raise(ls, RC_SETUP);
         *status = 1;
@@ -438,8 +439,8 @@ void parsemulti(levstate* ls, dshandle ds, const stmtrec* st, const std::vector<
 int parsesmooth(levstate* ls, dshandle ds, poolobj* pool, const stmtrec* st, const std::vector<int32_t>& vars,
                 parsedeffect& p, int* status) {
     if (zlevIsOnClassList(ls, static_cast<int>(vars.size()), vars.data())) {
-        if (p.kind == EF_POLY) xpmlog(174, 69);
-        else xpmlog(174, 23, txtarg(p.name.data(), static_cast<int>(p.name.size())));
+        if (p.kind == EF_POLY) xpmlog(174, E174_POLY_CLASS_VARIABLE);
+        else xpmlog(174, E174_EFFECT_KIND_SETTINGS, txtarg(p.name.data(), static_cast<int>(p.name.size())));
         raise(ls, RC_SETUP);
         *status = 1;
         return 0;
@@ -450,8 +451,8 @@ int parsesmooth(levstate* ls, dshandle ds, poolobj* pool, const stmtrec* st, con
         if (!p.spline) return RC_NOMEM;
         splinedesc probe{};
         if (zlevPartialParseSpline(ls, &probe, st, static_cast<int32_t>(vars.size()))) {
-            xpmlog(174, 34);
-            xpmlog(174, 73, txtarg(p.name.data(), static_cast<int>(p.name.size())));
+            xpmlog(174, N174_CONSTRUCTED_EFFECTS);
+            xpmlog(174, E174_SPLINE_NO_COLUMNS, txtarg(p.name.data(), static_cast<int>(p.name.size())));
             raise(ls, RC_SETUP);
             *status = 1;
             return 0;
@@ -477,7 +478,7 @@ int parseeffect(levstate* ls, dshandle ds, poolobj* pool, const stmtrec* st, par
     p.name = text(st, EFS_NAME, "");
     std::vector<int32_t> vars = varlist(st, EFS_VARS);
     if (vars.empty()) {
-        xpmlog(174, 67, txtarg(p.name.data(), static_cast<int>(p.name.size())));
+        xpmlog(174, E174_EFFECT_NO_VARIABLES, txtarg(p.name.data(), static_cast<int>(p.name.size())));
         raise(ls, RC_EFFECTS);
         *status = 1;
         return 0;
@@ -497,7 +498,7 @@ int parseeffect(levstate* ls, dshandle ds, poolobj* pool, const stmtrec* st, par
         case EF_SPLINE:
         case EF_POLY: return parsesmooth(ls, ds, pool, st, vars, p, status);
         default:
-            xpmlog(174, 23, txtarg(p.name.data(), static_cast<int>(p.name.size())));
+            xpmlog(174, E174_EFFECT_KIND_SETTINGS, txtarg(p.name.data(), static_cast<int>(p.name.size())));
             raise(ls, RC_SETUP);
             *status = 1;
             return 0;
@@ -610,7 +611,7 @@ int zlevProcessEffectStatements(levstate* ls, dshandle ds, int32_t** efstlist) {
     const std::vector<stmtrec*> stmts = effectstatements();
     if (stmts.empty()) return 0;
     poolobj* pool = effpool();
-    xpmlog(174, 34);
+    xpmlog(174, N174_CONSTRUCTED_EFFECTS);
     const int ns = static_cast<int>(stmts.size());
     int32_t* list = poolget<int32_t>(pool, 2 * ns, poolflag::zeroed_marked);
     if (!list) return RC_NOMEM;

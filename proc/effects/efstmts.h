@@ -4,7 +4,7 @@
 #pragma once
 #include <cstdint>
 #include "host/stmtrec.h"
-#include "proc/effects/effects.h"
+#include "proc/effects/effects_internal.h"
 
 enum : int {
     EFS_NAME = 0,          // text: the effect's name (its label)

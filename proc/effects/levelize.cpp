@@ -1,15 +1,14 @@
-// Class levelization in the procedure's thread: the level work block, the data pass, the
-// finishing of each variable and the lookup of a formatted value.
-#include "proc/effects/effects.h"
+// Class levelization in the procedure's thread: the level work block, the notes of one
+// observation's levels, the ranges of the continuous variables and the lookup of a
+// formatted value.
+#include "proc/effects/effects_internal.h"
 
 #include <algorithm>
 #include <cfloat>
 #include <cstring>
-#include <vector>
 #include "proc/effects/effsvc.h"
-#include "proc/effects/rdlayout.h"
-#include "proc/effects/workers.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msgeffects.h"
 #include "proc/framework/hostsvc_util.h"
 #include "proc/framework/textpad.h"
 
@@ -88,12 +87,6 @@ bool hashgrow(poolobj* pool, levtexthash* t) {
     return true;
 }
 
-bool blanktext(const char* s, int len) {
-    for (int i = 0; i < len; ++i)
-        if (s[i] != ' ') return false;
-    return true;
-}
-
 // ---- default readers of the work block: straight from the data set in lwowner
 
 dshandle ownerds(levwork* w) { return static_cast<dshandle>(w->lwowner); }
@@ -126,7 +119,7 @@ int defaultvals(levwork* w, levstate* ls) {
         if (c->fmtlen < need && !c->wwarned) {
             c->wwarned = 1;
             if (c->wmsggrp && c->wmsgnum) xpmlog(c->wmsggrp, c->wmsgnum, txtarg(levvarname(c), levvarnamelen(c)), c->fmtlen);
-            else xpmlog(172, 14, txtarg(levvarname(c), levvarnamelen(c)), c->fmtlen);
+            else xpmlog(172, W172_CLASS_FORMAT_SHORT, txtarg(levvarname(c), levvarnamelen(c)), c->fmtlen);
         }
         if (v->xvget1v(ds, c->varinfo->varnum, w->lwfmt[i], c->fmtlen) != 0) ok = 0;
         if (c->varinfo->d.type == 1) {
@@ -322,41 +315,6 @@ int zlevad1(levwork* w, levstate* ls) {
     return rc;
 }
 
-namespace {
-
-// zlevad1 on the values where the default reader's buffer holds them (the reader of the
-// model is levdirectreader's); -1 when the buffer cannot serve (the caller then runs zlevad1
-// on the same observation).
-int levad1direct(levwork* w, levstate* ls, levctl* ctl, levbufview& view) {
-    const levrdlayout* lay = nullptr;
-    const char* buf = levreadobs(ctl, ctl->wantcls != 0, &lay);
-    if (!buf) return 1;
-    if (lay != view.lay && (!lay->formatted || !view.plan(ls, lay, w->lwpool))) return -1;
-    if (ls->freqvar) levcopyrole(ctl, lay, buf, 'f', &ls->freqval);
-    if (!(ls->lsflags2 & LS2_KEEPINC) && !view.complete(buf)) return 0;
-    const int32_t count = ls->freqvar ? levfreqcount(ls->freqval) : 1;
-    int rc = 0;
-    for (int i = 0; i < view.ncls; ++i) {
-        if (!w->lwactive[i]) continue;
-        const levclass* c = &ls->classv[i];
-        const levbufview::clsval& v = view.cls[i];
-        const bool missok = c->lvoptb && !c->lvmiss;
-        if (v.numeric) {
-            double x;
-            std::memcpy(&x, buf + v.raw, 8);
-            if (ismissing(x) && !missok) continue;
-            rc |= levnoteone(w, ls, i, buf + v.fmt, x, nullptr, 0, count, -1);
-        } else {
-            if (blanktext(buf + v.raw, v.len) && !missok) continue;
-            rc |= levnoteone(w, ls, i, buf + v.fmt, 0.0, buf + v.raw, v.len, count, -1);
-        }
-    }
-    view.ranges(w, buf);
-    return rc;
-}
-
-}  // namespace
-
 void levresettrees(levwork* w, levstate* ls) {
     for (int i = 0; i < ls->nclassv; ++i) {
         w->lwroot[2 * i] = nullptr;
@@ -369,86 +327,6 @@ void levresettrees(levwork* w, levstate* ls) {
         w->lwmin[j] = DBL_MAX;
         w->lwmax[j] = -DBL_MAX;
     }
-}
-
-void zlevadd(dshandle, levwork* w, levstate* ls) {
-    if (w->lwthr && zlevworkers(w->lwthr) > 0) {
-        if (zlevaddthreads(w, ls) == 0) return;
-        // the workers failed: everything they found is dropped and the pass is redone here
-        levresettrees(w, ls);
-    }
-    w->lwwantfmt = 1;
-    if (w->lwinit(w, ls) != 0) return;
-    levctl* direct = levdirectreader(w);
-    levbufview view;
-    while (w->lwnext(w, ls))
-        if (!direct || levad1direct(w, ls, direct, view) < 0) {
-            direct = nullptr;
-            zlevad1(w, ls);
-        }
-}
-
-namespace {
-
-// The lookup table: the level texts sorted by byte value with their indexes (Shell sort).
-void SortLevels(levclass* c) {
-    const int n = c->nlev;
-    for (int k = 0; k < n; ++k) {
-        c->srtlev[k] = c->levels[k];
-        c->srtidx[k] = k;
-    }
-    for (int g = n / 2; g >= 1; g /= 2)
-        for (int j = g; j < n; ++j)
-            for (int k = j - g; k >= 0 && wzbcoff(c->srtlev[k], c->srtlev[k + g], c->fmtlen, 0) > 0; k -= g) {
-                std::swap(c->srtlev[k], c->srtlev[k + g]);
-                std::swap(c->srtidx[k], c->srtidx[k + g]);
-            }
-}
-
-}  // namespace
-
-int zlevlls(poolobj* pool, levwork* w, levstate* ls, int i) {
-    levclass* c = &ls->classv[i];
-    ztrelst(&w->lwroot[2 * i]);
-    std::vector<levnode*> nodes;
-    for (auto* p = reinterpret_cast<trenode*>(w->lwroot[2 * i]); p; p = p->next) nodes.push_back(reinterpret_cast<levnode*>(p));
-    const int n = static_cast<int>(nodes.size());
-    const int fl = c->fmtlen;
-    c->nlev = n;
-    c->levels = poolget<char*>(pool, n, poolflag::zeroed_marked);
-    c->srtlev = poolget<char*>(pool, n, poolflag::zeroed_marked);
-    c->srtidx = poolget<int32_t>(pool, n, poolflag::zeroed_marked);
-    c->levval = poolget<levvalue>(pool, n, poolflag::zeroed_marked);
-    char* texts = n > 0 ? static_cast<char*>(poolbytes(pool, static_cast<int64_t>(n) * (fl + 1), poolflag::raw_marked)) : nullptr;
-    if (n > 0 && (!c->levels || !c->srtlev || !c->srtidx || !c->levval || !texts)) {
-        xmemmsg(static_cast<int64_t>(n) * (fl + 40));
-        return -RC_NOMEM;
-    }
-    for (int k = 0; k < n; ++k) {
-        char* t = texts + static_cast<size_t>(k) * (fl + 1);
-        std::memcpy(t, nodes[static_cast<size_t>(k)]->text, static_cast<size_t>(fl));
-        t[fl] = '\0';
-        if (!c->keepjst) leftjust(t, fl);
-        c->levels[k] = t;
-        const levnode* nd = nodes[static_cast<size_t>(k)];
-        if (levisnumeric(c)) {
-            c->levval[k].num = nd->raw;
-        } else {
-            c->levval[k].text = pooltext(pool, nd->rawtext, nd->rawlen);
-            c->levval[k].len = nd->rawlen;
-            if (!c->levval[k].text) {
-                xmemmsg(nd->rawlen + 1);
-                return -RC_NOMEM;
-            }
-        }
-    }
-    if (const int rc = zlevror(pool, w, ls, i, nodes.data(), 'L')) return -rc;
-    if (w->lwthr && zlevmapraw(w, ls, i) != 0) {
-        xmemmsg(1024);
-        return -RC_NOMEM;
-    }
-    SortLevels(c);
-    return n;
 }
 
 int zlevllm(poolobj*, levwork* w, levstate* ls, int j) {

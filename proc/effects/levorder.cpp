@@ -4,8 +4,9 @@
 #include <string>
 #include <vector>
 #include "proc/effects/effsvc.h"
-#include "proc/effects/effects.h"
+#include "proc/effects/effects_internal.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msgeffects.h"
 #include "proc/framework/trees.h"
 #include "proc/framework/textpad.h"
 #include "proc/numeric/linalg.h"
@@ -245,7 +246,7 @@ int zlevror(poolobj* pool, levwork* w, levstate* ls, int i, levnode** nodes, cha
             if (ll == rl && std::memcmp(c->levels[k], rv.data(), static_cast<size_t>(rl)) == 0) found = k;
         }
         if (found < 0) {
-            xpmlog(172, 394, txtarg(levvarname(c), levvarnamelen(c)));
+            xpmlog(172, E172_REF_LEVEL_UNKNOWN, txtarg(levvarname(c), levvarnamelen(c)));
             xexit(RC_EFFECTS, 0);
             return RC_EFFECTS;
         }

@@ -13,6 +13,7 @@
 #include "proc/effects/varnames.h"
 #include "proc/framework/textpad.h"
 #include "proc/numeric/vecops.h"
+#include "proc/effects/effects_internal.h"
 
 namespace {
 

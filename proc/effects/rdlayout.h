@@ -3,7 +3,7 @@
 // straight from the buffer instead of copying them out role by role.
 #pragma once
 #include <cstdint>
-#include "proc/effects/effects.h"
+#include "proc/effects/effects_internal.h"
 
 struct levwork;
 

@@ -6,8 +6,10 @@
 #include <vector>
 #include "proc/effects/effsvc.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msgeffects.h"
 #include "proc/framework/memnum.h"
 #include "proc/numeric/bspline.h"
+#include "proc/effects/effects_internal.h"
 
 namespace {
 
@@ -47,7 +49,7 @@ int interior(efrec* r, levstate* ls, const pctblock* pb, int k, double lo, doubl
         case 3: {
             if (s->nlisted > 0 && (s->listed[0] < lo || s->listed[s->nlisted - 1] > hi)) {
                 const levclass* c = &ls->contv[r->contix[k]];
-                xpmlog(174, 63, txtarg(levvarname(c), levvarnamelen(c)));
+                xpmlog(174, E174_KNOT_OUTSIDE_RANGE, txtarg(levvarname(c), levvarnamelen(c)));
                 ls->lsrc = std::max(ls->lsrc, 112);
                 return -1;
             }

@@ -4,7 +4,7 @@
 #pragma once
 #include <cstdint>
 #include "proc/effects/efinfo.h"
-#include "proc/effects/effects.h"
+#include "proc/effects/effects_internal.h"
 
 // Knots of every variable of the spline effect r (range from its continuous record; method 5
 // reads the sorted percentile files of pb). Sets the columns per variable, the basis buffer and

@@ -1,5 +1,5 @@
 // Thread options of the effects library.
-#include "proc/effects/effects.h"
+#include "proc/effects/effects_internal.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -7,7 +7,7 @@
 #include <string>
 #include "proc/effects/effsvc.h"
 #include "proc/framework/hostsvc.h"
-#include "proc/framework/zorduvex.h"
+#include "proc/framework/msgeffects.h"
 
 void zquerythreads(uint8_t* on, int32_t* cpucount) {
     double v = 0.0;
@@ -58,7 +58,7 @@ int zperform(const stmtrec* list, perfrec* result) {
             ++count;
             last = s;
         }
-    if (count > 1) xpmlog(210, 1300);
+    if (count > 1) xpmlog(210, W210_PERFORM_TWICE);
     double hc = 0.0;
     const kernelinst* k = qxkernel();
     int32_t hostcpus = 1;

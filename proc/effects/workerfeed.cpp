@@ -7,10 +7,11 @@
 #include <cstring>
 #include <new>
 #include <vector>
-#include "proc/effects/effects.h"
+#include "proc/effects/effects_internal.h"
 #include "proc/effects/effsvc.h"
 #include "proc/effects/rdlayout.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msgeffects.h"
 #include "proc/framework/trees.h"
 #include "proc/effects/workerparts.h"
 
@@ -79,7 +80,7 @@ void resetbufs(levthreads* tc) {
     }
 }
 
-int32_t errfromstatus(int32_t st) { return st == KS_NOMEM ? 56 : 55; }
+int32_t errfromstatus(int32_t st) { return st == KS_NOMEM ? E174_WORKER_NO_MEMORY : E174_WORKER_ERROR; }
 
 // Reads the next observation into the current buffer; 1 at the end of the data. The count
 // of observations read is kept by the caller (the control block shares its cache line with

@@ -86,12 +86,6 @@ inline bool validorder(char k) { return k == 'M' || k == 'F' || k == 'D' || k ==
 
 inline int rawlenof(const levclass* c) { return c->varinfo->d.type == 1 ? 8 : std::max<int32_t>(1, c->varinfo->d.length); }
 
-inline bool blank(const char* s, int n) {
-    for (int i = 0; i < n; ++i)
-        if (s[i] != ' ') return false;
-    return true;
-}
-
 // The workers' side (workers.cpp): the thread routines of the level and effect passes.
 int ThProcessBuffer(void* arg);
 int ThProcessEffectsBuffer(void* arg);

@@ -8,7 +8,7 @@
 #include <new>
 #include <vector>
 #include "proc/framework/expect.h"
-#include "proc/effects/effects.h"
+#include "proc/effects/effects_internal.h"
 #include "proc/effects/effsvc.h"
 #include "proc/effects/rdlayout.h"
 #include "proc/framework/hostsvc.h"
@@ -30,7 +30,7 @@ bool reccomplete(const levthreads* tc, const levstate* ls, const char* rec) {
             double x;
             std::memcpy(&x, val, 8);
             if (ismissing(x)) return false;
-        } else if (blank(val, tc->valw[i])) {
+        } else if (blanktext(val, tc->valw[i])) {
             return false;
         }
     }
@@ -92,7 +92,7 @@ int LevelizeBuffer(levworker* wk) {
                 std::memcpy(&key, val, 8);
                 if (ismissing(x) && !v.missok) continue;
             } else {
-                if (!v.missok && blank(val, rl)) continue;
+                if (!v.missok && blanktext(val, rl)) continue;
                 if (v.memo) std::memcpy(&key, val, static_cast<size_t>(rl));
             }
             wmemo* m = v.memo ? &v.memo[(key * 0x9E3779B97F4A7C15ull) >> (64 - WMEMO_BITS)] : nullptr;

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include "host/kernel.h"
 #include "proc/effects/clsfmt.h"
-#include "proc/effects/effects.h"
+#include "proc/effects/effects_internal.h"
 
 // Test hook (levctl::thrhook; null outside tests). fault is called by a worker before each
 // buffer it takes, from the worker's thread: 0 goes on, WF_NOMEM fails the worker as out of

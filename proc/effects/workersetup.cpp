@@ -7,10 +7,11 @@
 #include <new>
 #include <vector>
 #include "proc/framework/expect.h"
-#include "proc/effects/effects.h"
+#include "proc/effects/effects_internal.h"
 #include "proc/effects/effsvc.h"
 #include "proc/effects/rdlayout.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msgeffects.h"
 #include "proc/framework/trees.h"
 #include "proc/effects/workerparts.h"
 
@@ -39,11 +40,11 @@ bool makeevents(levworker* wk) {
 }
 
 int mathmessage(int32_t mathcode) {
-    if (mathcode >= 1 && mathcode <= 9) return mathcode + 42;
-    if (mathcode == 11) return 52;
-    if (mathcode == 12) return 53;
-    if (mathcode == 13) return 54;
-    return 55;
+    if (mathcode >= 1 && mathcode <= 9) return E174_WORKER_FP_OVERFLOW + (mathcode - 1);
+    if (mathcode == 11) return E174_WORKER_MATH_DOMAIN;
+    if (mathcode == 12) return E174_WORKER_MATH_RANGE;
+    if (mathcode == 13) return E174_WORKER_MATH_PRECISION;
+    return E174_WORKER_ERROR;
 }
 
 
@@ -91,7 +92,7 @@ void stopworkers(levthreads* tc, levstate* ls) {
             wk->thr = nullptr;
             if (tc->errcode > 1 && wk->mathcode) tc->errcode = mathmessage(wk->mathcode);
             if (wk->error && k->evtest(wk->error, nullptr)) {
-                if (!said66) xpmlog(174, 66);
+                if (!said66) xpmlog(174, W174_WORKER_STOP_ERROR);
                 said66 = true;
                 ls->lsrc = std::max<int32_t>(ls->lsrc, RC_SETUP);
                 k->evreset(wk->error);
@@ -101,7 +102,7 @@ void stopworkers(levthreads* tc, levstate* ls) {
     }
     tc->started = 0;
     tc->running = 0;
-    if (tc->errcode >= 43) {
+    if (tc->errcode >= E174_WORKER_FP_OVERFLOW) {
         xpmlog(174, tc->errcode);
         ls->lsrc = std::max<int32_t>(ls->lsrc, RC_SETUP);
         tc->errcode = 0;

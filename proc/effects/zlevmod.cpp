@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
-#include "proc/effects/effects.h"
+#include "proc/effects/effects_internal.h"
 #include "proc/effects/effsvc.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/textpad.h"
-#include "proc/framework/zorduvex.h"
+#include "proc/framework/xinit.h"
 
 namespace {
 
@@ -20,14 +20,6 @@ const optslot* proclist(int32_t slot) {
     modparse* mpb = curparse();
     const optslot* s = mpb ? stmtslot(mpb->head, slot) : nullptr;
     return s && s->count > 0 && s->ptr ? s : nullptr;
-}
-
-levvarinfo* describevar(dshandle ds, int32_t var) {
-    auto* vi = poolget<levvarinfo>(effpool(), 1, poolflag::zeroed_marked);
-    if (!vi) return nullptr;
-    xvname(ds, var, &vi->d);
-    vi->varnum = var;
-    return vi;
 }
 
 int nomem(int64_t bytes) {
@@ -161,7 +153,7 @@ int zlevmod(levstate* ls, dshandle ds, int32_t contslot, int32_t classslot, stmt
     for (int k = 0; k < ls->ncontv; ++k) {
         levclass* c = &ls->contv[k];
         if (k < ncstmt) {
-            c->varinfo = describevar(ds, static_cast<const int32_t*>(cl->ptr)[k]);
+            c->varinfo = levdescribevar(ds, static_cast<const int32_t*>(cl->ptr)[k]);
             if (!c->varinfo) return nomem(sizeof(levvarinfo));
         } else {
             xs->describe(xs->contctx, ds, c, &counter);
@@ -187,7 +179,7 @@ int zlevmod(levstate* ls, dshandle ds, int32_t contslot, int32_t classslot, stmt
         c->descflag = ls->descdef;
         c->cprefix = c->lprefix = -1;
         if (k < nkstmt) {
-            c->varinfo = describevar(ds, static_cast<const int32_t*>(kl->ptr)[k]);
+            c->varinfo = levdescribevar(ds, static_cast<const int32_t*>(kl->ptr)[k]);
             if (!c->varinfo) return nomem(sizeof(levvarinfo));
         } else {
             xs->describe(xs->clsctx, ds, c, &counter);
@@ -301,84 +293,6 @@ int zlevmod(levstate* ls, dshandle ds, int32_t contslot, int32_t classslot, stmt
     ls->effcols = ls->neffect > 0 ? poolget<effcell>(pool, ls->neffect, poolflag::zeroed_marked) : nullptr;
     if (ls->neffect > 0 && !ls->effcols) return nomem(static_cast<int64_t>(sizeof(effcell)) * ls->neffect);
     return 0;
-}
-
-// ---------------------------------------------------------------- variable lists
-
-namespace {
-int classpos(const levstate* ls, int32_t var) {
-    for (int i = 0; i < ls->nclassv; ++i)
-        if (ls->classv[i].varinfo && ls->classv[i].varinfo->varnum == var) return i;
-    return -1;
-}
-}  // namespace
-
-int zlevIsOnClassList(const levstate* ls, int n, const int32_t* list) {
-    for (int i = 0; i < n; ++i)
-        if (classpos(ls, list[i]) >= 0) return 1;
-    return 0;
-}
-
-int zlevMapClassVars(const levstate* ls, int n, int32_t* list) {
-    int found = 0;
-    for (int i = 0; i < n; ++i) {
-        const int k = classpos(ls, list[i]);
-        if (k >= 0) {
-            list[i] = -k;
-            ++found;
-        }
-    }
-    return found;
-}
-
-int zlevValidateClassList(const levstate* ls, int n, int32_t* list, int32_t* index) {
-    int bad = 0;
-    for (int i = 0; i < n; ++i) {
-        const int k = classpos(ls, list[i]);
-        if (k < 0) {
-            list[i] = -list[i];
-            bad = 1;
-        } else if (index) {
-            index[i] = k;
-        }
-    }
-    return bad;
-}
-
-int zlevAddContVars(dshandle ds, levstate* ls, int n, int32_t* list, int32_t* index) {
-    int bad = 0, added = 0;
-    // positions first, so that the array grows once
-    for (int i = 0; i < n; ++i) {
-        if (list[i] <= 0) continue;
-        int k = -1;
-        for (int j = 0; j < ls->ncontv; ++j)
-            if (ls->contv[j].varinfo && ls->contv[j].varinfo->varnum == list[i]) k = j;
-        if (k >= 0) {
-            list[i] = 0;
-            if (index) index[i] = k;
-        } else {
-            ++added;
-        }
-    }
-    if (added == 0) return 0;
-    levclass* grown = poolget<levclass>(effpool(), ls->ncontv + added, poolflag::zeroed_marked);
-    if (!grown) return nomem(static_cast<int64_t>(sizeof(levclass)) * (ls->ncontv + added));
-    if (ls->ncontv) std::memcpy(grown, ls->contv, sizeof(levclass) * static_cast<size_t>(ls->ncontv));
-    if (ls->contv) poolput(effpool(), ls->contv);
-    ls->contv = grown;
-    int run = 0;
-    for (int i = 0; i < n; ++i) {
-        if (list[i] <= 0) continue;
-        levclass* c = &ls->contv[ls->ncontv + run];
-        if (index) index[i] = ls->ncontv + run;
-        ++run;
-        c->varinfo = describevar(ds, list[i]);
-        if (!c->varinfo) return nomem(sizeof(levvarinfo));
-        if (c->varinfo->d.type == 1) list[i] = 0;
-        else bad = 1;
-    }
-    ls->ncontv += added;
-    return bad;
 }
 
 // ---------------------------------------------------------------- uncalled matching

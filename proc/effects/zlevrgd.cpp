@@ -2,10 +2,11 @@
 // routines beside them.
 #include <algorithm>
 #include <cstring>
-#include "proc/effects/effects.h"
+#include "proc/effects/effects_internal.h"
 #include "proc/effects/effsvc.h"
 #include "proc/effects/rdlayout.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msgeffects.h"
 #include "proc/framework/textpad.h"
 
 // ---------------------------------------------------------------- raw-value map
@@ -399,7 +400,7 @@ int zlevchk(levctl* ctl) {
     for (int i = 0; i < ls->nclassv; ++i) {
         const levclass* c = &ls->classv[i];
         if (c->nlev != 1) continue;
-        xpmlog(172, 398, txtarg(levvarname(c), levvarnamelen(c)), c->fmtlen, txtarg(c->levels[0], c->fmtlen));
+        xpmlog(172, W172_CLASS_ONE_LEVEL, txtarg(levvarname(c), levvarnamelen(c)), c->fmtlen, txtarg(c->levels[0], c->fmtlen));
     }
     return 0;
 }

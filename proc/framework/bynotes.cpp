@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/vyxstate.h"
 
 bool bynotefresh(vyxstate* s, int32_t msg, uint32_t var1, uint32_t var2, double value) {
@@ -42,7 +43,7 @@ void responsenote(vyxstate* s, const skiptally& t, int why, const noteresponse& 
     char names[80];
     if (why == SKIP_NONPOS) {
         const bool threshold = s->work.thrflags[TH_GIVEN] != 0;
-        const int msg = threshold ? MSG_NONPOS_THRESHOLD : MSG_NONPOS;
+        const int msg = threshold ? N510_SKIP_NOT_POSITIVE_THRESHOLD : N510_SKIP_NOT_POSITIVE;
         if (!bynotefresh(s, msg, r.id[0], interval ? r.id[1] : 0, n)) return;
         responsenames(r, interval, names, sizeof names);
         if (threshold)
@@ -50,14 +51,14 @@ void responsenote(vyxstate* s, const skiptally& t, int why, const noteresponse& 
         else
             xpmlog(510, msg, count, names, by, first);
     } else if (why == SKIP_REVERSED) {
-        if (r.var[0] && r.var[1] && bynotefresh(s, MSG_SKIP_REVERSED, r.id[0], r.id[1], n))
-            xpmlog(510, MSG_SKIP_REVERSED, count, r.var[0]->name, r.var[1]->name, by, first);
+        if (r.var[0] && r.var[1] && bynotefresh(s, N510_SKIP_REVERSED, r.id[0], r.id[1], n))
+            xpmlog(510, N510_SKIP_REVERSED, count, r.var[0]->name, r.var[1]->name, by, first);
     } else if (interval && r.var[0] && r.var[1]) {
-        if (bynotefresh(s, MSG_SKIP_NOENDS, r.id[0], r.id[1], n))
-            xpmlog(510, MSG_SKIP_NOENDS, count, r.var[0]->name, r.var[1]->name, by, first);
-    } else if (bynotefresh(s, MSG_SKIP_MISSING, r.id[0], r.var[1] ? r.id[1] : 0, n)) {
+        if (bynotefresh(s, N510_SKIP_NO_ENDS, r.id[0], r.id[1], n))
+            xpmlog(510, N510_SKIP_NO_ENDS, count, r.var[0]->name, r.var[1]->name, by, first);
+    } else if (bynotefresh(s, N510_SKIP_MISSING, r.id[0], r.var[1] ? r.id[1] : 0, n)) {
         responsenames(r, true, names, sizeof names);
-        xpmlog(510, MSG_SKIP_MISSING, count, names, by, first);
+        xpmlog(510, N510_SKIP_MISSING, count, names, by, first);
     }
 }
 
@@ -86,20 +87,20 @@ void skipnotes(vyxstate* s, const skiptally& t, const noteresponse& r, bool inte
             case SKIP_NONPOS:
             case SKIP_REVERSED:
             case SKIP_MISSING: responsenote(s, t, why, r, interval, by); break;
-            case SKIP_FREQNEG: variablenote(s, t, why, MSG_SKIP_FREQNEG, freq, 0, by); break;
-            case SKIP_FREQMISS: variablenote(s, t, why, MSG_SKIP_FREQMISS, freq, 0, by); break;
-            case SKIP_FREQZERO: variablenote(s, t, why, MSG_SKIP_FREQZERO, freq, 0, by); break;
-            case SKIP_NENTER: variablenote(s, t, why, MSG_SKIP_NENTER, in.nnenter > 0 ? in.procvars[1].name : "NENTER", 0, by); break;
-            case SKIP_FMODE: variablenote(s, t, why, MSG_SKIP_FMODE, s->groups.fmodeset.desc.name, 0, by); break;
+            case SKIP_FREQNEG: variablenote(s, t, why, N510_SKIP_FREQ_NEGATIVE, freq, 0, by); break;
+            case SKIP_FREQMISS: variablenote(s, t, why, N510_SKIP_FREQ_MISSING, freq, 0, by); break;
+            case SKIP_FREQZERO: variablenote(s, t, why, N510_SKIP_FREQ_ZERO, freq, 0, by); break;
+            case SKIP_NENTER: variablenote(s, t, why, N510_SKIP_NENTER, in.nnenter > 0 ? in.procvars[1].name : "NENTER", 0, by); break;
+            case SKIP_FMODE: variablenote(s, t, why, N510_SKIP_FMODE, s->groups.fmodeset.desc.name, 0, by); break;
             case SKIP_CLASS1:
             case SKIP_CLASS2: {
                 const int k = why == SKIP_CLASS1 ? 0 : 1;
-                variablenote(s, t, why, MSG_SKIP_CLASS, s->groups.clsnames[k], static_cast<uint32_t>(s->groups.clsvars[k]), by);
+                variablenote(s, t, why, N510_SKIP_CLASS, s->groups.clsnames[k], static_cast<uint32_t>(s->groups.clsvars[k]), by);
                 break;
             }
-            case SKIP_EFFECT: variablenote(s, t, why, MSG_SKIP_EFFECT, nullptr, 0, by); break;
-            case SKIP_RELATION: variablenote(s, t, why, MSG_SKIP_RELATION, nullptr, 0, by); break;
-            case SKIP_UNITID: variablenote(s, t, why, MSG_SKIP_UNITID, in.nunitid > 0 ? in.procvars[4].name : "UNITID", 0, by); break;
+            case SKIP_EFFECT: variablenote(s, t, why, N510_SKIP_EFFECT, nullptr, 0, by); break;
+            case SKIP_RELATION: variablenote(s, t, why, N510_SKIP_RELATION, nullptr, 0, by); break;
+            case SKIP_UNITID: variablenote(s, t, why, N510_SKIP_UNITID, in.nunitid > 0 ? in.procvars[4].name : "UNITID", 0, by); break;
             default: break;
         }
     }
@@ -121,8 +122,8 @@ void censornotes(vyxstate* s, const uint8_t* seen, const vardesc* var, uint32_t 
     if (!seen || !var) return;
     bool any = false;
     for (int i = 0; i < s->input.ncensvals && !any; ++i) any = seen[i] != 0;
-    const int none = fmodeaside ? MSG_CENSOR_UNSEEN_FMODE : MSG_CENSOR_UNSEEN;
-    unseennotes(s, any ? MSG_CENSOR_UNSEEN_SOME : none, seen, var, id);
+    const int none = fmodeaside ? W510_CENSOR_VALUES_UNSEEN_FMODE : W510_CENSOR_VALUES_UNSEEN;
+    unseennotes(s, any ? N510_CENSOR_VALUE_UNSEEN_SOME : none, seen, var, id);
 }
 
 const char* bygrouptext(const vyxstate* s, char* out, int len) {

@@ -9,27 +9,6 @@
 
 struct vyxstate;
 
-// Notes about the observations of a BY group (catalog 510).
-enum : int {
-    MSG_NONPOS = 2000,             // rows skipped for a time at or below 0 on a log scale
-    MSG_NONPOS_THRESHOLD = 2001,   // the same, THRESHOLD= subtracted
-    MSG_CENSOR_UNSEEN = 2002,      // no censoring value listed occurs: every row is a failure
-    MSG_CENSOR_UNSEEN_SOME = 2007, // a censoring value that no row has, while another listed one occurs
-    MSG_CENSOR_UNSEEN_FMODE = 2008,// as 2002, with failure modes set aside by FMODE
-    MSG_SKIP_REVERSED = 2009,      // rows skipped: lower end above the upper end
-    MSG_SKIP_FREQNEG = 2010,       // rows skipped: FREQ negative
-    MSG_SKIP_FREQMISS = 2011,      // rows skipped: FREQ missing
-    MSG_SKIP_FREQZERO = 2012,      // rows skipped: FREQ 0
-    MSG_SKIP_MISSING = 2013,       // rows skipped: a response value missing
-    MSG_SKIP_NOENDS = 2014,        // rows skipped: both ends of an interval missing
-    MSG_SKIP_NENTER = 2015,        // rows skipped: NENTER missing
-    MSG_SKIP_FMODE = 2016,         // rows skipped: failure mode missing
-    MSG_SKIP_CLASS = 2017,         // rows skipped: class value missing
-    MSG_SKIP_EFFECT = 2018,        // rows skipped: a variable of the MODEL effects missing
-    MSG_SKIP_RELATION = 2019,      // rows skipped: the relation transform has no value
-    MSG_SKIP_UNITID = 2022,        // records skipped: no unit named
-};
-
 // What makes two notes the same: the message, the variables it is about and a value (a count
 // or the value named). The main routine clears the record at the start of each BY group.
 // The key has no padding: every byte of it is written, so no stale bits of the stack stay in

@@ -5,7 +5,7 @@
 #include "proc/framework/optslots.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/zefprsi.h"
-#include "proc/framework/zorduvex.h"
+#include "proc/framework/xinit.h"
 
 int check() {
     const stmtrec* r = xttkcur(xtanch());

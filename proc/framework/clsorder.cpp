@@ -8,6 +8,7 @@
 #include "proc/framework/hostsvc_util.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
+#include "proc/framework/msg510.h"
 #include "proc/vyxstate.h"
 
 static_assert(offsetof(grpnode, next) == offsetof(trenode, next) && offsetof(grpnode, tleft) == offsetof(trenode, left) &&
@@ -121,21 +122,23 @@ T* alloc(poolobj* pool, int64_t bytes, poolflag flags, int* rc) {
 int vyxclst(vyxstate* s) {
     if (s->groups.nclass == 0) return 0;
     if (!s->groups.grplist.head) {
-        xpmlog(510, 18);
+        xpmlog(510, E510_CLASS_NO_LEVELS);
         return RC_EMPTYLEVELS;
     }
     ztrelst(&s->groups.grplist.head);
-    int rc = orderlist(&s->groups.grplist.head, s->groups.clsorder[0], s->groups.clsnumeric[0], s->groups.clssort[0], s->groups.rootgrp.nsub, 19);
+    int rc = orderlist(&s->groups.grplist.head, s->groups.clsorder[0], s->groups.clsnumeric[0], s->groups.clssort[0], s->groups.rootgrp.nsub,
+                       E510_LEVELS1_UNORDERED);
     if (rc) return rc;
     justify(s->groups.grplist.head);
     if (s->groups.nclass == 2) {
         for (grpnode* g = s->groups.grplist.head; g; g = g->next) {
             if (!g->subtree.head) {
-                xpmlog(510, 18);
+                xpmlog(510, E510_CLASS_NO_LEVELS);
                 return RC_EMPTYLEVELS;
             }
             ztrelst(&g->subtree.head);
-            rc = orderlist(&g->subtree.head, s->groups.clsorder[1], s->groups.clsnumeric[1], s->groups.clssort[1], g->nsub, 20);
+            rc = orderlist(&g->subtree.head, s->groups.clsorder[1], s->groups.clsnumeric[1], s->groups.clssort[1], g->nsub,
+                           E510_LEVELS2_UNORDERED);
             if (rc) return rc;
             justify(g->subtree.head);
         }
@@ -162,7 +165,7 @@ int secondlevels(vyxstate* s) {
             rec->seq = seq++;
             void* r = ztrebld(&tree, rec, 16, textpos);
             if (!r) {
-                xpmlog(510, 36);
+                xpmlog(510, E510_LEVEL_TABLE_FAILED);
                 return RC_SETUP;
             }
             if (r == rec) {
@@ -179,7 +182,7 @@ int secondlevels(vyxstate* s) {
     levkeyrec* byseq = nullptr;
     for (int k = 0; k < distinct; ++k) {
         if (!ztrebld(&byseq, &arr[k], TREE_KEYINT, static_cast<int>(offsetof(levkeyrec, seq)))) {
-            xpmlog(510, 36);
+            xpmlog(510, E510_LEVEL_TABLE_FAILED);
             return RC_SETUP;
         }
     }
@@ -214,7 +217,7 @@ int buildgrid(vyxstate* s) {
         std::memcpy(cols[j].key, s->groups.levkeys[1] + 16 * j, 16);
         cols[j].seq = j;
         if (!ztrebld(&tree, &cols[j], 16, textpos)) {
-            xpmlog(510, 36);
+            xpmlog(510, E510_LEVEL_TABLE_FAILED);
             return RC_SETUP;
         }
     }

@@ -32,12 +32,6 @@ struct destctx {
     uint16_t catextra;          // copied into each segment record
 };
 
-// Opens device-graphics output on the open destinations: 0, 1012 (no open destination, or
-// the graphics module cannot be loaded, or the output manager failed) or 1016 (no memory).
-int zqidest(destctx* c);
-// Releases what zqidest took; safe to call twice.
-void zqdfree(destctx* c);
-// Appends one segment record for the page just closed to the current destination's list.
-int zqsgmt(destctx* c);
-// Hands the segments of every destination to the output manager.
-int zqpdest(destctx* c);
+// The routines that open, collect and publish the destinations are the device graphics'
+// (proc/devgraph/zqdest.cpp: zqidest and zqdfree in devgraph.h, zqsgmt and zqpdest in
+// proc/devgraph/destinations.h).

@@ -3,7 +3,6 @@
 // whole data when there is no class variable, embedded in the block), and the BY group's
 // level texts and values.
 #include "proc/framework/poolscope.h"
-#include "proc/framework/vyxinit.h"
 #include "proc/vyxstate.h"
 
 namespace {

@@ -19,7 +19,7 @@
 //   clsvars writers: classvariables, readclass
 //   curfit writers: fitstate_stmtgone, vyxfit
 //   curgrp writers: estimate, points
-//   fmodeset writers: fmodevalue, vyxpfitfm
+//   fmodeset writers: fmodevalue, readfmode, vyxpfitfm
 //   grpcolix writers: vyxptbl
 //   grpcount writers: countcase, estimate, points, run, vyxem, vyxptbl
 //   grplist writers: groupof, readone, vyxcfin, vyxin
@@ -91,7 +91,7 @@ void groupstate_bygone(vyxstate* s);
 //   levkeys      written in framework; read in devgraph, lifedist, mcf, regression, statgraph
 //   levvals      written in framework; read in devgraph, lifedist, regression, statgraph
 //   grpcolw      written in framework; read in lifedist, mcf, statgraph
-//   fmodeset     written in framework, lifedist, regression; read in devgraph, statgraph
+//   fmodeset     written in framework, lifedist, main, regression; read in devgraph, statgraph
 //   nplotgrp     written in devgraph, framework
 //   clsorder     written in lifedist, mcf; read in framework
 //   grpcount     written in lifedist, mcf

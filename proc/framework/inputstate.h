@@ -8,7 +8,7 @@
 
 // Who writes these settings: the initialisation, the statement readers (with the routines of
 // their files) and the per-statement defaults:
-// option readers: vyxinit, vyxxvgi, lifedist/optread.cpp, lifedist/plotdisplay.cpp, lifedist/vyxaprm.cpp
+// option readers: main/vyxinit.cpp, vyxxvgi, lifedist/optread.cpp, lifedist/plotdisplay.cpp, lifedist/vyxaprm.cpp
 // option readers: lifedist/vyxpprm.cpp, mcf/vyxcfpm.cpp, regression/options.cpp, settings_stmtgone
 struct inputstate {
     dshandle dsin;              // the DATA= data set; null when none was given
@@ -34,24 +34,24 @@ struct inputstate {
 
 // Fields of inputstate used outside framework (folders of proc/, from scripts/fieldtable; "written"
 // counts assignments, ++ and --, addresses taken, non-const references bound and copies into):
-//   dsin         written in framework; read in devgraph, lifedist, mcf, regression, statgraph
+//   dsin         written in main; read in devgraph, framework, lifedist, mcf, regression, statgraph
 //   annods       written in lifedist; read in devgraph
-//   dsname       written in framework; read in lifedist, mcf, regression
-//   dslabel      written in framework; read in lifedist, regression
-//   stmgets      written in framework; read in lifedist, mcf
-//   stmclgets    written in framework; read in lifedist, mcf
+//   dsname       written in main; read in lifedist, mcf, regression
+//   dslabel      written in main; read in lifedist, regression
+//   stmgets      written in framework, main; read in lifedist, mcf
+//   stmclgets    written in framework, main; read in lifedist, mcf
 //   fmodeget     written in framework; read in devgraph, lifedist, regression
 //   procget      written in framework; read in devgraph, lifedist, mcf, regression
-//   procstmt     written in framework; read in devgraph, regression
+//   procstmt     written in main; read in devgraph, framework, regression
 //   stmtkind     written in lifedist, mcf; read in devgraph
 //   rspform      written in lifedist, regression; read in devgraph, statgraph
 //   rspvars      written in framework, lifedist, mcf, regression; read in devgraph, statgraph
-//   procvars     written in framework; read in lifedist, regression
-//   nunitid      written in framework; read in mcf
-//   nfreq        written in framework; read in devgraph, lifedist, mcf, regression, statgraph
-//   nnenter      written in framework; read in lifedist, regression
+//   procvars     written in main; read in framework, lifedist, regression
+//   nunitid      written in main; read in framework, mcf
+//   nfreq        written in main; read in devgraph, framework, lifedist, mcf, regression, statgraph
+//   nnenter      written in main; read in framework, lifedist, regression
 //   ncensvals    written in lifedist, mcf, regression; read in devgraph, framework
 //   censvals     written in lifedist, mcf, regression; read in devgraph, framework
-//   nbyvars      written in framework; read in devgraph, lifedist
+//   nbyvars      written in main; read in devgraph, framework, lifedist
 //   clsdesc      written in lifedist, mcf; read in statgraph
 //   unittype     written in framework; read in mcf

@@ -9,11 +9,13 @@
 // cells vyxxvgi hands them), what the data passes count, and the two input settings that the
 // drawing and the MODEL fit change while the statement runs.
 // Routines outside proc/framework that write these fields, by field:
-//   annoflag writers: PageDriver::setup, readnumbers, regpage, vyxcfpm, vyxgini
+//   annoflag writers: countstatements, PageDriver::setup, readnumbers, regpage, vyxcfpm, vyxgini
+//   curstmt writers: rungroup, runstep
 //   nobscnt writers: passcounts, vyxcfin, vyxin
 //   obsvals writers: fmodevalue, groupof, vyxcfin
 //   rspkind writers: crossproducts, readform, vyxcfpm, vyxmprm
 //   spilled writers: appendrow, store, vyxcfin, vyxin
+//   stmtidx writers: rungroup
 struct inputwork {
     stmtrec* curstmt;           // the statement being run; set by the main routine before each dispatch
     uint32_t stmtidx;           // index of the analysis statement being run within the BY group
@@ -26,10 +28,10 @@ struct inputwork {
 
 // Fields of inputwork used outside framework (folders of proc/, from scripts/fieldtable; "written"
 // counts assignments, ++ and --, addresses taken, non-const references bound and copies into):
-//   curstmt      written in framework; read in devgraph, lifedist, mcf, regression, statgraph
-//   stmtidx      written in framework; read in lifedist, mcf
+//   curstmt      written in main; read in devgraph, lifedist, mcf, regression, statgraph
+//   stmtidx      written in main; read in lifedist, mcf
 //   obsvals      written in framework, mcf, regression; read in devgraph, lifedist
 //   nobscnt      written in lifedist, mcf, regression
 //   spilled      written in lifedist, mcf
-//   annoflag     written in devgraph, framework, lifedist, mcf
+//   annoflag     written in devgraph, lifedist, main, mcf
 //   rspkind      written in lifedist, mcf, regression; read in devgraph, statgraph

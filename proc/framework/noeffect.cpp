@@ -5,15 +5,15 @@
 #include <cstring>
 
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/optslots.h"
-#include "proc/framework/vyxinit.h"
+#include "proc/framework/stmtkinds.h"
 
 namespace {
 
-constexpr int MSG_NO_EFFECT = 2006;
 
 void note(const stmtrec* r, const char* stmt, const char* option, const char* why = "") {
-    xpmlog(510, MSG_NO_EFFECT, stmt, static_cast<int>(r->line), option, why);
+    xpmlog(510, N510_NO_EFFECT, stmt, static_cast<int>(r->line), option, why);
 }
 
 bool given(const stmtrec* r, int slot) { return stmtslot(r, slot) != nullptr; }

@@ -4,10 +4,15 @@
 #pragma once
 #include "proc/framework/statetypes.h"
 
-// Routines outside proc/framework that write these fields, by field:
+// Routines outside proc/framework that write these fields, by field (the initialisation starts
+// the output environment and reads the MAKE statements: startmanager, readmake):
 //   curtab writers: lrparameters, lrpercentiles, mtable::create, nobstbl, phcreate, setupit, statustable
 //   curtab writers: vyxem
 //   curtabid writers: mtable::bind, nobstbl, phbind, setupit, statustable
+//   make writers: readmake
+//   obenv writers: startmanager
+//   obrc writers: startmanager
+//   outmgr writers: startmanager
 //   panelobj writers: phgroup, setgrp
 //   tabs writers: bind, create, fmode, fmput, lrparameters, lrpercentiles, probtable_begin, statustable
 //   tabs writers: turnbullgradtable, vyxcfob, vyxdsum, vyxfit, vyxpobj, vyxpput
@@ -24,9 +29,11 @@ struct outstate {
 
 // Fields of outstate used outside framework (folders of proc/, from scripts/fieldtable; "written"
 // counts assignments, ++ and --, addresses taken, non-const references bound and copies into):
-//   obenv        written in framework; read in devgraph
-//   outmgr       written in framework; read in devgraph, lifedist, mcf, regression, statgraph
+//   obrc         written in main
+//   obenv        written in main; read in devgraph
+//   outmgr       written in main; read in devgraph, lifedist, mcf, regression, statgraph
 //   curtab       written in lifedist, regression, statgraph
 //   curtabid     written in lifedist, regression, statgraph
 //   panelobj     written in lifedist, statgraph
 //   tabs         written in lifedist, mcf
+//   make         written in main

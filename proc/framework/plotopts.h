@@ -7,7 +7,7 @@
 
 // Who writes these settings: the initialisation, the statement readers (with the routines of
 // their files) and the per-statement defaults:
-// option readers: vyxinit, lifedist/optread.cpp, lifedist/plotdisplay.cpp, lifedist/vyxaprm.cpp
+// option readers: main/vyxinit.cpp, lifedist/optread.cpp, lifedist/plotdisplay.cpp, lifedist/vyxaprm.cpp
 // option readers: lifedist/vyxpprm.cpp, mcf/vyxcfpm.cpp, regression/options.cpp, mcffont, plotstate_start
 // option readers: settings_stmtgone
 struct plotopts {
@@ -39,7 +39,7 @@ struct plotopts {
 // Fields of plotopts used outside framework (folders of proc/, from scripts/fieldtable; "written"
 // counts assignments, ++ and --, addresses taken, non-const references bound and copies into):
 //   plotcodes    written in devgraph, lifedist; read in statgraph
-//   pflags       written in devgraph, framework, lifedist, mcf; read in statgraph
+//   pflags       written in devgraph, lifedist, main, mcf; read in statgraph
 //   refopts      written in lifedist, mcf; read in devgraph
 //   gfile        written in lifedist, mcf; read in devgraph
 //   multpos      written in lifedist; read in devgraph

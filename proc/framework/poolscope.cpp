@@ -1,14 +1,15 @@
 // The pools of the state block: making and deleting them, with every owner of fields
-// clearing what pointed into a pool that goes; and the defaults each statement kind starts
-// from. In the sanitizer build a pointer into a deleted pool that no owner cleared stops the
+// clearing what pointed into a pool that goes (the owners as the main routine names them). In
+// the sanitizer build a pointer into a deleted pool that no owner cleared stops the
 // run at once, naming its place in the block.
 #include "proc/framework/poolscope.h"
 
 #include <cstddef>
 #include <cstdint>
 
+#include "proc/framework/expect.h"
 #include "proc/framework/hostsvc.h"
-#include "proc/framework/vyxinit.h"
+#include "proc/framework/msg510.h"
 #include "proc/vyxstate.h"
 
 #if defined(__SANITIZE_ADDRESS__) && defined(__x86_64__)
@@ -74,25 +75,12 @@ struct poolwatch {
 };
 #endif
 
-void stmtgone(vyxstate* s) {
-    settings_stmtgone(s);
-    groupstate_stmtgone(s);
-    fitstate_stmtgone(s);
-    plotstate_stmtgone(s);
-    modelstate_stmtgone(s);
-}
+// The owners' routines, as the main routine named them.
+const poolowners* owners = nullptr;
 
-void bygone(vyxstate* s) {
-    groupstate_bygone(s);
-    fitstate_bygone(s);
-    plotstate_bygone(s);
-    modelstate_bygone(s);
-}
-
-void workgone(vyxstate* s) {
-    groupstate_workgone(s);
-    fitstate_workgone(s);
-    plotstate_workgone(s);
+const poolowners& named() {
+    VX_EXPECT(owners, "the owners of the state block's fields named before a pool goes");
+    return *owners;
 }
 
 // Deletes a pool after its owners have cleared their pointers into it (gone), and in the
@@ -111,7 +99,7 @@ bool renewpool(vyxstate* s, poolobj*& pool, void (*gone)(vyxstate*), const char*
     droppool(s, pool, gone, name);
     pool = xmpoolc(8192, 8192, 4);
     if (!pool) {
-        xpmlog(510, 6);
+        xpmlog(510, E510_POOL_FAILED);
         return false;
     }
     return true;
@@ -119,14 +107,10 @@ bool renewpool(vyxstate* s, poolobj*& pool, void (*gone)(vyxstate*), const char*
 
 }  // namespace
 
-bool newstmtpool(vyxstate* s) { return renewpool(s, s->pools.stmtpool, stmtgone, "statement pool"); }
+void setpoolowners(const poolowners* o) { owners = o; }
 
-void dropbypool(vyxstate* s) { droppool(s, s->pools.bypool, bygone, "BY-group pool"); }
+bool newstmtpool(vyxstate* s) { return renewpool(s, s->pools.stmtpool, named().stmtgone, "statement pool"); }
 
-bool newworkpool(vyxstate* s) { return renewpool(s, s->pools.workpool, workgone, "work pool"); }
+void dropbypool(vyxstate* s) { droppool(s, s->pools.bypool, named().bygone, "BY-group pool"); }
 
-void startstatement(vyxstate* s, StmtKind kind) {
-    fitstate_start(s, kind);
-    plotstate_start(s, kind);
-    modelstate_start(s, kind);
-}
+bool newworkpool(vyxstate* s) { return renewpool(s, s->pools.workpool, named().workgone, "work pool"); }

@@ -5,16 +5,28 @@
 // that points into a pool is cleared when that pool goes, together with the counts and flags
 // that describe what it points at, so that a later statement finds a null pointer and a zero
 // count instead of memory that is gone. Each owner of fields clears its own (one routine per
-// owner and pool, in the owner's folder); the routines below run them all. A field that can
-// point into several pools is cleared when any of them goes.
+// owner and pool, in the owner's folder); the routines below run them all, as the main routine
+// names them. A field that can point into several pools is cleared when any of them goes.
 //
 // Each statement kind starts by setting to their defaults the flags and pointers that its
-// readers rely on but do not set (again one routine per owner); beyond that a field keeps
-// its value from one statement to the next until the next statement's reader sets it.
+// readers rely on but do not set (again one routine per owner, run by the main routine's
+// startstatement); beyond that a field keeps its value from one statement to the next until
+// the next statement's reader sets it.
 #pragma once
 
 struct vyxstate;
-enum class StmtKind;
+
+// What the owners of fields clear when a pool goes: one routine per pool, each running every
+// owner's (groupstate_*, fitstate_*, plotstate_*, modelstate_*). The owners lie above the
+// framework, so the main routine names them (proc/main/ownerscope.cpp) before the step makes
+// its first pool; the routines below then run them.
+struct poolowners {
+    void (*stmtgone)(vyxstate*);
+    void (*bygone)(vyxstate*);
+    void (*workgone)(vyxstate*);
+};
+// The owners' routines from now on (a table that lives as long as the module).
+void setpoolowners(const poolowners* owners);
 
 // Deletes the statement pool (when there is one) and makes a new one: false, with 510/6
 // logged, when it cannot be made.
@@ -24,10 +36,6 @@ void dropbypool(vyxstate* s);
 // Deletes the work pool (when there is one) and makes a new one: false, with 510/6 logged,
 // when it cannot be made.
 bool newworkpool(vyxstate* s);
-
-// Sets the defaults of a statement of the given kind; the main routine calls it once before
-// each statement it runs (MODEL included).
-void startstatement(vyxstate* s, StmtKind kind);
 
 // The owners' routines (groupstate_*, fitstate_*, plotstate_*, modelstate_*) are declared with
 // their records (proc/framework/groupstate.h, proc/lifedist/fitstate.h, proc/devgraph/plotstate.h,

@@ -4,8 +4,12 @@
 #pragma once
 #include "proc/framework/statetypes.h"
 
-// Routines outside proc/framework that write these fields, by field:
-//   utilfile writers: centrescale, openfile, regplt, RowsFile, sortxy, ~RowsFile
+// Routines outside proc/framework that write these fields, by field (the main routine makes the
+// pools of the step, the BY group and the statements, and closes the utility files):
+//   bypool writers: countstatements, rungroup
+//   stmtpool writers: countstatements, runstep
+//   utilfile writers: centrescale, openfile, regplt, RowsFile, rungroup, runstep, sortxy, ~RowsFile
+//   workpool writers: runstep
 struct poolset {
     poolobj* bypool;            // pool of the BY group
     poolobj* stmtpool;          // pool of the statement, renewed for each statement
@@ -16,7 +20,7 @@ struct poolset {
 
 // Fields of poolset used outside framework (folders of proc/, from scripts/fieldtable; "written"
 // counts assignments, ++ and --, addresses taken, non-const references bound and copies into):
-//   bypool       written in framework; read in devgraph, lifedist, regression
-//   stmtpool     written in framework; read in devgraph, lifedist, mcf, regression, statgraph
-//   workpool     written in framework; read in devgraph, lifedist, mcf, statgraph
-//   utilfile     written in devgraph, framework, regression
+//   bypool       written in framework, main; read in devgraph, lifedist, regression
+//   stmtpool     written in framework, main; read in devgraph, lifedist, mcf, regression, statgraph
+//   workpool     written in framework, main; read in devgraph, lifedist, mcf, statgraph
+//   utilfile     written in devgraph, main, regression

@@ -7,7 +7,7 @@
 #include "proc/framework/vyxiag.h"
 #include "proc/framework/xsparse.h"
 #include "proc/framework/zefprsi.h"
-#include "proc/framework/zorduvex.h"
+#include "proc/framework/xinit.h"
 
 int prssetup() {
     prsctl* block = vyxiag();

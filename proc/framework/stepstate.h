@@ -4,12 +4,14 @@
 #pragma once
 #include "proc/framework/statetypes.h"
 
-// Routines outside proc/framework that write these fields, by field:
-//   stepend writers: alloc, centrescale, endstep, flushblock, forblocks, freshworkpool, kernel, kernelfail
-//   stepend writers: layfitarrays, mtable::call, mtable::history, records, sgfail, vyxconf, vyxdfit, vyxlik
-//   stepend writers: vyxmcl, vyxpfitfm
+// stepend is written only by endstep (proc/framework/stepend.cpp). Routines outside
+// proc/framework that write the other fields, by field (the main routine and its
+// initialisation):
+//   bynotes writers: rungroup
+//   nanalysis writers: countstatements
+//   nplots writers: countstatements
 struct stepstate {
-    uint8_t stepend;            // a routine ended the step with xexit: every loop stops at once
+    uint8_t stepend;            // a helper ended the step (endstep, stepend.h): every loop stops at once
     bynoterec bynotes;          // notes about the BY group's data, each logged once per BY group
     int32_t nanalysis;          // number of analysis statements
     int32_t nplots;             // number of plot statements
@@ -17,4 +19,7 @@ struct stepstate {
 
 // Fields of stepstate used outside framework (folders of proc/, from scripts/fieldtable; "written"
 // counts assignments, ++ and --, addresses taken, non-const references bound and copies into):
-//   stepend      written in lifedist, regression, statgraph; read in devgraph, framework
+//   stepend      written in framework; read in devgraph, lifedist, regression, statgraph
+//   bynotes      written in framework, main
+//   nanalysis    written in main
+//   nplots       written in main

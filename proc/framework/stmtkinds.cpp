@@ -2,7 +2,7 @@
 // written once for the dispatch, the statement counts and the variable lists.
 #include <cstring>
 
-#include "proc/framework/vyxinit.h"
+#include "proc/framework/stmtkinds.h"
 
 StmtKind stmtkind(const char* kw) {
     auto prefix = [kw](const char* p) { return std::strncmp(kw, p, std::strlen(p)) == 0; };

@@ -8,7 +8,7 @@
 
 // Who writes these settings: the initialisation, the statement readers (with the routines of
 // their files) and the per-statement defaults:
-// option readers: vyxinit, lifedist/optread.cpp, lifedist/plotdisplay.cpp, lifedist/vyxaprm.cpp
+// option readers: main/vyxinit.cpp, lifedist/optread.cpp, lifedist/plotdisplay.cpp, lifedist/vyxaprm.cpp
 // option readers: lifedist/vyxpprm.cpp, mcf/vyxcfpm.cpp, regression/options.cpp
 struct stmtopts {
     uint32_t rowlay[2];         // rows per buffer, doubles per row
@@ -30,8 +30,8 @@ struct stmtopts {
 // Fields of stmtopts used outside framework (folders of proc/, from scripts/fieldtable; "written"
 // counts assignments, ++ and --, addresses taken, non-const references bound and copies into):
 //   rowlay       written in lifedist, mcf; read in devgraph
-//   distcode     written in framework, lifedist; read in devgraph, regression, statgraph
-//   rdxgraph     written in framework; read in devgraph, lifedist, mcf
+//   distcode     written in lifedist, main; read in devgraph, regression, statgraph
+//   rdxgraph     written in main; read in devgraph, lifedist, mcf
 //   logscale     written in lifedist, mcf, regression; read in devgraph, statgraph
 //   quant_fn     written in lifedist, regression; read in devgraph, statgraph
 //   stress_fn    written in lifedist; read in devgraph, statgraph

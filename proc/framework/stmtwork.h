@@ -10,7 +10,7 @@ struct vyxstate;
 
 // Who writes these settings: the initialisation, the statement readers (with the routines of
 // their files) and the per-statement defaults:
-// option readers: vyxinit, lifedist/optread.cpp, lifedist/plotdisplay.cpp, lifedist/vyxaprm.cpp
+// option readers: main/vyxinit.cpp, lifedist/optread.cpp, lifedist/plotdisplay.cpp, lifedist/vyxaprm.cpp
 // option readers: lifedist/vyxpprm.cpp, mcf/vyxcfpm.cpp, regression/options.cpp, plotstate_start
 // option readers: fitstate_start, settings_stmtgone
 // The other routines that change a working field while the statement runs, by field:
@@ -108,8 +108,8 @@ struct stmtwork {
 //   ntickset     written in devgraph, lifedist
 //   nstickset    written in devgraph, lifedist
 //   lifebnd      written in devgraph, lifedist
-//   tblflags     written in framework, lifedist, regression; read in mcf
-//   thrflags     written in framework, lifedist, regression; read in devgraph, statgraph
+//   tblflags     written in lifedist, main, regression; read in mcf
+//   thrflags     written in lifedist, main, regression; read in devgraph, framework, statgraph
 //   defhdr       written in devgraph, lifedist, mcf
 //   axlim        written in devgraph, lifedist, mcf, statgraph
 //   axopt        written in devgraph, lifedist

@@ -3,10 +3,13 @@
 #include <cstring>
 
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/optslots.h"
-#include "proc/framework/vyxinit.h"
+#include "proc/framework/stmtkinds.h"
+#include "proc/framework/vyxxvgi.h"
 #include "proc/vyxstate.h"
-#include "proc/framework/zorduvex.h"
+#include "proc/framework/fndstmt.h"
+#include "proc/framework/xinit.h"
 
 namespace {
 
@@ -48,7 +51,7 @@ int proclist(vyxstate* s) {
     if (count(proc, slot::proc::UNITID)) {
         int32_t var = firstvar(proc, slot::proc::UNITID);
         if (xffile(s->inputw.dsin, FF_FORMATS, &var, 1) != 0) {
-            xpmlog(510, 168);
+            xpmlog(510, E510_UNITID_UNREAD);
             return 1;
         }
         addboth(s->inputw.dsin, list, var, v.unitfmt, v.unitraw, &v.unitnum, &s->inputw.unittype);
@@ -66,7 +69,7 @@ int fmodelist(vyxstate* s) {
     if (xvgeti(s->inputw.dsin, 2, &list) != 0) return 1;
     int32_t var = firstvar(fm, slot::fmode::VAR);
     if (xffile(s->inputw.dsin, FF_FORMATS, &var, 1) != 0) {
-        xpmlog(510, 169);
+        xpmlog(510, E510_FMODE_UNREAD);
         return 1;
     }
     obsvalues& v = s->inwork.obsvals;
@@ -106,7 +109,7 @@ int setclass(vyxstate* s, stmtrec* r, int index) {
         if (xvgeti(s->inputw.dsin, 2 * c, &list) != 0) return 1;
         const auto* vars = static_cast<const int32_t*>(stmtslot(r, slot::head::CLASS)->ptr);
         if (xffile(s->inputw.dsin, FF_FORMATS, vars, c) != 0) {
-            xpmlog(510, 16);
+            xpmlog(510, E510_CLASS_VARS_UNREAD);
             return 1;
         }
         obsvalues& v = s->inwork.obsvals;

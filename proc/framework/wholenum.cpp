@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/textpad.h"
 
 int32_t satint(double v) {
@@ -16,11 +17,11 @@ namespace {
 
 int32_t within(const msgarg& stmt, const char* option, double v, int32_t least, int32_t most, int32_t fallback) {
     if (v > most) {
-        xpmlog(510, 1900, stmt, option, v, most);
+        xpmlog(510, W510_OPTION_ABOVE_LIMIT, stmt, option, v, most);
         return most;
     }
     if (!(v >= least)) {
-        xpmlog(510, 1901, stmt, option, v, least, fallback);
+        xpmlog(510, W510_OPTION_BELOW_LIMIT, stmt, option, v, least, fallback);
         return fallback;
     }
     return satint(v);

@@ -5,7 +5,7 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/textpad.h"
 #include "proc/framework/pools.h"
-#include "proc/framework/zorduvex.h"
+#include "proc/framework/xinit.h"
 
 modparse* curparse() {
     hostinst* h = v_global_gcb_anchor;

@@ -4,7 +4,7 @@
 #include "host/effects.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
-#include "proc/framework/zorduvex.h"
+#include "proc/framework/xinit.h"
 
 void zefprsi(int limit, int flag) {
     auto* rec = poolget<effprsrec>(v_global_gcb_anchor->effpool, 1, poolflag::zeroed_record_marked);

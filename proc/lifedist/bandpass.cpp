@@ -8,9 +8,10 @@
 
 #include "host/hostdefs.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/vyxstate.h"
 #include "proc/lifedist/bands.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 
 namespace {
 
@@ -61,7 +62,7 @@ void bandblock(bandrun& b, double* recs, int64_t n, double nextup) {
 int readblock(grpnode* g) {
     int rc = xcread(g->ufile2, g->crvbuf, CR_BLOCKBYTES);
     if (rc != 0) {
-        xpmlog(510, MSG_ROWS_END_EARLY);
+        xpmlog(510, E510_FILE_ENDS_EARLY);
         return RC_READ;
     }
     return 0;
@@ -114,7 +115,7 @@ int bandfile(bandrun& b, int32_t ncurve) {
     // Pass 2: finish each block and write it to a new file.
     xchandle out = nullptr;
     if (xcopen(&out, XC_SCRATCH) != 0 || !out) {
-        xpmlog(510, MSG_FILE_OPEN);
+        xpmlog(510, E510_FILE_OPEN);
         return RC_REPORTED;
     }
     xcpoint(out, 0);
@@ -129,7 +130,7 @@ int bandfile(bandrun& b, int32_t ncurve) {
         const double next = k + 1 < nblocks ? firstup[static_cast<size_t>(k + 1)] : hostmissing();
         bandblock(b, g->crvbuf, n, next);
         if (xcwrite(out, g->crvbuf, n * CR_BYTES) != 0) {
-            xpmlog(510, MSG_CURVE_WRITE);
+            xpmlog(510, E510_FILE_WRITE);
             xcclose(out, 1);
             xexit(RC_INPUT, 0);
             return RC_INPUT;

@@ -9,10 +9,12 @@
 #include "proc/devgraph/devgraph.h"
 #include "proc/framework/grouptext.h"
 #include "proc/framework/pools.h"
+#include "proc/framework/stepend.h"
 #include "proc/framework/textpad.h"
+#include "proc/framework/msg510.h"
 #include "proc/lifedist/fitshared.h"
 #include "proc/lifedist/fitscale.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 #include "proc/vyxstate.h"
 #include "proc/numeric/distributions.h"
 #include "proc/numeric/normal.h"
@@ -48,7 +50,7 @@ void scalelimits(double sigma, double se, double z, double* lim) {
 // of a class analysis): the missing limit is never silent.
 void notfound(vyxstate* s, const char* what, int len) {
     char fr[640];
-    xpmlog(510, 1958, txtarg(what, len), s->life.fit.maxiter, groupsuffix(s, true, " for ", fr, sizeof fr));
+    xpmlog(510, W510_LR_LIMITS_NOT_FOUND, txtarg(what, len), s->life.fit.maxiter, groupsuffix(s, true, " for ", fr, sizeof fr));
 }
 
 // One likelihood-ratio search for c'theta over every parameter: the free block is searched,
@@ -137,8 +139,8 @@ bool lrpercentiles(vyxstate* s, grpnode* g, int lo, int hi) {
         // Ends of the tick list (0 and 100 percent) have no percentile to bound.
         if (!(p >= TINY && 1.0 - p >= TINY) || !stdquantile(s->opts.distcode, p, &w)) continue;
         char what[40];
-        const int whatlen = xpmstr(what, 40, 510, 209, ticks[i]);
-        if (s->life.fit.itprflag.itprint) xpmstr(s->row.rowtext, 40, 510, 209, ticks[i]);
+        const int whatlen = xpmstr(what, 40, 510, T510_PERCENTILE, ticks[i]);
+        if (s->life.fit.itprflag.itprint) xpmstr(s->row.rowtext, 40, 510, T510_PERCENTILE, ticks[i]);
         double c[8] = {};
         c[0] = 1.0;
         c[1] = w - g->quant;
@@ -267,7 +269,7 @@ void vyxconf(vyxstate* s, grpnode* g) {
     scalelimits(pv.est[1], pv.se[1], z, s->life.parmlim + 2);
     if (lr && s->life.fit.itprflag.converged != 1) {
         char of[640];
-        xpmlog(510, 565, groupsuffix(s, true, " of ", of, sizeof of));
+        xpmlog(510, W510_LR_LIMITS_NOT_CONVERGED, groupsuffix(s, true, " of ", of, sizeof of));
         lr = false;
         // The parameter table shows the Wald limits in place of the likelihood-ratio ones, as
         // the message says (the percentiles keep theirs).
@@ -307,8 +309,7 @@ void vyxconf(vyxstate* s, grpnode* g) {
     if (!s->life.ciptr) s->life.ciptr = poolget<ciblk>(v_global_gcb_anchor->pool, 1, poolflag::raw);
     auto* res = static_cast<double*>(poolbytes(s->pools.workpool, 2 * (n + 1) * static_cast<int64_t>(sizeof(double)), poolflag::raw));
     if (!s->life.ciptr || !res) {
-        xexit(RC_NOMEM, 0);
-        s->step.stepend = 1;
+        endstep(s, RC_NOMEM);
         return;
     }
     int32_t evals = 0;

@@ -4,8 +4,9 @@
 
 #include "proc/framework/grouptext.h"
 #include "proc/framework/hostsvc_util.h"
+#include "proc/framework/msg510.h"
 #include "proc/lifedist/fitshared.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 #include "proc/vyxstate.h"
 #include "proc/numeric/linalg.h"
 #include "proc/numeric/optimizer.h"
@@ -22,18 +23,29 @@ struct statusrow {
     int logged;
     int code[4];
 };
-constexpr statusrow kConverged = {0, 720, {710, 7110, 7100, 7120}};
-constexpr statusrow kNotConverged = {2, 730, {730, 7310, 7300, 7320}};
+constexpr statusrow kConverged = {0, N510_CONVERGED,
+                                  {T510_CONVERGED, T510_CONVERGED_MODE, T510_CONVERGED_GROUP, T510_CONVERGED_MODE_GROUP}};
+constexpr statusrow kNotConverged = {2, W510_GRADIENT_CRITERION,
+                                     {W510_GRADIENT_CRITERION, T510_GRADIENT_CRITERION_MODE, T510_GRADIENT_CRITERION_GROUP,
+                                      T510_GRADIENT_CRITERION_MODE_GROUP}};
 // The relative gradient could not be formed (a gradient or Hessian that is not finite).
-constexpr statusrow kNoCriterion = {2, 1950, {1951, 1953, 1952, 1954}};
+constexpr statusrow kNoCriterion = {2, W510_NO_GRADIENT_CRITERION,
+                                    {T510_NO_GRADIENT_CRITERION, T510_NO_GRADIENT_CRITERION_MODE,
+                                     T510_NO_GRADIENT_CRITERION_GROUP, T510_NO_GRADIENT_CRITERION_MODE_GROUP}};
 // The data have no maximum-likelihood estimate (every observation is consistent with one value).
-constexpr statusrow kNoEstimate = {1, 2140, {2141, 2143, 2142, 2144}};
+constexpr statusrow kNoEstimate = {1, W510_ML_NO_ESTIMATE,
+                                   {T510_NO_ESTIMATE, T510_NO_ESTIMATE_MODE, T510_NO_ESTIMATE_GROUP, T510_NO_ESTIMATE_MODE_GROUP}};
 constexpr statusrow kByOptimiser[] = {
-    {2, 60, {60, 6010, 6000, 6010}},   // 1: iteration limit
-    {1, 61, {61, 6010, 6100, 6010}},   // 3: ridging failed
-    {1, 62, {62, 6010, 6200, 6010}},   // 4: Hessian not positive definite
-    {3, 64, {64, 6010, 6400, 6010}},   // 5: infeasible start
-    {3, 63, {63, 6010, 6300, 6010}},   // anything else
+    // 1: iteration limit
+    {2, W510_ML_NOT_CONVERGED, {W510_ML_NOT_CONVERGED, T510_NOT_CONVERGED_MODE, T510_NOT_CONVERGED_GROUP, T510_NOT_CONVERGED_MODE}},
+    // 3: ridging failed
+    {1, W510_ML_RIDGE_FAILED, {W510_ML_RIDGE_FAILED, T510_NOT_CONVERGED_MODE, T510_RIDGE_FAILED_GROUP, T510_NOT_CONVERGED_MODE}},
+    // 4: Hessian not positive definite
+    {1, W510_ML_NOT_POSDEF, {W510_ML_NOT_POSDEF, T510_NOT_CONVERGED_MODE, T510_NOT_POSDEF_GROUP, T510_NOT_CONVERGED_MODE}},
+    // 5: infeasible start
+    {3, W510_ML_BAD_START, {W510_ML_BAD_START, T510_NOT_CONVERGED_MODE, T510_BAD_START_GROUP, T510_NOT_CONVERGED_MODE}},
+    // anything else
+    {3, W510_ML_LIKE_FAILED, {W510_ML_LIKE_FAILED, T510_NOT_CONVERGED_MODE, T510_LIKE_FAILED_GROUP, T510_NOT_CONVERGED_MODE}},
 };
 
 const statusrow& rowfor(int optrc, double crit, double convh) {
@@ -58,18 +70,30 @@ txthandle reasontext(vyxstate* s, int code, double crit) {
     const msgarg mode = fm.vals && fm.lens ? txtarg(fm.vals[cur], fm.lens[cur]) : txtarg("", 0);
     const double convh = s->life.fit.fitcrit.convh, ridge = s->life.fit.fitcrit.ridge;
     switch (code) {
-        case 7100: case 6200: case 6300: case 6400: case 1952: case 2142: return rdxmsgs(510, code, label);
-        case 7110: case 6010: case 1953: case 2143: return rdxmsgs(510, code, mode);
-        case 7120: case 1954: case 2144: return rdxmsgs(510, code, mode, label);
-        case 730: return rdxmsgs(510, code, crit, convh);
-        case 7300: return rdxmsgs(510, code, crit, convh, label);
-        case 7310: return rdxmsgs(510, code, crit, convh, mode);
-        case 7320: return rdxmsgs(510, code, crit, convh, mode, label);
-        case 60: return rdxmsgs(510, code, s->life.fit.maxiter);
-        case 6000: return rdxmsgs(510, code, s->life.fit.maxiter, label);
-        case 61: return rdxmsgs(510, code, ridge);
-        case 6100: return rdxmsgs(510, code, ridge, label);
-        default: return rdxmsg(510, code);   // 710, 62, 63, 64, 1951, 2141
+        case T510_CONVERGED_GROUP:
+        case T510_NOT_POSDEF_GROUP:
+        case T510_LIKE_FAILED_GROUP:
+        case T510_BAD_START_GROUP:
+        case T510_NO_GRADIENT_CRITERION_GROUP:
+        case T510_NO_ESTIMATE_GROUP: return rdxmsgs(510, code, label);
+        case T510_CONVERGED_MODE:
+        case T510_NOT_CONVERGED_MODE:
+        case T510_NO_GRADIENT_CRITERION_MODE:
+        case T510_NO_ESTIMATE_MODE: return rdxmsgs(510, code, mode);
+        case T510_CONVERGED_MODE_GROUP:
+        case T510_NO_GRADIENT_CRITERION_MODE_GROUP:
+        case T510_NO_ESTIMATE_MODE_GROUP: return rdxmsgs(510, code, mode, label);
+        case W510_GRADIENT_CRITERION: return rdxmsgs(510, code, crit, convh);
+        case T510_GRADIENT_CRITERION_GROUP: return rdxmsgs(510, code, crit, convh, label);
+        case T510_GRADIENT_CRITERION_MODE: return rdxmsgs(510, code, crit, convh, mode);
+        case T510_GRADIENT_CRITERION_MODE_GROUP: return rdxmsgs(510, code, crit, convh, mode, label);
+        case W510_ML_NOT_CONVERGED: return rdxmsgs(510, code, s->life.fit.maxiter);
+        case T510_NOT_CONVERGED_GROUP: return rdxmsgs(510, code, s->life.fit.maxiter, label);
+        case W510_ML_RIDGE_FAILED: return rdxmsgs(510, code, ridge);
+        case T510_RIDGE_FAILED_GROUP: return rdxmsgs(510, code, ridge, label);
+        // T510_CONVERGED, W510_ML_NOT_POSDEF, W510_ML_LIKE_FAILED, W510_ML_BAD_START,
+        // T510_NO_GRADIENT_CRITERION, T510_NO_ESTIMATE
+        default: return rdxmsg(510, code);
     }
 }
 
@@ -121,16 +145,16 @@ bool mlstatus(vyxstate* s) {
     groupsuffix(s, true, " of ", of, sizeof of);
     groupsuffix(s, true, " for ", fr, sizeof fr);
     switch (row.logged) {
-        case 730: xpmlog(510, 730, crit, s->life.fit.fitcrit.convh, of); break;
-        case 60: xpmlog(510, 60, s->life.fit.maxiter, of); break;
-        case 61: xpmlog(510, 61, s->life.fit.fitcrit.ridge, of); break;
-        case 720: xpmlog(510, 720, fr); break;
-        default: xpmlog(510, row.logged, of); break;   // 62, 63, 64, 1950, 2140
+        case W510_GRADIENT_CRITERION: xpmlog(510, W510_GRADIENT_CRITERION, crit, s->life.fit.fitcrit.convh, of); break;
+        case W510_ML_NOT_CONVERGED: xpmlog(510, W510_ML_NOT_CONVERGED, s->life.fit.maxiter, of); break;
+        case W510_ML_RIDGE_FAILED: xpmlog(510, W510_ML_RIDGE_FAILED, s->life.fit.fitcrit.ridge, of); break;
+        case N510_CONVERGED: xpmlog(510, N510_CONVERGED, fr); break;
+        default: xpmlog(510, row.logged, of); break;   // the other failures and W510_NO_GRADIENT_CRITERION
     }
     // The log-likelihood shows missing where it could not be computed; 510/63 says so itself.
-    if (likfailed(ll) && row.logged != 63) xpmlog(510, 1955, of);
+    if (likfailed(ll) && row.logged != W510_ML_LIKE_FAILED) xpmlog(510, W510_LOGLIK_MISSING, of);
     // (No estimate: 510/2140 has said what the estimates are worth.)
-    if (s->life.fit.itprflag.converged != 1 && s->life.fit.optrc != NR_NOESTIMATE) xpmlog(510, 65, of);
+    if (s->life.fit.itprflag.converged != 1 && s->life.fit.optrc != NR_NOESTIMATE) xpmlog(510, W510_ML_CRITERION_NOT_MET, of);
     statustable(s, row, crit);
     if (s->step.stepend) return posdef;
 

@@ -9,10 +9,12 @@
 
 #include "host/hostdefs.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/pools.h"
+#include "proc/framework/stepend.h"
 #include "proc/vyxstate.h"
 #include "proc/lifedist/bands.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 #include "proc/lifedist/riskset.h"
 #include "proc/numeric/normal.h"
 #include "proc/numeric/quantiles.h"
@@ -116,9 +118,8 @@ struct curvepass {
 
 int writeblock(curvepass& c, int64_t records) {
     if (xcwrite(c.g->ufile2, c.g->crvbuf, records * CR_BYTES) != 0) {
-        xpmlog(510, MSG_CURVE_WRITE);
-        xexit(RC_INPUT, 0);
-        return RC_INPUT;
+        xpmlog(510, E510_FILE_WRITE);
+        return endstep(c.s, RC_INPUT);
     }
     return 0;
 }
@@ -138,7 +139,7 @@ int onerow(curvepass& c, const double* row) {
         m = row[2];
         if (c.firstrow) {
             if (m < c.n) {
-                xpmlog(510, MSG_READOUT_FEW);
+                xpmlog(510, E510_READOUT_FEW_ON_TEST);
                 return RC_REPORTED;
             }
             // Kept in a field of its own: wright stays the right-censored weight that the
@@ -157,7 +158,7 @@ int onerow(curvepass& c, const double* row) {
     if (c.weibayes) {
         const double u = (x - c.x0) / c.sigma;
         if (u > EXP_GUARD) {
-            xpmlog(510, MSG_WEIBAYES_OVERFLOW);
+            xpmlog(510, E510_WEIBAYES_OVERFLOW);
             return RC_REPORTED;
         }
         c.wbsum += v * std::exp(u);
@@ -334,7 +335,7 @@ int vyxcrv(vyxstate* s, grpnode* g) {
         c.inmem = false;
         if (xcopen(&g->ufile2, XC_SCRATCH) != 0 || !g->ufile2) {
             g->ufile2 = nullptr;
-            xpmlog(510, MSG_FILE_OPEN);
+            xpmlog(510, E510_FILE_OPEN);
             return RC_REPORTED;
         }
         xcpoint(g->ufile2, 0);
@@ -358,7 +359,7 @@ int vyxcrv(vyxstate* s, grpnode* g) {
     if (c.weibayes) {
         const double conf = weibayesconf(s);
         if (zqc(conf, 2 * r + 2, &wbq) != 0 || !(wbq > 0)) {
-            xpmlog(510, MSG_WEIBAYES_QUANTILE);
+            xpmlog(510, E510_WEIBAYES_NO_QUANTILE);
             return RC_REPORTED;
         }
     }

@@ -6,9 +6,10 @@
 
 #include "proc/framework/memnum.h"
 #include "proc/framework/pools.h"
+#include "proc/framework/stepend.h"
 #include "proc/lifedist/fitscale.h"
 #include "proc/lifedist/fitshared.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 #include "proc/vyxstate.h"
 #include "proc/numeric/quantiles.h"
 
@@ -91,8 +92,7 @@ double* records(vyxstate* s, int count) {
     auto* p = static_cast<double*>(poolbytes(s->pools.workpool, bytes, poolflag::zeroed));
     if (!p) {
         xmemmsg(bytes);
-        xexit(RC_NOMEM, 0);
-        s->step.stepend = 1;
+        endstep(s, RC_NOMEM);
     }
     return p;
 }
@@ -131,8 +131,7 @@ int vyxdfit(vyxstate* s, grpnode* g) {
     g->parmcov = s->life.parmvec.block ? static_cast<double*>(poolbytes(s->pools.workpool, bytes, poolflag::zeroed)) : nullptr;
     if (!g->parmcov) {
         xmemmsg(bytes);
-        xexit(RC_NOMEM, 0);
-        s->step.stepend = 1;
+        endstep(s, RC_NOMEM);
         return 1;
     }
     const bool thr = s->work.thrflags[TH_GIVEN] != 0;

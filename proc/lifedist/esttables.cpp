@@ -5,8 +5,10 @@
 
 #include "proc/devgraph/devgraph.h"
 #include "proc/framework/textpad.h"
+#include "proc/framework/msg510.h"
+#include "proc/framework/msg0.h"
 #include "proc/lifedist/fitshared.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 #include "proc/vyxstate.h"
 #include "proc/numeric/linalg.h"
 #include "proc/numeric/quantiles.h"
@@ -107,8 +109,8 @@ void putparms(vyxstate* s, double* wscale, double* wshape, double* var_wscale, d
     if (!weib && !expo) return;
 
     char labA[40], labB[40];
-    const int lenA = weib ? xpmstr(labA, 16, 510, 800) : xpmstr(labA, 40, 510, 801);
-    const int lenB = xpmstr(labB, 16, 510, 810);
+    const int lenA = weib ? xpmstr(labA, 16, 510, T510_WEIBULL_SCALE) : xpmstr(labA, 40, 510, T510_EXPONENTIAL_SCALE);
+    const int lenB = xpmstr(labB, 16, 510, T510_WEIBULL_SHAPE);
     const double mu = P.est[0], sigma = P.est[1];
     const double ws = std::fabs(mu) <= EXP_OVER ? std::exp(mu) : missing();
     const double wk = sigma > SQRT_MIN ? 1.0 / sigma : missing();
@@ -182,7 +184,7 @@ void vyxpput(vyxstate* s, grpnode* g, int, int) {
     const struct {
         int msg, width;
         double value;
-    } other[] = {{530, 16, g->mean}, {531, 16, g->mode}, {532, 16, g->median}, {570, 20, g->sd}};
+    } other[] = {{T510_MEAN, 16, g->mean}, {T510_MODE, 16, g->mode}, {T510_MEDIAN, 16, g->median}, {T510_STANDARD_DEVIATION, 20, g->sd}};
     for (const auto& o : other) {
         label510(s, o.width, o.msg);
         s->row.rowvals[0] = o.value;
@@ -217,24 +219,25 @@ void vyxpput(vyxstate* s, grpnode* g, int, int) {
     for (int i = 0; i < n && i < 2; ++i) names[i] = rdxtxt(s->opts.labels[LB_PARM1 + i], wzstrip(s->opts.labels[LB_PARM1 + i], 16));
     int32_t covfmt = 5, corrfmt = 4;
     double corr[3] = {1.0, correlation(K), 1.0};
-    if (s->life.fit.covprint[CP_COVB] && !matrix(s, "KV.Vitalyx.Covb", "Covmat", K, n, &covfmt, names, rdxmsgs(510, 247, distname),
-                                  rdxmsg(0, 552)))
+    if (s->life.fit.covprint[CP_COVB] &&
+        !matrix(s, "KV.Vitalyx.Covb", "Covmat", K, n, &covfmt, names, rdxmsgs(510, T510_COVARIANCE_OF, distname),
+                rdxmsg(0, T0_COVARIANCE_MATRIX)))
         return;
     if (s->life.fit.covprint[CP_CORRB] && !matrix(s, "KV.Vitalyx.Corrb", "Corrmat", corr, 2, &corrfmt, names,
-                                  rdxmsgs(510, 249, distname), rdxmsg(0, 553)))
+                                  rdxmsgs(510, T510_CORRELATION_OF, distname), rdxmsg(0, T0_CORRELATION_MATRIX)))
         return;
     if (s->opts.distcode == DIST_WEIBULL) {
         char a[16], b[16];
-        xpmstr(a, 16, 510, 800);
-        xpmstr(b, 16, 510, 810);
+        xpmstr(a, 16, 510, T510_WEIBULL_SCALE);
+        xpmstr(b, 16, 510, T510_WEIBULL_SHAPE);
         txthandle wnames[2] = {rdxtxt(a, wzstrip(a, 16)), rdxtxt(b, wzstrip(b, 16))};
         double wcov[3] = {vws, cws, vwk};
         double wcorr[3] = {1.0, ismiss(corr[1]) ? corr[1] : -corr[1], 1.0};
         if (s->life.fit.covprint[CP_COVB] && !matrix(s, "KV.Vitalyx.Covb", "WCovmat", wcov, 2, &covfmt, wnames,
-                                      rdxmsgs(510, 247, distname), rdxmsg(0, 552)))
+                                      rdxmsgs(510, T510_COVARIANCE_OF, distname), rdxmsg(0, T0_COVARIANCE_MATRIX)))
             return;
         if (s->life.fit.covprint[CP_CORRB] && !matrix(s, "KV.Vitalyx.Corrb", "WCorrmat", wcorr, 2, &corrfmt, wnames,
-                                      rdxmsgs(510, 249, distname), rdxmsg(0, 553)))
+                                      rdxmsgs(510, T510_CORRELATION_OF, distname), rdxmsg(0, T0_CORRELATION_MATRIX)))
             return;
     }
 

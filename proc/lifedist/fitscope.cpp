@@ -3,7 +3,7 @@
 // life-distribution fits and in the statement pool by the Turnbull estimate: they are
 // cleared when any pool goes.
 #include "proc/framework/poolscope.h"
-#include "proc/framework/vyxinit.h"
+#include "proc/framework/stmtkinds.h"
 #include "proc/vyxstate.h"
 
 namespace {

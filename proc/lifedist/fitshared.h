@@ -8,7 +8,7 @@
 #include "proc/framework/pools.h"
 #include "proc/vyxstate.h"
 #include "proc/framework/wobmth.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 
 namespace fitx {
 

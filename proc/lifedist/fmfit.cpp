@@ -5,8 +5,10 @@
 #include <cstring>
 
 #include "proc/framework/pools.h"
+#include "proc/framework/msg510.h"
+#include "proc/framework/stepend.h"
 #include "proc/lifedist/fitshared.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 #include "proc/vyxstate.h"
 #include "proc/numeric/normal.h"
 
@@ -14,14 +16,12 @@ using namespace fitx;
 
 namespace {
 
-constexpr int MSG_MODE_UNFIT = 919;
 
 void* alloc(vyxstate* s, int64_t bytes, poolflag flags) {
     void* p = poolbytes(s->pools.workpool, bytes, flags);
     if (!p) {
         xmemmsg(bytes);
-        xexit(RC_NOMEM, 0);
-        s->step.stepend = 1;
+        endstep(s, RC_NOMEM);
     }
     return p;
 }
@@ -35,7 +35,7 @@ void setlabel(vyxstate* s, int mode) {
 }
 
 void unfit(vyxstate* s, int mode) {
-    xpmlog(510, MSG_MODE_UNFIT, txtarg(s->groups.fmodeset.vals[mode], s->groups.fmodeset.lens[mode]));
+    xpmlog(510, W510_MODE_NOT_FITTED, txtarg(s->groups.fmodeset.vals[mode], s->groups.fmodeset.lens[mode]));
     s->life.fmused[mode] = 0;
 }
 
@@ -57,7 +57,7 @@ int vyxpfitfm(vyxstate* s, grpnode* g) {
 
     s->work.defhdr.given = 1;
     std::memset(s->work.defhdr.text, ' ', sizeof s->work.defhdr.text);
-    s->work.defhdr.len = xpmstr(s->work.defhdr.text, 80, 510, 568);
+    s->work.defhdr.len = xpmstr(s->work.defhdr.text, 80, 510, T510_COMBINED_MODES);
 
     const int64_t pvbytes = int64_t(ncov + 2 * n) * 8;
     s->life.fmloc = static_cast<double*>(alloc(s, int64_t(2 * (k > 0 ? k : 1)) * 8, poolflag::zeroed_marked));
@@ -84,9 +84,7 @@ int vyxpfitfm(vyxstate* s, grpnode* g) {
         const int rc = vyxfmi(s, g);
         if (rc == RC_READ) {
             // The rows cannot be read again: the step ends.
-            xexit(RC_READ, 0);
-            s->step.stepend = 1;
-            return rc;
+            return endstep(s, RC_READ);
         }
         if (rc != 0) {
             unfit(s, i);

@@ -1,6 +1,6 @@
 // The combined estimate of the failure modes: F(t) with its limits, the SurvEst table at
 // the SURVTIME values, the curve for the plots and the interpolation in it.
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,6 +9,7 @@
 #include "host/hostdefs.h"
 #include "proc/devgraph/devgraph.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/pools.h"
 #include "proc/vyxstate.h"
 #include "proc/lifedist/tables.h"
@@ -19,7 +20,6 @@
 namespace {
 
 using kern::EXP_OVER;
-constexpr int MSG_HAZARD_OVERFLOW = 573;
 constexpr double LOG10E = 0.43429448190325182765;
 
 // Curve records from the work pool; out of memory ends the step.
@@ -75,7 +75,7 @@ int fmest(vyxstate* s, double t, double* rec) {
         if (k(0, &u, nullptr, &D) != 0) return 1;
         const double lh = L - D;   // log hazard of the standardized value
         if (lh >= EXP_OVER) {
-            xpmlog(510, MSG_HAZARD_OVERFLOW);
+            xpmlog(510, W510_MODE_HAZARD_OVERFLOW);
             s->work.noconf = 1;
             continue;
         }

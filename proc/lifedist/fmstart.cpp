@@ -6,9 +6,10 @@
 
 #include "host/hostdefs.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/vyxstate.h"
 #include "proc/lifedist/curve.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 #include "proc/lifedist/riskset.h"
 #include "proc/numeric/kernconst.h"
 #include "proc/numeric/quantiles.h"
@@ -108,7 +109,7 @@ int vyxfmi(vyxstate* s, grpnode* g) {
         }))
         return rc;
     if ((method == FIT_MLE || method == FIT_LSXY || method == FIT_LSYX) && !readout && !(wfail > 0)) {
-        xpmlog(510, MSG_ALL_RIGHT);
+        xpmlog(510, W510_ALL_RIGHT_CENSORED);
         return 1;
     }
     // The means are over the points that enter the regression, as are its sums below.
@@ -117,7 +118,7 @@ int vyxfmi(vyxstate* s, grpnode* g) {
     if (method == FIT_WEIBAYES) {
         const double conf = weibayesconf(s);
         if (zqc(conf, 2 * wfail + 2, &chi) != 0 || !(chi > 0)) {
-            xpmlog(510, MSG_WEIBAYES_QUANTILE);
+            xpmlog(510, E510_WEIBAYES_NO_QUANTILE);
             return 1;
         }
     }
@@ -157,7 +158,7 @@ int vyxfmi(vyxstate* s, grpnode* g) {
             return 0;
         })) {
         if (!overflow) return rc;
-        xpmlog(510, MSG_WEIBAYES_OVERFLOW);
+        xpmlog(510, E510_WEIBAYES_OVERFLOW);
         return 1;
     }
     g->wfail = wfail;
@@ -168,7 +169,7 @@ int vyxfmi(vyxstate* s, grpnode* g) {
     g->rsq = hostmissing();
     auto degenerate = [&] {
         g->lsok = 0;
-        xpmlog(510, MSG_LS_DEGENERATE);
+        xpmlog(510, W510_LS_DEGENERATE);
         return 1;
     };
     if (method == FIT_WEIBAYES) {

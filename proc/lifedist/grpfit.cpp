@@ -4,8 +4,9 @@
 #include <cstring>
 
 #include "proc/lifedist/fitshared.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 #include "proc/vyxstate.h"
+#include "proc/framework/msg510.h"
 
 using namespace fitx;
 
@@ -42,26 +43,28 @@ void vyxdsum(vyxstate* s, grpnode* g, int i, int j) {
         s->row.rowlead[0] = value;
         return addrow(s, tab.obj);
     };
-    if (!row(227, g->nobs)) return;
-    if (s->inwork.rspkind != FORM_READOUT && !row(230, g->wfail)) return;
-    if (g->wright != 0.0 && !row(231, g->wright)) return;
-    if (g->nother != 0 && !row(510, g->nother)) return;
-    if (g->wleft != 0.0 && !row(233, g->wleft)) return;
-    if (g->wint != 0.0 && !row(232, g->wint)) return;
+    if (!row(T510_OBS_USED, g->nobs)) return;
+    if (s->inwork.rspkind != FORM_READOUT && !row(T510_FAILURES, g->wfail)) return;
+    if (g->wright != 0.0 && !row(T510_RIGHT_CENSORED_VALUES, g->wright)) return;
+    if (g->nother != 0 && !row(T510_OTHER_MODE_FAILURES, g->nother)) return;
+    if (g->wleft != 0.0 && !row(T510_LEFT_CENSORED_VALUES, g->wleft)) return;
+    if (g->wint != 0.0 && !row(T510_INTERVAL_CENSORED_VALUES, g->wint)) return;
     // READOUT: the units never seen to fail enter the likelihood through NENTER; the
     // summary shows them so that its counts add up to the units on test.
-    if (s->inwork.rspkind == FORM_READOUT && !row(2050, g->rdsurv)) return;
-    if (std::isfinite(g->rsq) && (s->work.fitmethod == FIT_LSYX || s->work.fitmethod == FIT_LSXY) && !row(505, g->rsq)) return;
+    if (s->inwork.rspkind == FORM_READOUT && !row(T510_UNITS_NEVER_FAILED, g->rdsurv)) return;
+    if (std::isfinite(g->rsq) && (s->work.fitmethod == FIT_LSYX || s->work.fitmethod == FIT_LSXY) && !row(T510_LS_RSQUARE, g->rsq)) return;
     // A log-likelihood the fit could not compute (a failed fit) shows missing.
-    if (s->work.fitmethod == FIT_MLE && !row(236, likfailed(g->loglik) || s->life.fit.itstatus[1] == 3 ? missing() : g->loglik)) return;
+    if (s->work.fitmethod == FIT_MLE &&
+        !row(T510_LOG_LIKELIHOOD, likfailed(g->loglik) || s->life.fit.itstatus[1] == 3 ? missing() : g->loglik))
+        return;
     // The total over the converged groups goes with the last group: also when that group has
     // no fit and earlier ones converged, and missing (not 0) when no group converged.
     if (last && (s->work.fitmethod == FIT_MLE || !std::isnan(s->life.fit.loglik.final))) {
         // The Group cell names the total instead of the group.
         char saved[16];
         std::memcpy(saved, s->row.grplabel, sizeof saved);
-        xpmstr(s->row.grplabel, 16, 510, 534);
-        const bool ok = row(236, s->life.fit.loglik.final);
+        xpmstr(s->row.grplabel, 16, 510, T510_TOTAL);
+        const bool ok = row(T510_LOG_LIKELIHOOD, s->life.fit.loglik.final);
         std::memcpy(s->row.grplabel, saved, sizeof saved);
         if (!ok) return;
     }

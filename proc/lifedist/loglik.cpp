@@ -12,8 +12,10 @@
 #include <cstring>
 
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
+#include "proc/framework/stepend.h"
 #include "proc/lifedist/fitshared.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 #include "proc/numeric/kernels.h"
 
 using namespace fitx;
@@ -126,9 +128,8 @@ private:
             }
             // A derivative kernel that fails at a point whose value was accepted: the step
             // ends; the main routine's end stops graphics and releases the output manager.
-            xpmlog(510, 913);
-            xexit(RC_INPUT, 0);
-            s_->step.stepend = 1;
+            xpmlog(510, E510_DERIVATIVE_FAILED);
+            endstep(s_, RC_INPUT);
             return false;
         }
         const double d1 = w * out[0], d2 = w * out[1];
@@ -306,10 +307,8 @@ int vyxlik(vyxstate* s, int deriv) {
         failed = !accumulate(s, g, acc, &rowsfailed);
         if (rowsfailed) {
             // The rows cannot be read again: the step ends (as for the starting values).
-            xpmlog(510, 22);
-            xexit(RC_READ, 0);
-            s->step.stepend = 1;
-            rc = RC_READ;
+            xpmlog(510, E510_FILE_ENDS_EARLY);
+            rc = endstep(s, RC_READ);
         }
         if (!failed) {
             const liksums& q = acc.sums;

@@ -7,11 +7,12 @@
 #include "host/hostdefs.h"
 #include "proc/framework/grouptext.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"
 #include "proc/vyxstate.h"
 #include "proc/lifedist/bands.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 #include "proc/lifedist/readtimes.h"
 #include "proc/regression/regression.h"
 
@@ -49,7 +50,7 @@ int eachrecord(grpnode* g, F&& f) {
     xcpoint(g->ufile2, 0);
     for (int32_t done = 0; done < g->ncurve;) {
         if (xcread(g->ufile2, g->crvbuf, CR_BLOCKBYTES) != 0) {
-            xpmlog(510, MSG_ROWS_END_EARLY);
+            xpmlog(510, E510_FILE_ENDS_EARLY);
             return RC_READ;
         }
         const int32_t n = g->ncurve - done < CR_PERBLOCK ? g->ncurve - done : CR_PERBLOCK;
@@ -153,7 +154,8 @@ double centring(const vyxstate* s, const grpnode* g) {
 
 // Right-censored observations counted per interval of the life axis boundaries, for a plot
 // that draws them as counts (CENBIN): weights are summed as they are and each count is
-// rounded once, so fractional FREQ values are not truncated away one by one.
+// rounded once, so fractional FREQ values are not truncated away one by one. An interval
+// holds its lower boundary; the last one its upper boundary too (a unit at the axis's end).
 int censoredcounts(vyxstate* s, grpnode* g) {
     const int64_t nb = s->plot.tickinfo[TI_NBOUNDS];
     const double* b = s->plot.lifeticks;
@@ -170,7 +172,8 @@ int censoredcounts(vyxstate* s, grpnode* g) {
         if (r[1] != -1) return 0;
         const double x = s->opts.logscale[0] ? r[0] * log10e : r[0];
         const double* at = std::upper_bound(b, b + nb, x);
-        const int64_t k = (at - b) - 1;
+        int64_t k = (at - b) - 1;
+        if (k == nb - 1 && x == b[nb - 1]) k = nb - 2;
         if (k >= 0 && k < nb - 1) sum[k] += wcol >= 0 ? r[wcol] : 1.0;
         return 0;
     });
@@ -225,7 +228,7 @@ int vyxls(vyxstate* s, grpnode* g) {
         const bool noright = readout ? g->totw == 0 : g->wright == g->totw;
         if (noright || (!readout && g->wleft == g->totw)) {
             char of[640];   // the class level (and BY group) without a failure
-            xpmlog(510, noright ? MSG_ALL_RIGHT : MSG_ALL_LEFT, groupsuffix(s, true, " of ", of, sizeof of));
+            xpmlog(510, noright ? W510_ALL_RIGHT_CENSORED : W510_ALL_LEFT_CENSORED, groupsuffix(s, true, " of ", of, sizeof of));
             nofit(g);
             return RC_REPORTED;
         }
@@ -263,7 +266,7 @@ int vyxls(vyxstate* s, grpnode* g) {
             g->rsq = held ? hostmissing()
                    : (sums.Sxx > EPS53 && sums.Syy > EPS53) ? sums.Sxy * sums.Sxy / (sums.Sxx * sums.Syy) : 0.0;
         } else if (method == FIT_LSYX || method == FIT_LSXY) {
-            xpmlog(510, MSG_LS_DEGENERATE);
+            xpmlog(510, W510_LS_DEGENERATE);
             nofit(g);
             return RC_REPORTED;
         } else {

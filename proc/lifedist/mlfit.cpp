@@ -6,8 +6,11 @@
 #include <cstring>
 
 #include "proc/framework/pools.h"
+#include "proc/framework/msg510.h"
+#include "proc/framework/msg0.h"
+#include "proc/framework/stepend.h"
 #include "proc/lifedist/fitshared.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 #include "proc/vyxstate.h"
 #include "proc/numeric/linalg.h"
 #include "proc/numeric/optimizer.h"
@@ -32,8 +35,7 @@ bool layfitarrays(vyxstate* s, int n, int nfree) {
     auto* block = static_cast<double*>(poolbytes(s->pools.workpool, bytes, poolflag::zeroed));
     if (!block) {
         xmemmsg(bytes);
-        xexit(RC_NOMEM, 0);
-        s->step.stepend = 1;
+        endstep(s, RC_NOMEM);
         return false;
     }
     s->life.fit.fitarr.hess = block;
@@ -58,8 +60,8 @@ void gradhesstable(vyxstate* s, bool percentile) {
     const char* name = percentile ? "PGradHess" : "GradHess";
     char pcttext[32];
     const int pctlen = std::snprintf(pcttext, sizeof pcttext, "%g", 100.0 * g->prob);
-    txthandle title = percentile ? rdxmsgs(510, 538, txtarg(pcttext, pctlen)) : rdxmsg(510, 485);
-    txthandle label = percentile ? rdxmsg(0, 551) : rdxmsg(0, 549);
+    txthandle title = percentile ? rdxmsgs(510, T510_GRADIENT_HESSIAN_PCT, txtarg(pcttext, pctlen)) : rdxmsg(510, T510_GRADIENT_HESSIAN_AT);
+    txthandle label = percentile ? rdxmsg(0, T0_LAST_EVAL_GRADIENT_HESSIAN) : rdxmsg(0, T0_LAST_GRADIENT_HESSIAN);
     wobitem it[] = {obtext(OBK_TEMPLATE, pathtext(path)),
                     obtext(OBK_NAME, rdxtxt(name, -1)),
                     obptr(OBK_MACCESSOR, OBT_ROUTINE, reinterpret_cast<void*>(&DMatElem)),

@@ -1,7 +1,7 @@
 // The group's MODEL design rows for a fit taken over from the MODEL statement.
 #include <cstring>
 
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 #include "proc/vyxstate.h"
 #include "proc/regression/regression.h"
 

@@ -4,12 +4,11 @@
 #include <cstdio>
 
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msghost.h"
 #include "proc/vyxstate.h"
 
 namespace {
-// Host catalog: "Not available yet in this version: %1. The %2 statement goes on without it%3."
 constexpr int kHostGroup = -1;
-constexpr int kPieceNotYet = 101;
 }  // namespace
 
 void notavailable(vyxstate* s, const char* what) {
@@ -20,5 +19,5 @@ void notavailable(vyxstate* s, const char* what) {
         std::snprintf(by, sizeof by, " in the BY group %s", line);
     }
     const char* stmt = s->input.stmtkind == 1 ? "PROBPLOT" : s->input.stmtkind == 3 ? "MCFPLOT" : s->input.stmtkind == 4 ? "RELATIONPLOT" : "ANALYZE";
-    xpmlog(kHostGroup, kPieceNotYet, what, stmt, by);
+    xpmlog(kHostGroup, NHOST_NOT_AVAILABLE_YET, what, stmt, by);
 }

@@ -1,6 +1,6 @@
 // The observation row of the life-distribution statements: its columns by response form and
 // options, and the group's row buffer and utility file (lifedist.h).
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 
 #include "proc/vyxstate.h"
 

@@ -8,12 +8,13 @@
 #include "proc/devgraph/devgraph.h"
 #include "proc/framework/gparm.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
 #include "proc/vyxstate.h"
 #include "proc/framework/wholenum.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 #include "proc/numeric/kernels.h"
 #include "proc/numeric/distributions.h"
 #include "proc/numeric/stdquant.h"
@@ -48,7 +49,7 @@ int readerstart(vyxstate* s) {
         s->optsw.distcode = s->life.distcode0;
     }
     if (s->optsw.distcode == DIST_GAMMA) {
-        xpmlog(510, 156);
+        xpmlog(510, E510_GAMMA_MODEL_ONLY);
         return 1;
     }
     return 0;
@@ -75,10 +76,24 @@ void readstmtlabel(vyxstate* s, const stmtrec* r) {
 int readconfidence(vyxstate* s, const stmtrec* r) {
     const double conf = gparm(r, slot::plot::CONFIDENCE, 0.95);
     if (!(conf > 0 && conf < 1)) {
-        xpmlog(510, 904, conf);
+        xpmlog(510, E510_CONFIDENCE_RANGE, conf);
         return RC_SPEC;
     }
     s->optsw.alpha = 1 - conf;
+    return 0;
+}
+
+int readwbconf(vyxstate* s, const stmtrec* r, int slotno, double fallback) {
+    s->life.wbconf = fallback;
+    const optslot* wb = stmtslot(r, slotno);
+    if (!wb) return 0;
+    if (!(wb->num > 0 && wb->num < 1)) {
+        xpmlog(510, E510_WEIBAYES_CONFIDENCE_RANGE, wb->num);
+        return RC_SPEC;
+    }
+    // Held as -ln(1 - CONF) also where 1 - CONF is below 2^-53, which the plain logarithm of
+    // the difference would turn into a confidence near 0.
+    s->life.wbconf = -std::log1p(-wb->num);
     return 0;
 }
 
@@ -121,7 +136,7 @@ int allocframe(vyxstate* s) {
 int readclass(vyxstate* s, const stmtrec* r, bool refusemore) {
     const int n = listcount(r, slot::head::CLASS);
     if (refusemore && n > 2) {
-        xpmlog(510, 506);
+        xpmlog(510, E510_CLASS_AT_MOST_TWO);
         return 1;
     }
     s->groups.nclass = n < 2 ? n : 2;
@@ -155,33 +170,33 @@ int readform(vyxstate* s, const stmtrec* r, bool analyze) {
     const bool counts = s->optsw.distcode == DIST_POISSON || s->optsw.distcode == DIST_BINOMIAL;
     if (analyze && counts) {
         if (readout) {
-            xpmlog(510, 665);
+            xpmlog(510, E510_READOUT_COUNTS);
             return RC_SPEC;
         }
         if (form != FORM_COUNTS) {
-            xpmlog(510, s->optsw.distcode == DIST_POISSON ? 175 : 176);
+            xpmlog(510, s->optsw.distcode == DIST_POISSON ? E510_POISSON_RESPONSE : E510_BINOMIAL_RESPONSE);
             return RC_SPEC;
         }
     } else {
         if (readout) {
             if (s->inputw.nfreq <= 0 || s->inputw.nnenter <= 0) {
-                xpmlog(510, 85);
+                xpmlog(510, E510_READOUT_NEEDS_FREQ_NENTER);
                 return RC_SPEC;
             }
             form = FORM_READOUT;
         }
         const bool fmode = s->groups.fmodeset.nvars > 0;
         if (fmode && form != FORM_TIME && form != FORM_CENSOR) {
-            xpmlog(510, 71);
+            xpmlog(510, E510_FMODE_RESPONSE);
             return RC_SPEC;
         }
         if (s->poptw.pflags.fmcombine && s->groups.nclass > 0) {
-            xpmlog(510, 918);
+            xpmlog(510, E510_FMODE_COMBINE_CLASS);
             return RC_SPEC;
         }
         if (s->poptw.pflags.fmcombine && s->life.fit.lrflags[LR_PARMS]) {
             s->life.fit.lrflags[LR_PARMS] = 0;
-            xpmlog(510, 574);
+            xpmlog(510, W510_LRCL_FMODE_COMBINE);
         }
         s->life.fmresp = fmode && form == FORM_TIME;
         if (s->life.fmresp) form = FORM_CENSOR;
@@ -195,7 +210,7 @@ int readform(vyxstate* s, const stmtrec* r, bool analyze) {
         case FORM_READOUT: per = 3; break;
         case FORM_COUNTS:
             if (!counts) {
-                xpmlog(510, 150);
+                xpmlog(510, E510_EVENTS_TRIALS_DISTRIBUTION);
                 return RC_SPEC;
             }
             per = 2 + nfreq;
@@ -254,7 +269,7 @@ int readgivenparms(vyxstate* s, const stmtrec* r, bool check) {
         s->life.parmgiven[k] = 1;
         s->life.givenparms[k] = o->num;
         if (check && k > 0 && o->num < kEps53) {
-            xpmlog(510, k == 1 ? 11 : 12, o->num);
+            xpmlog(510, k == 1 ? E510_BAD_SCALE_OR_LEVEL1 : E510_BAD_SHAPE_OR_LEVEL2, o->num);
             return 1;
         }
         s->life.parmfree[k] = stmtflag(r, kInit[k]) ? '1' : 'C';
@@ -283,7 +298,9 @@ uint32_t choosefitmethod(vyxstate* s, const stmtrec* r) {
 
 int fitmethodlabel(vyxstate* s, const stmtrec* r, bool maxshape) {
     static constexpr double kExpMax = 709.782712893384;
-    static constexpr int kLabel[FIT_CODES] = {0, 222, 223, 224, 260, 0, 502, 507, 509, 0};
+    static constexpr int kLabel[FIT_CODES] = {0,           T510_METHOD_ML,    T510_METHOD_LSYX,  T510_METHOD_NONE,
+                                              T510_METHOD_GIVEN, 0,         T510_FIT_WEIBAYES, T510_METHOD_LSXY,
+                                              T510_METHOD_MODEL, 0};
     char* lab = s->optsw.labels[LB_FITMETHOD];
     blank(lab, 40);
     if (s->work.fitmethod < FIT_CODES && kLabel[s->work.fitmethod]) xpmstr(lab, 40, 510, kLabel[s->work.fitmethod]);
@@ -291,15 +308,15 @@ int fitmethodlabel(vyxstate* s, const stmtrec* r, bool maxshape) {
     if (s->work.fitmethod != FIT_WEIBAYES) return 0;
     s->optsw.distcode = DIST_WEIBULL;
     if (!s->life.parmgiven[GP_SHAPE] || s->life.parmfree[GP_SHAPE] != 'C') {
-        xpmlog(510, 503);
+        xpmlog(510, E510_WEIBAYES_SHAPE_FIXED);
         return 1;
     }
     if (maxshape && s->life.givenparms[GP_SHAPE] > kExpMax) {
-        xpmlog(510, 903);
+        xpmlog(510, E510_WEIBAYES_OVERFLOW);
         return 1;
     }
     if (stmtflag(r, flag::plot::READOUT)) {
-        xpmlog(510, 504);
+        xpmlog(510, E510_WEIBAYES_READOUT);
         return 1;
     }
     return 0;
@@ -307,8 +324,8 @@ int fitmethodlabel(vyxstate* s, const stmtrec* r, bool maxshape) {
 
 void combinenotes(const vyxstate* s, bool plot) {
     if (!s->poptw.pflags.fmcombine) return;
-    if (plot) xpmlog(510, 2052);
-    if (s->poptw.pflags.ppout) xpmlog(510, 2053);
+    if (plot) xpmlog(510, N510_FMODE_COMBINE_POINTS);
+    if (s->poptw.pflags.ppout) xpmlog(510, N510_FMODE_COMBINE_PPOUT);
 }
 
 void afterfitmethod(vyxstate* s) {
@@ -336,8 +353,8 @@ void dispatchdist(vyxstate* s, const stmtrec* r) {
     const bool weibull = s->optsw.distcode == DIST_WEIBULL, expo = s->optsw.distcode == DIST_EXPONENTIAL;
     if (weibull || expo) {
         // The longer labels of these parameters count for the table widths first.
-        fetch(LB_PARM1, expo ? 40 : 16, weibull ? 800 : 801);
-        fetch(LB_PARM2, 16, 810);
+        fetch(LB_PARM1, expo ? 40 : 16, weibull ? T510_WEIBULL_SCALE : T510_EXPONENTIAL_SCALE);
+        fetch(LB_PARM2, 16, T510_WEIBULL_SHAPE);
         blank(s->optsw.labels[LB_PARM1], 40);
         blank(s->optsw.labels[LB_PARM2], 40);
     }
@@ -346,7 +363,7 @@ void dispatchdist(vyxstate* s, const stmtrec* r) {
 
     const optslot* thr = given(r, slot::plot::THRESHOLD);
     if (e->scale == 0) {
-        if (thr) xpmlog(510, 166, txtarg(s->optsw.labels[LB_DIST], wzstrip(s->optsw.labels[LB_DIST], 16)));
+        if (thr) xpmlog(510, W510_NO_THRESHOLD_PARAMETER, txtarg(s->optsw.labels[LB_DIST], wzstrip(s->optsw.labels[LB_DIST], 16)));
     } else {
         s->work.thrflags[TH_GIVEN] = thr != nullptr;
         s->optsw.fixedparms[FP_THRESHOLD] = thr ? thr->num : 0.0;
@@ -358,7 +375,7 @@ void dispatchdist(vyxstate* s, const stmtrec* r) {
     double* v = s->life.givenparms;
     if (weibull) {
         if (gv[GP_LOC]) {
-            xpmlog(510, 158);
+            xpmlog(510, W510_WEIBULL_LOCATION);
             gv[GP_LOC] = 0;
             st[GP_LOC] = '1';
         }
@@ -379,7 +396,7 @@ void dispatchdist(vyxstate* s, const stmtrec* r) {
     } else if (expo) {
         s->life.fit.covprint[0] = s->life.fit.covprint[1] = 0;
         if (gv[GP_LOC] || gv[GP_SHAPE]) {
-            xpmlog(510, 157);
+            xpmlog(510, W510_EXPONENTIAL_LOCATION_SHAPE);
             gv[GP_LOC] = gv[GP_SHAPE] = 0;
             st[GP_LOC] = st[GP_SHAPE] = '1';
         }
@@ -392,7 +409,7 @@ void dispatchdist(vyxstate* s, const stmtrec* r) {
         v[GP_SCALE] = 1.0;
         st[GP_SCALE] = 'C';
     } else if (gv[GP_SHAPE]) {
-        xpmlog(510, 159, txtarg(s->optsw.labels[LB_DIST], wzstrip(s->optsw.labels[LB_DIST], 16)));
+        xpmlog(510, W510_NO_SHAPE_PARAMETER, txtarg(s->optsw.labels[LB_DIST], wzstrip(s->optsw.labels[LB_DIST], 16)));
     }
     if (st[GP_LOC] == 'C' || st[GP_SCALE] == 'C') s->life.fit.covprint[0] = s->life.fit.covprint[1] = 0;
 }
@@ -413,7 +430,7 @@ void readsurvtime(vyxstate* s, const stmtrec* r) {
     if (logaxis(s)) {
         for (int i = 0; i < o->count; ++i) {
             if (!(s->poptw.panels.survtime[i] > 0)) {
-                xpmlog(510, 66, s->poptw.panels.survtime[i]);
+                xpmlog(510, W510_SURVTIME_NOT_POSITIVE, s->poptw.panels.survtime[i]);
                 s->work.axopt[AO_NSURV] = 0;
                 break;
             }

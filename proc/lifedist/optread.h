@@ -17,6 +17,9 @@ int readerstart(vyxstate* s);
 void readstmtlabel(vyxstate* s, const stmtrec* r);
 // CONFIDENCE= into alpha: 510/904 and 2000 outside (0, 1).
 int readconfidence(vyxstate* s, const stmtrec* r);
+// FIT=WEIBAYES(CONF=) of option slot `slotno` into wbconf as -ln(1 - CONF); `fallback` (that
+// form) when not given. A CONF= of 0 or 1, which gives no Weibayes bound, is 510/2062 and 2000.
+int readwbconf(vyxstate* s, const stmtrec* r, int slotno, double fallback);
 // MAXIT, CONVERGE, CONVH, SINGULAR, PSTABLE, MAXITEM (both values), TOLLIKE, TOLPROB.
 void readfitcrit(vyxstate* s, const stmtrec* r);
 // The first and the second response variable; descriptors into rspdesc.

@@ -129,5 +129,8 @@ double pbtolsize(bool binomial, double est, double tol, double alpha) {
     if (ismissing(est) || !(tol > 0)) return hostmissing();
     const double z = zprobitq(alpha / 2);
     const double g = (z / tol) * (z / tol);
-    return binomial ? g * est * (1 - est) : g * est;
+    // The normal approximation's variance is 0 at a proportion of 0 or 1 and at a rate of 0:
+    // it would ask for no trials (no exposure) at all, which estimate nothing.
+    const double var = binomial ? est * (1 - est) : est;
+    return var > 0 ? g * var : hostmissing();
 }

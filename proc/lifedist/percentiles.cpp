@@ -3,7 +3,7 @@
 
 #include "proc/lifedist/fitscale.h"
 #include "proc/lifedist/fitshared.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 #include "proc/vyxstate.h"
 #include "proc/numeric/distributions.h"
 #include "proc/numeric/normal.h"

@@ -10,8 +10,10 @@
 #include "proc/devgraph/devgraph.h"
 #include "proc/framework/gparm.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"
+#include "proc/framework/stepend.h"
 #include "proc/framework/textpad.h"
 #include "proc/vyxstate.h"
 #include "proc/framework/wholenum.h"
@@ -27,14 +29,14 @@ constexpr double kEps53 = 1.110223024625157e-16;
 int givenlist(vyxstate* s, const optslot* o, double first, double last, double lo) {
     const int n = o->count;
     if (n < 2) {
-        xpmlog(510, 173);
+        xpmlog(510, E510_PCTLIST_TOO_FEW);
         return 1;
     }
     const auto* v = static_cast<const double*>(o->ptr);
     for (int i = n - 1; i >= 0; --i) {
         const bool order = i == n - 1 || v[i] < v[i + 1];
         if (!order || !(v[i] >= lo) || !(v[i] <= 99.999999)) {
-            xpmlog(510, 160, v[i]);
+            xpmlog(510, E510_PCTLIST_ORDER, v[i]);
             return 1;
         }
     }
@@ -115,9 +117,9 @@ int probplotblock(vyxstate* s, const stmtrec* r) {
         s->poptw.panels.nrows = s->poptw.panels.ncols = 1;
         return 0;
     }
-    const int rows = panelcount(r, slot::plot::NROWS, "NROWS", 25, 26);
+    const int rows = panelcount(r, slot::plot::NROWS, "NROWS", E510_NROWS_BELOW_1, E510_NROWS_NOT_WHOLE);
     if (rows < 0) return 1;
-    const int cols = panelcount(r, slot::plot::NCOLS, "NCOLS", 27, 28);
+    const int cols = panelcount(r, slot::plot::NCOLS, "NCOLS", E510_NCOLS_BELOW_1, E510_NCOLS_NOT_WHOLE);
     if (cols < 0) return 1;
     s->poptw.panels.nrows = rows;
     s->poptw.panels.ncols = cols;
@@ -125,19 +127,19 @@ int probplotblock(vyxstate* s, const stmtrec* r) {
     p.layouth = p.layoutv = 0;
     switch (s->groups.nclass) {
         case 0:
-            if (rows && rows != 1) xpmlog(510, 29);
-            if (cols && cols != 1) xpmlog(510, 30);
+            if (rows && rows != 1) xpmlog(510, W510_NROWS_NO_CLASS);
+            if (cols && cols != 1) xpmlog(510, W510_NCOLS_NO_CLASS);
             s->poptw.panels.nrows = s->poptw.panels.ncols = 1;
             p.layouth = p.layoutv = 0;
             break;
         case 1:
             if (rows && cols && rows > 1 && cols > 1) {
-                xpmlog(510, 31);
+                xpmlog(510, W510_PANELS_NEED_TWO_CLASS);
                 s->poptw.panels.nrows = 2;
                 s->poptw.panels.ncols = 1;
                 p.layoutv = 1;
-                xpmlog(510, 32, 2);
-                xpmlog(510, 1968);   // "in one column" (510/33 counts columns)
+                xpmlog(510, N510_PANELS_IN_ROWS, 2);
+                xpmlog(510, N510_PANELS_IN_ONE_COLUMN);   // "in one column" (510/33 counts columns)
             } else if (rows && cols && rows == 1) {
                 p.layouth = 1;
             } else if (rows && cols) {
@@ -158,10 +160,10 @@ int probplotblock(vyxstate* s, const stmtrec* r) {
             p.layouth = p.layoutv = 1;
             if (cols && !rows) {
                 s->poptw.panels.nrows = 2;
-                xpmlog(510, 32, 2);
+                xpmlog(510, N510_PANELS_IN_ROWS, 2);
             } else if (rows && !cols) {
                 s->poptw.panels.ncols = 2;
-                xpmlog(510, 33, 2);
+                xpmlog(510, N510_PANELS_IN_COLUMNS, 2);
             } else if (!rows && !cols) {
                 s->poptw.panels.nrows = s->poptw.panels.ncols = 2;
             }
@@ -175,22 +177,22 @@ int relationplotblock(vyxstate* s, const stmtrec* r) {
     p.relplot = 1;
     p.pplot = stmtflag(r, flag::plot::PPLOT);
     if (p.pplot && s->work.fitmethod == FIT_REGRESSION) {
-        xpmlog(510, 830);
+        xpmlog(510, W510_PPLOT_REGRESSION);
         p.pplot = 0;
     }
     if (!p.pplot && p.pconfplt) {
-        xpmlog(510, 198);
+        xpmlog(510, W510_PCONFPLT_NEEDS_PPLOT);
         p.pconfplt = 0;
     }
-    readref(s, r, REF_SREF, slot::plot::SREF, slot::plot::SREFLABELS, 44, 45);
+    readref(s, r, REF_SREF, slot::plot::SREF, slot::plot::SREFLABELS, W510_HREFLABELS_COUNT, W510_HREFLABELS_HINT);
     s->poptw.refopts[REFPOS_SREF] = static_cast<int32_t>(gparm(r, slot::plot::SREFLABPOS, 1));
     if (!p.pplot) p.legend = 0;
     if (s->groups.nclass != 1) {
-        xpmlog(510, 67);
+        xpmlog(510, E510_ONE_STRESS_VARIABLE);
         return 1;
     }
     if (!s->groups.clsnumeric[0]) {
-        xpmlog(510, 68, s->groups.clsnames[0]);
+        xpmlog(510, E510_STRESS_NOT_NUMERIC, s->groups.clsnames[0]);
         return 1;
     }
     s->groups.clsorder[CO_CODE] = 0;
@@ -199,11 +201,11 @@ int relationplotblock(vyxstate* s, const stmtrec* r) {
     s->poptw.panels.nrows = 1;
     s->poptw.panels.ncols = p.pplot ? 2 : 1;
     if (p.cenbin) {
-        xpmlog(510, 161);
+        xpmlog(510, W510_CENBIN_OVERLAY);
         p.cenbin = 0;
         s->work.nocenplot = 1;
     }
-    const int cols = panelcount(r, slot::plot::NCOLS, "NCOLS", 27, 28);
+    const int cols = panelcount(r, slot::plot::NCOLS, "NCOLS", E510_NCOLS_BELOW_1, E510_NCOLS_NOT_WHOLE);
     if (cols < 0) return 1;
     if (cols) s->poptw.panels.ncols = cols;
 
@@ -213,8 +215,8 @@ int relationplotblock(vyxstate* s, const stmtrec* r) {
     char* lab = s->optsw.labels[LB_RELATION];
     std::memset(lab, ' ', 40);
     struct relrow { strfn fn; int label; };
-    static const relrow kRel[6] = {{nullptr, 0},     {vyxsarr, 97},   {vyxslin, 98},
-                                   {vyxspow, 99},    {vyxsarr2, 686}, {vyxslgt, 57}};
+    static const relrow kRel[6] = {{nullptr, 0},          {vyxsarr, T510_ARRHENIUS},         {vyxslin, T510_LINEAR},
+                                   {vyxspow, T510_POWER}, {vyxsarr2, T510_ARRHENIUS_ENERGY}, {vyxslgt, T510_LOGISTIC}};
     if (s->optsw.stressrel >= 1 && s->optsw.stressrel <= 5) {
         s->optsw.stress_fn = kRel[s->optsw.stressrel].fn;
         xpmstr(lab, 40, 510, kRel[s->optsw.stressrel].label);
@@ -226,10 +228,10 @@ int relationplotblock(vyxstate* s, const stmtrec* r) {
         pg->fitlines = 1;
         s->work.rellegend = !stmtflag(r, flag::plot::NORPLEGEND);
         if (s->work.fitmethod == FIT_NONE) {
-            xpmlog(510, 84);
+            xpmlog(510, W510_PLOTFIT_NEEDS_FIT);
             s->work.fitmethod = FIT_MLE;
             std::memset(s->optsw.labels[LB_FITMETHOD], ' ', 40);
-            xpmstr(s->optsw.labels[LB_FITMETHOD], 40, 510, 222);
+            xpmstr(s->optsw.labels[LB_FITMETHOD], 40, 510, T510_METHOD_ML);
             s->work.nofitline = stmtflag(r, flag::plot::NOFITLINE);
         }
     }
@@ -239,7 +241,7 @@ int relationplotblock(vyxstate* s, const stmtrec* r) {
     if (pd) {
         const int v = static_cast<int>(pd->num);
         if (readout && v >= 1 && v <= 3) {
-            xpmlog(510, 174);
+            xpmlog(510, E510_READOUT_PLOTDATA);
             return RC_SPEC;
         }
         switch (v) {
@@ -247,7 +249,7 @@ int relationplotblock(vyxstate* s, const stmtrec* r) {
             case code::plotdata::BOXES:
             case code::plotdata::MEDIANS:
                 if (regression) {
-                    xpmlog(510, 691);
+                    xpmlog(510, W510_PLOTDATA_REGRESSION);
                     pg->data = 1;
                 } else {
                     (v == code::plotdata::BOXES ? pg->boxes : pg->medians) = 1;
@@ -269,7 +271,7 @@ int relationplotblock(vyxstate* s, const stmtrec* r) {
     if (slo) s->work.axlim[AX_STRESSLOWER] = slo->num;
     if (sup) s->work.axlim[AX_STRESSUPPER] = sup->num;
     if (slo && sup && !(sup->num > slo->num)) {
-        xpmlog(510, 74);
+        xpmlog(510, W510_STRESS_RANGE_REVERSED);
         p.slowgiven = p.supgiven = 0;
     }
     const optslot* nst = stmtslot(r, slot::plot::NSTRESSTICK);
@@ -281,8 +283,8 @@ int relationplotblock(vyxstate* s, const stmtrec* r) {
         const auto* v = static_cast<double*>(pf->ptr);
         for (int i = 0; i < pf->count; ++i) {
             if (!(v[i] >= 1e-6) || !(v[i] <= 99.999999)) {
-                xpmlog(510, 172, v[i]);
-                return xexit(RC_INPUT, 0);
+                xpmlog(510, E510_PLOTFIT_RANGE, v[i]);
+                return endstep(s, RC_INPUT);
             }
         }
         s->optsw.pctcount = static_cast<uint32_t>(pf->count);
@@ -307,7 +309,7 @@ int readprobaxis(vyxstate* s, const stmtrec* r) {
         p.pupgiven = 1;
         s->work.axlim[AX_PCTUPPER] = up->num;
         if (!(up->num > 0 && up->num < 100)) {
-            xpmlog(510, 900, "PCTUPPER", up->num);
+            xpmlog(510, W510_PCT_OPTION_RANGE, "PCTUPPER", up->num);
             p.pupgiven = 0;
         }
     }
@@ -315,12 +317,12 @@ int readprobaxis(vyxstate* s, const stmtrec* r) {
         p.plowgiven = 1;
         s->work.axlim[AX_PCTLOWER] = lo->num;
         if (!(lo->num > 0 && lo->num < 100)) {
-            xpmlog(510, 900, "PCTLOWER", lo->num);
+            xpmlog(510, W510_PCT_OPTION_RANGE, "PCTLOWER", lo->num);
             p.plowgiven = 0;
         }
     }
     if (p.pupgiven && p.plowgiven && !(s->work.axlim[AX_PCTUPPER] > s->work.axlim[AX_PCTLOWER])) {
-        xpmlog(510, 72);
+        xpmlog(510, W510_PCT_RANGE_REVERSED);
         p.pupgiven = p.plowgiven = 0;
     }
     const optslot* pl = stmtslot(r, slot::plot::PCTLIST);
@@ -378,7 +380,7 @@ int readlifeaxis(vyxstate* s, const stmtrec* r) {
         const auto* v = static_cast<const double*>(laxis->ptr);
         const int n = laxis->count;
         if (logs) {
-            xpmlog(510, 670);
+            xpmlog(510, W510_LAXIS_LOG_AXIS);
             s->work.llowgiven = s->work.lupgiven = 0;
         } else if (n == 1) {
             s->work.axlim[AX_LIFELOWER] = v[0];
@@ -388,7 +390,7 @@ int readlifeaxis(vyxstate* s, const stmtrec* r) {
             if (!(v[n - 1] > v[0])) {
                 // A list whose last value is not above its first is no axis: treated as
                 // LIFEUPPER not above LIFELOWER.
-                xpmlog(510, 73);
+                xpmlog(510, W510_LIFE_RANGE_REVERSED);
                 s->work.llowgiven = s->work.lupgiven = 0;
                 s->work.axopt[AO_NTICK] = 4;
             } else {
@@ -398,7 +400,7 @@ int readlifeaxis(vyxstate* s, const stmtrec* r) {
                 s->work.ntickset = 1;
                 s->work.axopt[AO_NTICK] = n - 1;
                 if (n - 1 > MOST_TICKS) {
-                    xpmlog(510, 1902, txtarg(r->keyword, wzstrip(r->keyword, STMT_KEYLEN)), "LAXIS", n - 1, MOST_TICKS);
+                    xpmlog(510, W510_TICKS_ABOVE_LIMIT, txtarg(r->keyword, wzstrip(r->keyword, STMT_KEYLEN)), "LAXIS", n - 1, MOST_TICKS);
                     s->work.axopt[AO_NTICK] = MOST_TICKS;
                 }
             }
@@ -411,40 +413,66 @@ int readlifeaxis(vyxstate* s, const stmtrec* r) {
         if (llo) s->work.axlim[AX_LIFELOWER] = llo->num;
         if (lup) s->work.axlim[AX_LIFEUPPER] = lup->num;
         if (llo && lup && !(lup->num > llo->num)) {
-            xpmlog(510, 73);
+            xpmlog(510, W510_LIFE_RANGE_REVERSED);
             s->work.llowgiven = s->work.lupgiven = 0;
         }
         const optslot* nt = stmtslot(r, slot::plot::NTICK);
         s->work.ntickset = nt != nullptr;
         s->work.axopt[AO_NTICK] = nt ? countopt(r, "NTICK", nt->num, 1, MOST_TICKS, 4) : 4;
     }
-    if (p.mlgrid && !logs) xpmlog(510, 192, txtarg(s->optsw.labels[LB_DIST], wzstrip(s->optsw.labels[LB_DIST], 16)));
+    if (p.mlgrid && !logs) xpmlog(510, W510_MINORLOGGRID_LINEAR, txtarg(s->optsw.labels[LB_DIST], wzstrip(s->optsw.labels[LB_DIST], 16)));
     if (logs && s->work.llowgiven && !(s->work.axlim[AX_LIFELOWER] > kEps53)) {
-        xpmlog(510, 170, s->work.axlim[AX_LIFELOWER]);
+        xpmlog(510, E510_LIFELOWER_NOT_POSITIVE, s->work.axlim[AX_LIFELOWER]);
         return RC_SPEC;
     }
     return 0;
 }
 
+// A HREF= or VREF= list that the drawing will not show because PREF= or LREF= takes its
+// place: the device graphics draw the PREF= and LREF= lines in place of both lists, the
+// statistical graphics put LREF= in place of HREF= and PREF= in place of VREF= (with ROTATE
+// they draw no HREF= or VREF= line at all, and say so themselves).
+
+void droppedrefs(const vyxstate* s) {
+    const auto& refs = s->work.refs;
+    const bool rotate = s->popt.pflags.rotate != 0;
+    const bool given = refs.counts[REF_PREF] > 0 || refs.counts[REF_LREF] > 0;
+    for (int which : {REF_HREF, REF_VREF}) {
+        if (refs.counts[which] <= 0) continue;
+        const char* name = which == REF_HREF ? "HREF" : "VREF";
+        if (s->opts.rdxgraph) {
+            const int other = which == REF_HREF ? REF_LREF : REF_PREF;
+            if (!rotate && refs.counts[other] > 0) xpmlog(510, W510_REF_REPLACED, name, other == REF_LREF ? "LREF" : "PREF");
+        } else if (given) {
+            const int other = (which == REF_HREF) != rotate ? REF_LREF : REF_PREF;
+            const char* oname = other == REF_LREF ? "LREF" : "PREF";
+            if (refs.counts[other] > 0)
+                xpmlog(510, W510_REF_REPLACED, name, oname);
+            else
+                xpmlog(510, W510_REF_DEVICE_ONLY, name, oname);
+        }
+    }
+}
+
 int readplotdisplay(vyxstate* s, const stmtrec* r) {
     auto& p = s->poptw.pflags;
     readsurvtime(s, r);
-    readref(s, r, REF_VREF, slot::plot::VREF, slot::plot::VREFLABELS, 42, 43);
-    readref(s, r, REF_HREF, slot::plot::HREF, slot::plot::HREFLABELS, 44, 45);
-    readref(s, r, REF_PREF, slot::plot::PREF, slot::plot::PREFLABELS, 581, 582);
-    readref(s, r, REF_LREF, slot::plot::LREF, slot::plot::LREFLABELS, 583, 584);
+    readref(s, r, REF_VREF, slot::plot::VREF, slot::plot::VREFLABELS, W510_VREFLABELS_COUNT, W510_VREFLABELS_HINT);
+    readref(s, r, REF_HREF, slot::plot::HREF, slot::plot::HREFLABELS, W510_HREFLABELS_COUNT, W510_HREFLABELS_HINT);
+    readref(s, r, REF_PREF, slot::plot::PREF, slot::plot::PREFLABELS, W510_PREFLABELS_COUNT, W510_PREFLABELS_HINT);
+    readref(s, r, REF_LREF, slot::plot::LREF, slot::plot::LREFLABELS, W510_LREFLABELS_COUNT, W510_LREFLABELS_HINT);
     const bool nofit = s->work.nofitline != 0;
     s->work.refstop2 = stmtflag(r, flag::plot::VINTERSECT) && !nofit;
     p.refstop = stmtflag(r, flag::plot::HINTERSECT) && !nofit;
     // A label position out of range is replaced by 1 with a WARNING; the statement runs.
     int hpos = labelpos(r, slot::plot::HREFLABPOS, 6);
     if (hpos == 0) {
-        xpmlog(510, 1966, gparm(r, slot::plot::HREFLABPOS, 1));
+        xpmlog(510, W510_HREFLABPOS_RANGE, gparm(r, slot::plot::HREFLABPOS, 1));
         hpos = 1;
     }
     int vpos = labelpos(r, slot::plot::VREFLABPOS, 2);
     if (vpos == 0) {
-        xpmlog(510, 1967, gparm(r, slot::plot::VREFLABPOS, 1));
+        xpmlog(510, W510_VREFLABPOS_RANGE, gparm(r, slot::plot::VREFLABPOS, 1));
         vpos = 1;
     }
     s->poptw.refopts[REFPOS_HREF] = hpos;
@@ -481,6 +509,7 @@ int readplotdisplay(vyxstate* s, const stmtrec* r) {
 
     // Statistical graphics draw PREF and LREF themselves; device graphics draw them as the
     // horizontal and vertical reference lines.
+    droppedrefs(s);
     auto& refs = s->work.refs;
     if (!s->optsw.rdxgraph && (refs.counts[REF_PREF] > 0 || refs.counts[REF_LREF] > 0)) {
         const int h = p.rotate ? REF_PREF : REF_LREF, v = p.rotate ? REF_LREF : REF_PREF;

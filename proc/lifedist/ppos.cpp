@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "host/hostdefs.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 #include "proc/numeric/quantiles.h"
 
 namespace {

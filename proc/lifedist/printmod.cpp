@@ -2,10 +2,12 @@
 #include <cstring>
 
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg0.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/textpad.h"
 #include "proc/vyxstate.h"
 #include "proc/framework/wobmth.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 #include "proc/lifedist/tables.h"
 
 namespace {
@@ -63,16 +65,24 @@ int printmod(vyxstate* s) {
                         obtext(OBK_TEMPLATE, text(path, static_cast<int>(std::strlen(path))))};
     obcheck(wobmth(s->out.outmgr, nullptr, OB_CREATE, 4, create));
     infolist l{static_cast<obobject*>(create[2].v.p), labels};
-    wobitem head[] = {obtext(OBK_NAME, text("vyxinfo", 7)), obtext(OBK_TITLE, rdxmsg(0, s->groups.nclass > 0 ? 235 : 215))};
+    wobitem head[] = {obtext(OBK_NAME, text("vyxinfo", 7)),
+                      obtext(OBK_TITLE, rdxmsg(0, s->groups.nclass > 0 ? T0_MODEL_INFO_CLASS : T0_MODEL_INFO))};
     obcheck(obinfocall(l.obj, 2, head));
 
-    l.entry(257, text(s->input.dsname.text, s->input.dsname.len));
+    l.entry(T0_INPUT_DATA_SET, text(s->input.dsname.text, s->input.dsname.len));
     l.label(s->input.dslabel.text, s->input.dslabel.len);
-    if (s->opts.stmtlabel) l.entry(564, text(s->opts.stmtlabel, 8));
-    if (s->input.rspvars[0]) l.variable(s->opts.distcode == DIST_POISSON ? 537 : s->opts.distcode == DIST_BINOMIAL ? 535 : 218, *s->input.rspvars[0]);
+    if (s->opts.stmtlabel) l.entry(T0_STATEMENT_LABEL, text(s->opts.stmtlabel, 8));
+    if (s->input.rspvars[0])
+        l.variable(s->opts.distcode == DIST_POISSON    ? T0_COUNT_VARIABLE
+                   : s->opts.distcode == DIST_BINOMIAL ? T0_EVENTS_VARIABLE
+                                                       : T0_RESPONSE_VARIABLE,
+                   *s->input.rspvars[0]);
     if (second) {
         const vardesc& d = *s->input.rspvars[1];
-        l.entry(s->opts.distcode == DIST_BINOMIAL ? 536 : s->inwork.rspkind == FORM_INTERVAL ? 218 : 219, text(d.name, d.namelen));
+        l.entry(s->opts.distcode == DIST_BINOMIAL         ? T0_TRIALS_VARIABLE
+                : s->inwork.rspkind == FORM_INTERVAL ? T0_RESPONSE_VARIABLE
+                                                    : T0_CENSORING_VARIABLE,
+                text(d.name, d.namelen));
         if (labels && d.labellen > 0) {
             wobitem it[] = {obint(OBK_INFOKIND, 2), obtext(OBK_LABEL, text(d.label, d.labellen)), obtext(OBK_VALUE, text("", 0))};
             obcheck(wobmth(l.obj, nullptr, OB_INFO, 3, it));
@@ -80,24 +90,25 @@ int printmod(vyxstate* s) {
             l.label("", 0);
         }
     }
-    if (s->input.nfreq > 0) l.variable(220, s->input.procvars[0]);
-    if (s->input.nnenter > 0) l.variable(221, s->input.procvars[1]);
-    if (fmvar) l.variable(259, *fmvar);
+    if (s->input.nfreq > 0) l.variable(T0_FREQUENCY_VARIABLE, s->input.procvars[0]);
+    if (s->input.nnenter > 0) l.variable(T0_ENTRY_COUNT_VARIABLE, s->input.procvars[1]);
+    if (fmvar) l.variable(T0_FMODE_VARIABLE, *fmvar);
 
     if (s->opts.distcode == DIST_LOGNORMAL || s->opts.distcode == DIST_LOGNORMAL10) {
-        l.entry(216, rdxmsg(510, s->opts.distcode == DIST_LOGNORMAL ? 213 : 214));
+        l.entry(T0_DISTRIBUTION, rdxmsg(510, s->opts.distcode == DIST_LOGNORMAL ? T510_LOGNORMAL_E : T510_LOGNORMAL_10));
     } else {
-        l.entry(216, text(s->opts.labels[LB_DIST], stripped(s->opts.labels[LB_DIST], 20)));
+        l.entry(T0_DISTRIBUTION, text(s->opts.labels[LB_DIST], stripped(s->opts.labels[LB_DIST], 20)));
     }
-    if (s->work.thrflags[TH_GIVEN]) l.entry(284, obdbl(OBK_VALUE, s->opts.fixedparms[FP_THRESHOLD]));
+    if (s->work.thrflags[TH_GIVEN]) l.entry(T0_THRESHOLD, obdbl(OBK_VALUE, s->opts.fixedparms[FP_THRESHOLD]));
     // A method without a label (REGRESSION) has no entry rather than an empty one.
     const int mlen = stripped(s->opts.labels[LB_FITMETHOD], 40);
-    if (s->work.fitmethod != FIT_COUNTS && mlen > 0) l.entry(217, text(s->opts.labels[LB_FITMETHOD], mlen));
-    if (s->work.fitmethod == FIT_MLE || s->work.fitmethod == FIT_COUNTS || s->work.fitmethod == FIT_WEIBAYES) l.entry(288, rdxmsg(510, 212));
+    if (s->work.fitmethod != FIT_COUNTS && mlen > 0) l.entry(T0_ESTIMATION_METHOD, text(s->opts.labels[LB_FITMETHOD], mlen));
+    if (s->work.fitmethod == FIT_MLE || s->work.fitmethod == FIT_COUNTS || s->work.fitmethod == FIT_WEIBAYES)
+        l.entry(T0_ESTIMATION_NOTE, rdxmsg(510, T510_ESTIMATES_FROM_DATA));
     // What a Weibayes scale and its percentiles are: lower bounds, not estimates.
-    if (s->work.fitmethod == FIT_WEIBAYES) l.entry(288, rdxmsgs(510, 2051, weibayespercent(s)));
-    l.entry(227, obint(OBK_VALUE, s->inwork.nobscnt[1]));
-    if (s->inwork.nobscnt[0] > 0) l.entry(229, obint(OBK_VALUE, s->inwork.nobscnt[0]));
+    if (s->work.fitmethod == FIT_WEIBAYES) l.entry(T0_ESTIMATION_NOTE, rdxmsgs(510, T510_WEIBAYES_LOWER_BOUNDS, weibayespercent(s)));
+    l.entry(T0_OBS_USED, obint(OBK_VALUE, s->inwork.nobscnt[1]));
+    if (s->inwork.nobscnt[0] > 0) l.entry(T0_OBS_SKIPPED, obint(OBK_VALUE, s->inwork.nobscnt[0]));
 
     obcheck(wobmth(l.obj, nullptr, OB_ENDROWS, 0, nullptr));
     return obcheck(obrelease(l.obj));
@@ -107,13 +118,14 @@ int nobstbl(vyxstate* s, const char* name, bool stmtlabel) {
     // The label column is as wide as the longest row label shown.
     const bool freq = s->input.nfreq > 0;
     int width = 0;
-    for (int n = 611; n <= (freq ? 614 : 612); ++n) {
+    // The row labels follow one another in the catalog, T0_OBS_READ to T0_FREQ_SUM_USED.
+    for (int n = T0_OBS_READ; n <= (freq ? T0_FREQ_SUM_USED : T0_OBS_USED_COUNT); ++n) {
         char buf[256];
         int len = xpmstr(buf, static_cast<int>(sizeof buf), 0, n);
         if (len > width) width = len;
     }
     nobscells& c = s->row.nobsrow;
-    obobject* t = tabcreate(s->out.outmgr, name, rdxmsg(0, 615));
+    obobject* t = tabcreate(s->out.outmgr, name, rdxmsg(0, T0_NUMBER_OF_OBS));
     s->out.curtab = t;
     tabhandle(t, "Label", &c.label, width);
     tabdouble(t, "N", &c.n);
@@ -128,7 +140,7 @@ int nobstbl(vyxstate* s, const char* name, bool stmtlabel) {
     const double rows[4] = {c.nread, c.nused, c.sumread, c.sumused};
     for (int k = 0; k < (freq ? 4 : 2); ++k) {
         c.n = rows[k];
-        c.label = rdxmsg(0, 611 + k);
+        c.label = rdxmsg(0, T0_OBS_READ + k);
         tabrow(t);
     }
     tabendrows(t, false);

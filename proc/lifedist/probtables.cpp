@@ -7,17 +7,9 @@
 #include "host/hostdefs.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/vyxstate.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 #include "proc/lifedist/readtimes.h"
 #include "proc/lifedist/tables.h"
-
-double timeunits(const vyxstate* s, double x) {
-    if (x == DBL_MAX || x == -DBL_MAX || std::isnan(x)) return hostmissing();
-    if (s->opts.logscale[0]) x = std::exp(x);
-    else if (s->opts.logscale[1]) x = std::exp(x * 2.302585092994046);
-    if (s->work.thrflags[TH_GIVEN]) x += s->opts.fixedparms[FP_THRESHOLD];
-    return x;
-}
 
 // End of a group's rows: without items when the statement's page byte asks for it or on
 // the last group (so that a class analysis prints the table in its place, with the other

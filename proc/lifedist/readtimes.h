@@ -8,6 +8,10 @@
 
 struct vyxstate;
 
+// A time of the stored scale in time units (exp on the ln scale, 10^x on the log10 scale),
+// shifted by the THRESHOLD value when one was given; open ends (+-DBL_MAX) and missing
+// values give the missing value.
+double timeunits(const vyxstate* s, double x);
 // Whether the statement's tables want the values read (PPOUT or ITPRINTEM).
 bool rtwanted(const vyxstate* s);
 // Keeps the value read beside its value x on the analysis scale (statement pool).

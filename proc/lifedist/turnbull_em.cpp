@@ -32,7 +32,7 @@
 #include "proc/vyxstate.h"
 #include "proc/framework/wobmth.h"
 #include "proc/lifedist/tables.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 #include "proc/numeric/lnpos.h"
 
 namespace {

@@ -5,12 +5,13 @@
 
 #include "host/hostdefs.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/hostsvc_util.h"
 #include "proc/framework/pools.h"
 #include "proc/vyxstate.h"
 #include "proc/framework/wobmth.h"
 #include "proc/lifedist/bands.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 #include "proc/lifedist/tables.h"
 #include "proc/numeric/linalg.h"
 
@@ -67,8 +68,8 @@ void emstderr(vyxstate* s, grpnode* g, const emruns* runs) {
     s->life.fit.fitarr.hess = H;
     if (!H) {
         xmemmsg(bytes);
-        xpmlog(510, MSG_EM_NOINFO);
-        wobitem it[] = {obtext(OBK_TEXT, rdxmsg(510, MSG_EM_NOINFO)), obchar(OBK_NOTEJUST, 'l')};
+        xpmlog(510, W510_EM_NO_INFO_MEMORY);
+        wobitem it[] = {obtext(OBK_TEXT, rdxmsg(510, W510_EM_NO_INFO_MEMORY)), obchar(OBK_NOTEJUST, 'l')};
         obcheck(wobmth(s->out.outmgr, nullptr, OB_NOTE, 2, it));
         return;
     }

@@ -5,10 +5,12 @@
 
 #include "host/hostdefs.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg0.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/optslots.h"
 #include "proc/vyxstate.h"
 #include "proc/lifedist/bands.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 #include "proc/lifedist/tables.h"
 #include "proc/numeric/normal.h"
 
@@ -42,28 +44,28 @@ void status(vyxstate* s, bool violation, bool converged) {
     txthandle reason;
     if (violation) {
         s->life.fit.itstatus[1] = 1;
-        xpmlog(510, MSG_EM_KUHNTUCKER);
-        reason = cls ? rdxmsgs(510, MSG_EM_KUHNTUCKER_GRP, label) : rdxmsgs(510, MSG_EM_KUHNTUCKER);
+        xpmlog(510, W510_EM_KUHN_TUCKER);
+        reason = cls ? rdxmsgs(510, T510_EM_KUHN_TUCKER_GROUP, label) : rdxmsgs(510, W510_EM_KUHN_TUCKER);
     } else if (converged) {
         // The table says it; no note in the log, where the fit that follows logs its own.
         s->life.fit.itstatus[1] = 0;
-        reason = cls ? rdxmsgs(510, MSG_EM_CONVERGED_GRP, label) : rdxmsg(0, LBL_EM_CONVERGED);
+        reason = cls ? rdxmsgs(510, T510_CONVERGED_GROUP, label) : rdxmsg(0, T0_TURNBULL_CONVERGED);
     } else if (it >= 1) {
         s->life.fit.itstatus[1] = 2;
-        xpmlog(510, MSG_EM_NOTCONV, static_cast<int>(it - 1));
-        reason = cls ? rdxmsgs(510, MSG_EM_NOTCONV_REASON_GRP, static_cast<int>(it - 1), label)
-                     : rdxmsgs(510, MSG_EM_NOTCONV_REASON, static_cast<int>(it - 1));
+        xpmlog(510, W510_EM_NOT_CONVERGED, static_cast<int>(it - 1));
+        reason = cls ? rdxmsgs(510, T510_EM_NOT_CONVERGED_GROUP, static_cast<int>(it - 1), label)
+                     : rdxmsgs(510, T510_EM_NOT_CONVERGED_REASON, static_cast<int>(it - 1));
     } else {
         s->life.fit.itstatus[1] = 2;
-        xpmlog(510, MSG_EM_NOITER);
-        reason = cls ? rdxmsgs(510, MSG_EM_NOITER, label) : rdxmsg(0, LBL_EM_NOITER);
+        xpmlog(510, W510_EM_NO_ITERATION);
+        reason = cls ? rdxmsgs(510, W510_EM_NO_ITERATION, label) : rdxmsg(0, T0_TURNBULL_NO_ITERATION);
     }
     s->row.convmsg = reason;
 }
 
 // The TConvergenceStatus table of the group: one row.
 void statustable(vyxstate* s) {
-    obobject* t = emtable(s, "TConvergenceStatus", LBL_CONVSTATUS, true);
+    obobject* t = emtable(s, "TConvergenceStatus", T0_TURNBULL_CONVERGENCE_STATUS, true);
     if (!t) return;
     s->out.curtab = t;
     tabhandle(t, "Reason", &s->row.convmsg);

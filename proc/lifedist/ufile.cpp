@@ -1,6 +1,6 @@
 // Utility files of the life-distribution statements: temporary host files written and read in
 // whole blocks, closed with deletion after each statement (lifedist.h).
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 #include "proc/vyxstate.h"
 
 #include "proc/framework/hostsvc.h"

@@ -2,12 +2,13 @@
 // PPComp, or the binomial and Poisson analysis once for the whole data or per class level.
 #include "proc/framework/clsorder.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/pools.h"
 #include "proc/vyxstate.h"
 #include "proc/framework/wobmth.h"
 #include "proc/framework/workpool.h"
 #include "proc/lifedist/fitshared.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 #include "proc/lifedist/tables.h"
 
 namespace {
@@ -30,7 +31,7 @@ int countcase(vyxstate* s) {
             vyxpbpr(s);
             return 0;
         case 2:
-            xpmlog(510, 525);
+            xpmlog(510, E510_COUNTS_ONE_CLASS);
             return RC_SPEC;
         default:
             return 0;

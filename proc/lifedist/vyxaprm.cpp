@@ -1,24 +1,18 @@
 // Options of ANALYZE: the plot readers' settings without the display options, and the
 // binomial and Poisson analysis with its counts.
-#include <cmath>
 #include <cstring>
 
 #include "proc/devgraph/devgraph.h"
 #include "proc/framework/gparm.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/optslots.h"
 #include "proc/vyxstate.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 #include "proc/lifedist/optread.h"
 
 namespace {
 
-constexpr double kEps53 = 1.110223024625157e-16;
-
-enum : int {
-    MSG_POISSON_COUNT = 91,      // where the Poisson analysis takes the count and the exposure
-    MSG_POISSON_SECOND = 2020,   // a second COUNT= value, which the Poisson analysis does not read
-};
 
 void readflags(vyxstate* s, const stmtrec* r) {
     auto f = [r](int k) -> uint8_t { return stmtflag(r, k) ? 1 : 0; };
@@ -49,7 +43,7 @@ int readpctlist(vyxstate* s, const stmtrec* r) {
     for (int i = n - 1; i >= 0; --i) {
         const bool order = i == n - 1 || v[i] < v[i + 1];
         if (!order || !(v[i] < 100) || !(v[i] >= 1e-6) || !(v[i] <= 99.999999)) {
-            xpmlog(510, 160, v[i]);
+            xpmlog(510, E510_PCTLIST_ORDER, v[i]);
             return 1;
         }
     }
@@ -77,11 +71,11 @@ bool modelmatches(const vyxstate* s) {
 int modelfitsettings(vyxstate* s) {
     if (s->work.fitmethod != FIT_MODEL) return 0;
     if (s->groups.nclass != 1) {
-        xpmlog(510, 697);
+        xpmlog(510, E510_MODEL_TOO_MANY_CLASS);
         return 1;
     }
     if (!modelmatches(s)) {
-        xpmlog(510, 162);
+        xpmlog(510, E510_FITTYPE_MODEL_MISMATCH);
         return 1;
     }
     return 0;
@@ -90,8 +84,8 @@ int modelfitsettings(vyxstate* s) {
 void countlabel(stmtopts& opts) {
     char* lab = opts.labels[LB_DIST];
     std::memset(lab, ' ', 40);
-    if (opts.distcode == DIST_POISSON) xpmstr(lab, 16, 510, 154);
-    if (opts.distcode == DIST_BINOMIAL) xpmstr(lab, 16, 510, 153);
+    if (opts.distcode == DIST_POISSON) xpmstr(lab, 16, 510, T510_POISSON);
+    if (opts.distcode == DIST_BINOMIAL) xpmstr(lab, 16, 510, T510_BINOMIAL);
 }
 
 // ANALYZE without a response variable: the counts are given as options.
@@ -102,18 +96,18 @@ int countsonly(vyxstate* s, const stmtrec* r) {
     s->life.pbtrials = gparm(r, slot::analyze::COUNT2, missing);
     if (s->optsw.distcode == DIST_POISSON) {
         if (ismissing(s->life.pbcount)) {
-            xpmlog(510, 92);
+            xpmlog(510, E510_POISSON_NEEDS_COUNT);
             return 1;
         }
         // The Poisson analysis reads the count and EXPOSURE=; a second COUNT= value is not read.
         if (ismissing(s->life.pbtrials))
-            xpmlog(510, MSG_POISSON_COUNT);
+            xpmlog(510, N510_POISSON_COUNT_EXPOSURE);
         else
-            xpmlog(510, MSG_POISSON_SECOND, s->life.pbtrials, gparm(r, slot::analyze::EXPOSURE, 1.0));
+            xpmlog(510, W510_POISSON_SECOND_COUNT, s->life.pbtrials, gparm(r, slot::analyze::EXPOSURE, 1.0));
         countlabel(s->optsw);
     } else if (s->optsw.distcode == DIST_BINOMIAL) {
         if (ismissing(s->life.pbcount) || ismissing(s->life.pbtrials)) {
-            xpmlog(510, 93);
+            xpmlog(510, E510_BINOMIAL_NEEDS_COUNT);
             return 1;
         }
         countlabel(s->optsw);
@@ -149,13 +143,9 @@ int vyxaprm(vyxstate* s) {
     readflags(s, r);
     readfitcrit(s, r);
 
-    s->life.wbconf = 1.0;
     s->work.pageflags.boxes = s->work.pageflags.data = s->work.pageflags.fitlines = s->work.pageflags.medians = 0;
     s->life.ppcflag1 = s->life.ppcflag2 = 0;
-    if (const optslot* wb = stmtslot(r, slot::analyze::WBCONF)) {
-        s->life.wbconf = 1 - wb->num;
-        if (s->life.wbconf > kEps53) s->life.wbconf = -std::log(1 - wb->num);
-    }
+    if (int rc = readwbconf(s, r, slot::analyze::WBCONF, 1.0)) return rc;
 
     if (int rc = readclass(s, r, false)) return rc;
     if (int rc = readform(s, r, true)) return rc;
@@ -174,11 +164,11 @@ int vyxaprm(vyxstate* s) {
     if (s->optsw.distcode == DIST_POISSON || s->optsw.distcode == DIST_BINOMIAL) {
         countlabel(s->optsw);
         if (s->optsw.distcode == DIST_BINOMIAL && s->inwork.rspkind != FORM_COUNTS) {
-            xpmlog(510, 150);
+            xpmlog(510, E510_EVENTS_TRIALS_DISTRIBUTION);
             return RC_SPEC;
         }
         s->work.fitmethod = FIT_COUNTS;
-        if (stmtslot(r, slot::plot::THRESHOLD)) xpmlog(510, 166, txtarg(s->optsw.labels[LB_DIST], 16));
+        if (stmtslot(r, slot::plot::THRESHOLD)) xpmlog(510, W510_NO_THRESHOLD_PARAMETER, txtarg(s->optsw.labels[LB_DIST], 16));
     } else {
         dispatchdist(s, r);
     }

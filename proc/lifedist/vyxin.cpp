@@ -7,11 +7,13 @@
 
 #include "proc/framework/bynotes.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/hostsvc_util.h"
 #include "proc/framework/pools.h"
+#include "proc/framework/stepend.h"
 #include "proc/framework/textpad.h"
 #include "proc/vyxstate.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 #include "proc/lifedist/readtimes.h"
 
 namespace {
@@ -246,13 +248,13 @@ int appendrow(pass& p, grpnode* g, const obsval& o) {
     if (g->nrows >= perbuf) {
         if (!g->ufile) {
             if (ufopen(&g->ufile) != 0) {
-                xpmlog(510, 13);
+                xpmlog(510, E510_FILE_OPEN);
                 return 1;
             }
             s->inwork.spilled = 1;
         }
         if (ufwrite(g->ufile, g->rowbuf, int64_t(g->nrows) * m * 8) != 0) {
-            xpmlog(510, 15);
+            xpmlog(510, E510_FILE_WRITE);
             return 1;
         }
         ++g->nblocks;
@@ -318,7 +320,7 @@ int flushall(pass& p) {
     auto flush = [&](grpnode* g, int level) -> int {
         if (g->ufile) {
             if (ufwrite(g->ufile, g->rowbuf, int64_t(g->nrows) * m * 8) != 0) {
-                xpmlog(510, 15);
+                xpmlog(510, E510_FILE_WRITE);
                 return 1;
             }
             if (level == 0) ++g->nblocks;
@@ -373,7 +375,7 @@ int readone(pass& p) {
             return 0;
         }
         if (o.nenter < kEps53) {
-            xpmlog(510, 23);
+            xpmlog(510, E510_NENTER_TOO_SMALL);
             return 1;
         }
     }
@@ -402,13 +404,13 @@ int readone(pass& p) {
         p.wused += o.w;
         ++p.used_n;
         int rc = 0;
-        grpnode* g = findlevel(p, &s->groups.grplist, &s->groups.rootgrp.nsub, 0, o.w, 11, &rc);
+        grpnode* g = findlevel(p, &s->groups.grplist, &s->groups.rootgrp.nsub, 0, o.w, E510_BAD_SCALE_OR_LEVEL1, &rc);
         if (!g) return rc;
         if (s->groups.nclass == 1 && !g->rowbuf) {
-            if (int brc = vyxbld(s, g)) return xexit(brc, 0);
+            if (int brc = vyxbld(s, g)) return endstep(s, brc);
         }
         if (s->groups.nclass == 2) {
-            grpnode* h = findlevel(p, &g->subtree, &g->nsub, 1, o.w, 12, &rc);
+            grpnode* h = findlevel(p, &g->subtree, &g->nsub, 1, o.w, E510_BAD_SHAPE_OR_LEVEL2, &rc);
             if (!h) return rc;
             if (!h->rowbuf && vyxbld(s, h) != 0) return 1;
             g = h;
@@ -483,7 +485,7 @@ int vyxin(vyxstate* s) {
 
     std::memset(&s->groups.rootgrp, 0, sizeof s->groups.rootgrp);
     if (s->groups.nclass == 0) {
-        if (int rc = vyxbld(s, &s->groups.rootgrp)) return xexit(rc, 0);
+        if (int rc = vyxbld(s, &s->groups.rootgrp)) return endstep(s, rc);
     } else {
         s->groups.grplist.head = s->groups.grplist.spare = s->groups.grplist.current = nullptr;
         s->groups.rootgrp.nsub = 0;
@@ -511,7 +513,7 @@ int vyxin(vyxstate* s) {
     s->inwork.nobscnt[2] = static_cast<int32_t>(p.read_n);
     passnotes(p);
     if (p.used_n == 0) {
-        xpmlog(510, 17);
+        xpmlog(510, E510_NO_USABLE_OBS);
         return 1;
     }
     if (int rc = flushall(p)) return rc;

@@ -2,27 +2,22 @@
 // the counts given as options when ANALYZE has no response variable.
 #include "host/hostdefs.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/pools.h"
 #include "proc/vyxstate.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 #include "proc/lifedist/pbrec.h"
 #include "proc/numeric/kernconst.h"
 
 namespace {
 
-constexpr int MSG_NOT_COUNTS = 149;   // counts as options without DISTRIBUTION=POISSON or BINOMIAL
-constexpr int MSG_BAD_ROWS = 1320;    // rows that add nothing (the input zeroed their counts)
-constexpr int MSG_BAD_PROPORTION = 1321, MSG_BAD_RATE = 1322;   // COUNT= values that cannot be estimated
 constexpr int PB_BYTES = PB_WORDS * 8;
-// Limits that valid counts should have but that cannot be computed are said so, not left
-// silently missing.
-constexpr int MSG_NO_LIMITS_PROPORTION = 1963, MSG_NO_LIMITS_RATE = 1964, MSG_NO_PREDICTION = 1965;
 
 void estimate(const pbcounts& c, double ap, double* rec) {
-    if (!pbestimate(c, ap, rec)) xpmlog(510, c.binomial ? MSG_NO_LIMITS_PROPORTION : MSG_NO_LIMITS_RATE, c.x, c.n);
+    if (!pbestimate(c, ap, rec)) xpmlog(510, c.binomial ? W510_PROPORTION_NO_LIMITS : W510_RATE_NO_LIMITS, c.x, c.n);
 }
 void predict(const vyxstate* s, const pbcounts& c, double est, double ap, double* pred, bool zeroblock) {
-    if (!pbpredict(c, s->life.pbpredict, est, ap, pred, zeroblock)) xpmlog(510, MSG_NO_PREDICTION, s->life.pbpredict, c.x, c.n);
+    if (!pbpredict(c, s->life.pbpredict, est, ap, pred, zeroblock)) xpmlog(510, W510_NO_PREDICTION_LIMITS, s->life.pbpredict, c.x, c.n);
 }
 
 double* pbblock(poolset& pools) {
@@ -46,7 +41,9 @@ int optioncounts(vyxstate* s, bool binomial) {
     if (!binomial && (ismissing(c.n) || c.n <= kern::EPS53)) c.n = hostmissing();
     const double ap = pbaprime(s);
     estimate(c, ap, s->life.pbpooled);
-    if (!pbvalid(c)) xpmlog(510, binomial ? MSG_BAD_PROPORTION : MSG_BAD_RATE, s->life.pbcount, binomial ? s->life.pbtrials : s->life.pbexposure);
+    if (!pbvalid(c))
+        xpmlog(510, binomial ? W510_PROPORTION_NOT_ESTIMABLE : W510_RATE_NOT_ESTIMABLE, s->life.pbcount,
+               binomial ? s->life.pbtrials : s->life.pbexposure);
     s->life.pbpooled[PB_CHISQ] = hostmissing();
     if (s->life.pbpredgiven) predict(s, c, s->life.pbpooled[PB_EST], ap, s->life.pbpoolpred, false);
     return 0;
@@ -58,7 +55,7 @@ int vyxpb(vyxstate* s, grpnode* g) {
     const bool binomial = s->opts.distcode == DIST_BINOMIAL;
     if (!g) {
         if (s->opts.distcode != DIST_POISSON && s->opts.distcode != DIST_BINOMIAL) {
-            xpmlog(510, MSG_NOT_COUNTS);
+            xpmlog(510, E510_NO_RESPONSE_NO_COUNTS);
             return 1;
         }
         return optioncounts(s, binomial);
@@ -96,7 +93,7 @@ int vyxpb(vyxstate* s, grpnode* g) {
 
     if (g->next) return 0;
     // After the last level: the pooled value of the BY group.
-    if (s->life.pbbadrows > 0) xpmlog(510, MSG_BAD_ROWS, s->life.pbbadrows);
+    if (s->life.pbbadrows > 0) xpmlog(510, W510_COUNTS_BAD_ROWS, s->life.pbbadrows);
     if (!pooledblocks(s)) return RC_NOMEM;
     s->life.pbpooled[PB_EST] = rbar;
     s->life.pbpooled[PB_CHISQ] = s->life.pbaccum;

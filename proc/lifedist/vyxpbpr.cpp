@@ -3,35 +3,23 @@
 // class variable, the estimates (Pbest) and the predictions and sample sizes (Pbpredtol)
 // per level with a total row.
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "host/hostdefs.h"
 #include "proc/framework/conflevel.h"
 #include "proc/framework/memnum.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg0.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/textpad.h"
 #include "proc/vyxstate.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 #include "proc/lifedist/pbrec.h"
 #include "proc/lifedist/tables.h"
 #include "proc/numeric/quantiles.h"
 
 namespace {
-
-// Catalog 510: descriptions of the rows and titles.
-enum : int {
-    MSG_COUNT = 321, MSG_EXPOSURE = 322, MSG_TOTCOUNT = 359, MSG_TOTEXPOSURE = 360,
-    MSG_EVENTS = 332, MSG_TRIALS = 333, MSG_TOTEVENTS = 361, MSG_TOTTRIALS = 362,
-    MSG_RATE = 338, MSG_RATELOW = 355, MSG_RATEUP = 356,
-    MSG_PROP = 354, MSG_PROPLOW = 365, MSG_PROPUP = 366,
-    MSG_CHISQ = 339, MSG_PCHISQ = 327,
-    MSG_PREDEXPOSURE = 340, MSG_PREDTRIALS = 341, MSG_PREDCOUNT = 342, MSG_PREDLOW = 357, MSG_PREDUP = 358,
-    MSG_TOLERANCE = 343, MSG_TOLEXPOSURE = 344, MSG_TOLTRIALS = 345,
-    MSG_TOTAL = 329, MSG_SUMTITLE = 337, MSG_PREDTITLE = 374, MSG_TOLTITLE_RATE = 372, MSG_TOLTITLE_PROP = 373,
-    MSG_CONFLIMITS = 244, MSG_PREDLIMITS = 367,
-};
-// Catalog 0: table labels.
-enum : int { LBL_PBTOL = 320, LBL_PBEST = 328, LBL_PBPREDTOL = 330, LBL_PBSUM = 335, LBL_PBPRED = 374 };
 
 // A description table (Pbsum, Pbpred, Pbtol): one text and one value per row.
 class desctable {
@@ -100,50 +88,65 @@ double word(const double* block, int w) { return block ? block[w] : hostmissing(
 
 void pbsum(vyxstate* s, const pbview& v) {
     const bool cls = s->groups.nclass > 0;
-    desctable t(s, "Pbsum", LBL_PBSUM, 30, 40);
+    desctable t(s, "Pbsum", T0_SUMMARY, 30, 40);
     const char* dist = s->opts.labels[LB_DIST];
-    t.title(rdxmsgs(510, MSG_SUMTITLE, txtarg(dist, wzstrip(dist, 40))));
+    t.title(rdxmsgs(510, T510_ANALYSIS_SUMMARY, txtarg(dist, wzstrip(dist, 40))));
     t.bind("kv.vitalyx.pbsum");
     if (v.binomial) {
-        t.row(cls ? MSG_TOTEVENTS : MSG_EVENTS, v.xtot);
-        t.row(cls ? MSG_TOTTRIALS : MSG_TRIALS, v.ntot);
-        t.row(MSG_PROP, word(v.pooled, PB_EST));
-        t.row(MSG_PROPLOW, word(v.pooled, PB_LOWER));
-        t.row(MSG_PROPUP, word(v.pooled, PB_UPPER));
+        t.row(cls ? T510_TOTAL_EVENTS : T510_EVENTS, v.xtot);
+        t.row(cls ? T510_TOTAL_TRIALS : T510_TRIALS, v.ntot);
+        t.row(T510_PROPORTION, word(v.pooled, PB_EST));
+        t.row(T510_PROPORTION_LOWER, word(v.pooled, PB_LOWER));
+        t.row(T510_PROPORTION_UPPER, word(v.pooled, PB_UPPER));
     } else {
-        t.row(cls ? MSG_TOTCOUNT : MSG_COUNT, v.xtot);
-        t.row(cls ? MSG_TOTEXPOSURE : MSG_EXPOSURE, v.ntot);
-        t.row(MSG_RATE, word(v.pooled, PB_EST));
-        t.row(MSG_RATELOW, word(v.pooled, PB_LOWER));
-        t.row(MSG_RATEUP, word(v.pooled, PB_UPPER));
+        t.row(cls ? T510_TOTAL_COUNT : T510_COUNT, v.xtot);
+        t.row(cls ? T510_TOTAL_EXPOSURE : T510_EXPOSURE, v.ntot);
+        t.row(T510_RATE, word(v.pooled, PB_EST));
+        t.row(T510_RATE_LOWER, word(v.pooled, PB_LOWER));
+        t.row(T510_RATE_UPPER, word(v.pooled, PB_UPPER));
     }
     if (cls) {
         const double chi = word(v.pooled, PB_CHISQ);
         const int df = static_cast<int>(s->groups.nlev[1]) - 1;
-        t.row(MSG_CHISQ, chi);
-        t.row(MSG_PCHISQ, ismissing(chi) || df < 1 ? hostmissing() : zpgx2(chi, df));
+        t.row(T510_CHISQ_ACROSS_LEVELS, chi);
+        t.row(T510_PROB_CHISQ, ismissing(chi) || df < 1 ? hostmissing() : zpgx2(chi, df));
     }
     t.publish();
 }
 
 void pbpred(vyxstate* s, const pbview& v) {
-    desctable t(s, "Pbpred", LBL_PBPRED, 30, 40);
-    t.title(rdxmsg(510, MSG_PREDTITLE));
+    desctable t(s, "Pbpred", T0_PREDICTION, 30, 40);
+    t.title(rdxmsg(510, T510_PREDICTION_TITLE));
     t.bind("kv.vitalyx.pbpred");
-    t.row(v.binomial ? MSG_PREDTRIALS : MSG_PREDEXPOSURE, s->life.pbpredict);
-    t.row(MSG_PREDCOUNT, word(v.poolpred, PB_EST));
-    t.row(MSG_PREDLOW, word(v.poolpred, PB_LOWER));
-    t.row(MSG_PREDUP, word(v.poolpred, PB_UPPER));
+    t.row(v.binomial ? T510_PRED_TRIALS : T510_PRED_EXPOSURE, s->life.pbpredict);
+    t.row(T510_PRED_COUNT, word(v.poolpred, PB_EST));
+    t.row(T510_PRED_LOWER, word(v.poolpred, PB_LOWER));
+    t.row(T510_PRED_UPPER, word(v.poolpred, PB_UPPER));
     t.publish();
 }
 
+// The trials (exposure) needed for the TOLERANCE at an estimate; at an estimate the normal
+// approximation cannot use (a proportion of 0 or 1, a rate of 0) they are missing, and a note
+// says why, naming the level (null: the pooled estimate).
+double tolsize(vyxstate* s, const pbview& v, double est, const grpnode* g) {
+    const double n = pbtolsize(v.binomial, est, s->life.pbtolval, s->opts.alpha);
+    if (ismissing(n) && !ismissing(est)) {
+        char of[40] = "";
+        if (g) {
+            const int len = wzstrip(g->key, 16);
+            std::snprintf(of, sizeof of, " of level %.*s", len, g->key);
+        }
+        xpmlog(510, v.binomial ? N510_TOLERANCE_NO_TRIALS : N510_TOLERANCE_NO_EXPOSURE, of, est);
+    }
+    return n;
+}
+
 void pbtol(vyxstate* s, const pbview& v) {
-    desctable t(s, "Pbtol", LBL_PBTOL, 25, 60);
-    t.title(rdxmsg(510, v.binomial ? MSG_TOLTITLE_PROP : MSG_TOLTITLE_RATE));
+    desctable t(s, "Pbtol", T0_TOLERANCE_SAMPLE_SIZE, 25, 60);
+    t.title(rdxmsg(510, v.binomial ? T510_TOLERANCE_PROPORTION_TITLE : T510_TOLERANCE_RATE_TITLE));
     t.bind("kv.vitalyx.pbtol");
-    t.row(MSG_TOLERANCE, s->life.pbtolval);
-    t.row(v.binomial ? MSG_TOLTRIALS : MSG_TOLEXPOSURE,
-          pbtolsize(v.binomial, word(v.pooled, PB_EST), s->life.pbtolval, s->opts.alpha));
+    t.row(T510_TOLERANCE, s->life.pbtolval);
+    t.row(v.binomial ? T510_TRIALS_NEEDED : T510_EXPOSURE_NEEDED, tolsize(s, v, word(v.pooled, PB_EST), nullptr));
     t.publish();
 }
 
@@ -153,11 +156,11 @@ void groupcell(outputrow& row, const grpnode* g) {
     if (g)
         std::memcpy(row.grplabel, g->key, sizeof g->key);
     else
-        xpmstr(row.grplabel, 16, 510, MSG_TOTAL);
+        xpmstr(row.grplabel, 16, 510, T510_TOTAL_LEVEL);
 }
 
 void pbest(vyxstate* s, const pbview& v) {
-    obobject* t = tabcreate(s->out.outmgr, "Pbest", rdxmsg(0, LBL_PBEST));
+    obobject* t = tabcreate(s->out.outmgr, "Pbest", rdxmsg(0, T0_ESTIMATES_BY_LEVEL));
     double* c = s->row.rowvals;
     tabtext(t, "Group", std::max<int>(static_cast<int>(s->groups.grpcolw), 6), s->row.grplabel);
     tabdouble(t, v.binomial ? "Events" : "Count", &c[0]);
@@ -166,7 +169,8 @@ void pbest(vyxstate* s, const pbview& v) {
     tabspan(t, "Lower", &c[3], "Lower", "Upper");
     tabdouble(t, "Upper", &c[4]);
     tabdouble(t, "X2", &c[5]);
-    tabtitles(t, {{"title1", rdxmsg(0, LBL_PBEST)}, {"title2", rdxmsgs(510, MSG_CONFLIMITS, txtarg(v.conf.text, v.conf.len))}});
+    tabtitles(t, {{"title1", rdxmsg(0, T0_ESTIMATES_BY_LEVEL)},
+                  {"title2", rdxmsgs(510, T510_CONFIDENCE_LIMITS, txtarg(v.conf.text, v.conf.len))}});
     tabenddef(t);
     const uint32_t id = tabbind(s->out.outmgr, t, "kv.vitalyx.pbest");
     auto row = [&](const grpnode* g, double x, double n, const double* est, double chi) {
@@ -188,7 +192,7 @@ void pbest(vyxstate* s, const pbview& v) {
 }
 
 void pbpredtol(vyxstate* s, const pbview& v) {
-    obobject* t = tabcreate(s->out.outmgr, "Pbpredtol", rdxmsg(0, LBL_PBPREDTOL));
+    obobject* t = tabcreate(s->out.outmgr, "Pbpredtol", rdxmsg(0, T0_PREDICTIONS_BY_LEVEL));
     double* c = s->row.rowvals;
     const bool pred = s->life.pbpredgiven;
     tabtext(t, "Group", std::max<int>(static_cast<int>(s->groups.grpcolw), 6), s->row.grplabel);
@@ -199,17 +203,19 @@ void pbpredtol(vyxstate* s, const pbview& v) {
     }
     if (v.tol) tabdouble(t, v.binomial ? "Tsamp" : "Texpo", &c[3]);
     if (pred)
-        tabtitles(t, {{"title1", rdxmsg(0, LBL_PBPREDTOL)}, {"title2", rdxmsgs(510, MSG_PREDLIMITS, txtarg(v.conf.text, v.conf.len))}});
+        tabtitles(t, {{"title1", rdxmsg(0, T0_PREDICTIONS_BY_LEVEL)},
+                      {"title2", rdxmsgs(510, T510_PRED_LIMITS, txtarg(v.conf.text, v.conf.len))}});
     else
-        tabtitles(t, {{"title1", rdxmsg(0, LBL_PBPREDTOL)}});
+        tabtitles(t, {{"title1", rdxmsg(0, T0_PREDICTIONS_BY_LEVEL)}});
     tabenddef(t);
     const uint32_t id = tabbind(s->out.outmgr, t, "kv.vitalyx.pbpredtol");
+    // The pooled row's note has come with the Pbtol table already.
     auto row = [&](const grpnode* g, const double* predblk, double est) {
         groupcell(s->row, g);
         c[0] = word(predblk, PB_EST);
         c[1] = word(predblk, PB_LOWER);
         c[2] = word(predblk, PB_UPPER);
-        c[3] = pbtolsize(v.binomial, est, s->life.pbtolval, s->opts.alpha);
+        c[3] = !v.tol ? hostmissing() : g ? tolsize(s, v, est, g) : pbtolsize(v.binomial, est, s->life.pbtolval, s->opts.alpha);
         tabrow(t);
     };
     for (const grpnode* g = s->groups.grplist.head; g; g = g->next) row(g, g->pbpred, g->pbest[PB_EST]);

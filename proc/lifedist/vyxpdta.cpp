@@ -4,10 +4,11 @@
 #include <cstring>
 
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/hostsvc_util.h"
 #include "proc/framework/sortwrap.h"
 #include "proc/vyxstate.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 
 namespace {
 
@@ -62,7 +63,7 @@ int filesort(vyxstate* s, grpnode* g) {
     keys[0] = sortkey{0, 8, SORTK_NUM, SORTO_ASC, 0};
     keys[1] = sortkey{8, 8, SORTK_NUM, SORTO_DESC, 0};
     if (ufopen(&c->outfile) != 0) {
-        xpmlog(510, 13);
+        xpmlog(510, E510_FILE_OPEN);
         return 1;
     }
     xcpoint(c->outfile, 0);

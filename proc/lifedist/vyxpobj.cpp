@@ -7,12 +7,14 @@
 #include "proc/framework/conflevel.h"
 #include "proc/framework/memnum.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg0.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
 #include "proc/vyxstate.h"
 #include "proc/framework/wobmth.h"
 #include "proc/lifedist/fitshared.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 #include "proc/lifedist/tables.h"
 
 namespace {
@@ -79,15 +81,15 @@ void vyxpobj(vyxstate* s) {
     if (s->groups.nclass == 1) m.groupwidth = w > 10 ? w : 10;
     if (s->groups.nclass == 2) m.groupwidth = w + 1 > 10 ? w + 1 : 10;
 
-    obobject* t = m.create(TAB_DATSUM, "Datsum", 225);
+    obobject* t = m.create(TAB_DATSUM, "Datsum", T0_FIT_SUMMARY);
     tabtext(t, "Description", 24, s->row.rowtext);
     tabdouble(t, "Value", &s->row.rowlead[0]);
     m.group(t);
     m.label(t);
-    tabtitles(t, {{"title", rdxmsg(0, 225)}});
+    tabtitles(t, {{"title", rdxmsg(0, T0_FIT_SUMMARY)}});
     tabenddef(t);
 
-    t = m.create(TAB_PARMEST, "ParmEst", 237);
+    t = m.create(TAB_PARMEST, "ParmEst", T0_PARM_ESTIMATES);
     // At least 10 wide, and wide enough for the longest parameter label (the Weibull and
     // exponential forms: maxlablen), so that no row name is cut.
     tabtext(t, "Parameter", s->life.maxlablen > 10 ? s->life.maxlablen : 10, s->row.rowtext);
@@ -98,53 +100,57 @@ void vyxpobj(vyxstate* s) {
     // The titles that name the kind and level of the limits only where the limits are shown
     // (least squares, Weibayes and given values have none), as for the survival table.
     if (s->popt.pflags.fmcombine && m.limits)
-        tabtitles(t, {{"title0", rdxmsg(510, 569)}, {"title1", m.withdist(290)},
-                      {"title2", rdxmsg(0, s->life.fit.lrflags[LR_PARMS] ? 245 : 246)}, {"title3", m.confidence(244)}});
+        tabtitles(t, {{"title0", rdxmsg(510, T510_ESTIMATES_BY_MODE)},
+                      {"title1", m.withdist(T510_PARM_ESTIMATES_FOR)},
+                      {"title2", rdxmsg(0, s->life.fit.lrflags[LR_PARMS] ? T0_LR_LIMITS : T0_NORMAL_LIMITS)},
+                      {"title3", m.confidence(T510_CONFIDENCE_LIMITS)}});
     else if (s->popt.pflags.fmcombine)
-        tabtitles(t, {{"title0", rdxmsg(510, 569)}, {"title1", m.withdist(290)}});
+        tabtitles(t, {{"title0", rdxmsg(510, T510_ESTIMATES_BY_MODE)}, {"title1", m.withdist(T510_PARM_ESTIMATES_FOR)}});
     else if (m.limits)
-        tabtitles(t, {{"title1", m.withdist(290)}, {"title2", rdxmsg(0, s->life.fit.lrflags[LR_PARMS] ? 245 : 246)},
-                      {"title3", m.confidence(244)}});
+        tabtitles(t, {{"title1", m.withdist(T510_PARM_ESTIMATES_FOR)},
+                      {"title2", rdxmsg(0, s->life.fit.lrflags[LR_PARMS] ? T0_LR_LIMITS : T0_NORMAL_LIMITS)},
+                      {"title3", m.confidence(T510_CONFIDENCE_LIMITS)}});
     else
-        tabtitles(t, {{"title1", m.withdist(290)}});
+        tabtitles(t, {{"title1", m.withdist(T510_PARM_ESTIMATES_FOR)}});
     tabenddef(t);
 
-    t = m.create(TAB_PARMOTHER, "ParmOther", 533);
+    t = m.create(TAB_PARMOTHER, "ParmOther", T0_OTHER_QUANTITIES);
     tabtext(t, "Parameter", 20, s->row.rowtext);
     tabdouble(t, "Value", &s->row.rowvals[0]);
     m.group(t);
     m.label(t);
-    tabtitles(t, {{"title1", m.withdist(527)}});
+    tabtitles(t, {{"title1", m.withdist(T510_OTHER_VALUES_FOR)}});
     tabenddef(t);
 
     if (s->work.tblflags[TF_LAGRANGE]) {
-        t = m.create(TAB_LAGRANGE, "Lagrange", 296);
+        t = m.create(TAB_LAGRANGE, "Lagrange", T0_LAGRANGE_STATS);
         tabtext(t, "Parameter", 11, s->row.rowtext);
         tabdouble(t, "Chisq", &s->row.rowvals[0]);
         tabdouble(t, "Pval", &s->row.rowvals[3]);
         m.group(t);
         m.label(t);
         // Its label as its title, so that the statistics are not printed unnamed.
-        tabtitles(t, {{"title", rdxmsg(0, 296)}});
+        tabtitles(t, {{"title", rdxmsg(0, T0_LAGRANGE_STATS)}});
         tabenddef(t);
     }
 
     if (s->popt.pflags.pcttab) {
-        t = m.create(TAB_PCTEST, "PctEst", 251);
+        t = m.create(TAB_PCTEST, "PctEst", T0_PERCENTILE_ESTIMATES);
         tabdouble(t, "Pct", &s->row.rowlead[0]);
         m.estimates(t);
         m.group(t);
         m.label(t);
         if (m.limits)
-            tabtitles(t, {{"title1", m.withdist(512)}, {"title2", rdxmsg(0, s->life.fit.lrflags[LR_PERCENTILES] ? 245 : 246)},
-                          {"title3", m.confidence(244)}});
+            tabtitles(t, {{"title1", m.withdist(T510_PCT_ESTIMATES_FOR)},
+                          {"title2", rdxmsg(0, s->life.fit.lrflags[LR_PERCENTILES] ? T0_LR_LIMITS : T0_NORMAL_LIMITS)},
+                          {"title3", m.confidence(T510_CONFIDENCE_LIMITS)}});
         else
-            tabtitles(t, {{"title1", m.withdist(512)}});
+            tabtitles(t, {{"title1", m.withdist(T510_PCT_ESTIMATES_FOR)}});
         tabenddef(t);
     }
 
     if (s->work.axopt[AO_NSURV] > 0) {
-        t = m.create(TAB_SURVEST, "SurvEst", 550);
+        t = m.create(TAB_SURVEST, "SurvEst", T0_SURVIVAL_ESTIMATES);
         tabdouble(t, "Life", &s->row.rowlead[0]);
         tabdouble(t, "CDF", &s->row.rowvals[0]);
         if (m.limits) {
@@ -159,18 +165,20 @@ void vyxpobj(vyxstate* s) {
         m.group(t);
         m.label(t);
         if (s->popt.pflags.fmcombine && m.limits)
-            tabtitles(t, {{"title0", rdxmsg(510, 568)}, {"title1", m.withdist(518)}, {"title2", m.confidence(517)}});
+            tabtitles(t, {{"title0", rdxmsg(510, T510_COMBINED_MODES)},
+                          {"title1", m.withdist(T510_SURV_ESTIMATES_FOR)},
+                          {"title2", m.confidence(T510_CONFIDENCE_LIMITS_SURV)}});
         else if (s->popt.pflags.fmcombine)
-            tabtitles(t, {{"title0", rdxmsg(510, 568)}, {"title1", m.withdist(518)}});
+            tabtitles(t, {{"title0", rdxmsg(510, T510_COMBINED_MODES)}, {"title1", m.withdist(T510_SURV_ESTIMATES_FOR)}});
         else if (m.limits)
-            tabtitles(t, {{"title1", m.withdist(518)}, {"title2", m.confidence(517)}});
+            tabtitles(t, {{"title1", m.withdist(T510_SURV_ESTIMATES_FOR)}, {"title2", m.confidence(T510_CONFIDENCE_LIMITS_SURV)}});
         else
-            tabtitles(t, {{"title1", m.withdist(518)}});
+            tabtitles(t, {{"title1", m.withdist(T510_SURV_ESTIMATES_FOR)}});
         tabenddef(t);
     }
 
     if (s->life.fit.itprflag.itprint && s->life.fit.itrow) {
-        t = m.create(TAB_ITERPARMS, "IterParms", 200);
+        t = m.create(TAB_ITERPARMS, "IterParms", T0_ITER_HISTORY);
         tabdouble(t, "Iter", &s->life.fit.itrow[0]);
         tabdouble(t, "Ridge", &s->life.fit.itrow[1]);
         tabdouble(t, "Loglike", &s->life.fit.itrow[2]);
@@ -178,17 +186,17 @@ void vyxpobj(vyxstate* s) {
         m.group(t);
         m.label(t);
         m.mode(t);
-        tabtitles(t, {{"Title", rdxmsg(0, 200)}});
+        tabtitles(t, {{"Title", rdxmsg(0, T0_ITER_HISTORY)}});
         m.history(t);
         tabenddef(t);
         for (int k = 0; k < 2; ++k) {
             if (!s->life.fit.lrflags[k]) continue;
-            t = m.create(k == 0 ? TAB_ITERLRPARM : TAB_ITERLRPER, k == 0 ? "IterLRparm" : "IterLRper", 210);
+            t = m.create(k == 0 ? TAB_ITERLRPARM : TAB_ITERLRPER, k == 0 ? "IterLRparm" : "IterLRper", T0_LR_LIMIT_ITERATIONS);
             tabtext(t, "Parameter", 17, s->row.rowtext);
             tabdouble(t, "Iter", &s->life.fit.itrow[0]);
             tabdouble(t, "Loglike", &s->life.fit.itrow[2]);
             m.parmcolumns(t, "value");
-            tabtitles(t, {{"Title", rdxmsg(k == 0 ? 0 : 510, 207)}});
+            tabtitles(t, {{"Title", k == 0 ? rdxmsg(0, T0_ITER_HISTORY_LR) : rdxmsg(510, T510_ITER_HISTORY_LR_PCT)}});
             m.group(t);
             m.label(t);
             m.history(t);
@@ -198,7 +206,7 @@ void vyxpobj(vyxstate* s) {
 
     if (s->popt.pflags.ppout) {
         const bool ends = s->input.rspform[RF_INTERVAL] || s->input.rspform[RF_READOUT];
-        t = m.create(TAB_PROBEST, "ProbabilityEstimates", 554);
+        t = m.create(TAB_PROBEST, "ProbabilityEstimates", T0_PROB_ESTIMATES);
         if (ends) {
             tabdouble(t, "Lifelower", &s->row.rowlead[1]);
             tabdouble(t, "Lifeupper", &s->row.rowlead[2]);
@@ -221,8 +229,10 @@ void vyxpobj(vyxstate* s) {
         if (ends) tabdouble(t, "Stderr", &s->row.rowvals[3]);
         m.group(t);
         m.label(t);
-        tabtitles(t, {{"title1", rdxmsg(0, 402)}, {"title2", rdxmsgs(510, 560, txtarg(s->opts.labels[LB_DIST], wzstrip(s->opts.labels[LB_DIST], 40)))},
-                      {"title3", m.confidence(559)}});
+        tabtitles(t, {{"title1", rdxmsg(0, T0_PROB_ESTIMATES_TITLE)},
+                      {"title2", rdxmsgs(510, T510_NONPARAM_ESTIMATES_FOR,
+                                         txtarg(s->opts.labels[LB_DIST], wzstrip(s->opts.labels[LB_DIST], 40)))},
+                      {"title3", m.confidence(T510_POINTWISE_LIMITS)}});
         tabenddef(t);
     }
 
@@ -235,7 +245,7 @@ void vyxpobj(vyxstate* s) {
                 return;
             }
         }
-        t = m.create(TAB_TURNBULLGRAD, "TurnbullGrad", 556);
+        t = m.create(TAB_TURNBULLGRAD, "TurnbullGrad", T0_TURNBULL_GRADIENT);
         tabspan(t, "Left", &s->life.emgrad[0], "Left", "Right");
         tabdouble(t, "Right", &s->life.emgrad[1]);
         tabdouble(t, "Prob", &s->life.emgrad[2]);
@@ -243,12 +253,12 @@ void vyxpobj(vyxstate* s) {
         tabdouble(t, "Mult", &s->life.emgrad[4]);
         m.group(t);
         m.label(t);
-        tabtitles(t, {{"title1", rdxmsg(0, 540)}, {"title2", rdxmsg(0, 539)}});
+        tabtitles(t, {{"title1", rdxmsg(0, T0_TURNBULL_PROBABILITIES)}, {"title2", rdxmsg(0, T0_TURNBULL_CONVERGENCE)}});
         tabenddef(t);
     }
 
     if (s->work.fitmethod == FIT_MLE) {
-        t = m.create(TAB_CONVSTATUS, "ConvergenceStatus", 700);
+        t = m.create(TAB_CONVSTATUS, "ConvergenceStatus", T0_CONVERGENCE_STATUS);
         tabhandle(t, "Reason", &s->row.convmsg);
         tabint(t, "Status", &s->life.fit.itstatus[1]);
         m.label(t);

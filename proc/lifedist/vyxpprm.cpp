@@ -6,13 +6,14 @@
 #include "proc/devgraph/devgraph.h"
 #include "proc/framework/gparm.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
 #include "proc/vyxstate.h"
 #include "proc/framework/wholenum.h"
-#include "proc/framework/zorduvex.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/framework/fndstmt.h"
+#include "proc/lifedist/lifedist_internal.h"
 #include "proc/lifedist/optread.h"
 #include "proc/lifedist/plotdisplay.h"
 
@@ -69,11 +70,11 @@ void readflags(vyxstate* s, const stmtrec* r) {
     if (p.ccenbin) p.cenbin = 1;
     if (p.cenbin) s->work.nocenplot = 0;
     if (p.overlay && p.cenbin) {
-        xpmlog(510, 161);
+        xpmlog(510, W510_CENBIN_OVERLAY);
         p.cenbin = 0;
         s->work.nocenplot = 1;
     }
-    if (p.overlay && s->plot.frame->insetnext) xpmlog(510, 667);
+    if (p.overlay && s->plot.frame->insetnext) xpmlog(510, W510_OVERLAY_INSET);
     // Binned censored counts need the boundaries of the life axis: with CCENBIN only at its
     // ticks, with CENBIN at the ticks and the midpoints between them.
     s->work.lifebnd = p.cenbin;
@@ -86,9 +87,6 @@ void readflags(vyxstate* s, const stmtrec* r) {
 
 void readnumbers(vyxstate* s, const stmtrec* r) {
     readfitcrit(s, r);
-    // wbconf holds -ln(1 - confidence) for every statement (ANALYZE stores it so), which
-    // the Weibayes estimate turns back into the confidence.
-    s->life.wbconf = -std::log1p(-gparm(r, slot::plot::WBCONF, 0.95));
     s->poptw.plotcodes[PC_NPINTERVALS] = static_cast<uint32_t>(static_cast<int32_t>(gparm(r, slot::plot::NPINTERVALS, 0)));
     s->poptw.plotcodes[PC_PINTERVALS] = static_cast<uint32_t>(static_cast<int32_t>(gparm(r, slot::plot::PINTERVALS, 4)));
     s->life.npbounds[0] = gparm(r, slot::plot::SIMLOWER, hostmissing());
@@ -128,26 +126,26 @@ bool sameresponse(const vyxstate* s) {
 int modelfitsettings(vyxstate* s, const stmtrec* r) {
     if (s->work.fitmethod == FIT_MODEL) {
         if (s->groups.nclass > 2) {
-            xpmlog(510, 697);
+            xpmlog(510, E510_MODEL_TOO_MANY_CLASS);
             return 1;
         }
         if (!s->work.thrflags[TH_MODELRAN]) {
-            xpmlog(510, 162);
+            xpmlog(510, E510_FITTYPE_MODEL_MISMATCH);
             return 1;
         }
         if (stmtflag(r, flag::plot::READOUT) != (s->mdl.rsp3flag != 0)) {
-            xpmlog(510, 194);
+            xpmlog(510, E510_READOUT_BOTH_OR_NEITHER);
             return 1;
         }
     }
     const bool bymodel = s->work.fitmethod == FIT_MODEL || s->work.fitmethod == FIT_REGRESSION;
     stmtrec* model = nullptr;
     if (s->work.fitmethod == FIT_REGRESSION && fndstmt("MODEL", &model) == 0) {
-        xpmlog(510, 695);
+        xpmlog(510, E510_REGRESSION_NEEDS_MODEL);
         return 1;
     }
     if (bymodel && !sameresponse(s)) {
-        xpmlog(510, 823);
+        xpmlog(510, E510_MODEL_RESPONSES);
         return 1;
     }
     s->poptw.pctopts[0] = gparm(r, slot::plot::PCNTLLOWER, 5.0) / 100;
@@ -176,7 +174,7 @@ int vyxpprm(vyxstate* s) {
     const stmtrec* r = s->inwork.curstmt;
     if (int rc = readerstart(s)) return rc;
     if (s->optsw.distcode == DIST_POISSON || s->optsw.distcode == DIST_BINOMIAL) {
-        xpmlog(510, 526);
+        xpmlog(510, E510_COUNTS_ANALYZE_ONLY);
         return 1;
     }
     s->poptw.pflags.ismcf = 0;
@@ -194,6 +192,9 @@ int vyxpprm(vyxstate* s) {
     s->plot.frame->insetnext = r->next && !std::strncmp(r->next->keyword, "INSET", 5);
     readflags(s, r);
     readnumbers(s, r);
+    // wbconf holds -ln(1 - confidence) for every statement (ANALYZE stores it so), which
+    // the Weibayes estimate turns back into the confidence.
+    if (int rc = readwbconf(s, r, slot::plot::WBCONF, -std::log1p(-0.95))) return rc;
     if (int rc = readclass(s, r, true)) return rc;
     if (int rc = readform(s, r, false)) return rc;
     if (int rc = readprobaxis(s, r)) return rc;

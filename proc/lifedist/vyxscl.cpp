@@ -12,7 +12,7 @@
 #include "proc/framework/textpad.h"
 #include "proc/vyxstate.h"
 #include "proc/lifedist/groups.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 
 namespace {
 
@@ -167,10 +167,12 @@ int vyxscl(vyxstate* s) {
     if (r.pmax == 1.0) r.pmax = 0.949999;
     if (!std::strncmp(s->inwork.curstmt->keyword, "ANALYZE", 7)) return 0;
 
-    // The byte nocenplot is 1 when censored values are drawn one by one: then the axis must
-    // reach them (the censored-inclusive range); with NOCENPLOT it spans the plotted points.
+    // The byte nocenplot is 1 when censored values are drawn one by one, and CENBIN counts them
+    // in bins of the axis instead: either way the axis must reach them (the censored-inclusive
+    // range), or the units beyond it would be in no bin; with NOCENPLOT it spans the plotted
+    // points.
     double lo, hi;
-    if (!s->work.nocenplot || s->life.cenflag2) {
+    if ((!s->work.nocenplot && !s->popt.pflags.cenbin) || s->life.cenflag2) {
         lo = r.tmin;
         hi = r.tmax;
     } else {

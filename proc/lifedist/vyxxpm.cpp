@@ -2,7 +2,7 @@
 // packed symmetric matrix, and back: the same status string undoes the exchange.
 #include <utility>
 
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 
 namespace {
 // Element (r, c) of a packed lower triangle stored by rows.

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "proc/framework/memnum.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 #include "proc/vyxstate.h"
 
 double weibayesconf(const vyxstate* s) { return -std::expm1(-s->life.wbconf); }

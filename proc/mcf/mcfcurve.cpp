@@ -10,7 +10,7 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
 #include "proc/vyxstate.h"
-#include "proc/mcf/mcf.h"
+#include "proc/mcf/mcf_internal.h"
 #include "proc/mcf/mcfplot.h"
 #include "proc/numeric/normal.h"
 
@@ -88,7 +88,62 @@ struct Level {
     bool set = false;
 };
 
+// The page heights of record r's limits at the page position px (a level is not set where its
+// limit has no place on the axis).
+void limitlevels(const Curve& c, const vyxstate* s, const mcfrec& r, double z, double px, Level* nl, Level* nu) {
+    double l = 0, u = 0;
+    mcflimits(r.mcf, r.se, z, s->mcf.mcfopt.loglims != 0, &l, &u);
+    nl->x = nu->x = px;
+    nl->set = c.y(l, &nl->y);
+    nu->set = c.y(u, &nu->y);
+}
+
 }  // namespace
+
+bool mcfcrosses(vyxstate* s, const grpnode* g, const PageBox& box) {
+    if (!g || g->ufile || !g->rowbuf) return false;
+    const plotlay* f = s->plot.frame;
+    const double z = zprobit(1 - s->opts.alpha / 2);
+    Curve c{s, f, s->opts.logscale[0] != 0, 1, 1, 1, f->fx - f->gapl, f->fx + f->fw + f->gapr, f->fy - f->gapb, f->fy + f->fh};
+    const symrec* point = g->sym[1] ? g->sym[1] : g->sym[0];
+    const double hy = 0.5 * (point && point->symsize > 0 ? point->symsize : f->symh), hx = hy * f->chdiv;
+    const PageBox wide{box.x0 - hx, box.y0 - hy, box.x1 + hx, box.y1 + hy};
+    const uint32_t kind = s->mcf.mcftype;
+    const bool limits = !s->work.noconf && s->mcf.mcfopt.wantlims;
+    Level cur, lo, hi;
+    cur.x = f->fx;
+    cur.set = c.y(0.0, &cur.y) && !c.loglog;
+    const auto* recs = reinterpret_cast<const mcfrec*>(g->rowbuf);
+    const int32_t n = std::min(g->mcf.nrec, g->nrows);
+    for (int32_t i = 0; i < n; ++i) {
+        const mcfrec& r = recs[i];
+        double px, py;
+        if (!c.x(r.time, &px)) continue;
+        if (s->inwork.rspkind == MCF_EXACT && ismissing(r.value)) continue;   // an end mark, above the frame
+        if (!c.y(r.mcf, &py)) continue;
+        if (wide.holds(px, py)) return true;
+        if (kind == KIND_STEP && cur.set && box.meets(cur.x, cur.y, px, cur.y)) return true;
+        if (kind == KIND_JOIN && cur.set && box.meets(cur.x, cur.y, px, py)) return true;
+        cur = {px, py, true};
+        if (!limits) continue;
+        Level nl, nu;
+        limitlevels(c, s, r, z, px, &nl, &nu);
+        const double half = 0.5 * f->vtickl;
+        for (auto [prev, now] : {std::pair<Level*, Level*>{&lo, &nl}, {&hi, &nu}}) {
+            if (kind == KIND_STEP ? prev->set && box.meets(prev->x, prev->y, px, prev->y)
+                                  : now->set && box.meets(px - half, now->y, px + half, now->y))
+                return true;
+            *prev = *now;
+        }
+    }
+    double px;
+    if (kind == KIND_STEP && c.x(lastend(s, g), &px)) {
+        px = std::min(px, f->fx + f->fw);
+        for (const Level* v : {&cur, &lo, &hi})
+            if (v->set && v->x < px && box.meets(v->x, v->y, px, v->y)) return true;
+    }
+    return false;
+}
 
 int vyxcfdw(vyxstate* s, grpnode* g) {
     plotlay* f = s->plot.frame;
@@ -103,8 +158,10 @@ int vyxcfdw(vyxstate* s, grpnode* g) {
 
     Curve c{s, f, s->opts.logscale[0] != 0, line ? ggcnum(0, line->color) : 1, line && line->ltype > 0 ? line->ltype : 1, 1,
             f->fx - f->gapl, f->fx + f->fw + f->gapr, f->fy - f->gapb, f->fy + f->fh};
-    // Dashed limits beside a solid curve, so that the two are told apart without colour.
-    c.limtype = c.ltype == 1 ? 2 : c.ltype;
+    // Limits in a line type of their own beside their curve, so that the two are told apart
+    // without colour: dotted beside a solid curve, else the curve's pattern with wider gaps
+    // (types 21 to 39 repeat 2 to 20 so; no group's curve takes one of them).
+    c.limtype = c.ltype == 1 ? 2 : c.ltype >= 2 && c.ltype <= 20 ? c.ltype + 19 : c.ltype;
 
     Marks pts, ends;
     const float clip[4] = {static_cast<float>(c.xmin), static_cast<float>(c.ymin), static_cast<float>(c.xmax), static_cast<float>(c.ymax)};
@@ -175,12 +232,8 @@ int vyxcfdw(vyxstate* s, grpnode* g) {
         if (kind == KIND_JOIN && cur.set) c.segment(cur.x, cur.y, px, py, c.ltype);
         cur = {px, py, true};
         if (!limits) continue;
-        double l = 0, u = 0;
-        mcflimits(r->mcf, r->se, z, s->mcf.mcfopt.loglims != 0, &l, &u);
         Level nl, nu;
-        nl.x = nu.x = px;
-        nl.set = c.y(l, &nl.y);
-        nu.set = c.y(u, &nu.y);
+        limitlevels(c, s, *r, z, px, &nl, &nu);
         const double half = 0.5 * f->vtickl;
         for (auto [prev, now] : {std::pair<Level*, Level*>{&lo, &nl}, {&hi, &nu}}) {
             if (kind == KIND_STEP) {

@@ -1,17 +1,17 @@
 // Walking a group's MCF records in order, from memory or block by block from its utility
 // file, each block written back after use when asked (mcf.h).
-#include "proc/mcf/mcf.h"
+#include "proc/mcf/mcf_internal.h"
 
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/vyxstate.h"
-#include "proc/mcf/mcfmsg.h"
 
 namespace {
 
 int putback(mcfwalk* w) {
     if (!w->writeback || w->inblock == 0) return 0;
     if (xcpntd(w->file, w->noted) != 0 || xcwrite(w->file, w->buf, int64_t(w->inblock) * MCF_RECLEN) != 0) {
-        xpmlog(MSG_GROUP, MCFM_FILEWRITE);
+        xpmlog(510, E510_FILE_WRITE);
         return RC_READ;
     }
     return 0;
@@ -24,7 +24,7 @@ int readblock(mcfwalk* w) {
     w->noted = xcnoted(w->file);
     int st = xcread(w->file, w->buf, int64_t(w->inblock) * MCF_RECLEN);
     if (st != 0) {   // the end of the file (2049) or a failure: either way the records are short
-        xpmlog(MSG_GROUP, MCFM_SHORTREAD);
+        xpmlog(510, E510_FILE_ENDS_EARLY);
         w->inblock = 0;
         return RC_READ;
     }

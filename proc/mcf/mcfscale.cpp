@@ -7,10 +7,10 @@
 
 #include "proc/devgraph/devgraph.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/pools.h"
 #include "proc/vyxstate.h"
 #include "proc/mcf/mcf.h"
-#include "proc/mcf/mcfmsg.h"
 #include "proc/mcf/mcfplot.h"
 
 namespace {
@@ -182,21 +182,21 @@ int vyxcfsc(vyxstate* s) {
     Axis h{};
     if (loglog) {
         if (lo <= kTiny) {
-            xpmlog(MSG_GROUP, MCFM_LOGHLOWER, lo);
+            xpmlog(510, W510_MCF_LOG_HLOWER, lo);
             lo = kLogFloor;
         }
         if (hi <= kTiny) hi = lo;
         lo = std::log10(lo);
         hi = std::log10(hi);
         if (lo > hi) {
-            xpmlog(MSG_GROUP, MCFM_HORDER, std::pow(10.0, lo), std::pow(10.0, hi));
+            xpmlog(510, E510_MCF_HAXIS_REVERSED, std::pow(10.0, lo), std::pow(10.0, hi));
             return RC_REPORTED;
         }
         if (decades(s, lo, hi, s->work.llowgiven, lo, s->work.lupgiven, hi, &h)) return RC_REPORTED;
         s->plot.axlog[AXLOG_H] = 1;
     } else {
         if (lo > hi) {
-            xpmlog(MSG_GROUP, MCFM_HORDER, lo, hi);
+            xpmlog(510, E510_MCF_HAXIS_REVERSED, lo, hi);
             return RC_REPORTED;
         }
         if (linear(s, lo, hi, s->work.llowgiven, s->work.lupgiven, &o.ntick[0], &o.ntickgiven[0], &h)) return RC_REPORTED;
@@ -214,17 +214,17 @@ int vyxcfsc(vyxstate* s) {
     Axis v{};
     if (loglog) {
         if (p.plowgiven && lo <= kTiny) {
-            xpmlog(MSG_GROUP, MCFM_LOGVLOWER, lo);
+            xpmlog(510, W510_MCF_LOG_VLOWER, lo);
             lo = kLogFloor;
         } else if (lo <= kTiny) {
-            xpmlog(MSG_GROUP, hi > kTiny ? MCFM_LOGVLIMIT : MCFM_LOGVDATA);
+            xpmlog(510, hi > kTiny ? W510_MCF_LOG_LIMITS : W510_MCF_LOG_NO_DATA);
             lo = kLogFloor;
         }
         if (hi <= kTiny) hi = lo;
         lo = std::log10(lo);
         hi = std::log10(hi);
         if (hi < lo) {
-            xpmlog(MSG_GROUP, MCFM_VORDER, std::pow(10.0, lo), std::pow(10.0, hi));
+            xpmlog(510, E510_MCF_VAXIS_REVERSED, std::pow(10.0, lo), std::pow(10.0, hi));
             return RC_REPORTED;
         }
         if (decades(s, lo, hi, p.plowgiven, lo, p.pupgiven, hi, &v)) return RC_REPORTED;
@@ -235,7 +235,7 @@ int vyxcfsc(vyxstate* s) {
         // frame, as the curve would be).
         if (!p.plowgiven && lo < 0 && gather(s, false).lo >= 0) lo = 0;
         if (hi < lo) {
-            xpmlog(MSG_GROUP, MCFM_VORDER, lo, hi);
+            xpmlog(510, E510_MCF_VAXIS_REVERSED, lo, hi);
             return RC_REPORTED;
         }
         if (linear(s, lo, hi, p.plowgiven, p.pupgiven, &o.ntick[1], &o.ntickgiven[1], &v)) return RC_REPORTED;

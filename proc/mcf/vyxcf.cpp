@@ -7,7 +7,7 @@
 #include "proc/framework/textpad.h"
 #include "proc/vyxstate.h"
 #include "proc/framework/wobmth.h"
-#include "proc/mcf/mcf.h"
+#include "proc/mcf/mcf_internal.h"
 #include "proc/mcf/mcfdraw.h"
 
 namespace {

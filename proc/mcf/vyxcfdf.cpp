@@ -5,13 +5,12 @@
 #include <cstring>
 
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/textpad.h"
 #include "proc/vyxstate.h"
 #include "proc/mcf/mcf.h"
-#include "proc/mcf/mcfmsg.h"
+#include "proc/mcf/mcf_internal.h"
 #include "proc/numeric/normal.h"
-
-void mcfextremes(grpnode* g);
 
 namespace {
 
@@ -49,7 +48,7 @@ struct diffout {
         if (id) std::memcpy(r.unit, id, 16);
         else std::memset(r.unit, ' ', 16);
         if (xcwrite(root->ufile, &r, MCF_RECLEN) != 0) {
-            xpmlog(MSG_GROUP, MCFM_FILEWRITE);
+            xpmlog(510, E510_FILE_WRITE);
             return RC_REPORTED;
         }
         root->mcf.nrec += 1;
@@ -95,7 +94,7 @@ int opensides(vyxstate* s, side& a, side& b, diffout& out) {
     a.g = s->groups.grplist.head;
     b.g = a.g ? a.g->next : nullptr;
     if (!b.g) {
-        xpmlog(MSG_GROUP, MCFM_DIFFGROUPS, a.g ? 1 : 0);
+        xpmlog(510, E510_MCFDIFF_TWO_LEVELS, a.g ? 1 : 0);
         return RC_REPORTED;
     }
     int rc = mcfwalkstart(&a.w, a.g, false);
@@ -106,7 +105,7 @@ int opensides(vyxstate* s, side& a, side& b, diffout& out) {
     root->mcf.nrec = 0;
     if (xcopen(&root->ufile, XC_SCRATCH) != 0) {
         root->ufile = nullptr;
-        xpmlog(MSG_GROUP, MCFM_FILEOPEN);
+        xpmlog(510, E510_FILE_OPEN);
         return RC_REPORTED;
     }
     out = diffout{s, root, zprobitq(s->opts.alpha / 2)};
@@ -173,7 +172,7 @@ int vyxcfdf2(vyxstate* s) {
     if ((rc = a.next(false)) || (rc = b.next(false))) return rc;
     bool warned = false;
     auto misaligned = [&] {
-        if (!warned) xpmlog(MSG_GROUP, MCFM_MISALIGNED, txtarg(a.g->key, 16), txtarg(b.g->key, 16));
+        if (!warned) xpmlog(510, W510_MCF_INTERVALS_MISALIGNED, txtarg(a.g->key, 16), txtarg(b.g->key, 16));
         warned = true;
     };
     while (a.cur || b.cur) {
@@ -213,7 +212,7 @@ void defh(vyxstate* s, char* keya, char* keyb) {
     std::memset(s->work.defhdr.text, ' ', sizeof s->work.defhdr.text);
     int la = wzstjus(keya, 16, 'l');
     int lb = wzstjus(keyb, 16, 'l');
-    int len = xpmstr(s->work.defhdr.text, 80, MSG_GROUP, MCFM_T_DIFFHDR, txtarg(keya, la), txtarg(keyb, lb));
-    if (len > 40) len = xpmstr(s->work.defhdr.text, 80, MSG_GROUP, MCFM_T_DIFFHDRLONG, txtarg(keya, la), txtarg(keyb, lb));
+    int len = xpmstr(s->work.defhdr.text, 80, 510, T510_MCF_DIFF_HEADER, txtarg(keya, la), txtarg(keyb, lb));
+    if (len > 40) len = xpmstr(s->work.defhdr.text, 80, 510, T510_MCF_DIFF_HEADER_SHORT, txtarg(keya, la), txtarg(keyb, lb));
     s->work.defhdr.len = len;
 }

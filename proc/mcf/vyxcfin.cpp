@@ -6,13 +6,14 @@
 
 #include "proc/framework/bynotes.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/hostsvc_util.h"
 #include "proc/framework/pools.h"
+#include "proc/framework/stepend.h"
 #include "proc/framework/textpad.h"
 #include "proc/vyxstate.h"
 #include "proc/lifedist/lifedist.h"
-#include "proc/mcf/mcf.h"
-#include "proc/mcf/mcfmsg.h"
+#include "proc/mcf/mcf_internal.h"
 
 namespace {
 
@@ -66,13 +67,13 @@ int store(vyxstate* s, grpnode* g, const mcfrec& r) {
             s->inwork.spilled = 1;
             if (xcopen(&g->ufile, XC_SCRATCH) != 0) {
                 g->ufile = nullptr;
-                xpmlog(MSG_GROUP, MCFM_FILEOPEN);
+                xpmlog(510, E510_FILE_OPEN);
                 return RC_REPORTED;
             }
             xcpoint(g->ufile, 0);
         }
         if (xcwrite(g->ufile, g->rowbuf, int64_t(g->nrows) * MCF_RECLEN) != 0) {
-            xpmlog(MSG_GROUP, MCFM_FILEWRITE);
+            xpmlog(510, E510_FILE_WRITE);
             return RC_REPORTED;
         }
         g->nrows = 0;
@@ -91,7 +92,7 @@ grpnode* groupof(vyxstate* s, double w, int32_t used, int* rc) {
     grpnode* g = levelnode(s, &s->groups.grplist.head, &s->groups.grplist.spare, v.clsfmt[0], v.clsraw[0], v.clsnum[0], &isnew, rc);
     if (!g) {
         if (!*rc) {
-            xpmlog(MSG_GROUP, MCFM_TREE1);
+            xpmlog(510, E510_LEVELS1_UNORDERED);
             *rc = RC_REPORTED;
         }
         return nullptr;
@@ -99,7 +100,7 @@ grpnode* groupof(vyxstate* s, double w, int32_t used, int* rc) {
     if (isnew) {
         s->groups.rootgrp.nsub += 1;
         if (s->groups.nclass == 1 && (*rc = cfbld(s, g)) != 0) {
-            *rc = xexit(*rc, 0);
+            *rc = endstep(s, *rc);
             return nullptr;
         }
         if (s->groups.nclass == 2) {
@@ -112,7 +113,7 @@ grpnode* groupof(vyxstate* s, double w, int32_t used, int* rc) {
     grpnode* h = levelnode(s, &g->subtree.head, &g->subtree.spare, v.clsfmt[1], v.clsraw[1], v.clsnum[1], &isnew, rc);
     if (!h) {
         if (!*rc) {
-            xpmlog(MSG_GROUP, MCFM_TREE2);
+            xpmlog(510, E510_LEVELS2_UNORDERED);
             *rc = RC_REPORTED;
         }
         return nullptr;
@@ -149,7 +150,7 @@ int unitof(vyxstate* s, grpnode* g, const char* id, const obs& o, double t, mcfu
         std::memcpy(spare->id, id, 16);
         u = static_cast<mcfunit*>(ztrebld(&g->mcf.units[0], spare, 16, static_cast<int>(offsetof(mcfunit, id))));
         if (!u) {
-            xpmlog(MSG_GROUP, MCFM_UNITTREE, txtarg(id, 16));
+            xpmlog(510, E510_MCF_UNIT_TREE, txtarg(id, 16));
             return RC_REPORTED;
         }
         isnew = u == spare;
@@ -164,7 +165,7 @@ int unitof(vyxstate* s, grpnode* g, const char* id, const obs& o, double t, mcfu
     if (o.end) {
         u->weight = o.w;
         if (u->ended) {
-            xpmlog(MSG_GROUP, MCFM_TWOENDS, txtarg(id, 16), obsnumber(s));
+            xpmlog(510, E510_MCF_UNIT_ENDS_TWICE, txtarg(id, 16), obsnumber(s));
             return RC_REPORTED;
         }
         u->endtime = t;
@@ -173,8 +174,8 @@ int unitof(vyxstate* s, grpnode* g, const char* id, const obs& o, double t, mcfu
         u->lastevt = t;
     }
     if (u->ended && u->lastevt - MCF_ENDSLACK > u->endtime) {
-        xpmlog(MSG_GROUP, MCFM_AFTEREND, txtarg(id, 15), u->lastevt, u->endtime);
-        return xexit(RC_INPUT, 0);
+        xpmlog(510, E510_MCF_EVENT_AFTER_END, txtarg(id, 15), u->lastevt, u->endtime);
+        return endstep(s, RC_INPUT);
     }
     // An event up to the slack past the end is the end time made inexact by rounding: the
     // sorting moves it back to the end, so that it is counted while its unit is at risk.
@@ -195,7 +196,7 @@ void ivlmissing(vyxstate* s) {
         if (names[0]) std::strncat(names, " and ", sizeof names - std::strlen(names) - 1);
         std::strncat(names, d.name, sizeof names - std::strlen(names) - 1);
     }
-    xpmlog(MSG_GROUP, MCFM_IVLMISSING, obsnumber(s), v.rsp[0], v.rsp[1], names);
+    xpmlog(510, W510_MCF_INTERVAL_MISSING, obsnumber(s), v.rsp[0], v.rsp[1], names);
 }
 
 // A variable of the statement by its name (MCFPLOT keeps no variable numbers).
@@ -208,7 +209,7 @@ uint32_t nameid(const vardesc* var) {
 // A listed end-of-observation value that no record used has: a note, once per BY group.
 void endvaluenotes(vyxstate* s, const uint8_t* seen) {
     const vardesc* var = s->input.rspvars[1];
-    unseennotes(s, MCFM_ENDUNSEEN, seen, var, nameid(var));
+    unseennotes(s, N510_MCF_END_VALUE_UNSEEN, seen, var, nameid(var));
 }
 
 // The records skipped, a note per reason, once per BY group.
@@ -249,7 +250,7 @@ int vyxcfin(vyxstate* s) {
     std::memset(&s->groups.rootgrp, 0, sizeof s->groups.rootgrp);
     s->groups.grplist.head = s->groups.grplist.spare = s->groups.grplist.current = nullptr;
     if (int rc = s->groups.nclass == 0 ? cfbld(s, &s->groups.rootgrp) : 0; rc != 0) {
-        return xexit(rc, 0);
+        return endstep(s, rc);
     }
     const bool exact = s->inwork.rspkind == MCF_EXACT;
     const bool hasfreq = s->input.nfreq > 0;
@@ -312,9 +313,9 @@ int vyxcfin(vyxstate* s) {
                     char id[16];
                     std::memcpy(id, v.unitfmt, 16);
                     const int len = wzstjus(id, 16, 'l');
-                    xpmlog(MSG_GROUP, MCFM_ENDFREQ, obsnumber(s), txtarg(id, len), o.w);
+                    xpmlog(510, W510_MCF_END_FREQ, obsnumber(s), txtarg(id, len), o.w);
                 } else {
-                    xpmlog(MSG_GROUP, MCFM_EVENTFREQ, obsnumber(s), o.w);
+                    xpmlog(510, W510_MCF_EVENT_FREQ, obsnumber(s), o.w);
                 }
                 ++nskip;
                 continue;
@@ -376,8 +377,8 @@ int vyxcfin(vyxstate* s) {
             g->mcf.nobs += v.rsp[2];
         } else if (o.end) {
             if (o.w < 0) {
-                xpmlog(MSG_GROUP, MCFM_NEGWEIGHT, obsnumber(s), o.w);
-                return xexit(RC_INPUT, 0);
+                xpmlog(510, E510_MCF_NEGATIVE_FREQ, obsnumber(s), o.w);
+                return endstep(s, RC_INPUT);
             }
             g->mcf.nunits += o.w;
             g->ncens += 1;
@@ -399,12 +400,12 @@ int vyxcfin(vyxstate* s) {
     skippednotes(s, skips);
     if (endseen && nused > 0) endvaluenotes(s, endseen);
     if (nused == 0) {
-        xpmlog(MSG_GROUP, MCFM_NOOBS);
+        xpmlog(510, E510_NO_USABLE_OBS);
         return RC_REPORTED;
     }
     nobstbl(s);
     if (s->popt.pflags.mcfdiff && s->groups.rootgrp.nsub != 2) {
-        xpmlog(MSG_GROUP, MCFM_DIFFGROUPS, s->groups.rootgrp.nsub);
+        xpmlog(510, E510_MCFDIFF_TWO_LEVELS, s->groups.rootgrp.nsub);
         return RC_REPORTED;
     }
     // Flush: a group on file gets its last buffer written, so that the file holds all its
@@ -412,7 +413,7 @@ int vyxcfin(vyxstate* s) {
     auto flush = [&](grpnode* g) -> int {
         if (g->ufile && g->nrows > 0) {
             if (xcwrite(g->ufile, g->rowbuf, int64_t(g->nrows) * MCF_RECLEN) != 0) {
-                xpmlog(MSG_GROUP, MCFM_FILEWRITE);
+                xpmlog(510, E510_FILE_WRITE);
                 return RC_REPORTED;
             }
             g->nblocks += 1;

@@ -3,11 +3,12 @@
 #include <cmath>
 
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/pools.h"
 #include "proc/vyxstate.h"
 #include "proc/mcf/mcf.h"
+#include "proc/mcf/mcf_internal.h"
 #include "proc/mcf/mcfacc.h"
-#include "proc/mcf/mcfmsg.h"
 #include "proc/numeric/normal.h"
 
 namespace {
@@ -19,11 +20,6 @@ McfVar methodof(const mcfstate& mcf) {
 }
 
 }  // namespace
-
-void mcfextremes(grpnode* g) {
-    g->mcf.mcfmax = g->mcf.uppmax = g->mcf.evtmax = g->mcf.endmax = -DBL_MAX;
-    g->mcf.mcfmin = g->mcf.lowmin = g->mcf.evtmin = g->mcf.endmin = DBL_MAX;
-}
 
 int vyxcfmv(vyxstate* s, grpnode* g) {
     return s->inwork.rspkind == MCF_EXACT ? vyxcfmv1(s, g) : vyxcfmv2(s, g);
@@ -38,7 +34,7 @@ int vyxcfmv1(vyxstate* s, grpnode* g) {
 
     poolobj* pool = xmpoolc(8192, 8192, 4100);
     if (!pool) {
-        xpmlog(MSG_GROUP, MCFM_NOMEM_POOL);
+        xpmlog(510, E510_POOL_FAILED);
         return RC_REPORTED;
     }
     size_t bytes = lims ? mcfacc_bytes(method, n) : 0;
@@ -87,7 +83,7 @@ int vyxcfmv1(vyxstate* s, grpnode* g) {
         const double t = r->time;
         const double seq = r->mcf;
         if (!(seq >= 0 && seq < nunits)) {
-            xpmlog(MSG_GROUP, MCFM_UNITTREE, txtarg(r->unit, 16));
+            xpmlog(510, E510_MCF_UNIT_TREE, txtarg(r->unit, 16));
             rc = RC_REPORTED;
             break;
         }

@@ -5,14 +5,13 @@
 #include <cstddef>
 
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/pools.h"
 #include "proc/vyxstate.h"
 #include "proc/mcf/mcf.h"
-#include "proc/mcf/mcfmsg.h"
+#include "proc/mcf/mcf_internal.h"
 #include "proc/numeric/normal.h"
 #include "proc/numeric/tailsum.h"
-
-void mcfextremes(grpnode* g);
 
 namespace {
 
@@ -81,7 +80,7 @@ int vyxcfmv2(vyxstate* s, grpnode* g) {
         ++recno;
         const double e = r->end, st = r->start;
         if (e < st || st < prevend) {
-            xpmlog(MSG_GROUP, MCFM_BADINTERVAL, recno, st, e, prevend);
+            xpmlog(510, E510_MCF_BAD_INTERVAL, recno, st, e, prevend);
             rc = RC_REPORTED;
             break;
         }
@@ -95,7 +94,7 @@ int vyxcfmv2(vyxstate* s, grpnode* g) {
             // An interval with events needs units at risk: a risk set that removals (or an
             // NRISK value smaller than them) used up cannot carry an increment.
             if (!(atrisk > 0)) {
-                xpmlog(MSG_GROUP, MCFM_RISKSET, recno, st, e, r->events, static_cast<double>(atrisk));
+                xpmlog(510, E510_MCF_RISK_SET_USED_UP, recno, st, e, r->events, static_cast<double>(atrisk));
                 rc = RC_REPORTED;
                 break;
             }

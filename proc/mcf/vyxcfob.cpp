@@ -8,10 +8,11 @@
 #include "proc/framework/conflevel.h"
 #include "proc/framework/memnum.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg0.h"
+#include "proc/framework/msg510.h"
 #include "proc/vyxstate.h"
 #include "proc/framework/wobmth.h"
-#include "proc/mcf/mcf.h"
-#include "proc/mcf/mcfmsg.h"
+#include "proc/mcf/mcf_internal.h"
 #include "proc/mcf/mcftab.h"
 #include "proc/numeric/normal.h"
 
@@ -60,9 +61,9 @@ struct columns {
 
 // The title above the estimates: the confidence level of their limits.
 wobitem title2(const vyxstate* s) {
-    const int msg = s->inwork.rspkind == MCF_EXACT ? MCFM_T_EXACTTITLE : MCFM_T_INTVTITLE;
+    const int msg = s->inwork.rspkind == MCF_EXACT ? T510_CONFIDENCE_LIMITS : T510_CONFIDENCE_LIMITS_INTERVAL;
     const vx::conftext c = vx::conflevel(s->opts.alpha);
-    return obtext(OBK_VALUE, rdxmsgs(MSG_GROUP, msg, txtarg(c.text, c.len)));
+    return obtext(OBK_VALUE, rdxmsgs(510, msg, txtarg(c.text, c.len)));
 }
 
 void labelcol(const vyxstate* s, columns& c) {
@@ -108,7 +109,7 @@ void addrow(vyxstate* s, int tab) {
 }
 
 void summaryrow(vyxstate* s, int tab, int msg, const char* value, int len) {
-    xpmstr(s->row.rowtext, 40, MSG_GROUP, msg);
+    xpmstr(s->row.rowtext, 40, 510, msg);
     std::memset(s->mcf.rowvalue, ' ', sizeof s->mcf.rowvalue);
     if (len > static_cast<int>(sizeof s->mcf.rowvalue)) len = sizeof s->mcf.rowvalue;
     if (len > 0) std::memcpy(s->mcf.rowvalue, value, static_cast<size_t>(len));
@@ -150,8 +151,8 @@ int vyxcfob(vyxstate* s) {
     };
 
     if (!s->popt.pflags.mcfdiff) {
-        summary(TAB_MCFSUM, "MCFSum", 300, true);
-        columns c{create(s, "MCFEst", 305)};
+        summary(TAB_MCFSUM, "MCFSum", T0_MCF_SUMMARY, true);
+        columns c{create(s, "MCFEst", T0_MCF)};
         if (exact) {
             c.num("Age", &s->row.rowlead[0]);
             c.titles({obtext(OBK_ITEMNAME, txt("pNote")), obflag(OBK_VALUE, 0)});
@@ -169,8 +170,8 @@ int vyxcfob(vyxstate* s) {
         c.end();
         s->out.tabs[TAB_MCFEST].obj = c.t;
     } else {
-        summary(TAB_MCFDSUM, "MCFDsum", 313, false);
-        columns c{create(s, "MCFDest", 317)};
+        summary(TAB_MCFDSUM, "MCFDsum", T0_MCF_DIFF_SUMMARY, false);
+        columns c{create(s, "MCFDest", T0_MCF_DIFF_ESTIMATES)};
         if (!exact) intervalhead(c);
         c.num("Age", &s->row.rowlead[0]);
         c.num("Mcfdiff", &s->row.rowvals[ROW_YVALUE]);
@@ -204,9 +205,9 @@ void valuerow(vyxstate* s, int tab, int msg, double v) {
     fieldrow(s, tab, msg, buf);
 }
 void grouprows(vyxstate* s, int tab, const grpnode* g) {
-    countrow(s, tab, MCFM_T_NOBS, g->mcf.nrec);
-    valuerow(s, tab, MCFM_T_UNITS, g->mcf.nunits);
-    valuerow(s, tab, MCFM_T_EVENTS, g->mcf.nobs);
+    countrow(s, tab, T510_OBS_USED, g->mcf.nrec);
+    valuerow(s, tab, T510_NUMBER_OF_UNITS, g->mcf.nunits);
+    valuerow(s, tab, T510_NUMBER_OF_EVENTS, g->mcf.nobs);
 }
 
 // One estimate row from a record (exact, interval or difference record).
@@ -275,7 +276,7 @@ void mcflimits(double m, double se, double z, bool loglims, double* lower, doubl
 int vyxcfpr(vyxstate* s, grpnode* g) {
     if (s->popt.pflags.mcfdiff) return 0;
     mcftab::bind(s, TAB_MCFSUM, "kv.vitalyx.mcfsum");
-    mcftab::summaryrow(s, TAB_MCFSUM, MCFM_T_DATASET, s->input.dsname.text, s->input.dsname.len);
+    mcftab::summaryrow(s, TAB_MCFSUM, T510_INPUT_DATA_SET, s->input.dsname.text, s->input.dsname.len);
     grouprows(s, TAB_MCFSUM, g);
     mcftab::endrows(s, TAB_MCFSUM);
     mcftab::publish(s, TAB_MCFSUM);
@@ -292,10 +293,10 @@ int vyxcfpd(vyxstate* s) {
     grpnode* b = a ? a->next : nullptr;
     if (!b) return RC_REPORTED;
     mcftab::bind(s, TAB_MCFDSUM, "kv.vitalyx.mcfdsum");
-    mcftab::summaryrow(s, TAB_MCFDSUM, MCFM_T_DATASET, s->input.dsname.text, s->input.dsname.len);
-    mcftab::summaryrow(s, TAB_MCFDSUM, MCFM_T_GROUPA, a->key, 16);
+    mcftab::summaryrow(s, TAB_MCFDSUM, T510_INPUT_DATA_SET, s->input.dsname.text, s->input.dsname.len);
+    mcftab::summaryrow(s, TAB_MCFDSUM, T510_GROUP_A, a->key, 16);
     grouprows(s, TAB_MCFDSUM, a);
-    mcftab::summaryrow(s, TAB_MCFDSUM, MCFM_T_GROUPB, b->key, 16);
+    mcftab::summaryrow(s, TAB_MCFDSUM, T510_GROUP_B, b->key, 16);
     grouprows(s, TAB_MCFDSUM, b);
     mcftab::endrows(s, TAB_MCFDSUM);
     mcftab::publish(s, TAB_MCFDSUM);

@@ -6,13 +6,13 @@
 #include "proc/framework/gparm.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
 #include "proc/vyxstate.h"
 #include "proc/framework/wholenum.h"
-#include "proc/mcf/mcf.h"
+#include "proc/mcf/mcf_internal.h"
 #include "proc/mcf/mcfdraw.h"
-#include "proc/mcf/mcfmsg.h"
 
 namespace {
 
@@ -56,7 +56,7 @@ void axislist(const stmtrec* r, const char* name, const double* v, int n, double
         *upgiven = 1;
         *ticks = n - 1;
         if (n - 1 > MOST_TICKS) {
-            xpmlog(510, 1902, txtarg(r->keyword, wzstrip(r->keyword, STMT_KEYLEN)), name, n - 1, MOST_TICKS);
+            xpmlog(510, W510_TICKS_ABOVE_LIMIT, txtarg(r->keyword, wzstrip(r->keyword, STMT_KEYLEN)), name, n - 1, MOST_TICKS);
             *ticks = MOST_TICKS;
         }
     } else {
@@ -79,7 +79,7 @@ void reflines(vyxstate* s, const stmtrec* r, int valslot, int labslot, int at, i
         const bool single = lab->kind == SK_QSTRING || lab->kind == SK_TEXT;
         const int nlab = single ? 1 : lab->count;
         if (nlab != n) {
-            xpmlog(MSG_GROUP, single ? msg1 : msgn, n, nlab);
+            xpmlog(510, single ? msg1 : msgn, n, nlab);
             return;
         }
         s->work.refs.labels[at] = const_cast<optslot*>(lab);
@@ -97,21 +97,21 @@ int panels(vyxstate* s, const stmtrec* r) {
     const optslot* cols = stmtslot(r, slot::plot::NCOLS);
     if (rows) {
         if (rows->num < 1) {
-            xpmlog(MSG_GROUP, MCFM_NROWSLOW, rows->num);
+            xpmlog(510, E510_NROWS_BELOW_1, rows->num);
             return RC_REPORTED;
         }
         if (rows->num != std::floor(rows->num)) {
-            xpmlog(MSG_GROUP, MCFM_NROWSINT, rows->num);
+            xpmlog(510, E510_NROWS_NOT_WHOLE, rows->num);
             return RC_REPORTED;
         }
     }
     if (cols) {
         if (cols->num < 1) {
-            xpmlog(MSG_GROUP, MCFM_NCOLSLOW, cols->num);
+            xpmlog(510, E510_NCOLS_BELOW_1, cols->num);
             return RC_REPORTED;
         }
         if (cols->num != std::floor(cols->num)) {
-            xpmlog(MSG_GROUP, MCFM_NCOLSINT, cols->num);
+            xpmlog(510, E510_NCOLS_NOT_WHOLE, cols->num);
             return RC_REPORTED;
         }
     }
@@ -121,15 +121,15 @@ int panels(vyxstate* s, const stmtrec* r) {
     uint8_t& colstrip = s->mcf.mcfopt.sidestrip;
     switch (s->groups.nclass) {
         case 0:
-            if (rows && nr != 1) xpmlog(MSG_GROUP, MCFM_NROWSONE, nr);
-            if (cols && nc != 1) xpmlog(MSG_GROUP, MCFM_NCOLSONE, nc);
+            if (rows && nr != 1) xpmlog(510, W510_NROWS_NO_CLASS, nr);
+            if (cols && nc != 1) xpmlog(510, W510_NCOLS_NO_CLASS, nc);
             break;
         case 1:
             if (rows && cols) {
                 if (nr > 1 && nc >= 2) {
-                    xpmlog(MSG_GROUP, MCFM_PANELBOTH, nr, nc);
-                    xpmlog(MSG_GROUP, MCFM_PANELROWS, 2);
-                    xpmlog(MSG_GROUP, MCFM_PANELONECOL);
+                    xpmlog(510, W510_PANELS_NEED_TWO_CLASS, nr, nc);
+                    xpmlog(510, N510_PANELS_IN_ROWS, 2);
+                    xpmlog(510, N510_PANELS_IN_ONE_COLUMN);
                     P.nrows = 2;
                     P.ncols = 1;
                     colstrip = 1;
@@ -154,8 +154,8 @@ int panels(vyxstate* s, const stmtrec* r) {
             rowstrip = colstrip = 1;
             P.nrows = rows ? nr : 2;
             P.ncols = cols ? nc : 2;
-            if (cols && !rows) xpmlog(MSG_GROUP, MCFM_PANELROWS, 2);
-            if (rows && !cols) xpmlog(MSG_GROUP, MCFM_PANELCOLS, 2);
+            if (cols && !rows) xpmlog(510, N510_PANELS_IN_ROWS, 2);
+            if (rows && !cols) xpmlog(510, N510_PANELS_IN_COLUMNS, 2);
             break;
     }
     return 0;
@@ -205,11 +205,11 @@ void readflags(vyxstate* s, const stmtrec* r, bool insetnext) {
     O.nocenprt = on(r, flag::mcf::NOCENPRINT);
     O.square = on(r, flag::plot::SQUARE);
     if (F.overlay && F.cenbin) {
-        xpmlog(MSG_GROUP, MCFM_OVERLAYCENBIN);
+        xpmlog(510, W510_CENBIN_OVERLAY);
         F.cenbin = F.ccenbin = 0;
         s->work.nocenplot = 1;
     }
-    if (F.overlay && insetnext) xpmlog(MSG_GROUP, MCFM_OVERLAYINSET);
+    if (F.overlay && insetnext) xpmlog(510, W510_OVERLAY_INSET);
     if (F.cenbin) s->work.nocenplot = 0;
 }
 
@@ -227,7 +227,7 @@ void variancemethod(vyxstate* s, const stmtrec* r) {
         }
     }
     if (s->inputw.nfreq > 0 && O.wantlims && !O.varlawless && !O.varpoisson) {
-        xpmlog(MSG_GROUP, MCFM_FREQLAWLESS);
+        xpmlog(510, W510_MCF_FREQ_LAWLESS);
         O.varlawless = 1;
     }
 }
@@ -242,7 +242,7 @@ int responses(vyxstate* s, const stmtrec* r) {
     s->inputw.censvals = nullptr;
     if (s->inwork.rspkind == MCF_EXACT) {
         if (s->inputw.nunitid == 0) {
-            xpmlog(MSG_GROUP, MCFM_NOUNITID);
+            xpmlog(510, E510_MCF_NEEDS_UNITID);
             return RC_REPORTED;
         }
         s->inputw.rspvars[0] = descof(s, firstvar(r, slot::head::RESP1));
@@ -254,7 +254,7 @@ int responses(vyxstate* s, const stmtrec* r) {
         }
         return 0;
     }
-    xpmlog(MSG_GROUP, MCFM_INTERVALNOTE);
+    xpmlog(510, N510_MCF_INTERVAL_DATA);
     F.cenbin = F.ccenbin = 0;
     s->work.nocenplot = 0;
     s->inputw.rspvars[0] = descof(s, firstvar(r, slot::head::RESP1));
@@ -273,7 +273,7 @@ int classvariables(vyxstate* s, const stmtrec* r) {
     const optslot* cls = stmtslot(r, slot::head::CLASS);
     s->groups.nclass = cls && cls->kind == SK_VARLIST ? (cls->count < 2 ? cls->count : 2) : 0;
     if (s->poptw.pflags.mcfdiff && s->groups.nclass != 1) {
-        xpmlog(MSG_GROUP, MCFM_DIFFCLASS, s->groups.nclass);
+        xpmlog(510, E510_MCFDIFF_ONE_CLASS, s->groups.nclass);
         return RC_REPORTED;
     }
     for (int j = 0; j < s->groups.nclass; ++j) {
@@ -302,7 +302,7 @@ void axes(vyxstate* s, const stmtrec* r) {
     const double* v = nullptr;
     if (int n = numbers(r, slot::mcf::HAXIS, &v); n > 0) {
         if (s->optsw.logscale[0]) {
-            xpmlog(MSG_GROUP, MCFM_HAXISLOG);
+            xpmlog(510, W510_MCF_HAXIS_LOGLOG);
         } else {
             axislist(r, "HAXIS", v, n, &ax[AX_LIFELOWER], &s->work.llowgiven, &ax[AX_LIFEUPPER], &s->work.lupgiven, &O.ntick[0]);
             O.ntickgiven[0] = 1;
@@ -313,14 +313,14 @@ void axes(vyxstate* s, const stmtrec* r) {
         if (lo) ax[AX_LIFELOWER] = lo->num, s->work.llowgiven = 1;
         if (hi) ax[AX_LIFEUPPER] = hi->num, s->work.lupgiven = 1;
         if (lo && hi && hi->num <= lo->num) {
-            xpmlog(MSG_GROUP, MCFM_HRANGE, lo->num, hi->num);
+            xpmlog(510, W510_LIFE_RANGE_REVERSED, lo->num, hi->num);
             s->work.llowgiven = s->work.lupgiven = 0;
         }
         if (const optslot* t = stmtslot(r, slot::mcf::NHTICK)) O.ntick[0] = countopt(r, "NHTICK", t->num, 1, MOST_TICKS, 4), O.ntickgiven[0] = 1;
     }
     if (int n = numbers(r, slot::mcf::VAXIS, &v); n > 0) {
         if (s->optsw.logscale[0]) {
-            xpmlog(MSG_GROUP, MCFM_VAXISLOG);
+            xpmlog(510, W510_MCF_VAXIS_LOGLOG);
         } else {
             axislist(r, "VAXIS", v, n, &ax[AX_PCTLOWER], &F.plowgiven, &ax[AX_PCTUPPER], &F.pupgiven, &O.ntick[1]);
             O.ntickgiven[1] = 1;
@@ -337,19 +337,19 @@ void axes(vyxstate* s, const stmtrec* r) {
 void references(vyxstate* s, const stmtrec* r) {
     auto& F = s->poptw.pflags;
     s->work.refstop2 = on(r, flag::plot::VINTERSECT);
-    reflines(s, r, slot::plot::VREF, slot::plot::VREFLABELS, REF_VREF, MCFM_VREFLAB1, MCFM_VREFLABN);
+    reflines(s, r, slot::plot::VREF, slot::plot::VREFLABELS, REF_VREF, W510_VREFLABELS_COUNT, W510_VREFLABELS_HINT);
     F.refstop = on(r, flag::plot::HINTERSECT);
-    reflines(s, r, slot::plot::HREF, slot::plot::HREFLABELS, REF_HREF, MCFM_HREFLAB1, MCFM_HREFLABN);
+    reflines(s, r, slot::plot::HREF, slot::plot::HREFLABELS, REF_HREF, W510_HREFLABELS_COUNT, W510_HREFLABELS_HINT);
     int32_t& vpos = s->poptw.refopts[REFPOS_VREF];
     vpos = labelpos(r, slot::plot::VREFLABPOS, 2);
     if (vpos == 0) {
-        xpmlog(MSG_GROUP, MCFM_VREFLABPOS, gparm(r, slot::plot::VREFLABPOS, 1));
+        xpmlog(510, W510_VREFLABPOS_RANGE, gparm(r, slot::plot::VREFLABPOS, 1));
         vpos = 1;
     }
     int32_t& hpos = s->poptw.refopts[REFPOS_HREF];
     hpos = labelpos(r, slot::plot::HREFLABPOS, 6);
     if (hpos == 0) {
-        xpmlog(MSG_GROUP, MCFM_HREFLABPOS, gparm(r, slot::plot::HREFLABPOS, 1));
+        xpmlog(510, W510_HREFLABPOS_RANGE, gparm(r, slot::plot::HREFLABPOS, 1));
         hpos = 1;
     }
 }

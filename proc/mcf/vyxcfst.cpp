@@ -7,12 +7,12 @@
 #include <cstring>
 
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/hostsvc_util.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/sortwrap.h"
 #include "proc/vyxstate.h"
-#include "proc/mcf/mcf.h"
-#include "proc/mcf/mcfmsg.h"
+#include "proc/mcf/mcf_internal.h"
 
 namespace {
 
@@ -37,7 +37,7 @@ int clampevents(vyxstate* s, grpnode* g) {
         if (ismissing(r->value)) continue;
         const mcfunit* u = units[static_cast<int32_t>(r->mcf)];
         if (r->time > u->endtime) {
-            xpmlog(MSG_GROUP, MCFM_CLAMPED, txtarg(u->id, 16), r->time, u->endtime);
+            xpmlog(510, N510_MCF_EVENT_AT_END, txtarg(u->id, 16), r->time, u->endtime);
             r->time = u->endtime;
         }
     }
@@ -70,7 +70,7 @@ int vyxcfst(vyxstate* s, grpnode* g) {
     }
     for (auto* u = static_cast<mcfunit*>(g->mcf.units[0]); u; u = reinterpret_cast<mcfunit*>(u->link.next)) {
         if (!u->ended) {
-            xpmlog(MSG_GROUP, MCFM_NOEND, txtarg(u->id, 16));
+            xpmlog(510, E510_MCF_UNIT_NO_END, txtarg(u->id, 16));
             return RC_REPORTED;
         }
         seq[u->seq] = u;

@@ -1,6 +1,6 @@
 // What is known of each distribution of DISTRIBUTION=, in one table: the scale its times are
 // analysed on, its standardized quantile and likelihood kernels, the quantile with a shape
-// that MODEL uses, and the catalog labels (510/n) of its name and parameters in the life-data
+// that MODEL uses, and the catalog labels (T510_ names) of its name and parameters in the life-data
 // fits and in MODEL. The counts distributions (POISSON, BINOMIAL) and code 5 have no entry.
 #pragma once
 #include <cstdint>

@@ -1,5 +1,5 @@
 // The beta distribution on the log scale: the continued fraction of the incomplete beta
-// function with the log of the density carried separately, and the request entry.
+// function with the log of the density carried separately.
 //
 // Algorithm: the project's own, on the continued fraction of betafrac.h.
 #include <cfloat>
@@ -63,16 +63,5 @@ int betaLogProbability(betareq* r, double x, double* logp, double* logq, double*
     const double other = logOneMinusExp(tail);
     *logp = w.swapped ? other : tail;
     *logq = w.swapped ? tail : other;
-    return 0;
-}
-
-int zlogbet(betareq* r) {
-    if (r->reqflags == 0) r->reqflags = LREQ_PROB;
-    if (!(r->a > 0.0 && r->b > 0.0)) return 1;
-    if ((r->reqflags & LREQ_PROB) && !(r->x >= 0.0 && r->x <= 1.0)) return 1;
-    if ((r->reqflags & LREQ_QUANT) && !(r->prob >= 0.0 && r->prob <= 1.0)) return 1;
-    if (r->reqflags & LREQ_PROB) return betaLogProbability(r, r->x, &r->logp, &r->logq, &r->logdens);
-    if (r->reqflags & LREQ_QUANT) return betaQuantile(r);
-    if (r->reqflags & LREQ_DENS) return zldnbet(r->x, r->a, r->b, &r->logdens);
     return 0;
 }

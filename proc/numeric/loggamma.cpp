@@ -1,6 +1,6 @@
 // The gamma distribution on the log scale: the series and continued fractions of the
 // incomplete gamma function with the log density carried apart, the asymptotic series of
-// the far upper tail, and the request entry.
+// the far upper tail.
 //
 // Algorithm: the project's own arrangement of the series and continued fractions of the
 // incomplete gamma function (DLMF sections 8.7 and 8.9) and of its asymptotic series
@@ -160,23 +160,4 @@ int gammaLogProbability(gamreq* r) {
     // success.
     if (rc == 0 && (!(r->logp <= 0.0 && r->logq <= 0.0) || std::isnan(r->logdens))) rc = 1;
     return rc;
-}
-
-int zloggam(gamreq* r) {
-    const uint32_t flags = r->reqflags;
-    if (flags == 0 || (flags & ~(LREQ_PROB | LREQ_DENS | LREQ_QUANT)) != 0) return 1;
-    if (r->tol < 8.881784197001256e-16) r->tol = 8.881784197001256e-16;
-    const double floor = 1000.0 * 2.225073858507202e-308 / r->tol;
-    if (r->xfloor < floor) r->xfloor = floor;
-    if (flags & LREQ_QUANT) {
-        const int rc = gammaQuantile(r);
-        r->reqflags = flags;
-        return rc;
-    }
-    if (flags & LREQ_PROB) {
-        const int rc = gammaLogProbability(r);
-        if (rc != 0) return rc;
-    }
-    if (flags & LREQ_DENS) return zldngam(r->x, r->a, &r->logdens);
-    return 0;
 }

@@ -1,5 +1,5 @@
 // The noncentral chi-square distribution on the log scale: the Poisson-weighted series
-// carried relative to a log offset, the quadrature of the density, and the request entry.
+// carried relative to a log offset and the quadrature of the density.
 //
 // Algorithm: the project's own.
 #include <cfloat>
@@ -174,23 +174,4 @@ int cncProbability(cncreq* r) {
     r->fartail = (std::sqrt(r->x / m) - (1.0 - v)) / std::sqrt(v) <= -2.0;
     if (r->ncp <= 500.0 && zsercnc(r) == 0) return 0;
     return zintcnc(r);
-}
-
-int zlogcnc(cncreq* r) {
-    const uint32_t flags = r->reqflags;
-    if (flags == 0 || (flags & ~(LREQ_PROB | LREQ_DENS | LREQ_QUANT)) != 0) return 1;
-    if (r->tol < 8.881784197001256e-16) r->tol = 8.881784197001256e-16;
-    const double floor = 2.225073858507202e-308 / r->tol;
-    if (r->xfloor < floor) r->xfloor = floor;
-    if (flags & LREQ_QUANT) {
-        const int rc = cncQuantile(r);
-        r->reqflags = flags;
-        return rc;
-    }
-    if (flags & LREQ_PROB) {
-        const int rc = cncProbability(r);
-        if (rc != 0) return rc;
-    }
-    if (flags & LREQ_DENS) return zldncnc(r->x, r->df, r->ncp, &r->logdens);
-    return 0;
 }

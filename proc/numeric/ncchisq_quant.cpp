@@ -1,6 +1,5 @@
 // Quantiles of the noncentral chi-square distribution through its log-scale entry:
-// bracketing by factors and secant steps in log x on the log odds; and the chi-square
-// quantile zqcl built on them.
+// bracketing by factors and secant steps in log x on the log odds.
 //
 // Algorithm: the project's own; the central start is Wilson and Hilferty's (1931).
 #include <cfloat>
@@ -103,20 +102,4 @@ int cncQuantile(cncreq* r) {
     double g0;
     if (!logOdds(r, x0, &g0)) return 1;
     return search(r, x0, g0, target);
-}
-
-int zqcl(double p, double df, double* q) {
-    if (!(p >= 0.0 && p < 1.0 && df > 0.0)) return 1;
-    if (p == 0.0) {
-        *q = 0.0;
-        return 0;
-    }
-    cncreq r{};
-    r.prob = p;
-    r.df = df;
-    r.ncp = 0.0;
-    r.reqflags = 4;
-    if (zlogcnc(&r) != 0) return 1;
-    *q = r.x;
-    return 0;
 }

@@ -1,42 +1,13 @@
-// The standard normal distribution function and its log tail probabilities.
+// The standard normal distribution function.
 //
-// Algorithm: through Cody's erf and erfc (calerf.cpp) and the Mills ratio (millsr.cpp); the
-// project's own.
+// Algorithm: through Cody's erf and erfc (calerf.cpp); the project's own.
 #include "proc/numeric/normal.h"
-
-#include <cmath>
-
-#include "proc/numeric/digamma.h"
-#include "proc/numeric/lgamma.h"
 
 namespace {
 constexpr double kSqrtHalf = 0.7071067811865476;
-constexpr double kLogSqrt2Pi = 0.9189385332046728;
 }  // namespace
 
 double zprbnrm(double x) {
     if (x > 0.0) return (1.0 + zferf(x * kSqrtHalf)) * 0.5;
     return zferfc(-x * kSqrtHalf) * 0.5;  // also a NaN
-}
-
-int zlognrm(double x, double* logcdf, double* logsurv, double* logpdf) {
-    *logpdf = -0.5 * x * x - kLogSqrt2Pi;
-    if (std::isnan(x)) return 1;  // no probability to report
-    const double y = std::fabs(x);
-    double l;  // log(1 - Phi(y))
-    if (y >= 5.0) {
-        double m;
-        if (zmillsr(y, &m) != 0) return 1;
-        l = std::log(m) + *logpdf;
-    } else {
-        l = std::log(zferfc(y * kSqrtHalf) * 0.5);
-    }
-    if (x <= 0.0) {
-        *logcdf = l;
-        *logsurv = zln1px(-std::exp(l));
-    } else {
-        *logsurv = l;
-        *logcdf = zln1px(-std::exp(l));
-    }
-    return 0;
 }

@@ -8,8 +8,7 @@
 #include "proc/numeric/lgamma.h"
 #include "proc/numeric/normal.h"
 #include "proc/numeric/normmix.h"
-
-int mixtureProbOrDens(mxnreq* r);
+#include "proc/numeric/normmix_impl.h"
 
 namespace {
 

@@ -4,10 +4,11 @@
 #include <cstring>
 
 #include "proc/framework/pools.h"
+#include "proc/framework/msg0.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/numeric/linalg.h"
 #include "proc/regression/fitcommon.h"
-#include "proc/regression/regression.h"
+#include "proc/regression/regression_internal.h"
 #include "proc/vyxstate.h"
 #include "proc/regression/mtable.h"
 
@@ -77,7 +78,7 @@ void lastgradhess(vyxstate* s) {
         return;
     }
     const auto* names = static_cast<txthandle*>(s->mdl.fit.parmnames);
-    rownames[0] = rdxmsg(0, 484);
+    rownames[0] = rdxmsg(0, T0_GRADIENT);
     for (int i = 0; i < k; ++i) rownames[i + 1] = names[i];
     double* compact = s->mdl.fit.fitarr.work;
     for (int a = 0; a < p; ++a) {
@@ -99,7 +100,7 @@ void lastgradhess(vyxstate* s) {
                     obstr(OBK_MFORM, "fb", 2),
                     obptr(OBK_MROWNAMES, OBT_SLOT, rownames),
                     obptr(OBK_MCOLNAMES, OBT_SLOT, s->mdl.fit.parmnames),
-                    obtext(OBK_TITLE, rdxmsg(0, 485))};
+                    obtext(OBK_TITLE, rdxmsg(0, T0_GRADIENT_HESSIAN))};
     mtable t(s);
     t.call(s->out.outmgr, OB_MATRIX, 10, it);
     s->mdl.mdlgradhess = 0;

@@ -5,12 +5,14 @@
 
 #include "proc/framework/grouptext.h"
 #include "proc/framework/hostsvc_util.h"
+#include "proc/framework/msg510.h"
+#include "proc/framework/msg0.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/vyxstate.h"
 #include "proc/numeric/linalg.h"
 #include "proc/numeric/optimizer.h"
 #include "proc/regression/fitcommon.h"
-#include "proc/regression/regression.h"
+#include "proc/regression/regression_internal.h"
 #include "proc/regression/mtable.h"
 
 using namespace mfit;
@@ -26,7 +28,7 @@ struct statusinfo {
 statusinfo decide(vyxstate* s, double crit) {
     const double convh = s->mdl.fit.fitcrit.convh;
     // Nothing was estimated (510/1956 says why): no convergence to report.
-    if (s->mdl.fit.npar.free == 0) return {3, rdxmsg(510, 1957)};
+    if (s->mdl.fit.npar.free == 0) return {3, rdxmsg(510, T510_MODEL_ALL_SINGULAR)};
     // The lines name the BY group the MODEL is fitted to, when there are BY groups.
     char of[640], fr[640];
     groupsuffix(s, false, " of ", of, sizeof of);
@@ -36,41 +38,41 @@ statusinfo decide(vyxstate* s, double crit) {
             // A measure that is not a finite number is no proof of convergence, and no
             // measure to quote.
             if (!std::isfinite(crit)) {
-                xpmlog(510, 1950, of);
-                return {2, rdxmsg(510, 1951)};
+                xpmlog(510, W510_NO_GRADIENT_CRITERION, of);
+                return {2, rdxmsg(510, T510_NO_GRADIENT_CRITERION)};
             }
             if (crit <= convh) {
-                xpmlog(510, 720, fr);
+                xpmlog(510, N510_CONVERGED, fr);
                 // The text the life-distribution fits give a converged fit (label 0/710
                 // names the Turnbull estimate's convergence).
-                return {0, rdxmsg(510, 710)};
+                return {0, rdxmsg(510, T510_CONVERGED)};
             }
-            xpmlog(510, 730, crit, convh, of);
-            return {2, rdxmsgs(510, 730, crit, convh)};
+            xpmlog(510, W510_GRADIENT_CRITERION, crit, convh, of);
+            return {2, rdxmsgs(510, W510_GRADIENT_CRITERION, crit, convh)};
         case NR_NOCONV:
-            xpmlog(510, 60, s->mdl.fit.maxiter, of);
-            return {2, rdxmsgs(510, 60, s->mdl.fit.maxiter)};
+            xpmlog(510, W510_ML_NOT_CONVERGED, s->mdl.fit.maxiter, of);
+            return {2, rdxmsgs(510, W510_ML_NOT_CONVERGED, s->mdl.fit.maxiter)};
         case NR_RIDGEFAIL:
-            xpmlog(510, 61, s->mdl.fit.fitcrit.ridge, of);
-            return {1, rdxmsgs(510, 61, s->mdl.fit.fitcrit.ridge)};
+            xpmlog(510, W510_ML_RIDGE_FAILED, s->mdl.fit.fitcrit.ridge, of);
+            return {1, rdxmsgs(510, W510_ML_RIDGE_FAILED, s->mdl.fit.fitcrit.ridge)};
         case NR_NOTPOSDEF:
-            xpmlog(510, 62, of);
-            return {1, rdxmsg(0, 62)};
+            xpmlog(510, W510_ML_NOT_POSDEF, of);
+            return {1, rdxmsg(0, T0_ALG_NOT_POSDEF)};
         case NR_INFEASIBLE:
-            xpmlog(510, 64, of);
-            return {3, rdxmsg(0, 64)};
+            xpmlog(510, W510_ML_BAD_START, of);
+            return {3, rdxmsg(0, T0_ALG_BAD_START)};
         case NR_NOESTIMATE:
-            xpmlog(510, 2140, of);
-            return {1, rdxmsg(510, 2141)};
+            xpmlog(510, W510_ML_NO_ESTIMATE, of);
+            return {1, rdxmsg(510, T510_NO_ESTIMATE)};
         default:
-            xpmlog(510, 63, of);
-            return {3, rdxmsg(0, 63)};
+            xpmlog(510, W510_ML_LIKE_FAILED, of);
+            return {3, rdxmsg(0, T0_ALG_LIKE_FAILED)};
     }
 }
 
 void statustable(vyxstate* s, statusinfo& info) {
     mtable t(s);
-    t.create(nullptr, rdxtxt("MConvergenceStatus", 18), rdxmsg(0, 740), true);
+    t.create(nullptr, rdxtxt("MConvergenceStatus", 18), rdxmsg(0, T0_MODEL_CONVERGENCE_STATUS), true);
     t.colint("Status", &info.status);
     t.colhandle("Reason", &info.reason);
     t.enddef();
@@ -124,9 +126,9 @@ void vyxmcov(vyxstate* s) {
     // The log-likelihood shows missing where it could not be computed; 510/63 says so itself.
     char of[640];
     groupsuffix(s, false, " of ", of, sizeof of);
-    if (ismiss(ll) && s->mdl.fit.optrc != NR_NOTFINITE) xpmlog(510, 1955, of);
+    if (ismiss(ll) && s->mdl.fit.optrc != NR_NOTFINITE) xpmlog(510, W510_LOGLIK_MISSING, of);
     // (No estimate: 510/2140 has said what the estimates are worth.)
-    if (s->mdl.fit.itprflag.converged != 1 && s->mdl.fit.npar.free > 0 && s->mdl.fit.optrc != NR_NOESTIMATE) xpmlog(510, 65, of);
+    if (s->mdl.fit.itprflag.converged != 1 && s->mdl.fit.npar.free > 0 && s->mdl.fit.optrc != NR_NOESTIMATE) xpmlog(510, W510_ML_CRITERION_NOT_MET, of);
     statustable(s, info);
     if (s->step.stepend) return;
 

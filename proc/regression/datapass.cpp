@@ -12,10 +12,12 @@
 #include "proc/effects/effects.h"
 #include "proc/framework/bynotes.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/pools.h"
+#include "proc/framework/stepend.h"
 #include "proc/framework/textpad.h"
 #include "proc/regression/fitcommon.h"
-#include "proc/regression/regression.h"
+#include "proc/regression/regression_internal.h"
 #include "proc/vyxstate.h"
 
 using namespace mfit;
@@ -152,9 +154,8 @@ struct rowstore {
     bool flushblock() {
         if (inblock == 0) return true;
         if (xcwrite(s->pools.utilfile, block, static_cast<int64_t>(B) * R) != 0) {
-            xpmlog(510, 15);
-            xexit(RC_INPUT, 0);
-            s->step.stepend = 1;
+            xpmlog(510, E510_FILE_WRITE);
+            endstep(s, RC_INPUT);
             return false;
         }
         inblock = 0;
@@ -163,7 +164,7 @@ struct rowstore {
     bool openfile() {
         if (xcopen(&s->pools.utilfile, XC_SCRATCH) != 0 || !s->pools.utilfile) {
             s->pools.utilfile = nullptr;
-            xpmlog(510, 13);
+            xpmlog(510, E510_FILE_OPEN);
             return false;
         }
         xcpoint(s->pools.utilfile, 0);
@@ -329,9 +330,8 @@ bool centrescale(vyxstate* s, pass& p) {
     const int64_t bytes = static_cast<int64_t>(o.B) * o.R;
     for (int64_t done = 0; done < o.rows; done += o.B) {
         if (xcread(first, o.block, bytes) != 0) {
-            xpmlog(510, 22);
-            xexit(RC_INPUT, 0);
-            s->step.stepend = 1;
+            xpmlog(510, E510_FILE_ENDS_EARLY);
+            endstep(s, RC_INPUT);
             xcclose(first, 1);
             return false;
         }
@@ -377,7 +377,7 @@ int readlevels(vyxstate* s, levctl* mctl, levctl* lctl, uint8_t threads) {
         ctl->lstate->ordcode = static_cast<char>(s->mdl.ordercode ? s->mdl.ordercode : 'M');
         ctl->thrflag = threads;
         if (zlevrgi(ctl) != 0) {
-            if (!zlevreadfailed(ctl)) xpmlog(510, 80, rspname(s->input));
+            if (!zlevreadfailed(ctl)) xpmlog(510, E510_NO_DESIGN_ROW, rspname(s->input));
             return 1;
         }
     }
@@ -477,7 +477,7 @@ fate screen(vyxstate* s, pass& p, levctl* lctl, int32_t f, bool readout, double*
     if (readout) {
         *m = s->inwork.obsvals.nenter;
         if (ismissing(*m) || *m < EPS53) {
-            xpmlog(510, 23);
+            xpmlog(510, E510_NENTER_TOO_SMALL);
             return fate::fail;
         }
     }
@@ -627,7 +627,7 @@ struct readouts {
             rid = id;
         } else {
             if (left < m) {
-                xpmlog(510, 181, p.read);
+                xpmlog(510, E510_READOUT_MORE_ON_TEST, p.read);
                 return RC_INPUT;
             }
             row[lay->cens()].col = CEN_INTERVAL;
@@ -703,11 +703,11 @@ int passcounts(vyxstate* s, const pass& p, const uint8_t* censeen) {
     const bool readout = s->inwork.rspkind == 3;
     passnotes(s, p.skips, censeen, p.rows);
     if (p.rows == 0) {
-        xpmlog(510, 80, rspname(s->input));
+        xpmlog(510, E510_NO_DESIGN_ROW, rspname(s->input));
         return 1;
     }
     if (readout && (p.skipped > 0 || s->mdl.mdlcnt[0] > 0)) {
-        xpmlog(510, 197);
+        xpmlog(510, E510_READOUT_SKIPPED);
         return 1;
     }
     s->mdl.sumwt[0] = p.W;
@@ -781,7 +781,7 @@ int vyxmdta(vyxstate* s) {
     if (!makelayout(s)) return RC_NOMEM;
     mdllayout* lay = s->mdl.mdllay;
     if (s->inwork.rspkind == 3 && (s->input.nnenter <= 0 || s->input.nfreq <= 0)) {
-        xpmlog(510, 85);
+        xpmlog(510, E510_READOUT_NEEDS_FREQ_NENTER);
         return RC_SPEC;
     }
     pass p;

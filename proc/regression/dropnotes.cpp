@@ -15,14 +15,14 @@
 #include "proc/effects/effects.h"
 #include "proc/framework/bynotes.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/textpad.h"
 #include "proc/regression/fitcommon.h"
-#include "proc/regression/regression.h"
+#include "proc/regression/regression_internal.h"
 #include "proc/vyxstate.h"
 
 namespace {
 
-constexpr int MSG_COLUMN_DROPPED = 2005;
 
 // For one effect with CLASS variables: per crossed variable j, the largest level index met
 // among the combinations that agree with a given one everywhere but at j.
@@ -94,7 +94,7 @@ void modelnotes(vyxstate* s, const levstate* ls, int first, const char* stmt, co
             const int k = c % std::max(e.ncomb, 1);
             if (last && k < e.nseen && last->reference(k)) continue;
             const std::string name = columnname(s->mdl, e, k);
-            xpmlog(510, MSG_COLUMN_DROPPED, stmt, name.c_str(), first + e.firstcol + c + 1, by);
+            xpmlog(510, N510_COLUMN_DROPPED, stmt, name.c_str(), first + e.firstcol + c + 1, by);
         }
     }
 }

@@ -26,7 +26,6 @@ inline double centre(const vyxstate* s, int j) { return s->mdl.colstd[j]; }
 inline double scale(const vyxstate* s, int j) { return s->mdl.colstd[mdlsizes(s).ntot + j]; }
 
 // A failed output-object call ends the step as in the life-distribution fits.
-using fitx::endstep;
 using fitx::obok;
 
 }  // namespace mfit

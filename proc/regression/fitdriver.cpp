@@ -5,26 +5,18 @@
 
 #include "proc/framework/expect.h"
 #include "proc/framework/pools.h"
+#include "proc/framework/msg510.h"
+#include "proc/framework/msg0.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/numeric/linalg.h"
 #include "proc/numeric/optimizer.h"
 #include "proc/regression/fitcommon.h"
-#include "proc/regression/regression.h"
+#include "proc/regression/regression_internal.h"
 #include "proc/regression/rowfile.h"
 #include "proc/vyxstate.h"
 #include "proc/regression/mtable.h"
 
 using namespace mfit;
-
-mdlcounts mdlsizes(const vyxstate* s) {
-    mdlcounts c{};
-    c.ncol = s->mdl.mdllay->ncol;
-    c.nls = s->mdl.haslogscl ? s->mdl.mdllay->nls : 0;
-    c.ntot = c.ncol + c.nls;
-    c.ndist = s->mdl.ndistp;
-    c.p = s->mdl.haslogscl ? c.ntot + c.ndist - 1 : c.ncol + c.ndist;
-    return c;
-}
 
 namespace {
 
@@ -258,7 +250,7 @@ int vyxmfit(vyxstate* s) {
         double* row;
         if (!take(s->pools.stmtpool, n.p + 3, poolflag::raw, &row)) return 1;
         s->mdl.fit.itrow = row;
-        setupit(s, 200, rdxtxt("ModIterparms", 12));
+        setupit(s, T0_ITER_HISTORY, rdxtxt("ModIterparms", 12));
         s->mdl.fit.itstatus[0] = 0;
         vyxmlik(s, 0);
         if (!s->step.stepend) mitprnt(s);
@@ -301,7 +293,7 @@ int vyxmfit(vyxstate* s) {
     // With no free parameter (every design column dropped as singular) the optimiser has
     // nothing to move and reports convergence: nothing was estimated, and that is no success.
     const bool noparm = s->mdl.fit.npar.free == 0;
-    if (noparm) xpmlog(510, 1956, s->mdl.fit.fitcrit.singular);
+    if (noparm) xpmlog(510, W510_MODEL_ALL_SINGULAR, s->mdl.fit.fitcrit.singular);
     s->mdl.fit.itprflag.converged = s->mdl.fit.optrc == NR_CONVERGED && !noparm;
     if (!s->mdl.fit.itprflag.converged) s->mdl.fit.lrflags[LR_PARMS] = 0;
     // An evaluation that failed at the estimates stored minus the largest double: the fit

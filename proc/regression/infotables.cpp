@@ -6,12 +6,15 @@
 #include <vector>
 
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg0.h"
+#include "proc/framework/msg510.h"
+#include "proc/framework/stepend.h"
 #include "proc/effects/effects.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/regression/fitcommon.h"
-#include "proc/regression/regression.h"
+#include "proc/regression/regression_internal.h"
 #include "proc/vyxstate.h"
 #include "proc/regression/mtable.h"
 
@@ -69,17 +72,14 @@ int modhdr(vyxstate* s) {
                         obtext(OBK_TEMPLATE, mtext(path))};
     if (!l.t.call(s->out.outmgr, OB_CREATE, 4, create)) return -1;
     l.obj = static_cast<obobject*>(create[2].v.p);
-    wobitem head[] = {obtext(OBK_NAME, mtext("Modinfo")), obtext(OBK_TITLE, rdxmsg(0, 215))};
+    wobitem head[] = {obtext(OBK_NAME, mtext("Modinfo")), obtext(OBK_TITLE, rdxmsg(0, T0_MODEL_INFO))};
     const int32_t hrc = obinfocall(l.obj, 2, head);
-    if (hrc < 0) {
-        mfit::endstep(s, hrc);
-        return hrc;
-    }
+    if (hrc < 0) return callfailed(s, hrc);
 
-    l.entry(257, rdxtxt(s->input.dsname.text, s->input.dsname.len));
+    l.entry(T0_INPUT_DATA_SET, rdxtxt(s->input.dsname.text, s->input.dsname.len));
     l.varlabel(s->input.dslabel.text, s->input.dslabel.len);
-    if (s->input.rspvars[0]) l.variable(218, *s->input.rspvars[0]);
-    if (form2 && s->input.rspvars[1]) l.variable(218, *s->input.rspvars[1]);
+    if (s->input.rspvars[0]) l.variable(T0_RESPONSE_VARIABLE, *s->input.rspvars[0]);
+    if (form2 && s->input.rspvars[1]) l.variable(T0_RESPONSE_VARIABLE, *s->input.rspvars[1]);
     for (int k = 0; k < 3; ++k) {
         if (!s->mdl.relcodes[k]) continue;
         const vardesc& d = s->mdl.relvardesc[k];
@@ -87,24 +87,24 @@ int modhdr(vyxstate* s) {
         const char* lab = s->opts.labels[kLabel[k]];
         char text[160];
         const int n = std::snprintf(text, sizeof text, "%.*s( %.*s )", d.namelen, d.name, wzstrip(lab, 40), lab);
-        l.entry(521, rdxtxt(text, std::min<int>(n, static_cast<int>(sizeof text) - 1)));
+        l.entry(T0_RELATION, rdxtxt(text, std::min<int>(n, static_cast<int>(sizeof text) - 1)));
     }
-    if (censor && s->input.rspvars[1]) l.variable(219, *s->input.rspvars[1]);
-    if (freq) l.variable(220, *freq);
-    if (nenter) l.variable(221, *nenter);
-    if (fm) l.variable(259, *fm);
+    if (censor && s->input.rspvars[1]) l.variable(T0_CENSORING_VARIABLE, *s->input.rspvars[1]);
+    if (freq) l.variable(T0_FREQUENCY_VARIABLE, *freq);
+    if (nenter) l.variable(T0_ENTRY_COUNT_VARIABLE, *nenter);
+    if (fm) l.variable(T0_FMODE_VARIABLE, *fm);
     if (s->opts.distcode == DIST_LOGNORMAL || s->opts.distcode == DIST_LOGNORMAL10) {
         const char* d = s->opts.labels[LB_DIST];
-        l.entry(216, rdxmsgs(510, s->opts.distcode == DIST_LOGNORMAL ? 213 : 214, txtarg(d, wzstrip(d, 20))));
+        l.entry(T0_DISTRIBUTION,
+                rdxmsgs(510, s->opts.distcode == DIST_LOGNORMAL ? T510_LOGNORMAL_E : T510_LOGNORMAL_10, txtarg(d, wzstrip(d, 20))));
     } else {
         const char* d = s->opts.labels[LB_DIST];
-        l.entry(216, rdxtxt(d, wzstrip(d, 20)));
+        l.entry(T0_DISTRIBUTION, rdxtxt(d, wzstrip(d, 20)));
     }
     l.t.call(l.obj, OB_ENDROWS, 0, nullptr);
     if (s->step.stepend) return -1;
     const int32_t rc = obrelease(l.obj);
-    if (rc < 0) mfit::endstep(s, rc);
-    return rc;
+    return rc < 0 ? callfailed(s, rc) : rc;
 }
 
 int modnobs(vyxstate* s) { return nobstbl(s, "ModNObs", false); }
@@ -132,12 +132,12 @@ int classtbl(vyxstate* s) {
         return -1;
     }
     mtable t(s);
-    t.create("ModClassLevels", rdxmsg(0, 272));
-    t.coltext("Name", namew, name, nullptr, rdxmsg(0, 266));
-    wobitem lev[] = {obint(OBK_KIND, COL_INT), obtext(OBK_NAME, mtext("Levels")), obtext(OBK_LABEL, rdxmsg(0, 267)),
+    t.create("ModClassLevels", rdxmsg(0, T0_CLASS_LEVEL_INFO));
+    t.coltext("Name", namew, name, nullptr, rdxmsg(0, T0_CLASS));
+    wobitem lev[] = {obint(OBK_KIND, COL_INT), obtext(OBK_NAME, mtext("Levels")), obtext(OBK_LABEL, rdxmsg(0, T0_LEVELS)),
                      obcell(OBK_CELL, &nlev)};
     t.call(t.object(), OB_ADDCOL, 4, lev);
-    t.coltext("Values", valw, values, nullptr, rdxmsg(0, 268));
+    t.coltext("Values", valw, values, nullptr, rdxmsg(0, T0_VALUES));
     t.enddef();
     t.bind("kv.vitalyx.classlevels");
     for (int i = 0; i < ls->nclassv && t.ok(); ++i) {
@@ -208,9 +208,9 @@ int procprm(vyxstate* s) {
     }
     char parm[16];
     mtable t(s);
-    t.create("ModParmInfo", rdxmsg(0, 277));
-    t.coltext("Parameter", 12, parm, "Values", rdxmsg(0, 279));
-    t.coltext("Effect", effw, effbuf, "Values", rdxmsg(0, 280));
+    t.create("ModParmInfo", rdxmsg(0, T0_PARM_INFO));
+    t.coltext("Parameter", 12, parm, "Values", rdxmsg(0, T0_PARAMETER));
+    t.coltext("Effect", effw, effbuf, "Values", rdxmsg(0, T0_EFFECT));
     for (int v = 0; v < nc; ++v) {
         const levclass& c = m->classv[v];
         if (width[v] == 0 || !c.varinfo) continue;
@@ -237,7 +237,7 @@ int procprm(vyxstate* s) {
             int len = static_cast<int>(std::strlen(name));
             if (ls == l) {
                 std::memset(scaled, ' ', 30);
-                len = xpmstr(scaled, 30, 510, 562, txtarg(name, len));
+                len = xpmstr(scaled, 30, 510, T510_SCALE_OF, txtarg(name, len));
                 name = scaled;
             }
             for (int c = 0; c < e.ncol && t.ok(); ++c) {

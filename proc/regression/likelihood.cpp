@@ -9,10 +9,12 @@
 #include <limits>
 
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
+#include "proc/framework/stepend.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/numeric/kernels.h"
 #include "proc/numeric/linalg.h"
-#include "proc/regression/regression.h"
+#include "proc/regression/regression_internal.h"
 #include "proc/vyxstate.h"
 #include "proc/regression/rowfile.h"
 
@@ -155,10 +157,9 @@ void derivfail(modelstate& mdl, double* grad, int p) {
 }
 
 // A derivative kernel failed where the value kernel did not: the step ends.
-void kernelfail(stepstate& step) {
-    xpmlog(510, 913);
-    xexit(RC_INPUT, 0);
-    step.stepend = 1;
+void kernelfail(vyxstate* s) {
+    xpmlog(510, E510_DERIVATIVE_FAILED);
+    endstep(s, RC_INPUT);
 }
 
 struct shapeblock {
@@ -202,7 +203,7 @@ struct likframe {
     // pass only gives up keeping them.
     bool derivkernelfailed() {
         if (mode == 1) {
-            kernelfail(s->step);
+            kernelfail(s);
             return true;
         }
         wantderiv = false;

@@ -5,11 +5,14 @@
 #include <cstring>
 
 #include "proc/framework/pools.h"
+#include "proc/framework/msg510.h"
+#include "proc/framework/msg0.h"
+#include "proc/framework/stepend.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/numeric/normal.h"
 #include "proc/numeric/prci.h"
 #include "proc/regression/fitcommon.h"
-#include "proc/regression/regression.h"
+#include "proc/regression/regression_internal.h"
 #include "proc/vyxstate.h"
 #include "proc/regression/mtable.h"
 
@@ -46,7 +49,7 @@ void setcl(vyxstate* s, txthandle name) {
     const auto* names = static_cast<txthandle*>(s->mdl.fit.parmnames);
     for (int i = 0; i < s->mdl.fit.npar.total; ++i)
         if (s->mdl.parmmap[i] >= 0) t.coldouble(names[s->mdl.parmmap[i]], &s->mdl.fit.itrow[3 + i], "value");
-    t.titles({{"Title", rdxmsg(0, 207)}});
+    t.titles({{"Title", rdxmsg(0, T0_ITER_HISTORY_LR)}});
     t.enddef();
     t.bind("Kv.Vitalyx.Ithist");
 }
@@ -117,11 +120,7 @@ int vyxmcl(vyxstate* s) {
     if (!blk) return RC_NOMEM;
     if (p != s->mdl.fit.npar.free) vyxxpm(s->mdl.estfit, s->mdl.parmstat, p, nullptr);
     auto* res = static_cast<double*>(poolbytes(s->pools.stmtpool, 2 * static_cast<int64_t>(p + 1) * sizeof(double), poolflag::raw));
-    if (!res) {
-        xexit(RC_NOMEM, 0);
-        s->step.stepend = 1;
-        return RC_NOMEM;
-    }
+    if (!res) return endstep(s, RC_NOMEM);
     double* x = s->mdl.fit.fitarr.est;
     double* d = s->mdl.estarr[1];
     blk->prtflag = s->mdl.fit.itprflag.itprint;
@@ -147,7 +146,7 @@ int vyxmcl(vyxstate* s) {
         s->mdl.clparm = i;
         if (s->mdl.fit.itprflag.itprint) {
             std::memset(s->row.rowtext, ' ', 40);
-            xpmstr(s->row.rowtext, 40, 510, 269, i + 1);
+            xpmstr(s->row.rowtext, 40, 510, T510_PRM, i + 1);
         }
         direction(s, i, d);
         if (p != s->mdl.fit.npar.free) vyxxpm(d, s->mdl.parmstat, p, nullptr);
@@ -159,7 +158,7 @@ int vyxmcl(vyxstate* s) {
             xmemmsg(0);
             return RC_NOMEM;
         }
-        if (rc == 2) xpmlog(510, 81, s->mdl.fit.maxiter, i);
+        if (rc == 2) xpmlog(510, W510_LR_SEARCH_MAXIT, s->mdl.fit.maxiter, i);
         const double a = blk->lowres[0], b = blk->uppres[0];
         const bool keep = ismiss(a) || ismiss(b) || a <= b;
         s->mdl.climits[2 * i] = keep ? a : b;

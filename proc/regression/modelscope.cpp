@@ -3,9 +3,9 @@
 // layout, estimates, parameter map, covariance and stress values) is in the BY group's
 // pool and lasts for the group; the rows and the work of the fit are the statement's.
 #include "proc/framework/poolscope.h"
-#include "proc/framework/vyxinit.h"
+#include "proc/framework/stmtkinds.h"
 #include "proc/vyxstate.h"
-#include "proc/regression/regression.h"
+#include "proc/regression/regression_internal.h"
 
 void clearlevels(levctl* ctl) {
     levstate* ls = ctl->lstate;

@@ -89,7 +89,7 @@ void modelstate_start(vyxstate* s, StmtKind kind);
 //   ordercode    written in regression; read in lifedist
 //   liferng      written in regression; read in devgraph
 //   stressvals   written in regression; read in devgraph
-//   mdllev       written in framework; read in devgraph, lifedist, regression, statgraph
+//   mdllev       written in main; read in devgraph, framework, lifedist, regression, statgraph
 //   logslev      written in regression; read in devgraph
 //   logscl       written in regression; read in devgraph
 //   mdlvarids    written in regression; read in lifedist

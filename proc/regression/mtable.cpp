@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/stepend.h"
 #include "proc/framework/wobmth.h"
 
 txthandle mtext(const char* t) { return rdxtxt(t, static_cast<int>(std::strlen(t))); }
@@ -14,9 +15,7 @@ bool mtable::call(obobject* target, int method, int n, wobitem* items) {
     if (s_->step.stepend) return false;
     const int32_t rc = wobmth(target, nullptr, method, n, items);
     if (rc >= 0) return true;
-    xprrlog(0, rc);
-    xexit(rc, 0);
-    s_->step.stepend = 1;
+    callfailed(s_, rc);
     return false;
 }
 
@@ -94,9 +93,7 @@ bool mtable::history(int32_t key) {
     wobitem it[] = {obint(OBK_HIDDEN, 0), obint(static_cast<uint16_t>(key), 1)};
     const int32_t rc = obinfocall(obj_, 2, it);
     if (rc >= 0) return true;
-    xprrlog(0, rc);
-    xexit(rc, 0);
-    s_->step.stepend = 1;
+    callfailed(s_, rc);
     return false;
 }
 

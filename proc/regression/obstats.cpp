@@ -11,12 +11,13 @@
 #include "proc/framework/gparm.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"
+#include "proc/framework/msg510.h"
 #include "proc/numeric/kernels.h"
 #include "proc/numeric/linalg.h"
 #include "proc/numeric/normal.h"
 #include "proc/numeric/quantiles.h"
 #include "proc/regression/fitcommon.h"
-#include "proc/regression/regression.h"
+#include "proc/regression/regression_internal.h"
 #include "proc/regression/mtable.h"
 
 using namespace mfit;
@@ -67,10 +68,10 @@ settings readsettings(vyxstate* s, const stmtrec* r) {
     g.residadj = gparm(r, ms::RESIDADJ, 1.0);
     g.ralpha = gparm(r, ms::RESIDALPHA, 0.5);
     if (!(g.ralpha > 0.0 && g.ralpha < 1.0)) {
-        xpmlog(510, 177, g.ralpha);
+        xpmlog(510, W510_RESIDALPHA_RANGE, g.ralpha);
         g.ralpha = 0.5;
     }
-    if (s->opts.distcode == DIST_WEIBULL && !g.logscl && !(s->mdl.estdata[g.n.ncol] > 0.0)) xpmlog(510, 182);
+    if (s->opts.distcode == DIST_WEIBULL && !g.logscl && !(s->mdl.estdata[g.n.ncol] > 0.0)) xpmlog(510, W510_WEIBULL_SCALE_NOT_POSITIVE);
     g.r_shape = g.logscl ? g.n.ntot : g.n.ncol + 1;
     if (s->mdl.gammafam) {
         g.shape[0] = s->mdl.estdata[g.r_shape];
@@ -99,7 +100,7 @@ percentiles readpercentiles(modelstate& mdl, const optslot* ql, const settings& 
         double out[2] = {0.0, 0.0};
         const bool inside = v[i] > 0.0 && v[i] < 1.0;
         if (!inside || mdl.quantst_fn(out, v[i], g.shape) != 0 || !std::isfinite(out[0])) {
-            if (!told) xpmlog(510, 186, v[i]);
+            if (!told) xpmlog(510, W510_OBSTATS_Q_RANGE, v[i]);
             told = true;
             continue;
         }

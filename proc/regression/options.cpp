@@ -8,17 +8,18 @@
 #include "proc/effects/effects.h"
 #include "proc/framework/gparm.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
 #include "proc/framework/wholenum.h"
-#include "proc/framework/zorduvex.h"
+#include "proc/framework/fndstmt.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/numeric/distributions.h"
 #include "proc/numeric/stdquant.h"
 #include "proc/numeric/kernels.h"
 #include "proc/regression/fitcommon.h"
-#include "proc/regression/regression.h"
+#include "proc/regression/regression_internal.h"
 #include "proc/vyxstate.h"
 
 using namespace mfit;
@@ -45,7 +46,7 @@ int32_t firstvar(const stmtrec* r, int n) {
 // or 510/88; 2000 for a code without a family.
 int distribution(vyxstate* s, const stmtrec* r) {
     if (s->optsw.distcode == DIST_POISSON || s->optsw.distcode == DIST_BINOMIAL) {
-        xpmlog(510, s->optsw.distcode == DIST_POISSON ? 87 : 88);
+        xpmlog(510, s->optsw.distcode == DIST_POISSON ? E510_MODEL_POISSON : E510_MODEL_BINOMIAL);
         return 1;
     }
     const distinfo* f = distributioninfo(s->optsw.distcode);
@@ -64,7 +65,7 @@ int distribution(vyxstate* s, const stmtrec* r) {
         s->mdl.ndistp = 2;
         s->mdl.gammafam = 1;
         s->mdl.shape_fn = zprbpgm;
-        label(s->optsw.labels[LB_PARM3], 16, 59);
+        label(s->optsw.labels[LB_PARM3], 16, T510_PARM_SHAPE);
     }
     if (f->code == DIST_EXPONENTIAL) {
         s->optsw.fixedparms[FP_SCALE] = 1.0;
@@ -77,7 +78,7 @@ int distribution(vyxstate* s, const stmtrec* r) {
     s->work.thrflags[TH_GIVEN] = 0;
     if (thr && f->scale == 0) {
         const char* d = s->optsw.labels[LB_DIST];
-        xpmlog(510, 166, txtarg(d, wzstrip(d, 20)));
+        xpmlog(510, W510_NO_THRESHOLD_PARAMETER, txtarg(d, wzstrip(d, 20)));
     } else if (thr) {
         s->work.thrflags[TH_GIVEN] = 1;
         s->optsw.fixedparms[FP_THRESHOLD] = thr->num;
@@ -94,8 +95,8 @@ int relations(vyxstate* s, const stmtrec* r) {
         strfn fn;
         int label;
     };
-    static constexpr rel kRel[6] = {{nullptr, 0},      {vyxsarr, 97}, {vyxslin, 98},
-                                    {vyxspow, 99},     {vyxsarr2, 686}, {vyxslgt, 57}};
+    static constexpr rel kRel[6] = {{nullptr, 0},          {vyxsarr, T510_ARRHENIUS},         {vyxslin, T510_LINEAR},
+                                    {vyxspow, T510_POWER}, {vyxsarr2, T510_ARRHENIUS_ENERGY}, {vyxslgt, T510_LOGISTIC}};
     int given = 0;
     for (int k = 0; k < 3; ++k) {
         const optslot* c = stmtslot(r, codeslot[k]);
@@ -112,7 +113,7 @@ int relations(vyxstate* s, const stmtrec* r) {
     }
     // All three variable slots are given, or none (a third relation without a variable counts).
     if (given != 0 && given != 3) {
-        xpmlog(510, 690);
+        xpmlog(510, E510_RELATION_VARIABLES);
         return RC_SPEC;
     }
     const levstate* ls = s->mdl.mdllev->lstate;
@@ -126,7 +127,7 @@ int relations(vyxstate* s, const stmtrec* r) {
                 s->mdl.relvarids[k] = ls->contv[k].varinfo->varnum;
             } else {
                 s->mdl.relcodes[k] = 0;
-                xpmlog(510, 2054, txtarg(lab, wzstrip(lab, 40)), k + 1);
+                xpmlog(510, N510_MODEL_RELATION_DROPPED, txtarg(lab, wzstrip(lab, 40)), k + 1);
             }
         }
         if (!s->mdl.relcodes[k]) continue;
@@ -137,7 +138,7 @@ int relations(vyxstate* s, const stmtrec* r) {
             continuous = ls->contv[i].varinfo && ls->contv[i].varinfo->varnum == s->mdl.relvarids[k];
         if (!continuous) {
             const vardesc& d = s->mdl.relvardesc[k];
-            xpmlog(510, 2055, txtarg(lab, wzstrip(lab, 40)), txtarg(d.name, d.namelen));
+            xpmlog(510, N510_MODEL_RELATION_NOT_CONTINUOUS, txtarg(lab, wzstrip(lab, 40)), txtarg(d.name, d.namelen));
         }
     }
     return 0;
@@ -172,17 +173,17 @@ int logscale(vyxstate* s) {
     s->mdl.haslogscl = 0;
     if (n == 0) return 0;
     if (n > 1) {
-        xpmlog(510, 689);
+        xpmlog(510, E510_LOGSCALE_TWICE);
         return RC_SPEC;
     }
     s->mdl.haslogscl = 1;
     if (s->mdl.scalefix) {
-        xpmlog(510, 688);
+        xpmlog(510, W510_MODEL_SCALE_NOT_FIXED);
         s->mdl.scalefix = 0;
         s->optsw.fixedparms[FP_SCALE] = missing();
     }
     if (s->mdl.shapefix && s->optsw.distcode != DIST_GAMMA) {
-        xpmlog(510, 688);
+        xpmlog(510, W510_MODEL_SCALE_NOT_FIXED);
         s->mdl.shapefix = 0;
         s->mdl.scalefix = 0;
         s->optsw.fixedparms[FP_SCALE] = missing();
@@ -265,11 +266,11 @@ int vyxmprm(vyxstate* s) {
     // 5. checks
     const double scl = s->optsw.fixedparms[FP_SCALE], shp = s->optsw.fixedparms[FP_SHAPE];
     if (!ismiss(scl) && scl < EPS53) {
-        xpmlog(510, 89, scl);
+        xpmlog(510, E510_MODEL_SCALE_NOT_POSITIVE, scl);
         return 1;
     }
     if (!ismiss(shp) && shp < EPS53 && s->optsw.distcode == DIST_WEIBULL) {
-        xpmlog(510, 185, shp);
+        xpmlog(510, E510_MODEL_WEIBULL_SHAPE, shp);
         return 1;
     }
     // 6. labels
@@ -280,7 +281,7 @@ int vyxmprm(vyxstate* s) {
     if (int rc = distribution(s, r)) return rc;
     // 8, 9. SCALE= and SHAPE= by family
     if (stmtslot(r, ms::SCALE) && s->optsw.distcode == DIST_WEIBULL) {
-        xpmlog(510, 183);
+        xpmlog(510, W510_MODEL_WEIBULL_SCALE);
         s->optsw.fixedparms[FP_SCALE] = missing();
         s->mdl.scalefix = 0;
     }
@@ -290,7 +291,7 @@ int vyxmprm(vyxstate* s) {
             s->mdl.scalefix = s->mdl.shapefix;
         } else if (s->optsw.distcode != DIST_GAMMA) {
             const char* d = s->optsw.labels[LB_DIST];
-            xpmlog(510, 184, txtarg(d, wzstrip(d, 20)));
+            xpmlog(510, W510_MODEL_NO_SHAPE_PARAMETER, txtarg(d, wzstrip(d, 20)));
             s->optsw.fixedparms[FP_SHAPE] = missing();
             s->mdl.shapefix = 0;
         }
@@ -318,7 +319,7 @@ int vyxmprm(vyxstate* s) {
     int form = static_cast<int>(gparm(r, slot::head::RSPKIND, 0.0));
     if (s->mdl.rsp3flag) {
         if (form != 0) {
-            xpmlog(510, 105);
+            xpmlog(510, E510_MODEL_READOUT_RESPONSE);
             return RC_SPEC;
         }
         form = 3;
@@ -353,7 +354,7 @@ int vyxmprm(vyxstate* s) {
         case code::modelorder::INTERNAL: s->mdl.ordercode = 'I'; break;
         default: s->mdl.ordercode = 0; break;
     }
-    label(s->optsw.labels[LB_FITMETHOD], 40, 222);
+    label(s->optsw.labels[LB_FITMETHOD], 40, T510_METHOD_ML);
     // 18. INITIAL=
     const optslot* init = stmtslot(r, ms::INITIAL);
     s->mdl.ninit[0] = init ? init->count : 0;

@@ -10,10 +10,12 @@
 #include "proc/effects/effects.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
+#include "proc/framework/msg510.h"
+#include "proc/framework/msg0.h"
 #include "proc/numeric/linalg.h"
 #include "proc/numeric/quantiles.h"
 #include "proc/regression/fitcommon.h"
-#include "proc/regression/regression.h"
+#include "proc/regression/regression_internal.h"
 #include "proc/vyxstate.h"
 #include "proc/regression/mtable.h"
 
@@ -28,10 +30,10 @@ void fitsummary(vyxstate* s) {
     char desc[40];
     double value = 0.0;
     mtable t(s);
-    t.create("Modfitsum", rdxmsg(0, 225));
+    t.create("Modfitsum", rdxmsg(0, T0_FIT_SUMMARY));
     t.coltext("Description", s->groups.fmodeset.nvars > 0 ? 39 : 24, desc);
     t.coldouble("Value", &value);
-    t.titles({{"title", rdxmsg(0, 225)}});
+    t.titles({{"title", rdxmsg(0, T0_FIT_SUMMARY)}});
     t.enddef();
     t.bind("kv.vitalyx.datsum");
     auto row = [&](int n, double v) {
@@ -40,15 +42,15 @@ void fitsummary(vyxstate* s) {
         value = v;
         t.row();
     };
-    row(227, s->inwork.nobscnt[1]);
-    row(230, s->mdl.sumwt[1]);
-    if (s->mdl.mdlcnt[1] != 0.0) row(231, s->mdl.mdlcnt[1]);
-    if (s->mdl.mdlcnt[4] != 0.0) row(510, s->mdl.mdlcnt[4]);
-    if (s->mdl.mdlcnt[2] != 0.0) row(233, s->mdl.mdlcnt[2]);
-    if (s->mdl.mdlcnt[3] != 0.0) row(232, s->mdl.mdlcnt[3]);
-    if (s->inwork.nobscnt[0] != 0) row(229, s->inwork.nobscnt[0]);
-    if (s->work.thrflags[TH_GIVEN]) row(110, s->opts.fixedparms[FP_THRESHOLD]);
-    row(236, s->mdl.fit.loglik.final);
+    row(T510_OBS_USED, s->inwork.nobscnt[1]);
+    row(T510_FAILURES, s->mdl.sumwt[1]);
+    if (s->mdl.mdlcnt[1] != 0.0) row(T510_RIGHT_CENSORED_VALUES, s->mdl.mdlcnt[1]);
+    if (s->mdl.mdlcnt[4] != 0.0) row(T510_OTHER_MODE_FAILURES, s->mdl.mdlcnt[4]);
+    if (s->mdl.mdlcnt[2] != 0.0) row(T510_LEFT_CENSORED_VALUES, s->mdl.mdlcnt[2]);
+    if (s->mdl.mdlcnt[3] != 0.0) row(T510_INTERVAL_CENSORED_VALUES, s->mdl.mdlcnt[3]);
+    if (s->inwork.nobscnt[0] != 0) row(T510_OBS_SKIPPED, s->inwork.nobscnt[0]);
+    if (s->work.thrflags[TH_GIVEN]) row(T510_PARM_THRESHOLD, s->opts.fixedparms[FP_THRESHOLD]);
+    row(T510_LOG_LIKELIHOOD, s->mdl.fit.loglik.final);
     t.endrows();
     t.publish();
 }
@@ -99,7 +101,7 @@ void widths(const vyxstate* s, estrow& r) {
     // The rows of the distribution's parameters: the scale, the Weibull shape, the shape.
     char w[16];
     std::memset(w, ' ', sizeof w);
-    r.parmw = std::max({r.parmw, 8, xpmstr(w, 16, 510, 810)});
+    r.parmw = std::max({r.parmw, 8, xpmstr(w, 16, 510, T510_WEIBULL_SHAPE)});
     r.parm.assign(static_cast<size_t>(r.parmw), ' ');
     r.level.assign(static_cast<size_t>(r.nlev), {});
     for (int j = 0; j < r.nlev; ++j) r.level[j].assign(static_cast<size_t>(r.levw[j]), ' ');
@@ -107,7 +109,7 @@ void widths(const vyxstate* s, estrow& r) {
 
 bool esttable(vyxstate* s, mtable& t, estrow& r, const char* name, txthandle label, txthandle title1) {
     t.create(name, label);
-    t.coltext("Parm", r.parmw, r.parm.data(), nullptr, rdxmsg(0, 279));
+    t.coltext("Parm", r.parmw, r.parm.data(), nullptr, rdxmsg(0, T0_PARAMETER));
     for (int j = 0; j < r.nlev; ++j)
         t.coltext(rdxtxts("Level%d", -1, j + 1), r.levw[j], r.level[j].data(), "Level", nullptr);
     t.coldouble("Estimate", &r.est);
@@ -116,7 +118,9 @@ bool esttable(vyxstate* s, mtable& t, estrow& r, const char* name, txthandle lab
     t.coldouble("Upper", &r.hi);
     const bool lr = s->mdl.fit.lrflags[LR_PARMS] != 0;
     const vx::conftext level = vx::conflevel(s->opts.alpha);
-    t.titles({{"title1", title1}, {"title2", rdxmsg(0, lr ? 245 : 246)}, {"title3", rdxmsgs(510, 244, txtarg(level.text, level.len))}});
+    t.titles({{"title1", title1},
+              {"title2", rdxmsg(0, lr ? T0_LR_LIMITS : T0_NORMAL_LIMITS)},
+              {"title3", rdxmsgs(510, T510_CONFIDENCE_LIMITS, txtarg(level.text, level.len))}});
     t.enddef();
     t.bind("kv.vitalyx.modest");
     return t.ok();
@@ -160,7 +164,7 @@ void estimates(vyxstate* s) {
     estrow r;
     widths(s, r);
     mtable t(s);
-    if (!esttable(s, t, r, "Modprmest", rdxmsg(0, 237), rdxmsgs(510, 290, distname(s)))) return;
+    if (!esttable(s, t, r, "Modprmest", rdxmsg(0, T0_PARM_ESTIMATES), rdxmsgs(510, T510_PARM_ESTIMATES_FOR, distname(s)))) return;
     effectrows(s, t, r, s->mdl.mdllev->lstate, 0);
     const bool logscl = s->mdl.haslogscl;
     if (!logscl && n.ndist > 0 && t.ok()) {
@@ -173,7 +177,7 @@ void estimates(vyxstate* s) {
             const double sg = r.est, se = r.se, lo = r.lo, hi = r.hi;
             char name[16];
             std::memset(name, ' ', sizeof name);
-            const int len = xpmstr(name, 16, 510, 810);
+            const int len = xpmstr(name, 16, 510, T510_WEIBULL_SHAPE);
             r.setparm(name, len);
             r.est = sg > SQRT_MIN ? 1.0 / sg : missing();
             r.se = !ismiss(sg) && !ismiss(se) && sg > SQRT_MIN && sg < std::sqrt(1.3407807929943e154) ? se / (sg * sg) : missing();
@@ -192,7 +196,7 @@ void estimates(vyxstate* s) {
     t.publish();
     if (!logscl || s->step.stepend) return;
     mtable u(s);
-    if (!esttable(s, u, r, "Modscaleprmest", rdxmsg(0, 561), rdxmsg(510, 561))) return;
+    if (!esttable(s, u, r, "Modscaleprmest", rdxmsg(0, T0_SCALE_MODEL_ESTIMATES), rdxmsg(510, T510_SCALE_MODEL_ESTIMATES))) return;
     effectrows(s, u, r, static_cast<const levstate*>(s->mdl.logscl), n.ncol);
     u.endrows();
     u.publish();
@@ -202,12 +206,12 @@ void lagrange(vyxstate* s) {
     char name[20];
     double chisq = 0.0, pval = 0.0;
     mtable t(s);
-    t.create("modlagr", rdxmsg(0, 296));
+    t.create("modlagr", rdxmsg(0, T0_LAGRANGE_STATS));
     t.coltext("Parameter", 19, name);
     t.coldouble("Chisq", &chisq);
     t.coldouble("Pval", &pval);
     // Its label as its title, so that the statistics are not printed unnamed.
-    t.titles({{"title", rdxmsg(0, 296)}});
+    t.titles({{"title", rdxmsg(0, T0_LAGRANGE_STATS)}});
     t.enddef();
     t.bind("kv.vitalyx.lagr");
     auto row = [&](int msg, int width, double z) {
@@ -219,10 +223,10 @@ void lagrange(vyxstate* s) {
     };
     const mdlcounts n = mdlsizes(s);
     const bool logscl = s->mdl.haslogscl;
-    if (s->mdl.intfix) row(297, 9, s->mdl.lagmult[0]);
-    if (!logscl && s->mdl.scalefix && n.ndist > 0) row(298, 9, s->mdl.lagmult[1]);
-    if (s->mdl.shapefix && n.ndist > 1) row(299, 9, s->mdl.lagmult[2]);
-    if (logscl && s->mdl.lsintfix) row(563, 19, s->mdl.lagmult[3]);
+    if (s->mdl.intfix) row(T510_INTERCEPT, 9, s->mdl.lagmult[0]);
+    if (!logscl && s->mdl.scalefix && n.ndist > 0) row(T510_SCALE, 9, s->mdl.lagmult[1]);
+    if (s->mdl.shapefix && n.ndist > 1) row(T510_SHAPE, 9, s->mdl.lagmult[2]);
+    if (logscl && s->mdl.lsintfix) row(T510_SCALE_MODEL_INTERCEPT, 19, s->mdl.lagmult[3]);
     t.endrows();
     t.publish();
 }
@@ -252,10 +256,12 @@ void matrices(vyxstate* s) {
         }
     int32_t covfmt = 5, corfmt = 4;
     if (s->mdl.fit.covprint[CP_COVB] &&
-        !fitx::matrix(s, "KV.Vitalyx.Covb", "Modcovmat", cov.data(), k, &covfmt, names, rdxmsgs(510, 247, distname(s)), rdxmsg(0, 552)))
+        !fitx::matrix(s, "KV.Vitalyx.Covb", "Modcovmat", cov.data(), k, &covfmt, names, rdxmsgs(510, T510_COVARIANCE_OF, distname(s)),
+                      rdxmsg(0, T0_COVARIANCE_MATRIX)))
         return;
     if (s->mdl.fit.covprint[CP_CORRB])
-        fitx::matrix(s, "KV.Vitalyx.Corrb", "Modcormat", cor.data(), k, &corfmt, names, rdxmsgs(510, 249, distname(s)), rdxmsg(0, 553));
+        fitx::matrix(s, "KV.Vitalyx.Corrb", "Modcormat", cor.data(), k, &corfmt, names, rdxmsgs(510, T510_CORRELATION_OF, distname(s)),
+                     rdxmsg(0, T0_CORRELATION_MATRIX));
 }
 
 }  // namespace

@@ -4,8 +4,10 @@
 #include <cstdint>
 
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
+#include "proc/framework/stepend.h"
 #include "proc/vyxstate.h"
-#include "proc/regression/regression.h"
+#include "proc/regression/regression_internal.h"
 
 // Calls fn(rows, count) for every block of design rows, in row order: the chunks of rows in
 // memory, or the utility file block by block. false when a block could not be read (the step
@@ -28,9 +30,8 @@ inline bool forblocks(vyxstate* s, F&& fn) {
     xcpoint(s->pools.utilfile, 0);
     for (int64_t done = 0; done < s->mdl.mdlrows; done += per) {
         if (xcread(s->pools.utilfile, s->mdl.mdlrowbuf, bytes) != 0) {
-            xpmlog(510, 22);
-            xexit(RC_INPUT, 0);
-            s->step.stepend = 1;
+            xpmlog(510, E510_FILE_ENDS_EARLY);
+            endstep(s, RC_INPUT);
             return false;
         }
         const int64_t n = s->mdl.mdlrows - done < per ? s->mdl.mdlrows - done : per;

@@ -10,7 +10,7 @@
 #include "proc/numeric/kernels.h"
 #include "proc/numeric/linalg.h"
 #include "proc/regression/fitcommon.h"
-#include "proc/regression/regression.h"
+#include "proc/regression/regression_internal.h"
 #include "proc/vyxstate.h"
 #include "proc/regression/rowfile.h"
 

@@ -5,14 +5,14 @@
 
 #include "proc/devgraph/devgraph.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/pools.h"
 #include "proc/vyxstate.h"
 #include "proc/framework/wobmth.h"
-#include "proc/statgraph/statgraph.h"
+#include "proc/statgraph/statgraph_internal.h"
 
 namespace {
 
-constexpr int kMsgUnknownPosition = 657;
 constexpr char kAuto[] = "topleft topright bottomright bottomleft right left top bottom";
 
 struct Align {
@@ -64,7 +64,7 @@ void AddInset(vyxstate* s, wobitem** items, int* count) {
     if (positioned) {
         for (const Align& c : kAligns)
             if (std::memcmp(c.key, r->poskey, 8) == 0) a = &c;
-        if (!a) xpmlog(510, kMsgUnknownPosition, txtarg(r->poskey, 8));
+        if (!a) xpmlog(510, W510_INSET_POSITION_AUTO, txtarg(r->poskey, 8));
     }
     if (a) {
         text(rdxtxt("_HAlign", -1), rdxtxt(a->h, -1));

@@ -8,20 +8,20 @@
 
 #include "proc/devgraph/devgraph.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/memnum.h"
 #include "proc/vyxstate.h"
 #include "proc/mcf/mcf.h"
 #include "proc/numeric/normal.h"
 #include "proc/statgraph/sgmath.h"
 #include "proc/statgraph/sgproto.h"
-#include "proc/statgraph/statgraph.h"
+#include "proc/statgraph/statgraph_internal.h"
 
 using sg::ismiss;
 using sg::missing;
 
 namespace {
 
-constexpr int kMsgRefOutside = 578;   // a reference value outside the group's range
 constexpr double kEps = 1.110223024625157e-16;
 constexpr double kTol = 1000 * kEps;
 
@@ -143,7 +143,7 @@ int MCFRefLines(vyxstate* s, grpnode* g) {
         ref[SG_YREF] = missing();
         if (X < g->mcf.evtmin || X > g->mcf.evtmax) {
             ref[SG_XREF] = missing();
-            xpmlog(510, kMsgRefOutside, X);
+            xpmlog(510, N510_REF_OUTSIDE_CURVE, X);
             continue;
         }
         const bool labels = s->work.refs.labels[REF_HREF] != nullptr;
@@ -181,7 +181,7 @@ int MCFRefLines(vyxstate* s, grpnode* g) {
         ref[SG_YREF] = Y;
         if (Y < g->mcf.mcfmin || Y > g->mcf.mcfmax) {
             ref[SG_YREF] = missing();
-            xpmlog(510, kMsgRefOutside, Y);
+            xpmlog(510, N510_REF_OUTSIDE_CURVE, Y);
             continue;
         }
         const bool labels = s->work.refs.labels[REF_VREF] != nullptr;

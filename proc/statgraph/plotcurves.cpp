@@ -10,7 +10,7 @@
 #include "proc/vyxstate.h"
 #include "proc/statgraph/sgmath.h"
 #include "proc/statgraph/sgproto.h"
-#include "proc/statgraph/statgraph.h"
+#include "proc/statgraph/statgraph_internal.h"
 
 using sg::ismiss;
 using sg::missing;

@@ -3,11 +3,12 @@
 #include <cmath>
 
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/vyxstate.h"
 #include "proc/statgraph/sgmath.h"
 #include "proc/statgraph/sgproto.h"
-#include "proc/statgraph/statgraph.h"
+#include "proc/statgraph/statgraph_internal.h"
 
 using sg::ismiss;
 using sg::missing;
@@ -110,7 +111,7 @@ int curvepoints(vyxstate* s, grpnode* g, Limits lim, double* vmin, double* vmax)
         if (xcread(g->ufile2, g->crvbuf, CR_BLOCKBYTES) != 0) {
             // The rows read so far are plotted.
             if (int rc = rows.flush()) return rc;
-            xpmlog(510, MSG_ROWS_END_EARLY);
+            xpmlog(510, E510_FILE_ENDS_EARLY);
             return RC_READ;
         }
         const int32_t k = n - done < CR_PERBLOCK ? n - done : CR_PERBLOCK;

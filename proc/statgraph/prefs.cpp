@@ -7,6 +7,7 @@
 
 #include "proc/devgraph/devgraph.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
 #include "proc/lifedist/lifedist.h"
@@ -15,15 +16,13 @@
 #include "proc/numeric/normal.h"
 #include "proc/statgraph/sgmath.h"
 #include "proc/statgraph/sgproto.h"
-#include "proc/statgraph/statgraph.h"
+#include "proc/statgraph/statgraph_internal.h"
 
 using sg::ismiss;
 using sg::missing;
 
 namespace {
 
-constexpr int kMsgRotateRefs = 579;     // ROTATE with HREF or VREF
-constexpr int kMsgBadProbRef = 124;     // a probability reference outside (0, 100)
 constexpr double kLog10Max = 308.25471555991675;
 
 // The label of reference value k into a 16-character cell (16 blanks, then the label);
@@ -70,7 +69,7 @@ int PPlotRefLines(vyxstate* s, grpnode* g) {
     const double icpt = ismiss(loc) || ismiss(scale) ? missing() : -loc / scale;
     const auto& c = s->work.refs.counts;
     if (s->popt.pflags.rotate && (c[REF_HREF] > 0 || c[REF_VREF] > 0)) {
-        xpmlog(510, kMsgRotateRefs);
+        xpmlog(510, W510_ROTATE_REFS);
         return 1;
     }
     // A reference row carries the reference cells alone (and the group's), no curve point.
@@ -110,7 +109,7 @@ int PPlotRefLines(vyxstate* s, grpnode* g) {
         ref[SG_XREF] = missing();
         // Also with ROTATE: a reference at 0 or 100 percent has no finite place on the axis.
         if (!(v > 0 && v < 100)) {
-            xpmlog(510, kMsgBadProbRef, v);
+            xpmlog(510, W510_REF_PROB_OUTSIDE, v);
             ref[SG_YREF] = missing();
             continue;
         }

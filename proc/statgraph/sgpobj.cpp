@@ -4,7 +4,7 @@
 
 #include "proc/vyxstate.h"
 #include "proc/statgraph/sgproto.h"
-#include "proc/statgraph/statgraph.h"
+#include "proc/statgraph/statgraph_internal.h"
 
 int SGPobj(vyxstate* s) {
     if (int rc = phcreate(s, "Phantom", "Phantom Data for Probability Plot")) return rc;

@@ -6,6 +6,7 @@
 
 #include "host/stmtrec.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/stepend.h"
 #include "proc/framework/textpad.h"
 #include "proc/vyxstate.h"
 #include "proc/framework/wobmth.h"
@@ -13,15 +14,8 @@
 namespace {
 constexpr char kPhantomTemplate[] = "kv.vitalyx.Phantom";
 
-int checked(vyxstate* s, int32_t rc) { return rc < 0 ? sgfail(s, rc) : 0; }
+int checked(vyxstate* s, int32_t rc) { return rc < 0 ? callfailed(s, rc) : 0; }
 }  // namespace
-
-int sgfail(vyxstate* s, int32_t rc) {
-    xprrlog(0, rc);
-    xexit(rc, 0);
-    s->step.stepend = 1;
-    return rc;
-}
 
 int phcreate(vyxstate* s, const char* name, const char* label) {
     wobitem items[] = {obstr(OBK_FAMILY, "rdx", 3),
@@ -32,7 +26,7 @@ int phcreate(vyxstate* s, const char* name, const char* label) {
                        obtext(OBK_LABEL, rdxtxt(label, -1)),
                        obint(OBK_HIDDEN, 0)};
     const int32_t rc = wobmth(s->out.outmgr, nullptr, OB_CREATE, 7, items);
-    if (rc < 0) return sgfail(s, rc);
+    if (rc < 0) return callfailed(s, rc);
     s->out.curtab = static_cast<obobject*>(items[2].v.p);
     return 0;
 }
@@ -58,7 +52,7 @@ int phbind(vyxstate* s, uint32_t* ref) {
                        obtext(OBK_TEMPLATE, rdxtxt(kPhantomTemplate, static_cast<int>(sizeof kPhantomTemplate - 1))),
                        obflag(OBK_BINDFLAG, 1), obptr(OBK_REFSLOT, OBT_SLOT, ref)};
     const int32_t rc = wobmth(s->out.outmgr, nullptr, OB_BIND, 5, items);
-    if (rc < 0) return sgfail(s, rc);
+    if (rc < 0) return callfailed(s, rc);
     s->out.curtabid = obid(items[0]);
     return 0;
 }
@@ -90,7 +84,7 @@ int phclose(vyxstate* s) {
 int phgroup(vyxstate* s, txthandle name, txthandle label) {
     wobitem items[] = {obout(OBK_CREATED), obtext(OBK_NAME, name), obtext(OBK_LABEL, label)};
     const int32_t rc = wobmth(s->out.outmgr, nullptr, OB_GROUP, 3, items);
-    if (rc < 0) return sgfail(s, rc);
+    if (rc < 0) return callfailed(s, rc);
     s->out.panelobj = static_cast<obobject*>(items[0].v.p);
     return 0;
 }

@@ -4,9 +4,8 @@
 // the order the output manager expects: create, columns, end of definition, bind, rows, end
 // of rows, publish; output groups of panel graphs; graph requests.
 //
-// Failure: a negative result of any call, the bind included, is reported (xprrlog), ends
-// the step (xexit) and sets vyxstate::stepend; the routine returns that result and the
-// caller returns at once. A bind that fails therefore never leaves a graph request pointing
+// Failure: a negative result of any call, the bind included, ends the step (callfailed,
+// proc/framework/stepend.h); the routine returns that result and the caller returns at once. A bind that fails therefore never leaves a graph request pointing
 // at a phantom object that does not exist.
 #pragma once
 #include <cstddef>
@@ -56,8 +55,6 @@ int phclose(vyxstate* s);
 // The output group of a panel series (panelobj), and its release after the last panel.
 int phgroup(vyxstate* s, txthandle name, txthandle label);
 int phgroupclose(vyxstate* s);
-// The failure of a call: report, end the step, set stepend; returns rc.
-int sgfail(vyxstate* s, int32_t rc);
 
 // A graph request being put together: name, label, description, template, the phantom
 // references, the inset's variables (an item list) and the dynamic variables in order.

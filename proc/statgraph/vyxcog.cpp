@@ -7,6 +7,8 @@
 
 #include "proc/framework/gparm.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg0.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/textpad.h"
 #include "proc/vyxstate.h"
@@ -14,7 +16,7 @@
 #include "proc/mcf/mcf.h"
 #include "proc/statgraph/sginset.h"
 #include "proc/statgraph/sgproto.h"
-#include "proc/statgraph/statgraph.h"
+#include "proc/statgraph/statgraph_internal.h"
 
 namespace {
 
@@ -30,10 +32,6 @@ void mcfends(const vyxstate* s, GraphRequest& r) {
     if (p.pupgiven) r.number("_MCFMax", w.axlim[AX_PCTUPPER]);
 }
 
-// Catalog 0: the labels of MCF plots.
-constexpr int kLblMCF = 305, kLblDiff = 319, kLblEvents = 489, kLblDiffEvents = 490;
-constexpr int kLblPlot = 589, kLblPlots = 590, kLblDiffPlot = 593;
-constexpr int kMsgPanelDescr = 592;   // catalog 510: "Panel %1"
 
 // The columns of the main phantom object.
 int columns(vyxstate* s) {
@@ -77,13 +75,7 @@ int columns(vyxstate* s) {
 }
 
 // A fresh work pool for one group; when none can be made the step ends here.
-int freshworkpool(vyxstate* s) {
-    if (int rc = renewworkpool(s)) {
-        s->step.stepend = 1;
-        return rc;
-    }
-    return 0;
-}
+int freshworkpool(vyxstate* s) { return renewworkpool(s); }
 
 int grouprows(vyxstate* s, grpnode* g) {
     if (int rc = GetMCF(s, g)) return rc;
@@ -99,8 +91,8 @@ int vyxcog(vyxstate* s) {
     const txthandle axtype = rdxtxt(s->opts.logscale[0] ? "log" : "linear", -1);
     const txthandle xlabel = tvar->labellen > 0 ? rdxtxt(tvar->label, tvar->labellen) : rdxtxt(tvar->name, tvar->namelen);
     const txthandle xname = rdxtxt(tvar->name, tvar->namelen);
-    const txthandle ylabel = rdxmsg(0, p.mcfdiff ? kLblDiff : kLblMCF);
-    const txthandle sylabel = rdxmsg(0, p.mcfdiff ? kLblDiffEvents : kLblEvents);
+    const txthandle ylabel = rdxmsg(0, p.mcfdiff ? T0_MCF_DIFF : T0_MCF);
+    const txthandle sylabel = rdxmsg(0, p.mcfdiff ? T0_DIFF_EVENTS_PER_UNIT : T0_EVENTS_PER_UNIT);
     const int nrows = s->popt.panels.nrows, ncols = s->popt.panels.ncols;
     const txthandle shrink = rdxtxt(nrows == 1 ? "FALSE" : "TRUE", -1);
     const txthandle grid = rdxtxt(p.nogrid ? "AUTO_ON" : "OFF", -1);
@@ -126,7 +118,7 @@ int vyxcog(vyxstate* s) {
         const std::string templ = "KV.Vitalyx.Graphics.MCFNoClass" + std::to_string(type >= 0 && type <= 2 ? type : 0);
         if (int rc = phclose(s)) return rc;
         const txthandle name = rdxtxt(p.mcfdiff ? "MCFDiffPlot" : "MCFPlot", -1);
-        const txthandle label = rdxmsg(0, p.mcfdiff ? kLblDiffPlot : kLblPlot);
+        const txthandle label = rdxmsg(0, p.mcfdiff ? T0_MCF_DIFF_PLOT : T0_MCF_PLOT);
         GraphRequest r(name, label, label, rdxtxt(templ.c_str(), -1), refs, 1);
         if (insetwanted) r.inset(items, count);
         r.integer("_IType", type).text("_XName", xname).text("_XLabel", xlabel).text("_YLabel", ylabel);
@@ -173,7 +165,7 @@ int vyxcog(vyxstate* s) {
     }
     const txthandle templh = rdxtxt(templ.c_str(), -1);
     if (p.overlay) {
-        const txthandle label = rdxmsg(0, kLblPlot);
+        const txthandle label = rdxmsg(0, T0_MCF_PLOT);
         GraphRequest r(rdxtxt("MCFPlot", -1), label, label, templh, refs, nrefs);
         r.integer("_IType", type).text("_YType", axtype).text("_XType", axtype).text("_XName", xname);
         r.text("_XLabel", xlabel).text("_SXLabel", xname).text("_YLabel", ylabel).text("_SYLabel", sylabel);
@@ -182,13 +174,13 @@ int vyxcog(vyxstate* s) {
         mcfends(s, r);
         return r.issue(s);
     }
-    const txthandle label = rdxmsg(0, kLblPlots);
+    const txthandle label = rdxmsg(0, T0_MCF_PLOTS);
     if (int rc = phgroup(s, rdxtxt("Mean Cumulative Function Plots", -1), label)) return rc;
     const int per = nrows * ncols > 0 ? nrows * ncols : 1;
     const int panels = static_cast<int>(std::ceil(static_cast<double>(ngroups) / per));
     const txthandle pname = rdxtxt("MCFPlotPanel", -1);
     for (int k = 1; k <= panels; ++k) {
-        GraphRequest r(pname, label, rdxmsgs(510, kMsgPanelDescr, k), templh, refs, nrefs);
+        GraphRequest r(pname, label, rdxmsgs(510, T510_PANEL, k), templh, refs, nrefs);
         if (insetwanted && count > 0) r.inset(items, count);
         r.integer("_PanelN", k).integer("_IType", type).text("_YType", axtype).text("_XType", axtype);
         r.text("_XName", xname).text("_XLabel", xlabel).text("_SXLabel", xname).text("_YLabel", ylabel);

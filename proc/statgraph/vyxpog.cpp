@@ -11,23 +11,20 @@
 #include "proc/devgraph/devgraph.h"
 #include "proc/framework/gparm.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg0.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
 #include "proc/statgraph/sgmath.h"
 #include "proc/statgraph/sgproto.h"
 #include "proc/statgraph/sginset.h"
-#include "proc/statgraph/statgraph.h"
+#include "proc/statgraph/statgraph_internal.h"
 
 using sg::missing;
 
 namespace {
 
-constexpr int kMsgPlotLabel = 491;       // "%1 Probability Plot"
-constexpr int kMsgPanelLabel = 492;      // "%1 Probability Plots"
-constexpr int kMsgFMLabel = 591;         // the failure-mode plot
-constexpr int kMsgPanelDescr = 592;      // "Panel %1"
-constexpr int kLblPercent = 40;          // catalog 0: the probability axis
 
 // The row cells a group starts with.
 void resetrow(outputrow& row) {
@@ -82,11 +79,11 @@ int vyxpog(vyxstate* s) {
     const bool perlim = pint == code::pintervals::PERCENTILES || pint == code::pintervals::LIKELIHOOD;
     std::string templ = "KV.Vitalyx.Graphics.ProbabilityPlot";
     txthandle gname = rdxtxt("ProbabilityPlot", -1);
-    txthandle glabel = rdxmsgs(510, kMsgPlotLabel, dist);
+    txthandle glabel = rdxmsgs(510, T510_PROBPLOT_LABEL, dist);
     if (s->groups.nclass == 0 && p.fmcombine) {
         templ += p.rotate ? "FMRotate" : "FM";
         gname = rdxtxt("ProbabilityPlotFM", -1);
-        glabel = rdxmsgs(510, kMsgFMLabel, dist);
+        glabel = rdxmsgs(510, T510_PROBPLOT_FMODE_LABEL, dist);
     } else {
         if (s->groups.nclass > 0 && !p.overlay) templ += s->groups.nclass == 1 ? "OneClass" : "TwoClass";
         if (perlim) templ += "PerLim";
@@ -152,8 +149,8 @@ int vyxpog(vyxstate* s) {
     const optslot* axlabel = stmtslot(s->inwork.curstmt, slot::plot::PAXISLABEL);
     int axlen = 0;
     const char* axtext = slotstring(axlabel, &axlen);
-    const txthandle ylabel = axtext ? rdxtxt(axtext, axlen) : rdxmsg(0, kLblPercent);
-    const txthandle sylabel = s->groups.nclass == 2 && p.overlay ? ylabel : rdxmsg(0, kLblPercent);
+    const txthandle ylabel = axtext ? rdxtxt(axtext, axlen) : rdxmsg(0, T0_PERCENT);
+    const txthandle sylabel = s->groups.nclass == 2 && p.overlay ? ylabel : rdxmsg(0, T0_PERCENT);
     const txthandle xtype = rdxtxt(s->opts.logscale[0] || s->opts.logscale[1] ? "log" : "linear", -1);
     const txthandle grid = rdxtxt(p.nogrid ? "AUTO_ON" : "OFF", -1);
     const txthandle mlgrid = rdxtxt(p.mlgrid ? "ON" : "OFF", -1);
@@ -198,10 +195,10 @@ int vyxpog(vyxstate* s) {
         const int per = nrows * ncols > 0 ? nrows * ncols : 1;
         const int panels = static_cast<int>(std::ceil(static_cast<double>(ngroups) / per));
         const txthandle pgname = rdxtxt("ProbabilityPlotPanel", -1);
-        const txthandle plabel = rdxmsgs(510, kMsgPanelLabel, dist);
+        const txthandle plabel = rdxmsgs(510, T510_PROBPLOT_PANELS_LABEL, dist);
         rc = phgroup(s, rdxtxt("Probability Plots", -1), plabel);
         for (int k = 1; !rc && k <= panels; ++k) {
-            GraphRequest r(pgname, plabel, rdxmsgs(510, kMsgPanelDescr, k), templh, refs, nrefs);
+            GraphRequest r(pgname, plabel, rdxmsgs(510, T510_PANEL, k), templh, refs, nrefs);
             r.inset(insetitems, insetcount);
             common(r, true, k);
             tail(r);

@@ -9,6 +9,8 @@
 
 #include "proc/devgraph/devgraph.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg0.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/textpad.h"
@@ -17,19 +19,13 @@
 #include "proc/lifedist/lifedist.h"
 #include "proc/statgraph/sgmath.h"
 #include "proc/statgraph/sgproto.h"
-#include "proc/statgraph/statgraph.h"
+#include "proc/statgraph/statgraph_internal.h"
 
 using sg::ismiss;
 using sg::missing;
 
 namespace {
 
-constexpr int kMsgKindLabel = 675;      // 675 exact, 676 right-, 677 left-, 678 interval-censored
-constexpr int kMsgOnePercentile = 209;  // "%1% Percentile"
-constexpr int kMsgCurveValue = 487;     // "%1 = %2": the value of the variable that labels the curve
-constexpr int kMsgLifeLabel = 916, kMsgLifeLabelThr = 917;
-constexpr int kLblPercentile = 586, kLblPercentiles = 587, kLblRelation = 588, kLblDescr = 594;
-constexpr int kLblPercent = 40;
 constexpr int kKindWidth = 20;
 constexpr uint32_t kStressPow = 3;
 
@@ -62,7 +58,7 @@ int dataphantom(vyxstate* s, const Flags& f, uint32_t* ref) {
     char kinds[4][kKindWidth];
     for (int k = 0; k < 4; ++k) {
         std::memset(kinds[k], ' ', kKindWidth);
-        xpmstr(kinds[k], kKindWidth, 510, kMsgKindLabel + k);
+        xpmstr(kinds[k], kKindWidth, 510, T510_UNCENSORED + k);
     }
     if (int rc = phcreate(s, "PhantomData", "Phantom Data for Relation Plot")) return rc;
     if (int rc = phcolumn(s, COL_DOUBLE, "XData", "XData", 0, "Xvalue", &x)) return rc;
@@ -262,8 +258,8 @@ int vyxrog(vyxstate* s, const double* pctlines) {
     const txthandle xname = rdxtxt(tvar->name, tvar->namelen);
     int axlen = 0;
     const char* axtext = slotstring(stmtslot(s->inwork.curstmt, slot::plot::PAXISLABEL), &axlen);
-    const txthandle ppylabel = axtext ? rdxtxt(axtext, axlen) : rdxmsg(0, kLblPercent);
-    const txthandle sylabel = rdxmsg(0, kLblPercent);
+    const txthandle ppylabel = axtext ? rdxtxt(axtext, axlen) : rdxmsg(0, T0_PERCENT);
+    const txthandle sylabel = rdxmsg(0, T0_PERCENT);
 
     uint32_t* refs = s->sg.phantomlist;
     int nrefs = 0;
@@ -282,7 +278,7 @@ int vyxrog(vyxstate* s, const double* pctlines) {
     int fmtlen = 0;
     // Without PLOTFIT the count is the default 50 percent of the tables; with NOFITLINE the
     // levels have no fits to draw the line from. No line is drawn that the note could name.
-    if (pctrows > 0 && s->opts.pctcount == 1) fmtlen = xpmstr(fmt, sizeof fmt, 510, kMsgOnePercentile, s->opts.pctvals[0]);
+    if (pctrows > 0 && s->opts.pctcount == 1) fmtlen = xpmstr(fmt, sizeof fmt, 510, T510_PERCENTILE, s->opts.pctvals[0]);
     // The variable that labels the curves (its value list) and the MODEL it belongs to.
     // The slot holds the variable's number: its name comes from the input data set.
     int rlen = 0;
@@ -297,14 +293,14 @@ int vyxrog(vyxstate* s, const double* pctlines) {
     const auto* rp = static_cast<const regpstate*>(s->plot.regpstate);
     const levstate* ls = s->mdl.mdllev ? s->mdl.mdllev->lstate : nullptr;
     if (rp && rp->ncurve == 1 && rname && rp->values && ls && (ls->ncontv > 1 || ls->nclassv > 0))
-        fmtlen = xpmstr(fmt, sizeof fmt, 510, kMsgCurveValue, txtarg(rname, rlen), rp->values[0]);
+        fmtlen = xpmstr(fmt, sizeof fmt, 510, T510_CURVE_VALUE, txtarg(rname, rlen), rp->values[0]);
     char ylab[256];
     int ylen = 0;
     if (tvar->labellen > 0) {
         ylen = std::min<int>(tvar->labellen, sizeof ylab);
         std::memcpy(ylab, tvar->label, static_cast<size_t>(ylen));
     } else {
-        ylen = xpmstr(ylab, sizeof ylab, 510, s->work.thrflags[TH_GIVEN] ? kMsgLifeLabelThr : kMsgLifeLabel,
+        ylen = xpmstr(ylab, sizeof ylab, 510, s->work.thrflags[TH_GIVEN] ? T510_LIFE_LABEL_THRESHOLD : T510_LIFE_LABEL,
                       txtarg(tvar->name, tvar->namelen));
     }
 
@@ -328,7 +324,7 @@ int vyxrog(vyxstate* s, const double* pctlines) {
     if (p.pplot) {
         templ += "3";
         gname = rdxtxt("RelationPlot", -1);
-        glabel = rdxmsg(0, kLblRelation);
+        glabel = rdxmsg(0, T0_RELATION_PLOT);
         transconf = s->work.noconf || s->work.nofitline ? 1.0 : 0.8;
         transfit = s->work.nofitline ? 1.0 : 0.0;
         if (int rc = probphantom(s, &refs[nrefs++], &vmin, &vmax)) return rc;
@@ -337,10 +333,10 @@ int vyxrog(vyxstate* s, const double* pctlines) {
         if (p.pupgiven) vmax = s->opts.quant_fn(s->work.axlim[AX_PCTUPPER] / 100);
     } else {
         templ += s->opts.pctcount == 1 ? "1" : "2";
-        glabel = rdxmsg(0, s->opts.pctcount == 1 ? kLblPercentile : kLblPercentiles);
+        glabel = rdxmsg(0, s->opts.pctcount == 1 ? T0_PERCENTILE_PLOT : T0_PERCENTILE_PLOTS);
     }
 
-    GraphRequest r(gname, glabel, rdxmsg(0, kLblDescr), rdxtxt(templ.c_str(), -1), refs, nrefs);
+    GraphRequest r(gname, glabel, rdxmsg(0, T0_RELATION_PLOT_PERCENTILES), rdxtxt(templ.c_str(), -1), refs, nrefs);
     const int dlen = wzstrip(s->opts.labels[LB_DIST], 16);
     r.integer("_DataPlot", datapts ? 1 : 0).integer("_PcntlPlot", fitlines ? 1 : 0);
     r.text("_XTicks", rdxtxt(xt ? xt : "", xtlen)).text("_XTickLabels", rdxtxt(xl ? xl : "", xllen));

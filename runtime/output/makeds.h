@@ -21,6 +21,7 @@ struct MakeRequest {
     bool failed = false;          // an ERROR was logged already
     bool started = false;
     bool noprint = false;         // NOPRINT: the table goes to the data set only
+    std::string cut;              // a table of it that the step left unfinished when it stopped
     std::vector<std::string> bynames;
     std::vector<std::string> colnames;
     int threads = 0;              // threads that may compose a large data set's rows (0: none)

@@ -485,8 +485,16 @@ void Program::beginstep() {
 }
 
 void Program::endstep() {
-    for (auto& b : bindings)
-        if (!b->done) finish(*b);
+    // A step that stopped on an error (its exit code) can leave a table unfinished: the data
+    // sets of its MAKE requests would hold the rows it got as if they were all of it.
+    const bool stopped = sess && sess->exitcode != 0;
+    for (auto& b : bindings) {
+        if (b->done) continue;
+        if (stopped)
+            for (auto& [r, w] : b->makes)
+                if (r->cut.empty()) r->cut = b->obj ? b->obj->name : r->table;
+        finish(*b);
+    }
     for (auto& g : groups) closegroup(*g);
     interrupt();
     if (stepactive) {
@@ -500,6 +508,13 @@ void Program::endstep() {
         if (r->lines) r->lines->finish();   // every row written
         if (r->failed || r->path.empty()) {
             r->sink.discard();
+            continue;
+        }
+        if (!r->cut.empty()) {
+            r->sink.discard();
+            rt::sup::logline(sess, 'W', "MAKE: the table " + rt::util::shown(r->cut) +
+                                      " was cut short when the step stopped on an error; the data set " + r->lib + "." + r->mem +
+                                      " was not made (a data set of that name from before stays as it was).");
             continue;
         }
         if (!r->appeared) {

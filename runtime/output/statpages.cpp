@@ -47,9 +47,11 @@ void Program::statgraph(const GraphRequest& g) {
     d.pages.push_back(std::move(page));
     p->tee.begin(p->wpt, p->hpt, gfx::Rgb{1, 1, 1});
     std::string why;
+    std::vector<std::string> warnings;
     const GraphRenderer render = graphrenderer();
     if (!render) why = "no renderer of statistical graphs is registered";
-    const bool drawn = render && render(G, p->tee, why);
+    const bool drawn = render && render(G, p->tee, why, warnings);
+    for (const std::string& w : warnings) sup::logline(sess, 'W', w);
     const bool ok = p->tee.end();
     d.putinplace(*p, ok);
     if (!drawn) sup::logline(sess, 'W', "The graph " + g.name + " is not drawn: " + why + ".");

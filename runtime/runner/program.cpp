@@ -245,6 +245,8 @@ int run(const std::string& text, Session& s, const Config& cfg) {
             stopped = true;
         }
         s.running = nullptr;   // its record goes with the step's statements
+        // The output system keeps no table a stopped step left unfinished: it reads the code.
+        if (s.exitcode == 0) s.exitcode = stopped ? 1 : rc;
         stmt::endstep();
         ds::dropmade();
         out::endstep();

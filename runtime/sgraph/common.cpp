@@ -1,6 +1,7 @@
 // Helpers the graph layouts share: phantom cells, the inset, the axes of data and of life,
 // and the reference lines of a run of rows.
 #include "runtime/sgraph/common.h"
+#include "runtime/sgraph/render.h"
 
 #include <algorithm>
 
@@ -46,10 +47,11 @@ void reflines(Canvas& c, const Frame& f, const rt::out::PhantomData& d, size_t f
         key += l;
         if (std::isfinite(stop)) key.append("@").append(numlabel(stop));
         if (!drawn.insert({v, key}).second) return;
-        if (ofx != swap)
-            vref(c, f, v, l, slot++, stop);
-        else
-            href(c, f, v, l, slot++, stop);
+        const bool across = ofx != swap;
+        if (!(across ? vref(c, f, v, l, slot, stop) : href(c, f, v, l, slot, stop)))
+            warn("The reference line at " + numlabel(v) + " lies outside the " + (across ? "horizontal" : "vertical") +
+                 " axis of the graph; it is not drawn.");
+        ++slot;
     };
     for (size_t r = first; r < last; ++r) {
         // Rows with neither value (a plot's points) are passed over a block at a time; each
@@ -120,6 +122,30 @@ Axis endsaxis(bool log, double lo, double hi, double gl, double gh, bool nice) {
         if ((!hl || t > ua) && (!hh || t < ub)) out.minor.push_back(t);
     out.lo = hl ? ua : ax.lo;
     out.hi = hh ? ub : ax.hi;
+    // A log axis whose given ends hold no labelled tick between them (STRESSLOWER=20 and
+    // STRESSUPPER=40) labels the ticks between them that stand clear of the ends' labels (30),
+    // so that a value can be read off between the ends.
+    if (log && out.major.size() < 3) {
+        std::vector<std::pair<double, std::string>> ticks;
+        for (size_t k = 0; k < out.major.size(); ++k) ticks.emplace_back(out.major[k], out.labels[k]);
+        const double room = 0.15 * (out.hi - out.lo);
+        auto clear = [&](double t) {
+            return t > out.lo && t < out.hi &&
+                   std::none_of(ticks.begin(), ticks.end(), [&](const auto& m) { return std::fabs(m.first - t) < room; });
+        };
+        std::vector<double> minor;
+        for (double t : ax.major)
+            if (clear(t)) ticks.emplace_back(t, numlabel(std::pow(10.0, t)));
+        for (double t : out.minor) {
+            if (clear(t)) ticks.emplace_back(t, numlabel(std::pow(10.0, t)));
+            else minor.push_back(t);
+        }
+        std::sort(ticks.begin(), ticks.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+        out.major.clear();
+        out.labels.clear();
+        for (auto& [t, l] : ticks) out.major.push_back(t), out.labels.push_back(l);
+        out.minor = minor;
+    }
     uniformlabels(out);
     return out;
 }

@@ -600,38 +600,40 @@ void marks(Canvas& c, const Frame& f, const gfx::MarkerShape& m, double size, co
 }
 
 // ---- reference lines
-void vref(Canvas& c, const Frame& f, double dx, const std::string& label, int slot, double stopy) {
+bool vref(Canvas& c, const Frame& f, double dx, const std::string& label, int slot, double stopy) {
     const double u = f.x.unit(dx);
-    if (std::isnan(u) || u < f.x.lo || u > f.x.hi) return;
+    if (std::isnan(u) || u < f.x.lo || u > f.x.hi) return false;
     const double x = f.px(u);
     const double us = f.y.unit(stopy);
     const bool stop = !std::isnan(us);
     const double top = stop ? std::clamp(f.py(us), f.y0, f.y1) : f.y1;
     gfx::Stroke s{style().reference, 0.8, {4, 3}};
     c.line(x, f.y0, x, top, s);
-    if (label.empty()) return;
+    if (label.empty()) return true;
     const double h = style().font;
     // A line that stops at the curve has its label at its foot, a whole line near the top.
     const double y = stop ? f.y0 + 3 + h * 1.1 * (slot % 4) : f.y1 - h * (1.1 + 1.1 * (slot % 4));
     const double w = textwidth(label, h);
     const bool right = x + 3 + w < f.x1;
     c.text(label, right ? x + 3 : x - 3, y, 0, right ? gfx::Anchor::Start : gfx::Anchor::End, textstyle(h, style().reference));
+    return true;
 }
 
-void href(Canvas& c, const Frame& f, double dy, const std::string& label, int slot, double stopx) {
+bool href(Canvas& c, const Frame& f, double dy, const std::string& label, int slot, double stopx) {
     const double u = f.y.unit(dy);
-    if (std::isnan(u) || u < f.y.lo || u > f.y.hi) return;
+    if (std::isnan(u) || u < f.y.lo || u > f.y.hi) return false;
     const double y = f.py(u);
     const double us = f.x.unit(stopx);
     const double right = std::isnan(us) ? f.x1 : std::clamp(f.px(us), f.x0, f.x1);
     gfx::Stroke s{style().reference, 0.8, {4, 3}};
     c.line(f.x0, y, right, y, s);
-    if (label.empty()) return;
+    if (label.empty()) return true;
     const double h = style().font;
     const bool below = y - h - 2 > f.y0 && y > (f.y0 + f.y1) / 2;
     (void)slot;
     const double x = f.x0 + 4;
     c.text(label, x, below ? y - h : y + 3, 0, gfx::Anchor::Start, textstyle(h, style().reference));
+    return true;
 }
 
 // ---- legend

@@ -262,7 +262,9 @@ bool relplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& why
         cv.pushclip(f.x0, f.y0, f.x1, f.y1);
         if (sref) {
             const int sc = sref->find("SRef"), lc = sref->find("SRefLabel");
-            for (size_t r = 0; r < sref->rows; ++r) vref(col, f, num(*sref, sc, r), text(*sref, lc, r), static_cast<int>(r));
+            for (size_t r = 0; r < sref->rows; ++r)
+                if (!vref(col, f, num(*sref, sc, r), text(*sref, lc, r), static_cast<int>(r)))
+                    warn("The reference line at " + numlabel(num(*sref, sc, r)) + " lies outside the stress axis of the graph; it is not drawn.");
         }
         for (const Curve& c : curves) {
             Path p(f);

@@ -1,6 +1,7 @@
 // The template paths of the statistical graphs and the family layout that draws each.
 #include "runtime/sgraph/render.h"
 
+#include <algorithm>
 #include "runtime/util/strings.h"
 
 namespace rt::sgr {
@@ -55,7 +56,20 @@ std::vector<std::string> specpaths() {
     return v;
 }
 
-bool render(const Graph& g, gfx::Canvas& c, std::string& why) {
+namespace {
+thread_local std::vector<std::string>* g_warnings = nullptr;
+}  // namespace
+
+void warn(const std::string& text) {
+    if (g_warnings && std::find(g_warnings->begin(), g_warnings->end(), text) == g_warnings->end()) g_warnings->push_back(text);
+}
+
+bool render(const Graph& g, gfx::Canvas& c, std::string& why, std::vector<std::string>& warnings) {
+    // The layouts report through warn() while this graph is drawn.
+    struct Scope {
+        explicit Scope(std::vector<std::string>* w) { g_warnings = w; }
+        ~Scope() { g_warnings = nullptr; }
+    } scope(&warnings);
     const TemplateSpec* t = findspec(g.req->templ);
     if (!t) {
         why = "the runtime has no layout for the graph template \"" + g.req->templ + "\"";

@@ -35,9 +35,13 @@ std::vector<std::string> specpaths();
 using Graph = out::Graph;
 
 // Draws the graph on the canvas (begun with the page size, ended by the caller). False
-// with the reason when the template is unknown or the data do not fit it. The host
-// registers it with the output (out::setgraphrenderer).
-bool render(const Graph& g, gfx::Canvas& c, std::string& why);
+// with the reason when the template is unknown or the data do not fit it; warnings gets,
+// each once, what the page leaves out (a reference line off its axis). The host registers it
+// with the output (out::setgraphrenderer).
+bool render(const Graph& g, gfx::Canvas& c, std::string& why, std::vector<std::string>& warnings);
+
+// While a graph is drawn, a warning for the log of the run (the same text once a graph).
+void warn(const std::string& text);
 
 // Page size of every graph, points.
 constexpr double kPageWidth = out::kGraphWidth, kPageHeight = out::kGraphHeight;

@@ -177,6 +177,7 @@ const char* rulename(Rule r) {
     case Rule::PoolFlag: return "pool request without a name";
     case Rule::DistributionCode: return "distribution code or fit method without a name";
     case Rule::ExitCode: return "exit code without a name";
+    case Rule::MessageNumber: return "message number without a name";
     }
     return "?";
 }
@@ -184,7 +185,12 @@ const char* rulename(Rule r) {
 std::string describe(const Finding& f) { return f.where + ": " + rulename(f.rule) + ": " + f.text; }
 
 std::vector<Finding> check(const std::string& file, const std::string& text) {
+    return check(file, text, messagesinks({text}));
+}
+
+std::vector<Finding> check(const std::string& file, const std::string& text, const msgsinks& sinks) {
     std::vector<Finding> out;
+    const std::vector<int> msglines = messagelines(text, sinks);
     // The one file that turns the names into the host's numbers.
     const bool pooldefs = endswith(file, "proc/framework/pools.h");
     std::istringstream src(text), clean(codeonly(text));
@@ -196,6 +202,7 @@ std::vector<Finding> check(const std::string& file, const std::string& text) {
         if (!pooldefs && barepool(t)) found(Rule::PoolFlag);
         if (codes.line(t)) found(Rule::DistributionCode);
         if (bareexit(t)) found(Rule::ExitCode);
+        if (std::binary_search(msglines.begin(), msglines.end(), n)) found(Rule::MessageNumber);
     }
     return out;
 }
@@ -207,12 +214,17 @@ std::vector<Finding> checktree(const fs::path& root, const std::string& top) {
         if (e.is_regular_file() && (ext == ".h" || ext == ".cpp")) files.push_back(e.path());
     }
     std::sort(files.begin(), files.end());
-    std::vector<Finding> out;
+    std::vector<std::string> texts;
     for (const auto& f : files) {
         std::ifstream in(f, std::ios::binary);
         std::stringstream s;
         s << in.rdbuf();
-        const auto v = check(fs::relative(f, root).generic_string(), s.str());
+        texts.push_back(s.str());
+    }
+    const msgsinks sinks = messagesinks(texts);
+    std::vector<Finding> out;
+    for (size_t i = 0; i < files.size(); ++i) {
+        const auto v = check(fs::relative(files[i], root).generic_string(), texts[i], sinks);
         out.insert(out.end(), v.begin(), v.end());
     }
     return out;

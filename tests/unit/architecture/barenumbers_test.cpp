@@ -71,4 +71,40 @@ TEST(BareNumbers, ExitCodes) {
     EXPECT_EQ(at, (std::vector<std::string>{"2", "3", "5", "6", "7"})) << listed(v);
 }
 
+TEST(BareNumbers, MessageNumbers) {
+    const std::string text =
+        "void note(int n) { xpmlog(510, n); }\n"                                   // 1 a helper: n is a message
+        "int title(int label, int width) { return label > 0 ? xpmstr(b, width, 0, label) : 0; }\n"
+        "void f(bool a) {\n"
+        "    xpmlog(510, E510_NO_DATA_SET); xpmlog(510, 13);\n"                    // 4
+        "    rdxmsgs(510, a ? T510_PERCENT : 40, 2.5);\n"                          // 5
+        "    xpmstr(buf, 40, 510,\n"
+        "           209);\n"                                                       // 7 the number on its own line
+        "    note(2);\n"                                                           // 8 through the helper
+        "    title(T0_FIT_SUMMARY, 40); title(225, 40);\n"                         // 9 the width is no message
+        "    int msg = a ? 18 : 19;\n"                                             // 10 a local passed as one
+        "    if (msg) xpmlog(510, msg);\n"
+        "    int k = 3; xpmlog(510, kItem[k]); rdxmsg(0, k < 4 ? T0_OBS_READ + k : 0);\n"   // 12 index, bound, none
+        "    xpmlog(510, why(a)); table t(s, 225);\n"                              // 13 a constructor's label
+        "}\n"
+        "int why(bool a) {\n"                                                      // 15 its result is a message
+        "    int r = a ? 131 : 0;\n"                                               // 16
+        "    if (!r) return W510_INSET_FIT;\n"
+        "    return r > 2 ? r : 165;\n"                                            // 18
+        "}\n"
+        "table::table(vyxstate* s, int label) : s_(s), t_(rdxmsg(0, label)) {}\n";
+    const auto v = barenum::check("proc/lifedist/x.cpp", text);
+    std::vector<std::string> at;
+    for (const auto& f : v)
+        if (f.rule == barenum::Rule::MessageNumber) at.push_back(f.where.substr(f.where.find(':') + 1));
+    EXPECT_EQ(at, (std::vector<std::string>{"4", "5", "7", "8", "9", "10", "13", "16", "18"})) << listed(v);
+    // A helper of another file counts where it is seen from: at namespace scope, not in an
+    // anonymous namespace or a class.
+    const auto sinks = barenum::messagesinks({"void warn(int n) { xpmlog(510, n); }\n",
+                                              "namespace { void hide(int n) { xpmlog(510, n); } }\n"});
+    EXPECT_EQ(sinks.count("warn"), 1u);
+    EXPECT_EQ(sinks.count("hide"), 0u);
+    EXPECT_EQ(barenum::check("proc/mcf/y.cpp", "void g() { warn(7); hide(7); }\n", sinks).size(), 1u);
+}
+
 }  // namespace

@@ -17,7 +17,9 @@ std::string folderof(const std::string& source) {
     return b == std::string::npos ? std::string() : source.substr(a + 1, b - a - 1);
 }
 
-int floorof(const std::string& folder) { return folder == "framework" ? 0 : folder == "numeric" ? 1 : 2; }
+int floorof(const std::string& folder) {
+    return folder == "framework" ? 0 : folder == "numeric" ? 1 : folder == "main" ? 3 : 2;
+}
 
 std::vector<Object> parsenm(const std::string& output) {
     std::vector<Object> out;

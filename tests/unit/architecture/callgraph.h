@@ -1,9 +1,10 @@
 // The calls between the object files of proc/, read from their symbols (nm, demangled): an
 // object calls another when it references, undefined, a function the other defines (text
 // symbols, T; weak definitions of inline functions and templates are nobody's). The folders
-// lie on floors: framework lowest, numeric above it, every other folder above both; a call from
-// a floor into a folder above it goes upward. A knot is a set of object files that call one
-// another round a cycle (a strongly connected component of the file graph, two files or more).
+// lie on floors: framework lowest, numeric above it, the analysis folders above both, and main
+// (the main routine) above every folder; a call into a folder on a higher floor goes upward. A
+// knot is a set of object files that call one another round a cycle (a strongly connected
+// component of the file graph, two files or more).
 #pragma once
 #include <filesystem>
 #include <map>
@@ -18,7 +19,7 @@ struct Object {
     std::set<std::string> defined, undefined;   // demangled function symbols
 };
 std::string folderof(const std::string& source);   // framework
-int floorof(const std::string& folder);            // 0 framework, 1 numeric, 2 the others
+int floorof(const std::string& folder);            // 0 framework, 1 numeric, 2 the others, 3 main
 
 // The objects named in a list file (one path a line, as CMake writes procobjects.txt); the
 // source of an object is the path after its target's ".dir/" without ".o".

@@ -7,6 +7,8 @@
 // - the roof proc/vyxstate.h, the state block made of its owners' records, lies above the
 //   folders: it includes their state headers, and any file may include it but a header of the
 //   floors or a public header (those only declare struct vyxstate);
+// - proc/main, the main routine, lies above every folder: it has no public header, may include
+//   every folder's public header, and no file outside it includes one of its files;
 // - the folders of runtime/ form no include cycle.
 // The checker runs on any tree laid out like the repository (the tests build small ones).
 #pragma once
@@ -36,6 +38,7 @@ enum class Rule {
     PublicHeaderIncludes,     // a public header includes more than framework, numeric and host/
     FloorIncludesAbove,       // framework includes another proc/ folder, numeric more than framework
     PrivateHeader,            // a folder includes another folder's private header
+    MainIncluded,             // a file outside proc/main includes a file of proc/main
     RuntimeCycle,             // runtime/ folders include one another round a cycle
 };
 const char* rulename(Rule r);

@@ -84,6 +84,9 @@ protected:
         file("proc/vyxstate.h", {"proc/framework/state.h", "proc/alpha/alphastate.h"});
         file("proc/framework/main.cpp", {"proc/framework/state.h", "proc/vyxstate.h"});
         file("proc/alpha/rows.h", {"proc/alpha/alpha.h", "proc/vyxstate.h"});
+        file("proc/main/run.h", {});
+        file("proc/main/run.cpp", {"proc/main/run.h", "proc/alpha/alpha.h", "proc/beta/beta.h", "proc/framework/state.h",
+                                   "proc/vyxstate.h"});
         file("runtime/session.h", {"host/vec.h"});
         file("runtime/util/strings.h", {});
         file("runtime/supervisor/log.cpp", {"runtime/session.h", "runtime/util/strings.h"});
@@ -159,6 +162,15 @@ TEST_F(Tree, AnotherFoldersPrivateHeader) {
     sound();
     file("proc/beta/plot.cpp", {"proc/beta/beta.h", "proc/alpha/inner.h"});
     expectone(incrules::Rule::PrivateHeader, "proc/beta/plot.cpp:4: includes proc/alpha/inner.h, a private header of proc/alpha");
+}
+
+TEST_F(Tree, TheMainRoutineIncludedFromBelowOrIncludingAPrivateHeader) {
+    sound();
+    file("proc/framework/entry.cpp", {"proc/framework/state.h", "proc/main/run.h"});
+    expectone(incrules::Rule::MainIncluded, "proc/framework/entry.cpp:4: includes proc/main/run.h");
+    fs::remove(root / "proc/framework/entry.cpp");
+    file("proc/main/run.cpp", {"proc/main/run.h", "proc/alpha/inner.h"});
+    expectone(incrules::Rule::PrivateHeader, "proc/main/run.cpp:4: includes proc/alpha/inner.h, a private header of proc/alpha");
 }
 
 TEST_F(Tree, RuntimeFoldersRoundACycle) {

@@ -11,7 +11,7 @@
 #include "host/hostdefs.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/vyxstate.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 #include "proc/lifedist/pbrec.h"
 #include "proc/numeric/quantiles.h"
 #include "tests/support/hostfixture.h"

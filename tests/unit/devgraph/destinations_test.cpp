@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "proc/framework/devices.h"
-#include "proc/devgraph/devgraph.h"
+#include "proc/devgraph/devices.h"
+#include "proc/devgraph/devgraph_internal.h"
 #include "proc/framework/optslots.h"
 #include "runtime/graphics/device.h"
 #include "runtime/output/program.h"

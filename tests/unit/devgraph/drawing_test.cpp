@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "proc/devgraph/devgraph.h"
+#include "proc/devgraph/devgraph_internal.h"
 #include "proc/devgraph/legends.h"
 #include "proc/framework/optslots.h"
 #include "tests/unit/devgraph/fixture.h"

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "proc/framework/destctx.h"
+#include "proc/devgraph/destinations.h"
 #include "proc/framework/hostgraphics.h"
 #include "proc/devgraph/devgraph.h"
 #include "proc/framework/anchor.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "proc/devgraph/devgraph.h"
+#include "proc/devgraph/devgraph_internal.h"
 #include "proc/framework/optslots.h"
 #include "tests/unit/devgraph/fixture.h"
 
@@ -78,6 +78,16 @@ TEST_F(RefLines, ValuesOutsideThePlotAreReportedOncePerCallForTheCurrentGroup) {
     grpnode other{};
     vyxghrl(s, &other);   // not the current group: silent
     EXPECT_EQ(log.count('W'), 1);
+    EXPECT_TRUE(logged("A value of HREF= (-50) lies outside the horizontal axis"));
+    // LREF= (under ROTATE, the life axis upright) takes VREF='s place on the device road: the
+    // message names the option written. A relation plot passes no group and is told too.
+    std::vector<double> lref = {5, 150};
+    s->poptw.pflags.rotate = 1;
+    s->work.refs.vals[REF_LREF] = s->work.refs.vals[REF_VREF] = lref.data();
+    s->work.refs.counts[REF_LREF] = s->work.refs.counts[REF_VREF] = 2;
+    vyxgvrl(s, nullptr);
+    EXPECT_EQ(log.count('W'), 2);
+    EXPECT_TRUE(logged("A value of LREF= (150) lies outside the vertical axis"));
 }
 
 TEST_F(RefLines, SteppedLabelsGoBackToTheTopAtTheFrameBottom) {

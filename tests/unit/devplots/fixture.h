@@ -255,4 +255,19 @@ inline Axis labels(const Page& pg, bool left) {
     return a;
 }
 
+// The sum of the counts written in the strip above the frame (CENBIN): the numbers standing
+// above the top labelled tick of the left axis; -1 without a labelled left axis.
+inline int stripcounts(const Page& p) {
+    const Axis left = labels(p, true);
+    if (left.pos.empty()) return -1;
+    const double above = *std::max_element(left.pos.begin(), left.pos.end()) + 1;
+    int total = 0;
+    for (const Prim* t : p.of(Prim::Text)) {
+        bool ok = false;
+        const double v = number(t->text, &ok);
+        if (ok && t->xy[1] > above && t->angle == 0) total += static_cast<int>(v);
+    }
+    return total;
+}
+
 }  // namespace dp

@@ -159,16 +159,7 @@ TEST(McfPlot, BinnedEndsAddUpToTheUnits) {
     ASSERT_EQ(r.status, 0) << r.log.all();
     ASSERT_EQ(r.pages.size(), 1u);
     const Page& p = r.pages[0];
-    const dp::Axis left = dp::labels(p, true);
-    ASSERT_FALSE(left.pos.empty());
-    const double above = *std::max_element(left.pos.begin(), left.pos.end()) + 1;   // the strip over the top tick
-    int total = 0;
-    for (const Prim* t : p.of(Prim::Text)) {
-        bool ok = false;
-        const double v = dp::number(t->text, &ok);
-        if (ok && t->xy[1] > above && t->angle == 0) total += static_cast<int>(v);
-    }
-    EXPECT_EQ(total, 41);
+    EXPECT_EQ(dp::stripcounts(p), 41);
     const std::vector<Row> rows = reference("valve_nelson_ref.csv");
     EXPECT_EQ(p.markers().size(), rows.size());   // the events only
 }
@@ -196,11 +187,12 @@ TEST(McfPlot, GroupLayoutsAndTheDifference) {
         return v.size();
     };
     EXPECT_EQ(patterns(o.pages[0]), 2u);
-    // With steps the second group's curve and limits have a line type of their own beside the
-    // first's solid curve and dotted limits and the grid's dots; the legend shows both lines.
+    // With steps the second group's curve has a line type of its own beside the first's solid
+    // curve and dotted limits and the grid's dots, and its limits another (the curve's dashes
+    // with wider gaps), so that no curve is drawn like its limits; the legend shows both lines.
     dp::Run steps = run("overlay interpolate=step");
     ASSERT_EQ(steps.pages.size(), 1u);
-    EXPECT_EQ(patterns(steps.pages[0]), 4u);
+    EXPECT_EQ(patterns(steps.pages[0]), 5u);
     // Normal limits below 0 near the start do not take the MCF axis below 0.
     const dp::Axis left = dp::labels(o.pages[0], true);
     ASSERT_FALSE(left.value.empty());

@@ -1,6 +1,8 @@
 // What a reader takes off a device page must be there to read: an inset that keeps clear of
-// the reference lines' labels, tick labels along a turned probability axis that do not run
-// into one number, and a Weibayes inset that gives its confidence as given.
+// the reference lines' labels (on MCF plots too), tick labels along a turned probability axis
+// that do not run into one number, a Weibayes inset that gives its confidence as given,
+// binned censored counts that count every censored unit, and a legend that shows no sample of
+// a line that is nowhere drawn.
 #include "tests/unit/devplots/data.h"
 #include "tests/unit/devplots/fixture.h"
 
@@ -120,6 +122,80 @@ TEST(Readable, WeibayesInsetGivesTheConfidenceAsGiven) {
         std::string texts;
         for (const std::string& t : r.pages[0].texts()) texts += "[" + t + "]";
         EXPECT_TRUE(r.pages[0].hastext("90%")) << (statistical ? "statistical: " : "device: ") << texts;
+    }
+}
+
+// The diesel fans, 58 of 70 censored, the last at 11,500 hours: the counts of CENBIN (and of
+// CCENBIN, bins at the ticks only) in the strip above the frame add up to every censored fan.
+// The axis ended at 10,000 hours, the last failure's decade, and four fans were in no bin.
+TEST(Readable, BinnedCensoredCountsAddUpToEveryCensoredUnit) {
+    const std::string fans = testdata::file("data/lifedist/fans.csv");
+    for (const std::string opt : {"cenbin", "ccenbin"}) {
+        dp::Run r = dp::run("proc vitalyx data=d;\n distribution weibull;\n probplot hours*status(1) / " + opt + " noinset;\nrun;\n",
+                            {{"d", fans}});
+        ASSERT_EQ(r.status, 0) << r.log.all();
+        ASSERT_EQ(r.pages.size(), 1u);
+        const Page& p = r.pages[0];
+        const dp::Axis bottom = dp::labels(p, false);
+        ASSERT_FALSE(bottom.value.empty());
+        EXPECT_GE(*std::max_element(bottom.value.begin(), bottom.value.end()), 11500) << opt;
+        EXPECT_EQ(dp::stripcounts(p), 58) << opt;
+    }
+}
+
+// Two groups overlaid: with fitted lines the legend shows each symbol on a sample of its
+// group's line; with NOFITLINE no line is drawn, and the legend shows the symbols alone.
+TEST(Readable, OverlayLegendShowsLinesOnlyWhereTheyAreDrawn) {
+    std::string data = "batch,cycles\n";
+    const std::vector<double> t = testdata::bearingtimes();
+    for (size_t k = 0; k < t.size(); ++k) data += (k % 2 ? "second," : "first,") + std::to_string(t[k]) + "\n";
+    for (const bool nofit : {false, true}) {
+        dp::Run r = dp::run(std::string("proc vitalyx data=d;\n distribution weibull;\n probplot cycles = batch / overlay") +
+                                (nofit ? " nofitline" : "") + ";\nrun;\n",
+                            {{"d", data}});
+        ASSERT_EQ(r.status, 0) << r.log.all();
+        ASSERT_EQ(r.pages.size(), 1u);
+        const Page& p = r.pages[0];
+        for (const char* entry : {"first", "second"}) {
+            const Prim* e = p.text(entry);
+            ASSERT_NE(e, nullptr) << entry;
+            const double h = e->style.size / p.h * 100.0;
+            bool sample = false;   // a line ending left of the entry at its height
+            for (const Prim* q : p.of(Prim::Line)) {
+                const auto& c = q->xy;
+                sample = sample || (std::fabs(c[1] - c[3]) < 1e-9 && c[1] > e->xy[1] - 0.5 * h && c[1] < e->xy[1] + h &&
+                                    std::max(c[0], c[2]) <= e->xy[0] && std::min(c[0], c[2]) > e->xy[0] - 12);
+            }
+            EXPECT_EQ(sample, !nofit) << entry << (nofit ? " with NOFITLINE" : "");
+        }
+    }
+}
+
+// The valve seats' MCF with labelled reference lines: "40 days" stands in the upper left
+// corner, where the inset stood over it. The inset takes a corner that the labels, the curve,
+// its limits and its points leave clear.
+TEST(Readable, McfInsetKeepsClearOfTheLabelsAndTheCurve) {
+    dp::Run r = dp::run("proc vitalyx data=v;\n unitid engine;\n mcfplot days*n(-1) / interpolate=step vref=0.5 1"
+                        " vreflabels='half' 'one' href=40 400 hreflabels='40 days' '400 days';\n inset nunits nevents;\nrun;\n",
+                        {{"v", testdata::file("data/mcf/valve.csv")}});
+    ASSERT_EQ(r.status, 0) << r.log.all();
+    ASSERT_EQ(r.pages.size(), 1u);
+    const Page& p = r.pages[0];
+    const std::vector<Box> frames = outlines(p);
+    ASSERT_EQ(frames.size(), 1u) << "the inset's frame";
+    for (const std::string label : {"40 days", "400 days", "half", "one"}) {
+        const Prim* t = p.text(label);
+        ASSERT_NE(t, nullptr) << label;
+        EXPECT_FALSE(frames[0].meets(textbox(p, *t))) << label << " under the inset";
+    }
+    const Box& b = frames[0];
+    for (const auto& [x, y] : p.markers()) EXPECT_FALSE(x > b.x0 && x < b.x1 && y > b.y0 && y < b.y1) << "a point under the inset";
+    for (const Prim* q : p.of(Prim::Line)) {   // the steps of the curve and its limits
+        const auto& c = q->xy;
+        if (q->stroke.width > 0 && std::fabs(c[1] - c[3]) < 1e-9 && std::fabs(c[2] - c[0]) < 30) {
+            EXPECT_FALSE(c[1] > b.y0 && c[1] < b.y1 && std::max(c[0], c[2]) > b.x0 && std::min(c[0], c[2]) < b.x1)
+                << "a step under the inset at " << c[0] << "," << c[1];
+        }
     }
 }
 

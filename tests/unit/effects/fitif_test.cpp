@@ -5,6 +5,7 @@
 #include "proc/numeric/linalg.h"
 #include "tests/support/reference.h"
 #include "tests/unit/effects/fixture.h"
+#include "proc/effects/effects_internal.h"
 
 namespace efftest {
 namespace {

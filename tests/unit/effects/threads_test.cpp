@@ -4,7 +4,7 @@
 #include <atomic>
 #include <cstdarg>
 #include <map>
-#include "proc/effects/effects.h"
+#include "proc/effects/effects_internal.h"
 #include "proc/effects/workers.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/trees.h"

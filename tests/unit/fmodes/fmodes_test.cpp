@@ -11,7 +11,7 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/vyxstate.h"
 #include "proc/devgraph/devgraph.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 #include "proc/numeric/kernels.h"
 #include "proc/numeric/normal.h"
 #include "proc/numeric/stdquant.h"

@@ -12,7 +12,7 @@
 #include "host/module.h"
 #include "host/vec31_statements.h"
 #include "proc/framework/check.h"
-#include "proc/framework/zorduvex.h"
+#include "proc/framework/xinit.h"
 #include "runtime/host/hostinstance.h"
 #include "runtime/output/output.h"
 #include "runtime/session.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "proc/framework/analyses.h"
+#include "proc/main/analyses.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/vyxstate.h"
 #include "../../support/testhost.h"

@@ -9,9 +9,9 @@
 
 #include "host/hostdefs.h"
 #include "host/module.h"
-#include "proc/framework/vyxinit.h"
+#include "proc/main/vyxinit.h"
 #include "proc/vyxstate.h"
-#include "proc/framework/zorduvex.h"
+#include "proc/framework/xinit.h"
 #include "runtime/host/hostinstance.h"
 #include "runtime/output/output.h"
 #include "runtime/session.h"

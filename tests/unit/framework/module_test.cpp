@@ -10,7 +10,7 @@
 #include "host/instance.h"
 #include "host/module.h"
 #include "proc/framework/anchor.h"
-#include "proc/framework/zorduvex.h"
+#include "proc/main/zorduvex.h"
 #include "runtime/loader/module.h"
 
 extern "C" const imagerec* mcn_main(hostinst* instance, void* handle);

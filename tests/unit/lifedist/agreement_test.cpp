@@ -5,6 +5,7 @@
 #include "tests/unit/lifedist/fitfixture.h"
 
 #include <tuple>
+#include "proc/lifedist/lifedist_internal.h"
 
 using namespace fittest;
 

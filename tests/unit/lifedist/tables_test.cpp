@@ -5,6 +5,7 @@
 #include <cfloat>
 
 #include "proc/lifedist/fitshared.h"
+#include "proc/lifedist/lifedist_internal.h"
 
 using namespace fittest;
 

@@ -12,7 +12,7 @@
 
 #include "host/hostdefs.h"
 #include "proc/vyxstate.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 #include "runtime/output/output.h"
 #include "tests/support/testhost.h"
 

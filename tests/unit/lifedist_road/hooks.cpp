@@ -1,6 +1,6 @@
 // The analyses of this test executable: hooks of the tests instead of the real drivers.
 #include "fixture.h"
-#include "proc/framework/analyses.h"
+#include "proc/main/analyses.h"
 #include "proc/lifedist/lifedist.h"
 
 namespace lt {

@@ -5,7 +5,7 @@
 
 #include "fixture.h"
 #include "proc/framework/clsorder.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "fixture.h"
 #include "proc/devgraph/devgraph.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 
 namespace {
 
@@ -56,6 +56,26 @@ TEST_F(Options, ConfidenceMustLieStrictlyBetweenZeroAndOne) {
     analyze("analyze t / confidence=0.5;", [](vyxstate* s, int rc) {
         EXPECT_EQ(rc, 0);
         EXPECT_DOUBLE_EQ(s->opts.alpha, 0.5);
+    });
+}
+
+// FIT=WEIBAYES(CONF=) takes 0 to 1 in the grammar, but a confidence of 0 or 1 gives no
+// bound: ANALYZE kept CONF=1 as a confidence of 0 (and logged 0%). Both statements refuse the
+// two ends by name; a confidence a hair below 1 stays near 1 (-ln(1 - CONF), not 1 - CONF).
+TEST_F(Options, WeibayesConfidenceMustLieStrictlyBetweenZeroAndOne) {
+    for (const char* conf : {"0", "1"}) {
+        int rc = -1;
+        auto r = analyze(std::string("analyze t / shape=2 fit=weibayes(conf=") + conf + ");", [&](vyxstate*, int res) { rc = res; });
+        EXPECT_EQ(rc, RC_SPEC) << conf;
+        EXPECT_TRUE(lt::hasmsg(r.log, 2062, 'E')) << r.log.all();
+        int ran = 0;
+        r = probplot(std::string("probplot t / shape=2 fit=weibayes(conf=") + conf + ");", nullptr, &ran);
+        EXPECT_TRUE(lt::hasmsg(r.log, 2062, 'E')) << r.log.all();
+    }
+    analyze("analyze t / shape=2 fit=weibayes(conf=0.9999999999999999);", [](vyxstate* s, int rc) {
+        EXPECT_EQ(rc, 0);
+        EXPECT_GT(s->life.wbconf, 36.0);   // -ln(2^-53)
+        EXPECT_GT(weibayesconf(s), 0.999);
     });
 }
 

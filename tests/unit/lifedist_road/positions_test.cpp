@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "host/hostdefs.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 
 TEST(PlottingPositions, EdgeValuesOfEveryMethod) {
     double carry = 1;

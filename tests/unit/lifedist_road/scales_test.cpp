@@ -6,7 +6,7 @@
 #include "fixture.h"
 #include "proc/devgraph/devgraph.h"
 #include "proc/framework/clsorder.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "proc/framework/optslots.h"
 #include "proc/lifedist/bands.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 #include "proc/vyxstate.h"
 #include "runtime/output/program.h"
 #include "tests/support/reference.h"

@@ -10,6 +10,7 @@
 #include "runtime/datasets/library.h"
 #include "tests/unit/output/fixture.h"
 #include "tests/unit/output/htmlcheck.h"
+#include "proc/lifedist/lifedist_internal.h"
 
 namespace {
 

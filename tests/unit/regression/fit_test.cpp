@@ -10,6 +10,8 @@
 #include "proc/numeric/optimizer.h"
 #include "runtime/output/texts.h"
 #include "tests/unit/regression/fixture.h"
+#include "proc/regression/regression_internal.h"
+#include "proc/lifedist/lifedist_internal.h"
 
 using namespace mdltest;
 

@@ -11,7 +11,7 @@
 
 #include "proc/lifedist/lifedist.h"
 #include "proc/numeric/kernels.h"
-#include "proc/regression/regression.h"
+#include "proc/regression/regression_internal.h"
 #include "proc/vyxstate.h"
 #include "runtime/output/texts.h"
 #include "tests/support/fitfixture.h"

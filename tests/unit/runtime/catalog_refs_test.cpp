@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <cctype>
 #include <filesystem>
@@ -380,4 +381,38 @@ TEST(MessageCatalogs, EveryMessageTheCodeNamesHasAText) {
     std::string un;
     for (const auto& u : unresolved) un += "\n  " + u;
     if (!unresolved.empty()) std::cout << "[ note ] message numbers not worked out from the sources:" << un << "\n";
+}
+
+// Every name of proc/framework/msg*.h is a message of the catalog and of the kind its name
+// says: E510_X an error of catalog 510, T0_X a text of catalog 0, NHOST_X a note of the host's
+// own group (-1).
+TEST(MessageCatalogs, EveryMessageNameHasItsTextAndKind) {
+    const fs::path dir = fs::path(VITALYX_SOURCE_DIR) / "proc/framework";
+    std::vector<std::string> wrong;
+    int names = 0;
+    for (const auto& e : fs::directory_iterator(dir)) {
+        const std::string file = e.path().filename().string();
+        if (file.rfind("msg", 0) != 0 || e.path().extension() != ".h") continue;
+        std::ifstream in(e.path());
+        for (std::string line; std::getline(in, line);) {
+            const std::string t = trim(line);
+            const size_t eq = t.find(" = ");
+            if (t.size() < 4 || !std::isupper(static_cast<unsigned char>(t[0])) || eq == std::string::npos) continue;
+            const std::string name = t.substr(0, eq);
+            const size_t us = name.find('_');
+            const std::string group = name.substr(1, us == std::string::npos ? 0 : us - 1);
+            const int n = std::atoi(t.c_str() + eq + 3);
+            ++names;
+            const char kind = name[0];
+            const int g = group == "HOST" ? -1 : isnumber(group) ? std::stoi(group) : -2;
+            const rt::msg::Entry* m = g >= -1 ? rt::msg::find(g, n) : nullptr;
+            if (!m || m->kind != kind || std::string("ENWT").find(kind) == std::string::npos)
+                wrong.push_back(file + ": " + name + " = " + std::to_string(n) +
+                                (m ? std::string(" is of kind ") + m->kind : std::string(" has no text")));
+        }
+    }
+    EXPECT_GT(names, 300) << "the message names were not found in proc/framework/msg*.h";
+    std::string list;
+    for (const auto& w : wrong) list += "\n  " + w;
+    EXPECT_TRUE(wrong.empty()) << "message names that the catalogs do not bear out:" << list;
 }

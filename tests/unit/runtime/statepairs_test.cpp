@@ -277,6 +277,7 @@ TEST(StatePairs, EachStatementShowsWhatItShowsAloneAfterAnyOther) {
 
 #include "host/grammar.h"
 #include "proc/framework/grammar_tables.h"
+#include "proc/lifedist/lifedist_internal.h"
 
 namespace {
 

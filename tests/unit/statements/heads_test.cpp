@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include "proc/framework/optslots.h"
 #include "parsehelp.h"
+#include "proc/lifedist/lifedist_internal.h"
 
 using namespace vxtest;
 

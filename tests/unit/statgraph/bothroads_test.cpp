@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <set>
 
 #include "tests/unit/devplots/data.h"
 #include "tests/unit/devplots/fixture.h"
@@ -331,6 +332,27 @@ TEST(BothRoads, CurvesAtValuesOfASecondVariable) {
 }  // namespace
 
 namespace {
+
+// A power relation's stress axis from STRESSLOWER=180 to STRESSUPPER=270 (the insulation at
+// 190 to 260 degrees): the device road labels its two ends only (a log stress axis labels its
+// ends and the decades between, and none lies between), the statistical road labels 200 too,
+// where it labelled only the ends as well.
+TEST(BothRoads, ShortLogStressAxisBetweenGivenEnds) {
+    Roads r("proc vitalyx data=d;\n distribution lognormal;\n"
+            " relationplot hours = temp / relation=pow plotdata=data stresslower=180 stressupper=270;\nrun;\n",
+            {{"d", testdata::insulation}});
+    for (const dp::Run* run : {&r.device, &r.statistical}) {
+        const bool statistical = run == &r.statistical;
+        ASSERT_EQ(run->pages.size(), 1u);
+        const auto p = readpage(run->pages[0], {{Axis::Log, Axis::Log}});
+        ASSERT_EQ(p.size(), 1u);
+        std::set<std::string> below;   // the numbers under the frame
+        for (const Prim* t : run->pages[0].of(Prim::Text))
+            if (t->xy[1] < p[0].y0 && t->xy[0] > p[0].x0 - 5 && t->xy[0] < p[0].x1 + 5) below.insert(t->text);
+        EXPECT_TRUE(below.count("180") && below.count("270")) << (statistical ? "statistical" : "device");
+        EXPECT_EQ(below.count("200"), statistical ? 1u : 0u) << (statistical ? "statistical" : "device");
+    }
+}
 
 // The ends of the axes the user gives (LIFEUPPER, STRESSLOWER and STRESSUPPER on a relation plot
 // of the MODEL with a power relation; LIFELOWER, LIFEUPPER, PCTLOWER and PCTUPPER on a

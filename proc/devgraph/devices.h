@@ -1,12 +1,11 @@
 // Graphics modules and device descriptions: loading the graphics modules and starting
 // device graphics (ggsload), the description of a device with a cache kept in the host's
 // named storage (ggdvget), and the routines of the same group that nothing calls.
+// (ggsload, which the main routine calls, is declared in devgraph.h.)
 #pragma once
 #include "host/vec116_graphics.h"
+#include "proc/devgraph/devgraph.h"
 
-// 0 success; 1 a module, gginit or the library block failed (message 129/53 for a module);
-// -1 named storage, an exit routine or memory failed. The callers log 510/7, or 510/8 and 510/9.
-int ggsload(ggstate* gcb, int mode, int keep);
 // The description of the named device (8 characters), or null for a blank or unknown name.
 const ggdevice* ggdvget(const char name[8]);
 // A value of the device's description: its type, 1 for an ordinary device; 0 when unknown.

@@ -2,7 +2,7 @@
 #include "host/module.h"
 
 #include "proc/framework/anchor.h"
-#include "proc/framework/zorduvex.h"
+#include "proc/main/zorduvex.h"
 
 namespace {
 const char kNotice[] = "VITALYX life-data analysis procedure";

@@ -1,28 +1,20 @@
 // The main routine: one procedure step, BY group by BY group, statement by statement.
-#include "proc/framework/zorduvex.h"
+#include "proc/main/zorduvex.h"
 
-#include <cstring>
-
+#include "proc/framework/fndstmt.h"
 #include "proc/framework/hostgraphics.h"
-#include "proc/framework/analyses.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/poolscope.h"
-#include "proc/framework/vyxinit.h"
-#include "proc/vyxstate.h"
+#include "proc/framework/stmtkinds.h"
+#include "proc/framework/vyxxvgi.h"
+#include "proc/framework/stepend.h"
 #include "proc/framework/wobmth.h"
-
-int fndstmt(const char* keyword, stmtrec** last) {
-    modparse* mpb = curparse();
-    size_t n = std::strlen(keyword);
-    int count = 0;
-    for (stmtrec* r = mpb ? mpb->head : nullptr; r; r = r->next) {
-        if (std::strncmp(r->keyword, keyword, n) == 0) {
-            ++count;
-            *last = r;
-        }
-    }
-    return count;
-}
+#include "proc/framework/xinit.h"
+#include "proc/main/analyses.h"
+#include "proc/main/ownerscope.h"
+#include "proc/main/vyxinit.h"
+#include "proc/vyxstate.h"
 
 namespace {
 
@@ -30,7 +22,7 @@ namespace {
 bool rungroup(vyxstate* s) {
     s->pools.bypool = xmpoolc(8192, 8192, 4);
     if (!s->pools.bypool) {
-        xpmlog(510, 6);
+        xpmlog(510, E510_POOL_FAILED);
         return false;
     }
     s->inwork.stmtidx = 0;
@@ -40,7 +32,7 @@ bool rungroup(vyxstate* s) {
     stmtrec* model = nullptr;
     int nmodel = fndstmt("MODEL", &model);
     if (nmodel > 0) {
-        if (nmodel > 1) xpmlog(510, 77);
+        if (nmodel > 1) xpmlog(510, W510_MODEL_TWICE);
         s->inwork.curstmt = model;
         startstatement(s, StmtKind::Model);
         xpmstmt(model);
@@ -49,14 +41,14 @@ bool rungroup(vyxstate* s) {
             s->pools.utilfile = nullptr;
         }
         // A result other than 0 and 1 is the step's exit code; a table that failed inside MODEL
-        // ended the step by itself (stepend, or the host's exit code).
+        // ended the step by itself.
         const int rc = vyxmod(s);
         xpmstmt(nullptr);
         if (rc != 0) {
             if (rc != 1) xexit(rc, 0);
             return false;
         }
-        if (s->step.stepend || v_global_gcb_anchor->exitcode != 0) return false;
+        if (stepended(s)) return false;
     }
 
     for (stmtrec* r = curparse()->head; r; r = r->next) {
@@ -86,9 +78,9 @@ bool rungroup(vyxstate* s) {
         xpmstmt(nullptr);
         ++s->inwork.stmtidx;
         CleanUpDisk(s);
-        // A routine that ended the step (xexit) stops every statement and BY group after it:
-        // the fits say so in stepend, the host keeps the exit code of any other routine.
-        if (s->step.stepend || v_global_gcb_anchor->exitcode != 0) return false;
+        // A routine that ended the step stops every statement and BY group after it (the
+        // statement routines' results are not read).
+        if (stepended(s)) return false;
     }
     dropbypool(s);
     return true;
@@ -105,7 +97,7 @@ void runstep(vyxstate* s) {
         stmtrec* last = nullptr;
         int n = fndstmt("ANALYZE", &last);
         if (n > 0) {
-            if (n > 1) xpmlog(510, 90);
+            if (n > 1) xpmlog(510, W510_ANALYZE_TWICE_NO_DATA);
             if (!newstmtpool(s)) return;
             s->inwork.curstmt = last;
             startstatement(s, StmtKind::Analyze);
@@ -124,6 +116,7 @@ void runstep(vyxstate* s) {
 
 int zorduvex() {
     xinit();
+    namepoolowners();
     // The step area lives here for the whole step; zeroed whole, then linked.
     vyxarea area{};
     vyxstate* s = &area.s;
@@ -133,7 +126,7 @@ int zorduvex() {
 
     if (curparse()) runstep(s);
 
-    if (s->plot.gstarted && ggstop() != 0) xpmlog(510, 10);
+    if (s->plot.gstarted && ggstop() != 0) xpmlog(510, W510_GRAPHICS_NOT_STOPPED);
     int32_t rc = 0;
     if (s->out.outmgr) {
         rc = obrelease(s->out.outmgr);

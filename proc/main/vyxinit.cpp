@@ -1,25 +1,26 @@
 // Initialisation of a step: output environment and manager, the parse, the PROC-level
 // statements, FMODE, MAKE, statement counts and the start of device graphics.
-#include "proc/framework/vyxinit.h"
+#include "proc/main/vyxinit.h"
 
 #include <cstring>
 
 #include "proc/framework/destctx.h"
-#include "proc/framework/devices.h"
-#include "proc/framework/analyses.h"
+#include "proc/devgraph/devgraph.h"
+#include "proc/framework/fndstmt.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/msg0.h"
+#include "proc/framework/msg510.h"
 #include "proc/framework/noeffect.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/prssetup.h"
-#include "proc/vyxstate.h"
+#include "proc/framework/stmtkinds.h"
 #include "proc/framework/wobmth.h"
-#include "proc/framework/zorduvex.h"
-
+#include "proc/framework/xinit.h"
+#include "proc/vyxstate.h"
 
 namespace {
 
-constexpr int MSG_DEFAULT_DIST = 2021;   // no DISTRIBUTION statement: the normal distribution is fitted
 
 // Ends the step on a negative output-object result.
 int fatal(int32_t rc) {
@@ -72,7 +73,7 @@ int startmanager(vyxstate* s) {
     s->out.outmgr = static_cast<obobject*>(create[2].v.p);
 
     wobitem query[] = {obflag(OBK_STARTQUERY, 1), obint(OBK_PLACE, -1), obint(OBK_LAYOUT, 1),
-                       obptr(OBK_TEXT, OBT_TEXT, rdxmsg(0, 1))};
+                       obptr(OBK_TEXT, OBT_TEXT, rdxmsg(0, T0_PROC_TITLE))};
     int32_t rc = wobmth(s->out.outmgr, nullptr, OB_QUERY, 4, query);
     if (rc < 0) return fatal(rc);
 
@@ -80,7 +81,7 @@ int startmanager(vyxstate* s) {
     rc = obquerycall(s->out.outmgr, 1, sg);
     if (rc < 0) return fatal(rc);
     s->optsw.rdxgraph = sg[0].flag ? 1 : 0;
-    if (s->optsw.rdxgraph) xpmlog(510, 585);
+    if (s->optsw.rdxgraph) xpmlog(510, N510_STATGRAPH_ON);
     return 0;
 }
 
@@ -90,7 +91,7 @@ int readdata(vyxstate* s, stmtrec* proc) {
     const optslot* dist = stmtslot(proc, slot::proc::DIST);
     s->optsw.distcode = dist ? static_cast<uint32_t>(dist->num) : 0;
     if (!s->inputw.dsin && (!dist || (s->optsw.distcode != DIST_POISSON && s->optsw.distcode != DIST_BINOMIAL))) {
-        xpmlog(510, 2);
+        xpmlog(510, E510_NO_DATA_SET);
         return RC_SETUP;
     }
     xvsele(s->inputw.dsin);
@@ -139,7 +140,7 @@ int readfmode(vyxstate* s) {
 
     f.nvars = count(fm, slot::fmode::VAR);
     if (f.nvars > 1) {
-        xpmlog(510, 69);
+        xpmlog(510, E510_FMODE_TWO_VARIABLES);
         return RC_SPEC;
     }
     if (f.nvars == 0) return 0;
@@ -148,7 +149,7 @@ int readfmode(vyxstate* s) {
     s->inputw.procvars[3] = f.desc;
     f.nvals = count(fm, slot::fmode::VALUES);
     if (f.nvals == 0) {
-        xpmlog(510, 70);
+        xpmlog(510, E510_FMODE_NO_VALUES);
         return RC_SPEC;
     }
     poolobj* pool = v_global_gcb_anchor->pool;
@@ -234,7 +235,7 @@ void defaultdistnote(const vyxstate* s, const stmtrec* proc) {
         const StmtKind k = stmtkind(r->keyword);
         if (k == StmtKind::Analyze || k == StmtKind::Probplot || k == StmtKind::Relationplot ||
             std::strncmp(r->keyword, "MODEL", 5) == 0) {
-            xpmlog(510, MSG_DEFAULT_DIST);
+            xpmlog(510, N510_DEFAULT_DISTRIBUTION);
             return;
         }
     }
@@ -260,7 +261,7 @@ int startgraphics(vyxstate* s) {
     rc = ggsload(g, 0, 0);
     if (blank) std::memset(g->device, ' ', 8);
     zqdfree(&s->plot.gdest);
-    if (rc == 1) xpmlog(510, 7);
+    if (rc == 1) xpmlog(510, E510_GRAPHICS_NOT_LOADED);
     if (rc != 0) s->plot.gstarted = 0;
     return rc;
 }

@@ -1,0 +1,191 @@
+// What the files of proc/devgraph share that no other folder uses; what other folders use is
+// declared in the public header, devgraph.h, which this one includes.
+#pragma once
+#include "proc/devgraph/devgraph.h"
+
+// ---- the relation plot
+// The relation panel of a probability-plot page. 0; 1 after xmemmsg; 1020 after 510/22.
+int vyxrplt(vyxstate* s);
+// Boxes of the stress levels (PLOTDATA=BOXES). 0.
+int vyxbox(vyxstate* s);
+
+// The percentile lines: pctcount x ncurve x npts (stress, life) pairs, life on the scale of
+// the fit (log life for the log-location distributions); null when there is no memory
+// (after xmemmsg).
+double* regper(vyxstate* s);
+// The parameter vector pctl reads, pointed at a pair of the holder's for as long as the
+// holder lives and given back when it ends (get_parm writes the pair).
+struct ParmPair {
+    vyxstate* s;
+    double* saved;
+    double pair[2] = {0.0, 1.0};
+    explicit ParmPair(vyxstate* st);
+    ~ParmPair();
+    ParmPair(const ParmPair&) = delete;
+    ParmPair& operator=(const ParmPair&) = delete;
+};
+// The index among the MODEL's continuous variables of data-set variable var, or -1.
+int continuousindex(const levstate* ls, int32_t var);
+// The index of the statement's stress variable among the continuous variables of the MODEL's
+// fit; -1 when there is no fit or the stress variable is not one of them.
+int modelstressindex(const vyxstate* s);
+// The MODEL's location and scale where every CLASS variable of the MODEL takes level
+// `level`, every continuous variable its mean over the MODEL's rows and continuous variable k
+// the value x: written into the first two estimates of the parameter block (parmvec.block;
+// both missing when the MODEL gives none there). row (optional) receives the design row: one cell
+// per MODEL effect, then one per LOGSCALE effect.
+void get_parm(vyxstate* s, int level, double x, int k, descell* row);
+// One relation-plot page of the REGRESSION fit: data markers, symbol legend and the
+// percentile lines. 0, or 1 after xmemmsg (or after 510/15, the step ended).
+int regplt(vyxstate* s, const double* pctlines);
+// Sorts the plot rows of utilfile (stress, life, code[, frequency]) by stress, then life,
+// and makes the sorted file the utilfile. 0, or 1 after a message.
+int sortxy(vyxstate* s);
+// The frame of the percentile-line legend around the plot area (RPLEGEND), then the
+// legend record's pool released.
+void pctlegendframe(vyxstate* s);
+// Whether the relation panel draws a percentile line through the levels' own fits: two levels
+// with a line of their fit, or one whose line the MODEL carries on to the ends of the span.
+bool levellinesdrawn(const vyxstate* s);
+
+// The symbol legend in the lower left of the frame: entries of the marker kinds that had
+// points (exact, right-, left-censored) by the response form; the exact entry is left out
+// when skipexact is set.
+struct ggmarkblk;
+void symlegend(vyxstate* s, const ggmarkblk* blocks, const int* colors, const bool* seen, bool skipexact);
+
+// ---- options, annotate data sets, grid, labels and title
+// Options of the plot statements as the drawing code reads them: a colour or symbol name
+// given once or as a list, a line type given as a number or a list. Past the end of a list
+// the last entry stands (each group repeats the previous group's value).
+// Entries of the option (a single value counts 1); 0 when absent or an empty list.
+int optcount(const stmtrec* r, int slot);
+// The k-th name (the last when k is past the end), blank padded to 8; false when absent.
+bool optname(const stmtrec* r, int slot, int k, char out[8]);
+// The text of a name or quoted-string option and its length; null when absent.
+const char* opttext(const stmtrec* r, int slot, int* length);
+
+// The annotate data set's copy for the destination (devgraph.h: vyxanno): 0 when the copy is
+// ready (annolib), 1 on failure (a message is given).
+int vyxatrn(vyxstate* s);
+
+// Grid lines, axis labels and the title of a probability-plot page.
+// The reference grid of a panel: probability-axis lines (and minor ones with MPGRID), life-axis
+// lines (and minor ones on a log axis with MINORLOGGRID).
+int vyxggrd(vyxstate* s);
+// The labels of the horizontal and the vertical axis, centred over the page's panels.
+int vyxghlb(vyxstate* s);
+int vyxgvlb(vyxstate* s);
+// A title line above the frame.
+int vyxgttl(vyxstate* s);
+
+// ---- the inset, the page layout and the reference lines
+// The inset's fonts and colours (devgraph.h: insetrec); mode 1 when an INSET statement is
+// read, 0 otherwise.
+void SetGraphics(vyxstate* s, insetrec* r, int mode, ggtext* t);
+
+// Page layout of a device plot, refilled for every output destination: vyxgini starts the
+// graph on the destination (catalog, page window), vyxpmar takes the fonts, gaps and tick
+// label sizes, vyxppag computes the frame, the panels and the data-to-page factors.
+enum : int { RC_SKIPDEST = 20001 };   // a later destination named DOCUMENT: skipped
+
+int vyxgini(vyxstate* s);
+void vyxpmar(vyxstate* s);
+int vyxppag(vyxstate* s);
+
+// The stress reference lines of the relation plot (SREF), and the crossings of a reference
+// line with the fitted lines (devgraph.h: vyxghrl, vyxgvrl).
+void vyxgsrl(vyxstate* s);
+// value: already on the axis's scale (log10 or quantile); labelled: the reference line got a label.
+void hintersct(vyxstate* s, grpnode* group, double value, int labelled, int ltype);
+void vintersct(vyxstate* s, grpnode* group, double value, int labelled, int ltype, double* labely, int* labelstep);
+
+// ---- nice axis scaling (devgraph.h: zqscale)
+// Results of zqscale besides an interval count (>= 0).
+enum : int {
+    ZQS_NOCOUNT = -1,     // n is 0
+    ZQS_BADNICE = -2,     // a nice value outside [1, 10] (or not a number)
+    ZQS_NOFIT = -4,       // exact count: no nice value reaches it within five decade shifts
+    ZQS_NEGATIVE = -5,    // the interval count came out negative, or the range has no usable scale
+};
+
+// The steps of the search, for the tests and for callers that need one of them.
+void bubbles(double a[], int k);
+double mypow10(int e);
+double initscale(const double nice[], double thr[], int m, scale* out);
+int setscale(const double nice[], scale* out, double* mlo, double p, double tol);
+int round1(const double nice[], double thr[], int k, scale* out, char side, double tol);
+int round2(double nice[], double thr[], int k, scale* out, char side, double tol);
+
+// ---- text, the axis pieces, SQUARE, segments, symbols
+// A text record with the plot's text colour, the layout's value font and the height.
+ggtext plottext(const vyxstate* s, double height);
+
+// Draws the text record's text at (x, y).
+inline void drawtext(ggtext& t, const char* text, int len, double x, double y) {
+    t.text = text;
+    t.len = len;
+    t.x = static_cast<float>(x);
+    t.y = static_cast<float>(y);
+    ggstr(0, &t);
+}
+
+namespace axisparts {
+
+// A tick label of at most 16 characters in buf (blank padded); code is the formatter's
+// decimals argument, changed to the exponent form's when the label took one, and the label
+// is then formatted again in that form. The label's length.
+inline int ticklabel(char buf[16], double v, int* code) {
+    std::memset(buf, ' ', 16);
+    int nd = 0;
+    int len = shwylab(buf, v, &nd, code, 1);
+    if (*code < 0) len = shwylab(buf, v, &nd, code, 1);
+    return len;
+}
+
+// A panel follows above this one (devgraph.h: panelright).
+bool panelabove(const vyxstate* s);
+
+}  // namespace axisparts
+
+// SQUARE: the frame shrinks along its longer side to make the plot area square.
+inline void squareframe(plotlay* f) {
+    const ggdevice* dev = f->gctx ? f->gctx->device : nullptr;
+    if (!dev) return;
+    const double w = dev->pagew * f->fw / 100.0, h = dev->pageh * f->fh / 100.0;
+    if (h >= w) {
+        const double d = ggl2pct(0, GGU_INCHES, 2, (h - w) / 2);
+        f->sqdy = d;
+        f->fh -= 2 * d;
+        f->fy += d;
+        f->vfac = f->fh / (f->vmax - f->vmin);
+        f->voff = f->fy - f->vmin * f->vfac;
+    } else {
+        const double d = ggl2pct(0, GGU_INCHES, 1, (w - h) / 2);
+        f->sqdx = d;
+        f->fw -= 2 * d;
+        f->fx += d;
+        f->hfac = f->fw / (f->hmax - f->hmin);
+        f->hoff = f->fx - f->hmin * f->hfac;
+    }
+}
+
+// Graphics segments: opens and selects the segment of a new page; words are the graphics-output
+// words.
+void* vyxsgmt(vyxstate* s, void* words[2]);
+
+// Symbols, colours and patterns of a device plot: vyxsymb builds the style records of the
+// groups, vyxgpat fetches the pattern names, vyxgcol resolves the colour of every role per
+// page (vyxgfrm, devgraph.h, fills the frame with them). Each choice follows one order: the
+// statement's option, the output style's element (when the graphics context says styles are
+// in use), the device's default.
+//
+// Records: symarr[k] the line attributes of group k (line type, line colour), symcomp[k] its
+// point attributes (plot symbol and colour), symcens[k] its censored marks. The relation plot
+// keeps its records in gstyles: the exact, right- and left-censored marks, then one record per
+// PLOTFIT line, then the levels' records.
+enum : int { GS_EXACT = 0, GS_RIGHT = 1, GS_LEFT = 2, GS_PCT = 3 };
+
+int vyxsymb(vyxstate* s);
+void vyxgpat(vyxstate* s);
+int vyxgcol(vyxstate* s);

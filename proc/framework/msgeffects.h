@@ -1,0 +1,53 @@
+// The names of the messages of the effects library's catalogs 172 (levels, reference levels,
+// reading), 174 (EFFECT statements, worker threads) and 210 (the PERFORM statement); a name
+// is the message's kind (E an error, W a warning, N a note), the catalog and what it says.
+#pragma once
+
+enum : int {
+    // 172.msg
+    W172_CLASS_FORMAT_SHORT = 14,
+    E172_OBS_UNREAD = 15,
+    E172_REF_LEVEL_UNKNOWN = 394,
+    W172_CLASS_ONE_LEVEL = 398,
+
+    // 174.msg
+    E174_EFFECT_KIND_SETTINGS = 23,
+    E174_EFFECT_NEEDS_CLASS = 24,
+    E174_EFFECT_NEEDS_NUMERIC = 25,
+    W174_TPF_KNOTS_EQUAL = 26,
+    W174_TPF_NO_BOUNDS = 27,
+    W174_TPF_NO_BOUNDARY_KNOTS = 28,
+    W174_BOUNDS_EXCLUDED = 29,
+    N174_CONSTRUCTED_EFFECTS = 34,
+    E174_WORKER_FP_OVERFLOW = 43,               // to E174_WORKER_INT_DIVIDE: a worker's math codes 1 to 9
+    E174_WORKER_FP_UNDERFLOW = 44,
+    E174_WORKER_FP_DIVIDE = 45,
+    E174_WORKER_FP_INVALID = 46,
+    E174_WORKER_FP_INEXACT = 47,
+    E174_WORKER_FP_STACK = 48,
+    E174_WORKER_FP_DENORMAL = 49,
+    E174_WORKER_INT_OVERFLOW = 50,
+    E174_WORKER_INT_DIVIDE = 51,
+    E174_WORKER_MATH_DOMAIN = 52,
+    E174_WORKER_MATH_RANGE = 53,
+    E174_WORKER_MATH_PRECISION = 54,
+    E174_WORKER_ERROR = 55,
+    E174_WORKER_NO_MEMORY = 56,
+    W174_TPF_KNOTS_LIST = 60,
+    E174_BSPLINE_TOO_FEW_KNOTS = 61,
+    W174_KNOT_REPEATS_DROPPED = 62,
+    E174_KNOT_OUTSIDE_RANGE = 63,
+    W174_SEPARATOR_TOO_LONG = 64,
+    W174_SEPARATOR_EMPTY = 65,
+    W174_WORKER_STOP_ERROR = 66,
+    E174_EFFECT_NO_VARIABLES = 67,
+    W174_LIST_KNOTS_NO_BOUNDS = 68,
+    E174_POLY_CLASS_VARIABLE = 69,
+    E174_POLY_NOT_CENTRED = 70,
+    E174_POLY_NOT_SCALED = 71,
+    W174_FORBID_AND_ASK = 72,
+    E174_SPLINE_NO_COLUMNS = 73,
+
+    // 210-effects.msg
+    W210_PERFORM_TWICE = 1300,
+};
