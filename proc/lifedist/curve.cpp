@@ -214,7 +214,7 @@ int onerow(curvepass& c, const double* row) {
             c.kuset = true;
         }
     } else {
-        c.delta = (c.n + 1 - c.R) / c.natrisk;
+        c.delta = rankstep(c.n, c.R, c.natrisk, w);
     }
 
     double lower = 0, upper = 0;

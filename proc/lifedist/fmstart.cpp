@@ -59,7 +59,7 @@ public:
         return p;
     }
     void censored(double w) {
-        c_ = (n_ + 1 - r_) / a_;
+        c_ = rankstep(n_, r_, a_, w);
         if (!atrisk_) a_ -= w;
     }
 

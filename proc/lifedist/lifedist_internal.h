@@ -30,6 +30,9 @@ double vyxmrk1(double a, double i, double n, double* carry, double d);   // MEDR
 double vyxkm(double a, double i, double n, double* carry, double d);     // KM
 double vyxmkm(double a, double i, double n, double* carry, double d);    // MKM
 double vyxna(double a, double i, double n, double* carry, double d);     // NA
+// The adjusted-rank increment after a censored row of weight w with a units at risk before it
+// (the row included): (n + 1 - R) over one more than the units beyond the row, never less than a.
+double rankstep(double n, double R, double a, double w);
 
 // ---- nonparametric estimates, least squares and the Turnbull estimate
 int vyxcrv(vyxstate* s, grpnode* g);           // curve of one sorted group; 0 or a failure
