@@ -37,8 +37,8 @@ double minorstep(double p) {
 // Text of the life axis: the response's label, else a message naming the distribution and
 // the variable(s); for the default form (too long a label) the bare message `fallback`.
 int lifelabel(const vyxstate* s, char* buf, int size, bool fallback) {
-    const vardesc* v1 = s->input.rspvars[0];
-    const vardesc* v2 = s->input.rspvars[1];
+    const vardesc* v1 = s->input.rspvars[RV_TIME];
+    const vardesc* v2 = s->input.rspvars[RV_SECOND];
     const bool thr = s->work.thrflags[TH_GIVEN] != 0;
     if (!v1) return xpmstr(buf, size, 510, T510_PERCENT);
     const char* dist = s->opts.labels[LB_DIST];

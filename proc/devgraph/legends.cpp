@@ -95,21 +95,21 @@ int grouplegend(vyxstate* s) {
     if (!entries(s, l, s->groups.nplotgrp)) return 1;
     uint32_t e = 0;
     if (s->groups.nclass == 2) {
-        const uint32_t n1 = s->groups.nlev[1], n2 = s->groups.nlev[0];
+        const uint32_t n1 = s->groups.nlev[NLEV_FIRST], n2 = s->groups.nlev[NLEV_SECOND];
         for (uint32_t r = 0; r < n1; ++r)
             for (uint32_t c = 0; c < n2 && e < l->count; ++c) {
                 if (!s->groups.grpgrid || !s->groups.grpgrid[r * n2 + c]) continue;   // an empty cell has no entry
                 char k1[16], k2[16];
-                std::memcpy(k1, s->groups.levkeys[0] + 16 * r, 16);
-                std::memcpy(k2, s->groups.levkeys[1] + 16 * c, 16);
+                std::memcpy(k1, s->groups.levkeys[CV_FIRST] + 16 * r, 16);
+                std::memcpy(k2, s->groups.levkeys[CV_SECOND] + 16 * c, 16);
                 int l1 = wzstjus(k1, 16, 'l'), l2 = wzstjus(k2, 16, 'l');
                 legent& en = l->entries[e++];
                 en.len = static_cast<uint16_t>(join2(en.text, kEntry, k1, l1, k2, l2));
             }
         l->count = e;
-    } else if (s->groups.nclass == 1 && s->groups.levkeys[0]) {
+    } else if (s->groups.nclass == 1 && s->groups.levkeys[CV_FIRST]) {
         for (uint32_t i = 0; i < l->count; ++i) {
-            std::memcpy(l->entries[i].text, s->groups.levkeys[0] + 16 * i, 16);
+            std::memcpy(l->entries[i].text, s->groups.levkeys[CV_FIRST] + 16 * i, 16);
             l->entries[i].len = static_cast<uint16_t>(wzstrip(l->entries[i].text, 16));
         }
     }

@@ -200,15 +200,15 @@ int lifescl(vyxstate* s, double lo, double hi) {
 int stressscl(vyxstate* s, double smin, double smax) {
     const auto& p = s->popt.pflags;
     const uint32_t rel = s->opts.stressrel;
-    const int nlev = static_cast<int>(s->groups.nlev[1]);
+    const int nlev = static_cast<int>(s->groups.nlev[NLEV_FIRST]);
     for (int i = 0; i < nlev; ++i) {
-        if (!ismissing(s->opts.stress_fn(s->groups.levvals[0][i]))) continue;
+        if (!ismissing(s->opts.stress_fn(s->groups.levvals[CV_FIRST][i]))) continue;
         const int msg = rel == 1 || rel == 4 ? E510_ARRHENIUS_UNDEFINED
                         : rel == 3           ? E510_POW_STRESS_NOT_POSITIVE
                         : rel == 5           ? E510_LOGISTIC_STRESS_RANGE
                                              : 0;
         if (msg == 0) continue;
-        xpmlog(510, msg, txtarg(s->groups.clsnames[0], s->groups.clsnamelen[0]), s->groups.levvals[0][i]);
+        xpmlog(510, msg, txtarg(s->groups.clsnames[CV_FIRST], s->groups.clsnamelen[CV_FIRST]), s->groups.levvals[CV_FIRST][i]);
         return 1;
     }
     int& nst = s->work.axopt[AO_NSTRESSTICK];

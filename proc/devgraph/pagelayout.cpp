@@ -306,15 +306,15 @@ void vyxpmar(vyxstate* s) {
     if (s->groups.nclass == 1) {
         if (p.layoutv) f->lmarg2 = strip * f->chdiv + f->lblsp;
         if (p.layouth) f->tmarg2 = strip + f->hlblh;
-        if (s->groups.clslabgiven[0]) {
+        if (s->groups.clslabgiven[CV_FIRST]) {
             if (p.layoutv) f->lmarg2 += strip * f->chdiv + f->tilegaph;
             if (p.layouth) f->tmarg2 += strip + f->tilegapv;
         }
     } else if (s->groups.nclass == 2) {
         f->lmarg2 = strip * f->chdiv + f->lblsp;
         f->tmarg2 = f->hlblh + strip;
-        if (s->groups.clslabgiven[0]) f->lmarg2 += strip * f->chdiv + f->tilegaph;
-        if (s->groups.clslabgiven[1]) f->tmarg2 += strip + f->tilegapv;
+        if (s->groups.clslabgiven[CV_FIRST]) f->lmarg2 += strip * f->chdiv + f->tilegaph;
+        if (s->groups.clslabgiven[CV_SECOND]) f->tmarg2 += strip + f->tilegapv;
     }
 }
 
@@ -337,7 +337,7 @@ int vyxppag(vyxstate* s) {
     if (s->groups.nclass == 1) {
         pages = nrows > 1 ? (g + nrows - 1) / nrows : ncols > 1 ? (g + ncols - 1) / ncols : g;
     } else if (s->groups.nclass == 2) {
-        const int m = static_cast<int>(s->groups.nlev[0]);
+        const int m = static_cast<int>(s->groups.nlev[NLEV_SECOND]);
         if (nrows >= 2 && ncols >= 2)
             pages = ((g + nrows - 1) / nrows) * ((m + ncols - 1) / ncols);
         else if (nrows == 1 && ncols >= 2)

@@ -51,8 +51,8 @@ void PageDriver::axislabels() {
 }
 
 grpnode* PageDriver::cell(int r, int c) const {
-    VX_EXPECT(r >= 0 && r < int64_t{s->groups.nlev[1]} && c >= 0 && c < int64_t{s->groups.nlev[0]}, "a cell of the grid of two class variables");
-    const int cols = static_cast<int>(s->groups.nlev[0]);
+    VX_EXPECT(r >= 0 && r < int64_t{s->groups.nlev[NLEV_FIRST]} && c >= 0 && c < int64_t{s->groups.nlev[NLEV_SECOND]}, "a cell of the grid of two class variables");
+    const int cols = static_cast<int>(s->groups.nlev[NLEV_SECOND]);
     return s->groups.grpgrid ? s->groups.grpgrid[static_cast<int64_t>(r) * cols + c] : nullptr;
 }
 

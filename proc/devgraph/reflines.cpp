@@ -201,7 +201,7 @@ void fittedgroups(vyxstate* s, const grpnode* group, F&& each) {
         return;
     }
     if (s->groups.nclass == 2 && s->groups.grpgrid) {
-        for (uint32_t k = 0; k < s->groups.nlev[0] * s->groups.nlev[1]; ++k)
+        for (uint32_t k = 0; k < s->groups.nlev[NLEV_SECOND] * s->groups.nlev[NLEV_FIRST]; ++k)
             if (s->groups.grpgrid[k] && !s->groups.grpgrid[k]->nofit) each(s->groups.grpgrid[k]);
     } else if (s->groups.nclass == 1) {
         for (grpnode* g = s->groups.grplist.head; g; g = g->next)

@@ -170,7 +170,7 @@ double* modellines(vyxstate* s, regpstate* rp) {
 // The lines through the stress levels' own fits: one point per level.
 double* levellines(vyxstate* s, regpstate* rp) {
     rp->ncurve = 1;
-    const int n = static_cast<int>(s->groups.nlev[1]);
+    const int n = static_cast<int>(s->groups.nlev[NLEV_FIRST]);
     rp->npts = n;
     const int np = static_cast<int>(s->opts.pctcount);
     const int64_t bytes = int64_t(np) * n * 16;
@@ -188,7 +188,7 @@ double* levellines(vyxstate* s, regpstate* rp) {
             pv.pair[1] = g->scale;
             double life = hostmissing();
             if (!g->nofit) pctl(s, q, &life);
-            const double v = s->groups.levvals[0] ? s->groups.levvals[0][j] : hostmissing();
+            const double v = s->groups.levvals[CV_FIRST] ? s->groups.levvals[CV_FIRST][j] : hostmissing();
             double* at = out + 2 * (static_cast<int64_t>(i) * n + j);
             at[0] = s->popt.rplotopt && s->opts.stress_fn ? s->opts.stress_fn(v) : v;
             at[1] = life;
@@ -216,7 +216,7 @@ usedvars usedvariables(const levstate* ls) {
     return v;
 }
 
-int modelstressindex(const vyxstate* s) { return continuousindex(mdllevstate(s), s->groups.clsvars[0]); }
+int modelstressindex(const vyxstate* s) { return continuousindex(mdllevstate(s), s->groups.clsvars[CV_FIRST]); }
 
 void get_parm(vyxstate* s, int level, double x, int k, descell* row) {
     double* out = s->life.parmvec.block;

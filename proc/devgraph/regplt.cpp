@@ -138,10 +138,10 @@ int64_t writerows(vyxstate* s, double* buf, int R, int W) {
         if (rc) return -1;
         return flush() ? rows : -1;
     }
-    const int n = static_cast<int>(s->groups.nlev[1]);
+    const int n = static_cast<int>(s->groups.nlev[NLEV_FIRST]);
     int j = 0;
-    for (grpnode* g = s->groups.grplist.head; g && j < n && s->groups.levvals[0]; g = g->next, ++j) {
-        const double x = stresspage(s, s->groups.levvals[0][j]);
+    for (grpnode* g = s->groups.grplist.head; g && j < n && s->groups.levvals[CV_FIRST]; g = g->next, ++j) {
+        const double x = stresspage(s, s->groups.levvals[CV_FIRST][j]);
         if (missing(x)) continue;
         const int rc = eachrow(s, g, [&](const double* r) {
             double y;

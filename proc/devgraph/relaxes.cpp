@@ -34,8 +34,8 @@ double stressat(const stmtopts& opts, double v) {
 void fitlevels(Panel& a) {
     vyxstate* s = a.s;
     plotlay* f = a.f;
-    const int n = static_cast<int>(s->groups.nlev[1]);
-    const double* lv = s->groups.levvals[0];
+    const int n = static_cast<int>(s->groups.nlev[NLEV_FIRST]);
+    const double* lv = s->groups.levvals[CV_FIRST];
     const double* t = f->rticks;
     const int nt = f->nrtickv;
     const bool boxes = s->work.pageflags.boxes, data = s->work.pageflags.data;
@@ -146,18 +146,18 @@ void stressaxis(Panel& a, int gridtype) {
 void stresstitle(Panel& a) {
     vyxstate* s = a.s;
     plotlay* f = a.f;
-    const char* text = s->groups.clslabgiven[0] && s->groups.clslablen[0] > 0 ? s->groups.clslabels[0] : s->groups.clsnames[0];
-    int len = s->groups.clslabgiven[0] && s->groups.clslablen[0] > 0 ? s->groups.clslablen[0] : s->groups.clsnamelen[0];
+    const char* text = s->groups.clslabgiven[CV_FIRST] && s->groups.clslablen[CV_FIRST] > 0 ? s->groups.clslabels[CV_FIRST] : s->groups.clsnames[CV_FIRST];
+    int len = s->groups.clslabgiven[CV_FIRST] && s->groups.clslablen[CV_FIRST] > 0 ? s->groups.clslablen[CV_FIRST] : s->groups.clsnamelen[CV_FIRST];
     len = std::min(len, 256);
     a.t.align = 1;
     double w = textwidth(a.t, text, len);
-    if (w > f->fw && text != s->groups.clsnames[0]) {
+    if (w > f->fw && text != s->groups.clsnames[CV_FIRST]) {
         if (!f->lblwarned) {
             f->lblwarned = 1;
             xpmlog(510, W510_AXIS_LABEL_TOO_WIDE, txtarg(text, len));
         }
-        text = s->groups.clsnames[0];
-        len = s->groups.clsnamelen[0];
+        text = s->groups.clsnames[CV_FIRST];
+        len = s->groups.clsnamelen[CV_FIRST];
         w = textwidth(a.t, text, len);
     }
     if (w > f->fw && w > 0) {
@@ -191,7 +191,7 @@ void lifetitle(Panel& a) {
             len = wzstrip(buf, xpmstr(buf, 40, 510, T510_PERCENT));
         }
     } else {
-        const vardesc* v = s->input.rspvars[0];
+        const vardesc* v = s->input.rspvars[RV_TIME];
         bool fits = false;
         if (v && v->labellen > 0) {
             len = std::min<int>(v->labellen, 256);

@@ -164,7 +164,7 @@ void modelends(vyxstate* s, int i, const double* pts, int n, int k, const symrec
 // The percentile lines through the levels' own estimates.
 int levellines(vyxstate* s) {
     const plotlay* f = s->plot.frame;
-    const int n = static_cast<int>(s->groups.nlev[1]);
+    const int n = static_cast<int>(s->groups.nlev[NLEV_FIRST]);
     const int np = static_cast<int>(s->opts.pctcount);
     if (!s->plot.lvlpct || n <= 0 || np <= 0) return 0;
     auto* pts = static_cast<double*>(poolbytes(s->pools.stmtpool, int64_t(n) * 16, poolflag::raw));
@@ -180,7 +180,7 @@ int levellines(vyxstate* s) {
     for (int i = 0; i < np; ++i) {
         const symrec* line = st ? st + GS_PCT + i : nullptr;
         for (int j = 0; j < n; ++j) {
-            pts[2 * j] = s->groups.levvals[0] ? stressx(s, s->groups.levvals[0][j]) : hostmissing();
+            pts[2 * j] = s->groups.levvals[CV_FIRST] ? stressx(s, s->groups.levvals[CV_FIRST][j]) : hostmissing();
             double y = s->plot.lvlpct[(static_cast<size_t>(j) * np + i) * PCT_WORDS];
             if (!missing(y)) {
                 y = (ln ? y * kLog10e : y) * f->vfac + f->voff;
@@ -291,7 +291,7 @@ int vyxbox(vyxstate* s) {
     const double top = f->fy + f->fh + f->gapt, bottom = f->fy - f->gapb;
     auto Y = [&](double v) { return v * f->vfac + f->voff; };
     for (int j = s->plot.boxlev[0]; j <= s->plot.boxlev[1]; ++j) {
-        if (j < 0 || j >= static_cast<int>(s->groups.nlev[1])) continue;
+        if (j < 0 || j >= static_cast<int>(s->groups.nlev[NLEV_FIRST])) continue;
         if (A[0][j] == DBL_MAX || missing(A[0][j]) || missing(s->plot.boxpos[j])) continue;
         double h = W, c = 0.5 * W;
         if (kind) {
@@ -347,7 +347,7 @@ int vyxrplt(vyxstate* s) {
     if (s->work.refs.counts[REF_SREF] > 0) vyxgsrl(s);
 
     const pageflagset* pg = &s->work.pageflags;
-    const int n = static_cast<int>(s->groups.nlev[1]);
+    const int n = static_cast<int>(s->groups.nlev[NLEV_FIRST]);
     const symrec* st = static_cast<const symrec*>(s->plot.gstyles);
     if (!pg->boxes && (pg->data || pg->medians) && st) {
         Kinds m;
@@ -367,8 +367,8 @@ int vyxrplt(vyxstate* s) {
         LabelRoom room(PageBox{0.0, 0.0, 100.0, 100.0});
         int j = 0;
         for (grpnode* g = s->groups.grplist.head; g && j < n; g = g->next, ++j) {
-            if (s->input.rspform[RF_READOUT] || !s->groups.levvals[0]) continue;
-            const double x = stressx(s, s->groups.levvals[0][j]);
+            if (s->input.rspform[RF_READOUT] || !s->groups.levvals[CV_FIRST]) continue;
+            const double x = stressx(s, s->groups.levvals[CV_FIRST][j]);
             if (missing(x)) continue;
             if (p.pplot && s->plot.symcomp) styles[0] = s->plot.symcomp + std::min(j, std::max(s->plot.nsym - 1, 0));
             for (int k = 0; k < 3; ++k) {
@@ -396,7 +396,7 @@ int vyxrplt(vyxstate* s) {
             return done(1);
         }
         for (int j = 0; j < n; ++j) {
-            const double t = s->opts.stress_fn && s->groups.levvals[0] ? s->opts.stress_fn(s->groups.levvals[0][j]) : hostmissing();
+            const double t = s->opts.stress_fn && s->groups.levvals[CV_FIRST] ? s->opts.stress_fn(s->groups.levvals[CV_FIRST][j]) : hostmissing();
             s->plot.boxpos[j] = missing(t) ? t : s->opts.stressrel == 3 ? t * kLog10e : t;
         }
         s->plot.boxlev[0] = s->plot.lvlrange[0];

@@ -81,8 +81,8 @@ void horizontaltext(vyxstate* s, const char* text, int len, double x0, double L,
 double pageleft(const plotlay* f) { return f->pagewin ? f->pagewin[0] : 0; }
 double pagetop(const plotlay* f) { return f->pagewin ? f->pagewin[3] : 100; }
 
-bool sidelabel(const vyxstate* s) { return (s->groups.nclass == 1 && s->groups.clslabgiven[0] && s->popt.pflags.layoutv) || (s->groups.nclass == 2 && s->groups.clslabgiven[0]); }
-bool toplabel(const vyxstate* s) { return (s->groups.nclass == 1 && s->groups.clslabgiven[0] && s->popt.pflags.layouth) || (s->groups.nclass == 2 && s->groups.clslabgiven[1]); }
+bool sidelabel(const vyxstate* s) { return (s->groups.nclass == 1 && s->groups.clslabgiven[CV_FIRST] && s->popt.pflags.layoutv) || (s->groups.nclass == 2 && s->groups.clslabgiven[CV_FIRST]); }
+bool toplabel(const vyxstate* s) { return (s->groups.nclass == 1 && s->groups.clslabgiven[CV_FIRST] && s->popt.pflags.layouth) || (s->groups.nclass == 2 && s->groups.clslabgiven[CV_SECOND]); }
 
 }  // namespace
 
@@ -171,8 +171,8 @@ void vyxpclb(vyxstate* s) {
         const double L = n * (f->gapb + f->fh0 + f->gapt) + (n - 1) * f->tilegapv - 2 * f->sqdy;
         const double x0 = pageleft(f) + f->pgmarg + f->sqdx;
         box(s, x0, y0, x0 + across, y0 + L, slot::plot::CFRAMESIDE, GC_FRAMESIDE);
-        const int len = std::min(s->groups.clslablen[0], 256);
-        verticaltext(s, s->groups.clslabels[0], len, x0, x0 + 1.2 * f->txth * f->chdiv, y0, L, stacked(s, true));
+        const int len = std::min(s->groups.clslablen[CV_FIRST], 256);
+        verticaltext(s, s->groups.clslabels[CV_FIRST], len, x0, x0 + 1.2 * f->txth * f->chdiv, y0, L, stacked(s, true));
     }
     if (toplabel(s)) {
         const int which = s->groups.nclass == 2 ? 1 : 0;

@@ -62,7 +62,7 @@ bool fitlinedrawn(const vyxstate* s) {
     const groupstate& gs = s->groups;
     if (gs.nclass == 0) return !gs.rootgrp.nofit;
     if (gs.nclass == 2) {
-        for (uint32_t k = 0; gs.grpgrid && k < gs.nlev[0] * gs.nlev[1]; ++k)
+        for (uint32_t k = 0; gs.grpgrid && k < gs.nlev[NLEV_SECOND] * gs.nlev[NLEV_FIRST]; ++k)
             if (gs.grpgrid[k] && !gs.grpgrid[k]->nofit) return true;
         return false;
     }

@@ -36,7 +36,7 @@ void takefit(vyxstate* s, const grpnode* g) {
 void copycurves(vyxstate* s, const grpnode* g, int i) {
     const int n = static_cast<int>(s->opts.pctcount);
     if (!s->plot.lvlpct || n <= 0) return;
-    VX_EXPECT(i >= 0 && i < std::max<int64_t>(s->groups.nlev[1], 1), "a level's copy lies inside the block");
+    VX_EXPECT(i >= 0 && i < std::max<int64_t>(s->groups.nlev[NLEV_FIRST], 1), "a level's copy lies inside the block");
     double* to = s->plot.lvlpct + static_cast<size_t>(i) * n * PCT_WORDS;
     if (g->fitlines && !g->nocurve && !g->nofit) {
         std::memcpy(to, g->fitlines, static_cast<size_t>(n) * PCT_WORDS * sizeof(double));
@@ -161,7 +161,7 @@ struct Driver : PageDriver {
             if (int rc = contents(g)) return rc;
             if (ends) {
                 axislabels();
-                if (s->groups.clslabgiven[0]) vyxpclb(s);
+                if (s->groups.clslabgiven[CV_FIRST]) vyxpclb(s);
                 page.end();
                 ++f->pageno;
             }
@@ -172,7 +172,7 @@ struct Driver : PageDriver {
 
     // D: two class variables, every cell overlaid in one panel.
     int overlaygrid() {
-        const int rows = static_cast<int>(s->groups.nlev[1]), cols = static_cast<int>(s->groups.nlev[0]);
+        const int rows = static_cast<int>(s->groups.nlev[NLEV_FIRST]), cols = static_cast<int>(s->groups.nlev[NLEV_SECOND]);
         s->work.pageflags.end = 1;
         page.begin();
         if (s->popt.pflags.legend) legend(s, LG_GROUPS);
@@ -209,7 +209,7 @@ struct Driver : PageDriver {
 
     // E: two class variables, a panel per cell, pages of NROWS x NCOLS cells.
     int grid() {
-        const int rows = static_cast<int>(s->groups.nlev[1]), cols = static_cast<int>(s->groups.nlev[0]);
+        const int rows = static_cast<int>(s->groups.nlev[NLEV_FIRST]), cols = static_cast<int>(s->groups.nlev[NLEV_SECOND]);
         const int pagerows = (rows + nrows - 1) / nrows, pagecols = (cols + ncols - 1) / ncols;
         for (int b = 0; b < pagerows; ++b) {
             for (int e = 0; e < pagecols; ++e) {
@@ -230,8 +230,8 @@ struct Driver : PageDriver {
                             atcolumn(c % ncols);
                             f->leftedge[0] = f->leftedge[1] = c % ncols == 0;
                         }
-                        if (r == b * nrows || nrows < 2) vyxptlb(s, s->groups.levkeys[1] + 16 * c);
-                        if (c == e * ncols || ncols < 2) vyxpslb(s, s->groups.levkeys[0] + 16 * r);
+                        if (r == b * nrows || nrows < 2) vyxptlb(s, s->groups.levkeys[CV_SECOND] + 16 * c);
+                        if (c == e * ncols || ncols < 2) vyxpslb(s, s->groups.levkeys[CV_FIRST] + 16 * r);
                         s->plot.grpno[0] = static_cast<uint32_t>(r);
                         s->plot.grpno[1] = static_cast<uint32_t>(c);
                         grpnode* g = cell(r, c);
@@ -246,7 +246,7 @@ struct Driver : PageDriver {
                     }
                 }
                 axislabels();
-                if (s->groups.clslabgiven[0] || s->groups.clslabgiven[1]) vyxpclb(s);
+                if (s->groups.clslabgiven[CV_FIRST] || s->groups.clslabgiven[CV_SECOND]) vyxpclb(s);
                 page.end();
                 ++f->pageno;
             }
@@ -322,7 +322,7 @@ int vyxpplt(vyxstate* s) {
     s->plot.lvlpct = nullptr;
     if (s->work.pageflags.fitlines && s->opts.pctcount > 0) {
         // The copies of the levels' curve records; NPOINTS (the curve resolution) stays.
-        const int64_t bytes = int64_t(PCT_WORDS) * 8 * s->opts.pctcount * std::max<int64_t>(s->groups.nlev[1], 1);
+        const int64_t bytes = int64_t(PCT_WORDS) * 8 * s->opts.pctcount * std::max<int64_t>(s->groups.nlev[NLEV_FIRST], 1);
         s->plot.lvlpct = static_cast<double*>(poolbytes(s->pools.stmtpool, bytes, poolflag::zeroed));
         if (!s->plot.lvlpct) {
             xmemmsg(bytes);

@@ -51,7 +51,7 @@ int regscales(vyxstate* s) {
     const levstate* l = s->mdl.mdllev->lstate;
     int k = -1;
     for (int i = 0; i < l->ncontv && k < 0; ++i)
-        if (l->contv[i].varinfo && l->contv[i].varinfo->varnum == s->groups.clsvars[0]) k = i;
+        if (l->contv[i].varinfo && l->contv[i].varinfo->varnum == s->groups.clsvars[CV_FIRST]) k = i;
     if (k < 0) {
         xpmlog(510, E510_RELPLOT_STRESS_NOT_MODEL);
         return 1;

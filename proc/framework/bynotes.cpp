@@ -80,7 +80,7 @@ void skipnotes(vyxstate* s, const skiptally& t, const noteresponse& r, bool inte
     char by[512];
     bygrouptext(s, by, sizeof by);
     const inputstate& in = s->input;
-    const char* freq = in.nfreq > 0 ? in.procvars[0].name : "FREQ";
+    const char* freq = in.nfreq > 0 ? in.procvars[PV_FREQ].name : "FREQ";
     for (int why = 0; why < SKIP_REASONS; ++why) {
         if (t.n[why] <= 0) continue;
         switch (why) {
@@ -90,7 +90,7 @@ void skipnotes(vyxstate* s, const skiptally& t, const noteresponse& r, bool inte
             case SKIP_FREQNEG: variablenote(s, t, why, N510_SKIP_FREQ_NEGATIVE, freq, 0, by); break;
             case SKIP_FREQMISS: variablenote(s, t, why, N510_SKIP_FREQ_MISSING, freq, 0, by); break;
             case SKIP_FREQZERO: variablenote(s, t, why, N510_SKIP_FREQ_ZERO, freq, 0, by); break;
-            case SKIP_NENTER: variablenote(s, t, why, N510_SKIP_NENTER, in.nnenter > 0 ? in.procvars[1].name : "NENTER", 0, by); break;
+            case SKIP_NENTER: variablenote(s, t, why, N510_SKIP_NENTER, in.nnenter > 0 ? in.procvars[PV_NENTER].name : "NENTER", 0, by); break;
             case SKIP_FMODE: variablenote(s, t, why, N510_SKIP_FMODE, s->groups.fmodeset.desc.name, 0, by); break;
             case SKIP_CLASS1:
             case SKIP_CLASS2: {
@@ -100,7 +100,7 @@ void skipnotes(vyxstate* s, const skiptally& t, const noteresponse& r, bool inte
             }
             case SKIP_EFFECT: variablenote(s, t, why, N510_SKIP_EFFECT, nullptr, 0, by); break;
             case SKIP_RELATION: variablenote(s, t, why, N510_SKIP_RELATION, nullptr, 0, by); break;
-            case SKIP_UNITID: variablenote(s, t, why, N510_SKIP_UNITID, in.nunitid > 0 ? in.procvars[4].name : "UNITID", 0, by); break;
+            case SKIP_UNITID: variablenote(s, t, why, N510_SKIP_UNITID, in.nunitid > 0 ? in.procvars[PV_UNITID].name : "UNITID", 0, by); break;
             default: break;
         }
     }

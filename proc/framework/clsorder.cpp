@@ -126,7 +126,7 @@ int vyxclst(vyxstate* s) {
         return RC_EMPTYLEVELS;
     }
     ztrelst(&s->groups.grplist.head);
-    int rc = orderlist(&s->groups.grplist.head, s->groups.clsorder[0], s->groups.clsnumeric[0], s->groups.clssort[0], s->groups.rootgrp.nsub,
+    int rc = orderlist(&s->groups.grplist.head, s->groups.clsorder[CO_CODE], s->groups.clsnumeric[CV_FIRST], s->groups.clssort[CV_FIRST], s->groups.rootgrp.nsub,
                        E510_LEVELS1_UNORDERED);
     if (rc) return rc;
     justify(s->groups.grplist.head);
@@ -137,7 +137,7 @@ int vyxclst(vyxstate* s) {
                 return RC_EMPTYLEVELS;
             }
             ztrelst(&g->subtree.head);
-            rc = orderlist(&g->subtree.head, s->groups.clsorder[1], s->groups.clsnumeric[1], s->groups.clssort[1], g->nsub,
+            rc = orderlist(&g->subtree.head, s->groups.clsorder[CO_CODE2], s->groups.clsnumeric[CV_SECOND], s->groups.clssort[CV_SECOND], g->nsub,
                            E510_LEVELS2_UNORDERED);
             if (rc) return rc;
             justify(g->subtree.head);
@@ -150,7 +150,7 @@ int vyxclst(vyxstate* s) {
 
 namespace {
 
-// The second-level levels in order of first appearance; fills levkeys[1], levvals[1], nlev[0].
+// The second-level levels in order of first appearance; fills levkeys[CV_SECOND], levvals[CV_SECOND], nlev[NLEV_SECOND].
 int secondlevels(vyxstate* s) {
     int rc = 0;
     const int textpos = static_cast<int>(offsetof(levkeyrec, key));
@@ -196,16 +196,16 @@ int secondlevels(vyxstate* s) {
         std::memcpy(texts + 16 * j, r->key, 16);
         vals[j] = r->numkey;
     }
-    s->groups.levkeys[1] = texts;
-    s->groups.levvals[1] = vals;
-    s->groups.nlev[0] = static_cast<uint32_t>(distinct);
+    s->groups.levkeys[CV_SECOND] = texts;
+    s->groups.levvals[CV_SECOND] = vals;
+    s->groups.nlev[NLEV_SECOND] = static_cast<uint32_t>(distinct);
     return 0;
 }
 
 // The grid of first-level by second-level cells; returns 0 or a code, counts the cells.
 int buildgrid(vyxstate* s) {
     int rc = 0;
-    const int n1 = static_cast<int>(s->groups.nlev[1]), n2 = static_cast<int>(s->groups.nlev[0]);
+    const int n1 = static_cast<int>(s->groups.nlev[NLEV_FIRST]), n2 = static_cast<int>(s->groups.nlev[NLEV_SECOND]);
     grpnode** grid = alloc<grpnode*>(s->pools.bypool, int64_t(n1) * n2 * int64_t(sizeof(grpnode*)), poolflag::zeroed, &rc);
     if (!grid) return rc;
     // A tree of the second-level texts that knows each text's column.
@@ -214,7 +214,7 @@ int buildgrid(vyxstate* s) {
     const int textpos = static_cast<int>(offsetof(levkeyrec, key));
     levkeyrec* tree = nullptr;
     for (int j = 0; j < n2; ++j) {
-        std::memcpy(cols[j].key, s->groups.levkeys[1] + 16 * j, 16);
+        std::memcpy(cols[j].key, s->groups.levkeys[CV_SECOND] + 16 * j, 16);
         cols[j].seq = j;
         if (!ztrebld(&tree, &cols[j], 16, textpos)) {
             xpmlog(510, E510_LEVEL_TABLE_FAILED);
@@ -250,9 +250,9 @@ int longest(const char* texts, int n) {
 }  // namespace
 
 int vyxordr(vyxstate* s) {
-    s->groups.nlev[0] = 0;
-    s->groups.levkeys[1] = nullptr;
-    s->groups.levvals[1] = nullptr;
+    s->groups.nlev[NLEV_SECOND] = 0;
+    s->groups.levkeys[CV_SECOND] = nullptr;
+    s->groups.levvals[CV_SECOND] = nullptr;
     int rc = 0;
     if (s->groups.nclass == 2 && (rc = secondlevels(s)) != 0) return rc;
     if (s->groups.nclass >= 1) {
@@ -266,9 +266,9 @@ int vyxordr(vyxstate* s) {
             std::memcpy(texts + 16 * i, g->key, 16);
             vals[i] = g->numkey;
         }
-        s->groups.levkeys[0] = texts;
-        s->groups.levvals[0] = vals;
-        s->groups.nlev[1] = static_cast<uint32_t>(i);
+        s->groups.levkeys[CV_FIRST] = texts;
+        s->groups.levvals[CV_FIRST] = vals;
+        s->groups.nlev[NLEV_FIRST] = static_cast<uint32_t>(i);
     }
     switch (s->groups.nclass) {
         case 0:
@@ -276,20 +276,20 @@ int vyxordr(vyxstate* s) {
             s->groups.grpcolw = 0;
             break;
         case 1:
-            s->groups.ncells = static_cast<int32_t>(s->groups.nlev[1]);
-            s->groups.grpcolw = static_cast<uint32_t>(longest(s->groups.levkeys[0], static_cast<int>(s->groups.nlev[1])));
+            s->groups.ncells = static_cast<int32_t>(s->groups.nlev[NLEV_FIRST]);
+            s->groups.grpcolw = static_cast<uint32_t>(longest(s->groups.levkeys[CV_FIRST], static_cast<int>(s->groups.nlev[NLEV_FIRST])));
             break;
         default:
             if ((rc = buildgrid(s)) != 0) return rc;
             // The widest pair of texts is the widest first-level text with the widest second.
-            s->groups.grpcolw = static_cast<uint32_t>(longest(s->groups.levkeys[0], static_cast<int>(s->groups.nlev[1])) +
-                                               longest(s->groups.levkeys[1], static_cast<int>(s->groups.nlev[0])));
+            s->groups.grpcolw = static_cast<uint32_t>(longest(s->groups.levkeys[CV_FIRST], static_cast<int>(s->groups.nlev[NLEV_FIRST])) +
+                                               longest(s->groups.levkeys[CV_SECOND], static_cast<int>(s->groups.nlev[NLEV_SECOND])));
             break;
     }
     // The groups a plot draws: the whole data, every level, or every cell of the grid that
     // holds data (the plots' symbols and legend entries count them).
-    s->groups.nplotgrp = static_cast<uint32_t>(s->groups.nclass == 0 ? 1 : s->groups.nclass == 1 ? s->groups.nlev[1] : 0);
+    s->groups.nplotgrp = static_cast<uint32_t>(s->groups.nclass == 0 ? 1 : s->groups.nclass == 1 ? s->groups.nlev[NLEV_FIRST] : 0);
     if (s->groups.nclass == 2 && s->groups.grpgrid)
-        for (int64_t k = 0; k < int64_t(s->groups.nlev[1]) * s->groups.nlev[0]; ++k) s->groups.nplotgrp += s->groups.grpgrid[k] != nullptr;
+        for (int64_t k = 0; k < int64_t(s->groups.nlev[NLEV_FIRST]) * s->groups.nlev[NLEV_SECOND]; ++k) s->groups.nplotgrp += s->groups.grpgrid[k] != nullptr;
     return 0;
 }

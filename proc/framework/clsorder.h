@@ -20,5 +20,5 @@ int vyxclst(vyxstate* s);
 // 0, 1012 (a tree refused a node) or 1016 (no memory).
 int vyxordr(vyxstate* s);
 
-// vyxstate::grpgrid holds nlev[1] x nlev[0] node pointers: the cell of first-level level i
-// and second-level level j is grpgrid[i * nlev[0] + j] (null when the pair has no data).
+// vyxstate::grpgrid holds nlev[NLEV_FIRST] x nlev[NLEV_SECOND] node pointers: the cell of first-level level i
+// and second-level level j is grpgrid[i * nlev[NLEV_SECOND] + j] (null when the pair has no data).

@@ -47,8 +47,8 @@ void groupstate_workgone(vyxstate* s) {
 }
 
 void groupstate_bygone(vyxstate* s) {
-    s->groups.levkeys[0] = s->groups.levkeys[1] = nullptr;
-    s->groups.levvals[0] = s->groups.levvals[1] = nullptr;
-    s->groups.nlev[0] = s->groups.nlev[1] = 0;
+    s->groups.levkeys[CV_FIRST] = s->groups.levkeys[CV_SECOND] = nullptr;
+    s->groups.levvals[CV_FIRST] = s->groups.levvals[CV_SECOND] = nullptr;
+    s->groups.nlev[NLEV_SECOND] = s->groups.nlev[NLEV_FIRST] = 0;
     s->groups.grpgrid = nullptr;
 }

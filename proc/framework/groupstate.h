@@ -4,6 +4,18 @@
 #pragma once
 #include "proc/framework/statetypes.h"
 
+// Named places in the arrays of this record (and of inputstate.clsdesc).
+enum : int {
+    // the per-class-variable arrays (clsvars, clsnames, ..., levkeys, levvals, clsmissing, clsdropmiss)
+    CV_FIRST = 0, CV_SECOND = 1,
+    // nlev: the level count of the second class variable comes first
+    NLEV_SECOND = 0, NLEV_FIRST = 1,
+    // clsorder: the ordering code of the second class variable (CO_CODE is the first's)
+    CO_CODE2 = 1,
+    // grpcount: the group counter (the suffix of IterEM%d, the MCF's group position); words 1 and 2 are unused
+    GCNT_GROUP = 0,
+};
+
 // Routines outside proc/framework that write these fields, by field:
 //   clsdropmiss writers: readclass
 //   clskeynum writers: classvariables, readclass
@@ -38,25 +50,25 @@ struct groupstate {
     grpnode** grpgrid;          // group nodes of two class variables, first by second
     int32_t nclass;             // number of class variables: 0, 1 (the list) or 2 (the list and the grid)
     int32_t ncells;             // cells of the grid of two class variables
-    int32_t clsvars[2];         // class variables
-    uint8_t clsnumeric[2];      // class variable is numeric
-    uint8_t clskeynum[2];       // key is numeric
-    uint8_t clssort[2];         // sort bytes
-    char clsnames[2][33];       // names of the class variables
-    int32_t clsnamelen[2];      // their lengths
-    uint8_t clslabgiven[2];     // the variable has a label
-    int32_t clslablen[2];       // label lengths
-    char clslabels[2][257];     // label texts
-    uint32_t nlev[2];           // levels of the second and of the first class variable
-    char* levkeys[2];           // 16-character level texts of the first and second variable
-    double* levvals[2];         // their numeric level values
+    int32_t clsvars[2];         // class variables (CV_* places)
+    uint8_t clsnumeric[2];      // class variable is numeric (CV_* places)
+    uint8_t clskeynum[2];       // key is numeric (CV_* places)
+    uint8_t clssort[2];         // sort bytes (CV_* places)
+    char clsnames[2][33];       // names of the class variables (CV_* places)
+    int32_t clsnamelen[2];      // their lengths (CV_* places)
+    uint8_t clslabgiven[2];     // the variable has a label (CV_* places)
+    int32_t clslablen[2];       // label lengths (CV_* places)
+    char clslabels[2][257];     // label texts (CV_* places)
+    uint32_t nlev[2];           // levels of the second and of the first class variable (NLEV_* places)
+    char* levkeys[2];           // 16-character level texts of the first and second variable (CV_* places)
+    double* levvals[2];         // their numeric level values (CV_* places)
     uint32_t grpcolw;           // width of the group column
     fmodesettings fmodeset;     // FMODE settings
     uint32_t nplotgrp;          // number of plotted groups
     uint8_t clsorder[6];        // class-level ordering codes (CO_* places)
-    uint32_t grpcount[3];       // table and group counters (the first is the suffix of IterEM%d)
-    uint8_t clsmissing[2];      // MISSING1, MISSING2
-    uint8_t clsdropmiss[2];     // drop observations with a missing class value (the inverses)
+    uint32_t grpcount[3];       // table and group counters (the first is the suffix of IterEM%d) (GCNT_* places)
+    uint8_t clsmissing[2];      // MISSING1, MISSING2 (CV_* places)
+    uint8_t clsdropmiss[2];     // drop observations with a missing class value (the inverses) (CV_* places)
     uint8_t lastgrp;            // the group being written is the last one
     int32_t grprowix, grpcolix; // grid row and column of the group being written
 };

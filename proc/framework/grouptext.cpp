@@ -19,8 +19,8 @@ int grouptext(vyxstate* s, bool withclass, char* buf, int len) {
     if (withclass && s->groups.nclass > 0 && s->row.grplablen > 0) {
         char level[300];
         const int l = wzstrip(s->row.grplabel, s->row.grplablen < 256 ? s->row.grplablen : 256);
-        const int nl = s->groups.clsnamelen[0] > 0 && s->groups.clsnamelen[0] <= 32 ? s->groups.clsnamelen[0] : 0;
-        if (s->groups.nclass == 1 && nl > 0) std::snprintf(level, sizeof level, "%.*s=%.*s", nl, s->groups.clsnames[0], l, s->row.grplabel);
+        const int nl = s->groups.clsnamelen[CV_FIRST] > 0 && s->groups.clsnamelen[CV_FIRST] <= 32 ? s->groups.clsnamelen[CV_FIRST] : 0;
+        if (s->groups.nclass == 1 && nl > 0) std::snprintf(level, sizeof level, "%.*s=%.*s", nl, s->groups.clsnames[CV_FIRST], l, s->row.grplabel);
         else std::snprintf(level, sizeof level, "group %.*s", l, s->row.grplabel);
         add(level);
     }

@@ -6,6 +6,14 @@
 #pragma once
 #include "proc/framework/statetypes.h"
 
+// Named places in the arrays of this record (clsdesc takes the CV_* places of groupstate.h).
+enum : int {
+    // rspvars: the time variable, the second response or censoring variable, the MODEL frequency variable
+    RV_TIME = 0, RV_SECOND = 1, RV_MODELFREQ = 2,
+    // procvars: FREQ, NENTER, FMODE, UNITID (word 2 is unused)
+    PV_FREQ = 0, PV_NENTER = 1, PV_FMODE = 3, PV_UNITID = 4,
+};
+
 // Who writes these settings: the initialisation, the statement readers (with the routines of
 // their files) and the per-statement defaults:
 // option readers: main/vyxinit.cpp, vyxxvgi, lifedist/optread.cpp, lifedist/plotdisplay.cpp, lifedist/vyxaprm.cpp
@@ -22,13 +30,13 @@ struct inputstate {
     stmtrec* procstmt;          // the parsed PROC statement
     uint32_t stmtkind;          // 0 ANALYZE, 1 PROBPLOT, 3 MCFPLOT, 4 RELATIONPLOT
     uint8_t rspform[4];         // one flag per response form (RF_* places)
-    vardesc* rspvars[3];        // time, second response or censoring, MODEL frequency variable
-    vardesc procvars[5];        // FREQ, NENTER, (spare), FMODE, UNITID
+    vardesc* rspvars[3];        // time, second response or censoring, MODEL frequency variable (RV_* places)
+    vardesc procvars[5];        // FREQ, NENTER, (spare), FMODE, UNITID (PV_* places)
     int32_t nunitid, nfreq, nnenter; // numbers of UNITID, FREQ and NENTER variables
     int32_t ncensvals;          // number of censoring-indicator values
     double* censvals;           // the censoring-indicator values
     uint32_t nbyvars;           // number of BY variables
-    vardesc clsdesc[2];         // copies of the CLASS variables' descriptors
+    vardesc clsdesc[2];         // copies of the CLASS variables' descriptors (CV_* places)
     uint8_t unittype;           // type byte of the UNITID variable
 };
 

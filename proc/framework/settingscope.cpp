@@ -4,7 +4,7 @@
 
 void settings_stmtgone(vyxstate* s) {
     // The response variables: the MCF reader keeps their descriptors in the statement pool.
-    s->inputw.rspvars[0] = s->inputw.rspvars[1] = s->inputw.rspvars[2] = nullptr;
+    s->inputw.rspvars[RV_TIME] = s->inputw.rspvars[RV_SECOND] = s->inputw.rspvars[RV_MODELFREQ] = nullptr;
     // The percentile list of the panels.
     s->poptw.panels.pctlist = nullptr;
     s->poptw.panels.npct = 0;

@@ -11,8 +11,8 @@
 #include "proc/lifedist/lifedist_internal.h"
 
 void gridlabel(vyxstate* s, int i, int j) {
-    const char* t1 = s->groups.levkeys[0] + 16 * i;
-    const char* t2 = s->groups.levkeys[1] + 16 * j;
+    const char* t1 = s->groups.levkeys[CV_FIRST] + 16 * i;
+    const char* t2 = s->groups.levkeys[CV_SECOND] + 16 * j;
     const int l1 = wzstrip(t1, 16), l2 = wzstrip(t2, 16);
     std::memset(s->row.grplabel, ' ', 40);
     wzstcat(s->row.grplabel, 40, ' ', 2, t1, l1, t2, l2);

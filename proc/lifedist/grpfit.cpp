@@ -30,7 +30,7 @@ void vyxdsum(vyxstate* s, grpnode* g, int i, int j) {
     if (s->groups.nclass == 2) {
         // The last cell that holds a group: empty cells after it are skipped by the driver,
         // and the total must not be lost with them.
-        const int cols = static_cast<int>(s->groups.nlev[0]), cells = static_cast<int>(s->groups.nlev[1]) * cols;
+        const int cols = static_cast<int>(s->groups.nlev[NLEV_SECOND]), cells = static_cast<int>(s->groups.nlev[NLEV_FIRST]) * cols;
         last = true;
         for (int k = i * cols + j + 1; k < cells && last; ++k) last = s->groups.grpgrid[k] == nullptr;
     }

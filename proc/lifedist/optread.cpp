@@ -111,7 +111,7 @@ void readfitcrit(vyxstate* s, const stmtrec* r) {
 }
 
 void readresponses(vyxstate* s, const stmtrec* r) {
-    s->inputw.rspvars[0] = s->inputw.rspvars[1] = nullptr;
+    s->inputw.rspvars[RV_TIME] = s->inputw.rspvars[RV_SECOND] = nullptr;
     s->life.rspvarid[0] = s->life.rspvarid[1] = 0;
     for (int k = 0; k < 2; ++k) {
         const optslot* o = given(r, k == 0 ? slot::head::RESP1 : slot::head::RESP2);
@@ -140,9 +140,9 @@ int readclass(vyxstate* s, const stmtrec* r, bool refusemore) {
         return 1;
     }
     s->groups.nclass = n < 2 ? n : 2;
-    s->groups.clslabgiven[0] = s->groups.clslabgiven[1] = 0;
-    s->groups.clslablen[0] = s->groups.clslablen[1] = 0;
-    s->groups.clsdropmiss[0] = s->groups.clsdropmiss[1] = 0;
+    s->groups.clslabgiven[CV_FIRST] = s->groups.clslabgiven[CV_SECOND] = 0;
+    s->groups.clslablen[CV_FIRST] = s->groups.clslablen[CV_SECOND] = 0;
+    s->groups.clsdropmiss[CV_FIRST] = s->groups.clsdropmiss[CV_SECOND] = 0;
     if (s->groups.nclass == 0) return 0;
     const auto* vars = static_cast<const int32_t*>(given(r, slot::head::CLASS)->ptr);
     for (int k = 0; k < s->groups.nclass; ++k) {

@@ -191,8 +191,8 @@ int relationplotblock(vyxstate* s, const stmtrec* r) {
         xpmlog(510, E510_ONE_STRESS_VARIABLE);
         return 1;
     }
-    if (!s->groups.clsnumeric[0]) {
-        xpmlog(510, E510_STRESS_NOT_NUMERIC, s->groups.clsnames[0]);
+    if (!s->groups.clsnumeric[CV_FIRST]) {
+        xpmlog(510, E510_STRESS_NOT_NUMERIC, s->groups.clsnames[CV_FIRST]);
         return 1;
     }
     s->groups.clsorder[CO_CODE] = 0;

@@ -22,7 +22,7 @@ namespace {
 // (Taken literally, the last cell of the grid would never be written when it is empty, and
 // the tables of the BY group would wait for a group that never comes.)
 bool lastcell(const groupstate& groups, int i, int j) {
-    const int rows = static_cast<int>(groups.nlev[1]), cols = static_cast<int>(groups.nlev[0]);
+    const int rows = static_cast<int>(groups.nlev[NLEV_FIRST]), cols = static_cast<int>(groups.nlev[NLEV_SECOND]);
     for (int64_t k = int64_t(i) * cols + j + 1; k < int64_t(rows) * cols; ++k)
         if (groups.grpgrid[k]) return false;
     return true;
@@ -121,16 +121,16 @@ int vyxptbl(vyxstate* s) {
             break;
         case 1:
             s->groups.grprowix = 0;
-            s->groups.grpcount[0] = 0;
+            s->groups.grpcount[GCNT_GROUP] = 0;
             for (grpnode* g = s->groups.grplist.head; g; g = g->next) {
                 fitgroup(s, g, 0, 0, &counter, sv);
-                s->groups.grprowix = s->groups.grpcount[0] = static_cast<uint32_t>(counter);
+                s->groups.grprowix = s->groups.grpcount[GCNT_GROUP] = static_cast<uint32_t>(counter);
                 closegroup(s->out);
             }
             break;
         case 2: {
             s->life.pgflag0 = 1;
-            const int rows = static_cast<int>(s->groups.nlev[1]), cols = static_cast<int>(s->groups.nlev[0]);
+            const int rows = static_cast<int>(s->groups.nlev[NLEV_FIRST]), cols = static_cast<int>(s->groups.nlev[NLEV_SECOND]);
             for (int i = 0; i < rows; ++i) {
                 s->groups.grprowix = i;
                 for (int j = 0; j < cols; ++j) {
@@ -156,7 +156,7 @@ int PPComp(vyxstate* s) {
     if (int rc = vyxordr(s)) return rc;
     if (int rc = fitx::iterationrow(s)) return rc;
     if (s->life.ppcflag1 || s->life.ppcflag2) {
-        const int64_t n = s->groups.nlev[1];
+        const int64_t n = s->groups.nlev[NLEV_FIRST];
         auto* block = static_cast<double*>(poolbytes(s->pools.stmtpool, 56 * n > 0 ? 56 * n : 8, poolflag::raw));
         if (!block) return RC_NOMEM;
         for (int k = 0; k < 7; ++k) s->life.ppcarr[k] = block + k * n;

@@ -53,12 +53,12 @@ int stripped(const char* t, int n) { return wzstrip(t, n); }
 }  // namespace
 
 int printmod(vyxstate* s) {
-    const bool second = secondvar(s) && s->input.rspvars[1];
+    const bool second = secondvar(s) && s->input.rspvars[RV_SECOND];
     const vardesc* fmvar = s->groups.fmodeset.nvars > 0 ? &s->groups.fmodeset.desc : nullptr;
-    bool labels = s->input.dslabel.len > 0 || haslabel(s->input.rspvars[0]);
+    bool labels = s->input.dslabel.len > 0 || haslabel(s->input.rspvars[RV_TIME]);
     if (!labels && second)
-        labels = haslabel(s->input.rspvars[1]) || (s->input.nfreq > 0 && haslabel(&s->input.procvars[0])) ||
-                 (s->input.nnenter > 0 && haslabel(&s->input.procvars[1])) || haslabel(fmvar);
+        labels = haslabel(s->input.rspvars[RV_SECOND]) || (s->input.nfreq > 0 && haslabel(&s->input.procvars[PV_FREQ])) ||
+                 (s->input.nnenter > 0 && haslabel(&s->input.procvars[PV_NENTER])) || haslabel(fmvar);
 
     const char* path = labels ? "kv.vitalyx.infolabel" : "kv.vitalyx.info";
     wobitem create[] = {obstr(OBK_FAMILY, "rdx", 3), obstr(OBK_OBJKIND, "factoid", 7), obout(OBK_CREATED),
@@ -72,13 +72,13 @@ int printmod(vyxstate* s) {
     l.entry(T0_INPUT_DATA_SET, text(s->input.dsname.text, s->input.dsname.len));
     l.label(s->input.dslabel.text, s->input.dslabel.len);
     if (s->opts.stmtlabel) l.entry(T0_STATEMENT_LABEL, text(s->opts.stmtlabel, 8));
-    if (s->input.rspvars[0])
+    if (s->input.rspvars[RV_TIME])
         l.variable(s->opts.distcode == DIST_POISSON    ? T0_COUNT_VARIABLE
                    : s->opts.distcode == DIST_BINOMIAL ? T0_EVENTS_VARIABLE
                                                        : T0_RESPONSE_VARIABLE,
-                   *s->input.rspvars[0]);
+                   *s->input.rspvars[RV_TIME]);
     if (second) {
-        const vardesc& d = *s->input.rspvars[1];
+        const vardesc& d = *s->input.rspvars[RV_SECOND];
         l.entry(s->opts.distcode == DIST_BINOMIAL         ? T0_TRIALS_VARIABLE
                 : s->inwork.rspkind == FORM_INTERVAL ? T0_RESPONSE_VARIABLE
                                                     : T0_CENSORING_VARIABLE,
@@ -90,8 +90,8 @@ int printmod(vyxstate* s) {
             l.label("", 0);
         }
     }
-    if (s->input.nfreq > 0) l.variable(T0_FREQUENCY_VARIABLE, s->input.procvars[0]);
-    if (s->input.nnenter > 0) l.variable(T0_ENTRY_COUNT_VARIABLE, s->input.procvars[1]);
+    if (s->input.nfreq > 0) l.variable(T0_FREQUENCY_VARIABLE, s->input.procvars[PV_FREQ]);
+    if (s->input.nnenter > 0) l.variable(T0_ENTRY_COUNT_VARIABLE, s->input.procvars[PV_NENTER]);
     if (fmvar) l.variable(T0_FMODE_VARIABLE, *fmvar);
 
     if (s->opts.distcode == DIST_LOGNORMAL || s->opts.distcode == DIST_LOGNORMAL10) {

@@ -52,7 +52,7 @@ int vyxem(vyxstate* s, grpnode* g) {
     // intervals that were not built.
     if (int rc = vyxem0(s, g, &runs)) return rc;
     if (g->nturn < 1) return 0;
-    s->groups.grpcount[0] += 1;
+    s->groups.grpcount[GCNT_GROUP] += 1;
     if (s->life.emflags[EMF_ITPRINTEM]) {
         if (int rc = setupit(s, g)) return rc;
     }

@@ -21,7 +21,7 @@ void groupcolumns(vyxstate* s, obobject* t, bool group) {
 obobject* emtable(vyxstate* s, const char* name, int label, bool listed) {
     char full[40];
     if (s->groups.nclass > 0)
-        std::snprintf(full, sizeof full, "%s%d", name, static_cast<int>(s->groups.grpcount[0]));
+        std::snprintf(full, sizeof full, "%s%d", name, static_cast<int>(s->groups.grpcount[GCNT_GROUP]));
     else
         std::snprintf(full, sizeof full, "%s", name);
     wobitem it[7] = {obstr(OBK_FAMILY, "rdx", 3), obstr(OBK_OBJKIND, "data", 4), obout(OBK_CREATED), obint(OBK_PLACE, -1)};

@@ -22,7 +22,7 @@ int countcase(vyxstate* s) {
             return 0;
         }
         case 1:
-            s->groups.grpcount[0] = 0;
+            s->groups.grpcount[GCNT_GROUP] = 0;
             for (grpnode* g = s->groups.grplist.head; g; g = g->next) {
                 if (renewworkpool(s) != 0) return RC_NOMEM;
                 if (int rc = vyxpb(s, g)) return rc;

@@ -20,8 +20,8 @@ void readflags(vyxstate* s, const stmtrec* r) {
     s->work.nofitline = f(flag::plot::NOFITLINE);
     s->work.noconf = f(flag::plot::NOCONF);
     s->life.fit.itprflag.itprint = f(flag::plot::ITPRINT);
-    s->groups.clsmissing[0] = f(flag::plot::MISSING1);
-    s->groups.clsmissing[1] = f(flag::plot::MISSING2);
+    s->groups.clsmissing[CV_FIRST] = f(flag::plot::MISSING1);
+    s->groups.clsmissing[CV_SECOND] = f(flag::plot::MISSING2);
     p.pcttab = !f(flag::plot::NOPCTILE);
     s->life.fit.lrflags[LR_PARMS] = f(flag::plot::LRCL);
     s->life.fit.lrflags[LR_PERCENTILES] = p.pcttab && f(flag::plot::LRCLPER);
@@ -60,10 +60,10 @@ bool modelmatches(const vyxstate* s) {
     if (!s->work.thrflags[TH_MODELRAN] || s->mdl.mdlrspkind != s->inwork.rspkind) return false;
     if (static_cast<int>(s->mdl.mdleffinfo[0] + s->mdl.mdleffinfo[1]) != s->groups.nclass) return false;
     if (s->mdl.mdlrspids[0] != s->life.rspvarid[0]) return false;
-    if (s->inputw.rspvars[1] && s->mdl.mdlrspids[1] != s->life.rspvarid[1]) return false;
+    if (s->inputw.rspvars[RV_SECOND] && s->mdl.mdlrspids[1] != s->life.rspvarid[1]) return false;
     // The MODEL's one relation variable (continuous or CLASS) is the class variable.
     const uint32_t rel = s->mdl.mdleffinfo[0] == 1 ? s->mdl.mdlvarids[0] : s->mdl.mdlvarids[1];
-    return s->groups.nclass != 1 || static_cast<int32_t>(rel) == s->groups.clsvars[0];
+    return s->groups.nclass != 1 || static_cast<int32_t>(rel) == s->groups.clsvars[CV_FIRST];
 }
 
 // FITTYPE=MODEL on ANALYZE: exactly one class variable, the relation variable of a MODEL

@@ -393,11 +393,11 @@ int readone(pass& p) {
     }
     grpnode* target = &s->groups.rootgrp;
     if (s->groups.nclass > 0) {
-        if (s->groups.clsdropmiss[0] && classmissing(s, 0)) {
+        if (s->groups.clsdropmiss[CV_FIRST] && classmissing(s, 0)) {
             skip(p, SKIP_CLASS1);
             return 0;
         }
-        if (s->groups.nclass > 1 && s->groups.clsdropmiss[1] && classmissing(s, 1)) {
+        if (s->groups.nclass > 1 && s->groups.clsdropmiss[CV_SECOND] && classmissing(s, 1)) {
             skip(p, SKIP_CLASS2);
             return 0;
         }
@@ -430,8 +430,8 @@ int readone(pass& p) {
 // same rows).
 void passnotes(const pass& p) {
     vyxstate* s = p.s;
-    skipnotes(s, p.skips, {{s->input.rspvars[0], s->input.rspvars[1]}, {s->life.rspvarid[0], s->life.rspvarid[1]}}, p.form == FORM_INTERVAL);
-    if (p.used_n > 0) censornotes(s, p.censeen, s->input.rspvars[1], s->life.rspvarid[1], p.fmode && s->groups.fmodeset.mode != 2);
+    skipnotes(s, p.skips, {{s->input.rspvars[RV_TIME], s->input.rspvars[RV_SECOND]}, {s->life.rspvarid[0], s->life.rspvarid[1]}}, p.form == FORM_INTERVAL);
+    if (p.used_n > 0) censornotes(s, p.censeen, s->input.rspvars[RV_SECOND], s->life.rspvarid[1], p.fmode && s->groups.fmodeset.mode != 2);
 }
 
 }  // namespace

@@ -107,7 +107,7 @@ void pbsum(vyxstate* s, const pbview& v) {
     }
     if (cls) {
         const double chi = word(v.pooled, PB_CHISQ);
-        const int df = static_cast<int>(s->groups.nlev[1]) - 1;
+        const int df = static_cast<int>(s->groups.nlev[NLEV_FIRST]) - 1;
         t.row(T510_CHISQ_ACROSS_LEVELS, chi);
         t.row(T510_PROB_CHISQ, ismissing(chi) || df < 1 ? hostmissing() : zpgx2(chi, df));
     }

@@ -48,8 +48,8 @@ void readflags(vyxstate* s, const stmtrec* r) {
     s->work.nocenplot = !f(flag::plot::NOCENPLOT) && !p.noppos;
     s->poptw.linaxis = f(30);   // flag 30 has no keyword on the plot statements; kept as read
     s->life.fit.itprflag.itprint = f(flag::plot::ITPRINT);
-    s->groups.clsmissing[0] = f(flag::plot::MISSING1);
-    s->groups.clsmissing[1] = f(flag::plot::MISSING2);
+    s->groups.clsmissing[CV_FIRST] = f(flag::plot::MISSING1);
+    s->groups.clsmissing[CV_SECOND] = f(flag::plot::MISSING2);
     s->life.fit.lrflags[LR_PARMS] = f(flag::plot::LRCL);
     p.mpgrid = f(flag::plot::MPGRID);
     p.mlgrid = f(flag::plot::MINORLOGGRID);
@@ -116,7 +116,7 @@ int modelvars(const modelstate& mdl) {
 // FITTYPE=MODEL and REGRESSION use the MODEL statement's responses: they must be this
 // statement's.
 bool sameresponse(const vyxstate* s) {
-    const int mine = s->inputw.rspvars[1] ? 2 : 1;
+    const int mine = s->inputw.rspvars[RV_SECOND] ? 2 : 1;
     const int theirs = s->mdl.mdlnresp;
     if (mine != theirs || s->mdl.mdlrspkind != writtenform(s) || s->mdl.mdlrspids[0] != s->life.rspvarid[0]) return false;
     return mine == 1 || s->mdl.mdlrspids[1] == s->life.rspvarid[1];

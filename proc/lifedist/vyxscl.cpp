@@ -64,7 +64,7 @@ int points(vyxstate* s, ranges& r) {
         r.fmin = r.fmax = g->wfail;
         return 0;
     }
-    s->groups.grpcount[0] = 0;
+    s->groups.grpcount[GCNT_GROUP] = 0;
     s->groups.curgrp = s->groups.grplist.head;
     if (s->groups.nclass == 1) {
         int j = 0;
@@ -77,7 +77,7 @@ int points(vyxstate* s, ranges& r) {
         }
         return 0;
     }
-    const int rows = static_cast<int>(s->groups.nlev[1]), cols = static_cast<int>(s->groups.nlev[0]);
+    const int rows = static_cast<int>(s->groups.nlev[NLEV_FIRST]), cols = static_cast<int>(s->groups.nlev[NLEV_SECOND]);
     for (int i = 0; i < rows; ++i) {
         for (int j = 0; j < cols; ++j) {
             grpnode* g = s->groups.grpgrid[int64_t(i) * cols + j];
@@ -239,8 +239,8 @@ int vyxscl(vyxstate* s) {
     // MODEL's rows (the relation plot's driver): scaled here, the SREF values would be
     // transformed twice.
     if (s->life.stressax && s->work.fitmethod != FIT_REGRESSION) {
-        const int k = static_cast<int>(s->groups.nlev[1]);
-        return stressscl(s, s->groups.levvals[0][0], s->groups.levvals[0][k - 1]);
+        const int k = static_cast<int>(s->groups.nlev[NLEV_FIRST]);
+        return stressscl(s, s->groups.levvals[CV_FIRST][0], s->groups.levvals[CV_FIRST][k - 1]);
     }
     return 0;
 }

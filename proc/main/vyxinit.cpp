@@ -114,9 +114,9 @@ void readprocvars(inputstate& input, stmtrec* proc) {
     input.nfreq = count(proc, slot::proc::FREQ);
     input.nnenter = count(proc, slot::proc::NENTER);
     input.nunitid = count(proc, slot::proc::UNITID);
-    if (input.nfreq > 0) xvname(input.dsin, firstvar(proc, slot::proc::FREQ), &input.procvars[0]);
-    if (input.nnenter > 0) xvname(input.dsin, firstvar(proc, slot::proc::NENTER), &input.procvars[1]);
-    if (input.nunitid > 0) xvname(input.dsin, firstvar(proc, slot::proc::UNITID), &input.procvars[4]);
+    if (input.nfreq > 0) xvname(input.dsin, firstvar(proc, slot::proc::FREQ), &input.procvars[PV_FREQ]);
+    if (input.nnenter > 0) xvname(input.dsin, firstvar(proc, slot::proc::NENTER), &input.procvars[PV_NENTER]);
+    if (input.nunitid > 0) xvname(input.dsin, firstvar(proc, slot::proc::UNITID), &input.procvars[PV_UNITID]);
 }
 
 int readfmode(vyxstate* s) {
@@ -146,7 +146,7 @@ int readfmode(vyxstate* s) {
     if (f.nvars == 0) return 0;
     xvname(s->inputw.dsin, firstvar(fm, slot::fmode::VAR), &f.desc);
     f.type = f.desc.type;
-    s->inputw.procvars[3] = f.desc;
+    s->inputw.procvars[PV_FMODE] = f.desc;
     f.nvals = count(fm, slot::fmode::VALUES);
     if (f.nvals == 0) {
         xpmlog(510, E510_FMODE_NO_VALUES);

@@ -91,7 +91,7 @@ struct Driver : PageDriver {
         if (s->groups.nclass == 1) {
             for (grpnode* g = s->groups.grplist.head; g; g = g->next) groups.push_back(g);
         } else {
-            const int rows = static_cast<int>(s->groups.nlev[1]), cols = static_cast<int>(s->groups.nlev[0]);
+            const int rows = static_cast<int>(s->groups.nlev[NLEV_FIRST]), cols = static_cast<int>(s->groups.nlev[NLEV_SECOND]);
             for (int r = 0; r < rows; ++r)
                 for (int c = 0; c < cols; ++c)
                     if (grpnode* g = cell(r, c)) groups.push_back(g);
@@ -137,14 +137,14 @@ struct Driver : PageDriver {
             else
                 vyxpslb(s, g->key);
             if (int rc = panel(g)) return rc;
-            if (ends) endpage(s->groups.clslabgiven[0]);
+            if (ends) endpage(s->groups.clslabgiven[CV_FIRST]);
         }
         return 0;
     }
 
     // Two class variables: a panel per cell, pages of NROWS x NCOLS cells.
     int cells() {
-        const int rows = static_cast<int>(s->groups.nlev[1]), cols = static_cast<int>(s->groups.nlev[0]);
+        const int rows = static_cast<int>(s->groups.nlev[NLEV_FIRST]), cols = static_cast<int>(s->groups.nlev[NLEV_SECOND]);
         const int pagerows = (rows + nrows - 1) / nrows, pagecols = (cols + ncols - 1) / ncols;
         for (int b = 0; b < pagerows; ++b) {
             for (int e = 0; e < pagecols; ++e) {
@@ -156,8 +156,8 @@ struct Driver : PageDriver {
                     for (int c = e * ncols; c < std::min((e + 1) * ncols, cols); ++c) {
                         s->work.pageflags.end = lastrow && (c + 1 == cols || (c + 1) % ncols == 0);
                         if (ncols >= 2) atcolumn(c % ncols);
-                        if (r == b * nrows) vyxptlb(s, s->groups.levkeys[1] + 16 * c);
-                        if (c == e * ncols) vyxpslb(s, s->groups.levkeys[0] + 16 * r);
+                        if (r == b * nrows) vyxptlb(s, s->groups.levkeys[CV_SECOND] + 16 * c);
+                        if (c == e * ncols) vyxpslb(s, s->groups.levkeys[CV_FIRST] + 16 * r);
                         grpnode* g = cell(r, c);
                         if (!g) {
                             vyxgfrm(s);
@@ -169,7 +169,7 @@ struct Driver : PageDriver {
                         if (int rc = panel(g)) return rc;
                     }
                 }
-                endpage(s->groups.clslabgiven[0] || s->groups.clslabgiven[1]);
+                endpage(s->groups.clslabgiven[CV_FIRST] || s->groups.clslabgiven[CV_SECOND]);
             }
         }
         return 0;

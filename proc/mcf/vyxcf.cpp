@@ -32,7 +32,7 @@ int estimate(vyxstate* s, grpnode* g, int i, int j, int* counter) {
     if (!rc) rc = vyxcfmv(s, g);
     if (!rc) rc = vyxcfpr(s, g);
     endgroup(s);
-    s->groups.grpcount[0] += 1;
+    s->groups.grpcount[GCNT_GROUP] += 1;
     return rc;
 }
 
@@ -62,7 +62,7 @@ int run(vyxstate* s, bool* readin) {
     if (int rc = vyxcfob(s); rc != 0) return rc;
     s->work.pageflags.start = 1;
     s->groups.lastgrp = 0;
-    s->groups.grpcount[0] = 0;
+    s->groups.grpcount[GCNT_GROUP] = 0;
     int counter = 0;
     int rc = 0;
     switch (s->groups.nclass) {
@@ -104,9 +104,9 @@ void cfgrp(vyxstate* s, grpnode* g, int i, int j, int* counter) {
         len = wzstrip(g->key, 16);
     } else {
         // The grid's last cell: the last first-level level and its last second-level level.
-        const bool lastfirst = static_cast<uint32_t>(i + 1) >= s->groups.nlev[1] || !s->groups.grplist.head;
+        const bool lastfirst = static_cast<uint32_t>(i + 1) >= s->groups.nlev[NLEV_FIRST] || !s->groups.grplist.head;
         s->groups.lastgrp = lastfirst && g->next == nullptr;
-        const char* first = s->groups.levkeys[0] + 16 * i;
+        const char* first = s->groups.levkeys[CV_FIRST] + 16 * i;
         int la = wzstrip(first, 16), lb = wzstrip(g->key, 16);
         wzstcat(s->row.grplabel, kGroupCell, ' ', 2, first, la, g->key, lb);
         len = la + 1 + lb;

@@ -108,7 +108,7 @@ grpnode* groupof(vyxstate* s, double w, int32_t used, int* rc) {
             g->nsub = 0;
         }
     }
-    orderweight(g, s->groups.clsorder[0], isnew, w, used);
+    orderweight(g, s->groups.clsorder[CO_CODE], isnew, w, used);
     if (s->groups.nclass == 1) return g;
     grpnode* h = levelnode(s, &g->subtree.head, &g->subtree.spare, v.clsfmt[1], v.clsraw[1], v.clsnum[1], &isnew, rc);
     if (!h) {
@@ -125,7 +125,7 @@ grpnode* groupof(vyxstate* s, double w, int32_t used, int* rc) {
             return nullptr;
         }
     }
-    orderweight(h, s->groups.clsorder[1], isnew, w, used);
+    orderweight(h, s->groups.clsorder[CO_CODE2], isnew, w, used);
     return h;
 }
 
@@ -208,7 +208,7 @@ uint32_t nameid(const vardesc* var) {
 
 // A listed end-of-observation value that no record used has: a note, once per BY group.
 void endvaluenotes(vyxstate* s, const uint8_t* seen) {
-    const vardesc* var = s->input.rspvars[1];
+    const vardesc* var = s->input.rspvars[RV_SECOND];
     unseennotes(s, N510_MCF_END_VALUE_UNSEEN, seen, var, nameid(var));
 }
 

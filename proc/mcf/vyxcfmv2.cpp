@@ -48,7 +48,7 @@ int removalsums(grpnode* g, poolobj* pool, tailsum* sums, double** store) {
 
 int vyxcfmv2(vyxstate* s, grpnode* g) {
     const double z = zprobitq(s->opts.alpha / 2);
-    const uint32_t pos = s->groups.grpcount[0];
+    const uint32_t pos = s->groups.grpcount[GCNT_GROUP];
     const bool given = static_cast<int64_t>(pos) < s->mcf.mcfopt.nriskv && s->mcf.mcfopt.nriskvals;
     long double R = g->mcf.nunits;
     if (given) R = s->mcf.mcfopt.nriskvals[pos];

@@ -180,8 +180,8 @@ void readflags(vyxstate* s, const stmtrec* r, bool insetnext) {
     O.wantlims = !on(r, flag::mcf::NOVARIANCE);
     O.varlawless = on(r, flag::mcf::VARMETHOD2);
     F.overlay = on(r, flag::plot::OVERLAY);
-    s->groups.clssort[0] = s->groups.clsmissing[0] = on(r, flag::plot::MISSING1);
-    s->groups.clssort[1] = s->groups.clsmissing[1] = on(r, flag::plot::MISSING2);
+    s->groups.clssort[CV_FIRST] = s->groups.clsmissing[CV_FIRST] = on(r, flag::plot::MISSING1);
+    s->groups.clssort[CV_SECOND] = s->groups.clsmissing[CV_SECOND] = on(r, flag::plot::MISSING2);
     F.inborder = on(r, flag::plot::INBORDER);
     s->work.noconf = on(r, flag::plot::NOCONF) || !O.wantlims;
     F.nogrid = !on(r, flag::plot::NOGRID);
@@ -245,8 +245,8 @@ int responses(vyxstate* s, const stmtrec* r) {
             xpmlog(510, E510_MCF_NEEDS_UNITID);
             return RC_REPORTED;
         }
-        s->inputw.rspvars[0] = descof(s, firstvar(r, slot::head::RESP1));
-        s->inputw.rspvars[1] = descof(s, firstvar(r, slot::head::RESP2));
+        s->inputw.rspvars[RV_TIME] = descof(s, firstvar(r, slot::head::RESP1));
+        s->inputw.rspvars[RV_SECOND] = descof(s, firstvar(r, slot::head::RESP2));
         const double* v = nullptr;
         if (int n = numbers(r, slot::head::CENSVALS, &v); n > 0) {
             s->inputw.ncensvals = n;
@@ -257,8 +257,8 @@ int responses(vyxstate* s, const stmtrec* r) {
     xpmlog(510, N510_MCF_INTERVAL_DATA);
     F.cenbin = F.ccenbin = 0;
     s->work.nocenplot = 0;
-    s->inputw.rspvars[0] = descof(s, firstvar(r, slot::head::RESP1));
-    s->inputw.rspvars[1] = descof(s, firstvar(r, slot::head::RESP2));
+    s->inputw.rspvars[RV_TIME] = descof(s, firstvar(r, slot::head::RESP1));
+    s->inputw.rspvars[RV_SECOND] = descof(s, firstvar(r, slot::head::RESP2));
     O.mcfvars[0] = firstvar(r, slot::head::CENSVALS);
     O.mcfvars[1] = firstvar(r, slot::head::MCF_REMOVALS);
     const double* v = nullptr;

@@ -351,9 +351,9 @@ bool centrescale(vyxstate* s, pass& p) {
 // censoring values that no row has.
 void passnotes(vyxstate* s, const skiptally& skips, const uint8_t* censeen, int64_t rows) {
     const bool interval = s->inwork.rspkind == 2;
-    skipnotes(s, skips, {{s->input.rspvars[0], s->input.rspvars[1]}, {s->mdl.mdlrspids[0], s->mdl.mdlrspids[1]}}, interval);
+    skipnotes(s, skips, {{s->input.rspvars[RV_TIME], s->input.rspvars[RV_SECOND]}, {s->mdl.mdlrspids[0], s->mdl.mdlrspids[1]}}, interval);
     const bool aside = s->groups.fmodeset.nvars > 0 && s->groups.fmodeset.mode != 2;
-    if (rows > 0) censornotes(s, censeen, s->input.rspvars[1], s->mdl.mdlrspids[1], aside);
+    if (rows > 0) censornotes(s, censeen, s->input.rspvars[RV_SECOND], s->mdl.mdlrspids[1], aside);
 }
 
 // Counts the current observation as dropped for reason why; counted among the skipped ones
@@ -365,7 +365,7 @@ void drop(vyxstate* s, pass& p, int why, bool counted = true) {
 
 // The response variable's name for 510/80.
 msgarg rspname(const inputstate& input) {
-    const vardesc* d = input.rspvars[0];
+    const vardesc* d = input.rspvars[RV_TIME];
     return d ? txtarg(d->name, d->namelen) : txtarg("", 0);
 }
 

@@ -60,10 +60,10 @@ int modhdr(vyxstate* s) {
     const bool form2 = s->inwork.rspkind == 2;
     const bool censor = s->inwork.rspkind == 1;
     const vardesc* fm = s->groups.fmodeset.nvars > 0 ? &s->groups.fmodeset.desc : nullptr;
-    const vardesc* freq = s->input.nfreq > 0 ? &s->input.procvars[0] : nullptr;
-    const vardesc* nenter = s->input.nnenter > 0 ? &s->input.procvars[1] : nullptr;
-    const bool labels = s->input.dslabel.len > 0 || haslabel(s->input.rspvars[0]) ||
-                        ((censor || form2) && haslabel(s->input.rspvars[1])) || haslabel(freq) || haslabel(nenter) ||
+    const vardesc* freq = s->input.nfreq > 0 ? &s->input.procvars[PV_FREQ] : nullptr;
+    const vardesc* nenter = s->input.nnenter > 0 ? &s->input.procvars[PV_NENTER] : nullptr;
+    const bool labels = s->input.dslabel.len > 0 || haslabel(s->input.rspvars[RV_TIME]) ||
+                        ((censor || form2) && haslabel(s->input.rspvars[RV_SECOND])) || haslabel(freq) || haslabel(nenter) ||
                         haslabel(fm);
     const char* path = labels ? "kv.vitalyx.infolabel" : "kv.vitalyx.info";
     infolist l{s, mtable(s)};
@@ -78,8 +78,8 @@ int modhdr(vyxstate* s) {
 
     l.entry(T0_INPUT_DATA_SET, rdxtxt(s->input.dsname.text, s->input.dsname.len));
     l.varlabel(s->input.dslabel.text, s->input.dslabel.len);
-    if (s->input.rspvars[0]) l.variable(T0_RESPONSE_VARIABLE, *s->input.rspvars[0]);
-    if (form2 && s->input.rspvars[1]) l.variable(T0_RESPONSE_VARIABLE, *s->input.rspvars[1]);
+    if (s->input.rspvars[RV_TIME]) l.variable(T0_RESPONSE_VARIABLE, *s->input.rspvars[RV_TIME]);
+    if (form2 && s->input.rspvars[RV_SECOND]) l.variable(T0_RESPONSE_VARIABLE, *s->input.rspvars[RV_SECOND]);
     for (int k = 0; k < 3; ++k) {
         if (!s->mdl.relcodes[k]) continue;
         const vardesc& d = s->mdl.relvardesc[k];
@@ -89,7 +89,7 @@ int modhdr(vyxstate* s) {
         const int n = std::snprintf(text, sizeof text, "%.*s( %.*s )", d.namelen, d.name, wzstrip(lab, 40), lab);
         l.entry(T0_RELATION, rdxtxt(text, std::min<int>(n, static_cast<int>(sizeof text) - 1)));
     }
-    if (censor && s->input.rspvars[1]) l.variable(T0_CENSORING_VARIABLE, *s->input.rspvars[1]);
+    if (censor && s->input.rspvars[RV_SECOND]) l.variable(T0_CENSORING_VARIABLE, *s->input.rspvars[RV_SECOND]);
     if (freq) l.variable(T0_FREQUENCY_VARIABLE, *freq);
     if (nenter) l.variable(T0_ENTRY_COUNT_VARIABLE, *nenter);
     if (fm) l.variable(T0_FMODE_VARIABLE, *fm);

@@ -375,19 +375,19 @@ int vyxmprm(vyxstate* s) {
         s->mdl.mdlrspids[s->mdl.mdlnresp++] = static_cast<uint32_t>(var);
         return true;
     };
-    s->inputw.rspvars[0] = s->inputw.rspvars[1] = s->inputw.rspvars[2] = nullptr;
+    s->inputw.rspvars[RV_TIME] = s->inputw.rspvars[RV_SECOND] = s->inputw.rspvars[RV_MODELFREQ] = nullptr;
     if (firstvar(r, slot::head::RESP1) >= 0) {
         if (!addresp(firstvar(r, slot::head::RESP1), 0)) return RC_NOMEM;
-        s->inputw.rspvars[0] = &s->life.rspdesc[0];
+        s->inputw.rspvars[RV_TIME] = &s->life.rspdesc[0];
     }
     if (form == 2 && firstvar(r, slot::head::MODEL_UPPER) >= 0) {
         if (!addresp(firstvar(r, slot::head::MODEL_UPPER), 1)) return RC_NOMEM;
-        s->inputw.rspvars[1] = &s->life.rspdesc[1];
+        s->inputw.rspvars[RV_SECOND] = &s->life.rspdesc[1];
     }
     s->mdl.rsplist = nullptr;
     if (form == 1 && firstvar(r, slot::head::RESP2) >= 0) {
         if (!addresp(firstvar(r, slot::head::RESP2), 1)) return RC_NOMEM;
-        s->inputw.rspvars[1] = s->inputw.rspvars[2] = &s->life.rspdesc[1];
+        s->inputw.rspvars[RV_SECOND] = s->inputw.rspvars[RV_MODELFREQ] = &s->life.rspdesc[1];
     }
     // 20. censoring values
     const optslot* cv = stmtslot(r, slot::head::CENSVALS);

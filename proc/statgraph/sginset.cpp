@@ -33,7 +33,7 @@ int eachgroup(groupstate& groups, F&& f) {
             if (int rc = f(g)) return rc;
         return 0;
     }
-    const int n1 = static_cast<int>(groups.nlev[1]), n2 = static_cast<int>(groups.nlev[0]);
+    const int n1 = static_cast<int>(groups.nlev[NLEV_FIRST]), n2 = static_cast<int>(groups.nlev[NLEV_SECOND]);
     for (int i = 0; i < n1 * n2; ++i)
         if (int rc = f(groups.grpgrid[i])) return rc;
     return 0;

@@ -43,7 +43,7 @@ int SGPobj(vyxstate* s) {
         {COL_TEXT, "YRefLabel", "YRefLabel", "Group", s->sg.refrowlab[SG_YREF], refs},
     };
     // The time column first: it copies the time variable's attributes.
-    if (int rc = phcolumn(s, COL_DOUBLE, "XPPlot", "XPPlot", 0, "Xvalue", &v[SG_XVALUE], s->input.rspvars[0])) return rc;
+    if (int rc = phcolumn(s, COL_DOUBLE, "XPPlot", "XPPlot", 0, "Xvalue", &v[SG_XVALUE], s->input.rspvars[RV_TIME])) return rc;
     for (const Col& c : cols)
         if (c.present)
             if (int rc = phcolumn(s, c.kind, c.name, c.label, SG_REFLABEL, c.role, c.cell)) return rc;
@@ -52,8 +52,8 @@ int SGPobj(vyxstate* s) {
         if (p.fmcombine) rc = phcolumn(s, COL_TEXT, "OverlayGroup", "OverlayGroup", std::max(8, s->groups.fmodeset.maxlen), "Group", s->row.rowtext);
     } else {
         const int width = s->groups.nclass == 1 ? std::max<int>(static_cast<int>(s->groups.grpcolw), 10) : std::max<int>(static_cast<int>(s->groups.grpcolw) + 1, 10);
-        rc = phcolumn(s, COL_TEXT, s->groups.nclass == 1 ? "Group" : "Group1", s->groups.clsnames[0], width, "Group", s->row.grplabel);
-        if (!rc && s->groups.nclass == 2) rc = phcolumn(s, COL_TEXT, "Group2", s->groups.clsnames[1], width, "Group", s->row.grplabel2);
+        rc = phcolumn(s, COL_TEXT, s->groups.nclass == 1 ? "Group" : "Group1", s->groups.clsnames[CV_FIRST], width, "Group", s->row.grplabel);
+        if (!rc && s->groups.nclass == 2) rc = phcolumn(s, COL_TEXT, "Group2", s->groups.clsnames[CV_SECOND], width, "Group", s->row.grplabel2);
         if (!rc && p.overlay) rc = phcolumn(s, COL_TEXT, "OverlayGroup", "OverlayGroup", 256, "Group", s->row.rowtext);
     }
     if (rc) return rc;

@@ -147,8 +147,8 @@ void axisends(const vyxstate* s, GraphRequest& r) {
 
 void gridcells(vyxstate* s, int i, int j) {
     char a[16], b[16];
-    std::memcpy(a, s->groups.levkeys[0] + 16 * i, 16);
-    std::memcpy(b, s->groups.levkeys[1] + 16 * j, 16);
+    std::memcpy(a, s->groups.levkeys[CV_FIRST] + 16 * i, 16);
+    std::memcpy(b, s->groups.levkeys[CV_SECOND] + 16 * j, 16);
     padtext(s->row.grplabel, 40, 0, a, 16);
     padtext(s->row.grplabel2, 40, 0, b, 16);
     int la = 0, lb = 0;

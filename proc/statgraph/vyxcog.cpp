@@ -37,7 +37,7 @@ void mcfends(const vyxstate* s, GraphRequest& r) {
 int columns(vyxstate* s) {
     double* v = s->row.rowvals;
     const auto& p = s->popt.pflags;
-    if (int rc = phcolumn(s, COL_DOUBLE, "Xvalue", "XValue", 0, "Xvalue", &v[SG_XVALUE], s->input.rspvars[0])) return rc;
+    if (int rc = phcolumn(s, COL_DOUBLE, "Xvalue", "XValue", 0, "Xvalue", &v[SG_XVALUE], s->input.rspvars[RV_TIME])) return rc;
     struct Col {
         int kind;
         const char* name;
@@ -63,9 +63,9 @@ int columns(vyxstate* s) {
         {COL_TEXT, "XRefLabel", "XRefLabel", SG_REFLABEL, "Group", s->sg.refrowlab[SG_XREF], refs},
         {COL_DOUBLE, "YRef", "YRef", 0, "Yvalue", &s->sg.refrow[SG_YREF], refs},
         {COL_TEXT, "YRefLabel", "YRefLabel", SG_REFLABEL, "Group", s->sg.refrowlab[SG_YREF], refs},
-        {COL_TEXT, "Group", s->groups.clsnames[0], cw, "Group", s->row.grplabel, s->groups.nclass == 1},
-        {COL_TEXT, "Group1", s->groups.clsnames[0], cw, "Group", s->row.grplabel, s->groups.nclass == 2},
-        {COL_TEXT, "Group2", s->groups.clsnames[1], cw, "Group", s->row.grplabel2, s->groups.nclass == 2},
+        {COL_TEXT, "Group", s->groups.clsnames[CV_FIRST], cw, "Group", s->row.grplabel, s->groups.nclass == 1},
+        {COL_TEXT, "Group1", s->groups.clsnames[CV_FIRST], cw, "Group", s->row.grplabel, s->groups.nclass == 2},
+        {COL_TEXT, "Group2", s->groups.clsnames[CV_SECOND], cw, "Group", s->row.grplabel2, s->groups.nclass == 2},
         {COL_TEXT, "OverlayGroup", "OverlayGroup", 256, "Group", s->row.rowtext, p.overlay != 0},
     };
     for (const Col& c : cols)
@@ -87,7 +87,7 @@ int grouprows(vyxstate* s, grpnode* g) {
 int vyxcog(vyxstate* s) {
     s->work.pageflags.statement = 0;
     const auto& p = s->popt.pflags;
-    const vardesc* tvar = s->input.rspvars[0];
+    const vardesc* tvar = s->input.rspvars[RV_TIME];
     const txthandle axtype = rdxtxt(s->opts.logscale[0] ? "log" : "linear", -1);
     const txthandle xlabel = tvar->labellen > 0 ? rdxtxt(tvar->label, tvar->labellen) : rdxtxt(tvar->name, tvar->namelen);
     const txthandle xname = rdxtxt(tvar->name, tvar->namelen);
@@ -146,7 +146,7 @@ int vyxcog(vyxstate* s) {
             if (int rc = grouprows(s, g)) return rc;
         }
     } else {
-        const int n1 = static_cast<int>(s->groups.nlev[1]), n2 = static_cast<int>(s->groups.nlev[0]);
+        const int n1 = static_cast<int>(s->groups.nlev[NLEV_FIRST]), n2 = static_cast<int>(s->groups.nlev[NLEV_SECOND]);
         for (int i = 0; i < n1; ++i)
             for (int j = 0; j < n2; ++j, ++ngroups) {
                 gridcells(s, i, j);

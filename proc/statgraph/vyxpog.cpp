@@ -62,7 +62,7 @@ int grouprows(vyxstate* s, grpnode* g, double* vmin, double* vmax, bool* refs) {
 int vyxpog(vyxstate* s) {
     s->work.pageflags.statement = 0;
     const auto& p = s->popt.pflags;
-    const vardesc* tvar = s->input.rspvars[0];
+    const vardesc* tvar = s->input.rspvars[RV_TIME];
     const int dlen = wzstrip(s->opts.labels[LB_DIST], 16);
     const msgarg dist = txtarg(s->opts.labels[LB_DIST], dlen);
 
@@ -109,7 +109,7 @@ int vyxpog(vyxstate* s) {
             ++s->sg.grpindex;
         }
     } else {
-        const int n1 = static_cast<int>(s->groups.nlev[1]), n2 = static_cast<int>(s->groups.nlev[0]);
+        const int n1 = static_cast<int>(s->groups.nlev[NLEV_FIRST]), n2 = static_cast<int>(s->groups.nlev[NLEV_SECOND]);
         for (int i = 0; i < n1; ++i)
             for (int j = 0; j < n2; ++j, ++ngroups) {
                 resetrow(s->row);

@@ -87,7 +87,7 @@ int dataphantom(vyxstate* s, const Flags& f, uint32_t* ref) {
     const uint32_t form = s->inwork.rspkind;
     int j = 0;
     for (grpnode* g = s->groups.grplist.head; g; g = g->next, ++j) {
-        double stress = s->groups.levvals[0] ? s->groups.levvals[0][j] : missing();
+        double stress = s->groups.levvals[CV_FIRST] ? s->groups.levvals[CV_FIRST][j] : missing();
         if (!ismiss(stress) && f.T) stress = s->opts.stress_fn(stress);
         if (ismiss(stress)) continue;
         if (f.A) stress = -stress;
@@ -247,8 +247,8 @@ int vyxrog(vyxstate* s, const double* pctlines) {
                   s->opts.stressrel == 1 || s->opts.stressrel == 4, s->opts.logscale[0] || s->opts.logscale[1]};
     if (s->work.fitmethod == FIT_REGRESSION) s->work.pageflags.data = 1;
     const bool datapts = s->work.pageflags.data != 0, fitlines = s->work.pageflags.fitlines != 0 && pctlines;
-    const vardesc* tvar = s->input.rspvars[0];
-    const vardesc* svar = &s->input.clsdesc[0];
+    const vardesc* tvar = s->input.rspvars[RV_TIME];
+    const vardesc* svar = &s->input.clsdesc[CV_FIRST];
     const txthandle xtype = rdxtxt(s->opts.stressrel == kStressPow ? "log" : "linear", -1);
     const txthandle ytype = rdxtxt(f.L ? "log" : "linear", -1);
     const txthandle grid = rdxtxt(p.nogrid ? "AUTO_ON" : "OFF", -1);
