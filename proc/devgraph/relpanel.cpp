@@ -261,13 +261,13 @@ int vyxbox(vyxstate* s) {
     plotlay* f = s->plot.frame;
     const stmtrec* r = s->inwork.curstmt;
     double* const* A = s->life.ppcarr;
-    if (!A[0] || !s->plot.boxpos) return 0;
+    if (!A[PPC_LARGEST] || !s->plot.boxpos) return 0;
     ggregion clipr{f->fx - f->gapl, f->fy - f->gapb, f->fx + f->fw + f->gapr, f->fy + f->fh + f->gapt, 2, 0};
     int32_t saved = 0;
     ggrba(0, &clipr, &saved, 0, 7);
     const double W = f->markw;
     // Widths by the levels' sizes (BOXWIDTHSCALE), at least wmin.
-    const double smin = s->life.nfailrng[0], smax = s->life.nfailrng[1];
+    const double smin = s->life.nfailrng[RG_LO], smax = s->life.nfailrng[RG_HI];
     const optslot* scale = stmtslot(r, slot::plot::BOXWIDTHSCALE);
     int kind = 0;   // 0 no scaling, 1 log, 2 identity, 3 power
     double pw = 0, wmin = 0.3333333 * W;
@@ -292,24 +292,24 @@ int vyxbox(vyxstate* s) {
     auto Y = [&](double v) { return v * f->vfac + f->voff; };
     for (int j = s->plot.boxlev[0]; j <= s->plot.boxlev[1]; ++j) {
         if (j < 0 || j >= static_cast<int>(s->groups.nlev[NLEV_FIRST])) continue;
-        if (A[0][j] == DBL_MAX || missing(A[0][j]) || missing(s->plot.boxpos[j])) continue;
+        if (A[PPC_LARGEST][j] == DBL_MAX || missing(A[PPC_LARGEST][j]) || missing(s->plot.boxpos[j])) continue;
         double h = W, c = 0.5 * W;
         if (kind) {
-            h = wmin + slope * (fv(A[5][j]) - fv(smin));
+            h = wmin + slope * (fv(A[PPC_NFAIL][j]) - fv(smin));
             c = 0.5 * h;
         }
         const double x = s->plot.boxpos[j] * f->hfac + f->hoff;
-        const double a0 = Y(A[0][j]), a1 = Y(A[1][j]), a2 = Y(A[2][j]), a3 = Y(A[3][j]), a4 = Y(A[4][j]);
-        if (A[1][j] != A[3][j]) ggfill(0, x - h, std::fmin(a1, top), x + h, std::fmax(a3, bottom), pattern, f->fillcol, 4, linecol, ltype, width);
-        if (A[0][j] != A[4][j]) {
+        const double a0 = Y(A[PPC_LARGEST][j]), a1 = Y(A[PPC_UPPERQ][j]), a2 = Y(A[PPC_MEDIAN][j]), a3 = Y(A[PPC_LOWERQ][j]), a4 = Y(A[PPC_SMALLEST][j]);
+        if (A[PPC_UPPERQ][j] != A[PPC_LOWERQ][j]) ggfill(0, x - h, std::fmin(a1, top), x + h, std::fmax(a3, bottom), pattern, f->fillcol, 4, linecol, ltype, width);
+        if (A[PPC_LARGEST][j] != A[PPC_SMALLEST][j]) {
             ggdraw(0, x, a0, x, a1, ltype, linecol);
             ggdraw(0, x, a3, x, a4, ltype, linecol);
             ggdraw(0, x - c, a0, x + c, a0, ltype, linecol);
             ggdraw(0, x - c, a4, x + c, a4, ltype, linecol);
         }
-        if (!missing(A[2][j])) ggdraw(0, x - h, a2, x + h, a2, 1, linecol);
+        if (!missing(A[PPC_MEDIAN][j])) ggdraw(0, x - h, a2, x + h, a2, 1, linecol);
         const symrec* mark = s->popt.pflags.pplot && s->plot.symcomp ? s->plot.symcomp + std::min(j, std::max(s->plot.nsym - 1, 0)) : static_cast<const symrec*>(s->plot.gstyles);
-        if (mark && !missing(A[6][j])) ggsymb(0, x, Y(A[6][j]), mark);
+        if (mark && !missing(A[PPC_MEAN][j])) ggsymb(0, x, Y(A[PPC_MEAN][j]), mark);
     }
     resetwidth(s);
     ggrdba(0, 2, &saved, &clipr, 0, 7);

@@ -146,9 +146,9 @@ int bandfile(bandrun& b, int32_t ncurve) {
 
 int curveband(vyxstate* s, grpnode* g, double kl, double ku) {
     double aL = kl, aU = ku;
-    if (std::isfinite(s->life.npbounds[0])) {
-        aL = s->life.npbounds[0];
-        aU = s->life.npbounds[1];
+    if (std::isfinite(s->life.npbounds[RG_LO])) {
+        aL = s->life.npbounds[RG_LO];
+        aU = s->life.npbounds[RG_HI];
     }
     double c = simconfact(aL, aU, s->opts.alpha);
     if (std::isnan(c)) c = 1.0;

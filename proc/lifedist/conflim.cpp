@@ -71,7 +71,7 @@ bool lrsearch(vyxstate* s, grpnode* g, const double* call, double* lo, double* h
     vyxxpm(cb->cvec, s->life.parmfree, n, nullptr);
     vyxxpm(theta, s->life.parmfree, n, nullptr);
     cb->negllmax = -g->loglik;
-    s->life.fit.itstatus[0] = 0;
+    s->life.fit.itstatus[ITS_ITER] = 0;
     const int32_t rc = zprci(s, cb, lfentry, lghntry, ithist, nullptr);
     if (s->step.stepend) return false;
     if (rc == 1) xmemmsg(0);
@@ -253,7 +253,7 @@ int32_t lghntry(void* ctx) {
 void ithist(void* ctx) {
     auto* s = static_cast<vyxstate*>(ctx);
     if (!s->life.fit.itprflag.itprint || s->step.stepend) return;
-    if (*s->life.ciptr->evalcnt == 0) s->life.fit.itstatus[0] = 0;
+    if (*s->life.ciptr->evalcnt == 0) s->life.fit.itstatus[ITS_ITER] = 0;
     itprint(s);
     addrow(s, s->out.curtab);
 }
@@ -264,9 +264,9 @@ void vyxconf(vyxstate* s, grpnode* g) {
     const auto pv = parmview(s->life.parmvec.block, n);
     const double z = zcrit(s);
     bool lr = s->life.fit.lrflags[LR_PARMS] || s->life.fit.lrflags[LR_PERCENTILES];
-    s->life.parmlim[0] = pv.est[0] - z * pv.se[0];
-    s->life.parmlim[1] = pv.est[0] + z * pv.se[0];
-    scalelimits(pv.est[1], pv.se[1], z, s->life.parmlim + 2);
+    s->life.parmlim[PL_LOCLOWER] = pv.est[0] - z * pv.se[0];
+    s->life.parmlim[PL_LOCUPPER] = pv.est[0] + z * pv.se[0];
+    scalelimits(pv.est[1], pv.se[1], z, s->life.parmlim + PL_SCALELOWER);
     if (lr && s->life.fit.itprflag.converged != 1) {
         char of[640];
         xpmlog(510, W510_LR_LIMITS_NOT_CONVERGED, groupsuffix(s, true, " of ", of, sizeof of));

@@ -139,7 +139,7 @@ bool mlstatus(vyxstate* s) {
     const double ll = s->life.fit.loglik.current;
     const double crit = likfailed(ll) ? missing() : -h[zisub(n, n)] / (ll == 0.0 ? 1.0 : std::fabs(ll));
     const statusrow& row = rowfor(s->life.fit.optrc, crit, s->life.fit.fitcrit.convh);
-    s->life.fit.itstatus[1] = row.status;
+    s->life.fit.itstatus[ITS_STATUS] = row.status;
     // Every line names the class level and BY group of the fit, when there are any.
     char of[640], fr[640];
     groupsuffix(s, true, " of ", of, sizeof of);
@@ -163,8 +163,8 @@ bool mlstatus(vyxstate* s) {
         const double d = h[zisub(i, i)];
         return d > 0.0 ? g[i] / std::sqrt(d) : missing();
     };
-    if (s->life.parmfree[0] == 'C') s->life.lagstat[0] = lagrange(0);
-    if (n > 1 && s->life.parmfree[1] == 'C') s->life.lagstat[1] = lagrange(1);
+    if (s->life.parmfree[GP_LOC] == 'C') s->life.lagstat[GP_LOC] = lagrange(GP_LOC);
+    if (n > 1 && s->life.parmfree[GP_SCALE] == 'C') s->life.lagstat[GP_SCALE] = lagrange(GP_SCALE);
     return posdef;
 }
 

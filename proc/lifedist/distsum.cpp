@@ -124,7 +124,7 @@ void backtransform(vyxstate* s, grpnode* g) {
 int vyxdfit(vyxstate* s, grpnode* g) {
     if (s->step.stepend) return 1;
     const int n = s->life.fit.npar.total;
-    s->life.fit.itstatus[1] = 0;
+    s->life.fit.itstatus[ITS_STATUS] = 0;
     const int64_t words = n * (n + 1) / 2 + 2 * n;
     const int64_t bytes = words * static_cast<int64_t>(sizeof(double));
     s->life.parmvec.block = static_cast<double*>(poolbytes(s->pools.workpool, bytes, poolflag::zeroed));
@@ -165,7 +165,7 @@ int vyxdfit(vyxstate* s, grpnode* g) {
     std::memcpy(g->parmcov, pv, static_cast<size_t>(bytes));
     // The total over the converged maximum-likelihood fits; missing until one is added (a fit
     // taken from the MODEL has no log-likelihood of its own).
-    if (s->work.fitmethod == FIT_MLE && s->life.fit.itstatus[1] == 0) s->life.fit.loglik.final = ismiss(s->life.fit.loglik.final) ? g->loglik : s->life.fit.loglik.final + g->loglik;
+    if (s->work.fitmethod == FIT_MLE && s->life.fit.itstatus[ITS_STATUS] == 0) s->life.fit.loglik.final = ismiss(s->life.fit.loglik.final) ? g->loglik : s->life.fit.loglik.final + g->loglik;
 
     if (s->popt.panels.npct > 0) {
         g->pcttab = records(s, s->popt.panels.npct);

@@ -131,12 +131,12 @@ void putparms(vyxstate* s, double* wscale, double* wshape, double* var_wscale, d
         sescale = stderror(*var_wscale);
         seshape = stderror(*var_wshape);
         auto expcap = [&](double v) { return !ismiss(v) && std::fabs(v) <= EXP_OVER ? std::exp(v) : missing(); };
-        slo = expcap(lim[0]);
-        shi = expcap(lim[1]);
+        slo = expcap(lim[PL_LOCLOWER]);
+        shi = expcap(lim[PL_LOCUPPER]);
         // Shape limits cross over: the lower one comes from the upper scale limit.
         const double floor = lrcl ? 0.0 : EPS53;
-        klo = !ismiss(lim[3]) && lim[3] > floor ? 1.0 / lim[3] : missing();
-        khi = !ismiss(lim[2]) && lim[2] > floor ? 1.0 / lim[2] : missing();
+        klo = !ismiss(lim[PL_SCALEUPPER]) && lim[PL_SCALEUPPER] > floor ? 1.0 / lim[PL_SCALEUPPER] : missing();
+        khi = !ismiss(lim[PL_SCALELOWER]) && lim[PL_SCALELOWER] > floor ? 1.0 / lim[PL_SCALELOWER] : missing();
     }
     parmrow(s->row, labA, lenA, ws, sescale, slo, shi);
     if (!addrow(s, s->out.tabs[TAB_PARMEST].obj)) return;

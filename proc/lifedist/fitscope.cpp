@@ -28,7 +28,7 @@ void fitstate_stmtgone(vyxstate* s) {
     s->life.fit.parmnames = nullptr;
     s->life.fit.itrow = nullptr;
     for (double*& p : s->life.ppcarr) p = nullptr;
-    s->life.sortdesc[0] = s->life.sortdesc[1] = nullptr;
+    s->life.sortdesc[SD_KEYS] = s->life.sortdesc[SD_CTL] = nullptr;
     s->life.sortrow = nullptr;
     s->life.emgrad = nullptr;
     s->life.rtimes = nullptr;   // the times as read (readtimes.h)

@@ -90,7 +90,7 @@ int vyxpfitfm(vyxstate* s, grpnode* g) {
             unfit(s, i);
             continue;
         }
-        s->life.fit.itstatus[1] = 0;
+        s->life.fit.itstatus[ITS_STATUS] = 0;
         if (s->work.fitmethod != FIT_NONE) {
             vyxfit(s, g);
             if (s->step.stepend) return 1;
@@ -100,7 +100,7 @@ int vyxpfitfm(vyxstate* s, grpnode* g) {
             }
         }
         const auto P = parmview(s->life.parmvec.block, n);
-        if (s->life.fit.itstatus[1] != 0 || !std::isfinite(P.est[0]) || !std::isfinite(P.est[1]) || !(P.est[1] > 0)) {
+        if (s->life.fit.itstatus[ITS_STATUS] != 0 || !std::isfinite(P.est[0]) || !std::isfinite(P.est[1]) || !(P.est[1] > 0)) {
             unfit(s, i);
             continue;
         }
@@ -136,10 +136,10 @@ void fmput(vyxstate* s) {
         // Wald limits: the location on its own scale, the scale on the log scale.
         const double w = P.est[1] > EPS53 ? z * P.se[1] / P.est[1] : 0.0;
         const double e = w < EXP_OVER ? std::exp(w) : 1.0;
-        s->life.fmlims[0] = P.est[0] - z * P.se[0];
-        s->life.fmlims[1] = P.est[0] + z * P.se[0];
-        s->life.fmlims[2] = std::fmin(P.est[1] / e, P.est[1] * e);
-        s->life.fmlims[3] = std::fmax(P.est[1] / e, P.est[1] * e);
+        s->life.fmlims[PL_LOCLOWER] = P.est[0] - z * P.se[0];
+        s->life.fmlims[PL_LOCUPPER] = P.est[0] + z * P.se[0];
+        s->life.fmlims[PL_SCALELOWER] = std::fmin(P.est[1] / e, P.est[1] * e);
+        s->life.fmlims[PL_SCALEUPPER] = std::fmax(P.est[1] / e, P.est[1] * e);
         std::memcpy(s->life.parmlim, s->life.fmlims, sizeof s->life.fmlims);
         double ws, wk, vws, cws, vwk;
         putparms(s, &ws, &wk, &vws, &cws, &vwk);

@@ -62,7 +62,7 @@ bool fmcombined(const vyxstate* s) {
 int fmest(vyxstate* s, double t, double* rec) {
     if (!fmcombined(s)) return 1;
     const double z = zprobitq(s->opts.alpha / 2);
-    const kernfn k = s->life.fit.prob_fn[0];
+    const kernfn k = s->life.fit.prob_fn[KN_VALUE];
     double S = 1.0, V = 0.0;
     for (int i = 0; i < s->groups.fmodeset.nvals; ++i) {
         if (!s->life.fmused[i]) continue;

@@ -55,7 +55,7 @@ void vyxdsum(vyxstate* s, grpnode* g, int i, int j) {
     if (std::isfinite(g->rsq) && (s->work.fitmethod == FIT_LSYX || s->work.fitmethod == FIT_LSXY) && !row(T510_LS_RSQUARE, g->rsq)) return;
     // A log-likelihood the fit could not compute (a failed fit) shows missing.
     if (s->work.fitmethod == FIT_MLE &&
-        !row(T510_LOG_LIKELIHOOD, likfailed(g->loglik) || s->life.fit.itstatus[1] == 3 ? missing() : g->loglik))
+        !row(T510_LOG_LIKELIHOOD, likfailed(g->loglik) || s->life.fit.itstatus[ITS_STATUS] == 3 ? missing() : g->loglik))
         return;
     // The total over the converged groups goes with the last group: also when that group has
     // no fit and earlier ones converged, and missing (not 0) when no group converged.

@@ -72,8 +72,8 @@ public:
     // value: run the value kernels; slope: run the derivative kernels (fatal on failure
     // unless value is set, when a failure only stops the derivative sums).
     accumulator(vyxstate* s, bool value, bool slope, double t, double sigma, double z)
-        : s_(s), value_(value), slope_(slope), t_(t), inv_(1.0 / sigma), z_(z), vk_(s->life.fit.prob_fn[0]),
-          dk_(s->life.fit.prob_fn[1]), sev_(vk_ == zprblwb && dk_ == zprbwwb) {}
+        : s_(s), value_(value), slope_(slope), t_(t), inv_(1.0 / sigma), z_(z), vk_(s->life.fit.prob_fn[KN_VALUE]),
+          dk_(s->life.fit.prob_fn[KN_DERIV]), sev_(vk_ == zprblwb && dk_ == zprbwwb) {}
 
     // One contribution of weight w; false when the evaluation fails.
     bool add(int mode, double y, double w) {

@@ -91,7 +91,7 @@ void turnbullpoints(const stmtopts& opts, const grpnode* g, lssums& sums) {
 // of MLE), with held parameters at their given values. false when the line is degenerate
 // or its scale is not a positive number.
 bool lsline(const fitstate& life, const lssums& t, bool xony, double* mu, double* sigma) {
-    const bool lochold = life.parmfree[0] == 'C', scalehold = life.parmfree[1] == 'C';
+    const bool lochold = life.parmfree[GP_LOC] == 'C', scalehold = life.parmfree[GP_SCALE] == 'C';
     const double mu0 = life.givenparms[GP_LOC], s0 = life.givenparms[GP_SCALE];
     const double dx = t.xbar - mu0;
     if (xony) {
@@ -262,7 +262,7 @@ int vyxls(vyxstate* s, grpnode* g) {
             mu = g->wmean;
             sigma = g->wsd;
         } else if (lsline(s->life, sums, xony, &mu, &sigma)) {
-            const bool held = s->life.parmfree[0] == 'C' || s->life.parmfree[1] == 'C';
+            const bool held = s->life.parmfree[GP_LOC] == 'C' || s->life.parmfree[GP_SCALE] == 'C';
             g->rsq = held ? hostmissing()
                    : (sums.Sxx > EPS53 && sums.Syy > EPS53) ? sums.Sxy * sums.Sxy / (sums.Sxx * sums.Syy) : 0.0;
         } else if (method == FIT_LSYX || method == FIT_LSXY) {

@@ -120,11 +120,11 @@ void itprint(vyxstate* s) {
     const bool reorder = !allfree(s);
     if (reorder) vyxxpm(x, s->life.parmfree, n, nullptr);
     double* row = s->life.fit.itrow;
-    row[0] = static_cast<double>(s->life.fit.itstatus[0]++);
-    row[1] = s->life.fit.fitcrit.ridge;
-    row[2] = likfailed(s->life.fit.loglik.current) ? missing() : s->life.fit.loglik.current;   // a failed evaluation shows missing
-    for (int j = 0; j < n; ++j) row[3 + j] = x[j];
-    row[3] = x[0] - z * x[1];
+    row[IH_ITER] = static_cast<double>(s->life.fit.itstatus[ITS_ITER]++);
+    row[IH_RIDGE] = s->life.fit.fitcrit.ridge;
+    row[IH_LOGLIK] = likfailed(s->life.fit.loglik.current) ? missing() : s->life.fit.loglik.current;   // a failed evaluation shows missing
+    for (int j = 0; j < n; ++j) row[IH_PARMS + j] = x[j];
+    row[IH_PARMS] = x[0] - z * x[1];
     if (reorder) vyxxpm(x, s->life.parmfree, n, nullptr);
 }
 
@@ -182,7 +182,7 @@ int vyxfit(vyxstate* s, grpnode* g) {
 
     tabpair& hist = s->out.tabs[TAB_ITERPARMS];
     if (s->life.fit.itprflag.itprint) {
-        s->life.fit.itstatus[0] = 0;
+        s->life.fit.itstatus[ITS_ITER] = 0;
         vyxlik(s, 0);
         if (!bindtable(s, hist, "Kv.Vitalyx.Ithist")) return 0;
         itprint(s);

@@ -112,7 +112,7 @@ void readfitcrit(vyxstate* s, const stmtrec* r) {
 
 void readresponses(vyxstate* s, const stmtrec* r) {
     s->inputw.rspvars[RV_TIME] = s->inputw.rspvars[RV_SECOND] = nullptr;
-    s->life.rspvarid[0] = s->life.rspvarid[1] = 0;
+    s->life.rspvarid[RVAR_FIRST] = s->life.rspvarid[RVAR_SECOND] = 0;
     for (int k = 0; k < 2; ++k) {
         const optslot* o = given(r, k == 0 ? slot::head::RESP1 : slot::head::RESP2);
         if (!o || o->count <= 0) continue;
@@ -329,7 +329,7 @@ void combinenotes(const vyxstate* s, bool plot) {
 }
 
 void afterfitmethod(vyxstate* s) {
-    if (s->work.fitmethod != FIT_MLE && s->work.fitmethod != FIT_MODEL) s->life.fit.covprint[0] = s->life.fit.covprint[1] = 0;
+    if (s->work.fitmethod != FIT_MLE && s->work.fitmethod != FIT_MODEL) s->life.fit.covprint[CP_COVB] = s->life.fit.covprint[CP_CORRB] = 0;
     s->work.thrflags[TH_GIVEN] = 0;
     s->optsw.logscale[0] = s->optsw.logscale[1] = 0;
     s->life.maxlablen = 0;
@@ -342,8 +342,8 @@ void dispatchdist(vyxstate* s, const stmtrec* r) {
     s->optsw.logscale[0] = e->scale == 1;
     s->optsw.logscale[1] = e->scale == 2;
     s->optsw.quant_fn = e->quant;
-    s->life.fit.prob_fn[0] = e->value;
-    s->life.fit.prob_fn[1] = e->deriv;
+    s->life.fit.prob_fn[KN_VALUE] = e->value;
+    s->life.fit.prob_fn[KN_DERIV] = e->deriv;
     s->life.maxlablen = 0;
     auto fetch = [&](int slotlab, int width, int n) {
         int len = label510(s->optsw.labels[slotlab], width, n);
@@ -394,7 +394,7 @@ void dispatchdist(vyxstate* s, const stmtrec* r) {
             st[GP_SHAPE] = '1';
         }
     } else if (expo) {
-        s->life.fit.covprint[0] = s->life.fit.covprint[1] = 0;
+        s->life.fit.covprint[CP_COVB] = s->life.fit.covprint[CP_CORRB] = 0;
         if (gv[GP_LOC] || gv[GP_SHAPE]) {
             xpmlog(510, W510_EXPONENTIAL_LOCATION_SHAPE);
             gv[GP_LOC] = gv[GP_SHAPE] = 0;
@@ -411,7 +411,7 @@ void dispatchdist(vyxstate* s, const stmtrec* r) {
     } else if (gv[GP_SHAPE]) {
         xpmlog(510, W510_NO_SHAPE_PARAMETER, txtarg(s->optsw.labels[LB_DIST], wzstrip(s->optsw.labels[LB_DIST], 16)));
     }
-    if (st[GP_LOC] == 'C' || st[GP_SCALE] == 'C') s->life.fit.covprint[0] = s->life.fit.covprint[1] = 0;
+    if (st[GP_LOC] == 'C' || st[GP_SCALE] == 'C') s->life.fit.covprint[CP_COVB] = s->life.fit.covprint[CP_CORRB] = 0;
 }
 
 void setppos(vyxstate* s, int code) {

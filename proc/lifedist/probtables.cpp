@@ -72,11 +72,11 @@ void turnbullgradtable(vyxstate* s, const grpnode* g) {
     const int32_t m = g->nturn;
     const double* t = g->emtab;
     for (int32_t k = 0; k < m; ++k) {
-        s->life.emgrad[0] = rtend(s, t[EMT_LEFT * m + k]);
-        s->life.emgrad[1] = rtend(s, t[EMT_RIGHT * m + k]);
-        s->life.emgrad[2] = t[EMT_PROB * m + k];
-        s->life.emgrad[3] = t[EMT_GRAD * m + k];
-        s->life.emgrad[4] = t[EMT_MULT * m + k];
+        s->life.emgrad[EG_LEFT] = rtend(s, t[EMT_LEFT * m + k]);
+        s->life.emgrad[EG_RIGHT] = rtend(s, t[EMT_RIGHT * m + k]);
+        s->life.emgrad[EG_PROB] = t[EMT_PROB * m + k];
+        s->life.emgrad[EG_GRAD] = t[EMT_GRAD * m + k];
+        s->life.emgrad[EG_MULT] = t[EMT_MULT * m + k];
         tabrow(tab.obj);
     }
     endgroup(s, tab);

@@ -18,7 +18,7 @@ int setupit(vyxstate* s, grpnode* g) {
     obobject* t = emtable(s, "IterEM", T0_TURNBULL_ITER_HISTORY, false);
     s->out.curtab = t;
     if (!t) return RC_REPORTED;
-    tabint(t, "Iter", &s->life.fit.itstatus[0]);
+    tabint(t, "Iter", &s->life.fit.itstatus[ITS_ITER]);
     tabdouble(t, "Loglike", &s->life.fit.loglik.current);
     if (s->life.emflags[EMF_PRINTPROBS]) {
         double* hist = g->emtab + EMT_SE * m;

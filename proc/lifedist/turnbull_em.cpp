@@ -501,7 +501,7 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
     int32_t misses = 0;   // bounds in a row that allowed no skip
     int converged = 0;
     double ll = 0, prev = 0;
-    s->life.fit.itstatus[0] = 0;
+    s->life.fit.itstatus[ITS_ITER] = 0;
     for (int64_t it = 0; it <= maxit; ++it) {   // 64 bits: MAXITEM may be the largest int
         bool skip = false;
         if (it >= 1 && skipok && (misses < 8 || it % 64 == 0)) {
@@ -553,7 +553,7 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
         for (int32_t k = 0; k < m; ++k) p[k] = next[k];
         pof = nullptr;
         if (!skip && it >= 1 && std::fabs(ll - prev) < tol) converged = 1;
-        s->life.fit.itstatus[0] = static_cast<uint32_t>(it);
+        s->life.fit.itstatus[ITS_ITER] = static_cast<uint32_t>(it);
         if (history) {
             s->life.fit.loglik.current = ll;
             for (int32_t k = 0; k < m; ++k) hist[k] = start[k] / W;

@@ -138,7 +138,7 @@ void emlimits(vyxstate* s, grpnode* g, double z) {
 
     const int band = s->popt.plotcodes[PC_NPINTERVALS];
     if (band == 1) {
-        double aL = s->life.npbounds[0], aU = s->life.npbounds[1];
+        double aL = s->life.npbounds[RG_LO], aU = s->life.npbounds[RG_HI];
         if (std::isnan(aL)) {
             aL = aU = miss;
             if (m >= 2) {

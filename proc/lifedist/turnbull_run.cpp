@@ -38,25 +38,25 @@ void startmasses(const stmtrec* stmt, grpnode* g) {
 
 // The reason text and log message of the status.
 void status(vyxstate* s, bool violation, bool converged) {
-    const uint32_t it = s->life.fit.itstatus[0];
+    const uint32_t it = s->life.fit.itstatus[ITS_ITER];
     const bool cls = s->groups.nclass > 0;
     const msgarg label = txtarg(s->row.grplabel, s->row.grplablen);
     txthandle reason;
     if (violation) {
-        s->life.fit.itstatus[1] = 1;
+        s->life.fit.itstatus[ITS_STATUS] = 1;
         xpmlog(510, W510_EM_KUHN_TUCKER);
         reason = cls ? rdxmsgs(510, T510_EM_KUHN_TUCKER_GROUP, label) : rdxmsgs(510, W510_EM_KUHN_TUCKER);
     } else if (converged) {
         // The table says it; no note in the log, where the fit that follows logs its own.
-        s->life.fit.itstatus[1] = 0;
+        s->life.fit.itstatus[ITS_STATUS] = 0;
         reason = cls ? rdxmsgs(510, T510_CONVERGED_GROUP, label) : rdxmsg(0, T0_TURNBULL_CONVERGED);
     } else if (it >= 1) {
-        s->life.fit.itstatus[1] = 2;
+        s->life.fit.itstatus[ITS_STATUS] = 2;
         xpmlog(510, W510_EM_NOT_CONVERGED, static_cast<int>(it - 1));
         reason = cls ? rdxmsgs(510, T510_EM_NOT_CONVERGED_GROUP, static_cast<int>(it - 1), label)
                      : rdxmsgs(510, T510_EM_NOT_CONVERGED_REASON, static_cast<int>(it - 1));
     } else {
-        s->life.fit.itstatus[1] = 2;
+        s->life.fit.itstatus[ITS_STATUS] = 2;
         xpmlog(510, W510_EM_NO_ITERATION);
         reason = cls ? rdxmsgs(510, W510_EM_NO_ITERATION, label) : rdxmsg(0, T0_TURNBULL_NO_ITERATION);
     }
@@ -69,7 +69,7 @@ void statustable(vyxstate* s) {
     if (!t) return;
     s->out.curtab = t;
     tabhandle(t, "Reason", &s->row.convmsg);
-    tabint(t, "Status", &s->life.fit.itstatus[1]);
+    tabint(t, "Status", &s->life.fit.itstatus[ITS_STATUS]);
     groupcolumns(s, t, false);
     tabenddef(t);
     s->out.curtabid = tabbind(s->out.outmgr, t, "KV.Vitalyx.ConvergenceStatus");

@@ -59,8 +59,8 @@ int readpctlist(vyxstate* s, const stmtrec* r) {
 bool modelmatches(const vyxstate* s) {
     if (!s->work.thrflags[TH_MODELRAN] || s->mdl.mdlrspkind != s->inwork.rspkind) return false;
     if (static_cast<int>(s->mdl.mdleffinfo[0] + s->mdl.mdleffinfo[1]) != s->groups.nclass) return false;
-    if (s->mdl.mdlrspids[0] != s->life.rspvarid[0]) return false;
-    if (s->inputw.rspvars[RV_SECOND] && s->mdl.mdlrspids[1] != s->life.rspvarid[1]) return false;
+    if (s->mdl.mdlrspids[0] != s->life.rspvarid[RVAR_FIRST]) return false;
+    if (s->inputw.rspvars[RV_SECOND] && s->mdl.mdlrspids[1] != s->life.rspvarid[RVAR_SECOND]) return false;
     // The MODEL's one relation variable (continuous or CLASS) is the class variable.
     const uint32_t rel = s->mdl.mdleffinfo[0] == 1 ? s->mdl.mdlvarids[0] : s->mdl.mdlvarids[1];
     return s->groups.nclass != 1 || static_cast<int32_t>(rel) == s->groups.clsvars[CV_FIRST];

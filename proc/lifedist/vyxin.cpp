@@ -430,8 +430,8 @@ int readone(pass& p) {
 // same rows).
 void passnotes(const pass& p) {
     vyxstate* s = p.s;
-    skipnotes(s, p.skips, {{s->input.rspvars[RV_TIME], s->input.rspvars[RV_SECOND]}, {s->life.rspvarid[0], s->life.rspvarid[1]}}, p.form == FORM_INTERVAL);
-    if (p.used_n > 0) censornotes(s, p.censeen, s->input.rspvars[RV_SECOND], s->life.rspvarid[1], p.fmode && s->groups.fmodeset.mode != 2);
+    skipnotes(s, p.skips, {{s->input.rspvars[RV_TIME], s->input.rspvars[RV_SECOND]}, {s->life.rspvarid[RVAR_FIRST], s->life.rspvarid[RVAR_SECOND]}}, p.form == FORM_INTERVAL);
+    if (p.used_n > 0) censornotes(s, p.censeen, s->input.rspvars[RV_SECOND], s->life.rspvarid[RVAR_SECOND], p.fmode && s->groups.fmodeset.mode != 2);
 }
 
 }  // namespace
@@ -506,8 +506,8 @@ int vyxin(vyxstate* s) {
     s->row.nobsrow.sumread = p.wread;
     s->row.nobsrow.nread = static_cast<double>(p.read_n);
     s->row.nobsrow.nused = static_cast<double>(p.used_n);
-    s->life.wsums[0] = p.sumx;
-    s->life.wsums[1] = p.sumn;
+    s->life.wsums[WS_COUNT] = p.sumx;
+    s->life.wsums[WS_TRIALS] = p.sumn;
     s->inwork.nobscnt[0] = static_cast<int32_t>(p.skipped_n);
     s->inwork.nobscnt[1] = static_cast<int32_t>(p.used_n);
     s->inwork.nobscnt[2] = static_cast<int32_t>(p.read_n);

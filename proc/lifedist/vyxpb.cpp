@@ -86,7 +86,7 @@ int vyxpb(vyxstate* s, grpnode* g) {
     estimate(c, ap, g->pbest);
     if (s->life.pbpredgiven) predict(s, c, g->pbest[PB_EST], ap, g->pbpred, false);
 
-    const double rbar = s->life.wsums[1] > 0 ? s->life.wsums[0] / s->life.wsums[1] : hostmissing();
+    const double rbar = s->life.wsums[WS_TRIALS] > 0 ? s->life.wsums[WS_COUNT] / s->life.wsums[WS_TRIALS] : hostmissing();
     const double chi = pbchisq(c, rbar);
     g->pbest[PB_CHISQ] = chi;
     if (!ismissing(chi)) s->life.pbaccum += chi;
@@ -98,7 +98,7 @@ int vyxpb(vyxstate* s, grpnode* g) {
     s->life.pbpooled[PB_EST] = rbar;
     s->life.pbpooled[PB_CHISQ] = s->life.pbaccum;
     if (s->groups.nclass >= 1) {
-        const pbcounts pooled{binomial, s->life.wsums[0], s->life.wsums[1]};
+        const pbcounts pooled{binomial, s->life.wsums[WS_COUNT], s->life.wsums[WS_TRIALS]};
         estimate(pooled, ap, s->life.pbpooled);
         if (s->life.pbpredgiven) predict(s, pooled, s->life.pbpooled[PB_EST], ap, s->life.pbpoolpred, binomial);
     }

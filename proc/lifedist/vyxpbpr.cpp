@@ -74,8 +74,8 @@ pbview view(vyxstate* s) {
         v.xtot = s->groups.rootgrp.loc;
         v.ntot = s->groups.rootgrp.scale;
     } else {
-        v.xtot = s->life.wsums[0];
-        v.ntot = s->life.wsums[1];
+        v.xtot = s->life.wsums[WS_COUNT];
+        v.ntot = s->life.wsums[WS_TRIALS];
     }
     const bool root = !s->popt.pflags.pbonly && s->groups.nclass == 0;
     v.pooled = root ? s->groups.rootgrp.pbest : s->life.pbpooled;
@@ -185,8 +185,8 @@ void pbest(vyxstate* s, const pbview& v) {
     };
     for (const grpnode* g = s->groups.grplist.head; g; g = g->next) row(g, g->loc, g->scale, g->pbest, g->pbest[PB_CHISQ]);
     double total[PB_WORDS];
-    pbestimate(pbcounts{v.binomial, s->life.wsums[0], s->life.wsums[1]}, v.ap, total);
-    row(nullptr, s->life.wsums[0], s->life.wsums[1], total, s->life.pbaccum);
+    pbestimate(pbcounts{v.binomial, s->life.wsums[WS_COUNT], s->life.wsums[WS_TRIALS]}, v.ap, total);
+    row(nullptr, s->life.wsums[WS_COUNT], s->life.wsums[WS_TRIALS], total, s->life.pbaccum);
     tabendrows(t, false);
     tabpublish(s->out.outmgr, id);
 }

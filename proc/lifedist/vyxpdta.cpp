@@ -42,8 +42,8 @@ void shellsort(double* rows, int n, int m, double* tmp, After after) {
 // the censoring code descending, so that a failure comes before a censored time.
 int filesort(vyxstate* s, grpnode* g) {
     const int m = static_cast<int>(s->opts.rowlay[1]);
-    auto* keys = static_cast<sortkey*>(s->life.sortdesc[0]);
-    auto* c = static_cast<sortctl*>(s->life.sortdesc[1]);
+    auto* keys = static_cast<sortkey*>(s->life.sortdesc[SD_KEYS]);
+    auto* c = static_cast<sortctl*>(s->life.sortdesc[SD_CTL]);
     *c = sortctl{};
     std::memset(keys, 0, 2 * sizeof(sortkey));
     xcpoint(g->ufile, 0);

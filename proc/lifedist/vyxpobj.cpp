@@ -66,7 +66,7 @@ struct maker {
             char name[41] = {};
             std::memcpy(name, lab, static_cast<size_t>(wzstrip(lab, 16)));
             if (j >= 2) std::snprintf(name, sizeof name, "Parm%d", j + 1);
-            tabdouble(t, name, &s->life.fit.itrow[3 + j], role);
+            tabdouble(t, name, &s->life.fit.itrow[IH_PARMS + j], role);
         }
     }
 };
@@ -179,9 +179,9 @@ void vyxpobj(vyxstate* s) {
 
     if (s->life.fit.itprflag.itprint && s->life.fit.itrow) {
         t = m.create(TAB_ITERPARMS, "IterParms", T0_ITER_HISTORY);
-        tabdouble(t, "Iter", &s->life.fit.itrow[0]);
-        tabdouble(t, "Ridge", &s->life.fit.itrow[1]);
-        tabdouble(t, "Loglike", &s->life.fit.itrow[2]);
+        tabdouble(t, "Iter", &s->life.fit.itrow[IH_ITER]);
+        tabdouble(t, "Ridge", &s->life.fit.itrow[IH_RIDGE]);
+        tabdouble(t, "Loglike", &s->life.fit.itrow[IH_LOGLIK]);
         m.parmcolumns(t, "Value");
         m.group(t);
         m.label(t);
@@ -193,8 +193,8 @@ void vyxpobj(vyxstate* s) {
             if (!s->life.fit.lrflags[k]) continue;
             t = m.create(k == 0 ? TAB_ITERLRPARM : TAB_ITERLRPER, k == 0 ? "IterLRparm" : "IterLRper", T0_LR_LIMIT_ITERATIONS);
             tabtext(t, "Parameter", 17, s->row.rowtext);
-            tabdouble(t, "Iter", &s->life.fit.itrow[0]);
-            tabdouble(t, "Loglike", &s->life.fit.itrow[2]);
+            tabdouble(t, "Iter", &s->life.fit.itrow[IH_ITER]);
+            tabdouble(t, "Loglike", &s->life.fit.itrow[IH_LOGLIK]);
             m.parmcolumns(t, "value");
             tabtitles(t, {{"Title", k == 0 ? rdxmsg(0, T0_ITER_HISTORY_LR) : rdxmsg(510, T510_ITER_HISTORY_LR_PCT)}});
             m.group(t);
@@ -246,11 +246,11 @@ void vyxpobj(vyxstate* s) {
             }
         }
         t = m.create(TAB_TURNBULLGRAD, "TurnbullGrad", T0_TURNBULL_GRADIENT);
-        tabspan(t, "Left", &s->life.emgrad[0], "Left", "Right");
-        tabdouble(t, "Right", &s->life.emgrad[1]);
-        tabdouble(t, "Prob", &s->life.emgrad[2]);
-        tabdouble(t, "Grad", &s->life.emgrad[3]);
-        tabdouble(t, "Mult", &s->life.emgrad[4]);
+        tabspan(t, "Left", &s->life.emgrad[EG_LEFT], "Left", "Right");
+        tabdouble(t, "Right", &s->life.emgrad[EG_RIGHT]);
+        tabdouble(t, "Prob", &s->life.emgrad[EG_PROB]);
+        tabdouble(t, "Grad", &s->life.emgrad[EG_GRAD]);
+        tabdouble(t, "Mult", &s->life.emgrad[EG_MULT]);
         m.group(t);
         m.label(t);
         tabtitles(t, {{"title1", rdxmsg(0, T0_TURNBULL_PROBABILITIES)}, {"title2", rdxmsg(0, T0_TURNBULL_CONVERGENCE)}});
@@ -260,7 +260,7 @@ void vyxpobj(vyxstate* s) {
     if (s->work.fitmethod == FIT_MLE) {
         t = m.create(TAB_CONVSTATUS, "ConvergenceStatus", T0_CONVERGENCE_STATUS);
         tabhandle(t, "Reason", &s->row.convmsg);
-        tabint(t, "Status", &s->life.fit.itstatus[1]);
+        tabint(t, "Status", &s->life.fit.itstatus[ITS_STATUS]);
         m.label(t);
         tabenddef(t);
     }

@@ -89,8 +89,8 @@ void readnumbers(vyxstate* s, const stmtrec* r) {
     readfitcrit(s, r);
     s->poptw.plotcodes[PC_NPINTERVALS] = static_cast<uint32_t>(static_cast<int32_t>(gparm(r, slot::plot::NPINTERVALS, 0)));
     s->poptw.plotcodes[PC_PINTERVALS] = static_cast<uint32_t>(static_cast<int32_t>(gparm(r, slot::plot::PINTERVALS, 4)));
-    s->life.npbounds[0] = gparm(r, slot::plot::SIMLOWER, hostmissing());
-    s->life.npbounds[1] = gparm(r, slot::plot::SIMUPPER, hostmissing());
+    s->life.npbounds[RG_LO] = gparm(r, slot::plot::SIMLOWER, hostmissing());
+    s->life.npbounds[RG_HI] = gparm(r, slot::plot::SIMUPPER, hostmissing());
     s->optsw.npoints = countopt(r, "NPOINTS", gparm(r, slot::plot::NPOINTS, 100), 1, MOST_POINTS, 100);
     const optslot* anno = stmtslot(r, slot::plot::ANNOTATE);
     s->inwork.annoflag = anno ? 1 : 0;
@@ -118,8 +118,8 @@ int modelvars(const modelstate& mdl) {
 bool sameresponse(const vyxstate* s) {
     const int mine = s->inputw.rspvars[RV_SECOND] ? 2 : 1;
     const int theirs = s->mdl.mdlnresp;
-    if (mine != theirs || s->mdl.mdlrspkind != writtenform(s) || s->mdl.mdlrspids[0] != s->life.rspvarid[0]) return false;
-    return mine == 1 || s->mdl.mdlrspids[1] == s->life.rspvarid[1];
+    if (mine != theirs || s->mdl.mdlrspkind != writtenform(s) || s->mdl.mdlrspids[0] != s->life.rspvarid[RVAR_FIRST]) return false;
+    return mine == 1 || s->mdl.mdlrspids[1] == s->life.rspvarid[RVAR_SECOND];
 }
 
 // The checks of the fits taken from the MODEL statement, and the percentile-line limits.
@@ -184,8 +184,8 @@ int vyxpprm(vyxstate* s) {
     if (int rc = readconfidence(s, r)) return rc;
     s->life.fit.npar.total = 2;
     readresponses(s, r);
-    if (s->life.rspvarid[0] && s->inputw.dsin) {
-        const int32_t var = static_cast<int32_t>(s->life.rspvarid[0]);
+    if (s->life.rspvarid[RVAR_FIRST] && s->inputw.dsin) {
+        const int32_t var = static_cast<int32_t>(s->life.rspvarid[RVAR_FIRST]);
         xffile(s->inputw.dsin, FF_FORMATS, &var, 1);
     }
     if (allocframe(s)) return 1;

@@ -133,17 +133,17 @@ void probindices(vyxstate* s, const ranges& r) {
 
 int vyxscl(vyxstate* s) {
     plotlay* f = s->plot.frame;
-    s->life.sortdesc[0] = s->life.sortdesc[1] = nullptr;
+    s->life.sortdesc[SD_KEYS] = s->life.sortdesc[SD_CTL] = nullptr;
     s->life.sortrow = nullptr;
     f->nvtick = f->nhtick = f->nsint = 1;
     if (s->inwork.spilled) {
-        s->life.sortdesc[1] = poolbytes(s->pools.stmtpool, sizeof(sortctl), poolflag::raw);
-        if (!s->life.sortdesc[1]) {
+        s->life.sortdesc[SD_CTL] = poolbytes(s->pools.stmtpool, sizeof(sortctl), poolflag::raw);
+        if (!s->life.sortdesc[SD_CTL]) {
             xmemmsg(sizeof(sortctl));
             return 1;
         }
-        s->life.sortdesc[0] = poolbytes(s->pools.stmtpool, 2 * sizeof(sortkey), poolflag::raw);
-        if (!s->life.sortdesc[0]) {
+        s->life.sortdesc[SD_KEYS] = poolbytes(s->pools.stmtpool, 2 * sizeof(sortkey), poolflag::raw);
+        if (!s->life.sortdesc[SD_KEYS]) {
             xmemmsg(2 * sizeof(sortkey));
             return 1;
         }
@@ -157,10 +157,10 @@ int vyxscl(vyxstate* s) {
 
     ranges r;
     if (points(s, r)) return 1;
-    s->life.nfailrng[0] = r.fmin;
-    s->life.nfailrng[1] = r.fmax;
-    s->life.datarng[0] = r.tmin;
-    s->life.datarng[1] = r.tmax;
+    s->life.nfailrng[RG_LO] = r.fmin;
+    s->life.nfailrng[RG_HI] = r.fmax;
+    s->life.datarng[RG_LO] = r.tmin;
+    s->life.datarng[RG_HI] = r.tmax;
     if (r.pmin == 1.0) r.pmin = 0.0;
     if (r.pmax == 0.0) r.pmax = 1.0;
     if (r.pmin == 0.0) r.pmin = 0.020001;
@@ -183,19 +183,19 @@ int vyxscl(vyxstate* s) {
     const double log10e = std::log10(std::exp(1.0));
     const double flo = ln ? lo * log10e : lo, fhi = ln ? hi * log10e : hi;
     auto timeunits = [&](double x) { return ln ? std::exp(x) : l10 ? std::pow(10.0, x) : x; };
-    s->life.ptrange[0] = timeunits(lo);
-    s->life.ptrange[1] = timeunits(hi);
+    s->life.ptrange[RG_LO] = timeunits(lo);
+    s->life.ptrange[RG_HI] = timeunits(hi);
     // No group with a censored-inclusive range leaves the range missing (not infinity and 0).
-    s->life.allrange[0] = r.cmin != DBL_MAX ? timeunits(r.cmin) : hostmissing();
-    s->life.allrange[1] = r.cmax != -DBL_MAX ? timeunits(r.cmax) : hostmissing();
+    s->life.allrange[RG_LO] = r.cmin != DBL_MAX ? timeunits(r.cmin) : hostmissing();
+    s->life.allrange[RG_HI] = r.cmax != -DBL_MAX ? timeunits(r.cmax) : hostmissing();
 
     if (int rc = lifescl(s, lo, hi)) return rc;
     const bool logs = s->opts.logscale[0] || s->opts.logscale[1];
     // The life axis runs along the bottom and the probability axis up the left, as the axes,
     // points, lines and reference lines of the plots draw them; ROTATE exchanges the two.
     if (s->popt.pflags.rotate) {
-        f->vmin = s->life.vaxrng[0] = s->plot.lifescale[0];
-        f->vmax = s->life.vaxrng[1] = s->plot.lifescale[1];
+        f->vmin = s->life.vaxrng[RG_LO] = s->plot.lifescale[0];
+        f->vmax = s->life.vaxrng[RG_HI] = s->plot.lifescale[1];
         f->vstep = s->plot.lifescale[2];
         f->vdata[0] = flo;
         f->vdata[1] = fhi;
@@ -204,8 +204,8 @@ int vyxscl(vyxstate* s) {
         f->nvtickv = static_cast<int32_t>(s->plot.tickinfo[TI_NLIFETICKS]);
         if (logs) s->plot.axlog[AXLOG_V] = 1;
     } else {
-        f->hmin = s->life.haxrng[0] = s->plot.lifescale[0];
-        f->hmax = s->life.haxrng[1] = s->plot.lifescale[1];
+        f->hmin = s->life.haxrng[RG_LO] = s->plot.lifescale[0];
+        f->hmax = s->life.haxrng[RG_HI] = s->plot.lifescale[1];
         f->hstep = s->plot.lifescale[2];
         f->hdata[0] = flo;
         f->hdata[1] = fhi;
@@ -225,14 +225,14 @@ int vyxscl(vyxstate* s) {
             f->nhtick = 1;
             f->hticks = ticks;
             f->nhtickv = n;
-            f->hmin = s->life.haxrng[0] = a;
-            f->hmax = s->life.haxrng[1] = b;
+            f->hmin = s->life.haxrng[RG_LO] = a;
+            f->hmax = s->life.haxrng[RG_HI] = b;
         } else {
             f->nvtick = 1;
             f->vticks = ticks;
             f->nvtickv = n;
-            f->vmin = s->life.vaxrng[0] = a;
-            f->vmax = s->life.vaxrng[1] = b;
+            f->vmin = s->life.vaxrng[RG_LO] = a;
+            f->vmax = s->life.vaxrng[RG_HI] = b;
         }
     }
     // The MODEL's regression (FITTYPE=REGRESSION) takes its stress axis from the range of the

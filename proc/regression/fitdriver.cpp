@@ -143,7 +143,7 @@ int centry(void* ctx) {
 
 }  // namespace mdl
 
-void mitprnt(vyxstate* s) { histrow(s, s->mdl.fit.itstatus[0]++, s->mdl.fit.fitcrit.ridge); }
+void mitprnt(vyxstate* s) { histrow(s, s->mdl.fit.itstatus[ITS_ITER]++, s->mdl.fit.fitcrit.ridge); }
 
 void histrow(vyxstate* s, double cell0, double cell1) {
     if (s->step.stepend) return;
@@ -152,21 +152,21 @@ void histrow(vyxstate* s, double cell0, double cell1) {
     const bool packed = n.p != s->mdl.fit.npar.free;
     if (packed) vyxxpm(b, s->mdl.parmstat, n.p, nullptr);
     double* row = s->mdl.fit.itrow;
-    row[0] = cell0;
-    row[1] = cell1;
-    row[2] = likfailed(s->mdl.fit.loglik.current) ? missing() : s->mdl.fit.loglik.current;   // a failed evaluation shows missing
-    for (int j = 0; j < n.p; ++j) row[3 + j] = b[j];
+    row[IH_ITER] = cell0;
+    row[IH_RIDGE] = cell1;
+    row[IH_LOGLIK] = likfailed(s->mdl.fit.loglik.current) ? missing() : s->mdl.fit.loglik.current;   // a failed evaluation shows missing
+    for (int j = 0; j < n.p; ++j) row[IH_PARMS + j] = b[j];
     // The model's intercept and slopes on the scale of the data.
     auto block = [&](int first, int last, bool fixed) {
         double c0 = b[first];
         for (int j = first + 1; j < last; ++j) {
-            row[3 + j] = b[j] / scale(s, j);
+            row[IH_PARMS + j] = b[j] / scale(s, j);
             if (!fixed) c0 -= b[j] * centre(s, j) / scale(s, j);
         }
-        row[3 + first] = c0;
+        row[IH_PARMS + first] = c0;
     };
     block(0, n.ncol, s->mdl.intfix);
-    if (!s->mdl.intfix && !s->mdl.haslogscl && n.ndist > 0) row[3] -= s->mdl.shiftq * b[n.ncol];
+    if (!s->mdl.intfix && !s->mdl.haslogscl && n.ndist > 0) row[IH_PARMS] -= s->mdl.shiftq * b[n.ncol];
     if (s->mdl.haslogscl) block(n.ncol, n.ntot, s->mdl.lsintfix);
     if (packed) vyxxpm(b, s->mdl.parmstat, n.p, nullptr);
     mtable t(s);
@@ -176,12 +176,12 @@ void histrow(vyxstate* s, double cell0, double cell1) {
 void setupit(vyxstate* s, int label, txthandle name) {
     mtable t(s);
     if (!t.create(nullptr, name, rdxmsg(0, label))) return;
-    t.coldouble("Iter", &s->mdl.fit.itrow[0]);
-    t.coldouble("Ridge", &s->mdl.fit.itrow[1]);
-    t.coldouble("Loglike", &s->mdl.fit.itrow[2]);
+    t.coldouble("Iter", &s->mdl.fit.itrow[IH_ITER]);
+    t.coldouble("Ridge", &s->mdl.fit.itrow[IH_RIDGE]);
+    t.coldouble("Loglike", &s->mdl.fit.itrow[IH_LOGLIK]);
     const auto* names = static_cast<txthandle*>(s->mdl.fit.parmnames);
     for (int i = 0; i < s->mdl.fit.npar.total; ++i)
-        if (s->mdl.parmmap[i] >= 0) t.coldouble(names[s->mdl.parmmap[i]], &s->mdl.fit.itrow[3 + i], "value");
+        if (s->mdl.parmmap[i] >= 0) t.coldouble(names[s->mdl.parmmap[i]], &s->mdl.fit.itrow[IH_PARMS + i], "value");
     t.titles({{"Title", rdxmsg(0, label)}});
     t.history(332);
     t.enddef();
@@ -251,7 +251,7 @@ int vyxmfit(vyxstate* s) {
         if (!take(s->pools.stmtpool, n.p + 3, poolflag::raw, &row)) return 1;
         s->mdl.fit.itrow = row;
         setupit(s, T0_ITER_HISTORY, rdxtxt("ModIterparms", 12));
-        s->mdl.fit.itstatus[0] = 0;
+        s->mdl.fit.itstatus[ITS_ITER] = 0;
         vyxmlik(s, 0);
         if (!s->step.stepend) mitprnt(s);
         if (s->step.stepend) return 0;

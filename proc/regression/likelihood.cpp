@@ -252,7 +252,7 @@ int loglike0(vyxstate* s, int mode) {
     const double sigma = hasscale ? f.b[sc] : 1.0;
     const double shift = s->mdl.shiftq;
     const bool interval = s->inwork.rspkind >= 2;
-    const kernfn value = s->mdl.fit.prob_fn[0], deriv = s->mdl.fit.prob_fn[1];
+    const kernfn value = s->mdl.fit.prob_fn[KN_VALUE], deriv = s->mdl.fit.prob_fn[KN_DERIV];
     const bool sev = value == zprblwb && deriv == zprbwwb;
     bool failed = false;
     dersums& S = f.sums;
@@ -375,7 +375,7 @@ int loglike1(vyxstate* s, int mode) {
     const int32_t* map = s->mdl.parmmap;
     const int ncol = L->ncol, r = ncol + L->nls;
     const bool interval = s->inwork.rspkind >= 2;
-    const kernfn value = s->mdl.fit.prob_fn[0], deriv = s->mdl.fit.prob_fn[1];
+    const kernfn value = s->mdl.fit.prob_fn[KN_VALUE], deriv = s->mdl.fit.prob_fn[KN_DERIV];
     const bool sev = value == zprblwb && deriv == zprbwwb;
     bool failed = false;
     dersums& S = f.sums;

@@ -37,18 +37,18 @@ int32_t lghntry(void* ctx) {
 
 void prtcl(void* ctx) {
     auto* s = static_cast<vyxstate*>(ctx);
-    histrow(s, s->mdl.fit.itstatus[0], s->mdl.clparm);
+    histrow(s, s->mdl.fit.itstatus[ITS_ITER], s->mdl.clparm);
 }
 
 void setcl(vyxstate* s, txthandle name) {
     mtable t(s);
     if (!t.create(nullptr, name, nullptr)) return;
-    t.coldouble("Iter", &s->mdl.fit.itrow[0]);
+    t.coldouble("Iter", &s->mdl.fit.itrow[IH_ITER]);
     t.coltext("Parameter", 12, s->row.rowtext);
-    t.coldouble("Loglike", &s->mdl.fit.itrow[2]);
+    t.coldouble("Loglike", &s->mdl.fit.itrow[IH_LOGLIK]);
     const auto* names = static_cast<txthandle*>(s->mdl.fit.parmnames);
     for (int i = 0; i < s->mdl.fit.npar.total; ++i)
-        if (s->mdl.parmmap[i] >= 0) t.coldouble(names[s->mdl.parmmap[i]], &s->mdl.fit.itrow[3 + i], "value");
+        if (s->mdl.parmmap[i] >= 0) t.coldouble(names[s->mdl.parmmap[i]], &s->mdl.fit.itrow[IH_PARMS + i], "value");
     t.titles({{"Title", rdxmsg(0, T0_ITER_HISTORY_LR)}});
     t.enddef();
     t.bind("Kv.Vitalyx.Ithist");
@@ -126,7 +126,7 @@ int vyxmcl(vyxstate* s) {
     blk->prtflag = s->mdl.fit.itprflag.itprint;
     blk->npar = s->mdl.fit.npar.free;
     blk->maxeval = s->mdl.fit.maxiter;
-    blk->evalcnt = reinterpret_cast<int32_t*>(&s->mdl.fit.itstatus[0]);
+    blk->evalcnt = reinterpret_cast<int32_t*>(&s->mdl.fit.itstatus[ITS_ITER]);
     blk->theta = x;
     blk->base = s->mdl.estarr[0];
     blk->cgrad = s->mdl.fit.fitarr.grad;
@@ -151,7 +151,7 @@ int vyxmcl(vyxstate* s) {
         direction(s, i, d);
         if (p != s->mdl.fit.npar.free) vyxxpm(d, s->mdl.parmstat, p, nullptr);
         std::memcpy(x, s->mdl.estfit, sizeof(double) * static_cast<size_t>(p));
-        s->mdl.fit.itstatus[0] = 0;
+        s->mdl.fit.itstatus[ITS_ITER] = 0;
         const int32_t rc = zprci(s, blk, mdl::lfentry, mdl::lghntry, prtcl, nullptr);
         if (s->step.stepend) break;
         if (rc == 1) {

@@ -254,7 +254,7 @@ void residuals(vyxstate* s, const settings& g, double y, int code, double eta, d
     rc.resid = y - eta;
     rc.sresid = rc.resid / sigma;
     double z[2] = {rc.sresid, 0.0}, out[2];
-    if (s->mdl.fit.prob_fn[0](KMODE_RIGHT, z, s->mdl.gammafam ? g.shape : nullptr, out) != 0) return;
+    if (s->mdl.fit.prob_fn[KN_VALUE](KMODE_RIGHT, z, s->mdl.gammafam ? g.shape : nullptr, out) != 0) return;
     const double G = out[0];
     rc.gresid = G + (1.0 - delta) * g.residadj;
     const double d = G > 0.0 ? -2.0 * ((delta - G) + delta * std::log(G)) : missing();

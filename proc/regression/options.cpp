@@ -52,8 +52,8 @@ int distribution(vyxstate* s, const stmtrec* r) {
     const distinfo* f = distributioninfo(s->optsw.distcode);
     if (!f) return RC_SPEC;
     s->optsw.quant_fn = f->quant;
-    s->mdl.fit.prob_fn[0] = f->value;
-    s->mdl.fit.prob_fn[1] = f->deriv;
+    s->mdl.fit.prob_fn[KN_VALUE] = f->value;
+    s->mdl.fit.prob_fn[KN_DERIV] = f->deriv;
     s->mdl.shape_fn = nullptr;
     s->mdl.quantst_fn = f->squant;
     s->mdl.ndistp = 1;
@@ -378,16 +378,16 @@ int vyxmprm(vyxstate* s) {
     s->inputw.rspvars[RV_TIME] = s->inputw.rspvars[RV_SECOND] = s->inputw.rspvars[RV_MODELFREQ] = nullptr;
     if (firstvar(r, slot::head::RESP1) >= 0) {
         if (!addresp(firstvar(r, slot::head::RESP1), 0)) return RC_NOMEM;
-        s->inputw.rspvars[RV_TIME] = &s->life.rspdesc[0];
+        s->inputw.rspvars[RV_TIME] = &s->life.rspdesc[RVAR_FIRST];
     }
     if (form == 2 && firstvar(r, slot::head::MODEL_UPPER) >= 0) {
         if (!addresp(firstvar(r, slot::head::MODEL_UPPER), 1)) return RC_NOMEM;
-        s->inputw.rspvars[RV_SECOND] = &s->life.rspdesc[1];
+        s->inputw.rspvars[RV_SECOND] = &s->life.rspdesc[RVAR_SECOND];
     }
     s->mdl.rsplist = nullptr;
     if (form == 1 && firstvar(r, slot::head::RESP2) >= 0) {
         if (!addresp(firstvar(r, slot::head::RESP2), 1)) return RC_NOMEM;
-        s->inputw.rspvars[RV_SECOND] = s->inputw.rspvars[RV_MODELFREQ] = &s->life.rspdesc[1];
+        s->inputw.rspvars[RV_SECOND] = s->inputw.rspvars[RV_MODELFREQ] = &s->life.rspdesc[RVAR_SECOND];
     }
     // 20. censoring values
     const optslot* cv = stmtslot(r, slot::head::CENSVALS);

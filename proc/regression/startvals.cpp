@@ -26,13 +26,13 @@ inline long tri(int k) { return static_cast<long>(k) * (k + 1) / 2; }
 void crossproducts(vyxstate* s, int order) {
     const int32_t np = s->mdl.fit.npar.total, nf = s->mdl.fit.npar.free, ndist = s->mdl.ndistp;
     const uint32_t kind = s->inwork.rspkind;
-    const kernfn k0 = s->mdl.fit.prob_fn[0], k1 = s->mdl.fit.prob_fn[1];
+    const kernfn k0 = s->mdl.fit.prob_fn[KN_VALUE], k1 = s->mdl.fit.prob_fn[KN_DERIV];
     const uint8_t logscl = s->mdl.haslogscl;
     s->mdl.fit.npar.total = s->mdl.fit.npar.free = order;
     s->inwork.rspkind = 0;
     s->mdl.ndistp = 0;
-    s->mdl.fit.prob_fn[0] = zlnull;
-    s->mdl.fit.prob_fn[1] = zwnull;
+    s->mdl.fit.prob_fn[KN_VALUE] = zlnull;
+    s->mdl.fit.prob_fn[KN_DERIV] = zwnull;
     s->mdl.haslogscl = 0;
     loglike0(s, 1);
     s->mdl.haslogscl = logscl;
@@ -40,8 +40,8 @@ void crossproducts(vyxstate* s, int order) {
     s->mdl.fit.npar.free = nf;
     s->inwork.rspkind = kind;
     s->mdl.ndistp = ndist;
-    s->mdl.fit.prob_fn[0] = k0;
-    s->mdl.fit.prob_fn[1] = k1;
+    s->mdl.fit.prob_fn[KN_VALUE] = k0;
+    s->mdl.fit.prob_fn[KN_DERIV] = k1;
 }
 
 // With LOGSCALE: the cross products U'WU of the LOGSCALE columns, added into the packed

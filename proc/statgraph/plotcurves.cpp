@@ -128,7 +128,7 @@ int PlotCurves(vyxstate* s, grpnode* g, double* vmin, double* vmax) {
     // The line spans the data, in whole decades on a log scale. An end that no plotted point
     // set (a point whose probability rounds to 0 or 1 sets only the other) is the other end;
     // with neither there is no line.
-    double lo = s->life.datarng[0], hi = s->life.datarng[1];
+    double lo = s->life.datarng[RG_LO], hi = s->life.datarng[RG_HI];
     const bool haslo = std::fabs(lo) < kUnset, hashi = std::fabs(hi) < kUnset;
     if (!haslo && !hashi) return phrow(s);
     if (!haslo) lo = hi;

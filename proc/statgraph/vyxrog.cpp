@@ -178,8 +178,8 @@ int pcntlphantom(vyxstate* s, const Flags& f, const double* lines, uint32_t* ref
                 if (s->opts.stressrel == kStressPow && !ismiss(stress)) stress = std::exp(stress);
                 if (ismiss(stress) || ismiss(life)) continue;
                 x = f.A ? -stress : stress;
-                s->life.datarng[0] = std::min(s->life.datarng[0], life);
-                s->life.datarng[1] = std::max(s->life.datarng[1], life);
+                s->life.datarng[RG_LO] = std::min(s->life.datarng[RG_LO], life);
+                s->life.datarng[RG_HI] = std::max(s->life.datarng[RG_HI], life);
                 y = f.L ? back(s, life) : life;
                 if (int rc = phrow(s)) return rc;
                 ++*written;
