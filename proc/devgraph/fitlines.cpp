@@ -57,7 +57,7 @@ bool straight(const Pen& pen, double mu, double sigma, double* buf) {
     const vyxstate* s = pen.s;
     const plotlay* f = s->plot.frame;
     const double log10e = std::log10(std::exp(1.0));
-    const bool ln = s->opts.logscale[0] != 0;
+    const bool ln = s->opts.logscale[LSC_LN] != 0;
     const bool rot = pen.map.rotate;
     const double lo = rot ? f->vmin : f->hmin, hi = rot ? f->vmax : f->hmax;
     if (std::fabs(sigma) >= GZ_UNIT) {
@@ -79,7 +79,7 @@ bool straight(const Pen& pen, double mu, double sigma, double* buf) {
 // A life value of a percentile table on the life axis: log10 of the time on a log axis.
 double lifeunits(const vyxstate* s, double t) {
     if (std::isnan(t)) return hostmissing();
-    if (s->opts.logscale[0] || s->opts.logscale[1]) return t > 0 ? std::log10(t) : hostmissing();
+    if (s->opts.logscale[LSC_LN] || s->opts.logscale[LSC_LOG10]) return t > 0 ? std::log10(t) : hostmissing();
     return t;
 }
 

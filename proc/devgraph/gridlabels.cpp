@@ -128,7 +128,7 @@ int vyxggrd(vyxstate* s) {
         const double* t = rotate ? f->vticks : f->hticks;
         const int n = rotate ? f->nvtickv : f->nhtickv;
         const double fac = rotate ? f->vfac : f->hfac, off = rotate ? f->voff : f->hoff;
-        const bool logaxis = s->opts.logscale[0] || s->opts.logscale[1];
+        const bool logaxis = s->opts.logscale[LSC_LN] || s->opts.logscale[LSC_LOG10];
         for (int i = 0; t && i < n; ++i) {
             const bool edge = rotate ? (i == n - 1 && f->gapt <= 0) : ((i == 0 || i == n - 1) && f->gapl <= 0);
             if (!edge) across(t[i] * fac + off, !rotate);

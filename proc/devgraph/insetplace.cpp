@@ -187,8 +187,8 @@ int userbox(const vyxstate* s, insetrec* r, const area& a, double* bad) {
     double x = r->posx, y = r->posy;
     if (r->possys == 2) {
         const bool probx = !s->popt.pflags.ismcf && s->popt.pflags.rotate, proby = !s->popt.pflags.ismcf && !s->popt.pflags.rotate;
-        const bool logx = s->popt.pflags.ismcf ? s->plot.axlog[AXLOG_H] != 0 : !probx && (s->opts.logscale[0] || s->opts.logscale[1]);
-        const bool logy = s->popt.pflags.ismcf ? s->plot.axlog[AXLOG_V] != 0 : !proby && (s->opts.logscale[0] || s->opts.logscale[1]);
+        const bool logx = s->popt.pflags.ismcf ? s->plot.axlog[AXLOG_H] != 0 : !probx && (s->opts.logscale[LSC_LN] || s->opts.logscale[LSC_LOG10]);
+        const bool logy = s->popt.pflags.ismcf ? s->plot.axlog[AXLOG_V] != 0 : !proby && (s->opts.logscale[LSC_LN] || s->opts.logscale[LSC_LOG10]);
         *bad = r->posx;
         if (logx) {
             if (!(x > GZ_UNIT)) return W510_INSET_X_NOT_ON_LOG_AXIS;

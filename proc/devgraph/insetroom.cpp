@@ -29,7 +29,7 @@ void put(const plotlay* f, bool rotate, double life, double z, double* x, double
 
 double lifeunits(const vyxstate* s, double t) {
     if (std::isnan(t)) return NAN;
-    if (s->opts.logscale[0] || s->opts.logscale[1]) return t > 0 ? std::log10(t) : NAN;
+    if (s->opts.logscale[LSC_LN] || s->opts.logscale[LSC_LOG10]) return t > 0 ? std::log10(t) : NAN;
     return t;
 }
 
@@ -43,7 +43,7 @@ bool crossed(const vyxstate* s, const grpnode* g, const Box& b, const std::vecto
         const double log10e = std::log10(std::exp(1.0));
         double slope = 1.0 / g->scale;
         const double a = -g->loc / g->scale;
-        if (s->opts.logscale[0]) slope /= log10e;
+        if (s->opts.logscale[LSC_LN]) slope /= log10e;
         const double lo = rot ? f->vmin : f->hmin, hi = rot ? f->vmax : f->hmax;
         double ax, ay, bx, by;
         put(f, rot, lo, a + slope * lo, &ax, &ay);
@@ -83,7 +83,7 @@ bool crossed(const vyxstate* s, const grpnode* g, const Box& b, const std::vecto
         const Box wide{b.x0 - hx, b.y0 - hy, b.x1 + hx, b.y1 + hy};
         for (int32_t i = 0; i < g->ncurve; ++i) {
             const double* r = g->crvbuf + static_cast<size_t>(i) * CR_WORDS;
-            const double p = r[CR_PPOS], t = s->opts.logscale[0] ? r[CR_TIME] * log10e : r[CR_TIME];
+            const double p = r[CR_PPOS], t = s->opts.logscale[LSC_LN] ? r[CR_TIME] * log10e : r[CR_TIME];
             if (!(p > 0 && p < 1) || std::isnan(t)) continue;
             double x, y;
             put(f, rot, t, s->opts.quant_fn(p), &x, &y);

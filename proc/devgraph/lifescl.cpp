@@ -144,11 +144,11 @@ bool onaxis(double v, bool logs, double* out) {
 
 int lifescl(vyxstate* s, double lo, double hi) {
     const double log10e = std::log10(std::exp(1.0));
-    if (s->opts.logscale[0]) {
+    if (s->opts.logscale[LSC_LN]) {
         lo *= log10e;
         hi *= log10e;
     }
-    const bool logs = s->opts.logscale[0] || s->opts.logscale[1];
+    const bool logs = s->opts.logscale[LSC_LN] || s->opts.logscale[LSC_LOG10];
     s->plot.axlog[0] = s->plot.axlog[1] = 0;
     double v;
     if (s->work.llowgiven) {

@@ -37,7 +37,7 @@ bool lifeof(const vyxstate* s, const double* y, modelobs* o) {
             else if (hi < lo) return false;
             else if (hi == lo) o->life = lo;
             else o->life = 0.5 * (lo + hi), o->code = -3;
-            if (!(s->opts.logscale[0] || s->opts.logscale[1])) return true;
+            if (!(s->opts.logscale[LSC_LN] || s->opts.logscale[LSC_LOG10])) return true;
             // On a log life axis an interval from 0 is left-censored at its upper end, as the
             // MODEL reads it; any other interval needs its lower end above 0.
             if (o->code == -3 && lo == 0.0) o->life = hi, o->code = -2;
@@ -46,7 +46,7 @@ bool lifeof(const vyxstate* s, const double* y, modelobs* o) {
         default:
             return false;
     }
-    return !(s->opts.logscale[0] || s->opts.logscale[1]) || o->life > 0.0;
+    return !(s->opts.logscale[LSC_LN] || s->opts.logscale[LSC_LOG10]) || o->life > 0.0;
 }
 
 }  // namespace

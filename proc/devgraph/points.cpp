@@ -41,7 +41,7 @@ Setup setup(const vyxstate* s) {
     u.simfail = np == 1;
     u.siminterval = !(np == 2 || s->popt.pflags.pconfplt);
     u.rotate = s->popt.pflags.rotate != 0;
-    u.ln = s->opts.logscale[0] != 0;
+    u.ln = s->opts.logscale[LSC_LN] != 0;
     u.half = u.rotate ? 0.5 * f->htickl : 0.5 * f->vtickl;
     if (!u.rotate) {
         u.amin = f->fx - f->gapl, u.amax = f->fx + f->fw + f->gapr;
@@ -193,7 +193,7 @@ double* buffer(vyxstate* s, int64_t n) {
 int vyxppnt(vyxstate* s, grpnode* g) {
     const Setup u = setup(s);
     const bool interval = s->input.rspform[RF_INTERVAL] != 0;
-    int64_t n = s->opts.rowlay[0];
+    int64_t n = s->opts.rowlay[RL_BUFROWS];
     if (!g->ufile) n = std::min<int64_t>(n, interval ? g->nturn : g->ncurve);
     Marks m;
     m.style(g->sym[1]);
@@ -208,7 +208,7 @@ int vyxppnt(vyxstate* s, grpnode* g) {
     Marks c;
     const bool marks = s->work.nocenplot && s->input.rspform[RF_CENSOR] && !interval;
     if (marks) {
-        const int64_t k = std::min<int64_t>(s->opts.rowlay[0], g->ncens);
+        const int64_t k = std::min<int64_t>(s->opts.rowlay[RL_BUFROWS], g->ncens);
         c.style(g->censtyle ? g->censtyle : g->sym[1]);
         if (k > 0) {
             if (!(c.pts = buffer(s, k))) return 1;

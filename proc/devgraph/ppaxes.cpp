@@ -16,7 +16,7 @@ using namespace axisparts;
 
 namespace {
 
-bool logaxis(const vyxstate* s) { return s->opts.logscale[0] || s->opts.logscale[1]; }
+bool logaxis(const vyxstate* s) { return s->opts.logscale[LSC_LN] || s->opts.logscale[LSC_LOG10]; }
 bool strip(const vyxstate* s) { return s->work.nocenplot || s->popt.pflags.cenbin; }
 int labelcode(const plotlay* f) { return f->expnote == 'E' ? -1 : 99; }
 

@@ -72,7 +72,7 @@ const char* refoption(const vyxstate* s, int which) {
 
 bool logtime(const vyxstate* s, int axis) {
     if (s->popt.pflags.ismcf) return s->plot.axlog[axis] != 0;
-    return s->opts.logscale[0] || s->opts.logscale[1];
+    return s->opts.logscale[LSC_LN] || s->opts.logscale[LSC_LOG10];
 }
 
 // The label of reference value k (at most 16 characters), its length; 0 without labels.
@@ -217,7 +217,7 @@ void hcross(vyxstate* s, const grpnode* g, double v, int labelled, int ltype, co
     plotlay* f = s->plot.frame;
     const Area a = area(f);
     const bool swapped = s->popt.pflags.rotate != 0;
-    const bool ln = s->opts.logscale[0] != 0;
+    const bool ln = s->opts.logscale[LSC_LN] != 0;
     double coord = 0, value = 0;
     if (!s->popt.pflags.fmcombine) {
         if (!swapped) {
@@ -226,7 +226,7 @@ void hcross(vyxstate* s, const grpnode* g, double v, int labelled, int ltype, co
             value = percentat(s->opts, coord);
         } else {
             coord = v * g->scale + g->loc;
-            value = ln ? std::exp(coord) : s->opts.logscale[1] ? std::pow(10.0, coord) : coord;
+            value = ln ? std::exp(coord) : s->opts.logscale[LSC_LOG10] ? std::pow(10.0, coord) : coord;
             if (ln) coord *= kLog10e;
         }
     } else if (!swapped) {
@@ -244,7 +244,7 @@ void hcross(vyxstate* s, const grpnode* g, double v, int labelled, int ltype, co
         double x = 0, y = percentat(s->opts, v) / 100;
         if (fmint(s, &x, &y, s->life.fmcurve, s->opts.npoints + 1, 1) != 0) return;
         coord = x;
-        value = ln || s->opts.logscale[1] ? std::pow(10.0, x) : x;
+        value = ln || s->opts.logscale[LSC_LOG10] ? std::pow(10.0, x) : x;
     }
     const double y = coord * f->vfac + f->voff;
     if (!(y >= a.bottom && y <= a.top)) return;
@@ -262,18 +262,18 @@ void vcross(vyxstate* s, const grpnode* g, double v, int labelled, int ltype, do
     plotlay* f = s->plot.frame;
     const Area a = area(f);
     const bool swapped = s->popt.pflags.rotate != 0;
-    const bool ln = s->opts.logscale[0] != 0;
+    const bool ln = s->opts.logscale[LSC_LN] != 0;
     double coord = 0, value = 0;
     if (!swapped) {
         if (!s->popt.pflags.fmcombine) {
             coord = v * g->scale + g->loc;
-            value = ln ? std::exp(coord) : s->opts.logscale[1] ? std::pow(10.0, coord) : coord;
+            value = ln ? std::exp(coord) : s->opts.logscale[LSC_LOG10] ? std::pow(10.0, coord) : coord;
             if (ln) coord *= kLog10e;
         } else {
             double x = 0, y = percentat(s->opts, v) / 100;   // v is a quantile, the table holds probabilities
             if (fmint(s, &x, &y, s->life.fmcurve, s->opts.npoints + 1, 1) != 0) return;
             coord = x;
-            value = ln || s->opts.logscale[1] ? std::pow(10.0, x) : x;
+            value = ln || s->opts.logscale[LSC_LOG10] ? std::pow(10.0, x) : x;
         }
     } else {
         const double t = ln ? v / kLog10e : v;

@@ -143,8 +143,8 @@ double* modellines(vyxstate* s, regpstate* rp) {
         return nullptr;
     }
     const double lo = s->work.axlim[AX_STRESSLOWER], hi = s->work.axlim[AX_STRESSUPPER];
-    const double start = lo + (hi - lo) * s->popt.pctopts[0];
-    const double end = hi - (hi - lo) * s->popt.pctopts[1];
+    const double start = lo + (hi - lo) * s->popt.pctopts[PCL_LOWER];
+    const double end = hi - (hi - lo) * s->popt.pctopts[PCL_UPPER];
     const double step = (end - start) / kModelPoints;
     ParmPair pv(s);
     MeanGuard other;

@@ -72,7 +72,7 @@ double stresspage(const vyxstate* s, double v) {
 // One plot row of an observation row of a group: its life on the page and its censoring
 // code (0 exact, -1 right-, -2 left-, -3 interval-censored); false when it is not plotted.
 bool plotrow(const vyxstate* s, const double* r, double* y, int* code) {
-    const bool ln = s->opts.logscale[0] != 0, logs = ln || s->opts.logscale[1];
+    const bool ln = s->opts.logscale[LSC_LN] != 0, logs = ln || s->opts.logscale[LSC_LOG10];
     double v;
     int c = 0;
     if (s->input.rspform[RF_INTERVAL]) {
@@ -128,7 +128,7 @@ int64_t writerows(vyxstate* s, double* buf, int R, int W) {
         return ++inbuf == R && !flush() ? 1 : 0;
     };
     if (plotsmodelrows(s)) {
-        const bool ln = s->opts.logscale[0] != 0, logs = ln || s->opts.logscale[1];
+        const bool ln = s->opts.logscale[LSC_LN] != 0, logs = ln || s->opts.logscale[LSC_LOG10];
         const int rc = eachmodelobs(s, [&](const modelobs& o) {
             const double x = stresspage(s, o.stress);
             if (missing(x)) return 0;
@@ -259,7 +259,7 @@ int percentilelines(vyxstate* s, const double* lines, LabelRoom* room) {
         return 1;
     }
     const bool labelled = (rp->other || rp->bylevel) && s->mdl.mdllev && s->mdl.mdllev->lstate;
-    const bool ln = s->opts.logscale[0] != 0, pow = s->opts.stressrel == code::relation::POWER;
+    const bool ln = s->opts.logscale[LSC_LN] != 0, pow = s->opts.stressrel == code::relation::POWER;
     ggtext t = plottext(s, f->txth);
     double W = 0.0, h = f->txth;
     if (labelled) {
@@ -268,7 +268,7 @@ int percentilelines(vyxstate* s, const double* lines, LabelRoom* room) {
             W = std::max(W, textwidth(t, l.data(), static_cast<int>(l.size())));
         }
         const double lo = s->work.axlim[AX_STRESSLOWER], hi = s->work.axlim[AX_STRESSUPPER];
-        const double room = f->fx + f->fw + f->gapr - stresspage(s, hi - (hi - lo) * s->popt.pctopts[1]);
+        const double room = f->fx + f->fw + f->gapr - stresspage(s, hi - (hi - lo) * s->popt.pctopts[PCL_UPPER]);
         if (W < GZ_UNIT) h = 0.0;
         else if (room < W) h *= std::max(room, 0.0) / W;
         t.height = static_cast<float>(h);
@@ -394,7 +394,7 @@ int regplt(vyxstate* s, const double* pctlines) {
         const float clip[4] = {static_cast<float>(f->fx), static_cast<float>(f->fy), static_cast<float>(f->fx + f->fw), static_cast<float>(f->fy + f->fh)};
         const symrec* styles[3] = {st + GS_EXACT, st + GS_RIGHT, st + GS_LEFT};
         Marks m[3];
-        const int cap = static_cast<int>(std::max<uint32_t>(s->opts.rowlay[0], 1));
+        const int cap = static_cast<int>(std::max<uint32_t>(s->opts.rowlay[RL_BUFROWS], 1));
         const int W = 3 + (s->input.nfreq ? 1 : 0);
         const int R = std::max(1, 4096 / (W * 8));
         auto* buf = static_cast<double*>(poolbytes(s->pools.stmtpool, int64_t(R) * W * 8, poolflag::raw));

@@ -84,7 +84,7 @@ int levelmarkers(vyxstate* s, grpnode* g, double x, Kinds& m, const symrec* cons
     const plotlay* f = s->plot.frame;
     const bool freq = s->input.nfreq != 0;
     const int wcol = obsweightcol(s->inwork.rspkind);
-    const bool ln = s->opts.logscale[0] != 0, logs = ln || s->opts.logscale[1];
+    const bool ln = s->opts.logscale[LSC_LN] != 0, logs = ln || s->opts.logscale[LSC_LOG10];
     const double c = ln ? 1.0 : std::log(10.0);
     const bool mult = s->work.showmult;
     Runs runs;
@@ -142,9 +142,9 @@ int levelmarkers(vyxstate* s, grpnode* g, double x, Kinds& m, const symrec* cons
 void modelends(vyxstate* s, int i, const double* pts, int n, int k, const symrec* line, const float* clip) {
     const plotlay* f = s->plot.frame;
     const double lo = s->work.axlim[AX_STRESSLOWER], hi = s->work.axlim[AX_STRESSUPPER];
-    const double at[2] = {lo + (hi - lo) * s->popt.pctopts[0], hi - (hi - lo) * s->popt.pctopts[1]};
+    const double at[2] = {lo + (hi - lo) * s->popt.pctopts[PCL_LOWER], hi - (hi - lo) * s->popt.pctopts[PCL_UPPER]};
     const int from[2] = {0, n - 1};
-    const bool ln = s->opts.logscale[0] != 0;
+    const bool ln = s->opts.logscale[LSC_LN] != 0;
     ParmPair pv(s);
     for (int e = 0; e < 2; ++e) {
         const double* p = pts + 2 * from[e];
@@ -174,7 +174,7 @@ int levellines(vyxstate* s) {
     }
     const symrec* st = static_cast<const symrec*>(s->plot.gstyles);
     const float clip[4] = {static_cast<float>(f->fx), static_cast<float>(f->fy), static_cast<float>(f->fx + f->fw), static_cast<float>(f->fy + f->fh)};
-    const bool ln = s->opts.logscale[0] != 0;
+    const bool ln = s->opts.logscale[LSC_LN] != 0;
     bool warned = false;
     const int stress = s->work.fitmethod == FIT_MODEL && s->mdl.mdleffinfo[1] == 0 ? modelstressindex(s) : -1;
     for (int i = 0; i < np; ++i) {
@@ -331,7 +331,7 @@ int vyxrplt(vyxstate* s) {
         s->work.lifebnd = keepbnd;
         return r;
     };
-    if (stmtslot(s->inwork.curstmt, slot::plot::CFRAME) || s->popt.cframe[0] == 2) vyxgfrm(s);
+    if (stmtslot(s->inwork.curstmt, slot::plot::CFRAME) || s->popt.cframe[CFR_GIVEN] == 2) vyxgfrm(s);
     pctlegendframe(s);
     // The stress axis is not a probability axis: only the life grid is drawn here, and the
     // axes are drawn first so that the grid takes the panel's mapping.
@@ -351,7 +351,7 @@ int vyxrplt(vyxstate* s) {
     const symrec* st = static_cast<const symrec*>(s->plot.gstyles);
     if (!pg->boxes && (pg->data || pg->medians) && st) {
         Kinds m;
-        m.cap = static_cast<int>(std::max<uint32_t>(s->opts.rowlay[0], 1));
+        m.cap = static_cast<int>(std::max<uint32_t>(s->opts.rowlay[RL_BUFROWS], 1));
         const float clip[4] = {static_cast<float>(f->fx - f->gapl), static_cast<float>(f->fy - f->gapb), static_cast<float>(f->fx + f->fw + f->gapr),
                                static_cast<float>(f->fy + f->fh + f->gapt)};
         m.clip = clip;

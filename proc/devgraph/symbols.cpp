@@ -313,7 +313,7 @@ int vyxgfrm(vyxstate* s) {
         else yw = f->fy + f->fh + f->gapb;
     }
     int result = 0;
-    const bool cframe = s->popt.cframe[0] && s->popt.cframe[1] != 2;
+    const bool cframe = s->popt.cframe[CFR_GIVEN] && s->popt.cframe[CFR_FILL] != 2;
     if (cframe || (styles(s) && s->plot.colors[GC_FRAME] >= 0)) {
         ggfill(0, x0, y0, xw, yw, "S       ", s->plot.colors[GC_FRAME], 0, 1, 1, 1);
         result = 1;

@@ -32,10 +32,10 @@ int regscales(vyxstate* s) {
     plotlay* f = s->plot.frame;
     f->nhtick = f->nvtick = f->nsint = 1;
     double lo = s->mdl.liferng[0], hi = s->mdl.liferng[1];
-    if (s->opts.logscale[0]) {
+    if (s->opts.logscale[LSC_LN]) {
         lo = std::log(lo);
         hi = std::log(hi);
-    } else if (s->opts.logscale[1]) {
+    } else if (s->opts.logscale[LSC_LOG10]) {
         lo = std::log10(lo);
         hi = std::log10(hi);
     }
@@ -47,7 +47,7 @@ int regscales(vyxstate* s) {
     f->nvtick = s->work.axopt[AO_NTICK];
     f->vticks = s->plot.lifetickv;
     f->nvtickv = static_cast<int32_t>(s->plot.tickinfo[TI_NLIFETICKS]);
-    if (s->opts.logscale[0] || s->opts.logscale[1]) s->plot.axlog[AXLOG_V] = 1;
+    if (s->opts.logscale[LSC_LN] || s->opts.logscale[LSC_LOG10]) s->plot.axlog[AXLOG_V] = 1;
     const levstate* l = s->mdl.mdllev->lstate;
     int k = -1;
     for (int i = 0; i < l->ncontv && k < 0; ++i)
@@ -78,7 +78,7 @@ int regpage(vyxstate* s, const double* lines, bool square) {
     f->bottomedge[0] = f->bottomedge[1] = 1;
     Pages page{s};
     page.begin();
-    if (stmtslot(s->inwork.curstmt, slot::plot::CFRAME) || s->popt.cframe[0] == 2) vyxgfrm(s);
+    if (stmtslot(s->inwork.curstmt, slot::plot::CFRAME) || s->popt.cframe[CFR_GIVEN] == 2) vyxgfrm(s);
     vyxrax(s);
     if (s->work.refs.counts[REF_VREF]) {
         s->work.refstop2 = 0;

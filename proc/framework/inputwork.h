@@ -20,7 +20,7 @@ struct inputwork {
     stmtrec* curstmt;           // the statement being run; set by the main routine before each dispatch
     uint32_t stmtidx;           // index of the analysis statement being run within the BY group
     obsvalues obsvals;          // values of the current observation, written by the getters
-    int32_t nobscnt[3];         // skipped, used, read
+    int32_t nobscnt[3];         // skipped, used, read (NOB_* places)
     uint8_t spilled;            // group rows were spilled to utility files
     uint32_t annoflag;          // an annotate data set was given; cleared when the annotate data cannot be drawn
     uint32_t rspkind;           // 0 time, 1 with censoring values, 2 lower and upper, 3 READOUT, 4 events and trials

@@ -29,8 +29,8 @@ struct plotopts {
         double* pctlist;
         double* survtime;
     } panels;
-    uint8_t cframe[2];          // CFRAME given
-    double pctopts[2];          // PCNTLUPPER and PCNTLLOWER divided by 100
+    uint8_t cframe[2];          // CFRAME given; the frame's fill (CFR_* places)
+    double pctopts[2];          // PCNTLLOWER and PCNTLUPPER divided by 100 (PCL_* places)
     uint8_t rplotopt;           // a relation-plot option
     uint8_t linaxis;            // the life axis is linear
     uint8_t lifebnd1;           // the life axis's boundaries lie only at the ticks

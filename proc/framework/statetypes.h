@@ -76,7 +76,7 @@ struct obsvalues {
     double clsnum[2];          // numeric class keys
     double freq;
     double nenter;
-    double rsp[4];             // time, or lower and upper values (response cells 1 to 4)
+    double rsp[4];             // response cells: the first and second response, MCF events and removals (RSP_* places)
     char fmodefmt[16];
     char fmoderaw[16];
     double fmodenum;
@@ -138,6 +138,19 @@ enum : int {
     REFPOS_HREF = 0, REFPOS_VREF = 1, REFPOS_SREF = 2,
     // axlog: the horizontal and the vertical axis are logarithmic
     AXLOG_H = 0, AXLOG_V = 1,
+    // logscale: the response is taken on the ln scale, on the log10 scale
+    LSC_LN = 0, LSC_LOG10 = 1,
+    // rowlay: the rows of an observation buffer, the doubles of a row
+    RL_BUFROWS = 0, RL_ROWLEN = 1,
+    // nobscnt: observations skipped, used, read
+    NOB_SKIPPED = 0, NOB_USED = 1, NOB_READ = 2,
+    // obsvals.rsp: the first response (time, lower end, start, events) and the second (censoring
+    // value, upper end, end, trials); an MCF interval's numbers of events and of removals
+    RSP_FIRST = 0, RSP_SECOND = 1, RSP_EVENTS = 2, RSP_REMOVALS = 3,
+    // cframe: CFRAME given (2 frames the relation plot without it); the fill (2 leaves the frame unfilled)
+    CFR_GIVEN = 0, CFR_FILL = 1,
+    // pctopts: PCNTLLOWER and PCNTLUPPER divided by 100
+    PCL_LOWER = 0, PCL_UPPER = 1,
 };
 
 // The derivative sums that a value pass of a fit's log-likelihood leaves for its point

@@ -11,10 +11,10 @@
 // option readers: main/vyxinit.cpp, lifedist/optread.cpp, lifedist/plotdisplay.cpp, lifedist/vyxaprm.cpp
 // option readers: lifedist/vyxpprm.cpp, mcf/vyxcfpm.cpp, regression/options.cpp
 struct stmtopts {
-    uint32_t rowlay[2];         // rows per buffer, doubles per row
+    uint32_t rowlay[2];         // rows per buffer, doubles per row (RL_* places)
     uint32_t distcode;          // distribution (DIST_*)
     uint8_t rdxgraph;           // statistical graphics are wanted
-    uint8_t logscale[2];        // the response is taken on the ln scale / on the log10 scale
+    uint8_t logscale[2];        // the response is taken on the ln scale / on the log10 scale (LSC_* places)
     qntfn quant_fn;             // quantile function of the distribution
     strfn stress_fn;            // stress transform of RELATION
     double alpha;               // 1 - CONFIDENCE (default 0.05)

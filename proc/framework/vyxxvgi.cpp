@@ -93,8 +93,8 @@ int setin(vyxstate* s, stmtrec* r, int index) {
     } else {
         int n = count(r, slot::head::RESP1) + count(r, slot::head::RESP2);
         if (xvgeti(s->inputw.dsin, n, &list) != 0) return 1;
-        if (int32_t var = firstvar(r, slot::head::RESP1)) xvgetd(list, var, 0, &cells[0], 8, GET_RAW, 0, 0);
-        if (int32_t var = firstvar(r, slot::head::RESP2)) xvgetd(list, var, 0, &cells[1], 8, GET_RAW, 0, 0);
+        if (int32_t var = firstvar(r, slot::head::RESP1)) xvgetd(list, var, 0, &cells[RSP_FIRST], 8, GET_RAW, 0, 0);
+        if (int32_t var = firstvar(r, slot::head::RESP2)) xvgetd(list, var, 0, &cells[RSP_SECOND], 8, GET_RAW, 0, 0);
     }
     xvgete(list);
     s->inputw.stmgets[index] = list;

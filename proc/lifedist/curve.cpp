@@ -77,8 +77,8 @@ orderstat median(double r) {
 
 // The time of the stored scale taken back to the time scale.
 double timescale(const stmtopts& opts, double x) {
-    if (opts.logscale[0]) return std::exp(x);
-    if (opts.logscale[1]) return std::pow(10.0, x);
+    if (opts.logscale[LSC_LN]) return std::exp(x);
+    if (opts.logscale[LSC_LOG10]) return std::pow(10.0, x);
     return x;
 }
 
@@ -130,7 +130,7 @@ int onerow(curvepass& c, const double* row) {
     const double x = row[0];
     const double v = c.hasfreq ? row[c.wcol] : 1.0;
     const double w = c.readout ? 1.0 : v;
-    const double stime = s->opts.logscale[0] ? x * LOG10E : x;
+    const double stime = s->opts.logscale[LSC_LN] ? x * LOG10E : x;
 
     double d = 0, m = 0;
     if (c.atrisk) c.natrisk = c.atrisk->next(row);
@@ -413,7 +413,7 @@ int vyxcrv(vyxstate* s, grpnode* g) {
         if (c.baseset) {
             double ms = c.meansum;
             if (r > 0) ms /= r;
-            const bool logsc = s->opts.logscale[0] || s->opts.logscale[1];
+            const bool logsc = s->opts.logscale[LSC_LN] || s->opts.logscale[LSC_LOG10];
             store(g->ppcslot[6], logsc ? std::log10(c.meanbase + ms) : c.meanbase + ms);
         }
     }

@@ -37,9 +37,9 @@ void nolimits(double* rec) { rec[FM_SPREAD] = rec[FM_LOWER] = rec[FM_UPPER] = ho
 
 // A time on the fitting scale; missing where the log of a non-positive value would be taken.
 double fitscale(const vyxstate* s, double x) {
-    if (!s->opts.logscale[0] && !s->opts.logscale[1]) return x;
+    if (!s->opts.logscale[LSC_LN] && !s->opts.logscale[LSC_LOG10]) return x;
     if (!(x > 0)) return hostmissing();
-    return s->opts.logscale[0] ? std::log(x) : std::log10(x);
+    return s->opts.logscale[LSC_LN] ? std::log(x) : std::log10(x);
 }
 
 // fmest at t, or every word missing when t is.
@@ -117,7 +117,7 @@ int fmode(vyxstate* s) {
     for (int j = 0; j < k; ++j) {
         double* rec = s->life.fmrecs + size_t(j) * FM_WORDS;
         const double tj = s->popt.panels.survtime[j];
-        if ((s->opts.logscale[0] || s->opts.logscale[1]) && !ismissing(tj) && tj - thr <= 0) {
+        if ((s->opts.logscale[LSC_LN] || s->opts.logscale[LSC_LOG10]) && !ismissing(tj) && tj - thr <= 0) {
             // At or below THRESHOLD a log-scale distribution has no mass: survival 1 with
             // limits (1, 1), the distribution function 0 with limits (0, 0), as with one mode.
             std::fill(rec, rec + FM_WORDS, 0.0);
@@ -152,7 +152,7 @@ int fmcdf(vyxstate* s) {
     if (!fmcombined(s)) return 0;
     s->life.fmcurve = records(s, N + 1);
     if (!s->life.fmcurve) return RC_NOMEM;
-    const bool logax = s->opts.logscale[0] || s->opts.logscale[1];
+    const bool logax = s->opts.logscale[LSC_LN] || s->opts.logscale[LSC_LOG10];
     if (s->opts.rdxgraph) {
         // Statistical graphics: from the data range of the life axis that the plotted
         // points keep, in whole decades on a log axis, else widened by a tenth on each side.
@@ -186,7 +186,7 @@ int fmcdf(vyxstate* s) {
         double* rec = s->life.fmcurve + size_t(i) * FM_WORDS;
         const double x = (i * step + origin - off) / fac;
         rec[FM_X] = x;
-        if (estimate(s, s->opts.logscale[0] ? x / LOG10E : x, rec) != 0) return 1;
+        if (estimate(s, s->opts.logscale[LSC_LN] ? x / LOG10E : x, rec) != 0) return 1;
     }
     return 0;
 }

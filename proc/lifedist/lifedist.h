@@ -16,6 +16,7 @@
 #include "proc/framework/msg0.h"
 #include "proc/framework/msg510.h"
 #include "proc/framework/grpnode.h"
+#include "proc/framework/statetypes.h"
 
 struct vyxstate;
 struct grpnode;
@@ -214,7 +215,7 @@ bool matrix(vyxstate* s, const char* path, const char* name, double* m, int n, i
 // (State is vyxstate, a parameter so that the walk stays inline with the state declared only.)
 template <class State, class F>
 int eachrow(State* s, grpnode* g, F&& f) {
-    const int64_t dpr = s->opts.rowlay[1];
+    const int64_t dpr = s->opts.rowlay[RL_ROWLEN];
     const int32_t nobs = g->nobs;
     if (!g->ufile) {
         const double* r = g->rowbuf;
@@ -222,7 +223,7 @@ int eachrow(State* s, grpnode* g, F&& f) {
             if (int rc = f(r)) return rc;
         return 0;
     }
-    const int64_t rpb = s->opts.rowlay[0];
+    const int64_t rpb = s->opts.rowlay[RL_BUFROWS];
     xcpoint(g->ufile, 0);
     int32_t done = 0;
     while (done < nobs) {

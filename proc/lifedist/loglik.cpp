@@ -27,7 +27,7 @@ namespace {
 class rowblocks {
 public:
     rowblocks(vyxstate* s, grpnode* g)
-        : g_(g), stride_(static_cast<int>(s->opts.rowlay[1])), perblock_(static_cast<int>(s->opts.rowlay[0])), left_(g->nobs) {
+        : g_(g), stride_(static_cast<int>(s->opts.rowlay[RL_ROWLEN])), perblock_(static_cast<int>(s->opts.rowlay[RL_BUFROWS])), left_(g->nobs) {
         if (g_->ufile) xcpoint(g_->ufile, 0);
     }
     // The next block: its first row and its number of rows; 0 at the end, or with failed()

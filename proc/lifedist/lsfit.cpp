@@ -170,7 +170,7 @@ int censoredcounts(vyxstate* s, grpnode* g) {
     const double log10e = 0.43429448190325182765;
     int rc = eachrow(s, g, [&](const double* r) {
         if (r[1] != -1) return 0;
-        const double x = s->opts.logscale[0] ? r[0] * log10e : r[0];
+        const double x = s->opts.logscale[LSC_LN] ? r[0] * log10e : r[0];
         const double* at = std::upper_bound(b, b + nb, x);
         int64_t k = (at - b) - 1;
         if (k == nb - 1 && x == b[nb - 1]) k = nb - 2;

@@ -55,7 +55,7 @@ int readerstart(vyxstate* s) {
     return 0;
 }
 
-bool logaxis(const vyxstate* s) { return s->optsw.logscale[0] || s->optsw.logscale[1]; }
+bool logaxis(const vyxstate* s) { return s->optsw.logscale[LSC_LN] || s->optsw.logscale[LSC_LOG10]; }
 
 bool nocovariance(uint32_t m) {
     return m == FIT_LSYX || m == FIT_NONE || m == FIT_GIVEN || m == FIT_WEIBAYES || m == FIT_LSXY;
@@ -223,8 +223,8 @@ int readform(vyxstate* s, const stmtrec* r, bool analyze) {
     }
     if (form <= static_cast<int>(FORM_READOUT)) s->inputw.rspform[form] = 1;
     s->inwork.rspkind = static_cast<uint32_t>(form);
-    s->optsw.rowlay[0] = OBS_ROWS_PER_BUFFER;
-    s->optsw.rowlay[1] = per;
+    s->optsw.rowlay[RL_BUFROWS] = OBS_ROWS_PER_BUFFER;
+    s->optsw.rowlay[RL_ROWLEN] = per;
     readcensvals(s, r);
     return 0;
 }
@@ -274,7 +274,7 @@ int readgivenparms(vyxstate* s, const stmtrec* r, bool check) {
         }
         s->life.parmfree[k] = stmtflag(r, kInit[k]) ? '1' : 'C';
     }
-    s->optsw.logscale[0] = s->optsw.logscale[1] = 0;
+    s->optsw.logscale[LSC_LN] = s->optsw.logscale[LSC_LOG10] = 0;
     for (int k = 0; k < 3; ++k) blank(s->optsw.labels[LB_DIST + k], 40);
     return 0;
 }
@@ -331,7 +331,7 @@ void combinenotes(const vyxstate* s, bool plot) {
 void afterfitmethod(vyxstate* s) {
     if (s->work.fitmethod != FIT_MLE && s->work.fitmethod != FIT_MODEL) s->life.fit.covprint[CP_COVB] = s->life.fit.covprint[CP_CORRB] = 0;
     s->work.thrflags[TH_GIVEN] = 0;
-    s->optsw.logscale[0] = s->optsw.logscale[1] = 0;
+    s->optsw.logscale[LSC_LN] = s->optsw.logscale[LSC_LOG10] = 0;
     s->life.maxlablen = 0;
 }
 
@@ -339,8 +339,8 @@ void dispatchdist(vyxstate* s, const stmtrec* r) {
     const distinfo* e = distributioninfo(s->optsw.distcode);
     if (!e || !e->lifefits) return;   // codes 5, 8, 9 and 10 set nothing here
 
-    s->optsw.logscale[0] = e->scale == 1;
-    s->optsw.logscale[1] = e->scale == 2;
+    s->optsw.logscale[LSC_LN] = e->scale == 1;
+    s->optsw.logscale[LSC_LOG10] = e->scale == 2;
     s->optsw.quant_fn = e->quant;
     s->life.fit.prob_fn[KN_VALUE] = e->value;
     s->life.fit.prob_fn[KN_DERIV] = e->deriv;

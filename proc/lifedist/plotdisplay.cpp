@@ -368,8 +368,8 @@ int readprobaxis(vyxstate* s, const stmtrec* r) {
 }
 
 void readcframe(vyxstate* s, const stmtrec* r) {
-    s->poptw.cframe[1] = 0;
-    s->poptw.cframe[0] = stmtslot(r, slot::plot::CFRAME) != nullptr;
+    s->poptw.cframe[CFR_FILL] = 0;
+    s->poptw.cframe[CFR_GIVEN] = stmtslot(r, slot::plot::CFRAME) != nullptr;
 }
 
 int readlifeaxis(vyxstate* s, const stmtrec* r) {

@@ -107,8 +107,8 @@ int printmod(vyxstate* s) {
         l.entry(T0_ESTIMATION_NOTE, rdxmsg(510, T510_ESTIMATES_FROM_DATA));
     // What a Weibayes scale and its percentiles are: lower bounds, not estimates.
     if (s->work.fitmethod == FIT_WEIBAYES) l.entry(T0_ESTIMATION_NOTE, rdxmsgs(510, T510_WEIBAYES_LOWER_BOUNDS, weibayespercent(s)));
-    l.entry(T0_OBS_USED, obint(OBK_VALUE, s->inwork.nobscnt[1]));
-    if (s->inwork.nobscnt[0] > 0) l.entry(T0_OBS_SKIPPED, obint(OBK_VALUE, s->inwork.nobscnt[0]));
+    l.entry(T0_OBS_USED, obint(OBK_VALUE, s->inwork.nobscnt[NOB_USED]));
+    if (s->inwork.nobscnt[NOB_SKIPPED] > 0) l.entry(T0_OBS_SKIPPED, obint(OBK_VALUE, s->inwork.nobscnt[NOB_SKIPPED]));
 
     obcheck(wobmth(l.obj, nullptr, OB_ENDROWS, 0, nullptr));
     return obcheck(obrelease(l.obj));

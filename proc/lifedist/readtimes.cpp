@@ -174,8 +174,8 @@ bool rtadd(vyxstate* s, double x, double read) {
 
 double timeunits(const vyxstate* s, double x) {
     if (x == DBL_MAX || x == -DBL_MAX || std::isnan(x)) return hostmissing();
-    if (s->opts.logscale[0]) x = std::exp(x);
-    else if (s->opts.logscale[1]) x = std::exp(x * 2.302585092994046);
+    if (s->opts.logscale[LSC_LN]) x = std::exp(x);
+    else if (s->opts.logscale[LSC_LOG10]) x = std::exp(x * 2.302585092994046);
     if (s->work.thrflags[TH_GIVEN]) x += s->opts.fixedparms[FP_THRESHOLD];
     return x;
 }

@@ -10,8 +10,8 @@
 int riskset::start(vyxstate* s, grpnode* g, int wcol) {
     s_ = s;
     nobs_ = g->nobs;
-    dpr_ = s->opts.rowlay[1];
-    span_ = g->ufile ? s->opts.rowlay[0] : nobs_;
+    dpr_ = s->opts.rowlay[RL_ROWLEN];
+    span_ = g->ufile ? s->opts.rowlay[RL_BUFROWS] : nobs_;
     if (span_ < 1) span_ = 1;
     wcol_ = wcol;
     const int64_t bytes = tailsum::chunks(nobs_, span_) * static_cast<int64_t>(sizeof(double));

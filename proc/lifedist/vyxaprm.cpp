@@ -174,7 +174,7 @@ int vyxaprm(vyxstate* s) {
     }
     if (nocovariance(s->work.fitmethod)) s->work.noconf = 1;
     setppos(s, static_cast<int>(gparm(r, slot::analyze::PPOS, 4)));
-    if (!s->optsw.logscale[0]) s->poptw.linaxis = 1;
+    if (!s->optsw.logscale[LSC_LN]) s->poptw.linaxis = 1;
     readsurvtime(s, r);
     const uint32_t fm = s->work.fitmethod;
     s->work.fitmethod = FIT_UNSET;   // the ordering is not taken from the MODEL statement here

@@ -160,8 +160,8 @@ int censorcode(pass& p, obsval& o) {
 fate classify(pass& p, obsval& o) {
     const vyxstate* s = p.s;
     const obsvalues& v = s->inwork.obsvals;
-    o.a = v.rsp[0];
-    o.b = v.rsp[1];
+    o.a = v.rsp[RSP_FIRST];
+    o.b = v.rsp[RSP_SECOND];
     o.fmidx = 0;
     if (p.form != FORM_COUNTS) {
         if (!ismissing(o.a)) o.a -= p.threshold;
@@ -244,7 +244,7 @@ int memfail() {
 int appendrow(pass& p, grpnode* g, const obsval& o) {
     vyxstate* s = p.s;
     const int m = p.cols.ndoubles;
-    const int perbuf = static_cast<int>(s->opts.rowlay[0]);
+    const int perbuf = static_cast<int>(s->opts.rowlay[RL_BUFROWS]);
     if (g->nrows >= perbuf) {
         if (!g->ufile) {
             if (ufopen(&g->ufile) != 0) {
@@ -265,7 +265,7 @@ int appendrow(pass& p, grpnode* g, const obsval& o) {
         case FORM_INTERVAL:
             row[OBS_LOWER] = onscale(p, o.a);
             row[OBS_UPPER] = onscale(p, o.b);
-            if (p.readtimes && !(rtadd(s, row[OBS_LOWER], s->inwork.obsvals.rsp[0]) && rtadd(s, row[OBS_UPPER], s->inwork.obsvals.rsp[1])))
+            if (p.readtimes && !(rtadd(s, row[OBS_LOWER], s->inwork.obsvals.rsp[RSP_FIRST]) && rtadd(s, row[OBS_UPPER], s->inwork.obsvals.rsp[RSP_SECOND])))
                 return memfail();
             break;
         case FORM_COUNTS:
@@ -280,7 +280,7 @@ int appendrow(pass& p, grpnode* g, const obsval& o) {
             row[OBS_TIME] = onscale(p, o.a);
             break;
     }
-    if (p.readtimes && p.form != FORM_INTERVAL && p.form != FORM_COUNTS && !rtadd(s, row[OBS_TIME], s->inwork.obsvals.rsp[0]))
+    if (p.readtimes && p.form != FORM_INTERVAL && p.form != FORM_COUNTS && !rtadd(s, row[OBS_TIME], s->inwork.obsvals.rsp[RSP_FIRST]))
         return memfail();
     if (p.cols.weight >= 0) row[p.cols.weight] = o.w;
     if (p.cols.fmidx >= 0) row[p.cols.fmidx] = o.fmidx;
@@ -382,7 +382,7 @@ int readone(pass& p) {
     if (p.fmode) {
         const bool miss = s->groups.fmodeset.type == 1 ? ismissing(v.fmodenum) : vzatl(' ', v.fmoderaw, 16) != 0;
         // A censored unit has no failure mode: only a failure without one is skipped.
-        if (miss && !censoredunit(p, v.rsp[1])) {
+        if (miss && !censoredunit(p, v.rsp[RSP_SECOND])) {
             skip(p, SKIP_FMODE);
             return 0;
         }
@@ -437,7 +437,7 @@ void passnotes(const pass& p) {
 }  // namespace
 
 int vyxbld(vyxstate* s, grpnode* g) {
-    const int64_t bytes = int64_t(s->opts.rowlay[0]) * s->opts.rowlay[1] * 8;
+    const int64_t bytes = int64_t(s->opts.rowlay[RL_BUFROWS]) * s->opts.rowlay[RL_ROWLEN] * 8;
     g->rowbuf = static_cast<double*>(poolbytes(s->pools.stmtpool, bytes, poolflag::raw));
     if (!g->rowbuf) {
         xmemmsg(bytes);
@@ -476,9 +476,9 @@ int vyxin(vyxstate* s) {
     }
     xbyrwnd(s->input.dsin, 66);
     p.threshold = s->work.thrflags[TH_GIVEN] ? s->opts.fixedparms[FP_THRESHOLD] : 0.0;
-    p.ln = s->opts.logscale[0] != 0;
-    p.log10 = !p.ln && s->opts.logscale[1] != 0;
-    p.logtest = s->opts.logscale[0] || s->opts.logscale[1];
+    p.ln = s->opts.logscale[LSC_LN] != 0;
+    p.log10 = !p.ln && s->opts.logscale[LSC_LOG10] != 0;
+    p.logtest = s->opts.logscale[LSC_LN] || s->opts.logscale[LSC_LOG10];
     p.countcase = s->opts.distcode == DIST_POISSON || s->opts.distcode == DIST_BINOMIAL;
     p.poisson = s->opts.distcode == DIST_POISSON;
     p.readtimes = rtwanted(s) && !p.countcase && p.form != FORM_COUNTS;
@@ -508,9 +508,9 @@ int vyxin(vyxstate* s) {
     s->row.nobsrow.nused = static_cast<double>(p.used_n);
     s->life.wsums[WS_COUNT] = p.sumx;
     s->life.wsums[WS_TRIALS] = p.sumn;
-    s->inwork.nobscnt[0] = static_cast<int32_t>(p.skipped_n);
-    s->inwork.nobscnt[1] = static_cast<int32_t>(p.used_n);
-    s->inwork.nobscnt[2] = static_cast<int32_t>(p.read_n);
+    s->inwork.nobscnt[NOB_SKIPPED] = static_cast<int32_t>(p.skipped_n);
+    s->inwork.nobscnt[NOB_USED] = static_cast<int32_t>(p.used_n);
+    s->inwork.nobscnt[NOB_READ] = static_cast<int32_t>(p.read_n);
     passnotes(p);
     if (p.used_n == 0) {
         xpmlog(510, E510_NO_USABLE_OBS);

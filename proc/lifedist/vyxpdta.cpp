@@ -41,7 +41,7 @@ void shellsort(double* rows, int n, int m, double* tmp, After after) {
 // The host sort of a group's utility file: time ascending, then (time with censor list)
 // the censoring code descending, so that a failure comes before a censored time.
 int filesort(vyxstate* s, grpnode* g) {
-    const int m = static_cast<int>(s->opts.rowlay[1]);
+    const int m = static_cast<int>(s->opts.rowlay[RL_ROWLEN]);
     auto* keys = static_cast<sortkey*>(s->life.sortdesc[SD_KEYS]);
     auto* c = static_cast<sortctl*>(s->life.sortdesc[SD_CTL]);
     *c = sortctl{};
@@ -88,7 +88,7 @@ void sort1(double* rows, int n, int m, double* tmp) { shellsort(rows, n, m, tmp,
 int vyxpdta(vyxstate* s, grpnode* g) {
     g->pmin = g->pmin2 = 1.0;
     g->pmax = g->pmax2 = 0.0;
-    const int m = static_cast<int>(s->opts.rowlay[1]);
+    const int m = static_cast<int>(s->opts.rowlay[RL_ROWLEN]);
     if (!g->ufile) {
         if (s->inwork.rspkind == FORM_CENSOR)
             sort1(g->rowbuf, g->nrows, m, s->life.sortrow);

@@ -148,8 +148,8 @@ int modelfitsettings(vyxstate* s, const stmtrec* r) {
         xpmlog(510, E510_MODEL_RESPONSES);
         return 1;
     }
-    s->poptw.pctopts[0] = gparm(r, slot::plot::PCNTLLOWER, 5.0) / 100;
-    s->poptw.pctopts[1] = gparm(r, slot::plot::PCNTLUPPER, bymodel && modelvars(s->mdl) > 1 ? 10.0 : 5.0) / 100;
+    s->poptw.pctopts[PCL_LOWER] = gparm(r, slot::plot::PCNTLLOWER, 5.0) / 100;
+    s->poptw.pctopts[PCL_UPPER] = gparm(r, slot::plot::PCNTLUPPER, bymodel && modelvars(s->mdl) > 1 ? 10.0 : 5.0) / 100;
     return 0;
 }
 
@@ -209,7 +209,7 @@ int vyxpprm(vyxstate* s) {
     if (int rc = readlifeaxis(s, r)) return rc;
     if (nocovariance(s->work.fitmethod)) s->work.noconf = 1;
     setppos(s, static_cast<int>(gparm(r, slot::plot::PPOS, 4)));
-    if (!s->optsw.logscale[0]) s->poptw.linaxis = 1;
+    if (!s->optsw.logscale[LSC_LN]) s->poptw.linaxis = 1;
     const int rc = readplotdisplay(s, r);
     if (rc == 0) combinenotes(s, s->poptw.pflags.pplot);
     return rc;

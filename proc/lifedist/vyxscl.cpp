@@ -148,7 +148,7 @@ int vyxscl(vyxstate* s) {
             return 1;
         }
     }
-    const int64_t rowbytes = 8 * int64_t(s->opts.rowlay[1]);
+    const int64_t rowbytes = 8 * int64_t(s->opts.rowlay[RL_ROWLEN]);
     s->life.sortrow = static_cast<double*>(poolbytes(s->pools.stmtpool, rowbytes, poolflag::raw));
     if (!s->life.sortrow) {
         xmemmsg(rowbytes);
@@ -179,7 +179,7 @@ int vyxscl(vyxstate* s) {
         lo = r.cmin != DBL_MAX ? r.cmin : r.tmin;
         hi = r.cmax != -DBL_MAX ? r.cmax : r.tmax;
     }
-    const bool ln = s->opts.logscale[0] != 0, l10 = !ln && s->opts.logscale[1] != 0;
+    const bool ln = s->opts.logscale[LSC_LN] != 0, l10 = !ln && s->opts.logscale[LSC_LOG10] != 0;
     const double log10e = std::log10(std::exp(1.0));
     const double flo = ln ? lo * log10e : lo, fhi = ln ? hi * log10e : hi;
     auto timeunits = [&](double x) { return ln ? std::exp(x) : l10 ? std::pow(10.0, x) : x; };
@@ -190,7 +190,7 @@ int vyxscl(vyxstate* s) {
     s->life.allrange[RG_HI] = r.cmax != -DBL_MAX ? timeunits(r.cmax) : hostmissing();
 
     if (int rc = lifescl(s, lo, hi)) return rc;
-    const bool logs = s->opts.logscale[0] || s->opts.logscale[1];
+    const bool logs = s->opts.logscale[LSC_LN] || s->opts.logscale[LSC_LOG10];
     // The life axis runs along the bottom and the probability axis up the left, as the axes,
     // points, lines and reference lines of the plots draw them; ROTATE exchanges the two.
     if (s->popt.pflags.rotate) {

@@ -199,7 +199,7 @@ int readmake(outstate& outs) {
 
 int countstatements(vyxstate* s) {
     s->plot.gstarted = 0;
-    s->work.tblflags[0] = 0;
+    s->work.tblflags[TF_STMTLABEL] = 0;
     s->inwork.annoflag = 0;
     s->step.nplots = 0;
     s->step.nanalysis = 0;
@@ -210,7 +210,7 @@ int countstatements(vyxstate* s) {
             ++s->step.nplots;
             if (stmtslot(r, slot::plot::ANNOTATE)) s->inwork.annoflag = 1;
         }
-        if (labelgiven(r)) s->work.tblflags[0] = 1;
+        if (labelgiven(r)) s->work.tblflags[TF_STMTLABEL] = 1;
     }
     s->plot.gstarted = s->step.nplots > 0 && !s->optsw.rdxgraph;
     if (s->step.nanalysis > 0) {

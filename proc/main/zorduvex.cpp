@@ -26,7 +26,7 @@ bool rungroup(vyxstate* s) {
         return false;
     }
     s->inwork.stmtidx = 0;
-    s->work.thrflags[1] = 0;
+    s->work.thrflags[TH_MODELRAN] = 0;
     s->step.bynotes.n = 0;
 
     stmtrec* model = nullptr;

@@ -104,7 +104,7 @@ bool mcfcrosses(vyxstate* s, const grpnode* g, const PageBox& box) {
     if (!g || g->ufile || !g->rowbuf) return false;
     const plotlay* f = s->plot.frame;
     const double z = zprobit(1 - s->opts.alpha / 2);
-    Curve c{s, f, s->opts.logscale[0] != 0, 1, 1, 1, f->fx - f->gapl, f->fx + f->fw + f->gapr, f->fy - f->gapb, f->fy + f->fh};
+    Curve c{s, f, s->opts.logscale[LSC_LN] != 0, 1, 1, 1, f->fx - f->gapl, f->fx + f->fw + f->gapr, f->fy - f->gapb, f->fy + f->fh};
     const symrec* point = g->sym[1] ? g->sym[1] : g->sym[0];
     const double hy = 0.5 * (point && point->symsize > 0 ? point->symsize : f->symh), hx = hy * f->chdiv;
     const PageBox wide{box.x0 - hx, box.y0 - hy, box.x1 + hx, box.y1 + hy};
@@ -153,10 +153,10 @@ int vyxcfdw(vyxstate* s, grpnode* g) {
     const symrec* point = g->sym[1] ? g->sym[1] : line;
     const symrec* mark = g->censtyle ? g->censtyle : point;
     setwidth(s, 1);
-    const int rows = s->opts.rowlay[0] > 0 ? static_cast<int>(s->opts.rowlay[0]) : static_cast<int>(MCF_BUFRECS);
+    const int rows = s->opts.rowlay[RL_BUFROWS] > 0 ? static_cast<int>(s->opts.rowlay[RL_BUFROWS]) : static_cast<int>(MCF_BUFRECS);
     const bool onebyone = s->work.nocenplot && !p.cenbin;
 
-    Curve c{s, f, s->opts.logscale[0] != 0, line ? ggcnum(0, line->color) : 1, line && line->ltype > 0 ? line->ltype : 1, 1,
+    Curve c{s, f, s->opts.logscale[LSC_LN] != 0, line ? ggcnum(0, line->color) : 1, line && line->ltype > 0 ? line->ltype : 1, 1,
             f->fx - f->gapl, f->fx + f->fw + f->gapr, f->fy - f->gapb, f->fy + f->fh};
     // Limits in a line type of their own beside their curve, so that the two are told apart
     // without colour: dotted beside a solid curve, else the curve's pattern with wider gaps

@@ -163,7 +163,7 @@ int vyxcfsc(vyxstate* s) {
     auto& o = s->mcf.mcfopt;
     plotlay* f = s->plot.frame;
     const bool limits = o.wantlims && !s->work.noconf;
-    const bool loglog = s->opts.logscale[0] != 0;
+    const bool loglog = s->opts.logscale[LSC_LN] != 0;
     const Extremes e = gather(s, limits);
     s->plot.axlog[AXLOG_H] = s->plot.axlog[AXLOG_V] = 0;
 

@@ -196,7 +196,7 @@ void ivlmissing(vyxstate* s) {
         if (names[0]) std::strncat(names, " and ", sizeof names - std::strlen(names) - 1);
         std::strncat(names, d.name, sizeof names - std::strlen(names) - 1);
     }
-    xpmlog(510, W510_MCF_INTERVAL_MISSING, obsnumber(s), v.rsp[0], v.rsp[1], names);
+    xpmlog(510, W510_MCF_INTERVAL_MISSING, obsnumber(s), v.rsp[RSP_FIRST], v.rsp[RSP_SECOND], names);
 }
 
 // A variable of the statement by its name (MCFPLOT keeps no variable numbers).
@@ -290,7 +290,7 @@ int vyxcfin(vyxstate* s) {
             continue;
         }
         obs o;
-        double value = v.rsp[1];
+        double value = v.rsp[RSP_SECOND];
         int endidx = -1;   // the listed value the record has
         // 2. end-of-observation records carry one of the listed values
         if (exact) {
@@ -355,7 +355,7 @@ int vyxcfin(vyxstate* s) {
         if (!g) return rc ? rc : RC_REPORTED;
         // 7. unit
         mcfrec r{};
-        r.time = v.rsp[0];
+        r.time = v.rsp[RSP_FIRST];
         r.value = value;
         if (exact) {
             mcfunit* u = nullptr;
@@ -364,17 +364,17 @@ int vyxcfin(vyxstate* s) {
             std::memcpy(r.unit, id, 16);
         } else {
             auto& iv = reinterpret_cast<mcfivl&>(r);
-            iv.end = v.rsp[1];
-            iv.start = v.rsp[0];
-            iv.events = v.rsp[2];
-            iv.removals = v.rsp[3];
+            iv.end = v.rsp[RSP_SECOND];
+            iv.start = v.rsp[RSP_FIRST];
+            iv.events = v.rsp[RSP_EVENTS];
+            iv.removals = v.rsp[RSP_REMOVALS];
         }
         // 8. counts
         g->mcf.nrec += 1;
         if (!exact) {
-            g->mcf.nunits += v.rsp[3];
-            g->mcf.nexact += v.rsp[2];
-            g->mcf.nobs += v.rsp[2];
+            g->mcf.nunits += v.rsp[RSP_REMOVALS];
+            g->mcf.nexact += v.rsp[RSP_EVENTS];
+            g->mcf.nobs += v.rsp[RSP_EVENTS];
         } else if (o.end) {
             if (o.w < 0) {
                 xpmlog(510, E510_MCF_NEGATIVE_FREQ, obsnumber(s), o.w);
@@ -394,9 +394,9 @@ int vyxcfin(vyxstate* s) {
     s->row.nobsrow.sumread = wread;
     s->row.nobsrow.nread = nread;
     s->row.nobsrow.nused = nused;
-    s->inwork.nobscnt[0] = nskip;
-    s->inwork.nobscnt[1] = nused;
-    s->inwork.nobscnt[2] = nread;
+    s->inwork.nobscnt[NOB_SKIPPED] = nskip;
+    s->inwork.nobscnt[NOB_USED] = nused;
+    s->inwork.nobscnt[NOB_READ] = nread;
     skippednotes(s, skips);
     if (endseen && nused > 0) endvaluenotes(s, endseen);
     if (nused == 0) {

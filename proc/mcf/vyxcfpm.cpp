@@ -176,7 +176,7 @@ uint8_t ordercode(const stmtrec* r, int slot) {
 void readflags(vyxstate* s, const stmtrec* r, bool insetnext) {
     auto& F = s->poptw.pflags;
     auto& O = s->mcf.mcfopt;
-    s->optsw.logscale[0] = on(r, flag::mcf::LOGLOG);
+    s->optsw.logscale[LSC_LN] = on(r, flag::mcf::LOGLOG);
     O.wantlims = !on(r, flag::mcf::NOVARIANCE);
     O.varlawless = on(r, flag::mcf::VARMETHOD2);
     F.overlay = on(r, flag::plot::OVERLAY);
@@ -301,7 +301,7 @@ void axes(vyxstate* s, const stmtrec* r) {
     s->work.llowgiven = s->work.lupgiven = F.plowgiven = F.pupgiven = 0;
     const double* v = nullptr;
     if (int n = numbers(r, slot::mcf::HAXIS, &v); n > 0) {
-        if (s->optsw.logscale[0]) {
+        if (s->optsw.logscale[LSC_LN]) {
             xpmlog(510, W510_MCF_HAXIS_LOGLOG);
         } else {
             axislist(r, "HAXIS", v, n, &ax[AX_LIFELOWER], &s->work.llowgiven, &ax[AX_LIFEUPPER], &s->work.lupgiven, &O.ntick[0]);
@@ -319,7 +319,7 @@ void axes(vyxstate* s, const stmtrec* r) {
         if (const optslot* t = stmtslot(r, slot::mcf::NHTICK)) O.ntick[0] = countopt(r, "NHTICK", t->num, 1, MOST_TICKS, 4), O.ntickgiven[0] = 1;
     }
     if (int n = numbers(r, slot::mcf::VAXIS, &v); n > 0) {
-        if (s->optsw.logscale[0]) {
+        if (s->optsw.logscale[LSC_LN]) {
             xpmlog(510, W510_MCF_VAXIS_LOGLOG);
         } else {
             axislist(r, "VAXIS", v, n, &ax[AX_PCTLOWER], &F.plowgiven, &ax[AX_PCTUPPER], &F.pupgiven, &O.ntick[1]);
@@ -405,7 +405,7 @@ int vyxcfpm(vyxstate* s) {
     if (int rc = classvariables(s, r); rc != 0) return rc;
     axes(s, r);
     // 14. CFRAME=, and the limits of WAXIS=.
-    s->poptw.cframe[0] = stmtslot(r, slot::plot::CFRAME) != nullptr;
+    s->poptw.cframe[CFR_GIVEN] = stmtslot(r, slot::plot::CFRAME) != nullptr;
     static constexpr int kWidths[] = {slot::plot::WAXIS};
     static const char* const kWidthNames[] = {"WAXIS"};
     widthlimits(r, kWidths, kWidthNames, 1);
@@ -421,7 +421,7 @@ int vyxcfpm(vyxstate* s) {
         s->groups.clsorder[CO_CODE + j] = s->groups.clsorder[CO_COPY + j] = c;
         s->groups.clsorder[CO_COUNTED + j] = c == 2 || c == 3;
     }
-    s->optsw.rowlay[0] = MCF_BUFRECS;
-    s->optsw.rowlay[1] = MCF_RECLEN / 8;
+    s->optsw.rowlay[RL_BUFROWS] = MCF_BUFRECS;
+    s->optsw.rowlay[RL_ROWLEN] = MCF_RECLEN / 8;
     return 0;
 }

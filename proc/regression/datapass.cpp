@@ -434,8 +434,8 @@ int preparerows(vyxstate* s, pass& p, uint8_t** censeen) {
         if (!*censeen) return RC_NOMEM;
     }
     p.groupx = p.rawx + p.ncont + 1;
-    p.logs = s->opts.logscale[0];
-    p.log10 = s->opts.logscale[1];
+    p.logs = s->opts.logscale[LSC_LN];
+    p.log10 = s->opts.logscale[LSC_LOG10];
     p.thr = s->work.thrflags[TH_GIVEN] ? s->opts.fixedparms[FP_THRESHOLD] : 0.0;
     for (double& c : s->mdl.mdlcnt) c = 0.0;
     s->mdl.sumwt[0] = s->mdl.sumwt[1] = 0.0;
@@ -716,11 +716,11 @@ int passcounts(vyxstate* s, const pass& p, const uint8_t* censeen) {
     s->mdl.liferng[0] = s->mdl.liferngm[0] = p.lo;
     s->mdl.liferng[1] = s->mdl.liferngm[1] = p.hi;
     s->mdl.mdlrows = p.rows;
-    s->inwork.nobscnt[2] = static_cast<int32_t>(p.read);
-    s->inwork.nobscnt[1] = static_cast<int32_t>(readout ? p.read : p.rows);
-    s->inwork.nobscnt[0] = static_cast<int32_t>(p.skipped);
+    s->inwork.nobscnt[NOB_READ] = static_cast<int32_t>(p.read);
+    s->inwork.nobscnt[NOB_USED] = static_cast<int32_t>(readout ? p.read : p.rows);
+    s->inwork.nobscnt[NOB_SKIPPED] = static_cast<int32_t>(p.skipped);
     s->row.nobsrow.nread = static_cast<double>(p.read);
-    s->row.nobsrow.nused = static_cast<double>(s->inwork.nobscnt[1]);
+    s->row.nobsrow.nused = static_cast<double>(s->inwork.nobscnt[NOB_USED]);
     return 0;
 }
 

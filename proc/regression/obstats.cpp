@@ -78,8 +78,8 @@ settings readsettings(vyxstate* s, const stmtrec* r) {
         if (s->mdl.shape_fn) s->mdl.shape_fn(s->mdl.estdata[g.r_shape], g.shape);
     }
     g.thr = s->work.thrflags[TH_GIVEN] ? s->opts.fixedparms[FP_THRESHOLD] : 0.0;
-    g.lnscale = s->opts.logscale[0];
-    g.l10scale = s->opts.logscale[1];
+    g.lnscale = s->opts.logscale[LSC_LN];
+    g.l10scale = s->opts.logscale[LSC_LOG10];
     return g;
 }
 

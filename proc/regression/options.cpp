@@ -71,8 +71,8 @@ int distribution(vyxstate* s, const stmtrec* r) {
         s->optsw.fixedparms[FP_SCALE] = 1.0;
         s->mdl.scalefix = 1;
     }
-    if (f->scale == 1) s->optsw.logscale[0] = 1;
-    if (f->scale == 2) s->optsw.logscale[1] = 1;
+    if (f->scale == 1) s->optsw.logscale[LSC_LN] = 1;
+    if (f->scale == 2) s->optsw.logscale[LSC_LOG10] = 1;
     const optslot* thr = stmtslot(r, ms::THRESHOLD);
     s->optsw.fixedparms[FP_THRESHOLD] = 0.0;
     s->work.thrflags[TH_GIVEN] = 0;
@@ -276,7 +276,7 @@ int vyxmprm(vyxstate* s) {
     // 6. labels
     for (int k : {LB_DIST, LB_PARM1, LB_PARM2, LB_PARM3}) std::memset(s->optsw.labels[k], ' ', 40);
     s->work.thrflags[TH_GIVEN] = 0;
-    s->optsw.logscale[0] = s->optsw.logscale[1] = 0;
+    s->optsw.logscale[LSC_LN] = s->optsw.logscale[LSC_LOG10] = 0;
     // 7. the distribution
     if (int rc = distribution(s, r)) return rc;
     // 8, 9. SCALE= and SHAPE= by family

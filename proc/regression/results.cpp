@@ -42,13 +42,13 @@ void fitsummary(vyxstate* s) {
         value = v;
         t.row();
     };
-    row(T510_OBS_USED, s->inwork.nobscnt[1]);
+    row(T510_OBS_USED, s->inwork.nobscnt[NOB_USED]);
     row(T510_FAILURES, s->mdl.sumwt[1]);
     if (s->mdl.mdlcnt[1] != 0.0) row(T510_RIGHT_CENSORED_VALUES, s->mdl.mdlcnt[1]);
     if (s->mdl.mdlcnt[4] != 0.0) row(T510_OTHER_MODE_FAILURES, s->mdl.mdlcnt[4]);
     if (s->mdl.mdlcnt[2] != 0.0) row(T510_LEFT_CENSORED_VALUES, s->mdl.mdlcnt[2]);
     if (s->mdl.mdlcnt[3] != 0.0) row(T510_INTERVAL_CENSORED_VALUES, s->mdl.mdlcnt[3]);
-    if (s->inwork.nobscnt[0] != 0) row(T510_OBS_SKIPPED, s->inwork.nobscnt[0]);
+    if (s->inwork.nobscnt[NOB_SKIPPED] != 0) row(T510_OBS_SKIPPED, s->inwork.nobscnt[NOB_SKIPPED]);
     if (s->work.thrflags[TH_GIVEN]) row(T510_PARM_THRESHOLD, s->opts.fixedparms[FP_THRESHOLD]);
     row(T510_LOG_LIKELIHOOD, s->mdl.fit.loglik.final);
     t.endrows();

@@ -87,7 +87,7 @@ int GetMCF(vyxstate* s, grpnode* g) {
     const bool step = s->mcf.mcftype == 1;
     // The level the step curve carries to its end: the last point's (0 at the origin).
     double lastm = missing(), lastlo = missing(), lasthi = missing();
-    if (step && !s->opts.logscale[0]) {
+    if (step && !s->opts.logscale[LSC_LN]) {
         v[SG_XVALUE2] = v[SG_YVALUE2] = v[SG_YUPPER2] = v[SG_YLOWER2] = 0;
         lastm = lastlo = lasthi = 0;
         if (int rc = phrow(s)) return rc;

@@ -134,7 +134,7 @@ int PlotCurves(vyxstate* s, grpnode* g, double* vmin, double* vmax) {
     if (!haslo) lo = hi;
     if (!hashi) hi = lo;
     double xlo = sg::backtime(s, lo), xhi = sg::backtime(s, hi);
-    if (s->opts.logscale[0] || s->opts.logscale[1]) {
+    if (s->opts.logscale[LSC_LN] || s->opts.logscale[LSC_LOG10]) {
         xlo = decade(xlo, false);
         xhi = decade(xhi, true);
     }
@@ -151,7 +151,7 @@ int PlotCurves(vyxstate* s, grpnode* g, double* vmin, double* vmax) {
     const double* pct = g->pcttab;
     if (!rc && prob && pct && f && n > 0) {
         double axlo = s->plot.lifescale[0], axhi = s->plot.lifescale[1];
-        if (s->opts.logscale[0] || s->opts.logscale[1]) axlo = std::pow(10.0, axlo), axhi = std::pow(10.0, axhi);
+        if (s->opts.logscale[LSC_LN] || s->opts.logscale[LSC_LOG10]) axlo = std::pow(10.0, axlo), axhi = std::pow(10.0, axhi);
         int first = f->pfirst, last = f->plast;
         if (first >= 0 && first < n) {
             const double t = prob[static_cast<size_t>(first) * PCT_WORDS + PCT_TIME];

@@ -122,9 +122,9 @@ int PPlotRefLines(vyxstate* s, grpnode* g) {
             const double x = ismiss(ref[SG_YREF]) || ismiss(scale) || ismiss(loc) ? missing() : ref[SG_YREF] * scale + loc;
             if (ismiss(x))
                 ref[SG_XREF] = missing();
-            else if (s->opts.logscale[0])
+            else if (s->opts.logscale[LSC_LN])
                 ref[SG_XREF] = x < sg::kExpCap ? std::exp(x) : missing();
-            else if (s->opts.logscale[1])
+            else if (s->opts.logscale[LSC_LOG10])
                 ref[SG_XREF] = x < kLog10Max ? std::pow(10.0, x) : missing();
             else
                 ref[SG_XREF] = x;

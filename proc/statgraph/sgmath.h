@@ -17,15 +17,15 @@ inline bool ismiss(double v) { return std::isnan(v); }
 // would overflow).
 inline double backtime(const vyxstate* s, double v) {
     if (ismiss(v)) return v;
-    if (s->opts.logscale[0]) return v < kExpCap ? std::exp(v) : missing();
-    if (s->opts.logscale[1]) return v * std::log(10.0) < kExpCap ? std::pow(10.0, v) : missing();
+    if (s->opts.logscale[LSC_LN]) return v < kExpCap ? std::exp(v) : missing();
+    if (s->opts.logscale[LSC_LOG10]) return v * std::log(10.0) < kExpCap ? std::pow(10.0, v) : missing();
     return v;
 }
 // Time to the analysis scale: missing for a time not above 0 on a log scale.
 inline double fwdtime(const vyxstate* s, double t) {
-    if (s->opts.logscale[0] || s->opts.logscale[1]) {
+    if (s->opts.logscale[LSC_LN] || s->opts.logscale[LSC_LOG10]) {
         if (ismiss(t) || !(t > 0)) return missing();
-        return s->opts.logscale[0] ? std::log(t) : std::log10(t);
+        return s->opts.logscale[LSC_LN] ? std::log(t) : std::log10(t);
     }
     return t;
 }

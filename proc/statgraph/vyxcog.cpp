@@ -88,7 +88,7 @@ int vyxcog(vyxstate* s) {
     s->work.pageflags.statement = 0;
     const auto& p = s->popt.pflags;
     const vardesc* tvar = s->input.rspvars[RV_TIME];
-    const txthandle axtype = rdxtxt(s->opts.logscale[0] ? "log" : "linear", -1);
+    const txthandle axtype = rdxtxt(s->opts.logscale[LSC_LN] ? "log" : "linear", -1);
     const txthandle xlabel = tvar->labellen > 0 ? rdxtxt(tvar->label, tvar->labellen) : rdxtxt(tvar->name, tvar->namelen);
     const txthandle xname = rdxtxt(tvar->name, tvar->namelen);
     const txthandle ylabel = rdxmsg(0, p.mcfdiff ? T0_MCF_DIFF : T0_MCF);

@@ -151,7 +151,7 @@ int vyxpog(vyxstate* s) {
     const char* axtext = slotstring(axlabel, &axlen);
     const txthandle ylabel = axtext ? rdxtxt(axtext, axlen) : rdxmsg(0, T0_PERCENT);
     const txthandle sylabel = s->groups.nclass == 2 && p.overlay ? ylabel : rdxmsg(0, T0_PERCENT);
-    const txthandle xtype = rdxtxt(s->opts.logscale[0] || s->opts.logscale[1] ? "log" : "linear", -1);
+    const txthandle xtype = rdxtxt(s->opts.logscale[LSC_LN] || s->opts.logscale[LSC_LOG10] ? "log" : "linear", -1);
     const txthandle grid = rdxtxt(p.nogrid ? "AUTO_ON" : "OFF", -1);
     const txthandle mlgrid = rdxtxt(p.mlgrid ? "ON" : "OFF", -1);
     const txthandle templh = rdxtxt(templ.c_str(), -1);

@@ -244,7 +244,7 @@ int probphantom(vyxstate* s, uint32_t* ref, double* vmin, double* vmax) {
 int vyxrog(vyxstate* s, const double* pctlines) {
     const auto& p = s->popt.pflags;
     const Flags f{s->popt.rplotopt && s->opts.stressrel != kStressPow && s->opts.stress_fn != nullptr,
-                  s->opts.stressrel == 1 || s->opts.stressrel == 4, s->opts.logscale[0] || s->opts.logscale[1]};
+                  s->opts.stressrel == 1 || s->opts.stressrel == 4, s->opts.logscale[LSC_LN] || s->opts.logscale[LSC_LOG10]};
     if (s->work.fitmethod == FIT_REGRESSION) s->work.pageflags.data = 1;
     const bool datapts = s->work.pageflags.data != 0, fitlines = s->work.pageflags.fitlines != 0 && pctlines;
     const vardesc* tvar = s->input.rspvars[RV_TIME];
