@@ -376,7 +376,7 @@ int vyxrplt(vyxstate* s) {
                 m.color[k] = colorof(styles[k]);
             }
             if (pg->medians) {
-                const double med = g->ppcslot[2] ? *g->ppcslot[2] : hostmissing();
+                const double med = g->ppcslot[PPC_MEDIAN] ? *g->ppcslot[PPC_MEDIAN] : hostmissing();
                 if (!missing(med)) m.add(0, x, med * f->vfac + f->voff);
                 m.flush(0);
             }

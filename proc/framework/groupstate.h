@@ -10,8 +10,6 @@ enum : int {
     CV_FIRST = 0, CV_SECOND = 1,
     // nlev: the level count of the second class variable comes first
     NLEV_SECOND = 0, NLEV_FIRST = 1,
-    // clsorder: the ordering code of the second class variable (CO_CODE is the first's)
-    CO_CODE2 = 1,
     // grpcount: the group counter (the suffix of IterEM%d, the MCF's group position); words 1 and 2 are unused
     GCNT_GROUP = 0,
 };

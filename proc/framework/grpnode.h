@@ -94,7 +94,7 @@ struct grpnode {
     int32_t fitrc;            // result of the group's fit, 0 = fitted
     uint8_t nofit;            // no fitted line for this group
     uint8_t drawflag;         // drawn (set by the Turnbull estimate, cleared by failing fits)
-    double* ppcslot[7];       // this group's element of each per-level array (ppcarr)
+    double* ppcslot[7];       // this group's element of each per-level array (ppcarr; PPC_* places)
 
     // ---- Turnbull estimate of interval data (vyxem)
     double xmean;             // mean plotted time of the Turnbull points

@@ -71,9 +71,9 @@ struct makeblk {
 
 // Values of the current observation, written by the get lists.
 struct obsvalues {
-    char clsfmt[2][16];        // formatted class keys
-    char clsraw[2][16];        // raw class keys
-    double clsnum[2];          // numeric class keys
+    char clsfmt[2][16];        // formatted class keys (CV_* places)
+    char clsraw[2][16];        // raw class keys (CV_* places)
+    double clsnum[2];          // numeric class keys (CV_* places)
     double freq;
     double nenter;
     double rsp[4];             // response cells: the first and second response, MCF events and removals (RSP_* places)
@@ -129,8 +129,9 @@ enum : int {
     TF_OBSTATS = 1,
     // thrflags: THRESHOLD given; a MODEL statement ran in this BY group
     TH_GIVEN = 0, TH_MODELRAN = 1,
-    // clsorder: the ordering code of each class variable, their copies, and "ordered by a count"
-    CO_CODE = 0, CO_COPY = 2, CO_COUNTED = 4,
+    // clsorder: the ordering codes of the first and the second class variable, their copies, and
+    // "ordered by a count"
+    CO_CODE = 0, CO_CODE2 = 1, CO_COPY = 2, CO_COUNTED = 4,
     // tickinfo: boundary count, life tick count, interval counters
     TI_NBOUNDS = 0, TI_NLIFETICKS = 1, TI_COUNTERS = 2,
     // refs (values, counts, label slots) and refopts (label positions)
@@ -151,6 +152,8 @@ enum : int {
     CFR_GIVEN = 0, CFR_FILL = 1,
     // pctopts: PCNTLLOWER and PCNTLUPPER divided by 100
     PCL_LOWER = 0, PCL_UPPER = 1,
+    // likkept.sums: the raw gradient sums g0, g1 and Hessian sums h0, h1, h2
+    LKS_G0 = 0, LKS_G1 = 1, LKS_H0 = 2, LKS_H1 = 3, LKS_H2 = 4,
 };
 
 // The derivative sums that a value pass of a fit's log-likelihood leaves for its point
@@ -158,6 +161,6 @@ enum : int {
 struct likkept {
     grpnode* group;
     double t, sigma, quant;
-    double sums[5];             // raw gradient and Hessian sums: g0, g1, h0, h1, h2
+    double sums[5];             // raw gradient and Hessian sums: g0, g1, h0, h1, h2 (LKS_* places)
     uint8_t valid;
 };

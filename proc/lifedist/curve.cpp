@@ -404,17 +404,17 @@ int vyxcrv(vyxstate* s, grpnode* g) {
     if (c.summary) {
         const bool any = r > 0 && c.count > 0;
         const double miss = hostmissing();
-        store(g->ppcslot[0], any && c.largeset ? c.tlarge : miss);
-        store(g->ppcslot[1], any ? c.uq.value : miss);
-        store(g->ppcslot[2], any ? c.med.value : miss);
-        store(g->ppcslot[3], any ? c.lq.value : miss);
-        store(g->ppcslot[4], any ? c.tsmall : miss);
-        store(g->ppcslot[5], r);
+        store(g->ppcslot[PPC_LARGEST], any && c.largeset ? c.tlarge : miss);
+        store(g->ppcslot[PPC_UPPERQ], any ? c.uq.value : miss);
+        store(g->ppcslot[PPC_MEDIAN], any ? c.med.value : miss);
+        store(g->ppcslot[PPC_LOWERQ], any ? c.lq.value : miss);
+        store(g->ppcslot[PPC_SMALLEST], any ? c.tsmall : miss);
+        store(g->ppcslot[PPC_NFAIL], r);
         if (c.baseset) {
             double ms = c.meansum;
             if (r > 0) ms /= r;
             const bool logsc = s->opts.logscale[LSC_LN] || s->opts.logscale[LSC_LOG10];
-            store(g->ppcslot[6], logsc ? std::log10(c.meanbase + ms) : c.meanbase + ms);
+            store(g->ppcslot[PPC_MEAN], logsc ? std::log10(c.meanbase + ms) : c.meanbase + ms);
         }
     }
     return 0;

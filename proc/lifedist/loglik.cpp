@@ -294,11 +294,11 @@ int vyxlik(vyxstate* s, int deriv) {
         failed = true;
     } else if (deriv && samepoint(cache, g, t, sigma)) {
         liksums q;
-        q.g0 = cache.sums[0];
-        q.g1 = cache.sums[1];
-        q.h0 = cache.sums[2];
-        q.h1 = cache.sums[3];
-        q.h2 = cache.sums[4];
+        q.g0 = cache.sums[LKS_G0];
+        q.g1 = cache.sums[LKS_G1];
+        q.h0 = cache.sums[LKS_H0];
+        q.h1 = cache.sums[LKS_H1];
+        q.h2 = cache.sums[LKS_H2];
         derivatives(q, g->wfail, sigma, grad, hess);
     } else {
         cache.valid = 0;

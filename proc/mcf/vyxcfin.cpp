@@ -89,7 +89,7 @@ grpnode* groupof(vyxstate* s, double w, int32_t used, int* rc) {
     if (s->groups.nclass == 0) return &s->groups.rootgrp;
     obsvalues& v = s->inwork.obsvals;
     bool isnew = false;
-    grpnode* g = levelnode(s, &s->groups.grplist.head, &s->groups.grplist.spare, v.clsfmt[0], v.clsraw[0], v.clsnum[0], &isnew, rc);
+    grpnode* g = levelnode(s, &s->groups.grplist.head, &s->groups.grplist.spare, v.clsfmt[CV_FIRST], v.clsraw[CV_FIRST], v.clsnum[CV_FIRST], &isnew, rc);
     if (!g) {
         if (!*rc) {
             xpmlog(510, E510_LEVELS1_UNORDERED);
@@ -110,7 +110,7 @@ grpnode* groupof(vyxstate* s, double w, int32_t used, int* rc) {
     }
     orderweight(g, s->groups.clsorder[CO_CODE], isnew, w, used);
     if (s->groups.nclass == 1) return g;
-    grpnode* h = levelnode(s, &g->subtree.head, &g->subtree.spare, v.clsfmt[1], v.clsraw[1], v.clsnum[1], &isnew, rc);
+    grpnode* h = levelnode(s, &g->subtree.head, &g->subtree.spare, v.clsfmt[CV_SECOND], v.clsraw[CV_SECOND], v.clsnum[CV_SECOND], &isnew, rc);
     if (!h) {
         if (!*rc) {
             xpmlog(510, E510_LEVELS2_UNORDERED);
