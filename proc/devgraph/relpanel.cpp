@@ -176,7 +176,7 @@ int levellines(vyxstate* s) {
     const float clip[4] = {static_cast<float>(f->fx), static_cast<float>(f->fy), static_cast<float>(f->fx + f->fw), static_cast<float>(f->fy + f->fh)};
     const bool ln = s->opts.logscale[0] != 0;
     bool warned = false;
-    const int stress = s->work.fitmethod == FIT_MODEL && s->mdl.mdleffinfo[1] == 0 ? modelstressindex(s) : -1;
+    const int stress = s->work.fitmethod == FIT_MODEL && s->mdl.mdleffinfo[ME_CLASS] == 0 ? modelstressindex(s) : -1;
     for (int i = 0; i < np; ++i) {
         const symrec* line = st ? st + GS_PCT + i : nullptr;
         for (int j = 0; j < n; ++j) {
@@ -243,7 +243,7 @@ void symlegend(vyxstate* s, const ggmarkblk* blocks, const int* colors, const bo
 bool levellinesdrawn(const vyxstate* s) {
     int lines = 0;
     for (const grpnode* g = s->groups.grplist.head; g; g = g->next) lines += g->fitlines && !g->nocurve && !g->nofit;
-    const bool ends = s->work.fitmethod == FIT_MODEL && s->mdl.mdleffinfo[1] == 0 && modelstressindex(s) >= 0;
+    const bool ends = s->work.fitmethod == FIT_MODEL && s->mdl.mdleffinfo[ME_CLASS] == 0 && modelstressindex(s) >= 0;
     return lines > 1 || (lines == 1 && ends);
 }
 

@@ -31,7 +31,7 @@ bool toomanyvariables(const modelstate& mdl) {
 int regscales(vyxstate* s) {
     plotlay* f = s->plot.frame;
     f->nhtick = f->nvtick = f->nsint = 1;
-    double lo = s->mdl.liferng[0], hi = s->mdl.liferng[1];
+    double lo = s->mdl.liferng[MR_LOW], hi = s->mdl.liferng[MR_HIGH];
     if (s->opts.logscale[0]) {
         lo = std::log(lo);
         hi = std::log(hi);
@@ -56,7 +56,7 @@ int regscales(vyxstate* s) {
         xpmlog(510, E510_RELPLOT_STRESS_NOT_MODEL);
         return 1;
     }
-    return stressscl(s, s->mdl.stressvals[2][k], s->mdl.stressvals[1][k]);
+    return stressscl(s, s->mdl.stressvals[SV_MIN][k], s->mdl.stressvals[SV_MAX][k]);
 }
 
 // The page of one destination: frame and axes, reference lines, the plot's contents.
