@@ -290,7 +290,7 @@ int vyxbox(vyxstate* s) {
     const int linecol = static_cast<int>(f->linecol);
     const double top = f->fy + f->fh + f->gapt, bottom = f->fy - f->gapb;
     auto Y = [&](double v) { return v * f->vfac + f->voff; };
-    for (int j = s->plot.boxlev[0]; j <= s->plot.boxlev[1]; ++j) {
+    for (int j = s->plot.boxlev[LVR_FIRST]; j <= s->plot.boxlev[LVR_LAST]; ++j) {
         if (j < 0 || j >= static_cast<int>(s->groups.nlev[1])) continue;
         if (A[0][j] == DBL_MAX || missing(A[0][j]) || missing(s->plot.boxpos[j])) continue;
         double h = W, c = 0.5 * W;
@@ -399,8 +399,8 @@ int vyxrplt(vyxstate* s) {
             const double t = s->opts.stress_fn && s->groups.levvals[0] ? s->opts.stress_fn(s->groups.levvals[0][j]) : hostmissing();
             s->plot.boxpos[j] = missing(t) ? t : s->opts.stressrel == 3 ? t * kLog10e : t;
         }
-        s->plot.boxlev[0] = s->plot.lvlrange[0];
-        s->plot.boxlev[1] = s->plot.lvlrange[1];
+        s->plot.boxlev[LVR_FIRST] = s->plot.lvlrange[LVR_FIRST];
+        s->plot.boxlev[LVR_LAST] = s->plot.lvlrange[LVR_LAST];
         vyxbox(s);
     }
     if (pg->fitlines) rc = levellines(s);

@@ -41,9 +41,9 @@ int regscales(vyxstate* s) {
     }
     if (int rc = lifescl(s, lo, hi)) return rc;
     for (int i = 0; i < 3; ++i) s->plot.lifeaxis[i] = s->plot.lifescale[i];
-    f->vmin = s->plot.lifescale[0];
-    f->vmax = s->plot.lifescale[1];
-    f->vstep = s->plot.lifescale[2];
+    f->vmin = s->plot.lifescale[LAX_START];
+    f->vmax = s->plot.lifescale[LAX_END];
+    f->vstep = s->plot.lifescale[LAX_STEP];
     f->nvtick = s->work.axopt[AO_NTICK];
     f->vticks = s->plot.lifetickv;
     f->nvtickv = static_cast<int32_t>(s->plot.tickinfo[TI_NLIFETICKS]);
