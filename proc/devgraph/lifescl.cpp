@@ -32,9 +32,9 @@ int logaxisticks(vyxstate* s, double lo, double top, double** ticks, int* n, dou
     double k1 = std::ceil(top - kT);
     if (!s->work.lupgiven && std::fabs(k1 - top) <= kT) k1 += 1;
     if (k0 >= k1) k1 = k0 + 1;
-    s->plot.lifescale[0] = k0;
-    s->plot.lifescale[1] = k1;
-    s->plot.lifescale[2] = 1.0;
+    s->plot.lifescale[LAX_START] = k0;
+    s->plot.lifescale[LAX_END] = k1;
+    s->plot.lifescale[LAX_STEP] = 1.0;
     *n = static_cast<int>(k1 - k0);
     s->plot.lifelin = 0;
     double* t = take<double>(s, *n + 1);
@@ -71,8 +71,8 @@ int logaxisticks(vyxstate* s, double lo, double top, double** ticks, int* n, dou
             b[count - 1] = top;
         }
     }
-    s->plot.lifescale[0] = t[0];
-    s->plot.lifescale[1] = t[*n];
+    s->plot.lifescale[LAX_START] = t[0];
+    s->plot.lifescale[LAX_END] = t[*n];
     *ticks = t;
     *bounds = b;
     *nb = count;
@@ -101,9 +101,9 @@ int linaxisticks(vyxstate* s, double lo, double top, double** ticks, int* n, dou
         *n = ntick;
         sc.incr = (sc.max - sc.min) / ntick;
     }
-    s->plot.lifescale[0] = sc.min;
-    s->plot.lifescale[1] = sc.max;
-    s->plot.lifescale[2] = sc.incr;
+    s->plot.lifescale[LAX_START] = sc.min;
+    s->plot.lifescale[LAX_END] = sc.max;
+    s->plot.lifescale[LAX_STEP] = sc.incr;
     s->plot.lifelin = 1;
     const double E = std::fmax(std::fabs(sc.min), std::fabs(sc.max)) * kFloor * 1000;
     double* t = take<double>(s, *n + 1);
@@ -149,7 +149,7 @@ int lifescl(vyxstate* s, double lo, double hi) {
         hi *= log10e;
     }
     const bool logs = s->opts.logscale[LSC_LN] || s->opts.logscale[LSC_LOG10];
-    s->plot.axlog[0] = s->plot.axlog[1] = 0;
+    s->plot.axlog[AXLOG_H] = s->plot.axlog[AXLOG_V] = 0;
     double v;
     if (s->work.llowgiven) {
         if (!onaxis(s->work.axlim[AX_LIFELOWER], logs, &v)) {

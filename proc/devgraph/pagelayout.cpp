@@ -138,17 +138,17 @@ int vyxgini(vyxstate* s) {
         s->plot.gstarted = 0;
         return RC_NOMEM;
     }
-    s->plot.byline[0] = s->plot.byline[1] = nullptr;
+    s->plot.byline[BL_TEXT] = s->plot.byline[BL_LENGTH] = nullptr;
     if (s->input.nbyvars > 0 && s->input.dsin) {
         char* text = static_cast<char*>(poolbytes(s->pools.bypool, 512, poolflag::raw_marked));
         if (text) {
             int n = hostvec<vec203>(VEC_DATASETS)->xbyline(s->input.dsin, text, 512);
             if (n <= 0) n = static_cast<int>(strnlen(text, 511));
-            s->plot.byline[0] = text;
-            s->plot.byline[1] = reinterpret_cast<void*>(static_cast<intptr_t>(n));
+            s->plot.byline[BL_TEXT] = text;
+            s->plot.byline[BL_LENGTH] = reinterpret_cast<void*>(static_cast<intptr_t>(n));
         }
     }
-    ggphdrl(0, f->pagewin, s->plot.byline[0], s->plot.byline[1]);
+    ggphdrl(0, f->pagewin, s->plot.byline[BL_TEXT], s->plot.byline[BL_LENGTH]);
     const ggdevice* dev = s->plot.gctx->device;
     double* w = f->pagewin;
     if (w[0] != 0) w[0] += dev->cellw;

@@ -14,7 +14,7 @@
 
 void Pages::begin() {
     seg = vyxsgmt(s, s->plot.gfilew);
-    ggphdr(0, s->plot.byline[0], s->plot.byline[1]);
+    ggphdr(0, s->plot.byline[BL_TEXT], s->plot.byline[BL_LENGTH]);
     vyxgcol(s);
     open = true;
 }

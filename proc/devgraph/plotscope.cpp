@@ -28,7 +28,7 @@ void plotstate_workgone(vyxstate* s) {
 }
 
 void plotstate_bygone(vyxstate* s) {
-    s->plot.byline[0] = s->plot.byline[1] = nullptr;
+    s->plot.byline[BL_TEXT] = s->plot.byline[BL_LENGTH] = nullptr;
     s->plot.pctlines = nullptr;   // the relation plot's percentile lines go into the BY group's pool
 }
 

@@ -53,7 +53,7 @@ const levstate* mdllevstate(const vyxstate* s) {
 void setobservation(const modelstate& mdl, levctl* ctl, int level, double x, int k) {
     levstate* ls = ctl->lstate;
     const levstate* ms = mdl.mdllev->lstate;
-    const double* mean = mdl.stressvals[0];
+    const double* mean = mdl.stressvals[SV_MEAN];
     for (int i = 0; ctl->levidx && i < ls->nclassv; ++i) ctl->levidx[i] = level >= 0 && level < ls->classv[i].nlev ? level : 0;
     for (int i = 0; ctl->contval && i < ls->ncontv; ++i) {
         const int m = ctl == mdl.mdllev ? i : continuousindex(ms, ls->contv[i].varinfo ? ls->contv[i].varinfo->varnum : -1);
@@ -119,7 +119,7 @@ double* modellines(vyxstate* s, regpstate* rp) {
     } else if (ix < 0) {
         rp->other = 1;
         rp->otherix = otherused(ls, k);
-        rp->values = s->mdl.stressvals[0] ? s->mdl.stressvals[0] + rp->otherix : nullptr;
+        rp->values = s->mdl.stressvals[SV_MEAN] ? s->mdl.stressvals[SV_MEAN] + rp->otherix : nullptr;
     } else {
         rp->other = ix != k;
         rp->otherix = ix;
@@ -148,7 +148,7 @@ double* modellines(vyxstate* s, regpstate* rp) {
     const double step = (end - start) / kModelPoints;
     ParmPair pv(s);
     MeanGuard other;
-    if (valuelist && s->mdl.stressvals[0]) other.hold(s->mdl.stressvals[0] + rp->otherix);
+    if (valuelist && s->mdl.stressvals[SV_MEAN]) other.hold(s->mdl.stressvals[SV_MEAN] + rp->otherix);
     double* at = out;
     for (int i = 0; i < np; ++i) {
         const double q = s->opts.pctvals[i] / 100.0;

@@ -49,8 +49,8 @@ void fitlevels(Panel& a) {
         if (x > x1) ++above;
     }
     const int first = below, last = (n - 1) - above;
-    s->plot.lvlrange[0] = first;
-    s->plot.lvlrange[1] = last;
+    s->plot.lvlrange[LVR_FIRST] = first;
+    s->plot.lvlrange[LVR_LAST] = last;
     if (first > last) return;
     double need;
     if (boxes) {
@@ -220,7 +220,7 @@ void lifetitle(Panel& a) {
             a.t.height = static_cast<float>(f->txth * 0.92 * A / ext);
             ext = textwidth(a.t, buf, len);
         }
-        const double x = s->plot.pwin[0] + f->lmarg2 + f->pgmarg + f->vlblw;
+        const double x = s->plot.pwin[PW_X0] + f->lmarg2 + f->pgmarg + f->vlblw;
         drawtext(a.t, buf, len, x, (f->fy - f->gapb) + (A - ext) * 0.5);
         ggstxfm(0.0, 0.0);
     } else {

@@ -176,7 +176,7 @@ int levellines(vyxstate* s) {
     const float clip[4] = {static_cast<float>(f->fx), static_cast<float>(f->fy), static_cast<float>(f->fx + f->fw), static_cast<float>(f->fy + f->fh)};
     const bool ln = s->opts.logscale[LSC_LN] != 0;
     bool warned = false;
-    const int stress = s->work.fitmethod == FIT_MODEL && s->mdl.mdleffinfo[1] == 0 ? modelstressindex(s) : -1;
+    const int stress = s->work.fitmethod == FIT_MODEL && s->mdl.mdleffinfo[ME_CLASS] == 0 ? modelstressindex(s) : -1;
     for (int i = 0; i < np; ++i) {
         const symrec* line = st ? st + GS_PCT + i : nullptr;
         for (int j = 0; j < n; ++j) {
@@ -243,7 +243,7 @@ void symlegend(vyxstate* s, const ggmarkblk* blocks, const int* colors, const bo
 bool levellinesdrawn(const vyxstate* s) {
     int lines = 0;
     for (const grpnode* g = s->groups.grplist.head; g; g = g->next) lines += g->fitlines && !g->nocurve && !g->nofit;
-    const bool ends = s->work.fitmethod == FIT_MODEL && s->mdl.mdleffinfo[1] == 0 && modelstressindex(s) >= 0;
+    const bool ends = s->work.fitmethod == FIT_MODEL && s->mdl.mdleffinfo[ME_CLASS] == 0 && modelstressindex(s) >= 0;
     return lines > 1 || (lines == 1 && ends);
 }
 
@@ -290,7 +290,7 @@ int vyxbox(vyxstate* s) {
     const int linecol = static_cast<int>(f->linecol);
     const double top = f->fy + f->fh + f->gapt, bottom = f->fy - f->gapb;
     auto Y = [&](double v) { return v * f->vfac + f->voff; };
-    for (int j = s->plot.boxlev[0]; j <= s->plot.boxlev[1]; ++j) {
+    for (int j = s->plot.boxlev[LVR_FIRST]; j <= s->plot.boxlev[LVR_LAST]; ++j) {
         if (j < 0 || j >= static_cast<int>(s->groups.nlev[NLEV_FIRST])) continue;
         if (A[PPC_LARGEST][j] == DBL_MAX || missing(A[PPC_LARGEST][j]) || missing(s->plot.boxpos[j])) continue;
         double h = W, c = 0.5 * W;
@@ -399,8 +399,8 @@ int vyxrplt(vyxstate* s) {
             const double t = s->opts.stress_fn && s->groups.levvals[CV_FIRST] ? s->opts.stress_fn(s->groups.levvals[CV_FIRST][j]) : hostmissing();
             s->plot.boxpos[j] = missing(t) ? t : s->opts.stressrel == 3 ? t * kLog10e : t;
         }
-        s->plot.boxlev[0] = s->plot.lvlrange[0];
-        s->plot.boxlev[1] = s->plot.lvlrange[1];
+        s->plot.boxlev[LVR_FIRST] = s->plot.lvlrange[LVR_FIRST];
+        s->plot.boxlev[LVR_LAST] = s->plot.lvlrange[LVR_LAST];
         vyxbox(s);
     }
     if (pg->fitlines) rc = levellines(s);

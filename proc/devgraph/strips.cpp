@@ -115,7 +115,7 @@ void* vyxsgmt(vyxstate* s, void* words[2]) {
     uint32_t handles[2] = {0, 0};
     void* segment = nullptr;
     ggoseg(0, 256, s->plot.gcatent, &segment, handles, name, longname.text ? &longname : nullptr, desc, 1, given && len > 0 ? 1 : 0, 0,
-           s->plot.byline[0], s->plot.byline[1]);
+           s->plot.byline[BL_TEXT], s->plot.byline[BL_LENGTH]);
     ggsel(0, segment);
     c.seglabel = s->plot.segdesc;
     c.cathandles[0] = handles[0];

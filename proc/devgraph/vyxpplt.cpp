@@ -96,7 +96,7 @@ struct Driver : PageDriver {
         f->bottomedge[0] = f->bottomedge[1] = 1;
         f->panelcol = 1;
         f->panelrow = 0;
-        s->plot.grpno[0] = 0;
+        s->plot.grpno[GN_GROUP] = 0;
         const bool ends = 1 % ncols == 0;
         if (pplot()) {
             vyxgfrm(s);
@@ -113,7 +113,7 @@ struct Driver : PageDriver {
                 if (int rc = vyxppnt(s, g)) return check(rc);
             if (pplot() && !s->work.nofitline)
                 if (int rc = vyxddrw(s, g)) return check(rc);
-            s->plot.grpno[0] = static_cast<uint32_t>(i + 1);
+            s->plot.grpno[GN_GROUP] = static_cast<uint32_t>(i + 1);
         }
         if (pplot()) {
             axislabels();
@@ -125,7 +125,7 @@ struct Driver : PageDriver {
 
     // C: one class variable, a panel per group.
     int panels() {
-        s->plot.grpno[0] = 0;
+        s->plot.grpno[GN_GROUP] = 0;
         drawn = 0;
         int k = 0;
         for (grpnode* g = s->groups.grplist.head; g; g = g->next, ++k) {
@@ -165,7 +165,7 @@ struct Driver : PageDriver {
                 page.end();
                 ++f->pageno;
             }
-            s->plot.grpno[0] = static_cast<uint32_t>(k + 1);
+            s->plot.grpno[GN_GROUP] = static_cast<uint32_t>(k + 1);
         }
         return 0;
     }
@@ -185,8 +185,8 @@ struct Driver : PageDriver {
         int n = 0;
         for (int r = 0; r < rows; ++r) {
             for (int c = 0; c < cols; ++c) {
-                s->plot.grpno[0] = static_cast<uint32_t>(r);
-                s->plot.grpno[1] = static_cast<uint32_t>(c);
+                s->plot.grpno[GN_GROUP] = static_cast<uint32_t>(r);
+                s->plot.grpno[GN_COLUMN] = static_cast<uint32_t>(c);
                 grpnode* g = cell(r, c);
                 if (!g) continue;
                 takefit(s, g);
@@ -232,8 +232,8 @@ struct Driver : PageDriver {
                         }
                         if (r == b * nrows || nrows < 2) vyxptlb(s, s->groups.levkeys[CV_SECOND] + 16 * c);
                         if (c == e * ncols || ncols < 2) vyxpslb(s, s->groups.levkeys[CV_FIRST] + 16 * r);
-                        s->plot.grpno[0] = static_cast<uint32_t>(r);
-                        s->plot.grpno[1] = static_cast<uint32_t>(c);
+                        s->plot.grpno[GN_GROUP] = static_cast<uint32_t>(r);
+                        s->plot.grpno[GN_COLUMN] = static_cast<uint32_t>(c);
                         grpnode* g = cell(r, c);
                         if (!g) {
                             vyxgdrw(s, nullptr);

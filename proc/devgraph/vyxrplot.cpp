@@ -31,7 +31,7 @@ bool toomanyvariables(const modelstate& mdl) {
 int regscales(vyxstate* s) {
     plotlay* f = s->plot.frame;
     f->nhtick = f->nvtick = f->nsint = 1;
-    double lo = s->mdl.liferng[0], hi = s->mdl.liferng[1];
+    double lo = s->mdl.liferng[MR_LOW], hi = s->mdl.liferng[MR_HIGH];
     if (s->opts.logscale[LSC_LN]) {
         lo = std::log(lo);
         hi = std::log(hi);
@@ -41,9 +41,9 @@ int regscales(vyxstate* s) {
     }
     if (int rc = lifescl(s, lo, hi)) return rc;
     for (int i = 0; i < 3; ++i) s->plot.lifeaxis[i] = s->plot.lifescale[i];
-    f->vmin = s->plot.lifescale[0];
-    f->vmax = s->plot.lifescale[1];
-    f->vstep = s->plot.lifescale[2];
+    f->vmin = s->plot.lifescale[LAX_START];
+    f->vmax = s->plot.lifescale[LAX_END];
+    f->vstep = s->plot.lifescale[LAX_STEP];
     f->nvtick = s->work.axopt[AO_NTICK];
     f->vticks = s->plot.lifetickv;
     f->nvtickv = static_cast<int32_t>(s->plot.tickinfo[TI_NLIFETICKS]);
@@ -56,7 +56,7 @@ int regscales(vyxstate* s) {
         xpmlog(510, E510_RELPLOT_STRESS_NOT_MODEL);
         return 1;
     }
-    return stressscl(s, s->mdl.stressvals[2][k], s->mdl.stressvals[1][k]);
+    return stressscl(s, s->mdl.stressvals[SV_MIN][k], s->mdl.stressvals[SV_MAX][k]);
 }
 
 // The page of one destination: frame and axes, reference lines, the plot's contents.

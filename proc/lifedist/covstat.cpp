@@ -174,12 +174,12 @@ bool mlstatus(vyxstate* s) {
 void modelcov(vyxstate* s) {
     const int m = s->mdl.fit.npar.model;
     double* x = s->life.fit.fitarr.work;
-    if (m < 1 || !s->mdl.estarr[2] || !modeldesign(s, x, m)) {
+    if (m < 1 || !s->mdl.estarr[EA_COV] || !modeldesign(s, x, m)) {
         for (int k = 0; k < 3; ++k) s->life.fit.fitarr.hess[k] = missing();
         return;
     }
-    // estarr[2]: the packed covariance of the MODEL fit, order m.
-    zqform(s->mdl.estarr[2], m, x, 2, s->life.fit.fitarr.hess, x + 2 * m, 0);
+    // estarr[EA_COV]: the packed covariance of the MODEL fit, order m.
+    zqform(s->mdl.estarr[EA_COV], m, x, 2, s->life.fit.fitarr.hess, x + 2 * m, 0);
 }
 
 }  // namespace

@@ -58,11 +58,11 @@ int readpctlist(vyxstate* s, const stmtrec* r) {
 // responses, with the class variable as its one relation variable.
 bool modelmatches(const vyxstate* s) {
     if (!s->work.thrflags[TH_MODELRAN] || s->mdl.mdlrspkind != s->inwork.rspkind) return false;
-    if (static_cast<int>(s->mdl.mdleffinfo[0] + s->mdl.mdleffinfo[1]) != s->groups.nclass) return false;
+    if (static_cast<int>(s->mdl.mdleffinfo[ME_CONT] + s->mdl.mdleffinfo[ME_CLASS]) != s->groups.nclass) return false;
     if (s->mdl.mdlrspids[0] != s->life.rspvarid[RVAR_FIRST]) return false;
     if (s->inputw.rspvars[RV_SECOND] && s->mdl.mdlrspids[1] != s->life.rspvarid[RVAR_SECOND]) return false;
     // The MODEL's one relation variable (continuous or CLASS) is the class variable.
-    const uint32_t rel = s->mdl.mdleffinfo[0] == 1 ? s->mdl.mdlvarids[0] : s->mdl.mdlvarids[1];
+    const uint32_t rel = s->mdl.mdleffinfo[ME_CONT] == 1 ? s->mdl.mdlvarids[ME_CONT] : s->mdl.mdlvarids[ME_CLASS];
     return s->groups.nclass != 1 || static_cast<int32_t>(rel) == s->groups.clsvars[CV_FIRST];
 }
 

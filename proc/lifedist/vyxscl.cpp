@@ -194,9 +194,9 @@ int vyxscl(vyxstate* s) {
     // The life axis runs along the bottom and the probability axis up the left, as the axes,
     // points, lines and reference lines of the plots draw them; ROTATE exchanges the two.
     if (s->popt.pflags.rotate) {
-        f->vmin = s->life.vaxrng[RG_LO] = s->plot.lifescale[0];
-        f->vmax = s->life.vaxrng[RG_HI] = s->plot.lifescale[1];
-        f->vstep = s->plot.lifescale[2];
+        f->vmin = s->life.vaxrng[RG_LO] = s->plot.lifescale[LAX_START];
+        f->vmax = s->life.vaxrng[RG_HI] = s->plot.lifescale[LAX_END];
+        f->vstep = s->plot.lifescale[LAX_STEP];
         f->vdata[0] = flo;
         f->vdata[1] = fhi;
         f->nvtick = s->work.axopt[AO_NTICK];
@@ -204,9 +204,9 @@ int vyxscl(vyxstate* s) {
         f->nvtickv = static_cast<int32_t>(s->plot.tickinfo[TI_NLIFETICKS]);
         if (logs) s->plot.axlog[AXLOG_V] = 1;
     } else {
-        f->hmin = s->life.haxrng[RG_LO] = s->plot.lifescale[0];
-        f->hmax = s->life.haxrng[RG_HI] = s->plot.lifescale[1];
-        f->hstep = s->plot.lifescale[2];
+        f->hmin = s->life.haxrng[RG_LO] = s->plot.lifescale[LAX_START];
+        f->hmax = s->life.haxrng[RG_HI] = s->plot.lifescale[LAX_END];
+        f->hstep = s->plot.lifescale[LAX_STEP];
         f->hdata[0] = flo;
         f->hdata[1] = fhi;
         f->nhtick = s->work.axopt[AO_NTICK];

@@ -199,7 +199,7 @@ int vyxcfsc(vyxstate* s) {
             xpmlog(510, E510_MCF_HAXIS_REVERSED, lo, hi);
             return RC_REPORTED;
         }
-        if (linear(s, lo, hi, s->work.llowgiven, s->work.lupgiven, &o.ntick[0], &o.ntickgiven[0], &h)) return RC_REPORTED;
+        if (linear(s, lo, hi, s->work.llowgiven, s->work.lupgiven, &o.ntick[MTICK_H], &o.ntickgiven[MTICK_H], &h)) return RC_REPORTED;
     }
     store(f, h, true);
 
@@ -238,7 +238,7 @@ int vyxcfsc(vyxstate* s) {
             xpmlog(510, E510_MCF_VAXIS_REVERSED, lo, hi);
             return RC_REPORTED;
         }
-        if (linear(s, lo, hi, p.plowgiven, p.pupgiven, &o.ntick[1], &o.ntickgiven[1], &v)) return RC_REPORTED;
+        if (linear(s, lo, hi, p.plowgiven, p.pupgiven, &o.ntick[MTICK_V], &o.ntickgiven[MTICK_V], &v)) return RC_REPORTED;
     }
     store(f, v, false);
 

@@ -4,6 +4,14 @@
 #pragma once
 #include "proc/framework/statetypes.h"
 
+// Named places in the arrays of mcfstate.
+enum : int {
+    // mcfopt.mcfvars: the variables of the events and of the removals
+    MCFV_EVENTS = 0, MCFV_REMOVALS = 1,
+    // mcfopt.ntick and mcfopt.ntickgiven: the horizontal and the vertical axis
+    MTICK_H = 0, MTICK_V = 1,
+};
+
 // Written only in proc/mcf: no routine outside the folder writes these fields.
 // writers:
 struct mcfstate {
@@ -22,12 +30,12 @@ struct mcfstate {
         uint8_t topstrip;       // one-line level strip above each panel (row strip)
         uint8_t sidestrip;      // level strip beside each panel (column strip)
         uint8_t square;         // SQUARE
-        int32_t mcfvars[2];     // interval data: variables of the events and the removals
+        int32_t mcfvars[2];     // interval data: variables of the events and the removals (MCFV_* places)
         int32_t nriskv;         // NRISK: number of values
         double* nriskvals;      // NRISK values (initial risk set per group, in group order)
         uint32_t unitwidth;     // longest unit id (ID column width)
-        int32_t ntick[2];       // NHTICK, NVTICK (default 4)
-        uint8_t ntickgiven[2];
+        int32_t ntick[2];       // NHTICK, NVTICK (default 4) (MTICK_* places)
+        uint8_t ntickgiven[2];  // NHTICK, NVTICK given (MTICK_* places)
         dshandle annods;        // ANNOTATE= data set of the statement
     } mcfopt;
     char rowvalue[256];         // value cell of the current row (follows the row label)

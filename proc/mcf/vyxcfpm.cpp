@@ -259,8 +259,8 @@ int responses(vyxstate* s, const stmtrec* r) {
     s->work.nocenplot = 0;
     s->inputw.rspvars[RV_TIME] = descof(s, firstvar(r, slot::head::RESP1));
     s->inputw.rspvars[RV_SECOND] = descof(s, firstvar(r, slot::head::RESP2));
-    O.mcfvars[0] = firstvar(r, slot::head::CENSVALS);
-    O.mcfvars[1] = firstvar(r, slot::head::MCF_REMOVALS);
+    O.mcfvars[MCFV_EVENTS] = firstvar(r, slot::head::CENSVALS);
+    O.mcfvars[MCFV_REMOVALS] = firstvar(r, slot::head::MCF_REMOVALS);
     const double* v = nullptr;
     O.nriskv = numbers(r, slot::mcf::NRISK, &v);
     O.nriskvals = const_cast<double*>(v);
@@ -297,15 +297,15 @@ void axes(vyxstate* s, const stmtrec* r) {
     auto& F = s->poptw.pflags;
     auto& O = s->mcf.mcfopt;
     double* ax = s->work.axlim;
-    O.ntick[0] = O.ntick[1] = 4;
+    O.ntick[MTICK_H] = O.ntick[MTICK_V] = 4;
     s->work.llowgiven = s->work.lupgiven = F.plowgiven = F.pupgiven = 0;
     const double* v = nullptr;
     if (int n = numbers(r, slot::mcf::HAXIS, &v); n > 0) {
         if (s->optsw.logscale[LSC_LN]) {
             xpmlog(510, W510_MCF_HAXIS_LOGLOG);
         } else {
-            axislist(r, "HAXIS", v, n, &ax[AX_LIFELOWER], &s->work.llowgiven, &ax[AX_LIFEUPPER], &s->work.lupgiven, &O.ntick[0]);
-            O.ntickgiven[0] = 1;
+            axislist(r, "HAXIS", v, n, &ax[AX_LIFELOWER], &s->work.llowgiven, &ax[AX_LIFEUPPER], &s->work.lupgiven, &O.ntick[MTICK_H]);
+            O.ntickgiven[MTICK_H] = 1;
         }
     } else {
         const optslot* lo = stmtslot(r, slot::mcf::HLOWER);
@@ -316,19 +316,19 @@ void axes(vyxstate* s, const stmtrec* r) {
             xpmlog(510, W510_LIFE_RANGE_REVERSED, lo->num, hi->num);
             s->work.llowgiven = s->work.lupgiven = 0;
         }
-        if (const optslot* t = stmtslot(r, slot::mcf::NHTICK)) O.ntick[0] = countopt(r, "NHTICK", t->num, 1, MOST_TICKS, 4), O.ntickgiven[0] = 1;
+        if (const optslot* t = stmtslot(r, slot::mcf::NHTICK)) O.ntick[MTICK_H] = countopt(r, "NHTICK", t->num, 1, MOST_TICKS, 4), O.ntickgiven[MTICK_H] = 1;
     }
     if (int n = numbers(r, slot::mcf::VAXIS, &v); n > 0) {
         if (s->optsw.logscale[LSC_LN]) {
             xpmlog(510, W510_MCF_VAXIS_LOGLOG);
         } else {
-            axislist(r, "VAXIS", v, n, &ax[AX_PCTLOWER], &F.plowgiven, &ax[AX_PCTUPPER], &F.pupgiven, &O.ntick[1]);
-            O.ntickgiven[1] = 1;
+            axislist(r, "VAXIS", v, n, &ax[AX_PCTLOWER], &F.plowgiven, &ax[AX_PCTUPPER], &F.pupgiven, &O.ntick[MTICK_V]);
+            O.ntickgiven[MTICK_V] = 1;
         }
     } else {
         if (const optslot* lo = stmtslot(r, slot::mcf::VLOWER)) ax[AX_PCTLOWER] = lo->num, F.plowgiven = 1;
         if (const optslot* hi = stmtslot(r, slot::mcf::VUPPER)) ax[AX_PCTUPPER] = hi->num, F.pupgiven = 1;
-        if (const optslot* t = stmtslot(r, slot::mcf::NVTICK)) O.ntick[1] = countopt(r, "NVTICK", t->num, 1, MOST_TICKS, 4), O.ntickgiven[1] = 1;
+        if (const optslot* t = stmtslot(r, slot::mcf::NVTICK)) O.ntick[MTICK_V] = countopt(r, "NVTICK", t->num, 1, MOST_TICKS, 4), O.ntickgiven[MTICK_V] = 1;
     }
 }
 

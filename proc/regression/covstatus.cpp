@@ -138,11 +138,11 @@ void vyxmcov(vyxstate* s) {
         s->mdl.lagmult[slot] = getstat(g, H, i);
         s->work.tblflags[TF_LAGRANGE] = 1;
     };
-    if (s->mdl.intfix) lagrange(0, 0);
-    if (!s->mdl.haslogscl && s->mdl.scalefix && n.ndist > 0) lagrange(1, n.ncol);
+    if (s->mdl.intfix) lagrange(LM_INTERCEPT, 0);
+    if (!s->mdl.haslogscl && s->mdl.scalefix && n.ndist > 0) lagrange(LM_SCALE, n.ncol);
     const int r = s->mdl.haslogscl ? n.ntot : n.ncol + 1;
-    if (s->mdl.shapefix && n.ndist > 1 && r < p) lagrange(2, r);
-    if (s->mdl.haslogscl && s->mdl.lsintfix) lagrange(3, n.ncol);
+    if (s->mdl.shapefix && n.ndist > 1 && r < p) lagrange(LM_SHAPE, r);
+    if (s->mdl.haslogscl && s->mdl.lsintfix) lagrange(LM_LSINTERCEPT, n.ncol);
 
     // Where the Hessian is not positive definite the estimated parameters have no variance:
     // their standard errors, covariances and limits are missing (a 0 would claim certainty).

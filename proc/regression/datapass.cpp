@@ -263,10 +263,10 @@ struct pass {
     // counts, ranges of the design columns, sums.
     bool store(const descell* r, double w, bool otherfailure, const double* x) {
         const int code = r[lay->cens()].col;
-        if (otherfailure) s->mdl.mdlcnt[4] = addround(s->mdl.mdlcnt[4], w);
-        else if (code == CEN_RIGHT) s->mdl.mdlcnt[1] = addround(s->mdl.mdlcnt[1], w);
-        else if (code == CEN_LEFT) s->mdl.mdlcnt[2] = addround(s->mdl.mdlcnt[2], w);
-        else if (code == CEN_INTERVAL) s->mdl.mdlcnt[3] = addround(s->mdl.mdlcnt[3], w);
+        if (otherfailure) s->mdl.mdlcnt[MCNT_OTHERMODE] = addround(s->mdl.mdlcnt[MCNT_OTHERMODE], w);
+        else if (code == CEN_RIGHT) s->mdl.mdlcnt[MCNT_RIGHT] = addround(s->mdl.mdlcnt[MCNT_RIGHT], w);
+        else if (code == CEN_LEFT) s->mdl.mdlcnt[MCNT_LEFT] = addround(s->mdl.mdlcnt[MCNT_LEFT], w);
+        else if (code == CEN_INTERVAL) s->mdl.mdlcnt[MCNT_INTERVAL] = addround(s->mdl.mdlcnt[MCNT_INTERVAL], w);
         const double y = r[lay->rsp()].value;
         if (rows == 0) y0 = s->mdl.intfix ? 0.0 : y;
         for (int i = 1; i < lay->ne + lay->nl; ++i) {
@@ -276,7 +276,7 @@ struct pass {
             colmin[c] = std::min(colmin[c], v);
             colmax[c] = std::max(colmax[c], v);
         }
-        if (code == CEN_EXACT) s->mdl.sumwt[1] += w;
+        if (code == CEN_EXACT) s->mdl.sumwt[MSW_EXACT] += w;
         W += w;
         const double d = y - y0;
         S1 += w * d;
@@ -291,7 +291,7 @@ struct pass {
 // the model's single non-intercept effect.
 double readoutgroup(const modelstate& mdl, const descell* row) {
     if (mdl.mdllay->ne < 2) return 0.0;
-    return mdl.mdleffinfo[1] > 0 ? static_cast<double>(row[1].col) : row[1].value;
+    return mdl.mdleffinfo[ME_CLASS] > 0 ? static_cast<double>(row[1].col) : row[1].value;
 }
 
 // The second pass: design values centred and scaled. In memory the rows change in place; in
@@ -396,9 +396,9 @@ int preparesummaries(vyxstate* s, pass& p, int ntot) {
     p.cmax = sv + 2 * p.ncont;
     p.cmin = sv + 3 * p.ncont;
     p.csum = sv + 4 * p.ncont;
-    s->mdl.stressvals[0] = p.cmean;
-    s->mdl.stressvals[1] = p.cmax;
-    s->mdl.stressvals[2] = p.cmin;
+    s->mdl.stressvals[SV_MEAN] = p.cmean;
+    s->mdl.stressvals[SV_MAX] = p.cmax;
+    s->mdl.stressvals[SV_MIN] = p.cmin;
     for (int j = 0; j < p.ncont; ++j) {
         p.cmin[j] = DBL_MAX;
         p.cmax[j] = -DBL_MAX;
@@ -438,7 +438,7 @@ int preparerows(vyxstate* s, pass& p, uint8_t** censeen) {
     p.log10 = s->opts.logscale[LSC_LOG10];
     p.thr = s->work.thrflags[TH_GIVEN] ? s->opts.fixedparms[FP_THRESHOLD] : 0.0;
     for (double& c : s->mdl.mdlcnt) c = 0.0;
-    s->mdl.sumwt[0] = s->mdl.sumwt[1] = 0.0;
+    s->mdl.sumwt[MSW_ALL] = s->mdl.sumwt[MSW_EXACT] = 0.0;
     return 0;
 }
 
@@ -670,7 +670,7 @@ int readrows(vyxstate* s, pass& p, levctl* mctl, levctl* lctl, uint8_t* censeen)
         if (classify(s, p, values, readout, &r) == fate::next) continue;
         double ylo = 0.0, yhi = 0.0;
         if (!p.scaled(r.lo, &ylo) || (r.code == CEN_INTERVAL && !p.scaled(r.hi, &yhi))) {
-            s->mdl.mdlcnt[0] += 1;
+            s->mdl.mdlcnt[MCNT_DROPPED] += 1;
             skipcount(s, p.skips, SKIP_NONPOS);
             continue;
         }
@@ -706,15 +706,15 @@ int passcounts(vyxstate* s, const pass& p, const uint8_t* censeen) {
         xpmlog(510, E510_NO_DESIGN_ROW, rspname(s->input));
         return 1;
     }
-    if (readout && (p.skipped > 0 || s->mdl.mdlcnt[0] > 0)) {
+    if (readout && (p.skipped > 0 || s->mdl.mdlcnt[MCNT_DROPPED] > 0)) {
         xpmlog(510, E510_READOUT_SKIPPED);
         return 1;
     }
-    s->mdl.sumwt[0] = p.W;
+    s->mdl.sumwt[MSW_ALL] = p.W;
     s->row.nobsrow.sumread = p.wread;
     s->row.nobsrow.sumused = p.W;
-    s->mdl.liferng[0] = s->mdl.liferngm[0] = p.lo;
-    s->mdl.liferng[1] = s->mdl.liferngm[1] = p.hi;
+    s->mdl.liferng[MR_LOW] = s->mdl.liferngm[MR_LOW] = p.lo;
+    s->mdl.liferng[MR_HIGH] = s->mdl.liferngm[MR_HIGH] = p.hi;
     s->mdl.mdlrows = p.rows;
     s->inwork.nobscnt[NOB_READ] = static_cast<int32_t>(p.read);
     s->inwork.nobscnt[NOB_USED] = static_cast<int32_t>(readout ? p.read : p.rows);
@@ -746,8 +746,8 @@ void columnscales(modelstate& mdl, const pass& p, int ntot) {
     double S2 = p.S2;
     if (!mdl.intfix) S2 -= (p.y0 - mean) * (p.y0 - mean) * p.W;
     const double div = p.rows < 2 ? 1.0 : static_cast<double>(p.rows - 1);
-    mdl.ystat[0] = mean;
-    mdl.ystat[1] = S2 > 0.0 ? std::sqrt(S2 / div) : 1.0;
+    mdl.ystat[YS_MEAN] = mean;
+    mdl.ystat[YS_SD] = S2 > 0.0 ? std::sqrt(S2 / div) : 1.0;
     for (int j = 0; j < p.ncont; ++j) p.cmean[j] = (p.W > 0.0 ? p.csum[j] / p.W : 0.0) + p.cref[j];
 }
 

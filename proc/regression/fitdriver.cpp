@@ -67,8 +67,8 @@ bool fitarrays(vyxstate* s, int p) {
     s->mdl.fit.fitarr.hess = hb;
     s->mdl.fit.fitarr.grad = hb + T;
     s->mdl.fit.fitarr.est = hb + T + M;
-    s->mdl.estarr[0] = hb + T + 2 * M;
-    s->mdl.estarr[1] = hb + T + 3 * M;
+    s->mdl.estarr[EA_PREV] = hb + T + 2 * M;
+    s->mdl.estarr[EA_SCRATCH] = hb + T + 3 * M;
     s->mdl.parmmap = reinterpret_cast<int32_t*>(hb + T + 4 * M);
     if (!take(s->pools.bypool, M, poolflag::raw_marked, &s->mdl.parmstat)) return false;
     double* work;
@@ -81,7 +81,7 @@ bool fitarrays(vyxstate* s, int p) {
     s->mdl.fit.parmnames = names;
     if (!take(s->pools.bypool, M, poolflag::raw, &s->mdl.estdata)) return false;
     if (!take(s->pools.bypool, 3 * M + T, poolflag::raw, &s->mdl.covsave)) return false;
-    s->mdl.estarr[2] = s->mdl.covsave;
+    s->mdl.estarr[EA_COV] = s->mdl.covsave;
     // The extended-precision sums of the derivative pass: gradient and packed Hessian.
     if (!take(s->pools.stmtpool, M + T, poolflag::raw, &s->mdl.liksum)) return false;
     if (!take(s->pools.stmtpool, M + T, poolflag::raw, &s->mdl.likpart)) return false;
@@ -244,7 +244,7 @@ int vyxmfit(vyxstate* s) {
     vyxmls(s);
 
     nrctl ctl = newtonsettings(s->mdl.fit);
-    nrparm blk = newtonarrays(s->mdl.fit, s->mdl.fit.fitarr.est, s->mdl.estarr[1], s->mdl.estarr[0]);
+    nrparm blk = newtonarrays(s->mdl.fit, s->mdl.fit.fitarr.est, s->mdl.estarr[EA_SCRATCH], s->mdl.estarr[EA_PREV]);
 
     if (s->mdl.fit.itprflag.itprint) {
         double* row;

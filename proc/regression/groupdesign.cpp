@@ -60,7 +60,7 @@ bool setblock(const vyxstate* s, const grpnode* g, levctl* ctl) {
         const levclass& c = ls->contv[j];
         // The stress value: the variable's mean over the MODEL's rows, or the group's own
         // value when the variable is a class variable of the statement.
-        double v = s->mdl.stressvals[0] ? s->mdl.stressvals[0][j] : 0.0;
+        double v = s->mdl.stressvals[SV_MEAN] ? s->mdl.stressvals[SV_MEAN][j] : 0.0;
         for (int k = 0; k < s->groups.nclass && k < 2; ++k) {
             if (!c.varinfo || c.varinfo->varnum != s->groups.clsvars[k]) continue;
             const char* text;

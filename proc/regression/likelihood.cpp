@@ -344,7 +344,7 @@ int loglike0(vyxstate* s, int mode) {
         });
         S.fold();
         if (!failed && !s->step.stepend) {
-            const double nexact = s->mdl.sumwt[1];
+            const double nexact = s->mdl.sumwt[MSW_EXACT];
             if (f.wantvalue) s->mdl.fit.loglik.current = static_cast<double>(S.ll - std::log(static_cast<long double>(sigma)) * nexact);
             if (f.wantderiv) {
                 if (hasscale) {

@@ -122,13 +122,13 @@ int vyxmcl(vyxstate* s) {
     auto* res = static_cast<double*>(poolbytes(s->pools.stmtpool, 2 * static_cast<int64_t>(p + 1) * sizeof(double), poolflag::raw));
     if (!res) return endstep(s, RC_NOMEM);
     double* x = s->mdl.fit.fitarr.est;
-    double* d = s->mdl.estarr[1];
+    double* d = s->mdl.estarr[EA_SCRATCH];
     blk->prtflag = s->mdl.fit.itprflag.itprint;
     blk->npar = s->mdl.fit.npar.free;
     blk->maxeval = s->mdl.fit.maxiter;
     blk->evalcnt = reinterpret_cast<int32_t*>(&s->mdl.fit.itstatus[ITS_ITER]);
     blk->theta = x;
-    blk->base = s->mdl.estarr[0];
+    blk->base = s->mdl.estarr[EA_PREV];
     blk->cgrad = s->mdl.fit.fitarr.grad;
     blk->chess = s->mdl.fit.fitarr.hess;
     blk->cvec = d;

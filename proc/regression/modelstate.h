@@ -6,25 +6,47 @@
 #include "proc/framework/fitwork.h"
 #include "proc/effects/effects.h"
 
+// Named places in the arrays of modelstate.
+enum : int {
+    // estarr: the previous estimates, the optimiser's second array, the copy of the covariance
+    EA_PREV = 0, EA_SCRATCH = 1, EA_COV = 2,
+    // liferng and liferngm: the low and the high end
+    MR_LOW = 0, MR_HIGH = 1,
+    // stressvals: the continuous variables' means, maxima and minima
+    SV_MEAN = 0, SV_MAX = 1, SV_MIN = 2,
+    // mdleffinfo and mdlvarids: the one effect's continuous and CLASS variables (counts, first ids)
+    ME_CONT = 0, ME_CLASS = 1,
+    // ninit and initvals: INITIAL= of the MODEL and of the LOGSCALE statement
+    IV_MODEL = 0, IV_LOGSCALE = 1,
+    // mdlcnt: values dropped on a log scale; right, left, interval censored; other-mode failures
+    MCNT_DROPPED = 0, MCNT_RIGHT = 1, MCNT_LEFT = 2, MCNT_INTERVAL = 3, MCNT_OTHERMODE = 4,
+    // sumwt: the total frequency of the rows, the frequency of the exact failures
+    MSW_ALL = 0, MSW_EXACT = 1,
+    // ystat: weighted mean and standard deviation of the response
+    YS_MEAN = 0, YS_SD = 1,
+    // lagmult: the score statistics of the fixed intercept, scale, shape and LOGSCALE intercept
+    LM_INTERCEPT = 0, LM_SCALE = 1, LM_SHAPE = 2, LM_LSINTERCEPT = 3,
+};
+
 // Routines outside proc/regression that write these fields, by field:
 //   mdllev writers: zorduvex
 struct modelstate {
     fitwork fit;                // the MODEL fit in progress; FITTYPE=MODEL reads its covariance order
-    double* estarr[4];          // previous estimates, second optimiser array, covariance copy (FITTYPE=MODEL reads it)
+    double* estarr[4];          // previous estimates, optimiser scratch, covariance copy (FITTYPE=MODEL reads it) (EA_* places)
     int32_t* parmmap;           // parameter index map of the design columns
     uint8_t rsp3flag;           // READOUT given on the MODEL statement
     void* rsplist;              // the response variable list of the statement
     uint32_t mdlrspkind;        // response form of the MODEL statement
     uint32_t ordercode;         // ORDER letter of the MODEL statement: 'D', 'M', 'F' or 'I'
-    double liferng[2];          // range of the MODEL response values
+    double liferng[2];          // range of the MODEL response values (MR_* places)
     strfn mtrans_fn[3];         // one transform per MODEL relation variable
     qntfnx quantst_fn;          // standardized quantile with a shape
-    double* stressvals[3];      // design effects and stress values of the MODEL rows
+    double* stressvals[3];      // design effects and stress values of the MODEL rows (SV_* places)
     levctl* mdllev;             // MODEL level control (the appended levctl of the area)
     levctl* logslev;            // LOGSCALE level control (from bypool)
     void* logscl;               // LOGSCALE effect table
-    uint32_t mdlvarids[3];      // ids of the MODEL statement's variables
-    uint32_t mdleffinfo[2];     // values from the MODEL statement's effect records
+    uint32_t mdlvarids[3];      // ids of the MODEL statement's variables (ME_* places)
+    uint32_t mdleffinfo[2];     // values from the MODEL statement's effect records (ME_* places)
     char* parmstat;             // MODEL parameter status, one character per parameter (npar + 1)
     shapefn shape_fn;           // gamma shape routine
     struct mdllayout* mdllay;   // cells of the design rows and their design columns
@@ -36,8 +58,8 @@ struct modelstate {
     uint8_t likfail;            // a derivative evaluation met a scale it cannot use
     uint8_t mdlgradhess;        // MatElem serves the last gradient and Hessian of the MODEL fit
     int32_t ndistp;             // distribution parameters: 1, 2 with the shape
-    int32_t ninit[2];           // INITIAL= counts of MODEL and LOGSCALE
-    double* initvals[2];        // their values (the value pointers of fixedparms)
+    int32_t ninit[2];           // INITIAL= counts of MODEL and LOGSCALE (IV_* places)
+    double* initvals[2];        // their values (the value pointers of fixedparms) (IV_* places)
     uint32_t relcodes[3];       // RELATION= codes of the three relations (0: none)
     int32_t relvarids[3];       // their variables (-1: none)
     vardesc relvardesc[3];      // their descriptors
@@ -45,10 +67,10 @@ struct modelstate {
                                 // kept apart from the plot readers' rspvarid
     int32_t mdlnresp;           // and their number
     int64_t mdlrows;            // design rows
-    double mdlcnt[5];           // dropped on a log scale; right, left, interval, other-mode counts
-    double sumwt[2];            // total frequency of the rows; frequency of the exact failures
-    double ystat[2];            // weighted mean and standard deviation of the response cell
-    double liferngm[2];         // smallest lower and largest upper end before the logarithm
+    double mdlcnt[5];           // dropped on a log scale; right, left, interval, other-mode counts (MCNT_* places)
+    double sumwt[2];            // total frequency of the rows; frequency of the exact failures (MSW_* places)
+    double ystat[2];            // weighted mean and standard deviation of the response cell (YS_* places)
+    double liferngm[2];         // smallest lower and largest upper end before the logarithm (MR_* places)
     double* colstd;             // design-column centres, then scales (MODEL columns first)
     char* mdlrowbuf;            // the block buffer of the utility file (rows not in memory)
     int32_t mdlblkrows;         // rows per block of the utility file
@@ -62,7 +84,7 @@ struct modelstate {
     double* covsave;            // copy of the covariance matrix
     double* climits;            // lower and upper limit per parameter
     int32_t clparm;             // parameter of the likelihood-ratio search in progress
-    double lagmult[4];          // score statistics: intercept, scale, shape, LOGSCALE intercept
+    double lagmult[4];          // score statistics: intercept, scale, shape, LOGSCALE intercept (LM_* places)
     long double* liksum;        // extended-precision sums of a likelihood pass (gradient, Hessian)
     double* likpart;            // their partial sums over a run of rows
     double* mlikcache;          // gradient, Hessian and the point of the last value pass

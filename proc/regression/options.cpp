@@ -206,8 +206,8 @@ int seffect(vyxstate* s, levstate* ls, stmtrec* r) {
     s->optsw.fixedparms[FP_LSINTERCEPT] = icpt;
     s->mdl.lsintfix = !ismiss(icpt) && !stmtflag(r, flag::logscale::INTINIT);
     const optslot* init = stmtslot(r, slot::logscale::INITIAL);
-    s->mdl.ninit[1] = init ? init->count : 0;
-    s->mdl.initvals[1] = init ? static_cast<double*>(init->ptr) : nullptr;
+    s->mdl.ninit[IV_LOGSCALE] = init ? init->count : 0;
+    s->mdl.initvals[IV_LOGSCALE] = init ? static_cast<double*>(init->ptr) : nullptr;
 
     const auto* p = list ? static_cast<const parsedeff*>(list->ptr) : nullptr;
     for (int k = 0; k < n && p; ++k, p = p->next)
@@ -335,16 +335,16 @@ int vyxmprm(vyxstate* s) {
     }
     s->work.thrflags[TH_MODELRAN] = 1;
     // 16. a model of one effect besides the intercept: its first continuous and CLASS variable
-    s->mdl.mdleffinfo[0] = s->mdl.mdleffinfo[1] = 0;
-    s->mdl.mdlvarids[0] = s->mdl.mdlvarids[1] = 0;
+    s->mdl.mdleffinfo[ME_CONT] = s->mdl.mdleffinfo[ME_CLASS] = 0;
+    s->mdl.mdlvarids[ME_CONT] = s->mdl.mdlvarids[ME_CLASS] = 0;
     if (ls->neffect == 2) {
         const leveffect& e = ls->effects[1];
-        s->mdl.mdleffinfo[0] = static_cast<uint32_t>(e.ncont);
-        s->mdl.mdleffinfo[1] = static_cast<uint32_t>(e.ncls);
+        s->mdl.mdleffinfo[ME_CONT] = static_cast<uint32_t>(e.ncont);
+        s->mdl.mdleffinfo[ME_CLASS] = static_cast<uint32_t>(e.ncls);
         if (e.ncont > 0 && ls->contv[e.contix[0]].varinfo)
-            s->mdl.mdlvarids[0] = static_cast<uint32_t>(ls->contv[e.contix[0]].varinfo->varnum);
+            s->mdl.mdlvarids[ME_CONT] = static_cast<uint32_t>(ls->contv[e.contix[0]].varinfo->varnum);
         if (e.ncls > 0 && ls->classv[e.clsix[0]].varinfo)
-            s->mdl.mdlvarids[1] = static_cast<uint32_t>(ls->classv[e.clsix[0]].varinfo->varnum);
+            s->mdl.mdlvarids[ME_CLASS] = static_cast<uint32_t>(ls->classv[e.clsix[0]].varinfo->varnum);
     }
     // 17. ORDER= and the estimation-method label
     switch (static_cast<int>(gparm(r, ms::ORDER, code::modelorder::FORMATTED))) {
@@ -357,10 +357,10 @@ int vyxmprm(vyxstate* s) {
     label(s->optsw.labels[LB_FITMETHOD], 40, T510_METHOD_ML);
     // 18. INITIAL=
     const optslot* init = stmtslot(r, ms::INITIAL);
-    s->mdl.ninit[0] = init ? init->count : 0;
-    s->mdl.initvals[0] = init ? static_cast<double*>(init->ptr) : nullptr;
-    s->mdl.ninit[1] = 0;
-    s->mdl.initvals[1] = nullptr;
+    s->mdl.ninit[IV_MODEL] = init ? init->count : 0;
+    s->mdl.initvals[IV_MODEL] = init ? static_cast<double*>(init->ptr) : nullptr;
+    s->mdl.ninit[IV_LOGSCALE] = 0;
+    s->mdl.initvals[IV_LOGSCALE] = nullptr;
     // 19. response variable records
     ctl->nresp = nresp;
     ctl->respv = poolget<levclass>(s->pools.bypool, nresp > 0 ? nresp : 1, poolflag::zeroed_marked);

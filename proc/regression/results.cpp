@@ -43,11 +43,11 @@ void fitsummary(vyxstate* s) {
         t.row();
     };
     row(T510_OBS_USED, s->inwork.nobscnt[NOB_USED]);
-    row(T510_FAILURES, s->mdl.sumwt[1]);
-    if (s->mdl.mdlcnt[1] != 0.0) row(T510_RIGHT_CENSORED_VALUES, s->mdl.mdlcnt[1]);
-    if (s->mdl.mdlcnt[4] != 0.0) row(T510_OTHER_MODE_FAILURES, s->mdl.mdlcnt[4]);
-    if (s->mdl.mdlcnt[2] != 0.0) row(T510_LEFT_CENSORED_VALUES, s->mdl.mdlcnt[2]);
-    if (s->mdl.mdlcnt[3] != 0.0) row(T510_INTERVAL_CENSORED_VALUES, s->mdl.mdlcnt[3]);
+    row(T510_FAILURES, s->mdl.sumwt[MSW_EXACT]);
+    if (s->mdl.mdlcnt[MCNT_RIGHT] != 0.0) row(T510_RIGHT_CENSORED_VALUES, s->mdl.mdlcnt[MCNT_RIGHT]);
+    if (s->mdl.mdlcnt[MCNT_OTHERMODE] != 0.0) row(T510_OTHER_MODE_FAILURES, s->mdl.mdlcnt[MCNT_OTHERMODE]);
+    if (s->mdl.mdlcnt[MCNT_LEFT] != 0.0) row(T510_LEFT_CENSORED_VALUES, s->mdl.mdlcnt[MCNT_LEFT]);
+    if (s->mdl.mdlcnt[MCNT_INTERVAL] != 0.0) row(T510_INTERVAL_CENSORED_VALUES, s->mdl.mdlcnt[MCNT_INTERVAL]);
     if (s->inwork.nobscnt[NOB_SKIPPED] != 0) row(T510_OBS_SKIPPED, s->inwork.nobscnt[NOB_SKIPPED]);
     if (s->work.thrflags[TH_GIVEN]) row(T510_PARM_THRESHOLD, s->opts.fixedparms[FP_THRESHOLD]);
     row(T510_LOG_LIKELIHOOD, s->mdl.fit.loglik.final);
@@ -223,10 +223,10 @@ void lagrange(vyxstate* s) {
     };
     const mdlcounts n = mdlsizes(s);
     const bool logscl = s->mdl.haslogscl;
-    if (s->mdl.intfix) row(T510_INTERCEPT, 9, s->mdl.lagmult[0]);
-    if (!logscl && s->mdl.scalefix && n.ndist > 0) row(T510_SCALE, 9, s->mdl.lagmult[1]);
-    if (s->mdl.shapefix && n.ndist > 1) row(T510_SHAPE, 9, s->mdl.lagmult[2]);
-    if (logscl && s->mdl.lsintfix) row(T510_SCALE_MODEL_INTERCEPT, 19, s->mdl.lagmult[3]);
+    if (s->mdl.intfix) row(T510_INTERCEPT, 9, s->mdl.lagmult[LM_INTERCEPT]);
+    if (!logscl && s->mdl.scalefix && n.ndist > 0) row(T510_SCALE, 9, s->mdl.lagmult[LM_SCALE]);
+    if (s->mdl.shapefix && n.ndist > 1) row(T510_SHAPE, 9, s->mdl.lagmult[LM_SHAPE]);
+    if (logscl && s->mdl.lsintfix) row(T510_SCALE_MODEL_INTERCEPT, 19, s->mdl.lagmult[LM_LSINTERCEPT]);
     t.endrows();
     t.publish();
 }

@@ -94,9 +94,9 @@ int leastsquares(vyxstate* s, int order, bool withscale, double* rss, double* fl
         g[j] = (std::isnan(d) || d < 0.0625 ? 0.0625 : d) * s->mdl.fit.fitcrit.singular;
     }
     // Total sum of squares in the corner.
-    const double sd = s->mdl.ystat[1], mean = s->mdl.ystat[0];
+    const double sd = s->mdl.ystat[YS_SD], mean = s->mdl.ystat[YS_MEAN];
     double tss = sd * sd * (s->mdl.mdlrows < 2 ? 1.0 : static_cast<double>(s->mdl.mdlrows - 1));
-    if (!s->mdl.intfix) tss += s->mdl.sumwt[0] * mean * mean;
+    if (!s->mdl.intfix) tss += s->mdl.sumwt[MSW_ALL] * mean * mean;
     border[order] = tss;
     *floorv = tss * EPS53;
 
@@ -125,7 +125,7 @@ double scalestart(const vyxstate* s, double rss, double floorv, int kept) {
     if (rss < floorv) rss = floorv * 100000.0;
     const double given = s->opts.fixedparms[FP_SCALE];
     if (!ismiss(given)) return given;
-    const double W = s->mdl.sumwt[0];
+    const double W = s->mdl.sumwt[MSW_ALL];
     const double d = kept + 1 < W ? W - kept : 1.0;
     return std::sqrt(rss / d);
 }
@@ -175,8 +175,8 @@ double pstable(const vyxstate* s) {
     double p = s->mdl.fit.itopts[IT_PSTABLE];
     if (!ismiss(p)) return p;
     // Half the observed fraction of failures.
-    const double W = s->mdl.sumwt[0];
-    return W > 0.0 ? (s->mdl.mdlcnt[2] + s->mdl.mdlcnt[3] + s->mdl.sumwt[1]) / W * 0.5 : 0.5;
+    const double W = s->mdl.sumwt[MSW_ALL];
+    return W > 0.0 ? (s->mdl.mdlcnt[MCNT_LEFT] + s->mdl.mdlcnt[MCNT_INTERVAL] + s->mdl.sumwt[MSW_EXACT]) / W * 0.5 : 0.5;
 }
 
 }  // namespace
@@ -225,7 +225,7 @@ void init0(vyxstate* s) {
     }
 
     const mdllayout* L = s->mdl.mdllay;
-    initialvalues(s, 0, 0, L->ne, 0);
+    initialvalues(s, IV_MODEL, 0, L->ne, 0);
     if (s->mdl.intfix) b[0] = 0.0;
     const double given = s->opts.fixedparms[FP_INTERCEPT];
     if (!ismiss(given)) b[0] = givenintercept(s, given, s->mdl.intfix, 0, L->ne);
@@ -279,8 +279,8 @@ void init1(vyxstate* s) {
     names(s);
 
     const mdllayout* L = s->mdl.mdllay;
-    initialvalues(s, 0, 0, L->ne, 0);
-    initialvalues(s, 1, L->ne, L->ne + L->nl, ncol);
+    initialvalues(s, IV_MODEL, 0, L->ne, 0);
+    initialvalues(s, IV_LOGSCALE, L->ne, L->ne + L->nl, ncol);
     if (s->mdl.intfix) b[0] = 0.0;
     const double given = s->opts.fixedparms[FP_INTERCEPT];
     if (!ismiss(given)) b[0] = givenintercept(s, given, s->mdl.intfix, 0, L->ne);

@@ -150,7 +150,7 @@ int PlotCurves(vyxstate* s, grpnode* g, double* vmin, double* vmax) {
     const double* prob = g->pcttab2;
     const double* pct = g->pcttab;
     if (!rc && prob && pct && f && n > 0) {
-        double axlo = s->plot.lifescale[0], axhi = s->plot.lifescale[1];
+        double axlo = s->plot.lifescale[LAX_START], axhi = s->plot.lifescale[LAX_END];
         if (s->opts.logscale[LSC_LN] || s->opts.logscale[LSC_LOG10]) axlo = std::pow(10.0, axlo), axhi = std::pow(10.0, axhi);
         int first = f->pfirst, last = f->plast;
         if (first >= 0 && first < n) {

@@ -7,8 +7,8 @@
 // Written only in proc/statgraph: no routine outside the folder writes these fields.
 // writers:
 struct sgstate {
-    double refrow[2];           // reference-line row cells XRef, YRef
-    char refrowlab[2][40];      // XRefLabel, YRefLabel
+    double refrow[2];           // reference-line row cells XRef, YRef (SG_* places)
+    char refrowlab[2][40];      // XRefLabel, YRefLabel (SG_* places)
     uint32_t phantomlist[4];    // data-object references handed to a graph request, in order
     int32_t grpindex;           // the Index column: 1 for the first group, one more for each next
     double srefcell;            // SRef of the relation plot's stress reference lines
