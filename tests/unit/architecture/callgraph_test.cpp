@@ -21,7 +21,7 @@ std::set<std::string> folderknots(const std::vector<callgraph::Ref>& refs) {
     std::set<std::string> out;
     for (const auto& k : callgraph::knots(refs, true)) {
         std::string s = k[0].substr(0, k[0].rfind('/')) + ":";
-        for (const auto& f : k) s += " " + f.substr(f.rfind('/') + 1);
+        for (const auto& f : k) s.append(" ").append(f, f.rfind('/') + 1);
         out.insert(s);
     }
     return out;

@@ -99,7 +99,7 @@ private:
                 if (nested) {
                     const std::string inner = isname(at(t_, start + 1)) && at(t_, start + 1) != "{"
                                                   ? at(t_, start + 1)
-                                                  : "<" + place(i) + ">";
+                                                  : std::string(1, '<').append(place(i)).append(">");
                     body(i, inner);
                     if (at(t_, end + 1) == ";" && inner[0] == '<') {   // unnamed and undeclared: its members are ours
                         for (const auto& [m, ty] : out_.members[inner]) out_.members[type][m] = ty;
