@@ -31,8 +31,12 @@ double vyxkm(double a, double i, double n, double* carry, double d);     // KM
 double vyxmkm(double a, double i, double n, double* carry, double d);    // MKM
 double vyxna(double a, double i, double n, double* carry, double d);     // NA
 // The adjusted-rank increment after a censored row of weight w with a units at risk before it
-// (the row included): (n + 1 - R) over one more than the units beyond the row, never less than a.
-double rankstep(double n, double R, double a, double w);
+// (the row included): Johnson's (n + 1 - R) over one more than the units beyond the row,
+// 1 + a - w. For a weight of 1 or more that is taken as a itself, the number at risk before the
+// row; only a weight below 1 changes the divisor, and then a tiny censored weight leaves the
+// ranks as if the row were not there, where dividing by a tiny a would push the later ranks past
+// n + 1 and their positions above 1.
+inline double rankstep(double n, double R, double a, double w) { return (n + 1 - R) / (w < 1 ? 1 + (a - w) : a); }
 
 // ---- nonparametric estimates, least squares and the Turnbull estimate
 int vyxcrv(vyxstate* s, grpnode* g);           // curve of one sorted group; 0 or a failure

@@ -39,16 +39,6 @@ double vyxna(double a, double, double, double* carry, double d) {
     return 1 - std::exp(-*carry);
 }
 
-// Johnson's increment divides by one more than the units beyond the censored row, 1 + a - w. For
-// a weight of 1 or more that is taken as a itself, the number at risk before the row; only a
-// weight below 1 changes the divisor, and then a tiny censored weight leaves the ranks as if the
-// row were not there, where dividing by a tiny a would push the later ranks past n + 1 and their
-// positions above 1.
-double rankstep(double n, double R, double a, double w) {
-    const double beyond = a - w;
-    return (n + 1 - R) / (w < 1 ? 1 + beyond : a);
-}
-
 double vyxsarr(double x) {
     const double y = x + 273.15;
     return std::fabs(y) <= kEps53 ? hostmissing() : 1000 / y;
