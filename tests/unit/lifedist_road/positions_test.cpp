@@ -35,6 +35,16 @@ TEST(PlottingPositions, EdgeValuesOfEveryMethod) {
 
     // MEDRANK1 is the median of beta(i, n - i + 1); for i = 1 that is 1 - 0.5^(1/n).
     for (double n : {1.0, 2.0, 7.0, 50.0}) EXPECT_NEAR(vyxmrk1(0, 1, n, &carry, 0), 1 - std::pow(0.5, 1 / n), 1e-10) << n;
+    // FREQ totals of 1e9 and more, and a tiny first weight, where the beta quantile's iteration
+    // fails: still the median, in [0, 1] (for i = n it is 0.5^(1/n)).
+    for (double n : {1e9, 1e12, 2e15}) {
+        const double first = -std::expm1(-std::log(2.0) / n);
+        EXPECT_NEAR(vyxmrk1(0, 1, n, &carry, 0) / first, 1.0, 1e-9) << n;
+        EXPECT_NEAR(vyxmrk1(0, n, n, &carry, 0), 1 - first, 1e-15) << n;
+        EXPECT_NEAR(vyxmrk1(0, n / 2, n, &carry, 0), 0.5, 1e-9) << n;
+    }
+    const double tiny = vyxmrk1(0, 1e-7, 10, &carry, 0);
+    EXPECT_TRUE(tiny >= 0 && tiny < 1e-300) << tiny;
 }
 
 TEST(StressTransforms, ValuesAndTheirDomains) {
