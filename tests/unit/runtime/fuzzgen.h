@@ -87,6 +87,14 @@ public:
         return pick(odd_);
     }
     std::string value(const goption& o, const std::vector<std::string>& vars) {
+        // An iteration limit as large as an int asks for that many iterations, and a search that
+        // never converges then runs for hours as asked: no hang for the time limit to catch. The
+        // clamp of larger values is tested on its own (limits_test.cpp).
+        if (first(o.names).rfind("MAXIT", 0) == 0) {
+            std::string v = itlimit();
+            if (o.value == GV_NUMBER2 && chance(50)) v.append(" ").append(itlimit());
+            return v;
+        }
         switch (o.value) {
         case GV_NONE: return "";
         case GV_NUMBER: return numval();
@@ -114,6 +122,10 @@ public:
         static const std::vector<std::string> odd_ = {"0", "-1", "1e300", "-1e300", "1e-300", "0.5", "100", "2147483648",
                                                      "1e308", "99999999999999999999", "abc", "."};
         return odd(40) ? pick(odd_) : std::to_string(below(200)) + (chance(30) ? ".25" : "");
+    }
+    std::string itlimit() {
+        static const std::vector<std::string> odd_ = {"0", "-1", "0.5", "20000", "abc", "."};
+        return odd(40) ? pick(odd_) : std::to_string(below(200));
     }
     std::string numlist() {
         if (chance(20)) return "0 to " + std::to_string(odd(30) ? 2000000 : below(50)) + " by " +
