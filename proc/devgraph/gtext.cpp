@@ -1,4 +1,4 @@
-// The text and line-width helpers that read the state (declared in devgraph.h).
+// The text and line-width helpers that read the state (declared in devgraph_internal.h).
 #include "proc/devgraph/devgraph_internal.h"
 
 #include <algorithm>

@@ -118,11 +118,11 @@ int grouplegend(vyxstate* s) {
     if (!title(s, l, kEntry)) return 1;
     const char* t1 = nullptr;
     int n1 = 0;
-    clsname(s->groups, 0, &t1, &n1);
+    clsname(s->groups, CV_FIRST, &t1, &n1);
     if (s->groups.nclass == 2) {
         const char* t2 = nullptr;
         int n2 = 0;
-        clsname(s->groups, 1, &t2, &n2);
+        clsname(s->groups, CV_SECOND, &t2, &n2);
         l->titlelen = static_cast<uint16_t>(join2(l->title, kEntry, t1, n1, t2, n2));
     } else {
         std::memcpy(l->title, t1, static_cast<size_t>(std::min(n1, kEntry)));

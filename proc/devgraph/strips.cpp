@@ -175,7 +175,7 @@ void vyxpclb(vyxstate* s) {
         verticaltext(s, s->groups.clslabels[CV_FIRST], len, x0, x0 + 1.2 * f->txth * f->chdiv, y0, L, stacked(s, true));
     }
     if (toplabel(s)) {
-        const int which = s->groups.nclass == 2 ? 1 : 0;
+        const int which = s->groups.nclass == 2 ? CV_SECOND : CV_FIRST;
         const int m = std::max(s->popt.panels.ncols, 1);
         const double x0 = f->fx0 - f->gapl + f->sqdx;
         const double L = m * (f->gapl + f->fw0 + f->gapr) + (m - 1) * f->tilegaph - 2 * f->sqdx;

@@ -11,7 +11,6 @@
 #include "proc/effects/workers.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/numeric/vecops.h"
-#include "proc/effects/effects_internal.h"
 
 void zlevflr(const levclass* c, double* dest, int32_t level, int32_t w, double v) {
     if (w <= 0) return;

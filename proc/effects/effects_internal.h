@@ -156,8 +156,6 @@ enum : uint8_t {
 
 // ---------------------------------------------------------------- data time
 
-typedef void* (*levfitfn)(levctl* ctl, ...);
-
 // Class levelization: the distinct formatted values (levels) of every CLASS variable of a
 // model, their weighted counts and smallest raw values, and the minimum and maximum of every
 // continuous variable. zlevini makes the level work block, zlevadd passes over the data (in

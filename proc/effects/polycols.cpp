@@ -1,6 +1,5 @@
 // Polynomial columns: every monomial of the (standardised) variables up to the degree.
 #include "proc/effects/designcols.h"
-#include "proc/effects/effects_internal.h"
 
 void GetPolyVals(polydesc* p, int32_t n, const int32_t* vars, const double* contval, double* out) {
     double* x = p->work;

@@ -9,7 +9,6 @@
 #include "proc/framework/msgeffects.h"
 #include "proc/framework/memnum.h"
 #include "proc/numeric/bspline.h"
-#include "proc/effects/effects_internal.h"
 
 namespace {
 

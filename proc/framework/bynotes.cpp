@@ -94,7 +94,7 @@ void skipnotes(vyxstate* s, const skiptally& t, const noteresponse& r, bool inte
             case SKIP_FMODE: variablenote(s, t, why, N510_SKIP_FMODE, s->groups.fmodeset.desc.name, 0, by); break;
             case SKIP_CLASS1:
             case SKIP_CLASS2: {
-                const int k = why == SKIP_CLASS1 ? 0 : 1;
+                const int k = why == SKIP_CLASS1 ? CV_FIRST : CV_SECOND;
                 variablenote(s, t, why, N510_SKIP_CLASS, s->groups.clsnames[k], static_cast<uint32_t>(s->groups.clsvars[k]), by);
                 break;
             }

@@ -17,7 +17,7 @@
 struct vyxstate;
 
 // What the owners of fields clear when a pool goes: one routine per pool, each running every
-// owner's (groupstate_*, fitstate_*, plotstate_*, modelstate_*). The owners lie above the
+// owner's (groupstate_*, fitstate_*, plotstate_*, modelstate_*, settings_stmtgone). The owners lie above the
 // framework, so the main routine names them (proc/main/ownerscope.cpp) before the step makes
 // its first pool; the routines below then run them.
 struct poolowners {
@@ -37,7 +37,7 @@ void dropbypool(vyxstate* s);
 // when it cannot be made.
 bool newworkpool(vyxstate* s);
 
-// The owners' routines (groupstate_*, fitstate_*, plotstate_*, modelstate_*) are declared with
-// their records (proc/framework/groupstate.h, proc/lifedist/fitstate.h, proc/devgraph/plotstate.h,
-// proc/regression/modelstate.h). The fields of the recurrence data (proc/mcf) and of the graph
+// The owners' routines (groupstate_*, fitstate_*, plotstate_*, modelstate_*, settings_stmtgone)
+// are declared with their records (proc/framework/groupstate.h, proc/lifedist/fitstate.h,
+// proc/devgraph/plotstate.h, proc/regression/modelstate.h, proc/framework/stmtwork.h). The fields of the recurrence data (proc/mcf) and of the graph
 // requests (proc/statgraph) point into no pool.

@@ -1,5 +1,4 @@
 // The statement's settings and working fields when the statement pool goes (stmtwork.h).
-#include "proc/framework/poolscope.h"
 #include "proc/vyxstate.h"
 
 void settings_stmtgone(vyxstate* s) {

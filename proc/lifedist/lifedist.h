@@ -13,7 +13,6 @@
 #include <cmath>
 #include "host/hostdefs.h"
 #include "proc/framework/hostsvc.h"
-#include "proc/framework/msg0.h"
 #include "proc/framework/msg510.h"
 #include "proc/framework/grpnode.h"
 #include "proc/framework/statetypes.h"

@@ -57,11 +57,10 @@ void fmput(vyxstate* s);                       // parameter table of the failure
 int vyxpb(vyxstate* s, grpnode* g);            // one class level, or the option counts (g null)
 int vyxpbpr(vyxstate* s);                      // its tables
 
-// ---- the curve records, messages and labels of the estimates (lifedist.h: the curve record)
+// ---- the curve records in memory (lifedist.h: the curve record)
 // The most a group's curve records take in one buffer (87,381 records); larger curves go to
 // the group's curve file, which the host keeps in memory as long as its files together fit.
 constexpr int64_t CR_MEMBYTES = int64_t(16) << 20;
-
 
 // ---- the observation rows (lifedist.h: the forms, codes and fixed columns)
 // The response form as the statement wrote it: with FMODE a time alone is read as a time

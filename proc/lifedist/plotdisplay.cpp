@@ -432,7 +432,7 @@ int readlifeaxis(vyxstate* s, const stmtrec* r) {
 // place: the device graphics draw the PREF= and LREF= lines in place of both lists, the
 // statistical graphics put LREF= in place of HREF= and PREF= in place of VREF= (with ROTATE
 // they draw no HREF= or VREF= line at all, and say so themselves).
-
+namespace {
 void droppedrefs(const vyxstate* s) {
     const auto& refs = s->work.refs;
     const bool rotate = s->popt.pflags.rotate != 0;
@@ -453,6 +453,7 @@ void droppedrefs(const vyxstate* s) {
         }
     }
 }
+}  // namespace
 
 int readplotdisplay(vyxstate* s, const stmtrec* r) {
     auto& p = s->poptw.pflags;

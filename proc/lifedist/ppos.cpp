@@ -7,17 +7,8 @@
 #include "proc/numeric/quantiles.h"
 
 namespace {
+
 constexpr double kEps53 = 1.110223024625157e-16;   // 2^-53
-}
-
-double vyxxrnk(double a, double, double, double* carry, double d) {
-    *carry = *carry * a / (a + d);
-    return 1 - *carry;
-}
-
-double vyxmrnk(double, double i, double n, double*, double) { return (i - 0.3) / (n + 0.4); }
-
-namespace {
 
 // The median of the gamma distribution of shape a (scale 1): half the chi-square median of 2a
 // degrees of freedom; for a large shape the series a - 1/3 + 8/(405 a) + 184/(25515 a^2) (Chen
@@ -31,6 +22,13 @@ double gammamedian(double a) {
 }
 
 }  // namespace
+
+double vyxxrnk(double a, double, double, double* carry, double d) {
+    *carry = *carry * a / (a + d);
+    return 1 - *carry;
+}
+
+double vyxmrnk(double, double i, double n, double*, double) { return (i - 0.3) / (n + 0.4); }
 
 // The median of beta(i, n - i + 1). The beta quantile's iteration fails where a shape is about
 // 1e9 or more (FREQ totals that large) or tiny; its -1 must not become a position. Beta(a, b) is

@@ -103,7 +103,7 @@ void limitlevels(const Curve& c, const vyxstate* s, const mcfrec& r, double z, d
 bool mcfcrosses(vyxstate* s, const grpnode* g, const PageBox& box) {
     if (!g || g->ufile || !g->rowbuf) return false;
     const plotlay* f = s->plot.frame;
-    const double z = zprobit(1 - s->opts.alpha / 2);
+    const double z = zprobitq(s->opts.alpha / 2);
     Curve c{s, f, s->opts.logscale[LSC_LN] != 0, 1, 1, 1, f->fx - f->gapl, f->fx + f->fw + f->gapr, f->fy - f->gapb, f->fy + f->fh};
     const symrec* point = g->sym[1] ? g->sym[1] : g->sym[0];
     const double hy = 0.5 * (point && point->symsize > 0 ? point->symsize : f->symh), hx = hy * f->chdiv;

@@ -190,7 +190,7 @@ void ivlmissing(vyxstate* s) {
     const obsvalues& v = s->inwork.obsvals;
     char names[80] = "";
     for (int k = 0; k < 2; ++k) {
-        if (!ismissing(v.rsp[2 + k])) continue;
+        if (!ismissing(v.rsp[RSP_EVENTS + k])) continue;
         vardesc d{};
         xvname(s->input.dsin, s->mcf.mcfopt.mcfvars[k], &d);
         if (names[0]) std::strncat(names, " and ", sizeof names - std::strlen(names) - 1);
@@ -215,7 +215,7 @@ void endvaluenotes(vyxstate* s, const uint8_t* seen) {
 // The records skipped, a note per reason, once per BY group.
 void skippednotes(vyxstate* s, const skiptally& skips) {
     const vardesc* const* r = s->input.rspvars;
-    skipnotes(s, skips, {{r[0], r[1]}, {nameid(r[0]), nameid(r[1])}}, false);
+    skipnotes(s, skips, {{r[RV_TIME], r[RV_SECOND]}, {nameid(r[RV_TIME]), nameid(r[RV_SECOND])}}, false);
 }
 
 // Calls f for every deepest node of the class trees under root (still trees, not lists).

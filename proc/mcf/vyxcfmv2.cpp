@@ -8,7 +8,6 @@
 #include "proc/framework/msg510.h"
 #include "proc/framework/pools.h"
 #include "proc/vyxstate.h"
-#include "proc/mcf/mcf.h"
 #include "proc/mcf/mcf_internal.h"
 #include "proc/numeric/normal.h"
 #include "proc/numeric/tailsum.h"

@@ -8,8 +8,6 @@
 #pragma once
 
 struct vyxstate;
-struct grpnode;
-struct poolobj;
 
 // ---- probability plot
 int vyxpog(vyxstate* s);

@@ -74,9 +74,6 @@ int columns(vyxstate* s) {
     return phenddef(s);
 }
 
-// A fresh work pool for one group; when none can be made the step ends here.
-int freshworkpool(vyxstate* s) { return renewworkpool(s); }
-
 int grouprows(vyxstate* s, grpnode* g) {
     if (int rc = GetMCF(s, g)) return rc;
     return MCFRefLines(s, g);
@@ -109,7 +106,7 @@ int vyxcog(vyxstate* s) {
     const char* tname = kTypes[type >= 0 && type <= 2 ? type : 0];
 
     if (s->groups.nclass == 0) {
-        if (int rc = freshworkpool(s)) return rc;
+        if (int rc = renewworkpool(s)) return rc;
         wobitem* items = nullptr;
         int count = 0;
         if (insetwanted) inset_single(s, &s->groups.rootgrp, &items, &count);
@@ -131,7 +128,7 @@ int vyxcog(vyxstate* s) {
         return r.issue(s);
     }
 
-    if (int rc = freshworkpool(s)) return rc;
+    if (int rc = renewworkpool(s)) return rc;
     std::string templ = "KV.Vitalyx.Graphics.";
     if (p.overlay)
         templ += "MCFOverlay";

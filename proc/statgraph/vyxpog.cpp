@@ -40,7 +40,7 @@ txthandle classnames(const vyxstate* s) {
     auto arg = [s](int k) {
         return s->groups.clslablen[k] > 0 ? txtarg(s->groups.clslabels[k], s->groups.clslablen[k]) : txtarg(s->groups.clsnames[k], s->groups.clsnamelen[k]);
     };
-    return s->groups.nclass == 1 ? rdxtxts("%s", -1, arg(0)) : rdxtxts("%s %s", -1, arg(0), arg(1));
+    return s->groups.nclass == 1 ? rdxtxts("%s", -1, arg(CV_FIRST)) : rdxtxts("%s %s", -1, arg(CV_FIRST), arg(CV_SECOND));
 }
 
 // The rows of one group: points, fitted line, and reference lines until they refuse.

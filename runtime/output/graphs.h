@@ -42,9 +42,8 @@ struct Graph {
 constexpr double kGraphWidth = 576, kGraphHeight = 432;
 
 // Draws the graph on the canvas (begun with the page size, ended by the caller). False with
-// the reason when the template is unknown or the data do not fit it.
-// False with the reason when the graph cannot be drawn; warnings gets what the drawing left out
-// (each text once), for the log.
+// the reason when the graph cannot be drawn (the template is unknown or the data do not fit
+// it); warnings gets what the drawing left out (each text once), for the log.
 using GraphRenderer = bool (*)(const Graph& g, gfx::Canvas& c, std::string& why, std::vector<std::string>& warnings);
 // The renderer of statistical graphs; null until the host registers one (a graph is then
 // not drawn, and says so).

@@ -1,6 +1,8 @@
 // The bare-number checks of proc/ (barenumbers.h says which numbers).
 #include "barenumbers.h"
 
+#include "srctokens.h"
+
 #include <algorithm>
 #include <fstream>
 #include <cctype>
@@ -52,8 +54,8 @@ bool barepool(const std::vector<std::string>& t) {
     return false;
 }
 
-bool isnumber(const std::string& t) { return !t.empty() && std::isdigit(static_cast<unsigned char>(t[0])); }
-bool isname(const std::string& t) { return !t.empty() && (std::isalpha(static_cast<unsigned char>(t[0])) || t[0] == '_'); }
+using srctok::isname;
+using srctok::isnumber;
 
 const std::set<std::string> kCodeFields = {"distcode", "fitmethod", "fitmeth"};
 const std::set<std::string> kCompare = {"==", "!=", "<", ">", "<=", ">=", "="};

@@ -8,6 +8,7 @@
 #include "srctokens.h"
 
 namespace fs = std::filesystem;
+using srctok::at;
 using srctok::closing;
 using srctok::isname;
 using srctok::Tok;
@@ -24,10 +25,6 @@ namespace {
 
 using Toks = std::vector<Tok>;
 
-const std::string& at(const Toks& t, size_t i) {
-    static const std::string none;
-    return i < t.size() ? t[i].t : none;
-}
 
 std::string folderof(const std::string& file) {   // proc/lifedist/x.cpp -> lifedist
     const size_t a = file.find('/'), b = file.find('/', a + 1);

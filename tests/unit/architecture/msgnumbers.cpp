@@ -17,7 +17,7 @@ using srctok::Tok;
 const std::set<std::string> kCompare = {"<", ">", "<=", ">=", "==", "!="};
 const std::set<std::string> kNotCode = {"if", "for", "while", "switch", "return", "sizeof", "catch"};
 
-bool isnumber(const std::string& t) { return !t.empty() && std::isdigit(static_cast<unsigned char>(t[0])); }
+using srctok::isnumber;
 
 struct span {
     size_t a, b;   // tokens [a, b)

@@ -9,7 +9,9 @@
 
 namespace fs = std::filesystem;
 using srctok::closing;
+using srctok::at;
 using srctok::isname;
+using srctok::isnumber;
 using srctok::Tok;
 
 namespace places {
@@ -18,12 +20,6 @@ namespace {
 
 using Toks = std::vector<Tok>;
 
-const std::string& at(const Toks& t, size_t i) {
-    static const std::string none;
-    return i < t.size() ? t[i].t : none;
-}
-
-bool isnumber(const std::string& x) { return !x.empty() && x[0] >= '0' && x[0] <= '9'; }
 
 // One array member as declared: its struct, its name and its note's prefix ("" without one).
 struct Decl {

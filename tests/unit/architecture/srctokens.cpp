@@ -22,6 +22,12 @@ const char* const kOperators[] = {"<<=", ">>=", "...", "->", "::", "++", "--", "
 }  // namespace
 
 bool isname(const std::string& t) { return !t.empty() && (std::isalpha(static_cast<unsigned char>(t[0])) || t[0] == '_'); }
+bool isnumber(const std::string& t) { return !t.empty() && std::isdigit(static_cast<unsigned char>(t[0])); }
+
+const std::string& at(const std::vector<Tok>& t, size_t i) {
+    static const std::string none;
+    return i < t.size() ? t[i].t : none;
+}
 
 std::vector<Tok> tokenize(const std::string& text) {
     const std::string c = barenum::codeonly(text);

@@ -16,6 +16,10 @@ struct Tok {
 std::vector<Tok> tokenize(const std::string& text);
 
 bool isname(const std::string& t);   // an identifier or keyword
+bool isnumber(const std::string& t); // a number literal
+
+// t[i].t, or "" past the end.
+const std::string& at(const std::vector<Tok>& t, size_t i);
 
 // The file's text; the .h and .cpp files below root/top, relative to root, in order.
 std::string readtext(const std::filesystem::path& file);

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "proc/devgraph/devgraph_internal.h"
 #include "proc/framework/optslots.h"
 #include "tests/unit/devgraph/fixture.h"
 

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "proc/devgraph/devices.h"
-#include "proc/devgraph/devgraph_internal.h"
 #include "proc/framework/optslots.h"
 #include "runtime/graphics/device.h"
 #include "runtime/output/program.h"

@@ -15,7 +15,7 @@
 
 #include "proc/devgraph/destinations.h"
 #include "proc/framework/hostgraphics.h"
-#include "proc/devgraph/devgraph.h"
+#include "proc/devgraph/devgraph_internal.h"
 #include "proc/framework/anchor.h"
 #include "proc/framework/pools.h"
 #include "proc/vyxstate.h"

@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "proc/devgraph/devgraph_internal.h"
 #include "proc/framework/optslots.h"
 #include "tests/unit/devgraph/fixture.h"
 

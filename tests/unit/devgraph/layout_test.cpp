@@ -3,7 +3,6 @@
 #include <cmath>
 #include <string>
 
-#include "proc/devgraph/devgraph_internal.h"
 #include "tests/unit/devgraph/fixture.h"
 
 namespace {

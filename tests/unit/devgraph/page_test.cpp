@@ -11,7 +11,6 @@
 #include <sstream>
 #include <string>
 
-#include "proc/devgraph/devgraph_internal.h"
 #include "proc/devgraph/legends.h"
 #include "proc/framework/optslots.h"
 #include "tests/unit/devgraph/fixture.h"

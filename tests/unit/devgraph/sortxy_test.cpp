@@ -2,7 +2,6 @@
 // frequency carried along; the sorted file takes the place of the unsorted one.
 #include <vector>
 
-#include "proc/devgraph/devgraph_internal.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/vyxstate.h"
 #include "tests/unit/devgraph/fixture.h"

@@ -1,6 +1,5 @@
 // SQUARE: the frame shrinks along its longer side, about its centre, until its two sides are
 // equally long on the page; a frame already square stays as it is.
-#include "proc/devgraph/devgraph_internal.h"
 #include "proc/framework/destctx.h"
 #include "proc/framework/expect.h"
 #include "proc/framework/gparm.h"

@@ -6,7 +6,6 @@
 #include "proc/effects/splines.h"
 #include "tests/support/reference.h"
 #include "tests/unit/effects/fixture.h"
-#include "proc/effects/effects_internal.h"
 
 namespace efftest {
 namespace {

@@ -3,7 +3,6 @@
 #include "proc/effects/designcols.h"
 #include "proc/effects/efstmts.h"
 #include "tests/unit/effects/fixture.h"
-#include "proc/effects/effects_internal.h"
 
 namespace efftest {
 namespace {

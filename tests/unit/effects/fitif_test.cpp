@@ -5,7 +5,6 @@
 #include "proc/numeric/linalg.h"
 #include "tests/support/reference.h"
 #include "tests/unit/effects/fixture.h"
-#include "proc/effects/effects_internal.h"
 
 namespace efftest {
 namespace {

@@ -13,7 +13,7 @@
 
 #include "host/grammar.h"
 #include "proc/effects/designcols.h"
-#include "proc/effects/effects.h"
+#include "proc/effects/effects_internal.h"
 #include "proc/effects/efstmts.h"
 #include "proc/framework/anchor.h"
 #include "proc/framework/grammar_tables.h"

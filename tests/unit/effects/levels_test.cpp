@@ -1,6 +1,5 @@
 // Levels, their order and the level combinations of a model, found by the data-time driver.
 #include "tests/unit/effects/fixture.h"
-#include "proc/effects/effects_internal.h"
 
 namespace efftest {
 namespace {

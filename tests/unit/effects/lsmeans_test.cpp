@@ -7,7 +7,6 @@
 #include "proc/effects/lsmeans.h"
 #include "proc/effects/names.h"
 #include "tests/unit/effects/fixture.h"
-#include "proc/effects/effects_internal.h"
 
 namespace efftest {
 namespace {

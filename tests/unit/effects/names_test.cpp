@@ -4,7 +4,6 @@
 #include "proc/effects/names.h"
 #include "proc/effects/varnames.h"
 #include "tests/unit/effects/fixture.h"
-#include "proc/effects/effects_internal.h"
 
 namespace efftest {
 namespace {

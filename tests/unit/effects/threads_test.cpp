@@ -4,7 +4,6 @@
 #include <atomic>
 #include <cstdarg>
 #include <map>
-#include "proc/effects/effects_internal.h"
 #include "proc/effects/workers.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/trees.h"

@@ -5,7 +5,6 @@
 #include "tests/unit/lifedist/fitfixture.h"
 
 #include <tuple>
-#include "proc/lifedist/lifedist_internal.h"
 
 using namespace fittest;
 

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "proc/devgraph/devgraph.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 #include "proc/vyxstate.h"
 #include "proc/numeric/kernels.h"
 #include "proc/numeric/normal.h"

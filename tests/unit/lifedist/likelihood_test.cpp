@@ -4,7 +4,6 @@
 
 #include <cfloat>
 
-#include "proc/lifedist/lifedist_internal.h"
 #include "proc/numeric/optimizer.h"
 
 using namespace fittest;

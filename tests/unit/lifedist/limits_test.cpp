@@ -3,7 +3,6 @@
 #include "tests/unit/lifedist/fitfixture.h"
 
 #include <cfloat>
-#include "proc/lifedist/lifedist_internal.h"
 
 using namespace fittest;
 

@@ -3,7 +3,6 @@
 #include "tests/unit/lifedist/fitfixture.h"
 
 #include "proc/numeric/optimizer.h"
-#include "proc/lifedist/lifedist_internal.h"
 
 using namespace fittest;
 

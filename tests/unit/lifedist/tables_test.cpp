@@ -5,7 +5,6 @@
 #include <cfloat>
 
 #include "proc/lifedist/fitshared.h"
-#include "proc/lifedist/lifedist_internal.h"
 
 using namespace fittest;
 

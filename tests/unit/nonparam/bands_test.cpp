@@ -7,7 +7,6 @@
 #include "proc/lifedist/curve.h"
 #include "tests/support/reference.h"
 #include "tests/unit/nonparam/fixture.h"
-#include "proc/lifedist/lifedist_internal.h"
 #include "proc/numeric/stdquant.h"
 
 using namespace nptest;

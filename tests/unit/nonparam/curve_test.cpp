@@ -10,7 +10,6 @@
 #include "runtime/files/utilfile.h"
 #include "tests/support/reference.h"
 #include "tests/unit/nonparam/fixture.h"
-#include "proc/lifedist/lifedist_internal.h"
 #include "proc/numeric/stdquant.h"
 
 using namespace nptest;

@@ -21,7 +21,7 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
 #include "proc/vyxstate.h"
-#include "proc/lifedist/lifedist.h"
+#include "proc/lifedist/lifedist_internal.h"
 #include "proc/framework/wobmth.h"
 #include "runtime/output/output.h"
 #include "tests/support/hostfixture.h"

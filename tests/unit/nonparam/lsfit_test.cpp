@@ -2,7 +2,6 @@
 // the starting values of the likelihood fit, and the censored counts of the life axis.
 #include <gtest/gtest.h>
 
-#include "proc/lifedist/lifedist_internal.h"
 #include "proc/numeric/stdquant.h"
 #include "tests/support/reference.h"
 #include "tests/unit/nonparam/fixture.h"

@@ -6,7 +6,6 @@
 
 #include "proc/framework/optslots.h"
 #include "proc/lifedist/bands.h"
-#include "proc/lifedist/lifedist_internal.h"
 #include "proc/vyxstate.h"
 #include "runtime/output/program.h"
 #include "tests/support/reference.h"

@@ -12,7 +12,6 @@
 
 #include "bench/intervaldata_gen.h"
 #include "proc/framework/optslots.h"
-#include "proc/lifedist/lifedist_internal.h"
 #include "proc/numeric/stdquant.h"
 #include "tests/unit/nonparam/fixture.h"
 

@@ -10,7 +10,6 @@
 #include "proc/numeric/optimizer.h"
 #include "runtime/output/texts.h"
 #include "tests/unit/regression/fixture.h"
-#include "proc/regression/regression_internal.h"
 #include "proc/lifedist/lifedist_internal.h"
 
 using namespace mdltest;

@@ -4,7 +4,6 @@
 #include <cfloat>
 
 #include "tests/unit/regression/fixture.h"
-#include "proc/regression/regression_internal.h"
 
 using namespace mdltest;
 
