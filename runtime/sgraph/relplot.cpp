@@ -159,7 +159,9 @@ void levelmarks(Canvas& cv, const Frame& f, const PhantomData& data, const std::
         const LegendEntry* lv = k.level >= 0 && static_cast<size_t>(k.level) < levels.size() ? &levels[static_cast<size_t>(k.level)] : nullptr;
         const gfx::MarkerShape* exact = lv && lv->marker ? lv->marker : &dot();
         const gfx::MarkerShape& m = k.kind != 0 ? censoredmarker(k.kind) : *exact;
-        marks(cv, f, m, 6, gfx::Stroke{lv ? lv->color : style().text, 0.9, {}}, xy.first, xy.second);
+        // An arrow or a bar is thin beside a circle: a little taller and heavier.
+        const bool thin = k.kind != 0;
+        marks(cv, f, m, thin ? 8 : 6, gfx::Stroke{lv ? lv->color : style().text, thin ? 1.1 : 0.9, {}}, xy.first, xy.second);
     }
 }
 
