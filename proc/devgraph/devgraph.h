@@ -162,6 +162,13 @@ int stressscl(vyxstate* s, double smin, double smax);
 // the k-th number (the last when k is past the end); false when absent.
 bool optnum(const stmtrec* r, int slot, int k, double* out);
 
+// The title of a probability plot's life axis into buf (size characters, blank padded; the
+// result is its length): the response's label, else a message naming the distribution and
+// the variable(s), "minus threshold" with THRESHOLD ("mrevs minus threshold on Lognormal
+// probability paper"); fallback: the short form for a title too wide ("mrevs", "mrevs minus
+// threshold"). The statistical road titles its time axis so under THRESHOLD.
+int lifelabel(const vyxstate* s, char* buf, int size, bool fallback);
+
 // Annotate data sets: the ANNOTATE= observations that the host's annotate facility draws
 // onto each panel. vyxatrn copies the data set once per destination, turning every data
 // coordinate (XSYS or YSYS '2') into the drawing units of its axis (log10, quantile or

@@ -34,8 +34,29 @@ double minorstep(double p) {
     return p < 0.001 ? 0.0001 : p < 0.01 ? 0.001 : p < 0.1 ? 0.01 : p < 1 ? 0.1 : 1.0;
 }
 
-// Text of the life axis: the response's label, else a message naming the distribution and
-// the variable(s); for the default form (too long a label) the bare message `fallback`.
+// Text of the probability axis (PAXISLABEL; on MCF plots VAXISLABEL, else the MCF titles).
+int problabel(const vyxstate* s, char* buf, int size, bool vertical, bool fallback) {
+    int len = 0;
+    const char* t = fallback ? nullptr : opttext(s->inwork.curstmt, slot::plot::PAXISLABEL, &len);
+    if (t) {
+        len = std::min(len, std::min(size, 40));
+        std::memset(buf, ' ', static_cast<size_t>(size));
+        std::memcpy(buf, t, static_cast<size_t>(len));
+        return len;
+    }
+    if (vertical && s->popt.pflags.ismcf) return xpmstr(buf, size, 510, s->popt.pflags.mcfdiff ? T510_MCF_DIFF_TITLE : T510_MCF_TITLE);
+    return xpmstr(buf, size, 510, T510_PERCENT);
+}
+
+// Warns once per statement that a label did not fit.
+void toolong(plotstate& plot, const char* text, int len) {
+    if (plot.frame->lblwarned) return;
+    plot.frame->lblwarned = 1;
+    xpmlog(510, W510_AXIS_LABEL_TOO_WIDE, txtarg(text, len));
+}
+
+}  // namespace
+
 int lifelabel(const vyxstate* s, char* buf, int size, bool fallback) {
     const vardesc* v1 = s->input.rspvars[RV_TIME];
     const vardesc* v2 = s->input.rspvars[RV_SECOND];
@@ -61,29 +82,6 @@ int lifelabel(const vyxstate* s, char* buf, int size, bool fallback) {
                       txtarg(v1->name, v1->namelen), txtarg(v2->name, v2->namelen));
     return xpmstr(buf, size, 510, thr ? T510_PAPER_THRESHOLD_TITLE : T510_PAPER_TITLE, txtarg(dist, dlen), txtarg(v1->name, v1->namelen));
 }
-
-// Text of the probability axis (PAXISLABEL; on MCF plots VAXISLABEL, else the MCF titles).
-int problabel(const vyxstate* s, char* buf, int size, bool vertical, bool fallback) {
-    int len = 0;
-    const char* t = fallback ? nullptr : opttext(s->inwork.curstmt, slot::plot::PAXISLABEL, &len);
-    if (t) {
-        len = std::min(len, std::min(size, 40));
-        std::memset(buf, ' ', static_cast<size_t>(size));
-        std::memcpy(buf, t, static_cast<size_t>(len));
-        return len;
-    }
-    if (vertical && s->popt.pflags.ismcf) return xpmstr(buf, size, 510, s->popt.pflags.mcfdiff ? T510_MCF_DIFF_TITLE : T510_MCF_TITLE);
-    return xpmstr(buf, size, 510, T510_PERCENT);
-}
-
-// Warns once per statement that a label did not fit.
-void toolong(plotstate& plot, const char* text, int len) {
-    if (plot.frame->lblwarned) return;
-    plot.frame->lblwarned = 1;
-    xpmlog(510, W510_AXIS_LABEL_TOO_WIDE, txtarg(text, len));
-}
-
-}  // namespace
 
 int vyxggrd(vyxstate* s) {
     plotlay* f = s->plot.frame;

@@ -155,12 +155,14 @@ int fmcdf(vyxstate* s) {
     const bool logax = s->opts.logscale[LSC_LN] || s->opts.logscale[LSC_LOG10];
     if (s->opts.rdxgraph) {
         // Statistical graphics: from the data range of the life axis that the plotted
-        // points keep, in whole decades on a log axis, else widened by a tenth on each side.
+        // points keep, in whole decades on a log axis (from the decade at or below the first
+        // time, 0.1 for a first failure at 0.1 h or 0.3 h: the floor, not the truncation toward
+        // zero that would start the curve at 1), else widened by a tenth on each side.
         const double lo0 = s->work.axlim[AX_DATALO], hi0 = s->work.axlim[AX_DATAHI];
         double a, b;
         if (logax) {
-            a = std::trunc(std::log10(lo0));
-            b = std::trunc(std::log10(hi0)) + 1;
+            a = std::floor(std::log10(lo0));
+            b = std::floor(std::log10(hi0)) + 1;
         } else {
             const double d = hi0 - lo0;
             a = lo0 - 0.1 * d;

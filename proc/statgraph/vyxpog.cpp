@@ -35,6 +35,16 @@ void resetrow(outputrow& row) {
 txthandle labelorname(const vardesc* d) {
     return d->labellen > 0 ? rdxtxt(d->label, d->labellen) : rdxtxt(d->name, d->namelen);
 }
+// The title of the time axis: the variable's label, else its name; with THRESHOLD, as on the
+// device road, a text that says the threshold is taken off every time ("mrevs minus threshold
+// on Lognormal probability paper"; a label: "label minus threshold").
+txthandle timetitle(const vyxstate* s, const vardesc* d) {
+    if (!s->work.thrflags[TH_GIVEN]) return labelorname(d);
+    char buf[1024];
+    const int n = d->labellen > 0 ? xpmstr(buf, sizeof buf, 510, T510_LIFE_LABEL_THRESHOLD, txtarg(d->label, d->labellen))
+                                  : lifelabel(s, buf, sizeof buf, false);
+    return rdxtxt(buf, n);
+}
 // The class variables by label (or name): one, or both separated by a blank.
 txthandle classnames(const vyxstate* s) {
     auto arg = [s](int k) {
@@ -157,6 +167,7 @@ int vyxpog(vyxstate* s) {
     const txthandle templh = rdxtxt(templ.c_str(), -1);
     const txthandle dname = rdxtxt(s->opts.labels[LB_DIST], dlen);
     const int nrows = s->popt.panels.nrows, ncols = s->popt.panels.ncols;
+    const txthandle xlabel = timetitle(s, tvar);
 
     auto common = [&](GraphRequest& r, bool panel, int panelno) {
         r.text("_DName", dname).text("_Ticks", ticktext).text("_TickLabels", labeltext);
@@ -164,7 +175,7 @@ int vyxpog(vyxstate* s) {
         r.number("_VMin", vlo).number("_VMax", vhi).text("_Grid", grid).text("_MLGrid", mlgrid);
         if (panel) r.integer("_NRow", nrows).integer("_NCol", ncols).text("_ShrinkFonts", rdxtxt(nrows == 1 ? "FALSE" : "TRUE", -1));
         r.text("_YType", rdxtxt("linear", -1)).text("_XType", xtype).text("_XName", rdxtxt(tvar->name, tvar->namelen));
-        r.text("_XLabel", labelorname(tvar)).text("_SXLabel", rdxtxt(tvar->name, tvar->namelen));
+        r.text("_XLabel", xlabel).text("_SXLabel", rdxtxt(tvar->name, tvar->namelen));
         r.text("_YLabel", ylabel).text("_SYLabel", sylabel);
     };
     auto tail = [&](GraphRequest& r) {

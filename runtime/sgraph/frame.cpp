@@ -17,6 +17,9 @@ namespace rt::sgr {
 namespace {
 constexpr double kTick = 4.0;          // tick length, points
 constexpr double kGap = 2.5;           // between a tick and its label
+// Tick labels of an axis take exponent notation when one of them is this large or more, or
+// one that is not 0 is smaller than kExponentBelow.
+constexpr double kExponentFrom = 1e7, kExponentBelow = 1e-4;
 }  // namespace
 
 const Style& style() {
@@ -84,23 +87,29 @@ std::string numlabel(double v) {
     return p.empty() ? exponent(v) : p;
 }
 
-void uniformlabels(Axis& a) {
+void uniformlabels(Axis& a, bool sizes) {
     std::vector<double> v;
+    double most = 0, least = INFINITY;   // the largest label and the smallest nonzero one, in size
     for (const std::string& l : a.labels) {
         const std::string t = trim(l);
         char* end = nullptr;
         const double x = std::strtod(t.c_str(), &end);
         if (t.empty() || !end || *end != '\0' || !std::isfinite(x)) return;
         v.push_back(x);
+        most = std::max(most, std::fabs(x));
+        if (x != 0) least = std::min(least, std::fabs(x));
     }
+    // Long plain digits (10000000000, 0.00000002) are hard to read: from ten million up, or
+    // below 0.0001, every label takes exponent notation, as the inset writes its values.
+    bool exp = sizes && (most >= kExponentFrom || least < kExponentBelow);
     std::vector<std::string> out;
-    for (double x : v) {
-        out.push_back(plain(x));
-        if (out.back().empty()) break;
+    for (size_t k = 0; k < v.size() && !exp; ++k) {
+        out.push_back(plain(v[k]));
+        exp = out.back().empty();
     }
-    if (!out.empty() && out.back().empty()) {
+    if (exp) {
         out.clear();
-        for (double x : v) out.push_back(exponent(x));
+        for (double x : v) out.push_back(x == 0 ? "0" : exponent(x));
     }
     a.labels = out;
 }
@@ -209,7 +218,7 @@ Axis logaxis(double lo, double hi) {
     return a;
 }
 
-Axis givenaxis(const std::vector<double>& pos, const std::vector<std::string>& labels, double lo, double hi) {
+Axis givenaxis(const std::vector<double>& pos, const std::vector<std::string>& labels, double lo, double hi, bool sizes) {
     Axis a;
     a.lo = lo;
     a.hi = hi;
@@ -218,7 +227,7 @@ Axis givenaxis(const std::vector<double>& pos, const std::vector<std::string>& l
         a.major.push_back(pos[k]);
         a.labels.push_back(k < labels.size() ? labels[k] : numlabel(pos[k]));
     }
-    uniformlabels(a);
+    uniformlabels(a, sizes);
     return a;
 }
 
@@ -580,6 +589,29 @@ const gfx::MarkerShape& diamond() {
 }
 const gfx::MarkerShape& square() {
     static const gfx::MarkerShape m = shape("sg-square", {{{-0.4, -0.4}, {0.4, -0.4}, {0.4, 0.4}, {-0.4, 0.4}}}, true, false);
+    return m;
+}
+
+const gfx::MarkerShape& dot() {
+    static const gfx::MarkerShape m = [] {
+        gfx::MarkerShape s;
+        s.name = "sg-dot";
+        s.dot = true;
+        return s;
+    }();
+    return m;
+}
+const gfx::MarkerShape& uparrow() {
+    static const gfx::MarkerShape m = shape("sg-uparrow", {{{0, -0.5}, {0, 0.5}}, {{-0.3, 0.2}, {0, 0.5}, {0.3, 0.2}}}, false, false);
+    return m;
+}
+const gfx::MarkerShape& downarrow() {
+    static const gfx::MarkerShape m = shape("sg-downarrow", {{{0, 0.5}, {0, -0.5}}, {{-0.3, -0.2}, {0, -0.5}, {0.3, -0.2}}}, false, false);
+    return m;
+}
+const gfx::MarkerShape& ibeam() {
+    static const gfx::MarkerShape m =
+        shape("sg-ibeam", {{{0, -0.5}, {0, 0.5}}, {{-0.3, -0.5}, {0.3, -0.5}}, {{-0.3, 0.5}, {0.3, 0.5}}}, false, false);
     return m;
 }
 

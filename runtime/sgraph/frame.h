@@ -45,15 +45,19 @@ Axis logaxis(double lo, double hi);
 // the nearest to (hi - lo) / n), its end ticks moved out to multiples of the step and the
 // frame a fiftieth beyond them: the device road's scale of MCF axes.
 Axis niceaxis(double lo, double hi, int n = 4);
-// An axis with the ticks given (positions in axis units) over [lo, hi].
-Axis givenaxis(const std::vector<double>& pos, const std::vector<std::string>& labels, double lo, double hi);
+// An axis with the ticks given (positions in axis units) over [lo, hi]; sizes as for
+// uniformlabels (false for the probability axis's percentages).
+Axis givenaxis(const std::vector<double>& pos, const std::vector<std::string>& labels, double lo, double hi, bool sizes = true);
 // A number as a tick label: at most 6 significant digits, no trailing zeros, in plain
 // decimals with a leading zero (0.00001, 1000000), or in exponent notation when plain
 // decimals would take more than 12 places.
 std::string numlabel(double v);
-// The labels of an axis in one format: when every label is a number, all in plain decimals
-// or, when one of them needs it, all in exponent notation.
-void uniformlabels(Axis& a);
+// The labels of an axis in one format: when every label is a number, all in plain decimals,
+// or all in exponent notation (0 stays "0") when one would take more than 12 decimal places
+// or, with sizes, when the largest is 10 million or more or the smallest that is not 0 is
+// below 0.0001. A percent axis takes no sizes: its labels never reach ten million, and 50
+// percent stays 50 beside 0.00001.
+void uniformlabels(Axis& a, bool sizes = true);
 
 // The running range of data values in axis units.
 struct Range {
@@ -224,6 +228,14 @@ const gfx::MarkerShape& plus();
 const gfx::MarkerShape& triangle();
 const gfx::MarkerShape& diamond();
 const gfx::MarkerShape& square();
+// Lives known only in part, where a marker must mean something no group's marker does (the
+// relation panel beside a probability panel): beyond the point (an arrow up the life axis),
+// below it (down), between two times (a bar with ends).
+const gfx::MarkerShape& uparrow();
+const gfx::MarkerShape& downarrow();
+const gfx::MarkerShape& ibeam();
+// A filled circle: a point of no group.
+const gfx::MarkerShape& dot();
 
 // A reference line across the frame: vertical at data x, or horizontal at data y; its label
 // near the line's top end (vertical) or its left end (horizontal), inside the frame. A line

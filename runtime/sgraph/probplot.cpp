@@ -79,7 +79,7 @@ Axis probaxis(std::string_view ticks, std::string_view ticklabels, double lo, do
     for (auto it = pos.rbegin(); it != pos.rend(); ++it)
         if (*it >= hi - kOnTick) b = *it;
     const double pad = (b - a) * 0.02;
-    return givenaxis(pos, labels, a - pad, b + pad);
+    return givenaxis(pos, labels, a - pad, b + pad, false);
 }
 
 Axis probtimeaxis(const PhantomData& d, bool log, const Vars& v) {

@@ -11,6 +11,8 @@
 // (rounded out to the ticks that enclose the points), _PPYLabel, _TransConf, _TransFit.
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <map>
 
 #include "runtime/sgraph/common.h"
 #include "runtime/sgraph/curvelabels.h"
@@ -82,6 +84,85 @@ void datamarks(Canvas& cv, const Frame& f, const PhantomData& data, const std::v
     }
     for (size_t j = 0; j < kinds.size(); ++j)
         marks(cv, f, kindmarker(kinds[j].look), 6, gfx::Stroke{groupcolor(kinds[j].look), 0.9, {}}, xs[j], ys[j]);
+}
+
+// Beside the probability panel (PPLOT) a marker means one thing on the whole page: an exact
+// life takes its stress level's marker and colour, as that level's points in the panel do,
+// and a censored one, in its level's colour, a marker no level uses: an arrow up the life axis
+// (right-censored: the life is longer), down (left-censored: shorter) or a bar (an interval's
+// midpoint); a kind of no known text takes a plus.
+const gfx::MarkerShape& censoredmarker(int k) {
+    switch (k) {
+    case 1: return uparrow();
+    case 2: return downarrow();
+    case 3: return ibeam();
+    default: return plus();
+    }
+}
+
+// The stress level (an index into levels, the probability panel's groups) of each stress value
+// of the data; -1 where none is found. The data carry the stress as the axis shows it (through
+// the relation and, for an Arrhenius relation, negated), which rises with the level's value
+// under every relation: a value equal to a level's is that level (no transform); otherwise,
+// when the data have as many stress values as there are levels, the k-th smallest value is
+// the k-th smallest level (the k-th group where the levels' texts are not numbers).
+std::map<double, int> stresslevels(const PhantomData& data, const std::vector<LegendEntry>& levels) {
+    const int xc = data.find("XData");
+    std::vector<double> xs;
+    data.eachfinite(xc, 0, data.rows, [&](size_t, double x) { xs.push_back(x); });
+    std::sort(xs.begin(), xs.end());
+    xs.erase(std::unique(xs.begin(), xs.end()), xs.end());
+    std::vector<double> vals;
+    bool numbers = true;
+    for (const LegendEntry& e : levels) {
+        char* end = nullptr;
+        const double v = std::strtod(e.text.c_str(), &end);
+        numbers = numbers && !e.text.empty() && end && *end == '\0' && std::isfinite(v);
+        vals.push_back(numbers ? v : NAN);
+    }
+    std::map<double, int> out;
+    for (double x : xs)
+        for (size_t k = 0; numbers && k < vals.size(); ++k)
+            if (std::fabs(x - vals[k]) <= 1e-9 * std::max(1.0, std::fabs(x))) out[x] = static_cast<int>(k);
+    if (out.size() == xs.size()) return out;
+    out.clear();
+    if (xs.size() != levels.size()) {
+        for (double x : xs) out[x] = -1;
+        return out;
+    }
+    std::vector<int> order(levels.size());
+    for (size_t k = 0; k < order.size(); ++k) order[k] = static_cast<int>(k);
+    if (numbers) std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return vals[a] < vals[b]; });
+    for (size_t k = 0; k < xs.size(); ++k) out[xs[k]] = order[k];
+    return out;
+}
+
+// The data's markers beside the probability panel: each exact life in its level's marker and
+// colour, each censored one in its kind's marker (censoredmarker) and its level's colour; a
+// stress that is no level's draws in the text colour, exact lives as filled dots.
+void levelmarks(Canvas& cv, const Frame& f, const PhantomData& data, const std::vector<LegendEntry>& levels) {
+    const int xc = data.find("XData"), yc = data.find("YData"), gc = data.find("DataGroup");
+    const std::map<double, int> level = stresslevels(data, levels);
+    struct Key {
+        int level, kind;
+        bool operator<(const Key& o) const { return level != o.level ? level < o.level : kind < o.kind; }
+    };
+    std::map<Key, std::pair<std::vector<double>, std::vector<double>>> pts;
+    for (size_t r = 0; r < data.rows; ++r) {
+        const double x = num(data, xc, r);
+        const auto it = level.find(x);
+        auto& [xs, ys] = pts[{it == level.end() ? -1 : it->second, kindof(text(data, gc, r))}];
+        xs.push_back(x);
+        ys.push_back(num(data, yc, r));
+    }
+    for (const auto& [k, xy] : pts) {
+        const LegendEntry* lv = k.level >= 0 && static_cast<size_t>(k.level) < levels.size() ? &levels[static_cast<size_t>(k.level)] : nullptr;
+        const gfx::MarkerShape* exact = lv && lv->marker ? lv->marker : &dot();
+        const gfx::MarkerShape& m = k.kind != 0 ? censoredmarker(k.kind) : *exact;
+        // An arrow or a bar is thin beside a circle: a little taller and heavier.
+        const bool thin = k.kind != 0;
+        marks(cv, f, m, thin ? 8 : 6, gfx::Stroke{lv ? lv->color : style().text, thin ? 1.1 : 0.9, {}}, xy.first, xy.second);
+    }
 }
 
 void range(const PhantomData* d, const char* name, bool log, double* lo, double* hi) {
@@ -176,7 +257,6 @@ bool relplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& why
     // probability panel, titled by the stress variable.
     std::vector<LegendEntry> legend;
     const std::vector<Kind> kinds = data ? kindsof(*data) : std::vector<Kind>{};
-    for (const Kind& k : kinds) legend.push_back({k.text, groupcolor(k.look), &kindmarker(k.look), false, {}});
     const double tc = v.number("_TransConf", 0.8);
     const bool probfit = v.number("_TransFit", 0) < 1;
     std::vector<LegendEntry> levels;
@@ -189,6 +269,13 @@ bool relplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& why
         sp.xtitles = {v.text("_PPYLabel"), sx.title};
         levels = problegend(*prob, probfit);
     }
+    // The kinds of observations: beside the probability panel an exact life takes its level's
+    // marker (the levels' legend says which) and the legend names the censored kinds' markers.
+    for (const Kind& k : kinds)
+        if (!prob)
+            legend.push_back({k.text, groupcolor(k.look), &kindmarker(k.look), false, {}});
+        else if (k.look != 0)
+            legend.push_back({k.text, style().text, &censoredmarker(k.look < kKinds ? k.look : -1), false, {}});
     sp.legend = std::max(legendheight(legend, "", (prob ? half : sp.width) - 60), legendheight(levels, levtitle, half - 60));
 
     // The curves as page points of the relation frame (the last one), clipped to it.
@@ -271,7 +358,8 @@ bool relplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& why
             for (auto [x, y] : c.pts) p.add(x, y);
             p.draw(cv, gfx::Stroke{Rgb{0.15, 0.15, 0.2}, 1.2, {}});
         }
-        if (data) datamarks(col, f, *data, kinds);
+        if (data && prob) levelmarks(col, f, *data, levels);
+        else if (data) datamarks(col, f, *data, kinds);
         cv.popclip();
     }
     const std::string note = trim(v.text("_FmtVal"));

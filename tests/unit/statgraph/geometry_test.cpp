@@ -190,6 +190,28 @@ TEST(Geometry, TickLabelsAreNumbersWithALeadingZeroInsideThePage) {
     }));
 }
 
+// The switch to exponent notation: from ten million up, or below 0.0001, every label of the
+// axis (0 stays 0); a percent axis keeps plain decimals; the log axes of very large and very
+// small times.
+TEST(Geometry, TickLabelsTakeExponentsFromTenMillionAndBelowATenThousandth) {
+    auto labels = [](std::vector<double> v, bool sizes) {
+        rt::sgr::Axis a;
+        for (double x : v) a.labels.push_back(rt::sgr::numlabel(x));
+        rt::sgr::uniformlabels(a, sizes);
+        return a.labels;
+    };
+    using L = std::vector<std::string>;
+    EXPECT_EQ(labels({0, 5e6, 9e6}, true), (L{"0", "5000000", "9000000"}));
+    EXPECT_EQ(labels({0, 5e6, 1e7}, true), (L{"0", "5e+06", "1e+07"}));
+    EXPECT_EQ(labels({-2e7, 0, 2.5e7}, true), (L{"-2e+07", "0", "2.5e+07"}));
+    EXPECT_EQ(labels({0.0001, 0.5}, true), (L{"0.0001", "0.5"}));
+    EXPECT_EQ(labels({0, 0.00005, 0.5}, true), (L{"0", "5e-05", "5e-01"}));
+    EXPECT_EQ(labels({0.00001, 0.0001, 50}, false), (L{"0.00001", "0.0001", "50"}));
+    EXPECT_EQ(rt::sgr::logaxis(1.788e10, 1.734e11).labels, (L{"1e+10", "2e+10", "5e+10", "1e+11", "2e+11", "5e+11", "1e+12"}));
+    EXPECT_EQ(rt::sgr::logaxis(1.788e-8, 1.734e-7).labels, (L{"1e-08", "2e-08", "5e-08", "1e-07", "2e-07", "5e-07", "1e-06"}));
+    EXPECT_EQ(rt::sgr::linearaxis(0, 2e7, 4).labels, (L{"0", "5e+06", "1e+07", "1.5e+07", "2e+07"}));
+}
+
 // The percentile lines of the MODEL's fit beside the probability panel (their ends near the
 // frame's right edge) and of the regression cut by LIFELOWER (their ends on the frame's
 // bottom): each label is nearer its own line's end than any other line's, no line crosses a

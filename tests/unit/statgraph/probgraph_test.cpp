@@ -164,6 +164,23 @@ TEST_F(ProbGraphs, FailureModesCombined) {
         EXPECT_EQ(d.n("Xvalue2")[curves[m][0]], d.n("Xvalue2")[comb.front()]);
         EXPECT_TRUE(std::isnan(d.n("Ylower2")[curves[m][0]]));
     }
+    // Times below 1: the curve starts at the decade at or below the first failure (0.1 for 0.1
+    // and for 0.3 hours), not at 1, and ends at the decade above the last time.
+    for (const char* first : {"0.1", "0.3"}) {
+        SCOPED_TRACE(first);
+        dataset("early", std::string("hours,status,mode\n") + first +
+                             ",1,flaw\n0.9,1,flaw\n4,1,flaw\n900,1,wear\n1800,1,wear\n2600,1,wear\n3500,1,wear\n5000,0,\n5000,0,\n");
+        const auto& e = run("proc vitalyx data=early; distribution weibull; fmode combine mode=('flaw' 'wear'); probplot hours*status(0); run;");
+        ASSERT_EQ(e.status, 0) << e.log.all();
+        ASSERT_EQ(graphs.size(), 1u);
+        const Phantom& q = graphs[0].data[0];
+        std::vector<double> x;
+        for (size_t k = 0; k < q.rows; ++k)
+            if (!std::isnan(q.n("Xvalue2")[k]) && q.t("OverlayGroup")[k] == "Combined") x.push_back(q.n("Xvalue2")[k]);
+        ASSERT_GT(x.size(), 10u);
+        EXPECT_NEAR(x.front(), 0.1, 1e-12);
+        EXPECT_NEAR(x.back(), 10000, 1e-6);
+    }
 }
 
 }  // namespace

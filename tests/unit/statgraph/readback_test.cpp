@@ -2,12 +2,16 @@
 // takes numbers off them: the probability axis ends where PCTLIST, PCTLOWER and PCTUPPER say,
 // each fitted line runs across the frame while its band covers the rows the phantom carries
 // (which stay as they are), bands let one another show through, no point sits on the frame's
-// edge, a kind of observation keeps its marker on every relation page, the page names the
-// distribution, and a Weibayes inset shows the confidence asked for.
+// edge, a kind of observation keeps its marker on every relation page without a probability
+// panel and beside one each life takes its level's marker, the page names the distribution, a
+// Weibayes inset shows the confidence asked for, the time axis says when a threshold is taken
+// off, and very large and very small times are written in exponent notation.
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <map>
 #include <set>
+#include <sstream>
 
 #include "tests/unit/devplots/data.h"
 #include "tests/unit/statgraph/graphrun.h"
@@ -196,18 +200,17 @@ TEST_F(Readback, KindsKeepTheirMarkersOnEveryRelationPage) {
     dataset("clast", last);
     dataset("all", testdata::insulation);
     const std::string rel = " distribution lognormal; relationplot hours*status(0) = temp / relation=arr plotfit=10 50 90 plotdata=data";
-    const auto& r = run("proc vitalyx data=cfirst;" + rel + "; run; proc vitalyx data=clast;" + rel + " pplot; run; proc vitalyx data=all;"
+    const auto& r = run("proc vitalyx data=cfirst;" + rel + "; run; proc vitalyx data=clast;" + rel + "; run; proc vitalyx data=all;"
                         " distribution lognormal; relationplot hours = temp / relation=arr plotfit=10 50 90 plotdata=data; run;");
     ASSERT_EQ(r.status, 0) << r.log.all();
     ASSERT_EQ(graphs.size(), 3u);
-    const char* titles[] = {"Lognormal Percentile Plots", "Lognormal Relation Plot", "Lognormal Percentile Plots"};
+    const char* titles[] = {"Lognormal Percentile Plots", "Lognormal Percentile Plots", "Lognormal Percentile Plots"};
     std::map<std::string, std::pair<std::string, rt::gfx::Rgb>> looks;   // kind: marker and colour on the first page that has it
     for (size_t k = 0; k < 3; ++k) {
         SCOPED_TRACE("page " + std::to_string(k));
         const dp::Page pg = pagepct(k);
         EXPECT_TRUE(pg.hastext(titles[k]));
-        const auto p = readpage(pg, k == 1 ? std::vector<std::pair<Axis, Axis>>{{Axis::Normal, Axis::Log}, {Axis::Arrhenius, Axis::Log}}
-                                           : std::vector<std::pair<Axis, Axis>>{{Axis::Arrhenius, Axis::Log}});
+        const auto p = readpage(pg, {{Axis::Arrhenius, Axis::Log}});
         ASSERT_FALSE(p.empty());
         const Panel& f = p.back();
         // The legend: each kind's text with the marker drawn just left of it.
@@ -238,6 +241,132 @@ TEST_F(Readback, KindsKeepTheirMarkersOnEveryRelationPage) {
         EXPECT_GT(censored, k == 2 ? -1 : 0);
     }
     EXPECT_NE(looks["Uncensored"], looks["Right Censored"]);
+}
+
+// Beside the probability panel (PPLOT) a marker means one thing on the page: in the relation
+// plot each exact life takes the marker and colour of its temperature in the levels' legend,
+// and each censored one (the 260 degrees units beyond 1000 hours) a marker no level uses, in
+// its level's colour, which the legend under the relation plot names.
+TEST_F(Readback, RelationPanelMarksEachLifeByItsLevel) {
+    std::string clast = "temp,hours,status\n";
+    std::istringstream in(testdata::insulation);
+    std::string line;
+    std::getline(in, line);
+    while (std::getline(in, line))
+        clast += line.substr(0, 3) == "260" && std::stod(line.substr(line.find(',') + 1)) > 1000 ? "260,1000,0\n" : line + ",1\n";
+    dataset("clast", clast);
+    const auto& r = run("proc vitalyx data=clast; distribution lognormal; relationplot hours*status(0) = temp / relation=arr "
+                        "plotfit=10 50 90 plotdata=data pplot; run;");
+    ASSERT_EQ(r.status, 0) << r.log.all();
+    ASSERT_EQ(graphs.size(), 1u);
+    const dp::Page pg = pagepct(0);
+    const auto p = readpage(pg, {{Axis::Normal, Axis::Log}, {Axis::Arrhenius, Axis::Log}});
+    ASSERT_EQ(p.size(), 2u);
+    // A legend entry: its text with the one marker drawn just left of it.
+    auto entry = [&](const std::string& text, std::pair<std::string, rt::gfx::Rgb>* look) {
+        for (const Prim& t : pg.prims)
+            if (t.kind == Prim::Text && t.text == text)
+                for (const Prim& q : pg.prims)
+                    if (q.kind == Prim::Markers && q.xy.size() == 2 && q.xy[0] < t.xy[0] && q.xy[0] > t.xy[0] - 4 && std::fabs(q.xy[1] - t.xy[1]) < 2) {
+                        *look = {q.text, q.stroke.color};
+                        return true;
+                    }
+        return false;
+    };
+    std::map<int, std::pair<std::string, rt::gfx::Rgb>> level;
+    std::set<std::string> levelmarkers;
+    for (int temp : {190, 220, 240, 260}) {
+        ASSERT_TRUE(entry(std::to_string(temp), &level[temp])) << temp;
+        levelmarkers.insert(level[temp].first);
+    }
+    EXPECT_EQ(levelmarkers.size(), 4u);
+    std::pair<std::string, rt::gfx::Rgb> censored;
+    ASSERT_TRUE(entry("Right Censored", &censored));
+    EXPECT_EQ(levelmarkers.count(censored.first), 0u) << "the censored marker is a level's";
+    EXPECT_FALSE(pg.hastext("Uncensored"));
+    const Panel& f = p.back();
+    std::map<int, int> exact, cens;
+    for (const Prim* q : inframe(pg, f, Prim::Markers))
+        for (size_t j = 0; j + 1 < q->xy.size(); j += 2) {
+            const Pt d = f.data(q->xy[j], q->xy[j + 1]);
+            int temp = 0;
+            for (int t : {190, 220, 240, 260})
+                if (std::fabs(d.first - scaled(Axis::Arrhenius, t)) < 1e-3) temp = t;
+            ASSERT_NE(temp, 0) << "a marker at no level: " << d.first;
+            const bool c = temp == 260 && std::pow(10, d.second) > 999;
+            ++(c ? cens : exact)[temp];
+            EXPECT_EQ(q->text, c ? censored.first : level[temp].first) << temp << " at " << std::pow(10, d.second);
+            EXPECT_EQ(q->stroke.color, level[temp].second) << temp << " at " << std::pow(10, d.second);
+        }
+    // Lives stamped once per spot: the 190 degrees units at four spots (7228, 8448, 9167, 10511).
+    EXPECT_EQ(exact[190], 4);
+    EXPECT_EQ(cens[260], 1);
+    EXPECT_GT(exact[260], 0);
+}
+
+// THRESHOLD=: every time is plotted with the threshold taken off, and the time axis says so on
+// every probability plot, where nothing else on the page may mention the threshold: without
+// class variables, with OVERLAY, and in panels with NOINSET.
+TEST_F(Readback, TheTimeAxisSaysTheThresholdIsTakenOff) {
+    dataset("bearings", testdata::bearings);
+    dataset("ins", testdata::insulation);
+    const auto& r = run("proc vitalyx data=bearings; distribution lognormal; probplot cycles / threshold=10; run; "
+                        "proc vitalyx data=ins; distribution lognormal; probplot hours = temp / overlay threshold=100; "
+                        "probplot hours = temp / noinset threshold=100; run;");
+    ASSERT_EQ(r.status, 0) << r.log.all();
+    ASSERT_EQ(graphs.size(), 4u);   // the panels on two pages
+    for (size_t k = 0; k < graphs.size(); ++k) {
+        const std::string title = std::string(k == 0 ? "cycles" : "hours") + " minus threshold on Lognormal probability paper";
+        EXPECT_EQ(graphs[k].v("_XLabel").s, title) << k;
+        EXPECT_TRUE(pagepct(k).hastext(title)) << k;
+    }
+    // The title is true: the first bearing (17.88) stands at 7.88.
+    const dp::Page pg = pagepct(0);
+    const auto p = readpage(pg, {{Axis::Log, Axis::Normal}});
+    ASSERT_EQ(p.size(), 1u);
+    double first = INFINITY;
+    for (const Pt& q : p[0].points) first = std::min(first, std::pow(10, q.first));
+    EXPECT_NEAR(first, 7.88, 0.05);
+    // Without THRESHOLD the axis is the variable's name.
+    run("proc vitalyx data=bearings; distribution lognormal; probplot cycles; run;");
+    ASSERT_EQ(graphs.size(), 1u);
+    EXPECT_EQ(graphs[0].v("_XLabel").s, "cycles");
+}
+
+// Lives in the tens of billions, and in hundred-millionths: every label of the time axis in
+// exponent notation, read back as the numbers they are (the axis stays log-linear in them).
+TEST_F(Readback, VeryLargeAndVerySmallTimesInExponentNotation) {
+    std::string big = "revs\n", tiny = "grevs\n";
+    for (double t : testdata::bearingtimes()) {
+        char b[64];
+        std::snprintf(b, sizeof b, "%.10g\n", t * 1e9);
+        big += b;
+        std::snprintf(b, sizeof b, "%.10g\n", t * 1e-9);
+        tiny += b;
+    }
+    dataset("big", big);
+    dataset("tiny", tiny);
+    const auto& r = run("proc vitalyx data=big; distribution lognormal; probplot revs; run; "
+                        "proc vitalyx data=tiny; distribution lognormal; probplot grevs; run;");
+    ASSERT_EQ(r.status, 0) << r.log.all();
+    ASSERT_EQ(graphs.size(), 2u);
+    const char* want[][2] = {{"1e+10", "1e+12"}, {"1e-08", "1e-06"}};
+    for (size_t k = 0; k < 2; ++k) {
+        SCOPED_TRACE(k);
+        const dp::Page pg = pagepct(k);
+        const auto p = readpage(pg, {{Axis::Log, Axis::Normal}});
+        ASSERT_EQ(p.size(), 1u);
+        for (const char* t : want[k]) EXPECT_TRUE(pg.hastext(t)) << t;
+        // No label under the frame in long plain digits.
+        for (const Prim* t : pg.of(Prim::Text)) {
+            if (t->xy[1] >= p[0].y0) continue;
+            EXPECT_EQ(t->text.find("0000"), std::string::npos) << t->text;
+        }
+        // The first bearing where its time says.
+        double first = INFINITY;
+        for (const Pt& q : p[0].points) first = std::min(first, q.first);
+        EXPECT_NEAR(first, std::log10(17.88 * (k == 0 ? 1e9 : 1e-9)), 0.01);
+    }
 }
 
 // A Weibayes fit with CONF=0.9 (kept as -ln(1 - 0.9) by the procedure): the inset reads 90%.
