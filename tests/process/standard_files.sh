@@ -72,17 +72,19 @@ timeout 20 "$exe" --out o5 big.vx >/dev/null 2>err5.txt; st=$?
 printf "proc vitalyx data=fans;\n distribution weibull;\n analyze hours*status(0);\n make 'ParmEst' out=fans;\n make 'NObs' out=counts;\nrun;\n" > over.vx
 printf "proc vitalyx data=L.fans;\n distribution weibull;\n analyze hours*status(0);\n make 'ParmEst' out=M.fans;\nrun;\n" > overlib.vx
 printf 'hours,status\n2225,1\n2601,1\n794,1\n2446,0\n1500,1\n3000,0\n' > fans.keep
-mkdir -p m1 m2; cp fans.keep m1/fans.csv; cp fans.keep m2/fans.csv; cp over.vx m1/; ln -s m2 m2link
+mkdir -p m1 m2 m3d; cp fans.keep m1/fans.csv; cp fans.keep m2/fans.csv; cp fans.keep m3d/fans.csv; cp over.vx m1/
+ln -s m3d m3link
 (cd m1 && "$exe" --out . over.vx >/dev/null 2>err.txt); st1=$?
 "$exe" --data m2 --out m2 over.vx >/dev/null 2>m2err.txt; st2=$?
-"$exe" --lib L=m2 --lib M=m2link --out m3 overlib.vx >/dev/null 2>m3err.txt; st3=$?
+"$exe" --lib L=m3d --lib M=m3link --out m3 overlib.vx >/dev/null 2>m3err.txt; st3=$?
 for k in 1 2 3; do
   st=st$k; e=m$k/err.txt; [ $k -eq 1 ] || e=m${k}err.txt
   [ "${!st}" -eq 1 ] || bad "MAKE over input $k: status ${!st}"
   grep -q 'ERROR: MAKE: OUT=.*FANS is the file .*fans.csv, which this run has read as the data set .*FANS; it is not written over' "$e" ||
     bad "MAKE over input $k: no ERROR naming the file"
 done
-cmp -s m1/fans.csv fans.keep && cmp -s m2/fans.csv fans.keep || bad "MAKE over input: the data were written over"
+cmp -s m1/fans.csv fans.keep && cmp -s m2/fans.csv fans.keep && cmp -s m3d/fans.csv fans.keep ||
+  bad "MAKE over input: the data were written over"
 [ -s m1/counts.csv ] && [ -s m2/counts.csv ] || bad "MAKE over input: the step's other data set is missing"
 grep -q -- '--out' m1/err.txt && grep -q -- '--lib M=DIR' m3err.txt || bad "MAKE over input: the ERROR says no way on"
 
