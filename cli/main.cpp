@@ -56,7 +56,7 @@ int run(int argc, char** argv) {
     }
     // what earlier runs that crashed or were killed left behind, and the plots of earlier runs
     // (this run draws its own; a plot an earlier run drew and this one does not must not stay)
-    cli::removestale(a.outdir);
+    const cli::StaleFiles stale = cli::removestale(a.outdir);
     cli::PlotFiles plots(a.outdir);
     plots.clearearlier();
     cli::FileLog log(a.outdir + "/log.txt");
@@ -70,6 +70,8 @@ int run(int argc, char** argv) {
     s.outdir = a.outdir;
     s.log = &log;
     s.plotwritten = [&plots](const std::string& path) { plots.written(path); };
+    s.plotours = [&plots](const std::string& path) { return plots.ours(path); };
+    s.startnotes = cli::stalenotes(stale, a.outdir);
 
     rt::runner::Config cfg;
     cfg.modulepath = modulepath();

@@ -1,6 +1,6 @@
 // The manifest of the plot files the command wrote into an output folder (plotfiles.h). Every
 // file is reached through the folder's own descriptors without following links: a listed name
-// is a plain file name of graphics/ (letters, digits and underscores, then .png or .svg), so
+// is a plain file name of graphics/ (lower-case letters, digits and underscores, then .png or .svg), so
 // that no entry, however written, reaches outside the folder.
 #include "cli/plotfiles.h"
 
@@ -8,10 +8,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <cerrno>
 #include <map>
 #include <utility>
+
+#include "runtime/util/ownfiles.h"
 
 namespace cli {
 namespace {
@@ -19,25 +20,7 @@ namespace {
 constexpr const char* kHeader = "vitalyx plot files 1\n";
 constexpr off_t kMostBytes = off_t(64) << 20;   // a larger manifest is not one the command wrote
 
-struct stamp {
-    long long size = 0;
-    long long mtime = 0;   // nanoseconds
-    bool operator==(const stamp&) const = default;
-};
-
-// A name the command gives a plot file.
-bool plotname(const std::string& n) {
-    if (n.size() < 5 || n.size() > 255) return false;
-    const std::string ext = n.substr(n.size() - 4);
-    if (ext != ".png" && ext != ".svg") return false;
-    for (size_t i = 0; i + 4 < n.size(); ++i) {
-        const unsigned char c = static_cast<unsigned char>(n[i]);
-        if (!std::isalnum(c) && c != '_') return false;
-    }
-    return true;
-}
-
-stamp stampof(const struct stat& st) {
+PlotFiles::Stamp stampof(const struct stat& st) {
     return {static_cast<long long>(st.st_size), static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec};
 }
 
@@ -87,8 +70,8 @@ bool number(const std::string& t, long long* v) {
 // The entries "SIZE MTIME NAME" of a manifest, the last of a name counting. A manifest without
 // the header lists nothing; a line that is not whole (a run stopped while writing it) or not of
 // that form is passed over.
-std::map<std::string, stamp> entries(const std::string& text) {
-    std::map<std::string, stamp> list;
+std::map<std::string, PlotFiles::Stamp> entries(const std::string& text) {
+    std::map<std::string, PlotFiles::Stamp> list;
     const std::string head = kHeader;
     if (text.compare(0, head.size(), head) != 0) return list;
     for (size_t at = head.size(); at < text.size();) {
@@ -98,15 +81,15 @@ std::map<std::string, stamp> entries(const std::string& text) {
         at = end + 1;
         const size_t a = line.find(' '), b = a == std::string::npos ? a : line.find(' ', a + 1);
         if (b == std::string::npos) continue;
-        stamp st;
+        PlotFiles::Stamp st;
         const std::string name = line.substr(b + 1);
-        if (number(line.substr(0, a), &st.size) && number(line.substr(a + 1, b - a - 1), &st.mtime) && plotname(name))
+        if (number(line.substr(0, a), &st.size) && number(line.substr(a + 1, b - a - 1), &st.mtime) && rt::util::plotfilename(name))
             list[name] = st;
     }
     return list;
 }
 
-std::string entryline(const std::string& name, const stamp& st) {
+std::string entryline(const std::string& name, const PlotFiles::Stamp& st) {
     return std::to_string(st.size) + " " + std::to_string(st.mtime) + " " + name + "\n";
 }
 
@@ -134,9 +117,13 @@ std::vector<std::string> PlotFiles::clearearlier() {
     const dirfd out(::open(outdir_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (out.fd < 0) return removed;
     std::string kept = kHeader;
-    // graphics/ itself must be a folder, not a link to one elsewhere.
+    // graphics/ itself must be a folder, not a link to one elsewhere: behind a link nothing is
+    // removed, and the list stays as it is.
     const dirfd graphics(::openat(out.fd, "graphics", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    if (graphics.fd >= 0) {
+    struct stat gst {};
+    if (graphics.fd < 0 && ::fstatat(out.fd, "graphics", &gst, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(gst.st_mode)) {
+        for (const auto& [name, was] : entries(readmanifest(out.fd))) kept += entryline(name, was);
+    } else if (graphics.fd >= 0) {
         for (const auto& [name, was] : entries(readmanifest(out.fd))) {
             struct stat st {};
             // Only a regular file as this command left it: not a link, not changed since.
@@ -148,6 +135,8 @@ std::vector<std::string> PlotFiles::clearearlier() {
                 kept += entryline(name, was);   // tried again by the next run
         }
     }
+    // What stays listed is still the command's: behind a graphics/ link, or not removable.
+    for (const auto& [name, was] : entries(kept)) listed_[name] = was;
     // The new manifest goes into place whole, and this run's files are appended to it.
     const std::string tmp = std::string(kManifest) + ".tmp-" + std::to_string(::getpid());
     ::unlinkat(out.fd, tmp.c_str(), 0);
@@ -163,13 +152,24 @@ std::vector<std::string> PlotFiles::clearearlier() {
 }
 
 void PlotFiles::written(const std::string& path) {
-    if (fd_ < 0) return;
     const std::string folder = outdir_ + "/graphics/";
     if (path.compare(0, folder.size(), folder) != 0) return;
     const std::string name = path.substr(folder.size());
     struct stat st {};
-    if (!plotname(name) || ::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return;
-    writeall(fd_, entryline(name, stampof(st)));
+    if (!rt::util::plotfilename(name) || ::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return;
+    written_[name] = stampof(st);
+    if (fd_ >= 0) writeall(fd_, entryline(name, stampof(st)));
+}
+
+bool PlotFiles::ours(const std::string& path) const {
+    const std::string folder = outdir_ + "/graphics/";
+    if (path.compare(0, folder.size(), folder) != 0) return false;
+    const std::string name = path.substr(folder.size());
+    struct stat st {};
+    if (!rt::util::plotfilename(name) || ::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    for (const auto* list : {&listed_, &written_})
+        if (auto it = list->find(name); it != list->end() && it->second == stampof(st)) return true;
+    return false;
 }
 
 }  // namespace cli

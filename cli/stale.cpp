@@ -1,44 +1,59 @@
-// Removing the temporary files that killed runs left in the output folder.
+// Removing the temporary files that killed runs left in the output folder (stale.h). The
+// files are reached through the folders' descriptors, graphics/ without following a link.
 #include "cli/stale.h"
 
-#include <cerrno>
-#include <csignal>
-#include <cstdlib>
-#include <filesystem>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "cli/plotfiles.h"
+#include "runtime/util/ownfiles.h"
+#include "runtime/util/strings.h"
 
 namespace cli {
 namespace {
 
-// The process id of a temporary name "NAME.tmp-PID"; 0 when the name is not one.
-long tmppid(const std::string& name) {
-    const size_t p = name.rfind(".tmp-");
-    if (p == std::string::npos || p == 0 || p + 5 >= name.size()) return 0;
-    long pid = 0;
-    for (size_t i = p + 5; i < name.size(); ++i) {
-        if (name[i] < '0' || name[i] > '9' || pid > 1L << 40) return 0;
-        pid = pid * 10 + (name[i] - '0');
-    }
-    return pid;
+// The files of the output folder that the command writes under a temporary name.
+bool outputbase(std::string_view base) {
+    return base == "log.txt" || base == "listing.txt" || base == "report.html" || base == PlotFiles::kManifest ||
+           rt::util::datasetfilename(base);
 }
-
-bool running(long pid) { return kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH; }
 
 }  // namespace
 
-std::vector<std::string> removestale(const std::string& dir) {
-    namespace fs = std::filesystem;
-    std::vector<std::string> removed;
-    for (const fs::path& d : {fs::path(dir), fs::path(dir) / "graphics"}) {
-        std::error_code ec;
-        for (fs::directory_iterator it(d, ec), end; !ec && it != end; it.increment(ec)) {
-            const std::string name = it->path().filename().string();
-            const long pid = tmppid(name);
-            const bool stale = (pid > 0 && !running(pid)) || name == "log.txt.part";
-            std::error_code rc;
-            if (stale && it->is_regular_file(rc) && fs::remove(it->path(), rc)) removed.push_back(name);
-        }
+StaleFiles removestale(const std::string& dir) {
+    StaleFiles s;
+    const int out = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (out < 0) return s;
+    s.removed = rt::util::removedeadtemps(out, outputbase);
+    // the log's temporary name of older versions, in the output folder only
+    struct stat st {};
+    if (::fstatat(out, "log.txt.part", &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) &&
+        ::unlinkat(out, "log.txt.part", 0) == 0)
+        s.removed.emplace_back("log.txt.part");
+    if (::fstatat(out, "graphics", &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode)) s.graphicslink = true;
+    const int graphics = ::openat(out, "graphics", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (graphics >= 0) {
+        for (const std::string& n : rt::util::removedeadtemps(graphics, rt::util::plotfilename))
+            s.removed.push_back("graphics/" + n);
+        ::close(graphics);
     }
-    return removed;
+    ::close(out);
+    return s;
+}
+
+std::vector<std::string> stalenotes(const StaleFiles& s, const std::string& dir) {
+    std::vector<std::string> notes;
+    if (!s.removed.empty()) {
+        std::string names;
+        for (const std::string& n : s.removed) names += (names.empty() ? "" : ", ") + rt::util::shown(n);
+        notes.push_back("Removed from the output folder " + dir + " the temporary " + (s.removed.size() == 1 ? "file " : "files ") +
+                        names + ", left by runs that stopped while writing them.");
+    }
+    if (s.graphicslink)
+        notes.push_back("graphics/ in the output folder " + dir +
+                        " is a link to a folder elsewhere: the plots are written there, but nothing in it is removed.");
+    return notes;
 }
 
 }  // namespace cli

@@ -7,6 +7,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 #include "host/instance.h"
 #include "host/vec203_datasets.h"
@@ -63,6 +64,18 @@ struct Session {
     // Told the path of every plot file the run puts in place in graphics/ (the command keeps
     // the list, so that the next run removes what this one drew); empty: nobody asks.
     std::function<void(const std::string& path)> plotwritten;
+    // Asked of a file in graphics/ that a page is about to replace or leave: whether it is the
+    // command's own (a plot this run wrote, or one of an earlier run as it left it); empty:
+    // none is, and every such file is noted.
+    std::function<bool(const std::string& path)> plotours;
+    // Notes of the command's own (the files it removed before the program began), logged
+    // when the program begins.
+    std::vector<std::string> startnotes;
+    // The files the run has read as data sets (with the name of the first reading) and the
+    // MAKE data sets it has written, by device and inode: a MAKE does not write over a file
+    // read unless the run wrote it.
+    std::map<std::pair<uint64_t, uint64_t>, std::string> readfiles;
+    std::set<std::pair<uint64_t, uint64_t>> madefiles;
     // Header names of data sets renamed so far (file and name): each is noted once a run.
     std::set<std::string> notedrenames;
 

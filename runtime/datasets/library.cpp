@@ -8,6 +8,7 @@
 #include "runtime/datasets/dataset.h"
 #include "runtime/datasets/varnames.h"
 #include "runtime/session.h"
+#include "runtime/util/paths.h"
 #include "runtime/util/strings.h"
 
 namespace rt::ds {
@@ -87,6 +88,8 @@ hdataset* open(Session& s, const std::string& lib, const std::string& member, st
         err = "data set " + name + " not found: there is no file " + folder + "/" + member + ".csv";
         return nullptr;
     }
+    // Read as input, whatever comes of the reading: no MAKE of the run writes over it.
+    if (util::FileId id; util::fileid(path, id)) s.readfiles.emplace(id, L + "." + M);
     auto ds = std::make_unique<hdataset>();
     ds->session = &s;
     ds->lib = L;

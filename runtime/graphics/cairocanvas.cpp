@@ -107,6 +107,7 @@ void CairoCanvas::release() {
 void CairoCanvas::begin(double width, double height, const Rgb& background) {
     release();
     svgmarks_ = 0;
+    svgdropped_ = false;
     w_ = width;
     h_ = height;
     char suffix[32];
@@ -372,13 +373,14 @@ void CairoCanvas::popclip() {
     both([](cairo_t* c) { cairo_restore(c); });
 }
 
-// The page's SVG is not made: its drawing so far is let go.
+// The page's SVG is not made: its drawing so far is let go. A file at the SVG's name is left
+// to the owner of the page, who knows whether it is the command's (svgdropped()).
 void CairoCanvas::dropsvg() {
     if (!svgwanted_) return;
     svgwanted_ = false;
+    svgdropped_ = true;
     std::vector<SvgOp>().swap(svgq_);
     svgtmp_.clear();
-    ::unlink(svgpath_.c_str());   // no SVG of an earlier run stands in for this page
 }
 
 // The SVG's drawing, kept until the page ends, goes onto its surface.
@@ -427,7 +429,7 @@ bool CairoCanvas::end() {
     if (ok && !pngtmp_.empty() && ::rename(pngtmp_.c_str(), pngpath_.c_str()) != 0) {
         ok = false;
         error_ = "cannot rename " + pngtmp_;
-        if (!svgpath_.empty()) ::unlink(svgpath_.c_str());   // never one file of the page without the other
+        if (!svgtmp_.empty()) ::unlink(svgpath_.c_str());   // never one file of the page without the other
     }
     if (ok) svgtmp_.clear(), pngtmp_.clear();
     return ok;

@@ -3,7 +3,8 @@
 // painted at each pixel position in the PNG. The PNG is drawn as the calls come; the SVG's
 // drawing is kept and played onto its surface when the page ends, so that a page of more
 // than kSvgMarkerBudget markers, which keeps its PNG only (its SVG would be far too large to
-// show, and the report embeds the PNG of such a page), never spends time on an SVG. Both
+// show, and the report embeds the PNG of such a page), never spends time on an SVG (nor
+// touches a file at its name: the page's owner decides what becomes of one). Both
 // files are written under temporary names and renamed into place when the page ends, so no
 // half-written page is left.
 #pragma once
@@ -40,6 +41,9 @@ public:
     void popclip() override;
     bool end() override;
     std::string error() const override { return error_; }
+    // The page had more than kSvgMarkerBudget markers: no SVG of it is made, and a file at
+    // its name is not touched.
+    bool svgdropped() const { return svgdropped_; }
 
     // Markers inside the clipping rectangle are stamped into the PNG without cairo; false
     // sends every marker through cairo (for the tests that compare the two).
@@ -74,6 +78,7 @@ private:
     double lastsize_ = 0;
     Stroke laststroke_;
     bool svgwanted_ = false;        // the page's SVG is to be made
+    bool svgdropped_ = false;       // the page's SVG was given up (too many markers)
     std::vector<SvgOp> svgq_;       // the SVG's drawing, played when the page ends
     std::unique_ptr<ShortMarks> marks_;
     bool direct_ = false;           // pixels were written past cairo since it last drew

@@ -25,6 +25,7 @@ DeviceState& devstate(const Session* s) {
             h->dir = (s->outdir.empty() ? std::string(".") : s->outdir) + "/graphics";
             h->record = s->recordpages;
             h->plotwritten = s->plotwritten;
+            h->plotours = s->plotours;
         }
     }
     return *h;

@@ -42,6 +42,7 @@ public:
     bool record = false;
     std::string dir;                  // graphics/ of the output folder
     std::function<void(const std::string&)> plotwritten;   // the session's, told of each file put in place
+    std::function<bool(const std::string&)> plotours;      // the session's: is the file at a page's name the command's?
 
     std::vector<std::unique_ptr<ggstate>> states;
     ggstate* state = nullptr;         // the current graphics state
@@ -70,6 +71,12 @@ public:
     Rgb color(int number) const;
     int colornumber(const std::string& name);
     Page* page(uint32_t id);
+    // Ends the page and puts its files in place (tells plotwritten of them), with a NOTE for
+    // every file at their names that the page replaced and that was not the command's. A page
+    // that gave up its SVG removes a file at the SVG's name only when it is the command's (it
+    // would stand in for the page) and a plain file of a graphics/ folder that is no link;
+    // another stays, with a NOTE. False when the files could not be written.
+    bool endpage(Page& p);
     // A page is written: its files are in place (tells plotwritten of them).
     void putinplace(Page& p, bool ok);
     std::string uniquename(const std::string& wanted);

@@ -241,9 +241,8 @@ int cseg(int, void** segment, int) {
         p->tee.popclip();
         --d.clipdepth;
     }
-    bool ok = p->tee.end();
+    bool ok = d.endpage(*p);
     p->open = false;
-    d.putinplace(*p, ok);
     if (d.current == p) d.current = nullptr;
     if (!ok) sup::logline('E', "The graphics page " + p->name + " could not be written: " + p->tee.error() + ".");
     return ok ? 0 : 1;

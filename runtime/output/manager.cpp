@@ -6,6 +6,7 @@
 #include <thread>
 #include "host/grammar.h"
 #include "host/stmtrec.h"
+#include "runtime/output/makefile.h"
 #include "runtime/output/methods.h"
 #include "runtime/output/program.h"
 #include "runtime/supervisor/supervisor.h"
@@ -218,6 +219,11 @@ int32_t mgr_make(obobject*, void*, void*, int n, wobitem* items) {
             return OB_REFUSED;
         }
         if (!folder.empty()) r->path = folder + "/" + lower(r->mem) + ".csv";
+    }
+    // The data the run has read are never written over; the rest of the step goes on.
+    if (const std::string refused = P->sess ? overinput(*P->sess, *r) : std::string(); !refused.empty()) {
+        rt::sup::logline(P->sess, 'E', refused);
+        r->failed = true;
     }
     P->makes.push_back(std::move(r));
     return 0;

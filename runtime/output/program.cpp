@@ -7,6 +7,7 @@
 #include <thread>
 #include "host/hostdefs.h"
 #include "runtime/datasets/library.h"
+#include "runtime/output/makefile.h"
 #include "runtime/supervisor/supervisor.h"
 #include "runtime/util/strings.h"
 
@@ -164,6 +165,8 @@ Binding* Program::bind(DataObject* obj, const Template* tpl, bool phantom) {
 void Program::addmakes(Binding& b, std::string& err) {
     for (auto& r : makes) {
         if (r->failed || r->path.empty() || !iequal(r->table, b.obj->name)) continue;
+        if (!r->started)
+            if (const std::string note = cleardeadtemps(r->path); !note.empty()) rt::sup::logline(sess, 'N', note);
         auto w = std::make_unique<MakeWriter>();
         if (!w->start(*r, *b.obj, b.by, err)) {
             r->failed = true;
@@ -526,6 +529,8 @@ void Program::endstep() {
         std::string err;
         if (!r->sink.commit(err))
             rt::sup::logline(sess, 'E', "MAKE: the data set " + r->lib + "." + r->mem + " could not be written: " + err);
+        else if (sess)
+            madeby(*sess, r->path);
     }
     makes.clear();
     makecalls = 0;

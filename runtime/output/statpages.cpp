@@ -52,8 +52,7 @@ void Program::statgraph(const GraphRequest& g) {
     if (!render) why = "no renderer of statistical graphs is registered";
     const bool drawn = render && render(G, p->tee, why, warnings);
     for (const std::string& w : warnings) sup::logline(sess, 'W', w);
-    const bool ok = p->tee.end();
-    d.putinplace(*p, ok);
+    const bool ok = d.endpage(*p);
     if (!drawn) sup::logline(sess, 'W', "The graph " + g.name + " is not drawn: " + why + ".");
     if (!ok) sup::logline(sess, 'E', "The graphics page " + p->name + " could not be written: " + p->tee.error() + ".");
 

@@ -130,6 +130,7 @@ int run(const std::string& text, Session& s, const Config& cfg) {
     // The outputs are begun first, so that even a program that cannot be split replaces the
     // listing and the report of an earlier run.
     out::beginprogram(&s);
+    for (const std::string& n : s.startnotes) sup::logline(&s, 'N', n);
     auto lines = splitlines(text);
     int echoed = 0;
     bool failed = false;

@@ -1,6 +1,8 @@
 // Telling whether two paths name one file.
 #include "runtime/util/paths.h"
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
 namespace rt::util {
@@ -15,6 +17,13 @@ std::string filekey(const std::string& path) {
         folder = ec ? folder.lexically_normal() : real;
     }
     return (folder / p.filename()).string();
+}
+
+bool fileid(const std::string& path, FileId& id) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return false;
+    id = {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+    return true;
 }
 
 }  // namespace rt::util

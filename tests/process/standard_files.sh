@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The command as the operating system starts it: closed standard descriptors, a log that
-# cannot be put in place, temporary files of killed runs, the plots of earlier runs, and
-# program files that are not regular files. Usage: standard_files.sh VITALYX WORKDIR
+# cannot be put in place, temporary files of killed runs, the plots of earlier runs, program
+# files that are not regular files, MAKE over the data a run reads, files of the user's beside
+# the command's, a graphics/ that is a link, and a file at the name of a page's SVG.
+# Usage: standard_files.sh VITALYX WORKDIR
 set -u
 exe=$1 work=$2
 rm -rf "$work"; mkdir -p "$work"; cd "$work" || exit 1
@@ -64,5 +66,86 @@ truncate -s 17M big.vx
 timeout 20 "$exe" --out o5 big.vx >/dev/null 2>err5.txt; st=$?
 [ "$st" -eq 2 ] && grep -q 'a program may have at most 16777216 bytes' err5.txt || bad "large program: status $st"
 [ -e o5/log.txt ] && bad "usage errors wrote a log"
+
+# 7. MAKE over the data the run has read: refused with an ERROR (the data byte for byte as
+# they were, the rest of the step written, status 1), whatever the spelling of the folder
+printf "proc vitalyx data=fans;\n distribution weibull;\n analyze hours*status(0);\n make 'ParmEst' out=fans;\n make 'NObs' out=counts;\nrun;\n" > over.vx
+printf "proc vitalyx data=L.fans;\n distribution weibull;\n analyze hours*status(0);\n make 'ParmEst' out=M.fans;\nrun;\n" > overlib.vx
+printf 'hours,status\n2225,1\n2601,1\n794,1\n2446,0\n1500,1\n3000,0\n' > fans.keep
+mkdir -p m1 m2 m3d; cp fans.keep m1/fans.csv; cp fans.keep m2/fans.csv; cp fans.keep m3d/fans.csv; cp over.vx m1/
+ln -s m3d m3link
+(cd m1 && "$exe" --out . over.vx >/dev/null 2>err.txt); st1=$?
+"$exe" --data m2 --out m2 over.vx >/dev/null 2>m2err.txt; st2=$?
+"$exe" --lib L=m3d --lib M=m3link --out m3 overlib.vx >/dev/null 2>m3err.txt; st3=$?
+for k in 1 2 3; do
+  st=st$k; e=m$k/err.txt; [ $k -eq 1 ] || e=m${k}err.txt
+  [ "${!st}" -eq 1 ] || bad "MAKE over input $k: status ${!st}"
+  grep -q 'ERROR: MAKE: OUT=.*FANS is the file .*fans.csv, which this run has read as the data set .*FANS; it is not written over' "$e" ||
+    bad "MAKE over input $k: no ERROR naming the file"
+done
+cmp -s m1/fans.csv fans.keep && cmp -s m2/fans.csv fans.keep && cmp -s m3d/fans.csv fans.keep ||
+  bad "MAKE over input: the data were written over"
+[ -s m1/counts.csv ] && [ -s m2/counts.csv ] || bad "MAKE over input: the step's other data set is missing"
+grep -q -- '--out' m1/err.txt && grep -q -- '--lib M=DIR' m3err.txt || bad "MAKE over input: the ERROR says no way on"
+
+# 8. the command's own data sets are replaced: the same program twice, and a two-step pipeline
+# whose second step reads and replaces what the first made, twice
+mkdir -p p1; cp fans.keep p1/fans.csv
+printf "proc vitalyx data=fans;\n distribution weibull;\n analyze hours*status(0);\n make 'ParmEst' out=pe;\nrun;\n" > once.vx
+printf "proc vitalyx data=pe;\n distribution normal;\n analyze estimate;\n make 'ParmEst' out=pe;\nrun;\n" > second.vx
+cat once.vx second.vx > pipe.vx
+for k in 1 2; do
+  "$exe" --data p1 --out p1 once.vx >/dev/null 2>&1 || bad "own data set, run $k: status $?"
+done
+for k in 1 2; do
+  "$exe" --data p1 --out p1 pipe.vx >/dev/null 2>p1err.txt || bad "pipeline, run $k: status $?"
+  grep -q ERROR p1err.txt && bad "pipeline, run $k: $(grep ERROR p1err.txt)"
+done
+[ "$(head -1 p1/pe.csv)" = "Parameter,Estimate,Stderr,Lower,Upper" ] || bad "pipeline: pe.csv is not the second step's"
+
+# 9. temporary files of runs that are gone, by the command's names and pid_max only: the user's
+# files stay, those of a dead child (output folder, graphics/, a library) go with one NOTE
+mkdir -p t1/graphics lib
+dead=$(bash -c 'echo $$')
+touch t1/results.tmp-20261208 t1/notes.csv.tmp-99999999 t1/graphics/draft.tmp-4000000 t1/graphics/log.txt.part \
+      "t1/listing.txt.tmp-$dead" "t1/pe.csv.tmp-$dead" "t1/graphics/vitalyx.png.tmp-$dead" "lib/pe.csv.tmp-$dead" \
+      "lib/other.csv.tmp-$dead" "t1/listing.txt.tmp-0$dead"
+printf "proc vitalyx data=fans;\n distribution weibull;\n probplot hours*status(0);\n make 'ParmEst' out=L.pe;\nrun;\n" > tolib.vx
+cp fans.keep t1/fans.csv
+"$exe" --data t1 --out t1 --lib L=lib tolib.vx >/dev/null 2>t1err.txt || bad "temporary files: status $?"
+for f in t1/results.tmp-20261208 t1/notes.csv.tmp-99999999 t1/graphics/draft.tmp-4000000 t1/graphics/log.txt.part \
+         "lib/other.csv.tmp-$dead" "t1/listing.txt.tmp-0$dead"; do
+  [ -e "$f" ] || bad "temporary files: the user's $f was removed"
+done
+for f in "t1/listing.txt.tmp-$dead" "t1/pe.csv.tmp-$dead" "t1/graphics/vitalyx.png.tmp-$dead" "lib/pe.csv.tmp-$dead"; do
+  [ -e "$f" ] && bad "temporary files: $f was left"
+done
+grep -q "NOTE: Removed from the output folder t1 the temporary files listing.txt.tmp-$dead, pe.csv.tmp-$dead, graphics/vitalyx.png.tmp-$dead," t1err.txt ||
+  bad "temporary files: no NOTE names the files of the output folder"
+grep -q "NOTE: MAKE: removed from lib the temporary file pe.csv.tmp-$dead," t1err.txt || bad "temporary files: no NOTE names the library's"
+
+# 10. graphics/ a link: written through, nothing in it removed (a plot of an earlier run the
+# manifest lists, a temporary file of a dead run, an older version's log.txt.part), one NOTE
+"$exe" --data . --out g1 two.vx >/dev/null 2>&1
+mv g1/graphics g1target; ln -s ../g1target g1/graphics
+touch "g1target/vitalyx.png.tmp-$dead" g1target/log.txt.part; echo mine > g1target/probplot.png
+"$exe" --data . --out g1 one.vx >/dev/null 2>g1err.txt || bad "graphics link: status $?"
+for f in vitalyx1.png vitalyx1.svg "vitalyx.png.tmp-$dead" log.txt.part probplot.png; do
+  [ -e "g1target/$f" ] || bad "graphics link: $f was removed through the link"
+done
+[ "$(grep -c 'NOTE: graphics/ in the output folder g1 is a link' g1err.txt)" -eq 1 ] || bad "graphics link: not one NOTE"
+[ g1target/vitalyx.png -nt g1target/vitalyx1.png ] || bad "graphics link: the plot was not written through"
+
+# 11. a page of more than 50,000 markers makes no SVG: the user's file at its name stays, and
+# the user's file at its PNG's name is replaced, each with a NOTE
+awk 'BEGIN { print "hours"; for (k = 1; k <= 60000; k++) printf "%d.%d\n", 100 + k % 5000, k % 97 }' > dense.csv
+printf 'proc vitalyx data=dense;\n probplot hours / noinset;\nrun;\n' > dense.vx
+mkdir -p d1/graphics; echo '<svg>mine</svg>' > d1/graphics/vitalyx.svg; echo mine > d1/graphics/vitalyx.png
+"$exe" --data . --out d1 dense.vx >/dev/null 2>d1err.txt || bad "dense page: status $?"
+[ "$(cat d1/graphics/vitalyx.svg)" = '<svg>mine</svg>' ] || bad "dense page: the user's SVG was removed"
+grep -q 'NOTE: graphics/vitalyx.svg is not the SVG of the page VITALYX and stays' d1err.txt || bad "dense page: no NOTE of the SVG"
+grep -q 'NOTE: The page VITALYX replaced graphics/vitalyx.png, which this command had not written' d1err.txt ||
+  bad "dense page: no NOTE of the replaced PNG"
+grep -q 'vitalyx.svg' d1/.vitalyx-plots && bad "dense page: the user's SVG is listed as a plot"
 
 exit $fail

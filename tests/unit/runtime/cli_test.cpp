@@ -2,12 +2,16 @@
 // and its value before anything is written.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
 #include "cli/plotfiles.h"
 #include "cli/progfile.h"
+#include "cli/stale.h"
 #include "tests/support/files.h"
 
 using testsupport::tempdir;
@@ -102,5 +106,56 @@ TEST(PlotFiles, EarlierRunsPlotsGoAndNothingElse) {
     fs::create_directory_symlink(dir + "/real", g);
     EXPECT_TRUE(cli::PlotFiles(out).clearearlier().empty());
     EXPECT_TRUE(fs::exists(dir + "/real/vitalyx.png"));
+    fs::remove_all(dir);
+}
+
+// Temporary files of killed runs: only the names the command writes under (its outputs in the
+// output folder, plots in graphics/), with the number of a process that is gone and no larger
+// than pid_max, and only regular files; nothing at all behind a graphics/ link.
+TEST(StaleFiles, OnlyTheCommandsTemporaryNamesOfGoneProcessesGo) {
+    namespace fs = std::filesystem;
+    const std::string dir = tempdir(), out = dir + "/out", g = out + "/graphics";
+    fs::create_directories(g);
+    const pid_t child = fork();
+    if (child == 0) _exit(0);
+    ASSERT_GT(child, 0);
+    waitpid(child, nullptr, 0);
+    const std::string gone = std::to_string(child), live = std::to_string(getpid());
+    long pidmax = 0;
+    std::ifstream("/proc/sys/kernel/pid_max") >> pidmax;
+    ASSERT_GT(pidmax, 0);
+    auto put = [](const std::string& path) { std::ofstream(path) << "x"; };
+    const std::vector<std::string> removed = {"log.txt.tmp-" + gone,     ".vitalyx-plots.tmp-" + gone, "a_1.csv.tmp-" + gone,
+                                              "report.html.tmp-" + gone, "log.txt.part",              "graphics/p_2.png.tmp-" + gone,
+                                              "graphics/q.svg.tmp-" + gone};
+    const std::vector<std::string> kept = {
+        "listing.txt.tmp-" + live, "listing.txt.tmp-0" + gone, "pe.csv.tmp-" + std::to_string(pidmax + 1), "A.csv.tmp-" + gone,
+        "1a.csv.tmp-" + gone,      "notes.tmp-" + gone,        "x.txt.tmp-" + gone,   "listing.txt.tmp-" + gone + "x",
+        "graphics/log.txt.part",   "graphics/P.png.tmp-" + gone, "graphics/x.csv.tmp-" + gone};
+    for (const auto& f : removed) put(out + "/" + f);
+    for (const auto& f : kept) put(out + "/" + f);
+    put(dir + "/outside");
+    fs::create_symlink(dir + "/outside", out + "/b.csv.tmp-" + gone);
+    fs::create_directory(out + "/c.csv.tmp-" + gone);
+
+    cli::StaleFiles s = cli::removestale(out);
+    std::vector<std::string> want = {".vitalyx-plots.tmp-" + gone, "a_1.csv.tmp-" + gone, "log.txt.tmp-" + gone,
+                                     "report.html.tmp-" + gone, "log.txt.part", "graphics/p_2.png.tmp-" + gone,
+                                     "graphics/q.svg.tmp-" + gone};
+    EXPECT_EQ(s.removed, want);
+    EXPECT_FALSE(s.graphicslink);
+    for (const auto& f : kept) EXPECT_TRUE(fs::exists(out + "/" + f)) << f;
+    EXPECT_TRUE(fs::is_symlink(out + "/b.csv.tmp-" + gone) && fs::exists(dir + "/outside") && fs::is_directory(out + "/c.csv.tmp-" + gone));
+
+    fs::rename(g, dir + "/real");
+    fs::create_directory_symlink(dir + "/real", g);
+    put(dir + "/real/p_2.png.tmp-" + gone);
+    s = cli::removestale(out);
+    EXPECT_TRUE(s.removed.empty());
+    EXPECT_TRUE(s.graphicslink);
+    EXPECT_TRUE(fs::exists(dir + "/real/p_2.png.tmp-" + gone) && fs::exists(dir + "/real/log.txt.part"));
+    EXPECT_EQ(cli::stalenotes(s, "out"), (std::vector<std::string>{
+                                              "graphics/ in the output folder out is a link to a folder elsewhere: the plots are "
+                                              "written there, but nothing in it is removed."}));
     fs::remove_all(dir);
 }

@@ -1,0 +1,50 @@
+// The file of a MAKE data set in its folder (makefile.h).
+#include "runtime/output/makefile.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "runtime/util/ownfiles.h"
+#include "runtime/util/paths.h"
+#include "runtime/util/strings.h"
+
+namespace rt::out {
+namespace {
+
+std::string folderof(const std::string& path) {
+    const size_t p = path.find_last_of('/');
+    return p == std::string::npos ? "." : p == 0 ? "/" : path.substr(0, p);
+}
+
+}  // namespace
+
+std::string overinput(const Session& s, const MakeRequest& r) {
+    util::FileId id;
+    if (r.path.empty() || !util::fileid(r.path, id) || s.madefiles.count(id)) return {};
+    const auto read = s.readfiles.find(id);
+    if (read == s.readfiles.end()) return {};
+    const std::string elsewhere = r.lib == "WORK" ? "give the run another output folder (--out)"
+                                                  : "assign library " + r.lib + " to another folder (--lib " + r.lib + "=DIR)";
+    return "MAKE: OUT=" + r.lib + "." + r.mem + " is the file " + r.path + ", which this run has read as the data set " +
+           read->second + "; it is not written over, and table " + util::shown(r.table) +
+           " is not saved. Give the MAKE statement another OUT= data set, or " + elsewhere + ".";
+}
+
+std::string cleardeadtemps(const std::string& path) {
+    const std::string folder = folderof(path), file = path.substr(path.find_last_of('/') + 1);
+    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0) return {};
+    const std::vector<std::string> gone = util::removedeadtemps(dir, [&file](std::string_view base) { return base == file; });
+    ::close(dir);
+    if (gone.empty()) return {};
+    std::string names;
+    for (const std::string& n : gone) names += (names.empty() ? "" : ", ") + util::shown(n);
+    return "MAKE: removed from " + folder + " the temporary " + (gone.size() == 1 ? "file " : "files ") + names +
+           ", left by " + (gone.size() == 1 ? "a run" : "runs") + " that stopped while writing " + file + ".";
+}
+
+void madeby(Session& s, const std::string& path) {
+    if (util::FileId id; util::fileid(path, id)) s.madefiles.insert(id);
+}
+
+}  // namespace rt::out
