@@ -228,17 +228,26 @@ std::string lots() {
 }
 
 // Overlaid, the three fitted lots show their symbols on samples of their lines, and lot D,
-// which has no line, its symbol alone, on both roads.
+// which has no line, its symbol alone, on both roads; each fitted lot has the percent read off
+// at LREF=50 (the device road drew none after a last lot without a fit).
 TEST(Readable, LegendShowsNoLineForALevelWithoutAFit) {
     for (const bool statistical : {false, true}) {
         dp::Options o;
         o.statistical = statistical;
-        dp::Run r = dp::run("proc vitalyx data=d;\n distribution weibull;\n probplot cycles*status(0) = lot / overlay;\nrun;\n",
+        dp::Run r = dp::run("proc vitalyx data=d;\n distribution weibull;\n probplot cycles*status(0) = lot / overlay"
+                            " lref=50 intersect lreflabels='50 Mrev';\nrun;\n",
                             {{"d", lots()}}, o);
         ASSERT_EQ(r.status, 0) << r.log.all();
         ASSERT_EQ(r.pages.size(), 1u);
         for (const char* entry : {"A", "B", "C", "D"})
             EXPECT_EQ(linesample(r.pages[0], entry), std::string(entry) != "D") << entry << (statistical ? " (statistical)" : " (device)");
+        int values = 0;   // percents written to two decimals
+        for (const std::string& t : r.pages[0].texts()) {
+            bool ok = false;
+            const double v = dp::number(t, &ok);
+            values += ok && v > 0 && v < 100 && t.size() > 3 && t[t.size() - 3] == '.';
+        }
+        EXPECT_EQ(values, 3) << (statistical ? "statistical" : "device");
     }
 }
 
