@@ -102,7 +102,7 @@ struct symrec {
     float sizefac;             // symbol width / height
     uint32_t symaux;
     uint16_t symattr;
-    int16_t ltype;             // line style 1 to 46
+    int16_t ltype;             // line style 1 to 46; in a legend's records -1: the entry has no line
     int32_t colornum;          // colour number of `color`
     char color[8];             // line colour name (blank: the default)
     char symcolor[8];          // symbol colour name

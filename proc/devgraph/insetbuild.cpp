@@ -93,6 +93,9 @@ struct Builder {
     }
 };
 
+// The value of a parameter, or the confidence, of a fit that has no estimate.
+void noestimate(insetent* e) { e->vallen = wzstrip(e->value, xpmstr(e->value, 24, 510, T510_INSET_NO_ESTIMATE)); }
+
 // 1. The inset record of group g, blank, as the state's current inset; null after a message.
 insetrec* newinset(vyxstate* s, grpnode* g) {
     auto* r = poolget<insetrec>(s->pools.workpool, 1, poolflag::zeroed);
@@ -155,10 +158,13 @@ double* defaultitems(vyxstate* s, const grpnode* g, uint32_t method) {
     const bool more = s->inwork.rspkind != 0 && s->inwork.rspkind != 1;
     dflt[7] = more ? it::LEFT : kSkip;
     dflt[8] = more ? it::INTERVAL : kSkip;
-    dflt[11] = rsqok ? it::RSQUARE : (s->work.noconf || s->work.nofitline) && !weibayes0 ? kSkip : it::CONFIDENCE;
+    // A fit without an estimate shows its method but, as without a line, neither parameters
+    // nor a confidence: its values are where the iteration stopped.
+    const bool noparms = s->work.nofitline || g->noest;
+    dflt[11] = rsqok ? it::RSQUARE : (s->work.noconf || noparms) && !weibayes0 ? kSkip : it::CONFIDENCE;
     dflt[12] = s->work.nofitline ? kSkip : it::FIT;
     dflt[13] = kEnd;
-    if (s->work.nofitline)
+    if (noparms)
         for (int k = 0; k < 5; ++k) dflt[k] = kSkip;
     if (s->popt.pflags.fmcombine) {
         for (int k = 0; k < 9; ++k) dflt[k] = kSkip;
@@ -247,6 +253,11 @@ int groupitems(Builder& b, int t, int limit, bool checks, uint32_t method, bool*
         insetent* e = b.append();
         if (!e) return RC_NOMEM;
         b.label(e, kSubMsg[sub]);
+        // The threshold is given, never estimated.
+        if (g->noest && sub != 4) {
+            noestimate(e);
+            continue;
+        }
         const double v = sub == 0 ? g->loc : sub == 1 ? g->scale : sub == 2 ? g->wbscale : sub == 3 ? g->wbshape
                          : sub == 4 ? s->opts.fixedparms[FP_THRESHOLD] : g->mean;
         xpfs(v, 8, 82, e->value);
@@ -283,6 +294,9 @@ int plainitem(Builder& b, int t, uint32_t method) {
     } else if (integeritem(t)) {
         // A count from data too large for a whole number (a FREQ sum of 1e300): as a number.
         xpfs(b.values[t], 8, 82, e->value);
+    } else if (t == it::CONFIDENCE && b.g->noest) {
+        noestimate(e);
+        return 0;
     } else if (t == it::CONFIDENCE) {
         xpfs(b.values[t], -6, 99, e->value);
         int last = wzstrip(e->value, 6);

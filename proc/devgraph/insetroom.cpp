@@ -1,6 +1,6 @@
 // Room for an inset without a position: of the free corners, in the order NW, NE, SW, SE, the
 // first whose box neither the group's fitted line, its confidence curves, its plotted points
-// (when they are held in memory) nor a label of a reference line meets; on an MCF plot the
+// with their limit bars (when they are held in memory) nor a label of a reference line meets; on an MCF plot the
 // labels and what the MCF drawing says of its curves. A plot whose every free corner is
 // taken so keeps the first one, its labels where they stand.
 #include <algorithm>
@@ -11,6 +11,7 @@
 #include "proc/devgraph/devgraph.h"
 #include "proc/devgraph/insetroom.h"
 #include "proc/devgraph/pagebox.h"
+#include "proc/devgraph/ppdraw.h"
 #include "proc/vyxstate.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/lifedist/lifedist.h"
@@ -81,6 +82,10 @@ bool crossed(const vyxstate* s, const grpnode* g, const Box& b, const std::vecto
         const double log10e = std::log10(std::exp(1.0));
         const double hy = 0.5 * (g->sym[1] ? g->sym[1]->symsize : f->symh), hx = hy * f->chdiv;
         const Box wide{b.x0 - hx, b.y0 - hy, b.x1 + hx, b.y1 + hy};
+        // Their limit bars too (NPINTERVALS=): a short line across the life axis at each limit.
+        bool sim = false;
+        const bool bars = pointlimits(s, &sim);
+        const double half = 0.5 * (rot ? f->htickl : f->vtickl);
         for (int32_t i = 0; i < g->ncurve; ++i) {
             const double* r = g->crvbuf + static_cast<size_t>(i) * CR_WORDS;
             const double p = r[CR_PPOS], t = s->opts.logscale[LSC_LN] ? r[CR_TIME] * log10e : r[CR_TIME];
@@ -88,6 +93,12 @@ bool crossed(const vyxstate* s, const grpnode* g, const Box& b, const std::vecto
             double x, y;
             put(f, rot, t, s->opts.quant_fn(p), &x, &y);
             if (wide.holds(x, y)) return true;
+            if (!bars || std::isnan(r[sim ? CR_SIMLOWER : CR_LOWER]) || std::isnan(r[sim ? CR_SIMUPPER : CR_UPPER])) continue;
+            for (double q : {r[sim ? CR_SIMLOWER : CR_LOWER], r[sim ? CR_SIMUPPER : CR_UPPER]}) {
+                if (!(q > 0 && q < 1)) continue;
+                put(f, rot, t, s->opts.quant_fn(q), &x, &y);
+                if (rot ? b.meets(x, y - half, x, y + half) : b.meets(x - half, y, x + half, y)) return true;
+            }
         }
     }
     return false;

@@ -89,6 +89,36 @@ void clsname(const groupstate& groups, int k, const char** text, int* len) {
     }
 }
 
+// The groups of the legend's entries, in their order: the first-level groups, or the cells of
+// the grid that hold data.
+template <class F>
+void eachentry(const groupstate& gs, F&& f) {
+    if (gs.nclass == 2) {
+        for (uint32_t k = 0; gs.grpgrid && k < gs.nlev[NLEV_FIRST] * gs.nlev[NLEV_SECOND]; ++k)
+            if (gs.grpgrid[k]) f(gs.grpgrid[k]);
+    } else if (gs.nclass == 1) {
+        for (const grpnode* g = gs.grplist.head; g; g = g->next) f(g);
+    }
+}
+
+// The legend's own copy of the records of its entries, where a group without a fitted line
+// (its fit failed, or none was asked for) gets the line type -1: its entry shows no sample of
+// a line. The records that the drawing uses stay as they are.
+symrec* entrystyles(vyxstate* s, symrec* from, uint32_t n) {
+    bool some = false;
+    eachentry(s->groups, [&](const grpnode* g) { some = some || g->nofit || g->nocurve; });
+    if (!some || !from || n == 0) return from;
+    auto* to = poolget<symrec>(s->pools.stmtpool, n, poolflag::zeroed);
+    if (!to) return from;
+    std::memcpy(to, from, sizeof(symrec) * n);
+    uint32_t k = 0;
+    eachentry(s->groups, [&](const grpnode* g) {
+        if (k < n && (g->nofit || g->nocurve)) to[k].ltype = -1;
+        ++k;
+    });
+    return to;
+}
+
 int grouplegend(vyxstate* s) {
     legrec* l = newlegend(s, s->inwork.curstmt, slot::plot::PPLEGEND);
     if (!l) return 1;
@@ -114,7 +144,7 @@ int grouplegend(vyxstate* s) {
         }
     }
     l->kind = s->popt.pflags.noppos ? 'L' : 'S';
-    l->syms = l->kind == 'S' && s->plot.symcomp ? s->plot.symcomp : s->plot.symarr;
+    l->syms = entrystyles(s, l->kind == 'S' && s->plot.symcomp ? s->plot.symcomp : s->plot.symarr, l->count);
     if (!title(s, l, kEntry)) return 1;
     const char* t1 = nullptr;
     int n1 = 0;

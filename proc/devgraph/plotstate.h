@@ -25,7 +25,7 @@ enum : int {
 //   frame writers: allocframe, mcfframe
 //   gdest writers: startgraphics
 //   gstarted writers: countstatements, startgraphics
-//   inset writers: build
+//   inset writers: groupinset, inset_phantom
 //   lifecounts writers: bins, vyxcfdw
 //   lifeticks writers: bins
 //   tickinfo writers: bins

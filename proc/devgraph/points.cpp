@@ -37,8 +37,7 @@ Setup setup(const vyxstate* s) {
     u.phi = L ? L[f->plast] / 100.0 + 1000.0 * GZ_UNIT : 1.0;
     u.plo = L ? L[f->pfirst] / 100.0 - 1000.0 * GZ_UNIT : 0.0;
     const uint32_t np = s->popt.plotcodes[PC_NPINTERVALS];
-    u.limits = np == 1 || np == 2 || s->popt.pflags.pconfplt;
-    u.simfail = np == 1;
+    u.limits = pointlimits(s, &u.simfail);
     u.siminterval = !(np == 2 || s->popt.pflags.pconfplt);
     u.rotate = s->popt.pflags.rotate != 0;
     u.ln = s->opts.logscale[LSC_LN] != 0;
@@ -189,6 +188,12 @@ double* buffer(vyxstate* s, int64_t n) {
 }
 
 }  // namespace
+
+bool pointlimits(const vyxstate* s, bool* sim) {
+    const uint32_t np = s->popt.plotcodes[PC_NPINTERVALS];
+    *sim = np == 1;
+    return np == 1 || np == 2 || s->popt.pflags.pconfplt;
+}
 
 int vyxppnt(vyxstate* s, grpnode* g) {
     const Setup u = setup(s);

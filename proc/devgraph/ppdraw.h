@@ -12,6 +12,9 @@ class LabelRoom;
 // 0 drawn; 1 out of memory (after xmemmsg); 1020 when the group's curve or row file ends
 // early (after 510/22).
 int vyxppnt(vyxstate* s, grpnode* g);
+// Whether the plotted points of failures carry their nonparametric limits as bars
+// (NPINTERVALS=, PCONFPLT), and whether those are the simultaneous ones (*sim).
+bool pointlimits(const vyxstate* s, bool* sim);
 // 0 drawn; 1 out of memory (after xmemmsg) or the host could not draw a line.
 int vyxddrw(vyxstate* s, grpnode* g);
 // Grid, axes and reference lines of one panel; g is null for a grid cell without data.

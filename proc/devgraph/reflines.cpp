@@ -29,10 +29,13 @@ Area area(const plotlay* f) {
     return {f->fx - f->gapl, f->fx + f->fw + f->gapr, f->fy - f->gapb, f->fy + f->fh + f->gapb, f->fy, f->fy + f->fh, f->fx + f->fw};
 }
 
+PageBox textbox(ggtext& t, const char* text, int len, double x, double y);
+
 // Where the reference-line routines send their work: onto the page, or, given `boxes`, only
 // into the boxes their labels would take (nothing drawn, nothing logged).
 struct RefPen {
     std::vector<PageBox>* boxes = nullptr;
+    bool plain = false;         // the lines' own labels only, without their intersections
     bool drawing() const { return boxes == nullptr; }
     void line(double x1, double y1, double x2, double y2, int ltype, int color) const {
         if (drawing()) ggdraw(0, x1, y1, x2, y2, ltype, color);
@@ -42,9 +45,7 @@ struct RefPen {
             drawtext(t, text, len, x, y);
             return;
         }
-        const double w = textwidth(t, text, len);
-        const double x0 = t.align == 2 ? x - w : t.align == 3 ? x - 0.5 * w : x;
-        boxes->push_back({x0, y - t.descent, x0 + w, y + t.ascent});
+        boxes->push_back(textbox(t, text, len, x, y));
     }
     void warn(int msg) const {
         if (drawing()) xpmlog(510, msg);
@@ -121,6 +122,38 @@ double steppedheight(int pos, const Area& a, double h, int* k) {
     return y;
 }
 
+// The box a text takes at (x, y) by its alignment (1 starts at x, 2 ends at x).
+PageBox textbox(ggtext& t, const char* text, int len, double x, double y) {
+    const double w = textwidth(t, text, len);
+    const double x0 = t.align == 2 ? x - w : t.align == 3 ? x - 0.5 * w : x;
+    return {x0, y - t.descent, x0 + w, y + t.ascent};
+}
+
+// A place of a value read off at an intersection: (x, y) and the alignment.
+struct Place {
+    double x, y;
+    int align;
+};
+
+// The value at the first of the places whose box meets no label of a reference line and no
+// value placed before (avoid, which then holds its box too), or at the first place when every
+// one does (or there is nothing to avoid).
+void placeapart(const RefPen& pen, ggtext& t, const char* text, int len, const std::vector<Place>& places, std::vector<PageBox>* avoid) {
+    const Place* at = &places.front();
+    if (avoid && !avoid->empty())
+        for (const Place& p : places) {
+            t.align = p.align;
+            const PageBox b = textbox(t, text, len, p.x, p.y);
+            if (std::none_of(avoid->begin(), avoid->end(), [&](const PageBox& l) { return b.overlaps(l); })) {
+                at = &p;
+                break;
+            }
+        }
+    t.align = at->align;
+    if (avoid) avoid->push_back(textbox(t, text, len, at->x, at->y));
+    pen.text(t, text, len, at->x, at->y);
+}
+
 // Right of the line when it ends left of `limit`, else left of it.
 void labelbeside(const RefPen& pen, ggtext& t, const char* text, int len, double x, double y, double d, double limit) {
     double w = textwidth(t, text, len);
@@ -192,12 +225,14 @@ int readoff(double v, char out[10]) {
     return shwylab(out, v, &nd, &w, 0);
 }
 
-// The groups whose fitted lines an intersection is drawn for (an MCF plot has none).
+// The groups whose fitted lines an intersection is drawn for (an MCF plot has none). Overlaid,
+// each group's own fit decides: the working method is the last group's, and a last group
+// without a fit took every group's intersections with it.
 template <class F>
 void fittedgroups(vyxstate* s, const grpnode* group, F&& each) {
-    if (s->work.fitmethod == FIT_NONE || s->popt.pflags.ismcf) return;
+    if (s->popt.pflags.ismcf) return;
     if (!s->popt.pflags.overlay) {
-        if (group && !group->nofit) each(group);
+        if (group && !group->nofit && s->work.fitmethod != FIT_NONE) each(group);
         return;
     }
     if (s->groups.nclass == 2 && s->groups.grpgrid) {
@@ -213,7 +248,7 @@ void fittedgroups(vyxstate* s, const grpnode* group, F&& each) {
 
 // The line through the point where reference value v (time-axis units) meets group g's
 // fitted line, labelled (labelled 1) with the value read off there.
-void hcross(vyxstate* s, const grpnode* g, double v, int labelled, int ltype, const RefPen& pen) {
+void hcross(vyxstate* s, const grpnode* g, double v, int labelled, int ltype, const RefPen& pen, std::vector<PageBox>* avoid) {
     plotlay* f = s->plot.frame;
     const Area a = area(f);
     const bool swapped = s->popt.pflags.rotate != 0;
@@ -254,11 +289,17 @@ void hcross(vyxstate* s, const grpnode* g, double v, int labelled, int ltype, co
     char b[10];
     int len = readoff(value, b);
     ggtext t = labeltext(s, GC_HREF);
-    int pos = s->popt.refopts[REFPOS_VREF] == 2 ? 2 : 1;
-    hlinelabel(pen, s->plot, t, b, len, y, pos, a);
+    // At its end of the line (VREFLABPOS), beside it as a line's label; where that meets the
+    // label of a reference line, on the line's other side, then at its other end.
+    const double h = f->txth, d = 0.5 * h * f->chdiv;
+    const double ly = besideline(a, y, h), other = ly < y ? y + 0.5 * h : y - h;
+    const bool right = s->popt.refopts[REFPOS_VREF] == 2;
+    const Place near{right ? a.right - d : a.left + d, ly, right ? 2 : 1}, far{right ? a.left + d : a.right - d, ly, right ? 1 : 2};
+    placeapart(pen, t, b, len, {near, {near.x, other, near.align}, far, {far.x, other, far.align}}, avoid);
 }
 
-void vcross(vyxstate* s, const grpnode* g, double v, int labelled, int ltype, double* labely, int* labelstep, const RefPen& pen) {
+void vcross(vyxstate* s, const grpnode* g, double v, int labelled, int ltype, double* labely, int* labelstep, const RefPen& pen,
+            std::vector<PageBox>* avoid) {
     plotlay* f = s->plot.frame;
     const Area a = area(f);
     const bool swapped = s->popt.pflags.rotate != 0;
@@ -288,9 +329,27 @@ void vcross(vyxstate* s, const grpnode* g, double v, int labelled, int ltype, do
     char b[10];
     int len = readoff(value, b);
     ggtext t = labeltext(s, GC_VREF);
-    *labely = steppedheight(s->popt.refopts[REFPOS_HREF], a, f->txth, labelstep);
-    labelbeside(pen, t, b, len, x, *labely, 0.5 * f->txth * f->chdiv, a.right);
+    const int pos = s->popt.refopts[REFPOS_HREF];
+    *labely = steppedheight(pos, a, f->txth, labelstep);
+    // Right of the line as a line's label (left when it would cross the right edge); where
+    // that meets the label of a reference line, on the line's other side; where both do, a
+    // line further from the frame's edge it starts at, and so on while there is room.
+    const double h = f->txth, d = 0.5 * h * f->chdiv, w = textwidth(t, b, len);
+    const bool fits = x + d + w < a.right;
+    const double dir = pos == 3 || pos == 4 || pos == 6 ? 1.0 : -1.0;   // bottom labels step up
+    std::vector<Place> places;
+    for (int k = 0; k < 3; ++k) {
+        const double y = *labely + dir * k * h;
+        if (k > 0 && (y < a.fbottom || y > a.top - h)) break;
+        places.push_back({fits ? x + d : x - d, y, fits ? 1 : 2});
+        if (fits ? x - d - w > a.left : x + d + w < a.right) places.push_back({fits ? x - d : x + d, y, fits ? 2 : 1});
+    }
+    placeapart(pen, t, b, len, places, avoid);
 }
+
+// The boxes of the labels of the reference lines of group's panel, without the values read off
+// at their intersections: the values keep clear of them.
+void plainlabels(vyxstate* s, const grpnode* group, std::vector<PageBox>* boxes);
 
 // The HREF lines of group's panel with their labels and intersections.
 void hrefs(vyxstate* s, const grpnode* group, const RefPen& pen) {
@@ -302,6 +361,8 @@ void hrefs(vyxstate* s, const grpnode* group, const RefPen& pen) {
     bool warned = false;
     int step = 0;
     ggtext t = labeltext(s, GC_HREF);
+    std::vector<PageBox> avoid;   // the lines' own labels, which the values read off keep clear of
+    bool avoided = false;
     for (int k = 0; k < s->work.refs.counts[REF_HREF]; ++k) {
         double v = s->work.refs.vals[REF_HREF][k];
         if (probaxis) {
@@ -329,8 +390,10 @@ void hrefs(vyxstate* s, const grpnode* group, const RefPen& pen) {
             double y = steppedheight(s->popt.refopts[REFPOS_HREF], a, h, &step);
             labelbeside(pen, t, label, len, x, y, d, a.fright);
         }
-        if (s->popt.pflags.refstop)
-            fittedgroups(s, group, [&](const grpnode* g) { hcross(s, g, v, len > 0 ? 1 : 0, ltype, pen); });
+        if (s->popt.pflags.refstop && !pen.plain) {
+            if (len > 0 && !avoided) plainlabels(s, group, &avoid), avoided = true;
+            fittedgroups(s, group, [&](const grpnode* g) { hcross(s, g, v, len > 0 ? 1 : 0, ltype, pen, &avoid); });
+        }
     }
 }
 
@@ -344,6 +407,8 @@ void vrefs(vyxstate* s, const grpnode* group, const RefPen& pen) {
     double labely = 0;
     int labelstep = 0;
     ggtext t = labeltext(s, GC_VREF);
+    std::vector<PageBox> avoid;
+    bool avoided = false;
     for (int k = 0; k < s->work.refs.counts[REF_VREF]; ++k) {
         double v = s->work.refs.vals[REF_VREF][k];
         if (probaxis) {
@@ -368,8 +433,10 @@ void vrefs(vyxstate* s, const grpnode* group, const RefPen& pen) {
         char label[17];
         int len = reflabel(s, REF_VREF, k, label);
         if (len > 0) hlinelabel(pen, s->plot, t, label, len, y, s->popt.refopts[REFPOS_VREF], a);
-        if (s->work.refstop2 && group)
-            fittedgroups(s, group, [&](const grpnode* g) { vcross(s, g, v, len > 0 ? 1 : 0, ltype, &labely, &labelstep, pen); });
+        if (s->work.refstop2 && group && !pen.plain) {
+            if (len > 0 && !avoided) plainlabels(s, group, &avoid), avoided = true;
+            fittedgroups(s, group, [&](const grpnode* g) { vcross(s, g, v, len > 0 ? 1 : 0, ltype, &labely, &labelstep, pen, &avoid); });
+        }
     }
 }
 
@@ -386,6 +453,14 @@ void vyxgvrl(vyxstate* s, grpnode* group) {
     vrefs(s, group, RefPen{});
     resetwidth(s);
 }
+
+namespace {
+void plainlabels(vyxstate* s, const grpnode* group, std::vector<PageBox>* boxes) {
+    const RefPen pen{boxes, true};
+    if (s->work.refs.counts[REF_VREF]) vrefs(s, group, pen);
+    if (s->work.refs.counts[REF_HREF]) hrefs(s, group, pen);
+}
+}  // namespace
 
 void reflabelboxes(vyxstate* s, const grpnode* group, std::vector<PageBox>* boxes) {
     if (!group) return;
@@ -432,8 +507,8 @@ void vyxgsrl(vyxstate* s) {
     resetwidth(s);
 }
 
-void hintersct(vyxstate* s, grpnode* g, double v, int labelled, int ltype) { hcross(s, g, v, labelled, ltype, RefPen{}); }
+void hintersct(vyxstate* s, grpnode* g, double v, int labelled, int ltype) { hcross(s, g, v, labelled, ltype, RefPen{}, nullptr); }
 
 void vintersct(vyxstate* s, grpnode* g, double v, int labelled, int ltype, double* labely, int* labelstep) {
-    vcross(s, g, v, labelled, ltype, labely, labelstep, RefPen{});
+    vcross(s, g, v, labelled, ltype, labely, labelstep, RefPen{}, nullptr);
 }

@@ -93,6 +93,7 @@ struct grpnode {
     uint32_t fitmeth;         // fit method used for this group
     int32_t fitrc;            // result of the group's fit, 0 = fitted
     uint8_t nofit;            // no fitted line for this group
+    uint8_t noest;            // the maximum-likelihood fit has no estimate (its data have no maximum)
     uint8_t drawflag;         // drawn (set by the Turnbull estimate, cleared by failing fits)
     double* ppcslot[7];       // this group's element of each per-level array (ppcarr; PPC_* places)
 

@@ -101,6 +101,7 @@ enum : int {
     T510_PAPER_RANGE_THRESHOLD_TITLE = 915,
     T510_LIFE_LABEL = 916,                      // the variable's name as the life axis label
     T510_LIFE_LABEL_THRESHOLD = 917,
+    T510_INSET_NO_ESTIMATE = 2280,              // an inset value of a fit without an estimate
 
     // 510-devplots.msg
     W510_PCTLINE_CLIPPED = 199,

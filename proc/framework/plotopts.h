@@ -19,7 +19,10 @@ struct plotopts {
         // NOPCTILE are absent)
         uint8_t inborder, noframe, legend, noptick, noltick, nostick, noslabel, mpgrid, pcttab, pconfplt,
             ppout, cenbin, ccenbin, relplot, slowgiven, supgiven, layouth, layoutv, pbonesided;
-        uint8_t more[15];
+        // the statement's own NOFITLINE (or FITTYPE=NONE) and NOCONF as read, which the group
+        // fits change group by group in the working fields
+        uint8_t stmtnoline, stmtnoconf;
+        uint8_t more[13];
     } pflags;
     int32_t refopts[3];         // label positions of HREF, VREF, SREF (REFPOS_* places)
     char gfile[8];              // graphics output name, blank by default

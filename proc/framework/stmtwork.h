@@ -17,9 +17,9 @@ struct vyxstate;
 //   the group fits: a failing fit shows no fit and no line, a fit of held parameters is one of
 //   given values (vyxptbl's group step fitgroup, vyxpfit and its FMODE COMBINE road vyxpfitfm,
 //   vyxdfit); the device plot takes each group's method and line flag (vyxpplt's takefit and
-//   overlaygrid)
-//   fitmethod writers: fitgroup, vyxpfit, vyxpfitfm, vyxdfit, takefit, overlaygrid
-//   nofitline writers: fitgroup, vyxpfit, vyxpfitfm, takefit, overlaygrid
+//   overlaygrid), the statistical plot each class level's for its inset (sginset's groupinset)
+//   fitmethod writers: fitgroup, vyxpfit, vyxpfitfm, vyxdfit, takefit, overlaygrid, groupinset
+//   nofitline writers: fitgroup, vyxpfit, vyxpfitfm, takefit, overlaygrid, groupinset
 //   no limits without a free parameter (vyxfit); around the combined failure-mode estimate
 //   (fmest, fmode, and the reference lines hcross and PPlotRefLines)
 //   noconf writers: vyxfit, fmest, fmode, hcross, PPlotRefLines
@@ -96,8 +96,8 @@ struct stmtwork {
 
 // Fields of stmtwork used outside framework (folders of proc/, from scripts/fieldtable; "written"
 // counts assignments, ++ and --, addresses taken, non-const references bound and copies into):
-//   fitmethod    written in devgraph, lifedist; read in statgraph
-//   nofitline    written in devgraph, lifedist; read in statgraph
+//   fitmethod    written in devgraph, lifedist, statgraph
+//   nofitline    written in devgraph, lifedist, statgraph
 //   noconf       written in devgraph, lifedist, mcf, statgraph
 //   nocenplot    written in devgraph, lifedist, mcf; read in statgraph
 //   showmult     written in devgraph, lifedist

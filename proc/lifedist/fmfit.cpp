@@ -112,6 +112,7 @@ int vyxpfitfm(vyxstate* s, grpnode* g) {
     s->groups.lastgrp = lastgrp;
     s->work.fitmethod = method;
     setlabel(s, -1);
+    g->noest = 0;   // the modes' fits are no fit of the group's own: the combined curve is
     // Without a usable mode there is nothing to combine: the data are shown without a fit.
     if (usable == 0) return nofit(1);
     if (fmode(s) != 0) return nofit(1);

@@ -155,6 +155,7 @@ double DMatElem(void* ctx, int row, int col) {
 
 int vyxfit(vyxstate* s, grpnode* g) {
     s->groups.curfit = g;
+    g->noest = 0;
     s->life.likcache.valid = 0;
     const int n = s->life.fit.npar.total;
     s->life.fit.npar.free = countfree(s);
@@ -195,6 +196,7 @@ int vyxfit(vyxstate* s, grpnode* g) {
     // Data without a maximum: wherever the optimiser stopped (a tiny scale it took for
     // converged, a Hessian not positive definite or nearly singular), there is no estimate.
     if (noestimate(s, g)) s->life.fit.optrc = NR_NOESTIMATE;
+    g->noest = s->life.fit.optrc == NR_NOESTIMATE;
     s->life.fit.itprflag.converged = s->life.fit.optrc == NR_CONVERGED;
 
     if (s->life.fit.itprflag.itprint) {

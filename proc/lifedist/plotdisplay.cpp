@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 #include "proc/framework/hostgraphics.h"
 #include "proc/devgraph/devgraph.h"
@@ -520,6 +521,9 @@ int readplotdisplay(vyxstate* s, const stmtrec* r) {
         refs.counts[REF_VREF] = refs.counts[v];
         refs.vals[REF_VREF] = refs.vals[v];
         refs.labels[REF_VREF] = refs.labels[v];
+        // Under ROTATE the PREF= lines are drawn as HREF lines and the LREF= lines as VREF
+        // lines: their INTERSECT flags go with them, as the drawing reads them by axis.
+        if (p.rotate) std::swap(p.refstop, s->work.refstop2);
     }
     return 0;
 }

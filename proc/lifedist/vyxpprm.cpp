@@ -212,5 +212,7 @@ int vyxpprm(vyxstate* s) {
     if (!s->optsw.logscale[LSC_LN]) s->poptw.linaxis = 1;
     const int rc = readplotdisplay(s, r);
     if (rc == 0) combinenotes(s, s->poptw.pflags.pplot);
+    s->poptw.pflags.stmtnoline = s->work.nofitline;
+    s->poptw.pflags.stmtnoconf = s->work.noconf;
     return rc;
 }

@@ -127,6 +127,17 @@ void probindices(vyxstate* s, const ranges& r) {
     }
     // A PCTLOWER kept above the upper index found from the data would leave no tick at all.
     if (f->plast < f->pfirst) f->plast = f->pfirst;
+    // Points at one tick (a single failure at 50 %) would give an axis of no length: it runs
+    // from the tick below to the tick above (40 % to 60 %), an end the statement keeps staying.
+    if (f->plast == f->pfirst && N > 1) {
+        const bool keeplo = s->popt.pflags.plowgiven || weibayes, keephi = s->popt.pflags.pupgiven || weibayes;
+        if (!keeplo && f->pfirst > 0) --f->pfirst;
+        if (!keephi && f->plast < N - 1) ++f->plast;
+        if (f->plast == f->pfirst) {
+            if (f->plast < N - 1) ++f->plast;
+            else --f->pfirst;
+        }
+    }
 }
 
 }  // namespace

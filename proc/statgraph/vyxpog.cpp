@@ -77,8 +77,11 @@ int vyxpog(vyxstate* s) {
     const msgarg dist = txtarg(s->opts.labels[LB_DIST], dlen);
 
     if (int rc = SGPobj(s)) return rc;
-    const double transconf = s->work.noconf || s->work.nofitline ? 1.0 : 0.8;
-    const double transfit = s->work.nofitline ? 1.0 : 0.0;
+    // The fitted lines and bands as the statement asks for them: a group without a fit has
+    // no line rows, so nothing of it is drawn, whatever the last group's fit left behind.
+    const bool noline = p.stmtnoline != 0;
+    const double transconf = p.stmtnoconf || s->work.noconf || noline ? 1.0 : 0.8;
+    const double transfit = noline ? 1.0 : 0.0;
     std::memset(s->sg.refrowlab, ' ', sizeof s->sg.refrowlab);
     s->sg.refrow[SG_XREF] = s->sg.refrow[SG_YREF] = missing();
 

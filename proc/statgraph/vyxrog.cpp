@@ -325,8 +325,9 @@ int vyxrog(vyxstate* s, const double* pctlines) {
         templ += "3";
         gname = rdxtxt("RelationPlot", -1);
         glabel = rdxmsg(0, T0_RELATION_PLOT);
-        transconf = s->work.noconf || s->work.nofitline ? 1.0 : 0.8;
-        transfit = s->work.nofitline ? 1.0 : 0.0;
+        // As on the probability plots: the statement's own flags, not the last level's fit.
+        transconf = p.stmtnoconf || s->work.noconf || p.stmtnoline ? 1.0 : 0.8;
+        transfit = p.stmtnoline ? 1.0 : 0.0;
         if (int rc = probphantom(s, &refs[nrefs++], &vmin, &vmax)) return rc;
         SetProbAxis(s, &pt, &ptlen, &pl, &pllen);
         if (p.plowgiven) vmin = s->opts.quant_fn(s->work.axlim[AX_PCTLOWER] / 100);

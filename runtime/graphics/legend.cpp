@@ -141,7 +141,8 @@ int legenddraw(int, legrec* l, const float* frame) {
         double mid = y + 0.3 * L.th;
         const symrec* s = l->syms ? &l->syms[k] : nullptr;
         int lcol = s ? (s->colornum > 1 ? s->colornum : d.colornumber(field(s->color, 8))) : 1;
-        if (l->kind == 'L' || symbolsonlines(l)) {
+        // An entry whose record has the line type -1 (a group without a line) shows no line.
+        if ((l->kind == 'L' || symbolsonlines(l)) && !(s && s->ltype < 0)) {
             Stroke st;
             st.color = d.color(lcol);
             st.width = 0.75 * std::max(1, d.ctx.linewidth[0]);

@@ -9,10 +9,15 @@ namespace rt::sgr {
 
 InsetBox insetbox(const Vars& v, const rt::out::PhantomData* values, size_t row) {
     InsetBox b;
+    // A group's row of the inset phantom is blank where the group has no such entry (the
+    // parameters of a group without a fit, an empty cell): the line is left out.
     if (!v.hasinset()) {
         // Without the variables, the inset phantom's own labels and the row's values.
         if (values && row < values->rows)
-            for (size_t k = 0; k < values->cols.size(); ++k) b.lines.emplace_back(values->cols[k].label, trim(values->text(static_cast<int>(k), row)));
+            for (size_t k = 0; k < values->cols.size(); ++k) {
+                std::string val = trim(values->text(static_cast<int>(k), row));
+                if (!val.empty()) b.lines.emplace_back(values->cols[k].label, val);
+            }
         return b;
     }
     b.head = v.insettext("_IHead");
@@ -22,6 +27,7 @@ InsetBox insetbox(const Vars& v, const rt::out::PhantomData* values, size_t row)
         if (values) {
             const int col = i - 1;
             val = col < static_cast<int>(values->cols.size()) && row < values->rows ? trim(values->text(col, row)) : std::string();
+            if (val.empty()) continue;
         }
         b.lines.emplace_back(v.insettext("_ILabel" + std::to_string(i)), val);
     }
@@ -33,8 +39,7 @@ InsetBox insetbox(const Vars& v, const rt::out::PhantomData* values, size_t row)
     return b;
 }
 
-void reflines(Canvas& c, const Frame& f, const rt::out::PhantomData& d, size_t first, size_t last, bool swap,
-              std::set<std::pair<double, std::string>>& drawn) {
+void reflines(Canvas& c, const Frame& f, const rt::out::PhantomData& d, size_t first, size_t last, bool swap, RefsDrawn& drawn) {
     const int xr = d.find("XRef"), yr = d.find("YRef"), xl = d.find("XRefLabel"), yl = d.find("YRefLabel");
     if (xr < 0 && yr < 0) return;
     int slot = 0;
@@ -46,9 +51,10 @@ void reflines(Canvas& c, const Frame& f, const rt::out::PhantomData& d, size_t f
         std::string key(ofx ? "x" : "y");
         key += l;
         if (std::isfinite(stop)) key.append("@").append(numlabel(stop));
-        if (!drawn.insert({v, key}).second) return;
+        if (!drawn.lines.insert({v, key}).second) return;
         const bool across = ofx != swap;
-        if (!(across ? vref(c, f, v, l, slot, stop) : href(c, f, v, l, slot, stop)))
+        const std::string written = l.empty() || drawn.labelled.insert({v, std::string(ofx ? "x" : "y") + l}).second ? l : std::string();
+        if (!(across ? vref(c, f, v, written, slot, stop, &drawn.labels) : href(c, f, v, written, slot, stop, &drawn.labels)))
             warn("The reference line at " + numlabel(v) + " lies outside the " + (across ? "horizontal" : "vertical") +
                  " axis of the graph; it is not drawn.");
         ++slot;

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "runtime/output/phantom.h"
 #include "runtime/sgraph/frame.h"
@@ -20,14 +21,23 @@ inline std::string text(const rt::out::PhantomData& d, int col, size_t row) {
 }
 
 // The inset of the request's variables; with values (the inset phantom), the values of its
-// row in place of the variables' own.
+// row in place of the variables' own, a line whose value is blank in the row left out.
 InsetBox insetbox(const Vars& v, const rt::out::PhantomData* values, size_t row);
 
+// What the reference lines of a frame have drawn: the lines (value and label), each drawn
+// once, and the boxes of their labels, which a later label keeps clear of.
+struct RefsDrawn {
+    std::set<std::pair<double, std::string>> lines;
+    std::set<std::pair<double, std::string>> labelled;   // a label is written once per value
+    std::vector<Rect> labels;
+};
 // The reference lines of rows [first, last): a vertical line at each XRef and a horizontal
 // one at each YRef (swapped when swap), labelled by XRefLabel and YRefLabel; a line drawn
-// already (same value and label, in drawn) is not drawn again.
-void reflines(Canvas& c, const Frame& f, const rt::out::PhantomData& d, size_t first, size_t last, bool swap,
-              std::set<std::pair<double, std::string>>& drawn);
+// already (same value and label, in drawn) is not drawn again, a label already written at the
+// same value (the lines of several overlaid groups that stop at their curves) is not written
+// again, and no label is written over another (the values read off at the curve and the
+// lines' own labels alike).
+void reflines(Canvas& c, const Frame& f, const rt::out::PhantomData& d, size_t first, size_t last, bool swap, RefsDrawn& drawn);
 
 // An axis over a range of data values: log decades, or linear (with 0 when zero is true).
 Axis dataaxis(bool log, double lo, double hi, bool zero);
@@ -73,7 +83,8 @@ inline double markerroom(double size, double length) { return length > 0 ? (size
 void probpanel(Canvas& c, const Frame& f, const rt::out::PhantomData& d, bool turned, bool limits, bool fit, bool band,
                double alpha);
 // The legend of the groups of a probability panel (their overlay texts, else their labels),
-// with the markers and lines probpanel draws them with (lines: the fitted lines are drawn).
+// with the markers and lines probpanel draws them with (lines: the fitted lines are drawn; a
+// group without rows of a line shows its marker alone).
 std::vector<LegendEntry> problegend(const rt::out::PhantomData& d, bool lines);
 
 }  // namespace rt::sgr

@@ -632,7 +632,44 @@ void marks(Canvas& c, const Frame& f, const gfx::MarkerShape& m, double size, co
 }
 
 // ---- reference lines
-bool vref(Canvas& c, const Frame& f, double dx, const std::string& label, int slot, double stopy) {
+namespace {
+
+// A label's place: where its text starts or ends (end) at baseline y.
+struct LabelAt {
+    double x, y;
+    bool end;
+};
+
+// The box of a label of width w and text height h at p, with a little room round it.
+Rect labelbox(const LabelAt& p, double w, double h) {
+    const double x0 = p.end ? p.x - w : p.x;
+    return {x0 - 1.5, p.y - 0.25 * h, x0 + w + 1.5, p.y + 0.85 * h};
+}
+
+// The first of the places whose box meets none placed before (a place after the first only
+// when its text stays within the frame's width; the first place when none is free); its box
+// is added to placed.
+const LabelAt& apart(const Frame& f, const std::vector<LabelAt>& at, double w, double h, std::vector<Rect>* placed) {
+    if (!placed) return at.front();
+    const LabelAt* pick = &at.front();
+    for (const LabelAt& p : at) {
+        const Rect b = labelbox(p, w, h);
+        const double x0 = p.end ? p.x - w : p.x;
+        if (&p != &at.front() && (x0 < f.x0 || x0 + w > f.x1)) continue;
+        const bool free = std::none_of(placed->begin(), placed->end(),
+                                       [&](const Rect& o) { return b.x0 < o.x1 && o.x0 < b.x1 && b.y0 < o.y1 && o.y0 < b.y1; });
+        if (free) {
+            pick = &p;
+            break;
+        }
+    }
+    placed->push_back(labelbox(*pick, w, h));
+    return *pick;
+}
+
+}  // namespace
+
+bool vref(Canvas& c, const Frame& f, double dx, const std::string& label, int slot, double stopy, std::vector<Rect>* placed) {
     const double u = f.x.unit(dx);
     if (std::isnan(u) || u < f.x.lo || u > f.x.hi) return false;
     const double x = f.px(u);
@@ -643,15 +680,24 @@ bool vref(Canvas& c, const Frame& f, double dx, const std::string& label, int sl
     c.line(x, f.y0, x, top, s);
     if (label.empty()) return true;
     const double h = style().font;
-    // A line that stops at the curve has its label at its foot, a whole line near the top.
-    const double y = stop ? f.y0 + 3 + h * 1.1 * (slot % 4) : f.y1 - h * (1.1 + 1.1 * (slot % 4));
+    // A line that stops at the curve has its label at its foot, a whole line near the top;
+    // right of the line when it fits, else left. Rows of labels step up from the foot or
+    // down from the top.
     const double w = textwidth(label, h);
     const bool right = x + 3 + w < f.x1;
-    c.text(label, right ? x + 3 : x - 3, y, 0, right ? gfx::Anchor::Start : gfx::Anchor::End, textstyle(h, style().reference));
+    std::vector<LabelAt> at;
+    for (int k = 0; k < 4; ++k) {
+        const int row = (slot + k) % 4;
+        const double y = stop ? f.y0 + 3 + h * 1.1 * row : f.y1 - h * (1.1 + 1.1 * row);
+        at.push_back({right ? x + 3 : x - 3, y, !right});
+        at.push_back({right ? x - 3 : x + 3, y, right});
+    }
+    const LabelAt& p = apart(f, at, w, h, placed);
+    c.text(label, p.x, p.y, 0, p.end ? gfx::Anchor::End : gfx::Anchor::Start, textstyle(h, style().reference));
     return true;
 }
 
-bool href(Canvas& c, const Frame& f, double dy, const std::string& label, int slot, double stopx) {
+bool href(Canvas& c, const Frame& f, double dy, const std::string& label, int slot, double stopx, std::vector<Rect>* placed) {
     const double u = f.y.unit(dy);
     if (std::isnan(u) || u < f.y.lo || u > f.y.hi) return false;
     const double y = f.py(u);
@@ -663,8 +709,11 @@ bool href(Canvas& c, const Frame& f, double dy, const std::string& label, int sl
     const double h = style().font;
     const bool below = y - h - 2 > f.y0 && y > (f.y0 + f.y1) / 2;
     (void)slot;
-    const double x = f.x0 + 4;
-    c.text(label, x, below ? y - h : y + 3, 0, gfx::Anchor::Start, textstyle(h, style().reference));
+    const double yb = y - h, ya = y + 3;
+    const std::vector<LabelAt> at = {{f.x0 + 4, below ? yb : ya, false}, {f.x0 + 4, below ? ya : yb, false},
+                                     {f.x1 - 4, below ? yb : ya, true},  {f.x1 - 4, below ? ya : yb, true}};
+    const LabelAt& p = apart(f, at, textwidth(label, h), h, placed);
+    c.text(label, p.x, p.y, 0, p.end ? gfx::Anchor::End : gfx::Anchor::Start, textstyle(h, style().reference));
     return true;
 }
 

@@ -241,9 +241,14 @@ const gfx::MarkerShape& dot();
 // near the line's top end (vertical) or its left end (horizontal), inside the frame. A line
 // that stops at a curve (stop: the data value of the other axis there, NaN for a whole line)
 // runs from the bottom (vertical) or the left edge (horizontal) to that point.
-// Both return false, drawing nothing, for a value outside the axis.
-bool vref(Canvas& c, const Frame& f, double dx, const std::string& label, int slot, double stopy = NAN);
-bool href(Canvas& c, const Frame& f, double dy, const std::string& label, int slot, double stopx = NAN);
+// Both return false, drawing nothing, for a value outside the axis. Given the boxes of the
+// labels placed in the frame before (placed), a label keeps clear of them: a vertical line's
+// label on the line's other side, else a row further from the edge it starts at; a horizontal
+// line's on the line's other side, else at the frame's other end; its box is added.
+bool vref(Canvas& c, const Frame& f, double dx, const std::string& label, int slot, double stopy = NAN,
+          std::vector<Rect>* placed = nullptr);
+bool href(Canvas& c, const Frame& f, double dy, const std::string& label, int slot, double stopx = NAN,
+          std::vector<Rect>* placed = nullptr);
 
 // A legend: entries of a colour, a marker (null: none) and a line (dashed or not); laid out
 // in rows across [x0, x1] from the top y downwards; returns its height.

@@ -140,7 +140,7 @@ void drawgroup(Canvas& cv, const Frame& f, const PhantomData& d, const Cols& c, 
 void drawframegroups(Canvas& cv, const Frame& f, const PhantomData& d, const Cols& c, const std::vector<Group>& gs, size_t first,
                      size_t last, int type, bool join, bool apart, bool zero, Drawn* drawn) {
     Collect col(cv, *drawn);
-    std::set<std::pair<double, std::string>> refs;
+    RefsDrawn refs;
     cv.pushclip(f.x0, f.y0, f.x1, f.y1);
     // A difference of MCFs has its reference at no difference, under the curve.
     if (zero) href(col, f, 0.0, std::string(), 0);

@@ -60,6 +60,10 @@ std::vector<Group> groups(const PhantomData& d, const Cols& c) {
     return v;
 }
 
+// Whether the group has rows of a fitted line: a group without a fit has none, and its
+// legend entry shows no sample of a line.
+bool hasline(const PhantomData& d, const Cols& c, const Group& g) { return d.nextfinite(c.x2, g.first, g.last) < g.last; }
+
 }  // namespace
 
 Axis probaxis(std::string_view ticks, std::string_view ticklabels, double lo, double hi) {
@@ -210,7 +214,7 @@ void drawband(Draw& w, const Frame& f, const std::vector<size_t>& rows, const Rg
 }
 
 // One layer of a group's rows in a frame. Curves of failure modes are split by OverlayGroup.
-void drawgroup(Draw& w, const Frame& f, const Group& g, const Look& lk, std::set<std::pair<double, std::string>>* refs,
+void drawgroup(Draw& w, const Frame& f, const Group& g, const Look& lk, RefsDrawn* refs,
                std::map<std::string, Rgb>* fmcolors) {
     const PhantomData& d = w.d;
     const Cols& c = w.c;
@@ -310,7 +314,7 @@ void drawgroup(Draw& w, const Frame& f, const Group& g, const Look& lk, std::set
 void drawframegroups(Draw& w, Canvas& cv, const Frame& f, const std::vector<Group>& gs, size_t first, size_t last, bool apart,
                      std::map<std::string, Rgb>* fmcolors, Drawn* drawn) {
     Collect col(cv, *drawn);
-    std::set<std::pair<double, std::string>> refs;
+    RefsDrawn refs;
     cv.pushclip(f.x0, f.y0, f.x1, f.y1);
     w.cv = &col;
     // Every group's band, then every line, then every point: no group hides another.
@@ -371,7 +375,8 @@ bool probplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& wh
     if (overlay) {
         for (size_t k = 0; k < gs.size(); ++k) {
             const Look lk = look(static_cast<int>(k), true);
-            legend.push_back({gs[k].overlay.empty() ? gs[k].label : gs[k].overlay, lk.color, lk.marker, w.fit, lk.dashes});
+            legend.push_back({gs[k].overlay.empty() ? gs[k].label : gs[k].overlay, lk.color, lk.marker, w.fit && hasline(*d, c, gs[k]),
+                              lk.dashes});
         }
         legtitle = v.text("_ClsNam");
     } else if (t.fm && c.ovl >= 0) {
@@ -442,7 +447,7 @@ std::vector<LegendEntry> problegend(const PhantomData& d, bool lines) {
     const std::vector<Group> gs = groups(d, c);
     for (size_t k = 0; k < gs.size(); ++k) {
         const Look lk = look(static_cast<int>(k), true);
-        legend.push_back({gs[k].overlay.empty() ? gs[k].label : gs[k].overlay, lk.color, lk.marker, lines, lk.dashes});
+        legend.push_back({gs[k].overlay.empty() ? gs[k].label : gs[k].overlay, lk.color, lk.marker, lines && hasline(d, c, gs[k]), lk.dashes});
     }
     return legend;
 }
@@ -482,6 +487,13 @@ void probrange(const PhantomData& d, std::string_view tickstext, bool limits, bo
         if (p <= plo + kOnTick) a = p;
     for (auto it = ticks.rbegin(); it != ticks.rend(); ++it)
         if (*it >= phi - kOnTick) b = *it;
+    if (a == b) {
+        // Points on one tick (a single failure at 50 %): from the tick below to the tick above,
+        // as on the device road.
+        const auto at = std::find(ticks.begin(), ticks.end(), a);
+        if (at != ticks.begin()) a = *(at - 1);
+        if (at + 1 != ticks.end()) b = *(at + 1);
+    }
     if (!(a < b)) return;
     if (!keeplo || !std::isfinite(*vlo)) *vlo = a;
     if (!keephi || !std::isfinite(*vhi)) *vhi = b;

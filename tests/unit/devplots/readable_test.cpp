@@ -1,10 +1,13 @@
 // What a reader takes off a device page must be there to read: an inset that keeps clear of
 // the reference lines' labels (on MCF plots too), tick labels along a turned probability axis
 // that do not run into one number, a Weibayes inset that gives its confidence as given,
-// binned censored counts that count every censored unit, and a legend that shows no sample of
-// a line that is nowhere drawn.
+// binned censored counts that count every censored unit, a legend that shows no sample of
+// a line that is nowhere drawn, an inset clear of the limit bars, the values read off at
+// intersections clear of the reference labels (and at the B10 life under ROTATE), and the
+// inset and axis of a fit without an estimate.
 #include "tests/unit/devplots/data.h"
 #include "tests/unit/devplots/fixture.h"
+#include "tests/unit/statgraph/pagereader.h"
 
 namespace {
 
@@ -196,6 +199,162 @@ TEST(Readable, McfInsetKeepsClearOfTheLabelsAndTheCurve) {
             EXPECT_FALSE(c[1] > b.y0 && c[1] < b.y1 && std::max(c[0], c[2]) > b.x0 && std::min(c[0], c[2]) < b.x1)
                 << "a step under the inset at " << c[0] << "," << c[1];
         }
+    }
+}
+
+// Whether the legend entry `entry` shows a sample of a line: a level line ending left of its
+// text at its height.
+bool linesample(const Page& p, const std::string& entry) {
+    const Prim* e = p.text(entry);
+    EXPECT_NE(e, nullptr) << entry;
+    if (!e) return false;
+    const double h = e->style.size / p.h * 100.0;
+    for (const Prim* q : p.of(Prim::Line)) {
+        const auto& c = q->xy;
+        if (std::fabs(c[1] - c[3]) < 1e-9 && c[1] > e->xy[1] - 0.5 * h && c[1] < e->xy[1] + h && std::max(c[0], c[2]) <= e->xy[0] &&
+            std::min(c[0], c[2]) > e->xy[0] - 12)
+            return true;
+    }
+    return false;
+}
+
+// Three lots of the ball bearings and a last lot whose units are all censored: no fit, no line.
+std::string lots() {
+    std::string data = "lot,cycles,status\n";
+    const std::vector<double> t = testdata::bearingtimes();
+    for (size_t k = 0; k < t.size(); ++k) data += std::string(1, static_cast<char>('A' + k % 3)) + "," + std::to_string(t[k]) + ",1\n";
+    for (int k = 0; k < 5; ++k) data += "D,30,0\n";
+    return data;
+}
+
+// Overlaid, the three fitted lots show their symbols on samples of their lines, and lot D,
+// which has no line, its symbol alone, on both roads; each fitted lot has the percent read off
+// at LREF=50 (the device road drew none after a last lot without a fit).
+TEST(Readable, LegendShowsNoLineForALevelWithoutAFit) {
+    for (const bool statistical : {false, true}) {
+        dp::Options o;
+        o.statistical = statistical;
+        dp::Run r = dp::run("proc vitalyx data=d;\n distribution weibull;\n probplot cycles*status(0) = lot / overlay"
+                            " lref=50 intersect lreflabels='50 Mrev';\nrun;\n",
+                            {{"d", lots()}}, o);
+        ASSERT_EQ(r.status, 0) << r.log.all();
+        ASSERT_EQ(r.pages.size(), 1u);
+        for (const char* entry : {"A", "B", "C", "D"})
+            EXPECT_EQ(linesample(r.pages[0], entry), std::string(entry) != "D") << entry << (statistical ? " (statistical)" : " (device)");
+        int values = 0;   // percents written to two decimals
+        for (const std::string& t : r.pages[0].texts()) {
+            bool ok = false;
+            const double v = dp::number(t, &ok);
+            values += ok && v > 0 && v < 100 && t.size() > 3 && t[t.size() - 3] == '.';
+        }
+        EXPECT_EQ(values, 3) << (statistical ? "statistical" : "device");
+    }
+}
+
+// The diesel fans with NPINTERVALS=SIMULTANEOUS: the inset stood in the upper left corner over
+// two upper limit bars; it takes a corner that no bar (a short level line) reaches into.
+TEST(Readable, InsetKeepsClearOfTheLimitBars) {
+    dp::Run r = dp::run("proc vitalyx data=d;\n distribution weibull;\n probplot hours*status(1) / npintervals=simultaneous;\nrun;\n",
+                        {{"d", testdata::file("data/lifedist/fans.csv")}});
+    ASSERT_EQ(r.status, 0) << r.log.all();
+    ASSERT_EQ(r.pages.size(), 1u);
+    const Page& p = r.pages[0];
+    const std::vector<Box> frames = outlines(p);
+    ASSERT_EQ(frames.size(), 1u) << "the inset's frame";
+    const Box& b = frames[0];
+    int bars = 0;
+    for (const Prim* q : p.of(Prim::Line)) {
+        const auto& c = q->xy;
+        if (std::fabs(c[1] - c[3]) > 1e-9 || std::fabs(c[2] - c[0]) > 2) continue;
+        ++bars;
+        EXPECT_FALSE(c[1] > b.y0 && c[1] < b.y1 && std::max(c[0], c[2]) > b.x0 && std::min(c[0], c[2]) < b.x1)
+            << "a limit bar under the inset at " << c[0] << "," << c[1];
+    }
+    EXPECT_GE(bars, 20);
+}
+
+// The ball bearings with the values read off at the intersections of LREF=50 100 and
+// PREF=10 63.2: "81.87" (the life at 63.2 percent) ran into "100 Mrev". On both roads no two
+// of the reference labels and values meet, and each value is written once.
+TEST(Readable, IntersectionValuesKeepClearOfTheReferenceLabels) {
+    const std::vector<std::string> texts = {"50 Mrev", "100 Mrev", "B10", "eta", "28.07", "81.87", "29.85", "78.18"};
+    for (const bool statistical : {false, true}) {
+        dp::Options o;
+        o.statistical = statistical;
+        dp::Run r = dp::run("proc vitalyx data=b;\n distribution weibull;\n probplot cycles / lref=50 100 intersect"
+                            " lreflabels='50 Mrev' '100 Mrev' pref=10 63.2 intersect preflabels='B10' 'eta';\nrun;\n",
+                            {{"b", testdata::bearings}}, o);
+        ASSERT_EQ(r.status, 0) << r.log.all();
+        ASSERT_EQ(r.pages.size(), 1u);
+        const Page& p = r.pages[0];
+        std::vector<Box> boxes;
+        for (const std::string& t : texts) {
+            const Prim* q = p.text(t);
+            ASSERT_NE(q, nullptr) << t << (statistical ? " (statistical)" : " (device)");
+            boxes.push_back(textbox(p, *q));
+        }
+        for (size_t i = 0; i < boxes.size(); ++i)
+            for (size_t j = i + 1; j < boxes.size(); ++j)
+                EXPECT_FALSE(boxes[i].meets(boxes[j])) << texts[i] << " meets " << texts[j] << (statistical ? " (statistical)" : " (device)");
+    }
+}
+
+// The diesel fans turned (ROTATE) with LREF=5000 and PREF=10 INTERSECT: the B10 life, 3137
+// hours, is marked by a level line across the frame labelled "3137" at that height; the
+// 5000-hour line has no intersection (F(5000 h) = 15.85 percent is nowhere written).
+TEST(Readable, RotatedPrefIntersectionMarksTheB10Life) {
+    dp::Run r = dp::run("proc vitalyx data=d;\n distribution weibull;\n probplot hours*status(1) / rotate lref=5000 lreflabels='5000 h'"
+                        " pref=10 intersect preflabels='B10' noinset;\nrun;\n",
+                        {{"d", testdata::file("data/lifedist/fans.csv")}});
+    ASSERT_EQ(r.status, 0) << r.log.all();
+    ASSERT_EQ(r.pages.size(), 1u);
+    const Page& p = r.pages[0];
+    EXPECT_FALSE(p.hastext("15.85"));
+    const Prim* b10 = p.text("3137");
+    ASSERT_NE(b10, nullptr);
+    // The life axis up the left, read from its labels (log hours).
+    const dp::Axis left = dp::labels(p, true);
+    ASSERT_GE(left.value.size(), 3u);
+    std::vector<double> u;
+    for (double v : left.value) u.push_back(std::log10(v));
+    const dp::Fit axis = dp::linefit(u, left.pos);
+    // A level line across the frame at 3137 hours (Weibull scale 26296.84, shape 1.058446:
+    // 26296.84 (-ln 0.9)^(1/1.058446) = 3137.2), with the value beside it.
+    const double y = axis.a + axis.b * std::log10(3137.2), h = b10->style.size / p.h * 100.0;
+    bool across = false;
+    for (const Prim* q : p.of(Prim::Line)) {
+        const auto& c = q->xy;
+        across = across || (std::fabs(c[1] - c[3]) < 1e-9 && std::fabs(c[1] - y) < 0.2 && std::fabs(c[2] - c[0]) > 50);
+    }
+    EXPECT_TRUE(across);
+    EXPECT_LT(std::fabs(b10->xy[1] + 0.3 * h - y), 1.5 * h) << "the value stands beside its line";
+}
+
+// One failure on Weibull paper (the fit has no estimate, 510/2140): the default inset shows the
+// counts and the method, no parameters and no confidence; an INSET statement that names them
+// reads "no estimate"; the probability axis runs from 40 to 60 percent around the point at 50,
+// on both roads (the device page was empty, the axis of no length).
+TEST(Readable, AFitWithoutAnEstimateShowsNoParameters) {
+    for (const bool statistical : {false, true}) {
+        dp::Options o;
+        o.statistical = statistical;
+        const std::string road = statistical ? " (statistical)" : " (device)";
+        dp::Run r = dp::run("proc vitalyx data=d;\n distribution weibull;\n probplot t;\n probplot t;\n"
+                            " inset weibull(scale shape) confidence fit;\nrun;\n",
+                            {{"d", "t\n1234\n"}}, o);
+        ASSERT_EQ(r.status, 0) << r.log.all();
+        EXPECT_TRUE(dp::hasmsg(r.log, 2140));
+        ASSERT_EQ(r.pages.size(), 2u);
+        const Page& p = r.pages[0];
+        for (const char* t : {"Uncensored", "Fit", "Maximum Likelihood"}) EXPECT_TRUE(p.hastext(t)) << t << road;
+        for (const char* t : {"Scale", "Shape", "Confidence", "95%"}) EXPECT_FALSE(p.hastext(t)) << t << road;
+        const std::vector<std::string> asked = r.pages[1].texts();
+        EXPECT_EQ(std::count(asked.begin(), asked.end(), std::string("no estimate")), 3) << road;
+        const auto f = pagereader::readpage(p, {{pagereader::Axis::Log, pagereader::Axis::Weibull}});
+        ASSERT_EQ(f.size(), 1u) << road;
+        const double lo = std::min(f[0].sy.data(f[0].y0), f[0].sy.data(f[0].y1)), hi = std::max(f[0].sy.data(f[0].y0), f[0].sy.data(f[0].y1));
+        EXPECT_LE(lo, pagereader::scaled(pagereader::Axis::Weibull, 40) + 1e-3) << road;
+        EXPECT_GE(hi, pagereader::scaled(pagereader::Axis::Weibull, 60) - 1e-3) << road;
     }
 }
 

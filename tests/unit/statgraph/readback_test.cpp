@@ -5,7 +5,8 @@
 // edge, a kind of observation keeps its marker on every relation page without a probability
 // panel and beside one each life takes its level's marker, the page names the distribution, a
 // Weibayes inset shows the confidence asked for, the time axis says when a threshold is taken
-// off, and very large and very small times are written in exponent notation.
+// off, very large and very small times are written in exponent notation, and a last group
+// without a fit takes no other group's line, band or inset rows with it.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -380,6 +381,55 @@ TEST_F(Readback, WeibayesInsetShowsTheConfidenceAsked) {
     const auto at = std::find(texts.begin(), texts.end(), "Confidence");
     ASSERT_TRUE(at != texts.end() && at + 1 != texts.end());
     EXPECT_EQ(*(at + 1), "90%");
+}
+
+// Three lots of the ball bearings fitted, and a last lot D whose five units are all censored
+// (no fit). Overlaid, every fitted lot keeps its line and, without NOCONF, its band; in
+// panels each fitted lot's inset keeps its parameters, confidence and fit, and D's shows its
+// counts alone. The phantom carries no line rows for D.
+TEST_F(Readback, ALastGroupWithoutAFitTakesNoOtherGroupsLine) {
+    std::string data = "lot,cycles,status\n";
+    const std::vector<double> t = testdata::bearingtimes();
+    for (size_t k = 0; k < t.size(); ++k) data += std::string(1, static_cast<char>('A' + k % 3)) + "," + std::to_string(t[k]) + ",1\n";
+    for (int k = 0; k < 5; ++k) data += "D,30,0\n";
+    dataset("lots", data);
+    const auto& r = run("proc vitalyx data=lots; distribution weibull; probplot cycles*status(0) = lot / overlay; "
+                        "probplot cycles*status(0) = lot / overlay noconf; probplot cycles*status(0) = lot / nrows=2; "
+                        "probplot cycles*status(0) = lot / nrows=2 noconf; run;");
+    ASSERT_EQ(r.status, 0) << r.log.all();
+    ASSERT_EQ(graphs.size(), 6u);   // two overlays, two pages of panels each
+    // The fitted lines (1.3 points wide) and band fills drawn inside a frame's clip.
+    auto count = [&](const dp::Page& pg, Prim::Kind kind) {
+        int n = 0;
+        bool in = false;
+        for (const Prim& q : pg.prims) {
+            if (q.kind == Prim::PushClip) in = true;
+            if (q.kind == Prim::PopClip) in = false;
+            n += in && q.kind == kind && (kind != Prim::Polyline || q.stroke.width > 1.2);
+        }
+        return n;
+    };
+    for (size_t k = 0; k < graphs.size(); ++k) {
+        SCOPED_TRACE("page " + std::to_string(k));
+        const bool noconf = k == 1 || k >= 4;
+        EXPECT_EQ(graphs[k].v("_TransFit").d, 0.0);
+        EXPECT_EQ(graphs[k].v("_TransConf").d, noconf ? 1.0 : 0.8);
+        const sgtest::Phantom& ph = graphs[k].data[0];
+        for (size_t j = 0; j < ph.rows; ++j)
+            if (ph.n("Index")[j] == 4) EXPECT_TRUE(std::isnan(ph.n("Xvalue2")[j])) << "a line row of lot D";
+        const dp::Page pg = pagepct(k);
+        const int fitted = k < 2 ? 3 : k % 2 == 0 ? 2 : 1;   // lots A and B on the first page of panels, C and D on the second
+        EXPECT_EQ(count(pg, Prim::Polyline), fitted);
+        EXPECT_EQ(count(pg, Prim::Fill), noconf ? 0 : fitted);
+        if (k < 2) continue;
+        const std::vector<std::string> texts = pg.texts();
+        auto times = [&](const char* s) { return std::count(texts.begin(), texts.end(), std::string(s)); };
+        EXPECT_EQ(times("Uncensored"), 2);
+        EXPECT_EQ(times("Scale"), fitted);
+        EXPECT_EQ(times("Shape"), fitted);
+        EXPECT_EQ(times("Fit"), fitted);
+        EXPECT_EQ(times("Confidence"), noconf ? 0 : fitted);
+    }
 }
 
 }  // namespace
