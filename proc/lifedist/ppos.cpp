@@ -69,7 +69,8 @@ double vyxmkm(double a, double, double, double* carry, double d) {
     return 1 - (old + *carry) * 0.5;
 }
 
-// d failures at a time add d/a to the cumulative hazard, as a FREQ row and as tied rows alike.
+// A FREQ row of d failures adds d/a to the cumulative hazard; the same units as tied rows add
+// 1/a + 1/(a - 1) + ..., each row its own step.
 double vyxna(double a, double, double, double* carry, double d) {
     *carry += d / a;
     return 1 - std::exp(-*carry);
