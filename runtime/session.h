@@ -78,6 +78,8 @@ struct Session {
     std::set<std::pair<uint64_t, uint64_t>> madefiles;
     // Header names of data sets renamed so far (file and name): each is noted once a run.
     std::set<std::string> notedrenames;
+    // Files whose fields written NA were noted as missing values: each once a run.
+    std::set<std::string> notedna;
 
     // The step being run.
     const StepSource* step = nullptr;

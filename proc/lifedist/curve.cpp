@@ -22,7 +22,7 @@
 using namespace np;
 
 void kmacc(double n, double natrisk, double* S, double* F, double* gsum, double* se, double* K, double d) {
-    *S = *S * (natrisk - d) / natrisk;
+    *S = survstep(*S, natrisk, d);
     *F = 1 - *S;
     if (d < natrisk) {
         *gsum += d / (natrisk * (natrisk - d));

@@ -2,7 +2,18 @@
 // READOUT life-table) estimate with its standard error and limits, the Nelson-Aalen
 // cumulative hazard, and the group values the fits, plots and box statistics need.
 #pragma once
+#include <cfloat>
+
 #include "proc/lifedist/lifedist.h"
+
+// The survival S after d of natrisk units at risk fail, S (natrisk - d)/natrisk: the product
+// first, except where natrisk - d is below the smallest normal double (subnormal FREQ weights).
+// There S (natrisk - d) would round among the subnormals, and the survival could rise again at
+// a later time; the ratio, formed first, is exact enough. Where nothing is left the two agree.
+inline double survstep(double S, double natrisk, double d) {
+    const double left = natrisk - d;
+    return left < DBL_MIN ? S * (left / natrisk) : S * left / natrisk;
+}
 
 // One product-limit step at a time with natrisk units at risk of the sample size n, d of
 // them failing: S = S (natrisk - d)/natrisk, F = 1 - S; the Greenwood sum gsum grows by

@@ -32,11 +32,10 @@ double vyxmkm(double a, double i, double n, double* carry, double d);    // MKM
 double vyxna(double a, double i, double n, double* carry, double d);     // NA
 // The adjusted-rank increment after a censored row of weight w with a units at risk before it
 // (the row included): Johnson's (n + 1 - R) over one more than the units beyond the row,
-// 1 + a - w. For a weight of 1 or more that is taken as a itself, the number at risk before the
-// row; only a weight below 1 changes the divisor, and then a tiny censored weight leaves the
-// ranks as if the row were not there, where dividing by a tiny a would push the later ranks past
-// n + 1 and their positions above 1.
-inline double rankstep(double n, double R, double a, double w) { return (n + 1 - R) / (w < 1 ? 1 + (a - w) : a); }
+// 1 + a - w, which is a itself for a row of one unit. A FREQ row of w units so gives the
+// increment of its last unit written as a row of its own, whatever w is: a tiny censored weight
+// leaves the ranks as if the row were not there, and a weight of 3 the ranks of three rows.
+inline double rankstep(double n, double R, double a, double w) { return (n + 1 - R) / (1 + (a - w)); }
 
 // ---- nonparametric estimates, least squares and the Turnbull estimate
 int vyxcrv(vyxstate* s, grpnode* g);           // curve of one sorted group; 0 or a failure

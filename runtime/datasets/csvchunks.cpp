@@ -41,6 +41,7 @@ struct ChunkText {
     TextArena arena;
     int32_t width = 1;
     bool leadblank = false;
+    int64_t nafields = 0;         // fields written NA without quotes
 };
 
 struct Chunk {
@@ -115,7 +116,7 @@ public:
             const int64_t row = ch.rows;
             int n = 0;
             bool stored = true;
-            auto st = splitrecord(c, scratch, n, [&](int j, std::string_view s) {
+            auto st = splitrecord(c, scratch, n, [&](int j, std::string_view s, bool quoted) {
                 if (j >= ncols_ || !stored) return;
                 ChunkText& t = ch.text[static_cast<size_t>(j)];
                 if (t.switchrow < 0) {
@@ -123,21 +124,30 @@ public:
                     if (missingtext(s)) {
                         v = missing;
                     } else if (!parsenumber(s, v)) {
-                        t.switchrow = row;
-                        t.switchline = line;
-                        t.switchtext = std::string(s);
-                        try {
-                            t.refs.resize(static_cast<size_t>(ch.cap));
-                        } catch (const std::bad_alloc&) {
-                            ch.err.kind = BodyError::NOMEM;
-                            stored = false;
+                        if (rmissing(s, quoted)) {
+                            v = missing;
+                            ++t.nafields;
+                        } else {
+                            t.switchrow = row;
+                            t.switchline = line;
+                            t.switchtext = std::string(s);
+                            try {
+                                t.refs.resize(static_cast<size_t>(ch.cap));
+                            } catch (const std::bad_alloc&) {
+                                ch.err.kind = BodyError::NOMEM;
+                                stored = false;
+                                return;
+                            }
+                            stored = storetext(t, row, s, ch.err);
                             return;
                         }
-                        stored = storetext(t, row, s, ch.err);
-                        return;
                     }
                     cols_[static_cast<size_t>(j)].num[static_cast<size_t>(ch.rowoff + row)] = v;
                 } else {
+                    if (rmissing(s, quoted)) {
+                        ++t.nafields;
+                        s = {};
+                    }
                     stored = storetext(t, row, s, ch.err);
                 }
             });
@@ -184,10 +194,10 @@ public:
         for (int64_t row = 0; row < ch.rows && nextrecord(c); ++row) {
             int n = 0;
             bool stored = true;
-            splitrecord(c, scratch, n, [&](int j, std::string_view s) {
+            splitrecord(c, scratch, n, [&](int j, std::string_view s, bool quoted) {
                 if (j >= ncols_ || !stored || !character[static_cast<size_t>(j)]) return;
                 ChunkText& t = ch.text[static_cast<size_t>(j)];
-                if (t.switchrow < 0 || row < t.switchrow) stored = storetext(t, row, s, ch.err);
+                if (t.switchrow < 0 || row < t.switchrow) stored = storetext(t, row, textvalue(s, quoted), ch.err);
             });
             if (!stored) return;
         }
@@ -295,6 +305,7 @@ bool parsechunks(const char* b, const char* e, int64_t line, std::vector<Column>
     for (const Chunk& c : ch) total += c.rows;
     for (size_t j = 0; j < ncols; ++j) {
         Column& col = cols[j];
+        for (const Chunk& c : ch) col.nafields += c.text[j].nafields;
         if (!character[j]) {
             // Close up the rows that empty lines or quoted line ends left unused.
             int64_t to = 0;

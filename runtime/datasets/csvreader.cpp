@@ -112,7 +112,7 @@ bool Reader::header(CsvCursor& c, std::vector<Column>& cols, std::string& err) {
     }
     const int64_t line = c.line;
     int n = 0;
-    auto st = splitrecord(c, scratch_, n, [&](int, std::string_view s) {
+    auto st = splitrecord(c, scratch_, n, [&](int, std::string_view s, bool) {
         cols.emplace_back();
         cols.back().name = std::string(s);
     });
@@ -215,9 +215,9 @@ bool Reader::rescan(CsvCursor c, std::vector<Builder>& bs, std::string& err) {
     int n = 0;
     for (int64_t row = 0; row < last && nextrecord(c); ++row) {
         const int64_t line = c.line;
-        auto st = splitrecord(c, scratch_, n, [&](int j, std::string_view s) {
+        auto st = splitrecord(c, scratch_, n, [&](int j, std::string_view s, bool quoted) {
             Builder& b = bs[static_cast<size_t>(j)];
-            if (row < b.fallback) storetext(*b.col, row, s);
+            if (row < b.fallback) storetext(*b.col, row, textvalue(s, quoted));
         });
         if (st != SplitStatus::OK) return splitfail(st, line, c, err);
     }
@@ -263,20 +263,29 @@ bool Reader::read(std::vector<Column>& cols, int64_t& nobs, std::string& err) {
     while (nextrecord(c)) {
         line = c.line;
         int n = 0;
-        auto st = splitrecord(c, scratch_, n, [&](int j, std::string_view s) {
+        auto st = splitrecord(c, scratch_, n, [&](int j, std::string_view s, bool quoted) {
             if (j >= ncols) return;
             Builder& bl = bs[static_cast<size_t>(j)];
             Column& col = *bl.col;
             if (col.numeric) {
                 double v;
-                if (missingtext(s)) v = missing;
-                else if (!parsenumber(s, v)) {
-                    tocharacter(bl, row, s, line);
-                    storetext(col, row, s);
-                    return;
+                if (missingtext(s)) {
+                    v = missing;
+                } else if (!parsenumber(s, v)) {
+                    if (!rmissing(s, quoted)) {
+                        tocharacter(bl, row, s, line);
+                        storetext(col, row, s);
+                        return;
+                    }
+                    v = missing;
+                    ++col.nafields;
                 }
                 col.num.push_back(v);
             } else {
+                if (rmissing(s, quoted)) {
+                    ++col.nafields;
+                    s = {};
+                }
                 storetext(col, row, s);
             }
         });

@@ -50,9 +50,10 @@ inline const char* finddelim(const char* p, const char* end) {
     return p;
 }
 
-// Splits the record at c.p, calling sink(index, text) for each field, and leaves c after
-// the record's line end. nfields receives the number of fields. A quoted field that holds
-// doubled quotes is unescaped into scratch, so a sink must use the text before it returns.
+// Splits the record at c.p, calling sink(index, text, quoted) for each field, and leaves c
+// after the record's line end. nfields receives the number of fields; quoted tells whether
+// the field was written in quotes. A quoted field that holds doubled quotes is unescaped into
+// scratch, so a sink must use the text before it returns.
 template <class Sink>
 inline SplitStatus splitrecord(CsvCursor& c, std::string& scratch, int& nfields, Sink&& sink) {
     int j = 0;
@@ -61,7 +62,8 @@ inline SplitStatus splitrecord(CsvCursor& c, std::string& scratch, int& nfields,
     for (;;) {
         while (p != end && isblank(*p)) ++p;
         std::string_view field;
-        if (p != end && *p == '"') {
+        const bool quoted = p != end && *p == '"';
+        if (quoted) {
             const char* b = ++p;
             bool doubled = false;
             for (;;) {
@@ -104,7 +106,7 @@ inline SplitStatus splitrecord(CsvCursor& c, std::string& scratch, int& nfields,
             while (e != b && (isblank(e[-1]) || e[-1] == '\r')) --e;
             field = std::string_view(b, static_cast<size_t>(e - b));
         }
-        sink(j, field);
+        sink(j, field, quoted);
         ++j;
         if (p != end && *p == ',') {
             ++p;

@@ -97,6 +97,9 @@ struct Column {
     int64_t badline = 0;
     std::string badtext;
 
+    // Fields written NA without quotes, read as missing values (rmissing).
+    int64_t nafields = 0;
+
     // Formatted numeric values met so far (BEST12 text, blanks cut), filled lazily: an
     // open-addressing table keyed by the value's bits.
     struct FmtEntry {

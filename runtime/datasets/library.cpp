@@ -56,6 +56,22 @@ void mendnames(Session& s, hdataset& ds, const std::string& name) {
     }
 }
 
+// R writes a missing value as NA without quotes; such fields were read as missing values. One
+// note a run for the file, with the count of each column that had them.
+void notena(Session& s, const hdataset& ds, const std::string& name) {
+    int64_t total = 0;
+    std::string where;
+    for (const Column& c : ds.cols) {
+        if (c.nafields == 0) continue;
+        total += c.nafields;
+        where += (where.empty() ? "" : ", ") + c.name + " " + std::to_string(c.nafields);
+    }
+    if (total == 0 || !s.log || !s.notedna.insert(ds.path).second) return;
+    s.log->line('N', "Data set " + name + ": " + std::to_string(total) + (total == 1 ? " field" : " fields") +
+                         " written NA without quotes " + (total == 1 ? "is" : "are") + " read as missing (" + where +
+                         "); a quoted \"NA\" stays the text NA.");
+}
+
 }  // namespace
 
 hdataset* open(Session& s, const std::string& lib, const std::string& member, std::string& err) {
@@ -101,6 +117,7 @@ hdataset* open(Session& s, const std::string& lib, const std::string& member, st
     const int threads = !s.opts.threads ? 1 : s.opts.cpucount > 0 ? s.opts.cpucount : hw ? static_cast<int>(hw) : 1;
     if (!readcsv(path, name, ds->cols, ds->nobs, err, threads)) return nullptr;
     mendnames(s, *ds, name);
+    notena(s, *ds, name);
     return ds.release();
 }
 

@@ -9,6 +9,13 @@ namespace rt::ds {
 // An empty field or a lone "." is the missing value.
 inline bool missingtext(std::string_view s) { return s.empty() || (s.size() == 1 && s[0] == '.'); }
 
+// R's write.csv writes a missing value as NA without quotes and a text NA in quotes: a field
+// that is exactly NA and not quoted is missing too, in numeric and character columns alike.
+inline bool rmissing(std::string_view s, bool quoted) { return !quoted && s.size() == 2 && s[0] == 'N' && s[1] == 'A'; }
+
+// A character value as stored: R's missing value becomes the empty (missing) text.
+inline std::string_view textvalue(std::string_view s, bool quoted) { return rmissing(s, quoted) ? std::string_view() : s; }
+
 // Parses the whole of s (no blanks) as a decimal number with optional sign, fraction and
 // exponent, to the nearest double. "inf", "nan", hexadecimal and out-of-range values are
 // not numbers.

@@ -595,8 +595,11 @@ int32_t Parser::findvariable(const Token& t, bool numeric, const char* role) {
             int64_t line = 0;
             std::string text;
             std::string where = "data set " + rt::ds::displayname(ds_);
+            // NA without quotes is a missing value, so an NA here was quoted: the text NA.
             if (rt::ds::firstnonnumeric(ds_, v, &line, &text))
-                where += " (line " + std::to_string(line) + " has '" + rt::util::shown(text) + "')";
+                where += " (line " + std::to_string(line) +
+                         (text == "NA" ? " has \"NA\" in quotes, a text; NA without quotes is a missing value)"
+                                       : " has '" + rt::util::shown(text) + "')");
             error(t, std::string("the ") + role + " " + t.text + " must be numeric, but it is character in " + where);
             throw Abandon{};
         }

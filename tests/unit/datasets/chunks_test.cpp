@@ -63,6 +63,7 @@ protected:
             EXPECT_EQ(x.leadblank, y.leadblank);
             EXPECT_EQ(x.badline, y.badline);
             EXPECT_EQ(x.badtext, y.badtext);
+            EXPECT_EQ(x.nafields, y.nafields);
             for (int64_t r = 0; r < a->nobs; ++r) {
                 if (x.numeric) {
                     ASSERT_EQ(std::memcmp(&x.num[size_t(r)], &y.num[size_t(r)], sizeof(double)), 0) << r;
@@ -82,15 +83,16 @@ std::string mixed(uint64_t seed) {
     for (int i = 0; i < 1500; ++i) {
         const unsigned u = static_cast<unsigned>(gen() % 100);
         t += std::to_string(i) + ",";
-        t += u < 5 ? "." : u < 8 ? "" : std::to_string(static_cast<double>(gen() % 100000) / 8);
+        t += u < 5 ? "." : u < 8 ? "" : u < 10 ? "NA" : std::to_string(static_cast<double>(gen() % 100000) / 8);
         t += ",";
         if (u % 7 == 0) t += "\"two\nlines, \"\"quoted\"\"\"";
+        else if (u % 29 == 0) t += u % 2 ? "NA" : "\"NA\"";
         else if (u % 11 == 0) t += "\"  lead\"";
         else if (u % 13 == 0) t += "\"\n\n\"";
         else t.append("n").append(std::to_string(u));
         t += ",";
         if (i == 1100) t += "x";
-        t += std::to_string(u);
+        t += u % 31 == 1 ? "NA" : std::to_string(u);
         t += ",";
         t += i >= 700 && i < 720 ? "t" : std::to_string(u % 3);
         t += u % 17 == 0 ? "\r\n" : "\n";
@@ -102,8 +104,8 @@ std::string mixed(uint64_t seed) {
 
 }  // namespace
 
-// Quoted values with line ends, doubled quotes, blanks, empty lines, CR LF, missing values, a
-// column that turns to texts late and one with texts in a few records only: the same data
+// Quoted values with line ends, doubled quotes, blanks, empty lines, CR LF, missing values (R's
+// NA too, and its quoted text NA), a column that turns to texts late and one with texts in a few records only: the same data
 // from every cut of the chunks.
 TEST_F(Chunks, SameDataWhereverTheChunksAreCut) {
     for (uint64_t seed : {1, 2, 3}) {
@@ -114,6 +116,9 @@ TEST_F(Chunks, SameDataWhereverTheChunksAreCut) {
         EXPECT_FALSE(one->cols[2].numeric);
         EXPECT_FALSE(one->cols[3].numeric);
         EXPECT_EQ(one->cols[3].badtext.substr(0, 1), "x");
+        EXPECT_TRUE(one->cols[1].numeric);   // its NA fields are missing values
+        EXPECT_GT(one->cols[1].nafields, 0);
+        EXPECT_GT(one->cols[3].nafields, 0);
         for (int threads : {2, 3, 8, 33}) {
             SCOPED_TRACE(testing::Message() << "seed " << seed << ", threads " << threads);
             hdataset* more = read(threads, err);

@@ -1,4 +1,5 @@
 // Reading CSV files: libraries, typing, precision, quoting and the errors that stop a read.
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -139,6 +140,30 @@ TEST_F(DataSets, QuotedFieldsBlanksAndLineEnds) {
     EXPECT_EQ(rt::ds::findvar(c, "a"), 1);
     EXPECT_EQ(column(v, c, 1), (std::vector<double>{1, 2}));
     EXPECT_EQ(texts(v, c, 2, 1), (std::vector<std::string>{"x", "y"}));
+}
+
+// R's write.csv: an unquoted NA is missing in numeric and character columns (blanks around it
+// dropped), a quoted "NA" is the text NA (and makes its column character); a variable may be
+// named NA. One note a run names the columns and their counts.
+TEST_F(DataSets, RsUnquotedNAIsMissingAQuotedNAIsText) {
+    hdataset* d = open("rwritten");
+    ASSERT_TRUE(d);
+    const double m = hostmissing();
+    auto same = [](const std::vector<double>& got, const std::vector<double>& want) {
+        ASSERT_EQ(got.size(), want.size());
+        for (size_t i = 0; i < got.size(); ++i)
+            EXPECT_TRUE(std::isnan(want[i]) ? ismissing(got[i]) : got[i] == want[i]) << i;
+    };
+    same(column(v, d, var(d, "hours")), {10, m, 30, 40});
+    same(column(v, d, var(d, "batch")), {1, 2, m, m});
+    same(column(v, d, var(d, "NA")), {1, m, 3, 4});
+    EXPECT_EQ(texts(v, d, var(d, "name"), 2), (std::vector<std::string>{"a ", "  ", "NA", "d "}));
+    EXPECT_EQ(texts(v, d, var(d, "code"), 2), (std::vector<std::string>{"NA", "7 ", "  ", "8 "}));
+    ASSERT_EQ(log.lines.size(), 1u);
+    EXPECT_EQ(log.lines[0], "N:Data set WORK.rwritten: 6 fields written NA without quotes are read as missing (hours 1, "
+                            "batch 2, name 1, code 1, NA 1); a quoted \"NA\" stays the text NA.");
+    open("rwritten");
+    EXPECT_EQ(log.lines.size(), 1u);   // noted once a run
 }
 
 // A column that turns out to be text after some numbers keeps the texts as written.

@@ -3,6 +3,7 @@
 // with its delta-method limits against numerical derivatives, and the curve interpolation.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -102,6 +103,39 @@ TEST_F(FmodesTest, LeastSquaresOfEachModeAgreeWithWeightedLm) {
     EXPECT_EQ(g.wfail, 6.0);   // the last fit, of mode 1: its own failures only
     EXPECT_DOUBLE_EQ(g.tmin, std::log(1.2));
     EXPECT_DOUBLE_EQ(g.tmax, std::log(8.8));
+}
+
+// Median ranks of one mode where censored rows and failures of the other mode carry several
+// units (whole and fractional): the same line as with every unit a row of its own, since
+// Johnson's increment after a censored row of w units is that after its last unit. The mode's
+// failures are single units, so both data give the same points.
+TEST_F(FmodesTest, CensoredFreqRowsRankAsTheirUnitsDo) {
+    s->life.ppos_fn = vyxmrnk;
+    s->life.pposcode = 1;
+    // ln time, code, weight, mode
+    const std::vector<std::array<double, 4>> freq = {{0.1, 0, 1, 0}, {0.2, -1, 3, 0}, {0.3, 0, 1, 0}, {0.4, 0, 2, 1},
+                                                     {0.5, 0, 1, 0}, {0.6, -1, 2.5, 0}, {0.7, 0, 1, 0}, {0.8, 0, 1, 0}};
+    double fit[2][3];
+    for (int split = 0; split < 2; ++split) {
+        rows.clear();
+        g.totw = 0;
+        g.nobs = 0;
+        for (const auto& r : freq) {
+            const int pieces = split ? static_cast<int>(std::ceil(r[2])) : 1;
+            for (int k = 0; k < pieces; ++k) {
+                const double w = !split ? r[2] : k + 1 < pieces ? 1.0 : r[2] - (pieces - 1);
+                rows.insert(rows.end(), {r[0], r[1], w, r[3]});
+                g.totw += w;
+                g.nobs += 1;
+            }
+        }
+        g.rowbuf = rows.data();
+        ASSERT_EQ(start(FIT_LSYX, 0), 0) << log.all();
+        fit[split][0] = g.loc;
+        fit[split][1] = g.scale;
+        fit[split][2] = g.rsq;
+    }
+    for (int i = 0; i < 3; ++i) EXPECT_LT(relDiff(fit[0][i], fit[1][i]), 1e-13) << i;
 }
 
 TEST_F(FmodesTest, WeibayesTakesTheConfidenceFromItsLogForm) {

@@ -3,7 +3,9 @@
 // and the curve file.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <map>
+#include <random>
 
 #include "proc/lifedist/bands.h"
 #include "proc/lifedist/curve.h"
@@ -149,6 +151,127 @@ TEST_F(CurveTest, AdjustedRanksFollowTheReverseRankFormula) {
         ++rec;
     }
     EXPECT_EQ(rec, r.size());
+}
+
+namespace {
+
+// The rows of FREQ rows with every unit a row of its own: a row of w units becomes the rows of
+// its whole units, then one of its fraction, at the same time.
+std::vector<obs> unitrows(const std::vector<obs>& rows) {
+    std::vector<obs> out;
+    for (const obs& o : rows) {
+        const double whole = std::floor(o.w);
+        for (double k = 0; k < whole; ++k) out.push_back({o.a, o.b, 1.0});
+        if (o.w > whole) out.push_back({o.a, o.b, o.w - whole});
+    }
+    return out;
+}
+
+}  // namespace
+
+// A FREQ row plots where its last unit plots when the same units are rows of their own, for
+// each PPOS, on random data with censored and failure rows of whole and fractional weights:
+// the rank-based positions (EXPRANK, MEDRANK, MEDRANK1, KM) at every time; MKM and NA take
+// tied failures by their own conventions (the middle of the jump; d/a), so their data hold no
+// failure row of more than one unit. Positions lie in (0, 1) and never fall.
+TEST_F(CurveTest, FreqRowsPlotWhereTheirLastUnitPlots) {
+    const ppfn rule[] = {vyxxrnk, vyxmrnk, vyxmrk1, vyxkm, vyxmkm, vyxna};
+    std::mt19937 gen(45);
+    std::uniform_int_distribution<int> times(2, 20), quarters(1, 12), kind(0, 2);
+    for (int code = 0; code < 6; ++code) {
+        s->life.ppos_fn = rule[code];
+        s->life.pposcode = static_cast<uint32_t>(code);
+        for (bool fractional : {false, true}) {
+            for (int rep = 0; rep < 25; ++rep) {
+                SCOPED_TRACE(testing::Message() << "PPOS code " << code << (fractional ? ", fractional" : ", whole")
+                                                << ", data set " << rep);
+                auto weight = [&](bool failure) {
+                    double w = fractional ? quarters(gen) / 4.0 : 1 + quarters(gen) % 4;
+                    if (failure && code >= 4) w = fractional ? quarters(gen) % 4 / 4.0 + 0.25 : 1;
+                    return w;
+                };
+                // Failures before censorings at a time; the last time has a censored row, so
+                // that the product limit stays below 1.
+                std::vector<obs> freq;
+                const int m = times(gen);
+                for (int t = 1; t <= m; ++t) {
+                    const int k = t == m ? 2 : kind(gen);
+                    if (k != 1) freq.push_back({double(t), 0.0, weight(true)});
+                    if (k != 0) freq.push_back({double(t), -1.0, weight(false)});
+                }
+                const std::vector<obs> units = unitrows(freq);
+                grpnode& gf = group();
+                fill(&gf, 1, freq, true);
+                ASSERT_EQ(vyxcrv(s, &gf), 0);
+                grpnode& gu = group();
+                fill(&gu, 1, units, true);
+                ASSERT_EQ(vyxcrv(s, &gu), 0);
+                const auto rf = curve(&gf), ru = curve(&gu);
+                size_t k = 0, last = 0;
+                for (const obs& o : freq) {
+                    if (o.b != 0) continue;
+                    last += static_cast<size_t>(std::ceil(o.w));
+                    ASSERT_LT(last - 1, ru.size());
+                    EXPECT_NEAR(rf[k][CR_PPOS], ru[last - 1][CR_PPOS], 1e-10) << "failure row " << k;
+                    EXPECT_NEAR(rf[k][CR_F], ru[last - 1][CR_F], 1e-13) << "failure row " << k;
+                    ++k;
+                }
+                ASSERT_EQ(k, rf.size());
+                ASSERT_EQ(last, ru.size());
+                for (const auto* r : {&rf, &ru}) {
+                    for (size_t i = 0; i < r->size(); ++i) {
+                        const double p = (*r)[i][CR_PPOS];
+                        EXPECT_TRUE(p > 0 && p < 1) << i << ": " << p;
+                        if (i > 0) EXPECT_GE(p, (*r)[i - 1][CR_PPOS]) << i;
+                    }
+                }
+            }
+        }
+    }
+
+    // Three censored units at 1, failures at 2 and 3: Johnson's ranks 2 and 4, MEDRANK 1.7/5.4
+    // and 3.7/5.4, as one FREQ row as well as three (not 0.1667 and 0.3889).
+    s->life.ppos_fn = vyxmrnk;
+    s->life.pposcode = 1;
+    grpnode& g = group();
+    fill(&g, 1, {{1, -1, 3}, {2, 0, 1}, {3, 0, 1}}, true);
+    ASSERT_EQ(vyxcrv(s, &g), 0);
+    auto r = curve(&g);
+    EXPECT_NEAR(r[0][CR_PPOS], 1.7 / 5.4, 1e-15);
+    EXPECT_NEAR(r[1][CR_PPOS], 3.7 / 5.4, 1e-15);
+
+    // EXPRANK: 3 tied failures first among 5 units stand at their expected rank 3/6, not 3/8.
+    s->life.ppos_fn = vyxxrnk;
+    s->life.pposcode = 0;
+    grpnode& e = group();
+    fill(&e, 1, {{1, 0, 3}, {2, 0, 2}}, true);
+    ASSERT_EQ(vyxcrv(s, &e), 0);
+    EXPECT_NEAR(curve(&e)[0][CR_PPOS], 3.0 / 6, 1e-15);
+}
+
+// Weights of 1e12 beside subnormal ones (5e-324): the product limit and the positions of
+// KM, MKM and EXPRANK never rise again once the units at risk are subnormal, where forming
+// S (m - d) first rounds among the subnormals (S went 0.2, 0.2, 0.25).
+TEST_F(CurveTest, SubnormalWeightsNeverMakeTheCurveFall) {
+    const double u = 4.9406564584124654e-324;
+    std::vector<obs> rows = {{1, 0, 8e11}, {2, -1, 2e11}};
+    for (int t = 3; t <= 8; ++t) rows.push_back({double(t), 0, u});
+    for (const ppfn fn : {vyxkm, vyxmkm, vyxxrnk}) {
+        s->life.ppos_fn = fn;
+        grpnode& g = group();
+        fill(&g, 1, rows, true);
+        ASSERT_EQ(vyxcrv(s, &g), 0);
+        const auto r = curve(&g);
+        ASSERT_EQ(r.size(), 7u);
+        // After the censored row six units of u are at risk: S = 0.2 (5/6) (4/5) ... down to 0.
+        double S = r[0][CR_F] == 1 ? 0 : 1 - r[0][CR_F];
+        for (size_t i = 1; i < r.size(); ++i) {
+            S *= static_cast<double>(6 - i) / static_cast<double>(7 - i);
+            EXPECT_NEAR(r[i][CR_F], 1 - S, 1e-15) << i;
+            EXPECT_GE(r[i][CR_PPOS], r[i - 1][CR_PPOS]) << i;
+        }
+        EXPECT_EQ(r.back()[CR_F], 1.0);
+    }
 }
 
 // Herd-Johnson and the modified product limit against their closed forms on the same rows.
