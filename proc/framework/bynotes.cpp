@@ -118,12 +118,65 @@ void unseennotes(vyxstate* s, int32_t msg, const uint8_t* seen, const vardesc* v
     }
 }
 
-void censornotes(vyxstate* s, const uint8_t* seen, const vardesc* var, uint32_t id, bool fmodeaside) {
+void censtakenadd(censtaken& t, double b) {
+    for (int i = 0; i < t.n; ++i)
+        if (t.v[i] == b) return;
+    if (t.n < static_cast<int32_t>(sizeof t.v / sizeof t.v[0])) t.v[t.n++] = b;
+    else t.more = 1;
+}
+
+namespace {
+
+// "0", "0 and 9", "0, 2 and 9", "1, 2, 3, 4, 5, 6 and others": a list of values as text. A
+// whole number is written whole (300000, not 3e+05).
+void valuelist(const double* v, int n, bool more, char* out, size_t len) {
+    size_t at = 0;
+    out[0] = '\0';
+    for (int i = 0; i < n && at < len; ++i) {
+        const char* sep = i == 0 ? "" : (i == n - 1 && !more) ? " and " : ", ";
+        at += static_cast<size_t>(std::snprintf(out + at, len - at, "%s%.15g", sep, v[i]));
+    }
+    if (more && at < len) std::snprintf(out + at, len - at, " and others");
+}
+
+}  // namespace
+
+void censornotes(vyxstate* s, const uint8_t* seen, const censtaken& taken, const vardesc* var, uint32_t id, bool fmodeaside) {
     if (!seen || !var) return;
     bool any = false;
     for (int i = 0; i < s->input.ncensvals && !any; ++i) any = seen[i] != 0;
-    const int none = fmodeaside ? W510_CENSOR_VALUES_UNSEEN_FMODE : W510_CENSOR_VALUES_UNSEEN;
-    unseennotes(s, any ? N510_CENSOR_VALUE_UNSEEN_SOME : none, seen, var, id);
+    if (any) {
+        unseennotes(s, N510_CENSOR_VALUE_UNSEEN_SOME, seen, var, id);
+        return;
+    }
+    if (taken.n == 0) return;
+    char by[512], values[200];
+    bygrouptext(s, by, sizeof by);
+    const msgarg name = txtarg(var->name, var->namelen);
+    if (taken.n == 1 && !taken.more) {
+        const int msg = fmodeaside ? N510_CENSOR_ONE_VALUE_FMODE : N510_CENSOR_ONE_VALUE;
+        if (!bynotefresh(s, msg, id, 0, taken.v[0])) return;
+        valuelist(taken.v, 1, false, values, sizeof values);
+        xpmlog(510, msg, name, values, by);
+        return;
+    }
+    const int msg = fmodeaside ? W510_CENSOR_VALUES_UNSEEN_FMODE : W510_CENSOR_VALUES_UNSEEN;
+    if (!bynotefresh(s, msg, id, 0, taken.v[0])) return;
+    // The listed values, each once.
+    double listed[16];
+    int nl = 0;
+    bool more = false;
+    for (int i = 0; i < s->input.ncensvals; ++i) {
+        bool earlier = false;
+        for (int j = 0; j < nl && !earlier; ++j) earlier = listed[j] == s->input.censvals[i];
+        if (earlier) continue;
+        if (nl < 16) listed[nl++] = s->input.censvals[i];
+        else more = true;
+    }
+    char list[400];
+    valuelist(listed, nl, more, list, sizeof list);
+    valuelist(taken.v, taken.n, taken.more != 0, values, sizeof values);
+    xpmlog(510, msg, name, list, by, values);
 }
 
 const char* bygrouptext(const vyxstate* s, char* out, int len) {

@@ -77,7 +77,20 @@ void skipnotes(vyxstate* s, const skiptally& t, const noteresponse& r, bool inte
 // BY group.
 void unseennotes(vyxstate* s, int32_t msg, const uint8_t* seen, const vardesc* var, uint32_t id);
 
-// The same for a censoring list of time*censor(values): a warning that every observation is
-// taken as a failure when no listed value occurs (or as censored where FMODE sets its mode
-// aside: fmodeaside), else a note for each value that does not.
-void censornotes(vyxstate* s, const uint8_t* seen, const vardesc* var, uint32_t id, bool fmodeaside);
+// The values of the censoring variable that the observations used take and no listed value
+// matches: the first few distinct ones in the order met, and whether there were more.
+struct censtaken {
+    double v[6];
+    int32_t n;
+    int32_t more;
+};
+// Notes a value of the censoring variable that is not one of the list.
+void censtakenadd(censtaken& t, double b);
+
+// The same for a censoring list of time*censor(values): when no listed value occurs, every
+// observation is taken as a failure (or as censored where FMODE sets its mode aside:
+// fmodeaside), which one message says: a note when the variable takes a single value in the
+// observations used (complete data written with a status column), a warning naming the values
+// it takes when they are two or more. When a listed value occurs, a note for each that does
+// not.
+void censornotes(vyxstate* s, const uint8_t* seen, const censtaken& taken, const vardesc* var, uint32_t id, bool fmodeaside);

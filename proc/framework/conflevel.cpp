@@ -7,7 +7,9 @@
 #include <cstring>
 #include <string>
 
+#include "proc/framework/hostsvc.h"
 #include "proc/framework/memnum.h"
+#include "proc/framework/msg510.h"
 
 namespace vx {
 
@@ -73,6 +75,12 @@ conftext conflevel(double alpha) {
         return c;
     }
     return c;
+}
+
+bool zerolevelnote(double conf) {
+    if (!(conf > 0.0 && 1.0 - conf == 1.0)) return false;
+    xpmlog(510, N510_CONFIDENCE_TAKEN_AS_ZERO, conf);
+    return true;
 }
 
 }  // namespace vx

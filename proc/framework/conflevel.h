@@ -14,4 +14,9 @@ struct conftext {
 // the level itself ("99.99999999999999").
 conftext conflevel(double alpha);
 
+// A CONFIDENCE so small (below about 1.1e-16) that 1 - CONFIDENCE is 1 in double precision:
+// the level is 0, its limits equal their estimates and titles say "0%". Logs the note that
+// says so (510/2223) and returns true; false for every other level.
+bool zerolevelnote(double conf);
+
 }  // namespace vx

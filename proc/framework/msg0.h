@@ -90,7 +90,6 @@ enum : int {
     // 0-nonparam.msg
     T0_TURNBULL_ITER_HISTORY = 555,
     T0_TURNBULL_CONVERGED = 710,
-    T0_TURNBULL_NO_ITERATION = 822,
 
     // 0-statgraph.msg
     T0_PERCENT = 40,

@@ -146,6 +146,7 @@ enum : int {
     T510_NO_GRADIENT_CRITERION_MODE_GROUP = 1954,
     W510_LOGLIK_MISSING = 1955,
     W510_LR_LIMITS_NOT_FOUND = 1958,
+    N510_LR_LIMITS_BELOW_ROUNDING = 2224,       // the drop sought is lost in the log-likelihood's rounding: Wald limits
     T510_UNITS_NEVER_FAILED = 2050,
     T510_WEIBAYES_LOWER_BOUNDS = 2051,
     N510_FMODE_COMBINE_POINTS = 2052,
@@ -213,11 +214,13 @@ enum : int {
     // 510-input.msg
     N510_SKIP_NOT_POSITIVE = 2000,              // rows skipped: a time at or below 0 on a log scale
     N510_SKIP_NOT_POSITIVE_THRESHOLD = 2001,    // the same, THRESHOLD= subtracted
-    W510_CENSOR_VALUES_UNSEEN = 2002,           // no censoring value listed occurs: every row is a failure
+    W510_CENSOR_VALUES_UNSEEN = 2002,           // no censoring value listed occurs, the variable takes two or more
     N510_COLUMN_DROPPED = 2005,
     N510_NO_EFFECT = 2006,
     N510_CENSOR_VALUE_UNSEEN_SOME = 2007,       // a censoring value that no row has, while another listed one occurs
     W510_CENSOR_VALUES_UNSEEN_FMODE = 2008,     // as W510_CENSOR_VALUES_UNSEEN, failure modes set aside by FMODE
+    N510_CENSOR_ONE_VALUE = 2220,               // no censoring value listed occurs, the variable takes one value
+    N510_CENSOR_ONE_VALUE_FMODE = 2221,         // as N510_CENSOR_ONE_VALUE, failure modes set aside by FMODE
     N510_SKIP_REVERSED = 2009,                  // rows skipped: lower end above the upper end
     N510_SKIP_FREQ_NEGATIVE = 2010,
     N510_SKIP_FREQ_MISSING = 2011,
@@ -361,6 +364,7 @@ enum : int {
     W510_OPTION_ABOVE_LIMIT = 1900,
     W510_OPTION_BELOW_LIMIT = 1901,
     W510_TICKS_ABOVE_LIMIT = 1902,
+    N510_CONFIDENCE_TAKEN_AS_ZERO = 2223,       // 1 - CONFIDENCE is 1: the level is 0
 
     // 510-mcf.msg
     E510_MCF_UNIT_ENDS_TWICE = 115,
@@ -447,7 +451,8 @@ enum : int {
     N510_CONVERGED = 720,
     T510_EM_NOT_CONVERGED_REASON = 820,
     T510_EM_NOT_CONVERGED_GROUP = 821,
-    W510_EM_NO_ITERATION = 822,
+    W510_EM_NO_ITERATION = 822,                 // MAXITEM=0
+    W510_EM_STOPPED_AT_START = 2222,            // observations of almost no probability before a full iteration
     E510_WEIBAYES_OVERFLOW = 903,
     T510_EM_KUHN_TUCKER_GROUP = 5440,           // the status texts of the Turnbull estimate per group
     T510_CONVERGED_GROUP = 7100,

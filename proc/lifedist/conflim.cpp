@@ -3,9 +3,11 @@
 // limits of the parameters and percentiles through the limit search.
 #include <cfloat>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "proc/framework/anchor.h"
+#include "proc/framework/conflevel.h"
 #include "proc/devgraph/devgraph.h"
 #include "proc/framework/grouptext.h"
 #include "proc/framework/pools.h"
@@ -236,6 +238,18 @@ int sflim(vyxstate* s, grpnode* g, double t, double* rec) {
     return 0;
 }
 
+bool lrresolved(vyxstate* s, double loglik, bool withclass) {
+    if (zprciresolves(s->opts.alpha, loglik)) return true;
+    // A level of 0 (510/2223 said so) has limits equal to the estimates, which Wald's are.
+    if (!(zprcidrop(s->opts.alpha) > 0.0)) return false;
+    char of[640], drop[32], noise[32];
+    std::snprintf(drop, sizeof drop, "%.2g", zprcidrop(s->opts.alpha));
+    std::snprintf(noise, sizeof noise, "%.2g", EPS53 * std::fabs(loglik));
+    const vx::conftext level = vx::conflevel(s->opts.alpha);
+    xpmlog(510, N510_LR_LIMITS_BELOW_ROUNDING, groupsuffix(s, withclass, " of ", of, sizeof of), txtarg(level.text, level.len), drop, noise);
+    return false;
+}
+
 double lfentry(void* ctx, int32_t* flag) {
     auto* s = static_cast<vyxstate*>(ctx);
     vyxlik(s, 0);
@@ -273,6 +287,11 @@ void vyxconf(vyxstate* s, grpnode* g) {
         lr = false;
         // The parameter table shows the Wald limits in place of the likelihood-ratio ones, as
         // the message says (the percentiles keep theirs).
+        for (int k = 0; k < 4 && k < 2 * n; ++k) s->life.lrlim[k] = s->life.parmlim[k];
+    }
+
+    if (lr && !lrresolved(s, g->loglik, true)) {
+        lr = false;
         for (int k = 0; k < 4 && k < 2 * n; ++k) s->life.lrlim[k] = s->life.parmlim[k];
     }
 

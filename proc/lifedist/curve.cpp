@@ -359,7 +359,7 @@ int vyxcrv(vyxstate* s, grpnode* g) {
     if (c.weibayes) {
         const double conf = weibayesconf(s);
         if (zqc(conf, 2 * r + 2, &wbq) != 0 || !(wbq > 0)) {
-            xpmlog(510, E510_WEIBAYES_NO_QUANTILE);
+            xpmlog(510, E510_WEIBAYES_NO_QUANTILE, conf, 2 * r + 2);
             return RC_REPORTED;
         }
     }

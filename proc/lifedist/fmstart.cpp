@@ -118,7 +118,7 @@ int vyxfmi(vyxstate* s, grpnode* g) {
     if (method == FIT_WEIBAYES) {
         const double conf = weibayesconf(s);
         if (zqc(conf, 2 * wfail + 2, &chi) != 0 || !(chi > 0)) {
-            xpmlog(510, E510_WEIBAYES_NO_QUANTILE);
+            xpmlog(510, E510_WEIBAYES_NO_QUANTILE, conf, 2 * wfail + 2);
             return 1;
         }
     }

@@ -185,6 +185,12 @@ inline bool likfailed(double ll) { return !(std::isfinite(ll) && ll != -1.797693
 int sflim(vyxstate* s, grpnode* g, double t, double* rec);
 // Wald standard error and limits of the percentile at p whose estimate is in rec[PCT_EST].
 void cflim(vyxstate* s, double p, double* rec);
+// Whether likelihood-ratio limits at the statement's confidence can be searched for below a
+// maximum log-likelihood loglik: false, after the note that Wald limits are shown (510/2224,
+// naming the group: the class level too with withclass), when the drop in the log-likelihood
+// they need is not well above the log-likelihood's rounding (a confidence of about 1e-5 and
+// below), where a search would stop on rounding noise.
+bool lrresolved(vyxstate* s, double loglik, bool withclass);
 
 // ---- percentiles
 void pctl(vyxstate* s, double p, double* out);   // mu + sigma q(p) on the analysis scale

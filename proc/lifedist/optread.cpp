@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "proc/devgraph/devgraph.h"
+#include "proc/framework/conflevel.h"
 #include "proc/framework/gparm.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/msg510.h"
@@ -80,6 +81,7 @@ int readconfidence(vyxstate* s, const stmtrec* r) {
         return RC_SPEC;
     }
     s->optsw.alpha = 1 - conf;
+    vx::zerolevelnote(conf);
     return 0;
 }
 

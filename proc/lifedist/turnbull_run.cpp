@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "host/hostdefs.h"
+#include "proc/framework/grouptext.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/msg0.h"
 #include "proc/framework/msg510.h"
@@ -56,9 +57,15 @@ void status(vyxstate* s, bool violation, bool converged) {
         reason = cls ? rdxmsgs(510, T510_EM_NOT_CONVERGED_GROUP, static_cast<int>(it - 1), label)
                      : rdxmsgs(510, T510_EM_NOT_CONVERGED_REASON, static_cast<int>(it - 1));
     } else {
+        // No iteration: MAXITEM=0 allows none, or observations came to have almost no
+        // probability under the masses before a full iteration, and the iterations stopped
+        // there. The message says which, and names the group in the log and in the row alike.
         s->life.fit.itstatus[ITS_STATUS] = 2;
-        xpmlog(510, W510_EM_NO_ITERATION);
-        reason = cls ? rdxmsgs(510, W510_EM_NO_ITERATION, label) : rdxmsg(0, T0_TURNBULL_NO_ITERATION);
+        const int msg = s->life.emmaxit[EM_MAXIT] == 0 ? W510_EM_NO_ITERATION : W510_EM_STOPPED_AT_START;
+        char fr[640];
+        const char* suffix = groupsuffix(s, true, " for ", fr, sizeof fr);
+        xpmlog(510, msg, suffix);
+        reason = rdxmsgs(510, msg, suffix);
     }
     s->row.convmsg = reason;
 }

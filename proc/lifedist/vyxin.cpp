@@ -53,6 +53,7 @@ struct pass {
     int64_t used_n, read_n, skipped_n;
     skiptally skips;         // why observations were skipped (a note per reason)
     uint8_t* censeen;        // per censoring value: an observation used has it
+    censtaken censother;     // the values of the censoring variable that are not listed
 };
 
 // What the reader makes of an observation's response.
@@ -139,6 +140,7 @@ int censorcode(pass& p, obsval& o) {
             if (p.censeen) p.censeen[i] = 1;
             return CENS_RIGHT;
         }
+    if (p.censeen) censtakenadd(p.censother, o.b);
     if (!p.fmode) return CENS_EXACT;
     char* mode = const_cast<char*>(s->inwork.obsvals.fmodefmt);
     int len = 0, start = 0;
@@ -431,7 +433,7 @@ int readone(pass& p) {
 void passnotes(const pass& p) {
     vyxstate* s = p.s;
     skipnotes(s, p.skips, {{s->input.rspvars[RV_TIME], s->input.rspvars[RV_SECOND]}, {s->life.rspvarid[RVAR_FIRST], s->life.rspvarid[RVAR_SECOND]}}, p.form == FORM_INTERVAL);
-    if (p.used_n > 0) censornotes(s, p.censeen, s->input.rspvars[RV_SECOND], s->life.rspvarid[RVAR_SECOND], p.fmode && s->groups.fmodeset.mode != 2);
+    if (p.used_n > 0) censornotes(s, p.censeen, p.censother, s->input.rspvars[RV_SECOND], s->life.rspvarid[RVAR_SECOND], p.fmode && s->groups.fmodeset.mode != 2);
 }
 
 }  // namespace

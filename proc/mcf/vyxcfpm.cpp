@@ -2,6 +2,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "proc/framework/conflevel.h"
 #include "proc/framework/expect.h"
 #include "proc/framework/gparm.h"
 #include "proc/framework/optslots.h"
@@ -398,7 +399,9 @@ int vyxcfpm(vyxstate* s) {
     if (const optslot* l = stmtslot(r, slot::head::LABEL); l && l->kind == SK_NAME && !vzatl(' ', l->name, 8))
         s->optsw.stmtlabel = l->name;
     // 8. The confidence level, the response form and the interpolation.
-    s->optsw.alpha = 1 - gparm(r, slot::mcf::CONFIDENCE, 0.95);
+    const double conf = gparm(r, slot::mcf::CONFIDENCE, 0.95);
+    s->optsw.alpha = 1 - conf;
+    vx::zerolevelnote(conf);
     s->inwork.rspkind = static_cast<uint32_t>(gparm(r, slot::head::RSPKIND, 0));
     s->mcf.mcftype = static_cast<uint32_t>(gparm(r, slot::mcf::INTERPOLATE, 0));
     if (int rc = responses(s, r); rc != 0) return rc;

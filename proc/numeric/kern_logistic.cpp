@@ -81,6 +81,27 @@ logend upperend(double a) {
     return r;
 }
 
+// The interval derivatives from the logarithms of F, g at both ends (a > b, b <= 0), every
+// quantity scaled by exp(-k) with k the larger log F: an interval whose probability
+// underflows keeps its derivatives, ratios in which the common factor cancels. False when
+// even the scaled probability is too small.
+bool scaledinterval(double a, double b, double* out) {
+    auto logf = [](double y) { return y > 0.0 ? -zln1px(std::exp(-y)) : y - zln1px(std::exp(y)); };
+    auto logg = [](double y) { return -std::fabs(y) - 2.0 * zln1px(std::exp(-std::fabs(y))); };
+    auto slope = [](double y) {   // g'(y) / g(y)
+        const double e = std::exp(-std::fabs(y));
+        const double t = (1.0 - e) / (1.0 + e);
+        return y > 0.0 ? -t : t;
+    };
+    const double lfa = logf(a), lfb = logf(b);
+    const double k = std::fmax(lfa, lfb);
+    const double p = std::exp(lfa - k) - std::exp(lfb - k);
+    if (!(std::fabs(p) >= 10.0 * TINY154)) return false;
+    const double ga = std::exp(logg(a) - k), gb = std::exp(logg(b) - k);
+    intervalDerivatives(p, ga, gb, ga * slope(a), gb * slope(b), out);
+    return true;
+}
+
 }  // namespace
 
 int zprbwlg(int mode, const double* z, const double*, double* out) {
@@ -92,8 +113,11 @@ int zprbwlg(int mode, const double* z, const double*, double* out) {
         const logend up = upperend(c + h);
         const logend lo = lowerend(c - h);
         const double p = up.f - lo.f;
-        if (!(std::fabs(p) >= 10.0 * TINY154)) return 1;
-        intervalDerivatives(p, up.g, lo.g, up.dg, lo.dg, out);
+        if (std::fabs(p) >= 10.0 * TINY154) {
+            intervalDerivatives(p, up.g, lo.g, up.dg, lo.dg, out);
+        } else if (!scaledinterval(c + h, c - h, out)) {
+            return 1;
+        }
         mirrorInterval(x, out);
         return 0;
     }

@@ -103,7 +103,11 @@ int zprbwnm(int mode, const double* z, const double*, double* out) {
         const double dga = -a * ga;
         const double dgb = -b * gb;
         const double p = zprbnrm(a) - zprbnrm(b);
-        if (!(p * p > DBL_MINV)) return 1;
+        // An interval far in the tail whose probability underflows here (its value, minus
+        // the log of that probability, is still finite): the log-probability form carries
+        // every quantity with a common factor that cancels, and refuses only what it too
+        // cannot tell apart.
+        if (!(p * p > DBL_MINV)) return zprbwnmLog(mode, z, nullptr, out);
         intervalDerivatives(p, ga, gb, dga, dgb, out);
         mirrorInterval(x, out);
         return 0;

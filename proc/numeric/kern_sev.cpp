@@ -99,6 +99,35 @@ sevend atend(double y) {
     return r;
 }
 
+// The interval derivatives from the logarithms of the tail and the density at both ends
+// (a > b), every quantity scaled by exp(-k) with k the larger log tail: an interval whose
+// probability underflows keeps its derivatives, ratios in which the common factor cancels.
+// The tail is the survival function for a centre above 0 (log S(y) = -e^y exactly), else
+// the distribution function (log F(y) = y where e^y underflows). False when even the
+// scaled probability is too small.
+bool scaledinterval(double c, double a, double b, double* out) {
+    auto logtail = [c](double y) {
+        const double e = std::exp(y);
+        if (c > 0.0) return -e;
+        return e > DBL_MINV ? std::log(-zexpm1(-e)) : y;
+    };
+    const double lta = logtail(a), ltb = logtail(b);
+    const double k = std::fmax(lta, ltb);
+    const double ta = std::exp(lta - k), tb = std::exp(ltb - k);
+    const double p = c > 0.0 ? tb - ta : ta - tb;
+    if (!(std::fabs(p) >= 10.0 * TINY154)) return false;
+    // log g(y) - k = y - e^y - k, with -e^y - k formed first where it is the log tail.
+    auto density = [c, k](double y, double lt) {
+        const double e = std::exp(y);
+        return std::exp(c > 0.0 ? y + (lt - k) : (y - k) - e);
+    };
+    const double ga = density(a, lta), gb = density(b, ltb);
+    const double dga = ga > 0.0 ? (1.0 - std::exp(a)) * ga : 0.0;
+    const double dgb = gb > 0.0 ? (1.0 - std::exp(b)) * gb : 0.0;
+    intervalDerivatives(p, ga, gb, dga, dgb, out);
+    return true;
+}
+
 }  // namespace
 
 int zprbwwb(int mode, const double* z, const double*, double* out) {
@@ -117,9 +146,11 @@ int zprbwwb(int mode, const double* z, const double*, double* out) {
         // The probability from the tail where both ends keep their precision: the
         // distribution function for a centre at or below 0, the survival function above.
         const double p = c > 0.0 ? lo.s - up.s : up.f - lo.f;
-        if (!(std::fabs(p) >= 10.0 * TINY154)) return 1;
-        intervalDerivatives(p, up.g, lo.g, up.dg, lo.dg, out);
-        return 0;
+        if (std::fabs(p) >= 10.0 * TINY154) {
+            intervalDerivatives(p, up.g, lo.g, up.dg, lo.dg, out);
+            return 0;
+        }
+        return scaledinterval(c, c + h, c - h, out) ? 0 : 1;
     }
     const double e = std::exp(x);
     out[0] = e;

@@ -22,6 +22,11 @@ constexpr double kTinyQuad = 1.491668147e-154;  // c'H^-1 c at or below this van
 // 0.0003 at 2%) a CONVERGE of 0.001 would accept the estimates themselves as a limit. At the
 // usual levels (80% and above with the default 0.001) CONVERGE is kept.
 constexpr double kDropFraction = 1.0 / 500.0;
+// The criterion must exceed this many roundings of the log-likelihood (2^-53 of its size):
+// the log-likelihood is a sum of many terms, each rounded, and the search compares values
+// near the maximum, where the differences it follows are smallest.
+constexpr double kRoundings = 1000.0;
+constexpr double kEps53 = 1.1102230246251565e-16;
 
 struct search {
     void* context;
@@ -120,6 +125,22 @@ bool onelimit(search& s, double sign, double* res, double missing) {
 
 }  // namespace
 
+double zprcidrop(double alpha) {
+    double q = 0.0;
+    if (zqc(1.0 - alpha, 1.0, &q) != 0) {
+        // Beyond the chi-square quantile's range (a confidence of 1 - 1e-13 and above): with
+        // one degree of freedom it is the square of the normal quantile at 1 - alpha / 2.
+        const double z = zprobitq(alpha / 2);
+        q = alpha > 0.0 && alpha < 1.0 && std::isfinite(z) ? z * z : 0.0;
+    }
+    return q > 0.0 && std::isfinite(q) ? q / 2.0 : 0.0;
+}
+
+bool zprciresolves(double alpha, double loglik) {
+    const double half = zprcidrop(alpha);
+    return kDropFraction * half > kRoundings * kEps53 * std::fabs(loglik);
+}
+
 int32_t zprci(void* context, ciblk* blk, cilikfn lik, cigradfn gradhess, ciiterfn print,
               ciextrafn extra) {
     hostinst* inst = v_global_gcb_anchor;
@@ -137,13 +158,7 @@ int32_t zprci(void* context, ciblk* blk, cilikfn lik, cigradfn gradhess, ciiterf
     for (int i = 0; i < p; ++i) s.start[i] = blk->theta[i];
 
     int32_t rc = 0;
-    double q = 0.0;
-    if (zqc(1.0 - blk->alpha, 1.0, &q) != 0) {
-        // Beyond the chi-square quantile's range (a confidence of 1 - 1e-13 and above): with
-        // one degree of freedom it is the square of the normal quantile at 1 - alpha / 2.
-        const double z = zprobitq(blk->alpha / 2);
-        q = blk->alpha > 0.0 && blk->alpha < 1.0 && std::isfinite(z) ? z * z : 0.0;
-    }
+    const double q = 2.0 * zprcidrop(blk->alpha);
     if (!(q > 0.0 && std::isfinite(q))) {
         // No chi-square quantile for this alpha: no boundary to search for.
         for (double* res : {blk->lowres, blk->uppres}) {

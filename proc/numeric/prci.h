@@ -41,3 +41,14 @@ using ciextrafn = void (*)(void* context);
 // of the normal quantile at 1 - alpha/2 is used (one degree of freedom).
 int32_t zprci(void* context, ciblk* blk, cilikfn lik, cigradfn gradhess, ciiterfn print,
               ciextrafn extra);
+
+// Half the chi-square quantile with one degree of freedom at 1 - alpha (beyond that
+// quantile's range the square of the normal quantile at 1 - alpha/2): the drop in the
+// log-likelihood at which a limit lies; 0 when alpha gives none.
+double zprcidrop(double alpha);
+
+// Whether the limit search can find that drop below a log-likelihood of magnitude |loglik|:
+// its criterion (at most 1/500 of the drop) must stand well clear of the log-likelihood's
+// rounding, 2^-53 |loglik| for each term it sums. At a tiny confidence (a drop of 8e-13 at
+// 1e-6) it does not, and a search would stop on rounding noise.
+bool zprciresolves(double alpha, double loglik);

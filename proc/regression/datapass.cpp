@@ -227,6 +227,7 @@ struct pass {
     int64_t rows = 0;
     int64_t read = 0, skipped = 0;
     skiptally skips{};         // why observations were dropped (a note per reason)
+    censtaken censother{};     // the values of the censoring variable that are not listed
     double wread = 0.0, W = 0.0, S1 = 0.0, S2 = 0.0, y0 = 0.0;
     double lo = DBL_MAX, hi = -DBL_MAX;   // response range before the logarithm
     double* colmin = nullptr;
@@ -349,11 +350,11 @@ bool centrescale(vyxstate* s, pass& p) {
 
 // The notes of the pass, each once per BY group: rows dropped, a note per reason, and
 // censoring values that no row has.
-void passnotes(vyxstate* s, const skiptally& skips, const uint8_t* censeen, int64_t rows) {
+void passnotes(vyxstate* s, const skiptally& skips, const uint8_t* censeen, const censtaken& censother, int64_t rows) {
     const bool interval = s->inwork.rspkind == 2;
     skipnotes(s, skips, {{s->input.rspvars[RV_TIME], s->input.rspvars[RV_SECOND]}, {s->mdl.mdlrspids[0], s->mdl.mdlrspids[1]}}, interval);
     const bool aside = s->groups.fmodeset.nvars > 0 && s->groups.fmodeset.mode != 2;
-    if (rows > 0) censornotes(s, censeen, s->input.rspvars[RV_SECOND], s->mdl.mdlrspids[1], aside);
+    if (rows > 0) censornotes(s, censeen, censother, s->input.rspvars[RV_SECOND], s->mdl.mdlrspids[1], aside);
 }
 
 // Counts the current observation as dropped for reason why; counted among the skipped ones
@@ -676,6 +677,7 @@ int readrows(vyxstate* s, pass& p, levctl* mctl, levctl* lctl, uint8_t* censeen)
         }
         VX_EXPECT(r.censidx < 0 || (censeen && r.censidx < s->input.ncensvals), "a censoring value is one of the listed ones");
         if (r.censidx >= 0) censeen[r.censidx] = 1;
+        else if (censeen) censtakenadd(p.censother, values[1]);
         p.lo = std::min(p.lo, r.lo);
         p.hi = std::max(p.hi, r.hi);
         row[rsp].value = ylo;
@@ -701,7 +703,7 @@ int readrows(vyxstate* s, pass& p, levctl* mctl, levctl* lctl, uint8_t* censeen)
 // no row is left, or READOUT data lost rows.
 int passcounts(vyxstate* s, const pass& p, const uint8_t* censeen) {
     const bool readout = s->inwork.rspkind == 3;
-    passnotes(s, p.skips, censeen, p.rows);
+    passnotes(s, p.skips, censeen, p.censother, p.rows);
     if (p.rows == 0) {
         xpmlog(510, E510_NO_DESIGN_ROW, rspname(s->input));
         return 1;

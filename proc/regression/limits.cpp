@@ -111,7 +111,7 @@ int vyxmcl(vyxstate* s) {
     s->mdl.fit.fitcrit.ridge = 0.0;
     s->mdl.climits = static_cast<double*>(poolbytes(s->pools.stmtpool, 2 * static_cast<int64_t>(p) * sizeof(double), poolflag::zeroed_marked));
     if (!s->mdl.climits) return RC_NOMEM;
-    if (!s->mdl.fit.lrflags[LR_PARMS]) {
+    if (!s->mdl.fit.lrflags[LR_PARMS] || !lrresolved(s, s->mdl.fit.loglik.final, false)) {
         waldlimits(s);
         return 0;
     }

@@ -6,6 +6,7 @@
 
 #include "host/effects.h"
 #include "proc/effects/effects.h"
+#include "proc/framework/conflevel.h"
 #include "proc/framework/gparm.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/msg510.h"
@@ -244,7 +245,9 @@ int vyxmprm(vyxstate* s) {
     s->mdl.fit.fitcrit.converge = gparm(r, ms::CONVERGE, 0.001);
     s->mdl.fit.fitcrit.convh = gparm(r, ms::CONVH, 1e-4);
     s->mdl.fit.fitcrit.singular = gparm(r, ms::SINGULAR, 1e7 * EPS53);
-    s->optsw.alpha = 1.0 - gparm(r, ms::CONFIDENCE, 0.95);
+    const double conf = gparm(r, ms::CONFIDENCE, 0.95);
+    s->optsw.alpha = 1.0 - conf;
+    vx::zerolevelnote(conf);
     // 3. given values
     double icpt = missing();
     if (stmtflag(r, mf::NOINT)) icpt = 0.0;

@@ -115,6 +115,17 @@ size_t general(double x, int p, char* buf) {
 // the shortest text need not be the nearest decimal of that many digits.
 size_t best(double x, int width, char* buf) {
     size_t n = shortest(x, buf);
+    // A whole number that fits the width is written whole (300000, not the shorter 3e+05), as
+    // the data sets write it: a count reads as the count.
+    if (x == std::trunc(x) && std::fabs(x) < 1e15 && std::memchr(buf, 'e', n)) {
+        char whole[32];
+        const auto r = std::to_chars(whole, whole + sizeof whole, static_cast<long long>(x));
+        const size_t len = static_cast<size_t>(r.ptr - whole);
+        if (len <= static_cast<size_t>(width)) {
+            std::memcpy(buf, whole, len);
+            return len;
+        }
+    }
     if (n <= static_cast<size_t>(width) || width < 2) return n;
     Digits s;
     if (!parsedigits(buf, n, s)) {

@@ -487,6 +487,22 @@ void Program::beginstep() {
     }
 }
 
+// What a MAKE request that matched nothing could have named: the tables the step made, each
+// name once in the order they came, or that it made none.
+std::string Program::madetables(bool stopped) const {
+    std::vector<std::string> names;
+    for (const auto& b : bindings) {
+        if (!b->obj || b->obj->name.empty()) continue;
+        bool seen = false;
+        for (const auto& n : names) seen = seen || n == b->obj->name;
+        if (!seen) names.push_back(b->obj->name);
+    }
+    if (names.empty()) return stopped ? "The step made no table before it stopped on an error." : "The step made no table.";
+    std::string t = names.size() == 1 ? "The step made the table " : "The step made the tables ";
+    for (size_t i = 0; i < names.size(); ++i) t += (i == 0 ? "" : i + 1 == names.size() ? " and " : ", ") + names[i];
+    return t + ".";
+}
+
 void Program::endstep() {
     // A step that stopped on an error (its exit code) can leave a table unfinished: the data
     // sets of its MAKE requests would hold the rows it got as if they were all of it.
@@ -523,7 +539,7 @@ void Program::endstep() {
         if (!r->appeared) {
             r->sink.discard();
             rt::sup::logline(sess, 'W', "MAKE: no table named " + rt::util::shown(r->table) + " was produced in this step; the data set " +
-                                      r->lib + "." + r->mem + " was not made.");
+                                      r->lib + "." + r->mem + " was not made. " + madetables(stopped));
             continue;
         }
         std::string err;

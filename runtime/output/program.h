@@ -162,6 +162,9 @@ public:
 
     void beginstep();
     void endstep();
+    // "The step made the tables Nobs and ParameterEstimates.": what a MAKE request that matched
+    // nothing could have named (stopped: the step ended on an error).
+    std::string madetables(bool stopped) const;
     // Writes the step heading (once per step) and the BY line when it changed.
     void heading(const std::string& byline);
     // The report's part of the heading: the step's section with its statement line, and the

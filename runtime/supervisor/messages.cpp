@@ -65,6 +65,8 @@ std::string numbertext(double d) {
     // A value that is not a finite number was not computed: it reads as missing.
     if (!std::isfinite(d)) return ".";
     char buf[64];
+    // A whole number is written whole (300000, not 3e+05): a count reads as the count.
+    if (d == std::trunc(d) && std::fabs(d) < 1e15) return std::to_string(static_cast<long long>(d));
     // The shortest text that reads back as the same double; a value that needs more than 15
     // significant digits is shown with 15 (every decimal of at most 15 digits reads as
     // written), so that the last bit of a computation does not show as noise.

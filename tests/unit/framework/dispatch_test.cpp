@@ -3,6 +3,7 @@
 // here by recorders.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "proc/main/analyses.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/vyxstate.h"
+#include "../../support/files.h"
 #include "../../support/testhost.h"
 
 namespace {
@@ -263,7 +265,9 @@ TEST(Initialisation, StatisticalGraphicsKeepDeviceGraphicsOff) {
     testhost::Run r;
     rt::Session sess;
     sess.datadir = VITALYX_TEST_DATA "/framework";
-    sess.outdir = sess.datadir;
+    // The report and listing go to a folder of the test's own, never into the tracked data.
+    const std::string out = testsupport::tempdir("dispatch");
+    sess.outdir = out;
     sess.log = &r.log;
     sess.opts.statistical = true;
     rt::runner::Config cfg;
@@ -272,6 +276,7 @@ TEST(Initialisation, StatisticalGraphicsKeepDeviceGraphicsOff) {
     onanalyze = nullptr;
     EXPECT_TRUE(checked);
     EXPECT_TRUE(r.log.has('N', "Statistical graphics are on")) << r.log.all();
+    std::filesystem::remove_all(out);
 }
 
 TEST(Initialisation, OnlyAnalyzeStatementsCountNoPlots) {

@@ -26,14 +26,36 @@ TEST_F(Unseen, ACensoringValueNoObservationHasIsNamed) {
     EXPECT_EQ(countmsg(log, 510, 2002), 0) << log.all();
 
     // A value that occurs in one BY group only is named in the other, where it was the only one
-    // listed: every observation there is a failure.
+    // listed: every observation there is a failure. There status takes the one value 1: complete
+    // data written with a status column, which a note (not a warning) says.
     r = program("proc vitalyx data=st;\n by g;\n model t*status(2);\nrun;\n", true);
     EXPECT_EQ(countmsg(r.result.log, 510, 2002), 0) << r.result.log.all();
     writecsv("st2", "g,t,status\n1,5,1\n1,8,2\n1,12,1\n2,15,1\n2,20,1\n2,22,1\n");
     r = program("proc vitalyx data=st2;\n by g;\n analyze t*status(2);\nrun;\n", true);
-    EXPECT_EQ(countmsg(r.result.log, 510, 2002), 1) << r.result.log.all();
-    EXPECT_TRUE(r.result.log.has('W', "occurs in no observation used in the BY group g=2, nor does any other value listed: "
+    EXPECT_EQ(countmsg(r.result.log, 510, 2002), 0) << r.result.log.all();
+    EXPECT_EQ(countmsg(r.result.log, 510, 2220), 1) << r.result.log.all();
+    EXPECT_TRUE(r.result.log.has('N', "status takes only the value 1 in the observations used in the BY group g=2: "
                                       "no observation is censored, and every observation is taken as a failure")) << r.result.log.all();
+}
+
+// Complete data with a status column (every row 1) read as hours*status(0): a note, once per
+// statement however many values are listed; a variable of two or more values none of which is
+// listed is a warning that names them and the values listed, once.
+TEST_F(Unseen, ACensoringVariableOfOneValueIsANote) {
+    writecsv("done", "t,status,m\n5,1,a\n8,1,b\n12,1,a\n15,1,a\n");
+    run r = program("proc vitalyx data=done;\n distribution weibull;\n analyze t*status(0 9);\n model t*status(0);\nrun;\n", true);
+    ASSERT_EQ(r.result.status, 0) << r.result.log.all();
+    EXPECT_EQ(countmsg(r.result.log, 510, 2220), 1) << r.result.log.all();
+    EXPECT_EQ(countmsg(r.result.log, 510, 2002), 0) << r.result.log.all();
+    EXPECT_EQ(r.result.log.count('W'), 0) << r.result.log.all();
+    r = program("proc vitalyx data=done;\n fmode keep m=('a');\n distribution weibull;\n analyze t*status(0);\nrun;\n", true);
+    EXPECT_EQ(countmsg(r.result.log, 510, 2221), 1) << r.result.log.all();
+
+    writecsv("coded", "t,status\n5,1\n8,2\n12,1\n15,3\n20,2\n");
+    r = program("proc vitalyx data=coded;\n distribution weibull;\n analyze t*status(0 9 0);\nrun;\n", true);
+    EXPECT_EQ(countmsg(r.result.log, 510, 2002), 1) << r.result.log.all();
+    EXPECT_TRUE(r.result.log.has('W', "status takes the values 1, 2 and 3 in the observations used, and none of them is a "
+                                      "censoring value listed (0 and 9)")) << r.result.log.all();
 }
 
 // hours*status(9) on data coded 0 and 1: one warning for ANALYZE and MODEL, the run goes on,

@@ -161,14 +161,15 @@ TEST_F(TurnbullTest, SingleInterval) {
 // MAXITEM=0 stops before convergence: status 2 with 510/822. Starting masses that leave
 // an interval of the maximum-likelihood support empty converge to a point where its
 // multiplier is negative: status 1 with 510/544 although the iterations converged. A
-// starting mass that is not a number is refused instead of iterated.
+// starting mass that is not a number is refused instead of iterated (510/2222, not the
+// MAXITEM= of 510/822).
 TEST_F(TurnbullTest, StatusOfTheIterations) {
     // Intervals [0, 1], [2, 4], [5, 6]; the middle one is covered by four of six rows.
     const std::vector<obs> rows = {{NAN, 1, 1}, {0, 4, 2}, {2, 6, 2}, {5, NAN, 1}};
     s->life.emmaxit[EM_MAXIT] = 0;
     estimate(rows, true);
     EXPECT_EQ(s->life.fit.itstatus[1], 2u);
-    EXPECT_TRUE(log.has("made no iteration"));
+    EXPECT_TRUE(log.has("made no iteration: MAXITEM=0 allows none"));
 
     s->life.emmaxit[EM_MAXIT] = 10000;
     stmtrec rec{};
@@ -192,7 +193,9 @@ TEST_F(TurnbullTest, StatusOfTheIterations) {
     log.lines.clear();
     estimate(rows, true);
     EXPECT_EQ(s->life.fit.itstatus[1], 2u);
-    EXPECT_TRUE(log.has("made no iteration"));
+    EXPECT_TRUE(log.has("stopped before its first full iteration: some observations have almost no probability under its "
+                        "masses, or none that is a number"));
+    EXPECT_FALSE(log.has("MAXITEM=0"));
     s->inwork.curstmt = nullptr;
 }
 

@@ -205,3 +205,37 @@ TEST(NormalLogDerivativeKernel, FarTails) {
     EXPECT_NEAR(r.o[3], 2 * 0.5 * 4e-6 / 3, 1e-12);
     EXPECT_EQ(deriv(zprbwnmLog, 3, 0.0).rc, 0);
 }
+
+// Intervals far in a tail, where the interval probability underflows (below 1.5e-154) while
+// the value kernel still gives minus its logarithm: the derivatives come from the quantities
+// scaled by a common factor, and agree with differences of the values as everywhere else.
+// An interval of no width stays refused there too.
+TEST(DerivativeKernels, IntervalsWhoseProbabilityUnderflows) {
+    // The normal's value kernel takes the probability down to its underflow near -38.4.
+    ASSERT_LT(zprbnrm(-29.0), 1e-154);
+    for (double c : {-30.0, 30.0, -36.0})
+        for (double h : {1.0, 0.01}) checkpoint({zprblnm, zprbwnm, "normal far"}, KMODE_INTERVAL, c, h, 1e-6);
+    // The extreme value's survival exp(-e^y) is below 1e-154 from y = 5.87 on.
+    for (double c : {8.0, 6.5, 12.0})
+        for (double h : {0.2, 1.0}) checkpoint({zprblwb, zprbwwb, "extreme value far"}, KMODE_INTERVAL, c, h, 1e-6);
+    // The distribution functions of the logistic and the extreme value are e^y below -354,
+    // where f = -c - log(2 sinh h) to double precision: the derivatives in closed form (the
+    // values, about 400, are too large for differences to check the curvatures).
+    for (double c : {-400.0, 400.0, -700.0}) {
+        for (double h : {1.0, 5.0}) {
+            for (kernfn k : {zprbwlg, zprbwwb}) {
+                if (k == zprbwwb && c > 0) continue;
+                const dres r = deriv(k, KMODE_INTERVAL, c, h);
+                ASSERT_EQ(r.rc, 0) << c << " " << h;
+                const double sign = c > 0 ? -1.0 : 1.0;   // the logistic mirrors a positive centre
+                const double want[5] = {-sign, 0.0, -1.0 / std::tanh(h), 0.0, 1.0 / (std::sinh(h) * std::sinh(h))};
+                for (int i = 0; i < 5; ++i) EXPECT_NEAR(r.o[i], want[i], 1e-12 * (std::fabs(want[i]) + 1e-3)) << c << " " << h << " " << i;
+            }
+        }
+    }
+    for (kernfn k : {zprbwnm, zprbwlg, zprbwwb}) {
+        const dres r = deriv(k, KMODE_INTERVAL, k == zprbwwb ? 8.0 : -400.0, 0.0);
+        EXPECT_EQ(r.rc, 1);
+        for (double v : r.o) EXPECT_EQ(v, UNTOUCHED);
+    }
+}

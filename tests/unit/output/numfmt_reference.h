@@ -20,6 +20,17 @@ inline size_t shortest(double x, char* buf) {
 
 inline size_t best(double x, int width, char* buf) {
     size_t n = shortest(x, buf);
+    // Added since: a whole number below 1e15 whose shortest text is in exponent form is
+    // written whole where its digits fit the width.
+    if (x == std::trunc(x) && std::fabs(x) < 1e15 && std::string(buf, n).find('e') != std::string::npos) {
+        char whole[32];
+        auto r = std::to_chars(whole, whole + 32, static_cast<long long>(x));
+        const size_t w = static_cast<size_t>(r.ptr - whole);
+        if (w <= static_cast<size_t>(width)) {
+            std::memcpy(buf, whole, w);
+            return w;
+        }
+    }
     if (n <= static_cast<size_t>(width)) return n;
     for (int p = width - 1; p >= 1; --p) {
         auto r = std::to_chars(buf, buf + 63, x, std::chars_format::general, p);

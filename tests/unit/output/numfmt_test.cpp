@@ -50,6 +50,13 @@ TEST(NumFormat, Kinds) {
     EXPECT_EQ(formatnum({Fmt::Best, 12, 0}, 0.1), "0.1");
     EXPECT_EQ(formatnum({Fmt::Best, 12, 0}, 1.0 / 3), "0.3333333333");   // as many digits as fit
     EXPECT_EQ(formatnum({Fmt::Best, 12, 0}, -1e-300), "-1e-300");
+    // A whole number that fits is written whole, as the data sets write it; one that does not
+    // fit keeps the exponent form.
+    EXPECT_EQ(formatnum({Fmt::Best, 12, 0}, 300000.0), "300000");
+    EXPECT_EQ(formatnum({Fmt::Best, 12, 0}, -1e10), "-10000000000");
+    EXPECT_EQ(formatnum({Fmt::Best, 12, 0}, -1e11), "-1e+11");
+    EXPECT_EQ(formatnum({Fmt::Best, 5, 0}, 300000.0), "3e+05");
+    EXPECT_EQ(formatnum({Fmt::Best, 12, 0}, 1e15), "1e+15");
     EXPECT_EQ(formatnum({Fmt::Full, 24, 0}, 0.1 + 0.2), "0.30000000000000004");
     // A value that is not a finite number was not computed: never "Infinity" or "nan".
     EXPECT_EQ(formatnum({Fmt::Best, 12, 0}, INFINITY), ".");

@@ -154,6 +154,36 @@ TEST_F(UserView, AStepWritesADataSetOnceAndWhole) {
         EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
 }
 
+// A MAKE name that matches no table says what the step made, so that the right name can be
+// taken from the warning: the tables' names, or that there were none.
+TEST_F(UserView, AMakeThatMatchesNothingNamesTheTablesMade) {
+    data("lots", "hours,status\n10,1\n20,1\n30,0\n25,1\n");
+    data("gone", "hours,status\n.,1\n.,0\n");
+    auto r = run("proc vitalyx data=lots;\n distribution weibull;\n make 'Parameter Estimates' out=a;\n analyze hours*status(0);\nrun;\n"
+                 "proc vitalyx data=gone;\n distribution weibull;\n make 'ParmEst' out=b;\n analyze hours*status(0);\nrun;\n");
+    EXPECT_TRUE(r.log.has('W', "MAKE: no table named Parameter Estimates was produced in this step; the data set WORK.A was not "
+                               "made. The step made the tables vyxinfo, NObs, ConvergenceStatus, Datsum, ParmEst, ParmOther and PctEst."))
+        << r.log.all();
+    EXPECT_TRUE(r.log.has('W', "the data set WORK.B was not made. The step made no table.")) << r.log.all();
+}
+
+// Whole numbers print whole wherever they fit, in tables and in messages: FREQ totals of
+// 300000 and a prediction for 100000 future units, not 3e+05 and 1e+05.
+TEST_F(UserView, WholeNumbersPrintWhole) {
+    data("big", "t,status,f\n10,0,100000\n20,0,100000\n30,0,100000\n40,1,100000\n50,1,100000\n60,1,100000\n");
+    auto r = run("proc vitalyx data=big;\n freq f;\n distribution weibull;\n analyze t*status(1);\nrun;\n"
+                 "proc vitalyx;\n distribution poisson;\n analyze / count=100000 exposure=1 predict(100000);\nrun;\n"
+                 "proc vitalyx;\n distribution binomial;\n analyze / count=1 2 predict(100000);\nrun;\n");
+    const std::string listing = file("listing.txt");
+    for (const char* line : {"Failures                        300000", "Right Censored Values           300000",
+                             "Sum of Frequencies Read      600000", "Exposure for Prediction               100000",
+                             "Predicted Count                  10000000000"})
+        EXPECT_NE(listing.find(line), std::string::npos) << line << "\n" << listing;
+    EXPECT_EQ(listing.find("e+05"), std::string::npos) << listing;
+    EXPECT_TRUE(r.log.has('W', "The prediction limits for 100000 future trials")) << r.log.all();
+    EXPECT_FALSE(r.log.has("e+05")) << r.log.all();
+}
+
 TEST_F(UserView, TimesAreWrittenAsTheyWereRead) {
     // Times of up to 15 significant digits, on the ln and the log10 scale and with a threshold:
     // the MAKE data sets give back the CSV fields exactly, for exact, interval and readout rows;

@@ -32,6 +32,10 @@ TEST(Messages, SubstitutionsInOrderWithTypes) {
     EXPECT_EQ(rt::msg::argtext(msgarg(99.999999)), "99.999999");
     EXPECT_EQ(rt::msg::argtext(msgarg(99.999999999999)), "99.999999999999");
     EXPECT_EQ(rt::msg::argtext(msgarg(1e300)), "1e+300");
+    // A whole number is written whole: a count of 100000 future trials, not 1e+05.
+    EXPECT_EQ(rt::msg::argtext(msgarg(100000.0)), "100000");
+    EXPECT_EQ(rt::msg::argtext(msgarg(-3e14)), "-300000000000000");
+    EXPECT_EQ(rt::msg::argtext(msgarg(1e15)), "1e+15");
     EXPECT_EQ(rt::msg::argtext(msgarg(-INFINITY)), ".");
     EXPECT_EQ(rt::msg::argtext(msgarg(std::nan(""))), ".");
 }

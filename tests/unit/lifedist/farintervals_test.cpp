@@ -1,0 +1,81 @@
+// Interval data far from the starting values: with the scale given, intervals whose
+// probability underflows there (while minus its logarithm is finite) ended the step with
+// 510/913 at iteration 0. The derivative kernels now carry such an interval's quantities with
+// a common factor, and the fits that R's survreg makes are made here too. The data: 20
+// inspection intervals from 38 to 3588 hours; the reference values from
+//   survreg(Surv(lo, hi, type = "interval2") ~ 1, dist = d, scale = s,
+//           control = survreg.control(rel.tolerance = 1e-12))
+#include "tests/support/catalogmsg.h"
+#include "tests/unit/regression/programs.h"
+
+using namespace mdlprog;
+
+namespace {
+
+class FarIntervals : public ProgramTest {};
+
+const char* const kIntervals =
+    "lo,hi\n38,100\n100,250\n250,500\n500,700\n500,700\n600,740\n700,745\n720,750\n730,760\n735,752\n"
+    "740,770\n742,748\n745,800\n750,900\n760,1000\n800,1500\n1000,2000\n2000,3000\n3000,3588\n3300,3588\n";
+
+struct survreg {
+    const char* dist;
+    const char* scale;
+    double location, se, loglik;
+};
+
+TEST_F(FarIntervals, FitsWithTheScaleGivenMatchSurvreg) {
+    writecsv("iv", kIntervals);
+    const survreg fits[] = {
+        {"extreme", "300", 2548.15642534131, 72.2339993888, -140.661018554927},
+        {"normal", "70", 1019.64119899319, 16.5534269376, -1332.34203297597},
+        {"logistic", "5", 747.026406234856, 3.41276013914, -1579.24414860674},
+    };
+    for (const survreg& f : fits) {
+        SCOPED_TRACE(f.dist);
+        const run r = program(std::string("proc vitalyx data=iv;\n distribution ") + f.dist +
+                                  ";\n make 'ParmEst' out=pe;\n make 'Datsum' out=ds;\n analyze (lo hi) / scale=" + f.scale +
+                                  " converge=1e-10;\nrun;\n",
+                              true);
+        ASSERT_EQ(r.result.status, 0) << r.result.log.all();
+        EXPECT_EQ(testsupport::countmsg(r.result.log, 510, 913), 0) << r.result.log.all();
+        EXPECT_TRUE(r.result.log.has('N', "The convergence criterion is satisfied")) << r.result.log.all();
+        const table pe = r.get("pe"), ds = r.get("ds");
+        ASSERT_FALSE(pe.rows.empty());
+        // The optimiser takes no step whose predicted gain is below 10,000 roundings of the
+        // log-likelihood, which leaves the location within 1e-7 of survreg's whatever CONVERGE=:
+        // the printed digits.
+        near(pe.num(0, "Estimate"), f.location, 1e-7, "location");
+        near(pe.num(0, "Stderr"), f.se, 1e-6, "standard error");
+        bool seen = false;
+        for (size_t i = 0; i < ds.rows.size(); ++i) {
+            if (ds.text(i, "Description") != "Log Likelihood") continue;
+            near(ds.num(i, "Value"), f.loglik, 1e-10, "log-likelihood");
+            seen = true;
+        }
+        EXPECT_TRUE(seen);
+    }
+}
+
+// Two class levels whose intervals do not overlap: the model with a class effect has no
+// maximum (each level's location inside its interval, the scale tending to 0). The fit runs
+// into underflowing intervals on its way and now says where it stopped, with no standard
+// errors, instead of ending the step. (The extreme value's value kernel refuses centres
+// beyond half the exp bound, and there the step still ends.)
+TEST_F(FarIntervals, AModelWithoutAMaximumStopsWithoutEndingTheStep) {
+    writecsv("two", "lo,hi,g\n300,500,A\n800,1000,B\n");
+    for (const char* dist : {"normal", "logistic"}) {
+        SCOPED_TRACE(dist);
+        const run r = program(std::string("proc vitalyx data=two;\n class g;\n distribution ") + dist +
+                                  ";\n make 'Modprmest' out=pe;\n model (lo hi) = g;\nrun;\n",
+                              true);
+        EXPECT_EQ(r.result.status, 0) << r.result.log.all();
+        EXPECT_EQ(testsupport::countmsg(r.result.log, 510, 913), 0) << r.result.log.all();
+        EXPECT_FALSE(r.result.log.has('N', "The convergence criterion is satisfied")) << r.result.log.all();
+        const table pe = r.get("pe");
+        ASSERT_FALSE(pe.rows.empty());
+        EXPECT_TRUE(std::isnan(pe.num(0, "Stderr"))) << pe.text(0, "Stderr");
+    }
+}
+
+}  // namespace
