@@ -130,6 +130,8 @@ bool Reader::header(CsvCursor& c, std::vector<Column>& cols, std::string& err) {
         if (nm.empty()) {
             err = "data set " + dsname_ + ": column " + std::to_string(j + 1) + " of the header (" +
                   where(line) + ") has no variable name";
+            // R's write.csv heads its column of row names so; the file is read once written without it
+            if (j == 0) err += " (R's write.csv writes row names so: write the file with row.names = FALSE)";
             return false;
         }
         if (nm.find('\r') != std::string::npos) {

@@ -245,6 +245,7 @@ TEST_F(DataSets, ErrorsNameTheFileAndLine) {
         {"empty", {"WORK.empty", "empty.csv", "is empty"}},
         {"noname", {"noname.csv", "names no variable"}},
         {"gapname", {"column 2", "gapname.csv", "no variable name"}},
+        {"rowcolumn", {"column 1", "rowcolumn.csv", "no variable name", "row.names = FALSE"}},
         {"openquote", {"line 2 of ", "openquote.csv", "not closed"}},
         {"afterquote", {"line 4 of ", "afterquote.csv", "after the closing quote"}},
     };
