@@ -139,6 +139,7 @@ enum : int {
     T510_CONVERGED = 710,
     W510_GRADIENT_CRITERION = 730,
     E510_DERIVATIVE_FAILED = 913,
+    E510_NOTHING_COMPUTED = 2300,               // neither the value nor the derivatives at the point reached
     W510_NO_GRADIENT_CRITERION = 1950,
     T510_NO_GRADIENT_CRITERION = 1951,
     T510_NO_GRADIENT_CRITERION_GROUP = 1952,

@@ -69,10 +69,10 @@ struct liksums {
 
 class accumulator {
 public:
-    // value: run the value kernels; slope: run the derivative kernels (fatal on failure
-    // unless value is set, when a failure only stops the derivative sums).
+    // value: run the value kernels; slope: run the derivative kernels (a failure stops the
+    // pass with derivfailed() unless value is set, when it only stops the derivative sums).
     accumulator(vyxstate* s, bool value, bool slope, double t, double sigma, double z)
-        : s_(s), value_(value), slope_(slope), t_(t), inv_(1.0 / sigma), z_(z), vk_(s->life.fit.prob_fn[KN_VALUE]),
+        : value_(value), slope_(slope), t_(t), inv_(1.0 / sigma), z_(z), vk_(s->life.fit.prob_fn[KN_VALUE]),
           dk_(s->life.fit.prob_fn[KN_DERIV]), sev_(vk_ == zprblwb && dk_ == zprbwwb) {}
 
     // One contribution of weight w; false when the evaluation fails.
@@ -89,6 +89,7 @@ public:
         return kernel(KMODE_INTERVAL, zk, c, h, w);
     }
     bool slopeok() const { return slope_; }
+    bool derivfailed() const { return derivfailed_; }
     liksums sums;
 
 private:
@@ -126,10 +127,8 @@ private:
                 slope_ = false;
                 return true;
             }
-            // A derivative kernel that fails at a point whose value was accepted: the step
-            // ends; the main routine's end stops graphics and releases the output manager.
-            xpmlog(510, E510_DERIVATIVE_FAILED);
-            endstep(s_, RC_INPUT);
+            // The derivative pass cannot go on: the caller ends the step (derivfailend).
+            derivfailed_ = true;
             return false;
         }
         const double d1 = w * out[0], d2 = w * out[1];
@@ -148,11 +147,11 @@ private:
         return true;
     }
 
-    vyxstate* s_;
     bool value_, slope_;
     double t_, inv_, z_;
     kernfn vk_, dk_;
     bool sev_;   // the installed kernels are the smallest-extreme-value pair
+    bool derivfailed_ = false;
 };
 
 // The values a single point of mass could take and still be consistent with every
@@ -258,6 +257,22 @@ bool samepoint(const likkept& c, const grpnode* g, double t, double sigma) {
     return c.valid && c.group == g && c.t == t && c.sigma == sigma && c.quant == g->quant;
 }
 
+// A derivative kernel failed in a derivative pass: the step ends, with the message that is
+// true there. The value pass at the same point tells whether the log-likelihood itself could
+// be computed (the optimiser asks for the derivatives at its last trial point also when the
+// value failed there). The main routine's end stops graphics and releases the output manager.
+int derivfailend(vyxstate* s, grpnode* g, double t, double sigma) {
+    accumulator value(s, true, false, t, sigma, g->quant);
+    bool rowsfailed = false;
+    const bool computed = accumulate(s, g, value, &rowsfailed);
+    if (rowsfailed) {
+        xpmlog(510, E510_FILE_ENDS_EARLY);
+        return endstep(s, RC_READ);
+    }
+    xpmlog(510, computed ? E510_DERIVATIVE_FAILED : E510_NOTHING_COMPUTED);
+    return endstep(s, RC_INPUT);
+}
+
 }  // namespace
 
 bool noestimate(vyxstate* s, grpnode* g) {
@@ -309,6 +324,8 @@ int vyxlik(vyxstate* s, int deriv) {
             // The rows cannot be read again: the step ends (as for the starting values).
             xpmlog(510, E510_FILE_ENDS_EARLY);
             rc = endstep(s, RC_READ);
+        } else if (acc.derivfailed()) {
+            rc = derivfailend(s, g, t, sigma);
         }
         if (!failed) {
             const liksums& q = acc.sums;

@@ -156,9 +156,16 @@ void derivfail(modelstate& mdl, double* grad, int p) {
     for (int i = 0; i < p; ++i) grad[i] = std::numeric_limits<double>::quiet_NaN();
 }
 
-// A derivative kernel failed where the value kernel did not: the step ends.
+// A derivative kernel failed in a derivative pass: the step ends, with the message that is
+// true there. The value pass at the same point tells whether the log-likelihood itself could
+// be computed (the optimiser asks for the derivatives at its starting values and at its last
+// trial point also when the value failed there).
 void kernelfail(vyxstate* s) {
-    xpmlog(510, E510_DERIVATIVE_FAILED);
+    vyxmlik(s, 0);
+    if (s->step.stepend) return;   // the rows could not be read again: that message ended the step
+    const bool computed = !likfailed(s->mdl.fit.loglik.current);
+    s->mdl.fit.loglik.current = -DBL_MAX;
+    xpmlog(510, computed ? E510_DERIVATIVE_FAILED : E510_NOTHING_COMPUTED);
     endstep(s, RC_INPUT);
 }
 
@@ -179,6 +186,7 @@ struct likframe {
     double* hess;
     shapeblock shape;
     dersums sums;
+    bool derivfault = false;   // a derivative kernel failed in a derivative pass
 
     likframe(vyxstate* st, int md)
         : s(st), mode(md), wantvalue(md != 1), wantderiv(md != 0), p(st->mdl.fit.npar.total), packed(st->mdl.fit.npar.total != st->mdl.fit.npar.free) {
@@ -203,7 +211,7 @@ struct likframe {
     // pass only gives up keeping them.
     bool derivkernelfailed() {
         if (mode == 1) {
-            kernelfail(s);
+            derivfault = true;   // the step ends once the pass is over (finish)
             return true;
         }
         wantderiv = false;
@@ -217,6 +225,7 @@ struct likframe {
         if (failed) {
             s->mdl.fit.loglik.current = -DBL_MAX;
             if (mode == 1) derivfail(s->mdl, grad, p);
+            if (derivfault) kernelfail(s);
             return;
         }
         if (mode == MLIK_BOTH && wantderiv) {

@@ -61,7 +61,7 @@ TEST_F(FarIntervals, FitsWithTheScaleGivenMatchSurvreg) {
 // maximum (each level's location inside its interval, the scale tending to 0). The fit runs
 // into underflowing intervals on its way and now says where it stopped, with no standard
 // errors, instead of ending the step. (The extreme value's value kernel refuses centres
-// beyond half the exp bound, and there the step still ends.)
+// beyond half the exp bound, and there the step still ends: see the next test.)
 TEST_F(FarIntervals, AModelWithoutAMaximumStopsWithoutEndingTheStep) {
     writecsv("two", "lo,hi,g\n300,500,A\n800,1000,B\n");
     for (const char* dist : {"normal", "logistic"}) {
@@ -75,6 +75,41 @@ TEST_F(FarIntervals, AModelWithoutAMaximumStopsWithoutEndingTheStep) {
         const table pe = r.get("pe");
         ASSERT_FALSE(pe.rows.empty());
         EXPECT_TRUE(std::isnan(pe.num(0, "Stderr"))) << pe.text(0, "Stderr");
+    }
+}
+
+// A derivative pass that fails ends the step. 510/913 says that the log-likelihood could be
+// computed there; where it could not either (the optimiser asks for the derivatives at its
+// starting values and at its last trial point whatever their value was), 510/2300 says so.
+TEST_F(FarIntervals, AnEndedStepSaysWhetherTheLogLikelihoodCouldBeComputed) {
+    struct ended {
+        const char* what;
+        const char* data;
+        const char* body;
+        int msg;
+    };
+    const ended cases[] = {
+        // The extreme-value model without a maximum: its start puts the centres far beyond
+        // where the value kernel refuses them.
+        {"extreme-value model", "two", " class g;\n distribution extreme;\n model (lo hi) = g;\n", 2300},
+        // FREQ 1e15 beside 1e-15: the Weibull starting scale comes out near 1e-15.
+        {"weights far apart", "em", " freq f;\n distribution weibull;\n analyze (lo hi);\n", 2300},
+        // An interval of half a standardized width of about 1e-163: its log-probability is
+        // computed, its derivatives, whose ends cannot be told apart, are not.
+        {"interval of no width", "nw", " distribution logistic;\n analyze (lo hi) / scale=1e150;\n", 913},
+        {"model, interval of no width", "nw",
+         " distribution logistic;\n model (lo hi) = x;\n logscale x / intercept=345.4;\n", 913},
+    };
+    writecsv("two", "lo,hi,g\n300,500,A\n800,1000,B\n");
+    writecsv("em", "lo,hi,f\n1,3,1e15\n2,5,1e-15\n4,6,1e-15\n");
+    writecsv("nw", "lo,hi,x\n1000,1000.0000000000002,0\n500,2000,1\n700,900,2\n");
+    for (const ended& c : cases) {
+        SCOPED_TRACE(c.what);
+        const run r = program(std::string("proc vitalyx data=") + c.data + ";\n" + c.body + "run;\n", true);
+        EXPECT_NE(r.result.status, 0) << r.result.log.all();
+        EXPECT_EQ(testsupport::countmsg(r.result.log, 510, c.msg), 1) << r.result.log.all();
+        EXPECT_EQ(testsupport::countmsg(r.result.log, 510, c.msg == 913 ? 2300 : 913), 0) << r.result.log.all();
+        EXPECT_TRUE(r.result.log.has("The VITALYX step ended with return code 1008")) << r.result.log.all();
     }
 }
 
