@@ -2,6 +2,7 @@
 // the blocking step, then backtracking by halving from the full Newton step.
 //
 // Algorithm: the project's own.
+#include <algorithm>
 #include <cmath>
 #include "proc/numeric/bounds.h"
 #include "proc/numeric/optimizer_step.h"
@@ -82,5 +83,12 @@ double znewstp(void* context, nrparm* blk, nrctl* ctl, double* ridge, const doub
         }
         alpha /= 2.0;
     }
+    // No step length gave the decrease: the estimates stay where the iteration began, and the
+    // objective is evaluated there again so that what the callbacks keep of the last evaluation
+    // (the log-likelihood the fit reports) belongs to them. The last trial point lies only
+    // 2 alphamin along d, but where the Hessian is nearly singular d is huge (1e30 on a flat
+    // logistic likelihood) and that point would be far from any estimate.
+    std::copy(blk->xprev, blk->xprev + n, blk->x);
+    obj(context);
     return 0.0;
 }

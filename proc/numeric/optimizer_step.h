@@ -4,7 +4,8 @@
 
 // Searches along d from xprev (= x on entry) for a step of sufficient decrease, taking the
 // blocking constraint or bound into account. Returns the accepted step length, with x,
-// fval and fprev updated, or 0 for a null step (x possibly moved to the last trial point
-// or onto a blocking constraint that was added to the active set).
+// fval and fprev updated, or 0 for a null step (x back at xprev, the objective evaluated there
+// once more, after a failed search; x possibly moved onto a blocking constraint that was added
+// to the active set).
 double znewstp(void* context, nrparm* blk, nrctl* ctl, double* ridge, const double* d,
                nrobjfn obj);

@@ -27,3 +27,24 @@ TEST(NullStep, ShortDirectionIsNotEvaluated) {
     EXPECT_EQ(h.x[1], 1e12);
     EXPECT_EQ(h.blk.fprev, h.blk.fval);
 }
+
+// A failed step-length search leaves x where the iteration began, and the objective's last
+// evaluation is there too (callers report what it kept). f = sqrt(1 + x^2) at x = 1e10 has a
+// Hessian of 1e-30: the Newton direction is -1e30, and every trial down to the shortest step
+// (about 1e-13 of it, 1e17 from x) raises f.
+TEST(NullStep, FailedSearchKeepsTheIterationsStart) {
+    nrharness h(1);
+    double lastx = 0.0;
+    h.f = [&lastx](const double* x) { lastx = x[0]; return std::sqrt(1.0 + x[0] * x[0]); };
+    h.derivs = [](const double* x, double* g, double* H) {
+        g[0] = x[0] / std::sqrt(1.0 + x[0] * x[0]);
+        H[0] = std::pow(1.0 + x[0] * x[0], -1.5);
+    };
+    h.x = {1e10};
+    h.onIter = [](nrharness&) { return 1; };
+    EXPECT_EQ(h.run(), NR_NOCONV);
+    EXPECT_GT(h.nobj, 40);  // the halvings were tried
+    EXPECT_EQ(h.x[0], 1e10);
+    EXPECT_EQ(lastx, 1e10);
+    EXPECT_EQ(h.blk.fval, std::sqrt(1.0 + 1e20));
+}
