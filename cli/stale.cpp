@@ -6,7 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "cli/plotfiles.h"
+#include "cli/manifest.h"
 #include "runtime/util/ownfiles.h"
 #include "runtime/util/strings.h"
 
@@ -15,7 +15,7 @@ namespace {
 
 // The files of the output folder that the command writes under a temporary name.
 bool outputbase(std::string_view base) {
-    return base == "log.txt" || base == "listing.txt" || base == "report.html" || base == PlotFiles::kManifest ||
+    return base == "log.txt" || base == "listing.txt" || base == "report.html" || base == Manifest::kName ||
            rt::util::datasetfilename(base);
 }
 

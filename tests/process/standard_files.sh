@@ -88,25 +88,30 @@ cmp -s m1/fans.csv fans.keep && cmp -s m2/fans.csv fans.keep && cmp -s m3d/fans.
 [ -s m1/counts.csv ] && [ -s m2/counts.csv ] || bad "MAKE over input: the step's other data set is missing"
 grep -q -- '--out' m1/err.txt && grep -q -- '--lib M=DIR' m3err.txt || bad "MAKE over input: the ERROR says no way on"
 
-# 8. the command's own data sets are replaced: the same program twice, and a two-step pipeline
-# whose second step reads and replaces what the first made, twice
-mkdir -p p1; cp fans.keep p1/fans.csv
+# 8. the command's own data sets are replaced: the same program twice (the user's file that the
+# first run replaces is named in a NOTE, the second run's own is not), and a two-step pipeline
+# whose second step reads and replaces what the first made, twice, without a NOTE
+mkdir -p p1; cp fans.keep p1/fans.csv; echo mine > p1/pe.csv
 printf "proc vitalyx data=fans;\n distribution weibull;\n analyze hours*status(0);\n make 'ParmEst' out=pe;\nrun;\n" > once.vx
 printf "proc vitalyx data=pe;\n distribution normal;\n analyze estimate;\n make 'ParmEst' out=pe;\nrun;\n" > second.vx
 cat once.vx second.vx > pipe.vx
 for k in 1 2; do
-  "$exe" --data p1 --out p1 once.vx >/dev/null 2>&1 || bad "own data set, run $k: status $?"
+  "$exe" --data p1 --out p1 once.vx >/dev/null 2>p1err.txt || bad "own data set, run $k: status $?"
+  [ "$(grep -c 'NOTE: MAKE: the data set WORK.PE replaced p1/pe.csv, which this command had not written' p1err.txt)" -eq $((2 - k)) ] ||
+    bad "own data set, run $k: $(grep -c 'replaced p1/pe.csv' p1err.txt) NOTEs of the replaced file"
 done
 for k in 1 2; do
   "$exe" --data p1 --out p1 pipe.vx >/dev/null 2>p1err.txt || bad "pipeline, run $k: status $?"
-  grep -q ERROR p1err.txt && bad "pipeline, run $k: $(grep ERROR p1err.txt)"
+  grep -q 'ERROR\|replaced' p1err.txt && bad "pipeline, run $k: $(grep 'ERROR\|replaced' p1err.txt)"
 done
 [ "$(head -1 p1/pe.csv)" = "Parameter,Estimate,Stderr,Lower,Upper" ] || bad "pipeline: pe.csv is not the second step's"
 
 # 9. temporary files of runs that are gone, by the command's names and pid_max only: the user's
-# files stay, those of a dead child (output folder, graphics/, a library) go with one NOTE
+# files stay, those of a dead child (output folder, graphics/, a library) go with one NOTE; a
+# data set written into a library over a file there is said in a NOTE
 mkdir -p t1/graphics lib
 dead=$(bash -c 'echo $$')
+echo mine > lib/pe.csv
 touch t1/results.tmp-20261208 t1/notes.csv.tmp-99999999 t1/graphics/draft.tmp-4000000 t1/graphics/log.txt.part \
       "t1/listing.txt.tmp-$dead" "t1/pe.csv.tmp-$dead" "t1/graphics/vitalyx.png.tmp-$dead" "lib/pe.csv.tmp-$dead" \
       "lib/other.csv.tmp-$dead" "t1/listing.txt.tmp-0$dead"
@@ -123,6 +128,8 @@ done
 grep -q "NOTE: Removed from the output folder t1 the temporary files listing.txt.tmp-$dead, pe.csv.tmp-$dead, graphics/vitalyx.png.tmp-$dead," t1err.txt ||
   bad "temporary files: no NOTE names the files of the output folder"
 grep -q "NOTE: MAKE: removed from lib the temporary file pe.csv.tmp-$dead," t1err.txt || bad "temporary files: no NOTE names the library's"
+grep -q "NOTE: MAKE: the data set L.PE replaced lib/pe.csv, which this run had not written." t1err.txt ||
+  bad "library: no NOTE names the file the data set replaced"
 
 # 10. graphics/ a link: written through, nothing in it removed (a plot of an earlier run the
 # manifest lists, a temporary file of a dead run, an older version's log.txt.part), one NOTE
