@@ -52,7 +52,7 @@ std::vector<std::string> stalenotes(const StaleFiles& s, const std::string& dir)
     }
     if (s.graphicslink)
         notes.push_back("graphics/ in the output folder " + dir +
-                        " is a link to a folder elsewhere: the plots are written there, but nothing in it is removed.");
+                        " is a link to a folder elsewhere: the plots are written there, but nothing this run did not make is removed from it.");
     return notes;
 }
 

@@ -19,7 +19,7 @@ struct StaleFiles {
 StaleFiles removestale(const std::string& dir);
 
 // The notes the log gives of it: one naming every file removed, one saying that graphics/ is
-// a link in which nothing is removed.
+// a link in which nothing that the run did not make is removed.
 std::vector<std::string> stalenotes(const StaleFiles& s, const std::string& dir);
 
 }  // namespace cli

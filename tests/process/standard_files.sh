@@ -2,7 +2,8 @@
 # The command as the operating system starts it: closed standard descriptors, a log that
 # cannot be put in place, temporary files of killed runs, the plots of earlier runs, program
 # files that are not regular files, MAKE over the data a run reads, files of the user's beside
-# the command's, a graphics/ that is a link, and a file at the name of a page's SVG.
+# the command's (and under a data set's name), a graphics/ that is a link (and a page that
+# fails behind it), and a file at the name of a page's SVG.
 # Usage: standard_files.sh VITALYX WORKDIR
 set -u
 exe=$1 work=$2
@@ -131,8 +132,9 @@ grep -q "NOTE: MAKE: removed from lib the temporary file pe.csv.tmp-$dead," t1er
 grep -q "NOTE: MAKE: the data set L.PE replaced lib/pe.csv, which this run had not written." t1err.txt ||
   bad "library: no NOTE names the file the data set replaced"
 
-# 10. graphics/ a link: written through, nothing in it removed (a plot of an earlier run the
-# manifest lists, a temporary file of a dead run, an older version's log.txt.part), one NOTE
+# 10. graphics/ a link: written through, nothing in it removed that the run did not make (a plot
+# of an earlier run the manifest lists, a temporary file of a dead run, an older version's
+# log.txt.part), one NOTE
 "$exe" --data . --out g1 two.vx >/dev/null 2>&1
 mv g1/graphics g1target; ln -s ../g1target g1/graphics
 touch "g1target/vitalyx.png.tmp-$dead" g1target/log.txt.part; echo mine > g1target/probplot.png
@@ -142,6 +144,15 @@ for f in vitalyx1.png vitalyx1.svg "vitalyx.png.tmp-$dead" log.txt.part probplot
 done
 [ "$(grep -c 'NOTE: graphics/ in the output folder g1 is a link' g1err.txt)" -eq 1 ] || bad "graphics link: not one NOTE"
 [ g1target/vitalyx.png -nt g1target/vitalyx1.png ] || bad "graphics link: the plot was not written through"
+# a page whose PNG cannot be put in place (a folder at its name) leaves nothing of its own
+# behind the link: neither its temporary files nor the SVG it put in place
+rm g1target/vitalyx.png; mkdir -p g1target/vitalyx.png/keep
+"$exe" --data . --out g1 one.vx >/dev/null 2>g1err.txt
+grep -q 'ERROR: The graphics page VITALYX could not be written' g1err.txt || bad "graphics link: the failed page logged no ERROR"
+[ -e g1target/vitalyx.svg ] && bad "graphics link: the failed page left its SVG"
+left=$(ls g1target | grep "\.tmp-" | grep -v "\.tmp-$dead\$")
+[ -n "$left" ] && bad "graphics link: the failed page left $left"
+[ -e g1target/vitalyx.png/keep ] && [ -e g1target/probplot.png ] || bad "graphics link: the failed page removed what it did not make"
 
 # 11. a page of more than 50,000 markers makes no SVG: the user's file at its name stays, and
 # the user's file at its PNG's name is replaced, each with a NOTE

@@ -163,6 +163,6 @@ TEST(StaleFiles, OnlyTheCommandsTemporaryNamesOfGoneProcessesGo) {
     EXPECT_TRUE(fs::exists(dir + "/real/p_2.png.tmp-" + gone) && fs::exists(dir + "/real/log.txt.part"));
     EXPECT_EQ(cli::stalenotes(s, "out"), (std::vector<std::string>{
                                               "graphics/ in the output folder out is a link to a folder elsewhere: the plots are "
-                                              "written there, but nothing in it is removed."}));
+                                              "written there, but nothing this run did not make is removed from it."}));
     fs::remove_all(dir);
 }
