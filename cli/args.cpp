@@ -3,15 +3,11 @@
 #include "cli/args.h"
 
 #include "runtime/supervisor/options.h"
+#include "runtime/util/paths.h"
 #include "runtime/util/strings.h"
 
 namespace cli {
 namespace {
-
-std::string dirof(const std::string& path) {
-    size_t p = path.find_last_of('/');
-    return p == std::string::npos ? "." : (p == 0 ? "/" : path.substr(0, p));
-}
 
 // NAME=VALUE with a non-empty name; false otherwise.
 bool pair(const std::string& s, std::string& name, std::string& value) {
@@ -90,8 +86,8 @@ bool parse(int argc, char** argv, Args& a, std::string& err) {
         err = "no program file given";
         return false;
     }
-    if (a.datadir.empty()) a.datadir = dirof(a.program);
-    if (a.outdir.empty()) a.outdir = dirof(a.program) + "/vitalyx-out";
+    if (a.datadir.empty()) a.datadir = rt::util::splitpath(a.program).first;
+    if (a.outdir.empty()) a.outdir = rt::util::splitpath(a.program).first + "/vitalyx-out";
     return true;
 }
 

@@ -8,7 +8,7 @@
 
 #include "cli/args.h"
 #include "cli/logfile.h"
-#include "cli/plotfiles.h"
+#include "cli/manifest.h"
 #include "cli/progfile.h"
 #include "cli/stale.h"
 #include "cli/stdfds.h"
@@ -57,8 +57,8 @@ int run(int argc, char** argv) {
     // what earlier runs that crashed or were killed left behind, and the plots of earlier runs
     // (this run draws its own; a plot an earlier run drew and this one does not must not stay)
     const cli::StaleFiles stale = cli::removestale(a.outdir);
-    cli::PlotFiles plots(a.outdir);
-    plots.clearearlier();
+    cli::Manifest own(a.outdir);
+    own.clearearlier();
     cli::FileLog log(a.outdir + "/log.txt");
     if (!log.ok()) {
         std::fprintf(stderr, "vitalyx: cannot write the log into %s: %s\n", a.outdir.c_str(), log.error().c_str());
@@ -69,8 +69,8 @@ int run(int argc, char** argv) {
     s.libs = a.libs;
     s.outdir = a.outdir;
     s.log = &log;
-    s.plotwritten = [&plots](const std::string& path) { plots.written(path); };
-    s.plotours = [&plots](const std::string& path) { return plots.ours(path); };
+    s.filewritten = [&own](const std::string& path) { own.written(path); };
+    s.fileours = [&own](const std::string& path) { return own.ours(path); };
     s.startnotes = cli::stalenotes(stale, a.outdir);
 
     rt::runner::Config cfg;

@@ -6,7 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "cli/plotfiles.h"
+#include "cli/manifest.h"
 #include "runtime/util/ownfiles.h"
 #include "runtime/util/strings.h"
 
@@ -15,7 +15,7 @@ namespace {
 
 // The files of the output folder that the command writes under a temporary name.
 bool outputbase(std::string_view base) {
-    return base == "log.txt" || base == "listing.txt" || base == "report.html" || base == PlotFiles::kManifest ||
+    return base == "log.txt" || base == "listing.txt" || base == "report.html" || base == Manifest::kName ||
            rt::util::datasetfilename(base);
 }
 
@@ -52,7 +52,7 @@ std::vector<std::string> stalenotes(const StaleFiles& s, const std::string& dir)
     }
     if (s.graphicslink)
         notes.push_back("graphics/ in the output folder " + dir +
-                        " is a link to a folder elsewhere: the plots are written there, but nothing in it is removed.");
+                        " is a link to a folder elsewhere: the plots are written there, but nothing this run did not make is removed from it.");
     return notes;
 }
 

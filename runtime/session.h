@@ -61,13 +61,15 @@ struct Session {
     // device plots (empty: the one destination of the runtime, HTML).
     bool recordpages = false;
     std::vector<std::string> destinations;
-    // Told the path of every plot file the run puts in place in graphics/ (the command keeps
-    // the list, so that the next run removes what this one drew); empty: nobody asks.
-    std::function<void(const std::string& path)> plotwritten;
-    // Asked of a file in graphics/ that a page is about to replace or leave: whether it is the
-    // command's own (a plot this run wrote, or one of an earlier run as it left it); empty:
+    // Told the path of every plot file the run puts in place in graphics/ and of every MAKE
+    // data set it puts in place in the output folder (outdir, "/" and the file's name,
+    // whatever library wrote it): the command keeps the list, so that the next run removes the
+    // plots this one drew and knows its data sets. Empty: nobody asks.
+    std::function<void(const std::string& path)> filewritten;
+    // Asked of such a file that a page or a MAKE is about to replace or leave: whether it is
+    // the command's own (one this run wrote, or one of an earlier run as it left it); empty:
     // none is, and every such file is noted.
-    std::function<bool(const std::string& path)> plotours;
+    std::function<bool(const std::string& path)> fileours;
     // Notes of the command's own (the files it removed before the program began), logged
     // when the program begins.
     std::vector<std::string> startnotes;

@@ -1,6 +1,7 @@
 // Cairo drawing of a page into an SVG surface and an image surface at once.
 #include "runtime/graphics/cairocanvas.h"
 #include "runtime/util/numbers.h"
+#include "runtime/util/paths.h"
 
 #include <cairo-svg.h>
 #include <algorithm>
@@ -82,6 +83,8 @@ struct CairoCanvas::SvgStamp {
 CairoCanvas::CairoCanvas(std::string svgpath, std::string pngpath, double dpi)
     : svgpath_(std::move(svgpath)), pngpath_(std::move(pngpath)), dpi_(dpi) {}
 
+// A page that was not put in place leaves none of its temporary files (names of this process
+// that it made itself), behind a graphics/ link too.
 CairoCanvas::~CairoCanvas() {
     release();
     if (!svgtmp_.empty()) ::unlink(svgtmp_.c_str());
@@ -425,11 +428,15 @@ bool CairoCanvas::end() {
         }
     }
     release();
+    // The SVG just put in place is removed again when the PNG cannot follow it (never one file
+    // of the page without the other), and only while it is that very file.
+    util::FileId svg;
+    const bool svgknown = !svgtmp_.empty() && util::fileid(svgtmp_, svg, false);
     if (ok && !svgtmp_.empty() && ::rename(svgtmp_.c_str(), svgpath_.c_str()) != 0) ok = false, error_ = "cannot rename " + svgtmp_;
     if (ok && !pngtmp_.empty() && ::rename(pngtmp_.c_str(), pngpath_.c_str()) != 0) {
         ok = false;
         error_ = "cannot rename " + pngtmp_;
-        if (!svgtmp_.empty()) ::unlink(svgpath_.c_str());   // never one file of the page without the other
+        if (util::FileId now; svgknown && util::fileid(svgpath_, now, false) && now == svg) ::unlink(svgpath_.c_str());
     }
     if (ok) svgtmp_.clear(), pngtmp_.clear();
     return ok;

@@ -24,8 +24,8 @@ DeviceState& devstate(const Session* s) {
         if (s) {
             h->dir = (s->outdir.empty() ? std::string(".") : s->outdir) + "/graphics";
             h->record = s->recordpages;
-            h->plotwritten = s->plotwritten;
-            h->plotours = s->plotours;
+            h->plotwritten = s->filewritten;
+            h->plotours = s->fileours;
         }
     }
     return *h;

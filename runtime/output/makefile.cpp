@@ -11,9 +11,14 @@
 namespace rt::out {
 namespace {
 
-std::string folderof(const std::string& path) {
-    const size_t p = path.find_last_of('/');
-    return p == std::string::npos ? "." : p == 0 ? "/" : path.substr(0, p);
+// The data set's file as the command's list names it, outdir/NAME.csv, when its folder is the
+// output folder (by device and inode: whatever the spelling, link or library); empty when the
+// file is elsewhere.
+std::string inoutput(const Session& s, const std::string& path) {
+    const auto [folder, file] = util::splitpath(path);
+    util::FileId here, out;
+    if (!util::fileid(folder, here) || !util::fileid(s.outdir.empty() ? "." : s.outdir, out) || here != out) return {};
+    return (s.outdir.empty() ? "." : s.outdir) + "/" + file;
 }
 
 }  // namespace
@@ -31,7 +36,7 @@ std::string overinput(const Session& s, const MakeRequest& r) {
 }
 
 std::string cleardeadtemps(const std::string& path) {
-    const std::string folder = folderof(path), file = path.substr(path.find_last_of('/') + 1);
+    const auto [folder, file] = util::splitpath(path);
     const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir < 0) return {};
     const std::vector<std::string> gone = util::removedeadtemps(dir, [&file](std::string_view base) { return base == file; });
@@ -43,8 +48,19 @@ std::string cleardeadtemps(const std::string& path) {
            ", left by " + (gone.size() == 1 ? "a run" : "runs") + " that stopped while writing " + file + ".";
 }
 
+std::string replacednote(const Session& s, const MakeRequest& r) {
+    util::FileId id;
+    if (r.path.empty() || !util::fileid(r.path, id, false)) return {};
+    if (util::FileId file; util::fileid(r.path, file) && s.madefiles.count(file)) return {};
+    const std::string listed = inoutput(s, r.path);
+    if (!listed.empty() && s.fileours && s.fileours(listed)) return {};
+    return "MAKE: the data set " + r.lib + "." + r.mem + " replaced " + r.path +
+           (listed.empty() ? ", which this run had not written." : ", which this command had not written (or which was changed since it wrote it).");
+}
+
 void madeby(Session& s, const std::string& path) {
     if (util::FileId id; util::fileid(path, id)) s.madefiles.insert(id);
+    if (const std::string listed = inoutput(s, path); !listed.empty() && s.filewritten) s.filewritten(listed);
 }
 
 }  // namespace rt::out

@@ -1,5 +1,6 @@
 // The file of a MAKE data set in its folder: it is never written over data the run has read,
-// and the temporary copies that killed runs left beside it go before it is written.
+// the temporary copies that killed runs left beside it go before it is written, and a file it
+// replaces that is not the command's is said.
 #pragma once
 #include <string>
 #include "runtime/output/makeds.h"
@@ -16,7 +17,14 @@ std::string overinput(const Session& s, const MakeRequest& r);
 // set's file path, and only they; the NOTE naming them, empty when there were none.
 std::string cleardeadtemps(const std::string& path);
 
-// The run has written the data set at path: a later step may read it and replace it.
+// The NOTE to log once the data set is put in place, asked before: the file at its name is
+// not the command's. In the output folder that is a file the command's list does not hold as
+// it left it and this run did not write; in a library's folder (where the command keeps no
+// list) one this run did not write. Empty when there is no such file.
+std::string replacednote(const Session& s, const MakeRequest& r);
+
+// The run has written the data set at path: a later step may read it and replace it, and in
+// the output folder the command lists it.
 void madeby(Session& s, const std::string& path);
 
 }  // namespace rt::out

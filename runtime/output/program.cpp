@@ -543,10 +543,13 @@ void Program::endstep() {
             continue;
         }
         std::string err;
-        if (!r->sink.commit(err))
+        const std::string replaced = sess ? replacednote(*sess, *r) : std::string();   // as the file stands before
+        if (!r->sink.commit(err)) {
             rt::sup::logline(sess, 'E', "MAKE: the data set " + r->lib + "." + r->mem + " could not be written: " + err);
-        else if (sess)
+        } else if (sess) {
             madeby(*sess, r->path);
+            if (!replaced.empty()) rt::sup::logline(sess, 'N', replaced);
+        }
     }
     makes.clear();
     makecalls = 0;

@@ -31,6 +31,7 @@ long pidmax() {
     return v > 0 ? v : kPidLimit;
 }
 
+// The process number of "BASE.tmp-PID" by the rule of removedeadtemps; 0 for any other name.
 long pidin(std::string_view name, const std::function<bool(std::string_view)>& base, long most) {
     const size_t p = name.rfind(kTemp);
     if (p == std::string_view::npos || p == 0) return 0;
@@ -65,10 +66,6 @@ bool datasetfilename(std::string_view n) {
     for (char c : stem)
         if (!lower(c) && !digit(c) && c != '_') return false;
     return true;
-}
-
-long temppid(std::string_view name, const std::function<bool(std::string_view)>& base) {
-    return pidin(name, base, pidmax());
 }
 
 std::vector<std::string> removedeadtemps(int dir, const std::function<bool(std::string_view)>& base) {

@@ -15,14 +15,10 @@ bool plotfilename(std::string_view name);
 // then letters, digits and underscores, at most 32), then .csv.
 bool datasetfilename(std::string_view name);
 
-// The process id of "BASE.tmp-PID" when base(BASE) holds and PID is written as the command
-// writes a process id (digits without a leading zero) and is at most the system's pid_max;
-// 0 for any other name.
-long temppid(std::string_view name, const std::function<bool(std::string_view)>& base);
-
-// Removes from the folder open as dir every regular file "BASE.tmp-PID" (as temppid takes it)
-// whose process no longer runs. Links, folders and every other name stay. Returns the names
-// removed, sorted.
+// Removes from the folder open as dir every regular file "BASE.tmp-PID" for which base(BASE)
+// holds, PID is written as the command writes a process id (digits without a leading zero)
+// and is at most the system's pid_max (read at run time), and no process of that number runs.
+// Links, folders and every other name stay. Returns the names removed, sorted.
 std::vector<std::string> removedeadtemps(int dir, const std::function<bool(std::string_view)>& base);
 
 }  // namespace rt::util

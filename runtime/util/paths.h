@@ -1,4 +1,4 @@
-// Telling whether two paths name one file.
+// Paths: whether two name one file, and a path's folder and name.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -11,9 +11,14 @@ namespace rt::util {
 // key. The file itself need not exist.
 std::string filekey(const std::string& path);
 
-// The device and inode of the file at path (links followed), which every name of one file
-// shares: its spellings, the links to it and its hard links. False when there is no file.
+// The device and inode of the file at path, which every name of one file shares: its
+// spellings, the links to it and its hard links. With follow false, of the entry at path
+// itself (a link is not followed). False when there is none.
 using FileId = std::pair<uint64_t, uint64_t>;
-bool fileid(const std::string& path, FileId& id);
+bool fileid(const std::string& path, FileId& id, bool follow = true);
+
+// The folder of path and the name in it, as written: "out/graphics/a.png" gives
+// "out/graphics" and "a.png", "a.csv" gives "." and "a.csv", "/a.csv" gives "/" and "a.csv".
+std::pair<std::string, std::string> splitpath(const std::string& path);
 
 }  // namespace rt::util

@@ -2,7 +2,8 @@
 # The command as the operating system starts it: closed standard descriptors, a log that
 # cannot be put in place, temporary files of killed runs, the plots of earlier runs, program
 # files that are not regular files, MAKE over the data a run reads, files of the user's beside
-# the command's, a graphics/ that is a link, and a file at the name of a page's SVG.
+# the command's (and under a data set's name), a graphics/ that is a link (and a page that
+# fails behind it), and a file at the name of a page's SVG.
 # Usage: standard_files.sh VITALYX WORKDIR
 set -u
 exe=$1 work=$2
@@ -88,25 +89,30 @@ cmp -s m1/fans.csv fans.keep && cmp -s m2/fans.csv fans.keep && cmp -s m3d/fans.
 [ -s m1/counts.csv ] && [ -s m2/counts.csv ] || bad "MAKE over input: the step's other data set is missing"
 grep -q -- '--out' m1/err.txt && grep -q -- '--lib M=DIR' m3err.txt || bad "MAKE over input: the ERROR says no way on"
 
-# 8. the command's own data sets are replaced: the same program twice, and a two-step pipeline
-# whose second step reads and replaces what the first made, twice
-mkdir -p p1; cp fans.keep p1/fans.csv
+# 8. the command's own data sets are replaced: the same program twice (the user's file that the
+# first run replaces is named in a NOTE, the second run's own is not), and a two-step pipeline
+# whose second step reads and replaces what the first made, twice, without a NOTE
+mkdir -p p1; cp fans.keep p1/fans.csv; echo mine > p1/pe.csv
 printf "proc vitalyx data=fans;\n distribution weibull;\n analyze hours*status(0);\n make 'ParmEst' out=pe;\nrun;\n" > once.vx
 printf "proc vitalyx data=pe;\n distribution normal;\n analyze estimate;\n make 'ParmEst' out=pe;\nrun;\n" > second.vx
 cat once.vx second.vx > pipe.vx
 for k in 1 2; do
-  "$exe" --data p1 --out p1 once.vx >/dev/null 2>&1 || bad "own data set, run $k: status $?"
+  "$exe" --data p1 --out p1 once.vx >/dev/null 2>p1err.txt || bad "own data set, run $k: status $?"
+  [ "$(grep -c 'NOTE: MAKE: the data set WORK.PE replaced p1/pe.csv, which this command had not written' p1err.txt)" -eq $((2 - k)) ] ||
+    bad "own data set, run $k: $(grep -c 'replaced p1/pe.csv' p1err.txt) NOTEs of the replaced file"
 done
 for k in 1 2; do
   "$exe" --data p1 --out p1 pipe.vx >/dev/null 2>p1err.txt || bad "pipeline, run $k: status $?"
-  grep -q ERROR p1err.txt && bad "pipeline, run $k: $(grep ERROR p1err.txt)"
+  grep -q 'ERROR\|replaced' p1err.txt && bad "pipeline, run $k: $(grep 'ERROR\|replaced' p1err.txt)"
 done
 [ "$(head -1 p1/pe.csv)" = "Parameter,Estimate,Stderr,Lower,Upper" ] || bad "pipeline: pe.csv is not the second step's"
 
 # 9. temporary files of runs that are gone, by the command's names and pid_max only: the user's
-# files stay, those of a dead child (output folder, graphics/, a library) go with one NOTE
+# files stay, those of a dead child (output folder, graphics/, a library) go with one NOTE; a
+# data set written into a library over a file there is said in a NOTE
 mkdir -p t1/graphics lib
 dead=$(bash -c 'echo $$')
+echo mine > lib/pe.csv
 touch t1/results.tmp-20261208 t1/notes.csv.tmp-99999999 t1/graphics/draft.tmp-4000000 t1/graphics/log.txt.part \
       "t1/listing.txt.tmp-$dead" "t1/pe.csv.tmp-$dead" "t1/graphics/vitalyx.png.tmp-$dead" "lib/pe.csv.tmp-$dead" \
       "lib/other.csv.tmp-$dead" "t1/listing.txt.tmp-0$dead"
@@ -123,9 +129,12 @@ done
 grep -q "NOTE: Removed from the output folder t1 the temporary files listing.txt.tmp-$dead, pe.csv.tmp-$dead, graphics/vitalyx.png.tmp-$dead," t1err.txt ||
   bad "temporary files: no NOTE names the files of the output folder"
 grep -q "NOTE: MAKE: removed from lib the temporary file pe.csv.tmp-$dead," t1err.txt || bad "temporary files: no NOTE names the library's"
+grep -q "NOTE: MAKE: the data set L.PE replaced lib/pe.csv, which this run had not written." t1err.txt ||
+  bad "library: no NOTE names the file the data set replaced"
 
-# 10. graphics/ a link: written through, nothing in it removed (a plot of an earlier run the
-# manifest lists, a temporary file of a dead run, an older version's log.txt.part), one NOTE
+# 10. graphics/ a link: written through, nothing in it removed that the run did not make (a plot
+# of an earlier run the manifest lists, a temporary file of a dead run, an older version's
+# log.txt.part), one NOTE
 "$exe" --data . --out g1 two.vx >/dev/null 2>&1
 mv g1/graphics g1target; ln -s ../g1target g1/graphics
 touch "g1target/vitalyx.png.tmp-$dead" g1target/log.txt.part; echo mine > g1target/probplot.png
@@ -135,6 +144,15 @@ for f in vitalyx1.png vitalyx1.svg "vitalyx.png.tmp-$dead" log.txt.part probplot
 done
 [ "$(grep -c 'NOTE: graphics/ in the output folder g1 is a link' g1err.txt)" -eq 1 ] || bad "graphics link: not one NOTE"
 [ g1target/vitalyx.png -nt g1target/vitalyx1.png ] || bad "graphics link: the plot was not written through"
+# a page whose PNG cannot be put in place (a folder at its name) leaves nothing of its own
+# behind the link: neither its temporary files nor the SVG it put in place
+rm g1target/vitalyx.png; mkdir -p g1target/vitalyx.png/keep
+"$exe" --data . --out g1 one.vx >/dev/null 2>g1err.txt
+grep -q 'ERROR: The graphics page VITALYX could not be written' g1err.txt || bad "graphics link: the failed page logged no ERROR"
+[ -e g1target/vitalyx.svg ] && bad "graphics link: the failed page left its SVG"
+left=$(ls g1target | grep "\.tmp-" | grep -v "\.tmp-$dead\$")
+[ -n "$left" ] && bad "graphics link: the failed page left $left"
+[ -e g1target/vitalyx.png/keep ] && [ -e g1target/probplot.png ] || bad "graphics link: the failed page removed what it did not make"
 
 # 11. a page of more than 50,000 markers makes no SVG: the user's file at its name stays, and
 # the user's file at its PNG's name is replaced, each with a NOTE

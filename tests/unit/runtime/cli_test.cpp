@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "cli/plotfiles.h"
+#include "cli/manifest.h"
 #include "cli/progfile.h"
 #include "cli/stale.h"
 #include "tests/support/files.h"
@@ -69,27 +69,29 @@ TEST(CommandOptions, ValuesAreCheckedAndUnknownNamesRefused) {
 // The plot files of earlier runs: what the manifest lists is removed when it is still as the
 // command wrote it, a plain file of graphics/; nothing outside the folder, no link, no file of
 // the user's, and nothing at all from a manifest without its header or through a graphics/ that
-// is a link.
-TEST(PlotFiles, EarlierRunsPlotsGoAndNothingElse) {
+// is a link. A MAKE data set it lists is never removed, and is the command's while unchanged.
+TEST(Manifest, EarlierRunsPlotsGoAndNothingElse) {
     namespace fs = std::filesystem;
     const std::string dir = tempdir(), out = dir + "/out", g = out + "/graphics";
     fs::create_directories(g);
     auto put = [](const std::string& path, const std::string& text) { std::ofstream(path) << text; };
     {   // a run that draws two plots
-        cli::PlotFiles run(out);
+        cli::Manifest run(out);
         run.clearearlier();
         for (const char* f : {"vitalyx.png", "vitalyx1.svg"}) {
             put(g + "/" + f, "plot");
             run.written(g + "/" + f);
         }
+        put(out + "/pe.csv", "data");
+        run.written(out + "/pe.csv");
     }
     put(g + "/mine.png", "the user's");
     put(dir + "/outside.png", "outside");
     fs::create_symlink(dir + "/outside.png", g + "/link.png");
     // entries no run of the command writes, and one whose file was changed since
-    std::ofstream(out + "/" + cli::PlotFiles::kManifest, std::ios::app)
+    std::ofstream(out + "/" + cli::Manifest::kName, std::ios::app)
         << "7 0 ../outside.png\n7 0 /tmp/outside.png\n4 0 sub/x.png\n7 0 link.png\n4 1 mine.png\n";
-    cli::PlotFiles next(out);
+    cli::Manifest next(out);
     EXPECT_EQ(next.clearearlier(), (std::vector<std::string>{"vitalyx.png", "vitalyx1.svg"}));
     EXPECT_FALSE(fs::exists(g + "/vitalyx.png"));
     EXPECT_TRUE(fs::exists(g + "/mine.png") && fs::exists(dir + "/outside.png") && fs::is_symlink(g + "/link.png"));
@@ -97,15 +99,20 @@ TEST(PlotFiles, EarlierRunsPlotsGoAndNothingElse) {
     // This run's plot, in a manifest whose header is damaged, or behind a graphics/ link: kept.
     put(g + "/vitalyx.png", "plot");
     next.written(g + "/vitalyx.png");
-    std::string text = testsupport::readfile(out + "/" + cli::PlotFiles::kManifest);
-    put(out + "/" + cli::PlotFiles::kManifest, "x" + text);
-    EXPECT_TRUE(cli::PlotFiles(out).clearearlier().empty());
+    std::string text = testsupport::readfile(out + "/" + cli::Manifest::kName);
+    put(out + "/" + cli::Manifest::kName, "x" + text);
+    EXPECT_TRUE(cli::Manifest(out).clearearlier().empty());
     EXPECT_TRUE(fs::exists(g + "/vitalyx.png"));
-    put(out + "/" + cli::PlotFiles::kManifest, text);
+    put(out + "/" + cli::Manifest::kName, text);
     fs::rename(g, dir + "/real");
     fs::create_directory_symlink(dir + "/real", g);
-    EXPECT_TRUE(cli::PlotFiles(out).clearearlier().empty());
+    EXPECT_TRUE(cli::Manifest(out).clearearlier().empty());
     EXPECT_TRUE(fs::exists(dir + "/real/vitalyx.png"));
+    cli::Manifest last(out);
+    EXPECT_TRUE(last.clearearlier().empty());
+    EXPECT_TRUE(fs::exists(out + "/pe.csv") && last.ours(out + "/pe.csv"));
+    put(out + "/pe.csv", "the user's");
+    EXPECT_FALSE(last.ours(out + "/pe.csv"));
     fs::remove_all(dir);
 }
 
@@ -156,6 +163,6 @@ TEST(StaleFiles, OnlyTheCommandsTemporaryNamesOfGoneProcessesGo) {
     EXPECT_TRUE(fs::exists(dir + "/real/p_2.png.tmp-" + gone) && fs::exists(dir + "/real/log.txt.part"));
     EXPECT_EQ(cli::stalenotes(s, "out"), (std::vector<std::string>{
                                               "graphics/ in the output folder out is a link to a folder elsewhere: the plots are "
-                                              "written there, but nothing in it is removed."}));
+                                              "written there, but nothing this run did not make is removed from it."}));
     fs::remove_all(dir);
 }

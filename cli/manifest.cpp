@@ -1,8 +1,9 @@
-// The manifest of the plot files the command wrote into an output folder (plotfiles.h). Every
-// file is reached through the folder's own descriptors without following links: a listed name
-// is a plain file name of graphics/ (lower-case letters, digits and underscores, then .png or .svg), so
-// that no entry, however written, reaches outside the folder.
-#include "cli/plotfiles.h"
+// The manifest of the files the command left in an output folder (manifest.h). Every file is
+// reached through the folder's own descriptors without following links: a listed name is a
+// plain file name, of graphics/ for a plot (lower-case letters, digits and underscores, then
+// .png or .svg), of the output folder for a data set (NAME.csv), so that no entry, however
+// written, reaches outside the folder.
+#include "cli/manifest.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -20,7 +21,7 @@ namespace {
 constexpr const char* kHeader = "vitalyx plot files 1\n";
 constexpr off_t kMostBytes = off_t(64) << 20;   // a larger manifest is not one the command wrote
 
-PlotFiles::Stamp stampof(const struct stat& st) {
+Manifest::Stamp stampof(const struct stat& st) {
     return {static_cast<long long>(st.st_size), static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec};
 }
 
@@ -37,7 +38,7 @@ bool writeall(int fd, const std::string& text) {
 
 // The manifest's text; empty when there is none, or it is no regular file or too large.
 std::string readmanifest(int dir) {
-    const int fd = ::openat(dir, PlotFiles::kManifest, O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+    const int fd = ::openat(dir, Manifest::kName, O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return {};
     std::string text;
     struct stat st {};
@@ -70,8 +71,8 @@ bool number(const std::string& t, long long* v) {
 // The entries "SIZE MTIME NAME" of a manifest, the last of a name counting. A manifest without
 // the header lists nothing; a line that is not whole (a run stopped while writing it) or not of
 // that form is passed over.
-std::map<std::string, PlotFiles::Stamp> entries(const std::string& text) {
-    std::map<std::string, PlotFiles::Stamp> list;
+std::map<std::string, Manifest::Stamp> entries(const std::string& text) {
+    std::map<std::string, Manifest::Stamp> list;
     const std::string head = kHeader;
     if (text.compare(0, head.size(), head) != 0) return list;
     for (size_t at = head.size(); at < text.size();) {
@@ -81,16 +82,23 @@ std::map<std::string, PlotFiles::Stamp> entries(const std::string& text) {
         at = end + 1;
         const size_t a = line.find(' '), b = a == std::string::npos ? a : line.find(' ', a + 1);
         if (b == std::string::npos) continue;
-        PlotFiles::Stamp st;
+        Manifest::Stamp st;
         const std::string name = line.substr(b + 1);
-        if (number(line.substr(0, a), &st.size) && number(line.substr(a + 1, b - a - 1), &st.mtime) && rt::util::plotfilename(name))
+        if (number(line.substr(0, a), &st.size) && number(line.substr(a + 1, b - a - 1), &st.mtime) &&
+            (rt::util::plotfilename(name) || rt::util::datasetfilename(name)))
             list[name] = st;
     }
     return list;
 }
 
-std::string entryline(const std::string& name, const PlotFiles::Stamp& st) {
+std::string entryline(const std::string& name, const Manifest::Stamp& st) {
     return std::to_string(st.size) + " " + std::to_string(st.mtime) + " " + name + "\n";
+}
+
+// Whether the entry name of the folder open as dir is a plain file with that stamp.
+bool unchanged(int dir, const std::string& name, const Manifest::Stamp& was) {
+    struct stat st {};
+    return ::fstatat(dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) && stampof(st) == was;
 }
 
 // A folder's descriptor that closes itself.
@@ -106,43 +114,45 @@ struct dirfd {
 
 }  // namespace
 
-PlotFiles::PlotFiles(std::string outdir) : outdir_(std::move(outdir)) {}
+Manifest::Manifest(std::string outdir) : outdir_(std::move(outdir)) {}
 
-PlotFiles::~PlotFiles() {
+Manifest::~Manifest() {
     if (fd_ >= 0) ::close(fd_);
 }
 
-std::vector<std::string> PlotFiles::clearearlier() {
+std::vector<std::string> Manifest::clearearlier() {
     std::vector<std::string> removed;
     const dirfd out(::open(outdir_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (out.fd < 0) return removed;
     std::string kept = kHeader;
-    // graphics/ itself must be a folder, not a link to one elsewhere: behind a link nothing is
-    // removed, and the list stays as it is.
+    // graphics/ itself must be a folder, not a link to one elsewhere: behind a link no plot is
+    // removed, and the plots stay listed as they are.
     const dirfd graphics(::openat(out.fd, "graphics", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     struct stat gst {};
-    if (graphics.fd < 0 && ::fstatat(out.fd, "graphics", &gst, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(gst.st_mode)) {
-        for (const auto& [name, was] : entries(readmanifest(out.fd))) kept += entryline(name, was);
-    } else if (graphics.fd >= 0) {
-        for (const auto& [name, was] : entries(readmanifest(out.fd))) {
-            struct stat st {};
-            // Only a regular file as this command left it: not a link, not changed since.
-            if (::fstatat(graphics.fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode) || !(stampof(st) == was))
-                continue;
+    const bool graphicslink =
+        graphics.fd < 0 && ::fstatat(out.fd, "graphics", &gst, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(gst.st_mode);
+    for (const auto& [name, was] : entries(readmanifest(out.fd))) {
+        if (rt::util::datasetfilename(name)) {
+            // a data set stays, and stays listed while it is as the command left it
+            if (unchanged(out.fd, name, was)) kept += entryline(name, was);
+        } else if (graphicslink) {
+            kept += entryline(name, was);
+        } else if (graphics.fd >= 0 && unchanged(graphics.fd, name, was)) {
+            // only a regular file as this command left it: not a link, not changed since
             if (::unlinkat(graphics.fd, name.c_str(), 0) == 0)
                 removed.push_back(name);
             else
                 kept += entryline(name, was);   // tried again by the next run
         }
     }
-    // What stays listed is still the command's: behind a graphics/ link, or not removable.
+    // What stays listed is still the command's.
     for (const auto& [name, was] : entries(kept)) listed_[name] = was;
     // The new manifest goes into place whole, and this run's files are appended to it.
-    const std::string tmp = std::string(kManifest) + ".tmp-" + std::to_string(::getpid());
+    const std::string tmp = std::string(kName) + ".tmp-" + std::to_string(::getpid());
     ::unlinkat(out.fd, tmp.c_str(), 0);
     const int fd = ::openat(out.fd, tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0) return removed;
-    if (!writeall(fd, kept) || ::renameat(out.fd, tmp.c_str(), out.fd, kManifest) != 0) {
+    if (!writeall(fd, kept) || ::renameat(out.fd, tmp.c_str(), out.fd, kName) != 0) {
         ::close(fd);
         ::unlinkat(out.fd, tmp.c_str(), 0);
         return removed;
@@ -151,24 +161,34 @@ std::vector<std::string> PlotFiles::clearearlier() {
     return removed;
 }
 
-void PlotFiles::written(const std::string& path) {
-    const std::string folder = outdir_ + "/graphics/";
-    if (path.compare(0, folder.size(), folder) != 0) return;
-    const std::string name = path.substr(folder.size());
-    struct stat st {};
-    if (!rt::util::plotfilename(name) || ::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return;
-    written_[name] = stampof(st);
-    if (fd_ >= 0) writeall(fd_, entryline(name, stampof(st)));
+bool Manifest::entryof(const std::string& path, std::string& name, Stamp& st) const {
+    const std::string folder = outdir_ + "/", graphics = folder + "graphics/";
+    if (path.compare(0, graphics.size(), graphics) == 0 && rt::util::plotfilename(path.substr(graphics.size())))
+        name = path.substr(graphics.size());
+    else if (path.compare(0, folder.size(), folder) == 0 && rt::util::datasetfilename(path.substr(folder.size())))
+        name = path.substr(folder.size());
+    else
+        return false;
+    struct stat s {};
+    if (::lstat(path.c_str(), &s) != 0 || !S_ISREG(s.st_mode)) return false;
+    st = stampof(s);
+    return true;
 }
 
-bool PlotFiles::ours(const std::string& path) const {
-    const std::string folder = outdir_ + "/graphics/";
-    if (path.compare(0, folder.size(), folder) != 0) return false;
-    const std::string name = path.substr(folder.size());
-    struct stat st {};
-    if (!rt::util::plotfilename(name) || ::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+void Manifest::written(const std::string& path) {
+    std::string name;
+    Stamp st;
+    if (!entryof(path, name, st)) return;
+    written_[name] = st;
+    if (fd_ >= 0) writeall(fd_, entryline(name, st));
+}
+
+bool Manifest::ours(const std::string& path) const {
+    std::string name;
+    Stamp st;
+    if (!entryof(path, name, st)) return false;
     for (const auto* list : {&listed_, &written_})
-        if (auto it = list->find(name); it != list->end() && it->second == stampof(st)) return true;
+        if (auto it = list->find(name); it != list->end() && it->second == st) return true;
     return false;
 }
 
