@@ -88,6 +88,20 @@ TEST_F(FarIntervals, AnExtremeValueFitEightyScalesAwayWalksToItsMaximum) {
     EXPECT_EQ(seen, 1);
 }
 
+// The normal with SCALE=30 stops where the log-likelihood of the far intervals cannot be
+// computed (shown missing). Likelihood-ratio limits lie where it has dropped from there: the note
+// says that there is no value to drop from, where 510/2224 took the failure sentinel for a
+// log-likelihood and spoke of its rounding (2e+292).
+TEST_F(FarIntervals, LikelihoodRatioLimitsWithoutALogLikelihood) {
+    writecsv("iv", kIntervals);
+    const run r = program("proc vitalyx data=iv;\n distribution normal;\n analyze (lo hi) / scale=30 lrcl;\n"
+                          " model (lo hi) / scale=30 lrcl;\nrun;\n",
+                          true);
+    EXPECT_EQ(r.result.status, 0) << r.result.log.all();
+    EXPECT_EQ(testsupport::countmsg(r.result.log, 510, 2225), 2) << r.result.log.all();
+    EXPECT_EQ(testsupport::countmsg(r.result.log, 510, 2224), 0) << r.result.log.all();
+}
+
 // Two class levels whose intervals do not overlap: the model with a class effect has no
 // maximum (each level's location inside its interval, the scale tending to 0). The fit runs
 // into underflowing intervals on its way and now says where it stopped, with no standard
