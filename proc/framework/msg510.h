@@ -148,6 +148,8 @@ enum : int {
     W510_LOGLIK_MISSING = 1955,
     W510_LR_LIMITS_NOT_FOUND = 1958,
     N510_LR_LIMITS_BELOW_ROUNDING = 2224,       // the drop sought is lost in the log-likelihood's rounding: Wald limits
+    N510_LR_LIMITS_NO_LOGLIK = 2225,            // no log-likelihood at the estimates to drop from: Wald limits
+    N510_LR_LIMITS_UNDER_WALD_TITLE = 2226,     // a later group's LR limits in a table titled by the first group's Wald limits
     T510_UNITS_NEVER_FAILED = 2050,
     T510_WEIBAYES_LOWER_BOUNDS = 2051,
     N510_FMODE_COMBINE_POINTS = 2052,

@@ -239,10 +239,17 @@ int sflim(vyxstate* s, grpnode* g, double t, double* rec) {
 }
 
 bool lrresolved(vyxstate* s, double loglik, bool withclass) {
+    char of[640];
+    // The limits lie where the log-likelihood has dropped from its value at the estimates: with
+    // no value there (its failure sentinel or missing), there is nothing to drop from.
+    if (likfailed(loglik)) {
+        xpmlog(510, N510_LR_LIMITS_NO_LOGLIK, groupsuffix(s, withclass, " of ", of, sizeof of));
+        return false;
+    }
     if (zprciresolves(s->opts.alpha, loglik)) return true;
     // A level of 0 (510/2223 said so) has limits equal to the estimates, which Wald's are.
     if (!(zprcidrop(s->opts.alpha) > 0.0)) return false;
-    char of[640], drop[32], noise[32];
+    char drop[32], noise[32];
     std::snprintf(drop, sizeof drop, "%.2g", zprcidrop(s->opts.alpha));
     std::snprintf(noise, sizeof noise, "%.2g", EPS53 * std::fabs(loglik));
     const vx::conftext level = vx::conflevel(s->opts.alpha);
@@ -294,6 +301,8 @@ void vyxconf(vyxstate* s, grpnode* g) {
         lr = false;
         for (int k = 0; k < 4 && k < 2 * n; ++k) s->life.lrlim[k] = s->life.parmlim[k];
     }
+    // What the group's tables show, for their titles (estimatetitles).
+    for (int k : {LR_PARMS, LR_PERCENTILES}) s->life.lrshown[k] = lr && s->life.fit.lrflags[k];
 
     const int count = s->popt.panels.npct;
     int lo = 0, hi = -1;

@@ -176,6 +176,7 @@ int vyxdfit(vyxstate* s, grpnode* g) {
     if (s->step.stepend) return 1;
 
     vyxpper(s, g);
+    s->life.lrshown[LR_PARMS] = s->life.lrshown[LR_PERCENTILES] = 0;
     if (limits) {
         vyxconf(s, g);
         if (s->step.stepend) return 1;

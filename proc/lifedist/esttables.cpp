@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "proc/devgraph/devgraph.h"
+#include "proc/framework/grouptext.h"
 #include "proc/framework/textpad.h"
 #include "proc/framework/msg510.h"
 #include "proc/framework/msg0.h"
@@ -166,8 +167,16 @@ void vyxpput(vyxstate* s, grpnode* g, int, int) {
     const auto P = parmview(s->life.parmvec.block, n);
     const double T = s->work.thrflags[TH_GIVEN] ? s->opts.fixedparms[FP_THRESHOLD] : 0.0;
 
-    // ParmEst
+    // ParmEst, and PctEst below, titled by the kind of limits the first group bound shows. A
+    // later group of a class analysis whose limits are of the other kind says so: Wald limits
+    // under a likelihood-ratio title in 510/565 or 510/2224, the converse here.
+    if ((s->life.lrshown[LR_PARMS] && s->life.lrtitle[LR_PARMS] == LRT_WALD) ||
+        (s->life.lrshown[LR_PERCENTILES] && s->life.lrtitle[LR_PERCENTILES] == LRT_WALD)) {
+        char of[640];
+        xpmlog(510, N510_LR_LIMITS_UNDER_WALD_TITLE, groupsuffix(s, true, " of ", of, sizeof of));
+    }
     tabpair& pe = s->out.tabs[TAB_PARMEST];
+    estimatetitles(s, TAB_PARMEST);
     if (!bindtable(s, pe, "kv.vitalyx.ppest")) return;
     double ws, wk, vws, cws, vwk;
     putparms(s, &ws, &wk, &vws, &cws, &vwk);
@@ -245,6 +254,7 @@ void vyxpput(vyxstate* s, grpnode* g, int, int) {
     // estimate and its limits; a standard error is a spread and keeps its value).
     if (s->popt.pflags.pcttab && g->pcttab && s->plot.frame) {
         tabpair& pt = s->out.tabs[TAB_PCTEST];
+        estimatetitles(s, TAB_PCTEST);
         if (!bindtable(s, pt, "kv.vitalyx.pcntile")) return;
         for (int k = s->plot.frame->pfirst2; k <= s->plot.frame->plast2 && k < s->popt.panels.npct; ++k) {
             const double* r = g->pcttab + static_cast<size_t>(k) * PCT_WORDS;

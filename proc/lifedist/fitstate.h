@@ -21,6 +21,9 @@ enum : int {
     EG_LEFT = 0, EG_RIGHT = 1, EG_PROB = 2, EG_GRAD = 3, EG_MULT = 4,
     // parmlim, fmlims, lrlim: the lower and upper limits of the location, the scale and (lrlim) the shape
     PL_LOCLOWER = 0, PL_LOCUPPER = 1, PL_SCALELOWER = 2, PL_SCALEUPPER = 3, PL_SHAPELOWER = 4, PL_SHAPEUPPER = 5,
+    // lrtitle: the kind of limits the title of ParmEst or PctEst names; pending until the first
+    // group's rows are bound when likelihood-ratio limits are asked for
+    LRT_WALD = 0, LRT_LR = 1, LRT_PENDING = 2,
 };
 
 // Routines outside proc/lifedist that write these fields, by field:
@@ -82,6 +85,8 @@ struct fitstate {
                                 // computed (the Turnbull estimate calls it bandfact)
     double parmlim[4];          // Wald limits: location lower, upper; scale lower, upper (PL_* places)
     double lrlim[6];            // likelihood-ratio limits, lower and upper per parameter (PL_* places)
+    uint8_t lrshown[2];         // the group just fitted shows likelihood-ratio limits of the parameters, percentiles (LR_* places)
+    uint8_t lrtitle[2];         // what the titles of ParmEst and PctEst name: LRT_WALD, LRT_LR, LRT_PENDING (LR_* places)
     double lagstat[2];          // Lagrange statistics of a held location and a held scale (GP_* places)
     ciblk* ciptr;               // the limit-search block (lives for the step)
     likkept likcache;           // derivative sums of the last value pass

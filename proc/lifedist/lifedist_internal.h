@@ -17,6 +17,10 @@ void setgrp(vyxstate* s, grpnode* g, int i, int j, int* counter);
 grpnode* newgroup(vyxstate* s);                // a cleared group node of the statement (xmemmsg, null)
 int vyxscl(vyxstate* s);                       // plotting positions per group, ranges and axis scales
 void vyxpobj(vyxstate* s);                     // the statement's table objects
+// The titles of ParmEst (slot TAB_PARMEST) or PctEst (TAB_PCTEST) where likelihood-ratio
+// limits are asked for, before their first rows are bound: the kind of limits that group
+// shows (lrshown), as lrtitle then records. Nothing once titled.
+void estimatetitles(vyxstate* s, int slot);
 
 // ---- group data sorting and parameter reordering
 int vyxpdta(vyxstate* s, grpnode* g);          // sorts a group's rows by time, then its curve

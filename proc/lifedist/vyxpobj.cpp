@@ -73,10 +73,29 @@ struct maker {
 
 }  // namespace
 
+void estimatetitles(vyxstate* s, int slot) {
+    const int which = slot == TAB_PARMEST ? LR_PARMS : LR_PERCENTILES;
+    obobject* t = s->out.tabs[slot].obj;
+    if (!t || s->life.lrtitle[which] != LRT_PENDING) return;
+    // The rows of the group bound first show likelihood-ratio limits only where they were
+    // computed: not after a fit that did not converge (510/565) nor at a level whose drop the
+    // log-likelihood's rounding hides (510/2224), where Wald limits stand in their place.
+    const bool lr = s->life.lrshown[which] != 0;
+    s->life.lrtitle[which] = lr ? LRT_LR : LRT_WALD;
+    maker m{s, 0, true};
+    tabtitles(t, {{"title1", m.withdist(slot == TAB_PARMEST ? T510_PARM_ESTIMATES_FOR : T510_PCT_ESTIMATES_FOR)},
+                  {"title2", rdxmsg(0, lr ? T0_LR_LIMITS : T0_NORMAL_LIMITS)},
+                  {"title3", m.confidence(T510_CONFIDENCE_LIMITS)}});
+    tabenddef(t);
+}
+
 void vyxpobj(vyxstate* s) {
     // Slots a statement does not make must not hold the objects of an earlier statement.
     for (int k = TAB_DATSUM; k <= TAB_CONVSTATUS; ++k) s->out.tabs[k] = tabpair{};
     maker m{s, 0, s->work.fitmethod == FIT_MLE || fitx::bymodel(s)};
+    // Where likelihood-ratio limits are asked for, the title that names the kind of the limits
+    // waits for the first group's rows (the combined failure modes never ask for them).
+    for (int k : {LR_PARMS, LR_PERCENTILES}) s->life.lrtitle[k] = m.limits && s->life.fit.lrflags[k] ? LRT_PENDING : LRT_WALD;
     const int w = static_cast<int>(s->groups.grpcolw);
     if (s->groups.nclass == 1) m.groupwidth = w > 10 ? w : 10;
     if (s->groups.nclass == 2) m.groupwidth = w + 1 > 10 ? w + 1 : 10;
@@ -98,21 +117,24 @@ void vyxpobj(vyxstate* s) {
     m.group(t);
     m.label(t);
     // The titles that name the kind and level of the limits only where the limits are shown
-    // (least squares, Weibayes and given values have none), as for the survival table.
-    if (s->popt.pflags.fmcombine && m.limits)
-        tabtitles(t, {{"title0", rdxmsg(510, T510_ESTIMATES_BY_MODE)},
-                      {"title1", m.withdist(T510_PARM_ESTIMATES_FOR)},
-                      {"title2", rdxmsg(0, s->life.fit.lrflags[LR_PARMS] ? T0_LR_LIMITS : T0_NORMAL_LIMITS)},
-                      {"title3", m.confidence(T510_CONFIDENCE_LIMITS)}});
-    else if (s->popt.pflags.fmcombine)
-        tabtitles(t, {{"title0", rdxmsg(510, T510_ESTIMATES_BY_MODE)}, {"title1", m.withdist(T510_PARM_ESTIMATES_FOR)}});
-    else if (m.limits)
-        tabtitles(t, {{"title1", m.withdist(T510_PARM_ESTIMATES_FOR)},
-                      {"title2", rdxmsg(0, s->life.fit.lrflags[LR_PARMS] ? T0_LR_LIMITS : T0_NORMAL_LIMITS)},
-                      {"title3", m.confidence(T510_CONFIDENCE_LIMITS)}});
-    else
-        tabtitles(t, {{"title1", m.withdist(T510_PARM_ESTIMATES_FOR)}});
-    tabenddef(t);
+    // (least squares, Weibayes and given values have none), as for the survival table. Where
+    // likelihood-ratio limits are asked for, the table is titled when first bound (estimatetitles).
+    if (s->life.lrtitle[LR_PARMS] != LRT_PENDING) {
+        if (s->popt.pflags.fmcombine && m.limits)
+            tabtitles(t, {{"title0", rdxmsg(510, T510_ESTIMATES_BY_MODE)},
+                          {"title1", m.withdist(T510_PARM_ESTIMATES_FOR)},
+                          {"title2", rdxmsg(0, T0_NORMAL_LIMITS)},
+                          {"title3", m.confidence(T510_CONFIDENCE_LIMITS)}});
+        else if (s->popt.pflags.fmcombine)
+            tabtitles(t, {{"title0", rdxmsg(510, T510_ESTIMATES_BY_MODE)}, {"title1", m.withdist(T510_PARM_ESTIMATES_FOR)}});
+        else if (m.limits)
+            tabtitles(t, {{"title1", m.withdist(T510_PARM_ESTIMATES_FOR)},
+                          {"title2", rdxmsg(0, T0_NORMAL_LIMITS)},
+                          {"title3", m.confidence(T510_CONFIDENCE_LIMITS)}});
+        else
+            tabtitles(t, {{"title1", m.withdist(T510_PARM_ESTIMATES_FOR)}});
+        tabenddef(t);
+    }
 
     t = m.create(TAB_PARMOTHER, "ParmOther", T0_OTHER_QUANTITIES);
     tabtext(t, "Parameter", 20, s->row.rowtext);
@@ -140,13 +162,15 @@ void vyxpobj(vyxstate* s) {
         m.estimates(t);
         m.group(t);
         m.label(t);
-        if (m.limits)
-            tabtitles(t, {{"title1", m.withdist(T510_PCT_ESTIMATES_FOR)},
-                          {"title2", rdxmsg(0, s->life.fit.lrflags[LR_PERCENTILES] ? T0_LR_LIMITS : T0_NORMAL_LIMITS)},
-                          {"title3", m.confidence(T510_CONFIDENCE_LIMITS)}});
-        else
-            tabtitles(t, {{"title1", m.withdist(T510_PCT_ESTIMATES_FOR)}});
-        tabenddef(t);
+        if (s->life.lrtitle[LR_PERCENTILES] != LRT_PENDING) {   // else titled when first bound
+            if (m.limits)
+                tabtitles(t, {{"title1", m.withdist(T510_PCT_ESTIMATES_FOR)},
+                              {"title2", rdxmsg(0, T0_NORMAL_LIMITS)},
+                              {"title3", m.confidence(T510_CONFIDENCE_LIMITS)}});
+            else
+                tabtitles(t, {{"title1", m.withdist(T510_PCT_ESTIMATES_FOR)}});
+            tabenddef(t);
+        }
     }
 
     if (s->work.axopt[AO_NSURV] > 0) {

@@ -3,6 +3,7 @@
 // families on the log scale. The family is not symmetric: no reflection of the centre.
 //
 // Algorithm: the project's own.
+#include <algorithm>
 #include <cmath>
 #include "proc/numeric/digamma.h"
 #include "proc/numeric/kernconst.h"
@@ -99,29 +100,67 @@ sevend atend(double y) {
     return r;
 }
 
+// w/(1 - e^-w) - 1, which tends to w/2: its series below 0.01, where the difference would
+// keep only the digits of 1.
+double bernoulliexcess(double w, double p) {
+    if (w < 0.01) {
+        const double w2 = w * w;
+        return w * (0.5 + w * (1.0 / 12.0 + w2 * (-1.0 / 720.0 + w2 / 30240.0)));
+    }
+    return w / p - 1.0;
+}
+
+// A centre above 0: -log P = e^b - log(1 - R) with R = S(a)/S(b) = exp(-w), w = e^a - e^b,
+// the probability scaled by S(b). The derivatives of e^b are e^b itself; those of the second
+// term come from q = R/(1 - R) and the derivatives of -w. Every term but the first is at most
+// of the size of the answer, so nothing of size e^(2b) is formed and cancelled: the answer
+// holds as long as doubles hold e^b.
+bool survivalscaled(double a, double b, double* out) {
+    const double e = std::exp(b);
+    const double w = e * zexpm1(a - b);
+    const double p = -zexpm1(-w);
+    if (!(p >= 10.0 * TINY154)) return false;
+    const double q = std::exp(-w) / p;
+    if (q == 0.0) {
+        // The upper end adds nothing the doubles hold (w may be infinite there).
+        out[0] = e;
+        out[1] = e;
+        out[2] = -e;
+        out[3] = -e;
+        out[4] = e;
+        return true;
+    }
+    const double qw = q * w;
+    const double qs = 2.0 * (q * e) + qw;  // q (e^a + e^b)
+    const double excess = bernoulliexcess(w, p);
+    out[0] = e - qw;
+    out[1] = e + qw * excess;
+    out[2] = -e - qs;
+    out[3] = -e + qs * excess;
+    out[4] = e + qs * ((2.0 * e + w) / p) - qw;
+    return true;
+}
+
 // The interval derivatives from the logarithms of the tail and the density at both ends
 // (a > b), every quantity scaled by exp(-k) with k the larger log tail: an interval whose
 // probability underflows keeps its derivatives, ratios in which the common factor cancels.
-// The tail is the survival function for a centre above 0 (log S(y) = -e^y exactly), else
-// the distribution function (log F(y) = y where e^y underflows). False when even the
-// scaled probability is too small.
+// The tail is the survival function for a centre above 0 (log S(y) = -e^y exactly; see
+// survivalscaled), else the distribution function (log F(y) = y where e^y underflows). False
+// when even the scaled probability is too small.
 bool scaledinterval(double c, double a, double b, double* out) {
-    auto logtail = [c](double y) {
+    if (c > 0.0) return survivalscaled(a, b, out);
+    auto logtail = [](double y) {
         const double e = std::exp(y);
-        if (c > 0.0) return -e;
         return e > DBL_MINV ? std::log(-zexpm1(-e)) : y;
     };
     const double lta = logtail(a), ltb = logtail(b);
     const double k = std::fmax(lta, ltb);
     const double ta = std::exp(lta - k), tb = std::exp(ltb - k);
-    const double p = c > 0.0 ? tb - ta : ta - tb;
+    const double p = ta - tb;
     if (!(std::fabs(p) >= 10.0 * TINY154)) return false;
-    // log g(y) - k = y - e^y - k, with -e^y - k formed first where it is the log tail.
-    auto density = [c, k](double y, double lt) {
-        const double e = std::exp(y);
-        return std::exp(c > 0.0 ? y + (lt - k) : (y - k) - e);
-    };
-    const double ga = density(a, lta), gb = density(b, ltb);
+    // log g(y) - k = y - e^y - k.
+    auto density = [k](double y) { return std::exp((y - k) - std::exp(y)); };
+    const double ga = density(a), gb = density(b);
     const double dga = ga > 0.0 ? (1.0 - std::exp(a)) * ga : 0.0;
     const double dgb = gb > 0.0 ? (1.0 - std::exp(b)) * gb : 0.0;
     intervalDerivatives(p, ga, gb, dga, dgb, out);
@@ -146,11 +185,15 @@ int zprbwwb(int mode, const double* z, const double*, double* out) {
         // The probability from the tail where both ends keep their precision: the
         // distribution function for a centre at or below 0, the survival function above.
         const double p = c > 0.0 ? lo.s - up.s : up.f - lo.f;
-        if (std::fabs(p) >= 10.0 * TINY154) {
-            intervalDerivatives(p, up.g, lo.g, up.dg, lo.dg, out);
-            return 0;
-        }
-        return scaledinterval(c, c + h, c - h, out) ? 0 : 1;
+        double d[5];
+        if (std::fabs(p) >= 10.0 * TINY154) intervalDerivatives(p, up.g, lo.g, up.dg, lo.dg, d);
+        else if (!scaledinterval(c, c + h, c - h, d)) return 1;
+        // Derivatives beyond the doubles (e^b itself, or the narrowness of an interval far out)
+        // are a refusal, not a success with an infinite or undefined output.
+        for (double v : d)
+            if (!std::isfinite(v)) return 1;
+        std::copy(d, d + 5, out);
+        return 0;
     }
     const double e = std::exp(x);
     out[0] = e;

@@ -112,6 +112,9 @@ int vyxmcl(vyxstate* s) {
     s->mdl.climits = static_cast<double*>(poolbytes(s->pools.stmtpool, 2 * static_cast<int64_t>(p) * sizeof(double), poolflag::zeroed_marked));
     if (!s->mdl.climits) return RC_NOMEM;
     if (!s->mdl.fit.lrflags[LR_PARMS] || !lrresolved(s, s->mdl.fit.loglik.final, false)) {
+        // The estimate tables are titled by the limits they show (as after a fit that did
+        // not converge).
+        s->mdl.fit.lrflags[LR_PARMS] = 0;
         waldlimits(s);
         return 0;
     }

@@ -57,6 +57,51 @@ TEST_F(FarIntervals, FitsWithTheScaleGivenMatchSurvreg) {
     }
 }
 
+// The extreme value with SCALE=30: at the start (910.66) the last intervals lie 80 scales above
+// the location, where the derivative kernel built its curvatures from terms of size e^(2b) that
+// cancelled (and were NaN from a centre of 356 on). Newton's step on that exponential tail is
+// one scale an iteration, so the default MAXIT=50 ends on its way, saying so; with room the
+// fit reaches the maximum. survreg does not find it (500 iterations, a log-likelihood of
+// -742.75 that is not this model's); the reference maximises the log-likelihood in log space,
+// sum(-a + log(-expm1(a - b))) with a, b = exp((lo - mu)/30), exp((hi - mu)/30): R's optimize()
+// gives 3213.2909, a 50-digit Newton iteration (mpmath) the digits below.
+TEST_F(FarIntervals, AnExtremeValueFitEightyScalesAwayWalksToItsMaximum) {
+    writecsv("iv", kIntervals);
+    const std::string head = "proc vitalyx data=iv;\n distribution extreme;\n make 'ParmEst' out=pe;\n make 'Datsum' out=ds;\n";
+    const run capped = program(head + " analyze (lo hi) / scale=30;\nrun;\n", true);
+    EXPECT_EQ(capped.result.status, 0) << capped.result.log.all();
+    EXPECT_TRUE(capped.result.log.has('W', "did not converge within MAXIT=50 iterations")) << capped.result.log.all();
+    EXPECT_EQ(testsupport::countmsg(capped.result.log, 510, 913), 0) << capped.result.log.all();
+    const double walked = capped.get("pe").num(0, "Estimate");
+    EXPECT_GT(walked, 2000.0);
+    EXPECT_LT(walked, 3213.3);
+
+    const run r = program(head + " analyze (lo hi) / scale=30 maxit=200 converge=1e-10;\nrun;\n", true);
+    ASSERT_EQ(r.result.status, 0) << r.result.log.all();
+    EXPECT_TRUE(r.result.log.has('N', "The convergence criterion is satisfied")) << r.result.log.all();
+    const table pe = r.get("pe"), ds = r.get("ds");
+    near(pe.num(0, "Estimate"), 3213.2908900976543, 1e-7, "location");
+    near(pe.num(0, "Stderr"), 7.0710678227949, 1e-5, "standard error");
+    int seen = 0;
+    for (size_t i = 0; i < ds.rows.size(); ++i)
+        if (ds.text(i, "Description") == "Log Likelihood") near(ds.num(i, "Value"), -1393.3177928469033, 1e-12, "log-likelihood"), ++seen;
+    EXPECT_EQ(seen, 1);
+}
+
+// The normal with SCALE=30 stops where the log-likelihood of the far intervals cannot be
+// computed (shown missing). Likelihood-ratio limits lie where it has dropped from there: the note
+// says that there is no value to drop from, where 510/2224 took the failure sentinel for a
+// log-likelihood and spoke of its rounding (2e+292).
+TEST_F(FarIntervals, LikelihoodRatioLimitsWithoutALogLikelihood) {
+    writecsv("iv", kIntervals);
+    const run r = program("proc vitalyx data=iv;\n distribution normal;\n analyze (lo hi) / scale=30 lrcl;\n"
+                          " model (lo hi) / scale=30 lrcl;\nrun;\n",
+                          true);
+    EXPECT_EQ(r.result.status, 0) << r.result.log.all();
+    EXPECT_EQ(testsupport::countmsg(r.result.log, 510, 2225), 2) << r.result.log.all();
+    EXPECT_EQ(testsupport::countmsg(r.result.log, 510, 2224), 0) << r.result.log.all();
+}
+
 // Two class levels whose intervals do not overlap: the model with a class effect has no
 // maximum (each level's location inside its interval, the scale tending to 0). The fit runs
 // into underflowing intervals on its way and now says where it stopped, with no standard
@@ -92,6 +137,7 @@ TEST_F(FarIntervals, AnEndedStepSaysWhetherTheLogLikelihoodCouldBeComputed) {
         // The extreme-value model without a maximum: its start puts the centres far beyond
         // where the value kernel refuses them.
         {"extreme-value model", "two", " class g;\n distribution extreme;\n model (lo hi) = g;\n", 2300},
+        {"Weibull model", "two", " class g;\n distribution weibull;\n model (lo hi) = g;\n", 2300},
         // FREQ 1e15 beside 1e-15: the Weibull starting scale comes out near 1e-15.
         {"weights far apart", "em", " freq f;\n distribution weibull;\n analyze (lo hi);\n", 2300},
         // An interval of half a standardized width of about 1e-163: its log-probability is

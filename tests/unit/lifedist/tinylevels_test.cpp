@@ -111,6 +111,56 @@ TEST_F(TinyLevels, DropsLostInRoundingGiveWaldLimitsWithANote) {
     EXPECT_NEAR(pe.num(0, "Upper"), est + 1.2533142410151772e-09 * se, 1e-9 * se);
 }
 
+// The estimate tables are titled by the limits they show: where 510/2224 says Wald limits stand
+// in for the likelihood-ratio ones, the title names them ("Normal Confidence Limits"), in
+// ANALYZE (parameters and percentiles) and MODEL alike; a resolved level keeps the
+// likelihood-ratio title. The tables of a class analysis are titled once, by the first group;
+// a later group whose limits are of the other kind has a note: 510/2224 for Wald limits under
+// a likelihood-ratio title, 510/2226 for the converse.
+TEST_F(TinyLevels, TablesAreTitledByTheLimitsTheyShow) {
+    auto titles = [](const run& r, const char* kind) {
+        const std::string l = testsupport::readfile(r.out + "/listing.txt");
+        int n = 0;
+        for (size_t at = l.find(kind); at != std::string::npos; at = l.find(kind, at + 1)) ++n;
+        return n;
+    };
+    const char* lr = "Likelihood Ratio Confidence Limits";
+    const char* wald = "Normal Confidence Limits";
+    const run tiny = program("proc vitalyx data=fans;\n distribution weibull;\n analyze hours*status(0) / lrcl lrclper conf=1e-5;\n"
+                             " model hours*status(0) / lrcl conf=1e-5;\nrun;\n",
+                             true);
+    ASSERT_EQ(tiny.result.status, 0) << tiny.result.log.all();
+    EXPECT_EQ(countmsg(tiny.result.log, 510, 2224), 2) << tiny.result.log.all();
+    EXPECT_EQ(titles(tiny, lr), 0);
+    EXPECT_EQ(titles(tiny, wald), 3);   // ParmEst, PctEst, Modprmest
+    const run resolved = exponential("lrcl lrclper conf=1e-3");
+    EXPECT_EQ(titles(resolved, lr), 2);
+    EXPECT_EQ(titles(resolved, wald), 0);
+
+    // Every other row in a group of its own (status(0): 58 failures): at CONFIDENCE=4.44e-5 the
+    // drop (1.5e-9) is resolved below a log-likelihood of 26.7 and not above it; the groups'
+    // are 26.63 (the second, fourth, ... rows) and 29.21. Labelled the other way round, the
+    // group with Wald limits comes first.
+    for (const bool lrfirst : {true, false}) {
+        SCOPED_TRACE(lrfirst);
+        std::istringstream in(fans);
+        std::string line;
+        std::getline(in, line);
+        std::string grouped = line + ",g\n";
+        for (int i = 0; std::getline(in, line); ++i)
+            if (!line.empty()) grouped += line + ((i % 2 == 1) == lrfirst ? ",A\n" : ",B\n");
+        writecsv("grouped", grouped);
+        const run r = program("proc vitalyx data=grouped;\n class g;\n distribution weibull;\n"
+                              " analyze hours*status(0) = g / lrcl lrclper conf=4.44e-5;\nrun;\n",
+                              true);
+        ASSERT_EQ(r.result.status, 0) << r.result.log.all();
+        EXPECT_EQ(countmsg(r.result.log, 510, 2224), 1) << r.result.log.all();
+        EXPECT_EQ(countmsg(r.result.log, 510, 2226), lrfirst ? 0 : 1) << r.result.log.all();
+        EXPECT_EQ(titles(r, lr), lrfirst ? 2 : 0);
+        EXPECT_EQ(titles(r, wald), lrfirst ? 0 : 2);
+    }
+}
+
 // Below about 1.1e-16 the level is 0: every limit is its estimate, the title says so, and the
 // note on the statement says why (ANALYZE, MODEL and MCFPLOT read CONFIDENCE= each).
 TEST_F(TinyLevels, ALevelThatRoundsToZeroIsNoted) {

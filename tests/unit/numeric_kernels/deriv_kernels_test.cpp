@@ -215,23 +215,44 @@ TEST(DerivativeKernels, IntervalsWhoseProbabilityUnderflows) {
     ASSERT_LT(zprbnrm(-29.0), 1e-154);
     for (double c : {-30.0, 30.0, -36.0})
         for (double h : {1.0, 0.01}) checkpoint({zprblnm, zprbwnm, "normal far"}, KMODE_INTERVAL, c, h, 1e-6);
-    // The extreme value's survival exp(-e^y) is below 1e-154 from y = 5.87 on.
-    for (double c : {8.0, 6.5, 12.0})
+    // The extreme value's survival exp(-e^y) is below 1e-154 from y = 5.87 on; its value kernel
+    // takes centres up to 354.9. The curvatures were differences of terms of size e^(2b) (b the
+    // lower end), all digits lost from a centre of about 30 on and NaN from 356.
+    for (double c : {8.0, 6.5, 12.0, 40.0, 150.0, 354.0})
         for (double h : {0.2, 1.0}) checkpoint({zprblwb, zprbwwb, "extreme value far"}, KMODE_INTERVAL, c, h, 1e-6);
+    // Narrow intervals there, where S(a)/S(b) = exp(-(e^a - e^b)) is not 0: -log(S(b) - S(a))
+    // differentiated in 60-digit arithmetic (mpmath).
+    {
+        const dres r = deriv(zprbwwb, KMODE_INTERVAL, 8.0, 1e-5);
+        ASSERT_EQ(r.rc, 0);
+        const double want[5] = {2979.957691004638, 2980.9573948535886, -100029.58881135782, -59.203909186337302, 9997041470.8865392};
+        for (int i = 0; i < 5; ++i) EXPECT_NEAR(r.o[i], want[i], 1e-12 * std::fabs(want[i]) + 1e-12 * want[4]) << i;
+    }
     // The distribution functions of the logistic and the extreme value are e^y below -354,
     // where f = -c - log(2 sinh h) to double precision: the derivatives in closed form (the
-    // values, about 400, are too large for differences to check the curvatures).
-    for (double c : {-400.0, 400.0, -700.0}) {
+    // values, about 400, are too large for differences to check the curvatures). Above 354
+    // the extreme value's S(a)/S(b) is 0 in doubles and f = e^b: every derivative is +-e^b,
+    // up to the centre where e^b leaves the doubles.
+    for (double c : {-400.0, 400.0, -700.0, 700.0, 709.7}) {
         for (double h : {1.0, 5.0}) {
             for (kernfn k : {zprbwlg, zprbwwb}) {
-                if (k == zprbwwb && c > 0) continue;
                 const dres r = deriv(k, KMODE_INTERVAL, c, h);
                 ASSERT_EQ(r.rc, 0) << c << " " << h;
                 const double sign = c > 0 ? -1.0 : 1.0;   // the logistic mirrors a positive centre
-                const double want[5] = {-sign, 0.0, -1.0 / std::tanh(h), 0.0, 1.0 / (std::sinh(h) * std::sinh(h))};
+                double want[5] = {-sign, 0.0, -1.0 / std::tanh(h), 0.0, 1.0 / (std::sinh(h) * std::sinh(h))};
+                if (k == zprbwwb && c > 0) {
+                    const double e = std::exp(c - h);
+                    for (int i = 0; i < 5; ++i) want[i] = i == 2 || i == 3 ? -e : e;
+                }
                 for (int i = 0; i < 5; ++i) EXPECT_NEAR(r.o[i], want[i], 1e-12 * (std::fabs(want[i]) + 1e-3)) << c << " " << h << " " << i;
             }
         }
+    }
+    // An end at infinity gives the density inf x 0 there: refused, not NaN with success.
+    {
+        const dres r = deriv(zprbwwb, KMODE_INTERVAL, 1.0, INFINITY);
+        EXPECT_EQ(r.rc, 1);
+        for (double v : r.o) EXPECT_EQ(v, UNTOUCHED);
     }
     for (kernfn k : {zprbwnm, zprbwlg, zprbwwb}) {
         const dres r = deriv(k, KMODE_INTERVAL, k == zprbwwb ? 8.0 : -400.0, 0.0);
