@@ -222,7 +222,9 @@ TEST_F(CurveTest, FreqRowsPlotWhereTheirLastUnitPlots) {
                     for (size_t i = 0; i < r->size(); ++i) {
                         const double p = (*r)[i][CR_PPOS];
                         EXPECT_TRUE(p > 0 && p < 1) << i << ": " << p;
-                        if (i > 0) EXPECT_GE(p, (*r)[i - 1][CR_PPOS]) << i;
+                        if (i > 0) {
+                            EXPECT_GE(p, (*r)[i - 1][CR_PPOS]) << i;
+                        }
                     }
                 }
             }
