@@ -416,7 +416,9 @@ TEST_F(Readback, ALastGroupWithoutAFitTakesNoOtherGroupsLine) {
         EXPECT_EQ(graphs[k].v("_TransConf").d, noconf ? 1.0 : 0.8);
         const sgtest::Phantom& ph = graphs[k].data[0];
         for (size_t j = 0; j < ph.rows; ++j)
-            if (ph.n("Index")[j] == 4) EXPECT_TRUE(std::isnan(ph.n("Xvalue2")[j])) << "a line row of lot D";
+            if (ph.n("Index")[j] == 4) {
+                EXPECT_TRUE(std::isnan(ph.n("Xvalue2")[j])) << "a line row of lot D";
+            }
         const dp::Page pg = pagepct(k);
         const int fitted = k < 2 ? 3 : k % 2 == 0 ? 2 : 1;   // lots A and B on the first page of panels, C and D on the second
         EXPECT_EQ(count(pg, Prim::Polyline), fitted);
