@@ -55,6 +55,16 @@ struct maker {
         const vx::conftext c = vx::conflevel(s->opts.alpha);
         return rdxmsgs(510, n, txtarg(c.text, c.len));
     }
+    // The titles of an estimates table: what it estimates, and with limits their kind (lr:
+    // likelihood ratio, else Wald) and level.
+    void estimatetitle(obobject* t, int what, bool withlimits, bool lr) {
+        if (withlimits)
+            tabtitles(t, {{"title1", withdist(what)},
+                          {"title2", rdxmsg(0, lr ? T0_LR_LIMITS : T0_NORMAL_LIMITS)},
+                          {"title3", confidence(T510_CONFIDENCE_LIMITS)}});
+        else
+            tabtitles(t, {{"title1", withdist(what)}});
+    }
     // The history tables: their class's first method marks them as histories.
     void history(obobject* t) {
         wobitem it[] = {obint(OBK_HIDDEN, 0), obint(OBK_LISTED, 1)};
@@ -83,9 +93,7 @@ void estimatetitles(vyxstate* s, int slot) {
     const bool lr = s->life.lrshown[which] != 0;
     s->life.lrtitle[which] = lr ? LRT_LR : LRT_WALD;
     maker m{s, 0, true};
-    tabtitles(t, {{"title1", m.withdist(slot == TAB_PARMEST ? T510_PARM_ESTIMATES_FOR : T510_PCT_ESTIMATES_FOR)},
-                  {"title2", rdxmsg(0, lr ? T0_LR_LIMITS : T0_NORMAL_LIMITS)},
-                  {"title3", m.confidence(T510_CONFIDENCE_LIMITS)}});
+    m.estimatetitle(t, slot == TAB_PARMEST ? T510_PARM_ESTIMATES_FOR : T510_PCT_ESTIMATES_FOR, true, lr);
     tabenddef(t);
 }
 
@@ -127,12 +135,8 @@ void vyxpobj(vyxstate* s) {
                           {"title3", m.confidence(T510_CONFIDENCE_LIMITS)}});
         else if (s->popt.pflags.fmcombine)
             tabtitles(t, {{"title0", rdxmsg(510, T510_ESTIMATES_BY_MODE)}, {"title1", m.withdist(T510_PARM_ESTIMATES_FOR)}});
-        else if (m.limits)
-            tabtitles(t, {{"title1", m.withdist(T510_PARM_ESTIMATES_FOR)},
-                          {"title2", rdxmsg(0, T0_NORMAL_LIMITS)},
-                          {"title3", m.confidence(T510_CONFIDENCE_LIMITS)}});
         else
-            tabtitles(t, {{"title1", m.withdist(T510_PARM_ESTIMATES_FOR)}});
+            m.estimatetitle(t, T510_PARM_ESTIMATES_FOR, m.limits, false);
         tabenddef(t);
     }
 
@@ -163,12 +167,7 @@ void vyxpobj(vyxstate* s) {
         m.group(t);
         m.label(t);
         if (s->life.lrtitle[LR_PERCENTILES] != LRT_PENDING) {   // else titled when first bound
-            if (m.limits)
-                tabtitles(t, {{"title1", m.withdist(T510_PCT_ESTIMATES_FOR)},
-                              {"title2", rdxmsg(0, T0_NORMAL_LIMITS)},
-                              {"title3", m.confidence(T510_CONFIDENCE_LIMITS)}});
-            else
-                tabtitles(t, {{"title1", m.withdist(T510_PCT_ESTIMATES_FOR)}});
+            m.estimatetitle(t, T510_PCT_ESTIMATES_FOR, m.limits, false);
             tabenddef(t);
         }
     }
