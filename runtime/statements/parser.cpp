@@ -378,7 +378,16 @@ void Parser::response(Cursor& c, stmtrec* r, const gstatement& gs) {
         if (model) {
             effects_.push_back(PendingEffects{r, GS_MODELEFFECTS, efflimit_, stmtname_, effectlist(c)});
         } else if (gs.head == GH_STRESS) {
-            setvars(r, GS_CLASS, {variable(c, true, "stress variable")});
+            const Token t = c.peek();
+            const int32_t v = variable(c, false, "stress variable");
+            // A character stress variable is the procedure's to refuse (it leaves the statement
+            // out); one whose first text is a quoted "NA", which looks like a missing value, is
+            // refused here with that line, as a response is.
+            if (std::string text; rt::ds::firstnonnumeric(ds_, v, nullptr, &text) && text == "NA") {
+                error(t, "the stress variable " + t.text + " must be numeric, but it is character in " + characterwhere(v));
+                throw Abandon{};
+            }
+            setvars(r, GS_CLASS, {v});
         } else {
             classvars(c, r, GS_CLASS);
         }
