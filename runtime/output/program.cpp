@@ -136,8 +136,8 @@ Binding* Program::bind(DataObject* obj, const Template* tpl, bool phantom) {
     }
     // A table that NOPRINT keeps from the listing goes to its data set only, unless that data
     // set cannot be saved: then it is printed, so that it is not lost.
-    const bool started = hidden(*obj);
-    if (started) {
+    const bool makesfirst = hidden(*obj);
+    if (makesfirst) {
         addmakes(b, err);
         if (hidden(*obj)) {
             b.noprint = true;
@@ -161,7 +161,7 @@ Binding* Program::bind(DataObject* obj, const Template* tpl, bool phantom) {
     } else if (!b.listing->open(dir, err) || !b.html->open(dir, err)) {
         fail(err);
     }
-    if (!started) addmakes(b, err);
+    if (!makesfirst) addmakes(b, err);
     return &b;
 }
 
