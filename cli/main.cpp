@@ -84,9 +84,12 @@ int run(int argc, char** argv) {
     }
     rt::setcurrent(nullptr);
     if (!log.close()) {
+        std::string where;
+        if (!log.kept().empty()) where = "; it is kept as " + log.kept() + ", which later runs do not remove";
+        else if (std::filesystem::exists(log.temporary()))
+            where = "; it is kept in " + log.temporary() + " until the next run, which removes it as a stopped run's file";
         std::fprintf(stderr, "vitalyx: ERROR: the log could not be put in place as %s/log.txt: %s%s\n", a.outdir.c_str(),
-                     log.error().c_str(),
-                     std::filesystem::exists(log.temporary()) ? ("; it is kept in " + log.temporary()).c_str() : "");
+                     log.error().c_str(), where.c_str());
         return 1;
     }
     return status;

@@ -31,7 +31,10 @@ StaleFiles removestale(const std::string& dir) {
     if (::fstatat(out, "log.txt.part", &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) &&
         ::unlinkat(out, "log.txt.part", 0) == 0)
         s.removed.emplace_back("log.txt.part");
-    if (::fstatat(out, "graphics", &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode)) s.graphicslink = true;
+    // a link that leads to a folder; one that leads nowhere is said when a plot is drawn
+    if (struct stat to {}; ::fstatat(out, "graphics", &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode) &&
+                           ::fstatat(out, "graphics", &to, 0) == 0 && S_ISDIR(to.st_mode))
+        s.graphicslink = true;
     const int graphics = ::openat(out, "graphics", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (graphics >= 0) {
         for (const std::string& n : rt::util::removedeadtemps(graphics, rt::util::plotfilename))

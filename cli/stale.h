@@ -7,7 +7,7 @@ namespace cli {
 
 struct StaleFiles {
     std::vector<std::string> removed;   // names in the output folder ("graphics/" before those of graphics/)
-    bool graphicslink = false;          // graphics/ is a link: nothing in it was looked at
+    bool graphicslink = false;          // graphics/ is a link to a folder: nothing in it was looked at
 };
 
 // Removes the temporary files of runs that are no longer running, and only they: in dir,

@@ -1,12 +1,17 @@
 // The device state of the current program.
 #include "runtime/graphics/devstate.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstring>
 #include "runtime/graphics/device.h"
 #include "runtime/session.h"
 #include "runtime/supervisor/supervisor.h"
+#include "runtime/util/paths.h"
 
 namespace rt::gfx {
 
@@ -107,6 +112,50 @@ std::string DeviceState::uniquename(const std::string& wanted) {
     for (int k = 1; names.count(name); ++k) name = base + std::to_string(k);
     names.insert(name);
     return name;
+}
+
+namespace {
+
+// Why the folder at path cannot take the plots ("a link to nowhere, which does not exist"),
+// or empty when it can.
+std::string foldertrouble(const std::string& path) {
+    struct stat own {};
+    if (::lstat(path.c_str(), &own) != 0) return std::string("not there and cannot be made (") + std::strerror(errno) + ")";
+    if (S_ISLNK(own.st_mode)) {
+        char target[4096];
+        const ssize_t n = ::readlink(path.c_str(), target, sizeof target - 1);
+        std::string to(1, '\'');
+        to.append(n > 0 ? std::string_view(target, static_cast<size_t>(n)) : std::string_view("?"));
+        to.push_back('\'');
+        struct stat st {};
+        if (::stat(path.c_str(), &st) != 0)
+            return errno == ELOOP     ? "a link to " + to + " that goes round in a loop of links"
+                   : errno == ENOENT ? "a link to " + to + ", which does not exist"
+                                     : "a link to " + to + " that cannot be followed (" + std::strerror(errno) + ")";
+        if (!S_ISDIR(st.st_mode)) return "a link to " + to + ", which is not a folder";
+    } else if (!S_ISDIR(own.st_mode)) {
+        return "a file, not a folder";
+    }
+    if (::access(path.c_str(), W_OK | X_OK) != 0) return std::string("a folder that this run cannot write into (") + std::strerror(errno) + ")";
+    return {};
+}
+
+}  // namespace
+
+bool DeviceState::filesready() {
+    if (!writefiles) return false;
+    if (folder_ == 0) {
+        ::mkdir(dir.c_str(), 0777);   // a name that is taken stays as it is
+        const std::string trouble = foldertrouble(dir);
+        folder_ = trouble.empty() ? 1 : -1;
+        if (folder_ < 0) {
+            const auto [out, leaf] = util::splitpath(dir);
+            unusable_ = leaf + "/ in the output folder " + out + " is " + trouble;
+            sup::logline('E', "No plot of this run is drawn: " + unusable_ + ". The tables are printed, and " + leaf +
+                                  "/ stays as it is; remove or rename it, or give another output folder (--out).");
+        }
+    }
+    return folder_ > 0;
 }
 
 const Page* findpage(uint32_t id) { return holder() ? holder()->page(id) : nullptr; }

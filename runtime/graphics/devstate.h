@@ -80,6 +80,18 @@ public:
     // A page is written: its files are in place (tells plotwritten of them).
     void putinplace(Page& p, bool ok);
     std::string uniquename(const std::string& wanted);
+    // Whether a page's files go to dir: writefiles, and dir is a folder that can be written
+    // (made when it is not there). The first page that finds it is not (a file, a link that
+    // leads nowhere or to itself) logs one ERROR that names the cause, and no page of the run
+    // is written: nothing at dir is touched.
+    bool filesready();
+    // Why no page is written, once filesready() found dir unusable ("graphics/ in the output
+    // folder out is a file, not a folder"); empty before and when it is usable.
+    const std::string& unusable() const { return unusable_; }
+
+private:
+    int folder_ = 0;                  // dir looked at: 1 usable, -1 not, 0 not yet
+    std::string unusable_;
 };
 
 // The device state of the current program; when there is none yet, one is begun for the

@@ -1,7 +1,6 @@
 // Vector 116 of the runtime: the device-graphics services on the device state. Every
 // coordinate arrives in page percent; what is not finite is dropped or clipped to the page
 // before it reaches a canvas.
-#include <sys/stat.h>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -195,8 +194,7 @@ int oseg(int, int desclen, uint32_t catent, void** segment, uint32_t handles[2],
     const ggdevice& dev = d.dev();
     p->wpt = (d.state && (d.state->flags & GGS_WIDTH) && d.state->width > 0 ? d.state->width : dev.pagew) * 72.0;
     p->hpt = (d.state && (d.state->flags & GGS_HEIGHT) && d.state->height > 0 ? d.state->height : dev.pageh) * 72.0;
-    if (d.writefiles) {
-        ::mkdir(d.dir.c_str(), 0777);
+    if (d.filesready()) {
         std::string stem = p->name;
         for (char& c : stem) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         p->svgpath = d.dir + "/" + stem + ".svg";

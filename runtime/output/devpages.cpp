@@ -18,6 +18,8 @@ void Program::devicepages(const PageSet& ps) {
         if (d.first == "HTML") segs = &d.second;
     if (!segs && !ps.dests.empty()) segs = &ps.dests.front().second;
     std::string html = "<figure class=\"pages\" data-graph=\"" + htmlescape(ps.segname) + "\" data-template=\"device graphics\">\n";
+    if (const rt::gfx::DeviceState* d = rt::gfx::begundevstate(); d && !d->unusable().empty())
+        html += "<p>The plot could not be drawn: " + htmlescape(d->unusable()) + ".</p>\n";
     if (segs)
         for (void* r : *segs) {
             const auto* rec = static_cast<const segrec*>(r);

@@ -2,6 +2,8 @@
 // a temporary name renamed into place when the step ends.
 #include "runtime/output/makeds.h"
 
+#include <sys/stat.h>
+
 #include <charconv>
 #include <cstring>
 #include "runtime/output/templates.h"
@@ -36,6 +38,12 @@ void csvfield(std::string& out, std::string_view s) {
 bool MakeWriter::start(MakeRequest& r, const DataObject& obj,
                        const std::vector<std::pair<std::string, std::string>>& by, std::string& err) {
     if (!r.started) {
+        // A folder at the data set's name would refuse the file only when the step ends, after
+        // a table kept from the listing by NOPRINT had gone unprinted: it is refused now.
+        if (struct stat st {}; ::lstat(r.path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+            err = "cannot write " + r.path + ": a folder has that name";
+            return false;
+        }
         if (!r.sink.open(r.path, err)) return false;
         r.started = true;
         for (auto& b : by) r.bynames.push_back(b.first);

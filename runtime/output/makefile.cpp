@@ -31,8 +31,12 @@ std::string overinput(const Session& s, const MakeRequest& r) {
     const std::string elsewhere = r.lib == "WORK" ? "give the run another output folder (--out)"
                                                   : "assign library " + r.lib + " to another folder (--lib " + r.lib + "=DIR)";
     return "MAKE: OUT=" + r.lib + "." + r.mem + " is the file " + r.path + ", which this run has read as the data set " +
-           read->second + "; it is not written over, and table " + util::shown(r.table) +
-           " is not saved. Give the MAKE statement another OUT= data set, or " + elsewhere + ".";
+           read->second + "; it is not written over, and table " + util::shown(r.table) + " is not saved" +
+           (r.noprint ? printedinstead("it") : std::string()) + ". Give the MAKE statement another OUT= data set, or " + elsewhere + ".";
+}
+
+std::string printedinstead(const std::string& table) {
+    return "; " + table + " is printed in spite of NOPRINT, so that it is not lost";
 }
 
 std::string cleardeadtemps(const std::string& path) {

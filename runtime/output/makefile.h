@@ -13,6 +13,11 @@ namespace rt::out {
 // empty when the data set may be written.
 std::string overinput(const Session& s, const MakeRequest& r);
 
+// What the ERROR of a MAKE with NOPRINT whose data set cannot be saved adds: its table (named
+// as given) is printed after all ("; table ParmEst is printed in spite of NOPRINT, so that it
+// is not lost").
+std::string printedinstead(const std::string& table);
+
 // Removes the temporary files "NAME.csv.tmp-PID" of runs no longer running beside the data
 // set's file path, and only they; the NOTE naming them, empty when there were none.
 std::string cleardeadtemps(const std::string& path);

@@ -134,11 +134,15 @@ Binding* Program::bind(DataObject* obj, const Template* tpl, bool phantom) {
         addmakes(b, err);
         return &b;
     }
-    for (auto& r : makes)
-        if (r->noprint && iequal(r->table, obj->name)) b.noprint = true;
-    if (b.noprint) {
+    // A table that NOPRINT keeps from the listing goes to its data set only, unless that data
+    // set cannot be saved: then it is printed, so that it is not lost.
+    const bool makesfirst = hidden(*obj);
+    if (makesfirst) {
         addmakes(b, err);
-        return &b;
+        if (hidden(*obj)) {
+            b.noprint = true;
+            return &b;
+        }
     }
     b.layout = makelayout(*obj, *tpl);
     b.noheader = tpl->kind == TplKind::Info || tpl->kind == TplKind::InfoLabel;
@@ -157,12 +161,19 @@ Binding* Program::bind(DataObject* obj, const Template* tpl, bool phantom) {
     } else if (!b.listing->open(dir, err) || !b.html->open(dir, err)) {
         fail(err);
     }
-    addmakes(b, err);
+    if (!makesfirst) addmakes(b, err);
     return &b;
+}
+
+bool Program::hidden(const DataObject& obj) const {
+    for (const auto& r : makes)
+        if (r->noprint && !r->failed && iequal(r->table, obj.name)) return true;
+    return false;
 }
 
 // The MAKE requests that name the bound object: its rows go to their data sets as well.
 void Program::addmakes(Binding& b, std::string& err) {
+    std::vector<std::pair<const MakeRequest*, std::string>> failed;
     for (auto& r : makes) {
         if (r->failed || r->path.empty() || !iequal(r->table, b.obj->name)) continue;
         if (!r->started)
@@ -170,12 +181,16 @@ void Program::addmakes(Binding& b, std::string& err) {
         auto w = std::make_unique<MakeWriter>();
         if (!w->start(*r, *b.obj, b.by, err)) {
             r->failed = true;
-            rt::sup::logline(sess, 'E', "MAKE: the data set " + r->lib + "." + r->mem + " for table " + rt::util::shown(r->table) +
-                                      " cannot be written: " + err);
+            failed.emplace_back(r.get(), err);
             continue;
         }
         b.makes.emplace_back(r.get(), std::move(w));
     }
+    // Said once every request is known: a table that NOPRINT kept from the listing is printed
+    // when none of its NOPRINT data sets can be saved.
+    for (const auto& [r, why] : failed)
+        rt::sup::logline(sess, 'E', "MAKE: the data set " + r->lib + "." + r->mem + " for table " + rt::util::shown(r->table) +
+                                  " cannot be written: " + why + (r->noprint && !hidden(*b.obj) ? printedinstead("table " + rt::util::shown(r->table)) : std::string()));
 }
 
 // Phantom rows go into their columns straight from the bound cells (or the block's arrays).
@@ -545,7 +560,8 @@ void Program::endstep() {
         std::string err;
         const std::string replaced = sess ? replacednote(*sess, *r) : std::string();   // as the file stands before
         if (!r->sink.commit(err)) {
-            rt::sup::logline(sess, 'E', "MAKE: the data set " + r->lib + "." + r->mem + " could not be written: " + err);
+            rt::sup::logline(sess, 'E', "MAKE: the data set " + r->lib + "." + r->mem + " could not be written: " + err +
+                                          (r->noprint ? "; table " + rt::util::shown(r->table) +  " was not printed either (NOPRINT)" : std::string()));
         } else if (sess) {
             madeby(*sess, r->path);
             if (!replaced.empty()) rt::sup::logline(sess, 'N', replaced);

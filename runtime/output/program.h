@@ -134,7 +134,12 @@ public:
     // The phantom's next n rows: the bound cells repeated, but for a column k with byarray[k]
     // set, whose n values come from that array.
     void appendphantom(Binding& b, size_t n = 1, const std::vector<const void*>* byarray = nullptr);
+    // Starts the data sets of the MAKE requests that name the bound table; a data set that
+    // cannot be started is an ERROR, and its request fails.
     void addmakes(Binding& b, std::string& err);
+    // A MAKE request with NOPRINT names the table, and its data set has not failed: the table
+    // is saved and not printed. A table whose data set cannot be saved is printed.
+    bool hidden(const DataObject& obj) const;
     // Prints a finished table (titles, BY line, headers, rows) in publish order.
     void finish(Binding& b);
     // An output group (a class level of a statement). Its tables are one table of the

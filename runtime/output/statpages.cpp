@@ -2,8 +2,6 @@
 // phantom data it names onto a page of the device state (so the page is named, written to
 // graphics/ and recorded for the tests exactly as device pages are), and the page goes into
 // the report where the request came.
-#include <sys/stat.h>
-
 #include "runtime/graphics/devstate.h"
 #include "runtime/output/embed.h"
 #include "runtime/output/program.h"
@@ -31,8 +29,7 @@ void Program::statgraph(const GraphRequest& g) {
     p->description = g.description.empty() ? g.label : g.description;
     p->wpt = kGraphWidth;
     p->hpt = kGraphHeight;
-    if (d.writefiles) {
-        ::mkdir(d.dir.c_str(), 0777);
+    if (d.filesready()) {
         std::string stem = p->name;
         for (char& c : stem) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         p->svgpath = d.dir + "/" + stem + ".svg";
@@ -55,6 +52,7 @@ void Program::statgraph(const GraphRequest& g) {
     const bool ok = d.endpage(*p);
     if (!drawn) sup::logline(sess, 'W', "The graph " + g.name + " is not drawn: " + why + ".");
     if (!ok) sup::logline(sess, 'E', "The graphics page " + p->name + " could not be written: " + p->tee.error() + ".");
+    if (why.empty()) why = d.unusable();
 
     sectionfor();
     interrupt();

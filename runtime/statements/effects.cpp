@@ -308,9 +308,8 @@ void Parser::resolveeffects() {
                 } else {
                     if (!isnumericvar(ds_, v.var)) {
                         if (once(v.at))
-                            error(v.at, "the effect variable " + v.at.text + " is character but not a CLASS variable; " +
-                                        "continuous variables must be numeric (data set " + rt::ds::displayname(ds_) +
-                                        ")");
+                            error(v.at, "the effect variable " + v.at.text + " is not a CLASS variable, so it must be numeric, " +
+                                        "but it is character in " + characterwhere(v.var));
                         bad = true;
                         continue;
                     }

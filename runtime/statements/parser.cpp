@@ -378,7 +378,16 @@ void Parser::response(Cursor& c, stmtrec* r, const gstatement& gs) {
         if (model) {
             effects_.push_back(PendingEffects{r, GS_MODELEFFECTS, efflimit_, stmtname_, effectlist(c)});
         } else if (gs.head == GH_STRESS) {
-            setvars(r, GS_CLASS, {variable(c, false, "stress variable")});
+            const Token t = c.peek();
+            const int32_t v = variable(c, false, "stress variable");
+            // A character stress variable is the procedure's to refuse (it leaves the statement
+            // out); one whose first text is a quoted "NA", which looks like a missing value, is
+            // refused here with that line, as a response is.
+            if (std::string text; rt::ds::firstnonnumeric(ds_, v, nullptr, &text) && text == "NA") {
+                error(t, "the stress variable " + t.text + " must be numeric, but it is character in " + characterwhere(v));
+                throw Abandon{};
+            }
+            setvars(r, GS_CLASS, {v});
         } else {
             classvars(c, r, GS_CLASS);
         }
@@ -592,19 +601,23 @@ int32_t Parser::findvariable(const Token& t, bool numeric, const char* role) {
         vardesc d{};
         rt::ds::services()->xvname(ds_, v, &d);
         if (d.type != 1) {
-            int64_t line = 0;
-            std::string text;
-            std::string where = "data set " + rt::ds::displayname(ds_);
-            // NA without quotes is a missing value, so an NA here was quoted: the text NA.
-            if (rt::ds::firstnonnumeric(ds_, v, &line, &text))
-                where += " (line " + std::to_string(line) +
-                         (text == "NA" ? " has \"NA\" in quotes, a text; NA without quotes is a missing value)"
-                                       : " has '" + rt::util::shown(text) + "')");
-            error(t, std::string("the ") + role + " " + t.text + " must be numeric, but it is character in " + where);
+            error(t, std::string("the ") + role + " " + t.text + " must be numeric, but it is character in " + characterwhere(v));
             throw Abandon{};
         }
     }
     return v;
+}
+
+std::string Parser::characterwhere(int32_t var) const {
+    int64_t line = 0;
+    std::string text;
+    std::string where = "data set " + rt::ds::displayname(ds_);
+    // NA without quotes is a missing value, so an NA here was quoted: the text NA.
+    if (rt::ds::firstnonnumeric(ds_, var, &line, &text))
+        where += " (line " + std::to_string(line) +
+                 (text == "NA" ? " has \"NA\" in quotes, a text; NA without quotes is a missing value)"
+                               : " has '" + rt::util::shown(text) + "')");
+    return where;
 }
 
 int32_t Parser::variable(Cursor& c, bool numeric, const char* role) {

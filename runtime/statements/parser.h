@@ -157,6 +157,9 @@ public:
     std::string name(Cursor& c, const char* what);
     int32_t variable(Cursor& c, bool numeric, const char* role);
     int32_t findvariable(const Token& at, bool numeric, const char* role);
+    // Where the character variable var of the data set is: "data set WORK.X (line 5 has 'abc')",
+    // the line of its first value that is not a number; a quoted "NA" is said to be a text.
+    std::string characterwhere(int32_t var) const;
     std::vector<int32_t> varlist(Cursor& c, bool numeric, const char* role, const gstatement* gs);
     hdataset* opendataset(Cursor& c, const Token& at);
 

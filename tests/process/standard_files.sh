@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The command as the operating system starts it: closed standard descriptors, a log that
 # cannot be put in place, temporary files of killed runs, the plots of earlier runs, program
-# files that are not regular files, MAKE over the data a run reads, files of the user's beside
-# the command's (and under a data set's name), a graphics/ that is a link (and a page that
-# fails behind it), and a file at the name of a page's SVG.
+# files that are not regular files, MAKE over the data a run reads (and a NOPRINT table whose
+# data set cannot be saved), files of the user's beside the command's (and under a data set's
+# name), a graphics/ that is a link (and a page that fails behind it), a file at the name of a
+# page's SVG, and a graphics/ that is no usable folder.
 # Usage: standard_files.sh VITALYX WORKDIR
 set -u
 exe=$1 work=$2
@@ -24,12 +25,19 @@ grep -q 'proc vitalyx;  *$\|^    1' o1/report.html && bad "closed descriptors: l
 "$exe" --out o2 p.vx >/dev/null 2>&-
 [ "$(grep -c 'DATA= is needed' o2/log.txt)" -eq 1 ] || bad "closed stderr: the error is in log.txt $(grep -c 'DATA= is needed' o2/log.txt) times"
 
-# 3. log.txt cannot be put in place: status 1 and an ERROR on standard error
+# 3. log.txt cannot be put in place: status 1, an ERROR on standard error, and the log kept
+# under the name it gives, which the next run does not remove and which replaced no file of
+# the user's (one at the first such name, PID the run's)
 mkdir -p o3/log.txt
-"$exe" --out o3 p.vx >/dev/null 2>err3.txt
+bash -c 'echo mine > o3/log.txt.kept-$$; exec "$0" --out o3 p.vx' "$exe" >/dev/null 2>err3.txt
 st=$?
 [ "$st" -eq 1 ] || bad "log in place: status $st"
 grep -q 'vitalyx: ERROR: the log could not be put in place as o3/log.txt' err3.txt || bad "log in place: no ERROR on stderr"
+kept=$(sed -n 's/.*; it is kept as \(o3\/log\.txt\.kept-[0-9-]*\), which later runs do not remove$/\1/p' err3.txt)
+[ -n "$kept" ] && grep -q 'DATA= is needed' "$kept" || bad "log in place: the log is not kept under a name of its own: $(grep ERROR err3.txt)"
+[ "$(cat o3/log.txt.kept-* | grep -c '^mine$')" -eq 1 ] || bad "log in place: the user's file at the kept name was replaced"
+"$exe" --out o3 p.vx >/dev/null 2>&1
+[ -n "$kept" ] && [ -e "$kept" ] || bad "log in place: the next run removed the kept log"
 
 # 4. temporary files of runs that are gone are removed; those of a live process stay
 mkdir -p o4/graphics
@@ -88,6 +96,16 @@ cmp -s m1/fans.csv fans.keep && cmp -s m2/fans.csv fans.keep && cmp -s m3d/fans.
   bad "MAKE over input: the data were written over"
 [ -s m1/counts.csv ] && [ -s m2/counts.csv ] || bad "MAKE over input: the step's other data set is missing"
 grep -q -- '--out' m1/err.txt && grep -q -- '--lib M=DIR' m3err.txt || bad "MAKE over input: the ERROR says no way on"
+# with NOPRINT, a table whose data set is refused, or cannot be made (a folder at its name), is
+# printed, and the ERROR says so
+printf "proc vitalyx data=fans;\n distribution weibull;\n analyze hours*status(0);\n make 'ParmEst' out=fans noprint;\n make 'NObs' out=pe noprint;\nrun;\n" > overnp.vx
+mkdir -p m4/pe.csv; cp fans.keep m4/fans.csv
+"$exe" --data m4 --out m4 overnp.vx >m4out.txt 2>m4err.txt; st=$?
+[ "$st" -eq 1 ] && cmp -s m4/fans.csv fans.keep || bad "NOPRINT over input: status $st, or the data were written over"
+grep -q 'Parameter Estimates' m4out.txt && grep -q 'Observations Read' m4out.txt || bad "NOPRINT: a table not saved is not printed either"
+grep -q 'ERROR: MAKE: OUT=WORK.FANS .* table ParmEst is not saved; it is printed in spite of NOPRINT' m4err.txt &&
+  grep -q 'ERROR: MAKE: the data set WORK.PE for table NObs cannot be written: .*; table NObs is printed in spite of NOPRINT' m4err.txt ||
+  bad "NOPRINT: the ERRORs do not say that the tables are printed"
 
 # 8. the command's own data sets are replaced: the same program twice (the user's file that the
 # first run replaces is named in a NOTE, the second run's own is not), and a two-step pipeline
@@ -165,5 +183,32 @@ grep -q 'NOTE: graphics/vitalyx.svg is not the SVG of the page VITALYX and stays
 grep -q 'NOTE: The page VITALYX replaced graphics/vitalyx.png, which this command had not written' d1err.txt ||
   bad "dense page: no NOTE of the replaced PNG"
 grep -q 'vitalyx.svg' d1/.vitalyx-plots && bad "dense page: the user's SVG is listed as a plot"
+
+# 12. a graphics/ that is no usable folder (a link to itself, a link to nothing, a file of the
+# user's), on both roads, for PROBPLOT and MCFPLOT: one ERROR that names the cause, no page
+# tried, every table printed, status 1, and graphics/ as it was
+printf 'unit,t,c\n1,5,1\n1,9,0\n2,4,1\n2,7,1\n2,12,0\n' > rec.csv
+printf 'proc vitalyx data=d;\n distribution weibull;\n probplot t;\nrun;\nproc vitalyx data=rec;\n unitid unit;\n mcfplot t*c(0);\nrun;\n' > plots.vx
+for road in device statistical; do
+  for kind in loop nothing file; do
+    o=u_${road}_$kind; mkdir -p $o
+    case $kind in
+      loop) ln -s graphics $o/graphics; cause="a link to 'graphics' that goes round in a loop of links" ;;
+      nothing) ln -s nowhere $o/graphics; cause="a link to 'nowhere', which does not exist" ;;
+      file) echo mine > $o/graphics; cause="a file, not a folder" ;;
+    esac
+    "$exe" --graphics $road --data . --out $o plots.vx >$o.out 2>$o.err; st=$?
+    [ "$st" -eq 1 ] || bad "graphics/ $kind ($road): status $st"
+    [ "$(grep -c 'ERROR:' $o.err)" -eq 1 ] && grep -q "ERROR: No plot of this run is drawn: graphics/ in the output folder $o is $cause\." $o.err ||
+      bad "graphics/ $kind ($road): not one ERROR naming the cause: $(grep 'ERROR:' $o.err | head -2)"
+    grep -q 'WARNING:\|is a link to a folder' $o.err && bad "graphics/ $kind ($road): $(grep 'WARNING:\|is a link to a folder' $o.err)"
+    grep -q 'Parameter Estimates' $o.out && grep -q 'MCF Summary' $o.out || bad "graphics/ $kind ($road): a table is missing"
+    case $kind in
+      loop) [ "$(readlink $o/graphics)" = graphics ] ;;
+      nothing) [ "$(readlink $o/graphics)" = nowhere ] && [ ! -e $o/nowhere ] ;;
+      file) [ "$(cat $o/graphics)" = mine ] ;;
+    esac || bad "graphics/ $kind ($road): graphics/ was changed"
+  done
+done
 
 exit $fail
