@@ -31,20 +31,25 @@ struct Near {
     std::vector<Rect> texts;
     std::vector<Drawn::Mark> marks;
     std::vector<std::array<double, 4>> segments;
-    Near(const Drawn& d, const Rect& r) {
+    std::vector<std::array<double, 4>> refs;
+    Near(const Drawn& d, const std::vector<std::array<double, 4>>& reflines, const Rect& r) {
         for (const Rect& t : d.texts)
             if (overlap(t, r)) texts.push_back(t);
         for (const Drawn::Mark& m : d.marks)
             if (meets(m, r)) marks.push_back(m);
         for (const auto& s : d.segments)
             if (meets(s, r)) segments.push_back(s);
+        for (const auto& s : reflines)
+            if (meets(s, r)) refs.push_back(s);
     }
     // What a label's box meets: a text over a text cannot be read, a marker under a text hides
-    // a point, a line through a text strikes it out; they weigh in that order.
+    // a point, a reference line through a text makes it read as that line's, another line
+    // strikes it out; they weigh in that order.
     double cost(const Rect& b) const {
         double c = 0;
         for (const Rect& t : texts) c += overlap(t, b) ? 1e6 : 0;
         for (const Drawn::Mark& m : marks) c += meets(m, b) ? 1e3 : 0;
+        for (const auto& s : refs) c += meets(s, b) ? 10 : 0;
         for (const auto& s : segments) c += meets(s, b) ? 1 : 0;
         return c;
     }
@@ -73,7 +78,7 @@ void RefLabels::place(Canvas& c, const Frame& f, Drawn& drawn) {
             boxes.push_back(b);
             all = {std::min(all.x0, b.x0), std::min(all.y0, b.y0), std::max(all.x1, b.x1), std::max(all.y1, b.y1)};
         }
-        const Near near(drawn, all);
+        const Near near(drawn, lines_, all);
         size_t pick = 0;
         double best = INFINITY;
         for (size_t k = 0; k < p.at.size() && best > 0; ++k) {
@@ -94,6 +99,7 @@ void RefLabels::place(Canvas& c, const Frame& f, Drawn& drawn) {
         drawn.texts.push_back(b);
     }
     pending_.clear();
+    lines_.clear();
 }
 
 bool vref(Canvas& c, const Frame& f, double dx, const std::string& label, int slot, double stopy, RefLabels* labels) {
@@ -104,6 +110,7 @@ bool vref(Canvas& c, const Frame& f, double dx, const std::string& label, int sl
     const bool stop = !std::isnan(us);
     const double top = stop ? std::clamp(f.py(us), f.y0, f.y1) : f.y1;
     c.line(x, f.y0, x, top, refstroke());
+    if (labels) labels->line(x, f.y0, x, top);
     if (label.empty()) return true;
     const double h = style().font, w = textwidth(label, h);
     const bool right = x + 3 + w < f.x1;
@@ -139,6 +146,7 @@ bool href(Canvas& c, const Frame& f, double dy, const std::string& label, int sl
     const bool stop = !std::isnan(us);
     const double right = stop ? std::clamp(f.px(us), f.x0, f.x1) : f.x1;
     c.line(f.x0, y, right, y, refstroke());
+    if (labels) labels->line(f.x0, y, right, y);
     if (label.empty()) return true;
     const double h = style().font, w = textwidth(label, h);
     const bool below = y - h - 2 > f.y0 && y > (f.y0 + f.y1) / 2;

@@ -1,6 +1,7 @@
 // Reference lines of a frame and the places of their labels: a label is written where it meets
 // no other text, no marker and no line drawn in the frame, once everything else is drawn.
 #pragma once
+#include <array>
 #include <cmath>
 #include <set>
 #include <string>
@@ -21,12 +22,15 @@ struct LabelAt {
 // Labels waiting until everything inside their frame is drawn. Each takes the first of its
 // places, in the order given, where its text stays inside the frame and meets no text placed
 // before, no marker and no line drawn in the frame; where none is free, the place that meets
-// the fewest (texts first, then markers, then lines), and the text is written on a box of the
-// frame's background so that it reads. Each label's box joins the frame's texts (drawn.texts),
-// which later labels and the inset keep clear of.
+// the fewest (texts first, then markers, then reference lines, which would make it read as
+// another line's, then other lines), and the text is written on a box of the frame's
+// background so that it reads. Each label's box joins the frame's texts (drawn.texts), which
+// later labels and the inset keep clear of.
 class RefLabels {
 public:
     void add(const std::string& text, std::vector<LabelAt> at) { pending_.push_back({text, std::move(at)}); }
+    // A reference line drawn in the frame (page points).
+    void line(double x0, double y0, double x1, double y1) { lines_.push_back({x0, y0, x1, y1}); }
     // Writes the labels in the order they came (c: the canvas inside the frame's clip).
     void place(Canvas& c, const Frame& f, Drawn& drawn);
 
@@ -36,6 +40,7 @@ private:
         std::vector<LabelAt> at;
     };
     std::vector<Pending> pending_;
+    std::vector<std::array<double, 4>> lines_;
 };
 
 // A reference line across the frame: vertical at data x, or horizontal at data y. A line that
