@@ -3,7 +3,9 @@
 // probability axis.
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "proc/devgraph/devgraph.h"
 #include "proc/framework/hostsvc.h"
@@ -135,6 +137,22 @@ int PPlotRefLines(vyxstate* s, grpnode* g) {
     }
     resetrefs(s);
     return 0;
+}
+
+void probrefs(const vyxstate* s, GraphRequest& r) {
+    const auto& c = s->work.refs.counts;
+    if (s->popt.pflags.rotate && (c[REF_HREF] > 0 || c[REF_VREF] > 0)) return;   // no reference rows at all
+    const int pw = c[REF_PREF] > 0 ? REF_PREF : REF_VREF;
+    std::string list;
+    for (int k = 0; k < c[pw]; ++k) {
+        const double v = s->work.refs.vals[pw][k];
+        if (!(v > 0 && v < 100)) continue;
+        char buf[32];
+        const int n = std::snprintf(buf, sizeof buf, "%.17g", v);
+        if (!list.empty()) list += ' ';
+        list.append(buf, static_cast<size_t>(n));
+    }
+    if (!list.empty()) r.text("_ProbRefs", rdxtxt(list.c_str(), static_cast<int>(list.size())));
 }
 
 int countNonBlank(const char* text, int max) {

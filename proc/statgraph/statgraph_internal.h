@@ -38,6 +38,12 @@ int PlotPoints(vyxstate* s, grpnode* g, double* vmin, double* vmax);
 int PlotCurves(vyxstate* s, grpnode* g, double* vmin, double* vmax);
 int PPlotRefLines(vyxstate* s, grpnode* g);
 int SetProbAxis(vyxstate* s, char** ticks, int* tickslen, char** labels, int* labelslen);
+// The percents of the probability references (PREF, else VREF) whose rows PPlotRefLines writes,
+// in their order, as _ProbRefs after the request's other variables, only when there are any:
+// each group's reference rows end with them, so the renderer tells which value of a row that
+// stops at the curve the user gave (and names a probability reference by its percent).
+class GraphRequest;
+void probrefs(const vyxstate* s, GraphRequest& r);
 // Missing-aware smaller and larger: missing when either is.
 double mzmin(double a, double b);
 double mzmax(double a, double b);

@@ -204,6 +204,7 @@ int vyxpog(vyxstate* s) {
             }
         }
         axisends(s, r);
+        probrefs(s, r);
         rc = r.issue(s);
     } else {
         const int per = nrows * ncols > 0 ? nrows * ncols : 1;
@@ -217,6 +218,7 @@ int vyxpog(vyxstate* s) {
             common(r, true, k);
             tail(r);
             axisends(s, r);
+            probrefs(s, r);
             rc = r.issue(s);
         }
         if (!rc) rc = phgroupclose(s);

@@ -357,6 +357,7 @@ int vyxrog(vyxstate* s, const double* pctlines) {
         if (!ismiss(a)) r.number("_StressMin", a);
         if (!ismiss(b)) r.number("_StressMax", b);
     }
+    if (p.pplot) probrefs(s, r);
     const int rc = r.issue(s);
     for (char* t : {xt, xl, pt, pl})
         if (t) poolput(s->pools.stmtpool, t);

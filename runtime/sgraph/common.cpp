@@ -1,7 +1,5 @@
-// Helpers the graph layouts share: phantom cells, the inset, the axes of data and of life,
-// and the reference lines of a run of rows.
+// Helpers the graph layouts share: phantom cells, the inset, the axes of data and of life.
 #include "runtime/sgraph/common.h"
-#include "runtime/sgraph/render.h"
 
 #include <algorithm>
 
@@ -37,47 +35,6 @@ InsetBox insetbox(const Vars& v, const rt::out::PhantomData* values, size_t row)
         b.valign = v.insettext("_VAlign");
     }
     return b;
-}
-
-void reflines(Canvas& c, const Frame& f, const rt::out::PhantomData& d, size_t first, size_t last, bool swap, RefsDrawn& drawn) {
-    const int xr = d.find("XRef"), yr = d.find("YRef"), xl = d.find("XRefLabel"), yl = d.find("YRefLabel");
-    if (xr < 0 && yr < 0) return;
-    int slot = 0;
-    // A row with both values is a line that stops where it meets the curve: the two lines
-    // meet there. A row with the time alone after such a row is a further crossing of the same
-    // level, which the rows carry once.
-    double level = NAN;
-    auto line = [&](bool ofx, double v, double stop, const std::string& l) {
-        std::string key(ofx ? "x" : "y");
-        key += l;
-        if (std::isfinite(stop)) key.append("@").append(numlabel(stop));
-        if (!drawn.lines.insert({v, key}).second) return;
-        const bool across = ofx != swap;
-        const std::string written = l.empty() || drawn.labelled.insert({v, std::string(ofx ? "x" : "y") + l}).second ? l : std::string();
-        if (!(across ? vref(c, f, v, written, slot, stop, &drawn.labels) : href(c, f, v, written, slot, stop, &drawn.labels)))
-            warn("The reference line at " + numlabel(v) + " lies outside the " + (across ? "horizontal" : "vertical") +
-                 " axis of the graph; it is not drawn.");
-        ++slot;
-    };
-    for (size_t r = first; r < last; ++r) {
-        // Rows with neither value (a plot's points) are passed over a block at a time; each
-        // of them ends the level of the rows before.
-        const size_t next = std::min(d.nextfinite(xr, r, last), d.nextfinite(yr, r, last));
-        if (next >= last) break;
-        if (next > r) level = NAN, r = next;
-        double x = num(d, xr, r), y = num(d, yr, r);
-        const bool hasx = std::isfinite(x), hasy = std::isfinite(y);
-        bool repeat = false;
-        if (hasx && hasy)
-            level = y;
-        else if (hasx && std::isfinite(level))
-            y = level, repeat = true;
-        else if (!hasx)
-            level = NAN;
-        const bool stopped = std::isfinite(x) && std::isfinite(y);
-        if (hasx) line(true, x, stopped ? y : NAN, text(d, xl, r));
-        if (hasy || repeat) line(false, y, stopped ? x : NAN, repeat ? std::string() : text(d, yl, r));
-    }
 }
 
 Axis dataaxis(bool log, double lo, double hi, bool zero) {

@@ -1,5 +1,5 @@
 // Helpers the layouts share: cells of phantom columns (a column that is absent reads as
-// missing or empty), the inset of a graph, and the reference lines of a run of rows.
+// missing or empty), the inset of a graph, the axes of data and of life.
 #pragma once
 #include <cmath>
 #include <initializer_list>
@@ -11,6 +11,7 @@
 
 #include "runtime/output/phantom.h"
 #include "runtime/sgraph/frame.h"
+#include "runtime/sgraph/reflines.h"
 #include "runtime/sgraph/vars.h"
 
 namespace rt::sgr {
@@ -23,21 +24,6 @@ inline std::string text(const rt::out::PhantomData& d, int col, size_t row) {
 // The inset of the request's variables; with values (the inset phantom), the values of its
 // row in place of the variables' own, a line whose value is blank in the row left out.
 InsetBox insetbox(const Vars& v, const rt::out::PhantomData* values, size_t row);
-
-// What the reference lines of a frame have drawn: the lines (value and label), each drawn
-// once, and the boxes of their labels, which a later label keeps clear of.
-struct RefsDrawn {
-    std::set<std::pair<double, std::string>> lines;
-    std::set<std::pair<double, std::string>> labelled;   // a label is written once per value
-    std::vector<Rect> labels;
-};
-// The reference lines of rows [first, last): a vertical line at each XRef and a horizontal
-// one at each YRef (swapped when swap), labelled by XRefLabel and YRefLabel; a line drawn
-// already (same value and label, in drawn) is not drawn again, a label already written at the
-// same value (the lines of several overlaid groups that stop at their curves) is not written
-// again, and no label is written over another (the values read off at the curve and the
-// lines' own labels alike).
-void reflines(Canvas& c, const Frame& f, const rt::out::PhantomData& d, size_t first, size_t last, bool swap, RefsDrawn& drawn);
 
 // An axis over a range of data values: log decades, or linear (with 0 when zero is true).
 Axis dataaxis(bool log, double lo, double hi, bool zero);
@@ -79,9 +65,10 @@ void makeroom(Axis& a, const Range& r, double room);
 // long, as a fraction of that length.
 inline double markerroom(double size, double length) { return length > 0 ? (size / 2 + 3) / length : 0; }
 // Every group of a probability plot's phantom in one frame, told apart by colour, marker and
-// line (the probability panel of a relation plot); turned: the time up the frame.
+// line (the probability panel of a relation plot); turned: the time up the frame; probrefs: the
+// percents of the probability references (_ProbRefs).
 void probpanel(Canvas& c, const Frame& f, const rt::out::PhantomData& d, bool turned, bool limits, bool fit, bool band,
-               double alpha);
+               double alpha, const std::vector<double>& probrefs);
 // The legend of the groups of a probability panel (their overlay texts, else their labels),
 // with the markers and lines probpanel draws them with (lines: the fitted lines are drawn; a
 // group without rows of a line shows its marker alone).

@@ -38,6 +38,41 @@ bool overlaps(const PlacedLabel& a, const PlacedLabel& b) {
 // Inside the frame, a label right of the end needs this much room before the frame's edge.
 bool fitsright(const Frame& f, const End& e, double w) { return e.x + kGap + w <= f.x1 - 2; }
 
+// Labels in a column, each wanting its baseline at target: in the order of their targets, a
+// line (gap) apart, each run of labels that would touch centred on its targets, all within
+// [lo, hi]. The baselines, in the order given.
+std::vector<double> spread(const std::vector<double>& target, double gap, double lo, double hi) {
+    std::vector<size_t> order(target.size());
+    for (size_t k = 0; k < order.size(); ++k) order[k] = k;
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return target[a] < target[b]; });
+    struct Cluster {
+        size_t first, n;
+        double sum;   // of the targets
+    };
+    // The lowest label of a cluster centred on its labels' targets.
+    auto base = [&](const Cluster& c) { return c.sum / static_cast<double>(c.n) - gap * static_cast<double>(c.n - 1) / 2; };
+    std::vector<Cluster> cl;
+    for (size_t i = 0; i < order.size(); ++i) {
+        cl.push_back({i, 1, target[order[i]]});
+        while (cl.size() > 1) {
+            Cluster& a = cl[cl.size() - 2];
+            const Cluster& b = cl.back();
+            if (base(a) + gap * static_cast<double>(a.n) <= base(b)) break;
+            a.n += b.n;
+            a.sum += b.sum;
+            cl.pop_back();
+        }
+    }
+    std::vector<double> y(target.size());
+    for (const Cluster& c : cl) {
+        double b = base(c);
+        b = std::min(b, hi - gap * static_cast<double>(c.n - 1));
+        b = std::max(b, lo);
+        for (size_t k = 0; k < c.n; ++k) y[order[c.first + k]] = b + static_cast<double>(k) * gap;
+    }
+    return y;
+}
+
 }  // namespace
 
 double labelroom(const Frame& f, const std::vector<CurveLabel>& curves, double size) {
@@ -77,10 +112,50 @@ std::vector<PlacedLabel> placelabels(const Frame& f, double room, const std::vec
         double target, w;
     };
     std::vector<Beside> beside;
-    const double h = 1.05 * fs, step = 0.25 * h;
-    for (const CurveLabel& c : curves) {
+    const double h = 1.05 * fs, step = 0.25 * h, gap = 1.15 * fs;
+    // Labels right of ends at one stress (the percentile lines end together) that would come
+    // closer than a line apart stand in a column right of the ends, in the order of their ends,
+    // a line apart, moved along the frame as far as they must (nine percentiles of a lognormal
+    // fit end within a few points of each other).
+    std::vector<bool> incolumn(curves.size(), false);
+    {
+        struct Right {
+            size_t k;
+            End e;
+            double w;
+        };
+        std::vector<Right> right;
+        for (size_t k = 0; k < curves.size(); ++k) {
+            End e;
+            if (curves[k].text.empty() || !curveend(curves[k], &e)) continue;
+            const double w = textwidth(curves[k].text, fs);
+            if (fitsright(f, e, w)) right.push_back({k, e, w});
+        }
+        std::stable_sort(right.begin(), right.end(), [](const Right& a, const Right& b) { return a.e.x < b.e.x; });
+        for (size_t a = 0; a < right.size();) {
+            size_t b = a + 1;
+            while (b < right.size() && right[b].e.x - right[a].e.x < 0.5) ++b;
+            std::vector<double> target;
+            double x = -INFINITY;
+            for (size_t k = a; k < b; ++k) target.push_back(right[k].e.y - 0.35 * fs), x = std::max(x, right[k].e.x + kGap);
+            std::vector<double> sorted = target;
+            std::sort(sorted.begin(), sorted.end());
+            bool crowded = false;
+            for (size_t k = 1; k < sorted.size(); ++k) crowded = crowded || sorted[k] - sorted[k - 1] < gap;
+            if (crowded) {
+                const std::vector<double> y = spread(target, gap, f.y0 + 0.25 * fs + 1, f.y1 - 0.8 * fs - 1);
+                for (size_t k = a; k < b; ++k) {
+                    incolumn[right[k].k] = true;
+                    placed.push_back(box(curves[right[k].k].text, x, y[k - a], right[k].w, fs));
+                }
+            }
+            a = b;
+        }
+    }
+    for (size_t ci = 0; ci < curves.size(); ++ci) {
+        const CurveLabel& c = curves[ci];
         End e;
-        if (c.text.empty() || !curveend(c, &e)) continue;
+        if (incolumn[ci] || c.text.empty() || !curveend(c, &e)) continue;
         const double w = textwidth(c.text, fs);
         if (!fitsright(f, e, w) && room >= w + 4 && e.x > f.x1 - w - 2 * kGap) {
             beside.push_back({c.text, e.y - 0.35 * fs, w});
@@ -103,7 +178,7 @@ std::vector<PlacedLabel> placelabels(const Frame& f, double room, const std::vec
         for (const PlacedLabel& t : tries) {
             if (t.x0 < f.x0 + 1 || t.x1 > f.x1 - 1 || t.y0 < f.y0 + 1 || t.y1 > f.y1 - 1) continue;
             const Drawn::Cover cv = obstacles.cover(t.x0, t.y0, t.x1, t.y1);
-            size_t cost = cv.marks + cv.segments + cv.areas;
+            size_t cost = cv.marks + cv.segments + cv.areas + cv.texts;
             for (const PlacedLabel& p : placed) cost += overlaps(p, t) ? 1 : 0;
             const double own = distance(t, e);
             for (const End& o : ends) cost += (o.x != e.x || o.y != e.y) && distance(t, o) <= own ? 1 : 0;
@@ -120,35 +195,10 @@ std::vector<PlacedLabel> placelabels(const Frame& f, double room, const std::vec
     // Beside the frame: in the order of their ends, a line apart, each group of labels that
     // would touch centred on its ends, and all within the frame's height.
     std::sort(beside.begin(), beside.end(), [](const Beside& a, const Beside& b) { return a.target < b.target; });
-    const double gap = 1.15 * fs;
-    struct Cluster {
-        size_t first, n;
-        double sum;   // of the targets
-    };
-    // The lowest label of a cluster centred on its labels' ends.
-    auto base = [&](const Cluster& c) { return c.sum / static_cast<double>(c.n) - gap * static_cast<double>(c.n - 1) / 2; };
-    std::vector<Cluster> cl;
-    for (size_t i = 0; i < beside.size(); ++i) {
-        cl.push_back({i, 1, beside[i].target});
-        while (cl.size() > 1) {
-            Cluster& a = cl[cl.size() - 2];
-            const Cluster& b = cl.back();
-            if (base(a) + gap * static_cast<double>(a.n) <= base(b)) break;
-            a.n += b.n;
-            a.sum += b.sum;
-            cl.pop_back();
-        }
-    }
-    const double lo = f.y0 + 0.25 * fs, hi = f.y1 - 0.8 * fs;
-    for (const Cluster& c : cl) {
-        double y = base(c);
-        y = std::min(y, hi - gap * static_cast<double>(c.n - 1));
-        y = std::max(y, lo);
-        for (size_t k = 0; k < c.n; ++k) {
-            const Beside& b = beside[c.first + k];
-            placed.push_back(box(b.text, f.x1 + 4, y + static_cast<double>(k) * gap, b.w, fs));
-        }
-    }
+    std::vector<double> target;
+    for (const Beside& b : beside) target.push_back(b.target);
+    const std::vector<double> y = spread(target, gap, f.y0 + 0.25 * fs, f.y1 - 0.8 * fs);
+    for (size_t k = 0; k < beside.size(); ++k) placed.push_back(box(beside[k].text, f.x1 + 4, y[k], beside[k].w, fs));
     return placed;
 }
 

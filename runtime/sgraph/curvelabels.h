@@ -28,8 +28,10 @@ double labelroom(const Frame& f, const std::vector<CurveLabel>& curves, double s
 // right of the end; beside the frame, within room, when the end is too close to the frame's
 // right edge for that; otherwise left of the end, above or below it. Each is moved by the
 // smallest step of a quarter of its height that keeps it clear of every curve, of the points
-// and of the labels placed before it, and nearer its own curve's end than any other. Labels
-// beside the frame keep the order of their ends' heights, spread a line apart around them. A
+// and of the labels placed before it (texts in points too), and nearer its own curve's end
+// than any other. Labels beside the frame keep the order of their ends' heights, spread a line
+// apart around them; so do labels right of curves that end at one abscissa whose ends lie
+// closer than a line apart (any number of percentile lines): a column right of the ends. A
 // label that no place clears takes the place that meets the fewest things. Curves without
 // runs get no label.
 std::vector<PlacedLabel> placelabels(const Frame& f, double room, const std::vector<CurveLabel>& curves, const Drawn& points,

@@ -631,92 +631,6 @@ void marks(Canvas& c, const Frame& f, const gfx::MarkerShape& m, double size, co
     sm.draw(c, m, size, s);
 }
 
-// ---- reference lines
-namespace {
-
-// A label's place: where its text starts or ends (end) at baseline y.
-struct LabelAt {
-    double x, y;
-    bool end;
-};
-
-// The box of a label of width w and text height h at p, with a little room round it.
-Rect labelbox(const LabelAt& p, double w, double h) {
-    const double x0 = p.end ? p.x - w : p.x;
-    return {x0 - 1.5, p.y - 0.25 * h, x0 + w + 1.5, p.y + 0.85 * h};
-}
-
-// The first of the places whose box meets none placed before (a place after the first only
-// when its text stays within the frame's width; the first place when none is free); its box
-// is added to placed.
-const LabelAt& apart(const Frame& f, const std::vector<LabelAt>& at, double w, double h, std::vector<Rect>* placed) {
-    if (!placed) return at.front();
-    const LabelAt* pick = &at.front();
-    for (const LabelAt& p : at) {
-        const Rect b = labelbox(p, w, h);
-        const double x0 = p.end ? p.x - w : p.x;
-        if (&p != &at.front() && (x0 < f.x0 || x0 + w > f.x1)) continue;
-        const bool free = std::none_of(placed->begin(), placed->end(),
-                                       [&](const Rect& o) { return b.x0 < o.x1 && o.x0 < b.x1 && b.y0 < o.y1 && o.y0 < b.y1; });
-        if (free) {
-            pick = &p;
-            break;
-        }
-    }
-    placed->push_back(labelbox(*pick, w, h));
-    return *pick;
-}
-
-}  // namespace
-
-bool vref(Canvas& c, const Frame& f, double dx, const std::string& label, int slot, double stopy, std::vector<Rect>* placed) {
-    const double u = f.x.unit(dx);
-    if (std::isnan(u) || u < f.x.lo || u > f.x.hi) return false;
-    const double x = f.px(u);
-    const double us = f.y.unit(stopy);
-    const bool stop = !std::isnan(us);
-    const double top = stop ? std::clamp(f.py(us), f.y0, f.y1) : f.y1;
-    gfx::Stroke s{style().reference, 0.8, {4, 3}};
-    c.line(x, f.y0, x, top, s);
-    if (label.empty()) return true;
-    const double h = style().font;
-    // A line that stops at the curve has its label at its foot, a whole line near the top;
-    // right of the line when it fits, else left. Rows of labels step up from the foot or
-    // down from the top.
-    const double w = textwidth(label, h);
-    const bool right = x + 3 + w < f.x1;
-    std::vector<LabelAt> at;
-    for (int k = 0; k < 4; ++k) {
-        const int row = (slot + k) % 4;
-        const double y = stop ? f.y0 + 3 + h * 1.1 * row : f.y1 - h * (1.1 + 1.1 * row);
-        at.push_back({right ? x + 3 : x - 3, y, !right});
-        at.push_back({right ? x - 3 : x + 3, y, right});
-    }
-    const LabelAt& p = apart(f, at, w, h, placed);
-    c.text(label, p.x, p.y, 0, p.end ? gfx::Anchor::End : gfx::Anchor::Start, textstyle(h, style().reference));
-    return true;
-}
-
-bool href(Canvas& c, const Frame& f, double dy, const std::string& label, int slot, double stopx, std::vector<Rect>* placed) {
-    const double u = f.y.unit(dy);
-    if (std::isnan(u) || u < f.y.lo || u > f.y.hi) return false;
-    const double y = f.py(u);
-    const double us = f.x.unit(stopx);
-    const double right = std::isnan(us) ? f.x1 : std::clamp(f.px(us), f.x0, f.x1);
-    gfx::Stroke s{style().reference, 0.8, {4, 3}};
-    c.line(f.x0, y, right, y, s);
-    if (label.empty()) return true;
-    const double h = style().font;
-    const bool below = y - h - 2 > f.y0 && y > (f.y0 + f.y1) / 2;
-    (void)slot;
-    const double yb = y - h, ya = y + 3;
-    const std::vector<LabelAt> at = {{f.x0 + 4, below ? yb : ya, false}, {f.x0 + 4, below ? ya : yb, false},
-                                     {f.x1 - 4, below ? yb : ya, true},  {f.x1 - 4, below ? ya : yb, true}};
-    const LabelAt& p = apart(f, at, textwidth(label, h), h, placed);
-    c.text(label, p.x, p.y, 0, p.end ? gfx::Anchor::End : gfx::Anchor::Start, textstyle(h, style().reference));
-    return true;
-}
-
 // ---- legend
 namespace {
 constexpr double kSwatch = 22;
@@ -791,6 +705,8 @@ Drawn::Cover Drawn::cover(double x0, double y0, double x1, double y1) const {
         }
         if (hit) ++c.areas;
     }
+    for (const Rect& t : texts)
+        if (t.x0 < x1 && x0 < t.x1 && t.y0 < y1 && y0 < t.y1) ++c.texts;
     return c;
 }
 
@@ -863,6 +779,7 @@ void inset(Canvas& c, const Frame& f, const InsetBox& box, const Drawn& drawn) {
             const char* const* at = nullptr;
         } best;
         auto better = [](const Drawn::Cover& a, const Drawn::Cover& b) {
+            if (a.texts != b.texts) return a.texts < b.texts;
             if (a.marks != b.marks) return a.marks < b.marks;
             if (a.segments != b.segments) return a.segments < b.segments;
             return a.areas < b.areas;

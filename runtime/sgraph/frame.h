@@ -237,19 +237,6 @@ const gfx::MarkerShape& ibeam();
 // A filled circle: a point of no group.
 const gfx::MarkerShape& dot();
 
-// A reference line across the frame: vertical at data x, or horizontal at data y; its label
-// near the line's top end (vertical) or its left end (horizontal), inside the frame. A line
-// that stops at a curve (stop: the data value of the other axis there, NaN for a whole line)
-// runs from the bottom (vertical) or the left edge (horizontal) to that point.
-// Both return false, drawing nothing, for a value outside the axis. Given the boxes of the
-// labels placed in the frame before (placed), a label keeps clear of them: a vertical line's
-// label on the line's other side, else a row further from the edge it starts at; a horizontal
-// line's on the line's other side, else at the frame's other end; its box is added.
-bool vref(Canvas& c, const Frame& f, double dx, const std::string& label, int slot, double stopy = NAN,
-          std::vector<Rect>* placed = nullptr);
-bool href(Canvas& c, const Frame& f, double dy, const std::string& label, int slot, double stopx = NAN,
-          std::vector<Rect>* placed = nullptr);
-
 // A legend: entries of a colour, a marker (null: none) and a line (dashed or not); laid out
 // in rows across [x0, x1] from the top y downwards; returns its height.
 struct LegendEntry {
@@ -263,7 +250,8 @@ double legendheight(const std::vector<LegendEntry>& e, const std::string& title,
 void legend(Canvas& c, const std::vector<LegendEntry>& e, const std::string& title, double x0, double x1, double top);
 
 // What is drawn inside a frame, in page points: marker centres with their radius, pieces of
-// lines, and filled areas (bands). What is placed later (an inset, a label) keeps clear of it.
+// lines, filled areas (bands) and the boxes of texts written in it (reference labels). What is
+// placed later (an inset, a label) keeps clear of it.
 struct Drawn {
     struct Mark {
         double x, y, r;
@@ -271,10 +259,11 @@ struct Drawn {
     std::vector<Mark> marks;
     std::vector<std::array<double, 4>> segments;
     std::vector<std::vector<double>> areas;   // polygons, x and y in turn
+    std::vector<Rect> texts;
     // What of it meets the rectangle [x0, x1] x [y0, y1].
     struct Cover {
-        size_t marks = 0, segments = 0, areas = 0;
-        bool none() const { return marks == 0 && segments == 0 && areas == 0; }
+        size_t marks = 0, segments = 0, areas = 0, texts = 0;
+        bool none() const { return marks == 0 && segments == 0 && areas == 0 && texts == 0; }
     };
     Cover cover(double x0, double y0, double x1, double y1) const;
 };
@@ -306,7 +295,7 @@ private:
 // takes the first corner or side (top left, top right, bottom right, bottom left, right,
 // left, top, bottom) that nothing drawn meets, written smaller (down to the smallest readable
 // size) before it covers anything; when no place is free at any size, the place and size that
-// cover the fewest points, then lines, then bands.
+// cover the fewest texts (reference labels), then points, then lines, then bands.
 struct InsetBox {
     std::string head;
     std::vector<std::pair<std::string, std::string>> lines;

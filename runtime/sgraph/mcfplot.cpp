@@ -149,6 +149,8 @@ void drawframegroups(Canvas& cv, const Frame& f, const PhantomData& d, const Col
         drawgroup(col, f, d, c, gs[j], type, join, look(static_cast<int>(j), apart), marks[j - first]);
         reflines(col, f, d, gs[j].first, gs[j].last, false, refs);
     }
+    // The reference lines' labels where they meet no text, point or line of any group.
+    refs.labels.place(cv, f, *drawn);
     cv.popclip();
     for (size_t j = first; j < last; ++j) {
         const std::vector<double>& m = marks[j - first];
@@ -221,6 +223,7 @@ bool mcfplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& why
         const int per = sp.rows * sp.cols;
         first = (std::max(v.integer("_PanelN", 1), 1) - 1) * per;
         count = std::min(per, std::max(0, static_cast<int>(gs.size()) - first));
+        sp.used = count;
     }
     const bool overlay = t.classes < 0;
     std::vector<LegendEntry> legend;

@@ -68,12 +68,22 @@ PageLayout pagelayout(Canvas& c, const PageSpec& sp) {
     }
     if (!sp.title.empty()) c.text(sp.title, sp.width / 2, top - st.headfont * 0.8, 0, gfx::Anchor::Middle, textstyle(st.headfont, st.text, true));
     const double base = sp.legend > 0 ? kMargin + sp.legend + 4 : kMargin;
+    // A last page of panels with fewer than the page holds: the titles move up to the lowest row
+    // drawn and across the columns drawn.
+    const int rows = std::max(sp.rows, 1), cols = std::max(sp.cols, 1);
+    double up = 0, xright = L.right, ybottom = L.areabottom;
+    if (sp.used > 0 && sp.used < rows * cols && static_cast<size_t>(rows * cols) <= L.frames.size()) {
+        const Frame& low = L.frames[static_cast<size_t>((sp.used - 1) / cols * cols)];
+        up = low.y0 - L.areabottom;
+        ybottom = low.y0;
+        if (sp.used < cols) xright = L.frames[static_cast<size_t>(sp.used - 1)].x1 + sp.beside;
+    }
     if (sp.xtitles.empty())
-        xtitle(c, sp.x.title, L.left, L.right, base + st.titlefont * 0.3);
+        xtitle(c, sp.x.title, L.left, xright, base + up + st.titlefont * 0.3);
     else
         for (size_t k = 0; k < sp.xtitles.size() && k < L.frames.size(); ++k)
             xtitle(c, sp.xtitles[k], L.frames[k].x0, L.frames[k].x1, base + st.titlefont * 0.3);
-    ytitle(c, sp.y.title, L.areabottom, L.areatop, kMargin + st.titlefont * 0.8);
+    ytitle(c, sp.y.title, ybottom, L.areatop, kMargin + st.titlefont * 0.8);
     return L;
 }
 

@@ -21,6 +21,8 @@ struct PageSpec {
     double right = 0;                   // room right of the panels (a side panel, labels)
     Axis x, y;                          // measured for the tick labels
     std::vector<std::string> xtitles;   // one bottom title per column, in place of x.title
+    int used = 0;                       // the panels drawn, from the top left (0: all); the
+                                        // axis titles stand at them
 };
 
 struct PageLayout {
@@ -32,8 +34,9 @@ struct PageLayout {
 // Where everything goes, drawing nothing. The last label of the bottom axis, centred on its
 // tick at the frame's right end, stays inside the page.
 PageLayout pagegeometry(const PageSpec& plan);
-// Draws the BY line, the title and the axis titles; returns the frames (each with the axes its
-// page plan gives).
+// Draws the BY line, the title and the axis titles (on the last page of panels, where fewer
+// are drawn, at the panels drawn: under the lowest row of them, beside their height); returns
+// the frames (each with the axes its page plan gives).
 PageLayout pagelayout(Canvas& c, const PageSpec& plan);
 
 }  // namespace rt::sgr

@@ -113,6 +113,7 @@ struct Draw {
     bool limits, fit, band;
     double bandalpha;
     bool censored = true;   // the strip of censored marks
+    std::vector<double> probrefs{};   // the percents of the probability references (_ProbRefs)
     // 0 band fills, 1 band edges and fitted lines, 2 points, limits and reference lines (all
     // inside the frame's clip), 3 censored marks (in the strip outside it).
     int layer = 0;
@@ -315,11 +316,15 @@ void drawframegroups(Draw& w, Canvas& cv, const Frame& f, const std::vector<Grou
                      std::map<std::string, Rgb>* fmcolors, Drawn* drawn) {
     Collect col(cv, *drawn);
     RefsDrawn refs;
+    refs.probrefs = &w.probrefs;
+    refs.curve = "fitted line";
     cv.pushclip(f.x0, f.y0, f.x1, f.y1);
     w.cv = &col;
     // Every group's band, then every line, then every point: no group hides another.
     for (w.layer = 0; w.layer < 3; ++w.layer)
         for (size_t j = first; j < last; ++j) drawgroup(w, f, gs[j], look(static_cast<int>(j), apart), &refs, fmcolors);
+    // The reference lines' labels where they meet no text, marker or line of any group.
+    refs.labels.place(cv, f, *drawn);
     cv.popclip();
     w.cv = &cv;
     w.layer = 3;
@@ -342,6 +347,7 @@ bool probplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& wh
 
     Draw w{t, *d, c, &cv, v.integer("_NPInterval") != 0, v.number("_TransFit", 0) < 1, v.number("_TransConf", 0.8) < 1,
            1 - v.number("_TransConf", 0.8)};
+    w.probrefs = numberlist(v.text("_ProbRefs"));
 
     PageSpec sp;
     sp.width = kPageWidth;
@@ -368,6 +374,7 @@ bool probplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& wh
         const int per = sp.rows * sp.cols;
         first = (std::max(v.integer("_PanelN", 1), 1) - 1) * per;
         count = std::min(per, std::max(0, static_cast<int>(gs.size()) - first));
+        sp.used = count;
     }
     std::vector<LegendEntry> legend;
     std::string legtitle;
@@ -452,11 +459,13 @@ std::vector<LegendEntry> problegend(const PhantomData& d, bool lines) {
     return legend;
 }
 
-void probpanel(Canvas& cv, const Frame& f, const PhantomData& d, bool rotate, bool limits, bool fit, bool band, double alpha) {
+void probpanel(Canvas& cv, const Frame& f, const PhantomData& d, bool rotate, bool limits, bool fit, bool band, double alpha,
+               const std::vector<double>& probrefs) {
     static const TemplateSpec plain{"", Family::Probability, 0, false, false, false, -1, 0};
     static const TemplateSpec turned{"", Family::Probability, 0, false, true, false, -1, 0};
     const Cols c(d);
     Draw w{rotate ? turned : plain, d, c, &cv, limits, fit, band, alpha};
+    w.probrefs = probrefs;
     // The device road draws no censored marks on the probability panel of a relation plot.
     w.censored = false;
     const std::vector<Group> gs = groups(d, c);

@@ -165,6 +165,14 @@ void levelmarks(Canvas& cv, const Frame& f, const PhantomData& data, const std::
     }
 }
 
+// The stress reference lines; their labels wait in labels until the frame is drawn.
+void stresslines(Canvas& c, const Frame& f, const PhantomData& sref, RefLabels& labels) {
+    const int sc = sref.find("SRef"), lc = sref.find("SRefLabel");
+    for (size_t r = 0; r < sref.rows; ++r)
+        if (!vref(c, f, num(sref, sc, r), text(sref, lc, r), static_cast<int>(r), NAN, &labels))
+            warn("The reference line at " + numlabel(num(sref, sc, r)) + " lies outside the stress axis of the graph; it is not drawn.");
+}
+
 void range(const PhantomData* d, const char* name, bool log, double* lo, double* hi) {
     if (!d) return;
     const int col = d->find(name);
@@ -338,7 +346,7 @@ bool relplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& why
         onaxes(prob, pf.y, pf.x, {{"XPPlot", "YPPlot"}, {"XPPlot", "Ylower"}, {"XPPlot", "Yupper"}}, &pt, &pq);
         makeroom(pf.x, pq, markerroom(6, pf.x1 - pf.x0));
         drawframe(cv, pf, grid, minor, true, true, INFINITY, 3.0);
-        probpanel(cv, pf, *prob, true, true, probfit, tc < 1, 1 - tc);
+        probpanel(cv, pf, *prob, true, true, probfit, tc < 1, 1 - tc, numberlist(v.text("_ProbRefs")));
         if (!levels.empty()) rt::sgr::legend(cv, levels, levtitle, pf.x0, pf.x1, L.legendtop);
     }
 
@@ -347,12 +355,8 @@ bool relplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& why
     {
         Collect col(cv, drawn);
         cv.pushclip(f.x0, f.y0, f.x1, f.y1);
-        if (sref) {
-            const int sc = sref->find("SRef"), lc = sref->find("SRefLabel");
-            for (size_t r = 0; r < sref->rows; ++r)
-                if (!vref(col, f, num(*sref, sc, r), text(*sref, lc, r), static_cast<int>(r)))
-                    warn("The reference line at " + numlabel(num(*sref, sc, r)) + " lies outside the stress axis of the graph; it is not drawn.");
-        }
+        RefLabels srefs;
+        if (sref) stresslines(col, f, *sref, srefs);
         for (const Curve& c : curves) {
             Path p(f);
             for (auto [x, y] : c.pts) p.add(x, y);
@@ -360,6 +364,13 @@ bool relplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& why
         }
         if (data && prob) levelmarks(col, f, *data, levels);
         else if (data) datamarks(col, f, *data, kinds);
+        // The stress lines' labels clear of the percentile lines and the data too.
+        Drawn clear = drawn;
+        for (const CurveLabel& l : pagecurves(f))
+            for (const auto& r : l.runs)
+                for (size_t k = 0; k + 3 < r.size(); k += 2) clear.segments.push_back({r[k], r[k + 1], r[k + 2], r[k + 3]});
+        srefs.place(cv, f, clear);
+        drawn.texts = clear.texts;
         cv.popclip();
     }
     const std::string note = trim(v.text("_FmtVal"));
