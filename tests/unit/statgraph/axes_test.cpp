@@ -2,7 +2,7 @@
 // point, and one between PCTLOWER and PCTUPPER, spans what the device road's does on both roads;
 // a base-10 lognormal fit says so on both roads; tick labels of times whose spread is small
 // beside their size tell the ticks apart; NOPPOS leaves the points out of the statistical page
-// while its rows stay.
+// while its rows stay; and the log says when ANNOTATE= draws nothing or a reference label is cut.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -162,6 +162,32 @@ TEST_F(StatRows, NoPposLeavesThePointsOutOfThePage) {
     for (const Prim& q : pg->prims) markers += q.kind == Prim::Markers, lines += q.kind == Prim::Polyline && q.stroke.width > 1.2;
     EXPECT_EQ(markers, 0);
     EXPECT_EQ(lines, 1);
+}
+
+// The log says what the page does not: ANNOTATE= on statistical graphics draws nothing (a note
+// for each statement that gives it, none on the device road), and a reference label longer than
+// the 16 characters the plots write is cut (one note per option, naming it as written and cut).
+TEST(StatAxes, NotesOnAnnotationAndLongReferenceLabels) {
+    const std::string program = "proc vitalyx data=b;\n distribution weibull;\n probplot cycles / annotate=a;\n"
+                                " probplot cycles / lref=50 80 lreflabels='fifty million revolutions' 'eighty' href=60\n"
+                                "   hreflabels='sixty';\nrun;\n";
+    const std::map<std::string, std::string> data = {{"b", testdata::bearings}, {"a", "x,y,xsys,ysys,function\n50,50,2,2,label\n"}};
+    dp::Options o;
+    const dp::Run dev = dp::run(program, data, o);
+    o.statistical = true;
+    const dp::Run sg = dp::run(program, data, o);
+    auto lines = [](const dp::Run& r, const std::string& piece) {
+        int n = 0;
+        for (const auto& l : r.log.lines) n += l.text.find(piece) != std::string::npos;
+        return n;
+    };
+    EXPECT_EQ(lines(sg, "PROBPLOT statement (line 3): ANNOTATE= is accepted and has no effect on statistical graphics"), 1);
+    EXPECT_EQ(lines(dev, "ANNOTATE= is accepted and has no effect"), 0);
+    for (const dp::Run* r : {&dev, &sg}) {
+        EXPECT_EQ(lines(*r, "1 label(s) of LREFLABELS= are longer than 16 characters"), 1);
+        EXPECT_EQ(lines(*r, "(\"fifty million re\" for \"fifty million revolutions\")"), 1);
+        EXPECT_EQ(lines(*r, "HREFLABELS="), 0);
+    }
 }
 
 }  // namespace
