@@ -169,6 +169,12 @@ bool optnum(const stmtrec* r, int slot, int k, double* out);
 // threshold"). The statistical road titles its time axis so under THRESHOLD.
 int lifelabel(const vyxstate* s, char* buf, int size, bool fallback);
 
+// The distribution's name as the pages write it into buf (size characters, blank padded; the
+// result is its length): the fit's 16-character name, and for LNORM10 the listing's
+// "Lognormal (base 10)", so that a base-10 location (1.8 for the ball bearings) is not read as
+// one of natural logarithms. Axis titles, graph titles and labels take it on both roads.
+int pagedistname(const vyxstate* s, char* buf, int size);
+
 // Annotate data sets: the ANNOTATE= observations that the host's annotate facility draws
 // onto each panel. vyxatrn copies the data set once per destination, turning every data
 // coordinate (XSYS or YSYS '2') into the drawing units of its axis (log10, quantile or

@@ -57,13 +57,21 @@ void toolong(plotstate& plot, const char* text, int len) {
 
 }  // namespace
 
+int pagedistname(const vyxstate* s, char* buf, int size) {
+    if (s->opts.distcode == DIST_LOGNORMAL10) return wzstrip(buf, xpmstr(buf, size, 510, T510_LOGNORMAL_10));
+    const int n = std::min(wzstrip(s->opts.labels[LB_DIST], 16), size);
+    std::memset(buf, ' ', static_cast<size_t>(size));
+    std::memcpy(buf, s->opts.labels[LB_DIST], static_cast<size_t>(n));
+    return n;
+}
+
 int lifelabel(const vyxstate* s, char* buf, int size, bool fallback) {
     const vardesc* v1 = s->input.rspvars[RV_TIME];
     const vardesc* v2 = s->input.rspvars[RV_SECOND];
     const bool thr = s->work.thrflags[TH_GIVEN] != 0;
     if (!v1) return xpmstr(buf, size, 510, T510_PERCENT);
-    const char* dist = s->opts.labels[LB_DIST];
-    const int dlen = wzstrip(dist, 16);
+    char dist[40];
+    const int dlen = pagedistname(s, dist, sizeof dist);
     if (fallback) return xpmstr(buf, size, 510, thr ? T510_LIFE_LABEL_THRESHOLD : T510_LIFE_LABEL, txtarg(v1->name, v1->namelen));
     if (v1->labellen > 0) {
         int n = std::min<int>(v1->labellen, size);
@@ -214,8 +222,8 @@ int vyxgttl(vyxstate* s) {
     plotlay* f = s->plot.frame;
     char buf[100];
     std::memset(buf, ' ', sizeof buf);
-    const char* dist = s->opts.labels[LB_DIST];
-    const int dlen = wzstrip(dist, 16);
+    char dist[40];
+    const int dlen = pagedistname(s, dist, sizeof dist);
     int len = 0;
     if (s->input.stmtkind == 4) {
         char joined[64];

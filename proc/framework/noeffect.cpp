@@ -20,9 +20,15 @@ bool given(const stmtrec* r, int slot) { return stmtslot(r, slot) != nullptr; }
 
 }  // namespace
 
-void noeffectnotes(const stmtrec* head) {
+void noeffectnotes(const stmtrec* head, bool statgraph) {
     for (const stmtrec* r = head; r; r = r->next) {
         const StmtKind k = stmtkind(r->keyword);
+        // The annotate facility draws on the device's pages; a statistical graph is drawn by
+        // its template from the phantom data and takes no drawing instructions.
+        if (statgraph && (k == StmtKind::Probplot || k == StmtKind::Relationplot || k == StmtKind::Mcfplot) &&
+            given(r, slot::plot::ANNOTATE))
+            note(r, k == StmtKind::Probplot ? "PROBPLOT" : k == StmtKind::Relationplot ? "RELATIONPLOT" : "MCFPLOT", "ANNOTATE=",
+                 " on statistical graphics, which draw no annotation; device graphics draw it");
         const char* stmt = k == StmtKind::Probplot       ? "PROBPLOT"
                            : k == StmtKind::Relationplot ? "RELATIONPLOT"
                            : k == StmtKind::Analyze      ? "ANALYZE"

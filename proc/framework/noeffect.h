@@ -3,5 +3,6 @@
 
 #include "host/stmtrec.h"
 
-// One note per such option of every statement in the list that starts at head.
-void noeffectnotes(const stmtrec* head);
+// One note per such option of every statement in the list that starts at head; statgraph: the
+// plots are statistical graphics, which draw no ANNOTATE= data set.
+void noeffectnotes(const stmtrec* head, bool statgraph);

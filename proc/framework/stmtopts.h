@@ -42,4 +42,4 @@ struct stmtopts {
 //   stressrel    written in lifedist; read in devgraph, statgraph
 //   stmtlabel    written in lifedist, mcf
 //   fixedparms   written in lifedist, regression; read in devgraph, framework
-//   labels       written in lifedist, regression; read in devgraph, statgraph
+//   labels       written in lifedist, regression; read in devgraph

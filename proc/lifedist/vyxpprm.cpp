@@ -173,6 +173,13 @@ int parmnames(vyxstate* s) {
 int vyxpprm(vyxstate* s) {
     const stmtrec* r = s->inwork.curstmt;
     if (int rc = readerstart(s)) return rc;
+    // Counts are ANALYZE's alone: an events(trials) response gets one message that says what
+    // the plot takes, whatever the distribution (a Weibull one was told to choose BINOMIAL or
+    // POISSON, which the plots refuse in turn).
+    if (static_cast<int>(gparm(r, slot::head::RSPKIND, 0)) == static_cast<int>(FORM_COUNTS)) {
+        xpmlog(510, E510_PROBPLOT_COUNTS_RESPONSE);
+        return RC_SPEC;
+    }
     if (s->optsw.distcode == DIST_POISSON || s->optsw.distcode == DIST_BINOMIAL) {
         xpmlog(510, E510_COUNTS_ANALYZE_ONLY);
         return 1;

@@ -10,6 +10,7 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/msg0.h"
 #include "proc/framework/msg510.h"
+#include "proc/framework/labelnotes.h"
 #include "proc/framework/noeffect.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"
@@ -290,6 +291,7 @@ int vyxinit(vyxstate* s) {
     if (int rc = readmake(s->out)) return rc;
     if (int rc = countstatements(s)) return rc;
     defaultdistnote(s, proc);
-    noeffectnotes(proc);
+    noeffectnotes(proc, s->optsw.rdxgraph != 0);
+    reflabelnotes(proc);
     return startgraphics(s);
 }

@@ -213,3 +213,12 @@ int SetProbAxis(vyxstate* s, char** ticks, int* tickslen, char** labels, int* la
     if (rc) xmemmsg(int64_t(n) * 15);
     return rc;
 }
+
+void deviceprobends(const vyxstate* s, double* vlo, double* vhi) {
+    const plotlay* f = s->plot.frame;
+    const double* L = s->popt.panels.pctlist;
+    const int n = s->popt.panels.npct;
+    if (!f || !L || f->pfirst < 0 || f->plast >= n || f->pfirst >= f->plast) return;
+    *vlo = s->opts.quant_fn(L[f->pfirst] / 100);
+    *vhi = s->opts.quant_fn(L[f->plast] / 100);
+}

@@ -143,6 +143,8 @@ void axisends(const vyxstate* s, GraphRequest& r) {
     if (s->work.lupgiven) r.number("_LifeMax", s->work.axlim[AX_LIFEUPPER]);
     if (s->popt.pflags.plowgiven) r.number("_PctMin", s->work.axlim[AX_PCTLOWER]);
     if (s->popt.pflags.pupgiven) r.number("_PctMax", s->work.axlim[AX_PCTUPPER]);
+    // NOPPOS: the points' rows stay (the axes span them), the renderer leaves them out.
+    if (s->popt.pflags.noppos) r.integer("_NoPPos", 1);
 }
 
 void gridcells(vyxstate* s, int i, int j) {

@@ -78,7 +78,8 @@ private:
 // other variables: the life axis's (LIFELOWER, LIFEUPPER or a LAXIS list, as the option reader
 // and the life scale leave them) as _LifeMin and _LifeMax, and PCTLOWER and PCTUPPER (percent)
 // as _PctMin and _PctMax, which tell the renderer that _VMin and _VMax are the user's. The
-// renderer keeps them as the ends of its axes, as the device road does.
+// renderer keeps them as the ends of its axes, as the device road does. With NOPPOS also
+// _NoPPos 1: the plotted points' rows stay as they are, and the renderer draws none of them.
 void axisends(const vyxstate* s, GraphRequest& r);
 
 // The text of a name or string option slot with its length; null when the slot is not given.

@@ -44,6 +44,10 @@ int SetProbAxis(vyxstate* s, char** ticks, int* tickslen, char** labels, int* la
 // stops at the curve the user gave (and names a probability reference by its percent).
 class GraphRequest;
 void probrefs(const vyxstate* s, GraphRequest& r);
+// The ends of the probability axis (quantile scale) that the device road's scaling chose: its
+// percent list's entries at the plot's first and last tick. A plot without a plotted point
+// takes them; its fitted line alone would stretch the axis over the line's whole reach.
+void deviceprobends(const vyxstate* s, double* vlo, double* vhi);
 // Missing-aware smaller and larger: missing when either is.
 double mzmin(double a, double b);
 double mzmax(double a, double b);

@@ -25,6 +25,11 @@ using sg::missing;
 
 namespace {
 
+// A running range of the probability axis (quantile scale); empty until a value comes.
+struct Range {
+    double lo = DBL_MAX, hi = -DBL_MAX;
+    bool any() const { return lo <= hi; }
+};
 
 // The row cells a group starts with.
 void resetrow(outputrow& row) {
@@ -53,11 +58,13 @@ txthandle classnames(const vyxstate* s) {
     return s->groups.nclass == 1 ? rdxtxts("%s", -1, arg(CV_FIRST)) : rdxtxts("%s %s", -1, arg(CV_FIRST), arg(CV_SECOND));
 }
 
-// The rows of one group: points, fitted line, and reference lines until they refuse.
-int grouprows(vyxstate* s, grpnode* g, double* vmin, double* vmax, bool* refs) {
+// The rows of one group: points, fitted line, and reference lines until they refuse. The
+// points' own range of the probability axis goes into points as well.
+int grouprows(vyxstate* s, grpnode* g, double* vmin, double* vmax, bool* refs, Range* points) {
     resetrow(s->row);
-    PlotPoints(s, g, vmin, vmax);   // a read failure has been reported; the plot goes on
+    PlotPoints(s, g, &points->lo, &points->hi);   // a read failure has been reported; the plot goes on
     if (s->step.stepend) return -1;
+    if (points->any()) sg::widen(vmin, vmax, points->lo), sg::widen(vmin, vmax, points->hi);
     if (int rc = PlotCurves(s, g, vmin, vmax)) return rc;
     if (*refs) {
         const int rc = PPlotRefLines(s, g);
@@ -73,8 +80,9 @@ int vyxpog(vyxstate* s) {
     s->work.pageflags.statement = 0;
     const auto& p = s->popt.pflags;
     const vardesc* tvar = s->input.rspvars[RV_TIME];
-    const int dlen = wzstrip(s->opts.labels[LB_DIST], 16);
-    const msgarg dist = txtarg(s->opts.labels[LB_DIST], dlen);
+    char distbuf[40];   // the distribution as the page names it (LNORM10: "Lognormal (base 10)")
+    const int dlen = pagedistname(s, distbuf, sizeof distbuf);
+    const msgarg dist = txtarg(distbuf, dlen);
 
     if (int rc = SGPobj(s)) return rc;
     // The fitted lines and bands as the statement asks for them: a group without a fit has
@@ -109,16 +117,17 @@ int vyxpog(vyxstate* s) {
     s->work.axlim[AX_DATALO] = DBL_MAX;
     s->work.axlim[AX_DATAHI] = -DBL_MAX;
     double vmin = DBL_MAX, vmax = -DBL_MAX;
+    Range points;
     s->sg.grpindex = 1;
     bool refsgo = true;
     int ngroups = 0;
     if (s->groups.nclass == 0) {
-        if (int rc = grouprows(s, &s->groups.rootgrp, &vmin, &vmax, &refsgo)) return rc;
+        if (int rc = grouprows(s, &s->groups.rootgrp, &vmin, &vmax, &refsgo, &points)) return rc;
     } else if (s->groups.nclass == 1) {
         for (grpnode* g = s->groups.grplist.head; g; g = g->next, ++ngroups) {
             padtext(s->row.grplabel, 256, 0, g->key, 16);
             padtext(s->row.rowtext, 256, 0, g->key, 16);
-            if (int rc = grouprows(s, g, &vmin, &vmax, &refsgo)) return rc;
+            if (int rc = grouprows(s, g, &vmin, &vmax, &refsgo, &points)) return rc;
             ++s->sg.grpindex;
         }
     } else {
@@ -129,7 +138,7 @@ int vyxpog(vyxstate* s) {
                 gridcells(s, i, j);
                 grpnode* g = s->groups.grpgrid[i * n2 + j];
                 if (g) {
-                    if (int rc = grouprows(s, g, &vmin, &vmax, &refsgo)) return rc;
+                    if (int rc = grouprows(s, g, &vmin, &vmax, &refsgo, &points)) return rc;
                 } else if (int rc = phrow(s)) {
                     return rc;
                 }
@@ -141,6 +150,9 @@ int vyxpog(vyxstate* s) {
     char *ticks = nullptr, *ticklabels = nullptr;
     int tickslen = 0, labelslen = 0;
     SetProbAxis(s, &ticks, &tickslen, &ticklabels, &labelslen);
+    // Without a plotted point (a Weibayes fit of data without failures) the axis is the device
+    // road's, not the fitted line's whole reach down to 1e-10 percent.
+    if (!points.any()) deviceprobends(s, &vmin, &vmax);
     const double vlo = p.plowgiven ? s->opts.quant_fn(s->work.axlim[AX_PCTLOWER] / 100) : vmin;
     const double vhi = p.pupgiven ? s->opts.quant_fn(s->work.axlim[AX_PCTUPPER] / 100) : vmax;
 
@@ -168,7 +180,7 @@ int vyxpog(vyxstate* s) {
     const txthandle grid = rdxtxt(p.nogrid ? "AUTO_ON" : "OFF", -1);
     const txthandle mlgrid = rdxtxt(p.mlgrid ? "ON" : "OFF", -1);
     const txthandle templh = rdxtxt(templ.c_str(), -1);
-    const txthandle dname = rdxtxt(s->opts.labels[LB_DIST], dlen);
+    const txthandle dname = rdxtxt(distbuf, dlen);
     const int nrows = s->popt.panels.nrows, ncols = s->popt.panels.ncols;
     const txthandle xlabel = timetitle(s, tvar);
 

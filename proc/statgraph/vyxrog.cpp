@@ -223,12 +223,14 @@ int probphantom(vyxstate* s, uint32_t* ref, double* vmin, double* vmax) {
     *vmax = -DBL_MAX;
     s->sg.grpindex = 1;
     bool refsgo = true;
+    double plo = DBL_MAX, phi = -DBL_MAX;   // the points' own range
     for (grpnode* g = s->groups.grplist.head; g; g = g->next, ++s->sg.grpindex) {
         padtext(s->row.grplabel, 256, 0, g->key, 16);
         padtext(s->row.rowtext, 256, 0, g->key, 16);
         for (int k = 0; k < SG_CELLS; ++k) s->row.rowvals[k] = missing();
-        PlotPoints(s, g, vmin, vmax);
+        PlotPoints(s, g, &plo, &phi);
         if (s->step.stepend) return -1;
+        if (plo <= phi) sg::widen(vmin, vmax, plo), sg::widen(vmin, vmax, phi);
         if (int rc = PlotCurves(s, g, vmin, vmax)) return rc;
         if (refsgo) {
             const int rc = PPlotRefLines(s, g);
@@ -236,6 +238,8 @@ int probphantom(vyxstate* s, uint32_t* ref, double* vmin, double* vmax) {
             refsgo = rc == 0;
         }
     }
+    // Without a plotted point the panel's axis is the device road's, as on a probability plot.
+    if (!(plo <= phi)) deviceprobends(s, vmin, vmax);
     return phclose(s);
 }
 
@@ -338,12 +342,13 @@ int vyxrog(vyxstate* s, const double* pctlines) {
     }
 
     GraphRequest r(gname, glabel, rdxmsg(0, T0_RELATION_PLOT_PERCENTILES), rdxtxt(templ.c_str(), -1), refs, nrefs);
-    const int dlen = wzstrip(s->opts.labels[LB_DIST], 16);
+    char distbuf[40];   // the distribution as the page names it (LNORM10: "Lognormal (base 10)")
+    const int dlen = pagedistname(s, distbuf, sizeof distbuf);
     r.integer("_DataPlot", datapts ? 1 : 0).integer("_PcntlPlot", fitlines ? 1 : 0);
     r.text("_XTicks", rdxtxt(xt ? xt : "", xtlen)).text("_XTickLabels", rdxtxt(xl ? xl : "", xllen));
     r.text("_FmtVal", rdxtxt(fmt, fmtlen)).text("_XLabel", slabel).text("_XName", xname).text("_RName", rdxtxt(rname ? rname : "", rlen));
     r.text("_YLabel", rdxtxt(ylab, ylen)).text("_SXLabel2", slabel).text("_SYLabel2", tlabel).text("_YType", ytype);
-    r.text("_XType", xtype).text("_DName", rdxtxt(s->opts.labels[LB_DIST], dlen));
+    r.text("_XType", xtype).text("_DName", rdxtxt(distbuf, dlen));
     r.text("_PPTicks", rdxtxt(pt ? pt : "", ptlen)).text("_PPTickLabels", rdxtxt(pl ? pl : "", pllen));
     r.number("_VMin", vmin).number("_VMax", vmax).text("_Grid", grid).text("_MLGrid", mlgrid).text("_PPXType", ytype);
     r.text("_PPXLabel", ppxlabel).text("_PPYLabel", ppylabel).text("_SXLabel", tlabel).text("_SYLabel", sylabel);

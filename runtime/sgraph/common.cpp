@@ -110,6 +110,7 @@ Axis endsaxis(bool log, double lo, double hi, double gl, double gh, bool nice) {
         out.minor = minor;
     }
     uniformlabels(out);
+    steplabels(out);
     return out;
 }
 

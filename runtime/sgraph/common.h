@@ -65,13 +65,14 @@ void makeroom(Axis& a, const Range& r, double room);
 // long, as a fraction of that length.
 inline double markerroom(double size, double length) { return length > 0 ? (size / 2 + 3) / length : 0; }
 // Every group of a probability plot's phantom in one frame, told apart by colour, marker and
-// line (the probability panel of a relation plot); turned: the time up the frame; probrefs: the
-// percents of the probability references (_ProbRefs).
-void probpanel(Canvas& c, const Frame& f, const rt::out::PhantomData& d, bool turned, bool limits, bool fit, bool band,
-               double alpha, const std::vector<double>& probrefs);
+// line (the probability panel of a relation plot); turned: the time up the frame. From the
+// request's variables: the percents of the probability references (_ProbRefs) and whether the
+// plotted points are left out (NOPPOS, _NoPPos).
+void probpanel(Canvas& c, const Frame& f, const rt::out::PhantomData& d, const Vars& v, bool turned, bool limits, bool fit,
+               bool band, double alpha);
 // The legend of the groups of a probability panel (their overlay texts, else their labels),
 // with the markers and lines probpanel draws them with (lines: the fitted lines are drawn; a
-// group without rows of a line shows its marker alone).
-std::vector<LegendEntry> problegend(const rt::out::PhantomData& d, bool lines);
+// group without rows of a line shows its marker alone; markers false: no points are drawn).
+std::vector<LegendEntry> problegend(const rt::out::PhantomData& d, bool lines, bool markers = true);
 
 }  // namespace rt::sgr

@@ -114,6 +114,59 @@ void uniformlabels(Axis& a, bool sizes) {
     a.labels = out;
 }
 
+void steplabels(Axis& a) {
+    const size_t n = a.major.size();
+    if (n < 2 || a.labels.size() != n) return;
+    std::vector<double> v(n);
+    for (size_t k = 0; k < n; ++k) v[k] = a.log ? std::pow(10.0, a.major[k]) : a.major[k];
+    double step = INFINITY;
+    for (size_t k = 1; k < n; ++k)
+        if (v[k] != v[k - 1]) step = std::min(step, std::fabs(v[k] - v[k - 1]));
+    if (!std::isfinite(step) || !(step > 0)) return;
+    // Labels that tell their ticks apart, each within a hundredth of a step of its value, stay.
+    bool apart = true, exp = false;
+    for (size_t k = 0; k < n && apart; ++k) {
+        const std::string t = trim(a.labels[k]);
+        char* end = nullptr;
+        const double x = std::strtod(t.c_str(), &end);
+        if (t.empty() || !end || *end != '\0') return;   // not a number
+        exp = exp || t.find('e') != std::string::npos;
+        if (k > 0 && t == trim(a.labels[k - 1]) && v[k] != v[k - 1]) apart = false;
+        if (!(std::fabs(x - v[k]) <= 0.01 * step)) apart = false;
+    }
+    if (apart) return;
+    // The place of the step's last digit (0.002: the thousandths; 0.0025: the ten-thousandths).
+    int last = static_cast<int>(std::floor(std::log10(step)));
+    for (int j = 0; j < 4; ++j) {
+        const double u = std::pow(10.0, last - j);
+        if (std::fabs(std::round(step / u) * u - step) <= 1e-6 * step) {
+            last -= j;
+            break;
+        }
+    }
+    // Both notations to that digit; the axis keeps its own unless the other is shorter (seconds
+    // since 1970 a minute apart: 1700000075 rather than 1.700000075e+09).
+    std::vector<std::string> plain(n), expo(n);
+    size_t lp = 0, le = 0;
+    char b[64];
+    for (size_t k = 0; k < n; ++k) {
+        std::snprintf(b, sizeof b, "%.*f", std::clamp(-last, 0, 17), v[k]);
+        // A tick at 0 reached from below reads 0, not -0.
+        if (b[0] == '-' && std::strtod(b, nullptr) == 0) std::memmove(b, b + 1, std::strlen(b));
+        plain[k] = b;
+        if (v[k] == 0) {
+            expo[k] = "0";
+        } else {
+            const int d = std::clamp(static_cast<int>(std::floor(std::log10(std::fabs(v[k])))) - last, 0, 16);
+            std::snprintf(b, sizeof b, "%.*e", d, v[k]);
+            expo[k] = b;
+        }
+        lp = std::max(lp, plain[k].size());
+        le = std::max(le, expo[k].size());
+    }
+    a.labels = (exp ? le <= lp : le < lp) ? expo : plain;
+}
+
 Axis linearaxis(double lo, double hi, int n) {
     Axis a;
     if (!(lo <= hi) || !std::isfinite(lo) || !std::isfinite(hi)) lo = 0, hi = 1;
@@ -155,6 +208,7 @@ Axis linearaxis(double lo, double hi, int n) {
         a.labels.push_back(numlabel(t));
     }
     uniformlabels(a);
+    steplabels(a);
     return a;
 }
 
@@ -188,6 +242,7 @@ Axis niceaxis(double lo, double hi, int n) {
         a.labels.push_back(numlabel(t));
     }
     uniformlabels(a);
+    steplabels(a);
     return a;
 }
 
@@ -215,6 +270,7 @@ Axis logaxis(double lo, double hi) {
         }
     }
     uniformlabels(a);
+    steplabels(a);
     return a;
 }
 
@@ -280,12 +336,19 @@ void drawframe(Canvas& c, const Frame& f, bool grid, bool minorgrid, bool xlabel
     }
     for (double u : f.x.minor)
         if (inx(u)) c.line(f.px(u), f.y0, f.px(u), f.y0 - kTick * 0.5, fr);
+    // The labels of the vertical axis from the bottom up, each a line of text above the one
+    // before; the top tick's label is always written (an end the user gave, PCTUPPER=99.99),
+    // and a label that would crowd it is left out instead, as on the device road.
+    size_t top = f.y.major.size();
+    for (size_t k = 0; k < f.y.major.size(); ++k)
+        if (iny(f.y.major[k])) top = k;
+    const double ytop = top < f.y.major.size() ? f.py(f.y.major[top]) : INFINITY;
     for (size_t k = 0; k < f.y.major.size(); ++k) {
         const double u = f.y.major[k];
         if (!iny(u)) continue;
         const double y = f.py(u);
         c.line(f.x0, y, f.x0 - kTick, y, fr);
-        if (ylabels && y >= ylast + st.font * 1.05) {
+        if (ylabels && y >= ylast + st.font * 1.05 && (k == top || y <= ytop - st.font * 1.05)) {
             c.text(f.y.labels[k], f.x0 - kTick - kGap, y - st.font * 0.35, 0, gfx::Anchor::End, ts);
             ylast = y;
         }

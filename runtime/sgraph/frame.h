@@ -58,6 +58,13 @@ std::string numlabel(double v);
 // below 0.0001. A percent axis takes no sizes: its labels never reach ten million, and 50
 // percent stays 50 beside 0.00001.
 void uniformlabels(Axis& a, bool sizes = true);
+// The labels of an axis whose ticks are the values they label (linear: the positions; log: ten
+// to the positions) made to tell the ticks apart: where two neighbours read alike, or one is off
+// its tick by more than a hundredth of the step between ticks (six significant digits of ticks
+// 0.002 apart near a million all read 1000000), every label takes the digits down to the
+// step's last one (1000000.000, 1000000.002, ...; 1.60000005e+09 in exponent notation). Labels
+// that read apart are left as they are.
+void steplabels(Axis& a);
 
 // The running range of data values in axis units.
 struct Range {

@@ -64,6 +64,11 @@ std::vector<Group> groups(const PhantomData& d, const Cols& c) {
 // legend entry shows no sample of a line.
 bool hasline(const PhantomData& d, const Cols& c, const Group& g) { return d.nextfinite(c.x2, g.first, g.last) < g.last; }
 
+// The tick list carries its positions to six significant digits ("%-12g"): a value within
+// a few units of the sixth digit of a tick is on that tick (PCTLOWER=0.001 on Weibull paper is
+// -11.512925, its tick -11.5129).
+double ontick(double p) { return 1e-5 * std::max(1.0, std::fabs(p)); }
+
 }  // namespace
 
 Axis probaxis(std::string_view ticks, std::string_view ticklabels, double lo, double hi) {
@@ -74,16 +79,25 @@ Axis probaxis(std::string_view ticks, std::string_view ticklabels, double lo, do
         hi = pos.empty() ? 3 : pos.back();
         if (!(lo < hi)) lo -= 1, hi += 1;
     }
-    // Widened to the ticks that enclose the range. The tick list carries its positions to a
-    // few significant digits: an end on a tick (PCTLOWER=0.01) is that tick, not the one after.
-    constexpr double kOnTick = 1e-5;
+    // Widened to the ticks that enclose the range: an end on a tick (PCTLOWER=0.01) is that
+    // tick, not the one after.
     double a = lo, b = hi;
     for (double p : pos)
-        if (p <= lo + kOnTick) a = p;
+        if (p <= lo + ontick(p)) a = p;
     for (auto it = pos.rbegin(); it != pos.rend(); ++it)
-        if (*it >= hi - kOnTick) b = *it;
+        if (*it >= hi - ontick(*it)) b = *it;
+    // The frame reaches a fiftieth beyond the end ticks, and no tick stands there: the axis
+    // reads from its first tick to its last, as on the device road (on Weibull paper the
+    // ticks crowd at the top, and 99.999 would stand in the margin above PCTUPPER=99.99).
+    std::vector<double> inpos;
+    std::vector<std::string> inlabels;
+    for (size_t k = 0; k < pos.size(); ++k)
+        if (pos[k] >= a && pos[k] <= b) {
+            inpos.push_back(pos[k]);
+            if (k < labels.size()) inlabels.push_back(labels[k]);
+        }
     const double pad = (b - a) * 0.02;
-    return givenaxis(pos, labels, a - pad, b + pad, false);
+    return givenaxis(inpos, inlabels, a - pad, b + pad, false);
 }
 
 Axis probtimeaxis(const PhantomData& d, bool log, const Vars& v) {
@@ -114,6 +128,7 @@ struct Draw {
     double bandalpha;
     bool censored = true;   // the strip of censored marks
     std::vector<double> probrefs{};   // the percents of the probability references (_ProbRefs)
+    bool points = true;     // the plotted points and their limits (not with NOPPOS)
     // 0 band fills, 1 band edges and fitted lines, 2 points, limits and reference lines (all
     // inside the frame's clip), 3 censored marks (in the strip outside it).
     int layer = 0;
@@ -283,7 +298,12 @@ void drawgroup(Draw& w, const Frame& f, const Group& g, const Look& lk, RefsDraw
 
     // Points with their limits: rows of points and of censored marks are missing the other's
     // values, in whole blocks that are passed over. Points are stamped once per spot as they
-    // come.
+    // come. NOPPOS leaves them out (their rows stay, and the axis still spans them, as on the
+    // device road).
+    if (!w.points) {
+        reflines(cv, f, d, g.first, g.last, rot, *refs);
+        return;
+    }
     SpotMarks points(f);
     gfx::Stroke bar{col, 0.8, {}};
     d.eachfinite(c.xp, g.first, g.last, [&](size_t r, double t) {
@@ -348,6 +368,7 @@ bool probplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& wh
     Draw w{t, *d, c, &cv, v.integer("_NPInterval") != 0, v.number("_TransFit", 0) < 1, v.number("_TransConf", 0.8) < 1,
            1 - v.number("_TransConf", 0.8)};
     w.probrefs = numberlist(v.text("_ProbRefs"));
+    w.points = v.integer("_NoPPos", 0) == 0;
 
     PageSpec sp;
     sp.width = kPageWidth;
@@ -382,8 +403,8 @@ bool probplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& wh
     if (overlay) {
         for (size_t k = 0; k < gs.size(); ++k) {
             const Look lk = look(static_cast<int>(k), true);
-            legend.push_back({gs[k].overlay.empty() ? gs[k].label : gs[k].overlay, lk.color, lk.marker, w.fit && hasline(*d, c, gs[k]),
-                              lk.dashes});
+            legend.push_back({gs[k].overlay.empty() ? gs[k].label : gs[k].overlay, lk.color, w.points ? lk.marker : nullptr,
+                              w.fit && hasline(*d, c, gs[k]), lk.dashes});
         }
         legtitle = v.text("_ClsNam");
     } else if (t.fm && c.ovl >= 0) {
@@ -406,9 +427,9 @@ bool probplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& wh
         Axis& pax = t.rotate ? sp.x : sp.y;
         const double tlen = t.rotate ? f0.y1 - f0.y0 : f0.x1 - f0.x0, plen = t.rotate ? f0.x1 - f0.x0 : f0.y1 - f0.y0;
         Range tr = onaxis(d, tax, {"Censor"}), pr;
-        if (w.limits)
+        if (w.points && w.limits)
             onaxes(d, tax, pax, {{"XPPlot", "YPPlot"}, {"XPPlot", "Ylower"}, {"XPPlot", "Yupper"}}, &tr, &pr);
-        else
+        else if (w.points)
             onaxes(d, tax, pax, {{"XPPlot", "YPPlot"}}, &tr, &pr);
         makeroom(tax, tr, markerroom(6, tlen));
         makeroom(pax, pr, markerroom(6, plen));
@@ -448,26 +469,28 @@ bool probplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& wh
     return true;
 }
 
-std::vector<LegendEntry> problegend(const PhantomData& d, bool lines) {
+std::vector<LegendEntry> problegend(const PhantomData& d, bool lines, bool markers) {
     std::vector<LegendEntry> legend;
     const Cols c(d);
     const std::vector<Group> gs = groups(d, c);
     for (size_t k = 0; k < gs.size(); ++k) {
         const Look lk = look(static_cast<int>(k), true);
-        legend.push_back({gs[k].overlay.empty() ? gs[k].label : gs[k].overlay, lk.color, lk.marker, lines && hasline(d, c, gs[k]), lk.dashes});
+        legend.push_back({gs[k].overlay.empty() ? gs[k].label : gs[k].overlay, lk.color, markers ? lk.marker : nullptr,
+                          lines && hasline(d, c, gs[k]), lk.dashes});
     }
     return legend;
 }
 
-void probpanel(Canvas& cv, const Frame& f, const PhantomData& d, bool rotate, bool limits, bool fit, bool band, double alpha,
-               const std::vector<double>& probrefs) {
+void probpanel(Canvas& cv, const Frame& f, const PhantomData& d, const Vars& v, bool rotate, bool limits, bool fit,
+               bool band, double alpha) {
     static const TemplateSpec plain{"", Family::Probability, 0, false, false, false, -1, 0};
     static const TemplateSpec turned{"", Family::Probability, 0, false, true, false, -1, 0};
     const Cols c(d);
     Draw w{rotate ? turned : plain, d, c, &cv, limits, fit, band, alpha};
-    w.probrefs = probrefs;
+    w.probrefs = numberlist(v.text("_ProbRefs"));
     // The device road draws no censored marks on the probability panel of a relation plot.
     w.censored = false;
+    w.points = v.integer("_NoPPos", 0) == 0;
     const std::vector<Group> gs = groups(d, c);
     std::map<std::string, Rgb> none;
     Drawn drawn;
@@ -490,12 +513,11 @@ void probrange(const PhantomData& d, std::string_view tickstext, bool limits, bo
     take(c.yp);
     if (limits) take(c.ylo), take(c.yup);
     if (!(plo <= phi) || ticks.empty()) return;
-    constexpr double kOnTick = 1e-5;   // the tick list carries its positions to a few digits
     double a = ticks.front(), b = ticks.back();
     for (double p : ticks)
-        if (p <= plo + kOnTick) a = p;
+        if (p <= plo + ontick(p)) a = p;
     for (auto it = ticks.rbegin(); it != ticks.rend(); ++it)
-        if (*it >= phi - kOnTick) b = *it;
+        if (*it >= phi - ontick(*it)) b = *it;
     if (a == b) {
         // Points on one tick (a single failure at 50 %): from the tick below to the tick above,
         // as on the device road.

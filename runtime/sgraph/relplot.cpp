@@ -275,7 +275,7 @@ bool relplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& why
         // life up the shared axis.
         sp.cols = 2;
         sp.xtitles = {v.text("_PPYLabel"), sx.title};
-        levels = problegend(*prob, probfit);
+        levels = problegend(*prob, probfit, v.integer("_NoPPos", 0) == 0);
     }
     // The kinds of observations: beside the probability panel an exact life takes its level's
     // marker (the levels' legend says which) and the legend names the censored kinds' markers.
@@ -346,7 +346,7 @@ bool relplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& why
         onaxes(prob, pf.y, pf.x, {{"XPPlot", "YPPlot"}, {"XPPlot", "Ylower"}, {"XPPlot", "Yupper"}}, &pt, &pq);
         makeroom(pf.x, pq, markerroom(6, pf.x1 - pf.x0));
         drawframe(cv, pf, grid, minor, true, true, INFINITY, 3.0);
-        probpanel(cv, pf, *prob, true, true, probfit, tc < 1, 1 - tc, numberlist(v.text("_ProbRefs")));
+        probpanel(cv, pf, *prob, v, true, true, probfit, tc < 1, 1 - tc);
         if (!levels.empty()) rt::sgr::legend(cv, levels, levtitle, pf.x0, pf.x1, L.legendtop);
     }
 
