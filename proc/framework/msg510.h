@@ -412,6 +412,9 @@ enum : int {
     T510_GENERALIZED_GAMMA = 79,
     E510_NO_DESIGN_ROW = 80,
     W510_LR_SEARCH_MAXIT = 81,
+    T510_LR_LOWER_MISSING = 2306,               // the end of 81 when the lower limit is missing
+    T510_LR_UPPER_MISSING = 2307,               // ... the upper one
+    T510_LR_BOTH_MISSING = 2308,                // ... both
     E510_MODEL_POISSON = 87,
     E510_MODEL_BINOMIAL = 88,
     E510_MODEL_SCALE_NOT_POSITIVE = 89,
