@@ -44,6 +44,18 @@ int logform(int mode, const double* z, double* out) {
     return 0;
 }
 
+// The value of an interval whose probability is below the smallest normal double: far in the
+// tail it underflows (from about 38 scales out), or is a subnormal that has lost digits, while
+// minus its logarithm is an ordinary number, which the log-probability form gives. That form
+// refuses only what it cannot tell apart either (no width, ends that round to one point, a
+// value that is not a number). Out of line, so that the common path keeps its code.
+[[gnu::noinline, gnu::cold]] int farinterval(double c, double h, double* out) {
+    const double z[2] = {c, h};
+    if (zprblnmLog(KMODE_INTERVAL, z, nullptr, out) == 0) return 0;
+    out[0] = PENALTY;
+    return 1;
+}
+
 }  // namespace
 
 int zprblnm(int mode, const double* z, const double*, double* out) {
@@ -69,13 +81,7 @@ int zprblnm(int mode, const double* z, const double*, double* out) {
             out[0] = -std::log(p);
             return 0;
         }
-        // Far in the tail the probability underflows (from about 38 scales out), or is a
-        // subnormal that has lost digits, while minus its logarithm is an ordinary number:
-        // the log-probability form gives it. It refuses only what it cannot tell apart
-        // either (no width, ends that round to one point, a value that is not a number).
-        if (zprblnmLog(mode, z, nullptr, out) == 0) return 0;
-        out[0] = PENALTY;
-        return 1;
+        return farinterval(c, h, out);
     }
     default:
         return 0;
