@@ -141,6 +141,7 @@ enum : int {
     W510_GRADIENT_CRITERION = 730,
     E510_DERIVATIVE_FAILED = 913,
     E510_NOTHING_COMPUTED = 2300,               // neither the value nor the derivatives at the point reached
+    E510_FIT_ENDED_UNCOMPUTED = 2305,           // the fit stopped where the log-likelihood cannot be computed: nothing found
     W510_NO_GRADIENT_CRITERION = 1950,
     T510_NO_GRADIENT_CRITERION = 1951,
     T510_NO_GRADIENT_CRITERION_GROUP = 1952,
@@ -413,6 +414,9 @@ enum : int {
     T510_GENERALIZED_GAMMA = 79,
     E510_NO_DESIGN_ROW = 80,
     W510_LR_SEARCH_MAXIT = 81,
+    T510_LR_LOWER_MISSING = 2306,               // the end of 81 when the lower limit is missing
+    T510_LR_UPPER_MISSING = 2307,               // ... the upper one
+    T510_LR_BOTH_MISSING = 2308,                // ... both
     E510_MODEL_POISSON = 87,
     E510_MODEL_BINOMIAL = 88,
     E510_MODEL_SCALE_NOT_POSITIVE = 89,

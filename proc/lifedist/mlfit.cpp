@@ -8,6 +8,8 @@
 #include "proc/framework/pools.h"
 #include "proc/framework/msg510.h"
 #include "proc/framework/msg0.h"
+#include "proc/framework/grouptext.h"
+#include "proc/framework/hostsvc.h"
 #include "proc/framework/stepend.h"
 #include "proc/lifedist/fitshared.h"
 #include "proc/lifedist/lifedist_internal.h"
@@ -44,6 +46,9 @@ bool layfitarrays(vyxstate* s, int n, int nfree) {
     s->life.fit.fitarr.work = s->life.fit.fitarr.est + 3L * (n + 1);   // work, after the two spare vectors
     return true;
 }
+// The optimiser's codes that leave the estimates at a point it reached.
+bool claimspoint(int optrc) { return optrc == NR_CONVERGED || optrc == NR_NOCONV || optrc == NR_NOTPOSDEF; }
+
 double* spare1(vyxstate* s) { return s->life.fit.fitarr.est + (s->life.fit.npar.total + 1); }
 double* spare2(vyxstate* s) { return s->life.fit.fitarr.est + 2 * (s->life.fit.npar.total + 1); }
 
@@ -202,6 +207,18 @@ int vyxfit(vyxstate* s, grpnode* g) {
     if (s->life.fit.itprflag.itprint) {
         const bool more = s->groups.nclass > 0 || s->popt.pflags.fmcombine;
         if (!endrows(s, hist.obj, lastrows(s), more) || !publish(s, hist.tabid)) return 0;
+    }
+    // A fit that stopped, by the optimiser's word at a point (converged, out of iterations, or
+    // at a Hessian not positive definite), where the log-likelihood cannot be computed has
+    // found nothing: a start that the value kernels refuse, from which no step could be
+    // measured. The step ends, as where a derivative cannot be computed, and no estimate is
+    // printed as found. (A fit the optimiser reports as failed says so itself, 510/63.)
+    if (claimspoint(s->life.fit.optrc) && likfailed(s->life.fit.loglik.current)) {
+        char of[640];
+        groupsuffix(s, true, " of ", of, sizeof of);
+        xpmlog(510, E510_FIT_ENDED_UNCOMPUTED, of);
+        endstep(s, RC_INPUT);
+        return 0;
     }
     if (reorder) {
         vyxxpm(x, s->life.parmfree, n, nullptr);

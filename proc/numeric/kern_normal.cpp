@@ -32,6 +32,30 @@ double tailhazard(double x) {
 
 double density(double y) { return INV_SQRT_2PI * std::exp(-0.5 * y * y); }
 
+// The interval derivatives in log-probability form. A derivative beyond the range of double
+// precision (d2f/dh2 = 1/h^2 of an interval about 1e-162 standard units wide) refuses the
+// interval, with out untouched, rather than hand the sums an infinity.
+int logform(int mode, const double* z, double* out) {
+    double d[5];
+    if (zprbwnmLog(mode, z, nullptr, d) != 0) return 1;
+    for (double v : d)
+        if (!std::isfinite(v)) return 1;
+    for (int i = 0; i < 5; ++i) out[i] = d[i];
+    return 0;
+}
+
+// The value of an interval whose probability is below the smallest normal double: far in the
+// tail it underflows (from about 38 scales out), or is a subnormal that has lost digits, while
+// minus its logarithm is an ordinary number, which the log-probability form gives. That form
+// refuses only what it cannot tell apart either (no width, ends that round to one point, a
+// value that is not a number). Out of line, so that the common path keeps its code.
+[[gnu::noinline, gnu::cold]] int farinterval(double c, double h, double* out) {
+    const double z[2] = {c, h};
+    if (zprblnmLog(KMODE_INTERVAL, z, nullptr, out) == 0) return 0;
+    out[0] = PENALTY;
+    return 1;
+}
+
 }  // namespace
 
 int zprblnm(int mode, const double* z, const double*, double* out) {
@@ -53,12 +77,11 @@ int zprblnm(int mode, const double* z, const double*, double* out) {
         const double h = z[1];
         const double p = static_cast<double>(static_cast<long double>(zprbnrm(c + h)) -
                                              static_cast<long double>(zprbnrm(c - h)));
-        if (p > 0.0) {
+        if (p >= DBL_MINV) {
             out[0] = -std::log(p);
             return 0;
         }
-        out[0] = PENALTY;
-        return 1;
+        return farinterval(c, h, out);
     }
     default:
         return 0;
@@ -107,7 +130,7 @@ int zprbwnm(int mode, const double* z, const double*, double* out) {
         // the log of that probability, is still finite): the log-probability form carries
         // every quantity with a common factor that cancels, and refuses only what it too
         // cannot tell apart.
-        if (!(p * p > DBL_MINV)) return zprbwnmLog(mode, z, nullptr, out);
+        if (!(p * p > DBL_MINV)) return logform(mode, z, out);
         intervalDerivatives(p, ga, gb, dga, dgb, out);
         mirrorInterval(x, out);
         return 0;

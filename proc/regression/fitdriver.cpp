@@ -4,7 +4,10 @@
 #include <cstring>
 
 #include "proc/framework/expect.h"
+#include "proc/framework/grouptext.h"
+#include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
+#include "proc/framework/stepend.h"
 #include "proc/framework/msg510.h"
 #include "proc/framework/msg0.h"
 #include "proc/lifedist/lifedist.h"
@@ -289,6 +292,18 @@ int vyxmfit(vyxstate* s) {
         wobitem it[] = {obidin(s->out.curtabid)};
         t.call(s->out.outmgr, OB_PUBLISH, 1, it);
         if (s->step.stepend) return 0;
+    }
+    // A fit that stopped, by the optimiser's word at a point (converged, out of iterations, or
+    // at a Hessian not positive definite), where the log-likelihood cannot be computed has
+    // found nothing: the step ends, as where a derivative cannot be computed, and no estimate
+    // is printed as found. (A fit the optimiser reports as failed says so itself, 510/63.)
+    const bool atpoint = rc == NR_CONVERGED || rc == NR_NOCONV || rc == NR_NOTPOSDEF;
+    if (atpoint && likfailed(s->mdl.fit.loglik.current) && s->mdl.fit.npar.free > 0) {
+        char of[640];
+        groupsuffix(s, false, " of ", of, sizeof of);
+        xpmlog(510, E510_FIT_ENDED_UNCOMPUTED, of);
+        endstep(s, RC_INPUT);
+        return 0;
     }
     // With no free parameter (every design column dropped as singular) the optimiser has
     // nothing to move and reports convergence: nothing was estimated, and that is no success.

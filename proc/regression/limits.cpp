@@ -1,10 +1,16 @@
 // Confidence limits of the MODEL parameters: profile-likelihood limits through the limit
 // search, one per estimated parameter on the data's scale, or Wald limits (the scale's on
 // the log scale).
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <string>
 
+#include "proc/effects/effects.h"
+#include "proc/framework/grouptext.h"
+#include "proc/framework/hostsvc.h"
 #include "proc/framework/pools.h"
+#include "proc/framework/textpad.h"
 #include "proc/framework/msg510.h"
 #include "proc/framework/msg0.h"
 #include "proc/framework/stepend.h"
@@ -103,6 +109,60 @@ void waldlimits(vyxstate* s) {
     }
 }
 
+// Parameter i as the estimate tables name it: the effect and its levels ("type A"), the
+// scale-model effects marked "(scale)", the scale and the shape by their labels.
+std::string parmname(vyxstate* s, int i) {
+    const mdlcounts n = mdlsizes(s);
+    const levstate* m = s->mdl.mdllev && s->mdl.mdllev->lstate ? s->mdl.mdllev->lstate : nullptr;
+    const levstate* l = s->mdl.haslogscl ? static_cast<const levstate*>(s->mdl.logscl) : nullptr;
+    const levstate* ls = i < n.ncol ? m : (l && i < n.ntot ? l : nullptr);
+    if (!ls || !m) {
+        const char* lab = s->opts.labels[i == n.ncol && !l ? LB_PARM2 : LB_PARM3];
+        return std::string(lab, static_cast<size_t>(wzstrip(lab, 8)));
+    }
+    const int col = i < n.ncol ? i : i - n.ncol;
+    for (int k = 0; k < ls->neffect; ++k) {
+        const leveffect& e = ls->effects[k];
+        const int c = col - e.firstcol;
+        if (c < 0 || c >= e.ncol) continue;
+        std::string name = e.effname ? e.effname : "";
+        for (int j = 0; e.combs && c < e.nseen && j < e.nclsall; ++j) {
+            const int idx = e.combs[static_cast<size_t>(c) * e.nclsall + j];
+            const levclass& cl = m->classv[e.clsall[j]];
+            if (idx < 0 || idx >= cl.nlev) continue;
+            char text[256];
+            const int len = std::min(cl.fmtlen, 255);
+            std::memcpy(text, cl.levels[idx], static_cast<size_t>(len));
+            int used = 0, start = 0;
+            wzstjls(text, len, 'l', &used, &start);
+            name += ' ';
+            name.append(text, static_cast<size_t>(used));
+        }
+        if (ls == l) {
+            char scaled[300];
+            std::memset(scaled, ' ', sizeof scaled);
+            const int len = xpmstr(scaled, static_cast<int>(sizeof scaled) - 1, 510, T510_SCALE_OF, txtarg(name.c_str(), static_cast<int>(name.size())));
+            name.assign(scaled, static_cast<size_t>(len));
+        }
+        return name;
+    }
+    return std::string();
+}
+
+// A search that ran out of MAXIT= evaluations names the parameter, as the tables do, and
+// says which of its limits is missing.
+void notfound(vyxstate* s, int i) {
+    const bool lower = ismiss(s->mdl.climits[2 * i]), upper = ismiss(s->mdl.climits[2 * i + 1]);
+    char which[120];
+    std::memset(which, ' ', sizeof which);
+    const int len = xpmstr(which, static_cast<int>(sizeof which) - 1, 510,
+                           lower && upper ? T510_LR_BOTH_MISSING : lower ? T510_LR_LOWER_MISSING : T510_LR_UPPER_MISSING);
+    char in[640];
+    const std::string name = parmname(s, i);
+    xpmlog(510, W510_LR_SEARCH_MAXIT, s->mdl.fit.maxiter, txtarg(name.c_str(), static_cast<int>(name.size())), txtarg(which, len),
+           groupsuffix(s, false, " in ", in, sizeof in));
+}
+
 }  // namespace
 
 int vyxmcl(vyxstate* s) {
@@ -161,11 +221,11 @@ int vyxmcl(vyxstate* s) {
             xmemmsg(0);
             return RC_NOMEM;
         }
-        if (rc == 2) xpmlog(510, W510_LR_SEARCH_MAXIT, s->mdl.fit.maxiter, i);
         const double a = blk->lowres[0], b = blk->uppres[0];
         const bool keep = ismiss(a) || ismiss(b) || a <= b;
         s->mdl.climits[2 * i] = keep ? a : b;
         s->mdl.climits[2 * i + 1] = keep ? b : a;
+        if (rc == 2) notfound(s, i);
     }
     if (s->mdl.fit.itprflag.itprint && !s->step.stepend) {
         mtable t(s);

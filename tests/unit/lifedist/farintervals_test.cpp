@@ -6,6 +6,7 @@
 //   survreg(Surv(lo, hi, type = "interval2") ~ 1, dist = d, scale = s,
 //           control = survreg.control(rel.tolerance = 1e-12))
 #include "tests/support/catalogmsg.h"
+#include "tests/support/files.h"
 #include "tests/unit/regression/programs.h"
 
 using namespace mdlprog;
@@ -88,18 +89,68 @@ TEST_F(FarIntervals, AnExtremeValueFitEightyScalesAwayWalksToItsMaximum) {
     EXPECT_EQ(seen, 1);
 }
 
-// The normal with SCALE=30 stops where the log-likelihood of the far intervals cannot be
-// computed (shown missing). Likelihood-ratio limits lie where it has dropped from there: the note
-// says that there is no value to drop from, where 510/2224 took the failure sentinel for a
-// log-likelihood and spoke of its rounding (2e+292).
-TEST_F(FarIntervals, LikelihoodRatioLimitsWithoutALogLikelihood) {
+// Normal intervals far out with the scale given: from about 38 scales out an interval's
+// probability underflows, and the value kernel refused it, so that the fits stopped at their
+// start (or the last point they could compute) and printed it with the log-likelihood missing.
+// The value kernel now takes the log-probability form there, and the fits reach their maxima.
+// The reference maximises the same log-likelihood in log space (farfits/farfits_reference.R,
+// pnorm(log.p = TRUE) at both ends; survreg fails on all of them); the figures below are its
+// 40-digit check (farfits_reference.py), which R's agree with to 3e-10.
+TEST_F(FarIntervals, NormalFitsFarOutReachTheirMaxima) {
+    struct farfit {
+        const char* data;
+        const char* options;
+        double location, loglik;
+    };
+    const farfit fits[] = {
+        {"d3", "scale=5", 894.108041747571, -334195.16403288},
+        {"d1", "scale=20 maxit=500", 1023.27015461767, -10325.7177975869},
+        {"d6", "scale=3", 520.775015287943, -366538.533191953},
+        {"outlier", "scale=80.5", 1596.29349976494, -3953.73401198272},
+        {"two", "scale=10", 550.0, -2034.4521884839},
+        {"iv", "scale=30", 1026.07747607341, -7039.64559304362},
+    };
+    for (const farfit& f : fits) {
+        SCOPED_TRACE(f.data);
+        writecsv(f.data, testsupport::readfile(std::string(VITALYX_TEST_DATA) + "/lifedist/farfits/" + f.data + ".csv"));
+        const std::string options = std::string(f.options) + " converge=1e-10";
+        const run r = program(std::string("proc vitalyx data=") + f.data +
+                                  ";\n distribution normal;\n make 'ParmEst' out=pe;\n make 'Datsum' out=ds;\n"
+                                  " make 'Modprmest' out=me;\n make 'Modfitsum' out=ms;\n analyze (lo hi) / " + options +
+                                  ";\n model (lo hi) / " + options + ";\nrun;\n",
+                              true);
+        ASSERT_EQ(r.result.status, 0) << r.result.log.all();
+        EXPECT_EQ(testsupport::countmsg(r.result.log, 510, 720), 2) << r.result.log.all();   // both converged
+        EXPECT_FALSE(r.result.log.has('W', "")) << r.result.log.all();
+        const table pe = r.get("pe"), ds = r.get("ds"), me = r.get("me"), ms = r.get("ms");
+        near(pe.num(0, "Estimate"), f.location, 1e-6, "ANALYZE location");
+        near(me.num(0, "Estimate"), f.location, 1e-6, "MODEL intercept");
+        int seen = 0;
+        for (const table* t : {&ds, &ms})
+            for (size_t i = 0; i < t->rows.size(); ++i)
+                if (t->text(i, "Description") == "Log Likelihood") near(t->num(i, "Value"), f.loglik, 1e-10, "log-likelihood"), ++seen;
+        EXPECT_EQ(seen, 2);
+    }
+}
+
+// The normal with SCALE=30 has its log-likelihood at the estimates (it stopped where the far
+// intervals' could not be computed, and 510/2225 said that there was nothing to drop from):
+// the likelihood-ratio limits of ANALYZE and MODEL are those of the profile likelihood, here
+// the likelihood in the location itself (farfits/farfits_reference.R, uniroot on the drop).
+TEST_F(FarIntervals, LikelihoodRatioLimitsOfAFarFitMatchTheProfile) {
     writecsv("iv", kIntervals);
-    const run r = program("proc vitalyx data=iv;\n distribution normal;\n analyze (lo hi) / scale=30 lrcl;\n"
-                          " model (lo hi) / scale=30 lrcl;\nrun;\n",
+    const run r = program("proc vitalyx data=iv;\n distribution normal;\n make 'ParmEst' out=pe;\n make 'Modprmest' out=me;\n"
+                          " analyze (lo hi) / scale=30 lrcl;\n model (lo hi) / scale=30 lrcl;\nrun;\n",
                           true);
     EXPECT_EQ(r.result.status, 0) << r.result.log.all();
-    EXPECT_EQ(testsupport::countmsg(r.result.log, 510, 2225), 2) << r.result.log.all();
+    EXPECT_EQ(testsupport::countmsg(r.result.log, 510, 2225), 0) << r.result.log.all();
     EXPECT_EQ(testsupport::countmsg(r.result.log, 510, 2224), 0) << r.result.log.all();
+    for (const char* member : {"pe", "me"}) {
+        SCOPED_TRACE(member);
+        const table t = r.get(member);
+        near(t.num(0, "Lower"), 1012.2413732022, 1e-9, "lower limit");
+        near(t.num(0, "Upper"), 1039.9285736220, 1e-9, "upper limit");
+    }
 }
 
 // Two class levels whose intervals do not overlap: the model with a class effect has no
@@ -125,7 +176,9 @@ TEST_F(FarIntervals, AModelWithoutAMaximumStopsWithoutEndingTheStep) {
 
 // A derivative pass that fails ends the step. 510/913 says that the log-likelihood could be
 // computed there; where it could not either (the optimiser asks for the derivatives at its
-// starting values and at its last trial point whatever their value was), 510/2300 says so.
+// starting values and at its last trial point whatever their value was), 510/2300 says so. A
+// fit that ends where the log-likelihood cannot be computed ends the step too (510/2305). None
+// prints estimates.
 TEST_F(FarIntervals, AnEndedStepSaysWhetherTheLogLikelihoodCouldBeComputed) {
     struct ended {
         const char* what;
@@ -145,14 +198,28 @@ TEST_F(FarIntervals, AnEndedStepSaysWhetherTheLogLikelihoodCouldBeComputed) {
         {"interval of no width", "nw", " distribution logistic;\n analyze (lo hi) / scale=1e150;\n", 913},
         {"model, interval of no width", "nw",
          " distribution logistic;\n model (lo hi) = x;\n logscale x / intercept=345.4;\n", 913},
+        // The normal's log-probability form gives that interval a value (-log 2h phi(c)), but its
+        // d2f/dh2 = 1/h^2 is beyond the range of double precision.
+        {"normal interval of no width", "nw", " distribution normal;\n analyze (lo hi) / scale=1e150;\n", 913},
+        // A fit that stops where the log-likelihood cannot be computed has found nothing. The
+        // extreme value stayed at its start, 450, where the interval 1200-1250 lies 700 scales
+        // above the centre (beyond what the value kernel takes), and printed it as converged;
+        // its maximum, near 1200, gives the interval 150-200 a probability of about e^-909.
+        {"extreme value that cannot leave its start", "far_ev", " distribution extreme;\n analyze (lo hi) / scale=1.1;\n", 2305},
+        // MODEL's start on these data lies where neither can be computed (510/2300); with the
+        // far interval at 1100-1150 it lies where the derivatives can.
+        {"extreme-value model that cannot leave its start", "far_ev2", " distribution extreme;\n model (lo hi) / scale=1.1;\n", 2305},
     };
     writecsv("two", "lo,hi,g\n300,500,A\n800,1000,B\n");
     writecsv("em", "lo,hi,f\n1,3,1e15\n2,5,1e-15\n4,6,1e-15\n");
     writecsv("nw", "lo,hi,x\n1000,1000.0000000000002,0\n500,2000,1\n700,900,2\n");
+    writecsv("far_ev", testsupport::readfile(std::string(VITALYX_TEST_DATA) + "/lifedist/farfits/far_ev.csv"));
+    writecsv("far_ev2", "lo,hi\n200,\n150,200\n150,\n1100,1150\n500,\n");
     for (const ended& c : cases) {
         SCOPED_TRACE(c.what);
         const run r = program(std::string("proc vitalyx data=") + c.data + ";\n" + c.body + "run;\n", true);
         EXPECT_NE(r.result.status, 0) << r.result.log.all();
+        EXPECT_EQ(testsupport::readfile(r.out + "/listing.txt").find("Parameter Estimates"), std::string::npos);
         EXPECT_EQ(testsupport::countmsg(r.result.log, 510, c.msg), 1) << r.result.log.all();
         EXPECT_EQ(testsupport::countmsg(r.result.log, 510, c.msg == 913 ? 2300 : 913), 0) << r.result.log.all();
         EXPECT_TRUE(r.result.log.has("The VITALYX step ended with return code 1008")) << r.result.log.all();

@@ -97,8 +97,41 @@ TEST(NormalValueKernel, IntervalRefusals) {
     const call r = run(zprblnm, KMODE_INTERVAL, 0.4, 0.0);
     EXPECT_EQ(r.rc, 1);
     EXPECT_EQ(r.v, PENALTY);
-    // Beyond the underflow of both ends.
-    EXPECT_EQ(run(zprblnm, KMODE_INTERVAL, -45.0, 1.0).rc, 1);
+    // Ends that round to one point, and a centre that is not a number.
+    EXPECT_EQ(run(zprblnm, KMODE_INTERVAL, -45.0, 1e-30).rc, 1);
+    EXPECT_EQ(run(zprblnm, KMODE_INTERVAL, std::nan(""), 1.0).rc, 1);
+}
+
+// Where the interval probability is a normal double the kernel is the difference of the two
+// distribution values, formed in extended precision, to the last bit; below DBL_MIN (about 38
+// scales out, where it underflowed and was refused, or was a subnormal with digits lost: 5.3e-4
+// off at c = -37.7, h = 0.1) it takes the log-probability form, within 1e-12 of the long double
+// reference far beyond.
+TEST(NormalValueKernel, IntervalBelowTheSmallestNormalDouble) {
+    int plain = 0, far = 0;
+    for (double x = -61.0; x <= 61.0; x += 0.37) {
+        for (double h : {1e-9, 1e-6, 1e-3, 0.1, 1.0, 4.0, 20.0}) {
+            const double c = -std::fabs(x);
+            const double p = static_cast<double>(static_cast<long double>(zprbnrm(c + h)) - static_cast<long double>(zprbnrm(c - h)));
+            const call r = run(zprblnm, KMODE_INTERVAL, x, h);
+            ASSERT_EQ(r.rc, 0) << x << " " << h;
+            if (p >= DBL_MIN) {
+                EXPECT_EQ(r.v, -std::log(p)) << x << " " << h;
+                ++plain;
+                continue;
+            }
+            // Narrow intervals against -log(2 h phi(c)), whose next term (c^2 - 1) h^2 / 6 is
+            // below 1e-9 here: the ends' long double probabilities, each off by 2 y^2 roundings
+            // of the argument y, lose too many digits to their difference.
+            const long double ref = h < 1e-3 ? -std::log(2.0L * h) - nlogdens(c) : -std::log(intervalprob(NORMAL, c, h));
+            EXPECT_NEAR(r.v, static_cast<double>(ref), 1e-12 * static_cast<double>(ref)) << x << " " << h;
+            ++far;
+        }
+    }
+    EXPECT_GT(plain, 500);
+    EXPECT_GT(far, 150);
+    const long double ref = -std::log(intervalprob(NORMAL, -37.7L, 0.1L));
+    EXPECT_NEAR(run(zprblnm, KMODE_INTERVAL, -37.7, 0.1).v, static_cast<double>(ref), 1e-12 * static_cast<double>(ref));
 }
 
 TEST(ValueKernels, IntervalSymmetricInTheCentre) {

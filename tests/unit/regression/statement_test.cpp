@@ -1,5 +1,8 @@
 // MODEL and LOGSCALE statements run whole: what the options refuse or warn of and what they
 // hold fixed, what the data pass keeps, drops and counts, and the edges of the tables it makes.
+#include <set>
+
+#include "tests/support/catalogmsg.h"
 #include "tests/unit/regression/programs.h"
 
 using namespace mdlprog;
@@ -209,6 +212,40 @@ TEST_F(Statement, ResultTables) {
     bool wide = false;
     while (std::getline(lst, line)) wide = wide || line.rfind("Failures of Other Modes                ", 0) == 0;
     EXPECT_TRUE(wide);
+}
+
+// Likelihood-ratio searches at CONFIDENCE=1 - 1e-14 that run out of MAXIT= evaluations: each
+// WARNING names the parameter as the estimate tables do (a scale-model one marked "(scale)") and
+// says which of its limits the table shows missing, where it said "parameter 0 (counted from
+// 0)" and "the limits found so far are shown".
+TEST_F(Statement, ALimitSearchOutOfEvaluationsNamesTheParameterAndTheMissingLimit) {
+    writecsv("mx", "t,cen,x,g\n12,1,1,A\n25,1,1,B\n31,0,1,A\n40,1,2,B\n55,1,2,A\n60,0,2,B\n71,1,3,A\n88,1,3,B\n95,1,3,A\n120,0,3,B\n");
+    const run r = program("proc vitalyx data=mx;\n class g;\n make 'Modprmest' out=pe;\n make 'Modscaleprmest' out=ps;\n"
+                          " model t*cen(0) = g x / conf=0.99999999999999 lrcl;\n logscale g;\nrun;\n",
+                          true);
+    ASSERT_EQ(r.result.status, 0) << r.result.log.all();
+    int warned = 0;
+    std::set<std::string> kinds;
+    for (const char* member : {"pe", "ps"}) {
+        const table t = r.get(member);
+        for (size_t i = 0; i < t.rows.size(); ++i) {
+            if (t.num(i, "Stderr") == 0.0) continue;   // the reference level
+            const bool lower = std::isnan(t.num(i, "Lower")), upper = std::isnan(t.num(i, "Upper"));
+            if (!lower && !upper) continue;
+            std::string name = t.text(i, "Parm") + (t.text(i, "Level1").empty() ? "" : " " + t.text(i, "Level1"));
+            if (std::string(member) == "ps") name += " (scale)";
+            const std::string which = lower && upper ? "neither limit was found, and both are shown missing"
+                                      : lower        ? "the lower limit was not found and is shown missing"
+                                                     : "the upper limit was not found and is shown missing";
+            kinds.insert(which);
+            EXPECT_TRUE(r.result.log.has('W', "The likelihood-ratio limit search for the parameter " + name +
+                                                   " stopped at MAXIT=50 evaluations: " + which + "."))
+                << name << "\n" << r.result.log.all();
+            ++warned;
+        }
+    }
+    EXPECT_EQ(kinds.size(), 3u);   // each of the three endings is met
+    EXPECT_EQ(testsupport::countmsg(r.result.log, 510, 81), warned) << r.result.log.all();
 }
 
 }  // namespace
