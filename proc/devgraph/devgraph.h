@@ -105,6 +105,8 @@ struct plotlay {
     uint8_t leftedge[2];        // the panel stands in the left column
     uint8_t bottomedge[2];      // the panel stands in the bottom row (axis labels drawn)
     uint8_t lblwarned;          // a too long axis label has been warned about
+    uint8_t tickwarned;         // tick labels that read alike have been warned about
+    uint8_t insetnoted;         // an inset drawn filled for want of a free corner has been noted
     uint8_t novtl;              // no tick labels on the vertical axis
     char expnote;               // 'E' when the horizontal log axis labels take exponent notation
     uint8_t insetnext;          // the statement right after the plot statement is an INSET statement
@@ -472,9 +474,9 @@ struct RightGuard {
 bool panelright(const vyxstate* s);
 
 // The life axis up the left side, even intervals or a tick array of log10 values, shared by
-// the rotated probability plot, the relation plot and MCFPLOT's vertical axis (fresh: the
-// label code is set again before every label; linear: even intervals).
-void verticallife(vyxstate* s, bool fresh, bool linear);
+// the rotated probability plot, the relation plot and MCFPLOT's vertical axis (linear: even
+// intervals). Its labels read in one notation.
+void verticallife(vyxstate* s, bool linear);
 // The life (or time) axis's ticks and labels along the bottom: even intervals from hmin in
 // steps of hstep, or the tick array hticks of log10 values.
 void bottomlife(Panel& a, RightGuard& g, bool array);

@@ -1,6 +1,9 @@
 // What the files of proc/devgraph share that no other folder uses; what other folders use is
 // declared in the public header, devgraph.h, which this one includes.
 #pragma once
+#include <string>
+#include <vector>
+
 #include "proc/devgraph/devgraph.h"
 
 // ---- the relation plot
@@ -145,6 +148,25 @@ inline int ticklabel(char buf[16], double v, int* code) {
 
 // A panel follows above this one (devgraph.h: panelright).
 bool panelabove(const vyxstate* s);
+
+// The labels of a life (or time) axis as the axis routines draw them (ticktext.cpp).
+// Value v of an even axis with the step `step`, cleared of the noise that adding up steps
+// leaves (3 x 0.00001 is not 0.00003, and would be written 3e-05): rounded to the step's
+// decade less three.
+double tickvalue(double v, double step);
+// The values the labels of every tick show: an even axis from its lower end by its step, or a
+// tick array of log10 values (shown as powers of ten); logs: the even axis is in log10 units.
+// A value within `zero` of 0 is 0.
+std::vector<double> lifelabels(const plotlay* f, bool horizontal, bool even, bool logs, double zero);
+// The formatter's decimals argument for every label of an axis whose labels show `shown`:
+// `code` when no label takes the exponent form, else the exponent form (with the mantissa
+// digits the labels need) for all of them: an axis reads in one notation.
+int axiscode(const std::vector<double>& shown, int code);
+// The widest tick label of the axis (horizontal or vertical) of a probability or MCF plot as
+// its routine draws it, 0 for an axis another routine labels (a relation plot's); *alike
+// gets the text of two neighbouring labels that read the same for different values (empty
+// when every two differ).
+double drawnlabels(vyxstate* s, bool horizontal, std::string* alike);
 
 }  // namespace axisparts
 

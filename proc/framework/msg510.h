@@ -102,6 +102,7 @@ enum : int {
     T510_LIFE_LABEL = 916,                      // the variable's name as the life axis label
     T510_LIFE_LABEL_THRESHOLD = 917,
     T510_INSET_NO_ESTIMATE = 2280,              // an inset value of a fit without an estimate
+    W510_TICKS_ALIKE = 6501,                    // ten characters cannot tell two neighbouring ticks apart
 
     // 510-devplots.msg
     W510_PCTLINE_CLIPPED = 199,
