@@ -99,6 +99,13 @@ int vyxppag(vyxstate* s);
 // The stress reference lines of the relation plot (SREF), and the crossings of a reference
 // line with the fitted lines (devgraph.h: vyxghrl, vyxgvrl).
 void vyxgsrl(vyxstate* s);
+// The reference lines of a probability-plot panel, drawn under its points and lines: the
+// labels that find no clear place are left for refsover, which writes them on boxes of the
+// background colour over what the groups drew.
+void refsunder(vyxstate* s, grpnode* group);
+void refsover(vyxstate* s, grpnode* group);
+// What group g of a probability plot draws on its panel (devgraph.h: PanelInk).
+void ppink(vyxstate* s, const grpnode* g, PanelInk* ink);
 // value: already on the axis's scale (log10 or quantile); labelled: the reference line got a label.
 void hintersct(vyxstate* s, grpnode* group, double value, int labelled, int ltype);
 void vintersct(vyxstate* s, grpnode* group, double value, int labelled, int ltype, double* labely, int* labelstep);
