@@ -95,7 +95,6 @@ struct RefPen {
     bool defer = false;
 
     bool drawing() const { return mode == DRAW; }
-    bool asking() const { return mode == ASK; }
     void line(double x1, double y1, double x2, double y2, int ltype, int color) const {
         if (mode == DRAW) ggdraw(0, x1, y1, x2, y2, ltype, color);
         else if (mode == ASK && lines) lines->push_back({x1, y1, x2, y2});
