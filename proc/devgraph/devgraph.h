@@ -14,6 +14,7 @@
 // drawn at v x factor + offset (page y = v x vfac + voff, page x = v x hfac + hoff).
 #pragma once
 #include <cstdint>
+#include <vector>
 #include "host/stmtrec.h"
 #include <functional>
 #include <cstring>
@@ -105,6 +106,8 @@ struct plotlay {
     uint8_t leftedge[2];        // the panel stands in the left column
     uint8_t bottomedge[2];      // the panel stands in the bottom row (axis labels drawn)
     uint8_t lblwarned;          // a too long axis label has been warned about
+    uint8_t tickwarned;         // tick labels that read alike have been warned about
+    uint8_t insetnoted;         // an inset drawn filled for want of a free corner has been noted
     uint8_t novtl;              // no tick labels on the vertical axis
     char expnote;               // 'E' when the horizontal log axis labels take exponent notation
     uint8_t insetnext;          // the statement right after the plot statement is an INSET statement
@@ -286,11 +289,22 @@ struct PageBox {
     }
 };
 
+// What a group draws on its panel, as the labels of the reference lines keep clear of it: its
+// markers (boxes) and its lines (segments from (x0, y0) to (x1, y1)), in page percent.
+struct PanelInk {
+    std::vector<PageBox> marks;
+    std::vector<PageBox> lines;
+};
+// For a plot whose drawing the reference lines do not know themselves (MCF plots): adds
+// group g's markers and lines to *ink.
+using panelink = void (*)(vyxstate* s, const grpnode* g, PanelInk* ink);
+
 // 0, or 1 when the inset cannot be placed (a message is given and the inset is not drawn).
 // `curves` tells, for a plot whose curves the placement does not know itself (MCF plots),
-// whether the group's curves would meet an inset's box at a corner.
+// whether the group's curves would meet an inset's box at a corner, and `ink` what they
+// draw (where the labels of the reference lines go).
 using insetcurves = bool (*)(vyxstate* s, const grpnode* g, const PageBox& box);
-int vyxipos(vyxstate* s, insetcurves curves = nullptr);
+int vyxipos(vyxstate* s, insetcurves curves = nullptr, panelink ink = nullptr);
 void vyxidrw(vyxstate* s);
 // Clears the grid under a default (unfilled) inset's box; called after the grid, before the data.
 void insetbackdrop(vyxstate* s);
@@ -298,9 +312,13 @@ void insetbackdrop(vyxstate* s);
 // Reference lines of device plots: HREF (horizontal-axis values), VREF (vertical-axis
 // values) and SREF (stress values of the relation plot), with their labels and, with
 // HREF(INTERSECT) or VREF(INTERSECT), a second line through the point where a reference
-// value meets each fitted line, labelled with the value read off the other axis.
-void vyxghrl(vyxstate* s, grpnode* group);
-void vyxgvrl(vyxstate* s, grpnode* group);
+// value meets each fitted line, labelled with the value read off the other axis. A label
+// stands where it belongs unless it would meet another text, a marker or the inset; then it
+// takes the nearest of the other places beside its line that is clear (of the lines too,
+// where one is), else one clear of texts on a box of the background colour. `ink`: what the
+// groups of the panel draw, for a plot whose drawing the routines do not know (MCF plots).
+void vyxghrl(vyxstate* s, grpnode* group, panelink ink = nullptr);
+void vyxgvrl(vyxstate* s, grpnode* group, panelink ink = nullptr);
 
 // Nice axis scaling: a data range turned into an axis whose ends are whole multiples of a
 // nice increment (a value of a short list between 1 and 10, times a power of ten).
@@ -478,9 +496,9 @@ struct RightGuard {
 bool panelright(const vyxstate* s);
 
 // The life axis up the left side, even intervals or a tick array of log10 values, shared by
-// the rotated probability plot, the relation plot and MCFPLOT's vertical axis (fresh: the
-// label code is set again before every label; linear: even intervals).
-void verticallife(vyxstate* s, bool fresh, bool linear);
+// the rotated probability plot, the relation plot and MCFPLOT's vertical axis (linear: even
+// intervals). Its labels read in one notation.
+void verticallife(vyxstate* s, bool linear);
 // The life (or time) axis's ticks and labels along the bottom: even intervals from hmin in
 // steps of hstep, or the tick array hticks of log10 values.
 void bottomlife(Panel& a, RightGuard& g, bool array);

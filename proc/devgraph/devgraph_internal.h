@@ -1,6 +1,9 @@
 // What the files of proc/devgraph share that no other folder uses; what other folders use is
 // declared in the public header, devgraph.h, which this one includes.
 #pragma once
+#include <string>
+#include <vector>
+
 #include "proc/devgraph/devgraph.h"
 
 // ---- the relation plot
@@ -96,6 +99,13 @@ int vyxppag(vyxstate* s);
 // The stress reference lines of the relation plot (SREF), and the crossings of a reference
 // line with the fitted lines (devgraph.h: vyxghrl, vyxgvrl).
 void vyxgsrl(vyxstate* s);
+// The reference lines of a probability-plot panel, drawn under its points and lines: the
+// labels that find no clear place are left for refsover, which writes them on boxes of the
+// background colour over what the groups drew.
+void refsunder(vyxstate* s, grpnode* group);
+void refsover(vyxstate* s, grpnode* group);
+// What group g of a probability plot draws on its panel (devgraph.h: PanelInk).
+void ppink(vyxstate* s, const grpnode* g, PanelInk* ink);
 // value: already on the axis's scale (log10 or quantile); labelled: the reference line got a label.
 void hintersct(vyxstate* s, grpnode* group, double value, int labelled, int ltype);
 void vintersct(vyxstate* s, grpnode* group, double value, int labelled, int ltype, double* labely, int* labelstep);
@@ -145,6 +155,25 @@ inline int ticklabel(char buf[16], double v, int* code) {
 
 // A panel follows above this one (devgraph.h: panelright).
 bool panelabove(const vyxstate* s);
+
+// The labels of a life (or time) axis as the axis routines draw them (ticktext.cpp).
+// Value v of an even axis with the step `step`, cleared of the noise that adding up steps
+// leaves (3 x 0.00001 is not 0.00003, and would be written 3e-05): rounded to the step's
+// decade less three.
+double tickvalue(double v, double step);
+// The values the labels of every tick show: an even axis from its lower end by its step, or a
+// tick array of log10 values (shown as powers of ten); logs: the even axis is in log10 units.
+// A value within `zero` of 0 is 0.
+std::vector<double> lifelabels(const plotlay* f, bool horizontal, bool even, bool logs, double zero);
+// The formatter's decimals argument for every label of an axis whose labels show `shown`:
+// `code` when no label takes the exponent form, else the exponent form (with the mantissa
+// digits the labels need) for all of them: an axis reads in one notation.
+int axiscode(const std::vector<double>& shown, int code);
+// The widest tick label of the axis (horizontal or vertical) of a probability or MCF plot as
+// its routine draws it, 0 for an axis another routine labels (a relation plot's); *alike
+// gets the text of two neighbouring labels that read the same for different values (empty
+// when every two differ).
+double drawnlabels(vyxstate* s, bool horizontal, std::string* alike);
 
 }  // namespace axisparts
 

@@ -106,8 +106,9 @@ bool crossed(const vyxstate* s, const grpnode* g, const Box& b, const std::vecto
 
 }  // namespace
 
-int insetroom(vyxstate* s, const grpnode* g, const bool taken[4], const double boxes[4][4], insetcurves curves) {
+int insetroom(vyxstate* s, const grpnode* g, const bool taken[4], const double boxes[4][4], insetcurves curves, bool* clear, panelink ink) {
     int first = -1;
+    if (clear) *clear = true;
     std::vector<Box> labels;
     bool measured = false;
     const bool mcf = s->popt.pflags.ismcf != 0;
@@ -115,14 +116,15 @@ int insetroom(vyxstate* s, const grpnode* g, const bool taken[4], const double b
         if (taken[k]) continue;
         if (first < 0) first = k;
         if (!g || s->popt.pflags.fmcombine || (!mcf && !s->opts.quant_fn)) return first;
-        if (!measured) reflabelboxes(s, g, &labels);
+        if (!measured) reflabelboxes(s, g, &labels, ink);
         measured = true;
         const Box b{boxes[k][0], boxes[k][1], boxes[k][2], boxes[k][3]};
         // An MCF plot: the labels, and its curves as the MCF drawing tells them.
-        const bool clear = mcf ? std::none_of(labels.begin(), labels.end(), [&](const Box& l) { return b.overlaps(l); }) &&
+        const bool free = mcf ? std::none_of(labels.begin(), labels.end(), [&](const Box& l) { return b.overlaps(l); }) &&
                                      !(curves && curves(s, g, b))
                                : !crossed(s, g, b, labels);
-        if (clear) return k;
+        if (free) return k;
     }
+    if (clear && first >= 0) *clear = false;
     return first;
 }

@@ -9,10 +9,12 @@
 
 // The corner (0 NW, 1 NE, 2 SW, 3 SE) for the inset of group g: boxes[k] holds the box
 // (x0, y0, x1, y1) the inset would take at corner k. -1 when every corner is taken. On an MCF
-// plot `curves` (when given) tells whether the group's curves meet a box.
-int insetroom(vyxstate* s, const grpnode* g, const bool taken[4], const double boxes[4][4], insetcurves curves = nullptr);
+// plot `curves` (when given) tells whether the group's curves meet a box. *clear (when
+// given) is false when the corner is the first free one only because no free corner is clear.
+int insetroom(vyxstate* s, const grpnode* g, const bool taken[4], const double boxes[4][4], insetcurves curves = nullptr,
+              bool* clear = nullptr, panelink ink = nullptr);
 
 // The boxes that the labels of the reference lines on group g's panel take (the HREF and VREF
 // labels and those of their intersections with the fitted lines), where the drawing puts
 // them; nothing is drawn or logged.
-void reflabelboxes(vyxstate* s, const grpnode* g, std::vector<PageBox>* boxes);
+void reflabelboxes(vyxstate* s, const grpnode* g, std::vector<PageBox>* boxes, panelink ink = nullptr);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <string>
 
 #include "proc/devgraph/devices.h"
 #include "proc/framework/hostgraphics.h"
@@ -279,6 +280,19 @@ void vyxpmar(vyxstate* s) {
     TickWidths tv = ticklabels(f, f->vticks, f->nvtickv, f->vmin, f->vmax, s->plot.axlog[AXLOG_V], false);
     f->vdec = tv.dec;
     f->vtlw = tv.widest;
+    // The widths above are those of labels of at most two decimals, while the axes write
+    // every digit a label needs (.0001, .00003): the room is that of the widest label drawn.
+    // Where ten characters cannot tell two neighbouring ticks apart the user hears of it once.
+    for (const bool horizontal : {true, false}) {
+        std::string alike;
+        const double w = axisparts::drawnlabels(s, horizontal, &alike);
+        double& room = horizontal ? f->htlw : f->vtlw;
+        room = std::max(room, w);
+        if (!alike.empty() && !f->tickwarned) {
+            f->tickwarned = 1;
+            xpmlog(510, W510_TICKS_ALIKE, txtarg(alike.c_str(), static_cast<int>(alike.size())));
+        }
+    }
     // 9. Room for the relation panel's labels.
     if (p.relplot && p.pplot) {
         double d = 1.25 * (f->htlw + f->rtlw) / 2.0 - (f->tilegaph + f->gapr + f->gapl);

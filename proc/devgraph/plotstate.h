@@ -26,7 +26,7 @@ enum : int {
 //   gdest writers: startgraphics
 //   gstarted writers: countstatements, startgraphics
 //   inset writers: groupinset, inset_phantom
-//   lifecounts writers: bins, vyxcfdw
+//   lifecounts writers: bins, walkcurve
 //   lifeticks writers: bins
 //   tickinfo writers: bins
 struct plotstate {

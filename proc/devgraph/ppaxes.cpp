@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "proc/devgraph/devgraph_internal.h"
 #include "proc/framework/optslots.h"
@@ -97,17 +98,18 @@ void evenlife(Panel& a, RightGuard& g) {
     if (E < f->fx) return;
     const double y = a.celly(a.B - (f->htickl + f->htlblh + a.H));
     const double zero = std::fmax(std::fabs(f->hmin), std::fabs(f->hmax)) * GZ_EPS * 1000.0;
-    int code = labelcode(f);
+    const std::vector<double> shown = lifelabels(f, true, true, logs, zero);
+    const int code = axiscode(shown, labelcode(f));
     char buf[16];
     a.t.align = 1;
-    double v = f->hmin;
     // At most as many labels as ticks: a frame placed far off the page (HOFFSET=1e308) moves
     // no label along by one step.
     int labels = 0;
-    for (double x = f->fx; x <= E && labels < 100000; x += k * w, v += k * f->hstep, ++labels) {
-        double shown = std::fabs(v) <= zero ? 0.0 : v;
-        if (logs) shown = pow10of(shown);
-        const int len = ticklabel(buf, shown, &code);
+    for (double x = f->fx; x <= E && labels < 100000; x += k * w, ++labels) {
+        const size_t at = static_cast<size_t>(labels) * static_cast<size_t>(k);
+        if (at >= shown.size()) break;
+        int c = code;
+        const int len = ticklabel(buf, shown[at], &c);
         const double width = textwidth(a.t, buf, len);
         const double left = a.cellx(x - 0.5 * width);
         if (!g.ok(left, width)) break;
@@ -130,24 +132,25 @@ void arraylife(Panel& a, RightGuard& g) {
             logminors(t, i, [&](double u, bool full) { a.line(X(u), a.B, X(u), a.B - (full ? 1.0 : 0.5) * f->htickl); });
     }
     const double y = a.celly(a.B - (f->htickl + f->htlblh + a.H));
-    int code = labelcode(f);
+    const std::vector<double> shown = lifelabels(f, true, false, true, 0.0);
+    const int code = axiscode(shown, labelcode(f));
     char buf[16];
     a.t.align = 1;
     // The last label seeds the overhang of the guard.
     {
-        const int len = ticklabel(buf, pow10of(t[n - 1]), &code);
+        int c = code;
+        const int len = ticklabel(buf, shown[n - 1], &c);
         const double width = textwidth(a.t, buf, len);
         g.over = std::fmax(g.over, a.L - (X(t[n - 1]) - 0.5 * width));
     }
     double r = 0;
     for (int i = 0; i < n; ++i) {
         const double x = X(t[i]);
-        int len = ticklabel(buf, pow10of(t[i]), &code);
-        double width = textwidth(a.t, buf, len);
+        int c = code;
+        const int len = ticklabel(buf, shown[i], &c);
+        const double width = textwidth(a.t, buf, len);
         if (i > 0 && r > x - width / 2.0) continue;
         r = x + width / 2.0;
-        len = ticklabel(buf, pow10of(t[i]), &code);
-        width = textwidth(a.t, buf, len);
         const double left = a.cellx(x - 0.5 * width);
         if (!g.ok(left, width)) break;
         drawtext(a.t, buf, len, left, y);
@@ -299,7 +302,7 @@ void sidecounts(Panel& a) {
 
 }  // namespace
 
-void axisparts::verticallife(vyxstate* s, bool fresh, bool linear) {
+void axisparts::verticallife(vyxstate* s, bool linear) {
     Panel a(s);
     plotlay* f = a.f;
     const bool logs = logaxis(s);
@@ -326,16 +329,16 @@ void axisparts::verticallife(vyxstate* s, bool fresh, bool linear) {
         const double G = f->hwtext ? 0.0 : 0.05 * a.H;
         const int k = std::max(0, satint(std::ceil((G + a.H) / h - (1.0 + GZ_EPS))));
         const double zero = std::fabs(f->vmax) * GZ_UNIT * 1000.0;
-        int code = labelcode(f);
-        double v = f->vmin;
+        const std::vector<double> shown = lifelabels(f, false, true, logs, zero);
+        const int code = axiscode(shown, labelcode(f));
         const double every = k + 1.0;
         int labels = 0;   // at most as many as ticks (a frame far off the page moves no label along)
-        for (double y = f->fy; y <= E && labels < 100000; y += every * h, v += every * f->vstep, ++labels) {
+        for (double y = f->fy; y <= E && labels < 100000; y += every * h, ++labels) {
             if (stop(y)) break;
-            double shown = std::fabs(v) <= zero ? 0.0 : v;
-            if (logs) shown = pow10of(shown);
-            if (fresh) code = labelcode(f);
-            const int len = ticklabel(buf, shown, &code);
+            const size_t at = static_cast<size_t>(labels) * static_cast<size_t>(k + 1);
+            if (at >= shown.size()) break;
+            int c = code;
+            const int len = ticklabel(buf, shown[at], &c);
             drawtext(a.t, buf, len, x, place(y));
         }
         return;
@@ -352,12 +355,13 @@ void axisparts::verticallife(vyxstate* s, bool fresh, bool linear) {
     const double tau = std::fabs(f->vmax) * GZ_UNIT * 1000.0;
     auto val = [&](int i) { return std::fabs(t[i]) < tau ? 0.0 : t[i]; };
     const double hg = a.H + (f->hwtext ? 0.0 : 0.05 * a.H);
-    int code = labelcode(f);
+    const std::vector<double> shown = lifelabels(f, false, false, true, tau);
+    const int code = axiscode(shown, labelcode(f));
     spacedlabels(0, n - 1, hg, [&](int i) { return Y(val(i)); }, [&](int i) {
         const double y = Y(val(i));
         if (stop(y)) return false;
-        if (fresh) code = labelcode(f);
-        const int len = ticklabel(buf, pow10of(val(i)), &code);
+        int c = code;
+        const int len = ticklabel(buf, shown[static_cast<size_t>(i)], &c);
         drawtext(a.t, buf, len, x, place(y));
         return true;
     });
@@ -413,7 +417,7 @@ void vyxgaxr(vyxstate* s) {
     }
     if (p.inborder && s->work.pageflags.end) a.border();
     a.line(a.L, a.B, a.L, a.T);
-    if (f->leftedge[1] && !p.noptick) verticallife(s, false, s->popt.linaxis);
+    if (f->leftedge[1] && !p.noptick) verticallife(s, s->popt.linaxis);
     a.line(a.L, a.B, a.R, a.B);
     RightGuard g{panelright(s), a.L, a.R, f->tilegaph};
     // The relation panel beside this one starts its stress labels half their width left of

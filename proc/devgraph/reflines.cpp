@@ -1,4 +1,14 @@
-// Reference lines and their intersections with the fitted lines.
+// Reference lines and their intersections with the fitted lines, and where their labels stand.
+//
+// Every routine below runs in one of three modes (RefPen): it draws; it only tells the texts it
+// would write and the lines it would draw; or it writes the texts that had to go on a box of
+// the background colour, over the groups drawn since. The texts of a panel are placed
+// together (a Plan) before any is written, the lines' own labels first, then the values read
+// off at the intersections: each keeps the place where it belongs unless it meets a text
+// placed before, a marker of a group or the inset; it then takes the first other place beside
+// its line that meets none of them (and no line either, where there is one), and where there
+// is none, the first that meets no text, on a box of the background colour. A position the
+// user gave (HREFLABPOS=, VREFLABPOS=) is kept: only the side of the line changes.
 #include "proc/devgraph/devgraph_internal.h"
 #include "proc/devgraph/insetroom.h"
 #include "proc/framework/optslots.h"
@@ -6,6 +16,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "proc/framework/hostsvc.h"
@@ -29,23 +40,84 @@ Area area(const plotlay* f) {
     return {f->fx - f->gapl, f->fx + f->fw + f->gapr, f->fy - f->gapb, f->fy + f->fh + f->gapb, f->fy, f->fy + f->fh, f->fx + f->fw};
 }
 
-PageBox textbox(ggtext& t, const char* text, int len, double x, double y);
+// The box a text takes at (x, y) by its alignment (1 starts at x, 2 ends at x), from the
+// face's descent below the baseline to its ascent above.
+PageBox textbox(ggtext& t, const char* text, int len, double x, double y) {
+    const double w = textwidth(t, text, len);
+    const double x0 = t.align == 2 ? x - w : t.align == 3 ? x - 0.5 * w : x;
+    return {x0, y - t.descent, x0 + w, y + t.ascent};
+}
 
-// Where the reference-line routines send their work: onto the page, or, given `boxes`, only
-// into the boxes their labels would take (nothing drawn, nothing logged).
+// A place of a label: (x, y) and the alignment (1 starts at x, 2 ends at x).
+struct Place {
+    double x, y;
+    int align;
+};
+
+// One text the reference-line routines write: where it belongs (places[0]) and the other
+// places beside its line where it may stand instead, nearest first; its line (a segment from
+// (x0, y0) to (x1, y1)), which may run beside it; whether it is a value read off at an
+// intersection (placed after the lines' own labels).
+struct Ask {
+    char text[17] = {};
+    int len = 0;
+    ggtext t;
+    std::vector<Place> places;
+    bool value = false;
+    PageBox own{};
+};
+
+// Where each text of a panel stands, in the order the routines write them (the VREF routine's
+// first), and whether it goes on a box of the background colour.
+struct Answer {
+    Place at;
+    bool boxed;
+};
+struct Plan {
+    std::vector<Ask> asks;
+    std::vector<Answer> answers;
+    size_t nvert = 0;           // texts of the VREF routine
+    double chdiv = 1;           // the page's aspect (horizontal lengths of a text height)
+};
+
+// Where the reference-line routines send their work: onto the page (DRAW); into the list of
+// the texts they would write and the lines they would draw (ASK: nothing drawn, nothing
+// logged); or, after the groups are drawn, only the texts of the plan that stand on a box
+// (OVER). Drawing, a text stands where the plan puts it; one on a box waits for OVER when
+// `defer` is set.
 struct RefPen {
-    std::vector<PageBox>* boxes = nullptr;
-    bool plain = false;         // the lines' own labels only, without their intersections
-    bool drawing() const { return boxes == nullptr; }
+    enum Mode { DRAW, ASK, OVER };
+    Mode mode = DRAW;
+    std::vector<Ask>* asks = nullptr;
+    std::vector<PageBox>* lines = nullptr;
+    const Plan* plan = nullptr;
+    size_t next = 0;            // the plan's answer for the next text
+    bool defer = false;
+
+    bool drawing() const { return mode == DRAW; }
     void line(double x1, double y1, double x2, double y2, int ltype, int color) const {
-        if (drawing()) ggdraw(0, x1, y1, x2, y2, ltype, color);
+        if (mode == DRAW) ggdraw(0, x1, y1, x2, y2, ltype, color);
+        else if (mode == ASK && lines) lines->push_back({x1, y1, x2, y2});
     }
-    void text(ggtext& t, const char* text, int len, double x, double y) const {
-        if (drawing()) {
-            drawtext(t, text, len, x, y);
+    void label(Ask&& a) {
+        if (mode == ASK) {
+            if (asks) asks->push_back(std::move(a));
             return;
         }
-        boxes->push_back(textbox(t, text, len, x, y));
+        const Answer* an = plan && next < plan->answers.size() ? &plan->answers[next] : nullptr;
+        ++next;
+        const Place at = an ? an->at : a.places.front();
+        const bool boxed = an && an->boxed;
+        if (mode == OVER ? !boxed : boxed && defer) return;
+        a.t.align = at.align;
+        if (boxed) {
+            const PageBox b = textbox(a.t, a.text, a.len, at.x, at.y);
+            const double mx = 0.15 * a.t.height * plan->chdiv, my = 0.05 * a.t.height;
+            ggregion block{b.x0 - mx, b.y0 - my, b.x1 + mx, b.y1 + my, 2, 0};
+            ggrba(0, &block, nullptr, 0, 7);
+            ggrdba(0, 2, nullptr, &block, 0, 7);
+        }
+        drawtext(a.t, a.text, a.len, at.x, at.y);
     }
     void warn(int msg) const {
         if (drawing()) xpmlog(510, msg);
@@ -60,6 +132,17 @@ struct RefPen {
         *warned = true;
     }
 };
+
+// A text to place: its characters, text record and line; the places come after.
+Ask ask(const ggtext& t, const char* text, int len, bool value, const PageBox& own) {
+    Ask a;
+    a.len = std::clamp(len, 0, 16);
+    std::memcpy(a.text, text, static_cast<size_t>(a.len));
+    a.t = t;
+    a.value = value;
+    a.own = own;
+    return a;
+}
 
 // The option whose values are drawn as the lines `which` (REF_HREF or REF_VREF): without
 // statistical graphics the lists of PREF= and LREF= take the places of those of HREF= and
@@ -98,6 +181,9 @@ ggtext labeltext(const vyxstate* s, int role) {
     return t;
 }
 
+// Whether the statement gave the label position of `slot` (HREFLABPOS= or VREFLABPOS=).
+bool posgiven(const vyxstate* s, int slot) { return stmtslot(s->inwork.curstmt, slot) != nullptr; }
+
 // Height of a label by HREFLABPOS (or SREFLABPOS) with the running step k: 1 top, 2 top
 // stepping down, 3 bottom, 4 bottom stepping up, 5 top alternating, 6 bottom alternating.
 // A height that left [frame bottom, top] sends the pattern back to its start.
@@ -122,48 +208,32 @@ double steppedheight(int pos, const Area& a, double h, int* k) {
     return y;
 }
 
-// The box a text takes at (x, y) by its alignment (1 starts at x, 2 ends at x).
-PageBox textbox(ggtext& t, const char* text, int len, double x, double y) {
-    const double w = textwidth(t, text, len);
-    const double x0 = t.align == 2 ? x - w : t.align == 3 ? x - 0.5 * w : x;
-    return {x0, y - t.descent, x0 + w, y + t.ascent};
-}
-
-// A place of a value read off at an intersection: (x, y) and the alignment.
-struct Place {
-    double x, y;
-    int align;
-};
-
-// The value at the first of the places whose box meets no label of a reference line and no
-// value placed before (avoid, which then holds its box too), or at the first place when every
-// one does (or there is nothing to avoid).
-void placeapart(const RefPen& pen, ggtext& t, const char* text, int len, const std::vector<Place>& places, std::vector<PageBox>* avoid) {
-    const Place* at = &places.front();
-    if (avoid && !avoid->empty())
-        for (const Place& p : places) {
-            t.align = p.align;
-            const PageBox b = textbox(t, text, len, p.x, p.y);
-            if (std::none_of(avoid->begin(), avoid->end(), [&](const PageBox& l) { return b.overlaps(l); })) {
-                at = &p;
-                break;
-            }
-        }
-    t.align = at->align;
-    if (avoid) avoid->push_back(textbox(t, text, len, at->x, at->y));
-    pen.text(t, text, len, at->x, at->y);
-}
-
-// Right of the line when it ends left of `limit`, else left of it.
-void labelbeside(const RefPen& pen, ggtext& t, const char* text, int len, double x, double y, double d, double limit) {
-    double w = textwidth(t, text, len);
-    if (x + d + w < limit) {
-        t.align = 1;
-        pen.text(t, text, len, x + d, y);
+// The places of a label beside a vertical line at x, starting at height y0 (its pattern's)
+// on the side the line's label takes: right of the line when it ends left of `limit`, else
+// left of it. Then the other side; then a line further along the line (down from a label
+// at the top, as position 2 steps, up from one at the bottom, as position 4), and from the
+// other end, both sides each time. A position the user gave keeps its height.
+std::vector<Place> besidevertical(ggtext& t, const char* text, int len, double x, double y0, double d, double limit, const Area& a,
+                                  int pos, bool given) {
+    const double h = t.height, w = textwidth(t, text, len);
+    const bool right = x + d + w < limit;
+    std::vector<Place> v;
+    auto row = [&](double y) {
+        v.push_back({right ? x + d : x - d, y, right ? 1 : 2});
+        v.push_back({right ? x - d : x + d, y, right ? 2 : 1});
+    };
+    row(y0);
+    if (given) return v;
+    const bool top = pos != 3 && pos != 4 && pos != 6;
+    const double lo = a.fbottom, hi = a.top - h;
+    if (top) {
+        for (double y = y0 - h; y >= lo; y -= h) row(y);
+        for (double y = lo + 0.5 * h; y < y0 - 0.5 * h && y <= hi; y += h) row(y);
     } else {
-        t.align = 2;
-        pen.text(t, text, len, x - d, y);
+        for (double y = y0 + h; y <= hi; y += h) row(y);
+        for (double y = hi; y > y0 + 0.5 * h && y >= lo; y -= h) row(y);
     }
+    return v;
 }
 
 // Height of a label beside a horizontal line at y: below it in the lower half when there is
@@ -174,26 +244,28 @@ double besideline(const Area& a, double y, double h) {
     return y + h < a.top ? y + 0.5 * h : y - h;
 }
 
-// A horizontal-line label by VREFLABPOS: 1 left, 2 right, 3 on the line, centred, 4 centred.
-void hlinelabel(const RefPen& pen, const plotstate& plot, ggtext& t, const char* text, int len, double y, int pos, const Area& a) {
-    const double h = plot.frame->txth, d = 0.5 * h * plot.frame->chdiv;
-    double w = textwidth(t, text, len);
-    if (pos == 3) {
-        t.align = 1;
-        pen.text(t, text, len, (a.left + a.right - w) / 2, y);
-        return;
-    }
-    const double ly = besideline(a, y, h);
-    if (pos == 2) {
-        t.align = 2;
-        pen.text(t, text, len, a.right - d, ly);
-    } else if (pos == 4) {
-        t.align = 1;
-        pen.text(t, text, len, (a.left + a.right - w) / 2, ly);
-    } else {
-        t.align = 1;
-        pen.text(t, text, len, a.left + d, ly);
-    }
+// The places of a label of a horizontal line at y by VREFLABPOS: 1 at the left end, 2 at the
+// right end, 3 on the line, centred, 4 centred; beside the line as besideline says. Then on
+// the line's other side; then at the other end and in the middle, both sides; then each of
+// these a line further from the line. A position the user gave keeps its end.
+std::vector<Place> besidehorizontal(ggtext& t, const char* text, int len, double y, int pos, bool given, const Area& a, double d) {
+    const double h = t.height, w = textwidth(t, text, len);
+    const Place left{a.left + d, 0, 1}, right{a.right - d, 0, 2}, centre{(a.left + a.right - w) / 2, 0, 1};
+    if (pos == 3) return {{centre.x, y, 1}};
+    const Place first = pos == 2 ? right : pos == 4 ? centre : left;
+    std::vector<Place> ends{first};
+    if (!given)
+        for (const Place& e : {left, right, centre})
+            if (e.x != first.x || e.align != first.align) ends.push_back(e);
+    const double ly = besideline(a, y, h), other = ly < y ? y + 0.5 * h : y - h;
+    std::vector<Place> v;
+    for (int k = 0; k < (given ? 1 : 2); ++k)
+        for (const Place& e : ends)
+            for (const double side : {ly, other}) {
+                const double yy = side < y ? side - k * h : side + k * h;
+                v.push_back({e.x, yy, e.align});
+            }
+    return v;
 }
 
 int ltypeof(const stmtrec* stmt, int slot) {
@@ -225,6 +297,22 @@ int readoff(double v, char out[10]) {
     return shwylab(out, v, &nd, &w, 0);
 }
 
+// The groups drawn in group's panel: every group overlaid, else the group itself.
+template <class F>
+void panelgroups(const vyxstate* s, const grpnode* group, F&& each) {
+    if (!group) return;
+    if (!s->popt.pflags.overlay) {
+        each(group);
+    } else if (s->groups.nclass == 2 && s->groups.grpgrid) {
+        for (uint32_t k = 0; k < s->groups.nlev[NLEV_SECOND] * s->groups.nlev[NLEV_FIRST]; ++k)
+            if (s->groups.grpgrid[k]) each(s->groups.grpgrid[k]);
+    } else if (s->groups.nclass == 1) {
+        for (const grpnode* g = s->groups.grplist.head; g; g = g->next) each(g);
+    } else {
+        each(group);
+    }
+}
+
 // The groups whose fitted lines an intersection is drawn for (an MCF plot has none). Overlaid,
 // each group's own fit decides: the working method is the last group's, and a last group
 // without a fit took every group's intersections with it.
@@ -247,8 +335,8 @@ void fittedgroups(vyxstate* s, const grpnode* group, F&& each) {
 }
 
 // The line through the point where reference value v (time-axis units) meets group g's
-// fitted line, labelled (labelled 1) with the value read off there.
-void hcross(vyxstate* s, const grpnode* g, double v, int labelled, int ltype, const RefPen& pen, std::vector<PageBox>* avoid) {
+// fitted line, labelled (labelled 1) with the value read off there at its end (VREFLABPOS).
+void hcross(vyxstate* s, const grpnode* g, double v, int labelled, int ltype, RefPen& pen) {
     plotlay* f = s->plot.frame;
     const Area a = area(f);
     const bool swapped = s->popt.pflags.rotate != 0;
@@ -284,22 +372,22 @@ void hcross(vyxstate* s, const grpnode* g, double v, int labelled, int ltype, co
     const double y = coord * f->vfac + f->voff;
     if (!(y >= a.bottom && y <= a.top)) return;
     const int color = s->plot.colors[GC_HREF] > 0 ? s->plot.colors[GC_HREF] : 1;
-    pen.line(a.left, y, a.right, y, ltype, color);
+    const PageBox line{a.left, y, a.right, y};
+    pen.line(line.x0, line.y0, line.x1, line.y1, ltype, color);
     if (labelled != 1) return;
     char b[10];
     int len = readoff(value, b);
     ggtext t = labeltext(s, GC_HREF);
-    // At its end of the line (VREFLABPOS), beside it as a line's label; where that meets the
-    // label of a reference line, on the line's other side, then at its other end.
-    const double h = f->txth, d = 0.5 * h * f->chdiv;
-    const double ly = besideline(a, y, h), other = ly < y ? y + 0.5 * h : y - h;
-    const bool right = s->popt.refopts[REFPOS_VREF] == 2;
-    const Place near{right ? a.right - d : a.left + d, ly, right ? 2 : 1}, far{right ? a.left + d : a.right - d, ly, right ? 1 : 2};
-    placeapart(pen, t, b, len, {near, {near.x, other, near.align}, far, {far.x, other, far.align}}, avoid);
+    const int pos = s->popt.refopts[REFPOS_VREF] == 2 ? 2 : 1;
+    Ask q = ask(t, b, len, true, line);
+    q.places = besidehorizontal(q.t, b, len, y, pos, posgiven(s, slot::plot::VREFLABPOS), a, 0.5 * f->txth * f->chdiv);
+    pen.label(std::move(q));
 }
 
-void vcross(vyxstate* s, const grpnode* g, double v, int labelled, int ltype, double* labely, int* labelstep, const RefPen& pen,
-            std::vector<PageBox>* avoid) {
+// The line through the point where reference value v (probability-axis units) meets group
+// g's fitted line, labelled with the value read off there; its height follows HREFLABPOS
+// with the running height and step of the caller, so that successive values stack.
+void vcross(vyxstate* s, const grpnode* g, double v, int labelled, int ltype, double* labely, int* labelstep, RefPen& pen) {
     plotlay* f = s->plot.frame;
     const Area a = area(f);
     const bool swapped = s->popt.pflags.rotate != 0;
@@ -324,45 +412,32 @@ void vcross(vyxstate* s, const grpnode* g, double v, int labelled, int ltype, do
     const double x = coord * f->hfac + f->hoff;
     if (!(x >= a.left && x <= a.right)) return;
     const int color = s->plot.colors[GC_VREF] > 0 ? s->plot.colors[GC_VREF] : 1;
-    pen.line(x, a.bottom, x, a.top, ltype, color);
+    const PageBox line{x, a.bottom, x, a.top};
+    pen.line(line.x0, line.y0, line.x1, line.y1, ltype, color);
     if (labelled != 1) return;
     char b[10];
     int len = readoff(value, b);
     ggtext t = labeltext(s, GC_VREF);
     const int pos = s->popt.refopts[REFPOS_HREF];
     *labely = steppedheight(pos, a, f->txth, labelstep);
-    // Right of the line as a line's label (left when it would cross the right edge); where
-    // that meets the label of a reference line, on the line's other side; where both do, a
-    // line further from the frame's edge it starts at, and so on while there is room.
-    const double h = f->txth, d = 0.5 * h * f->chdiv, w = textwidth(t, b, len);
-    const bool fits = x + d + w < a.right;
-    const double dir = pos == 3 || pos == 4 || pos == 6 ? 1.0 : -1.0;   // bottom labels step up
-    std::vector<Place> places;
-    for (int k = 0; k < 3; ++k) {
-        const double y = *labely + dir * k * h;
-        if (k > 0 && (y < a.fbottom || y > a.top - h)) break;
-        places.push_back({fits ? x + d : x - d, y, fits ? 1 : 2});
-        if (fits ? x - d - w > a.left : x + d + w < a.right) places.push_back({fits ? x - d : x + d, y, fits ? 2 : 1});
-    }
-    placeapart(pen, t, b, len, places, avoid);
+    Ask q = ask(t, b, len, true, line);
+    q.places = besidevertical(q.t, b, len, x, *labely, 0.5 * f->txth * f->chdiv, a.right, a, pos, posgiven(s, slot::plot::HREFLABPOS));
+    pen.label(std::move(q));
 }
 
-// The boxes of the labels of the reference lines of group's panel, without the values read off
-// at their intersections: the values keep clear of them.
-void plainlabels(vyxstate* s, const grpnode* group, std::vector<PageBox>* boxes);
-
 // The HREF lines of group's panel with their labels and intersections.
-void hrefs(vyxstate* s, const grpnode* group, const RefPen& pen) {
+void hrefs(vyxstate* s, const grpnode* group, RefPen& pen) {
     plotlay* f = s->plot.frame;
     const Area a = area(f);
     const bool probaxis = s->popt.pflags.rotate && !s->popt.pflags.ismcf;
+    if (probaxis && !s->opts.quant_fn) return;   // no probability axis to draw on
     const int ltype = ltypeof(s->inwork.curstmt, slot::plot::LHREF), color = s->plot.colors[GC_HREF] > 0 ? s->plot.colors[GC_HREF] : 1;
     const double h = f->txth, d = 0.5 * h * f->chdiv;
+    const int pos = s->popt.refopts[REFPOS_HREF];
+    const bool given = posgiven(s, slot::plot::HREFLABPOS);
     bool warned = false;
     int step = 0;
     ggtext t = labeltext(s, GC_HREF);
-    std::vector<PageBox> avoid;   // the lines' own labels, which the values read off keep clear of
-    bool avoided = false;
     for (int k = 0; k < s->work.refs.counts[REF_HREF]; ++k) {
         double v = s->work.refs.vals[REF_HREF][k];
         if (probaxis) {
@@ -383,32 +458,35 @@ void hrefs(vyxstate* s, const grpnode* group, const RefPen& pen) {
             pen.offaxis(s, group, &warned, W510_REF_OFF_HAXIS, refoption(s, REF_HREF), s->work.refs.vals[REF_HREF][k]);
             continue;
         }
-        pen.line(x, a.bottom, x, a.top, ltype, color);
+        const PageBox line{x, a.bottom, x, a.top};
+        pen.line(line.x0, line.y0, line.x1, line.y1, ltype, color);
         char label[17];
         int len = reflabel(s, REF_HREF, k, label);
         if (len > 0) {
-            double y = steppedheight(s->popt.refopts[REFPOS_HREF], a, h, &step);
-            labelbeside(pen, t, label, len, x, y, d, a.fright);
+            const double y = steppedheight(pos, a, h, &step);
+            Ask q = ask(t, label, len, false, line);
+            q.places = besidevertical(q.t, label, len, x, y, d, a.fright, a, pos, given);
+            pen.label(std::move(q));
         }
-        if (s->popt.pflags.refstop && !pen.plain) {
-            if (len > 0 && !avoided) plainlabels(s, group, &avoid), avoided = true;
-            fittedgroups(s, group, [&](const grpnode* g) { hcross(s, g, v, len > 0 ? 1 : 0, ltype, pen, &avoid); });
-        }
+        if (s->popt.pflags.refstop)
+            fittedgroups(s, group, [&](const grpnode* g) { hcross(s, g, v, len > 0 ? 1 : 0, ltype, pen); });
     }
 }
 
 // The VREF lines of group's panel with their labels and intersections.
-void vrefs(vyxstate* s, const grpnode* group, const RefPen& pen) {
+void vrefs(vyxstate* s, const grpnode* group, RefPen& pen) {
     plotlay* f = s->plot.frame;
     const Area a = area(f);
     const bool probaxis = !s->popt.pflags.rotate && !s->popt.pflags.ismcf;
+    if (probaxis && !s->opts.quant_fn) return;   // no probability axis to draw on
     const int ltype = ltypeof(s->inwork.curstmt, slot::plot::LVREF), color = s->plot.colors[GC_VREF] > 0 ? s->plot.colors[GC_VREF] : 1;
+    const double d = 0.5 * f->txth * f->chdiv;
+    const int pos = s->popt.refopts[REFPOS_VREF];
+    const bool given = posgiven(s, slot::plot::VREFLABPOS);
     bool warned = false;
     double labely = 0;
     int labelstep = 0;
     ggtext t = labeltext(s, GC_VREF);
-    std::vector<PageBox> avoid;
-    bool avoided = false;
     for (int k = 0; k < s->work.refs.counts[REF_VREF]; ++k) {
         double v = s->work.refs.vals[REF_VREF][k];
         if (probaxis) {
@@ -429,44 +507,146 @@ void vrefs(vyxstate* s, const grpnode* group, const RefPen& pen) {
             pen.offaxis(s, group, &warned, W510_REF_OFF_VAXIS, refoption(s, REF_VREF), s->work.refs.vals[REF_VREF][k]);
             continue;
         }
-        pen.line(a.left, y, a.right, y, ltype, color);
+        const PageBox line{a.left, y, a.right, y};
+        pen.line(line.x0, line.y0, line.x1, line.y1, ltype, color);
         char label[17];
         int len = reflabel(s, REF_VREF, k, label);
-        if (len > 0) hlinelabel(pen, s->plot, t, label, len, y, s->popt.refopts[REFPOS_VREF], a);
-        if (s->work.refstop2 && group && !pen.plain) {
-            if (len > 0 && !avoided) plainlabels(s, group, &avoid), avoided = true;
-            fittedgroups(s, group, [&](const grpnode* g) { vcross(s, g, v, len > 0 ? 1 : 0, ltype, &labely, &labelstep, pen, &avoid); });
+        if (len > 0) {
+            Ask q = ask(t, label, len, false, line);
+            q.places = besidehorizontal(q.t, label, len, y, pos, given, a, d);
+            pen.label(std::move(q));
         }
+        if (s->work.refstop2 && group)
+            fittedgroups(s, group, [&](const grpnode* g) { vcross(s, g, v, len > 0 ? 1 : 0, ltype, &labely, &labelstep, pen); });
     }
 }
 
-}  // namespace
-
-void vyxghrl(vyxstate* s, grpnode* group) {
-    setwidth(s, 1);
-    hrefs(s, group, RefPen{});
-    resetwidth(s);
+// The box of the glyphs of a text standing at p: from a descender's depth below the baseline
+// to an ascender's height above it (the face's extents reach further, so that texts one line
+// apart would seem to meet), widened by half a blank on each side for the texts beside it.
+PageBox glyphs(Ask& a, const Place& p, double padx) {
+    a.t.align = p.align;
+    const PageBox b = textbox(a.t, a.text, a.len, p.x, p.y);
+    return {b.x0 - padx, p.y - 0.22 * a.t.height, b.x1 + padx, p.y + 0.76 * a.t.height};
 }
 
-void vyxgvrl(vyxstate* s, grpnode* group) {
-    if (stmtslot(s->inwork.curstmt, slot::plot::WAXIS)) setwidth(s, 1);
-    vrefs(s, group, RefPen{});
-    resetwidth(s);
-}
-
-namespace {
-void plainlabels(vyxstate* s, const grpnode* group, std::vector<PageBox>* boxes) {
-    const RefPen pen{boxes, true};
+// The texts of group's panel placed: the routines asked, then each text in its turn (the
+// lines' own labels, then the values read off) at its first place that is clear.
+Plan makeplan(vyxstate* s, const grpnode* group, panelink inkfn, bool withinset) {
+    Plan plan;
+    const plotlay* f = s->plot.frame;
+    plan.chdiv = f->chdiv;
+    std::vector<PageBox> lines;
+    RefPen pen;
+    pen.mode = RefPen::ASK;
+    pen.asks = &plan.asks;
+    pen.lines = &lines;
     if (s->work.refs.counts[REF_VREF]) vrefs(s, group, pen);
+    plan.nvert = plan.asks.size();
     if (s->work.refs.counts[REF_HREF]) hrefs(s, group, pen);
+    plan.answers.assign(plan.asks.size(), Answer{{0, 0, 1}, false});
+    if (plan.asks.empty()) return plan;
+
+    PanelInk ink;
+    panelgroups(s, group, [&](const grpnode* g) { inkfn ? inkfn(s, g, &ink) : ppink(s, g, &ink); });
+    lines.insert(lines.end(), ink.lines.begin(), ink.lines.end());
+    const insetrec* r = s->plot.inset;
+    const bool inset = withinset && r && r->active && r->group == group && !r->noframe;
+    const PageBox box = inset ? PageBox{r->boxxlo, r->boxylo, r->boxxhi, r->boxyhi} : PageBox{};
+    const Area a = area(f);
+    const PageBox room{a.left, a.bottom, a.right, a.top};
+    const double padx = 0.16 * f->txth * f->chdiv;
+
+    std::vector<PageBox> taken;
+    auto textfree = [&](const PageBox& b) { return std::none_of(taken.begin(), taken.end(), [&](const PageBox& o) { return b.overlaps(o); }); };
+    auto inkfree = [&](const PageBox& b) {
+        const PageBox in{b.x0 + padx, b.y0, b.x1 - padx, b.y1};
+        return (!inset || !in.overlaps(box)) &&
+               std::none_of(ink.marks.begin(), ink.marks.end(), [&](const PageBox& m) { return in.overlaps(m); });
+    };
+    auto linefree = [&](const PageBox& b, const PageBox& own) {
+        const PageBox in{b.x0 + padx, b.y0, b.x1 - padx, b.y1};
+        return std::none_of(lines.begin(), lines.end(), [&](const PageBox& l) {
+            const bool mine = l.x0 == own.x0 && l.y0 == own.y0 && l.x1 == own.x1 && l.y1 == own.y1;
+            return !mine && in.meets(l.x0, l.y0, l.x1, l.y1);
+        });
+    };
+    std::vector<size_t> order;
+    for (const bool values : {false, true})
+        for (size_t i = 0; i < plan.asks.size(); ++i)
+            if (plan.asks[i].value == values) order.push_back(i);
+    for (const size_t i : order) {
+        Ask& q = plan.asks[i];
+        std::vector<PageBox> b;
+        for (const Place& p : q.places) b.push_back(glyphs(q, p, padx));
+        auto inside = [&](size_t k) {
+            const PageBox in{b[k].x0 + padx, b[k].y0, b[k].x1 - padx, b[k].y1};
+            return k == 0 || in.inside(room);
+        };
+        size_t pick = b.size();
+        bool boxed = false;
+        if (textfree(b[0]) && inkfree(b[0])) pick = 0;
+        for (int tier = 0; tier < 3 && pick == b.size(); ++tier)
+            for (size_t k = 0; k < b.size() && pick == b.size(); ++k)
+                if (inside(k) && textfree(b[k]) && (tier == 2 || inkfree(b[k])) && (tier > 0 || linefree(b[k], q.own))) {
+                    pick = k;
+                    boxed = tier == 2;
+                }
+        if (pick == b.size()) pick = 0, boxed = true;
+        plan.answers[i] = {q.places[pick], boxed};
+        taken.push_back(b[pick]);
+    }
+    return plan;
 }
+
+// The lines of `which` (REF_VREF or REF_HREF) drawn by the plan of group's panel.
+void drawrefs(vyxstate* s, grpnode* group, panelink ink, int which, bool defer) {
+    const Plan plan = makeplan(s, group, ink, true);
+    RefPen pen;
+    pen.plan = &plan;
+    pen.defer = defer;
+    pen.next = which == REF_VREF ? 0 : plan.nvert;
+    if (which == REF_VREF) {
+        if (stmtslot(s->inwork.curstmt, slot::plot::WAXIS)) setwidth(s, 1);
+        vrefs(s, group, pen);
+    } else {
+        setwidth(s, 1);
+        hrefs(s, group, pen);
+    }
+    resetwidth(s);
+}
+
 }  // namespace
 
-void reflabelboxes(vyxstate* s, const grpnode* group, std::vector<PageBox>* boxes) {
+void vyxghrl(vyxstate* s, grpnode* group, panelink ink) { drawrefs(s, group, ink, REF_HREF, false); }
+
+void vyxgvrl(vyxstate* s, grpnode* group, panelink ink) { drawrefs(s, group, ink, REF_VREF, false); }
+
+void refsunder(vyxstate* s, grpnode* group) {
     if (!group) return;
-    const RefPen pen{boxes};
+    if (s->work.refs.counts[REF_VREF]) drawrefs(s, group, nullptr, REF_VREF, true);
+    if (s->work.refs.counts[REF_HREF]) drawrefs(s, group, nullptr, REF_HREF, true);
+}
+
+void refsover(vyxstate* s, grpnode* group) {
+    if (!group || (!s->work.refs.counts[REF_VREF] && !s->work.refs.counts[REF_HREF])) return;
+    const Plan plan = makeplan(s, group, nullptr, true);
+    if (std::none_of(plan.answers.begin(), plan.answers.end(), [](const Answer& a) { return a.boxed; })) return;
+    RefPen pen;
+    pen.mode = RefPen::OVER;
+    pen.plan = &plan;
     if (s->work.refs.counts[REF_VREF]) vrefs(s, group, pen);
     if (s->work.refs.counts[REF_HREF]) hrefs(s, group, pen);
+}
+
+void reflabelboxes(vyxstate* s, const grpnode* group, std::vector<PageBox>* boxes, panelink ink) {
+    if (!group) return;
+    Plan plan = makeplan(s, group, ink, false);
+    for (size_t i = 0; i < plan.asks.size(); ++i) {
+        Ask& q = plan.asks[i];
+        q.t.align = plan.answers[i].at.align;
+        boxes->push_back(textbox(q.t, q.text, q.len, plan.answers[i].at.x, plan.answers[i].at.y));
+    }
 }
 
 void vyxgsrl(vyxstate* s) {
@@ -500,15 +680,26 @@ void vyxgsrl(vyxstate* s) {
         char label[17];
         int len = reflabel(s, REF_SREF, k, label);
         if (len > 0) {
-            double y = steppedheight(std::clamp(s->popt.refopts[REFPOS_SREF], 1, 4), a, h, &step);
-            labelbeside(RefPen{}, t, label, len, x, y, d, a.fright);
+            const double y = steppedheight(std::clamp(s->popt.refopts[REFPOS_SREF], 1, 4), a, h, &step);
+            // Right of the line when it ends left of the frame's right edge, else left of it.
+            if (x + d + textwidth(t, label, len) < a.fright) {
+                t.align = 1;
+                drawtext(t, label, len, x + d, y);
+            } else {
+                t.align = 2;
+                drawtext(t, label, len, x - d, y);
+            }
         }
     }
     resetwidth(s);
 }
 
-void hintersct(vyxstate* s, grpnode* g, double v, int labelled, int ltype) { hcross(s, g, v, labelled, ltype, RefPen{}, nullptr); }
+void hintersct(vyxstate* s, grpnode* g, double v, int labelled, int ltype) {
+    RefPen pen;
+    hcross(s, g, v, labelled, ltype, pen);
+}
 
 void vintersct(vyxstate* s, grpnode* g, double v, int labelled, int ltype, double* labely, int* labelstep) {
-    vcross(s, g, v, labelled, ltype, labely, labelstep, RefPen{}, nullptr);
+    RefPen pen;
+    vcross(s, g, v, labelled, ltype, labely, labelstep, pen);
 }

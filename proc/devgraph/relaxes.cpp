@@ -266,7 +266,7 @@ void vyxrax(vyxstate* s) {
     }
     if (p.inborder && s->work.pageflags.end) a.border();
     a.line(a.L, a.B, a.L, a.T);
-    if (f->leftedge[1] && !p.noptick) verticallife(s, true, s->popt.linaxis);
+    if (f->leftedge[1] && !p.noptick) verticallife(s, s->popt.linaxis);
     a.line(a.L, a.B, a.R, a.B);
     if (f->bottomedge[1]) stressaxis(a, gridtype);
     if (!p.noslabel && f->bottomedge[1]) stresstitle(a);

@@ -66,6 +66,7 @@ struct Driver : PageDriver {
             if (int rc = vyxppnt(s, g)) return check(rc);
         if (!s->work.nofitline)
             if (int rc = vyxddrw(s, g)) return check(rc);
+        refsover(s, g);
         if (inset()) vyxidrw(s);
         if (s->inwork.annoflag) vyxanno(s);
         return 0;
@@ -116,6 +117,7 @@ struct Driver : PageDriver {
             s->plot.grpno[GN_GROUP] = static_cast<uint32_t>(i + 1);
         }
         if (pplot()) {
+            refsover(s, s->groups.grplist.head);
             axislabels();
             if (ends) page.end();
         }
@@ -201,6 +203,7 @@ struct Driver : PageDriver {
                     if (int rc = vyxddrw(s, g)) return check(rc);
             }
         }
+        refsover(s, first);
         axislabels();
         page.end();
         drawn = 1;
@@ -302,8 +305,7 @@ int vyxgdrw(vyxstate* s, grpnode* g) {
         vyxgaxr(s);
     else
         vyxgax(s);
-    if (s->work.refs.counts[REF_VREF] && g) vyxgvrl(s, g);
-    if (s->work.refs.counts[REF_HREF] && g) vyxghrl(s, g);
+    refsunder(s, g);
     return 0;
 }
 

@@ -103,6 +103,9 @@ enum : int {
     T510_LIFE_LABEL = 916,                      // the variable's name as the life axis label
     T510_LIFE_LABEL_THRESHOLD = 917,
     T510_INSET_NO_ESTIMATE = 2280,              // an inset value of a fit without an estimate
+    N510_INSET_FILLED_PANEL = 6500,             // no corner free: the inset's box is filled (as CFILL=BLANK)
+    N510_INSET_FILLED = 6502,                   // as N510_INSET_FILLED_PANEL, a plot of one panel
+    W510_TICKS_ALIKE = 6501,                    // ten characters cannot tell two neighbouring ticks apart
 
     // 510-devplots.msg
     W510_PCTLINE_CLIPPED = 199,

@@ -45,7 +45,7 @@ struct mcfwalk {
 
 // Starts a walk over the group's records (grpnode.mcf.nrec of them). 0, or 1020 after
 // message 510/22 when the file cannot be read.
-int mcfwalkstart(mcfwalk* w, grpnode* g, bool writeback);
+int mcfwalkstart(mcfwalk* w, const grpnode* g, bool writeback);
 // The next record, or null at the end; *rc becomes 1020 (after 510/22 or 510/15) when a
 // block cannot be read or written back.
 mcfrec* mcfwalknext(mcfwalk* w, int* rc);

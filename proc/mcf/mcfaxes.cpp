@@ -32,7 +32,7 @@ void vyxcfax(vyxstate* s) {
     a.line(a.L, a.B, a.L, a.T);
     if (f->leftedge[1] && !s->mcf.mcfopt.novtick) {
         // The vertical axis takes the life axis's drawing: even steps, or decades.
-        verticallife(s, false, s->plot.axlog[AXLOG_V] == 0);
+        verticallife(s, s->plot.axlog[AXLOG_V] == 0);
     }
     if (p.cenbin) bincounts(a);
     resetwidth(s);

@@ -42,6 +42,11 @@ struct Curve {
     int color;
     int ltype, limtype;
     double xmin, xmax, ymin, ymax;   // the plot area on the page
+    // Where the time axis starts and ends on the page: a step or a limit before HLOWER= (or
+    // after HUPPER=) would run between the axis line and the end tick, where the axis shows
+    // no time.
+    double tmin = -DBL_MAX, tmax = DBL_MAX;
+    PanelInk* ink = nullptr;         // given: the segments go there, nothing is drawn
 
     // Page position of a time or an estimate; false when it has none (log of a value not
     // above 0).
@@ -63,11 +68,13 @@ struct Curve {
         return true;
     }
     bool inside(double py) const { return py >= ymin - kTol && py <= ymax + kTol; }
-    // The part of a segment inside the plot area (the marks above it are not clipped).
-    void segment(double x0, double y0, double x1, double y1, int type) const {
+    // The part of a segment inside the plot area (the marks above it are not clipped); a
+    // segment along the time (`along`: steps, joins, the limits' steps) within the axis.
+    void segment(double x0, double y0, double x1, double y1, int type, bool along = true) const {
         double t0 = 0, t1 = 1;
         const double dx = x1 - x0, dy = y1 - y0;
-        const double p[4] = {-dx, dx, -dy, dy}, q[4] = {x0 - xmin, xmax - x0, y0 - ymin, ymax - y0};
+        const double lo = along ? std::max(xmin, tmin) : xmin, hi = along ? std::min(xmax, tmax) : xmax;
+        const double p[4] = {-dx, dx, -dy, dy}, q[4] = {x0 - lo, hi - x0, y0 - ymin, ymax - y0};
         for (int k = 0; k < 4; ++k) {
             if (p[k] == 0) {
                 if (q[k] < 0) return;
@@ -78,9 +85,13 @@ struct Curve {
             else t1 = std::min(t1, r);
         }
         if (t0 > t1) return;
-        ggdraw(0, x0 + t0 * dx, y0 + t0 * dy, x0 + t1 * dx, y0 + t1 * dy, type, color);
+        if (ink)
+            ink->lines.push_back({x0 + t0 * dx, y0 + t0 * dy, x0 + t1 * dx, y0 + t1 * dy});
+        else
+            ggdraw(0, x0 + t0 * dx, y0 + t0 * dy, x0 + t1 * dx, y0 + t1 * dy, type, color);
     }
 };
+
 
 // One level of the curve or a limit: the page height it had at the page position x.
 struct Level {
@@ -145,19 +156,27 @@ bool mcfcrosses(vyxstate* s, const grpnode* g, const PageBox& box) {
     return false;
 }
 
-int vyxcfdw(vyxstate* s, grpnode* g) {
+namespace {
+
+// One group's curve walked record by record: drawn, or (ink given) its markers and the
+// segments of its curve and limits told, nothing drawn or counted.
+int walkcurve(vyxstate* s, const grpnode* g, PanelInk* ink) {
     plotlay* f = s->plot.frame;
     const auto& p = s->popt.pflags;
     const double z = zprobitq(s->opts.alpha / 2);
     const symrec* line = g->sym[0] ? g->sym[0] : s->plot.symarr;
     const symrec* point = g->sym[1] ? g->sym[1] : line;
     const symrec* mark = g->censtyle ? g->censtyle : point;
-    setwidth(s, 1);
+    const bool drawing = ink == nullptr;
+    if (drawing) setwidth(s, 1);
     const int rows = s->opts.rowlay[RL_BUFROWS] > 0 ? static_cast<int>(s->opts.rowlay[RL_BUFROWS]) : static_cast<int>(MCF_BUFRECS);
-    const bool onebyone = s->work.nocenplot && !p.cenbin;
+    const bool onebyone = drawing && s->work.nocenplot && !p.cenbin;
 
-    Curve c{s, f, s->opts.logscale[LSC_LN] != 0, line ? ggcnum(0, line->color) : 1, line && line->ltype > 0 ? line->ltype : 1, 1,
+    Curve c{s, f, s->opts.logscale[LSC_LN] != 0, line && drawing ? ggcnum(0, line->color) : 1, line && line->ltype > 0 ? line->ltype : 1, 1,
             f->fx - f->gapl, f->fx + f->fw + f->gapr, f->fy - f->gapb, f->fy + f->fh};
+    c.tmin = f->fx;
+    c.tmax = f->fx + f->fw;
+    c.ink = ink;
     // Limits in a line type of their own beside their curve, so that the two are told apart
     // without colour: dotted beside a solid curve, else the curve's pattern with wider gaps
     // (types 21 to 39 repeat 2 to 20 so; no group's curve takes one of them).
@@ -165,17 +184,20 @@ int vyxcfdw(vyxstate* s, grpnode* g) {
 
     Marks pts, ends;
     const float clip[4] = {static_cast<float>(c.xmin), static_cast<float>(c.ymin), static_cast<float>(c.xmax), static_cast<float>(c.ymax)};
-    pts.cap = std::min(std::max(g->mcf.nrec, 1), rows);
-    if (!(pts.pts = buffer(s, pts.cap))) return RC_REPORTED;
-    pts.style(point);
-    pts.clip = clip;
+    if (drawing) {
+        pts.cap = std::min(std::max(g->mcf.nrec, 1), rows);
+        if (!(pts.pts = buffer(s, pts.cap))) return RC_REPORTED;
+        pts.style(point);
+        pts.clip = clip;
+    }
     if (onebyone) {
         ends.cap = std::min(std::max(static_cast<int>(std::lround(g->mcf.nunits)), 1), rows);
         if (!(ends.pts = buffer(s, ends.cap))) return RC_REPORTED;
         ends.style(mark);
     }
-    const int nbins = p.cenbin && s->plot.lifeticks && s->plot.lifecounts ? static_cast<int>(s->plot.tickinfo[TI_NBOUNDS]) - 1 : 0;
+    const int nbins = drawing && p.cenbin && s->plot.lifeticks && s->plot.lifecounts ? static_cast<int>(s->plot.tickinfo[TI_NBOUNDS]) - 1 : 0;
     for (int i = 0; i < nbins; ++i) s->plot.lifecounts[i] = 0;
+    const double hy = 0.5 * (point && point->symsize > 0 ? point->symsize : f->symh), hx = hy * f->chdiv;
 
     // The marks lie in the strip above the frame, half a symbol above its lower edge.
     const double markrow = f->fy + f->fh + f->gapb + 0.5 * f->symh;
@@ -190,16 +212,12 @@ int vyxcfdw(vyxstate* s, grpnode* g) {
     double ref = -DBL_MAX, shift = 0;
     mcfwalk w;
     int rc = mcfwalkstart(&w, g, false);
+    // The difference records live in the root's file only, written one record at a time:
+    // they are read back one at a time.
+    mcfrec one[1];
     if (!rc && !w.buf) {
-        // The difference records live in the root's file only, written one record at a time:
-        // they are read back one at a time.
-        const int64_t bytes = MCF_RECLEN;
-        w.buf = static_cast<mcfrec*>(poolbytes(s->pools.workpool, bytes, poolflag::raw));
+        w.buf = one;
         w.perblock = 1;
-        if (!w.buf) {
-            xmemmsg(bytes);
-            return RC_REPORTED;
-        }
     }
     for (mcfrec* r = rc ? nullptr : mcfwalknext(&w, &rc); r; r = mcfwalknext(&w, &rc)) {
         double px;
@@ -227,7 +245,12 @@ int vyxcfdw(vyxstate* s, grpnode* g) {
         }
         double py;
         if (!c.y(r->mcf, &py)) continue;
-        if (px >= hlo && px <= hhi) pts.add(px, py);
+        if (px >= hlo && px <= hhi) {
+            if (drawing)
+                pts.add(px, py);
+            else if (py >= c.ymin && py <= c.ymax)
+                ink->marks.push_back({px - hx, py - hy, px + hx, py + hy});
+        }
         if (kind == KIND_STEP && cur.set) c.segment(cur.x, cur.y, px, cur.y, c.ltype);
         if (kind == KIND_JOIN && cur.set) c.segment(cur.x, cur.y, px, py, c.ltype);
         cur = {px, py, true};
@@ -239,7 +262,7 @@ int vyxcfdw(vyxstate* s, grpnode* g) {
             if (kind == KIND_STEP) {
                 if (prev->set) c.segment(prev->x, prev->y, px, prev->y, c.limtype);
             } else if (now->set && c.inside(now->y)) {
-                c.segment(px - half, now->y, px + half, now->y, 1);
+                c.segment(px - half, now->y, px + half, now->y, 1, false);
             }
             *prev = *now;
         }
@@ -255,8 +278,18 @@ int vyxcfdw(vyxstate* s, grpnode* g) {
                 if (v->set && v->x < px && c.inside(v->y)) c.segment(v->x, v->y, px, v->y, v == &cur ? c.ltype : c.limtype);
         }
     }
-    pts.flush();
-    ends.flush();
-    resetwidth(s);
+    if (drawing) {
+        pts.flush();
+        ends.flush();
+        resetwidth(s);
+    }
     return rc;
+}
+
+}  // namespace
+
+int vyxcfdw(vyxstate* s, grpnode* g) { return walkcurve(s, g, nullptr); }
+
+void mcfink(vyxstate* s, const grpnode* g, PanelInk* ink) {
+    if (g && ink) walkcurve(s, g, ink);
 }

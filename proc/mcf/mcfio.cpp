@@ -33,7 +33,7 @@ int readblock(mcfwalk* w) {
 
 }  // namespace
 
-int mcfwalkstart(mcfwalk* w, grpnode* g, bool writeback) {
+int mcfwalkstart(mcfwalk* w, const grpnode* g, bool writeback) {
     *w = mcfwalk{};
     w->file = g->ufile;
     w->buf = reinterpret_cast<mcfrec*>(g->rowbuf);

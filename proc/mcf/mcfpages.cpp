@@ -24,8 +24,8 @@ struct Driver : PageDriver {
     // The working pool of one group's drawing, made afresh for every group.
     int freshpool() { return renewworkpool(s); }
     void reflines(grpnode* g) {
-        if (s->work.refs.counts[REF_VREF]) vyxgvrl(s, g);
-        if (s->work.refs.counts[REF_HREF]) vyxghrl(s, g);
+        if (s->work.refs.counts[REF_VREF]) vyxgvrl(s, g, mcfink);
+        if (s->work.refs.counts[REF_HREF]) vyxghrl(s, g, mcfink);
     }
 
     // Frame, grid, curve, axes, reference lines and inset of group g in the current panel.
@@ -33,7 +33,7 @@ struct Driver : PageDriver {
         vyxgfrm(s);
         if (inset()) {
             if (int rc = vyxins(s, g)) return check(rc);
-            vyxipos(s, mcfcrosses);
+            vyxipos(s, mcfcrosses, mcfink);
         }
         // The grid goes under the curve, the axes over it (with the counts the curve made).
         if (grid()) vyxcfgd(s);

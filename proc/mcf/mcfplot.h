@@ -14,6 +14,10 @@ int vyxcfdw(vyxstate* s, grpnode* g);
 // inset would take; only records held in memory are looked at (else false).
 struct PageBox;
 bool mcfcrosses(vyxstate* s, const grpnode* g, const PageBox& box);
+// The markers of group g's points and the segments of its curve and limits, where the
+// curve's drawing puts them (devgraph.h: panelink); nothing is drawn.
+struct PanelInk;
+void mcfink(vyxstate* s, const grpnode* g, PanelInk* ink);
 // The axes of the panel with their ticks and labels, and the counts of the CENBIN bins.
 void vyxcfax(vyxstate* s);
 // The reference grid of the panel.

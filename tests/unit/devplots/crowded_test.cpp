@@ -1,0 +1,299 @@
+// Crowded device pages read back: the labels of reference lines and the values read off at
+// their intersections stand clear of each other and of the markers; an axis title clears the
+// widest tick label, and an axis writes its labels in one notation; an MCF curve starts at
+// HLOWER=; tick labels that cannot tell two ticks apart are warned of; an inset that finds
+// no free corner is drawn on a box of the background colour.
+#include <cmath>
+#include <cstdio>
+
+#include "tests/unit/devplots/data.h"
+#include "tests/unit/devplots/fixture.h"
+
+namespace {
+
+using dp::Page;
+using rt::gfx::Prim;
+
+struct Box {
+    double x0, y0, x1, y1;
+    bool meets(const Box& b) const { return x0 < b.x1 && b.x0 < x1 && y0 < b.y1 && b.y0 < y1; }
+    bool holds(double x, double y) const { return x >= x0 && x <= x1 && y >= y0 && y <= y1; }
+};
+
+// The glyphs of an upright text: a descender's depth below the baseline, an ascender's height
+// above it.
+Box glyphs(const Page& pg, const Prim& t) {
+    const double w = dp::labelwidth(pg, t), h = t.style.size / pg.h * 100.0;
+    const double x0 = t.anchor == rt::gfx::Anchor::End ? t.xy[0] - w : t.anchor == rt::gfx::Anchor::Middle ? t.xy[0] - w / 2 : t.xy[0];
+    return {x0, t.xy[1] - 0.22 * h, x0 + w, t.xy[1] + 0.76 * h};
+}
+
+// The rectangle a fill covers.
+Box filled(const Prim& q) {
+    Box b{1e9, 1e9, -1e9, -1e9};
+    for (size_t k = 0; k + 1 < q.xy.size(); k += 2)
+        b = {std::min(b.x0, q.xy[k]), std::min(b.y0, q.xy[k + 1]), std::max(b.x1, q.xy[k]), std::max(b.y1, q.xy[k + 1])};
+    return b;
+}
+
+// The upright texts standing inside `area` that no inset outline holds, in paint order: two of
+// them meet, or a marker meets one that it is not hidden from by a fill painted between them.
+std::vector<std::string> overprinted(const Page& p, const Box& area) {
+    std::vector<Box> insets;
+    for (const Prim* q : p.of(Prim::Polyline))
+        if (q->xy.size() == 10 && q->xy[0] == q->xy[8] && q->xy[1] == q->xy[9]) insets.push_back(filled(*q));
+    struct Item {
+        size_t at;
+        Box box;
+        std::string text;
+    };
+    std::vector<Item> texts, marks, fills;
+    for (size_t i = 0; i < p.prims.size(); ++i) {
+        const Prim& q = p.prims[i];
+        if (q.kind == Prim::Text && q.angle == 0) {
+            const Box b = glyphs(p, q);
+            const double cx = (b.x0 + b.x1) / 2, cy = (b.y0 + b.y1) / 2;
+            if (!area.holds(cx, cy) || std::any_of(insets.begin(), insets.end(), [&](const Box& o) { return o.holds(cx, cy); })) continue;
+            texts.push_back({i, b, q.text});
+        } else if (q.kind == Prim::Markers) {
+            const double hx = 0.5 * q.size / p.w * 100.0, hy = 0.5 * q.size / p.h * 100.0;
+            for (size_t k = 0; k + 1 < q.xy.size(); k += 2) marks.push_back({i, {q.xy[k] - hx, q.xy[k + 1] - hy, q.xy[k] + hx, q.xy[k + 1] + hy}, ""});
+        } else if (q.kind == Prim::Fill) {
+            fills.push_back({i, filled(q), ""});
+        }
+    }
+    std::vector<std::string> out;
+    for (size_t a = 0; a < texts.size(); ++a) {
+        for (size_t b = a + 1; b < texts.size(); ++b)
+            if (texts[a].box.meets(texts[b].box)) out.push_back("\"" + texts[b].text + "\" over \"" + texts[a].text + "\"");
+        const Item& t = texts[a];
+        for (const Item& m : marks) {
+            if (!m.box.meets(t.box)) continue;
+            const bool hidden = m.at < t.at && std::any_of(fills.begin(), fills.end(), [&](const Item& f) {
+                return f.at > m.at && f.at < t.at && f.box.holds((t.box.x0 + t.box.x1) / 2, (t.box.y0 + t.box.y1) / 2);
+            });
+            if (!hidden) {
+                out.push_back("a marker and \"" + t.text + "\"");
+                break;
+            }
+        }
+    }
+    return out;
+}
+
+// The plot area of a page: from the left axis line to the right frame line, from the bottom
+// axis line to the top (the longest vertical and horizontal lines).
+Box plotarea(const Page& p) {
+    double lo = 1e9, hi = -1e9, bottom = 1e9, top = -1e9;
+    for (const Prim* q : p.of(Prim::Line)) {
+        const auto& c = q->xy;
+        if (std::fabs(c[0] - c[2]) < 1e-9 && std::fabs(c[1] - c[3]) > 40) lo = std::min(lo, c[0]), hi = std::max(hi, c[0]);
+        if (std::fabs(c[1] - c[3]) < 1e-9 && std::fabs(c[0] - c[2]) > 40) bottom = std::min(bottom, c[1]), top = std::max(top, c[1]);
+    }
+    return {lo, bottom, hi, top};
+}
+
+std::string lots() {
+    std::string d = "lot,mrevs,status\n";
+    const std::vector<double> t = testdata::bearingtimes();
+    for (size_t k = 0; k < t.size(); ++k) d += std::string(1, static_cast<char>('A' + k % 3)) + "," + std::to_string(t[k]) + ",1\n";
+    return d;
+}
+
+// Six batches of 20 units, characteristic lives 600 to 1600 hours (Weibull shape 2.5), tests
+// stopped at 1500 hours, drawn by the Lehmer generator (48271, 2^31 - 1) of the gallery.
+std::string sixbatches() {
+    std::string d = "batch,hours,status\n";
+    double s = 19850311;
+    const double m = 2147483647;
+    for (int g = 0; g < 6; ++g)
+        for (int i = 0; i < 20; ++i) {
+            s = std::fmod(s * 48271, m);
+            const double t = (600 + 200 * g) * std::pow(-std::log(1 - s / m), 1 / 2.5);
+            char row[64];
+            std::snprintf(row, sizeof row, t <= 1500 ? "B%d,%.1f,1\n" : "B%d,1500,0\n", g + 1, t);
+            d += row;
+        }
+    return d;
+}
+
+// Three lots overlaid, each with its values read off at LREF= 40 and 80 and PREF= 10 and 50
+// ("72.67" stood on "80 Mrev"); the labels of three close LREF= lines ("44.64" stood on
+// "36 Mrev", the three on each other); six batches turned, the values read off at their B10
+// lives among the markers (a diamond on "386.0", "232.3" under a cross); the difference of
+// two MCFs with a reference line at 0, labelled under the first points. No text meets
+// another or a marker.
+TEST(Crowded, ReferenceLabelsAndValuesStandClear) {
+    const std::string bladder = testdata::file("data/mcf/bladder.csv");
+    const struct {
+        std::string program, data, name;
+    } cases[] = {
+        {"distribution weibull;\n probplot mrevs*status(0) = lot / overlay lref=40 80 intersect lreflabels='40 Mrev' '80 Mrev'"
+         " pref=10 50 intersect preflabels='B10' 'B50'",
+         lots(), "three lots"},
+        {"distribution lognormal;\n probplot cycles / lref=30 33 36 intersect lreflabels='30 Mrev' '33 Mrev' '36 Mrev'"
+         " pref=20 25 intersect preflabels='B20' 'B25'",
+         testdata::bearings, "close references"},
+        {"distribution weibull;\n probplot hours*status(0) = batch / overlay rotate pref=10 intersect preflabels='B10' noconf",
+         sixbatches(), "six batches"},
+        {"unitid unit;\n mcfplot age*n(-1) = rx / mcfdiff interpolate=step vref=0 vreflabels='no difference'", bladder, "difference"},
+    };
+    for (const auto& c : cases) {
+        dp::Run r = dp::run("proc vitalyx data=d;\n " + c.program + ";\nrun;\n", {{"d", c.data}});
+        ASSERT_EQ(r.status, 0) << r.log.all();
+        ASSERT_EQ(r.pages.size(), 1u) << c.name;
+        const std::vector<std::string> clashes = overprinted(r.pages[0], plotarea(r.pages[0]));
+        std::string all;
+        for (const std::string& k : clashes) all += "\n  " + k;
+        EXPECT_TRUE(clashes.empty()) << c.name << ":" << all;
+    }
+    // The check sees a clash: the labels of three lines at one place, where HREFLABPOS= keeps
+    // them.
+    dp::Run r = dp::run("proc vitalyx data=b;\n distribution weibull;\n probplot cycles / lref=50 50.5 51"
+                        " lreflabels='50 Mrev' '50 Mrev' '50 Mrev' hreflabpos=1;\nrun;\n",
+                        {{"b", testdata::bearings}});
+    ASSERT_EQ(r.pages.size(), 1u);
+    EXPECT_FALSE(overprinted(r.pages[0], plotarea(r.pages[0])).empty());
+}
+
+// Times of a millionth of the ball bearings' revolutions turned upright (ROTATE): the labels
+// of the life axis write every digit (.00001), which the title beside them ran over when the
+// room was that of two decimals; the valve seats' repair costs of 0.00002 each: the MCF axis
+// read ".00002 3e-05 .00004", and its title ran over ".00002".
+TEST(Crowded, AxisTitleClearsTheWidestTickLabel) {
+    std::string tiny = "seconds\n";
+    for (double t : testdata::bearingtimes()) tiny += std::to_string(t * 1e-5) + "\n";
+    std::string costs = "engine,days,cost\n";
+    {
+        std::istringstream in(testdata::file("data/mcf/valve.csv"));
+        std::string line;
+        std::getline(in, line);
+        int engine, days, n;
+        while (std::getline(in, line))
+            if (std::sscanf(line.c_str(), "%d,%d,%d", &engine, &days, &n) == 3)
+                costs += std::to_string(engine) + "," + std::to_string(days) + "," + (n == 1 ? "2e-05" : "0") + "\n";
+    }
+    const struct {
+        std::string program, data, title;
+    } cases[] = {
+        {"distribution weibull;\n probplot seconds / rotate", tiny, "seconds on Weibull probability paper"},
+        {"unitid engine;\n mcfplot days*cost(0) / interpolate=join", costs, "Mean Cumulative Function"},
+    };
+    for (const auto& c : cases) {
+        dp::Run r = dp::run("proc vitalyx data=d;\n " + c.program + ";\nrun;\n", {{"d", c.data}});
+        ASSERT_EQ(r.status, 0) << r.log.all();
+        ASSERT_EQ(r.pages.size(), 1u);
+        const Page& p = r.pages[0];
+        const Prim* title = p.text(c.title);
+        ASSERT_NE(title, nullptr) << c.title;
+        ASSERT_EQ(title->angle, 90);
+        // Turned a quarter up, the title's glyphs lie left of its baseline by the ascent.
+        const double right = title->xy[0] + rt::gfx::measure(title->text, title->style).descent / p.w * 100.0;
+        const dp::Axis left = dp::labels(p, true);
+        ASSERT_GE(left.value.size(), 3u) << c.title;
+        int exponent = 0;
+        for (const Prim* t : p.of(Prim::Text)) {
+            bool ok = false;
+            dp::number(t->text, &ok);
+            if (!ok || t->angle != 0 || t->anchor != rt::gfx::Anchor::End) continue;
+            EXPECT_GT(t->xy[0] - dp::labelwidth(p, *t), right) << "\"" << c.title << "\" over \"" << t->text << "\"";
+            exponent += t->text.find_first_of("eE") != std::string::npos;
+        }
+        EXPECT_TRUE(exponent == 0 || exponent == static_cast<int>(left.value.size())) << c.title << ": " << exponent << " of "
+                                                                                       << left.value.size() << " labels in exponent form";
+    }
+}
+
+// The valve seats from HLOWER=100 days: the steps of the MCF and of its limits before 100 days
+// were drawn between the axis line and the tick of 100, where the axis shows no time; every
+// step now starts at or right of that tick.
+TEST(Crowded, McfStepsStartAtHlower) {
+    dp::Run r = dp::run("proc vitalyx data=v;\n unitid engine;\n mcfplot days*n(-1) / interpolate=step hlower=100 hupper=700"
+                        " vaxis=0 to 2 by 0.25;\nrun;\n",
+                        {{"v", testdata::file("data/mcf/valve.csv")}});
+    ASSERT_EQ(r.status, 0) << r.log.all();
+    ASSERT_EQ(r.pages.size(), 1u);
+    const Page& p = r.pages[0];
+    const dp::Axis bottom = dp::labels(p, false), left = dp::labels(p, true);
+    ASSERT_GE(bottom.value.size(), 2u);
+    ASSERT_GE(left.value.size(), 2u);
+    const dp::Fit x = dp::linefit(bottom.value, bottom.pos), y = dp::linefit(left.value, left.pos);
+    const double start = x.a + x.b * 100, width = x.b * 600, zero = y.a, axisline = plotarea(p).x0;
+    ASSERT_LT(axisline, start - 0.5);
+    int steps = 0;
+    for (const Prim* q : p.of(Prim::Line)) {
+        const auto& c = q->xy;
+        if (std::fabs(c[1] - c[3]) > 1e-9 || c[1] < zero - 0.05 || std::fabs(c[2] - c[0]) > 0.9 * width) continue;
+        if (std::max(c[0], c[2]) <= axisline + 1e-6) continue;   // a tick of the left axis
+        ++steps;
+        EXPECT_GE(std::min(c[0], c[2]), start - 1e-6) << "a step at height " << (c[1] - y.a) / y.b << " left of the tick of 100 days";
+    }
+    EXPECT_GE(steps, 48);
+}
+
+// The fans with hours written as 1000000 + hours x 1e-6: the life axis reads "1000000" at
+// neighbouring ticks; the user is told once and pointed to an offset. The ball bearings'
+// axis tells its ticks apart and is not warned of.
+TEST(Crowded, TickLabelsThatReadAlikeAreWarnedOf) {
+    std::string near = "hours,status\n";
+    {
+        std::istringstream in(testdata::file("data/lifedist/fans.csv"));
+        std::string line;
+        std::getline(in, line);
+        double h;
+        int st;
+        while (std::getline(in, line))
+            if (std::sscanf(line.c_str(), "%lf,%d", &h, &st) == 2) {
+                char row[64];
+                std::snprintf(row, sizeof row, "%.6f,%d\n", 1000000 + h * 1e-6, st);
+                near += row;
+            }
+    }
+    for (const bool alike : {true, false}) {
+        dp::Run r = alike ? dp::run("proc vitalyx data=d;\n distribution normal;\n probplot hours*status(1);\nrun;\n", {{"d", near}})
+                          : dp::run("proc vitalyx data=d;\n distribution normal;\n probplot cycles;\nrun;\n", {{"d", testdata::bearings}});
+        ASSERT_EQ(r.status, 0) << r.log.all();
+        EXPECT_EQ(dp::hasmsg(r.log, 6501), alike) << r.log.all();
+    }
+}
+
+// The fans by type and plant in a 2 x 2 grid: in every panel each corner has points or lines
+// under the inset, which then stands on a box of the background colour (a fill of its
+// rectangle, painted over the points and before its text), and a NOTE names the plot and the
+// first such panel.
+// The ball bearings' inset has a free corner: no fill, no NOTE.
+TEST(Crowded, InsetWithoutAFreeCornerIsFilled) {
+    for (const bool crowded : {true, false}) {
+        dp::Run r = crowded ? dp::run("proc vitalyx data=f;\n freq count;\n distribution weibull;\n"
+                                      " probplot hours*status(0) = type plant / nrows=2 ncols=2;\nrun;\n",
+                                      {{"f", testdata::file("../examples/fans.csv")}})
+                            : dp::run("proc vitalyx data=b;\n distribution weibull;\n probplot cycles;\nrun;\n", {{"b", testdata::bearings}});
+        ASSERT_EQ(r.status, 0) << r.log.all();
+        ASSERT_EQ(r.pages.size(), 1u);
+        const Page& p = r.pages[0];
+        int outlines = 0, covered = 0;
+        for (size_t i = 0; i < p.prims.size(); ++i) {
+            const Prim& q = p.prims[i];
+            if (q.kind != Prim::Polyline || q.xy.size() != 10 || q.xy[0] != q.xy[8] || q.xy[1] != q.xy[9]) continue;
+            ++outlines;
+            const Box o = filled(q);
+            // Over the panel's points: after its last markers (a default inset's box is cleared
+            // of the grid before the points are drawn, and keeps them in sight).
+            size_t after = 0;
+            for (size_t k = 0; k < i; ++k)
+                if (p.prims[k].kind == Prim::Markers) after = k;
+            for (size_t k = after; k < i; ++k)
+                if (p.prims[k].kind == Prim::Fill && std::fabs(filled(p.prims[k]).x0 - o.x0) < 1e-6 && std::fabs(filled(p.prims[k]).y1 - o.y1) < 1e-6 &&
+                    p.prims[k].color.r == 1 && p.prims[k].color.g == 1 && p.prims[k].color.b == 1)
+                    ++covered;
+        }
+        EXPECT_EQ(outlines, crowded ? 4 : 1);
+        EXPECT_EQ(covered, crowded ? 4 : 0);
+        EXPECT_EQ(dp::hasmsg(r.log, 6500), crowded) << r.log.all();
+        if (crowded) {
+            EXPECT_TRUE(r.log.all().find("Probability plot: no corner of the panel of group A North") != std::string::npos) << r.log.all();
+        }
+    }
+}
+
+}  // namespace
