@@ -6,7 +6,8 @@ symbol's outline moved to its <use> position. A marker is a small path (at most 
 translation, or a <use> of a small surface. Two runs clash where a glyph of one covers more than a quarter of a
 glyph of the other; a run and a marker clash where the marker covers more than a quarter of a glyph. Paint order
 counts: an opaque filled rectangle (an inset's box, a label's backing) painted between two things hides the
-earlier one where it covers it, so a marker under a filled box does not clash with the box's text.
+earlier one where it covers it, so a marker under a filled box does not clash with the box's text; a text such a
+box hides (a glyph's centre inside it) is a clash of its own.
 
 The characters are read back from the outlines by matching them against the glyph sheet that
 tests/tools/glyphsheet.cpp draws with the command's own fonts (--glyphsheet TOOL); without it a run is shown by
@@ -125,8 +126,9 @@ def _inside(box, c):
 
 
 def clashes(page, markers=True):
-    """[(kind, i, j, glyphs)]: kind 'text' (runs i and j, j painted later) or 'marker' (run i and the markers over
-    or under it); glyphs: how many glyphs are hit. i and j index page.items."""
+    """[(kind, i, j, glyphs)]: kind 'text' (runs i and j, j painted later), 'marker' (run i and the markers over
+    or under it) or 'box' (run i under an opaque box painted later); glyphs: how many glyphs are hit. i and j index
+    page.items."""
     it = page.items
     covers = [(k, b) for k, x in enumerate(it) if x[0] == 'cover' for b in [x[1]]]
 
@@ -166,6 +168,10 @@ def clashes(page, markers=True):
                             hit += 1
             if hit:
                 out.append(('marker', i, -1, hit))
+        # a text that an opaque box painted after it hides (a label under an inset)
+        hit = sum(1 for a in ri if any(k > i and _inside(a, c) for k, c in covers))
+        if hit:
+            out.append(('box', i, -1, hit))
     return out
 
 
@@ -240,8 +246,10 @@ def report(page, found, glyphs):
             tj = page.items[j]
             b = _text(page, tj[2], glyphs, cache)
             lines.append(f'  {b} ({tj[1][0][0]:.0f},{tj[1][0][1]:.0f}) over {a} {at}: {hit} glyph(s)')
-        else:
+        elif kind == 'marker':
             lines.append(f'  {a} {at} and a marker: {hit} glyph(s)')
+        else:
+            lines.append(f'  {a} {at} under a filled box: {hit} glyph(s)')
     return lines
 
 
@@ -272,6 +280,11 @@ def main(argv):
             page = Page(path)
         except (OSError, UnicodeDecodeError) as e:
             print(f'{path}: cannot be read: {e}')
+            unreadable += 1
+            continue
+        if not any(x[0] == 'text' for x in page.items):
+            # every page has text: a page of none is one this reader cannot read (another cairo's SVG)
+            print(f'{path}: no text read back')
             unreadable += 1
             continue
         found = clashes(page, markers)
