@@ -274,7 +274,7 @@ def main(argv):
             sheet = os.path.join(tmp, 'sheet.svg')
             subprocess.run([tool, sheet, SHEET_TEXT], check=True)
             glyphs = Glyphs(sheet, SHEET_TEXT)
-    bad = unreadable = 0
+    bad = unreadable = markers_seen = 0
     for path in pages:
         try:
             page = Page(path)
@@ -287,11 +287,16 @@ def main(argv):
             print(f'{path}: no text read back')
             unreadable += 1
             continue
+        markers_seen += sum(1 for x in page.items if x[0] == 'mark')
         found = clashes(page, markers)
         if found:
             bad += 1
             print(f'{path}: {len(found)} clash(es)')
             print('\n'.join(report(page, found, glyphs)))
+    if markers and len(pages) > 1 and not markers_seen:
+        # pages of plotted points all without a marker: this reader no longer sees them
+        print('no marker read back on any page')
+        unreadable += 1
     print(f'{len(pages) - bad - unreadable} of {len(pages)} pages without overprinted text')
     return 2 if unreadable else 1 if bad else 0
 
