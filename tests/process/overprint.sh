@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Draws every page of the gallery (scripts/gallery: its cases and the crowded pages of
+# tests/data/crowded) on both roads and checks that no text on them is overprinted by another
+# text or by a marker (tests/tools/overprint.py). A page that fails is printed with its clashing
+# texts. Usage: overprint.sh VITALYX GLYPHSHEET SOURCE OUT
+set -u
+exe=$1 sheet=$2 root=$3 out=$4
+rm -rf "$out"
+mkdir -p "$out"
+# The cases are drawn two at a time (the sanitizer build of the CI has two cores).
+if ! VITALYX="$exe" bash "$root/scripts/gallery" --out "$out/pages" --svg --jobs 2 >"$out/gallery.log" 2>&1; then
+  echo "the gallery could not be drawn:"
+  cat "$out/gallery.log"
+  exit 1
+fi
+fail=0
+# Every crowded case is in the gallery, except those that draw no page by design.
+nopage="probplot-events-trials"   # an ERROR: the events/trials form needs another distribution
+for p in "$root"/tests/data/crowded/*.vx; do
+  name=$(basename "$p" .vx)
+  [[ " $nopage " == *" $name "* ]] && continue
+  if [ ! -f "$out/pages/$name-device.png" ] || [ ! -f "$out/pages/$name-statistical.png" ]; then
+    echo "tests/data/crowded/$name.vx is not drawn by scripts/gallery on both roads"
+    fail=1
+  fi
+done
+# A page of more markers than an SVG holds has its PNG only and cannot be read back.
+for png in "$out"/pages/*.png; do
+  [ -f "${png%.png}.svg" ] || echo "not checked (no SVG): $(basename "$png")"
+done
+cd "$out/pages" || exit 1
+python3 "$root/tests/tools/overprint.py" --glyphsheet "$sheet" *.svg || fail=1
+exit $fail
