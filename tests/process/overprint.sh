@@ -29,5 +29,7 @@ for png in "$out"/pages/*.png; do
   [ -f "${png%.png}.svg" ] || echo "not checked (no SVG): $(basename "$png")"
 done
 cd "$out/pages" || exit 1
-python3 "$root/tests/tools/overprint.py" --glyphsheet "$sheet" *.svg || fail=1
+# The text the annotate data set places at the middle of the page, where the user put it, over a point.
+user=(--user "probplot-annotate-device=Annotated text here")
+python3 "$root/tests/tools/overprint.py" --glyphsheet "$sheet" "${user[@]}" *.svg || fail=1
 exit $fail
