@@ -34,6 +34,39 @@ double lifeunits(const vyxstate* s, double t) {
     return t;
 }
 
+// A box that holds a plotted point in memory (its time on the fitting scale: ln t on a log
+// axis) with its marker, or that its limit bars (NPINTERVALS=) cross.
+bool holdspoint(const vyxstate* s, const grpnode* g, const Box& b) {
+    const plotlay* f = s->plot.frame;
+    const bool rot = s->popt.pflags.rotate != 0;
+    // The plotted points that are in memory (their times on the fitting scale: ln t on a
+    // log axis), with their markers: a box whose edge would cut a marker is not clear.
+    if (!s->popt.pflags.noppos && g->crvinmem && g->crvbuf) {
+        const double log10e = std::log10(std::exp(1.0));
+        const double hy = 0.5 * (g->sym[1] ? g->sym[1]->symsize : f->symh), hx = hy * f->chdiv;
+        const Box wide{b.x0 - hx, b.y0 - hy, b.x1 + hx, b.y1 + hy};
+        // Their limit bars too (NPINTERVALS=): a short line across the life axis at each limit.
+        bool sim = false;
+        const bool bars = pointlimits(s, &sim);
+        const double half = 0.5 * (rot ? f->htickl : f->vtickl);
+        for (int32_t i = 0; i < g->ncurve; ++i) {
+            const double* r = g->crvbuf + static_cast<size_t>(i) * CR_WORDS;
+            const double p = r[CR_PPOS], t = s->opts.logscale[LSC_LN] ? r[CR_TIME] * log10e : r[CR_TIME];
+            if (!(p > 0 && p < 1) || std::isnan(t)) continue;
+            double x, y;
+            put(f, rot, t, s->opts.quant_fn(p), &x, &y);
+            if (wide.holds(x, y)) return true;
+            if (!bars || std::isnan(r[sim ? CR_SIMLOWER : CR_LOWER]) || std::isnan(r[sim ? CR_SIMUPPER : CR_UPPER])) continue;
+            for (double q : {r[sim ? CR_SIMLOWER : CR_LOWER], r[sim ? CR_SIMUPPER : CR_UPPER]}) {
+                if (!(q > 0 && q < 1)) continue;
+                put(f, rot, t, s->opts.quant_fn(q), &x, &y);
+                if (rot ? b.meets(x, y - half, x, y + half) : b.meets(x - half, y, x + half, y)) return true;
+            }
+        }
+    }
+    return false;
+}
+
 bool crossed(const vyxstate* s, const grpnode* g, const Box& b, const std::vector<Box>& labels) {
     for (const Box& l : labels)
         if (b.overlaps(l)) return true;
@@ -76,32 +109,7 @@ bool crossed(const vyxstate* s, const grpnode* g, const Box& b, const std::vecto
             }
         }
     }
-    // The plotted points that are in memory (their times on the fitting scale: ln t on a
-    // log axis), with their markers: a box whose edge would cut a marker is not clear.
-    if (!s->popt.pflags.noppos && g->crvinmem && g->crvbuf) {
-        const double log10e = std::log10(std::exp(1.0));
-        const double hy = 0.5 * (g->sym[1] ? g->sym[1]->symsize : f->symh), hx = hy * f->chdiv;
-        const Box wide{b.x0 - hx, b.y0 - hy, b.x1 + hx, b.y1 + hy};
-        // Their limit bars too (NPINTERVALS=): a short line across the life axis at each limit.
-        bool sim = false;
-        const bool bars = pointlimits(s, &sim);
-        const double half = 0.5 * (rot ? f->htickl : f->vtickl);
-        for (int32_t i = 0; i < g->ncurve; ++i) {
-            const double* r = g->crvbuf + static_cast<size_t>(i) * CR_WORDS;
-            const double p = r[CR_PPOS], t = s->opts.logscale[LSC_LN] ? r[CR_TIME] * log10e : r[CR_TIME];
-            if (!(p > 0 && p < 1) || std::isnan(t)) continue;
-            double x, y;
-            put(f, rot, t, s->opts.quant_fn(p), &x, &y);
-            if (wide.holds(x, y)) return true;
-            if (!bars || std::isnan(r[sim ? CR_SIMLOWER : CR_LOWER]) || std::isnan(r[sim ? CR_SIMUPPER : CR_UPPER])) continue;
-            for (double q : {r[sim ? CR_SIMLOWER : CR_LOWER], r[sim ? CR_SIMUPPER : CR_UPPER]}) {
-                if (!(q > 0 && q < 1)) continue;
-                put(f, rot, t, s->opts.quant_fn(q), &x, &y);
-                if (rot ? b.meets(x, y - half, x, y + half) : b.meets(x - half, y, x + half, y)) return true;
-            }
-        }
-    }
-    return false;
+    return holdspoint(s, g, b);
 }
 
 }  // namespace
@@ -126,5 +134,10 @@ int insetroom(vyxstate* s, const grpnode* g, const bool taken[4], const double b
         if (free) return k;
     }
     if (clear && first >= 0) *clear = false;
+    // No corner is clear: the box will be filled over what lies beneath, so it takes the first
+    // corner where it hides lines only, not a plotted point (a group of one point keeps it).
+    if (measured && !mcf)
+        for (int k = 0; k < 4; ++k)
+            if (!taken[k] && !holdspoint(s, g, Box{boxes[k][0], boxes[k][1], boxes[k][2], boxes[k][3]})) return k;
     return first;
 }

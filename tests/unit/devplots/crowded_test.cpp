@@ -296,4 +296,30 @@ TEST(Crowded, InsetWithoutAFreeCornerIsFilled) {
     }
 }
 
+// A group of one failure beside a group of many: its fitted line is upright and crosses every
+// corner, so its inset is filled; it takes a corner where it hides the line only, not the
+// group's one point (at 50 %, at the top).
+TEST(Crowded, FilledInsetKeepsClearOfThePoints) {
+    dp::Run r = dp::run("proc vitalyx data=f;\n distribution weibull;\n probplot hours*status(0) = grp / ncols=2;\nrun;\n",
+                        {{"f", testdata::file("data/crowded/fans_y.csv")}});
+    ASSERT_EQ(r.status, 0) << r.log.all();
+    ASSERT_EQ(r.pages.size(), 1u);
+    const Page& p = r.pages[0];
+    // A fill of the background colour in the left panel (X's) hides the markers painted before
+    // it that it covers. (In Y's panel the box is as wide as most of the panel: every corner
+    // holds points.)
+    for (size_t i = 0; i < p.prims.size(); ++i) {
+        const Prim& q = p.prims[i];
+        if (q.kind != Prim::Fill || q.color.r != 1 || q.color.g != 1 || q.color.b != 1) continue;
+        const Box f = filled(q), o{f.x0 - 1, f.y0 - 1, f.x1 + 1, f.y1 + 1};   // a marker's half width about it
+        if (f.x1 > 53) continue;
+        for (size_t k = 0; k < i; ++k)
+            if (p.prims[k].kind == Prim::Markers)
+                for (size_t j = 0; j + 1 < p.prims[k].xy.size(); j += 2) {
+                    EXPECT_FALSE(o.holds(p.prims[k].xy[j], p.prims[k].xy[j + 1])) << "a marker hidden at " << p.prims[k].xy[j];
+                }
+    }
+    EXPECT_TRUE(dp::hasmsg(r.log, 6500)) << r.log.all();
+}
+
 }  // namespace
