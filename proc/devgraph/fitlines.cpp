@@ -76,13 +76,6 @@ bool straight(const Pen& pen, double mu, double sigma, double* buf) {
     return pen.draw(buf, 2, GGP_LINE);
 }
 
-// A life value of a percentile table on the life axis: log10 of the time on a log axis.
-double lifeunits(const vyxstate* s, double t) {
-    if (std::isnan(t)) return hostmissing();
-    if (s->opts.logscale[LSC_LN] || s->opts.logscale[LSC_LOG10]) return t > 0 ? std::log10(t) : hostmissing();
-    return t;
-}
-
 double zof(const vyxstate* s, double p) { return std::isnan(p) ? hostmissing() : s->opts.quant_fn(p); }
 
 // The two confidence curves through the percentile tables of the group.

@@ -20,19 +20,6 @@ namespace {
 
 using Box = PageBox;
 
-// Page position of (life value in axis units, standardized quantile z) by the orientation.
-void put(const plotlay* f, bool rotate, double life, double z, double* x, double* y) {
-    const double lc = life * (rotate ? f->vfac : f->hfac) + (rotate ? f->voff : f->hoff);
-    const double zc = z * (rotate ? f->hfac : f->vfac) + (rotate ? f->hoff : f->voff);
-    *x = rotate ? zc : lc;
-    *y = rotate ? lc : zc;
-}
-
-double lifeunits(const vyxstate* s, double t) {
-    if (std::isnan(t)) return NAN;
-    if (s->opts.logscale[LSC_LN] || s->opts.logscale[LSC_LOG10]) return t > 0 ? std::log10(t) : NAN;
-    return t;
-}
 
 // A box that holds a plotted point in memory (its time on the fitting scale: ln t on a log
 // axis) with its marker, or that its limit bars (NPINTERVALS=) cross.
@@ -54,12 +41,12 @@ bool holdspoint(const vyxstate* s, const grpnode* g, const Box& b) {
             const double p = r[CR_PPOS], t = s->opts.logscale[LSC_LN] ? r[CR_TIME] * log10e : r[CR_TIME];
             if (!(p > 0 && p < 1) || std::isnan(t)) continue;
             double x, y;
-            put(f, rot, t, s->opts.quant_fn(p), &x, &y);
+            pagexy(f, rot, t, s->opts.quant_fn(p), &x, &y);
             if (wide.holds(x, y)) return true;
             if (!bars || std::isnan(r[sim ? CR_SIMLOWER : CR_LOWER]) || std::isnan(r[sim ? CR_SIMUPPER : CR_UPPER])) continue;
             for (double q : {r[sim ? CR_SIMLOWER : CR_LOWER], r[sim ? CR_SIMUPPER : CR_UPPER]}) {
                 if (!(q > 0 && q < 1)) continue;
-                put(f, rot, t, s->opts.quant_fn(q), &x, &y);
+                pagexy(f, rot, t, s->opts.quant_fn(q), &x, &y);
                 if (rot ? b.meets(x, y - half, x, y + half) : b.meets(x - half, y, x + half, y)) return true;
             }
         }
@@ -80,8 +67,8 @@ bool crossed(const vyxstate* s, const grpnode* g, const Box& b, const std::vecto
         if (s->opts.logscale[LSC_LN]) slope /= log10e;
         const double lo = rot ? f->vmin : f->hmin, hi = rot ? f->vmax : f->hmax;
         double ax, ay, bx, by;
-        put(f, rot, lo, a + slope * lo, &ax, &ay);
-        put(f, rot, hi, a + slope * hi, &bx, &by);
+        pagexy(f, rot, lo, a + slope * lo, &ax, &ay);
+        pagexy(f, rot, hi, a + slope * hi, &bx, &by);
         if (b.meets(ax, ay, bx, by)) return true;
     }
     // The confidence curves through the percentile tables (by probability: the limits of the
@@ -103,7 +90,7 @@ bool crossed(const vyxstate* s, const grpnode* g, const Box& b, const std::vecto
                 }
                 double x = NAN, y = NAN;
                 t = lifeunits(s, t);
-                if (!std::isnan(t) && p > 0 && p < 1) put(f, rot, t, s->opts.quant_fn(p), &x, &y);
+                if (!std::isnan(t) && p > 0 && p < 1) pagexy(f, rot, t, s->opts.quant_fn(p), &x, &y);
                 if (b.meets(px, py, x, y) || (std::isfinite(x) && std::isfinite(y) && b.holds(x, y))) return true;
                 px = x, py = y;
             }

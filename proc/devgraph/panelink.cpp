@@ -15,8 +15,24 @@ namespace {
 constexpr double kEps = 10000.0 * GZ_UNIT;   // plotted probabilities lie in (kEps, 1 - kEps)
 constexpr double kLog10e = 0.4342944819032518;
 
-// Page position of (life value in axis units, standardized quantile z) by the orientation.
-void put(const plotlay* f, bool rotate, double life, double z, double* x, double* y) {
+// The marker of a point at the probability p and the life t (on the fitting scale).
+void mark(const vyxstate* s, const grpnode* g, double p, double t, PanelInk* ink) {
+    const plotlay* f = s->plot.frame;
+    const bool rot = s->popt.pflags.rotate != 0;
+    if (!(p > kEps && p < 1.0 - kEps) || std::isnan(t)) return;
+    const double life = s->opts.logscale[LSC_LN] ? t * kLog10e : t;
+    const double lc = life * (rot ? f->vfac : f->hfac) + (rot ? f->voff : f->hoff);
+    const double lo = rot ? f->fy - f->gapb : f->fx - f->gapl, hi = rot ? f->fy + f->fh + f->gapt : f->fx + f->fw + f->gapr;
+    if (!(lc >= lo && lc <= hi)) return;
+    double x, y;
+    pagexy(f, rot, life, s->opts.quant_fn(p), &x, &y);
+    const double hy = 0.5 * (g->sym[1] && g->sym[1]->symsize > 0 ? g->sym[1]->symsize : f->symh), hx = hy * f->chdiv;
+    ink->marks.push_back({x - hx, y - hy, x + hx, y + hy});
+}
+
+}  // namespace
+
+void pagexy(const plotlay* f, bool rotate, double life, double z, double* x, double* y) {
     const double lc = life * (rotate ? f->vfac : f->hfac) + (rotate ? f->voff : f->hoff);
     const double zc = z * (rotate ? f->hfac : f->vfac) + (rotate ? f->hoff : f->voff);
     *x = rotate ? zc : lc;
@@ -28,23 +44,6 @@ double lifeunits(const vyxstate* s, double t) {
     if (s->opts.logscale[LSC_LN] || s->opts.logscale[LSC_LOG10]) return t > 0 ? std::log10(t) : NAN;
     return t;
 }
-
-// The marker of a point at the probability p and the life t (on the fitting scale).
-void mark(const vyxstate* s, const grpnode* g, double p, double t, PanelInk* ink) {
-    const plotlay* f = s->plot.frame;
-    const bool rot = s->popt.pflags.rotate != 0;
-    if (!(p > kEps && p < 1.0 - kEps) || std::isnan(t)) return;
-    const double life = s->opts.logscale[LSC_LN] ? t * kLog10e : t;
-    const double lc = life * (rot ? f->vfac : f->hfac) + (rot ? f->voff : f->hoff);
-    const double lo = rot ? f->fy - f->gapb : f->fx - f->gapl, hi = rot ? f->fy + f->fh + f->gapt : f->fx + f->fw + f->gapr;
-    if (!(lc >= lo && lc <= hi)) return;
-    double x, y;
-    put(f, rot, life, s->opts.quant_fn(p), &x, &y);
-    const double hy = 0.5 * (g->sym[1] && g->sym[1]->symsize > 0 ? g->sym[1]->symsize : f->symh), hx = hy * f->chdiv;
-    ink->marks.push_back({x - hx, y - hy, x + hx, y + hy});
-}
-
-}  // namespace
 
 void ppink(vyxstate* s, const grpnode* g, PanelInk* ink) {
     const plotlay* f = s->plot.frame;
@@ -72,8 +71,8 @@ void ppink(vyxstate* s, const grpnode* g, PanelInk* ink) {
         if (s->opts.logscale[LSC_LN]) slope /= kLog10e;
         const double lo = rot ? f->vmin : f->hmin, hi = rot ? f->vmax : f->hmax;
         PageBox l{};
-        put(f, rot, lo, a + slope * lo, &l.x0, &l.y0);
-        put(f, rot, hi, a + slope * hi, &l.x1, &l.y1);
+        pagexy(f, rot, lo, a + slope * lo, &l.x0, &l.y0);
+        pagexy(f, rot, hi, a + slope * hi, &l.x1, &l.y1);
         ink->lines.push_back(l);
     }
     // The confidence curves through the percentile tables (by probability: the limits of the
@@ -94,7 +93,7 @@ void ppink(vyxstate* s, const grpnode* g, PanelInk* ink) {
             }
             double x = NAN, y = NAN;
             t = lifeunits(s, t);
-            if (!std::isnan(t) && p > 0 && p < 1) put(f, rot, t, s->opts.quant_fn(p), &x, &y);
+            if (!std::isnan(t) && p > 0 && p < 1) pagexy(f, rot, t, s->opts.quant_fn(p), &x, &y);
             if (std::isfinite(px) && std::isfinite(x)) ink->lines.push_back({px, py, x, y});
             px = x, py = y;
         }

@@ -7,7 +7,14 @@
 struct vyxstate;
 struct grpnode;
 struct symrec;
+struct plotlay;
 class LabelRoom;
+
+// The page position (*x, *y) of a life value in axis units and a standardized quantile z, by
+// the orientation of the plot (rotate: the life axis upright).
+void pagexy(const plotlay* f, bool rotate, double life, double z, double* x, double* y);
+// A time in the life axis's units: log10 of it on a log axis; NaN where it has none.
+double lifeunits(const vyxstate* s, double t);
 
 // 0 drawn; 1 out of memory (after xmemmsg); 1020 when the group's curve or row file ends
 // early (after 510/22).
