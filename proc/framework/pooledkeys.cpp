@@ -52,7 +52,19 @@ uint64_t hashof(const char* text, int32_t width, double num) {
 }
 
 bool same(const char* a, double x, const char* b, double y, int32_t width) {
-    return a ? std::memcmp(a, b, static_cast<size_t>(width)) == 0 : samenumber(x, y);
+    return a ? sametext(a, b, width, 0) : samenumber(x, y);
+}
+
+// A copy of a whole text's block; null when memory ran out (logged).
+const char* copytext(poolobj* pool, const char* text, int32_t width) {
+    const int32_t n = wholebytes(width);
+    auto* copy = static_cast<char*>(poolbytes(pool, n, poolflag::raw));
+    if (!copy) {
+        xmemmsg(n);
+        return nullptr;
+    }
+    std::memcpy(copy, text, static_cast<size_t>(n));
+    return copy;
 }
 
 // Puts h into the set; true when it was not there. False with *full when memory ran out.
@@ -107,15 +119,7 @@ bool addvalue(poolobj* pool, keyvals& k, const char* text, double num, int32_t w
     bool nomem = false;
     if (!setadd(pool, m, h, &nomem)) return !nomem;
     if (m.nlisted < kNamed) {
-        if (text) {
-            auto* copy = static_cast<char*>(poolbytes(pool, width, poolflag::raw));
-            if (!copy) {
-                xmemmsg(width);
-                return false;
-            }
-            std::memcpy(copy, text, static_cast<size_t>(width));
-            m.text[m.nlisted] = copy;
-        }
+        if (text && !(m.text[m.nlisted] = copytext(pool, text, width))) return false;
         m.num[m.nlisted] = num;
         ++m.nlisted;
     }
@@ -233,15 +237,7 @@ bool keyfirst(poolobj* pool, keyvals& k, const wholecell& c) {
     k.more = nullptr;
     k.text = nullptr;
     k.num = c.num ? *c.num : 0.0;
-    if (!c.text) return true;
-    auto* copy = static_cast<char*>(poolbytes(pool, c.width, poolflag::raw));
-    if (!copy) {
-        xmemmsg(c.width);
-        return false;
-    }
-    std::memcpy(copy, c.text, static_cast<size_t>(c.width));
-    k.text = copy;
-    return true;
+    return !c.text || (k.text = copytext(pool, c.text, c.width)) != nullptr;
 }
 
 bool keyother(poolobj* pool, keyvals& k, const wholecell& c) {

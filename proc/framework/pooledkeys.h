@@ -14,8 +14,8 @@ struct poolobj;
 struct vyxstate;
 
 // Where a reader finds the current observation's whole value: the blank-padded text cell of a
-// character variable wider than 16 characters (width characters), or the number of a numeric
-// variable. Neither: a character variable of at most 16 characters, whose key is its whole value.
+// character variable wider than 16 characters (width characters in a block of wholebytes(width)),
+// or the number of a numeric variable. Neither: a character variable of at most 16 characters, whose key is its whole value.
 struct wholecell {
     const char* text;
     const double* num;
@@ -35,10 +35,24 @@ struct keyseen;   // the distinct values of a key met with more than one (pooled
 
 // The whole values met under one key (zero while none was).
 struct keyvals {
-    const char* text;         // the first text (width characters, a copy in the reader's pool)
+    const char* text;         // the first text (a copy of the cell's block in the reader's pool)
     double num;               // the first number
     keyseen* more;            // null while every value met equals the first
 };
+
+// A whole text lies in a block of wholebytes(width) bytes, a multiple of 8 whose bytes past the
+// width are the same in the cell and in every copy of it, so that texts compare a word at a time.
+inline int32_t wholebytes(int32_t width) { return (width + 7) & ~7; }
+// Whether two whole texts agree from byte from (a multiple of 8) on.
+inline bool sametext(const char* a, const char* b, int32_t width, int32_t from) {
+    for (int32_t i = from; i < width; i += 8) {
+        uint64_t x, y;
+        std::memcpy(&x, a + i, 8);
+        std::memcpy(&y, b + i, 8);
+        if (x != y) return false;
+    }
+    return true;
+}
 
 // Numbers are the same value when equal, or both missing with the same bits; 0 and -0 are one.
 inline bool samenumber(double a, double b) {
@@ -56,10 +70,11 @@ bool keyfirst(poolobj* pool, keyvals& k, const wholecell& c);
 // A value other than the key's first (out of line: the rare case); false when memory ran out.
 bool keyother(poolobj* pool, keyvals& k, const wholecell& c);
 
-// Notes the current value under a key met before; false when memory ran out.
+// Notes the current value under a key met before (so their first 16 characters agree); false
+// when memory ran out.
 inline bool keynote(poolobj* pool, keyvals& k, const wholecell& c) {
     if (c.text) {
-        if (std::memcmp(k.text, c.text, static_cast<size_t>(c.width)) == 0) return true;
+        if (sametext(k.text, c.text, c.width, 16)) return true;
     } else if (!c.num || samenumber(k.num, *c.num)) {
         return true;
     }

@@ -7,6 +7,7 @@
 #include "proc/framework/pools.h"
 #include "proc/framework/msg510.h"
 #include "proc/framework/optslots.h"
+#include "proc/framework/pooledkeys.h"
 #include "proc/framework/stmtkinds.h"
 #include "proc/framework/vyxxvgi.h"
 #include "proc/vyxstate.h"
@@ -49,17 +50,17 @@ void addboth(dshandle ds, hgetlist* list, int32_t var, char* fmtcell, char* rawc
 }
 
 // A cell for the whole text of the variable var when it is a long character variable, at
-// least width characters (a cell already there is kept when wide enough); false when memory
-// ran out. *extra counts the get-list entry it needs.
+// least width characters in a block of whole words (pooledkeys.h; a cell already there is
+// kept when wide enough); false when memory ran out. *extra counts the get-list entry it needs.
 bool wholecellfor(dshandle ds, int32_t var, char** cell, int32_t* width, int* extra) {
     vardesc d{};
     xvname(ds, var, &d);
     if (!longtext(d)) return true;
     ++*extra;
     if (*cell && *width >= d.length) return true;
-    *cell = static_cast<char*>(poolbytes(v_global_gcb_anchor->pool, d.length, poolflag::zeroed_marked));
+    *cell = static_cast<char*>(poolbytes(v_global_gcb_anchor->pool, wholebytes(d.length), poolflag::zeroed_marked));
     if (!*cell) {
-        xmemmsg(d.length);
+        xmemmsg(wholebytes(d.length));
         return false;
     }
     *width = d.length;
