@@ -67,7 +67,7 @@ const char* copytext(poolobj* pool, const char* text, int32_t width) {
     return copy;
 }
 
-// Puts h into the set; true when it was not there. False with *full when memory ran out.
+// Puts h into the set; true when it was not there. False with *nomem set when memory ran out.
 bool setadd(poolobj* pool, keyseen& m, uint64_t h, bool* nomem) {
     if ((m.count + 1) * 2 > m.cap) {
         const uint32_t cap = m.cap ? m.cap * 2 : 8;
@@ -185,7 +185,7 @@ void valuelist(const keyvals& k, int32_t width, char* out, size_t len) {
     if (more > 0 && at < len) std::snprintf(out + at, len - at, " and %lld more", static_cast<long long>(more));
 }
 
-// The key as a message shows it: the text of a character variable in quotes, a number's bare.
+// The key as a message shows it: the text of a character variable in quotes, a number bare.
 void keytext(const char* key, int32_t width, char* out, size_t len) {
     const int n = wzstrip(key, 16);
     if (width > 0)
