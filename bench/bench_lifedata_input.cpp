@@ -4,6 +4,9 @@
 //   BM_InputPass     runs the program: the same read, the options and the BY-group input of
 //                    ANALYZE into class groups and rows (utility files), the level ordering
 //                    and the two input tables of every BY group
+//   BM_InputPassLongClass, BM_InputPassNumClass
+//                    the same with the class variable of 23 characters (the whole value read
+//                    and compared beside the 16-character key) or numeric (its number compared)
 //   BM_InputAndSort  the same, then every group sorted by time (host sort of its file) and
 //                    its product-limit curve
 // Counters: bytes per second over the file, and the peak memory as a multiple of the file
@@ -36,7 +39,8 @@ namespace {
 constexpr int64_t ROWS = 1000000;
 
 // plant (10 BY groups, sorted), lot (3 levels), hours (Weibull, censored at 3000), status
-// (0 censored), count (FREQ 1 to 5).
+// (0 censored), count (FREQ 1 to 5); the lot again as a text of 23 characters whose first 16
+// tell the levels apart (lotlong), and as a number (lotnum).
 uint64_t writedata(const std::string& path) {
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) return 0;
@@ -44,7 +48,7 @@ uint64_t writedata(const std::string& path) {
     std::setvbuf(f, buf, _IOFBF, sizeof buf);
     std::mt19937_64 gen(7);
     std::uniform_real_distribution<double> u(0.0, 1.0);
-    std::fputs("plant,lot,hours,status,count\n", f);
+    std::fputs("plant,lot,hours,status,count,lotlong,lotnum\n", f);
     for (int64_t i = 0; i < ROWS; ++i) {
         const int plant = static_cast<int>(i * 10 / ROWS) + 1;
         const int lot = static_cast<int>(u(gen) * 3) + 1;
@@ -52,7 +56,7 @@ uint64_t writedata(const std::string& path) {
         int status = 1;
         if (t > 3000) t = 3000, status = 0;
         const int count = static_cast<int>(u(gen) * 5) + 1;
-        std::fprintf(f, "%d,L%d,%.3f,%d,%d\n", plant, lot, t, status, count);
+        std::fprintf(f, "%d,L%d,%.3f,%d,%d,Line-%d-Production-North,%d.5\n", plant, lot, t, status, count, lot, lot);
     }
     const long size = std::ftell(f);
     std::fclose(f);
@@ -79,6 +83,7 @@ struct Quiet : rt::Log {
 };
 
 bool g_sort = false;   // BM_InputAndSort: sort and estimate every group too
+const char* g_class = "lot";   // the class variable of the program
 int64_t g_used = 0;
 
 void report(benchmark::State& state, double peak) {
@@ -149,7 +154,7 @@ void runprogram(benchmark::State& state) {
         cfg.linked = mcn_main;
         g_used = 0;
         const int rc = rt::runner::run("proc vitalyx data=lifeinput;\n by plant;\n freq count;\n distribution weibull;\n"
-                                       " analyze hours*status(0) = lot;\nrun;\n",
+                                       " analyze hours*status(0) = " + std::string(g_class) + ";\nrun;\n",
                                        s, cfg);
         peak = std::max(peak, static_cast<double>(status("VmHWM:") - base) * 1024.0);
         if (rc != 0 || g_used != ROWS) {
@@ -162,16 +167,32 @@ void runprogram(benchmark::State& state) {
 
 void BM_InputPass(benchmark::State& state) {
     g_sort = false;
+    g_class = "lot";
+    runprogram(state);
+}
+
+void BM_InputPassLongClass(benchmark::State& state) {
+    g_sort = false;
+    g_class = "lotlong";
+    runprogram(state);
+}
+
+void BM_InputPassNumClass(benchmark::State& state) {
+    g_sort = false;
+    g_class = "lotnum";
     runprogram(state);
 }
 
 void BM_InputAndSort(benchmark::State& state) {
     g_sort = true;
+    g_class = "lot";
     runprogram(state);
 }
 
 BENCHMARK(BM_DataSetPass)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_InputPass)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_InputPassLongClass)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_InputPassNumClass)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_InputAndSort)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

@@ -15,6 +15,7 @@
 #pragma once
 #include <cstdint>
 #include "host/vec39_files.h"
+#include "proc/framework/pooledkeys.h"
 
 struct symrec;
 struct grpnode;
@@ -36,6 +37,7 @@ struct grpnode {
     xchandle ufile2;          // utility file of the nonparametric curve records
     char key[16];             // formatted class value, blank padded; the tree key
     char rawkey[16];          // raw character class value
+    keyvals whole;            // the whole values the key stands for (pooledkeys.h)
     double ordkey;            // ordering key of the level
     double numkey;            // raw numeric class value
     double loglik;            // log-likelihood of the group's fit

@@ -54,12 +54,12 @@ struct inputstate {
 //   stmtkind     written in lifedist, mcf; read in devgraph
 //   rspform      written in lifedist, regression; read in devgraph, statgraph
 //   rspvars      written in framework, lifedist, mcf, regression; read in devgraph, statgraph
-//   procvars     written in main; read in framework, lifedist, regression
+//   procvars     written in main; read in framework, lifedist, mcf, regression
 //   nunitid      written in main; read in framework, mcf
 //   nfreq        written in main; read in devgraph, framework, lifedist, mcf, regression, statgraph
 //   nnenter      written in main; read in framework, lifedist, regression
 //   ncensvals    written in lifedist, mcf, regression; read in devgraph, framework
 //   censvals     written in lifedist, mcf, regression; read in devgraph, framework
 //   nbyvars      written in main; read in devgraph, framework, lifedist
-//   clsdesc      written in lifedist, mcf; read in statgraph
+//   clsdesc      written in lifedist, mcf; read in framework, statgraph
 //   unittype     written in framework; read in mcf

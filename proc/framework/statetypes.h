@@ -83,6 +83,13 @@ struct obsvalues {
     char unitraw[16];
     char unitfmt[16];
     double unitnum;
+    // The whole formatted texts of the character variables longer than 16 characters, whose
+    // first 16 the cells above hold (null when no variable of the place is that long); each
+    // is as wide as the longest such variable of its place, and a reader takes its own
+    // variable's length (vardesc.length) of it.
+    char* clswhole[2];         // (CV_* places)
+    char* fmodewhole;
+    char* unitwhole;
 };
 
 // Cells of one row of the observation-count table (NObs), bound by address.

@@ -9,6 +9,7 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/msg510.h"
 #include "proc/framework/hostsvc_util.h"
+#include "proc/framework/pooledkeys.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/stepend.h"
 #include "proc/framework/textpad.h"
@@ -30,6 +31,7 @@ struct obsval {
     int code;          // censoring code
     int fmidx;         // failure-mode index (COMBINE)
     double nenter;
+    int fmmatch;       // the listed failure-mode value the mode matches, or -1
 };
 
 // The settings of the pass, taken once from the state block.
@@ -47,6 +49,9 @@ struct pass {
     int32_t fmnvals;
     const char** fmvals;    // the listed failure-mode values
     const int32_t* fmlens;
+    keyslot* fmkeys;         // per listed value, the whole modes it matched
+    wholecell fmwhole;       // where the whole mode value is
+    wholecell clswhole[2];   // where the whole class values are (CV_* places)
     double used, read, skipped;
     double wused, wread;
     double sumx, sumn;       // count case: sum of w x first and second response
@@ -81,6 +86,12 @@ void setkey(vyxstate* s, grpnode* g, int k) {
         std::memcpy(g->rawkey, v.clsraw[k], 16);
 }
 
+// Memory ran out (xmemmsg logged) while a level's whole values were kept.
+grpnode* nomemory(int* rc) {
+    *rc = 1;
+    return nullptr;
+}
+
 // Finds or inserts the node of class value k in the tree whose head, spare and current
 // nodes are slots; counts a new node in *nsub. Returns the node, or null after a
 // logged failure (*rc set).
@@ -90,6 +101,7 @@ grpnode* findlevel(pass& p, grptree* slots, int32_t* nsub, int k, double w, int 
     grpnode* cur = slots->current;
     if (cur && std::memcmp(cur->key, s->inwork.obsvals.clsfmt[k], 16) == 0) {
         if (s->groups.clsorder[CO_CODE + k] == ORDER_FREQ) cur->ordkey -= w;
+        if (!keynote(s->pools.stmtpool, cur->whole, p.clswhole[k])) return nomemory(rc);
         return cur;
     }
     if (!slots->spare && !(slots->spare = newgroup(s))) {
@@ -109,8 +121,10 @@ grpnode* findlevel(pass& p, grptree* slots, int32_t* nsub, int k, double w, int 
         ++*nsub;
         if (s->groups.clsorder[CO_CODE + k] == ORDER_FREQ) g->ordkey = -w;
         if (s->groups.clsorder[CO_CODE + k] == ORDER_DATA) g->ordkey = static_cast<double>(p.used_n);
-    } else if (s->groups.clsorder[CO_CODE + k] == ORDER_FREQ) {
-        g->ordkey -= w;
+        if (!keyfirst(s->pools.stmtpool, g->whole, p.clswhole[k])) return nomemory(rc);
+    } else {
+        if (s->groups.clsorder[CO_CODE + k] == ORDER_FREQ) g->ordkey -= w;
+        if (!keynote(s->pools.stmtpool, g->whole, p.clswhole[k])) return nomemory(rc);
     }
     slots->current = g;
     return g;
@@ -148,6 +162,7 @@ int censorcode(pass& p, obsval& o) {
     int match = -1;
     for (int i = 0; i < p.fmnvals && match < 0; ++i)
         if (wzstcom(mode, len, p.fmvals[i], p.fmlens[i]) == 0) match = i;
+    o.fmmatch = match;
     switch (s->groups.fmodeset.mode) {
         case 0: return match >= 0 ? CENS_EXACT : CENS_OTHERMODE;           // KEEP
         case 1: return match >= 0 ? CENS_OTHERMODE : CENS_EXACT;           // ELIMINATE
@@ -165,6 +180,7 @@ fate classify(pass& p, obsval& o) {
     o.a = v.rsp[RSP_FIRST];
     o.b = v.rsp[RSP_SECOND];
     o.fmidx = 0;
+    o.fmmatch = -1;
     if (p.form != FORM_COUNTS) {
         if (!ismissing(o.a)) o.a -= p.threshold;
         if (p.form == FORM_INTERVAL && !ismissing(o.b)) o.b -= p.threshold;
@@ -422,6 +438,8 @@ int readone(pass& p) {
         p.wused += o.w;
         ++p.used_n;
     }
+    // The modes a listed value matches, for the warning when they differ beyond the key.
+    if (o.fmmatch >= 0 && p.fmwhole.on() && !slotnote(s->pools.stmtpool, p.fmkeys[o.fmmatch], p.fmwhole)) return 1;
     count(target, o);
     if (p.countcase) countpair(p, o);
     return appendrow(p, target, o);
@@ -468,7 +486,14 @@ int vyxin(vyxstate* s) {
         for (int i = 0; i < n; ++i) p.fmvals[i] = s->groups.fmodeset.vals[i];
         p.fmlens = s->groups.fmodeset.lens;
         p.fmnvals = n;
+        p.fmwhole = wholeof(s->groups.fmodeset.desc, s->inwork.obsvals.fmodewhole, &s->inwork.obsvals.fmodenum);
+        p.fmkeys = poolget<keyslot>(s->pools.stmtpool, n, poolflag::zeroed);
+        if (!p.fmkeys) {
+            xmemmsg(int64_t(n) * int64_t(sizeof(keyslot)));
+            return 1;
+        }
     }
+    for (int k = 0; k < s->groups.nclass && k <= CV_SECOND; ++k) p.clswhole[k] = classwhole(s, k);
     if (p.form == FORM_CENSOR && !s->life.fmresp && s->input.ncensvals > 0) {
         p.censeen = static_cast<uint8_t*>(poolbytes(s->pools.stmtpool, s->input.ncensvals, poolflag::zeroed));
         if (!p.censeen) {
@@ -514,6 +539,7 @@ int vyxin(vyxstate* s) {
     s->inwork.nobscnt[NOB_USED] = static_cast<int32_t>(p.used_n);
     s->inwork.nobscnt[NOB_READ] = static_cast<int32_t>(p.read_n);
     passnotes(p);
+    if (!classkeywarnings(s) || !fmodekeywarnings(s, s->pools.stmtpool, p.fmkeys)) return 1;
     if (p.used_n == 0) {
         xpmlog(510, E510_NO_USABLE_OBS);
         return 1;

@@ -28,6 +28,7 @@ bool rungroup(vyxstate* s) {
     s->inwork.stmtidx = 0;
     s->work.thrflags[TH_MODELRAN] = 0;
     s->step.bynotes.n = 0;
+    s->step.bynotes.nkeys = 0;
 
     stmtrec* model = nullptr;
     int nmodel = fndstmt("MODEL", &model);

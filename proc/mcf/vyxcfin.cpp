@@ -8,6 +8,7 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/msg510.h"
 #include "proc/framework/hostsvc_util.h"
+#include "proc/framework/pooledkeys.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/stepend.h"
 #include "proc/framework/textpad.h"
@@ -32,7 +33,7 @@ struct obs {
 // in spare); *isnew tells which. Null when the tree refuses it. A new node joins the chain of
 // the statement's nodes, whose files CleanUpDisk deletes whatever step stops the statement.
 grpnode* levelnode(vyxstate* s, grpnode** root, grpnode** spare, const char* fmt, const char* raw, double num,
-                   bool* isnew, int* rc) {
+                   const wholecell& whole, bool* isnew, int* rc) {
     if (!*spare) {
         *spare = poolget<grpnode>(s->pools.stmtpool, 1, poolflag::zeroed);
         if (!*spare) {
@@ -51,6 +52,10 @@ grpnode* levelnode(vyxstate* s, grpnode** root, grpnode** spare, const char* fmt
         *spare = nullptr;
         n->stmtnext = s->life.stmtnodes;
         s->life.stmtnodes = n;
+    }
+    if (got && !(*isnew ? keyfirst(s->pools.stmtpool, got->whole, whole) : keynote(s->pools.stmtpool, got->whole, whole))) {
+        *rc = RC_REPORTED;   // memory ran out (logged)
+        return nullptr;
     }
     return got;
 }
@@ -89,7 +94,8 @@ grpnode* groupof(vyxstate* s, double w, int32_t used, int* rc) {
     if (s->groups.nclass == 0) return &s->groups.rootgrp;
     obsvalues& v = s->inwork.obsvals;
     bool isnew = false;
-    grpnode* g = levelnode(s, &s->groups.grplist.head, &s->groups.grplist.spare, v.clsfmt[CV_FIRST], v.clsraw[CV_FIRST], v.clsnum[CV_FIRST], &isnew, rc);
+    grpnode* g = levelnode(s, &s->groups.grplist.head, &s->groups.grplist.spare, v.clsfmt[CV_FIRST], v.clsraw[CV_FIRST], v.clsnum[CV_FIRST],
+                           classwhole(s, CV_FIRST), &isnew, rc);
     if (!g) {
         if (!*rc) {
             xpmlog(510, E510_LEVELS1_UNORDERED);
@@ -110,7 +116,8 @@ grpnode* groupof(vyxstate* s, double w, int32_t used, int* rc) {
     }
     orderweight(g, s->groups.clsorder[CO_CODE], isnew, w, used);
     if (s->groups.nclass == 1) return g;
-    grpnode* h = levelnode(s, &g->subtree.head, &g->subtree.spare, v.clsfmt[CV_SECOND], v.clsraw[CV_SECOND], v.clsnum[CV_SECOND], &isnew, rc);
+    grpnode* h = levelnode(s, &g->subtree.head, &g->subtree.spare, v.clsfmt[CV_SECOND], v.clsraw[CV_SECOND], v.clsnum[CV_SECOND],
+                           classwhole(s, CV_SECOND), &isnew, rc);
     if (!h) {
         if (!*rc) {
             xpmlog(510, E510_LEVELS2_UNORDERED);
@@ -131,8 +138,8 @@ grpnode* groupof(vyxstate* s, double w, int32_t used, int* rc) {
 
 // The unit of an exact-data record in the group's unit tree; keeps its end and latest event.
 // 0, or a code after a message.
-int unitof(vyxstate* s, grpnode* g, const char* id, const obs& o, double t, mcfunit** last, grpnode** lastg,
-           mcfunit** out) {
+int unitof(vyxstate* s, grpnode* g, const char* id, const wholecell& whole, const obs& o, double t, mcfunit** last,
+           grpnode** lastg, mcfunit** out) {
     mcfunit* u = nullptr;
     bool isnew = false;
     if (*lastg == g && *last && std::memcmp((*last)->id, id, 16) == 0) {
@@ -162,19 +169,38 @@ int unitof(vyxstate* s, grpnode* g, const char* id, const obs& o, double t, mcfu
         *last = u;
         *lastg = g;
     }
+    // The whole id beside the 16-character one: ids that agree in their first 16 characters are
+    // one unit, and a message about the unit's records names the two ids they come from.
+    if (!(isnew ? keyfirst(s->pools.stmtpool, u->whole, whole) : keynote(s->pools.stmtpool, u->whole, whole)))
+        return RC_REPORTED;
+    const int which = keywhich(u->whole, whole);
+    char other[280], current[280];
     if (o.end) {
         u->weight = o.w;
         if (u->ended) {
-            xpmlog(510, E510_MCF_UNIT_ENDS_TWICE, txtarg(id, 16), obsnumber(s));
+            if (keypooled(u->whole) && (which != u->endwhich || which >= 3)) {
+                twoids(u->whole, u->endwhich, whole, other, sizeof other, current, sizeof current);
+                xpmlog(510, E510_MCF_UNITS_POOLED_END_TWICE, other, current, txtarg(id, 16), obsnumber(s));
+            } else {
+                xpmlog(510, E510_MCF_UNIT_ENDS_TWICE, txtarg(id, 16), obsnumber(s));
+            }
             return RC_REPORTED;
         }
         u->endtime = t;
         u->ended = 1;
+        u->endwhich = static_cast<int8_t>(which);
     } else if (t > u->lastevt) {
         u->lastevt = t;
+        u->lastwhich = static_cast<int8_t>(which);
     }
     if (u->ended && u->lastevt - MCF_ENDSLACK > u->endtime) {
-        xpmlog(510, E510_MCF_EVENT_AFTER_END, txtarg(id, 15), u->lastevt, u->endtime);
+        if (keypooled(u->whole) && (u->lastwhich != u->endwhich || u->lastwhich >= 3)) {
+            // the current record is the end (the late event is another id's) or the late event
+            twoids(u->whole, o.end ? u->lastwhich : u->endwhich, whole, other, sizeof other, current, sizeof current);
+            xpmlog(510, E510_MCF_UNITS_POOLED_EVENT_AFTER_END, other, current, txtarg(id, 16), u->lastevt, u->endtime);
+        } else {
+            xpmlog(510, E510_MCF_EVENT_AFTER_END, txtarg(id, 15), u->lastevt, u->endtime);
+        }
         return endstep(s, RC_INPUT);
     }
     // An event up to the slack past the end is the end time made inexact by rounding: the
@@ -228,6 +254,49 @@ int eachleaf(grpnode* root, int levels, F& f) {
     return rc;
 }
 
+// Calls f for every unit of a unit tree (still a tree: the sorting lists it later).
+template <class F>
+void eachunit(trenode* t, F& f) {
+    if (!t) return;
+    eachunit(t->left, f);
+    f(reinterpret_cast<mcfunit*>(t));
+    eachunit(t->right, f);
+}
+
+// The warnings of the unit ids that stand for more than one whole id, over every group; false
+// when memory ran out.
+bool unitkeywarnings(vyxstate* s) {
+    const vardesc& d = s->input.procvars[PV_UNITID];
+    const wholecell c = wholeof(d, s->inwork.obsvals.unitwhole, &s->inwork.obsvals.unitnum);
+    if (!c.on()) return true;
+    keyentry* e = nullptr;
+    int64_t n = 0;
+    auto note = [&](mcfunit* u) {
+        if (!keypooled(u->whole)) return;
+        if (e) e[n] = keyentry{u->id, &u->whole};
+        ++n;
+    };
+    auto units = [&](const grpnode* g) -> int {
+        eachunit(static_cast<trenode*>(g->mcf.units[0]), note);
+        return 0;
+    };
+    const groupstate& groups = s->groups;
+    auto all = [&]() {
+        n = 0;
+        if (groups.nclass == 0) units(&groups.rootgrp);
+        else eachleaf(groups.grplist.head, groups.nclass, units);
+    };
+    all();
+    if (n == 0) return true;
+    e = poolget<keyentry>(s->pools.stmtpool, n, poolflag::raw);
+    if (!e) {
+        xmemmsg(n * static_cast<int64_t>(sizeof(keyentry)));
+        return false;
+    }
+    all();
+    return keywarnings(s, s->pools.stmtpool, keykind::unit, d.name, varnameid(d.name, d.namelen), c.width, e, n);
+}
+
 }  // namespace
 
 int cfbld(vyxstate* s, grpnode* g) {
@@ -262,6 +331,7 @@ int vyxcfin(vyxstate* s) {
     double wread = 0, wused = 0;
     mcfunit* lastunit = nullptr;
     grpnode* lastgrp = nullptr;
+    const wholecell unitwhole = wholeof(s->input.procvars[PV_UNITID], v.unitwhole, &v.unitnum);
     // Exact data: which of the listed end values the records used have.
     uint8_t* endseen = nullptr;
     if (exact && s->input.ncensvals > 0) {
@@ -359,7 +429,7 @@ int vyxcfin(vyxstate* s) {
         r.value = value;
         if (exact) {
             mcfunit* u = nullptr;
-            if ((rc = unitof(s, g, id, o, r.time, &lastunit, &lastgrp, &u)) != 0) return rc;
+            if ((rc = unitof(s, g, id, unitwhole, o, r.time, &lastunit, &lastgrp, &u)) != 0) return rc;
             r.mcf = u->seq;
             std::memcpy(r.unit, id, 16);
         } else {
@@ -399,6 +469,7 @@ int vyxcfin(vyxstate* s) {
     s->inwork.nobscnt[NOB_READ] = nread;
     skippednotes(s, skips);
     if (endseen && nused > 0) endvaluenotes(s, endseen);
+    if (!classkeywarnings(s) || (exact && !unitkeywarnings(s))) return RC_REPORTED;
     if (nused == 0) {
         xpmlog(510, E510_NO_USABLE_OBS);
         return RC_REPORTED;

@@ -13,6 +13,7 @@
 #include "proc/framework/bynotes.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/msg510.h"
+#include "proc/framework/pooledkeys.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/stepend.h"
 #include "proc/framework/textpad.h"
@@ -49,13 +50,19 @@ bool fmodevalue(vyxstate* s) {
     return true;
 }
 
+int listedmode(const vyxstate* s) {
+    const fmodesettings& fm = s->groups.fmodeset;
+    const char* v = s->inwork.obsvals.fmodefmt;
+    const int len = wzstrip(v, 16);
+    for (int i = 0; i < fm.nvals; ++i)
+        if (wzstcom(v, len, fm.vals[i], fm.lens[i]) == 0) return i;
+    return -1;
+}
+
 bool othermode(const vyxstate* s) {
     const fmodesettings& fm = s->groups.fmodeset;
     if (fm.mode == 2) return false;
-    const char* v = s->inwork.obsvals.fmodefmt;
-    const int len = wzstrip(v, 16);
-    bool listed = false;
-    for (int i = 0; i < fm.nvals && !listed; ++i) listed = wzstcom(v, len, fm.vals[i], fm.lens[i]) == 0;
+    const bool listed = listedmode(s) >= 0;
     return fm.mode == 0 ? !listed : listed;
 }
 
@@ -656,6 +663,17 @@ int readrows(vyxstate* s, pass& p, levctl* mctl, levctl* lctl, uint8_t* censeen)
     const int cens = lay->cens(), rsp = lay->rsp(), upper = lay->upper();
     readouts ro;
     double values[2];
+    // The modes each listed failure-mode value matches, for the warning when they differ beyond
+    // their 16-character key.
+    const wholecell fmwhole = wholeof(s->groups.fmodeset.desc, s->inwork.obsvals.fmodewhole, &s->inwork.obsvals.fmodenum);
+    keyslot* fmkeys = nullptr;
+    if (fmode && fmwhole.on() && s->groups.fmodeset.nvals > 0) {
+        fmkeys = poolget<keyslot>(s->pools.bypool, s->groups.fmodeset.nvals, poolflag::zeroed);
+        if (!fmkeys) {
+            xmemmsg(int64_t(s->groups.fmodeset.nvals) * int64_t(sizeof(keyslot)));
+            return 1;
+        }
+    }
     while (mctl->rdnext(mctl)) {
         ++p.read;
         values[0] = values[1] = missing();
@@ -683,9 +701,14 @@ int readrows(vyxstate* s, pass& p, levctl* mctl, levctl* lctl, uint8_t* censeen)
         row[rsp].value = ylo;
         if (r.code == CEN_INTERVAL) row[upper].value = yhi;
         bool other = false;
-        if (r.code == CEN_EXACT && fmode && othermode(s)) {
-            r.code = CEN_RIGHT;
-            other = true;
+        if (r.code == CEN_EXACT && fmode) {
+            const int listed = listedmode(s);
+            if (fmkeys && listed >= 0 && !slotnote(s->pools.bypool, fmkeys[listed], fmwhole)) return 1;
+            const int mode = s->groups.fmodeset.mode;
+            if (mode != 2 && (mode == 0) == (listed < 0)) {
+                r.code = CEN_RIGHT;
+                other = true;
+            }
         }
         if (!readout) {
             row[cens].col = r.code;
@@ -696,7 +719,7 @@ int readrows(vyxstate* s, pass& p, levctl* mctl, levctl* lctl, uint8_t* censeen)
     }
     if (readout && !ro.finish(p)) return RC_INPUT;
     if (s->step.stepend) return RC_INPUT;
-    return 0;
+    return fmodekeywarnings(s, s->pools.bypool, fmkeys) ? 0 : 1;
 }
 
 // 7. The counts of the pass, read and used, and the response's range. 1 after a message when

@@ -60,6 +60,8 @@ bool fmodevalue(vyxstate* s);
 // failure mode (KEEP: not listed; ELIMINATE: listed): the MODEL takes its exact failure as
 // right-censored.
 bool othermode(const vyxstate* s);
+// The listed failure-mode value the current observation's mode matches (its index), or -1.
+int listedmode(const vyxstate* s);
 
 // ---- shared by the fit routines
 // Counts of the parameter vector: design columns of MODEL and LOGSCALE, the total, p.

@@ -1,5 +1,6 @@
 // Copying a text into a fixed, blank-padded cell. Cells of 16 characters (level keys and
-// raw class values) are the common case and are done in one 16-byte step, cells of 4 to 8
+// raw class values) are the common case and are done in one 16-byte step, cells of 17 to 32
+// (the whole values of longer class, failure-mode and unit variables) in two, cells of 4 to 8
 // characters (short class values) in one 8-byte word; the source must then have 16 readable
 // bytes (the text arenas end with TEXT_SLACK blanks).
 #pragma once
@@ -14,14 +15,31 @@ namespace rt::ds {
 
 static_assert(std::endian::native == std::endian::little, "short cells are assembled little-endian");
 
+#if defined(__SSE2__)
+// The first n (at most 16) bytes of src, blanks after them; 16 bytes of src must be readable.
+inline __m128i padded16(const char* src, uint32_t n) {
+    const __m128i text = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src));
+    const __m128i index = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    const __m128i keep = _mm_cmplt_epi8(index, _mm_set1_epi8(static_cast<char>(n < 16 ? n : 16)));
+    return _mm_or_si128(_mm_and_si128(keep, text), _mm_andnot_si128(keep, _mm_set1_epi8(' ')));
+}
+#endif
+
 inline void copypadded(char* dst, int width, const char* src, uint32_t len) {
 #if defined(__SSE2__)
     if (width == 16) {
-        const __m128i text = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src));
-        const __m128i index = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
-        const __m128i keep = _mm_cmplt_epi8(index, _mm_set1_epi8(static_cast<char>(len < 16 ? len : 16)));
-        const __m128i out = _mm_or_si128(_mm_and_si128(keep, text), _mm_andnot_si128(keep, _mm_set1_epi8(' ')));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), out);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), padded16(src, len));
+        return;
+    }
+    if (width > 16 && width <= 32) {
+        // A whole value of 17 to 32 characters: two pieces of 16, the second stored so that it
+        // ends with the cell (the two stores overlap). Past the 16th byte a text of more than 16
+        // has 16 readable bytes (its own and the slack).
+        alignas(16) char buf[32];
+        _mm_store_si128(reinterpret_cast<__m128i*>(buf), padded16(src, len));
+        _mm_store_si128(reinterpret_cast<__m128i*>(buf + 16), len > 16 ? padded16(src + 16, len - 16) : _mm_set1_epi8(' '));
+        std::memcpy(dst, buf, 16);
+        std::memcpy(dst + width - 16, buf + width - 16, 16);
         return;
     }
 #endif

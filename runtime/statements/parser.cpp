@@ -560,7 +560,11 @@ void Parser::fmode(Cursor& c, stmtrec* r) {
             throw Abandon{};
         }
         if (t.text.size() > 16) {
-            error(t, "the failure-mode value '" + t.text + "' is longer than 16 characters");
+            // Modes are told apart by their first 16 characters: a longer value could only
+            // stand for every mode that begins with them, which is more than it names.
+            error(t, "the failure-mode value '" + t.text + "' is longer than 16 characters; failure modes are told "
+                     "apart by their formatted value of at most 16 characters, so a mode is named by its first 16 ('" +
+                     t.text.substr(0, 16) + "'), and modes that agree in them are one mode");
             throw Abandon{};
         }
         vals.push_back(t.text);

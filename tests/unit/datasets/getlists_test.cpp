@@ -1,7 +1,11 @@
 // Get lists: raw and formatted values into fixed cells or into a caller's buffer.
+#include <algorithm>
 #include <cstring>
+#include <string>
 #include "fixture.h"
 #include "host/hostdefs.h"
+#include "runtime/datasets/dataset.h"
+#include "runtime/datasets/textcopy.h"
 
 using namespace dstest;
 
@@ -111,6 +115,24 @@ TEST_F(DataSets, ShortRawTextCellsArePaddedOrCutWithinTheirBytes) {
         EXPECT_EQ(cells[2], std::string("U3, spare").substr(0, static_cast<size_t>(w)));
         EXPECT_EQ(cells[4], std::string(static_cast<size_t>(w), ' '));
     }
+}
+
+// Cells of 17 to 32 characters (the whole values of longer class, failure-mode and unit
+// variables) are written as two overlapping pieces of 16: every width and length gives the text,
+// blank padded or cut, and not a byte outside the cell.
+TEST(CopyPadded, EveryWidthHoldsTheTextPaddedOrCutWithinItsBytes) {
+    const std::string arena = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789" + std::string(rt::ds::TEXT_SLACK, ' ');
+    for (int w = 1; w <= 40; ++w)
+        for (uint32_t n = 0; n <= 46; ++n) {
+            char buf[64];
+            std::memset(buf, 'z', sizeof buf);
+            rt::ds::copypadded(buf + 1, w, arena.data(), n);
+            const size_t k = std::min<size_t>(n, static_cast<size_t>(w));
+            EXPECT_EQ(std::string(buf + 1, static_cast<size_t>(w)), arena.substr(0, k) + std::string(static_cast<size_t>(w) - k, ' '))
+                << w << " " << n;
+            EXPECT_EQ(buf[0], 'z');
+            EXPECT_EQ(buf[1 + w], 'z') << w << " " << n;
+        }
 }
 
 TEST_F(DataSets, ListsRefuseWhatTheyCannotServe) {
