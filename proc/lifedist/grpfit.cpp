@@ -60,9 +60,11 @@ void vyxdsum(vyxstate* s, grpnode* g, int i, int j) {
     // The total over the converged groups goes with the last group: also when that group has
     // no fit and earlier ones converged, and missing (not 0) when no group converged.
     if (last && (s->work.fitmethod == FIT_MLE || !std::isnan(s->life.fit.loglik.final))) {
-        // The Group cell names the total instead of the group.
-        char saved[16];
+        // The Group cell names the total instead of the group: the whole cell, which holds
+        // two levels' texts with two class variables.
+        char saved[sizeof s->row.grplabel];
         std::memcpy(saved, s->row.grplabel, sizeof saved);
+        std::memset(s->row.grplabel, ' ', sizeof s->row.grplabel);
         xpmstr(s->row.grplabel, 16, 510, T510_TOTAL);
         const bool ok = row(T510_LOG_LIKELIHOOD, s->life.fit.loglik.final);
         std::memcpy(s->row.grplabel, saved, sizeof saved);
