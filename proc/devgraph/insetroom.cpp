@@ -71,30 +71,15 @@ bool crossed(const vyxstate* s, const grpnode* g, const Box& b, const std::vecto
         pagexy(f, rot, hi, a + slope * hi, &bx, &by);
         if (b.meets(ax, ay, bx, by)) return true;
     }
-    // The confidence curves through the percentile tables (by probability: the limits of the
-    // probability at each percentile estimate).
-    const bool prob = s->popt.plotcodes[PC_PINTERVALS] == 4;
-    if (!s->work.nofitline && !s->work.noconf && g->pcttab && s->popt.panels.pctlist && (!prob || g->pcttab2)) {
-        for (int curve = 0; curve < 2; ++curve) {
-            double px = NAN, py = NAN;
-            for (int i = f->pfirst; i <= f->plast; ++i) {
-                const double* pr = g->pcttab + static_cast<size_t>(i) * PCT_WORDS;
-                double p, t;
-                if (prob) {
-                    const double v = g->pcttab2[static_cast<size_t>(i) * PCT_WORDS + (curve == 0 ? PCT_UPPER : PCT_LOWER)];
-                    p = 1.0 - v;
-                    t = pr[PCT_EST];
-                } else {
-                    p = s->popt.panels.pctlist[i] / 100.0;
-                    t = pr[curve == 0 ? PCT_LOWER : PCT_UPPER];
-                }
-                double x = NAN, y = NAN;
-                t = lifeunits(s, t);
-                if (!std::isnan(t) && p > 0 && p < 1) pagexy(f, rot, t, s->opts.quant_fn(p), &x, &y);
+    // The confidence curves through the percentile tables.
+    if (!s->work.nofitline) {
+        std::vector<double> xy[2];
+        confpoints(s, g, xy);
+        for (const std::vector<double>& c : xy)
+            for (size_t k = 0; k + 1 < c.size(); k += 2) {
+                const double px = k ? c[k - 2] : NAN, py = k ? c[k - 1] : NAN, x = c[k], y = c[k + 1];
                 if (b.meets(px, py, x, y) || (std::isfinite(x) && std::isfinite(y) && b.holds(x, y))) return true;
-                px = x, py = y;
             }
-        }
     }
     return holdspoint(s, g, b);
 }

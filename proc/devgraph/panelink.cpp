@@ -75,12 +75,20 @@ void ppink(vyxstate* s, const grpnode* g, PanelInk* ink) {
         pagexy(f, rot, hi, a + slope * hi, &l.x1, &l.y1);
         ink->lines.push_back(l);
     }
-    // The confidence curves through the percentile tables (by probability: the limits of the
-    // probability at each percentile estimate).
+    // The confidence curves: a segment between each two points that both lie on the page.
+    std::vector<double> xy[2];
+    confpoints(s, g, xy);
+    for (const std::vector<double>& c : xy)
+        for (size_t k = 2; k + 1 < c.size(); k += 2)
+            if (std::isfinite(c[k - 2]) && std::isfinite(c[k])) ink->lines.push_back({c[k - 2], c[k - 1], c[k], c[k + 1]});
+}
+
+void confpoints(const vyxstate* s, const grpnode* g, std::vector<double> xy[2]) {
+    const plotlay* f = s->plot.frame;
+    const bool rot = s->popt.pflags.rotate != 0;
     const bool prob = s->popt.plotcodes[PC_PINTERVALS] == 4;
     if (s->work.noconf || !g->pcttab || !s->popt.panels.pctlist || (prob && !g->pcttab2)) return;
     for (int curve = 0; curve < 2; ++curve) {
-        double px = NAN, py = NAN;
         for (int i = f->pfirst; i <= f->plast; ++i) {
             const double* pr = g->pcttab + static_cast<size_t>(i) * PCT_WORDS;
             double p, t;
@@ -94,8 +102,8 @@ void ppink(vyxstate* s, const grpnode* g, PanelInk* ink) {
             double x = NAN, y = NAN;
             t = lifeunits(s, t);
             if (!std::isnan(t) && p > 0 && p < 1) pagexy(f, rot, t, s->opts.quant_fn(p), &x, &y);
-            if (std::isfinite(px) && std::isfinite(x)) ink->lines.push_back({px, py, x, y});
-            px = x, py = y;
+            xy[curve].push_back(x);
+            xy[curve].push_back(y);
         }
     }
 }

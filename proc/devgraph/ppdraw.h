@@ -3,6 +3,7 @@
 // confidence curves, or the combined failure-mode curve (vyxddrw). symb_label writes a count
 // beside a symbol at one of eight compass positions.
 #pragma once
+#include <vector>
 
 struct vyxstate;
 struct grpnode;
@@ -15,6 +16,10 @@ class LabelRoom;
 void pagexy(const plotlay* f, bool rotate, double life, double z, double* x, double* y);
 // A time in the life axis's units: log10 of it on a log axis; NaN where it has none.
 double lifeunits(const vyxstate* s, double t);
+// The page points (x, y in turn; NaN where a percentile has none) of group g's two confidence
+// curves through its percentile tables (PINTERVALS=PROBABILITY: the limits of the probability
+// at each percentile estimate); none without confidence curves.
+void confpoints(const vyxstate* s, const grpnode* g, std::vector<double> xy[2]);
 
 // 0 drawn; 1 out of memory (after xmemmsg); 1020 when the group's curve or row file ends
 // early (after 510/22).

@@ -54,7 +54,7 @@ struct inputstate {
 //   stmtkind     written in lifedist, mcf; read in devgraph
 //   rspform      written in lifedist, regression; read in devgraph, statgraph
 //   rspvars      written in framework, lifedist, mcf, regression; read in devgraph, statgraph
-//   procvars     written in main; read in framework, lifedist, mcf, regression
+//   procvars     written in main; read in framework, lifedist, regression
 //   nunitid      written in main; read in framework, mcf
 //   nfreq        written in main; read in devgraph, framework, lifedist, mcf, regression, statgraph
 //   nnenter      written in main; read in framework, lifedist, regression

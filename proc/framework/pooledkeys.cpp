@@ -315,6 +315,16 @@ wholecell classwhole(const vyxstate* s, int k) {
     return wholeof(s->input.clsdesc[k], v.clswhole[k], &v.clsnum[k]);
 }
 
+wholecell unitwhole(const vyxstate* s) {
+    const obsvalues& v = s->inwork.obsvals;
+    return wholeof(s->input.procvars[PV_UNITID], v.unitwhole, &v.unitnum);
+}
+
+bool unitidkeywarnings(vyxstate* s, poolobj* pool, keyentry* entries, int64_t n) {
+    const vardesc& d = s->input.procvars[PV_UNITID];
+    return keywarnings(s, pool, keykind::unit, d.name, varnameid(d.name, d.namelen), unitwhole(s).width, entries, n);
+}
+
 namespace {
 
 // Calls f for every node of a class tree (its nodes linked as a tree, in key order).

@@ -120,6 +120,10 @@ bool keywarnings(vyxstate* s, poolobj* pool, keykind kind, const char* name, uin
 
 // The whole value of class variable k (CV_* place) of the current statement.
 wholecell classwhole(const vyxstate* s, int k);
+// The whole value of the UNITID variable.
+wholecell unitwhole(const vyxstate* s);
+// keywarnings for the n keys of the UNITID variable in entries.
+bool unitidkeywarnings(vyxstate* s, poolobj* pool, keyentry* entries, int64_t n);
 
 // The warnings of the class variables of the statement whose data pass has just filled the
 // class trees (nodes are still in their trees): the first variable's levels, and the second's

@@ -266,9 +266,7 @@ void eachunit(trenode* t, F& f) {
 // The warnings of the unit ids that stand for more than one whole id, over every group; false
 // when memory ran out.
 bool unitkeywarnings(vyxstate* s) {
-    const vardesc& d = s->input.procvars[PV_UNITID];
-    const wholecell c = wholeof(d, s->inwork.obsvals.unitwhole, &s->inwork.obsvals.unitnum);
-    if (!c.on()) return true;
+    if (!unitwhole(s).on()) return true;
     keyentry* e = nullptr;
     int64_t n = 0;
     auto note = [&](mcfunit* u) {
@@ -294,7 +292,7 @@ bool unitkeywarnings(vyxstate* s) {
         return false;
     }
     all();
-    return keywarnings(s, s->pools.stmtpool, keykind::unit, d.name, varnameid(d.name, d.namelen), c.width, e, n);
+    return unitidkeywarnings(s, s->pools.stmtpool, e, n);
 }
 
 }  // namespace
@@ -331,7 +329,7 @@ int vyxcfin(vyxstate* s) {
     double wread = 0, wused = 0;
     mcfunit* lastunit = nullptr;
     grpnode* lastgrp = nullptr;
-    const wholecell unitwhole = wholeof(s->input.procvars[PV_UNITID], v.unitwhole, &v.unitnum);
+    const wholecell idwhole = unitwhole(s);
     // Exact data: which of the listed end values the records used have.
     uint8_t* endseen = nullptr;
     if (exact && s->input.ncensvals > 0) {
@@ -429,7 +427,7 @@ int vyxcfin(vyxstate* s) {
         r.value = value;
         if (exact) {
             mcfunit* u = nullptr;
-            if ((rc = unitof(s, g, id, unitwhole, o, r.time, &lastunit, &lastgrp, &u)) != 0) return rc;
+            if ((rc = unitof(s, g, id, idwhole, o, r.time, &lastunit, &lastgrp, &u)) != 0) return rc;
             r.mcf = u->seq;
             std::memcpy(r.unit, id, 16);
         } else {

@@ -14,34 +14,14 @@ namespace {
 using dp::Page;
 using rt::gfx::Prim;
 
-struct Box {
-    double x0, y0, x1, y1;
-    bool meets(const Box& b) const { return x0 < b.x1 && b.x0 < x1 && y0 < b.y1 && b.y0 < y1; }
-    bool holds(double x, double y) const { return x >= x0 && x <= x1 && y >= y0 && y <= y1; }
-};
-
-// The glyphs of an upright text: a descender's depth below the baseline, an ascender's height
-// above it.
-Box glyphs(const Page& pg, const Prim& t) {
-    const double w = dp::labelwidth(pg, t), h = t.style.size / pg.h * 100.0;
-    const double x0 = t.anchor == rt::gfx::Anchor::End ? t.xy[0] - w : t.anchor == rt::gfx::Anchor::Middle ? t.xy[0] - w / 2 : t.xy[0];
-    return {x0, t.xy[1] - 0.22 * h, x0 + w, t.xy[1] + 0.76 * h};
-}
-
-// The rectangle a fill covers.
-Box filled(const Prim& q) {
-    Box b{1e9, 1e9, -1e9, -1e9};
-    for (size_t k = 0; k + 1 < q.xy.size(); k += 2)
-        b = {std::min(b.x0, q.xy[k]), std::min(b.y0, q.xy[k + 1]), std::max(b.x1, q.xy[k]), std::max(b.y1, q.xy[k + 1])};
-    return b;
-}
+using dp::Box;
 
 // The upright texts standing inside `area` that no inset outline holds, in paint order: two of
 // them meet, or a marker meets one that it is not hidden from by a fill painted between them.
 std::vector<std::string> overprinted(const Page& p, const Box& area) {
     std::vector<Box> insets;
     for (const Prim* q : p.of(Prim::Polyline))
-        if (q->xy.size() == 10 && q->xy[0] == q->xy[8] && q->xy[1] == q->xy[9]) insets.push_back(filled(*q));
+        if (q->xy.size() == 10 && q->xy[0] == q->xy[8] && q->xy[1] == q->xy[9]) insets.push_back(dp::rectof(*q));
     struct Item {
         size_t at;
         Box box;
@@ -51,7 +31,7 @@ std::vector<std::string> overprinted(const Page& p, const Box& area) {
     for (size_t i = 0; i < p.prims.size(); ++i) {
         const Prim& q = p.prims[i];
         if (q.kind == Prim::Text && q.angle == 0) {
-            const Box b = glyphs(p, q);
+            const Box b = dp::glyphbox(p, q);
             const double cx = (b.x0 + b.x1) / 2, cy = (b.y0 + b.y1) / 2;
             if (!area.holds(cx, cy) || std::any_of(insets.begin(), insets.end(), [&](const Box& o) { return o.holds(cx, cy); })) continue;
             texts.push_back({i, b, q.text});
@@ -59,7 +39,7 @@ std::vector<std::string> overprinted(const Page& p, const Box& area) {
             const double hx = 0.5 * q.size / p.w * 100.0, hy = 0.5 * q.size / p.h * 100.0;
             for (size_t k = 0; k + 1 < q.xy.size(); k += 2) marks.push_back({i, {q.xy[k] - hx, q.xy[k + 1] - hy, q.xy[k] + hx, q.xy[k + 1] + hy}, ""});
         } else if (q.kind == Prim::Fill) {
-            fills.push_back({i, filled(q), ""});
+            fills.push_back({i, dp::rectof(q), ""});
         }
     }
     std::vector<std::string> out;
@@ -276,14 +256,14 @@ TEST(Crowded, InsetWithoutAFreeCornerIsFilled) {
             const Prim& q = p.prims[i];
             if (q.kind != Prim::Polyline || q.xy.size() != 10 || q.xy[0] != q.xy[8] || q.xy[1] != q.xy[9]) continue;
             ++outlines;
-            const Box o = filled(q);
+            const Box o = dp::rectof(q);
             // Over the panel's points: after its last markers (a default inset's box is cleared
             // of the grid before the points are drawn, and keeps them in sight).
             size_t after = 0;
             for (size_t k = 0; k < i; ++k)
                 if (p.prims[k].kind == Prim::Markers) after = k;
             for (size_t k = after; k < i; ++k)
-                if (p.prims[k].kind == Prim::Fill && std::fabs(filled(p.prims[k]).x0 - o.x0) < 1e-6 && std::fabs(filled(p.prims[k]).y1 - o.y1) < 1e-6 &&
+                if (p.prims[k].kind == Prim::Fill && std::fabs(dp::rectof(p.prims[k]).x0 - o.x0) < 1e-6 && std::fabs(dp::rectof(p.prims[k]).y1 - o.y1) < 1e-6 &&
                     p.prims[k].color.r == 1 && p.prims[k].color.g == 1 && p.prims[k].color.b == 1)
                     ++covered;
         }
@@ -311,7 +291,7 @@ TEST(Crowded, FilledInsetKeepsClearOfThePoints) {
     for (size_t i = 0; i < p.prims.size(); ++i) {
         const Prim& q = p.prims[i];
         if (q.kind != Prim::Fill || q.color.r != 1 || q.color.g != 1 || q.color.b != 1) continue;
-        const Box f = filled(q), o{f.x0 - 1, f.y0 - 1, f.x1 + 1, f.y1 + 1};   // a marker's half width about it
+        const Box f = dp::rectof(q), o{f.x0 - 1, f.y0 - 1, f.x1 + 1, f.y1 + 1};   // a marker's half width about it
         if (f.x1 > 53) continue;
         for (size_t k = 0; k < i; ++k)
             if (p.prims[k].kind == Prim::Markers)

@@ -166,6 +166,15 @@ inline Run run(const std::string& program, const std::map<std::string, std::stri
     return out;
 }
 
+// run on the statistical road (--graphics statistical); the program must end with status 0.
+inline Run runstatistical(const std::string& program, const std::map<std::string, std::string>& data) {
+    Options o;
+    o.statistical = true;
+    Run r = run(program, data, o);
+    EXPECT_EQ(r.status, 0) << r.log.all();
+    return r;
+}
+
 // Whether message n of catalog 510 was logged: a line holds the longest piece of the
 // catalog text between its substitutions.
 inline bool hasmsg(const testsupport::CollectLog& log, int n, int group = 510) {
@@ -217,6 +226,30 @@ inline double number(const std::string& t, bool* ok) {
 // Where a label's anchor point is: its centre along the axis for a bottom label (drawn
 // from its left end), its end for a left label.
 inline double labelwidth(const Page& pg, const Prim& t) { return rt::gfx::measure(t.text, t.style).width / pg.w * 100.0; }
+
+// A rectangle of the page, in page percent (y up).
+struct Box {
+    double x0, y0, x1, y1;
+    bool meets(const Box& b) const { return x0 < b.x1 && b.x0 < x1 && y0 < b.y1 && b.y0 < y1; }
+    bool holds(double x, double y) const { return x >= x0 && x <= x1 && y >= y0 && y <= y1; }
+};
+
+// The rectangle round the points of a primitive (a fill, a closed outline).
+inline Box rectof(const Prim& q) {
+    Box b{1e9, 1e9, -1e9, -1e9};
+    for (size_t k = 0; k + 1 < q.xy.size(); k += 2)
+        b = {std::min(b.x0, q.xy[k]), std::min(b.y0, q.xy[k + 1]), std::max(b.x1, q.xy[k]), std::max(b.y1, q.xy[k + 1])};
+    return b;
+}
+
+// The box of an upright text's glyphs: a descender's depth below the baseline, an ascender's
+// height above it (the face's extents reach further: labels stacked one text line apart, as
+// HREFLABPOS=2 stacks them, would seem to meet).
+inline Box glyphbox(const Page& pg, const Prim& t) {
+    const double w = labelwidth(pg, t), h = t.style.size / pg.h * 100.0;
+    const double x0 = t.anchor == rt::gfx::Anchor::End ? t.xy[0] - w : t.anchor == rt::gfx::Anchor::Middle ? t.xy[0] - w / 2 : t.xy[0];
+    return {x0, t.xy[1] - 0.22 * h, x0 + w, t.xy[1] + 0.76 * h};
+}
 
 struct Axis {
     std::vector<double> value, pos;   // label value and the position of its tick

@@ -14,10 +14,7 @@ namespace {
 using dp::Page;
 using rt::gfx::Prim;
 
-struct Box {
-    double x0, y0, x1, y1;
-    bool meets(const Box& b) const { return x0 < b.x1 && b.x0 < x1 && y0 < b.y1 && b.y0 < y1; }
-};
+using dp::Box;
 
 // The box of a text from its anchor and baseline (y up): the face's ascent above the
 // baseline, its descent below.
@@ -29,15 +26,6 @@ Box textbox(const Page& pg, const Prim& t) {
     return {x0, t.xy[1] - down, x0 + w, t.xy[1] + up};
 }
 
-// The box of a text's glyphs: a descender's depth below the baseline, an ascender's height
-// above it (the face's extents reach further: labels stacked one text line apart, as
-// HREFLABPOS=2 stacks them, would seem to meet).
-Box glyphbox(const Page& pg, const Prim& t) {
-    const Box b = textbox(pg, t);
-    const double h = t.style.size / pg.h * 100.0;
-    return {b.x0, t.xy[1] - 0.22 * h, b.x1, t.xy[1] + 0.76 * h};
-}
-
 // The boxes of the closed outlines of four corners (the inset's frame on a page without a
 // legend).
 std::vector<Box> outlines(const Page& pg) {
@@ -45,10 +33,7 @@ std::vector<Box> outlines(const Page& pg) {
     for (const Prim* q : pg.of(Prim::Polyline)) {
         const size_t n = q->xy.size();
         if (n != 10 || q->xy[0] != q->xy[n - 2] || q->xy[1] != q->xy[n - 1]) continue;
-        Box b{1e9, 1e9, -1e9, -1e9};
-        for (size_t k = 0; k + 1 < n; k += 2)
-            b = {std::min(b.x0, q->xy[k]), std::min(b.y0, q->xy[k + 1]), std::max(b.x1, q->xy[k]), std::max(b.y1, q->xy[k + 1])};
-        v.push_back(b);
+        v.push_back(dp::rectof(*q));
     }
     return v;
 }
@@ -300,7 +285,7 @@ TEST(Readable, IntersectionValuesKeepClearOfTheReferenceLabels) {
         for (const std::string& t : texts) {
             const Prim* q = p.text(t);
             ASSERT_NE(q, nullptr) << t << (statistical ? " (statistical)" : " (device)");
-            boxes.push_back(glyphbox(p, *q));
+            boxes.push_back(dp::glyphbox(p, *q));
         }
         for (size_t i = 0; i < boxes.size(); ++i)
             for (size_t j = i + 1; j < boxes.size(); ++j)

@@ -21,14 +21,6 @@ struct Box {
     bool holds(double x, double y, double tol = 1e-6) const { return x >= x0 - tol && x <= x1 + tol && y >= y0 - tol && y <= y1 + tol; }
 };
 
-dp::Run statistical(const std::string& program, const std::map<std::string, std::string>& data) {
-    dp::Options o;
-    o.statistical = true;
-    dp::Run r = dp::run(program, data, o);
-    EXPECT_EQ(r.status, 0) << r.log.all();
-    return r;
-}
-
 // Closed rectangles drawn as polylines (frames, strips, insets): the first side level.
 std::vector<std::pair<Box, const Prim*>> rectangles(const dp::Page& pg) {
     std::vector<std::pair<Box, const Prim*>> v;
@@ -113,7 +105,7 @@ TEST(Geometry, LinesAndBandsStayInsideTheirFrames) {
          testdata::insulation},
     };
     for (const Case& c : cases) {
-        const dp::Run r = statistical(c.program, {{"d", c.data}});
+        const dp::Run r = dp::runstatistical(c.program, {{"d", c.data}});
         ASSERT_EQ(r.pages.size(), 1u) << c.what;
         insideframes(r.pages[0], c.what);
     }
@@ -144,9 +136,9 @@ Ticks ticklabels(const dp::Page& pg, const Box& f, bool left) {
 // The tick labels of both axes: numbers in one plain format with a leading zero (0.00001 beside
 // 0.0001, never 1e-05 or .5), each wholly on the page (100000 at the frame's right end too).
 TEST(Geometry, TickLabelsAreNumbersWithALeadingZeroInsideThePage) {
-    const dp::Run r = statistical("proc vitalyx data=d;\n distribution weibull;\n probplot hours*status(1) / pctlower=0.00001 lifeupper=100000;\n"
-                                  "run;\nproc vitalyx data=v;\n unitid unit;\n mcfplot age*n(-1) = rx / interpolate=step mcfdiff;\nrun;\n",
-                                  {{"d", testdata::file("data/lifedist/fans.csv")}, {"v", testdata::file("data/mcf/bladder.csv")}});
+    const dp::Run r = dp::runstatistical("proc vitalyx data=d;\n distribution weibull;\n probplot hours*status(1) / pctlower=0.00001 lifeupper=100000;\n"
+                                      "run;\nproc vitalyx data=v;\n unitid unit;\n mcfplot age*n(-1) = rx / interpolate=step mcfdiff;\nrun;\n",
+                                      {{"d", testdata::file("data/lifedist/fans.csv")}, {"v", testdata::file("data/mcf/bladder.csv")}});
     ASSERT_EQ(r.pages.size(), 2u);
     for (const dp::Page& pg : r.pages) {
         const Box f = frames(pg).at(0);
@@ -170,7 +162,7 @@ TEST(Geometry, TickLabelsAreNumbersWithALeadingZeroInsideThePage) {
     // One failure weighing 1e15 beside a censored unit of 1e300: its probability rounds to 0,
     // so only one end of the data range is set; the line and the time axis stay on numbers. An
     // axis up to the largest number has number labels too.
-    const dp::Run w = statistical("proc vitalyx data=w;\n freq f;\n probplot t*c(1);\nrun;\n", {{"w", "t,c,f\n576,1,1e300\n530,0,1e15\n"}});
+    const dp::Run w = dp::runstatistical("proc vitalyx data=w;\n freq f;\n probplot t*c(1);\nrun;\n", {{"w", "t,c,f\n576,1,1e300\n530,0,1e15\n"}});
     ASSERT_EQ(w.pages.size(), 1u);
     const Ticks wt = ticklabels(w.pages[0], frames(w.pages[0]).at(0), false);
     EXPECT_GE(wt.value.size(), 2u);
@@ -218,9 +210,9 @@ TEST(Geometry, TickLabelsTakeExponentsFromTenMillionAndBelowATenThousandth) {
 // label and no two labels overlap.
 TEST(Geometry, PercentileLabelsStandAtTheirOwnLinesEnds) {
     const std::string model = " model hours = temp / relation=arr;\n relationplot hours = temp / ";
-    const dp::Run r = statistical("proc vitalyx data=d;\n distribution lognormal;\n" + model + "fit=model relation=arr pplot plotfit=10 50 90;\n" + model +
-                                      "fit=regression relation=arr plotfit=1 10 50 90 99 lifelower=1000;\nrun;\n",
-                                  {{"d", testdata::insulation}});
+    const dp::Run r = dp::runstatistical("proc vitalyx data=d;\n distribution lognormal;\n" + model + "fit=model relation=arr pplot plotfit=10 50 90;\n" + model +
+                                          "fit=regression relation=arr plotfit=1 10 50 90 99 lifelower=1000;\nrun;\n",
+                                      {{"d", testdata::insulation}});
     ASSERT_EQ(r.pages.size(), 2u);
     for (const dp::Page& pg : r.pages) {
         // The relation frame is the last one; its lines are the polylines drawn under its clip.
@@ -276,8 +268,8 @@ TEST(Geometry, PercentileLabelsStandAtTheirOwnLinesEnds) {
 TEST(Geometry, InsetsLeaveBandsLinesAndPointsFree) {
     const auto cosmesis = testdata::file("data/lifedist/cosmesis_groups.csv");
     for (const char* layout : {"ncols=2", "nrows=2"}) {
-        const dp::Run r = statistical(std::string("proc vitalyx data=d;\n distribution weibull;\n probplot (lower upper) = treatment / ") + layout + ";\nrun;\n",
-                                      {{"d", cosmesis}});
+        const dp::Run r = dp::runstatistical(std::string("proc vitalyx data=d;\n distribution weibull;\n probplot (lower upper) = treatment / ") + layout + ";\nrun;\n",
+                                          {{"d", cosmesis}});
         ASSERT_EQ(r.pages.size(), 1u) << layout;
         const dp::Page& pg = r.pages[0];
         std::vector<Box> insets;
@@ -313,8 +305,8 @@ TEST(Geometry, InsetsLeaveBandsLinesAndPointsFree) {
 
 // A BY group's page names its group above the title, as the report does above the figure.
 TEST(Geometry, ByGroupPagesNameTheirGroup) {
-    const dp::Run r = statistical("proc vitalyx data=d;\n by treatment notsorted;\n distribution weibull;\n probplot (lower upper);\nrun;\n",
-                                  {{"d", testdata::file("data/lifedist/cosmesis_groups.csv")}});
+    const dp::Run r = dp::runstatistical("proc vitalyx data=d;\n by treatment notsorted;\n distribution weibull;\n probplot (lower upper);\nrun;\n",
+                                      {{"d", testdata::file("data/lifedist/cosmesis_groups.csv")}});
     ASSERT_EQ(r.pages.size(), 2u);
     const char* lines[] = {"treatment=RT", "treatment=RCT"};
     for (size_t k = 0; k < 2; ++k) {

@@ -80,14 +80,6 @@ std::vector<std::string> clearlabels(const dp::Page& pg, const std::string& what
     return found;
 }
 
-dp::Run statistical(const std::string& program, const std::map<std::string, std::string>& data) {
-    dp::Options o;
-    o.statistical = true;
-    dp::Run r = dp::run(program, data, o);
-    EXPECT_EQ(r.status, 0) << r.log.all();
-    return r;
-}
-
 // The ball bearings in three lots, by turns.
 std::string threelots() {
     std::string csv = "lot,mrevs\n";
@@ -104,21 +96,21 @@ std::string threelots() {
 // references 3 Mrev apart, and the MCF difference's line at no difference beside its first
 // points.
 TEST(Placement, ReferenceLabelsMeetNoTextMarkerOrLine) {
-    const dp::Run lots = statistical("proc vitalyx data=d;\n distribution weibull;\n probplot mrevs = lot / overlay lref=40 80 intersect "
-                                     "lreflabels='40 Mrev' '80 Mrev' pref=10 50 intersect preflabels='B10' 'B50';\nrun;\n",
-                                     {{"d", threelots()}});
+    const dp::Run lots = dp::runstatistical("proc vitalyx data=d;\n distribution weibull;\n probplot mrevs = lot / overlay lref=40 80 intersect "
+                                         "lreflabels='40 Mrev' '80 Mrev' pref=10 50 intersect preflabels='B10' 'B50';\nrun;\n",
+                                         {{"d", threelots()}});
     ASSERT_EQ(lots.pages.size(), 1u);
     EXPECT_EQ(clearlabels(lots.pages[0], "three lots").size(), 16u);   // 4 labels, 12 values
 
-    const dp::Run close = statistical("proc vitalyx data=d;\n distribution lognormal;\n probplot cycles / lref=30 33 36 intersect "
-                                      "lreflabels='30 Mrev' '33 Mrev' '36 Mrev' pref=20 25 intersect preflabels='B20' 'B25';\nrun;\n",
-                                      {{"d", testdata::bearings}});
+    const dp::Run close = dp::runstatistical("proc vitalyx data=d;\n distribution lognormal;\n probplot cycles / lref=30 33 36 intersect "
+                                          "lreflabels='30 Mrev' '33 Mrev' '36 Mrev' pref=20 25 intersect preflabels='B20' 'B25';\nrun;\n",
+                                          {{"d", testdata::bearings}});
     ASSERT_EQ(close.pages.size(), 1u);
     EXPECT_EQ(clearlabels(close.pages[0], "close references").size(), 10u);
 
-    const dp::Run diff = statistical("proc vitalyx data=d;\n unitid id;\n mcfplot months*event(0) = treatment / mcfdiff interpolate=step "
-                                     "vref=0 vreflabels='no difference';\nrun;\n",
-                                     {{"d", testdata::file("../examples/bladder.csv")}});
+    const dp::Run diff = dp::runstatistical("proc vitalyx data=d;\n unitid id;\n mcfplot months*event(0) = treatment / mcfdiff interpolate=step "
+                                         "vref=0 vreflabels='no difference';\nrun;\n",
+                                         {{"d", testdata::file("../examples/bladder.csv")}});
     ASSERT_EQ(diff.pages.size(), 1u);
     EXPECT_EQ(clearlabels(diff.pages[0], "MCF difference"), std::vector<std::string>{"no difference"});
 }
@@ -127,9 +119,9 @@ TEST(Placement, ReferenceLabelsMeetNoTextMarkerOrLine) {
 // highest temperature: their labels stand right of the ends in the order of the lines, a line
 // of text apart.
 TEST(Placement, NinePercentileLabelsALineApartInTheirOrder) {
-    const dp::Run r = statistical("proc vitalyx data=d;\n distribution lognormal;\n model hours = temp / relation=arr;\n relationplot hours = temp / "
-                                  "fit=model relation=arr plotfit=1 5 10 20 50 80 90 95 99 plotdata=data;\nrun;\n",
-                                  {{"d", testdata::insulation}});
+    const dp::Run r = dp::runstatistical("proc vitalyx data=d;\n distribution lognormal;\n model hours = temp / relation=arr;\n relationplot hours = temp / "
+                                      "fit=model relation=arr plotfit=1 5 10 20 50 80 90 95 99 plotdata=data;\nrun;\n",
+                                      {{"d", testdata::insulation}});
     ASSERT_EQ(r.pages.size(), 1u);
     const dp::Page& pg = r.pages[0];
     std::vector<std::pair<double, const Prim*>> labels;
@@ -154,9 +146,9 @@ TEST(Placement, NinePercentileLabelsALineApartInTheirOrder) {
 // and the log says why by the user's value; a probability reference below the axis is named by
 // its percent, not by its quantile.
 TEST(Placement, CrossingBeyondTheAxisKeepsTheLineAndNamesTheUsersValue) {
-    const dp::Run r = statistical("proc vitalyx data=d;\n distribution weibull;\n probplot cycles / lref=12 intersect lreflabels='12 Mrev';\n"
-                                  " probplot cycles / pref=1 intersect preflabels='B1';\nrun;\n",
-                                  {{"d", testdata::bearings}});
+    const dp::Run r = dp::runstatistical("proc vitalyx data=d;\n distribution weibull;\n probplot cycles / lref=12 intersect lreflabels='12 Mrev';\n"
+                                      " probplot cycles / pref=1 intersect preflabels='B1';\nrun;\n",
+                                      {{"d", testdata::bearings}});
     ASSERT_EQ(r.pages.size(), 2u);
     const dp::Page& pg = r.pages[0];
     const Prim* clip = pg.of(Prim::PushClip).front();
@@ -180,7 +172,7 @@ TEST(Placement, AxisTitlesOfALastPageStandAtItsPanels) {
     std::string csv = "grp,hours\n";
     for (int g = 1; g <= 13; ++g)
         for (int k = 1; k <= 6; ++k) csv.append("G").append(std::to_string(g)).append(",").append(std::to_string(100 * g + 37 * k * k)).append("\n");
-    const dp::Run r = statistical("proc vitalyx data=d;\n distribution lognormal;\n probplot hours = grp / nrows=3;\nrun;\n", {{"d", csv}});
+    const dp::Run r = dp::runstatistical("proc vitalyx data=d;\n distribution lognormal;\n probplot hours = grp / nrows=3;\nrun;\n", {{"d", csv}});
     ASSERT_EQ(r.pages.size(), 5u);
     for (size_t p : {size_t{0}, size_t{4}}) {
         const dp::Page& pg = r.pages[p];
