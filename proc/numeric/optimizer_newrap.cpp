@@ -90,6 +90,17 @@ void copy(double* to, const double* from, int n) {
     for (int i = 0; i < n; ++i) to[i] = from[i];
 }
 
+// The steepest-descent direction: the Newton direction with the reduced Hessian taken as the
+// identity (its factor overwritten), so that it is -gradient on the free directions. false
+// when it is not finite either.
+bool gradientdirection(const nrctl* ctl, nrparm* blk, double* d, double* tmp) {
+    const int k = ctl->npar - ctl->nact;
+    for (std::ptrdiff_t i = 0; i < tri(k); ++i) blk->fact[i] = 0.0;
+    for (int i = 0; i < k; ++i) blk->fact[tri(i) + i] = 1.0;
+    zgproj(ctl, blk, d, tmp);
+    return allfinite(d, ctl->npar);
+}
+
 // After convergence of a ridged iteration: is the unridged Hessian positive definite?
 int finalcheck(void* context, nrparm* blk, const nrctl* ctl, double ridge, double tol,
                nrgradfn grad) {
@@ -133,6 +144,7 @@ int znewrap(void* context, nrparm* blk, nrctl* ctl, double* ridge, nrobjfn obj, 
 
     int nulls = 0;
     double tol = 0.0;
+    bool gradsteps = false;  // a step along the gradient has been taken
     for (int it = 0; it < ctl->maxiter; ++it) {
         *ridge = 0.0;
         const int k = n - ctl->nact;
@@ -152,13 +164,29 @@ int znewrap(void* context, nrparm* blk, nrctl* ctl, double* ridge, nrobjfn obj, 
             }
         }
         zgproj(ctl, blk, d, tmp);
-        if (!allfinite(d, n)) {
-            // A gradient or Hessian that is not a number gives no direction to follow.
-            copy(blk->x, blk->xprev, n);
-            return NR_NOTFINITE;
-        }
         const int nact = ctl->nact;
-        const double alpha = znewstp(context, blk, ctl, ridge, d, obj);
+        double alpha;
+        if (allfinite(d, n)) {
+            alpha = znewstp(context, blk, ctl, ridge, d, obj);
+            // Once the fit has stepped along the gradient, a Newton direction that gains
+            // nothing (finite, but from a curvature of 1e-75 on a likelihood still nearly
+            // linear) gives way to a step along the gradient as well.
+            if (alpha == 0.0 && gradsteps && ctl->nact == nact && gradientdirection(ctl, blk, d, tmp))
+                alpha = zgradstp(context, blk, ctl, d, obj);
+        } else {
+            // No finite Newton direction. Where the gradient is finite, the curvature is what
+            // failed (far from the data it underflows, and a pivot of 1e-317 passes the test
+            // relative to itself): a step along the gradient, lengthened while the objective
+            // falls; the next iteration takes Newton's step again where it can. A gradient
+            // that is not a number gives no direction to follow.
+            if (!gradientdirection(ctl, blk, d, tmp)) {
+                copy(blk->x, blk->xprev, n);
+                return NR_NOTFINITE;
+            }
+            alpha = zgradstp(context, blk, ctl, d, obj);
+            if (alpha == 0.0) return NR_NOCURVE;
+            gradsteps = true;
+        }
         if (alpha == 0.0) {
             if (nulls > n) return NR_NOCONV;
             ++nulls;

@@ -9,3 +9,10 @@
 // to the active set).
 double znewstp(void* context, nrparm* blk, nrctl* ctl, double* ridge, const double* d,
                nrobjfn obj);
+
+// Searches along the steepest-descent direction d (-gradient on the free directions) from xprev
+// (= x on entry), where the Hessian gives no finite Newton direction: from one gradient, halved
+// until the decrease is sufficient, then doubled while the objective keeps falling. Returns the
+// accepted step length with x, fval and fprev updated (the objective evaluated at x last), or 0
+// with x back at xprev and the objective evaluated there once more.
+double zgradstp(void* context, nrparm* blk, nrctl* ctl, const double* d, nrobjfn obj);
