@@ -9,6 +9,7 @@
 #include "proc/numeric/linalg.h"
 #include "proc/numeric/optimizer.h"
 #include "proc/numeric/optimizer_step.h"
+#include "proc/numeric/vecops.h"
 
 namespace {
 
@@ -145,6 +146,7 @@ int znewrap(void* context, nrparm* blk, nrctl* ctl, double* ridge, nrobjfn obj, 
     int nulls = 0;
     double tol = 0.0;
     bool gradsteps = false;  // a step along the gradient has been taken
+    bool confirming = false; // the caller's test was met after gradient steps
     for (int it = 0; it < ctl->maxiter; ++it) {
         *ridge = 0.0;
         const int k = n - ctl->nact;
@@ -166,8 +168,12 @@ int znewrap(void* context, nrparm* blk, nrctl* ctl, double* ridge, nrobjfn obj, 
         zgproj(ctl, blk, d, tmp);
         const int nact = ctl->nact;
         double alpha;
+        if (confirming && *ridge == 0.0 && allfinite(d, n) &&
+            !(-0.5 * zinner(blk->grad, d, n) > kNoGain * std::fabs(blk->fval)))
+            return finalcheck(context, blk, ctl, *ridge, tol, grad);
         if (allfinite(d, n)) {
             alpha = znewstp(context, blk, ctl, ridge, d, obj);
+            if (alpha == 0.0 && confirming) return finalcheck(context, blk, ctl, *ridge, tol, grad);
             // Once the fit has stepped along the gradient, a Newton direction that gains
             // nothing (finite, but from a curvature of 1e-75 on a likelihood still nearly
             // linear) gives way to a step along the gradient as well.
@@ -196,8 +202,18 @@ int znewrap(void* context, nrparm* blk, nrctl* ctl, double* ridge, nrobjfn obj, 
         }
         grad(context);
         const int rc = iter(context);
-        if (rc == 0) return finalcheck(context, blk, ctl, *ridge, tol, grad);
+        if (rc == 0) {
+            // A fit that came along the gradient crossed a likelihood nearly linear, where
+            // Newton's steps are cut short by the curvature rising towards the maximum: a step
+            // small against the size of the estimates is then no sign of being near it (a
+            // logistic fit 0.1 wide would stop 1.7 standard errors short). It goes on with
+            // Newton's steps until the gain they predict, half of g'H^-1 g, is lost in the
+            // rounding of the objective.
+            if (!gradsteps) return finalcheck(context, blk, ctl, *ridge, tol, grad);
+            confirming = true;
+        }
         if (rc < 0) zcondrp(ctl, blk, -rc - 1, ridge);
     }
+    if (confirming) return finalcheck(context, blk, ctl, *ridge, tol, grad);
     return NR_NOCONV;
 }

@@ -10,8 +10,7 @@
 
 namespace {
 
-constexpr double kEps = 1.1102230246251565e-16;  // 2^-53
-constexpr double kTiny = 1000.0 * kEps;          // null-step and no-descent threshold
+constexpr double kTiny = kNoGain;                // null-step and no-descent threshold
 constexpr double kBlockNow = 1e-05;              // a blocking step this short is taken as 0
 constexpr int kLonger = 64;                      // doublings of a step along the gradient
 

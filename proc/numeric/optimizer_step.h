@@ -2,6 +2,10 @@
 #pragma once
 #include "proc/numeric/optimizer.h"
 
+// A decrease of the objective below this fraction of its size (1000 x 2^-53) is lost in its
+// rounding: the null-step and no-descent threshold of the step-length searches.
+constexpr double kNoGain = 1000.0 * 1.1102230246251565e-16;
+
 // Searches along d from xprev (= x on entry) for a step of sufficient decrease, taking the
 // blocking constraint or bound into account. Returns the accepted step length, with x,
 // fval and fprev updated, or 0 for a null step (x back at xprev, the objective evaluated there
