@@ -145,6 +145,9 @@ enum : int {
     E510_DERIVATIVE_FAILED = 913,
     E510_NOTHING_COMPUTED = 2300,               // neither the value nor the derivatives at the point reached
     E510_FIT_ENDED_UNCOMPUTED = 2305,           // the fit stopped where the log-likelihood cannot be computed: nothing found
+    W510_ML_NO_CURVATURE = 2310,                // no finite Newton step, and no gain along the gradient
+    T510_NO_CURVATURE = 2311,
+    T510_NO_CURVATURE_GROUP = 2312,
     W510_NO_GRADIENT_CRITERION = 1950,
     T510_NO_GRADIENT_CRITERION = 1951,
     T510_NO_GRADIENT_CRITERION_GROUP = 1952,

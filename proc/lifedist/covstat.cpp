@@ -35,6 +35,10 @@ constexpr statusrow kNoCriterion = {2, W510_NO_GRADIENT_CRITERION,
 // The data have no maximum-likelihood estimate (every observation is consistent with one value).
 constexpr statusrow kNoEstimate = {1, W510_ML_NO_ESTIMATE,
                                    {T510_NO_ESTIMATE, T510_NO_ESTIMATE_MODE, T510_NO_ESTIMATE_GROUP, T510_NO_ESTIMATE_MODE_GROUP}};
+// No finite Newton step, and no step along the gradient gained: the point reached, with its
+// log-likelihood, but no covariance.
+constexpr statusrow kNoCurvature = {1, W510_ML_NO_CURVATURE,
+                                    {T510_NO_CURVATURE, T510_NOT_CONVERGED_MODE, T510_NO_CURVATURE_GROUP, T510_NOT_CONVERGED_MODE}};
 constexpr statusrow kByOptimiser[] = {
     // 1: iteration limit
     {2, W510_ML_NOT_CONVERGED, {W510_ML_NOT_CONVERGED, T510_NOT_CONVERGED_MODE, T510_NOT_CONVERGED_GROUP, T510_NOT_CONVERGED_MODE}},
@@ -58,6 +62,7 @@ const statusrow& rowfor(int optrc, double crit, double convh) {
         case NR_NOTPOSDEF: return kByOptimiser[2];
         case NR_INFEASIBLE: return kByOptimiser[3];
         case NR_NOESTIMATE: return kNoEstimate;
+        case NR_NOCURVE: return kNoCurvature;
         default: return kByOptimiser[4];
     }
 }
@@ -74,6 +79,7 @@ txthandle reasontext(vyxstate* s, int code, double crit) {
         case T510_NOT_POSDEF_GROUP:
         case T510_LIKE_FAILED_GROUP:
         case T510_BAD_START_GROUP:
+        case T510_NO_CURVATURE_GROUP:
         case T510_NO_GRADIENT_CRITERION_GROUP:
         case T510_NO_ESTIMATE_GROUP: return rdxmsgs(510, code, label);
         case T510_CONVERGED_MODE:
@@ -92,7 +98,7 @@ txthandle reasontext(vyxstate* s, int code, double crit) {
         case W510_ML_RIDGE_FAILED: return rdxmsgs(510, code, ridge);
         case T510_RIDGE_FAILED_GROUP: return rdxmsgs(510, code, ridge, label);
         // T510_CONVERGED, W510_ML_NOT_POSDEF, W510_ML_LIKE_FAILED, W510_ML_BAD_START,
-        // T510_NO_GRADIENT_CRITERION, T510_NO_ESTIMATE
+        // T510_NO_GRADIENT_CRITERION, T510_NO_ESTIMATE, T510_NO_CURVATURE
         default: return rdxmsg(510, code);
     }
 }

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "proc/framework/grouptext.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/msg510.h"
 #include "proc/framework/stepend.h"
@@ -261,7 +262,7 @@ bool samepoint(const likkept& c, const grpnode* g, double t, double sigma) {
 // true there. The value pass at the same point tells whether the log-likelihood itself could
 // be computed (the optimiser asks for the derivatives at its last trial point also when the
 // value failed there). The main routine's end stops graphics and releases the output manager.
-int derivfailend(vyxstate* s, grpnode* g, double t, double sigma) {
+[[gnu::noinline, gnu::cold]] int derivfailend(vyxstate* s, grpnode* g, double t, double sigma) {
     accumulator value(s, true, false, t, sigma, g->quant);
     bool rowsfailed = false;
     const bool computed = accumulate(s, g, value, &rowsfailed);
@@ -269,7 +270,9 @@ int derivfailend(vyxstate* s, grpnode* g, double t, double sigma) {
         xpmlog(510, E510_FILE_ENDS_EARLY);
         return endstep(s, RC_READ);
     }
-    xpmlog(510, computed ? E510_DERIVATIVE_FAILED : E510_NOTHING_COMPUTED);
+    // Named by its class level and BY group, as the fit's warnings are.
+    char fr[640];
+    xpmlog(510, computed ? E510_DERIVATIVE_FAILED : E510_NOTHING_COMPUTED, groupsuffix(s, true, " for ", fr, sizeof fr));
     return endstep(s, RC_INPUT);
 }
 

@@ -18,3 +18,8 @@ int zmillsr(double x, double* out);
 // The continued fraction 1/(x + 1/(x + 2/(x + 3/(x + ...)))) behind zmillsr for x >= 5;
 // same result convention as zmillsr.
 int zcnfmill(double x, double* out);
+
+// For x >= 5, the excess of the inverse Mills ratio over x, 1/R(x) - x = 1/(x + 2/(x + 3/(x +
+// ...))), about 1/x, without the cancellation of forming 1/R(x) and subtracting x; same result
+// convention as zmillsr.
+int zcnfmillx(double x, double* out);

@@ -12,5 +12,4 @@ constexpr double EPS53 = 1.110223024625157e-16;    // 2^-53
 constexpr double FLOOR26 = 1.053671212772351e-08;  // 2^-26.5
 constexpr double BIG154 = 1.3407807929943e154;     // 2^512
 constexpr double TINY154 = 1.491668147e-154;       // about 2^-511
-constexpr double INT32_LIMIT = 2147483647.0;
 }  // namespace kern

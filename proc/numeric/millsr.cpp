@@ -8,17 +8,20 @@
 #include "proc/numeric/digamma.h"
 #include "proc/numeric/normal.h"
 
-int zcnfmill(double x, double* out) {
-    // R = (1/x) / (1 + u/(1 + 2u/(1 + 3u/(1 + ...)))), u = 1/x^2, by forward recurrences.
+namespace {
+
+// The continued fraction (1/x) / (1 + j u/(1 + (j + 1) u/(1 + ...))), u = 1/x^2, from the
+// partial numerator j u on, by forward recurrences of its convergents.
+int millsfraction(double x, double j, double* out) {
     const double u = 1.0 / (x * x);
     double n2 = 0.0;
     double n1 = 1.0 / x;
     double d2 = 1.0;
     double d1 = 1.0;
     double prev = n1 / d1;
-    double m = 0.0;
+    double m = (j - 1.0) * u;
     for (int k = 0; k <= 100; ++k) {
-        m += u;  // (k + 1) u
+        m += u;  // (k + j) u
         const double n = n1 + m * n2;
         const double d = d1 + m * d2;
         const double v = n / d;
@@ -31,6 +34,18 @@ int zcnfmill(double x, double* out) {
         prev = v;
     }
     return 1;
+}
+
+}  // namespace
+
+int zcnfmill(double x, double* out) {
+    // R = (1/x) / (1 + u/(1 + 2u/(1 + 3u/(1 + ...)))), u = 1/x^2.
+    return millsfraction(x, 1.0, out);
+}
+
+int zcnfmillx(double x, double* out) {
+    // 1/R - x = 1/(x + 2/(x + 3/(x + ...))) = (1/x) / (1 + 2u/(1 + 3u/(1 + ...))).
+    return millsfraction(x, 2.0, out);
 }
 
 int zmillsr(double x, double* out) {

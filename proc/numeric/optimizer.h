@@ -56,6 +56,9 @@ enum : int {
     NR_INFEASIBLE = 5,  // the start violates a bound or a constraint
     NR_NOESTIMATE = 6,  // never the optimiser's: set by a fit whose data have no maximum (the
                         // likelihood grows as the scale tends to 0), whatever the optimiser said
+    NR_NOCURVE = 7,     // the Hessian gives no finite Newton direction and no step along the
+                        // gradient decreased the objective; x restored to xprev, the objective
+                        // evaluated there last
 };
 
 // Doubles of work the optimiser needs for these settings (the partition of work).

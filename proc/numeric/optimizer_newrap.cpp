@@ -9,6 +9,7 @@
 #include "proc/numeric/linalg.h"
 #include "proc/numeric/optimizer.h"
 #include "proc/numeric/optimizer_step.h"
+#include "proc/numeric/vecops.h"
 
 namespace {
 
@@ -90,6 +91,17 @@ void copy(double* to, const double* from, int n) {
     for (int i = 0; i < n; ++i) to[i] = from[i];
 }
 
+// The steepest-descent direction: the Newton direction with the reduced Hessian taken as the
+// identity (its factor overwritten), so that it is -gradient on the free directions. false
+// when it is not finite either.
+bool gradientdirection(const nrctl* ctl, nrparm* blk, double* d, double* tmp) {
+    const int k = ctl->npar - ctl->nact;
+    for (std::ptrdiff_t i = 0; i < tri(k); ++i) blk->fact[i] = 0.0;
+    for (int i = 0; i < k; ++i) blk->fact[tri(i) + i] = 1.0;
+    zgproj(ctl, blk, d, tmp);
+    return allfinite(d, ctl->npar);
+}
+
 // After convergence of a ridged iteration: is the unridged Hessian positive definite?
 int finalcheck(void* context, nrparm* blk, const nrctl* ctl, double ridge, double tol,
                nrgradfn grad) {
@@ -133,6 +145,8 @@ int znewrap(void* context, nrparm* blk, nrctl* ctl, double* ridge, nrobjfn obj, 
 
     int nulls = 0;
     double tol = 0.0;
+    bool gradsteps = false;  // a step along the gradient has been taken
+    bool confirming = false; // the caller's test was met after gradient steps
     for (int it = 0; it < ctl->maxiter; ++it) {
         *ridge = 0.0;
         const int k = n - ctl->nact;
@@ -152,13 +166,33 @@ int znewrap(void* context, nrparm* blk, nrctl* ctl, double* ridge, nrobjfn obj, 
             }
         }
         zgproj(ctl, blk, d, tmp);
-        if (!allfinite(d, n)) {
-            // A gradient or Hessian that is not a number gives no direction to follow.
-            copy(blk->x, blk->xprev, n);
-            return NR_NOTFINITE;
-        }
         const int nact = ctl->nact;
-        const double alpha = znewstp(context, blk, ctl, ridge, d, obj);
+        double alpha;
+        if (confirming && *ridge == 0.0 && allfinite(d, n) &&
+            !(-0.5 * zinner(blk->grad, d, n) > kNoGain * std::fabs(blk->fval)))
+            return finalcheck(context, blk, ctl, *ridge, tol, grad);
+        if (allfinite(d, n)) {
+            alpha = znewstp(context, blk, ctl, ridge, d, obj);
+            if (alpha == 0.0 && confirming) return finalcheck(context, blk, ctl, *ridge, tol, grad);
+            // Once the fit has stepped along the gradient, a Newton direction that gains
+            // nothing (finite, but from a curvature of 1e-75 on a likelihood still nearly
+            // linear) gives way to a step along the gradient as well.
+            if (alpha == 0.0 && gradsteps && ctl->nact == nact && gradientdirection(ctl, blk, d, tmp))
+                alpha = zgradstp(context, blk, ctl, d, obj);
+        } else {
+            // No finite Newton direction. Where the gradient is finite, the curvature is what
+            // failed (far from the data it underflows, and a pivot of 1e-317 passes the test
+            // relative to itself): a step along the gradient, lengthened while the objective
+            // falls; the next iteration takes Newton's step again where it can. A gradient
+            // that is not a number gives no direction to follow.
+            if (!gradientdirection(ctl, blk, d, tmp)) {
+                copy(blk->x, blk->xprev, n);
+                return NR_NOTFINITE;
+            }
+            alpha = zgradstp(context, blk, ctl, d, obj);
+            if (alpha == 0.0) return NR_NOCURVE;
+            gradsteps = true;
+        }
         if (alpha == 0.0) {
             if (nulls > n) return NR_NOCONV;
             ++nulls;
@@ -168,8 +202,18 @@ int znewrap(void* context, nrparm* blk, nrctl* ctl, double* ridge, nrobjfn obj, 
         }
         grad(context);
         const int rc = iter(context);
-        if (rc == 0) return finalcheck(context, blk, ctl, *ridge, tol, grad);
+        if (rc == 0) {
+            // A fit that came along the gradient crossed a likelihood nearly linear, where
+            // Newton's steps are cut short by the curvature rising towards the maximum: a step
+            // small against the size of the estimates is then no sign of being near it (a
+            // logistic fit 0.1 wide would stop 1.7 standard errors short). It goes on with
+            // Newton's steps until the gain they predict, half of g'H^-1 g, is lost in the
+            // rounding of the objective.
+            if (!gradsteps) return finalcheck(context, blk, ctl, *ridge, tol, grad);
+            confirming = true;
+        }
         if (rc < 0) zcondrp(ctl, blk, -rc - 1, ridge);
     }
+    if (confirming) return finalcheck(context, blk, ctl, *ridge, tol, grad);
     return NR_NOCONV;
 }

@@ -10,9 +10,9 @@
 
 namespace {
 
-constexpr double kEps = 1.1102230246251565e-16;  // 2^-53
-constexpr double kTiny = 1000.0 * kEps;          // null-step and no-descent threshold
+constexpr double kTiny = kNoGain;                // null-step and no-descent threshold
 constexpr double kBlockNow = 1e-05;              // a blocking step this short is taken as 0
+constexpr int kLonger = 64;                      // doublings of a step along the gradient
 
 // Accepts step alpha with objective f.
 double accept(nrparm* blk, int n, const double* d, double alpha, double f) {
@@ -26,6 +26,14 @@ double accept(nrparm* blk, int n, const double* d, double alpha, double f) {
 double trial(void* context, nrparm* blk, int n, const double* d, double alpha, nrobjfn obj) {
     zvz111(blk->x, blk->xprev, d, n, alpha);
     return obj(context);
+}
+
+// Back to the start of the iteration, with the objective evaluated there (what the callbacks
+// keep of the last evaluation belongs to the estimates).
+double nullstep(void* context, nrparm* blk, int n, nrobjfn obj) {
+    std::copy(blk->xprev, blk->xprev + n, blk->x);
+    obj(context);
+    return 0.0;
 }
 
 }  // namespace
@@ -88,7 +96,36 @@ double znewstp(void* context, nrparm* blk, nrctl* ctl, double* ridge, const doub
     // (the log-likelihood the fit reports) belongs to them. The last trial point lies only
     // 2 alphamin along d, but where the Hessian is nearly singular d is huge (1e30 on a flat
     // logistic likelihood) and that point would be far from any estimate.
-    std::copy(blk->xprev, blk->xprev + n, blk->x);
-    obj(context);
-    return 0.0;
+    return nullstep(context, blk, n, obj);
+}
+
+double zgradstp(void* context, nrparm* blk, nrctl* ctl, const double* d, nrobjfn obj) {
+    const int n = ctl->npar;
+    const double f0 = blk->fval;
+    const double decrease = -0.05 * zinner(blk->grad, d, n);  // required decrease per unit step
+    if (!(decrease >= kTiny * std::fabs(f0))) return 0.0;       // nothing evaluated: x is xprev
+    // A bound or constraint caps the step; none is added to the active set here.
+    double alphamax = HUGE_VAL;
+    double alphamin = kTiny;
+    zblockstep(ctl, blk, d, &alphamax, &alphamin);
+    double alpha = std::fmin(1.0, alphamax / 2.0);
+    double f = trial(context, blk, n, d, alpha, obj);
+    while (!(alpha * decrease <= f0 - f)) {
+        alpha /= 2.0;
+        if (!(alpha > alphamin)) return nullstep(context, blk, n, obj);
+        f = trial(context, blk, n, d, alpha, obj);
+    }
+    // Far from the data the objective can be nearly linear for many gradients' lengths.
+    for (int i = 0; i < kLonger; ++i) {
+        const double next = alpha * 2.0;
+        if (!(next < alphamax)) break;
+        const double fn = trial(context, blk, n, d, next, obj);
+        if (!(fn < f)) {
+            f = trial(context, blk, n, d, alpha, obj);   // the last evaluation at the step taken
+            break;
+        }
+        alpha = next;
+        f = fn;
+    }
+    return accept(blk, n, d, alpha, f);
 }

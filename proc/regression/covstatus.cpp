@@ -64,6 +64,9 @@ statusinfo decide(vyxstate* s, double crit) {
         case NR_NOESTIMATE:
             xpmlog(510, W510_ML_NO_ESTIMATE, of);
             return {1, rdxmsg(510, T510_NO_ESTIMATE)};
+        case NR_NOCURVE:
+            xpmlog(510, W510_ML_NO_CURVATURE, of);
+            return {1, rdxmsg(510, T510_NO_CURVATURE)};
         default:
             xpmlog(510, W510_ML_LIKE_FAILED, of);
             return {3, rdxmsg(0, T0_ALG_LIKE_FAILED)};

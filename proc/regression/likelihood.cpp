@@ -8,6 +8,7 @@
 #include <cstring>
 #include <limits>
 
+#include "proc/framework/grouptext.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/msg510.h"
 #include "proc/framework/stepend.h"
@@ -165,7 +166,8 @@ void kernelfail(vyxstate* s) {
     if (s->step.stepend) return;   // the rows could not be read again: that message ended the step
     const bool computed = !likfailed(s->mdl.fit.loglik.current);
     s->mdl.fit.loglik.current = -DBL_MAX;
-    xpmlog(510, computed ? E510_DERIVATIVE_FAILED : E510_NOTHING_COMPUTED);
+    char fr[640];
+    xpmlog(510, computed ? E510_DERIVATIVE_FAILED : E510_NOTHING_COMPUTED, groupsuffix(s, false, " for ", fr, sizeof fr));
     endstep(s, RC_INPUT);
 }
 

@@ -226,4 +226,95 @@ TEST_F(FarIntervals, AnEndedStepSaysWhetherTheLogLikelihoodCouldBeComputed) {
     }
 }
 
+// Four intervals with the scale held far below their spread (SCALE=0.1: the last lies 29,000
+// scales from the maximum): the maximum lies where the four nearest ends balance, near 1700,
+// with the curvature 4/scale^2. Formed as P''/P - (P'/P)^2 the far intervals' curvatures lost
+// their digits (799.31 for 400.00): ANALYZE stopped at 1702.0991 with the standard error 0.0354,
+// and MODEL where the Hessian was not positive definite; at SCALE=0.05 log Phi passes -2^31 and
+// the step ended at the start. The references maximise the log-likelihood at 40 digits
+// (farfits/farfits_reference.py).
+TEST_F(FarIntervals, ANormalFitThousandsOfScalesOutHasItsCurvature) {
+    writecsv("d4", testsupport::readfile(std::string(VITALYX_TEST_DATA) + "/lifedist/farfits/d4.csv"));
+    const struct {
+        const char* scale;
+        double location, se, loglik;
+    } fits[] = {
+        {"0.1", 1699.99998858934, 0.05000000078, -598000040.8786289},
+        {"0.05", 1699.99999714734, 0.0250000001, -2392000043.651218},
+        {"1", 1699.99885894962, 0.5000007813, -5980031.668298366},
+    };
+    for (const auto& f : fits) {
+        for (const char* converge : {"", " converge=1e-10"}) {
+            SCOPED_TRACE(std::string(f.scale) + converge);
+            const std::string options = std::string("scale=") + f.scale + converge;
+            const run r = program("proc vitalyx data=d4;\n distribution normal;\n make 'ParmEst' out=pe;\n make 'Datsum' out=ds;\n"
+                                  " make 'Modprmest' out=me;\n make 'Modfitsum' out=ms;\n analyze (lo hi) / " + options +
+                                      ";\n model (lo hi) / " + options + ";\nrun;\n",
+                                  true);
+            ASSERT_EQ(r.result.status, 0) << r.result.log.all();
+            EXPECT_EQ(testsupport::countmsg(r.result.log, 510, 720), 2) << r.result.log.all();
+            EXPECT_FALSE(r.result.log.has('W', "")) << r.result.log.all();
+            for (const char* t : {"pe", "me"}) {
+                const table est = r.get(t);
+                near(est.num(0, "Estimate"), f.location, 1e-6, "location");
+                near(est.num(0, "Stderr"), f.se, 1e-6, "standard error");
+            }
+            int seen = 0;
+            for (const char* t : {"ds", "ms"}) {
+                const table sum = r.get(t);
+                for (size_t i = 0; i < sum.rows.size(); ++i)
+                    if (sum.text(i, "Description") == "Log Likelihood") near(sum.num(i, "Value"), f.loglik, 1e-6, "log-likelihood"), ++seen;
+            }
+            EXPECT_EQ(seen, 2);
+        }
+    }
+}
+
+// Logistic intervals with the scale held: from the start (1171 hours) the nearest data lie
+// hundreds of scales away, where the log-likelihood is linear in the location to double
+// precision. Its curvature, e^-|z|, is 0 or subnormal there, and a Newton direction built on
+// 2.7e-317 is infinite: the fit ended 550 hours short of its maximum with the log-likelihood
+// missing. Steps along the gradient take it to where Newton's steps work. References at 40
+// digits (farfits/farfits_reference.py).
+TEST_F(FarIntervals, LogisticFitsFarOutStepAlongTheGradient) {
+    writecsv("ivl", testsupport::readfile(std::string(VITALYX_TEST_DATA) + "/lifedist/farfits/iv_logistic.csv"));
+    const struct {
+        const char* scale;
+        double location, se, loglik;
+    } fits[] = {
+        {"0.48", 600.138087394777, 0.3666060556, -21254.7803567329},
+        {"0.1", 600.028768207245, 0.07637626158, -102004.7803567329},
+    };
+    // At the default CONVERGE= too: the steps of a fit that came along the gradient measure no
+    // distance to the maximum (the default stopped SCALE=0.1 at 599.9021, 1.7 standard errors short).
+    for (const char* converge : {"", " converge=1e-10"})
+    for (const auto& f : fits) {
+        SCOPED_TRACE(std::string(f.scale) + converge);
+        const run r = program(std::string("proc vitalyx data=ivl;\n distribution logistic;\n make 'ParmEst' out=pe;\n"
+                                          " make 'Datsum' out=ds;\n analyze (lo hi) /") + converge + " scale=" + f.scale +
+                                  ";\nrun;\n",
+                              true);
+        ASSERT_EQ(r.result.status, 0) << r.result.log.all();
+        EXPECT_TRUE(r.result.log.has('N', "The convergence criterion is satisfied")) << r.result.log.all();
+        EXPECT_FALSE(r.result.log.has('W', "")) << r.result.log.all();
+        const table pe = r.get("pe"), ds = r.get("ds");
+        near(pe.num(0, "Estimate"), f.location, 1e-7, "location");
+        near(pe.num(0, "Stderr"), f.se, 2e-6, "standard error");
+        for (size_t i = 0; i < ds.rows.size(); ++i)
+            if (ds.text(i, "Description") == "Log Likelihood") near(ds.num(i, "Value"), f.loglik, 1e-10, "log-likelihood");
+    }
+}
+
+// A step that ends in one group's fit says which group, as that fit's warnings would: here the
+// least-squares start of lot B has an extreme-value scale of 0.0002, and its censored unit lies
+// 5,350 scales out, where the log-likelihood cannot be computed.
+TEST_F(FarIntervals, AnEndedStepNamesItsGroup) {
+    writecsv("lots", "t,c,g,b\n146.514,1,A,1\n249.844,1,A,1\n339.624,0,A,1\n222.009,1,A,1\n698.019,1,B,1\n2090.93,0,B,1\n"
+                     "697.828,1,B,1\n488.066,1,C,1\n525.633,1,C,1\n");
+    const run r = program("proc vitalyx data=lots;\n by b;\n distribution weibull;\n analyze t*c(0) = g;\nrun;\n", true);
+    EXPECT_NE(r.result.status, 0) << r.result.log.all();
+    EXPECT_EQ(testsupport::countmsg(r.result.log, 510, 2300), 1) << r.result.log.all();
+    EXPECT_TRUE(r.result.log.has('E', "could be computed for g=B in the BY group b=1 at the parameter values")) << r.result.log.all();
+}
+
 }  // namespace

@@ -70,14 +70,17 @@ TEST_F(Status, NotANumberMeasureIsNotConverged) {
     }
 }
 
-// The optimiser's codes: 2 (a value not a number) takes the last row of the table.
+// The optimiser's codes: 2 (a value not a number) takes the last row of the table; 7 (no finite
+// Newton step, and none along the gradient) stopped for a numerical reason at a point whose
+// log-likelihood it has.
 TEST_F(Status, OptimiserCodesGiveStatusAndMessage) {
     const struct {
         int optrc;
         uint32_t status;
         const char* text;
     } cases[] = {{NR_NOCONV, 2, "MAXIT=50"}, {NR_RIDGEFAIL, 1, "ridge value"}, {NR_NOTPOSDEF, 1, "not positive definite"},
-                 {NR_NOTFINITE, 3, "could not be computed"}, {NR_INFEASIBLE, 3, "could not start"}};
+                 {NR_NOTFINITE, 3, "could not be computed"}, {NR_INFEASIBLE, 3, "could not start"},
+                 {NR_NOCURVE, 1, "no usable curvature at the point reached"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.optrc);
         fitted(0.0, 0.0, -10.0, c.optrc, c.optrc == NR_CONVERGED);

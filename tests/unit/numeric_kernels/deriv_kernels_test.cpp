@@ -260,3 +260,53 @@ TEST(DerivativeKernels, IntervalsWhoseProbabilityUnderflows) {
         for (double v : r.o) EXPECT_EQ(v, UNTOUCHED);
     }
 }
+
+// Where P^2 is a normal double the normal interval derivatives are the interval scheme on Phi
+// and the density, to the last bit. Beyond, the log-probability form takes them from the ends'
+// inverse Mills ratios: the curvature of an interval thousands of scales out, about 1 (the
+// difference of two terms of about c^2 in P''/P - (P'/P)^2), keeps its digits, and log Phi
+// beyond the 32-bit range (an interval 78,000 scales out) is no refusal. The references are
+// -log(Phi(c + h) - Phi(c - h)) and its derivatives at 60 digits (mpmath).
+TEST(NormalDerivativeKernel, FarIntervalsKeepTheirCurvature) {
+    int plain = 0, far = 0;
+    for (double x = -61.0; x <= 61.0; x += 0.37) {
+        for (double h : {1e-4, 0.01, 0.1, 1.0, 4.0, 20.0}) {
+            const double c = -std::fabs(x), a = c + h, b = c - h;
+            const double p = zprbnrm(a) - zprbnrm(b);
+            const dres r = deriv(zprbwnm, KMODE_INTERVAL, x, h);
+            ASSERT_EQ(r.rc, 0) << x << " " << h;
+            if (!(p * p > DBL_MIN)) {
+                ++far;
+                continue;
+            }
+            const double ga = 0.3989422804014327 * std::exp(-0.5 * a * a), gb = 0.3989422804014327 * std::exp(-0.5 * b * b);
+            const double d1 = ga - gb, s1 = ga + gb, d2 = -a * ga + b * gb, s2 = -a * ga - b * gb;
+            const double sign = x > 0.0 ? -1.0 : 1.0;
+            const double want[5] = {sign * (-d1 / p), (d1 * d1 - d2 * p) / (p * p), -s1 / p, sign * ((s1 * d1 - s2 * p) / (p * p)),
+                                    (s1 * s1 - d2 * p) / (p * p)};
+            for (int i = 0; i < 5; ++i) EXPECT_EQ(r.o[i], want[i]) << x << " " << h << " " << i;
+            ++plain;
+        }
+    }
+    EXPECT_GT(plain, 500);
+    EXPECT_GT(far, 150);
+    const struct {
+        double c, h, d[5], value;
+    } refs[] = {
+        {-30000.0, 1000.0, {-29000.000034482758539, 0.99999999881093936639, -29000.000034482758539, 0.99999999881093936639, 0.99999999881093936639}, 420500011.19398964336},
+        {-2000.0, 1e-4, {-1999.9999933510436649, 0.99999999669316496875, -10132.979093192077548, 0.13262626379972859946, 98677266.329663560186}, 2000009.4294739260112},
+        {-100.0, 2e-5, {-99.999999986666670223, 0.99999999986666677334, -50000.066659982215118, 0.0013333326220804065115, 2499996667.0026677316}, 5011.0455689704550995},
+        {-80000.0, 2000.0, {-78000.000012820512816, 0.99999999983563445118, -78000.000012820512816, 0.99999999983563445118, 0.99999999983563445118}, 3042000012.183402639},
+    };
+    for (const auto& f : refs) {
+        const dres r = deriv(zprbwnm, KMODE_INTERVAL, f.c, f.h);
+        ASSERT_EQ(r.rc, 0) << f.c;
+        // The mixed term of a narrow interval is a difference of terms of about 1/(c h): judged
+        // against the size of its 2 x 2 block, as everywhere.
+        for (int i = 0; i < 5; ++i) EXPECT_NEAR(r.o[i], f.d[i], 1e-13 * std::fabs(f.d[i]) + 1e-20 * f.d[4]) << f.c << " " << i;
+        const double z[2] = {f.c, f.h};
+        double v = 0.0;
+        ASSERT_EQ(zprblnm(KMODE_INTERVAL, z, nullptr, &v), 0) << f.c;
+        EXPECT_NEAR(v, f.value, 1e-13 * f.value) << f.c;
+    }
+}

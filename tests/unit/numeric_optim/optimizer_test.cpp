@@ -271,3 +271,37 @@ TEST(NewtonRaphson, ExpansionModeTakesLongerSteps) {
     EXPECT_GT(h.x[0], 2.5 * 1.2 * 1.2);
     EXPECT_LE(h.x[0], 10.0 + 1e-12);
 }
+
+// f = log(2 cosh x) from x = 360: its curvature 1/cosh^2 x is 9e-313 there, a pivot that passes
+// the test relative to itself, and the Newton direction is infinite. Steps along the gradient,
+// lengthened while f falls (it is |x| to double precision), take the fit to where Newton's
+// steps work again, and on to the minimum at 0. A gradient that f does not follow (f flat) gives
+// no step: the run stops at its start, with the objective evaluated there last.
+TEST(NewtonRaphson, StepsAlongTheGradientWhereTheCurvatureUnderflows) {
+    nrharness h(1);
+    h.f = [](const double* x) { return std::fabs(x[0]) + std::log1p(std::exp(-2.0 * std::fabs(x[0]))); };
+    h.derivs = [](const double* x, double* g, double* H) {
+        const double e = std::exp(-2.0 * std::fabs(x[0]));
+        g[0] = std::tanh(x[0]);
+        H[0] = 4.0 * e / ((1.0 + e) * (1.0 + e));
+    };
+    h.x = {360.0};
+    EXPECT_EQ(h.run(), NR_CONVERGED);
+    EXPECT_NEAR(h.x[0], 0.0, 1e-9);
+
+    nrharness flat(1);
+    double last = NAN;
+    flat.f = [&last](const double* x) {
+        last = x[0];
+        return 0.0;
+    };
+    flat.derivs = [](const double*, double* g, double* H) {
+        g[0] = 1.0;
+        H[0] = 1e-320;
+    };
+    flat.x = {5.0};
+    EXPECT_EQ(flat.run(), NR_NOCURVE);
+    EXPECT_EQ(flat.x[0], 5.0);
+    EXPECT_EQ(last, 5.0);
+    EXPECT_EQ(flat.niter, 0);
+}
