@@ -157,10 +157,11 @@ inline int ticklabel(char buf[16], double v, int* code) {
 bool panelabove(const vyxstate* s);
 
 // The labels of a life (or time) axis as the axis routines draw them (ticktext.cpp).
-// Value v of an even axis with the step `step`, cleared of the noise that adding up steps
-// leaves (3 x 0.00001 is not 0.00003, and would be written 3e-05): rounded to the step's
-// decade less three.
-double tickvalue(double v, double step);
+// A value of an even axis (its origin plus a multiple of its step), cleared of the noise that
+// adding up steps leaves (3 x 0.00001 is not 0.00003, and would be written 3e-05): rounded to
+// 12 significant digits, more than a label of ten characters shows, so that every digit of
+// the origin stays (0.12345 by 0.1 reads .12345 .22345 ...).
+double tickvalue(double v);
 // The values the labels of every tick show: an even axis from its lower end by its step, or a
 // tick array of log10 values (shown as powers of ten); logs: the even axis is in log10 units.
 // A value within `zero` of 0 is 0.

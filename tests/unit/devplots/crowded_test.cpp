@@ -237,6 +237,43 @@ TEST(Crowded, TickLabelsThatReadAlikeAreWarnedOf) {
     }
 }
 
+// An axis origin with more digits than its step: LAXIS=0.12345 TO 0.52345 BY 0.1 on normal
+// paper (also turned) and the valve seats' days in thousands from HLOWER=0.12345 read
+// ".12345 .22345 ..." (the labels had been rounded to four decimals: ".1235 .2235").
+TEST(Crowded, TickLabelsKeepTheOriginsDigits) {
+    std::string t = "t\n";
+    for (int i = 0; i < 20; ++i) t += std::to_string(0.15 + 0.017 * i) + "\n";
+    std::string valve = "engine,days,n\n";
+    {
+        std::istringstream in(testdata::file("data/mcf/valve.csv"));
+        std::string line;
+        std::getline(in, line);
+        int engine, days, n;
+        while (std::getline(in, line))
+            if (std::sscanf(line.c_str(), "%d,%d,%d", &engine, &days, &n) == 3)
+                valve += std::to_string(engine) + "," + std::to_string(days * 0.001) + "," + std::to_string(n) + "\n";
+    }
+    const struct {
+        std::string program, data;
+        bool left;
+    } cases[] = {
+        {"distribution normal;\n probplot t / laxis=0.12345 to 0.52345 by 0.1", t, false},
+        {"distribution normal;\n probplot t / laxis=0.12345 to 0.52345 by 0.1 rotate", t, true},
+        {"unitid engine;\n mcfplot days*n(-1) / hlower=0.12345 hupper=0.52345 nhtick=4", valve, false},
+    };
+    for (const auto& c : cases) {
+        dp::Run r = dp::run("proc vitalyx data=d;\n " + c.program + ";\nrun;\n", {{"d", c.data}});
+        ASSERT_EQ(r.status, 0) << r.log.all();
+        ASSERT_EQ(r.pages.size(), 1u);
+        // The labels at the ticks of the life (time) axis, as written.
+        std::vector<std::string> texts;
+        const dp::Axis a = dp::labels(r.pages[0], c.left);
+        for (const Prim* q : r.pages[0].of(Prim::Text))
+            if (!q->text.empty() && q->text[0] == '.' && std::find(a.value.begin(), a.value.end(), std::stod(q->text)) != a.value.end()) texts.push_back(q->text);
+        EXPECT_EQ(texts, (std::vector<std::string>{".12345", ".22345", ".32345", ".42345", ".52345"})) << c.program;
+    }
+}
+
 // The fans by type and plant in a 2 x 2 grid: in every panel each corner has points or lines
 // under the inset, which then stands on a box of the background colour (a fill of its
 // rectangle, painted over the points and before its text), and a NOTE names the plot and the
