@@ -274,6 +274,38 @@ TEST(Crowded, TickLabelsKeepTheOriginsDigits) {
     }
 }
 
+// Two groups side by side, one of a lone failure that plots at 50 %, the top of the
+// probability axis the panels share: its marker is drawn whole (half a "+" was left, cut at
+// the frame). A marker drawn under a clipping rectangle with its centre inside the rectangle
+// lies wholly inside it.
+TEST(Crowded, MarkerOnTheFramesEdgeIsDrawnWhole) {
+    std::string d = "grp,hours,status\nX,1234,1\n";
+    for (int t : {450, 1150, 1600, 2070, 3100}) d += "Y," + std::to_string(t) + ",1\n";
+    for (int k = 0; k < 25; ++k) d += "Y,5000,0\n";
+    dp::Run r = dp::run("proc vitalyx data=d;\n distribution weibull;\n probplot hours*status(0) = grp / ncols=2;\nrun;\n", {{"d", d}});
+    ASSERT_EQ(r.status, 0) << r.log.all();
+    ASSERT_EQ(r.pages.size(), 1u);
+    const Page& p = r.pages[0];
+    std::vector<Box> clips;
+    for (const Prim* q : p.of(Prim::PushClip)) clips.push_back({q->xy[0], q->xy[1], q->xy[2], q->xy[3]});
+    int onedge = 0, k = -1;
+    const Box* clip = nullptr;
+    for (const Prim& q : p.prims) {
+        if (q.kind == Prim::PushClip) clip = &clips[static_cast<size_t>(++k)];
+        if (q.kind == Prim::PopClip) clip = nullptr;
+        if (q.kind != Prim::Markers) continue;
+        const double hx = 0.5 * q.size / p.w * 100.0, hy = 0.5 * q.size / p.h * 100.0;
+        for (size_t i = 0; i + 1 < q.xy.size(); i += 2) {
+            const double x = q.xy[i], y = q.xy[i + 1];
+            onedge += std::any_of(clips.begin(), clips.end(), [&](const Box& c) { return std::fabs(y - c.y1) < 0.01 && x > c.x0 && x < c.x1; });
+            if (!clip || !Box{clip->x0 - 0.001, clip->y0 - 0.001, clip->x1 + 0.001, clip->y1 + 0.001}.holds(x, y)) continue;
+            EXPECT_TRUE(x - hx >= clip->x0 && x + hx <= clip->x1 && y - hy >= clip->y0 && y + hy <= clip->y1)
+                << "a marker at (" << x << ", " << y << ") cut at the frame";
+        }
+    }
+    EXPECT_EQ(onedge, 1);
+}
+
 // The fans by type and plant in a 2 x 2 grid: in every panel each corner has points or lines
 // under the inset, which then stands on a box of the background colour (a fill of its
 // rectangle, painted over the points and before its text), and a NOTE names the plot and the
