@@ -140,6 +140,21 @@ inline void drawtext(ggtext& t, const char* text, int len, double x, double y) {
     ggstr(0, &t);
 }
 
+// Where a reference line meets a fitted line beyond the probability axis: ln F(z) (upper:
+// ln(1 - F(z))) of the plot's standardized distribution (normal, extreme value, logistic; NaN
+// for another), without cancellation: 1 - exp(-exp(z)) is 0 in doubles below z = -37.
+double logprob(uint32_t distcode, double z, bool upper);
+// That percent as the WARNING writes it, from ln F and ln(1 - F): two decimals, or two
+// significant digits where they show more ("0.75", "0.012"), below 0.001 in the exponent form
+// ("8.8E-74"); *above set where two decimals would read 100.00 (the text is then "99.99").
+// Empty when either is NaN.
+std::string crosspercent(double logp, double logq, bool* above);
+// The WARNING that a reference value (v, in axis units) meets a fitted line off the `vertical`
+// (else the horizontal) axis, at standardized value z (NaN: at `value` percent, FMODE
+// COMBINE), or, for a probability reference, at time `value`: the line is drawn across the
+// frame without the value read off.
+void crosswarn(const vyxstate* s, bool vertical, double v, double z, double value);
+
 namespace axisparts {
 
 // A tick label of at most 16 characters in buf (blank padded); code is the formatter's
