@@ -73,6 +73,19 @@ Box plotarea(const Page& p) {
     return {lo, bottom, hi, top};
 }
 
+// The valve seats' rows (engine, days, n) as `row` rewrites them, under `head`.
+template <class F>
+std::string valverows(const std::string& head, F&& row) {
+    std::string out = head + "\n";
+    std::istringstream in(testdata::file("data/mcf/valve.csv"));
+    std::string line;
+    std::getline(in, line);
+    int engine, days, n;
+    while (std::getline(in, line))
+        if (std::sscanf(line.c_str(), "%d,%d,%d", &engine, &days, &n) == 3) out += row(engine, days, n) + "\n";
+    return out;
+}
+
 std::string lots() {
     std::string d = "lot,mrevs,status\n";
     const std::vector<double> t = testdata::bearingtimes();
@@ -143,16 +156,9 @@ TEST(Crowded, ReferenceLabelsAndValuesStandClear) {
 TEST(Crowded, AxisTitleClearsTheWidestTickLabel) {
     std::string tiny = "seconds\n";
     for (double t : testdata::bearingtimes()) tiny += std::to_string(t * 1e-5) + "\n";
-    std::string costs = "engine,days,cost\n";
-    {
-        std::istringstream in(testdata::file("data/mcf/valve.csv"));
-        std::string line;
-        std::getline(in, line);
-        int engine, days, n;
-        while (std::getline(in, line))
-            if (std::sscanf(line.c_str(), "%d,%d,%d", &engine, &days, &n) == 3)
-                costs += std::to_string(engine) + "," + std::to_string(days) + "," + (n == 1 ? "2e-05" : "0") + "\n";
-    }
+    const std::string costs = valverows("engine,days,cost", [](int engine, int days, int n) {
+        return std::to_string(engine) + "," + std::to_string(days) + "," + (n == 1 ? "2e-05" : "0");
+    });
     const struct {
         std::string program, data, title;
     } cases[] = {
@@ -243,16 +249,9 @@ TEST(Crowded, TickLabelsThatReadAlikeAreWarnedOf) {
 TEST(Crowded, TickLabelsKeepTheOriginsDigits) {
     std::string t = "t\n";
     for (int i = 0; i < 20; ++i) t += std::to_string(0.15 + 0.017 * i) + "\n";
-    std::string valve = "engine,days,n\n";
-    {
-        std::istringstream in(testdata::file("data/mcf/valve.csv"));
-        std::string line;
-        std::getline(in, line);
-        int engine, days, n;
-        while (std::getline(in, line))
-            if (std::sscanf(line.c_str(), "%d,%d,%d", &engine, &days, &n) == 3)
-                valve += std::to_string(engine) + "," + std::to_string(days * 0.001) + "," + std::to_string(n) + "\n";
-    }
+    const std::string valve = valverows("engine,days,n", [](int engine, int days, int n) {
+        return std::to_string(engine) + "," + std::to_string(days * 0.001) + "," + std::to_string(n);
+    });
     const struct {
         std::string program, data;
         bool left;
