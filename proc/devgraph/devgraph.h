@@ -380,6 +380,14 @@ inline int symcolor(const symrec* r) {
     return ggcnum(0, vzatl(' ', r->symcolor, 8) ? r->color : r->symcolor);
 }
 
+// Hands the symbols of blk to the host: those whose centre lies inside the clipping
+// rectangle or on its edge (within 0.001) are drawn whole, so that a point on the frame's edge
+// (a failure at the top entry of the probability axis) stays in sight; only those whose centre
+// lies outside are cut at the rectangle. Symbols near an edge go in a call of their own, under
+// the rectangle widened by their reach. blk's points are those of pts, which may be
+// reordered; blk's count stays.
+void drawmarks(ggmarkblk* blk, double* pts, int color, const float* clip);
+
 struct Marks {
     ggmarkblk blk{};
     double* pts = nullptr;
@@ -402,8 +410,7 @@ struct Marks {
     }
     void flush() {
         if (blk.count <= 0) return;
-        blk.pts = pts;
-        ggpmark(0, &blk, color, clip);
+        drawmarks(&blk, pts, color, clip);
         blk.count = 0;
     }
 };

@@ -140,6 +140,21 @@ inline void drawtext(ggtext& t, const char* text, int len, double x, double y) {
     ggstr(0, &t);
 }
 
+// Where a reference line meets a fitted line beyond the probability axis: ln F(z) (upper:
+// ln(1 - F(z))) of the plot's standardized distribution (normal, extreme value, logistic; NaN
+// for another), without cancellation: 1 - exp(-exp(z)) is 0 in doubles below z = -37.
+double logprob(uint32_t distcode, double z, bool upper);
+// That percent as the WARNING writes it, from ln F and ln(1 - F): two decimals, or two
+// significant digits where they show more ("0.75", "0.012"), below 0.001 in the exponent form
+// ("8.8E-74"); *above set where two decimals would read 100.00 (the text is then "99.99").
+// Empty when either is NaN.
+std::string crosspercent(double logp, double logq, bool* above);
+// The WARNING that a reference value (v, in axis units) meets a fitted line off the `vertical`
+// (else the horizontal) axis, at standardized value z (NaN: at `value` percent, FMODE
+// COMBINE), or, for a probability reference, at time `value`: the line is drawn across the
+// frame without the value read off.
+void crosswarn(const vyxstate* s, bool vertical, double v, double z, double value);
+
 namespace axisparts {
 
 // A tick label of at most 16 characters in buf (blank padded); code is the formatter's
@@ -157,10 +172,11 @@ inline int ticklabel(char buf[16], double v, int* code) {
 bool panelabove(const vyxstate* s);
 
 // The labels of a life (or time) axis as the axis routines draw them (ticktext.cpp).
-// Value v of an even axis with the step `step`, cleared of the noise that adding up steps
-// leaves (3 x 0.00001 is not 0.00003, and would be written 3e-05): rounded to the step's
-// decade less three.
-double tickvalue(double v, double step);
+// A value of an even axis (its origin plus a multiple of its step), cleared of the noise that
+// adding up steps leaves (3 x 0.00001 is not 0.00003, and would be written 3e-05): rounded to
+// 12 significant digits, more than a label of ten characters shows, so that every digit of
+// the origin stays (0.12345 by 0.1 reads .12345 .22345 ...).
+double tickvalue(double v);
 // The values the labels of every tick show: an even axis from its lower end by its step, or a
 // tick array of log10 values (shown as powers of ten); logs: the even axis is in log10 units.
 // A value within `zero` of 0 is 0.

@@ -370,7 +370,10 @@ void hcross(vyxstate* s, const grpnode* g, double v, int labelled, int ltype, Re
         value = ln || s->opts.logscale[LSC_LOG10] ? std::pow(10.0, x) : x;
     }
     const double y = coord * f->vfac + f->voff;
-    if (!(y >= a.bottom && y <= a.top)) return;
+    if (!(y >= a.bottom && y <= a.top)) {
+        if (pen.drawing()) crosswarn(s, true, v, s->popt.pflags.fmcombine && !swapped ? NAN : coord, value);
+        return;
+    }
     const int color = s->plot.colors[GC_HREF] > 0 ? s->plot.colors[GC_HREF] : 1;
     const PageBox line{a.left, y, a.right, y};
     pen.line(line.x0, line.y0, line.x1, line.y1, ltype, color);
@@ -410,7 +413,10 @@ void vcross(vyxstate* s, const grpnode* g, double v, int labelled, int ltype, do
         value = percentat(s->opts, coord);
     }
     const double x = coord * f->hfac + f->hoff;
-    if (!(x >= a.left && x <= a.right)) return;
+    if (!(x >= a.left && x <= a.right)) {
+        if (pen.drawing()) crosswarn(s, false, v, coord, value);
+        return;
+    }
     const int color = s->plot.colors[GC_VREF] > 0 ? s->plot.colors[GC_VREF] : 1;
     const PageBox line{x, a.bottom, x, a.top};
     pen.line(line.x0, line.y0, line.x1, line.y1, ltype, color);

@@ -64,8 +64,7 @@ struct Kinds {
     }
     void flush(int k) {
         if (blk[k].count <= 0) return;
-        blk[k].pts = pts[k];
-        ggpmark(0, &blk[k], color[k], clip);
+        drawmarks(&blk[k], pts[k], color[k], clip);
         blk[k].count = 0;
     }
 };

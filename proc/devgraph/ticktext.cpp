@@ -1,6 +1,7 @@
 // The tick labels of a life (or time) axis as its routine draws them: the values, cleared of
-// the noise that adding up a step leaves; one notation for the whole axis; the width of the
-// widest label, which the page layout reserves; and whether neighbouring labels read alike.
+// the noise that adding up a step leaves (every digit of the axis's origin kept); one
+// notation for the whole axis; the width of the widest label, which the page layout
+// reserves; and whether neighbouring labels read alike.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -15,14 +16,12 @@
 
 namespace axisparts {
 
-double tickvalue(double v, double step) {
-    if (!(std::isfinite(v) && std::isfinite(step) && step > 0) || v == 0) return v;
-    const int k = 3 - static_cast<int>(std::floor(std::log10(step)));
-    // Powers of ten up to 1e22 are exact: the quotient is then the double nearest the decimal.
-    if (k <= 0 || k > 22) return v;
-    const double p = std::pow(10.0, k), u = v * p;
-    if (!(std::fabs(u) < 9e15)) return v;
-    return std::round(u) / p;
+double tickvalue(double v) {
+    if (!std::isfinite(v) || v == 0) return v;
+    // The decimal of 12 significant digits nearest v, as the double nearest it.
+    char b[40];
+    std::snprintf(b, sizeof b, "%.11e", v);
+    return std::strtod(b, nullptr);
 }
 
 std::vector<double> lifelabels(const plotlay* f, bool horizontal, bool even, bool logs, double zero) {
@@ -31,7 +30,7 @@ std::vector<double> lifelabels(const plotlay* f, bool horizontal, bool even, boo
         const int n = horizontal ? f->nhtick : f->nvtick;
         const double lo = horizontal ? f->hmin : f->vmin, step = horizontal ? f->hstep : f->vstep;
         for (int i = 0; i <= n && i < 100000; ++i) {
-            double v = tickvalue(lo + i * step, step);
+            double v = tickvalue(lo + i * step);
             if (std::fabs(v) <= zero) v = 0.0;
             out.push_back(logs ? pow10of(v) : v);
         }

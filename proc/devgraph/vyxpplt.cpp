@@ -20,6 +20,7 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"
+#include "proc/framework/stepend.h"
 #include "proc/vyxstate.h"
 #include "proc/lifedist/lifedist.h"
 
@@ -314,6 +315,9 @@ int vyxpplt(vyxstate* s) {
     s->work.nocenplot = s->work.nocenplot && s->input.rspform[RF_CENSOR];
     s->plot.gridsave = p.nogrid;
     if (int rc = PPComp(s)) return rc;
+    // A fit that ended the step (510/913, 510/2305) leaves no page on either road: its
+    // estimates were never found.
+    if (stepended(s)) return RC_REPORTED;
     if (s->opts.rdxgraph) return vyxpog(s);
 
     Driver d{{s, s->plot.frame, Pages{s}, s->popt.panels.nrows > 0 ? s->popt.panels.nrows : 1, s->popt.panels.ncols > 0 ? s->popt.panels.ncols : 1},

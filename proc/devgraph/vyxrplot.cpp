@@ -13,6 +13,7 @@
 #include "proc/framework/msg510.h"
 #include "proc/effects/effects.h"
 #include "proc/framework/optslots.h"
+#include "proc/framework/stepend.h"
 #include "proc/vyxstate.h"
 #include "proc/lifedist/lifedist.h"
 
@@ -101,8 +102,10 @@ int vyxrplot(vyxstate* s) {
     const bool regression = s->work.fitmethod == FIT_REGRESSION;
     if (!regression) {
         if (!s->opts.rdxgraph) return vyxpplt(s);
-        // The statistical road draws from the fits: a statement whose analysis failed stops here.
+        // The statistical road draws from the fits: a statement whose analysis failed, or a fit
+        // that ended the step, stops here.
         if (int rc = PPComp(s)) return rc;
+        if (stepended(s)) return RC_REPORTED;
         if (s->work.fitmethod == FIT_MODEL && toomanyvariables(s->mdl)) return 1;
         double* lines = regper(s);
         if (!lines) return 1;
@@ -111,6 +114,7 @@ int vyxrplot(vyxstate* s) {
     if (toomanyvariables(s->mdl)) return 1;
     // The levels' computations and tables, then the axes from the MODEL's rows.
     if (int rc = PPComp(s)) return rc;
+    if (stepended(s)) return RC_REPORTED;
     if (int rc = regscales(s)) return rc;
     double* lines = regper(s);
     if (!lines) return 1;

@@ -106,6 +106,12 @@ enum : int {
     N510_INSET_FILLED_PANEL = 6500,             // no corner free: the inset's box is filled (as CFILL=BLANK)
     N510_INSET_FILLED = 6502,                   // as N510_INSET_FILLED_PANEL, a plot of one panel
     W510_TICKS_ALIKE = 6501,                    // ten characters cannot tell two neighbouring ticks apart
+    W510_CROSS_PCT_OFF_VAXIS = 6520,            // a reference line meets the fit off an axis: the percent read off
+    W510_CROSS_ABOVE_VAXIS = 6521,
+    W510_CROSS_PCT_OFF_HAXIS = 6522,
+    W510_CROSS_ABOVE_HAXIS = 6523,
+    W510_CROSS_TIME_OFF_HAXIS = 6524,           // ... the time read off (a probability reference)
+    W510_CROSS_TIME_OFF_VAXIS = 6525,
 
     // 510-devplots.msg
     W510_PCTLINE_CLIPPED = 199,

@@ -153,6 +153,13 @@ void probrefs(const vyxstate* s, GraphRequest& r) {
         list.append(buf, static_cast<size_t>(n));
     }
     if (!list.empty()) r.text("_ProbRefs", rdxtxt(list.c_str(), static_cast<int>(list.size())));
+    // Time references that stop at the fitted line: the standardized distribution of the
+    // probability axis, by which the renderer tells the percent where a line meets the fit
+    // beyond the axis (the YRefLabel of 1 - exp(-exp(z)) far below the axis reads 0).
+    static const char* const family[] = {"NORMAL", "EXTREME", "LOGISTIC"};
+    const int fam = familyof(s->opts.distcode);
+    if (s->popt.pflags.refstop && c[c[REF_LREF] > 0 ? REF_LREF : REF_HREF] > 0 && fam >= FAM_NORMAL && fam <= FAM_LOGISTIC)
+        r.text("_ProbScale", rdxtxt(family[fam], -1));
 }
 
 int countNonBlank(const char* text, int max) {

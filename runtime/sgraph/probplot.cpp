@@ -128,6 +128,7 @@ struct Draw {
     double bandalpha;
     bool censored = true;   // the strip of censored marks
     std::vector<double> probrefs{};   // the percents of the probability references (_ProbRefs)
+    std::string family{};             // the probability axis's distribution (_ProbScale)
     bool points = true;     // the plotted points and their limits (not with NOPPOS)
     // 0 band fills, 1 band edges and fitted lines, 2 points, limits and reference lines (all
     // inside the frame's clip), 3 censored marks (in the strip outside it).
@@ -337,6 +338,7 @@ void drawframegroups(Draw& w, Canvas& cv, const Frame& f, const std::vector<Grou
     Collect col(cv, *drawn);
     RefsDrawn refs;
     refs.probrefs = &w.probrefs;
+    refs.family = w.family;
     refs.curve = "fitted line";
     cv.pushclip(f.x0, f.y0, f.x1, f.y1);
     w.cv = &col;
@@ -368,6 +370,7 @@ bool probplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& wh
     Draw w{t, *d, c, &cv, v.integer("_NPInterval") != 0, v.number("_TransFit", 0) < 1, v.number("_TransConf", 0.8) < 1,
            1 - v.number("_TransConf", 0.8)};
     w.probrefs = numberlist(v.text("_ProbRefs"));
+    w.family = trim(v.text("_ProbScale"));
     w.points = v.integer("_NoPPos", 0) == 0;
 
     PageSpec sp;
@@ -488,6 +491,7 @@ void probpanel(Canvas& cv, const Frame& f, const PhantomData& d, const Vars& v, 
     const Cols c(d);
     Draw w{rotate ? turned : plain, d, c, &cv, limits, fit, band, alpha};
     w.probrefs = numberlist(v.text("_ProbRefs"));
+    w.family = trim(v.text("_ProbScale"));
     // The device road draws no censored marks on the probability panel of a relation plot.
     w.censored = false;
     w.points = v.integer("_NoPPos", 0) == 0;

@@ -5,6 +5,7 @@
 #include <array>
 
 #include "runtime/sgraph/common.h"
+#include "runtime/sgraph/crossing.h"
 #include "runtime/sgraph/render.h"
 
 namespace rt::sgr {
@@ -246,11 +247,9 @@ void reflines(Canvas& c, const Frame& f, const rt::out::PhantomData& d, size_t f
         // The user's line across the frame with its own label; the value read off there has no
         // place on the page.
         line(userx, uv, NAN, userx ? lx : ly);
-        const std::string value = userx ? ly : lx;
-        const bool percent = drawn.probrefs && userx;
+        const std::string value = crossingvalue(drawn.probrefs != nullptr, drawn.family, userx, x, y, userx ? ly : lx);
         warn("The reference line at " + name + " meets the " + drawn.curve + " outside the " + axisname(!userx) + " axis of the graph" +
-             (value.empty() ? std::string() : " (at " + value + (percent ? " percent)" : ")")) +
-             "; it is drawn across the frame without the value read off there.");
+             (value.empty() ? std::string() : " (" + value + ")") + "; it is drawn across the frame without the value read off there.");
     }
 }
 

@@ -71,6 +71,7 @@ struct RefsDrawn {
     // user gave (MCF plots).
     const std::vector<double>* probrefs = nullptr;
     const char* curve = "curve";   // what a line that stops meets, for the log
+    std::string family;            // the probability axis's distribution (_ProbScale), for the log
 };
 // The reference lines of rows [first, last) (one group's): a vertical line at each XRef and a
 // horizontal one at each YRef (swapped when swap), labelled by XRefLabel and YRefLabel; a line

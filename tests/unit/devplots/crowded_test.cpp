@@ -73,6 +73,19 @@ Box plotarea(const Page& p) {
     return {lo, bottom, hi, top};
 }
 
+// The valve seats' rows (engine, days, n) as `row` rewrites them, under `head`.
+template <class F>
+std::string valverows(const std::string& head, F&& row) {
+    std::string out = head + "\n";
+    std::istringstream in(testdata::file("data/mcf/valve.csv"));
+    std::string line;
+    std::getline(in, line);
+    int engine, days, n;
+    while (std::getline(in, line))
+        if (std::sscanf(line.c_str(), "%d,%d,%d", &engine, &days, &n) == 3) out += row(engine, days, n) + "\n";
+    return out;
+}
+
 std::string lots() {
     std::string d = "lot,mrevs,status\n";
     const std::vector<double> t = testdata::bearingtimes();
@@ -143,16 +156,9 @@ TEST(Crowded, ReferenceLabelsAndValuesStandClear) {
 TEST(Crowded, AxisTitleClearsTheWidestTickLabel) {
     std::string tiny = "seconds\n";
     for (double t : testdata::bearingtimes()) tiny += std::to_string(t * 1e-5) + "\n";
-    std::string costs = "engine,days,cost\n";
-    {
-        std::istringstream in(testdata::file("data/mcf/valve.csv"));
-        std::string line;
-        std::getline(in, line);
-        int engine, days, n;
-        while (std::getline(in, line))
-            if (std::sscanf(line.c_str(), "%d,%d,%d", &engine, &days, &n) == 3)
-                costs += std::to_string(engine) + "," + std::to_string(days) + "," + (n == 1 ? "2e-05" : "0") + "\n";
-    }
+    const std::string costs = valverows("engine,days,cost", [](int engine, int days, int n) {
+        return std::to_string(engine) + "," + std::to_string(days) + "," + (n == 1 ? "2e-05" : "0");
+    });
     const struct {
         std::string program, data, title;
     } cases[] = {
@@ -235,6 +241,68 @@ TEST(Crowded, TickLabelsThatReadAlikeAreWarnedOf) {
         ASSERT_EQ(r.status, 0) << r.log.all();
         EXPECT_EQ(dp::hasmsg(r.log, 6501), alike) << r.log.all();
     }
+}
+
+// An axis origin with more digits than its step: LAXIS=0.12345 TO 0.52345 BY 0.1 on normal
+// paper (also turned) and the valve seats' days in thousands from HLOWER=0.12345 read
+// ".12345 .22345 ..." (the labels had been rounded to four decimals: ".1235 .2235").
+TEST(Crowded, TickLabelsKeepTheOriginsDigits) {
+    std::string t = "t\n";
+    for (int i = 0; i < 20; ++i) t += std::to_string(0.15 + 0.017 * i) + "\n";
+    const std::string valve = valverows("engine,days,n", [](int engine, int days, int n) {
+        return std::to_string(engine) + "," + std::to_string(days * 0.001) + "," + std::to_string(n);
+    });
+    const struct {
+        std::string program, data;
+        bool left;
+    } cases[] = {
+        {"distribution normal;\n probplot t / laxis=0.12345 to 0.52345 by 0.1", t, false},
+        {"distribution normal;\n probplot t / laxis=0.12345 to 0.52345 by 0.1 rotate", t, true},
+        {"unitid engine;\n mcfplot days*n(-1) / hlower=0.12345 hupper=0.52345 nhtick=4", valve, false},
+    };
+    for (const auto& c : cases) {
+        dp::Run r = dp::run("proc vitalyx data=d;\n " + c.program + ";\nrun;\n", {{"d", c.data}});
+        ASSERT_EQ(r.status, 0) << r.log.all();
+        ASSERT_EQ(r.pages.size(), 1u);
+        // The labels at the ticks of the life (time) axis, as written.
+        std::vector<std::string> texts;
+        const dp::Axis a = dp::labels(r.pages[0], c.left);
+        for (const Prim* q : r.pages[0].of(Prim::Text))
+            if (!q->text.empty() && q->text[0] == '.' && std::find(a.value.begin(), a.value.end(), std::stod(q->text)) != a.value.end()) texts.push_back(q->text);
+        EXPECT_EQ(texts, (std::vector<std::string>{".12345", ".22345", ".32345", ".42345", ".52345"})) << c.program;
+    }
+}
+
+// Two groups side by side, one of a lone failure that plots at 50 %, the top of the
+// probability axis the panels share: its marker is drawn whole (half a "+" was left, cut at
+// the frame). A marker drawn under a clipping rectangle with its centre inside the rectangle
+// lies wholly inside it.
+TEST(Crowded, MarkerOnTheFramesEdgeIsDrawnWhole) {
+    std::string d = "grp,hours,status\nX,1234,1\n";
+    for (int t : {450, 1150, 1600, 2070, 3100}) d += "Y," + std::to_string(t) + ",1\n";
+    for (int k = 0; k < 25; ++k) d += "Y,5000,0\n";
+    dp::Run r = dp::run("proc vitalyx data=d;\n distribution weibull;\n probplot hours*status(0) = grp / ncols=2;\nrun;\n", {{"d", d}});
+    ASSERT_EQ(r.status, 0) << r.log.all();
+    ASSERT_EQ(r.pages.size(), 1u);
+    const Page& p = r.pages[0];
+    std::vector<Box> clips;
+    for (const Prim* q : p.of(Prim::PushClip)) clips.push_back({q->xy[0], q->xy[1], q->xy[2], q->xy[3]});
+    int onedge = 0, k = -1;
+    const Box* clip = nullptr;
+    for (const Prim& q : p.prims) {
+        if (q.kind == Prim::PushClip) clip = &clips[static_cast<size_t>(++k)];
+        if (q.kind == Prim::PopClip) clip = nullptr;
+        if (q.kind != Prim::Markers) continue;
+        const double hx = 0.5 * q.size / p.w * 100.0, hy = 0.5 * q.size / p.h * 100.0;
+        for (size_t i = 0; i + 1 < q.xy.size(); i += 2) {
+            const double x = q.xy[i], y = q.xy[i + 1];
+            onedge += std::any_of(clips.begin(), clips.end(), [&](const Box& c) { return std::fabs(y - c.y1) < 0.01 && x > c.x0 && x < c.x1; });
+            if (!clip || !Box{clip->x0 - 0.001, clip->y0 - 0.001, clip->x1 + 0.001, clip->y1 + 0.001}.holds(x, y)) continue;
+            EXPECT_TRUE(x - hx >= clip->x0 && x + hx <= clip->x1 && y - hy >= clip->y0 && y + hy <= clip->y1)
+                << "a marker at (" << x << ", " << y << ") cut at the frame";
+        }
+    }
+    EXPECT_EQ(onedge, 1);
 }
 
 // The fans by type and plant in a 2 x 2 grid: in every panel each corner has points or lines

@@ -420,3 +420,29 @@ TEST(BothRoads, AxisEndsTheUserGives) {
 }
 
 }  // namespace
+
+// A reference line that meets the fitted line beyond the probability axis is drawn across the
+// frame, and both roads say so in one WARNING with the percent read off there: one failure at
+// 1234 hours stops its Weibull fit at a shape of 823.6, which reaches 1000 hours at 8.8E-74
+// percent (the label's 1 - exp(-exp(z)) reads 0) and 2000 hours within 1e-170 of 100 percent;
+// the ball bearings reach 12 Mrev at 1.75 percent, below the axis's 2 (the device road said
+// nothing of any).
+TEST(BothRoads, CrossingsBeyondTheAxisAreToldAlike) {
+    const std::string tail = "; it is drawn across the frame without the value read off there.";
+    const struct {
+        std::string program, data;
+        std::vector<std::string> said;
+    } cases[] = {
+        {"probplot hours*status(0) / pctupper=90 lref=1000 2000 intersect lreflabels='1000 h' '2000 h'",
+         "hours,status\n1234,1\n",
+         {"The reference line at 1000 meets the fitted line outside the vertical axis of the graph (at 8.8E-74 percent)" + tail,
+          "The reference line at 2000 meets the fitted line outside the vertical axis of the graph (above 99.99 percent)" + tail}},
+        {"probplot cycles / lref=12 intersect lreflabels='12 Mrev'", testdata::bearings,
+         {"The reference line at 12 meets the fitted line outside the vertical axis of the graph (at 1.75 percent)" + tail}},
+    };
+    for (const auto& c : cases) {
+        Roads r("proc vitalyx data=d;\n distribution weibull;\n " + c.program + ";\nrun;\n", {{"d", c.data}});
+        for (const dp::Run* run : {&r.device, &r.statistical})
+            for (const std::string& w : c.said) EXPECT_TRUE(run->log.has('W', w)) << (run == &r.device ? "device: " : "statistical: ") << run->log.all('W');
+    }
+}

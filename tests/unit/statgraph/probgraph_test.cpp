@@ -30,8 +30,9 @@ TEST_F(ProbGraphs, WeibullPaperPointsLineAndReferences) {
     EXPECT_EQ(g.templ, "KV.Vitalyx.Graphics.ProbabilityPlot");
     EXPECT_EQ(g.varnames, (std::vector<std::string>{"_DName", "_Ticks", "_TickLabels", "_VMin", "_VMax", "_Grid", "_MLGrid", "_YType",
                                                     "_XType", "_XName", "_XLabel", "_SXLabel", "_YLabel", "_SYLabel",
-                                                    "_NPInterval", "_TransConf", "_TransFit", "_ProbRefs"}));
+                                                    "_NPInterval", "_TransConf", "_TransFit", "_ProbRefs", "_ProbScale"}));
     EXPECT_EQ(g.v("_ProbRefs").s, "10");   // the percents of the probability references' rows
+    EXPECT_EQ(g.v("_ProbScale").s, "EXTREME");   // the axis's distribution, for a crossing beyond it
     EXPECT_EQ(g.v("_XType").s, "log");
     EXPECT_EQ(g.v("_YLabel").s, "Percent");
     // The probability axis: each tick at the Weibull quantile of its label.
