@@ -2,7 +2,7 @@
 // first whose box neither a label of a reference line nor anything the group draws meets: its
 // plotted points with their markers and limit bars, its fitted line and confidence curves (an
 // MCF plot: its curve, limits and points). Where every free corner is met so, the corner whose
-// box holds the fewest markers, then the least length of lines, then the first in that order.
+// box holds the fewest points, then the least length of lines, then the first in that order.
 #include <algorithm>
 #include <vector>
 
@@ -14,21 +14,25 @@
 
 namespace {
 
-// What a box at a corner would stand on: the markers it meets, the length of line inside it
-// (page percent), and whether a line or a label meets it at all.
+// What a box at a corner would stand on: the points it holds (their markers' centres inside
+// it), the length of line inside it (page percent), and whether a marker, a line or a label
+// meets it at all.
 struct Under {
-    int marks = 0;
+    int points = 0;
     double length = 0;
     bool crossed = false;
 
-    bool clear() const { return marks == 0 && !crossed; }
-    bool less(const Under& o) const { return marks != o.marks ? marks < o.marks : length < o.length; }
+    bool clear() const { return !crossed; }
+    bool less(const Under& o) const { return points != o.points ? points < o.points : length < o.length; }
 };
 
 Under under(const PageBox& b, const PanelInk& ink, const std::vector<PageBox>& labels) {
     Under u;
-    for (const PageBox& m : ink.marks)
-        if (b.overlaps(m)) ++u.marks;
+    for (const PageBox& m : ink.marks) {
+        if (!b.overlaps(m)) continue;
+        u.crossed = true;
+        if (b.holds(0.5 * (m.x0 + m.x1), 0.5 * (m.y0 + m.y1))) ++u.points;
+    }
     for (const PageBox& l : ink.lines)
         if (b.meets(l.x0, l.y0, l.x1, l.y1)) {
             u.crossed = true;

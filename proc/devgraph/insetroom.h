@@ -10,9 +10,9 @@
 // The corner (0 NW, 1 NE, 2 SW, 3 SE) for the inset of group g: boxes[k] holds the box
 // (x0, y0, x1, y1) the inset would take at corner k. -1 when every corner is taken. `ink`
 // (when given) tells what the group draws (MCF plots); a probability plot's group is known
-// here. When no free corner is clear the corner is the one whose box meets the fewest of the
-// group's markers, then the least length of its lines, then the first, and *clear (when given)
-// is false.
+// here. When no free corner is clear the corner is the one whose box holds the fewest of the
+// group's points (the centres of their markers), then the least length of its lines, then the
+// first, and *clear (when given) is false.
 int insetroom(vyxstate* s, const grpnode* g, const bool taken[4], const double boxes[4][4], bool* clear = nullptr, panelink ink = nullptr);
 
 // The boxes that the labels of the reference lines on group g's panel take (the HREF and VREF
