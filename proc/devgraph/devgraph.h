@@ -270,10 +270,11 @@ struct PageBox {
     bool overlaps(const PageBox& b) const { return x0 < b.x1 && b.x0 < x1 && y0 < b.y1 && b.y0 < y1; }
     bool inside(const PageBox& b) const { return x0 >= b.x0 && x1 <= b.x1 && y0 >= b.y0 && y1 <= b.y1; }
     PageBox moved(double dx, double dy) const { return {x0 + dx, y0 + dy, x1 + dx, y1 + dy}; }
-    // Whether the segment from (ax, ay) to (bx, by) meets the box (Liang-Barsky).
-    bool meets(double ax, double ay, double bx, double by) const {
+    // Whether the segment from (ax, ay) to (bx, by) meets the box (Liang-Barsky); (*t0, *t1)
+    // the part of it inside, as fractions of its length.
+    bool meets(double ax, double ay, double bx, double by, double* t0 = nullptr, double* t1 = nullptr) const {
         if (!std::isfinite(ax) || !std::isfinite(ay) || !std::isfinite(bx) || !std::isfinite(by)) return false;
-        double t0 = 0, t1 = 1;
+        double u0 = 0, u1 = 1;
         const double dx = bx - ax, dy = by - ay;
         const double p[4] = {-dx, dx, -dy, dy}, q[4] = {ax - x0, x1 - ax, ay - y0, y1 - ay};
         for (int k = 0; k < 4; ++k) {
@@ -282,10 +283,17 @@ struct PageBox {
                 continue;
             }
             const double r = q[k] / p[k];
-            if (p[k] < 0) t0 = std::max(t0, r);
-            else t1 = std::min(t1, r);
+            if (p[k] < 0) u0 = std::max(u0, r);
+            else u1 = std::min(u1, r);
         }
-        return t0 <= t1;
+        if (t0) *t0 = u0;
+        if (t1) *t1 = u1;
+        return u0 <= u1;
+    }
+    // The length of the part of that segment inside the box (page percent).
+    double within(double ax, double ay, double bx, double by) const {
+        double t0, t1;
+        return meets(ax, ay, bx, by, &t0, &t1) ? (t1 - t0) * std::hypot(bx - ax, by - ay) : 0.0;
     }
 };
 
@@ -300,11 +308,10 @@ struct PanelInk {
 using panelink = void (*)(vyxstate* s, const grpnode* g, PanelInk* ink);
 
 // 0, or 1 when the inset cannot be placed (a message is given and the inset is not drawn).
-// `curves` tells, for a plot whose curves the placement does not know itself (MCF plots),
-// whether the group's curves would meet an inset's box at a corner, and `ink` what they
-// draw (where the labels of the reference lines go).
-using insetcurves = bool (*)(vyxstate* s, const grpnode* g, const PageBox& box);
-int vyxipos(vyxstate* s, insetcurves curves = nullptr, panelink ink = nullptr);
+// `ink` tells, for a plot whose drawing the placement does not know itself (MCF plots), what
+// the group draws: the corner search keeps clear of it, and the labels of the reference lines
+// too.
+int vyxipos(vyxstate* s, panelink ink = nullptr);
 void vyxidrw(vyxstate* s);
 // Clears the grid under a default (unfilled) inset's box; called after the grid, before the data.
 void insetbackdrop(vyxstate* s);

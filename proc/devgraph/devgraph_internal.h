@@ -106,6 +106,8 @@ void refsunder(vyxstate* s, grpnode* group);
 void refsover(vyxstate* s, grpnode* group);
 // What group g of a probability plot draws on its panel (devgraph.h: PanelInk).
 void ppink(vyxstate* s, const grpnode* g, PanelInk* ink);
+// The limit bars (NPINTERVALS=) of group g's plotted points, as lines of *ink.
+void ppbars(vyxstate* s, const grpnode* g, PanelInk* ink);
 // value: already on the axis's scale (log10 or quantile); labelled: the reference line got a label.
 void hintersct(vyxstate* s, grpnode* group, double value, int labelled, int ltype);
 void vintersct(vyxstate* s, grpnode* group, double value, int labelled, int ltype, double* labely, int* labelstep);

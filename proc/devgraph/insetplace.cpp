@@ -3,9 +3,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <string>
 
 #include "proc/framework/expect.h"
+#include "proc/framework/grouptext.h"
 #include "proc/devgraph/devgraph_internal.h"
 #include "proc/vyxstate.h"
 #include "proc/devgraph/insetroom.h"
@@ -142,7 +142,7 @@ struct area {
 const char* const kCorners[4] = {"NW", "NE", "SW", "SE"};
 
 // The note, once for the statement, that an inset is drawn filled; it names the plot and the
-// panel's group (NAME=level, or "group" and the levels of a grid cell).
+// panel's group ("type=A", "type=A plant=North") as the other notes about a group do.
 void notefilled(vyxstate* s, const grpnode* g) {
     plotlay* f = s->plot.frame;
     if (f->insetnoted) return;
@@ -151,29 +151,18 @@ void notefilled(vyxstate* s, const grpnode* g) {
     const int kind = s->input.stmtkind == 3 ? T510_MCFPLOT_DESCR : s->input.stmtkind == 4 ? T510_RELPLOT_DESCR : T510_PROBPLOT_DESCR;
     std::memset(plot, ' ', 40);
     const int pl = wzstrip(plot, std::clamp(xpmstr(plot, 40, 510, kind), 0, 40));
-    char panel[200] = "";
-    const auto& gs = s->groups;
-    const auto text = [](const char* key) { return std::string(key, static_cast<size_t>(wzstrip(key, 16))); };
-    if (g && gs.nclass == 1) {
-        const int nl = gs.clsnamelen[CV_FIRST] > 0 && gs.clsnamelen[CV_FIRST] <= 32 ? gs.clsnamelen[CV_FIRST] : 0;
-        std::snprintf(panel, sizeof panel, "%.*s=%s", nl, gs.clsnames[CV_FIRST], text(g->key).c_str());
-    } else if (g && gs.nclass == 2 && gs.grpgrid) {
-        const uint32_t cols = gs.nlev[NLEV_SECOND], n = gs.nlev[NLEV_FIRST] * cols;
-        for (uint32_t k = 0; k < n && cols > 0; ++k)
-            if (gs.grpgrid[k] == g)
-                std::snprintf(panel, sizeof panel, "group %s %s", text(gs.levkeys[CV_FIRST] + 16 * (k / cols)).c_str(),
-                              text(gs.levkeys[CV_SECOND] + 16 * (k % cols)).c_str());
-    }
-    if (panel[0])
-        xpmlog(510, N510_INSET_FILLED_PANEL, txtarg(plot, pl), txtarg(panel, static_cast<int>(std::strlen(panel))));
+    char panel[200];
+    const int n = groupname(s, g, panel, sizeof panel);
+    if (n > 0)
+        xpmlog(510, N510_INSET_FILLED_PANEL, txtarg(plot, pl), txtarg(panel, n));
     else
         xpmlog(510, N510_INSET_FILLED, txtarg(plot, pl));
 }
 
 // 2. An inset without a position takes a free corner: the first one whose box the group's
-// line, band and points leave clear and no other inset holds. false: none (the inset is
-// dropped).
-bool freecorner(vyxstate* s, insetrec* r, const area& a, insetcurves curves, panelink ink) {
+// line, band and points leave clear and no other inset holds, else the one where it hides
+// least. false: none (the inset is dropped).
+bool freecorner(vyxstate* s, insetrec* r, const area& a, panelink ink) {
     bool taken[4] = {};
     for (insetrec* q = s->plot.inset; q; q = q->next)
         for (int k = 0; k < 4; ++k)
@@ -181,7 +170,7 @@ bool freecorner(vyxstate* s, insetrec* r, const area& a, insetcurves curves, pan
     double boxes[4][4];
     for (int k = 0; k < 4; ++k) a.cornerbox(k, boxes[k]);
     bool clear = true;
-    const int k = insetroom(s, r->group, taken, boxes, curves, &clear, ink);
+    const int k = insetroom(s, r->group, taken, boxes, &clear, ink);
     if (k < 0) {
         r->active = 0;
         return false;
@@ -368,7 +357,7 @@ void fitinside(insetrec* r, const area& a, const char* key) {
 
 }  // namespace
 
-int vyxipos(vyxstate* s, insetcurves curves, panelink ink) {
+int vyxipos(vyxstate* s, panelink ink) {
     insetrec* r = s->plot.inset;
     if (!r || !r->active) return 0;
     VX_EXPECT(s->plot.frame, "an inset is placed in the plot's frame");
@@ -376,7 +365,7 @@ int vyxipos(vyxstate* s, insetcurves curves, panelink ink) {
     // 1. The area and the box's size.
     area a{f, f->chdiv, f->fx - f->gapl, f->fx + f->fw + f->gapl, f->fy - f->gapb, f->fy + f->fh + f->gapb,
            2 * r->hmargin + r->boxwidth, r->boxheight};
-    if (r->poskind == 0 && !freecorner(s, r, a, curves, ink)) return 0;
+    if (r->poskind == 0 && !freecorner(s, r, a, ink)) return 0;
     // 3. The box where its position puts it.
     const char* key = r->poskey;
     int corner = -1;

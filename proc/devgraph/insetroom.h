@@ -1,6 +1,6 @@
-// Room for an inset without a position: the first free corner whose box the group's line,
-// band, points (an MCF plot: its curve, limits and points) and the labels of the reference
-// lines keep clear of.
+// Room for an inset without a position: the first free corner whose box the group's points,
+// lines (an MCF plot: its curve, limits and points) and the labels of the reference lines keep
+// clear of; else the one that hides the fewest points.
 #pragma once
 #include <vector>
 
@@ -8,11 +8,12 @@
 #include "proc/devgraph/pagebox.h"
 
 // The corner (0 NW, 1 NE, 2 SW, 3 SE) for the inset of group g: boxes[k] holds the box
-// (x0, y0, x1, y1) the inset would take at corner k. -1 when every corner is taken. On an MCF
-// plot `curves` (when given) tells whether the group's curves meet a box. *clear (when
-// given) is false when the corner is the first free one only because no free corner is clear.
-int insetroom(vyxstate* s, const grpnode* g, const bool taken[4], const double boxes[4][4], insetcurves curves = nullptr,
-              bool* clear = nullptr, panelink ink = nullptr);
+// (x0, y0, x1, y1) the inset would take at corner k. -1 when every corner is taken. `ink`
+// (when given) tells what the group draws (MCF plots); a probability plot's group is known
+// here. When no free corner is clear the corner is the one whose box holds the fewest of the
+// group's points (the centres of their markers), then the least length of its lines, then the
+// first, and *clear (when given) is false.
+int insetroom(vyxstate* s, const grpnode* g, const bool taken[4], const double boxes[4][4], bool* clear = nullptr, panelink ink = nullptr);
 
 // The boxes that the labels of the reference lines on group g's panel take (the HREF and VREF
 // labels and those of their intersections with the fitted lines), where the drawing puts

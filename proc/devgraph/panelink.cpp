@@ -2,6 +2,7 @@
 // keep clear of it: the markers of its plotted points (those held in memory) and its fitted
 // line with the confidence curves.
 #include <cmath>
+#include <cstdint>
 
 #include "host/hostdefs.h"
 #include "proc/devgraph/devgraph_internal.h"
@@ -15,19 +16,42 @@ namespace {
 constexpr double kEps = 10000.0 * GZ_UNIT;   // plotted probabilities lie in (kEps, 1 - kEps)
 constexpr double kLog10e = 0.4342944819032518;
 
+// The life of a point at the probability p and the life t (on the fitting scale) in axis
+// units; false when the point is not drawn.
+bool drawnlife(const vyxstate* s, double p, double t, double* life) {
+    const plotlay* f = s->plot.frame;
+    const bool rot = s->popt.pflags.rotate != 0;
+    if (!(p > kEps && p < 1.0 - kEps) || std::isnan(t)) return false;
+    *life = s->opts.logscale[LSC_LN] ? t * kLog10e : t;
+    const double lc = *life * (rot ? f->vfac : f->hfac) + (rot ? f->voff : f->hoff);
+    const double lo = rot ? f->fy - f->gapb : f->fx - f->gapl, hi = rot ? f->fy + f->fh + f->gapt : f->fx + f->fw + f->gapr;
+    return lc >= lo && lc <= hi;
+}
+
 // The marker of a point at the probability p and the life t (on the fitting scale).
 void mark(const vyxstate* s, const grpnode* g, double p, double t, PanelInk* ink) {
     const plotlay* f = s->plot.frame;
-    const bool rot = s->popt.pflags.rotate != 0;
-    if (!(p > kEps && p < 1.0 - kEps) || std::isnan(t)) return;
-    const double life = s->opts.logscale[LSC_LN] ? t * kLog10e : t;
-    const double lc = life * (rot ? f->vfac : f->hfac) + (rot ? f->voff : f->hoff);
-    const double lo = rot ? f->fy - f->gapb : f->fx - f->gapl, hi = rot ? f->fy + f->fh + f->gapt : f->fx + f->fw + f->gapr;
-    if (!(lc >= lo && lc <= hi)) return;
-    double x, y;
-    pagexy(f, rot, life, s->opts.quant_fn(p), &x, &y);
+    double life, x, y;
+    if (!drawnlife(s, p, t, &life)) return;
+    pagexy(f, s->popt.pflags.rotate != 0, life, s->opts.quant_fn(p), &x, &y);
     const double hy = 0.5 * (g->sym[1] && g->sym[1]->symsize > 0 ? g->sym[1]->symsize : f->symh), hx = hy * f->chdiv;
     ink->marks.push_back({x - hx, y - hy, x + hx, y + hy});
+}
+
+// The limit bars of that point at the probabilities lo and hi: a short line across the life
+// axis at each.
+void bars(const vyxstate* s, double p, double t, double lo, double hi, PanelInk* ink) {
+    const plotlay* f = s->plot.frame;
+    const bool rot = s->popt.pflags.rotate != 0;
+    double life;
+    if (std::isnan(lo) || std::isnan(hi) || !drawnlife(s, p, t, &life)) return;
+    const double half = 0.5 * (rot ? f->htickl : f->vtickl);
+    for (const double q : {lo, hi}) {
+        if (!(q > 0.0 && q < 1.0)) continue;
+        double x, y;
+        pagexy(f, rot, life, s->opts.quant_fn(q), &x, &y);
+        ink->lines.push_back(rot ? PageBox{x, y - half, x, y + half} : PageBox{x - half, y, x + half, y});
+    }
 }
 
 }  // namespace
@@ -104,6 +128,26 @@ void confpoints(const vyxstate* s, const grpnode* g, std::vector<double> xy[2]) 
             if (!std::isnan(t) && p > 0 && p < 1) pagexy(f, rot, t, s->opts.quant_fn(p), &x, &y);
             xy[curve].push_back(x);
             xy[curve].push_back(y);
+        }
+    }
+}
+
+void ppbars(vyxstate* s, const grpnode* g, PanelInk* ink) {
+    if (!g || !s->plot.frame || !s->opts.quant_fn || !s->popt.pflags.pplot || s->popt.pflags.noppos) return;
+    bool simfail = false;
+    if (!pointlimits(s, &simfail)) return;
+    if (s->input.rspform[RF_INTERVAL]) {
+        const uint32_t np = s->popt.plotcodes[PC_NPINTERVALS];
+        const bool sim = !(np == 2 || s->popt.pflags.pconfplt);
+        const int32_t n = g->nturn;
+        const double* a = g->emtab;
+        const auto at = [&](int k, int32_t i) { return a[static_cast<size_t>(k) * n + i]; };
+        for (int32_t i = 0; a && i + 1 < n; ++i)
+            bars(s, at(EMT_CUM, i), at(EMT_RIGHT, i), at(sim ? EMT_SIMLOWER : EMT_LOWER, i), at(sim ? EMT_SIMUPPER : EMT_UPPER, i), ink);
+    } else if (g->crvinmem && g->crvbuf) {
+        for (int32_t i = 0; i < g->ncurve; ++i) {
+            const double* r = g->crvbuf + static_cast<size_t>(i) * CR_WORDS;
+            bars(s, r[CR_PPOS], r[CR_TIME], r[simfail ? CR_SIMLOWER : CR_LOWER], r[simfail ? CR_SIMUPPER : CR_UPPER], ink);
         }
     }
 }

@@ -30,10 +30,10 @@ enum : int {
 //   curfit writers: fitstate_stmtgone, vyxfit
 //   curgrp writers: estimate, points
 //   fmodeset writers: fmodevalue, readfmode, vyxpfitfm
-//   grpcolix writers: vyxptbl
+//   grpcolix writers: gridlabel, vyxptbl
 //   grpcount writers: countcase, estimate, points, run, vyxem, vyxptbl
 //   grplist writers: groupof, readone, vyxcfin, vyxin
-//   grprowix writers: vyxptbl
+//   grprowix writers: gridlabel, vyxptbl
 //   lastgrp writers: cfgrp, PPComp, run, setgrp, vyxpfitfm
 //   nclass writers: classvariables, countsonly, finish, readclass
 //   nplotgrp writers: regpage
@@ -108,5 +108,5 @@ void groupstate_bygone(vyxstate* s);
 //   clsmissing   written in lifedist, mcf
 //   clsdropmiss  written in lifedist
 //   lastgrp      written in lifedist, mcf
-//   grprowix     written in lifedist; read in regression
-//   grpcolix     written in lifedist; read in regression
+//   grprowix     written in lifedist; read in framework, regression
+//   grpcolix     written in lifedist; read in framework, regression

@@ -17,6 +17,8 @@ void gridlabel(vyxstate* s, int i, int j) {
     std::memset(s->row.grplabel, ' ', 40);
     wzstcat(s->row.grplabel, 40, ' ', 2, t1, l1, t2, l2);
     s->row.grplablen = l1 + l2 + 1 < 40 ? l1 + l2 + 1 : 40;
+    s->groups.grprowix = i;
+    s->groups.grpcolix = j;
 }
 
 grpnode* newgroup(vyxstate* s) {

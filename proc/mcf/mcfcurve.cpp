@@ -109,55 +109,6 @@ void limitlevels(const Curve& c, const vyxstate* s, const mcfrec& r, double z, d
     nu->set = c.y(u, &nu->y);
 }
 
-}  // namespace
-
-bool mcfcrosses(vyxstate* s, const grpnode* g, const PageBox& box) {
-    if (!g || g->ufile || !g->rowbuf) return false;
-    const plotlay* f = s->plot.frame;
-    const double z = zprobitq(s->opts.alpha / 2);
-    Curve c{s, f, s->opts.logscale[LSC_LN] != 0, 1, 1, 1, f->fx - f->gapl, f->fx + f->fw + f->gapr, f->fy - f->gapb, f->fy + f->fh};
-    const symrec* point = g->sym[1] ? g->sym[1] : g->sym[0];
-    const double hy = 0.5 * (point && point->symsize > 0 ? point->symsize : f->symh), hx = hy * f->chdiv;
-    const PageBox wide{box.x0 - hx, box.y0 - hy, box.x1 + hx, box.y1 + hy};
-    const uint32_t kind = s->mcf.mcftype;
-    const bool limits = !s->work.noconf && s->mcf.mcfopt.wantlims;
-    Level cur, lo, hi;
-    cur.x = f->fx;
-    cur.set = c.y(0.0, &cur.y) && !c.loglog;
-    const auto* recs = reinterpret_cast<const mcfrec*>(g->rowbuf);
-    const int32_t n = std::min(g->mcf.nrec, g->nrows);
-    for (int32_t i = 0; i < n; ++i) {
-        const mcfrec& r = recs[i];
-        double px, py;
-        if (!c.x(r.time, &px)) continue;
-        if (s->inwork.rspkind == MCF_EXACT && ismissing(r.value)) continue;   // an end mark, above the frame
-        if (!c.y(r.mcf, &py)) continue;
-        if (wide.holds(px, py)) return true;
-        if (kind == KIND_STEP && cur.set && box.meets(cur.x, cur.y, px, cur.y)) return true;
-        if (kind == KIND_JOIN && cur.set && box.meets(cur.x, cur.y, px, py)) return true;
-        cur = {px, py, true};
-        if (!limits) continue;
-        Level nl, nu;
-        limitlevels(c, s, r, z, px, &nl, &nu);
-        const double half = 0.5 * f->vtickl;
-        for (auto [prev, now] : {std::pair<Level*, Level*>{&lo, &nl}, {&hi, &nu}}) {
-            if (kind == KIND_STEP ? prev->set && box.meets(prev->x, prev->y, px, prev->y)
-                                  : now->set && box.meets(px - half, now->y, px + half, now->y))
-                return true;
-            *prev = *now;
-        }
-    }
-    double px;
-    if (kind == KIND_STEP && c.x(lastend(s, g), &px)) {
-        px = std::min(px, f->fx + f->fw);
-        for (const Level* v : {&cur, &lo, &hi})
-            if (v->set && v->x < px && box.meets(v->x, v->y, px, v->y)) return true;
-    }
-    return false;
-}
-
-namespace {
-
 // One group's curve walked record by record: drawn, or (ink given) its markers and the
 // segments of its curve and limits told, nothing drawn or counted.
 int walkcurve(vyxstate* s, const grpnode* g, PanelInk* ink) {

@@ -33,7 +33,7 @@ struct Driver : PageDriver {
         vyxgfrm(s);
         if (inset()) {
             if (int rc = vyxins(s, g)) return check(rc);
-            vyxipos(s, mcfcrosses, mcfink);
+            vyxipos(s, mcfink);
         }
         // The grid goes under the curve, the axes over it (with the counts the curve made).
         if (grid()) vyxcfgd(s);

@@ -10,10 +10,6 @@ struct grpnode;
 int vyxcfsc(vyxstate* s);
 // One group's curve; 0, 1 out of memory (after xmemmsg), 1020 when its file ends early.
 int vyxcfdw(vyxstate* s, grpnode* g);
-// Whether group g's curve, its limits or its points would meet the box (page percent) that an
-// inset would take; only records held in memory are looked at (else false).
-struct PageBox;
-bool mcfcrosses(vyxstate* s, const grpnode* g, const PageBox& box);
 // The markers of group g's points and the segments of its curve and limits, where the
 // curve's drawing puts them (devgraph.h: panelink); nothing is drawn.
 struct PanelInk;

@@ -2,7 +2,8 @@
 // their intersections stand clear of each other and of the markers; an axis title clears the
 // widest tick label, and an axis writes its labels in one notation; an MCF curve starts at
 // HLOWER=; tick labels that cannot tell two ticks apart are warned of; an inset that finds
-// no free corner is drawn on a box of the background colour.
+// no free corner is drawn on a box of the background colour, at the corner where it hides the
+// fewest points; an MCF difference's inset keeps clear of the difference's curve.
 #include <cmath>
 #include <cstdio>
 
@@ -16,12 +17,32 @@ using rt::gfx::Prim;
 
 using dp::Box;
 
+// The markers of a page that a box meets (a marker's box about its centre), or (centres) whose
+// centres it holds.
+int markersunder(const Page& p, const Box& b, bool centres = false) {
+    int n = 0;
+    for (const Prim* q : p.of(Prim::Markers)) {
+        const double hx = 0.5 * q->size / p.w * 100.0, hy = 0.5 * q->size / p.h * 100.0;
+        for (size_t k = 0; k + 1 < q->xy.size(); k += 2) {
+            const double x = q->xy[k], y = q->xy[k + 1];
+            n += centres ? b.holds(x, y) : b.meets({x - hx, y - hy, x + hx, y + hy});
+        }
+    }
+    return n;
+}
+
+// The inset outlines of a page (closed rectangles of five points).
+std::vector<Box> insetboxes(const Page& p) {
+    std::vector<Box> v;
+    for (const Prim* q : p.of(Prim::Polyline))
+        if (q->xy.size() == 10 && q->xy[0] == q->xy[8] && q->xy[1] == q->xy[9]) v.push_back(dp::rectof(*q));
+    return v;
+}
+
 // The upright texts standing inside `area` that no inset outline holds, in paint order: two of
 // them meet, or a marker meets one that it is not hidden from by a fill painted between them.
 std::vector<std::string> overprinted(const Page& p, const Box& area) {
-    std::vector<Box> insets;
-    for (const Prim* q : p.of(Prim::Polyline))
-        if (q->xy.size() == 10 && q->xy[0] == q->xy[8] && q->xy[1] == q->xy[9]) insets.push_back(dp::rectof(*q));
+    const std::vector<Box> insets = insetboxes(p);
     struct Item {
         size_t at;
         Box box;
@@ -339,9 +360,69 @@ TEST(Crowded, InsetWithoutAFreeCornerIsFilled) {
         EXPECT_EQ(covered, crowded ? 4 : 0);
         EXPECT_EQ(dp::hasmsg(r.log, 6500), crowded) << r.log.all();
         if (crowded) {
-            EXPECT_TRUE(r.log.all().find("Probability plot: no corner of the panel of group A North") != std::string::npos) << r.log.all();
+            EXPECT_TRUE(r.log.all().find("Probability plot: no corner of the panel of type=A plant=North") != std::string::npos) << r.log.all();
         }
     }
+}
+
+// The panel round box b: the nearest solid lines on each side of it that run past it (its
+// axis lines and frame lines).
+Box panelround(const Page& p, const Box& b) {
+    Box a{-1e9, -1e9, 1e9, 1e9};
+    for (const Prim* q : p.of(Prim::Line)) {
+        if (!q->stroke.dashes.empty()) continue;
+        const double x0 = std::min(q->xy[0], q->xy[2]), x1 = std::max(q->xy[0], q->xy[2]);
+        const double y0 = std::min(q->xy[1], q->xy[3]), y1 = std::max(q->xy[1], q->xy[3]);
+        if (x1 - x0 < 1e-9 && y0 <= b.y0 && y1 >= b.y1) {
+            if (x0 <= b.x0) a.x0 = std::max(a.x0, x0);
+            if (x0 >= b.x1) a.x1 = std::min(a.x1, x0);
+        } else if (y1 - y0 < 1e-9 && x0 <= b.x0 && x1 >= b.x1) {
+            if (y0 <= b.y0) a.y0 = std::max(a.y0, y0);
+            if (y0 >= b.y1) a.y1 = std::min(a.y1, y0);
+        }
+    }
+    return a;
+}
+
+// The fans by type and plant in a 2 x 2 grid, where no corner of a panel is free: each filled
+// inset stands at the corner of its panel where it holds the fewest points (it stood at NW in
+// every panel, over 6 of the 11 points of type A at plant North where the lower right corner
+// holds 2).
+TEST(Crowded, FilledInsetHidesTheFewestPoints) {
+    dp::Run r = dp::run("proc vitalyx data=f;\n freq count;\n distribution weibull;\n"
+                        " probplot hours*status(0) = type plant / nrows=2 ncols=2;\nrun;\n",
+                        {{"f", testdata::file("../examples/fans.csv")}});
+    ASSERT_EQ(r.status, 0) << r.log.all();
+    ASSERT_EQ(r.pages.size(), 1u);
+    const Page& p = r.pages[0];
+    const std::vector<Box> boxes = insetboxes(p);
+    ASSERT_EQ(boxes.size(), 4u);
+    for (const Box& o : boxes) {
+        const Box a = panelround(p, o);
+        ASSERT_LT(a.x1 - a.x0, 60) << "a panel round the inset at " << o.x0 << ", " << o.y0;
+        // The same box at each corner of the panel, as far from its sides.
+        const double left = o.x0 - a.x0, right = a.x1 - o.x1, below = o.y0 - a.y0, above = a.y1 - o.y1;
+        const double dx = std::min(left, right), dy = std::min(below, above), w = o.x1 - o.x0, h = o.y1 - o.y0;
+        const int here = markersunder(p, o, true);
+        for (const double x : {a.x0 + dx, a.x1 - dx - w})
+            for (const double y : {a.y0 + dy, a.y1 - dy - h})
+                EXPECT_LE(here, markersunder(p, {x, y, x + w, y + h}, true)) << "the inset at " << o.x0 << ", " << o.y0;
+    }
+}
+
+// The difference of two groups' MCFs, whose points and limits run through the upper left
+// corner: the inset takes the lower left one, which nothing crosses, and is not filled.
+TEST(Crowded, McfDifferenceInsetKeepsClearOfTheCurve) {
+    dp::Run r = dp::run("proc vitalyx data=d;\n unitid u;\n mcfplot t*ev(0) = g / nocenprint mcfdiff;\nrun;\n",
+                        {{"d", testdata::file("data/crowded/mcfdiff_dd.csv")}});
+    ASSERT_EQ(r.status, 0) << r.log.all();
+    ASSERT_EQ(r.pages.size(), 1u);
+    const Page& p = r.pages[0];
+    const std::vector<Box> boxes = insetboxes(p);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(markersunder(p, boxes[0]), 0);
+    EXPECT_LT(boxes[0].y1, 50) << "the inset stands in the lower half";
+    EXPECT_FALSE(dp::hasmsg(r.log, 6502)) << r.log.all();
 }
 
 // A group of one failure beside a group of many: its fitted line is upright and crosses every
