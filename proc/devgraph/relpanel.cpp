@@ -79,6 +79,23 @@ struct Runs {
     }
 };
 
+// The levels of the panel that have a stress value on its axis, in order: f(group, x) for
+// each, with styles[0] the level's own marker when the probability side gives each level one;
+// a result other than 0 stops the walk and is returned.
+template <class F>
+int eachlevel(const vyxstate* s, const symrec** styles, F&& f) {
+    const int n = static_cast<int>(s->groups.nlev[NLEV_FIRST]);
+    int j = 0;
+    for (grpnode* g = s->groups.grplist.head; g && j < n; g = g->next, ++j) {
+        if (s->input.rspform[RF_READOUT] || !s->groups.levvals[CV_FIRST]) continue;
+        const double x = stressx(s, s->groups.levvals[CV_FIRST][j]);
+        if (missing(x)) continue;
+        if (s->popt.pflags.pplot && s->plot.symcomp) styles[0] = s->plot.symcomp + std::min(j, std::max(s->plot.nsym - 1, 0));
+        if (int rc = f(g, x)) return rc;
+    }
+    return 0;
+}
+
 // Where the marker of a plot row stands on the life axis (page y) and its kind (0 exact or
 // interval, 1 right-, 2 left-censored); false for a row without a marker.
 bool rowmark(const vyxstate* s, const double* r, double* Y, int* kind) {
@@ -376,12 +393,7 @@ void relpanelink(vyxstate* s, const grpnode*, PanelInk* ink) {
             ink->marks.push_back({x - hx, y - hy, x + hx, y + hy});
             seen[k] = true;
         };
-        int j = 0;
-        for (grpnode* g = s->groups.grplist.head; g && j < n; g = g->next, ++j) {
-            if (s->input.rspform[RF_READOUT] || !s->groups.levvals[CV_FIRST]) continue;
-            const double x = stressx(s, s->groups.levvals[CV_FIRST][j]);
-            if (missing(x)) continue;
-            if (p.pplot && s->plot.symcomp) styles[0] = s->plot.symcomp + std::min(j, std::max(s->plot.nsym - 1, 0));
+        eachlevel(s, styles, [&](grpnode* g, double x) {
             if (pg->medians) {
                 const double med = g->ppcslot[PPC_MEDIAN] ? *g->ppcslot[PPC_MEDIAN] : hostmissing();
                 if (!missing(med)) add(0, x, med * f->vfac + f->voff);
@@ -393,7 +405,8 @@ void relpanelink(vyxstate* s, const grpnode*, PanelInk* ink) {
                     if (rowmark(s, r, &Y, &k)) add(k, x, Y);
                     return 0;
                 });
-        }
+            return 0;
+        });
         if (p.noinset) legendink(s, styles[0]->symsize, seen, p.pplot, ink);
     }
     const int np = static_cast<int>(s->opts.pctcount);
@@ -456,12 +469,9 @@ int vyxrplt(vyxstate* s) {
         const symrec* styles[3] = {st + GS_EXACT, st + GS_RIGHT, st + GS_LEFT};
         // The counts of coinciding markers keep clear of each other across the levels.
         LabelRoom room(PageBox{0.0, 0.0, 100.0, 100.0});
-        int j = 0;
-        for (grpnode* g = s->groups.grplist.head; g && j < n; g = g->next, ++j) {
-            if (s->input.rspform[RF_READOUT] || !s->groups.levvals[CV_FIRST]) continue;
-            const double x = stressx(s, s->groups.levvals[CV_FIRST][j]);
-            if (missing(x)) continue;
-            if (p.pplot && s->plot.symcomp) styles[0] = s->plot.symcomp + std::min(j, std::max(s->plot.nsym - 1, 0));
+        bool any = false;
+        rc = eachlevel(s, styles, [&](grpnode* g, double x) {
+            any = true;
             for (int k = 0; k < 3; ++k) {
                 m.blk[k] = markof(styles[k]);
                 m.color[k] = colorof(styles[k]);
@@ -471,10 +481,11 @@ int vyxrplt(vyxstate* s) {
                 if (!missing(med)) m.add(0, x, med * f->vfac + f->voff);
                 m.flush(0);
             }
-            if (pg->data && (rc = levelmarkers(s, g, x, m, styles, &room)) != 0) return done(rc);
-        }
+            return pg->data ? levelmarkers(s, g, x, m, styles, &room) : 0;
+        });
+        if (rc != 0) return done(rc);
         if (p.noinset) {
-            if (j == 0) {
+            if (!any) {
                 for (int k = 0; k < 3; ++k) m.blk[k] = markof(styles[k]), m.color[k] = colorof(styles[k]);
             }
             symlegend(s, m.blk, m.color, m.seen, p.pplot);
