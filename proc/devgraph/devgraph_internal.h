@@ -101,7 +101,8 @@ int vyxppag(vyxstate* s);
 
 // The reference lines of a relation plot (VREF and SREF) with their labels, placed clear of
 // what `ink` says the plot draws (its markers and legend, its percentile lines); the labels
-// on boxes are written after the lines. The relation plot draws no intersections.
+// on boxes are written after the lines. The caller clears refstop2 first: the relation plot
+// draws no intersections.
 void relrefs(vyxstate* s, panelink ink);
 // The reference lines of a probability-plot panel, drawn under its points and lines: the
 // labels that find no clear place are left for refsover, which writes them on boxes of the

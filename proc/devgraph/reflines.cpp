@@ -162,7 +162,7 @@ ggtext labeltext(const vyxstate* s, int role) {
     return t;
 }
 
-// Whether the statement gave the label position of `slot` (HREFLABPOS= or VREFLABPOS=).
+// Whether the statement gave the label position of `slot` (HREFLABPOS=, VREFLABPOS=, SREFLABPOS=).
 bool posgiven(const vyxstate* s, int slot) { return stmtslot(s->inwork.curstmt, slot) != nullptr; }
 
 // Height of a label by HREFLABPOS (or SREFLABPOS) with the running step k: 1 top, 2 top
@@ -624,7 +624,6 @@ void refsover(vyxstate* s, grpnode* group) {
 
 void relrefs(vyxstate* s, panelink ink) {
     const bool vref = s->work.refs.counts[REF_VREF] != 0, sref = s->work.refs.counts[REF_SREF] > 0;
-    if (vref) s->work.refstop2 = 0;   // no intersections on a relation plot
     if (vref) drawrefs(s, nullptr, ink, REF_VREF, true, Panel::RELATION);
     if (sref) drawrefs(s, nullptr, ink, REF_SREF, true, Panel::RELATION);
     if (vref || sref) drawover(s, nullptr, ink, Panel::RELATION);

@@ -448,6 +448,7 @@ int vyxrplt(vyxstate* s) {
         s->plot.gridsave = 0;
         vyxggrd(s);
     }
+    if (s->work.refs.counts[REF_VREF]) s->work.refstop2 = 0;   // no intersections on a relation plot
     relrefs(s, relpanelink);
 
     const pageflagset* pg = &s->work.pageflags;
