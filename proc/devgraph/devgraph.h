@@ -298,10 +298,12 @@ struct PageBox {
 };
 
 // What a group draws on its panel, as the labels of the reference lines keep clear of it: its
-// markers (boxes) and its lines (segments from (x0, y0) to (x1, y1)), in page percent.
+// markers (boxes), its lines (segments from (x0, y0) to (x1, y1)) and its texts (boxes: a
+// legend's), in page percent.
 struct PanelInk {
     std::vector<PageBox> marks;
     std::vector<PageBox> lines;
+    std::vector<PageBox> texts;
 };
 // For a plot whose drawing the reference lines do not know themselves (MCF plots): adds
 // group g's markers and lines to *ink.
@@ -320,12 +322,16 @@ void insetbackdrop(vyxstate* s);
 // values) and SREF (stress values of the relation plot), with their labels and, with
 // HREF(INTERSECT) or VREF(INTERSECT), a second line through the point where a reference
 // value meets each fitted line, labelled with the value read off the other axis. A label
-// stands where it belongs unless it would meet another text, a marker or the inset; then it
-// takes the nearest of the other places beside its line that is clear (of the lines too,
-// where one is), else one clear of texts on a box of the background colour. `ink`: what the
-// groups of the panel draw, for a plot whose drawing the routines do not know (MCF plots).
+// stands where it belongs unless there it would stand nearer another reference line than its
+// own, be crossed by a line, or meet a text, a marker or the inset; then it moves along its
+// own line, and where lines lie too close for that, their labels stand in a column beside
+// them with a leader to each line (labelplan.h). `ink`: what the groups of the panel draw,
+// for a plot whose drawing the routines do not know (MCF plots). vyxghrl and vyxgvrl write
+// the labels that need a box of the background colour at once; vyxgrefs draws both kinds of
+// lines first and those labels last.
 void vyxghrl(vyxstate* s, grpnode* group, panelink ink = nullptr);
 void vyxgvrl(vyxstate* s, grpnode* group, panelink ink = nullptr);
+void vyxgrefs(vyxstate* s, grpnode* group, panelink ink = nullptr);
 
 // Nice axis scaling: a data range turned into an axis whose ends are whole multiples of a
 // nice increment (a value of a short list between 1 and 10, times a power of ten).

@@ -56,6 +56,9 @@ bool levellinesdrawn(const vyxstate* s);
 // when skipexact is set.
 struct ggmarkblk;
 void symlegend(vyxstate* s, const ggmarkblk* blocks, const int* colors, const bool* seen, bool skipexact);
+// The symbol legend's markers (of height `size`) and texts, as the labels of the reference
+// lines keep clear of them.
+void legendink(vyxstate* s, double size, const bool* seen, bool skipexact, PanelInk* ink);
 
 // ---- options, annotate data sets, grid, labels and title
 // Options of the plot statements as the drawing code reads them: a colour or symbol name
@@ -96,9 +99,11 @@ int vyxgini(vyxstate* s);
 void vyxpmar(vyxstate* s);
 int vyxppag(vyxstate* s);
 
-// The stress reference lines of the relation plot (SREF), and the crossings of a reference
-// line with the fitted lines (devgraph.h: vyxghrl, vyxgvrl).
-void vyxgsrl(vyxstate* s);
+// The reference lines of a relation plot (VREF and SREF) with their labels, placed clear of
+// what `ink` says the plot draws (its markers and legend, its percentile lines); the labels
+// on boxes are written after the lines. The caller clears refstop2 first: the relation plot
+// draws no intersections.
+void relrefs(vyxstate* s, panelink ink);
 // The reference lines of a probability-plot panel, drawn under its points and lines: the
 // labels that find no clear place are left for refsover, which writes them on boxes of the
 // background colour over what the groups drew.

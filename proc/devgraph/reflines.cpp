@@ -1,16 +1,14 @@
 // Reference lines and their intersections with the fitted lines, and where their labels stand.
 //
 // Every routine below runs in one of three modes (RefPen): it draws; it only tells the texts it
-// would write and the lines it would draw; or it writes the texts that had to go on a box of
-// the background colour, over the groups drawn since. The texts of a panel are placed
-// together (a Plan) before any is written, the lines' own labels first, then the values read
-// off at the intersections: each keeps the place where it belongs unless it meets a text
-// placed before, a marker of a group or the inset; it then takes the first other place beside
-// its line that meets none of them (and no line either, where there is one), and where there
-// is none, the first that meets no text, on a box of the background colour. A position the
-// user gave (HREFLABPOS=, VREFLABPOS=) is kept: only the side of the line changes.
+// would write and the lines it would draw; or it writes the texts that stand on a box of the
+// background colour, over what was drawn since. The texts of a panel are placed together (a
+// Plan, labelplan.cpp) before any is written: each beside its own line where the drawing puts
+// it unless that breaks the rules there, else further along its line, else in a column with a
+// leader to its line.
 #include "proc/devgraph/devgraph_internal.h"
 #include "proc/devgraph/insetroom.h"
+#include "proc/devgraph/labelplan.h"
 #include "proc/framework/optslots.h"
 
 #include <algorithm>
@@ -40,51 +38,31 @@ Area area(const plotlay* f) {
     return {f->fx - f->gapl, f->fx + f->fw + f->gapr, f->fy - f->gapb, f->fy + f->fh + f->gapb, f->fy, f->fy + f->fh, f->fx + f->fw};
 }
 
-// The box a text takes at (x, y) by its alignment (1 starts at x, 2 ends at x), from the
-// face's descent below the baseline to its ascent above.
-PageBox textbox(ggtext& t, const char* text, int len, double x, double y) {
-    const double w = textwidth(t, text, len);
-    const double x0 = t.align == 2 ? x - w : t.align == 3 ? x - 0.5 * w : x;
-    return {x0, y - t.descent, x0 + w, y + t.ascent};
-}
-
-// A place of a label: (x, y) and the alignment (1 starts at x, 2 ends at x).
-struct Place {
-    double x, y;
-    int align;
-};
-
-// One text the reference-line routines write: where it belongs (places[0]) and the other
-// places beside its line where it may stand instead, nearest first; its line (a segment from
-// (x0, y0) to (x1, y1)), which may run beside it; whether it is a value read off at an
-// intersection (placed after the lines' own labels).
+// One text the reference-line routines write: its characters and text record, its line and
+// the place the drawing gives it.
 struct Ask {
     char text[17] = {};
     int len = 0;
     ggtext t;
-    std::vector<Place> places;
-    bool value = false;
-    PageBox own{};
+    labelplan::Label lab;
 };
 
 // Where each text of a panel stands, in the order the routines write them (the VREF routine's
-// first), and whether it goes on a box of the background colour.
-struct Answer {
-    Place at;
-    bool boxed;
-};
+// first, then the HREF and the SREF routines'); for each column, the first of its texts (it
+// writes the column's box).
 struct Plan {
     std::vector<Ask> asks;
-    std::vector<Answer> answers;
-    size_t nvert = 0;           // texts of the VREF routine
-    double chdiv = 1;           // the page's aspect (horizontal lengths of a text height)
+    std::vector<labelplan::Placed> answers;
+    std::vector<size_t> coverby;   // per column
+    size_t nvert = 0;              // texts of the VREF routine
+    size_t nhref = 0;              // texts of the HREF routine
 };
 
 // Where the reference-line routines send their work: onto the page (DRAW); into the list of
 // the texts they would write and the lines they would draw (ASK: nothing drawn, nothing
 // logged); or, after the groups are drawn, only the texts of the plan that stand on a box
-// (OVER). Drawing, a text stands where the plan puts it; one on a box waits for OVER when
-// `defer` is set.
+// (OVER). Drawing, a text stands where the plan puts it, with its leader; one on a box waits
+// for OVER when `defer` is set.
 struct RefPen {
     enum Mode { DRAW, ASK, OVER };
     Mode mode = DRAW;
@@ -104,20 +82,21 @@ struct RefPen {
             if (asks) asks->push_back(std::move(a));
             return;
         }
-        const Answer* an = plan && next < plan->answers.size() ? &plan->answers[next] : nullptr;
-        ++next;
-        const Place at = an ? an->at : a.places.front();
+        const size_t at = next++;
+        const labelplan::Placed* an = plan && at < plan->answers.size() ? &plan->answers[at] : nullptr;
+        const labelplan::Spot p = an ? an->at : a.lab.part;
         const bool boxed = an && an->boxed;
         if (mode == OVER ? !boxed : boxed && defer) return;
-        a.t.align = at.align;
-        if (boxed) {
-            const PageBox b = textbox(a.t, a.text, a.len, at.x, at.y);
-            const double mx = 0.15 * a.t.height * plan->chdiv, my = 0.05 * a.t.height;
-            ggregion block{b.x0 - mx, b.y0 - my, b.x1 + mx, b.y1 + my, 2, 0};
+        if (boxed && (an->column < 0 || plan->coverby[static_cast<size_t>(an->column)] == at)) {
+            ggregion block{an->cover.x0, an->cover.y0, an->cover.x1, an->cover.y1, 2, 0};
             ggrba(0, &block, nullptr, 0, 7);
             ggrdba(0, 2, nullptr, &block, 0, 7);
         }
-        drawtext(a.t, a.text, a.len, at.x, at.y);
+        if (an)
+            for (size_t k = 2; k + 1 < an->leader.size(); k += 2)
+                ggdraw(0, an->leader[k - 2], an->leader[k - 1], an->leader[k], an->leader[k + 1], 1, a.t.color);
+        a.t.align = p.align;
+        drawtext(a.t, a.text, a.len, p.x, p.y);
     }
     void warn(int msg) const {
         if (drawing()) xpmlog(510, msg);
@@ -133,14 +112,16 @@ struct RefPen {
     }
 };
 
-// A text to place: its characters, text record and line; the places come after.
+// A text to place: its characters, text record and line.
 Ask ask(const ggtext& t, const char* text, int len, bool value, const PageBox& own) {
     Ask a;
     a.len = std::clamp(len, 0, 16);
     std::memcpy(a.text, text, static_cast<size_t>(a.len));
     a.t = t;
-    a.value = value;
-    a.own = own;
+    a.lab.line = own;
+    a.lab.value = value;
+    a.lab.w = textwidth(a.t, a.text, a.len);
+    a.lab.descends = std::strpbrk(a.text, "gjpqy,;()[]{}|_@$Q") != nullptr;
     return a;
 }
 
@@ -181,7 +162,7 @@ ggtext labeltext(const vyxstate* s, int role) {
     return t;
 }
 
-// Whether the statement gave the label position of `slot` (HREFLABPOS= or VREFLABPOS=).
+// Whether the statement gave the label position of `slot` (HREFLABPOS=, VREFLABPOS=, SREFLABPOS=).
 bool posgiven(const vyxstate* s, int slot) { return stmtslot(s->inwork.curstmt, slot) != nullptr; }
 
 // Height of a label by HREFLABPOS (or SREFLABPOS) with the running step k: 1 top, 2 top
@@ -208,32 +189,14 @@ double steppedheight(int pos, const Area& a, double h, int* k) {
     return y;
 }
 
-// The places of a label beside a vertical line at x, starting at height y0 (its pattern's)
-// on the side the line's label takes: right of the line when it ends left of `limit`, else
-// left of it. Then the other side; then a line further along the line (down from a label
-// at the top, as position 2 steps, up from one at the bottom, as position 4), and from the
-// other end, both sides each time. A position the user gave keeps its height.
-std::vector<Place> besidevertical(ggtext& t, const char* text, int len, double x, double y0, double d, double limit, const Area& a,
-                                  int pos, bool given) {
-    const double h = t.height, w = textwidth(t, text, len);
-    const bool right = x + d + w < limit;
-    std::vector<Place> v;
-    auto row = [&](double y) {
-        v.push_back({right ? x + d : x - d, y, right ? 1 : 2});
-        v.push_back({right ? x - d : x + d, y, right ? 2 : 1});
-    };
-    row(y0);
-    if (given) return v;
-    const bool top = pos != 3 && pos != 4 && pos != 6;
-    const double lo = a.fbottom, hi = a.top - h;
-    if (top) {
-        for (double y = y0 - h; y >= lo; y -= h) row(y);
-        for (double y = lo + 0.5 * h; y < y0 - 0.5 * h && y <= hi; y += h) row(y);
-    } else {
-        for (double y = y0 + h; y <= hi; y += h) row(y);
-        for (double y = hi; y > y0 + 0.5 * h && y >= lo; y -= h) row(y);
-    }
-    return v;
+// The place of a label beside an upright line at x, at height y (its pattern's): right of
+// the line when it ends left of `limit`, else left of it; the end of the line its pattern
+// starts from (HREFLABPOS= 3, 4 and 6 from the foot).
+void besideupright(Ask& q, double x, double y, double d, double limit, int pos, bool given) {
+    const bool right = x + d + q.lab.w < limit;
+    q.lab.part = {right ? x + d : x - d, y, right ? 1 : 2};
+    q.lab.end = pos == 3 || pos == 4 || pos == 6 ? 1 : 0;
+    q.lab.given = given;
 }
 
 // Height of a label beside a horizontal line at y: below it in the lower half when there is
@@ -244,28 +207,18 @@ double besideline(const Area& a, double y, double h) {
     return y + h < a.top ? y + 0.5 * h : y - h;
 }
 
-// The places of a label of a horizontal line at y by VREFLABPOS: 1 at the left end, 2 at the
-// right end, 3 on the line, centred, 4 centred; beside the line as besideline says. Then on
-// the line's other side; then at the other end and in the middle, both sides; then each of
-// these a line further from the line. A position the user gave keeps its end.
-std::vector<Place> besidehorizontal(ggtext& t, const char* text, int len, double y, int pos, bool given, const Area& a, double d) {
-    const double h = t.height, w = textwidth(t, text, len);
-    const Place left{a.left + d, 0, 1}, right{a.right - d, 0, 2}, centre{(a.left + a.right - w) / 2, 0, 1};
-    if (pos == 3) return {{centre.x, y, 1}};
-    const Place first = pos == 2 ? right : pos == 4 ? centre : left;
-    std::vector<Place> ends{first};
-    if (!given)
-        for (const Place& e : {left, right, centre})
-            if (e.x != first.x || e.align != first.align) ends.push_back(e);
-    const double ly = besideline(a, y, h), other = ly < y ? y + 0.5 * h : y - h;
-    std::vector<Place> v;
-    for (int k = 0; k < (given ? 1 : 2); ++k)
-        for (const Place& e : ends)
-            for (const double side : {ly, other}) {
-                const double yy = side < y ? side - k * h : side + k * h;
-                v.push_back({e.x, yy, e.align});
-            }
-    return v;
+// The place of a label of a level line at y by VREFLABPOS: 1 at the left end, 2 at the
+// right end, 3 on the line, centred, 4 centred; beside the line as besideline says.
+void besidelevel(Ask& q, double y, int pos, bool given, const Area& a, double d) {
+    const double h = q.t.height, w = q.lab.w;
+    const double centre = (a.left + a.right - w) / 2;
+    if (pos == 3) q.lab.part = {centre, y, 1};
+    else if (pos == 2) q.lab.part = {a.right - d, besideline(a, y, h), 2};
+    else if (pos == 4) q.lab.part = {centre, besideline(a, y, h), 1};
+    else q.lab.part = {a.left + d, besideline(a, y, h), 1};
+    q.lab.end = pos == 2 ? 1 : pos == 3 || pos == 4 ? 2 : 0;
+    q.lab.online = pos == 3;
+    q.lab.given = given;
 }
 
 int ltypeof(const stmtrec* stmt, int slot) {
@@ -383,7 +336,7 @@ void hcross(vyxstate* s, const grpnode* g, double v, int labelled, int ltype, Re
     ggtext t = labeltext(s, GC_HREF);
     const int pos = s->popt.refopts[REFPOS_VREF] == 2 ? 2 : 1;
     Ask q = ask(t, b, len, true, line);
-    q.places = besidehorizontal(q.t, b, len, y, pos, posgiven(s, slot::plot::VREFLABPOS), a, 0.5 * f->txth * f->chdiv);
+    besidelevel(q, y, pos, posgiven(s, slot::plot::VREFLABPOS), a, 0.5 * f->txth * f->chdiv);
     pen.label(std::move(q));
 }
 
@@ -427,7 +380,7 @@ void vcross(vyxstate* s, const grpnode* g, double v, int labelled, int ltype, do
     const int pos = s->popt.refopts[REFPOS_HREF];
     *labely = steppedheight(pos, a, f->txth, labelstep);
     Ask q = ask(t, b, len, true, line);
-    q.places = besidevertical(q.t, b, len, x, *labely, 0.5 * f->txth * f->chdiv, a.right, a, pos, posgiven(s, slot::plot::HREFLABPOS));
+    besideupright(q, x, *labely, 0.5 * f->txth * f->chdiv, a.right, pos, posgiven(s, slot::plot::HREFLABPOS));
     pen.label(std::move(q));
 }
 
@@ -471,7 +424,7 @@ void hrefs(vyxstate* s, const grpnode* group, RefPen& pen) {
         if (len > 0) {
             const double y = steppedheight(pos, a, h, &step);
             Ask q = ask(t, label, len, false, line);
-            q.places = besidevertical(q.t, label, len, x, y, d, a.fright, a, pos, given);
+            besideupright(q, x, y, d, a.fright, pos, given);
             pen.label(std::move(q));
         }
         if (s->popt.pflags.refstop)
@@ -519,7 +472,7 @@ void vrefs(vyxstate* s, const grpnode* group, RefPen& pen) {
         int len = reflabel(s, REF_VREF, k, label);
         if (len > 0) {
             Ask q = ask(t, label, len, false, line);
-            q.places = besidehorizontal(q.t, label, len, y, pos, given, a, d);
+            besidelevel(q, y, pos, given, a, d);
             pen.label(std::move(q));
         }
         if (s->work.refstop2 && group)
@@ -527,140 +480,16 @@ void vrefs(vyxstate* s, const grpnode* group, RefPen& pen) {
     }
 }
 
-// The box of the glyphs of a text standing at p: from a descender's depth below the baseline
-// to an ascender's height above it (the face's extents reach further, so that texts one line
-// apart would seem to meet), widened by half a blank on each side for the texts beside it.
-PageBox glyphs(Ask& a, const Place& p, double padx) {
-    a.t.align = p.align;
-    const PageBox b = textbox(a.t, a.text, a.len, p.x, p.y);
-    return {b.x0 - padx, p.y - 0.22 * a.t.height, b.x1 + padx, p.y + 0.76 * a.t.height};
-}
-
-// The texts of group's panel placed: the routines asked, then each text in its turn (the
-// lines' own labels, then the values read off) at its first place that is clear.
-Plan makeplan(vyxstate* s, const grpnode* group, panelink inkfn, bool withinset) {
-    Plan plan;
-    const plotlay* f = s->plot.frame;
-    plan.chdiv = f->chdiv;
-    std::vector<PageBox> lines;
-    RefPen pen;
-    pen.mode = RefPen::ASK;
-    pen.asks = &plan.asks;
-    pen.lines = &lines;
-    if (s->work.refs.counts[REF_VREF]) vrefs(s, group, pen);
-    plan.nvert = plan.asks.size();
-    if (s->work.refs.counts[REF_HREF]) hrefs(s, group, pen);
-    plan.answers.assign(plan.asks.size(), Answer{{0, 0, 1}, false});
-    if (plan.asks.empty()) return plan;
-
-    PanelInk ink;
-    panelgroups(s, group, [&](const grpnode* g) { inkfn ? inkfn(s, g, &ink) : ppink(s, g, &ink); });
-    lines.insert(lines.end(), ink.lines.begin(), ink.lines.end());
-    const insetrec* r = s->plot.inset;
-    const bool inset = withinset && r && r->active && r->group == group && !r->noframe;
-    const PageBox box = inset ? PageBox{r->boxxlo, r->boxylo, r->boxxhi, r->boxyhi} : PageBox{};
-    const Area a = area(f);
-    const PageBox room{a.left, a.bottom, a.right, a.top};
-    const double padx = 0.16 * f->txth * f->chdiv;
-
-    std::vector<PageBox> taken;
-    auto textfree = [&](const PageBox& b) { return std::none_of(taken.begin(), taken.end(), [&](const PageBox& o) { return b.overlaps(o); }); };
-    auto inkfree = [&](const PageBox& b) {
-        const PageBox in{b.x0 + padx, b.y0, b.x1 - padx, b.y1};
-        return (!inset || !in.overlaps(box)) &&
-               std::none_of(ink.marks.begin(), ink.marks.end(), [&](const PageBox& m) { return in.overlaps(m); });
-    };
-    auto linefree = [&](const PageBox& b, const PageBox& own) {
-        const PageBox in{b.x0 + padx, b.y0, b.x1 - padx, b.y1};
-        return std::none_of(lines.begin(), lines.end(), [&](const PageBox& l) {
-            const bool mine = l.x0 == own.x0 && l.y0 == own.y0 && l.x1 == own.x1 && l.y1 == own.y1;
-            return !mine && in.meets(l.x0, l.y0, l.x1, l.y1);
-        });
-    };
-    std::vector<size_t> order;
-    for (const bool values : {false, true})
-        for (size_t i = 0; i < plan.asks.size(); ++i)
-            if (plan.asks[i].value == values) order.push_back(i);
-    for (const size_t i : order) {
-        Ask& q = plan.asks[i];
-        std::vector<PageBox> b;
-        for (const Place& p : q.places) b.push_back(glyphs(q, p, padx));
-        auto inside = [&](size_t k) {
-            const PageBox in{b[k].x0 + padx, b[k].y0, b[k].x1 - padx, b[k].y1};
-            return k == 0 || in.inside(room);
-        };
-        size_t pick = b.size();
-        bool boxed = false;
-        if (textfree(b[0]) && inkfree(b[0])) pick = 0;
-        for (int tier = 0; tier < 3 && pick == b.size(); ++tier)
-            for (size_t k = 0; k < b.size() && pick == b.size(); ++k)
-                if (inside(k) && textfree(b[k]) && (tier == 2 || inkfree(b[k])) && (tier > 0 || linefree(b[k], q.own))) {
-                    pick = k;
-                    boxed = tier == 2;
-                }
-        if (pick == b.size()) pick = 0, boxed = true;
-        plan.answers[i] = {q.places[pick], boxed};
-        taken.push_back(b[pick]);
-    }
-    return plan;
-}
-
-// The lines of `which` (REF_VREF or REF_HREF) drawn by the plan of group's panel.
-void drawrefs(vyxstate* s, grpnode* group, panelink ink, int which, bool defer) {
-    const Plan plan = makeplan(s, group, ink, true);
-    RefPen pen;
-    pen.plan = &plan;
-    pen.defer = defer;
-    pen.next = which == REF_VREF ? 0 : plan.nvert;
-    if (which == REF_VREF) {
-        if (stmtslot(s->inwork.curstmt, slot::plot::WAXIS)) setwidth(s, 1);
-        vrefs(s, group, pen);
-    } else {
-        setwidth(s, 1);
-        hrefs(s, group, pen);
-    }
-    resetwidth(s);
-}
-
-}  // namespace
-
-void vyxghrl(vyxstate* s, grpnode* group, panelink ink) { drawrefs(s, group, ink, REF_HREF, false); }
-
-void vyxgvrl(vyxstate* s, grpnode* group, panelink ink) { drawrefs(s, group, ink, REF_VREF, false); }
-
-void refsunder(vyxstate* s, grpnode* group) {
-    if (!group) return;
-    if (s->work.refs.counts[REF_VREF]) drawrefs(s, group, nullptr, REF_VREF, true);
-    if (s->work.refs.counts[REF_HREF]) drawrefs(s, group, nullptr, REF_HREF, true);
-}
-
-void refsover(vyxstate* s, grpnode* group) {
-    if (!group || (!s->work.refs.counts[REF_VREF] && !s->work.refs.counts[REF_HREF])) return;
-    const Plan plan = makeplan(s, group, nullptr, true);
-    if (std::none_of(plan.answers.begin(), plan.answers.end(), [](const Answer& a) { return a.boxed; })) return;
-    RefPen pen;
-    pen.mode = RefPen::OVER;
-    pen.plan = &plan;
-    if (s->work.refs.counts[REF_VREF]) vrefs(s, group, pen);
-    if (s->work.refs.counts[REF_HREF]) hrefs(s, group, pen);
-}
-
-void reflabelboxes(vyxstate* s, const grpnode* group, std::vector<PageBox>* boxes, panelink ink) {
-    if (!group) return;
-    Plan plan = makeplan(s, group, ink, false);
-    for (size_t i = 0; i < plan.asks.size(); ++i) {
-        Ask& q = plan.asks[i];
-        q.t.align = plan.answers[i].at.align;
-        boxes->push_back(textbox(q.t, q.text, q.len, plan.answers[i].at.x, plan.answers[i].at.y));
-    }
-}
-
-void vyxgsrl(vyxstate* s) {
+// The SREF lines of a relation plot with their labels: values outside the area are skipped
+// (the warning is ours, with the value as the statement gave it: the relation's transform has
+// replaced the list's).
+void srefs(vyxstate* s, RefPen& pen) {
     plotlay* f = s->plot.frame;
     const Area a = area(f);
-    setwidth(s, 1);
     const int ltype = ltypeof(s->inwork.curstmt, slot::plot::LSREF), color = s->plot.colors[GC_SREF] > 0 ? s->plot.colors[GC_SREF] : 1;
     const double h = f->txth, d = 0.5 * h * f->chdiv;
+    const int pos = std::clamp(s->popt.refopts[REFPOS_SREF], 1, 4);
+    const bool given = posgiven(s, slot::plot::SREFLABPOS);
     int step = 0;
     bool warned = false;
     ggtext t = labeltext(s, GC_SREF);
@@ -668,36 +497,148 @@ void vyxgsrl(vyxstate* s) {
         double v = s->work.refs.vals[REF_SREF][k];
         if (s->opts.stressrel == 3) {
             if (!(v >= GZ_UNIT)) {
-                xpmlog(510, W510_REF_NOT_ON_LOG_AXIS, v);
+                pen.warn(W510_REF_NOT_ON_LOG_AXIS, v);
                 continue;
             }
             v = std::log10(v);
         }
         const double x = v * f->hfac + f->hoff;
         if (!(x >= a.left && x <= a.right)) {
-            // Not drawn, as an HREF= value off its axis; the warning is ours, with the value as
-            // the statement gave it (the relation's transform has replaced the list's).
-            double given = v;
-            optnum(s->inwork.curstmt, slot::plot::SREF, k, &given);
-            RefPen{}.offaxis(s, nullptr, &warned, W510_REF_OFF_HAXIS, "SREF", given);
+            double written = v;
+            optnum(s->inwork.curstmt, slot::plot::SREF, k, &written);
+            pen.offaxis(s, nullptr, &warned, W510_REF_OFF_HAXIS, "SREF", written);
             continue;
         }
-        ggdraw(0, x, a.bottom, x, f->fy + f->fh + f->gapt, ltype, color);
+        const PageBox line{x, a.bottom, x, f->fy + f->fh + f->gapt};
+        pen.line(line.x0, line.y0, line.x1, line.y1, ltype, color);
         char label[17];
-        int len = reflabel(s, REF_SREF, k, label);
+        const int len = reflabel(s, REF_SREF, k, label);
         if (len > 0) {
-            const double y = steppedheight(std::clamp(s->popt.refopts[REFPOS_SREF], 1, 4), a, h, &step);
-            // Right of the line when it ends left of the frame's right edge, else left of it.
-            if (x + d + textwidth(t, label, len) < a.fright) {
-                t.align = 1;
-                drawtext(t, label, len, x + d, y);
-            } else {
-                t.align = 2;
-                drawtext(t, label, len, x - d, y);
-            }
+            Ask q = ask(t, label, len, false, line);
+            besideupright(q, x, steppedheight(pos, a, h, &step), d, a.fright, pos, given);
+            pen.label(std::move(q));
         }
     }
+}
+
+// Which reference lines a plan covers: a probability or MCF panel's VREF and HREF lines, or a
+// relation plot's VREF and SREF lines.
+enum class Panel { PROBABILITY, RELATION };
+
+// The texts of group's panel placed (the routines asked, then labelplan). A relation plot
+// passes no group; `inkfn` tells what the groups draw where the routines do not know it.
+Plan makeplan(vyxstate* s, const grpnode* group, panelink inkfn, bool withinset, Panel kind) {
+    Plan plan;
+    const plotlay* f = s->plot.frame;
+    std::vector<PageBox> lines;
+    RefPen pen;
+    pen.mode = RefPen::ASK;
+    pen.asks = &plan.asks;
+    pen.lines = &lines;
+    if (s->work.refs.counts[REF_VREF]) vrefs(s, group, pen);
+    plan.nvert = plan.asks.size();
+    if (kind == Panel::PROBABILITY && s->work.refs.counts[REF_HREF]) hrefs(s, group, pen);
+    if (kind == Panel::RELATION && s->work.refs.counts[REF_SREF] > 0) srefs(s, pen);
+    plan.nhref = plan.asks.size() - plan.nvert;
+    if (plan.asks.empty()) return plan;
+
+    PanelInk ink;
+    if (!group) {
+        if (inkfn) inkfn(s, nullptr, &ink);
+    } else {
+        panelgroups(s, group, [&](const grpnode* g) { inkfn ? inkfn(s, g, &ink) : ppink(s, g, &ink); });
+    }
+    const Area a = area(f);
+    labelplan::Ground ground;
+    ground.room = {a.left, a.bottom, a.right, a.top};
+    ground.fbottom = a.fbottom;
+    ground.texts = std::move(ink.texts);
+    ground.marks = std::move(ink.marks);
+    ground.ink = std::move(ink.lines);
+    ground.refs = std::move(lines);
+    const insetrec* r = s->plot.inset;
+    ground.inset = withinset && r && r->active && r->group == group && !r->noframe;
+    if (ground.inset) ground.insetbox = {r->boxxlo, r->boxylo, r->boxxhi, r->boxyhi};
+    ground.h = f->txth;
+    ground.chdiv = f->chdiv;
+    std::vector<labelplan::Label> labels;
+    for (const Ask& q : plan.asks) labels.push_back(q.lab);
+    plan.answers = labelplan::place(labels, ground);
+    for (size_t i = 0; i < plan.answers.size(); ++i) {
+        const int c = plan.answers[i].column;
+        if (c < 0) continue;
+        if (plan.coverby.size() <= static_cast<size_t>(c)) plan.coverby.resize(static_cast<size_t>(c) + 1, plan.answers.size());
+        plan.coverby[static_cast<size_t>(c)] = std::min(plan.coverby[static_cast<size_t>(c)], i);
+    }
+    return plan;
+}
+
+// The lines of `which` (REF_VREF, REF_HREF or REF_SREF) drawn by the plan of group's panel.
+void drawrefs(vyxstate* s, grpnode* group, panelink ink, int which, bool defer, Panel kind) {
+    const Plan plan = makeplan(s, group, ink, true, kind);
+    RefPen pen;
+    pen.plan = &plan;
+    pen.defer = defer;
+    pen.next = which == REF_VREF ? 0 : plan.nvert;
+    if (which == REF_VREF) {
+        if (stmtslot(s->inwork.curstmt, slot::plot::WAXIS)) setwidth(s, 1);
+        vrefs(s, group, pen);
+    } else if (which == REF_HREF) {
+        setwidth(s, 1);
+        hrefs(s, group, pen);
+    } else {
+        setwidth(s, 1);
+        srefs(s, pen);
+    }
     resetwidth(s);
+}
+
+// The texts of the plan that stand on boxes, written over what was drawn since the lines.
+void drawover(vyxstate* s, grpnode* group, panelink ink, Panel kind) {
+    const Plan plan = makeplan(s, group, ink, true, kind);
+    if (std::none_of(plan.answers.begin(), plan.answers.end(), [](const labelplan::Placed& a) { return a.boxed; })) return;
+    RefPen pen;
+    pen.mode = RefPen::OVER;
+    pen.plan = &plan;
+    if (s->work.refs.counts[REF_VREF]) vrefs(s, group, pen);
+    if (kind == Panel::PROBABILITY && s->work.refs.counts[REF_HREF]) hrefs(s, group, pen);
+    if (kind == Panel::RELATION && s->work.refs.counts[REF_SREF] > 0) srefs(s, pen);
+}
+
+}  // namespace
+
+void vyxghrl(vyxstate* s, grpnode* group, panelink ink) { drawrefs(s, group, ink, REF_HREF, false, Panel::PROBABILITY); }
+
+void vyxgvrl(vyxstate* s, grpnode* group, panelink ink) { drawrefs(s, group, ink, REF_VREF, false, Panel::PROBABILITY); }
+
+void vyxgrefs(vyxstate* s, grpnode* group, panelink ink) {
+    if (s->work.refs.counts[REF_VREF]) drawrefs(s, group, ink, REF_VREF, true, Panel::PROBABILITY);
+    if (s->work.refs.counts[REF_HREF]) drawrefs(s, group, ink, REF_HREF, true, Panel::PROBABILITY);
+    if (s->work.refs.counts[REF_VREF] || s->work.refs.counts[REF_HREF]) drawover(s, group, ink, Panel::PROBABILITY);
+}
+
+void refsunder(vyxstate* s, grpnode* group) {
+    if (!group) return;
+    if (s->work.refs.counts[REF_VREF]) drawrefs(s, group, nullptr, REF_VREF, true, Panel::PROBABILITY);
+    if (s->work.refs.counts[REF_HREF]) drawrefs(s, group, nullptr, REF_HREF, true, Panel::PROBABILITY);
+}
+
+void refsover(vyxstate* s, grpnode* group) {
+    if (!group || (!s->work.refs.counts[REF_VREF] && !s->work.refs.counts[REF_HREF])) return;
+    drawover(s, group, nullptr, Panel::PROBABILITY);
+}
+
+void relrefs(vyxstate* s, panelink ink) {
+    const bool vref = s->work.refs.counts[REF_VREF] != 0, sref = s->work.refs.counts[REF_SREF] > 0;
+    if (vref) drawrefs(s, nullptr, ink, REF_VREF, true, Panel::RELATION);
+    if (sref) drawrefs(s, nullptr, ink, REF_SREF, true, Panel::RELATION);
+    if (vref || sref) drawover(s, nullptr, ink, Panel::RELATION);
+}
+
+void reflabelboxes(vyxstate* s, const grpnode* group, std::vector<PageBox>* boxes, panelink ink) {
+    if (!group) return;
+    const Plan plan = makeplan(s, group, ink, false, Panel::PROBABILITY);
+    for (size_t i = 0; i < plan.asks.size(); ++i) boxes->push_back(labelplan::glyphbox(plan.asks[i].lab, plan.answers[i].at, plan.asks[i].t.height));
 }
 
 void hintersct(vyxstate* s, grpnode* g, double v, int labelled, int ltype) {

@@ -78,13 +78,57 @@ struct Runs {
     }
 };
 
-// The markers of one level: its rows by the response form.
-int levelmarkers(vyxstate* s, grpnode* g, double x, Kinds& m, const symrec* const* styles, LabelRoom* room) {
+// The levels of the panel that have a stress value on its axis, in order: f(group, x) for
+// each, with styles[0] the level's own marker when the probability side gives each level one;
+// a result other than 0 stops the walk and is returned.
+template <class F>
+int eachlevel(const vyxstate* s, const symrec** styles, F&& f) {
+    const int n = static_cast<int>(s->groups.nlev[NLEV_FIRST]);
+    int j = 0;
+    for (grpnode* g = s->groups.grplist.head; g && j < n; g = g->next, ++j) {
+        if (s->input.rspform[RF_READOUT] || !s->groups.levvals[CV_FIRST]) continue;
+        const double x = stressx(s, s->groups.levvals[CV_FIRST][j]);
+        if (missing(x)) continue;
+        if (s->popt.pflags.pplot && s->plot.symcomp) styles[0] = s->plot.symcomp + std::min(j, std::max(s->plot.nsym - 1, 0));
+        if (int rc = f(g, x)) return rc;
+    }
+    return 0;
+}
+
+// Where the marker of a plot row stands on the life axis (page y) and its kind (0 exact or
+// interval, 1 right-, 2 left-censored); false for a row without a marker.
+bool rowmark(const vyxstate* s, const double* r, double* Y, int* kind) {
     const plotlay* f = s->plot.frame;
-    const bool freq = s->input.nfreq != 0;
-    const int wcol = obsweightcol(s->inwork.rspkind);
     const bool ln = s->opts.logscale[LSC_LN] != 0, logs = ln || s->opts.logscale[LSC_LOG10];
     const double c = ln ? 1.0 : std::log(10.0);
+    double y;
+    int code = 0;
+    if (s->input.rspform[RF_INTERVAL]) {
+        const double lo = r[OBS_LOWER], hi = r[OBS_UPPER];
+        if (missing(lo) && missing(hi)) return false;
+        if (missing(lo)) y = hi, code = -2;
+        else if (missing(hi)) y = lo, code = -1;
+        else if (hi <= lo) y = lo, code = 0;
+        else {
+            code = -3;
+            y = logs ? std::log10(0.5 * (std::exp(c * lo) + std::exp(c * hi))) : (lo + hi) * 0.5;
+        }
+        if (code != -3 && ln) y *= kLog10e;
+    } else {
+        y = r[OBS_TIME];
+        if (s->input.rspform[RF_CENSOR]) code = static_cast<int>(r[OBS_CENS]);
+        if (ln) y *= kLog10e;
+    }
+    if (code == -4) return false;
+    *kind = code == -1 ? 1 : code == -2 ? 2 : 0;
+    *Y = y * f->vfac + f->voff;
+    return true;
+}
+
+// The markers of one level: its rows by the response form.
+int levelmarkers(vyxstate* s, grpnode* g, double x, Kinds& m, const symrec* const* styles, LabelRoom* room) {
+    const bool freq = s->input.nfreq != 0;
+    const int wcol = obsweightcol(s->inwork.rspkind);
     const bool mult = s->work.showmult;
     Runs runs;
     runs.reset();
@@ -92,27 +136,9 @@ int levelmarkers(vyxstate* s, grpnode* g, double x, Kinds& m, const symrec* cons
         if (runs.n[k] > 1) symb_label(s, styles[k], runs.n[k], runs.x[k], runs.y[k], s->popt.multpos, room);
     };
     auto one = [&](const double* r) {
-        double y;
-        int code = 0;
-        if (s->input.rspform[RF_INTERVAL]) {
-            const double lo = r[OBS_LOWER], hi = r[OBS_UPPER];
-            if (missing(lo) && missing(hi)) return 0;
-            if (missing(lo)) y = hi, code = -2;
-            else if (missing(hi)) y = lo, code = -1;
-            else if (hi <= lo) y = lo, code = 0;
-            else {
-                code = -3;
-                y = logs ? std::log10(0.5 * (std::exp(c * lo) + std::exp(c * hi))) : (lo + hi) * 0.5;
-            }
-            if (code != -3 && ln) y *= kLog10e;
-        } else {
-            y = r[OBS_TIME];
-            if (s->input.rspform[RF_CENSOR]) code = static_cast<int>(r[OBS_CENS]);
-            if (ln) y *= kLog10e;
-        }
-        if (code == -4) return 0;
-        const int k = code == -1 ? 1 : code == -2 ? 2 : 0;
-        const double Y = y * f->vfac + f->voff;
+        double Y;
+        int k;
+        if (!rowmark(s, r, &Y, &k)) return 0;
         if (mult) {
             if (freq) {
                 const int n = static_cast<int>(std::lround(r[wcol]));
@@ -201,9 +227,18 @@ int levellines(vyxstate* s) {
 
 }  // namespace
 
-void symlegend(vyxstate* s, const ggmarkblk* blocks, const int* colors, const bool* seen, bool skipexact) {
+namespace {
+
+// The entries of the symbol legend in the lower left of the frame, bottom up: for each kind
+// that had points (exact, right-, left-censored) by the response form, its message and where
+// its marker and its text stand.
+struct LegendRow {
+    int kind, msg;
+    double mx, my, tx, ty;
+};
+std::vector<LegendRow> legendrows(const vyxstate* s, double sz, const bool* seen, bool skipexact) {
     const plotlay* f = s->plot.frame;
-    const double sz = blocks[0].size, h = f->txth;
+    const double h = f->txth;
     const double M = std::max(sz, h);
     double mx = f->fx + h / 2 + sz / 2, my = f->fy - M / 2;
     double tx = mx + sz / 2 + h * f->chdiv, ty = my - sz / 2;
@@ -220,22 +255,48 @@ void symlegend(vyxstate* s, const ggmarkblk* blocks, const int* colors, const bo
             break;
         default: break;
     }
-    ggtext t = plottext(s, h);
-    t.align = 1;
-    char buf[20];
+    std::vector<LegendRow> rows;
     for (int e = 0; e < n; ++e) {
         const int k = list[e].kind;
         if (!seen[k] || (k == 0 && skipexact)) continue;
         my += 1.25 * M;
         ty += 1.25 * M;
-        ggmarkblk b = blocks[k];
-        double pt[2] = {mx, my};
+        rows.push_back({k, list[e].msg, mx, my, tx, ty});
+    }
+    return rows;
+}
+
+int legendtext(int msg, char buf[20]) {
+    std::memset(buf, ' ', 20);
+    return wzstrip(buf, xpmstr(buf, 20, 510, msg));
+}
+
+}  // namespace
+
+void symlegend(vyxstate* s, const ggmarkblk* blocks, const int* colors, const bool* seen, bool skipexact) {
+    ggtext t = plottext(s, s->plot.frame->txth);
+    t.align = 1;
+    char buf[20];
+    for (const LegendRow& r : legendrows(s, blocks[0].size, seen, skipexact)) {
+        ggmarkblk b = blocks[r.kind];
+        double pt[2] = {r.mx, r.my};
         b.count = 1;
         b.pts = pt;
-        ggpmark(0, &b, colors[k], nullptr);
-        std::memset(buf, ' ', sizeof buf);
-        const int len = wzstrip(buf, xpmstr(buf, 20, 510, list[e].msg));
-        drawtext(t, buf, len, tx, ty);
+        ggpmark(0, &b, colors[r.kind], nullptr);
+        drawtext(t, buf, legendtext(r.msg, buf), r.tx, r.ty);
+    }
+}
+
+void legendink(vyxstate* s, double size, const bool* seen, bool skipexact, PanelInk* ink) {
+    const plotlay* f = s->plot.frame;
+    ggtext t = plottext(s, f->txth);
+    t.align = 1;
+    char buf[20];
+    for (const LegendRow& r : legendrows(s, size, seen, skipexact)) {
+        const double hy = 0.5 * size, hx = hy * f->chdiv;
+        ink->marks.push_back({r.mx - hx, r.my - hy, r.mx + hx, r.my + hy});
+        const int len = legendtext(r.msg, buf);
+        ink->texts.push_back({r.tx, r.ty - 0.22 * f->txth, r.tx + textwidth(t, buf, len), r.ty + 0.76 * f->txth});
     }
 }
 
@@ -315,6 +376,53 @@ int vyxbox(vyxstate* s) {
     return 0;
 }
 
+// What the relation panel draws, as the labels of its reference lines keep clear of it: the
+// levels' markers and medians, the symbol legend and the percentile lines through the levels.
+void relpanelink(vyxstate* s, const grpnode*, PanelInk* ink) {
+    const plotlay* f = s->plot.frame;
+    const auto& p = s->popt.pflags;
+    const pageflagset* pg = &s->work.pageflags;
+    const int n = static_cast<int>(s->groups.nlev[NLEV_FIRST]);
+    const symrec* st = static_cast<const symrec*>(s->plot.gstyles);
+    if (!pg->boxes && (pg->data || pg->medians) && st) {
+        bool seen[3] = {};
+        const symrec* styles[3] = {st + GS_EXACT, st + GS_RIGHT, st + GS_LEFT};
+        auto add = [&](int k, double x, double y) {
+            const double hy = 0.5 * styles[k]->symsize, hx = hy * f->chdiv;
+            ink->marks.push_back({x - hx, y - hy, x + hx, y + hy});
+            seen[k] = true;
+        };
+        eachlevel(s, styles, [&](grpnode* g, double x) {
+            if (pg->medians) {
+                const double med = g->ppcslot[PPC_MEDIAN] ? *g->ppcslot[PPC_MEDIAN] : hostmissing();
+                if (!missing(med)) add(0, x, med * f->vfac + f->voff);
+            }
+            if (pg->data)
+                eachrow(s, g, [&](const double* r) {
+                    double Y;
+                    int k;
+                    if (rowmark(s, r, &Y, &k)) add(k, x, Y);
+                    return 0;
+                });
+            return 0;
+        });
+        if (p.noinset) legendink(s, styles[0]->symsize, seen, p.pplot, ink);
+    }
+    const int np = static_cast<int>(s->opts.pctcount);
+    if (!pg->fitlines || !s->plot.lvlpct || n <= 1 || np <= 0) return;
+    const bool ln = s->opts.logscale[LSC_LN] != 0;
+    for (int i = 0; i < np; ++i) {
+        double px = NAN, py = NAN;
+        for (int j = 0; j < n; ++j) {
+            const double x = s->groups.levvals[CV_FIRST] ? stressx(s, s->groups.levvals[CV_FIRST][j]) : NAN;
+            double y = s->plot.lvlpct[(static_cast<size_t>(j) * np + i) * PCT_WORDS];
+            y = missing(y) ? NAN : (ln ? y * kLog10e : y) * f->vfac + f->voff;
+            if (!missing(x) && !missing(y) && !missing(px) && !missing(py)) ink->lines.push_back({px, py, x, y});
+            px = x, py = y;
+        }
+    }
+}
+
 int vyxrplt(vyxstate* s) {
     plotlay* f = s->plot.frame;
     const auto& p = s->popt.pflags;
@@ -339,11 +447,8 @@ int vyxrplt(vyxstate* s) {
         s->plot.gridsave = 0;
         vyxggrd(s);
     }
-    if (s->work.refs.counts[REF_VREF]) {
-        s->work.refstop2 = 0;
-        vyxgvrl(s, nullptr);
-    }
-    if (s->work.refs.counts[REF_SREF] > 0) vyxgsrl(s);
+    if (s->work.refs.counts[REF_VREF]) s->work.refstop2 = 0;   // no intersections on a relation plot
+    relrefs(s, relpanelink);
 
     const pageflagset* pg = &s->work.pageflags;
     const int n = static_cast<int>(s->groups.nlev[NLEV_FIRST]);
@@ -364,12 +469,9 @@ int vyxrplt(vyxstate* s) {
         const symrec* styles[3] = {st + GS_EXACT, st + GS_RIGHT, st + GS_LEFT};
         // The counts of coinciding markers keep clear of each other across the levels.
         LabelRoom room(PageBox{0.0, 0.0, 100.0, 100.0});
-        int j = 0;
-        for (grpnode* g = s->groups.grplist.head; g && j < n; g = g->next, ++j) {
-            if (s->input.rspform[RF_READOUT] || !s->groups.levvals[CV_FIRST]) continue;
-            const double x = stressx(s, s->groups.levvals[CV_FIRST][j]);
-            if (missing(x)) continue;
-            if (p.pplot && s->plot.symcomp) styles[0] = s->plot.symcomp + std::min(j, std::max(s->plot.nsym - 1, 0));
+        bool any = false;
+        rc = eachlevel(s, styles, [&](grpnode* g, double x) {
+            any = true;
             for (int k = 0; k < 3; ++k) {
                 m.blk[k] = markof(styles[k]);
                 m.color[k] = colorof(styles[k]);
@@ -379,10 +481,11 @@ int vyxrplt(vyxstate* s) {
                 if (!missing(med)) m.add(0, x, med * f->vfac + f->voff);
                 m.flush(0);
             }
-            if (pg->data && (rc = levelmarkers(s, g, x, m, styles, &room)) != 0) return done(rc);
-        }
+            return pg->data ? levelmarkers(s, g, x, m, styles, &room) : 0;
+        });
+        if (rc != 0) return done(rc);
         if (p.noinset) {
-            if (j == 0) {
+            if (!any) {
                 for (int k = 0; k < 3; ++k) m.blk[k] = markof(styles[k]), m.color[k] = colorof(styles[k]);
             }
             symlegend(s, m.blk, m.color, m.seen, p.pplot);

@@ -60,6 +60,17 @@ int regscales(vyxstate* s) {
     return stressscl(s, s->mdl.stressvals[SV_MIN][k], s->mdl.stressvals[SV_MAX][k]);
 }
 
+// What the REGRESSION plot draws, as the labels of its reference lines keep clear of it: the
+// symbol legend (when the observations are marked), with an entry for every kind of point the
+// response form can have (the rows are read after the lines are drawn).
+void reglegendink(vyxstate* s, const grpnode*, PanelInk* ink) {
+    const symrec* st = static_cast<const symrec*>(s->plot.gstyles);
+    const optslot* pd = stmtslot(s->inwork.curstmt, slot::plot::PLOTDATA);
+    if (!s->popt.pflags.noinset || !st || s->input.rspform[RF_READOUT] || (pd && static_cast<int>(pd->num) == code::plotdata::NONE)) return;
+    const bool seen[3] = {true, true, true};
+    legendink(s, st[GS_EXACT].symsize, seen, false, ink);
+}
+
 // The page of one destination: frame and axes, reference lines, the plot's contents.
 int regpage(vyxstate* s, const double* lines, bool square) {
     plotlay* f = s->plot.frame;
@@ -81,11 +92,8 @@ int regpage(vyxstate* s, const double* lines, bool square) {
     page.begin();
     if (stmtslot(s->inwork.curstmt, slot::plot::CFRAME) || s->popt.cframe[CFR_GIVEN] == 2) vyxgfrm(s);
     vyxrax(s);
-    if (s->work.refs.counts[REF_VREF]) {
-        s->work.refstop2 = 0;
-        vyxgvrl(s, nullptr);
-    }
-    if (s->work.refs.counts[REF_SREF] > 0) vyxgsrl(s);
+    if (s->work.refs.counts[REF_VREF]) s->work.refstop2 = 0;   // no intersections on a relation plot
+    relrefs(s, reglegendink);
     if (regplt(s, lines) != 0) {
         page.end();
         return 1;

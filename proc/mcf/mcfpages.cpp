@@ -23,10 +23,7 @@ struct Driver : PageDriver {
 
     // The working pool of one group's drawing, made afresh for every group.
     int freshpool() { return renewworkpool(s); }
-    void reflines(grpnode* g) {
-        if (s->work.refs.counts[REF_VREF]) vyxgvrl(s, g, mcfink);
-        if (s->work.refs.counts[REF_HREF]) vyxghrl(s, g, mcfink);
-    }
+    void reflines(grpnode* g) { vyxgrefs(s, g, mcfink); }
 
     // Frame, grid, curve, axes, reference lines and inset of group g in the current panel.
     int panel(grpnode* g) {

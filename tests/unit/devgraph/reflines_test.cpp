@@ -92,17 +92,17 @@ TEST_F(RefLines, ValuesOutsideThePlotAreReportedOncePerCallForTheCurrentGroup) {
 TEST_F(RefLines, SteppedLabelsGoBackToTheTopAtTheFrameBottom) {
     begin();
     s->poptw.refopts[REFPOS_HREF] = 2;
-    f->txth = 20;   // big labels: the fourth would fall below the frame
+    frame(20, 20, 60, 6);   // a low frame: the fourth label would fall below it
     href({1, 2, 3, 4, 5}, {"a", "b", "c", "d", "e"});
     vyxghrl(s, &g);
     auto t = labeltexts();
     ASSERT_EQ(t.size(), 5u);
-    const double top = 20 + 60 + 1;
-    EXPECT_NEAR(py(t[0], 0), top - 20, 1e-9);
-    EXPECT_NEAR(py(t[1], 0), top - 40, 1e-9);
-    EXPECT_NEAR(py(t[2], 0), top - 60, 1e-9);
-    EXPECT_NEAR(py(t[3], 0), top - 20, 1e-9);   // top - 80 left the frame: back to the start
-    EXPECT_NEAR(py(t[4], 0), top - 40, 1e-9);
+    const double top = 20 + 6 + 1, h = f->txth;
+    EXPECT_NEAR(py(t[0], 0), top - h, 1e-5);
+    EXPECT_NEAR(py(t[1], 0), top - 2 * h, 1e-5);
+    EXPECT_NEAR(py(t[2], 0), top - 3 * h, 1e-5);
+    EXPECT_NEAR(py(t[3], 0), top - h, 1e-5);   // top - 4 h left the frame: back to the start
+    EXPECT_NEAR(py(t[4], 0), top - 2 * h, 1e-5);
 }
 
 TEST_F(RefLines, LabelThatWouldCrossTheFrameStandsLeftOfItsLine) {

@@ -6,6 +6,7 @@
 // fewest points; an MCF difference's inset keeps clear of the difference's curve.
 #include <cmath>
 #include <cstdio>
+#include <map>
 
 #include "tests/unit/devplots/data.h"
 #include "tests/unit/devplots/fixture.h"
@@ -151,6 +152,12 @@ TEST(Crowded, ReferenceLabelsAndValuesStandClear) {
         {"distribution weibull;\n probplot hours*status(0) = batch / overlay rotate pref=10 intersect preflabels='B10' noconf",
          sixbatches(), "six batches"},
         {"unitid unit;\n mcfplot age*n(-1) = rx / mcfdiff interpolate=step vref=0 vreflabels='no difference'", bladder, "difference"},
+        // A relation plot's legend in the frame ("Reference label" stood on "Right Censored"),
+        // and the labels of three lines at one place, where HREFLABPOS= keeps their end.
+        {"distribution normal;\n relationplot t*c(0) = x / vref=10 vreflabels='Reference label'", testdata::file("data/crowded/relation_dd.csv"),
+         "relation legend"},
+        {"distribution weibull;\n probplot cycles / lref=50 50.5 51 lreflabels='50 Mrev' '50 Mrev' '50 Mrev' hreflabpos=1", testdata::bearings,
+         "one place"},
     };
     for (const auto& c : cases) {
         dp::Run r = dp::run("proc vitalyx data=d;\n " + c.program + ";\nrun;\n", {{"d", c.data}});
@@ -161,13 +168,149 @@ TEST(Crowded, ReferenceLabelsAndValuesStandClear) {
         for (const std::string& k : clashes) all += "\n  " + k;
         EXPECT_TRUE(clashes.empty()) << c.name << ":" << all;
     }
-    // The check sees a clash: the labels of three lines at one place, where HREFLABPOS= keeps
-    // them.
-    dp::Run r = dp::run("proc vitalyx data=b;\n distribution weibull;\n probplot cycles / lref=50 50.5 51"
-                        " lreflabels='50 Mrev' '50 Mrev' '50 Mrev' hreflabpos=1;\nrun;\n",
-                        {{"b", testdata::bearings}});
+    // The check sees a clash: two texts the user put at one spot (ANNOTATE=).
+    dp::Run r = dp::run("proc vitalyx data=b;\n distribution weibull;\n probplot cycles / annotate=a;\nrun;\n",
+                        {{"b", testdata::bearings}, {"a", "function,x,y,xsys,ysys,text\nlabel,50,50,3,3,Here\nlabel,50,50,3,3,There\n"}});
     ASSERT_EQ(r.pages.size(), 1u);
     EXPECT_FALSE(overprinted(r.pages[0], plotarea(r.pages[0])).empty());
+}
+
+// The lines of a page that run across the plot area (upright or level) with the dashes of
+// most of the lines nearest the places `at`: a panel's reference and intersection lines, not
+// its grid.
+std::vector<const Prim*> acrosslines(const Page& p, const Box& area, bool upright, const std::vector<double>& at) {
+    std::vector<const Prim*> all;
+    for (const Prim* q : p.of(Prim::Line)) {
+        const auto& c = q->xy;
+        if (q->stroke.dashes.empty()) continue;
+        if (upright ? std::fabs(c[0] - c[2]) < 1e-9 && std::fabs(c[1] - c[3]) > 0.9 * (area.y1 - area.y0)
+                    : std::fabs(c[1] - c[3]) < 1e-9 && std::fabs(c[0] - c[2]) > 0.9 * (area.x1 - area.x0))
+            all.push_back(q);
+    }
+    std::map<std::vector<double>, int> votes;
+    for (double a : at) {
+        const Prim* near = nullptr;
+        for (const Prim* q : all)
+            if (!near || std::fabs(q->xy[upright ? 0 : 1] - a) < std::fabs(near->xy[upright ? 0 : 1] - a)) near = q;
+        if (near) ++votes[near->stroke.dashes];
+    }
+    std::vector<double> dashes;
+    int most = 0;
+    for (const auto& [d, n] : votes)
+        if (n > most) dashes = d, most = n;
+    std::vector<const Prim*> v;
+    for (const Prim* q : all)
+        if (q->stroke.dashes == dashes) v.push_back(q);
+    return v;
+}
+
+// The gap in points between a box and a segment (page percent), or a point.
+double gap(const Page& p, const Box& b, double ax, double ay, double bx, double by) {
+    const double kx = p.w / 100, ky = p.h / 100;
+    const double dx = std::max({0.0, std::min(ax, bx) - b.x1, b.x0 - std::max(ax, bx)}) * kx;
+    const double dy = std::max({0.0, std::min(ay, by) - b.y1, b.y0 - std::max(ay, by)}) * ky;
+    return std::hypot(dx, dy);
+}
+
+// Whether a chain of solid short lines runs from beside the text's box (within a text height)
+// to the line.
+bool leader(const Page& p, const Box& text, double em, const Prim& line) {
+    std::vector<const Prim*> solid;
+    for (const Prim* q : p.of(Prim::Line))
+        if (q->stroke.dashes.empty() && std::hypot((q->xy[2] - q->xy[0]) * p.w, (q->xy[3] - q->xy[1]) * p.h) < 25 * p.w) solid.push_back(q);
+    for (const Prim* first : solid)
+        for (int e = 0; e < 2; ++e) {
+            if (gap(p, text, first->xy[2 * e], first->xy[2 * e + 1], first->xy[2 * e], first->xy[2 * e + 1]) > em) continue;
+            double x = first->xy[2 - 2 * e], y = first->xy[3 - 2 * e];
+            for (int steps = 0; steps < 4; ++steps) {
+                const Box dot{x, y, x, y};
+                if (gap(p, dot, line.xy[0], line.xy[1], line.xy[2], line.xy[3]) < 0.3) return true;
+                const Prim* next = nullptr;
+                for (const Prim* q : solid)
+                    if (q != first && std::hypot(q->xy[0] - x, q->xy[1] - y) < 1e-6) next = q;
+                if (!next) break;
+                x = next->xy[2], y = next->xy[3];
+            }
+        }
+    return false;
+}
+
+// Values read off at intersections, and the labels of reference lines that lie close
+// together, each nearer its own line than any other reference or intersection line, or joined
+// to its own line by a leader; the labels of neighbouring lines in the order of their lines.
+// Where its line lies comes from the axis's own tick labels: six batches turned (log hours,
+// upright), the close LREF= lines of the bearings (log revolutions, across), and six PREF=
+// lines 0.2 percent apart on the fans' Weibull paper, where three labels stood on the 1 percent
+// line and "Delta four" over the 1.4 percent line.
+TEST(Crowded, EachLabelStandsByItsOwnLine) {
+    const struct {
+        std::string program, data;
+        bool left;                                      // the labels' values lie on the left axis
+        double (*scale)(double);
+        std::vector<std::pair<std::string, double>> labels;
+    } cases[] = {
+        {"distribution weibull;\n probplot hours*status(0) = batch / overlay rotate pref=10 intersect preflabels='B10' noconf", sixbatches(),
+         true, +[](double v) { return std::log10(v); }, {}},
+        {"distribution lognormal;\n probplot cycles / lref=30 33 36 intersect lreflabels='30 Mrev' '33 Mrev' '36 Mrev'"
+         " pref=20 25 intersect preflabels='B20' 'B25'",
+         testdata::bearings, false, +[](double v) { return std::log10(v); }, {{"30 Mrev", 30}, {"33 Mrev", 33}, {"36 Mrev", 36}}},
+        {"distribution weibull;\n probplot hours*status(0) / pref=1 1.2 1.4 1.6 1.8 2 preflabels='Alpha one' 'Beta two'"
+         " 'Gamma three' 'Delta four' 'Eps five' 'Zeta six'",
+         testdata::file("../examples/fans.csv"), true, +[](double pct) { return std::log(-std::log(1 - pct / 100)); },
+         {{"Alpha one", 1}, {"Beta two", 1.2}, {"Gamma three", 1.4}, {"Delta four", 1.6}, {"Eps five", 1.8}, {"Zeta six", 2}}},
+    };
+    for (const auto& c : cases) {
+        dp::Run r = dp::run("proc vitalyx data=d;\n " + c.program + ";\nrun;\n", {{"d", c.data}});
+        ASSERT_EQ(r.status, 0) << r.log.all();
+        ASSERT_EQ(r.pages.size(), 1u);
+        const Page& p = r.pages[0];
+        const Box area = plotarea(p);
+        const dp::Axis axis = dp::labels(p, c.left);
+        std::vector<double> u;
+        for (double v : axis.value) u.push_back(c.scale(v));
+        ASSERT_GE(u.size(), 3u);
+        const dp::Fit at = dp::linefit(u, axis.pos);
+        // The labels: those named, else every number on the page beside the axis's lines (the
+        // values read off), with the place its value has on the axis.
+        std::vector<std::pair<const Prim*, double>> labels;
+        for (const Prim* t : p.of(Prim::Text)) {
+            bool number = false;
+            const double v = dp::number(t->text, &number);
+            const Box b = dp::glyphbox(p, *t);
+            if (!area.holds((b.x0 + b.x1) / 2, (b.y0 + b.y1) / 2) || t->angle != 0) continue;
+            for (const auto& [text, value] : c.labels)
+                if (t->text == text) labels.emplace_back(t, at.a + at.b * c.scale(value));
+            if (c.labels.empty() && number && v > 0 && t->text.find('.') != std::string::npos) labels.emplace_back(t, at.a + at.b * c.scale(v));
+        }
+        ASSERT_GE(labels.size(), c.labels.empty() ? 4u : c.labels.size());
+        std::vector<double> places;
+        for (const auto& l : labels) places.push_back(l.second);
+        const std::vector<const Prim*> lines = acrosslines(p, area, !c.left, places);
+        std::vector<std::pair<double, double>> order;   // where each line and its label lie
+        for (const auto& [t, pos] : labels) {
+            Box b = dp::glyphbox(p, *t);
+            if (t->text.find_first_of("gjpqy,;()") == std::string::npos) b.y0 = t->xy[1];   // no descender
+            const Prim* own = nullptr;
+            for (const Prim* q : lines)
+                if (!own || std::fabs(q->xy[c.left ? 1 : 0] - pos) < std::fabs(own->xy[c.left ? 1 : 0] - pos)) own = q;
+            ASSERT_NE(own, nullptr);
+            ASSERT_LT(std::fabs(own->xy[c.left ? 1 : 0] - pos), 0.3) << t->text << ": no line at its value " << pos << ", nearest " << own->xy[c.left ? 1 : 0];
+            const double mine = gap(p, b, own->xy[0], own->xy[1], own->xy[2], own->xy[3]);
+            bool nearest = true;
+            for (const Prim* q : lines)
+                if (q->xy[c.left ? 1 : 0] != own->xy[c.left ? 1 : 0] && gap(p, b, q->xy[0], q->xy[1], q->xy[2], q->xy[3]) <= mine) nearest = false;
+            const double em = t->style.size;
+            EXPECT_TRUE(nearest || leader(p, b, em, *own)) << t->text << " stands nearer another line than its own, with no leader";
+            order.emplace_back(own->xy[c.left ? 1 : 0], c.left ? (b.y0 + b.y1) / 2 : (b.x0 + b.x1) / 2);
+        }
+        // At level lines, the labels in the order of their lines.
+        std::sort(order.begin(), order.end());
+        for (size_t k = 1; k < order.size() && c.left; ++k) {
+            if (order[k].first > order[k - 1].first) {
+                EXPECT_GT(order[k].second, order[k - 1].second) << "labels out of the order of their lines";
+            }
+        }
+    }
 }
 
 // Times of a millionth of the ball bearings' revolutions turned upright (ROTATE): the labels
