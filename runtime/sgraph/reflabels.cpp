@@ -118,20 +118,26 @@ public:
         }
         return false;
     }
-    // The box is nearer the label's own lines than any other reference line.
+    // The box stands by the label's own lines: within a text's height of them and nearer them,
+    // by a quarter of a point at least, than any other reference line.
     bool nearest(const Label& lab, const Rect& b) const {
         double own = INFINITY;
         for (size_t k : lab.own) own = std::min(own, gap(b, segment(lines_[k])));
+        if (own > 1.2 * h_) return false;
         for (size_t k = 0; k < lines_.size(); ++k)
-            if (std::find(lab.own.begin(), lab.own.end(), k) == lab.own.end() && gap(b, segment(lines_[k])) <= own + 0.01) return false;
+            if (std::find(lab.own.begin(), lab.own.end(), k) == lab.own.end() && gap(b, segment(lines_[k])) < own + 0.25) return false;
         return true;
     }
-    // What a box meets, weighed: a text over a text cannot be read, a marker under a text hides
-    // a point, a reference line through it makes it read as that line's, another line strikes
-    // it out (the lines given aside do not count: they lie under it).
+    // What a box meets, weighed: a text over a text cannot be read, a label beside another on
+    // its row reads as one with it, a marker under a text hides a point, a reference line
+    // through it makes it read as that line's, another line strikes it out (the lines given
+    // aside do not count: they lie under it).
     double cost(const Near& n, const Rect& b, const std::vector<size_t>& aside = {}) const {
         double c = 0;
         for (const Rect& t : n.texts) c += overlap(t, b) ? 1e6 : 0;
+        // Two labels on one row closer than a text's height read as one.
+        for (const Rect& l : labels_)
+            c += b.y0 < l.y1 && l.y0 < b.y1 && std::max(l.x0 - b.x1, b.x0 - l.x1) < h_ && !overlap(l, b) ? 1e4 : 0;
         for (const Drawn::Mark& m : n.marks) c += meets(m, b) ? 1e3 : 0;
         for (const Segment& s : n.segments) c += meets(s, b) && !along(s, aside) ? (reference(s) ? 10 : 1) : 0;
         return c;
@@ -148,9 +154,7 @@ public:
         if (c_ && boxed) backing(*c_, b);
         if (c_) writeat(*c_, text, p);
         drawn_.texts.push_back(b);
-    }
-    void box(const Rect& b) {
-        if (c_) backing(*c_, b);
+        labels_.push_back(b);
     }
     // A leader: a line through the points (x and y in turn) from a label to its line.
     void leader(const std::vector<double>& xy) {
@@ -165,6 +169,7 @@ private:
     const std::vector<Line>& lines_;
     Drawn& drawn_;
     double h_;
+    std::vector<Rect> labels_;   // written so far
 };
 
 // A label placed beside its own line, for the order of neighbouring labels.
@@ -369,15 +374,9 @@ void column(const Frame& f, Scene& sc, std::vector<const Label*> run, const std:
             for (size_t k = 0; k + 3 < xy.size(); k += 2) cost += sc.clear({xy[k], xy[k + 1], xy[k + 2], xy[k + 3]}) ? 0 : 1e6;
         if (cost < best) best = cost, pick = k;
     }
+    // A column over the lines' ends is written on boxes of the background, which hide them.
     const Try& t = tries[pick];
-    const bool boxed = t.boxed || best > 0;
-    if (t.boxed) {
-        // One box under the whole column: the lines' ends beneath it are hidden.
-        Rect b = t.boxes.front();
-        for (const Rect& r : t.boxes) b = unite(b, r);
-        sc.box(b);
-    }
-    for (size_t i = 0; i < n; ++i) sc.write(ls[run[i]->line].text, t.at[i], t.boxes[i], boxed && !t.boxed);
+    for (size_t i = 0; i < n; ++i) sc.write(ls[run[i]->line].text, t.at[i], t.boxes[i], t.boxed || best > 0);
     for (const auto& xy : t.leaders) sc.leader(xy);
 }
 
