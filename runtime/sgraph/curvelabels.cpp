@@ -233,4 +233,11 @@ std::vector<PlacedLabel> placelabels(const Frame& f, double room, const std::vec
     return placed;
 }
 
+void writelabels(Canvas& c, const std::vector<PlacedLabel>& labels, double size) {
+    for (const PlacedLabel& l : labels) {
+        c.text(l.text, l.x, l.y, 0, gfx::Anchor::Start, textstyle(size));
+        if (l.led) c.line(l.leader[0], l.leader[1], l.leader[2], l.leader[3], gfx::Stroke{Rgb{0.15, 0.15, 0.2}, 0.5, {}});
+    }
+}
+
 }  // namespace rt::sgr

@@ -46,4 +46,7 @@ double labelroom(const Frame& f, const std::vector<CurveLabel>& curves, double s
 std::vector<PlacedLabel> placelabels(const Frame& f, double room, const std::vector<CurveLabel>& curves, const Drawn& points,
                                      double size);
 
+// Writes the labels (size in points) and their leaders, in the colour of the curves.
+void writelabels(Canvas& c, const std::vector<PlacedLabel>& labels, double size);
+
 }  // namespace rt::sgr

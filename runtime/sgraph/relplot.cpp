@@ -380,12 +380,8 @@ bool relplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& why
         const double w = textwidth(note, style().font);
         drawn.areas.push_back({nx, ny - 3, nx + w, ny - 3, nx + w, ny + style().font, nx, ny + style().font});
     }
-    // The labels at their lines' ends, clear of the other lines, the data and each other; a
-    // leader joins an end to its label where the labels crowd.
-    for (const PlacedLabel& l : placelabels(f, sp.right, pagecurves(f), drawn, fs)) {
-        cv.text(l.text, l.x, l.y, 0, gfx::Anchor::Start, textstyle(fs));
-        if (l.led) cv.line(l.leader[0], l.leader[1], l.leader[2], l.leader[3], gfx::Stroke{Rgb{0.15, 0.15, 0.2}, 0.5, {}});
-    }
+    // The labels at their lines' ends, clear of the other lines, the data and each other.
+    writelabels(cv, placelabels(f, sp.right, pagecurves(f), drawn, fs), fs);
     if (!legend.empty()) rt::sgr::legend(cv, legend, "", prob ? f.x0 : L.left, prob ? f.x1 : L.right, L.legendtop);
     return true;
 }
