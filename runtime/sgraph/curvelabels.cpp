@@ -38,9 +38,8 @@ bool overlaps(const PlacedLabel& a, const PlacedLabel& b) {
 // Inside the frame, a label right of the end needs this much room before the frame's edge.
 bool fitsright(const Frame& f, const End& e, double w) { return e.x + kGap + w <= f.x1 - 2; }
 
-// Labels in a column, each wanting its baseline at target: in the order of their targets, a
-// line (gap) apart, each run of labels that would touch centred on its targets, all within
-// [lo, hi]. The baselines, in the order given.
+}  // namespace
+
 std::vector<double> spread(const std::vector<double>& target, double gap, double lo, double hi) {
     std::vector<size_t> order(target.size());
     for (size_t k = 0; k < order.size(); ++k) order[k] = k;
@@ -72,8 +71,6 @@ std::vector<double> spread(const std::vector<double>& target, double gap, double
     }
     return y;
 }
-
-}  // namespace
 
 double labelroom(const Frame& f, const std::vector<CurveLabel>& curves, double size) {
     bool beside = false;
@@ -110,6 +107,7 @@ std::vector<PlacedLabel> placelabels(const Frame& f, double room, const std::vec
     struct Beside {
         std::string text;
         double target, w;
+        End e;
     };
     std::vector<Beside> beside;
     const double h = 1.05 * fs, step = 0.25 * h, gap = 1.15 * fs;
@@ -144,9 +142,30 @@ std::vector<PlacedLabel> placelabels(const Frame& f, double room, const std::vec
             for (size_t k = 1; k < sorted.size(); ++k) crowded = crowded || sorted[k] - sorted[k - 1] < gap;
             if (crowded) {
                 const std::vector<double> y = spread(target, gap, f.y0 + 0.25 * fs + 1, f.y1 - 0.8 * fs - 1);
+                std::vector<PlacedLabel> col;
+                double wide = 0;
+                for (size_t k = a; k < b; ++k) {
+                    col.push_back(box(curves[right[k].k].text, x, y[k - a], right[k].w, fs));
+                    wide = std::max(wide, right[k].w);
+                }
+                // Where a label stands nearer another end than its own, a leader joins each end to
+                // its label, the column moved right to make room for the leaders.
+                bool near = true;
+                for (size_t k = a; k < b && near; ++k)
+                    for (const End& o : ends)
+                        if ((o.x != right[k].e.x || o.y != right[k].e.y) && distance(col[k - a], o) <= distance(col[k - a], right[k].e)) near = false;
+                if (!near) {
+                    const double run = std::clamp(f.x1 - 2 - wide - x, 0.0, 2 * kGap);
+                    for (size_t k = a; k < b; ++k) {
+                        PlacedLabel& l = col[k - a];
+                        l = box(l.text, x + run, l.y, right[k].w, fs);
+                        l.leader = {right[k].e.x + 1, right[k].e.y, l.x0 - 1.5, l.y + 0.3 * fs};
+                        l.led = true;
+                    }
+                }
                 for (size_t k = a; k < b; ++k) {
                     incolumn[right[k].k] = true;
-                    placed.push_back(box(curves[right[k].k].text, x, y[k - a], right[k].w, fs));
+                    placed.push_back(col[k - a]);
                 }
             }
             a = b;
@@ -158,7 +177,7 @@ std::vector<PlacedLabel> placelabels(const Frame& f, double room, const std::vec
         if (incolumn[ci] || c.text.empty() || !curveend(c, &e)) continue;
         const double w = textwidth(c.text, fs);
         if (!fitsright(f, e, w) && room >= w + 4 && e.x > f.x1 - w - 2 * kGap) {
-            beside.push_back({c.text, e.y - 0.35 * fs, w});
+            beside.push_back({c.text, e.y - 0.35 * fs, w, e});
             continue;
         }
         // The places in order of their distance from the end, a quarter height apart: right
@@ -198,8 +217,27 @@ std::vector<PlacedLabel> placelabels(const Frame& f, double room, const std::vec
     std::vector<double> target;
     for (const Beside& b : beside) target.push_back(b.target);
     const std::vector<double> y = spread(target, gap, f.y0 + 0.25 * fs, f.y1 - 0.8 * fs);
-    for (size_t k = 0; k < beside.size(); ++k) placed.push_back(box(beside[k].text, f.x1 + 4, y[k], beside[k].w, fs));
+    std::vector<PlacedLabel> out;
+    bool near = true;
+    for (size_t k = 0; k < beside.size(); ++k) {
+        out.push_back(box(beside[k].text, f.x1 + 4, y[k], beside[k].w, fs));
+        for (const End& o : ends)
+            if ((o.x != beside[k].e.x || o.y != beside[k].e.y) && distance(out.back(), o) <= distance(out.back(), beside[k].e)) near = false;
+    }
+    // Where a label stands nearer another end than its own, a leader joins each end to its label.
+    for (size_t k = 0; k < out.size() && !near; ++k) {
+        out[k].leader = {beside[k].e.x + 1, beside[k].e.y, out[k].x0 - 1.5, out[k].y + 0.3 * fs};
+        out[k].led = true;
+    }
+    placed.insert(placed.end(), out.begin(), out.end());
     return placed;
+}
+
+void writelabels(Canvas& c, const std::vector<PlacedLabel>& labels, double size) {
+    for (const PlacedLabel& l : labels) {
+        c.text(l.text, l.x, l.y, 0, gfx::Anchor::Start, textstyle(size));
+        if (l.led) c.line(l.leader[0], l.leader[1], l.leader[2], l.leader[3], gfx::Stroke{Rgb{0.15, 0.15, 0.2}, 0.5, {}});
+    }
 }
 
 }  // namespace rt::sgr

@@ -1,5 +1,5 @@
-// Reference lines of a frame and the places of their labels: a label is written where it meets
-// no other text, no marker and no line drawn in the frame, once everything else is drawn.
+// Reference lines of a frame and the places of their labels: a label is written beside its own
+// line where it meets no other text, no marker and no other line, once everything else is drawn.
 #pragma once
 #include <array>
 #include <cmath>
@@ -13,47 +13,48 @@
 
 namespace rt::sgr {
 
-// A place of a label: where its text starts (or ends, with end) at baseline y.
-struct LabelAt {
-    double x, y;
-    bool end;
-};
-
-// Labels waiting until everything inside their frame is drawn. Each takes the first of its
-// places, in the order given, where its text stays inside the frame and meets no text placed
-// before, no marker and no line drawn in the frame; where none is free, the place that meets
-// the fewest (texts first, then markers, then reference lines, which would make it read as
-// another line's, then other lines), and the text is written on a box of the frame's
-// background so that it reads. Each label's box joins the frame's texts (drawn.texts), which
-// later labels and the inset keep clear of.
+// Labels of reference lines waiting until everything inside their frame is drawn. A label
+// stands beside its own line, nearer it than any other reference line, where no other line
+// crosses its text and it meets no text placed before and no marker; labels of neighbouring
+// lines keep the order of their lines. It takes its first place where that holds (a vertical
+// line's: right of it, left when it would leave the frame, at its foot when it stops at a curve
+// and near the top when whole, a row further from that end for each line before it; a
+// horizontal line's: below it in the upper half of the frame and above it in the lower, at its
+// left end), else the other side of its line, then places further along the line. Labels of
+// lines that lie closer together than their text needs, which find no such place, stand in a
+// column beside the lines (horizontal lines: at their end, on boxes of the frame's background
+// over the lines' ends), in the order of the lines, each joined to its own line by a short
+// leader. A label that finds no place at all takes the one, beside its own line, that meets the
+// fewest texts, then markers, then lines, written on a box of the frame's background. Each
+// label's box joins the frame's texts (drawn.texts) and each leader its lines, which later
+// labels and the inset keep clear of.
 class RefLabels {
 public:
-    void add(const std::string& text, std::vector<LabelAt> at) { pending_.push_back({text, std::move(at)}); }
-    // A reference line drawn in the frame (page points).
-    void line(double x0, double y0, double x1, double y1) { lines_.push_back({x0, y0, x1, y1}); }
-    // Writes the labels in the order they came (c: the canvas inside the frame's clip).
+    // A reference line drawn in the frame (page points) and its label (empty: none). A vertical
+    // line runs from (x0, y0) up to (x0, y1), a horizontal one from (x0, y0) right to (x1, y0).
+    // stop: the line stops where it meets a curve; slot: the lines before it in the frame.
+    void add(double x0, double y0, double x1, double y1, const std::string& text = {}, bool stop = false, int slot = 0);
+    // Writes the labels (c: the canvas inside the frame's clip).
     void place(Canvas& c, const Frame& f, Drawn& drawn);
 
-private:
-    struct Pending {
+    struct Line {
+        double x0, y0, x1, y1;
         std::string text;
-        std::vector<LabelAt> at;
+        bool stop;
+        int slot;
+        bool vertical() const { return x0 == x1; }
     };
-    std::vector<Pending> pending_;
-    std::vector<std::array<double, 4>> lines_;
+
+private:
+    std::vector<Line> lines_;
 };
 
 // A reference line across the frame: vertical at data x, or horizontal at data y. A line that
 // stops at a curve (stop: the data value of the other axis there, NaN for a whole line) runs
 // from the bottom (vertical) or the left edge (horizontal) to that point. Both return false,
-// drawing nothing, for a value outside the axis. The label's places, in order: a vertical
-// line's right of it (left when it would leave the frame), at its foot when it stops at a
-// curve and near the top when whole, a row further from that end for each line before it
-// (slot), then its other side, then along the line half a text height at a time; a horizontal
-// line's below it in the upper half of the frame and above it in the lower, at the left end,
-// then its other side, then (a whole line) at the right end, then along the line a text height
-// at a time, and beyond the point where it stops. With labels the label waits there for its
-// place; without, it is written at its first place.
+// drawing nothing, for a value outside the axis. With labels the line and its label (slot: the
+// lines drawn in the frame before it) wait there for the label's place (RefLabels); without,
+// the line is drawn alone.
 bool vref(Canvas& c, const Frame& f, double dx, const std::string& label, int slot, double stopy = NAN,
           RefLabels* labels = nullptr);
 bool href(Canvas& c, const Frame& f, double dy, const std::string& label, int slot, double stopx = NAN,

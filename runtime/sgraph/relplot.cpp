@@ -381,7 +381,7 @@ bool relplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& why
         drawn.areas.push_back({nx, ny - 3, nx + w, ny - 3, nx + w, ny + style().font, nx, ny + style().font});
     }
     // The labels at their lines' ends, clear of the other lines, the data and each other.
-    for (const PlacedLabel& l : placelabels(f, sp.right, pagecurves(f), drawn, fs)) cv.text(l.text, l.x, l.y, 0, gfx::Anchor::Start, textstyle(fs));
+    writelabels(cv, placelabels(f, sp.right, pagecurves(f), drawn, fs), fs);
     if (!legend.empty()) rt::sgr::legend(cv, legend, "", prob ? f.x0 : L.left, prob ? f.x1 : L.right, L.legendtop);
     return true;
 }

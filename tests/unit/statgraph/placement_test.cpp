@@ -3,6 +3,7 @@
 // beyond the probability axis is still drawn, and the axis titles of a last page of panels
 // stand at the panels it has.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -43,8 +44,8 @@ bool isreference(const Prim& t) {
 }
 
 // Every reference label of the page meets no other text and no marker, and no line drawn in
-// its frame unless it is written on a box of the background (which hides what lies beneath);
-// the labels found.
+// its frame unless a box of the background painted after the line holds the label (it hides
+// what lies beneath); the labels found.
 std::vector<std::string> clearlabels(const dp::Page& pg, const std::string& what) {
     std::vector<std::string> found;
     const std::vector<const Prim*> texts = pg.of(Prim::Text);
@@ -58,9 +59,16 @@ std::vector<std::string> clearlabels(const dp::Page& pg, const std::string& what
                 EXPECT_FALSE(b.meets(textbox(pg, *o))) << what << ": \"" << t.text << "\" over \"" << o->text << "\"";
             }
         }
-        const Prim& before = pg.prims[i - 1];
-        const bool boxed = before.kind == Prim::Fill && before.color.r == 1 && before.color.g == 1 && before.color.b == 1 && before.xy.size() == 8 &&
-                           Box{before.xy[0], before.xy[1], before.xy[4], before.xy[5]}.holds(b);
+        // A line painted before a box of the background that holds the label is hidden under it.
+        auto hidden = [&](size_t line) {
+            for (size_t j = line + 1; j < i; ++j) {
+                const Prim& q = pg.prims[j];
+                if (q.kind == Prim::Fill && q.color.r == 1 && q.color.g == 1 && q.color.b == 1 && q.xy.size() == 8 &&
+                    Box{q.xy[0], q.xy[1], q.xy[4], q.xy[5]}.holds(b))
+                    return true;
+            }
+            return false;
+        };
         bool inclip = false;
         for (size_t j = 0; j < pg.prims.size(); ++j) {
             const Prim& q = pg.prims[j];
@@ -72,7 +80,7 @@ std::vector<std::string> clearlabels(const dp::Page& pg, const std::string& what
                     EXPECT_FALSE(b.meets({q.xy[k] - rx, q.xy[k + 1] - ry, q.xy[k] + rx, q.xy[k + 1] + ry}))
                         << what << ": a marker on \"" << t.text << "\"";
                 }
-            if (!inclip || boxed || j > i || (q.kind != Prim::Line && q.kind != Prim::Polyline)) continue;
+            if (!inclip || j > i || (q.kind != Prim::Line && q.kind != Prim::Polyline) || hidden(j)) continue;
             for (size_t k = 0; k + 3 < q.xy.size(); k += 2)
                 EXPECT_FALSE(crosses(b, q.xy[k], q.xy[k + 1], q.xy[k + 2], q.xy[k + 3])) << what << ": a line through \"" << t.text << "\"";
         }
@@ -89,7 +97,110 @@ std::string threelots() {
     return csv;
 }
 
+// The gap in points between a box (page percent) and a segment (page percent): 0 where it
+// crosses the box.
+double gap(const dp::Page& pg, const Box& b, double x0, double y0, double x1, double y1) {
+    if (crosses(b, x0, y0, x1, y1)) return 0;
+    const double sx = pg.w / 100, sy = pg.h / 100;
+    auto torect = [&](double x, double y) { return std::hypot(std::max({b.x0 - x, 0.0, x - b.x1}) * sx, std::max({b.y0 - y, 0.0, y - b.y1}) * sy); };
+    auto tosegment = [&](double x, double y) {
+        const double dx = (x1 - x0) * sx, dy = (y1 - y0) * sy, px = (x - x0) * sx, py = (y - y0) * sy, n = dx * dx + dy * dy;
+        const double t = n > 0 ? std::clamp((px * dx + py * dy) / n, 0.0, 1.0) : 0;
+        return std::hypot(px - t * dx, py - t * dy);
+    };
+    return std::min({torect(x0, y0), torect(x1, y1), tosegment(b.x0, b.y0), tosegment(b.x1, b.y0), tosegment(b.x0, b.y1), tosegment(b.x1, b.y1)});
+}
+
+// A label and its own line stand together: the label is nearer its own line than any other
+// reference line, or a leader (a solid line of the labels' colour) runs from its box to a point
+// of its own line; labels keep the order of their lines. lines: the reference lines (x0, y0,
+// x1, y1, page percent) and labels the label of each, in the same order, sorted across.
+void besidetheirlines(const dp::Page& pg, const std::vector<std::array<double, 4>>& lines, const std::vector<const Prim*>& labels,
+                      const std::string& what) {
+    ASSERT_EQ(lines.size(), labels.size()) << what;
+    const double sx = pg.w / 100, sy = pg.h / 100;
+    double before = -INFINITY;
+    for (size_t k = 0; k < labels.size(); ++k) {
+        const Box b = textbox(pg, *labels[k]);
+        const auto& own = lines[k];
+        // A leader: a solid line of the labels' colour from beside the box to a point of its line.
+        bool led = false;
+        for (const Prim& q : pg.prims) {
+            const rt::gfx::Rgb& c = rt::sgr::style().reference;
+            if ((q.kind != Prim::Line && q.kind != Prim::Polyline) || !q.stroke.dashes.empty() || q.stroke.color.r != c.r ||
+                q.stroke.color.g != c.g || q.stroke.color.b != c.b)
+                continue;
+            const size_t n = q.xy.size();
+            const double ax = q.xy[0], ay = q.xy[1], bx = q.xy[n - 2], by = q.xy[n - 1];
+            led = led || (gap(pg, b, ax, ay, ax, ay) < 2 && gap(pg, {bx, by, bx, by}, own[0], own[1], own[2], own[3]) < 0.05);
+        }
+        if (!led) {
+            const double mine = gap(pg, b, own[0], own[1], own[2], own[3]);
+            for (size_t j = 0; j < lines.size(); ++j)
+                if (j != k) {
+                    EXPECT_LT(mine, gap(pg, b, lines[j][0], lines[j][1], lines[j][2], lines[j][3]))
+                        << what << ": \"" << labels[k]->text << "\" stands as near the line of \"" << labels[j]->text << "\" as its own, without a leader";
+                }
+        }
+        const bool vertical = own[0] == own[2];
+        const double across = vertical ? (b.x0 + b.x1) / 2 * sx : (b.y0 + b.y1) / 2 * sy;
+        if (!vertical) {
+            EXPECT_GT(across, before) << what << ": \"" << labels[k]->text << "\" out of the order of its line";
+        }
+        before = across;
+    }
+}
+
+// The dashed reference lines of a page across its frame (horizontal ones), bottom to top.
+std::vector<std::array<double, 4>> acrosslines(const dp::Page& pg) {
+    std::vector<std::array<double, 4>> v;
+    for (const Prim* q : pg.of(Prim::Line))
+        if (q->stroke.dashes.size() == 2 && q->xy[1] == q->xy[3]) v.push_back({q->xy[0], q->xy[1], q->xy[2], q->xy[3]});
+    std::sort(v.begin(), v.end(), [](const auto& a, const auto& b) { return a[1] < b[1]; });
+    return v;
+}
+
 }  // namespace
+
+// Six probability references 0.2 percent apart, and five half a percent apart at the median,
+// lie closer together than a line of text, and five lines up from the foot closer than their
+// labels are wide: each label stands nearer its own line than any other, or a leader joins it
+// to its own line; the labels keep the order of their lines, and no line strikes them out.
+TEST(Placement, ReferenceLabelsOfCloseLinesStandByTheirOwnLines) {
+    const std::vector<std::string> names = {"Alpha one", "Beta two", "Gamma three", "Delta four", "Eps five", "Zeta six"};
+    const dp::Run r = dp::runstatistical("proc vitalyx data=d;\n distribution weibull;\n probplot hours*status(0) / pref=1 1.2 1.4 1.6 1.8 2\n"
+                                      " preflabels='Alpha one' 'Beta two' 'Gamma three' 'Delta four' 'Eps five' 'Zeta six';\n"
+                                      " probplot hours*status(0) / pref=50 50.5 51 51.5 52\n"
+                                      " preflabels='Alpha one' 'Beta two' 'Gamma three' 'Delta four' 'Eps five';\nrun;\n",
+                                      {{"d", testdata::file("../examples/fans.csv")}});
+    ASSERT_EQ(r.pages.size(), 2u);
+    for (size_t p = 0; p < 2; ++p) {
+        const dp::Page& pg = r.pages[p];
+        const std::string what = p == 0 ? "1 to 2 percent" : "50 to 52 percent";
+        std::vector<const Prim*> labels;
+        for (size_t k = 0; k < (p == 0 ? 6u : 5u); ++k) {
+            labels.push_back(pg.text(names[k]));
+            ASSERT_NE(labels.back(), nullptr) << what << ": " << names[k];
+        }
+        besidetheirlines(pg, acrosslines(pg), labels, what);
+        EXPECT_EQ(clearlabels(pg, what).size(), labels.size());
+    }
+
+    // Five lines up from the foot, 3 to 4 Mrev apart: three references and the lives read off
+    // at B20 and B25, left to right.
+    const dp::Run close = dp::runstatistical("proc vitalyx data=d;\n distribution lognormal;\n probplot cycles / lref=30 33 36 intersect "
+                                          "lreflabels='30 Mrev' '33 Mrev' '36 Mrev' pref=20 25 intersect preflabels='B20' 'B25';\nrun;\n",
+                                          {{"d", testdata::bearings}});
+    ASSERT_EQ(close.pages.size(), 1u);
+    const dp::Page& pg = close.pages[0];
+    std::vector<std::array<double, 4>> up;
+    for (const Prim* q : pg.of(Prim::Line))
+        if (q->stroke.dashes.size() == 2 && q->xy[0] == q->xy[2]) up.push_back({q->xy[0], q->xy[1], q->xy[2], q->xy[3]});
+    std::sort(up.begin(), up.end());
+    std::vector<const Prim*> labels = {pg.text("30 Mrev"), pg.text("33 Mrev"), pg.text("36 Mrev"), pg.text("40.91"), pg.text("44.64")};
+    ASSERT_EQ(std::count(labels.begin(), labels.end(), nullptr), 0);
+    besidetheirlines(pg, up, labels, "lines up from the foot");
+}
 
 // Values read off at reference lines and the lines' own labels, where lines crowd: three lots
 // overlaid with their values at two life and two probability references, three life
@@ -117,7 +228,8 @@ TEST(Placement, ReferenceLabelsMeetNoTextMarkerOrLine) {
 
 // Nine percentile lines of the insulation end within a few points of each other at the
 // highest temperature: their labels stand right of the ends in the order of the lines, a line
-// of text apart.
+// of text apart, and each is nearer its own line's end than any other or joined to that end by
+// a leader.
 TEST(Placement, NinePercentileLabelsALineApartInTheirOrder) {
     const dp::Run r = dp::runstatistical("proc vitalyx data=d;\n distribution lognormal;\n model hours = temp / relation=arr;\n relationplot hours = temp / "
                                       "fit=model relation=arr plotfit=1 5 10 20 50 80 90 95 99 plotdata=data;\nrun;\n",
@@ -138,6 +250,26 @@ TEST(Placement, NinePercentileLabelsALineApartInTheirOrder) {
         const double line = lo.style.size / pg.h * 100;
         EXPECT_GE(hi.xy[1] - lo.xy[1], line) << lo.text << " and " << hi.text << " are not a line apart, in order";
         EXPECT_FALSE(textbox(pg, lo).meets(textbox(pg, hi))) << lo.text << " and " << hi.text;
+    }
+    // The lines' ends, lowest first: the 1 percent line's end is the lowest.
+    std::vector<std::pair<double, double>> ends;
+    for (const Prim* q : pg.of(Prim::Polyline))
+        if (q->stroke.width == 1.2 && q->stroke.dashes.empty()) ends.emplace_back(q->xy[q->xy.size() - 2], q->xy.back());
+    ASSERT_EQ(ends.size(), labels.size());
+    std::sort(ends.begin(), ends.end(), [](const auto& a, const auto& b) { return a.second < b.second; });
+    for (size_t k = 0; k < labels.size(); ++k) {
+        const Box b = textbox(pg, *labels[k].second);
+        const auto [ex, ey] = ends[k];
+        bool led = false;
+        for (const Prim* q : pg.of(Prim::Line))
+            led = led || (std::hypot(q->xy[0] - ex, q->xy[1] - ey) < 0.5 && gap(pg, {b.x0 - 0.5, b.y0 - 1, b.x1 + 0.5, b.y1 + 1}, q->xy[2], q->xy[3], q->xy[2], q->xy[3]) < 2);
+        if (led) continue;
+        const double own = gap(pg, b, ex, ey, ex, ey);
+        for (size_t j = 0; j < ends.size(); ++j)
+            if (j != k) {
+                EXPECT_LT(own, gap(pg, b, ends[j].first, ends[j].second, ends[j].first, ends[j].second))
+                    << labels[k].second->text << " stands as near the end of the " << labels[j].second->text << " percent line as its own, without a leader";
+            }
     }
 }
 
