@@ -45,6 +45,7 @@ import sys
 import tempfile
 from statistics import NormalDist
 
+sys.dont_write_bytecode = True   # the tools import each other from the source tree: leave no cache there
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import overprint  # noqa: E402
 

@@ -13,6 +13,7 @@ import os
 import re
 import sys
 
+sys.dont_write_bytecode = True   # the tools import each other from the source tree: leave no cache there
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import overprint  # noqa: E402
 import placement  # noqa: E402
