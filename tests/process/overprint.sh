@@ -3,8 +3,13 @@
 # tests/data/crowded) on both roads and checks that no text on them is overprinted by another
 # text or by a marker (tests/tools/overprint.py). A page that fails is printed with its clashing
 # texts. Usage: overprint.sh VITALYX GLYPHSHEET SOURCE OUT
+# The placement check (tests/tools/placement.py: values beside their own lines, insets at the
+# corner that hides least) fails the test on the rules VITALYX_PLACEMENT names ("all", or some of
+# near,far,cross,order,join,end,inset); unset or empty, it is not run. Its own test
+# (tests/tools/placement_selftest.py) always runs.
 set -u
 exe=$1 sheet=$2 root=$3 out=$4
+placement=${VITALYX_PLACEMENT:-}
 rm -rf "$out"
 mkdir -p "$out"
 # The cases are drawn two at a time (the sanitizer build of the CI has two cores).
@@ -32,4 +37,13 @@ cd "$out/pages" || exit 1
 # The text the annotate data set places at the middle of the page, where the user put it, over a point.
 user=(--user "probplot-annotate-device=Annotated text here")
 python3 "$root/tests/tools/overprint.py" --glyphsheet "$sheet" "${user[@]}" *.svg || fail=1
+# The glyph sheet, drawn once for both placement tools.
+text=$(python3 -c 'import sys; sys.path.insert(0, sys.argv[1]); import overprint; print(overprint.SHEET_TEXT)' \
+  "$root/tests/tools")
+"$sheet" "$out/glyphs.svg" "$text" || fail=1
+python3 "$root/tests/tools/placement_selftest.py" --source "$root" --glyphs "$out/glyphs.svg" . || fail=1
+if [ -n "$placement" ]; then
+  python3 "$root/tests/tools/placement.py" --source "$root" --glyphs "$out/glyphs.svg" --rules "$placement" *.svg ||
+    fail=1
+fi
 exit $fail

@@ -39,13 +39,42 @@ def _floats(d):
     return [float(x) for x in re.findall(NUM, d)]
 
 
+def _polylines(d):
+    """The point lists of a path's subpaths (a curve by its end points; a closed subpath ends where it began)."""
+    out, cur = [], None
+    tok = re.findall(r'[MLCZ]|' + NUM, d)
+    k, cmd = 0, 'M'
+    while k < len(tok):
+        t = tok[k]
+        if t in 'MLCZ':
+            cmd = t
+            k += 1
+            if t == 'Z' and cur:
+                cur.append(cur[0])
+            continue
+        n = 6 if cmd == 'C' else 2
+        v = [float(x) for x in tok[k:k + n]]
+        k += n
+        if len(v) < n:
+            break
+        p = (v[-2], v[-1])
+        if cmd == 'M':
+            cur = [p]
+            out.append(cur)
+            cmd = 'L'
+        elif cur is not None:
+            cur.append(p)
+    return [c for c in out if len(c) >= 2]
+
+
 def _box(xs, ys, tx=0.0, ty=0.0):
     return (tx + min(xs), ty + min(ys), tx + max(xs), ty + max(ys))
 
 
 class Page:
     """Everything a page paints, in paint order: ('text', [glyph boxes], [glyph ids]), ('mark', box),
-    ('cover', box); and the outline of every glyph symbol."""
+    ('cover', box), ('line', [polylines], style, clip box or None) for a stroked path that is no marker; and the
+    outline of every glyph symbol."""
 
     def __init__(self, path):
         self.path = path
@@ -59,6 +88,16 @@ class Page:
             self.outline[m.group(1)] = (''.join(re.findall(r'[A-Za-z]', d)), v)
             if len(v) >= 2:
                 boxes[m.group(1)] = _box(v[0::2], v[1::2])
+        clips = {}
+        for m in re.finditer(r'<clipPath id="([^"]+)">\s*<(?:path d="([^"]*)"|rect x="(' + NUM + r')" y="(' + NUM +
+                             r')" width="(' + NUM + r')" height="(' + NUM + r')")', defs):
+            if m.group(2) is not None:
+                v = _floats(m.group(2))
+                if len(v) >= 2:
+                    clips[m.group(1)] = _box(v[0::2], v[1::2])
+            else:
+                x, y, w, h = (float(m.group(k)) for k in range(3, 7))
+                clips[m.group(1)] = (x, y, x + w, y + h)
         surfaces = {}
         for m in re.finditer(r'<g id="(surface\d+)"[^>]*>\s*<path[^>]*d="([^"]+)"(?:\s+transform="matrix\(1,0,0,1,(' +
                              NUM + r'),(' + NUM + r')\)")?', s):
@@ -71,9 +110,17 @@ class Page:
             r'|<use xlink:href="#(?P<surf>surface\d+)" transform="matrix\(1,0,0,1,(?P<sx>' + NUM + r'),(?P<sy>' + NUM +
             r')\)"'
             r'|<path\s+style="(?P<st>[^"]*)"\s+d="(?P<d>[^"]+)"(?:\s+transform="matrix\(1,0,0,1,(?P<tx>' + NUM +
-            r'),(?P<ty>' + NUM + r')\)")?')
+            r'),(?P<ty>' + NUM + r')\)")?'
+            r'|<g(?P<g>[^>]*)>|(?P<endg></g>)')
+        stack = []   # the clip box of each open group (None: the group does not clip)
         for m in pat.finditer(body):
-            if m.group('run'):
+            if m.group('g') is not None:
+                c = re.search(r'clip-path="url\(#([^)]+)\)"', m.group('g'))
+                stack.append(clips.get(c.group(1)) if c else None)
+            elif m.group('endg'):
+                if stack:
+                    stack.pop()
+            elif m.group('run'):
                 glyphs, ids = [], []
                 for u in re.finditer(r'<use xlink:href="#([^"]+)" x="(' + NUM + r')" y="(' + NUM + r')"', m.group('run')):
                     ids.append(u.group(1))
@@ -101,6 +148,13 @@ class Page:
                         b = _box(v[0::2], v[1::2])
                         if b[2] - b[0] > COVER_MIN[0] and b[3] - b[1] > COVER_MIN[1]:
                             self.items.append(('cover', b))
+                elif 'fill:none' in st and 'stroke:' in st and 'stroke:none' not in st:
+                    clip = None
+                    for c in stack:
+                        if c:
+                            clip = c if clip is None else (max(clip[0], c[0]), max(clip[1], c[1]),
+                                                           min(clip[2], c[2]), min(clip[3], c[3]))
+                    self.items.append(('line', _polylines(d), st, clip))
 
     @staticmethod
     def _small(d, tx, ty):
@@ -185,6 +239,7 @@ class Glyphs:
         runs = [x[2] for x in page.items if x[0] == 'text']
         if not runs or len(runs) % len(text) or any(len(r) != 1 for r in runs):
             raise ValueError(f'{sheet}: {len(runs)} runs, not a glyph sheet of {len(text)} characters a face')
+        self.seen = {}
         self.shapes = {}   # commands -> [(coordinates, character)], the first character of an outline first
         for k, r in enumerate(runs):
             if r[0].endswith('-0'):
@@ -209,6 +264,13 @@ class Glyphs:
             return '\ufffd'
         if not v:
             return ' '
+        key = (cmds, tuple(v))   # a glyph's outline is the same on every page that shows it
+        if key not in self.seen:
+            self.seen[key] = self._match(outline)
+        return self.seen[key]
+
+    def _match(self, outline):
+        cmds, v = outline
         cands = self.shapes.get(cmds, ())
         best, err = '?', 0.02
         xs, ys = v[0::2], v[1::2]

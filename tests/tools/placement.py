@@ -1,0 +1,1013 @@
+#!/usr/bin/env python3
+"""Values that stand beside another line than their own, and insets that hide more points than they must:
+an SVG of cairo read back (the reader of overprint.py), without the drawing code's placements.
+
+Read from the page:
+- the axes: ticks (short solid strokes of one base) and the numbers beside them; a value maps to its place by
+  interpolating, in the axis' own transform (linear, log, reciprocal or a probability scale, whichever the ticks
+  fit best), between the neighbouring labelled ticks;
+- the panels: the rectangles of solid frame strokes with ticks on an edge; insets and legends: rectangles that
+  hold two texts or more;
+- the reference and intersection lines: single axis-parallel strokes that are no grid line (the style of most
+  strokes at tick places), at a place that reads a value the program gives (LREF=, PREF=, HREF=, VREF=, SREF=) or
+  that a number in the panel shows; a label owns the lines at its value: a number those where its value reads, a
+  text those of the value the program gives it (xREFLABELS=);
+- the fitted lines and confidence limits: the other strokes of more than one segment or not axis-parallel;
+- a leader: a stroke from a label's box to one of its own lines (to its line's end for a percentile label).
+
+What fails (each page with the lines that tell why), by rule:
+- near: a reference or intersection label not nearer its own line than any other such line by EPS (the
+  distance is the gap between the label's box and the line, 0 where it crosses the box), unless a leader joins
+  it to its own line; a leader that joins it to another line;
+- far: such a label farther from its own line than FAR times its height, with no leader (a label moves along
+  its own line, or stands in a column joined to it);
+- order: two labels stacked across their parallel lines in the other order than their lines;
+- join: labels of two lines on one row, closer than a text's height: they read as one;
+- cross: another reference or intersection line, a fitted line or a confidence limit through a label's box
+  (where an opaque box painted after the line hides it there, it does not count);
+- end: a relation plot's percentile label (a number of the PLOTFIT= list in the panel or just beyond it) not
+  nearer its own line's end than any other's, unless a leader joins them; the lines are told apart by where
+  they stand (a higher percentile has the longer life);
+- inset: an inset (a box of texts at a corner of a panel) that holds more markers than a box of its size, as
+  far from the frame, would hold at another corner of the panel.
+
+  placement.py --source ROOT (--glyphsheet TOOL | --glyphs SHEET.svg) [--rules all|RULE,...] [--verbose] PAGE.svg...
+ROOT is the source tree: the programs of the gallery's pages are read from ROOT/scripts/gallery and
+ROOT/tests/data/crowded (a page NAME-ROAD[-K].svg is drawn by the program of case NAME). --rules: the rules
+that fail (all by default); --verbose tells what was read on each page. Exits 1 when a page fails, 2 when a
+page cannot be read or when the programs draw reference labels, percentile labels or insets and none is read
+back on any page."""
+import math
+import os
+import re
+import subprocess
+import sys
+import tempfile
+from statistics import NormalDist
+
+sys.dont_write_bytecode = True   # the tools import each other from the source tree: leave no cache there
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import overprint  # noqa: E402
+
+EPS = 0.25            # points: a label nearer its own line by less than this is as near another
+TICK = (1.5, 8.0)     # points: the length of a tick
+FAR = 1.25            # a label farther from its own line than this many times its height needs a leader
+LEADER_GAP = 3.0      # points: a leader's end this near a label's box (or its line) touches it
+VERBOSE = [False]     # --verbose: what the reader found on each page
+NUMBER = re.compile(r'^[-+−]?(?:\d+\.?\d*|\.\d+)(?:[Ee][-+−]?\d+)?%?$')
+
+
+# ---- geometry
+
+def _pt_rect(p, r):
+    dx = max(r[0] - p[0], 0.0, p[0] - r[2])
+    dy = max(r[1] - p[1], 0.0, p[1] - r[3])
+    return math.hypot(dx, dy)
+
+
+def _pt_seg(p, a, b):
+    vx, vy = b[0] - a[0], b[1] - a[1]
+    n = vx * vx + vy * vy
+    t = 0.0 if n == 0 else max(0.0, min(1.0, ((p[0] - a[0]) * vx + (p[1] - a[1]) * vy) / n))
+    return math.hypot(p[0] - a[0] - t * vx, p[1] - a[1] - t * vy)
+
+
+def _clip(a, b, r):
+    """The part of segment ab inside rectangle r (Liang-Barsky), or None."""
+    t0, t1 = 0.0, 1.0
+    dx, dy = b[0] - a[0], b[1] - a[1]
+    for p, q in ((-dx, a[0] - r[0]), (dx, r[2] - a[0]), (-dy, a[1] - r[1]), (dy, r[3] - a[1])):
+        if p == 0:
+            if q < 0:
+                return None
+        else:
+            t = q / p
+            if p < 0:
+                t0 = max(t0, t)
+            else:
+                t1 = min(t1, t)
+    if t0 > t1:
+        return None
+    return (a[0] + t0 * dx, a[1] + t0 * dy), (a[0] + t1 * dx, a[1] + t1 * dy)
+
+
+def _seg_rect(a, b, r):
+    """The gap between segment ab and rectangle r: 0 where the segment enters it."""
+    if _clip(a, b, r):
+        return 0.0
+    corners = ((r[0], r[1]), (r[2], r[1]), (r[0], r[3]), (r[2], r[3]))
+    return min([_pt_rect(a, r), _pt_rect(b, r)] + [_pt_seg(c, a, b) for c in corners])
+
+
+def _inside(p, r, slack=0.0):
+    return r[0] - slack <= p[0] <= r[2] + slack and r[1] - slack <= p[1] <= r[3] + slack
+
+
+def _centre(r):
+    return ((r[0] + r[2]) / 2, (r[1] + r[3]) / 2)
+
+
+def _clip_poly(pts, r):
+    """The pieces of a polyline inside rectangle r."""
+    out, cur = [], []
+    for a, b in zip(pts, pts[1:]):
+        c = _clip(a, b, r)
+        if not c:
+            if len(cur) >= 2:
+                out.append(cur)
+            cur = []
+            continue
+        if cur and math.hypot(cur[-1][0] - c[0][0], cur[-1][1] - c[0][1]) < 1e-6:
+            cur.append(c[1])
+        else:
+            if len(cur) >= 2:
+                out.append(cur)
+            cur = [c[0], c[1]]
+    if len(cur) >= 2:
+        out.append(cur)
+    return out
+
+
+def _length(pts):
+    return sum(math.hypot(b[0] - a[0], b[1] - a[1]) for a, b in zip(pts, pts[1:]))
+
+
+# ---- axis transforms: value -> a scale on which the ticks stand evenly
+
+def _prob(f):
+    def g(v):
+        p = v / 100.0
+        return f(p) if 0 < p < 1 else None
+    return g
+
+
+_ND = NormalDist()
+TRANSFORMS = [
+    ('linear', lambda v: v, lambda s: s),
+    ('log', lambda v: math.log10(v) if v > 0 else None, lambda s: 10 ** s),
+    ('reciprocal', lambda v: -1.0 / (v + 273.15) if v > -273.15 else None, lambda s: -1.0 / s - 273.15),
+    ('weibull', _prob(lambda p: math.log(-math.log1p(-p))), lambda s: 100 * -math.expm1(-math.exp(s))),
+    ('normal', _prob(_ND.inv_cdf), lambda s: 100 * _ND.cdf(s)),
+    ('logistic', _prob(lambda p: math.log(p / (1 - p))), lambda s: 100 / (1 + math.exp(-s))),
+    ('largest', _prob(lambda p: -math.log(-math.log(p))), lambda s: 100 * math.exp(-math.exp(-s))),
+    ('exponential', _prob(lambda p: -math.log1p(-p)), lambda s: 100 * -math.expm1(-s)),
+]
+
+
+class Axis:
+    """An axis: its ticks' direction ('x': a horizontal axis, its ticks vertical), base coordinate, the span of
+    its ticks and the (place, value) of its labelled ticks."""
+
+    def __init__(self, kind, base, ticks, labelled):
+        self.kind, self.base = kind, base
+        self.lo, self.hi = min(ticks), max(ticks)
+        self.ticks = sorted(ticks)
+        self.pairs = sorted(labelled)
+        self.f = self.inv = self.name = None
+        self.fits = []   # (misfit, transform) of every transform the labelled ticks allow, the best first
+        if len(self.pairs) >= 2:
+            for name, f, inv in TRANSFORMS:
+                try:
+                    s = [f(v) for _, v in self.pairs]
+                except (ValueError, OverflowError, ZeroDivisionError):
+                    continue
+                if any(x is None for x in s):
+                    continue
+                err = self._misfit([p for p, _ in self.pairs], s)
+                if err is not None:
+                    self.fits.append((err, name))
+            self.fits.sort(key=lambda q: q[0])
+            if self.fits:
+                # the first of the transforms that fit as well as the best (linear before log before the rest)
+                good = {n for e, n in self.fits if e < self.fits[0][0] + 0.05}
+                self.use(next(n for n, _, _ in TRANSFORMS if n in good))
+
+    def use(self, name):
+        for n, f, inv in TRANSFORMS:
+            if n == name:
+                self.name, self.f, self.inv = n, f, inv
+                self.s = [(p, f(v)) for p, v in self.pairs]
+
+    def roundness(self, name):
+        """How far the unlabelled ticks fall from round values (one significant digit) on a transform."""
+        keep = self.name
+        self.use(name)
+        err = 0.0
+        for t in self.ticks:
+            if any(abs(t - p) < 0.1 for p, _ in self.pairs):
+                continue
+            v = self.value(t)
+            if v is None or v == 0:
+                err += 1
+                continue
+            e = 10 ** math.floor(math.log10(abs(v)))
+            err += abs(v / e - round(v / e)) / 0.5
+        self.use(keep)
+        return err
+
+    @staticmethod
+    def _misfit(ps, ss):
+        n = len(ps)
+        ms, mp = sum(ss) / n, sum(ps) / n
+        sxx = sum((s - ms) ** 2 for s in ss)
+        if sxx == 0:
+            return None
+        b = sum((s - ms) * (p - mp) for s, p in zip(ss, ps)) / sxx
+        if b == 0:
+            return None
+        return max(abs(mp + b * (s - ms) - p) for s, p in zip(ss, ps))
+
+    def _bracket(self, key, x):
+        pts = self.s
+        k = 1
+        while k < len(pts) - 1 and key(pts[k]) < x:
+            k += 1
+        return pts[k - 1], pts[k]
+
+    def place(self, v):
+        """The place of value v, or None."""
+        if not self.f:
+            return None
+        try:
+            s = self.f(v)
+        except (ValueError, OverflowError, ZeroDivisionError):
+            return None
+        if s is None:
+            return None
+        inc = self.s[-1][1] > self.s[0][1]
+        (p0, s0), (p1, s1) = self._bracket(lambda q: q[1] if inc else -q[1], s if inc else -s)
+        return p0 + (s - s0) * (p1 - p0) / (s1 - s0) if s1 != s0 else None
+
+    def value(self, p):
+        if not self.f:
+            return None
+        (p0, s0), (p1, s1) = self._bracket(lambda q: q[0], p)
+        try:
+            return self.inv(s0 + (p - p0) * (s1 - s0) / (p1 - p0))
+        except (ValueError, OverflowError, ZeroDivisionError):
+            return None
+
+
+def _number(t):
+    t = t.strip().replace('−', '-')
+    if not NUMBER.match(t):
+        return None
+    return float(t.rstrip('%'))
+
+
+def _half_unit(t):
+    """Half the last digit's unit of a number as written."""
+    t = t.strip().replace('−', '-').rstrip('%')
+    m = re.match(r'^[-+]?(\d*)(?:\.(\d*))?(?:[Ee]([-+]?\d+))?$', t)
+    if not m:
+        return 0.0
+    d = len(m.group(2) or '')
+    e = int(m.group(3) or 0)
+    return 0.5 * 10.0 ** (e - d)
+
+
+# ---- the gallery's programs
+
+def gallery_programs(root):
+    """{case name: program text} of scripts/gallery's cases and the crowded cases it draws."""
+    out = {}
+    try:
+        s = open(os.path.join(root, 'scripts', 'gallery'), encoding='utf-8').read()
+    except OSError:
+        return out
+    for m in re.finditer(r'^case_ (\S+) "(.*?)"\s*$', s, re.S | re.M):
+        out[m.group(1)] = m.group(2)
+    for m in re.finditer(r'^crowded_ (\S+)\s*$', s, re.M):
+        try:
+            out[m.group(1)] = open(os.path.join(root, 'tests', 'data', 'crowded', m.group(1) + '.vx'),
+                                   encoding='utf-8').read()
+        except OSError:
+            pass
+    return out
+
+
+def _values(text):
+    """The numbers of a value list: 'a b c', 'a to b by c'."""
+    out = []
+    tok = text.split()
+    k = 0
+    while k < len(tok):
+        try:
+            v = float(tok[k])
+        except ValueError:
+            k += 1
+            continue
+        if k + 2 < len(tok) and tok[k + 1].lower() == 'to':
+            try:
+                hi = float(tok[k + 2])
+                by = float(tok[k + 4]) if k + 4 < len(tok) and tok[k + 3].lower() == 'by' else 1.0
+            except ValueError:
+                out.append(v)
+                k += 1
+                continue
+            n = 0
+            while by > 0 and v + n * by <= hi + 1e-9 * max(1.0, abs(hi)) and n < 1000:
+                out.append(round(v + n * by, 12))
+                n += 1
+            k += 5 if k + 3 < len(tok) and tok[k + 3].lower() == 'by' else 3
+            continue
+        out.append(v)
+        k += 1
+    return out
+
+
+class Program:
+    """What a page's program says of its reference lines and percentile lines, over all its steps:
+    refs {label text: [(keyword, value)]}, values [(keyword, value)], plotfit {percent}."""
+
+    def __init__(self, text):
+        text = re.sub(r'/\*.*?\*/', ' ', text, flags=re.S)
+        self.refs, self.values, self.plotfit = {}, [], set()
+        self.probplot = bool(re.search(r'\bprobplot\b', text, re.I))
+        for st in text.split(';'):
+            low = st.lower()
+            opts = {}
+            for m in re.finditer(r"\b([a-z]+)\s*=\s*((?:'[^']*'|\"[^\"]*\"|[^=/;])*?)(?=\s+[a-z]+\s*=|\s*$|/)", st,
+                                 re.I | re.S):
+                opts[m.group(1).lower()] = m.group(2).strip()
+            for kw in ('lref', 'pref', 'href', 'vref', 'sref'):
+                if kw not in opts:
+                    continue
+                vals = _values(opts[kw])
+                self.values += [(kw, v) for v in vals]
+                labels = re.findall(r"'([^']*)'|\"([^\"]*)\"", opts.get(kw + 'labels', ''))
+                for (a, b), v in zip(labels, vals):
+                    self.refs.setdefault(a or b, []).append((kw, v))
+            if 'relationplot' in low and 'plotfit' in opts:
+                self.plotfit.update(_values(opts['plotfit']))
+
+    def given(self, text):
+        """The (keyword, value)s whose label a page's text shows (a long label cut to the room it has shows
+        its start)."""
+        if text in self.refs:
+            return self.refs[text]
+        if len(text) >= 8:
+            return [q for label, qs in self.refs.items() if label.startswith(text) for q in qs]
+        return []
+
+
+# ---- a page read back
+
+class Sheet:
+    def __init__(self, page, glyphs):
+        self.page = page
+        cache = {}
+        self.texts, self.marks, self.covers, self.paths = [], [], [], []
+        for k, it in enumerate(page.items):
+            if it[0] == 'text':
+                gl = it[1]
+                box = (min(a[0] for a in gl), min(a[1] for a in gl), max(a[2] for a in gl), max(a[3] for a in gl))
+                s = ''.join(cache.setdefault(g, glyphs.char(g, page.outline.get(g, ('', [])))) for g in it[2])
+                self.texts.append({'i': k, 'box': box, 'text': s.strip()})
+            elif it[0] == 'mark':
+                self.marks.append((k, it[1]))
+            elif it[0] == 'cover':
+                self.covers.append((k, it[1]))
+            elif it[0] == 'line':
+                st, clip = it[2], it[3]
+                polys = []
+                for p in it[1]:
+                    polys += _clip_poly(p, clip) if clip else [p]
+                if not polys:
+                    continue
+                dash = re.search(r'stroke-dasharray:([^;]+)', st)
+                col = re.search(r'stroke:rgb\(([\d.]+)%,([\d.]+)%,([\d.]+)%\)', st)
+                wid = re.search(r'stroke-width:([\d.]+)', st)
+                rgb = [float(c) for c in col.groups()] if col else [0.0, 0.0, 0.0]
+                lum = sum(rgb) / 300
+                self.paths.append({'i': k, 'polys': polys, 'dash': dash.group(1) if dash else None, 'lum': lum,
+                                   'grey': max(rgb) - min(rgb) < 5,
+                                   'style': (dash.group(1) if dash else '', col.group(0) if col else '',
+                                             wid.group(1) if wid else ''),
+                                   'len': sum(_length(p) for p in polys)})
+        for p in self.paths:
+            p['single'] = len(p['polys']) == 1 and len(p['polys'][0]) == 2
+            a, b = p['polys'][0][0], p['polys'][0][-1]
+            p['vert'] = p['single'] and abs(a[0] - b[0]) < 0.01
+            p['horiz'] = p['single'] and abs(a[1] - b[1]) < 0.01
+            p['rect'] = len(p['polys']) == 1 and self._is_rect(p['polys'][0])
+        self._axes()
+        self._panels()
+        self._boxes()
+
+    @staticmethod
+    def _is_rect(pts):
+        if len(pts) not in (5, 6) or math.hypot(pts[0][0] - pts[4][0], pts[0][1] - pts[4][1]) > 0.01:
+            return False
+        return all(abs(a[0] - b[0]) < 0.01 or abs(a[1] - b[1]) < 0.01 for a, b in zip(pts[:5], pts[1:5]))
+
+    # -- axes
+    def _axes(self):
+        groups = {}
+        for p in self.paths:
+            if not (p['vert'] or p['horiz']) or p['dash'] or p['lum'] > 0.5 or not TICK[0] <= p['len'] <= TICK[1]:
+                continue
+            a, b = p['polys'][0]
+            kind = 'x' if p['vert'] else 'y'   # 'x': a tick of a horizontal axis
+            at = a[0] if kind == 'x' else a[1]
+            for end, other in ((a, b), (b, a)):
+                base = round(end[1] if kind == 'x' else end[0], 1)
+                outer = other[1] if kind == 'x' else other[0]
+                groups.setdefault((kind, base), {})[round(at, 2)] = outer
+        # a group of ticks sharing their other end too is the same axis: keep the larger group of each tick set
+        keys = sorted(groups, key=lambda g: -len(groups[g]))
+        kept = []
+        for g in keys:
+            if len(groups[g]) < 3:
+                continue
+            if any(g[0] == h[0] and set(groups[g]) <= set(groups[h]) for h in kept):
+                continue
+            kept.append(g)
+        self.axes = []
+        self.tickpaths = set()
+        used = set()
+        for kind, base in kept:
+            ticks = groups[(kind, base)]
+            labelled = []
+            for at, outer in ticks.items():
+                for n, t in enumerate(self.texts):
+                    v = _number(t['text'])
+                    if v is None:
+                        continue
+                    b = t['box']
+                    c = _centre(b)
+                    if kind == 'x':
+                        gap = b[1] - outer if outer > base else outer - b[3]
+                        ok = abs(c[0] - at) <= 2.0 and -1 <= gap <= 14
+                    else:
+                        gap = b[0] - outer if outer > base else outer - b[2]
+                        ok = abs(c[1] - at) <= 3.0 and -1 <= gap <= 14
+                    if ok:
+                        labelled.append((at, v))
+                        used.add(n)
+                        break
+            # panels side by side repeat an axis: a new axis starts where the values turn back
+            labelled.sort()
+            runs, cur = [], []
+            for q in labelled:
+                if cur and (q[1] == cur[-1][1] or
+                            len(cur) >= 2 and (q[1] - cur[-1][1]) * (cur[-1][1] - cur[-2][1]) < 0):
+                    runs.append(cur)
+                    cur = []
+                cur.append(q)
+            runs.append(cur)
+            ats = sorted(ticks)
+            for n, run in enumerate(runs):
+                lo = run[0][0] if n else -1e9
+                hi = runs[n + 1][0][0] if n + 1 < len(runs) else 1e9
+                mine = [a for a in ats if lo - 1e-6 <= a < hi] or ats
+                self.axes.append(Axis(kind, base, mine, run))
+        # two labelled ticks fit any transform: take that of an axis of the page that shows the same values on
+        # more ticks, else the one that puts the other ticks at round values
+        for ax in self.axes:
+            if not ax.f or len(ax.pairs) >= 3:
+                continue
+            vals = {v for _, v in ax.pairs}
+            peer = [b for b in self.axes if b.kind == ax.kind and len(b.pairs) >= 3 and vals & {v for _, v in b.pairs}]
+            if peer and any(n == peer[0].name for _, n in ax.fits):
+                ax.use(peer[0].name)
+            elif len(ax.ticks) > len(ax.pairs):
+                ax.use(min((n for _, n in ax.fits), key=ax.roundness))
+        self.ticklabels = used
+
+    def axis_for(self, line):
+        """The labelled axis that reads a reference line's place: the nearest one across whose ticks' span
+        the line stands."""
+        a, b = line['polys'][0]
+        kind = 'x' if line['vert'] else 'y'
+        at = a[0] if kind == 'x' else a[1]
+        ends = (min(a[1], b[1]), max(a[1], b[1])) if kind == 'x' else (min(a[0], b[0]), max(a[0], b[0]))
+        best = None
+        for ax in self.axes:
+            if ax.kind != kind or not ax.f:
+                continue
+            slack = 0.25 * (ax.hi - ax.lo)
+            if not ax.lo - slack <= at <= ax.hi + slack:
+                continue
+            d = max(ends[0] - ax.base, ax.base - ends[1], 0.0)
+            if best is None or d < best[0]:
+                best = (d, ax)
+        return best[1] if best else None
+
+    # -- panels: solid frame rectangles with ticks on an edge
+    def _edges(self):
+        hs, vs = [], []
+        for p in self.paths:
+            if p['dash'] or p['lum'] > 0.5 or not p['grey']:
+                continue
+            if p['single'] or p['rect']:
+                pts = p['polys'][0]
+                for a, b in zip(pts, pts[1:]):
+                    if abs(a[1] - b[1]) < 0.01 and abs(a[0] - b[0]) >= 40:
+                        hs.append((a[1], min(a[0], b[0]), max(a[0], b[0])))
+                    elif abs(a[0] - b[0]) < 0.01 and abs(a[1] - b[1]) >= 40:
+                        vs.append((a[0], min(a[1], b[1]), max(a[1], b[1])))
+        return hs, vs
+
+    def enclosure(self, box):
+        """The rectangle of the nearest solid strokes round a box, or None."""
+        hs, vs = self._edges_cache
+        x0, y0, x1, y1 = box
+        top = max((y for y, a, b in hs if y <= y0 + 0.5 and a <= x0 + 0.5 and b >= x1 - 0.5), default=None)
+        bot = min((y for y, a, b in hs if y >= y1 - 0.5 and a <= x0 + 0.5 and b >= x1 - 0.5), default=None)
+        lft = max((x for x, a, b in vs if x <= x0 + 0.5 and a <= y0 + 0.5 and b >= y1 - 0.5), default=None)
+        rgt = min((x for x, a, b in vs if x >= x1 - 0.5 and a <= y0 + 0.5 and b >= y1 - 0.5), default=None)
+        if None in (top, bot, lft, rgt):
+            return None
+        return (lft, top, rgt, bot)
+
+    def _panels(self):
+        self._edges_cache = self._edges()
+        self.panels = []
+        for ax in self.axes:
+            mid = (ax.lo + ax.hi) / 2
+            for side in (-6.0, 6.0):
+                if ax.kind == 'x':
+                    box = (mid - 0.5, ax.base + side - 0.5, mid + 0.5, ax.base + side + 0.5)
+                else:
+                    box = (ax.base + side - 0.5, mid - 0.5, ax.base + side + 0.5, mid + 0.5)
+                r = self.enclosure(box)
+                if not r or r in self.panels:
+                    continue
+                edges = (r[1], r[3]) if ax.kind == 'x' else (r[0], r[2])
+                if any(abs(e - ax.base) <= 1.0 for e in edges) and r[2] - r[0] > 60 and r[3] - r[1] > 60:
+                    self.panels.append(r)
+        # a panel's probability axis may end below its frame (the strip above the top tick): keep the largest
+        # rectangle of nested ones
+        self.panels = [r for r in self.panels
+                       if not any(q != r and q[0] <= r[0] + 0.5 and q[1] <= r[1] + 0.5 and q[2] >= r[2] - 0.5 and
+                                  q[3] >= r[3] - 0.5 for q in self.panels)]
+        # a panel of a grid without ticks of its own: a frame of the size of one with ticks
+        sizes = [(r[2] - r[0], r[3] - r[1]) for r in self.panels]
+        probes = [t['box'] for t in self.texts] + [c for _, c in self.covers] + [b for _, b in self.marks]
+        for b in probes:
+            c = _centre(b)
+            if not sizes or self.panel_of(c):
+                continue
+            r = self.enclosure((c[0] - 0.5, c[1] - 0.5, c[0] + 0.5, c[1] + 0.5))
+            if r and any(abs(r[2] - r[0] - w) < 2 and abs(r[3] - r[1] - h) < 2 for w, h in sizes):
+                self.panels.append(r)
+
+    def panel_of(self, p):
+        for r in self.panels:
+            if _inside(p, r, 0.5):
+                return r
+        return None
+
+    # -- insets and legends: rectangles of two texts or more
+    def _boxes(self):
+        rects = [c for _, c in self.covers]
+        for p in self.paths:
+            if p['rect']:
+                pts = p['polys'][0]
+                rects.append((min(q[0] for q in pts), min(q[1] for q in pts), max(q[0] for q in pts),
+                              max(q[1] for q in pts)))
+        self.boxes = []
+        for r in rects:
+            if any(abs(r[0] - q[0]) < 1 and abs(r[1] - q[1]) < 1 and abs(r[2] - q[2]) < 1 and abs(r[3] - q[3]) < 1
+                   for q in self.panels):
+                continue
+            inside = [t for t in self.texts if _inside(_centre(t['box']), r)]
+            if len(inside) >= 2:
+                self.boxes.append(r)
+        # a box drawn in two parts (a title row above the table): their union
+        merged = []
+        for r in sorted(self.boxes, key=lambda q: -(q[2] - q[0]) * (q[3] - q[1])):
+            for n, q in enumerate(merged):
+                if r[0] < q[2] and q[0] < r[2] and r[1] < q[3] + 0.5 and q[1] < r[3] + 0.5:
+                    merged[n] = (min(q[0], r[0]), min(q[1], r[1]), max(q[2], r[2]), max(q[3], r[3]))
+                    break
+            else:
+                merged.append(r)
+        self.boxes = merged
+
+    def in_box(self, t):
+        c = _centre(t['box'])
+        return any(_inside(c, r) for r in self.boxes)
+
+
+# ---- the checks
+
+def _grid_styles(sh):
+    """The styles of the grid: those of strokes across the panel at half the labelled ticks or more."""
+    places = {(ax.kind, round(p, 1)) for ax in sh.axes for p, _ in ax.pairs}
+    seen = {}
+    for p in sh.paths:
+        if not (p['vert'] or p['horiz']) or p['len'] < 40:
+            continue
+        kind = 'x' if p['vert'] else 'y'
+        at = round(p['polys'][0][0][0 if kind == 'x' else 1], 1)
+        if (kind, at) in places:
+            seen.setdefault(p['style'], set()).add((kind, at))
+    return {s for s, n in seen.items() if len(n) >= 3 and len(n) >= 0.5 * len(places)}
+
+
+def _describe(v):
+    if v is None:
+        return '?'
+    return f'{v:.4g}'
+
+
+def read_labels(sh, prog):
+    """The grid's styles, the candidate reference and intersection lines, and the labels of such lines with
+    their own lines: (grid, candidates, [(text, [line])])."""
+    grid = _grid_styles(sh)
+    bases = [(ax.kind, ax.base) for ax in sh.axes]
+    # candidate reference and intersection lines
+    cands = []
+    for p in sh.paths:
+        if not (p['vert'] or p['horiz']) or p['len'] < 12 or p['style'] in grid:
+            continue
+        a, b = p['polys'][0]
+        kind = 'x' if p['vert'] else 'y'
+        at = a[0] if kind == 'x' else a[1]
+        # the frame's own strokes lie along an axis
+        if any(k != kind and abs(base - at) < 0.3 for k, base in bases):
+            continue
+        if not sh.panel_of(_centre((min(a[0], b[0]), min(a[1], b[1]), max(a[0], b[0]), max(a[1], b[1])))):
+            continue
+        ax = sh.axis_for(p)
+        if not ax:
+            continue
+        p['kind'], p['at'], p['axis'] = kind, at, ax
+        cands.append(p)
+
+    def matching(kinds, v, half=0.0):
+        hit = []
+        for p in cands:
+            if p['kind'] not in kinds:
+                continue
+            ax = p['axis']
+            lo, hi = ax.place(v - half), ax.place(v + half)
+            if lo is None or hi is None:
+                continue
+            if min(lo, hi) - 0.3 <= p['at'] <= max(lo, hi) + 0.3:
+                hit.append(p)
+        return hit
+
+    orient = {'href': ('x',), 'vref': ('y',)}
+    labels = []
+    for t in sh.texts:
+        if not t['text'] or sh.in_box(t) or not sh.panel_of(_centre(t['box'])):
+            continue
+        own = []
+        given = prog.given(t['text']) if prog else []
+        if given:
+            for kw, v in given:
+                own += matching(orient.get(kw, ('x', 'y')), v)
+        else:
+            v = _number(t['text'])
+            if v is not None:
+                own = matching(('x', 'y'), v, _half_unit(t['text']))
+        if own:
+            labels.append((t, own))
+        elif given and VERBOSE[0]:
+            print(f'  unmatched {t["text"]!r}')
+    if VERBOSE[0]:
+        for ax in sh.axes:
+            print('  axis', ax.kind, round(ax.base, 1), round(ax.lo), round(ax.hi), len(ax.pairs),
+                  ax.f and [n for n, f, _ in TRANSFORMS if f is ax.f])
+        print('  panels', [tuple(round(v) for v in r) for r in sh.panels], 'boxes',
+              [tuple(round(v) for v in r) for r in sh.boxes])
+        for t, own in labels:
+            print('  label', repr(t['text']), [(p['kind'], round(p['at'], 2)) for p in own])
+        print('  texts in panels', [t['text'] for t in sh.texts if sh.panel_of(_centre(t['box']))])
+    return grid, cands, labels, matching, orient
+
+
+def check(sh, prog, seen=None):
+    """[(rule, message)] of a page; seen counts the labels, percentile labels and insets read."""
+    out = []
+    seen = {'labels': 0, 'percentiles': 0, 'insets': 0} if seen is None else seen
+    grid, cands, labels, matching, orient = read_labels(sh, prog)
+    seen['labels'] += len(labels)
+    refl = {id(p) for _, own in labels for p in own}
+    if prog:
+        for kw, v in prog.values:
+            for p in matching(orient.get(kw, ('x', 'y')), v):
+                refl.add(id(p))
+    refs = [p for p in cands if id(p) in refl]
+    name = {}
+    for t, own in labels:
+        for p in own:
+            name.setdefault(id(p), f'the {t["text"]} line')
+    for p in refs:
+        name.setdefault(id(p), f'the line at {_describe(p["axis"].value(p["at"]))}')
+
+    # other strokes: leaders, fitted lines and confidence limits
+    others = [p for p in sh.paths if id(p) not in refl and p['style'] not in grid and not p['rect']]
+
+    def leader(box, target):
+        """A stroke from the box to the target (a point distance function); None."""
+        for p in others:
+            if p['len'] > 200 or p['len'] < 1:
+                continue
+            for pts in p['polys']:
+                a, b = pts[0], pts[-1]
+                for u, w in ((a, b), (b, a)):
+                    if _pt_rect(u, box) <= LEADER_GAP and target(w) <= LEADER_GAP / 2 and _pt_rect(w, box) > 0.5:
+                        return p
+        return None
+
+    def dist_lines(box, lines):
+        return min((_seg_rect(p['polys'][0][0], p['polys'][0][1], box) for p in lines), default=math.inf)
+
+    def at(t):
+        return f'"{t["text"]}" ({t["box"][0]:.0f},{t["box"][1]:.0f})'
+
+    sides = []   # the sides of panels and boxes: (x0, y0, x1, y1) of a line
+    for r in list(sh.panels) + list(sh.boxes):
+        sides += [(r[0], r[1], r[0], r[3]), (r[2], r[1], r[2], r[3]), (r[0], r[1], r[2], r[1]),
+                  (r[0], r[3], r[2], r[3])]
+
+    def on_side(a, b):
+        return any(all(sd[0] - 0.5 <= q[0] <= sd[2] + 0.5 and sd[1] - 0.5 <= q[1] <= sd[3] + 0.5 for q in (a, b))
+                   for sd in sides)
+    for p in sh.paths:
+        p['edge'] = all(on_side(a, b) for pts in p['polys'] for a, b in zip(pts, pts[1:]))
+    leaders = set()
+    for t, own in labels:
+        box = t['box']
+        ownpos = {(p['kind'], round(p['at'], 1)) for p in own}
+        rest = [p for p in refs if id(p) not in {id(q) for q in own} and (p['kind'], round(p['at'], 1)) not in ownpos]
+        restid = {id(p) for p in rest}
+        d_own = dist_lines(box, own)
+        j = leader(box, lambda w: min(_pt_seg(w, *p['polys'][0]) for p in own))
+        if j:
+            leaders.add(id(j))
+        else:
+            wrong = leader(box, lambda w: min((_pt_seg(w, *p['polys'][0]) for p in rest), default=math.inf))
+            if wrong:
+                leaders.add(id(wrong))
+                out.append(('near', f'{at(t)}: a leader joins it to another line'))
+                continue
+            if d_own > FAR * (box[3] - box[1]):
+                out.append(('far', f'{at(t)}: {d_own:.1f} pt from its own line, with no leader'))
+            near = {}
+            for p in rest:
+                d = _seg_rect(p['polys'][0][0], p['polys'][0][1], box)
+                if d < d_own + EPS:
+                    near[name[id(p)]] = min(d, near.get(name[id(p)], math.inf))
+            if near:
+                told = ', '.join(f'{d:.1f} pt from {n}' for n, d in sorted(near.items(), key=lambda q: q[1]))
+                out.append(('near', f'{at(t)}: {told}; {d_own:.1f} pt from its own'))
+        # lines through its text
+        crossed = []
+        for p in rest + [q for q in others if id(q) not in leaders]:
+            if id(p) in restid:
+                kind = name[id(p)]
+            else:
+                if p['len'] < 15 or p['edge']:
+                    continue   # ticks, limit marks, the strokes of frames and boxes
+                if not sh.panel_of(p['polys'][0][0]) and not sh.panel_of(p['polys'][0][-1]):
+                    continue
+                kind = 'a fitted line or confidence limit'
+            for pts in p['polys']:
+                hit = False
+                for a, b in zip(pts, pts[1:]):
+                    c = _clip(a, b, box)
+                    if not c or math.hypot(c[1][0] - c[0][0], c[1][1] - c[0][1]) < 0.5:
+                        continue
+                    if any(k > p['i'] and _inside(c[0], r, 0.01) and _inside(c[1], r, 0.01) for k, r in sh.covers):
+                        continue
+                    hit = True
+                    break
+                if hit:
+                    crossed.append(kind)
+                    break
+        for kind in sorted(set(crossed)):
+            out.append(('cross', f'{at(t)}: crossed by {kind}'))
+    # order of labels stacked across parallel lines
+    for n, (t, own) in enumerate(labels):
+        for u, own2 in labels[n + 1:]:
+            k1, k2 = own[0]['kind'], own2[0]['kind']
+            if k1 != k2:
+                continue
+            p1, p2 = own[0]['at'], own2[0]['at']
+            if abs(p1 - p2) < 0.3:
+                continue
+            a, b = t['box'], u['box']
+            if k1 == 'y':   # horizontal lines: labels stacked one above the other
+                stacked = a[0] < b[2] and b[0] < a[2]
+                c1, c2 = _centre(a)[1], _centre(b)[1]
+            else:
+                stacked = a[1] < b[3] and b[1] < a[3]
+                c1, c2 = _centre(a)[0], _centre(b)[0]
+            if stacked and abs(c1 - c2) > 0.5 and (c1 - c2) * (p1 - p2) < 0:
+                out.append(('order', f'{at(t)} and {at(u)} stand in the other order than their lines'))
+    # labels of two lines on one row, closer than a text's height, read as one label
+    for n, (t, own) in enumerate(labels):
+        for u, own2 in labels[n + 1:]:
+            if {(p['kind'], round(p['at'], 1)) for p in own} & {(p['kind'], round(p['at'], 1)) for p in own2}:
+                continue
+            a, b = t['box'], u['box']
+            h = max(a[3] - a[1], b[3] - b[1])
+            rows = min(a[3], b[3]) - max(a[1], b[1]) >= 0.5 * min(a[3] - a[1], b[3] - b[1])
+            gap = max(a[0], b[0]) - min(a[2], b[2])
+            if rows and 0 <= gap < h:
+                first, second = (t, u) if a[0] < b[0] else (u, t)
+                out.append(('join', f'{at(first)} and {at(second)} stand {gap:.1f} pt apart on one row: they read '
+                                    f'as one label'))
+
+    out += _ends(sh, prog, others, seen)
+    out += _insets(sh, seen)
+    return out
+
+
+def _ends(sh, prog, others, seen):
+    """Percentile labels of a relation plot and the ends of their lines."""
+    out = []
+    if not prog or not prog.plotfit:
+        return out
+    for panel in sh.panels:
+        labs = []
+        reach = (panel[0], panel[1], panel[2] + 40, panel[3])   # the labels may stand beyond the frame's end
+        for n, t in enumerate(sh.texts):
+            v = _number(t['text'])
+            c = _centre(t['box'])
+            if v is None or v not in prog.plotfit or n in sh.ticklabels or sh.in_box(t) or not _inside(c, reach):
+                continue
+            labs.append((v, t))
+        if len(labs) < 2:
+            continue
+        col = sum(_centre(t['box'])[0] for _, t in labs) / len(labs)
+        lines = []
+        for p in others:
+            if p['single'] and (p['vert'] or p['horiz']):
+                continue
+            pts = max(p['polys'], key=_length)
+            if _length(pts) < 40 or not all(_inside(q, panel, 0.5) for q in (pts[0], pts[-1])):
+                continue
+            end = min((pts[0], pts[-1]), key=lambda q: abs(q[0] - col))
+            lines.append((end, pts, p))
+        seen['percentiles'] += len(labs)
+        if VERBOSE[0]:
+            print('  percentile labels', sorted(v for v, _ in labs), 'lines', len(lines))
+        if len(lines) != len(labs):
+            out.append(('end', f'{len(labs)} percentile labels and {len(lines)} lines in the panel at '
+                               f'({panel[0]:.0f},{panel[1]:.0f}): cannot pair them'))
+            continue
+        # the higher percentile has the longer life: higher on the page where the axis grows upwards
+        x = sorted(e[0] for e, _, _ in lines)[len(lines) // 2]
+
+        def y_at(pts):
+            best = None
+            for a, b in zip(pts, pts[1:]):
+                if a[0] != b[0]:
+                    d = 0 if min(a[0], b[0]) <= x <= max(a[0], b[0]) else min(abs(a[0] - x), abs(b[0] - x))
+                    if best is None or d < best[0]:
+                        best = (d, a[1] + (x - a[0]) * (b[1] - a[1]) / (b[0] - a[0]))
+            return best[1] if best else pts[-1][1]
+        up = True
+        for ax in sh.axes:
+            if ax.kind == 'y' and ax.f and len(ax.pairs) >= 2 and panel[1] - 1 <= ax.lo <= panel[3] + 1:
+                up = ax.pairs[-1][1] < ax.pairs[0][1]   # values fall as the page's y grows
+                break
+        lines.sort(key=lambda q: -y_at(q[1]) if up else y_at(q[1]))
+        labs.sort(key=lambda q: q[0])
+        for k, (v, t) in enumerate(labs):
+            end = lines[k][0]
+            box = t['box']
+            d_own = _pt_rect(end, box)
+            j = None
+            for p in others:
+                if p is lines[k][2] or p['len'] > 200:
+                    continue
+                for pts in p['polys']:
+                    for u, w in ((pts[0], pts[-1]), (pts[-1], pts[0])):
+                        if _pt_rect(u, box) <= LEADER_GAP and math.hypot(w[0] - end[0], w[1] - end[1]) <= LEADER_GAP:
+                            j = p
+            if j:
+                continue
+            near = [(_pt_rect(e, box), lines[n][2], labs[n][0]) for n, (e, _, _) in enumerate(lines) if n != k]
+            d, _, w = min(near, key=lambda q: q[0])
+            if d < d_own + EPS:
+                out.append(('end', f'"{t["text"]}" ({box[0]:.0f},{box[1]:.0f}): {d:.1f} pt from the end of the '
+                                   f'{w:g} line, {d_own:.1f} pt from its own'))
+    return out
+
+
+def _insets(sh, seen):
+    """Insets at a panel's corner that hold more markers than a box of their size at another corner."""
+    out = []
+    for r in sh.boxes:
+        panel = sh.panel_of(_centre(r))
+        if not panel or (r[2] - r[0]) * (r[3] - r[1]) > 0.6 * (panel[2] - panel[0]) * (panel[3] - panel[1]):
+            continue
+        frame = panel
+        mx = min(r[0] - frame[0], frame[2] - r[2])
+        my = min(r[1] - frame[1], frame[3] - r[3])
+        if mx > 15 or my > 15 or mx < -1 or my < -1:
+            continue   # not at a corner
+        seen['insets'] += 1
+        w, h = r[2] - r[0], r[3] - r[1]
+        xs = {'W': frame[0] + mx, 'E': frame[2] - mx - w}
+        ys = {'N': frame[1] + my, 'S': frame[3] - my - h}
+        pts = [_centre(b) for _, b in sh.marks if _inside(_centre(b), frame)]
+
+        def held(b):
+            return sum(1 for p in pts if _inside(p, b))
+        here = held(r)
+        best = None
+        for cy in 'NS':
+            for cx in 'WE':
+                b = (xs[cx], ys[cy], xs[cx] + w, ys[cy] + h)
+                if abs(b[0] - r[0]) < 1 and abs(b[1] - r[1]) < 1:
+                    continue
+                n = held(b)
+                if best is None or n < best[0]:
+                    best = (n, cy + cx)
+        if VERBOSE[0]:
+            print('  inset', tuple(round(v) for v in r), 'in', tuple(round(v) for v in frame), 'holds', here,
+                  'best', best)
+        if best and best[0] < here:
+            out.append(('inset', f'the inset at ({r[0]:.0f},{r[1]:.0f}) holds {here} marker(s); at {best[1]} it '
+                                 f'would hold {best[0]}'))
+    return out
+
+
+def load_glyphs(tool, sheet):
+    """The characters of the glyph sheet that TOOL draws (or of the sheet SHEET drawn before)."""
+    if tool:
+        with tempfile.TemporaryDirectory() as tmp:
+            sheet = os.path.join(tmp, 'sheet.svg')
+            subprocess.run([tool, sheet, overprint.SHEET_TEXT], check=True)
+            return overprint.Glyphs(sheet, overprint.SHEET_TEXT)
+    return overprint.Glyphs(sheet, overprint.SHEET_TEXT)
+
+
+RULES = ('near', 'far', 'cross', 'order', 'join', 'end', 'inset')
+
+
+def main(argv):
+    root, tool, sheet, pages, rules = None, None, None, [], set(RULES)
+    k = 0
+    while k < len(argv):
+        a = argv[k]
+        if a in ('--source', '--glyphsheet', '--glyphs', '--rules'):
+            k += 1
+            if a == '--source':
+                root = argv[k]
+            elif a == '--glyphsheet':
+                tool = argv[k]
+            elif a == '--glyphs':
+                sheet = argv[k]
+            elif argv[k] != 'all':
+                rules = set(argv[k].split(','))
+        elif a == '--verbose':
+            VERBOSE[0] = True
+        else:
+            pages.append(a)
+        k += 1
+    if not pages or not (tool or sheet) or rules - set(RULES):
+        print(__doc__.strip().split('\n\n')[-1], file=sys.stderr)
+        return 2
+    glyphs = load_glyphs(tool, sheet)
+    programs = {n: Program(t) for n, t in gallery_programs(root).items()} if root else {}
+    return run(pages, glyphs, programs, rules)
+
+
+def case_of(path):
+    return re.sub(r'-(device|statistical)(-\d+)?$', '', os.path.splitext(os.path.basename(path))[0])
+
+
+def run(pages, glyphs, programs, rules):
+    bad = unreadable = 0
+    seen = {'labels': 0, 'percentiles': 0, 'insets': 0}
+    wanted = set()
+    for path in pages:
+        try:
+            sh = Sheet(overprint.Page(path), glyphs)
+        except (OSError, UnicodeDecodeError) as e:
+            print(f'{path}: cannot be read: {e}')
+            unreadable += 1
+            continue
+        if VERBOSE[0]:
+            print(f'{path}:')
+        prog = programs.get(case_of(path))
+        if prog:
+            wanted |= {'labels'} if prog.refs else set()
+            wanted |= {'percentiles'} if prog.plotfit else set()
+            wanted |= {'insets'} if prog.probplot else set()
+        found = [f for f in check(sh, prog, seen) if f[0] in rules]
+        if found:
+            bad += 1
+            print(f'{path}: {len(found)} misplaced')
+            for rule, msg in found:
+                print(f'  {rule}: {msg}')
+    # programs that draw them and none read back: this reader no longer sees them
+    for what in sorted(wanted):
+        if not seen[what]:
+            print(f'no {what} read back on any page')
+            unreadable += 1
+    print(f'{len(pages) - bad - unreadable} of {len(pages)} pages with every value beside its own line')
+    return 2 if unreadable else 1 if bad else 0
+
+
+if __name__ == '__main__':
+    sys.exit(main(sys.argv[1:]))

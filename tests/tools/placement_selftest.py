@@ -1,0 +1,130 @@
+#!/usr/bin/env python3
+"""The placement check (placement.py) finds what it must: pages of the gallery, each with one fault put in by
+hand, against the same pages as drawn.
+- a reference label moved onto another reference line's label: near (and, with a leader drawn from it to its
+  own line, not);
+- a line drawn through a reference label: cross;
+- two percentile labels of a relation plot that trade places: end;
+- three markers under an inset: inset.
+
+  placement_selftest.py --source ROOT (--glyphsheet TOOL | --glyphs SHEET.svg) PAGEDIR
+Exits 1 when a fault is not found (or found on the page as drawn)."""
+import os
+import re
+import sys
+
+sys.dont_write_bytecode = True   # the tools import each other from the source tree: leave no cache there
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import overprint  # noqa: E402
+import placement  # noqa: E402
+
+RUN = re.compile(r'<g[^>]*>(?:\s*<use xlink:href="#glyph[^>]*>)+\s*</g>')
+LINE = '<path style="fill:none;stroke-width:0.75;stroke:rgb(0%,0%,0%);stroke-opacity:1;" d="M {} {} L {} {}"/>\n'
+
+
+class Case:
+    def __init__(self, pagedir, name, glyphs, programs):
+        self.path = os.path.join(pagedir, name)
+        self.svg = open(self.path, encoding='utf-8').read()
+        self.glyphs, self.prog = glyphs, programs.get(placement.case_of(name))
+
+    def sheet(self, svg):
+        tmp = self.path + '.selftest.svg'
+        with open(tmp, 'w', encoding='utf-8') as f:
+            f.write(svg)
+        try:
+            return placement.Sheet(overprint.Page(tmp), self.glyphs)
+        finally:
+            os.remove(tmp)
+
+    def found(self, svg):
+        return placement.check(self.sheet(svg), self.prog)
+
+    def box(self, text):
+        """The box of the text and the index of its run among the page's runs."""
+        sh = self.sheet(self.svg)
+        for n, t in enumerate(sh.texts):
+            if t['text'] == text:
+                return t['box'], n
+        raise LookupError(f'{self.path}: no "{text}"')
+
+    def moved(self, svg, n, dx, dy):
+        """The page with text run n moved by (dx, dy)."""
+        m = list(RUN.finditer(svg))[n]
+
+        def shift(u):
+            return f'x="{float(u.group(1)) + dx:g}" y="{float(u.group(2)) + dy:g}"'
+        block = re.sub(r'x="([-\d.e]+)" y="([-\d.e]+)"', shift, m.group(0))
+        return svg[:m.start()] + block + svg[m.end():]
+
+
+def _has(found, rule, text):
+    return any(r == rule and f'"{text}"' in msg for r, msg in found)
+
+
+def main(argv):
+    opts, pagedir = {}, None
+    k = 0
+    while k < len(argv):
+        if argv[k] in ('--source', '--glyphs', '--glyphsheet') and k + 1 < len(argv):
+            opts[argv[k]] = argv[k + 1]
+            k += 2
+        else:
+            pagedir = argv[k]
+            k += 1
+    root = opts.get('--source')
+    if not (root and pagedir and ('--glyphs' in opts or '--glyphsheet' in opts)):
+        print(__doc__.strip().split('\n\n')[-1], file=sys.stderr)
+        return 2
+    glyphs = placement.load_glyphs(opts.get('--glyphsheet'), opts.get('--glyphs'))
+    programs = {n: placement.Program(t) for n, t in placement.gallery_programs(root).items()}
+    failures = []
+
+    def expect(what, ok):
+        print(f'{"ok  " if ok else "FAIL"} {what}')
+        if not ok:
+            failures.append(what)
+
+    # reference labels: 'half' (VREF=0.5) moved beside the 'one' line (VREF=1)
+    c = Case(pagedir, 'mcf-valve-seats-references-device.svg', glyphs, programs)
+    (half, n), (one, _) = c.box('half'), c.box('one')
+    expect('a reference label beside its own line passes', not _has(c.found(c.svg), 'near', 'half'))
+    moved = c.moved(c.svg, n, 0, one[1] - half[1])
+    expect('a reference label moved beside another line is near it', _has(c.found(moved), 'near', 'half'))
+    # a leader from its new place to its own line
+    own = next(o for t, o in placement.read_labels(c.sheet(c.svg), c.prog)[2] if t['text'] == 'half')[0]
+    mid = (one[1] + one[3]) / 2
+    led = moved.replace('</svg>', LINE.format(half[0] - 1.0, mid, half[0] + 2.0, own['at']) + '</svg>')
+    expect('a leader to its own line excuses it', not _has(c.found(led), 'near', 'half'))
+    x0, y0 = half[0] - 3.0, half[1] - 3.0
+    crossed = c.svg.replace('</svg>', LINE.format(x0, y0, half[2] + 3.0, half[3] + 3.0) + '</svg>')
+    expect('a line through a reference label crosses it', _has(c.found(crossed), 'cross', 'half'))
+
+    # percentile labels 10 and 90 of a relation plot trade places
+    c = Case(pagedir, 'relation-insulation-regression-statistical.svg', glyphs, programs)
+    (ten, n10), (ninety, n90) = c.box('10'), c.box('90')
+    expect('percentile labels at their lines pass', not any(r == 'end' for r, _ in c.found(c.svg)))
+    swapped = c.moved(c.moved(c.svg, n10, ninety[0] - ten[0], ninety[1] - ten[1]), n90, ten[0] - ninety[0],
+                      ten[1] - ninety[1])
+    found = c.found(swapped)
+    expect('percentile labels at each other\'s ends are near them',
+           _has(found, 'end', '10') and _has(found, 'end', '90'))
+
+    # three markers under the inset of a page whose other corners are clear
+    c = Case(pagedir, 'probplot-diesel-fans-device.svg', glyphs, programs)
+    sh = c.sheet(c.svg)
+    expect('an inset over no marker passes', not any(r == 'inset' for r, _ in placement.check(sh, c.prog)))
+    box = sh.boxes[0]
+    use = re.search(r'<use xlink:href="#(surface\d+)" transform="matrix\(1,0,0,1,', c.svg)
+    start = c.svg.index('>', c.svg.index('<rect', c.svg.index('</defs>'))) + 1   # painted first: under the inset
+    marks = ''.join(f'<use xlink:href="#{use.group(1)}" transform="matrix(1,0,0,1,{box[0] + 20 * (k + 1):g},'
+                    f'{box[1] + 10:g})"/>\n' for k in range(3))
+    hidden = c.svg[:start] + '\n' + marks + c.svg[start:]
+    expect('an inset over three markers where a corner is clear fails', any(r == 'inset' for r, _ in c.found(hidden)))
+
+    print(f'{len(failures)} of the placement check\'s own tests failed')
+    return 1 if failures else 0
+
+
+if __name__ == '__main__':
+    sys.exit(main(sys.argv[1:]))
