@@ -4,12 +4,12 @@
 # text or by a marker (tests/tools/overprint.py). A page that fails is printed with its clashing
 # texts. Usage: overprint.sh VITALYX GLYPHSHEET SOURCE OUT
 # The placement check (tests/tools/placement.py: values beside their own lines, insets at the
-# corner that hides least) fails the test on the rules VITALYX_PLACEMENT names ("all", or some of
-# near,far,cross,order,join,end,inset); unset or empty, it is not run. Its own test
+# corner that hides least) fails the test on every rule, or on those VITALYX_PLACEMENT names (some
+# of near,far,cross,order,join,end,inset; "none" leaves it out). Its own test
 # (tests/tools/placement_selftest.py) always runs.
 set -u
 exe=$1 sheet=$2 root=$3 out=$4
-placement=${VITALYX_PLACEMENT:-}
+placement=${VITALYX_PLACEMENT:-all}
 rm -rf "$out"
 mkdir -p "$out"
 # The cases are drawn two at a time (the sanitizer build of the CI has two cores).
@@ -42,7 +42,7 @@ text=$(python3 -c 'import sys; sys.path.insert(0, sys.argv[1]); import overprint
   "$root/tests/tools")
 "$sheet" "$out/glyphs.svg" "$text" || fail=1
 python3 "$root/tests/tools/placement_selftest.py" --source "$root" --glyphs "$out/glyphs.svg" . || fail=1
-if [ -n "$placement" ]; then
+if [ "$placement" != none ]; then
   python3 "$root/tests/tools/placement.py" --source "$root" --glyphs "$out/glyphs.svg" --rules "$placement" *.svg ||
     fail=1
 fi
