@@ -9,6 +9,7 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/msg510.h"
 #include "proc/framework/hostsvc_util.h"
+#include "proc/framework/keychars.h"
 #include "proc/framework/pooledkeys.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/stepend.h"
@@ -486,13 +487,13 @@ int vyxin(vyxstate* s) {
         for (int i = 0; i < n; ++i) p.fmvals[i] = s->groups.fmodeset.vals[i];
         p.fmlens = s->groups.fmodeset.lens;
         p.fmnvals = n;
-        p.fmwhole = wholeof(s->groups.fmodeset.desc, s->inwork.obsvals.fmodewhole, &s->inwork.obsvals.fmodenum);
         p.fmkeys = poolget<keyslot>(s->pools.stmtpool, n, poolflag::zeroed);
         if (!p.fmkeys) {
             xmemmsg(int64_t(n) * int64_t(sizeof(keyslot)));
             return 1;
         }
     }
+    if (p.fmode) p.fmwhole = wholeof(s->groups.fmodeset.desc, s->inwork.obsvals.fmodewhole, &s->inwork.obsvals.fmodenum);
     for (int k = 0; k < s->groups.nclass && k <= CV_SECOND; ++k) p.clswhole[k] = classwhole(s, k);
     if (p.form == FORM_CENSOR && !s->life.fmresp && s->input.ncensvals > 0) {
         p.censeen = static_cast<uint8_t*>(poolbytes(s->pools.stmtpool, s->input.ncensvals, poolflag::zeroed));
@@ -526,6 +527,8 @@ int vyxin(vyxstate* s) {
         if (s->input.procget) xyvget(s->input.procget, nullptr);
         if (cls) xyvget(cls, nullptr);
         if (s->input.fmodeget) xyvget(s->input.fmodeget, nullptr);
+        for (int k = 0; k < s->groups.nclass && k <= CV_SECOND; ++k) wholechars(s->inwork.obsvals.clsfmt[k], p.clswhole[k]);
+        if (p.fmode) wholechars(s->inwork.obsvals.fmodefmt, p.fmwhole);
         if (int rc = readone(p)) return rc;
     }
 
