@@ -37,6 +37,9 @@ struct bynoterec {
     bykeynote* keys;            // the keys named in the BY group (capkeys places in the BY-group pool)
 };
 
+// Forgets the keys named when the BY-group pool that holds their record goes.
+void bynotes_bygone(vyxstate* s);
+
 // True the first time the note is asked for in the BY group (the note is then remembered),
 // false when it has been logged already.
 bool bynotefresh(vyxstate* s, int32_t msg, uint32_t var1, uint32_t var2, double value);

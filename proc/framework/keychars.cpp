@@ -1,6 +1,7 @@
 // Keys cut back to the last whole UTF-8 character (keychars.h).
 #include "proc/framework/keychars.h"
 
+#include <bit>
 #include <cstring>
 
 namespace {
@@ -33,7 +34,17 @@ int utf8whole(const char* text, int32_t n) {
     const auto* t = reinterpret_cast<const uint8_t*>(text);
     int32_t i = 0;
     while (i < n) {
-        if (t[i] < 0x80) {
+        if (i + 8 <= n) {
+            // plain ASCII eight bytes at a time, up to the first byte that is not
+            uint64_t w;
+            std::memcpy(&w, t + i, 8);
+            const uint64_t high = w & 0x8080808080808080ull;
+            if (high == 0) {
+                i += 8;
+                continue;
+            }
+            i += std::countr_zero(high) / 8;
+        } else if (t[i] < 0x80) {
             ++i;
             continue;
         }
@@ -51,8 +62,11 @@ int utf8whole(const char* text, int32_t n) {
     return n;
 }
 
-void keycut(char* key, const char* whole, int32_t width) {
-    if (whole && utf8whole(whole, width) != width) return;   // not UTF-8: keyed as it is
-    const int keep = utf8whole(key, 16);
-    if (keep >= 0 && keep < 16) std::memset(key + keep, ' ', static_cast<size_t>(16 - keep));
+void textcut(char* text, int32_t len, const char* whole, int32_t width) {
+    // The text is the start of the whole value: the value is UTF-8 when the text is, but for a
+    // last character cut short, and the whole value from that character on is.
+    const int keep = utf8whole(text, len);
+    if (keep < 0 || keep == len) return;
+    if (whole && (width < len || utf8whole(whole + keep, width - keep) != width - keep)) return;   // not UTF-8: kept as it is
+    std::memset(text + keep, ' ', static_cast<size_t>(len - keep));
 }

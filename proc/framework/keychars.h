@@ -13,10 +13,17 @@
 // text is UTF-8, less when only its last character is cut short; -1 when it is not UTF-8.
 int utf8whole(const char* text, int32_t n);
 
-// Cuts the 16-byte key back to its last whole character (blanks after it). whole: the whole
-// formatted value (width bytes) of which the key is the start, when the reader has it; null when
-// the value may run past the key unseen (a formatted number), and the key's bytes alone decide.
-void keycut(char* key, const char* whole, int32_t width);
+// Cuts the len bytes of text back to their last whole character (blanks after it). whole: the
+// whole formatted value (width bytes) of which the text is the start, when the reader has it;
+// null when the value may run past the text unseen (a formatted number), and the text's bytes
+// alone decide.
+void textcut(char* text, int32_t len, const char* whole, int32_t width);
+inline void keycut(char* key, const char* whole, int32_t width) { textcut(key, 16, whole, width); }
+
+// The same for a text of len bytes cut from a longer value, when its last byte is not plain ASCII.
+inline void wholecharsin(char* text, int32_t len, const char* whole = nullptr, int32_t width = 0) {
+    if (len > 0 && static_cast<uint8_t>(text[len - 1]) >= 0x80) textcut(text, len, whole, width);
+}
 
 // The key of the current value c: cut back when its 16th byte is not plain ASCII and the value
 // runs past it (a character variable of at most 16 bytes, whose key is its whole value, keeps it).

@@ -29,8 +29,6 @@ bool rungroup(vyxstate* s) {
     s->work.thrflags[TH_MODELRAN] = 0;
     s->step.bynotes.n = 0;
     s->step.bynotes.nkeys = 0;
-    s->step.bynotes.capkeys = 0;
-    s->step.bynotes.keys = nullptr;   // its block went with the last BY group's pool
 
     stmtrec* model = nullptr;
     int nmodel = fndstmt("MODEL", &model);
