@@ -288,7 +288,7 @@ void eachunit(trenode* t, F& f) {
 // Calls f(cell, first) for every deepest node of the class trees under root (still trees, not
 // lists), with the first-level node above it (the cell itself with one class variable).
 template <class F>
-void eachcell(grpnode* t, int levels, grpnode* first, F& f) {
+void eachcell(const grpnode* t, int levels, const grpnode* first, F& f) {
     if (!t) return;
     eachcell(t->tleft, levels, first, f);
     if (levels > 1) eachcell(t->subtree.head, levels - 1, t, f);
@@ -336,7 +336,7 @@ bool unitkeywarnings(vyxstate* s) {
     // Pass 1 counts the pooled units and the groups that have one; pass 2 (e set) fills them.
     auto walk = [&]() {
         n = ncells = 0;
-        auto cell = [&](grpnode* g, grpnode* first) {
+        auto cell = [&](const grpnode* g, const grpnode* first) {
             bool any = false;
             auto note = [&](mcfunit* u) {
                 if (!keypooled(u->whole)) return;
@@ -353,7 +353,7 @@ bool unitkeywarnings(vyxstate* s) {
             }
             ++ncells;
         };
-        if (groups.nclass == 0) cell(&s->groups.rootgrp, nullptr);
+        if (groups.nclass == 0) cell(&groups.rootgrp, nullptr);
         else eachcell(groups.grplist.head, groups.nclass, nullptr, cell);
     };
     walk();
