@@ -10,6 +10,7 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/msgeffects.h"
 #include "proc/framework/hostsvc_util.h"
+#include "proc/framework/keychars.h"
 #include "proc/framework/textpad.h"
 
 // Open-addressing table of a variable's level nodes keyed by their texts; each slot keeps the
@@ -122,6 +123,7 @@ int defaultvals(levwork* w, levstate* ls) {
             else xpmlog(172, W172_CLASS_FORMAT_SHORT, txtarg(levvarname(c), levvarnamelen(c)), c->fmtlen);
         }
         if (v->xvget1v(ds, c->varinfo->varnum, w->lwfmt[i], c->fmtlen) != 0) ok = 0;
+        if (c->fmtlen < need) wholecharsin(w->lwfmt[i], c->fmtlen);   // cut back to a whole character
         if (c->varinfo->d.type == 1) {
             if (v->xvget1f(ds, c->varinfo->varnum, &w->lwnumraw[nn++]) != 0) ok = 0;
         } else {

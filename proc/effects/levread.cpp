@@ -9,6 +9,7 @@
 #include "proc/effects/rdlayout.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/hostsvc_util.h"
+#include "proc/framework/keychars.h"
 #include "proc/framework/msgeffects.h"
 
 // ---------------------------------------------------------------- default readers
@@ -35,7 +36,8 @@ bool buildlist(levctl* ctl, bool cls) {
     lay->numoff = poolget<int32_t>(pool, std::max(nc, 1), poolflag::zeroed_marked);
     lay->chroff = poolget<int32_t>(pool, std::max(nc, 1), poolflag::zeroed_marked);
     lay->chrlen = poolget<int32_t>(pool, std::max(nc, 1), poolflag::zeroed_marked);
-    if (!lay->fmtoff || !lay->rawoff || !lay->numoff || !lay->chroff || !lay->chrlen) return false;
+    lay->cutoff = poolget<int32_t>(pool, std::max(nc, 1), poolflag::zeroed_marked);
+    if (!lay->fmtoff || !lay->rawoff || !lay->numoff || !lay->chroff || !lay->chrlen || !lay->cutoff) return false;
     lay->allcont = 1;
     lay->formatted = cls ? 1 : 0;
     for (int j = 0; j < ls->ncontv; ++j) lay->allcont &= present(&ls->contv[j]) ? 1 : 0;
@@ -101,6 +103,7 @@ bool buildlist(levctl* ctl, bool cls) {
         if (cls) {
             xffile(d->dsh, FF_FORMATS, &c->varinfo->varnum, 1);
             add(c, lay->fmtoff[i], c->fmtlen, GET_FORMATTED);
+            if (c->fmtlen < need) lay->cutoff[lay->ncut++] = i;
         }
     }
     if (ctl->haswgt)
@@ -173,6 +176,12 @@ inline const char* readobs(levctl* ctl, bool cls, const levrdlayout** lay) {
         if (xyvget(list, buf) != 0) {
             readfailed(ctl);
             return nullptr;
+        }
+        // a level text cut from a longer formatted value ends on a whole character
+        const levrdlayout* l = ctl->rdlay[which];
+        for (int k = 0; k < l->ncut; ++k) {
+            const int i = l->cutoff[k];
+            wholecharsin(buf + l->fmtoff[i], ctl->lstate->classv[i].fmtlen);
         }
         ctl->lastobs[which] = obs;
     }

@@ -12,6 +12,7 @@
 #include "proc/effects/effsvc.h"
 #include "proc/effects/rdlayout.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/keychars.h"
 #include "proc/framework/trees.h"
 #include "proc/effects/workerparts.h"
 
@@ -115,6 +116,7 @@ int LevelizeBuffer(levworker* wk) {
             const int n = std::min<int>(fl, wk->fmt->outlen);
             std::memcpy(wk->text, wk->fmt->out, static_cast<size_t>(n));
             std::memset(wk->text + n, ' ', static_cast<size_t>(fl - n));
+            if (v.cut) wholecharsin(wk->text, fl);   // cut back to a whole character
             if (!v.keepjst) Stringjl(wk->text, fl);
             auto* lev = static_cast<wlevnode*>(av->find(wk->levc[i], wk->text));
             if (!lev) {

@@ -276,6 +276,7 @@ bool containers(levthreads* tc, levstate* ls, const kernelinst* k) {
             v.missok = c->lvoptb && !c->lvmiss;
             v.count = needscount(c->ordkey);
             v.keepjst = c->keepjst;
+            v.cut = c->fmtlen < (levhasformat(c) ? c->varinfo->fmtw : c->varinfo->d.length);
             // a memo of 64 KB for each of the first 16 variables at most
             const bool memo = v.rl <= 8 && i < 16;
             v.memo = memo ? poolget<wmemo>(kp, int64_t{1} << WMEMO_BITS, poolflag::zeroed_marked) : nullptr;

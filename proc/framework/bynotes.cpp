@@ -9,6 +9,12 @@
 #include "proc/framework/msg510.h"
 #include "proc/vyxstate.h"
 
+void bynotes_bygone(vyxstate* s) {
+    bynoterec& r = s->step.bynotes;
+    r.nkeys = r.capkeys = 0;
+    r.keys = nullptr;
+}
+
 bool bynotefresh(vyxstate* s, int32_t msg, uint32_t var1, uint32_t var2, double value) {
     bynoterec& r = s->step.bynotes;
     for (int i = 0; i < r.n; ++i) {

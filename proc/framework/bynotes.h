@@ -20,19 +20,25 @@ struct bynotekey {
     double value;
 };
 static_assert(sizeof(bynotekey) == 24, "bynotekey has no padding");
-// A key whose values a warning named (pooledkeys.h): the message, the variable, the key.
+// A key whose values a warning named (pooledkeys.h): the message, the variable, the group whose
+// values the warning is about (a hash of its levels; 0 for the whole BY group), the key.
 struct bykeynote {
     int32_t msg;
     uint32_t var;
+    uint64_t group;
     char key[16];
 };
-static_assert(sizeof(bykeynote) == 24, "bykeynote has no padding");
+static_assert(sizeof(bykeynote) == 32, "bykeynote has no padding");
 struct bynoterec {
     int32_t n;
     bynotekey k[32];
     int32_t nkeys;
-    bykeynote keys[64];         // the keys named in the BY group
+    int32_t capkeys;
+    bykeynote* keys;            // the keys named in the BY group (capkeys places in the BY-group pool)
 };
+
+// Forgets the keys named when the BY-group pool that holds their record goes.
+void bynotes_bygone(vyxstate* s);
 
 // True the first time the note is asked for in the BY group (the note is then remembered),
 // false when it has been logged already.

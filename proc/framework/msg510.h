@@ -252,10 +252,10 @@ enum : int {
     N510_SKIP_UNITID = 2022,                    // records skipped: no unit named
 
     // 510-keys.msg
-    W510_CLASS_LEVEL_POOLS_VALUES = 2460,       // different values of a class variable give one 16-character level
+    W510_CLASS_LEVEL_POOLS_VALUES = 2460,       // different values of a class variable give one 16-byte level
     W510_CLASS_LEVEL_POOLS_MORE = 2461,         // after ten of them: how many more levels do
-    W510_FMODE_VALUE_POOLS_MODES = 2462,        // a listed failure mode matches modes that differ beyond 16 characters
-    W510_UNITID_POOLS_IDS = 2463,               // different ids give one 16-character unit id
+    W510_FMODE_VALUE_POOLS_MODES = 2462,        // a listed failure mode matches modes that differ beyond 16 bytes
+    W510_UNITID_POOLS_IDS = 2463,               // different ids give one 16-byte unit id (per class group)
     W510_UNITID_POOLS_MORE = 2464,
     E510_MCF_UNITS_POOLED_END_TWICE = 2465,     // the second end record comes from another id of the same key
     E510_MCF_UNITS_POOLED_EVENT_AFTER_END = 2466,

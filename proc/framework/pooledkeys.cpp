@@ -194,28 +194,45 @@ void keytext(const char* key, int32_t width, char* out, size_t len) {
         std::snprintf(out, len, "%.*s", n, key);
 }
 
-// Whether the key of a variable is named for the first time in the BY group; counts in *named
-// the keys of the variable named so far.
-bool keyfresh(const vyxstate* s, int32_t msg, uint32_t var, const char* key, int* named) {
+// Whether the key of a variable's group is named for the first time in the BY group; counts in
+// *named the keys of the variable named so far (in any group).
+bool keyfresh(const vyxstate* s, int32_t msg, uint32_t var, uint64_t group, const char* key, int* named) {
     const bynoterec& r = s->step.bynotes;
     *named = 0;
-    for (int i = 0; i < r.nkeys; ++i) {
+    for (int32_t i = 0; i < r.nkeys; ++i) {
         const bykeynote& k = r.keys[i];
         if (k.msg != msg || k.var != var) continue;
-        if (std::memcmp(k.key, key, 16) == 0) return false;
+        if (k.group == group && std::memcmp(k.key, key, 16) == 0) return false;
         ++*named;
     }
     return true;
 }
 
-// A full record forgets nothing it holds: a later key may be named again by a later statement.
-void keyremember(vyxstate* s, int32_t msg, uint32_t var, const char* key) {
+// Remembers a key named for the rest of the BY group (the record grows in the BY-group pool);
+// false when memory ran out (logged).
+bool keyremember(vyxstate* s, int32_t msg, uint32_t var, uint64_t group, const char* key) {
     bynoterec& r = s->step.bynotes;
-    if (r.nkeys >= static_cast<int32_t>(sizeof r.keys / sizeof r.keys[0])) return;
+    if (r.nkeys == r.capkeys) {
+        const int32_t cap = r.capkeys ? 2 * r.capkeys : 32;
+        poolobj* pool = s->pools.bypool;
+        auto* keys = poolget<bykeynote>(pool, cap, poolflag::raw);
+        if (!keys) {
+            xmemmsg(int64_t(cap) * int64_t(sizeof(bykeynote)));
+            return false;
+        }
+        if (r.keys) {
+            std::memcpy(keys, r.keys, sizeof(bykeynote) * static_cast<size_t>(r.nkeys));
+            poolput(pool, r.keys);
+        }
+        r.keys = keys;
+        r.capkeys = cap;
+    }
     bykeynote& k = r.keys[r.nkeys++];
     k.msg = msg;
     k.var = var;
+    k.group = group;
     std::memcpy(k.key, key, 16);
+    return true;
 }
 
 struct kindmsgs {
@@ -268,16 +285,19 @@ int keylisted(const keyvals& k, const char** texts, double* nums) {
 }
 
 bool keywarnings(vyxstate* s, poolobj* pool, keykind kind, const char* name, uint32_t id, int32_t width,
-                 keyentry* entries, int64_t n) {
+                 keyentry* entries, int64_t n, const keygroup* groups) {
     if (n <= 0) return true;
-    std::sort(entries, entries + n, [](const keyentry& a, const keyentry& b) { return std::memcmp(a.key, b.key, 16) < 0; });
+    std::sort(entries, entries + n, [](const keyentry& a, const keyentry& b) {
+        if (a.group != b.group) return a.group < b.group;
+        return std::memcmp(a.key, b.key, 16) < 0;
+    });
     const kindmsgs msg = messages(kind);
     char by[512];
     bygrouptext(s, by, sizeof by);
     int64_t others = 0;
     for (int64_t i = 0; i < n;) {
         int64_t j = i + 1;
-        while (j < n && std::memcmp(entries[j].key, entries[i].key, 16) == 0) ++j;
+        while (j < n && entries[j].group == entries[i].group && std::memcmp(entries[j].key, entries[i].key, 16) == 0) ++j;
         keyvals joined{};
         const keyvals* vals = entries[i].vals;
         if (j - i > 1) {
@@ -287,26 +307,37 @@ bool keywarnings(vyxstate* s, poolobj* pool, keykind kind, const char* name, uin
             vals = &joined;
         }
         const char* key = entries[i].key;
+        const keygroup* g = groups ? &groups[entries[i].group] : nullptr;
         i = j;
         if (!keypooled(*vals)) continue;
         int named = 0;
-        if (!keyfresh(s, msg.each, id, key, &named)) continue;
+        const uint64_t gid = g ? g->id : 0;
+        if (!keyfresh(s, msg.each, id, gid, key, &named)) continue;
         if (named >= kKeysNamed && msg.others) {
             ++others;
             continue;
         }
-        keyremember(s, msg.each, id, key);
-        char keyshown[40], list[1200];
+        if (!keyremember(s, msg.each, id, gid, key)) return false;
+        char keyshown[40], list[1200], where[1024];
         keytext(key, width, keyshown, sizeof keyshown);
         valuelist(*vals, width, list, sizeof list);
+        std::snprintf(where, sizeof where, "%s%s", g ? g->where : "", by);
         const long long count = keycount(*vals);
         if (kind == keykind::failmode)
-            xpmlog(510, msg.each, keyshown, count, name, by, list);
+            xpmlog(510, msg.each, keyshown, count, name, where, list);
         else
-            xpmlog(510, msg.each, name, count, keyshown, by, list);
+            xpmlog(510, msg.each, name, count, keyshown, where, list);
     }
-    if (others > 0 && bynotefresh(s, msg.others, id, 0, 0))
-        xpmlog(510, msg.others, name, static_cast<long long>(others), by);
+    if (others > 0 && bynotefresh(s, msg.others, id, 0, 0)) {
+        // "1 more level that stands", "20 more levels that each stand"
+        const char* noun = kind == keykind::unit ? "unit id" : "level";
+        char more[80];
+        if (others == 1)
+            std::snprintf(more, sizeof more, "1 more %s that stands", noun);
+        else
+            std::snprintf(more, sizeof more, "%lld more %ss that each stand", static_cast<long long>(others), noun);
+        xpmlog(510, msg.others, name, more, by);
+    }
     return true;
 }
 
@@ -320,9 +351,9 @@ wholecell unitwhole(const vyxstate* s) {
     return wholeof(s->input.procvars[PV_UNITID], v.unitwhole, &v.unitnum);
 }
 
-bool unitidkeywarnings(vyxstate* s, poolobj* pool, keyentry* entries, int64_t n) {
+bool unitidkeywarnings(vyxstate* s, poolobj* pool, keyentry* entries, int64_t n, const keygroup* groups) {
     const vardesc& d = s->input.procvars[PV_UNITID];
-    return keywarnings(s, pool, keykind::unit, d.name, varnameid(d.name, d.namelen), unitwhole(s).width, entries, n);
+    return keywarnings(s, pool, keykind::unit, d.name, varnameid(d.name, d.namelen), unitwhole(s).width, entries, n, groups);
 }
 
 namespace {
@@ -368,7 +399,7 @@ bool classkeywarnings(vyxstate* s) {
         }
         int64_t i = 0;
         eachlevel(g, k, [&](const grpnode* x) {
-            if (all || keypooled(x->whole)) e[i++] = keyentry{x->key, &x->whole};
+            if (all || keypooled(x->whole)) e[i++] = keyentry{x->key, &x->whole, 0};
         });
         const bool ok = keywarnings(s, pool, keykind::classlevel, g.clsnames[k], varnameid(g.clsnames[k], g.clsnamelen[k]),
                                     c.width, e, n);
@@ -397,7 +428,7 @@ bool fmodekeywarnings(vyxstate* s, poolobj* pool, const keyslot* keys) {
         char* key = padded + 16 * j;
         std::memset(key, ' ', 16);
         std::memcpy(key, f.vals[i], static_cast<size_t>(f.lens[i] < 16 ? f.lens[i] : 16));
-        e[j++] = keyentry{key, &keys[i].vals};
+        e[j++] = keyentry{key, &keys[i].vals, 0};
     }
     return keywarnings(s, pool, keykind::failmode, f.desc.name, varnameid(f.desc.name, f.desc.namelen), c.width, e, n);
 }
@@ -422,16 +453,46 @@ void plaintext(const char* text, double num, int32_t width, char* out, int len) 
 
 }  // namespace
 
-void twoids(const keyvals& k, int which, const wholecell& c, char* other, int olen, char* current, int clen) {
-    const double num = c.num ? *c.num : 0.0;
-    plaintext(c.text, num, c.width, current, clen);
+bool keykeep(poolobj* pool, keyvalue& v, int which, const wholecell& c) {
+    v.which = which;
+    if (which < kNamed || !c.on()) return true;
+    // a value met after the third: keep it whole, in the block kept before when there is one
+    if (!c.text) {
+        v.num = *c.num;
+        return true;
+    }
+    if (!v.text) {
+        const int32_t bytes = wholebytes(c.width);
+        auto* copy = static_cast<char*>(poolbytes(pool, bytes, poolflag::raw));
+        if (!copy) {
+            xmemmsg(bytes);
+            return false;
+        }
+        v.text = copy;
+    }
+    std::memcpy(const_cast<char*>(v.text), c.text, static_cast<size_t>(wholebytes(c.width)));
+    return true;
+}
+
+bool keysame(const keyvalue& v, int which, const wholecell& c) {
+    if (v.which != which) return false;
+    if (which < kNamed || !c.on()) return true;
+    return c.text ? sametext(v.text, c.text, c.width, 0) : samenumber(v.num, *c.num);
+}
+
+void keyshown(const keyvals& k, const keyvalue& v, const wholecell& c, char* out, int len) {
+    if (v.which >= kNamed) {
+        plaintext(c.text ? v.text : nullptr, v.num, c.width, out, len);
+        return;
+    }
     const char* texts[kNamed] = {};
     double nums[kNamed] = {};
     const int n = keylisted(k, texts, nums);
-    int i = which < n ? which : 0;
-    if (which >= n && n > 1 && same(c.text, num, texts[0], nums[0], c.width)) i = 1;
-    plaintext(texts[i], nums[i], c.width, other, olen);
+    const int i = v.which < n ? v.which : 0;
+    plaintext(texts[i], nums[i], c.width, out, len);
 }
+
+void currentshown(const wholecell& c, char* out, int len) { plaintext(c.text, c.num ? *c.num : 0.0, c.width, out, len); }
 
 uint32_t varnameid(const char* name, int len) {
     uint32_t h = 2166136261u;

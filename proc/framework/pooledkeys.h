@@ -70,11 +70,11 @@ bool keyfirst(poolobj* pool, keyvals& k, const wholecell& c);
 // A value other than the key's first (out of line: the rare case); false when memory ran out.
 bool keyother(poolobj* pool, keyvals& k, const wholecell& c);
 
-// Notes the current value under a key met before (so their first 16 characters agree); false
-// when memory ran out.
+// Notes the current value under a key met before (so their first 13 bytes agree: a key cut back
+// to a whole character holds at least 13); false when memory ran out.
 inline bool keynote(poolobj* pool, keyvals& k, const wholecell& c) {
     if (c.text) {
-        if (sametext(k.text, c.text, c.width, 16)) return true;
+        if (sametext(k.text, c.text, c.width, 8)) return true;
     } else if (!c.num || samenumber(k.num, *c.num)) {
         return true;
     }
@@ -105,25 +105,35 @@ enum class keykind { classlevel, failmode, unit };
 
 // One key of a variable and its values, as the readers hand them to keywarnings.
 struct keyentry {
-    const char* key;          // the 16-character key, blank padded
+    const char* key;          // the 16-byte key, blank padded
     const keyvals* vals;
+    int64_t group;            // the group whose values they are (keygroup), 0 without groups
+};
+
+// A group whose keys are told apart from those of the other groups (MCFPLOT's units are one
+// unit only within their class level): its words in a message (" for trt=P"), and an id that
+// tells it from the other groups of the BY group.
+struct keygroup {
+    const char* where;
+    uint64_t id;
 };
 
 // The warnings of one variable (name, id telling it from the step's other variables; width of
-// its whole texts, 0 for a numeric one): the entries are sorted by key, the values of equal keys
-// joined (a second class variable has a node per first-level group), and every key that stands
-// for more than one value gets a warning naming the variable, the key and its values, once per
-// BY group: the first statement that meets it says it. At most ten keys of a variable are named
-// so; the number of the others is said once. False when memory ran out.
+// its whole texts, 0 for a numeric one): the entries are sorted by group and key, the values of
+// equal keys of a group joined (a second class variable has a node per first-level group), and
+// every key that stands for more than one value gets a warning naming the variable, the key, its
+// values and the group (groups[entry.group], when groups is given), once per BY group: the first
+// statement that meets it says it. At most ten keys of a variable are named so in a BY group;
+// the number of the others is said once. False when memory ran out.
 bool keywarnings(vyxstate* s, poolobj* pool, keykind kind, const char* name, uint32_t id, int32_t width,
-                 keyentry* entries, int64_t n);
+                 keyentry* entries, int64_t n, const keygroup* groups = nullptr);
 
 // The whole value of class variable k (CV_* place) of the current statement.
 wholecell classwhole(const vyxstate* s, int k);
 // The whole value of the UNITID variable.
 wholecell unitwhole(const vyxstate* s);
-// keywarnings for the n keys of the UNITID variable in entries.
-bool unitidkeywarnings(vyxstate* s, poolobj* pool, keyentry* entries, int64_t n);
+// keywarnings for the n keys of the UNITID variable in entries, of the groups given.
+bool unitidkeywarnings(vyxstate* s, poolobj* pool, keyentry* entries, int64_t n, const keygroup* groups);
 
 // The warnings of the class variables of the statement whose data pass has just filled the
 // class trees (nodes are still in their trees): the first variable's levels, and the second's
@@ -138,11 +148,23 @@ bool fmodekeywarnings(vyxstate* s, poolobj* pool, const keyslot* keys);
 // later one (a key that stands for one value: 0).
 int keywhich(const keyvals& k, const wholecell& c);
 
-// Two of a key's ids for a message about records of one key from two ids: the id of the
-// current record, and that of the other record (which: the value keywhich gave for it; one met
-// later than the third is named by the first, or the second when the first is the current one),
-// each as text without trailing blanks.
-void twoids(const keyvals& k, int which, const wholecell& c, char* other, int olen, char* current, int clen);
+// One whole value of a key, as a record of it keeps it: which of the values the key names it is
+// (keywhich), and for one met after the third, the value itself (a text copied into the pool, or
+// a number).
+struct keyvalue {
+    int32_t which;
+    const char* text;
+    double num;
+};
+// Keeps the current value c, which keywhich(k, c) gave, in v (the text block of v is reused);
+// false when memory ran out.
+bool keykeep(poolobj* pool, keyvalue& v, int which, const wholecell& c);
+// Whether the current value c (which keywhich gave) is the value kept in v.
+bool keysame(const keyvalue& v, int which, const wholecell& c);
+// A value kept, or the current value c, as text without trailing blanks (a number as the shortest
+// text that reads back as it).
+void keyshown(const keyvals& k, const keyvalue& v, const wholecell& c, char* out, int len);
+void currentshown(const wholecell& c, char* out, int len);
 
 // The id of a variable for the notes of the BY group: a hash of its name.
 uint32_t varnameid(const char* name, int len);

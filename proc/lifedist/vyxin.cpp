@@ -9,6 +9,7 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/msg510.h"
 #include "proc/framework/hostsvc_util.h"
+#include "proc/framework/keychars.h"
 #include "proc/framework/pooledkeys.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/stepend.h"
@@ -52,6 +53,9 @@ struct pass {
     keyslot* fmkeys;         // per listed value, the whole modes it matched
     wholecell fmwhole;       // where the whole mode value is
     wholecell clswhole[2];   // where the whole class values are (CV_* places)
+    char* cutkey[3];         // the keys that may run past 16 bytes (keychars.h), and their whole values
+    const wholecell* cutwhole[3];
+    int ncut;
     double used, read, skipped;
     double wused, wread;
     double sumx, sumn;       // count case: sum of w x first and second response
@@ -486,14 +490,23 @@ int vyxin(vyxstate* s) {
         for (int i = 0; i < n; ++i) p.fmvals[i] = s->groups.fmodeset.vals[i];
         p.fmlens = s->groups.fmodeset.lens;
         p.fmnvals = n;
-        p.fmwhole = wholeof(s->groups.fmodeset.desc, s->inwork.obsvals.fmodewhole, &s->inwork.obsvals.fmodenum);
         p.fmkeys = poolget<keyslot>(s->pools.stmtpool, n, poolflag::zeroed);
         if (!p.fmkeys) {
             xmemmsg(int64_t(n) * int64_t(sizeof(keyslot)));
             return 1;
         }
     }
+    if (p.fmode) p.fmwhole = wholeof(s->groups.fmodeset.desc, s->inwork.obsvals.fmodewhole, &s->inwork.obsvals.fmodenum);
     for (int k = 0; k < s->groups.nclass && k <= CV_SECOND; ++k) p.clswhole[k] = classwhole(s, k);
+    // The keys that may run past 16 bytes, to be cut back to a whole character row by row (a
+    // character variable of at most 16 bytes is its key whole).
+    auto cuts = [&](char* key, const wholecell* c) {
+        if (!c->on()) return;
+        p.cutkey[p.ncut] = key;
+        p.cutwhole[p.ncut++] = c;
+    };
+    for (int k = 0; k < s->groups.nclass && k <= CV_SECOND; ++k) cuts(s->inwork.obsvals.clsfmt[k], &p.clswhole[k]);
+    if (p.fmode) cuts(s->inwork.obsvals.fmodefmt, &p.fmwhole);
     if (p.form == FORM_CENSOR && !s->life.fmresp && s->input.ncensvals > 0) {
         p.censeen = static_cast<uint8_t*>(poolbytes(s->pools.stmtpool, s->input.ncensvals, poolflag::zeroed));
         if (!p.censeen) {
@@ -526,6 +539,7 @@ int vyxin(vyxstate* s) {
         if (s->input.procget) xyvget(s->input.procget, nullptr);
         if (cls) xyvget(cls, nullptr);
         if (s->input.fmodeget) xyvget(s->input.fmodeget, nullptr);
+        for (int k = 0; k < p.ncut; ++k) wholechars(p.cutkey[k], *p.cutwhole[k]);
         if (int rc = readone(p)) return rc;
     }
 

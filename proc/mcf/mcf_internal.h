@@ -34,9 +34,9 @@ struct mcfunit {
     int32_t index;        // 0 .. units - 1, by decreasing end time (set by vyxcfst)
     int32_t seq;          // order of first appearance within the group
     double weight;        // FREQ value of its end record (1 without FREQ)
-    keyvals whole;        // the whole ids the 16-character id stands for (pooledkeys.h)
-    int8_t endwhich;      // which of them (keywhich) the end record has
-    int8_t lastwhich;     // which of them the latest event has
+    keyvals whole;        // the whole ids the 16-byte id stands for (pooledkeys.h)
+    keyvalue endid;       // which of them the end record has
+    keyvalue lastid;      // which of them the latest event has
 };
 
 // A time up to this far past a unit's end is its end time made inexact by rounding.

@@ -1,6 +1,7 @@
 // Recurrence-data input: the observations of the BY group become MCF records of their class
 // group, with a unit tree per group for exact recurrence times.
 #include <cfloat>
+#include <cstdio>
 #include <cstddef>
 #include <cstring>
 
@@ -8,6 +9,7 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/msg510.h"
 #include "proc/framework/hostsvc_util.h"
+#include "proc/framework/keychars.h"
 #include "proc/framework/pooledkeys.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/stepend.h"
@@ -136,6 +138,18 @@ grpnode* groupof(vyxstate* s, double w, int32_t used, int* rc) {
     return h;
 }
 
+// A unit's id as the data hold it: the whole text of a long character id, else the key (a short
+// id whole, a number formatted) without blanks around it.
+void unitshown(const char* key, const wholecell& whole, char* out, int len) {
+    if (whole.text) {
+        currentshown(whole, out, len);
+        return;
+    }
+    int start = 0;
+    while (start < 16 && key[start] == ' ') ++start;
+    std::snprintf(out, static_cast<size_t>(len), "%.*s", wzstrip(key + start, 16 - start), key + start);
+}
+
 // The unit of an exact-data record in the group's unit tree; keeps its end and latest event.
 // 0, or a code after a message.
 int unitof(vyxstate* s, grpnode* g, const char* id, const wholecell& whole, const obs& o, double t, mcfunit** last,
@@ -169,37 +183,45 @@ int unitof(vyxstate* s, grpnode* g, const char* id, const wholecell& whole, cons
         *last = u;
         *lastg = g;
     }
-    // The whole id beside the 16-character one: ids that agree in their first 16 characters are
-    // one unit, and a message about the unit's records names the two ids they come from.
-    if (!(isnew ? keyfirst(s->pools.stmtpool, u->whole, whole) : keynote(s->pools.stmtpool, u->whole, whole)))
-        return RC_REPORTED;
+    // The whole id beside the 16-byte one: ids that agree in their first 16 bytes are one unit,
+    // and a message about the unit's records names the two ids they come from.
+    poolobj* pool = s->pools.stmtpool;
+    if (!(isnew ? keyfirst(pool, u->whole, whole) : keynote(pool, u->whole, whole))) return RC_REPORTED;
     const int which = keywhich(u->whole, whole);
     char other[280], current[280];
     if (o.end) {
         u->weight = o.w;
         if (u->ended) {
-            if (keypooled(u->whole) && (which != u->endwhich || which >= 3)) {
-                twoids(u->whole, u->endwhich, whole, other, sizeof other, current, sizeof current);
+            if (keypooled(u->whole) && !keysame(u->endid, which, whole)) {
+                keyshown(u->whole, u->endid, whole, other, sizeof other);
+                currentshown(whole, current, sizeof current);
                 xpmlog(510, E510_MCF_UNITS_POOLED_END_TWICE, other, current, txtarg(id, 16), obsnumber(s));
             } else {
-                xpmlog(510, E510_MCF_UNIT_ENDS_TWICE, txtarg(id, 16), obsnumber(s));
+                unitshown(id, whole, current, sizeof current);
+                xpmlog(510, E510_MCF_UNIT_ENDS_TWICE, current, obsnumber(s));
             }
             return RC_REPORTED;
         }
         u->endtime = t;
         u->ended = 1;
-        u->endwhich = static_cast<int8_t>(which);
+        if (!keykeep(pool, u->endid, which, whole)) return RC_REPORTED;
     } else if (t > u->lastevt) {
         u->lastevt = t;
-        u->lastwhich = static_cast<int8_t>(which);
+        if (!keykeep(pool, u->lastid, which, whole)) return RC_REPORTED;
     }
     if (u->ended && u->lastevt - MCF_ENDSLACK > u->endtime) {
-        if (keypooled(u->whole) && (u->lastwhich != u->endwhich || u->lastwhich >= 3)) {
-            // the current record is the end (the late event is another id's) or the late event
-            twoids(u->whole, o.end ? u->lastwhich : u->endwhich, whole, other, sizeof other, current, sizeof current);
-            xpmlog(510, E510_MCF_UNITS_POOLED_EVENT_AFTER_END, other, current, txtarg(id, 16), u->lastevt, u->endtime);
+        // The current record is the end (the late event may be another id's) or the late event
+        // (the end may be another id's).
+        const keyvalue& otherid = o.end ? u->lastid : u->endid;
+        if (keypooled(u->whole) && !keysame(otherid, which, whole)) {
+            keyshown(u->whole, otherid, whole, other, sizeof other);
+            currentshown(whole, current, sizeof current);
+            // the id of the event, then that of the end
+            xpmlog(510, E510_MCF_UNITS_POOLED_EVENT_AFTER_END, o.end ? other : current, o.end ? current : other,
+                   txtarg(id, 16), u->lastevt, u->endtime);
         } else {
-            xpmlog(510, E510_MCF_EVENT_AFTER_END, txtarg(id, 15), u->lastevt, u->endtime);
+            unitshown(id, whole, current, sizeof current);
+            xpmlog(510, E510_MCF_EVENT_AFTER_END, current, u->lastevt, u->endtime);
         }
         return endstep(s, RC_INPUT);
     }
@@ -263,36 +285,90 @@ void eachunit(trenode* t, F& f) {
     eachunit(t->right, f);
 }
 
-// The warnings of the unit ids that stand for more than one whole id, over every group; false
-// when memory ran out.
+// Calls f(cell, first) for every deepest node of the class trees under root (still trees, not
+// lists), with the first-level node above it (the cell itself with one class variable).
+template <class F>
+void eachcell(const grpnode* t, int levels, const grpnode* first, F& f) {
+    if (!t) return;
+    eachcell(t->tleft, levels, first, f);
+    if (levels > 1) eachcell(t->subtree.head, levels - 1, t, f);
+    else f(t, first ? first : t);
+    eachcell(t->tright, levels, first, f);
+}
+
+// " for trt=P", " for a=X b=Y": the class group of a message about its units.
+void cellwords(const vyxstate* s, const grpnode* cell, const grpnode* first, char* out, size_t len) {
+    const groupstate& g = s->groups;
+    auto level = [](const grpnode* n, int* at) {
+        int b = 0;
+        while (b < 16 && n->key[b] == ' ') ++b;
+        *at = b;
+        return wzstrip(n->key + b, 16 - b);
+    };
+    int a = 0, b = 0;
+    const int la = level(first, &a);
+    if (g.nclass == 1) {
+        std::snprintf(out, len, " for %.*s=%.*s", g.clsnamelen[CV_FIRST], g.clsnames[CV_FIRST], la, first->key + a);
+        return;
+    }
+    const int lb = level(cell, &b);
+    std::snprintf(out, len, " for %.*s=%.*s %.*s=%.*s", g.clsnamelen[CV_FIRST], g.clsnames[CV_FIRST], la, first->key + a,
+                  g.clsnamelen[CV_SECOND], g.clsnames[CV_SECOND], lb, cell->key + b);
+}
+
+uint64_t wordsid(const char* text) {
+    uint64_t h = 0xCBF29CE484222325ull;
+    for (; *text; ++text) h = (h ^ static_cast<uint8_t>(*text)) * 0x100000001B3ull;
+    return h ? h : 1;
+}
+
+// The warnings of the unit ids that stand for more than one whole id, one per class group and
+// key (a unit is one only within its group); false when memory ran out.
 bool unitkeywarnings(vyxstate* s) {
     if (!unitwhole(s).on()) return true;
-    keyentry* e = nullptr;
-    int64_t n = 0;
-    auto note = [&](mcfunit* u) {
-        if (!keypooled(u->whole)) return;
-        if (e) e[n] = keyentry{u->id, &u->whole};
-        ++n;
-    };
-    auto units = [&](const grpnode* g) -> int {
-        eachunit(static_cast<trenode*>(g->mcf.units[0]), note);
-        return 0;
-    };
+    poolobj* pool = s->pools.stmtpool;
     const groupstate& groups = s->groups;
-    auto all = [&]() {
-        n = 0;
-        if (groups.nclass == 0) units(&groups.rootgrp);
-        else eachleaf(groups.grplist.head, groups.nclass, units);
+    keyentry* e = nullptr;
+    keygroup* cells = nullptr;
+    constexpr size_t kWords = 120;
+    char* words = nullptr;
+    int64_t n = 0, ncells = 0;
+    // Pass 1 counts the pooled units and the groups that have one; pass 2 (e set) fills them.
+    auto walk = [&]() {
+        n = ncells = 0;
+        auto cell = [&](const grpnode* g, const grpnode* first) {
+            bool any = false;
+            auto note = [&](mcfunit* u) {
+                if (!keypooled(u->whole)) return;
+                if (e) e[n] = keyentry{u->id, &u->whole, ncells};
+                ++n;
+                any = true;
+            };
+            eachunit(static_cast<trenode*>(g->mcf.units[0]), note);
+            if (!any) return;
+            if (cells && groups.nclass > 0) {
+                char* w = words + kWords * static_cast<size_t>(ncells);
+                cellwords(s, g, first, w, kWords);
+                cells[ncells] = keygroup{w, wordsid(w)};
+            }
+            ++ncells;
+        };
+        if (groups.nclass == 0) cell(&groups.rootgrp, nullptr);
+        else eachcell(groups.grplist.head, groups.nclass, nullptr, cell);
     };
-    all();
+    walk();
     if (n == 0) return true;
-    e = poolget<keyentry>(s->pools.stmtpool, n, poolflag::raw);
-    if (!e) {
-        xmemmsg(n * static_cast<int64_t>(sizeof(keyentry)));
+    e = poolget<keyentry>(pool, n, poolflag::raw);
+    if (groups.nclass > 0) {
+        cells = poolget<keygroup>(pool, ncells, poolflag::raw);
+        words = static_cast<char*>(poolbytes(pool, static_cast<int64_t>(kWords) * ncells, poolflag::raw));
+    }
+    if (!e || (groups.nclass > 0 && (!cells || !words))) {
+        xmemmsg(n * static_cast<int64_t>(sizeof(keyentry)) + ncells * static_cast<int64_t>(sizeof(keygroup) + kWords));
         return false;
     }
-    all();
-    return unitidkeywarnings(s, s->pools.stmtpool, e, n);
+    walk();
+    return unitidkeywarnings(s, pool, e, n, cells);
 }
 
 }  // namespace
@@ -330,6 +406,8 @@ int vyxcfin(vyxstate* s) {
     mcfunit* lastunit = nullptr;
     grpnode* lastgrp = nullptr;
     const wholecell idwhole = unitwhole(s);
+    wholecell clswhole[2] = {};
+    for (int k = 0; k < s->groups.nclass && k <= CV_SECOND; ++k) clswhole[k] = classwhole(s, k);
     // Exact data: which of the listed end values the records used have.
     uint8_t* endseen = nullptr;
     if (exact && s->input.ncensvals > 0) {
@@ -345,6 +423,8 @@ int vyxcfin(vyxstate* s) {
         if (get) xyvget(get, nullptr);
         if (clget) xyvget(clget, nullptr);
         if (s->input.procget) xyvget(s->input.procget, nullptr);
+        for (int k = 0; k < s->groups.nclass && k <= CV_SECOND; ++k) wholechars(v.clsfmt[k], clswhole[k]);
+        if (exact) wholechars(v.unitfmt, idwhole);
         // 1. time and second response (interval data: also the events and removals)
         if (wzmisn(v.rsp, 2)) {
             ++nskip;

@@ -12,6 +12,7 @@
 #include "proc/effects/effects.h"
 #include "proc/framework/bynotes.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/keychars.h"
 #include "proc/framework/msg510.h"
 #include "proc/framework/pooledkeys.h"
 #include "proc/framework/pools.h"
@@ -46,6 +47,7 @@ bool fmodevalue(vyxstate* s) {
     } else if (vzatl(' ', v.fmoderaw, 16)) {
         return false;
     }
+    wholechars(v.fmodefmt, wholeof(fm.desc, v.fmodewhole, &v.fmodenum));
     wzstjls(v.fmodefmt, 16, 'l', nullptr, nullptr);
     return true;
 }

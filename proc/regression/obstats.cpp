@@ -9,6 +9,7 @@
 #include "proc/framework/expect.h"
 #include "proc/effects/effects.h"
 #include "proc/framework/gparm.h"
+#include "proc/framework/keychars.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/pools.h"
 #include "proc/framework/msg510.h"
@@ -335,6 +336,9 @@ void vyxmout(vyxstate* s) {
         int32_t f = zlevrgd(mctl, resp, nullptr, nullptr);
         if (f & LEVF_READFAIL) break;
         xyvget(list, nullptr);
+        // a character value longer than its cell ends on a whole character there
+        for (varcell& v : vars)
+            if (v.d.type != 1 && v.d.length > 16 && static_cast<uint8_t>(v.text[15]) >= 0x80) keycut(v.text, nullptr, 0);
         if (lctl) f |= zlevrgd(lctl, nullptr, nullptr, nullptr);
         bool ok = !(f & LEVF_UNUSABLE);
         if (ok && relations) ok = !ismiss(transx(s));

@@ -560,11 +560,14 @@ void Parser::fmode(Cursor& c, stmtrec* r) {
             throw Abandon{};
         }
         if (t.text.size() > 16) {
-            // Modes are told apart by their first 16 characters: a longer value could only
-            // stand for every mode that begins with them, which is more than it names.
-            error(t, "the failure-mode value '" + t.text + "' is longer than 16 characters; failure modes are told "
-                     "apart by their formatted value of at most 16 characters, so a mode is named by its first 16 ('" +
-                     t.text.substr(0, 16) + "'), and modes that agree in them are one mode");
+            // Modes are told apart by their first 16 bytes, cut back to a whole character: a
+            // longer value could only stand for every mode that begins with them, which is more
+            // than it names. The value offered is one a program can write.
+            size_t n = 16;
+            while (n > 0 && (static_cast<unsigned char>(t.text[n]) & 0xC0) == 0x80) --n;
+            error(t, "the failure-mode value '" + t.text + "' is longer than 16 bytes (16 characters of plain ASCII); "
+                     "failure modes are told apart by their formatted value cut to 16 bytes at a whole character, so a "
+                     "mode is named by '" + t.text.substr(0, n) + "', and modes that agree in it are one mode");
             throw Abandon{};
         }
         vals.push_back(t.text);

@@ -1,8 +1,14 @@
-// Class levels, failure modes and units are told apart by their formatted value of at most 16
-// characters: values that differ further on, or numbers that format alike, are one. The results
+// Class levels, failure modes and units are told apart by their formatted value cut to 16 bytes
+// (at a whole character): values that differ further on, or numbers that format alike, are one. The results
 // stay those of one value; a warning names the values each such key stands for (once per
 // variable, key and BY group), MCFPLOT's errors about one unit's records name two of its ids,
 // and values whose keys differ are not named.
+#include <iconv.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
 #include <string>
 
 #include "tests/support/catalogmsg.h"
@@ -74,7 +80,7 @@ TEST_F(PooledKeys, AClassLevelOfSeveralValuesIsNamedOnceAndFitsAsTheOneValue) {
     EXPECT_TRUE(r.result.log.has('W', "used: \"Batch-Serial-Num-A\", \"Batch-Serial-Num-B\", \"Batch-Serial-Num-C\" and 2 more.")) << r.result.log.all();
     EXPECT_EQ(countmsg(r.result.log, 510, 2460), 10) << r.result.log.all();
     EXPECT_EQ(countmsg(r.result.log, 510, 2461), 1) << r.result.log.all();
-    EXPECT_TRUE(r.result.log.has('W', "The class variable lot has 2 more levels in the observations used")) << r.result.log.all();
+    EXPECT_TRUE(r.result.log.has('W', "The class variable lot has 2 more levels that each stand for more than one value in the observations used")) << r.result.log.all();
 }
 
 // Modes "...-inner" and "...-outer" agree in their first 16 characters: the value listed by them
@@ -111,8 +117,9 @@ TEST_F(PooledKeys, AFailureModeValueThatMatchesSeveralModesNamesThem) {
 
     const run refused = program("proc vitalyx data=bear;\n fmode keep mode = ('Bearing-race-spalling-inner');\n analyze t*status(0);\nrun;\n", true);
     EXPECT_NE(refused.result.status, 0);
-    EXPECT_TRUE(refused.result.log.has('E', "is longer than 16 characters; failure modes are told apart by their formatted value of at most "
-                                            "16 characters, so a mode is named by its first 16 ('Bearing-race-spa')")) << refused.result.log.all();
+    EXPECT_TRUE(refused.result.log.has('E', "is longer than 16 bytes (16 characters of plain ASCII); failure modes are told apart by their "
+                                            "formatted value cut to 16 bytes at a whole character, so a mode is named by 'Bearing-race-spa'"))
+        << refused.result.log.all();
 }
 
 // Ids that agree in their first 16 characters (or numbers that format alike) are one unit: the
@@ -122,9 +129,10 @@ TEST_F(PooledKeys, UnitIdsOfOneKeyAreNamedByTheErrorsAndTheWarning) {
     writecsv("ev", "unit,days,event\nLocomotive-Unit-000001,100,0\nLocomotive-Unit-000002,50,1\nLocomotive-Unit-000002,200,1\n"
                    "Locomotive-Unit-000002,300,0\n");
     run r = program("proc vitalyx data=ev;\n unitid unit;\n mcfplot days*event(0);\nrun;\n", true);
-    EXPECT_TRUE(r.result.log.has('E', "the units Locomotive-Unit-000001 and Locomotive-Unit-000002 have one id, Locomotive-Unit-, "
-                                      "since units are told apart by their formatted value of at most 16 characters; as one unit, an "
-                                      "event at 200 lies after the end of its observation at 100.")) << r.result.log.all();
+    EXPECT_TRUE(r.result.log.has('E', "the units Locomotive-Unit-000002 and Locomotive-Unit-000001 have one id, Locomotive-Unit-, "
+                                      "since units are told apart by their formatted value cut to 16 bytes (16 characters of plain ASCII); "
+                                      "as one unit, the event of Locomotive-Unit-000002 at 200 lies after the end of observation of "
+                                      "Locomotive-Unit-000001 at 100.")) << r.result.log.all();
     writecsv("num", "unit,days,event\n1234567890123,100,0\n1234567890124,50,1\n1234567890124,300,0\n");
     r = program("proc vitalyx data=num;\n unitid unit;\n mcfplot days*event(0);\nrun;\n", true);
     EXPECT_TRUE(r.result.log.has('E', "the units 1234567890123 and 1234567890124 have one id, 1.2345679E12,")) << r.result.log.all();
@@ -142,6 +150,124 @@ TEST_F(PooledKeys, UnitIdsOfOneKeyAreNamedByTheErrorsAndTheWarning) {
     EXPECT_EQ(one.result.log.count('W'), 0) << one.result.log.all();
     ASSERT_EQ(pooled.get("mcf").rows.size(), 5u);
     EXPECT_EQ(pooled.get("mcf").rows, one.get("mcf").rows);
+}
+
+// Whether text is UTF-8, as iconv reads it.
+bool isutf8(const std::string& text) {
+    iconv_t cd = iconv_open("UTF-8", "UTF-8");
+    std::string in = text, out(text.size() + 16, '\0');
+    char* ip = in.data();
+    char* op = out.data();
+    size_t il = in.size(), ol = out.size();
+    const bool ok = iconv(cd, &ip, &il, &op, &ol) != static_cast<size_t>(-1) && il == 0;
+    iconv_close(cd);
+    return ok;
+}
+
+std::string filetext(const std::filesystem::path& p) {
+    std::ifstream f(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(f), {});
+}
+
+// Keys are cut to 16 bytes, back to the last whole UTF-8 character: "Ligne-de-prod-Aé1" and
+// "...-Aè2" (the 16th byte the first of "é") are the level "Ligne-de-prod-A", a 4-byte
+// character from the 14th byte on leaves 13 bytes, and "ÉÉÉÉÉÉÉÉÉA" (the 16th byte ends an É)
+// keeps 16. No output holds part of a character; a value that is not UTF-8 keeps its 16 bytes.
+TEST_F(PooledKeys, KeysEndOnAWholeCharacter) {
+    const char* values[] = {"ÉÉÉÉÉÉÉÉÉA", "ÉÉÉÉÉÉÉÉÉB", "Ligne-de-prod-Aé1", "Ligne-de-prod-Aè2",
+                            "abcdefghijklm\xF0\x9F\x99\x82x", "abcdefghijklm\xF0\x9F\x99\x83y", "Plain"};
+    std::string csv = "t,c,g\n";
+    for (int i = 0; i < 21; ++i) csv += std::to_string(100 + 37 * i) + ",1," + values[i % 7] + "\n";
+    writecsv("u8", csv);
+    const run r = program("proc vitalyx data=u8;\n distribution weibull;\n make 'ParmEst' out=pe;\n"
+                          " probplot t*c(0) = g / overlay;\n analyze t*c(0) = g;\nrun;\n", true);
+    EXPECT_EQ(r.result.status, 0) << r.result.log.all();
+    EXPECT_EQ(countmsg(r.result.log, 510, 2460), 3) << r.result.log.all();
+    EXPECT_TRUE(r.result.log.has('W', "takes 2 different values that give one level, \"Ligne-de-prod-A\", in the observations used: "
+                                      "\"Ligne-de-prod-Aé1\" and \"Ligne-de-prod-Aè2\". The levels of g are made from its formatted "
+                                      "values cut to 16 bytes (16 characters of plain ASCII)")) << r.result.log.all();
+    const table pe = r.get("pe");
+    std::set<std::string> groups;
+    for (size_t i = 0; i < pe.rows.size(); ++i) groups.insert(pe.text(i, "Group"));
+    EXPECT_EQ(groups, (std::set<std::string>{"Ligne-de-prod-A", "Plain", "abcdefghijklm", "ÉÉÉÉÉÉÉÉ"}));
+    EXPECT_TRUE(isutf8(r.result.log.all()));
+    int files = 0;
+    for (const auto& f : std::filesystem::recursive_directory_iterator(out))
+        if (f.is_regular_file() && f.path().extension() != ".png") {
+            ++files;
+            EXPECT_TRUE(isutf8(filetext(f.path()))) << f.path();
+        }
+    EXPECT_GE(files, 3);
+
+    // The FMODE statement refuses a value longer than 16 bytes and offers one a program can write.
+    const run fm = program("proc vitalyx data=u8;\n fmode keep g = ('Ligne-de-prod-Aé1');\n analyze t*c(0);\nrun;\n", true);
+    EXPECT_TRUE(fm.result.log.has('E', "so a mode is named by 'Ligne-de-prod-A', and")) << fm.result.log.all();
+    EXPECT_TRUE(isutf8(fm.result.log.all()));
+
+    // Not UTF-8 ("é" in Latin-1): the 16 bytes stay, and so two levels.
+    writecsv("l1", "t,c,g\n100,1,Ligne-de-prod-A\xE9" "1\n200,1,Ligne-de-prod-A\xE9" "1\n150,1,Ligne-de-prod-A\n250,1,Ligne-de-prod-A\n");
+    const run l1 = program("proc vitalyx data=l1;\n distribution weibull;\n make 'ParmEst' out=pe;\n analyze t*c(0) = g;\nrun;\n", true);
+    std::set<std::string> l1groups;
+    for (const auto& row : l1.get("pe").rows) l1groups.insert(row.back());
+    EXPECT_EQ(l1groups, (std::set<std::string>{"Ligne-de-prod-A", "Ligne-de-prod-A\xE9"})) << l1.result.log.all();
+}
+
+// Seven class variables of keys that stand for two values each (v0 to v5: 11 keys, v6: 30):
+// each gets ten warnings that name a key and one that counts the rest, however many variables
+// came before, and a later statement on the same variable adds none.
+TEST_F(PooledKeys, TenKeysOfEveryVariableAreNamedAndTheRestCounted) {
+    std::string csv = "t,c,v0,v1,v2,v3,v4,v5,v6\n";
+    for (int k = 0; k < 30; ++k)
+        for (const char* end : {"A", "B"}) {
+            csv += std::to_string(100 + 13 * k + (*end == 'B' ? 5 : 0)) + ",1";
+            for (int v = 0; v < 7; ++v) {
+                const int key = v < 6 ? k % 11 : k;
+                csv += ",Var" + std::to_string(v) + "-Key" + std::to_string(100 + key) + "-XXXX" + end;
+            }
+            csv += "\n";
+        }
+    writecsv("keys", csv);
+    std::string prog = "proc vitalyx data=keys;\n distribution exponential;\n";
+    for (int v = 0; v < 7; ++v) prog += " analyze t*c(0) = v" + std::to_string(v) + " / nopctile;\n";
+    prog += " probplot t*c(0) = v6 / noinset;\nrun;\n";
+    const run r = program(prog, true);
+    const auto& log = r.result.log;
+    EXPECT_EQ(countmsg(log, 510, 2460), 70) << log.all();
+    EXPECT_EQ(countmsg(log, 510, 2461), 7) << log.all();
+    for (int v = 0; v < 7; ++v) {
+        const std::string name = "The class variable v" + std::to_string(v);
+        int named = 0;
+        for (const auto& l : log.lines) named += l.text.find(name + " takes 2 different values") != std::string::npos;
+        EXPECT_EQ(named, 10) << v;
+        EXPECT_TRUE(log.has('W', name + (v < 6 ? " has 1 more level that stands for more than one value"
+                                               : " has 20 more levels that each stand for more than one value"))) << log.all();
+    }
+}
+
+// The unit messages name the ids as the data hold them: the two ids whose records conflict,
+// however many ids share the key (D's event after A's end; four ids); an id of 16 characters
+// whole; and the ids that give one unit in each class group, with the group.
+TEST_F(PooledKeys, UnitMessagesNameTheIdsWhoseRecordsTheyAreAbout) {
+    writecsv("ids", "unit,t,ev\nLocomotive-Unit-A,10,1\nLocomotive-Unit-B,20,1\nLocomotive-Unit-C,30,1\n"
+                    "Locomotive-Unit-D,150,1\nLocomotive-Unit-A,100,0\n");
+    run r = program("proc vitalyx data=ids;\n unitid unit;\n mcfplot t*ev(0);\nrun;\n", true);
+    EXPECT_TRUE(r.result.log.has('E', "the units Locomotive-Unit-D and Locomotive-Unit-A have one id, Locomotive-Unit-,")) << r.result.log.all();
+    EXPECT_TRUE(r.result.log.has('E', "the event of Locomotive-Unit-D at 150 lies after the end of observation of Locomotive-Unit-A at 100.")) << r.result.log.all();
+
+    writecsv("cut", "unit,t,ev\nABCDEFGHIJKLMNOP,10,1\nABCDEFGHIJKLMNOP,100,0\nABCDEFGHIJKLMNOP,150,1\n");
+    r = program("proc vitalyx data=cut;\n unitid unit;\n mcfplot t*ev(0);\nrun;\n", true);
+    EXPECT_TRUE(r.result.log.has('E', "an event of unit ABCDEFGHIJKLMNOP at 150 lies after the end")) << r.result.log.all();
+
+    writecsv("two", "unit,days,event,trt\nLocomotive-Unit-0001,50,1,P\nLocomotive-Unit-0002,70,1,P\nLocomotive-Unit-0001,100,0,P\n"
+                    "Locomotive-Unit-0003,30,1,T\nLocomotive-Unit-0004,60,1,T\nLocomotive-Unit-0003,90,0,T\nOther,20,1,P\n"
+                    "Other,80,0,P\nFourth,40,1,T\nFourth,110,0,T\n");
+    r = program("proc vitalyx data=two;\n unitid unit;\n mcfplot days*event(0) = trt / nocenprint;\nrun;\n", true);
+    EXPECT_EQ(countmsg(r.result.log, 510, 2463), 2) << r.result.log.all();
+    for (const char* w : {"2 different ids that give one unit, \"Locomotive-Unit-\", in the observations used for trt=P: "
+                          "\"Locomotive-Unit-0001\" and \"Locomotive-Unit-0002\".",
+                          "2 different ids that give one unit, \"Locomotive-Unit-\", in the observations used for trt=T: "
+                          "\"Locomotive-Unit-0003\" and \"Locomotive-Unit-0004\"."})
+        EXPECT_TRUE(r.result.log.has('W', w)) << r.result.log.all();
 }
 
 }  // namespace
