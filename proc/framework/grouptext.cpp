@@ -13,13 +13,6 @@ namespace {
 
 int fitted(int n, int len) { return n < 0 ? 0 : n < len ? n : len - 1; }
 
-// "type=A" for the level text (l characters) of class variable k; "group A" when the variable
-// has no name.
-int named(const vyxstate* s, int k, const char* text, int l, char* buf, int len) {
-    const int nl = s->groups.clsnamelen[k] > 0 && s->groups.clsnamelen[k] <= 32 ? s->groups.clsnamelen[k] : 0;
-    if (nl == 0) return fitted(std::snprintf(buf, static_cast<size_t>(len), "group %.*s", l, text), len);
-    return fitted(std::snprintf(buf, static_cast<size_t>(len), "%.*s=%.*s", nl, s->groups.clsnames[k], l, text), len);
-}
 
 // "type=A plant=North": cell (i, j) of two class variables; 0 (an empty text) when the
 // statement has no such cell.
@@ -31,18 +24,25 @@ int cell(const vyxstate* s, int64_t i, int64_t j, char* buf, int len) {
     const char* t1 = s->groups.levkeys[CV_FIRST] + 16 * i;
     const char* t2 = s->groups.levkeys[CV_SECOND] + 16 * j;
     char first[64], second[64];
-    named(s, CV_FIRST, t1, wzstrip(t1, 16), first, sizeof first);
-    named(s, CV_SECOND, t2, wzstrip(t2, 16), second, sizeof second);
+    levelwords(s, CV_FIRST, t1, wzstrip(t1, 16), first, sizeof first);
+    levelwords(s, CV_SECOND, t2, wzstrip(t2, 16), second, sizeof second);
     return fitted(std::snprintf(buf, static_cast<size_t>(len), "%s %s", first, second), len);
 }
 
 }  // namespace
 
+int levelwords(const vyxstate* s, int k, const char* text, int l, char* buf, int len) {
+    if (!buf || len <= 0) return 0;
+    const int nl = s->groups.clsnamelen[k] > 0 && s->groups.clsnamelen[k] <= 32 ? s->groups.clsnamelen[k] : 0;
+    if (nl == 0) return fitted(std::snprintf(buf, static_cast<size_t>(len), "group %.*s", l, text), len);
+    return fitted(std::snprintf(buf, static_cast<size_t>(len), "%.*s=%.*s", nl, s->groups.clsnames[k], l, text), len);
+}
+
 int groupname(const vyxstate* s, const grpnode* g, char* buf, int len) {
     if (!buf || len <= 0) return 0;
     buf[0] = '\0';
     if (!g) return 0;
-    if (s->groups.nclass == 1) return named(s, CV_FIRST, g->key, wzstrip(g->key, 16), buf, len);
+    if (s->groups.nclass == 1) return levelwords(s, CV_FIRST, g->key, wzstrip(g->key, 16), buf, len);
     if (s->groups.nclass != 2 || !s->groups.grpgrid) return 0;
     const int64_t cols = s->groups.nlev[NLEV_SECOND], n = int64_t(s->groups.nlev[NLEV_FIRST]) * cols;
     for (int64_t k = 0; k < n && cols > 0; ++k)
@@ -61,7 +61,7 @@ int grouptext(vyxstate* s, bool withclass, char* buf, int len) {
     if (withclass && s->groups.nclass > 0 && s->row.grplablen > 0) {
         char level[300];
         const int l = wzstrip(s->row.grplabel, s->row.grplablen < 256 ? s->row.grplablen : 256);
-        if (s->groups.nclass == 1) named(s, CV_FIRST, s->row.grplabel, l, level, sizeof level);
+        if (s->groups.nclass == 1) levelwords(s, CV_FIRST, s->row.grplabel, l, level, sizeof level);
         else if (cell(s, s->groups.grprowix, s->groups.grpcolix, level, sizeof level) == 0)
             std::snprintf(level, sizeof level, "group %.*s", l, s->row.grplabel);
         add(level);

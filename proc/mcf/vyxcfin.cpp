@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "proc/framework/bynotes.h"
+#include "proc/framework/grouptext.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/msg510.h"
 #include "proc/framework/hostsvc_util.h"
@@ -298,22 +299,16 @@ void eachcell(const grpnode* t, int levels, const grpnode* first, F& f) {
 
 // " for trt=P", " for a=X b=Y": the class group of a message about its units.
 void cellwords(const vyxstate* s, const grpnode* cell, const grpnode* first, char* out, size_t len) {
-    const groupstate& g = s->groups;
-    auto level = [](const grpnode* n, int* at) {
+    // MCF keys of numbers stand right-aligned: the words name the level without its blanks.
+    auto level = [s](int k, const grpnode* n, char* buf, int blen) {
         int b = 0;
         while (b < 16 && n->key[b] == ' ') ++b;
-        *at = b;
-        return wzstrip(n->key + b, 16 - b);
+        return levelwords(s, k, n->key + b, wzstrip(n->key + b, 16 - b), buf, blen);
     };
-    int a = 0, b = 0;
-    const int la = level(first, &a);
-    if (g.nclass == 1) {
-        std::snprintf(out, len, " for %.*s=%.*s", g.clsnamelen[CV_FIRST], g.clsnames[CV_FIRST], la, first->key + a);
-        return;
-    }
-    const int lb = level(cell, &b);
-    std::snprintf(out, len, " for %.*s=%.*s %.*s=%.*s", g.clsnamelen[CV_FIRST], g.clsnames[CV_FIRST], la, first->key + a,
-                  g.clsnamelen[CV_SECOND], g.clsnames[CV_SECOND], lb, cell->key + b);
+    char a[80], b[80] = "";
+    level(CV_FIRST, first, a, sizeof a);
+    if (s->groups.nclass != 1) level(CV_SECOND, cell, b, sizeof b);
+    std::snprintf(out, len, " for %s%s%s", a, b[0] ? " " : "", b);
 }
 
 uint64_t wordsid(const char* text) {
