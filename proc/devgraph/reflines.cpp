@@ -6,6 +6,7 @@
 // Plan, labelplan.cpp) before any is written: each beside its own line where the drawing puts
 // it unless that breaks the rules there, else further along its line, else in a column with a
 // leader to its line.
+#include "proc/framework/labelnotes.h"
 #include "proc/devgraph/devgraph_internal.h"
 #include "proc/devgraph/insetroom.h"
 #include "proc/devgraph/labelplan.h"
@@ -147,7 +148,7 @@ int reflabel(const vyxstate* s, int which, int k, char out[17]) {
     int len = 0;
     const char* t = zparm(slot, k, &len);
     if (!t || len <= 0) return 0;
-    len = std::min(len, 16);
+    len = reflabelwidth(t, len);
     std::memcpy(out, t, static_cast<size_t>(len));
     out[len] = '\0';
     return len;

@@ -4,6 +4,7 @@
 #include "proc/framework/labelnotes.h"
 
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/keychars.h"
 #include "proc/framework/msg510.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/stmtkinds.h"
@@ -34,11 +35,17 @@ void check(const stmtrec* r, const char* stmt, const LabelOption& o) {
         if (!cut++) first = t, firstlen = len;
     }
     if (cut)
-        xpmlog(510, N510_REF_LABELS_CUT, stmt, static_cast<int>(r->line), cut, o.name, txtarg(first, REF_LABEL_WIDTH),
+        xpmlog(510, N510_REF_LABELS_CUT, stmt, static_cast<int>(r->line), cut, o.name, txtarg(first, reflabelwidth(first, firstlen)),
                txtarg(first, firstlen));
 }
 
 }  // namespace
+
+int reflabelwidth(const char* text, int len) {
+    if (len <= REF_LABEL_WIDTH) return len < 0 ? 0 : len;
+    const int whole = utf8whole(text, REF_LABEL_WIDTH);
+    return whole < 0 ? REF_LABEL_WIDTH : whole;
+}
 
 void reflabelnotes(const stmtrec* head) {
     for (const stmtrec* r = head; r; r = r->next) {

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "proc/framework/labelnotes.h"
 #include "proc/devgraph/devgraph.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/msg510.h"
@@ -63,7 +64,7 @@ void label(const vyxstate* s, int which, int k, char* cell) {
     if (!slot) return;
     int len = 0;
     const char* t = zparm(slot, k, &len);
-    padtext(cell, SG_REFLABEL, 0, t, len < SG_REFLABEL ? len : SG_REFLABEL);
+    padtext(cell, SG_REFLABEL, 0, t, reflabelwidth(t, len));
 }
 void valuelabel(char* cell, double v) {
     char buf[10];

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "proc/framework/labelnotes.h"
 #include "proc/devgraph/devgraph.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/msg510.h"
@@ -34,7 +35,7 @@ bool reflabel(const vyxstate* s, int which, int k, char* cell) {
     if (!slot) return false;
     int len = 0;
     const char* t = zparm(slot, k, &len);
-    padtext(cell, SG_REFLABEL, 0, t, std::min(len, SG_REFLABEL));
+    padtext(cell, SG_REFLABEL, 0, t, reflabelwidth(t, len));
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "proc/framework/labelnotes.h"
 #include "proc/devgraph/devgraph.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/msg0.h"
@@ -204,7 +205,7 @@ int srefphantom(vyxstate* s, const Flags& f, uint32_t* ref) {
         if (labels) {
             int len = 0;
             const char* t = zparm(labels, k, &len);
-            padtext(s->sg.sreflabel, SG_REFLABEL, 0, t, std::min(len, SG_REFLABEL));
+            padtext(s->sg.sreflabel, SG_REFLABEL, 0, t, reflabelwidth(t, len));
         }
         if (int rc = phrow(s)) return rc;
     }

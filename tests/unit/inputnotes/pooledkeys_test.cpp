@@ -180,8 +180,11 @@ TEST_F(PooledKeys, KeysEndOnAWholeCharacter) {
     for (int i = 0; i < 21; ++i) csv += std::to_string(100 + 37 * i) + ",1," + values[i % 7] + "\n";
     writecsv("u8", csv);
     const run r = program("proc vitalyx data=u8;\n distribution weibull;\n make 'ParmEst' out=pe;\n"
-                          " probplot t*c(0) = g / overlay;\n analyze t*c(0) = g;\nrun;\n", true);
+                          " probplot t*c(0) = g / overlay pref=50 preflabels='Ligne-de-prod-Aé1 x';\n"
+                          " analyze t*c(0) = g;\nrun;\n", true);
     EXPECT_EQ(r.result.status, 0) << r.result.log.all();
+    // A reference label longer than 16 bytes is cut the same way, in its NOTE as on the page.
+    EXPECT_TRUE(r.result.log.has('N', "(\"Ligne-de-prod-A\" for \"Ligne-de-prod-Aé1 x\")")) << r.result.log.all();
     EXPECT_EQ(countmsg(r.result.log, 510, 2460), 3) << r.result.log.all();
     EXPECT_TRUE(r.result.log.has('W', "takes 2 different values that give one level, \"Ligne-de-prod-A\", in the observations used: "
                                       "\"Ligne-de-prod-Aé1\" and \"Ligne-de-prod-Aè2\". The levels of g are made from its formatted "
