@@ -2,6 +2,7 @@
 // being run, and the way a bound table's rows reach the listing, the report and MAKE data sets.
 #include "runtime/output/program.h"
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <thread>
@@ -109,6 +110,7 @@ Binding* Program::bind(DataObject* obj, const Template* tpl, bool phantom) {
     if (const auto& watch = tablewatch()) watch(obj->name);
     bindings.push_back(std::make_unique<Binding>());
     Binding& b = *bindings.back();
+    unfinished.push_back(&b);
     b.id = nextid++;
     byid[b.id] = &b;
     b.obj = obj;
@@ -151,8 +153,8 @@ Binding* Program::bind(DataObject* obj, const Template* tpl, bool phantom) {
     // With no other table open, rows go straight to the listing and the report; otherwise
     // to spools of the table's own, printed when it is published.
     bool others = false;
-    for (auto& o : bindings)
-        if (o.get() != &b && !o->done && !o->phantom && !o->noprint) others = true;
+    for (const Binding* o : unfinished)
+        if (o != &b && !o->phantom && !o->noprint) others = true;
     if (!others && !direct && b.listing->panels().size() == 1) {
         heading(b.byline);
         b.listing->begin(listing, b.noheader);
@@ -334,7 +336,7 @@ void Program::startpipe(Binding& b) {
 }
 
 void Program::drainrows() {
-    for (auto& b : bindings)
+    for (Binding* b : unfinished)
         if (b->pipe && !b->pipe->drain()) fail("not enough memory to print the rows of table " + b->obj->name);
 }
 
@@ -427,6 +429,7 @@ void Program::finish(Binding& b) {
     if (direct == &b) direct = nullptr;
     else if (!b.phantom && !b.noprint) interrupt();
     b.done = true;
+    if (const auto at = std::find(unfinished.begin(), unfinished.end(), &b); at != unfinished.end()) unfinished.erase(at);
     if (b.obj && b.obj->binding == &b) b.obj->binding = nullptr;
     for (auto& [r, w] : b.makes) r->appeared = true;
     if (b.phantom || b.noprint) return;
@@ -572,6 +575,7 @@ void Program::endstep() {
     direct = nullptr;
     byid.clear();
     bindings.clear();
+    unfinished.clear();
     phantoms.clear();   // the step's graphs have been drawn
     datas.clear();
     infos.clear();

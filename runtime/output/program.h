@@ -105,6 +105,9 @@ public:
     std::vector<std::unique_ptr<Assoc>> assocs;
     std::vector<std::unique_ptr<List>> lists;
     std::vector<std::unique_ptr<Binding>> bindings;
+    // The bindings not yet finished, in the order they came: a step of thousands of class
+    // groups binds tens of thousands of tables, and every log line and table asks what is open.
+    std::vector<Binding*> unfinished;
     std::map<uint32_t, Binding*> byid;
     std::vector<std::unique_ptr<MakeRequest>> makes;
     int makecalls = 0;                // MAKE requests of the step so far (method 286)
