@@ -475,6 +475,7 @@ enum : int {
     W510_EM_NOT_CONVERGED = 542,
     W510_EM_NO_INFO_MEMORY = 543,
     W510_EM_KUHN_TUCKER = 544,
+    W510_EM_START_NEGATIVE = 2470,              // a PROBLIST= value below 0: equal starting masses
     E510_READOUT_FEW_ON_TEST = 575,
     W510_ALL_RIGHT_CENSORED = 692,
     W510_ALL_LEFT_CENSORED = 693,

@@ -12,6 +12,7 @@
 #include "proc/vyxstate.h"
 #include "proc/lifedist/bands.h"
 #include "proc/lifedist/lifedist_internal.h"
+#include "proc/lifedist/optread.h"
 #include "proc/lifedist/tables.h"
 #include "proc/numeric/normal.h"
 
@@ -19,13 +20,15 @@ namespace {
 
 constexpr double E = 1000 * 1.110223024625157e-16;
 
-// Starting masses: the PROBLIST values scaled to the total weight (the rest 0), or equal.
+// Starting masses: the PROBLIST values scaled to the total weight (the rest 0), or equal. A
+// list with a negative value (said when the statement was read) is not used: a negative mass
+// stays negative through the iterations, and the estimate ran past 1.
 void startmasses(const stmtrec* stmt, grpnode* g) {
     const int32_t m = g->nturn;
     const double W = g->totw;
     double* p = g->emtab + EMT_CUM * m;
     const optslot* list = stmtslot(stmt, slot::plot::PROBLIST);
-    if (list && list->count > 0 && list->ptr) {
+    if (list && list->count > 0 && list->ptr && problistusable(list)) {
         const auto* v = static_cast<const double*>(list->ptr);
         const int32_t k = list->count < m ? list->count : m;
         double S = 0;

@@ -189,6 +189,16 @@ TEST_F(TurnbullTest, StatusOfTheIterations) {
     EXPECT_EQ(s->life.fit.itstatus[1], 1u);
     EXPECT_TRUE(log.has("Kuhn-Tucker"));
 
+    // A negative starting mass would stay negative, and the estimate would pass 1: equal masses
+    // are used instead (the statement's reader said so).
+    start[1] = -0.5;
+    grpnode& neg = estimate(rows, true);
+    for (int32_t k = 0; k < neg.nturn; ++k) {
+        EXPECT_GE(arr(neg, EMT_PROB)[k], 0.0);
+        EXPECT_LE(arr(neg, EMT_PROB)[k], 1.0);
+    }
+    EXPECT_EQ(s->life.fit.itstatus[1], 0u);
+
     start[1] = NAN;
     log.lines.clear();
     estimate(rows, true);
