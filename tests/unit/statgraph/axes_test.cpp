@@ -184,7 +184,7 @@ TEST(StatAxes, NotesOnAnnotationAndLongReferenceLabels) {
     EXPECT_EQ(lines(sg, "PROBPLOT statement (line 3): ANNOTATE= is accepted and has no effect on statistical graphics"), 1);
     EXPECT_EQ(lines(dev, "ANNOTATE= is accepted and has no effect"), 0);
     for (const dp::Run* r : {&dev, &sg}) {
-        EXPECT_EQ(lines(*r, "1 label(s) of LREFLABELS= are longer than 16 characters"), 1);
+        EXPECT_EQ(lines(*r, "1 label(s) of LREFLABELS= are longer than 16 bytes (16 characters of plain ASCII)"), 1);
         EXPECT_EQ(lines(*r, "(\"fifty million re\" for \"fifty million revolutions\")"), 1);
         EXPECT_EQ(lines(*r, "HREFLABELS="), 0);
     }
