@@ -35,6 +35,10 @@ inline bool levisnumeric(const levclass* c) { return c && c->varinfo && c->varin
 inline bool levhasformat(const levclass* c) {
     return c && c->varinfo && (c->varinfo->fmtnamelen[0] != 0 || c->varinfo->fmtnamelen[1] != 0);
 }
+// The width a CLASS variable's formatted values need: its format's, else its stored length.
+inline int levformatwidth(const levclass* c) { return levhasformat(c) ? c->varinfo->fmtw : c->varinfo->d.length; }
+// Whether its level texts (fmtlen bytes) are cut from longer formatted values.
+inline bool levcut(const levclass* c) { return c->fmtlen < levformatwidth(c); }
 
 // Left-justifies a text inside its blank-padded field.
 inline void leftjust(char* s, int len) {

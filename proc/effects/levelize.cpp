@@ -116,14 +116,17 @@ int defaultvals(levwork* w, levstate* ls) {
     for (int i = 0; i < ls->nclassv; ++i) {
         levclass* c = &ls->classv[i];
         if (!c->varinfo) continue;
-        const int need = levhasformat(c) ? c->varinfo->fmtw : c->varinfo->d.length;
-        if (c->fmtlen < need && !c->wwarned) {
+        const bool cut = levcut(c);
+        if (cut && !c->wwarned) {
             c->wwarned = 1;
             if (c->wmsggrp && c->wmsgnum) xpmlog(c->wmsggrp, c->wmsgnum, txtarg(levvarname(c), levvarnamelen(c)), c->fmtlen);
             else xpmlog(172, W172_CLASS_FORMAT_SHORT, txtarg(levvarname(c), levvarnamelen(c)), c->fmtlen);
         }
-        if (v->xvget1v(ds, c->varinfo->varnum, w->lwfmt[i], c->fmtlen) != 0) ok = 0;
-        if (c->fmtlen < need) wholecharsin(w->lwfmt[i], c->fmtlen);   // cut back to a whole character
+        // a level text cut from a longer value: the whole value read, the text its first
+        // fmtlen bytes, ending on a whole character when the value is UTF-8
+        const int width = cut ? levformatwidth(c) : c->fmtlen;
+        if (v->xvget1v(ds, c->varinfo->varnum, w->lwfmt[i], width) != 0) ok = 0;
+        if (cut) wholecharsin(w->lwfmt[i], c->fmtlen, w->lwfmt[i], width);
         if (c->varinfo->d.type == 1) {
             if (v->xvget1f(ds, c->varinfo->varnum, &w->lwnumraw[nn++]) != 0) ok = 0;
         } else {
@@ -192,7 +195,9 @@ levwork* zlevini(dshandle dsh, levstate* ls) {
     for (int i = 0; i < nc; ++i) {
         const levclass* c = &ls->classv[i];
         w->lwactive[i] = 1;
-        w->lwfmt[i] = static_cast<char*>(poolbytes(pool, c->fmtlen + 1, poolflag::raw_marked));
+        // room for the whole formatted value where the level text is cut from it
+        const int room = c->varinfo ? std::max(c->fmtlen, levformatwidth(c)) : c->fmtlen;
+        w->lwfmt[i] = static_cast<char*>(poolbytes(pool, room + 1, poolflag::raw_marked));
         if (!w->lwfmt[i]) ok = false;
         else std::memset(w->lwfmt[i], ' ', static_cast<size_t>(c->fmtlen));
         if (c->varinfo && c->varinfo->d.type == 1) {

@@ -48,9 +48,13 @@ bool buildlist(levctl* ctl, bool cls) {
     lay->resp = off;
     for (int r = 0; r < ctl->nresp; ++r)
         if (present(&ctl->respv[r])) off += 8;
+    // A level text cut from a longer formatted value has the room of the whole value, which is
+    // read there: the text is its first fmtlen bytes, and whether it is cut back to a whole
+    // character depends on the rest.
     for (int i = 0; i < nc; ++i) {
+        const levclass* c = &ls->classv[i];
         lay->fmtoff[i] = off;
-        if (cls && present(&ls->classv[i])) off += ls->classv[i].fmtlen;
+        if (cls && present(c)) off += std::max(c->fmtlen, levformatwidth(c));
     }
     lay->wgt = off;
     off += 8 * std::max(ctl->nwgt, 1);
@@ -94,16 +98,16 @@ bool buildlist(levctl* ctl, bool cls) {
         if (!present(c)) continue;
         // a formatted width shorter than the format needs: one warning per variable
         const bool check = cls || c->varinfo->d.type == 1;
-        const int need = levhasformat(c) ? c->varinfo->fmtw : c->varinfo->d.length;
-        if (check && c->fmtlen < need && !c->wwarned) {
+        const bool cut = levcut(c);
+        if (check && cut && !c->wwarned) {
             c->wwarned = 1;
             if (c->wmsggrp && c->wmsgnum) xpmlog(c->wmsggrp, c->wmsgnum, txtarg(levvarname(c), levvarnamelen(c)), c->fmtlen);
             else xpmlog(172, W172_CLASS_FORMAT_SHORT, txtarg(levvarname(c), levvarnamelen(c)), c->fmtlen);
         }
         if (cls) {
             xffile(d->dsh, FF_FORMATS, &c->varinfo->varnum, 1);
-            add(c, lay->fmtoff[i], c->fmtlen, GET_FORMATTED);
-            if (c->fmtlen < need) lay->cutoff[lay->ncut++] = i;
+            add(c, lay->fmtoff[i], cut ? levformatwidth(c) : c->fmtlen, GET_FORMATTED);
+            if (cut) lay->cutoff[lay->ncut++] = i;
         }
     }
     if (ctl->haswgt)
@@ -177,11 +181,13 @@ inline const char* readobs(levctl* ctl, bool cls, const levrdlayout** lay) {
             readfailed(ctl);
             return nullptr;
         }
-        // a level text cut from a longer formatted value ends on a whole character
+        // a level text cut from a longer formatted value (read whole in its place) ends on a
+        // whole character when the value is UTF-8
         const levrdlayout* l = ctl->rdlay[which];
         for (int k = 0; k < l->ncut; ++k) {
-            const int i = l->cutoff[k];
-            wholecharsin(buf + l->fmtoff[i], ctl->lstate->classv[i].fmtlen);
+            const levclass* c = &ctl->lstate->classv[l->cutoff[k]];
+            char* text = buf + l->fmtoff[l->cutoff[k]];
+            wholecharsin(text, c->fmtlen, text, levformatwidth(c));
         }
         ctl->lastobs[which] = obs;
     }

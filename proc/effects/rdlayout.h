@@ -22,8 +22,8 @@ struct levrdlayout {
     int32_t* chrlen;
     int32_t nchrall;           // character CLASS records, with or without a variable
     int32_t formatted;         // the list holds the formatted CLASS values
-    int32_t ncut;              // formatted CLASS values whose format is wider than their level texts,
-    int32_t* cutoff;           // at these places: cut back to a whole character when read
+    int32_t ncut;              // the CLASS variables whose format is wider than their level texts: their
+    int32_t* cutoff;           // whole formatted values are read, the texts cut back as keychars.h says
 };
 
 // Reads the current observation into the buffer of the default reader's list with (cls) or

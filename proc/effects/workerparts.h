@@ -44,7 +44,7 @@ struct wvar {
     uint8_t missok;            // a missing value is a level
     uint8_t count;             // the order needs the counts
     uint8_t keepjst;
-    uint8_t cut;               // the format is wider than fl: a text cut back to a whole character
+    uint8_t cut;               // the format is wider than fl: a text cut back to a whole character (cutlevel)
     wmemo* memo;               // null: the value is longer than 8 bytes
 };
 

@@ -57,6 +57,18 @@ void recranges(levworker* wk, const char* rec, uint64_t obs) {
     }
 }
 
+// A level text of fl bytes cut from a longer value ends on a whole character when the value is
+// UTF-8. The formatted value of a character variable without a format of its own (the only
+// kind whose texts are cut on the workers, zlevrinit) is its raw text of rl bytes, left-aligned
+// as the text is; a formatted number is judged by its text.
+void cutlevel(char* text, int fl, const char* raw, int rl) {
+    if (static_cast<uint8_t>(text[fl - 1]) < 0x80) return;
+    int lead = 0;
+    if (raw)
+        while (lead < rl && raw[lead] == ' ') ++lead;
+    textcut(text, fl, raw ? raw + lead : nullptr, rl - lead);
+}
+
 int LevelizeBuffer(levworker* wk) {
     VX_EXPECT(wk->buf && wk->buf->count >= 0 && wk->buf->count <= wk->buf->capacity, "a worker's buffer holds what fits");
     levbufd* d = wk->buf;
@@ -116,7 +128,7 @@ int LevelizeBuffer(levworker* wk) {
             const int n = std::min<int>(fl, wk->fmt->outlen);
             std::memcpy(wk->text, wk->fmt->out, static_cast<size_t>(n));
             std::memset(wk->text + n, ' ', static_cast<size_t>(fl - n));
-            if (v.cut) wholecharsin(wk->text, fl);   // cut back to a whole character
+            if (v.cut) cutlevel(wk->text, fl, num ? nullptr : val, rl);
             if (!v.keepjst) Stringjl(wk->text, fl);
             auto* lev = static_cast<wlevnode*>(av->find(wk->levc[i], wk->text));
             if (!lev) {

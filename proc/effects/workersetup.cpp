@@ -276,7 +276,7 @@ bool containers(levthreads* tc, levstate* ls, const kernelinst* k) {
             v.missok = c->lvoptb && !c->lvmiss;
             v.count = needscount(c->ordkey);
             v.keepjst = c->keepjst;
-            v.cut = c->fmtlen < (levhasformat(c) ? c->varinfo->fmtw : c->varinfo->d.length);
+            v.cut = levcut(c);
             // a memo of 64 KB for each of the first 16 variables at most
             const bool memo = v.rl <= 8 && i < 16;
             v.memo = memo ? poolget<wmemo>(kp, int64_t{1} << WMEMO_BITS, poolflag::zeroed_marked) : nullptr;
@@ -373,9 +373,16 @@ int zlevrinit(levctl* ctl, levwork* w) {
         return 0;
     };
     // 1. Workers only when threads are on, for CLASS variables of the data set, with the kernel.
+    // A worker formats to the level text's width, so it sees no more of a value than its text,
+    // but for the raw text of a character variable without a format of its own: a level text cut
+    // from a longer value of a variable with a format (which the cut to a whole character needs
+    // whole, keychars.h) is found in this thread.
     if (!ctl->thrflag || ls->nclassv < 1) return single();
-    for (int i = 0; i < ls->nclassv; ++i)
-        if (!ls->classv[i].varinfo || ls->classv[i].varinfo->varnum < 1) return single();
+    for (int i = 0; i < ls->nclassv; ++i) {
+        const levclass* c = &ls->classv[i];
+        if (!c->varinfo || c->varinfo->varnum < 1) return single();
+        if (levhasformat(c) && levcut(c)) return single();
+    }
     const kernelinst* k = K();
     if (!k) return single();
     // 2. The control block, kept for later models and BY groups.

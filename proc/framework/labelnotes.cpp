@@ -41,11 +41,7 @@ void check(const stmtrec* r, const char* stmt, const LabelOption& o) {
 
 }  // namespace
 
-int reflabelwidth(const char* text, int len) {
-    if (len <= REF_LABEL_WIDTH) return len < 0 ? 0 : len;
-    const int whole = utf8whole(text, REF_LABEL_WIDTH);
-    return whole < 0 ? REF_LABEL_WIDTH : whole;
-}
+int reflabelwidth(const char* text, int len) { return keptbytes(text, len, REF_LABEL_WIDTH); }
 
 void reflabelnotes(const stmtrec* head) {
     for (const stmtrec* r = head; r; r = r->next) {

@@ -7,8 +7,8 @@
 constexpr int REF_LABEL_WIDTH = 16;
 
 // The bytes of the label of len bytes that the plots write: all of it up to REF_LABEL_WIDTH, else
-// the whole characters of its first REF_LABEL_WIDTH bytes (a text in UTF-8 is never cut inside a
-// character; one that is not UTF-8 keeps its bytes).
+// its first REF_LABEL_WIDTH bytes, back to the last whole character when the label is UTF-8 (a
+// label that is not keeps its bytes).
 int reflabelwidth(const char* text, int len);
 
 // One note per labels option (HREFLABELS=, VREFLABELS=, LREFLABELS=, PREFLABELS=, SREFLABELS=)

@@ -38,6 +38,7 @@ struct varcell {
     vardesc d;
     double num = 0.0;
     char text[17] = {};
+    std::vector<char> whole;   // a character value longer than its cell: the whole formatted text
     bool response = false;
 };
 
@@ -152,8 +153,14 @@ hgetlist* readvariables(vyxstate* s, std::vector<varcell>& vars) {
     if (xvgeti(s->input.dsin, static_cast<int>(vars.size()), &list) != 0) return nullptr;
     for (size_t i = 0; i < vars.size(); ++i) {
         varcell& v = vars[i];
-        if (v.d.type == 1) xvgetd(list, varnums[i], 0, &v.num, 8, GET_RAW, 0, 0);
-        else xvgetd(list, varnums[i], 0, v.text, 16, GET_FORMATTED, 0, 0);
+        if (v.d.type == 1) {
+            xvgetd(list, varnums[i], 0, &v.num, 8, GET_RAW, 0, 0);
+        } else if (v.d.length > 16) {
+            v.whole.assign(static_cast<size_t>(v.d.length), ' ');
+            xvgetd(list, varnums[i], 0, v.whole.data(), v.d.length, GET_FORMATTED, 0, 0);
+        } else {
+            xvgetd(list, varnums[i], 0, v.text, 16, GET_FORMATTED, 0, 0);
+        }
     }
     xvgete(list);
     return list;
@@ -336,9 +343,12 @@ void vyxmout(vyxstate* s) {
         int32_t f = zlevrgd(mctl, resp, nullptr, nullptr);
         if (f & LEVF_READFAIL) break;
         xyvget(list, nullptr);
-        // a character value longer than its cell ends on a whole character there
+        // a character value longer than its cell: its first 16 bytes, ending on a whole character
         for (varcell& v : vars)
-            if (v.d.type != 1 && v.d.length > 16 && static_cast<uint8_t>(v.text[15]) >= 0x80) keycut(v.text, nullptr, 0);
+            if (!v.whole.empty()) {
+                std::memcpy(v.text, v.whole.data(), 16);
+                wholecharsin(v.text, 16, v.whole.data(), v.d.length);
+            }
         if (lctl) f |= zlevrgd(lctl, nullptr, nullptr, nullptr);
         bool ok = !(f & LEVF_UNUSABLE);
         if (ok && relations) ok = !ismiss(transx(s));

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <sstream>
+#include "host/keychars.h"
 #include "runtime/datasets/library.h"
 #include "runtime/session.h"
 #include "runtime/statements/suggest.h"
@@ -560,11 +561,10 @@ void Parser::fmode(Cursor& c, stmtrec* r) {
             throw Abandon{};
         }
         if (t.text.size() > 16) {
-            // Modes are told apart by their first 16 bytes, cut back to a whole character: a
-            // longer value could only stand for every mode that begins with them, which is more
-            // than it names. The value offered is one a program can write.
-            size_t n = 16;
-            while (n > 0 && (static_cast<unsigned char>(t.text[n]) & 0xC0) == 0x80) --n;
+            // Modes are told apart by their first 16 bytes, cut back to a whole character (in
+            // UTF-8): a longer value could only stand for every mode that begins with them, which
+            // is more than it names. The value offered is the key the data's modes would have.
+            const auto n = static_cast<size_t>(keptbytes(t.text.data(), static_cast<int32_t>(t.text.size()), 16));
             error(t, "the failure-mode value '" + t.text + "' is longer than 16 bytes (16 characters of plain ASCII); "
                      "failure modes are told apart by their formatted value cut to 16 bytes at a whole character, so a "
                      "mode is named by '" + t.text.substr(0, n) + "', and modes that agree in it are one mode");

@@ -198,5 +198,32 @@ TEST_F(LevelCases, AFormattedLengthShorterThanTheValuesWarnsOnce) {
     EXPECT_EQ(log.count('W'), 1) << log.all();
 }
 
+// A level text cut at 16 bytes ends on a whole character only when the value is UTF-8: "...Aé1"
+// and "...Aè2" are the level "Ligne-de-prod-A", while Latin-1 "...A\xE9" and "...A\xE8" keep their
+// 16 bytes and stay two levels, as does "...B" followed by "é" and a byte that is no UTF-8; on
+// the workers as in this thread, and in the design rows.
+TEST_F(LevelCases, ALevelTextIsCutBackToAWholeCharacterOnlyInUtf8) {
+    writecsv("d", "y,a\n1,Ligne-de-prod-A\xC3\xA9" "1\n2,Ligne-de-prod-A\xC3\xA8" "2\n3,Ligne-de-prod-A\xE9" "1\n"
+                  "4,Ligne-de-prod-A\xE8" "2\n5,Ligne-de-prod-B\xC3\xA9\xFF\n");
+    parse("proc vitalyx data=d; class a; model y = a;");
+    const std::vector<std::string> want = {"Ligne-de-prod-A", "Ligne-de-prod-A\xE8", "Ligne-de-prod-A\xE9", "Ligne-de-prod-B\xC3"};
+    for (bool threads : {false, true}) {
+        session.opts.threads = threads;
+        session.opts.cpucount = 2;
+        Model& m = model('M', [](Model& mm) {
+            mm.ctl.thrflag = 1;
+            mm.ls.truncln = 16;
+            mm.ls.classv[0].fmtlen = 16;
+        });
+        EXPECT_EQ(m.ctl.thrflag, threads ? 1 : 0);
+        EXPECT_EQ(m.levels(0), want) << "threads " << threads;
+        // the design rows find each observation's level: the first two share one
+        std::vector<int> levelof;
+        for (const auto& row : design(m))
+            levelof.push_back(static_cast<int>(std::find(row.begin() + 1, row.end(), 1.0) - row.begin()) - 1);
+        EXPECT_EQ(levelof, (std::vector<int>{0, 0, 2, 1, 3})) << "threads " << threads;
+    }
+}
+
 }  // namespace
 }  // namespace efftest

@@ -215,6 +215,51 @@ TEST_F(PooledKeys, KeysEndOnAWholeCharacter) {
     EXPECT_EQ(l1groups, (std::set<std::string>{"Ligne-de-prod-A", "Ligne-de-prod-A\xE9"})) << l1.result.log.all();
 }
 
+// Text that is not UTF-8 keeps its bytes. Latin-1 lots that differ in their 16th byte (0xE9,
+// 0xE8) are two levels of MODEL under TRUNCATE=16, with the estimates of the same data under two
+// ASCII names (in UTF-8 they are one), and their OBSTATS texts keep 16 bytes; a Latin-1 reference
+// label is written to 16 bytes; the FMODE statement offers the 16-byte key of a value whose 15th
+// and 16th bytes are continuation bytes without a lead.
+TEST_F(PooledKeys, TextThatIsNotUtf8KeepsItsBytes) {
+    auto lots = [](const char* a, const char* b) {
+        const char* rows[] = {"521.3,0", "886.4,1", "679.7,1", "962.4,1", "991.3,0", "260.3,1", "115.1,1", "1347.9,1",
+                              "4036.9,0", "2413.0,1", "3028.5,1", "1212.1,1", "3011.2,0", "4269.4,1", "2581.8,1", "3488.1,1"};
+        std::string csv = "lot,t,c\n";
+        for (int i = 0; i < 16; ++i) csv += std::string("Ligne-de-prod-A") + (i < 8 ? a : b) + "," + rows[i] + "\n";
+        return csv;
+    };
+    const std::string prog = "proc vitalyx data=lots;\n class lot / truncate=16;\n distribution weibull;\n make 'Modprmest' out=pm;\n"
+                             " model t*c(0) = lot;\nrun;\nproc vitalyx data=lots;\n class lot;\n distribution weibull;\n"
+                             " make 'ModObstats' out=po;\n model t*c(0) = lot / obstats;\nrun;\n";
+    writecsv("lots", lots("\xE9" "1", "\xE8" "2"));
+    const run l1 = program(prog, true);
+    EXPECT_EQ(l1.result.status, 0) << l1.result.log.all();
+    EXPECT_EQ(countmsg(l1.result.log, 172, 398), 0) << l1.result.log.all();
+    const table pm = l1.get("pm"), po = l1.get("po");
+    writecsv("lots", lots("e1", "d2"));
+    const table pmascii = program(prog, true).get("pm");
+    // The same lots in UTF-8 are cut back to one level, which MODEL warns of.
+    writecsv("lots", lots("\xC3\xA9" "1", "\xC3\xA8" "2"));
+    const run u8 = program(prog, true);
+    EXPECT_TRUE(u8.result.log.has('W', "The CLASS variable lot has only one level (formatted in 16 bytes: Ligne-de-prod-A);"))
+        << u8.result.log.all();
+    ASSERT_EQ(pm.rows.size(), 5u);
+    ASSERT_EQ(pmascii.rows.size(), 5u);
+    for (size_t i = 0; i < pm.rows.size(); ++i)
+        for (const char* c : {"Parm", "Estimate", "Stderr", "Lower", "Upper"}) EXPECT_EQ(pm.text(i, c), pmascii.text(i, c)) << i << c;
+    EXPECT_EQ(pm.text(1, "Level1"), "Ligne-de-prod-A\xE8");
+    EXPECT_EQ(pm.text(2, "Level1"), "Ligne-de-prod-A\xE9");
+    ASSERT_EQ(po.rows.size(), 16u);
+    EXPECT_EQ(po.text(0, "lot"), "Ligne-de-prod-A\xE9");
+    EXPECT_EQ(po.text(15, "lot"), "Ligne-de-prod-A\xE8");
+
+    const run label = program("proc vitalyx data=lots;\n distribution weibull;\n"
+                              " probplot t*c(0) / pref=50 preflabels='Ligne-de-prod-A\xE9 x';\nrun;\n", true);
+    EXPECT_TRUE(label.result.log.has('N', "(\"Ligne-de-prod-A\xE9\" for \"Ligne-de-prod-A\xE9 x\")")) << label.result.log.all();
+    const run fm = program("proc vitalyx data=lots;\n fmode keep lot = ('ABCDEFGHIJKLMNO\x80\x81');\n analyze t*c(0);\nrun;\n", true);
+    EXPECT_TRUE(fm.result.log.has('E', "so a mode is named by 'ABCDEFGHIJKLMNO\x80', and")) << fm.result.log.all();
+}
+
 // Seven class variables of keys that stand for two values each (v0 to v5: 11 keys, v6: 30):
 // each gets ten warnings that name a key and one that counts the rest, however many variables
 // came before, and a later statement on the same variable adds none.
