@@ -2,7 +2,10 @@
 // quoted in messages.
 #include "runtime/util/strings.h"
 
+#include <algorithm>
 #include <cstdio>
+
+#include "host/keychars.h"
 
 namespace rt::util {
 
@@ -31,10 +34,13 @@ bool iequal(std::string_view a, std::string_view b) {
 
 std::string shown(std::string_view v, size_t max, bool keeptabs) {
     bool cut = v.size() > max;
-    size_t n = cut ? max : v.size();
-    // do not split a UTF-8 sequence: back up to the start of the character
-    if (cut)
-        while (n > 0 && (static_cast<unsigned char>(v[n]) & 0xC0) == 0x80) --n;
+    size_t n = v.size();
+    // do not split a UTF-8 character; a value that is not UTF-8 keeps its max bytes
+    if (cut) {
+        constexpr size_t kMost = 0x7FFFFFFF;
+        const size_t len = std::min(v.size(), kMost), width = std::min(max, kMost);
+        n = static_cast<size_t>(keptbytes(v.data(), static_cast<int32_t>(len), static_cast<int32_t>(width)));
+    }
     std::string out;
     out.reserve(n + 8);
     for (size_t i = 0; i < n; ++i) {

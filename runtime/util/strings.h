@@ -11,8 +11,8 @@ std::string lower(std::string s);
 // Equal ignoring the case of ASCII letters.
 bool iequal(std::string_view a, std::string_view b);
 
-// A value as a message quotes it: at most max bytes of it (cut on a character boundary,
-// with "..." after it), and every control character written as an escape (\n, \r, \t,
+// A value as a message quotes it: at most max bytes of it (cut back to a whole character
+// when the value is UTF-8, with "..." after it), and every control character written as an escape (\n, \r, \t,
 // \xHH), so that a quoted value can neither flood the log nor start a log line of its own.
 std::string shown(std::string_view value, size_t max = 60, bool keeptabs = false);
 // The same between single quotes.

@@ -8,6 +8,7 @@
 #include "runtime/session.h"
 #include "runtime/supervisor/messages.h"
 #include "runtime/supervisor/supervisor.h"
+#include "runtime/util/strings.h"
 #include "../../support/testhost.h"
 
 TEST(Messages, CatalogEntriesCarryTheirKind) {
@@ -90,4 +91,13 @@ TEST(Supervisor, SystemOptions) {
     EXPECT_NE(v->xoptngt("NOSUCH", &d), 0);
     EXPECT_EQ(v->xoptcgt("NOSUCH", buf, sizeof buf), 0);
     rt::setcurrent(nullptr);
+}
+
+// A quoted value cut short ends on a whole character when it is UTF-8; a Latin-1 value keeps
+// every byte up to the limit (its 0xA9 is a character, not half of one).
+TEST(Messages, QuotedValuesAreCutOnWholeCharacters) {
+    const std::string base(39, 'x');
+    EXPECT_EQ(rt::util::shown(base + "\xC2\xA9 and more", 40), base + "...");
+    EXPECT_EQ(rt::util::shown(base + "\xA9\xA9 and more", 40), base + "\xA9...");
+    EXPECT_EQ(rt::util::shown(base + "\xA9", 40), base + "\xA9");
 }
