@@ -194,8 +194,8 @@ std::vector<double> lifelabels(const plotlay* f, bool horizontal, bool even, boo
 int axiscode(const std::vector<double>& shown, int code);
 // The widest tick label of the axis (horizontal or vertical) of a probability or MCF plot as
 // its routine draws it, 0 for an axis another routine labels (a relation plot's); *alike
-// gets the text of two neighbouring labels that read the same for different values (empty
-// when every two differ).
+// gets the text of two neighbouring labels that read the same, at two ticks (empty when
+// every two differ).
 double drawnlabels(vyxstate* s, bool horizontal, std::string* alike);
 
 }  // namespace axisparts
