@@ -72,7 +72,7 @@ std::string crosspercent(double logp, double logq, bool* above) {
     return b;
 }
 
-void crosswarn(const vyxstate* s, bool vertical, double v, double z, double value) {
+void crosswarn(const vyxstate* s, bool vertical, double v, double written, double z, double value) {
     if (std::isnan(z) && std::isnan(value)) return;
     const bool percent = vertical != (s->popt.pflags.rotate != 0);   // off the probability axis
     const uint32_t dist = s->opts.distcode;
@@ -84,7 +84,9 @@ void crosswarn(const vyxstate* s, bool vertical, double v, double z, double valu
         const std::string t = fromz ? crosspercent(logprob(dist, z, false), logprob(dist, z, true), &above)
                                     : crosspercent(std::log(F), std::log1p(-F), &above);
         if (t.empty()) return;
-        const double given = s->opts.logscale[LSC_LN] || s->opts.logscale[LSC_LOG10] ? std::pow(10.0, v) : v;
+        // The time as the statement gave it: ten to the axis's log10 of it need not read back
+        // as it (90000.0000000001 for 90000).
+        const double given = !std::isnan(written) ? written : s->opts.logscale[LSC_LN] || s->opts.logscale[LSC_LOG10] ? std::pow(10.0, v) : v;
         const int msg = vertical ? (above ? W510_CROSS_ABOVE_VAXIS : W510_CROSS_PCT_OFF_VAXIS)
                                  : (above ? W510_CROSS_ABOVE_HAXIS : W510_CROSS_PCT_OFF_HAXIS);
         xpmlog(510, msg, given, txtarg(t.c_str(), static_cast<int>(t.size())));
@@ -94,6 +96,6 @@ void crosswarn(const vyxstate* s, bool vertical, double v, double z, double valu
     char b[10];
     int nd = 0, w = 2;
     const int len = shwylab(b, value, &nd, &w, 0);
-    const double given = 100 * std::exp(logprob(dist, v, false));
+    const double given = !std::isnan(written) ? written : 100 * std::exp(logprob(dist, v, false));
     xpmlog(510, vertical ? W510_CROSS_TIME_OFF_VAXIS : W510_CROSS_TIME_OFF_HAXIS, given, txtarg(b, len));
 }

@@ -156,11 +156,12 @@ double logprob(uint32_t distcode, double z, bool upper);
 // ("8.8E-74"); *above set where two decimals would read 100.00 (the text is then "99.99").
 // Empty when either is NaN.
 std::string crosspercent(double logp, double logq, bool* above);
-// The WARNING that a reference value (v, in axis units) meets a fitted line off the `vertical`
-// (else the horizontal) axis, at standardized value z (NaN: at `value` percent, FMODE
-// COMBINE), or, for a probability reference, at time `value`: the line is drawn across the
-// frame without the value read off.
-void crosswarn(const vyxstate* s, bool vertical, double v, double z, double value);
+// The WARNING that a reference value (v, in axis units; `written`, as the statement gave it,
+// NaN when not known) meets a fitted line off the `vertical` (else the horizontal) axis, at
+// standardized value z (NaN: at `value` percent, FMODE COMBINE), or, for a probability
+// reference, at time `value`: the line is drawn across the frame without the value read off.
+// The WARNING names the value as written, else as v gives it back.
+void crosswarn(const vyxstate* s, bool vertical, double v, double written, double z, double value);
 
 namespace axisparts {
 
@@ -194,8 +195,8 @@ std::vector<double> lifelabels(const plotlay* f, bool horizontal, bool even, boo
 int axiscode(const std::vector<double>& shown, int code);
 // The widest tick label of the axis (horizontal or vertical) of a probability or MCF plot as
 // its routine draws it, 0 for an axis another routine labels (a relation plot's); *alike
-// gets the text of two neighbouring labels that read the same for different values (empty
-// when every two differ).
+// gets the text of two neighbouring labels that read the same, at two ticks (empty when
+// every two differ).
 double drawnlabels(vyxstate* s, bool horizontal, std::string* alike);
 
 }  // namespace axisparts

@@ -288,9 +288,10 @@ void fittedgroups(vyxstate* s, const grpnode* group, F&& each) {
     }
 }
 
-// The line through the point where reference value v (time-axis units) meets group g's
-// fitted line, labelled (labelled 1) with the value read off there at its end (VREFLABPOS).
-void hcross(vyxstate* s, const grpnode* g, double v, int labelled, int ltype, RefPen& pen) {
+// The line through the point where reference value v (time-axis units; `written` as the
+// statement gave it, for the WARNING of a point off the axis) meets group g's fitted line,
+// labelled (labelled 1) with the value read off there at its end (VREFLABPOS).
+void hcross(vyxstate* s, const grpnode* g, double v, double written, int labelled, int ltype, RefPen& pen) {
     plotlay* f = s->plot.frame;
     const Area a = area(f);
     const bool swapped = s->popt.pflags.rotate != 0;
@@ -325,7 +326,7 @@ void hcross(vyxstate* s, const grpnode* g, double v, int labelled, int ltype, Re
     }
     const double y = coord * f->vfac + f->voff;
     if (!(y >= a.bottom && y <= a.top)) {
-        if (pen.drawing()) crosswarn(s, true, v, s->popt.pflags.fmcombine && !swapped ? NAN : coord, value);
+        if (pen.drawing()) crosswarn(s, true, v, written, s->popt.pflags.fmcombine && !swapped ? NAN : coord, value);
         return;
     }
     const int color = s->plot.colors[GC_HREF] > 0 ? s->plot.colors[GC_HREF] : 1;
@@ -341,10 +342,12 @@ void hcross(vyxstate* s, const grpnode* g, double v, int labelled, int ltype, Re
     pen.label(std::move(q));
 }
 
-// The line through the point where reference value v (probability-axis units) meets group
-// g's fitted line, labelled with the value read off there; its height follows HREFLABPOS
-// with the running height and step of the caller, so that successive values stack.
-void vcross(vyxstate* s, const grpnode* g, double v, int labelled, int ltype, double* labely, int* labelstep, RefPen& pen) {
+// The line through the point where reference value v (probability-axis units; `written` as
+// in hcross) meets group g's fitted line, labelled with the value read off there; its height
+// follows HREFLABPOS with the running height and step of the caller, so that successive
+// values stack.
+void vcross(vyxstate* s, const grpnode* g, double v, double written, int labelled, int ltype, double* labely, int* labelstep,
+            RefPen& pen) {
     plotlay* f = s->plot.frame;
     const Area a = area(f);
     const bool swapped = s->popt.pflags.rotate != 0;
@@ -368,7 +371,7 @@ void vcross(vyxstate* s, const grpnode* g, double v, int labelled, int ltype, do
     }
     const double x = coord * f->hfac + f->hoff;
     if (!(x >= a.left && x <= a.right)) {
-        if (pen.drawing()) crosswarn(s, false, v, coord, value);
+        if (pen.drawing()) crosswarn(s, false, v, written, coord, value);
         return;
     }
     const int color = s->plot.colors[GC_VREF] > 0 ? s->plot.colors[GC_VREF] : 1;
@@ -429,7 +432,7 @@ void hrefs(vyxstate* s, const grpnode* group, RefPen& pen) {
             pen.label(std::move(q));
         }
         if (s->popt.pflags.refstop)
-            fittedgroups(s, group, [&](const grpnode* g) { hcross(s, g, v, len > 0 ? 1 : 0, ltype, pen); });
+            fittedgroups(s, group, [&](const grpnode* g) { hcross(s, g, v, s->work.refs.vals[REF_HREF][k], len > 0 ? 1 : 0, ltype, pen); });
     }
 }
 
@@ -477,7 +480,9 @@ void vrefs(vyxstate* s, const grpnode* group, RefPen& pen) {
             pen.label(std::move(q));
         }
         if (s->work.refstop2 && group)
-            fittedgroups(s, group, [&](const grpnode* g) { vcross(s, g, v, len > 0 ? 1 : 0, ltype, &labely, &labelstep, pen); });
+            fittedgroups(s, group, [&](const grpnode* g) {
+                vcross(s, g, v, s->work.refs.vals[REF_VREF][k], len > 0 ? 1 : 0, ltype, &labely, &labelstep, pen);
+            });
     }
 }
 
@@ -644,10 +649,10 @@ void reflabelboxes(vyxstate* s, const grpnode* group, std::vector<PageBox>* boxe
 
 void hintersct(vyxstate* s, grpnode* g, double v, int labelled, int ltype) {
     RefPen pen;
-    hcross(s, g, v, labelled, ltype, pen);
+    hcross(s, g, v, NAN, labelled, ltype, pen);
 }
 
 void vintersct(vyxstate* s, grpnode* g, double v, int labelled, int ltype, double* labely, int* labelstep) {
     RefPen pen;
-    vcross(s, g, v, labelled, ltype, labely, labelstep, pen);
+    vcross(s, g, v, NAN, labelled, ltype, labely, labelstep, pen);
 }

@@ -130,7 +130,9 @@ double drawnlabels(vyxstate* s, bool horizontal, std::string* alike) {
         const int len = ticklabel(b, shown[i], &c);
         widest = std::max(widest, textwidth(t, b, len));
         const std::string text(b, static_cast<size_t>(len));
-        if (i > 0 && alike->empty() && text == last && shown[i] != shown[i - 1]) *alike = text;
+        // The texts are compared, not the values: the values are rounded to 12 digits, and
+        // ticks a millionth of a millionth apart round to one value that reads alike too.
+        if (i > 0 && alike->empty() && text == last) *alike = text;
         last = text;
     }
     return widest;

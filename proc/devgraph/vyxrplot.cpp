@@ -27,6 +27,27 @@ bool toomanyvariables(const modelstate& mdl) {
     return true;
 }
 
+// The reference lines a relation plot without its probability panel leaves out, one NOTE per
+// option given: it draws SREF= at stresses, and on the device road VREF= (or LREF= in its
+// place) at lives; the statistical road draws neither the time nor the probability lines
+// there. With PPLOT the probability panel takes the others (and says what it cannot draw).
+void undrawnrefs(const vyxstate* s) {
+    if (s->popt.pflags.pplot) return;
+    const auto& r = s->work.refs;
+    if (s->opts.rdxgraph) {
+        static const struct {
+            int which;
+            const char* name;
+        } kLists[] = {{REF_HREF, "HREF"}, {REF_VREF, "VREF"}, {REF_LREF, "LREF"}, {REF_PREF, "PREF"}};
+        for (const auto& l : kLists)
+            if (r.counts[l.which] > 0) xpmlog(510, N510_RELPLOT_REFS_NOT_DRAWN_SG, l.name);
+        return;
+    }
+    // The device road's HREF lines: HREF=, or PREF= in its place under the plot's rotation.
+    if (r.counts[REF_HREF] > 0)
+        xpmlog(510, N510_RELPLOT_REFS_NOT_DRAWN, r.counts[REF_PREF] > 0 && r.vals[REF_PREF] == r.vals[REF_HREF] ? "PREF" : "HREF");
+}
+
 // The axes of the REGRESSION plot: life from the range of the MODEL's rows, stress from the
 // range of the stress variable over them. 0, or the scale routines' result.
 int regscales(vyxstate* s) {
@@ -107,6 +128,7 @@ int regpage(vyxstate* s, const double* lines, bool square) {
 
 int vyxrplot(vyxstate* s) {
     if (int rc = vyxpprm(s)) return rc;
+    undrawnrefs(s);
     const bool regression = s->work.fitmethod == FIT_REGRESSION;
     if (!regression) {
         if (!s->opts.rdxgraph) return vyxpplt(s);

@@ -119,6 +119,8 @@ enum : int {
     E510_RELPLOT_MODEL_VARIABLES = 694,
     E510_RELPLOT_STRESS_NOT_MODEL = 696,
     W510_RELPLOT_VALUES_NOT_MODEL = 6960,
+    N510_RELPLOT_REFS_NOT_DRAWN = 6961,         // HREF= (or PREF= in its place): no line on a relation plot
+    N510_RELPLOT_REFS_NOT_DRAWN_SG = 6962,      // the same on the statistical road, where only SREF= is drawn
 
     // 510-fits.msg
     W510_ML_NOT_CONVERGED = 60,

@@ -110,24 +110,6 @@ void readfitcrit(vyxstate* s, const stmtrec* r) {
     s->life.emmaxit[EM_HISTSTEP] = countopt(r, "MAXITEM", gparm(r, slot::plot::MAXITEM2, 10), 0, MOST_INT, 10);
     s->life.fit.itopts[IT_TOLLIKE] = gparm(r, slot::plot::TOLLIKE, 1e-8);
     s->life.fit.itopts[IT_TOLPROB] = gparm(r, slot::plot::TOLPROB, missing);
-    readproblist(r);
-}
-
-bool problistusable(const optslot* list) {
-    if (!list || list->count <= 0 || !list->ptr) return true;
-    const auto* v = static_cast<const double*>(list->ptr);
-    for (int32_t i = 0; i < list->count; ++i)
-        if (v[i] < 0) return false;
-    return true;
-}
-
-void readproblist(const stmtrec* r) {
-    const optslot* list = stmtslot(r, slot::plot::PROBLIST);
-    if (problistusable(list)) return;
-    const auto* v = static_cast<const double*>(list->ptr);
-    int32_t i = 0;
-    while (!(v[i] < 0)) ++i;
-    xpmlog(510, W510_EM_START_NEGATIVE, txtarg(r->keyword, wzstrip(r->keyword, STMT_KEYLEN)), v[i]);
 }
 
 void readresponses(vyxstate* s, const stmtrec* r) {

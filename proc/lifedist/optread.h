@@ -7,7 +7,6 @@
 
 struct vyxstate;
 struct stmtrec;
-struct optslot;
 
 // The start of both readers: every statement starts from the DISTRIBUTION statement's code
 // (FITTYPE=WEIBAYES changes it for its own statement only), with no group nodes yet;
@@ -23,10 +22,6 @@ int readconfidence(vyxstate* s, const stmtrec* r);
 int readwbconf(vyxstate* s, const stmtrec* r, int slotno, double fallback);
 // MAXIT, CONVERGE, CONVH, SINGULAR, PSTABLE, MAXITEM (both values), TOLLIKE, TOLPROB.
 void readfitcrit(vyxstate* s, const stmtrec* r);
-// PROBLIST= (the starting probabilities of the Turnbull estimate) can be used: no value is
-// negative. A list that cannot is said once, when the statement is read (510/2470).
-bool problistusable(const optslot* list);
-void readproblist(const stmtrec* r);
 // The first and the second response variable; descriptors into rspdesc.
 void readresponses(vyxstate* s, const stmtrec* r);
 // The plot frame record from the statement pool (xmemmsg and 1 on failure).

@@ -9,10 +9,10 @@
 #include "proc/framework/msg0.h"
 #include "proc/framework/msg510.h"
 #include "proc/framework/optslots.h"
+#include "proc/framework/textpad.h"
 #include "proc/vyxstate.h"
 #include "proc/lifedist/bands.h"
 #include "proc/lifedist/lifedist_internal.h"
-#include "proc/lifedist/optread.h"
 #include "proc/lifedist/tables.h"
 #include "proc/numeric/normal.h"
 
@@ -20,22 +20,43 @@ namespace {
 
 constexpr double E = 1000 * 1.110223024625157e-16;
 
-// Starting masses: the PROBLIST values scaled to the total weight (the rest 0), or equal. A
-// list with a negative value (said when the statement was read) is not used: a negative mass
-// stays negative through the iterations, and the estimate ran past 1.
-void startmasses(const stmtrec* stmt, grpnode* g) {
+// Starting masses: the PROBLIST values scaled to the total weight (the rest 0), or equal.
+// Only the first m values are read, one per interval. A negative one among them is not used
+// (a negative mass stays negative through the iterations, and the estimate ran past 1): a
+// WARNING names it and the masses start equal. A list whose sum overflows (or falls below
+// the normal range) is scaled by its largest value first; the plain sum is kept wherever it
+// works, so that those lists keep their digits.
+void startmasses(vyxstate* s, grpnode* g) {
     const int32_t m = g->nturn;
     const double W = g->totw;
     double* p = g->emtab + EMT_CUM * m;
+    const stmtrec* stmt = s->inwork.curstmt;
     const optslot* list = stmtslot(stmt, slot::plot::PROBLIST);
-    if (list && list->count > 0 && list->ptr && problistusable(list)) {
+    if (list && list->count > 0 && list->ptr) {
         const auto* v = static_cast<const double*>(list->ptr);
         const int32_t k = list->count < m ? list->count : m;
-        double S = 0;
-        for (int32_t i = 0; i < k; ++i) S += v[i];
-        if (!(S > 0)) S = 1;
-        for (int32_t i = 0; i < m; ++i) p[i] = i < k ? v[i] * W / S : 0.0;
-        return;
+        int32_t neg = 0;
+        while (neg < k && !(v[neg] < 0)) ++neg;
+        if (neg == k) {
+            double S = 0, top = 0;
+            for (int32_t i = 0; i < k; ++i) {
+                S += v[i];
+                if (v[i] > top) top = v[i];
+            }
+            double scale = 1;
+            const bool plain = std::isnan(S) || (S >= DBL_MIN && S <= DBL_MAX && top * W <= DBL_MAX);
+            if (top > 0 && !plain) {
+                scale = top;
+                S = 0;
+                for (int32_t i = 0; i < k; ++i) S += v[i] / scale;
+            }
+            if (!(S > 0)) S = 1;
+            for (int32_t i = 0; i < m; ++i) p[i] = i < k ? v[i] / scale * W / S : 0.0;
+            return;
+        }
+        char fr[640];
+        xpmlog(510, W510_EM_START_NEGATIVE, txtarg(stmt->keyword, wzstrip(stmt->keyword, STMT_KEYLEN)), v[neg],
+               groupsuffix(s, true, " for ", fr, sizeof fr));
     }
     for (int32_t i = 0; i < m; ++i) p[i] = W / m;
 }
@@ -103,7 +124,7 @@ int vyxem1(vyxstate* s, grpnode* g, const emruns* runs) {
     const double tolprob = std::isnan(s->life.fit.itopts[IT_TOLPROB]) ? 1e-6 : s->life.fit.itopts[IT_TOLPROB];
     const bool polish = s->life.emflags[EMF_POLISH] != 0;
 
-    startmasses(s->inwork.curstmt, g);
+    startmasses(s, g);
     int conv = emiter(s, g, runs);
 
     // Polishing: masses below TOLPROB x W go to 0, the others are scaled up, and EM runs

@@ -139,10 +139,12 @@ grpnode* groupof(vyxstate* s, double w, int32_t used, int* rc) {
     return h;
 }
 
-// A unit's id as the data hold it: the whole text of a long character id, else the key (a short
-// id whole, a number formatted) without blanks around it.
+// A unit's id as the data hold it: the whole text of a long character id, a number as the
+// shortest text that reads back as it (its formatted key can read alike for two ids, 7 for
+// 7.0000000000002, or read otherwise, 1E15), else the key (a short id whole) without blanks
+// around it.
 void unitshown(const char* key, const wholecell& whole, char* out, int len) {
-    if (whole.text) {
+    if (whole.on()) {
         currentshown(whole, out, len);
         return;
     }

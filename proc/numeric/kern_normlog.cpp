@@ -1,6 +1,6 @@
 // The normal kernels in log-probability form: tail probabilities are carried as
-// logarithms (zlognrm), and the derivatives as inverse Mills ratios, so that the far tails
-// never underflow. The ordinary normal kernels take them where their probabilities leave the
+// logarithms (zlognrm), and an interval's derivatives as its ends' inverse Mills ratios, so
+// that the far tails never underflow. The ordinary normal kernels take them where their probabilities leave the
 // normal doubles.
 //
 // Algorithm: the project's own.
@@ -26,6 +26,9 @@ bool scalefactor(double m, double* k) {
     *k = std::trunc(m);
     return true;
 }
+
+// The scale factor of a censored observation's tail is a 32-bit integer.
+constexpr double TAIL_SCALE_LIMIT = 2147483647.0;
 
 // An interval's ends a > b on the log scale: log Phi at each, and the common scale factor k of
 // the two distribution values.
@@ -145,11 +148,19 @@ int zprbwnmLog(int mode, const double* z, const double*, double* out) {
         return 0;
     case KMODE_RIGHT:
     case KMODE_LEFT: {
-        // -log Phi(x) (left) or -log Phi(-x) (right): slope -r or r, curvature r t.
-        TailEnd e;
-        if (!tailend(mode == KMODE_RIGHT ? -x : x, &e)) return 1;
-        out[0] = mode == KMODE_RIGHT ? e.r : -e.r;
-        out[1] = e.r * e.t;
+        // The density over the tail, both scaled by a factor that fits 32 bits (refused
+        // beyond, some 65,000 scales out); the interval mode's own far-tail terms are not
+        // used here, so these modes keep their digits.
+        double lcdf, lsurv, lpdf;
+        if (zlognrm(x, &lcdf, &lsurv, &lpdf) != 0) return 1;
+        const double ltail = mode == KMODE_RIGHT ? lsurv : lcdf;
+        const double m = std::fmax(ltail, lpdf);
+        if (!(std::fabs(m) < TAIL_SCALE_LIMIT)) return 1;
+        const double k = std::trunc(m);
+        double d = std::exp((lpdf - k) - (ltail - k));
+        if (mode == KMODE_LEFT) d = -d;
+        out[0] = d;
+        out[1] = (d - x) * d;
         return 0;
     }
     case KMODE_INTERVAL: {

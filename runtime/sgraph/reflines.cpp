@@ -7,6 +7,7 @@
 #include "runtime/sgraph/common.h"
 #include "runtime/sgraph/crossing.h"
 #include "runtime/sgraph/render.h"
+#include "runtime/supervisor/messages.h"
 
 namespace rt::sgr {
 
@@ -77,10 +78,12 @@ void reflines(Canvas& c, const Frame& f, const rt::out::PhantomData& d, size_t f
         const double u = a.unit(v);
         return !std::isnan(u) && u >= a.lo && u <= a.hi;
     };
-    // A value as the user wrote it: a probability reference by its percent.
+    // A value as the user wrote it, as the log writes numbers (not cut to a tick label's six
+    // digits: 2000.123456 is not 2000.12): a probability reference by its percent.
     auto named = [&](bool ofx, double v, size_t k) {
-        if (!ofx && k >= firstprob && k - firstprob < drawn.probrefs->size()) return numlabel((*drawn.probrefs)[k - firstprob]) + " percent";
-        return numlabel(v);
+        if (!ofx && k >= firstprob && k - firstprob < drawn.probrefs->size())
+            return rt::msg::numbertext((*drawn.probrefs)[k - firstprob]) + " percent";
+        return rt::msg::numbertext(v);
     };
     auto outside = [&](bool ofx, const std::string& name) {
         warn("The reference line at " + name + " lies outside the " + axisname(ofx) + " axis of the graph; it is not drawn.");

@@ -170,7 +170,7 @@ void stresslines(Canvas& c, const Frame& f, const PhantomData& sref, RefLabels& 
     const int sc = sref.find("SRef"), lc = sref.find("SRefLabel");
     for (size_t r = 0; r < sref.rows; ++r)
         if (!vref(c, f, num(sref, sc, r), text(sref, lc, r), static_cast<int>(r), NAN, &labels))
-            warn("The reference line at " + numlabel(num(sref, sc, r)) + " lies outside the stress axis of the graph; it is not drawn.");
+            warn("The reference line at " + rt::msg::numbertext(num(sref, sc, r)) + " lies outside the stress axis of the graph; it is not drawn.");
 }
 
 void range(const PhantomData* d, const char* name, bool log, double* lo, double* hi) {

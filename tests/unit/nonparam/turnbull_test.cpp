@@ -190,9 +190,11 @@ TEST_F(TurnbullTest, StatusOfTheIterations) {
     EXPECT_TRUE(log.has("Kuhn-Tucker"));
 
     // A negative starting mass would stay negative, and the estimate would pass 1: equal masses
-    // are used instead (the statement's reader said so).
+    // are used instead, with a WARNING naming the value.
     start[1] = -0.5;
+    log.lines.clear();
     grpnode& neg = estimate(rows, true);
+    EXPECT_TRUE(log.has("PROBLIST= gives the starting probability -0.5"));
     for (int32_t k = 0; k < neg.nturn; ++k) {
         EXPECT_GE(arr(neg, EMT_PROB)[k], 0.0);
         EXPECT_LE(arr(neg, EMT_PROB)[k], 1.0);

@@ -206,6 +206,33 @@ TEST(NormalLogDerivativeKernel, FarTails) {
     EXPECT_EQ(deriv(zprbwnmLog, 3, 0.0).rc, 0);
 }
 
+// The censored modes of the log form are the density over the tail, both scaled by a 32-bit
+// factor (refused beyond it), to the last bit: they are not the interval mode's inverse Mills
+// ratios, which differ from them in the last digits far out (60.016657420241124 at 60).
+TEST(NormalLogDerivativeKernel, CensoredModesToTheLastBit) {
+    const struct {
+        int mode;
+        double x;
+        int rc;
+        double o0, o1;
+    } pins[] = {
+        {KMODE_RIGHT, 0.5, 0, 1.1410777703680648, 0.7315195928441216},
+        {KMODE_RIGHT, 17.3, 0, 17.357423496039551, 0.99672393938163262},
+        {KMODE_RIGHT, 60.0, 0, 60.016657420245735, 0.99972268439337098},
+        {KMODE_RIGHT, 137000.0, 1, UNTOUCHED, UNTOUCHED},
+        {KMODE_LEFT, -60.0, 0, -60.016657420245735, 0.99972268439337098},
+        {KMODE_LEFT, -17.3, 0, -17.357423496039551, 0.99672393938163262},
+        {KMODE_LEFT, 4.0, 0, -0.00013383446446857519, 0.00053535576953818041},
+        {KMODE_LEFT, -137000.0, 1, UNTOUCHED, UNTOUCHED},
+    };
+    for (const auto& p : pins) {
+        const dres r = deriv(zprbwnmLog, p.mode, p.x);
+        EXPECT_EQ(r.rc, p.rc) << p.mode << " " << p.x;
+        EXPECT_EQ(r.o[0], p.o0) << p.mode << " " << p.x;
+        EXPECT_EQ(r.o[1], p.o1) << p.mode << " " << p.x;
+    }
+}
+
 // Intervals far in a tail, where the interval probability underflows (below 1.5e-154) while
 // the value kernel still gives minus its logarithm: the derivatives come from the quantities
 // scaled by a common factor, and agree with differences of the values as everywhere else.

@@ -426,7 +426,8 @@ TEST(BothRoads, AxisEndsTheUserGives) {
 // 1234 hours stops its Weibull fit at a shape of 823.6, which reaches 1000 hours at 8.8E-74
 // percent (the label's 1 - exp(-exp(z)) reads 0) and 2000 hours within 1e-170 of 100 percent;
 // the ball bearings reach 12 Mrev at 1.75 percent, below the axis's 2 (the device road said
-// nothing of any).
+// nothing of any). The WARNING names the value as the statement gave it: the device road wrote
+// ten to its log10 (90000.0000000001), the statistical road six digits (2000.12, 5.12346).
 TEST(BothRoads, CrossingsBeyondTheAxisAreToldAlike) {
     const std::string tail = "; it is drawn across the frame without the value read off there.";
     const struct {
@@ -439,6 +440,12 @@ TEST(BothRoads, CrossingsBeyondTheAxisAreToldAlike) {
           "The reference line at 2000 meets the fitted line outside the vertical axis of the graph (above 99.99 percent)" + tail}},
         {"probplot cycles / lref=12 intersect lreflabels='12 Mrev'", testdata::bearings,
          {"The reference line at 12 meets the fitted line outside the vertical axis of the graph (at 1.75 percent)" + tail}},
+        {"probplot hours*status(0) / pctupper=90 lifeupper=100000 lref=90000 2000.123456 intersect lreflabels='a' 'b'",
+         "hours,status\n1234,1\n",
+         {"The reference line at 90000 meets the fitted line outside the vertical axis of the graph (above 99.99 percent)" + tail,
+          "The reference line at 2000.123456 meets the fitted line outside the vertical axis of the graph (above 99.99 percent)" + tail}},
+        {"probplot cycles / lifelower=40 pref=5.123456789 intersect preflabels='p'", testdata::bearings,
+         {"The reference line at 5.123456789 percent meets the fitted line outside the horizontal axis of the graph (at 20.17)" + tail}},
     };
     for (const auto& c : cases) {
         Roads r("proc vitalyx data=d;\n distribution weibull;\n " + c.program + ";\nrun;\n", {{"d", c.data}});
