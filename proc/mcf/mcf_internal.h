@@ -4,6 +4,7 @@
 
 #include "host/vec10_trees.h"
 #include "proc/framework/grpnode.h"
+#include "proc/framework/pooledkeys.h"
 #include "proc/mcf/mcf.h"
 
 // The group's extremes of the MCF, its limits, the event times and the end times, cleared
@@ -47,6 +48,12 @@ constexpr double MCF_LOGWMAX = 709.782712893384;
 
 // The response forms of the statement.
 enum : uint32_t { MCF_EXACT = 1, MCF_INTERVAL = 2 };
+
+// A unit's id as the data hold it, for messages: the current record's (key: its 16-byte
+// formatted id, whole: unitwhole), or one of the ids a unit met (id: which, as the unit keeps
+// it: its end's or its latest event's).
+void unitshown(const char* key, const wholecell& whole, char* out, int len);
+void keptunitshown(const vyxstate* s, const mcfunit* u, const keyvalue& id, char* out, int len);
 
 // ---- the statement's routines (return codes as in host/hostdefs.h)
 void cfgrp(vyxstate* s, grpnode* g, int i, int j, int* counter);

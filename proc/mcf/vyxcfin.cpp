@@ -139,20 +139,6 @@ grpnode* groupof(vyxstate* s, double w, int32_t used, int* rc) {
     return h;
 }
 
-// A unit's id as the data hold it: the whole text of a long character id, a number as the
-// shortest text that reads back as it (its formatted key can read alike for two ids, 7 for
-// 7.0000000000002, or read otherwise, 1E15), else the key (a short id whole) without blanks
-// around it.
-void unitshown(const char* key, const wholecell& whole, char* out, int len) {
-    if (whole.on()) {
-        currentshown(whole, out, len);
-        return;
-    }
-    int start = 0;
-    while (start < 16 && key[start] == ' ') ++start;
-    std::snprintf(out, static_cast<size_t>(len), "%.*s", wzstrip(key + start, 16 - start), key + start);
-}
-
 // The unit of an exact-data record in the group's unit tree; keeps its end and latest event.
 // 0, or a code after a message.
 int unitof(vyxstate* s, grpnode* g, const char* id, const wholecell& whole, const obs& o, double t, mcfunit** last,
@@ -370,6 +356,28 @@ bool unitkeywarnings(vyxstate* s) {
 
 }  // namespace
 
+// A unit's id as the data hold it: the whole text of a long character id, a number as the
+// shortest text that reads back as it (its formatted key can read alike for two ids, 7 for
+// 7.0000000000002, or read otherwise, 1E15), else the key (a short id whole) without blanks
+// around it.
+void unitshown(const char* key, const wholecell& whole, char* out, int len) {
+    if (whole.on()) {
+        currentshown(whole, out, len);
+        return;
+    }
+    int start = 0;
+    while (start < 16 && key[start] == ' ') ++start;
+    std::snprintf(out, static_cast<size_t>(len), "%.*s", wzstrip(key + start, 16 - start), key + start);
+}
+
+void keptunitshown(const vyxstate* s, const mcfunit* u, const keyvalue& id, char* out, int len) {
+    const wholecell cell = unitwhole(s);
+    if (cell.on())
+        keyshown(u->whole, id, cell, out, len);
+    else
+        unitshown(u->id, cell, out, len);
+}
+
 int cfbld(vyxstate* s, grpnode* g) {
     const int64_t bytes = int64_t(MCF_BUFRECS) * MCF_RECLEN;
     g->rowbuf = static_cast<double*>(poolbytes(s->pools.stmtpool, bytes, poolflag::zeroed));
@@ -455,10 +463,9 @@ int vyxcfin(vyxstate* s) {
                 // skipped and named, since its unit's other records remain (a unit whose end
                 // record goes is then refused for having none).
                 if (exact && o.end) {
-                    char id[16];
-                    std::memcpy(id, v.unitfmt, 16);
-                    const int len = wzstjus(id, 16, 'l');
-                    xpmlog(510, W510_MCF_END_FREQ, obsnumber(s), txtarg(id, len), o.w);
+                    char current[280];
+                    unitshown(v.unitfmt, idwhole, current, sizeof current);
+                    xpmlog(510, W510_MCF_END_FREQ, obsnumber(s), current, o.w);
                 } else {
                     xpmlog(510, W510_MCF_EVENT_FREQ, obsnumber(s), o.w);
                 }

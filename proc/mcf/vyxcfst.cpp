@@ -37,12 +37,13 @@ int clampevents(vyxstate* s, grpnode* g) {
         if (ismissing(r->value)) continue;
         const mcfunit* u = units[static_cast<int32_t>(r->mcf)];
         if (r->time > u->endtime) {
-            xpmlog(510, N510_MCF_EVENT_AT_END, txtarg(u->id, 16), r->time, u->endtime);
+            char id[280];
+            keptunitshown(s, u, u->lastid, id, sizeof id);
+            xpmlog(510, N510_MCF_EVENT_AT_END, id, r->time, u->endtime);
             r->time = u->endtime;
         }
     }
     if (rc) return rc;
-    (void)s;
     return mcfwalkend(&w);
 }
 
@@ -70,7 +71,9 @@ int vyxcfst(vyxstate* s, grpnode* g) {
     }
     for (auto* u = static_cast<mcfunit*>(g->mcf.units[0]); u; u = reinterpret_cast<mcfunit*>(u->link.next)) {
         if (!u->ended) {
-            xpmlog(510, E510_MCF_UNIT_NO_END, txtarg(u->id, 16));
+            char id[280];
+            keptunitshown(s, u, u->lastid, id, sizeof id);
+            xpmlog(510, E510_MCF_UNIT_NO_END, id);
             return RC_REPORTED;
         }
         seq[u->seq] = u;
