@@ -108,6 +108,7 @@ struct plotlay {
     uint8_t lblwarned;          // a too long axis label has been warned about
     uint8_t tickwarned;         // tick labels that read alike have been warned about
     uint8_t insetnoted;         // an inset drawn filled for want of a free corner has been noted
+    int32_t labelsleft;         // reference labels left out of their columns for want of room (this destination)
     uint8_t novtl;              // no tick labels on the vertical axis
     char expnote;               // 'E' when the horizontal log axis labels take exponent notation
     uint8_t insetnext;          // the statement right after the plot statement is an INSET statement
@@ -328,7 +329,9 @@ void insetbackdrop(vyxstate* s);
 // them with a leader to each line (labelplan.h). `ink`: what the groups of the panel draw,
 // for a plot whose drawing the routines do not know (MCF plots). vyxghrl and vyxgvrl write
 // the labels that need a box of the background colour at once; vyxgrefs draws both kinds of
-// lines first and those labels last.
+// lines first and those labels last. A relation plot passes vyxgvrl no group (and clears
+// refstop2 first: it draws no intersections); its labels on boxes wait for the SREF lines
+// (vyxgsrl) when there are any.
 void vyxghrl(vyxstate* s, grpnode* group, panelink ink = nullptr);
 void vyxgvrl(vyxstate* s, grpnode* group, panelink ink = nullptr);
 void vyxgrefs(vyxstate* s, grpnode* group, panelink ink = nullptr);

@@ -99,11 +99,11 @@ int vyxgini(vyxstate* s);
 void vyxpmar(vyxstate* s);
 int vyxppag(vyxstate* s);
 
-// The reference lines of a relation plot (VREF and SREF) with their labels, placed clear of
-// what `ink` says the plot draws (its markers and legend, its percentile lines); the labels
-// on boxes are written after the lines. The caller clears refstop2 first: the relation plot
-// draws no intersections.
-void relrefs(vyxstate* s, panelink ink);
+// The stress reference lines (SREF=) of a relation plot with their labels, placed with the
+// labels of its VREF lines (vyxgvrl with no group), clear of what `ink` says the plot draws
+// (its markers and legend, its percentile lines); the labels of both kinds that stand on
+// boxes are written after the lines.
+void vyxgsrl(vyxstate* s, panelink ink);
 // The reference lines of a probability-plot panel, drawn under its points and lines: the
 // labels that find no clear place are left for refsover, which writes them on boxes of the
 // background colour over what the groups drew.

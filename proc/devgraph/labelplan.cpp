@@ -16,7 +16,10 @@
 // leftmost) and its leaders run straight across to the lines; at level lines the column stands
 // on the lines themselves, on one box of the background colour, and each leader runs from its
 // text out of the box to its line. A column moves along the lines as a label does. The texts are then placed
-// again, the columns first, until every label has a place.
+// again, the columns first, until every label has a place. A column stays inside the room: it
+// holds as many rows as the room's height has, and the labels of its last lines are left out.
+// Where it fits on neither side of upright lines, it stands on its box against the room's edge,
+// over the lines there; a line that runs under its own label's text needs no leader.
 #include "proc/devgraph/labelplan.h"
 
 #include <algorithm>
@@ -43,6 +46,7 @@ struct Planner {
     std::vector<PageBox> leaders;     // the leaders' segments
     std::vector<Placed> out;
     std::vector<bool> single;         // placed beside its own line
+    std::vector<bool> dropped;        // left out: no row of its column inside the room
     std::vector<int> column;          // the column of each label, or -1
     std::vector<std::vector<size_t>> columns;
     std::vector<std::pair<size_t, size_t>> pairs;   // labels of neighbouring lines of one direction
@@ -87,13 +91,15 @@ struct Planner {
     }
     static bool meets(const PageBox& b, const PageBox& seg) { return b.meets(seg.x0, seg.y0, seg.x1, seg.y1); }
 
-    // Clear of the texts placed and of the inset; of the panel's own texts (a legend's) by two
-    // text heights across, so that a label does not read as a word of theirs.
+    // Clear of the texts placed; of the panel's own texts (a legend's) by two text heights
+    // across, so that a label does not read as a word of theirs; of the inset's box by a text
+    // height, so that it does not read as a row of the inset.
     bool textfree(const PageBox& b) const {
         const PageBox p = padded(b), wide{b.x0 - 2 * h * g.chdiv, b.y0, b.x1 + 2 * h * g.chdiv, b.y1};
+        const PageBox clear{b.x0 - h * g.chdiv, b.y0 - h, b.x1 + h * g.chdiv, b.y1 + h};
         return std::none_of(taken.begin(), taken.end(), [&](const PageBox& o) { return p.overlaps(o); }) &&
                std::none_of(g.texts.begin(), g.texts.end(), [&](const PageBox& o) { return wide.overlaps(o); }) &&
-               !(g.inset && b.overlaps(g.insetbox));
+               !(g.inset && clear.overlaps(g.insetbox));
     }
     bool leaderfree(const PageBox& b) const {
         return std::none_of(leaders.begin(), leaders.end(), [&](const PageBox& l) { return meets(b, l); });
@@ -157,6 +163,11 @@ struct Planner {
             std::vector<double> sides{a.part.y};
             if (!a.online) sides.push_back(a.part.y < Y ? Y + 0.5 * h : Y - h);
             if (sides.size() > 1) v.push_back({a.part.x, sides[1], a.part.align});
+            // The line's other end (where VREFLABPOS= would put it), unless the user gave its end.
+            if (!a.given && a.end != 2) {
+                const Spot far{a.end == 0 ? r.x1 - d : r.x0 + d, 0, a.end == 0 ? 2 : 1};
+                for (const double y : sides) v.push_back({far.x, y, far.align});
+            }
             const double step = 0.5 * h * g.chdiv, width = r.x1 - r.x0;
             std::vector<int> dirs{a.end == 1 ? -1 : 1};
             if (a.end == 2) dirs.push_back(-1);
@@ -223,7 +234,7 @@ struct Planner {
     }
     void putcolumn(size_t c, const std::vector<Spot>& rows, const std::vector<std::vector<double>>& lead, bool boxed, const PageBox& cover) {
         const std::vector<size_t>& m = columns[c];
-        for (size_t k = 0; k < m.size(); ++k) {
+        for (size_t k = 0; k < rows.size(); ++k) {
             out[m[k]] = Placed{rows[k], boxed, cover, static_cast<int>(c), lead[k]};
             const std::vector<double>& p = lead[k];
             for (size_t j = 2; j + 1 < p.size(); j += 2) leaders.push_back({p[j - 2], p[j - 1], p[j], p[j + 1]});
@@ -232,29 +243,54 @@ struct Planner {
         if (boxed) taken.push_back(cover);
     }
 
+    // The rows column c keeps inside the room, its labels in their order (`span`: the height its
+    // rows' baselines may take below the first); the labels past them are left out.
+    size_t keep(size_t c, double span) {
+        const std::vector<size_t>& m = columns[c];
+        const size_t n = span < 0 ? 0 : std::min(m.size(), static_cast<size_t>(std::floor(span / h + 1e-9)) + 1);
+        for (size_t k = n; k < m.size(); ++k) dropped[m[k]] = true;
+        return n;
+    }
+
     // A column beside upright lines: right of the rightmost (left of the leftmost), from the
-    // end where their labels start, a text line a row; each leader straight across.
+    // end where their labels start, a text line a row; each leader straight across. Where
+    // neither side has room for its widest label, against the room's edge on its box.
     bool uprightcolumn(size_t c, bool force) {
         std::vector<size_t>& m = columns[c];
         std::stable_sort(m.begin(), m.end(), [&](size_t a, size_t b) { return L[a].line.x0 < L[b].line.x0; });
-        const size_t n = m.size();
-        double wmax = 0;
-        for (size_t i : m) wmax = std::max(wmax, L[i].w);
-        const double xmin = L[m.front()].line.x0, xmax = L[m.back()].line.x0;
-        const bool rightfirst = xmax + d + wmax <= g.room.x1;
         const bool top = L[m.front()].end == 0;
+        const size_t n = keep(c, top ? g.room.y1 - h - kDescent * h - g.room.y0 : g.room.y1 - kAscent * h - g.fbottom - 0.5 * h);
+        if (n == 0) return true;
+        double wmax = 0;
+        for (size_t k = 0; k < n; ++k) wmax = std::max(wmax, L[m[k]].w);
+        const double xmin = L[m.front()].line.x0, xmax = L[m[n - 1]].line.x0;
+        const bool rightfits = xmax + d + wmax <= g.room.x1, leftfits = xmin - d - wmax >= g.room.x0;
+        // Against the room's edge (where neither side has room): the side with fewer lines under it.
+        const double edge = mx + 0.1 * h * g.chdiv;
+        auto under = [&](bool right) {
+            const double a = right ? g.room.x1 - edge - wmax : g.room.x0, b = right ? g.room.x1 : g.room.x0 + edge + wmax;
+            return std::count_if(g.refs.begin(), g.refs.end(), [&](const PageBox& r) { return upright(r) && r.x0 >= a && r.x0 <= b; });
+        };
+        const bool rightfirst = rightfits || (!leftfits && under(true) <= under(false));
         std::vector<Spot> rows(n);
         std::vector<std::vector<double>> lead(n);
-        std::vector<PageBox> boxes(n), segs(n);
-        auto layout = [&](double shift, bool right) {
-            const double x = right ? xmax + d : xmin - d;
+        std::vector<PageBox> boxes(n), segs;
+        auto layout = [&](double shift, bool right, bool clamp) {
+            double x = right ? xmax + d : xmin - d;
+            if (clamp) x = right ? std::min(x, g.room.x1 - edge - wmax) : std::max(x, g.room.x0 + edge + wmax);
+            segs.clear();
             for (size_t k = 0; k < n; ++k) {
                 const double y = top ? g.room.y1 - h - static_cast<double>(k) * h - shift : g.fbottom + 0.5 * h + static_cast<double>(n - 1 - k) * h + shift;
                 rows[k] = {x, y, right ? 1 : 2};
                 boxes[k] = glyph(m[k], rows[k]);
-                const double ly = y + kMiddle * h, lx = right ? x - 0.25 * d : x + 0.25 * d;
-                lead[k] = {L[m[k]].line.x0, ly, lx, ly};
-                segs[k] = {L[m[k]].line.x0, ly, lx, ly};
+                // Straight across from the line to the nearer end of the text; none where the
+                // line runs under the text.
+                const double X = L[m[k]].line.x0, ly = y + kMiddle * h;
+                const double lx = X < boxes[k].x0 - 0.25 * d ? boxes[k].x0 - 0.25 * d : X > boxes[k].x1 + 0.25 * d ? boxes[k].x1 + 0.25 * d : X;
+                lead[k].clear();
+                if (lx == X) continue;
+                lead[k] = {X, ly, lx, ly};
+                segs.push_back({X, ly, lx, ly});
             }
         };
         auto cover = [&] {
@@ -263,14 +299,14 @@ struct Planner {
             return covering(b);
         };
         if (force) {
-            layout(0, rightfirst);
+            layout(0, rightfirst, !(rightfirst ? rightfits : leftfits));
             putcolumn(c, rows, lead, true, cover());
             return true;
         }
         for (int tier = 0; tier < 3; ++tier)
             for (double shift = 0; shift <= g.room.y1 - g.room.y0; shift += 0.25 * h)
                 for (const bool right : {rightfirst, !rightfirst}) {
-                    layout(shift, right);
+                    layout(shift, right, tier == 2);
                     bool ok = leadsfree(segs);
                     for (size_t k = 0; k < n && ok; ++k)
                         ok = boxes[k].inside(g.room) && textfree(boxes[k]) && leaderfree(boxes[k]) && (tier == 2 || othersfree(c, boxes[k])) &&
@@ -287,13 +323,14 @@ struct Planner {
     bool levelcolumn(size_t c, bool force) {
         std::vector<size_t>& m = columns[c];
         std::stable_sort(m.begin(), m.end(), [&](size_t a, size_t b) { return L[a].line.y0 > L[b].line.y0; });
-        const size_t n = m.size();
-        double wmax = 0;
-        for (size_t i : m) wmax = std::max(wmax, L[i].w);
-        const int end = L[m.front()].end;
         const PageBox& r = g.room;
+        const size_t n = keep(c, r.y1 - r.y0 - 0.3 * h - (kAscent + kDescent) * h - 2 * my);
+        if (n == 0) return true;
+        double wmax = 0;
+        for (size_t k = 0; k < n; ++k) wmax = std::max(wmax, L[m[k]].w);
+        const int end = L[m.front()].end;
         // Baselines centred on the lines, kept inside the room.
-        const double mid = 0.5 * (L[m.front()].line.y0 + L[m.back()].line.y0);
+        const double mid = 0.5 * (L[m.front()].line.y0 + L[m[n - 1]].line.y0);
         double first = mid + (0.5 * static_cast<double>(n - 1)) * h - 0.5 * (kAscent - kDescent) * h;
         const double last = first - static_cast<double>(n - 1) * h;
         const double lo = r.y0 + 0.15 * h, hi = r.y1 - 0.15 * h;   // the box clear of the frame's lines
@@ -392,12 +429,19 @@ struct Planner {
             for (size_t i : columns[c]) column[i] = static_cast<int>(c);
     }
 
+    std::vector<Placed> finish() {
+        for (size_t i = 0; i < L.size(); ++i)
+            if (dropped[i]) out[i] = Placed{L[i].part, false, {}, column[i], {}, true};
+        return out;
+    }
+
     std::vector<Placed> run() {
         for (int round = 0;; ++round) {
             taken.clear();
             leaders.clear();
             out.assign(L.size(), Placed{});
             single.assign(L.size(), false);
+            dropped.assign(L.size(), false);
             // The columns first, by their first label in the order of placing.
             std::vector<size_t> rank(L.size());
             for (size_t k = 0; k < order.size(); ++k) rank[order[k]] = k;
@@ -414,10 +458,10 @@ struct Planner {
             std::vector<size_t> failed;
             for (size_t i : order)
                 if (column[i] < 0 && !placesingle(i)) failed.push_back(i);
-            if (failed.empty()) return out;
+            if (failed.empty()) return finish();
             if (round == kRounds) {
                 for (size_t i : failed) lastresort(i);
-                return out;
+                return finish();
             }
             grow(failed);
         }

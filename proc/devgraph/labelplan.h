@@ -50,9 +50,12 @@ struct Placed {
     PageBox cover{};
     int column = -1;                // the column it stands in, or -1
     std::vector<double> leader;     // the line joining it to its own line: points x, y, x, y, ...; empty: none
+    bool omitted = false;           // left out: its column has no row for it inside the room
 };
 
-// The labels placed, in the order given.
+// The labels placed, in the order given. A column keeps inside the room: where it has fewer
+// rows than labels, the labels of its last lines (the rightmost upright ones, the lowest level
+// ones) are left out.
 std::vector<Placed> place(const std::vector<Label>& labels, const Ground& ground);
 
 // The box of a text's glyphs at `at` (a descender's depth below the baseline, an ascender's

@@ -10,6 +10,7 @@
 #include "proc/framework/expect.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/msg510.h"
+#include "proc/framework/textpad.h"
 #include "proc/vyxstate.h"
 
 void Pages::begin() {
@@ -75,6 +76,18 @@ int PageDriver::setup(bool legends, bool square) {
     return 0;
 }
 
+// The reference labels that their columns had no room for, once for the statement (every
+// destination draws the same pages: the count is the last one's).
+static void noteleftout(vyxstate* s) {
+    const plotlay* f = s->plot.frame;
+    if (!f || f->labelsleft <= 0) return;
+    char plot[41];
+    const int kind = s->input.stmtkind == 3 ? T510_MCFPLOT_DESCR : s->input.stmtkind == 4 ? T510_RELPLOT_DESCR : T510_PROBPLOT_DESCR;
+    std::memset(plot, ' ', 40);
+    const int pl = wzstrip(plot, std::clamp(xpmstr(plot, 40, 510, kind), 0, 40));
+    xpmlog(510, N510_REF_LABELS_LEFT_OUT, txtarg(plot, pl), f->labelsleft);
+}
+
 int eachdestination(vyxstate* s, const std::function<int()>& draw) {
     destctx& c = s->plot.gdest;
     std::memset(&c, 0, sizeof c);
@@ -88,6 +101,7 @@ int eachdestination(vyxstate* s, const std::function<int()>& draw) {
             ++c.destidx;
             continue;
         }
+        if (s->plot.frame) s->plot.frame->labelsleft = 0;
         if (rc == 0) rc = draw();
         if (rc != 0) {
             zqdfree(&c);
@@ -103,5 +117,6 @@ int eachdestination(vyxstate* s, const std::function<int()>& draw) {
     if (!c.nocollect && !c.published) zqpdest(&c);
     if (s->inwork.annoflag && s->plot.annolib) xoclose(s->plot.annolib, 1);
     zqdfree(&c);
+    noteleftout(s);
     return 0;
 }

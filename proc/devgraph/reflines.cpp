@@ -72,6 +72,7 @@ struct RefPen {
     const Plan* plan = nullptr;
     size_t next = 0;            // the plan's answer for the next text
     bool defer = false;
+    int32_t* omitted = nullptr; // counts, drawing, the texts left out for want of room
 
     bool drawing() const { return mode == DRAW; }
     void line(double x1, double y1, double x2, double y2, int ltype, int color) const {
@@ -87,6 +88,10 @@ struct RefPen {
         const labelplan::Placed* an = plan && at < plan->answers.size() ? &plan->answers[at] : nullptr;
         const labelplan::Spot p = an ? an->at : a.lab.part;
         const bool boxed = an && an->boxed;
+        if (an && an->omitted) {
+            if (mode == DRAW && omitted) ++*omitted;
+            return;
+        }
         if (mode == OVER ? !boxed : boxed && defer) return;
         if (boxed && (an->column < 0 || plan->coverby[static_cast<size_t>(an->column)] == at)) {
             ggregion block{an->cover.x0, an->cover.y0, an->cover.x1, an->cover.y1, 2, 0};
@@ -557,6 +562,9 @@ Plan makeplan(vyxstate* s, const grpnode* group, panelink inkfn, bool withinset,
     const Area a = area(f);
     labelplan::Ground ground;
     ground.room = {a.left, a.bottom, a.right, a.top};
+    // Beside a turned frame the strip of censored marks takes the right gap: it is not the labels' room.
+    if (kind == Panel::PROBABILITY && s->popt.pflags.rotate && !s->popt.pflags.ismcf && (s->work.nocenplot || s->popt.pflags.cenbin))
+        ground.room.x1 = std::min(a.right, f->fx + f->fw + f->gapl);
     ground.fbottom = a.fbottom;
     ground.texts = std::move(ink.texts);
     ground.marks = std::move(ink.marks);
@@ -572,7 +580,7 @@ Plan makeplan(vyxstate* s, const grpnode* group, panelink inkfn, bool withinset,
     plan.answers = labelplan::place(labels, ground);
     for (size_t i = 0; i < plan.answers.size(); ++i) {
         const int c = plan.answers[i].column;
-        if (c < 0) continue;
+        if (c < 0 || plan.answers[i].omitted) continue;
         if (plan.coverby.size() <= static_cast<size_t>(c)) plan.coverby.resize(static_cast<size_t>(c) + 1, plan.answers.size());
         plan.coverby[static_cast<size_t>(c)] = std::min(plan.coverby[static_cast<size_t>(c)], i);
     }
@@ -585,6 +593,7 @@ void drawrefs(vyxstate* s, grpnode* group, panelink ink, int which, bool defer, 
     RefPen pen;
     pen.plan = &plan;
     pen.defer = defer;
+    pen.omitted = &s->plot.frame->labelsleft;
     pen.next = which == REF_VREF ? 0 : plan.nvert;
     if (which == REF_VREF) {
         if (stmtslot(s->inwork.curstmt, slot::plot::WAXIS)) setwidth(s, 1);
@@ -615,7 +624,18 @@ void drawover(vyxstate* s, grpnode* group, panelink ink, Panel kind) {
 
 void vyxghrl(vyxstate* s, grpnode* group, panelink ink) { drawrefs(s, group, ink, REF_HREF, false, Panel::PROBABILITY); }
 
-void vyxgvrl(vyxstate* s, grpnode* group, panelink ink) { drawrefs(s, group, ink, REF_VREF, false, Panel::PROBABILITY); }
+void vyxgvrl(vyxstate* s, grpnode* group, panelink ink) {
+    if (group) return drawrefs(s, group, ink, REF_VREF, false, Panel::PROBABILITY);
+    // A relation plot: the labels on boxes go over all its reference lines.
+    const bool sref = s->work.refs.counts[REF_SREF] > 0;
+    drawrefs(s, nullptr, ink, REF_VREF, true, Panel::RELATION);
+    if (!sref) drawover(s, nullptr, ink, Panel::RELATION);
+}
+
+void vyxgsrl(vyxstate* s, panelink ink) {
+    drawrefs(s, nullptr, ink, REF_SREF, true, Panel::RELATION);
+    drawover(s, nullptr, ink, Panel::RELATION);
+}
 
 void vyxgrefs(vyxstate* s, grpnode* group, panelink ink) {
     if (s->work.refs.counts[REF_VREF]) drawrefs(s, group, ink, REF_VREF, true, Panel::PROBABILITY);
@@ -634,17 +654,11 @@ void refsover(vyxstate* s, grpnode* group) {
     drawover(s, group, nullptr, Panel::PROBABILITY);
 }
 
-void relrefs(vyxstate* s, panelink ink) {
-    const bool vref = s->work.refs.counts[REF_VREF] != 0, sref = s->work.refs.counts[REF_SREF] > 0;
-    if (vref) drawrefs(s, nullptr, ink, REF_VREF, true, Panel::RELATION);
-    if (sref) drawrefs(s, nullptr, ink, REF_SREF, true, Panel::RELATION);
-    if (vref || sref) drawover(s, nullptr, ink, Panel::RELATION);
-}
-
 void reflabelboxes(vyxstate* s, const grpnode* group, std::vector<PageBox>* boxes, panelink ink) {
     if (!group) return;
     const Plan plan = makeplan(s, group, ink, false, Panel::PROBABILITY);
-    for (size_t i = 0; i < plan.asks.size(); ++i) boxes->push_back(labelplan::glyphbox(plan.asks[i].lab, plan.answers[i].at, plan.asks[i].t.height));
+    for (size_t i = 0; i < plan.asks.size(); ++i)
+        if (!plan.answers[i].omitted) boxes->push_back(labelplan::glyphbox(plan.asks[i].lab, plan.answers[i].at, plan.asks[i].t.height));
 }
 
 void hintersct(vyxstate* s, grpnode* g, double v, int labelled, int ltype) {

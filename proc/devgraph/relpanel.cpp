@@ -447,8 +447,11 @@ int vyxrplt(vyxstate* s) {
         s->plot.gridsave = 0;
         vyxggrd(s);
     }
-    if (s->work.refs.counts[REF_VREF]) s->work.refstop2 = 0;   // no intersections on a relation plot
-    relrefs(s, relpanelink);
+    if (s->work.refs.counts[REF_VREF]) {
+        s->work.refstop2 = 0;   // no intersections on a relation plot
+        vyxgvrl(s, nullptr, relpanelink);
+    }
+    if (s->work.refs.counts[REF_SREF] > 0) vyxgsrl(s, relpanelink);
 
     const pageflagset* pg = &s->work.pageflags;
     const int n = static_cast<int>(s->groups.nlev[NLEV_FIRST]);

@@ -113,8 +113,11 @@ int regpage(vyxstate* s, const double* lines, bool square) {
     page.begin();
     if (stmtslot(s->inwork.curstmt, slot::plot::CFRAME) || s->popt.cframe[CFR_GIVEN] == 2) vyxgfrm(s);
     vyxrax(s);
-    if (s->work.refs.counts[REF_VREF]) s->work.refstop2 = 0;   // no intersections on a relation plot
-    relrefs(s, reglegendink);
+    if (s->work.refs.counts[REF_VREF]) {
+        s->work.refstop2 = 0;   // no intersections on a relation plot
+        vyxgvrl(s, nullptr, reglegendink);
+    }
+    if (s->work.refs.counts[REF_SREF] > 0) vyxgsrl(s, reglegendink);
     if (regplt(s, lines) != 0) {
         page.end();
         return 1;

@@ -29,7 +29,9 @@ What fails (each page with the lines that tell why), by rule:
   nearer its own line's end than any other's, unless a leader joins them; the lines are told apart by where
   they stand (a higher percentile has the longer life);
 - inset: an inset (a box of texts at a corner of a panel) that holds more markers than a box of its size, as
-  far from the frame, would hold at another corner of the panel.
+  far from the frame, would hold at another corner of the panel;
+- panel: a reference or intersection label not inside the panel of its lines: across the panel's edge, or outside
+  every panel (over the axes' tick labels and titles, or in the gap to another panel).
 
   placement.py --source ROOT (--glyphsheet TOOL | --glyphs SHEET.svg) [--rules all|RULE,...] [--verbose] PAGE.svg...
 ROOT is the source tree: the programs of the gallery's pages are read from ROOT/scripts/gallery and
@@ -629,12 +631,13 @@ def read_labels(sh, prog):
         # the frame's own strokes lie along an axis
         if any(k != kind and abs(base - at) < 0.3 for k, base in bases):
             continue
-        if not sh.panel_of(_centre((min(a[0], b[0]), min(a[1], b[1]), max(a[0], b[0]), max(a[1], b[1])))):
+        panel = sh.panel_of(_centre((min(a[0], b[0]), min(a[1], b[1]), max(a[0], b[0]), max(a[1], b[1]))))
+        if not panel:
             continue
         ax = sh.axis_for(p)
         if not ax:
             continue
-        p['kind'], p['at'], p['axis'] = kind, at, ax
+        p['kind'], p['at'], p['axis'], p['panel'] = kind, at, ax, panel
         cands.append(p)
 
     def matching(kinds, v, half=0.0):
@@ -664,6 +667,8 @@ def read_labels(sh, prog):
             v = _number(t['text'])
             if v is not None:
                 own = matching(('x', 'y'), v, _half_unit(t['text']))
+        # a label names the lines of its own panel (panels repeat the lists)
+        own = [p for p in own if p['panel'] == sh.panel_of(_centre(t['box']))]
         if own:
             labels.append((t, own))
         elif given and VERBOSE[0]:
@@ -816,6 +821,7 @@ def check(sh, prog, seen=None):
 
     out += _ends(sh, prog, others, seen)
     out += _insets(sh, seen)
+    out += _outside(sh, prog, labels, matching, orient)
     return out
 
 
@@ -892,6 +898,41 @@ def _ends(sh, prog, others, seen):
     return out
 
 
+def _outside(sh, prog, labels, matching, orient):
+    """Reference and intersection labels that leave their panel: over the axes' tick labels and titles, or into
+    another panel (a label read in a panel whose box crosses its edge; a text outside every panel that is a label
+    the program gives, or a number, not a tick label, that reads a line's value)."""
+    out = []
+    for t, own in labels:
+        panel = sh.panel_of(_centre(t['box']))
+        if not _inside(t['box'][:2], panel, 0.5) or not _inside(t['box'][2:], panel, 0.5):
+            out.append(('panel', f'"{t["text"]}" ({t["box"][0]:.0f},{t["box"][1]:.0f}) crosses the edge of its panel'))
+    def overlap(a, b):
+        return a[0] < b[2] and b[0] < a[2] and a[1] < b[3] and b[1] < a[3]
+    # the boxes of texts beside the panels (legends, insets in the margins); a column's box that runs out of its
+    # panel holds labels that have left it
+    beside = [r for r in sh.boxes if not any(overlap(r, p) for p in sh.panels)]
+    for n, t in enumerate(sh.texts):
+        c = _centre(t['box'])
+        if not t['text'] or n in sh.ticklabels or sh.panel_of(c) or any(_inside(c, r) for r in beside):
+            continue
+        given = prog.given(t['text']) if prog else []
+        v = None if given else _number(t['text'])
+        if given:
+            own = [p for kw, w in given for p in matching(orient.get(kw, ('x', 'y')), w)]
+        elif v is not None and prog and prog.values and v not in prog.plotfit:
+            # a value read off: its line runs across its panel (a curve's steps and counts do not)
+            own = [p for p in matching(('x', 'y'), v, _half_unit(t['text']))
+                   if p['len'] >= 0.9 * (p['panel'][3] - p['panel'][1] if p['kind'] == 'x' else
+                                         p['panel'][2] - p['panel'][0])]
+        else:
+            own = []
+        if own:
+            out.append(('panel', f'"{t["text"]}" ({t["box"][0]:.0f},{t["box"][1]:.0f}) stands outside the panel of '
+                                 f'its lines'))
+    return out
+
+
 def _insets(sh, seen):
     """Insets at a panel's corner that hold more markers than a box of their size at another corner."""
     out = []
@@ -941,7 +982,7 @@ def load_glyphs(tool, sheet):
     return overprint.Glyphs(sheet, overprint.SHEET_TEXT)
 
 
-RULES = ('near', 'far', 'cross', 'order', 'join', 'end', 'inset')
+RULES = ('near', 'far', 'cross', 'order', 'join', 'end', 'inset', 'panel')
 
 
 def main(argv):

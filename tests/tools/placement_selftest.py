@@ -4,6 +4,7 @@ hand, against the same pages as drawn.
 - a reference label moved onto another reference line's label: near (and, with a leader drawn from it to its
   own line, not);
 - a line drawn through a reference label: cross;
+- a reference label moved below its panel, onto the axis's tick labels: panel;
 - two percentile labels of a relation plot that trade places: end;
 - three markers under an inset: inset.
 
@@ -99,6 +100,10 @@ def main(argv):
     x0, y0 = half[0] - 3.0, half[1] - 3.0
     crossed = c.svg.replace('</svg>', LINE.format(x0, y0, half[2] + 3.0, half[3] + 3.0) + '</svg>')
     expect('a line through a reference label crosses it', _has(c.found(crossed), 'cross', 'half'))
+    panel = c.sheet(c.svg).panel_of(placement._centre(half))
+    below = c.moved(c.svg, n, 0, panel[3] + 4.0 - half[1])
+    expect('a reference label inside its panel passes', not _has(c.found(c.svg), 'panel', 'half'))
+    expect('a reference label moved below its panel leaves it', _has(c.found(below), 'panel', 'half'))
 
     # percentile labels 10 and 90 of a relation plot trade places
     c = Case(pagedir, 'relation-insulation-regression-statistical.svg', glyphs, programs)

@@ -180,4 +180,29 @@ TEST_F(RefLines, ProbabilityOutsideTheRangeIsRefused) {
     EXPECT_TRUE(logged("probability of 101 lies outside 0 to 100 percent"));
 }
 
+// The stress reference lines of a relation plot (SREF=): a value outside the area is skipped
+// with a warning that names the option and the value; a line runs from the area's bottom to
+// the frame's top and its gap, labelled at the top, right of the line.
+TEST_F(RefLines, StressLinesOfARelationPlotWithTheirLabels) {
+    begin();
+    f->gapt = 3;
+    values = {2, 30};
+    s->work.refs.vals[REF_SREF] = values.data();
+    s->work.refs.counts[REF_SREF] = 2;
+    setlabels(REF_SREF, {"design", "far"});
+    vyxgsrl(s, nullptr);
+    auto l = lines();
+    ASSERT_EQ(l.size(), 1u);
+    EXPECT_NEAR(px(l[0], 0), 20 + 2 * 6, 1e-9);
+    EXPECT_NEAR(py(l[0], 0), 19, 1e-9);
+    EXPECT_NEAR(py(l[0], 1), 20 + 60 + 3, 1e-9);
+    EXPECT_TRUE(logged("A value of SREF= (30) lies outside the horizontal axis"));
+    auto t = labeltexts();
+    ASSERT_EQ(t.size(), 1u);
+    EXPECT_EQ(t[0]->text, "design");
+    EXPECT_EQ(t[0]->anchor, rt::gfx::Anchor::Start);
+    EXPECT_NEAR(px(t[0], 0), 20 + 2 * 6 + 0.5 * f->txth * f->chdiv, 1e-5);
+    EXPECT_NEAR(py(t[0], 0), 81 - f->txth, 1e-5);
+}
+
 }  // namespace

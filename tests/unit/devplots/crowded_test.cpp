@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <map>
+#include <set>
 
 #include "tests/unit/devplots/data.h"
 #include "tests/unit/devplots/fixture.h"
@@ -592,6 +593,121 @@ TEST(Crowded, FilledInsetKeepsClearOfThePoints) {
                 }
     }
     EXPECT_TRUE(dp::hasmsg(r.log, 6500)) << r.log.all();
+}
+
+// The panels of a page: the largest rectangles that clip its drawing (each panel's frame
+// widened by its gaps; the frame itself clips the lines), up to the solid line above them (the
+// top of the frame, under the strip of censored marks).
+std::vector<Box> panelclips(const Page& p) {
+    std::vector<Box> all, v;
+    for (const Prim* q : p.of(Prim::PushClip)) all.push_back({q->xy[0], q->xy[1], q->xy[2], q->xy[3]});
+    auto within = [](const Box& a, const Box& b) { return a.x0 >= b.x0 - 1e-6 && a.y0 >= b.y0 - 1e-6 && a.x1 <= b.x1 + 1e-6 && a.y1 <= b.y1 + 1e-6; };
+    for (const Box& b : all)
+        if (std::none_of(all.begin(), all.end(), [&](const Box& o) { return !within(o, b) && within(b, o); }) &&
+            std::none_of(v.begin(), v.end(), [&](const Box& o) { return within(o, b) && within(b, o); }))
+            v.push_back(b);
+    for (Box& b : v) {
+        double top = 1e9;
+        for (const Prim* q : p.of(Prim::Line))
+            if (q->stroke.dashes.empty() && std::fabs(q->xy[1] - q->xy[3]) < 1e-9 && q->xy[1] >= b.y1 - 0.01 && std::min(q->xy[0], q->xy[2]) <= b.x0 + 0.01 &&
+                std::max(q->xy[0], q->xy[2]) >= b.x1 - 0.01)
+                top = std::min(top, q->xy[1]);
+        if (top < 1e9) b.y1 = top;
+    }
+    return v;
+}
+
+// Four groups, two panels a page, each with 23 HREF= lines on its axis (many at one value),
+// their long labels and the values read off where they meet the group's line: the columns of
+// labels ran below the frame over the tick labels and the axis title ("53.17" over the "0" of
+// "10"), and the upper panel's last labels stood in the lower panel. Every label now stands
+// inside its own panel; the labels of the last lines that a column has no row for are left
+// out (the rightmost line's, at 4994.32, in every panel; the leftmost line's stays), and a
+// NOTE says how many.
+TEST(Crowded, LabelColumnsKeepInsideTheirPanels) {
+    const std::string program = testdata::file("data/crowded/probplot-label-columns-in-panels.vx");
+    std::set<std::string> labels;   // the labels the program gives, as written (16 bytes at most)
+    for (size_t a = program.find('\''); a != std::string::npos; a = program.find('\'', a + 1)) {
+        const size_t b = program.find('\'', a + 1);
+        labels.insert(program.substr(a + 1, std::min<size_t>(b - a - 1, 16)));
+        a = b;
+    }
+    dp::Run r = dp::run(program, {{"crowd25", testdata::file("data/crowded/crowd25.csv")}});
+    ASSERT_EQ(r.status, 0) << r.log.all();
+    ASSERT_EQ(r.pages.size(), 2u);
+    for (const Page& p : r.pages) {
+        const std::vector<Box> panels = panelclips(p);
+        ASSERT_EQ(panels.size(), 2u);
+        int first = 0, last = 0;
+        for (const Prim* t : p.of(Prim::Text)) {
+            if (t->angle != 0) continue;
+            const Box b = dp::glyphbox(p, *t);
+            bool number = false;
+            dp::number(t->text, &number);
+            if (!labels.count(t->text) && !(number && t->text.find('.') != std::string::npos)) continue;   // tick labels, titles, strips
+            first += t->text == "02DTR6qv";
+            last += t->text == "b";
+            const double cx = (b.x0 + b.x1) / 2, cy = (b.y0 + b.y1) / 2;
+            const auto in = std::find_if(panels.begin(), panels.end(), [&](const Box& o) { return o.holds(cx, cy); });
+            ASSERT_NE(in, panels.end()) << "\"" << t->text << "\" at (" << b.x0 << ", " << b.y0 << ") stands outside every panel";
+            // (the capitals' and digits' height: the description writes a value half a text
+            // height above its line, up to a text height under the top)
+            const double cap = t->xy[1] + 0.72 * t->style.size / p.h * 100.0;
+            EXPECT_TRUE(b.x0 >= in->x0 && b.x1 <= in->x1 && b.y0 >= in->y0 && cap <= in->y1)
+                << "\"" << t->text << "\" at (" << b.x0 << ", " << b.y0 << ") crosses its panel's edge";
+        }
+        EXPECT_EQ(first, 2);
+        EXPECT_EQ(last, 0);
+    }
+    EXPECT_TRUE(dp::hasmsg(r.log, 6530)) << r.log.all();
+    EXPECT_NE(r.log.all().find("Probability plot: 25 label(s) of reference lines"), std::string::npos) << r.log.all();
+}
+
+// The difference of the bladder tumours' MCFs with a reference line at 0: its label's own
+// place, at the left end below the line, holds the first points, and the line's other end is
+// clear: "no difference" stands there, at the right end below its line (it stood about ten
+// months in, above the line, among the steps' markers and limits).
+TEST(Crowded, LevelLabelTakesTheClearEndOfItsLine) {
+    dp::Run r = dp::run("proc vitalyx data=d;\n unitid unit;\n mcfplot age*n(-1) = rx / mcfdiff interpolate=step vref=0 vreflabels='no difference';\nrun;\n",
+                        {{"d", testdata::file("data/mcf/bladder.csv")}});
+    ASSERT_EQ(r.status, 0) << r.log.all();
+    ASSERT_EQ(r.pages.size(), 1u);
+    const Page& p = r.pages[0];
+    const Prim* t = p.text("no difference");
+    ASSERT_NE(t, nullptr);
+    const Box area = plotarea(p), b = dp::glyphbox(p, *t);
+    double line = NAN;   // the reference line: the dashed line across the plot area nearest the label
+    for (const Prim* q : acrosslines(p, area, false, {t->xy[1]}))
+        if (std::isnan(line) || std::fabs(q->xy[1] - t->xy[1]) < std::fabs(line - t->xy[1])) line = q->xy[1];
+    ASSERT_FALSE(std::isnan(line));
+    EXPECT_EQ(t->anchor, rt::gfx::Anchor::End);
+    EXPECT_GT(b.x1, area.x1 - 2) << "at the right end of its line";
+    EXPECT_LT(b.y1, line) << "below its line";
+}
+
+// Two suppliers side by side, each with its inset at the upper left and an LREF= line whose
+// long label starts at the top of the line, under the inset: the label keeps a text height
+// clear of the inset's box (it stood 2 points under it, the inset's own row pitch, and read as
+// a seventh row of the inset).
+TEST(Crowded, ReferenceLabelKeepsATextHeightFromTheInset) {
+    dp::Run r = dp::run(testdata::file("data/crowded/probplot-long-reference-label.vx"), {{"longsup", testdata::file("data/crowded/longsup.csv")}});
+    ASSERT_EQ(r.status, 0) << r.log.all();
+    ASSERT_EQ(r.pages.size(), 1u);
+    const Page& p = r.pages[0];
+    const std::vector<Box> insets = insetboxes(p);
+    ASSERT_EQ(insets.size(), 2u);
+    int seen = 0;
+    for (const Prim* t : p.of(Prim::Text)) {
+        if (t->text.rfind("one thousand", 0) != 0) continue;
+        ++seen;
+        const Box b = dp::glyphbox(p, *t);
+        const double h = t->style.size / p.h * 100.0, hx = t->style.size / p.w * 100.0;
+        for (const Box& o : insets) {
+            EXPECT_FALSE(o.meets({b.x0 - hx, b.y0 - h, b.x1 + hx, b.y1 + h}))
+                << "\"" << t->text << "\" " << (o.y0 - b.y1) * p.h / 100 << " pt under the inset";
+        }
+    }
+    EXPECT_EQ(seen, 2);
 }
 
 }  // namespace
