@@ -4,6 +4,7 @@ hand, against the same pages as drawn.
 - a reference label moved onto another reference line's label: near (and, with a leader drawn from it to its
   own line, not);
 - a line drawn through a reference label: cross;
+- the values of two close level lines taken out of their column, side by side in the band between the lines: band;
 - two percentile labels of a relation plot that trade places: end;
 - three markers under an inset: inset.
 
@@ -99,6 +100,16 @@ def main(argv):
     x0, y0 = half[0] - 3.0, half[1] - 3.0
     crossed = c.svg.replace('</svg>', LINE.format(x0, y0, half[2] + 3.0, half[3] + 3.0) + '</svg>')
     expect('a line through a reference label crosses it', _has(c.found(crossed), 'cross', 'half'))
+
+    # 30.21 and 38.88 of the four groups out of their column (their leaders stay behind), side by side on one row
+    # between their lines, as they stood before they had a column
+    c = Case(pagedir, 'probplot-intersect-four-groups-statistical.svg', glyphs, programs)
+    expect('values in a column with leaders pass', not any(r == 'band' for r, _ in c.found(c.svg)))
+    lines = {t['text']: o[0]['at'] for t, o in placement.read_labels(c.sheet(c.svg), c.prog)[2]}
+    (low, nl), (high, nh) = c.box('30.21'), c.box('38.88')
+    apart = c.moved(c.svg, nl, 0, lines['30.21'] - 3.0 - low[3])
+    apart = c.moved(apart, nh, low[2] - high[0] + 20, lines['38.88'] + 2.5 - high[1])
+    expect('two values side by side between their close lines share the band', _has(c.found(apart), 'band', '30.21'))
 
     # percentile labels 10 and 90 of a relation plot trade places
     c = Case(pagedir, 'relation-insulation-regression-statistical.svg', glyphs, programs)
