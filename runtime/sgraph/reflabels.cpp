@@ -381,13 +381,13 @@ void column(const Frame& f, Scene& sc, std::vector<const Label*> run, const std:
         for (const Label* l : run) foot = foot || ls[l->line].stop;
         double xlo = INFINITY, xhi = -INFINITY;
         for (size_t k : lines) xlo = std::min(xlo, ls[k].x0), xhi = std::max(xhi, ls[k].x0);
+        double wide = 0;
+        for (const Label* l : run) wide = std::max(wide, l->w);
         // The column beside the line at col (right of it, or left), its rows from the end: the
         // lines in their order across, the label of the line farthest from the column nearest
         // the end (or, where leaders to the ends of short lines would cross so, the nearest);
         // false where a row cannot stand there.
         auto build = [&](bool right, double col, double off, bool nearfirst, Try& tr) {
-            double wide = 0;
-            for (const Label* l : run) wide = std::max(wide, l->w);
             for (size_t i = 0; i < n; ++i) {
                 const Label& l = *run[right != nearfirst ? i : n - 1 - i];
                 const double y = foot ? f.y0 + 3 + rowh * (static_cast<double>(i) + off) : f.y1 - rowh * (1 + static_cast<double>(i) + off);
@@ -422,7 +422,7 @@ void column(const Frame& f, Scene& sc, std::vector<const Label*> run, const std:
         for (size_t k : lines) across.push_back(ls[k].x0);
         std::sort(across.begin(), across.end());
         for (size_t k = across.size(); k-- > 1;)
-            if (across[k] > across[k - 1]) cols.push_back({true, across[k - 1]});
+            if (across[k] - across[k - 1] >= wide + 4.5) cols.push_back({true, across[k - 1]});
         for (const auto& [right, col] : cols)
             for (double off = 0; off <= 8; off += 0.5)
                 for (const bool nearfirst : {false, true}) {
