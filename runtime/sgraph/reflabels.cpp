@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 
 #include "runtime/sgraph/curvelabels.h"
 #include "runtime/sgraph/reflines.h"
@@ -49,6 +50,15 @@ Rect labelbox(const At& p, double w, double h) {
     const double x0 = p.end ? p.x - w : p.x;
     return {x0 - 1.5, p.y - 0.25 * h, x0 + w + 1.5, p.y + 0.85 * h};
 }
+// The box of its glyphs as they are inked: a text without descenders (digits) sits on its
+// baseline. Nearness is measured on it: the room below a row of digits is no part of the label.
+Rect inkbox(const At& p, double w, double h, bool descends) {
+    const double x0 = p.end ? p.x - w : p.x;
+    return {x0, p.y - (descends ? 0.22 * h : 0.0), x0 + w, p.y + 0.76 * h};
+}
+bool descends(const std::string& t) {
+    return std::any_of(t.begin(), t.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80 || (c && std::strchr("gjpqyQ,;()[]{}|_@$", c)); });
+}
 // The text of a box (without its room) inside the frame.
 bool inside(const Rect& b, const Frame& f) { return b.x0 + 1.5 >= f.x0 && b.x1 - 1.5 <= f.x1 && b.y0 >= f.y0 && b.y1 <= f.y1; }
 
@@ -73,6 +83,7 @@ struct Label {
     size_t line;
     std::vector<size_t> own;
     double w;
+    bool descends;
     bool vertical;
     double at;        // the lines' place across: x of a vertical line, y of a horizontal one
     double lo, hi;    // and along them (all own lines)
@@ -118,8 +129,8 @@ public:
         }
         return false;
     }
-    // The box stands by the label's own lines: within a text's height of them and nearer them,
-    // by a quarter of a point at least, than any other reference line.
+    // The glyphs (ink: inkbox) stand by the label's own lines: within a text's height of them and
+    // nearer them, by a quarter of a point at least, than any other reference line.
     bool nearest(const Label& lab, const Rect& b) const {
         double own = INFINITY;
         for (size_t k : lab.own) own = std::min(own, gap(b, segment(lines_[k])));
@@ -142,11 +153,13 @@ public:
         for (const Segment& s : n.segments) c += meets(s, b) && !along(s, aside) ? (reference(s) ? 10 : 1) : 0;
         return c;
     }
-    // A leader meets no text.
-    bool clear(const Segment& s) const {
-        for (const Rect& t : drawn_.texts)
-            if (meets(s, t)) return false;
-        return true;
+    // What a leader meets, weighed as a label's box: it crosses no text, and a marker it runs
+    // through reads as the point it names.
+    double leadercost(const Segment& s) const {
+        double c = 0;
+        for (const Rect& t : drawn_.texts) c += meets(s, t) ? 1e6 : 0;
+        for (const Drawn::Mark& m : drawn_.marks) c += pointsegment(m.x, m.y, s) <= m.r ? 1e3 : 0;
+        return c;
     }
     // Writes a label (on a box of the frame's background, which hides what lies beneath, with
     // boxed); a trial (no canvas) only takes its room.
@@ -172,16 +185,38 @@ private:
     std::vector<Rect> labels_;   // written so far
 };
 
-// A label placed beside its own line, for the order of neighbouring labels.
+// Two leaders (from a label to its line: x and y in turn, straight pieces) that cross.
+bool crosses(const std::vector<double>& a, const std::vector<double>& b) {
+    auto side = [](double ax, double ay, double bx, double by, double px, double py) { return (bx - ax) * (py - ay) - (by - ay) * (px - ax); };
+    for (size_t i = 0; i + 3 < a.size(); i += 2)
+        for (size_t j = 0; j + 3 < b.size(); j += 2) {
+            const double* p = &a[i];
+            const double* q = &b[j];
+            if (side(p[0], p[1], p[2], p[3], q[0], q[1]) * side(p[0], p[1], p[2], p[3], q[2], q[3]) < 0 &&
+                side(q[0], q[1], q[2], q[3], p[0], p[1]) * side(q[0], q[1], q[2], q[3], p[2], p[3]) < 0)
+                return true;
+        }
+    return false;
+}
+// A label placed, for the order of neighbouring labels: its box and its glyphs' box.
 struct Beside {
     const Label* label;
-    Rect box;
+    Rect box, ink;
 };
-// Labels of neighbouring parallel lines, side by side, stand in the order of their lines.
-bool inorder(const Label& lab, const Rect& b, const std::vector<Beside>& placed) {
+// What labels of widths wa and wb need between two parallel lines (closer lines are close): a
+// text's width and room on both sides between upright lines, a text line and more across level
+// ones.
+double need(bool vertical, double wa, double wb, double h) { return vertical ? std::max({wa, wb, 1.1 * h}) + 6.5 : 1.7 * h; }
+bool close(const Label& a, const Label& b, double h) { return std::fabs(a.at - b.at) < need(a.vertical, a.w, b.w, h); }
+// Labels of neighbouring parallel lines, side by side, stand in the order of their lines; and
+// two labels of close lines do not share the band between them (labels of level lines one row,
+// of upright ones one column): which line each belongs to would be a guess.
+bool inorder(const Label& lab, const Rect& b, const Rect& ink, const std::vector<Beside>& placed, double h) {
     for (const Beside& p : placed) {
         const Label& o = *p.label;
         if (o.vertical != lab.vertical || o.at == lab.at) continue;
+        const bool band = lab.vertical ? ink.x0 < p.ink.x1 && p.ink.x0 < ink.x1 : ink.y0 < p.ink.y1 && p.ink.y0 < ink.y1;
+        if (band && close(lab, o, h)) return false;
         const bool side = lab.vertical ? b.y0 < p.box.y1 && p.box.y0 < b.y1 : b.x0 < p.box.x1 && p.box.x0 < b.x1;
         if (!side) continue;
         const double mine = lab.vertical ? b.x0 + b.x1 : b.y0 + b.y1, theirs = lab.vertical ? p.box.x0 + p.box.x1 : p.box.y0 + p.box.y1;
@@ -236,16 +271,19 @@ void besideline(const Frame& f, Scene& sc, const Label& lab, std::vector<Beside>
     const double h = sc.h();
     const Line& l = sc.lines()[lab.line];
     const std::vector<At> at = places(lab, l, f, h);
-    std::vector<Rect> boxes;
+    std::vector<Rect> boxes, inks;
     Rect all{INFINITY, INFINITY, -INFINITY, -INFINITY};
-    for (const At& a : at) boxes.push_back(labelbox(a, lab.w, h)), all = unite(all, boxes.back());
+    for (const At& a : at) {
+        boxes.push_back(labelbox(a, lab.w, h)), all = unite(all, boxes.back());
+        inks.push_back(inkbox(a, lab.w, h, lab.descends));
+    }
     const Scene::Near near = sc.near(all);
     size_t pick = SIZE_MAX;
     for (size_t k = 0; k < at.size() && pick == SIZE_MAX; ++k)
-        if (inside(boxes[k], f) && sc.cost(near, boxes[k]) == 0 && sc.nearest(lab, boxes[k]) && inorder(lab, boxes[k], placed)) pick = k;
+        if (inside(boxes[k], f) && sc.cost(near, boxes[k]) == 0 && sc.nearest(lab, inks[k]) && inorder(lab, boxes[k], inks[k], placed, h)) pick = k;
     if (fail) {
         *fail = pick == SIZE_MAX;
-        if (pick != SIZE_MAX) placed.push_back({&lab, boxes[pick]}), sc.write(l.text, at[pick], boxes[pick], false);
+        if (pick != SIZE_MAX) placed.push_back({&lab, boxes[pick], inks[pick]}), sc.write(l.text, at[pick], boxes[pick], false);
         return;
     }
     bool boxed = false;
@@ -254,26 +292,27 @@ void besideline(const Frame& f, Scene& sc, const Label& lab, std::vector<Beside>
         double best = INFINITY;
         for (int pass = 0; pass < 2 && pick == SIZE_MAX; ++pass)
             for (size_t k = 0; k < at.size(); ++k) {
-                if (!inside(boxes[k], f) || (pass == 0 && !sc.nearest(lab, boxes[k]))) continue;
+                if (!inside(boxes[k], f) || (pass == 0 && !sc.nearest(lab, inks[k]))) continue;
                 const double cost = sc.cost(near, boxes[k]);
                 if (cost < best) best = cost, pick = k;
             }
         if (pick == SIZE_MAX) pick = 0;
         boxed = true;
     }
-    placed.push_back({&lab, boxes[pick]});
+    placed.push_back({&lab, boxes[pick], inks[pick]});
     sc.write(l.text, at[pick], boxes[pick], boxed);
 }
 
 // The labels of a run of lines that lie closer together than their text needs, in a column in
 // the order of the lines, each joined to its own line by a leader. Horizontal lines: at their
 // end (the left one, else a whole line's right end, else further along them), centred on the
-// lines, on boxes over the lines' ends; vertical lines: beside the run (right, else left), at
-// the foot of lines that stop at a curve and near the top of whole ones, rows further along the
-// lines when that place is taken. The first column that meets no other text, marker or line
-// (the run's own lines under its boxes aside), whose leaders meet no text; else the one that
-// meets the fewest.
-void column(const Frame& f, Scene& sc, std::vector<const Label*> run, const std::vector<size_t>& lines) {
+// lines, on boxes over the lines' ends; vertical lines: beside the run (right, else left, else
+// in a gap between its lines), at the foot of lines that stop at a curve and near the top of
+// whole ones, rows further along the lines when that place is taken. The first column that
+// meets no other text, marker or line (the run's own lines under its boxes aside), whose
+// leaders meet no text or marker and none of whose rows stands on another line; else the one
+// that meets the fewest.
+void column(const Frame& f, Scene& sc, std::vector<const Label*> run, const std::vector<size_t>& lines, std::vector<Beside>& placed) {
     const double h = sc.h(), rowh = 1.1 * h;
     std::stable_sort(run.begin(), run.end(), [](const Label* a, const Label* b) { return a->at < b->at; });
     const std::vector<Line>& ls = sc.lines();
@@ -282,6 +321,8 @@ void column(const Frame& f, Scene& sc, std::vector<const Label*> run, const std:
         std::vector<Rect> boxes;
         std::vector<std::vector<double>> leaders;
         bool boxed;
+        std::vector<const Label*> who;   // the label of each row
+        double centred = 0;              // rows on another label's line, weighed
     };
     std::vector<Try> tries;
     const size_t n = run.size();
@@ -295,17 +336,21 @@ void column(const Frame& f, Scene& sc, std::vector<const Label*> run, const std:
         std::vector<std::pair<double, bool>> xs = {{f.x0 + 4, false}};
         if (whole) xs.push_back({f.x1 - 4, true});
         for (double x = f.x0 + 4 + h; x + wide + 10 <= reach; x += h) xs.push_back({x, false});
+        // Leaders as short as they can be, then a text height longer (past a marker at the
+        // lines' ends).
+        for (const double longer : {0.0, h})
         for (const auto& [x, end] : xs)
             for (double shift : {0.0, 0.5, -0.5, 1.0, -1.0, 1.5, -1.5, 2.0, -2.0}) {
                 std::vector<double> t = target;
                 for (double& v : t) v += shift * h;
                 const std::vector<double> y = spread(t, rowh, f.y0 + 0.25 * h, f.y1 - 0.85 * h);
-                Try tr{{}, {}, {}, true};
+                Try tr{{}, {}, {}, true, run};
                 const double x0 = end ? x - wide : x;
                 bool ok = true;
                 // The leaders all reach their lines as far from the column, so that none crosses another.
                 double len = 6;
                 for (size_t k = 0; k < n; ++k) len = std::max(len, 0.6 * std::fabs(y[k] + 0.3 * h - run[k]->at));
+                len += longer;
                 for (size_t k = 0; k < n; ++k) {
                     tr.at.push_back({x0, y[k], false});
                     tr.boxes.push_back({x0 - 1.5, y[k] - 0.25 * h, x0 + wide + 1.5, y[k] + 0.85 * h});
@@ -319,6 +364,15 @@ void column(const Frame& f, Scene& sc, std::vector<const Label*> run, const std:
                     else
                         tr.leaders.push_back({from, mid, to, run[k]->at});
                     ok = ok && to >= run[k]->lo && to <= run[k]->hi;   // the leader ends on its line
+                    // A row whose middle another line meets where the column hides its end (and
+                    // its own line does not) reads as that line's label, as a reference line
+                    // through it would.
+                    const double middle = y[k] + 0.35 * h;
+                    if (std::fabs(run[k]->at - middle) >= 0.3 * h)
+                        for (size_t j = 0; j < ls.size(); ++j)
+                            if (!ls[j].vertical() && ls[j].y0 != run[k]->at && ls[j].x0 < x0 + wide + 1.5 && ls[j].x1 > x0 - 1.5 &&
+                                std::fabs(ls[j].y0 - middle) < 0.3 * h)
+                                tr.centred += 10;
                 }
                 if (ok) tries.push_back(std::move(tr));
             }
@@ -327,37 +381,60 @@ void column(const Frame& f, Scene& sc, std::vector<const Label*> run, const std:
         for (const Label* l : run) foot = foot || ls[l->line].stop;
         double xlo = INFINITY, xhi = -INFINITY;
         for (size_t k : lines) xlo = std::min(xlo, ls[k].x0), xhi = std::max(xhi, ls[k].x0);
-        for (int side = 0; side < 2; ++side) {
-            const bool right = side == 0;
-            for (double off = 0; off <= 8; off += 0.5) {
-                Try tr{{}, {}, {}, false};
-                bool ok = true;
-                for (size_t i = 0; i < n && ok; ++i) {
-                    // The line farthest from the column has the row nearest the end.
-                    const Label& l = *run[right ? i : n - 1 - i];
-                    const double y = foot ? f.y0 + 3 + rowh * (static_cast<double>(i) + off) : f.y1 - rowh * (1 + static_cast<double>(i) + off);
-                    const At a{right ? xhi + 3 : xlo - 3, y, !right};
-                    const Rect b = labelbox(a, l.w, h);
-                    const double mid = y + 0.3 * h;
-                    ok = inside(b, f) && mid >= l.lo && mid <= l.hi;
-                    tr.at.push_back(a);
-                    tr.boxes.push_back(b);
-                    if (!sc.nearest(l, b)) tr.leaders.push_back({right ? b.x0 : b.x1, mid, l.at, mid});
-                }
-                if (!ok) continue;
-                if (!right) {
-                    std::reverse(tr.at.begin(), tr.at.end());
-                    std::reverse(tr.boxes.begin(), tr.boxes.end());
-                }
-                tries.push_back(std::move(tr));
+        double wide = 0;
+        for (const Label* l : run) wide = std::max(wide, l->w);
+        // The column beside the line at col (right of it, or left), its rows from the end: the
+        // lines in their order across, the label of the line farthest from the column nearest
+        // the end (or, where leaders to the ends of short lines would cross so, the nearest);
+        // false where a row cannot stand there.
+        auto build = [&](bool right, double col, double off, bool nearfirst, Try& tr) {
+            for (size_t i = 0; i < n; ++i) {
+                const Label& l = *run[right != nearfirst ? i : n - 1 - i];
+                const double y = foot ? f.y0 + 3 + rowh * (static_cast<double>(i) + off) : f.y1 - rowh * (1 + static_cast<double>(i) + off);
+                const At a{right ? col + 3 : col - 3, y, !right};
+                const Rect b = labelbox(a, l.w, h);
+                const double mid = y + 0.3 * h;
+                // A row beyond the end of a short line (it stops at a curve near the foot), over
+                // the first four rows: its leader runs to that end.
+                if (!inside(b, f) || mid < l.lo || (mid > l.hi && !(ls[l.line].stop && y + 0.85 * h <= f.y0 + 3 + 4.3 * h))) return false;
+                tr.who.push_back(&l);
+                tr.at.push_back(a);
+                tr.boxes.push_back(b);
+                // A line beyond the column (it stands between the lines): the leader from the
+                // column's far edge.
+                const bool beyond = right ? l.at > col : l.at < col;
+                const double from = beyond ? (right ? col + 3 + wide + 1.5 : col - 3 - wide - 1.5) : (right ? b.x0 : b.x1);
+                if (beyond && std::fabs(from - (right ? b.x1 : b.x0)) > 0.01) {
+                    const double edge = right ? b.x1 : b.x0;
+                    tr.leaders.push_back({edge, mid, from, mid, l.at, std::min(mid, l.hi)});
+                } else if (beyond || !sc.nearest(l, inkbox(a, l.w, h, l.descends)))
+                    tr.leaders.push_back({from, mid, l.at, std::min(mid, l.hi)});
             }
-        }
+            for (size_t i = 0; i < tr.leaders.size(); ++i)
+                for (size_t j = 0; j < i; ++j)
+                    if (crosses(tr.leaders[i], tr.leaders[j])) return false;
+            return true;
+        };
+        // Right of the rightmost line, left of the leftmost, then (where neither is free) in a
+        // gap between the lines, right of the line before it.
+        std::vector<std::pair<bool, double>> cols = {{true, xhi}, {false, xlo}};
+        std::vector<double> across;
+        for (size_t k : lines) across.push_back(ls[k].x0);
+        std::sort(across.begin(), across.end());
+        for (size_t k = across.size(); k-- > 1;)
+            if (across[k] - across[k - 1] >= wide + 4.5) cols.push_back({true, across[k - 1]});
+        for (const auto& [right, col] : cols)
+            for (double off = 0; off <= 8; off += 0.5)
+                for (const bool nearfirst : {false, true}) {
+                    Try tr{{}, {}, {}, false, {}};
+                    if (build(right, col, off, nearfirst, tr)) {
+                        tries.push_back(std::move(tr));
+                        break;
+                    }
+                }
     }
     if (tries.empty()) {
-        for (const Label* l : run) {
-            std::vector<Beside> none;
-            besideline(f, sc, *l, none, nullptr);
-        }
+        for (const Label* l : run) besideline(f, sc, *l, placed, nullptr);
         return;
     }
     Rect all{INFINITY, INFINITY, -INFINITY, -INFINITY};
@@ -368,15 +445,19 @@ void column(const Frame& f, Scene& sc, std::vector<const Label*> run, const std:
     double best = INFINITY;
     for (size_t k = 0; k < tries.size() && best > 0; ++k) {
         const Try& t = tries[k];
-        double cost = 0;
+        double cost = t.centred;
         for (size_t i = 0; i < n; ++i) cost += sc.cost(near, t.boxes[i], t.boxed ? lines : std::vector<size_t>{});
         for (const auto& xy : t.leaders)
-            for (size_t k = 0; k + 3 < xy.size(); k += 2) cost += sc.clear({xy[k], xy[k + 1], xy[k + 2], xy[k + 3]}) ? 0 : 1e6;
+            for (size_t k = 0; k + 3 < xy.size(); k += 2) cost += sc.leadercost({xy[k], xy[k + 1], xy[k + 2], xy[k + 3]});
         if (cost < best) best = cost, pick = k;
     }
     // A column over the lines' ends is written on boxes of the background, which hide them.
     const Try& t = tries[pick];
-    for (size_t i = 0; i < n; ++i) sc.write(ls[run[i]->line].text, t.at[i], t.boxes[i], t.boxed || best > 0);
+    for (size_t i = 0; i < n; ++i) {
+        const Label& l = *t.who[i];
+        sc.write(ls[l.line].text, t.at[i], t.boxes[i], t.boxed || best > 0);
+        placed.push_back({&l, t.boxes[i], inkbox(t.at[i], l.w, h, l.descends)});
+    }
     for (const auto& xy : t.leaders) sc.leader(xy);
 }
 
@@ -393,7 +474,7 @@ void RefLabels::place(Canvas& c, const Frame& f, Drawn& drawn) {
     for (size_t k = 0; k < lines_.size(); ++k) {
         const Line& l = lines_[k];
         if (l.text.empty()) continue;
-        Label lab{k, {}, textwidth(l.text, h), l.vertical(), l.vertical() ? l.x0 : l.y0, INFINITY, -INFINITY, false};
+        Label lab{k, {}, textwidth(l.text, h), descends(l.text), l.vertical(), l.vertical() ? l.x0 : l.y0, INFINITY, -INFINITY, false};
         for (size_t j = 0; j < lines_.size(); ++j) {
             const Line& o = lines_[j];
             if (o.vertical() != lab.vertical || (lab.vertical ? o.x0 : o.y0) != lab.at) continue;
@@ -408,68 +489,79 @@ void RefLabels::place(Canvas& c, const Frame& f, Drawn& drawn) {
         lines_.clear();
         return;
     }
-    // Which labels find a place beside their own lines, each in turn (a trial: nothing written).
-    std::vector<bool> failed(labels.size(), false);
-    {
-        Drawn trial = drawn;
-        Scene sc(nullptr, lines_, trial, h);
-        std::vector<Beside> placed;
-        for (size_t i = 0; i < labels.size(); ++i) {
-            bool fail = false;
-            besideline(f, sc, labels[i], placed, &fail);
-            failed[i] = fail;
-        }
-    }
-    // The runs of parallel lines closer together than their labels need (a text's height
-    // across horizontal lines, its width and a little room between vertical ones); a run that
-    // holds a label without a place has its labels in a column.
+    // The runs of parallel lines closer together than their labels need (a text's width and a
+    // little room between upright lines, a text line and more across level ones), each with the
+    // labels in it that stand in a column.
     std::vector<int> runof(labels.size(), -1);
     std::vector<std::vector<size_t>> runlines;   // the lines of each run
-    for (size_t i = 0; i < labels.size(); ++i) {
-        if (!failed[i] || runof[i] >= 0) continue;
-        const Label& lab = labels[i];
-        // The places across of the parallel lines, each with the widest label there.
-        std::vector<std::pair<double, double>> at;
-        for (const Line& l : lines_) {
-            if (l.vertical() != lab.vertical) continue;
-            const double p = lab.vertical ? l.x0 : l.y0, w = l.text.empty() ? 0 : textwidth(l.text, h);
-            auto it = std::find_if(at.begin(), at.end(), [&](const auto& e) { return e.first == p; });
-            if (it == at.end()) at.push_back({p, w});
-            else it->second = std::max(it->second, w);
+    // The labels of the runs in a column, then each other label beside its own line: on a trial
+    // (no canvas), the labels that find no place.
+    auto attempt = [&](Scene& sc, bool trial) {
+        std::vector<Beside> placed;
+        for (size_t r = 0; r < runlines.size(); ++r) {
+            std::vector<const Label*> run;
+            for (size_t i = 0; i < labels.size(); ++i)
+                if (runof[i] == static_cast<int>(r)) run.push_back(&labels[i]);
+            if (!run.empty()) column(f, sc, run, runlines[r], placed);
         }
-        std::sort(at.begin(), at.end());
-        auto close = [&](size_t a, size_t b) {
-            const double need = lab.vertical ? std::max({at[a].second, at[b].second, 1.1 * h}) + 4.5 : 1.1 * h;
-            return at[b].first - at[a].first < need;
-        };
-        size_t a = 0;
-        while (at[a].first != lab.at) ++a;
-        size_t b = a;
-        while (a > 0 && close(a - 1, a)) --a;
-        while (b + 1 < at.size() && close(b, b + 1)) ++b;
-        if (a == b) continue;
-        const double lo = at[a].first, hi = at[b].first;
-        std::vector<size_t> members;
-        for (size_t j = 0; j < lines_.size(); ++j) {
-            const Line& l = lines_[j];
-            const double p = lab.vertical ? l.x0 : l.y0;
-            if (l.vertical() == lab.vertical && p >= lo && p <= hi) members.push_back(j);
+        std::vector<size_t> failed;
+        for (size_t i = 0; i < labels.size(); ++i) {
+            if (runof[i] >= 0) continue;
+            bool fail = false;
+            besideline(f, sc, labels[i], placed, trial ? &fail : nullptr);
+            if (fail) failed.push_back(i);
         }
-        const int r = static_cast<int>(runlines.size());
-        runlines.push_back(members);
-        for (size_t j = 0; j < labels.size(); ++j)
-            if (labels[j].vertical == lab.vertical && labels[j].at >= lo && labels[j].at <= hi && runof[j] < 0) runof[j] = r;
+        return failed;
+    };
+    // A label that finds no place joins a run with the labels of the lines close to its own (and
+    // the runs those are in), and all are placed again, until each finds a place.
+    for (int round = 0; round < 4; ++round) {
+        Drawn trial = drawn;
+        Scene sc(nullptr, lines_, trial, h);
+        const std::vector<size_t> failed = attempt(sc, true);
+        if (failed.empty()) break;
+        for (size_t i : failed) {
+            const Label& lab = labels[i];
+            // The places across of the parallel lines, each with the widest label there.
+            std::vector<std::pair<double, double>> at;
+            for (const Line& l : lines_) {
+                if (l.vertical() != lab.vertical) continue;
+                const double p = lab.vertical ? l.x0 : l.y0, w = l.text.empty() ? 0 : textwidth(l.text, h);
+                auto it = std::find_if(at.begin(), at.end(), [&](const auto& e) { return e.first == p; });
+                if (it == at.end()) at.push_back({p, w});
+                else it->second = std::max(it->second, w);
+            }
+            std::sort(at.begin(), at.end());
+            auto near = [&](size_t a, size_t b) { return at[b].first - at[a].first < need(lab.vertical, at[a].second, at[b].second, h); };
+            size_t a = 0;
+            while (at[a].first != lab.at) ++a;
+            size_t b = a;
+            while (a > 0 && near(a - 1, a)) --a;
+            while (b + 1 < at.size() && near(b, b + 1)) ++b;
+            double lo = at[a].first, hi = at[b].first;
+            // The runs it meets join it.
+            std::vector<int> joined;
+            for (size_t j = 0; j < labels.size(); ++j)
+                if (labels[j].vertical == lab.vertical && labels[j].at >= lo && labels[j].at <= hi && runof[j] >= 0 &&
+                    std::find(joined.begin(), joined.end(), runof[j]) == joined.end())
+                    joined.push_back(runof[j]);
+            for (int r : joined)
+                for (size_t j = 0; j < labels.size(); ++j)
+                    if (runof[j] == r) lo = std::min(lo, labels[j].at), hi = std::max(hi, labels[j].at), runof[j] = -1;
+            std::vector<size_t> members;
+            for (size_t j = 0; j < lines_.size(); ++j) {
+                const Line& l = lines_[j];
+                const double p = lab.vertical ? l.x0 : l.y0;
+                if (l.vertical() == lab.vertical && p >= lo && p <= hi) members.push_back(j);
+            }
+            const int r = static_cast<int>(runlines.size());
+            runlines.push_back(members);
+            for (size_t j = 0; j < labels.size(); ++j)
+                if (labels[j].vertical == lab.vertical && labels[j].at >= lo && labels[j].at <= hi) runof[j] = r;
+        }
     }
     Scene sc(&c, lines_, drawn, h);
-    for (size_t r = 0; r < runlines.size(); ++r) {
-        std::vector<const Label*> run;
-        for (size_t i = 0; i < labels.size(); ++i)
-            if (runof[i] == static_cast<int>(r)) run.push_back(&labels[i]);
-        if (!run.empty()) column(f, sc, run, runlines[r]);
-    }
-    std::vector<Beside> placed;
-    for (size_t i = 0; i < labels.size(); ++i)
-        if (runof[i] < 0) besideline(f, sc, labels[i], placed, nullptr);
+    attempt(sc, false);
     lines_.clear();
 }
 

@@ -14,20 +14,21 @@
 namespace rt::sgr {
 
 // Labels of reference lines waiting until everything inside their frame is drawn. A label
-// stands beside its own line, nearer it than any other reference line, where no other line
-// crosses its text and it meets no text placed before and no marker; labels of neighbouring
-// lines keep the order of their lines. It takes its first place where that holds (a vertical
-// line's: right of it, left when it would leave the frame, at its foot when it stops at a curve
-// and near the top when whole, a row further from that end for each line before it; a
-// horizontal line's: below it in the upper half of the frame and above it in the lower, at its
-// left end), else the other side of its line, then places further along the line. Labels of
-// lines that lie closer together than their text needs, which find no such place, stand in a
-// column beside the lines (horizontal lines: at their end, on boxes of the frame's background
-// over the lines' ends), in the order of the lines, each joined to its own line by a short
-// leader. A label that finds no place at all takes the one, beside its own line, that meets the
-// fewest texts, then markers, then lines, written on a box of the frame's background. Each
-// label's box joins the frame's texts (drawn.texts) and each leader its lines, which later
-// labels and the inset keep clear of.
+// stands beside its own line, its glyphs nearer it than any other reference line, where no
+// other line crosses its text and it meets no text placed before and no marker; labels of
+// neighbouring lines keep the order of their lines, and two labels of close lines do not share
+// the band between them. It takes its first place where that holds (a vertical line's: right
+// of it, left when it would leave the frame, at its foot when it stops at a curve and near the
+// top when whole, a row further from that end for each line before it; a horizontal line's:
+// below it in the upper half of the frame and above it in the lower, at its left end), else the
+// other side of its line, then places further along the line. A label that finds no such place
+// stands in a column with the labels of the lines that lie closer to its own than their text
+// needs (horizontal lines: at their end, on boxes of the frame's background over the lines'
+// ends), in the order of the lines, each joined to its own line by a short leader; the labels
+// are placed again until each has a place. A label or column that finds no place at all takes
+// the one that meets the fewest texts, then markers, then lines, written on boxes of the
+// frame's background. Each label's box joins the frame's texts (drawn.texts) and each leader its
+// lines, which later labels and the inset keep clear of.
 class RefLabels {
 public:
     // A reference line drawn in the frame (page points) and its label (empty: none). A vertical

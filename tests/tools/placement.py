@@ -23,6 +23,9 @@ What fails (each page with the lines that tell why), by rule:
   its own line, or stands in a column joined to it);
 - order: two labels stacked across their parallel lines in the other order than their lines;
 - join: labels of two lines on one row, closer than a text's height: they read as one;
+- band: labels of two close parallel lines (level lines nearer than BAND text heights, upright ones nearer than the
+  wider label and one height) that share the band between them, both without a leader: one row between level
+  lines, one column between upright ones; which line each belongs to is a guess;
 - cross: another reference or intersection line, a fitted line or a confidence limit through a label's box
   (where an opaque box painted after the line hides it there, it does not count);
 - end: a relation plot's percentile label (a number of the PLOTFIT= list in the panel or just beyond it) not
@@ -55,6 +58,7 @@ EPS = 0.25            # points: a label nearer its own line by less than this is
 TICK = (1.5, 8.0)     # points: the length of a tick
 FAR = 1.25            # a label farther from its own line than this many times its height needs a leader
 LEADER_GAP = 3.0      # points: a leader's end this near a label's box (or its line) touches it
+BAND = 2.5            # text heights: level lines closer than this hold one label between them
 VERBOSE = [False]     # --verbose: what the reader found on each page
 NUMBER = re.compile(r'^[-+−]?(?:\d+\.?\d*|\.\d+)(?:[Ee][-+−]?\d+)?%?$')
 
@@ -736,6 +740,7 @@ def check(sh, prog, seen=None):
     for p in sh.paths:
         p['edge'] = all(on_side(a, b) for pts in p['polys'] for a, b in zip(pts, pts[1:]))
     leaders = set()
+    led = set()   # the labels joined to their own lines by a leader
     for t, own in labels:
         box = t['box']
         ownpos = {(p['kind'], round(p['at'], 1)) for p in own}
@@ -745,6 +750,7 @@ def check(sh, prog, seen=None):
         j = leader(box, lambda w: min(_pt_seg(w, *p['polys'][0]) for p in own))
         if j:
             leaders.add(id(j))
+            led.add(id(t))
         else:
             wrong = leader(box, lambda w: min((_pt_seg(w, *p['polys'][0]) for p in rest), default=math.inf))
             if wrong:
@@ -819,9 +825,37 @@ def check(sh, prog, seen=None):
                 out.append(('join', f'{at(first)} and {at(second)} stand {gap:.1f} pt apart on one row: they read '
                                     f'as one label'))
 
+    out += _bands(labels, led, at)
     out += _ends(sh, prog, others, seen)
     out += _insets(sh, seen)
     out += _outside(sh, prog, labels, matching, orient)
+    return out
+
+
+def _bands(labels, led, at):
+    """Labels of two close parallel lines side by side in the band between them, neither with a leader."""
+    out = []
+    free = [(t, own) for t, own in labels if id(t) not in led]
+    for n, (t, own) in enumerate(free):
+        for u, own2 in free[n + 1:]:
+            if own[0]['kind'] != own2[0]['kind']:
+                continue
+            p1, p2 = sorted((own[0]['at'], own2[0]['at']))
+            if p2 - p1 < 0.3:
+                continue
+            a, b = t['box'], u['box']
+            h = max(a[3] - a[1], b[3] - b[1])
+            if own[0]['kind'] == 'y':   # level lines: the band is a row between them
+                near = p2 - p1 < BAND * h
+                lo, hi = 1, 3
+            else:
+                near = p2 - p1 < max(a[2] - a[0], b[2] - b[0]) + h
+                lo, hi = 0, 2
+            shared = min(a[hi], b[hi]) - max(a[lo], b[lo]) > 0.5
+            between = all(p1 - 0.5 <= r[lo] and r[hi] <= p2 + 0.5 for r in (a, b))
+            if near and shared and between:
+                out.append(('band', f'{at(t)} and {at(u)} share the band between their lines ({p2 - p1:.1f} pt apart) '
+                                    f'without a leader: which is whose is a guess'))
     return out
 
 
@@ -982,7 +1016,7 @@ def load_glyphs(tool, sheet):
     return overprint.Glyphs(sheet, overprint.SHEET_TEXT)
 
 
-RULES = ('near', 'far', 'cross', 'order', 'join', 'end', 'inset', 'panel')
+RULES = ('near', 'far', 'cross', 'order', 'join', 'band', 'end', 'inset', 'panel')
 
 
 def main(argv):

@@ -5,6 +5,7 @@ hand, against the same pages as drawn.
   own line, not);
 - a line drawn through a reference label: cross;
 - a reference label moved below its panel, onto the axis's tick labels: panel;
+- the values of two close level lines taken out of their column, side by side in the band between the lines: band;
 - two percentile labels of a relation plot that trade places: end;
 - three markers under an inset: inset.
 
@@ -104,6 +105,16 @@ def main(argv):
     below = c.moved(c.svg, n, 0, panel[3] + 4.0 - half[1])
     expect('a reference label inside its panel passes', not _has(c.found(c.svg), 'panel', 'half'))
     expect('a reference label moved below its panel leaves it', _has(c.found(below), 'panel', 'half'))
+
+    # 30.21 and 38.88 of the four groups out of their column (their leaders stay behind), side by side on one row
+    # between their lines, as they stood before they had a column
+    c = Case(pagedir, 'probplot-intersect-four-groups-statistical.svg', glyphs, programs)
+    expect('values in a column with leaders pass', not any(r == 'band' for r, _ in c.found(c.svg)))
+    lines = {t['text']: o[0]['at'] for t, o in placement.read_labels(c.sheet(c.svg), c.prog)[2]}
+    (low, nl), (high, nh) = c.box('30.21'), c.box('38.88')
+    apart = c.moved(c.svg, nl, 0, lines['30.21'] - 3.0 - low[3])
+    apart = c.moved(apart, nh, low[2] - high[0] + 20, lines['38.88'] + 2.5 - high[1])
+    expect('two values side by side between their close lines share the band', _has(c.found(apart), 'band', '30.21'))
 
     # percentile labels 10 and 90 of a relation plot trade places
     c = Case(pagedir, 'relation-insulation-regression-statistical.svg', glyphs, programs)

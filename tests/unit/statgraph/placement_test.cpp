@@ -204,8 +204,8 @@ TEST(Placement, ReferenceLabelsOfCloseLinesStandByTheirOwnLines) {
 
 // Values read off at reference lines and the lines' own labels, where lines crowd: three lots
 // overlaid with their values at two life and two probability references, three life
-// references 3 Mrev apart, and the MCF difference's line at no difference beside its first
-// points.
+// references 3 Mrev apart, the MCF difference's line at no difference beside its first points,
+// and two lots' panels where the lines and their values crowd a point at the foot.
 TEST(Placement, ReferenceLabelsMeetNoTextMarkerOrLine) {
     const dp::Run lots = dp::runstatistical("proc vitalyx data=d;\n distribution weibull;\n probplot mrevs = lot / overlay lref=40 80 intersect "
                                          "lreflabels='40 Mrev' '80 Mrev' pref=10 50 intersect preflabels='B10' 'B50';\nrun;\n",
@@ -224,6 +224,12 @@ TEST(Placement, ReferenceLabelsMeetNoTextMarkerOrLine) {
                                          {{"d", testdata::file("../examples/bladder.csv")}});
     ASSERT_EQ(diff.pages.size(), 1u);
     EXPECT_EQ(clearlabels(diff.pages[0], "MCF difference"), std::vector<std::string>{"no difference"});
+
+    const dp::Run point = dp::runstatistical("proc vitalyx data=d;\n distribution normal;\n probplot t*c(0) = lot / href=547.78 580.65 intersect "
+                                          "hreflabels='Alpha' 'Beta';\nrun;\n",
+                                          {{"d", testdata::file("data/crowded/lots2.csv")}});
+    ASSERT_EQ(point.pages.size(), 2u);
+    EXPECT_EQ(clearlabels(point.pages[0], "two lots by a point").size(), 8u);
 }
 
 // Nine percentile lines of the insulation end within a few points of each other at the
