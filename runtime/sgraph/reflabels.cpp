@@ -361,7 +361,8 @@ size_t wholecolumn(const Frame& f, Scene& sc, const std::vector<const Label*>& r
         const double cx0 = p.end ? p.x - wide - 1.5 : p.x - 1.5, cx1 = p.end ? p.x + 1.5 : p.x + wide + 1.5;
         for (size_t i = 0; i < m; ++i) {
             const Label& l = *kept[p.right != nearfirst ? i : m - 1 - i];
-            const double y = rowy(i, off), mid = y + 0.3 * h, to = std::clamp(mid, l.lo, l.hi);
+            const double y = rowy(i, off), mid = y + 0.3 * h;
+            double to = std::clamp(mid, l.lo, l.hi);
             const At a{p.x, y, p.end};
             // The row takes the column's width: on a box of the background it hides all that
             // lies under the column there, so that nothing shows through beside a short text.
@@ -381,6 +382,15 @@ size_t wholecolumn(const Frame& f, Scene& sc, const std::vector<const Label*>& r
             // From the text along its row to the column's edge, then to its line.
             const bool rightof = l.at >= b.x1 - 1.5;
             const double from = rightof ? b.x1 : b.x0, edge = rightof ? cx1 : cx0;
+            // A leader straight along a level reference line would read as part of it: it meets
+            // its own line a text height off its row instead.
+            if (to == mid)
+                for (const Line& o : sc.lines())
+                    if (!o.vertical() && std::fabs(o.y0 - mid) < 0.3 * h && std::min(o.x1, std::max(from, l.at)) - std::max(o.x0, std::min(from, l.at)) > h) {
+                        const double away = o.y0 > mid ? mid - h : mid + h;
+                        to = away >= l.lo && away <= l.hi ? away : std::clamp(o.y0 > mid ? mid + h : mid - h, l.lo, l.hi);
+                        break;
+                    }
             if ((rightof ? l.at > edge : l.at < edge) && std::fabs(edge - from) > 0.01)
                 tr.leaders.push_back({from, mid, edge, mid, l.at, to});
             else
