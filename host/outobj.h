@@ -94,7 +94,7 @@ enum : int {
     OB_MATRIX = 388,
     OB_INFO = 164,
     OB_GROUP = 300,
-    OB_GRAPH = 2826,
+    OB_GRAPH = 2826,      // a graph request; the result is the number of reference labels its page left out for want of room
     OB_NOTE = 358,
     OB_QUERY = 439,
     OB_MAKE = 286,

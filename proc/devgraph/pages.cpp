@@ -9,6 +9,7 @@
 #include "proc/devgraph/destinations.h"
 #include "proc/framework/expect.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/labelnotes.h"
 #include "proc/framework/msg510.h"
 #include "proc/framework/textpad.h"
 #include "proc/vyxstate.h"
@@ -79,13 +80,7 @@ int PageDriver::setup(bool legends, bool square) {
 // The reference labels that their columns had no room for, once for the statement (every
 // destination draws the same pages: the count is the last one's).
 static void noteleftout(vyxstate* s) {
-    const plotlay* f = s->plot.frame;
-    if (!f || f->labelsleft <= 0) return;
-    char plot[41];
-    const int kind = s->input.stmtkind == 3 ? T510_MCFPLOT_DESCR : s->input.stmtkind == 4 ? T510_RELPLOT_DESCR : T510_PROBPLOT_DESCR;
-    std::memset(plot, ' ', 40);
-    const int pl = wzstrip(plot, std::clamp(xpmstr(plot, 40, 510, kind), 0, 40));
-    xpmlog(510, N510_REF_LABELS_LEFT_OUT, txtarg(plot, pl), f->labelsleft);
+    if (const plotlay* f = s->plot.frame) reflabelsleftout(s->input.stmtkind, f->labelsleft);
 }
 
 int eachdestination(vyxstate* s, const std::function<int()>& draw) {

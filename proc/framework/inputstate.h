@@ -51,7 +51,7 @@ struct inputstate {
 //   fmodeget     written in framework; read in devgraph, lifedist, regression
 //   procget      written in framework; read in devgraph, lifedist, mcf, regression
 //   procstmt     written in main; read in devgraph, framework, regression
-//   stmtkind     written in lifedist, mcf; read in devgraph
+//   stmtkind     written in lifedist, mcf; read in devgraph, statgraph
 //   rspform      written in lifedist, regression; read in devgraph, statgraph
 //   rspvars      written in framework, lifedist, mcf, regression; read in devgraph, statgraph
 //   procvars     written in main; read in framework, lifedist, regression

@@ -3,11 +3,15 @@
 // rest of "one thousand hours of service" went.
 #include "proc/framework/labelnotes.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/keychars.h"
 #include "proc/framework/msg510.h"
 #include "proc/framework/optslots.h"
 #include "proc/framework/stmtkinds.h"
+#include "proc/framework/textpad.h"
 
 namespace {
 
@@ -42,6 +46,15 @@ void check(const stmtrec* r, const char* stmt, const LabelOption& o) {
 }  // namespace
 
 int reflabelwidth(const char* text, int len) { return keptbytes(text, len, REF_LABEL_WIDTH); }
+
+void reflabelsleftout(int stmtkind, int count) {
+    if (count <= 0) return;
+    char plot[41];
+    const int kind = stmtkind == 3 ? T510_MCFPLOT_DESCR : stmtkind == 4 ? T510_RELPLOT_DESCR : T510_PROBPLOT_DESCR;
+    std::memset(plot, ' ', 40);
+    const int pl = wzstrip(plot, std::clamp(xpmstr(plot, 40, 510, kind), 0, 40));
+    xpmlog(510, N510_REF_LABELS_LEFT_OUT, txtarg(plot, pl), count);
+}
 
 void reflabelnotes(const stmtrec* head) {
     for (const stmtrec* r = head; r; r = r->next) {

@@ -1,4 +1,4 @@
-// Notes on the reference-line labels of a step that the plots cut to their width.
+// Notes on the reference-line labels of a step that the plots cut to their width, or leave out.
 #pragma once
 
 #include "host/stmtrec.h"
@@ -15,3 +15,8 @@ int reflabelwidth(const char* text, int len);
 // of every plot statement in the list that starts at head that gives a label longer than the
 // plots write: how many are cut, and the first as it is written.
 void reflabelnotes(const stmtrec* head);
+
+// The note of a plot statement (stmtkind: 3 MCFPLOT, 4 RELATIONPLOT, else PROBPLOT) whose
+// pages left out count reference labels, their columns holding fewer rows than labels; none
+// when count is 0. Both roads, once per statement.
+void reflabelsleftout(int stmtkind, int count);

@@ -6,6 +6,7 @@
 
 #include "host/stmtrec.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/labelnotes.h"
 #include "proc/framework/stepend.h"
 #include "proc/framework/textpad.h"
 #include "proc/vyxstate.h"
@@ -135,8 +136,13 @@ GraphRequest& GraphRequest::number(const char* n, double value) {
 }
 
 int GraphRequest::issue(vyxstate* s) {
-    return checked(s, wobmth(s->out.outmgr, nullptr, OB_GRAPH, static_cast<int>(items_.size()), items_.data()));
+    const int32_t rc = wobmth(s->out.outmgr, nullptr, OB_GRAPH, static_cast<int>(items_.size()), items_.data());
+    if (rc > 0) s->sg.labelsleft += rc;
+    return checked(s, rc);
 }
+
+LeftOutNote::LeftOutNote(vyxstate* s) : s_(s) { s_->sg.labelsleft = 0; }
+LeftOutNote::~LeftOutNote() { reflabelsleftout(s_->input.stmtkind, s_->sg.labelsleft); }
 
 void axisends(const vyxstate* s, GraphRequest& r) {
     if (s->work.llowgiven) r.number("_LifeMin", s->work.axlim[AX_LIFELOWER]);

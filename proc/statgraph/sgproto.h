@@ -65,13 +65,27 @@ public:
     GraphRequest& text(const char* name, txthandle value);
     GraphRequest& integer(const char* name, int32_t value);
     GraphRequest& number(const char* name, double value);
-    // Method 2826; 0 or the failure's result.
+    // Method 2826; 0 or the failure's result. The reference labels the page left out for want
+    // of room are added to s->sg.labelsleft.
     int issue(vyxstate* s);
     int count() const { return static_cast<int>(items_.size()); }
 
 private:
     GraphRequest& name(const char* n);
     std::vector<wobitem> items_;
+};
+
+// While a plot's graph requests are issued: counts the reference labels their pages leave out
+// for want of room, and names them in one note for the statement at its end.
+class LeftOutNote {
+public:
+    explicit LeftOutNote(vyxstate* s);
+    ~LeftOutNote();
+    LeftOutNote(const LeftOutNote&) = delete;
+    LeftOutNote& operator=(const LeftOutNote&) = delete;
+
+private:
+    vyxstate* s_;
 };
 
 // The ends of the axes that the statement gives, each only when given, after the request's

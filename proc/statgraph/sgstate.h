@@ -13,6 +13,7 @@ struct sgstate {
     int32_t grpindex;           // the Index column: 1 for the first group, one more for each next
     double srefcell;            // SRef of the relation plot's stress reference lines
     char sreflabel[17];         // SRefLabel
+    int32_t labelsleft;         // reference labels the pages of the plot being drawn left out for want of room
 };
 
 

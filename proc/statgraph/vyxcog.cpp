@@ -82,6 +82,7 @@ int grouprows(vyxstate* s, grpnode* g) {
 }  // namespace
 
 int vyxcog(vyxstate* s) {
+    const LeftOutNote note(s);   // the labels its pages leave out, named once
     s->work.pageflags.statement = 0;
     const auto& p = s->popt.pflags;
     const vardesc* tvar = s->input.rspvars[RV_TIME];

@@ -77,6 +77,7 @@ int grouprows(vyxstate* s, grpnode* g, double* vmin, double* vmax, bool* refs, R
 }  // namespace
 
 int vyxpog(vyxstate* s) {
+    const LeftOutNote note(s);   // the labels its pages leave out, named once
     s->work.pageflags.statement = 0;
     const auto& p = s->popt.pflags;
     const vardesc* tvar = s->input.rspvars[RV_TIME];

@@ -247,6 +247,7 @@ int probphantom(vyxstate* s, uint32_t* ref, double* vmin, double* vmax) {
 }  // namespace
 
 int vyxrog(vyxstate* s, const double* pctlines) {
+    const LeftOutNote note(s);   // the labels its pages leave out, named once
     const auto& p = s->popt.pflags;
     const Flags f{s->popt.rplotopt && s->opts.stressrel != kStressPow && s->opts.stress_fn != nullptr,
                   s->opts.stressrel == 1 || s->opts.stressrel == 4, s->opts.logscale[LSC_LN] || s->opts.logscale[LSC_LOG10]};

@@ -41,10 +41,18 @@ struct Graph {
 // Page size of every graph, points.
 constexpr double kGraphWidth = 576, kGraphHeight = 432;
 
+// What the drawing of a graph left out, for the log: warnings (each text once), and the number
+// of reference labels their columns had no room for (the procedure names the count of its
+// statement once, as the device road does).
+struct GraphLog {
+    std::vector<std::string> warnings;
+    int labelsleft = 0;
+};
+
 // Draws the graph on the canvas (begun with the page size, ended by the caller). False with
 // the reason when the graph cannot be drawn (the template is unknown or the data do not fit
-// it); warnings gets what the drawing left out (each text once), for the log.
-using GraphRenderer = bool (*)(const Graph& g, gfx::Canvas& c, std::string& why, std::vector<std::string>& warnings);
+// it); log gets what the drawing left out.
+using GraphRenderer = bool (*)(const Graph& g, gfx::Canvas& c, std::string& why, GraphLog& log);
 // The renderer of statistical graphs; null until the host registers one (a graph is then
 // not drawn, and says so).
 void setgraphrenderer(GraphRenderer r);

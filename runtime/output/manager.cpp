@@ -184,8 +184,9 @@ int32_t mgr_graph(obobject*, void*, void*, int n, wobitem* items) {
         varpairs(static_cast<int>(x->len), static_cast<const wobitem*>(x->v.p), g.extravars);
     varpairs(n, items, g.vars);
     P->graphs.push_back(std::move(g));
-    P->statgraph(P->graphs.back());
-    return 0;
+    // The result: the reference labels the page left out for want of room (the procedure
+    // names them in one note for its statement).
+    return P->statgraph(P->graphs.back());
 }
 
 int32_t mgr_make(obobject*, void*, void*, int n, wobitem* items) {

@@ -156,7 +156,8 @@ public:
     void note(const std::string& text);
     // A graph request of the statistical graphics: drawn from its template and phantom data
     // as a page in graphics/ (SVG and PNG, as the device pages are) and inlined in the report.
-    void statgraph(const GraphRequest& g);
+    // Gives the number of reference labels the page left out for want of room.
+    int statgraph(const GraphRequest& g);
     // The pages of a device-graphics plot, in the current output group of the report.
     void devicepages(const PageSet& ps);
 

@@ -9,7 +9,7 @@
 
 namespace rt::out {
 
-void Program::statgraph(const GraphRequest& g) {
+int Program::statgraph(const GraphRequest& g) {
     Graph G;
     G.req = &g;
     // A page of a BY group says which group it shows, as the report does above the figure.
@@ -44,11 +44,11 @@ void Program::statgraph(const GraphRequest& g) {
     d.pages.push_back(std::move(page));
     p->tee.begin(p->wpt, p->hpt, gfx::Rgb{1, 1, 1});
     std::string why;
-    std::vector<std::string> warnings;
+    GraphLog log;
     const GraphRenderer render = graphrenderer();
     if (!render) why = "no renderer of statistical graphs is registered";
-    const bool drawn = render && render(G, p->tee, why, warnings);
-    for (const std::string& w : warnings) sup::logline(sess, 'W', w);
+    const bool drawn = render && render(G, p->tee, why, log);
+    for (const std::string& w : log.warnings) sup::logline(sess, 'W', w);
     const bool ok = d.endpage(*p);
     if (!drawn) sup::logline(sess, 'W', "The graph " + g.name + " is not drawn: " + why + ".");
     if (!ok) sup::logline(sess, 'E', "The graphics page " + p->name + " could not be written: " + p->tee.error() + ".");
@@ -70,6 +70,7 @@ void Program::statgraph(const GraphRequest& g) {
     }
     h += "<figcaption>" + htmlescape(g.label.empty() ? g.name : g.label) + "</figcaption>\n</figure>\n";
     html.write(h);
+    return drawn ? log.labelsleft : 0;
 }
 
 }  // namespace rt::out

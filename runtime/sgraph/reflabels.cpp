@@ -8,6 +8,7 @@
 
 #include "runtime/sgraph/curvelabels.h"
 #include "runtime/sgraph/reflines.h"
+#include "runtime/sgraph/render.h"
 
 namespace rt::sgr {
 
@@ -169,6 +170,14 @@ public:
         drawn_.texts.push_back(b);
         labels_.push_back(b);
     }
+    // A box of the frame's background (under a whole column, or under a row whose text write
+    // takes its room): it hides the lines beneath; later labels keep clear of a taken one.
+    void cover(const Rect& b, bool taken = true) {
+        if (c_) backing(*c_, b);
+        if (!taken) return;
+        drawn_.texts.push_back(b);
+        labels_.push_back(b);
+    }
     // A leader: a line through the points (x and y in turn) from a label to its line.
     void leader(const std::vector<double>& xy) {
         if (c_) c_->polyline(xy.data(), xy.size() / 2, leaderstroke());
@@ -303,6 +312,123 @@ void besideline(const Frame& f, Scene& sc, const Label& lab, std::vector<Beside>
     sc.write(l.text, at[pick], boxes[pick], boxed);
 }
 
+// A column tried: each row's label, place, box and leader (x and y in turn); boxed: written on
+// boxes of the background; cover: on one box over the whole column, which hides the lines
+// under it (a label whose own line runs under its text needs no leader there).
+struct Try {
+    std::vector<At> at;
+    std::vector<Rect> boxes;
+    std::vector<std::vector<double>> leaders;
+    bool boxed;
+    std::vector<const Label*> who;   // the label of each row
+    double centred = 0;              // rows on another label's line (or leaders that cross), weighed
+    bool cover = false;
+    bool boxesfirst = false;         // every row's box painted before the texts
+};
+
+// The column of a run of upright lines that the places beside it do not hold (more rows than
+// the frame's height, rows far above the ends of short lines, labels too wide for either side),
+// as the device draws it: as many rows as the frame's height holds from the end, the labels of
+// the lines from the left (those of the last lines are left out); right of the run or left of
+// it, there or a text height further out at a time (clear of the points beside the run, its
+// leaders longer), or in a gap between its lines; else against the frame's edge over the
+// lines there (the side with fewer lines under it first) on one box of the background, where
+// a label whose own line runs under its text needs no leader. A row above the end of a short
+// line has its leader to that end (leaders that cross weigh as a text met). Adds the columns
+// tried, in both orders of the rows, to tries, and gives the number of labels they hold.
+size_t wholecolumn(const Frame& f, Scene& sc, const std::vector<const Label*>& run, bool foot, double xlo, double xhi,
+                   const std::vector<double>& across, std::vector<Try>& tries) {
+    const double h = sc.h(), rowh = 1.1 * h;
+    auto rowy = [&](size_t i, double off) {
+        const double k = static_cast<double>(i) + off;
+        return foot ? f.y0 + 3 + rowh * k : f.y1 - rowh * (1 + k);
+    };
+    size_t m = 0;
+    while (m < run.size() && rowy(m, 0) - 0.25 * h >= f.y0 - 1e-9 && rowy(m, 0) + 0.85 * h <= f.y1 + 1e-9) ++m;
+    if (m == 0) return 0;
+    const std::vector<const Label*> kept(run.begin(), run.begin() + static_cast<std::ptrdiff_t>(m));
+    double wide = 0;
+    for (const Label* l : kept) wide = std::max(wide, l->w);
+    // A column: x of its texts' start (their end, with end), and on which side of the lines it
+    // stands (the label of the line farthest from it nearest the end).
+    struct Place {
+        double x;
+        bool end, right, edge;
+    };
+    auto build = [&](const Place& p, double off, bool nearfirst, Try& tr) {
+        tr.boxed = tr.cover = p.edge;
+        tr.boxesfirst = true;
+        const double cx0 = p.end ? p.x - wide - 1.5 : p.x - 1.5, cx1 = p.end ? p.x + 1.5 : p.x + wide + 1.5;
+        for (size_t i = 0; i < m; ++i) {
+            const Label& l = *kept[p.right != nearfirst ? i : m - 1 - i];
+            const double y = rowy(i, off), mid = y + 0.3 * h;
+            double to = std::clamp(mid, l.lo, l.hi);
+            const At a{p.x, y, p.end};
+            // The row takes the column's width: on a box of the background it hides all that
+            // lies under the column there, so that nothing shows through beside a short text.
+            const Rect b = labelbox(a, l.w, h), row{cx0, b.y0, cx1, b.y1};
+            if (!inside(row, f)) return false;
+            tr.who.push_back(&l);
+            tr.at.push_back(a);
+            tr.boxes.push_back(row);
+            if (l.at > b.x0 + 1.5 && l.at < b.x1 - 1.5) {
+                // Its own line under its text (against the frame's edge): a leader down to the
+                // line's end where it stops below the row.
+                if (to != mid) tr.leaders.push_back({l.at, to > mid ? b.y1 : b.y0, l.at, to});
+                continue;
+            }
+            // On the box against the edge the lines beside a text are hidden: a leader always.
+            if (!p.edge && to == mid && sc.nearest(l, inkbox(a, l.w, h, l.descends))) continue;
+            // From the text along its row to the column's edge, then to its line.
+            const bool rightof = l.at >= b.x1 - 1.5;
+            const double from = rightof ? b.x1 : b.x0, edge = rightof ? cx1 : cx0;
+            // A leader straight along a level reference line would read as part of it: it meets
+            // its own line a text height off its row instead.
+            if (to == mid)
+                for (const Line& o : sc.lines())
+                    if (!o.vertical() && std::fabs(o.y0 - mid) < 0.3 * h && std::min(o.x1, std::max(from, l.at)) - std::max(o.x0, std::min(from, l.at)) > h) {
+                        const double away = o.y0 > mid ? mid - h : mid + h;
+                        to = away >= l.lo && away <= l.hi ? away : std::clamp(o.y0 > mid ? mid + h : mid - h, l.lo, l.hi);
+                        break;
+                    }
+            if ((rightof ? l.at > edge : l.at < edge) && std::fabs(edge - from) > 0.01)
+                tr.leaders.push_back({from, mid, edge, mid, l.at, to});
+            else
+                tr.leaders.push_back({from, mid, l.at, to});
+        }
+        for (size_t i = 0; i < tr.leaders.size(); ++i)
+            for (size_t j = 0; j < i; ++j)
+                if (crosses(tr.leaders[i], tr.leaders[j])) tr.centred += 1e6;
+        return true;
+    };
+    auto tryat = [&](const Place& p) {
+        const size_t before = tries.size();
+        for (double off = 0; off <= 8; off += 0.5)
+            for (const bool nearfirst : {false, true}) {
+                Try tr{{}, {}, {}, false, {}};
+                if (build(p, off, nearfirst, tr)) tries.push_back(std::move(tr));
+            }
+        return tries.size() > before;
+    };
+    // Beside the run, then a text height further out at a time.
+    bool beside = false;
+    for (double x = xhi + 3; tryat({x, false, true, false}); x += h) beside = true;
+    for (double x = xlo - 3; tryat({x, true, false, false}); x -= h) beside = true;
+    for (size_t k = across.size(); k-- > 1;)
+        if (across[k] - across[k - 1] >= wide + 4.5) beside = tryat({across[k - 1] + 3, false, true, false}) || beside;
+    if (!beside) {
+        // Against the frame's edge: the side with fewer upright lines under the column first.
+        auto under = [&](double x0, double x1) {
+            return std::count_if(sc.lines().begin(), sc.lines().end(), [&](const Line& l) { return l.vertical() && l.x0 >= x0 && l.x0 <= x1; });
+        };
+        const Place right{f.x1 - 3, true, true, true}, left{f.x0 + 3, false, false, true};
+        const bool rightfirst = under(f.x1 - 4.5 - wide, f.x1) <= under(f.x0, f.x0 + 4.5 + wide);
+        tryat(rightfirst ? right : left);
+        tryat(rightfirst ? left : right);
+    }
+    return m;
+}
+
 // The labels of a run of lines that lie closer together than their text needs, in a column in
 // the order of the lines, each joined to its own line by a leader. Horizontal lines: at their
 // end (the left one, else a whole line's right end, else further along them), centred on the
@@ -312,21 +438,21 @@ void besideline(const Frame& f, Scene& sc, const Label& lab, std::vector<Beside>
 // meets no other text, marker or line (the run's own lines under its boxes aside), whose
 // leaders meet no text or marker and none of whose rows stands on another line; else the one
 // that meets the fewest.
-void column(const Frame& f, Scene& sc, std::vector<const Label*> run, const std::vector<size_t>& lines, std::vector<Beside>& placed) {
+void column(const Frame& f, Scene& sc, std::vector<const Label*> run, const std::vector<size_t>& lines, std::vector<Beside>& placed,
+            int* leftout) {
     const double h = sc.h(), rowh = 1.1 * h;
     std::stable_sort(run.begin(), run.end(), [](const Label* a, const Label* b) { return a->at < b->at; });
     const std::vector<Line>& ls = sc.lines();
-    struct Try {
-        std::vector<At> at;
-        std::vector<Rect> boxes;
-        std::vector<std::vector<double>> leaders;
-        bool boxed;
-        std::vector<const Label*> who;   // the label of each row
-        double centred = 0;              // rows on another label's line, weighed
-    };
     std::vector<Try> tries;
-    const size_t n = run.size();
+    size_t n = run.size();
     if (!run.front()->vertical) {
+        // As many rows as the frame's height holds: the labels of the highest lines.
+        const size_t held = static_cast<size_t>(std::max(0.0, std::floor((f.y1 - f.y0 - 1.1 * h) / rowh + 1e-9))) + 1;
+        if (n > held) {
+            if (leftout) *leftout += static_cast<int>(n - held);
+            run.erase(run.begin(), run.begin() + static_cast<std::ptrdiff_t>(n - held));
+            n = held;
+        }
         double wide = 0, reach = INFINITY;
         bool whole = true;
         for (const Label* l : run) wide = std::max(wide, l->w), reach = std::min(reach, l->hi), whole = whole && l->whole;
@@ -432,6 +558,10 @@ void column(const Frame& f, Scene& sc, std::vector<const Label*> run, const std:
                         break;
                     }
                 }
+        if (tries.empty()) {
+            n = wholecolumn(f, sc, run, foot, xlo, xhi, across, tries);
+            if (leftout && !tries.empty()) *leftout += static_cast<int>(run.size() - n);
+        }
     }
     if (tries.empty()) {
         for (const Label* l : run) besideline(f, sc, *l, placed, nullptr);
@@ -446,16 +576,26 @@ void column(const Frame& f, Scene& sc, std::vector<const Label*> run, const std:
     for (size_t k = 0; k < tries.size() && best > 0; ++k) {
         const Try& t = tries[k];
         double cost = t.centred;
-        for (size_t i = 0; i < n; ++i) cost += sc.cost(near, t.boxes[i], t.boxed ? lines : std::vector<size_t>{});
+        for (size_t i = 0; i < t.boxes.size(); ++i) cost += sc.cost(near, t.boxes[i], t.boxed ? lines : std::vector<size_t>{});
         for (const auto& xy : t.leaders)
             for (size_t k = 0; k + 3 < xy.size(); k += 2) cost += sc.leadercost({xy[k], xy[k + 1], xy[k + 2], xy[k + 3]});
         if (cost < best) best = cost, pick = k;
     }
     // A column over the lines' ends is written on boxes of the background, which hide them.
     const Try& t = tries[pick];
-    for (size_t i = 0; i < n; ++i) {
+    const bool boxed = t.boxed || best > 0;
+    if (t.cover) {
+        Rect all{INFINITY, INFINITY, -INFINITY, -INFINITY};
+        for (const Rect& b : t.boxes) all = unite(all, b);
+        sc.cover(all);
+    } else if (boxed && t.boxesfirst) {
+        // The rows' boxes before their texts: a box hides what lies under its row, and no text
+        // beside it.
+        for (const Rect& b : t.boxes) sc.cover(b, false);
+    }
+    for (size_t i = 0; i < t.boxes.size(); ++i) {
         const Label& l = *t.who[i];
-        sc.write(ls[l.line].text, t.at[i], t.boxes[i], t.boxed || best > 0);
+        sc.write(ls[l.line].text, t.at[i], t.boxes[i], boxed && !t.cover && !t.boxesfirst);
         placed.push_back({&l, t.boxes[i], inkbox(t.at[i], l.w, h, l.descends)});
     }
     for (const auto& xy : t.leaders) sc.leader(xy);
@@ -469,6 +609,7 @@ void RefLabels::add(double x0, double y0, double x1, double y1, const std::strin
 
 void RefLabels::place(Canvas& c, const Frame& f, Drawn& drawn) {
     const double h = style().font;
+    int leftout = 0;
     // The labels, each with its own lines.
     std::vector<Label> labels;
     for (size_t k = 0; k < lines_.size(); ++k) {
@@ -502,7 +643,7 @@ void RefLabels::place(Canvas& c, const Frame& f, Drawn& drawn) {
             std::vector<const Label*> run;
             for (size_t i = 0; i < labels.size(); ++i)
                 if (runof[i] == static_cast<int>(r)) run.push_back(&labels[i]);
-            if (!run.empty()) column(f, sc, run, runlines[r], placed);
+            if (!run.empty()) column(f, sc, run, runlines[r], placed, trial ? nullptr : &leftout);
         }
         std::vector<size_t> failed;
         for (size_t i = 0; i < labels.size(); ++i) {
@@ -563,6 +704,7 @@ void RefLabels::place(Canvas& c, const Frame& f, Drawn& drawn) {
     Scene sc(&c, lines_, drawn, h);
     attempt(sc, false);
     lines_.clear();
+    if (leftout > 0) labelsleftout(leftout);
 }
 
 }  // namespace rt::sgr

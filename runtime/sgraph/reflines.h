@@ -25,17 +25,24 @@ namespace rt::sgr {
 // stands in a column with the labels of the lines that lie closer to its own than their text
 // needs (horizontal lines: at their end, on boxes of the frame's background over the lines'
 // ends), in the order of the lines, each joined to its own line by a short leader; the labels
-// are placed again until each has a place. A label or column that finds no place at all takes
-// the one that meets the fewest texts, then markers, then lines, written on boxes of the
-// frame's background. Each label's box joins the frame's texts (drawn.texts) and each leader its
-// lines, which later labels and the inset keep clear of.
+// are placed again until each has a place. A column holds as many rows as its frame's height
+// has, the labels of its first lines (upright lines from the left, level lines from the top);
+// those of its last lines are left out. A run of upright lines that no place beside it holds
+// has the device road's column: beside the run or further out, else against the frame's edge
+// on one box of the background, rows above the ends of short lines led to those ends. A label
+// or column that finds no place at all takes the one that meets the fewest texts, then
+// markers, then lines, written on boxes of the frame's background. Each label's box joins the
+// frame's texts (drawn.texts) and each leader its lines, which later labels and the inset keep
+// clear of.
 class RefLabels {
 public:
     // A reference line drawn in the frame (page points) and its label (empty: none). A vertical
     // line runs from (x0, y0) up to (x0, y1), a horizontal one from (x0, y0) right to (x1, y0).
     // stop: the line stops where it meets a curve; slot: the lines before it in the frame.
     void add(double x0, double y0, double x1, double y1, const std::string& text = {}, bool stop = false, int slot = 0);
-    // Writes the labels (c: the canvas inside the frame's clip).
+    // Writes the labels (c: the canvas inside the frame's clip). A column keeps the rows its
+    // frame's height holds, the labels of its first lines in their order (upright lines from the
+    // left, level lines from the top); the graph's log counts those left out (labelsleftout).
     void place(Canvas& c, const Frame& f, Drawn& drawn);
 
     struct Line {

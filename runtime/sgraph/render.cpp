@@ -57,19 +57,25 @@ std::vector<std::string> specpaths() {
 }
 
 namespace {
-thread_local std::vector<std::string>* g_warnings = nullptr;
+thread_local out::GraphLog* g_log = nullptr;
 }  // namespace
 
 void warn(const std::string& text) {
-    if (g_warnings && std::find(g_warnings->begin(), g_warnings->end(), text) == g_warnings->end()) g_warnings->push_back(text);
+    if (!g_log) return;
+    std::vector<std::string>& w = g_log->warnings;
+    if (std::find(w.begin(), w.end(), text) == w.end()) w.push_back(text);
 }
 
-bool render(const Graph& g, gfx::Canvas& c, std::string& why, std::vector<std::string>& warnings) {
-    // The layouts report through warn() while this graph is drawn.
+void labelsleftout(int n) {
+    if (g_log) g_log->labelsleft += n;
+}
+
+bool render(const Graph& g, gfx::Canvas& c, std::string& why, out::GraphLog& log) {
+    // The layouts report through warn() and labelsleftout() while this graph is drawn.
     struct Scope {
-        explicit Scope(std::vector<std::string>* w) { g_warnings = w; }
-        ~Scope() { g_warnings = nullptr; }
-    } scope(&warnings);
+        explicit Scope(out::GraphLog* l) { g_log = l; }
+        ~Scope() { g_log = nullptr; }
+    } scope(&log);
     const TemplateSpec* t = findspec(g.req->templ);
     if (!t) {
         why = "the runtime has no layout for the graph template \"" + g.req->templ + "\"";

@@ -35,13 +35,16 @@ std::vector<std::string> specpaths();
 using Graph = out::Graph;
 
 // Draws the graph on the canvas (begun with the page size, ended by the caller). False
-// with the reason when the template is unknown or the data do not fit it; warnings gets,
-// each once, what the page leaves out (a reference line off its axis). The host registers it
-// with the output (out::setgraphrenderer).
-bool render(const Graph& g, gfx::Canvas& c, std::string& why, std::vector<std::string>& warnings);
+// with the reason when the template is unknown or the data do not fit it; log gets, each
+// once, what the page leaves out (a reference line off its axis), and the number of reference
+// labels left out of their columns. The host registers it with the output
+// (out::setgraphrenderer).
+bool render(const Graph& g, gfx::Canvas& c, std::string& why, out::GraphLog& log);
 
 // While a graph is drawn, a warning for the log of the run (the same text once a graph).
 void warn(const std::string& text);
+// While a graph is drawn, n more reference labels left out for want of room in their columns.
+void labelsleftout(int n);
 
 // Page size of every graph, points.
 constexpr double kPageWidth = out::kGraphWidth, kPageHeight = out::kGraphHeight;

@@ -13,7 +13,8 @@ Read from the page:
   that a number in the panel shows; a label owns the lines at its value: a number those where its value reads, a
   text those of the value the program gives it (xREFLABELS=);
 - the fitted lines and confidence limits: the other strokes of more than one segment or not axis-parallel;
-- a leader: a stroke from a label's box to one of its own lines (to its line's end for a percentile label).
+- a leader: a stroke from a label's box to one of its own lines (to its line's end for a percentile label);
+  one longer than 200 points only when straight or bent at most twice.
 
 What fails (each page with the lines that tell why), by rule:
 - near: a reference or intersection label not nearer its own line than any other such line by EPS (the
@@ -421,12 +422,14 @@ class Sheet:
                 outer = other[1] if kind == 'x' else other[0]
                 groups.setdefault((kind, base), {})[round(at, 2)] = outer
         # a group of ticks sharing their other end too is the same axis: keep the larger group of each tick set
+        # (panels stacked or side by side repeat the ticks at another base, a tick's length or more away: those
+        # are axes of their own)
         keys = sorted(groups, key=lambda g: -len(groups[g]))
         kept = []
         for g in keys:
             if len(groups[g]) < 3:
                 continue
-            if any(g[0] == h[0] and set(groups[g]) <= set(groups[h]) for h in kept):
+            if any(g[0] == h[0] and set(groups[g]) <= set(groups[h]) and abs(g[1] - h[1]) <= TICK[1] + 0.5 for h in kept):
                 continue
             kept.append(g)
         self.axes = []
@@ -714,7 +717,9 @@ def check(sh, prog, seen=None):
     def leader(box, target):
         """A stroke from the box to the target (a point distance function); None."""
         for p in others:
-            if p['len'] > 200 or p['len'] < 1:
+            # a long stroke is a leader only when straight or bent at most twice (a column that stands
+            # away from its lines, clear of the points, has long leaders), never a fitted curve
+            if p['len'] < 1 or p['len'] > 200 and any(len(pts) > 4 for pts in p['polys']):
                 continue
             for pts in p['polys']:
                 a, b = pts[0], pts[-1]
