@@ -366,7 +366,10 @@ TEST(Placement, ALabelColumnTallerThanItsFrameKeepsItsFirstLinesInside) {
     // Forty labelled PREF= lines 0.1 percent apart: the column at their end ran above the frame,
     // where its top rows were cut off. It keeps the labels of the 35 highest lines.
     std::string pref = " pref=", names = " preflabels=";
-    for (int k = 0; k < 40; ++k) pref += " " + std::to_string(40 + k / 10) + "." + std::to_string(k % 10), names += " 'L" + std::to_string(100 + k) + "'";
+    for (int k = 0; k < 40; ++k) {
+        pref.append(" ").append(std::to_string(40 + k / 10)).append(".").append(std::to_string(k % 10));
+        names.append(" 'L").append(std::to_string(100 + k)).append("'");
+    }
     const dp::Run level = dp::runstatistical("proc vitalyx data=d;\n distribution weibull;\n probplot hours*status(0) /" + pref + names + ";\nrun;\n",
                                              {{"d", testdata::file("../examples/fans.csv")}});
     ASSERT_EQ(level.pages.size(), 1u);
@@ -374,9 +377,11 @@ TEST(Placement, ALabelColumnTallerThanItsFrameKeepsItsFirstLinesInside) {
     const Prim* clip = pg.of(Prim::PushClip).front();
     const Box frame{clip->xy[0], clip->xy[1], clip->xy[2], clip->xy[3]};
     for (int k = 0; k < 40; ++k) {
-        const Prim* t = pg.text("L" + std::to_string(100 + k));
+        const Prim* t = pg.text(std::string("L").append(std::to_string(100 + k)));
         EXPECT_EQ(t != nullptr, k >= 5) << k;
-        if (t) EXPECT_TRUE(frame.holds(textbox(pg, *t))) << t->text << " leaves the frame";
+        if (t) {
+            EXPECT_TRUE(frame.holds(textbox(pg, *t))) << t->text << " leaves the frame";
+        }
     }
     EXPECT_NE(level.log.all().find("Probability plot: 5 label(s) of reference lines"), std::string::npos) << level.log.all();
 }
