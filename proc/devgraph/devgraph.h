@@ -297,13 +297,52 @@ struct PageBox {
     }
 };
 
+// What a group draws, counted as it is told in up to four boxes (the corners an inset may
+// take), with no record kept of each marker or line: in each box, the markers whose centres
+// it holds, the length of line inside it (page percent, summed in the order the lines come),
+// and whether any marker or line meets it.
+struct InkTally {
+    int n = 0;
+    PageBox box[4];
+    int points[4] = {};
+    double length[4] = {};
+    bool crossed[4] = {};
+
+    void addmark(const PageBox& m) {
+        for (int k = 0; k < n; ++k) {
+            if (!box[k].overlaps(m)) continue;
+            crossed[k] = true;
+            if (box[k].holds(0.5 * (m.x0 + m.x1), 0.5 * (m.y0 + m.y1))) ++points[k];
+        }
+    }
+    void addline(const PageBox& l) {
+        for (int k = 0; k < n; ++k) {
+            double t0, t1;
+            if (!box[k].meets(l.x0, l.y0, l.x1, l.y1, &t0, &t1)) continue;
+            crossed[k] = true;
+            length[k] += (t1 - t0) * std::hypot(l.x1 - l.x0, l.y1 - l.y0);   // as PageBox::within
+        }
+    }
+};
+
 // What a group draws on its panel, as the labels of the reference lines keep clear of it: its
 // markers (boxes), its lines (segments from (x0, y0) to (x1, y1)) and its texts (boxes: a
-// legend's), in page percent.
+// legend's), in page percent. With a tally the markers and lines are counted there instead
+// of kept (the walk of a million records keeps nothing per record).
 struct PanelInk {
     std::vector<PageBox> marks;
     std::vector<PageBox> lines;
     std::vector<PageBox> texts;
+    InkTally* tally = nullptr;
+
+    void addmark(const PageBox& m) {
+        if (tally) tally->addmark(m);
+        else marks.push_back(m);
+    }
+    void addline(const PageBox& l) {
+        if (tally) tally->addline(l);
+        else lines.push_back(l);
+    }
 };
 // For a plot whose drawing the reference lines do not know themselves (MCF plots): adds
 // group g's markers and lines to *ink.

@@ -86,7 +86,7 @@ struct Curve {
         }
         if (t0 > t1) return;
         if (ink)
-            ink->lines.push_back({x0 + t0 * dx, y0 + t0 * dy, x0 + t1 * dx, y0 + t1 * dy});
+            ink->addline(PageBox{x0 + t0 * dx, y0 + t0 * dy, x0 + t1 * dx, y0 + t1 * dy});
         else
             ggdraw(0, x0 + t0 * dx, y0 + t0 * dy, x0 + t1 * dx, y0 + t1 * dy, type, color);
     }
@@ -200,7 +200,7 @@ int walkcurve(vyxstate* s, const grpnode* g, PanelInk* ink) {
             if (drawing)
                 pts.add(px, py);
             else if (py >= c.ymin && py <= c.ymax)
-                ink->marks.push_back({px - hx, py - hy, px + hx, py + hy});
+                ink->addmark(PageBox{px - hx, py - hy, px + hx, py + hy});
         }
         if (kind == KIND_STEP && cur.set) c.segment(cur.x, cur.y, px, cur.y, c.ltype);
         if (kind == KIND_JOIN && cur.set) c.segment(cur.x, cur.y, px, py, c.ltype);
