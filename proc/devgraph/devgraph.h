@@ -304,10 +304,15 @@ struct PageBox {
 struct InkTally {
     int n = 0;
     PageBox box[4];
+    double scale[4] = {};   // 1e-9 of the box's largest coordinate (addbox)
     int points[4] = {};
     double length[4] = {};
     bool crossed[4] = {};
 
+    void addbox(const PageBox& b) {
+        box[n] = b;
+        scale[n++] = 1e-9 * std::max(std::max(std::fabs(b.x0), std::fabs(b.x1)), std::max(std::fabs(b.y0), std::fabs(b.y1)));
+    }
     void addmark(const PageBox& m) {
         for (int k = 0; k < n; ++k) {
             if (!box[k].overlaps(m)) continue;
@@ -316,9 +321,15 @@ struct InkTally {
         }
     }
     void addline(const PageBox& l) {
+        // A segment whose bounds lie off a box by far more than rounding can blur does not
+        // meet it (PageBox::meets would say so too, at more cost).
+        const double lx = std::min(l.x0, l.x1), hx = std::max(l.x0, l.x1), ly = std::min(l.y0, l.y1), hy = std::max(l.y0, l.y1);
+        const double far = 1e-9 * (1.0 + std::max(std::max(std::fabs(lx), std::fabs(hx)), std::max(std::fabs(ly), std::fabs(hy))));
         for (int k = 0; k < n; ++k) {
+            const PageBox& b = box[k];
+            if (hx < b.x0 - far - scale[k] || lx > b.x1 + far + scale[k] || hy < b.y0 - far - scale[k] || ly > b.y1 + far + scale[k]) continue;
             double t0, t1;
-            if (!box[k].meets(l.x0, l.y0, l.x1, l.y1, &t0, &t1)) continue;
+            if (!b.meets(l.x0, l.y0, l.x1, l.y1, &t0, &t1)) continue;
             crossed[k] = true;
             length[k] += (t1 - t0) * std::hypot(l.x1 - l.x0, l.y1 - l.y0);   // as PageBox::within
         }

@@ -41,7 +41,7 @@ int insetroom(vyxstate* s, const grpnode* g, const bool taken[4], const double b
     InkTally tally;
     int slot[4];
     for (int k = 0; k < 4; ++k)
-        if (!taken[k]) slot[k] = tally.n, tally.box[tally.n++] = PageBox{boxes[k][0], boxes[k][1], boxes[k][2], boxes[k][3]};
+        if (!taken[k]) slot[k] = tally.n, tally.addbox(PageBox{boxes[k][0], boxes[k][1], boxes[k][2], boxes[k][3]});
     PanelInk ink;
     ink.tally = &tally;
     if (inkfn) {
