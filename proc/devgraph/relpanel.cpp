@@ -7,6 +7,7 @@
 
 #include "host/hostdefs.h"
 #include "proc/devgraph/devgraph_internal.h"
+#include "proc/devgraph/markcolumns.h"
 #include "proc/framework/gparm.h"
 #include "proc/framework/optslots.h"
 #include "proc/devgraph/ppaxes.h"
@@ -387,9 +388,10 @@ void relpanelink(vyxstate* s, const grpnode*, PanelInk* ink) {
     if (!pg->boxes && (pg->data || pg->medians) && st) {
         bool seen[3] = {};
         const symrec* styles[3] = {st + GS_EXACT, st + GS_RIGHT, st + GS_LEFT};
+        MarkColumns cols(ink);   // a level's rows stand in a column: no box kept per row
         auto add = [&](int k, double x, double y) {
             const double hy = 0.5 * styles[k]->symsize, hx = hy * f->chdiv;
-            ink->addmark(PageBox{x - hx, y - hy, x + hx, y + hy});
+            cols.add(PageBox{x - hx, y - hy, x + hx, y + hy});
             seen[k] = true;
         };
         eachlevel(s, styles, [&](grpnode* g, double x) {
@@ -406,6 +408,7 @@ void relpanelink(vyxstate* s, const grpnode*, PanelInk* ink) {
                 });
             return 0;
         });
+        cols.flush();
         if (p.noinset) legendink(s, styles[0]->symsize, seen, p.pplot, ink);
     }
     const int np = static_cast<int>(s->opts.pctcount);
