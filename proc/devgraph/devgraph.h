@@ -312,6 +312,18 @@ struct InkTally {
     void addbox(const PageBox& b);
     void addmark(const PageBox& m);
     void addline(const PageBox& l);
+    // Whether the segment or box from (ax, ay) to (bx, by) lies off every box by far more than
+    // rounding can blur: it meets none, nor does any part of it (a segment clipped first).
+    bool off(double ax, double ay, double bx, double by) const {
+        const double lx = std::min(ax, bx), hx = std::max(ax, bx), ly = std::min(ay, by), hy = std::max(ay, by);
+        const double far = 1e-9 * (1.0 + std::max(std::max(std::fabs(lx), std::fabs(hx)), std::max(std::fabs(ly), std::fabs(hy))));
+        for (int k = 0; k < n; ++k) {
+            const PageBox& b = box[k];
+            const double m = far + scale[k];
+            if (!(hx < b.x0 - m || lx > b.x1 + m || hy < b.y0 - m || ly > b.y1 + m)) return false;
+        }
+        return true;
+    }
 };
 
 // What a group draws on its panel, as the labels of the reference lines keep clear of it: its
@@ -327,6 +339,8 @@ struct PanelInk {
     // Out of line: the drawing's own walk of a million segments stays as tight as it was.
     void addmark(const PageBox& m);
     void addline(const PageBox& l);
+    // Nothing from (ax, ay) to (bx, by) can count: a tally's boxes all lie off it.
+    bool off(double ax, double ay, double bx, double by) const { return tally && tally->off(ax, ay, bx, by); }
 };
 // For a plot whose drawing the reference lines do not know themselves (MCF plots): adds
 // group g's markers and lines to *ink.

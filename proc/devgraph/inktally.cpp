@@ -17,13 +17,8 @@ void InkTally::addmark(const PageBox& m) {
     }
 }
 void InkTally::addline(const PageBox& l) {
-    // A segment whose bounds lie off a box by far more than rounding can blur does not
-    // meet it (PageBox::meets would say so too, at more cost).
-    const double lx = std::min(l.x0, l.x1), hx = std::max(l.x0, l.x1), ly = std::min(l.y0, l.y1), hy = std::max(l.y0, l.y1);
-    const double far = 1e-9 * (1.0 + std::max(std::max(std::fabs(lx), std::fabs(hx)), std::max(std::fabs(ly), std::fabs(hy))));
     for (int k = 0; k < n; ++k) {
         const PageBox& b = box[k];
-        if (hx < b.x0 - far - scale[k] || lx > b.x1 + far + scale[k] || hy < b.y0 - far - scale[k] || ly > b.y1 + far + scale[k]) continue;
         double t0, t1;
         if (!b.meets(l.x0, l.y0, l.x1, l.y1, &t0, &t1)) continue;
         crossed[k] = true;
@@ -37,6 +32,6 @@ void PanelInk::addmark(const PageBox& m) {
 }
 
 void PanelInk::addline(const PageBox& l) {
-    if (tally) tally->addline(l);
-    else lines.push_back(l);
+    if (!tally) lines.push_back(l);
+    else if (!tally->off(l.x0, l.y0, l.x1, l.y1)) tally->addline(l);   // most lie far from the corners
 }
