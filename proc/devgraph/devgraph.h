@@ -302,9 +302,12 @@ struct PageBox {
 // it holds, the length of line inside it (page percent, summed in the order the lines come),
 // and whether any marker or line meets it.
 struct InkTally {
+    // Page positions are percents: within kFar of 0 their rounding blurs them by far less than
+    // kNear, so a segment or box that lies off a box widened by kNear meets nothing of it.
+    static constexpr double kFar = 1e6, kNear = 1e-6;
     int n = 0;
     PageBox box[4];
-    double scale[4] = {};   // 1e-9 of the box's largest coordinate (addbox)
+    PageBox near[4];   // each box widened by kNear (addbox)
     int points[4] = {};
     double length[4] = {};
     bool crossed[4] = {};
@@ -312,16 +315,13 @@ struct InkTally {
     void addbox(const PageBox& b);
     void addmark(const PageBox& m);
     void addline(const PageBox& l);
-    // Whether the segment or box from (ax, ay) to (bx, by) lies off every box by far more than
-    // rounding can blur: it meets none, nor does any part of it (a segment clipped first).
+    // Whether the segment or box from (ax, ay) to (bx, by) lies off every box: it meets none,
+    // nor does any part of it (a segment clipped first).
     bool off(double ax, double ay, double bx, double by) const {
         const double lx = std::min(ax, bx), hx = std::max(ax, bx), ly = std::min(ay, by), hy = std::max(ay, by);
-        const double far = 1e-9 * (1.0 + std::max(std::max(std::fabs(lx), std::fabs(hx)), std::max(std::fabs(ly), std::fabs(hy))));
-        for (int k = 0; k < n; ++k) {
-            const PageBox& b = box[k];
-            const double m = far + scale[k];
-            if (!(hx < b.x0 - m || lx > b.x1 + m || hy < b.y0 - m || ly > b.y1 + m)) return false;
-        }
+        if (!(lx > -kFar && hx < kFar && ly > -kFar && hy < kFar)) return false;
+        for (int k = 0; k < n; ++k)
+            if (!(hx < near[k].x0 || lx > near[k].x1 || hy < near[k].y0 || ly > near[k].y1)) return false;
         return true;
     }
 };

@@ -6,8 +6,9 @@
 #include "proc/devgraph/devgraph.h"
 
 void InkTally::addbox(const PageBox& b) {
-    box[n] = b;
-    scale[n++] = 1e-9 * std::max(std::max(std::fabs(b.x0), std::fabs(b.x1)), std::max(std::fabs(b.y0), std::fabs(b.y1)));
+    const bool fits = std::fabs(b.x0) < kFar && std::fabs(b.x1) < kFar && std::fabs(b.y0) < kFar && std::fabs(b.y1) < kFar;
+    near[n] = fits ? PageBox{b.x0 - kNear, b.y0 - kNear, b.x1 + kNear, b.y1 + kNear} : PageBox{-INFINITY, -INFINITY, INFINITY, INFINITY};
+    box[n++] = b;
 }
 void InkTally::addmark(const PageBox& m) {
     for (int k = 0; k < n; ++k) {
@@ -17,12 +18,17 @@ void InkTally::addmark(const PageBox& m) {
     }
 }
 void InkTally::addline(const PageBox& l) {
+    const double lx = std::min(l.x0, l.x1), hx = std::max(l.x0, l.x1), ly = std::min(l.y0, l.y1), hy = std::max(l.y0, l.y1);
+    const bool fits = lx > -kFar && hx < kFar && ly > -kFar && hy < kFar;
+    double len = -1;
     for (int k = 0; k < n; ++k) {
         const PageBox& b = box[k];
+        if (fits && (hx < near[k].x0 || lx > near[k].x1 || hy < near[k].y0 || ly > near[k].y1)) continue;
         double t0, t1;
         if (!b.meets(l.x0, l.y0, l.x1, l.y1, &t0, &t1)) continue;
         crossed[k] = true;
-        length[k] += (t1 - t0) * std::hypot(l.x1 - l.x0, l.y1 - l.y0);   // as PageBox::within
+        if (len < 0) len = std::hypot(l.x1 - l.x0, l.y1 - l.y0);
+        length[k] += (t1 - t0) * len;   // as PageBox::within
     }
 }
 
@@ -32,6 +38,6 @@ void PanelInk::addmark(const PageBox& m) {
 }
 
 void PanelInk::addline(const PageBox& l) {
-    if (!tally) lines.push_back(l);
-    else if (!tally->off(l.x0, l.y0, l.x1, l.y1)) tally->addline(l);   // most lie far from the corners
+    if (tally) tally->addline(l);
+    else lines.push_back(l);
 }
