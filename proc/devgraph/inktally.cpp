@@ -3,21 +3,21 @@
 #include <algorithm>
 #include <cmath>
 
-#include "proc/devgraph/devgraph.h"
+#include "proc/devgraph/devgraph_internal.h"
 
-void InkTally::addbox(const PageBox& b) {
+void PanelInk::Tally::addbox(const PageBox& b) {
     const bool fits = std::fabs(b.x0) < kFar && std::fabs(b.x1) < kFar && std::fabs(b.y0) < kFar && std::fabs(b.y1) < kFar;
     near[n] = fits ? PageBox{b.x0 - kNear, b.y0 - kNear, b.x1 + kNear, b.y1 + kNear} : PageBox{-INFINITY, -INFINITY, INFINITY, INFINITY};
     box[n++] = b;
 }
-void InkTally::addmark(const PageBox& m) {
+void PanelInk::Tally::addmark(const PageBox& m) {
     for (int k = 0; k < n; ++k) {
         if (!box[k].overlaps(m)) continue;
         crossed[k] = true;
         if (box[k].holds(0.5 * (m.x0 + m.x1), 0.5 * (m.y0 + m.y1))) ++points[k];
     }
 }
-void InkTally::addline(const PageBox& l) {
+void PanelInk::Tally::addline(const PageBox& l) {
     const double lx = std::min(l.x0, l.x1), hx = std::max(l.x0, l.x1), ly = std::min(l.y0, l.y1), hy = std::max(l.y0, l.y1);
     const bool fits = lx > -kFar && hx < kFar && ly > -kFar && hy < kFar;
     double len = -1;
@@ -41,3 +41,5 @@ void PanelInk::addline(const PageBox& l) {
     if (tally) tally->addline(l);
     else lines.push_back(l);
 }
+
+bool PanelInk::off(double ax, double ay, double bx, double by) const { return tally && tally->off(ax, ay, bx, by); }

@@ -38,7 +38,7 @@ int insetroom(vyxstate* s, const grpnode* g, const bool taken[4], const double b
     std::vector<PageBox> labels;
     reflabelboxes(s, g, &labels, inkfn);
     // Every free corner's box is counted in one walk of what the group draws.
-    InkTally tally;
+    PanelInk::Tally tally;
     int slot[4];
     for (int k = 0; k < 4; ++k)
         if (!taken[k]) slot[k] = tally.n, tally.addbox(PageBox{boxes[k][0], boxes[k][1], boxes[k][2], boxes[k][3]});
