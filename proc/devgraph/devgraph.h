@@ -300,11 +300,21 @@ struct PageBox {
 
 // What a group draws on its panel, as the labels of the reference lines keep clear of it: its
 // markers (boxes), its lines (segments from (x0, y0) to (x1, y1)) and its texts (boxes: a
-// legend's), in page percent.
+// legend's), in page percent. With a tally the markers and lines are counted there instead
+// of kept (the walk of a million records keeps nothing per record).
 struct PanelInk {
     std::vector<PageBox> marks;
     std::vector<PageBox> lines;
     std::vector<PageBox> texts;
+    struct Tally;              // the inset's corners (devgraph_internal.h)
+    Tally* tally = nullptr;
+
+    // Out of line: the drawing's own walk of a million segments stays as tight as it was.
+    void addmark(const PageBox& m);
+    void addline(const PageBox& l);
+    // Nothing from (ax, ay) to (bx, by) can count: a tally's boxes all lie off it (false
+    // without a tally).
+    bool off(double ax, double ay, double bx, double by) const;
 };
 // For a plot whose drawing the reference lines do not know themselves (MCF plots): adds
 // group g's markers and lines to *ink.

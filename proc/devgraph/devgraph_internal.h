@@ -6,6 +6,35 @@
 
 #include "proc/devgraph/devgraph.h"
 
+// What a group draws, counted as it is told in up to four boxes (the corners an inset may
+// take), with no record kept of each marker or line: in each box, the markers whose centres
+// it holds, the length of line inside it (page percent, summed in the order the lines come),
+// and whether any marker or line meets it.
+struct PanelInk::Tally {
+    // Page positions are percents: within kFar of 0 their rounding blurs them by far less than
+    // kNear, so a segment or box that lies off a box widened by kNear meets nothing of it.
+    static constexpr double kFar = 1e6, kNear = 1e-6;
+    int n = 0;
+    PageBox box[4];
+    PageBox near[4];   // each box widened by kNear (addbox)
+    int points[4] = {};
+    double length[4] = {};
+    bool crossed[4] = {};
+
+    void addbox(const PageBox& b);
+    void addmark(const PageBox& m);
+    void addline(const PageBox& l);
+    // Whether the segment or box from (ax, ay) to (bx, by) lies off every box: it meets none,
+    // nor does any part of it (a segment clipped first).
+    bool off(double ax, double ay, double bx, double by) const {
+        const double lx = std::min(ax, bx), hx = std::max(ax, bx), ly = std::min(ay, by), hy = std::max(ay, by);
+        if (!(lx > -kFar && hx < kFar && ly > -kFar && hy < kFar)) return false;
+        for (int k = 0; k < n; ++k)
+            if (!(hx < near[k].x0 || lx > near[k].x1 || hy < near[k].y0 || ly > near[k].y1)) return false;
+        return true;
+    }
+};
+
 // ---- the relation plot
 // The relation panel of a probability-plot page. 0; 1 after xmemmsg; 1020 after 510/22.
 int vyxrplt(vyxstate* s);

@@ -26,22 +26,6 @@ struct Under {
     bool less(const Under& o) const { return points != o.points ? points < o.points : length < o.length; }
 };
 
-Under under(const PageBox& b, const PanelInk& ink, const std::vector<PageBox>& labels) {
-    Under u;
-    for (const PageBox& m : ink.marks) {
-        if (!b.overlaps(m)) continue;
-        u.crossed = true;
-        if (b.holds(0.5 * (m.x0 + m.x1), 0.5 * (m.y0 + m.y1))) ++u.points;
-    }
-    for (const PageBox& l : ink.lines)
-        if (b.meets(l.x0, l.y0, l.x1, l.y1)) {
-            u.crossed = true;
-            u.length += b.within(l.x0, l.y0, l.x1, l.y1);
-        }
-    u.crossed = u.crossed || std::any_of(labels.begin(), labels.end(), [&](const PageBox& l) { return b.overlaps(l); });
-    return u;
-}
-
 }  // namespace
 
 int insetroom(vyxstate* s, const grpnode* g, const bool taken[4], const double boxes[4][4], bool* clear, panelink inkfn) {
@@ -53,7 +37,13 @@ int insetroom(vyxstate* s, const grpnode* g, const bool taken[4], const double b
     if (first < 0 || !g || s->popt.pflags.fmcombine || (!mcf && !s->opts.quant_fn)) return first;
     std::vector<PageBox> labels;
     reflabelboxes(s, g, &labels, inkfn);
+    // Every free corner's box is counted in one walk of what the group draws.
+    PanelInk::Tally tally;
+    int slot[4];
+    for (int k = 0; k < 4; ++k)
+        if (!taken[k]) slot[k] = tally.n, tally.addbox(PageBox{boxes[k][0], boxes[k][1], boxes[k][2], boxes[k][3]});
     PanelInk ink;
+    ink.tally = &tally;
     if (inkfn) {
         inkfn(s, g, &ink);
     } else {
@@ -64,7 +54,10 @@ int insetroom(vyxstate* s, const grpnode* g, const bool taken[4], const double b
     Under least;
     for (int k = 0; k < 4; ++k) {
         if (taken[k]) continue;
-        const Under u = under(PageBox{boxes[k][0], boxes[k][1], boxes[k][2], boxes[k][3]}, ink, labels);
+        const int i = slot[k];
+        const PageBox& b = tally.box[i];
+        const Under u{tally.points[i], tally.length[i],
+                      tally.crossed[i] || std::any_of(labels.begin(), labels.end(), [&](const PageBox& l) { return b.overlaps(l); })};
         if (u.clear()) return k;
         if (best < 0 || u.less(least)) best = k, least = u;
     }

@@ -35,7 +35,7 @@ void mark(const vyxstate* s, const grpnode* g, double p, double t, PanelInk* ink
     if (!drawnlife(s, p, t, &life)) return;
     pagexy(f, s->popt.pflags.rotate != 0, life, s->opts.quant_fn(p), &x, &y);
     const double hy = 0.5 * (g->sym[1] && g->sym[1]->symsize > 0 ? g->sym[1]->symsize : f->symh), hx = hy * f->chdiv;
-    ink->marks.push_back({x - hx, y - hy, x + hx, y + hy});
+    ink->addmark(PageBox{x - hx, y - hy, x + hx, y + hy});
 }
 
 // The limit bars of that point at the probabilities lo and hi: a short line across the life
@@ -50,7 +50,7 @@ void bars(const vyxstate* s, double p, double t, double lo, double hi, PanelInk*
         if (!(q > 0.0 && q < 1.0)) continue;
         double x, y;
         pagexy(f, rot, life, s->opts.quant_fn(q), &x, &y);
-        ink->lines.push_back(rot ? PageBox{x, y - half, x, y + half} : PageBox{x - half, y, x + half, y});
+        ink->addline(rot ? PageBox{x, y - half, x, y + half} : PageBox{x - half, y, x + half, y});
     }
 }
 
@@ -97,14 +97,14 @@ void ppink(vyxstate* s, const grpnode* g, PanelInk* ink) {
         PageBox l{};
         pagexy(f, rot, lo, a + slope * lo, &l.x0, &l.y0);
         pagexy(f, rot, hi, a + slope * hi, &l.x1, &l.y1);
-        ink->lines.push_back(l);
+        ink->addline(l);
     }
     // The confidence curves: a segment between each two points that both lie on the page.
     std::vector<double> xy[2];
     confpoints(s, g, xy);
     for (const std::vector<double>& c : xy)
         for (size_t k = 2; k + 1 < c.size(); k += 2)
-            if (std::isfinite(c[k - 2]) && std::isfinite(c[k])) ink->lines.push_back({c[k - 2], c[k - 1], c[k], c[k + 1]});
+            if (std::isfinite(c[k - 2]) && std::isfinite(c[k])) ink->addline(PageBox{c[k - 2], c[k - 1], c[k], c[k + 1]});
 }
 
 void confpoints(const vyxstate* s, const grpnode* g, std::vector<double> xy[2]) {

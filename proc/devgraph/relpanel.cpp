@@ -7,6 +7,7 @@
 
 #include "host/hostdefs.h"
 #include "proc/devgraph/devgraph_internal.h"
+#include "proc/devgraph/markcolumns.h"
 #include "proc/framework/gparm.h"
 #include "proc/framework/optslots.h"
 #include "proc/devgraph/ppaxes.h"
@@ -294,7 +295,7 @@ void legendink(vyxstate* s, double size, const bool* seen, bool skipexact, Panel
     char buf[20];
     for (const LegendRow& r : legendrows(s, size, seen, skipexact)) {
         const double hy = 0.5 * size, hx = hy * f->chdiv;
-        ink->marks.push_back({r.mx - hx, r.my - hy, r.mx + hx, r.my + hy});
+        ink->addmark(PageBox{r.mx - hx, r.my - hy, r.mx + hx, r.my + hy});
         const int len = legendtext(r.msg, buf);
         ink->texts.push_back({r.tx, r.ty - 0.22 * f->txth, r.tx + textwidth(t, buf, len), r.ty + 0.76 * f->txth});
     }
@@ -387,9 +388,10 @@ void relpanelink(vyxstate* s, const grpnode*, PanelInk* ink) {
     if (!pg->boxes && (pg->data || pg->medians) && st) {
         bool seen[3] = {};
         const symrec* styles[3] = {st + GS_EXACT, st + GS_RIGHT, st + GS_LEFT};
+        MarkColumns cols(ink);   // a level's rows stand in a column: no box kept per row
         auto add = [&](int k, double x, double y) {
             const double hy = 0.5 * styles[k]->symsize, hx = hy * f->chdiv;
-            ink->marks.push_back({x - hx, y - hy, x + hx, y + hy});
+            cols.add(PageBox{x - hx, y - hy, x + hx, y + hy});
             seen[k] = true;
         };
         eachlevel(s, styles, [&](grpnode* g, double x) {
@@ -406,6 +408,7 @@ void relpanelink(vyxstate* s, const grpnode*, PanelInk* ink) {
                 });
             return 0;
         });
+        cols.flush();
         if (p.noinset) legendink(s, styles[0]->symsize, seen, p.pplot, ink);
     }
     const int np = static_cast<int>(s->opts.pctcount);
@@ -417,7 +420,7 @@ void relpanelink(vyxstate* s, const grpnode*, PanelInk* ink) {
             const double x = s->groups.levvals[CV_FIRST] ? stressx(s, s->groups.levvals[CV_FIRST][j]) : NAN;
             double y = s->plot.lvlpct[(static_cast<size_t>(j) * np + i) * PCT_WORDS];
             y = missing(y) ? NAN : (ln ? y * kLog10e : y) * f->vfac + f->voff;
-            if (!missing(x) && !missing(y) && !missing(px) && !missing(py)) ink->lines.push_back({px, py, x, y});
+            if (!missing(x) && !missing(y) && !missing(px) && !missing(py)) ink->addline(PageBox{px, py, x, y});
             px = x, py = y;
         }
     }

@@ -150,11 +150,14 @@ int keywhich(const keyvals& k, const wholecell& c);
 
 // One whole value of a key, as a record of it keeps it: which of the values the key names it is
 // (keywhich), and for one met after the third, the value itself (a text copied into the pool, or
-// a number).
+// a number: a variable's values are all one or all the other, and every MCF unit keeps two of
+// these, so they share their place).
 struct keyvalue {
     int32_t which;
-    const char* text;
-    double num;
+    union {
+        const char* text;
+        double num;
+    };
 };
 // Keeps the current value c, which keywhich(k, c) gave, in v (the text block of v is reused);
 // false when memory ran out.

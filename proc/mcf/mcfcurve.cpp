@@ -71,6 +71,7 @@ struct Curve {
     // The part of a segment inside the plot area (the marks above it are not clipped); a
     // segment along the time (`along`: steps, joins, the limits' steps) within the axis.
     void segment(double x0, double y0, double x1, double y1, int type, bool along = true) const {
+        if (ink && ink->off(x0, y0, x1, y1)) return;   // most of a million lie far from the corners
         double t0 = 0, t1 = 1;
         const double dx = x1 - x0, dy = y1 - y0;
         const double lo = along ? std::max(xmin, tmin) : xmin, hi = along ? std::min(xmax, tmax) : xmax;
@@ -86,7 +87,7 @@ struct Curve {
         }
         if (t0 > t1) return;
         if (ink)
-            ink->lines.push_back({x0 + t0 * dx, y0 + t0 * dy, x0 + t1 * dx, y0 + t1 * dy});
+            ink->addline(PageBox{x0 + t0 * dx, y0 + t0 * dy, x0 + t1 * dx, y0 + t1 * dy});
         else
             ggdraw(0, x0 + t0 * dx, y0 + t0 * dy, x0 + t1 * dx, y0 + t1 * dy, type, color);
     }
@@ -199,8 +200,8 @@ int walkcurve(vyxstate* s, const grpnode* g, PanelInk* ink) {
         if (px >= hlo && px <= hhi) {
             if (drawing)
                 pts.add(px, py);
-            else if (py >= c.ymin && py <= c.ymax)
-                ink->marks.push_back({px - hx, py - hy, px + hx, py + hy});
+            else if (py >= c.ymin && py <= c.ymax && !ink->off(px - hx, py - hy, px + hx, py + hy))
+                ink->addmark(PageBox{px - hx, py - hy, px + hx, py + hy});
         }
         if (kind == KIND_STEP && cur.set) c.segment(cur.x, cur.y, px, cur.y, c.ltype);
         if (kind == KIND_JOIN && cur.set) c.segment(cur.x, cur.y, px, py, c.ltype);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "proc/devgraph/insetroom.h"
 #include "proc/framework/optslots.h"
 #include "tests/unit/devgraph/fixture.h"
 
@@ -263,6 +264,74 @@ TEST_F(Inset, TopMarginInsetContinuesOnTheNextRow) {
     for (const Prim* t : rec->of(Prim::Text))
         if (std::find(ys.begin(), ys.end(), t->xy[1]) == ys.end()) ys.push_back(t->xy[1]);
     EXPECT_GE(ys.size(), 2u);   // more than one row
+}
+
+// What a crowded group draws, told to the corner search as a plot's drawing tells it (the MCF
+// plot's walk of its records): the search keeps none of it, and picks the corner that a count
+// over every marker and segment kept whole picks: the first clear one, else the fewest marker
+// centres, then the least length of line, then the first (ties included).
+std::vector<PageBox> crowdmarks, crowdlines;
+size_t crowdkept = 0;
+void crowdink(vyxstate*, const grpnode*, PanelInk* ink) {
+    for (const PageBox& m : crowdmarks) ink->addmark(m);
+    for (const PageBox& l : crowdlines) ink->addline(l);
+    crowdkept = ink->marks.size() + ink->lines.size();
+}
+
+int keptcount(const bool taken[4], const double boxes[4][4]) {
+    int best = -1, bestpts = 0;
+    double bestlen = 0;
+    for (int k = 0; k < 4; ++k) {
+        if (taken[k]) continue;
+        const PageBox b{boxes[k][0], boxes[k][1], boxes[k][2], boxes[k][3]};
+        int pts = 0;
+        double len = 0;
+        bool crossed = false;
+        for (const PageBox& m : crowdmarks)
+            if (b.overlaps(m)) crossed = true, pts += b.holds(0.5 * (m.x0 + m.x1), 0.5 * (m.y0 + m.y1));
+        for (const PageBox& l : crowdlines)
+            if (b.meets(l.x0, l.y0, l.x1, l.y1)) crossed = true, len += b.within(l.x0, l.y0, l.x1, l.y1);
+        if (!crossed) return k;
+        if (best < 0 || pts < bestpts || (pts == bestpts && len < bestlen)) best = k, bestpts = pts, bestlen = len;
+    }
+    return best;
+}
+
+TEST_F(Inset, CornerSearchCountsAsItGoesAndPicksAsAWholeCount) {
+    s->poptw.pflags.ismcf = 1;
+    const double boxes[4][4] = {{20, 60, 40, 80}, {60, 60, 80, 80}, {20, 20, 40, 40}, {60, 20, 80, 40}};
+    uint64_t seed = 12345;
+    auto next = [&] { return (seed = seed * 6364136223846793005ull + 1442695040888963407ull) >> 11; };
+    auto at = [&](double lo, double hi) { return lo + (hi - lo) * static_cast<double>(next() % 100000) / 100000.0; };
+    int fell[4] = {};
+    for (int round = 0; round < 300; ++round) {
+        crowdmarks.clear(), crowdlines.clear();
+        // Now and then a corner left empty, else a few markers, steps and bars, often on
+        // whole values so that corners tie in their counts.
+        const int nm = static_cast<int>(next() % 12), nl = static_cast<int>(next() % 12);
+        const bool whole = round % 3 == 0;
+        for (int i = 0; i < nm; ++i) {
+            const double x = whole ? 20 + 5 * static_cast<double>(next() % 13) : at(18, 82), y = whole ? 20 + 5 * static_cast<double>(next() % 13) : at(18, 82);
+            crowdmarks.push_back({x - 0.5, y - 0.5, x + 0.5, y + 0.5});
+        }
+        for (int i = 0; i < nl; ++i) {
+            const double x = whole ? 20 + 5 * static_cast<double>(next() % 13) : at(18, 82), y = whole ? 20 + 5 * static_cast<double>(next() % 13) : at(18, 82);
+            const double x1 = next() % 2 ? x + (whole ? 10 : at(0, 30)) : x, y1 = x1 == x ? y + (whole ? 10 : at(-20, 20)) : y;
+            crowdlines.push_back({x, y, x1, y1});
+        }
+        for (int mask = 0; mask < 16; ++mask) {
+            const bool taken[4] = {(mask & 1) != 0, (mask & 2) != 0, (mask & 4) != 0, (mask & 8) != 0};
+            crowdkept = 99;
+            bool clear = false;
+            const int k = insetroom(s, &g, taken, boxes, &clear, crowdink);
+            ASSERT_EQ(k, keptcount(taken, boxes)) << "round " << round << " taken " << mask;
+            if (mask == 15) continue;
+            EXPECT_EQ(crowdkept, 0u);
+            ++fell[clear ? 0 : 1];
+        }
+    }
+    EXPECT_GT(fell[0], 100);   // both ways were taken often: a clear corner, and the least hidden
+    EXPECT_GT(fell[1], 100);
 }
 
 }  // namespace

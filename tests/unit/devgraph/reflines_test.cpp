@@ -1,9 +1,11 @@
 // Reference lines: values a log axis cannot show, values outside the plot, stepped labels,
 // labels that would cross the frame, and intersections with the groups' fitted lines.
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
 
+#include "proc/devgraph/markcolumns.h"
 #include "proc/framework/optslots.h"
 #include "tests/unit/devgraph/fixture.h"
 
@@ -203,6 +205,42 @@ TEST_F(RefLines, StressLinesOfARelationPlotWithTheirLabels) {
     EXPECT_EQ(t[0]->anchor, rt::gfx::Anchor::Start);
     EXPECT_NEAR(px(t[0], 0), 20 + 2 * 6 + 0.5 * f->txth * f->chdiv, 1e-5);
     EXPECT_NEAR(py(t[0], 0), 81 - f->txth, 1e-5);
+}
+
+// The relation plot's rows told to the labels' planner: a column's markers that meet are kept
+// as one box, and every box a label may try (of some height and width) meets the joined boxes
+// exactly when it meets one of the markers (markers that touch, coincide, lie inside one
+// another or have no height).
+TEST(MarkColumns, JoinedBoxesAnswerAsEveryMarkerWould) {
+    uint64_t seed = 99;
+    auto next = [&] { return (seed = seed * 6364136223846793005ull + 1442695040888963407ull) >> 11; };
+    auto grid = [&](int n) { return 0.5 * static_cast<double>(next() % static_cast<uint64_t>(n)); };
+    std::vector<PageBox> rows;
+    PanelInk ink;
+    {
+        MarkColumns cols(&ink);
+        for (int i = 0; i < 20000; ++i) {
+            const double x = 20 + 10 * static_cast<double>(next() % 4), y = 20 + grid(120), h = 0.5 * static_cast<double>(next() % 3);
+            rows.push_back({x - 1, y - h, x + 1, y + h});
+            cols.add(rows.back());
+        }
+        for (int i = 0; i < 40; ++i) {   // a sparse column of pairs that touch, the pairs apart
+            const double y = 20 + 3 * static_cast<double>(i);
+            rows.push_back({75, y, 76, y + 0.5});
+            rows.push_back({75, y + 0.5, 76, y + 1});
+            cols.add(rows[rows.size() - 2]);
+            cols.add(rows.back());
+        }
+    }
+    EXPECT_LT(ink.marks.size(), 200u);
+    EXPECT_GE(ink.marks.size(), 40u);
+    for (int q = 0; q < 20000; ++q) {
+        const double x0 = 15 + grid(140), y0 = 15 + grid(140), w = 0.5 + grid(30), h = 0.5 + grid(10);   // a text's box
+        const PageBox b{x0, y0, x0 + w, y0 + h};
+        const bool any = std::any_of(rows.begin(), rows.end(), [&](const PageBox& m) { return b.overlaps(m); });
+        const bool joined = std::any_of(ink.marks.begin(), ink.marks.end(), [&](const PageBox& m) { return b.overlaps(m); });
+        ASSERT_EQ(joined, any) << "box " << b.x0 << " " << b.y0 << " " << b.x1 << " " << b.y1;
+    }
 }
 
 }  // namespace
