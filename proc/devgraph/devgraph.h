@@ -337,13 +337,8 @@ void insetbackdrop(vyxstate* s);
 // own, be crossed by a line, or meet a text, a marker or the inset; then it moves along its
 // own line, and where lines lie too close for that, their labels stand in a column beside
 // them with a leader to each line (labelplan.h). `ink`: what the groups of the panel draw,
-// for a plot whose drawing the routines do not know (MCF plots). vyxghrl and vyxgvrl write
-// the labels that need a box of the background colour at once; vyxgrefs draws both kinds of
-// lines first and those labels last. A relation plot passes vyxgvrl no group (and clears
-// refstop2 first: it draws no intersections); its labels on boxes wait for the SREF lines
-// (vyxgsrl) when there are any.
-void vyxghrl(vyxstate* s, grpnode* group, panelink ink = nullptr);
-void vyxgvrl(vyxstate* s, grpnode* group, panelink ink = nullptr);
+// for a plot whose drawing the routines do not know (MCF plots). vyxgrefs draws both kinds of
+// lines of group's panel first and the labels that need a box of the background colour last.
 void vyxgrefs(vyxstate* s, grpnode* group, panelink ink = nullptr);
 
 // Nice axis scaling: a data range turned into an axis whose ends are whole multiples of a
@@ -400,45 +395,21 @@ int eachmodelobs(vyxstate* s, const std::function<int(const modelobs&)>& f);
 
 // A buffer of plot symbols handed to the host whenever it is full and once more at the end,
 // drawn in the symbol, size and colour of a symbol record (the symbol colour, else the line
-// colour).
-inline int symcolor(const symrec* r) {
-    if (!r) return 1;
-    return ggcnum(0, vzatl(' ', r->symcolor, 8) ? r->color : r->symcolor);
-}
-
-// Hands the symbols of blk to the host: those whose centre lies inside the clipping
-// rectangle or on its edge (within 0.001) are drawn whole, so that a point on the frame's edge
-// (a failure at the top entry of the probability axis) stays in sight; only those whose centre
-// lies outside are cut at the rectangle. Symbols near an edge go in a call of their own, under
-// the rectangle widened by their reach. blk's points are those of pts, which may be
-// reordered; blk's count stays.
-void drawmarks(ggmarkblk* blk, double* pts, int color, const float* clip);
-
+// colour); a symbol whose centre lies on the clipping rectangle's edge is drawn whole.
 struct Marks {
     ggmarkblk blk{};
     double* pts = nullptr;
     int cap = 0, color = 1;
     const float* clip = nullptr;
 
-    void style(const symrec* r) {
-        if (!r) return;
-        std::memcpy(blk.symbol, r->symbol, sizeof blk.symbol);
-        blk.size = r->symsize;
-        blk.aux = r->symaux;
-        blk.attr = (static_cast<uint32_t>(r->symattr) | GGM_POINTS) & ~static_cast<uint32_t>(GGM_NOPOINTS);
-        color = symcolor(r);
-    }
+    void style(const symrec* r);
     void add(double x, double y) {
         if (!pts || cap <= 0) return;
         pts[2 * blk.count] = x;
         pts[2 * blk.count + 1] = y;
         if (++blk.count == cap) flush();
     }
-    void flush() {
-        if (blk.count <= 0) return;
-        drawmarks(&blk, pts, color, clip);
-        blk.count = 0;
-    }
+    void flush();
 };
 
 // Text and line-width helpers of the drawing routines: the width of a text record; the line

@@ -6,6 +6,20 @@
 
 #include "proc/devgraph/devgraph.h"
 
+// The colour of a symbol record's markers: its symbol colour, else its line colour.
+inline int symcolor(const symrec* r) {
+    if (!r) return 1;
+    return ggcnum(0, vzatl(' ', r->symcolor, 8) ? r->color : r->symcolor);
+}
+
+// Hands the symbols of blk to the host: those whose centre lies inside the clipping
+// rectangle or on its edge (within 0.001) are drawn whole, so that a point on the frame's edge
+// (a failure at the top entry of the probability axis) stays in sight; only those whose centre
+// lies outside are cut at the rectangle. Symbols near an edge go in a call of their own, under
+// the rectangle widened by their reach. blk's points are those of pts, which may be
+// reordered; blk's count stays.
+void drawmarks(ggmarkblk* blk, double* pts, int color, const float* clip);
+
 // What a group draws, counted as it is told in up to four boxes (the corners an inset may
 // take), with no record kept of each marker or line: in each box, the markers whose centres
 // it holds, the length of line inside it (page percent, summed in the order the lines come),
@@ -128,6 +142,12 @@ int vyxgini(vyxstate* s);
 void vyxpmar(vyxstate* s);
 int vyxppag(vyxstate* s);
 
+// The HREF and VREF lines of group's panel (devgraph.h: vyxgrefs) one kind at a time: they
+// write the labels that need a box of the background colour at once. A relation plot passes
+// vyxgvrl no group (and clears refstop2 first: it draws no intersections); its labels on boxes
+// wait for the SREF lines (vyxgsrl) when there are any.
+void vyxghrl(vyxstate* s, grpnode* group, panelink ink = nullptr);
+void vyxgvrl(vyxstate* s, grpnode* group, panelink ink = nullptr);
 // The stress reference lines (SREF=) of a relation plot with their labels, placed with the
 // labels of its VREF lines (vyxgvrl with no group), clear of what `ink` says the plot draws
 // (its markers and legend, its percentile lines); the labels of both kinds that stand on

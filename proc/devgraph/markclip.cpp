@@ -1,7 +1,24 @@
-// Plot symbols at the edge of their clipping rectangle (devgraph.h: drawmarks).
+// Plot symbols at the edge of their clipping rectangle (drawmarks), and the buffer of symbols
+// the plots fill (Marks).
+#include <cstring>
 #include <vector>
 
-#include "proc/devgraph/devgraph.h"
+#include "proc/devgraph/devgraph_internal.h"
+
+void Marks::style(const symrec* r) {
+    if (!r) return;
+    std::memcpy(blk.symbol, r->symbol, sizeof blk.symbol);
+    blk.size = r->symsize;
+    blk.aux = r->symaux;
+    blk.attr = (static_cast<uint32_t>(r->symattr) | GGM_POINTS) & ~static_cast<uint32_t>(GGM_NOPOINTS);
+    color = symcolor(r);
+}
+
+void Marks::flush() {
+    if (blk.count <= 0) return;
+    drawmarks(&blk, pts, color, clip);
+    blk.count = 0;
+}
 
 void drawmarks(ggmarkblk* blk, double* pts, int color, const float* clip) {
     blk->pts = pts;
