@@ -148,7 +148,7 @@ void notefilled(vyxstate* s, const grpnode* g) {
     if (f->insetnoted) return;
     f->insetnoted = 1;
     char plot[41];
-    const int kind = s->input.stmtkind == 3 ? T510_MCFPLOT_DESCR : s->input.stmtkind == 4 ? T510_RELPLOT_DESCR : T510_PROBPLOT_DESCR;
+    const int kind = plotdescmsg(s->input.stmtkind);
     std::memset(plot, ' ', 40);
     const int pl = wzstrip(plot, std::clamp(xpmstr(plot, 40, 510, kind), 0, 40));
     char panel[200];

@@ -108,7 +108,7 @@ void* vyxsgmt(vyxstate* s, void* words[2]) {
         s->plot.segdesc = rdxtxt(d, dlen);
         std::memcpy(desc, d, static_cast<size_t>(std::min(dlen, 256)));
     } else {
-        const int n = s->input.stmtkind == 3 ? T510_MCFPLOT_DESCR : s->input.stmtkind == 4 ? T510_RELPLOT_DESCR : T510_PROBPLOT_DESCR;
+        const int n = plotdescmsg(s->input.stmtkind);
         s->plot.segdesc = rdxmsg(510, n);
         xpmstr(desc, 256, 510, n);
     }

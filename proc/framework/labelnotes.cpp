@@ -50,7 +50,7 @@ int reflabelwidth(const char* text, int len) { return keptbytes(text, len, REF_L
 void reflabelsleftout(int stmtkind, int count) {
     if (count <= 0) return;
     char plot[41];
-    const int kind = stmtkind == 3 ? T510_MCFPLOT_DESCR : stmtkind == 4 ? T510_RELPLOT_DESCR : T510_PROBPLOT_DESCR;
+    const int kind = plotdescmsg(stmtkind);
     std::memset(plot, ' ', 40);
     const int pl = wzstrip(plot, std::clamp(xpmstr(plot, 40, 510, kind), 0, 40));
     xpmlog(510, N510_REF_LABELS_LEFT_OUT, txtarg(plot, pl), count);

@@ -502,3 +502,9 @@ enum : int {
     T510_PANEL = 592,
     W510_INSET_POSITION_AUTO = 657,
 };
+
+// The description of a plot statement's pages, as message text 510/n: stmtkind 3 MCFPLOT,
+// 4 RELATIONPLOT, else PROBPLOT.
+constexpr int plotdescmsg(int stmtkind) {
+    return stmtkind == 3 ? T510_MCFPLOT_DESCR : stmtkind == 4 ? T510_RELPLOT_DESCR : T510_PROBPLOT_DESCR;
+}
