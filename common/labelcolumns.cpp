@@ -74,15 +74,15 @@ void Planner::grow(const std::vector<size_t>& failed) {
 bool Planner::rowfits(size_t i, const Spot& at, int tier, Box* cover) const {
     const Box b = glyph(i, at), ink = inked(i, at);
     if (!fitsroom(b) || !rowfree(i, ink, b.x0, b.x1)) return false;
-    if (tier == 0) return textfree(b) && leaderfree(b) && linesfree(i, b, nullptr, tier);
+    if (tier == 0) return textfree(b) && leaderfree(b) && linesfree(i, b, nullptr);
     *cover = boxof(b);
-    return fitsroom(*cover) && textfree(*cover) && leaderfree(*cover) && linesfree(i, b, cover, tier);
+    return fitsroom(*cover) && textfree(*cover) && leaderfree(*cover) && linesfree(i, b, cover);
 }
 
 // A column laid out keeps the rules as a whole: its rows each (on the column's one box, where
 // it stands on one), in order beside the labels placed; each leader inside the room, a text
 // height clear of the inset, meeting no text and no other row, crossing no other leader.
-bool Planner::rowsfree(const Layout& lay, int tier, bool onebox) const {
+bool Planner::rowsfree(const Layout& lay, bool onebox) const {
     const size_t n = lay.who.size();
     if (onebox && (!fitsroom(lay.whole) || !textfree(lay.whole) || !leaderfree(lay.whole))) return false;
     for (size_t k = 0; k < n; ++k) {
@@ -90,7 +90,7 @@ bool Planner::rowsfree(const Layout& lay, int tier, bool onebox) const {
         const Box& b = lay.boxes[k];
         const Box ink = inked(i, lay.at[k]);
         if (!inorder(i, ink, !lay.lead[k].empty())) return false;
-        if (onebox && (!fitsroom(b) || !rowfree(i, ink, lay.whole.x0, lay.whole.x1) || !linesfree(i, b, &lay.whole, tier))) return false;
+        if (onebox && (!fitsroom(b) || !rowfree(i, ink, lay.whole.x0, lay.whole.x1) || !linesfree(i, b, &lay.whole))) return false;
     }
     std::vector<Box> segs;
     for (size_t k = 0; k < n; ++k) {
@@ -179,7 +179,7 @@ bool Planner::uprightcolumn(const std::vector<size_t>& m, int tier, bool near, L
                         if (p.edge) lay->whole = k == 0 ? boxof(b) : lay->whole.with(boxof(b));
                     }
                     if (lay->who.size() < n || (near && far > 1.5 * h)) continue;
-                    if (rowsfree(*lay, tier, p.edge)) return true;
+                    if (rowsfree(*lay, p.edge)) return true;
                 }
     return false;
 }
@@ -192,7 +192,7 @@ bool Planner::uprightcolumn(const std::vector<size_t>& m, int tier, bool near, L
 // (the gaps between rows open over other lines); at the lines' end first, then moved along
 // them a text height at a time. At the end the box reaches the room's edge: the lines start
 // under it. Near: shifted a text height at most.
-bool Planner::levelcolumn(const std::vector<size_t>& m, int tier, bool near, Layout* lay) const {
+bool Planner::levelcolumn(const std::vector<size_t>& m, bool near, Layout* lay) const {
     const size_t n = m.size();
     const Box& r = g.room;
     const int from = L[m.front()].from;
@@ -234,7 +234,7 @@ bool Planner::levelcolumn(const std::vector<size_t>& m, int tier, bool near, Lay
                     auto fits = [&](double at) {
                         const Spot sp = spot(x0, at);
                         const Box b = glyph(m[k], sp), under{band.x0, b.y0 - 0.05 * h, band.x1, b.y1 + 0.05 * h};
-                        return rowfree(m[k], inked(m[k], sp), band.x0, band.x1) && linesfree(m[k], b, &under, tier);
+                        return rowfree(m[k], inked(m[k], sp), band.x0, band.x1) && linesfree(m[k], b, &under);
                     };
                     while (y >= lo && !fits(y)) y -= 0.25 * h;
                     ys[k] = y;
@@ -256,7 +256,7 @@ bool Planner::levelcolumn(const std::vector<size_t>& m, int tier, bool near, Lay
                     lay->covers.push_back(k == 0 ? lay->whole : Box{});
                     lay->lead.push_back({begin, ys[k] + kMiddle * h, to, l.y0});
                 }
-                if (reached && rowsfree(*lay, tier, true)) return true;
+                if (reached && rowsfree(*lay, true)) return true;
             }
         }
     return false;
@@ -267,9 +267,11 @@ bool Planner::trycolumn(size_t c, size_t n, Layout* lay) const {
     const std::vector<size_t> m(columns[c].begin(), columns[c].begin() + static_cast<std::ptrdiff_t>(n));
     const bool up = upright(L[m.front()].line);
     // Rows beside their lines (near) before rows far along them.
-    for (const bool near : {true, false})
-        for (int tier = 0; tier < 2; ++tier)
-            if (up ? uprightcolumn(m, tier, near, lay) : levelcolumn(m, tier, near, lay)) return true;
+    for (const bool near : {true, false}) {
+        if (!up && levelcolumn(m, near, lay)) return true;
+        for (int tier = 0; up && tier < 2; ++tier)
+            if (uprightcolumn(m, tier, near, lay)) return true;
+    }
     return false;
 }
 

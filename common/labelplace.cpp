@@ -165,7 +165,7 @@ bool Planner::nearest(size_t i, const Box& ink) const {
         if (ownref(i, k)) own = std::min(own, gap(ink, g.refs[k]));
     if (own > 0.9 * h) return false;
     for (size_t k = 0; k < g.refs.size(); ++k)
-        if (!ownref(i, k) && gap(ink, g.refs[k]) <= own + 0.05 * h) return false;
+        if (!ownref(i, k) && gap(ink, g.refs[k]) <= own + 0.1 * h) return false;
     return true;
 }
 
@@ -180,10 +180,10 @@ bool Planner::rowfree(size_t i, const Box& ink, double x0, double x1) const {
     return true;
 }
 
-// What may meet the text's box b: nothing; on a box of the background (under), markers (tier
-// 1) and the ends of reference lines, never a line that runs on beyond the box: hidden under
-// the text it shows on both sides and reads as the label's.
-bool Planner::linesfree(size_t i, const Box& b, const Box* under, int tier) const {
+// What may meet the text's box b: nothing; on a box of the background (under), the ends of
+// reference lines, never a line that runs on beyond the box (hidden under the text it shows on
+// both sides and reads as the label's), nor a marker (it would hide a point).
+bool Planner::linesfree(size_t i, const Box& b, const Box* under) const {
     const Box wide = under ? b : b.grown(0.15 * h, 0.05 * h);
     for (size_t k = 0; k < g.refs.size(); ++k) {
         const Box& r = g.refs[k];
@@ -192,7 +192,6 @@ bool Planner::linesfree(size_t i, const Box& b, const Box* under, int tier) cons
         if (!under || (!under->holds(r.x0, r.y0) && !under->holds(r.x1, r.y1))) return false;
     }
     if (ink.any(wide, [&](const Box& s) { return wide.meets(s); })) return false;
-    if (under && tier > 0) return true;
     const Box& m = under ? *under : wide;
     return !marks.any(m, [&](const Box& k) { return m.overlaps(k); });
 }
@@ -286,7 +285,7 @@ bool Planner::placesingle(size_t i) {
             const Box b = glyph(i, s), k = inked(i, s);
             if (!fitsroom(b) || !textfree(b) || !leaderfree(b) || !nearest(i, k) || !rowfree(i, k, b.x0, b.x1) || !inorder(i, k, false)) continue;
             const Box cover = boxof(b);
-            if (!linesfree(i, b, tier > 0 ? &cover : nullptr, tier)) continue;
+            if (!linesfree(i, b, tier > 0 ? &cover : nullptr)) continue;
             if (tier > 0 && !cover.inside(g.room)) continue;
             Placed p;
             p.at = s;

@@ -83,7 +83,7 @@ struct Planner {
     bool leadfree(const Box& seg) const;
     bool nearest(size_t i, const Box& ink) const;
     bool rowfree(size_t i, const Box& ink, double x0, double x1) const;
-    bool linesfree(size_t i, const Box& b, const Box* under, int tier) const;
+    bool linesfree(size_t i, const Box& b, const Box* under) const;
     bool inorder(size_t i, const Box& ink, bool led) const;
     bool fitsroom(const Box& b) const { return b.inside(g.room); }
     Box boxof(const Box& glyph) const { return glyph.grown(0.15 * h, 0.05 * h); }
@@ -109,9 +109,9 @@ struct Planner {
     void placecolumn(size_t c);
     bool trycolumn(size_t c, size_t n, Layout* lay) const;
     bool uprightcolumn(const std::vector<size_t>& m, int tier, bool near, Layout* lay) const;
-    bool levelcolumn(const std::vector<size_t>& m, int tier, bool near, Layout* lay) const;
+    bool levelcolumn(const std::vector<size_t>& m, bool near, Layout* lay) const;
     bool rowfits(size_t i, const Spot& at, int tier, Box* cover) const;
-    bool rowsfree(const Layout& lay, int tier, bool onebox) const;
+    bool rowsfree(const Layout& lay, bool onebox) const;
 };
 
 }  // namespace labelplace

@@ -109,7 +109,11 @@ void RefLabels::place(Canvas& c, const Frame& f, Drawn& drawn) {
         }
         if (!p.leader.empty()) {
             c.polyline(p.leader.data(), p.leader.size() / 2, leaderstroke());
-            for (size_t j = 0; j + 3 < p.leader.size(); j += 2) drawn.segments.push_back({p.leader[j], p.leader[j + 1], p.leader[j + 2], p.leader[j + 3]});
+            for (size_t j = 0; j + 3 < p.leader.size(); j += 2) {
+                const std::array<double, 4> piece{p.leader[j], p.leader[j + 1], p.leader[j + 2], p.leader[j + 3]};
+                drawn.segments.push_back(piece);
+                drawn.leaders.push_back(piece);
+            }
         }
         const std::string& text = lines_[of[k]].text;
         c.text(text, p.at.x, p.at.y, 0, p.at.end ? gfx::Anchor::End : gfx::Anchor::Start, textstyle(style().font, style().reference));

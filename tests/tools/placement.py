@@ -34,12 +34,13 @@ What fails (each page with the lines that tell why), by rule:
   lines, one column between upright ones; which line each belongs to is a guess;
 - cross: another reference or intersection line, a fitted line or a confidence limit through a label's box;
   where an opaque box painted after the line (the label's ground) hides it there, it counts only when it passes
-  through: it comes out from under the boxes within a text's height of the label's box on both sides and shows
-  there for SHOWS points (a line that ends under the ground, or runs on under a column's ground, does not);
+  through: it comes out from under the boxes on both sides, however far from the text, and shows there for SHOWS
+  points (a line that ends under the ground does not);
 - row: a level (horizontal on the page) reference or intersection line other than the label's own (its own:
   every line at its value) at the height of the middle half of the label's box, that runs under the box or ends
   within a text's height of it on its left or right: the label reads as that line's, whatever its leader says;
-- leaders: two labels' leaders that cross, or touch (come within CROSS_GAP points) anywhere but where both end;
+- leaders: two labels' leaders that cross, or touch (come within CROSS_GAP points) anywhere but where both end
+  (leaders of two labels of one line may: neither label can be taken for the other's);
   a leader that runs more than FRAME_OUT points out of its label's panel's frame or ends at the page's edge; a
   leader that runs within ALONG points of an inset's or legend's border for more than the label's text height;
 - end: a relation plot's percentile label (a number of the PLOTFIT= list in the panel or just beyond it) not
@@ -117,6 +118,11 @@ def _clip(a, b, r):
     return (a[0] + t0 * dx, a[1] + t0 * dy), (a[0] + t1 * dx, a[1] + t1 * dy)
 
 
+def _rect_gap(a, b):
+    """The gap between two rectangles: 0 where they overlap."""
+    return math.hypot(max(a[0] - b[2], 0.0, b[0] - a[2]), max(a[1] - b[3], 0.0, b[1] - a[3]))
+
+
 def _seg_rect(a, b, r):
     """The gap between segment ab and rectangle r: 0 where the segment enters it."""
     if _clip(a, b, r):
@@ -172,7 +178,7 @@ def _shows(pts, k, q, step, over, reach):
             walked += d / n
             if any(_inside(u, r) for r in over):
                 if walked > reach:
-                    return False   # still hidden a text's height away: under a box of more than this label
+                    return False
                 seen = 0.0
             else:
                 seen += d / n
@@ -918,8 +924,7 @@ def check(sh, prog, seen=None):
                         continue
                     over = [r for k, r in sh.covers if k > p['i']]
                     if any(_inside(c[0], r, 0.01) and _inside(c[1], r, 0.01) for r in over):
-                        if not (_shows(pts, n, c[0], -1, over, box[3] - box[1]) and
-                                _shows(pts, n, c[1], 1, over, box[3] - box[1])):
+                        if not (_shows(pts, n, c[0], -1, over, math.inf) and _shows(pts, n, c[1], 1, over, math.inf)):
                             continue   # hidden under a box, and it ends there: the box stands over its end
                         hit = ' (under its ground, showing on both sides)'
                     else:
@@ -930,11 +935,13 @@ def check(sh, prog, seen=None):
                     break
         for kind in sorted(set(crossed)):
             out.append(('cross', f'{at(t)}: crossed by {kind}'))
-    # order of labels stacked across parallel lines
+    # order of labels stacked across parallel lines (a text the program gives lines at two values names neither)
+    def one_place(own):
+        return max(p['at'] for p in own) - min(p['at'] for p in own) < 0.3
     for n, (t, own) in enumerate(labels):
         for u, own2 in labels[n + 1:]:
             k1, k2 = own[0]['kind'], own2[0]['kind']
-            if k1 != k2:
+            if k1 != k2 or not one_place(own) or not one_place(own2):
                 continue
             p1, p2 = own[0]['at'], own2[0]['at']
             if abs(p1 - p2) < 0.3:
@@ -966,7 +973,8 @@ def check(sh, prog, seen=None):
     out += _leaders(sh, labels, lead, others, at)
     out += _bands(labels, led, at)
     out += _ends(sh, prog, others, seen)
-    out += _insets(sh, seen)
+    led_paths = [p for p in sh.paths if id(p) in leaders]
+    out += _insets(sh, seen, [t['box'] for t, _ in labels], led_paths)
     out += _outside(sh, prog, labels, matching, orient)
     return out
 
@@ -1041,8 +1049,8 @@ def _leaders(sh, labels, lead, others, at):
                                        f'box at ({r[0]:.0f},{r[1]:.0f})'))
     for n, (t, pts) in enumerate(joined):
         for u, qts in joined[n + 1:]:
-            if pts is qts:
-                continue
+            if pts is qts or t['value'] == u['value']:
+                continue   # leaders that run into one line: neither label can be taken for the other's
             x = _meet(pts, qts)
             if x:
                 out.append(('leaders', f'the leaders of {whose(t)} and {whose(u)} cross at '
@@ -1245,8 +1253,9 @@ def _outside(sh, prog, labels, matching, orient):
     return out
 
 
-def _insets(sh, seen):
-    """Insets at a panel's corner that hold more markers than a box of their size at another corner."""
+def _insets(sh, seen, labels=(), leaders=()):
+    """Insets at a panel's corner that hold more markers than a box of their size at another corner where it
+    would stand over no reference label and no leader (within a text height: the labels would have to give way)."""
     out = []
     for r in sh.boxes:
         panel = sh.panel_of(_centre(r))
@@ -1266,11 +1275,14 @@ def _insets(sh, seen):
         def held(b):
             return sum(1 for p in pts if _inside(p, b))
         here = held(r)
+        lead = [(a, c) for p in leaders for pts in p['polys'] for a, c in zip(pts, pts[1:])]
         best = None
         for cy in 'NS':
             for cx in 'WE':
                 b = (xs[cx], ys[cy], xs[cx] + w, ys[cy] + h)
                 if abs(b[0] - r[0]) < 1 and abs(b[1] - r[1]) < 1:
+                    continue
+                if any(_rect_gap(l, b) < l[3] - l[1] for l in labels) or any(_seg_rect(a, c, b) < 5.0 for a, c in lead):
                     continue
                 n = held(b)
                 if best is None or n < best[0]:
