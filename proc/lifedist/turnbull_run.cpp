@@ -186,7 +186,11 @@ int vyxem1(vyxstate* s, grpnode* g, const emruns* runs) {
 
     bool violation = false;
     for (int32_t k = 0; k < m; ++k) violation = violation || mult[k] < -E;
-    for (int32_t k = 0; k < m; ++k) p[k] = saved[k] = W > 0 ? p[k] / W : 0.0;
+    // A mass that rounds past the total weight is the whole of it: no probability above 1.
+    for (int32_t k = 0; k < m; ++k) {
+        const double q = W > 0 ? p[k] / W : 0.0;
+        p[k] = saved[k] = q > 1 ? 1.0 : q;
+    }
 
     status(s, violation, conv != 0);
     statustable(s);
