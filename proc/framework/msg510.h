@@ -500,6 +500,7 @@ enum : int {
     T510_PROBPLOT_PANELS_LABEL = 492,
     N510_REF_OUTSIDE_CURVE = 578,
     W510_ROTATE_REFS = 579,
+    W510_RELPLOT_PANEL_HVREF = 5790,            // HREF=, VREF= on the relation plot's probability panel (turned by the plot)
     T510_PROBPLOT_FMODE_LABEL = 591,
     T510_PANEL = 592,
     W510_INSET_POSITION_AUTO = 657,
