@@ -74,7 +74,10 @@ struct TextExtent {
 };
 TextExtent measure(std::string_view utf8, const TextStyle& t);
 
-// Bytes that are no UTF-8 are taken as Latin-1, so that every text can be drawn.
+// The text as every canvas of a page draws it and measure() measures it, on both roads: what
+// cairo would refuse is drawn as bytes that are no UTF-8 are, each byte the Latin-1 character
+// of its value (a surrogate, a noncharacter, a code point past U+10FFFF, an overlong form,
+// a stray byte), and control characters as blanks; what it returns is its own result again.
 std::string utf8clean(std::string_view s);
 
 }  // namespace rt::gfx
