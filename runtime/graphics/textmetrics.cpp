@@ -1,6 +1,7 @@
 // Text metrics from the faces cairo draws with: one scaled font per face and size, kept
 // for the run, so that measuring a label costs one cairo call.
 #include <cairo.h>
+#include <cmath>
 #include <cstdint>
 #include <map>
 #include <tuple>
@@ -22,7 +23,13 @@ struct FontKey {
 cairo_scaled_font_t* scaledfont(const TextStyle& t) {
     static std::map<FontKey, cairo_scaled_font_t*> cache;
     FontKey k{t.face.family, t.face.bold, t.face.italic, t.size};
-    if (auto it = cache.find(k); it != cache.end()) return it->second;
+    if (auto it = cache.find(k); it != cache.end()) {
+        // A scaled font that met an error measures every later text as nothing: a fresh one
+        // takes its place.
+        if (cairo_scaled_font_status(it->second) == CAIRO_STATUS_SUCCESS) return it->second;
+        cairo_scaled_font_destroy(it->second);
+        cache.erase(it);
+    }
     cairo_font_face_t* face = cairo_toy_font_face_create(
         t.face.family.c_str(), t.face.italic ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
         t.face.bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
@@ -47,7 +54,16 @@ cairo_scaled_font_t* scaledfont(const TextStyle& t) {
 // as it is: the canvas measures what it draws.
 TextExtent measure(std::string_view utf8, const TextStyle& t) {
     TextExtent e;
-    if (!(t.size > 0)) return e;
+    if (!(t.size > 0) || !std::isfinite(t.size)) return e;
+    if (t.size > kLargestTextSize) {
+        // Metrics without hinting are proportional to the size.
+        TextStyle at = t;
+        at.size = kLargestTextSize;
+        e = measure(utf8, at);
+        const double k = t.size / kLargestTextSize;
+        e.width *= k, e.ascent *= k, e.descent *= k;
+        return e;
+    }
     cairo_scaled_font_t* sf = scaledfont(t);
     cairo_font_extents_t fe;
     cairo_scaled_font_extents(sf, &fe);

@@ -150,4 +150,34 @@ TEST(DrawnText, WhatCairoRefusesIsDrawnByteByByteAsLatin1) {
     std::filesystem::remove_all(dir);
 }
 
+// A text too large for the font engine fails its own page, which names it, and no other: it is
+// measured in proportion to its size, and the pages after it draw and measure their texts.
+TEST(DrawnText, ATextTooLargeToDrawFailsItsPageAloneAndIsNamed) {
+    rt::gfx::TextStyle small, huge;
+    small.size = 10;
+    huge.size = 1e6;
+    const rt::gfx::TextExtent a = rt::gfx::measure("Scale", small), b = rt::gfx::measure("Scale", huge);
+    EXPECT_NEAR(b.width / a.width, 1e5, 1e-3);
+    EXPECT_NEAR(b.ascent / a.ascent, 1e5, 1e-3);
+    const std::string dir = pagefolder("TooLarge");
+    {
+        rt::gfx::CairoCanvas page(dir + "/big.svg", dir + "/big.png", 96);
+        page.begin(200, 200, rt::gfx::Rgb{1, 1, 1});
+        page.text("Fit", 10, 150, 0, rt::gfx::Anchor::Start, small);
+        page.text("Scale", 10, 100, 0, rt::gfx::Anchor::Start, huge);
+        EXPECT_FALSE(page.end());
+        EXPECT_EQ(page.error(), "the text \"Scale\" is too large to draw (1e+06 points)");
+        EXPECT_FALSE(std::filesystem::exists(dir + "/big.png"));
+    }
+    EXPECT_EQ(rt::gfx::measure("Scale", small).width, a.width);
+    EXPECT_GT(rt::gfx::measure("Uncensored", small).width, a.width);
+    rt::gfx::CairoCanvas next(dir + "/next.svg", dir + "/next.png", 96);
+    next.begin(200, 200, rt::gfx::Rgb{1, 1, 1});
+    next.text("Uncensored 12", 10, 100, 0, rt::gfx::Anchor::Start, small);
+    small.size = 14.5;
+    next.text("Right Censored", 10, 50, 0, rt::gfx::Anchor::Start, small);
+    EXPECT_TRUE(next.end()) << next.error();
+    std::filesystem::remove_all(dir);
+}
+
 }  // namespace
