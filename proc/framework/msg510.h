@@ -479,6 +479,8 @@ enum : int {
     W510_EM_NO_INFO_MEMORY = 543,
     W510_EM_KUHN_TUCKER = 544,
     W510_EM_START_NEGATIVE = 2470,              // a PROBLIST= value below 0: equal starting masses
+    W510_EM_START_SHORT_LIST = 2471,            // no iteration: intervals past a short PROBLIST= start at 0
+    W510_EM_START_FAR_APART = 2472,             // no iteration: PROBLIST= values so far apart that some start at 0
     E510_READOUT_FEW_ON_TEST = 575,
     W510_ALL_RIGHT_CENSORED = 692,
     W510_ALL_LEFT_CENSORED = 693,
@@ -498,6 +500,7 @@ enum : int {
     T510_PROBPLOT_PANELS_LABEL = 492,
     N510_REF_OUTSIDE_CURVE = 578,
     W510_ROTATE_REFS = 579,
+    W510_RELPLOT_PANEL_HVREF = 5790,            // HREF=, VREF= on the relation plot's probability panel (turned by the plot)
     T510_PROBPLOT_FMODE_LABEL = 591,
     T510_PANEL = 592,
     W510_INSET_POSITION_AUTO = 657,

@@ -556,7 +556,7 @@ int emiter(vyxstate* s, grpnode* g, const emruns* runs) {
         s->life.fit.itstatus[ITS_ITER] = static_cast<uint32_t>(it);
         if (history) {
             s->life.fit.loglik.current = ll;
-            for (int32_t k = 0; k < m; ++k) hist[k] = start[k] / W;
+            for (int32_t k = 0; k < m; ++k) hist[k] = start[k] > W ? 1.0 : start[k] / W;   // never above 1
             if ((converged || std::fmod(double(it), double(step)) < E) && s->out.curtab) tabrow(s->out.curtab);
         }
         if (converged) break;

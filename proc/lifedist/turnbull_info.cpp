@@ -122,10 +122,12 @@ void emlimits(vyxstate* s, grpnode* g, double z) {
     double* sup = tab + EMT_SIMUPPER * m;
     const double miss = hostmissing();
 
+    // A cumulative sum that rounds past 1 is 1: no probability above 1 in a table, data set
+    // or plot.
     double run = 0;
     for (int32_t k = 0; k < m; ++k) {
         run += F[k];
-        F[k] = run;
+        F[k] = run > 1 ? 1.0 : run;
     }
     auto inside = [&](int32_t k) { return se[k] > E && F[k] > E && F[k] < 1 - E; };
     for (int32_t k = 0; k < m; ++k) {

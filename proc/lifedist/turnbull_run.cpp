@@ -19,6 +19,14 @@
 namespace {
 
 constexpr double E = 1000 * 1.110223024625157e-16;
+constexpr double TINY = 1.110223024625157e-16;   // the least mass of a run the iterations use
+
+// The values of PROBLIST= that started the masses: k of them, one per interval from the
+// first (none when the masses start equal).
+struct startlist {
+    const double* v = nullptr;
+    int32_t k = 0;
+};
 
 // Starting masses: the PROBLIST values scaled to the total weight (the rest 0), or equal.
 // Only the first m values are read, one per interval. A negative one among them is not used
@@ -26,7 +34,7 @@ constexpr double E = 1000 * 1.110223024625157e-16;
 // WARNING names it and the masses start equal. A list whose sum overflows (or falls below
 // the normal range) is scaled by its largest value first; the plain sum is kept wherever it
 // works, so that those lists keep their digits.
-void startmasses(vyxstate* s, grpnode* g) {
+startlist startmasses(vyxstate* s, grpnode* g) {
     const int32_t m = g->nturn;
     const double W = g->totw;
     double* p = g->emtab + EMT_CUM * m;
@@ -52,17 +60,69 @@ void startmasses(vyxstate* s, grpnode* g) {
             }
             if (!(S > 0)) S = 1;
             for (int32_t i = 0; i < m; ++i) p[i] = i < k ? v[i] / scale * W / S : 0.0;
-            return;
+            return {v, k};
         }
         char fr[640];
         xpmlog(510, W510_EM_START_NEGATIVE, txtarg(stmt->keyword, wzstrip(stmt->keyword, STMT_KEYLEN)), v[neg],
                groupsuffix(s, true, " for ", fr, sizeof fr));
     }
     for (int32_t i = 0; i < m; ++i) p[i] = W / m;
+    return {};
+}
+
+// Why the starting masses of a PROBLIST= leave some observation almost no probability (the
+// iterations then stop before the first, 510/2222), where the list is the cause: intervals
+// past a short list start at 0 (510/2471), or the list's values lie so far apart that,
+// scaled to the total weight, the small ones give masses below what the iterations can
+// use beside the large ones (510/2472). Zeros the user gave, a start that is not a number,
+// a total weight too small for any mass and observations on no interval keep 510/2222.
+// The run looked at is the first whose mass is below 2^-53 or not a number, as in the
+// iterations.
+struct startgap {
+    int msg = W510_EM_STOPPED_AT_START;
+    int32_t given = 0;
+    double small = 0, big = 0;
+};
+
+startgap startcause(const grpnode* g, const emruns* runs, startlist list) {
+    startgap gap;
+    const int32_t m = g->nturn;
+    const double* p = g->emtab + EMT_CUM * m;
+    if (!list.v) return gap;
+    double top = 0, pmax = 0;
+    bool low = false;
+    for (int32_t k = 0; k < m; ++k) {
+        if (k < list.k && list.v[k] > top) top = list.v[k];
+        if (p[k] > pmax) pmax = p[k];
+        low = low || !(p[k] >= TINY);
+    }
+    if (!low) return gap;   // every interval has a usable mass: no run can lack one
+    for (int32_t r = 0; r < runs->ngroups; ++r) {
+        const int32_t lo = runs->lo[r], hi = runs->hi[r];
+        long double D = 0;
+        for (int32_t k = lo; k <= hi; ++k) D += p[k];
+        if (static_cast<double>(D) >= TINY) continue;
+        if (lo > hi || std::isnan(static_cast<double>(D))) return gap;
+        if (hi >= list.k) {
+            gap.msg = W510_EM_START_SHORT_LIST;
+            gap.given = list.k;
+            return gap;
+        }
+        double small = 0;
+        for (int32_t k = lo; k <= hi; ++k)
+            if (list.v[k] > small) small = list.v[k];
+        if (small > 0 && pmax >= TINY) {
+            gap.msg = W510_EM_START_FAR_APART;
+            gap.small = small;
+            gap.big = top;
+        }
+        return gap;
+    }
+    return gap;
 }
 
 // The reason text and log message of the status.
-void status(vyxstate* s, bool violation, bool converged) {
+void status(vyxstate* s, const grpnode* g, bool violation, bool converged, const startgap& gap) {
     const uint32_t it = s->life.fit.itstatus[ITS_ITER];
     const bool cls = s->groups.nclass > 0;
     const msgarg label = txtarg(s->row.grplabel, s->row.grplablen);
@@ -83,13 +143,22 @@ void status(vyxstate* s, bool violation, bool converged) {
     } else {
         // No iteration: MAXITEM=0 allows none, or observations came to have almost no
         // probability under the masses before a full iteration, and the iterations stopped
-        // there. The message says which, and names the group in the log and in the row alike.
+        // there; where the starting masses of PROBLIST= did that, how they did. The message
+        // says which, and names the group in the log and in the row alike.
         s->life.fit.itstatus[ITS_STATUS] = 2;
-        const int msg = s->life.emmaxit[EM_MAXIT] == 0 ? W510_EM_NO_ITERATION : W510_EM_STOPPED_AT_START;
+        const int msg = s->life.emmaxit[EM_MAXIT] == 0 ? W510_EM_NO_ITERATION : gap.msg;
         char fr[640];
         const char* suffix = groupsuffix(s, true, " for ", fr, sizeof fr);
-        xpmlog(510, msg, suffix);
-        reason = rdxmsgs(510, msg, suffix);
+        if (msg == W510_EM_START_SHORT_LIST) {
+            xpmlog(510, msg, suffix, gap.given, g->nturn);
+            reason = rdxmsgs(510, msg, suffix, gap.given, g->nturn);
+        } else if (msg == W510_EM_START_FAR_APART) {
+            xpmlog(510, msg, suffix, gap.small, gap.big);
+            reason = rdxmsgs(510, msg, suffix, gap.small, gap.big);
+        } else {
+            xpmlog(510, msg, suffix);
+            reason = rdxmsgs(510, msg, suffix);
+        }
     }
     s->row.convmsg = reason;
 }
@@ -124,7 +193,8 @@ int vyxem1(vyxstate* s, grpnode* g, const emruns* runs) {
     const double tolprob = std::isnan(s->life.fit.itopts[IT_TOLPROB]) ? 1e-6 : s->life.fit.itopts[IT_TOLPROB];
     const bool polish = s->life.emflags[EMF_POLISH] != 0;
 
-    startmasses(s, g);
+    const startlist list = startmasses(s, g);
+    const startgap gap = startcause(g, runs, list);
     int conv = emiter(s, g, runs);
 
     // Polishing: masses below TOLPROB x W go to 0, the others are scaled up, and EM runs
@@ -186,9 +256,13 @@ int vyxem1(vyxstate* s, grpnode* g, const emruns* runs) {
 
     bool violation = false;
     for (int32_t k = 0; k < m; ++k) violation = violation || mult[k] < -E;
-    for (int32_t k = 0; k < m; ++k) p[k] = saved[k] = W > 0 ? p[k] / W : 0.0;
+    // A mass that rounds past the total weight is the whole of it: no probability above 1.
+    for (int32_t k = 0; k < m; ++k) {
+        const double q = W > 0 ? p[k] / W : 0.0;
+        p[k] = saved[k] = q > 1 ? 1.0 : q;
+    }
 
-    status(s, violation, conv != 0);
+    status(s, g, violation, conv != 0, gap);
     statustable(s);
 
     emstderr(s, g, runs);

@@ -72,7 +72,13 @@ int PPlotRefLines(vyxstate* s, grpnode* g) {
     const double icpt = ismiss(loc) || ismiss(scale) ? missing() : -loc / scale;
     const auto& c = s->work.refs.counts;
     if (s->popt.pflags.rotate && (c[REF_HREF] > 0 || c[REF_VREF] > 0)) {
-        xpmlog(510, W510_ROTATE_REFS);
+        // The relation plot turns its probability panel itself, ROTATE or not: its warning
+        // names the options given and the lines that panel draws, not ROTATE.
+        if (s->input.stmtkind == 4)
+            xpmlog(510, W510_RELPLOT_PANEL_HVREF,
+                   c[REF_HREF] > 0 && c[REF_VREF] > 0 ? "HREF= and VREF=" : c[REF_HREF] > 0 ? "HREF=" : "VREF=");
+        else
+            xpmlog(510, W510_ROTATE_REFS);
         return 1;
     }
     // A reference row carries the reference cells alone (and the group's), no curve point.

@@ -61,6 +61,11 @@ std::string key(const MarkerShape& m, double size, const Stroke& s) {
 
 }  // namespace
 
+// Why a context of the page failed: the text that failed it when one did, else cairo's reason.
+std::string CairoCanvas::failure(int status) const {
+    return textfailure_.empty() ? cairo_status_to_string(static_cast<cairo_status_t>(status)) : textfailure_;
+}
+
 // The PNG's stamp of one marker: a small image painted at each pixel position.
 struct CairoCanvas::Stamp {
     cairo_surface_t* img = nullptr;
@@ -109,6 +114,7 @@ void CairoCanvas::release() {
 
 void CairoCanvas::begin(double width, double height, const Rgb& background) {
     release();
+    textfailure_.clear();
     svgmarks_ = 0;
     svgdropped_ = false;
     w_ = width;
@@ -325,13 +331,21 @@ void CairoCanvas::pngmarkers(const Stamp& st, const double* xy, size_t n) {
 
 void CairoCanvas::text(std::string_view utf8, double x, double y, double angle, Anchor a, const TextStyle& t) {
     if (utf8.empty() || !(t.size > 0)) return;
+    if (!(t.size * std::max(1.0, dpi_ / 72.0) <= kLargestTextSize)) {
+        // Given to cairo, it would fail this page and every text drawn after it in the run.
+        char size[32];
+        std::snprintf(size, sizeof size, "%.6g", t.size);
+        if (textfailure_.empty()) textfailure_ = "the text \"" + std::string(utf8) + "\" is too large to draw (" + size + " points)";
+        return;
+    }
     std::string s = utf8clean(utf8);
     double shift = 0;
     if (a != Anchor::Start) {
         double w = measure(s, t).width;
         shift = a == Anchor::End ? w : w / 2;
     }
-    both([s, x, y, angle, t, shift, h = h_](cairo_t* c) {
+    both([this, s, given = std::string(utf8), x, y, angle, t, shift, h = h_](cairo_t* c) {
+        const bool fine = cairo_status(c) == CAIRO_STATUS_SUCCESS;
         cairo_save(c);
         cairo_select_font_face(c, t.face.family.c_str(), t.face.italic ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
                                t.face.bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
@@ -345,6 +359,8 @@ void CairoCanvas::text(std::string_view utf8, double x, double y, double angle, 
         cairo_move_to(c, -shift, 0);
         setsource(c, t.color);
         cairo_show_text(c, s.c_str());
+        if (fine && cairo_status(c) != CAIRO_STATUS_SUCCESS && textfailure_.empty())
+            textfailure_ = "the text \"" + given + "\" could not be drawn (" + cairo_status_to_string(cairo_status(c)) + ")";
         cairo_new_path(c);
         cairo_restore(c);
     });
@@ -395,7 +411,7 @@ bool CairoCanvas::writesvg() {
     svgq_.clear();
     bool ok = true;
     if (cairo_status(cs_) != CAIRO_STATUS_SUCCESS) {
-        error_ = cairo_status_to_string(cairo_status(cs_));
+        error_ = failure(cairo_status(cs_));
         ok = false;
     }
     svgstamps_.clear();
@@ -413,8 +429,11 @@ bool CairoCanvas::end() {
     while (clips_) popclip();
     settle();
     bool ok = true;
-    if (cp_ && cairo_status(cp_) != CAIRO_STATUS_SUCCESS) {
-        error_ = cairo_status_to_string(cairo_status(cp_));
+    if (!textfailure_.empty()) {
+        error_ = textfailure_;
+        ok = false;
+    } else if (cp_ && cairo_status(cp_) != CAIRO_STATUS_SUCCESS) {
+        error_ = failure(cairo_status(cp_));
         ok = false;
     }
     stamps_.clear();

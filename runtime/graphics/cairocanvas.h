@@ -82,6 +82,9 @@ private:
     std::vector<SvgOp> svgq_;       // the SVG's drawing, played when the page ends
     std::unique_ptr<ShortMarks> marks_;
     bool direct_ = false;           // pixels were written past cairo since it last drew
+    // The first text of the page that could not be drawn, named as it was handed in, and why.
+    std::string textfailure_;
+    std::string failure(int status) const;
     void release();
     void dropsvg();
     bool writesvg();

@@ -73,8 +73,16 @@ struct TextExtent {
     double ascent = 0, descent = 0; // of the face at that size, points
 };
 TextExtent measure(std::string_view utf8, const TextStyle& t);
+// The largest text size cairo draws, in pixels (points on a page at 72 dpi): FreeType keeps a
+// face's size in whole pixels per em in 16 bits, and a size past that fails the face for every
+// text of any size drawn or measured after it in the process. A larger text is measured from
+// this size (the measures grow with the size), and the cairo canvas does not draw it.
+constexpr double kLargestTextSize = 65000;
 
-// Bytes that are no UTF-8 are taken as Latin-1, so that every text can be drawn.
+// The text as every canvas of a page draws it and measure() measures it, on both roads: what
+// cairo would refuse is drawn as bytes that are no UTF-8 are, each byte the Latin-1 character
+// of its value (a surrogate, a noncharacter, a code point past U+10FFFF, an overlong form,
+// a stray byte), and control characters as blanks; what it returns is its own result again.
 std::string utf8clean(std::string_view s);
 
 }  // namespace rt::gfx

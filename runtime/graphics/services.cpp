@@ -242,7 +242,7 @@ int cseg(int, void** segment, int) {
     bool ok = d.endpage(*p);
     p->open = false;
     if (d.current == p) d.current = nullptr;
-    if (!ok) sup::logline('E', "The graphics page " + p->name + " could not be written: " + p->tee.error() + ".");
+    if (!ok) sup::logstatementerror(current(), "The graphics page " + p->name + " could not be written: " + p->tee.error() + ".");
     return ok ? 0 : 1;
 }
 

@@ -1,6 +1,8 @@
 // Text metrics from the faces cairo draws with: one scaled font per face and size, kept
 // for the run, so that measuring a label costs one cairo call.
 #include <cairo.h>
+#include <cmath>
+#include <cstdint>
 #include <map>
 #include <tuple>
 #include "runtime/graphics/canvas.h"
@@ -21,7 +23,13 @@ struct FontKey {
 cairo_scaled_font_t* scaledfont(const TextStyle& t) {
     static std::map<FontKey, cairo_scaled_font_t*> cache;
     FontKey k{t.face.family, t.face.bold, t.face.italic, t.size};
-    if (auto it = cache.find(k); it != cache.end()) return it->second;
+    if (auto it = cache.find(k); it != cache.end()) {
+        // A scaled font that met an error measures every later text as nothing: a fresh one
+        // takes its place.
+        if (cairo_scaled_font_status(it->second) == CAIRO_STATUS_SUCCESS) return it->second;
+        cairo_scaled_font_destroy(it->second);
+        cache.erase(it);
+    }
     cairo_font_face_t* face = cairo_toy_font_face_create(
         t.face.family.c_str(), t.face.italic ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
         t.face.bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
@@ -42,46 +50,73 @@ cairo_scaled_font_t* scaledfont(const TextStyle& t) {
 
 }  // namespace
 
+// The text is measured as it is drawn (utf8clean), and cleaning the drawn text again leaves it
+// as it is: the canvas measures what it draws.
 TextExtent measure(std::string_view utf8, const TextStyle& t) {
     TextExtent e;
-    if (!(t.size > 0)) return e;
+    if (!(t.size > 0) || !std::isfinite(t.size)) return e;
+    if (t.size > kLargestTextSize) {
+        // Metrics without hinting are proportional to the size.
+        TextStyle at = t;
+        at.size = kLargestTextSize;
+        e = measure(utf8, at);
+        const double k = t.size / kLargestTextSize;
+        e.width *= k, e.ascent *= k, e.descent *= k;
+        return e;
+    }
     cairo_scaled_font_t* sf = scaledfont(t);
     cairo_font_extents_t fe;
     cairo_scaled_font_extents(sf, &fe);
     e.ascent = fe.ascent;
     e.descent = fe.descent;
     if (utf8.empty()) return e;
-    std::string s = utf8clean(utf8);
+    const std::string s = utf8clean(utf8);
     cairo_text_extents_t te;
     cairo_scaled_font_text_extents(sf, s.c_str(), &te);
     e.width = te.x_advance;
     return e;
 }
 
+namespace {
+
+// The length of the character that starts at s[i] when cairo draws it, 0 when the bytes
+// there are none it draws: a lead byte with its continuation bytes, in the shortest form,
+// of a code point that is no surrogate (U+D800 to U+DFFF), not past U+10FFFF and no
+// noncharacter (U+FDD0 to U+FDEF, and the last two of every plane). cairo refuses a text
+// that holds any other sequence, and the page it was to be drawn on with it.
+size_t drawnlength(std::string_view s, size_t i) {
+    const unsigned char c = static_cast<unsigned char>(s[i]);
+    const size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+    if (n == 0 || i + n > s.size()) return 0;
+    uint32_t cp = n == 1 ? c : n == 2 ? c & 0x1Fu : n == 3 ? c & 0x0Fu : c & 0x07u;
+    for (size_t k = 1; k < n; ++k) {
+        const unsigned char d = static_cast<unsigned char>(s[i + k]);
+        if ((d & 0xC0) != 0x80) return 0;
+        cp = (cp << 6) | (d & 0x3Fu);
+    }
+    constexpr uint32_t kLeast[5] = {0, 0, 0x80, 0x800, 0x10000};   // the least code point of each length
+    if (cp < kLeast[n] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+    if ((cp >= 0xFDD0 && cp <= 0xFDEF) || (cp & 0xFFFE) == 0xFFFE) return 0;
+    return n;
+}
+
+}  // namespace
+
 std::string utf8clean(std::string_view s) {
     std::string out;
     out.reserve(s.size());
-    size_t i = 0;
-    while (i < s.size()) {
-        unsigned char c = static_cast<unsigned char>(s[i]);
-        size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-        bool ok = n > 0 && i + n <= s.size();
-        for (size_t k = 1; ok && k < n; ++k) ok = (static_cast<unsigned char>(s[i + k]) & 0xC0) == 0x80;
-        if (ok && n == 2 && c < 0xC2) ok = false;   // overlong forms
-        if (ok && c == 0) ok = false;
-        if (ok && n == 1 && c < 0x20) {
-            out.push_back(' ');   // control characters have no glyph
+    for (size_t i = 0; i < s.size();) {
+        const unsigned char c = static_cast<unsigned char>(s[i]);
+        if (c < 0x20) {
+            out.push_back(' ');   // NUL and the control characters have no glyph
             ++i;
-        } else if (ok) {
+        } else if (const size_t n = drawnlength(s, i)) {
             out.append(s.substr(i, n));
             i += n;
         } else {
-            if (c == 0 || c < 0x20) {
-                out.push_back(' ');
-            } else {
-                out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-                out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-            }
+            // The byte as the Latin-1 character of its value, and the next byte looked at anew.
+            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
             ++i;
         }
     }

@@ -51,7 +51,7 @@ int Program::statgraph(const GraphRequest& g) {
     for (const std::string& w : log.warnings) sup::logline(sess, 'W', w);
     const bool ok = d.endpage(*p);
     if (!drawn) sup::logline(sess, 'W', "The graph " + g.name + " is not drawn: " + why + ".");
-    if (!ok) sup::logline(sess, 'E', "The graphics page " + p->name + " could not be written: " + p->tee.error() + ".");
+    if (!ok) sup::logstatementerror(sess, "The graphics page " + p->name + " could not be written: " + p->tee.error() + ".");
     if (why.empty()) why = d.unusable();
 
     sectionfor();

@@ -44,6 +44,14 @@ std::string statementerror(const stmtrec& r, const std::string& text) {
     return "Line " + std::to_string(r.line) + ": " + kw + " statement: " + body;
 }
 
+}  // namespace
+
+void logstatementerror(Session* s, const std::string& text) {
+    logline(s, 'E', s && s->running ? statementerror(*s->running, text) : text);
+}
+
+namespace {
+
 poolobj* mpoolc(int64_t initial, int64_t growth, int) { return pool::createtracked(initial, growth); }
 void mpoold(poolobj* p) { pool::destroytracked(p); }
 
@@ -51,11 +59,11 @@ int pmlog(int group, int n, int nargs, const msgarg* args) {
     const msg::Entry* e = msg::find(group, n);
     char kind = e ? e->kind : 'N';
     if (kind == 'T') kind = 'N';
-    std::string text = msg::text(group, n, nargs, args);
-    // An error of a statement being run names the statement and its line.
-    Session* s = current();
-    if (kind == 'E' && s && s->running) text = statementerror(*s->running, text);
-    logline(kind, text);
+    const std::string text = msg::text(group, n, nargs, args);
+    if (kind == 'E')
+        logstatementerror(current(), text);
+    else
+        logline(kind, text);
     return 0;
 }
 

@@ -10,4 +10,7 @@ const vec30* services();
 void logline(Session* s, char kind, const std::string& text);
 // The same for the current session: for the service entries, which get no session.
 void logline(char kind, const std::string& text);
+// Logs an ERROR that names the statement being run and its line, as the procedure's own errors
+// do ("Line 12: MCFPLOT statement: ..."); the text alone when no statement runs.
+void logstatementerror(Session* s, const std::string& text);
 }  // namespace rt::sup

@@ -163,10 +163,12 @@ done
 [ "$(grep -c 'NOTE: graphics/ in the output folder g1 is a link' g1err.txt)" -eq 1 ] || bad "graphics link: not one NOTE"
 [ g1target/vitalyx.png -nt g1target/vitalyx1.png ] || bad "graphics link: the plot was not written through"
 # a page whose PNG cannot be put in place (a folder at its name) leaves nothing of its own
-# behind the link: neither its temporary files nor the SVG it put in place
-rm g1target/vitalyx.png; mkdir -p g1target/vitalyx.png/keep
-"$exe" --data . --out g1 one.vx >/dev/null 2>g1err.txt
-grep -q 'ERROR: The graphics page VITALYX could not be written' g1err.txt || bad "graphics link: the failed page logged no ERROR"
+# behind the link: neither its temporary files nor the SVG it put in place; its ERROR names the
+# statement, and the step's next page is drawn
+rm g1target/vitalyx.png g1target/vitalyx1.png g1target/vitalyx1.svg; mkdir -p g1target/vitalyx.png/keep
+"$exe" --data . --out g1 two.vx >/dev/null 2>g1err.txt
+grep -q 'ERROR: Line 3: PROBPLOT statement: The graphics page VITALYX could not be written: cannot rename ' g1err.txt || bad "graphics link: the failed page logged no ERROR"
+[ -e g1target/vitalyx1.png ] && [ -e g1target/vitalyx1.svg ] || bad "graphics link: the page after the failed one was not drawn"
 [ -e g1target/vitalyx.svg ] && bad "graphics link: the failed page left its SVG"
 left=$(ls g1target | grep "\.tmp-" | grep -v "\.tmp-$dead\$")
 [ -n "$left" ] && bad "graphics link: the failed page left $left"

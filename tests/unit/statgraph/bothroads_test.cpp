@@ -453,3 +453,41 @@ TEST(BothRoads, CrossingsBeyondTheAxisAreToldAlike) {
             for (const std::string& w : c.said) EXPECT_TRUE(run->log.has('W', w)) << (run == &r.device ? "device: " : "statistical: ") << run->log.all('W');
     }
 }
+
+// Bytes cairo refuses in a reference label, a CLASS level and a BY value: every page of both
+// roads is drawn (cairo once failed the page, and the step ended with status 1), the texts
+// reach the pages with their bytes, and the log and the listing keep them.
+TEST(BothRoads, TextCairoRefusesIsDrawnOnEveryPage) {
+    const struct {
+        const char *what, *bytes;
+    } cases[] = {
+        {"noncharacter U+FFFF", "\xEF\xBF\xBF"}, {"noncharacter U+FDD0", "\xEF\xB7\x90"},
+        {"surrogate", "\xED\xA0\x80"},           {"past U+10FFFF", "\xF4\x90\x80\x80"},
+        {"lead byte F5", "\xF5\x80\x80\x80"},    {"overlong of three bytes", "\xE0\x80\xAF"},
+        {"overlong of two bytes", "\xC0\xAF"},
+    };
+    const char* times[] = {"412", "655", "803", "1070", "1390", "1830"};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string b = c.bytes;
+        std::string csv = "t,c,lot,grp\n";
+        for (const std::string& g : {"G" + b, std::string("Plain")})
+            for (const std::string& lot : {"L" + b, std::string("L2")})
+                for (const char* t : times) csv += std::string(t) + ",1," + lot + "," + g + "\n";
+        Roads r("proc vitalyx data=d;\n by grp;\n distribution weibull;\n probplot t*c(0) = lot / href=1000 hreflabels='S" + b +
+                    "';\nrun;\n",
+                {{"d", csv}});
+        for (const dp::Run* run : {&r.device, &r.statistical}) {
+            const std::string road = run == &r.device ? "device: " : "statistical: ";
+            EXPECT_FALSE(run->log.has("could not be written")) << road << run->log.all('E');
+            ASSERT_EQ(run->pages.size(), 2u) << road;
+            for (const std::string& want : {"S" + b, "L" + b})
+                EXPECT_TRUE(run->pages[0].hastext(want) && run->pages[1].hastext(want)) << road << want;
+            bool by = false;
+            for (const std::string& t : run->pages[0].texts()) by = by || t.find("grp=G" + b) != std::string::npos;
+            EXPECT_TRUE(by) << road << "the BY line";
+            EXPECT_TRUE(run->log.has("in the BY group grp=G" + b)) << road;
+            EXPECT_NE(run->listing.find("L" + b), std::string::npos) << road;
+        }
+    }
+}

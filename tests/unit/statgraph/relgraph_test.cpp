@@ -285,4 +285,35 @@ TEST_F(RelGraphs, ModelFitsPlotOnlyTheObservationsTheModelUses) {
     }
 }
 
+// The probability panel beside a relation plot is turned by the plot itself: HREF= or VREF=
+// there is refused in the relation plot's words, naming what was given and the lines each
+// panel draws, not in ROTATE's; the panel then draws no reference line (LREF= neither), the
+// relation panel its SREF= line. A probability plot with ROTATE keeps ROTATE's words.
+TEST_F(RelGraphs, HrefAndVrefBesideARelationPlotAreRefusedInItsOwnWords) {
+    const auto& r = run("proc vitalyx data=insul; distribution lognormal; "
+                        "relationplot hours = temp / pplot href=5000 lref=3000 sref=200; "
+                        "relationplot hours = temp / pplot vref=50 href=5000; "
+                        "probplot hours / rotate href=3000; run;");
+    ASSERT_EQ(r.status, 0) << r.log.all();
+    EXPECT_EQ(r.log.count('W'), 3) << r.log.all();
+    EXPECT_TRUE(r.log.has('W', "RELATIONPLOT: with statistical graphics the probability panel of the relation plot does not draw "
+                               "HREF= lines: its reference lines are the LREF= lines at lives and the PREF= lines at percentages, "
+                               "and the relation panel's are the SREF= lines at stresses. Give LREF= and PREF= instead; with "
+                               "HREF= given, the probability panel draws no reference lines."))
+        << r.log.all();
+    EXPECT_TRUE(r.log.has('W', "relation plot does not draw HREF= and VREF= lines")) << r.log.all();
+    int rotate = 0;
+    for (const auto& l : r.log.lines) rotate += l.text.find("ROTATE") != std::string::npos;
+    EXPECT_EQ(rotate, 1) << r.log.all();
+    EXPECT_TRUE(r.log.has('W', "HREF= and VREF= cannot be used with ROTATE: give LREF= and PREF= instead.")) << r.log.all();
+    ASSERT_EQ(graphs.size(), 3u);
+    const Phantom* panel = named(graphs[0], "Phantom");
+    ASSERT_NE(panel, nullptr);
+    for (double x : panel->n("XRef")) EXPECT_TRUE(std::isnan(x));
+    for (double y : panel->n("YRef")) EXPECT_TRUE(std::isnan(y));
+    const Phantom* sref = named(graphs[0], "PhantomSRef");
+    ASSERT_NE(sref, nullptr);
+    EXPECT_EQ(sref->rows, 1u);
+}
+
 }  // namespace
