@@ -19,15 +19,6 @@
 
 namespace labelplace {
 
-namespace {
-
-// Two segments that cross (touching at an end is no crossing).
-bool crossing(const Box& a, const Box& b) {
-    auto side = [](const Box& s, double px, double py) { return (s.x1 - s.x0) * (py - s.y0) - (s.y1 - s.y0) * (px - s.x0); };
-    return side(a, b.x0, b.y0) * side(a, b.x1, b.y1) < 0 && side(b, a.x0, a.y0) * side(b, a.x1, a.y1) < 0;
-}
-
-}  // namespace
 
 // The labels of the lines of label f's direction that lie closer to f's line, and to each
 // other, than a label between two of them needs.
@@ -100,7 +91,7 @@ bool Planner::rowsfree(const Layout& lay, bool onebox) const {
             if (!leadfree(s)) return false;
             for (size_t o = 0; o < n; ++o)
                 if (o != k && lay.boxes[o].meets(s)) return false;
-            if (std::any_of(segs.begin(), segs.end(), [&](const Box& t) { return crossing(s, t); })) return false;
+            if (std::any_of(segs.begin(), segs.end(), [&](const Box& t) { return touches(s, t, 0.15 * h); })) return false;
         }
         for (size_t j = 2; j + 1 < p.size(); j += 2) segs.push_back({p[j - 2], p[j - 1], p[j], p[j + 1]});
     }
@@ -150,48 +141,61 @@ bool Planner::uprightcolumn(const std::vector<size_t>& m, int tier, bool near, L
     }
     lay->boxed = tier > 0;
     auto inroom = [&](double y) { return y - kDescent * h >= r.y0 && y + kAscent * h <= r.y1; };
-    for (const std::vector<Place>& places : groups)
+    for (const std::vector<Place>& places : groups) {
+        // A start whose first row moves on to where a later start's would stand gives the same
+        // column (and one whose rows run out of the room, no column): each place and order goes
+        // on from there.
+        std::vector<double> next(places.size() * orders.size(), 0);
         for (double s = 0; inroom(start + dir * s); s += 0.25 * h)
-            for (const Place& p : places)
-                for (const std::vector<size_t>& rows : orders) {
-                    lay->who.clear(), lay->at.clear(), lay->boxes.clear(), lay->covers.clear(), lay->lead.clear();
-                    lay->whole = Box{};
-                    double y = start + dir * s, far = 0;
-                    for (size_t k = 0; k < n; ++k, y += dir * g.pitch) {
-                        const size_t i = rows[k];
-                        Box cover;
-                        // Over the lines the rows stand together on the column's box.
-                        while (!p.edge && inroom(y) && !rowfits(i, {p.x, y, p.end}, tier, &cover)) y += dir * 0.25 * h;
-                        if (!inroom(y)) break;
-                        const Spot at{p.x, y, p.end};
-                        const Box b = glyph(i, at);
-                        // Straight across from the text's nearer end to its line, or to the line's
-                        // end where it stops short of the row; none where the line runs by the text.
-                        const Box& l = L[i].line;
-                        const double X = l.x0, mid = y + kMiddle * h, ty = std::clamp(mid, l.y0, l.y1);
-                        far = std::max(far, std::fabs(mid - ty));
-                        std::vector<double> lead;
-                        if (X < b.x0 - 0.25 * d) lead = {b.x0 - 0.25 * d, mid, X, ty};
-                        else if (X > b.x1 + 0.25 * d) lead = {b.x1 + 0.25 * d, mid, X, ty};
-                        else if (ty != mid) lead = {X, ty > mid ? b.y1 : b.y0, X, ty};
-                        lay->who.push_back(i), lay->at.push_back(at), lay->boxes.push_back(b), lay->covers.push_back(cover);
-                        lay->lead.push_back(std::move(lead));
-                        if (p.edge) lay->whole = k == 0 ? boxof(b) : lay->whole.with(boxof(b));
-                    }
-                    if (lay->who.size() < n || (near && far > 1.5 * h)) continue;
-                    if (rowsfree(*lay, p.edge)) return true;
+            for (size_t q = 0; q < next.size(); ++q) {
+                if (s < next[q] - 1e-9 * h) continue;
+                const Place& p = places[q / orders.size()];
+                const std::vector<size_t>& rows = orders[q % orders.size()];
+                lay->who.clear(), lay->at.clear(), lay->boxes.clear(), lay->covers.clear(), lay->lead.clear();
+                lay->whole = Box{};
+                double y = start + dir * s, far = 0;
+                for (size_t k = 0; k < n; ++k, y += dir * g.pitch) {
+                    const size_t i = rows[k];
+                    Box cover;
+                    // Over the lines the rows stand together on the column's box.
+                    while (!p.edge && inroom(y) && !rowfits(i, {p.x, y, p.end}, tier, &cover)) y += dir * 0.25 * h;
+                    if (!inroom(y)) break;
+                    const Spot at{p.x, y, p.end};
+                    const Box b = glyph(i, at);
+                    // Straight across from the text's nearer end to its line, or to the line's end
+                    // where it stops short of the row; none where the line runs by the text.
+                    const Box& l = L[i].line;
+                    const double X = l.x0, mid = y + kMiddle * h, ty = std::clamp(mid, l.y0, l.y1);
+                    far = std::max(far, std::fabs(mid - ty));
+                    std::vector<double> lead;
+                    if (X < b.x0 - 0.25 * d) lead = {b.x0 - 0.25 * d, mid, X, ty};
+                    else if (X > b.x1 + 0.25 * d) lead = {b.x1 + 0.25 * d, mid, X, ty};
+                    else if (ty != mid) lead = {X, ty > mid ? b.y1 : b.y0, X, ty};
+                    lay->who.push_back(i), lay->at.push_back(at), lay->boxes.push_back(b), lay->covers.push_back(cover);
+                    lay->lead.push_back(std::move(lead));
+                    if (p.edge) lay->whole = k == 0 ? boxof(b) : lay->whole.with(boxof(b));
                 }
+                if (lay->who.size() < n) {
+                    next[q] = INFINITY;
+                    continue;
+                }
+                next[q] = (p.edge ? s : dir * (lay->at[0].y - start)) + 0.25 * h;
+                if (near && far > 1.5 * h) continue;
+                if (rowsfree(*lay, p.edge)) return true;
+            }
+    }
     return false;
 }
 
-// A column at level lines (m from the highest), over their ends on one box: its texts aligned
-// on the side of the lines' run (ending there at the left end, starting there at the right),
-// so that every leader starts at one place across and meets its line at one place, and none
-// crosses another; from a start shifted about the height that centres the column on its lines,
-// each row the nearest place to its line's height, below the row before, that keeps the rules
-// (the gaps between rows open over other lines); at the lines' end first, then moved along
-// them a text height at a time. At the end the box reaches the room's edge: the lines start
-// under it. Near: shifted a text height at most.
+// A column at level lines (m from the highest), at their end: its texts aligned on the side of
+// the lines' run (ending there at the left end, starting there at the right), so that every
+// leader starts at one place across; from a start shifted about the height that centres the
+// column on its lines, each row the nearest place to its line's height, below the row before,
+// that no other line meets (the gaps between rows open over the lines), on a box of its own
+// that hides its own line under its text; each leader runs to its line at one distance from
+// the column (to its end, where the line ends short of there), so that none crosses another.
+// At the lines' end first, then moved along them a text height at a time. Near: shifted a text
+// height at most.
 bool Planner::levelcolumn(const std::vector<size_t>& m, bool near, Layout* lay) const {
     const size_t n = m.size();
     const Box& r = g.room;
@@ -204,37 +208,30 @@ bool Planner::levelcolumn(const std::vector<size_t>& m, bool near, Layout* lay) 
     for (size_t k = 0; k < n; ++k) target[k] = L[m[k]].line.y0 - kMiddle * h;
     const double width = r.x1 - r.x0, sgn = leftward ? -1 : 1, pitch = g.pitch;
     if (static_cast<double>(n - 1) * pitch > hi - lo) return false;
-    // The texts' span across [x0, x0 + wmax] and the column's box across, sx along the lines.
-    auto x0at = [&](double sx, int dir) {
-        return from == 0 ? r.x0 + d + sx : from == 1 ? r.x1 - d - sx - wmax : 0.5 * (r.x0 + r.x1 - wmax) + dir * sx;
-    };
-    auto across = [&](double x0, double sx) {
-        Box b{x0 - 0.15 * h, 0, x0 + wmax + 0.15 * h, 0};
-        if (sx == 0 && from == 0) b.x0 = r.x0 + 0.05 * h;
-        if (sx == 0 && from == 1) b.x1 = r.x1 - 0.05 * h;
-        return b;
-    };
     auto spot = [&](double x0, double y) { return leftward ? Spot{x0, y, false} : Spot{x0 + wmax, y, true}; };
     const double centre = std::max(0.0, 0.5 * (static_cast<double>(n - 1) * pitch - (target.front() - target.back())));
     const double reach = near ? h : static_cast<double>(n) * pitch + 4 * h, step = near ? 0.25 * h : 0.5 * h;
     std::vector<double> ys(n);
     lay->boxed = true;
+    lay->whole = Box{};
     for (double sx = 0; sx <= width; sx += h)
         for (const int dir : {1, -1}) {
             if (dir < 0 && (from != 2 || sx == 0)) continue;
-            const double x0 = x0at(sx, dir), begin = leftward ? x0 - 0.25 * d : x0 + wmax + 0.25 * d;
-            const Box band = across(x0, sx);
-            if (band.x0 < r.x0 || band.x1 > r.x1) continue;
+            // The texts' span across [x0, x0 + wmax].
+            const double x0 = from == 0 ? r.x0 + d + sx : from == 1 ? r.x1 - d - sx - wmax : 0.5 * (r.x0 + r.x1 - wmax) + dir * sx;
+            const double begin = leftward ? x0 - 0.25 * d : x0 + wmax + 0.25 * d;
+            if (x0 - 0.15 * h < r.x0 || x0 + wmax + 0.15 * h > r.x1) continue;
+            // Of the shifts that keep the rules, the one whose rows stand nearest their lines.
+            Layout best;
+            double least = INFINITY;
             for (int j = 0; std::abs(j) * step <= reach; j = j > 0 ? -j : -j + 1) {
-                // Each row the nearest place to its line's height below the row before that
-                // keeps the rules by itself.
                 bool ok = true;
                 for (size_t k = 0; k < n && ok; ++k) {
                     double y = std::min({target[k] + centre + j * step, k == 0 ? hi : ys[k - 1] - pitch, hi});
                     auto fits = [&](double at) {
                         const Spot sp = spot(x0, at);
-                        const Box b = glyph(m[k], sp), under{band.x0, b.y0 - 0.05 * h, band.x1, b.y1 + 0.05 * h};
-                        return rowfree(m[k], inked(m[k], sp), band.x0, band.x1) && linesfree(m[k], b, &under);
+                        const Box b = glyph(m[k], sp), cover = boxof(b);
+                        return rowfree(m[k], inked(m[k], sp), x0, x0 + wmax) && linesfree(m[k], b, nullptr) && textfree(cover) && leaderfree(cover);
                     };
                     while (y >= lo && !fits(y)) y -= 0.25 * h;
                     ys[k] = y;
@@ -243,20 +240,25 @@ bool Planner::levelcolumn(const std::vector<size_t>& m, bool near, Layout* lay) 
                 if (!ok) continue;
                 double len = 0.6 * h;
                 for (size_t k = 0; k < n; ++k) len = std::max(len, 0.6 * std::fabs(ys[k] + kMiddle * h - L[m[k]].line.y0));
-                const double to = begin + sgn * len;
-                lay->whole = {band.x0, ys[n - 1] - kDescent * h - 0.05 * h, band.x1, ys[0] + kAscent * h + 0.05 * h};
                 lay->who.clear(), lay->at.clear(), lay->boxes.clear(), lay->covers.clear(), lay->lead.clear();
                 bool reached = true;
                 for (size_t k = 0; k < n && reached; ++k) {
                     const size_t i = m[k];
                     const Box& l = L[i].line;
-                    reached = to >= l.x0 && to <= l.x1;
+                    const double to = std::clamp(begin + sgn * len, l.x0, l.x1);
+                    reached = sgn * (to - begin) >= 0;
                     const Spot at = spot(x0, ys[k]);
-                    lay->who.push_back(i), lay->at.push_back(at), lay->boxes.push_back(glyph(i, at));
-                    lay->covers.push_back(k == 0 ? lay->whole : Box{});
+                    const Box b = glyph(i, at);
+                    lay->who.push_back(i), lay->at.push_back(at), lay->boxes.push_back(b), lay->covers.push_back(boxof(b));
                     lay->lead.push_back({begin, ys[k] + kMiddle * h, to, l.y0});
                 }
-                if (reached && rowsfree(*lay, true)) return true;
+                double off = 0;
+                for (size_t k = 0; k < n; ++k) off += std::fabs(ys[k] + kMiddle * h - L[m[k]].line.y0);
+                if (off < least && reached && rowsfree(*lay, false)) least = off, best = *lay;
+            }
+            if (least < INFINITY) {
+                *lay = std::move(best);
+                return true;
             }
         }
     return false;

@@ -152,10 +152,27 @@ bool Planner::leadfree(const Box& s) const {
     if (!e.inside(g.room) || (g.inset && g.insetbox.grown(h, h).meets(s))) return false;
     if (std::any_of(taken.begin(), taken.end(), [&](const Box& o) { return o.meets(s); })) return false;
     if (std::any_of(g.texts.begin(), g.texts.end(), [&](const Box& o) { return o.meets(s); })) return false;
-    auto side = [](const Box& a, double px, double py) { return (a.x1 - a.x0) * (py - a.y0) - (a.y1 - a.y0) * (px - a.x0); };
-    return std::none_of(leaders.begin(), leaders.end(), [&](const Box& o) {
-        return side(s, o.x0, o.y0) * side(s, o.x1, o.y1) < 0 && side(o, s.x0, s.y0) * side(o, s.x1, s.y1) < 0;
-    });
+    return std::none_of(leaders.begin(), leaders.end(), [&](const Box& o) { return touches(s, o, 0.15 * h); });
+}
+
+// Whether two segments cross, or come within gap of each other anywhere but at an end they
+// share (leaders that run into one place).
+bool Planner::touches(const Box& a, const Box& b, double gap) {
+    auto side = [](const Box& s, double px, double py) { return (s.x1 - s.x0) * (py - s.y0) - (s.y1 - s.y0) * (px - s.x0); };
+    if (side(a, b.x0, b.y0) * side(a, b.x1, b.y1) < 0 && side(b, a.x0, a.y0) * side(b, a.x1, a.y1) < 0) return true;
+    auto topoint = [](const Box& s, double px, double py) {
+        const double dx = s.x1 - s.x0, dy = s.y1 - s.y0, n = dx * dx + dy * dy;
+        const double t = n > 0 ? std::clamp(((px - s.x0) * dx + (py - s.y0) * dy) / n, 0.0, 1.0) : 0;
+        return std::hypot(px - s.x0 - t * dx, py - s.y0 - t * dy);
+    };
+    auto shared = [&](double px, double py, const Box& o) {
+        return std::hypot(px - o.x0, py - o.y0) <= gap || std::hypot(px - o.x1, py - o.y1) <= gap;
+    };
+    const double d[4] = {topoint(b, a.x0, a.y0), topoint(b, a.x1, a.y1), topoint(a, b.x0, b.y0), topoint(a, b.x1, b.y1)};
+    const bool end[4] = {shared(a.x0, a.y0, b), shared(a.x1, a.y1, b), shared(b.x0, b.y0, a), shared(b.x1, b.y1, a)};
+    for (int k = 0; k < 4; ++k)
+        if (d[k] < gap && !end[k]) return true;
+    return false;
 }
 
 // Nearer its own line than any other reference line, and within a text height of it.

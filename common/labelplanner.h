@@ -75,6 +75,7 @@ struct Planner {
     Box glyph(size_t i, const Spot& s) const { return glyphbox(L[i], s, h); }
     Box inked(size_t i, const Spot& s) const;
     static double gap(const Box& b, const Box& l);
+    static bool touches(const Box& a, const Box& b, double gap);
     std::vector<size_t> sorted(bool up) const;
 
     // ---- the rules
@@ -95,14 +96,15 @@ struct Planner {
 
     // ---- columns
     // A column laid out: the label of each row, its place, its glyphs' box, its box of the
-    // background where it stands on one (the whole column's, at level lines) and its leader.
+    // background where it stands on one (against the room's edge, the whole column's) and its
+    // leader.
     struct Layout {
         std::vector<size_t> who;
         std::vector<Spot> at;
         std::vector<Box> boxes, covers;
         std::vector<std::vector<double>> lead;
         bool boxed = false;
-        Box whole;   // at level lines: the column's one box
+        Box whole;   // against the room's edge: the column's one box
     };
     std::vector<size_t> cluster(size_t f) const;
     void grow(const std::vector<size_t>& failed);

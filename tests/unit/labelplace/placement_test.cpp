@@ -59,6 +59,16 @@ std::vector<std::string> misread(const std::vector<lp::Label>& L, const lp::Grou
             for (size_t j : shown)
                 if (j != i && (P[j].column != P[i].column || P[i].column < 0) && P[i].cover.overlaps(lp::glyphbox(L[j], P[j].at, kH)))
                     bad.push_back(name(i) + "'s box over " + name(j));
+        // no other line through its text (one that ends under its box of the background may), no
+        // fitted line, no marker under it or its box
+        const lp::Box& under = P[i].cover.x1 > P[i].cover.x0 ? P[i].cover : b;
+        for (const lp::Box& r : g.refs)
+            if (!sameplace(r, L[i].line) && b.meets(r) && !(P[i].boxed && (under.holds(r.x0, r.y0) || under.holds(r.x1, r.y1))))
+                bad.push_back(name(i) + " crossed by the line at " + std::to_string(level(r) ? r.y0 : r.x0));
+        for (const lp::Box& r : g.ink)
+            if (b.meets(r)) bad.push_back(name(i) + " crossed by a fitted line");
+        for (const lp::Box& m : g.marks)
+            if (under.overlaps(m) || b.overlaps(m)) bad.push_back(name(i) + " over a marker");
         // no level line but its own in the middle half of its glyphs where it reaches the label
         const double q = 0.25 * (ink.y1 - ink.y0);
         for (const lp::Box& r : g.refs)
