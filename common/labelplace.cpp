@@ -166,7 +166,7 @@ bool Planner::touches(const Box& a, const Box& b, double gap) {
         return std::hypot(px - s.x0 - t * dx, py - s.y0 - t * dy);
     };
     auto shared = [&](double px, double py, const Box& o) {
-        return std::hypot(px - o.x0, py - o.y0) <= gap || std::hypot(px - o.x1, py - o.y1) <= gap;
+        return std::hypot(px - o.x0, py - o.y0) <= 2 * gap || std::hypot(px - o.x1, py - o.y1) <= 2 * gap;
     };
     const double d[4] = {topoint(b, a.x0, a.y0), topoint(b, a.x1, a.y1), topoint(a, b.x0, b.y0), topoint(a, b.x1, b.y1)};
     const bool end[4] = {shared(a.x0, a.y0, b), shared(a.x1, a.y1, b), shared(b.x0, b.y0, a), shared(b.x1, b.y1, a)};

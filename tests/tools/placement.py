@@ -39,7 +39,8 @@ What fails (each page with the lines that tell why), by rule:
 - row: a level (horizontal on the page) reference or intersection line other than the label's own (its own:
   every line at its value) at the height of the middle half of the label's box, that runs under the box or ends
   within a text's height of it on its left or right: the label reads as that line's, whatever its leader says;
-- leaders: two labels' leaders that cross, or touch (come within CROSS_GAP points) anywhere but where both end
+- leaders: two labels' leaders that cross, or touch (come within CROSS_GAP points) anywhere but within FAN points
+  of where both end (leaders that run into one place)
   (leaders of two labels of one line may: neither label can be taken for the other's);
   a leader that runs more than FRAME_OUT points out of its label's panel's frame or ends at the page's edge; a
   leader that runs within ALONG points of an inset's or legend's border for more than the label's text height;
@@ -80,6 +81,7 @@ SHOWS = 1.5           # points: a line hidden under a box that shows this long o
 FRAME_OUT = 1.0       # points: a leader that runs farther than this out of its panel's frame leaves it
 ALONG = 1.0           # points: a leader this near an inset's border for more than a text's height runs along it
 CROSS_GAP = 1.0       # points: leaders this near each other touch (unless both end there)
+FAN = 3.0             # points: leaders that meet this near both their ends run into one place
 VERBOSE = [False]     # --verbose: what the reader found on each page
 NUMBER = re.compile(r'^[-+−]?(?:\d+\.?\d*|\.\d+)(?:[Ee][-+−]?\d+)?%?$')
 
@@ -1090,7 +1092,7 @@ def _meet(pts, qts):
     ends = (pts[0], pts[-1], qts[0], qts[-1])
 
     def at_end(x, e):
-        return min(math.hypot(x[0] - q[0], x[1] - q[1]) for q in e) <= CROSS_GAP * 1.5
+        return min(math.hypot(x[0] - q[0], x[1] - q[1]) for q in e) <= FAN
     for a, b in zip(pts, pts[1:]):
         for c, d in zip(qts, qts[1:]):
             x = _intersection(a, b, c, d)
