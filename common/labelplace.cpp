@@ -133,10 +133,11 @@ std::vector<size_t> Planner::sorted(bool up) const {
 }
 
 // Clear of the texts placed (a text height apart on a row); of the panel's own texts by two
-// text heights across, so that a label does not read as a word of theirs; of the inset by a
-// text height, so that it does not read as a row of the inset.
+// text heights across and half a height up and down, so that a label does not read as a word
+// or a row of theirs; of the inset by a text height, so that it does not read as a row of the
+// inset.
 bool Planner::textfree(const Box& b) const {
-    const Box p = b.grown(0.5 * h, 0), wide = b.grown(2 * h, 0), clear = b.grown(h, h);
+    const Box p = b.grown(0.5 * h, 0), wide = b.grown(2 * h, 0.5 * h), clear = b.grown(h, h);
     return std::none_of(taken.begin(), taken.end(), [&](const Box& o) { return p.overlaps(o); }) &&
            std::none_of(g.texts.begin(), g.texts.end(), [&](const Box& o) { return wide.overlaps(o); }) && !(g.inset && clear.overlaps(g.insetbox));
 }
@@ -155,8 +156,8 @@ bool Planner::leadfree(const Box& s) const {
     return std::none_of(leaders.begin(), leaders.end(), [&](const Box& o) { return touches(s, o, 0.15 * h); });
 }
 
-// Whether two segments cross, or come within gap of each other anywhere but at an end they
-// share (leaders that run into one place).
+// Whether two segments cross, or come within gap of each other anywhere but near ends that lie
+// within twice gap of each other (leaders that run into one place).
 bool Planner::touches(const Box& a, const Box& b, double gap) {
     auto side = [](const Box& s, double px, double py) { return (s.x1 - s.x0) * (py - s.y0) - (s.y1 - s.y0) * (px - s.x0); };
     if (side(a, b.x0, b.y0) * side(a, b.x1, b.y1) < 0 && side(b, a.x0, a.y0) * side(b, a.x1, a.y1) < 0) return true;

@@ -51,7 +51,7 @@ struct Planner {
     const Ground& g;
     const double h, d;
     Cells marks, ink;
-    std::vector<Box> taken;       // the texts placed (widened across) and the columns' boxes
+    std::vector<Box> taken;       // the texts placed (widened across) and the boxes they stand on
     std::vector<Box> leaders;     // the leaders' segments
     std::vector<Written> written;
     std::vector<Placed> out;
@@ -61,11 +61,11 @@ struct Planner {
     std::vector<int> twin;        // the label of the same text at the same line, or -1
     std::vector<int> refat, labat;   // the place of each reference line and each label's line:
                                      // lines of one direction at one place across share it
+    std::vector<double> places;      // each place across, and whether its lines are upright
+    std::vector<bool> placeup;
 
     Planner(const std::vector<Label>& labels, const Ground& ground);
     std::vector<Placed> run();
-    std::vector<double> places;   // across, by place (upright places first... in the order met)
-    std::vector<bool> placeup;
 
     // ---- geometry
     static bool upright(const Box& l) { return l.x0 == l.x1 && l.y0 != l.y1; }
