@@ -336,7 +336,7 @@ void insetbackdrop(vyxstate* s);
 // stands where it belongs unless there it would stand nearer another reference line than its
 // own, be crossed by a line, or meet a text, a marker or the inset; then it moves along its
 // own line, and where lines lie too close for that, their labels stand in a column beside
-// them with a leader to each line (labelplan.h). `ink`: what the groups of the panel draw,
+// them with a leader to each line (common/labelplace.h). `ink`: what the groups of the panel draw,
 // for a plot whose drawing the routines do not know (MCF plots). vyxgrefs draws both kinds of
 // lines of group's panel first and the labels that need a box of the background colour last.
 void vyxgrefs(vyxstate* s, grpnode* group, panelink ink = nullptr);

@@ -1,8 +1,10 @@
 // Room for an inset without a position: of the free corners, in the order NW, NE, SW, SE, the
 // first whose box neither a label of a reference line nor anything the group draws meets: its
 // plotted points with their markers and limit bars, its fitted line and confidence curves (an
-// MCF plot: its curve, limits and points). Where every free corner is met so, the corner whose
-// box holds the fewest points, then the least length of lines, then the first in that order.
+// MCF plot: its curve, limits and points). Where every free corner is met so, the corner where
+// the fewest labels lose their place for it (an inset over a column of labels leaves some out),
+// then whose box holds the fewest points, then the least length of lines, then the first in
+// that order.
 #include <algorithm>
 #include <vector>
 
@@ -21,9 +23,13 @@ struct Under {
     int points = 0;
     double length = 0;
     bool crossed = false;
+    int lost = 0;   // labels left out for it
 
     bool clear() const { return !crossed; }
-    bool less(const Under& o) const { return points != o.points ? points < o.points : length < o.length; }
+    bool less(const Under& o) const {
+        if (lost != o.lost) return lost < o.lost;
+        return points != o.points ? points < o.points : length < o.length;
+    }
 };
 
 }  // namespace
@@ -50,15 +56,19 @@ int insetroom(vyxstate* s, const grpnode* g, const bool taken[4], const double b
         ppink(s, g, &ink);
         ppbars(s, g, &ink);
     }
-    int best = -1;
+    int best = -1, without = -1;
     Under least;
     for (int k = 0; k < 4; ++k) {
         if (taken[k]) continue;
         const int i = slot[k];
         const PageBox& b = tally.box[i];
-        const Under u{tally.points[i], tally.length[i],
-                      tally.crossed[i] || std::any_of(labels.begin(), labels.end(), [&](const PageBox& l) { return b.overlaps(l); })};
+        const bool over = std::any_of(labels.begin(), labels.end(), [&](const PageBox& l) { return b.overlaps(l); });
+        Under u{tally.points[i], tally.length[i], tally.crossed[i] || over};
         if (u.clear()) return k;
+        if (over) {
+            if (without < 0) without = reflabelsleft(s, g, nullptr, inkfn);
+            u.lost = reflabelsleft(s, g, &b, inkfn) - without;
+        }
         if (best < 0 || u.less(least)) best = k, least = u;
     }
     // No corner is clear: the box will be filled over what lies beneath it, where it hides least.

@@ -19,3 +19,5 @@ int insetroom(vyxstate* s, const grpnode* g, const bool taken[4], const double b
 // labels and those of their intersections with the fitted lines), where the drawing puts
 // them; nothing is drawn or logged.
 void reflabelboxes(vyxstate* s, const grpnode* g, std::vector<PageBox>* boxes, panelink ink = nullptr);
+// How many of those labels find no place when an inset stands at `inset` (none: without one).
+int reflabelsleft(vyxstate* s, const grpnode* g, const PageBox* inset, panelink ink = nullptr);

@@ -3,13 +3,13 @@
 // Every routine below runs in one of three modes (RefPen): it draws; it only tells the texts it
 // would write and the lines it would draw; or it writes the texts that stand on a box of the
 // background colour, over what was drawn since. The texts of a panel are placed together (a
-// Plan, labelplan.cpp) before any is written: each beside its own line where the drawing puts
+// Plan, common/labelplace.h) before any is written: each beside its own line where the drawing puts
 // it unless that breaks the rules there, else further along its line, else in a column with a
 // leader to its line.
 #include "proc/framework/labelnotes.h"
 #include "proc/devgraph/devgraph_internal.h"
 #include "proc/devgraph/insetroom.h"
-#include "proc/devgraph/labelplan.h"
+#include "common/labelplace.h"
 #include "proc/framework/optslots.h"
 
 #include <algorithm>
@@ -45,16 +45,14 @@ struct Ask {
     char text[17] = {};
     int len = 0;
     ggtext t;
-    labelplan::Label lab;
+    labelplace::Label lab;   // page percent
 };
 
 // Where each text of a panel stands, in the order the routines write them (the VREF routine's
-// first, then the HREF and the SREF routines'); for each column, the first of its texts (it
-// writes the column's box).
+// first, then the HREF and the SREF routines').
 struct Plan {
     std::vector<Ask> asks;
-    std::vector<labelplan::Placed> answers;
-    std::vector<size_t> coverby;   // per column
+    std::vector<labelplace::Placed> answers;   // page percent
     size_t nvert = 0;              // texts of the VREF routine
     size_t nhref = 0;              // texts of the HREF routine
 };
@@ -85,15 +83,16 @@ struct RefPen {
             return;
         }
         const size_t at = next++;
-        const labelplan::Placed* an = plan && at < plan->answers.size() ? &plan->answers[at] : nullptr;
-        const labelplan::Spot p = an ? an->at : a.lab.part;
+        const labelplace::Placed* an = plan && at < plan->answers.size() ? &plan->answers[at] : nullptr;
+        const labelplace::Spot p = an ? an->at : a.lab.first;
         const bool boxed = an && an->boxed;
+        if (an && an->same >= 0) return;   // the same text at the same line, written once
         if (an && an->omitted) {
             if (mode == DRAW && omitted) ++*omitted;
             return;
         }
         if (mode == OVER ? !boxed : boxed && defer) return;
-        if (boxed && (an->column < 0 || plan->coverby[static_cast<size_t>(an->column)] == at)) {
+        if (boxed && an->cover.x1 > an->cover.x0) {
             ggregion block{an->cover.x0, an->cover.y0, an->cover.x1, an->cover.y1, 2, 0};
             ggrba(0, &block, nullptr, 0, 7);
             ggrdba(0, 2, nullptr, &block, 0, 7);
@@ -101,7 +100,7 @@ struct RefPen {
         if (an)
             for (size_t k = 2; k + 1 < an->leader.size(); k += 2)
                 ggdraw(0, an->leader[k - 2], an->leader[k - 1], an->leader[k], an->leader[k + 1], 1, a.t.color);
-        a.t.align = p.align;
+        a.t.align = p.end ? 2 : 1;
         drawtext(a.t, a.text, a.len, p.x, p.y);
     }
     void warn(int msg) const {
@@ -124,10 +123,11 @@ Ask ask(const ggtext& t, const char* text, int len, bool value, const PageBox& o
     a.len = std::clamp(len, 0, 16);
     std::memcpy(a.text, text, static_cast<size_t>(a.len));
     a.t = t;
-    a.lab.line = own;
+    a.lab.line = {own.x0, own.y0, own.x1, own.y1};
+    a.lab.text.assign(a.text, static_cast<size_t>(a.len));
     a.lab.value = value;
     a.lab.w = textwidth(a.t, a.text, a.len);
-    a.lab.descends = std::strpbrk(a.text, "gjpqy,;()[]{}|_@$Q") != nullptr;
+    a.lab.descends = labelplace::descends(a.lab.text);
     return a;
 }
 
@@ -200,8 +200,8 @@ double steppedheight(int pos, const Area& a, double h, int* k) {
 // starts from (HREFLABPOS= 3, 4 and 6 from the foot).
 void besideupright(Ask& q, double x, double y, double d, double limit, int pos, bool given) {
     const bool right = x + d + q.lab.w < limit;
-    q.lab.part = {right ? x + d : x - d, y, right ? 1 : 2};
-    q.lab.end = pos == 3 || pos == 4 || pos == 6 ? 1 : 0;
+    q.lab.first = {right ? x + d : x - d, y, !right};
+    q.lab.from = pos == 3 || pos == 4 || pos == 6 ? 1 : 0;
     q.lab.given = given;
 }
 
@@ -218,11 +218,11 @@ double besideline(const Area& a, double y, double h) {
 void besidelevel(Ask& q, double y, int pos, bool given, const Area& a, double d) {
     const double h = q.t.height, w = q.lab.w;
     const double centre = (a.left + a.right - w) / 2;
-    if (pos == 3) q.lab.part = {centre, y, 1};
-    else if (pos == 2) q.lab.part = {a.right - d, besideline(a, y, h), 2};
-    else if (pos == 4) q.lab.part = {centre, besideline(a, y, h), 1};
-    else q.lab.part = {a.left + d, besideline(a, y, h), 1};
-    q.lab.end = pos == 2 ? 1 : pos == 3 || pos == 4 ? 2 : 0;
+    if (pos == 3) q.lab.first = {centre, y, false};
+    else if (pos == 2) q.lab.first = {a.right - d, besideline(a, y, h), true};
+    else if (pos == 4) q.lab.first = {centre, besideline(a, y, h), false};
+    else q.lab.first = {a.left + d, besideline(a, y, h), false};
+    q.lab.from = pos == 2 ? 1 : pos == 3 || pos == 4 ? 2 : 0;
     q.lab.online = pos == 3;
     q.lab.given = given;
 }
@@ -536,9 +536,11 @@ void srefs(vyxstate* s, RefPen& pen) {
 // relation plot's VREF and SREF lines.
 enum class Panel { PROBABILITY, RELATION };
 
-// The texts of group's panel placed (the routines asked, then labelplan). A relation plot
+// The texts of group's panel placed (the routines asked, then the placement). A relation plot
 // passes no group; `inkfn` tells what the groups draw where the routines do not know it.
-Plan makeplan(vyxstate* s, const grpnode* group, panelink inkfn, bool withinset, Panel kind) {
+// withinset: the labels keep clear of the group's inset where it stands (where `at` is given,
+// of an inset there instead).
+Plan makeplan(vyxstate* s, const grpnode* group, panelink inkfn, bool withinset, Panel kind, const PageBox* at = nullptr) {
     Plan plan;
     const plotlay* f = s->plot.frame;
     std::vector<PageBox> lines;
@@ -559,30 +561,44 @@ Plan makeplan(vyxstate* s, const grpnode* group, panelink inkfn, bool withinset,
     } else {
         panelgroups(s, group, [&](const grpnode* g) { inkfn ? inkfn(s, g, &ink) : ppink(s, g, &ink); });
     }
+    // The placement measures across and up alike: every x of the page in y percent.
+    const double q = f->chdiv;
+    auto square = [q](std::vector<PageBox>& v) {
+        std::vector<labelplace::Box> out(v.size());
+        for (size_t k = 0; k < v.size(); ++k) out[k] = {v[k].x0 / q, v[k].y0, v[k].x1 / q, v[k].y1};
+        std::vector<PageBox>().swap(v);
+        return out;
+    };
     const Area a = area(f);
-    labelplan::Ground ground;
-    ground.room = {a.left, a.bottom, a.right, a.top};
+    labelplace::Ground ground;
+    ground.room = {a.left / q, a.bottom, a.right / q, a.top};
     // Beside a turned frame the strip of censored marks takes the right gap: it is not the labels' room.
     if (kind == Panel::PROBABILITY && s->popt.pflags.rotate && !s->popt.pflags.ismcf && (s->work.nocenplot || s->popt.pflags.cenbin))
-        ground.room.x1 = std::min(a.right, f->fx + f->fw + f->gapl);
-    ground.fbottom = a.fbottom;
-    ground.texts = std::move(ink.texts);
-    ground.marks = std::move(ink.marks);
-    ground.ink = std::move(ink.lines);
-    ground.refs = std::move(lines);
-    const insetrec* r = s->plot.inset;
-    ground.inset = withinset && r && r->active && r->group == group && !r->noframe;
-    if (ground.inset) ground.insetbox = {r->boxxlo, r->boxylo, r->boxxhi, r->boxyhi};
+        ground.room.x1 = std::min(a.right, f->fx + f->fw + f->gapl) / q;
+    // Rows a label height apart, the first from the top a label height below the area's top and
+    // from the foot half a height above the frame's bottom, as the stepped label positions are.
     ground.h = f->txth;
-    ground.chdiv = f->chdiv;
-    std::vector<labelplan::Label> labels;
-    for (const Ask& q : plan.asks) labels.push_back(q.lab);
-    plan.answers = labelplan::place(labels, ground);
-    for (size_t i = 0; i < plan.answers.size(); ++i) {
-        const int c = plan.answers[i].column;
-        if (c < 0 || plan.answers[i].omitted) continue;
-        if (plan.coverby.size() <= static_cast<size_t>(c)) plan.coverby.resize(static_cast<size_t>(c) + 1, plan.answers.size());
-        plan.coverby[static_cast<size_t>(c)] = std::min(plan.coverby[static_cast<size_t>(c)], i);
+    ground.gap = 0.5 * f->txth;
+    ground.pitch = f->txth;
+    ground.toprow = a.top - f->txth;
+    ground.footrow = a.fbottom + 0.5 * f->txth;
+    ground.texts = square(ink.texts);
+    ground.marks = square(ink.marks);
+    ground.ink = square(ink.lines);
+    ground.refs = square(lines);
+    const insetrec* r = s->plot.inset;
+    ground.inset = withinset && (at || (r && r->active && r->group == group && !r->noframe));
+    if (ground.inset) ground.insetbox = at ? labelplace::Box{at->x0 / q, at->y0, at->x1 / q, at->y1} : labelplace::Box{r->boxxlo / q, r->boxylo, r->boxxhi / q, r->boxyhi};
+    std::vector<labelplace::Label> labels;
+    for (const Ask& k : plan.asks) {
+        labelplace::Label l = k.lab;
+        l.line.x0 /= q, l.line.x1 /= q, l.w /= q, l.first.x /= q;
+        labels.push_back(std::move(l));
+    }
+    plan.answers = labelplace::place(labels, ground);
+    for (labelplace::Placed& p : plan.answers) {
+        p.at.x *= q, p.cover.x0 *= q, p.cover.x1 *= q;
+        for (size_t k = 0; k < p.leader.size(); k += 2) p.leader[k] *= q;
     }
     return plan;
 }
@@ -611,7 +627,7 @@ void drawrefs(vyxstate* s, grpnode* group, panelink ink, int which, bool defer, 
 // The texts of the plan that stand on boxes, written over what was drawn since the lines.
 void drawover(vyxstate* s, grpnode* group, panelink ink, Panel kind) {
     const Plan plan = makeplan(s, group, ink, true, kind);
-    if (std::none_of(plan.answers.begin(), plan.answers.end(), [](const labelplan::Placed& a) { return a.boxed; })) return;
+    if (std::none_of(plan.answers.begin(), plan.answers.end(), [](const labelplace::Placed& a) { return a.boxed; })) return;
     RefPen pen;
     pen.mode = RefPen::OVER;
     pen.plan = &plan;
@@ -658,7 +674,16 @@ void reflabelboxes(vyxstate* s, const grpnode* group, std::vector<PageBox>* boxe
     if (!group) return;
     const Plan plan = makeplan(s, group, ink, false, Panel::PROBABILITY);
     for (size_t i = 0; i < plan.asks.size(); ++i)
-        if (!plan.answers[i].omitted) boxes->push_back(labelplan::glyphbox(plan.asks[i].lab, plan.answers[i].at, plan.asks[i].t.height));
+        if (!plan.answers[i].omitted && plan.answers[i].same < 0) {
+            const labelplace::Box b = labelplace::glyphbox(plan.asks[i].lab, plan.answers[i].at, plan.asks[i].t.height);
+            boxes->push_back({b.x0, b.y0, b.x1, b.y1});
+        }
+}
+
+int reflabelsleft(vyxstate* s, const grpnode* group, const PageBox* inset, panelink ink) {
+    if (!group) return 0;
+    const Plan plan = makeplan(s, group, ink, inset != nullptr, Panel::PROBABILITY, inset);
+    return static_cast<int>(std::count_if(plan.answers.begin(), plan.answers.end(), [](const labelplace::Placed& a) { return a.omitted && a.same < 0; }));
 }
 
 void hintersct(vyxstate* s, grpnode* g, double v, int labelled, int ltype) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "common/spread.h"
 #include "runtime/sgraph/frame.h"
 
 namespace rt::sgr {
@@ -22,10 +23,8 @@ struct PlacedLabel {
     bool led = false;
 };
 
-// Labels in a column, each wanting its baseline at target: in the order of their targets, a
-// line (gap) apart, each run of labels that would touch centred on its targets, all within
-// [lo, hi]. The baselines, in the order given.
-std::vector<double> spread(const std::vector<double>& target, double gap, double lo, double hi);
+// Labels in a column spread about their targets (common/spread.h).
+using labelplace::spread;
 
 // The room right of the frame that the labels need: a curve that ends too close to the
 // frame's right edge for its label to stand right of it inside has it beside the frame, at

@@ -770,6 +770,9 @@ Drawn::Cover Drawn::cover(double x0, double y0, double x1, double y1) const {
     }
     for (const Rect& t : texts)
         if (t.x0 < x1 && x0 < t.x1 && t.y0 < y1 && y0 < t.y1) ++c.texts;
+    const double h = style().font;
+    for (const auto& l : leaders)
+        if (meets(l, x0 - h, y0 - h, x1 + h, y1 + h)) ++c.texts;
     return c;
 }
 

@@ -267,7 +267,8 @@ struct Drawn {
     std::vector<std::array<double, 4>> segments;
     std::vector<std::vector<double>> areas;   // polygons, x and y in turn
     std::vector<Rect> texts;
-    // What of it meets the rectangle [x0, x1] x [y0, y1].
+    std::vector<std::array<double, 4>> leaders;   // of reference labels: they count as texts
+    // What of it meets the rectangle [x0, x1] x [y0, y1] (a leader: within a text height).
     struct Cover {
         size_t marks = 0, segments = 0, areas = 0, texts = 0;
         bool none() const { return marks == 0 && segments == 0 && areas == 0 && texts == 0; }

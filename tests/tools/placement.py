@@ -3,18 +3,23 @@
 an SVG of cairo read back (the reader of overprint.py), without the drawing code's placements.
 
 Read from the page:
-- the axes: ticks (short solid strokes of one base) and the numbers beside them; a value maps to its place by
-  interpolating, in the axis' own transform (linear, log, reciprocal or a probability scale, whichever the ticks
-  fit best), between the neighbouring labelled ticks;
-- the panels: the rectangles of solid frame strokes with ticks on an edge; insets and legends: rectangles that
-  hold two texts or more;
+- the axes: ticks (short solid strokes of one base) and the numbers beside them (a number labels the nearest
+  tick beside it); a value maps to its place by interpolating, in the axis' own transform (linear, log,
+  reciprocal or a probability scale, whichever the ticks fit best), between the neighbouring labelled ticks (one
+  that stands off the line the others fit is left out);
+- the panels: the rectangles of solid frame strokes with ticks on an edge (sides that run the rectangle's whole
+  length: an inset's side within a panel is none of its); insets and legends: rectangles that hold two texts or
+  more, not all of them labels (a box of labels only is a column of labels on a ground of its own, and its
+  labels are read as any other);
 - the reference and intersection lines: single axis-parallel strokes that are no grid line (the style of most
   strokes at tick places), at a place that reads a value the program gives (LREF=, PREF=, HREF=, VREF=, SREF=) or
   that a number in the panel shows; a label owns the lines at its value: a number those where its value reads, a
   text those of the value the program gives it (xREFLABELS=);
 - the fitted lines and confidence limits: the other strokes of more than one segment or not axis-parallel;
 - a leader: a stroke from a label's box to one of its own lines (to its line's end for a percentile label);
-  one longer than 200 points only when straight or bent at most twice.
+  one longer than 200 points only when straight or bent at most twice; a solid one is a leader, not a line,
+  though it stands where a value reads; also a solid stroke, straight or bent at most twice, from a label's box
+  out of its panel's frame or to the page's edge, whatever it ends on.
 
 What fails (each page with the lines that tell why), by rule:
 - near: a reference or intersection label not nearer its own line than any other such line by EPS (the
@@ -27,8 +32,18 @@ What fails (each page with the lines that tell why), by rule:
 - band: labels of two close parallel lines (level lines nearer than BAND text heights, upright ones nearer than the
   wider label and one height) that share the band between them, both without a leader: one row between level
   lines, one column between upright ones; which line each belongs to is a guess;
-- cross: another reference or intersection line, a fitted line or a confidence limit through a label's box
-  (where an opaque box painted after the line hides it there, it does not count);
+- cross: another reference or intersection line, a fitted line or a confidence limit through a label's box;
+  where an opaque box painted after the line (the label's ground) hides it there, it counts only when it passes
+  through: it comes out from under the boxes on both sides, however far from the text, and shows there for SHOWS
+  points (a line that ends under the ground does not);
+- row: a level (horizontal on the page) reference or intersection line other than the label's own (its own:
+  every line at its value) at the height of the middle half of the label's box, that runs under the box or ends
+  within a text's height of it on its left or right: the label reads as that line's, whatever its leader says;
+- leaders: two labels' leaders that cross, or touch (come within CROSS_GAP points) anywhere but within FAN points
+  of where both end (leaders that run into one place)
+  (leaders of two labels of one line may: neither label can be taken for the other's);
+  a leader that runs more than FRAME_OUT points out of its label's panel's frame or ends at the page's edge; a
+  leader that runs within ALONG points of an inset's or legend's border for more than the label's text height;
 - end: a relation plot's percentile label (a number of the PLOTFIT= list in the panel or just beyond it) not
   nearer its own line's end than any other's, unless a leader joins them; the lines are told apart by where
   they stand (a higher percentile has the longer life);
@@ -37,12 +52,14 @@ What fails (each page with the lines that tell why), by rule:
 - panel: a reference or intersection label not inside the panel of its lines: across the panel's edge, or outside
   every panel (over the axes' tick labels and titles, or in the gap to another panel).
 
-  placement.py --source ROOT (--glyphsheet TOOL | --glyphs SHEET.svg) [--rules all|RULE,...] [--verbose] PAGE.svg...
+  placement.py --source ROOT (--glyphsheet TOOL | --glyphs SHEET.svg) [--rules all|RULE,...] [--program CASE=PROG]...
+               [--verbose] PAGE.svg...
 ROOT is the source tree: the programs of the gallery's pages are read from ROOT/scripts/gallery and
-ROOT/tests/data/crowded (a page NAME-ROAD[-K].svg is drawn by the program of case NAME). --rules: the rules
-that fail (all by default); --verbose tells what was read on each page. Exits 1 when a page fails, 2 when a
-page cannot be read or when the programs draw reference labels, percentile labels or insets and none is read
-back on any page."""
+ROOT/tests/data/crowded (a page NAME-ROAD[-K].svg is drawn by the program of case NAME). --program reads the
+pages of another case with the program in file PROG (a page CASE-ROAD[-K].svg, or any page in a folder CASE-ROAD
+or CASE). --rules: the rules that fail (all by default); --verbose tells what was read on each page. Exits 1
+when a page fails, 2 when a page cannot be read or when the programs draw reference labels, percentile labels or
+insets and none is read back on any page."""
 import math
 import os
 import re
@@ -60,6 +77,11 @@ TICK = (1.5, 8.0)     # points: the length of a tick
 FAR = 1.25            # a label farther from its own line than this many times its height needs a leader
 LEADER_GAP = 3.0      # points: a leader's end this near a label's box (or its line) touches it
 BAND = 2.5            # text heights: level lines closer than this hold one label between them
+SHOWS = 1.5           # points: a line hidden under a box that shows this long on both sides passes through it
+FRAME_OUT = 1.0       # points: a leader that runs farther than this out of its panel's frame leaves it
+ALONG = 1.0           # points: a leader this near an inset's border for more than a text's height runs along it
+CROSS_GAP = 1.0       # points: leaders this near each other touch (unless both end there)
+FAN = 3.0             # points: leaders that meet this near both their ends run into one place
 VERBOSE = [False]     # --verbose: what the reader found on each page
 NUMBER = re.compile(r'^[-+−]?(?:\d+\.?\d*|\.\d+)(?:[Ee][-+−]?\d+)?%?$')
 
@@ -96,6 +118,11 @@ def _clip(a, b, r):
     if t0 > t1:
         return None
     return (a[0] + t0 * dx, a[1] + t0 * dy), (a[0] + t1 * dx, a[1] + t1 * dy)
+
+
+def _rect_gap(a, b):
+    """The gap between two rectangles: 0 where they overlap."""
+    return math.hypot(max(a[0] - b[2], 0.0, b[0] - a[2]), max(a[1] - b[3], 0.0, b[1] - a[3]))
 
 
 def _seg_rect(a, b, r):
@@ -139,6 +166,30 @@ def _length(pts):
     return sum(math.hypot(b[0] - a[0], b[1] - a[1]) for a, b in zip(pts, pts[1:]))
 
 
+def _shows(pts, k, q, step, over, reach):
+    """Whether polyline pts, followed from point q of its segment k towards its start (step -1) or its end (+1),
+    comes out from under the boxes over (painted over it) within reach points and shows for SHOWS points."""
+    seen = walked = 0.0
+    k = k if step < 0 else k + 1   # the next point of the polyline on the way
+    while 0 <= k < len(pts):
+        to = pts[k]
+        d = math.hypot(to[0] - q[0], to[1] - q[1])
+        n = max(1, int(d / 0.25))
+        for m in range(1, n + 1):
+            u = (q[0] + (to[0] - q[0]) * m / n, q[1] + (to[1] - q[1]) * m / n)
+            walked += d / n
+            if any(_inside(u, r) for r in over):
+                if walked > reach:
+                    return False
+                seen = 0.0
+            else:
+                seen += d / n
+                if seen >= SHOWS:
+                    return True
+        q, k = to, k + step
+    return False
+
+
 # ---- axis transforms: value -> a scale on which the ticks stand evenly
 
 def _prob(f):
@@ -173,21 +224,35 @@ class Axis:
         self.f = self.inv = self.name = None
         self.fits = []   # (misfit, transform) of every transform the labelled ticks allow, the best first
         if len(self.pairs) >= 2:
-            for name, f, inv in TRANSFORMS:
-                try:
-                    s = [f(v) for _, v in self.pairs]
-                except (ValueError, OverflowError, ZeroDivisionError):
-                    continue
-                if any(x is None for x in s):
-                    continue
-                err = self._misfit([p for p, _ in self.pairs], s)
-                if err is not None:
-                    self.fits.append((err, name))
-            self.fits.sort(key=lambda q: q[0])
+            self.fits = self._fits(self.pairs)
+            # a tick that stands off the line the others fit (its number read beside the wrong one of two close
+            # ticks at a probability scale's far end, or rounded where the scale is steep): leave it out
+            if len(self.pairs) >= 4 and self.fits and self.fits[0][0] > 0.25:
+                for k in range(len(self.pairs)):
+                    rest = self.pairs[:k] + self.pairs[k + 1:]
+                    fits = self._fits(rest)
+                    if fits and fits[0][0] < 0.05:
+                        self.pairs, self.fits = rest, fits
+                        break
             if self.fits:
                 # the first of the transforms that fit as well as the best (linear before log before the rest)
                 good = {n for e, n in self.fits if e < self.fits[0][0] + 0.05}
                 self.use(next(n for n, _, _ in TRANSFORMS if n in good))
+
+    @classmethod
+    def _fits(cls, pairs):
+        out = []
+        for name, f, inv in TRANSFORMS:
+            try:
+                s = [f(v) for _, v in pairs]
+            except (ValueError, OverflowError, ZeroDivisionError):
+                continue
+            if any(x is None for x in s):
+                continue
+            err = cls._misfit([p for p, _ in pairs], s)
+            if err is not None:
+                out.append((err, name))
+        return sorted(out, key=lambda q: q[0])
 
     def use(self, name):
         for n, f, inv in TRANSFORMS:
@@ -353,9 +418,11 @@ class Program:
         its start)."""
         if text in self.refs:
             return self.refs[text]
-        if len(text) >= 8:
-            return [q for label, qs in self.refs.items() if label.startswith(text) for q in qs]
-        return []
+        # a label's spaces at its ends do not show
+        bare = [q for label, qs in self.refs.items() if label.strip() == text for q in qs]
+        if bare or len(text) < 8:
+            return bare
+        return [q for label, qs in self.refs.items() if label.strip().startswith(text) for q in qs]
 
 
 # ---- a page read back
@@ -363,6 +430,12 @@ class Program:
 class Sheet:
     def __init__(self, page, glyphs):
         self.page = page
+        with open(page.path, encoding='utf-8') as f:
+            head = f.read(1000)
+        vb = re.search(r'viewBox="(' + overprint.NUM + r') (' + overprint.NUM + r') (' + overprint.NUM + r') (' +
+                       overprint.NUM + r')"', head)
+        self.size = (float(vb.group(1)), float(vb.group(2)), float(vb.group(1)) + float(vb.group(3)),
+                     float(vb.group(2)) + float(vb.group(4))) if vb else None
         cache = {}
         self.texts, self.marks, self.covers, self.paths = [], [], [], []
         for k, it in enumerate(page.items):
@@ -437,7 +510,7 @@ class Sheet:
         used = set()
         for kind, base in kept:
             ticks = groups[(kind, base)]
-            labelled = []
+            pairs = []
             for at, outer in ticks.items():
                 for n, t in enumerate(self.texts):
                     v = _number(t['text'])
@@ -447,14 +520,21 @@ class Sheet:
                     c = _centre(b)
                     if kind == 'x':
                         gap = b[1] - outer if outer > base else outer - b[3]
-                        ok = abs(c[0] - at) <= 2.0 and -1 <= gap <= 14
+                        d = abs(c[0] - at)
+                        ok = d <= 2.0 and -1 <= gap <= 14
                     else:
                         gap = b[0] - outer if outer > base else outer - b[2]
-                        ok = abs(c[1] - at) <= 3.0 and -1 <= gap <= 14
+                        d = abs(c[1] - at)
+                        ok = d <= 3.0 and -1 <= gap <= 14
                     if ok:
-                        labelled.append((at, v))
-                        used.add(n)
-                        break
+                        pairs.append((d, at, n, v))
+            # a number labels the nearest of the ticks beside it
+            labelled, held = [], set()
+            for d, at, n, v in sorted(pairs):
+                if at not in held and n not in used:
+                    labelled.append((at, v))
+                    held.add(at)
+                    used.add(n)
             # panels side by side repeat an axis: a new axis starts where the values turn back
             labelled.sort()
             runs, cur = [], []
@@ -522,13 +602,22 @@ class Sheet:
         """The rectangle of the nearest solid strokes round a box, or None."""
         hs, vs = self._edges_cache
         x0, y0, x1, y1 = box
-        top = max((y for y, a, b in hs if y <= y0 + 0.5 and a <= x0 + 0.5 and b >= x1 - 0.5), default=None)
-        bot = min((y for y, a, b in hs if y >= y1 - 0.5 and a <= x0 + 0.5 and b >= x1 - 0.5), default=None)
-        lft = max((x for x, a, b in vs if x <= x0 + 0.5 and a <= y0 + 0.5 and b >= y1 - 0.5), default=None)
-        rgt = min((x for x, a, b in vs if x >= x1 - 0.5 and a <= y0 + 0.5 and b >= y1 - 0.5), default=None)
-        if None in (top, bot, lft, rgt):
-            return None
-        return (lft, top, rgt, bot)
+
+        def sides(x0, y0, x1, y1):
+            top = max((y for y, a, b in hs if y <= y0 + 0.5 and a <= x0 + 0.5 and b >= x1 - 0.5), default=None)
+            bot = min((y for y, a, b in hs if y >= y1 - 0.5 and a <= x0 + 0.5 and b >= x1 - 0.5), default=None)
+            lft = max((x for x, a, b in vs if x <= x0 + 0.5 and a <= y0 + 0.5 and b >= y1 - 0.5), default=None)
+            rgt = min((x for x, a, b in vs if x >= x1 - 0.5 and a <= y0 + 0.5 and b >= y1 - 0.5), default=None)
+            return None if None in (top, bot, lft, rgt) else (lft, top, rgt, bot)
+        r = sides(x0, y0, x1, y1)
+        # a frame's sides run its whole length: a box's side inside it (an inset's) is passed over
+        for _ in range(3):
+            across = r and sides(x0, r[1], x1, r[3])    # upright sides that run from its top to its bottom
+            along = r and sides(r[0], y0, r[2], y1)     # level sides that run from its left to its right
+            if not (across and along) or (across[0], along[1], across[2], along[3]) == r:
+                break
+            r = (across[0], along[1], across[2], along[3])
+        return r
 
     def _panels(self):
         self._edges_cache = self._edges()
@@ -616,6 +705,11 @@ def _grid_styles(sh):
     return {s for s, n in seen.items() if len(n) >= 3 and len(n) >= 0.5 * len(places)}
 
 
+def _value(p):
+    """The value of a line: the one the program or a label gives it, else as its axis reads it."""
+    return f'{p["value"]:g}' if 'value' in p else _describe(p['axis'].value(p['at']))
+
+
 def _describe(v):
     if v is None:
         return '?'
@@ -661,21 +755,39 @@ def read_labels(sh, prog):
         return hit
 
     orient = {'href': ('x',), 'vref': ('y',)}
-    labels = []
+    found = []
     for t in sh.texts:
-        if not t['text'] or sh.in_box(t) or not sh.panel_of(_centre(t['box'])):
+        if not t['text'] or not sh.panel_of(_centre(t['box'])):
             continue
         own = []
         given = prog.given(t['text']) if prog else []
+        panel = sh.panel_of(_centre(t['box']))
         if given:
             for kw, v in given:
-                own += matching(orient.get(kw, ('x', 'y')), v)
+                for p in matching(orient.get(kw, ('x', 'y')), v):
+                    own.append(p)
+                    p.setdefault('value', v)
+                    if p['panel'] == panel:
+                        t.setdefault('value', v)
         else:
             v = _number(t['text'])
             if v is not None:
                 own = matching(('x', 'y'), v, _half_unit(t['text']))
+                t['value'] = v
+                for p in own:
+                    p.setdefault('value', v)
         # a label names the lines of its own panel (panels repeat the lists)
-        own = [p for p in own if p['panel'] == sh.panel_of(_centre(t['box']))]
+        own = [p for p in own if p['panel'] == panel]
+        found.append((t, own, given))
+    # a box of labels only is a column of labels on a ground of its own, not an inset or a legend: its texts are
+    # labels like any other
+    sh.columns = [r for r in sh.boxes
+                  if all(own or given for t, own, given in found if _inside(_centre(t['box']), r))]
+    labels = []
+    for t, own, given in found:
+        c = _centre(t['box'])
+        if any(_inside(c, r) for r in sh.boxes if r not in sh.columns):
+            continue
         if own:
             labels.append((t, own))
         elif given and VERBOSE[0]:
@@ -685,7 +797,8 @@ def read_labels(sh, prog):
             print('  axis', ax.kind, round(ax.base, 1), round(ax.lo), round(ax.hi), len(ax.pairs),
                   ax.f and [n for n, f, _ in TRANSFORMS if f is ax.f])
         print('  panels', [tuple(round(v) for v in r) for r in sh.panels], 'boxes',
-              [tuple(round(v) for v in r) for r in sh.boxes])
+              [tuple(round(v) for v in r) for r in sh.boxes], 'columns',
+              [tuple(round(v) for v in r) for r in sh.columns])
         for t, own in labels:
             print('  label', repr(t['text']), [(p['kind'], round(p['at'], 2)) for p in own])
         print('  texts in panels', [t['text'] for t in sh.texts if sh.panel_of(_centre(t['box']))])
@@ -697,19 +810,38 @@ def check(sh, prog, seen=None):
     out = []
     seen = {'labels': 0, 'percentiles': 0, 'insets': 0} if seen is None else seen
     grid, cands, labels, matching, orient = read_labels(sh, prog)
+    # a solid stroke from a label's box to one of its own lines is its leader, though it stands where a value
+    # reads (a leader drawn at the height of another label's line)
+    drawn = set()
+    for t, own in labels:
+        for p in cands:
+            if p['dash'] or p in own:
+                continue
+            a, b = p['polys'][0]
+            if any(_pt_rect(u, t['box']) <= LEADER_GAP < 0.5 + _pt_rect(w, t['box']) and
+                   min(_pt_seg(w, *q['polys'][0]) for q in own) <= LEADER_GAP / 2 for u, w in ((a, b), (b, a))):
+                drawn.add(id(p))
+    labels = [(t, own) for t, own in ((t, [p for p in own if id(p) not in drawn]) for t, own in labels) if own]
     seen['labels'] += len(labels)
     refl = {id(p) for _, own in labels for p in own}
     if prog:
         for kw, v in prog.values:
             for p in matching(orient.get(kw, ('x', 'y')), v):
-                refl.add(id(p))
+                if id(p) not in drawn:
+                    refl.add(id(p))
+                    p.setdefault('value', v)
     refs = [p for p in cands if id(p) in refl]
     name = {}
     for t, own in labels:
         for p in own:
             name.setdefault(id(p), f'the {t["text"]} line')
     for p in refs:
-        name.setdefault(id(p), f'the line at {_describe(p["axis"].value(p["at"]))}')
+        name.setdefault(id(p), f'the line at {_value(p)}')
+
+    def valued(p):
+        """A line's name with its value, where the name is a label's text that is no number."""
+        n = name[id(p)]
+        return n if n.startswith('the line at') or _number(n[4:-5]) is not None else f'{n} (at {_value(p)})'
 
     # other strokes: leaders, fitted lines and confidence limits
     others = [p for p in sh.paths if id(p) not in refl and p['style'] not in grid and not p['rect']]
@@ -746,6 +878,7 @@ def check(sh, prog, seen=None):
         p['edge'] = all(on_side(a, b) for pts in p['polys'] for a, b in zip(pts, pts[1:]))
     leaders = set()
     led = set()   # the labels joined to their own lines by a leader
+    lead = {}     # label -> the stroke that joins it to a line (its own or another)
     for t, own in labels:
         box = t['box']
         ownpos = {(p['kind'], round(p['at'], 1)) for p in own}
@@ -756,10 +889,12 @@ def check(sh, prog, seen=None):
         if j:
             leaders.add(id(j))
             led.add(id(t))
+            lead[id(t)] = j
         else:
             wrong = leader(box, lambda w: min((_pt_seg(w, *p['polys'][0]) for p in rest), default=math.inf))
             if wrong:
                 leaders.add(id(wrong))
+                lead[id(t)] = wrong
                 out.append(('near', f'{at(t)}: a leader joins it to another line'))
                 continue
             if d_own > FAR * (box[3] - box[1]):
@@ -785,24 +920,30 @@ def check(sh, prog, seen=None):
                 kind = 'a fitted line or confidence limit'
             for pts in p['polys']:
                 hit = False
-                for a, b in zip(pts, pts[1:]):
+                for n, (a, b) in enumerate(zip(pts, pts[1:])):
                     c = _clip(a, b, box)
                     if not c or math.hypot(c[1][0] - c[0][0], c[1][1] - c[0][1]) < 0.5:
                         continue
-                    if any(k > p['i'] and _inside(c[0], r, 0.01) and _inside(c[1], r, 0.01) for k, r in sh.covers):
-                        continue
-                    hit = True
+                    over = [r for k, r in sh.covers if k > p['i']]
+                    if any(_inside(c[0], r, 0.01) and _inside(c[1], r, 0.01) for r in over):
+                        if not (_shows(pts, n, c[0], -1, over, math.inf) and _shows(pts, n, c[1], 1, over, math.inf)):
+                            continue   # hidden under a box, and it ends there: the box stands over its end
+                        hit = ' (under its ground, showing on both sides)'
+                    else:
+                        hit = ''
                     break
-                if hit:
-                    crossed.append(kind)
+                if hit is not False:
+                    crossed.append(kind + hit)
                     break
         for kind in sorted(set(crossed)):
             out.append(('cross', f'{at(t)}: crossed by {kind}'))
-    # order of labels stacked across parallel lines
+    # order of labels stacked across parallel lines (a text the program gives lines at two values names neither)
+    def one_place(own):
+        return max(p['at'] for p in own) - min(p['at'] for p in own) < 0.3
     for n, (t, own) in enumerate(labels):
         for u, own2 in labels[n + 1:]:
             k1, k2 = own[0]['kind'], own2[0]['kind']
-            if k1 != k2:
+            if k1 != k2 or not one_place(own) or not one_place(own2):
                 continue
             p1, p2 = own[0]['at'], own2[0]['at']
             if abs(p1 - p2) < 0.3:
@@ -830,11 +971,153 @@ def check(sh, prog, seen=None):
                 out.append(('join', f'{at(first)} and {at(second)} stand {gap:.1f} pt apart on one row: they read '
                                     f'as one label'))
 
+    out += _rows(labels, refs, valued, at)
+    out += _leaders(sh, labels, lead, others, at)
     out += _bands(labels, led, at)
     out += _ends(sh, prog, others, seen)
-    out += _insets(sh, seen)
+    led_paths = [p for p in sh.paths if id(p) in leaders]
+    out += _insets(sh, seen, [t['box'] for t, _ in labels], led_paths)
     out += _outside(sh, prog, labels, matching, orient)
     return out
+
+
+def _rows(labels, refs, valued, at):
+    """Labels on the row of a level line not their own: the line at the height of the middle half of the label's
+    text, under it or ending within a text's height of it on its left or right."""
+    out = []
+    for t, own in labels:
+        box = t['box']
+        h = box[3] - box[1]
+        mine = {id(p) for p in own} | {id(p) for p in refs if (p['kind'], round(p['at'], 1)) in
+                                        {(q['kind'], round(q['at'], 1)) for q in own}}
+        hits = []
+        for p in refs:
+            if p['kind'] != 'y' or id(p) in mine or not box[1] + h / 4 <= p['at'] <= box[3] - h / 4:
+                continue
+            a, b = p['polys'][0]
+            gap = max(min(a[0], b[0]) - box[2], box[0] - max(a[0], b[0]), 0.0)
+            if gap <= h:
+                hits.append((abs(p['at'] - (box[1] + box[3]) / 2), gap, valued(p)))
+        told = set()
+        for d, gap, n in sorted(hits):
+            if n in told:
+                continue   # a line drawn twice (in two strokes)
+            told.add(n)
+            how = 'runs under it' if gap == 0 else f'ends {gap:.1f} pt beside it'
+            out.append(('row', f'{at(t)} (its line at {t["value"]:g}) stands on the row of {n}: the line '
+                               f'{how}, {d:.1f} pt from the middle of its text'))
+    return out
+
+
+def _leaders(sh, labels, lead, others, at):
+    """Leaders that cross, that leave their panel's frame or end at the page's edge, or run along an inset's
+    border."""
+    out = []
+    # a solid stroke from a label's box that leaves its panel's frame is that label's leader, whatever it ends on
+    taken = {id(p) for p in lead.values()}
+    for p in others:
+        if id(p) in taken or p['dash'] or p['edge'] or p['len'] <= TICK[1] or len(p['polys']) != 1 or \
+                len(p['polys'][0]) > 4:
+            continue
+        pts = p['polys'][0]
+        for u, w in ((pts[0], pts[-1]), (pts[-1], pts[0])):
+            d, t = min(((_pt_rect(u, t['box']), t) for t, _ in labels), key=lambda q: q[0], default=(math.inf, None))
+            if d > LEADER_GAP or _pt_rect(w, t['box']) <= 0.5 or id(t) in lead:
+                continue
+            frame = sh.panel_of(_centre(t['box']))
+            if max(_pt_rect(q, frame) for q in pts) > FRAME_OUT or _at_edge(w, sh.size):
+                lead[id(t)] = p
+                break
+    joined = [(t, lead[id(t)]['polys'][0]) for t, _ in labels if id(t) in lead]
+
+    def whose(t):
+        return f'{at(t)} (its line at {t["value"]:g})'
+    for t, pts in joined:
+        h = t['box'][3] - t['box'][1]
+        frame = sh.panel_of(_centre(t['box']))
+        far = max(pts, key=lambda q: _pt_rect(q, frame))
+        if _pt_rect(far, frame) > FRAME_OUT:
+            out.append(('leaders', f'{whose(t)}: its leader runs {_pt_rect(far, frame):.1f} pt out of its '
+                                   f'panel\'s frame, to ({far[0]:.0f},{far[1]:.0f})'))
+        for w in (pts[0], pts[-1]):
+            if _at_edge(w, sh.size):
+                out.append(('leaders', f'{whose(t)}: its leader ends at the page\'s edge '
+                                       f'({w[0]:.0f},{w[1]:.0f})'))
+        for r in (r for r in sh.boxes if r not in sh.columns):
+            along = max(_along(pts, side) for side in ((r[0], r[1], r[2], r[1]), (r[0], r[3], r[2], r[3]),
+                                                       (r[0], r[1], r[0], r[3]), (r[2], r[1], r[2], r[3])))
+            if along > h:
+                out.append(('leaders', f'{whose(t)}: its leader runs {along:.0f} pt along the border of the '
+                                       f'box at ({r[0]:.0f},{r[1]:.0f})'))
+    for n, (t, pts) in enumerate(joined):
+        for u, qts in joined[n + 1:]:
+            if pts is qts or t['value'] == u['value']:
+                continue   # leaders that run into one line: neither label can be taken for the other's
+            x = _meet(pts, qts)
+            if x:
+                out.append(('leaders', f'the leaders of {whose(t)} and {whose(u)} cross at '
+                                       f'({x[0]:.0f},{x[1]:.0f})'))
+    return out
+
+
+def _at_edge(w, size):
+    return bool(size) and (w[0] <= size[0] + 0.5 or w[0] >= size[2] - 0.5 or w[1] <= size[1] + 0.5 or
+                           w[1] >= size[3] - 0.5)
+
+
+def _along(pts, side):
+    """How long polyline pts runs within ALONG points of an axis-parallel side (x0, y0, x1, y1)."""
+    total = 0.0
+    horiz = side[1] == side[3]
+    for a, b in zip(pts, pts[1:]):
+        # the part of ab whose distance across the side is ALONG or less and that lies beside the side
+        lo, hi = 0.0, 1.0
+        for k, c0, c1 in ((1, side[1] - ALONG, side[3] + ALONG), (0, side[0], side[2])) if horiz else \
+                ((0, side[0] - ALONG, side[2] + ALONG), (1, side[1], side[3])):
+            d = b[k] - a[k]
+            if abs(d) < 1e-9:
+                if not c0 <= a[k] <= c1:
+                    lo, hi = 1.0, 0.0
+                continue
+            t0, t1 = sorted(((c0 - a[k]) / d, (c1 - a[k]) / d))
+            lo, hi = max(lo, t0), min(hi, t1)
+        if hi > lo:
+            total += (hi - lo) * math.hypot(b[0] - a[0], b[1] - a[1])
+    return total
+
+
+def _meet(pts, qts):
+    """Where two leaders cross or touch (come within CROSS_GAP points), unless it is where both end (leaders to
+    one place); None."""
+    ends = (pts[0], pts[-1], qts[0], qts[-1])
+
+    def at_end(x, e):
+        return min(math.hypot(x[0] - q[0], x[1] - q[1]) for q in e) <= FAN
+    for a, b in zip(pts, pts[1:]):
+        for c, d in zip(qts, qts[1:]):
+            x = _intersection(a, b, c, d)
+            cands = [x] if x else []
+            for p, (u, v) in ((a, (c, d)), (b, (c, d)), (c, (a, b)), (d, (a, b))):
+                if _pt_seg(p, u, v) <= CROSS_GAP:
+                    cands.append(p)
+            for x in cands:
+                if not (at_end(x, ends[:2]) and at_end(x, ends[2:])):
+                    return x
+    return None
+
+
+def _intersection(a, b, c, d):
+    """The point where segments ab and cd cross, or None."""
+    r = (b[0] - a[0], b[1] - a[1])
+    s = (d[0] - c[0], d[1] - c[1])
+    den = r[0] * s[1] - r[1] * s[0]
+    if abs(den) < 1e-12:
+        return None
+    t = ((c[0] - a[0]) * s[1] - (c[1] - a[1]) * s[0]) / den
+    u = ((c[0] - a[0]) * r[1] - (c[1] - a[1]) * r[0]) / den
+    if 0 <= t <= 1 and 0 <= u <= 1:
+        return (a[0] + t * r[0], a[1] + t * r[1])
+    return None
 
 
 def _bands(labels, led, at):
@@ -972,8 +1255,9 @@ def _outside(sh, prog, labels, matching, orient):
     return out
 
 
-def _insets(sh, seen):
-    """Insets at a panel's corner that hold more markers than a box of their size at another corner."""
+def _insets(sh, seen, labels=(), leaders=()):
+    """Insets at a panel's corner that hold more markers than a box of their size at another corner where it
+    would stand over no reference label and no leader (within a text height: the labels would have to give way)."""
     out = []
     for r in sh.boxes:
         panel = sh.panel_of(_centre(r))
@@ -993,11 +1277,14 @@ def _insets(sh, seen):
         def held(b):
             return sum(1 for p in pts if _inside(p, b))
         here = held(r)
+        lead = [(a, c) for p in leaders for pts in p['polys'] for a, c in zip(pts, pts[1:])]
         best = None
         for cy in 'NS':
             for cx in 'WE':
                 b = (xs[cx], ys[cy], xs[cx] + w, ys[cy] + h)
                 if abs(b[0] - r[0]) < 1 and abs(b[1] - r[1]) < 1:
+                    continue
+                if any(_rect_gap(l, b) < l[3] - l[1] for l in labels) or any(_seg_rect(a, c, b) < 5.0 for a, c in lead):
                     continue
                 n = held(b)
                 if best is None or n < best[0]:
@@ -1021,18 +1308,29 @@ def load_glyphs(tool, sheet):
     return overprint.Glyphs(sheet, overprint.SHEET_TEXT)
 
 
-RULES = ('near', 'far', 'cross', 'order', 'join', 'band', 'end', 'inset', 'panel')
+RULES = ('near', 'far', 'cross', 'row', 'order', 'join', 'band', 'leaders', 'end', 'inset', 'panel')
 
 
 def main(argv):
-    root, tool, sheet, pages, rules = None, None, None, [], set(RULES)
+    root, tool, sheet, pages, rules, given = None, None, None, [], set(RULES), {}
     k = 0
     while k < len(argv):
         a = argv[k]
-        if a in ('--source', '--glyphsheet', '--glyphs', '--rules'):
+        if a in ('--source', '--glyphsheet', '--glyphs', '--rules', '--program') and k + 1 < len(argv):
             k += 1
             if a == '--source':
                 root = argv[k]
+            elif a == '--program':
+                case, _, path = argv[k].partition('=')
+                try:
+                    raw = open(path, 'rb').read()
+                    try:
+                        given[case] = raw.decode('utf-8')
+                    except UnicodeDecodeError:
+                        given[case] = raw.decode('latin-1')   # a program of Latin-1 text
+                except OSError as e:
+                    print(f'{path}: cannot be read: {e}', file=sys.stderr)
+                    return 2
             elif a == '--glyphsheet':
                 tool = argv[k]
             elif a == '--glyphs':
@@ -1049,11 +1347,27 @@ def main(argv):
         return 2
     glyphs = load_glyphs(tool, sheet)
     programs = {n: Program(t) for n, t in gallery_programs(root).items()} if root else {}
+    programs.update((n, Program(t)) for n, t in given.items())
     return run(pages, glyphs, programs, rules)
 
 
 def case_of(path):
     return re.sub(r'-(device|statistical)(-\d+)?$', '', os.path.splitext(os.path.basename(path))[0])
+
+
+def program_of(path, programs):
+    """The program of a page: that of its case by the page's name (NAME-ROAD[-K].svg), else by the nearest folder
+    of the page named CASE or CASE-ROAD (a run's pages are written to CASE-ROAD/graphics/PAGE.svg)."""
+    if case_of(path) in programs:
+        return programs[case_of(path)]
+    d = os.path.dirname(os.path.abspath(path))
+    while d and d != os.path.dirname(d):
+        name = os.path.basename(d)
+        for case in (name, re.sub(r'-(device|statistical)$', '', name)):
+            if case in programs:
+                return programs[case]
+        d = os.path.dirname(d)
+    return None
 
 
 def run(pages, glyphs, programs, rules):
@@ -1069,7 +1383,7 @@ def run(pages, glyphs, programs, rules):
             continue
         if VERBOSE[0]:
             print(f'{path}:')
-        prog = programs.get(case_of(path))
+        prog = program_of(path, programs)
         if prog:
             wanted |= {'labels'} if prog.refs else set()
             wanted |= {'percentiles'} if prog.plotfit else set()

@@ -3,7 +3,11 @@
 hand, against the same pages as drawn.
 - a reference label moved onto another reference line's label: near (and, with a leader drawn from it to its
   own line, not);
-- a line drawn through a reference label: cross;
+- a line drawn through a reference label: cross; the same line under the label's ground, painted before it:
+  cross, and a line that only ends under that ground: not;
+- a reference label moved onto another level line's row, with a leader to its own line: row;
+- the leaders of two values of a column that trade their lines' ends, and a leader bent out of its panel's frame:
+  leaders;
 - a reference label moved below its panel, onto the axis's tick labels: panel;
 - the values of two close level lines taken out of their column, side by side in the band between the lines: band;
 - two percentile labels of a relation plot that trade places: end;
@@ -11,6 +15,7 @@ hand, against the same pages as drawn.
 
   placement_selftest.py --source ROOT (--glyphsheet TOOL | --glyphs SHEET.svg) PAGEDIR
 Exits 1 when a fault is not found (or found on the page as drawn)."""
+import math
 import os
 import re
 import sys
@@ -22,6 +27,10 @@ import placement  # noqa: E402
 
 RUN = re.compile(r'<g[^>]*>(?:\s*<use xlink:href="#glyph[^>]*>)+\s*</g>')
 LINE = '<path style="fill:none;stroke-width:0.75;stroke:rgb(0%,0%,0%);stroke-opacity:1;" d="M {} {} L {} {}"/>\n'
+GROUND = re.compile(r'<path style=" ?stroke:none;fill-rule:nonzero;fill:rgb\(100%,100%,100%\);fill-opacity:1;" '
+                    r'd="(M [^"]*Z)[^"]*"/>')
+STROKE = re.compile(r'<path style="(fill:none;[^"]*)" d="M (' + overprint.NUM + ') (' + overprint.NUM + ') L (' +
+                    overprint.NUM + ') (' + overprint.NUM + ') "/>')
 
 
 class Case:
@@ -49,6 +58,39 @@ class Case:
             if t['text'] == text:
                 return t['box'], n
         raise LookupError(f'{self.path}: no "{text}"')
+
+    def ground(self, box):
+        """Where the opaque box painted under a text's glyphs (its ground) starts in the page, and that box."""
+        best = None
+        for m in GROUND.finditer(self.svg):
+            v = [float(x) for x in re.findall(overprint.NUM, m.group(1))]
+            r = (min(v[0::2]), min(v[1::2]), max(v[0::2]), max(v[1::2]))
+            if placement._inside(placement._centre(box), r) and (best is None or
+                                                                (r[2] - r[0]) * (r[3] - r[1]) < best[0]):
+                # before the group that clips the box to itself, where it has one
+                start = m.start()
+                g = self.svg.rfind('<g clip-path=', 0, start)
+                if g >= 0 and self.svg[g:start].count('<') == 1:
+                    start = g
+                best = ((r[2] - r[0]) * (r[3] - r[1]), start, r)
+        return best[1:]
+
+    def leader(self, svg, box):
+        """The straight stroke that leaves a text's box: (its text in svg, its end at the box, its other end)."""
+        for m in STROKE.finditer(svg):
+            a, b = (float(m.group(2)), float(m.group(3))), (float(m.group(4)), float(m.group(5)))
+            if math.hypot(b[0] - a[0], b[1] - a[1]) <= placement.TICK[1] and (a[0] == b[0] or a[1] == b[1]):
+                continue   # a tick of the axis beside the text
+            for u, w in ((a, b), (b, a)):
+                if placement._pt_rect(u, box) <= placement.LEADER_GAP < placement._pt_rect(w, box):
+                    return m.group(0), u, w
+        raise LookupError(f'{self.path}: no leader from {box}')
+
+    @staticmethod
+    def restroke(stroke, u, w):
+        """A stroke drawn from u to w in the style of another."""
+        style = re.match(r'<path style="([^"]*)"', stroke).group(1)
+        return f'<path style="{style}" d="M {u[0]:g} {u[1]:g} L {w[0]:g} {w[1]:g} "/>'
 
     def moved(self, svg, n, dx, dy):
         """The page with text run n moved by (dx, dy)."""
@@ -94,13 +136,22 @@ def main(argv):
     moved = c.moved(c.svg, n, 0, one[1] - half[1])
     expect('a reference label moved beside another line is near it', _has(c.found(moved), 'near', 'half'))
     # a leader from its new place to its own line
-    own = next(o for t, o in placement.read_labels(c.sheet(c.svg), c.prog)[2] if t['text'] == 'half')[0]
+    owns = {t['text']: o[0] for t, o in placement.read_labels(c.sheet(c.svg), c.prog)[2]}
+    own = owns['half']
+
+    def own_at(text):
+        return owns[text]['at']
     mid = (one[1] + one[3]) / 2
     led = moved.replace('</svg>', LINE.format(half[0] - 1.0, mid, half[0] + 2.0, own['at']) + '</svg>')
     expect('a leader to its own line excuses it', not _has(c.found(led), 'near', 'half'))
     x0, y0 = half[0] - 3.0, half[1] - 3.0
     crossed = c.svg.replace('</svg>', LINE.format(x0, y0, half[2] + 3.0, half[3] + 3.0) + '</svg>')
     expect('a line through a reference label crosses it', _has(c.found(crossed), 'cross', 'half'))
+    # 'half' moved onto the row of the 'one' line, its leader drawn to its own line: it reads as the one line's
+    expect('a reference label off other lines\' rows passes', not _has(c.found(c.svg), 'row', 'half'))
+    row = c.moved(c.svg, n, 0, own_at('one') - (half[1] + half[3]) / 2)
+    row = row.replace('</svg>', LINE.format(half[0] - 1.0, own_at('one'), half[0] - 6.0, own['at']) + '</svg>')
+    expect('a reference label on another line\'s row, with a leader, is on its row', _has(c.found(row), 'row', 'half'))
     panel = c.sheet(c.svg).panel_of(placement._centre(half))
     below = c.moved(c.svg, n, 0, panel[3] + 4.0 - half[1])
     expect('a reference label inside its panel passes', not _has(c.found(c.svg), 'panel', 'half'))
@@ -115,6 +166,29 @@ def main(argv):
     apart = c.moved(c.svg, nl, 0, lines['30.21'] - 3.0 - low[3])
     apart = c.moved(apart, nh, low[2] - high[0] + 20, lines['38.88'] + 2.5 - high[1])
     expect('two values side by side between their close lines share the band', _has(c.found(apart), 'band', '30.21'))
+
+    # a line under the ground of "24.65" (painted before it) that shows on both sides of it, and one that ends there
+    box, _ = c.box('24.65')
+    at, ground = c.ground(box)
+    mid = (box[1] + box[3]) / 2
+    xmid = (box[0] + box[2]) / 2
+    through = LINE.format(xmid, ground[1] - 8.0, xmid + 1.0, ground[3] + 8.0)
+    ends = LINE.format(ground[2] + 8.0, mid - 2.0, (box[0] + box[2]) / 2, mid - 1.0)
+    expect('a line through a value\'s ground crosses it', _has(c.found(c.svg[:at] + through + c.svg[at:]), 'cross',
+                                                               '24.65'))
+    expect('a line that ends under a value\'s ground does not', not _has(c.found(c.svg[:at] + ends + c.svg[at:]),
+                                                                           'cross', '24.65'))
+    # the leaders of 30.21 and 38.88 trade their far ends: they cross; 52.89's leader bent below the frame
+    expect('leaders of a column that keep apart pass', not any(r == 'leaders' for r, _ in c.found(c.svg)))
+    (s1, u1, w1), (s2, u2, w2) = c.leader(c.svg, low), c.leader(c.svg, high)
+    traded = c.svg.replace(s1, c.restroke(s1, u1, w2)).replace(s2, c.restroke(s2, u2, w1))
+    found = c.found(traded)
+    expect('leaders that trade their lines cross', _has(found, 'leaders', '30.21') and _has(found, 'leaders', '38.88'))
+    box, _ = c.box('52.89')
+    s, u, w = c.leader(c.svg, box)
+    frame = c.sheet(c.svg).panel_of(placement._centre(box))
+    out = c.svg.replace(s, '').replace('</svg>', c.restroke(s, u, (w[0], frame[3] + 5.0)) + '\n</svg>')
+    expect('a leader out of its panel\'s frame leaves it', _has(c.found(out), 'leaders', '52.89'))
 
     # percentile labels 10 and 90 of a relation plot trade places
     c = Case(pagedir, 'relation-insulation-regression-statistical.svg', glyphs, programs)

@@ -83,8 +83,9 @@ std::vector<Include> scan(const fs::path& root, const std::string& top) {
 
 const char* rulename(Rule r) {
     switch (r) {
-    case Rule::ProcOutsideProcAndHost: return "proc/ includes only proc/ and host/";
+    case Rule::ProcOutsideProcAndHost: return "proc/ includes only proc/, host/ and common/";
     case Rule::HostOutsideHost: return "host/ includes only host/";
+    case Rule::CommonOutsideCommon: return "common/ includes only common/";
     case Rule::NoPublicHeader: return "every proc/ folder above the floors has a public header named after it";
     case Rule::PublicHeaderIncludes: return "a public header includes only proc/framework, proc/numeric and host/";
     case Rule::FloorIncludesAbove: return "proc/framework includes no other proc/ folder, proc/numeric only proc/framework";
@@ -97,13 +98,15 @@ const char* rulename(Rule r) {
 
 std::string describe(const Violation& v) { return v.where + ": " + v.what + " (" + rulename(v.rule) + ")"; }
 
-std::vector<Violation> checkboundary(const std::vector<Include>& proc, const std::vector<Include>& host) {
+std::vector<Violation> checkboundary(const std::vector<Include>& proc, const std::vector<Include>& host, const std::vector<Include>& common) {
     std::vector<Violation> out;
     for (const Include& i : proc)
-        if (!startswith(i.target, "proc/") && !startswith(i.target, "host/"))
+        if (!startswith(i.target, "proc/") && !startswith(i.target, "host/") && !startswith(i.target, "common/"))
             out.push_back({Rule::ProcOutsideProcAndHost, at(i), "includes " + i.target});
     for (const Include& i : host)
         if (!startswith(i.target, "host/")) out.push_back({Rule::HostOutsideHost, at(i), "includes " + i.target});
+    for (const Include& i : common)
+        if (!startswith(i.target, "common/")) out.push_back({Rule::CommonOutsideCommon, at(i), "includes " + i.target});
     return out;
 }
 

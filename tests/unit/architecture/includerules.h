@@ -1,5 +1,6 @@
 // The include rules of the source tree, read from the #include lines of its files:
-// - proc/ includes only host/ and proc/ (never runtime/), and host/ only host/;
+// - proc/ includes only host/, common/ and proc/ (never runtime/), host/ only host/, and
+//   common/ (pure computations of the procedure and the runtime both) only common/;
 // - the floors of proc/: every other proc/ folder X has one public header proc/X/X.h, which
 //   includes only proc/framework, proc/numeric and host/; proc/framework includes no other
 //   proc/ folder, proc/numeric only proc/framework; any folder includes its own headers, the
@@ -32,8 +33,9 @@ struct Include {
 std::vector<Include> scan(const std::filesystem::path& root, const std::string& top);
 
 enum class Rule {
-    ProcOutsideProcAndHost,   // a proc/ file includes something that is neither proc/ nor host/
+    ProcOutsideProcAndHost,   // a proc/ file includes something that is neither proc/, host/ nor common/
     HostOutsideHost,          // a host/ header includes something outside host/
+    CommonOutsideCommon,      // a common/ file includes something outside common/
     NoPublicHeader,           // a proc/ folder above the floors has no proc/X/X.h
     PublicHeaderIncludes,     // a public header includes more than framework, numeric and host/
     FloorIncludesAbove,       // framework includes another proc/ folder, numeric more than framework
@@ -50,8 +52,9 @@ struct Violation {
 };
 std::string describe(const Violation& v);
 
-// The rules that hold today: proc/ reaches only host/, host/ only itself.
-std::vector<Violation> checkboundary(const std::vector<Include>& proc, const std::vector<Include>& host);
+// The boundaries: proc/ reaches only host/ and common/, host/ and common/ only themselves.
+std::vector<Violation> checkboundary(const std::vector<Include>& proc, const std::vector<Include>& host,
+                                     const std::vector<Include>& common = {});
 // The floors of proc/; folders are the folders of root/proc.
 std::vector<Violation> checkfloors(const std::filesystem::path& root, const std::vector<Include>& proc);
 // Include cycles between the folders of runtime/ (files directly in runtime/ form the folder

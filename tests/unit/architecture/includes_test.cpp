@@ -25,13 +25,15 @@ std::string listed(const std::vector<incrules::Violation>& v) {
     return s;
 }
 
-TEST(IncludeRules, ProcReachesNothingButHostAndHostNothingButItself) {
+TEST(IncludeRules, ProcReachesNothingButHostAndCommonWhichReachOnlyThemselves) {
     const fs::path root = VITALYX_SOURCE_DIR;
     const auto proc = incrules::scan(root, "proc");
     const auto host = incrules::scan(root, "host");
+    const auto common = incrules::scan(root, "common");
     ASSERT_GT(proc.size(), 500u) << "the scan found too few includes to be trusted";
     ASSERT_GT(host.size(), 10u);
-    const auto v = incrules::checkboundary(proc, host);
+    ASSERT_GT(common.size(), 3u);
+    const auto v = incrules::checkboundary(proc, host, common);
     EXPECT_TRUE(v.empty()) << listed(v);
 }
 
@@ -79,7 +81,9 @@ protected:
         file("proc/alpha/inner.h", {"proc/alpha/alpha.h"});
         file("proc/alpha/fit.cpp", {"proc/alpha/inner.h", "proc/beta/beta.h"});
         file("proc/beta/beta.h", {"proc/framework/state.h"});
-        file("proc/beta/plot.cpp", {"proc/beta/beta.h", "proc/alpha/alpha.h", "proc/numeric/kernels.h", "proc/vyxstate.h"});
+        file("proc/beta/plot.cpp", {"proc/beta/beta.h", "proc/alpha/alpha.h", "proc/numeric/kernels.h", "proc/vyxstate.h", "common/shared.h"});
+        file("common/shared.h", {});
+        file("common/shared.cpp", {"common/shared.h"});
         file("proc/alpha/alphastate.h", {"proc/framework/state.h"});
         file("proc/vyxstate.h", {"proc/framework/state.h", "proc/alpha/alphastate.h"});
         file("proc/framework/main.cpp", {"proc/framework/state.h", "proc/vyxstate.h"});
@@ -90,10 +94,10 @@ protected:
         file("runtime/session.h", {"host/vec.h"});
         file("runtime/util/strings.h", {});
         file("runtime/supervisor/log.cpp", {"runtime/session.h", "runtime/util/strings.h"});
-        file("runtime/output/table.cpp", {"runtime/supervisor/log.cpp", "runtime/util/strings.h"});
+        file("runtime/output/table.cpp", {"runtime/supervisor/log.cpp", "runtime/util/strings.h", "common/shared.h"});
     }
     std::vector<incrules::Violation> all() {
-        auto v = incrules::checkboundary(incrules::scan(root, "proc"), incrules::scan(root, "host"));
+        auto v = incrules::checkboundary(incrules::scan(root, "proc"), incrules::scan(root, "host"), incrules::scan(root, "common"));
         const auto f = incrules::checkfloors(root, incrules::scan(root, "proc"));
         const auto c = incrules::checkruntimecycles(incrules::scan(root, "runtime"));
         v.insert(v.end(), f.begin(), f.end());
@@ -119,13 +123,16 @@ TEST_F(Tree, SoundTreeBreaksNoRule) {
     EXPECT_TRUE(relative);
 }
 
-TEST_F(Tree, ProcIncludingTheRuntimeOrHostIncludingBeyondItself) {
+TEST_F(Tree, ProcIncludingTheRuntimeOrHostOrCommonIncludingBeyondItself) {
     sound();
     file("proc/beta/data.cpp", {"proc/beta/beta.h", "runtime/output/table.h"});
     expectone(incrules::Rule::ProcOutsideProcAndHost, "proc/beta/data.cpp:4: includes runtime/output/table.h");
     fs::remove(root / "proc/beta/data.cpp");
     file("host/pool.h", {"host/vec.h", "runtime/supervisor/pools.h"});
     expectone(incrules::Rule::HostOutsideHost, "host/pool.h:4: includes runtime/supervisor/pools.h");
+    fs::remove(root / "host/pool.h");
+    file("common/more.cpp", {"common/shared.h", "host/vec.h"});
+    expectone(incrules::Rule::CommonOutsideCommon, "common/more.cpp:4: includes host/vec.h");
 }
 
 TEST_F(Tree, FloorsIncludingWhatLiesAbove) {

@@ -1,0 +1,95 @@
+// Where the labels of a panel's reference lines, and of the values read off where they cross a
+// fitted line, stand: one placement for both graphics roads, geometry only.
+//
+// A label stands beside its own line (its glyphs nearer that line than any other reference
+// line, and within a text height of it), crossed by no other line, clear of every text, marker
+// and leader and of the inset, its glyphs' middle on no other level line, in the order of the
+// lines beside its neighbours' labels. It takes the first place of its line that keeps that:
+// where the drawing puts it, the other side, then further along the line. The labels of lines
+// that lie too close for a label between them stand in a column beside them, one row each, in
+// the order of their lines, each joined to its own line by a leader; no leader crosses
+// another, none leaves the room, and none runs within a text height of the inset. A column
+// keeps inside the room and clear of every other column and label: the rows it has no room for
+// are left out, and the labels left out are counted by the caller.
+//
+// Units: the same length across and up (points; or page percent with every x divided by the
+// page's aspect), y upwards.
+#pragma once
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace labelplace {
+
+// A rectangle; as a segment, the line from (x0, y0) to (x1, y1).
+struct Box {
+    double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    bool overlaps(const Box& b) const { return x0 < b.x1 && b.x0 < x1 && y0 < b.y1 && b.y0 < y1; }
+    bool inside(const Box& b) const { return x0 >= b.x0 && x1 <= b.x1 && y0 >= b.y0 && y1 <= b.y1; }
+    bool holds(double x, double y) const { return x >= x0 && x <= x1 && y >= y0 && y <= y1; }
+    Box grown(double dx, double dy) const { return {x0 - dx, y0 - dy, x1 + dx, y1 + dy}; }
+    Box with(const Box& b) const;
+    // Whether the segment s meets this rectangle.
+    bool meets(const Box& s) const;
+};
+
+// Where a text stands: its baseline at (x, y), the text starting at x (or ending there).
+struct Spot {
+    double x = 0, y = 0;
+    bool end = false;
+};
+
+// One label: its own line, its text and the place the drawing gives it.
+struct Label {
+    Box line;                 // upright (x0 == x1, y0 < y1) or level (y0 == y1, x0 < x1), as drawn
+    std::string text;         // the same text at the same line is written once
+    double w = 0;             // the text's width
+    bool descends = false;    // a character reaches below the baseline
+    bool value = false;       // a value read off: placed after the lines' own labels
+    Spot first;               // where the drawing puts it
+    int from = 0;             // where the labels of its line start: upright 0 the top, 1 the foot;
+                              // level 0 the left end, 1 the right end, 2 the middle
+    bool given = false;       // a position the user gave: the label keeps to that half of its line
+    bool online = false;      // written on its line: it has no other side
+};
+
+// What the labels keep clear of, and the road's measures.
+struct Ground {
+    Box room;                 // labels and leaders stay inside it
+    double h = 1;             // the text height
+    double gap = 0.5;         // between a line and the text beside it
+    double pitch = 1;         // the rows of a column stand this far apart
+    double toprow = 0;        // the baseline of a column's first row from the top
+    double footrow = 0;       // and from the foot
+    std::vector<Box> texts;   // texts of the panel (a legend's, the curves' labels)
+    std::vector<Box> marks;   // markers
+    std::vector<Box> ink;     // fitted lines, limits, curves: segments
+    std::vector<Box> refs;    // every reference and intersection line, labelled or not: segments
+    bool inset = false;
+    Box insetbox;
+};
+
+// Where a label stands.
+struct Placed {
+    Spot at;
+    bool boxed = false;           // written on a box of the background colour
+    Box cover;                    // the box, painted before the text; none (x0 == x1) where the
+                                  // box of its column's first row holds it
+    int column = -1;              // the column it stands in
+    std::vector<double> leader;   // from the label to its own line: x, y, x, y, ...; empty: none
+    bool omitted = false;         // left out: no room for it
+    int same = -1;                // the label of the same text at the same line, written for both
+};
+
+// The labels placed, in the order given.
+std::vector<Placed> place(const std::vector<Label>& labels, const Ground& ground);
+
+// The box of a label's glyphs at `at`: a descender's depth below the baseline, an ascender's
+// height above it.
+Box glyphbox(const Label& a, const Spot& at, double h);
+
+// Whether a text reaches below its baseline (a letter with a descender, a bracket, or a
+// character that is not ASCII, which may).
+bool descends(std::string_view text);
+
+}  // namespace labelplace
