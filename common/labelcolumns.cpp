@@ -91,7 +91,7 @@ bool Planner::rowsfree(const Layout& lay, bool onebox) const {
             if (!leadfree(s)) return false;
             for (size_t o = 0; o < n; ++o)
                 if (o != k && lay.boxes[o].meets(s)) return false;
-            if (std::any_of(segs.begin(), segs.end(), [&](const Box& t) { return touches(s, t, 0.15 * h); })) return false;
+            if (std::any_of(segs.begin(), segs.end(), [&](const Box& t) { return touches(s, t, kTouch * h); })) return false;
         }
         for (size_t j = 2; j + 1 < p.size(); j += 2) segs.push_back({p[j - 2], p[j - 1], p[j], p[j + 1]});
     }

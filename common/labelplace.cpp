@@ -16,25 +16,6 @@ constexpr int kRounds = 4;   // placings after the first, each with more columns
 
 }  // namespace
 
-Box Box::with(const Box& b) const { return {std::min(x0, b.x0), std::min(y0, b.y0), std::max(x1, b.x1), std::max(y1, b.y1)}; }
-
-bool Box::meets(const Box& s) const {
-    if (!std::isfinite(s.x0) || !std::isfinite(s.y0) || !std::isfinite(s.x1) || !std::isfinite(s.y1)) return false;
-    double u0 = 0, u1 = 1;
-    const double dx = s.x1 - s.x0, dy = s.y1 - s.y0;
-    const double p[4] = {-dx, dx, -dy, dy}, q[4] = {s.x0 - x0, x1 - s.x0, s.y0 - y0, y1 - s.y0};
-    for (int k = 0; k < 4; ++k) {
-        if (p[k] == 0) {
-            if (q[k] < 0) return false;
-            continue;
-        }
-        const double r = q[k] / p[k];
-        if (p[k] < 0) u0 = std::max(u0, r);
-        else u1 = std::min(u1, r);
-    }
-    return u0 <= u1;
-}
-
 Box glyphbox(const Label& a, const Spot& at, double h) {
     const double x0 = at.end ? at.x - a.w : at.x;
     return {x0, at.y - kDescent * h, x0 + a.w, at.y + kAscent * h};
@@ -153,7 +134,7 @@ bool Planner::leadfree(const Box& s) const {
     if (!e.inside(g.room) || (g.inset && g.insetbox.grown(h, h).meets(s))) return false;
     if (std::any_of(taken.begin(), taken.end(), [&](const Box& o) { return o.meets(s); })) return false;
     if (std::any_of(g.texts.begin(), g.texts.end(), [&](const Box& o) { return o.meets(s); })) return false;
-    return std::none_of(leaders.begin(), leaders.end(), [&](const Box& o) { return touches(s, o, 0.15 * h); });
+    return std::none_of(leaders.begin(), leaders.end(), [&](const Box& o) { return touches(s, o, kTouch * h); });
 }
 
 // Whether two segments cross, or come within gap of each other anywhere but near ends that lie

@@ -19,19 +19,9 @@
 #include <string_view>
 #include <vector>
 
-namespace labelplace {
+#include "common/box.h"
 
-// A rectangle; as a segment, the line from (x0, y0) to (x1, y1).
-struct Box {
-    double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-    bool overlaps(const Box& b) const { return x0 < b.x1 && b.x0 < x1 && y0 < b.y1 && b.y0 < y1; }
-    bool inside(const Box& b) const { return x0 >= b.x0 && x1 <= b.x1 && y0 >= b.y0 && y1 <= b.y1; }
-    bool holds(double x, double y) const { return x >= x0 && x <= x1 && y >= y0 && y <= y1; }
-    Box grown(double dx, double dy) const { return {x0 - dx, y0 - dy, x1 + dx, y1 + dy}; }
-    Box with(const Box& b) const;
-    // Whether the segment s meets this rectangle.
-    bool meets(const Box& s) const;
-};
+namespace labelplace {
 
 // Where a text stands: its baseline at (x, y), the text starting at x (or ending there).
 struct Spot {

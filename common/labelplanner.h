@@ -10,6 +10,7 @@ namespace labelplace {
 
 constexpr double kAscent = 0.76, kDescent = 0.22;   // of a text height, about the baseline
 constexpr double kMiddle = 0.35;                   // a leader meets its text this far above the baseline
+constexpr double kTouch = 0.15;                    // leaders nearer than this (of a text height) touch
 
 // Boxes or segments found by the cells of a grid over the room that their extents meet.
 class Cells {

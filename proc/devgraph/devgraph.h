@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <vector>
 #include "host/stmtrec.h"
+#include "common/box.h"
 #include <functional>
 #include <cstring>
 #include "proc/framework/hostgraphics.h"
@@ -265,38 +266,7 @@ struct insetrec {
 // 0, or 1016 when memory runs out.
 int vyxins(vyxstate* s, grpnode* group);
 // A box on the page (percent of the page), as labels and insets take room.
-struct PageBox {
-    double x0, y0, x1, y1;
-    bool holds(double x, double y) const { return x >= x0 && x <= x1 && y >= y0 && y <= y1; }
-    bool overlaps(const PageBox& b) const { return x0 < b.x1 && b.x0 < x1 && y0 < b.y1 && b.y0 < y1; }
-    bool inside(const PageBox& b) const { return x0 >= b.x0 && x1 <= b.x1 && y0 >= b.y0 && y1 <= b.y1; }
-    PageBox moved(double dx, double dy) const { return {x0 + dx, y0 + dy, x1 + dx, y1 + dy}; }
-    // Whether the segment from (ax, ay) to (bx, by) meets the box (Liang-Barsky); (*t0, *t1)
-    // the part of it inside, as fractions of its length.
-    bool meets(double ax, double ay, double bx, double by, double* t0 = nullptr, double* t1 = nullptr) const {
-        if (!std::isfinite(ax) || !std::isfinite(ay) || !std::isfinite(bx) || !std::isfinite(by)) return false;
-        double u0 = 0, u1 = 1;
-        const double dx = bx - ax, dy = by - ay;
-        const double p[4] = {-dx, dx, -dy, dy}, q[4] = {ax - x0, x1 - ax, ay - y0, y1 - ay};
-        for (int k = 0; k < 4; ++k) {
-            if (p[k] == 0) {
-                if (q[k] < 0) return false;
-                continue;
-            }
-            const double r = q[k] / p[k];
-            if (p[k] < 0) u0 = std::max(u0, r);
-            else u1 = std::min(u1, r);
-        }
-        if (t0) *t0 = u0;
-        if (t1) *t1 = u1;
-        return u0 <= u1;
-    }
-    // The length of the part of that segment inside the box (page percent).
-    double within(double ax, double ay, double bx, double by) const {
-        double t0, t1;
-        return meets(ax, ay, bx, by, &t0, &t1) ? (t1 - t0) * std::hypot(bx - ax, by - ay) : 0.0;
-    }
-};
+using PageBox = labelplace::Box;
 
 // What a group draws on its panel, as the labels of the reference lines keep clear of it: its
 // markers (boxes), its lines (segments from (x0, y0) to (x1, y1)) and its texts (boxes: a

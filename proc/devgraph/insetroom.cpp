@@ -42,7 +42,7 @@ int insetroom(vyxstate* s, const grpnode* g, const bool taken[4], const double b
     const bool mcf = s->popt.pflags.ismcf != 0;
     if (first < 0 || !g || s->popt.pflags.fmcombine || (!mcf && !s->opts.quant_fn)) return first;
     std::vector<PageBox> labels;
-    reflabelboxes(s, g, &labels, inkfn);
+    const int without = reflabelboxes(s, g, &labels, inkfn);
     // Every free corner's box is counted in one walk of what the group draws.
     PanelInk::Tally tally;
     int slot[4];
@@ -56,7 +56,7 @@ int insetroom(vyxstate* s, const grpnode* g, const bool taken[4], const double b
         ppink(s, g, &ink);
         ppbars(s, g, &ink);
     }
-    int best = -1, without = -1;
+    int best = -1;
     Under least;
     for (int k = 0; k < 4; ++k) {
         if (taken[k]) continue;
@@ -65,10 +65,9 @@ int insetroom(vyxstate* s, const grpnode* g, const bool taken[4], const double b
         const bool over = std::any_of(labels.begin(), labels.end(), [&](const PageBox& l) { return b.overlaps(l); });
         Under u{tally.points[i], tally.length[i], tally.crossed[i] || over};
         if (u.clear()) return k;
-        if (over) {
-            if (without < 0) without = reflabelsleft(s, g, nullptr, inkfn);
-            u.lost = reflabelsleft(s, g, &b, inkfn) - without;
-        }
+        // Whether the labels lose places for it is asked only where the corner could still be
+        // chosen (a count of labels lost is never below 0).
+        if (over && (best < 0 || u.less(least))) u.lost = std::max(0, reflabelsleft(s, g, b, inkfn) - without);
         if (best < 0 || u.less(least)) best = k, least = u;
     }
     // No corner is clear: the box will be filled over what lies beneath it, where it hides least.

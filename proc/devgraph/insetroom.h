@@ -17,7 +17,7 @@ int insetroom(vyxstate* s, const grpnode* g, const bool taken[4], const double b
 
 // The boxes that the labels of the reference lines on group g's panel take (the HREF and VREF
 // labels and those of their intersections with the fitted lines), where the drawing puts
-// them; nothing is drawn or logged.
-void reflabelboxes(vyxstate* s, const grpnode* g, std::vector<PageBox>* boxes, panelink ink = nullptr);
-// How many of those labels find no place when an inset stands at `inset` (none: without one).
-int reflabelsleft(vyxstate* s, const grpnode* g, const PageBox* inset, panelink ink = nullptr);
+// them without an inset; nothing is drawn or logged. The number of labels left out.
+int reflabelboxes(vyxstate* s, const grpnode* g, std::vector<PageBox>* boxes, panelink ink = nullptr);
+// How many of those labels are left out when an inset stands at `inset`.
+int reflabelsleft(vyxstate* s, const grpnode* g, const PageBox& inset, panelink ink = nullptr);

@@ -123,7 +123,7 @@ Ask ask(const ggtext& t, const char* text, int len, bool value, const PageBox& o
     a.len = std::clamp(len, 0, 16);
     std::memcpy(a.text, text, static_cast<size_t>(a.len));
     a.t = t;
-    a.lab.line = {own.x0, own.y0, own.x1, own.y1};
+    a.lab.line = own;
     a.lab.text.assign(a.text, static_cast<size_t>(a.len));
     a.lab.value = value;
     a.lab.w = textwidth(a.t, a.text, a.len);
@@ -564,10 +564,8 @@ Plan makeplan(vyxstate* s, const grpnode* group, panelink inkfn, bool withinset,
     // The placement measures across and up alike: every x of the page in y percent.
     const double q = f->chdiv;
     auto square = [q](std::vector<PageBox>& v) {
-        std::vector<labelplace::Box> out(v.size());
-        for (size_t k = 0; k < v.size(); ++k) out[k] = {v[k].x0 / q, v[k].y0, v[k].x1 / q, v[k].y1};
-        std::vector<PageBox>().swap(v);
-        return out;
+        for (PageBox& b : v) b.x0 /= q, b.x1 /= q;
+        return std::move(v);
     };
     const Area a = area(f);
     labelplace::Ground ground;
@@ -588,7 +586,7 @@ Plan makeplan(vyxstate* s, const grpnode* group, panelink inkfn, bool withinset,
     ground.refs = square(lines);
     const insetrec* r = s->plot.inset;
     ground.inset = withinset && (at || (r && r->active && r->group == group && !r->noframe));
-    if (ground.inset) ground.insetbox = at ? labelplace::Box{at->x0 / q, at->y0, at->x1 / q, at->y1} : labelplace::Box{r->boxxlo / q, r->boxylo, r->boxxhi / q, r->boxyhi};
+    if (ground.inset) ground.insetbox = at ? PageBox{at->x0 / q, at->y0, at->x1 / q, at->y1} : PageBox{r->boxxlo / q, r->boxylo, r->boxxhi / q, r->boxyhi};
     std::vector<labelplace::Label> labels;
     for (const Ask& k : plan.asks) {
         labelplace::Label l = k.lab;
@@ -603,9 +601,13 @@ Plan makeplan(vyxstate* s, const grpnode* group, panelink inkfn, bool withinset,
     return plan;
 }
 
+// The labels a plan leaves out (a text written once for the same text at its line aside).
+int leftout(const Plan& plan) {
+    return static_cast<int>(std::count_if(plan.answers.begin(), plan.answers.end(), [](const labelplace::Placed& a) { return a.omitted && a.same < 0; }));
+}
+
 // The lines of `which` (REF_VREF, REF_HREF or REF_SREF) drawn by the plan of group's panel.
-void drawrefs(vyxstate* s, grpnode* group, panelink ink, int which, bool defer, Panel kind) {
-    const Plan plan = makeplan(s, group, ink, true, kind);
+void drawrefs(vyxstate* s, grpnode* group, const Plan& plan, int which, bool defer) {
     RefPen pen;
     pen.plan = &plan;
     pen.defer = defer;
@@ -625,8 +627,7 @@ void drawrefs(vyxstate* s, grpnode* group, panelink ink, int which, bool defer, 
 }
 
 // The texts of the plan that stand on boxes, written over what was drawn since the lines.
-void drawover(vyxstate* s, grpnode* group, panelink ink, Panel kind) {
-    const Plan plan = makeplan(s, group, ink, true, kind);
+void drawover(vyxstate* s, grpnode* group, const Plan& plan, Panel kind) {
     if (std::none_of(plan.answers.begin(), plan.answers.end(), [](const labelplace::Placed& a) { return a.boxed; })) return;
     RefPen pen;
     pen.mode = RefPen::OVER;
@@ -638,52 +639,58 @@ void drawover(vyxstate* s, grpnode* group, panelink ink, Panel kind) {
 
 }  // namespace
 
-void vyxghrl(vyxstate* s, grpnode* group, panelink ink) { drawrefs(s, group, ink, REF_HREF, false, Panel::PROBABILITY); }
+// Each routine places its panel's texts once (a plan walks what the groups draw) and draws
+// every kind of line it is asked for from that plan.
+void vyxghrl(vyxstate* s, grpnode* group, panelink ink) {
+    drawrefs(s, group, makeplan(s, group, ink, true, Panel::PROBABILITY), REF_HREF, false);
+}
 
 void vyxgvrl(vyxstate* s, grpnode* group, panelink ink) {
-    if (group) return drawrefs(s, group, ink, REF_VREF, false, Panel::PROBABILITY);
+    if (group) return drawrefs(s, group, makeplan(s, group, ink, true, Panel::PROBABILITY), REF_VREF, false);
     // A relation plot: the labels on boxes go over all its reference lines.
-    const bool sref = s->work.refs.counts[REF_SREF] > 0;
-    drawrefs(s, nullptr, ink, REF_VREF, true, Panel::RELATION);
-    if (!sref) drawover(s, nullptr, ink, Panel::RELATION);
+    const Plan plan = makeplan(s, nullptr, ink, true, Panel::RELATION);
+    drawrefs(s, nullptr, plan, REF_VREF, true);
+    if (s->work.refs.counts[REF_SREF] <= 0) drawover(s, nullptr, plan, Panel::RELATION);
 }
 
 void vyxgsrl(vyxstate* s, panelink ink) {
-    drawrefs(s, nullptr, ink, REF_SREF, true, Panel::RELATION);
-    drawover(s, nullptr, ink, Panel::RELATION);
+    const Plan plan = makeplan(s, nullptr, ink, true, Panel::RELATION);
+    drawrefs(s, nullptr, plan, REF_SREF, true);
+    drawover(s, nullptr, plan, Panel::RELATION);
 }
 
 void vyxgrefs(vyxstate* s, grpnode* group, panelink ink) {
-    if (s->work.refs.counts[REF_VREF]) drawrefs(s, group, ink, REF_VREF, true, Panel::PROBABILITY);
-    if (s->work.refs.counts[REF_HREF]) drawrefs(s, group, ink, REF_HREF, true, Panel::PROBABILITY);
-    if (s->work.refs.counts[REF_VREF] || s->work.refs.counts[REF_HREF]) drawover(s, group, ink, Panel::PROBABILITY);
+    if (!s->work.refs.counts[REF_VREF] && !s->work.refs.counts[REF_HREF]) return;
+    const Plan plan = makeplan(s, group, ink, true, Panel::PROBABILITY);
+    if (s->work.refs.counts[REF_VREF]) drawrefs(s, group, plan, REF_VREF, true);
+    if (s->work.refs.counts[REF_HREF]) drawrefs(s, group, plan, REF_HREF, true);
+    drawover(s, group, plan, Panel::PROBABILITY);
 }
 
 void refsunder(vyxstate* s, grpnode* group) {
-    if (!group) return;
-    if (s->work.refs.counts[REF_VREF]) drawrefs(s, group, nullptr, REF_VREF, true, Panel::PROBABILITY);
-    if (s->work.refs.counts[REF_HREF]) drawrefs(s, group, nullptr, REF_HREF, true, Panel::PROBABILITY);
+    if (!group || (!s->work.refs.counts[REF_VREF] && !s->work.refs.counts[REF_HREF])) return;
+    const Plan plan = makeplan(s, group, nullptr, true, Panel::PROBABILITY);
+    if (s->work.refs.counts[REF_VREF]) drawrefs(s, group, plan, REF_VREF, true);
+    if (s->work.refs.counts[REF_HREF]) drawrefs(s, group, plan, REF_HREF, true);
 }
 
 void refsover(vyxstate* s, grpnode* group) {
     if (!group || (!s->work.refs.counts[REF_VREF] && !s->work.refs.counts[REF_HREF])) return;
-    drawover(s, group, nullptr, Panel::PROBABILITY);
+    drawover(s, group, makeplan(s, group, nullptr, true, Panel::PROBABILITY), Panel::PROBABILITY);
 }
 
-void reflabelboxes(vyxstate* s, const grpnode* group, std::vector<PageBox>* boxes, panelink ink) {
-    if (!group) return;
+int reflabelboxes(vyxstate* s, const grpnode* group, std::vector<PageBox>* boxes, panelink ink) {
+    if (!group) return 0;
     const Plan plan = makeplan(s, group, ink, false, Panel::PROBABILITY);
     for (size_t i = 0; i < plan.asks.size(); ++i)
         if (!plan.answers[i].omitted && plan.answers[i].same < 0) {
-            const labelplace::Box b = labelplace::glyphbox(plan.asks[i].lab, plan.answers[i].at, plan.asks[i].t.height);
-            boxes->push_back({b.x0, b.y0, b.x1, b.y1});
+            boxes->push_back(labelplace::glyphbox(plan.asks[i].lab, plan.answers[i].at, plan.asks[i].t.height));
         }
+    return leftout(plan);
 }
 
-int reflabelsleft(vyxstate* s, const grpnode* group, const PageBox* inset, panelink ink) {
-    if (!group) return 0;
-    const Plan plan = makeplan(s, group, ink, inset != nullptr, Panel::PROBABILITY, inset);
-    return static_cast<int>(std::count_if(plan.answers.begin(), plan.answers.end(), [](const labelplace::Placed& a) { return a.omitted && a.same < 0; }));
+int reflabelsleft(vyxstate* s, const grpnode* group, const PageBox& inset, panelink ink) {
+    return group ? leftout(makeplan(s, group, ink, true, Panel::PROBABILITY, &inset)) : 0;
 }
 
 void hintersct(vyxstate* s, grpnode* g, double v, int labelled, int ltype) {

@@ -87,7 +87,7 @@ const char* rulename(Rule r) {
     case Rule::HostOutsideHost: return "host/ includes only host/";
     case Rule::CommonOutsideCommon: return "common/ includes only common/";
     case Rule::NoPublicHeader: return "every proc/ folder above the floors has a public header named after it";
-    case Rule::PublicHeaderIncludes: return "a public header includes only proc/framework, proc/numeric and host/";
+    case Rule::PublicHeaderIncludes: return "a public header includes only proc/framework, proc/numeric, host/ and common/";
     case Rule::FloorIncludesAbove: return "proc/framework includes no other proc/ folder, proc/numeric only proc/framework";
     case Rule::PrivateHeader: return "a folder includes no other folder's private header";
     case Rule::MainIncluded: return "no file outside proc/main includes one of its files";

@@ -2,7 +2,7 @@
 // - proc/ includes only host/, common/ and proc/ (never runtime/), host/ only host/, and
 //   common/ (pure computations of the procedure and the runtime both) only common/;
 // - the floors of proc/: every other proc/ folder X has one public header proc/X/X.h, which
-//   includes only proc/framework, proc/numeric and host/; proc/framework includes no other
+//   includes only proc/framework, proc/numeric, host/ and common/; proc/framework includes no other
 //   proc/ folder, proc/numeric only proc/framework; any folder includes its own headers, the
 //   floors, and other folders' public headers, never their private ones;
 // - the roof proc/vyxstate.h, the state block made of its owners' records, lies above the
