@@ -1,24 +1,28 @@
 // The labels of lines that lie too close together for a label between them, in a column beside
 // the lines: one row each in the order of the lines, each joined to its own line by a leader.
 //
-// Beside upright lines the column stands right of the rightmost (or left of the leftmost, or in
-// a gap between them, then a text height further out at a time, last against the room's edge
-// on a box of the background), its rows from the end where the lines' labels start, each leader
-// straight across to its line (to its end, where the line stops short of the row). At level
-// lines it stands over the lines' ends where their labels stand, on one box of the background,
-// its rows as near their lines' heights as the rows allow; each leader runs from its text along
-// its row out of the box, then to its line, and all of them meet their lines as far from the
-// box, so that none crosses another. A column moves along its lines, shifts across them and
-// opens the gaps between its rows where the room has space, until no row's middle stands on
-// another level line, no leader crosses another and nothing is written over anything else. The
-// rows it still has no place for are left out: the labels of its last lines, as few as can be.
+// At level lines the column stands at an end of the lines (the end where their labels start
+// first, then moved along them a text height at a time, then the other end): its texts aligned
+// on the side of the lines' run, each row within kReach text heights of its own line, as near
+// its height as the rows allow, never with another line at its middle, each on a box of its own
+// that hides its own line under its text; the rows are chosen together (the most that find a
+// place, the lines' own labels before the values read off, then the least moved), and every
+// leader runs from one place across to its line at one distance from the column, so that none
+// crosses another. Beside upright lines the column stands right of the rightmost (or left of
+// the leftmost, or in a gap between them, then a text height further out at a time, last
+// against the room's edge on one box of the background), its rows from the end where the
+// lines' labels start, then from the other, each the next place that keeps the rules, each
+// joined to its line by a level leader (to its end, where the line stops short of the row).
+// A column replaces its labels' places beside their lines only where it keeps more of them.
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <cstdio>
+#include <cstdlib>
 
 #include "common/labelplanner.h"
 
 namespace labelplace {
-
 
 // The labels of the lines of label f's direction that lie closer to f's line, and to each
 // other, than a label between two of them needs.
@@ -35,79 +39,283 @@ std::vector<size_t> Planner::cluster(size_t f) const {
     return {v.begin() + static_cast<std::ptrdiff_t>(lo), v.begin() + static_cast<std::ptrdiff_t>(hi) + 1};
 }
 
-// The labels that found no place join columns with their close neighbours (and the columns
-// those are in).
-void Planner::grow(const std::vector<size_t>& failed) {
+// The labels that found no place beside their lines, with their close neighbours, each run of
+// them a column (runs that share a label are one).
+void Planner::columns(const std::vector<size_t>& failed) {
+    std::vector<std::vector<size_t>> runs;
+    std::vector<int> in(L.size(), -1);
     for (const size_t f : failed) {
-        std::vector<size_t> members = cluster(f);
+        if (in[f] >= 0) continue;
+        std::vector<size_t> m = cluster(f);
         std::vector<int> joined;
-        for (size_t i : members)
-            if (column[i] >= 0 && std::find(joined.begin(), joined.end(), column[i]) == joined.end()) joined.push_back(column[i]);
+        for (size_t i : m)
+            if (in[i] >= 0 && std::find(joined.begin(), joined.end(), in[i]) == joined.end()) joined.push_back(in[i]);
         for (int c : joined) {
-            for (size_t i : columns[static_cast<size_t>(c)])
-                if (std::find(members.begin(), members.end(), i) == members.end()) members.push_back(i);
-            columns[static_cast<size_t>(c)].clear();
+            for (size_t i : runs[static_cast<size_t>(c)])
+                if (std::find(m.begin(), m.end(), i) == m.end()) m.push_back(i);
+            runs[static_cast<size_t>(c)].clear();
         }
-        columns.push_back(members);
-        for (size_t i : members) column[i] = static_cast<int>(columns.size() - 1);
+        runs.push_back(m);
+        for (size_t i : m) in[i] = static_cast<int>(runs.size() - 1);
     }
-    std::vector<std::vector<size_t>> kept;
-    for (auto& c : columns)
-        if (!c.empty()) kept.push_back(std::move(c));
-    columns = std::move(kept);
-    for (size_t c = 0; c < columns.size(); ++c)
-        for (size_t i : columns[c]) column[i] = static_cast<int>(c);
+    int id = 0;
+    for (const std::vector<size_t>& m : runs)
+        if (m.size() > 1) columnfor(m, &id);
 }
 
-// A row of a column at `at` keeps the rules by itself: inside the room, its middle on no other
-// level line, its text (or its box, where the tier puts it on one: *cover) clear of texts and
-// leaders, with only what the tier lets under it.
-bool Planner::rowfits(size_t i, const Spot& at, int tier, Box* cover) const {
-    const Box b = glyph(i, at), ink = inked(i, at);
-    if (!fitsroom(b) || !rowfree(i, ink, b.x0, b.x1)) return false;
-    if (tier == 0) return textfree(b) && leaderfree(b) && linesfree(i, b, nullptr);
-    *cover = boxof(b);
-    return fitsroom(*cover) && textfree(*cover) && leaderfree(*cover) && linesfree(i, b, cover);
-}
-
-// A column laid out keeps the rules as a whole: its rows each (on the column's one box, where
-// it stands on one), in order beside the labels placed; each leader inside the room, a text
-// height clear of the inset, meeting no text and no other row, crossing no other leader.
-bool Planner::rowsfree(const Layout& lay, bool onebox) const {
-    const size_t n = lay.who.size();
-    if (onebox && (!fitsroom(lay.whole) || !textfree(lay.whole) || !leaderfree(lay.whole))) return false;
-    for (size_t k = 0; k < n; ++k) {
-        const size_t i = lay.who[k];
-        const Box& b = lay.boxes[k];
-        const Box ink = inked(i, lay.at[k]);
-        if (!inorder(i, ink, !lay.lead[k].empty())) return false;
-        if (onebox && (!fitsroom(b) || !rowfree(i, ink, lay.whole.x0, lay.whole.x1) || !linesfree(i, b, &lay.whole))) return false;
-    }
-    std::vector<Box> segs;
-    for (size_t k = 0; k < n; ++k) {
-        const std::vector<double>& p = lay.lead[k];
-        for (size_t j = 2; j + 1 < p.size(); j += 2) {
-            const Box s{p[j - 2], p[j - 1], p[j], p[j + 1]};
-            if (!leadfree(s)) return false;
-            for (size_t o = 0; o < n; ++o)
-                if (o != k && lay.boxes[o].meets(s)) return false;
-            if (std::any_of(segs.begin(), segs.end(), [&](const Box& t) { return touches(s, t, kTouch * h); })) return false;
+// The labels m in a column, where it keeps more of them (by weight) than their places beside
+// their lines and any place of their own with a leader.
+void Planner::columnfor(const std::vector<size_t>& m, int* id) {
+    std::vector<std::pair<size_t, Placed>> before;
+    for (size_t i : m)
+        if (on[i]) before.push_back({i, out[i]});
+    for (size_t i : m) lift(i);
+    const long w0 = work;
+    // A column, and for the labels it has no row for another beside it, while one keeps any.
+    std::vector<Row> all;
+    std::vector<size_t> rest = m;
+    const bool up = upright(L[m.front()].line);
+    long column = 0;
+    LevelSet set(*this, up ? std::vector<size_t>{} : m);
+    for (int c = *id; rest.size() > 0; ++c) {
+        std::vector<Row> rows;
+        const long w = up ? uprightcolumn(rest, &rows) : levelcolumn(set, &rows);
+        if (w == 0) break;
+        column += w;
+        for (Row& r : rows) {
+            r.as.column = c;
+            put(r.label, r.s, &r.as);
+            rest.erase(std::find(rest.begin(), rest.end(), r.label));
+            if (!up) set.pending[static_cast<size_t>(std::find(set.m.begin(), set.m.end(), r.label) - set.m.begin())] = 0;
+            all.push_back(r);
         }
-        for (size_t j = 2; j + 1 < p.size(); j += 2) segs.push_back({p[j - 2], p[j - 1], p[j], p[j + 1]});
     }
-    return true;
+    long total = 0;
+    for (size_t i : m) total += weight(i);
+    const long wy = work;
+    long kept = 0;
+    if (column < total) {
+        // Their places beside their lines, and any of their own for the others, against it.
+        for (size_t i : m) lift(i);
+        for (const auto& [i, p] : before) put(i, Spot2{p.at, p.cover, p.leader}, &p);
+        for (size_t i : m)
+            if (on[i] || placeone(i, ALL)) kept += weight(i);
+    }
+    if (std::getenv("VXLABTIME")) std::fprintf(stderr, "  column of %zu (%s): layouts %ld, each alone %ld; %ld against %ld\n", m.size(), up ? "upright" : "level", wy - w0, work - wy, column, kept);
+    if (column < kept) return;
+    if (column < total) {
+        for (size_t i : m) lift(i);
+        for (const Row& r : all) put(r.label, r.s, &r.as);
+    }
+    for (const Row& r : all) *id = std::max(*id, r.as.column + 1);
 }
 
-// A column beside upright lines (m from the left), at the tier's places: beside the lines and
-// in their gaps, then further out, and against the room's edge; from a start shifted from the
-// end, each row the next place from the end that keeps the rules (the gaps between rows open
-// over the level lines there). Near: no row stands more than a text line and a half beyond its
-// line's end.
-bool Planner::uprightcolumn(const std::vector<size_t>& m, int tier, bool near, Layout* lay) const {
+// ---- at level lines
+
+Planner::LevelSet::LevelSet(const Planner& p, const std::vector<size_t>& given) : m(given) {
+    if (m.empty()) return;
+    const double h = p.h;
+    const Box& r = p.g.room;
+    std::stable_sort(m.begin(), m.end(), [&](size_t a, size_t b) { return p.L[a].line.y0 > p.L[b].line.y0; });
+    n = m.size();
+    for (size_t i : m) wmax = std::max(wmax, p.L[i].w);
+    q = 0.25 * h;
+    const double lo = r.y0 + 0.2 * h + kDescent * h, hi = r.y1 - 0.2 * h - kAscent * h;
+    P = static_cast<int>(std::ceil(p.g.pitch / q - 1e-9));
+    // The baselines a row may take: within kReach text heights of its line, inside the room, on
+    // one grid of quarter heights.
+    zlo = INFINITY;
+    for (size_t i : m) zlo = std::min(zlo, p.L[i].line.y0 - (kReach + kAscent) * h);
+    zlo = std::floor(std::max(zlo, lo) / q) * q;
+    slo.resize(n), shi.resize(n);
+    for (size_t k = 0; k < n; ++k) {
+        const double y = p.L[m[k]].line.y0;
+        slo[k] = static_cast<int>(std::ceil((std::max(lo, y - (kReach + kAscent) * h) - zlo) / q - 1e-9));
+        shi[k] = static_cast<int>(std::floor((std::min(hi, y + (kReach + kDescent) * h) - zlo) / q + 1e-9));
+        S = std::max(S, shi[k] + 1);
+    }
+    // The slots no place of the column can take: another level line across the whole room runs
+    // through the row's box.
+    all.resize(n);
+    for (size_t k = 0; k < n; ++k) {
+        all[k].assign(static_cast<size_t>(std::max(0, shi[k] - slo[k] + 1)), 1);
+        for (int s = slo[k]; s <= shi[k]; ++s) {
+            const double z = zlo + s * q;
+            all[k][static_cast<size_t>(s - slo[k])] = !p.lines.level(z - (kDescent + 0.05) * h, z + (kAscent + 0.05) * h, [&](size_t j) {
+                const Box& l = p.g.refs[j];
+                return !p.ownref(m[k], j) && std::min(l.x0, l.x1) <= r.x0 + h && std::max(l.x0, l.x1) >= r.x1 - h;
+            });
+        }
+    }
+    // The places across: at the end of the lines where their labels start, then the other end
+    // (unless the user gave where), a text height further along at a time.
+    const int from = p.L[m.front()].from;
+    const bool fixed = std::any_of(m.begin(), m.end(), [&](size_t i) { return p.L[i].given; });
+    for (double sx = 0; sx <= r.x1 - r.x0; sx += h) {
+        const int ends = fixed || from == 2 ? 1 : 2;
+        for (int e = 0; e < ends; ++e) {
+            const int end = e == 0 ? from : 1 - from;
+            Anchor an{};
+            if (end == 0) an = {r.x0 + p.d + sx, 1};
+            else if (end == 1) an = {r.x1 - p.d - sx - wmax, -1};
+            else an = {0.5 * (r.x0 + r.x1 - wmax) + sx, 1};
+            if (an.x0 - 0.15 * h >= r.x0 && an.x0 + wmax + 0.15 * h <= r.x1) anchors.push_back(an);
+            if (end == 2 && sx > 0) {
+                an = {0.5 * (r.x0 + r.x1 - wmax) - sx, -1};
+                if (an.x0 - 0.15 * h >= r.x0 && an.x0 + wmax + 0.15 * h <= r.x1) anchors.push_back(an);
+            }
+        }
+    }
+    pending.assign(n, 1);
+    cache.assign(anchors.size(), {});
+}
+
+long Planner::levelcolumn(LevelSet& c, std::vector<Row>* rows) const {
+    const size_t n = c.n;
+    const std::vector<size_t>& m = c.m;
+    const Box& r = g.room;
+    const int S = c.S, P = c.P;
+    const double q = c.q, zlo = c.zlo, wmax = c.wmax;
+    if (S <= 0) return 0;
+    const double big = std::numeric_limits<double>::infinity();
+    auto skipcost = [&](size_t k) { return !c.pending[k] ? 0.0 : L[m[k]].value ? 1e4 : 1e9; };
+    auto disp = [&](size_t k, int s) { return std::fabs(zlo + s * q + kMiddle * h - L[m[k]].line.y0) / h; };
+    // The rows chosen together, top down: each kept row below the one before by a pitch; the
+    // fewest left out by weight, then the least moved. ok[k][s]: row k may stand at slot s.
+    auto choose = [&](const std::vector<std::vector<char>>& ok, std::vector<int>* at) {
+        // F[s]: the least cost with the last row kept at slot s; F[S]: none kept yet.
+        std::vector<double> F(static_cast<size_t>(S) + 1, big), G(F.size());
+        F[static_cast<size_t>(S)] = 0;
+        std::vector<std::vector<int>> from(n, std::vector<int>(F.size(), -2));   // -1 skipped, else the slot before
+        std::vector<double> best(F.size() + 1);
+        std::vector<int> arg(F.size() + 1, -1);
+        for (size_t k = 0; k < n; ++k) {
+            for (size_t s = 0; s < F.size(); ++s) G[s] = F[s] + skipcost(k), from[k][s] = -1;
+            if (c.pending[k]) {
+                // best[s]: the least F over the states at s or higher (a row at s fits below them).
+                best[F.size()] = big, arg[F.size()] = -1;
+                for (size_t s = F.size(); s-- > 0;) {
+                    best[s] = best[s + 1], arg[s] = arg[s + 1];
+                    if (F[s] < best[s]) best[s] = F[s], arg[s] = static_cast<int>(s);
+                }
+                for (int s = std::max(0, c.slo[k]); s <= c.shi[k] && s < S; ++s) {
+                    if (!ok[k][static_cast<size_t>(s - c.slo[k])]) continue;
+                    // The state before: nothing kept (slot S), or a row at s + P or above.
+                    const size_t above = static_cast<size_t>(std::min(S, s + P));
+                    double cost = F[static_cast<size_t>(S)];
+                    int prev = S;
+                    if (above < static_cast<size_t>(S) && best[above] < cost) cost = best[above], prev = arg[above];
+                    cost += disp(k, s);
+                    if (cost < G[static_cast<size_t>(s)]) G[static_cast<size_t>(s)] = cost, from[k][static_cast<size_t>(s)] = prev;
+                }
+            }
+            F.swap(G);
+        }
+        size_t s = static_cast<size_t>(std::min_element(F.begin(), F.end()) - F.begin());
+        const double total = F[s];
+        at->assign(n, -1);
+        for (size_t k = n; k-- > 0;) {
+            const int p = from[k][s];
+            if (p == -1) continue;
+            (*at)[k] = static_cast<int>(s);
+            s = static_cast<size_t>(p);
+        }
+        return total;
+    };
+    // The most any place could keep: every slot free but those no place can take.
+    std::vector<int> at;
+    choose(c.all, &at);
+    long most = 0;
+    for (size_t k = 0; k < n; ++k)
+        if (at[k] >= 0) most += weight(m[k]);
+
+    long bestweight = 0;
+    double bestcost = big;
+    for (size_t a = 0; a < c.anchors.size() && bestweight < most; ++a) {
+        const LevelSet::Anchor& an = c.anchors[a];
+        auto spot = [&](double z) { return an.dir > 0 ? Spot{an.x0 + wmax, z, true} : Spot{an.x0, z, false}; };
+        const double begin = an.dir > 0 ? an.x0 + wmax + 0.25 * d : an.x0 - 0.25 * d;
+        // The rules of what the panel draws, asked once a slot and place; those of the labels
+        // placed, each time.
+        std::vector<char>& known = c.cache[a];
+        const bool fresh = known.empty();
+        if (fresh) known.assign(n * static_cast<size_t>(S), 0);
+        std::vector<std::vector<char>> ok(n);
+        for (size_t k = 0; k < n; ++k) {
+            ok[k].assign(c.all[k].size(), 0);
+            if (!c.pending[k]) continue;
+            // A row more than kReach text heights across from its line's run, or whose leader
+            // cannot run on to its line, has no slot here.
+            const Box& l = L[m[k]].line;
+            const Box b = glyph(m[k], spot(0.5 * (r.y0 + r.y1)));
+            if (std::max({0.0, l.x0 - b.x1, b.x0 - l.x1}) > kReach * h || (an.dir > 0 ? l.x1 <= begin : l.x0 >= begin)) continue;
+            for (int s = std::max(0, c.slo[k]); s <= c.shi[k] && s < S; ++s) {
+                if (!c.all[k][static_cast<size_t>(s - c.slo[k])]) continue;
+                Spot2 t;
+                t.at = spot(zlo + s * q);
+                t.cover = boxof(glyph(m[k], t.at));
+                char& v = known[k * static_cast<size_t>(S) + static_cast<size_t>(s)];
+                if (v == 0) v = staticfree(m[k], t, true) ? 1 : 2;
+                ok[k][static_cast<size_t>(s - c.slo[k])] = v == 1 && placedfree(m[k], t, nullptr, true);
+            }
+        }
+        // The leaders, checked once the rows are chosen; a row whose leader finds no way is
+        // taken out of that slot and the rows chosen again.
+        std::vector<Row> got;
+        double cost = big;
+        for (int round = 0; round < 8; ++round) {
+            cost = choose(ok, &at);
+            double far = 0;
+            for (size_t k = 0; k < n; ++k)
+                if (at[k] >= 0) far = std::max(far, disp(k, at[k]) * h);
+            const double len = std::max(0.6 * h, 0.6 * far);
+            got.clear();
+            std::vector<Box> segs;
+            std::vector<std::pair<size_t, size_t>> bad;   // row, slot
+            for (size_t k = 0; k < n; ++k) {
+                if (at[k] < 0) continue;
+                const size_t i = m[k];
+                const Box& l = L[i].line;
+                Row row{i, {}, {}};
+                row.s.at = spot(zlo + at[k] * q);
+                row.s.cover = boxof(glyph(i, row.s.at));
+                const double mid = row.s.at.y + kMiddle * h, to = std::clamp(begin + an.dir * len, l.x0, l.x1);
+                bool fine = an.dir * (to - begin) > 0;
+                if (fine) row.s.lead = {begin, mid, to, l.y0};
+                fine = fine && fits(i, row.s, nullptr, true);
+                const Box seg{begin, mid, to, l.y0};
+                for (size_t j = 0; fine && j < got.size(); ++j) {
+                    const bool close = gap(l, L[got[j].label].line) < kEnds * h;
+                    fine = !touches(seg, segs[j], kTouch * h, close) &&
+                           (close || std::hypot(to - segs[j].x1, l.y0 - segs[j].y1) >= kEnds * h);
+                }
+                if (!fine) {
+                    bad.push_back({k, static_cast<size_t>(at[k] - c.slo[k])});
+                    continue;
+                }
+                row.as.boxed = true;
+                row.as.cover = row.s.cover;
+                got.push_back(row);
+                segs.push_back(seg);
+            }
+            if (bad.empty()) break;
+            for (const auto& [k, s] : bad) ok[k][s] = 0;
+            got.clear();
+        }
+        long w = 0;
+        for (const Row& row : got) w += weight(row.label);
+        if (w > bestweight || (w == bestweight && w > 0 && cost < bestcost)) bestweight = w, bestcost = cost, *rows = got;
+    }
+    return bestweight;
+}
+
+// ---- beside upright lines
+
+long Planner::uprightcolumn(const std::vector<size_t>& given, std::vector<Row>* rows) const {
+    std::vector<size_t> m = given;
+    std::stable_sort(m.begin(), m.end(), [&](size_t a, size_t b) { return L[a].line.x0 < L[b].line.x0; });
     const size_t n = m.size();
     const Box& r = g.room;
-    const bool top = L[m.front()].from == 0;
-    const double dir = top ? -1 : 1, start = top ? g.toprow : g.footrow;
     double wmax = 0;
     for (size_t i : m) wmax = std::max(wmax, L[i].w);
     const double xmin = L[m.front()].line.x0, xmax = L[m.back()].line.x0;
@@ -116,209 +324,97 @@ bool Planner::uprightcolumn(const std::vector<size_t>& m, int tier, bool near, L
         bool end;            // the texts end at x (left of the lines)
         bool edge = false;   // against the room's edge, over the lines there, on one box
     };
-    std::vector<std::vector<Place>> groups;
+    std::vector<Place> places;
     for (int k = 0; k <= 8; ++k) {
-        std::vector<Place> v;
-        if (xmax + d + k * h + wmax <= r.x1) v.push_back({xmax + d + k * h, false});
-        if (xmin - d - k * h - wmax >= r.x0) v.push_back({xmin - d - k * h, true});
+        if (xmax + d + k * h + wmax <= r.x1) places.push_back({xmax + d + k * h, false});
+        if (xmin - d - k * h - wmax >= r.x0) places.push_back({xmin - d - k * h, true});
         if (k == 0)
             for (size_t j = 1; j < n; ++j) {
                 const double a = L[m[j - 1]].line.x0, b = L[m[j]].line.x0;
-                if (b - a >= wmax + 2 * d) v.push_back({a + d, false});
+                if (b - a >= wmax + 2 * d) places.push_back({a + d, false});
             }
-        if (!v.empty()) groups.push_back(std::move(v));
     }
-    if (tier > 0) groups.push_back({{r.x1 - 0.25 * h - wmax, false, true}, {r.x0 + 0.25 * h + wmax, true, true}});
-    // The orders of the rows from the end: the lines from the left, from the right; then (where
-    // lines stop short of the end) the lines that stop nearest the end first, so that each row
-    // stands beside its line.
-    std::vector<std::vector<size_t>> orders{m, {m.rbegin(), m.rend()}};
-    auto reach = [&](size_t i) { return top ? -L[i].line.y0 : L[i].line.y1; };
-    for (int k = 0; k < 2; ++k) {
-        std::vector<size_t> v = orders[static_cast<size_t>(k)];
-        std::stable_sort(v.begin(), v.end(), [&](size_t a, size_t b) { return reach(a) < reach(b); });
-        if (v != orders[0] && v != orders[1]) orders.push_back(std::move(v));
-    }
-    lay->boxed = tier > 0;
+    places.push_back({r.x1 - 0.25 * h - wmax, false, true});
+    places.push_back({r.x0 + 0.25 * h + wmax, true, true});
+    // The orders of the rows from their end: the lines from the left, from the right; the lines
+    // that stop nearest that end first (each row then stands beside its line); then each of
+    // those with the lines' own labels before the values read off.
+    const bool top = L[m.front()].from == 0;
     auto inroom = [&](double y) { return y - kDescent * h >= r.y0 && y + kAscent * h <= r.y1; };
-    for (const std::vector<Place>& places : groups) {
-        // A start whose first row moves on to where a later start's would stand gives the same
-        // column (and one whose rows run out of the room, no column): each place and order goes
-        // on from there.
-        std::vector<double> next(places.size() * orders.size(), 0);
-        for (double s = 0; inroom(start + dir * s); s += 0.25 * h)
-            for (size_t q = 0; q < next.size(); ++q) {
-                if (s < next[q] - 1e-9 * h) continue;
-                const Place& p = places[q / orders.size()];
-                const std::vector<size_t>& rows = orders[q % orders.size()];
-                lay->who.clear(), lay->at.clear(), lay->boxes.clear(), lay->covers.clear(), lay->lead.clear();
-                lay->whole = Box{};
-                double y = start + dir * s, far = 0;
-                for (size_t k = 0; k < n; ++k, y += dir * g.pitch) {
-                    const size_t i = rows[k];
-                    Box cover;
-                    // Over the lines the rows stand together on the column's box.
-                    while (!p.edge && inroom(y) && !rowfits(i, {p.x, y, p.end}, tier, &cover)) y += dir * 0.25 * h;
-                    if (!inroom(y)) break;
-                    const Spot at{p.x, y, p.end};
-                    const Box b = glyph(i, at);
-                    // Straight across from the text's nearer end to its line, or to the line's end
-                    // where it stops short of the row; none where the line runs by the text.
-                    const Box& l = L[i].line;
-                    const double X = l.x0, mid = y + kMiddle * h, ty = std::clamp(mid, l.y0, l.y1);
-                    far = std::max(far, std::fabs(mid - ty));
-                    std::vector<double> lead;
-                    if (X < b.x0 - 0.25 * d) lead = {b.x0 - 0.25 * d, mid, X, ty};
-                    else if (X > b.x1 + 0.25 * d) lead = {b.x1 + 0.25 * d, mid, X, ty};
-                    else if (ty != mid) lead = {X, ty > mid ? b.y1 : b.y0, X, ty};
-                    lay->who.push_back(i), lay->at.push_back(at), lay->boxes.push_back(b), lay->covers.push_back(cover);
-                    lay->lead.push_back(std::move(lead));
-                    if (p.edge) lay->whole = k == 0 ? boxof(b) : lay->whole.with(boxof(b));
-                }
-                if (lay->who.size() < n) {
-                    next[q] = INFINITY;
-                    continue;
-                }
-                next[q] = (p.edge ? s : dir * (lay->at[0].y - start)) + 0.25 * h;
-                if (near && far > 1.5 * h) continue;
-                if (rowsfree(*lay, p.edge)) return true;
-            }
-    }
-    return false;
-}
-
-// A column at level lines (m from the highest), at their end: its texts aligned on the side of
-// the lines' run (ending there at the left end, starting there at the right), so that every
-// leader starts at one place across; from a start shifted about the height that centres the
-// column on its lines, each row the nearest place to its line's height, below the row before,
-// that no other line meets (the gaps between rows open over the lines), on a box of its own
-// that hides its own line under its text; each leader runs to its line at one distance from
-// the column (to its end, where the line ends short of there), so that none crosses another.
-// At the lines' end first, then moved along them a text height at a time. Near: shifted a text
-// height at most.
-bool Planner::levelcolumn(const std::vector<size_t>& m, bool near, Layout* lay) const {
-    const size_t n = m.size();
-    const Box& r = g.room;
-    const int from = L[m.front()].from;
-    const bool leftward = from == 1;
-    double wmax = 0;
-    for (size_t i : m) wmax = std::max(wmax, L[i].w);
-    const double lo = r.y0 + 0.2 * h + kDescent * h, hi = r.y1 - 0.2 * h - kAscent * h;
-    std::vector<double> target(n);
-    for (size_t k = 0; k < n; ++k) target[k] = L[m[k]].line.y0 - kMiddle * h;
-    const double width = r.x1 - r.x0, sgn = leftward ? -1 : 1, pitch = g.pitch;
-    if (static_cast<double>(n - 1) * pitch > hi - lo) return false;
-    auto spot = [&](double x0, double y) { return leftward ? Spot{x0, y, false} : Spot{x0 + wmax, y, true}; };
-    const double centre = std::max(0.0, 0.5 * (static_cast<double>(n - 1) * pitch - (target.front() - target.back())));
-    const double reach = near ? h : static_cast<double>(n) * pitch + 4 * h, step = near ? 0.25 * h : 0.5 * h;
-    std::vector<double> ys(n);
-    lay->boxed = true;
-    lay->whole = Box{};
-    for (double sx = 0; sx <= width; sx += h)
-        for (const int dir : {1, -1}) {
-            if (dir < 0 && (from != 2 || sx == 0)) continue;
-            // The texts' span across [x0, x0 + wmax].
-            const double x0 = from == 0 ? r.x0 + d + sx : from == 1 ? r.x1 - d - sx - wmax : 0.5 * (r.x0 + r.x1 - wmax) + dir * sx;
-            const double begin = leftward ? x0 - 0.25 * d : x0 + wmax + 0.25 * d;
-            if (x0 - 0.15 * h < r.x0 || x0 + wmax + 0.15 * h > r.x1) continue;
-            // Of the shifts that keep the rules, the one whose rows stand nearest their lines.
-            Layout best;
-            double least = INFINITY;
-            for (int j = 0; std::abs(j) * step <= reach; j = j > 0 ? -j : -j + 1) {
-                bool ok = true;
-                for (size_t k = 0; k < n && ok; ++k) {
-                    double y = std::min({target[k] + centre + j * step, k == 0 ? hi : ys[k - 1] - pitch, hi});
-                    auto fits = [&](double at) {
-                        const Spot sp = spot(x0, at);
-                        const Box b = glyph(m[k], sp), cover = boxof(b);
-                        return rowfree(m[k], inked(m[k], sp), x0, x0 + wmax) && linesfree(m[k], b, nullptr) && textfree(cover) && leaderfree(cover);
-                    };
-                    while (y >= lo && !fits(y)) y -= 0.25 * h;
-                    ys[k] = y;
-                    ok = y >= lo;
-                }
-                if (!ok) continue;
-                double len = 0.6 * h;
-                for (size_t k = 0; k < n; ++k) len = std::max(len, 0.6 * std::fabs(ys[k] + kMiddle * h - L[m[k]].line.y0));
-                lay->who.clear(), lay->at.clear(), lay->boxes.clear(), lay->covers.clear(), lay->lead.clear();
-                bool reached = true;
-                for (size_t k = 0; k < n && reached; ++k) {
-                    const size_t i = m[k];
-                    const Box& l = L[i].line;
-                    const double to = std::clamp(begin + sgn * len, l.x0, l.x1);
-                    reached = sgn * (to - begin) >= 0;
-                    const Spot at = spot(x0, ys[k]);
-                    const Box b = glyph(i, at);
-                    lay->who.push_back(i), lay->at.push_back(at), lay->boxes.push_back(b), lay->covers.push_back(boxof(b));
-                    lay->lead.push_back({begin, ys[k] + kMiddle * h, to, l.y0});
-                }
-                double off = 0;
-                for (size_t k = 0; k < n; ++k) off += std::fabs(ys[k] + kMiddle * h - L[m[k]].line.y0);
-                if (off < least && reached && rowsfree(*lay, false)) least = off, best = *lay;
-            }
-            if (least < INFINITY) {
-                *lay = std::move(best);
-                return true;
-            }
+    long best = 0;
+    for (const bool fromtop : {top, !top}) {
+        const double dir = fromtop ? -1 : 1, start = fromtop ? g.toprow : g.footrow;
+        std::vector<std::vector<size_t>> orders{m, {m.rbegin(), m.rend()}};
+        auto reach = [&](size_t i) { return fromtop ? -L[i].line.y0 : L[i].line.y1; };
+        std::vector<size_t> v = m;
+        std::stable_sort(v.begin(), v.end(), [&](size_t a, size_t b) { return reach(a) > reach(b); });
+        if (v != orders[0] && v != orders[1]) orders.push_back(v);
+        for (size_t k = 0, o = orders.size(); k < o; ++k) {
+            std::vector<size_t> u = orders[k];
+            std::stable_partition(u.begin(), u.end(), [&](size_t i) { return !L[i].value; });
+            if (u != orders[k]) orders.push_back(u);
         }
-    return false;
-}
-
-// The first n labels of column c laid out, at the lowest tier that keeps the rules.
-bool Planner::trycolumn(size_t c, size_t n, Layout* lay) const {
-    const std::vector<size_t> m(columns[c].begin(), columns[c].begin() + static_cast<std::ptrdiff_t>(n));
-    const bool up = upright(L[m.front()].line);
-    // Rows beside their lines (near) before rows far along them.
-    for (const bool near : {true, false}) {
-        if (!up && levelcolumn(m, near, lay)) return true;
-        for (int tier = 0; up && tier < 2; ++tier)
-            if (uprightcolumn(m, tier, near, lay)) return true;
+        for (const Place& p : places)
+            for (const std::vector<size_t>& ord : orders) {
+                std::vector<Row> got;
+                std::vector<Box> segs;
+                long w = 0;
+                double y = start;
+                for (size_t i : ord) {
+                    Row row{i, {}, {}};
+                    bool fine = false;
+                    for (; inroom(y) && !fine; y += dir * 0.25 * h) {
+                        row.s.at = {p.x, y, p.end};
+                        const Box b = glyph(i, row.s.at);
+                        const Box& l = L[i].line;
+                        // Straight across from the text's nearer end to its line, or to the line's
+                        // end where it stops short of the row; down or up to it where the line
+                        // runs under the column's box.
+                        const double X = l.x0, mid = y + kMiddle * h, ty = std::clamp(mid, std::min(l.y0, l.y1), std::max(l.y0, l.y1));
+                        if (X < b.x0 - 0.25 * d) row.s.lead = {b.x0 - 0.25 * d, mid, X, ty};
+                        else if (X > b.x1 + 0.25 * d) row.s.lead = {b.x1 + 0.25 * d, mid, X, ty};
+                        else if (ty != mid) row.s.lead = {X, ty > mid ? b.y1 : b.y0, X, ty};
+                        else row.s.lead.clear();
+                        if (p.edge) {
+                            // The column's box: from its widest text to the room's edge beside it, and
+                            // to the room's edge at its end (the lines there end under it).
+                            const double x0 = p.end ? p.x - wmax : p.x;
+                            row.s.cover = {p.end ? r.x0 : x0 - 0.15 * h, fromtop ? b.y0 - 0.05 * h : r.y0, p.end ? x0 + wmax + 0.15 * h : r.x1,
+                                           fromtop ? r.y1 : b.y1 + 0.05 * h};
+                        }
+                        if (!fits(i, row.s, nullptr, true)) continue;
+                        fine = true;
+                        if (row.s.lead.size() < 4) break;
+                        const Box seg{row.s.lead[0], row.s.lead[1], row.s.lead[2], row.s.lead[3]};
+                        for (size_t j = 0; fine && j < got.size(); ++j) {
+                            const bool close = gap(l, L[got[j].label].line) < kEnds * h;
+                            fine = !touches(seg, segs[j], kTouch * h, close) && !glyph(got[j].label, got[j].s.at).meets(seg) &&
+                                   (close || std::hypot(seg.x1 - segs[j].x1, seg.y1 - segs[j].y1) >= kEnds * h);
+                        }
+                        if (fine) break;
+                    }
+                    if (!fine) break;   // the room runs out: the rows after are left out
+                    if (row.s.lead.size() >= 4) segs.push_back({row.s.lead[0], row.s.lead[1], row.s.lead[2], row.s.lead[3]});
+                    else segs.push_back({NAN, NAN, NAN, NAN});
+                    row.as.boxed = p.edge;
+                    got.push_back(row);
+                    w += weight(i);
+                    y += dir * g.pitch;
+                }
+                if (w <= best) continue;
+                if (p.edge) {
+                    // One box for the column, drawn with the row written first (the first label
+                    // given); the others stand on it.
+                    for (Row& row : got) row.as.cover = Box{};
+                    Box whole = got.front().s.cover;
+                    for (const Row& row : got) whole = whole.with(row.s.cover);
+                    std::min_element(got.begin(), got.end(), [](const Row& a, const Row& b) { return a.label < b.label; })->as.cover = whole;
+                }
+                best = w, *rows = got;
+                if (got.size() == n) return best;
+            }
     }
-    return false;
-}
-
-// Column c placed with as many of its rows as the room holds and the rules allow: its labels in
-// the order of their lines (upright ones from the left, level ones from the top), the labels of
-// its last lines left out.
-void Planner::placecolumn(size_t c) {
-    std::vector<size_t>& m = columns[c];
-    const bool up = upright(L[m.front()].line);
-    std::stable_sort(m.begin(), m.end(), [&](size_t a, size_t b) { return up ? L[a].line.x0 < L[b].line.x0 : L[a].line.y0 > L[b].line.y0; });
-    const Box& r = g.room;
-    double rows;
-    if (up && L[m.front()].from == 0) rows = (g.toprow - kDescent * h - r.y0) / g.pitch;
-    else if (up) rows = (r.y1 - kAscent * h - g.footrow) / g.pitch;
-    else rows = (r.y1 - r.y0 - 0.4 * h - (kAscent + kDescent) * h) / g.pitch;
-    size_t n = rows < 0 ? 0 : std::min(m.size(), static_cast<size_t>(std::floor(rows + 1e-9)) + 1);
-    Layout lay, best;
-    size_t kept = 0;
-    if (n > 0 && trycolumn(c, n, &lay)) {
-        kept = n, best = lay;
-    } else if (n > 1) {
-        // The most rows that find a place (a search over the count: each try is a whole search).
-        size_t a = 1, b = n - 1;
-        while (a <= b) {
-            const size_t k = (a + b) / 2;
-            if (trycolumn(c, k, &lay)) kept = k, best = lay, a = k + 1;
-            else b = k - 1;
-        }
-    }
-    for (size_t i : m) out[i].omitted = true, out[i].column = static_cast<int>(c);
-    // The column's one box goes with the row written first (the first label given).
-    if (kept > 0 && best.whole.x1 > best.whole.x0) {
-        const size_t first = static_cast<size_t>(std::min_element(best.who.begin(), best.who.begin() + static_cast<std::ptrdiff_t>(kept)) - best.who.begin());
-        for (size_t k = 0; k < kept; ++k) best.covers[k] = k == first ? best.whole : Box{};
-    }
-    for (size_t k = 0; k < kept; ++k) {
-        Placed p;
-        p.at = best.at[k];
-        p.boxed = best.boxed;
-        p.cover = best.covers[k];
-        p.column = static_cast<int>(c);
-        p.leader = best.lead[k];
-        for (size_t j = 2; j + 1 < p.leader.size(); j += 2) leaders.push_back({p.leader[j - 2], p.leader[j - 1], p.leader[j], p.leader[j + 1]});
-        write(best.who[k], p, !p.leader.empty());
-    }
+    return best;
 }
 
 }  // namespace labelplace

@@ -1,20 +1,20 @@
-// The labels of reference lines beside their own lines, and the rounds that gather the labels
-// without such a place into columns (labelcolumns.cpp).
+// The labels of a panel's reference lines placed: each label's places in the order they are
+// preferred, and the rounds that place them (beside their lines, then in columns, then any place
+// of their own with a leader, then with room made by moving others).
 #include "common/labelplace.h"
 
 #include <algorithm>
 #include <cmath>
 #include <numeric>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <cstdlib>
 
 #include "common/labelplanner.h"
 
 namespace labelplace {
-
-namespace {
-
-constexpr int kRounds = 4;   // placings after the first, each with more columns
-
-}  // namespace
 
 Box glyphbox(const Label& a, const Spot& at, double h) {
     const double x0 = at.end ? at.x - a.w : at.x;
@@ -27,51 +27,17 @@ bool descends(std::string_view text) {
     });
 }
 
-// ---- the grid of cells
-
-void Cells::build(const std::vector<Box>& items, const Box& over, double cell) {
-    items_ = &items;
-    over_ = over;
-    cell_ = std::max({cell, (over.x1 - over.x0) / 256, (over.y1 - over.y0) / 256, 1e-9});
-    nx_ = std::max(1, static_cast<int>(std::ceil((over.x1 - over.x0) / cell_)));
-    ny_ = std::max(1, static_cast<int>(std::ceil((over.y1 - over.y0) / cell_)));
-    const size_t n = static_cast<size_t>(nx_) * static_cast<size_t>(ny_);
-    start_.assign(n + 1, 0);
-    // Counted, then filled: one array of indices, no list per cell.
-    auto each = [&](auto&& f) {
-        for (size_t k = 0; k < items.size(); ++k) {
-            const Box& b = items[k];
-            const Box e{std::min(b.x0, b.x1), std::min(b.y0, b.y1), std::max(b.x0, b.x1), std::max(b.y0, b.y1)};
-            if (!(e.x1 >= over.x0 && e.x0 <= over.x1 && e.y1 >= over.y0 && e.y0 <= over.y1)) continue;
-            int i0, j0, i1, j1;
-            span(e, &i0, &j0, &i1, &j1);
-            for (int j = j0; j <= j1; ++j)
-                for (int i = i0; i <= i1; ++i) f(static_cast<size_t>(j) * static_cast<size_t>(nx_) + static_cast<size_t>(i), k);
-        }
-    };
-    each([&](size_t c, size_t) { ++start_[c + 1]; });
-    for (size_t c = 0; c < n; ++c) start_[c + 1] += start_[c];
-    index_.assign(start_[n], 0);
-    std::vector<uint32_t> fill(start_.begin(), start_.end() - 1);
-    each([&](size_t c, size_t k) { index_[fill[c]++] = static_cast<uint32_t>(k); });
-}
-
-void Cells::span(const Box& b, int* i0, int* j0, int* i1, int* j1) const {
-    auto at = [&](double v, double lo, int n) {
-        const double c = std::floor((v - lo) / cell_);
-        return c < 0 ? 0 : c >= n - 1 ? n - 1 : static_cast<int>(c);
-    };
-    *i0 = at(std::min(b.x0, b.x1), over_.x0, nx_), *i1 = at(std::max(b.x0, b.x1), over_.x0, nx_);
-    *j0 = at(std::min(b.y0, b.y1), over_.y0, ny_), *j1 = at(std::max(b.y0, b.y1), over_.y0, ny_);
-}
-
 // ---- the planner
 
 Planner::Planner(const std::vector<Label>& labels, const Ground& ground)
-    : L(labels), g(ground), h(ground.h), d(ground.gap), column(labels.size(), -1), twin(labels.size(), -1) {
+    : L(labels), g(ground), h(ground.h), d(ground.gap), twin(labels.size(), -1) {
     const Box over = g.room.grown(h, h);
     marks.build(g.marks, over, 2 * h);
     ink.build(g.ink, over, 2 * h);
+    texts.build(g.texts, over, 2 * h);
+    lines.build(g.refs);
+    taken.init(over, 2 * h);
+    leads.init(over, 2 * h);
     for (const Box& r : g.refs) refat.push_back(placeof(r));
     for (const Label& a : L) labat.push_back(placeof(a.line));
     for (size_t i = 0; i < L.size(); ++i)
@@ -80,6 +46,10 @@ Planner::Planner(const std::vector<Label>& labels, const Ground& ground)
     for (const bool values : {false, true})
         for (size_t i = 0; i < L.size(); ++i)
             if (L[i].value == values && twin[i] < 0) order.push_back(i);
+    out.assign(L.size(), Placed{});
+    on.assign(L.size(), false);
+    live.assign(L.size(), std::vector<std::vector<char>>(4));
+    inkat.assign(L.size(), Box{});
 }
 
 // The place of a line: lines of one direction at one place across (a value's lines drawn for
@@ -94,17 +64,6 @@ int Planner::placeof(const Box& l) {
     return static_cast<int>(places.size() - 1);
 }
 
-Box Planner::inked(size_t i, const Spot& s) const {
-    Box b = glyph(i, s);
-    if (!L[i].descends) b.y0 = s.y;
-    return b;
-}
-
-double Planner::gap(const Box& b, const Box& l) {
-    const double lx0 = std::min(l.x0, l.x1), lx1 = std::max(l.x0, l.x1), ly0 = std::min(l.y0, l.y1), ly1 = std::max(l.y0, l.y1);
-    return std::hypot(std::max({0.0, lx0 - b.x1, b.x0 - lx1}), std::max({0.0, ly0 - b.y1, b.y0 - ly1}));
-}
-
 std::vector<size_t> Planner::sorted(bool up) const {
     std::vector<size_t> v;
     for (size_t i : order)
@@ -113,123 +72,10 @@ std::vector<size_t> Planner::sorted(bool up) const {
     return v;
 }
 
-// Clear of the texts placed (a text height apart on a row); of the panel's own texts by two
-// text heights across and half a height up and down, so that a label does not read as a word
-// or a row of theirs; of the inset by a text height, so that it does not read as a row of the
-// inset.
-bool Planner::textfree(const Box& b) const {
-    const Box p = b.grown(0.5 * h, 0), wide = b.grown(2 * h, 0.5 * h), clear = b.grown(h, h);
-    return std::none_of(taken.begin(), taken.end(), [&](const Box& o) { return p.overlaps(o); }) &&
-           std::none_of(g.texts.begin(), g.texts.end(), [&](const Box& o) { return wide.overlaps(o); }) && !(g.inset && clear.overlaps(g.insetbox));
-}
+// ---- the places of one label
 
-bool Planner::leaderfree(const Box& b) const {
-    return std::none_of(leaders.begin(), leaders.end(), [&](const Box& l) { return b.meets(l); });
-}
-
-// A leader inside the room, a text height clear of the inset, meeting no text and crossing no
-// leader placed.
-bool Planner::leadfree(const Box& s) const {
-    const Box e{std::min(s.x0, s.x1), std::min(s.y0, s.y1), std::max(s.x0, s.x1), std::max(s.y0, s.y1)};
-    if (!e.inside(g.room) || (g.inset && g.insetbox.grown(h, h).meets(s))) return false;
-    if (std::any_of(taken.begin(), taken.end(), [&](const Box& o) { return o.meets(s); })) return false;
-    if (std::any_of(g.texts.begin(), g.texts.end(), [&](const Box& o) { return o.meets(s); })) return false;
-    return std::none_of(leaders.begin(), leaders.end(), [&](const Box& o) { return touches(s, o, kTouch * h); });
-}
-
-// Whether two segments cross, or come within gap of each other anywhere but near ends that lie
-// within twice gap of each other (leaders that run into one place).
-bool Planner::touches(const Box& a, const Box& b, double gap) {
-    auto side = [](const Box& s, double px, double py) { return (s.x1 - s.x0) * (py - s.y0) - (s.y1 - s.y0) * (px - s.x0); };
-    if (side(a, b.x0, b.y0) * side(a, b.x1, b.y1) < 0 && side(b, a.x0, a.y0) * side(b, a.x1, a.y1) < 0) return true;
-    auto topoint = [](const Box& s, double px, double py) {
-        const double dx = s.x1 - s.x0, dy = s.y1 - s.y0, n = dx * dx + dy * dy;
-        const double t = n > 0 ? std::clamp(((px - s.x0) * dx + (py - s.y0) * dy) / n, 0.0, 1.0) : 0;
-        return std::hypot(px - s.x0 - t * dx, py - s.y0 - t * dy);
-    };
-    auto shared = [&](double px, double py, const Box& o) {
-        return std::hypot(px - o.x0, py - o.y0) <= 2 * gap || std::hypot(px - o.x1, py - o.y1) <= 2 * gap;
-    };
-    const double d[4] = {topoint(b, a.x0, a.y0), topoint(b, a.x1, a.y1), topoint(a, b.x0, b.y0), topoint(a, b.x1, b.y1)};
-    const bool end[4] = {shared(a.x0, a.y0, b), shared(a.x1, a.y1, b), shared(b.x0, b.y0, a), shared(b.x1, b.y1, a)};
-    for (int k = 0; k < 4; ++k)
-        if (d[k] < gap && !end[k]) return true;
-    return false;
-}
-
-// Nearer its own line than any other reference line, and within a text height of it.
-bool Planner::nearest(size_t i, const Box& ink) const {
-    double own = gap(ink, L[i].line);
-    for (size_t k = 0; k < g.refs.size(); ++k)
-        if (ownref(i, k)) own = std::min(own, gap(ink, g.refs[k]));
-    if (own > 0.9 * h) return false;
-    for (size_t k = 0; k < g.refs.size(); ++k)
-        if (!ownref(i, k) && gap(ink, g.refs[k]) <= own + 0.1 * h) return false;
-    return true;
-}
-
-// No level line but its own holds the middle half of the glyphs' height where it reaches the
-// row (across [x0, x1] and a text height beyond): the label would read as that line's.
-bool Planner::rowfree(size_t i, const Box& ink, double x0, double x1) const {
-    const double q = 0.25 * (ink.y1 - ink.y0) - 0.05 * h, lo = ink.y0 + q, hi = ink.y1 - q;
-    for (size_t k = 0; k < g.refs.size(); ++k) {
-        const Box& r = g.refs[k];
-        if (r.y0 == r.y1 && r.y0 >= lo && r.y0 <= hi && std::max(r.x0, r.x1) >= x0 - h && std::min(r.x0, r.x1) <= x1 + h && !ownref(i, k)) return false;
-    }
-    return true;
-}
-
-// What may meet the text's box b: nothing; on a box of the background (under), the ends of
-// reference lines, never a line that runs on beyond the box (hidden under the text it shows on
-// both sides and reads as the label's), nor a marker (it would hide a point).
-bool Planner::linesfree(size_t i, const Box& b, const Box* under) const {
-    const Box wide = under ? b : b.grown(0.15 * h, 0.05 * h);
-    for (size_t k = 0; k < g.refs.size(); ++k) {
-        const Box& r = g.refs[k];
-        if (std::max(r.x0, r.x1) < wide.x0 || std::min(r.x0, r.x1) > wide.x1 || std::max(r.y0, r.y1) < wide.y0 || std::min(r.y0, r.y1) > wide.y1) continue;
-        if (ownref(i, k) || !wide.meets(r)) continue;
-        if (!under || (!under->holds(r.x0, r.y0) && !under->holds(r.x1, r.y1))) return false;
-    }
-    if (ink.any(wide, [&](const Box& s) { return wide.meets(s); })) return false;
-    const Box& m = under ? *under : wide;
-    return !marks.any(m, [&](const Box& k) { return m.overlaps(k); });
-}
-
-// Beside the labels of neighbouring parallel lines in the order of the lines; and two labels of
-// close lines without leaders do not share the band between them (which line each belongs to
-// would be a guess).
-bool Planner::inorder(size_t i, const Box& ink, bool led) const {
-    const bool up = upright(L[i].line);
-    const double li = across(L[i].line);
-    for (const Written& o : written) {
-        const Box& ol = L[o.label].line;
-        if (upright(ol) != up || labat[o.label] == labat[i]) continue;
-        const double lj = across(ol);
-        const Box& b = o.ink;
-        const double lo = std::min(li, lj), hi = std::max(li, lj);
-        const bool close = up ? hi - lo < std::max(ink.x1 - ink.x0, b.x1 - b.x0) + h : hi - lo < 2.5 * h;
-        const bool between = up ? std::min(ink.x0, b.x0) >= lo - 0.05 * h && std::max(ink.x1, b.x1) <= hi + 0.05 * h
-                                : std::min(ink.y0, b.y0) >= lo - 0.05 * h && std::max(ink.y1, b.y1) <= hi + 0.05 * h;
-        const bool shared = up ? std::min(ink.x1, b.x1) - std::max(ink.x0, b.x0) > 0 : std::min(ink.y1, b.y1) - std::max(ink.y0, b.y0) > 0;
-        if (!led && !o.led && close && between && shared) return false;
-        const bool stacked = up ? ink.y0 < b.y1 && b.y0 < ink.y1 : ink.x0 < b.x1 && b.x0 < ink.x1;
-        const double mine = up ? ink.x0 + ink.x1 : ink.y0 + ink.y1, theirs = up ? b.x0 + b.x1 : b.y0 + b.y1;
-        if (stacked && std::fabs(mine - theirs) > 0.1 * h && (mine - theirs) * (li - lj) < 0) return false;
-    }
-    return true;
-}
-
-void Planner::write(size_t i, const Placed& p, bool led) {
-    out[i] = p;
-    written.push_back({i, inked(i, p.at), led});
-    taken.push_back(glyph(i, p.at).grown(0.5 * h, 0));
-    if (p.boxed && p.cover.x1 > p.cover.x0) taken.push_back(p.cover);
-}
-
-// ---- labels beside their lines
-
-// The places of label i: where the drawing puts it, the other side, then further along its
-// line, both sides each time (nearest first, away from the line's end first).
+// Beside its line: where the drawing puts it, the other side, then further along its line,
+// both sides each time (nearest first, away from the line's end first).
 std::vector<Spot> Planner::spots(size_t i) const {
     const Label& a = L[i];
     std::vector<Spot> v{a.first};
@@ -260,10 +106,8 @@ std::vector<Spot> Planner::spots(size_t i) const {
         for (const double y : sides) v.push_back({far.x, y, far.end});
     }
     const double step = 0.5 * h, width = r.x1 - r.x0;
-    std::vector<int> dirs{a.from == 1 ? -1 : 1};
-    if (a.from == 2) dirs.push_back(-1);
     for (int k = 1; k * step <= width; ++k)
-        for (const int dir : dirs) {
+        for (const int dir : {1, -1}) {
             const Spot s{a.first.x + dir * k * step, 0, a.first.end};
             const Box b = glyph(i, s);
             if (b.x0 < r.x0 || b.x1 > r.x1) continue;
@@ -275,63 +119,257 @@ std::vector<Spot> Planner::spots(size_t i) const {
     return v;
 }
 
-// The first place that keeps the rules at the lowest tier: nothing in the way, then on a box
-// over markers and the ends of lines.
-bool Planner::placesingle(size_t i) {
+// Calls f with each place of label i of the kinds asked, in the order they are preferred, until
+// f returns true: beside its line with nothing in the way; then on a box of the background over
+// the ends of lines; then written on its own line, on a box that hides the line under it; then
+// off its line, within kReach text heights across (a level line's: above or below it, at places
+// along it; an upright line's: beside it, further out), joined to it by a short leader.
+bool Planner::eachplace(size_t i, int kinds, const std::function<bool(const Spot2&, int, size_t)>& f) const {
     const std::vector<Spot> v = spots(i);
-    for (int tier = 0; tier < 2; ++tier)
-        for (const Spot& s : v) {
-            const Box b = glyph(i, s), k = inked(i, s);
-            if (!fitsroom(b) || !textfree(b) || !leaderfree(b) || !nearest(i, k) || !rowfree(i, k, b.x0, b.x1) || !inorder(i, k, false)) continue;
-            const Box cover = boxof(b);
-            if (!linesfree(i, b, tier > 0 ? &cover : nullptr)) continue;
-            if (tier > 0 && !cover.inside(g.room)) continue;
-            Placed p;
-            p.at = s;
-            p.boxed = tier > 0;
-            if (p.boxed) p.cover = cover;
-            write(i, p, false);
-            return true;
+    const Label& a = L[i];
+    const bool up = upright(a.line);
+    Spot2 s;
+    size_t n = 0;
+    if (kinds & BESIDE)
+        for (const Spot& at : v)
+            if (s.at = at, f(s, BESIDE, n++)) return true;
+    n = 0;
+    if (kinds & BOXED)
+        for (const Spot& at : v)
+            if (s.at = at, s.cover = boxof(glyph(i, at)), f(s, BOXED, n++)) return true;
+    s.cover = Box{};
+    // The places along the line that the places beside it take, once each.
+    std::vector<double> along;
+    for (const Spot& at : v) {
+        const double p = up ? at.y : 0.5 * (glyph(i, at).x0 + glyph(i, at).x1);
+        if (std::none_of(along.begin(), along.end(), [&](double q) { return std::fabs(q - p) < 1e-9 * h; })) along.push_back(p);
+    }
+    n = 0;
+    if (kinds & ONLINE)
+        for (const double p : along) {
+            s.at = up ? Spot{a.line.x0 - 0.5 * a.w, p, false} : Spot{p - 0.5 * a.w, a.line.y0 - 0.5 * (kAscent - kDescent) * h, false};
+            s.cover = boxof(glyph(i, s.at));
+            if (f(s, ONLINE, n++)) return true;
         }
+    s.cover = Box{};
+    if (!(kinds & LED)) return false;
+    // Off its line, every other of those places.
+    const double coarse = up ? 0.5 * h : h;
+    std::vector<double> every;
+    for (const double p : along) {
+        const double k = std::fabs(p - along.front()) / coarse;
+        if (std::fabs(k - std::round(k)) < 1e-6) every.push_back(p);
+    }
+    const Box& l = a.line;
+    n = 0;
+    if (up) {
+        // Beside it, half a text height further out at a time, a level leader across to it.
+        for (const double y : every)
+            for (int k = 1; k <= 2 * static_cast<int>(kReach); ++k)
+                for (const int side : {a.first.end ? -1 : 1, a.first.end ? 1 : -1}) {
+                    const double mid = y + kMiddle * h, x = l.x0 + side * (d + 0.5 * h * k);
+                    s.at = {x, y, side < 0};
+                    const Box b = glyph(i, s.at);
+                    const double from = side > 0 ? b.x0 - 0.25 * d : b.x1 + 0.25 * d;
+                    s.lead = {from, mid, l.x0, std::clamp(mid, std::min(l.y0, l.y1), std::max(l.y0, l.y1))};
+                    if (f(s, LED, n++)) return true;
+                }
+        return false;
+    }
+    // Above or below it, half a text height further off at a time, a leader from the text's
+    // side to the line a little further along.
+    const double Y = l.y0;
+    for (const double p : every)
+        for (double off = 0.5 * h; off <= kReach * h + 1e-9 * h; off += 0.5 * h)
+            for (const int side : {a.first.y < Y ? -1 : 1, a.first.y < Y ? 1 : -1}) {
+                const double y = side > 0 ? Y + off + kDescent * h : Y - off - kAscent * h;
+                const double mid = y + kMiddle * h, len = std::max(0.6 * h, 0.6 * std::fabs(mid - Y));
+                for (const int dir : {a.from == 1 ? -1 : 1, a.from == 1 ? 1 : -1}) {
+                    const double x0 = p - 0.5 * a.w;
+                    s.at = {x0, y, false};
+                    const double from = dir > 0 ? x0 + a.w + 0.25 * d : x0 - 0.25 * d, to = from + dir * len;
+                    if (to < std::min(l.x0, l.x1) || to > std::max(l.x0, l.x1)) continue;
+                    s.lead = {from, mid, to, Y};
+                    if (f(s, LED, n++)) return true;
+                }
+            }
     return false;
 }
 
-std::vector<Placed> Planner::run() {
-    for (int round = 0;; ++round) {
-        taken.clear();
-        leaders.clear();
-        written.clear();
-        out.assign(L.size(), Placed{});
-        // The columns first, by their first label in the order of placing.
-        std::vector<size_t> rank(L.size(), L.size());
-        for (size_t k = 0; k < order.size(); ++k) rank[order[k]] = k;
-        std::vector<size_t> cs(columns.size());
-        std::iota(cs.begin(), cs.end(), size_t{0});
-        auto firstof = [&](size_t c) {
-            size_t best = L.size();
-            for (size_t i : columns[c]) best = std::min(best, rank[i]);
-            return best;
-        };
-        std::stable_sort(cs.begin(), cs.end(), [&](size_t a, size_t b) { return firstof(a) < firstof(b); });
-        for (size_t c : cs) placecolumn(c);
-        std::vector<size_t> failed;
-        for (size_t i : order)
-            if (column[i] < 0 && !placesingle(i)) failed.push_back(i);
-        if (failed.empty() || round == kRounds) {
-            // A label with no place left is left out rather than written over another.
-            for (size_t i : failed) out[i].omitted = true;
-            for (size_t i = 0; i < L.size(); ++i)
-                if (twin[i] >= 0) out[i] = out[static_cast<size_t>(twin[i])], out[i].same = twin[i];
-            return out;
-        }
-        grow(failed);
-    }
+void Planner::put(size_t i, const Spot2& s, const Placed* as) {
+    Placed p;
+    p.at = s.at;
+    p.boxed = s.boxed();
+    p.cover = s.cover;
+    p.leader = s.lead;
+    if (as) p.boxed = as->boxed, p.cover = as->cover, p.column = as->column;
+    out[i] = p;
+    on[i] = true;
+    inkat[i] = inked(i, s.at);
+    taken.add(glyph(i, s.at).grown(0.5 * h, 0), static_cast<int>(i));
+    if (p.cover.x1 > p.cover.x0) taken.add(p.cover, static_cast<int>(i));
+    for (size_t j = 2; j + 1 < p.leader.size(); j += 2) leads.add({p.leader[j - 2], p.leader[j - 1], p.leader[j], p.leader[j + 1]}, static_cast<int>(i));
+    if (std::find(shown.begin(), shown.end(), i) == shown.end()) shown.push_back(i);
 }
+
+void Planner::lift(size_t i) {
+    if (!on[i]) return;
+    on[i] = false;
+    taken.remove(static_cast<int>(i));
+    leads.remove(static_cast<int>(i));
+    Box at = glyph(i, out[i].at).grown(0.5 * h, 0);
+    if (out[i].cover.x1 > out[i].cover.x0) at = at.with(out[i].cover);
+    const std::vector<double>& p = out[i].leader;
+    for (size_t k = 0; k + 1 < p.size(); k += 2) at = at.with({p[k], p[k + 1], p[k], p[k + 1]});
+    ++liftsof[upright(L[i].line) ? 1 : 0];
+    const Box& r = g.room;
+    const double cw = (r.x1 - r.x0) / kGridCells, ch = (r.y1 - r.y0) / kGridCells;
+    auto cell = [](double v, double lo, double size) { return std::clamp(static_cast<int>(std::floor((v - lo) / size)), 0, kGridCells - 1); };
+    for (int y = cell(at.y0, r.y0, ch); y <= cell(at.y1, r.y0, ch); ++y)
+        for (int x = cell(at.x0, r.x0, cw); x <= cell(at.x1, r.x0, cw); ++x) ++liftcells[static_cast<size_t>(y * kGridCells + x)];
+    out[i] = Placed{};
+}
+
+// Where label i's places lie: kReach text heights, a gap and its text's width about its line.
+Box Planner::zoneof(size_t i) const {
+    const Box& l = L[i].line;
+    const double r = (kReach + 2) * h + d + L[i].w;
+    return upright(l) ? Box{l.x0 - r, g.room.y0, l.x0 + r, g.room.y1} : Box{g.room.x0, l.y0 - r, g.room.x1, l.y0 + r};
+}
+
+long Planner::liftsin(const Box& zone) const {
+    const Box& r = g.room;
+    const double cw = (r.x1 - r.x0) / kGridCells, ch = (r.y1 - r.y0) / kGridCells;
+    auto cell = [](double v, double lo, double size) { return std::clamp(static_cast<int>(std::floor((v - lo) / size)), 0, kGridCells - 1); };
+    long n = 0;
+    for (int y = cell(zone.y0, r.y0, ch); y <= cell(zone.y1, r.y0, ch); ++y)
+        for (int x = cell(zone.x0, r.x0, cw); x <= cell(zone.x1, r.x0, cw); ++x) n += liftcells[static_cast<size_t>(y * kGridCells + x)];
+    return n;
+}
+
+// Whether label i still finds no place of any kind: it found none before, and since then no
+// label has left from where its places lie, nor one of its direction (the order of labels).
+bool Planner::stillnone(size_t i) const {
+    const Tried& t = tried[i];
+    return t.dir >= 0 && t.dir == liftsof[upright(L[i].line) ? 1 : 0] && t.zone == liftsin(zoneof(i));
+}
+
+bool Planner::staticat(size_t i, int kind, size_t n, const Spot2& s) {
+    std::vector<char>& v = live[i][static_cast<size_t>(kind == BESIDE ? 0 : kind == BOXED ? 1 : kind == ONLINE ? 2 : 3)];
+    if (v.size() <= n) v.resize(n + 1, 0);
+    if (v[n] == 0) v[n] = staticfree(i, s) ? 1 : 2;
+    return v[n] == 1;
+}
+
+bool Planner::placeone(size_t i, int kinds) {
+    // Placing only adds to what is in the way: a label that found no place of every kind finds
+    // none until a label leaves.
+    if (kinds == ALL && stillnone(i)) return false;
+    const bool found = eachplace(i, kinds, [&](const Spot2& s, int kind, size_t n) {
+        if (!staticat(i, kind, n, s) || !placedfree(i, s)) return false;
+        put(i, s);
+        return true;
+    });
+    if (!found && kinds == ALL) tried[i] = {liftsof[upright(L[i].line) ? 1 : 0], liftsin(zoneof(i))};
+    return found;
+}
+
+std::vector<Placed> Planner::run() {
+    tried.assign(L.size(), Tried{});
+    liftcells.assign(static_cast<size_t>(kGridCells) * kGridCells, 0);
+    // Each label beside its line, the lines' own labels first.
+    std::vector<size_t> failed;
+    for (size_t i : order)
+        if (!placeone(i, BESIDE | BOXED | ONLINE)) failed.push_back(i);
+    // The labels of close lines in columns, where a column keeps more of them.
+    const long w1 = work;
+    if (!failed.empty()) columns(failed);
+    const long w2 = work;
+    // Any place of its own, then room made by moving others, for every label still without one.
+    for (size_t i : order)
+        if (!on[i]) placeone(i, ALL);
+    budget = 4000 + 400 * static_cast<long>(L.size());
+    const long w3 = work;
+    for (size_t i : order)
+        if (!on[i]) makeroom(i);
+    const long w4 = work;
+    for (size_t i : order)
+        if (!on[i]) placeone(i, ALL);
+    if (std::getenv("VXLABTIME")) std::fprintf(stderr, "phases: beside %ld columns %ld any %ld moves %ld last %ld (failed %zu)\n", w1, w2 - w1, w3 - w2, w4 - w3, work - w4, failed.size());
+    for (size_t i = 0; i < L.size(); ++i) {
+        // A label with no place left is left out rather than written over another.
+        if (twin[i] < 0 && !on[i]) out[i] = Placed{}, out[i].omitted = true;
+    }
+    for (size_t i = 0; i < L.size(); ++i)
+        if (twin[i] >= 0) out[i] = out[static_cast<size_t>(twin[i])], out[i].same = twin[i];
+    return out;
+}
+
+namespace {
+
+// A digest of everything a placement is made from: a drawing that asks the same placement more
+// than once (for the labels under what its groups draw, then for those over it; for an inset's
+// corners) is answered from the last few.
+class Digest {
+public:
+    void add(double v) {
+        uint64_t b;
+        std::memcpy(&b, &v, sizeof b);
+        mix(b);
+    }
+    void add(const Box& b) { add(b.x0), add(b.y0), add(b.x1), add(b.y1); }
+    void add(const std::vector<Box>& v) {
+        mix(v.size());
+        for (const Box& b : v) add(b);
+    }
+    void mix(uint64_t v) {
+        h_ ^= v + 0x9e3779b97f4a7c15ULL + (h_ << 6) + (h_ >> 2);
+        h_ = (h_ ^ (h_ >> 31)) * 0xbf58476d1ce4e5b9ULL;
+    }
+    uint64_t value() const { return h_; }
+
+private:
+    uint64_t h_ = 0x2545f4914f6cdd1dULL;
+};
+
+uint64_t digest(const std::vector<Label>& labels, const Ground& g) {
+    Digest d;
+    for (const Label& a : labels) {
+        d.add(a.line);
+        d.mix(std::hash<std::string>{}(a.text));
+        d.add(a.w), d.add(a.first.x), d.add(a.first.y);
+        d.mix(static_cast<uint64_t>(a.descends) | static_cast<uint64_t>(a.value) << 1 | static_cast<uint64_t>(a.first.end) << 2 |
+              static_cast<uint64_t>(a.given) << 3 | static_cast<uint64_t>(a.online) << 4 | static_cast<uint64_t>(a.from + 1) << 8);
+    }
+    d.add(g.room), d.add(g.h), d.add(g.gap), d.add(g.pitch), d.add(g.toprow), d.add(g.footrow);
+    d.add(g.texts), d.add(g.marks), d.add(g.ink), d.add(g.refs);
+    d.mix(g.inset);
+    if (g.inset) d.add(g.insetbox);
+    return d.value();
+}
+
+}  // namespace
 
 std::vector<Placed> place(const std::vector<Label>& labels, const Ground& ground) {
     if (labels.empty()) return {};
+    struct Kept {
+        uint64_t key;
+        size_t n;
+        std::vector<Placed> answer;
+    };
+    thread_local std::vector<Kept> kept;
+    const uint64_t key = digest(labels, ground);
+    for (const Kept& k : kept)
+        if (k.key == key && k.n == labels.size()) return k.answer;
     Planner p(labels, ground);
-    return p.run();
+    const auto t0 = std::chrono::steady_clock::now();
+    auto r = p.run();
+    if (std::getenv("VXLABTIME"))
+        std::fprintf(stderr, "place: %zu labels %zu refs inset %d: work %ld, %.1f ms\n", labels.size(), ground.refs.size(), ground.inset, p.work,
+                     std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+    if (kept.size() >= 4) kept.erase(kept.begin());
+    kept.push_back({key, labels.size(), r});
+    return r;
 }
 
 }  // namespace labelplace

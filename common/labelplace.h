@@ -74,6 +74,20 @@ struct Placed {
 // The labels placed, in the order given.
 std::vector<Placed> place(const std::vector<Label>& labels, const Ground& ground);
 
+// A place an inset without a position of its own may take, and what it would hide there of what
+// the panel draws.
+struct InsetPlace {
+    Box box;
+    bool clear = false;            // nothing the panel draws meets it
+    std::vector<double> hides;     // what it hides there, compared in turn: the least first
+};
+
+// The place of such an inset, chosen with the labels (ground without an inset): the first of
+// `places` that is clear of what the panel draws and of the labels as they stand without it;
+// else the one where the fewest labels lose their place for it, then that hides least, then the
+// first. Its number (-1: no places); *clear: whether it is clear.
+int placeinset(const std::vector<Label>& labels, const Ground& ground, const std::vector<InsetPlace>& places, bool* clear = nullptr);
+
 // The box of a label's glyphs at `at`: a descender's depth below the baseline, an ascender's
 // height above it.
 Box glyphbox(const Label& a, const Spot& at, double h);

@@ -1,7 +1,11 @@
-// The placement's working state, shared by its files: the labels beside their lines
-// (labelplace.cpp) and the columns (labelcolumns.cpp).
+// The placement's working state, shared by its files: the indices of what the panel draws
+// (labelgrids.cpp), the rules (labelrules.cpp), the places of one label and the rounds
+// (labelplace.cpp), the columns (labelcolumns.cpp) and the moves that make room
+// (labelmoves.cpp).
 #pragma once
+#include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "common/labelplace.h"
@@ -11,8 +15,11 @@ namespace labelplace {
 constexpr double kAscent = 0.76, kDescent = 0.22;   // of a text height, about the baseline
 constexpr double kMiddle = 0.35;                   // a leader meets its text this far above the baseline
 constexpr double kTouch = 0.15;                    // leaders nearer than this (of a text height) touch
+constexpr double kReach = 3.0;                     // a led text stands within this many heights of its line
+constexpr double kEnds = 0.5;                      // leaders end this far apart on their lines
 
-// Boxes or segments found by the cells of a grid over the room that their extents meet.
+// Boxes or segments found by the cells of a grid over the room that their extents meet; built
+// once.
 class Cells {
 public:
     void build(const std::vector<Box>& items, const Box& over, double cell);
@@ -40,30 +47,107 @@ private:
     std::vector<uint32_t> start_, index_;
 };
 
-// A label written: its box (the glyphs'), whether a leader joins it to its line, and its label.
-struct Written {
-    size_t label;
-    Box ink;
-    bool led;
+// The texts and leaders placed so far, each with the label it belongs to: a grid that labels
+// join and leave.
+class Grid {
+public:
+    struct Item {
+        Box b;         // a box, or a segment from (x0, y0) to (x1, y1)
+        int owner;
+        bool alive;
+    };
+    void init(const Box& over, double cell);
+    void add(const Box& b, int owner);
+    void remove(int owner);
+    // Whether f holds for a live item whose extent meets e.
+    template <class F>
+    bool any(const Box& e, F&& f) const {
+        if (items_.empty()) return false;
+        int i0, j0, i1, j1;
+        span(e, &i0, &j0, &i1, &j1);
+        for (int j = j0; j <= j1; ++j)
+            for (int i = i0; i <= i1; ++i)
+                for (uint32_t k : cells_[static_cast<size_t>(j) * static_cast<size_t>(nx_) + static_cast<size_t>(i)])
+                    if (items_[k].alive && f(items_[k])) return true;
+        return false;
+    }
+
+private:
+    void span(const Box& b, int* i0, int* j0, int* i1, int* j1) const;
+    Box over_;
+    double cell_ = 1;
+    int nx_ = 1, ny_ = 1;
+    std::vector<std::vector<uint32_t>> cells_;
+    std::vector<Item> items_;
+    std::vector<std::vector<uint32_t>> byowner_;
+};
+
+// The reference lines by direction, in the order of their place across.
+class Lines {
+public:
+    void build(const std::vector<Box>& refs);
+    // Whether f(k) holds for a level line k at a height in [lo, hi], or an upright one at an x in [lo, hi].
+    template <class F>
+    bool level(double lo, double hi, F&& f) const { return within(lv_, ly_, lo, hi, f); }
+    template <class F>
+    bool upright(double lo, double hi, F&& f) const { return within(up_, ux_, lo, hi, f); }
+
+private:
+    template <class F>
+    static bool within(const std::vector<size_t>& v, const std::vector<double>& at, double lo, double hi, F& f) {
+        for (size_t p = static_cast<size_t>(std::lower_bound(at.begin(), at.end(), lo) - at.begin()); p < v.size() && at[p] <= hi; ++p)
+            if (f(v[p])) return true;
+        return false;
+    }
+    std::vector<size_t> lv_, up_;
+    std::vector<double> ly_, ux_;
+};
+
+// A place for one label: where its text stands, the box of the background it stands on (none:
+// x0 == x1) and its leader (x, y, x, y, ...; empty: none).
+struct Spot2 {
+    Spot at;
+    Box cover;
+    std::vector<double> lead;
+    bool boxed() const { return cover.x1 > cover.x0; }
 };
 
 struct Planner {
     const std::vector<Label>& L;
     const Ground& g;
     const double h, d;
-    Cells marks, ink;
-    std::vector<Box> taken;       // the texts placed (widened across) and the boxes they stand on
-    std::vector<Box> leaders;     // the leaders' segments
-    std::vector<Written> written;
-    std::vector<Placed> out;
-    std::vector<int> column;      // the column of each label, or -1
-    std::vector<std::vector<size_t>> columns;
-    std::vector<size_t> order;    // the lines' own labels, then the values
-    std::vector<int> twin;        // the label of the same text at the same line, or -1
+    Cells marks, ink, texts;
+    Lines lines;
     std::vector<int> refat, labat;   // the place of each reference line and each label's line:
                                      // lines of one direction at one place across share it
     std::vector<double> places;      // each place across, and whether its lines are upright
     std::vector<bool> placeup;
+    std::vector<int> twin;           // the label of the same text at the same line, or -1
+    std::vector<size_t> order;       // the lines' own labels, then the values
+
+    // What is placed.
+    std::vector<Placed> out;
+    std::vector<bool> on;            // placed
+    std::vector<Box> inkat;          // the inked box of each label placed
+    Grid taken;                      // the texts placed (widened across) and the boxes they stand on
+    Grid leads;                      // the leaders' segments
+    std::vector<size_t> shown;       // the labels placed, in the order placed (some may have left)
+    // The labels taken away so far: where their texts, boxes and leaders stood, and whether
+    // their lines are upright. A label that found no place of any kind finds none until a label
+    // leaves from where its places lie, or one of its direction leaves (the order of labels).
+    // Counted by direction, and by the cells of a coarse grid over the room their places met.
+    long liftsof[2] = {0, 0};
+    std::vector<long> liftcells;     // kGridCells x kGridCells
+    static constexpr int kGridCells = 32;
+    struct Tried {
+        long dir = -1, zone = -1;    // the lifts of its direction and about its line then; -1: never
+    };
+    std::vector<Tried> tried;        // for each label, when it last found no place of any kind
+    Box zoneof(size_t i) const;
+    long liftsin(const Box& zone) const;
+    bool stillnone(size_t i) const;
+    mutable long work = 0;           // places tried (every rule asked)
+    long budget = 0;                 // the work the moves may still do
 
     Planner(const std::vector<Label>& labels, const Ground& ground);
     std::vector<Placed> run();
@@ -76,45 +160,82 @@ struct Planner {
     Box glyph(size_t i, const Spot& s) const { return glyphbox(L[i], s, h); }
     Box inked(size_t i, const Spot& s) const;
     static double gap(const Box& b, const Box& l);
-    static bool touches(const Box& a, const Box& b, double gap);
+    static bool touches(const Box& a, const Box& b, double gap, bool ends = true);
+    Box boxof(const Box& glyph) const { return glyph.grown(0.15 * h, 0.05 * h); }
     std::vector<size_t> sorted(bool up) const;
+    long weight(size_t i) const { return L[i].value ? 1 : 1000; }
 
-    // ---- the rules
-    bool textfree(const Box& b) const;
-    bool leaderfree(const Box& b) const;
-    bool leadfree(const Box& seg) const;
+    // ---- the rules (labelrules.cpp). The static ones look at what the panel draws; the others
+    // at the labels placed, and with `who` they gather the labels in the way instead of failing.
+    bool staticfree(size_t i, const Spot2& s, bool row = false) const;
+    bool placedfree(size_t i, const Spot2& s, std::vector<int>* who = nullptr, bool row = false) const;
+    bool textclear(const Box& b) const;
+    bool textfree(const Box& b, std::vector<int>* who = nullptr) const;
+    bool leaderfree(const Box& b, std::vector<int>* who = nullptr) const;
+    bool leadclear(const Box& seg) const;
+    bool leadfree(size_t i, const Box& seg, std::vector<int>* who = nullptr) const;
+    bool endsfree(size_t i, double x, double y, std::vector<int>* who = nullptr) const;
     bool nearest(size_t i, const Box& ink) const;
+    bool reach(size_t i, const Box& glyph, const std::vector<double>& lead) const;
     bool rowfree(size_t i, const Box& ink, double x0, double x1) const;
     bool linesfree(size_t i, const Box& b, const Box* under) const;
-    bool inorder(size_t i, const Box& ink, bool led) const;
+    bool inorder(size_t i, const Box& ink, bool led, std::vector<int>* who = nullptr) const;
+    // row: a row of a column, which its column's leader joins to its line.
+    bool fits(size_t i, const Spot2& s, std::vector<int>* who = nullptr, bool row = false) const;
     bool fitsroom(const Box& b) const { return b.inside(g.room); }
-    Box boxof(const Box& glyph) const { return glyph.grown(0.15 * h, 0.05 * h); }
-    void write(size_t i, const Placed& p, bool led);
 
-    // ---- labels beside their lines
+    // ---- one label (labelplace.cpp)
+    enum Kinds { BESIDE = 1, BOXED = 2, ONLINE = 4, LED = 8, ALL = 15 };
+    // Calls f with each place of label i of the kinds asked, in the order they are preferred,
+    // until f returns true; whether it did.
+    // f(place, its kind, its number among the places of that kind).
+    bool eachplace(size_t i, int kinds, const std::function<bool(const Spot2&, int, size_t)>& f) const;
+    // Whether label i at place number n of its kind keeps the rules of what the panel draws
+    // (asked once a place).
+    bool staticat(size_t i, int kind, size_t n, const Spot2& s);
+    std::vector<std::vector<std::vector<char>>> live;   // label, kind: 0 not asked, 1 keeps, 2 fails
     std::vector<Spot> spots(size_t i) const;
-    bool placesingle(size_t i);
+    bool placeone(size_t i, int kinds);
+    // Label i placed at s (as: the box and column it stands in, where a column says so).
+    void put(size_t i, const Spot2& s, const Placed* as = nullptr);
+    void lift(size_t i);
 
-    // ---- columns
-    // A column laid out: the label of each row, its place, its glyphs' box, its box of the
-    // background where it stands on one (against the room's edge, the whole column's) and its
-    // leader.
-    struct Layout {
-        std::vector<size_t> who;
-        std::vector<Spot> at;
-        std::vector<Box> boxes, covers;
-        std::vector<std::vector<double>> lead;
-        bool boxed = false;
-        Box whole;   // against the room's edge: the column's one box
+    // ---- columns (labelcolumns.cpp)
+    // A row of a column: its label, its place, and the box and column it is drawn with (the
+    // column's one box goes with its first row).
+    struct Row {
+        size_t label;
+        Spot2 s;
+        Placed as;
     };
     std::vector<size_t> cluster(size_t f) const;
-    void grow(const std::vector<size_t>& failed);
-    void placecolumn(size_t c);
-    bool trycolumn(size_t c, size_t n, Layout* lay) const;
-    bool uprightcolumn(const std::vector<size_t>& m, int tier, bool near, Layout* lay) const;
-    bool levelcolumn(const std::vector<size_t>& m, bool near, Layout* lay) const;
-    bool rowfits(size_t i, const Spot& at, int tier, Box* cover) const;
-    bool rowsfree(const Layout& lay, bool onebox) const;
+    void columns(const std::vector<size_t>& failed);
+    void columnfor(const std::vector<size_t>& m, int* id);
+    // The rows of a column of the labels m that keeps the most of them (by weight); that weight.
+    // The columns of a run of level lines' labels: the rows' slots (baselines on one grid),
+    // the places across, and what the panel's drawing lets each row take at each place.
+    struct LevelSet {
+        struct Anchor {
+            double x0;   // the texts' span across [x0, x0 + wmax]
+            int dir;     // the leaders run right (1) or left (-1)
+        };
+        std::vector<size_t> m;              // from the highest line
+        size_t n = 0;
+        double wmax = 0, q = 0, zlo = 0;    // the slots: zlo + s q
+        int S = 0, P = 0;                   // slots, and slots between rows
+        std::vector<int> slo, shi;          // each row's slots
+        std::vector<std::vector<char>> all; // the slots some place may give
+        std::vector<Anchor> anchors;
+        std::vector<char> pending;          // rows still to stand in a column
+        std::vector<std::vector<char>> cache;   // place: row x slot, 0 not asked, 1 keeps, 2 fails
+        LevelSet(const Planner& p, const std::vector<size_t>& m);
+    };
+    long levelcolumn(LevelSet& c, std::vector<Row>* rows) const;
+    long uprightcolumn(const std::vector<size_t>& m, std::vector<Row>* rows) const;
+
+    // ---- moves (labelmoves.cpp)
+    bool makeroom(size_t i);
+    bool sharesbox(size_t j) const { return out[j].column >= 0 && out[j].boxed && upright(L[j].line); }
 };
 
 }  // namespace labelplace

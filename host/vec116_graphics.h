@@ -50,7 +50,7 @@ struct ggtextstyle {
 enum : int32_t { GGU_CELLS = 1, GGU_PERCENT = 2, GGU_INCHES = 3, GGU_CM = 4, GGU_POINTS = 5 };
 struct ggctx {
     const ggdevice* device;    // page size, character cell, colours
-    int32_t linewidth[2];      // line width of the following lines, both words (1 = 0.75 points)
+    int32_t linewidth[2];      // line width of the following lines, both words (1 = 0.75 points; 0 a hairline)
     int32_t stylesinuse;       // non-zero: the elements of the output style are in use
     dshandle dsin;             // the data set of the graph
     ggtextstyle textstyle;     // the style's text

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "proc/devgraph/devgraph.h"
+#include "common/labelplace.h"
 #include "proc/devgraph/pagebox.h"
 
 // The corner (0 NW, 1 NE, 2 SW, 3 SE) for the inset of group g: boxes[k] holds the box
@@ -15,9 +16,6 @@
 // first, and *clear (when given) is false.
 int insetroom(vyxstate* s, const grpnode* g, const bool taken[4], const double boxes[4][4], bool* clear = nullptr, panelink ink = nullptr);
 
-// The boxes that the labels of the reference lines on group g's panel take (the HREF and VREF
-// labels and those of their intersections with the fitted lines), where the drawing puts
-// them without an inset; nothing is drawn or logged. The number of labels left out.
-int reflabelboxes(vyxstate* s, const grpnode* g, std::vector<PageBox>* boxes, panelink ink = nullptr);
-// How many of those labels are left out when an inset stands at `inset`.
-int reflabelsleft(vyxstate* s, const grpnode* g, const PageBox& inset, panelink ink = nullptr);
+// The corner among `places` (page percent) for the inset of group g, chosen with the labels of
+// its panel's reference lines (labelplace::placeinset); nothing is drawn or logged.
+int reflabelinset(vyxstate* s, const grpnode* g, std::vector<labelplace::InsetPlace> places, bool* clear, panelink ink = nullptr);

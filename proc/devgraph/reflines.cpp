@@ -71,6 +71,7 @@ struct RefPen {
     size_t next = 0;            // the plan's answer for the next text
     bool defer = false;
     int32_t* omitted = nullptr; // counts, drawing, the texts left out for want of room
+    ggctx* ctx = nullptr;       // the graphics context: leaders are drawn thinner than any line
 
     bool drawing() const { return mode == DRAW; }
     void line(double x1, double y1, double x2, double y2, int ltype, int color) const {
@@ -97,9 +98,15 @@ struct RefPen {
             ggrba(0, &block, nullptr, 0, 7);
             ggrdba(0, 2, nullptr, &block, 0, 7);
         }
-        if (an)
+        if (an && an->leader.size() >= 4) {
+            // A leader is a hairline in the reference lines' colour: it cannot be taken for a
+            // fitted line (of one width or more).
+            int32_t keep[2] = {1, 1};
+            if (ctx) keep[0] = ctx->linewidth[0], keep[1] = ctx->linewidth[1], ctx->linewidth[0] = ctx->linewidth[1] = 0;
             for (size_t k = 2; k + 1 < an->leader.size(); k += 2)
                 ggdraw(0, an->leader[k - 2], an->leader[k - 1], an->leader[k], an->leader[k + 1], 1, a.t.color);
+            if (ctx) ctx->linewidth[0] = keep[0], ctx->linewidth[1] = keep[1];
+        }
         a.t.align = p.end ? 2 : 1;
         drawtext(a.t, a.text, a.len, p.x, p.y);
     }
@@ -536,24 +543,24 @@ void srefs(vyxstate* s, RefPen& pen) {
 // relation plot's VREF and SREF lines.
 enum class Panel { PROBABILITY, RELATION };
 
-// The texts of group's panel placed (the routines asked, then the placement). A relation plot
-// passes no group; `inkfn` tells what the groups draw where the routines do not know it.
-// withinset: the labels keep clear of the group's inset where it stands (where `at` is given,
-// of an inset there instead).
-Plan makeplan(vyxstate* s, const grpnode* group, panelink inkfn, bool withinset, Panel kind, const PageBox* at = nullptr) {
-    Plan plan;
+// What the placement of group's panel is made from (a relation plot passes no group; `inkfn`
+// tells what the groups draw where the routines do not know it), in page percent with every x
+// divided by the page's aspect: the routines' texts (plan->asks), their labels and what they
+// keep clear of, without an inset. False: no texts.
+bool groundof(vyxstate* s, const grpnode* group, panelink inkfn, Panel kind, Plan* plan, std::vector<labelplace::Label>* labels,
+              labelplace::Ground* ground) {
     const plotlay* f = s->plot.frame;
     std::vector<PageBox> lines;
     RefPen pen;
     pen.mode = RefPen::ASK;
-    pen.asks = &plan.asks;
+    pen.asks = &plan->asks;
     pen.lines = &lines;
     if (s->work.refs.counts[REF_VREF]) vrefs(s, group, pen);
-    plan.nvert = plan.asks.size();
+    plan->nvert = plan->asks.size();
     if (kind == Panel::PROBABILITY && s->work.refs.counts[REF_HREF]) hrefs(s, group, pen);
     if (kind == Panel::RELATION && s->work.refs.counts[REF_SREF] > 0) srefs(s, pen);
-    plan.nhref = plan.asks.size() - plan.nvert;
-    if (plan.asks.empty()) return plan;
+    plan->nhref = plan->asks.size() - plan->nvert;
+    if (plan->asks.empty()) return false;
 
     PanelInk ink;
     if (!group) {
@@ -568,31 +575,41 @@ Plan makeplan(vyxstate* s, const grpnode* group, panelink inkfn, bool withinset,
         return std::move(v);
     };
     const Area a = area(f);
-    labelplace::Ground ground;
-    ground.room = {a.left / q, a.bottom, a.right / q, a.top};
+    labelplace::Ground& g = *ground;
+    g.room = {a.left / q, a.bottom, a.right / q, a.top};
     // Beside a turned frame the strip of censored marks takes the right gap: it is not the labels' room.
     if (kind == Panel::PROBABILITY && s->popt.pflags.rotate && !s->popt.pflags.ismcf && (s->work.nocenplot || s->popt.pflags.cenbin))
-        ground.room.x1 = std::min(a.right, f->fx + f->fw + f->gapl) / q;
+        g.room.x1 = std::min(a.right, f->fx + f->fw + f->gapl) / q;
     // Rows a label height apart, the first from the top a label height below the area's top and
     // from the foot half a height above the frame's bottom, as the stepped label positions are.
-    ground.h = f->txth;
-    ground.gap = 0.5 * f->txth;
-    ground.pitch = f->txth;
-    ground.toprow = a.top - f->txth;
-    ground.footrow = a.fbottom + 0.5 * f->txth;
-    ground.texts = square(ink.texts);
-    ground.marks = square(ink.marks);
-    ground.ink = square(ink.lines);
-    ground.refs = square(lines);
+    g.h = f->txth;
+    g.gap = 0.5 * f->txth;
+    g.pitch = f->txth;
+    g.toprow = a.top - f->txth;
+    g.footrow = a.fbottom + 0.5 * f->txth;
+    g.texts = square(ink.texts);
+    g.marks = square(ink.marks);
+    g.ink = square(ink.lines);
+    g.refs = square(lines);
+    for (const Ask& k : plan->asks) {
+        labelplace::Label l = k.lab;
+        l.line.x0 /= q, l.line.x1 /= q, l.w /= q, l.first.x /= q;
+        labels->push_back(std::move(l));
+    }
+    return true;
+}
+
+// The texts of group's panel placed. withinset: the labels keep clear of the group's inset where
+// it stands (where `at` is given, of an inset there instead).
+Plan makeplan(vyxstate* s, const grpnode* group, panelink inkfn, bool withinset, Panel kind, const PageBox* at = nullptr) {
+    Plan plan;
+    std::vector<labelplace::Label> labels;
+    labelplace::Ground ground;
+    if (!groundof(s, group, inkfn, kind, &plan, &labels, &ground)) return plan;
+    const double q = s->plot.frame->chdiv;
     const insetrec* r = s->plot.inset;
     ground.inset = withinset && (at || (r && r->active && r->group == group && !r->noframe));
     if (ground.inset) ground.insetbox = at ? PageBox{at->x0 / q, at->y0, at->x1 / q, at->y1} : PageBox{r->boxxlo / q, r->boxylo, r->boxxhi / q, r->boxyhi};
-    std::vector<labelplace::Label> labels;
-    for (const Ask& k : plan.asks) {
-        labelplace::Label l = k.lab;
-        l.line.x0 /= q, l.line.x1 /= q, l.w /= q, l.first.x /= q;
-        labels.push_back(std::move(l));
-    }
     plan.answers = labelplace::place(labels, ground);
     for (labelplace::Placed& p : plan.answers) {
         p.at.x *= q, p.cover.x0 *= q, p.cover.x1 *= q;
@@ -601,17 +618,13 @@ Plan makeplan(vyxstate* s, const grpnode* group, panelink inkfn, bool withinset,
     return plan;
 }
 
-// The labels a plan leaves out (a text written once for the same text at its line aside).
-int leftout(const Plan& plan) {
-    return static_cast<int>(std::count_if(plan.answers.begin(), plan.answers.end(), [](const labelplace::Placed& a) { return a.omitted && a.same < 0; }));
-}
-
 // The lines of `which` (REF_VREF, REF_HREF or REF_SREF) drawn by the plan of group's panel.
 void drawrefs(vyxstate* s, grpnode* group, const Plan& plan, int which, bool defer) {
     RefPen pen;
     pen.plan = &plan;
     pen.defer = defer;
     pen.omitted = &s->plot.frame->labelsleft;
+    pen.ctx = s->plot.gctx;
     pen.next = which == REF_VREF ? 0 : plan.nvert;
     if (which == REF_VREF) {
         if (stmtslot(s->inwork.curstmt, slot::plot::WAXIS)) setwidth(s, 1);
@@ -632,6 +645,7 @@ void drawover(vyxstate* s, grpnode* group, const Plan& plan, Panel kind) {
     RefPen pen;
     pen.mode = RefPen::OVER;
     pen.plan = &plan;
+    pen.ctx = s->plot.gctx;
     if (s->work.refs.counts[REF_VREF]) vrefs(s, group, pen);
     if (kind == Panel::PROBABILITY && s->work.refs.counts[REF_HREF]) hrefs(s, group, pen);
     if (kind == Panel::RELATION && s->work.refs.counts[REF_SREF] > 0) srefs(s, pen);
@@ -679,18 +693,14 @@ void refsover(vyxstate* s, grpnode* group) {
     drawover(s, group, makeplan(s, group, nullptr, true, Panel::PROBABILITY), Panel::PROBABILITY);
 }
 
-int reflabelboxes(vyxstate* s, const grpnode* group, std::vector<PageBox>* boxes, panelink ink) {
-    if (!group) return 0;
-    const Plan plan = makeplan(s, group, ink, false, Panel::PROBABILITY);
-    for (size_t i = 0; i < plan.asks.size(); ++i)
-        if (!plan.answers[i].omitted && plan.answers[i].same < 0) {
-            boxes->push_back(labelplace::glyphbox(plan.asks[i].lab, plan.answers[i].at, plan.asks[i].t.height));
-        }
-    return leftout(plan);
-}
-
-int reflabelsleft(vyxstate* s, const grpnode* group, const PageBox& inset, panelink ink) {
-    return group ? leftout(makeplan(s, group, ink, true, Panel::PROBABILITY, &inset)) : 0;
+int reflabelinset(vyxstate* s, const grpnode* group, std::vector<labelplace::InsetPlace> places, bool* clear, panelink ink) {
+    Plan plan;
+    std::vector<labelplace::Label> labels;
+    labelplace::Ground ground;
+    if (!group || !groundof(s, group, ink, Panel::PROBABILITY, &plan, &labels, &ground)) labels.clear();
+    const double q = s->plot.frame->chdiv;
+    for (labelplace::InsetPlace& p : places) p.box.x0 /= q, p.box.x1 /= q;
+    return labelplace::placeinset(labels, ground, places, clear);
 }
 
 void hintersct(vyxstate* s, grpnode* g, double v, int labelled, int ltype) {

@@ -34,9 +34,10 @@ std::string field(const char* s, int n) {
     return t;
 }
 
+// A width of 0 is a hairline (the leaders of labels), thinner than any line a statement draws.
 double linewidthpt(const DeviceState& d) {
     int w = d.ctx.linewidth[0];
-    return (w < 1 ? 1 : std::min(w, 100)) * 0.75;
+    return w == 0 ? 0.5 : (w < 1 ? 1 : std::min(w, 100)) * 0.75;
 }
 
 // The stroke of a colour number and line type at the current line width. The one made last

@@ -796,87 +796,103 @@ void Collect::markers(const gfx::MarkerShape& m, double size, const gfx::Stroke&
     to_.markers(m, size, s, xy, n);
 }
 
-void inset(Canvas& c, const Frame& f, const InsetBox& box, const Drawn& drawn) {
-    if (box.lines.empty() && box.head.empty()) return;
-    const Style& st = style();
-    const double m = 5;
-    const double full = st.font * 0.95, smallest = 5.95;   // font sizes, points: 6 is the smallest readable
-    double fs = full, pad = 4, lh = 0, w = 0, h = 0;
-    auto measure = [&](double size) {
-        fs = size;
-        pad = 4 * size / full;
-        lh = fs * 1.3;
-        double lw = 0, vw = 0;
-        for (auto& [l, v] : box.lines) lw = std::max(lw, textwidth(l, fs)), vw = std::max(vw, textwidth(v, fs));
-        w = lw + (vw > 0 ? 8 * size / full + vw : 0);
-        if (!box.head.empty()) w = std::max(w, textwidth(box.head, fs, true));
-        w += 2 * pad;
-        h = (box.lines.size() + (box.head.empty() ? 0 : 1)) * lh + 2 * pad - (lh - fs) + 2;
-    };
-    auto fits = [&] { return w <= f.x1 - f.x0 - 2 * m && h <= f.y1 - f.y0 - 2 * m; };
-    auto place = [&](const std::string& ha, const std::string& va, double* bx, double* by) {
-        *bx = ha == "left" ? f.x0 + m : ha == "right" ? f.x1 - m - w : (f.x0 + f.x1 - w) / 2;
-        *by = va == "bottom" ? f.y0 + m : va == "top" ? f.y1 - m - h : (f.y0 + f.y1 - h) / 2;
-    };
+namespace {
+
+constexpr double kInsetMargin = 5;   // points between the frame and an inset at its edge
+
+// An inset's measures at a font size: its box's width and height, its pad and line height.
+struct InsetSize {
+    double fs = 0, pad = 0, lh = 0, w = 0, h = 0;
+};
+InsetSize measured(const InsetBox& box, double size) {
+    const double full = style().font * 0.95;
+    InsetSize m;
+    m.fs = size;
+    m.pad = 4 * size / full;
+    m.lh = size * 1.3;
+    double lw = 0, vw = 0;
+    for (auto& [l, v] : box.lines) lw = std::max(lw, textwidth(l, size)), vw = std::max(vw, textwidth(v, size));
+    m.w = lw + (vw > 0 ? 8 * size / full + vw : 0);
+    if (!box.head.empty()) m.w = std::max(m.w, textwidth(box.head, size, true));
+    m.w += 2 * m.pad;
+    m.h = static_cast<double>(box.lines.size() + (box.head.empty() ? 0 : 1)) * m.lh + 2 * m.pad - (m.lh - size) + 2;
+    return m;
+}
+
+// The corner or side (h: left/center/right, v: top/center/bottom) of the frame for a box of w x h.
+void at(const Frame& f, const std::string& ha, const std::string& va, double w, double h, double* bx, double* by) {
+    const double m = kInsetMargin;
+    *bx = ha == "left" ? f.x0 + m : ha == "right" ? f.x1 - m - w : (f.x0 + f.x1 - w) / 2;
+    *by = va == "bottom" ? f.y0 + m : va == "top" ? f.y1 - m - h : (f.y0 + f.y1 - h) / 2;
+}
+
+// Written smaller than the full size as far as the frame needs, for a box that fits no size.
+double squeezed(const Frame& f, const InsetBox& box) {
+    const double full = style().font * 0.95, m = kInsetMargin;
+    const InsetSize s = measured(box, full);
+    const double k = std::min({1.0, (f.x1 - f.x0 - 2 * m) / s.w, (f.y1 - f.y0 - 2 * m) / s.h});
+    return full * std::max(k * 0.98, 0.6);
+}
+
+}  // namespace
+
+std::vector<InsetSpot> insetspots(const Frame& f, const InsetBox& box, const Drawn& drawn) {
+    std::vector<InsetSpot> v;
+    if (box.lines.empty() && box.head.empty()) return v;
+    const double full = style().font * 0.95, smallest = 5.95;   // font sizes, points: 6 is the smallest readable
+    const double m = kInsetMargin;
+    auto fits = [&](const InsetSize& s) { return s.w <= f.x1 - f.x0 - 2 * m && s.h <= f.y1 - f.y0 - 2 * m; };
     // The sizes tried, from the full size down to the smallest readable one.
     std::vector<double> sizes;
     for (double k = 1.0; full * k >= smallest - 1e-9; k -= 0.1) sizes.push_back(full * k);
-    double bx = f.x0, by = f.y0;
+    auto spot = [&](const std::string& ha, const std::string& va, double size) {
+        const InsetSize s = measured(box, size);
+        InsetSpot o;
+        at(f, ha, va, s.w, s.h, &o.x, &o.y);
+        o.w = s.w, o.h = s.h, o.size = size;
+        o.cover = drawn.cover(o.x - 1, o.y - 1, o.x + s.w + 1, o.y + s.h + 1);
+        return o;
+    };
     if (!box.halign.empty() && !box.valign.empty()) {
         // A place the user gave: written smaller only as far as the frame needs.
-        bool ok = false;
+        double size = 0;
         for (double sz : sizes)
-            if (measure(sz), fits()) {
-                ok = true;
+            if (fits(measured(box, sz))) {
+                size = sz;
                 break;
             }
-        if (!ok) {
-            measure(full);
-            const double k = std::min({1.0, (f.x1 - f.x0 - 2 * m) / w, (f.y1 - f.y0 - 2 * m) / h});
-            measure(full * std::max(k * 0.98, 0.6));
-        }
-        place(box.halign, box.valign, &bx, &by);
-    } else {
-        static const char* order[][2] = {{"left", "top"},  {"right", "top"},  {"right", "bottom"}, {"left", "bottom"},
-                                         {"right", "center"}, {"left", "center"}, {"center", "top"}, {"center", "bottom"}};
-        struct Best {
-            Drawn::Cover c;
-            double size = 0;
-            const char* const* at = nullptr;
-        } best;
-        auto better = [](const Drawn::Cover& a, const Drawn::Cover& b) {
-            if (a.texts != b.texts) return a.texts < b.texts;
-            if (a.marks != b.marks) return a.marks < b.marks;
-            if (a.segments != b.segments) return a.segments < b.segments;
-            return a.areas < b.areas;
-        };
-        bool found = false;
-        for (double sz : sizes) {
-            measure(sz);
-            if (!fits()) continue;
-            for (auto& o : order) {
-                double x, y;
-                place(o[0], o[1], &x, &y);
-                const Drawn::Cover cv = drawn.cover(x - 1, y - 1, x + w + 1, y + h + 1);
-                if (!best.at || better(cv, best.c)) best = {cv, sz, o};
-                if (cv.none()) {
-                    found = true;
-                    break;
-                }
-            }
-            if (found) break;
-        }
-        if (best.at) {
-            measure(best.size);
-            place(best.at[0], best.at[1], &bx, &by);
-        } else {
-            // Not even the smallest size fits the frame: written smaller still, at the first corner.
-            measure(full);
-            const double k = std::min({1.0, (f.x1 - f.x0 - 2 * m) / w, (f.y1 - f.y0 - 2 * m) / h});
-            measure(full * std::max(k * 0.98, 0.6));
-            place("left", "top", &bx, &by);
-        }
+        v.push_back(spot(box.halign, box.valign, size > 0 ? size : squeezed(f, box)));
+        v.back().given = true;
+        return v;
     }
+    static const char* order[][2] = {{"left", "top"},  {"right", "top"},  {"right", "bottom"}, {"left", "bottom"},
+                                     {"right", "center"}, {"left", "center"}, {"center", "top"}, {"center", "bottom"}};
+    for (double sz : sizes) {
+        if (!fits(measured(box, sz))) continue;
+        for (auto& o : order) v.push_back(spot(o[0], o[1], sz));
+    }
+    // Not even the smallest size fits the frame: written smaller still, at the first corner.
+    if (v.empty()) v.push_back(spot("left", "top", squeezed(f, box)));
+    return v;
+}
+
+size_t insetchoice(const std::vector<InsetSpot>& spots) {
+    // The first place that hides nothing; else the one that hides the fewest texts, then
+    // markers, then lines, then areas (the first of equals).
+    auto key = [](const InsetSpot& o) { return std::array<size_t, 4>{o.cover.texts, o.cover.marks, o.cover.segments, o.cover.areas}; };
+    size_t best = 0;
+    for (size_t k = 0; k < spots.size(); ++k) {
+        if (spots[k].cover.none()) return k;
+        if (key(spots[k]) < key(spots[best])) best = k;
+    }
+    return best;
+}
+
+void inset(Canvas& c, const InsetBox& box, const InsetSpot& o) {
+    if (box.lines.empty() && box.head.empty()) return;
+    const Style& st = style();
+    const InsetSize s = measured(box, o.size);
+    const double bx = o.x, by = o.y, w = s.w, h = s.h, fs = s.fs, pad = s.pad, lh = s.lh;
     const double xy[] = {bx, by, bx + w, by, bx + w, by + h, bx, by + h};
     c.fill(xy, 4, Rgb{1, 1, 1});
     if (box.framed) {
@@ -893,6 +909,11 @@ void inset(Canvas& c, const Frame& f, const InsetBox& box, const Drawn& drawn) {
         if (!v.empty()) c.text(v, bx + w - pad, y, 0, gfx::Anchor::End, textstyle(fs));
         y -= lh;
     }
+}
+
+void inset(Canvas& c, const Frame& f, const InsetBox& box, const Drawn& drawn) {
+    const std::vector<InsetSpot> spots = insetspots(f, box, drawn);
+    if (!spots.empty()) inset(c, box, spots[insetchoice(spots)]);
 }
 
 double stripheight() { return style().font * 1.7; }

@@ -312,6 +312,23 @@ struct InsetBox {
 };
 void inset(Canvas& c, const Frame& f, const InsetBox& box, const Drawn& drawn);
 
+// A place the inset may take: its box's lower left corner, its size, its font size, and what of
+// the frame's drawing it would hide there.
+struct InsetSpot {
+    double x = 0, y = 0, w = 0, h = 0, size = 0;
+    Drawn::Cover cover;
+    bool given = false;   // the place the user gave
+};
+// The places of box in frame f, in the order preferred: the one the user gave; else each
+// corner and side at each font size from the full size down to the smallest readable (a box
+// that fits no size: written smaller still, at the first corner). Empty: nothing to write.
+std::vector<InsetSpot> insetspots(const Frame& f, const InsetBox& box, const Drawn& drawn);
+// Without labels of reference lines to keep clear of: the first place that hides nothing, else
+// the one that hides the fewest texts, then markers, then lines, then areas.
+size_t insetchoice(const std::vector<InsetSpot>& spots);
+// The inset drawn at its place.
+void inset(Canvas& c, const InsetBox& box, const InsetSpot& at);
+
 // A text strip above a panel frame with the panel's group.
 void strip(Canvas& c, const Frame& f, const std::string& text, double height);
 double stripheight();

@@ -138,7 +138,7 @@ void drawgroup(Canvas& cv, const Frame& f, const PhantomData& d, const Cols& c, 
 // The groups [first, last) of a frame: the zero line of a difference, curves, limits, points
 // and reference lines inside the frame's clip, collecting what is drawn; then the end marks.
 void drawframegroups(Canvas& cv, const Frame& f, const PhantomData& d, const Cols& c, const std::vector<Group>& gs, size_t first,
-                     size_t last, int type, bool join, bool apart, bool zero, Drawn* drawn) {
+                     size_t last, int type, bool join, bool apart, bool zero, Drawn* drawn, const InsetBox* box, InsetSpot* at) {
     Collect col(cv, *drawn);
     RefsDrawn refs;
     cv.pushclip(f.x0, f.y0, f.x1, f.y1);
@@ -149,8 +149,9 @@ void drawframegroups(Canvas& cv, const Frame& f, const PhantomData& d, const Col
         drawgroup(col, f, d, c, gs[j], type, join, look(static_cast<int>(j), apart), marks[j - first]);
         reflines(col, f, d, gs[j].first, gs[j].last, false, refs);
     }
-    // The reference lines' labels where they meet no text, point or line of any group.
-    refs.labels.place(cv, f, *drawn);
+    // The reference lines' labels where they meet no text, point or line of any group, and the
+    // inset's place with them.
+    refs.labels.place(cv, f, *drawn, box, at);
     cv.popclip();
     for (size_t j = first; j < last; ++j) {
         const std::vector<double>& m = marks[j - first];
@@ -259,16 +260,18 @@ bool mcfplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& why
             cv.fill(xy, 4, Rgb{0.97, 0.97, 0.98});
         }
         Drawn drawn;
+        InsetSpot at;
         if (panels) {
             const size_t j = static_cast<size_t>(first) + k;
-            drawframegroups(cv, f, *d, c, gs, j, j + 1, type, join, false, zero, &drawn);
+            const InsetBox box = insetvals ? insetbox(v, insetvals, j) : InsetBox{};
+            drawframegroups(cv, f, *d, c, gs, j, j + 1, type, join, false, zero, &drawn, &box, &at);
             strip(cv, Frame{f.x0, f.y1 + sp.above, f.x1, f.y1 + sp.above, f.x, f.y}, gs[j].b.empty() ? gs[j].a : gs[j].a + " / " + gs[j].b,
                   stripheight());
-            if (insetvals) inset(cv, f, insetbox(v, insetvals, j), drawn);
+            if (at.size > 0) inset(cv, box, at);
         } else {
-            drawframegroups(cv, f, *d, c, gs, 0, gs.size(), type, join, overlay, zero, &drawn);
-            if (t.classes == 0) inset(cv, f, insetbox(v, nullptr, 0), drawn);
-            else if (insetvals) inset(cv, f, insetbox(v, insetvals, 0), drawn);
+            const InsetBox box = t.classes == 0 ? insetbox(v, nullptr, 0) : insetvals ? insetbox(v, insetvals, 0) : InsetBox{};
+            drawframegroups(cv, f, *d, c, gs, 0, gs.size(), type, join, overlay, zero, &drawn, &box, &at);
+            if (at.size > 0) inset(cv, box, at);
         }
     }
     if (!legend.empty()) rt::sgr::legend(cv, legend, "", L.left, L.right, L.legendtop);

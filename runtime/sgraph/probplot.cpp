@@ -334,7 +334,7 @@ void drawgroup(Draw& w, const Frame& f, const Group& g, const Look& lk, RefsDraw
 // The layers 0 to 2 of the groups [first, last) of a frame inside its clip, collecting what is
 // drawn; then their censored marks outside it.
 void drawframegroups(Draw& w, Canvas& cv, const Frame& f, const std::vector<Group>& gs, size_t first, size_t last, bool apart,
-                     std::map<std::string, Rgb>* fmcolors, Drawn* drawn) {
+                     std::map<std::string, Rgb>* fmcolors, Drawn* drawn, const InsetBox* box = nullptr, InsetSpot* at = nullptr) {
     Collect col(cv, *drawn);
     RefsDrawn refs;
     refs.probrefs = &w.probrefs;
@@ -345,8 +345,9 @@ void drawframegroups(Draw& w, Canvas& cv, const Frame& f, const std::vector<Grou
     // Every group's band, then every line, then every point: no group hides another.
     for (w.layer = 0; w.layer < 3; ++w.layer)
         for (size_t j = first; j < last; ++j) drawgroup(w, f, gs[j], look(static_cast<int>(j), apart), &refs, fmcolors);
-    // The reference lines' labels where they meet no text, marker or line of any group.
-    refs.labels.place(cv, f, *drawn);
+    // The reference lines' labels where they meet no text, marker or line of any group, and the
+    // inset's place with them.
+    refs.labels.place(cv, f, *drawn, box, at);
     cv.popclip();
     w.cv = &cv;
     w.layer = 3;
@@ -458,14 +459,17 @@ bool probplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& wh
             cv.fill(xy, 4, Rgb{0.97, 0.97, 0.98});
         }
         Drawn drawn;
+        InsetSpot at;
         if (panels) {
             const size_t j = static_cast<size_t>(first + static_cast<int>(k));
-            drawframegroups(w, cv, f, gs, j, j + 1, false, &fmcolors, &drawn);
+            const InsetBox box = insetvals ? insetbox(v, insetvals, static_cast<size_t>(first) + k) : InsetBox{};
+            drawframegroups(w, cv, f, gs, j, j + 1, false, &fmcolors, &drawn, &box, &at);
             strip(cv, Frame{f.x0, f.y1 + sp.above, f.x1, f.y1 + sp.above, f.x, f.y}, gs[j].label, stripheight());
-            if (insetvals) inset(cv, f, insetbox(v, insetvals, static_cast<size_t>(first) + k), drawn);
+            if (at.size > 0) inset(cv, box, at);
         } else {
-            drawframegroups(w, cv, f, gs, 0, gs.size(), overlay, &fmcolors, &drawn);
-            if (!overlay) inset(cv, f, insetbox(v, nullptr, 0), drawn);
+            const InsetBox box = !overlay ? insetbox(v, nullptr, 0) : InsetBox{};
+            drawframegroups(w, cv, f, gs, 0, gs.size(), overlay, &fmcolors, &drawn, &box, &at);
+            if (at.size > 0) inset(cv, box, at);
         }
     }
     legend.empty() ? void() : rt::sgr::legend(cv, legend, legtitle, L.left, L.right, L.legendtop);

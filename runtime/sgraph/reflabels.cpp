@@ -44,11 +44,11 @@ lp::Spot first(const Line& l, const Frame& f, double w, double h) {
 
 }  // namespace
 
-void RefLabels::add(double x0, double y0, double x1, double y1, const std::string& text, bool stop, int slot) {
-    lines_.push_back({x0, y0, x1, y1, text, stop, slot});
+void RefLabels::add(double x0, double y0, double x1, double y1, const std::string& text, bool stop, int slot, bool value) {
+    lines_.push_back({x0, y0, x1, y1, text, stop, slot, value});
 }
 
-void RefLabels::place(Canvas& c, const Frame& f, Drawn& drawn) {
+void RefLabels::place(Canvas& c, const Frame& f, Drawn& drawn, const InsetBox* box, InsetSpot* chosen) {
     const double h = style().font;
     lp::Ground g;
     g.room = {f.x0, f.y0, f.x1, f.y1};
@@ -74,12 +74,9 @@ void RefLabels::place(Canvas& c, const Frame& f, Drawn& drawn) {
         a.descends = lp::descends(l.text);
         a.first = first(l, f, a.w, h);
         a.from = l.vertical() && l.stop ? 1 : 0;
+        a.value = l.value;
         labels.push_back(std::move(a));
         of.push_back(k);
-    }
-    if (labels.empty()) {
-        lines_.clear();
-        return;
     }
     g.texts.reserve(drawn.texts.size());
     for (const Rect& t : drawn.texts) g.texts.push_back({t.x0, t.y0, t.x1, t.y1});
@@ -93,6 +90,30 @@ void RefLabels::place(Canvas& c, const Frame& f, Drawn& drawn) {
     };
     for (const auto& s : drawn.segments)
         if (!reference(s)) g.ink.push_back({s[0], s[1], s[2], s[3]});
+    // The inset and the labels together: the place of an inset without one of its own is the
+    // first clear of what the frame draws and of the labels, else the one where the fewest
+    // labels lose their place, then that hides least.
+    const std::vector<InsetSpot> spots = box ? insetspots(f, *box, drawn) : std::vector<InsetSpot>{};
+    if (!spots.empty()) {
+        size_t pick = 0;
+        if (!spots.front().given && spots.size() > 1) {
+            std::vector<lp::InsetPlace> places;
+            for (const InsetSpot& o : spots)
+                places.push_back({{o.x, o.y, o.x + o.w, o.y + o.h},
+                                  o.cover.none(),
+                                  {static_cast<double>(o.cover.texts), static_cast<double>(o.cover.marks), static_cast<double>(o.cover.segments),
+                                   static_cast<double>(o.cover.areas)}});
+            pick = static_cast<size_t>(std::max(0, lp::placeinset(labels, g, places)));
+        }
+        const InsetSpot& o = spots[pick];
+        g.inset = true;
+        g.insetbox = {o.x, o.y, o.x + o.w, o.y + o.h};
+        if (chosen) *chosen = o;
+    }
+    if (labels.empty()) {
+        lines_.clear();
+        return;
+    }
     const std::vector<lp::Placed> at = lp::place(labels, g);
     int leftout = 0;
     for (size_t k = 0; k < at.size(); ++k) {

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
+#include <cstdlib>
 
 #include "runtime/sgraph/common.h"
 #include "runtime/sgraph/crossing.h"
@@ -13,6 +15,15 @@ namespace rt::sgr {
 
 namespace {
 
+// Whether a label is the number v as a value read off is written (its leading digits).
+bool numberat(const std::string& label, double v) {
+    char* end = nullptr;
+    const std::string t = trim(label);
+    if (t.empty()) return false;
+    const double n = std::strtod(t.c_str(), &end);
+    return end && *end == '\0' && std::isfinite(n) && std::fabs(n - v) <= 5e-4 * std::max(std::fabs(v), 1e-300) + 1e-12;
+}
+
 const gfx::Stroke& refstroke() {
     static const gfx::Stroke s{style().reference, 0.8, {4, 3}};
     return s;
@@ -20,7 +31,7 @@ const gfx::Stroke& refstroke() {
 
 }  // namespace
 
-bool vref(Canvas& c, const Frame& f, double dx, const std::string& label, int slot, double stopy, RefLabels* labels) {
+bool vref(Canvas& c, const Frame& f, double dx, const std::string& label, int slot, double stopy, RefLabels* labels, bool value) {
     const double u = f.x.unit(dx);
     if (std::isnan(u) || u < f.x.lo || u > f.x.hi) return false;
     const double x = f.px(u);
@@ -28,11 +39,11 @@ bool vref(Canvas& c, const Frame& f, double dx, const std::string& label, int sl
     const bool stop = !std::isnan(us);
     const double top = stop ? std::clamp(f.py(us), f.y0, f.y1) : f.y1;
     c.line(x, f.y0, x, top, refstroke());
-    if (labels) labels->add(x, f.y0, x, top, label, stop, slot);
+    if (labels) labels->add(x, f.y0, x, top, label, stop, slot, value);
     return true;
 }
 
-bool href(Canvas& c, const Frame& f, double dy, const std::string& label, int slot, double stopx, RefLabels* labels) {
+bool href(Canvas& c, const Frame& f, double dy, const std::string& label, int slot, double stopx, RefLabels* labels, bool value) {
     const double u = f.y.unit(dy);
     if (std::isnan(u) || u < f.y.lo || u > f.y.hi) return false;
     const double y = f.py(u);
@@ -40,7 +51,7 @@ bool href(Canvas& c, const Frame& f, double dy, const std::string& label, int sl
     const bool stop = !std::isnan(us);
     const double right = stop ? std::clamp(f.px(us), f.x0, f.x1) : f.x1;
     c.line(f.x0, y, right, y, refstroke());
-    if (labels) labels->add(f.x0, y, right, y, label, stop, slot);
+    if (labels) labels->add(f.x0, y, right, y, label, stop, slot, value);
     return true;
 }
 
@@ -58,14 +69,14 @@ void reflines(Canvas& c, const Frame& f, const rt::out::PhantomData& d, size_t f
     }
     int slot = 0;
     // A line once per value, label and stop; its label once per value.
-    auto line = [&](bool ofx, double v, double stop, const std::string& l) {
+    auto line = [&](bool ofx, double v, double stop, const std::string& l, bool value = false) {
         std::string key(ofx ? "x" : "y");
         key += l;
         if (std::isfinite(stop)) key.append("@").append(numlabel(stop));
         if (!drawn.lines.insert({v, key}).second) return true;
         const bool across = ofx != swap;
         const std::string written = l.empty() || drawn.labelled.insert({v, std::string(ofx ? "x" : "y") + l}).second ? l : std::string();
-        const bool ok = across ? vref(c, f, v, written, slot, stop, &drawn.labels) : href(c, f, v, written, slot, stop, &drawn.labels);
+        const bool ok = across ? vref(c, f, v, written, slot, stop, &drawn.labels, value) : href(c, f, v, written, slot, stop, &drawn.labels, value);
         if (ok) ++slot;
         else drawn.lines.erase({v, key});
         return ok;
@@ -113,8 +124,17 @@ void reflines(Canvas& c, const Frame& f, const rt::out::PhantomData& d, size_t f
         }
         const bool xon = onaxis(true, x), yon = onaxis(false, y);
         if (xon && yon) {
-            line(true, x, y, lx);
-            line(false, y, x, ly);
+            // Which label is the value read off: a probability plot's rows say; an MCF plot's
+            // value is written as the number at its line, the user's label may be any text.
+            bool xvalue = false, yvalue = false;
+            if (drawn.probrefs) {
+                xvalue = k >= firstprob, yvalue = k < firstprob;
+            } else {
+                const bool xnum = numberat(lx, x), ynum = numberat(ly, y);
+                xvalue = xnum && !ynum, yvalue = ynum && !xnum;
+            }
+            line(true, x, y, lx, xvalue);
+            line(false, y, x, ly, yvalue);
             continue;
         }
         // The point where the lines meet the curve lies beyond an axis's end. The user's value

@@ -39,17 +39,20 @@ public:
     // A reference line drawn in the frame (page points) and its label (empty: none). A vertical
     // line runs from (x0, y0) up to (x0, y1), a horizontal one from (x0, y0) right to (x1, y0).
     // stop: the line stops where it meets a curve; slot: the lines before it in the frame.
-    void add(double x0, double y0, double x1, double y1, const std::string& text = {}, bool stop = false, int slot = 0);
-    // Writes the labels (c: the canvas inside the frame's clip). A column keeps the rows its
-    // frame's height holds, the labels of its first lines in their order (upright lines from the
-    // left, level lines from the top); the graph's log counts those left out (labelsleftout).
-    void place(Canvas& c, const Frame& f, Drawn& drawn);
+    // value: the label is a value read off where the line meets a curve (it gives way to the
+    // labels the user wrote).
+    void add(double x0, double y0, double x1, double y1, const std::string& text = {}, bool stop = false, int slot = 0, bool value = false);
+    // Writes the labels (c: the canvas inside the frame's clip); the graph's log counts those
+    // left out (labelsleftout). With the frame's inset (box), the inset's place is chosen with
+    // the labels, which keep clear of it (*chosen: its place; size 0 where it writes nothing).
+    void place(Canvas& c, const Frame& f, Drawn& drawn, const InsetBox* box = nullptr, InsetSpot* chosen = nullptr);
 
     struct Line {
         double x0, y0, x1, y1;
         std::string text;
         bool stop;
         int slot;
+        bool value;
         bool vertical() const { return x0 == x1; }
     };
 
@@ -64,9 +67,9 @@ private:
 // lines drawn in the frame before it) wait there for the label's place (RefLabels); without,
 // the line is drawn alone.
 bool vref(Canvas& c, const Frame& f, double dx, const std::string& label, int slot, double stopy = NAN,
-          RefLabels* labels = nullptr);
+          RefLabels* labels = nullptr, bool value = false);
 bool href(Canvas& c, const Frame& f, double dy, const std::string& label, int slot, double stopx = NAN,
-          RefLabels* labels = nullptr);
+          RefLabels* labels = nullptr, bool value = false);
 
 // What the reference lines of a frame have drawn: the lines (value and label), each drawn
 // once, and their labels waiting for their places.

@@ -1,0 +1,65 @@
+// The place of an inset without a position of its own, chosen together with the labels of the
+// reference lines: both roads ask it the same way.
+#include <algorithm>
+#include <numeric>
+
+#include "common/labelplace.h"
+
+namespace labelplace {
+
+namespace {
+
+int leftout(const std::vector<Placed>& v) {
+    return static_cast<int>(std::count_if(v.begin(), v.end(), [](const Placed& p) { return p.omitted && p.same < 0; }));
+}
+
+// Whether an inset at b would stand within a text height of a label or leader as placed.
+bool meetslabels(const std::vector<Label>& labels, const std::vector<Placed>& at, const Box& b, double h) {
+    const Box near = b.grown(h, h);
+    for (size_t i = 0; i < at.size(); ++i) {
+        const Placed& p = at[i];
+        if (p.omitted || p.same >= 0) continue;
+        if (near.overlaps(glyphbox(labels[i], p.at, h)) || (p.cover.x1 > p.cover.x0 && near.overlaps(p.cover))) return true;
+        for (size_t k = 2; k + 1 < p.leader.size(); k += 2)
+            if (near.meets(p.leader[k - 2], p.leader[k - 1], p.leader[k], p.leader[k + 1])) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+int placeinset(const std::vector<Label>& labels, const Ground& ground, const std::vector<InsetPlace>& places, bool* clear) {
+    if (clear) *clear = false;
+    if (places.empty()) return -1;
+    Ground g = ground;
+    g.inset = false;
+    const std::vector<Placed> without = place(labels, g);
+    std::vector<bool> meets(places.size());
+    for (size_t k = 0; k < places.size(); ++k) {
+        meets[k] = meetslabels(labels, without, places[k].box, g.h);
+        if (places[k].clear && !meets[k]) {
+            if (clear) *clear = true;
+            return static_cast<int>(k);
+        }
+    }
+    // The places from the one that hides least: a place's lost labels are counted (a placement
+    // with the inset there) only while it could still be chosen.
+    std::vector<size_t> order(places.size());
+    std::iota(order.begin(), order.end(), size_t{0});
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return places[a].hides < places[b].hides; });
+    const int base = leftout(without);
+    int best = -1, least = 0;
+    for (const size_t k : order) {
+        int lost = 0;
+        if (meets[k]) {
+            g.inset = true;
+            g.insetbox = places[k].box;
+            lost = std::max(0, leftout(place(labels, g)) - base);
+        }
+        if (best < 0 || lost < least) best = static_cast<int>(k), least = lost;
+        if (least == 0) break;
+    }
+    return best;
+}
+
+}  // namespace labelplace

@@ -1,0 +1,241 @@
+// The rules a label's place keeps. Those of what the panel draws (the room, the lines, fitted
+// lines, markers, the panel's own texts, the inset) fail a place for good; those of the labels
+// placed before, asked with `who`, name the labels in the way instead, so that the moves can
+// try to make room.
+#include <algorithm>
+#include <cmath>
+
+#include "common/labelplanner.h"
+
+namespace labelplace {
+
+Box Planner::inked(size_t i, const Spot& s) const {
+    Box b = glyph(i, s);
+    if (!L[i].descends) b.y0 = s.y;
+    return b;
+}
+
+double Planner::gap(const Box& b, const Box& l) {
+    const double lx0 = std::min(l.x0, l.x1), lx1 = std::max(l.x0, l.x1), ly0 = std::min(l.y0, l.y1), ly1 = std::max(l.y0, l.y1);
+    return std::hypot(std::max({0.0, lx0 - b.x1, b.x0 - lx1}), std::max({0.0, ly0 - b.y1, b.y0 - ly1}));
+}
+
+// Whether two segments cross, or come within gap of each other anywhere (with `ends`, anywhere
+// but near ends that lie within twice gap of each other: leaders that run into one place).
+bool Planner::touches(const Box& a, const Box& b, double gap, bool ends) {
+    auto side = [](const Box& s, double px, double py) { return (s.x1 - s.x0) * (py - s.y0) - (s.y1 - s.y0) * (px - s.x0); };
+    if (side(a, b.x0, b.y0) * side(a, b.x1, b.y1) < 0 && side(b, a.x0, a.y0) * side(b, a.x1, a.y1) < 0) return true;
+    auto topoint = [](const Box& s, double px, double py) {
+        const double dx = s.x1 - s.x0, dy = s.y1 - s.y0, n = dx * dx + dy * dy;
+        const double t = n > 0 ? std::clamp(((px - s.x0) * dx + (py - s.y0) * dy) / n, 0.0, 1.0) : 0;
+        return std::hypot(px - s.x0 - t * dx, py - s.y0 - t * dy);
+    };
+    auto shared = [&](double px, double py, const Box& o) {
+        return std::hypot(px - o.x0, py - o.y0) <= 2 * gap || std::hypot(px - o.x1, py - o.y1) <= 2 * gap;
+    };
+    const double d[4] = {topoint(b, a.x0, a.y0), topoint(b, a.x1, a.y1), topoint(a, b.x0, b.y0), topoint(a, b.x1, b.y1)};
+    const bool end[4] = {shared(a.x0, a.y0, b), shared(a.x1, a.y1, b), shared(b.x0, b.y0, a), shared(b.x1, b.y1, a)};
+    for (int k = 0; k < 4; ++k)
+        if (d[k] < gap && !(ends && end[k])) return true;
+    return false;
+}
+
+// Nearer its own line than any other reference line, and within a text height of it.
+bool Planner::nearest(size_t i, const Box& ink) const {
+    double own = gap(ink, L[i].line);
+    const double a = across(L[i].line), eps = 1e-9 * (1 + std::fabs(a));
+    auto mine = [&](size_t k) {
+        if (ownref(i, k)) own = std::min(own, gap(ink, g.refs[k]));
+        return false;
+    };
+    upright(L[i].line) ? lines.upright(a - eps, a + eps, mine) : lines.level(a - eps, a + eps, mine);
+    if (own > 0.9 * h) return false;
+    const double r = own + 0.1 * h;
+    auto nearer = [&](size_t k) { return !ownref(i, k) && gap(ink, g.refs[k]) <= r; };
+    return !lines.level(ink.y0 - r, ink.y1 + r, nearer) && !lines.upright(ink.x0 - r, ink.x1 + r, nearer);
+}
+
+// A text joined to its line by a leader stands within kReach text heights of it, but for an
+// upright line's label at the end of a level leader (a row of a column beside upright lines).
+bool Planner::reach(size_t i, const Box& glyph, const std::vector<double>& lead) const {
+    const Box& l = L[i].line;
+    const size_t n = lead.size();
+    if (upright(l) && n >= 4 && lead[n - 1] == lead[n - 3]) return true;
+    return gap(glyph, l) <= kReach * h;
+}
+
+// No level line but its own holds the middle half of the glyphs' height where it reaches the
+// row (across [x0, x1] and a text height beyond): the label would read as that line's.
+bool Planner::rowfree(size_t i, const Box& ink, double x0, double x1) const {
+    const double q = 0.25 * (ink.y1 - ink.y0) - 0.05 * h, lo = ink.y0 + q, hi = ink.y1 - q;
+    return !lines.level(lo, hi, [&](size_t k) {
+        const Box& r = g.refs[k];
+        return std::max(r.x0, r.x1) >= x0 - h && std::min(r.x0, r.x1) <= x1 + h && !ownref(i, k);
+    });
+}
+
+// What may meet the text's box b: nothing; on a box of the background (under), the ends of
+// reference lines, never a line that runs on beyond the box (hidden under the text it shows on
+// both sides and reads as the label's), nor a fitted line or a marker (it would hide data).
+bool Planner::linesfree(size_t i, const Box& b, const Box* under) const {
+    const Box m = under ? *under : b.grown(0.15 * h, 0.05 * h);
+    auto blocks = [&](size_t k) {
+        const Box& r = g.refs[k];
+        if (ownref(i, k)) return false;
+        if (std::max(r.x0, r.x1) < m.x0 || std::min(r.x0, r.x1) > m.x1 || std::max(r.y0, r.y1) < m.y0 || std::min(r.y0, r.y1) > m.y1) return false;
+        return !under || (!under->holds(r.x0, r.y0) && !under->holds(r.x1, r.y1));
+    };
+    if (lines.level(m.y0, m.y1, blocks) || lines.upright(m.x0, m.x1, blocks)) return false;
+    if (ink.any(m, [&](const Box& s) { return m.meets(s); })) return false;
+    return !marks.any(m, [&](const Box& k) { return m.overlaps(k); });
+}
+
+// Clear of the panel's own texts by two text heights across and half a height up and down, so
+// that a label does not read as a word or a row of theirs; of the inset by a text height, so
+// that it does not read as a row of the inset.
+bool Planner::textclear(const Box& b) const {
+    const Box wide = b.grown(2 * h, 0.5 * h);
+    if (texts.any(wide, [&](const Box& o) { return wide.overlaps(o); })) return false;
+    return !(g.inset && b.grown(h, h).overlaps(g.insetbox));
+}
+
+// Clear of the texts placed, a text height apart on a row.
+bool Planner::textfree(const Box& b, std::vector<int>* who) const {
+    const Box p = b.grown(0.5 * h, 0);
+    bool clear = true;
+    taken.any(p, [&](const Grid::Item& o) {
+        if (!p.overlaps(o.b)) return false;
+        clear = false;
+        if (!who) return true;
+        who->push_back(o.owner);
+        return false;
+    });
+    return clear || who;
+}
+
+bool Planner::leaderfree(const Box& b, std::vector<int>* who) const {
+    bool clear = true;
+    leads.any(b, [&](const Grid::Item& o) {
+        if (!b.meets(o.b)) return false;
+        clear = false;
+        if (!who) return true;
+        who->push_back(o.owner);
+        return false;
+    });
+    return clear || who;
+}
+
+// A leader inside the room, a text height clear of the inset, meeting none of the panel's texts.
+bool Planner::leadclear(const Box& s) const {
+    const Box e{std::min(s.x0, s.x1), std::min(s.y0, s.y1), std::max(s.x0, s.x1), std::max(s.y0, s.y1)};
+    if (!e.inside(g.room) || (g.inset && g.insetbox.grown(h, h).meets(s))) return false;
+    return !texts.any(e, [&](const Box& o) { return o.meets(s); });
+}
+
+// A leader of label i meeting no label placed and crossing no leader placed; two leaders come
+// near each other only where both end on lines closer than kEnds text heights (they run into
+// one place).
+bool Planner::leadfree(size_t i, const Box& s, std::vector<int>* who) const {
+    const Box e{std::min(s.x0, s.x1), std::min(s.y0, s.y1), std::max(s.x0, s.x1), std::max(s.y0, s.y1)};
+    bool clear = true;
+    auto in_way = [&](int owner) {
+        clear = false;
+        if (who) who->push_back(owner);
+        return !who;
+    };
+    taken.any(e, [&](const Grid::Item& o) { return o.owner != static_cast<int>(i) && o.b.meets(s) && in_way(o.owner); });
+    leads.any(e.grown(kTouch * h, kTouch * h), [&](const Grid::Item& o) {
+        if (o.owner == static_cast<int>(i)) return false;
+        const bool close = gap(L[i].line, L[static_cast<size_t>(o.owner)].line) < kEnds * h;
+        return touches(s, o.b, kTouch * h, close) && in_way(o.owner);
+    });
+    return clear || who;
+}
+
+// Where label i's leader ends on its line, (x, y): kEnds text heights from where any other
+// label's leader ends, unless their lines lie closer than that.
+bool Planner::endsfree(size_t i, double x, double y, std::vector<int>* who) const {
+    bool clear = true;
+    const double r = kEnds * h;
+    for (size_t o : shown) {
+        if (!on[o] || o == i || out[o].leader.size() < 4) continue;
+        const std::vector<double>& p = out[o].leader;
+        if (std::hypot(p[p.size() - 2] - x, p[p.size() - 1] - y) >= r) continue;
+        if (gap(L[i].line, L[o].line) < r) continue;
+        clear = false;
+        if (!who) return false;
+        who->push_back(static_cast<int>(o));
+    }
+    return clear || who;
+}
+
+// Beside the labels of neighbouring parallel lines in the order of the lines; and two labels of
+// close lines without leaders do not share the band between them (which line each belongs to
+// would be a guess).
+bool Planner::inorder(size_t i, const Box& ink, bool led, std::vector<int>* who) const {
+    const bool up = upright(L[i].line);
+    const double li = across(L[i].line);
+    bool clear = true;
+    for (size_t o : shown) {
+        if (!on[o] || o == i) continue;
+        const Box& ol = L[o].line;
+        if (upright(ol) != up || labat[o] == labat[i]) continue;
+        const double lj = across(ol);
+        const Box& b = inkat[o];
+        const bool oled = !out[o].leader.empty();
+        const double lo = std::min(li, lj), hi = std::max(li, lj);
+        const bool close = up ? hi - lo < std::max(ink.x1 - ink.x0, b.x1 - b.x0) + h : hi - lo < 2.5 * h;
+        const bool between = up ? std::min(ink.x0, b.x0) >= lo - 0.05 * h && std::max(ink.x1, b.x1) <= hi + 0.05 * h
+                                : std::min(ink.y0, b.y0) >= lo - 0.05 * h && std::max(ink.y1, b.y1) <= hi + 0.05 * h;
+        const bool shared = up ? std::min(ink.x1, b.x1) - std::max(ink.x0, b.x0) > 0 : std::min(ink.y1, b.y1) - std::max(ink.y0, b.y0) > 0;
+        bool bad = !led && !oled && close && between && shared;
+        const bool stacked = up ? ink.y0 < b.y1 && b.y0 < ink.y1 : ink.x0 < b.x1 && b.x0 < ink.x1;
+        const double mine = up ? ink.x0 + ink.x1 : ink.y0 + ink.y1, theirs = up ? b.x0 + b.x1 : b.y0 + b.y1;
+        bad = bad || (stacked && std::fabs(mine - theirs) > 0.1 * h && (mine - theirs) * (li - lj) < 0);
+        if (!bad) continue;
+        clear = false;
+        if (!who) return false;
+        who->push_back(static_cast<int>(o));
+    }
+    return clear || who;
+}
+
+// Every rule at once: label i at s. With `who`, the labels placed that are in the way are
+// gathered (true unless what the panel draws forbids the place).
+// The rules of what the panel draws: label i at s (row: a row of a column, which its
+// column's leader joins to its line).
+bool Planner::staticfree(size_t i, const Spot2& s, bool row) const {
+    ++work;
+    const Box b = glyph(i, s.at), k = inked(i, s.at);
+    const bool boxed = s.boxed();
+    if (!fitsroom(b) || (boxed && !fitsroom(s.cover))) return false;
+    if (!rowfree(i, k, b.x0, b.x1)) return false;
+    if (s.lead.empty() && !row ? !nearest(i, k) : !reach(i, b, s.lead)) return false;
+    if (!linesfree(i, b, boxed ? &s.cover : nullptr)) return false;
+    if (!textclear(b) || (boxed && !textclear(s.cover))) return false;
+    for (size_t j = 2; j + 1 < s.lead.size(); j += 2) {
+        const Box seg{s.lead[j - 2], s.lead[j - 1], s.lead[j], s.lead[j + 1]};
+        // A leader leaves its text from its edge; one through its own text is no leader.
+        if (!leadclear(seg) || b.grown(-0.05 * h, -0.05 * h).meets(seg)) return false;
+    }
+    return true;
+}
+
+// The rules of the labels placed. With `who`, the labels in the way are gathered instead.
+bool Planner::placedfree(size_t i, const Spot2& s, std::vector<int>* who, bool row) const {
+    ++work;
+    const Box b = glyph(i, s.at);
+    const bool boxed = s.boxed();
+    if (!textfree(b, who) || (boxed && !textfree(s.cover, who))) return false;
+    if (!leaderfree(b, who) || (boxed && !leaderfree(s.cover, who))) return false;
+    for (size_t j = 2; j + 1 < s.lead.size(); j += 2)
+        if (!leadfree(i, {s.lead[j - 2], s.lead[j - 1], s.lead[j], s.lead[j + 1]}, who)) return false;
+    if (s.lead.size() >= 4 && !endsfree(i, s.lead[s.lead.size() - 2], s.lead.back(), who)) return false;
+    return inorder(i, inked(i, s.at), !s.lead.empty() || row, who);
+}
+
+bool Planner::fits(size_t i, const Spot2& s, std::vector<int>* who, bool row) const {
+    return staticfree(i, s, row) && placedfree(i, s, who, row);
+}
+
+}  // namespace labelplace
