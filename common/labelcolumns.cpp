@@ -63,51 +63,96 @@ void Planner::columns(const std::vector<size_t>& failed) {
         if (m.size() > 1) columnfor(m, &id);
 }
 
-// The labels m in a column, where it keeps more of them (by weight) than their places beside
-// their lines and any place of their own with a leader.
-void Planner::columnfor(const std::vector<size_t>& m, int* id) {
-    std::vector<std::pair<size_t, Placed>> before;
-    for (size_t i : m)
-        if (on[i]) before.push_back({i, out[i]});
-    for (size_t i : m) lift(i);
-    const long w0 = work;
-    // A column, and for the labels it has no row for another beside it, while one keeps any.
-    std::vector<Row> all;
+// Columns of the labels m, placed, one after another while one keeps any: the rows, and their
+// weight.
+long Planner::columnsof(const std::vector<size_t>& m, int id, std::vector<Row>* all) {
     std::vector<size_t> rest = m;
     const bool up = upright(L[m.front()].line);
-    long column = 0;
+    long w = 0;
     LevelSet set(*this, up ? std::vector<size_t>{} : m);
-    for (int c = *id; rest.size() > 0; ++c) {
+    for (int c = id; !rest.empty(); ++c) {
         std::vector<Row> rows;
-        const long w = up ? uprightcolumn(rest, &rows) : levelcolumn(set, &rows);
-        if (w == 0) break;
-        column += w;
+        const long got = up ? uprightcolumn(rest, &rows) : levelcolumn(set, &rows);
+        if (got == 0) break;
+        w += got;
         for (Row& r : rows) {
             r.as.column = c;
             put(r.label, r.s, &r.as);
             rest.erase(std::find(rest.begin(), rest.end(), r.label));
             if (!up) set.pending[static_cast<size_t>(std::find(set.m.begin(), set.m.end(), r.label) - set.m.begin())] = 0;
-            all.push_back(r);
+            all->push_back(r);
         }
     }
-    long total = 0;
+    return w;
+}
+
+Planner::Places Planner::placesof(const std::vector<size_t>& who) const {
+    Places v;
+    for (size_t i : who)
+        if (on[i]) v.push_back({i, out[i]});
+    return v;
+}
+
+void Planner::putback(const Places& v) {
+    for (const auto& [i, p] : v) put(i, Spot2{p.at, p.cover, p.leader}, &p);
+}
+
+// The labels m in columns, where they keep more (by weight) than their places beside their lines
+// and any place of their own with a leader. Where the columns leave out labels the user wrote,
+// they are laid out again with the values read off at other lines set aside (the values give
+// way first), which then take their places again where the columns leave them room, else any
+// of their own.
+void Planner::columnfor(const std::vector<size_t>& m, int* id) {
+    auto member = [&](size_t j) { return std::find(m.begin(), m.end(), j) != m.end(); };
+    std::vector<size_t> values;
+    if (std::any_of(m.begin(), m.end(), [&](size_t i) { return !L[i].value; }))
+        for (size_t j : shown)
+            if (on[j] && L[j].value && !member(j) && !sharesbox(j)) values.push_back(j);
+    long total = 0, aside = 0;
     for (size_t i : m) total += weight(i);
-    const long wy = work;
-    long kept = 0;
+    for (size_t j : values) aside += weight(j);
+    total += aside;
+    const Places before = placesof(m), valuesbefore = placesof(values);
+    std::vector<size_t> both = m;
+    both.insert(both.end(), values.begin(), values.end());
+
+    for (size_t i : m) lift(i);
+    std::vector<Row> rows;
+    long column = columnsof(m, *id, &rows) + aside;
+    auto userslost = [&] { return std::any_of(m.begin(), m.end(), [&](size_t i) { return !L[i].value && !on[i]; }); };
+    if (column < total && !values.empty() && userslost()) {
+        const Places first = placesof(both);
+        const std::vector<Row> firstrows = rows;
+        for (size_t j : both) lift(j);
+        rows.clear();
+        long again = columnsof(m, *id, &rows);
+        for (const auto& [j, p] : valuesbefore) {
+            const Spot2 was{p.at, p.cover, p.leader};
+            if (placedfree(j, was)) put(j, was, &p);
+            if (on[j] || placeone(j, ALL)) again += weight(j);
+        }
+        if (again > column) {
+            column = again;
+        } else {
+            for (size_t j : both) lift(j);
+            putback(first);
+            rows = firstrows;
+        }
+    }
     if (column < total) {
         // Their places beside their lines, and any of their own for the others, against it.
-        for (size_t i : m) lift(i);
-        for (const auto& [i, p] : before) put(i, Spot2{p.at, p.cover, p.leader}, &p);
+        const Places columns = placesof(both);
+        for (size_t j : both) lift(j);
+        putback(before);
+        putback(valuesbefore);
+        long kept = aside;
         for (size_t i : m)
             if (on[i] || placeone(i, ALL)) kept += weight(i);
+        if (column < kept) return;
+        for (size_t j : both) lift(j);
+        putback(columns);
     }
-    if (std::getenv("VXLABTIME")) std::fprintf(stderr, "  column of %zu (%s): layouts %ld, each alone %ld; %ld against %ld\n", m.size(), up ? "upright" : "level", wy - w0, work - wy, column, kept);
-    if (column < kept) return;
-    if (column < total) {
-        for (size_t i : m) lift(i);
-        for (const Row& r : all) put(r.label, r.s, &r.as);
-    }
-    for (const Row& r : all) *id = std::max(*id, r.as.column + 1);
+    for (const Row& r : rows) *id = std::max(*id, r.as.column + 1);
 }
 
 // ---- at level lines
@@ -125,13 +170,13 @@ Planner::LevelSet::LevelSet(const Planner& p, const std::vector<size_t>& given) 
     // The baselines a row may take: within kReach text heights of its line, inside the room, on
     // one grid of quarter heights.
     zlo = INFINITY;
-    for (size_t i : m) zlo = std::min(zlo, p.L[i].line.y0 - (kReach + kAscent) * h);
+    for (size_t i : m) zlo = std::min(zlo, p.L[i].line.y0 - (kReach + kCapital) * h);
     zlo = std::floor(std::max(zlo, lo) / q) * q;
     slo.resize(n), shi.resize(n);
     for (size_t k = 0; k < n; ++k) {
         const double y = p.L[m[k]].line.y0;
-        slo[k] = static_cast<int>(std::ceil((std::max(lo, y - (kReach + kAscent) * h) - zlo) / q - 1e-9));
-        shi[k] = static_cast<int>(std::floor((std::min(hi, y + (kReach + kDescent) * h) - zlo) / q + 1e-9));
+        slo[k] = static_cast<int>(std::ceil((std::max(lo, y - (kReach + kCapital) * h) - zlo) / q - 1e-9));
+        shi[k] = static_cast<int>(std::floor((std::min(hi, y + kReach * h) - zlo) / q + 1e-9));
         S = std::max(S, shi[k] + 1);
     }
     // The slots no place of the column can take: another level line across the whole room runs

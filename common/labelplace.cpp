@@ -341,7 +341,7 @@ uint64_t digest(const std::vector<Label>& labels, const Ground& g) {
         d.mix(static_cast<uint64_t>(a.descends) | static_cast<uint64_t>(a.value) << 1 | static_cast<uint64_t>(a.first.end) << 2 |
               static_cast<uint64_t>(a.given) << 3 | static_cast<uint64_t>(a.online) << 4 | static_cast<uint64_t>(a.from + 1) << 8);
     }
-    d.add(g.room), d.add(g.h), d.add(g.gap), d.add(g.pitch), d.add(g.toprow), d.add(g.footrow);
+    d.add(g.room), d.add(g.inner), d.add(g.h), d.add(g.gap), d.add(g.pitch), d.add(g.toprow), d.add(g.footrow);
     d.add(g.texts), d.add(g.marks), d.add(g.ink), d.add(g.refs);
     d.mix(g.inset);
     if (g.inset) d.add(g.insetbox);
@@ -365,7 +365,9 @@ std::vector<Placed> place(const std::vector<Label>& labels, const Ground& ground
     const auto t0 = std::chrono::steady_clock::now();
     auto r = p.run();
     if (std::getenv("VXLABTIME"))
-        std::fprintf(stderr, "place: %zu labels %zu refs inset %d: work %ld, %.1f ms\n", labels.size(), ground.refs.size(), ground.inset, p.work,
+        std::fprintf(stderr, "place: %zu labels (left out %ld of the lines', %ld values) %zu refs inset %d: work %ld, %.1f ms\n", labels.size(),
+                     std::count_if(r.begin(), r.end(), [&](const Placed& a) { return a.omitted && !labels[static_cast<size_t>(&a - r.data())].value; }),
+                     std::count_if(r.begin(), r.end(), [&](const Placed& a) { return a.omitted && labels[static_cast<size_t>(&a - r.data())].value; }), ground.refs.size(), ground.inset, p.work,
                      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
     if (kept.size() >= 4) kept.erase(kept.begin());
     kept.push_back({key, labels.size(), r});

@@ -45,7 +45,8 @@ struct Label {
 
 // What the labels keep clear of, and the road's measures.
 struct Ground {
-    Box room;                 // labels and leaders stay inside it
+    Box room;                 // labels stay inside it
+    Box inner;                // leaders stay inside it (none, x0 == x1: the room)
     double h = 1;             // the text height
     double gap = 0.5;         // between a line and the text beside it
     double pitch = 1;         // the rows of a column stand this far apart

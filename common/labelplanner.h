@@ -13,6 +13,7 @@
 namespace labelplace {
 
 constexpr double kAscent = 0.76, kDescent = 0.22;   // of a text height, about the baseline
+constexpr double kCapital = 0.7;                    // the letters' body: no capital is lower
 constexpr double kMiddle = 0.35;                   // a leader meets its text this far above the baseline
 constexpr double kTouch = 0.15;                    // leaders nearer than this (of a text height) touch
 constexpr double kReach = 3.0;                     // a led text stands within this many heights of its line
@@ -208,9 +209,13 @@ struct Planner {
         Spot2 s;
         Placed as;
     };
+    using Places = std::vector<std::pair<size_t, Placed>>;
+    Places placesof(const std::vector<size_t>& who) const;
+    void putback(const Places& v);
     std::vector<size_t> cluster(size_t f) const;
     void columns(const std::vector<size_t>& failed);
     void columnfor(const std::vector<size_t>& m, int* id);
+    long columnsof(const std::vector<size_t>& m, int id, std::vector<Row>* rows);
     // The rows of a column of the labels m that keeps the most of them (by weight); that weight.
     // The columns of a run of level lines' labels: the rows' slots (baselines on one grid),
     // the places across, and what the panel's drawing lets each row take at each place.

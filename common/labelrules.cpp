@@ -61,7 +61,10 @@ bool Planner::reach(size_t i, const Box& glyph, const std::vector<double>& lead)
     const Box& l = L[i].line;
     const size_t n = lead.size();
     if (upright(l) && n >= 4 && lead[n - 1] == lead[n - 3]) return true;
-    return gap(glyph, l) <= kReach * h;
+    // Measured from the letters' body (the baseline to the capitals' height, short of the box
+    // the rules keep clear), so that no glyph stands further off.
+    const double base = glyph.y0 + kDescent * h;
+    return gap({glyph.x0, base, glyph.x1, base + kCapital * h}, l) <= kReach * h;
 }
 
 // No level line but its own holds the middle half of the glyphs' height where it reaches the
@@ -125,10 +128,11 @@ bool Planner::leaderfree(const Box& b, std::vector<int>* who) const {
     return clear || who;
 }
 
-// A leader inside the room, a text height clear of the inset, meeting none of the panel's texts.
+// A leader inside the room (the frame, where the labels may stand in the gap beside it), a
+// text height clear of the inset, meeting none of the panel's texts.
 bool Planner::leadclear(const Box& s) const {
     const Box e{std::min(s.x0, s.x1), std::min(s.y0, s.y1), std::max(s.x0, s.x1), std::max(s.y0, s.y1)};
-    if (!e.inside(g.room) || (g.inset && g.insetbox.grown(h, h).meets(s))) return false;
+    if (!e.inside(g.inner.x1 > g.inner.x0 ? g.inner : g.room) || (g.inset && g.insetbox.grown(h, h).meets(s))) return false;
     return !texts.any(e, [&](const Box& o) { return o.meets(s); });
 }
 

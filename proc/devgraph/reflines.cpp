@@ -577,6 +577,9 @@ bool groundof(vyxstate* s, const grpnode* group, panelink inkfn, Panel kind, Pla
     const Area a = area(f);
     labelplace::Ground& g = *ground;
     g.room = {a.left / q, a.bottom, a.right / q, a.top};
+    // Labels may stand in the gaps beside the frame, as the description puts them; their
+    // leaders keep inside the frame.
+    g.inner = {f->fx / q, f->fy, std::min(a.right, f->fx + f->fw) / q, f->fy + f->fh};
     // Beside a turned frame the strip of censored marks takes the right gap: it is not the labels' room.
     if (kind == Panel::PROBABILITY && s->popt.pflags.rotate && !s->popt.pflags.ismcf && (s->work.nocenplot || s->popt.pflags.cenbin))
         g.room.x1 = std::min(a.right, f->fx + f->fw + f->gapl) / q;

@@ -112,7 +112,7 @@ enum : int {
     W510_CROSS_ABOVE_HAXIS = 6523,
     W510_CROSS_TIME_OFF_HAXIS = 6524,           // ... the time read off (a probability reference)
     W510_CROSS_TIME_OFF_VAXIS = 6525,
-    N510_REF_LABELS_LEFT_OUT = 6530,            // a column of reference labels holds fewer rows than labels
+    N510_REF_LABELS_LEFT_OUT = 6530,            // reference labels with no place near their lines
 
     // 510-devplots.msg
     W510_PCTLINE_CLIPPED = 199,
