@@ -2,6 +2,7 @@
 // case; known ones stand for the DejaVu faces the scripts install. A longer family name
 // ('Times New Roman/bold') gets an alias "@nnnnnnn" that remembers the family for the run.
 #include "runtime/graphics/fonts.h"
+#include "runtime/graphics/canvas.h"
 
 #include <fontconfig/fontconfig.h>
 #include <algorithm>
@@ -23,6 +24,12 @@ std::string trim(std::string s) {
     size_t b = s.find_first_not_of(" \t'\""), e = s.find_last_not_of(" \t'\"");
     return b == std::string::npos ? std::string() : s.substr(b, e - b + 1);
 }
+
+// A face name as the program wrote it (a FONT= text, an 8-character font name, an annotate
+// STYLE), cleaned by the rule of drawn text before fontconfig or cairo see it: cairo refuses a
+// family that is not UTF-8 it draws (a Latin-1 byte, a noncharacter) and with it every text of
+// the page. Cleaned, such a name is one fontconfig does not know, and its default face stands in.
+std::string facename(const char* text, size_t length) { return trim(utf8clean(std::string_view(text, strnlen(text, length)))); }
 
 // Families the short names and the common family names stand for.
 const std::map<std::string, std::string>& families() {
@@ -89,7 +96,7 @@ bool installed(const std::string& family) {
 }
 
 FontFace fontface(const char name[8]) {
-    std::string s = upper(trim(std::string(name, strnlen(name, 8))));
+    std::string s = upper(facename(name, 8));
     FontFace f;
     if (s.empty() || s == "NONE") return f;
     if (s[0] == '@') {
@@ -103,7 +110,7 @@ FontFace fontface(const char name[8]) {
 }
 
 int fontname(const char* text, int length, char out[8]) {
-    std::string s = trim(std::string(text ? text : "", text ? strnlen(text, std::max(length, 0)) : 0));
+    std::string s = text ? facename(text, static_cast<size_t>(std::max(length, 0))) : std::string();
     pad8("", out);
     if (s.empty()) return 0;
     // "Family/bold/italic": the options after slashes choose the face.

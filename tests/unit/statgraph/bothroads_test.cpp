@@ -491,3 +491,32 @@ TEST(BothRoads, TextCairoRefusesIsDrawnOnEveryPage) {
         }
     }
 }
+
+// Face names with bytes cairo refuses, in FONT= (a family, aliased), INFONT= (a short name) and
+// an inset's FONT=: cairo once refused the face, and with it the page, whose ERROR named a text
+// of it that was fine. The names are read as drawn text is (a byte that is not UTF-8 it draws
+// as its Latin-1 character), so every page of both roads is drawn in the face so named, which
+// fontconfig's default stands in for.
+TEST(BothRoads, FaceNameCairoRefusesDrawsThePage) {
+    const struct {
+        const char *what, *bytes, *read;
+    } cases[] = {{"Latin-1", "\xE9", "\xC3\xA9"}, {"noncharacter U+FFFF", "\xEF\xBF\xBF", "\xC3\xAF\xC2\xBF\xC2\xBF"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string b = c.bytes, read = c.read;
+        Roads r("proc vitalyx data=d;\n distribution weibull;\n probplot hours*status(0) / font='Helvetica Se" + b +
+                    "or';\n inset weibull(scale) / font='Sans " + b + "';\n probplot hours*status(0) / infont='S" + b + "';\nrun;\n",
+                {{"d", testdata::file("programs/fit_weibull_fans/fans.csv")}});
+        for (const dp::Run* run : {&r.device, &r.statistical}) {
+            const std::string road = run == &r.device ? "device: " : "statistical: ";
+            EXPECT_EQ(run->log.count('E'), 0) << road << run->log.all('E');
+            EXPECT_EQ(run->pages.size(), 2u) << road;
+        }
+        ASSERT_EQ(r.device.pages.size(), 2u);
+        const dp::Page &font = r.device.pages[0], &infont = r.device.pages[1];
+        ASSERT_TRUE(font.text("Percent") && font.text("Scale") && infont.text("Scale"));
+        EXPECT_EQ(font.text("Percent")->style.face.family, "Helvetica Se" + read + "or");
+        EXPECT_EQ(font.text("Scale")->style.face.family, "Sans " + read);
+        EXPECT_EQ(infont.text("Scale")->style.face.family, "S" + read);
+    }
+}
