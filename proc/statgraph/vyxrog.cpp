@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -212,6 +213,23 @@ int srefphantom(vyxstate* s, const Flags& f, uint32_t* ref) {
     return phclose(s);
 }
 
+// The SREF= values as the statement gave them, in the order of the reference phantom's rows,
+// as _StressRefs after the request's other variables: a row carries its value on the axis's
+// scale (through the relation, negated with ARR), and a line off the stress axis is named in
+// the log by the value the user wrote, as the device road names it.
+void stressrefs(const vyxstate* s, GraphRequest& r) {
+    std::string list;
+    for (int k = 0; k < s->work.refs.counts[REF_SREF]; ++k) {
+        double v = s->work.refs.vals[REF_SREF][k];
+        optnum(s->inwork.curstmt, slot::plot::SREF, k, &v);
+        char buf[32];
+        const int n = std::snprintf(buf, sizeof buf, "%.17g", v);
+        if (!list.empty()) list += ' ';
+        list.append(buf, static_cast<size_t>(n));
+    }
+    if (!list.empty()) r.text("_StressRefs", rdxtxt(list.c_str(), static_cast<int>(list.size())));
+}
+
 // The probability plot of the stress levels (PPLOT).
 int probphantom(vyxstate* s, uint32_t* ref, double* vmin, double* vmax) {
     if (int rc = SGPobj(s)) return rc;
@@ -365,6 +383,7 @@ int vyxrog(vyxstate* s, const double* pctlines) {
         if (!ismiss(b)) r.number("_StressMax", b);
     }
     if (p.pplot) probrefs(s, r);
+    stressrefs(s, r);
     const int rc = r.issue(s);
     for (char* t : {xt, xl, pt, pl})
         if (t) poolput(s->pools.stmtpool, t);

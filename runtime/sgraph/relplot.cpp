@@ -5,7 +5,8 @@
 // its ends those the user gave (_LifeMin, _LifeMax) where given, on the probability panel too.
 // The data (PhantomData: XData, YData by DataGroup, the kind of censoring) when _DataPlot is
 // 1, the percentile lines (PhantomPcntl: XPcntl, YPcntl by PcntlGroup and CurveLabel) when
-// _PcntlPlot is 1, stress reference lines (PhantomSRef), and _FmtVal as a note.
+// _PcntlPlot is 1, stress reference lines (PhantomSRef; the values as given in _StressRefs, for
+// the log), and _FmtVal as a note.
 // RegPercentiles3 adds the probability plot of the stress levels (Phantom) on the left, turned
 // to share the life axis, as the device road draws it: _PPTicks, _PPTickLabels, _VMin, _VMax
 // (rounded out to the ticks that enclose the points), _PPYLabel, _TransConf, _TransFit.
@@ -165,12 +166,16 @@ void levelmarks(Canvas& cv, const Frame& f, const PhantomData& data, const std::
     }
 }
 
-// The stress reference lines; their labels wait in labels until the frame is drawn.
-void stresslines(Canvas& c, const Frame& f, const PhantomData& sref, RefLabels& labels) {
+// The stress reference lines; their labels wait in labels until the frame is drawn. A line
+// off the stress axis is named by the value the user gave (given: _StressRefs, one a row),
+// not by its row's place on the relation's scale.
+void stresslines(Canvas& c, const Frame& f, const PhantomData& sref, const std::vector<double>& given, RefLabels& labels) {
     const int sc = sref.find("SRef"), lc = sref.find("SRefLabel");
     for (size_t r = 0; r < sref.rows; ++r)
-        if (!vref(c, f, num(sref, sc, r), text(sref, lc, r), static_cast<int>(r), NAN, &labels))
-            warn("The reference line at " + rt::msg::numbertext(num(sref, sc, r)) + " lies outside the stress axis of the graph; it is not drawn.");
+        if (!vref(c, f, num(sref, sc, r), text(sref, lc, r), static_cast<int>(r), NAN, &labels)) {
+            const double v = given.size() == sref.rows ? given[r] : num(sref, sc, r);
+            warn("The reference line at " + rt::msg::numbertext(v) + " lies outside the stress axis of the graph; it is not drawn.");
+        }
 }
 
 void range(const PhantomData* d, const char* name, bool log, double* lo, double* hi) {
@@ -356,7 +361,7 @@ bool relplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& why
         Collect col(cv, drawn);
         cv.pushclip(f.x0, f.y0, f.x1, f.y1);
         RefLabels srefs;
-        if (sref) stresslines(col, f, *sref, srefs);
+        if (sref) stresslines(col, f, *sref, numberlist(v.text("_StressRefs")), srefs);
         for (const Curve& c : curves) {
             Path p(f);
             for (auto [x, y] : c.pts) p.add(x, y);

@@ -1,12 +1,13 @@
 // PROBLIST= lists whose starting masses leave some observation none, run whole: the Turnbull
 // estimate keeps its start, the warning says what the list did, and no probability that the
-// estimate's tables and data sets show is above 1.
+// estimate's tables, data sets and plots show is above 1.
 #include <iomanip>
 #include <string>
 #include <vector>
 
 #include "tests/support/catalogmsg.h"
 #include "tests/support/files.h"
+#include "tests/unit/devplots/fixture.h"
 #include "tests/unit/regression/programs.h"
 
 using mdlprog::run;
@@ -83,4 +84,30 @@ TEST_F(Problist, AStartThatLeavesObservationsNoMassIsKeptAndExplained) {
     ASSERT_GE(h.rows.size(), 1u);
     for (const auto& row : h.rows) EXPECT_EQ(row.at(2), "1");   // the column "/(2, 3)"
     EXPECT_EQ(r.get("tg").text(0, "Prob"), "1");
+}
+
+// The list 0.7638 0.2362 0 on the same six observations starts the first two intervals at
+// probabilities below 1 whose sum rounds past it (0.7638000000000001 + 0.2362 is
+// 1.0000000000000002), and the third at 0, which the estimate keeps. The cumulative
+// probability stops at 1: the data set's probabilities and limits are exactly 1 from the
+// second interval on, and the probability plot's axis ends at the 95 percent tick that its
+// point at 76 percent asks for, not at 99.9999 percent for a point just past 1.
+TEST_F(Problist, ACumulativeSumThatRoundsPastOneIsOne) {
+    const std::string six = "lo,hi\n100,\n350,400\n300,\n100,200\n120,140\n550,600\n";
+    const std::string text = "proc vitalyx data=six;\n distribution weibull;\n make 'ProbabilityEstimates' out=pe;\n"
+                             " probplot (lo hi) / ppout problist=0.7638 0.2362 0;\nrun;\n";
+    writecsv("six", six);
+    const run r = program(text, true);
+    ASSERT_EQ(r.result.status, 0) << r.result.log.all();
+    const table pe = r.get("pe");
+    ASSERT_EQ(pe.rows.size(), 4u);
+    for (const char* col : {"Prob", "Lower", "Upper"}) {
+        atmostone(pe, col);
+        for (size_t k : {2u, 3u}) EXPECT_EQ(pe.text(k, col), "1") << col << ", row " << k;
+    }
+
+    const dp::Run plot = dp::run(text, {{"six", six}});
+    ASSERT_EQ(plot.pages.size(), 1u);
+    EXPECT_TRUE(plot.pages[0].hastext("95"));
+    for (const char* tick : {"99", "99.9", "99.99", "99.999", "99.9999"}) EXPECT_FALSE(plot.pages[0].hastext(tick)) << tick;
 }

@@ -56,7 +56,10 @@ TEST_F(RelGraphs, ArrheniusLevelsWithPercentilesReferenceAndProbabilityPanel) {
     EXPECT_EQ(g.templ, "KV.Vitalyx.Graphics.RegPercentiles3");
     EXPECT_EQ(g.name, "RelationPlot");
     EXPECT_EQ(g.label, "Relation Plot");
-    EXPECT_EQ(g.varnames, kVars);
+    std::vector<std::string> vars = kVars;
+    vars.push_back("_StressRefs");   // the SREF= values as given, after the others
+    EXPECT_EQ(g.varnames, vars);
+    EXPECT_EQ(g.v("_StressRefs").s, "200");
     EXPECT_EQ(g.v("_XType").s, "linear");
     EXPECT_EQ(g.v("_YType").s, "log");
     EXPECT_EQ(g.v("_PPXType").s, "log");
@@ -314,6 +317,19 @@ TEST_F(RelGraphs, HrefAndVrefBesideARelationPlotAreRefusedInItsOwnWords) {
     const Phantom* sref = named(graphs[0], "PhantomSRef");
     ASSERT_NE(sref, nullptr);
     EXPECT_EQ(sref->rows, 1u);
+}
+
+// SREF= values off the stress axis are named in the log as the statement gave them, as the
+// device road names them, not by their rows' places on the relation's scale (-1000 / (400 +
+// 273.15) under ARR); the value on the axis is drawn and named by no warning.
+TEST_F(RelGraphs, StressLinesOffTheAxisAreNamedAsGiven) {
+    const auto& r = run("proc vitalyx data=insul; distribution lognormal; "
+                        "relationplot hours = temp / relation=arr plotfit=10 50 90 sref=400 100 220 sreflabels='Hot' 'Cold' 'Mid'; run;");
+    ASSERT_EQ(r.status, 0) << r.log.all();
+    EXPECT_EQ(r.log.count('W'), 2) << r.log.all('W');
+    for (const char* v : {"400", "100"})
+        EXPECT_TRUE(r.log.has('W', std::string("The reference line at ") + v + " lies outside the stress axis of the graph; it is not drawn."))
+            << v << ": " << r.log.all('W');
 }
 
 }  // namespace
