@@ -369,8 +369,13 @@ bool relplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& why
         }
         if (data && prob) levelmarks(col, f, *data, levels);
         else if (data) datamarks(col, f, *data, kinds);
-        // The stress lines' labels clear of the percentile lines and the data too.
+        // The stress lines' labels clear of the percentile lines and the data too, and of the
+        // note of the percentiles drawn (written after them, at the frame's top left).
         Drawn clear = drawn;
+        if (const std::string note = trim(v.text("_FmtVal")); !note.empty()) {
+            const double nx = f.x0 + 6, ny = f.y1 - style().font * 1.3;
+            clear.texts.push_back({nx, ny - 3, nx + textwidth(note, style().font), ny + style().font});
+        }
         for (const CurveLabel& l : pagecurves(f))
             for (const auto& r : l.runs)
                 for (size_t k = 0; k + 3 < r.size(); k += 2) clear.segments.push_back({r[k], r[k + 1], r[k + 2], r[k + 3]});
