@@ -19,7 +19,20 @@ Read from the page:
 - a leader: a stroke from a label's box to one of its own lines (to its line's end for a percentile label);
   one longer than 200 points only when straight or bent at most twice; a solid one is a leader, not a line,
   though it stands where a value reads; also a solid stroke, straight or bent at most twice, from a label's box
-  out of its panel's frame or to the page's edge, whatever it ends on.
+  out of its panel's frame or to the page's edge, whatever it ends on;
+- the labels the program asks for, panel by panel: each text of an xREFLABELS= list (none for an empty text)
+  where its line is drawn (HREF= and SREF= upright, VREF= level, PREF= at the panel's probability axis and
+  LREF= at the other, level on a panel without one); a value off its axis draws no line and asks for none; and
+  the values read off where an intersection line (a line of no list that crosses a labelled line of a list with
+  INTERSECT where a fitted line crosses it) can be told, written as the page writes the values it shows (two
+  decimals, else four significant digits) from the place its axis reads. The same text at the same line is
+  asked for once; a program's statement asks on the pages that show most of its labels (else draw most of its
+  lines). A label shows where a text of its panel reads as it (cut to 16 bytes, a character not read back or
+  not ASCII as any), a value where a number reads within READ_OFF points of its line;
+- the road that drew a page, by its name NAME-ROAD[-K].svg or its folder: its gap between a line and the text
+  beside it is GAP_DEVICE text heights (device) or GAP_STATISTICAL points (statistical); a text's box at a size
+  by the glyph sheet's outlines (the advances of a page's texts where they show them); a label's text height h
+  is its font size, read off its glyphs' scale against the sheet's.
 
 What fails (each page with the lines that tell why), by rule:
 - near: a reference or intersection label not nearer its own line than any other such line by EPS (the
@@ -39,9 +52,9 @@ What fails (each page with the lines that tell why), by rule:
 - row: a level (horizontal on the page) reference or intersection line other than the label's own (its own:
   every line at its value) at the height of the middle half of the label's box, that runs under the box or ends
   within a text's height of it on its left or right: the label reads as that line's, whatever its leader says;
-- leaders: two labels' leaders that cross, or touch (come within CROSS_GAP points) anywhere but within FAN points
-  of where both end (leaders that run into one place)
-  (leaders of two labels of one line may: neither label can be taken for the other's);
+- leaders: two labels' leaders that cross, or touch (come within CROSS_GAP points); where the lines they end on
+  lie closer than ENDS_APART text heights they may touch within FAN points of where both end (leaders that run
+  into one place) (leaders of two labels of one line may: neither label can be taken for the other's);
   a leader that runs more than FRAME_OUT points out of its label's panel's frame or ends at the page's edge; a
   leader that runs within ALONG points of an inset's or legend's border for more than the label's text height;
 - end: a relation plot's percentile label (a number of the PLOTFIT= list in the panel or just beyond it) not
@@ -50,7 +63,27 @@ What fails (each page with the lines that tell why), by rule:
 - inset: an inset (a box of texts at a corner of a panel) that holds more markers than a box of its size, as
   far from the frame, would hold at another corner of the panel;
 - panel: a reference or intersection label not inside the panel of its lines: across the panel's edge, or outside
-  every panel (over the axes' tick labels and titles, or in the gap to another panel).
+  every panel (over the axes' tick labels and titles, or in the gap to another panel);
+- missing: a label the program asks for that the page leaves out, where a place near its own line keeps every
+  rule: beside an upright line at X the text starting at X + g or ending at X - g, its baseline at every
+  STEP_UPRIGHT text heights down the panel; beside a level line at Y the baseline a text height below it or g
+  above it (ABOVE_DEVICE text heights on the device road), the text starting at every STEP_LEVEL text heights
+  along the panel. The place's box, grown by GROW_UPRIGHT text heights up and down (upright lines) or GROW_LEVEL
+  left and right (level lines), so that a drawing stepping twice as finely from another start has a place inside
+  it, and by SLACK on every side, keeps every rule: inside the panel; over no marker; no stroke through it but
+  its own lines and the grid (no other reference or intersection line, fitted line, limit, curve or leader);
+  clear of the other labels and a text height from them on a row, of the panel's other texts (a legend's, an
+  inset's, a curve's) by TEXT_ACROSS text heights beside them and TEXT_UPDOWN above and below; INSET_APART
+  text heights from an inset's or a legend's box; the rules row, near (nearer its own line than any other
+  reference or intersection line by EPS), far, order and band against the labels on the page;
+- reach: a label at the end of a leader to its own line more than REACH text heights from the line across it
+  (a level line's label above or below its height; an upright line's beside it, unless its leader is level: a
+  row of a column beside upright lines stands at the end of a level leader);
+- ends: a leader that ends more than ENDS_ON points off its own line, or less than ENDS_APART text heights from
+  where another label's leader ends, unless their lines lie closer to each other than that;
+- thin: a leader drawn as wide as the fitted lines of its label's panel or wider (straight strokes across the
+  panel that are no reference line and no leader), or in another colour than the reference and intersection
+  lines of the panel: it could be taken for a fitted line.
 
   placement.py --source ROOT (--glyphsheet TOOL | --glyphs SHEET.svg) [--rules all|RULE,...] [--program CASE=PROG]...
                [--verbose] PAGE.svg...
@@ -81,7 +114,24 @@ SHOWS = 1.5           # points: a line hidden under a box that shows this long o
 FRAME_OUT = 1.0       # points: a leader that runs farther than this out of its panel's frame leaves it
 ALONG = 1.0           # points: a leader this near an inset's border for more than a text's height runs along it
 CROSS_GAP = 1.0       # points: leaders this near each other touch (unless both end there)
-FAN = 3.0             # points: leaders that meet this near both their ends run into one place
+FAN = 3.0             # points: leaders of close lines that meet this near both their ends run into one place
+PROB_AXES = ('weibull', 'normal', 'logistic', 'largest', 'exponential')   # the transforms of a probability axis
+GAP_DEVICE = 0.5      # text heights: the gap between a line and the text beside it on the device road
+GAP_STATISTICAL = 3.0  # points: the same on the statistical road
+ABOVE_DEVICE = 0.5    # text heights: a baseline above a level line stands this far from it (device road)
+STEP_UPRIGHT = 0.5    # text heights: the places beside an upright line, one above the other
+STEP_LEVEL = 1.0      # text heights: the places beside a level line, one beside the other
+GROW_UPRIGHT = 0.25   # text heights: a place beside an upright line, grown up and down
+GROW_LEVEL = 0.5      # text heights: a place beside a level line, grown left and right
+SLACK = 0.05          # text heights: a place grown on every side for measures that differ
+TEXT_ACROSS = 2.0     # text heights: a label keeps this far beside the panel's other texts
+TEXT_UPDOWN = 0.5     # text heights: and this far above and below them
+INSET_APART = 1.0     # text heights: a label keeps this far from an inset's or a legend's box
+REACH = 3.0           # text heights: a label at the end of its leader stands this near its line
+ENDS_ON = 0.5         # points: a leader ends on its line within this
+ENDS_APART = 0.5      # text heights: leaders of lines this far apart or more end this far apart
+READ_OFF = 0.6        # points: a number shows a value read off where its value reads this near the line
+ROOM_CELL = 16.0      # points: the cells of the grid the place search looks things up in
 SHEET_SIZE = 10.0     # points: the size the glyph sheet draws its characters at
 SPACE = 0.318         # of the size: the advance of a space (the sheet's faces alike)
 VERBOSE = [False]     # --verbose: what the reader found on each page
@@ -1531,23 +1581,6 @@ def _insets(sh, seen, labels=(), leaders=()):
 
 # ---- labels left out where a place keeps every rule
 
-PROB_AXES = ('weibull', 'normal', 'logistic', 'largest', 'exponential')
-GAP_DEVICE = 0.5      # text heights: the gap between a line and the text beside it on the device road
-GAP_STATISTICAL = 3.0  # points: the same on the statistical road
-ABOVE_DEVICE = 0.5    # text heights: a baseline above a level line stands this far from it (device road)
-STEP_UPRIGHT = 0.5    # text heights: the places beside an upright line, one above the other
-STEP_LEVEL = 1.0      # text heights: the places beside a level line, one beside the other
-GROW_UPRIGHT = 0.25   # text heights: a place beside an upright line, grown up and down
-GROW_LEVEL = 0.5      # text heights: a place beside a level line, grown left and right
-SLACK = 0.05          # text heights: a place grown on every side for measures that differ
-TEXT_ACROSS = 2.0     # text heights: a label keeps this far beside the panel's other texts
-TEXT_UPDOWN = 0.5     # text heights: and this far above and below them
-INSET_APART = 1.0     # text heights: a label keeps this far from an inset's or a legend's box
-REACH = 3.0           # text heights: a label at the end of its leader stands this near its line
-ENDS_ON = 0.5         # points: a leader ends on its line within this
-ENDS_APART = 0.5      # text heights: leaders of lines this far apart or more end this far apart
-READ_OFF = 0.6        # points: a number shows a value read off where its value reads this near the line
-ROOM_CELL = 16.0      # points: the cells of the grid the place search looks things up in
 
 
 def _gap(road, h):
@@ -1698,7 +1731,7 @@ class _Ask:
         self.kind, self.at = own[0]['kind'], own[0]['at']
 
 
-def _asked(sh, prog, cands, refs, labels, matching):
+def _asked(sh, prog, cands, labels, matching):
     """The labels the program asks for on a page, and the texts that show them: ([_Ask], {id(ask): text})."""
     draws = _orient(sh)
 
@@ -1925,7 +1958,7 @@ def _missing(sh, prog, labels, led, cands, refs, matching, grid_styles):
     rule."""
     if not prog or not prog.statements or not sh.metrics:
         return []
-    asks, got = _asked(sh, prog, cands, refs, labels, matching)
+    asks, got = _asked(sh, prog, cands, labels, matching)
     sh.asked = (asks, got)
     lost = [a for a in asks if id(a) not in got]
     if VERBOSE[0]:
