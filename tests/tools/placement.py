@@ -1581,8 +1581,6 @@ def _insets(sh, seen, labels=(), leaders=()):
 
 # ---- labels left out where a place keeps every rule
 
-
-
 def _gap(road, h):
     return GAP_STATISTICAL if road == 'statistical' else GAP_DEVICE * h
 
@@ -1894,7 +1892,7 @@ class _Room:
                 if id(p) in own:
                     continue
                 c = _clip(a, b, grown)
-                if c:
+                if c and math.hypot(c[1][0] - c[0][0], c[1][1] - c[0][1]) > 0.1:
                     return 'cross'
                 if id(p) in self.lines:
                     if _seg_rect(a, b, grown) < d_own + EPS:
