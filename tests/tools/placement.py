@@ -1732,6 +1732,7 @@ class _Ask:
 def _asked(sh, prog, cands, labels, matching):
     """The labels the program asks for on a page, and the texts that show them: ([_Ask], {id(ask): text})."""
     draws = _orient(sh)
+    mine = {id(p) for p in cands}   # no leader, though it stands where a value reads
 
     def lines_at(p):
         return [q for q in cands if q['panel'] == p['panel'] and q['kind'] == p['kind'] and
@@ -1769,7 +1770,7 @@ def _asked(sh, prog, cands, labels, matching):
         asks, keys, found = [], set(), 0
         for kw, (pairs, inter) in st.items():
             for v, text in pairs:
-                lines = [p for p in matching(('x', 'y'), v) if draws(kw, p)]
+                lines = [p for p in matching(('x', 'y'), v) if draws(kw, p) and id(p) in mine]
                 found += bool(lines)
                 if not text.strip():
                     continue
