@@ -29,10 +29,10 @@ Read from the page:
   asked for once; a program's statement asks on the pages that show most of its labels (else draw most of its
   lines). A label shows where a text of its panel reads as it (cut to 16 bytes, a character not read back or
   not ASCII as any), a value where a number reads within READ_OFF points of its line;
-- the road that drew a page, by its name NAME-ROAD[-K].svg or its folder: its gap between a line and the text
-  beside it is GAP_DEVICE text heights (device) or GAP_STATISTICAL points (statistical); a text's box at a size
-  by the glyph sheet's outlines (the advances of a page's texts where they show them); a label's text height h
-  is its font size, read off its glyphs' scale against the sheet's.
+- the road that drew a page, by its name NAME-ROAD[-K].svg or its folder (the device road where neither tells):
+  its gap g between a line and the text beside it is GAP_DEVICE text heights (device) or GAP_STATISTICAL points
+  (statistical); a text's box at a size by the glyph sheet's outlines (the advances of a page's texts where they
+  show them); a label's text height h is its font size, read off its glyphs' scale against the sheet's.
 
 What fails (each page with the lines that tell why), by rule:
 - near: a reference or intersection label not nearer its own line than any other such line by EPS (the
