@@ -19,7 +19,20 @@ Read from the page:
 - a leader: a stroke from a label's box to one of its own lines (to its line's end for a percentile label);
   one longer than 200 points only when straight or bent at most twice; a solid one is a leader, not a line,
   though it stands where a value reads; also a solid stroke, straight or bent at most twice, from a label's box
-  out of its panel's frame or to the page's edge, whatever it ends on.
+  out of its panel's frame or to the page's edge, whatever it ends on;
+- the labels the program asks for, panel by panel: each text of an xREFLABELS= list (none for an empty text)
+  where its line is drawn (HREF= and SREF= upright, VREF= level, PREF= at the panel's probability axis and
+  LREF= at the other, level on a panel without one); a value off its axis draws no line and asks for none; and
+  the values read off where an intersection line (a line of no list that crosses a labelled line of a list with
+  INTERSECT where a fitted line crosses it) can be told, written as the page writes the values it shows (two
+  decimals, else four significant digits) from the place its axis reads. The same text at the same line is
+  asked for once; a program's statement asks on the pages that show most of its labels (else draw most of its
+  lines). A label shows where a text of its panel reads as it (cut to 16 bytes, a character not read back or
+  not ASCII as any), a value where a number reads within READ_OFF points of its line;
+- the road that drew a page, by its name NAME-ROAD[-K].svg or its folder (the device road where neither tells):
+  its gap g between a line and the text beside it is GAP_DEVICE text heights (device) or GAP_STATISTICAL points
+  (statistical); a text's box at a size by the glyph sheet's outlines (the advances of a page's texts where they
+  show them); a label's text height h is its font size, read off its glyphs' scale against the sheet's.
 
 What fails (each page with the lines that tell why), by rule:
 - near: a reference or intersection label not nearer its own line than any other such line by EPS (the
@@ -39,9 +52,9 @@ What fails (each page with the lines that tell why), by rule:
 - row: a level (horizontal on the page) reference or intersection line other than the label's own (its own:
   every line at its value) at the height of the middle half of the label's box, that runs under the box or ends
   within a text's height of it on its left or right: the label reads as that line's, whatever its leader says;
-- leaders: two labels' leaders that cross, or touch (come within CROSS_GAP points) anywhere but within FAN points
-  of where both end (leaders that run into one place)
-  (leaders of two labels of one line may: neither label can be taken for the other's);
+- leaders: two labels' leaders that cross, or touch (come within CROSS_GAP points); where the lines they end on
+  lie closer than ENDS_APART text heights they may touch within FAN points of where both end (leaders that run
+  into one place) (leaders of two labels of one line may: neither label can be taken for the other's);
   a leader that runs more than FRAME_OUT points out of its label's panel's frame or ends at the page's edge; a
   leader that runs within ALONG points of an inset's or legend's border for more than the label's text height;
 - end: a relation plot's percentile label (a number of the PLOTFIT= list in the panel or just beyond it) not
@@ -50,7 +63,27 @@ What fails (each page with the lines that tell why), by rule:
 - inset: an inset (a box of texts at a corner of a panel) that holds more markers than a box of its size, as
   far from the frame, would hold at another corner of the panel;
 - panel: a reference or intersection label not inside the panel of its lines: across the panel's edge, or outside
-  every panel (over the axes' tick labels and titles, or in the gap to another panel).
+  every panel (over the axes' tick labels and titles, or in the gap to another panel);
+- missing: a label the program asks for that the page leaves out, where a place near its own line keeps every
+  rule: beside an upright line at X the text starting at X + g or ending at X - g, its baseline at every
+  STEP_UPRIGHT text heights down the panel; beside a level line at Y the baseline a text height below it or g
+  above it (ABOVE_DEVICE text heights on the device road), the text starting at every STEP_LEVEL text heights
+  along the panel. The place's box, grown by GROW_UPRIGHT text heights up and down (upright lines) or GROW_LEVEL
+  left and right (level lines), so that a drawing stepping twice as finely from another start has a place inside
+  it, and by SLACK on every side, keeps every rule: inside the panel; over no marker; no stroke through it but
+  its own lines and the grid (no other reference or intersection line, fitted line, limit, curve or leader);
+  clear of the other labels and a text height from them on a row, of the panel's other texts (a legend's, an
+  inset's, a curve's) by TEXT_ACROSS text heights beside them and TEXT_UPDOWN above and below; INSET_APART
+  text heights from an inset's or a legend's box; the rules row, near (nearer its own line than any other
+  reference or intersection line by EPS), far, order and band against the labels on the page;
+- reach: a label at the end of a leader to its own line more than REACH text heights from the line across it
+  (a level line's label above or below its height; an upright line's beside it, unless its leader is level: a
+  row of a column beside upright lines stands at the end of a level leader);
+- ends: a leader that ends more than ENDS_ON points off its own line, or less than ENDS_APART text heights from
+  where another label's leader ends, unless their lines lie closer to each other than that;
+- thin: a leader drawn as wide as the fitted lines of its label's panel or wider (straight strokes across the
+  panel that are no reference line and no leader), or in another colour than the reference and intersection
+  lines of the panel: it could be taken for a fitted line.
 
   placement.py --source ROOT (--glyphsheet TOOL | --glyphs SHEET.svg) [--rules all|RULE,...] [--program CASE=PROG]...
                [--verbose] PAGE.svg...
@@ -81,7 +114,26 @@ SHOWS = 1.5           # points: a line hidden under a box that shows this long o
 FRAME_OUT = 1.0       # points: a leader that runs farther than this out of its panel's frame leaves it
 ALONG = 1.0           # points: a leader this near an inset's border for more than a text's height runs along it
 CROSS_GAP = 1.0       # points: leaders this near each other touch (unless both end there)
-FAN = 3.0             # points: leaders that meet this near both their ends run into one place
+FAN = 3.0             # points: leaders of close lines that meet this near both their ends run into one place
+PROB_AXES = ('weibull', 'normal', 'logistic', 'largest', 'exponential')   # the transforms of a probability axis
+GAP_DEVICE = 0.5      # text heights: the gap between a line and the text beside it on the device road
+GAP_STATISTICAL = 3.0  # points: the same on the statistical road
+ABOVE_DEVICE = 0.5    # text heights: a baseline above a level line stands this far from it (device road)
+STEP_UPRIGHT = 0.5    # text heights: the places beside an upright line, one above the other
+STEP_LEVEL = 1.0      # text heights: the places beside a level line, one beside the other
+GROW_UPRIGHT = 0.25   # text heights: a place beside an upright line, grown up and down
+GROW_LEVEL = 0.5      # text heights: a place beside a level line, grown left and right
+SLACK = 0.05          # text heights: a place grown on every side for measures that differ
+TEXT_ACROSS = 2.0     # text heights: a label keeps this far beside the panel's other texts
+TEXT_UPDOWN = 0.5     # text heights: and this far above and below them
+INSET_APART = 1.0     # text heights: a label keeps this far from an inset's or a legend's box
+REACH = 3.0           # text heights: a label at the end of its leader stands this near its line
+ENDS_ON = 0.5         # points: a leader ends on its line within this
+ENDS_APART = 0.5      # text heights: leaders of lines this far apart or more end this far apart
+READ_OFF = 0.6        # points: a number shows a value read off where its value reads this near the line
+ROOM_CELL = 16.0      # points: the cells of the grid the place search looks things up in
+SHEET_SIZE = 10.0     # points: the size the glyph sheet draws its characters at
+SPACE = 0.318         # of the size: the advance of a space (the sheet's faces alike)
 VERBOSE = [False]     # --verbose: what the reader found on each page
 NUMBER = re.compile(r'^[-+−]?(?:\d+\.?\d*|\.\d+)(?:[Ee][-+−]?\d+)?%?$')
 
@@ -188,6 +240,75 @@ def _shows(pts, k, q, step, over, reach):
                     return True
         q, k = to, k + step
     return False
+
+
+# ---- glyph measures: a text's box at any size from the glyph sheet's outlines
+
+class Metrics:
+    """The outline box of every character of the glyph sheet, face by face (the faces in the sheet's order, its
+    characters drawn at SHEET_SIZE points), and the face and size of a page's glyph by its outline. A character's
+    advance is taken as its outline's right edge plus its left bearing (the bearings of a face's characters are
+    near alike on both sides); a space, which has no outline, advances SPACE of the size."""
+
+    def __init__(self, page, text):
+        runs = [x[2] for x in page.items if x[0] == 'text']
+        self.faces = []      # per face: {character: (box, advance)} at SHEET_SIZE
+        self.shapes = {}     # outline commands -> [(coordinates, face, character)]
+        for k, r in enumerate(runs):
+            face, ch = k // len(text), text[k % len(text)]
+            while len(self.faces) <= face:
+                self.faces.append({})
+            if r[0].endswith('-0'):
+                continue
+            cmds, v = page.outline.get(r[0], ('', []))
+            if len(v) < 2:
+                continue
+            b = overprint._box(v[0::2], v[1::2])
+            self.faces[face][ch] = (b, b[0] + b[2])
+            self.shapes.setdefault(cmds, []).append((v, face, ch))
+        self.seen = {}
+
+    def size_of(self, outline):
+        """(face, size in points) of an upright glyph outline of a page, or None."""
+        cmds, v = outline
+        key = (cmds, tuple(v))
+        if key not in self.seen:
+            best = None
+            for ref, face, ch in self.shapes.get(cmds, ()):
+                e = overprint.Glyphs._err(v, ref)
+                if e < 0.02 and (best is None or e < best[0]):
+                    rr = sum(r * r for r in ref)
+                    best = (e, face, SHEET_SIZE * sum(a * b for a, b in zip(v, ref)) / rr)
+            self.seen[key] = best and best[1:]
+        return self.seen[key]
+
+    def box(self, text, face, size, advances=None):
+        """The box of text drawn at size from pen (0, 0) on its baseline, and its advance: (box, advance).
+        advances: {(face, character): advance at SHEET_SIZE} read off a page, where it shows them."""
+        advances = advances or {}
+        chars = self.faces[face] if 0 <= face < len(self.faces) else self.faces[0]
+        plain = [chars[c][1] for c in 'nx' if c in chars]
+        wide = sum(plain) / len(plain) if plain else 0.6 * SHEET_SIZE
+        mono = face >= 8     # the sheet's last four faces are of one width
+        x, x0, y0, x1, y1 = 0.0, math.inf, 0.0, 0.0, 0.0
+        for c in text:
+            if c in chars:
+                b, adv = chars[c]
+                adv = advances.get((face, c), adv)
+                x0, x1 = min(x0, x + b[0]), max(x1, x + b[2])
+                y0, y1 = min(y0, b[1]), max(y1, b[3])
+            elif c == ' ':
+                adv = wide if mono else SPACE * SHEET_SIZE
+            else:   # a character the sheet lacks: of a plain letter's width, as high as a digit
+                adv = wide
+                x0, x1 = min(x0, x), max(x1, x + adv)
+                d = chars.get('0', ((0, -0.73 * SHEET_SIZE, 0, 0), 0))[0]
+                y0, y1 = min(y0, d[1]), max(y1, d[3])
+            x += adv
+        if x0 == math.inf:
+            x0 = x1 = 0.0
+        k = size / SHEET_SIZE
+        return (x0 * k, y0 * k, x1 * k, y1 * k), x * k
 
 
 # ---- axis transforms: value -> a scale on which the ticks stand evenly
@@ -388,21 +509,37 @@ def _values(text):
     return out
 
 
+LABEL_BYTES = 16      # a reference label shows the first 16 bytes of its text (cut back to a whole character)
+KEYWORDS = ('lref', 'pref', 'href', 'vref', 'sref')
+SYNONYMS = {'liferef': 'lref', 'probref': 'pref'}
+
+
+def _cut(label):
+    return label.encode('utf-8')[:LABEL_BYTES].decode('utf-8', 'ignore')
+
+
 class Program:
     """What a page's program says of its reference lines and percentile lines, over all its steps:
-    refs {label text: [(keyword, value)]}, values [(keyword, value)], plotfit {percent}."""
+    refs {label text: [(keyword, value)]}, values [(keyword, value)], plotfit {percent}; and, statement by
+    statement, statements [{keyword: ([(value, label text as shown, '' for none)], intersect)}]."""
 
     def __init__(self, text):
         text = re.sub(r'/\*.*?\*/', ' ', text, flags=re.S)
-        self.refs, self.values, self.plotfit = {}, [], set()
+        self.refs, self.values, self.plotfit, self.statements = {}, [], set(), []
         self.probplot = bool(re.search(r'\bprobplot\b', text, re.I))
         for st in text.split(';'):
             low = st.lower()
             opts = {}
             for m in re.finditer(r"\b([a-z]+)\s*=\s*((?:'[^']*'|\"[^\"]*\"|[^=/;])*?)(?=\s+[a-z]+\s*=|\s*$|/)", st,
                                  re.I | re.S):
-                opts[m.group(1).lower()] = m.group(2).strip()
-            for kw in ('lref', 'pref', 'href', 'vref', 'sref'):
+                name = m.group(1).lower()
+                name = SYNONYMS.get(name, name)
+                for kw in KEYWORDS:   # HREFLABEL=, HREFLAB= for HREFLABELS=
+                    if name in (kw + 'label', kw + 'lab'):
+                        name = kw + 'labels'
+                opts[name] = m.group(2).strip()
+            lists = {}
+            for kw in KEYWORDS:
                 if kw not in opts:
                     continue
                 vals = _values(opts[kw])
@@ -410,6 +547,11 @@ class Program:
                 labels = re.findall(r"'([^']*)'|\"([^\"]*)\"", opts.get(kw + 'labels', ''))
                 for (a, b), v in zip(labels, vals):
                     self.refs.setdefault(a or b, []).append((kw, v))
+                shown = [_cut(a or b) for a, b in labels]
+                lists[kw] = ([(v, shown[k] if k < len(shown) else '') for k, v in enumerate(vals)],
+                             bool(re.search(r'\bintersect\b', opts[kw], re.I)))
+            if lists:
+                self.statements.append(lists)
             if 'relationplot' in low and 'plotfit' in opts:
                 self.plotfit.update(_values(opts['plotfit']))
 
@@ -427,9 +569,22 @@ class Program:
 
 # ---- a page read back
 
+def road_of(path):
+    """The graphics road that drew a page, by its name NAME-ROAD[-K].svg or a folder of it; None."""
+    parts = [os.path.basename(path)] + list(reversed(os.path.dirname(os.path.abspath(path)).split(os.sep)))
+    for part in parts:
+        m = re.search(r'-(device|statistical)(?:-\d+)?(?=\.|$)', part)
+        if m:
+            return m.group(1)
+    return None
+
+
 class Sheet:
     def __init__(self, page, glyphs):
         self.page = page
+        self.road = road_of(page.path)
+        self.metrics = getattr(glyphs, 'metrics', None)
+        self.advances = {}   # (face, character) -> advance at SHEET_SIZE, as the page's texts show them
         with open(page.path, encoding='utf-8') as f:
             head = f.read(1000)
         vb = re.search(r'viewBox="(' + overprint.NUM + r') (' + overprint.NUM + r') (' + overprint.NUM + r') (' +
@@ -444,6 +599,8 @@ class Sheet:
                 box = (min(a[0] for a in gl), min(a[1] for a in gl), max(a[2] for a in gl), max(a[3] for a in gl))
                 s = ''.join(cache.setdefault(g, glyphs.char(g, page.outline.get(g, ('', [])))) for g in it[2])
                 self.texts.append({'i': k, 'box': box, 'text': s.strip()})
+                if self.metrics:
+                    self._measure(self.texts[-1], it, cache)
             elif it[0] == 'mark':
                 self.marks.append((k, it[1]))
             elif it[0] == 'cover':
@@ -474,6 +631,33 @@ class Sheet:
         self._axes()
         self._panels()
         self._boxes()
+
+    def _measure(self, t, it, chars):
+        """A text's face and font size (t['face'], t['size']) by its glyphs' outlines against the sheet's, and the
+        advances of its characters where two glyphs on one baseline follow each other."""
+        boxes = iter(it[1])
+        pens = []
+        for g in it[2]:
+            o = self.page.outline.get(g, ('', []))
+            if len(o[1]) < 2:
+                pens.append(None)
+                continue
+            b = next(boxes, None)
+            r = self.metrics.size_of(o)
+            if b is None or not r:
+                pens.append(None)
+                continue
+            ob = overprint._box(o[1][0::2], o[1][1::2])
+            pens.append((b[0] - ob[0], b[1] - ob[1], r, chars.get(g)))
+        found = [q[2] for q in pens if q]
+        if not found:
+            return
+        faces = [f for f, _ in found]
+        t['face'] = max(set(faces), key=faces.count)
+        t['size'] = sorted(z for _, z in found)[len(found) // 2]
+        for a, b in zip(pens, pens[1:]):
+            if a and b and a[3] and abs(a[1] - b[1]) < 0.01 and a[2][0] == b[2][0] and b[0] > a[0]:
+                self.advances[(a[2][0], a[3])] = (b[0] - a[0]) * SHEET_SIZE / a[2][1]
 
     @staticmethod
     def _is_rect(pts):
@@ -566,7 +750,7 @@ class Sheet:
 
     def axis_for(self, line):
         """The labelled axis that reads a reference line's place: the nearest one across whose ticks' span
-        the line stands."""
+        (or a quarter of it beyond) the line stands."""
         a, b = line['polys'][0]
         kind = 'x' if line['vert'] else 'y'
         at = a[0] if kind == 'x' else a[1]
@@ -579,8 +763,10 @@ class Sheet:
             if not ax.lo - slack <= at <= ax.hi + slack:
                 continue
             d = max(ends[0] - ax.base, ax.base - ends[1], 0.0)
-            if best is None or d < best[0]:
-                best = (d, ax)
+            # of axes as near, the one whose ticks span the line (panels side by side share a base)
+            key = (d, max(ax.lo - at, at - ax.hi, 0.0))
+            if best is None or key < best[0]:
+                best = (key, ax)
         return best[1] if best else None
 
     # -- panels: solid frame rectangles with ticks on an edge
@@ -972,12 +1158,15 @@ def check(sh, prog, seen=None):
                                     f'as one label'))
 
     out += _rows(labels, refs, valued, at)
-    out += _leaders(sh, labels, lead, others, at)
+    out += _leaders(sh, labels, lead, others, at, refs)
+    out += _joined(sh, labels, lead, led, refs, others, grid, at)
     out += _bands(labels, led, at)
     out += _ends(sh, prog, others, seen)
     led_paths = [p for p in sh.paths if id(p) in leaders]
     out += _insets(sh, seen, [t['box'] for t, _ in labels], led_paths)
     out += _outside(sh, prog, labels, matching, orient)
+    out += _missing(sh, prog, labels, led, [p for p in cands if id(p) not in leaders and id(p) not in drawn], refs,
+                    matching, grid)
     return out
 
 
@@ -1009,7 +1198,23 @@ def _rows(labels, refs, valued, at):
     return out
 
 
-def _leaders(sh, labels, lead, others, at):
+def _height(t):
+    """A label's text height: its font size, where its glyphs tell it, else its box's height."""
+    return t.get('size') or t['box'][3] - t['box'][1]
+
+
+def _far_end(t, pts):
+    """The end of a leader away from its label."""
+    return max((pts[0], pts[-1]), key=lambda q: _pt_rect(q, t['box']))
+
+
+def _line_at(w, lines):
+    """The reference or intersection line a leader's end w lies on (within LEADER_GAP / 2): the nearest; None."""
+    best = min(((_pt_seg(w, *p['polys'][0]), n) for n, p in enumerate(lines)), default=None)
+    return lines[best[1]] if best and best[0] <= LEADER_GAP / 2 else None
+
+
+def _leaders(sh, labels, lead, others, at, refs=()):
     """Leaders that cross, that leave their panel's frame or end at the page's edge, or run along an inset's
     border."""
     out = []
@@ -1049,14 +1254,90 @@ def _leaders(sh, labels, lead, others, at):
             if along > h:
                 out.append(('leaders', f'{whose(t)}: its leader runs {along:.0f} pt along the border of the '
                                        f'box at ({r[0]:.0f},{r[1]:.0f})'))
+    lines = {id(t): _line_at(_far_end(t, pts), list(refs)) for t, pts in joined}
     for n, (t, pts) in enumerate(joined):
         for u, qts in joined[n + 1:]:
             if pts is qts or t['value'] == u['value']:
                 continue   # leaders that run into one line: neither label can be taken for the other's
-            x = _meet(pts, qts)
+            # leaders of lines too close to end apart may meet where they end
+            a, b = lines[id(t)], lines[id(u)]
+            close = bool(a and b) and _seg_gap(*a['polys'][0], *b['polys'][0]) < \
+                ENDS_APART * max(_height(t), _height(u))
+            x = _meet(pts, qts, close)
             if x:
                 out.append(('leaders', f'the leaders of {whose(t)} and {whose(u)} cross at '
                                        f'({x[0]:.0f},{x[1]:.0f})'))
+    return out
+
+
+def _joined(sh, labels, lead, led, refs, others, grid, at):
+    """Labels at the end of a leader: the label stands near its line (reach), the leader ends on its own line
+    and apart from the others' ends (ends), and it is drawn thinner than its panel's fitted lines, in the
+    reference lines' colour (thin)."""
+    out = []
+    owns = {id(t): own for t, own in labels}
+    mine = [(t, lead[id(t)]['polys'][0]) for t, _ in labels if id(t) in led]
+    ends = {}
+    for t, pts in mine:
+        h = _height(t)
+        box = t['box']
+        w = _far_end(t, pts)
+        line = min(owns[id(t)], key=lambda p: _pt_seg(w, *p['polys'][0]))
+        ends[id(t)] = (w, line)
+        d = _pt_seg(w, *line['polys'][0])
+        if d > ENDS_ON:
+            out.append(('ends', f'{at(t)}: its leader ends {d:.1f} pt off its line, at ({w[0]:.0f},{w[1]:.0f})'))
+        if line['kind'] == 'y':
+            gap = max(line['at'] - box[3], box[1] - line['at'], 0.0)
+            how, level = ('above' if box[3] <= line['at'] else 'below') + ' its line\'s height', False
+        else:
+            gap = max(line['at'] - box[2], box[0] - line['at'], 0.0)
+            how, level = 'beside its line, its leader not level', max(q[1] for q in pts) - min(q[1] for q in pts) < 0.5
+        if gap > REACH * h and not level:
+            out.append(('reach', f'{at(t)}: {gap:.1f} pt {how}, farther than {REACH:g} text heights '
+                                 f'({REACH * h:.1f} pt) at the end of its leader'))
+    for n, (t, _) in enumerate(mine):
+        for u, _ in mine[n + 1:]:
+            (w, a), (x, b) = ends[id(t)], ends[id(u)]
+            h = ENDS_APART * max(_height(t), _height(u))
+            if a is b or _seg_gap(*a['polys'][0], *b['polys'][0]) < h:
+                continue
+            d = math.hypot(w[0] - x[0], w[1] - x[1])
+            if d < h:
+                out.append(('ends', f'the leaders of {at(t)} and {at(u)} end {d:.1f} pt apart, at '
+                                    f'({w[0]:.0f},{w[1]:.0f}): less than half a text height'))
+    # the panel's fitted lines: straight strokes across it that are no reference line and no leader (their
+    # ends at no label)
+    leaders = {id(p) for p in lead.values()}
+    boxes = [t['box'] for t, _ in labels]
+    fitted = {}
+    for p in others:
+        if id(p) in leaders or p['edge'] or p['len'] < 40 or p['single'] and (p['vert'] or p['horiz']):
+            continue
+        pts = max(p['polys'], key=_length)
+        a, b = pts[0], pts[-1]
+        if any(_pt_seg(q, a, b) > 0.5 for q in pts) or any(_pt_rect(q, r) <= LEADER_GAP for q in (a, b) for r in boxes):
+            continue
+        panel = sh.panel_of(_centre((min(a[0], b[0]), min(a[1], b[1]), max(a[0], b[0]), max(a[1], b[1]))))
+        if panel:
+            fitted.setdefault(panel, []).append(p)
+    colours = {}
+    for p in refs:
+        colours.setdefault(p['panel'], set()).add(p['style'][1])
+    for t, _ in labels:
+        if id(t) not in lead:
+            continue
+        p = lead[id(t)]
+        panel = sh.panel_of(_centre(t['box']))
+        width = float(p['style'][2] or 1.0)
+        fits = fitted.get(panel, [])
+        thinnest = min((float(q['style'][2] or 1.0) for q in fits), default=None)
+        if thinnest is not None and width >= thinnest - 0.01:
+            out.append(('thin', f'{at(t)}: its leader is drawn {width:g} pt wide, the fitted lines of its panel '
+                                f'{thinnest:g} pt'))
+        if colours.get(panel) and p['style'][1] not in colours[panel]:
+            out.append(('thin', f'{at(t)}: its leader is drawn in {p["style"][1][7:] or "black"}, the reference '
+                                f'lines in {", ".join(sorted(c[7:] for c in colours[panel]))}'))
     return out
 
 
@@ -1086,13 +1367,13 @@ def _along(pts, side):
     return total
 
 
-def _meet(pts, qts):
-    """Where two leaders cross or touch (come within CROSS_GAP points), unless it is where both end (leaders to
-    one place); None."""
+def _meet(pts, qts, close=False):
+    """Where two leaders cross or touch (come within CROSS_GAP points), unless their lines are close and it is
+    where both end (leaders of lines too close to end apart run into one place); None."""
     ends = (pts[0], pts[-1], qts[0], qts[-1])
 
     def at_end(x, e):
-        return min(math.hypot(x[0] - q[0], x[1] - q[1]) for q in e) <= FAN
+        return close and min(math.hypot(x[0] - q[0], x[1] - q[1]) for q in e) <= FAN
     for a, b in zip(pts, pts[1:]):
         for c, d in zip(qts, qts[1:]):
             x = _intersection(a, b, c, d)
@@ -1298,17 +1579,425 @@ def _insets(sh, seen, labels=(), leaders=()):
     return out
 
 
+# ---- labels left out where a place keeps every rule
+
+def _gap(road, h):
+    return GAP_STATISTICAL if road == 'statistical' else GAP_DEVICE * h
+
+
+def _above(road, h):
+    return GAP_STATISTICAL if road == 'statistical' else ABOVE_DEVICE * h
+
+
+def _grow(r, dx, dy):
+    return (r[0] - dx, r[1] - dy, r[2] + dx, r[3] + dy)
+
+
+def _overlap(a, b):
+    return a[0] < b[2] and b[0] < a[2] and a[1] < b[3] and b[1] < a[3]
+
+
+def _on_row(a, b):
+    return min(a[3], b[3]) - max(a[1], b[1]) >= 0.5 * min(a[3] - a[1], b[3] - b[1])
+
+
+def _order_pair(a, b, kind, p1, p2):
+    """Whether boxes a and b of labels of parallel lines at p1 and p2 stack across them in the other order."""
+    if abs(p1 - p2) < 0.3:
+        return False
+    if kind == 'y':
+        stacked, c1, c2 = a[0] < b[2] and b[0] < a[2], _centre(a)[1], _centre(b)[1]
+    else:
+        stacked, c1, c2 = a[1] < b[3] and b[1] < a[3], _centre(a)[0], _centre(b)[0]
+    return stacked and abs(c1 - c2) > 0.5 and (c1 - c2) * (p1 - p2) < 0
+
+
+def _band_pair(a, b, kind, p1, p2):
+    """Whether boxes a and b of labels of close parallel lines at p1 and p2 share the band between them."""
+    p1, p2 = sorted((p1, p2))
+    if p2 - p1 < 0.3:
+        return False
+    h = max(a[3] - a[1], b[3] - b[1])
+    if kind == 'y':
+        near, lo, hi = p2 - p1 < BAND * h, 1, 3
+    else:
+        near, lo, hi = p2 - p1 < max(a[2] - a[0], b[2] - b[0]) + h, 0, 2
+    shared = min(a[hi], b[hi]) - max(a[lo], b[lo]) > 0.5
+    between = all(p1 - 0.5 <= r[lo] and r[hi] <= p2 + 0.5 for r in (a, b))
+    return near and shared and between
+
+
+def _reads_as(shown, asked):
+    """Whether a page's text shows a label's text: a character not read back, or one not ASCII (the font's or
+    the text's bytes may show it otherwise), matches any; a text of bytes that are no UTF-8 shows them one
+    character each; a long label cut to the room it has shows its start."""
+    s = shown.strip()
+    if not s:
+        return False
+    for a in {asked.strip(), asked.encode('utf-8', 'surrogateescape').decode('latin-1').strip()}:
+        if len(s) == len(a) and all(x == y or x in '?\ufffd' or ord(x) > 127 or ord(y) > 127 for x, y in zip(s, a)):
+            return True
+        if 8 <= len(s) < len(a) and _reads_as(s, a[:len(s)]):
+            return True
+    return False
+
+
+def _fmt4(v):
+    """A value with four significant digits, as the device road writes a value read off."""
+    s = f'{v:#.4g}'
+    if 'e' in s:
+        m, e = s.split('e')
+        return f'{m.rstrip(".")}E{int(e)}'
+    return s.rstrip('.')
+
+
+def _seg_gap(a, b, c, d):
+    """The gap between segments ab and cd."""
+    if _intersection(a, b, c, d):
+        return 0.0
+    return min(_pt_seg(a, c, d), _pt_seg(b, c, d), _pt_seg(c, a, b), _pt_seg(d, a, b))
+
+
+class _Grid:
+    """Things by the cells of the page they lie in, so that a place looks up only what is near it."""
+
+    def __init__(self):
+        self.cells = {}
+
+    def add(self, box, item):
+        for gx in range(int(box[0] // ROOM_CELL), int(box[2] // ROOM_CELL) + 1):
+            for gy in range(int(box[1] // ROOM_CELL), int(box[3] // ROOM_CELL) + 1):
+                self.cells.setdefault((gx, gy), []).append(item)
+
+    def add_segment(self, a, b, item):
+        n = max(1, int(math.hypot(b[0] - a[0], b[1] - a[1]) // ROOM_CELL))
+        for k in range(n):
+            u = (a[0] + (b[0] - a[0]) * k / n, a[1] + (b[1] - a[1]) * k / n)
+            w = (a[0] + (b[0] - a[0]) * (k + 1) / n, a[1] + (b[1] - a[1]) * (k + 1) / n)
+            self.add((min(u[0], w[0]), min(u[1], w[1]), max(u[0], w[0]), max(u[1], w[1])), item)
+
+    def near(self, box):
+        seen, out = set(), []
+        for gx in range(int(box[0] // ROOM_CELL), int(box[2] // ROOM_CELL) + 1):
+            for gy in range(int(box[1] // ROOM_CELL), int(box[3] // ROOM_CELL) + 1):
+                for item in self.cells.get((gx, gy), ()):
+                    if id(item) not in seen:
+                        seen.add(id(item))
+                        out.append(item)
+        return out
+
+
+def _orient(sh):
+    """Whether a list draws a line: HREF= and SREF= upright ('x'), VREF= level ('y'); PREF= at the probability
+    axis of the line's panel and LREF= at the other (a panel without one, a relation plot's, draws LREF= level)."""
+    prob = {}
+
+    def kinds(panel):
+        """The directions of the panel's probability axes: of the labelled axes across its span, the nearest."""
+        if panel not in prob:
+            prob[panel] = set()
+            for k in 'xy':
+                lo, hi = (panel[0], panel[2]) if k == 'x' else (panel[1], panel[3])
+                near, far = (panel[1], panel[3]) if k == 'x' else (panel[0], panel[2])
+                axes = [ax for ax in sh.axes if ax.kind == k and ax.f and ax.lo < hi and lo < ax.hi]
+                if axes:
+                    ax = min(axes, key=lambda a: max(near - a.base, a.base - far, 0.0))
+                    if ax.name in PROB_AXES:
+                        prob[panel].add(k)
+        return prob[panel]
+
+    def draws(kw, p):
+        k = p['kind']
+        if kw in ('href', 'sref'):
+            return k == 'x'
+        if kw == 'vref':
+            return k == 'y'
+        at = kinds(p['panel'])
+        if kw == 'pref':
+            return k in at
+        return k not in at if at else k == 'y'
+    return draws
+
+
+class _Ask:
+    """A label the program asks for in a panel: its text, its lines (every line of its kind at its place), and
+    whether a value read off (its text then only as wide as the page would write it)."""
+
+    def __init__(self, panel, text, own, value, read_off=False, intersect=False):
+        self.panel, self.text, self.own, self.value, self.read_off = panel, text, own, value, read_off
+        self.intersect = intersect
+        self.kind, self.at = own[0]['kind'], own[0]['at']
+
+
+def _asked(sh, prog, cands, labels, matching):
+    """The labels the program asks for on a page, and the texts that show them: ([_Ask], {id(ask): text})."""
+    draws = _orient(sh)
+    mine = {id(p) for p in cands}   # no leader, though it stands where a value reads
+
+    def lines_at(p):
+        return [q for q in cands if q['panel'] == p['panel'] and q['kind'] == p['kind'] and
+                abs(q['at'] - p['at']) < 0.3]
+    # the texts that may show a label: none of the axes' numbers (a text under an inset shows, though the inset
+    # hides it: that is a clash of its own); a text outside every panel belongs to the nearest
+    shown = []
+    for n, t in enumerate(sh.texts):
+        if not t['text'] or n in sh.ticklabels:
+            continue
+        panel = sh.panel_of(_centre(t['box'])) or min(sh.panels, key=lambda r: _rect_gap(r, t['box']), default=None)
+        if panel:
+            shown.append((t, panel))
+
+    def present(asks):
+        """{id(ask): text} of the asks a text shows: texts of one label text in a panel go to the nearest of its
+        lines."""
+        got = {}
+        groups = {}
+        for a in asks:
+            groups.setdefault((a.panel, a.text), []).append(a)
+        for (panel, text), group in groups.items():
+            ts = [t for t, p in shown if p == panel and _reads_as(t['text'], text)]
+            pairs = sorted((min(_seg_rect(q['polys'][0][0], q['polys'][0][1], t['box']) for q in a.own), k, j)
+                           for k, a in enumerate(group) for j, t in enumerate(ts))
+            used = set()
+            for _, k, j in pairs:
+                if id(group[k]) not in got and j not in used:
+                    got[id(group[k])] = ts[j]
+                    used.add(j)
+        return got
+
+    per = []
+    for st in prog.statements:
+        asks, keys, found = [], set(), 0
+        for kw, (pairs, inter) in st.items():
+            for v, text in pairs:
+                lines = [p for p in matching(('x', 'y'), v) if draws(kw, p) and id(p) in mine]
+                found += bool(lines)
+                if not text.strip():
+                    continue
+                for p in lines:
+                    key = (p['panel'], text, p['kind'], round(p['at']))
+                    if key not in keys:
+                        keys.add(key)
+                        asks.append(_Ask(p['panel'], text, lines_at(p), v, intersect=inter))
+        per.append((len(present(asks)), found, asks, st))
+    # the statement that drew the page: the one whose labels it shows most, else whose lines it draws most
+    best = max(((n, f) for n, f, _, _ in per), default=(0, 0))
+    if best == (0, 0):
+        return [], {}
+    asks, keys = [], set()
+    for n, f, q, st in per:
+        for a in q if (n, f) == best else ():
+            key = (a.panel, a.text, a.kind, round(a.at))   # statements alike ask alike
+            if key not in keys:
+                keys.add(key)
+                asks.append(a)
+    # the values read off: an intersection line crosses a labelled line of a list with INTERSECT where a fitted
+    # line crosses it; it is no line of a list itself
+    listed = {id(p) for st in prog.statements for kw, (pairs, _) in st.items() for v, _ in pairs
+              for p in matching(('x', 'y'), v) if draws(kw, p)}
+    curves = _Grid()
+    for p in sh.paths:
+        if not p['rect'] and not (p['single'] and (p['vert'] or p['horiz'])):
+            for pts in p['polys']:
+                for u, w in zip(pts, pts[1:]):
+                    curves.add_segment(u, w, (u, w))
+    values = []
+    for a in asks:
+        if not a.intersect:
+            continue
+        for r in a.own:
+            ra, rb = r['polys'][0]
+            for p in cands:
+                if p['panel'] != r['panel'] or p['kind'] == r['kind'] or id(p) in listed:
+                    continue
+                pa, pb = p['polys'][0]
+                c = (p['at'], r['at']) if p['kind'] == 'x' else (r['at'], p['at'])
+                if _pt_seg(c, ra, rb) > 1.0 or _pt_seg(c, pa, pb) > 1.0:
+                    continue
+                box = (c[0] - 2, c[1] - 2, c[0] + 2, c[1] + 2)
+                if not any(_clip(u, w, box) for u, w in curves.near(box)):
+                    continue
+                v = p['axis'].value(p['at'])
+                if v is None or any(b.panel == p['panel'] and b.kind == p['kind'] and abs(b.at - p['at']) < 0.3
+                                    for b in values):
+                    continue
+                values.append(_Ask(p['panel'], None, lines_at(p), v, True))
+    # a value read off shows where a number in its panel reads its line's place
+    written = []
+    for t, panel in shown:
+        v = _number(t['text'])
+        if v is None:
+            continue
+        written.append((t, panel, v))
+    fixed = [t['text'] for t, own in labels if _number(t['text']) is not None and not prog.given(t['text'])]
+    two = bool(fixed) and all(re.match(r'^-?\d+\.\d\d$', x) for x in fixed) or not fixed and sh.road == 'statistical'
+    got = present(asks)
+    # each number shows the value whose line its value reads nearest, each value one number
+    pairs = []
+    for a in values:
+        a.text = f'{a.value:.2f}' if two else _fmt4(a.value)
+        ax = a.own[0]['axis']
+        for k, (t, panel, v) in enumerate(written):
+            if panel != a.panel:
+                continue
+            lo, hi = ax.place(v - _half_unit(t['text'])), ax.place(v + _half_unit(t['text']))
+            if lo is None or hi is None:
+                continue
+            d = max(min(lo, hi) - a.at, a.at - max(lo, hi), 0.0)
+            if d <= READ_OFF:
+                pairs.append((d, t['text'] != a.text, id(a), k))
+    used = set()
+    for _, _, a, k in sorted(pairs):
+        if a not in got and k not in used:
+            got[a] = written[k][0]
+            used.add(k)
+    return asks + values, got
+
+
+class _Room:
+    """What a page draws, by the grid of its cells, for the places of labels left out."""
+
+    def __init__(self, sh, labels, lines, grid_styles):
+        self.sh, self.grid = sh, _Grid()
+        self.lines = {id(p) for p in lines}     # the reference and intersection lines
+        for p in sh.paths:
+            if p['style'] in grid_styles or p['rect'] or p.get('edge'):
+                continue
+            for pts in p['polys']:
+                for a, b in zip(pts, pts[1:]):
+                    self.grid.add_segment(a, b, ('seg', a, b, p))
+        for _, b in sh.marks:
+            self.grid.add(b, ('mark', b))
+        mine = {id(t) for t, _ in labels}
+        for t in sh.texts:
+            if t['text']:
+                self.grid.add(t['box'], ('text', t['box'], id(t) in mine))
+        self.insets = [r for r in sh.boxes if r not in sh.columns]
+
+    def keeps(self, ask, box, grown, h, labels, led):
+        """Why a place (the text's box, and that box grown) breaks a rule: the rule's name, or None."""
+        panel = ask.panel
+        if not (grown[0] >= panel[0] and grown[1] >= panel[1] and grown[2] <= panel[2] and grown[3] <= panel[3]):
+            return 'panel'
+        if any(_rect_gap(grown, r) < INSET_APART * h for r in self.insets):
+            return 'inset'
+        own = {id(p) for p in ask.own}
+        d_own = min(_seg_rect(p['polys'][0][0], p['polys'][0][1], grown) for p in ask.own)
+        if d_own > FAR * h:
+            return 'far'
+        reach = max(TEXT_ACROSS * h, d_own + EPS) + 1.0
+        gh = grown[3] - grown[1]
+        for item in self.grid.near(_grow(grown, reach, reach)):
+            if item[0] == 'seg':
+                _, a, b, p = item
+                if id(p) in own:
+                    continue
+                c = _clip(a, b, grown)
+                if c and math.hypot(c[1][0] - c[0][0], c[1][1] - c[0][1]) > 0.1:
+                    return 'cross'
+                if id(p) in self.lines:
+                    if _seg_rect(a, b, grown) < d_own + EPS:
+                        return 'near'
+                    if p['kind'] == 'y' and grown[1] + gh / 4 <= p['at'] <= grown[3] - gh / 4 and \
+                            max(min(a[0], b[0]) - grown[2], grown[0] - max(a[0], b[0]), 0.0) <= h:
+                        return 'row'
+            elif item[0] == 'mark':
+                if _overlap(item[1], grown):
+                    return 'marker'
+            else:
+                _, r, label = item
+                if label:
+                    if _overlap(r, grown) or _on_row(r, grown) and \
+                            max(r[0], grown[0]) - min(r[2], grown[2]) < max(h, r[3] - r[1]):
+                        return 'text'
+                elif _overlap(_grow(r, TEXT_ACROSS * h, TEXT_UPDOWN * h), grown):
+                    return 'text'
+        for t, own2 in labels:
+            if own2[0]['kind'] != ask.kind or own2[0]['panel'] != panel:
+                continue
+            p2 = own2[0]['at']
+            if _order_pair(grown, t['box'], ask.kind, ask.at, p2):
+                return 'order'
+            if id(t) not in led and _band_pair(box, t['box'], ask.kind, ask.at, p2):
+                return 'band'
+        return None
+
+    def place(self, ask, labels, led):
+        """The first place near its own line where a label left out keeps every rule: (where, box), or None."""
+        sh, panel = self.sh, ask.panel
+        m = sh.metrics
+        faces = [t['face'] for t, _ in labels if 'face' in t] or [0]
+        sizes = sorted(t['size'] for t, _ in labels if 'size' in t) or \
+            sorted(sh.texts[n]['size'] for n in sh.ticklabels if 'size' in sh.texts[n]) or [SHEET_SIZE]
+        face, h = max(set(faces), key=faces.count), sizes[len(sizes) // 2]
+        rel, adv = m.box(ask.text, face, h, sh.advances)
+        s = SLACK * h
+        if ask.kind == 'x':
+            g = _gap(sh.road, h)
+            for side, x in (('right of', ask.at + g), ('left of', ask.at - g - adv)):
+                y = panel[1]
+                while y + rel[1] <= panel[3]:
+                    y += STEP_UPRIGHT * h
+                    box = (x + rel[0], y + rel[1], x + rel[2], y + rel[3])
+                    if not self.keeps(ask, box, _grow(box, s, GROW_UPRIGHT * h + s), h, labels, led):
+                        return f'{side} its line, baseline at y={y:.1f}', box
+        else:
+            for side, y in (('below', ask.at + h), ('above', ask.at - _above(sh.road, h))):
+                x = panel[0]
+                while x + rel[0] <= panel[2]:
+                    box = (x + rel[0], y + rel[1], x + rel[2], y + rel[3])
+                    if not self.keeps(ask, box, _grow(box, GROW_LEVEL * h + s, s), h, labels, led):
+                        return f'{side} its line, from x={x:.1f}', box
+                    x += STEP_LEVEL * h
+        return None
+
+
+def _missing(sh, prog, labels, led, cands, refs, matching, grid_styles):
+    """Labels the program asks for that the page leaves out, where a place near their own line keeps every
+    rule."""
+    if not prog or not prog.statements or not sh.metrics:
+        return []
+    asks, got = _asked(sh, prog, cands, labels, matching)
+    sh.asked = (asks, got)
+    lost = [a for a in asks if id(a) not in got]
+    if VERBOSE[0]:
+        for a in asks:
+            print('  asked', repr(a.text), a.kind, round(a.at, 1), 'in', tuple(round(v) for v in a.panel),
+                  'shown' if id(a) in got else 'left out')
+    if not lost:
+        return []
+    lines = refs + [p for a in asks if a.read_off for p in a.own]
+    room = _Room(sh, labels, lines, grid_styles)
+    out = []
+    for a in lost:
+        found = room.place(a, labels, led)
+        if found:
+            where, box = found
+            what = f'the value read off at {a.text}' if a.read_off else f'"{a.text}"'
+            line = 'upright' if a.kind == 'x' else 'level'
+            out.append(('missing', f'{what} (its {line} line at {a.value:g}) is left out of the panel at '
+                                   f'({a.panel[0]:.0f},{a.panel[1]:.0f}), though it could stand {where} '
+                                   f'({box[0]:.0f},{box[1]:.0f})-({box[2]:.0f},{box[3]:.0f})'))
+    return out
+
+
 def load_glyphs(tool, sheet):
-    """The characters of the glyph sheet that TOOL draws (or of the sheet SHEET drawn before)."""
+    """The characters of the glyph sheet that TOOL draws (or of the sheet SHEET drawn before), with the sheet's
+    measures (.metrics)."""
+    def read(sheet):
+        glyphs = overprint.Glyphs(sheet, overprint.SHEET_TEXT)
+        glyphs.metrics = Metrics(overprint.Page(sheet), overprint.SHEET_TEXT)
+        return glyphs
     if tool:
         with tempfile.TemporaryDirectory() as tmp:
             sheet = os.path.join(tmp, 'sheet.svg')
             subprocess.run([tool, sheet, overprint.SHEET_TEXT], check=True)
-            return overprint.Glyphs(sheet, overprint.SHEET_TEXT)
-    return overprint.Glyphs(sheet, overprint.SHEET_TEXT)
+            return read(sheet)
+    return read(sheet)
 
 
-RULES = ('near', 'far', 'cross', 'row', 'order', 'join', 'band', 'leaders', 'end', 'inset', 'panel')
+RULES = ('near', 'far', 'cross', 'row', 'order', 'join', 'band', 'leaders', 'end', 'inset', 'panel', 'missing', 'reach',
+         'ends', 'thin')
 
 
 def main(argv):

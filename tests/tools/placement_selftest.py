@@ -11,7 +11,12 @@ hand, against the same pages as drawn.
 - a reference label moved below its panel, onto the axis's tick labels: panel;
 - the values of two close level lines taken out of their column, side by side in the band between the lines: band;
 - two percentile labels of a relation plot that trade places: end;
-- three markers under an inset: inset.
+- three markers under an inset: inset;
+- a reference label taken out of a page where it had room beside its line: missing;
+- a reference label moved four text heights away from its line, with a leader to it: reach (two heights: not);
+- a leader that stops short of its own line: ends;
+- two labels' leaders from one point to lines far apart: leaders;
+- a leader drawn as wide as the fitted lines, or in a fitted line's colour: thin.
 
   placement_selftest.py --source ROOT (--glyphsheet TOOL | --glyphs SHEET.svg) PAGEDIR
 Exits 1 when a fault is not found (or found on the page as drawn)."""
@@ -92,6 +97,11 @@ class Case:
         style = re.match(r'<path style="([^"]*)"', stroke).group(1)
         return f'<path style="{style}" d="M {u[0]:g} {u[1]:g} L {w[0]:g} {w[1]:g} "/>'
 
+    def removed(self, svg, n):
+        """The page without text run n."""
+        m = list(RUN.finditer(svg))[n]
+        return svg[:m.start()] + svg[m.end():]
+
     def moved(self, svg, n, dx, dy):
         """The page with text run n moved by (dx, dy)."""
         m = list(RUN.finditer(svg))[n]
@@ -156,6 +166,37 @@ def main(argv):
     below = c.moved(c.svg, n, 0, panel[3] + 4.0 - half[1])
     expect('a reference label inside its panel passes', not _has(c.found(c.svg), 'panel', 'half'))
     expect('a reference label moved below its panel leaves it', _has(c.found(below), 'panel', 'half'))
+    # 'half' left out, where it stood beside its line
+    expect('a page that shows every label passes', not any(r == 'missing' for r, _ in c.found(c.svg)))
+    expect('a label left out where it has room is missing', _has(c.found(c.removed(c.svg, n)), 'missing', 'half'))
+    # 'half' moved away from its line across, with a leader to it: two text heights away it reaches, four not
+    h = half[3] - half[1]
+    size = c.sheet(c.svg).texts[n].get('size', h)
+
+    def away(k):
+        dy = own['at'] + k * size - half[1] if half[1] > own['at'] else own['at'] - k * size - half[3]
+        svg = c.moved(c.svg, n, 0, dy)
+        edge = half[1] + dy if dy > 0 else half[3] + dy
+        return svg.replace('</svg>', LINE.format(half[0] - 1.0, edge, half[0] + 6.0, own['at']) + '</svg>')
+    expect('a label two text heights from its line at the end of its leader reaches it',
+           not _has(c.found(away(2)), 'reach', 'half'))
+    expect('a label four text heights from its line at the end of its leader does not',
+           _has(c.found(away(4)), 'reach', 'half'))
+    # a leader from 'half' that stops short of its line, and one that ends on it
+    mid = (half[1] + half[3]) / 2
+    short = own['at'] + (1.2 if half[1] > own['at'] else -1.2)
+    onto = c.svg.replace('</svg>', LINE.format(half[0] - 1.0, mid, half[0] + 10.0, own['at']) + '</svg>')
+    stops = c.svg.replace('</svg>', LINE.format(half[0] - 1.0, mid, half[0] + 10.0, short) + '</svg>')
+    expect('a leader that ends on its line passes', not _has(c.found(onto), 'ends', 'half'))
+    expect('a leader that stops short of its line does not end on it', _has(c.found(stops), 'ends', 'half'))
+    # 'half' under 'one', both leaders from one point between them to their lines, which lie far apart
+    (one, _) = c.box('one')
+    under = c.moved(c.svg, n, one[0] - half[0], one[3] + 2.0 - half[1])
+    p = (one[0] - 1.0, one[3] + 1.0)
+    fan = under.replace('</svg>', LINE.format(p[0], p[1], p[0] + 8.0, own['at']) +
+                        LINE.format(p[0], p[1], p[0] + 8.0, own_at('one')) + '</svg>')
+    expect('leaders of lines far apart that start at one place touch',
+           _has(c.found(fan), 'leaders', 'half') and _has(c.found(fan), 'leaders', 'one'))
 
     # 30.21 and 38.88 of the four groups out of their column (their leaders stay behind), side by side on one row
     # between their lines, as they stood before they had a column
@@ -189,6 +230,18 @@ def main(argv):
     frame = c.sheet(c.svg).panel_of(placement._centre(box))
     out = c.svg.replace(s, '').replace('</svg>', c.restroke(s, u, (w[0], frame[3] + 5.0)) + '\n</svg>')
     expect('a leader out of its panel\'s frame leaves it', _has(c.found(out), 'leaders', '52.89'))
+
+    # the leader of 30.21 drawn as wide as the fitted lines, and in a group's colour
+    c = Case(pagedir, 'probplot-intersect-four-groups-statistical.svg', glyphs, programs)
+    low, _ = c.box('30.21')
+    s1, u1, w1 = c.leader(c.svg, low)
+    expect('a leader thinner than the fitted lines, in the reference lines\' colour, passes',
+           not _has(c.found(c.svg), 'thin', '30.21'))
+    wide = c.svg.replace(s1, re.sub(r'stroke-width:[\d.]+', 'stroke-width:1.3', s1))
+    expect('a leader as wide as the fitted lines is not thin', _has(c.found(wide), 'thin', '30.21'))
+    blue = c.svg.replace(s1, re.sub(r'stroke:rgb\([^)]*\)', 'stroke:rgb(16%,38%,72%)', s1))
+    expect('a leader in a fitted line\'s colour is not drawn as the reference lines', _has(c.found(blue), 'thin',
+                                                                                          '30.21'))
 
     # percentile labels 10 and 90 of a relation plot trade places
     c = Case(pagedir, 'relation-insulation-regression-statistical.svg', glyphs, programs)
