@@ -298,7 +298,7 @@ long Planner::levelcolumn(LevelSet& c, std::vector<Row>* rows) const {
                 if (!c.all[k][static_cast<size_t>(s - c.slo[k])]) continue;
                 Spot2 t;
                 t.at = spot(zlo + s * q);
-                t.cover = boxof(glyph(m[k], t.at));
+                t.cover = boxof(inked(m[k], t.at));
                 char& v = known[k * static_cast<size_t>(S) + static_cast<size_t>(s)];
                 if (v == 0) v = staticfree(m[k], t, true) ? 1 : 2;
                 ok[k][static_cast<size_t>(s - c.slo[k])] = v == 1 && placedfree(m[k], t, nullptr, true);
@@ -323,7 +323,7 @@ long Planner::levelcolumn(LevelSet& c, std::vector<Row>* rows) const {
                 const Box& l = L[i].line;
                 Row row{i, {}, {}};
                 row.s.at = spot(zlo + at[k] * q);
-                row.s.cover = boxof(glyph(i, row.s.at));
+                row.s.cover = boxof(inked(i, row.s.at));
                 const double mid = row.s.at.y + kMiddle * h, to = std::clamp(begin + an.dir * len, l.x0, l.x1);
                 bool fine = an.dir * (to - begin) > 0;
                 if (fine) row.s.lead = {begin, mid, to, l.y0};
@@ -420,14 +420,21 @@ long Planner::uprightcolumn(const std::vector<size_t>& given, std::vector<Row>* 
                         else if (X > b.x1 + 0.25 * d) row.s.lead = {b.x1 + 0.25 * d, mid, X, ty};
                         else if (ty != mid) row.s.lead = {X, ty > mid ? b.y1 : b.y0, X, ty};
                         else row.s.lead.clear();
+                        // A leader shorter than half a text height is none: the row stands beside
+                        // its line.
+                        if (row.s.lead.size() == 4 && std::hypot(row.s.lead[2] - row.s.lead[0], row.s.lead[3] - row.s.lead[1]) < 0.5 * h)
+                            row.s.lead.clear();
                         if (p.edge) {
                             // The column's box: from its widest text to the room's edge beside it, and
                             // to the room's edge at its end (the lines there end under it).
                             const double x0 = p.end ? p.x - wmax : p.x;
-                            row.s.cover = {p.end ? r.x0 : x0 - 0.15 * h, fromtop ? b.y0 - 0.05 * h : r.y0, p.end ? x0 + wmax + 0.15 * h : r.x1,
-                                           fromtop ? r.y1 : b.y1 + 0.05 * h};
+                            row.s.cover = {p.end ? r.x0 : x0 - 0.15 * h, fromtop ? b.y0 : r.y0, p.end ? x0 + wmax + 0.15 * h : r.x1,
+                                           fromtop ? r.y1 : b.y1};
                         }
                         if (!fits(i, row.s, nullptr, true)) continue;
+                        // A row without a leader (its line runs under it) reads as its line's only
+                        // where no other line is as near.
+                        if (row.s.lead.empty() && !nearest(i, inked(i, row.s.at))) continue;
                         fine = true;
                         if (row.s.lead.size() < 4) break;
                         const Box seg{row.s.lead[0], row.s.lead[1], row.s.lead[2], row.s.lead[3]};

@@ -28,15 +28,17 @@ bool meetslabels(const std::vector<Label>& labels, const std::vector<Placed>& at
 
 }  // namespace
 
-int placeinset(const std::vector<Label>& labels, const Ground& ground, const std::vector<InsetPlace>& places, bool* clear) {
+int placeinset(const std::vector<Label>& labels, const Ground& ground, size_t n, const std::function<InsetPlace(size_t)>& at, bool* clear) {
     if (clear) *clear = false;
-    if (places.empty()) return -1;
+    if (n == 0) return -1;
     Ground g = ground;
     g.inset = false;
     const std::vector<Placed> without = place(labels, g);
-    std::vector<bool> meets(places.size());
-    for (size_t k = 0; k < places.size(); ++k) {
-        meets[k] = meetslabels(labels, without, places[k].box, g.h);
+    std::vector<InsetPlace> places;
+    std::vector<bool> meets;
+    for (size_t k = 0; k < n; ++k) {
+        places.push_back(at(k));
+        meets.push_back(meetslabels(labels, without, places[k].box, g.h));
         if (places[k].clear && !meets[k]) {
             if (clear) *clear = true;
             return static_cast<int>(k);
@@ -60,6 +62,10 @@ int placeinset(const std::vector<Label>& labels, const Ground& ground, const std
         if (least == 0) break;
     }
     return best;
+}
+
+int placeinset(const std::vector<Label>& labels, const Ground& ground, const std::vector<InsetPlace>& places, bool* clear) {
+    return placeinset(labels, ground, places.size(), [&](size_t k) { return places[k]; }, clear);
 }
 
 }  // namespace labelplace

@@ -15,6 +15,7 @@
 // Units: the same length across and up (points; or page percent with every x divided by the
 // page's aspect), y upwards.
 #pragma once
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -88,6 +89,9 @@ struct InsetPlace {
 // else the one where the fewest labels lose their place for it, then that hides least, then the
 // first. Its number (-1: no places); *clear: whether it is clear.
 int placeinset(const std::vector<Label>& labels, const Ground& ground, const std::vector<InsetPlace>& places, bool* clear = nullptr);
+// The same, the n places told one at a time by at(k), in order, as far as they are needed.
+int placeinset(const std::vector<Label>& labels, const Ground& ground, size_t n, const std::function<InsetPlace(size_t)>& at,
+               bool* clear = nullptr);
 
 // The box of a label's glyphs at `at`: a descender's depth below the baseline, an ascender's
 // height above it.

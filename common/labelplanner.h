@@ -14,6 +14,7 @@ namespace labelplace {
 
 constexpr double kAscent = 0.76, kDescent = 0.22;   // of a text height, about the baseline
 constexpr double kCapital = 0.7;                    // the letters' body: no capital is lower
+constexpr double kOvershoot = 0.05;                 // round letters reach this far under the baseline
 constexpr double kMiddle = 0.35;                   // a leader meets its text this far above the baseline
 constexpr double kTouch = 0.15;                    // leaders nearer than this (of a text height) touch
 constexpr double kReach = 3.0;                     // a led text stands within this many heights of its line
@@ -162,7 +163,9 @@ struct Planner {
     Box inked(size_t i, const Spot& s) const;
     static double gap(const Box& b, const Box& l);
     static bool touches(const Box& a, const Box& b, double gap, bool ends = true);
-    Box boxof(const Box& glyph) const { return glyph.grown(0.15 * h, 0.05 * h); }
+    // The box of the background a text stands on: as high as its glyphs' box, so that a row above
+    // or below it may touch it, a little wider.
+    Box boxof(const Box& glyph) const { return glyph.grown(0.15 * h, 0); }
     std::vector<size_t> sorted(bool up) const;
     long weight(size_t i) const { return L[i].value ? 1 : 1000; }
 

@@ -9,9 +9,11 @@
 
 namespace labelplace {
 
+// The glyphs' ink: without a descender, from just under the baseline (round letters and
+// digits reach a little below it).
 Box Planner::inked(size_t i, const Spot& s) const {
     Box b = glyph(i, s);
-    if (!L[i].descends) b.y0 = s.y;
+    if (!L[i].descends) b.y0 = s.y - kOvershoot * h;
     return b;
 }
 
@@ -228,14 +230,16 @@ bool Planner::staticfree(size_t i, const Spot2& s, bool row) const {
 // The rules of the labels placed. With `who`, the labels in the way are gathered instead.
 bool Planner::placedfree(size_t i, const Spot2& s, std::vector<int>* who, bool row) const {
     ++work;
-    const Box b = glyph(i, s.at);
+    // Texts meet by their ink (a text without a descender may sit on the capitals of the row
+    // below); leaders by the glyphs' box.
+    const Box b = glyph(i, s.at), k = inked(i, s.at);
     const bool boxed = s.boxed();
-    if (!textfree(b, who) || (boxed && !textfree(s.cover, who))) return false;
+    if (!textfree(k, who) || (boxed && !textfree(s.cover, who))) return false;
     if (!leaderfree(b, who) || (boxed && !leaderfree(s.cover, who))) return false;
     for (size_t j = 2; j + 1 < s.lead.size(); j += 2)
         if (!leadfree(i, {s.lead[j - 2], s.lead[j - 1], s.lead[j], s.lead[j + 1]}, who)) return false;
     if (s.lead.size() >= 4 && !endsfree(i, s.lead[s.lead.size() - 2], s.lead.back(), who)) return false;
-    return inorder(i, inked(i, s.at), !s.lead.empty() || row, who);
+    return inorder(i, k, !s.lead.empty() || row, who);
 }
 
 bool Planner::fits(size_t i, const Spot2& s, std::vector<int>* who, bool row) const {

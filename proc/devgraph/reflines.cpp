@@ -161,6 +161,10 @@ int reflabel(const vyxstate* s, int which, int k, char out[17]) {
     const char* t = zparm(slot, k, &len);
     if (!t || len <= 0) return 0;
     len = reflabelwidth(t, len);
+    // Blanks before or after the words are not drawn: a label stands by its letters, as the
+    // statistical road's do.
+    while (len > 0 && *t == ' ') ++t, --len;
+    while (len > 0 && t[len - 1] == ' ') --len;
     std::memcpy(out, t, static_cast<size_t>(len));
     out[len] = '\0';
     return len;

@@ -836,7 +836,9 @@ double squeezed(const Frame& f, const InsetBox& box) {
 
 }  // namespace
 
-std::vector<InsetSpot> insetspots(const Frame& f, const InsetBox& box, const Drawn& drawn) {
+Drawn::Cover InsetSpot::under(const Drawn& drawn) const { return drawn.cover(x - 1, y - 1, x + w + 1, y + h + 1); }
+
+std::vector<InsetSpot> insetspots(const Frame& f, const InsetBox& box) {
     std::vector<InsetSpot> v;
     if (box.lines.empty() && box.head.empty()) return v;
     const double full = style().font * 0.95, smallest = 5.95;   // font sizes, points: 6 is the smallest readable
@@ -850,7 +852,6 @@ std::vector<InsetSpot> insetspots(const Frame& f, const InsetBox& box, const Dra
         InsetSpot o;
         at(f, ha, va, s.w, s.h, &o.x, &o.y);
         o.w = s.w, o.h = s.h, o.size = size;
-        o.cover = drawn.cover(o.x - 1, o.y - 1, o.x + s.w + 1, o.y + s.h + 1);
         return o;
     };
     if (!box.halign.empty() && !box.valign.empty()) {
@@ -876,14 +877,16 @@ std::vector<InsetSpot> insetspots(const Frame& f, const InsetBox& box, const Dra
     return v;
 }
 
-size_t insetchoice(const std::vector<InsetSpot>& spots) {
+size_t insetchoice(const std::vector<InsetSpot>& spots, const Drawn& drawn) {
     // The first place that hides nothing; else the one that hides the fewest texts, then
     // markers, then lines, then areas (the first of equals).
-    auto key = [](const InsetSpot& o) { return std::array<size_t, 4>{o.cover.texts, o.cover.marks, o.cover.segments, o.cover.areas}; };
+    auto key = [](const Drawn::Cover& c) { return std::array<size_t, 4>{c.texts, c.marks, c.segments, c.areas}; };
     size_t best = 0;
+    std::array<size_t, 4> least{};
     for (size_t k = 0; k < spots.size(); ++k) {
-        if (spots[k].cover.none()) return k;
-        if (key(spots[k]) < key(spots[best])) best = k;
+        const Drawn::Cover c = spots[k].under(drawn);
+        if (c.none()) return k;
+        if (k == 0 || key(c) < least) best = k, least = key(c);
     }
     return best;
 }
@@ -912,8 +915,8 @@ void inset(Canvas& c, const InsetBox& box, const InsetSpot& o) {
 }
 
 void inset(Canvas& c, const Frame& f, const InsetBox& box, const Drawn& drawn) {
-    const std::vector<InsetSpot> spots = insetspots(f, box, drawn);
-    if (!spots.empty()) inset(c, box, spots[insetchoice(spots)]);
+    const std::vector<InsetSpot> spots = insetspots(f, box);
+    if (!spots.empty()) inset(c, box, spots[insetchoice(spots, drawn)]);
 }
 
 double stripheight() { return style().font * 1.7; }

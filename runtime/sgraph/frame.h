@@ -316,16 +316,17 @@ void inset(Canvas& c, const Frame& f, const InsetBox& box, const Drawn& drawn);
 // the frame's drawing it would hide there.
 struct InsetSpot {
     double x = 0, y = 0, w = 0, h = 0, size = 0;
-    Drawn::Cover cover;
     bool given = false;   // the place the user gave
+    // What of the frame's drawing it would hide.
+    Drawn::Cover under(const Drawn& drawn) const;
 };
 // The places of box in frame f, in the order preferred: the one the user gave; else each
 // corner and side at each font size from the full size down to the smallest readable (a box
 // that fits no size: written smaller still, at the first corner). Empty: nothing to write.
-std::vector<InsetSpot> insetspots(const Frame& f, const InsetBox& box, const Drawn& drawn);
+std::vector<InsetSpot> insetspots(const Frame& f, const InsetBox& box);
 // Without labels of reference lines to keep clear of: the first place that hides nothing, else
 // the one that hides the fewest texts, then markers, then lines, then areas.
-size_t insetchoice(const std::vector<InsetSpot>& spots);
+size_t insetchoice(const std::vector<InsetSpot>& spots, const Drawn& drawn);
 // The inset drawn at its place.
 void inset(Canvas& c, const InsetBox& box, const InsetSpot& at);
 

@@ -93,17 +93,20 @@ void RefLabels::place(Canvas& c, const Frame& f, Drawn& drawn, const InsetBox* b
     // The inset and the labels together: the place of an inset without one of its own is the
     // first clear of what the frame draws and of the labels, else the one where the fewest
     // labels lose their place, then that hides least.
-    const std::vector<InsetSpot> spots = box ? insetspots(f, *box, drawn) : std::vector<InsetSpot>{};
+    const std::vector<InsetSpot> spots = box ? insetspots(f, *box) : std::vector<InsetSpot>{};
     if (!spots.empty()) {
         size_t pick = 0;
         if (!spots.front().given && spots.size() > 1) {
-            std::vector<lp::InsetPlace> places;
-            for (const InsetSpot& o : spots)
-                places.push_back({{o.x, o.y, o.x + o.w, o.y + o.h},
-                                  o.cover.none(),
-                                  {static_cast<double>(o.cover.texts), static_cast<double>(o.cover.marks), static_cast<double>(o.cover.segments),
-                                   static_cast<double>(o.cover.areas)}});
-            pick = static_cast<size_t>(std::max(0, lp::placeinset(labels, g, places)));
+            // What each place hides is counted only as far as the places are looked at.
+            auto at = [&](size_t k) {
+                const InsetSpot& o = spots[k];
+                const Drawn::Cover c = o.under(drawn);
+                return lp::InsetPlace{{o.x, o.y, o.x + o.w, o.y + o.h},
+                                      c.none(),
+                                      {static_cast<double>(c.texts), static_cast<double>(c.marks), static_cast<double>(c.segments),
+                                       static_cast<double>(c.areas)}};
+            };
+            pick = static_cast<size_t>(std::max(0, lp::placeinset(labels, g, spots.size(), at)));
         }
         const InsetSpot& o = spots[pick];
         g.inset = true;

@@ -543,8 +543,10 @@ class Program:
                 if kw not in opts:
                     continue
                 vals = _values(opts[kw])
-                self.values += [(kw, v) for v in vals]
                 labels = re.findall(r"'([^']*)'|\"([^\"]*)\"", opts.get(kw + 'labels', ''))
+                if kw + 'labels' in opts and len(labels) != len(vals):
+                    continue   # a label list of another length than its values: the lines are not drawn
+                self.values += [(kw, v) for v in vals]
                 for (a, b), v in zip(labels, vals):
                     self.refs.setdefault(a or b, []).append((kw, v))
                 shown = [_cut(a or b) for a, b in labels]
@@ -1873,6 +1875,10 @@ class _Room:
             if t['text']:
                 self.grid.add(t['box'], ('text', t['box'], id(t) in mine))
         self.insets = [r for r in sh.boxes if r not in sh.columns]
+        # the grounds of labels: opaque boxes painted after the reference lines (a text over one
+        # would be written over another label's ground, or over lines it hides)
+        first = min((p['i'] for p in lines), default=None)
+        self.grounds = [c for k, c in sh.covers if first is not None and k > first]
 
     def keeps(self, ask, box, grown, h, labels, led):
         """Why a place (the text's box, and that box grown) breaks a rule: the rule's name, or None."""
@@ -1881,6 +1887,8 @@ class _Room:
             return 'panel'
         if any(_rect_gap(grown, r) < INSET_APART * h for r in self.insets):
             return 'inset'
+        if any(_overlap(_grow(grown, 0.5 * h, 0), r) for r in self.grounds):
+            return 'ground'
         own = {id(p) for p in ask.own}
         d_own = min(_seg_rect(p['polys'][0][0], p['polys'][0][1], grown) for p in ask.own)
         if d_own > FAR * h:
