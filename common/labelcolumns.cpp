@@ -298,7 +298,7 @@ long Planner::levelcolumn(LevelSet& c, std::vector<Row>* rows) const {
                 if (!c.all[k][static_cast<size_t>(s - c.slo[k])]) continue;
                 Spot2 t;
                 t.at = spot(zlo + s * q);
-                t.cover = boxof(inked(m[k], t.at));
+                t.cover = boxof(glyph(m[k], t.at));
                 char& v = known[k * static_cast<size_t>(S) + static_cast<size_t>(s)];
                 if (v == 0) v = staticfree(m[k], t, true) ? 1 : 2;
                 ok[k][static_cast<size_t>(s - c.slo[k])] = v == 1 && placedfree(m[k], t, nullptr, true);
@@ -323,7 +323,7 @@ long Planner::levelcolumn(LevelSet& c, std::vector<Row>* rows) const {
                 const Box& l = L[i].line;
                 Row row{i, {}, {}};
                 row.s.at = spot(zlo + at[k] * q);
-                row.s.cover = boxof(inked(i, row.s.at));
+                row.s.cover = boxof(glyph(i, row.s.at));
                 const double mid = row.s.at.y + kMiddle * h, to = std::clamp(begin + an.dir * len, l.x0, l.x1);
                 bool fine = an.dir * (to - begin) > 0;
                 if (fine) row.s.lead = {begin, mid, to, l.y0};

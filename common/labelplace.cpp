@@ -136,7 +136,7 @@ bool Planner::eachplace(size_t i, int kinds, const std::function<bool(const Spot
     n = 0;
     if (kinds & BOXED)
         for (const Spot& at : v)
-            if (s.at = at, s.cover = boxof(inked(i, at)), f(s, BOXED, n++)) return true;
+            if (s.at = at, s.cover = boxof(glyph(i, at)), f(s, BOXED, n++)) return true;
     s.cover = Box{};
     // The places along the line that the places beside it take, once each.
     std::vector<double> along;
@@ -148,7 +148,7 @@ bool Planner::eachplace(size_t i, int kinds, const std::function<bool(const Spot
     if (kinds & ONLINE)
         for (const double p : along) {
             s.at = up ? Spot{a.line.x0 - 0.5 * a.w, p, false} : Spot{p - 0.5 * a.w, a.line.y0 - 0.5 * (kAscent - kDescent) * h, false};
-            s.cover = boxof(inked(i, s.at));
+            s.cover = boxof(glyph(i, s.at));
             if (f(s, ONLINE, n++)) return true;
         }
     s.cover = Box{};
@@ -206,7 +206,7 @@ void Planner::put(size_t i, const Spot2& s, const Placed* as) {
     out[i] = p;
     on[i] = true;
     inkat[i] = inked(i, s.at);
-    taken.add(inked(i, s.at).grown(0.5 * h, 0), static_cast<int>(i));
+    taken.add(glyph(i, s.at).grown(0.5 * h, 0), static_cast<int>(i));
     if (p.cover.x1 > p.cover.x0) taken.add(p.cover, static_cast<int>(i));
     for (size_t j = 2; j + 1 < p.leader.size(); j += 2) leads.add({p.leader[j - 2], p.leader[j - 1], p.leader[j], p.leader[j + 1]}, static_cast<int>(i));
     if (std::find(shown.begin(), shown.end(), i) == shown.end()) shown.push_back(i);

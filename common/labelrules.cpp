@@ -230,11 +230,9 @@ bool Planner::staticfree(size_t i, const Spot2& s, bool row) const {
 // The rules of the labels placed. With `who`, the labels in the way are gathered instead.
 bool Planner::placedfree(size_t i, const Spot2& s, std::vector<int>* who, bool row) const {
     ++work;
-    // Texts meet by their ink (a text without a descender may sit on the capitals of the row
-    // below); leaders by the glyphs' box.
     const Box b = glyph(i, s.at), k = inked(i, s.at);
     const bool boxed = s.boxed();
-    if (!textfree(k, who) || (boxed && !textfree(s.cover, who))) return false;
+    if (!textfree(b, who) || (boxed && !textfree(s.cover, who))) return false;
     if (!leaderfree(b, who) || (boxed && !leaderfree(s.cover, who))) return false;
     for (size_t j = 2; j + 1 < s.lead.size(); j += 2)
         if (!leadfree(i, {s.lead[j - 2], s.lead[j - 1], s.lead[j], s.lead[j + 1]}, who)) return false;

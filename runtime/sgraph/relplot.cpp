@@ -188,6 +188,12 @@ void range(const PhantomData* d, const char* name, bool log, double* lo, double*
     }
 }
 
+// The box of the note of the percentile lines drawn, at the frame's top left.
+Rect notebox(const Frame& f, const std::string& note) {
+    const double x = f.x0 + 6, y = f.y1 - style().font * 1.3;
+    return {x, y - 3, x + textwidth(note, style().font), y + style().font};
+}
+
 }  // namespace
 
 bool relplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& why) {
@@ -372,10 +378,7 @@ bool relplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& why
         // The stress lines' labels clear of the percentile lines and the data too, and of the
         // note of the percentiles drawn (written after them, at the frame's top left).
         Drawn clear = drawn;
-        if (const std::string note = trim(v.text("_FmtVal")); !note.empty()) {
-            const double nx = f.x0 + 6, ny = f.y1 - style().font * 1.3;
-            clear.texts.push_back({nx, ny - 3, nx + textwidth(note, style().font), ny + style().font});
-        }
+        if (const std::string note = trim(v.text("_FmtVal")); !note.empty()) clear.texts.push_back(notebox(f, note));
         for (const CurveLabel& l : pagecurves(f))
             for (const auto& r : l.runs)
                 for (size_t k = 0; k + 3 < r.size(); k += 2) clear.segments.push_back({r[k], r[k + 1], r[k + 2], r[k + 3]});
@@ -383,12 +386,10 @@ bool relplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& why
         drawn.texts = clear.texts;
         cv.popclip();
     }
-    const std::string note = trim(v.text("_FmtVal"));
-    if (!note.empty()) {
-        const double nx = f.x0 + 6, ny = f.y1 - style().font * 1.3;
-        cv.text(note, nx, ny, 0, gfx::Anchor::Start, textstyle(style().font));
-        const double w = textwidth(note, style().font);
-        drawn.areas.push_back({nx, ny - 3, nx + w, ny - 3, nx + w, ny + style().font, nx, ny + style().font});
+    if (const std::string note = trim(v.text("_FmtVal")); !note.empty()) {
+        const Rect b = notebox(f, note);
+        cv.text(note, b.x0, b.y0 + 3, 0, gfx::Anchor::Start, textstyle(style().font));
+        drawn.areas.push_back({b.x0, b.y0, b.x1, b.y0, b.x1, b.y1, b.x0, b.y1});
     }
     // The labels at their lines' ends, clear of the other lines, the data and each other.
     writelabels(cv, placelabels(f, sp.right, pagecurves(f), drawn, fs), fs);

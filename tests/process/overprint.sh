@@ -5,7 +5,8 @@
 # texts. Usage: overprint.sh VITALYX GLYPHSHEET SOURCE OUT
 # The placement check (tests/tools/placement.py: values beside their own lines, insets at the
 # corner that hides least) fails the test on every rule, or on those VITALYX_PLACEMENT names (some
-# of near,far,cross,row,order,join,band,leaders,end,inset,panel; "none" leaves it out). Its own test
+# of near,far,cross,row,order,join,band,leaders,end,inset,panel,missing,reach,ends,thin; "none" leaves
+# it out). Its own test
 # (tests/tools/placement_selftest.py) always runs.
 set -u
 exe=$1 sheet=$2 root=$3 out=$4

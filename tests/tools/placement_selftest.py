@@ -198,14 +198,14 @@ def main(argv):
     expect('leaders of lines far apart that start at one place touch',
            _has(c.found(fan), 'leaders', 'half') and _has(c.found(fan), 'leaders', 'one'))
 
-    # 30.21 and 38.88 of the four groups out of their column (their leaders stay behind), side by side on one row
-    # between their lines, as they stood before they had a column
+    # 30.21 and 38.88 of the four groups moved side by side on one row between their lines, as they stood
+    # before they had places of their own, right of the other labels at the lines' left ends
     c = Case(pagedir, 'probplot-intersect-four-groups-statistical.svg', glyphs, programs)
     expect('values in a column with leaders pass', not any(r == 'band' for r, _ in c.found(c.svg)))
     lines = {t['text']: o[0]['at'] for t, o in placement.read_labels(c.sheet(c.svg), c.prog)[2]}
     (low, nl), (high, nh) = c.box('30.21'), c.box('38.88')
-    apart = c.moved(c.svg, nl, 0, lines['30.21'] - 3.0 - low[3])
-    apart = c.moved(apart, nh, low[2] - high[0] + 20, lines['38.88'] + 2.5 - high[1])
+    apart = c.moved(c.svg, nl, 60.0, lines['30.21'] - 3.0 - low[3])
+    apart = c.moved(apart, nh, low[2] + 60.0 - high[0] + 20, lines['38.88'] + 2.5 - high[1])
     expect('two values side by side between their close lines share the band', _has(c.found(apart), 'band', '30.21'))
 
     # a line under the ground of "24.65" (painted before it) that shows on both sides of it, and one that ends there

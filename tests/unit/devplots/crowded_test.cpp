@@ -6,6 +6,7 @@
 // fewest points; an MCF difference's inset keeps clear of the difference's curve.
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <set>
 
@@ -625,10 +626,9 @@ std::vector<Box> panelclips(const Page& p) {
 // their long labels and the values read off where they meet the group's line: the columns of
 // labels ran below the frame over the tick labels and the axis title ("53.17" over the "0" of
 // "10"), and the upper panel's last labels stood in the lower panel. Every label now stands
-// inside its own panel; the labels of the last lines that a column has no row for are left
-// out (the rightmost line's, at 4994.32, in every panel; the leftmost line's stays), and a
-// NOTE says how many: 44, where no row may stand with a line through its text (the crossing
-// values' lines run across the panel).
+// inside its own panel, the leftmost line's in every panel; those with no place are left out,
+// and a NOTE says how many: fewer than the 44 that columns keeping their first lines left out
+// (the labels of lines a column has no row for look for places of their own).
 TEST(Crowded, LabelColumnsKeepInsideTheirPanels) {
     const std::string program = testdata::file("data/crowded/probplot-label-columns-in-panels.vx");
     std::set<std::string> labels;   // the labels the program gives, as written (16 bytes at most)
@@ -643,7 +643,7 @@ TEST(Crowded, LabelColumnsKeepInsideTheirPanels) {
     for (const Page& p : r.pages) {
         const std::vector<Box> panels = panelclips(p);
         ASSERT_EQ(panels.size(), 2u);
-        int first = 0, last = 0;
+        int first = 0;
         for (const Prim* t : p.of(Prim::Text)) {
             if (t->angle != 0) continue;
             const Box b = dp::glyphbox(p, *t);
@@ -651,7 +651,6 @@ TEST(Crowded, LabelColumnsKeepInsideTheirPanels) {
             dp::number(t->text, &number);
             if (!labels.count(t->text) && !(number && t->text.find('.') != std::string::npos)) continue;   // tick labels, titles, strips
             first += t->text == "02DTR6qv";
-            last += t->text == "b";
             const double cx = (b.x0 + b.x1) / 2, cy = (b.y0 + b.y1) / 2;
             const auto in = std::find_if(panels.begin(), panels.end(), [&](const Box& o) { return o.holds(cx, cy); });
             ASSERT_NE(in, panels.end()) << "\"" << t->text << "\" at (" << b.x0 << ", " << b.y0 << ") stands outside every panel";
@@ -662,10 +661,14 @@ TEST(Crowded, LabelColumnsKeepInsideTheirPanels) {
                 << "\"" << t->text << "\" at (" << b.x0 << ", " << b.y0 << ") crosses its panel's edge";
         }
         EXPECT_EQ(first, 2);
-        EXPECT_EQ(last, 0);
     }
     EXPECT_TRUE(dp::hasmsg(r.log, 6530)) << r.log.all();
-    EXPECT_NE(r.log.all().find("Probability plot: 44 label(s) of reference lines"), std::string::npos) << r.log.all();
+    const std::string log = r.log.all();
+    const size_t at = log.find(" label(s) of reference lines");
+    ASSERT_NE(at, std::string::npos) << log;
+    const int left = std::atoi(log.c_str() + log.rfind(' ', at - 1) + 1);
+    EXPECT_GT(left, 0);
+    EXPECT_LT(left, 44) << log;
 }
 
 // The difference of the bladder tumours' MCFs with a reference line at 0: its label's own
