@@ -3,10 +3,10 @@
 # tests/data/crowded) on both roads and checks that no text on them is overprinted by another
 # text or by a marker (tests/tools/overprint.py). A page that fails is printed with its clashing
 # texts. Usage: overprint.sh VITALYX GLYPHSHEET SOURCE OUT
-# The placement check (tests/tools/placement.py: values beside their own lines, insets at the
-# corner that hides least) fails the test on every rule, or on those VITALYX_PLACEMENT names (some
-# of near,far,cross,row,order,join,band,leaders,end,inset,panel,missing,reach,ends,thin; "none" leaves
-# it out). Its own test
+# The placement check (tests/tools/placement.py: values beside their own lines, none left out
+# where a place is free, insets at the corner that hides least) fails the test on every rule, or
+# on those VITALYX_PLACEMENT names (some of near,far,cross,row,order,join,band,leaders,end,inset,
+# panel,missing,reach,ends,thin; "none" leaves it out). Its own test
 # (tests/tools/placement_selftest.py) always runs.
 set -u
 exe=$1 sheet=$2 root=$3 out=$4
