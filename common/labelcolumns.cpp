@@ -387,85 +387,90 @@ long Planner::uprightcolumn(const std::vector<size_t>& given, std::vector<Row>* 
     const bool top = L[m.front()].from == 0;
     auto inroom = [&](double y) { return y - kDescent * h >= r.y0 && y + kAscent * h <= r.y1; };
     long best = 0;
-    for (const bool fromtop : {top, !top}) {
-        const double dir = fromtop ? -1 : 1, start = fromtop ? g.toprow : g.footrow;
-        std::vector<std::vector<size_t>> orders{m, {m.rbegin(), m.rend()}};
-        auto reach = [&](size_t i) { return fromtop ? -L[i].line.y0 : L[i].line.y1; };
-        std::vector<size_t> v = m;
-        std::stable_sort(v.begin(), v.end(), [&](size_t a, size_t b) { return reach(a) > reach(b); });
-        if (v != orders[0] && v != orders[1]) orders.push_back(v);
-        for (size_t k = 0, o = orders.size(); k < o; ++k) {
-            std::vector<size_t> u = orders[k];
-            std::stable_partition(u.begin(), u.end(), [&](size_t i) { return !L[i].value; });
-            if (u != orders[k]) orders.push_back(u);
-        }
-        for (const Place& p : places)
-            for (const std::vector<size_t>& ord : orders) {
-                std::vector<Row> got;
-                std::vector<Box> segs;
-                long w = 0;
-                double y = start;
-                for (size_t i : ord) {
-                    Row row{i, {}, {}};
-                    bool fine = false;
-                    for (; inroom(y) && !fine; y += dir * 0.25 * h) {
-                        row.s.at = {p.x, y, p.end};
-                        const Box b = glyph(i, row.s.at);
-                        const Box& l = L[i].line;
-                        // Straight across from the text's nearer end to its line, or to the line's
-                        // end where it stops short of the row; down or up to it where the line
-                        // runs under the column's box.
-                        const double X = l.x0, mid = y + kMiddle * h, ty = std::clamp(mid, std::min(l.y0, l.y1), std::max(l.y0, l.y1));
-                        if (X < b.x0 - 0.25 * d) row.s.lead = {b.x0 - 0.25 * d, mid, X, ty};
-                        else if (X > b.x1 + 0.25 * d) row.s.lead = {b.x1 + 0.25 * d, mid, X, ty};
-                        else if (ty != mid) row.s.lead = {X, ty > mid ? b.y1 : b.y0, X, ty};
-                        else row.s.lead.clear();
-                        // A leader shorter than half a text height is none: the row stands beside
-                        // its line.
-                        if (row.s.lead.size() == 4 && std::hypot(row.s.lead[2] - row.s.lead[0], row.s.lead[3] - row.s.lead[1]) < 0.5 * h)
-                            row.s.lead.clear();
-                        if (p.edge) {
-                            // The column's box: from its widest text to the room's edge beside it, and
-                            // to the room's edge at its end (the lines there end under it).
-                            const double x0 = p.end ? p.x - wmax : p.x;
-                            row.s.cover = {p.end ? r.x0 : x0 - 0.15 * h, fromtop ? b.y0 : r.y0, p.end ? x0 + wmax + 0.15 * h : r.x1,
-                                           fromtop ? r.y1 : b.y1};
-                        }
-                        if (!fits(i, row.s, nullptr, true)) continue;
-                        // A row without a leader (its line runs under it) reads as its line's only
-                        // where no other line is as near.
-                        if (row.s.lead.empty() && !nearest(i, inked(i, row.s.at))) continue;
-                        fine = true;
-                        if (row.s.lead.size() < 4) break;
-                        const Box seg{row.s.lead[0], row.s.lead[1], row.s.lead[2], row.s.lead[3]};
-                        for (size_t j = 0; fine && j < got.size(); ++j) {
-                            const bool close = gap(l, L[got[j].label].line) < kEnds * h;
-                            fine = !touches(seg, segs[j], kTouch * h, close) && !glyph(got[j].label, got[j].s.at).meets(seg) &&
-                                   (close || std::hypot(seg.x1 - segs[j].x1, seg.y1 - segs[j].y1) >= kEnds * h);
-                        }
-                        if (fine) break;
-                    }
-                    if (!fine) break;   // the room runs out: the rows after are left out
-                    if (row.s.lead.size() >= 4) segs.push_back({row.s.lead[0], row.s.lead[1], row.s.lead[2], row.s.lead[3]});
-                    else segs.push_back({NAN, NAN, NAN, NAN});
-                    row.as.boxed = p.edge;
-                    got.push_back(row);
-                    w += weight(i);
-                    y += dir * g.pitch;
-                }
-                if (w <= best) continue;
-                if (p.edge) {
-                    // One box for the column, drawn with the row written first (the first label
-                    // given); the others stand on it.
-                    for (Row& row : got) row.as.cover = Box{};
-                    Box whole = got.front().s.cover;
-                    for (const Row& row : got) whole = whole.with(row.s.cover);
-                    std::min_element(got.begin(), got.end(), [](const Row& a, const Row& b) { return a.label < b.label; })->as.cover = whole;
-                }
-                best = w, *rows = got;
-                if (got.size() == n) return best;
+    // Rows beside their lines (leaders level, or nearly) first; then rows past the ends of lines
+    // that stop short, led to those ends.
+    for (const bool past : {false, true})
+        for (const bool fromtop : {top, !top}) {
+            const double dir = fromtop ? -1 : 1, start = fromtop ? g.toprow : g.footrow;
+            std::vector<std::vector<size_t>> orders{m, {m.rbegin(), m.rend()}};
+            auto reach = [&](size_t i) { return fromtop ? -L[i].line.y0 : L[i].line.y1; };
+            std::vector<size_t> v = m;
+            std::stable_sort(v.begin(), v.end(), [&](size_t a, size_t b) { return reach(a) > reach(b); });
+            if (v != orders[0] && v != orders[1]) orders.push_back(v);
+            for (size_t k = 0, o = orders.size(); k < o; ++k) {
+                std::vector<size_t> u = orders[k];
+                std::stable_partition(u.begin(), u.end(), [&](size_t i) { return !L[i].value; });
+                if (u != orders[k]) orders.push_back(u);
             }
-    }
+            for (const Place& p : places)
+                for (const std::vector<size_t>& ord : orders) {
+                    std::vector<Row> got;
+                    std::vector<Box> segs;
+                    long w = 0;
+                    double y = start;
+                    for (size_t i : ord) {
+                        Row row{i, {}, {}};
+                        bool fine = false;
+                        for (; inroom(y) && !fine; y += dir * 0.25 * h) {
+                            row.s.at = {p.x, y, p.end};
+                            const Box b = glyph(i, row.s.at);
+                            const Box& l = L[i].line;
+                            // Straight across from the text's nearer end to its line, or to the line's
+                            // end where it stops short of the row; down or up to it where the line
+                            // runs under the column's box.
+                            const double X = l.x0, mid = y + kMiddle * h, ty = std::clamp(mid, std::min(l.y0, l.y1), std::max(l.y0, l.y1));
+                            if (X < b.x0 - 0.25 * d) row.s.lead = {b.x0 - 0.25 * d, mid, X, ty};
+                            else if (X > b.x1 + 0.25 * d) row.s.lead = {b.x1 + 0.25 * d, mid, X, ty};
+                            else if (ty != mid) row.s.lead = {X, ty > mid ? b.y1 : b.y0, X, ty};
+                            else row.s.lead.clear();
+                            // A leader shorter than half a text height is none: the row stands beside
+                            // its line.
+                            if (row.s.lead.size() == 4 && std::hypot(row.s.lead[2] - row.s.lead[0], row.s.lead[3] - row.s.lead[1]) < 0.5 * h)
+                                row.s.lead.clear();
+                            if (p.edge) {
+                                // The column's box: from its widest text to the room's edge beside it, and
+                                // to the room's edge at its end (the lines there end under it).
+                                const double x0 = p.end ? p.x - wmax : p.x;
+                                row.s.cover = {p.end ? r.x0 : x0 - 0.15 * h, fromtop ? b.y0 : r.y0, p.end ? x0 + wmax + 0.15 * h : r.x1,
+                                               fromtop ? r.y1 : b.y1};
+                            }
+                            if (!past && row.s.lead.size() == 4 && row.s.lead[0] != row.s.lead[2] && std::fabs(row.s.lead[1] - row.s.lead[3]) > 0.5 * h)
+                                continue;
+                            if (!fits(i, row.s, nullptr, true)) continue;
+                            // A row without a leader (its line runs under it) reads as its line's only
+                            // where no other line is as near.
+                            if (row.s.lead.empty() && !nearest(i, inked(i, row.s.at))) continue;
+                            fine = true;
+                            if (row.s.lead.size() < 4) break;
+                            const Box seg{row.s.lead[0], row.s.lead[1], row.s.lead[2], row.s.lead[3]};
+                            for (size_t j = 0; fine && j < got.size(); ++j) {
+                                const bool close = gap(l, L[got[j].label].line) < kEnds * h;
+                                fine = !touches(seg, segs[j], kTouch * h, close) && !glyph(got[j].label, got[j].s.at).meets(seg) &&
+                                       (close || std::hypot(seg.x1 - segs[j].x1, seg.y1 - segs[j].y1) >= kEnds * h);
+                            }
+                            if (fine) break;
+                        }
+                        if (!fine) break;   // the room runs out: the rows after are left out
+                        if (row.s.lead.size() >= 4) segs.push_back({row.s.lead[0], row.s.lead[1], row.s.lead[2], row.s.lead[3]});
+                        else segs.push_back({NAN, NAN, NAN, NAN});
+                        row.as.boxed = p.edge;
+                        got.push_back(row);
+                        w += weight(i);
+                        y += dir * g.pitch;
+                    }
+                    if (w <= best) continue;
+                    if (p.edge) {
+                        // One box for the column, drawn with the row written first (the first label
+                        // given); the others stand on it.
+                        for (Row& row : got) row.as.cover = Box{};
+                        Box whole = got.front().s.cover;
+                        for (const Row& row : got) whole = whole.with(row.s.cover);
+                        std::min_element(got.begin(), got.end(), [](const Row& a, const Row& b) { return a.label < b.label; })->as.cover = whole;
+                    }
+                    best = w, *rows = got;
+                    if (got.size() == n) return best;
+                }
+        }
     return best;
 }
 
