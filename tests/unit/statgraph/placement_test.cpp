@@ -231,6 +231,38 @@ TEST(Placement, ReferenceLabelsMeetNoTextMarkerOrLine) {
                                           {{"d", testdata::file("data/crowded/lots2.csv")}});
     ASSERT_EQ(point.pages.size(), 2u);
     EXPECT_EQ(clearlabels(point.pages[0], "two lots by a point").size(), 8u);
+
+    // An inset where the user puts it, over the corner where the labels of close lines stood
+    // (it hid all but two of them): the labels keep clear of its box.
+    const dp::Run inset = dp::runstatistical("proc vitalyx data=d;\n distribution normal;\n probplot t*c(0) = lot / href=300 320 340 360 380 400 420 "
+                                          "hreflabels='Alpha spec' 'Beta spec' 'Gamma spec' 'Delta spec' 'Eps spec' 'Zeta spec' 'Eta spec' hreflabpos=1;\n"
+                                          " inset nfail uncensored normal(location scale) / position=nw;\nrun;\n",
+                                          {{"d", testdata::file("data/crowded/lots2.csv")}});
+    ASSERT_EQ(inset.pages.size(), 2u);
+    for (const dp::Page& pg : inset.pages) {
+        const std::vector<std::string> shown = clearlabels(pg, "under an inset");
+        EXPECT_EQ(shown.size(), 14u);
+        // The insets' boxes: for each "Location", the smallest white box that holds it.
+        std::vector<Box> boxes;
+        for (const Prim* t : pg.of(Prim::Text)) {
+            if (t->text != "Location") continue;
+            Box best{0, 0, 1e9, 1e9};
+            for (const Prim& q : pg.prims) {
+                const Box b{q.xy.size() == 8 ? q.xy[0] : 0, q.xy.size() == 8 ? q.xy[1] : 0, q.xy.size() == 8 ? q.xy[4] : 0, q.xy.size() == 8 ? q.xy[5] : 0};
+                if (q.kind == Prim::Fill && q.color.r == 1 && q.color.g == 1 && q.color.b == 1 && q.xy.size() == 8 && b.holds(textbox(pg, *t)) &&
+                    (b.x1 - b.x0) * (b.y1 - b.y0) < (best.x1 - best.x0) * (best.y1 - best.y0))
+                    best = b;
+            }
+            boxes.push_back(best);
+        }
+        ASSERT_EQ(boxes.size(), 2u);
+        for (const Prim* t : pg.of(Prim::Text)) {
+            if (!isreference(*t)) continue;
+            for (const Box& b : boxes) {
+                EXPECT_FALSE(b.meets(textbox(pg, *t))) << "\"" << t->text << "\" under the inset";
+            }
+        }
+    }
 }
 
 // Nine percentile lines of the insulation end within a few points of each other at the
