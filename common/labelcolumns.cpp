@@ -94,7 +94,7 @@ Planner::Places Planner::placesof(const std::vector<size_t>& who) const {
 }
 
 void Planner::putback(const Places& v) {
-    for (const auto& [i, p] : v) put(i, Spot2{p.at, p.cover, p.leader}, &p);
+    for (const auto& [i, p] : v) put(i, Site{p.at, p.cover, p.leader}, &p);
 }
 
 // The labels m in columns, where they keep more (by weight) than their places beside their lines
@@ -127,7 +127,7 @@ void Planner::columnfor(const std::vector<size_t>& m, int* id) {
         rows.clear();
         long again = columnsof(m, *id, &rows);
         for (const auto& [j, p] : valuesbefore) {
-            const Spot2 was{p.at, p.cover, p.leader};
+            const Site was{p.at, p.cover, p.leader};
             if (placedfree(j, was)) put(j, was, &p);
             if (on[j] || placeone(j, ALL)) again += weight(j);
         }
@@ -296,7 +296,7 @@ long Planner::levelcolumn(LevelSet& c, std::vector<Row>* rows) const {
             if (std::max({0.0, l.x0 - b.x1, b.x0 - l.x1}) > kReach * h || (an.dir > 0 ? l.x1 <= begin : l.x0 >= begin)) continue;
             for (int s = std::max(0, c.slo[k]); s <= c.shi[k] && s < S; ++s) {
                 if (!c.all[k][static_cast<size_t>(s - c.slo[k])]) continue;
-                Spot2 t;
+                Site t;
                 t.at = spot(zlo + s * q);
                 t.cover = boxof(glyph(m[k], t.at));
                 char& v = known[k * static_cast<size_t>(S) + static_cast<size_t>(s)];

@@ -28,10 +28,17 @@ bool meetslabels(const std::vector<Label>& labels, const std::vector<Placed>& at
 
 }  // namespace
 
-int placeinset(const std::vector<Label>& labels, const Ground& ground, size_t n, const std::function<InsetPlace(size_t)>& at, bool* clear) {
+int placeinset(const std::vector<Label>& labels, Ground& g, size_t n, const std::function<InsetPlace(size_t)>& at, bool* clear) {
     if (clear) *clear = false;
     if (n == 0) return -1;
-    Ground g = ground;
+    // The ground's own inset is set aside while the places are asked (the ground is not copied:
+    // it may hold a million markers).
+    struct Keep {
+        Ground& g;
+        const bool inset;
+        const Box box;
+        ~Keep() { g.inset = inset, g.insetbox = box; }
+    } keep{g, g.inset, g.insetbox};
     g.inset = false;
     const std::vector<Placed> without = place(labels, g);
     std::vector<InsetPlace> places;
@@ -64,7 +71,7 @@ int placeinset(const std::vector<Label>& labels, const Ground& ground, size_t n,
     return best;
 }
 
-int placeinset(const std::vector<Label>& labels, const Ground& ground, const std::vector<InsetPlace>& places, bool* clear) {
+int placeinset(const std::vector<Label>& labels, Ground& ground, const std::vector<InsetPlace>& places, bool* clear) {
     return placeinset(labels, ground, places.size(), [&](size_t k) { return places[k]; }, clear);
 }
 

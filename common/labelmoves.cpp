@@ -11,7 +11,7 @@ namespace labelplace {
 bool Planner::makeroom(size_t i) {
     bool done = false;
     const long start = work;
-    eachplace(i, ALL, [&](const Spot2& s, int kind, size_t n) {
+    eachplace(i, ALL, [&](const Site& s, int kind, size_t n) {
         if (work - start > budget) return true;
         std::vector<int> who;
         if (!staticat(i, kind, n, s)) return false;
@@ -31,7 +31,7 @@ bool Planner::makeroom(size_t i) {
             put(i, s);
             if (placeone(j, ALL)) return done = true;
             lift(i);
-            put(j, Spot2{was.at, was.cover, was.leader}, &was);
+            put(j, Site{was.at, was.cover, was.leader}, &was);
         }
         if (!L[i].value && std::all_of(who.begin(), who.end(), [&](int j) { return L[static_cast<size_t>(j)].value; })) {
             for (int j : who) lift(static_cast<size_t>(j));

@@ -6,11 +6,8 @@
 #include <algorithm>
 #include <cmath>
 #include <numeric>
-#include <chrono>
-#include <cstdio>
 #include <cstring>
 #include <functional>
-#include <cstdlib>
 
 #include "common/labelplanner.h"
 
@@ -124,11 +121,11 @@ std::vector<Spot> Planner::spots(size_t i) const {
 // the ends of lines; then written on its own line, on a box that hides the line under it; then
 // off its line, within kReach text heights across (a level line's: above or below it, at places
 // along it; an upright line's: beside it, further out), joined to it by a short leader.
-bool Planner::eachplace(size_t i, int kinds, const std::function<bool(const Spot2&, int, size_t)>& f) const {
+bool Planner::eachplace(size_t i, int kinds, const std::function<bool(const Site&, int, size_t)>& f) const {
     const std::vector<Spot> v = spots(i);
     const Label& a = L[i];
     const bool up = upright(a.line);
-    Spot2 s;
+    Site s;
     size_t n = 0;
     if (kinds & BESIDE)
         for (const Spot& at : v)
@@ -196,7 +193,7 @@ bool Planner::eachplace(size_t i, int kinds, const std::function<bool(const Spot
     return false;
 }
 
-void Planner::put(size_t i, const Spot2& s, const Placed* as) {
+void Planner::put(size_t i, const Site& s, const Placed* as) {
     Placed p;
     p.at = s.at;
     p.boxed = s.boxed();
@@ -254,7 +251,7 @@ bool Planner::stillnone(size_t i) const {
     return t.dir >= 0 && t.dir == liftsof[upright(L[i].line) ? 1 : 0] && t.zone == liftsin(zoneof(i));
 }
 
-bool Planner::staticat(size_t i, int kind, size_t n, const Spot2& s) {
+bool Planner::staticat(size_t i, int kind, size_t n, const Site& s) {
     std::vector<char>& v = live[i][static_cast<size_t>(kind == BESIDE ? 0 : kind == BOXED ? 1 : kind == ONLINE ? 2 : 3)];
     if (v.size() <= n) v.resize(n + 1, 0);
     if (v[n] == 0) v[n] = staticfree(i, s) ? 1 : 2;
@@ -263,7 +260,7 @@ bool Planner::staticat(size_t i, int kind, size_t n, const Spot2& s) {
 
 bool Planner::placeone(size_t i, int kinds) {
     if (kinds == ALL && stillnone(i)) return false;
-    const bool found = eachplace(i, kinds, [&](const Spot2& s, int kind, size_t n) {
+    const bool found = eachplace(i, kinds, [&](const Site& s, int kind, size_t n) {
         if (!staticat(i, kind, n, s) || !placedfree(i, s)) return false;
         put(i, s);
         return true;
@@ -280,20 +277,15 @@ std::vector<Placed> Planner::run() {
     for (size_t i : order)
         if (!placeone(i, BESIDE | BOXED | ONLINE)) failed.push_back(i);
     // The labels of close lines in columns, where a column keeps more of them.
-    const long w1 = work;
     if (!failed.empty()) columns(failed);
-    const long w2 = work;
     // Any place of its own, then room made by moving others, for every label still without one.
     for (size_t i : order)
         if (!on[i]) placeone(i, ALL);
     budget = 4000 + 400 * static_cast<long>(L.size());
-    const long w3 = work;
     for (size_t i : order)
         if (!on[i]) makeroom(i);
-    const long w4 = work;
     for (size_t i : order)
         if (!on[i]) placeone(i, ALL);
-    if (std::getenv("VXLABTIME")) std::fprintf(stderr, "phases: beside %ld columns %ld any %ld moves %ld last %ld (failed %zu)\n", w1, w2 - w1, w3 - w2, w4 - w3, work - w4, failed.size());
     for (size_t i = 0; i < L.size(); ++i) {
         // A label with no place left is left out rather than written over another.
         if (twin[i] < 0 && !on[i]) out[i] = Placed{}, out[i].omitted = true;
@@ -360,13 +352,7 @@ std::vector<Placed> place(const std::vector<Label>& labels, const Ground& ground
     for (const Kept& k : kept)
         if (k.key == key && k.n == labels.size()) return k.answer;
     Planner p(labels, ground);
-    const auto t0 = std::chrono::steady_clock::now();
-    auto r = p.run();
-    if (std::getenv("VXLABTIME"))
-        std::fprintf(stderr, "place: %zu labels (left out %ld of the lines', %ld values) %zu refs inset %d: work %ld, %.1f ms\n", labels.size(),
-                     std::count_if(r.begin(), r.end(), [&](const Placed& a) { return a.omitted && !labels[static_cast<size_t>(&a - r.data())].value; }),
-                     std::count_if(r.begin(), r.end(), [&](const Placed& a) { return a.omitted && labels[static_cast<size_t>(&a - r.data())].value; }), ground.refs.size(), ground.inset, p.work,
-                     std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+    std::vector<Placed> r = p.run();
     if (kept.size() >= 4) kept.erase(kept.begin());
     kept.push_back({key, labels.size(), r});
     return r;

@@ -84,13 +84,14 @@ struct InsetPlace {
     std::vector<double> hides;     // what it hides there, compared in turn: the least first
 };
 
-// The place of such an inset, chosen with the labels (ground without an inset): the first of
-// `places` that is clear of what the panel draws and of the labels as they stand without it;
-// else the one where the fewest labels lose their place for it, then that hides least, then the
-// first. Its number (-1: no places); *clear: whether it is clear.
-int placeinset(const std::vector<Label>& labels, const Ground& ground, const std::vector<InsetPlace>& places, bool* clear = nullptr);
+// The place of such an inset, chosen with the labels: the first of `places` that is clear of
+// what the panel draws and of the labels as they stand without it; else the one where the
+// fewest labels lose their place for it, then that hides least, then the first. Its number (-1:
+// no places); *clear: whether it is clear. The ground's inset is used while asking and is as it
+// was after.
+int placeinset(const std::vector<Label>& labels, Ground& ground, const std::vector<InsetPlace>& places, bool* clear = nullptr);
 // The same, the n places told one at a time by at(k), in order, as far as they are needed.
-int placeinset(const std::vector<Label>& labels, const Ground& ground, size_t n, const std::function<InsetPlace(size_t)>& at,
+int placeinset(const std::vector<Label>& labels, Ground& ground, size_t n, const std::function<InsetPlace(size_t)>& at,
                bool* clear = nullptr);
 
 // The box of a label's glyphs at `at`: a descender's depth below the baseline, an ascender's

@@ -107,7 +107,7 @@ private:
 
 // A place for one label: where its text stands, the box of the background it stands on (none:
 // x0 == x1) and its leader (x, y, x, y, ...; empty: none).
-struct Spot2 {
+struct Site {
     Spot at;
     Box cover;
     std::vector<double> lead;
@@ -171,8 +171,8 @@ struct Planner {
 
     // ---- the rules (labelrules.cpp). The static ones look at what the panel draws; the others
     // at the labels placed, and with `who` they gather the labels in the way instead of failing.
-    bool staticfree(size_t i, const Spot2& s, bool row = false) const;
-    bool placedfree(size_t i, const Spot2& s, std::vector<int>* who = nullptr, bool row = false) const;
+    bool staticfree(size_t i, const Site& s, bool row = false) const;
+    bool placedfree(size_t i, const Site& s, std::vector<int>* who = nullptr, bool row = false) const;
     bool textclear(const Box& b) const;
     bool textfree(const Box& b, std::vector<int>* who = nullptr) const;
     bool leaderfree(const Box& b, std::vector<int>* who = nullptr) const;
@@ -185,7 +185,7 @@ struct Planner {
     bool linesfree(size_t i, const Box& b, const Box* under) const;
     bool inorder(size_t i, const Box& ink, bool led, std::vector<int>* who = nullptr) const;
     // row: a row of a column, which its column's leader joins to its line.
-    bool fits(size_t i, const Spot2& s, std::vector<int>* who = nullptr, bool row = false) const;
+    bool fits(size_t i, const Site& s, std::vector<int>* who = nullptr, bool row = false) const;
     bool fitsroom(const Box& b) const { return b.inside(g.room); }
 
     // ---- one label (labelplace.cpp)
@@ -193,15 +193,15 @@ struct Planner {
     // Calls f with each place of label i of the kinds asked, in the order they are preferred,
     // until f returns true; whether it did.
     // f(place, its kind, its number among the places of that kind).
-    bool eachplace(size_t i, int kinds, const std::function<bool(const Spot2&, int, size_t)>& f) const;
+    bool eachplace(size_t i, int kinds, const std::function<bool(const Site&, int, size_t)>& f) const;
     // Whether label i at place number n of its kind keeps the rules of what the panel draws
     // (asked once a place).
-    bool staticat(size_t i, int kind, size_t n, const Spot2& s);
+    bool staticat(size_t i, int kind, size_t n, const Site& s);
     std::vector<std::vector<std::vector<char>>> live;   // label, kind: 0 not asked, 1 keeps, 2 fails
     std::vector<Spot> spots(size_t i) const;
     bool placeone(size_t i, int kinds);
     // Label i placed at s (as: the box and column it stands in, where a column says so).
-    void put(size_t i, const Spot2& s, const Placed* as = nullptr);
+    void put(size_t i, const Site& s, const Placed* as = nullptr);
     void lift(size_t i);
 
     // ---- columns (labelcolumns.cpp)
@@ -209,7 +209,7 @@ struct Planner {
     // column's one box goes with its first row).
     struct Row {
         size_t label;
-        Spot2 s;
+        Site s;
         Placed as;
     };
     using Places = std::vector<std::pair<size_t, Placed>>;

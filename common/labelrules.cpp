@@ -210,7 +210,7 @@ bool Planner::inorder(size_t i, const Box& ink, bool led, std::vector<int>* who)
 // gathered (true unless what the panel draws forbids the place).
 // The rules of what the panel draws: label i at s (row: a row of a column, which its
 // column's leader joins to its line).
-bool Planner::staticfree(size_t i, const Spot2& s, bool row) const {
+bool Planner::staticfree(size_t i, const Site& s, bool row) const {
     ++work;
     const Box b = glyph(i, s.at), k = inked(i, s.at);
     const bool boxed = s.boxed();
@@ -228,7 +228,7 @@ bool Planner::staticfree(size_t i, const Spot2& s, bool row) const {
 }
 
 // The rules of the labels placed. With `who`, the labels in the way are gathered instead.
-bool Planner::placedfree(size_t i, const Spot2& s, std::vector<int>* who, bool row) const {
+bool Planner::placedfree(size_t i, const Site& s, std::vector<int>* who, bool row) const {
     ++work;
     const Box b = glyph(i, s.at), k = inked(i, s.at);
     const bool boxed = s.boxed();
@@ -240,7 +240,7 @@ bool Planner::placedfree(size_t i, const Spot2& s, std::vector<int>* who, bool r
     return inorder(i, k, !s.lead.empty() || row, who);
 }
 
-bool Planner::fits(size_t i, const Spot2& s, std::vector<int>* who, bool row) const {
+bool Planner::fits(size_t i, const Site& s, std::vector<int>* who, bool row) const {
     return staticfree(i, s, row) && placedfree(i, s, who, row);
 }
 
