@@ -5,9 +5,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numeric>
 #include <cstring>
 #include <functional>
+#include <numeric>
 
 #include "common/labelplanner.h"
 

@@ -1,16 +1,21 @@
 // Where the labels of a panel's reference lines, and of the values read off where they cross a
 // fitted line, stand: one placement for both graphics roads, geometry only.
 //
-// A label stands beside its own line (its glyphs nearer that line than any other reference
-// line, and within a text height of it), crossed by no other line, clear of every text, marker
-// and leader and of the inset, its glyphs' middle on no other level line, in the order of the
-// lines beside its neighbours' labels. It takes the first place of its line that keeps that:
-// where the drawing puts it, the other side, then further along the line. The labels of lines
-// that lie too close for a label between them stand in a column beside them, one row each, in
-// the order of their lines, each joined to its own line by a leader; no leader crosses
-// another, none leaves the room, and none runs within a text height of the inset. A column
-// keeps inside the room and clear of every other column and label: the rows it has no room for
-// are left out, and the labels left out are counted by the caller.
+// A label is crossed by no other line, clear of every text, marker and leader and of the inset,
+// its glyphs' middle on no other level line, in the order of the lines beside its neighbours'
+// labels. It stands beside its own line (its glyphs nearer that line than any other reference
+// line, and within a text height of it), or, joined to it by a leader, within three text
+// heights of it (an upright line's label may stand further across at the end of a level leader
+// from a column). Each label has its places, tried in the order they are preferred: beside its
+// line where the drawing puts it, the other side, then further along the line; the same on a
+// box of the background over the ends of lines; written on its own line on a box; off it with a
+// short leader. The labels of lines too close for a label between them stand in columns with
+// leaders, where columns keep more of them. A leader ends on its own line, half a text height
+// from where any other ends (unless their lines lie closer), crosses no other, keeps inside the
+// frame and a text height from the inset. The lines' own labels are placed before the values
+// read off, and a label is left out only where none of its places keeps the rules among the
+// labels placed (after one label in its way has tried to move): the labels left out are counted
+// by the caller.
 //
 // Units: the same length across and up (points; or page percent with every x divided by the
 // page's aspect), y upwards.

@@ -219,7 +219,6 @@ struct Planner {
     void columns(const std::vector<size_t>& failed);
     void columnfor(const std::vector<size_t>& m, int* id);
     long columnsof(const std::vector<size_t>& m, int id, std::vector<Row>* rows);
-    // The rows of a column of the labels m that keeps the most of them (by weight); that weight.
     // The columns of a run of level lines' labels: the rows' slots (baselines on one grid),
     // the places across, and what the panel's drawing lets each row take at each place.
     struct LevelSet {
@@ -238,6 +237,8 @@ struct Planner {
         std::vector<std::vector<char>> cache;   // place: row x slot, 0 not asked, 1 keeps, 2 fails
         LevelSet(const Planner& p, const std::vector<size_t>& m);
     };
+    // The rows of a column of the labels (a level set's rows still to stand in one) that keeps
+    // the most of them (by weight); that weight.
     long levelcolumn(LevelSet& c, std::vector<Row>* rows) const;
     long uprightcolumn(const std::vector<size_t>& m, std::vector<Row>* rows) const;
 
