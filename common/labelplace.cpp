@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
-#include <numeric>
 
 #include "common/labelplanner.h"
 
