@@ -527,6 +527,7 @@ class Program:
         text = re.sub(r'/\*.*?\*/', ' ', text, flags=re.S)
         self.refs, self.values, self.plotfit, self.statements = {}, [], set(), []
         self.probplot = bool(re.search(r'\bprobplot\b', text, re.I))
+        self.inset_given = bool(re.search(r'\binset\b[^;]*\bposition\s*=', text, re.I))
         for st in text.split(';'):
             low = st.lower()
             opts = {}
@@ -1165,7 +1166,8 @@ def check(sh, prog, seen=None):
     out += _bands(labels, led, at)
     out += _ends(sh, prog, others, seen)
     led_paths = [p for p in sh.paths if id(p) in leaders]
-    out += _insets(sh, seen, [t['box'] for t, _ in labels], led_paths)
+    if not (prog and prog.inset_given):   # an inset where the user puts it stays there
+        out += _insets(sh, seen, [t['box'] for t, _ in labels], led_paths)
     out += _outside(sh, prog, labels, matching, orient)
     out += _missing(sh, prog, labels, led, [p for p in cands if id(p) not in leaders and id(p) not in drawn], refs,
                     matching, grid)
