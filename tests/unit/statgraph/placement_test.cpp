@@ -235,7 +235,7 @@ TEST(Placement, ReferenceLabelsMeetNoTextMarkerOrLine) {
     // An inset where the user puts it, over the corner where the labels of close lines stood
     // (it hid all but two of them): the labels keep clear of its box.
     const dp::Run inset = dp::runstatistical("proc vitalyx data=d;\n distribution normal;\n probplot t*c(0) = lot / href=300 320 340 360 380 400 420 "
-                                          "hreflabels='Alpha spec' 'Beta spec' 'Gamma spec' 'Delta spec' 'Eps spec' 'Zeta spec' 'Eta spec' hreflabpos=1;\n"
+                                          "hreflabels='Alpha mark' 'Beta mark' 'Gamma mark' 'Delta mark' 'Eps mark' 'Zeta mark' 'Eta mark' hreflabpos=1;\n"
                                           " inset nfail uncensored normal(location scale) / position=nw;\nrun;\n",
                                           {{"d", testdata::file("data/crowded/lots2.csv")}});
     ASSERT_EQ(inset.pages.size(), 2u);
