@@ -135,10 +135,13 @@ bool Planner::eachplace(size_t i, int kinds, const std::function<bool(const Site
             if (s.at = at, s.cover = boxof(glyph(i, at)), f(s, BOXED, n++)) return true;
     s.cover = Box{};
     // The places along the line that the places beside it take, once each.
-    std::vector<double> along;
+    std::vector<double> along, seen;   // seen: the same, in order along the line
     for (const Spot& at : v) {
-        const double p = up ? at.y : 0.5 * (glyph(i, at).x0 + glyph(i, at).x1);
-        if (std::none_of(along.begin(), along.end(), [&](double q) { return std::fabs(q - p) < 1e-9 * h; })) along.push_back(p);
+        const double p = up ? at.y : 0.5 * (glyph(i, at).x0 + glyph(i, at).x1), tol = 1e-9 * h;
+        const auto it = std::upper_bound(seen.begin(), seen.end(), p - tol);
+        if (it != seen.end() && *it < p + tol) continue;
+        seen.insert(it, p);
+        along.push_back(p);
     }
     n = 0;
     if (kinds & ONLINE)

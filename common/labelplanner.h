@@ -173,6 +173,8 @@ struct Planner {
     // at the labels placed, and with `who` they gather the labels in the way instead of failing.
     bool staticfree(size_t i, const Site& s, bool row = false) const;
     bool placedfree(size_t i, const Site& s, std::vector<int>* who = nullptr, bool row = false) const;
+    template <class F>
+    static bool nonein(const Grid& grid, const Box& probe, F&& meets, std::vector<int>* who);
     bool textclear(const Box& b) const;
     bool textfree(const Box& b, std::vector<int>* who = nullptr) const;
     bool leaderfree(const Box& b, std::vector<int>* who = nullptr) const;

@@ -104,12 +104,13 @@ bool Planner::textclear(const Box& b) const {
     return !(g.inset && b.grown(h, h).overlaps(g.insetbox));
 }
 
-// Clear of the texts placed, a text height apart on a row.
-bool Planner::textfree(const Box& b, std::vector<int>* who) const {
-    const Box p = b.grown(0.5 * h, 0);
+// Whether no item of the grid that meets(item) holds stands at the probe's extent; with `who`,
+// their labels are gathered instead (and true is given).
+template <class F>
+bool Planner::nonein(const Grid& grid, const Box& probe, F&& meets, std::vector<int>* who) {
     bool clear = true;
-    taken.any(p, [&](const Grid::Item& o) {
-        if (!p.overlaps(o.b)) return false;
+    grid.any(probe, [&](const Grid::Item& o) {
+        if (!meets(o.b)) return false;
         clear = false;
         if (!who) return true;
         who->push_back(o.owner);
@@ -118,16 +119,14 @@ bool Planner::textfree(const Box& b, std::vector<int>* who) const {
     return clear || who;
 }
 
+// Clear of the texts placed, a text height apart on a row.
+bool Planner::textfree(const Box& b, std::vector<int>* who) const {
+    const Box p = b.grown(0.5 * h, 0);
+    return nonein(taken, p, [&](const Box& o) { return p.overlaps(o); }, who);
+}
+
 bool Planner::leaderfree(const Box& b, std::vector<int>* who) const {
-    bool clear = true;
-    leads.any(b, [&](const Grid::Item& o) {
-        if (!b.meets(o.b)) return false;
-        clear = false;
-        if (!who) return true;
-        who->push_back(o.owner);
-        return false;
-    });
-    return clear || who;
+    return nonein(leads, b, [&](const Box& o) { return b.meets(o); }, who);
 }
 
 // A leader inside the room (the frame, where the labels may stand in the gap beside it), a
