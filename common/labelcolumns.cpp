@@ -361,8 +361,8 @@ long Planner::uprightcolumn(const std::vector<size_t>& given, std::vector<Row>* 
     std::stable_sort(m.begin(), m.end(), [&](size_t a, size_t b) { return L[a].line.x0 < L[b].line.x0; });
     const size_t n = m.size();
     const Box& r = g.room;
-    double wmax = 0;
-    for (size_t i : m) wmax = std::max(wmax, L[i].w);
+    double wmax = 0, wmin = INFINITY;
+    for (size_t i : m) wmax = std::max(wmax, L[i].w), wmin = std::min(wmin, L[i].w);
     const double xmin = L[m.front()].line.x0, xmax = L[m.back()].line.x0;
     struct Place {
         double x;
@@ -370,17 +370,21 @@ long Planner::uprightcolumn(const std::vector<size_t>& given, std::vector<Row>* 
         bool edge = false;   // against the room's edge, over the lines there, on one box
     };
     std::vector<Place> places;
-    for (int k = 0; k <= 8; ++k) {
-        if (xmax + d + k * h + wmax <= r.x1) places.push_back({xmax + d + k * h, false});
-        if (xmin - d - k * h - wmax >= r.x0) places.push_back({xmin - d - k * h, true});
+    // Beside the run, no further out than a row may stand from the outermost line, or in a gap
+    // between its lines (each side of it), where the narrowest text fits: a wider one finds no
+    // row there.
+    for (int k = 0; k <= static_cast<int>(kReach); ++k) {
+        if (xmax + d + k * h + wmin <= r.x1) places.push_back({xmax + d + k * h, false});
+        if (xmin - d - k * h - wmin >= r.x0) places.push_back({xmin - d - k * h, true});
         if (k == 0)
             for (size_t j = 1; j < n; ++j) {
                 const double a = L[m[j - 1]].line.x0, b = L[m[j]].line.x0;
-                if (b - a >= wmax + 2 * d) places.push_back({a + d, false});
+                if (b - a >= wmin + 2 * d) places.push_back({a + d, false}), places.push_back({b - d, true});
             }
     }
-    places.push_back({r.x1 - 0.25 * h - wmax, false, true});
-    places.push_back({r.x0 + 0.25 * h + wmax, true, true});
+    // Against the room's edge, where that is beside the run.
+    if (r.x1 - 0.25 * h - wmax - xmax <= d + kReach * h) places.push_back({r.x1 - 0.25 * h - wmax, false, true});
+    if (xmin - (r.x0 + 0.25 * h + wmax) <= d + kReach * h) places.push_back({r.x0 + 0.25 * h + wmax, true, true});
     // The orders of the rows from their end: the lines from the left, from the right; the lines
     // that stop nearest that end first (each row then stands beside its line); then each of
     // those with the lines' own labels before the values read off.
@@ -410,6 +414,10 @@ long Planner::uprightcolumn(const std::vector<size_t>& given, std::vector<Row>* 
                     double y = start;
                     for (size_t i : ord) {
                         Row row{i, {}, {}};
+                        // A text that cannot stand at this place at any height (past the room, or
+                        // across a line that runs the room's whole height) has no row here.
+                        const double tx0 = p.end ? p.x - L[i].w : p.x;
+                        if (!p.edge && (tx0 < r.x0 || tx0 + L[i].w > r.x1 || blockedacross(i, tx0, tx0 + L[i].w))) continue;
                         bool fine = false;
                         for (; inroom(y) && !fine; y += dir * 0.25 * h) {
                             row.s.at = {p.x, y, p.end};

@@ -51,11 +51,20 @@ int placeinset(const std::vector<Label>& labels, Ground& g, size_t n, const std:
             return static_cast<int>(k);
         }
     }
-    // The places from the one that hides least: a place's lost labels are counted (a placement
-    // with the inset there) only while it could still be chosen.
-    std::vector<size_t> order(places.size());
-    std::iota(order.begin(), order.end(), size_t{0});
+    // The data before the labels: where a place hides nothing the panel draws, only such places
+    // are chosen from, the one where the fewest labels lose their place for it first; where every
+    // place hides some of it, the one that hides least, the labels lost deciding between equals.
+    const bool some = std::any_of(places.begin(), places.end(), [](const InsetPlace& p) { return p.clear; });
+    std::vector<size_t> order;
+    for (size_t k = 0; k < places.size(); ++k)
+        if (places[k].clear || !some) order.push_back(k);
     std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return places[a].hides < places[b].hides; });
+    if (!some) {
+        const std::vector<double>& least = places[order.front()].hides;
+        order.erase(std::remove_if(order.begin(), order.end(), [&](size_t k) { return places[k].hides != least; }), order.end());
+    }
+    // A place's lost labels are counted (a placement with the inset there) only while it could
+    // still be chosen.
     const int base = leftout(without);
     int best = -1, least = 0;
     for (const size_t k : order) {
@@ -68,6 +77,7 @@ int placeinset(const std::vector<Label>& labels, Ground& g, size_t n, const std:
         if (best < 0 || lost < least) best = static_cast<int>(k), least = lost;
         if (least == 0) break;
     }
+    if (clear) *clear = some;
     return best;
 }
 

@@ -89,11 +89,13 @@ struct InsetPlace {
     std::vector<double> hides;     // what it hides there, compared in turn: the least first
 };
 
-// The place of such an inset, chosen with the labels: the first of `places` that is clear of
-// what the panel draws and of the labels as they stand without it; else the one where the
-// fewest labels lose their place for it, then that hides least, then the first. Its number (-1:
-// no places); *clear: whether it is clear. The ground's inset is used while asking and is as it
-// was after.
+// The place of such an inset, chosen with the labels, the data first: the first of `places`
+// that is clear of what the panel draws and of the labels as they stand without it; else, of
+// the places clear of what the panel draws, the one where the fewest labels lose their place for
+// it, then that hides least; else (every place hides some of the data) the one that hides least,
+// then where the fewest labels lose their place; then the first. Its number (-1: no places);
+// *clear: whether it is clear of what the panel draws. The ground's inset is used while asking
+// and is as it was after.
 int placeinset(const std::vector<Label>& labels, Ground& ground, const std::vector<InsetPlace>& places, bool* clear = nullptr);
 // The same, the n places told one at a time by at(k), in order, as far as they are needed.
 int placeinset(const std::vector<Label>& labels, Ground& ground, size_t n, const std::function<InsetPlace(size_t)>& at,

@@ -178,13 +178,14 @@ struct Planner {
     bool textclear(const Box& b) const;
     bool textfree(const Box& b, std::vector<int>* who = nullptr) const;
     bool leaderfree(const Box& b, std::vector<int>* who = nullptr) const;
-    bool leadclear(const Box& seg) const;
+    bool leadclear(size_t i, const Box& seg) const;
     bool leadfree(size_t i, const Box& seg, std::vector<int>* who = nullptr) const;
     bool endsfree(size_t i, double x, double y, std::vector<int>* who = nullptr) const;
     bool nearest(size_t i, const Box& ink) const;
-    bool reach(size_t i, const Box& glyph, const std::vector<double>& lead) const;
+    bool reach(size_t i, const Box& glyph, const std::vector<double>& lead, bool row = false) const;
     bool rowfree(size_t i, const Box& ink, double x0, double x1) const;
     bool linesfree(size_t i, const Box& b, const Box* under) const;
+    bool blockedacross(size_t i, double x0, double x1) const;
     bool inorder(size_t i, const Box& ink, bool led, std::vector<int>* who = nullptr) const;
     // row: a row of a column, which its column's leader joins to its line.
     bool fits(size_t i, const Site& s, std::vector<int>* who = nullptr, bool row = false) const;

@@ -57,16 +57,22 @@ bool Planner::nearest(size_t i, const Box& ink) const {
     return !lines.level(ink.y0 - r, ink.y1 + r, nearer) && !lines.upright(ink.x0 - r, ink.x1 + r, nearer);
 }
 
-// A text joined to its line by a leader stands within kReach text heights of it, but for an
-// upright line's label at the end of a level leader (a row of a column beside upright lines).
-bool Planner::reach(size_t i, const Box& glyph, const std::vector<double>& lead) const {
+// A text joined to its line by a leader stands within kReach text heights of it. A row of a
+// column beside upright lines may stand further across, at the end of a level leader that
+// crosses no marker and no fitted line or limit (the column stands beside the run of lines it
+// labels: its places say so).
+bool Planner::reach(size_t i, const Box& glyph, const std::vector<double>& lead, bool row) const {
     const Box& l = L[i].line;
-    const size_t n = lead.size();
-    if (upright(l) && n >= 4 && lead[n - 1] == lead[n - 3]) return true;
     // Measured from the letters' body (the baseline to the capitals' height, short of the box
     // the rules keep clear), so that no glyph stands further off.
     const double base = glyph.y0 + kDescent * h;
-    return gap({glyph.x0, base, glyph.x1, base + kCapital * h}, l) <= kReach * h;
+    if (gap({glyph.x0, base, glyph.x1, base + kCapital * h}, l) <= kReach * h) return true;
+    const size_t n = lead.size();
+    if (!row || !upright(l) || n != 4 || lead[1] != lead[3]) return false;
+    const Box seg{lead[0], lead[1], lead[2], lead[3]};
+    const Box e{std::min(seg.x0, seg.x1), seg.y0 - 0.1 * h, std::max(seg.x0, seg.x1), seg.y0 + 0.1 * h};
+    if (marks.any(e, [&](const Box& k) { return e.overlaps(k); })) return false;
+    return !ink.any(e, [&](const Box& s) { return e.meets(s); });
 }
 
 // No level line but its own holds the middle half of the glyphs' height where it reaches the
@@ -76,6 +82,16 @@ bool Planner::rowfree(size_t i, const Box& ink, double x0, double x1) const {
     return !lines.level(lo, hi, [&](size_t k) {
         const Box& r = g.refs[k];
         return std::max(r.x0, r.x1) >= x0 - h && std::min(r.x0, r.x1) <= x1 + h && !ownref(i, k);
+    });
+}
+
+// Whether another upright line that runs the room's whole height lies across [x0, x1] (a text
+// there is crossed at any height).
+bool Planner::blockedacross(size_t i, double x0, double x1) const {
+    const Box& r = g.room;
+    return lines.upright(x0 - 0.15 * h, x1 + 0.15 * h, [&](size_t k) {
+        const Box& l = g.refs[k];
+        return !ownref(i, k) && std::min(l.y0, l.y1) <= r.y0 + h && std::max(l.y0, l.y1) >= r.y1 - h;
     });
 }
 
@@ -129,11 +145,19 @@ bool Planner::leaderfree(const Box& b, std::vector<int>* who) const {
     return nonein(leads, b, [&](const Box& o) { return b.meets(o); }, who);
 }
 
-// A leader inside the room (the frame, where the labels may stand in the gap beside it), a
+// A leader of label i inside the frame (where the labels may stand in the gap beside it, a
+// leader enters the gap only to reach its own line drawn there: a value past the axis' end), a
 // text height clear of the inset, meeting none of the panel's texts.
-bool Planner::leadclear(const Box& s) const {
+bool Planner::leadclear(size_t i, const Box& s) const {
     const Box e{std::min(s.x0, s.x1), std::min(s.y0, s.y1), std::max(s.x0, s.x1), std::max(s.y0, s.y1)};
-    if (!e.inside(g.inner.x1 > g.inner.x0 ? g.inner : g.room) || (g.inset && g.insetbox.grown(h, h).meets(s))) return false;
+    Box in = g.room;
+    if (g.inner.x1 > g.inner.x0) {
+        const double a = across(L[i].line);
+        in = g.inner;
+        if (upright(L[i].line)) in.x0 = std::max(g.room.x0, std::min(in.x0, a)), in.x1 = std::min(g.room.x1, std::max(in.x1, a));
+        else in.y0 = std::max(g.room.y0, std::min(in.y0, a)), in.y1 = std::min(g.room.y1, std::max(in.y1, a));
+    }
+    if (!e.inside(in) || (g.inset && g.insetbox.grown(h, h).meets(s))) return false;
     return !texts.any(e, [&](const Box& o) { return o.meets(s); });
 }
 
@@ -215,13 +239,13 @@ bool Planner::staticfree(size_t i, const Site& s, bool row) const {
     const bool boxed = s.boxed();
     if (!fitsroom(b) || (boxed && !fitsroom(s.cover))) return false;
     if (!rowfree(i, k, b.x0, b.x1)) return false;
-    if (s.lead.empty() && !row ? !nearest(i, k) : !reach(i, b, s.lead)) return false;
+    if (s.lead.empty() && !row ? !nearest(i, k) : !reach(i, b, s.lead, row)) return false;
     if (!linesfree(i, b, boxed ? &s.cover : nullptr)) return false;
     if (!textclear(b) || (boxed && !textclear(s.cover))) return false;
     for (size_t j = 2; j + 1 < s.lead.size(); j += 2) {
         const Box seg{s.lead[j - 2], s.lead[j - 1], s.lead[j], s.lead[j + 1]};
         // A leader leaves its text from its edge; one through its own text is no leader.
-        if (!leadclear(seg) || b.grown(-0.05 * h, -0.05 * h).meets(seg)) return false;
+        if (!leadclear(i, seg) || b.grown(-0.05 * h, -0.05 * h).meets(seg)) return false;
     }
     return true;
 }

@@ -142,8 +142,9 @@ struct area {
 const char* const kCorners[4] = {"NW", "NE", "SW", "SE"};
 
 // The note, once for the statement, that an inset is drawn filled; it names the plot and the
-// panel's group ("type=A", "type=A plant=North") as the other notes about a group do.
-void notefilled(vyxstate* s, const grpnode* g) {
+// panel's group ("type=A", "type=A plant=North") as the other notes about a group do, and what
+// the box hides.
+void notefilled(vyxstate* s, const grpnode* g, const InsetHides& hides) {
     plotlay* f = s->plot.frame;
     if (f->insetnoted) return;
     f->insetnoted = 1;
@@ -153,10 +154,15 @@ void notefilled(vyxstate* s, const grpnode* g) {
     const int pl = wzstrip(plot, std::clamp(xpmstr(plot, 40, 510, kind), 0, 40));
     char panel[200];
     const int n = groupname(s, g, panel, sizeof panel);
+    char what[80];
+    int w = 0;
+    if (hides.points > 0) w = std::snprintf(what, sizeof what, "%d plotted point(s)%s", hides.points, hides.lines ? " and part of the lines" : "");
+    else w = std::snprintf(what, sizeof what, "%s", hides.lines ? "part of the lines" : "part of a marker");
+    w = std::clamp(w, 0, static_cast<int>(sizeof what) - 1);
     if (n > 0)
-        xpmlog(510, N510_INSET_FILLED_PANEL, txtarg(plot, pl), txtarg(panel, n));
+        xpmlog(510, N510_INSET_FILLED_PANEL, txtarg(plot, pl), txtarg(panel, n), txtarg(what, w));
     else
-        xpmlog(510, N510_INSET_FILLED, txtarg(plot, pl));
+        xpmlog(510, N510_INSET_FILLED, txtarg(plot, pl), txtarg(what, w));
 }
 
 // 2. An inset without a position takes a free corner: the first one whose box the group's
@@ -170,7 +176,8 @@ bool freecorner(vyxstate* s, insetrec* r, const area& a, panelink ink) {
     double boxes[4][4];
     for (int k = 0; k < 4; ++k) a.cornerbox(k, boxes[k]);
     bool clear = true;
-    const int k = insetroom(s, r->group, taken, boxes, &clear, ink);
+    InsetHides hides;
+    const int k = insetroom(s, r->group, taken, boxes, &clear, ink, &hides);
     if (k < 0) {
         r->active = 0;
         return false;
@@ -180,7 +187,7 @@ bool freecorner(vyxstate* s, insetrec* r, const area& a, panelink ink) {
     // its numbers read over the points and lines beneath, which it hides.
     if (!clear && !r->noframe && !r->cfillgiven) {
         put(r->fillcolor, "BLANK");
-        notefilled(s, r->group);
+        notefilled(s, r->group, hides);
     }
     return true;
 }

@@ -1,10 +1,11 @@
 // Room for an inset without a position: of the free corners, in the order NW, NE, SW, SE, the
 // first whose box neither a label of a reference line nor anything the group draws meets: its
 // plotted points with their markers and limit bars, its fitted line and confidence curves (an
-// MCF plot: its curve, limits and points). Where every free corner is met so, the corner where
-// the fewest labels lose their place for it, then whose box holds the fewest points, then the
-// least length of lines, then the first in that order (the placement of the labels chooses, as
-// on the statistical road).
+// MCF plot: its curve, limits and points). The data come before the labels: of the corners
+// that the group's drawing leaves clear, the one where the fewest labels lose their place for
+// it; where every free corner hides some of the data, the one whose box holds the fewest
+// points, then the least length of lines, then the fewest labels lost, then the first in that
+// order (the placement of the labels chooses, as on the statistical road).
 #include <vector>
 
 #include "common/labelplace.h"
@@ -14,7 +15,7 @@
 #include "proc/devgraph/pagebox.h"
 #include "proc/vyxstate.h"
 
-int insetroom(vyxstate* s, const grpnode* g, const bool taken[4], const double boxes[4][4], bool* clear, panelink inkfn) {
+int insetroom(vyxstate* s, const grpnode* g, const bool taken[4], const double boxes[4][4], bool* clear, panelink inkfn, InsetHides* hides) {
     if (clear) *clear = true;
     int first = -1;
     for (int k = 0; k < 4 && first < 0; ++k)
@@ -44,5 +45,7 @@ int insetroom(vyxstate* s, const grpnode* g, const bool taken[4], const double b
     }
     // No corner clear: the box will be filled over what lies beneath it, where it hides least.
     const int k = reflabelinset(s, g, places, clear, inkfn);
-    return k < 0 ? first : corner[static_cast<size_t>(k)];
+    const int at = k < 0 ? first : corner[static_cast<size_t>(k)];
+    if (hides && !taken[at]) hides->points = tally.points[slot[at]], hides->lines = tally.crossed[slot[at]] && tally.length[slot[at]] > 0;
+    return at;
 }
