@@ -1,7 +1,7 @@
 // Room made for a label that found no place: a place of its own where only one label placed
-// before stands in the way, and that label finds another place of its own; or, for a line's own
-// label, a place where only values read off stand in the way, which then look for other places
-// (the values go before the labels the user wrote).
+// before stands in the way, and that label finds another place of its own; for a line's own
+// label, the values read off in the way do not count: they give way, however many stand there,
+// and then look for other places (the values go before the labels the user wrote).
 #include <algorithm>
 
 #include "common/labelplanner.h"
@@ -20,25 +20,22 @@ bool Planner::makeroom(size_t i) {
         who.erase(std::unique(who.begin(), who.end()), who.end());
         // The rows of a column on one box stay: the others stand on its box.
         if (std::any_of(who.begin(), who.end(), [&](int j) { return sharesbox(static_cast<size_t>(j)); })) return false;
-        if (who.empty()) {
-            put(i, s);
+        // The values in the way of a label the user wrote leave; of the others, one may move.
+        std::vector<size_t> values, others;
+        for (int j : who) (!L[i].value && L[static_cast<size_t>(j)].value ? values : others).push_back(static_cast<size_t>(j));
+        if (others.size() > 1) return false;
+        const Places was = placesof(std::vector<size_t>(who.begin(), who.end()));
+        for (size_t j : values) lift(j);
+        for (size_t j : others) lift(j);
+        put(i, s);
+        if (std::all_of(others.begin(), others.end(), [&](size_t j) { return placeone(j, ALL); })) {
+            for (size_t j : values) placeone(j, ALL);
             return done = true;
         }
-        if (who.size() == 1) {
-            const size_t j = static_cast<size_t>(who.front());
-            const Placed was = out[j];
-            lift(j);
-            put(i, s);
-            if (placeone(j, ALL)) return done = true;
-            lift(i);
-            put(j, Site{was.at, was.cover, was.leader}, &was);
-        }
-        if (!L[i].value && std::all_of(who.begin(), who.end(), [&](int j) { return L[static_cast<size_t>(j)].value; })) {
-            for (int j : who) lift(static_cast<size_t>(j));
-            put(i, s);
-            for (int j : who) placeone(static_cast<size_t>(j), ALL);
-            return done = true;
-        }
+        // The one in the way has no other place: everything back as it was.
+        lift(i);
+        for (size_t j : others) lift(j);
+        putback(was);
         return false;
     });
     budget -= work - start;

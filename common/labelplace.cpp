@@ -286,6 +286,10 @@ std::vector<Placed> Planner::run() {
     budget = 4000 + 400 * static_cast<long>(L.size());
     for (size_t i : order)
         if (!on[i]) makeroom(i);
+    // The moves change what stands where: a label the user wrote still without a place asks
+    // for room once more (while the moves' work lasts), then every label tries its places again.
+    for (size_t i : order)
+        if (!on[i] && !L[i].value && !stillnone(i)) makeroom(i);
     for (size_t i : order)
         if (!on[i]) placeone(i, ALL);
     for (size_t i = 0; i < L.size(); ++i) {
