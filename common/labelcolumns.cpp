@@ -397,9 +397,10 @@ long Planner::uprightcolumn(const std::vector<size_t>& given, std::vector<Row>* 
         for (const bool fromtop : {top, !top}) {
             const double dir = fromtop ? -1 : 1, start = fromtop ? g.toprow : g.footrow;
             std::vector<std::vector<size_t>> orders{m, {m.rbegin(), m.rend()}};
+            // How far a line reaches from the column's end: the one that stops nearest it first.
             auto reach = [&](size_t i) { return fromtop ? -L[i].line.y0 : L[i].line.y1; };
             std::vector<size_t> v = m;
-            std::stable_sort(v.begin(), v.end(), [&](size_t a, size_t b) { return reach(a) > reach(b); });
+            std::stable_sort(v.begin(), v.end(), [&](size_t a, size_t b) { return reach(a) < reach(b); });
             if (v != orders[0] && v != orders[1]) orders.push_back(v);
             for (size_t k = 0, o = orders.size(); k < o; ++k) {
                 std::vector<size_t> u = orders[k];
@@ -445,9 +446,19 @@ long Planner::uprightcolumn(const std::vector<size_t>& given, std::vector<Row>* 
                             if (!past && row.s.lead.size() == 4 && row.s.lead[0] != row.s.lead[2] && std::fabs(row.s.lead[1] - row.s.lead[3]) > 0.5 * h)
                                 continue;
                             if (!fits(i, row.s, nullptr, true)) continue;
-                            // A row without a leader (its line runs under it) reads as its line's only
-                            // where no other line is as near.
-                            if (row.s.lead.empty() && !nearest(i, inked(i, row.s.at))) continue;
+                            // A row without a leader reads as its line's only where no other line is
+                            // as near, where its line does not strike through its text (unless the
+                            // column's box hides the line there) and where it shares the band
+                            // between two close lines with no other such row.
+                            if (row.s.lead.empty()) {
+                                const Box k = inked(i, row.s.at);
+                                if (!nearest(i, k)) continue;
+                                if (!p.edge && X > b.x0 - 0.5 * d && X < b.x1 + 0.5 * d && ty == mid) continue;
+                                if (std::any_of(got.begin(), got.end(), [&](const Row& o) {
+                                        return o.s.lead.empty() && labat[o.label] != labat[i] && shareband(i, k, o.label, inked(o.label, o.s.at));
+                                    }))
+                                    continue;
+                            }
                             fine = true;
                             if (row.s.lead.size() < 4) break;
                             const Box seg{row.s.lead[0], row.s.lead[1], row.s.lead[2], row.s.lead[3]};

@@ -186,6 +186,7 @@ struct Planner {
     bool rowfree(size_t i, const Box& ink, double x0, double x1) const;
     bool linesfree(size_t i, const Box& b, const Box* under) const;
     bool blockedacross(size_t i, double x0, double x1) const;
+    bool shareband(size_t i, const Box& ink, size_t o, const Box& b) const;
     bool inorder(size_t i, const Box& ink, bool led, std::vector<int>* who = nullptr) const;
     // row: a row of a column, which its column's leader joins to its line.
     bool fits(size_t i, const Site& s, std::vector<int>* who = nullptr, bool row = false) const;

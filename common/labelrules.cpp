@@ -175,14 +175,16 @@ bool Planner::leadfree(size_t i, const Box& s, std::vector<int>* who) const {
     taken.any(e, [&](const Grid::Item& o) { return o.owner != static_cast<int>(i) && o.b.meets(s) && in_way(o.owner); });
     leads.any(e.grown(kTouch * h, kTouch * h), [&](const Grid::Item& o) {
         if (o.owner == static_cast<int>(i)) return false;
-        const bool close = gap(L[i].line, L[static_cast<size_t>(o.owner)].line) < kEnds * h;
+        const Box& ol = L[static_cast<size_t>(o.owner)].line;
+        const bool close = upright(L[i].line) == upright(ol) && gap(L[i].line, ol) < kEnds * h;
         return touches(s, o.b, kTouch * h, close) && in_way(o.owner);
     });
     return clear || who;
 }
 
 // Where label i's leader ends on its line, (x, y): kEnds text heights from where any other
-// label's leader ends, unless their lines lie closer than that.
+// label's leader ends, unless their lines run side by side closer than that (lines across each
+// other meet: leaders that end together at the crossing would leave it a guess which is whose).
 bool Planner::endsfree(size_t i, double x, double y, std::vector<int>* who) const {
     bool clear = true;
     const double r = kEnds * h;
@@ -190,12 +192,26 @@ bool Planner::endsfree(size_t i, double x, double y, std::vector<int>* who) cons
         if (!on[o] || o == i || out[o].leader.size() < 4) continue;
         const std::vector<double>& p = out[o].leader;
         if (std::hypot(p[p.size() - 2] - x, p[p.size() - 1] - y) >= r) continue;
-        if (gap(L[i].line, L[o].line) < r) continue;
+        if (upright(L[i].line) == upright(L[o].line) && gap(L[i].line, L[o].line) < r) continue;
         clear = false;
         if (!who) return false;
         who->push_back(static_cast<int>(o));
     }
     return clear || who;
+}
+
+// Whether the inked texts of labels i (at ink) and o (at b) of parallel lines share the band
+// between their lines, the lines close: without leaders, which line each belongs to would be a
+// guess.
+bool Planner::shareband(size_t i, const Box& ink, size_t o, const Box& b) const {
+    const bool up = upright(L[i].line);
+    const double li = across(L[i].line), lj = across(L[o].line);
+    const double lo = std::min(li, lj), hi = std::max(li, lj);
+    const bool close = up ? hi - lo < std::max(ink.x1 - ink.x0, b.x1 - b.x0) + h : hi - lo < 2.5 * h;
+    const bool between = up ? std::min(ink.x0, b.x0) >= lo - 0.05 * h && std::max(ink.x1, b.x1) <= hi + 0.05 * h
+                            : std::min(ink.y0, b.y0) >= lo - 0.05 * h && std::max(ink.y1, b.y1) <= hi + 0.05 * h;
+    const bool shared = up ? std::min(ink.x1, b.x1) - std::max(ink.x0, b.x0) > 0 : std::min(ink.y1, b.y1) - std::max(ink.y0, b.y0) > 0;
+    return close && between && shared;
 }
 
 // Beside the labels of neighbouring parallel lines in the order of the lines; and two labels of
@@ -212,12 +228,7 @@ bool Planner::inorder(size_t i, const Box& ink, bool led, std::vector<int>* who)
         const double lj = across(ol);
         const Box& b = inkat[o];
         const bool oled = !out[o].leader.empty();
-        const double lo = std::min(li, lj), hi = std::max(li, lj);
-        const bool close = up ? hi - lo < std::max(ink.x1 - ink.x0, b.x1 - b.x0) + h : hi - lo < 2.5 * h;
-        const bool between = up ? std::min(ink.x0, b.x0) >= lo - 0.05 * h && std::max(ink.x1, b.x1) <= hi + 0.05 * h
-                                : std::min(ink.y0, b.y0) >= lo - 0.05 * h && std::max(ink.y1, b.y1) <= hi + 0.05 * h;
-        const bool shared = up ? std::min(ink.x1, b.x1) - std::max(ink.x0, b.x0) > 0 : std::min(ink.y1, b.y1) - std::max(ink.y0, b.y0) > 0;
-        bool bad = !led && !oled && close && between && shared;
+        bool bad = !led && !oled && shareband(i, ink, o, b);
         const bool stacked = up ? ink.y0 < b.y1 && b.y0 < ink.y1 : ink.x0 < b.x1 && b.x0 < ink.x1;
         const double mine = up ? ink.x0 + ink.x1 : ink.y0 + ink.y1, theirs = up ? b.x0 + b.x1 : b.y0 + b.y1;
         bad = bad || (stacked && std::fabs(mine - theirs) > 0.1 * h && (mine - theirs) * (li - lj) < 0);
