@@ -91,20 +91,30 @@ TEST(LabelRules, AnUprightLinesLabelTakesTheOtherSide) {
     }
 }
 
-// Two lines' labels, a user's and a value read off, want one place: right of the user's line at
-// the top, left of the value's line. The user's label has no other place beside its line
-// (markers left of it, and right of it lower down); further out with a leader it would find one
-// lower down. The lines' own labels are placed first: the user's label stands beside its line,
-// the value on the other side of its own.
-TEST(LabelRules, AUsersLabelTakesItsPlaceBeforeAValueReadOff) {
-    Panel p;
-    const size_t value = p.label(upright(60), "12.5", {60 - kGap, kTop, true}, true);
-    const size_t user = p.label(upright(50), "Alpha", {50 + kGap, kTop, false});
-    p.wall(30, 0, 49.7, 60);
-    p.wall(50.3, 0, 51.8, kTop - 0.8);
-    const std::vector<lp::Placed> at = p.place();
-    besideupright(p.labels[user], at[user], true);
-    besideupright(p.labels[value], at[value], true);
+// Two lines' labels, a user's and one or two values read off (two groups' at one line), want
+// one place: right of the user's line at the top, left of the values' line. The user's label has
+// no other place beside its line (markers left of it, and right of it lower down); further out
+// with a leader it would find one lower down. The lines' own labels are placed first: the
+// user's label stands beside its line, the values beside theirs elsewhere.
+TEST(LabelRules, AUsersLabelTakesItsPlaceBeforeTheValuesReadOff) {
+    for (const int values : {1, 2}) {
+        SCOPED_TRACE(std::to_string(values) + " value(s) read off");
+        Panel p;
+        std::vector<size_t> v;
+        for (const char* t : {"12.5", "13.1"})
+            if (static_cast<int>(v.size()) < values) v.push_back(p.label(upright(60), t, {60 - kGap, kTop, true}, true));
+        const size_t user = p.label(upright(50), "Alpha", {50 + kGap, kTop, false});
+        p.wall(30, 0, 49.7, 60);
+        p.wall(50.3, 0, 51.8, kTop - 0.8);
+        const std::vector<lp::Placed> at = p.place();
+        besideupright(p.labels[user], at[user], true);
+        for (const size_t i : v) {
+            SCOPED_TRACE(where(p.labels[i], at[i]));
+            ASSERT_FALSE(at[i].omitted);
+            EXPECT_TRUE(at[i].leader.empty());
+            EXPECT_LE(gap(glyphs(p.labels[i], at[i]), p.labels[i].line), kH);
+        }
+    }
 }
 
 // The moves that make room. A user's label whose one place another user's label took first
