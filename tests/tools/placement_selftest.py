@@ -7,7 +7,7 @@ hand, against the same pages as drawn.
   cross, and a line that only ends under that ground: not;
 - a reference label moved onto another level line's row, with a leader to its own line: row;
 - the leaders of two values of a column that trade their lines' ends, and a leader bent out of its panel's frame:
-  leaders;
+  leaders; two leaders of lines closer than half a text height that run into one place: not;
 - a reference label moved below its panel, onto the axis's tick labels: panel;
 - the values of two close level lines taken out of their column, side by side in the band between the lines: band;
 - two percentile labels of a relation plot that trade places: end;
@@ -230,6 +230,15 @@ def main(argv):
     frame = c.sheet(c.svg).panel_of(placement._centre(box))
     out = c.svg.replace(s, '').replace('</svg>', c.restroke(s, u, (w[0], frame[3] + 5.0)) + '\n</svg>')
     expect('a leader out of its panel\'s frame leaves it', _has(c.found(out), 'leaders', '52.89'))
+    # the leader of "1 yr" bent to end 2.8 pt from where that of "379.09" ends, on their lines 2.8 pt apart (under
+    # half a text height): leaders of lines that close may run into one place, and touch only there
+    (a, _), (b, _) = c.box('379.09'), c.box('1 yr')
+    (sa, ua, wa), (sb, ub, wb) = c.leader(c.svg, a), c.leader(c.svg, b)
+    end = (wb[0], wa[1] + 0.25)
+    into = c.svg.replace(sb, c.restroke(sb, ub, end))
+    near = placement._pt_seg(wa, ub, end)
+    expect('leaders of lines closer than half a text height that run into one place pass',
+           near < placement.CROSS_GAP < placement.FAN and not _has(c.found(into), 'leaders', '1 yr'))
 
     # the leader of 30.21 drawn as wide as the fitted lines, and in a group's colour
     c = Case(pagedir, 'probplot-intersect-four-groups-statistical.svg', glyphs, programs)

@@ -1,0 +1,236 @@
+// The placement's rules, each on a small panel made by hand where only that rule decides:
+// markers wall off the places a label must not take, so that each label has the few places the
+// case needs. What is asserted is the rule (beside its own line or joined to it, which label
+// gives way), not where along its line a label stands.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "common/labelplace.h"
+
+namespace {
+
+namespace lp = labelplace;
+
+constexpr double kH = 2.2;          // text height
+constexpr double kGap = 0.5 * kH;   // between a line and the text beside it
+constexpr double kTop = 60 - kH;    // the baseline of the top row
+
+struct Panel {
+    std::vector<lp::Label> labels;
+    lp::Ground g;
+    Panel() {
+        g.room = {0, 0, 100, 60};
+        g.h = kH, g.gap = kGap, g.pitch = kH, g.toprow = kTop, g.footrow = 0.5 * kH;
+    }
+    // A label of the line (added to the panel's lines once), its text 0.6 text heights a
+    // character wide, where the drawing puts it.
+    size_t label(const lp::Box& line, const std::string& text, lp::Spot first, bool value = false, int from = 0) {
+        if (std::none_of(g.refs.begin(), g.refs.end(), [&](const lp::Box& r) { return r.x0 == line.x0 && r.y0 == line.y0 && r.x1 == line.x1 && r.y1 == line.y1; }))
+            g.refs.push_back(line);
+        lp::Label a;
+        a.line = line, a.text = text, a.w = 0.6 * kH * static_cast<double>(text.size());
+        a.first = first, a.value = value, a.from = from;
+        labels.push_back(a);
+        return labels.size() - 1;
+    }
+    void wall(double x0, double y0, double x1, double y1) { g.marks.push_back({x0, y0, x1, y1}); }
+    std::vector<lp::Placed> place() const { return lp::place(labels, g); }
+};
+
+lp::Box upright(double x, double y0 = 0, double y1 = 60) { return {x, y0, x, y1}; }
+lp::Box level(double y, double x0 = 0, double x1 = 100) { return {x0, y, x1, y}; }
+
+// The glyphs of a label where it stands: capitals' height above the baseline, nothing below it.
+lp::Box glyphs(const lp::Label& a, const lp::Placed& p) {
+    const double x0 = p.at.end ? p.at.x - a.w : p.at.x;
+    return {x0, p.at.y, x0 + a.w, p.at.y + 0.72 * kH};
+}
+double gap(const lp::Box& b, const lp::Box& l) {
+    return std::hypot(std::max({0.0, l.x0 - b.x1, b.x0 - l.x1}), std::max({0.0, l.y0 - b.y1, b.y0 - l.y1}));
+}
+// Where a label stands, told.
+std::string where(const lp::Label& a, const lp::Placed& p) {
+    if (p.omitted) return "'" + a.text + "' left out";
+    std::string s = "'" + a.text + "' at (" + std::to_string(p.at.x) + ", " + std::to_string(p.at.y) + (p.at.end ? ", ending there)" : ")");
+    if (!p.leader.empty()) s += " with a leader";
+    return s;
+}
+// A label beside its own upright line with no leader: on the side asked (right: the text
+// starts right of the line), within a text height of it.
+void besideupright(const lp::Label& a, const lp::Placed& p, bool right) {
+    SCOPED_TRACE(where(a, p));
+    ASSERT_FALSE(p.omitted);
+    EXPECT_TRUE(p.leader.empty());
+    const lp::Box b = glyphs(a, p);
+    EXPECT_TRUE(right ? b.x0 > a.line.x0 : b.x1 < a.line.x0) << (right ? "not right of its line" : "not left of its line");
+    EXPECT_LE(gap(b, a.line), kH);
+}
+// A label joined by a leader that ends on its own line.
+void ledtoline(const lp::Label& a, const lp::Placed& p) {
+    SCOPED_TRACE(where(a, p));
+    ASSERT_FALSE(p.omitted);
+    ASSERT_GE(p.leader.size(), 4u);
+    const size_t n = p.leader.size();
+    EXPECT_LT(gap({p.leader[n - 2], p.leader[n - 1], p.leader[n - 2], p.leader[n - 1]}, a.line), 1e-9);
+}
+
+// Markers right of an upright line all along it: its label stands on the other side, beside
+// it, with no leader (the places further out with a leader come after both sides); the same
+// with the markers on its left.
+TEST(LabelRules, AnUprightLinesLabelTakesTheOtherSide) {
+    for (const bool right : {true, false}) {
+        Panel p;
+        const size_t i = p.label(upright(50), "Alpha", right ? lp::Spot{50 + kGap, kTop, false} : lp::Spot{50 - kGap, kTop, true});
+        right ? p.wall(50.3, 0, 60, 60) : p.wall(40, 0, 49.7, 60);
+        const std::vector<lp::Placed> at = p.place();
+        besideupright(p.labels[i], at[i], !right);
+    }
+}
+
+// Two lines' labels, a user's and one or two values read off (two groups' at one line), want
+// one place: right of the user's line at the top, left of the values' line. The user's label has
+// no other place beside its line (markers left of it, and right of it lower down); further out
+// with a leader it would find one lower down. The lines' own labels are placed first: the
+// user's label stands beside its line, the values beside theirs elsewhere.
+TEST(LabelRules, AUsersLabelTakesItsPlaceBeforeTheValuesReadOff) {
+    for (const int values : {1, 2}) {
+        SCOPED_TRACE(std::to_string(values) + " value(s) read off");
+        Panel p;
+        std::vector<size_t> v;
+        for (const char* t : {"12.5", "13.1"})
+            if (static_cast<int>(v.size()) < values) v.push_back(p.label(upright(60), t, {60 - kGap, kTop, true}, true));
+        const size_t user = p.label(upright(50), "Alpha", {50 + kGap, kTop, false});
+        p.wall(30, 0, 49.7, 60);
+        p.wall(50.3, 0, 51.8, kTop - 0.8);
+        const std::vector<lp::Placed> at = p.place();
+        besideupright(p.labels[user], at[user], true);
+        for (const size_t i : v) {
+            SCOPED_TRACE(where(p.labels[i], at[i]));
+            ASSERT_FALSE(at[i].omitted);
+            EXPECT_TRUE(at[i].leader.empty());
+            EXPECT_LE(gap(glyphs(p.labels[i], at[i]), p.labels[i].line), kH);
+        }
+    }
+}
+
+// The moves that make room. A user's label whose one place another user's label took first
+// (right of its line at the top, where that label stood left of its own line): that label moves
+// to the other side of its line, and both stand beside their lines.
+TEST(LabelRules, ALabelInTheWayMovesToAnotherPlaceOfItsOwn) {
+    Panel p;
+    const size_t first = p.label(upright(60), "Beta", {60 - kGap, kTop, true});
+    const size_t later = p.label(upright(50), "Alpha", {50 + kGap, kTop, false});
+    p.wall(30, 0, 49.7, 60);
+    p.wall(50.3, 0, 59.7, kTop - 0.8);
+    const std::vector<lp::Placed> at = p.place();
+    besideupright(p.labels[later], at[later], true);
+    besideupright(p.labels[first], at[first], true);
+}
+
+// A user's label with no place beside its line (markers hug both sides) but further out at the
+// top, with a leader, where a value read off stands beside its own line, and the value has no
+// other place: the value gives way and is left out.
+TEST(LabelRules, AValueWithNoOtherPlaceGivesWayToAUsersLabel) {
+    Panel p;
+    const double xv = 53.8 + 0.6 * kH * 6;   // the value's text starts 2.7 right of the user's line
+    const size_t value = p.label(upright(xv), "123.45", {xv - kGap, kTop, true}, true);
+    const size_t user = p.label(upright(50), "Alpha", {50 + kGap, kTop, false});
+    p.wall(30, 0, 49.7, 60);
+    p.wall(50.3, 0, 51.8, 60);
+    p.wall(50.3, 0, 70, kTop - 0.8);
+    p.wall(xv + 0.3, 0, 80, 60);
+    const std::vector<lp::Placed> at = p.place();
+    ledtoline(p.labels[user], at[user]);
+    EXPECT_TRUE(at[value].omitted) << where(p.labels[value], at[value]);
+}
+
+// A line that stops at y = 20, its label from its foot: markers beside it up to a text height
+// above its end, so that no place beside it is free. The label does not stand a text height or
+// more past the line's end without a leader: a leader joins it to the line.
+TEST(LabelRules, ALabelWithoutALeaderStandsWithinATextHeightOfItsLine) {
+    Panel p;
+    const size_t i = p.label(upright(50, 0, 20), "Alpha", {50 + kGap, 0.5 * kH, false}, false, 1);
+    p.wall(50.3, 0, 70, 20 + 1.1 * kH);
+    p.wall(30, 0, 49.7, 20 + 1.1 * kH);
+    const std::vector<lp::Placed> at = p.place();
+    ledtoline(p.labels[i], at[i]);
+}
+
+// The inset's place, chosen with the labels. A label right of its line at the top, walled in
+// there by markers. Two places clear of what the panel draws: the first over the label, so the
+// second is taken. Two places that each hide one marker: the first costs the label its place, so
+// the second is taken, and neither is clear.
+TEST(LabelRules, TheInsetTakesAPlaceThatLeavesTheLabelsTheirs) {
+    Panel p;
+    p.label(upright(50), "Alpha", {50 + kGap, kTop, false});
+    p.wall(30, 0, 49.7, 60);
+    p.wall(50.3, 0, 70, kTop - 0.8);
+    const lp::Box overlabel{45, 52, 75, 60}, away{5, 2, 35, 10};
+    bool clear = false;
+    EXPECT_EQ(lp::placeinset(p.labels, p.g, {{overlabel, true, {0}}, {away, true, {0}}}, &clear), 1);
+    EXPECT_TRUE(clear);
+    EXPECT_FALSE(p.g.inset) << "the ground's inset as it was";
+    EXPECT_EQ(lp::placeinset(p.labels, p.g, {{overlabel, false, {1}}, {away, false, {1}}}, &clear), 1);
+    EXPECT_FALSE(clear);
+}
+
+// Whether two segments cross or come within 0.1 text heights of each other.
+bool meet(const lp::Box& a, const lp::Box& b) {
+    auto side = [](const lp::Box& s, double x, double y) { return (s.x1 - s.x0) * (y - s.y0) - (s.y1 - s.y0) * (x - s.x0); };
+    if (side(a, b.x0, b.y0) * side(a, b.x1, b.y1) < 0 && side(b, a.x0, a.y0) * side(b, a.x1, a.y1) < 0) return true;
+    auto to = [](const lp::Box& s, double x, double y) {
+        const double dx = s.x1 - s.x0, dy = s.y1 - s.y0, n = dx * dx + dy * dy;
+        const double t = n > 0 ? std::clamp(((x - s.x0) * dx + (y - s.y0) * dy) / n, 0.0, 1.0) : 0;
+        return std::hypot(x - s.x0 - t * dx, y - s.y0 - t * dy);
+    };
+    return std::min({to(a, b.x0, b.y0), to(a, b.x1, b.y1), to(b, a.x0, a.y0), to(b, a.x1, a.y1)}) < 0.1 * kH;
+}
+
+// The columns. Five level lines 0.8 apart, too close for a label between them: their labels
+// stand in a column with leaders. The top line stops at x = 5, a little past the column's
+// texts at the lines' left ends, so that its leader there would be short and steep and cross
+// the next one's: every label is shown, each leader ends on its own line, and none meets
+// another.
+TEST(LabelRules, TheLeadersOfALevelColumnMeetNoOther) {
+    Panel p;
+    for (int k = 0; k < 5; ++k) {
+        const double y = 30 - 0.8 * k;
+        p.label(level(y, 0, k == 0 ? 5 : 100), "L" + std::to_string(k + 1), {kGap, y - kH, false});
+    }
+    const std::vector<lp::Placed> at = p.place();
+    for (size_t i = 0; i < at.size(); ++i) {
+        ledtoline(p.labels[i], at[i]);
+        for (size_t j = 0; j < i; ++j)
+            if (at[i].leader.size() == 4 && at[j].leader.size() == 4) {
+                const std::vector<double>&u = at[i].leader, &v = at[j].leader;
+                EXPECT_FALSE(meet({u[0], u[1], u[2], u[3]}, {v[0], v[1], v[2], v[3]}))
+                    << "the leaders of " << where(p.labels[i], at[i]) << " and " << where(p.labels[j], at[j]);
+            }
+    }
+}
+
+// Two upright lines half a text height apart from the foot, one 20 high, the other 2 (it stops
+// at a curve), their labels from the foot; markers wall off the left side, and right of the
+// long line above the short one's end. The labels stand in a column right of the lines, each
+// row beside its own line: the short line's at the foot, at its height; the leaders level.
+TEST(LabelRules, TheRowsOfAnUprightColumnStandBesideTheirLines) {
+    Panel p;
+    const size_t tall = p.label(upright(50, 0, 20), "Beta", {50 + kGap, 0.5 * kH, false}, false, 1);
+    const size_t low = p.label(upright(50.5, 0, 2), "Alpha", {50.5 + kGap, 0.5 * kH, false}, false, 1);
+    p.wall(30, 0, 49.7, 60);
+    p.wall(50.8, 2.9, 51.2, 60);
+    const std::vector<lp::Placed> at = p.place();
+    for (const size_t i : {tall, low}) {
+        SCOPED_TRACE(where(p.labels[i], at[i]));
+        ASSERT_FALSE(at[i].omitted);
+        const std::vector<double>& l = at[i].leader;
+        if (!l.empty()) EXPECT_EQ(l[1], l.back()) << "a leader that is not level";
+    }
+    EXPECT_LT(glyphs(p.labels[low], at[low]).y0, 2) << where(p.labels[low], at[low]) << " stands above its line's end";
+}
+
+}  // namespace
