@@ -598,6 +598,11 @@ TEST(Crowded, FilledInsetKeepsClearOfThePoints) {
                 }
     }
     EXPECT_TRUE(dp::hasmsg(r.log, 6500)) << r.log.all();
+    // The note says what the box hides: lines, and none of the points.
+    EXPECT_NE(r.log.all().find("panel of grp=X is free of the data, so its inset is drawn on a box of the background colour, as with "
+                               "CFILL=BLANK, and hides part of the lines beneath it;"),
+              std::string::npos)
+        << r.log.all();
 }
 
 // The panels of a page: the largest rectangles that clip its drawing (each panel's frame
