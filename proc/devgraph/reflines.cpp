@@ -598,6 +598,17 @@ bool groundof(vyxstate* s, const grpnode* group, panelink inkfn, Panel kind, Pla
     g.marks = square(ink.marks);
     g.ink = square(ink.lines);
     g.refs = square(lines);
+    // The frame's lines run along the room's edges (the right and the top one not with NOFRAME):
+    // a label's glyphs keep clear of them as of any line. They are told a hair outside the room,
+    // so that a column's box of the background may still reach its edge.
+    const PageBox& r = g.room;
+    const double e = 0.01 * g.h;
+    g.ink.push_back({r.x0 - e, r.y0 - e, r.x0 - e, r.y1 + e});
+    g.ink.push_back({r.x0 - e, r.y0 - e, r.x1 + e, r.y0 - e});
+    if (!s->popt.pflags.noframe) {
+        g.ink.push_back({r.x1 + e, r.y0 - e, r.x1 + e, r.y1 + e});
+        g.ink.push_back({r.x0 - e, r.y1 + e, r.x1 + e, r.y1 + e});
+    }
     for (const Ask& k : plan->asks) {
         labelplace::Label l = k.lab;
         l.line.x0 /= q, l.line.x1 /= q, l.w /= q, l.first.x /= q;

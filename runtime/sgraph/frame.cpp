@@ -877,20 +877,6 @@ std::vector<InsetSpot> insetspots(const Frame& f, const InsetBox& box) {
     return v;
 }
 
-size_t insetchoice(const std::vector<InsetSpot>& spots, const Drawn& drawn) {
-    // The first place that hides nothing; else the one that hides the fewest texts, then
-    // markers, then lines, then areas (the first of equals).
-    auto key = [](const Drawn::Cover& c) { return std::array<size_t, 4>{c.texts, c.marks, c.segments, c.areas}; };
-    size_t best = 0;
-    std::array<size_t, 4> least{};
-    for (size_t k = 0; k < spots.size(); ++k) {
-        const Drawn::Cover c = spots[k].under(drawn);
-        if (c.none()) return k;
-        if (k == 0 || key(c) < least) best = k, least = key(c);
-    }
-    return best;
-}
-
 void inset(Canvas& c, const InsetBox& box, const InsetSpot& o) {
     if (box.lines.empty() && box.head.empty()) return;
     const Style& st = style();
@@ -912,11 +898,6 @@ void inset(Canvas& c, const InsetBox& box, const InsetSpot& o) {
         if (!v.empty()) c.text(v, bx + w - pad, y, 0, gfx::Anchor::End, textstyle(fs));
         y -= lh;
     }
-}
-
-void inset(Canvas& c, const Frame& f, const InsetBox& box, const Drawn& drawn) {
-    const std::vector<InsetSpot> spots = insetspots(f, box);
-    if (!spots.empty()) inset(c, box, spots[insetchoice(spots, drawn)]);
 }
 
 double stripheight() { return style().font * 1.7; }

@@ -299,18 +299,14 @@ private:
 };
 
 // An inset box: optional header, label-value lines; framed or not; placed at the corner
-// (h: left/center/right, v: top/center/bottom) of the frame. With automatic placement it
-// takes the first corner or side (top left, top right, bottom right, bottom left, right,
-// left, top, bottom) that nothing drawn meets, written smaller (down to the smallest readable
-// size) before it covers anything; when no place is free at any size, the place and size that
-// cover the fewest texts (reference labels), then points, then lines, then bands.
+// (h: left/center/right, v: top/center/bottom) of the frame, or (empty) at the place chosen
+// with the labels of the reference lines (RefLabels::place).
 struct InsetBox {
     std::string head;
     std::vector<std::pair<std::string, std::string>> lines;
     bool framed = true;
     std::string halign, valign;         // empty: automatic
 };
-void inset(Canvas& c, const Frame& f, const InsetBox& box, const Drawn& drawn);
 
 // A place the inset may take: its box's lower left corner, its size, its font size, and what of
 // the frame's drawing it would hide there.
@@ -324,9 +320,6 @@ struct InsetSpot {
 // corner and side at each font size from the full size down to the smallest readable (a box
 // that fits no size: written smaller still, at the first corner). Empty: nothing to write.
 std::vector<InsetSpot> insetspots(const Frame& f, const InsetBox& box);
-// Without labels of reference lines to keep clear of: the first place that hides nothing, else
-// the one that hides the fewest texts, then markers, then lines, then areas.
-size_t insetchoice(const std::vector<InsetSpot>& spots, const Drawn& drawn);
 // The inset drawn at its place.
 void inset(Canvas& c, const InsetBox& box, const InsetSpot& at);
 

@@ -90,6 +90,13 @@ void RefLabels::place(Canvas& c, const Frame& f, Drawn& drawn, const InsetBox* b
     };
     for (const auto& s : drawn.segments)
         if (!reference(s)) g.ink.push_back({s[0], s[1], s[2], s[3]});
+    // The frame's lines: a label's glyphs keep clear of them as of any line. They are told a hair
+    // outside the frame, so that a column's box of the background may still reach its edge.
+    const double e = 0.01 * h;
+    g.ink.push_back({f.x0 - e, f.y0 - e, f.x0 - e, f.y1 + e});
+    g.ink.push_back({f.x1 + e, f.y0 - e, f.x1 + e, f.y1 + e});
+    g.ink.push_back({f.x0 - e, f.y0 - e, f.x1 + e, f.y0 - e});
+    g.ink.push_back({f.x0 - e, f.y1 + e, f.x1 + e, f.y1 + e});
     // The inset and the labels together: the place of an inset without one of its own is the
     // first clear of what the frame draws and of the labels, else the one where the fewest
     // labels lose their place, then that hides least.
