@@ -86,11 +86,11 @@ What fails (each page with the lines that tell why), by rule:
   lines of the panel: it could be taken for a fitted line.
 
   placement.py --source ROOT (--glyphsheet TOOL | --glyphs SHEET.svg) [--rules all|RULE,...] [--program CASE=PROG]...
-               [--verbose] PAGE.svg...
+               [--jobs N] [--verbose] PAGE.svg...
 ROOT is the source tree: the programs of the gallery's pages are read from ROOT/scripts/gallery and
 ROOT/tests/data/crowded (a page NAME-ROAD[-K].svg is drawn by the program of case NAME). --program reads the
 pages of another case with the program in file PROG (a page CASE-ROAD[-K].svg, or any page in a folder CASE-ROAD
-or CASE). --rules: the rules that fail (all by default); --verbose tells what was read on each page. Exits 1
+or CASE). --rules: the rules that fail (all by default); --jobs: the pages checked N at a time; --verbose tells what was read on each page. Exits 1
 when a page fails, 2 when a page cannot be read or when the programs draw reference labels, percentile labels or
 insets and none is read back on any page."""
 import math
@@ -130,6 +130,7 @@ INSET_APART = 1.0     # text heights: a label keeps this far from an inset's or 
 REACH = 3.0           # text heights: a label at the end of its leader stands this near its line
 ENDS_ON = 0.5         # points: a leader ends on its line within this
 ENDS_APART = 0.5      # text heights: leaders of lines this far apart or more end this far apart
+FROM_SIDE = 2.0      # points: a reference line starts this near a side of its panel
 READ_OFF = 0.6        # points: a number shows a value read off where its value reads this near the line
 ROOM_CELL = 16.0      # points: the cells of the grid the place search looks things up in
 SHEET_SIZE = 10.0     # points: the size the glyph sheet draws its characters at
@@ -633,6 +634,7 @@ class Sheet:
             p['rect'] = len(p['polys']) == 1 and self._is_rect(p['polys'][0])
         self._axes()
         self._panels()
+        self._ticks_by_panel()
         self._boxes()
 
     def _measure(self, t, it, chars):
@@ -840,6 +842,30 @@ class Sheet:
             if r and any(abs(r[2] - r[0] - w) < 2 and abs(r[3] - r[1] - h) < 2 for w, h in sizes):
                 self.panels.append(r)
 
+    def _ticks_by_panel(self):
+        """The ticks of panels stacked along one axis line (turned panels one above the other) shared out by the
+        panels: a panel whose first tick is not labelled (its number left out for the one of the panel beside it)
+        would else lend that tick, and the lines beside it, to its neighbour's axis."""
+        shared = {}
+        for ax in self.axes:
+            shared.setdefault((ax.kind, ax.base), []).append(ax)
+        for (kind, base), axes in shared.items():
+            if len(axes) < 2:
+                continue
+            ticks = sorted({t for ax in axes for t in ax.ticks})
+            for ax in axes:
+                if not ax.pairs:
+                    continue
+                at = ax.pairs[0][0]
+                for r in self.panels:
+                    lo, hi = (r[0], r[2]) if kind == 'x' else (r[1], r[3])
+                    edges = (r[1], r[3]) if kind == 'x' else (r[0], r[2])
+                    if lo - 0.5 <= at <= hi + 0.5 and any(abs(e - base) <= 1.0 for e in edges):
+                        mine = [t for t in ticks if lo - 0.5 <= t <= hi + 0.5]
+                        if mine:
+                            ax.ticks, ax.lo, ax.hi = mine, mine[0], mine[-1]
+                        break
+
     def panel_of(self, p):
         for r in self.panels:
             if _inside(p, r, 0.5):
@@ -873,6 +899,22 @@ class Sheet:
                 merged.append(r)
         self.boxes = merged
 
+    def legend_entry(self, t):
+        """Whether a text outside the panels is an entry of a legend drawn without a box: a short level stroke
+        outside every panel (the sample of a line; a leader runs to its line in a panel) ends just left of it on its
+        row."""
+        b = t['box']
+        h = b[3] - b[1]
+        mid = (b[1] + b[3]) / 2
+        for p in self.paths:
+            if not p['horiz'] or not 4 <= p['len'] <= 80:
+                continue
+            a, c = p['polys'][0]
+            if abs(a[1] - mid) <= h / 2 and -0.5 <= b[0] - max(a[0], c[0]) <= 1.5 * h and \
+                    not any(_clip(a, c, r) for r in self.panels):
+                return True
+        return False
+
     def in_box(self, t):
         c = _centre(t['box'])
         return any(_inside(c, r) for r in self.boxes)
@@ -905,6 +947,14 @@ def _describe(v):
     return f'{v:.4g}'
 
 
+def _not_a_value(sh, prog, t, v):
+    """Whether a number is no value read off: a relation plot's percentile label (a PLOTFIT= value written as
+    given, where a value read off has two decimals or four digits) or a legend's entry."""
+    if prog and v in prog.plotfit and t['text'].strip() == f'{v:g}':
+        return True
+    return not sh.panel_of(_centre(t['box'])) and sh.legend_entry(t)
+
+
 def read_labels(sh, prog):
     """The grid's styles, the candidate reference and intersection lines, and the labels of such lines with
     their own lines: (grid, candidates, [(text, [line])])."""
@@ -918,11 +968,21 @@ def read_labels(sh, prog):
         a, b = p['polys'][0]
         kind = 'x' if p['vert'] else 'y'
         at = a[0] if kind == 'x' else a[1]
-        # the frame's own strokes lie along an axis
-        if any(k != kind and abs(base - at) < 0.3 for k, base in bases):
+        # the frame's own strokes lie along an axis (a dashed line there is a reference line at the axis's end)
+        if not p['dash'] and any(k != kind and abs(base - at) < 0.3 for k, base in bases):
             continue
         panel = sh.panel_of(_centre((min(a[0], b[0]), min(a[1], b[1]), max(a[0], b[0]), max(a[1], b[1]))))
         if not panel:
+            continue
+        # a solid stroke on a side of its panel is the frame's (the side without ticks), though a value reads there
+        if not p['dash'] and any(abs(at - e) < 0.3 for e in ((panel[0], panel[2]) if kind == 'x' else
+                                                            (panel[1], panel[3]))):
+            continue
+        # a reference or intersection line runs from a side of its panel (across it, or to the fitted line): a
+        # stroke of a curve or its limits (an MCF limit's step) at a value a list gives stands clear of both
+        lo, hi = (min(a[1], b[1]), max(a[1], b[1])) if kind == 'x' else (min(a[0], b[0]), max(a[0], b[0]))
+        ends = (panel[1], panel[3]) if kind == 'x' else (panel[0], panel[2])
+        if lo > ends[0] + FROM_SIDE and hi < ends[1] - FROM_SIDE:
             continue
         ax = sh.axis_for(p)
         if not ax:
@@ -960,7 +1020,7 @@ def read_labels(sh, prog):
                         t.setdefault('value', v)
         else:
             v = _number(t['text'])
-            if v is not None:
+            if v is not None and not _not_a_value(sh, prog, t, v):
                 own = matching(('x', 'y'), v, _half_unit(t['text']))
                 t['value'] = v
                 for p in own:
@@ -1039,13 +1099,17 @@ def check(sh, prog, seen=None):
         """A stroke from the box to the target (a point distance function); None."""
         for p in others:
             # a long stroke is a leader only when straight or bent at most twice (a column that stands
-            # away from its lines, clear of the points, has long leaders), never a fitted curve
-            if p['len'] < 1 or p['len'] > 200 and any(len(pts) > 4 for pts in p['polys']):
+            # away from its lines, clear of the points, has long leaders), never a fitted curve; a leader is
+            # solid (a dashed stroke is a grid line, a fitted line or a limit)
+            if p['len'] < 1 or p['len'] > 200 and any(len(pts) > 4 for pts in p['polys']) or p['dash']:
                 continue
             for pts in p['polys']:
                 a, b = pts[0], pts[-1]
                 for u, w in ((a, b), (b, a)):
-                    if _pt_rect(u, box) <= LEADER_GAP and target(w) <= LEADER_GAP / 2 and _pt_rect(w, box) > 0.5:
+                    # it leads from the box to the line: a straight stroke along the line (an MCF limit's dash on
+                    # it) is none
+                    if _pt_rect(u, box) <= LEADER_GAP and target(w) <= LEADER_GAP / 2 and _pt_rect(w, box) > 0.5 \
+                            and not (target(u) <= LEADER_GAP / 2 and (p['horiz'] or p['vert'])):
                         return p
         return None
 
@@ -1061,8 +1125,14 @@ def check(sh, prog, seen=None):
                   (r[0], r[3], r[2], r[3])]
 
     def on_side(a, b):
-        return any(all(sd[0] - 0.5 <= q[0] <= sd[2] + 0.5 and sd[1] - 0.5 <= q[1] <= sd[3] + 0.5 for q in (a, b))
-                   for sd in sides)
+        """Whether segment ab lies along a side (a frame's side may run on past its panel, up to a strip above
+        it)."""
+        for sd in sides:
+            k = 0 if sd[0] == sd[2] else 1      # the coordinate that is fixed along the side
+            if all(abs(q[k] - sd[k]) <= 0.5 for q in (a, b)) and \
+                    min(a[1 - k], b[1 - k]) <= sd[3 - k] + 0.5 and max(a[1 - k], b[1 - k]) >= sd[1 - k] - 0.5:
+                return True
+        return False
     for p in sh.paths:
         p['edge'] = all(on_side(a, b) for pts in p['polys'] for a, b in zip(pts, pts[1:]))
     leaders = set()
@@ -1132,7 +1202,7 @@ def check(sh, prog, seen=None):
     for n, (t, own) in enumerate(labels):
         for u, own2 in labels[n + 1:]:
             k1, k2 = own[0]['kind'], own2[0]['kind']
-            if k1 != k2 or not one_place(own) or not one_place(own2):
+            if k1 != k2 or not one_place(own) or not one_place(own2) or own[0]['panel'] != own2[0]['panel']:
                 continue
             p1, p2 = own[0]['at'], own2[0]['at']
             if abs(p1 - p2) < 0.3:
@@ -1411,8 +1481,8 @@ def _bands(labels, led, at):
     free = [(t, own) for t, own in labels if id(t) not in led]
     for n, (t, own) in enumerate(free):
         for u, own2 in free[n + 1:]:
-            if own[0]['kind'] != own2[0]['kind']:
-                continue
+            if own[0]['kind'] != own2[0]['kind'] or own[0]['panel'] != own2[0]['panel']:
+                continue   # panels side by side have rows of their own
             p1, p2 = sorted((own[0]['at'], own2[0]['at']))
             if p2 - p1 < 0.3:
                 continue
@@ -1527,7 +1597,7 @@ def _outside(sh, prog, labels, matching, orient):
         v = None if given else _number(t['text'])
         if given:
             own = [p for kw, w in given for p in matching(orient.get(kw, ('x', 'y')), w)]
-        elif v is not None and prog and prog.values and v not in prog.plotfit:
+        elif v is not None and prog and prog.values and not _not_a_value(sh, prog, t, v):
             # a value read off: its line runs across its panel (a curve's steps and counts do not)
             own = [p for p in matching(('x', 'y'), v, _half_unit(t['text']))
                    if p['len'] >= 0.9 * (p['panel'][3] - p['panel'][1] if p['kind'] == 'x' else
@@ -1770,6 +1840,7 @@ def _asked(sh, prog, cands, labels, matching):
         return got
 
     per = []
+    bare = {}   # statement -> the lines of its INTERSECT lists that have no label (their values read off have none)
     for st in prog.statements:
         asks, keys, found = [], set(), 0
         for kw, (pairs, inter) in st.items():
@@ -1777,6 +1848,8 @@ def _asked(sh, prog, cands, labels, matching):
                 lines = [p for p in matching(('x', 'y'), v) if draws(kw, p) and id(p) in mine]
                 found += bool(lines)
                 if not text.strip():
+                    if inter:
+                        bare.setdefault(id(st), []).extend(lines)
                     continue
                 for p in lines:
                     key = (p['panel'], text, p['kind'], round(p['at']))
@@ -1788,8 +1861,9 @@ def _asked(sh, prog, cands, labels, matching):
     best = max(((n, f) for n, f, _, _ in per), default=(0, 0))
     if best == (0, 0):
         return [], {}
-    asks, keys = [], set()
+    asks, keys, unlabelled = [], set(), []
     for n, f, q, st in per:
+        unlabelled += bare.get(id(st), []) if (n, f) == best else []
         for a in q if (n, f) == best else ():
             key = (a.panel, a.text, a.kind, round(a.at))   # statements alike ask alike
             if key not in keys:
@@ -1805,21 +1879,27 @@ def _asked(sh, prog, cands, labels, matching):
             for pts in p['polys']:
                 for u, w in zip(pts, pts[1:]):
                     curves.add_segment(u, w, (u, w))
+    def meets(p, r):
+        """Whether intersection line p crosses reference line r where a fitted line crosses it."""
+        if p['panel'] != r['panel'] or p['kind'] == r['kind']:
+            return False
+        c = (p['at'], r['at']) if p['kind'] == 'x' else (r['at'], p['at'])
+        if _pt_seg(c, *r['polys'][0]) > 1.0 or _pt_seg(c, *p['polys'][0]) > 1.0:
+            return False
+        box = (c[0] - 2, c[1] - 2, c[0] + 2, c[1] + 2)
+        return any(_clip(u, w, box) for u, w in curves.near(box))
+    # a line of an INTERSECT list without a label (none at its place has one) has its values read off unlabelled:
+    # an intersection line that meets it where a fitted line does is its own, though it crosses a labelled line
+    # where another group's fitted line crosses that (the device road draws it across the whole frame)
+    placed = {(p['panel'], p['kind'], round(p['at'])) for a in asks for p in a.own}
+    unlabelled = [r for r in unlabelled if (r['panel'], r['kind'], round(r['at'])) not in placed]
     values = []
     for a in asks:
         if not a.intersect:
             continue
         for r in a.own:
-            ra, rb = r['polys'][0]
             for p in cands:
-                if p['panel'] != r['panel'] or p['kind'] == r['kind'] or id(p) in listed:
-                    continue
-                pa, pb = p['polys'][0]
-                c = (p['at'], r['at']) if p['kind'] == 'x' else (r['at'], p['at'])
-                if _pt_seg(c, ra, rb) > 1.0 or _pt_seg(c, pa, pb) > 1.0:
-                    continue
-                box = (c[0] - 2, c[1] - 2, c[0] + 2, c[1] + 2)
-                if not any(_clip(u, w, box) for u, w in curves.near(box)):
+                if id(p) in listed or not meets(p, r) or any(meets(p, u) for u in unlabelled):
                     continue
                 v = p['axis'].value(p['at'])
                 if v is None or any(b.panel == p['panel'] and b.kind == p['kind'] and abs(b.at - p['at']) < 0.3
@@ -2011,13 +2091,15 @@ RULES = ('near', 'far', 'cross', 'row', 'order', 'join', 'band', 'leaders', 'end
 
 
 def main(argv):
-    root, tool, sheet, pages, rules, given = None, None, None, [], set(RULES), {}
+    root, tool, sheet, pages, rules, given, jobs = None, None, None, [], set(RULES), {}, 1
     k = 0
     while k < len(argv):
         a = argv[k]
-        if a in ('--source', '--glyphsheet', '--glyphs', '--rules', '--program') and k + 1 < len(argv):
+        if a in ('--source', '--glyphsheet', '--glyphs', '--rules', '--program', '--jobs') and k + 1 < len(argv):
             k += 1
-            if a == '--source':
+            if a == '--jobs':
+                jobs = int(argv[k])
+            elif a == '--source':
                 root = argv[k]
             elif a == '--program':
                 case, _, path = argv[k].partition('=')
@@ -2047,7 +2129,7 @@ def main(argv):
     glyphs = load_glyphs(tool, sheet)
     programs = {n: Program(t) for n, t in gallery_programs(root).items()} if root else {}
     programs.update((n, Program(t)) for n, t in given.items())
-    return run(pages, glyphs, programs, rules)
+    return run(pages, glyphs, programs, rules, jobs)
 
 
 def case_of(path):
@@ -2069,30 +2151,57 @@ def program_of(path, programs):
     return None
 
 
-def run(pages, glyphs, programs, rules):
+_JOB = {}   # what the pages are checked with, in each worker of --jobs
+
+
+def _one(path):
+    """A page checked: (path, [(rule, message)] or None where it cannot be read (the message then in place),
+    the counts of what was read, what its program draws)."""
+    glyphs, programs, rules = _JOB['args']
+    seen = {'labels': 0, 'percentiles': 0, 'insets': 0}
+    try:
+        sh = Sheet(overprint.Page(path), glyphs)
+    except (OSError, UnicodeDecodeError) as e:
+        return path, None, f'{path}: cannot be read: {e}', seen, set()
+    if VERBOSE[0]:
+        print(f'{path}:')
+    prog = program_of(path, programs)
+    wanted = set()
+    if prog:
+        wanted |= {'labels'} if prog.refs else set()
+        wanted |= {'percentiles'} if prog.plotfit else set()
+        wanted |= {'insets'} if prog.probplot else set()
+    found = [f for f in check(sh, prog, seen) if f[0] in rules]
+    return path, found, '', seen, wanted
+
+
+def run(pages, glyphs, programs, rules, jobs=1):
     bad = unreadable = 0
     seen = {'labels': 0, 'percentiles': 0, 'insets': 0}
     wanted = set()
-    for path in pages:
-        try:
-            sh = Sheet(overprint.Page(path), glyphs)
-        except (OSError, UnicodeDecodeError) as e:
-            print(f'{path}: cannot be read: {e}')
+    _JOB['args'] = (glyphs, programs, rules)
+    if jobs > 1 and len(pages) > 1:
+        import multiprocessing
+        pool = multiprocessing.get_context('fork').Pool(jobs)
+        results = pool.imap(_one, pages)
+    else:
+        pool, results = None, map(_one, pages)
+    for path, found, why, saw, want in results:
+        for k in seen:
+            seen[k] += saw[k]
+        wanted |= want
+        if found is None:
+            print(why)
             unreadable += 1
             continue
-        if VERBOSE[0]:
-            print(f'{path}:')
-        prog = program_of(path, programs)
-        if prog:
-            wanted |= {'labels'} if prog.refs else set()
-            wanted |= {'percentiles'} if prog.plotfit else set()
-            wanted |= {'insets'} if prog.probplot else set()
-        found = [f for f in check(sh, prog, seen) if f[0] in rules]
         if found:
             bad += 1
             print(f'{path}: {len(found)} misplaced')
             for rule, msg in found:
                 print(f'  {rule}: {msg}')
+    if pool:
+        pool.close()
+        pool.join()
     # programs that draw them and none read back: this reader no longer sees them
     for what in sorted(wanted):
         if not seen[what]:
