@@ -1840,16 +1840,20 @@ def _asked(sh, prog, cands, labels, matching):
         return got
 
     per = []
-    bare = {}   # statement -> the lines of its INTERSECT lists that have no label (their values read off have none)
+    crossed = {}   # statement -> [(line, whether labelled)] of its INTERSECT lists: a panel's line nearest each value
     for st in prog.statements:
         asks, keys, found = [], set(), 0
         for kw, (pairs, inter) in st.items():
             for v, text in pairs:
                 lines = [p for p in matching(('x', 'y'), v) if draws(kw, p) and id(p) in mine]
                 found += bool(lines)
+                if inter:   # the strokes at the place nearest the value (the statistical road draws one a group)
+                    for panel in {p['panel'] for p in lines}:
+                        mine_here = [p for p in lines if p['panel'] == panel]
+                        at = min(mine_here, key=lambda p: abs(p['axis'].place(v) - p['at']))['at']
+                        crossed.setdefault(id(st), []).extend((p, bool(text.strip())) for p in mine_here
+                                                             if abs(p['at'] - at) < 0.05)
                 if not text.strip():
-                    if inter:
-                        bare.setdefault(id(st), []).extend(lines)
                     continue
                 for p in lines:
                     key = (p['panel'], text, p['kind'], round(p['at']))
@@ -1861,9 +1865,10 @@ def _asked(sh, prog, cands, labels, matching):
     best = max(((n, f) for n, f, _, _ in per), default=(0, 0))
     if best == (0, 0):
         return [], {}
-    asks, keys, unlabelled = [], set(), []
+    asks, keys, inter = [], set(), {}
     for n, f, q, st in per:
-        unlabelled += bare.get(id(st), []) if (n, f) == best else []
+        for r, labelled in crossed.get(id(st), []) if (n, f) == best else ():
+            inter[id(r)] = (r, labelled or inter.get(id(r), (r, False))[1])
         for a in q if (n, f) == best else ():
             key = (a.panel, a.text, a.kind, round(a.at))   # statements alike ask alike
             if key not in keys:
@@ -1879,33 +1884,43 @@ def _asked(sh, prog, cands, labels, matching):
             for pts in p['polys']:
                 for u, w in zip(pts, pts[1:]):
                     curves.add_segment(u, w, (u, w))
-    def meets(p, r):
-        """Whether intersection line p crosses reference line r where a fitted line crosses it."""
+    def gap(p, r):
+        """How far from a fitted line intersection line p crosses reference line r (None: it does not cross it
+        within 2 points of one)."""
         if p['panel'] != r['panel'] or p['kind'] == r['kind']:
-            return False
+            return None
         c = (p['at'], r['at']) if p['kind'] == 'x' else (r['at'], p['at'])
         if _pt_seg(c, *r['polys'][0]) > 1.0 or _pt_seg(c, *p['polys'][0]) > 1.0:
-            return False
+            return None
         box = (c[0] - 2, c[1] - 2, c[0] + 2, c[1] + 2)
-        return any(_clip(u, w, box) for u, w in curves.near(box))
-    # a line of an INTERSECT list without a label (none at its place has one) has its values read off unlabelled:
-    # an intersection line that meets it where a fitted line does is its own, though it crosses a labelled line
-    # where another group's fitted line crosses that (the device road draws it across the whole frame)
-    placed = {(p['panel'], p['kind'], round(p['at'])) for a in asks for p in a.own}
-    unlabelled = [r for r in unlabelled if (r['panel'], r['kind'], round(r['at'])) not in placed]
+        return min((_pt_seg(c, u, w) for u, w in curves.near(box) if _clip(u, w, box)), default=None)
+    def owner(p):
+        """The INTERSECT line whose intersection line p is: the one it stops at, where it stops short of the
+        frame (the statistical road); else (the device road draws it across the frame, over the other lines and
+        where other groups' fitted lines cross them) the one drawn last before it; None."""
+        other = [(r, labelled) for r, labelled in inter.values() if r['panel'] == p['panel'] and r['kind'] != p['kind']]
+        a, b = p['polys'][0]
+        lo, hi = (p['panel'][1], p['panel'][3]) if p['kind'] == 'x' else (p['panel'][0], p['panel'][2])
+        if abs(a[0] - b[0]) + abs(a[1] - b[1]) < 0.95 * (hi - lo):
+            ends = [(gap(p, r), labelled) for r, labelled in other if min(_pt_seg(q, *r['polys'][0]) for q in (a, b)) <= 1.0]
+            ends = [e for e in ends if e[0] is not None]
+            return min(ends) if ends else None
+        before = [(r['i'], labelled) for r, labelled in other if r['i'] < p['i']]
+        return max(before) if before else None
+    # an intersection line crosses an INTERSECT line where a fitted line crosses it (or would: a fitted line drawn
+    # over the axis's range only); its value is read off with a label where its own line has one
     values = []
-    for a in asks:
-        if not a.intersect:
+    for p in cands:
+        if id(p) in listed or not any(gap(p, r) is not None for r, _ in inter.values()):
             continue
-        for r in a.own:
-            for p in cands:
-                if id(p) in listed or not meets(p, r) or any(meets(p, u) for u in unlabelled):
-                    continue
-                v = p['axis'].value(p['at'])
-                if v is None or any(b.panel == p['panel'] and b.kind == p['kind'] and abs(b.at - p['at']) < 0.3
-                                    for b in values):
-                    continue
-                values.append(_Ask(p['panel'], None, lines_at(p), v, True))
+        mine = owner(p)
+        if not mine or not mine[1]:
+            continue
+        v = p['axis'].value(p['at'])
+        if v is None or any(b.panel == p['panel'] and b.kind == p['kind'] and abs(b.at - p['at']) < 0.3
+                            for b in values):
+            continue
+        values.append(_Ask(p['panel'], None, lines_at(p), v, True))
     # a value read off shows where a number in its panel reads its line's place
     written = []
     for t, panel in shown:
