@@ -697,6 +697,7 @@ class Sheet:
         self.axes = []
         self.tickpaths = set()
         used = set()
+        hs, vs = self._edges()
         for kind, base in kept:
             ticks = groups[(kind, base)]
             pairs = []
@@ -724,12 +725,15 @@ class Sheet:
                     labelled.append((at, v))
                     held.add(at)
                     used.add(n)
-            # panels side by side repeat an axis: a new axis starts where the values turn back
+            # panels side by side repeat an axis: a new axis starts where the values turn back, or across a frame's
+            # side (a relation plot's stresses beside its probability plot's percents)
             labelled.sort()
             runs, cur = [], []
             for q in labelled:
                 if cur and (q[1] == cur[-1][1] or
-                            len(cur) >= 2 and (q[1] - cur[-1][1]) * (cur[-1][1] - cur[-2][1]) < 0):
+                            len(cur) >= 2 and (q[1] - cur[-1][1]) * (cur[-1][1] - cur[-2][1]) < 0 or
+                            any(cur[-1][0] + 0.5 < at < q[0] - 0.5 and lo - 0.5 <= base <= hi + 0.5
+                                for at, lo, hi in (vs if kind == 'x' else hs))):
                     runs.append(cur)
                     cur = []
                 cur.append(q)
@@ -1119,18 +1123,21 @@ def check(sh, prog, seen=None):
     def at(t):
         return f'"{t["text"]}" ({t["box"][0]:.0f},{t["box"][1]:.0f})'
 
-    sides = []   # the sides of panels and boxes: (x0, y0, x1, y1) of a line
+    sides = []   # the sides of panels and boxes: (x0, y0, x1, y1) of a line, and whether a panel's
     for r in list(sh.panels) + list(sh.boxes):
-        sides += [(r[0], r[1], r[0], r[3]), (r[2], r[1], r[2], r[3]), (r[0], r[1], r[2], r[1]),
-                  (r[0], r[3], r[2], r[3])]
+        sides += [(sd, r in sh.panels) for sd in ((r[0], r[1], r[0], r[3]), (r[2], r[1], r[2], r[3]),
+                                                  (r[0], r[1], r[2], r[1]), (r[0], r[3], r[2], r[3]))]
 
     def on_side(a, b):
-        """Whether segment ab lies along a side (a frame's side may run on past its panel, up to a strip above
-        it)."""
-        for sd in sides:
+        """Whether segment ab lies along a side: within it, or (a panel's frame, whose side may run on past the
+        panel up to a strip above it) over the whole of it."""
+        for sd, frame in sides:
             k = 0 if sd[0] == sd[2] else 1      # the coordinate that is fixed along the side
-            if all(abs(q[k] - sd[k]) <= 0.5 for q in (a, b)) and \
-                    min(a[1 - k], b[1 - k]) <= sd[3 - k] + 0.5 and max(a[1 - k], b[1 - k]) >= sd[1 - k] - 0.5:
+            if any(abs(q[k] - sd[k]) > 0.5 for q in (a, b)):
+                continue
+            lo, hi = min(a[1 - k], b[1 - k]), max(a[1 - k], b[1 - k])
+            if sd[1 - k] - 0.5 <= lo and hi <= sd[3 - k] + 0.5 or frame and lo <= sd[1 - k] + 0.5 and \
+                    hi >= sd[3 - k] - 0.5:
                 return True
         return False
     for p in sh.paths:
@@ -1762,8 +1769,9 @@ class _Grid:
 
 
 def _orient(sh):
-    """Whether a list draws a line: HREF= and SREF= upright ('x'), VREF= level ('y'); PREF= at the probability
-    axis of the line's panel and LREF= at the other (a panel without one, a relation plot's, draws LREF= level)."""
+    """Whether a list draws a line: HREF= and SREF= upright ('x') (SREF= on a panel without a probability axis),
+    VREF= level ('y'); PREF= at the probability axis of the line's panel and LREF= at the other (a panel without one,
+    a relation plot's, draws LREF= level)."""
     prob = {}
 
     def kinds(panel):
@@ -1782,7 +1790,9 @@ def _orient(sh):
 
     def draws(kw, p):
         k = p['kind']
-        if kw in ('href', 'sref'):
+        if kw == 'sref':   # at the stresses: on a relation plot's panel, not on the probability plot beside it
+            return k == 'x' and not kinds(p['panel'])
+        if kw == 'href':
             return k == 'x'
         if kw == 'vref':
             return k == 'y'
