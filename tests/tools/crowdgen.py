@@ -24,7 +24,8 @@ PROB = [
     dict(name='fans-by', data='fans', head='by plant;\n   freq count;\n   distribution lognormal;',
          plot='hours*status(0)', life=(100, 10000, 'log'), prob=(2, 90), opts=['', 'square', 'rotate']),
     dict(name='lung4', data='lung4', head='distribution weibull;', plot='time*status(0) = grp',
-         life=(1, 1000, 'log'), prob=(0.2, 99), opts=['overlay', 'overlay rotate', 'overlay square', 'nrows=2 ncols=2']),
+         life=(1, 1000, 'log'), prob=(0.2, 99),
+         opts=['overlay', 'overlay rotate', 'overlay square', 'nrows=2 ncols=2']),
     dict(name='lots3', data='lots3', head='distribution weibull;', plot='mrevs*status(0) = lot',
          life=(10, 1000, 'log'), prob=(5, 90), opts=['ncols=3', 'ncols=3 rotate', 'overlay', 'overlay rotate']),
     dict(name='insulation', data='insulation', head='distribution lognormal;', plot='hours = temp',
@@ -104,7 +105,8 @@ def _label(rng, k):
     if r < 0.12:
         return ''
     if r < 0.25:
-        return rng.choice(WORDS) + ' ' + ''.join(rng.choice('abcdefghijklmnopqrstuvwxyz') for _ in range(rng.randint(6, 14)))
+        word = rng.choice(WORDS)
+        return word + ' ' + ''.join(rng.choice('abcdefghijklmnopqrstuvwxyz') for _ in range(rng.randint(6, 14)))
     return rng.choice(WORDS) + (str(k) if rng.random() < 0.5 else '')
 
 

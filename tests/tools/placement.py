@@ -12,19 +12,25 @@ Read from the page:
   more, not all of them labels (a box of labels only is a column of labels on a ground of its own, and its
   labels are read as any other);
 - the reference and intersection lines: single axis-parallel strokes that are no grid line (the style of most
-  strokes at tick places), at a place that reads a value the program gives (LREF=, PREF=, HREF=, VREF=, SREF=) or
-  that a number in the panel shows; a label owns the lines at its value: a number those where its value reads, a
-  text those of the value the program gives it (xREFLABELS=);
+  strokes at tick places) and no side of the frame (a dashed stroke along the axis is a line at its end), that
+  start at a side of their panel (a curve's or a limit's step does not), at a place that reads a value the
+  program gives (LREF=, PREF=, HREF=, VREF=, SREF=) or that a number in the panel shows; a label owns the lines at
+  its value: a number those where its value reads (a relation plot's percentile label, a PLOTFIT= value as
+  written, and a legend's number, with its line's sample beside it, are none), a text those of the value the
+  program gives it (xREFLABELS=); the axes of panels side by side are told apart where their values turn back or
+  a frame's side runs between, those of panels one above the other share their ticks out by panel;
 - the fitted lines and confidence limits: the other strokes of more than one segment or not axis-parallel;
-- a leader: a stroke from a label's box to one of its own lines (to its line's end for a percentile label);
-  one longer than 200 points only when straight or bent at most twice; a solid one is a leader, not a line,
+- a leader: a solid stroke from a label's box to one of its own lines (to its line's end for a percentile label),
+  not along it (an MCF limit's dash on the line is none); one longer than 200 points only when straight or bent at
+  most twice; a solid one is a leader, not a line,
   though it stands where a value reads; also a solid stroke, straight or bent at most twice, from a label's box
   out of its panel's frame or to the page's edge, whatever it ends on;
 - the labels the program asks for, panel by panel: each text of an xREFLABELS= list (none for an empty text)
-  where its line is drawn (HREF= and SREF= upright, VREF= level, PREF= at the panel's probability axis and
-  LREF= at the other, level on a panel without one); a value off its axis draws no line and asks for none; and
-  the values read off where an intersection line (a line of no list that crosses a labelled line of a list with
-  INTERSECT where a fitted line crosses it) can be told, written as the page writes the values it shows (two
+  where its line is drawn (HREF= and SREF= upright, SREF= not on a probability plot, VREF= level, PREF= at the
+  panel's probability axis and LREF= at the other, level on a panel without one); a value off its axis draws no
+  line and asks for none; and the values read off where an intersection line (a line of no list that crosses a labelled line of a list with
+  INTERSECT where a fitted line crosses it) can be told and its own INTERSECT line (the one it stops at, else the
+  one drawn last before it) has a label, written as the page writes the values it shows (two
   decimals, else four significant digits) from the place its axis reads. The same text at the same line is
   asked for once; a program's statement asks on the pages that show most of its labels (else draw most of its
   lines). A label shows where a text of its panel reads as it (cut to 16 bytes, a character not read back or
@@ -40,11 +46,11 @@ What fails (each page with the lines that tell why), by rule:
   it to its own line; a leader that joins it to another line;
 - far: such a label farther from its own line than FAR times its height, with no leader (a label moves along
   its own line, or stands in a column joined to it);
-- order: two labels stacked across their parallel lines in the other order than their lines;
+- order: two labels of one panel stacked across their parallel lines in the other order than their lines;
 - join: labels of two lines on one row, closer than a text's height: they read as one;
 - band: labels of two close parallel lines (level lines nearer than BAND text heights, upright ones nearer than the
   wider label and one height) that share the band between them, both without a leader: one row between level
-  lines, one column between upright ones; which line each belongs to is a guess;
+  lines, one column between upright ones (labels of one panel); which line each belongs to is a guess;
 - cross: another reference or intersection line, a fitted line or a confidence limit through a label's box;
   where an opaque box painted after the line (the label's ground) hides it there, it counts only when it passes
   through: it comes out from under the boxes on both sides, however far from the text, and shows there for SHOWS
@@ -61,7 +67,7 @@ What fails (each page with the lines that tell why), by rule:
   nearer its own line's end than any other's, unless a leader joins them; the lines are told apart by where
   they stand (a higher percentile has the longer life);
 - inset: an inset (a box of texts at a corner of a panel) that holds more markers than a box of its size, as
-  far from the frame, would hold at another corner of the panel;
+  far from the frame, would hold at another corner of the panel, whatever labels stand there;
 - panel: a reference or intersection label not inside the panel of its lines: across the panel's edge, or outside
   every panel (over the axes' tick labels and titles, or in the gap to another panel);
 - missing: a label the program asks for that the page leaves out, where a place near its own line keeps every
@@ -90,7 +96,8 @@ What fails (each page with the lines that tell why), by rule:
 ROOT is the source tree: the programs of the gallery's pages are read from ROOT/scripts/gallery and
 ROOT/tests/data/crowded (a page NAME-ROAD[-K].svg is drawn by the program of case NAME). --program reads the
 pages of another case with the program in file PROG (a page CASE-ROAD[-K].svg, or any page in a folder CASE-ROAD
-or CASE). --rules: the rules that fail (all by default); --jobs: the pages checked N at a time; --verbose tells what was read on each page. Exits 1
+or CASE). --rules: the rules that fail (all by default); --jobs: the pages checked N at a time; --verbose tells
+what was read on each page. Exits 1
 when a page fails, 2 when a page cannot be read or when the programs draw reference labels, percentile labels or
 insets and none is read back on any page."""
 import math
@@ -1242,9 +1249,8 @@ def check(sh, prog, seen=None):
     out += _joined(sh, labels, lead, led, refs, others, grid, at)
     out += _bands(labels, led, at)
     out += _ends(sh, prog, others, seen)
-    led_paths = [p for p in sh.paths if id(p) in leaders]
     if not (prog and prog.inset_given):   # an inset where the user puts it stays there
-        out += _insets(sh, seen, [t['box'] for t, _ in labels], led_paths)
+        out += _insets(sh, seen)
     out += _outside(sh, prog, labels, matching, orient)
     out += _missing(sh, prog, labels, led, [p for p in cands if id(p) not in leaders and id(p) not in drawn], refs,
                     matching, grid)
@@ -1617,9 +1623,9 @@ def _outside(sh, prog, labels, matching, orient):
     return out
 
 
-def _insets(sh, seen, labels=(), leaders=()):
-    """Insets at a panel's corner that hold more markers than a box of their size at another corner where it
-    would stand over no reference label and no leader (within a text height: the labels would have to give way)."""
+def _insets(sh, seen):
+    """Insets at a panel's corner that hold more markers than a box of their size at another corner would, whatever
+    labels stand there (the labels give way to an inset that hides no data)."""
     out = []
     for r in sh.boxes:
         panel = sh.panel_of(_centre(r))
@@ -1639,14 +1645,11 @@ def _insets(sh, seen, labels=(), leaders=()):
         def held(b):
             return sum(1 for p in pts if _inside(p, b))
         here = held(r)
-        lead = [(a, c) for p in leaders for pts in p['polys'] for a, c in zip(pts, pts[1:])]
         best = None
         for cy in 'NS':
             for cx in 'WE':
                 b = (xs[cx], ys[cy], xs[cx] + w, ys[cy] + h)
                 if abs(b[0] - r[0]) < 1 and abs(b[1] - r[1]) < 1:
-                    continue
-                if any(_rect_gap(l, b) < l[3] - l[1] for l in labels) or any(_seg_rect(a, c, b) < 5.0 for a, c in lead):
                     continue
                 n = held(b)
                 if best is None or n < best[0]:
@@ -1912,7 +1915,8 @@ def _asked(sh, prog, cands, labels, matching):
         a, b = p['polys'][0]
         lo, hi = (p['panel'][1], p['panel'][3]) if p['kind'] == 'x' else (p['panel'][0], p['panel'][2])
         if abs(a[0] - b[0]) + abs(a[1] - b[1]) < 0.95 * (hi - lo):
-            ends = [(gap(p, r), labelled) for r, labelled in other if min(_pt_seg(q, *r['polys'][0]) for q in (a, b)) <= 1.0]
+            ends = [(gap(p, r), labelled) for r, labelled in other
+                    if min(_pt_seg(q, *r['polys'][0]) for q in (a, b)) <= 1.0]
             ends = [e for e in ends if e[0] is not None]
             return min(ends) if ends else None
         before = [(r['i'], labelled) for r, labelled in other if r['i'] < p['i']]
