@@ -19,7 +19,8 @@ hand, against the same pages as drawn.
 - a leader drawn as wide as the fitted lines, or in a fitted line's colour: thin;
 - three markers under an inset whose other corners hold reference labels: inset (the labels give way);
 and pages it once failed though nothing on them is misplaced, or faults it once missed:
-- an INTERSECT line without a label, its values read off left out: none asked for;
+- an INTERSECT line without a label, its values read off left out: none asked for, also with a labelled line
+  half a point beside it;
 - an MCF limit's dash along a label's line, and a dotted stroke from a label to near its line: no leaders;
 - a legend's number and a relation plot's percentile label beside lines at their values: no labels;
 - the values read off in the lower of two turned panels (its top tick without a number): read on its own axis;
@@ -160,6 +161,17 @@ def false_alarms(pagedir, glyphs, programs, expect):
         svg = c.removed(svg, n)
     expect('the values read off at an unlabelled INTERSECT line are not asked for',
            not any(r == 'missing' for r, _ in c.found(svg)))
+    # and beside it, half a point away, a labelled INTERSECT line drawn after it: its intersection lines are still
+    # the unlabelled line's (the device road draws them right after their own line)
+    sh = c.sheet(c.svg)
+    ax = next(a for a in sh.axes if a.kind == 'x' and a.f)
+    x = ax.place(180.0) + 0.5
+    c.prog = prog('probplot-intersect-four-groups', old="lref=60 180 365 intersect lreflabels='60 d' '180 d' '1 yr'",
+                  new=f"lref=60 180 {ax.value(x):.6g} 365 intersect lreflabels='60 d' '' 'Near' '1 yr'")
+    frame = sh.panels[0]
+    beside = _added(svg, DASHED.format(x, frame[3], x, frame[1]))
+    expect('the values read off at an unlabelled INTERSECT line beside a labelled one are not asked for',
+           not any(r == 'missing' and 'value read off' in m for r, m in c.found(beside)))
 
     # a dash of an MCF limit on a label's line (the label a point and a half from it), and a dotted stroke (a
     # grid line, a dashed fitted line) from the label to near its line: neither is its leader
