@@ -966,6 +966,25 @@ def _not_a_value(sh, prog, t, v):
     return not sh.panel_of(_centre(t['box'])) and sh.legend_entry(t)
 
 
+def _sides_at(sh, panel, kinds, v):
+    """The sides of a panel's frame where value v reads (a line there is hidden by the frame), as lines."""
+    if not hasattr(sh, 'sides'):
+        sh.sides = {}
+    out = []
+    for kind in kinds:
+        for at in ((panel[0], panel[2]) if kind == 'x' else (panel[1], panel[3])):
+            line = {'i': -1, 'polys': [[(at, panel[1]), (at, panel[3])] if kind == 'x' else
+                                       [(panel[0], at), (panel[2], at)]], 'dash': None, 'style': ('', '', ''),
+                    'single': True, 'vert': kind == 'x', 'horiz': kind == 'y', 'rect': False, 'kind': kind,
+                    'at': at, 'panel': panel, 'len': panel[3] - panel[1] if kind == 'x' else panel[2] - panel[0],
+                    'edge': True}
+            line['axis'] = sh.axis_for(line)
+            place = line['axis'] and line['axis'].place(v)
+            if place is not None and abs(place - at) <= 0.3:
+                out.append(sh.sides.setdefault((panel, kind, at), line))
+    return out
+
+
 def read_labels(sh, prog):
     """The grid's styles, the candidate reference and intersection lines, and the labels of such lines with
     their own lines: (grid, candidates, [(text, [line])])."""
@@ -1024,7 +1043,11 @@ def read_labels(sh, prog):
         panel = sh.panel_of(_centre(t['box']))
         if given:
             for kw, v in given:
-                for p in matching(orient.get(kw, ('x', 'y')), v):
+                lines = matching(orient.get(kw, ('x', 'y')), v)
+                if not any(p['panel'] == panel for p in lines):
+                    # a line at the value where the frame's side stands is hidden by it: the label names that side
+                    lines = lines + _sides_at(sh, panel, orient.get(kw, ('x', 'y')), v)
+                for p in lines:
                     own.append(p)
                     p.setdefault('value', v)
                     if p['panel'] == panel:

@@ -25,7 +25,8 @@ and pages it once failed though nothing on them is misplaced, or faults it once 
 - a legend's number and a relation plot's percentile label beside lines at their values: no labels;
 - the values read off in the lower of two turned panels (its top tick without a number): read on its own axis;
 - the frame's side where a value reads, and the frame's side running on past its panel: no lines;
-- a dashed reference line along the axis itself (a value at the axis's first tick): a line;
+- a dashed reference line along the axis itself (a value at the axis's first tick): a line; a label beside the
+  frame's side where its value reads, the same text labelling a line elsewhere: that side's;
 - SREF= beside a probability plot of PPLOT: none asked for there; PREF= there, its label left out: missing
   (the percents of that plot's axis run on into the stresses of the relation plot beside it);
 - the labels of two panels one above the other between lines 30 points apart: no band.
@@ -228,6 +229,26 @@ def false_alarms(pagedir, glyphs, programs, expect):
     frame = sh.panels[0]
     svg = _added(c.moved(c.svg, n, 0, foot - 3.0 - half[3]), DASHED.format(frame[0], foot, frame[2], foot))
     expect('a dashed line along the axis is a reference line', not _rules(c.found(svg), 'half', ('far', 'near')))
+
+    # a value where the frame's side without ticks stands: the label beside that side names it (the frame hides
+    # the line), though the same text labels a line elsewhere; a frame drawn as one stroke round the panel, and
+    # one drawn side by side
+    for name, case, old, new, text, along in (
+            ('probplot-pref-labels-close-statistical.svg', 'probplot-pref-labels-close', "'Zeta six'",
+             "'Zeta six' 'Alpha one'", 'Alpha one', 0.5),
+            ('mcf-valve-seats-references-device.svg', 'mcf-valve-seats-references', "vreflabels='half' 'one'",
+             "vreflabels='half' 'one' 'half'", 'half', 0.3)):
+        c = Case(pagedir, name, glyphs, programs)
+        sh = c.sheet(c.svg)
+        top = sh.panels[0][1]
+        yax = next(a for a in sh.axes if a.kind == 'y' and a.f)
+        source = re.sub(r'((?:pref|vref)=[\d. ]*\d)', r'\g<1> ' + f'{yax.value(top):.6g}', PROGRAM_TEXT[case], count=1)
+        c.prog = placement.Program(source.replace(old, new, 1))
+        (box, n) = c.box(text)
+        x = sh.panels[0][0] + along * (sh.panels[0][2] - sh.panels[0][0])   # clear of the inset and other lines
+        svg = c.moved(c.svg, n, x - box[0], top + 3.0 - box[1])
+        expect(f'a label beside the frame\'s side at its value names it ({name})',
+               not _rules(c.found(svg), text, ('far', 'near')))
 
     # SREF= draws no line on the probability plot beside a relation plot
     c = Case(pagedir, 'relation-fluid-power-pplot-device.svg', glyphs, programs)
