@@ -12,19 +12,25 @@ Read from the page:
   more, not all of them labels (a box of labels only is a column of labels on a ground of its own, and its
   labels are read as any other);
 - the reference and intersection lines: single axis-parallel strokes that are no grid line (the style of most
-  strokes at tick places), at a place that reads a value the program gives (LREF=, PREF=, HREF=, VREF=, SREF=) or
-  that a number in the panel shows; a label owns the lines at its value: a number those where its value reads, a
-  text those of the value the program gives it (xREFLABELS=);
+  strokes at tick places) and no side of the frame (a dashed stroke along the axis is a line at its end), that
+  start at a side of their panel (a curve's or a limit's step does not), at a place that reads a value the
+  program gives (LREF=, PREF=, HREF=, VREF=, SREF=) or that a number in the panel shows; a label owns the lines at
+  its value: a number those where its value reads (a relation plot's percentile label, a PLOTFIT= value as
+  written, and a legend's number, with its line's sample beside it, are none), a text those of the value the
+  program gives it (xREFLABELS=); the axes of panels side by side are told apart where their values turn back or
+  a frame's side runs between, those of panels one above the other share their ticks out by panel;
 - the fitted lines and confidence limits: the other strokes of more than one segment or not axis-parallel;
-- a leader: a stroke from a label's box to one of its own lines (to its line's end for a percentile label);
-  one longer than 200 points only when straight or bent at most twice; a solid one is a leader, not a line,
+- a leader: a solid stroke from a label's box to one of its own lines (to its line's end for a percentile label),
+  not along it (an MCF limit's dash on the line is none); one longer than 200 points only when straight or bent at
+  most twice; a solid one is a leader, not a line,
   though it stands where a value reads; also a solid stroke, straight or bent at most twice, from a label's box
   out of its panel's frame or to the page's edge, whatever it ends on;
 - the labels the program asks for, panel by panel: each text of an xREFLABELS= list (none for an empty text)
-  where its line is drawn (HREF= and SREF= upright, VREF= level, PREF= at the panel's probability axis and
-  LREF= at the other, level on a panel without one); a value off its axis draws no line and asks for none; and
-  the values read off where an intersection line (a line of no list that crosses a labelled line of a list with
-  INTERSECT where a fitted line crosses it) can be told, written as the page writes the values it shows (two
+  where its line is drawn (HREF= and SREF= upright, SREF= not on a probability plot, VREF= level, PREF= at the
+  panel's probability axis and LREF= at the other, level on a panel without one); a value off its axis draws no
+  line and asks for none; and the values read off where an intersection line (a line of no list that crosses a labelled line of a list with
+  INTERSECT where a fitted line crosses it) can be told and its own INTERSECT line (the one it stops at, else the
+  one drawn last before it) has a label, written as the page writes the values it shows (two
   decimals, else four significant digits) from the place its axis reads. The same text at the same line is
   asked for once; a program's statement asks on the pages that show most of its labels (else draw most of its
   lines). A label shows where a text of its panel reads as it (cut to 16 bytes, a character not read back or
@@ -40,11 +46,11 @@ What fails (each page with the lines that tell why), by rule:
   it to its own line; a leader that joins it to another line;
 - far: such a label farther from its own line than FAR times its height, with no leader (a label moves along
   its own line, or stands in a column joined to it);
-- order: two labels stacked across their parallel lines in the other order than their lines;
+- order: two labels of one panel stacked across their parallel lines in the other order than their lines;
 - join: labels of two lines on one row, closer than a text's height: they read as one;
 - band: labels of two close parallel lines (level lines nearer than BAND text heights, upright ones nearer than the
   wider label and one height) that share the band between them, both without a leader: one row between level
-  lines, one column between upright ones; which line each belongs to is a guess;
+  lines, one column between upright ones (labels of one panel); which line each belongs to is a guess;
 - cross: another reference or intersection line, a fitted line or a confidence limit through a label's box;
   where an opaque box painted after the line (the label's ground) hides it there, it counts only when it passes
   through: it comes out from under the boxes on both sides, however far from the text, and shows there for SHOWS
@@ -61,7 +67,7 @@ What fails (each page with the lines that tell why), by rule:
   nearer its own line's end than any other's, unless a leader joins them; the lines are told apart by where
   they stand (a higher percentile has the longer life);
 - inset: an inset (a box of texts at a corner of a panel) that holds more markers than a box of its size, as
-  far from the frame, would hold at another corner of the panel;
+  far from the frame, would hold at another corner of the panel, whatever labels stand there;
 - panel: a reference or intersection label not inside the panel of its lines: across the panel's edge, or outside
   every panel (over the axes' tick labels and titles, or in the gap to another panel);
 - missing: a label the program asks for that the page leaves out, where a place near its own line keeps every
@@ -86,11 +92,12 @@ What fails (each page with the lines that tell why), by rule:
   lines of the panel: it could be taken for a fitted line.
 
   placement.py --source ROOT (--glyphsheet TOOL | --glyphs SHEET.svg) [--rules all|RULE,...] [--program CASE=PROG]...
-               [--verbose] PAGE.svg...
+               [--jobs N] [--verbose] PAGE.svg...
 ROOT is the source tree: the programs of the gallery's pages are read from ROOT/scripts/gallery and
 ROOT/tests/data/crowded (a page NAME-ROAD[-K].svg is drawn by the program of case NAME). --program reads the
 pages of another case with the program in file PROG (a page CASE-ROAD[-K].svg, or any page in a folder CASE-ROAD
-or CASE). --rules: the rules that fail (all by default); --verbose tells what was read on each page. Exits 1
+or CASE). --rules: the rules that fail (all by default); --jobs: the pages checked N at a time; --verbose tells
+what was read on each page. Exits 1
 when a page fails, 2 when a page cannot be read or when the programs draw reference labels, percentile labels or
 insets and none is read back on any page."""
 import math
@@ -130,6 +137,7 @@ INSET_APART = 1.0     # text heights: a label keeps this far from an inset's or 
 REACH = 3.0           # text heights: a label at the end of its leader stands this near its line
 ENDS_ON = 0.5         # points: a leader ends on its line within this
 ENDS_APART = 0.5      # text heights: leaders of lines this far apart or more end this far apart
+FROM_SIDE = 2.0      # points: a reference line starts this near a side of its panel
 READ_OFF = 0.6        # points: a number shows a value read off where its value reads this near the line
 ROOM_CELL = 16.0      # points: the cells of the grid the place search looks things up in
 SHEET_SIZE = 10.0     # points: the size the glyph sheet draws its characters at
@@ -633,6 +641,7 @@ class Sheet:
             p['rect'] = len(p['polys']) == 1 and self._is_rect(p['polys'][0])
         self._axes()
         self._panels()
+        self._ticks_by_panel()
         self._boxes()
 
     def _measure(self, t, it, chars):
@@ -695,6 +704,7 @@ class Sheet:
         self.axes = []
         self.tickpaths = set()
         used = set()
+        hs, vs = self._edges()
         for kind, base in kept:
             ticks = groups[(kind, base)]
             pairs = []
@@ -722,12 +732,15 @@ class Sheet:
                     labelled.append((at, v))
                     held.add(at)
                     used.add(n)
-            # panels side by side repeat an axis: a new axis starts where the values turn back
+            # panels side by side repeat an axis: a new axis starts where the values turn back, or across a frame's
+            # side (a relation plot's stresses beside its probability plot's percents)
             labelled.sort()
             runs, cur = [], []
             for q in labelled:
                 if cur and (q[1] == cur[-1][1] or
-                            len(cur) >= 2 and (q[1] - cur[-1][1]) * (cur[-1][1] - cur[-2][1]) < 0):
+                            len(cur) >= 2 and (q[1] - cur[-1][1]) * (cur[-1][1] - cur[-2][1]) < 0 or
+                            any(cur[-1][0] + 0.5 < at < q[0] - 0.5 and lo - 0.5 <= base <= hi + 0.5
+                                for at, lo, hi in (vs if kind == 'x' else hs))):
                     runs.append(cur)
                     cur = []
                 cur.append(q)
@@ -840,6 +853,30 @@ class Sheet:
             if r and any(abs(r[2] - r[0] - w) < 2 and abs(r[3] - r[1] - h) < 2 for w, h in sizes):
                 self.panels.append(r)
 
+    def _ticks_by_panel(self):
+        """The ticks of panels stacked along one axis line (turned panels one above the other) shared out by the
+        panels: a panel whose first tick is not labelled (its number left out for the one of the panel beside it)
+        would else lend that tick, and the lines beside it, to its neighbour's axis."""
+        shared = {}
+        for ax in self.axes:
+            shared.setdefault((ax.kind, ax.base), []).append(ax)
+        for (kind, base), axes in shared.items():
+            if len(axes) < 2:
+                continue
+            ticks = sorted({t for ax in axes for t in ax.ticks})
+            for ax in axes:
+                if not ax.pairs:
+                    continue
+                at = ax.pairs[0][0]
+                for r in self.panels:
+                    lo, hi = (r[0], r[2]) if kind == 'x' else (r[1], r[3])
+                    edges = (r[1], r[3]) if kind == 'x' else (r[0], r[2])
+                    if lo - 0.5 <= at <= hi + 0.5 and any(abs(e - base) <= 1.0 for e in edges):
+                        mine = [t for t in ticks if lo - 0.5 <= t <= hi + 0.5]
+                        if mine:
+                            ax.ticks, ax.lo, ax.hi = mine, mine[0], mine[-1]
+                        break
+
     def panel_of(self, p):
         for r in self.panels:
             if _inside(p, r, 0.5):
@@ -873,6 +910,22 @@ class Sheet:
                 merged.append(r)
         self.boxes = merged
 
+    def legend_entry(self, t):
+        """Whether a text outside the panels is an entry of a legend drawn without a box: a short level stroke
+        outside every panel (the sample of a line; a leader runs to its line in a panel) ends just left of it on its
+        row."""
+        b = t['box']
+        h = b[3] - b[1]
+        mid = (b[1] + b[3]) / 2
+        for p in self.paths:
+            if not p['horiz'] or not 4 <= p['len'] <= 80:
+                continue
+            a, c = p['polys'][0]
+            if abs(a[1] - mid) <= h / 2 and -0.5 <= b[0] - max(a[0], c[0]) <= 1.5 * h and \
+                    not any(_clip(a, c, r) for r in self.panels):
+                return True
+        return False
+
     def in_box(self, t):
         c = _centre(t['box'])
         return any(_inside(c, r) for r in self.boxes)
@@ -905,6 +958,33 @@ def _describe(v):
     return f'{v:.4g}'
 
 
+def _not_a_value(sh, prog, t, v):
+    """Whether a number is no value read off: a relation plot's percentile label (a PLOTFIT= value written as
+    given, where a value read off has two decimals or four digits) or a legend's entry."""
+    if prog and v in prog.plotfit and t['text'].strip() == f'{v:g}':
+        return True
+    return not sh.panel_of(_centre(t['box'])) and sh.legend_entry(t)
+
+
+def _sides_at(sh, panel, kinds, v):
+    """The sides of a panel's frame where value v reads (a line there is hidden by the frame), as lines."""
+    if not hasattr(sh, 'sides'):
+        sh.sides = {}
+    out = []
+    for kind in kinds:
+        for at in ((panel[0], panel[2]) if kind == 'x' else (panel[1], panel[3])):
+            line = {'i': -1, 'polys': [[(at, panel[1]), (at, panel[3])] if kind == 'x' else
+                                       [(panel[0], at), (panel[2], at)]], 'dash': None, 'style': ('', '', ''),
+                    'single': True, 'vert': kind == 'x', 'horiz': kind == 'y', 'rect': False, 'kind': kind,
+                    'at': at, 'panel': panel, 'len': panel[3] - panel[1] if kind == 'x' else panel[2] - panel[0],
+                    'edge': True}
+            line['axis'] = sh.axis_for(line)
+            place = line['axis'] and line['axis'].place(v)
+            if place is not None and abs(place - at) <= 0.3:
+                out.append(sh.sides.setdefault((panel, kind, at), line))
+    return out
+
+
 def read_labels(sh, prog):
     """The grid's styles, the candidate reference and intersection lines, and the labels of such lines with
     their own lines: (grid, candidates, [(text, [line])])."""
@@ -918,11 +998,21 @@ def read_labels(sh, prog):
         a, b = p['polys'][0]
         kind = 'x' if p['vert'] else 'y'
         at = a[0] if kind == 'x' else a[1]
-        # the frame's own strokes lie along an axis
-        if any(k != kind and abs(base - at) < 0.3 for k, base in bases):
+        # the frame's own strokes lie along an axis (a dashed line there is a reference line at the axis's end)
+        if not p['dash'] and any(k != kind and abs(base - at) < 0.3 for k, base in bases):
             continue
         panel = sh.panel_of(_centre((min(a[0], b[0]), min(a[1], b[1]), max(a[0], b[0]), max(a[1], b[1]))))
         if not panel:
+            continue
+        # a solid stroke on a side of its panel is the frame's (the side without ticks), though a value reads there
+        if not p['dash'] and any(abs(at - e) < 0.3 for e in ((panel[0], panel[2]) if kind == 'x' else
+                                                            (panel[1], panel[3]))):
+            continue
+        # a reference or intersection line runs from a side of its panel (across it, or to the fitted line): a
+        # stroke of a curve or its limits (an MCF limit's step) at a value a list gives stands clear of both
+        lo, hi = (min(a[1], b[1]), max(a[1], b[1])) if kind == 'x' else (min(a[0], b[0]), max(a[0], b[0]))
+        ends = (panel[1], panel[3]) if kind == 'x' else (panel[0], panel[2])
+        if lo > ends[0] + FROM_SIDE and hi < ends[1] - FROM_SIDE:
             continue
         ax = sh.axis_for(p)
         if not ax:
@@ -953,14 +1043,18 @@ def read_labels(sh, prog):
         panel = sh.panel_of(_centre(t['box']))
         if given:
             for kw, v in given:
-                for p in matching(orient.get(kw, ('x', 'y')), v):
+                lines = matching(orient.get(kw, ('x', 'y')), v)
+                if not any(p['panel'] == panel for p in lines):
+                    # a line at the value where the frame's side stands is hidden by it: the label names that side
+                    lines = lines + _sides_at(sh, panel, orient.get(kw, ('x', 'y')), v)
+                for p in lines:
                     own.append(p)
                     p.setdefault('value', v)
                     if p['panel'] == panel:
                         t.setdefault('value', v)
         else:
             v = _number(t['text'])
-            if v is not None:
+            if v is not None and not _not_a_value(sh, prog, t, v):
                 own = matching(('x', 'y'), v, _half_unit(t['text']))
                 t['value'] = v
                 for p in own:
@@ -1039,13 +1133,17 @@ def check(sh, prog, seen=None):
         """A stroke from the box to the target (a point distance function); None."""
         for p in others:
             # a long stroke is a leader only when straight or bent at most twice (a column that stands
-            # away from its lines, clear of the points, has long leaders), never a fitted curve
-            if p['len'] < 1 or p['len'] > 200 and any(len(pts) > 4 for pts in p['polys']):
+            # away from its lines, clear of the points, has long leaders), never a fitted curve; a leader is
+            # solid (a dashed stroke is a grid line, a fitted line or a limit)
+            if p['len'] < 1 or p['len'] > 200 and any(len(pts) > 4 for pts in p['polys']) or p['dash']:
                 continue
             for pts in p['polys']:
                 a, b = pts[0], pts[-1]
                 for u, w in ((a, b), (b, a)):
-                    if _pt_rect(u, box) <= LEADER_GAP and target(w) <= LEADER_GAP / 2 and _pt_rect(w, box) > 0.5:
+                    # it leads from the box to the line: a straight stroke along the line (an MCF limit's dash on
+                    # it) is none
+                    if _pt_rect(u, box) <= LEADER_GAP and target(w) <= LEADER_GAP / 2 and _pt_rect(w, box) > 0.5 \
+                            and not (target(u) <= LEADER_GAP / 2 and (p['horiz'] or p['vert'])):
                         return p
         return None
 
@@ -1055,14 +1153,23 @@ def check(sh, prog, seen=None):
     def at(t):
         return f'"{t["text"]}" ({t["box"][0]:.0f},{t["box"][1]:.0f})'
 
-    sides = []   # the sides of panels and boxes: (x0, y0, x1, y1) of a line
+    sides = []   # the sides of panels and boxes: (x0, y0, x1, y1) of a line, and whether a panel's
     for r in list(sh.panels) + list(sh.boxes):
-        sides += [(r[0], r[1], r[0], r[3]), (r[2], r[1], r[2], r[3]), (r[0], r[1], r[2], r[1]),
-                  (r[0], r[3], r[2], r[3])]
+        sides += [(sd, r in sh.panels) for sd in ((r[0], r[1], r[0], r[3]), (r[2], r[1], r[2], r[3]),
+                                                  (r[0], r[1], r[2], r[1]), (r[0], r[3], r[2], r[3]))]
 
     def on_side(a, b):
-        return any(all(sd[0] - 0.5 <= q[0] <= sd[2] + 0.5 and sd[1] - 0.5 <= q[1] <= sd[3] + 0.5 for q in (a, b))
-                   for sd in sides)
+        """Whether segment ab lies along a side: within it, or (a panel's frame, whose side may run on past the
+        panel up to a strip above it) over the whole of it."""
+        for sd, frame in sides:
+            k = 0 if sd[0] == sd[2] else 1      # the coordinate that is fixed along the side
+            if any(abs(q[k] - sd[k]) > 0.5 for q in (a, b)):
+                continue
+            lo, hi = min(a[1 - k], b[1 - k]), max(a[1 - k], b[1 - k])
+            if sd[1 - k] - 0.5 <= lo and hi <= sd[3 - k] + 0.5 or frame and lo <= sd[1 - k] + 0.5 and \
+                    hi >= sd[3 - k] - 0.5:
+                return True
+        return False
     for p in sh.paths:
         p['edge'] = all(on_side(a, b) for pts in p['polys'] for a, b in zip(pts, pts[1:]))
     leaders = set()
@@ -1132,7 +1239,7 @@ def check(sh, prog, seen=None):
     for n, (t, own) in enumerate(labels):
         for u, own2 in labels[n + 1:]:
             k1, k2 = own[0]['kind'], own2[0]['kind']
-            if k1 != k2 or not one_place(own) or not one_place(own2):
+            if k1 != k2 or not one_place(own) or not one_place(own2) or own[0]['panel'] != own2[0]['panel']:
                 continue
             p1, p2 = own[0]['at'], own2[0]['at']
             if abs(p1 - p2) < 0.3:
@@ -1165,9 +1272,8 @@ def check(sh, prog, seen=None):
     out += _joined(sh, labels, lead, led, refs, others, grid, at)
     out += _bands(labels, led, at)
     out += _ends(sh, prog, others, seen)
-    led_paths = [p for p in sh.paths if id(p) in leaders]
     if not (prog and prog.inset_given):   # an inset where the user puts it stays there
-        out += _insets(sh, seen, [t['box'] for t, _ in labels], led_paths)
+        out += _insets(sh, seen)
     out += _outside(sh, prog, labels, matching, orient)
     out += _missing(sh, prog, labels, led, [p for p in cands if id(p) not in leaders and id(p) not in drawn], refs,
                     matching, grid)
@@ -1411,8 +1517,8 @@ def _bands(labels, led, at):
     free = [(t, own) for t, own in labels if id(t) not in led]
     for n, (t, own) in enumerate(free):
         for u, own2 in free[n + 1:]:
-            if own[0]['kind'] != own2[0]['kind']:
-                continue
+            if own[0]['kind'] != own2[0]['kind'] or own[0]['panel'] != own2[0]['panel']:
+                continue   # panels side by side have rows of their own
             p1, p2 = sorted((own[0]['at'], own2[0]['at']))
             if p2 - p1 < 0.3:
                 continue
@@ -1527,7 +1633,7 @@ def _outside(sh, prog, labels, matching, orient):
         v = None if given else _number(t['text'])
         if given:
             own = [p for kw, w in given for p in matching(orient.get(kw, ('x', 'y')), w)]
-        elif v is not None and prog and prog.values and v not in prog.plotfit:
+        elif v is not None and prog and prog.values and not _not_a_value(sh, prog, t, v):
             # a value read off: its line runs across its panel (a curve's steps and counts do not)
             own = [p for p in matching(('x', 'y'), v, _half_unit(t['text']))
                    if p['len'] >= 0.9 * (p['panel'][3] - p['panel'][1] if p['kind'] == 'x' else
@@ -1540,9 +1646,9 @@ def _outside(sh, prog, labels, matching, orient):
     return out
 
 
-def _insets(sh, seen, labels=(), leaders=()):
-    """Insets at a panel's corner that hold more markers than a box of their size at another corner where it
-    would stand over no reference label and no leader (within a text height: the labels would have to give way)."""
+def _insets(sh, seen):
+    """Insets at a panel's corner that hold more markers than a box of their size at another corner would, whatever
+    labels stand there (the labels give way to an inset that hides no data)."""
     out = []
     for r in sh.boxes:
         panel = sh.panel_of(_centre(r))
@@ -1562,14 +1668,11 @@ def _insets(sh, seen, labels=(), leaders=()):
         def held(b):
             return sum(1 for p in pts if _inside(p, b))
         here = held(r)
-        lead = [(a, c) for p in leaders for pts in p['polys'] for a, c in zip(pts, pts[1:])]
         best = None
         for cy in 'NS':
             for cx in 'WE':
                 b = (xs[cx], ys[cy], xs[cx] + w, ys[cy] + h)
                 if abs(b[0] - r[0]) < 1 and abs(b[1] - r[1]) < 1:
-                    continue
-                if any(_rect_gap(l, b) < l[3] - l[1] for l in labels) or any(_seg_rect(a, c, b) < 5.0 for a, c in lead):
                     continue
                 n = held(b)
                 if best is None or n < best[0]:
@@ -1692,8 +1795,9 @@ class _Grid:
 
 
 def _orient(sh):
-    """Whether a list draws a line: HREF= and SREF= upright ('x'), VREF= level ('y'); PREF= at the probability
-    axis of the line's panel and LREF= at the other (a panel without one, a relation plot's, draws LREF= level)."""
+    """Whether a list draws a line: HREF= and SREF= upright ('x') (SREF= on a panel without a probability axis),
+    VREF= level ('y'); PREF= at the probability axis of the line's panel and LREF= at the other (a panel without one,
+    a relation plot's, draws LREF= level)."""
     prob = {}
 
     def kinds(panel):
@@ -1712,7 +1816,9 @@ def _orient(sh):
 
     def draws(kw, p):
         k = p['kind']
-        if kw in ('href', 'sref'):
+        if kw == 'sref':   # at the stresses: on a relation plot's panel, not on the probability plot beside it
+            return k == 'x' and not kinds(p['panel'])
+        if kw == 'href':
             return k == 'x'
         if kw == 'vref':
             return k == 'y'
@@ -1770,12 +1876,19 @@ def _asked(sh, prog, cands, labels, matching):
         return got
 
     per = []
+    crossed = {}   # statement -> [(line, whether labelled)] of its INTERSECT lists: a panel's line nearest each value
     for st in prog.statements:
         asks, keys, found = [], set(), 0
         for kw, (pairs, inter) in st.items():
             for v, text in pairs:
                 lines = [p for p in matching(('x', 'y'), v) if draws(kw, p) and id(p) in mine]
                 found += bool(lines)
+                if inter:   # the strokes at the place nearest the value (the statistical road draws one a group)
+                    for panel in {p['panel'] for p in lines}:
+                        mine_here = [p for p in lines if p['panel'] == panel]
+                        at = min(mine_here, key=lambda p: abs(p['axis'].place(v) - p['at']))['at']
+                        crossed.setdefault(id(st), []).extend((p, bool(text.strip())) for p in mine_here
+                                                             if abs(p['at'] - at) < 0.05)
                 if not text.strip():
                     continue
                 for p in lines:
@@ -1788,8 +1901,10 @@ def _asked(sh, prog, cands, labels, matching):
     best = max(((n, f) for n, f, _, _ in per), default=(0, 0))
     if best == (0, 0):
         return [], {}
-    asks, keys = [], set()
+    asks, keys, inter = [], set(), {}
     for n, f, q, st in per:
+        for r, labelled in crossed.get(id(st), []) if (n, f) == best else ():
+            inter[id(r)] = (r, labelled or inter.get(id(r), (r, False))[1])
         for a in q if (n, f) == best else ():
             key = (a.panel, a.text, a.kind, round(a.at))   # statements alike ask alike
             if key not in keys:
@@ -1805,27 +1920,44 @@ def _asked(sh, prog, cands, labels, matching):
             for pts in p['polys']:
                 for u, w in zip(pts, pts[1:]):
                     curves.add_segment(u, w, (u, w))
+    def gap(p, r):
+        """How far from a fitted line intersection line p crosses reference line r (None: it does not cross it
+        within 2 points of one)."""
+        if p['panel'] != r['panel'] or p['kind'] == r['kind']:
+            return None
+        c = (p['at'], r['at']) if p['kind'] == 'x' else (r['at'], p['at'])
+        if _pt_seg(c, *r['polys'][0]) > 1.0 or _pt_seg(c, *p['polys'][0]) > 1.0:
+            return None
+        box = (c[0] - 2, c[1] - 2, c[0] + 2, c[1] + 2)
+        return min((_pt_seg(c, u, w) for u, w in curves.near(box) if _clip(u, w, box)), default=None)
+    def owner(p):
+        """The INTERSECT line whose intersection line p is: the one it stops at, where it stops short of the
+        frame (the statistical road); else (the device road draws it across the frame, over the other lines and
+        where other groups' fitted lines cross them) the one drawn last before it; None."""
+        other = [(r, labelled) for r, labelled in inter.values() if r['panel'] == p['panel'] and r['kind'] != p['kind']]
+        a, b = p['polys'][0]
+        lo, hi = (p['panel'][1], p['panel'][3]) if p['kind'] == 'x' else (p['panel'][0], p['panel'][2])
+        if abs(a[0] - b[0]) + abs(a[1] - b[1]) < 0.95 * (hi - lo):
+            ends = [(gap(p, r), labelled) for r, labelled in other
+                    if min(_pt_seg(q, *r['polys'][0]) for q in (a, b)) <= 1.0]
+            ends = [e for e in ends if e[0] is not None]
+            return min(ends) if ends else None
+        before = [(r['i'], labelled) for r, labelled in other if r['i'] < p['i']]
+        return max(before) if before else None
+    # an intersection line crosses an INTERSECT line where a fitted line crosses it (or would: a fitted line drawn
+    # over the axis's range only); its value is read off with a label where its own line has one
     values = []
-    for a in asks:
-        if not a.intersect:
+    for p in cands:
+        if id(p) in listed or not any(gap(p, r) is not None for r, _ in inter.values()):
             continue
-        for r in a.own:
-            ra, rb = r['polys'][0]
-            for p in cands:
-                if p['panel'] != r['panel'] or p['kind'] == r['kind'] or id(p) in listed:
-                    continue
-                pa, pb = p['polys'][0]
-                c = (p['at'], r['at']) if p['kind'] == 'x' else (r['at'], p['at'])
-                if _pt_seg(c, ra, rb) > 1.0 or _pt_seg(c, pa, pb) > 1.0:
-                    continue
-                box = (c[0] - 2, c[1] - 2, c[0] + 2, c[1] + 2)
-                if not any(_clip(u, w, box) for u, w in curves.near(box)):
-                    continue
-                v = p['axis'].value(p['at'])
-                if v is None or any(b.panel == p['panel'] and b.kind == p['kind'] and abs(b.at - p['at']) < 0.3
-                                    for b in values):
-                    continue
-                values.append(_Ask(p['panel'], None, lines_at(p), v, True))
+        mine = owner(p)
+        if not mine or not mine[1]:
+            continue
+        v = p['axis'].value(p['at'])
+        if v is None or any(b.panel == p['panel'] and b.kind == p['kind'] and abs(b.at - p['at']) < 0.3
+                            for b in values):
+            continue
+        values.append(_Ask(p['panel'], None, lines_at(p), v, True))
     # a value read off shows where a number in its panel reads its line's place
     written = []
     for t, panel in shown:
@@ -2011,13 +2143,15 @@ RULES = ('near', 'far', 'cross', 'row', 'order', 'join', 'band', 'leaders', 'end
 
 
 def main(argv):
-    root, tool, sheet, pages, rules, given = None, None, None, [], set(RULES), {}
+    root, tool, sheet, pages, rules, given, jobs = None, None, None, [], set(RULES), {}, 1
     k = 0
     while k < len(argv):
         a = argv[k]
-        if a in ('--source', '--glyphsheet', '--glyphs', '--rules', '--program') and k + 1 < len(argv):
+        if a in ('--source', '--glyphsheet', '--glyphs', '--rules', '--program', '--jobs') and k + 1 < len(argv):
             k += 1
-            if a == '--source':
+            if a == '--jobs':
+                jobs = int(argv[k])
+            elif a == '--source':
                 root = argv[k]
             elif a == '--program':
                 case, _, path = argv[k].partition('=')
@@ -2047,7 +2181,7 @@ def main(argv):
     glyphs = load_glyphs(tool, sheet)
     programs = {n: Program(t) for n, t in gallery_programs(root).items()} if root else {}
     programs.update((n, Program(t)) for n, t in given.items())
-    return run(pages, glyphs, programs, rules)
+    return run(pages, glyphs, programs, rules, jobs)
 
 
 def case_of(path):
@@ -2069,30 +2203,57 @@ def program_of(path, programs):
     return None
 
 
-def run(pages, glyphs, programs, rules):
+_JOB = {}   # what the pages are checked with, in each worker of --jobs
+
+
+def _one(path):
+    """A page checked: (path, [(rule, message)] or None where it cannot be read (the message then in place),
+    the counts of what was read, what its program draws)."""
+    glyphs, programs, rules = _JOB['args']
+    seen = {'labels': 0, 'percentiles': 0, 'insets': 0}
+    try:
+        sh = Sheet(overprint.Page(path), glyphs)
+    except (OSError, UnicodeDecodeError) as e:
+        return path, None, f'{path}: cannot be read: {e}', seen, set()
+    if VERBOSE[0]:
+        print(f'{path}:')
+    prog = program_of(path, programs)
+    wanted = set()
+    if prog:
+        wanted |= {'labels'} if prog.refs else set()
+        wanted |= {'percentiles'} if prog.plotfit else set()
+        wanted |= {'insets'} if prog.probplot else set()
+    found = [f for f in check(sh, prog, seen) if f[0] in rules]
+    return path, found, '', seen, wanted
+
+
+def run(pages, glyphs, programs, rules, jobs=1):
     bad = unreadable = 0
     seen = {'labels': 0, 'percentiles': 0, 'insets': 0}
     wanted = set()
-    for path in pages:
-        try:
-            sh = Sheet(overprint.Page(path), glyphs)
-        except (OSError, UnicodeDecodeError) as e:
-            print(f'{path}: cannot be read: {e}')
+    _JOB['args'] = (glyphs, programs, rules)
+    if jobs > 1 and len(pages) > 1:
+        import multiprocessing
+        pool = multiprocessing.get_context('fork').Pool(jobs)
+        results = pool.imap(_one, pages)
+    else:
+        pool, results = None, map(_one, pages)
+    for path, found, why, saw, want in results:
+        for k in seen:
+            seen[k] += saw[k]
+        wanted |= want
+        if found is None:
+            print(why)
             unreadable += 1
             continue
-        if VERBOSE[0]:
-            print(f'{path}:')
-        prog = program_of(path, programs)
-        if prog:
-            wanted |= {'labels'} if prog.refs else set()
-            wanted |= {'percentiles'} if prog.plotfit else set()
-            wanted |= {'insets'} if prog.probplot else set()
-        found = [f for f in check(sh, prog, seen) if f[0] in rules]
         if found:
             bad += 1
             print(f'{path}: {len(found)} misplaced')
             for rule, msg in found:
                 print(f'  {rule}: {msg}')
+    if pool:
+        pool.close()
+        pool.join()
     # programs that draw them and none read back: this reader no longer sees them
     for what in sorted(wanted):
         if not seen[what]:

@@ -16,7 +16,20 @@ hand, against the same pages as drawn.
 - a reference label moved four text heights away from its line, with a leader to it: reach (two heights: not);
 - a leader that stops short of its own line: ends;
 - two labels' leaders from one point to lines far apart: leaders;
-- a leader drawn as wide as the fitted lines, or in a fitted line's colour: thin.
+- a leader drawn as wide as the fitted lines, or in a fitted line's colour: thin;
+- three markers under an inset whose other corners hold reference labels: inset (the labels give way);
+and pages it once failed though nothing on them is misplaced, or faults it once missed:
+- an INTERSECT line without a label, its values read off left out: none asked for, also with a labelled line
+  half a point beside it;
+- an MCF limit's dash along a label's line, and a dotted stroke from a label to near its line: no leaders;
+- a legend's number and a relation plot's percentile label beside lines at their values: no labels;
+- the values read off in the lower of two turned panels (its top tick without a number): read on its own axis;
+- the frame's side where a value reads, and the frame's side running on past its panel: no lines;
+- a dashed reference line along the axis itself (a value at the axis's first tick): a line; a label beside the
+  frame's side where its value reads, the same text labelling a line elsewhere: that side's;
+- SREF= beside a probability plot of PPLOT: none asked for there; PREF= there, its label left out: missing
+  (the percents of that plot's axis run on into the stresses of the relation plot beside it);
+- the labels of two panels one above the other between lines 30 points apart: no band.
 
   placement_selftest.py --source ROOT (--glyphsheet TOOL | --glyphs SHEET.svg) PAGEDIR
 Exits 1 when a fault is not found (or found on the page as drawn)."""
@@ -116,6 +129,173 @@ def _has(found, rule, text):
     return any(r == rule and f'"{text}"' in msg for r, msg in found)
 
 
+DASHED = ('<path style="fill:none;stroke-width:0.75;stroke-dasharray:3,3;stroke:rgb(0%,0%,0%);stroke-opacity:1;" '
+          'd="M {} {} L {} {}"/>\n')
+
+
+def _added(svg, *strokes):
+    return svg.replace('</svg>', ''.join(strokes) + '</svg>')
+
+
+def _rules(found, text, rules):
+    return any(_has(found, r, text) for r in rules)
+
+
+def false_alarms(pagedir, glyphs, programs, expect):
+    """Pages the check once failed though nothing was misplaced on them, and faults it once missed."""
+    def prog(name, extra='', old='', new=''):
+        """The program of a gallery case with options added to its plot statement (or a text replaced)."""
+        text = PROGRAM_TEXT[name]
+        text = text.replace(old, new) if old else text
+        if extra:
+            text = re.sub(r'(\b(?:probplot|relationplot|mcfplot)\b[^;]*?)(;)', r'\1 ' + extra + r'\2', text, count=1,
+                          flags=re.I)
+        return placement.Program(text)
+
+    # the values read off at an INTERSECT line without a label have none: the 180-day line of the four groups
+    # unlabelled, its label and its four values taken off the page; its intersection lines cross the other lines
+    # where other groups' fitted lines pass
+    c = Case(pagedir, 'probplot-intersect-four-groups-device.svg', glyphs, programs)
+    c.prog = prog('probplot-intersect-four-groups', old="'180 d'", new="''")
+    svg = c.svg
+    for n in sorted((c.box(t)[1] for t in ('180 d', '14.15', '18.52', '24.65', '38.88')), reverse=True):
+        svg = c.removed(svg, n)
+    expect('the values read off at an unlabelled INTERSECT line are not asked for',
+           not any(r == 'missing' for r, _ in c.found(svg)))
+    # and beside it, half a point away, a labelled INTERSECT line drawn after it: its intersection lines are still
+    # the unlabelled line's (the device road draws them right after their own line)
+    sh = c.sheet(c.svg)
+    ax = next(a for a in sh.axes if a.kind == 'x' and a.f)
+    x = ax.place(180.0) + 0.5
+    c.prog = prog('probplot-intersect-four-groups', old="lref=60 180 365 intersect lreflabels='60 d' '180 d' '1 yr'",
+                  new=f"lref=60 180 {ax.value(x):.6g} 365 intersect lreflabels='60 d' '' 'Near' '1 yr'")
+    frame = sh.panels[0]
+    beside = _added(svg, DASHED.format(x, frame[3], x, frame[1]))
+    expect('the values read off at an unlabelled INTERSECT line beside a labelled one are not asked for',
+           not any(r == 'missing' and 'value read off' in m for r, m in c.found(beside)))
+
+    # a dash of an MCF limit on a label's line (the label a point and a half from it), and a dotted stroke (a
+    # grid line, a dashed fitted line) from the label to near its line: neither is its leader
+    c = Case(pagedir, 'mcf-valve-seats-references-device.svg', glyphs, programs)
+    (half, n) = c.box('half')
+    at = {t['text']: o[0]['at'] for t, o in placement.read_labels(c.sheet(c.svg), c.prog)[2]}['half']
+    up = half[3] <= at      # the label above its line
+    dy = (at - 1.5 - half[3]) if up else (at + 1.5 - half[1])
+    near = c.moved(c.svg, n, 0, dy)
+    y = at - 0.6 if up else at + 0.6
+    dash = _added(near, LINE.format(half[0] + 1.0, y, half[0] + 6.0, y))
+    expect('a limit\'s dash along a label\'s line is no leader', not _rules(c.found(dash), 'half', ('ends', 'thin')))
+    edge = half[3] + 0.5 if up else half[1] - 0.5
+    dotted = _added(c.svg, DASHED.format(half[0] + 3.0, edge, half[0] + 3.0, y))
+    expect('a dotted stroke from a label to near its line is no leader', not _rules(c.found(dotted), 'half',
+                                                                                   ('ends', 'thin')))
+
+    # a legend's number beside a line at its value, and a percentile label of a relation plot beside a line at
+    # its value: no labels of those lines
+    c = Case(pagedir, 'relation-fluid-power-pplot-statistical.svg', glyphs, programs)
+    c.prog = prog('relation-fluid-power-pplot', 'sref=30 50')
+    sh = c.sheet(c.svg)
+    panel = max(sh.panels, key=lambda r: r[0])
+    ax = next(a for a in sh.axes if a.kind == 'x' and a.f and panel[0] <= a.lo <= panel[2])
+    lines = [DASHED.format(ax.place(v), panel[3], ax.place(v), panel[1]) for v in (30, 50)]
+    found = c.found(_added(c.svg, *lines))
+    expect('a legend\'s number is no value read off', not _has(found, 'panel', '30'))
+    expect('a percentile label is no value read off', not _rules(found, '50', ('far', 'near')))
+
+    # two turned panels one above the other, the lower one's top tick without a number: its values read off are
+    # read on its own axis
+    c = Case(pagedir, 'probplot-intersect-turned-panels-device.svg', glyphs, programs)
+    expect('values read off in the lower of two turned panels are read on its axis',
+           not any(r == 'missing' for r, _ in c.found(c.svg)))
+
+    # a value that reads at the side of the frame without ticks: the frame's side is no line of it
+    c = Case(pagedir, 'probplot-diesel-fans-device.svg', glyphs, programs)
+    sh = c.sheet(c.svg)
+    ax = next(a for a in sh.axes if a.kind == 'x' and a.f)
+    edge = ax.value(sh.panels[0][2])
+    c.prog = prog('probplot-diesel-fans', f"href={edge:.6g} hreflabels='Edge'")
+    expect('a frame\'s side is no reference line', not _has(c.found(c.svg), 'missing', 'Edge'))
+
+    # a dashed line on the axis itself (a value at the axis's first tick) is a reference line: 'half' moved
+    # beside a line at the foot of the MCF axis, its other line still at 0.5
+    c = Case(pagedir, 'mcf-valve-seats-references-device.svg', glyphs, programs)
+    sh = c.sheet(c.svg)
+    ax = next(a for a in sh.axes if a.kind == 'x')
+    foot = ax.base
+    yax = next(a for a in sh.axes if a.kind == 'y' and a.f)
+    c.prog = prog('mcf-valve-seats-references', old="vref=0.5 1 vreflabels='half' 'one'",
+                  new=f"vref=0.5 1 {yax.value(foot):.6g} vreflabels='half' 'one' 'half'")
+    (half, n) = c.box('half')
+    frame = sh.panels[0]
+    svg = _added(c.moved(c.svg, n, 0, foot - 3.0 - half[3]), DASHED.format(frame[0], foot, frame[2], foot))
+    expect('a dashed line along the axis is a reference line', not _rules(c.found(svg), 'half', ('far', 'near')))
+
+    # a value where the frame's side without ticks stands: the label beside that side names it (the frame hides
+    # the line), though the same text labels a line elsewhere; a frame drawn as one stroke round the panel, and
+    # one drawn side by side
+    for name, case, old, new, text, along in (
+            ('probplot-pref-labels-close-statistical.svg', 'probplot-pref-labels-close', "'Zeta six'",
+             "'Zeta six' 'Alpha one'", 'Alpha one', 0.5),
+            ('mcf-valve-seats-references-device.svg', 'mcf-valve-seats-references', "vreflabels='half' 'one'",
+             "vreflabels='half' 'one' 'half'", 'half', 0.3)):
+        c = Case(pagedir, name, glyphs, programs)
+        sh = c.sheet(c.svg)
+        top = sh.panels[0][1]
+        yax = next(a for a in sh.axes if a.kind == 'y' and a.f)
+        source = re.sub(r'((?:pref|vref)=[\d. ]*\d)', r'\g<1> ' + f'{yax.value(top):.6g}', PROGRAM_TEXT[case], count=1)
+        c.prog = placement.Program(source.replace(old, new, 1))
+        (box, n) = c.box(text)
+        x = sh.panels[0][0] + along * (sh.panels[0][2] - sh.panels[0][0])   # clear of the inset and other lines
+        svg = c.moved(c.svg, n, x - box[0], top + 3.0 - box[1])
+        expect(f'a label beside the frame\'s side at its value names it ({name})',
+               not _rules(c.found(svg), text, ('far', 'near')))
+
+    # SREF= draws no line on the probability plot beside a relation plot
+    c = Case(pagedir, 'relation-fluid-power-pplot-device.svg', glyphs, programs)
+    sh = c.sheet(c.svg)
+    panel = min(sh.panels, key=lambda r: r[0])
+    ax = next(a for a in sh.axes if a.kind == 'x' and a.f and panel[0] <= a.lo <= panel[2])
+    c.prog = prog('relation-fluid-power-pplot', "sref=50 sreflabels='Mid'")
+    svg = _added(c.svg, DASHED.format(ax.place(50), panel[3], ax.place(50), panel[1]))
+    expect('an SREF= label is not asked for on the probability plot', not _has(c.found(svg), 'missing', 'Mid'))
+
+    # the probability plot beside a relation plot has its own axis, whose percents run on into the stresses: a
+    # PREF= line drawn there without its label is missing
+    c = Case(pagedir, 'relation-insulation-pplot-statistical.svg', glyphs, programs)
+    sh = c.sheet(c.svg)
+    panel = min(sh.panels, key=lambda r: r[0])
+    ax = next(a for a in sh.axes if a.kind == 'x' and a.f and panel[0] <= a.lo <= panel[2])
+    c.prog = prog('relation-insulation-pplot', "pref=50 preflabels='Half'")
+    svg = _added(c.svg, DASHED.format(ax.place(50), panel[3], ax.place(50), panel[1]))
+    expect('a PREF= label left out of the probability plot beside a relation plot is missing',
+           _has(c.found(svg), 'missing', 'Half'))
+
+    # labels of two panels one above the other share no band: the lines of 'Alpha' and 'Beta' drawn 30 points
+    # apart in both panels, 'Alpha' of the upper panel and 'Beta' of the lower one moved between them
+    c = Case(pagedir, 'probplot-crossing-value-over-a-point-device.svg', glyphs, programs)
+    sh = c.sheet(c.svg)
+    ax = next(a for a in sh.axes if a.kind == 'x' and a.f)
+    c.prog = prog('probplot-crossing-value-over-a-point', old='href=547.78 580.65',
+                  new=f'href={ax.value(300.0):.6g} {ax.value(330.0):.6g}')
+    up, down = sorted(sh.panels, key=lambda r: r[1])
+    svg = _added(c.svg, *[DASHED.format(x, r[3], x, r[1]) for x in (300.0, 330.0) for r in (up, down)])
+    for text, panel, x in (('Alpha', up, 301.0), ('Beta', down, 302.0)):
+        n, t = next((n, t) for n, t in enumerate(c.sheet(svg).texts) if t['text'] == text and
+                    sh.panel_of(placement._centre(t['box'])) == panel)
+        svg = c.moved(svg, n, x - t['box'][0], 0)
+    expect('labels of two panels share no band', not _has(c.found(svg), 'band', 'Alpha'))
+
+    # a label that touches its panel's side, where the side runs on above the panel: no line crosses it
+    c = Case(pagedir, 'mcf-valve-seats-references-device.svg', glyphs, programs)
+    (half, n) = c.box('half')
+    side = c.sheet(c.svg).panels[0][0]
+    expect('a frame\'s side that runs on past its panel is no fitted line',
+           not _has(c.found(c.moved(c.svg, n, side - 0.03 - half[0], 0)), 'cross', 'half'))
+
+
+PROGRAM_TEXT = {}
+
+
 def main(argv):
     opts, pagedir = {}, None
     k = 0
@@ -131,7 +311,8 @@ def main(argv):
         print(__doc__.strip().split('\n\n')[-1], file=sys.stderr)
         return 2
     glyphs = placement.load_glyphs(opts.get('--glyphsheet'), opts.get('--glyphs'))
-    programs = {n: placement.Program(t) for n, t in placement.gallery_programs(root).items()}
+    PROGRAM_TEXT.update(placement.gallery_programs(root))
+    programs = {n: placement.Program(t) for n, t in PROGRAM_TEXT.items()}
     failures = []
 
     def expect(what, ok):
@@ -273,6 +454,28 @@ def main(argv):
                     f'{box[1] + 10:g})"/>\n' for k in range(3))
     hidden = c.svg[:start] + '\n' + marks + c.svg[start:]
     expect('an inset over three markers where a corner is clear fails', any(r == 'inset' for r, _ in c.found(hidden)))
+
+    false_alarms(pagedir, glyphs, programs, expect)
+
+    # the same three markers under the inset of a page whose other corners hold reference labels: the labels
+    # give way to an inset that hides no data
+    c = Case(pagedir, 'mcf-valve-seats-references-device.svg', glyphs, programs)
+    sh = c.sheet(c.svg)
+    box, frame = sh.boxes[0], sh.panels[0]
+    mx, my = min(box[0] - frame[0], frame[2] - box[2]), min(box[1] - frame[1], frame[3] - box[3])
+    corners = [(x, y) for x in (frame[0] + mx, frame[2] - mx - (box[2] - box[0]))
+               for y in (frame[1] + my, frame[3] - my - (box[3] - box[1]))
+               if abs(x - box[0]) > 1 or abs(y - box[1]) > 1]
+    svg = c.svg
+    for text, (x, y) in zip(('half', 'one', '40 days'), corners):
+        t, n = c.box(text)
+        svg = c.moved(svg, n, x + 2.0 - t[0], y + 2.0 - t[1])
+    use = re.search(r'<use xlink:href="#(surface\d+)" transform="matrix\(1,0,0,1,', svg)
+    start = svg.index('>', svg.index('<rect', svg.index('</defs>'))) + 1
+    marks = ''.join(f'<use xlink:href="#{use.group(1)}" transform="matrix(1,0,0,1,{box[0] + 15 * (k + 1):g},'
+                    f'{box[1] + 12:g})"/>\n' for k in range(3))
+    expect('an inset over three markers fails though labels stand at the other corners',
+           any(r == 'inset' for r, _ in c.found(svg[:start] + '\n' + marks + svg[start:])))
 
     print(f'{len(failures)} of the placement check\'s own tests failed')
     return 1 if failures else 0
