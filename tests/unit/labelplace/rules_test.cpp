@@ -178,6 +178,20 @@ TEST(LabelRules, TheInsetTakesAPlaceThatLeavesTheLabelsTheirs) {
     EXPECT_FALSE(clear);
 }
 
+// Two upright lines 0.1 text heights apart past the axis' end: in the gap between the data's
+// frame (the ground's inner box, which keeps the leaders in) and the room's edge, too close for
+// a label between them and with no room right of them. Each label is led to its own line: a
+// leader leaves the frame to reach its own line.
+TEST(LabelRules, LeadersReachTheirLinesPastTheAxisEnd) {
+    Panel p;
+    p.g.inner = {0, 0, 90, 60};
+    const size_t a = p.label(upright(95), "Spec limit", {95 - kGap, kTop, true});
+    const size_t b = p.label(upright(95 + 0.1 * kH), "Burn-in end", {95 + 0.1 * kH - kGap, kTop, true});
+    const std::vector<lp::Placed> at = p.place();
+    ledtoline(p.labels[a], at[a]);
+    ledtoline(p.labels[b], at[b]);
+}
+
 // Whether two segments cross or come within 0.1 text heights of each other.
 bool meet(const lp::Box& a, const lp::Box& b) {
     auto side = [](const lp::Box& s, double x, double y) { return (s.x1 - s.x0) * (y - s.y0) - (s.y1 - s.y0) * (x - s.x0); };
