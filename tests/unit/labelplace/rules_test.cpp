@@ -204,6 +204,40 @@ bool meet(const lp::Box& a, const lp::Box& b) {
     return std::min({to(a, b.x0, b.y0), to(a, b.x1, b.y1), to(b, a.x0, a.y0), to(b, a.x1, a.y1)}) < 0.1 * kH;
 }
 
+// A run of six upright lines 0.3 apart near the room's right edge (no room right of them);
+// left of them, three steep segments of fitted lines (or three files of markers) fill the places
+// of a column within reach of its lines but the furthest, whose rows stand more than three text
+// heights from their lines and whose leaders would cross them; further out the column does not
+// stand. No label stands more than three text heights from its line unless its leader is level
+// and crosses no fitted line and no marker.
+TEST(LabelRules, AFarRowsLeaderCrossesNoData) {
+    for (const bool markers : {false, true}) {
+        SCOPED_TRACE(markers ? "markers" : "fitted lines");
+        Panel p;
+        for (int k = 0; k < 6; ++k) {
+            const double x = 95.5 + 0.3 * k;
+            p.label(upright(x), "L" + std::to_string(k + 1), {x - kGap, kTop, true});
+        }
+        for (const double x : {89.0, 91.0, 93.0}) markers ? p.wall(x - 0.3, 0, x + 0.3, 60) : p.g.ink.push_back(upright(x));
+        const std::vector<lp::Placed> at = p.place();
+        for (size_t i = 0; i < at.size(); ++i) {
+            const lp::Label& a = p.labels[i];
+            if (at[i].omitted || gap(glyphs(a, at[i]), a.line) <= 3 * kH) continue;
+            SCOPED_TRACE(where(a, at[i]));
+            const std::vector<double>& l = at[i].leader;
+            ASSERT_EQ(l.size(), 4u);
+            ASSERT_EQ(l[1], l[3]) << "a leader that is not level";
+            const lp::Box seg{std::min(l[0], l[2]), l[1], std::max(l[0], l[2]), l[1]};
+            std::string crossed;
+            for (const lp::Box& s : p.g.ink)
+                if (meet(seg, s)) crossed += " the fitted line at x = " + std::to_string(s.x0);
+            for (const lp::Box& m : p.g.marks)
+                if (seg.meets(m)) crossed += " the markers at x = " + std::to_string(m.x0);
+            EXPECT_TRUE(crossed.empty()) << "the leader crosses" << crossed;
+        }
+    }
+}
+
 // The columns. Five level lines 0.8 apart, too close for a label between them: their labels
 // stand in a column with leaders. The top line stops at x = 5, a little past the column's
 // texts at the lines' left ends, so that its leader there would be short and steep and cross
