@@ -163,33 +163,35 @@ TEST(LabelRules, ALabelWithoutALeaderStandsWithinATextHeightOfItsLine) {
 // The inset's place, chosen with the labels. A label right of its line at the top, walled in
 // there by markers. Two places clear of what the panel draws: the first over the label, so the
 // second is taken. Two places that each hide one marker: the first costs the label its place, so
-// the second is taken, and neither is clear.
+// the second is taken, and neither is clear. The data before the labels: a place that hides a
+// marker and meets no label, and one clear of the data over the label: the clear one is taken,
+// whether the label finds another place (lower down, where the markers leave room) or is lost.
+// Every place hides data: the one that hides fewer markers is taken though it costs the label.
 TEST(LabelRules, TheInsetTakesAPlaceThatLeavesTheLabelsTheirs) {
-    Panel p;
-    p.label(upright(50), "Alpha", {50 + kGap, kTop, false});
-    p.wall(30, 0, 49.7, 60);
-    p.wall(50.3, 0, 70, kTop - 0.8);
     const lp::Box overlabel{45, 52, 75, 60}, away{5, 2, 35, 10};
-    bool clear = false;
-    EXPECT_EQ(lp::placeinset(p.labels, p.g, {{overlabel, true, {0}}, {away, true, {0}}}, &clear), 1);
-    EXPECT_TRUE(clear);
-    EXPECT_FALSE(p.g.inset) << "the ground's inset as it was";
-    EXPECT_EQ(lp::placeinset(p.labels, p.g, {{overlabel, false, {1}}, {away, false, {1}}}, &clear), 1);
-    EXPECT_FALSE(clear);
-}
-
-// Two upright lines 0.1 text heights apart past the axis' end: in the gap between the data's
-// frame (the ground's inner box, which keeps the leaders in) and the room's edge, too close for
-// a label between them and with no room right of them. Each label is led to its own line: a
-// leader leaves the frame to reach its own line.
-TEST(LabelRules, LeadersReachTheirLinesPastTheAxisEnd) {
-    Panel p;
-    p.g.inner = {0, 0, 90, 60};
-    const size_t a = p.label(upright(95), "Spec limit", {95 - kGap, kTop, true});
-    const size_t b = p.label(upright(95 + 0.1 * kH), "Burn-in end", {95 + 0.1 * kH - kGap, kTop, true});
-    const std::vector<lp::Placed> at = p.place();
-    ledtoline(p.labels[a], at[a]);
-    ledtoline(p.labels[b], at[b]);
+    for (const bool room : {false, true}) {
+        SCOPED_TRACE(room ? "the label has another place" : "the label has no other place");
+        Panel p;
+        p.label(upright(50), "Alpha", {50 + kGap, kTop, false});
+        p.wall(30, 0, 49.7, 60);
+        p.wall(50.3, 0, 70, room ? 30 : kTop - 0.8);
+        p.g.inset = true, p.g.insetbox = overlabel;
+        ASSERT_EQ(p.place()[0].omitted, !room) << "the label with the inset over its place";
+        p.g.inset = false;
+        bool clear = false;
+        if (!room) {
+            EXPECT_EQ(lp::placeinset(p.labels, p.g, {{overlabel, true, {0}}, {away, true, {0}}}, &clear), 1);
+            EXPECT_TRUE(clear);
+            EXPECT_FALSE(p.g.inset) << "the ground's inset as it was";
+            EXPECT_EQ(lp::placeinset(p.labels, p.g, {{overlabel, false, {1}}, {away, false, {1}}}, &clear), 1);
+            EXPECT_FALSE(clear);
+            EXPECT_EQ(lp::placeinset(p.labels, p.g, {{overlabel, false, {1}}, {away, false, {2}}}, &clear), 0);
+            EXPECT_FALSE(clear);
+        }
+        clear = false;
+        EXPECT_EQ(lp::placeinset(p.labels, p.g, {{away, false, {1}}, {overlabel, true, {0}}}, &clear), 1);
+        EXPECT_TRUE(clear);
+    }
 }
 
 // Whether two segments cross or come within 0.1 text heights of each other.
