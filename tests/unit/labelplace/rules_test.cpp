@@ -148,6 +148,25 @@ TEST(LabelRules, AValueWithNoOtherPlaceGivesWayToAUsersLabel) {
     EXPECT_TRUE(at[value].omitted) << where(p.labels[value], at[value]);
 }
 
+// A user's label with no place beside its line (markers hug both sides), whose places further
+// out with a leader lie in one band at the top, where another user's label ("Beta", which has
+// the other side of its line free) and two values read off above the ends of their short lines
+// stand: every one of those places has "Beta" and a value in the way. The values give way, and
+// "Beta" moves to its other side, at once: the user's label is led to its line there.
+TEST(LabelRules, TheValuesAndOneLabelMoveForAUsersLabel) {
+    Panel p;
+    const size_t user = p.label(upright(50), "Alpha", {50 + kGap, kTop, false});
+    const size_t beta = p.label(upright(66.38), "Beta", {66.38 - kGap, kTop, true});
+    p.label(upright(53.06, 0, 56.5), "7", {52.4, kTop, false}, true);
+    p.label(upright(56.86, 0, 56.5), "9", {56.2, kTop, false}, true);
+    p.wall(30, 0, 49.7, 60);
+    p.wall(50.3, 0, 51.8, 60);
+    p.wall(51.8, 0, 80, kTop - 0.8);
+    const std::vector<lp::Placed> at = p.place();
+    ledtoline(p.labels[user], at[user]);
+    besideupright(p.labels[beta], at[beta], true);
+}
+
 // A line that stops at y = 20, its label from its foot: markers beside it up to a text height
 // above its end, so that no place beside it is free. The label does not stand a text height or
 // more past the line's end without a leader: a leader joins it to the line.
