@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -300,6 +301,62 @@ TEST(LabelRules, TheRowsOfAnUprightColumnStandBesideTheirLines) {
         if (!l.empty()) EXPECT_EQ(l[1], l.back()) << "a leader that is not level";
     }
     EXPECT_LT(glyphs(p.labels[low], at[low]).y0, 2) << where(p.labels[low], at[low]) << " stands above its line's end";
+}
+
+// A row of a column without a leader reads as its own line's: no such row has its line through
+// its text (unless on the column's box), and no two such rows of close lines share the band
+// between them.
+void rowsread(const Panel& p, const std::vector<lp::Placed>& at) {
+    for (size_t i = 0; i < at.size(); ++i) {
+        const lp::Label& a = p.labels[i];
+        if (at[i].omitted || !at[i].leader.empty()) continue;
+        const lp::Box b = glyphs(a, at[i]);
+        EXPECT_FALSE(b.x0 < a.line.x0 && a.line.x0 < b.x1 && a.line.y0 < b.y1 && b.y0 < a.line.y1 && !at[i].boxed)
+            << where(a, at[i]) << " with its line through its text";
+        for (size_t j = 0; j < i; ++j) {
+            const lp::Label& o = p.labels[j];
+            if (at[j].omitted || !at[j].leader.empty()) continue;
+            const lp::Box c = glyphs(o, at[j]);
+            const double lo = std::min(a.line.x0, o.line.x0), hi = std::max(a.line.x0, o.line.x0);
+            EXPECT_FALSE(std::min(b.x0, c.x0) >= lo && std::max(b.x1, c.x1) <= hi && std::min(b.x1, c.x1) > std::max(b.x0, c.x0))
+                << where(a, at[i]) << " and " << where(o, at[j]) << " share the band between their lines";
+        }
+    }
+}
+
+// The rows of upright columns without leaders. Lines from the foot up to a fitted line, as at
+// the values read off at probability references on a turned plot: three close ones, a text's
+// width to their right a value's line, just beyond it the next value's (whose label has its
+// place right of it at the foot); markers everywhere else. The first four labels stand in a
+// column right of the close lines, where the third's row and the value's, both without leaders,
+// stood between their lines. Then two close full-height lines and, a long text's width to their
+// right, a third line: in the gap between them the long text's row stood with its line through
+// its text.
+TEST(LabelRules, TheRowsWithoutLeadersReadAsTheirLines) {
+    {
+        Panel p;
+        const double xs[] = {40, 41.7, 43.15, 51.65, 53.25}, tops[] = {18.5, 20.2, 21.65, 30.15, 31.75};
+        const char* texts[] = {"B10", "B12", "B14", "28.65", "33.33"};
+        for (int k = 0; k < 5; ++k) {
+            p.label(upright(xs[k], 0, tops[k]), texts[k], {xs[k] + kGap, 0.5 * kH, false}, k >= 3, 1);
+            p.g.refs.push_back(level(tops[k], 0, xs[k]));
+        }
+        p.g.ink.push_back({21.5, 0, 81.5, 60});
+        p.wall(0, 0, 39.7, 60);
+        p.wall(39.7, 23, 53.55, 60);
+        p.wall(53.55, 2.9, 61.5, 60);
+        p.wall(61.5, 0, 100, 60);
+        rowsread(p, p.place());
+    }
+    {
+        Panel p;
+        p.label(upright(40), "A1", {40 + kGap, kTop, false});
+        p.label(upright(40.5), "A2", {40.5 + kGap, kTop, false});
+        p.label(upright(48), "Longer", {48 + kGap, kTop, false});
+        p.wall(0, 0, 39.7, 60);
+        p.wall(49.9, 0, 100, 60);
+        rowsread(p, p.place());
+    }
 }
 
 }  // namespace
