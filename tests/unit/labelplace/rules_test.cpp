@@ -303,6 +303,31 @@ TEST(LabelRules, TheRowsOfAnUprightColumnStandBesideTheirLines) {
     EXPECT_LT(glyphs(p.labels[low], at[low]).y0, 2) << where(p.labels[low], at[low]) << " stands above its line's end";
 }
 
+// A value read off at a probability reference: the upright line up to the fitted line and the
+// level one across to it, meeting there at (50, 30). Markers leave each label one pocket: the
+// upright line's right of it just below the corner, the level line's above it just left of the
+// corner, so that both are led to their lines, and the nearest ends of their leaders would lie
+// at the corner. The ends keep half a text height apart: which leader is whose is not a guess.
+TEST(LabelRules, LeadersEndApartAtLinesThatCross) {
+    Panel p;
+    const size_t up = p.label(upright(50, 0, 30), "Up", {50 + kGap, 0.5 * kH, false}, false, 1);
+    const size_t across = p.label(level(30, 0, 50), "Lvl", {44.3, 30 + 0.5 * kH, false});
+    p.wall(0, 0, 100, 27);
+    p.wall(0, 27, 49.7, 30.8);
+    p.wall(0, 30.8, 42, 34);
+    p.wall(0, 34, 51.8, 60);
+    p.wall(50.3, 27, 51.8, 34);
+    p.wall(51.8, 31.5, 100, 60);
+    p.wall(60, 27, 100, 31.5);
+    const std::vector<lp::Placed> at = p.place();
+    ledtoline(p.labels[up], at[up]);
+    ledtoline(p.labels[across], at[across]);
+    const std::vector<double>&u = at[up].leader, &v = at[across].leader;
+    EXPECT_GE(std::hypot(u[u.size() - 2] - v[v.size() - 2], u.back() - v.back()), 0.5 * kH)
+        << where(p.labels[up], at[up]) << " and " << where(p.labels[across], at[across]) << ": their leaders end at (" << u[u.size() - 2]
+        << ", " << u.back() << ") and (" << v[v.size() - 2] << ", " << v.back() << ")";
+}
+
 // A row of a column without a leader reads as its own line's: no such row has its line through
 // its text (unless on the column's box), and no two such rows of close lines share the band
 // between them.
