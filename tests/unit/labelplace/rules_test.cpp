@@ -180,6 +180,20 @@ TEST(LabelRules, ALabelWithoutALeaderStandsWithinATextHeightOfItsLine) {
     ledtoline(p.labels[i], at[i]);
 }
 
+// Two upright lines 0.1 text heights apart past the axis' end: in the gap between the data's
+// frame (the ground's inner box, which keeps the leaders in) and the room's edge, too close for
+// a label between them and with no room right of them. Each label is led to its own line: a
+// leader leaves the frame to reach its own line.
+TEST(LabelRules, LeadersReachTheirLinesPastTheAxisEnd) {
+    Panel p;
+    p.g.inner = {0, 0, 90, 60};
+    const size_t a = p.label(upright(95), "Spec limit", {95 - kGap, kTop, true});
+    const size_t b = p.label(upright(95 + 0.1 * kH), "Burn-in end", {95 + 0.1 * kH - kGap, kTop, true});
+    const std::vector<lp::Placed> at = p.place();
+    ledtoline(p.labels[a], at[a]);
+    ledtoline(p.labels[b], at[b]);
+}
+
 // The inset's place, chosen with the labels. A label right of its line at the top, walled in
 // there by markers. Two places clear of what the panel draws: the first over the label, so the
 // second is taken. Two places that each hide one marker: the first costs the label its place, so
