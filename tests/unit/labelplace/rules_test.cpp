@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -366,11 +365,11 @@ void rowsread(const Panel& p, const std::vector<lp::Placed>& at) {
 // The rows of upright columns without leaders. Lines from the foot up to a fitted line, as at
 // the values read off at probability references on a turned plot: three close ones, a text's
 // width to their right a value's line, just beyond it the next value's (whose label has its
-// place right of it at the foot); markers everywhere else. The first four labels stand in a
-// column right of the close lines, where the third's row and the value's, both without leaders,
-// stood between their lines. Then two close full-height lines and, a long text's width to their
-// right, a third line: in the gap between them the long text's row stood with its line through
-// its text.
+// place right of it at the foot); markers everywhere else. The first four labels find no place
+// beside their lines: in a column right of the close lines the third's row and the value's, both
+// without leaders, would stand one over the other between their lines. Then two close
+// full-height lines and, a long text's width to their right, a third line: in the gap between
+// them the long text's row would stand with its line through its text.
 TEST(LabelRules, TheRowsWithoutLeadersReadAsTheirLines) {
     {
         Panel p;

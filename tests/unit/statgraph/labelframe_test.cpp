@@ -1,7 +1,7 @@
 // Labels of reference lines read back from the pages of both roads: no label's glyphs stand on
 // a line of the frame (the device road's labels may stand in the gap between the data and the
-// drawn frame, not on its line); on a device MCF plot the labels keep clear of the dashes that
-// mark the confidence limits.
+// drawn frame, not on its line, and lines drawn in that gap have their labels); on a device MCF
+// plot the labels keep clear of the dashes that mark the confidence limits.
 #include <algorithm>
 #include <cmath>
 #include <map>
