@@ -148,6 +148,25 @@ TEST(LabelRules, AValueWithNoOtherPlaceGivesWayToAUsersLabel) {
     EXPECT_TRUE(at[value].omitted) << where(p.labels[value], at[value]);
 }
 
+// A user's label with no place beside its line (markers hug both sides), whose places further
+// out with a leader lie in one band at the top, where another user's label ("Beta", which has
+// the other side of its line free) and two values read off above the ends of their short lines
+// stand: every one of those places has "Beta" and a value in the way. The values give way, and
+// "Beta" moves to its other side, at once: the user's label is led to its line there.
+TEST(LabelRules, TheValuesAndOneLabelMoveForAUsersLabel) {
+    Panel p;
+    const size_t user = p.label(upright(50), "Alpha", {50 + kGap, kTop, false});
+    const size_t beta = p.label(upright(66.38), "Beta", {66.38 - kGap, kTop, true});
+    p.label(upright(53.06, 0, 56.5), "7", {52.4, kTop, false}, true);
+    p.label(upright(56.86, 0, 56.5), "9", {56.2, kTop, false}, true);
+    p.wall(30, 0, 49.7, 60);
+    p.wall(50.3, 0, 51.8, 60);
+    p.wall(51.8, 0, 80, kTop - 0.8);
+    const std::vector<lp::Placed> at = p.place();
+    ledtoline(p.labels[user], at[user]);
+    besideupright(p.labels[beta], at[beta], true);
+}
+
 // A line that stops at y = 20, its label from its foot: markers beside it up to a text height
 // above its end, so that no place beside it is free. The label does not stand a text height or
 // more past the line's end without a leader: a leader joins it to the line.
@@ -160,22 +179,52 @@ TEST(LabelRules, ALabelWithoutALeaderStandsWithinATextHeightOfItsLine) {
     ledtoline(p.labels[i], at[i]);
 }
 
+// Two upright lines 0.1 text heights apart past the axis' end: in the gap between the data's
+// frame (the ground's inner box, which keeps the leaders in) and the room's edge, too close for
+// a label between them and with no room right of them. Each label is led to its own line: a
+// leader leaves the frame to reach its own line.
+TEST(LabelRules, LeadersReachTheirLinesPastTheAxisEnd) {
+    Panel p;
+    p.g.inner = {0, 0, 90, 60};
+    const size_t a = p.label(upright(95), "Spec limit", {95 - kGap, kTop, true});
+    const size_t b = p.label(upright(95 + 0.1 * kH), "Burn-in end", {95 + 0.1 * kH - kGap, kTop, true});
+    const std::vector<lp::Placed> at = p.place();
+    ledtoline(p.labels[a], at[a]);
+    ledtoline(p.labels[b], at[b]);
+}
+
 // The inset's place, chosen with the labels. A label right of its line at the top, walled in
 // there by markers. Two places clear of what the panel draws: the first over the label, so the
 // second is taken. Two places that each hide one marker: the first costs the label its place, so
-// the second is taken, and neither is clear.
+// the second is taken, and neither is clear. The data before the labels: a place that hides a
+// marker and meets no label, and one clear of the data over the label: the clear one is taken,
+// whether the label finds another place (lower down, where the markers leave room) or is lost.
+// Every place hides data: the one that hides fewer markers is taken though it costs the label.
 TEST(LabelRules, TheInsetTakesAPlaceThatLeavesTheLabelsTheirs) {
-    Panel p;
-    p.label(upright(50), "Alpha", {50 + kGap, kTop, false});
-    p.wall(30, 0, 49.7, 60);
-    p.wall(50.3, 0, 70, kTop - 0.8);
     const lp::Box overlabel{45, 52, 75, 60}, away{5, 2, 35, 10};
-    bool clear = false;
-    EXPECT_EQ(lp::placeinset(p.labels, p.g, {{overlabel, true, {0}}, {away, true, {0}}}, &clear), 1);
-    EXPECT_TRUE(clear);
-    EXPECT_FALSE(p.g.inset) << "the ground's inset as it was";
-    EXPECT_EQ(lp::placeinset(p.labels, p.g, {{overlabel, false, {1}}, {away, false, {1}}}, &clear), 1);
-    EXPECT_FALSE(clear);
+    for (const bool room : {false, true}) {
+        SCOPED_TRACE(room ? "the label has another place" : "the label has no other place");
+        Panel p;
+        p.label(upright(50), "Alpha", {50 + kGap, kTop, false});
+        p.wall(30, 0, 49.7, 60);
+        p.wall(50.3, 0, 70, room ? 30 : kTop - 0.8);
+        p.g.inset = true, p.g.insetbox = overlabel;
+        ASSERT_EQ(p.place()[0].omitted, !room) << "the label with the inset over its place";
+        p.g.inset = false;
+        bool clear = false;
+        if (!room) {
+            EXPECT_EQ(lp::placeinset(p.labels, p.g, {{overlabel, true, {0}}, {away, true, {0}}}, &clear), 1);
+            EXPECT_TRUE(clear);
+            EXPECT_FALSE(p.g.inset) << "the ground's inset as it was";
+            EXPECT_EQ(lp::placeinset(p.labels, p.g, {{overlabel, false, {1}}, {away, false, {1}}}, &clear), 1);
+            EXPECT_FALSE(clear);
+            EXPECT_EQ(lp::placeinset(p.labels, p.g, {{overlabel, false, {1}}, {away, false, {2}}}, &clear), 0);
+            EXPECT_FALSE(clear);
+        }
+        clear = false;
+        EXPECT_EQ(lp::placeinset(p.labels, p.g, {{away, false, {1}}, {overlabel, true, {0}}}, &clear), 1);
+        EXPECT_TRUE(clear);
+    }
 }
 
 // Whether two segments cross or come within 0.1 text heights of each other.
@@ -188,6 +237,40 @@ bool meet(const lp::Box& a, const lp::Box& b) {
         return std::hypot(x - s.x0 - t * dx, y - s.y0 - t * dy);
     };
     return std::min({to(a, b.x0, b.y0), to(a, b.x1, b.y1), to(b, a.x0, a.y0), to(b, a.x1, a.y1)}) < 0.1 * kH;
+}
+
+// A run of six upright lines 0.3 apart near the room's right edge (no room right of them);
+// left of them, three steep segments of fitted lines (or three files of markers) fill the places
+// of a column within reach of its lines but the furthest, whose rows stand more than three text
+// heights from their lines and whose leaders would cross them; further out the column does not
+// stand. No label stands more than three text heights from its line unless its leader is level
+// and crosses no fitted line and no marker.
+TEST(LabelRules, AFarRowsLeaderCrossesNoData) {
+    for (const bool markers : {false, true}) {
+        SCOPED_TRACE(markers ? "markers" : "fitted lines");
+        Panel p;
+        for (int k = 0; k < 6; ++k) {
+            const double x = 95.5 + 0.3 * k;
+            p.label(upright(x), "L" + std::to_string(k + 1), {x - kGap, kTop, true});
+        }
+        for (const double x : {89.0, 91.0, 93.0}) markers ? p.wall(x - 0.3, 0, x + 0.3, 60) : p.g.ink.push_back(upright(x));
+        const std::vector<lp::Placed> at = p.place();
+        for (size_t i = 0; i < at.size(); ++i) {
+            const lp::Label& a = p.labels[i];
+            if (at[i].omitted || gap(glyphs(a, at[i]), a.line) <= 3 * kH) continue;
+            SCOPED_TRACE(where(a, at[i]));
+            const std::vector<double>& l = at[i].leader;
+            ASSERT_EQ(l.size(), 4u);
+            ASSERT_EQ(l[1], l[3]) << "a leader that is not level";
+            const lp::Box seg{std::min(l[0], l[2]), l[1], std::max(l[0], l[2]), l[1]};
+            std::string crossed;
+            for (const lp::Box& s : p.g.ink)
+                if (meet(seg, s)) crossed += " the fitted line at x = " + std::to_string(s.x0);
+            for (const lp::Box& m : p.g.marks)
+                if (seg.meets(m)) crossed += " the markers at x = " + std::to_string(m.x0);
+            EXPECT_TRUE(crossed.empty()) << "the leader crosses" << crossed;
+        }
+    }
 }
 
 // The columns. Five level lines 0.8 apart, too close for a label between them: their labels
@@ -231,6 +314,87 @@ TEST(LabelRules, TheRowsOfAnUprightColumnStandBesideTheirLines) {
         if (!l.empty()) EXPECT_EQ(l[1], l.back()) << "a leader that is not level";
     }
     EXPECT_LT(glyphs(p.labels[low], at[low]).y0, 2) << where(p.labels[low], at[low]) << " stands above its line's end";
+}
+
+// A value read off at a probability reference: the upright line up to the fitted line and the
+// level one across to it, meeting there at (50, 30). Markers leave each label one pocket: the
+// upright line's right of it just below the corner, the level line's above it just left of the
+// corner, so that both are led to their lines, and the nearest ends of their leaders would lie
+// at the corner. The ends keep half a text height apart: which leader is whose is not a guess.
+TEST(LabelRules, LeadersEndApartAtLinesThatCross) {
+    Panel p;
+    const size_t up = p.label(upright(50, 0, 30), "Up", {50 + kGap, 0.5 * kH, false}, false, 1);
+    const size_t across = p.label(level(30, 0, 50), "Lvl", {44.3, 30 + 0.5 * kH, false});
+    p.wall(0, 0, 100, 27);
+    p.wall(0, 27, 49.7, 30.8);
+    p.wall(0, 30.8, 42, 34);
+    p.wall(0, 34, 51.8, 60);
+    p.wall(50.3, 27, 51.8, 34);
+    p.wall(51.8, 31.5, 100, 60);
+    p.wall(60, 27, 100, 31.5);
+    const std::vector<lp::Placed> at = p.place();
+    ledtoline(p.labels[up], at[up]);
+    ledtoline(p.labels[across], at[across]);
+    const std::vector<double>&u = at[up].leader, &v = at[across].leader;
+    EXPECT_GE(std::hypot(u[u.size() - 2] - v[v.size() - 2], u.back() - v.back()), 0.5 * kH)
+        << where(p.labels[up], at[up]) << " and " << where(p.labels[across], at[across]) << ": their leaders end at (" << u[u.size() - 2]
+        << ", " << u.back() << ") and (" << v[v.size() - 2] << ", " << v.back() << ")";
+}
+
+// A row of a column without a leader reads as its own line's: no such row has its line through
+// its text (unless on the column's box), and no two such rows of close lines share the band
+// between them.
+void rowsread(const Panel& p, const std::vector<lp::Placed>& at) {
+    for (size_t i = 0; i < at.size(); ++i) {
+        const lp::Label& a = p.labels[i];
+        if (at[i].omitted || !at[i].leader.empty()) continue;
+        const lp::Box b = glyphs(a, at[i]);
+        EXPECT_FALSE(b.x0 < a.line.x0 && a.line.x0 < b.x1 && a.line.y0 < b.y1 && b.y0 < a.line.y1 && !at[i].boxed)
+            << where(a, at[i]) << " with its line through its text";
+        for (size_t j = 0; j < i; ++j) {
+            const lp::Label& o = p.labels[j];
+            if (at[j].omitted || !at[j].leader.empty()) continue;
+            const lp::Box c = glyphs(o, at[j]);
+            const double lo = std::min(a.line.x0, o.line.x0), hi = std::max(a.line.x0, o.line.x0);
+            EXPECT_FALSE(std::min(b.x0, c.x0) >= lo && std::max(b.x1, c.x1) <= hi && std::min(b.x1, c.x1) > std::max(b.x0, c.x0))
+                << where(a, at[i]) << " and " << where(o, at[j]) << " share the band between their lines";
+        }
+    }
+}
+
+// The rows of upright columns without leaders. Lines from the foot up to a fitted line, as at
+// the values read off at probability references on a turned plot: three close ones, a text's
+// width to their right a value's line, just beyond it the next value's (whose label has its
+// place right of it at the foot); markers everywhere else. The first four labels find no place
+// beside their lines: in a column right of the close lines the third's row and the value's, both
+// without leaders, would stand one over the other between their lines. Then two close
+// full-height lines and, a long text's width to their right, a third line: in the gap between
+// them the long text's row would stand with its line through its text.
+TEST(LabelRules, TheRowsWithoutLeadersReadAsTheirLines) {
+    {
+        Panel p;
+        const double xs[] = {40, 41.7, 43.15, 51.65, 53.25}, tops[] = {18.5, 20.2, 21.65, 30.15, 31.75};
+        const char* texts[] = {"B10", "B12", "B14", "28.65", "33.33"};
+        for (int k = 0; k < 5; ++k) {
+            p.label(upright(xs[k], 0, tops[k]), texts[k], {xs[k] + kGap, 0.5 * kH, false}, k >= 3, 1);
+            p.g.refs.push_back(level(tops[k], 0, xs[k]));
+        }
+        p.g.ink.push_back({21.5, 0, 81.5, 60});
+        p.wall(0, 0, 39.7, 60);
+        p.wall(39.7, 23, 53.55, 60);
+        p.wall(53.55, 2.9, 61.5, 60);
+        p.wall(61.5, 0, 100, 60);
+        rowsread(p, p.place());
+    }
+    {
+        Panel p;
+        p.label(upright(40), "A1", {40 + kGap, kTop, false});
+        p.label(upright(40.5), "A2", {40.5 + kGap, kTop, false});
+        p.label(upright(48), "Longer", {48 + kGap, kTop, false});
+        p.wall(0, 0, 39.7, 60);
+        p.wall(49.9, 0, 100, 60);
+        rowsread(p, p.place());
+    }
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // Labels of reference lines read back from the pages of both roads: no label's glyphs stand on
 // a line of the frame (the device road's labels may stand in the gap between the data and the
-// drawn frame, not on its line); on a device MCF plot the labels keep clear of the dashes that
-// mark the confidence limits.
+// drawn frame, not on its line, and lines drawn in that gap have their labels); on a device MCF
+// plot the labels keep clear of the dashes that mark the confidence limits.
 #include <algorithm>
 #include <cmath>
 #include <map>
@@ -136,4 +136,19 @@ TEST(LabelFrame, McfLabelsKeepClearOfTheLimitDashes) {
         ASSERT_NE(t, nullptr) << label;
         EXPECT_FALSE(meets(dp::glyphbox(p, *t))) << label << " on a limit's dash";
     }
+}
+
+// Two labelled HREF= lines just past the last tick of the fans' time axis (10,000 hours), in the
+// gap between the data's frame and the drawn one on the device road, too close for a label
+// between them: the leaders that join the labels to them leave the data's frame, so both are
+// drawn and none is left out.
+TEST(LabelFrame, LabelsReachLinesPastTheAxisEnd) {
+    const dp::Run r = dp::run("proc vitalyx data=f;\n freq count;\n distribution weibull;\n probplot hours*status(0) / href=10300 10350 "
+                              "hreflabels='Spec limit' 'Burn-in end';\nrun;\n",
+                              {{"f", testdata::file("../examples/fans.csv")}});
+    ASSERT_EQ(r.status, 0) << r.log.all();
+    ASSERT_EQ(r.pages.size(), 1u);
+    EXPECT_TRUE(r.pages[0].hastext("Spec limit"));
+    EXPECT_TRUE(r.pages[0].hastext("Burn-in end"));
+    EXPECT_FALSE(dp::hasmsg(r.log, 6530)) << "a NOTE 6530: labels left out";
 }
