@@ -167,8 +167,9 @@ Planner::LevelSet::LevelSet(const Planner& p, const std::vector<size_t>& given) 
     q = 0.25 * h;
     const double lo = r.y0 + 0.2 * h + kDescent * h, hi = r.y1 - 0.2 * h - kAscent * h;
     P = static_cast<int>(std::ceil(p.g.pitch / q - 1e-9));
-    // The baselines a row may take: within kReach text heights of its line, inside the room, on
-    // one grid of quarter heights.
+    // The baselines a row may take: within kReach text heights of its line (a hair short of that
+    // above it, where the ink of digits sits on the baseline), inside the room, on one grid of
+    // quarter heights.
     zlo = INFINITY;
     for (size_t i : m) zlo = std::min(zlo, p.L[i].line.y0 - (kReach + kCapital) * h);
     zlo = std::floor(std::max(zlo, lo) / q) * q;
@@ -176,7 +177,7 @@ Planner::LevelSet::LevelSet(const Planner& p, const std::vector<size_t>& given) 
     for (size_t k = 0; k < n; ++k) {
         const double y = p.L[m[k]].line.y0;
         slo[k] = static_cast<int>(std::ceil((std::max(lo, y - (kReach + kCapital) * h) - zlo) / q - 1e-9));
-        shi[k] = static_cast<int>(std::floor((std::min(hi, y + kReach * h) - zlo) / q + 1e-9));
+        shi[k] = static_cast<int>(std::floor((std::min(hi, y + (kReach - 0.05) * h) - zlo) / q + 1e-9));
         S = std::max(S, shi[k] + 1);
     }
     // The slots no place of the column can take: another level line across the whole room runs

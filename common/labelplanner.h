@@ -19,6 +19,7 @@ constexpr double kMiddle = 0.35;                   // a leader meets its text th
 constexpr double kTouch = 0.15;                    // leaders nearer than this (of a text height) touch
 constexpr double kReach = 3.0;                     // a led text stands within this many heights of its line
 constexpr double kEnds = 0.5;                      // leaders end this far apart on their lines
+constexpr double kBearing = 0.1;                   // a text's ink may stop this far short of its box's ends
 
 // Boxes or segments found by the cells of a grid over the room that their extents meet; built
 // once.
@@ -181,7 +182,7 @@ struct Planner {
     bool leadclear(size_t i, const Box& seg) const;
     bool leadfree(size_t i, const Box& seg, std::vector<int>* who = nullptr) const;
     bool endsfree(size_t i, double x, double y, std::vector<int>* who = nullptr) const;
-    bool nearest(size_t i, const Box& ink) const;
+    bool nearest(size_t i, const Box& box) const;
     bool reach(size_t i, const Box& glyph, const std::vector<double>& lead, bool row = false) const;
     bool rowfree(size_t i, const Box& ink, double x0, double x1) const;
     bool linesfree(size_t i, const Box& b, const Box* under) const;

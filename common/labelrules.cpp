@@ -42,19 +42,34 @@ bool Planner::touches(const Box& a, const Box& b, double gap, bool ends) {
     return false;
 }
 
-// Nearer its own line than any other reference line, and within a text height of it.
-bool Planner::nearest(size_t i, const Box& ink) const {
-    double own = gap(ink, L[i].line);
-    const double a = across(L[i].line), eps = 1e-9 * (1 + std::fabs(a));
-    auto mine = [&](size_t k) {
-        if (ownref(i, k)) own = std::min(own, gap(ink, g.refs[k]));
-        return false;
+// Nearer its own line than any other reference line, and within a text height of it. The ink
+// of a text may stop short of its box (a letter's or a digit's side bearing at either end, the
+// capitals under the ascent): it is nearer its own line however its ink lies in the box.
+bool Planner::nearest(size_t i, const Box& box) const {
+    const double a = across(L[i].line), eps = 1e-9 * (1 + std::fabs(a)), b = kBearing * h;
+    auto ownline = [&](const Box& ink) {
+        double own = gap(ink, L[i].line);
+        auto mine = [&](size_t k) {
+            if (ownref(i, k)) own = std::min(own, gap(ink, g.refs[k]));
+            return false;
+        };
+        upright(L[i].line) ? lines.upright(a - eps, a + eps, mine) : lines.level(a - eps, a + eps, mine);
+        return own;
     };
-    upright(L[i].line) ? lines.upright(a - eps, a + eps, mine) : lines.level(a - eps, a + eps, mine);
-    if (own > 0.9 * h) return false;
-    const double r = own + 0.1 * h;
-    auto nearer = [&](size_t k) { return !ownref(i, k) && gap(ink, g.refs[k]) <= r; };
-    return !lines.level(ink.y0 - r, ink.y1 + r, nearer) && !lines.upright(ink.x0 - r, ink.x1 + r, nearer);
+    if (ownline(box) > 0.9 * h) return false;
+    // No other line as near as its own, or nearer by less than a twentieth of a text height.
+    auto nearer = [&](const Box& ink) {
+        const double r = ownline(ink) + 0.05 * h;
+        auto closer = [&](size_t k) { return !ownref(i, k) && gap(ink, g.refs[k]) <= r; };
+        return lines.level(ink.y0 - r, ink.y1 + r, closer) || lines.upright(ink.x0 - r, ink.x1 + r, closer);
+    };
+    // The ink's sides each as far in as they may be, or not: every way it may lie.
+    for (int m = 0; m < 16; ++m) {
+        const double x0 = box.x0 + (m & 1 ? b : 0), x1 = std::max(x0, box.x1 - (m & 2 ? b : 0));
+        const double y0 = box.y0 + (m & 4 ? 0.05 * h : 0), y1 = std::max(y0, box.y1 - (m & 8 ? 0.04 * h : 0));
+        if (nearer({x0, y0, x1, y1})) return false;
+    }
+    return true;
 }
 
 // A text joined to its line by a leader stands within kReach text heights of it. A row of a
@@ -113,7 +128,7 @@ bool Planner::linesfree(size_t i, const Box& b, const Box* under) const {
 
 // Clear of the panel's own texts by two text heights across and half a height up and down, so
 // that a label does not read as a word or a row of theirs; of the inset by a text height, so
-// that it does not read as a row of the inset.
+// that it does not read as a row of the inset (b: the text's ink).
 bool Planner::textclear(const Box& b) const {
     const Box wide = b.grown(2 * h, 0.5 * h);
     if (texts.any(wide, [&](const Box& o) { return wide.overlaps(o); })) return false;
@@ -202,13 +217,13 @@ bool Planner::endsfree(size_t i, double x, double y, std::vector<int>* who) cons
 
 // Whether the inked texts of labels i (at ink) and o (at b) of parallel lines share the band
 // between their lines, the lines close: without leaders, which line each belongs to would be a
-// guess.
+// guess. A text's ink may stop a side bearing short of its box's ends.
 bool Planner::shareband(size_t i, const Box& ink, size_t o, const Box& b) const {
     const bool up = upright(L[i].line);
     const double li = across(L[i].line), lj = across(L[o].line);
-    const double lo = std::min(li, lj), hi = std::max(li, lj);
+    const double lo = std::min(li, lj), hi = std::max(li, lj), e = kBearing * h;
     const bool close = up ? hi - lo < std::max(ink.x1 - ink.x0, b.x1 - b.x0) + h : hi - lo < 2.5 * h;
-    const bool between = up ? std::min(ink.x0, b.x0) >= lo - 0.05 * h && std::max(ink.x1, b.x1) <= hi + 0.05 * h
+    const bool between = up ? std::min(ink.x0, b.x0) + e >= lo - 0.05 * h && std::max(ink.x1, b.x1) - e <= hi + 0.05 * h
                             : std::min(ink.y0, b.y0) >= lo - 0.05 * h && std::max(ink.y1, b.y1) <= hi + 0.05 * h;
     const bool shared = up ? std::min(ink.x1, b.x1) - std::max(ink.x0, b.x0) > 0 : std::min(ink.y1, b.y1) - std::max(ink.y0, b.y0) > 0;
     return close && between && shared;
@@ -252,7 +267,7 @@ bool Planner::staticfree(size_t i, const Site& s, bool row) const {
     if (!rowfree(i, k, b.x0, b.x1)) return false;
     if (s.lead.empty() && !row ? !nearest(i, k) : !reach(i, b, s.lead, row)) return false;
     if (!linesfree(i, b, boxed ? &s.cover : nullptr)) return false;
-    if (!textclear(b) || (boxed && !textclear(s.cover))) return false;
+    if (!textclear(k) || (boxed && !textclear(s.cover))) return false;
     for (size_t j = 2; j + 1 < s.lead.size(); j += 2) {
         const Box seg{s.lead[j - 2], s.lead[j - 1], s.lead[j], s.lead[j + 1]};
         // A leader leaves its text from its edge; one through its own text is no leader.

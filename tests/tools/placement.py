@@ -138,6 +138,7 @@ REACH = 3.0           # text heights: a label at the end of its leader stands th
 ENDS_ON = 0.5         # points: a leader ends on its line within this
 ENDS_APART = 0.5      # text heights: leaders of lines this far apart or more end this far apart
 FROM_SIDE = 2.0      # points: a reference line starts this near a side of its panel
+BEYOND_SIDE = 3.0    # points: a line drawn this far past a side of its panel (in the strip beside a turned frame) is named by it
 READ_OFF = 0.6        # points: a number shows a value read off where its value reads this near the line
 ROOM_CELL = 16.0      # points: the cells of the grid the place search looks things up in
 SHEET_SIZE = 10.0     # points: the size the glyph sheet draws its characters at
@@ -967,7 +968,8 @@ def _not_a_value(sh, prog, t, v):
 
 
 def _sides_at(sh, panel, kinds, v):
-    """The sides of a panel's frame where value v reads (a line there is hidden by the frame), as lines."""
+    """The sides of a panel's frame where value v reads (a line there is hidden by the frame), or just past them
+    (within BEYOND_SIDE points: a line drawn in the strip beside a turned frame), as lines."""
     if not hasattr(sh, 'sides'):
         sh.sides = {}
     out = []
@@ -980,7 +982,9 @@ def _sides_at(sh, panel, kinds, v):
                     'edge': True}
             line['axis'] = sh.axis_for(line)
             place = line['axis'] and line['axis'].place(v)
-            if place is not None and abs(place - at) <= 0.3:
+            lo, hi = (panel[0], panel[2]) if kind == 'x' else (panel[1], panel[3])
+            beyond = place is not None and (lo - BEYOND_SIDE <= place < lo if at == lo else hi < place <= hi + BEYOND_SIDE)
+            if place is not None and (abs(place - at) <= 0.3 or beyond):
                 out.append(sh.sides.setdefault((panel, kind, at), line))
     return out
 

@@ -24,7 +24,8 @@ and pages it once failed though nothing on them is misplaced, or faults it once 
 - an MCF limit's dash along a label's line, and a dotted stroke from a label to near its line: no leaders;
 - a legend's number and a relation plot's percentile label beside lines at their values: no labels;
 - the values read off in the lower of two turned panels (its top tick without a number): read on its own axis;
-- the frame's side where a value reads, and the frame's side running on past its panel: no lines;
+- the frame's side where a value reads, and the frame's side running on past its panel: no lines; a label beside
+  the side, its value's line drawn just past it: that side's;
 - a dashed reference line along the axis itself (a value at the axis's first tick): a line; a label beside the
   frame's side where its value reads, the same text labelling a line elsewhere: that side's;
 - SREF= beside a probability plot of PPLOT: none asked for there; PREF= there, its label left out: missing
@@ -249,6 +250,20 @@ def false_alarms(pagedir, glyphs, programs, expect):
         svg = c.moved(c.svg, n, x - box[0], top + 3.0 - box[1])
         expect(f'a label beside the frame\'s side at its value names it ({name})',
                not _rules(c.found(svg), text, ('far', 'near')))
+
+    # a value just past the frame's side (a line drawn in the strip beside a turned frame): the label beside that
+    # side, inside the panel, names it, though the same text labels a line elsewhere
+    c = Case(pagedir, 'mcf-valve-seats-references-device.svg', glyphs, programs)
+    sh = c.sheet(c.svg)
+    top = sh.panels[0][1]
+    yax = next(a for a in sh.axes if a.kind == 'y' and a.f)
+    c.prog = prog('mcf-valve-seats-references', old="vref=0.5 1 vreflabels='half' 'one'",
+                  new=f"vref=0.5 1 {yax.value(top - 1.0):.6g} vreflabels='half' 'one' 'half'")
+    (box, n) = c.box('half')
+    x = sh.panels[0][0] + 0.3 * (sh.panels[0][2] - sh.panels[0][0])
+    svg = _added(c.moved(c.svg, n, x - box[0], top + 3.0 - box[1]),
+                 DASHED.format(sh.panels[0][0], top - 1.0, sh.panels[0][2], top - 1.0))
+    expect('a label beside the frame\'s side names a line just past it', not _rules(c.found(svg), 'half', ('far', 'near')))
 
     # SREF= draws no line on the probability plot beside a relation plot
     c = Case(pagedir, 'relation-fluid-power-pplot-device.svg', glyphs, programs)
