@@ -164,7 +164,7 @@ bool Planner::eachplace(size_t i, int kinds, const std::function<bool(const Site
     if (up) {
         // Beside it, half a text height further out at a time, a level leader across to it.
         for (const double y : every)
-            for (int k = 1; d + 0.5 * h * k <= kReach * h; ++k)
+            for (int k = 1; d + 0.5 * h * k + kBearing * h <= kReach * h; ++k)
                 for (const int side : {a.first.end ? -1 : 1, a.first.end ? 1 : -1}) {
                     const double mid = y + kMiddle * h, x = l.x0 + side * (d + 0.5 * h * k);
                     s.at = {x, y, side < 0};

@@ -73,19 +73,23 @@ bool Planner::nearest(size_t i, const Box& box) const {
 }
 
 // A text joined to its line by a leader stands within kReach text heights of it. A row of a
-// column beside upright lines may stand further across, at the end of a level leader that
-// crosses no marker and no fitted line or limit (the column stands beside the run of lines it
-// labels: its places say so).
+// column beside upright lines may stand further across, beside the run of lines it labels, at
+// the end of a level leader that crosses no marker and no fitted line or limit.
 bool Planner::reach(size_t i, const Box& glyph, const std::vector<double>& lead, bool row) const {
     const Box& l = L[i].line;
     // Measured from the letters' body (the baseline to the capitals' height, short of the box
-    // the rules keep clear), so that no glyph stands further off.
-    const double base = glyph.y0 + kDescent * h;
-    if (gap({glyph.x0, base, glyph.x1, base + kCapital * h}, l) <= kReach * h) return true;
+    // the rules keep clear, and a side bearing in from its ends), so that no glyph's ink stands
+    // further off.
+    const double base = glyph.y0 + kDescent * h, b = std::min(kBearing * h, 0.5 * (glyph.x1 - glyph.x0));
+    if (gap({glyph.x0 + b, base, glyph.x1 - b, base + kCapital * h}, l) <= kReach * h) return true;
     const size_t n = lead.size();
     if (!row || !upright(l) || n != 4 || lead[1] != lead[3]) return false;
+    // Beside the run: another line within kReach text heights and the gap of the text, on its
+    // leader's way to its own line, or under its text (on the column's box).
+    const double far = kReach * h + d, lo = l.x0 < glyph.x0 ? glyph.x0 - far : glyph.x0, hi = l.x0 < glyph.x0 ? glyph.x1 : glyph.x1 + far;
+    if (!lines.upright(lo, hi, [&](size_t k) { return !ownref(i, k); })) return false;
     const Box seg{lead[0], lead[1], lead[2], lead[3]};
-    const Box e{std::min(seg.x0, seg.x1), seg.y0 - 0.1 * h, std::max(seg.x0, seg.x1), seg.y0 + 0.1 * h};
+    const Box e{std::min(seg.x0, seg.x1) - 0.1 * h, seg.y0 - 0.1 * h, std::max(seg.x0, seg.x1) + 0.1 * h, seg.y0 + 0.1 * h};
     if (marks.any(e, [&](const Box& k) { return e.overlaps(k); })) return false;
     return !ink.any(e, [&](const Box& s) { return e.meets(s); });
 }
@@ -286,7 +290,7 @@ bool Planner::placedfree(size_t i, const Site& s, std::vector<int>* who, bool ro
     for (size_t j = 2; j + 1 < s.lead.size(); j += 2)
         if (!leadfree(i, {s.lead[j - 2], s.lead[j - 1], s.lead[j], s.lead[j + 1]}, who)) return false;
     if (s.lead.size() >= 4 && !endsfree(i, s.lead[s.lead.size() - 2], s.lead.back(), who)) return false;
-    return inorder(i, k, !s.lead.empty() || row, who);
+    return inorder(i, k, !s.lead.empty(), who);
 }
 
 bool Planner::fits(size_t i, const Site& s, std::vector<int>* who, bool row) const {

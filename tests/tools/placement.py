@@ -84,9 +84,13 @@ What fails (each page with the lines that tell why), by rule:
   reference or intersection line by EPS), far, order and band against the labels on the page;
 - reach: a label at the end of a leader to its own line more than REACH text heights from the line across it
   (a level line's label above or below its height; an upright line's beside it, unless its leader is level: a
-  row of a column beside upright lines stands at the end of a level leader);
+  row of a column beside upright lines stands at the end of a level leader); such a row farther than that whose
+  leader crosses a marker, a fitted line or a limit, or that stands farther than REACH text heights and the gap
+  beside a line from any upright line its leader runs across (or lying under its text): it is not beside the run
+  of lines it labels;
 - ends: a leader that ends more than ENDS_ON points off its own line, or less than ENDS_APART text heights from
-  where another label's leader ends, unless their lines lie closer to each other than that;
+  where another label's leader ends, unless their lines run side by side closer to each other than that (lines
+  that cross meet: their leaders' ends keep apart);
 - thin: a leader drawn as wide as the fitted lines of its label's panel or wider (straight strokes across the
   panel that are no reference line and no leader), or in another colour than the reference and intersection
   lines of the panel: it could be taken for a fitted line.
@@ -773,6 +777,7 @@ class Sheet:
         at = a[0] if kind == 'x' else a[1]
         ends = (min(a[1], b[1]), max(a[1], b[1])) if kind == 'x' else (min(a[0], b[0]), max(a[0], b[0]))
         best = None
+        panel = self.panel_of(((a[0] + b[0]) / 2, (a[1] + b[1]) / 2)) if hasattr(self, 'panels') else None
         for ax in self.axes:
             if ax.kind != kind or not ax.f:
                 continue
@@ -780,8 +785,11 @@ class Sheet:
             if not ax.lo - slack <= at <= ax.hi + slack:
                 continue
             d = max(ends[0] - ax.base, ax.base - ends[1], 0.0)
-            # of axes as near, the one whose ticks span the line (panels side by side share a base)
-            key = (d, max(ax.lo - at, at - ax.hi, 0.0))
+            # of axes as near, the one of the line's panel, then the one whose ticks span the line (panels side by
+            # side share a base)
+            span = (panel[0], panel[2]) if panel and kind == 'x' else (panel[1], panel[3]) if panel else None
+            other = 0 if span is None or span[0] - 0.5 <= ax.lo and ax.hi <= span[1] + 0.5 else 1
+            key = (d, other, max(ax.lo - at, at - ax.hi, 0.0))
             if best is None or key < best[0]:
                 best = (key, ax)
         return best[1] if best else None
@@ -1375,12 +1383,49 @@ def _leaders(sh, labels, lead, others, at, refs=()):
                 continue   # leaders that run into one line: neither label can be taken for the other's
             # leaders of lines too close to end apart may meet where they end
             a, b = lines[id(t)], lines[id(u)]
-            close = bool(a and b) and _seg_gap(*a['polys'][0], *b['polys'][0]) < \
+            close = bool(a and b) and a['kind'] == b['kind'] and _seg_gap(*a['polys'][0], *b['polys'][0]) < \
                 ENDS_APART * max(_height(t), _height(u))
             x = _meet(pts, qts, close)
             if x:
                 out.append(('leaders', f'the leaders of {whose(t)} and {whose(u)} cross at '
                                        f'({x[0]:.0f},{x[1]:.0f})'))
+    return out
+
+
+def _far_row(sh, t, pts, line, refs, others, lead, at, gap):
+    """A label farther than REACH text heights from its upright line, at the end of a level leader (a row of a
+    column): its leader crosses no marker, fitted line or limit, and the text stands beside the run of lines it
+    labels, within REACH text heights (and the gap beside a line) of another line its leader runs across."""
+    out = []
+    h, box = _height(t), t['box']
+    leaders = {id(p) for p in lead.values()}
+    segs = list(zip(pts, pts[1:]))
+    for p in others:
+        # a single straight stroke along an axis is a reference or intersection line (or a grid line), no data
+        if id(p) in leaders or p['edge'] or p['len'] < 15 or p['single'] and (p['vert'] or p['horiz']):
+            continue
+        if any(_seg_gap(a, b, c, d) < 0.3 for q in p['polys'] for c, d in zip(q, q[1:]) for a, b in segs):
+            out.append(('reach', f'{at(t)}: {gap:.1f} pt beside its line, at the end of a leader that crosses a '
+                                 f'fitted line or limit'))
+            break
+    for _, b in sh.marks:
+        if any(_seg_rect(a, c, b) == 0.0 for a, c in segs):
+            out.append(('reach', f'{at(t)}: {gap:.1f} pt beside its line, at the end of a leader that crosses a '
+                                 f'marker at ({(b[0] + b[2]) / 2:.0f},{(b[1] + b[3]) / 2:.0f})'))
+            break
+    # the upright lines between the text and its own line, across the way its leader runs (reference and
+    # intersection lines, labelled or not)
+    near_edge = box[2] if line['at'] > box[2] else box[0]
+    lo, hi = sorted((near_edge, line['at']))
+    ups = [p['at'] for p in refs if p['kind'] == 'x' and p['panel'] == line['panel'] and p is not line]
+    ups += [p['polys'][0][0][0] for p in others if id(p) not in leaders and not p['edge'] and p['single'] and p['vert']
+            and sh.panel_of(_centre((p['polys'][0][0][0], min(q[1] for q in p['polys'][0]),
+                                     p['polys'][0][0][0], max(q[1] for q in p['polys'][0])))) == line['panel']]
+    # (a line under the text, on its ground, is one of the run; so is its own line)
+    run = [abs(x - near_edge) for x in ups if lo < x < hi] + [0.0 for x in ups if box[0] <= x <= box[2]] + [gap]
+    if min(run) > REACH * h + _gap(sh.road, h) + 1.0:
+        out.append(('reach', f'{at(t)}: {gap:.1f} pt beside its line, farther than {REACH:g} text heights from '
+                             f'it and from any line its leader runs across: not beside the run of lines it labels'))
     return out
 
 
@@ -1410,12 +1455,14 @@ def _joined(sh, labels, lead, led, refs, others, grid, at):
         if gap > REACH * h and not level:
             out.append(('reach', f'{at(t)}: {gap:.1f} pt {how}, farther than {REACH:g} text heights '
                                  f'({REACH * h:.1f} pt) at the end of its leader'))
+        elif gap > REACH * h:
+            out += _far_row(sh, t, pts, line, refs, others, lead, at, gap)
     for n, (t, _) in enumerate(mine):
         for u, _ in mine[n + 1:]:
             (w, a), (x, b) = ends[id(t)], ends[id(u)]
             h = ENDS_APART * max(_height(t), _height(u))
-            if a is b or _seg_gap(*a['polys'][0], *b['polys'][0]) < h:
-                continue
+            if a is b or a['kind'] == b['kind'] and _seg_gap(*a['polys'][0], *b['polys'][0]) < h:
+                continue   # lines that run side by side closer than that (lines that cross meet: not)
             d = math.hypot(w[0] - x[0], w[1] - x[1])
             if d < h:
                 out.append(('ends', f'the leaders of {at(t)} and {at(u)} end {d:.1f} pt apart, at '

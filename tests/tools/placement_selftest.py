@@ -14,7 +14,8 @@ hand, against the same pages as drawn.
 - three markers under an inset: inset;
 - a reference label taken out of a page where it had room beside its line: missing;
 - a reference label moved four text heights away from its line, with a leader to it: reach (two heights: not);
-- a leader that stops short of its own line: ends;
+- a leader that stops short of its own line: ends; the leaders of lines that cross, ending together where they
+  cross: ends;
 - two labels' leaders from one point to lines far apart: leaders;
 - a leader drawn as wide as the fitted lines, or in a fitted line's colour: thin;
 - three markers under an inset whose other corners hold reference labels: inset (the labels give way);
@@ -28,6 +29,8 @@ and pages it once failed though nothing on them is misplaced, or faults it once 
   the side, its value's line drawn just past it: that side's;
 - a dashed reference line along the axis itself (a value at the axis's first tick): a line; a label beside the
   frame's side where its value reads, the same text labelling a line elsewhere: that side's;
+- a relation plot's line by its panel's side, before its first tick: read on that panel's axis, its label
+  beside it names it;
 - SREF= beside a probability plot of PPLOT: none asked for there; PREF= there, its label left out: missing
   (the percents of that plot's axis run on into the stresses of the relation plot beside it);
 - the labels of two panels one above the other between lines 30 points apart: no band.
@@ -190,6 +193,15 @@ def false_alarms(pagedir, glyphs, programs, expect):
     dotted = _added(c.svg, DASHED.format(half[0] + 3.0, edge, half[0] + 3.0, y))
     expect('a dotted stroke from a label to near its line is no leader', not _rules(c.found(dotted), 'half',
                                                                                    ('ends', 'thin')))
+
+    # a stress line just inside the relation plot's side, before its first tick and nearer the last tick of the
+    # probability plot beside it: read on its own panel's axis, the label 'Mission' owns it (not the frame's side)
+    c = Case(pagedir, 'relation-pplot-first-tick-statistical.svg', glyphs, programs)
+    sh = c.sheet(c.svg)
+    _, _, labels, _, _ = placement.read_labels(sh, c.prog)
+    own = [p['at'] for t, lines in labels if t['text'] == 'Mission' for p in lines]
+    panel = max(sh.panels, key=lambda r: r[0])
+    expect('a line by its panel\'s side is read on its own panel\'s axis', bool(own) and all(x > panel[0] + 1.0 for x in own))
 
     # a legend's number beside a line at its value, and a percentile label of a relation plot beside a line at
     # its value: no labels of those lines
@@ -385,6 +397,20 @@ def main(argv):
     stops = c.svg.replace('</svg>', LINE.format(half[0] - 1.0, mid, half[0] + 10.0, short) + '</svg>')
     expect('a leader that ends on its line passes', not _has(c.found(onto), 'ends', 'half'))
     expect('a leader that stops short of its line does not end on it', _has(c.found(stops), 'ends', 'half'))
+    # leaders from 'half' (a level line) and '400 days' (an upright one) that end on their lines a point and a half
+    # either side of where the lines cross: lines across each other meet, so their ends keep half a text height
+    # apart; a point and a half from it, the other end five text heights off, they pass
+    (days, _) = c.box('400 days')
+    cx, cy = own_at('400 days'), own['at']
+
+    def ends(dx):
+        return c.svg.replace('</svg>', LINE.format(half[2] + 0.5, (half[1] + half[3]) / 2, cx - dx, cy) +
+                             LINE.format(days[0] - 0.5, (days[1] + days[3]) / 2, cx, cy - 1.5) + '</svg>')
+    expect('leaders that end together where their lines cross do not end apart',
+           _has(c.found(ends(1.5)), 'ends', 'half') or _has(c.found(ends(1.5)), 'ends', '400 days'))
+    expect('leaders of lines that cross, their ends apart, end apart',
+           not _has(c.found(ends(5 * (half[3] - half[1]))), 'ends', 'half'))
+
     # 'half' under 'one', both leaders from one point between them to their lines, which lie far apart
     (one, _) = c.box('one')
     under = c.moved(c.svg, n, one[0] - half[0], one[3] + 2.0 - half[1])
@@ -435,6 +461,34 @@ def main(argv):
     near = placement._pt_seg(wa, ub, end)
     expect('leaders of lines closer than half a text height that run into one place pass',
            near < placement.CROSS_GAP < placement.FAN and not _has(c.found(into), 'leaders', '1 yr'))
+
+    # a row of a column far across from its upright line, at the end of a level leader: as drawn it passes; a
+    # fitted line drawn across its leader, or the row moved out past the run of lines it labels, fails reach
+    c = Case(pagedir, 'probplot-label-columns-in-panels-device-2.svg', glyphs, programs)
+    sh = c.sheet(c.svg)
+    far = None
+    for t, own in placement.read_labels(sh, c.prog)[2]:
+        if own[0]['kind'] != 'x' or far:
+            continue
+        try:
+            s, u, w = c.leader(c.svg, t['box'])
+        except LookupError:
+            continue
+        h = t['box'][3] - t['box'][1]
+        # a row left of its line, the panel empty further left
+        if abs(u[1] - w[1]) < 0.5 and w[0] - u[0] > 5 * h and abs(w[0] - own[0]['at']) < 0.5:
+            far = (t, s, u, w, h)
+    t, s, u, w, h = far
+    name = t['text']
+    expect(f'a row far across from its line, beside the run, passes ("{name}")', not _has(c.found(c.svg), 'reach', name))
+    x = (u[0] + w[0]) / 2
+    fitted = f'<path style="fill:none;stroke-width:0.75;stroke:rgb(0%,0%,0%);" d="M {x - 3:g} {u[1] + 8:g} L {x:g} {u[1]:g} ' \
+             f'L {x + 3:g} {u[1] - 8:g} "/>'
+    expect('a far row\'s leader across a fitted line fails reach', _has(c.found(_added(c.svg, fitted)), 'reach', name))
+    n = next(k for k, q in enumerate(sh.texts) if q is t or q['box'] == t['box'])
+    dx = -min(12 * h, t['box'][0] - sh.panel_of(placement._centre(t['box']))[0] - 1.0)
+    moved = c.moved(c.svg, n, dx, 0).replace(s, c.restroke(s, (u[0] + dx, u[1]), w))
+    expect('a far row moved out past the run of its lines fails reach', _has(c.found(moved), 'reach', name))
 
     # the leader of 30.21 drawn as wide as the fitted lines, and in a group's colour
     c = Case(pagedir, 'probplot-intersect-four-groups-statistical.svg', glyphs, programs)
