@@ -55,7 +55,7 @@ MCF = [
          time=(0, 5000, 'lin'), mcf=(0, 8, 'lin'), opts=['', 'nocenprint']),
 ]
 WORDS = ['Alpha', 'Beta', 'Gamma', 'Delta', 'Eps', 'Zeta', 'Eta', 'Theta', 'Iota', 'Kappa', 'Lambda', 'Mu', 'B10',
-         'Spec', 'Limit', 'Burn-in end', 'Warranty', 'Design life', 'Target', 'Mission']
+         'Goal', 'Limit', 'Burn-in end', 'Warranty', 'Design life', 'Target', 'Mission']
 
 
 def _fmt(v):

@@ -186,7 +186,7 @@ TEST(LabelRules, ALabelWithoutALeaderStandsWithinATextHeightOfItsLine) {
 TEST(LabelRules, LeadersReachTheirLinesPastTheAxisEnd) {
     Panel p;
     p.g.inner = {0, 0, 90, 60};
-    const size_t a = p.label(upright(95), "Spec limit", {95 - kGap, kTop, true});
+    const size_t a = p.label(upright(95), "Stop limit", {95 - kGap, kTop, true});
     const size_t b = p.label(upright(95 + 0.1 * kH), "Burn-in end", {95 + 0.1 * kH - kGap, kTop, true});
     const std::vector<lp::Placed> at = p.place();
     ledtoline(p.labels[a], at[a]);

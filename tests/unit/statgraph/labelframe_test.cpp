@@ -74,7 +74,7 @@ const char* kLots = "t,c,lot\n435.263,1,L0\n1555.020,1,L0\n429.655,0,L0\n1013.64
 TEST(LabelFrame, NoLabelStandsOnALineOfTheFrame) {
     const std::string lots =
         "proc vitalyx data=d;\n distribution weibull;\n probplot t*c(0) = lot / pref=74.569 35.569 45.319 25.819 55.069 6.3194 16.069 "
-        "64.819 intersect preflabels='Alpha' 'Beta-hrafruir' 'Gamma-yefvchqyuld' 'Delta' 'Eps spec' 'Zeta' 'Eta-sftrysaawgt' "
+        "64.819 intersect preflabels='Alpha' 'Beta-hrafruir' 'Gamma-yefvchqyuld' 'Delta' 'Eps lim' 'Zeta' 'Eta-sftrysaawgt' "
         "'Theta-eljakoubrckt'";
     std::string fans = "proc vitalyx data=d;\n freq count;\n distribution weibull;\n probplot hours*status(0) = type / href=3000 3020 3020 "
                        "3040 3065 3080 3080 3100 3125 3140 3160 3160 3190 3200 3220 3240 3270 3300 6000 6500 intersect hreflabels=";
@@ -144,11 +144,11 @@ TEST(LabelFrame, McfLabelsKeepClearOfTheLimitDashes) {
 // drawn and none is left out.
 TEST(LabelFrame, LabelsReachLinesPastTheAxisEnd) {
     const dp::Run r = dp::run("proc vitalyx data=f;\n freq count;\n distribution weibull;\n probplot hours*status(0) / href=10300 10350 "
-                              "hreflabels='Spec limit' 'Burn-in end';\nrun;\n",
+                              "hreflabels='Stop limit' 'Burn-in end';\nrun;\n",
                               {{"f", testdata::file("../examples/fans.csv")}});
     ASSERT_EQ(r.status, 0) << r.log.all();
     ASSERT_EQ(r.pages.size(), 1u);
-    EXPECT_TRUE(r.pages[0].hastext("Spec limit"));
+    EXPECT_TRUE(r.pages[0].hastext("Stop limit"));
     EXPECT_TRUE(r.pages[0].hastext("Burn-in end"));
     EXPECT_FALSE(dp::hasmsg(r.log, 6530)) << "a NOTE 6530: labels left out";
 }
