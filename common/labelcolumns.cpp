@@ -16,9 +16,9 @@
 // A column replaces its labels' places beside their lines only where it keeps more of them.
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <limits>
-#include <cstdio>
-#include <cstdlib>
+#include <unordered_map>
 
 #include "common/labelplanner.h"
 
@@ -373,15 +373,23 @@ long Planner::uprightcolumn(const std::vector<size_t>& given, std::vector<Row>* 
     std::vector<Place> places;
     // Beside the run, no further out than a row may stand from the outermost line, or in a gap
     // between its lines (each side of it), where the narrowest text fits: a wider one finds no
-    // row there.
+    // row there. Of the gaps, the widest few.
+    std::vector<std::pair<double, double>> gaps;
+    for (size_t j = 1; j < n; ++j) {
+        const double a = L[m[j - 1]].line.x0, b = L[m[j]].line.x0;
+        if (b - a >= wmin + 2 * d) gaps.push_back({a, b});
+    }
+    constexpr size_t kGaps = 4;
+    if (gaps.size() > kGaps) {
+        std::partial_sort(gaps.begin(), gaps.begin() + kGaps, gaps.end(),
+                          [](const auto& u, const auto& v) { return u.second - u.first > v.second - v.first; });
+        gaps.resize(kGaps);
+    }
     for (int k = 0; k <= static_cast<int>(kReach); ++k) {
         if (xmax + d + k * h + wmin <= r.x1) places.push_back({xmax + d + k * h, false});
         if (xmin - d - k * h - wmin >= r.x0) places.push_back({xmin - d - k * h, true});
         if (k == 0)
-            for (size_t j = 1; j < n; ++j) {
-                const double a = L[m[j - 1]].line.x0, b = L[m[j]].line.x0;
-                if (b - a >= wmin + 2 * d) places.push_back({a + d, false}), places.push_back({b - d, true});
-            }
+            for (const auto& [a, b] : gaps) places.push_back({a + d, false}), places.push_back({b - d, true});
     }
     // Against the room's edge, where that is beside the run.
     if (r.x1 - 0.25 * h - wmax - xmax <= d + kReach * h) places.push_back({r.x1 - 0.25 * h - wmax, false, true});
@@ -394,6 +402,11 @@ long Planner::uprightcolumn(const std::vector<size_t>& given, std::vector<Row>* 
     long best = 0;
     // Rows beside their lines (leaders level, or nearly) first; then rows past the ends of lines
     // that stop short, led to those ends.
+    // A label that finds no row at a place is passed over for the next, up to a few in a row.
+    constexpr int kMisses = 3;
+    // Whether a row keeps the rules at a place and height (from the column's end): nothing is
+    // placed while the column is chosen, so each is asked once across the orders and both passes.
+    std::unordered_map<uint64_t, bool> keeps;
     for (const bool past : {false, true})
         for (const bool fromtop : {top, !top}) {
             const double dir = fromtop ? -1 : 1, start = fromtop ? g.toprow : g.footrow;
@@ -408,19 +421,28 @@ long Planner::uprightcolumn(const std::vector<size_t>& given, std::vector<Row>* 
                 std::stable_partition(u.begin(), u.end(), [&](size_t i) { return !L[i].value; });
                 if (u != orders[k]) orders.push_back(u);
             }
-            for (const Place& p : places)
+            // For each label and place, the height from which its row was last looked for in vain,
+            // to the room's far end: looking again from there or further on finds none.
+            std::vector<double> vain(n * places.size(), NAN);
+            for (size_t pk = 0; pk < places.size(); ++pk)
                 for (const std::vector<size_t>& ord : orders) {
+                    const Place& p = places[pk];
                     std::vector<Row> got;
                     std::vector<Box> segs;
                     long w = 0;
                     double y = start;
+                    int misses = 0;   // labels in a row that found no row here
                     for (size_t i : ord) {
+                        if (misses == kMisses) break;   // the room runs out: the rows after are left out
                         Row row{i, {}, {}};
                         // A text that cannot stand at this place at any height (past the room, or
                         // across a line that runs the room's whole height) has no row here.
                         const double tx0 = p.end ? p.x - L[i].w : p.x;
                         if (!p.edge && (tx0 < r.x0 || tx0 + L[i].w > r.x1 || blockedacross(i, tx0, tx0 + L[i].w))) continue;
-                        bool fine = false;
+                        double& none = vain[static_cast<size_t>(std::find(m.begin(), m.end(), i) - m.begin()) * places.size() + pk];
+                        if (!std::isnan(none) && dir * (y - none) >= 0) continue;
+                        const double from = y;
+                        bool fine = false, alone = true;   // alone: no row of this column stood in the way
                         for (; inroom(y) && !fine; y += dir * 0.25 * h) {
                             row.s.at = {p.x, y, p.end};
                             const Box b = glyph(i, row.s.at);
@@ -446,7 +468,11 @@ long Planner::uprightcolumn(const std::vector<size_t>& given, std::vector<Row>* 
                             }
                             if (!past && row.s.lead.size() == 4 && row.s.lead[0] != row.s.lead[2] && std::fabs(row.s.lead[1] - row.s.lead[3]) > 0.5 * h)
                                 continue;
-                            if (!fits(i, row.s, nullptr, true)) continue;
+                            const uint64_t key = (((static_cast<uint64_t>(i) * places.size() + pk) * 2 + fromtop) << 24) ^
+                                                 static_cast<uint64_t>(std::llround((y - r.y0) / (0.01 * h)));
+                            const auto known = keeps.find(key);
+                            const bool ok = known != keeps.end() ? known->second : keeps.emplace(key, fits(i, row.s, nullptr, true)).first->second;
+                            if (!ok) continue;
                             // A row without a leader reads as its line's only where no other line is
                             // as near, where its line does not strike through its text (unless the
                             // column's box hides the line there) and where it shares the band
@@ -457,8 +483,10 @@ long Planner::uprightcolumn(const std::vector<size_t>& given, std::vector<Row>* 
                                 if (!p.edge && X > b.x0 - 0.5 * d && X < b.x1 + 0.5 * d && ty == mid) continue;
                                 if (std::any_of(got.begin(), got.end(), [&](const Row& o) {
                                         return o.s.lead.empty() && labat[o.label] != labat[i] && shareband(i, k, o.label, inked(o.label, o.s.at));
-                                    }))
+                                    })) {
+                                    alone = false;
                                     continue;
+                                }
                             }
                             fine = true;
                             if (row.s.lead.size() < 4) break;
@@ -469,8 +497,17 @@ long Planner::uprightcolumn(const std::vector<size_t>& given, std::vector<Row>* 
                                        (close || std::hypot(seg.x1 - segs[j].x1, seg.y1 - segs[j].y1) >= kEnds * h);
                             }
                             if (fine) break;
+                            alone = false;
                         }
-                        if (!fine) break;   // the room runs out: the rows after are left out
+                        if (!fine) {
+                            // No row for this label from here on (nor in another order, where the
+                            // column's rows did not stand in its way): the next label looks from here.
+                            if (alone) none = from;
+                            y = from;
+                            ++misses;
+                            continue;
+                        }
+                        misses = 0;
                         if (row.s.lead.size() >= 4) segs.push_back({row.s.lead[0], row.s.lead[1], row.s.lead[2], row.s.lead[3]});
                         else segs.push_back({NAN, NAN, NAN, NAN});
                         row.as.boxed = p.edge;

@@ -8,6 +8,10 @@
 
 namespace labelplace {
 
+namespace {
+constexpr long kMoveWork = 64;
+}  // namespace
+
 bool Planner::makeroom(size_t i) {
     bool done = false;
     const long start = work;
@@ -25,6 +29,9 @@ bool Planner::makeroom(size_t i) {
         for (int j : who) (!L[i].value && L[static_cast<size_t>(j)].value ? values : others).push_back(static_cast<size_t>(j));
         if (others.size() > 1) return false;
         const Places was = placesof(std::vector<size_t>(who.begin(), who.end()));
+        // A move walks every place of the label moved: it costs the moves' work as much as many
+        // places tried.
+        work += kMoveWork * static_cast<long>(others.size() + values.size());
         for (size_t j : values) lift(j);
         for (size_t j : others) lift(j);
         put(i, s);

@@ -285,11 +285,13 @@ std::vector<Placed> Planner::run() {
         if (!on[i]) placeone(i, ALL);
     budget = 4000 + 400 * static_cast<long>(L.size());
     for (size_t i : order)
-        if (!on[i]) makeroom(i);
+        if (!on[i] && budget > 0) makeroom(i);
     // The moves change what stands where: a label the user wrote still without a place asks
-    // for room once more (while the moves' work lasts), then every label tries its places again.
+    // for room once more (with a quarter of the moves' work at most), then every label tries its
+    // places again.
+    budget = std::min(budget, (4000 + 400 * static_cast<long>(L.size())) / 4);
     for (size_t i : order)
-        if (!on[i] && !L[i].value && !stillnone(i)) makeroom(i);
+        if (!on[i] && !L[i].value && budget > 0 && !stillnone(i)) makeroom(i);
     for (size_t i : order)
         if (!on[i]) placeone(i, ALL);
     for (size_t i = 0; i < L.size(); ++i) {
