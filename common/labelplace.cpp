@@ -283,13 +283,14 @@ std::vector<Placed> Planner::run() {
     // Any place of its own, then room made by moving others, for every label still without one.
     for (size_t i : order)
         if (!on[i]) placeone(i, ALL);
-    budget = 4000 + 400 * static_cast<long>(L.size());
+    const long moves = 4000 + 400 * static_cast<long>(L.size());   // the work the moves may do
+    budget = moves;
     for (size_t i : order)
         if (!on[i] && budget > 0) makeroom(i);
     // The moves change what stands where: a label the user wrote still without a place asks
     // for room once more (with a quarter of the moves' work at most), then every label tries its
     // places again.
-    budget = std::min(budget, (4000 + 400 * static_cast<long>(L.size())) / 4);
+    budget = std::min(budget, moves / 4);
     for (size_t i : order)
         if (!on[i] && !L[i].value && budget > 0 && !stillnone(i)) makeroom(i);
     for (size_t i : order)
