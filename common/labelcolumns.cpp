@@ -402,6 +402,8 @@ long Planner::uprightcolumn(const std::vector<size_t>& given, std::vector<Row>* 
     long best = 0;
     // Rows beside their lines (leaders level, or nearly) first; then rows past the ends of lines
     // that stop short, led to those ends.
+    std::vector<size_t> pos(L.size());   // each label's place among m
+    for (size_t k = 0; k < n; ++k) pos[m[k]] = k;
     // A label that finds no row at a place is passed over for the next, up to a few in a row.
     constexpr int kMisses = 3;
     // Whether a row keeps the rules at a place and height (from the column's end): nothing is
@@ -439,7 +441,7 @@ long Planner::uprightcolumn(const std::vector<size_t>& given, std::vector<Row>* 
                         // across a line that runs the room's whole height) has no row here.
                         const double tx0 = p.end ? p.x - L[i].w : p.x;
                         if (!p.edge && (tx0 < r.x0 || tx0 + L[i].w > r.x1 || blockedacross(i, tx0, tx0 + L[i].w))) continue;
-                        double& none = vain[static_cast<size_t>(std::find(m.begin(), m.end(), i) - m.begin()) * places.size() + pk];
+                        double& none = vain[pos[i] * places.size() + pk];
                         if (!std::isnan(none) && dir * (y - none) >= 0) continue;
                         const double from = y;
                         bool fine = false, alone = true;   // alone: no row of this column stood in the way

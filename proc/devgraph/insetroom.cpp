@@ -46,6 +46,6 @@ int insetroom(vyxstate* s, const grpnode* g, const bool taken[4], const double b
     // No corner clear: the box will be filled over what lies beneath it, where it hides least.
     const int k = reflabelinset(s, g, places, clear, inkfn);
     const int at = k < 0 ? first : corner[static_cast<size_t>(k)];
-    if (hides && !taken[at]) hides->points = tally.points[slot[at]], hides->lines = tally.crossed[slot[at]] && tally.length[slot[at]] > 0;
+    if (hides && !taken[at]) hides->points = tally.points[slot[at]], hides->lines = tally.length[slot[at]] > 0;
     return at;
 }

@@ -141,6 +141,15 @@ def _added(svg, *strokes):
     return svg.replace('</svg>', ''.join(strokes) + '</svg>')
 
 
+def _upright_at(c, v, right=False):
+    """The page of case c with a dashed reference line at value v across its left (or right) panel, read on that
+    panel's own horizontal axis."""
+    sh = c.sheet(c.svg)
+    panel = (max if right else min)(sh.panels, key=lambda r: r[0])
+    ax = next(a for a in sh.axes if a.kind == 'x' and a.f and panel[0] <= a.lo <= panel[2])
+    return _added(c.svg, DASHED.format(ax.place(v), panel[3], ax.place(v), panel[1]))
+
+
 def _rules(found, text, rules):
     return any(_has(found, r, text) for r in rules)
 
@@ -279,21 +288,15 @@ def false_alarms(pagedir, glyphs, programs, expect):
 
     # SREF= draws no line on the probability plot beside a relation plot
     c = Case(pagedir, 'relation-fluid-power-pplot-device.svg', glyphs, programs)
-    sh = c.sheet(c.svg)
-    panel = min(sh.panels, key=lambda r: r[0])
-    ax = next(a for a in sh.axes if a.kind == 'x' and a.f and panel[0] <= a.lo <= panel[2])
     c.prog = prog('relation-fluid-power-pplot', "sref=50 sreflabels='Mid'")
-    svg = _added(c.svg, DASHED.format(ax.place(50), panel[3], ax.place(50), panel[1]))
+    svg = _upright_at(c, 50)
     expect('an SREF= label is not asked for on the probability plot', not _has(c.found(svg), 'missing', 'Mid'))
 
     # the probability plot beside a relation plot has its own axis, whose percents run on into the stresses: a
     # PREF= line drawn there without its label is missing
     c = Case(pagedir, 'relation-insulation-pplot-statistical.svg', glyphs, programs)
-    sh = c.sheet(c.svg)
-    panel = min(sh.panels, key=lambda r: r[0])
-    ax = next(a for a in sh.axes if a.kind == 'x' and a.f and panel[0] <= a.lo <= panel[2])
     c.prog = prog('relation-insulation-pplot', "pref=50 preflabels='Half'")
-    svg = _added(c.svg, DASHED.format(ax.place(50), panel[3], ax.place(50), panel[1]))
+    svg = _upright_at(c, 50)
     expect('a PREF= label left out of the probability plot beside a relation plot is missing',
            _has(c.found(svg), 'missing', 'Half'))
 
