@@ -135,14 +135,22 @@ STEP_LEVEL = 1.0      # text heights: the places beside a level line, one beside
 GROW_UPRIGHT = 0.25   # text heights: a place beside an upright line, grown up and down
 GROW_LEVEL = 0.5      # text heights: a place beside a level line, grown left and right
 SLACK = 0.05          # text heights: a place grown on every side for measures that differ
+LINES_ACROSS = 0.4    # text heights: a place for a label left out keeps lines this far from its ink across
+LINES_UPDOWN = 0.05   # text heights: and this far up and down
 TEXT_ACROSS = 2.0     # text heights: a label keeps this far beside the panel's other texts
 TEXT_UPDOWN = 0.5     # text heights: and this far above and below them
 INSET_APART = 1.0     # text heights: a label keeps this far from an inset's or a legend's box
 REACH = 3.0           # text heights: a label at the end of its leader stands this near its line
+REACH_SLACK = 0.2     # text heights: the drawing measures that on its letters' body, this reads the ink
 ENDS_ON = 0.5         # points: a leader ends on its line within this
 ENDS_APART = 0.5      # text heights: leaders of lines this far apart or more end this far apart
 FROM_SIDE = 2.0      # points: a reference line starts this near a side of its panel
 BEYOND_SIDE = 3.0    # points: a line drawn this far past a side of its panel (in the strip beside a turned frame) is named by it
+NEAR_BY = 0.05        # text heights: a place for a label left out is nearer its own line than any other by this
+LED_STEP = 0.5        # text heights: the places with a leader step this far out from the line, and along it
+LED_ALONG = 1.0       # text heights: the places with a leader along a level line, one beside the other
+ROW_STEP = 0.5        # text heights: a column's rows one above the other (the drawing steps half as far)
+ROW_OUT = 3           # whole text heights: a column stands this far out from the gap beside a line at most
 READ_OFF = 0.6        # points: a number shows a value read off where its value reads this near the line
 ROOM_CELL = 16.0      # points: the cells of the grid the place search looks things up in
 SHEET_SIZE = 10.0     # points: the size the glyph sheet draws its characters at
@@ -1198,6 +1206,17 @@ def check(sh, prog, seen=None):
             leaders.add(id(j))
             led.add(id(t))
             lead[id(t)] = j
+            # a leader across another line of its own line's direction, right beside its text, starts at that
+            # line: the label reads as that line's
+            kind = own[0]['kind']
+            across = [(a, b) for pts in j['polys'] for a, b in zip(pts, pts[1:])
+                      if (abs(a[1] - b[1]) < 0.01 if kind == 'x' else abs(a[0] - b[0]) < 0.01)]
+            near = sorted({name[id(p)] for p in rest if p['kind'] == kind and p['panel'] == own[0]['panel'] and
+                           dist_lines(box, [p]) < FAR * _height(t) and
+                           any(_seg_gap(*p['polys'][0], a, b) == 0 for a, b in across)})
+            if near:
+                out.append(('near', f'{at(t)}: its leader crosses {", ".join(near)} right beside its text: it reads '
+                                    f'as that line\'s label'))
         else:
             wrong = leader(box, lambda w: min((_pt_seg(w, *p['polys'][0]) for p in rest), default=math.inf))
             if wrong:
@@ -1288,7 +1307,7 @@ def check(sh, prog, seen=None):
         out += _insets(sh, seen)
     out += _outside(sh, prog, labels, matching, orient)
     out += _missing(sh, prog, labels, led, [p for p in cands if id(p) not in leaders and id(p) not in drawn], refs,
-                    matching, grid)
+                    matching, grid, lead)
     return out
 
 
@@ -1446,16 +1465,16 @@ def _joined(sh, labels, lead, led, refs, others, grid, at):
         d = _pt_seg(w, *line['polys'][0])
         if d > ENDS_ON:
             out.append(('ends', f'{at(t)}: its leader ends {d:.1f} pt off its line, at ({w[0]:.0f},{w[1]:.0f})'))
+        # the gap to the line itself (a text past a line's end is as far from it as from its end)
+        gap = _seg_rect(*line['polys'][0], box)
         if line['kind'] == 'y':
-            gap = max(line['at'] - box[3], box[1] - line['at'], 0.0)
-            how, level = ('above' if box[3] <= line['at'] else 'below') + ' its line\'s height', False
+            how, level = ('above' if box[3] <= line['at'] else 'below') + ' its line', False
         else:
-            gap = max(line['at'] - box[2], box[0] - line['at'], 0.0)
             how, level = 'beside its line, its leader not level', max(q[1] for q in pts) - min(q[1] for q in pts) < 0.5
-        if gap > REACH * h and not level:
+        if gap > (REACH + REACH_SLACK) * h and not level:
             out.append(('reach', f'{at(t)}: {gap:.1f} pt {how}, farther than {REACH:g} text heights '
                                  f'({REACH * h:.1f} pt) at the end of its leader'))
-        elif gap > REACH * h:
+        elif gap > (REACH + REACH_SLACK) * h:
             out += _far_row(sh, t, pts, line, refs, others, lead, at, gap)
     for n, (t, _) in enumerate(mine):
         for u, _ in mine[n + 1:]:
@@ -2044,7 +2063,8 @@ def _asked(sh, prog, cands, labels, matching):
 class _Room:
     """What a page draws, by the grid of its cells, for the places of labels left out."""
 
-    def __init__(self, sh, labels, lines, grid_styles):
+    def __init__(self, sh, labels, lines, grid_styles, leads=None, strokes=None):
+        """leads: [(text, leader's polyline)] of the labels joined to their lines; strokes: the leaders' paths."""
         self.sh, self.grid = sh, _Grid()
         self.lines = {id(p) for p in lines}     # the reference and intersection lines
         for p in sh.paths:
@@ -2064,9 +2084,28 @@ class _Room:
         # would be written over another label's ground, or over lines it hides)
         first = min((p['i'] for p in lines), default=None)
         self.grounds = [c for k, c in sh.covers if first is not None and k > first]
+        self.refs = lines
+        # the leaders drawn, each with the line it ends on; the data: markers, fitted lines, limits and curves
+        self.leads = []
+        for t, pts in (leads or []):
+            w = _far_end(t, pts)
+            self.leads.append((pts, w, _line_at(w, lines), _height(t)))
+        mine = {id(p) for p in lines}
+        drawn = {id(p) for p in strokes or ()}
+        self.data = _Grid()
+        for p in sh.paths:
+            if id(p) in mine or id(p) in drawn or p['style'] in grid_styles or p['rect'] or p.get('edge') or \
+                    p['len'] < 15 or p['single'] and (p['vert'] or p['horiz']):
+                continue
+            for pts in p['polys']:
+                for a, b in zip(pts, pts[1:]):
+                    self.data.add_segment(a, b, ('seg', a, b))
+        for _, b in sh.marks:
+            self.data.add(b, ('mark', b))
 
-    def keeps(self, ask, box, grown, h, labels, led):
-        """Why a place (the text's box, and that box grown) breaks a rule: the rule's name, or None."""
+    def keeps(self, ask, box, grown, h, labels, led, leader=False):
+        """Why a place (the text's box, and that box grown) breaks a rule: the rule's name, or None. leader: the
+        place is joined to its line by a leader (it may stand further off, beside another line)."""
         panel = ask.panel
         if not (grown[0] >= panel[0] and grown[1] >= panel[1] and grown[2] <= panel[2] and grown[3] <= panel[3]):
             return 'panel'
@@ -2076,16 +2115,23 @@ class _Room:
             return 'ground'
         own = {id(p) for p in ask.own}
         d_own = min(_seg_rect(p['polys'][0][0], p['polys'][0][1], grown) for p in ask.own)
-        if d_own > FAR * h:
+        if d_own > FAR * h and not leader:
             return 'far'
-        reach = max(TEXT_ACROSS * h, d_own + EPS) + 1.0
+        if leader:
+            d_own = -math.inf   # no other line is nearer than its own: its leader tells which is its own
+        reach = max(TEXT_ACROSS * h, d_own + EPS, 0.0) + 1.0
         gh = grown[3] - grown[1]
+        # the drawing keeps lines this far from a text's advance, which may reach a side bearing past its ink; the
+        # sides of the frame among them
+        clear = _grow(grown, LINES_ACROSS * h, LINES_UPDOWN * h)
+        if not (clear[0] >= panel[0] and clear[1] >= panel[1] and clear[2] <= panel[2] and clear[3] <= panel[3]):
+            return 'panel'
         for item in self.grid.near(_grow(grown, reach, reach)):
             if item[0] == 'seg':
                 _, a, b, p = item
                 if id(p) in own:
                     continue
-                c = _clip(a, b, grown)
+                c = _clip(a, b, clear)
                 if c and math.hypot(c[1][0] - c[0][0], c[1][1] - c[0][1]) > 0.1:
                     return 'cross'
                 if id(p) in self.lines:
@@ -2111,8 +2157,149 @@ class _Room:
             p2 = own2[0]['at']
             if _order_pair(grown, t['box'], ask.kind, ask.at, p2):
                 return 'order'
-            if id(t) not in led and _band_pair(box, t['box'], ask.kind, ask.at, p2):
+            if not leader and id(t) not in led and _band_pair(box, t['box'], ask.kind, ask.at, p2):
                 return 'band'
+        return None
+
+    def leads_clear(self, ask, text, ways, h, far):
+        """Why a leader from a text (its box grown) to its own line breaks a rule, or None. ways: the segments
+        the leader may take (those of the places about this one that the drawing may take); far: the text stands
+        further off than REACH text heights (a column's row), so the leader crosses no data."""
+        panel, g = ask.panel, _gap(self.sh.road, h)
+        own = {id(p) for p in ask.own}
+        for a, b in ways:
+            if not (_inside(a, panel, FRAME_OUT) and _inside(b, panel, FRAME_OUT)):
+                return 'leaders'
+            if any(_seg_rect(a, b, r) < h for r in self.insets):
+                return 'inset'
+            if any(_clip(a, b, r) for r in self.grounds):
+                return 'ground'
+            box = (min(a[0], b[0]), min(a[1], b[1]), max(a[0], b[0]), max(a[1], b[1]))
+            for item in self.grid.near(_grow(box, 1, 1)):
+                if item[0] == 'text' and _clip(a, b, item[1]):
+                    return 'text'
+            if far:
+                for item in self.data.near(_grow(box, 1, 1)):
+                    if item[0] == 'mark' and _clip(a, b, item[1]) or \
+                            item[0] == 'seg' and _seg_gap(a, b, item[1], item[2]) < 0.3:
+                        return 'reach'
+            for pts, w, line, lh in self.leads:
+                close = line is not None and line['kind'] == ask.kind and \
+                    _seg_gap(*line['polys'][0], *ask.own[0]['polys'][0]) < ENDS_APART * max(h, lh)
+                if _meet([a, b], pts, close):
+                    return 'leaders'
+                if not close and math.hypot(w[0] - b[0], w[1] - b[1]) < ENDS_APART * max(h, lh):
+                    return 'ends'
+            # a leader that crosses another line of its own direction right beside its text reads as that line's
+            if a[1] == b[1] if ask.kind == 'x' else a[0] == b[0]:
+                k = 0 if ask.kind == 'x' else 1
+                lo, hi = sorted((a[k], b[k]))
+                for p in self.refs:
+                    if p['kind'] != ask.kind or id(p) in own or p['panel'] != panel or not lo < p['at'] < hi:
+                        continue
+                    if _seg_gap(*p['polys'][0], a, b) == 0 and _seg_rect(*p['polys'][0], text) < FAR * h:
+                        return 'near'
+        return None
+
+    def led(self, ask, rel, adv, h, labels, led):
+        """A place with a leader within REACH text heights of its own line where a label left out keeps every rule:
+        (where, box), or None. Beside an upright line, LED_STEP text heights further out at a time, a level leader
+        across from the text's middle; above or below a level line, LED_STEP heights further off at a time, at
+        places LED_ALONG heights apart along it, a leader from the text's end to the line a little further along
+        (0.6 of the height it falls, at least 0.6 text heights)."""
+        sh, panel, s, g = self.sh, ask.panel, SLACK * h, _gap(self.sh.road, h)
+        line = ask.own[0]
+        la, lb = line['polys'][0]
+        grow = LED_STEP * h / 2
+        if ask.kind == 'x':
+            X, top, foot = ask.at, min(la[1], lb[1]), max(la[1], lb[1])
+            k = 1
+            while g + LED_STEP * h * k + 0.1 * h <= REACH * h:
+                off = g + LED_STEP * h * k
+                for side in (1, -1):
+                    x = X + off if side > 0 else X - off - adv
+                    y = panel[1]
+                    while y + rel[1] <= panel[3]:
+                        y += LED_STEP * h
+                        box = (x + rel[0], y + rel[1], x + rel[2], y + rel[3])
+                        if _seg_rect(la, lb, box) + grow > (REACH - REACH_SLACK) * h:
+                            continue   # past its line's end, further off
+                        grown = _grow(box, grow + s, grow + s)
+                        mid = y - 0.35 * h
+                        edge = x - 0.25 * g if side > 0 else x + adv + 0.25 * g
+                        ways = [((edge + dx, m), (X, min(max(m, top), foot)))
+                                for dx in (-grow, grow) for m in (mid - grow, mid, mid + grow)]
+                        if self.keeps(ask, box, grown, h, labels, led, leader=True) or \
+                                self.leads_clear(ask, grown, ways, h, False):
+                            continue
+                        return f'{"right" if side > 0 else "left"} of its line with a leader, baseline at y={y:.1f}', box
+                k += 1
+            return None
+        Y = ask.at
+        off = LED_STEP * h
+        while off <= REACH * h + 1e-9:
+            for below in (True, False):
+                # the text's ink off the line by off: its top below it, or its baseline (and the descenders)
+                # above it
+                y = Y + off - rel[1] if below else Y - off - 0.22 * h
+                mid = y - 0.35 * h
+                length = max(0.6 * h, 0.6 * abs(mid - Y))
+                x = panel[0]
+                while x + rel[0] <= panel[2]:
+                    box = (x + rel[0], y + rel[1], x + rel[2], y + rel[3])
+                    if _seg_rect(la, lb, box) + math.hypot(LED_ALONG * h / 2, grow) > (REACH - REACH_SLACK) * h:
+                        x += LED_ALONG * h
+                        continue   # past its line's end, further off
+                    grown = _grow(box, LED_ALONG * h / 2 + s, grow + s)
+                    for d in (1, -1):
+                        edge = x + adv + 0.25 * g if d > 0 else x - 0.25 * g
+                        to = edge + d * length
+                        if not min(la[0], lb[0]) <= to <= max(la[0], lb[0]):
+                            continue
+                        ways = [((edge + dx, mid + dy), (to + dx, Y)) for dx in (-LED_ALONG * h / 2, LED_ALONG * h / 2)
+                                for dy in (-grow, grow)]
+                        if self.keeps(ask, box, grown, h, labels, led, leader=True) or \
+                                self.leads_clear(ask, grown, ways, h, False):
+                            continue
+                        return f'{"below" if below else "above"} its line with a leader, from x={x:.1f}', box
+                    x += LED_ALONG * h
+            off += LED_STEP * h
+        return None
+
+    def row(self, ask, rel, adv, h, labels, led):
+        """A row of a column for a label left out of an upright line: the text beside another upright line its
+        level leader crosses (the gap beside a line, then a text height further out at a time, ROW_OUT at most),
+        its leader crossing no marker, fitted line or limit: (where, box), or None."""
+        sh, panel, s, g = self.sh, ask.panel, SLACK * h, _gap(self.sh.road, h)
+        line = ask.own[0]
+        la, lb = line['polys'][0]
+        X, top, foot = ask.at, min(la[1], lb[1]), max(la[1], lb[1])
+        grow = ROW_STEP * h / 2
+        xs = []
+        for p in self.refs:
+            if p['kind'] != 'x' or p['panel'] != panel or abs(p['at'] - X) < 0.3:
+                continue
+            for k in range(1, ROW_OUT + 1):
+                # right of a line left of its own (the leader runs left across it), or left of one right of it; a
+                # text height out at least, so that its leader leaves the text before it crosses the line
+                xs.append(p['at'] + g + k * h if p['at'] > X else p['at'] - g - k * h - adv)
+        xs = sorted(set(round(x, 2) for x in xs), key=lambda x: abs(x - X))
+        y = panel[1]
+        while y + rel[1] <= panel[3]:
+            y += ROW_STEP * h
+            mid = y - 0.35 * h
+            if not (top <= mid - grow and mid + grow <= foot):
+                continue   # a level leader reaches its line only where the line runs
+            for x in xs:
+                right = x > X
+                box = (x + rel[0], y + rel[1], x + rel[2], y + rel[3])
+                grown = _grow(box, s, grow + s)
+                edge = x - 0.25 * g if right else x + adv + 0.25 * g
+                ways = [((edge, m), (X, m)) for m in (mid - grow, mid, mid + grow)]
+                if self.keeps(ask, box, grown, h, labels, led, leader=True) or \
+                        self.leads_clear(ask, grown, ways, h, True):
+                    continue
+                return f'in a column {"right" if right else "left"} of its line, baseline at y={y:.1f}', box
         return None
 
     def place(self, ask, labels, led):
@@ -2142,10 +2329,11 @@ class _Room:
                     if not self.keeps(ask, box, _grow(box, GROW_LEVEL * h + s, s), h, labels, led):
                         return f'{side} its line, from x={x:.1f}', box
                     x += STEP_LEVEL * h
-        return None
+        return self.led(ask, rel, adv, h, labels, led) or (self.row(ask, rel, adv, h, labels, led) if ask.kind == 'x'
+                                                         else None)
 
 
-def _missing(sh, prog, labels, led, cands, refs, matching, grid_styles):
+def _missing(sh, prog, labels, led, cands, refs, matching, grid_styles, lead=None):
     """Labels the program asks for that the page leaves out, where a place near their own line keeps every
     rule."""
     if not prog or not prog.statements or not sh.metrics:
@@ -2160,7 +2348,9 @@ def _missing(sh, prog, labels, led, cands, refs, matching, grid_styles):
     if not lost:
         return []
     lines = refs + [p for a in asks if a.read_off for p in a.own]
-    room = _Room(sh, labels, lines, grid_styles)
+    lead = lead or {}
+    joined = [(t, lead[id(t)]['polys'][0]) for t, _ in labels if id(t) in lead]
+    room = _Room(sh, labels, lines, grid_styles, joined, list(lead.values()))
     out = []
     for a in lost:
         found = room.place(a, labels, led)
