@@ -527,8 +527,49 @@ KEYWORDS = ('lref', 'pref', 'href', 'vref', 'sref')
 SYNONYMS = {'liferef': 'lref', 'probref': 'pref'}
 
 
+def _bytes(label):
+    """A label's bytes as the program holds them (a program that is no UTF-8 is read with its other bytes kept)."""
+    return label.encode('utf-8', 'surrogateescape')
+
+
+def _drawn(b):
+    """Bytes as a page draws them: a character of UTF-8 that a font draws as itself; any other byte (of Latin-1
+    text, a noncharacter, a surrogate) as the Latin-1 character of its value, the next byte looked at anew; a
+    control character as a blank."""
+    out, k = [], 0
+    while k < len(b):
+        c = b[k]
+        if c < 0x20:
+            out.append(' ')
+            k += 1
+            continue
+        n = 1 if c < 0x80 else 2 if 0xC2 <= c < 0xE0 else 3 if 0xE0 <= c < 0xF0 else 4 if 0xF0 <= c < 0xF5 else 0
+        try:
+            ch = b[k:k + n].decode('utf-8') if n else None
+        except UnicodeDecodeError:
+            ch = None
+        if ch and len(ch) == 1 and not (0xFDD0 <= ord(ch) <= 0xFDEF or ord(ch) & 0xFFFE == 0xFFFE):
+            out.append(ch)
+            k += n
+        else:
+            out.append(chr(c))
+            k += 1
+    return ''.join(out)
+
+
 def _cut(label):
-    return label.encode('utf-8')[:LABEL_BYTES].decode('utf-8', 'ignore')
+    """A label as a page shows it: its first LABEL_BYTES bytes, cut back to a whole character when the label is
+    UTF-8 (a label that is not keeps them all), drawn."""
+    b = _bytes(label)
+    k = LABEL_BYTES
+    if len(b) > k:
+        try:
+            b.decode('utf-8')
+            while k > 0 and b[k] & 0xC0 == 0x80:
+                k -= 1
+        except UnicodeDecodeError:
+            pass
+    return _drawn(b[:k])
 
 
 class Program:
@@ -562,7 +603,7 @@ class Program:
                     continue   # a label list of another length than its values: the lines are not drawn
                 self.values += [(kw, v) for v in vals]
                 for (a, b), v in zip(labels, vals):
-                    self.refs.setdefault(a or b, []).append((kw, v))
+                    self.refs.setdefault(_drawn(_bytes(a or b)), []).append((kw, v))
                 shown = [_cut(a or b) for a, b in labels]
                 lists[kw] = ([(v, shown[k] if k < len(shown) else '') for k, v in enumerate(vals)],
                              bool(re.search(r'\bintersect\b', opts[kw], re.I)))
@@ -578,9 +619,10 @@ class Program:
             return self.refs[text]
         # a label's spaces at its ends do not show
         bare = [q for label, qs in self.refs.items() if label.strip() == text for q in qs]
-        if bare or len(text) < 8:
+        if bare:
             return bare
-        return [q for label, qs in self.refs.items() if label.strip().startswith(text) for q in qs]
+        # a character not read back or not ASCII reads as any; a long label cut shows its start
+        return [q for label, qs in self.refs.items() if _reads_as(text, label) for q in qs]
 
 
 # ---- a page read back
@@ -638,6 +680,7 @@ class Sheet:
                                    'style': (dash.group(1) if dash else '', col.group(0) if col else '',
                                              wid.group(1) if wid else ''),
                                    'len': sum(_length(p) for p in polys)})
+        self._unseen()
         for p in self.paths:
             p['single'] = len(p['polys']) == 1 and len(p['polys'][0]) == 2
             a, b = p['polys'][0][0], p['polys'][0][-1]
@@ -648,6 +691,21 @@ class Sheet:
         self._panels()
         self._ticks_by_panel()
         self._boxes()
+
+    def _unseen(self):
+        """Leaves out the texts that opaque boxes painted after them hide (a label under an inset): every glyph's
+        centre under one. They are kept in self.hidden."""
+        self.hidden = []
+        if not self.covers:
+            return
+        shown = []
+        for t in self.texts:
+            over = [c for k, c in self.covers if k > t['i']]
+            if over and all(any(overprint._inside(g, c) for c in over) for g in self.page.items[t['i']][1]):
+                self.hidden.append(t)
+            else:
+                shown.append(t)
+        self.texts = shown
 
     def _measure(self, t, it, chars):
         """A text's face and font size (t['face'], t['size']) by its glyphs' outlines against the sheet's, and the
@@ -1097,6 +1155,8 @@ def read_labels(sh, prog):
         for t, own in labels:
             print('  label', repr(t['text']), [(p['kind'], round(p['at'], 2)) for p in own])
         print('  texts in panels', [t['text'] for t in sh.texts if sh.panel_of(_centre(t['box']))])
+        if sh.hidden:
+            print('  hidden under boxes', [t['text'] for t in sh.hidden])
     return grid, cands, labels, matching, orient
 
 
@@ -1793,9 +1853,8 @@ def _reads_as(shown, asked):
     if not s:
         return False
     for a in {asked.strip(), asked.encode('utf-8', 'surrogateescape').decode('latin-1').strip()}:
-        if len(s) == len(a) and all(x == y or x in '?\ufffd' or ord(x) > 127 or ord(y) > 127 for x, y in zip(s, a)):
-            return True
-        if 8 <= len(s) < len(a) and _reads_as(s, a[:len(s)]):
+        if (len(s) == len(a) or 8 <= len(s) < len(a)) and \
+                all(x == y or x in '?\ufffd' or ord(x) > 127 or ord(y) > 127 for x, y in zip(s, a)):
             return True
     return False
 
@@ -1898,8 +1957,8 @@ def _asked(sh, prog, cands, labels, matching):
     def lines_at(p):
         return [q for q in cands if q['panel'] == p['panel'] and q['kind'] == p['kind'] and
                 abs(q['at'] - p['at']) < 0.3]
-    # the texts that may show a label: none of the axes' numbers (a text under an inset shows, though the inset
-    # hides it: that is a clash of its own); a text outside every panel belongs to the nearest
+    # the texts that may show a label: none of the axes' numbers (nor a text an inset hides: the sheet leaves it
+    # out); a text outside every panel belongs to the nearest
     shown = []
     for n, t in enumerate(sh.texts):
         if not t['text'] or n in sh.ticklabels:
@@ -2208,10 +2267,9 @@ def main(argv):
                 case, _, path = argv[k].partition('=')
                 try:
                     raw = open(path, 'rb').read()
-                    try:
-                        given[case] = raw.decode('utf-8')
-                    except UnicodeDecodeError:
-                        given[case] = raw.decode('latin-1')   # a program of Latin-1 text
+                    # a program of Latin-1 text: its other bytes kept as they are (the labels are cut and drawn
+                    # from their bytes)
+                    given[case] = raw.decode('utf-8', 'surrogateescape')
                 except OSError as e:
                     print(f'{path}: cannot be read: {e}', file=sys.stderr)
                     return 2
@@ -2271,11 +2329,32 @@ def _one(path):
     prog = program_of(path, programs)
     wanted = set()
     if prog:
-        wanted |= {'labels'} if prog.refs else set()
+        wanted |= {'labels'} if prog.refs and _on_axes(sh, prog) else set()
         wanted |= {'percentiles'} if prog.plotfit else set()
         wanted |= {'insets'} if prog.probplot else set()
     found = [f for f in check(sh, prog, seen) if f[0] in rules]
     return path, found, '', seen, wanted
+
+
+def _on_axes(sh, prog):
+    """Whether a value of the program's labelled lines may be drawn on a page: it reads inside a panel on one of
+    the page's axes, or the page has no labelled axis to tell (a value off its axis draws no line and no label)."""
+    axes = [ax for ax in sh.axes if ax.f]
+    if not axes or not sh.panels:
+        return True
+    kinds = {'href': 'x', 'sref': 'x', 'vref': 'y'}
+    for kw, v in {q for qs in prog.refs.values() for q in qs}:
+        for ax in axes:
+            if ax.kind != kinds.get(kw, ax.kind):
+                continue
+            p = ax.place(v)
+            if p is None:
+                continue
+            for r in sh.panels:
+                lo, hi = (r[0], r[2]) if ax.kind == 'x' else (r[1], r[3])
+                if lo - 0.5 <= p <= hi + 0.5 and lo - 0.5 <= ax.lo and ax.hi <= hi + 0.5:
+                    return True
+    return False
 
 
 def run(pages, glyphs, programs, rules, jobs=1):
