@@ -1200,10 +1200,13 @@ def check(sh, prog, seen=None):
 
     # other strokes: leaders, fitted lines and confidence limits
     others = [p for p in sh.paths if id(p) not in refl and p['style'] not in grid and not p['rect']]
+    dashes = _limit_dashes(sh)
 
     def leader(box, target):
         """A stroke from the box to the target (a point distance function); None."""
         for p in others:
+            if id(p) in dashes:
+                continue
             # a long stroke is a leader only when straight or bent at most twice (a column that stands
             # away from its lines, clear of the points, has long leaders), never a fitted curve; a leader is
             # solid (a dashed stroke is a grid line, a fitted line or a limit)
@@ -1349,6 +1352,38 @@ def check(sh, prog, seen=None):
     out += _outside(sh, prog, labels, matching, orient)
     out += _missing(sh, prog, labels, led, [p for p in cands if id(p) not in leaders and id(p) not in drawn], refs,
                     matching, grid)
+    return out
+
+
+def _limit_dashes(sh):
+    """The ids of the dashes of points' limits (an MCF plot's): short axis-parallel strokes, two alike (one style,
+    one span along) one across from the other in one panel, with a marker centred between them. Such a dash may end
+    by a label and on a line: it is no leader."""
+    groups = {}
+    for p in sh.paths:
+        if not p['single'] or not (p['horiz'] or p['vert']) or p['len'] > 3 * TICK[1]:
+            continue
+        a, b = p['polys'][0]
+        k = 0 if p['horiz'] else 1     # the coordinate along the dash
+        groups.setdefault((k, round(min(a[k], b[k]), 2), round(max(a[k], b[k]), 2), p['style']), []).append(
+            (a[1 - k], p))
+    centres = {}
+    for _, b in sh.marks:
+        c = _centre(b)
+        for k in (0, 1):
+            centres.setdefault((k, round(c[k])), []).append(c)
+    out = set()
+    for (k, lo, hi, _), dashes in groups.items():
+        if len(dashes) < 2:
+            continue
+        mid = (lo + hi) / 2
+        near = [c[1 - k] for r in (-1, 0, 1) for c in centres.get((k, round(mid) + r), ())
+                if abs(c[k] - mid) <= 0.5]
+        dashes.sort(key=lambda q: q[0])
+        for (u, p), (w, q) in zip(dashes, dashes[1:]):
+            panel = sh.panel_of(p['polys'][0][0])
+            if panel and panel == sh.panel_of(q['polys'][0][0]) and any(u < c < w for c in near):
+                out |= {id(p), id(q)}
     return out
 
 
@@ -1989,9 +2024,19 @@ def _asked(sh, prog, cands, labels, matching):
     crossed = {}   # statement -> [(line, whether labelled)] of its INTERSECT lists: a panel's line nearest each value
     for st in prog.statements:
         asks, keys, found = [], set(), 0
+        values = [(kw, v) for kw, (pairs, _) in st.items() for v, _ in pairs]
+        nearest = {}
+
+        def off(p, v):
+            """How much farther from line p value v reads than the statement's value nearest it: a stroke is the
+            line of that value (a value off its axis draws none, though it reads within 0.3 pt of a drawn one)."""
+            if id(p) not in nearest:
+                nearest[id(p)] = min((abs(q - p['at']) for q in (p['axis'].place(w) for kw, w in values
+                                                                 if draws(kw, p)) if q is not None), default=0.0)
+            return abs(p['axis'].place(v) - p['at']) - nearest[id(p)]
         for kw, (pairs, inter) in st.items():
             for v, text in pairs:
-                lines = [p for p in matching(('x', 'y'), v) if draws(kw, p) and id(p) in mine]
+                lines = [p for p in matching(('x', 'y'), v) if draws(kw, p) and id(p) in mine and off(p, v) <= 0.05]
                 found += bool(lines)
                 if inter:   # the strokes at the place nearest the value (the statistical road draws one a group)
                     for panel in {p['panel'] for p in lines}:
@@ -2107,7 +2152,8 @@ class _Room:
         self.sh, self.grid = sh, _Grid()
         self.lines = {id(p) for p in lines}     # the reference and intersection lines
         for p in sh.paths:
-            if p['style'] in grid_styles or p['rect'] or p.get('edge'):
+            # a frame's or a box's sides are none (a reference line along a side is one)
+            if p['style'] in grid_styles or p['rect'] or p.get('edge') and id(p) not in self.lines:
                 continue
             for pts in p['polys']:
                 for a, b in zip(pts, pts[1:]):
@@ -2137,7 +2183,9 @@ class _Room:
         d_own = min(_seg_rect(p['polys'][0][0], p['polys'][0][1], grown) for p in ask.own)
         if d_own > FAR * h:
             return 'far'
-        reach = max(TEXT_ACROSS * h, d_own + EPS) + 1.0
+        # nearer its own line than any other: the text's own box, as the label would stand, and the box grown
+        d_box = min(_seg_rect(p['polys'][0][0], p['polys'][0][1], box) for p in ask.own)
+        reach = max(TEXT_ACROSS * h, d_own + EPS, d_box + EPS) + 1.0
         gh = grown[3] - grown[1]
         for item in self.grid.near(_grow(grown, reach, reach)):
             if item[0] == 'seg':
@@ -2148,7 +2196,7 @@ class _Room:
                 if c and math.hypot(c[1][0] - c[0][0], c[1][1] - c[0][1]) > 0.1:
                     return 'cross'
                 if id(p) in self.lines:
-                    if _seg_rect(a, b, grown) < d_own + EPS:
+                    if _seg_rect(a, b, box) < d_box + EPS or _seg_rect(a, b, grown) < d_own + EPS:
                         return 'near'
                     if p['kind'] == 'y' and grown[1] + gh / 4 <= p['at'] <= grown[3] - gh / 4 and \
                             max(min(a[0], b[0]) - grown[2], grown[0] - max(a[0], b[0]), 0.0) <= h:
