@@ -2300,6 +2300,12 @@ RULES = ('near', 'far', 'cross', 'row', 'order', 'join', 'band', 'leaders', 'end
          'ends', 'thin')
 
 
+def program_text(raw):
+    """A program's text from its bytes: UTF-8, its other bytes (a program of Latin-1 text) kept as they are (the
+    labels are cut and drawn from their bytes, as the command does)."""
+    return raw.decode('utf-8', 'surrogateescape')
+
+
 def main(argv):
     root, tool, sheet, pages, rules, given, jobs = None, None, None, [], set(RULES), {}, 1
     k = 0
@@ -2315,9 +2321,7 @@ def main(argv):
                 case, _, path = argv[k].partition('=')
                 try:
                     raw = open(path, 'rb').read()
-                    # a program of Latin-1 text: its other bytes kept as they are (the labels are cut and drawn
-                    # from their bytes)
-                    given[case] = raw.decode('utf-8', 'surrogateescape')
+                    given[case] = program_text(raw)
                 except OSError as e:
                     print(f'{path}: cannot be read: {e}', file=sys.stderr)
                     return 2
