@@ -21,20 +21,23 @@ Read from the page:
   a frame's side runs between, those of panels one above the other share their ticks out by panel;
 - the fitted lines and confidence limits: the other strokes of more than one segment or not axis-parallel;
 - a leader: a solid stroke from a label's box to one of its own lines (to its line's end for a percentile label),
-  not along it (an MCF limit's dash on the line is none); one longer than 200 points only when straight or bent at
+  not along it (an MCF limit's dash on the line is none, nor one of the two dashes of a point's limits, a marker
+  centred between them); one longer than 200 points only when straight or bent at
   most twice; a solid one is a leader, not a line,
   though it stands where a value reads; also a solid stroke, straight or bent at most twice, from a label's box
   out of its panel's frame or to the page's edge, whatever it ends on;
 - the labels the program asks for, panel by panel: each text of an xREFLABELS= list (none for an empty text)
   where its line is drawn (HREF= and SREF= upright, SREF= not on a probability plot, VREF= level, PREF= at the
   panel's probability axis and LREF= at the other, level on a panel without one); a value off its axis draws no
-  line and asks for none; and the values read off where an intersection line (a line of no list that crosses a labelled line of a list with
+  line and asks for none (a line is the one of the statement's values whose place is nearest it); and the values read off where an intersection line (a line of no list that crosses a labelled line of a list with
   INTERSECT where a fitted line crosses it) can be told and its own INTERSECT line (the one it stops at, else the
   one drawn last before it) has a label, written as the page writes the values it shows (two
   decimals, else four significant digits) from the place its axis reads. The same text at the same line is
   asked for once; a program's statement asks on the pages that show most of its labels (else draw most of its
-  lines). A label shows where a text of its panel reads as it (cut to 16 bytes, a character not read back or
-  not ASCII as any), a value where a number reads within READ_OFF points of its line;
+  lines). A label shows where a text of its panel reads as it (its first 16 bytes, cut back to a whole character
+  when it is UTF-8, drawn as the page draws bytes that are no UTF-8; a character not read back or not ASCII as
+  any), a value where a number reads within READ_OFF points of its line; a text that opaque boxes painted after it
+  cover (every glyph's centre) does not show, and is no label;
 - the road that drew a page, by its name NAME-ROAD[-K].svg or its folder (the device road where neither tells):
   its gap g between a line and the text beside it is GAP_DEVICE text heights (device) or GAP_STATISTICAL points
   (statistical); a text's box at a size by the glyph sheet's outlines (the advances of a page's texts where they
@@ -81,7 +84,8 @@ What fails (each page with the lines that tell why), by rule:
   clear of the other labels and a text height from them on a row, of the panel's other texts (a legend's, an
   inset's, a curve's) by TEXT_ACROSS text heights beside them and TEXT_UPDOWN above and below; INSET_APART
   text heights from an inset's or a legend's box; the rules row, near (nearer its own line than any other
-  reference or intersection line by EPS), far, order and band against the labels on the page;
+  reference or intersection line by EPS, one along a frame's side too, both the text's own box and the grown
+  one), far, order and band against the labels on the page;
 - reach: a label at the end of a leader to its own line more than REACH text heights from the line across it
   (a level line's label above or below its height; an upright line's beside it, unless its leader is level: a
   row of a column beside upright lines stands at the end of a level leader); such a row farther than that whose
