@@ -21,20 +21,23 @@ Read from the page:
   a frame's side runs between, those of panels one above the other share their ticks out by panel;
 - the fitted lines and confidence limits: the other strokes of more than one segment or not axis-parallel;
 - a leader: a solid stroke from a label's box to one of its own lines (to its line's end for a percentile label),
-  not along it (an MCF limit's dash on the line is none); one longer than 200 points only when straight or bent at
+  not along it (an MCF limit's dash on the line is none, nor one of the two dashes of a point's limits, a marker
+  centred between them); one longer than 200 points only when straight or bent at
   most twice; a solid one is a leader, not a line,
   though it stands where a value reads; also a solid stroke, straight or bent at most twice, from a label's box
   out of its panel's frame or to the page's edge, whatever it ends on;
 - the labels the program asks for, panel by panel: each text of an xREFLABELS= list (none for an empty text)
   where its line is drawn (HREF= and SREF= upright, SREF= not on a probability plot, VREF= level, PREF= at the
   panel's probability axis and LREF= at the other, level on a panel without one); a value off its axis draws no
-  line and asks for none; and the values read off where an intersection line (a line of no list that crosses a labelled line of a list with
+  line and asks for none (a line is the one of the statement's values whose place is nearest it); and the values read off where an intersection line (a line of no list that crosses a labelled line of a list with
   INTERSECT where a fitted line crosses it) can be told and its own INTERSECT line (the one it stops at, else the
   one drawn last before it) has a label, written as the page writes the values it shows (two
   decimals, else four significant digits) from the place its axis reads. The same text at the same line is
   asked for once; a program's statement asks on the pages that show most of its labels (else draw most of its
-  lines). A label shows where a text of its panel reads as it (cut to 16 bytes, a character not read back or
-  not ASCII as any), a value where a number reads within READ_OFF points of its line;
+  lines). A label shows where a text of its panel reads as it (its first 16 bytes, cut back to a whole character
+  when it is UTF-8, drawn as the page draws bytes that are no UTF-8; a character not read back or not ASCII as
+  any), a value where a number reads within READ_OFF points of its line; a text that opaque boxes painted after it
+  cover (every glyph's centre) does not show, and is no label;
 - the road that drew a page, by its name NAME-ROAD[-K].svg or its folder (the device road where neither tells):
   its gap g between a line and the text beside it is GAP_DEVICE text heights (device) or GAP_STATISTICAL points
   (statistical); a text's box at a size by the glyph sheet's outlines (the advances of a page's texts where they
@@ -81,7 +84,8 @@ What fails (each page with the lines that tell why), by rule:
   clear of the other labels and a text height from them on a row, of the panel's other texts (a legend's, an
   inset's, a curve's) by TEXT_ACROSS text heights beside them and TEXT_UPDOWN above and below; INSET_APART
   text heights from an inset's or a legend's box; the rules row, near (nearer its own line than any other
-  reference or intersection line by EPS), far, order and band against the labels on the page;
+  reference or intersection line by EPS, one along a frame's side too, both the text's own box and the grown
+  one), far, order and band against the labels on the page;
 - reach: a label at the end of a leader to its own line more than REACH text heights from the line across it
   (a level line's label above or below its height; an upright line's beside it, unless its leader is level: a
   row of a column beside upright lines stands at the end of a level leader); such a row farther than that whose
@@ -535,8 +539,49 @@ KEYWORDS = ('lref', 'pref', 'href', 'vref', 'sref')
 SYNONYMS = {'liferef': 'lref', 'probref': 'pref'}
 
 
+def _bytes(label):
+    """A label's bytes as the program holds them (a program that is no UTF-8 is read with its other bytes kept)."""
+    return label.encode('utf-8', 'surrogateescape')
+
+
+def _drawn(b):
+    """Bytes as a page draws them: a character of UTF-8 that a font draws as itself; any other byte (of Latin-1
+    text, a noncharacter, a surrogate) as the Latin-1 character of its value, the next byte looked at anew; a
+    control character as a blank."""
+    out, k = [], 0
+    while k < len(b):
+        c = b[k]
+        if c < 0x20:
+            out.append(' ')
+            k += 1
+            continue
+        n = 1 if c < 0x80 else 2 if 0xC2 <= c < 0xE0 else 3 if 0xE0 <= c < 0xF0 else 4 if 0xF0 <= c < 0xF5 else 0
+        try:
+            ch = b[k:k + n].decode('utf-8') if n else None
+        except UnicodeDecodeError:
+            ch = None
+        if ch and len(ch) == 1 and not (0xFDD0 <= ord(ch) <= 0xFDEF or ord(ch) & 0xFFFE == 0xFFFE):
+            out.append(ch)
+            k += n
+        else:
+            out.append(chr(c))
+            k += 1
+    return ''.join(out)
+
+
 def _cut(label):
-    return label.encode('utf-8')[:LABEL_BYTES].decode('utf-8', 'ignore')
+    """A label as a page shows it: its first LABEL_BYTES bytes, cut back to a whole character when the label is
+    UTF-8 (a label that is not keeps them all), drawn."""
+    b = _bytes(label)
+    k = LABEL_BYTES
+    if len(b) > k:
+        try:
+            b.decode('utf-8')
+            while k > 0 and b[k] & 0xC0 == 0x80:
+                k -= 1
+        except UnicodeDecodeError:
+            pass
+    return _drawn(b[:k])
 
 
 class Program:
@@ -570,7 +615,7 @@ class Program:
                     continue   # a label list of another length than its values: the lines are not drawn
                 self.values += [(kw, v) for v in vals]
                 for (a, b), v in zip(labels, vals):
-                    self.refs.setdefault(a or b, []).append((kw, v))
+                    self.refs.setdefault(_drawn(_bytes(a or b)), []).append((kw, v))
                 shown = [_cut(a or b) for a, b in labels]
                 lists[kw] = ([(v, shown[k] if k < len(shown) else '') for k, v in enumerate(vals)],
                              bool(re.search(r'\bintersect\b', opts[kw], re.I)))
@@ -586,9 +631,10 @@ class Program:
             return self.refs[text]
         # a label's spaces at its ends do not show
         bare = [q for label, qs in self.refs.items() if label.strip() == text for q in qs]
-        if bare or len(text) < 8:
+        if bare:
             return bare
-        return [q for label, qs in self.refs.items() if label.strip().startswith(text) for q in qs]
+        # a character not read back or not ASCII reads as any; a long label cut shows its start
+        return [q for label, qs in self.refs.items() if _reads_as(text, label) for q in qs]
 
 
 # ---- a page read back
@@ -646,6 +692,7 @@ class Sheet:
                                    'style': (dash.group(1) if dash else '', col.group(0) if col else '',
                                              wid.group(1) if wid else ''),
                                    'len': sum(_length(p) for p in polys)})
+        self._unseen()
         for p in self.paths:
             p['single'] = len(p['polys']) == 1 and len(p['polys'][0]) == 2
             a, b = p['polys'][0][0], p['polys'][0][-1]
@@ -656,6 +703,21 @@ class Sheet:
         self._panels()
         self._ticks_by_panel()
         self._boxes()
+
+    def _unseen(self):
+        """Leaves out the texts that opaque boxes painted after them hide (a label under an inset): every glyph's
+        centre under one. They are kept in self.hidden."""
+        self.hidden = []
+        if not self.covers:
+            return
+        shown = []
+        for t in self.texts:
+            over = [c for k, c in self.covers if k > t['i']]
+            if over and all(any(overprint._inside(g, c) for c in over) for g in self.page.items[t['i']][1]):
+                self.hidden.append(t)
+            else:
+                shown.append(t)
+        self.texts = shown
 
     def _measure(self, t, it, chars):
         """A text's face and font size (t['face'], t['size']) by its glyphs' outlines against the sheet's, and the
@@ -1105,6 +1167,8 @@ def read_labels(sh, prog):
         for t, own in labels:
             print('  label', repr(t['text']), [(p['kind'], round(p['at'], 2)) for p in own])
         print('  texts in panels', [t['text'] for t in sh.texts if sh.panel_of(_centre(t['box']))])
+        if sh.hidden:
+            print('  hidden under boxes', [t['text'] for t in sh.hidden])
     return grid, cands, labels, matching, orient
 
 
@@ -1148,10 +1212,13 @@ def check(sh, prog, seen=None):
 
     # other strokes: leaders, fitted lines and confidence limits
     others = [p for p in sh.paths if id(p) not in refl and p['style'] not in grid and not p['rect']]
+    dashes = _limit_dashes(sh)
 
     def leader(box, target):
         """A stroke from the box to the target (a point distance function); None."""
         for p in others:
+            if id(p) in dashes:
+                continue
             # a long stroke is a leader only when straight or bent at most twice (a column that stands
             # away from its lines, clear of the points, has long leaders), never a fitted curve; a leader is
             # solid (a dashed stroke is a grid line, a fitted line or a limit)
@@ -1308,6 +1375,38 @@ def check(sh, prog, seen=None):
     out += _outside(sh, prog, labels, matching, orient)
     out += _missing(sh, prog, labels, led, [p for p in cands if id(p) not in leaders and id(p) not in drawn], refs,
                     matching, grid, lead)
+    return out
+
+
+def _limit_dashes(sh):
+    """The ids of the dashes of points' limits (an MCF plot's): short axis-parallel strokes, two alike (one style,
+    one span along) one across from the other in one panel, with a marker centred between them. Such a dash may end
+    by a label and on a line: it is no leader."""
+    groups = {}
+    for p in sh.paths:
+        if not p['single'] or not (p['horiz'] or p['vert']) or p['len'] > 3 * TICK[1]:
+            continue
+        a, b = p['polys'][0]
+        k = 0 if p['horiz'] else 1     # the coordinate along the dash
+        groups.setdefault((k, round(min(a[k], b[k]), 2), round(max(a[k], b[k]), 2), p['style']), []).append(
+            (a[1 - k], p))
+    centres = {}
+    for _, b in sh.marks:
+        c = _centre(b)
+        for k in (0, 1):
+            centres.setdefault((k, round(c[k])), []).append(c)
+    out = set()
+    for (k, lo, hi, _), dashes in groups.items():
+        if len(dashes) < 2:
+            continue
+        mid = (lo + hi) / 2
+        near = [c[1 - k] for r in (-1, 0, 1) for c in centres.get((k, round(mid) + r), ())
+                if abs(c[k] - mid) <= 0.5]
+        dashes.sort(key=lambda q: q[0])
+        for (u, p), (w, q) in zip(dashes, dashes[1:]):
+            panel = sh.panel_of(p['polys'][0][0])
+            if panel and panel == sh.panel_of(q['polys'][0][0]) and any(u < c < w for c in near):
+                out |= {id(p), id(q)}
     return out
 
 
@@ -1812,9 +1911,8 @@ def _reads_as(shown, asked):
     if not s:
         return False
     for a in {asked.strip(), asked.encode('utf-8', 'surrogateescape').decode('latin-1').strip()}:
-        if len(s) == len(a) and all(x == y or x in '?\ufffd' or ord(x) > 127 or ord(y) > 127 for x, y in zip(s, a)):
-            return True
-        if 8 <= len(s) < len(a) and _reads_as(s, a[:len(s)]):
+        if (len(s) == len(a) or 8 <= len(s) < len(a)) and \
+                all(x == y or x in '?\ufffd' or ord(x) > 127 or ord(y) > 127 for x, y in zip(s, a)):
             return True
     return False
 
@@ -1917,8 +2015,8 @@ def _asked(sh, prog, cands, labels, matching):
     def lines_at(p):
         return [q for q in cands if q['panel'] == p['panel'] and q['kind'] == p['kind'] and
                 abs(q['at'] - p['at']) < 0.3]
-    # the texts that may show a label: none of the axes' numbers (a text under an inset shows, though the inset
-    # hides it: that is a clash of its own); a text outside every panel belongs to the nearest
+    # the texts that may show a label: none of the axes' numbers (nor a text an inset hides: the sheet leaves it
+    # out); a text outside every panel belongs to the nearest
     shown = []
     for n, t in enumerate(sh.texts):
         if not t['text'] or n in sh.ticklabels:
@@ -1949,9 +2047,19 @@ def _asked(sh, prog, cands, labels, matching):
     crossed = {}   # statement -> [(line, whether labelled)] of its INTERSECT lists: a panel's line nearest each value
     for st in prog.statements:
         asks, keys, found = [], set(), 0
+        values = [(kw, v) for kw, (pairs, _) in st.items() for v, _ in pairs]
+        nearest = {}
+
+        def off(p, v):
+            """How much farther from line p value v reads than the statement's value nearest it: a stroke is the
+            line of that value (a value off its axis draws none, though it reads within 0.3 pt of a drawn one)."""
+            if id(p) not in nearest:
+                nearest[id(p)] = min((abs(q - p['at']) for q in (p['axis'].place(w) for kw, w in values
+                                                                 if draws(kw, p)) if q is not None), default=0.0)
+            return abs(p['axis'].place(v) - p['at']) - nearest[id(p)]
         for kw, (pairs, inter) in st.items():
             for v, text in pairs:
-                lines = [p for p in matching(('x', 'y'), v) if draws(kw, p) and id(p) in mine]
+                lines = [p for p in matching(('x', 'y'), v) if draws(kw, p) and id(p) in mine and off(p, v) <= 0.05]
                 found += bool(lines)
                 if inter:   # the strokes at the place nearest the value (the statistical road draws one a group)
                     for panel in {p['panel'] for p in lines}:
@@ -2068,7 +2176,8 @@ class _Room:
         self.sh, self.grid = sh, _Grid()
         self.lines = {id(p) for p in lines}     # the reference and intersection lines
         for p in sh.paths:
-            if p['style'] in grid_styles or p['rect'] or p.get('edge'):
+            # a frame's or a box's sides are none (a reference line along a side is one)
+            if p['style'] in grid_styles or p['rect'] or p.get('edge') and id(p) not in self.lines:
                 continue
             for pts in p['polys']:
                 for a, b in zip(pts, pts[1:]):
@@ -2117,9 +2226,13 @@ class _Room:
         d_own = min(_seg_rect(p['polys'][0][0], p['polys'][0][1], grown) for p in ask.own)
         if d_own > FAR * h and not leader:
             return 'far'
+        # nearer its own line than any other, by the drawing's margin: the text's own box, as the label would
+        # stand, and the box grown
+        d_box = min(_seg_rect(p['polys'][0][0], p['polys'][0][1], box) for p in ask.own)
         if leader:
-            d_own = -math.inf   # no other line is nearer than its own: its leader tells which is its own
-        reach = max(TEXT_ACROSS * h, d_own + EPS, 0.0) + 1.0
+            d_own = d_box = -math.inf   # no other line is nearer than its own: its leader tells which is its own
+        by = NEAR_BY * h
+        reach = max(TEXT_ACROSS * h, d_own + by, d_box + by, 0.0) + 1.0
         gh = grown[3] - grown[1]
         # the drawing keeps lines this far from a text's advance, which may reach a side bearing past its ink; the
         # sides of the frame among them
@@ -2135,7 +2248,7 @@ class _Room:
                 if c and math.hypot(c[1][0] - c[0][0], c[1][1] - c[0][1]) > 0.1:
                     return 'cross'
                 if id(p) in self.lines:
-                    if _seg_rect(a, b, grown) < d_own + EPS:
+                    if _seg_rect(a, b, box) < d_box + by or _seg_rect(a, b, grown) < d_own + by:
                         return 'near'
                     if p['kind'] == 'y' and grown[1] + gh / 4 <= p['at'] <= grown[3] - gh / 4 and \
                             max(min(a[0], b[0]) - grown[2], grown[0] - max(a[0], b[0]), 0.0) <= h:
@@ -2383,6 +2496,12 @@ RULES = ('near', 'far', 'cross', 'row', 'order', 'join', 'band', 'leaders', 'end
          'ends', 'thin')
 
 
+def program_text(raw):
+    """A program's text from its bytes: UTF-8, its other bytes (a program of Latin-1 text) kept as they are (the
+    labels are cut and drawn from their bytes, as the command does)."""
+    return raw.decode('utf-8', 'surrogateescape')
+
+
 def main(argv):
     root, tool, sheet, pages, rules, given, jobs = None, None, None, [], set(RULES), {}, 1
     k = 0
@@ -2398,10 +2517,7 @@ def main(argv):
                 case, _, path = argv[k].partition('=')
                 try:
                     raw = open(path, 'rb').read()
-                    try:
-                        given[case] = raw.decode('utf-8')
-                    except UnicodeDecodeError:
-                        given[case] = raw.decode('latin-1')   # a program of Latin-1 text
+                    given[case] = program_text(raw)
                 except OSError as e:
                     print(f'{path}: cannot be read: {e}', file=sys.stderr)
                     return 2
@@ -2461,11 +2577,32 @@ def _one(path):
     prog = program_of(path, programs)
     wanted = set()
     if prog:
-        wanted |= {'labels'} if prog.refs else set()
+        wanted |= {'labels'} if prog.refs and _on_axes(sh, prog) else set()
         wanted |= {'percentiles'} if prog.plotfit else set()
         wanted |= {'insets'} if prog.probplot else set()
     found = [f for f in check(sh, prog, seen) if f[0] in rules]
     return path, found, '', seen, wanted
+
+
+def _on_axes(sh, prog):
+    """Whether a value of the program's labelled lines may be drawn on a page: it reads inside a panel on one of
+    the page's axes, or the page has no labelled axis to tell (a value off its axis draws no line and no label)."""
+    axes = [ax for ax in sh.axes if ax.f]
+    if not axes or not sh.panels:
+        return True
+    kinds = {'href': 'x', 'sref': 'x', 'vref': 'y'}
+    for kw, v in {q for qs in prog.refs.values() for q in qs}:
+        for ax in axes:
+            if ax.kind != kinds.get(kw, ax.kind):
+                continue
+            p = ax.place(v)
+            if p is None:
+                continue
+            for r in sh.panels:
+                lo, hi = (r[0], r[2]) if ax.kind == 'x' else (r[1], r[3])
+                if lo - 0.5 <= p <= hi + 0.5 and lo - 0.5 <= ax.lo and ax.hi <= hi + 0.5:
+                    return True
+    return False
 
 
 def run(pages, glyphs, programs, rules, jobs=1):
