@@ -108,6 +108,7 @@ or CASE). --rules: the rules that fail (all by default); --jobs: the pages check
 what was read on each page. Exits 1
 when a page fails, 2 when a page cannot be read or when the programs draw reference labels, percentile labels or
 insets and none is read back on any page."""
+import bisect
 import math
 import os
 import re
@@ -2211,6 +2212,7 @@ class _Room:
                     self.data.add_segment(a, b, ('seg', a, b))
         for _, b in sh.marks:
             self.data.add(b, ('mark', b))
+        self.cache = {}
 
     def keeps(self, ask, box, grown, h, labels, led, leader=False):
         """Why a place (the text's box, and that box grown) breaks a rule: the rule's name, or None. leader: the
@@ -2273,6 +2275,83 @@ class _Room:
             if not leader and id(t) not in led and _band_pair(box, t['box'], ask.kind, ask.at, p2):
                 return 'band'
         return None
+
+    def _merged(self, spans):
+        spans.sort()
+        out = []
+        for a, b in spans:
+            if out and a <= out[-1][1]:
+                out[-1] = (out[-1][0], max(out[-1][1], b))
+            else:
+                out.append((a, b))
+        return out, [b for _, b in out]
+
+    def busy(self, panel, y0, y1, h):
+        """Where across a text whose box spans y0 to y1 surely breaks a rule of keeps() (a stroke through it, a
+        marker under it, another text on it or beside it, a ground or an inset beside it): merged spans and their
+        ends, for the places a leader joins to lines a text height off at least (their own lines lie beyond)."""
+        key = ('busy', panel, round(y0, 2), round(y1, 2))
+        if key not in self.cache:
+            spans = []
+            for item in self.grid.near((panel[0] - 1, y0 - 3 * h, panel[2] + 1, y1 + 3 * h)):
+                if item[0] == 'seg':
+                    c = _clip(item[1], item[2], (panel[0] - 1, y0, panel[2] + 1, y1))
+                    if c and math.hypot(c[1][0] - c[0][0], c[1][1] - c[0][1]) > 0.1:
+                        spans.append((min(c[0][0], c[1][0]), max(c[0][0], c[1][0])))
+                elif item[0] == 'mark':
+                    r = item[1]
+                    if r[1] < y1 and y0 < r[3]:
+                        spans.append((r[0], r[2]))
+                else:
+                    _, r, label = item
+                    if label and r[1] < y1 and y0 < r[3]:
+                        spans.append((r[0], r[2]))
+                    elif not label and r[1] - TEXT_UPDOWN * h < y1 and y0 < r[3] + TEXT_UPDOWN * h:
+                        spans.append((r[0] - TEXT_ACROSS * h, r[2] + TEXT_ACROSS * h))
+            for r in self.grounds:
+                if r[1] < y1 and y0 < r[3]:
+                    spans.append((r[0] - 0.5 * h, r[2] + 0.5 * h))
+            for r in self.insets:
+                if r[1] < y1 and y0 < r[3]:
+                    spans.append((r[0] - INSET_APART * h, r[2] + INSET_APART * h))
+            self.cache[key] = self._merged(spans)
+        return self.cache[key]
+
+    def corridor(self, panel, y0, y1, h, far):
+        """Where across a leader in the band y0 to y1 surely breaks a rule of leads_clear(): a text or a ground it
+        would cross, an inset it would pass within a text height of, and (far: a column's row) the data: merged
+        spans and their ends."""
+        key = ('way', panel, round(y0, 2), round(y1, 2), far)
+        if key not in self.cache:
+            spans = []
+            for item in self.grid.near((panel[0] - 1, y0 - 1, panel[2] + 1, y1 + 1)):
+                if item[0] == 'text' and item[1][1] < y1 and y0 < item[1][3]:
+                    spans.append((item[1][0], item[1][2]))
+            for r in self.grounds:
+                if r[1] < y1 and y0 < r[3]:
+                    spans.append((r[0], r[2]))
+            for r in self.insets:
+                if r[1] - h < y1 and y0 < r[3] + h:
+                    spans.append((r[0] - h, r[2] + h))
+            if far:
+                for item in self.data.near((panel[0] - 1, y0 - 1, panel[2] + 1, y1 + 1)):
+                    if item[0] == 'mark':
+                        r = item[1]
+                        if r[1] < y1 and y0 < r[3]:
+                            spans.append((r[0], r[2]))
+                    else:
+                        c = _clip(item[1], item[2], (panel[0] - 1, y0, panel[2] + 1, y1))
+                        if c:
+                            spans.append((min(c[0][0], c[1][0]), max(c[0][0], c[1][0])))
+            self.cache[key] = self._merged(spans)
+        return self.cache[key]
+
+    @staticmethod
+    def _meets(spans, x0, x1):
+        """Whether merged spans (and their ends) meet the open stretch x0 to x1."""
+        out, ends = spans
+        k = bisect.bisect_right(ends, x0)
+        return k < len(out) and out[k][0] < x1
 
     def leads_clear(self, ask, text, ways, h, far):
         """Why a leader from a text (its box grown) to its own line breaks a rule, or None. ways: the segments
@@ -2337,9 +2416,13 @@ class _Room:
                         box = (x + rel[0], y + rel[1], x + rel[2], y + rel[3])
                         if _seg_rect(la, lb, box) + grow > (REACH - REACH_SLACK) * h:
                             continue   # past its line's end, further off
-                        grown = _grow(box, grow + s, grow + s)
                         mid = y - 0.35 * h
                         edge = x - 0.25 * g if side > 0 else x + adv + 0.25 * g
+                        if self._meets(self.busy(panel, y + rel[1], y + rel[3], h), box[0], box[2]) or \
+                                top <= mid <= foot and \
+                                self._meets(self.corridor(panel, mid - grow, mid + grow, h, False), min(edge, X), max(edge, X)):
+                            continue
+                        grown = _grow(box, grow + s, grow + s)
                         ways = [((edge + dx, m), (X, min(max(m, top), foot)))
                                 for dx in (-grow, grow) for m in (mid - grow, mid, mid + grow)]
                         if self.keeps(ask, box, grown, h, labels, led, leader=True) or \
@@ -2403,11 +2486,21 @@ class _Room:
             mid = y - 0.35 * h
             if not (top <= mid - grow and mid + grow <= foot):
                 continue   # a level leader reaches its line only where the line runs
+            busy = self.busy(panel, y + rel[1], y + rel[3], h)
+            way = self.corridor(panel, mid - grow, mid + grow, h, True)
+            blocked = {True: False, False: False}   # a leader to a place further out on that side runs on over it
             for x in xs:
                 right = x > X
+                if blocked[right]:
+                    continue
                 box = (x + rel[0], y + rel[1], x + rel[2], y + rel[3])
-                grown = _grow(box, s, grow + s)
                 edge = x - 0.25 * g if right else x + adv + 0.25 * g
+                if self._meets(way, min(edge, X), max(edge, X)):
+                    blocked[right] = True
+                    continue
+                if self._meets(busy, box[0], box[2]):
+                    continue
+                grown = _grow(box, s, grow + s)
                 ways = [((edge, m), (X, m)) for m in (mid - grow, mid, mid + grow)]
                 if self.keeps(ask, box, grown, h, labels, led, leader=True) or \
                         self.leads_clear(ask, grown, ways, h, True):
