@@ -88,8 +88,12 @@ void RefLabels::place(Canvas& c, const Frame& f, Drawn& drawn, const InsetBox* b
             return l.vertical() ? s[0] == l.x0 && s[2] == l.x0 : s[1] == l.y0 && s[3] == l.y0;
         });
     };
-    for (const auto& s : drawn.segments)
-        if (!reference(s)) g.ink.push_back({s[0], s[1], s[2], s[3]});
+    std::vector<bool> refsegs(drawn.segments.size());
+    for (size_t k = 0; k < drawn.segments.size(); ++k) {
+        const auto& s = drawn.segments[k];
+        refsegs[k] = reference(s);
+        if (!refsegs[k]) g.ink.push_back({s[0], s[1], s[2], s[3]});
+    }
     // The frame's lines: a label's glyphs keep clear of them as of any line. They are told a hair
     // outside the frame, so that a column's box of the background may still reach its edge.
     const double e = 0.01 * h;
@@ -98,27 +102,30 @@ void RefLabels::place(Canvas& c, const Frame& f, Drawn& drawn, const InsetBox* b
     g.ink.push_back({f.x0 - e, f.y0 - e, f.x1 + e, f.y0 - e});
     g.ink.push_back({f.x0 - e, f.y1 + e, f.x1 + e, f.y1 + e});
     // The inset and the labels together: the place of an inset without one of its own is the
-    // first clear of what the frame draws and of the labels, else the one where the fewest
-    // labels lose their place, then that hides least.
+    // first clear of what the frame draws and of the labels; else, of the places that hide none
+    // of the data, the one where the fewest labels lose their place; else the one that hides
+    // the fewest markers, then the least length of the lines. The reference lines are no data:
+    // the labels they cost count instead.
     const std::vector<InsetSpot> spots = box ? insetspots(f, *box) : std::vector<InsetSpot>{};
     if (!spots.empty()) {
         size_t pick = 0;
+        std::vector<Drawn::Hidden> hides(spots.size());
         if (!spots.front().given && spots.size() > 1) {
             // What each place hides is counted only as far as the places are looked at.
             auto at = [&](size_t k) {
                 const InsetSpot& o = spots[k];
-                const Drawn::Cover c = o.under(drawn);
+                const Drawn::Hidden& c = hides[k] = o.under(drawn, refsegs);
                 return lp::InsetPlace{{o.x, o.y, o.x + o.w, o.y + o.h},
                                       c.none(),
-                                      {static_cast<double>(c.texts), static_cast<double>(c.marks), static_cast<double>(c.segments),
-                                       static_cast<double>(c.areas)}};
+                                      {static_cast<double>(c.centres), c.length, static_cast<double>(c.touched),
+                                       static_cast<double>(c.areas), static_cast<double>(c.texts)}};
             };
             pick = static_cast<size_t>(std::max(0, lp::placeinset(labels, g, spots.size(), at)));
         }
         const InsetSpot& o = spots[pick];
         g.inset = true;
         g.insetbox = {o.x, o.y, o.x + o.w, o.y + o.h};
-        if (chosen) *chosen = o;
+        if (chosen) *chosen = o, chosen->hides = hides[pick];
     }
     if (labels.empty()) {
         lines_.clear();
