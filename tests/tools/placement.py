@@ -1734,6 +1734,8 @@ def _insets(sh, seen):
     out = []
     insets = []
     for r in sh.boxes:
+        if r in getattr(sh, 'columns', ()):
+            continue   # a column of labels on a ground of its own
         panel = sh.panel_of(_centre(r))
         if not panel or (r[2] - r[0]) * (r[3] - r[1]) > 0.6 * (panel[2] - panel[0]) * (panel[3] - panel[1]):
             continue
