@@ -28,8 +28,10 @@ bool meetslabels(const std::vector<Label>& labels, const std::vector<Placed>& at
 
 }  // namespace
 
-int placeinset(const std::vector<Label>& labels, Ground& g, size_t n, const std::function<InsetPlace(size_t)>& at, bool* clear) {
+int placeinset(const std::vector<Label>& labels, Ground& g, size_t n, const std::function<InsetPlace(size_t)>& at, bool* clear,
+               int* lost) {
     if (clear) *clear = false;
+    if (lost) *lost = 0;
     if (n == 0) return -1;
     // The ground's own inset is set aside while the places are asked (the ground is not copied:
     // it may hold a million markers).
@@ -68,21 +70,22 @@ int placeinset(const std::vector<Label>& labels, Ground& g, size_t n, const std:
     const int base = leftout(without);
     int best = -1, least = 0;
     for (const size_t k : order) {
-        int lost = 0;
+        int gone = 0;
         if (meets[k]) {
             g.inset = true;
             g.insetbox = places[k].box;
-            lost = std::max(0, leftout(place(labels, g)) - base);
+            gone = std::max(0, leftout(place(labels, g)) - base);
         }
-        if (best < 0 || lost < least) best = static_cast<int>(k), least = lost;
+        if (best < 0 || gone < least) best = static_cast<int>(k), least = gone;
         if (least == 0) break;
     }
     if (clear) *clear = some;
+    if (lost) *lost = least;
     return best;
 }
 
-int placeinset(const std::vector<Label>& labels, Ground& ground, const std::vector<InsetPlace>& places, bool* clear) {
-    return placeinset(labels, ground, places.size(), [&](size_t k) { return places[k]; }, clear);
+int placeinset(const std::vector<Label>& labels, Ground& ground, const std::vector<InsetPlace>& places, bool* clear, int* lost) {
+    return placeinset(labels, ground, places.size(), [&](size_t k) { return places[k]; }, clear, lost);
 }
 
 }  // namespace labelplace

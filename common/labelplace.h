@@ -94,12 +94,13 @@ struct InsetPlace {
 // the places clear of what the panel draws, the one where the fewest labels lose their place for
 // it, then that hides least; else (every place hides some of the data) the one that hides least,
 // then where the fewest labels lose their place; then the first. Its number (-1: no places);
-// *clear: whether it is clear of what the panel draws. The ground's inset is used while asking
-// and is as it was after.
-int placeinset(const std::vector<Label>& labels, Ground& ground, const std::vector<InsetPlace>& places, bool* clear = nullptr);
+// *clear: whether it is clear of what the panel draws; *lost: the labels that lose their place
+// for it. The ground's inset is used while asking and is as it was after.
+int placeinset(const std::vector<Label>& labels, Ground& ground, const std::vector<InsetPlace>& places, bool* clear = nullptr,
+               int* lost = nullptr);
 // The same, the n places told one at a time by at(k), in order, as far as they are needed.
 int placeinset(const std::vector<Label>& labels, Ground& ground, size_t n, const std::function<InsetPlace(size_t)>& at,
-               bool* clear = nullptr);
+               bool* clear = nullptr, int* lost = nullptr);
 
 // The box of a label's glyphs at `at`: a descender's depth below the baseline, an ascender's
 // height above it.

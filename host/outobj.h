@@ -72,6 +72,7 @@ enum : uint16_t {
     OBK_VARATTR = 2224,
     OBK_BINDFLAG = 2640,
     OBK_GRAPHREFS = 2829,
+    OBK_INSETHIDDEN = 2830, // a graph request's out item (OBT_POINTER to an obinsethidden): what its insets hide
     OBK_COUNT158 = 158,   // a list's count (type 3, out)
     OBK_DESTLIST = 4964,
     OBK_SEGTABLE = 4967,
@@ -182,6 +183,17 @@ struct obsegent {
 struct obsegtable {
     int16_t count;
     obsegent* entries;
+};
+
+// What the insets of graph requests hide of the data, where no place of theirs was clear of it
+// (item OBK_INSETHIDDEN of a request): the runtime adds each page's to it.
+struct obinsethidden {
+    int32_t insets;               // the insets drawn over data
+    int32_t points;               // the markers whose centres they hold
+    uint8_t lines;                // part of a fitted line, limit or curve lies under one
+    uint8_t marker;               // part of a marker
+    uint8_t band;                 // part of a band
+    char first[2][64];            // the class values of the first one's panel, NUL-ended (empty: a plot of one panel)
 };
 
 // An output object: its first word points to its class record.

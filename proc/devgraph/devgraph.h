@@ -27,6 +27,7 @@
 #include "proc/framework/memnum.h"
 #include "proc/framework/wholenum.h"
 #include "proc/framework/grpnode.h"
+#include "proc/framework/insetnote.h"
 
 struct ggctx;
 struct vyxstate;
@@ -108,7 +109,8 @@ struct plotlay {
     uint8_t bottomedge[2];      // the panel stands in the bottom row (axis labels drawn)
     uint8_t lblwarned;          // a too long axis label has been warned about
     uint8_t tickwarned;         // tick labels that read alike have been warned about
-    uint8_t insetnoted;         // an inset drawn filled for want of a free corner has been noted
+    InsetsOver insetsover;      // the insets drawn filled over the data for want of a free corner (this destination)
+    const grpnode* insetfirst;  // the group of the first of them
     int32_t labelsleft;         // reference labels left out of their columns for want of room (this destination)
     uint8_t novtl;              // no tick labels on the vertical axis
     char expnote;               // 'E' when the horizontal log axis labels take exponent notation

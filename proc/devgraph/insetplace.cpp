@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "proc/framework/expect.h"
-#include "proc/framework/grouptext.h"
 #include "proc/devgraph/devgraph_internal.h"
 #include "proc/vyxstate.h"
 #include "proc/devgraph/insetroom.h"
@@ -141,28 +140,15 @@ struct area {
 
 const char* const kCorners[4] = {"NW", "NE", "SW", "SE"};
 
-// The note, once for the statement, that an inset is drawn filled; it names the plot and the
-// panel's group ("type=A", "type=A plant=North") as the other notes about a group do, and what
-// the box hides.
-void notefilled(vyxstate* s, const grpnode* g, const InsetHides& hides) {
+// An inset drawn filled over the data: what it hides is added to the destination's tally,
+// which the note of the statement tells once its pages are drawn (insetsovernote).
+void tallyfilled(vyxstate* s, const grpnode* g, const InsetHides& hides) {
     plotlay* f = s->plot.frame;
-    if (f->insetnoted) return;
-    f->insetnoted = 1;
-    char plot[41];
-    const int kind = plotdescmsg(s->input.stmtkind);
-    std::memset(plot, ' ', 40);
-    const int pl = wzstrip(plot, std::clamp(xpmstr(plot, 40, 510, kind), 0, 40));
-    char panel[200];
-    const int n = groupname(s, g, panel, sizeof panel);
-    char what[80];
-    int w = 0;
-    if (hides.points > 0) w = std::snprintf(what, sizeof what, "%d plotted point(s)%s", hides.points, hides.lines ? " and part of the lines" : "");
-    else w = std::snprintf(what, sizeof what, "%s", hides.lines ? "part of the lines" : "part of a marker");
-    w = std::clamp(w, 0, static_cast<int>(sizeof what) - 1);
-    if (n > 0)
-        xpmlog(510, N510_INSET_FILLED_PANEL, txtarg(plot, pl), txtarg(panel, n), txtarg(what, w));
-    else
-        xpmlog(510, N510_INSET_FILLED, txtarg(plot, pl), txtarg(what, w));
+    InsetsOver& o = f->insetsover;
+    if (o.insets++ == 0) f->insetfirst = g;
+    o.points += hides.points;
+    o.lines = o.lines || hides.lines;
+    o.marker = o.marker || (hides.points == 0 && !hides.lines);
 }
 
 // 2. An inset without a position takes a free corner: the first one whose box the group's
@@ -187,7 +173,7 @@ bool freecorner(vyxstate* s, insetrec* r, const area& a, panelink ink) {
     // its numbers read over the points and lines beneath, which it hides.
     if (!clear && !r->noframe && !r->cfillgiven) {
         put(r->fillcolor, "BLANK");
-        notefilled(s, r->group, hides);
+        tallyfilled(s, r->group, hides);
     }
     return true;
 }

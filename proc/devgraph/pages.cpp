@@ -8,6 +8,7 @@
 #include "proc/devgraph/legends.h"
 #include "proc/devgraph/destinations.h"
 #include "proc/framework/expect.h"
+#include "proc/framework/grouptext.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/labelnotes.h"
 #include "proc/framework/msg510.h"
@@ -77,10 +78,16 @@ int PageDriver::setup(bool legends, bool square) {
     return 0;
 }
 
-// The reference labels that their columns had no room for, once for the statement (every
-// destination draws the same pages: the count is the last one's).
+// The insets drawn filled over the data and the reference labels that their columns had no
+// room for, once for the statement (every destination draws the same pages: the counts are the
+// last one's).
 static void noteleftout(vyxstate* s) {
-    if (const plotlay* f = s->plot.frame) reflabelsleftout(s->input.stmtkind, f->labelsleft);
+    const plotlay* f = s->plot.frame;
+    if (!f) return;
+    char panel[200];
+    const int n = f->insetsover.insets > 0 ? groupname(s, f->insetfirst, panel, sizeof panel) : 0;
+    insetsovernote(s->input.stmtkind, panel, n, f->insetsover);
+    reflabelsleftout(s->input.stmtkind, f->labelsleft);
 }
 
 int eachdestination(vyxstate* s, const std::function<int()>& draw) {
@@ -96,7 +103,7 @@ int eachdestination(vyxstate* s, const std::function<int()>& draw) {
             ++c.destidx;
             continue;
         }
-        if (s->plot.frame) s->plot.frame->labelsleft = 0;
+        if (plotlay* f = s->plot.frame) f->labelsleft = 0, f->insetsover = InsetsOver{}, f->insetfirst = nullptr;
         if (rc == 0) rc = draw();
         if (rc != 0) {
             zqdfree(&c);

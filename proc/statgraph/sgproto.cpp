@@ -6,6 +6,8 @@
 
 #include "host/stmtrec.h"
 #include "proc/framework/hostsvc.h"
+#include "proc/framework/grouptext.h"
+#include "proc/framework/insetnote.h"
 #include "proc/framework/labelnotes.h"
 #include "proc/framework/stepend.h"
 #include "proc/framework/textpad.h"
@@ -136,13 +138,35 @@ GraphRequest& GraphRequest::number(const char* n, double value) {
 }
 
 int GraphRequest::issue(vyxstate* s) {
+    wobitem hid = obitem(OBK_INSETHIDDEN, OBT_POINTER);
+    hid.v.p = &s->sg.insets;
+    items_.push_back(hid);
     const int32_t rc = wobmth(s->out.outmgr, nullptr, OB_GRAPH, static_cast<int>(items_.size()), items_.data());
+    items_.pop_back();
     if (rc > 0) s->sg.labelsleft += rc;
     return checked(s, rc);
 }
 
-LeftOutNote::LeftOutNote(vyxstate* s) : s_(s) { s_->sg.labelsleft = 0; }
-LeftOutNote::~LeftOutNote() { reflabelsleftout(s_->input.stmtkind, s_->sg.labelsleft); }
+LeftOutNote::LeftOutNote(vyxstate* s) : s_(s) {
+    s_->sg.labelsleft = 0;
+    s_->sg.insets = obinsethidden{};
+}
+
+LeftOutNote::~LeftOutNote() {
+    // The first panel drawn over the data named by its class levels, as the device road names it.
+    const obinsethidden& h = s_->sg.insets;
+    char panel[200] = "";
+    int n = 0;
+    for (int k = 0; k < 2 && k < s_->groups.nclass; ++k) {
+        const int l = static_cast<int>(strnlen(h.first[k], sizeof h.first[k]));
+        if (l == 0) continue;
+        if (n > 0 && n < static_cast<int>(sizeof panel) - 1) panel[n++] = ' ';
+        n += levelwords(s_, k == 0 ? CV_FIRST : CV_SECOND, h.first[k], l, panel + n, static_cast<int>(sizeof panel) - n);
+    }
+    insetsovernote(s_->input.stmtkind, panel, h.insets > 0 ? n : 0,
+                   InsetsOver{h.insets, h.points, h.lines != 0, h.marker != 0, h.band != 0});
+    reflabelsleftout(s_->input.stmtkind, s_->sg.labelsleft);
+}
 
 void axisends(const vyxstate* s, GraphRequest& r) {
     if (s->work.llowgiven) r.number("_LifeMin", s->work.axlim[AX_LIFELOWER]);

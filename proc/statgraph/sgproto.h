@@ -66,7 +66,8 @@ public:
     GraphRequest& integer(const char* name, int32_t value);
     GraphRequest& number(const char* name, double value);
     // Method 2826; 0 or the failure's result. The reference labels the page left out for want
-    // of room are added to s->sg.labelsleft.
+    // of room are added to s->sg.labelsleft, what its insets drawn over the data hide to
+    // s->sg.insets.
     int issue(vyxstate* s);
     int count() const { return static_cast<int>(items_.size()); }
 
@@ -76,7 +77,8 @@ private:
 };
 
 // While a plot's graph requests are issued: counts the reference labels their pages leave out
-// for want of room, and names them in one note for the statement at its end.
+// for want of room and what their insets drawn over the data hide, and tells each in one note
+// for the statement at its end.
 class LeftOutNote {
 public:
     explicit LeftOutNote(vyxstate* s);

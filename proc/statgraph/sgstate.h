@@ -14,6 +14,7 @@ struct sgstate {
     double srefcell;            // SRef of the relation plot's stress reference lines
     char sreflabel[17];         // SRefLabel
     int32_t labelsleft;         // reference labels the pages of the plot being drawn left out for want of room
+    obinsethidden insets;       // what their insets drawn over the data hide (the runtime adds each page's)
 };
 
 

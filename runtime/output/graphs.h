@@ -47,6 +47,14 @@ constexpr double kGraphWidth = 576, kGraphHeight = 432;
 struct GraphLog {
     std::vector<std::string> warnings;
     int labelsleft = 0;
+    // The insets placed over the data, no place of theirs being clear of it: how many, the
+    // markers whose centres they hold, whether part of a line, of a marker or of a band lies
+    // under one, and the class values of the first one's panel (none: a plot of one panel).
+    struct Insets {
+        int count = 0, points = 0;
+        bool lines = false, marker = false, band = false;
+        std::string first[2];
+    } insets;
 };
 
 // Draws the graph on the canvas (begun with the page size, ended by the caller). False with

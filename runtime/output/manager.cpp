@@ -185,8 +185,9 @@ int32_t mgr_graph(obobject*, void*, void*, int n, wobitem* items) {
     varpairs(n, items, g.vars);
     P->graphs.push_back(std::move(g));
     // The result: the reference labels the page left out for want of room (the procedure
-    // names them in one note for its statement).
-    return P->statgraph(P->graphs.back());
+    // names them in one note for its statement); what its insets hide goes to the out item.
+    const wobitem* hid = finditem(n, items, OBK_INSETHIDDEN);
+    return P->statgraph(P->graphs.back(), hid && hid->type == OBT_POINTER ? static_cast<obinsethidden*>(hid->v.p) : nullptr);
 }
 
 int32_t mgr_make(obobject*, void*, void*, int n, wobitem* items) {

@@ -156,8 +156,9 @@ public:
     void note(const std::string& text);
     // A graph request of the statistical graphics: drawn from its template and phantom data
     // as a page in graphics/ (SVG and PNG, as the device pages are) and inlined in the report.
-    // Gives the number of reference labels the page left out for want of room.
-    int statgraph(const GraphRequest& g);
+    // Gives the number of reference labels the page left out for want of room, and adds what
+    // its insets hide of the data to *insets (when given).
+    int statgraph(const GraphRequest& g, obinsethidden* insets = nullptr);
     // The pages of a device-graphics plot, in the current output group of the report.
     void devicepages(const PageSet& ps);
 

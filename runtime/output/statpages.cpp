@@ -2,6 +2,9 @@
 // phantom data it names onto a page of the device state (so the page is named, written to
 // graphics/ and recorded for the tests exactly as device pages are), and the page goes into
 // the report where the request came.
+#include <algorithm>
+#include <cstring>
+
 #include "runtime/graphics/devstate.h"
 #include "runtime/output/embed.h"
 #include "runtime/output/program.h"
@@ -9,7 +12,27 @@
 
 namespace rt::out {
 
-int Program::statgraph(const GraphRequest& g) {
+namespace {
+
+// What a page's insets hide, added to the procedure's tally of its plot statement.
+void addinsets(const GraphLog::Insets& from, obinsethidden* to) {
+    if (!to || from.count == 0) return;
+    if (to->insets == 0)
+        for (int k = 0; k < 2; ++k) {
+            const size_t n = std::min(from.first[k].size(), sizeof to->first[k] - 1);
+            std::memcpy(to->first[k], from.first[k].data(), n);
+            to->first[k][n] = '\0';
+        }
+    to->insets += from.count;
+    to->points += from.points;
+    to->lines |= from.lines ? 1 : 0;
+    to->marker |= from.marker ? 1 : 0;
+    to->band |= from.band ? 1 : 0;
+}
+
+}  // namespace
+
+int Program::statgraph(const GraphRequest& g, obinsethidden* insets) {
     Graph G;
     G.req = &g;
     // A page of a BY group says which group it shows, as the report does above the figure.
@@ -49,6 +72,7 @@ int Program::statgraph(const GraphRequest& g) {
     if (!render) why = "no renderer of statistical graphs is registered";
     const bool drawn = render && render(G, p->tee, why, log);
     for (const std::string& w : log.warnings) sup::logline(sess, 'W', w);
+    if (drawn) addinsets(log.insets, insets);
     const bool ok = d.endpage(*p);
     if (!drawn) sup::logline(sess, 'W', "The graph " + g.name + " is not drawn: " + why + ".");
     if (!ok) sup::logstatementerror(sess, "The graphics page " + p->name + " could not be written: " + p->tee.error() + ".");

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "runtime/sgraph/render.h"
 #include "runtime/sgraph/vars.h"
 
 namespace rt::sgr {
@@ -751,6 +752,30 @@ bool inpolygon(const std::vector<double>& p, double x, double y) {
     }
     return in;
 }
+// The filled areas that meet the rectangle (its middle inside one, or an edge through it).
+size_t areasmet(const std::vector<std::vector<double>>& areas, double x0, double y0, double x1, double y1) {
+    size_t met = 0;
+    for (const auto& a : areas) {
+        const size_t n = a.size() / 2;
+        bool hit = inpolygon(a, 0.5 * (x0 + x1), 0.5 * (y0 + y1));
+        for (size_t k = 0; k < n && !hit; ++k) {
+            const size_t j = (k + 1) % n;
+            hit = meets({a[2 * k], a[2 * k + 1], a[2 * j], a[2 * j + 1]}, x0, y0, x1, y1);
+        }
+        if (hit) ++met;
+    }
+    return met;
+}
+// The texts that meet the rectangle, and the leaders within a text height of it.
+size_t textsmet(const Drawn& d, double x0, double y0, double x1, double y1) {
+    size_t met = 0;
+    for (const Rect& t : d.texts)
+        if (t.x0 < x1 && x0 < t.x1 && t.y0 < y1 && y0 < t.y1) ++met;
+    const double h = style().font;
+    for (const auto& l : d.leaders)
+        if (meets(l, x0 - h, y0 - h, x1 + h, y1 + h)) ++met;
+    return met;
+}
 }  // namespace
 
 Drawn::Cover Drawn::cover(double x0, double y0, double x1, double y1) const {
@@ -759,20 +784,25 @@ Drawn::Cover Drawn::cover(double x0, double y0, double x1, double y1) const {
         if (m.x >= x0 - m.r && m.x <= x1 + m.r && m.y >= y0 - m.r && m.y <= y1 + m.r) ++c.marks;
     for (const auto& sg : segments)
         if (meets(sg, x0, y0, x1, y1)) ++c.segments;
-    for (const auto& a : areas) {
-        const size_t n = a.size() / 2;
-        bool hit = inpolygon(a, 0.5 * (x0 + x1), 0.5 * (y0 + y1));
-        for (size_t k = 0; k < n && !hit; ++k) {
-            const size_t j = (k + 1) % n;
-            hit = meets({a[2 * k], a[2 * k + 1], a[2 * j], a[2 * j + 1]}, x0, y0, x1, y1);
-        }
-        if (hit) ++c.areas;
+    c.areas = areasmet(areas, x0, y0, x1, y1);
+    c.texts = textsmet(*this, x0, y0, x1, y1);
+    return c;
+}
+
+Drawn::Hidden Drawn::hidden(const Rect& r, const std::vector<bool>& skip) const {
+    Hidden c;
+    for (const Mark& m : marks) {
+        if (m.x < r.x0 - m.r || m.x > r.x1 + m.r || m.y < r.y0 - m.r || m.y > r.y1 + m.r) continue;
+        if (m.x >= r.x0 && m.x <= r.x1 && m.y >= r.y0 && m.y <= r.y1) ++c.centres;
+        else ++c.touched;
     }
-    for (const Rect& t : texts)
-        if (t.x0 < x1 && x0 < t.x1 && t.y0 < y1 && y0 < t.y1) ++c.texts;
-    const double h = style().font;
-    for (const auto& l : leaders)
-        if (meets(l, x0 - h, y0 - h, x1 + h, y1 + h)) ++c.texts;
+    for (size_t k = 0; k < segments.size(); ++k) {
+        if (k < skip.size() && skip[k]) continue;
+        double a = segments[k][0], b = segments[k][1], e = segments[k][2], d = segments[k][3];
+        if (clipsegment(r, &a, &b, &e, &d)) c.length += std::hypot(e - a, d - b);
+    }
+    c.areas = areasmet(areas, r.x0, r.y0, r.x1, r.y1);
+    c.texts = textsmet(*this, r.x0, r.y0, r.x1, r.y1);
     return c;
 }
 
@@ -836,7 +866,9 @@ double squeezed(const Frame& f, const InsetBox& box) {
 
 }  // namespace
 
-Drawn::Cover InsetSpot::under(const Drawn& drawn) const { return drawn.cover(x - 1, y - 1, x + w + 1, y + h + 1); }
+Drawn::Hidden InsetSpot::under(const Drawn& drawn, const std::vector<bool>& skip) const {
+    return drawn.hidden(Rect{x - 1, y - 1, x + w + 1, y + h + 1}, skip);
+}
 
 std::vector<InsetSpot> insetspots(const Frame& f, const InsetBox& box) {
     std::vector<InsetSpot> v;
@@ -898,6 +930,12 @@ void inset(Canvas& c, const InsetBox& box, const InsetSpot& o) {
         if (!v.empty()) c.text(v, bx + w - pad, y, 0, gfx::Anchor::End, textstyle(fs));
         y -= lh;
     }
+}
+
+void insetnote(const InsetSpot& o, const std::string& a, const std::string& b) {
+    const Drawn::Hidden& h = o.hides;
+    if (o.given || o.size <= 0 || (h.centres == 0 && h.length == 0 && h.touched == 0 && h.areas == 0)) return;
+    insetover(static_cast<int>(h.centres), h.length > 0, h.touched > 0, h.areas > 0, a, b);
 }
 
 double stripheight() { return style().font * 1.7; }

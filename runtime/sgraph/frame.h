@@ -274,6 +274,16 @@ struct Drawn {
         bool none() const { return marks == 0 && segments == 0 && areas == 0 && texts == 0; }
     };
     Cover cover(double x0, double y0, double x1, double y1) const;
+    // What an inset over the rectangle hides, compared in this order: the markers whose centres
+    // it holds, the length of the lines in it (but the segments `skip` marks: the reference
+    // lines), the markers it only touches, the bands it lies on, the texts it meets.
+    struct Hidden {
+        size_t centres = 0;
+        double length = 0;
+        size_t touched = 0, areas = 0, texts = 0;
+        bool none() const { return centres == 0 && length == 0 && touched == 0 && areas == 0 && texts == 0; }
+    };
+    Hidden hidden(const Rect& r, const std::vector<bool>& skip) const;
 };
 
 // A canvas that hands every call on and keeps the lines, fills and markers in a Drawn.
@@ -313,8 +323,10 @@ struct InsetBox {
 struct InsetSpot {
     double x = 0, y = 0, w = 0, h = 0, size = 0;
     bool given = false;   // the place the user gave
-    // What of the frame's drawing it would hide.
-    Drawn::Cover under(const Drawn& drawn) const;
+    // What of the frame's drawing it would hide (skip: the segments of reference lines), and,
+    // at the place chosen, what it hides there.
+    Drawn::Hidden under(const Drawn& drawn, const std::vector<bool>& skip) const;
+    Drawn::Hidden hides;
 };
 // The places of box in frame f, in the order preferred: the one the user gave; else each
 // corner and side at each font size from the full size down to the smallest readable (a box
@@ -322,6 +334,9 @@ struct InsetSpot {
 std::vector<InsetSpot> insetspots(const Frame& f, const InsetBox& box);
 // The inset drawn at its place.
 void inset(Canvas& c, const InsetBox& box, const InsetSpot& at);
+// The graph's log told of an inset whose place, chosen for want of one clear of the data, hides
+// some of it (insetover); a, b: the class values of its panel (empty: a plot of one panel).
+void insetnote(const InsetSpot& at, const std::string& a, const std::string& b);
 
 // A text strip above a panel frame with the panel's group.
 void strip(Canvas& c, const Frame& f, const std::string& text, double height);

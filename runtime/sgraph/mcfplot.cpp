@@ -268,10 +268,12 @@ bool mcfplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& why
             strip(cv, Frame{f.x0, f.y1 + sp.above, f.x1, f.y1 + sp.above, f.x, f.y}, gs[j].b.empty() ? gs[j].a : gs[j].a + " / " + gs[j].b,
                   stripheight());
             if (at.size > 0) inset(cv, box, at);
+            insetnote(at, gs[j].a, gs[j].b);
         } else {
             const InsetBox box = t.classes == 0 ? insetbox(v, nullptr, 0) : insetvals ? insetbox(v, insetvals, 0) : InsetBox{};
             drawframegroups(cv, f, *d, c, gs, 0, gs.size(), type, join, overlay, zero, &drawn, &box, &at);
             if (at.size > 0) inset(cv, box, at);
+            insetnote(at, {}, {});
         }
     }
     if (!legend.empty()) rt::sgr::legend(cv, legend, "", L.left, L.right, L.legendtop);

@@ -466,10 +466,12 @@ bool probplot(const Graph& g, const TemplateSpec& t, Canvas& cv, std::string& wh
             drawframegroups(w, cv, f, gs, j, j + 1, false, &fmcolors, &drawn, &box, &at);
             strip(cv, Frame{f.x0, f.y1 + sp.above, f.x1, f.y1 + sp.above, f.x, f.y}, gs[j].label, stripheight());
             if (at.size > 0) inset(cv, box, at);
+            insetnote(at, text(*d, c.g1, gs[j].first), text(*d, c.g2, gs[j].first));
         } else {
             const InsetBox box = !overlay ? insetbox(v, nullptr, 0) : InsetBox{};
             drawframegroups(w, cv, f, gs, 0, gs.size(), overlay, &fmcolors, &drawn, &box, &at);
             if (at.size > 0) inset(cv, box, at);
+            insetnote(at, {}, {});
         }
     }
     legend.empty() ? void() : rt::sgr::legend(cv, legend, legtitle, L.left, L.right, L.legendtop);

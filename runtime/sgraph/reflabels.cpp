@@ -88,8 +88,12 @@ void RefLabels::place(Canvas& c, const Frame& f, Drawn& drawn, const InsetBox* b
             return l.vertical() ? s[0] == l.x0 && s[2] == l.x0 : s[1] == l.y0 && s[3] == l.y0;
         });
     };
-    for (const auto& s : drawn.segments)
-        if (!reference(s)) g.ink.push_back({s[0], s[1], s[2], s[3]});
+    std::vector<bool> refsegs(drawn.segments.size());
+    for (size_t k = 0; k < drawn.segments.size(); ++k) {
+        const auto& s = drawn.segments[k];
+        refsegs[k] = reference(s);
+        if (!refsegs[k]) g.ink.push_back({s[0], s[1], s[2], s[3]});
+    }
     // The frame's lines: a label's glyphs keep clear of them as of any line. They are told a hair
     // outside the frame, so that a column's box of the background may still reach its edge.
     const double e = 0.01 * h;
@@ -97,28 +101,44 @@ void RefLabels::place(Canvas& c, const Frame& f, Drawn& drawn, const InsetBox* b
     g.ink.push_back({f.x1 + e, f.y0 - e, f.x1 + e, f.y1 + e});
     g.ink.push_back({f.x0 - e, f.y0 - e, f.x1 + e, f.y0 - e});
     g.ink.push_back({f.x0 - e, f.y1 + e, f.x1 + e, f.y1 + e});
-    // The inset and the labels together: the place of an inset without one of its own is the
-    // first clear of what the frame draws and of the labels, else the one where the fewest
-    // labels lose their place, then that hides least.
+    // The inset and the labels together (labelplace::placeinset), the data first: of the places
+    // that hide none of it, the first clear of the labels, else the one where the fewest labels
+    // lose their place; only where every place hides some, the one that hides the fewest
+    // markers, then the least length of the lines. The reference lines are no data: the labels
+    // they cost count instead. A smaller size is asked only where no place of a larger one is
+    // clear of the data, or each such place costs labels: it is no place to leave a label be.
     const std::vector<InsetSpot> spots = box ? insetspots(f, *box) : std::vector<InsetSpot>{};
     if (!spots.empty()) {
         size_t pick = 0;
+        std::vector<Drawn::Hidden> hides(spots.size());
         if (!spots.front().given && spots.size() > 1) {
-            // What each place hides is counted only as far as the places are looked at.
+            // What each place hides is counted once, and only as far as the places are looked at.
+            std::vector<bool> asked(spots.size());
             auto at = [&](size_t k) {
                 const InsetSpot& o = spots[k];
-                const Drawn::Cover c = o.under(drawn);
+                if (!asked[k]) hides[k] = o.under(drawn, refsegs), asked[k] = true;
+                const Drawn::Hidden& c = hides[k];
                 return lp::InsetPlace{{o.x, o.y, o.x + o.w, o.y + o.h},
                                       c.none(),
-                                      {static_cast<double>(c.texts), static_cast<double>(c.marks), static_cast<double>(c.segments),
-                                       static_cast<double>(c.areas)}};
+                                      {static_cast<double>(c.centres), c.length, static_cast<double>(c.touched),
+                                       static_cast<double>(c.areas), static_cast<double>(c.texts)}};
             };
-            pick = static_cast<size_t>(std::max(0, lp::placeinset(labels, g, spots.size(), at)));
+            int fewest = -1;
+            for (size_t a = 0, b = 0; a < spots.size() && fewest != 0; a = b) {
+                while (b < spots.size() && spots[b].size == spots[a].size) ++b;
+                bool some = false;
+                for (size_t k = a; k < b && !some; ++k) some = at(k).clear;
+                if (!some) continue;
+                int lost = 0;
+                const int k = lp::placeinset(labels, g, b - a, [&](size_t i) { return at(a + i); }, nullptr, &lost);
+                if (k >= 0 && (fewest < 0 || lost < fewest)) pick = a + static_cast<size_t>(k), fewest = lost;
+            }
+            if (fewest < 0) pick = static_cast<size_t>(std::max(0, lp::placeinset(labels, g, spots.size(), at)));
         }
         const InsetSpot& o = spots[pick];
         g.inset = true;
         g.insetbox = {o.x, o.y, o.x + o.w, o.y + o.h};
-        if (chosen) *chosen = o;
+        if (chosen) *chosen = o, chosen->hides = hides[pick];
     }
     if (labels.empty()) {
         lines_.clear();

@@ -70,8 +70,19 @@ void labelsleftout(int n) {
     if (g_log) g_log->labelsleft += n;
 }
 
+void insetover(int points, bool lines, bool marker, bool band, const std::string& a, const std::string& b) {
+    if (!g_log) return;
+    out::GraphLog::Insets& i = g_log->insets;
+    if (i.count++ == 0) i.first[0] = a, i.first[1] = b;
+    i.points += points;
+    i.lines = i.lines || lines;
+    i.marker = i.marker || marker;
+    i.band = i.band || band;
+}
+
 bool render(const Graph& g, gfx::Canvas& c, std::string& why, out::GraphLog& log) {
-    // The layouts report through warn() and labelsleftout() while this graph is drawn.
+    // The layouts report through warn(), labelsleftout() and insetover() while this graph is
+    // drawn.
     struct Scope {
         explicit Scope(out::GraphLog* l) { g_log = l; }
         ~Scope() { g_log = nullptr; }

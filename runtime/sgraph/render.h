@@ -45,6 +45,10 @@ bool render(const Graph& g, gfx::Canvas& c, std::string& why, out::GraphLog& log
 void warn(const std::string& text);
 // While a graph is drawn, n more reference labels left out for want of room in their columns.
 void labelsleftout(int n);
+// While a graph is drawn, an inset placed over some of the data, no place of its own being
+// clear of it: the markers whose centres it holds, whether part of a line, of a marker or of a
+// band lies under it, and the class values of its panel (empty: a plot of one panel).
+void insetover(int points, bool lines, bool marker, bool band, const std::string& a, const std::string& b);
 
 // Page size of every graph, points.
 constexpr double kPageWidth = out::kGraphWidth, kPageHeight = out::kGraphHeight;

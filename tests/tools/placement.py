@@ -70,7 +70,8 @@ What fails (each page with the lines that tell why), by rule:
   nearer its own line's end than any other's, unless a leader joins them; the lines are told apart by where
   they stand (a higher percentile has the longer life);
 - inset: an inset (a box of texts at a corner of a panel) that holds more markers than a box of its size, as
-  far from the frame, would hold at another corner of the panel, whatever labels stand there;
+  far from the frame, would hold at another corner of the panel, whatever labels stand there; or as many, and
+  more of the fitted lines and confidence limits (INSET_LINE points more of their length);
 - panel: a reference or intersection label not inside the panel of its lines: across the panel's edge, or outside
   every panel (over the axes' tick labels and titles, or in the gap to another panel);
 - missing: a label the program asks for that the page leaves out, where a place near its own line keeps every
@@ -1816,27 +1817,72 @@ def _outside(sh, prog, labels, matching, orient):
     return out
 
 
-def _insets(sh, seen):
-    """Insets at a panel's corner that hold more markers than a box of their size at another corner would, whatever
-    labels stand there (the labels give way to an inset that hides no data)."""
+INSET_LINE = 2.0      # points: an inset hides less of the lines than another where the lengths differ by more
+
+
+def _data_lines(sh, insets):
+    """The segments of the fitted lines, confidence limits and curves: strokes of more than one segment or not
+    axis-parallel, but the grid's, the sides of frames and boxes, and leaders (solid strokes bent at most twice
+    from the box of a text in a panel, not in one of the insets, to a place inside the panel, off its sides)."""
+    grid = _grid_styles(sh)
+    texts = [t['box'] for t in sh.texts if sh.panel_of(_centre(t['box'])) and
+             not any(_inside(_centre(t['box']), r) for r in insets)]
+
+    def leader(p):
+        if p['dash'] or any(len(pts) > 4 for pts in p['polys']):
+            return False
+        for pts in p['polys']:
+            for u, w in ((pts[0], pts[-1]), (pts[-1], pts[0])):
+                panel = sh.panel_of(w)
+                if panel and min(abs(w[0] - panel[0]), abs(w[0] - panel[2]), abs(w[1] - panel[1]),
+                                 abs(w[1] - panel[3])) > 0.5 and any(_pt_rect(u, b) <= LEADER_GAP for b in texts):
+                    return True
+        return False
     out = []
+    for p in sh.paths:
+        if p['style'] in grid or p['rect'] or p.get('edge') or p['vert'] or p['horiz'] or leader(p):
+            continue
+        out += [(a, b) for pts in p['polys'] for a, b in zip(pts, pts[1:])]
+    return out
+
+
+def _insets(sh, seen):
+    """Insets at a panel's corner that hide more of the data than a box of their size at another corner would,
+    whatever labels stand there (the labels give way to an inset that hides no data): more markers (their centres),
+    else as many and more of the fitted lines and limits (by INSET_LINE points of their length)."""
+    out = []
+    insets = []
     for r in sh.boxes:
+        if r in getattr(sh, 'columns', ()):
+            continue   # a column of labels on a ground of its own
         panel = sh.panel_of(_centre(r))
         if not panel or (r[2] - r[0]) * (r[3] - r[1]) > 0.6 * (panel[2] - panel[0]) * (panel[3] - panel[1]):
             continue
-        frame = panel
-        mx = min(r[0] - frame[0], frame[2] - r[2])
-        my = min(r[1] - frame[1], frame[3] - r[3])
+        mx = min(r[0] - panel[0], panel[2] - r[2])
+        my = min(r[1] - panel[1], panel[3] - r[3])
         if mx > 15 or my > 15 or mx < -1 or my < -1:
             continue   # not at a corner
+        insets.append((r, panel, mx, my))
+    lines = _data_lines(sh, [r for r, _, _, _ in insets]) if insets else []
+    for r, frame, mx, my in insets:
         seen['insets'] += 1
         w, h = r[2] - r[0], r[3] - r[1]
         xs = {'W': frame[0] + mx, 'E': frame[2] - mx - w}
         ys = {'N': frame[1] + my, 'S': frame[3] - my - h}
         pts = [_centre(b) for _, b in sh.marks if _inside(_centre(b), frame)]
+        near = [(a, b) for a, b in lines if _clip(a, b, frame)]
 
         def held(b):
-            return sum(1 for p in pts if _inside(p, b))
+            """The markers whose centres the box holds, and the length of the lines inside it."""
+            length = 0.0
+            for u, v in near:
+                c = _clip(u, v, b)
+                if c:
+                    length += math.hypot(c[1][0] - c[0][0], c[1][1] - c[0][1])
+            return sum(1 for p in pts if _inside(p, b)), length
+
+        def more(a, b):
+            return a[0] > b[0] or a[0] == b[0] and a[1] > b[1] + INSET_LINE
         here = held(r)
         best = None
         for cy in 'NS':
@@ -1845,14 +1891,19 @@ def _insets(sh, seen):
                 if abs(b[0] - r[0]) < 1 and abs(b[1] - r[1]) < 1:
                     continue
                 n = held(b)
-                if best is None or n < best[0]:
+                if best is None or more(best[0], n):
                     best = (n, cy + cx)
         if VERBOSE[0]:
-            print('  inset', tuple(round(v) for v in r), 'in', tuple(round(v) for v in frame), 'holds', here,
-                  'best', best)
-        if best and best[0] < here:
-            out.append(('inset', f'the inset at ({r[0]:.0f},{r[1]:.0f}) holds {here} marker(s); at {best[1]} it '
-                                 f'would hold {best[0]}'))
+            print('  inset', tuple(round(v) for v in r), 'in', tuple(round(v) for v in frame), 'holds', here[0],
+                  f'and {here[1]:.1f} pt of lines; best', best and (best[0][0], round(best[0][1], 1), best[1]))
+        if best and more(here, best[0]):
+            (n, length), at = best
+            if here[0] > n:
+                out.append(('inset', f'the inset at ({r[0]:.0f},{r[1]:.0f}) holds {here[0]} marker(s); at {at} it '
+                                     f'would hold {n}'))
+            else:
+                out.append(('inset', f'the inset at ({r[0]:.0f},{r[1]:.0f}) hides {here[1]:.0f} pt of the fitted '
+                                     f'lines and limits; at {at} it would hide {length:.0f} pt'))
     return out
 
 

@@ -11,7 +11,8 @@ hand, against the same pages as drawn.
 - a reference label moved below its panel, onto the axis's tick labels: panel;
 - the values of two close level lines taken out of their column, side by side in the band between the lines: band;
 - two percentile labels of a relation plot that trade places: end;
-- three markers under an inset: inset;
+- three markers under an inset: inset; a fitted line under it, the other corners clear of the lines: inset (and
+  the filled insets of panels whose every corner holds data, where they hide least: not);
 - a reference label taken out of a page where it had room beside its line: missing;
 - a reference label moved four text heights away from its line, with a leader to it: reach (two heights: not);
 - a leader that stops short of its own line: ends; the leaders of lines that cross, ending together where they
@@ -629,6 +630,16 @@ def main(argv):
                     f'{box[1] + 10:g})"/>\n' for k in range(3))
     hidden = c.svg[:start] + '\n' + marks + c.svg[start:]
     expect('an inset over three markers where a corner is clear fails', any(r == 'inset' for r, _ in c.found(hidden)))
+    # a fitted line under that inset (painted before it, bent four times: no leader), the other corners clear of
+    # the lines: the markers alone do not tell
+    pts = ' L '.join(f'{box[0] + 2 + k * (box[2] - box[0] - 4) / 4:g} {box[3] - 2 - k * (box[3] - box[1] - 4) / 4 + (k % 2):g}'
+                     for k in range(5))
+    fitted = f'<path style="fill:none;stroke-width:1.3;stroke:rgb(16%,38%,72%);stroke-opacity:1;" d="M {pts}"/>\n'
+    expect('an inset over a fitted line where a corner is clear of the lines fails',
+           any(r == 'inset' and 'fitted lines' in m for r, m in c.found(c.svg[:start] + '\n' + fitted + c.svg[start:])))
+    # the filled insets of panels whose every corner holds some of the data, each at the corner that hides least
+    c = Case(pagedir, 'probplot-inset-two-by-two-panels-statistical.svg', glyphs, programs)
+    expect('filled insets where they hide least pass', not any(r == 'inset' for r, _ in c.found(c.svg)))
 
     false_alarms(pagedir, glyphs, programs, expect)
     reading(pagedir, glyphs, programs, expect)

@@ -598,11 +598,46 @@ TEST(Crowded, FilledInsetKeepsClearOfThePoints) {
                 }
     }
     EXPECT_TRUE(dp::hasmsg(r.log, 6500)) << r.log.all();
-    // The note says what the box hides: lines, and none of the points.
+    // The note says what the boxes hide: lines, and of the points only Y's one, which every corner
+    // of its panel holds.
     EXPECT_NE(r.log.all().find("panel of grp=X is free of the data, so its inset is drawn on a box of the background colour, as with "
-                               "CFILL=BLANK, and hides part of the lines beneath it;"),
+                               "CFILL=BLANK; so is the inset of any other panel without a free corner: 2 panel(s) in all, whose insets "
+                               "hide 1 plotted point(s) and part of the lines beneath them."),
               std::string::npos)
         << r.log.all();
+}
+
+// Three lots side by side, no corner of a panel clear of its points and lines, on both roads:
+// one note for the statement tells what all three filled insets hide, the points under every
+// box (it told the first panel's alone, 1 of the 3 on the device road, and the statistical road
+// told nothing).
+TEST(Crowded, OneNoteTellsWhatEveryFilledInsetHides) {
+    for (const bool statistical : {false, true}) {
+        SCOPED_TRACE(statistical ? "statistical" : "device");
+        dp::Options o;
+        o.statistical = statistical;
+        const dp::Run r = dp::run("proc vitalyx data=f;\n distribution weibull;\n probplot mrevs*status(0) = lot / ncols=3;\nrun;\n",
+                                  {{"f", testdata::file("data/crowded/lots3.csv")}}, o);
+        ASSERT_EQ(r.status, 0) << r.log.all();
+        ASSERT_EQ(r.pages.size(), 1u);
+        // The points under the boxes (the statistical road's with a point round them, page percent).
+        const Page& p = r.pages[0];
+        const double mx = statistical ? 100.0 / p.w : 0, my = statistical ? 100.0 / p.h : 0;
+        int points = 0, boxes = 0;
+        for (const Prim* q : p.of(Prim::Polyline))
+            if (q->xy.size() == 10 && q->xy[0] == q->xy[8] && q->xy[1] == q->xy[9] && (!statistical || q->stroke.width < 0.7)) {
+                const Box b = dp::rectof(*q);
+                points += markersunder(p, {b.x0 - mx, b.y0 - my, b.x1 + mx, b.y1 + my}, true);
+                ++boxes;
+            }
+        ASSERT_EQ(boxes, 3);
+        const std::string log = r.log.all(), lead = "no corner of the panel of lot=A is free of the data";
+        ASSERT_NE(log.find(lead), std::string::npos) << log;
+        EXPECT_EQ(log.find(lead), log.rfind(lead)) << "one note for the statement";
+        EXPECT_NE(log.find(": 3 panel(s) in all, whose insets hide " + std::to_string(points) + " plotted point(s) and part of the lines"),
+                  std::string::npos)
+            << log;
+    }
 }
 
 // The panels of a page: the largest rectangles that clip its drawing (each panel's frame
