@@ -1795,9 +1795,8 @@ def _reads_as(shown, asked):
     if not s:
         return False
     for a in {asked.strip(), asked.encode('utf-8', 'surrogateescape').decode('latin-1').strip()}:
-        if len(s) == len(a) and all(x == y or x in '?\ufffd' or ord(x) > 127 or ord(y) > 127 for x, y in zip(s, a)):
-            return True
-        if 8 <= len(s) < len(a) and _reads_as(s, a[:len(s)]):
+        if (len(s) == len(a) or 8 <= len(s) < len(a)) and \
+                all(x == y or x in '?\ufffd' or ord(x) > 127 or ord(y) > 127 for x, y in zip(s, a)):
             return True
     return False
 
