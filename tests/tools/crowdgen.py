@@ -261,9 +261,9 @@ def stacked(rng, base):
         opt = rng.choice(base['opts'])
         rotate = 'rotate' in opt
         lists = [('lref', base['life'], False), ('pref', base['prob'], True)]
-        if rng.random() < 0.4:   # HREF= and VREF= (drawn by the device road where no LREF= or PREF= is given)
-            lists = [('href', base['prob'] if rotate else base['life'], rotate),
-                     ('vref', base['life'] if rotate else base['prob'], not rotate)]
+        if rng.random() < 0.4 and not rotate:
+            # HREF= and VREF= (the device road draws them where no LREF= or PREF= is given, and not turned)
+            lists = [('href', base['life'], False), ('vref', base['prob'], True)]
         rng.shuffle(lists)
         (kw, axis, pct), (kw2, axis2, pct2) = lists
         out = [_stack(rng, kw, axis, pct, intersect=rng.random() < 0.2)]
@@ -343,15 +343,10 @@ def turned(rng, base):
     opt = rng.choice([o for o in base['opts'] if 'rotate' in o])
     places = ['end'] * 4 + ['hair'] * 3 + ['beyond'] * 2 + ['in'] * 2 + ['close']
     life, prob = _edge(base, 'life', False), _edge(base, 'prob', True)
-    lists = []
-    if rng.random() < 0.65:
-        lists.append(_list(rng, 'pref', base['prob'], rng.randint(3, 8), percent=True, value=prob, places=places))
-        if rng.random() < 0.75:
-            lists.append(_list(rng, 'lref', base['life'], rng.randint(2, 6), value=life, places=places))
-    else:   # turned, HREF= is on the probability axis
-        lists.append(_list(rng, 'href', base['prob'], rng.randint(3, 8), percent=True, value=prob, places=places))
-        if rng.random() < 0.75:
-            lists.append(_list(rng, 'vref', base['life'], rng.randint(2, 6), value=life, places=places))
+    # LREF= and PREF= (the device road draws no HREF= or VREF= on a turned plot)
+    lists = [_list(rng, 'pref', base['prob'], rng.randint(3, 8), percent=True, value=prob, places=places)]
+    if rng.random() < 0.75:
+        lists.append(_list(rng, 'lref', base['life'], rng.randint(2, 6), value=life, places=places))
     rng.shuffle(lists)
     return (f'proc vitalyx data={base["data"]};\n   {base["head"]}\n   probplot {base["plot"]} / {opt} '
             f'{" ".join(lists)};\nrun;\n')
