@@ -67,7 +67,7 @@ MCF = [
 # MCF plots in class panels: two groups on one page, three on two pages (the third alone)
 MCF_PANELS = [
     dict(name='mcf3', data='mcf3', head='unitid u;', plot='t*ev(0) = g', time=(0, 5000, 'lin'), mcf=(0, 6, 'lin'),
-         opts=['', 'nocenprint', 'ncols=3', 'ncols=2 nrows=2', 'interpolate=step', 'square']),
+         opts=['', 'nocenprint', 'ncols=3', 'nrows=3', 'nrows=1', 'interpolate=step', 'square']),
     dict(name='mcfdiff', data='mcfdiff_dd', head='unitid u;', plot='t*ev(0) = g', time=(0, 5000, 'lin'),
          mcf=(0, 8, 'lin'), opts=['', 'nocenprint', 'ncols=2', 'interpolate=join']),
     dict(name='bladder', data='bladder', head='unitid id;', plot='months*event(0) = treatment',
