@@ -2022,7 +2022,7 @@ def _asked(sh, prog, cands, labels, matching):
     got = present(asks)
     # each number shows the value whose line its value reads nearest, each value one number
     pairs = []
-    for a in values:
+    for n, a in enumerate(values):
         a.text = f'{a.value:.2f}' if two else _fmt4(a.value)
         ax = a.own[0]['axis']
         for k, (t, panel, v) in enumerate(written):
@@ -2033,9 +2033,10 @@ def _asked(sh, prog, cands, labels, matching):
                 continue
             d = max(min(lo, hi) - a.at, a.at - max(lo, hi), 0.0)
             if d <= READ_OFF:
-                pairs.append((d, t['text'] != a.text, id(a), k))
+                pairs.append((d, t['text'] != a.text, n, k))   # ties go by the values' order, not by id
     used = set()
-    for _, _, a, k in sorted(pairs):
+    for _, _, n, k in sorted(pairs):
+        a = id(values[n])
         if a not in got and k not in used:
             got[a] = written[k][0]
             used.add(k)
