@@ -101,12 +101,14 @@ What fails (each page with the lines that tell why), by rule:
   lines of the panel: it could be taken for a fitted line.
 
   placement.py --source ROOT (--glyphsheet TOOL | --glyphs SHEET.svg) [--rules all|RULE,...] [--program CASE=PROG]...
-               [--jobs N] [--verbose] PAGE.svg...
+               [--jobs N] [--counts FILE] [--verbose] PAGE.svg...
 ROOT is the source tree: the programs of the gallery's pages are read from ROOT/scripts/gallery and
 ROOT/tests/data/crowded (a page NAME-ROAD[-K].svg is drawn by the program of case NAME). --program reads the
 pages of another case with the program in file PROG (a page CASE-ROAD[-K].svg, or any page in a folder CASE-ROAD
 or CASE). --rules: the rules that fail (all by default); --jobs: the pages checked N at a time; --verbose tells
-what was read on each page. Exits 1
+what was read on each page; --counts writes FILE, a line for each page:
+PAGE<TAB>ASKED<TAB>SHOWN<TAB>RULES (the labels its program asks for on it, how many of them it shows, and the rules
+it fails, comma-separated, or -; a page that cannot be read or judged: 0, 0 and 'unread'). Exits 1
 when a page fails, 2 when a page cannot be read or when the programs draw reference labels, percentile labels or
 insets and none is read back on any page."""
 import bisect
@@ -2200,7 +2202,7 @@ def _asked(sh, prog, cands, labels, matching):
     got = present(asks)
     # each number shows the value whose line its value reads nearest, each value one number
     pairs = []
-    for a in values:
+    for n, a in enumerate(values):
         a.text = f'{a.value:.2f}' if two else _fmt4(a.value)
         ax = a.own[0]['axis']
         for k, (t, panel, v) in enumerate(written):
@@ -2211,9 +2213,10 @@ def _asked(sh, prog, cands, labels, matching):
                 continue
             d = max(min(lo, hi) - a.at, a.at - max(lo, hi), 0.0)
             if d <= READ_OFF:
-                pairs.append((d, t['text'] != a.text, id(a), k))
+                pairs.append((d, t['text'] != a.text, n, k))   # ties go by the values' order, not by id
     used = set()
-    for _, _, a, k in sorted(pairs):
+    for _, _, n, k in sorted(pairs):
+        a = id(values[n])
         if a not in got and k not in used:
             got[a] = written[k][0]
             used.add(k)
@@ -2647,14 +2650,17 @@ def program_text(raw):
 
 
 def main(argv):
-    root, tool, sheet, pages, rules, given, jobs = None, None, None, [], set(RULES), {}, 1
+    root, tool, sheet, pages, rules, given, jobs, counts = None, None, None, [], set(RULES), {}, 1, None
     k = 0
     while k < len(argv):
         a = argv[k]
-        if a in ('--source', '--glyphsheet', '--glyphs', '--rules', '--program', '--jobs') and k + 1 < len(argv):
+        if a in ('--source', '--glyphsheet', '--glyphs', '--rules', '--program', '--jobs', '--counts') and \
+                k + 1 < len(argv):
             k += 1
             if a == '--jobs':
                 jobs = int(argv[k])
+            elif a == '--counts':
+                counts = argv[k]
             elif a == '--source':
                 root = argv[k]
             elif a == '--program':
@@ -2682,7 +2688,7 @@ def main(argv):
     glyphs = load_glyphs(tool, sheet)
     programs = {n: Program(t) for n, t in gallery_programs(root).items()} if root else {}
     programs.update((n, Program(t)) for n, t in given.items())
-    return run(pages, glyphs, programs, rules, jobs)
+    return run(pages, glyphs, programs, rules, jobs, counts)
 
 
 def case_of(path):
@@ -2708,14 +2714,14 @@ _JOB = {}   # what the pages are checked with, in each worker of --jobs
 
 
 def _one(path):
-    """A page checked: (path, [(rule, message)] or None where it cannot be read (the message then in place),
-    the counts of what was read, what its program draws)."""
+    """A page checked: (path, [(rule, message)] or None where it cannot be read or judged (the message then in
+    place), the counts of what was read, what its program draws, (the labels asked for, those shown))."""
     glyphs, programs, rules = _JOB['args']
     seen = {'labels': 0, 'percentiles': 0, 'insets': 0}
     try:
         sh = Sheet(overprint.Page(path), glyphs)
     except (OSError, UnicodeDecodeError) as e:
-        return path, None, f'{path}: cannot be read: {e}', seen, set()
+        return path, None, f'{path}: cannot be read: {e}', seen, set(), (0, 0)
     if VERBOSE[0]:
         print(f'{path}:')
     prog = program_of(path, programs)
@@ -2724,8 +2730,12 @@ def _one(path):
         wanted |= {'labels'} if prog.refs and _on_axes(sh, prog) else set()
         wanted |= {'percentiles'} if prog.plotfit else set()
         wanted |= {'insets'} if prog.probplot else set()
-    found = [f for f in check(sh, prog, seen) if f[0] in rules]
-    return path, found, '', seen, wanted
+    try:
+        found = [f for f in check(sh, prog, seen) if f[0] in rules]
+    except Exception as e:   # a fault of the check on one page: the others are still judged
+        return path, None, f'{path}: cannot be judged: {type(e).__name__}: {str(e)[:200]}', seen, wanted, (0, 0)
+    asks, got = getattr(sh, 'asked', ([], {}))
+    return path, found, '', seen, wanted, (len(asks), sum(id(a) in got for a in asks))
 
 
 def _on_axes(sh, prog):
@@ -2749,8 +2759,9 @@ def _on_axes(sh, prog):
     return False
 
 
-def run(pages, glyphs, programs, rules, jobs=1):
+def run(pages, glyphs, programs, rules, jobs=1, counts=None):
     bad = unreadable = 0
+    tally = open(counts, 'w', encoding='utf-8') if counts else None
     seen = {'labels': 0, 'percentiles': 0, 'insets': 0}
     wanted = set()
     _JOB['args'] = (glyphs, programs, rules)
@@ -2760,10 +2771,13 @@ def run(pages, glyphs, programs, rules, jobs=1):
         results = pool.imap(_one, pages)
     else:
         pool, results = None, map(_one, pages)
-    for path, found, why, saw, want in results:
+    for path, found, why, saw, want, (asked, shown) in results:
         for k in seen:
             seen[k] += saw[k]
         wanted |= want
+        if tally:
+            failed = 'unread' if found is None else ','.join(r for r in RULES if any(f[0] == r for f in found)) or '-'
+            tally.write(f'{path}\t{asked}\t{shown}\t{failed}\n')
         if found is None:
             print(why)
             unreadable += 1
@@ -2776,6 +2790,8 @@ def run(pages, glyphs, programs, rules, jobs=1):
     if pool:
         pool.close()
         pool.join()
+    if tally:
+        tally.close()
     # programs that draw them and none read back: this reader no longer sees them
     for what in sorted(wanted):
         if not seen[what]:
