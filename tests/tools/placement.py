@@ -1398,14 +1398,15 @@ def _limit_dashes(sh):
     for _, b in sh.marks:
         c = _centre(b)
         for k in (0, 1):
-            centres.setdefault((k, round(c[k])), []).append(c)
+            centres.setdefault((k, round(c[k])), []).append((c, b[2 + k] - b[k]))
     out = set()
     for (k, lo, hi, _), dashes in groups.items():
         if len(dashes) < 2:
             continue
         mid = (lo + hi) / 2
-        near = [c[1 - k] for r in (-1, 0, 1) for c in centres.get((k, round(mid) + r), ())
-                if abs(c[k] - mid) <= 0.5]
+        # (a limit's dash is about as wide as its point's marker: two alike leaders are longer)
+        near = [c[1 - k] for r in (-1, 0, 1) for c, wide in centres.get((k, round(mid) + r), ())
+                if abs(c[k] - mid) <= 0.5 and hi - lo <= 2 * wide]
         dashes.sort(key=lambda q: q[0])
         for (u, p), (w, q) in zip(dashes, dashes[1:]):
             panel = sh.panel_of(p['polys'][0][0])
@@ -1958,15 +1959,17 @@ def _band_pair(a, b, kind, p1, p2):
 
 
 def _reads_as(shown, asked):
-    """Whether a page's text shows a label's text: a character not read back, or one not ASCII (the font's or
-    the text's bytes may show it otherwise), matches any; a text of bytes that are no UTF-8 shows them one
+    """Whether a page's text shows a label's text: a character not read back matches any; one not ASCII (the
+    font's or the text's bytes may show it otherwise) matches any, but a text of ASCII letters shows a label only
+    where it shows at least half of its characters as they are; a text of bytes that are no UTF-8 shows them one
     character each; a long label cut to the room it has shows its start."""
     s = shown.strip()
     if not s:
         return False
     for a in {asked.strip(), asked.encode('utf-8', 'surrogateescape').decode('latin-1').strip()}:
         if (len(s) == len(a) or 8 <= len(s) < len(a)) and \
-                all(x == y or x in '?\ufffd' or ord(x) > 127 or ord(y) > 127 for x, y in zip(s, a)):
+                all(x == y or x in '?\ufffd' or ord(x) > 127 or ord(y) > 127 for x, y in zip(s, a)) and \
+                2 * sum(x != y and x not in '?\ufffd' and ord(x) <= 127 for x, y in zip(s, a)) <= min(len(s), len(a)):
             return True
     return False
 
