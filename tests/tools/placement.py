@@ -798,10 +798,18 @@ class Sheet:
                         gap = b[1] - outer if outer > base else outer - b[3]
                         d = abs(c[0] - at)
                         ok = d <= 2.0 and -1 <= gap <= 14
+                        near = b[1] if outer > base else b[3]
+                        sides = [(y, x0, x1) for y, x0, x1 in hs if x0 <= c[0] <= x1]
                     else:
                         gap = b[0] - outer if outer > base else outer - b[2]
                         d = abs(c[1] - at)
                         ok = d <= 3.0 and -1 <= gap <= 14
+                        near = b[0] if outer > base else b[2]
+                        sides = [(x, y0, y1) for x, y0, y1 in vs if y0 <= c[1] <= y1]
+                    # a number across a frame's side from the tick's end stands in another panel (a value read off
+                    # beside the side of the panel next to it)
+                    if ok and any(min(near, outer) + 0.5 < e < max(near, outer) - 0.5 for e, _, _ in sides):
+                        ok = False
                     if ok:
                         pairs.append((d, at, n, v))
             # a number labels the nearest of the ticks beside it
@@ -1079,7 +1087,9 @@ def read_labels(sh, prog):
     # candidate reference and intersection lines
     cands = []
     for p in sh.paths:
-        if not (p['vert'] or p['horiz']) or p['len'] < 12 or p['style'] in grid:
+        # (a short solid stroke is a tick or a mark; a dashed one is a line, however short: an intersection line
+        # from the axis to a fitted line that crosses near it)
+        if not (p['vert'] or p['horiz']) or p['len'] < (1 if p['dash'] else 12) or p['style'] in grid:
             continue
         a, b = p['polys'][0]
         kind = 'x' if p['vert'] else 'y'
@@ -1218,8 +1228,10 @@ def check(sh, prog, seen=None):
     others = [p for p in sh.paths if id(p) not in refl and p['style'] not in grid and not p['rect']]
     dashes = _limit_dashes(sh)
 
-    def leader(box, target):
-        """A stroke from the box to the target (a point distance function); None."""
+    def leader(box, target, own=None):
+        """A stroke from the box to the target (a point distance function); None. own: the distance to the label's
+        own lines: a stroke that starts on one of them there runs from that line, not from the text (a fitted
+        line or limit that ends on the label's line beside it)."""
         for p in others:
             if id(p) in dashes:
                 continue
@@ -1234,7 +1246,8 @@ def check(sh, prog, seen=None):
                     # it leads from the box to the line: a straight stroke along the line (an MCF limit's dash on
                     # it) is none
                     if _pt_rect(u, box) <= LEADER_GAP and target(w) <= LEADER_GAP / 2 and _pt_rect(w, box) > 0.5 \
-                            and not (target(u) <= LEADER_GAP / 2 and (p['horiz'] or p['vert'])):
+                            and not (target(u) <= LEADER_GAP / 2 and (p['horiz'] or p['vert'])) and \
+                            not (own and own(u) <= LEADER_GAP / 2):
                         return p
         return None
 
@@ -1289,7 +1302,8 @@ def check(sh, prog, seen=None):
                 out.append(('near', f'{at(t)}: its leader crosses {", ".join(near)} right beside its text: it reads '
                                     f'as that line\'s label'))
         else:
-            wrong = leader(box, lambda w: min((_pt_seg(w, *p['polys'][0]) for p in rest), default=math.inf))
+            wrong = leader(box, lambda w: min((_pt_seg(w, *p['polys'][0]) for p in rest), default=math.inf),
+                           lambda u: min(_pt_seg(u, *p['polys'][0]) for p in own))
             if wrong:
                 leaders.add(id(wrong))
                 lead[id(t)] = wrong
@@ -1826,10 +1840,12 @@ INSET_LINE = 2.0      # points: an inset hides less of the lines than another wh
 def _data_lines(sh, insets):
     """The segments of the fitted lines, confidence limits and curves: strokes of more than one segment or not
     axis-parallel, but the grid's, the sides of frames and boxes, and leaders (solid strokes bent at most twice
-    from the box of a text in a panel, not in one of the insets, to a place inside the panel, off its sides)."""
+    from the box of a text in a panel, not in one of the insets, to a line inside the panel, off its sides)."""
     grid = _grid_styles(sh)
     texts = [t['box'] for t in sh.texts if sh.panel_of(_centre(t['box'])) and
              not any(_inside(_centre(t['box']), r) for r in insets)]
+    # the lines a leader may end on: single axis-parallel strokes that are no grid line
+    lines = [p['polys'][0] for p in sh.paths if (p['vert'] or p['horiz']) and p['style'] not in grid]
 
     def leader(p):
         if p['dash'] or any(len(pts) > 4 for pts in p['polys']):
@@ -1838,7 +1854,8 @@ def _data_lines(sh, insets):
             for u, w in ((pts[0], pts[-1]), (pts[-1], pts[0])):
                 panel = sh.panel_of(w)
                 if panel and min(abs(w[0] - panel[0]), abs(w[0] - panel[2]), abs(w[1] - panel[1]),
-                                 abs(w[1] - panel[3])) > 0.5 and any(_pt_rect(u, b) <= LEADER_GAP for b in texts):
+                                 abs(w[1] - panel[3])) > 0.5 and any(_pt_rect(u, b) <= LEADER_GAP for b in texts) and \
+                        any(_pt_seg(w, a, b) <= LEADER_GAP / 2 for a, b in lines):
                     return True
         return False
     out = []
@@ -2182,10 +2199,13 @@ def _asked(sh, prog, cands, labels, matching):
     # an intersection line crosses an INTERSECT line where a fitted line crosses it (or would: a fitted line drawn
     # over the axis's range only); its value is read off with a label where its own line has one
     values = []
+    sh.unlabelled = []   # the intersection lines of INTERSECT lines without a label: lines that ask for none
     for p in cands:
         if id(p) in listed or not any(gap(p, r) is not None for r, _ in inter.values()):
             continue
         mine = owner(p)
+        if mine and not mine[1]:
+            sh.unlabelled.append(p)
         if not mine or not mine[1]:
             continue
         v = p['axis'].value(p['at'])
@@ -2610,7 +2630,7 @@ def _missing(sh, prog, labels, led, cands, refs, matching, grid_styles, lead=Non
                   'shown' if id(a) in got else 'left out')
     if not lost:
         return []
-    lines = refs + [p for a in asks if a.read_off for p in a.own]
+    lines = refs + [p for a in asks if a.read_off for p in a.own] + getattr(sh, 'unlabelled', [])
     lead = lead or {}
     joined = [(t, lead[id(t)]['polys'][0]) for t, _ in labels if id(t) in lead]
     room = _Room(sh, labels, lines, grid_styles, joined, list(lead.values()))
