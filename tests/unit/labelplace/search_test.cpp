@@ -309,7 +309,7 @@ Found search(const Panel& panel, long floor) {
             if (x[q] & ~y[q]) return false;
         return true;
     };
-    Bound s;
+    std::vector<std::pair<size_t, std::vector<size_t>>> each;   // each label and its places
     for (size_t i : p.order) {
         std::vector<size_t> all, kept;
         for (size_t a = 0; a < n; ++a)
@@ -318,14 +318,15 @@ Found search(const Panel& panel, long floor) {
             if (std::none_of(all.begin(), all.end(), [&](size_t b) { return b != a && within(conf[b], conf[a]) && (b < a || !within(conf[a], conf[b])); }))
                 kept.push_back(a);
         f.sizes += " " + panel.labels[i].text + ":" + std::to_string(all.size()) + "/" + std::to_string(kept.size());
-        if (!kept.empty()) s.labels.push_back(i), s.sites.push_back(kept), s.w.push_back(weight(panel.labels[i]));
+        if (!kept.empty()) each.push_back({i, kept});
     }
     // The lines' own labels first, then those with the fewest places.
-    std::vector<size_t> ord(s.labels.size());
-    for (size_t k = 0; k < ord.size(); ++k) ord[k] = k;
-    std::stable_sort(ord.begin(), ord.end(), [&](size_t a, size_t b) { return s.w[a] != s.w[b] ? s.w[a] > s.w[b] : s.sites[a].size() < s.sites[b].size(); });
+    std::stable_sort(each.begin(), each.end(), [&](const auto& a, const auto& b) {
+        const long wa = weight(panel.labels[a.first]), wb = weight(panel.labels[b.first]);
+        return wa != wb ? wa > wb : a.second.size() < b.second.size();
+    });
     Bound t;
-    for (size_t k : ord) t.labels.push_back(s.labels[k]), t.sites.push_back(s.sites[k]), t.w.push_back(s.w[k]);
+    for (const auto& [i, k] : each) t.labels.push_back(i), t.sites.push_back(k), t.w.push_back(weight(panel.labels[i]));
     t.conflicts = &conf, t.pick.assign(t.labels.size(), -1), t.bestscore = floor;
     t.go(0, 0, Bits(words, 0));
     f.score = t.bestscore, f.cut = t.nodes > Bound::kNodes;
@@ -466,9 +467,10 @@ std::string compare(const Panel& panel) {
     const long kept = score(panel, at);
     const Found f = search(panel, kept);
     if (!f.broken.empty()) return "the search's answer breaks the rules at" + f.broken + "\n" + account(panel, at, f);
+    if (f.cut) return "the search stopped short after " + std::to_string(Bound::kNodes) + " branches\n" + account(panel, at, f);
     if (f.score <= kept) return "";
-    auto told = [](long s) { return std::to_string(s / 1000) + " labels and " + std::to_string(s % 1000) + " values"; };
-    return "the placement keeps " + told(kept) + ", the search " + told(f.score) + (f.cut ? " (stopped short)" : "") + "\n" + account(panel, at, f);
+    auto told = [](long s) { return std::to_string(s / 1000) + " of the user's labels and " + std::to_string(s % 1000) + " values"; };
+    return "the placement keeps " + told(kept) + ", the search " + told(f.score) + "\n" + account(panel, at, f);
 }
 
 // A small crowded panel: a fitted line and its points, the lines near one another: the user's,
@@ -505,10 +507,8 @@ Panel random(unsigned seed) {
         const bool up = Planner::upright(l);
         const lp::Spot first = up ? lp::Spot{l.x0 + kGap, from == 1 ? p.g.footrow : p.g.toprow, false}
                                    : lp::Spot{kGap, l.y0 > 0.5 * r.y1 ? l.y0 - kH : l.y0 + 0.5 * kH, false};
-        for (int j = u(rng) < 0.3 ? 2 : 1; j > 0 && p.labels.size() < most; --j) {
-            const bool twin = j == 1 && u(rng) < 0.3 && !p.labels.empty() && p.labels.back().line.x0 == l.x0 && p.labels.back().line.y0 == l.y0;
-            p.label(l, twin ? p.labels.back().text : text(value), first, value, from);
-        }
+        for (int k = 0, n = u(rng) < 0.3 ? 2 : 1; k < n && p.labels.size() < most; ++k)
+            p.label(l, k == 1 && u(rng) < 0.3 ? p.labels.back().text : text(value), first, value, from);
     };
     while (p.labels.size() < most) {
         const double kind = u(rng);
