@@ -3,8 +3,9 @@
 // draws, and each row a column of its run of lines may give it. Every rule between two labels
 // placed looks at those two alone, so two places conflict where either fails the rules with the
 // other placed; places of one label with the same conflicts are one, and a place whose conflicts
-// hold another's is dropped. Branch and bound then keeps the most labels the user wrote, then the
-// most values read off. The placement must keep as many.
+// hold another's is dropped. Branch and bound over the labels, those with the fewest places
+// first, then keeps the most labels the user wrote, then the most values read off. The
+// placement must keep as many.
 //
 // A level column's leaders all have the length its farthest row asks: the search offers a row
 // within a text height of its line with the shortest leader (which such rows share), or alone
@@ -35,6 +36,8 @@ using Bits = std::vector<uint64_t>;
 
 constexpr double kH = 2.2, kGap = 0.5 * kH;
 
+bool same(const Box& u, const Box& v) { return u.x0 == v.x0 && u.y0 == v.y0 && u.x1 == v.x1 && u.y1 == v.y1; }
+
 // A room of 40 x 24 (18 texts' heights across, 11 up), the rows of columns a text height apart.
 struct Panel {
     std::vector<lp::Label> labels;
@@ -44,7 +47,7 @@ struct Panel {
         g.h = kH, g.gap = kGap, g.pitch = kH, g.toprow = 24 - kH, g.footrow = 0.5 * kH;
     }
     size_t label(const Box& line, const std::string& text, lp::Spot first, bool value = false, int from = 0) {
-        if (std::none_of(g.refs.begin(), g.refs.end(), [&](const Box& r) { return r.x0 == line.x0 && r.y0 == line.y0 && r.x1 == line.x1 && r.y1 == line.y1; }))
+        if (std::none_of(g.refs.begin(), g.refs.end(), [&](const Box& r) { return same(r, line); }))
             g.refs.push_back(line);
         lp::Label a;
         a.line = line, a.text = text, a.w = 0.6 * kH * static_cast<double>(text.size()), a.descends = lp::descends(text);
@@ -74,14 +77,12 @@ struct Place {
     Box ext{};                // all it takes
 };
 
-bool same(const lp::Site& a, const lp::Site& b) {
-    auto eq = [](const Box& u, const Box& v) { return u.x0 == v.x0 && u.y0 == v.y0 && u.x1 == v.x1 && u.y1 == v.y1; };
-    return a.at.x == b.at.x && a.at.y == b.at.y && a.at.end == b.at.end && eq(a.cover, b.cover) && a.lead == b.lead;
-}
-
+// Place c, unless the label has it already.
 void add(Planner& p, std::vector<Place>* v, Place c) {
     for (const Place& o : *v)
-        if (o.label == c.label && o.column == c.column && same(o.s, c.s)) return;
+        if (o.label == c.label && o.column == c.column && o.s.at.x == c.s.at.x && o.s.at.y == c.s.at.y && o.s.at.end == c.s.at.end &&
+            same(o.s.cover, c.s.cover) && o.s.lead == c.s.lead)
+            return;
     c.ext = p.glyph(c.label, c.s.at).grown(0.5 * p.h, 0);
     if (c.s.boxed()) c.ext = c.ext.with(c.s.cover);
     for (size_t k = 0; k + 1 < c.s.lead.size(); k += 2) c.ext = c.ext.with({c.s.lead[k], c.s.lead[k + 1], c.s.lead[k], c.s.lead[k + 1]});
@@ -228,6 +229,7 @@ struct Bound {
     std::vector<size_t> labels;
     std::vector<std::vector<size_t>> sites;   // each label's places
     std::vector<long> w;
+    std::vector<Bits> later;   // the places of the labels after each
     const std::vector<Bits>* conflicts = nullptr;
     std::vector<int> pick, best;
     long bestscore = 0, nodes = 0;
@@ -242,6 +244,15 @@ struct Bound {
         if (bound <= bestscore) return;
         if (at == labels.size()) {
             bestscore = score, best = pick;
+            return;
+        }
+        // A place that takes none still free from the labels after this one is taken outright.
+        for (size_t k : sites[at]) {
+            bool clear = free(forbidden, k);
+            for (size_t q = 0; clear && q < forbidden.size(); ++q) clear = !((*conflicts)[k][q] & ~forbidden[q] & later[at][q]);
+            if (!clear) continue;
+            pick[at] = static_cast<int>(k);
+            go(at + 1, score + w[at], forbidden);
             return;
         }
         for (size_t k : sites[at]) {
@@ -303,51 +314,67 @@ Found search(const Panel& panel, long floor) {
             p.lift(A.label);
             p.taken.init(over, 2 * p.h), p.leads.init(over, 2 * p.h);   // nothing placed: the grids afresh
         }
-    // Each label's places: one of each set of conflicts, none whose conflicts hold another's.
+    // Each label's places: one of each set of conflicts, none whose conflicts hold another's;
+    // again with the conflicts of the places dropped forgotten, until none drops.
     auto within = [&](const Bits& x, const Bits& y) {
         for (size_t q = 0; q < words; ++q)
             if (x[q] & ~y[q]) return false;
         return true;
     };
+    std::vector<std::vector<size_t>> of(panel.labels.size());
+    for (size_t a = 0; a < n; ++a) of[v[a].label].push_back(a);
+    std::vector<size_t> all(of.size());
+    for (size_t i = 0; i < of.size(); ++i) all[i] = of[i].size();
+    Bits alive(words, 0);
+    for (size_t a = 0; a < n; ++a) alive[a / 64] |= 1ULL << (a % 64);
+    for (bool dropped = true; dropped;) {
+        dropped = false;
+        for (Bits& c : conf)
+            for (size_t q = 0; q < words; ++q) c[q] &= alive[q];
+        for (std::vector<size_t>& mine : of) {
+            std::vector<size_t> kept;
+            for (size_t a : mine)
+                if (std::none_of(mine.begin(), mine.end(), [&](size_t b) { return b != a && within(conf[b], conf[a]) && (b < a || !within(conf[a], conf[b])); }))
+                    kept.push_back(a);
+                else
+                    alive[a / 64] &= ~(1ULL << (a % 64)), dropped = true;
+            mine = kept;
+        }
+    }
     std::vector<std::pair<size_t, std::vector<size_t>>> each;   // each label and its places
     for (size_t i : p.order) {
-        std::vector<size_t> all, kept;
-        for (size_t a = 0; a < n; ++a)
-            if (v[a].label == i) all.push_back(a);
-        for (size_t a : all)
-            if (std::none_of(all.begin(), all.end(), [&](size_t b) { return b != a && within(conf[b], conf[a]) && (b < a || !within(conf[a], conf[b])); }))
-                kept.push_back(a);
-        f.sizes += " " + panel.labels[i].text + ":" + std::to_string(all.size()) + "/" + std::to_string(kept.size());
-        if (!kept.empty()) each.push_back({i, kept});
+        f.sizes += " " + panel.labels[i].text + ":" + std::to_string(all[i]) + "/" + std::to_string(of[i].size());
+        if (!of[i].empty()) each.push_back({i, of[i]});
     }
-    // The lines' own labels first, then those with the fewest places.
-    std::stable_sort(each.begin(), each.end(), [&](const auto& a, const auto& b) {
-        const long wa = weight(panel.labels[a.first]), wb = weight(panel.labels[b.first]);
-        return wa != wb ? wa > wb : a.second.size() < b.second.size();
-    });
+    // The labels with the fewest places first.
+    std::stable_sort(each.begin(), each.end(), [](const auto& a, const auto& b) { return a.second.size() < b.second.size(); });
     Bound t;
     for (const auto& [i, k] : each) t.labels.push_back(i), t.sites.push_back(k), t.w.push_back(weight(panel.labels[i]));
     t.conflicts = &conf, t.pick.assign(t.labels.size(), -1), t.bestscore = floor;
+    t.later.assign(t.labels.size(), Bits(words, 0));
+    for (size_t e = t.labels.size(); e-- > 1;) {
+        t.later[e - 1] = t.later[e];
+        for (size_t k : t.sites[e]) t.later[e - 1][k / 64] |= 1ULL << (k % 64);
+    }
     t.go(0, 0, Bits(words, 0));
     f.score = t.bestscore, f.cut = t.nodes > Bound::kNodes;
     f.at.assign(panel.labels.size(), -1);
     for (size_t k = 0; k < t.best.size(); ++k) f.at[t.labels[k]] = t.best[k];
-    // The answer asked again as a whole: each label with all the others placed.
+    // The answer asked again as a whole: each label with all the others placed (the rows of a
+    // column at the room's edge without their box).
+    Planner q(panel.labels, panel.g);
+    ready(q);
+    auto site = [&](size_t i) {
+        const Place& c = v[static_cast<size_t>(f.at[i])];
+        return c.edge ? lp::Site{c.s.at, {}, c.s.lead} : c.s;
+    };
+    for (size_t i = 0; i < f.at.size(); ++i)
+        if (f.at[i] >= 0) q.put(i, site(i));
     for (size_t i = 0; i < f.at.size(); ++i) {
         if (f.at[i] < 0) continue;
-        const Place& c = v[static_cast<size_t>(f.at[i])];
-        Planner q(panel.labels, panel.g);
-        ready(q);
-        bool shares = false;
-        for (size_t j = 0; j < f.at.size(); ++j) {
-            if (j == i || f.at[j] < 0) continue;
-            lp::Site s2 = v[static_cast<size_t>(f.at[j])].s;
-            if (c.edge && v[static_cast<size_t>(f.at[j])].column == c.column) s2.cover = Box{}, shares = true;
-            q.put(j, s2);
-        }
-        lp::Site s1 = c.s;
-        if (shares) s1.cover = Box{};
-        if (!q.placedfree(i, s1, nullptr, c.row)) f.broken += " #" + std::to_string(i);
+        q.lift(i);
+        if (!q.placedfree(i, site(i))) f.broken += " #" + std::to_string(i);
+        q.put(i, site(i));
     }
     return f;
 }
