@@ -90,7 +90,8 @@ void add(Planner& p, std::vector<Place>* v, Place c) {
 }
 
 // The rows a column beside upright lines m may give: each place across the column code tries for
-// the run, each height on its grid from the top and from the foot, its leader as the code draws it.
+// the run, each height on its grid from the top and from the foot (a quarter text height; the
+// panels' pitch keeps to it), its leader as the code draws it.
 void uprightrows(Planner& p, std::vector<size_t> m, long id, std::vector<Place>* v) {
     const std::vector<lp::Label>& L = p.L;
     const Box& r = p.g.room;
