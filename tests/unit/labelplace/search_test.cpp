@@ -95,55 +95,23 @@ void add(Planner& p, std::vector<Place>* v, Place c) {
 void uprightrows(Planner& p, std::vector<size_t> m, long id, std::vector<Place>* v) {
     const std::vector<lp::Label>& L = p.L;
     const Box& r = p.g.room;
-    const double h = p.h, d = p.d;
+    const double h = p.h;
     std::stable_sort(m.begin(), m.end(), [&](size_t a, size_t b) { return L[a].line.x0 < L[b].line.x0; });
-    double wmax = 0, wmin = INFINITY;
-    for (size_t i : m) wmax = std::max(wmax, L[i].w), wmin = std::min(wmin, L[i].w);
-    const double xmin = L[m.front()].line.x0, xmax = L[m.back()].line.x0;
-    struct At {
-        double x;
-        bool end, edge;
-    };
-    std::vector<At> at;
-    std::vector<std::pair<double, double>> gaps;
-    for (size_t j = 1; j < m.size(); ++j)
-        if (L[m[j]].line.x0 - L[m[j - 1]].line.x0 >= wmin + 2 * d) gaps.push_back({L[m[j - 1]].line.x0, L[m[j]].line.x0});
-    std::stable_sort(gaps.begin(), gaps.end(), [](const auto& u, const auto& w) { return u.second - u.first > w.second - w.first; });
-    if (gaps.size() > 4) gaps.resize(4);
-    for (int k = 0; k <= static_cast<int>(lp::kReach); ++k) {
-        if (xmax + d + k * h + wmin <= r.x1) at.push_back({xmax + d + k * h, false, false});
-        if (xmin - d - k * h - wmin >= r.x0) at.push_back({xmin - d - k * h, true, false});
-        if (k == 0)
-            for (const auto& [a, b] : gaps) at.push_back({a + d, false, false}), at.push_back({b - d, true, false});
-    }
-    if (r.x1 - 0.25 * h - wmax - xmax <= d + lp::kReach * h) at.push_back({r.x1 - 0.25 * h - wmax, false, true});
-    if (xmin - (r.x0 + 0.25 * h + wmax) <= d + lp::kReach * h) at.push_back({r.x0 + 0.25 * h + wmax, true, true});
+    double wmax = 0;
+    for (size_t i : m) wmax = std::max(wmax, L[i].w);
+    const std::vector<Planner::ColumnPlace> at = p.uprightplaces(m);
     for (size_t pk = 0; pk < at.size(); ++pk)
         for (const bool fromtop : {true, false})
             for (int j = 0;; ++j) {
-                const At& a = at[pk];
+                const Planner::ColumnPlace& a = at[pk];
                 const double y = fromtop ? p.g.toprow - 0.25 * h * j : p.g.footrow + 0.25 * h * j;
                 if (y - lp::kDescent * h < r.y0 || y + lp::kAscent * h > r.y1) break;
                 for (size_t i : m) {
                     const double tx0 = a.end ? a.x - L[i].w : a.x;
                     if (!a.edge && (tx0 < r.x0 || tx0 + L[i].w > r.x1 || p.blockedacross(i, tx0, tx0 + L[i].w))) continue;
-                    Place c{i, {}, a.edge ? "row on the column's box at the room's edge" : "row of an upright column", true};
-                    lp::Site& s = c.s;
-                    s.at = {a.x, y, a.end};
-                    const Box b = p.glyph(i, s.at), &l = L[i].line;
-                    const double X = l.x0, mid = y + lp::kMiddle * h, ty = std::clamp(mid, std::min(l.y0, l.y1), std::max(l.y0, l.y1));
-                    if (X < b.x0 - 0.25 * d) s.lead = {b.x0 - 0.25 * d, mid, X, ty};
-                    else if (X > b.x1 + 0.25 * d) s.lead = {b.x1 + 0.25 * d, mid, X, ty};
-                    else if (ty != mid) s.lead = {X, ty > mid ? b.y1 : b.y0, X, ty};
-                    if (s.lead.size() == 4 && std::hypot(s.lead[2] - s.lead[0], s.lead[3] - s.lead[1]) < 0.5 * h) s.lead.clear();
-                    if (a.edge) {
-                        const double x0 = a.end ? a.x - wmax : a.x;
-                        s.cover = {a.end ? r.x0 : x0 - 0.15 * h, fromtop ? b.y0 : r.y0, a.end ? x0 + wmax + 0.15 * h : r.x1, fromtop ? r.y1 : b.y1};
-                        c.edge = true, c.column = id * 1000 + static_cast<long>(pk) * 2 + fromtop;
-                    }
-                    if (!p.staticfree(i, s, true)) continue;
-                    if (s.lead.empty() && (!p.nearest(i, p.inked(i, s.at)) || (!a.edge && X > b.x0 - 0.5 * d && X < b.x1 + 0.5 * d && ty == mid)))
-                        continue;
+                    Place c{i, p.uprightrow(i, a, y, fromtop, wmax), a.edge ? "row on the column's box at the room's edge" : "row of an upright column", true};
+                    if (a.edge) c.edge = true, c.column = id * 1000 + static_cast<long>(pk) * 2 + fromtop;
+                    if (!p.staticfree(i, c.s, true) || (c.s.lead.empty() && !p.rowreads(i, c.s, a.edge))) continue;
                     add(p, v, c);
                 }
             }
@@ -523,7 +491,11 @@ Panel random(unsigned seed) {
         p.wall(x, y, x + 2 + 8 * u(rng), y + 2 + 5 * u(rng));
     }
     auto text = [&](bool value) {
-        if (value) return std::to_string(pick(1, 99)) + (u(rng) < 0.5 ? "." + std::to_string(pick(1, 9)) : "");
+        if (value) {
+            const bool point = u(rng) < 0.5;
+            std::string v = point ? "." + std::to_string(pick(1, 9)) : std::string();
+            return std::to_string(pick(1, 99)).append(v);
+        }
         std::string t;
         for (int k = pick(1, 8); k > 0; --k) t += static_cast<char>(u(rng) < 0.2 ? 'g' + pick(0, 3) : 'A' + pick(0, 25));
         return t;
