@@ -39,6 +39,17 @@ Area area(const plotlay* f) {
     return {f->fx - f->gapl, f->fx + f->fw + f->gapr, f->fy - f->gapb, f->fy + f->fh + f->gapb, f->fy, f->fy + f->fh, f->fx + f->fw};
 }
 
+// How far right an upright line may stand: the area's right end, but beside a turned probability
+// frame the strip of censored marks takes the right gap, as the strip above an upright frame takes
+// the top one: a value past the frame's side there lies outside the horizontal axis, and the
+// labels' room ends at that side.
+double uprightend(const vyxstate* s, const Area& a) {
+    const plotlay* f = s->plot.frame;
+    const auto& p = s->popt.pflags;
+    if (p.rotate && !p.ismcf && (s->work.nocenplot || p.cenbin)) return std::min(a.right, f->fx + f->fw + f->gapl);
+    return a.right;
+}
+
 // One text the reference-line routines write: its characters and text record, its line and
 // the place the drawing gives it.
 struct Ask {
@@ -386,7 +397,7 @@ void vcross(vyxstate* s, const grpnode* g, double v, double written, int labelle
         value = percentat(s->opts, coord);
     }
     const double x = coord * f->hfac + f->hoff;
-    if (!(x >= a.left && x <= a.right)) {
+    if (!(x >= a.left && x <= uprightend(s, a))) {
         if (pen.drawing()) crosswarn(s, false, v, written, coord, value);
         return;
     }
@@ -433,7 +444,7 @@ void hrefs(vyxstate* s, const grpnode* group, RefPen& pen) {
             v = std::log10(v);
         }
         const double x = v * f->hfac + f->hoff;
-        if (!(x >= a.left && x <= a.right)) {
+        if (!(x >= a.left && x <= uprightend(s, a))) {
             pen.offaxis(s, group, &warned, W510_REF_OFF_HAXIS, refoption(s, REF_HREF), s->work.refs.vals[REF_HREF][k]);
             continue;
         }
@@ -585,8 +596,7 @@ bool groundof(vyxstate* s, const grpnode* group, panelink inkfn, Panel kind, Pla
     // leaders keep inside the frame.
     g.inner = {f->fx / q, f->fy, std::min(a.right, f->fx + f->fw) / q, f->fy + f->fh};
     // Beside a turned frame the strip of censored marks takes the right gap: it is not the labels' room.
-    if (kind == Panel::PROBABILITY && s->popt.pflags.rotate && !s->popt.pflags.ismcf && (s->work.nocenplot || s->popt.pflags.cenbin))
-        g.room.x1 = std::min(a.right, f->fx + f->fw + f->gapl) / q;
+    if (kind == Panel::PROBABILITY) g.room.x1 = uprightend(s, a) / q;
     // Rows a label height apart, the first from the top a label height below the area's top and
     // from the foot half a height above the frame's bottom, as the stepped label positions are.
     g.h = f->txth;

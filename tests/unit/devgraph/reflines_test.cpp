@@ -91,6 +91,27 @@ TEST_F(RefLines, ValuesOutsideThePlotAreReportedOncePerCallForTheCurrentGroup) {
     EXPECT_TRUE(logged("A value of LREF= (150) lies outside the vertical axis"));
 }
 
+// Beside a turned probability frame the strip of censored marks takes the right gap (as the strip
+// above an upright frame takes the top one): a probability past the frame's side lies outside the
+// axis, and no line is drawn in the strip, where no label could reach it; without the strip the
+// gap is the area's.
+TEST_F(RefLines, TurnedFrameDrawsNoLineInTheStripOfCensoredMarks) {
+    begin();
+    s->poptw.pflags.rotate = 1;
+    s->work.nocenplot = 1;
+    f->gapr = f->gapl + 3;                                   // the frame's side at 81, the strip to 84
+    s->optsw.quant_fn = [](double p) { return 10.5 * p; };   // 96 percent at 80.48, 100 at 83
+    href({50, 96, 100});
+    vyxghrl(s, &g);
+    auto l = lines();
+    ASSERT_EQ(l.size(), 2u);
+    EXPECT_NEAR(px(l[1], 0), 10.08 * 6 + 20, 1e-9);
+    EXPECT_TRUE(logged("A value of HREF= (100) lies outside the horizontal axis"));
+    s->work.nocenplot = 0;
+    vyxghrl(s, &g);
+    EXPECT_EQ(lines().size(), 5u);
+}
+
 TEST_F(RefLines, SteppedLabelsGoBackToTheTopAtTheFrameBottom) {
     begin();
     s->poptw.refopts[REFPOS_HREF] = 2;
