@@ -4,7 +4,7 @@ an SVG of cairo read back (the reader of overprint.py), without the drawing code
 
 Read from the page:
 - the axes: ticks (short solid strokes of one base) and the numbers beside them (a number labels the nearest
-  tick beside it); a value maps to its place by interpolating, in the axis' own transform (linear, log,
+  tick beside it, on the tick's side of every frame's side); a value maps to its place by interpolating, in the axis' own transform (linear, log,
   reciprocal or a probability scale, whichever the ticks fit best), between the neighbouring labelled ticks (one
   that stands off the line the others fit is left out);
 - the panels: the rectangles of solid frame strokes with ticks on an edge (sides that run the rectangle's whole
@@ -22,7 +22,8 @@ Read from the page:
 - the fitted lines and confidence limits: the other strokes of more than one segment or not axis-parallel;
 - a leader: a solid stroke from a label's box to one of its own lines (to its line's end for a percentile label),
   not along it (an MCF limit's dash on the line is none, nor one of the two dashes of a point's limits, a marker
-  centred between them); one longer than 200 points only when straight or bent at
+  centred between them), nor from it to another line where it starts on the label's own line above or below the
+  text (a fitted line or limit that ends there: a leader leaves its text from a side); one longer than 200 points only when straight or bent at
   most twice; a solid one is a leader, not a line,
   though it stands where a value reads; also a solid stroke, straight or bent at most twice, from a label's box
   out of its panel's frame or to the page's edge, whatever it ends on;
@@ -1230,8 +1231,8 @@ def check(sh, prog, seen=None):
 
     def leader(box, target, own=None):
         """A stroke from the box to the target (a point distance function); None. own: the distance to the label's
-        own lines: a stroke that starts on one of them there runs from that line, not from the text (a fitted
-        line or limit that ends on the label's line beside it)."""
+        own lines: a stroke that starts on one of them above or below the text runs from that line, not from the
+        text, which a leader leaves from a side (a fitted line or limit that ends on the label's line over it)."""
         for p in others:
             if id(p) in dashes:
                 continue
@@ -1247,7 +1248,7 @@ def check(sh, prog, seen=None):
                     # it) is none
                     if _pt_rect(u, box) <= LEADER_GAP and target(w) <= LEADER_GAP / 2 and _pt_rect(w, box) > 0.5 \
                             and not (target(u) <= LEADER_GAP / 2 and (p['horiz'] or p['vert'])) and \
-                            not (own and own(u) <= LEADER_GAP / 2):
+                            not (own and own(u) <= LEADER_GAP / 2 and not box[1] <= u[1] <= box[3]):
                         return p
         return None
 
@@ -1844,8 +1845,15 @@ def _data_lines(sh, insets):
     grid = _grid_styles(sh)
     texts = [t['box'] for t in sh.texts if sh.panel_of(_centre(t['box'])) and
              not any(_inside(_centre(t['box']), r) for r in insets)]
-    # the lines a leader may end on: single axis-parallel strokes that are no grid line
-    lines = [p['polys'][0] for p in sh.paths if (p['vert'] or p['horiz']) and p['style'] not in grid]
+    # the lines a leader may end on: single axis-parallel strokes, no grid line, that start at a side of their
+    # panel (a curve's or a limit's step does not)
+    lines = []
+    for p in sh.paths:
+        if (p['vert'] or p['horiz']) and p['style'] not in grid:
+            (a, b), k = p['polys'][0], 1 if p['vert'] else 0
+            panel = sh.panel_of(_centre((min(a[0], b[0]), min(a[1], b[1]), max(a[0], b[0]), max(a[1], b[1]))))
+            if panel and (min(a[k], b[k]) <= panel[k] + FROM_SIDE or max(a[k], b[k]) >= panel[k + 2] - FROM_SIDE):
+                lines.append((a, b))
 
     def leader(p):
         if p['dash'] or any(len(pts) > 4 for pts in p['polys']):
