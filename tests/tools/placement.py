@@ -4,9 +4,9 @@ an SVG of cairo read back (the reader of overprint.py), without the drawing code
 
 Read from the page:
 - the axes: ticks (short solid strokes of one base) and the numbers beside them (a number labels the nearest
-  tick beside it, on the tick's side of every frame's side); a value maps to its place by interpolating, in the axis' own transform (linear, log,
-  reciprocal or a probability scale, whichever the ticks fit best), between the neighbouring labelled ticks (one
-  that stands off the line the others fit is left out);
+  tick beside it, on the tick's side of every frame's side); a value maps to its place by interpolating, in the
+  axis' own transform (linear, log, reciprocal or a probability scale, whichever the ticks fit best), between the
+  neighbouring labelled ticks (one that stands off the line the others fit is left out);
 - the panels: the rectangles of solid frame strokes with ticks on an edge (sides that run the rectangle's whole
   length: an inset's side within a panel is none of its); insets and legends: rectangles that hold two texts or
   more, not all of them labels (a box of labels only is a column of labels on a ground of its own, and its
@@ -23,9 +23,9 @@ Read from the page:
 - a leader: a solid stroke from a label's box to one of its own lines (to its line's end for a percentile label),
   not along it (an MCF limit's dash on the line is none, nor one of the two dashes of a point's limits, a marker
   centred between them), nor from it to another line where it starts on the label's own line above or below the
-  text (a fitted line or limit that ends there: a leader leaves its text from a side); one longer than 200 points only when straight or bent at
-  most twice; a solid one is a leader, not a line,
-  though it stands where a value reads; also a solid stroke, straight or bent at most twice, from a label's box
+  text (a fitted line or limit that ends there: a leader leaves its text from a side); one longer than 200 points
+  only when straight or bent at most twice; a solid one is a leader, not a line, though it stands where a value
+  reads; also a solid stroke, straight or bent at most twice, from a label's box
   out of its panel's frame or to the page's edge, whatever it ends on;
 - the labels the program asks for, panel by panel: each text of an xREFLABELS= list (none for an empty text)
   where its line is drawn (HREF= and SREF= upright, SREF= not on a probability plot, VREF= level, PREF= at the
@@ -86,8 +86,9 @@ What fails (each page with the lines that tell why), by rule:
   clear of the other labels and a text height from them on a row, of the panel's other texts (a legend's, an
   inset's, a curve's) by TEXT_ACROSS text heights beside them and TEXT_UPDOWN above and below; INSET_APART
   text heights from an inset's or a legend's box; the rules row, near (nearer its own line than any other
-  reference or intersection line by EPS, one along a frame's side too, both the text's own box and the grown
-  one), far, order and band against the labels on the page;
+  reference or intersection line by EPS, one along a frame's side too, or one read off at an INTERSECT line
+  without a label, both the text's own box and the grown one), far, order and band against the labels on the
+  page;
 - reach: a label at the end of a leader to its own line more than REACH text heights from the line across it
   (a level line's label above or below its height; an upright line's beside it, unless its leader is level: a
   row of a column beside upright lines stands at the end of a level leader); such a row farther than that whose
