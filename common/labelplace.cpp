@@ -36,6 +36,11 @@ Planner::Planner(const std::vector<Label>& labels, const Ground& ground)
     leads.init(over, 2 * h);
     for (const Box& r : g.refs) refat.push_back(placeof(r));
     for (const Label& a : L) labat.push_back(placeof(a.line));
+    for (size_t k = 0; k < g.refs.size(); ++k) {
+        const Box& l = g.refs[k];
+        if (upright(l) && std::min(l.y0, l.y1) <= g.room.y0 + h && std::max(l.y0, l.y1) >= g.room.y1 - h) whole.push_back({l.x0, refat[k]});
+    }
+    std::sort(whole.begin(), whole.end());
     for (size_t i = 0; i < L.size(); ++i)
         for (size_t j = 0; j < i && twin[i] < 0; ++j)
             if (twin[j] < 0 && L[j].text == L[i].text && labat[j] == labat[i]) twin[i] = static_cast<int>(j);
@@ -279,7 +284,9 @@ std::vector<Placed> Planner::run() {
     tried.assign(L.size(), Tried{});
     rowless.assign(L.size(), -1);
     columnless.assign(L.size(), -1);
+    rowsknown.assign(L.size(), 0);
     rowstatic.assign(L.size(), {});
+    rowsof.assign(L.size(), {});
     liftcells.assign(static_cast<size_t>(kGridCells) * kGridCells, 0);
     // Each label beside its line, the lines' own labels first.
     std::vector<size_t> failed;
