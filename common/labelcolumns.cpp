@@ -357,25 +357,19 @@ long Planner::levelcolumn(LevelSet& c, std::vector<Row>* rows) const {
 
 // ---- beside upright lines
 
-long Planner::uprightcolumn(const std::vector<size_t>& given, std::vector<Row>* rows) const {
-    std::vector<size_t> m = given;
-    std::stable_sort(m.begin(), m.end(), [&](size_t a, size_t b) { return L[a].line.x0 < L[b].line.x0; });
-    const size_t n = m.size();
+// The places of a column of the labels m (by their lines from the left) beside the run of their
+// upright lines: beside the run, no further out than a row may stand from the outermost line, or
+// in a gap between its lines (each side of it), where the narrowest text fits (a wider one finds
+// no row there; of the gaps, the widest few); then against the room's edge, where each row stands
+// beside the lines it labels or over other lines there, by the rules of a row.
+std::vector<Planner::ColumnPlace> Planner::uprightplaces(const std::vector<size_t>& m) const {
     const Box& r = g.room;
     double wmax = 0, wmin = INFINITY;
     for (size_t i : m) wmax = std::max(wmax, L[i].w), wmin = std::min(wmin, L[i].w);
     const double xmin = L[m.front()].line.x0, xmax = L[m.back()].line.x0;
-    struct Place {
-        double x;
-        bool end;            // the texts end at x (left of the lines)
-        bool edge = false;   // against the room's edge, over the lines there, on one box
-    };
-    std::vector<Place> places;
-    // Beside the run, no further out than a row may stand from the outermost line, or in a gap
-    // between its lines (each side of it), where the narrowest text fits: a wider one finds no
-    // row there. Of the gaps, the widest few.
+    std::vector<ColumnPlace> places;
     std::vector<std::pair<double, double>> gaps;
-    for (size_t j = 1; j < n; ++j) {
+    for (size_t j = 1; j < m.size(); ++j) {
         const double a = L[m[j - 1]].line.x0, b = L[m[j]].line.x0;
         if (b - a >= wmin + 2 * d) gaps.push_back({a, b});
     }
@@ -391,10 +385,51 @@ long Planner::uprightcolumn(const std::vector<size_t>& given, std::vector<Row>* 
         if (k == 0)
             for (const auto& [a, b] : gaps) places.push_back({a + d, false}), places.push_back({b - d, true});
     }
-    // Against the room's edge (each row stands beside the lines it labels, or over other lines there, by the
-    // rules of a row).
     places.push_back({r.x1 - 0.25 * h - wmax, false, true});
     places.push_back({r.x0 + 0.25 * h + wmax, true, true});
+    return places;
+}
+
+// Label i's row at place p of such a column, its baseline at y: straight across from the text's
+// nearer end to its line, or to the line's end where it stops short of the row; down or up to it
+// where the line runs under the column's box; none where it would be shorter than half a text
+// height (the row stands beside its line). Against the room's edge the column's box runs from its
+// widest text (wmax) to the edge beside it, and to the room's edge at its end (the lines there
+// end under it).
+Site Planner::uprightrow(size_t i, const ColumnPlace& p, double y, bool fromtop, double wmax) const {
+    const Box& r = g.room;
+    Site s;
+    s.at = {p.x, y, p.end};
+    const Box b = glyph(i, s.at), &l = L[i].line;
+    const double X = l.x0, mid = y + kMiddle * h, ty = std::clamp(mid, std::min(l.y0, l.y1), std::max(l.y0, l.y1));
+    if (X < b.x0 - 0.25 * d) s.lead = {b.x0 - 0.25 * d, mid, X, ty};
+    else if (X > b.x1 + 0.25 * d) s.lead = {b.x1 + 0.25 * d, mid, X, ty};
+    else if (ty != mid) s.lead = {X, ty > mid ? b.y1 : b.y0, X, ty};
+    if (s.lead.size() == 4 && std::hypot(s.lead[2] - s.lead[0], s.lead[3] - s.lead[1]) < 0.5 * h) s.lead.clear();
+    if (p.edge) {
+        const double x0 = p.end ? p.x - wmax : p.x;
+        s.cover = {p.end ? r.x0 : x0 - 0.15 * h, fromtop ? b.y0 : r.y0, p.end ? x0 + wmax + 0.15 * h : r.x1, fromtop ? r.y1 : b.y1};
+    }
+    return s;
+}
+
+// Whether a row without a leader reads as its line's alone: no other line is as near, and its
+// line does not strike through its text (unless the column's box at the room's edge hides it).
+bool Planner::rowreads(size_t i, const Site& s, bool edge) const {
+    const Box b = glyph(i, s.at), &l = L[i].line;
+    const double X = l.x0, mid = s.at.y + kMiddle * h, ty = std::clamp(mid, std::min(l.y0, l.y1), std::max(l.y0, l.y1));
+    if (!nearest(i, inked(i, s.at))) return false;
+    return edge || !(X > b.x0 - 0.5 * d && X < b.x1 + 0.5 * d && ty == mid);
+}
+
+long Planner::uprightcolumn(const std::vector<size_t>& given, std::vector<Row>* rows) const {
+    std::vector<size_t> m = given;
+    std::stable_sort(m.begin(), m.end(), [&](size_t a, size_t b) { return L[a].line.x0 < L[b].line.x0; });
+    const size_t n = m.size();
+    const Box& r = g.room;
+    double wmax = 0;
+    for (size_t i : m) wmax = std::max(wmax, L[i].w);
+    const std::vector<ColumnPlace> places = uprightplaces(m);
     // The orders of the rows from their end: the lines from the left, from the right; the lines
     // that stop nearest that end first (each row then stands beside its line); then each of
     // those with the lines' own labels before the values read off.
@@ -429,7 +464,7 @@ long Planner::uprightcolumn(const std::vector<size_t>& given, std::vector<Row>* 
             std::vector<double> vain(n * places.size(), NAN);
             for (size_t pk = 0; pk < places.size(); ++pk)
                 for (const std::vector<size_t>& ord : orders) {
-                    const Place& p = places[pk];
+                    const ColumnPlace& p = places[pk];
                     std::vector<Row> got;
                     std::vector<Box> segs;
                     long w = 0;
@@ -447,28 +482,8 @@ long Planner::uprightcolumn(const std::vector<size_t>& given, std::vector<Row>* 
                         const double from = y;
                         bool fine = false, alone = true;   // alone: no row of this column stood in the way
                         for (; inroom(y) && !fine; y += dir * 0.25 * h) {
-                            row.s.at = {p.x, y, p.end};
-                            const Box b = glyph(i, row.s.at);
+                            row.s = uprightrow(i, p, y, fromtop, wmax);
                             const Box& l = L[i].line;
-                            // Straight across from the text's nearer end to its line, or to the line's
-                            // end where it stops short of the row; down or up to it where the line
-                            // runs under the column's box.
-                            const double X = l.x0, mid = y + kMiddle * h, ty = std::clamp(mid, std::min(l.y0, l.y1), std::max(l.y0, l.y1));
-                            if (X < b.x0 - 0.25 * d) row.s.lead = {b.x0 - 0.25 * d, mid, X, ty};
-                            else if (X > b.x1 + 0.25 * d) row.s.lead = {b.x1 + 0.25 * d, mid, X, ty};
-                            else if (ty != mid) row.s.lead = {X, ty > mid ? b.y1 : b.y0, X, ty};
-                            else row.s.lead.clear();
-                            // A leader shorter than half a text height is none: the row stands beside
-                            // its line.
-                            if (row.s.lead.size() == 4 && std::hypot(row.s.lead[2] - row.s.lead[0], row.s.lead[3] - row.s.lead[1]) < 0.5 * h)
-                                row.s.lead.clear();
-                            if (p.edge) {
-                                // The column's box: from its widest text to the room's edge beside it, and
-                                // to the room's edge at its end (the lines there end under it).
-                                const double x0 = p.end ? p.x - wmax : p.x;
-                                row.s.cover = {p.end ? r.x0 : x0 - 0.15 * h, fromtop ? b.y0 : r.y0, p.end ? x0 + wmax + 0.15 * h : r.x1,
-                                               fromtop ? r.y1 : b.y1};
-                            }
                             if (!past && row.s.lead.size() == 4 && row.s.lead[0] != row.s.lead[2] && std::fabs(row.s.lead[1] - row.s.lead[3]) > 0.5 * h)
                                 continue;
                             const uint64_t key = (((static_cast<uint64_t>(i) * places.size() + pk) * 2 + fromtop) << 24) ^
@@ -476,14 +491,11 @@ long Planner::uprightcolumn(const std::vector<size_t>& given, std::vector<Row>* 
                             const auto known = keeps.find(key);
                             const bool ok = known != keeps.end() ? known->second : keeps.emplace(key, fits(i, row.s, nullptr, true)).first->second;
                             if (!ok) continue;
-                            // A row without a leader reads as its line's only where no other line is
-                            // as near, where its line does not strike through its text (unless the
-                            // column's box hides the line there) and where it shares the band
-                            // between two close lines with no other such row.
+                            // A row without a leader reads as its line's only where it reads so alone
+                            // and where it shares the band between two close lines with no other such row.
                             if (row.s.lead.empty()) {
                                 const Box k = inked(i, row.s.at);
-                                if (!nearest(i, k)) continue;
-                                if (!p.edge && X > b.x0 - 0.5 * d && X < b.x1 + 0.5 * d && ty == mid) continue;
+                                if (!rowreads(i, row.s, p.edge)) continue;
                                 if (std::any_of(got.begin(), got.end(), [&](const Row& o) {
                                         return o.s.lead.empty() && labat[o.label] != labat[i] && shareband(i, k, o.label, inked(o.label, o.s.at));
                                     })) {

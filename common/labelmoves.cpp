@@ -1,7 +1,8 @@
-// Room made for a label that found no place: a place of its own where only one label placed
-// before stands in the way, and that label finds another place of its own; for a line's own
-// label, the values read off in the way do not count: they give way, however many stand there,
-// and then look for other places (the values go before the labels the user wrote).
+// Room made for a label that found no place: a place of its own, or a row of the column of its
+// run, where the labels placed before that stand in the way can move: for a line's own label
+// the values read off in the way give way, however many stand there, and then look for other
+// places (the values go before the labels the user wrote); of the others, up to two move to
+// another place of their own, or make room there in turn (a chain of two moves).
 #include <algorithm>
 
 #include "common/labelplanner.h"
@@ -9,44 +10,72 @@
 namespace labelplace {
 
 namespace {
-constexpr long kMoveWork = 64;
+constexpr long kMoveWork = 64;   // a move walks every place of the label moved
+constexpr int kInTheWay = 2;     // the labels in the way that may move at once
 }  // namespace
 
 bool Planner::makeroom(size_t i) {
-    bool done = false;
     const long start = work;
-    eachplace(i, ALL, [&](const Site& s, int kind, size_t n) {
-        if (work - start > budget) return true;
+    journal.clear();
+    journaling = true;
+    const bool done = roomfor(i, 1, start + budget);
+    journaling = false;
+    journal.clear();
+    budget -= work - start;
+    return done;
+}
+
+// Label i at a place where the labels in its way move (depth: how many moves a label that moves
+// may make room for in turn), within the work up to stop.
+bool Planner::roomfor(size_t i, int depth, long stop) {
+    auto at = [&](const Site& s, const Placed* as, bool row) {
+        if (work > stop) return true;
         std::vector<int> who;
-        if (!staticat(i, kind, n, s)) return false;
-        if (!placedfree(i, s, &who)) return false;
+        if (!placedfree(i, s, &who, row)) return false;
         std::sort(who.begin(), who.end());
         who.erase(std::unique(who.begin(), who.end()), who.end());
         // The rows of a column on one box stay: the others stand on its box.
         if (std::any_of(who.begin(), who.end(), [&](int j) { return sharesbox(static_cast<size_t>(j)); })) return false;
-        // The values in the way of a label the user wrote leave; of the others, one may move.
         std::vector<size_t> values, others;
         for (int j : who) (!L[i].value && L[static_cast<size_t>(j)].value ? values : others).push_back(static_cast<size_t>(j));
-        if (others.size() > 1) return false;
-        const Places was = placesof(std::vector<size_t>(who.begin(), who.end()));
-        // A move walks every place of the label moved: it costs the moves' work as much as many
-        // places tried.
+        if (others.size() > static_cast<size_t>(kInTheWay)) return false;
+        const size_t mark = journal.size();
         work += kMoveWork * static_cast<long>(others.size() + values.size());
         for (size_t j : values) lift(j);
         for (size_t j : others) lift(j);
-        put(i, s);
-        if (std::all_of(others.begin(), others.end(), [&](size_t j) { return placeone(j, ALL); })) {
-            for (size_t j : values) placeone(j, ALL);
-            return done = true;
+        put(i, s, as);
+        bool fine = true;
+        // (a label that moves takes a place of its own or a row of its column's; the rows beside
+        // other lines, which ask the whole panel, are left to the rounds after the moves)
+        auto moves = [&](size_t j) { return placeone(j, ALL) || placecolumnrow(j); };
+        for (size_t j : others)
+            fine = fine && (moves(j) || (depth > 0 && work <= stop && roomfor(j, depth - 1, stop)));
+        if (fine) {
+            for (size_t j : values) moves(j);
+            return true;
         }
-        // The one in the way has no other place: everything back as it was.
-        lift(i);
-        for (size_t j : others) lift(j);
-        putback(was);
+        undo(mark);
         return false;
-    });
-    budget -= work - start;
-    return done;
+    };
+    if (eachplace(i, ALL, [&](const Site& s, int kind, size_t n) { return staticat(i, kind, n, s) && at(s, nullptr, false); }))
+        return on[i];   // (else the work ran out)
+    return columnrows(i, [&](const Site& s, const Placed& as) { return at(s, &as, true); }) && on[i];
+}
+
+// Every label back where it stood when the journal held mark changes.
+void Planner::undo(size_t mark) {
+    const bool was = journaling;
+    journaling = false;
+    while (journal.size() > mark) {
+        const Change c = journal.back();
+        journal.pop_back();
+        if (c.was) {
+            if (!on[c.label]) put(c.label, Site{c.at.at, c.at.cover, c.at.leader}, &c.at);
+        } else {
+            lift(c.label);
+        }
+    }
+    journaling = was;
 }
 
 }  // namespace labelplace

@@ -197,6 +197,7 @@ bool Planner::eachplace(size_t i, int kinds, const std::function<bool(const Site
 
 void Planner::put(size_t i, const Site& s, const Placed* as) {
     ++changes;
+    if (journaling) journal.push_back({i, false, Placed{}});
     Placed p;
     p.at = s.at;
     p.boxed = s.boxed();
@@ -215,6 +216,7 @@ void Planner::put(size_t i, const Site& s, const Placed* as) {
 void Planner::lift(size_t i) {
     if (!on[i]) return;
     ++changes;
+    if (journaling) journal.push_back({i, true, out[i]});
     on[i] = false;
     taken.remove(static_cast<int>(i));
     leads.remove(static_cast<int>(i));
@@ -276,6 +278,8 @@ bool Planner::placeone(size_t i, int kinds) {
 std::vector<Placed> Planner::run() {
     tried.assign(L.size(), Tried{});
     rowless.assign(L.size(), -1);
+    columnless.assign(L.size(), -1);
+    rowstatic.assign(L.size(), {});
     liftcells.assign(static_cast<size_t>(kGridCells) * kGridCells, 0);
     // Each label beside its line, the lines' own labels first.
     std::vector<size_t> failed;
@@ -285,7 +289,7 @@ std::vector<Placed> Planner::run() {
     if (!failed.empty()) columns(failed);
     // Any place of its own, then room made by moving others, for every label still without one.
     for (size_t i : order)
-        if (!on[i] && !placeone(i, ALL)) placerow(i);
+        if (!on[i]) placeanywhere(i);
     const long moves = 4000 + 400 * static_cast<long>(L.size());   // the work the moves may do
     budget = moves;
     for (size_t i : order)
@@ -297,7 +301,7 @@ std::vector<Placed> Planner::run() {
     for (size_t i : order)
         if (!on[i] && !L[i].value && budget > 0 && !stillnone(i)) makeroom(i);
     for (size_t i : order)
-        if (!on[i] && !placeone(i, ALL)) placerow(i);
+        if (!on[i]) placeanywhere(i);
     for (size_t i = 0; i < L.size(); ++i) {
         // A label with no place left is left out rather than written over another.
         if (twin[i] < 0 && !on[i]) out[i] = Placed{}, out[i].omitted = true;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <unordered_map>
 #include <vector>
 
 #include "common/labelplace.h"
@@ -248,27 +249,69 @@ struct Planner {
     // the most of them (by weight); that weight.
     long levelcolumn(LevelSet& c, std::vector<Row>* rows) const;
     long uprightcolumn(const std::vector<size_t>& m, std::vector<Row>* rows) const;
+    // A place of a column beside upright lines: the texts start at x (or end there, left of the
+    // lines); against the room's edge, over the lines there, on one box.
+    struct ColumnPlace {
+        double x;
+        bool end;
+        bool edge = false;
+    };
+    std::vector<ColumnPlace> uprightplaces(const std::vector<size_t>& m) const;
+    Site uprightrow(size_t i, const ColumnPlace& p, double y, bool fromtop, double wmax) const;
+    bool rowreads(size_t i, const Site& s, bool edge) const;
 
     // ---- a row of its own beside other lines (labelrows.cpp)
     bool placerow(size_t i);
-    // What a text on the row at baseline y keeps clear of across, kept while nothing is placed
-    // or taken away (the rows' heights from the top or the foot).
-    const std::vector<std::pair<double, double>>& rowbusy(double y, bool top);
-    std::vector<std::vector<std::pair<double, double>>> rowsbusy;
-    // Where a level leader at the middle of such a row is stopped, kept the same way.
-    const std::vector<std::pair<double, double>>& rowstops(double y, bool top);
-    std::vector<std::vector<std::pair<double, double>>> rowsstops;
-    // Where the upright lines that reach the middle of such a row stand, in order.
-    const std::vector<double>& rowlines(double y, bool top);
-    // What the ink of a text on such a row keeps clear of that no label changes.
-    const std::vector<std::pair<double, double>>& rowtexts(double y, bool top, bool descends);
-    std::vector<std::vector<std::pair<double, double>>> rowspanel;
-    std::vector<std::vector<double>> rowsupright;
-    long changes = 0, rowsat = -1, stopsat = -1;   // labels placed or taken away so far; when the rows were known
+    // A row of its own at a place of the column of its run.
+    bool columnrows(size_t i, const std::function<bool(const Site&, const Placed&)>& f) const;
+    bool placecolumnrow(size_t i);
+    bool placeanywhere(size_t i);
+    std::vector<long> columnless;    // for each label, the lifts when it last found no such row; -1: never
+    mutable std::vector<std::vector<char>> rowstatic;   // label, row: 0 not asked, 1 keeps, 2 fails
+    mutable std::unordered_map<size_t, LevelSet> levelsets;   // the runs of level lines, by their first label
+    // The places of a run of upright lines' column, and how wide a text may stand at each
+    // height there (by place, from the top or the foot, without a descender or with): -1 not
+    // asked; kept while nothing is placed or taken away. By the run's first label from the left.
+    struct Open {
+        std::vector<ColumnPlace> places;
+        long at = -1;
+        std::vector<std::vector<float>> wide;
+    };
+    mutable std::unordered_map<size_t, Open> open;
+    double rowwide(double y, double x, bool end, bool descends) const;
+    bool takenclear(double y, double x0, double x1) const;
+    mutable std::unordered_map<int64_t, std::vector<std::pair<double, double>>> rowstaken;
+    mutable long takenat = -1;
+    // What a text on the row at baseline y keeps clear of across (the texts placed, the lines,
+    // fitted lines and markers), kept while nothing is placed or taken away; where a level leader
+    // at the row's middle is stopped, kept the same way; where the upright lines that reach that
+    // middle stand; what its ink keeps clear of that no label changes (the panel's texts, the
+    // inset). Each row by its baseline.
+    static int64_t rowkey(double y, double h) { return static_cast<int64_t>(std::llround(y / (0.01 * h))); }
+    int64_t rowkey(double y) const { return rowkey(y, h); }
+    const std::vector<std::pair<double, double>>& rowbusy(double y) const;
+    const std::vector<std::pair<double, double>>& rowstops(double y) const;
+    const std::vector<double>& rowlines(double y) const;
+    const std::vector<std::pair<double, double>>& rowtexts(double y, bool descends) const;
+    bool rowclear(size_t i, double y, double x0, double x1) const;
+    mutable std::unordered_map<int64_t, std::vector<std::pair<double, double>>> rowsbusy, rowsstops, rowspanel;
+    mutable std::unordered_map<int64_t, std::vector<double>> rowsupright;
+    long changes = 0;                       // labels placed or taken away so far
+    mutable long rowsat = -1, stopsat = -1;   // when the rows were known
     std::vector<long> rowless;       // for each label, the lifts when it last found no row; -1: never
 
     // ---- moves (labelmoves.cpp)
     bool makeroom(size_t i);
+    bool roomfor(size_t i, int depth, long stop);
+    // What put and lift change while a move is tried, to be undone: each label as it was.
+    struct Change {
+        size_t label;
+        bool was;        // placed before
+        Placed at;       // where
+    };
+    std::vector<Change> journal;
+    bool journaling = false;
+    void undo(size_t mark);
     bool sharesbox(size_t j) const { return out[j].column >= 0 && out[j].boxed && upright(L[j].line); }
 };
 

@@ -5,6 +5,7 @@
 // heights its line reaches from the end where its labels start; the leader crosses no data.
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 #include "common/labelplanner.h"
 
@@ -64,17 +65,11 @@ bool Planner::placerow(size_t i) {
         // is placed or taken away: the texts placed (half a text height apart), the lines (but
         // its own, which never runs under a row), fitted lines and markers (a little apart);
         // merged, in order.
-        const auto& busy = rowbusy(y, top);
-        const auto& texts = rowtexts(y, top, L[i].descends);
-        auto clear = [&](const std::vector<std::pair<double, double>>& v, double x0, double x1) {
-            const auto it = std::upper_bound(v.begin(), v.end(), x0, [](double u, const std::pair<double, double>& q) { return u < q.second; });
-            return it == v.end() || it->first >= x1;
-        };
-        auto free = [&](double x0, double x1) { return clear(busy, x0, x1) && clear(texts, x0, x1); };
+
         // The places the leaders reach (nearest first, up to the first on each side that they
         // do not), where the text finds room.
-        const auto& stops = rowstops(y, top);
-        const auto& crossing = rowlines(y, top);
+        const auto& stops = rowstops(y);
+        const auto& crossing = rowlines(y);
         // Whether a line its leader crosses stands within kBeside heights of the text (beside it).
         auto beside = [&](const Across& p) {
             const double a = p.end ? std::max(p.near, std::min(X, p.near)) : std::max(X, p.near - kBeside * h);
@@ -90,7 +85,7 @@ bool Planner::placerow(size_t i) {
             if (!ways[0] && !ways[1]) break;
             const double from = p.end ? p.near + 0.25 * d : p.near - 0.25 * d, x0 = p.end ? p.near - w : p.near;
             if (p.end ? from <= left : from >= right) ways[p.end ? 0 : 1] = false;
-            else if (free(x0, x0 + w) && !beside(p)) near.push_back(p);
+            else if (rowclear(i, y, x0, x0 + w) && !beside(p)) near.push_back(p);
         }
         for (const Across& p : near) {
             const double from = p.end ? p.near + 0.25 * d : p.near - 0.25 * d;
@@ -110,15 +105,180 @@ bool Planner::placerow(size_t i) {
 // markers, fitted lines and limits (a tenth of a text height about it; the sides of the frame,
 // outside the room, are none), the texts placed and the leaders placed (kTouch heights about
 // it); merged, in order. Kept while nothing is placed or taken away.
-const std::vector<std::pair<double, double>>& Planner::rowstops(double y, bool top) {
+// Whether the texts placed (and the boxes they stand on) leave x0 to x1 free on the row at
+// baseline y (its glyphs' height), by the row kept while nothing is placed or taken away.
+bool Planner::takenclear(double y, double x0, double x1) const {
+    if (takenat != changes) {
+        rowstaken.clear();
+        takenat = changes;
+    }
+    std::vector<std::pair<double, double>>& v = rowstaken[rowkey(y)];
+    if (v.empty()) {
+        const Box band{g.room.x0 - 2 * h, y - kDescent * h, g.room.x1 + 2 * h, y + kAscent * h};
+        taken.any(band, [&](const Grid::Item& o) {
+            if (o.b.y0 < band.y1 && band.y0 < o.b.y1) v.push_back({o.b.x0, o.b.x1});
+            return false;
+        });
+        std::sort(v.begin(), v.end());
+        size_t merged = 0;
+        for (const auto& q : v) {
+            if (merged > 0 && q.first <= v[merged - 1].second) v[merged - 1].second = std::max(v[merged - 1].second, q.second);
+            else v[merged++] = q;
+        }
+        v.resize(merged);
+        if (v.empty()) v.push_back({INFINITY, INFINITY});   // (known)
+    }
+    const auto it = std::upper_bound(v.begin(), v.end(), x0, [](double u, const std::pair<double, double>& q) { return u < q.second; });
+    return it == v.end() || it->first >= x1;
+}
+
+// How wide a text on the row at baseline y may stand from x (rightwards, or leftwards where it
+// ends there) clear of what a text there keeps clear of across (a text with a descender reaching
+// lower): 0 where something stands at x.
+double Planner::rowwide(double y, double x, bool end, bool descends) const {
+    double wide = end ? x - g.room.x0 : g.room.x1 - x;
+    for (const auto* v : {&rowbusy(y), &rowtexts(y, descends)}) {
+        if (end) {
+            auto it = std::lower_bound(v->begin(), v->end(), x, [](const std::pair<double, double>& q, double u) { return q.first < u; });
+            if (it == v->begin()) continue;
+            --it;
+            wide = std::min(wide, std::max(0.0, x - it->second));
+        } else {
+            const auto it = std::upper_bound(v->begin(), v->end(), x, [](double u, const std::pair<double, double>& q) { return u < q.second; });
+            if (it != v->end()) wide = std::min(wide, std::max(0.0, it->first - x));
+        }
+    }
+    return wide;
+}
+
+// Whether a text of label i across x0 to x1 on the row at baseline y meets none of what a text
+// there keeps clear of across (the texts placed, the lines, fitted lines and markers, the panel's
+// texts and the inset): a quick look before the rules, which it never contradicts.
+bool Planner::rowclear(size_t i, double y, double x0, double x1) const {
+    auto clear = [&](const std::vector<std::pair<double, double>>& v) {
+        const auto it = std::upper_bound(v.begin(), v.end(), x0, [](double u, const std::pair<double, double>& q) { return u < q.second; });
+        return it == v.end() || it->first >= x1;
+    };
+    return clear(rowbusy(y)) && clear(rowtexts(y, L[i].descends));
+}
+
+// The rows of the column of label i's run that it may take alone (the places there may have come
+// free since the columns were laid out), in the order they are preferred, each with how it is
+// drawn: at each place of a column beside its upright lines, at each height from the end where
+// its labels start (a row without a leader only where it reads as its line's alone), or at each
+// anchor and slot of a column at its level lines, on its box; calls f with each that keeps the
+// rules of what the panel draws, until f returns true; whether it did.
+bool Planner::columnrows(size_t i, const std::function<bool(const Site&, const Placed&)>& f) const {
+    std::vector<size_t> m = cluster(i);
+    if (m.size() < 2) return false;
+    const Box& r = g.room;
+    Placed as;
+    // What the panel draws lets each row be taken or not, asked once (the rows come in one order).
+    std::vector<char>& known = rowstatic[i];
+    size_t n = 0;   // each row's number, in the order they come
+    auto keeps = [&](size_t at, const Site& s) {
+        if (known.size() <= at) known.resize(at + 1, 0);
+        char& v = known[at];
+        if (v == 0) v = staticfree(i, s, true) ? 1 : 2;
+        return v == 1;
+    };
+    if (upright(L[i].line)) {
+        std::stable_sort(m.begin(), m.end(), [&](size_t a, size_t b) { return L[a].line.x0 < L[b].line.x0; });
+        double wmax = 0;
+        for (size_t j : m) wmax = std::max(wmax, L[j].w);
+        const bool top = L[m.front()].from == 0;
+        // The run's places, and how wide a text may stand at each height there while nothing is
+        // placed or taken away (the same for every label of the run).
+        Open& o = open[m.front()];
+        if (o.places.empty()) o.places = uprightplaces(m);
+        if (o.at != changes) {
+            o.at = changes;
+            for (auto& e : o.wide) e.clear();
+            o.wide.resize(o.places.size() * 4);
+        }
+        for (size_t pk = 0; pk < o.places.size(); ++pk) {
+            const ColumnPlace& p = o.places[pk];
+            const double tx0 = p.end ? p.x - L[i].w : p.x;
+            if (!p.edge && (tx0 < r.x0 || tx0 + L[i].w > r.x1 || blockedacross(i, tx0, tx0 + L[i].w))) continue;
+            for (const bool fromtop : {top, !top}) {
+                std::vector<float>& wide = o.wide[pk * 4 + fromtop * 2 + L[i].descends];
+                size_t z = 0;
+                for (double y = fromtop ? g.toprow : g.footrow; y - kDescent * h >= r.y0 && y + kAscent * h <= r.y1; y += (fromtop ? -0.25 : 0.25) * h, ++z) {
+                    const size_t at = n++;
+                    ++work;
+                    // (a quick look first at the texts placed and at what crosses the text: by how
+                    // wide a text may stand there, but while a move is tried, when labels come and
+                    // go, by the text)
+                    if (!p.edge) {
+                        if (journaling) {
+                            const Box b = glyph(i, {p.x, y, p.end});
+                            if (!textfree(b) || !linesfree(i, b, nullptr)) continue;
+                        } else {
+                            if (wide.size() <= z) wide.resize(z + 1, -1);
+                            if (wide[z] < 0) wide[z] = static_cast<float>(rowwide(y, p.x, p.end, L[i].descends));
+                            if (L[i].w > wide[z]) continue;
+                        }
+                    }
+                    const Site s = uprightrow(i, p, y, fromtop, wmax);
+                    if (!keeps(at, s) || (s.lead.empty() && !rowreads(i, s, p.edge))) continue;
+                    as.boxed = p.edge, as.cover = s.cover;
+                    if (f(s, as)) return true;
+                }
+            }
+        }
+        return false;
+    }
+    const size_t first = *std::min_element(m.begin(), m.end());
+    auto known_set = levelsets.find(first);
+    if (known_set == levelsets.end()) known_set = levelsets.emplace(first, LevelSet(*this, m)).first;
+    const LevelSet& c = known_set->second;
+    const size_t k = static_cast<size_t>(std::find(c.m.begin(), c.m.end(), i) - c.m.begin());
+    const Box& l = L[i].line;
+    for (const LevelSet::Anchor& an : c.anchors) {
+        const double begin = an.dir > 0 ? an.x0 + c.wmax + 0.25 * d : an.x0 - 0.25 * d;
+        for (int z = std::max(0, c.slo[k]); z <= c.shi[k] && z < c.S; ++z) {
+            if (!c.all[k][static_cast<size_t>(z - c.slo[k])]) continue;
+            Site s;
+            s.at = an.dir > 0 ? Spot{an.x0 + c.wmax, c.zlo + z * c.q, true} : Spot{an.x0, c.zlo + z * c.q, false};
+            s.cover = boxof(glyph(i, s.at));
+            const double mid = s.at.y + kMiddle * h, to = std::clamp(begin + an.dir * std::max(0.6 * h, 0.6 * std::fabs(mid - l.y0)), l.x0, l.x1);
+            if (an.dir * (to - begin) <= 0) continue;
+            s.lead = {begin, mid, to, l.y0};
+            const size_t at = n++;
+            // (the texts placed: a quick look first, by the row kept while nothing is placed or
+            // taken away; while a move is tried, by the text)
+            if (journaling ? !textfree(s.cover) : !takenclear(s.at.y, s.cover.x0 - 0.5 * h, s.cover.x1 + 0.5 * h)) continue;
+            if (!keeps(at, s)) continue;
+            as.boxed = true, as.cover = s.cover;
+            if (f(s, as)) return true;
+        }
+    }
+    return false;
+}
+
+// A label the columns left out, alone in a row of the column of its run: the first that keeps the
+// rules among the labels placed.
+bool Planner::placecolumnrow(size_t i) {
+    const long lifts = liftsof[0] + liftsof[1];
+    if (columnless[i] == lifts) return false;   // none since no label placed has left
+    columnless[i] = lifts;
+    return columnrows(i, [&](const Site& s, const Placed& as) {
+        if (!placedfree(i, s, nullptr, true)) return false;
+        put(i, s, &as);
+        return true;
+    });
+}
+
+// Any place of label i: its own, a row of the column of its run, a row beside other lines.
+bool Planner::placeanywhere(size_t i) { return placeone(i, ALL) || placecolumnrow(i) || placerow(i); }
+
+const std::vector<std::pair<double, double>>& Planner::rowstops(double y) const {
     const Box& r = g.room;
     if (stopsat != changes) {
-        for (auto& v : rowsstops) v.clear();
+        rowsstops.clear();
         stopsat = changes;
     }
-    const size_t at = static_cast<size_t>(std::llround(std::fabs(y - (top ? r.y1 - kAscent * h : r.y0 + kDescent * h)) / (0.25 * h))) * 2 + top;
-    if (rowsstops.size() <= at) rowsstops.resize(at + 1);
-    std::vector<std::pair<double, double>>& stops = rowsstops[at];
+    std::vector<std::pair<double, double>>& stops = rowsstops[rowkey(y)];
     if (!stops.empty()) return stops;
     const double mid = y + kMiddle * h;
     const Box thin{r.x0 - h, mid - 0.1 * h, r.x1 + h, mid + 0.1 * h}, e{r.x0 - h, mid - kTouch * h, r.x1 + h, mid + kTouch * h};
@@ -161,11 +321,9 @@ const std::vector<std::pair<double, double>>& Planner::rowstops(double y, bool t
 // What the ink of a text on the row at baseline y keeps clear of across that the labels do not
 // change: the panel's texts (two text heights across, half a height up and down) and the inset
 // (a text height); merged, in order. A text with a descender reaches lower.
-const std::vector<std::pair<double, double>>& Planner::rowtexts(double y, bool top, bool descends) {
+const std::vector<std::pair<double, double>>& Planner::rowtexts(double y, bool descends) const {
     const Box& r = g.room;
-    const size_t at = (static_cast<size_t>(std::llround(std::fabs(y - (top ? r.y1 - kAscent * h : r.y0 + kDescent * h)) / (0.25 * h))) * 2 + top) * 2 + descends;
-    if (rowspanel.size() <= at) rowspanel.resize(at + 1);
-    std::vector<std::pair<double, double>>& v = rowspanel[at];
+    std::vector<std::pair<double, double>>& v = rowspanel[rowkey(y) * 2 + descends];
     if (!v.empty()) return v;
     const Box k{r.x0 - h, descends ? y - kDescent * h : y - kOvershoot * h, r.x1 + h, y + kAscent * h};
     const Box wide = k.grown(2 * h, 0.5 * h);
@@ -186,11 +344,9 @@ const std::vector<std::pair<double, double>>& Planner::rowtexts(double y, bool t
 }
 
 // Where the upright lines that reach the middle of the row at baseline y stand, in order.
-const std::vector<double>& Planner::rowlines(double y, bool top) {
+const std::vector<double>& Planner::rowlines(double y) const {
     const Box& r = g.room;
-    const size_t at = static_cast<size_t>(std::llround(std::fabs(y - (top ? r.y1 - kAscent * h : r.y0 + kDescent * h)) / (0.25 * h))) * 2 + top;
-    if (rowsupright.size() <= at) rowsupright.resize(at + 1);
-    std::vector<double>& v = rowsupright[at];
+    std::vector<double>& v = rowsupright[rowkey(y)];
     if (!v.empty()) return v;
     const double mid = y + kMiddle * h;
     lines.upright(r.x0 - h, r.x1 + h, [&](size_t k) {
@@ -202,15 +358,13 @@ const std::vector<double>& Planner::rowlines(double y, bool top) {
     return v;
 }
 
-const std::vector<std::pair<double, double>>& Planner::rowbusy(double y, bool top) {
+const std::vector<std::pair<double, double>>& Planner::rowbusy(double y) const {
     const Box& r = g.room;
     if (rowsat != changes) {
-        for (auto& v : rowsbusy) v.clear();
+        rowsbusy.clear();
         rowsat = changes;
     }
-    const size_t at = static_cast<size_t>(std::llround(std::fabs(y - (top ? r.y1 - kAscent * h : r.y0 + kDescent * h)) / (0.25 * h))) * 2 + top;
-    if (rowsbusy.size() <= at) rowsbusy.resize(at + 1);
-    std::vector<std::pair<double, double>>& busy = rowsbusy[at];
+    std::vector<std::pair<double, double>>& busy = rowsbusy[rowkey(y)];
     if (!busy.empty()) return busy;
     const Box band{r.x0 - h, y - kDescent * h, r.x1 + h, y + kAscent * h};
     taken.any(band, [&](const Grid::Item& o) {
