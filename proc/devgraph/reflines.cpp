@@ -134,7 +134,7 @@ Ask ask(const ggtext& t, const char* text, int len, bool value, const PageBox& o
     a.lab.text.assign(a.text, static_cast<size_t>(a.len));
     a.lab.value = value;
     a.lab.w = textwidth(a.t, a.text, a.len);
-    a.lab.descends = labelplace::descends(a.lab.text);
+    a.lab.descends = descends(a.t);
     return a;
 }
 
