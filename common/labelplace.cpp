@@ -14,7 +14,7 @@ namespace labelplace {
 
 Box glyphbox(const Label& a, const Spot& at, double h) {
     const double x0 = at.end ? at.x - a.w : at.x;
-    return {x0, at.y - kDescent * h, x0 + a.w, at.y + kAscent * h};
+    return {x0, at.y - kDescent * h, x0 + a.w, at.y + (a.rises ? kRise : kAscent) * h};
 }
 
 bool descends(std::string_view text) {
@@ -352,7 +352,7 @@ uint64_t digest(const std::vector<Label>& labels, const Ground& g) {
         d.mix(std::hash<std::string>{}(a.text));
         d.add(a.w), d.add(a.first.x), d.add(a.first.y);
         d.mix(static_cast<uint64_t>(a.descends) | static_cast<uint64_t>(a.value) << 1 | static_cast<uint64_t>(a.first.end) << 2 |
-              static_cast<uint64_t>(a.given) << 3 | static_cast<uint64_t>(a.online) << 4 | static_cast<uint64_t>(a.from + 1) << 8);
+              static_cast<uint64_t>(a.given) << 3 | static_cast<uint64_t>(a.online) << 4 | static_cast<uint64_t>(a.rises) << 5 | static_cast<uint64_t>(a.from + 1) << 8);
     }
     d.add(g.room), d.add(g.inner), d.add(g.h), d.add(g.gap), d.add(g.pitch), d.add(g.toprow), d.add(g.footrow);
     d.add(g.texts), d.add(g.marks), d.add(g.ink), d.add(g.refs);

@@ -14,6 +14,7 @@
 namespace labelplace {
 
 constexpr double kAscent = 0.76, kDescent = 0.22;   // of a text height, about the baseline
+constexpr double kRise = 0.95;                      // the top of an accent on a capital
 constexpr double kCapital = 0.7;                    // the letters' body: no capital is lower
 constexpr double kOvershoot = 0.05;                 // round letters reach this far under the baseline
 constexpr double kMiddle = 0.35;                   // a leader meets its text this far above the baseline

@@ -135,6 +135,7 @@ Ask ask(const ggtext& t, const char* text, int len, bool value, const PageBox& o
     a.lab.value = value;
     a.lab.w = textwidth(a.t, a.text, a.len);
     a.lab.descends = descends(a.t);
+    a.lab.rises = rises(a.t);
     return a;
 }
 

@@ -353,6 +353,7 @@ int strl(int, ggtext* t) {
     t->ascent = static_cast<float>(e.ascent / H * 100);
     t->descent = static_cast<float>(e.descent / H * 100);
     t->below = static_cast<float>(e.below / H * 100);
+    t->above = static_cast<float>(e.above / H * 100);
     return 0;
 }
 

@@ -72,6 +72,7 @@ void RefLabels::place(Canvas& c, const Frame& f, Drawn& drawn, const InsetBox* b
         a.text = l.text;
         a.w = textwidth(l.text, h);
         a.descends = descends(l.text, h);
+        a.rises = rises(l.text, h);
         a.first = first(l, f, a.w, h);
         a.from = l.vertical() && l.stop ? 1 : 0;
         a.value = l.value;
