@@ -1,8 +1,17 @@
-// The step: its end flag, the notes of the BY group and the statement counts.
+// The step: its end flag, the notes of the BY group, the statement counts and the warnings
+// written once per step.
 // One record of the procedure state block (proc/vyxstate.h), zeroed with it at the start of
 // the step; see docs/architecture.md for who writes and who reads each field.
 #pragma once
 #include "proc/framework/statetypes.h"
+
+// The texts written once per step (steplog.h): a key of each, made of its catalog, number and
+// substitution values.
+struct steplogged {
+    int32_t n;
+    uint32_t spare;
+    uint64_t key[128];
+};
 
 // stepend is written only by endstep (proc/framework/stepend.cpp). Routines outside
 // proc/framework that write the other fields, by field (the main routine and its
@@ -15,6 +24,7 @@ struct stepstate {
     bynoterec bynotes;          // notes about the BY group's data, each logged once per BY group
     int32_t nanalysis;          // number of analysis statements
     int32_t nplots;             // number of plot statements
+    steplogged logged;          // the warnings written once per step, zeroed at the step's start
 };
 
 // Fields of stepstate used outside framework (folders of proc/, from scripts/fieldtable; "written"

@@ -29,12 +29,20 @@ const gfx::Stroke& refstroke() {
     return s;
 }
 
+// A line's place across the frame from lo to hi: a line that would fall on a side of the frame,
+// under its border (a value at an axis's end), is drawn inside, a line's width of the
+// background between it and the border (which is as wide as the line), where it shows.
+double inside(double at, double lo, double hi) {
+    const double d = 2 * refstroke().width;
+    return hi - lo > 2 * d ? std::clamp(at, lo + d, hi - d) : at;
+}
+
 }  // namespace
 
 bool vref(Canvas& c, const Frame& f, double dx, const std::string& label, int slot, double stopy, RefLabels* labels, bool value) {
     const double u = f.x.unit(dx);
     if (std::isnan(u) || u < f.x.lo || u > f.x.hi) return false;
-    const double x = f.px(u);
+    const double x = inside(f.px(u), f.x0, f.x1);
     const double us = f.y.unit(stopy);
     const bool stop = !std::isnan(us);
     const double top = stop ? std::clamp(f.py(us), f.y0, f.y1) : f.y1;
@@ -46,7 +54,7 @@ bool vref(Canvas& c, const Frame& f, double dx, const std::string& label, int sl
 bool href(Canvas& c, const Frame& f, double dy, const std::string& label, int slot, double stopx, RefLabels* labels, bool value) {
     const double u = f.y.unit(dy);
     if (std::isnan(u) || u < f.y.lo || u > f.y.hi) return false;
-    const double y = f.py(u);
+    const double y = inside(f.py(u), f.y0, f.y1);
     const double us = f.x.unit(stopx);
     const bool stop = !std::isnan(us);
     const double right = stop ? std::clamp(f.px(us), f.x0, f.x1) : f.x1;
