@@ -454,29 +454,33 @@ TEST(BothRoads, CrossingsBeyondTheAxisAreToldAlike) {
     }
 }
 
-// Reference values off the axes of two lots' panels, some given twice: the device road named
-// the first LREF= value off its axis and dropped the others, and both roads wrote the WARNING
-// of a probability outside 0 to 100 percent for each value and each panel. Every value is named
-// now, and each text once in the step.
+// Reference values off the axes of two lots' panels, some given twice, in two BY groups: the
+// device road named the first LREF= value off its axis and dropped the others, and both roads
+// wrote the WARNING of a probability outside 0 to 100 percent for each value and each panel.
+// Every value is named now, and each text once in each BY group, whose pages are its own.
 TEST(BothRoads, ValuesOffTheAxesAreEachNamedOnceInTheStep) {
-    const std::string lots = "t,c,lot\n435,1,L0\n1555,1,L0\n430,0,L0\n1014,1,L0\n154,1,L0\n1137,1,L0\n341,1,L0\n1318,1,L1\n"
-                             "862,1,L1\n341,0,L1\n2032,1,L1\n2238,1,L1\n";
-    Roads r("proc vitalyx data=d;\n distribution weibull;\n probplot t*c(0) = lot / lref=5 1000 5 999999 pref=150 50 150 -5;\nrun;\n",
+    std::string lots = "t,c,lot,by\n";
+    for (const char* by : {"A", "B"})
+        for (const char* row : {"435,1,L0", "1555,1,L0", "430,0,L0", "1014,1,L0", "154,1,L0", "1137,1,L0", "341,1,L0", "1318,1,L1",
+                                "862,1,L1", "341,0,L1", "2032,1,L1", "2238,1,L1"})
+            lots += std::string(row) + "," + by + "\n";
+    Roads r("proc vitalyx data=d;\n by by;\n distribution weibull;\n"
+            " probplot t*c(0) = lot / lref=5 1000 5 999999 pref=150 50 150 -5;\nrun;\n",
             {{"d", lots}});
     auto times = [](const dp::Run& run, const std::string& part) {
         int n = 0;
         for (const std::string& w : run.log.of('W')) n += w.find(part) != std::string::npos;
         return n;
     };
-    EXPECT_EQ(times(r.device, "Values of LREF= (5, 999999) lie outside the horizontal axis; their lines are not drawn."), 1) << r.device.log.all('W');
+    EXPECT_EQ(times(r.device, "Values of LREF= (5, 999999) lie outside the horizontal axis; their lines are not drawn."), 2) << r.device.log.all('W');
     for (const char* v : {"5", "999999"})
-        EXPECT_EQ(times(r.statistical, std::string("The reference line at ") + v + " lies outside the horizontal axis of the graph"), 1)
+        EXPECT_EQ(times(r.statistical, std::string("The reference line at ") + v + " lies outside the horizontal axis of the graph"), 2)
             << r.statistical.log.all('W');
     for (const dp::Run* run : {&r.device, &r.statistical}) {
         const std::string road = run == &r.device ? "device: " : "statistical: ";
         for (const char* v : {"150", "-5"})
-            EXPECT_EQ(times(*run, std::string("A reference probability of ") + v + " lies outside 0 to 100 percent"), 1) << road << run->log.all('W');
-        EXPECT_EQ(run->log.count('W'), run == &r.device ? 3 : 4) << road << run->log.all('W');
+            EXPECT_EQ(times(*run, std::string("A reference probability of ") + v + " lies outside 0 to 100 percent"), 2) << road << run->log.all('W');
+        EXPECT_EQ(run->log.count('W'), run == &r.device ? 6 : 8) << road << run->log.all('W');
     }
 }
 
