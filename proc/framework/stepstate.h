@@ -34,3 +34,4 @@ struct stepstate {
 //   bynotes      written in framework, main
 //   nanalysis    written in main
 //   nplots       written in main
+//   logged       written in framework, main
