@@ -34,10 +34,10 @@ namespace {
 constexpr double kLog10e = 0.4342944819032518;   // log10(e)
 constexpr double kExpMax = 709.782712893384;
 
-// The area of the lines: the frame widened by its gaps. Its top is the frame's gap above the
-// frame's top, short of the strip of censored marks above an upright plot; wall is the end of
-// the drawn frame across, short of the strip beside a turned plot. An upright line beyond the
-// wall would run through that strip: it is not drawn.
+// The area of the lines: the frame widened by its gaps, as much above as below, so that its top
+// stops short of the strip of censored marks above an upright plot; wall is the end of the drawn
+// frame across, as far right of the frame as left of it, short of the strip beside a turned plot.
+// An upright line beyond the wall would run through that strip: it is not drawn.
 struct Area {
     double left, right, bottom, top, fbottom, ftop, fright, wall;
 };

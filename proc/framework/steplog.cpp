@@ -1,7 +1,8 @@
 // Warnings written once per step (steplog.h).
 #include "proc/framework/steplog.h"
 
-#include <cstring>
+#include <cstddef>
+#include <cstdint>
 
 #include "proc/vyxstate.h"
 
