@@ -29,12 +29,16 @@ const gfx::Stroke& refstroke() {
     return s;
 }
 
-// A line's place across the frame from lo to hi: a line that would fall on a side of the frame,
-// under its border (a value at an axis's end), is drawn inside, a line's width of the
-// background between it and the border (which is as wide as the line), where it shows.
+// A line's place across the frame from lo to hi: a line that falls on a side of the frame (a
+// value at an axis's end, within a quarter of the line's width), under its border, is drawn
+// inside, a line's width of the background between it and the border (which is as wide as the
+// line), where it shows. A line off the side stays at its value.
 double inside(double at, double lo, double hi) {
-    const double d = 2 * refstroke().width;
-    return hi - lo > 2 * d ? std::clamp(at, lo + d, hi - d) : at;
+    const double w = refstroke().width;
+    if (hi - lo <= 4 * w) return at;
+    if (std::fabs(at - lo) < 0.25 * w) return lo + 2 * w;
+    if (std::fabs(at - hi) < 0.25 * w) return hi - 2 * w;
+    return at;
 }
 
 }  // namespace
