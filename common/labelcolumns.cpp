@@ -391,9 +391,10 @@ long Planner::uprightcolumn(const std::vector<size_t>& given, std::vector<Row>* 
         if (k == 0)
             for (const auto& [a, b] : gaps) places.push_back({a + d, false}), places.push_back({b - d, true});
     }
-    // Against the room's edge, where that is beside the run.
-    if (r.x1 - 0.25 * h - wmax - xmax <= d + kReach * h) places.push_back({r.x1 - 0.25 * h - wmax, false, true});
-    if (xmin - (r.x0 + 0.25 * h + wmax) <= d + kReach * h) places.push_back({r.x0 + 0.25 * h + wmax, true, true});
+    // Against the room's edge (each row stands beside the lines it labels, or over other lines there, by the
+    // rules of a row).
+    places.push_back({r.x1 - 0.25 * h - wmax, false, true});
+    places.push_back({r.x0 + 0.25 * h + wmax, true, true});
     // The orders of the rows from their end: the lines from the left, from the right; the lines
     // that stop nearest that end first (each row then stands beside its line); then each of
     // those with the lines' own labels before the values read off.

@@ -196,6 +196,7 @@ bool Planner::eachplace(size_t i, int kinds, const std::function<bool(const Site
 }
 
 void Planner::put(size_t i, const Site& s, const Placed* as) {
+    ++changes;
     Placed p;
     p.at = s.at;
     p.boxed = s.boxed();
@@ -213,6 +214,7 @@ void Planner::put(size_t i, const Site& s, const Placed* as) {
 
 void Planner::lift(size_t i) {
     if (!on[i]) return;
+    ++changes;
     on[i] = false;
     taken.remove(static_cast<int>(i));
     leads.remove(static_cast<int>(i));
@@ -273,6 +275,7 @@ bool Planner::placeone(size_t i, int kinds) {
 
 std::vector<Placed> Planner::run() {
     tried.assign(L.size(), Tried{});
+    rowless.assign(L.size(), -1);
     liftcells.assign(static_cast<size_t>(kGridCells) * kGridCells, 0);
     // Each label beside its line, the lines' own labels first.
     std::vector<size_t> failed;
@@ -282,7 +285,7 @@ std::vector<Placed> Planner::run() {
     if (!failed.empty()) columns(failed);
     // Any place of its own, then room made by moving others, for every label still without one.
     for (size_t i : order)
-        if (!on[i]) placeone(i, ALL);
+        if (!on[i] && !placeone(i, ALL)) placerow(i);
     const long moves = 4000 + 400 * static_cast<long>(L.size());   // the work the moves may do
     budget = moves;
     for (size_t i : order)
@@ -294,7 +297,7 @@ std::vector<Placed> Planner::run() {
     for (size_t i : order)
         if (!on[i] && !L[i].value && budget > 0 && !stillnone(i)) makeroom(i);
     for (size_t i : order)
-        if (!on[i]) placeone(i, ALL);
+        if (!on[i] && !placeone(i, ALL)) placerow(i);
     for (size_t i = 0; i < L.size(); ++i) {
         // A label with no place left is left out rather than written over another.
         if (twin[i] < 0 && !on[i]) out[i] = Placed{}, out[i].omitted = true;

@@ -20,6 +20,7 @@ constexpr double kTouch = 0.15;                    // leaders nearer than this (
 constexpr double kReach = 3.0;                     // a led text stands within this many heights of its line
 constexpr double kEnds = 0.5;                      // leaders end this far apart on their lines
 constexpr double kBearing = 0.1;                   // a text's ink may stop this far short of its box's ends
+constexpr double kBeside = 1.25;                   // a text this near a line (of a text height) stands beside it
 
 // Boxes or segments found by the cells of a grid over the room that their extents meet; built
 // once.
@@ -184,6 +185,7 @@ struct Planner {
     bool endsfree(size_t i, double x, double y, std::vector<int>* who = nullptr) const;
     bool nearest(size_t i, const Box& box) const;
     bool reach(size_t i, const Box& glyph, const std::vector<double>& lead, bool row = false) const;
+    bool leaves(size_t i, const Box& glyph, const std::vector<double>& lead) const;
     bool rowfree(size_t i, const Box& ink, double x0, double x1) const;
     bool linesfree(size_t i, const Box& b, const Box* under) const;
     bool blockedacross(size_t i, double x0, double x1) const;
@@ -246,6 +248,24 @@ struct Planner {
     // the most of them (by weight); that weight.
     long levelcolumn(LevelSet& c, std::vector<Row>* rows) const;
     long uprightcolumn(const std::vector<size_t>& m, std::vector<Row>* rows) const;
+
+    // ---- a row of its own beside other lines (labelrows.cpp)
+    bool placerow(size_t i);
+    // What a text on the row at baseline y keeps clear of across, kept while nothing is placed
+    // or taken away (the rows' heights from the top or the foot).
+    const std::vector<std::pair<double, double>>& rowbusy(double y, bool top);
+    std::vector<std::vector<std::pair<double, double>>> rowsbusy;
+    // Where a level leader at the middle of such a row is stopped, kept the same way.
+    const std::vector<std::pair<double, double>>& rowstops(double y, bool top);
+    std::vector<std::vector<std::pair<double, double>>> rowsstops;
+    // Where the upright lines that reach the middle of such a row stand, in order.
+    const std::vector<double>& rowlines(double y, bool top);
+    // What the ink of a text on such a row keeps clear of that no label changes.
+    const std::vector<std::pair<double, double>>& rowtexts(double y, bool top, bool descends);
+    std::vector<std::vector<std::pair<double, double>>> rowspanel;
+    std::vector<std::vector<double>> rowsupright;
+    long changes = 0, rowsat = -1, stopsat = -1;   // labels placed or taken away so far; when the rows were known
+    std::vector<long> rowless;       // for each label, the lifts when it last found no row; -1: never
 
     // ---- moves (labelmoves.cpp)
     bool makeroom(size_t i);

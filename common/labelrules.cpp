@@ -91,7 +91,32 @@ bool Planner::reach(size_t i, const Box& glyph, const std::vector<double>& lead,
     const Box seg{lead[0], lead[1], lead[2], lead[3]};
     const Box e{std::min(seg.x0, seg.x1) - 0.1 * h, seg.y0 - 0.1 * h, std::max(seg.x0, seg.x1) + 0.1 * h, seg.y0 + 0.1 * h};
     if (marks.any(e, [&](const Box& k) { return e.overlaps(k); })) return false;
-    return !ink.any(e, [&](const Box& s) { return e.meets(s); });
+    // (A side of the frame that runs along its own line, where the leader ends, is no data.)
+    return !ink.any(e, [&](const Box& s) { return e.meets(s) && !(s.x0 == s.x1 && std::fabs(s.x0 - l.x0) < 0.15 * h); });
+}
+
+// A leader leaves its text before it crosses another line of its own line's direction: a text
+// within kBeside text heights of a line its leader runs straight across stands where that line's
+// labels stand, and its leader seems to start from that line.
+bool Planner::leaves(size_t i, const Box& glyph, const std::vector<double>& lead) const {
+    const bool up = upright(L[i].line);
+    for (size_t j = 2; j + 1 < lead.size(); j += 2) {
+        const Box s{lead[j - 2], lead[j - 1], lead[j], lead[j + 1]};
+        if (up ? s.y0 != s.y1 : s.x0 != s.x1) continue;   // not straight across the lines
+        // (only lines within kBeside heights of the text can stand beside it)
+        const double lo = std::max(up ? std::min(s.x0, s.x1) : std::min(s.y0, s.y1), (up ? glyph.x0 : glyph.y0) - kBeside * h);
+        const double hi = std::min(up ? std::max(s.x0, s.x1) : std::max(s.y0, s.y1), (up ? glyph.x1 : glyph.y1) + kBeside * h);
+        if (lo > hi) continue;
+        auto beside = [&](size_t k) {
+            if (ownref(i, k)) return false;
+            const Box& r = g.refs[k];
+            const double at = up ? s.y0 : s.x0;   // where the leader runs along the line
+            const double a0 = up ? std::min(r.y0, r.y1) : std::min(r.x0, r.x1), a1 = up ? std::max(r.y0, r.y1) : std::max(r.x0, r.x1);
+            return at >= a0 && at <= a1 && gap(glyph, r) < kBeside * h;
+        };
+        if (up ? lines.upright(lo, hi, beside) : lines.level(lo, hi, beside)) return false;
+    }
+    return true;
 }
 
 // No level line but its own holds the middle half of the glyphs' height where it reaches the
@@ -277,7 +302,7 @@ bool Planner::staticfree(size_t i, const Site& s, bool row) const {
         // A leader leaves its text from its edge; one through its own text is no leader.
         if (!leadclear(i, seg) || b.grown(-0.05 * h, -0.05 * h).meets(seg)) return false;
     }
-    return true;
+    return leaves(i, b, s.lead);
 }
 
 // The rules of the labels placed. With `who`, the labels in the way are gathered instead.

@@ -22,20 +22,23 @@ Read from the page:
   a frame's side runs between, those of panels one above the other share their ticks out by panel;
 - the fitted lines and confidence limits: the other strokes of more than one segment or not axis-parallel;
 - a leader: a solid stroke from a label's box to one of its own lines (to its line's end for a percentile label),
-  not along it (an MCF limit's dash on the line is none); one longer than 200 points only when straight or bent at
+  not along it (an MCF limit's dash on the line is none, nor one of the two dashes of a point's limits, a marker
+  centred between them); one longer than 200 points only when straight or bent at
   most twice; a solid one is a leader, not a line,
   though it stands where a value reads; also a solid stroke, straight or bent at most twice, from a label's box
   out of its panel's frame or to the page's edge, whatever it ends on;
 - the labels the program asks for, panel by panel: each text of an xREFLABELS= list (none for an empty text)
   where its line is drawn (HREF= and SREF= upright, SREF= not on a probability plot, VREF= level, PREF= at the
   panel's probability axis and LREF= at the other, level on a panel without one); a value off its axis draws no
-  line and asks for none; and the values read off where an intersection line (a line of no list that crosses a labelled line of a list with
+  line and asks for none (a line is the one of the statement's values whose place is nearest it); and the values read off where an intersection line (a line of no list that crosses a labelled line of a list with
   INTERSECT where a fitted line crosses it) can be told and its own INTERSECT line (the one it stops at, else the
   one drawn last before it) has a label, written as the page writes the values it shows (two
   decimals, else four significant digits) from the place its axis reads. The same text at the same line is
   asked for once; a program's statement asks on the pages that show most of its labels (else draw most of its
-  lines). A label shows where a text of its panel reads as it (cut to 16 bytes, a character not read back or
-  not ASCII as any), a value where a number reads within READ_OFF points of its line;
+  lines). A label shows where a text of its panel reads as it (its first 16 bytes, cut back to a whole character
+  when it is UTF-8, drawn as the page draws bytes that are no UTF-8; a character not read back or not ASCII as
+  any), a value where a number reads within READ_OFF points of its line; a text that opaque boxes painted after it
+  cover (every glyph's centre) does not show, and is no label;
 - the road that drew a page, by its name NAME-ROAD[-K].svg or its folder (the device road where neither tells):
   its gap g between a line and the text beside it is GAP_DEVICE text heights (device) or GAP_STATISTICAL points
   (statistical); a text's box at a size by the glyph sheet's outlines (the advances of a page's texts where they
@@ -82,7 +85,8 @@ What fails (each page with the lines that tell why), by rule:
   clear of the other labels and a text height from them on a row, of the panel's other texts (a legend's, an
   inset's, a curve's) by TEXT_ACROSS text heights beside them and TEXT_UPDOWN above and below; INSET_APART
   text heights from an inset's or a legend's box; the rules row, near (nearer its own line than any other
-  reference or intersection line by EPS), far, order and band against the labels on the page;
+  reference or intersection line by EPS, one along a frame's side too, both the text's own box and the grown
+  one), far, order and band against the labels on the page;
 - reach: a label at the end of a leader to its own line more than REACH text heights from the line across it
   (a level line's label above or below its height; an upright line's beside it, unless its leader is level: a
   row of a column beside upright lines stands at the end of a level leader); such a row farther than that whose
@@ -136,15 +140,23 @@ STEP_LEVEL = 1.0      # text heights: the places beside a level line, one beside
 GROW_UPRIGHT = 0.25   # text heights: a place beside an upright line, grown up and down
 GROW_LEVEL = 0.5      # text heights: a place beside a level line, grown left and right
 SLACK = 0.05          # text heights: a place grown on every side for measures that differ
+LINES_ACROSS = 0.4    # text heights: a place for a label left out keeps lines this far from its ink across
+LINES_UPDOWN = 0.05   # text heights: and this far up and down
 TEXT_ACROSS = 2.0     # text heights: a label keeps this far beside the panel's other texts
 TEXT_UPDOWN = 0.5     # text heights: and this far above and below them
 INSET_APART = 1.0     # text heights: a label keeps this far from an inset's or a legend's box
 REACH = 3.0           # text heights: a label at the end of its leader stands this near its line
+REACH_SLACK = 0.2     # text heights: the drawing measures that on its letters' body, this reads the ink
 ENDS_ON = 0.5         # points: a leader ends on its line within this
 ENDS_APART = 0.5      # text heights: leaders of lines this far apart or more end this far apart
 FROM_SIDE = 2.0      # points: a reference line starts this near a side of its panel
 BEYOND_SIDE = 3.0    # points: a line drawn this far past a side of its panel (in the strip beside a turned frame) is named by it
 INSIDE_SIDE = 2.0    # points: a dashed line this near inside a side where its value reads is the line at the axis's end
+NEAR_BY = 0.05        # text heights: a place for a label left out is nearer its own line than any other by this
+LED_STEP = 0.5        # text heights: the places with a leader step this far out from the line, and along it
+LED_ALONG = 1.0       # text heights: the places with a leader along a level line, one beside the other
+ROW_STEP = 0.5        # text heights: a column's rows one above the other (the drawing steps half as far)
+ROW_OUT = 3           # whole text heights: a column stands this far out from the gap beside a line at most
 READ_OFF = 0.6        # points: a number shows a value read off where its value reads this near the line
 ROOM_CELL = 16.0      # points: the cells of the grid the place search looks things up in
 SHEET_SIZE = 10.0     # points: the size the glyph sheet draws its characters at
@@ -529,8 +541,49 @@ KEYWORDS = ('lref', 'pref', 'href', 'vref', 'sref')
 SYNONYMS = {'liferef': 'lref', 'probref': 'pref'}
 
 
+def _bytes(label):
+    """A label's bytes as the program holds them (a program that is no UTF-8 is read with its other bytes kept)."""
+    return label.encode('utf-8', 'surrogateescape')
+
+
+def _drawn(b):
+    """Bytes as a page draws them: a character of UTF-8 that a font draws as itself; any other byte (of Latin-1
+    text, a noncharacter, a surrogate) as the Latin-1 character of its value, the next byte looked at anew; a
+    control character as a blank."""
+    out, k = [], 0
+    while k < len(b):
+        c = b[k]
+        if c < 0x20:
+            out.append(' ')
+            k += 1
+            continue
+        n = 1 if c < 0x80 else 2 if 0xC2 <= c < 0xE0 else 3 if 0xE0 <= c < 0xF0 else 4 if 0xF0 <= c < 0xF5 else 0
+        try:
+            ch = b[k:k + n].decode('utf-8') if n else None
+        except UnicodeDecodeError:
+            ch = None
+        if ch and len(ch) == 1 and not (0xFDD0 <= ord(ch) <= 0xFDEF or ord(ch) & 0xFFFE == 0xFFFE):
+            out.append(ch)
+            k += n
+        else:
+            out.append(chr(c))
+            k += 1
+    return ''.join(out)
+
+
 def _cut(label):
-    return label.encode('utf-8')[:LABEL_BYTES].decode('utf-8', 'ignore')
+    """A label as a page shows it: its first LABEL_BYTES bytes, cut back to a whole character when the label is
+    UTF-8 (a label that is not keeps them all), drawn."""
+    b = _bytes(label)
+    k = LABEL_BYTES
+    if len(b) > k:
+        try:
+            b.decode('utf-8')
+            while k > 0 and b[k] & 0xC0 == 0x80:
+                k -= 1
+        except UnicodeDecodeError:
+            pass
+    return _drawn(b[:k])
 
 
 class Program:
@@ -564,7 +617,7 @@ class Program:
                     continue   # a label list of another length than its values: the lines are not drawn
                 self.values += [(kw, v) for v in vals]
                 for (a, b), v in zip(labels, vals):
-                    self.refs.setdefault(a or b, []).append((kw, v))
+                    self.refs.setdefault(_drawn(_bytes(a or b)), []).append((kw, v))
                 shown = [_cut(a or b) for a, b in labels]
                 lists[kw] = ([(v, shown[k] if k < len(shown) else '') for k, v in enumerate(vals)],
                              bool(re.search(r'\bintersect\b', opts[kw], re.I)))
@@ -580,9 +633,10 @@ class Program:
             return self.refs[text]
         # a label's spaces at its ends do not show
         bare = [q for label, qs in self.refs.items() if label.strip() == text for q in qs]
-        if bare or len(text) < 8:
+        if bare:
             return bare
-        return [q for label, qs in self.refs.items() if label.strip().startswith(text) for q in qs]
+        # a character not read back or not ASCII reads as any; a long label cut shows its start
+        return [q for label, qs in self.refs.items() if _reads_as(text, label) for q in qs]
 
 
 # ---- a page read back
@@ -640,6 +694,7 @@ class Sheet:
                                    'style': (dash.group(1) if dash else '', col.group(0) if col else '',
                                              wid.group(1) if wid else ''),
                                    'len': sum(_length(p) for p in polys)})
+        self._unseen()
         for p in self.paths:
             p['single'] = len(p['polys']) == 1 and len(p['polys'][0]) == 2
             a, b = p['polys'][0][0], p['polys'][0][-1]
@@ -650,6 +705,21 @@ class Sheet:
         self._panels()
         self._ticks_by_panel()
         self._boxes()
+
+    def _unseen(self):
+        """Leaves out the texts that opaque boxes painted after them hide (a label under an inset): every glyph's
+        centre under one. They are kept in self.hidden."""
+        self.hidden = []
+        if not self.covers:
+            return
+        shown = []
+        for t in self.texts:
+            over = [c for k, c in self.covers if k > t['i']]
+            if over and all(any(overprint._inside(g, c) for c in over) for g in self.page.items[t['i']][1]):
+                self.hidden.append(t)
+            else:
+                shown.append(t)
+        self.texts = shown
 
     def _measure(self, t, it, chars):
         """A text's face and font size (t['face'], t['size']) by its glyphs' outlines against the sheet's, and the
@@ -1108,6 +1178,8 @@ def read_labels(sh, prog):
         for t, own in labels:
             print('  label', repr(t['text']), [(p['kind'], round(p['at'], 2)) for p in own])
         print('  texts in panels', [t['text'] for t in sh.texts if sh.panel_of(_centre(t['box']))])
+        if sh.hidden:
+            print('  hidden under boxes', [t['text'] for t in sh.hidden])
     return grid, cands, labels, matching, orient
 
 
@@ -1151,10 +1223,13 @@ def check(sh, prog, seen=None):
 
     # other strokes: leaders, fitted lines and confidence limits
     others = [p for p in sh.paths if id(p) not in refl and p['style'] not in grid and not p['rect']]
+    dashes = _limit_dashes(sh)
 
     def leader(box, target):
         """A stroke from the box to the target (a point distance function); None."""
         for p in others:
+            if id(p) in dashes:
+                continue
             # a long stroke is a leader only when straight or bent at most twice (a column that stands
             # away from its lines, clear of the points, has long leaders), never a fitted curve; a leader is
             # solid (a dashed stroke is a grid line, a fitted line or a limit)
@@ -1209,6 +1284,17 @@ def check(sh, prog, seen=None):
             leaders.add(id(j))
             led.add(id(t))
             lead[id(t)] = j
+            # a leader across another line of its own line's direction, right beside its text, starts at that
+            # line: the label reads as that line's
+            kind = own[0]['kind']
+            across = [(a, b) for pts in j['polys'] for a, b in zip(pts, pts[1:])
+                      if (abs(a[1] - b[1]) < 0.01 if kind == 'x' else abs(a[0] - b[0]) < 0.01)]
+            near = sorted({name[id(p)] for p in rest if p['kind'] == kind and p['panel'] == own[0]['panel'] and
+                           dist_lines(box, [p]) < FAR * _height(t) and
+                           any(_seg_gap(*p['polys'][0], a, b) == 0 for a, b in across)})
+            if near:
+                out.append(('near', f'{at(t)}: its leader crosses {", ".join(near)} right beside its text: it reads '
+                                    f'as that line\'s label'))
         else:
             wrong = leader(box, lambda w: min((_pt_seg(w, *p['polys'][0]) for p in rest), default=math.inf))
             if wrong:
@@ -1299,7 +1385,39 @@ def check(sh, prog, seen=None):
         out += _insets(sh, seen)
     out += _outside(sh, prog, labels, matching, orient)
     out += _missing(sh, prog, labels, led, [p for p in cands if id(p) not in leaders and id(p) not in drawn], refs,
-                    matching, grid)
+                    matching, grid, lead)
+    return out
+
+
+def _limit_dashes(sh):
+    """The ids of the dashes of points' limits (an MCF plot's): short axis-parallel strokes, two alike (one style,
+    one span along) one across from the other in one panel, with a marker centred between them. Such a dash may end
+    by a label and on a line: it is no leader."""
+    groups = {}
+    for p in sh.paths:
+        if not p['single'] or not (p['horiz'] or p['vert']) or p['len'] > 3 * TICK[1]:
+            continue
+        a, b = p['polys'][0]
+        k = 0 if p['horiz'] else 1     # the coordinate along the dash
+        groups.setdefault((k, round(min(a[k], b[k]), 2), round(max(a[k], b[k]), 2), p['style']), []).append(
+            (a[1 - k], p))
+    centres = {}
+    for _, b in sh.marks:
+        c = _centre(b)
+        for k in (0, 1):
+            centres.setdefault((k, round(c[k])), []).append(c)
+    out = set()
+    for (k, lo, hi, _), dashes in groups.items():
+        if len(dashes) < 2:
+            continue
+        mid = (lo + hi) / 2
+        near = [c[1 - k] for r in (-1, 0, 1) for c in centres.get((k, round(mid) + r), ())
+                if abs(c[k] - mid) <= 0.5]
+        dashes.sort(key=lambda q: q[0])
+        for (u, p), (w, q) in zip(dashes, dashes[1:]):
+            panel = sh.panel_of(p['polys'][0][0])
+            if panel and panel == sh.panel_of(q['polys'][0][0]) and any(u < c < w for c in near):
+                out |= {id(p), id(q)}
     return out
 
 
@@ -1457,16 +1575,16 @@ def _joined(sh, labels, lead, led, refs, others, grid, at):
         d = _pt_seg(w, *line['polys'][0])
         if d > ENDS_ON:
             out.append(('ends', f'{at(t)}: its leader ends {d:.1f} pt off its line, at ({w[0]:.0f},{w[1]:.0f})'))
+        # the gap to the line itself (a text past a line's end is as far from it as from its end)
+        gap = _seg_rect(*line['polys'][0], box)
         if line['kind'] == 'y':
-            gap = max(line['at'] - box[3], box[1] - line['at'], 0.0)
-            how, level = ('above' if box[3] <= line['at'] else 'below') + ' its line\'s height', False
+            how, level = ('above' if box[3] <= line['at'] else 'below') + ' its line', False
         else:
-            gap = max(line['at'] - box[2], box[0] - line['at'], 0.0)
             how, level = 'beside its line, its leader not level', max(q[1] for q in pts) - min(q[1] for q in pts) < 0.5
-        if gap > REACH * h and not level:
+        if gap > (REACH + REACH_SLACK) * h and not level:
             out.append(('reach', f'{at(t)}: {gap:.1f} pt {how}, farther than {REACH:g} text heights '
                                  f'({REACH * h:.1f} pt) at the end of its leader'))
-        elif gap > REACH * h:
+        elif gap > (REACH + REACH_SLACK) * h:
             out += _far_row(sh, t, pts, line, refs, others, lead, at, gap)
     for n, (t, _) in enumerate(mine):
         for u, _ in mine[n + 1:]:
@@ -1804,9 +1922,8 @@ def _reads_as(shown, asked):
     if not s:
         return False
     for a in {asked.strip(), asked.encode('utf-8', 'surrogateescape').decode('latin-1').strip()}:
-        if len(s) == len(a) and all(x == y or x in '?\ufffd' or ord(x) > 127 or ord(y) > 127 for x, y in zip(s, a)):
-            return True
-        if 8 <= len(s) < len(a) and _reads_as(s, a[:len(s)]):
+        if (len(s) == len(a) or 8 <= len(s) < len(a)) and \
+                all(x == y or x in '?\ufffd' or ord(x) > 127 or ord(y) > 127 for x, y in zip(s, a)):
             return True
     return False
 
@@ -1909,8 +2026,8 @@ def _asked(sh, prog, cands, labels, matching):
     def lines_at(p):
         return [q for q in cands if q['panel'] == p['panel'] and q['kind'] == p['kind'] and
                 abs(q['at'] - p['at']) < 0.3]
-    # the texts that may show a label: none of the axes' numbers (a text under an inset shows, though the inset
-    # hides it: that is a clash of its own); a text outside every panel belongs to the nearest
+    # the texts that may show a label: none of the axes' numbers (nor a text an inset hides: the sheet leaves it
+    # out); a text outside every panel belongs to the nearest
     shown = []
     for n, t in enumerate(sh.texts):
         if not t['text'] or n in sh.ticklabels:
@@ -1941,9 +2058,19 @@ def _asked(sh, prog, cands, labels, matching):
     crossed = {}   # statement -> [(line, whether labelled)] of its INTERSECT lists: a panel's line nearest each value
     for st in prog.statements:
         asks, keys, found = [], set(), 0
+        values = [(kw, v) for kw, (pairs, _) in st.items() for v, _ in pairs]
+        nearest = {}
+
+        def off(p, v):
+            """How much farther from line p value v reads than the statement's value nearest it: a stroke is the
+            line of that value (a value off its axis draws none, though it reads within 0.3 pt of a drawn one)."""
+            if id(p) not in nearest:
+                nearest[id(p)] = min((abs(q - p['at']) for q in (p['axis'].place(w) for kw, w in values
+                                                                 if draws(kw, p)) if q is not None), default=0.0)
+            return abs(p['axis'].place(v) - p['at']) - nearest[id(p)]
         for kw, (pairs, inter) in st.items():
             for v, text in pairs:
-                lines = [p for p in matching(('x', 'y'), v) if draws(kw, p) and id(p) in mine]
+                lines = [p for p in matching(('x', 'y'), v) if draws(kw, p) and id(p) in mine and off(p, v) <= 0.05]
                 found += bool(lines)
                 if inter:   # the strokes at the place nearest the value (the statistical road draws one a group)
                     for panel in {p['panel'] for p in lines}:
@@ -2055,11 +2182,13 @@ def _asked(sh, prog, cands, labels, matching):
 class _Room:
     """What a page draws, by the grid of its cells, for the places of labels left out."""
 
-    def __init__(self, sh, labels, lines, grid_styles):
+    def __init__(self, sh, labels, lines, grid_styles, leads=None, strokes=None):
+        """leads: [(text, leader's polyline)] of the labels joined to their lines; strokes: the leaders' paths."""
         self.sh, self.grid = sh, _Grid()
         self.lines = {id(p) for p in lines}     # the reference and intersection lines
         for p in sh.paths:
-            if p['style'] in grid_styles or p['rect'] or p.get('edge'):
+            # a frame's or a box's sides are none (a reference line along a side is one)
+            if p['style'] in grid_styles or p['rect'] or p.get('edge') and id(p) not in self.lines:
                 continue
             for pts in p['polys']:
                 for a, b in zip(pts, pts[1:]):
@@ -2075,9 +2204,28 @@ class _Room:
         # would be written over another label's ground, or over lines it hides)
         first = min((p['i'] for p in lines), default=None)
         self.grounds = [c for k, c in sh.covers if first is not None and k > first]
+        self.refs = lines
+        # the leaders drawn, each with the line it ends on; the data: markers, fitted lines, limits and curves
+        self.leads = []
+        for t, pts in (leads or []):
+            w = _far_end(t, pts)
+            self.leads.append((pts, w, _line_at(w, lines), _height(t)))
+        mine = {id(p) for p in lines}
+        drawn = {id(p) for p in strokes or ()}
+        self.data = _Grid()
+        for p in sh.paths:
+            if id(p) in mine or id(p) in drawn or p['style'] in grid_styles or p['rect'] or p.get('edge') or \
+                    p['len'] < 15 or p['single'] and (p['vert'] or p['horiz']):
+                continue
+            for pts in p['polys']:
+                for a, b in zip(pts, pts[1:]):
+                    self.data.add_segment(a, b, ('seg', a, b))
+        for _, b in sh.marks:
+            self.data.add(b, ('mark', b))
 
-    def keeps(self, ask, box, grown, h, labels, led):
-        """Why a place (the text's box, and that box grown) breaks a rule: the rule's name, or None."""
+    def keeps(self, ask, box, grown, h, labels, led, leader=False):
+        """Why a place (the text's box, and that box grown) breaks a rule: the rule's name, or None. leader: the
+        place is joined to its line by a leader (it may stand further off, beside another line)."""
         panel = ask.panel
         if not (grown[0] >= panel[0] and grown[1] >= panel[1] and grown[2] <= panel[2] and grown[3] <= panel[3]):
             return 'panel'
@@ -2087,20 +2235,31 @@ class _Room:
             return 'ground'
         own = {id(p) for p in ask.own}
         d_own = min(_seg_rect(p['polys'][0][0], p['polys'][0][1], grown) for p in ask.own)
-        if d_own > FAR * h:
+        if d_own > FAR * h and not leader:
             return 'far'
-        reach = max(TEXT_ACROSS * h, d_own + EPS) + 1.0
+        # nearer its own line than any other, by the drawing's margin: the text's own box, as the label would
+        # stand, and the box grown
+        d_box = min(_seg_rect(p['polys'][0][0], p['polys'][0][1], box) for p in ask.own)
+        if leader:
+            d_own = d_box = -math.inf   # no other line is nearer than its own: its leader tells which is its own
+        by = NEAR_BY * h
+        reach = max(TEXT_ACROSS * h, d_own + by, d_box + by, 0.0) + 1.0
         gh = grown[3] - grown[1]
+        # the drawing keeps lines this far from a text's advance, which may reach a side bearing past its ink; the
+        # sides of the frame among them
+        clear = _grow(grown, LINES_ACROSS * h, LINES_UPDOWN * h)
+        if not (clear[0] >= panel[0] and clear[1] >= panel[1] and clear[2] <= panel[2] and clear[3] <= panel[3]):
+            return 'panel'
         for item in self.grid.near(_grow(grown, reach, reach)):
             if item[0] == 'seg':
                 _, a, b, p = item
                 if id(p) in own:
                     continue
-                c = _clip(a, b, grown)
+                c = _clip(a, b, clear)
                 if c and math.hypot(c[1][0] - c[0][0], c[1][1] - c[0][1]) > 0.1:
                     return 'cross'
                 if id(p) in self.lines:
-                    if _seg_rect(a, b, grown) < d_own + EPS:
+                    if _seg_rect(a, b, box) < d_box + by or _seg_rect(a, b, grown) < d_own + by:
                         return 'near'
                     if p['kind'] == 'y' and grown[1] + gh / 4 <= p['at'] <= grown[3] - gh / 4 and \
                             max(min(a[0], b[0]) - grown[2], grown[0] - max(a[0], b[0]), 0.0) <= h:
@@ -2122,8 +2281,149 @@ class _Room:
             p2 = own2[0]['at']
             if _order_pair(grown, t['box'], ask.kind, ask.at, p2):
                 return 'order'
-            if id(t) not in led and _band_pair(box, t['box'], ask.kind, ask.at, p2):
+            if not leader and id(t) not in led and _band_pair(box, t['box'], ask.kind, ask.at, p2):
                 return 'band'
+        return None
+
+    def leads_clear(self, ask, text, ways, h, far):
+        """Why a leader from a text (its box grown) to its own line breaks a rule, or None. ways: the segments
+        the leader may take (those of the places about this one that the drawing may take); far: the text stands
+        further off than REACH text heights (a column's row), so the leader crosses no data."""
+        panel, g = ask.panel, _gap(self.sh.road, h)
+        own = {id(p) for p in ask.own}
+        for a, b in ways:
+            if not (_inside(a, panel, FRAME_OUT) and _inside(b, panel, FRAME_OUT)):
+                return 'leaders'
+            if any(_seg_rect(a, b, r) < h for r in self.insets):
+                return 'inset'
+            if any(_clip(a, b, r) for r in self.grounds):
+                return 'ground'
+            box = (min(a[0], b[0]), min(a[1], b[1]), max(a[0], b[0]), max(a[1], b[1]))
+            for item in self.grid.near(_grow(box, 1, 1)):
+                if item[0] == 'text' and _clip(a, b, item[1]):
+                    return 'text'
+            if far:
+                for item in self.data.near(_grow(box, 1, 1)):
+                    if item[0] == 'mark' and _clip(a, b, item[1]) or \
+                            item[0] == 'seg' and _seg_gap(a, b, item[1], item[2]) < 0.3:
+                        return 'reach'
+            for pts, w, line, lh in self.leads:
+                close = line is not None and line['kind'] == ask.kind and \
+                    _seg_gap(*line['polys'][0], *ask.own[0]['polys'][0]) < ENDS_APART * max(h, lh)
+                if _meet([a, b], pts, close):
+                    return 'leaders'
+                if not close and math.hypot(w[0] - b[0], w[1] - b[1]) < ENDS_APART * max(h, lh):
+                    return 'ends'
+            # a leader that crosses another line of its own direction right beside its text reads as that line's
+            if a[1] == b[1] if ask.kind == 'x' else a[0] == b[0]:
+                k = 0 if ask.kind == 'x' else 1
+                lo, hi = sorted((a[k], b[k]))
+                for p in self.refs:
+                    if p['kind'] != ask.kind or id(p) in own or p['panel'] != panel or not lo < p['at'] < hi:
+                        continue
+                    if _seg_gap(*p['polys'][0], a, b) == 0 and _seg_rect(*p['polys'][0], text) < FAR * h:
+                        return 'near'
+        return None
+
+    def led(self, ask, rel, adv, h, labels, led):
+        """A place with a leader within REACH text heights of its own line where a label left out keeps every rule:
+        (where, box), or None. Beside an upright line, LED_STEP text heights further out at a time, a level leader
+        across from the text's middle; above or below a level line, LED_STEP heights further off at a time, at
+        places LED_ALONG heights apart along it, a leader from the text's end to the line a little further along
+        (0.6 of the height it falls, at least 0.6 text heights)."""
+        sh, panel, s, g = self.sh, ask.panel, SLACK * h, _gap(self.sh.road, h)
+        line = ask.own[0]
+        la, lb = line['polys'][0]
+        grow = LED_STEP * h / 2
+        if ask.kind == 'x':
+            X, top, foot = ask.at, min(la[1], lb[1]), max(la[1], lb[1])
+            k = 1
+            while g + LED_STEP * h * k + 0.1 * h <= REACH * h:
+                off = g + LED_STEP * h * k
+                for side in (1, -1):
+                    x = X + off if side > 0 else X - off - adv
+                    y = panel[1]
+                    while y + rel[1] <= panel[3]:
+                        y += LED_STEP * h
+                        box = (x + rel[0], y + rel[1], x + rel[2], y + rel[3])
+                        if _seg_rect(la, lb, box) + grow > (REACH - REACH_SLACK) * h:
+                            continue   # past its line's end, further off
+                        grown = _grow(box, grow + s, grow + s)
+                        mid = y - 0.35 * h
+                        edge = x - 0.25 * g if side > 0 else x + adv + 0.25 * g
+                        ways = [((edge + dx, m), (X, min(max(m, top), foot)))
+                                for dx in (-grow, grow) for m in (mid - grow, mid, mid + grow)]
+                        if self.keeps(ask, box, grown, h, labels, led, leader=True) or \
+                                self.leads_clear(ask, grown, ways, h, False):
+                            continue
+                        return f'{"right" if side > 0 else "left"} of its line with a leader, baseline at y={y:.1f}', box
+                k += 1
+            return None
+        Y = ask.at
+        off = LED_STEP * h
+        while off <= REACH * h + 1e-9:
+            for below in (True, False):
+                # the text's ink off the line by off: its top below it, or its baseline (and the descenders)
+                # above it
+                y = Y + off - rel[1] if below else Y - off - 0.22 * h
+                mid = y - 0.35 * h
+                length = max(0.6 * h, 0.6 * abs(mid - Y))
+                x = panel[0]
+                while x + rel[0] <= panel[2]:
+                    box = (x + rel[0], y + rel[1], x + rel[2], y + rel[3])
+                    if _seg_rect(la, lb, box) + math.hypot(LED_ALONG * h / 2, grow) > (REACH - REACH_SLACK) * h:
+                        x += LED_ALONG * h
+                        continue   # past its line's end, further off
+                    grown = _grow(box, LED_ALONG * h / 2 + s, grow + s)
+                    for d in (1, -1):
+                        edge = x + adv + 0.25 * g if d > 0 else x - 0.25 * g
+                        to = edge + d * length
+                        if not min(la[0], lb[0]) <= to <= max(la[0], lb[0]):
+                            continue
+                        ways = [((edge + dx, mid + dy), (to + dx, Y)) for dx in (-LED_ALONG * h / 2, LED_ALONG * h / 2)
+                                for dy in (-grow, grow)]
+                        if self.keeps(ask, box, grown, h, labels, led, leader=True) or \
+                                self.leads_clear(ask, grown, ways, h, False):
+                            continue
+                        return f'{"below" if below else "above"} its line with a leader, from x={x:.1f}', box
+                    x += LED_ALONG * h
+            off += LED_STEP * h
+        return None
+
+    def row(self, ask, rel, adv, h, labels, led):
+        """A row of a column for a label left out of an upright line: the text beside another upright line its
+        level leader crosses (the gap beside a line, then a text height further out at a time, ROW_OUT at most),
+        its leader crossing no marker, fitted line or limit: (where, box), or None."""
+        sh, panel, s, g = self.sh, ask.panel, SLACK * h, _gap(self.sh.road, h)
+        line = ask.own[0]
+        la, lb = line['polys'][0]
+        X, top, foot = ask.at, min(la[1], lb[1]), max(la[1], lb[1])
+        grow = ROW_STEP * h / 2
+        xs = []
+        for p in self.refs:
+            if p['kind'] != 'x' or p['panel'] != panel or abs(p['at'] - X) < 0.3:
+                continue
+            for k in range(1, ROW_OUT + 1):
+                # right of a line left of its own (the leader runs left across it), or left of one right of it; a
+                # text height out at least, so that its leader leaves the text before it crosses the line
+                xs.append(p['at'] + g + k * h if p['at'] > X else p['at'] - g - k * h - adv)
+        xs = sorted(set(round(x, 2) for x in xs), key=lambda x: abs(x - X))
+        y = panel[1]
+        while y + rel[1] <= panel[3]:
+            y += ROW_STEP * h
+            mid = y - 0.35 * h
+            if not (top <= mid - grow and mid + grow <= foot):
+                continue   # a level leader reaches its line only where the line runs
+            for x in xs:
+                right = x > X
+                box = (x + rel[0], y + rel[1], x + rel[2], y + rel[3])
+                grown = _grow(box, s, grow + s)
+                edge = x - 0.25 * g if right else x + adv + 0.25 * g
+                ways = [((edge, m), (X, m)) for m in (mid - grow, mid, mid + grow)]
+                if self.keeps(ask, box, grown, h, labels, led, leader=True) or \
+                        self.leads_clear(ask, grown, ways, h, True):
+                    continue
+                return f'in a column {"right" if right else "left"} of its line, baseline at y={y:.1f}', box
         return None
 
     def place(self, ask, labels, led):
@@ -2153,10 +2453,11 @@ class _Room:
                     if not self.keeps(ask, box, _grow(box, GROW_LEVEL * h + s, s), h, labels, led):
                         return f'{side} its line, from x={x:.1f}', box
                     x += STEP_LEVEL * h
-        return None
+        return self.led(ask, rel, adv, h, labels, led) or (self.row(ask, rel, adv, h, labels, led) if ask.kind == 'x'
+                                                         else None)
 
 
-def _missing(sh, prog, labels, led, cands, refs, matching, grid_styles):
+def _missing(sh, prog, labels, led, cands, refs, matching, grid_styles, lead=None):
     """Labels the program asks for that the page leaves out, where a place near their own line keeps every
     rule."""
     if not prog or not prog.statements or not sh.metrics:
@@ -2171,7 +2472,9 @@ def _missing(sh, prog, labels, led, cands, refs, matching, grid_styles):
     if not lost:
         return []
     lines = refs + [p for a in asks if a.read_off for p in a.own]
-    room = _Room(sh, labels, lines, grid_styles)
+    lead = lead or {}
+    joined = [(t, lead[id(t)]['polys'][0]) for t, _ in labels if id(t) in lead]
+    room = _Room(sh, labels, lines, grid_styles, joined, list(lead.values()))
     out = []
     for a in lost:
         found = room.place(a, labels, led)
@@ -2204,6 +2507,12 @@ RULES = ('near', 'far', 'cross', 'row', 'order', 'join', 'band', 'leaders', 'end
          'ends', 'thin')
 
 
+def program_text(raw):
+    """A program's text from its bytes: UTF-8, its other bytes (a program of Latin-1 text) kept as they are (the
+    labels are cut and drawn from their bytes, as the command does)."""
+    return raw.decode('utf-8', 'surrogateescape')
+
+
 def main(argv):
     root, tool, sheet, pages, rules, given, jobs = None, None, None, [], set(RULES), {}, 1
     k = 0
@@ -2219,10 +2528,7 @@ def main(argv):
                 case, _, path = argv[k].partition('=')
                 try:
                     raw = open(path, 'rb').read()
-                    try:
-                        given[case] = raw.decode('utf-8')
-                    except UnicodeDecodeError:
-                        given[case] = raw.decode('latin-1')   # a program of Latin-1 text
+                    given[case] = program_text(raw)
                 except OSError as e:
                     print(f'{path}: cannot be read: {e}', file=sys.stderr)
                     return 2
@@ -2282,11 +2588,32 @@ def _one(path):
     prog = program_of(path, programs)
     wanted = set()
     if prog:
-        wanted |= {'labels'} if prog.refs else set()
+        wanted |= {'labels'} if prog.refs and _on_axes(sh, prog) else set()
         wanted |= {'percentiles'} if prog.plotfit else set()
         wanted |= {'insets'} if prog.probplot else set()
     found = [f for f in check(sh, prog, seen) if f[0] in rules]
     return path, found, '', seen, wanted
+
+
+def _on_axes(sh, prog):
+    """Whether a value of the program's labelled lines may be drawn on a page: it reads inside a panel on one of
+    the page's axes, or the page has no labelled axis to tell (a value off its axis draws no line and no label)."""
+    axes = [ax for ax in sh.axes if ax.f]
+    if not axes or not sh.panels:
+        return True
+    kinds = {'href': 'x', 'sref': 'x', 'vref': 'y'}
+    for kw, v in {q for qs in prog.refs.values() for q in qs}:
+        for ax in axes:
+            if ax.kind != kinds.get(kw, ax.kind):
+                continue
+            p = ax.place(v)
+            if p is None:
+                continue
+            for r in sh.panels:
+                lo, hi = (r[0], r[2]) if ax.kind == 'x' else (r[1], r[3])
+                if lo - 0.5 <= p <= hi + 0.5 and lo - 0.5 <= ax.lo and ax.hi <= hi + 0.5:
+                    return True
+    return False
 
 
 def run(pages, glyphs, programs, rules, jobs=1):

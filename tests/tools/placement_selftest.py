@@ -33,7 +33,15 @@ and pages it once failed though nothing on them is misplaced, or faults it once 
   beside it names it;
 - SREF= beside a probability plot of PPLOT: none asked for there; PREF= there, its label left out: missing
   (the percents of that plot's axis run on into the stresses of the relation plot beside it);
-- the labels of two panels one above the other between lines 30 points apart: no band.
+- the labels of two panels one above the other between lines 30 points apart: no band;
+and labels read as the page draws them, and what it does not show:
+- accented labels (one on the page, one it leaves out): read, asked for and judged (missing), with no end in
+  recursion; a Latin-1 program's label cut to 16 bytes at an accented byte: read; a labelled value off every axis:
+  no label wanted back;
+- a label painted under an inset's box: left out (missing), and no label for the other rules;
+- an MCF limit's two dashes round a point, one ending by a label and beside its line: no leader (thin, ends);
+- a value 0.25 pt past the frame's side beside an unlabelled line just inside it: none asked for;
+- a label left out 13 points from a line along the frame's side: no place offered nearer the side's line.
 
   placement_selftest.py --source ROOT (--glyphsheet TOOL | --glyphs SHEET.svg) PAGEDIR
 Exits 1 when a fault is not found (or found on the page as drawn)."""
@@ -323,6 +331,101 @@ def false_alarms(pagedir, glyphs, programs, expect):
            not _has(c.found(c.moved(c.svg, n, side - 0.03 - half[0], 0)), 'cross', 'half'))
 
 
+def _found(c, svg):
+    """What the check finds on a page, or None where it fails on it."""
+    try:
+        return c.found(svg)
+    except Exception as e:   # noqa: BLE001 (a check that ends on a page checks none of its rules)
+        print(f'     the check ends in {type(e).__name__}')
+        return None
+
+
+def reading(pagedir, glyphs, programs, expect):
+    """Labels read as the page draws them, and what a page does not show."""
+    def prog(name, old, new):
+        return placement.Program(PROGRAM_TEXT[name].replace(old, new))
+
+    # '400 days' given as '400 dàys' (the accented letter read back as any), 'half' as 'hàlf-wày', which the page
+    # does not show: accented labels read, asked for and judged like any other
+    c = Case(pagedir, 'mcf-valve-seats-references-device.svg', glyphs, programs)
+    c.prog = placement.Program(PROGRAM_TEXT['mcf-valve-seats-references'].replace("'400 days'", "'400 d\u00e0ys'")
+                               .replace("'half'", "'h\u00e0lf-w\u00e0y'"))
+    (_, n) = c.box('400 days')
+    found = _found(c, c.svg)
+    expect('accented labels are read and asked for', found is not None and
+           not _has(found, 'missing', '400 d\u00e0ys') and _has(found, 'missing', 'h\u00e0lf-w\u00e0y'))
+    found = _found(c, c.removed(c.svg, n))
+    expect('an accented label left out is missing', found is not None and _has(found, 'missing', '400 d\u00e0ys'))
+
+    # a program of Latin-1 bytes whose label's 16th byte is é: the page shows its first 16 bytes, é for the last
+    c = Case(pagedir, 'probplot-long-reference-label-device.svg', glyphs, programs)
+    raw = PROGRAM_TEXT['probplot-long-reference-label'].replace('one thousand hours', 'one thousand ho\u00e9rs')
+    c.prog = placement.Program(placement.program_text(raw.encode('latin-1')))
+    found = _found(c, c.svg)
+    expect('a Latin-1 label cut to 16 bytes is read', found is not None and not any(r == 'missing' for r, _ in found))
+    # a labelled value off every axis draws no label: none is wanted back from the page
+    sh = c.sheet(c.svg)
+    off = placement.Program(PROGRAM_TEXT['probplot-long-reference-label'].replace('lref=1000', 'lref=1e9'))
+    expect('a label of a value off the axes is not wanted back', not placement._on_axes(sh, off) and
+           placement._on_axes(sh, c.prog))
+
+    # 'half' under the inset, painted before the inset's box: hidden, so left out (and no label that stands far)
+    c = Case(pagedir, 'mcf-valve-seats-references-device.svg', glyphs, programs)
+    inset = c.sheet(c.svg).boxes[0]
+    (half, n) = c.box('half')
+    at, _ = c.ground(inset)
+    run = list(RUN.finditer(c.moved(c.svg, n, inset[0] + 4.0 - half[0], inset[1] + 4.0 - half[1])))[n]
+    m = list(RUN.finditer(c.svg))[n]
+    under = c.svg[:m.start()] + c.svg[m.end():]
+    under = under[:at] + run.group(0) + under[at:]
+    found = _found(c, under)
+    expect('a label under an inset is left out', found is not None and _has(found, 'missing', 'half') and
+           not _rules(found, 'half', ('far', 'near', 'inset')))
+
+    # a pair of an MCF limit's dashes round a point, one by '400 days' ending a point from its line: no leader
+    c = Case(pagedir, 'mcf-valve-seats-references-device.svg', glyphs, programs)
+    sh = c.sheet(c.svg)
+    (days, _) = c.box('400 days')
+    x = next(o[0]['at'] for t, o in placement.read_labels(sh, c.prog)[2] if t['text'] == '400 days')
+    use = re.search(r'<use xlink:href="#(surface\d+)" transform="matrix\(1,0,0,1,', c.svg).group(1)
+    mark = '<use xlink:href="#{}" transform="matrix(1,0,0,1,{:g},{:g})"/>\n'
+    probe = c.sheet(_added(c.svg, mark.format(use, 0, 0)))
+    centre = placement._centre(max(probe.marks)[1])
+    y = days[3] + 2.0
+    dash = ('<path style="fill:none;stroke-width:0.8;stroke:rgb(16%,38%,72%);stroke-opacity:1;" '
+            'd="M {:g} {:g} L {:g} {:g} "/>\n')
+    limits = _added(c.svg, dash.format(x + 1.0, y, x + 7.0, y), dash.format(x + 1.0, y + 20, x + 7.0, y + 20),
+                    mark.format(use, x + 4.0 - centre[0], y + 10 - centre[1]))
+    found = _found(c, limits)
+    expect('a limit\'s dashes round a point are no leader', found is not None and
+           not _rules(found, '400 days', ('thin', 'ends')))
+
+    # a line just inside the frame's side of an unlabelled value, and 'Past' 0.25 pt from it past the side (off
+    # the axis: no line): 'Past' is not asked for
+    frame = sh.panels[0]
+    ax = next(a for a in sh.axes if a.kind == 'x' and a.f)
+    inside, past = ax.value(frame[2] - 0.1), ax.value(frame[2] + 0.15)
+    c.prog = prog('mcf-valve-seats-references', "href=40 400 hreflabels='40 days' '400 days'",
+                  f"href=40 400 {inside:.8g} {past:.8g} hreflabels='40 days' '400 days' '' 'Past'")
+    svg = _added(c.svg, DASHED.format(frame[2] - 0.1, frame[3], frame[2] - 0.1, frame[1]))
+    found = _found(c, svg)
+    expect('a value past the frame beside a drawn line asks for no label', found is not None and
+           not _has(found, 'missing', 'Past'))
+
+    # a line along the frame's side, and 'E' left out of a line 13 points from it: right of its line it would be
+    # nearer the side's line
+    side, e = ax.value(frame[2]), ax.value(frame[2] - 13.0)
+    c.prog = prog('mcf-valve-seats-references', "href=40 400 hreflabels='40 days' '400 days'",
+                  f"href=40 400 {e:.8g} {side:.8g} hreflabels='40 days' '400 days' 'E' ''")
+    svg = _added(c.svg, *[DASHED.format(u, frame[3], u, frame[1]) for u in (frame[2] - 13.0, frame[2])])
+    found = _found(c, svg) or []
+    places = [tuple(float(v) for v in m.groups()) for r, msg in found if r == 'missing' and '"E"' in msg
+              for m in [re.search(r'\((-?[\d.]+),(-?[\d.]+)\)-\((-?[\d.]+),(-?[\d.]+)\)$', msg)]]
+    expect('a place left out for a label is nearer its own line than the side\'s',
+           bool(places) and all(max(b[0] - (frame[2] - 13.0), frame[2] - 13.0 - b[2], 0) <
+                                max(b[0] - frame[2], frame[2] - b[2], 0) for b in places))
+
+
 PROGRAM_TEXT = {}
 
 
@@ -528,6 +631,7 @@ def main(argv):
     expect('an inset over three markers where a corner is clear fails', any(r == 'inset' for r, _ in c.found(hidden)))
 
     false_alarms(pagedir, glyphs, programs, expect)
+    reading(pagedir, glyphs, programs, expect)
 
     # the same three markers under the inset of a page whose other corners hold reference labels: the labels
     # give way to an inset that hides no data
