@@ -14,8 +14,9 @@ Read from the page:
 - the reference and intersection lines: single axis-parallel strokes that are no grid line (the style of most
   strokes at tick places) and no side of the frame (a dashed stroke along the axis is a line at its end), that
   start at a side of their panel (a curve's or a limit's step does not), at a place that reads a value the
-  program gives (LREF=, PREF=, HREF=, VREF=, SREF=) or that a number in the panel shows; a label owns the lines at
-  its value: a number those where its value reads (a relation plot's percentile label, a PLOTFIT= value as
+  program gives (LREF=, PREF=, HREF=, VREF=, SREF=; a dashed one just inside a side where the value reads is the
+  line at the axis's end, drawn clear of the frame's border) or that a number in the panel shows; a label owns the
+  lines at its value: a number those where its value reads (a relation plot's percentile label, a PLOTFIT= value as
   written, and a legend's number, with its line's sample beside it, are none), a text those of the values the
   program gives it (xREFLABELS=: of every label it shows, whole or cut to 16 bytes); the axes of panels side by
   side are told apart where their values turn back or a frame's side runs between, those of panels one above the
@@ -158,6 +159,7 @@ ENDS_ON = 0.5         # points: a leader ends on its line within this
 ENDS_APART = 0.5      # text heights: leaders of lines this far apart or more end this far apart
 FROM_SIDE = 2.0      # points: a reference line starts this near a side of its panel
 BEYOND_SIDE = 3.0    # points: a line drawn this far past a side of its panel (in the strip beside a turned frame) is named by it
+INSIDE_SIDE = 2.0    # points: a dashed line this near inside a side where its value reads is the line at the axis's end
 NEAR_BY = 0.05        # text heights: a place for a label left out is nearer its own line than any other by this
 LED_STEP = 0.5        # text heights: the places with a leader step this far out from the line, and along it
 LED_ALONG = 1.0       # text heights: the places with a leader along a level line, one beside the other
@@ -1080,6 +1082,15 @@ def _sides_at(sh, panel, kinds, v):
     return out
 
 
+def _inside_side(p, lo, hi):
+    """Whether a line stands within INSIDE_SIDE points inside a side of its panel where the value's place [lo, hi]
+    reads: the statistical road draws a line at an axis's end inside the frame, clear of the border."""
+    panel = p['panel']
+    a, b = (panel[0], panel[2]) if p['kind'] == 'x' else (panel[1], panel[3])
+    return any(min(lo, hi) - 0.3 <= side <= max(lo, hi) + 0.3 and 0 < (p['at'] - side) * inward <= INSIDE_SIDE
+               for side, inward in ((a, 1), (b, -1)))
+
+
 def read_labels(sh, prog):
     """The grid's styles, the candidate reference and intersection lines, and the labels of such lines with
     their own lines: (grid, candidates, [(text, [line])])."""
@@ -1124,7 +1135,7 @@ def read_labels(sh, prog):
             lo, hi = ax.place(v - half), ax.place(v + half)
             if lo is None or hi is None:
                 continue
-            if min(lo, hi) - 0.3 <= p['at'] <= max(lo, hi) + 0.3:
+            if min(lo, hi) - 0.3 <= p['at'] <= max(lo, hi) + 0.3 or p['dash'] and _inside_side(p, lo, hi):
                 hit.append(p)
         return hit
 
