@@ -603,7 +603,8 @@ class Program:
         text = re.sub(r'/\*.*?\*/', ' ', text, flags=re.S)
         self.refs, self.values, self.plotfit, self.statements = {}, [], set(), []
         self.cuts = {}   # {label text as a page shows it, cut: [(keyword, value)]}
-        self.probplot = bool(re.search(r'\bprobplot\b', text, re.I))
+        # (a probability plot draws an inset unless NOINSET says not)
+        self.probplot = bool(re.search(r'\bprobplot\b', text, re.I)) and not re.search(r'\bnoinset\b', text, re.I)
         self.inset_given = bool(re.search(r'\binset\b[^;]*\bposition\s*=', text, re.I))
         for st in text.split(';'):
             low = st.lower()
