@@ -28,7 +28,8 @@ namespace labelplace {
 // other, than a label between two of them needs.
 std::vector<size_t> Planner::cluster(size_t f) const {
     const bool up = upright(L[f].line);
-    const std::vector<size_t> v = sorted(up);
+    std::vector<size_t>& v = bydirection[up];   // the labels of that direction across (once)
+    if (v.empty()) v = sorted(up);
     auto close = [&](size_t a, size_t b) {
         const double need = up ? std::max(L[a].w, L[b].w) + 2 * d + 0.1 * h : 1.7 * h;
         return std::fabs(across(L[b].line) - across(L[a].line)) < need;

@@ -59,7 +59,7 @@ bool Planner::roomfor(size_t i, int depth, long stop) {
     };
     if (eachplace(i, ALL, [&](const Site& s, int kind, size_t n) { return staticat(i, kind, n, s) && at(s, nullptr, false); }))
         return on[i];   // (else the work ran out)
-    return columnrows(i, [&](const Site& s, const Placed& as) { return at(s, &as, true); }) && on[i];
+    return columnrows(i, true, [&](const Site& s, const Placed& as) { return at(s, &as, true); }) && on[i];
 }
 
 // Every label back where it stood when the journal held mark changes.

@@ -14,7 +14,7 @@ namespace labelplace {
 
 Box glyphbox(const Label& a, const Spot& at, double h) {
     const double x0 = at.end ? at.x - a.w : at.x;
-    return {x0, at.y - kDescent * h, x0 + a.w, at.y + kAscent * h};
+    return {x0, at.y - kDescent * h, x0 + a.w, at.y + (a.rises ? kRise : kAscent) * h};
 }
 
 bool descends(std::string_view text) {
@@ -36,6 +36,11 @@ Planner::Planner(const std::vector<Label>& labels, const Ground& ground)
     leads.init(over, 2 * h);
     for (const Box& r : g.refs) refat.push_back(placeof(r));
     for (const Label& a : L) labat.push_back(placeof(a.line));
+    for (size_t k = 0; k < g.refs.size(); ++k) {
+        const Box& l = g.refs[k];
+        if (upright(l) && std::min(l.y0, l.y1) <= g.room.y0 + h && std::max(l.y0, l.y1) >= g.room.y1 - h) whole.push_back({l.x0, refat[k]});
+    }
+    std::sort(whole.begin(), whole.end());
     for (size_t i = 0; i < L.size(); ++i)
         for (size_t j = 0; j < i && twin[i] < 0; ++j)
             if (twin[j] < 0 && L[j].text == L[i].text && labat[j] == labat[i]) twin[i] = static_cast<int>(j);
@@ -279,7 +284,9 @@ std::vector<Placed> Planner::run() {
     tried.assign(L.size(), Tried{});
     rowless.assign(L.size(), -1);
     columnless.assign(L.size(), -1);
+    rowsknown.assign(L.size(), 0);
     rowstatic.assign(L.size(), {});
+    rowsof.assign(L.size(), {});
     liftcells.assign(static_cast<size_t>(kGridCells) * kGridCells, 0);
     // Each label beside its line, the lines' own labels first.
     std::vector<size_t> failed;
@@ -345,7 +352,7 @@ uint64_t digest(const std::vector<Label>& labels, const Ground& g) {
         d.mix(std::hash<std::string>{}(a.text));
         d.add(a.w), d.add(a.first.x), d.add(a.first.y);
         d.mix(static_cast<uint64_t>(a.descends) | static_cast<uint64_t>(a.value) << 1 | static_cast<uint64_t>(a.first.end) << 2 |
-              static_cast<uint64_t>(a.given) << 3 | static_cast<uint64_t>(a.online) << 4 | static_cast<uint64_t>(a.from + 1) << 8);
+              static_cast<uint64_t>(a.given) << 3 | static_cast<uint64_t>(a.online) << 4 | static_cast<uint64_t>(a.rises) << 5 | static_cast<uint64_t>(a.from + 1) << 8);
     }
     d.add(g.room), d.add(g.inner), d.add(g.h), d.add(g.gap), d.add(g.pitch), d.add(g.toprow), d.add(g.footrow);
     d.add(g.texts), d.add(g.marks), d.add(g.ink), d.add(g.refs);

@@ -41,6 +41,7 @@ struct Label {
     std::string text;         // the same text at the same line is written once
     double w = 0;             // the text's width
     bool descends = false;    // a character reaches below the baseline
+    bool rises = false;       // a character reaches above the capitals' height (an accent on a capital)
     bool value = false;       // a value read off: placed after the lines' own labels
     Spot first;               // where the drawing puts it
     int from = 0;             // where the labels of its line start: upright 0 the top, 1 the foot;

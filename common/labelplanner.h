@@ -14,6 +14,7 @@
 namespace labelplace {
 
 constexpr double kAscent = 0.76, kDescent = 0.22;   // of a text height, about the baseline
+constexpr double kRise = 0.95;                      // the top of an accent on a capital
 constexpr double kCapital = 0.7;                    // the letters' body: no capital is lower
 constexpr double kOvershoot = 0.05;                 // round letters reach this far under the baseline
 constexpr double kMiddle = 0.35;                   // a leader meets its text this far above the baseline
@@ -128,7 +129,9 @@ struct Planner {
     std::vector<double> places;      // each place across, and whether its lines are upright
     std::vector<bool> placeup;
     std::vector<int> twin;           // the label of the same text at the same line, or -1
+    std::vector<std::pair<double, int>> whole;   // the upright lines that run the room's whole height: where, their place
     std::vector<size_t> order;       // the lines' own labels, then the values
+    mutable std::vector<size_t> bydirection[2];   // the labels of level, of upright lines, across
 
     // What is placed.
     std::vector<Placed> out;
@@ -243,6 +246,8 @@ struct Planner {
         std::vector<Anchor> anchors;
         std::vector<char> pending;          // rows still to stand in a column
         std::vector<std::vector<char>> cache;   // place: row x slot, 0 not asked, 1 keeps, 2 fails
+        std::vector<float> wide;            // place x slot: how wide a row's box there may be that
+                                            // nothing the panel draws crosses; -1 not asked
         LevelSet(const Planner& p, const std::vector<size_t>& m);
     };
     // The rows of a column of the labels (a level set's rows still to stand in one) that keeps
@@ -263,23 +268,38 @@ struct Planner {
     // ---- a row of its own beside other lines (labelrows.cpp)
     bool placerow(size_t i);
     // A row of its own at a place of the column of its run.
-    bool columnrows(size_t i, const std::function<bool(const Site&, const Placed&)>& f) const;
+    bool columnrows(size_t i, bool movable, const std::function<bool(const Site&, const Placed&)>& f) const;
+    double coverwide(double y, double x, bool end) const;
+    // A run of upright lines' column: its places, its widest text, its heights, how wide a text
+    // may stand at each row there (by place, end, height; without a descender or with) that no
+    // label changes (-1: not asked), and how many rows on a box at the room's edge no fitted line
+    // or marker meets (by place and end; -1: not asked). By the run's first label from the left.
+    struct Run {
+        size_t first = 0;
+        std::vector<ColumnPlace> places;
+        double wmax = 0;
+        size_t heights = 0;
+        std::vector<float> wide[2];
+        std::vector<int> edge;
+    };
+    mutable std::unordered_map<size_t, Run> runs;
     bool placecolumnrow(size_t i);
     bool placeanywhere(size_t i);
     std::vector<long> columnless;    // for each label, the lifts when it last found no such row; -1: never
+    // For each label, whether its column's rows that keep the rules of what the panel draws are
+    // known, and those rows (by number, in the order they are preferred).
+    mutable std::vector<char> rowsknown;
+    mutable std::vector<std::vector<uint32_t>> rowsof;
     mutable std::vector<std::vector<char>> rowstatic;   // label, row: 0 not asked, 1 keeps, 2 fails
+    void knowrows(size_t i) const;
     mutable std::unordered_map<size_t, LevelSet> levelsets;   // the runs of level lines, by their first label
-    // The places of a run of upright lines' column, and how wide a text may stand at each
-    // height there (by place, from the top or the foot, without a descender or with): -1 not
-    // asked; kept while nothing is placed or taken away. By the run's first label from the left.
-    struct Open {
-        std::vector<ColumnPlace> places;
-        long at = -1;
-        std::vector<std::vector<float>> wide;
-    };
-    mutable std::unordered_map<size_t, Open> open;
     double rowwide(double y, double x, bool end, bool descends) const;
     bool takenclear(double y, double x0, double x1) const;
+    double rowroom(double y) const;
+    mutable std::unordered_map<int64_t, double> rowsroom;
+    mutable long roomat = -1;
+    const std::vector<std::pair<double, double>>& rowcrossed(double y) const;
+    mutable std::unordered_map<int64_t, std::vector<std::pair<double, double>>> rowscrossed;
     mutable std::unordered_map<int64_t, std::vector<std::pair<double, double>>> rowstaken;
     mutable long takenat = -1;
     // What a text on the row at baseline y keeps clear of across (the texts placed, the lines,
@@ -290,11 +310,12 @@ struct Planner {
     static int64_t rowkey(double y, double h) { return static_cast<int64_t>(std::llround(y / (0.01 * h))); }
     int64_t rowkey(double y) const { return rowkey(y, h); }
     const std::vector<std::pair<double, double>>& rowbusy(double y) const;
+    const std::vector<std::pair<double, double>>& rowfixed(double y) const;
     const std::vector<std::pair<double, double>>& rowstops(double y) const;
     const std::vector<double>& rowlines(double y) const;
     const std::vector<std::pair<double, double>>& rowtexts(double y, bool descends) const;
     bool rowclear(size_t i, double y, double x0, double x1) const;
-    mutable std::unordered_map<int64_t, std::vector<std::pair<double, double>>> rowsbusy, rowsstops, rowspanel;
+    mutable std::unordered_map<int64_t, std::vector<std::pair<double, double>>> rowsbusy, rowsfixed, rowsstops, rowspanel;
     mutable std::unordered_map<int64_t, std::vector<double>> rowsupright;
     long changes = 0;                       // labels placed or taken away so far
     mutable long rowsat = -1, stopsat = -1;   // when the rows were known

@@ -61,6 +61,7 @@ bool Planner::placerow(size_t i) {
     for (double y = top ? r.y1 - kAscent * h : r.y0 + kDescent * h; y - kDescent * h >= r.y0 && y + kAscent * h <= r.y1; y += step) {
         const double mid = y + kMiddle * h;
         if (mid < lo || mid > hi) continue;   // a level leader reaches its line only where the line runs
+        if (rowroom(y) < w) continue;         // nowhere on the row is room for the text
         // What a text on this row keeps clear of across, the same for every label while nothing
         // is placed or taken away: the texts placed (half a text height apart), the lines (but
         // its own, which never runs under a row), fitted lines and markers (a little apart);
@@ -79,13 +80,19 @@ bool Planner::placerow(size_t i) {
             return false;
         };
         const double left = open(stops, -1), right = open(stops, 1);
+        const auto& busy = rowbusy(y);
+        const auto& texts = rowtexts(y, L[i].descends);
+        auto clear = [&](const std::vector<std::pair<double, double>>& v, double x0, double x1) {
+            const auto it = std::upper_bound(v.begin(), v.end(), x0, [](double u, const std::pair<double, double>& q) { return u < q.second; });
+            return it == v.end() || it->first >= x1;
+        };
         near.clear();
         bool ways[2] = {true, true};
         for (const Across& p : xs) {
             if (!ways[0] && !ways[1]) break;
             const double from = p.end ? p.near + 0.25 * d : p.near - 0.25 * d, x0 = p.end ? p.near - w : p.near;
             if (p.end ? from <= left : from >= right) ways[p.end ? 0 : 1] = false;
-            else if (rowclear(i, y, x0, x0 + w) && !beside(p)) near.push_back(p);
+            else if (clear(busy, x0, x0 + w) && clear(texts, x0, x0 + w) && !beside(p)) near.push_back(p);
         }
         for (const Across& p : near) {
             const double from = p.end ? p.near + 0.25 * d : p.near - 0.25 * d;
@@ -133,11 +140,11 @@ bool Planner::takenclear(double y, double x0, double x1) const {
 }
 
 // How wide a text on the row at baseline y may stand from x (rightwards, or leftwards where it
-// ends there) clear of what a text there keeps clear of across (a text with a descender reaching
-// lower): 0 where something stands at x.
+// ends there) clear of what a text there keeps clear of across that no label changes (a text
+// with a descender reaching lower): 0 where something stands at x.
 double Planner::rowwide(double y, double x, bool end, bool descends) const {
     double wide = end ? x - g.room.x0 : g.room.x1 - x;
-    for (const auto* v : {&rowbusy(y), &rowtexts(y, descends)}) {
+    for (const auto* v : {&rowfixed(y), &rowtexts(y, descends)}) {
         if (end) {
             auto it = std::lower_bound(v->begin(), v->end(), x, [](const std::pair<double, double>& q, double u) { return q.first < u; });
             if (it == v->begin()) continue;
@@ -168,14 +175,14 @@ bool Planner::rowclear(size_t i, double y, double x0, double x1) const {
 // its labels start (a row without a leader only where it reads as its line's alone), or at each
 // anchor and slot of a column at its level lines, on its box; calls f with each that keeps the
 // rules of what the panel draws, until f returns true; whether it did.
-bool Planner::columnrows(size_t i, const std::function<bool(const Site&, const Placed&)>& f) const {
+bool Planner::columnrows(size_t i, bool movable, const std::function<bool(const Site&, const Placed&)>& f) const {
+    if (!rowsknown[i]) rowsknown[i] = 1, knowrows(i);
+    if (rowsof[i].empty()) return false;
     std::vector<size_t> m = cluster(i);
-    if (m.size() < 2) return false;
     const Box& r = g.room;
     Placed as;
-    // What the panel draws lets each row be taken or not, asked once (the rows come in one order).
+    // What the panel draws lets each row be taken or not, asked once.
     std::vector<char>& known = rowstatic[i];
-    size_t n = 0;   // each row's number, in the order they come
     auto keeps = [&](size_t at, const Site& s) {
         if (known.size() <= at) known.resize(at + 1, 0);
         char& v = known[at];
@@ -183,77 +190,132 @@ bool Planner::columnrows(size_t i, const std::function<bool(const Site&, const P
         return v == 1;
     };
     if (upright(L[i].line)) {
-        std::stable_sort(m.begin(), m.end(), [&](size_t a, size_t b) { return L[a].line.x0 < L[b].line.x0; });
-        double wmax = 0;
-        for (size_t j : m) wmax = std::max(wmax, L[j].w);
-        const bool top = L[m.front()].from == 0;
-        // The run's places, and how wide a text may stand at each height there while nothing is
-        // placed or taken away (the same for every label of the run).
-        Open& o = open[m.front()];
-        if (o.places.empty()) o.places = uprightplaces(m);
-        if (o.at != changes) {
-            o.at = changes;
-            for (auto& e : o.wide) e.clear();
-            o.wide.resize(o.places.size() * 4);
+        const Run& run = runs.at(*std::min_element(m.begin(), m.end(), [&](size_t a, size_t b) { return L[a].line.x0 < L[b].line.x0; }));
+        const bool top = L[run.first].from == 0;
+        for (const uint32_t at : rowsof[i]) {
+            const size_t pk = at / (2 * run.heights), fromtop = at / run.heights % 2, z = at % run.heights;
+            const ColumnPlace& p = run.places[pk];
+            const double y = (fromtop ? g.toprow : g.footrow) + (fromtop ? -0.25 : 0.25) * h * static_cast<double>(z);
+            ++work;
+            const Box b = glyph(i, {p.x, y, p.end});
+            if (!movable && !(journaling ? textfree(b) : takenclear(y, b.x0 - 0.5 * h, b.x1 + 0.5 * h))) continue;
+            const Site s = uprightrow(i, p, y, fromtop, run.wmax);
+            if (!keeps(at, s) || (s.lead.empty() && !rowreads(i, s, p.edge))) continue;
+            as.boxed = p.edge, as.cover = s.cover;
+            if (f(s, as)) return true;
         }
-        for (size_t pk = 0; pk < o.places.size(); ++pk) {
-            const ColumnPlace& p = o.places[pk];
-            const double tx0 = p.end ? p.x - L[i].w : p.x;
-            if (!p.edge && (tx0 < r.x0 || tx0 + L[i].w > r.x1 || blockedacross(i, tx0, tx0 + L[i].w))) continue;
+        (void)top;
+        (void)r;
+        return false;
+    }
+    const LevelSet& c = levelsets.at(*std::min_element(m.begin(), m.end()));
+    const Box& l = L[i].line;
+    for (const uint32_t at : rowsof[i]) {
+        ++work;
+        const size_t a = at / static_cast<size_t>(c.S), z = at % static_cast<size_t>(c.S);
+        const LevelSet::Anchor& an = c.anchors[a];
+        const double begin = an.dir > 0 ? an.x0 + c.wmax + 0.25 * d : an.x0 - 0.25 * d, y = c.zlo + static_cast<double>(z) * c.q;
+        Site s;
+        s.at = an.dir > 0 ? Spot{an.x0 + c.wmax, y, true} : Spot{an.x0, y, false};
+        s.cover = boxof(glyph(i, s.at));
+        const double mid = y + kMiddle * h, to = std::clamp(begin + an.dir * std::max(0.6 * h, 0.6 * std::fabs(mid - l.y0)), l.x0, l.x1);
+        s.lead = {begin, mid, to, l.y0};
+        if (!movable && !(journaling ? textfree(s.cover) : takenclear(y, s.cover.x0 - 0.5 * h, s.cover.x1 + 0.5 * h))) continue;
+        if (!keeps(at, s)) continue;
+        as.boxed = true, as.cover = s.cover;
+        if (f(s, as)) return true;
+    }
+    return false;
+}
+
+// The rows of the column of label i's run where a text as wide as its may stand, that nothing the
+// panel draws crosses (the same for every label of the run), found once, in the order they are
+// preferred, each by its number: upright by place, end and height; level by anchor and slot.
+void Planner::knowrows(size_t i) const {
+    std::vector<uint32_t>& out = rowsof[i];
+    std::vector<size_t> m = cluster(i);
+    if (m.size() < 2) return;
+    const Box& r = g.room;
+    const double w = L[i].w;
+    if (upright(L[i].line)) {
+        std::stable_sort(m.begin(), m.end(), [&](size_t a, size_t b) { return L[a].line.x0 < L[b].line.x0; });
+        Run& run = runs[m.front()];
+        if (run.places.empty()) {
+            run.first = m.front();
+            run.places = uprightplaces(m);
+            for (size_t j : m) run.wmax = std::max(run.wmax, L[j].w);
+            run.heights = static_cast<size_t>((r.y1 - r.y0) / (0.25 * h)) + 2;
+            for (auto& v : run.wide) v.assign(run.places.size() * 2 * run.heights, -1);
+            run.edge.assign(run.places.size() * 2, -1);
+        }
+        const bool top = L[m.front()].from == 0;
+        for (size_t pk = 0; pk < run.places.size(); ++pk) {
+            const ColumnPlace& p = run.places[pk];
+            const double tx0 = p.end ? p.x - w : p.x;
+            if (!p.edge && (tx0 < r.x0 || tx0 + w > r.x1 || blockedacross(i, tx0, tx0 + w))) continue;
             for (const bool fromtop : {top, !top}) {
-                std::vector<float>& wide = o.wide[pk * 4 + fromtop * 2 + L[i].descends];
+                const double y0 = fromtop ? g.toprow : g.footrow, dy = (fromtop ? -0.25 : 0.25) * h;
+                int& last = run.edge[pk * 2 + fromtop];   // the rows on the box at the edge: how many
                 size_t z = 0;
-                for (double y = fromtop ? g.toprow : g.footrow; y - kDescent * h >= r.y0 && y + kAscent * h <= r.y1; y += (fromtop ? -0.25 : 0.25) * h, ++z) {
-                    const size_t at = n++;
-                    ++work;
-                    // (a quick look first at the texts placed and at what crosses the text: by how
-                    // wide a text may stand there, but while a move is tried, when labels come and
-                    // go, by the text)
-                    if (!p.edge) {
-                        if (journaling) {
-                            const Box b = glyph(i, {p.x, y, p.end});
-                            if (!textfree(b) || !linesfree(i, b, nullptr)) continue;
-                        } else {
-                            if (wide.size() <= z) wide.resize(z + 1, -1);
-                            if (wide[z] < 0) wide[z] = static_cast<float>(rowwide(y, p.x, p.end, L[i].descends));
-                            if (L[i].w > wide[z]) continue;
+                for (double y = y0; y - kDescent * h >= r.y0 && y + kAscent * h <= r.y1; y += dy, ++z) {
+                    const uint32_t at = static_cast<uint32_t>((pk * 2 + fromtop) * run.heights + z);
+                    if (p.edge) {
+                        // (the box of a row at the room's edge reaches the room's end: where a
+                        // fitted line or a marker meets it, every box further from the end does)
+                        if (last >= 0 && static_cast<int>(z) >= last) break;
+                        const Site s = uprightrow(i, p, y, fromtop, run.wmax);
+                        if (last < 0 && (ink.any(s.cover, [&](const Box& k) { return s.cover.meets(k); }) ||
+                                         marks.any(s.cover, [&](const Box& k) { return s.cover.overlaps(k); }))) {
+                            last = static_cast<int>(z);
+                            break;
                         }
+                        out.push_back(at);
+                        continue;
                     }
-                    const Site s = uprightrow(i, p, y, fromtop, wmax);
-                    if (!keeps(at, s) || (s.lead.empty() && !rowreads(i, s, p.edge))) continue;
-                    as.boxed = p.edge, as.cover = s.cover;
-                    if (f(s, as)) return true;
+                    float& wide = run.wide[L[i].descends][at];
+                    if (wide < 0) wide = static_cast<float>(rowwide(y, p.x, p.end, L[i].descends));
+                    if (w <= wide) out.push_back(at);
                 }
             }
         }
-        return false;
+        return;
     }
     const size_t first = *std::min_element(m.begin(), m.end());
-    auto known_set = levelsets.find(first);
-    if (known_set == levelsets.end()) known_set = levelsets.emplace(first, LevelSet(*this, m)).first;
-    const LevelSet& c = known_set->second;
+    auto known = levelsets.find(first);
+    if (known == levelsets.end()) known = levelsets.emplace(first, LevelSet(*this, m)).first;
+    LevelSet& c = known->second;
+    if (c.wide.empty()) c.wide.assign(c.anchors.size() * static_cast<size_t>(std::max(c.S, 0)), -1);
     const size_t k = static_cast<size_t>(std::find(c.m.begin(), c.m.end(), i) - c.m.begin());
     const Box& l = L[i].line;
-    for (const LevelSet::Anchor& an : c.anchors) {
+    for (size_t a = 0; a < c.anchors.size(); ++a) {
+        const LevelSet::Anchor& an = c.anchors[a];
         const double begin = an.dir > 0 ? an.x0 + c.wmax + 0.25 * d : an.x0 - 0.25 * d;
         for (int z = std::max(0, c.slo[k]); z <= c.shi[k] && z < c.S; ++z) {
             if (!c.all[k][static_cast<size_t>(z - c.slo[k])]) continue;
-            Site s;
-            s.at = an.dir > 0 ? Spot{an.x0 + c.wmax, c.zlo + z * c.q, true} : Spot{an.x0, c.zlo + z * c.q, false};
-            s.cover = boxof(glyph(i, s.at));
-            const double mid = s.at.y + kMiddle * h, to = std::clamp(begin + an.dir * std::max(0.6 * h, 0.6 * std::fabs(mid - l.y0)), l.x0, l.x1);
-            if (an.dir * (to - begin) <= 0) continue;
-            s.lead = {begin, mid, to, l.y0};
-            const size_t at = n++;
-            // (the texts placed: a quick look first, by the row kept while nothing is placed or
-            // taken away; while a move is tried, by the text)
-            if (journaling ? !textfree(s.cover) : !takenclear(s.at.y, s.cover.x0 - 0.5 * h, s.cover.x1 + 0.5 * h)) continue;
-            if (!keeps(at, s)) continue;
-            as.boxed = true, as.cover = s.cover;
-            if (f(s, as)) return true;
+            const size_t at = a * static_cast<size_t>(c.S) + static_cast<size_t>(z);
+            const double y = c.zlo + z * c.q;
+            float& wide = c.wide[at];
+            if (wide < 0) wide = static_cast<float>(std::max(0.0, coverwide(y, an.dir > 0 ? an.x0 + c.wmax + 0.15 * h : an.x0 - 0.15 * h, an.dir > 0) - 0.3 * h));
+            if (w > wide) continue;
+            const double mid = y + kMiddle * h, to = std::clamp(begin + an.dir * std::max(0.6 * h, 0.6 * std::fabs(mid - l.y0)), l.x0, l.x1);
+            if (an.dir * (to - begin) > 0) out.push_back(static_cast<uint32_t>(at));
         }
     }
-    return false;
+}
+
+// How wide a box on the row at baseline y may stand from x (rightwards, or leftwards where it
+// ends there) that no line runs across, no fitted line or marker meets.
+double Planner::coverwide(double y, double x, bool end) const {
+    const auto& v = rowcrossed(y);
+    if (end) {
+        auto it = std::lower_bound(v.begin(), v.end(), x, [](const std::pair<double, double>& q, double u) { return q.first < u; });
+        if (it == v.begin()) return x - g.room.x0;
+        --it;
+        return it->second >= x ? 0.0 : std::min(x - it->second, x - g.room.x0);
+    }
+    const auto it = std::lower_bound(v.begin(), v.end(), x, [](const std::pair<double, double>& q, double u) { return q.second < u; });
+    if (it == v.end() || !std::isfinite(it->first)) return g.room.x1 - x;
+    return it->first <= x ? 0.0 : std::min(it->first - x, g.room.x1 - x);
 }
 
 // A label the columns left out, alone in a row of the column of its run: the first that keeps the
@@ -262,7 +324,7 @@ bool Planner::placecolumnrow(size_t i) {
     const long lifts = liftsof[0] + liftsof[1];
     if (columnless[i] == lifts) return false;   // none since no label placed has left
     columnless[i] = lifts;
-    return columnrows(i, [&](const Site& s, const Placed& as) {
+    return columnrows(i, false, [&](const Site& s, const Placed& as) {
         if (!placedfree(i, s, nullptr, true)) return false;
         put(i, s, &as);
         return true;
@@ -358,19 +420,94 @@ const std::vector<double>& Planner::rowlines(double y) const {
     return v;
 }
 
-const std::vector<std::pair<double, double>>& Planner::rowbusy(double y) const {
+// What crosses a row at baseline y on a box of the background whatever stands there: the
+// upright lines that run on past the box above and below it, fitted lines and markers; merged,
+// in order (kept for the run: the labels change none of it).
+const std::vector<std::pair<double, double>>& Planner::rowcrossed(double y) const {
     const Box& r = g.room;
+    std::vector<std::pair<double, double>>& v = rowscrossed[rowkey(y)];
+    if (!v.empty()) return v;
+    const Box m{r.x0 - h, y - kDescent * h, r.x1 + h, y + kAscent * h};
+    lines.upright(m.x0, m.x1, [&](size_t k) {
+        const Box& q = g.refs[k];
+        if (std::min(q.y0, q.y1) < m.y0 && std::max(q.y0, q.y1) > m.y1) v.push_back({q.x0, q.x0});
+        return false;
+    });
+    ink.any(m, [&](const Box& k) {
+        double t0, t1;
+        if (m.meets(k.x0, k.y0, k.x1, k.y1, &t0, &t1)) {
+            const double xa = k.x0 + t0 * (k.x1 - k.x0), xb = k.x0 + t1 * (k.x1 - k.x0);
+            v.push_back({std::min(xa, xb), std::max(xa, xb)});
+        }
+        return false;
+    });
+    marks.any(m, [&](const Box& k) {
+        if (m.overlaps(k)) v.push_back({k.x0, k.x1});
+        return false;
+    });
+    std::sort(v.begin(), v.end());
+    size_t merged = 0;
+    for (const auto& q : v) {
+        if (merged > 0 && q.first <= v[merged - 1].second) v[merged - 1].second = std::max(v[merged - 1].second, q.second);
+        else v[merged++] = q;
+    }
+    v.resize(merged);
+    if (v.empty()) v.push_back({INFINITY, INFINITY});   // (known)
+    return v;
+}
+
+// The widest stretch of the row at baseline y that what a text there keeps clear of across leaves
+// free: no text wider stands anywhere on it.
+double Planner::rowroom(double y) const {
+    const std::vector<std::pair<double, double>>& busy = rowbusy(y);
+    const int64_t key = rowkey(y);
+    const auto known = rowsroom.find(key);
+    if (known != rowsroom.end() && roomat == changes) return known->second;
+    if (roomat != changes) rowsroom.clear(), roomat = changes;
+    double x = g.room.x0, most = 0;
+    for (const auto& [a, b] : busy) {
+        if (!std::isfinite(a)) break;
+        most = std::max(most, std::min(a, g.room.x1) - x);
+        x = std::max(x, b);
+    }
+    most = std::max(most, g.room.x1 - x);
+    rowsroom[key] = most;
+    return most;
+}
+
+const std::vector<std::pair<double, double>>& Planner::rowbusy(double y) const {
     if (rowsat != changes) {
         rowsbusy.clear();
         rowsat = changes;
     }
     std::vector<std::pair<double, double>>& busy = rowsbusy[rowkey(y)];
     if (!busy.empty()) return busy;
+    const Box& r = g.room;
     const Box band{r.x0 - h, y - kDescent * h, r.x1 + h, y + kAscent * h};
     taken.any(band, [&](const Grid::Item& o) {
         if (o.b.y0 < band.y1 && band.y0 < o.b.y1) busy.push_back({o.b.x0 - 0.5 * h, o.b.x1 + 0.5 * h});
         return false;
     });
+    for (const auto& q : rowfixed(y))
+        if (std::isfinite(q.first)) busy.push_back(q);
+    std::sort(busy.begin(), busy.end());
+    size_t merged = 0;
+    for (const auto& q : busy) {
+        if (merged > 0 && q.first <= busy[merged - 1].second) busy[merged - 1].second = std::max(busy[merged - 1].second, q.second);
+        else busy[merged++] = q;
+    }
+    busy.resize(merged);
+    if (busy.empty()) busy.push_back({INFINITY, INFINITY});   // (known: nothing on the row)
+    return busy;
+}
+
+// The lines, fitted lines and markers a text on the row at baseline y keeps clear of across (a
+// little apart); merged, in order; kept for the run.
+const std::vector<std::pair<double, double>>& Planner::rowfixed(double y) const {
+    std::vector<std::pair<double, double>>& busy = rowsfixed[rowkey(y)];
+    if (!busy.empty()) return busy;
+    const Box& r = g.room;
+    const Box band{r.x0 - h, y - kDescent * h, r.x1 + h, y + kAscent * h};
     const Box m = band.grown(0, 0.05 * h);
     const double c = 0.15 * h;
     auto blocks = [&](size_t k) {

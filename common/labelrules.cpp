@@ -132,11 +132,9 @@ bool Planner::rowfree(size_t i, const Box& ink, double x0, double x1) const {
 // Whether another upright line that runs the room's whole height lies across [x0, x1] (a text
 // there is crossed at any height).
 bool Planner::blockedacross(size_t i, double x0, double x1) const {
-    const Box& r = g.room;
-    return lines.upright(x0 - 0.15 * h, x1 + 0.15 * h, [&](size_t k) {
-        const Box& l = g.refs[k];
-        return !ownref(i, k) && std::min(l.y0, l.y1) <= r.y0 + h && std::max(l.y0, l.y1) >= r.y1 - h;
-    });
+    for (auto it = std::lower_bound(whole.begin(), whole.end(), std::pair<double, int>(x0 - 0.15 * h, -1)); it != whole.end() && it->first <= x1 + 0.15 * h; ++it)
+        if (it->second != labat[i]) return true;
+    return false;
 }
 
 // What may meet the text's box b: nothing; on a box of the background (under), the ends of
@@ -306,7 +304,7 @@ bool Planner::staticfree(size_t i, const Site& s, bool row) const {
 }
 
 // The rules of the labels placed. With `who`, the labels in the way are gathered instead.
-bool Planner::placedfree(size_t i, const Site& s, std::vector<int>* who, bool row) const {
+bool Planner::placedfree(size_t i, const Site& s, std::vector<int>* who, bool) const {
     ++work;
     const Box b = glyph(i, s.at), k = inked(i, s.at);
     const bool boxed = s.boxed();

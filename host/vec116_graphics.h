@@ -74,6 +74,9 @@ struct ggtext {
                                // nearer horizontal, in y percent for one nearer vertical
     float xext, yext;          // ggstrl: extent of the turned text in x and y percent
     float ascent, descent;     // ggstrl: of the face above and below the baseline, y percent
+    float below;               // ggstrl: how far the text's own glyphs reach below the baseline,
+                               // y percent (0: not at all)
+    float above;               // ggstrl: how far they reach above it, y percent
 };
 // Polyline block: point pairs (x, y) in page percent; a missing point breaks the line.
 enum : uint32_t { GGP_LINE = 0x60, GGP_CURVE = 0xE0 };

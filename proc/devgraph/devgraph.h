@@ -395,6 +395,12 @@ inline double textwidth(ggtext& t, const char* text, int len) {
     return t.width;
 }
 
+// Whether a text measured by ggstrl reaches below its baseline as a descender does: its glyphs
+// further than a tenth of its height (round letters, digits and the slashes reach less).
+inline bool descends(const ggtext& t) { return t.below > 0.1f * t.height; }
+// Whether it reaches above the capitals' height (an accent on a capital).
+inline bool rises(const ggtext& t) { return t.above > 0.8f * t.height; }
+
 // WAXIS= truncated to a whole number when given (1 to MOST_WIDTH), else `dflt`, into the
 // graphics context.
 void setwidth(vyxstate* s, int dflt);

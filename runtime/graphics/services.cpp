@@ -352,6 +352,8 @@ int strl(int, ggtext* t) {
     t->yext = static_cast<float>((e.width * n + high * c) / H * 100);
     t->ascent = static_cast<float>(e.ascent / H * 100);
     t->descent = static_cast<float>(e.descent / H * 100);
+    t->below = static_cast<float>(e.below / H * 100);
+    t->above = static_cast<float>(e.above / H * 100);
     return 0;
 }
 

@@ -1,5 +1,6 @@
 // Text metrics from the faces cairo draws with: one scaled font per face and size, kept
 // for the run, so that measuring a label costs one cairo call.
+#include <algorithm>
 #include <cairo.h>
 #include <cmath>
 #include <cstdint>
@@ -61,7 +62,7 @@ TextExtent measure(std::string_view utf8, const TextStyle& t) {
         at.size = kLargestTextSize;
         e = measure(utf8, at);
         const double k = t.size / kLargestTextSize;
-        e.width *= k, e.ascent *= k, e.descent *= k;
+        e.width *= k, e.ascent *= k, e.descent *= k, e.below *= k, e.above *= k;
         return e;
     }
     cairo_scaled_font_t* sf = scaledfont(t);
@@ -74,6 +75,8 @@ TextExtent measure(std::string_view utf8, const TextStyle& t) {
     cairo_text_extents_t te;
     cairo_scaled_font_text_extents(sf, s.c_str(), &te);
     e.width = te.x_advance;
+    e.below = std::max(0.0, te.y_bearing + te.height);   // the ink's foot, y downwards
+    e.above = std::max(0.0, -te.y_bearing);               // its top
     return e;
 }
 

@@ -52,6 +52,10 @@ gfx::TextStyle textstyle(double size, const Rgb& c, bool bold) {
 }
 
 double textwidth(std::string_view s, double size, bool bold) { return gfx::measure(s, textstyle(size, style().text, bold)).width; }
+bool descends(std::string_view s, double size, bool bold) {
+    return gfx::measure(s, textstyle(size, style().text, bold)).below > 0.1 * size;
+}
+bool rises(std::string_view s, double size, bool bold) { return gfx::measure(s, textstyle(size, style().text, bold)).above > 0.8 * size; }
 
 namespace {
 // The number in plain decimals with the fewest places (at most 12) that give its 6 significant

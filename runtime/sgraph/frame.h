@@ -95,6 +95,11 @@ Rgb groupcolor(int k);
 Rgb tint(const Rgb& c, double alpha);
 gfx::TextStyle textstyle(double size, const Rgb& c = style().text, bool bold = false);
 double textwidth(std::string_view s, double size, bool bold = false);
+// Whether a text reaches below its baseline as a descender does: its glyphs further than a tenth
+// of its size (round letters, digits and the slashes reach less).
+bool descends(std::string_view s, double size, bool bold = false);
+// Whether it reaches above the capitals' height (an accent on a capital).
+bool rises(std::string_view s, double size, bool bold = false);
 
 // A plot frame: the rectangle [x0, x1] x [y0, y1] in points and its two axes. Points
 // outside the frame are clipped by the canvas while the frame's clip is pushed.

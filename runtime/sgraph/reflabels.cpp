@@ -71,7 +71,8 @@ void RefLabels::place(Canvas& c, const Frame& f, Drawn& drawn, const InsetBox* b
             if (l.vertical() ? o.x0 == o.x1 && o.x0 == l.x0 : o.y0 == o.y1 && o.y0 == l.y0) a.line = a.line.with(o);
         a.text = l.text;
         a.w = textwidth(l.text, h);
-        a.descends = lp::descends(l.text);
+        a.descends = descends(l.text, h);
+        a.rises = rises(l.text, h);
         a.first = first(l, f, a.w, h);
         a.from = l.vertical() && l.stop ? 1 : 0;
         a.value = l.value;

@@ -14,11 +14,13 @@ Read from the page:
 - the reference and intersection lines: single axis-parallel strokes that are no grid line (the style of most
   strokes at tick places) and no side of the frame (a dashed stroke along the axis is a line at its end), that
   start at a side of their panel (a curve's or a limit's step does not), at a place that reads a value the
-  program gives (LREF=, PREF=, HREF=, VREF=, SREF=) or that a number in the panel shows; a label owns the lines at
-  its value: a number those where its value reads (a relation plot's percentile label, a PLOTFIT= value as
-  written, and a legend's number, with its line's sample beside it, are none), a text those of the value the
-  program gives it (xREFLABELS=); the axes of panels side by side are told apart where their values turn back or
-  a frame's side runs between, those of panels one above the other share their ticks out by panel;
+  program gives (LREF=, PREF=, HREF=, VREF=, SREF=; a dashed one just inside a side where the value reads is the
+  line at the axis's end, drawn clear of the frame's border) or that a number in the panel shows; a label owns the
+  lines at its value: a number those where its value reads (a relation plot's percentile label, a PLOTFIT= value as
+  written, and a legend's number, with its line's sample beside it, are none), a text those of the values the
+  program gives it (xREFLABELS=: of every label it shows, whole or cut to 16 bytes); the axes of panels side by
+  side are told apart where their values turn back or a frame's side runs between, those of panels one above the
+  other share their ticks out by panel;
 - the fitted lines and confidence limits: the other strokes of more than one segment or not axis-parallel;
 - a leader: a solid stroke from a label's box to one of its own lines (to its line's end for a percentile label),
   not along it (an MCF limit's dash on the line is none, nor one of the two dashes of a point's limits, a marker
@@ -50,7 +52,8 @@ What fails (each page with the lines that tell why), by rule:
   it to its own line; a leader that joins it to another line;
 - far: such a label farther from its own line than FAR times its height, with no leader (a label moves along
   its own line, or stands in a column joined to it);
-- order: two labels of one panel stacked across their parallel lines in the other order than their lines;
+- order: two labels of one panel stacked across their parallel lines in the other order than their lines (those
+  of upright lines on one row, sharing more than ROW_SHARE of their height);
 - join: labels of two lines on one row, closer than a text's height: they read as one;
 - band: labels of two close parallel lines (level lines nearer than BAND text heights, upright ones nearer than the
   wider label and one height) that share the band between them, both without a leader: one row between level
@@ -136,6 +139,8 @@ FRAME_OUT = 1.0       # points: a leader that runs farther than this out of its 
 ALONG = 1.0           # points: a leader this near an inset's border for more than a text's height runs along it
 CROSS_GAP = 1.0       # points: leaders this near each other touch (unless both end there)
 FAN = 3.0             # points: leaders of close lines that meet this near both their ends run into one place
+ROW_SHARE = 0.25      # text heights: labels beside upright lines on one row share more of their height than this
+                      # (the rows of a column share the marks over capitals and the descenders, a fifth at most)
 PROB_AXES = ('weibull', 'normal', 'logistic', 'largest', 'exponential')   # the transforms of a probability axis
 GAP_DEVICE = 0.5      # text heights: the gap between a line and the text beside it on the device road
 GAP_STATISTICAL = 3.0  # points: the same on the statistical road
@@ -156,6 +161,7 @@ ENDS_ON = 0.5         # points: a leader ends on its line within this
 ENDS_APART = 0.5      # text heights: leaders of lines this far apart or more end this far apart
 FROM_SIDE = 2.0      # points: a reference line starts this near a side of its panel
 BEYOND_SIDE = 3.0    # points: a line drawn this far past a side of its panel (in the strip beside a turned frame) is named by it
+INSIDE_SIDE = 2.0    # points: a dashed line this near inside a side where its value reads is the line at the axis's end
 NEAR_BY = 0.05        # text heights: a place for a label left out is nearer its own line than any other by this
 LED_STEP = 0.5        # text heights: the places with a leader step this far out from the line, and along it
 LED_ALONG = 1.0       # text heights: the places with a leader along a level line, one beside the other
@@ -598,7 +604,9 @@ class Program:
     def __init__(self, text):
         text = re.sub(r'/\*.*?\*/', ' ', text, flags=re.S)
         self.refs, self.values, self.plotfit, self.statements = {}, [], set(), []
-        self.probplot = bool(re.search(r'\bprobplot\b', text, re.I))
+        self.cuts = {}   # {label text as a page shows it, cut: [(keyword, value)]}
+        # (a probability plot draws an inset unless NOINSET says not)
+        self.probplot = bool(re.search(r'\bprobplot\b', text, re.I)) and not re.search(r'\bnoinset\b', text, re.I)
         self.inset_given = bool(re.search(r'\binset\b[^;]*\bposition\s*=', text, re.I))
         for st in text.split(';'):
             low = st.lower()
@@ -622,6 +630,7 @@ class Program:
                 self.values += [(kw, v) for v in vals]
                 for (a, b), v in zip(labels, vals):
                     self.refs.setdefault(_drawn(_bytes(a or b)), []).append((kw, v))
+                    self.cuts.setdefault(_cut(a or b).strip(), []).append((kw, v))
                 shown = [_cut(a or b) for a, b in labels]
                 lists[kw] = ([(v, shown[k] if k < len(shown) else '') for k, v in enumerate(vals)],
                              bool(re.search(r'\bintersect\b', opts[kw], re.I)))
@@ -633,8 +642,11 @@ class Program:
     def given(self, text):
         """The (keyword, value)s whose label a page's text shows (a long label cut to the room it has shows
         its start)."""
-        if text in self.refs:
-            return self.refs[text]
+        # a label shows as the text whole, or cut: a long label may show as another's whole text, and names both
+        exact = self.refs.get(text, [])
+        exact = exact + [q for q in self.cuts.get(text, []) if q not in exact]
+        if exact:
+            return exact
         # a label's spaces at its ends do not show
         bare = [q for label, qs in self.refs.items() if label.strip() == text for q in qs]
         if bare:
@@ -1081,6 +1093,15 @@ def _sides_at(sh, panel, kinds, v):
     return out
 
 
+def _inside_side(p, lo, hi):
+    """Whether a line stands within INSIDE_SIDE points inside a side of its panel where the value's place [lo, hi]
+    reads: the statistical road draws a line at an axis's end inside the frame, clear of the border."""
+    panel = p['panel']
+    a, b = (panel[0], panel[2]) if p['kind'] == 'x' else (panel[1], panel[3])
+    return any(min(lo, hi) - 0.3 <= side <= max(lo, hi) + 0.3 and 0 < (p['at'] - side) * inward <= INSIDE_SIDE
+               for side, inward in ((a, 1), (b, -1)))
+
+
 def read_labels(sh, prog):
     """The grid's styles, the candidate reference and intersection lines, and the labels of such lines with
     their own lines: (grid, candidates, [(text, [line])])."""
@@ -1127,7 +1148,7 @@ def read_labels(sh, prog):
             lo, hi = ax.place(v - half), ax.place(v + half)
             if lo is None or hi is None:
                 continue
-            if min(lo, hi) - 0.3 <= p['at'] <= max(lo, hi) + 0.3:
+            if min(lo, hi) - 0.3 <= p['at'] <= max(lo, hi) + 0.3 or p['dash'] and _inside_side(p, lo, hi):
                 hit.append(p)
         return hit
 
@@ -1359,17 +1380,7 @@ def check(sh, prog, seen=None):
             k1, k2 = own[0]['kind'], own2[0]['kind']
             if k1 != k2 or not one_place(own) or not one_place(own2) or own[0]['panel'] != own2[0]['panel']:
                 continue
-            p1, p2 = own[0]['at'], own2[0]['at']
-            if abs(p1 - p2) < 0.3:
-                continue
-            a, b = t['box'], u['box']
-            if k1 == 'y':   # horizontal lines: labels stacked one above the other
-                stacked = a[0] < b[2] and b[0] < a[2]
-                c1, c2 = _centre(a)[1], _centre(b)[1]
-            else:
-                stacked = a[1] < b[3] and b[1] < a[3]
-                c1, c2 = _centre(a)[0], _centre(b)[0]
-            if stacked and abs(c1 - c2) > 0.5 and (c1 - c2) * (p1 - p2) < 0:
+            if _order_pair(t['box'], u['box'], k1, own[0]['at'], own2[0]['at'], max(_height(t), _height(u))):
                 out.append(('order', f'{at(t)} and {at(u)} stand in the other order than their lines'))
     # labels of two lines on one row, closer than a text's height, read as one label
     for n, (t, own) in enumerate(labels):
@@ -1958,14 +1969,15 @@ def _on_row(a, b):
     return min(a[3], b[3]) - max(a[1], b[1]) >= 0.5 * min(a[3] - a[1], b[3] - b[1])
 
 
-def _order_pair(a, b, kind, p1, p2):
-    """Whether boxes a and b of labels of parallel lines at p1 and p2 stack across them in the other order."""
+def _order_pair(a, b, kind, p1, p2, h):
+    """Whether boxes a and b of labels of parallel lines at p1 and p2 stack across them in the other order (labels
+    of upright lines side by side: on a row, sharing more of their height than ROW_SHARE text heights h)."""
     if abs(p1 - p2) < 0.3:
         return False
     if kind == 'y':
         stacked, c1, c2 = a[0] < b[2] and b[0] < a[2], _centre(a)[1], _centre(b)[1]
     else:
-        stacked, c1, c2 = a[1] < b[3] and b[1] < a[3], _centre(a)[0], _centre(b)[0]
+        stacked, c1, c2 = min(a[3], b[3]) - max(a[1], b[1]) > ROW_SHARE * h, _centre(a)[0], _centre(b)[0]
     return stacked and abs(c1 - c2) > 0.5 and (c1 - c2) * (p1 - p2) < 0
 
 
@@ -2356,7 +2368,7 @@ class _Room:
             if own2[0]['kind'] != ask.kind or own2[0]['panel'] != panel:
                 continue
             p2 = own2[0]['at']
-            if _order_pair(grown, t['box'], ask.kind, ask.at, p2):
+            if _order_pair(grown, t['box'], ask.kind, ask.at, p2, h):
                 return 'order'
             if not leader and id(t) not in led and _band_pair(box, t['box'], ask.kind, ask.at, p2):
                 return 'band'

@@ -40,10 +40,12 @@ and pages it once failed though nothing on them is misplaced, or faults it once 
   data; a number in one panel against the side of the panel beside it: no tick label of that panel; a circle
   marker: as high as it is wide; a label left out beside an unlabelled INTERSECT line's value line 0.4 pt from its
   own: no place on that side;
+- two rows of a column of upright lines' labels whose ink shares an accent's height: no order; the same labels
+  side by side on a row in the other order than their lines: order;
 and labels read as the page draws them, and what it does not show:
 - accented labels (one on the page, one it leaves out): read, asked for and judged (missing), with no end in
-  recursion; a Latin-1 program's label cut to 16 bytes at an accented byte: read; a labelled value off every axis:
-  no label wanted back;
+  recursion; a Latin-1 program's label cut to 16 bytes at an accented byte: read; a label cut to show as another
+  label's whole text: it names both lines; a labelled value off every axis: no label wanted back;
 - a label painted under an inset's box: left out (missing), and no label for the other rules;
 - an MCF limit's two dashes round a point, one ending by a label and beside its line: no leader (thin, ends);
 - a value 0.25 pt past the frame's side beside an unlabelled line just inside it: none asked for;
@@ -336,6 +338,18 @@ def false_alarms(pagedir, glyphs, programs, expect):
     expect('a frame\'s side that runs on past its panel is no fitted line',
            not _has(c.found(c.moved(c.svg, n, side - 0.03 - half[0], 0)), 'cross', 'half'))
 
+    # '40 days' moved under '400 days' as the next row of a column, its ink reaching up into the row above as an
+    # accent over a capital reaches into a descender, its middle right of the other's: rows of a column stand in
+    # no order across their upright lines; moved beside '400 days' on its row, right of it: order
+    (d40, n), (d400, _) = c.box('40 days'), c.box('400 days')
+    size = c.sheet(c.svg).texts[n].get('size', d40[3] - d40[1])
+    under = c.moved(c.svg, n, d400[2] + 5.0 - d40[2], d400[3] - 0.15 * size - d40[1])
+    beside = c.moved(c.svg, n, d400[2] + 5.0 - d40[0], d400[1] - d40[1])
+    expect('the rows of a column sharing an accent\'s height stand in no order',
+           not _has(c.found(under), 'order', '40 days'))
+    expect('labels of upright lines side by side in the other order than their lines fail',
+           _has(c.found(beside), 'order', '40 days'))
+
     # 'half' (VREF=0.5) with its line drawn 10 points long from the frame's side (an intersection line from the axis
     # to a fitted line that crosses near it): its line however short
     c = Case(pagedir, 'mcf-valve-seats-references-device.svg', glyphs, programs)
@@ -435,6 +449,14 @@ def reading(pagedir, glyphs, programs, expect):
     c.prog = placement.Program(placement.program_text(raw.encode('latin-1')))
     found = _found(c, c.svg)
     expect('a Latin-1 label cut to 16 bytes is read', found is not None and not any(r == 'missing' for r, _ in found))
+    # a second line, left of the label, labelled with the text the cut label shows: the text names both lines, and
+    # stands beside the nearer of them
+    c = Case(pagedir, 'probplot-long-reference-label-device.svg', glyphs, programs)
+    c.prog = prog('probplot-long-reference-label', "lref=1000 lreflabels='one thousand hours of service'",
+                  "lref=1000 150 lreflabels='one thousand hours of service' 'one thousand hou'")
+    found = _found(c, _upright_at(c, 150))
+    expect('a label cut to show as another\'s whole text names both lines', found is not None and
+           not _rules(found, 'one thousand hou', ('near', 'far')))
     # a labelled value off every axis draws no label: none is wanted back from the page
     sh = c.sheet(c.svg)
     off = placement.Program(PROGRAM_TEXT['probplot-long-reference-label'].replace('lref=1000', 'lref=1e9'))

@@ -319,6 +319,43 @@ TEST(Crowded, EachLabelStandsByItsOwnLine) {
     }
 }
 
+// A level line's label of accented letters, none reaching below the baseline, at the frame's
+// left end beside the upright line at 90: taken for a text with a descender (an accented letter
+// may have one), it stood above its line no nearer it than the upright line.
+TEST(Crowded, AccentedLabelStandsNearestItsOwnLine) {
+    dp::Run r = dp::run("proc vitalyx data=d;\n distribution normal;\n relationplot t*c(0) = x / square sref=142.535 90"
+                        " sreflabels='B' 'Edge' vref=3723.18 vreflabels='Caf\xc3\xa9 Zetaxxxxx';\nrun;\n",
+                        {{"d", testdata::file("data/crowded/relation_dd.csv")}});
+    ASSERT_EQ(r.status, 0) << r.log.all();
+    ASSERT_EQ(r.pages.size(), 1u);
+    const Page& p = r.pages[0];
+    const Box area = plotarea(p);
+    const Prim* label = nullptr;
+    for (const Prim* t : p.of(Prim::Text))
+        if (t->text == "Caf\xc3\xa9 Zetaxxxxx") label = t;
+    ASSERT_NE(label, nullptr);
+    Box b = dp::glyphbox(p, *label);
+    b.y0 = label->xy[1];   // no descender
+    // The reference lines: the dashes of the level line nearest the label (the grid's are others).
+    auto spans = [&](const Prim* q, bool upright) {
+        const auto& c = q->xy;
+        return !q->stroke.dashes.empty() && (upright ? std::fabs(c[0] - c[2]) < 1e-9 && std::fabs(c[1] - c[3]) > 0.9 * (area.y1 - area.y0)
+                                                     : std::fabs(c[1] - c[3]) < 1e-9 && std::fabs(c[0] - c[2]) > 0.9 * (area.x1 - area.x0));
+    };
+    auto gapto = [&](const Prim* q) { return gap(p, b, q->xy[0], q->xy[1], q->xy[2], q->xy[3]); };
+    const Prim* own = nullptr;
+    for (const Prim* q : p.of(Prim::Line))
+        if (spans(q, false) && (!own || gapto(q) < gapto(own))) own = q;
+    ASSERT_NE(own, nullptr);
+    int upright = 0;
+    for (const Prim* q : p.of(Prim::Line))
+        if (spans(q, true) && q->stroke.dashes == own->stroke.dashes) {
+            ++upright;
+            EXPECT_LT(gapto(own) + 0.25, gapto(q)) << "the label stands as near the upright line at " << q->xy[0];
+        }
+    EXPECT_EQ(upright, 2);
+}
+
 // Times of a millionth of the ball bearings' revolutions turned upright (ROTATE): the labels
 // of the life axis write every digit (.00001), which the title beside them ran over when the
 // room was that of two decimals; the valve seats' repair costs of 0.00002 each: the MCF axis
