@@ -157,6 +157,7 @@ Ask ask(const ggtext& t, const char* text, int len, bool value, const PageBox& o
     a.lab.w = textwidth(a.t, a.text, a.len);
     a.lab.descends = descends(a.t);
     a.lab.rises = rises(a.t);
+    a.lab.inked = true, a.lab.inkleft = a.t.inkleft, a.lab.inkright = a.t.inkright;
     return a;
 }
 
@@ -636,7 +637,7 @@ bool groundof(vyxstate* s, const grpnode* group, panelink inkfn, Panel kind, Pla
     }
     for (const Ask& k : plan->asks) {
         labelplace::Label l = k.lab;
-        l.line.x0 /= q, l.line.x1 /= q, l.w /= q, l.first.x /= q;
+        l.line.x0 /= q, l.line.x1 /= q, l.w /= q, l.first.x /= q, l.inkleft /= q, l.inkright /= q;
         labels->push_back(std::move(l));
     }
     return true;
