@@ -281,6 +281,8 @@ struct Planner {
         size_t heights = 0;
         std::vector<float> wide[2];
         std::vector<int> edge;
+        std::vector<char> edgeclear[2];     // by place and end: every row's box there met nothing
+                                            // (for a text without an accent on a capital, with)
     };
     mutable std::unordered_map<size_t, Run> runs;
     bool placecolumnrow(size_t i);

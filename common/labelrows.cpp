@@ -247,6 +247,7 @@ void Planner::knowrows(size_t i) const {
             run.heights = static_cast<size_t>((r.y1 - r.y0) / (0.25 * h)) + 2;
             for (auto& v : run.wide) v.assign(run.places.size() * 2 * run.heights, -1);
             run.edge.assign(run.places.size() * 2, -1);
+            for (auto& v : run.edgeclear) v.assign(run.places.size() * 2, 0);
         }
         const bool top = L[m.front()].from == 0;
         for (size_t pk = 0; pk < run.places.size(); ++pk) {
@@ -256,6 +257,8 @@ void Planner::knowrows(size_t i) const {
             for (const bool fromtop : {top, !top}) {
                 const double y0 = fromtop ? g.toprow : g.footrow, dy = (fromtop ? -0.25 : 0.25) * h;
                 int& last = run.edge[pk * 2 + fromtop];   // the rows on the box at the edge: how many
+                // (where no box there met anything for a label as high as this one, none does)
+                char& clear = run.edgeclear[L[i].rises][pk * 2 + fromtop];
                 size_t z = 0;
                 for (double y = y0; y - kDescent * h >= r.y0 && y + kAscent * h <= r.y1; y += dy, ++z) {
                     const uint32_t at = static_cast<uint32_t>((pk * 2 + fromtop) * run.heights + z);
@@ -263,11 +266,13 @@ void Planner::knowrows(size_t i) const {
                         // (the box of a row at the room's edge reaches the room's end: where a
                         // fitted line or a marker meets it, every box further from the end does)
                         if (last >= 0 && static_cast<int>(z) >= last) break;
-                        const Site s = uprightrow(i, p, y, fromtop, run.wmax);
-                        if (last < 0 && (ink.any(s.cover, [&](const Box& k) { return s.cover.meets(k); }) ||
-                                         marks.any(s.cover, [&](const Box& k) { return s.cover.overlaps(k); }))) {
-                            last = static_cast<int>(z);
-                            break;
+                        if (last < 0 && !clear) {
+                            const Site s = uprightrow(i, p, y, fromtop, run.wmax);
+                            if (ink.any(s.cover, [&](const Box& k) { return s.cover.meets(k); }) ||
+                                marks.any(s.cover, [&](const Box& k) { return s.cover.overlaps(k); })) {
+                                last = static_cast<int>(z);
+                                break;
+                            }
                         }
                         out.push_back(at);
                         continue;
@@ -276,6 +281,7 @@ void Planner::knowrows(size_t i) const {
                     if (wide < 0) wide = static_cast<float>(rowwide(y, p.x, p.end, L[i].descends));
                     if (w <= wide) out.push_back(at);
                 }
+                if (p.edge && last < 0) clear = 1;
             }
         }
         return;
