@@ -504,7 +504,14 @@ long Planner::uprightcolumn(const std::vector<size_t>& given, std::vector<Row>* 
                                     continue;
                                 }
                             }
-                            fine = true;
+                            // Its text meets no leader of the rows before (the leaders are drawn
+                            // over the column's box).
+                            const Box text = glyph(i, row.s.at);
+                            fine = std::none_of(segs.begin(), segs.end(), [&](const Box& o) { return text.meets(o); });
+                            if (!fine) {
+                                alone = false;
+                                continue;
+                            }
                             if (row.s.lead.size() < 4) break;
                             const Box seg{row.s.lead[0], row.s.lead[1], row.s.lead[2], row.s.lead[3]};
                             for (size_t j = 0; fine && j < got.size(); ++j) {

@@ -1,8 +1,9 @@
-// Room made for a label that found no place: a place of its own, or a row of the column of its
-// run, where the labels placed before that stand in the way can move: for a line's own label
-// the values read off in the way give way, however many stand there, and then look for other
-// places (the values go before the labels the user wrote); of the others, up to two move to
-// another place of their own, or make room there in turn (a chain of two moves).
+// Room made for a label that found no place: a place of its own where the labels placed before
+// that stand in the way can move: for a line's own label the values read off in the way give
+// way, however many stand there, and then look for other places (the values go before the labels
+// the user wrote); of the others, one moves to another place of its own. Then, wider, a row of
+// the column of its run too, where up to two others move to another place of their own or a row
+// of their column's, or make room there in turn (a chain of two moves).
 #include <algorithm>
 
 #include "common/labelplanner.h"
@@ -14,11 +15,12 @@ constexpr long kMoveWork = 64;   // a move walks every place of the label moved
 constexpr int kInTheWay = 2;     // the labels in the way that may move at once
 }  // namespace
 
-bool Planner::makeroom(size_t i) {
+bool Planner::makeroom(size_t i, bool wide) {
     const long start = work;
     journal.clear();
     journaling = true;
-    const bool done = roomfor(i, 1, start + budget);
+    wider = wide;
+    const bool done = roomfor(i, wide ? 1 : 0, start + budget);
     journaling = false;
     journal.clear();
     budget -= work - start;
@@ -38,7 +40,7 @@ bool Planner::roomfor(size_t i, int depth, long stop) {
         if (std::any_of(who.begin(), who.end(), [&](int j) { return sharesbox(static_cast<size_t>(j)); })) return false;
         std::vector<size_t> values, others;
         for (int j : who) (!L[i].value && L[static_cast<size_t>(j)].value ? values : others).push_back(static_cast<size_t>(j));
-        if (others.size() > static_cast<size_t>(kInTheWay)) return false;
+        if (others.size() > (wider ? static_cast<size_t>(kInTheWay) : 1)) return false;
         const size_t mark = journal.size();
         work += kMoveWork * static_cast<long>(others.size() + values.size());
         for (size_t j : values) lift(j);
@@ -47,7 +49,7 @@ bool Planner::roomfor(size_t i, int depth, long stop) {
         bool fine = true;
         // (a label that moves takes a place of its own or a row of its column's; the rows beside
         // other lines, which ask the whole panel, are left to the rounds after the moves)
-        auto moves = [&](size_t j) { return placeone(j, ALL) || placecolumnrow(j); };
+        auto moves = [&](size_t j) { return placeone(j, ALL) || (wider && placecolumnrow(j)); };
         for (size_t j : others)
             fine = fine && (moves(j) || (depth > 0 && work <= stop && roomfor(j, depth - 1, stop)));
         if (fine) {
@@ -59,7 +61,7 @@ bool Planner::roomfor(size_t i, int depth, long stop) {
     };
     if (eachplace(i, ALL, [&](const Site& s, int kind, size_t n) { return staticat(i, kind, n, s) && at(s, nullptr, false); }))
         return on[i];   // (else the work ran out)
-    return columnrows(i, true, [&](const Site& s, const Placed& as) { return at(s, &as, true); }) && on[i];
+    return wider && columnrows(i, true, [&](const Site& s, const Placed& as) { return at(s, &as, true); }) && on[i];
 }
 
 // Every label back where it stood when the journal held mark changes.

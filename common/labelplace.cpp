@@ -300,13 +300,17 @@ std::vector<Placed> Planner::run() {
     const long moves = 4000 + 400 * static_cast<long>(L.size());   // the work the moves may do
     budget = moves;
     for (size_t i : order)
-        if (!on[i] && budget > 0) makeroom(i);
+        if (!on[i] && budget > 0) makeroom(i, false);
+    // The wider moves, with half as much work again.
+    budget += moves / 2;
+    for (size_t i : order)
+        if (!on[i] && budget > 0) makeroom(i, true);
     // The moves change what stands where: a label the user wrote still without a place asks
     // for room once more (with a quarter of the moves' work at most), then every label tries its
     // places again.
     budget = std::min(budget, moves / 4);
     for (size_t i : order)
-        if (!on[i] && !L[i].value && budget > 0 && !stillnone(i)) makeroom(i);
+        if (!on[i] && !L[i].value && budget > 0 && !stillnone(i)) makeroom(i, true);
     for (size_t i : order)
         if (!on[i]) placeanywhere(i);
     for (size_t i = 0; i < L.size(); ++i) {

@@ -42,6 +42,9 @@ struct Label {
     double w = 0;             // the text's width
     bool descends = false;    // a character reaches below the baseline
     bool rises = false;       // a character reaches above the capitals' height (an accent on a capital)
+    bool inked = false;       // how far its ink starts after the text's start and stops before its
+    double inkleft = 0, inkright = 0;   // end are told (below 0: it reaches past); else each may
+                                        // be up to a side bearing
     bool value = false;       // a value read off: placed after the lines' own labels
     Spot first;               // where the drawing puts it
     int from = 0;             // where the labels of its line start: upright 0 the top, 1 the foot;

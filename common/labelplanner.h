@@ -23,6 +23,7 @@ constexpr double kReach = 3.0;                     // a led text stands within t
 constexpr double kEnds = 0.5;                      // leaders end this far apart on their lines
 constexpr double kBearing = 0.1;                   // a text's ink may stop this far short of its box's ends
 constexpr double kBeside = 1.25;                   // a text this near a line (of a text height) stands beside it
+constexpr double kSame = 0.03;                     // lines nearer than this (of a text height) are one to the eye
 
 // Boxes or segments found by the cells of a grid over the room that their extents meet; built
 // once.
@@ -324,7 +325,8 @@ struct Planner {
     std::vector<long> rowless;       // for each label, the lifts when it last found no row; -1: never
 
     // ---- moves (labelmoves.cpp)
-    bool makeroom(size_t i);
+    bool makeroom(size_t i, bool wide);
+    bool wider = false;              // the moves asked are the wider ones
     bool roomfor(size_t i, int depth, long stop);
     // What put and lift change while a move is tried, to be undone: each label as it was.
     struct Change {

@@ -57,15 +57,24 @@ bool Planner::nearest(size_t i, const Box& box) const {
         return own;
     };
     if (ownline(box) > 0.9 * h) return false;
-    // No other line as near as its own, or nearer by less than a twentieth of a text height.
+    // No other line as near as its own, or nearer by less than a twentieth of a text height (a
+    // line of its direction a hair from its own, where no eye tells them apart, is as its own).
+    const bool up = upright(L[i].line);
     auto nearer = [&](const Box& ink) {
         const double r = ownline(ink) + 0.05 * h;
-        auto closer = [&](size_t k) { return !ownref(i, k) && gap(ink, g.refs[k]) <= r; };
+        auto closer = [&](size_t k) {
+            const Box& l = g.refs[k];
+            return !ownref(i, k) && !(upright(l) == up && std::fabs(across(l) - a) < kSame * h) && gap(ink, l) <= r;
+        };
         return lines.level(ink.y0 - r, ink.y1 + r, closer) || lines.upright(ink.x0 - r, ink.x1 + r, closer);
     };
-    // The ink's sides each as far in as they may be, or not: every way it may lie.
+    // The ink's sides as the road measured them, or each as far in as they may be, or not: every
+    // way it may lie; its top and foot likewise.
+    const Label& t = L[i];
     for (int m = 0; m < 16; ++m) {
-        const double x0 = box.x0 + (m & 1 ? b : 0), x1 = std::max(x0, box.x1 - (m & 2 ? b : 0));
+        if (t.inked && (m & 3)) continue;
+        const double x0 = t.inked ? box.x0 + t.inkleft : box.x0 + (m & 1 ? b : 0);
+        const double x1 = std::max(x0, t.inked ? box.x1 - t.inkright : box.x1 - (m & 2 ? b : 0));
         const double y0 = box.y0 + (m & 4 ? 0.05 * h : 0), y1 = std::max(y0, box.y1 - (m & 8 ? 0.04 * h : 0));
         if (nearer({x0, y0, x1, y1})) return false;
     }

@@ -77,6 +77,8 @@ struct ggtext {
     float below;               // ggstrl: how far the text's own glyphs reach below the baseline,
                                // y percent (0: not at all)
     float above;               // ggstrl: how far they reach above it, y percent
+    float inkleft, inkright;   // ggstrl: how far they start after the text's start and stop before
+                               // its end, in the width's unit
 };
 // Polyline block: point pairs (x, y) in page percent; a missing point breaks the line.
 enum : uint32_t { GGP_LINE = 0x60, GGP_CURVE = 0xE0 };

@@ -10,6 +10,7 @@
 #include "proc/devgraph/devgraph_internal.h"
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/msg510.h"
+#include "proc/framework/steplog.h"
 #include "proc/numeric/distributions.h"
 #include "proc/vyxstate.h"
 
@@ -72,7 +73,7 @@ std::string crosspercent(double logp, double logq, bool* above) {
     return b;
 }
 
-void crosswarn(const vyxstate* s, bool vertical, double v, double written, double z, double value) {
+void crosswarn(vyxstate* s, bool vertical, double v, double written, double z, double value) {
     if (std::isnan(z) && std::isnan(value)) return;
     const bool percent = vertical != (s->popt.pflags.rotate != 0);   // off the probability axis
     const uint32_t dist = s->opts.distcode;
@@ -89,7 +90,7 @@ void crosswarn(const vyxstate* s, bool vertical, double v, double written, doubl
         const double given = !std::isnan(written) ? written : s->opts.logscale[LSC_LN] || s->opts.logscale[LSC_LOG10] ? std::pow(10.0, v) : v;
         const int msg = vertical ? (above ? W510_CROSS_ABOVE_VAXIS : W510_CROSS_PCT_OFF_VAXIS)
                                  : (above ? W510_CROSS_ABOVE_HAXIS : W510_CROSS_PCT_OFF_HAXIS);
-        xpmlog(510, msg, given, txtarg(t.c_str(), static_cast<int>(t.size())));
+        steplog(s, 510, msg, given, txtarg(t.c_str(), static_cast<int>(t.size())));
         return;
     }
     // A probability reference: the time read off, as the statistical road labels it.
@@ -97,5 +98,5 @@ void crosswarn(const vyxstate* s, bool vertical, double v, double written, doubl
     int nd = 0, w = 2;
     const int len = shwylab(b, value, &nd, &w, 0);
     const double given = !std::isnan(written) ? written : 100 * std::exp(logprob(dist, v, false));
-    xpmlog(510, vertical ? W510_CROSS_TIME_OFF_VAXIS : W510_CROSS_TIME_OFF_HAXIS, given, txtarg(b, len));
+    steplog(s, 510, vertical ? W510_CROSS_TIME_OFF_VAXIS : W510_CROSS_TIME_OFF_HAXIS, given, txtarg(b, len));
 }

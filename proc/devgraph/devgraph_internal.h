@@ -209,8 +209,8 @@ std::string crosspercent(double logp, double logq, bool* above);
 // NaN when not known) meets a fitted line off the `vertical` (else the horizontal) axis, at
 // standardized value z (NaN: at `value` percent, FMODE COMBINE), or, for a probability
 // reference, at time `value`: the line is drawn across the frame without the value read off.
-// The WARNING names the value as written, else as v gives it back.
-void crosswarn(const vyxstate* s, bool vertical, double v, double written, double z, double value);
+// The WARNING names the value as written, else as v gives it back; each text once in the step.
+void crosswarn(vyxstate* s, bool vertical, double v, double written, double z, double value);
 
 namespace axisparts {
 

@@ -15,11 +15,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <string>
 #include <utility>
 #include <vector>
 
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/msg510.h"
+#include "proc/framework/steplog.h"
 #include "proc/framework/textpad.h"
 #include "proc/framework/wholenum.h"
 #include "proc/lifedist/lifedist.h"
@@ -32,11 +34,18 @@ namespace {
 constexpr double kLog10e = 0.4342944819032518;   // log10(e)
 constexpr double kExpMax = 709.782712893384;
 
+// The area of the lines: the frame widened by its gaps, as much above as below, so that its top
+// stops short of the strip of censored marks above an upright plot; wall is the end of the drawn
+// frame across, as far right of the frame as left of it, short of the strip beside a turned plot.
+// An upright line beyond the wall would run through that strip: it is not drawn.
 struct Area {
-    double left, right, bottom, top, fbottom, ftop, fright;
+    double left, right, bottom, top, fbottom, ftop, fright, wall;
 };
-Area area(const plotlay* f) {
-    return {f->fx - f->gapl, f->fx + f->fw + f->gapr, f->fy - f->gapb, f->fy + f->fh + f->gapb, f->fy, f->fy + f->fh, f->fx + f->fw};
+Area area(const vyxstate* s) {
+    const plotlay* f = s->plot.frame;
+    const bool strip = s->popt.pflags.rotate && (s->work.nocenplot || s->popt.pflags.cenbin);
+    return {f->fx - f->gapl, f->fx + f->fw + f->gapr, f->fy - f->gapb, f->fy + f->fh + f->gapb,
+            f->fy,           f->fy + f->fh,           f->fx + f->fw,   f->fx + f->fw + (strip ? f->gapl : f->gapr)};
 }
 
 // One text the reference-line routines write: its characters and text record, its line and
@@ -110,19 +119,31 @@ struct RefPen {
         a.t.align = p.end ? 2 : 1;
         drawtext(a.t, a.text, a.len, p.x, p.y);
     }
-    void warn(int msg) const {
-        if (drawing()) xpmlog(510, msg);
+    // A value whose line cannot be drawn, each text once in the step.
+    void warn(vyxstate* s, int msg, double v) const {
+        if (drawing()) steplog(s, 510, msg, v);
     }
-    void warn(int msg, double v) const {
-        if (drawing()) xpmlog(510, msg, v);
-    }
-    // A value off the axis: the option that gave it and the value, once per call and only for
-    // the group the statement is at (a relation plot passes no group and calls once).
-    void offaxis(const vyxstate* s, const grpnode* group, bool* warned, int msg, const char* option, double v) const {
-        if (!*warned && (!group || group == s->groups.curgrp) && drawing()) xpmlog(510, msg, option, v);
-        *warned = true;
+    // The values of a list off their axis (vertical: the upright one), each once, named in one
+    // WARNING with the option that gave them once the list is drawn; only for the group the
+    // statement is at (a relation plot passes no group and calls once).
+    void offaxis(vyxstate* s, const grpnode* group, const std::vector<double>& off, bool vertical, const char* option) const {
+        if (off.empty() || !drawing() || (group && group != s->groups.curgrp)) return;
+        if (off.size() == 1) return steplog(s, 510, vertical ? W510_REF_OFF_VAXIS : W510_REF_OFF_HAXIS, option, off[0]);
+        std::string list;
+        for (double v : off) {
+            char b[40];
+            const int n = xpsstr(b, sizeof b, "%g", v);   // as the log writes a number
+            if (!list.empty()) list += ", ";
+            list.append(b, static_cast<size_t>(std::max(n, 0)));
+        }
+        steplog(s, 510, vertical ? W510_REFS_OFF_VAXIS : W510_REFS_OFF_HAXIS, option, txtarg(list.data(), static_cast<int>(list.size())));
     }
 };
+
+// A value of a list off its axis, kept once.
+void offvalue(std::vector<double>& off, double v) {
+    if (std::find(off.begin(), off.end(), v) == off.end()) off.push_back(v);
+}
 
 // A text to place: its characters, text record and line.
 Ask ask(const ggtext& t, const char* text, int len, bool value, const PageBox& own) {
@@ -136,6 +157,7 @@ Ask ask(const ggtext& t, const char* text, int len, bool value, const PageBox& o
     a.lab.w = textwidth(a.t, a.text, a.len);
     a.lab.descends = descends(a.t);
     a.lab.rises = rises(a.t);
+    a.lab.inked = true, a.lab.inkleft = a.t.inkleft, a.lab.inkright = a.t.inkright;
     return a;
 }
 
@@ -310,7 +332,7 @@ void fittedgroups(vyxstate* s, const grpnode* group, F&& each) {
 // labelled (labelled 1) with the value read off there at its end (VREFLABPOS).
 void hcross(vyxstate* s, const grpnode* g, double v, double written, int labelled, int ltype, RefPen& pen) {
     plotlay* f = s->plot.frame;
-    const Area a = area(f);
+    const Area a = area(s);
     const bool swapped = s->popt.pflags.rotate != 0;
     const bool ln = s->opts.logscale[LSC_LN] != 0;
     double coord = 0, value = 0;
@@ -366,7 +388,7 @@ void hcross(vyxstate* s, const grpnode* g, double v, double written, int labelle
 void vcross(vyxstate* s, const grpnode* g, double v, double written, int labelled, int ltype, double* labely, int* labelstep,
             RefPen& pen) {
     plotlay* f = s->plot.frame;
-    const Area a = area(f);
+    const Area a = area(s);
     const bool swapped = s->popt.pflags.rotate != 0;
     const bool ln = s->opts.logscale[LSC_LN] != 0;
     double coord = 0, value = 0;
@@ -387,7 +409,7 @@ void vcross(vyxstate* s, const grpnode* g, double v, double written, int labelle
         value = percentat(s->opts, coord);
     }
     const double x = coord * f->hfac + f->hoff;
-    if (!(x >= a.left && x <= a.right)) {
+    if (!(x >= a.left && x <= a.wall)) {
         if (pen.drawing()) crosswarn(s, false, v, written, coord, value);
         return;
     }
@@ -408,34 +430,34 @@ void vcross(vyxstate* s, const grpnode* g, double v, double written, int labelle
 // The HREF lines of group's panel with their labels and intersections.
 void hrefs(vyxstate* s, const grpnode* group, RefPen& pen) {
     plotlay* f = s->plot.frame;
-    const Area a = area(f);
+    const Area a = area(s);
     const bool probaxis = s->popt.pflags.rotate && !s->popt.pflags.ismcf;
     if (probaxis && !s->opts.quant_fn) return;   // no probability axis to draw on
     const int ltype = ltypeof(s->inwork.curstmt, slot::plot::LHREF), color = s->plot.colors[GC_HREF] > 0 ? s->plot.colors[GC_HREF] : 1;
     const double h = f->txth, d = 0.5 * h * f->chdiv;
     const int pos = s->popt.refopts[REFPOS_HREF];
     const bool given = posgiven(s, slot::plot::HREFLABPOS);
-    bool warned = false;
+    std::vector<double> off;   // values off the axis
     int step = 0;
     ggtext t = labeltext(s, GC_HREF);
     for (int k = 0; k < s->work.refs.counts[REF_HREF]; ++k) {
         double v = s->work.refs.vals[REF_HREF][k];
         if (probaxis) {
             if (!(v >= 0 && v <= 100)) {
-                pen.warn(W510_REF_PROB_OUTSIDE, v);
+                pen.warn(s, W510_REF_PROB_OUTSIDE, v);
                 continue;
             }
             v = s->opts.quant_fn(v / 100);
         } else if (logtime(s, 0)) {
             if (!(v >= GZ_UNIT)) {
-                pen.warn(W510_REF_NOT_ON_LOG_AXIS, v);
+                pen.warn(s, W510_REF_NOT_ON_LOG_AXIS, v);
                 continue;
             }
             v = std::log10(v);
         }
         const double x = v * f->hfac + f->hoff;
-        if (!(x >= a.left && x <= a.right)) {
-            pen.offaxis(s, group, &warned, W510_REF_OFF_HAXIS, refoption(s, REF_HREF), s->work.refs.vals[REF_HREF][k]);
+        if (!(x >= a.left && x <= a.wall)) {
+            offvalue(off, s->work.refs.vals[REF_HREF][k]);
             continue;
         }
         const PageBox line{x, a.bottom, x, a.top};
@@ -451,19 +473,20 @@ void hrefs(vyxstate* s, const grpnode* group, RefPen& pen) {
         if (s->popt.pflags.refstop)
             fittedgroups(s, group, [&](const grpnode* g) { hcross(s, g, v, s->work.refs.vals[REF_HREF][k], len > 0 ? 1 : 0, ltype, pen); });
     }
+    pen.offaxis(s, group, off, false, refoption(s, REF_HREF));
 }
 
 // The VREF lines of group's panel with their labels and intersections.
 void vrefs(vyxstate* s, const grpnode* group, RefPen& pen) {
     plotlay* f = s->plot.frame;
-    const Area a = area(f);
+    const Area a = area(s);
     const bool probaxis = !s->popt.pflags.rotate && !s->popt.pflags.ismcf;
     if (probaxis && !s->opts.quant_fn) return;   // no probability axis to draw on
     const int ltype = ltypeof(s->inwork.curstmt, slot::plot::LVREF), color = s->plot.colors[GC_VREF] > 0 ? s->plot.colors[GC_VREF] : 1;
     const double d = 0.5 * f->txth * f->chdiv;
     const int pos = s->popt.refopts[REFPOS_VREF];
     const bool given = posgiven(s, slot::plot::VREFLABPOS);
-    bool warned = false;
+    std::vector<double> off;   // values off the axis
     double labely = 0;
     int labelstep = 0;
     ggtext t = labeltext(s, GC_VREF);
@@ -471,20 +494,20 @@ void vrefs(vyxstate* s, const grpnode* group, RefPen& pen) {
         double v = s->work.refs.vals[REF_VREF][k];
         if (probaxis) {
             if (!(v >= 0 && v <= 100)) {
-                pen.warn(W510_REF_PROB_OUTSIDE, v);
+                pen.warn(s, W510_REF_PROB_OUTSIDE, v);
                 continue;
             }
             v = s->opts.quant_fn(v / 100);
         } else if (logtime(s, 1)) {
             if (!(v >= GZ_UNIT)) {
-                pen.warn(W510_REF_NOT_ON_LOG_AXIS, v);
+                pen.warn(s, W510_REF_NOT_ON_LOG_AXIS, v);
                 continue;
             }
             v = std::log10(v);
         }
         const double y = v * f->vfac + f->voff;
         if (!(y >= a.bottom && y <= a.top)) {
-            pen.offaxis(s, group, &warned, W510_REF_OFF_VAXIS, refoption(s, REF_VREF), s->work.refs.vals[REF_VREF][k]);
+            offvalue(off, s->work.refs.vals[REF_VREF][k]);
             continue;
         }
         const PageBox line{a.left, y, a.right, y};
@@ -501,6 +524,7 @@ void vrefs(vyxstate* s, const grpnode* group, RefPen& pen) {
                 vcross(s, g, v, s->work.refs.vals[REF_VREF][k], len > 0 ? 1 : 0, ltype, &labely, &labelstep, pen);
             });
     }
+    pen.offaxis(s, group, off, true, refoption(s, REF_VREF));
 }
 
 // The SREF lines of a relation plot with their labels: values outside the area are skipped
@@ -508,19 +532,19 @@ void vrefs(vyxstate* s, const grpnode* group, RefPen& pen) {
 // replaced the list's).
 void srefs(vyxstate* s, RefPen& pen) {
     plotlay* f = s->plot.frame;
-    const Area a = area(f);
+    const Area a = area(s);
     const int ltype = ltypeof(s->inwork.curstmt, slot::plot::LSREF), color = s->plot.colors[GC_SREF] > 0 ? s->plot.colors[GC_SREF] : 1;
     const double h = f->txth, d = 0.5 * h * f->chdiv;
     const int pos = std::clamp(s->popt.refopts[REFPOS_SREF], 1, 4);
     const bool given = posgiven(s, slot::plot::SREFLABPOS);
     int step = 0;
-    bool warned = false;
+    std::vector<double> off;   // values off the axis
     ggtext t = labeltext(s, GC_SREF);
     for (int k = 0; k < s->work.refs.counts[REF_SREF]; ++k) {
         double v = s->work.refs.vals[REF_SREF][k];
         if (s->opts.stressrel == 3) {
             if (!(v >= GZ_UNIT)) {
-                pen.warn(W510_REF_NOT_ON_LOG_AXIS, v);
+                pen.warn(s, W510_REF_NOT_ON_LOG_AXIS, v);
                 continue;
             }
             v = std::log10(v);
@@ -529,7 +553,7 @@ void srefs(vyxstate* s, RefPen& pen) {
         if (!(x >= a.left && x <= a.right)) {
             double written = v;
             optnum(s->inwork.curstmt, slot::plot::SREF, k, &written);
-            pen.offaxis(s, nullptr, &warned, W510_REF_OFF_HAXIS, "SREF", written);
+            offvalue(off, written);
             continue;
         }
         const PageBox line{x, a.bottom, x, f->fy + f->fh + f->gapt};
@@ -542,6 +566,7 @@ void srefs(vyxstate* s, RefPen& pen) {
             pen.label(std::move(q));
         }
     }
+    pen.offaxis(s, nullptr, off, false, "SREF");
 }
 
 // Which reference lines a plan covers: a probability or MCF panel's VREF and HREF lines, or a
@@ -579,7 +604,7 @@ bool groundof(vyxstate* s, const grpnode* group, panelink inkfn, Panel kind, Pla
         for (PageBox& b : v) b.x0 /= q, b.x1 /= q;
         return std::move(v);
     };
-    const Area a = area(f);
+    const Area a = area(s);
     labelplace::Ground& g = *ground;
     g.room = {a.left / q, a.bottom, a.right / q, a.top};
     // Labels may stand in the gaps beside the frame, as the description puts them; their
@@ -612,7 +637,7 @@ bool groundof(vyxstate* s, const grpnode* group, panelink inkfn, Panel kind, Pla
     }
     for (const Ask& k : plan->asks) {
         labelplace::Label l = k.lab;
-        l.line.x0 /= q, l.line.x1 /= q, l.w /= q, l.first.x /= q;
+        l.line.x0 /= q, l.line.x1 /= q, l.w /= q, l.first.x /= q, l.inkleft /= q, l.inkright /= q;
         labels->push_back(std::move(l));
     }
     return true;

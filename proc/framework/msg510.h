@@ -37,6 +37,8 @@ enum : int {
     W510_AXIS_LABEL_TOO_WIDE = 41,
     W510_REF_OFF_VAXIS = 46,
     W510_REF_OFF_HAXIS = 47,
+    W510_REFS_OFF_VAXIS = 6526,                 // as W510_REF_OFF_VAXIS, several values
+    W510_REFS_OFF_HAXIS = 6527,
     T510_PROBPLOT_TITLE = 95,
     T510_RELPLOT_TITLE = 96,
     T510_INSET_N = 100,

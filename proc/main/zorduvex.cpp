@@ -29,6 +29,8 @@ bool rungroup(vyxstate* s) {
     s->work.thrflags[TH_MODELRAN] = 0;
     s->step.bynotes.n = 0;
     s->step.bynotes.nkeys = 0;
+    // A BY group draws pages of its own: what they cannot draw is told again.
+    s->step.logged.n = 0;
 
     stmtrec* model = nullptr;
     int nmodel = fndstmt("MODEL", &model);

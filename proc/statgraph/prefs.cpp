@@ -12,6 +12,7 @@
 #include "proc/framework/hostsvc.h"
 #include "proc/framework/msg510.h"
 #include "proc/framework/pools.h"
+#include "proc/framework/steplog.h"
 #include "proc/framework/textpad.h"
 #include "proc/lifedist/lifedist.h"
 #include "proc/vyxstate.h"
@@ -75,10 +76,10 @@ int PPlotRefLines(vyxstate* s, grpnode* g) {
         // The relation plot turns its probability panel itself, ROTATE or not: its warning
         // names the options given and the lines that panel draws, not ROTATE.
         if (s->input.stmtkind == 4)
-            xpmlog(510, W510_RELPLOT_PANEL_HVREF,
+            steplog(s, 510, W510_RELPLOT_PANEL_HVREF,
                    c[REF_HREF] > 0 && c[REF_VREF] > 0 ? "HREF= and VREF=" : c[REF_HREF] > 0 ? "HREF=" : "VREF=");
         else
-            xpmlog(510, W510_ROTATE_REFS);
+            steplog(s, 510, W510_ROTATE_REFS);
         return 1;
     }
     // A reference row carries the reference cells alone (and the group's), no curve point.
@@ -118,7 +119,7 @@ int PPlotRefLines(vyxstate* s, grpnode* g) {
         ref[SG_XREF] = missing();
         // Also with ROTATE: a reference at 0 or 100 percent has no finite place on the axis.
         if (!(v > 0 && v < 100)) {
-            xpmlog(510, W510_REF_PROB_OUTSIDE, v);
+            steplog(s, 510, W510_REF_PROB_OUTSIDE, v);
             ref[SG_YREF] = missing();
             continue;
         }

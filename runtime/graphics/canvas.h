@@ -73,6 +73,7 @@ struct TextExtent {
     double ascent = 0, descent = 0; // of the face at that size, points
     double below = 0;               // how far the text's own glyphs reach below the baseline, points
     double above = 0;               // and above it
+    double inkleft = 0, inkright = 0;   // how far the ink starts after the pen, stops before the advance's end
 };
 TextExtent measure(std::string_view utf8, const TextStyle& t);
 // The largest text size cairo draws, in pixels (points on a page at 72 dpi): FreeType keeps a

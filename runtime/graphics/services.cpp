@@ -354,6 +354,8 @@ int strl(int, ggtext* t) {
     t->descent = static_cast<float>(e.descent / H * 100);
     t->below = static_cast<float>(e.below / H * 100);
     t->above = static_cast<float>(e.above / H * 100);
+    t->inkleft = static_cast<float>(c >= n ? e.inkleft / W * 100 : e.inkleft / H * 100);
+    t->inkright = static_cast<float>(c >= n ? e.inkright / W * 100 : e.inkright / H * 100);
     return 0;
 }
 

@@ -62,7 +62,7 @@ TextExtent measure(std::string_view utf8, const TextStyle& t) {
         at.size = kLargestTextSize;
         e = measure(utf8, at);
         const double k = t.size / kLargestTextSize;
-        e.width *= k, e.ascent *= k, e.descent *= k, e.below *= k, e.above *= k;
+        e.width *= k, e.ascent *= k, e.descent *= k, e.below *= k, e.above *= k, e.inkleft *= k, e.inkright *= k;
         return e;
     }
     cairo_scaled_font_t* sf = scaledfont(t);
@@ -77,6 +77,8 @@ TextExtent measure(std::string_view utf8, const TextStyle& t) {
     e.width = te.x_advance;
     e.below = std::max(0.0, te.y_bearing + te.height);   // the ink's foot, y downwards
     e.above = std::max(0.0, -te.y_bearing);               // its top
+    e.inkleft = te.x_bearing;                             // its ends (before the pen, after the advance: below 0)
+    e.inkright = te.x_advance - te.x_bearing - te.width;
     return e;
 }
 

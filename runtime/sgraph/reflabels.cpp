@@ -73,6 +73,8 @@ void RefLabels::place(Canvas& c, const Frame& f, Drawn& drawn, const InsetBox* b
         a.w = textwidth(l.text, h);
         a.descends = descends(l.text, h);
         a.rises = rises(l.text, h);
+        a.inked = true;
+        inkends(l.text, h, &a.inkleft, &a.inkright);
         a.first = first(l, f, a.w, h);
         a.from = l.vertical() && l.stop ? 1 : 0;
         a.value = l.value;

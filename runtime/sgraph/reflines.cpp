@@ -29,12 +29,24 @@ const gfx::Stroke& refstroke() {
     return s;
 }
 
+// A line's place across the frame from lo to hi: a line that falls on a side of the frame (a
+// value at an axis's end, within a quarter of the line's width), under its border, is drawn
+// inside, a line's width of the background between it and the border (which is as wide as the
+// line), where it shows. A line off the side stays at its value.
+double inside(double at, double lo, double hi) {
+    const double w = refstroke().width;
+    if (hi - lo <= 4 * w) return at;
+    if (std::fabs(at - lo) < 0.25 * w) return lo + 2 * w;
+    if (std::fabs(at - hi) < 0.25 * w) return hi - 2 * w;
+    return at;
+}
+
 }  // namespace
 
 bool vref(Canvas& c, const Frame& f, double dx, const std::string& label, int slot, double stopy, RefLabels* labels, bool value) {
     const double u = f.x.unit(dx);
     if (std::isnan(u) || u < f.x.lo || u > f.x.hi) return false;
-    const double x = f.px(u);
+    const double x = inside(f.px(u), f.x0, f.x1);
     const double us = f.y.unit(stopy);
     const bool stop = !std::isnan(us);
     const double top = stop ? std::clamp(f.py(us), f.y0, f.y1) : f.y1;
@@ -46,7 +58,7 @@ bool vref(Canvas& c, const Frame& f, double dx, const std::string& label, int sl
 bool href(Canvas& c, const Frame& f, double dy, const std::string& label, int slot, double stopx, RefLabels* labels, bool value) {
     const double u = f.y.unit(dy);
     if (std::isnan(u) || u < f.y.lo || u > f.y.hi) return false;
-    const double y = f.py(u);
+    const double y = inside(f.py(u), f.y0, f.y1);
     const double us = f.x.unit(stopx);
     const bool stop = !std::isnan(us);
     const double right = stop ? std::clamp(f.px(us), f.x0, f.x1) : f.x1;

@@ -63,9 +63,10 @@ private:
 // A reference line across the frame: vertical at data x, or horizontal at data y. A line that
 // stops at a curve (stop: the data value of the other axis there, NaN for a whole line) runs
 // from the bottom (vertical) or the left edge (horizontal) to that point. Both return false,
-// drawing nothing, for a value outside the axis. With labels the line and its label (slot: the
-// lines drawn in the frame before it) wait there for the label's place (RefLabels); without,
-// the line is drawn alone.
+// drawing nothing, for a value outside the axis. A line at an axis's end would lie under the
+// frame's side: it is drawn inside, a line's width clear of the border. With labels the line
+// and its label (slot: the lines drawn in the frame before it) wait there for the label's place
+// (RefLabels); without, the line is drawn alone.
 bool vref(Canvas& c, const Frame& f, double dx, const std::string& label, int slot, double stopy = NAN,
           RefLabels* labels = nullptr, bool value = false);
 bool href(Canvas& c, const Frame& f, double dy, const std::string& label, int slot, double stopx = NAN,

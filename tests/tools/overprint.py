@@ -71,6 +71,46 @@ def _box(xs, ys, tx=0.0, ty=0.0):
     return (tx + min(xs), ty + min(ys), tx + max(xs), ty + max(ys))
 
 
+def _drawn_points(d):
+    """The points a path's outline reaches at its extremes: the ends of its segments, and where a curve turns
+    back (its control points lie outside it: a circle of radius 3 drawn as two curves has them 4 from its
+    centre)."""
+    xs, ys = [], []
+    tok = re.findall(r'[MLCZ]|' + NUM, d)
+    k, cmd, cur = 0, 'M', None
+    while k < len(tok):
+        t = tok[k]
+        if t in 'MLCZ':
+            cmd = t
+            k += 1
+            continue
+        n = 6 if cmd == 'C' else 2
+        v = [float(x) for x in tok[k:k + n]]
+        k += n
+        if len(v) < n:
+            break
+        if cmd == 'C' and cur is not None:
+            for a in (0, 1):
+                p0, p1, p2, p3 = cur[a], v[a], v[2 + a], v[4 + a]
+                # the roots in (0, 1) of the derivative: (p1 - p0)(1 - t)^2 + 2 (p2 - p1)(1 - t) t + (p3 - p2) t^2
+                qa, qb, qc = p3 - 3 * p2 + 3 * p1 - p0, 2 * (p2 - 2 * p1 + p0), p1 - p0
+                if abs(qa) < 1e-12:
+                    roots = [-qc / qb] if abs(qb) > 1e-12 else []
+                else:
+                    disc = qb * qb - 4 * qa * qc
+                    roots = [(-qb + sg * disc ** 0.5) / (2 * qa) for sg in (1, -1)] if disc >= 0 else []
+                for r in roots:
+                    if 0 < r < 1:
+                        u = 1 - r
+                        (xs, ys)[a].append(u ** 3 * p0 + 3 * u * u * r * p1 + 3 * u * r * r * p2 + r ** 3 * p3)
+        cur = (v[-2], v[-1])
+        xs.append(cur[0])
+        ys.append(cur[1])
+        if cmd == 'M':
+            cmd = 'L'
+    return xs, ys
+
+
 class Page:
     """Everything a page paints, in paint order: ('text', [glyph boxes], [glyph ids]), ('mark', box),
     ('cover', box), ('line', [polylines], style, clip box or None) for a stroked path that is no marker; and the
@@ -158,8 +198,7 @@ class Page:
 
     @staticmethod
     def _small(d, tx, ty):
-        v = _floats(d)
-        xs, ys = v[0::2], v[1::2]
+        xs, ys = _drawn_points(d)
         if not xs or not ys or max(xs) - min(xs) > MARKER_MAX or max(ys) - min(ys) > MARKER_MAX:
             return None
         return _box(xs, ys, tx, ty)

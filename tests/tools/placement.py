@@ -4,9 +4,9 @@ an SVG of cairo read back (the reader of overprint.py), without the drawing code
 
 Read from the page:
 - the axes: ticks (short solid strokes of one base) and the numbers beside them (a number labels the nearest
-  tick beside it); a value maps to its place by interpolating, in the axis' own transform (linear, log,
-  reciprocal or a probability scale, whichever the ticks fit best), between the neighbouring labelled ticks (one
-  that stands off the line the others fit is left out);
+  tick beside it, on the tick's side of every frame's side); a value maps to its place by interpolating, in the
+  axis' own transform (linear, log, reciprocal or a probability scale, whichever the ticks fit best), between the
+  neighbouring labelled ticks (one that stands off the line the others fit is left out);
 - the panels: the rectangles of solid frame strokes with ticks on an edge (sides that run the rectangle's whole
   length: an inset's side within a panel is none of its); insets and legends: rectangles that hold two texts or
   more, not all of them labels (a box of labels only is a column of labels on a ground of its own, and its
@@ -14,8 +14,9 @@ Read from the page:
 - the reference and intersection lines: single axis-parallel strokes that are no grid line (the style of most
   strokes at tick places) and no side of the frame (a dashed stroke along the axis is a line at its end), that
   start at a side of their panel (a curve's or a limit's step does not), at a place that reads a value the
-  program gives (LREF=, PREF=, HREF=, VREF=, SREF=) or that a number in the panel shows; a label owns the lines at
-  its value: a number those where its value reads (a relation plot's percentile label, a PLOTFIT= value as
+  program gives (LREF=, PREF=, HREF=, VREF=, SREF=; a dashed one just inside a side where the value reads is the
+  line at the axis's end, drawn clear of the frame's border) or that a number in the panel shows; a label owns the
+  lines at its value: a number those where its value reads (a relation plot's percentile label, a PLOTFIT= value as
   written, and a legend's number, with its line's sample beside it, are none), a text those of the values the
   program gives it (xREFLABELS=: of every label it shows, whole or cut to 16 bytes); the axes of panels side by
   side are told apart where their values turn back or a frame's side runs between, those of panels one above the
@@ -23,9 +24,10 @@ Read from the page:
 - the fitted lines and confidence limits: the other strokes of more than one segment or not axis-parallel;
 - a leader: a solid stroke from a label's box to one of its own lines (to its line's end for a percentile label),
   not along it (an MCF limit's dash on the line is none, nor one of the two dashes of a point's limits, a marker
-  centred between them); one longer than 200 points only when straight or bent at
-  most twice; a solid one is a leader, not a line,
-  though it stands where a value reads; also a solid stroke, straight or bent at most twice, from a label's box
+  centred between them), nor from it to another line where it starts on the label's own line above or below the
+  text (a fitted line or limit that ends there: a leader leaves its text from a side); one longer than 200 points
+  only when straight or bent at most twice; a solid one is a leader, not a line, though it stands where a value
+  reads; also a solid stroke, straight or bent at most twice, from a label's box
   out of its panel's frame or to the page's edge, whatever it ends on;
 - the labels the program asks for, panel by panel: each text of an xREFLABELS= list (none for an empty text)
   where its line is drawn (HREF= and SREF= upright, SREF= not on a probability plot, VREF= level, PREF= at the
@@ -87,8 +89,9 @@ What fails (each page with the lines that tell why), by rule:
   clear of the other labels and a text height from them on a row, of the panel's other texts (a legend's, an
   inset's, a curve's) by TEXT_ACROSS text heights beside them and TEXT_UPDOWN above and below; INSET_APART
   text heights from an inset's or a legend's box; the rules row, near (nearer its own line than any other
-  reference or intersection line by EPS, one along a frame's side too, both the text's own box and the grown
-  one), far, order and band against the labels on the page;
+  reference or intersection line by EPS, one along a frame's side too, or one read off at an INTERSECT line
+  without a label, both the text's own box and the grown one), far, order and band against the labels on the
+  page;
 - reach: a label at the end of a leader to its own line more than REACH text heights from the line across it
   (a level line's label above or below its height; an upright line's beside it, unless its leader is level: a
   row of a column beside upright lines stands at the end of a level leader); such a row farther than that whose
@@ -158,6 +161,7 @@ ENDS_ON = 0.5         # points: a leader ends on its line within this
 ENDS_APART = 0.5      # text heights: leaders of lines this far apart or more end this far apart
 FROM_SIDE = 2.0      # points: a reference line starts this near a side of its panel
 BEYOND_SIDE = 3.0    # points: a line drawn this far past a side of its panel (in the strip beside a turned frame) is named by it
+INSIDE_SIDE = 2.0    # points: a dashed line this near inside a side where its value reads is the line at the axis's end
 NEAR_BY = 0.05        # text heights: a place for a label left out is nearer its own line than any other by this
 LED_STEP = 0.5        # text heights: the places with a leader step this far out from the line, and along it
 LED_ALONG = 1.0       # text heights: the places with a leader along a level line, one beside the other
@@ -601,7 +605,8 @@ class Program:
         text = re.sub(r'/\*.*?\*/', ' ', text, flags=re.S)
         self.refs, self.values, self.plotfit, self.statements = {}, [], set(), []
         self.cuts = {}   # {label text as a page shows it, cut: [(keyword, value)]}
-        self.probplot = bool(re.search(r'\bprobplot\b', text, re.I))
+        # (a probability plot draws an inset unless NOINSET says not)
+        self.probplot = bool(re.search(r'\bprobplot\b', text, re.I)) and not re.search(r'\bnoinset\b', text, re.I)
         self.inset_given = bool(re.search(r'\binset\b[^;]*\bposition\s*=', text, re.I))
         for st in text.split(';'):
             low = st.lower()
@@ -807,10 +812,18 @@ class Sheet:
                         gap = b[1] - outer if outer > base else outer - b[3]
                         d = abs(c[0] - at)
                         ok = d <= 2.0 and -1 <= gap <= 14
+                        near = b[1] if outer > base else b[3]
+                        sides = [(y, x0, x1) for y, x0, x1 in hs if x0 <= c[0] <= x1]
                     else:
                         gap = b[0] - outer if outer > base else outer - b[2]
                         d = abs(c[1] - at)
                         ok = d <= 3.0 and -1 <= gap <= 14
+                        near = b[0] if outer > base else b[2]
+                        sides = [(x, y0, y1) for x, y0, y1 in vs if y0 <= c[1] <= y1]
+                    # a number across a frame's side from the tick's end stands in another panel (a value read off
+                    # beside the side of the panel next to it)
+                    if ok and any(min(near, outer) + 0.5 < e < max(near, outer) - 0.5 for e, _, _ in sides):
+                        ok = False
                     if ok:
                         pairs.append((d, at, n, v))
             # a number labels the nearest of the ticks beside it
@@ -1080,6 +1093,15 @@ def _sides_at(sh, panel, kinds, v):
     return out
 
 
+def _inside_side(p, lo, hi):
+    """Whether a line stands within INSIDE_SIDE points inside a side of its panel where the value's place [lo, hi]
+    reads: the statistical road draws a line at an axis's end inside the frame, clear of the border."""
+    panel = p['panel']
+    a, b = (panel[0], panel[2]) if p['kind'] == 'x' else (panel[1], panel[3])
+    return any(min(lo, hi) - 0.3 <= side <= max(lo, hi) + 0.3 and 0 < (p['at'] - side) * inward <= INSIDE_SIDE
+               for side, inward in ((a, 1), (b, -1)))
+
+
 def read_labels(sh, prog):
     """The grid's styles, the candidate reference and intersection lines, and the labels of such lines with
     their own lines: (grid, candidates, [(text, [line])])."""
@@ -1088,7 +1110,9 @@ def read_labels(sh, prog):
     # candidate reference and intersection lines
     cands = []
     for p in sh.paths:
-        if not (p['vert'] or p['horiz']) or p['len'] < 12 or p['style'] in grid:
+        # (a short solid stroke is a tick or a mark; a dashed one is a line, however short: an intersection line
+        # from the axis to a fitted line that crosses near it)
+        if not (p['vert'] or p['horiz']) or p['len'] < (1 if p['dash'] else 12) or p['style'] in grid:
             continue
         a, b = p['polys'][0]
         kind = 'x' if p['vert'] else 'y'
@@ -1124,7 +1148,7 @@ def read_labels(sh, prog):
             lo, hi = ax.place(v - half), ax.place(v + half)
             if lo is None or hi is None:
                 continue
-            if min(lo, hi) - 0.3 <= p['at'] <= max(lo, hi) + 0.3:
+            if min(lo, hi) - 0.3 <= p['at'] <= max(lo, hi) + 0.3 or p['dash'] and _inside_side(p, lo, hi):
                 hit.append(p)
         return hit
 
@@ -1227,8 +1251,10 @@ def check(sh, prog, seen=None):
     others = [p for p in sh.paths if id(p) not in refl and p['style'] not in grid and not p['rect']]
     dashes = _limit_dashes(sh)
 
-    def leader(box, target):
-        """A stroke from the box to the target (a point distance function); None."""
+    def leader(box, target, own=None):
+        """A stroke from the box to the target (a point distance function); None. own: the distance to the label's
+        own lines: a stroke that starts on one of them above or below the text runs from that line, not from the
+        text, which a leader leaves from a side (a fitted line or limit that ends on the label's line over it)."""
         for p in others:
             if id(p) in dashes:
                 continue
@@ -1243,7 +1269,8 @@ def check(sh, prog, seen=None):
                     # it leads from the box to the line: a straight stroke along the line (an MCF limit's dash on
                     # it) is none
                     if _pt_rect(u, box) <= LEADER_GAP and target(w) <= LEADER_GAP / 2 and _pt_rect(w, box) > 0.5 \
-                            and not (target(u) <= LEADER_GAP / 2 and (p['horiz'] or p['vert'])):
+                            and not (target(u) <= LEADER_GAP / 2 and (p['horiz'] or p['vert'])) and \
+                            not (own and own(u) <= LEADER_GAP / 2 and not box[1] <= u[1] <= box[3]):
                         return p
         return None
 
@@ -1298,7 +1325,8 @@ def check(sh, prog, seen=None):
                 out.append(('near', f'{at(t)}: its leader crosses {", ".join(near)} right beside its text: it reads '
                                     f'as that line\'s label'))
         else:
-            wrong = leader(box, lambda w: min((_pt_seg(w, *p['polys'][0]) for p in rest), default=math.inf))
+            wrong = leader(box, lambda w: min((_pt_seg(w, *p['polys'][0]) for p in rest), default=math.inf),
+                           lambda u: min(_pt_seg(u, *p['polys'][0]) for p in own))
             if wrong:
                 leaders.add(id(wrong))
                 lead[id(t)] = wrong
@@ -1825,10 +1853,19 @@ INSET_LINE = 2.0      # points: an inset hides less of the lines than another wh
 def _data_lines(sh, insets):
     """The segments of the fitted lines, confidence limits and curves: strokes of more than one segment or not
     axis-parallel, but the grid's, the sides of frames and boxes, and leaders (solid strokes bent at most twice
-    from the box of a text in a panel, not in one of the insets, to a place inside the panel, off its sides)."""
+    from the box of a text in a panel, not in one of the insets, to a line inside the panel, off its sides)."""
     grid = _grid_styles(sh)
     texts = [t['box'] for t in sh.texts if sh.panel_of(_centre(t['box'])) and
              not any(_inside(_centre(t['box']), r) for r in insets)]
+    # the lines a leader may end on: single axis-parallel strokes, no grid line, that start at a side of their
+    # panel (a curve's or a limit's step does not)
+    lines = []
+    for p in sh.paths:
+        if (p['vert'] or p['horiz']) and p['style'] not in grid:
+            (a, b), k = p['polys'][0], 1 if p['vert'] else 0
+            panel = sh.panel_of(_centre((min(a[0], b[0]), min(a[1], b[1]), max(a[0], b[0]), max(a[1], b[1]))))
+            if panel and (min(a[k], b[k]) <= panel[k] + FROM_SIDE or max(a[k], b[k]) >= panel[k + 2] - FROM_SIDE):
+                lines.append((a, b))
 
     def leader(p):
         if p['dash'] or any(len(pts) > 4 for pts in p['polys']):
@@ -1837,7 +1874,8 @@ def _data_lines(sh, insets):
             for u, w in ((pts[0], pts[-1]), (pts[-1], pts[0])):
                 panel = sh.panel_of(w)
                 if panel and min(abs(w[0] - panel[0]), abs(w[0] - panel[2]), abs(w[1] - panel[1]),
-                                 abs(w[1] - panel[3])) > 0.5 and any(_pt_rect(u, b) <= LEADER_GAP for b in texts):
+                                 abs(w[1] - panel[3])) > 0.5 and any(_pt_rect(u, b) <= LEADER_GAP for b in texts) and \
+                        any(_pt_seg(w, a, b) <= LEADER_GAP / 2 for a, b in lines):
                     return True
         return False
     out = []
@@ -2182,10 +2220,13 @@ def _asked(sh, prog, cands, labels, matching):
     # an intersection line crosses an INTERSECT line where a fitted line crosses it (or would: a fitted line drawn
     # over the axis's range only); its value is read off with a label where its own line has one
     values = []
+    sh.unlabelled = []   # the intersection lines of INTERSECT lines without a label: lines that ask for none
     for p in cands:
         if id(p) in listed or not any(gap(p, r) is not None for r, _ in inter.values()):
             continue
         mine = owner(p)
+        if mine and not mine[1]:
+            sh.unlabelled.append(p)
         if not mine or not mine[1]:
             continue
         v = p['axis'].value(p['at'])
@@ -2610,7 +2651,7 @@ def _missing(sh, prog, labels, led, cands, refs, matching, grid_styles, lead=Non
                   'shown' if id(a) in got else 'left out')
     if not lost:
         return []
-    lines = refs + [p for a in asks if a.read_off for p in a.own]
+    lines = refs + [p for a in asks if a.read_off for p in a.own] + getattr(sh, 'unlabelled', [])
     lead = lead or {}
     joined = [(t, lead[id(t)]['polys'][0]) for t, _ in labels if id(t) in lead]
     room = _Room(sh, labels, lines, grid_styles, joined, list(lead.values()))

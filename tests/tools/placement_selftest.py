@@ -35,6 +35,11 @@ and pages it once failed though nothing on them is misplaced, or faults it once 
 - SREF= beside a probability plot of PPLOT: none asked for there; PREF= there, its label left out: missing
   (the percents of that plot's axis run on into the stresses of the relation plot beside it);
 - the labels of two panels one above the other between lines 30 points apart: no band;
+- a line 10 points long from the frame's side at a label's value: its line; a straight fitted line from the
+  label's line just below its text to another line: no leader; a straight line from beside a label to no line:
+  data; a number in one panel against the side of the panel beside it: no tick label of that panel; a circle
+  marker: as high as it is wide; a label left out beside an unlabelled INTERSECT line's value line 0.4 pt from its
+  own: no place on that side;
 - two rows of a column of upright lines' labels whose ink shares an accent's height: no order; the same labels
   side by side on a row in the other order than their lines: order;
 and labels read as the page draws them, and what it does not show:
@@ -344,6 +349,72 @@ def false_alarms(pagedir, glyphs, programs, expect):
            not _has(c.found(under), 'order', '40 days'))
     expect('labels of upright lines side by side in the other order than their lines fail',
            _has(c.found(beside), 'order', '40 days'))
+
+    # 'half' (VREF=0.5) with its line drawn 10 points long from the frame's side (an intersection line from the axis
+    # to a fitted line that crosses near it): its line however short
+    c = Case(pagedir, 'mcf-valve-seats-references-device.svg', glyphs, programs)
+    sh = c.sheet(c.svg)
+    at = {t['text']: o[0] for t, o in placement.read_labels(sh, c.prog)[2]}['half']
+    (a, b), frame = at['polys'][0], sh.panels[0]
+    stroke = next(m.group(0) for m in STROKE.finditer(c.svg) if 'dasharray' in m.group(1) and
+                  {(float(m.group(2)), float(m.group(3))), (float(m.group(4)), float(m.group(5)))} == {a, b})
+    short = c.svg.replace(stroke, c.restroke(stroke, (frame[0], a[1]), (frame[0] + 10.0, a[1])))
+    owns = {t['text']: o for t, o in placement.read_labels(c.sheet(short), c.prog)[2]}
+    expect('a dashed line 10 points long is a reference line', any(abs(p['at'] - a[1]) < 0.3 for p in owns.get('half', [])))
+
+    # a straight fitted line that ends on 'half''s line just below its text, its other end on the 'one' line: it runs
+    # from the label's line, not from its text (a leader leaves its text from a side)
+    (half, n), (one, _) = c.box('half'), c.box('one')
+    own = at['at']
+    up = half[3] <= own
+    near = c.moved(c.svg, n, 0, (own - 1.5 - half[3]) if up else (own + 1.5 - half[1]))
+    one_at = {t['text']: o[0]['at'] for t, o in placement.read_labels(sh, c.prog)[2]}['one']
+    fitted = LINE.format(half[0] + 2.0, own, half[0] + 40.0, one_at)
+    expect('a fitted line from a label\'s own line past its text is no leader',
+           not _rules(c.found(_added(near, fitted)), 'half', ('near', 'thin')))
+
+    # a straight fitted line from beside a reference label to a place on no line is data, not a leader
+    c = Case(pagedir, 'mcf-valve-seats-references-device.svg', glyphs, programs)
+    sh = c.sheet(c.svg)
+    (half, _) = c.box('half')
+    u, w = (half[2] + 1.0, half[3] + 1.0), (half[2] + 41.0, half[3] + 31.0)
+    sh = c.sheet(_added(c.svg, LINE.format(*u, *w)))
+    expect('a straight line from beside a label to no line is data',
+           any(placement._pt_seg(u, p, q) < 0.01 and placement._pt_seg(w, p, q) < 0.01
+               for p, q in placement._data_lines(sh, sh.boxes)))
+
+    # the percent 50 of the left panel's axis moved into that panel, against the side of the panel beside it, at
+    # the height of that panel's tick: no tick label of the panel beside (a value read off beside its side)
+    c = Case(pagedir, 'probplot-long-reference-label-statistical.svg', glyphs, programs)
+    sh = c.sheet(c.svg)
+    left = min(sh.panels, key=lambda r: r[0])
+    n, t = next((n, t) for n, t in enumerate(sh.texts) if t['text'] == '50' and t['box'][2] < left[0])
+    moved = c.sheet(c.moved(c.svg, n, left[2] - 2.0 - t['box'][2], 0))
+    expect('a number across a frame\'s side is no tick label of the panel beyond', n not in moved.ticklabels)
+
+    # a circle marker (two curves whose control points lie outside it) is read as high as it is wide
+    marks = [b for k, b in c.sheet(c.svg).marks]
+    expect('a circle marker is read by its outline', bool(marks) and
+           all(abs((b[3] - b[1]) - (b[2] - b[0])) < 0.1 for b in marks))
+
+    # 'T' left out, its line 0.4 pt right of an intersection line of B50, whose label the program leaves out (the
+    # page drawn without it and its values), another line 8 points right of it: no place left of its line, where
+    # the unlabelled line stands nearer its text than its own
+    c = Case(pagedir, 'probplot-intersect-four-groups-device.svg', glyphs, programs)
+    sh = c.sheet(c.svg)
+    ax = next(a for a in sh.axes if a.kind == 'x' and a.f)
+    x = {t['text']: o[0]['at'] for t, o in placement.read_labels(sh, c.prog)[2]}['627.0'] + 0.4
+    c.prog = prog('probplot-intersect-four-groups', old="lref=60 180 365 intersect lreflabels='60 d' '180 d' '1 yr' "
+                  "pref=10 50 intersect preflabels='B10' 'B50'",
+                  new=f"lref=60 180 365 {ax.value(x):.6g} intersect lreflabels='60 d' '180 d' '1 yr' 'T' "
+                      "pref=10 50 intersect preflabels='B10' ''")
+    svg = c.svg
+    for n in sorted((c.box(t)[1] for t in ('B50', '236.2', '357.5', '379.1', '627.0')), reverse=True):
+        svg = c.removed(svg, n)
+    frame = sh.panels[0]
+    svg = _added(svg, *[DASHED.format(u, frame[3], u, frame[1]) for u in (x, x + 8.0)])
+    expect('a label left out has no place nearer an unlabelled INTERSECT line\'s values than its own line',
+           not any(r == 'missing' and '"T"' in m and 'left of its line, baseline' in m for r, m in c.found(svg)))
 
 
 def _found(c, svg):

@@ -1,5 +1,6 @@
-// Reference lines: values a log axis cannot show, values outside the plot, stepped labels,
-// labels that would cross the frame, and intersections with the groups' fitted lines.
+// Reference lines: values a log axis cannot show, values outside the plot (or past a turned
+// frame's end), each warning once in the step, stepped labels, labels that would cross the
+// frame, and intersections with the groups' fitted lines.
 #include <algorithm>
 #include <cmath>
 #include <string>
@@ -70,16 +71,18 @@ TEST_F(RefLines, ZeroOnALogAxisIsRefusedTheOthersDraw) {
     EXPECT_NEAR(py(l[0], 1), 81, 1e-9);
 }
 
-TEST_F(RefLines, ValuesOutsideThePlotAreReportedOncePerCallForTheCurrentGroup) {
+// One WARNING per list and call names every value off the axis, each once (it named the first
+// and dropped the others).
+TEST_F(RefLines, ValuesOutsideThePlotAreNamedInOneWarningPerCallForTheCurrentGroup) {
     begin();
-    href({-50, 5, 70, 80});
+    href({-50, 5, 70, -50, 80.5});
     vyxghrl(s, &g);
     EXPECT_EQ(log.count('W'), 1);
     EXPECT_EQ(lines().size(), 1u);
     grpnode other{};
     vyxghrl(s, &other);   // not the current group: silent
     EXPECT_EQ(log.count('W'), 1);
-    EXPECT_TRUE(logged("A value of HREF= (-50) lies outside the horizontal axis"));
+    EXPECT_TRUE(logged("Values of HREF= (-50, 70, 80.5) lie outside the horizontal axis; their lines are not drawn."));
     // LREF= (under ROTATE, the life axis upright) takes VREF='s place on the device road: the
     // message names the option written. A relation plot passes no group and is told too.
     std::vector<double> lref = {5, 150};
@@ -89,6 +92,45 @@ TEST_F(RefLines, ValuesOutsideThePlotAreReportedOncePerCallForTheCurrentGroup) {
     vyxgvrl(s, nullptr);
     EXPECT_EQ(log.count('W'), 2);
     EXPECT_TRUE(logged("A value of LREF= (150) lies outside the vertical axis"));
+}
+
+// Beside a turned frame the strip of censored marks takes the gap right of the drawn frame: a
+// line in the padding before it is drawn, a line that would run through the strip is refused
+// with the values off the axis.
+TEST_F(RefLines, TurnedLinePastTheFramesEndIsRefused) {
+    begin();
+    s->poptw.pflags.rotate = 1;
+    s->work.nocenplot = 1;
+    f->gapr = f->gapl + 2.5;   // the frame ends at 81, the strip at 83.5
+    s->optsw.quant_fn = [](double p) { return p * 12; };   // x = 20 + 0.72 percent
+    href({50, 84, 86, 99});
+    vyxghrl(s, &g);
+    auto l = lines();
+    ASSERT_EQ(l.size(), 2u);
+    EXPECT_NEAR(px(l[1], 0), 20 + 0.72 * 84, 1e-9);
+    EXPECT_EQ(log.count('W'), 1);
+    EXPECT_TRUE(logged("Values of HREF= (86, 99) lie outside the horizontal axis")) << log.all();
+}
+
+// A warning is written once in the step however many values, panels and groups tell it: a
+// probability given twice and a crossing beyond the axis of a value given twice, in two panels.
+TEST_F(RefLines, EachWarningIsWrittenOnceInTheStep) {
+    begin();
+    s->optsw.quant_fn = [](double p) { return p * 10; };
+    s->poptw.pflags.refstop = 1;
+    s->work.fitmethod = 1;
+    s->optsw.distcode = 0;
+    g.loc = -100;   // z = v + 100: far above the axis
+    href({5, 5});
+    for (int panel = 0; panel < 2; ++panel) vyxghrl(s, &g);
+    std::vector<double> p = {101, 101, 150};
+    s->work.refs.vals[REF_VREF] = p.data();
+    s->work.refs.counts[REF_VREF] = 3;
+    for (int panel = 0; panel < 2; ++panel) vyxgvrl(s, &g);
+    EXPECT_EQ(log.count('W'), 3) << log.all();
+    EXPECT_TRUE(logged("The reference line at 5 meets the fitted line outside the vertical axis of the graph (above 99.99 percent)"));
+    EXPECT_TRUE(logged("probability of 101 lies outside 0 to 100 percent"));
+    EXPECT_TRUE(logged("probability of 150 lies outside 0 to 100 percent"));
 }
 
 TEST_F(RefLines, SteppedLabelsGoBackToTheTopAtTheFrameBottom) {

@@ -33,6 +33,8 @@ double gap(const lp::Box& b, const lp::Box& l) {
 }
 bool level(const lp::Box& l) { return l.y0 == l.y1; }
 bool sameplace(const lp::Box& a, const lp::Box& b) { return level(a) == level(b) && (level(a) ? a.y0 == b.y0 : a.x0 == b.x0); }
+// Lines of one direction so near each other that no eye tells them apart: a label as near either is its own's.
+bool alike(const lp::Box& a, const lp::Box& b) { return level(a) == level(b) && std::fabs(level(a) ? a.y0 - b.y0 : a.x0 - b.x0) < 0.03 * kH; }
 double across(const lp::Box& l) { return level(l) ? l.y0 : l.x0; }
 bool crossing(const lp::Box& a, const lp::Box& b) {
     auto side = [](const lp::Box& s, double x, double y) { return (s.x1 - s.x0) * (y - s.y0) - (s.y1 - s.y0) * (x - s.x0); };
@@ -101,7 +103,7 @@ std::string breaks(const Panel& p, const std::vector<lp::Placed>& P, const std::
             if (sameplace(r, a.line)) own = std::min(own, gap(b.grown(-slack, -slack), r));
         if (own > (trial ? 0.9 : 1.25) * kH) return "far from its line";
         for (const lp::Box& r : g.refs)
-            if (!sameplace(r, a.line) && gap(b, r) < own + (trial ? 0.1 : 0.02) * kH) return "as near the line at " + std::to_string(across(r));
+            if (!alike(r, a.line) && gap(b, r) < own + (trial ? 0.1 : 0.02) * kH) return "as near the line at " + std::to_string(across(r));
     }
     // The order of neighbouring labels across their parallel lines; two labels of close lines
     // without leaders do not share the band between them.

@@ -325,7 +325,7 @@ struct Call {
     size_t grouparg, numarg;
 };
 // The calls that name a catalog message: the procedure's services and the runtime's own.
-const Call calls[] = {{"xpmlog", 0, 1}, {"rdxmsg", 0, 1}, {"rdxmsgs", 0, 1}, {"xpmstr", 2, 3},
+const Call calls[] = {{"xpmlog", 0, 1}, {"steplog", 1, 2}, {"rdxmsg", 0, 1}, {"rdxmsgs", 0, 1}, {"xpmstr", 2, 3},
                       {"msg::text", 0, 1}, {"msg::find", 0, 1}};
 
 }  // namespace

@@ -454,6 +454,36 @@ TEST(BothRoads, CrossingsBeyondTheAxisAreToldAlike) {
     }
 }
 
+// Reference values off the axes of two lots' panels, some given twice, in two BY groups: the
+// device road named the first LREF= value off its axis and dropped the others, and both roads
+// wrote the WARNING of a probability outside 0 to 100 percent for each value and each panel.
+// Every value is named now, and each text once in each BY group, whose pages are its own.
+TEST(BothRoads, ValuesOffTheAxesAreEachNamedOnceInTheStep) {
+    std::string lots = "t,c,lot,by\n";
+    for (const char* by : {"A", "B"})
+        for (const char* row : {"435,1,L0", "1555,1,L0", "430,0,L0", "1014,1,L0", "154,1,L0", "1137,1,L0", "341,1,L0", "1318,1,L1",
+                                "862,1,L1", "341,0,L1", "2032,1,L1", "2238,1,L1"})
+            lots += std::string(row) + "," + by + "\n";
+    Roads r("proc vitalyx data=d;\n by by;\n distribution weibull;\n"
+            " probplot t*c(0) = lot / lref=5 1000 5 999999 pref=150 50 150 -5;\nrun;\n",
+            {{"d", lots}});
+    auto times = [](const dp::Run& run, const std::string& part) {
+        int n = 0;
+        for (const std::string& w : run.log.of('W')) n += w.find(part) != std::string::npos;
+        return n;
+    };
+    EXPECT_EQ(times(r.device, "Values of LREF= (5, 999999) lie outside the horizontal axis; their lines are not drawn."), 2) << r.device.log.all('W');
+    for (const char* v : {"5", "999999"})
+        EXPECT_EQ(times(r.statistical, std::string("The reference line at ") + v + " lies outside the horizontal axis of the graph"), 2)
+            << r.statistical.log.all('W');
+    for (const dp::Run* run : {&r.device, &r.statistical}) {
+        const std::string road = run == &r.device ? "device: " : "statistical: ";
+        for (const char* v : {"150", "-5"})
+            EXPECT_EQ(times(*run, std::string("A reference probability of ") + v + " lies outside 0 to 100 percent"), 2) << road << run->log.all('W');
+        EXPECT_EQ(run->log.count('W'), run == &r.device ? 6 : 8) << road << run->log.all('W');
+    }
+}
+
 // Bytes cairo refuses in a reference label, a CLASS level and a BY value: every page of both
 // roads is drawn (cairo once failed the page, and the step ended with status 1), the texts
 // reach the pages with their bytes, and the log and the listing keep them.

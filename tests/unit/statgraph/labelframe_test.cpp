@@ -1,7 +1,8 @@
 // Labels of reference lines read back from the pages of both roads: no label's glyphs stand on
 // a line of the frame (the device road's labels may stand in the gap between the data and the
-// drawn frame, not on its line, and lines drawn in that gap have their labels); on a device MCF
-// plot the labels keep clear of the dashes that mark the confidence limits.
+// drawn frame, not on its line, and lines drawn in that gap have their labels); a statistical
+// line at an axis's end shows inside the frame; on a device MCF plot the labels keep clear of
+// the dashes that mark the confidence limits.
 #include <algorithm>
 #include <cmath>
 #include <map>
@@ -100,6 +101,37 @@ TEST(LabelFrame, NoLabelStandsOnALineOfTheFrame) {
             for (const std::string& t : onframe(pg)) all += " \"" + t + "\"";
             EXPECT_TRUE(all.empty()) << what << ": on the frame's line:" << all;
         }
+}
+
+// LREF=100 at the first tick of the fans' time axis: on the statistical road its line lay on the
+// frame's left side, under the border, and its label "First tick" at the frame's top left read
+// as a caption of the frame. The line is drawn inside the frame, a line's width of the
+// background between it and the border, as the device road's padding keeps such a line inside.
+TEST(LabelFrame, StatisticalLineAtTheAxisEndShowsInsideTheFrame) {
+    dp::Options o;
+    o.statistical = true;
+    const dp::Run r = dp::run("proc vitalyx data=d;\n freq count;\n distribution weibull;\n"
+                              " probplot hours*status(0) / lref=100 1000 lreflabels='First tick' 'Mid';\nrun;\n",
+                              {{"d", testdata::file("../examples/fans.csv")}}, o);
+    ASSERT_EQ(r.status, 0) << r.log.all();
+    ASSERT_EQ(r.pages.size(), 1u);
+    const Page& pg = r.pages[0];
+    const std::vector<const Prim*> clips = pg.of(Prim::PushClip);
+    ASSERT_FALSE(clips.empty());
+    const Box frame{std::min(clips[0]->xy[0], clips[0]->xy[2]), std::min(clips[0]->xy[1], clips[0]->xy[3]),
+                    std::max(clips[0]->xy[0], clips[0]->xy[2]), std::max(clips[0]->xy[1], clips[0]->xy[3])};
+    // The reference lines: dashed upright lines the frame's height.
+    std::vector<const Prim*> refs;
+    for (const Prim* q : pg.of(Prim::Line))
+        if (!q->stroke.dashes.empty() && q->xy[0] == q->xy[2] && std::fabs(q->xy[3] - q->xy[1]) > 0.9 * (frame.y1 - frame.y0)) refs.push_back(q);
+    ASSERT_EQ(refs.size(), 2u);
+    const Prim* first = refs[0]->xy[0] < refs[1]->xy[0] ? refs[0] : refs[1];
+    const double clear = (first->xy[0] - frame.x0) * pg.w / 100;   // points from the border's middle
+    EXPECT_GE(clear, 2 * first->stroke.width - 1e-9) << "the line at 100 hours lies on the frame's border";
+    EXPECT_LT(clear, 2.5 * first->stroke.width) << "the line at 100 hours is drawn far from its value";
+    const Prim* label = pg.text("First tick");
+    ASSERT_NE(label, nullptr);
+    EXPECT_GT(dp::glyphbox(pg, *label).x0, first->xy[0]) << "the label stands right of its line";
 }
 
 // The valve seats' MCF with its limits marked by dashes at each event: "Day 95" at the foot of
