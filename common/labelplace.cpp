@@ -153,19 +153,39 @@ bool Planner::eachplace(size_t i, int kinds, const std::function<bool(const Site
     const std::vector<double>& along = e.along;
     const Label& a = L[i];
     const bool up = upright(a.line);
+    // (a place that the rules of what the panel draws ruled out when asked before is not offered
+    // again: every caller asks those first, staticat)
+    auto ruledout = [&](int kind, size_t n) {
+        const std::vector<char>& known = live[i][static_cast<size_t>(kind == BESIDE ? 0 : kind == BOXED ? 1 : kind == ONLINE ? 2 : 3)];
+        return n < known.size() && known[n] == 2;
+    };
     Site s;
     size_t n = 0;
     if (kinds & BESIDE)
-        for (const Spot& at : v)
+        for (const Spot& at : v) {
+            if (ruledout(BESIDE, n)) {
+                ++n;
+                continue;
+            }
             if (s.at = at, f(s, BESIDE, n++)) return true;
+        }
     n = 0;
     if (kinds & BOXED)
-        for (const Spot& at : v)
+        for (const Spot& at : v) {
+            if (ruledout(BOXED, n)) {
+                ++n;
+                continue;
+            }
             if (s.at = at, s.cover = boxof(glyph(i, at)), f(s, BOXED, n++)) return true;
+        }
     s.cover = Box{};
     n = 0;
     if (kinds & ONLINE)
         for (const double p : along) {
+            if (ruledout(ONLINE, n)) {
+                ++n;
+                continue;
+            }
             s.at = up ? Spot{a.line.x0 - 0.5 * a.w, p, false} : Spot{p - 0.5 * a.w, a.line.y0 - 0.5 * (kAscent - kDescent) * h, false};
             s.cover = boxof(glyph(i, s.at));
             if (f(s, ONLINE, n++)) return true;
@@ -181,6 +201,10 @@ bool Planner::eachplace(size_t i, int kinds, const std::function<bool(const Site
         for (const double y : every)
             for (int k = 1; d + 0.5 * h * k + kBearing * h <= kReach * h; ++k)
                 for (const int side : {a.first.end ? -1 : 1, a.first.end ? 1 : -1}) {
+                    if (ruledout(LED, n)) {
+                        ++n;
+                        continue;
+                    }
                     const double mid = y + kMiddle * h, x = l.x0 + side * (d + 0.5 * h * k);
                     s.at = {x, y, side < 0};
                     const Box b = glyph(i, s.at);
@@ -203,6 +227,10 @@ bool Planner::eachplace(size_t i, int kinds, const std::function<bool(const Site
                     s.at = {x0, y, false};
                     const double from = dir > 0 ? x0 + a.w + 0.25 * d : x0 - 0.25 * d, to = from + dir * len;
                     if (to < std::min(l.x0, l.x1) || to > std::max(l.x0, l.x1)) continue;
+                    if (ruledout(LED, n)) {
+                        ++n;
+                        continue;
+                    }
                     s.lead = {from, mid, to, Y};
                     if (f(s, LED, n++)) return true;
                 }

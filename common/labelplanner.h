@@ -209,7 +209,8 @@ struct Planner {
     // ---- one label (labelplace.cpp)
     enum Kinds { BESIDE = 1, BOXED = 2, ONLINE = 4, LED = 8, ALL = 15 };
     // Calls f with each place of label i of the kinds asked, in the order they are preferred,
-    // until f returns true; whether it did.
+    // until f returns true; whether it did (a place that staticat ruled out is not offered: f
+    // asks staticat first).
     // f(place, its kind, its number among the places of that kind).
     bool eachplace(size_t i, int kinds, const std::function<bool(const Site&, int, size_t)>& f) const;
     // Whether label i at place number n of its kind keeps the rules of what the panel draws

@@ -280,12 +280,12 @@ bool Planner::columnrows(size_t i, bool movable, const std::function<bool(const 
     }
     const LevelSet& c = levelsets.at(runkey[i]);
     const Box& l = L[i].line;
+    Site s;
     for (const uint32_t at : rowsof[i]) {
         ++work;
         const size_t a = at / static_cast<size_t>(c.S), z = at % static_cast<size_t>(c.S);
         const LevelSet::Anchor& an = c.anchors[a];
         const double begin = an.dir > 0 ? an.x0 + c.wmax + 0.25 * d : an.x0 - 0.25 * d, y = c.zlo + static_cast<double>(z) * c.q;
-        Site s;
         s.at = an.dir > 0 ? Spot{an.x0 + c.wmax, y, true} : Spot{an.x0, y, false};
         s.cover = boxof(glyph(i, s.at));
         const double mid = y + kMiddle * h, to = std::clamp(begin + an.dir * std::max(0.6 * h, 0.6 * std::fabs(mid - l.y0)), l.x0, l.x1);
