@@ -261,6 +261,8 @@ bool Planner::columnrows(size_t i, bool movable, const std::function<bool(const 
         if (v == 0) v = staticfree(i, s, true) ? 1 : 2;
         return v == 1;
     };
+    // (a row that keeps ruled out when asked before is passed by at once)
+    auto ruledout = [&](size_t at) { return at < known.size() && known[at] == 2; };
     if (upright(L[i].line)) {
         const Run& run = runs.at(runkey[i]);
         Site s;
@@ -269,6 +271,7 @@ bool Planner::columnrows(size_t i, bool movable, const std::function<bool(const 
             const ColumnPlace& p = run.places[pk];
             const double y = (fromtop ? g.toprow : g.footrow) + (fromtop ? -0.25 : 0.25) * h * static_cast<double>(z);
             ++work;
+            if (ruledout(at)) continue;
             const Box b = glyph(i, {p.x, y, p.end});
             if (!movable && !(journaling ? textfree(b) : takenclear(y, b.x0 - 0.5 * h, b.x1 + 0.5 * h))) continue;
             uprightrow(i, p, y, fromtop, run.wmax, &s);
@@ -283,6 +286,7 @@ bool Planner::columnrows(size_t i, bool movable, const std::function<bool(const 
     Site s;
     for (const uint32_t at : rowsof[i]) {
         ++work;
+        if (ruledout(at)) continue;
         const size_t a = at / static_cast<size_t>(c.S), z = at % static_cast<size_t>(c.S);
         const LevelSet::Anchor& an = c.anchors[a];
         const double begin = an.dir > 0 ? an.x0 + c.wmax + 0.25 * d : an.x0 - 0.25 * d, y = c.zlo + static_cast<double>(z) * c.q;
