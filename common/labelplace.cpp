@@ -394,9 +394,9 @@ uint64_t digest(const std::vector<Label>& labels, const Ground& g) {
     for (const Label& a : labels) {
         d.add(a.line);
         d.mix(std::hash<std::string>{}(a.text));
-        d.add(a.w), d.add(a.first.x), d.add(a.first.y);
+        d.add(a.w), d.add(a.first.x), d.add(a.first.y), d.add(a.inkleft), d.add(a.inkright);
         d.mix(static_cast<uint64_t>(a.descends) | static_cast<uint64_t>(a.value) << 1 | static_cast<uint64_t>(a.first.end) << 2 |
-              static_cast<uint64_t>(a.given) << 3 | static_cast<uint64_t>(a.online) << 4 | static_cast<uint64_t>(a.rises) << 5 | static_cast<uint64_t>(a.from + 1) << 8);
+              static_cast<uint64_t>(a.given) << 3 | static_cast<uint64_t>(a.online) << 4 | static_cast<uint64_t>(a.rises) << 5 | static_cast<uint64_t>(a.inked) << 6 | static_cast<uint64_t>(a.from + 1) << 8);
     }
     d.add(g.room), d.add(g.inner), d.add(g.h), d.add(g.gap), d.add(g.pitch), d.add(g.toprow), d.add(g.footrow);
     d.add(g.texts), d.add(g.marks), d.add(g.ink), d.add(g.refs);

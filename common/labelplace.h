@@ -41,7 +41,7 @@ struct Label {
     std::string text;         // the same text at the same line is written once
     double w = 0;             // the text's width
     bool descends = false;    // a character reaches below the baseline
-    bool rises = false;       // a character reaches above the capitals' height (an accent on a capital)
+    bool rises = false;       // a character reaches above the ascenders' height (an accent)
     bool inked = false;       // how far its ink starts after the text's start and stops before its
     double inkleft = 0, inkright = 0;   // end are told (below 0: it reaches past); else each may
                                         // be up to a side bearing

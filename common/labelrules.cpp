@@ -97,8 +97,12 @@ bool Planner::reach(size_t i, const Box& glyph, const std::vector<double>& lead,
     const size_t n = lead.size();
     if (!row || !upright(l) || n != 4 || lead[1] != lead[3]) return false;
     // Beside the run: another line within kReach text heights and the gap of the text, on its
-    // leader's way to its own line, or under its text (on the column's box).
-    const double far = kReach * h + d, lo = l.x0 < glyph.x0 ? glyph.x0 - far : glyph.x0, hi = l.x0 < glyph.x0 ? glyph.x1 : glyph.x1 + far;
+    // leader's way to its own line, or under its text (on the column's box). Measured from the
+    // ink where the road told it (a digit one's side bearing is wide), as the eye measures it.
+    const Label& t = L[i];
+    const double x0 = t.inked ? glyph.x0 + std::max(0.0, t.inkleft) : glyph.x0;
+    const double x1 = std::max(x0, t.inked ? glyph.x1 - std::max(0.0, t.inkright) : glyph.x1);
+    const double far = kReach * h + d, lo = l.x0 < glyph.x0 ? x0 - far : x0, hi = l.x0 < glyph.x0 ? x1 : x1 + far;
     if (!lines.upright(lo, hi, [&](size_t k) { return !ownref(i, k); })) return false;
     const Box seg{lead[0], lead[1], lead[2], lead[3]};
     const Box e{std::min(seg.x0, seg.x1) - 0.1 * h, seg.y0 - 0.1 * h, std::max(seg.x0, seg.x1) + 0.1 * h, seg.y0 + 0.1 * h};

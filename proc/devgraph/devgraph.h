@@ -398,8 +398,9 @@ inline double textwidth(ggtext& t, const char* text, int len) {
 // Whether a text measured by ggstrl reaches below its baseline as a descender does: its glyphs
 // further than a tenth of its height (round letters, digits and the slashes reach less).
 inline bool descends(const ggtext& t) { return t.below > 0.1f * t.height; }
-// Whether it reaches above the capitals' height (an accent on a capital).
-inline bool rises(const ggtext& t) { return t.above > 0.8f * t.height; }
+// Whether it reaches above the ascenders' height, as an accent does (the ascenders stand at
+// 0.76 of the height; an acute on a small letter reaches 0.80).
+inline bool rises(const ggtext& t) { return t.above > 0.765f * t.height; }
 
 // WAXIS= truncated to a whole number when given (1 to MOST_WIDTH), else `dflt`, into the
 // graphics context.

@@ -55,7 +55,7 @@ double textwidth(std::string_view s, double size, bool bold) { return gfx::measu
 bool descends(std::string_view s, double size, bool bold) {
     return gfx::measure(s, textstyle(size, style().text, bold)).below > 0.1 * size;
 }
-bool rises(std::string_view s, double size, bool bold) { return gfx::measure(s, textstyle(size, style().text, bold)).above > 0.8 * size; }
+bool rises(std::string_view s, double size, bool bold) { return gfx::measure(s, textstyle(size, style().text, bold)).above > 0.765 * size; }
 void inkends(std::string_view s, double size, double* left, double* right, bool bold) {
     const gfx::TextExtent e = gfx::measure(s, textstyle(size, style().text, bold));
     *left = e.inkleft, *right = e.inkright;

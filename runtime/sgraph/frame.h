@@ -98,7 +98,7 @@ double textwidth(std::string_view s, double size, bool bold = false);
 // Whether a text reaches below its baseline as a descender does: its glyphs further than a tenth
 // of its size (round letters, digits and the slashes reach less).
 bool descends(std::string_view s, double size, bool bold = false);
-// Whether it reaches above the capitals' height (an accent on a capital).
+// Whether it reaches above the ascenders' height, as an accent does.
 bool rises(std::string_view s, double size, bool bold = false);
 // How far its ink starts after its start and stops before its end, points.
 void inkends(std::string_view s, double size, double* left, double* right, bool bold = false);

@@ -167,6 +167,7 @@ LED_STEP = 0.5        # text heights: the places with a leader step this far out
 LED_ALONG = 1.0       # text heights: the places with a leader along a level line, one beside the other
 ROW_STEP = 0.5        # text heights: a column's rows one above the other (the drawing steps half as far)
 ROW_OUT = 3           # whole text heights: a column stands this far out from the gap beside a line at most
+INSIDE = 1.6          # points: the statistical road draws a line on a side of the frame this far inside
 READ_OFF = 0.6        # points: a number shows a value read off where its value reads this near the line
 ROOM_CELL = 16.0      # points: the cells of the grid the place search looks things up in
 SHEET_SIZE = 10.0     # points: the size the glyph sheet draws its characters at
@@ -2255,7 +2256,7 @@ def _asked(sh, prog, cands, labels, matching):
             lo, hi = ax.place(v - _half_unit(t['text'])), ax.place(v + _half_unit(t['text']))
             if lo is None or hi is None:
                 continue
-            d = max(min(lo, hi) - a.at, a.at - max(lo, hi), 0.0)
+            d = min(max(min(lo, hi) - at, at - max(lo, hi), 0.0) for at in _read_at(sh, a))
             if d <= READ_OFF:
                 pairs.append((d, t['text'] != a.text, n, k))   # ties go by the values' order, not by id
     used = set()
@@ -2265,6 +2266,13 @@ def _asked(sh, prog, cands, labels, matching):
             got[a] = written[k][0]
             used.add(k)
     return asks + values, got
+
+
+def _read_at(sh, a):
+    """The places a value read off may stand for: its line's; and the frame's side, where the statistical road
+    draws a line that falls on a side of the frame INSIDE points in from it."""
+    sides = (a.panel[1], a.panel[3]) if a.kind == 'y' else (a.panel[0], a.panel[2])
+    return [a.at] + [e for e in sides if sh.road == 'statistical' and abs(abs(a.at - e) - INSIDE) < 0.3]
 
 
 class _Room:

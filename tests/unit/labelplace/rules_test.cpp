@@ -311,7 +311,9 @@ TEST(LabelRules, TheRowsOfAnUprightColumnStandBesideTheirLines) {
         SCOPED_TRACE(where(p.labels[i], at[i]));
         ASSERT_FALSE(at[i].omitted);
         const std::vector<double>& l = at[i].leader;
-        if (!l.empty()) EXPECT_EQ(l[1], l.back()) << "a leader that is not level";
+        if (!l.empty()) {
+            EXPECT_EQ(l[1], l.back()) << "a leader that is not level";
+        }
     }
     EXPECT_LT(glyphs(p.labels[low], at[low]).y0, 2) << where(p.labels[low], at[low]) << " stands above its line's end";
 }
