@@ -398,9 +398,18 @@ std::vector<Planner::ColumnPlace> Planner::uprightplaces(const std::vector<size_
 // widest text (wmax) to the edge beside it, and to the room's edge at its end (the lines there
 // end under it).
 Site Planner::uprightrow(size_t i, const ColumnPlace& p, double y, bool fromtop, double wmax) const {
-    const Box& r = g.room;
     Site s;
+    uprightrow(i, p, y, fromtop, wmax, &s);
+    return s;
+}
+
+// The same into *to (its leader's room kept: asked for every row tried).
+void Planner::uprightrow(size_t i, const ColumnPlace& p, double y, bool fromtop, double wmax, Site* to) const {
+    const Box& r = g.room;
+    Site& s = *to;
     s.at = {p.x, y, p.end};
+    s.cover = Box{};
+    s.lead.clear();
     const Box b = glyph(i, s.at), &l = L[i].line;
     const double X = l.x0, mid = y + kMiddle * h, ty = std::clamp(mid, std::min(l.y0, l.y1), std::max(l.y0, l.y1));
     if (X < b.x0 - 0.25 * d) s.lead = {b.x0 - 0.25 * d, mid, X, ty};
@@ -411,7 +420,6 @@ Site Planner::uprightrow(size_t i, const ColumnPlace& p, double y, bool fromtop,
         const double x0 = p.end ? p.x - wmax : p.x;
         s.cover = {p.end ? r.x0 : x0 - 0.15 * h, fromtop ? b.y0 : r.y0, p.end ? x0 + wmax + 0.15 * h : r.x1, fromtop ? r.y1 : b.y1};
     }
-    return s;
 }
 
 // Whether a row without a leader reads as its line's alone: no other line is as near, and its

@@ -12,8 +12,10 @@ namespace {
 // The cells [*i0, *i1] x [*j0, *j1] of a grid of nx x ny cells of size cell from `over` that b's
 // extent meets (clamped to the grid).
 void cellspan(const Box& b, const Box& over, double cell, int nx, int ny, int* i0, int* j0, int* i1, int* j1) {
+    // (the cell floor((v - lo) / cell), clamped: a quotient below 0 or from n - 1 on is clamped
+    // whole, one between is cut to its whole part; no call of floor)
     auto at = [&](double v, double lo, int n) {
-        const double c = std::floor((v - lo) / cell);
+        const double c = (v - lo) / cell;
         return c < 0 ? 0 : c >= n - 1 ? n - 1 : static_cast<int>(c);
     };
     *i0 = at(std::min(b.x0, b.x1), over.x0, nx), *i1 = at(std::max(b.x0, b.x1), over.x0, nx);

@@ -12,10 +12,7 @@
 
 namespace labelplace {
 
-Box glyphbox(const Label& a, const Spot& at, double h) {
-    const double x0 = at.end ? at.x - a.w : at.x;
-    return {x0, at.y - kDescent * h, x0 + a.w, at.y + (a.rises ? kRise : kAscent) * h};
-}
+Box glyphbox(const Label& a, const Spot& at, double h) { return glyphat(a, at, h); }
 
 bool descends(std::string_view text) {
     return std::any_of(text.begin(), text.end(), [](char c) {
@@ -50,6 +47,7 @@ Planner::Planner(const std::vector<Label>& labels, const Ground& ground)
     out.assign(L.size(), Placed{});
     on.assign(L.size(), false);
     live.assign(L.size(), std::vector<std::vector<char>>(4));
+    enumerated.assign(L.size(), Enumerated{});
     inkat.assign(L.size(), Box{});
 }
 
@@ -120,37 +118,74 @@ std::vector<Spot> Planner::spots(size_t i) const {
     return v;
 }
 
+// Label i's places beside its line, the places along the line they take (once each) and every
+// other of those: what its places are made from, the same whatever is placed; found once.
+const Planner::Enumerated& Planner::enumerate(size_t i) const {
+    Enumerated& e = enumerated[i];
+    if (e.known) return e;
+    e.known = true;
+    e.spots = spots(i);
+    const bool up = upright(L[i].line);
+    std::vector<double> seen;   // the places along, in order along the line
+    for (const Spot& at : e.spots) {
+        const double p = up ? at.y : 0.5 * (glyph(i, at).x0 + glyph(i, at).x1), tol = 1e-9 * h;
+        const auto it = std::upper_bound(seen.begin(), seen.end(), p - tol);
+        if (it != seen.end() && *it < p + tol) continue;
+        seen.insert(it, p);
+        e.along.push_back(p);
+    }
+    const double coarse = up ? 0.5 * h : h;
+    for (const double p : e.along) {
+        const double k = std::fabs(p - e.along.front()) / coarse;
+        if (std::fabs(k - std::round(k)) < 1e-6) e.every.push_back(p);
+    }
+    return e;
+}
+
 // Calls f with each place of label i of the kinds asked, in the order they are preferred, until
 // f returns true: beside its line with nothing in the way; then on a box of the background over
 // the ends of lines; then written on its own line, on a box that hides the line under it; then
 // off its line, within kReach text heights across (a level line's: above or below it, at places
 // along it; an upright line's: beside it, further out), joined to it by a short leader.
 bool Planner::eachplace(size_t i, int kinds, const std::function<bool(const Site&, int, size_t)>& f) const {
-    const std::vector<Spot> v = spots(i);
+    const Enumerated& e = enumerate(i);
+    const std::vector<Spot>& v = e.spots;
+    const std::vector<double>& along = e.along;
     const Label& a = L[i];
     const bool up = upright(a.line);
+    // (a place that the rules of what the panel draws ruled out when asked before is not offered
+    // again: every caller asks those first, staticat)
+    auto ruledout = [&](int kind, size_t n) {
+        const std::vector<char>& known = live[i][static_cast<size_t>(kind == BESIDE ? 0 : kind == BOXED ? 1 : kind == ONLINE ? 2 : 3)];
+        return n < known.size() && known[n] == 2;
+    };
     Site s;
     size_t n = 0;
     if (kinds & BESIDE)
-        for (const Spot& at : v)
+        for (const Spot& at : v) {
+            if (ruledout(BESIDE, n)) {
+                ++n;
+                continue;
+            }
             if (s.at = at, f(s, BESIDE, n++)) return true;
+        }
     n = 0;
     if (kinds & BOXED)
-        for (const Spot& at : v)
+        for (const Spot& at : v) {
+            if (ruledout(BOXED, n)) {
+                ++n;
+                continue;
+            }
             if (s.at = at, s.cover = boxof(glyph(i, at)), f(s, BOXED, n++)) return true;
+        }
     s.cover = Box{};
-    // The places along the line that the places beside it take, once each.
-    std::vector<double> along, seen;   // seen: the same, in order along the line
-    for (const Spot& at : v) {
-        const double p = up ? at.y : 0.5 * (glyph(i, at).x0 + glyph(i, at).x1), tol = 1e-9 * h;
-        const auto it = std::upper_bound(seen.begin(), seen.end(), p - tol);
-        if (it != seen.end() && *it < p + tol) continue;
-        seen.insert(it, p);
-        along.push_back(p);
-    }
     n = 0;
     if (kinds & ONLINE)
         for (const double p : along) {
+            if (ruledout(ONLINE, n)) {
+                ++n;
+                continue;
+            }
             s.at = up ? Spot{a.line.x0 - 0.5 * a.w, p, false} : Spot{p - 0.5 * a.w, a.line.y0 - 0.5 * (kAscent - kDescent) * h, false};
             s.cover = boxof(glyph(i, s.at));
             if (f(s, ONLINE, n++)) return true;
@@ -158,12 +193,7 @@ bool Planner::eachplace(size_t i, int kinds, const std::function<bool(const Site
     s.cover = Box{};
     if (!(kinds & LED)) return false;
     // Off its line, every other of those places.
-    const double coarse = up ? 0.5 * h : h;
-    std::vector<double> every;
-    for (const double p : along) {
-        const double k = std::fabs(p - along.front()) / coarse;
-        if (std::fabs(k - std::round(k)) < 1e-6) every.push_back(p);
-    }
+    const std::vector<double>& every = e.every;
     const Box& l = a.line;
     n = 0;
     if (up) {
@@ -171,6 +201,10 @@ bool Planner::eachplace(size_t i, int kinds, const std::function<bool(const Site
         for (const double y : every)
             for (int k = 1; d + 0.5 * h * k + kBearing * h <= kReach * h; ++k)
                 for (const int side : {a.first.end ? -1 : 1, a.first.end ? 1 : -1}) {
+                    if (ruledout(LED, n)) {
+                        ++n;
+                        continue;
+                    }
                     const double mid = y + kMiddle * h, x = l.x0 + side * (d + 0.5 * h * k);
                     s.at = {x, y, side < 0};
                     const Box b = glyph(i, s.at);
@@ -193,6 +227,10 @@ bool Planner::eachplace(size_t i, int kinds, const std::function<bool(const Site
                     s.at = {x0, y, false};
                     const double from = dir > 0 ? x0 + a.w + 0.25 * d : x0 - 0.25 * d, to = from + dir * len;
                     if (to < std::min(l.x0, l.x1) || to > std::max(l.x0, l.x1)) continue;
+                    if (ruledout(LED, n)) {
+                        ++n;
+                        continue;
+                    }
                     s.lead = {from, mid, to, Y};
                     if (f(s, LED, n++)) return true;
                 }
@@ -283,8 +321,10 @@ bool Planner::placeone(size_t i, int kinds) {
 std::vector<Placed> Planner::run() {
     tried.assign(L.size(), Tried{});
     rowless.assign(L.size(), -1);
+    rowsacross.assign(L.size(), RowPlaces{});
     columnless.assign(L.size(), -1);
     rowsknown.assign(L.size(), 0);
+    runkey.assign(L.size(), 0);
     rowstatic.assign(L.size(), {});
     rowsof.assign(L.size(), {});
     liftcells.assign(static_cast<size_t>(kGridCells) * kGridCells, 0);

@@ -25,6 +25,12 @@ constexpr double kBearing = 0.1;                   // a text's ink may stop this
 constexpr double kBeside = 1.25;                   // a text this near a line (of a text height) stands beside it
 constexpr double kSame = 0.03;                     // lines nearer than this (of a text height) are one to the eye
 
+// The box of a text's glyphs at a place (glyphbox), here where every place tried asks it.
+inline Box glyphat(const Label& a, const Spot& at, double h) {
+    const double x0 = at.end ? at.x - a.w : at.x;
+    return {x0, at.y - kDescent * h, x0 + a.w, at.y + (a.rises ? kRise : kAscent) * h};
+}
+
 // Boxes or segments found by the cells of a grid over the room that their extents meet; built
 // once.
 class Cells {
@@ -166,7 +172,7 @@ struct Planner {
     static double across(const Box& l) { return upright(l) ? l.x0 : l.y0; }
     int placeof(const Box& l);
     bool ownref(size_t i, size_t k) const { return refat[k] == labat[i]; }
-    Box glyph(size_t i, const Spot& s) const { return glyphbox(L[i], s, h); }
+    Box glyph(size_t i, const Spot& s) const { return glyphat(L[i], s, h); }
     Box inked(size_t i, const Spot& s) const;
     static double gap(const Box& b, const Box& l);
     static bool touches(const Box& a, const Box& b, double gap, bool ends = true);
@@ -203,7 +209,8 @@ struct Planner {
     // ---- one label (labelplace.cpp)
     enum Kinds { BESIDE = 1, BOXED = 2, ONLINE = 4, LED = 8, ALL = 15 };
     // Calls f with each place of label i of the kinds asked, in the order they are preferred,
-    // until f returns true; whether it did.
+    // until f returns true; whether it did (a place that staticat ruled out is not offered: f
+    // asks staticat first).
     // f(place, its kind, its number among the places of that kind).
     bool eachplace(size_t i, int kinds, const std::function<bool(const Site&, int, size_t)>& f) const;
     // Whether label i at place number n of its kind keeps the rules of what the panel draws
@@ -211,6 +218,15 @@ struct Planner {
     bool staticat(size_t i, int kind, size_t n, const Site& s);
     std::vector<std::vector<std::vector<char>>> live;   // label, kind: 0 not asked, 1 keeps, 2 fails
     std::vector<Spot> spots(size_t i) const;
+    // What a label's places are made from (its spots, the places along its line they take, every
+    // other of those), found once a label.
+    struct Enumerated {
+        bool known = false;
+        std::vector<Spot> spots;
+        std::vector<double> along, every;
+    };
+    mutable std::vector<Enumerated> enumerated;
+    const Enumerated& enumerate(size_t i) const;
     bool placeone(size_t i, int kinds);
     // Label i placed at s (as: the box and column it stands in, where a column says so).
     void put(size_t i, const Site& s, const Placed* as = nullptr);
@@ -264,10 +280,26 @@ struct Planner {
     };
     std::vector<ColumnPlace> uprightplaces(const std::vector<size_t>& m) const;
     Site uprightrow(size_t i, const ColumnPlace& p, double y, bool fromtop, double wmax) const;
+    void uprightrow(size_t i, const ColumnPlace& p, double y, bool fromtop, double wmax, Site* s) const;
     bool rowreads(size_t i, const Site& s, bool edge) const;
 
     // ---- a row of its own beside other lines (labelrows.cpp)
     bool placerow(size_t i);
+    // A place across of such a row: where the text starts (right of the line), or ends (left of it).
+    struct Across {
+        double near;
+        bool end;
+    };
+    // The places across of a label's row of its own, in the order tried; each side's (0: left of
+    // its line, 1: right), in that order; whether each side's run outward.
+    struct RowPlaces {
+        bool known = false;
+        std::vector<Across> xs;
+        std::vector<uint32_t> side[2];
+        bool outward = true;
+    };
+    mutable std::vector<RowPlaces> rowsacross;
+    const RowPlaces& rowplaces(size_t i) const;
     // A row of its own at a place of the column of its run.
     bool columnrows(size_t i, bool movable, const std::function<bool(const Site&, const Placed&)>& f) const;
     double coverwide(double y, double x, bool end) const;
@@ -282,6 +314,8 @@ struct Planner {
         size_t heights = 0;
         std::vector<float> wide[2];
         std::vector<int> edge;
+        std::vector<char> edgeclear[2];     // by place and end: every row's box there met nothing
+                                            // (for a text without an accent on a capital, with)
     };
     mutable std::unordered_map<size_t, Run> runs;
     bool placecolumnrow(size_t i);
@@ -290,6 +324,7 @@ struct Planner {
     // For each label, whether its column's rows that keep the rules of what the panel draws are
     // known, and those rows (by number, in the order they are preferred).
     mutable std::vector<char> rowsknown;
+    mutable std::vector<size_t> runkey;   // for each label, the key of its run's column (once its rows are known)
     mutable std::vector<std::vector<uint32_t>> rowsof;
     mutable std::vector<std::vector<char>> rowstatic;   // label, row: 0 not asked, 1 keeps, 2 fails
     void knowrows(size_t i) const;

@@ -11,22 +11,16 @@
 
 namespace labelplace {
 
-bool Planner::placerow(size_t i) {
-    const Box& l = L[i].line;
-    if (!upright(l)) return false;
-    // Where no row was found, none is until a label placed leaves.
-    const long lifts = liftsof[0] + liftsof[1];
-    if (rowless[i] == lifts) return false;
-    rowless[i] = lifts;
+// The places across of label i's row of its own, each by the text's end nearer its line: right of
+// a line right of its own (the leader runs left across it) or left of one left of it; the nearest
+// to its line first. The same at every height: found once.
+const Planner::RowPlaces& Planner::rowplaces(size_t i) const {
+    RowPlaces& rp = rowsacross[i];
+    if (rp.known) return rp;
+    rp.known = true;
     const Box& r = g.room;
-    const double X = l.x0, lo = std::min(l.y0, l.y1), hi = std::max(l.y0, l.y1), w = L[i].w;
-    // The places across, each by the text's end nearer its line: right of a line right of its
-    // own (the leader runs left across it) or left of one left of it.
-    struct Across {
-        double near;   // where the text starts (right of the line) or ends (left of it)
-        bool end;
-    };
-    std::vector<Across> xs;
+    const double X = L[i].line.x0, w = L[i].w;
+    std::vector<Across>& xs = rp.xs;
     lines.upright(r.x0, r.x1, [&](size_t k) {
         if (ownref(i, k)) return false;
         const double at = g.refs[k].x0;
@@ -40,10 +34,34 @@ bool Planner::placerow(size_t i) {
         }
         return false;
     });
-    if (xs.empty()) return false;
     std::sort(xs.begin(), xs.end(), [&](const Across& a, const Across& b) { return std::fabs(a.near - X) < std::fabs(b.near - X); });
     xs.erase(std::unique(xs.begin(), xs.end(), [&](const Across& a, const Across& b) { return a.end == b.end && std::fabs(a.near - b.near) < 1e-6 * h; }),
              xs.end());
+    // Each side's places in that order, and whether each side's run outward (where its leader
+    // starts and where its text starts): then a side's places that a leader reaches come first.
+    for (uint32_t k = 0; k < xs.size(); ++k) rp.side[xs[k].end ? 0 : 1].push_back(k);
+    for (int sd = 0; sd < 2; ++sd)
+        for (size_t k = 1; k < rp.side[sd].size(); ++k) {
+            const Across &a = xs[rp.side[sd][k - 1]], &b = xs[rp.side[sd][k]];
+            const bool out = sd == 1 ? a.near - 0.25 * d <= b.near - 0.25 * d && a.near <= b.near
+                                     : a.near + 0.25 * d >= b.near + 0.25 * d && a.near - w >= b.near - w;
+            if (!out) rp.outward = false;
+        }
+    return rp;
+}
+
+bool Planner::placerow(size_t i) {
+    const Box& l = L[i].line;
+    if (!upright(l)) return false;
+    // Where no row was found, none is until a label placed leaves.
+    const long lifts = liftsof[0] + liftsof[1];
+    if (rowless[i] == lifts) return false;
+    rowless[i] = lifts;
+    const Box& r = g.room;
+    const double X = l.x0, lo = std::min(l.y0, l.y1), hi = std::max(l.y0, l.y1), w = L[i].w;
+    const RowPlaces& rp = rowplaces(i);
+    const std::vector<Across>& xs = rp.xs;
+    if (xs.empty()) return false;
     // How far a level leader may run from the line on each side at a row's height: up to the
     // nearest marker, fitted line or limit, text placed or leader placed it would meet (a leader
     // to a place further out runs on over it).
@@ -58,6 +76,7 @@ bool Planner::placerow(size_t i) {
     const bool top = L[i].from == 0;
     const double step = (top ? -1 : 1) * 0.25 * h;
     std::vector<Across> near;
+    std::vector<uint32_t> found;
     for (double y = top ? r.y1 - kAscent * h : r.y0 + kDescent * h; y - kDescent * h >= r.y0 && y + kAscent * h <= r.y1; y += step) {
         const double mid = y + kMiddle * h;
         if (mid < lo || mid > hi) continue;   // a level leader reaches its line only where the line runs
@@ -87,12 +106,60 @@ bool Planner::placerow(size_t i) {
             return it == v.end() || it->first >= x1;
         };
         near.clear();
-        bool ways[2] = {true, true};
-        for (const Across& p : xs) {
-            if (!ways[0] && !ways[1]) break;
-            const double from = p.end ? p.near + 0.25 * d : p.near - 0.25 * d, x0 = p.end ? p.near - w : p.near;
-            if (p.end ? from <= left : from >= right) ways[p.end ? 0 : 1] = false;
-            else if (clear(busy, x0, x0 + w) && clear(texts, x0, x0 + w) && !beside(p)) near.push_back(p);
+        auto fine = [&](const Across& p) {
+            const double x0 = p.end ? p.near - w : p.near;
+            return clear(busy, x0, x0 + w) && clear(texts, x0, x0 + w) && !beside(p);
+        };
+        if (!rp.outward) {
+            // The places in order, each side up to the first its leader does not reach, while
+            // either side has places left.
+            bool ways[2] = {true, true};
+            for (const Across& p : xs) {
+                if (!ways[0] && !ways[1]) break;
+                const double from = p.end ? p.near + 0.25 * d : p.near - 0.25 * d;
+                if (p.end ? from <= left : from >= right) ways[p.end ? 0 : 1] = false;
+                else if (fine(p)) near.push_back(p);
+            }
+        } else {
+            // The same where each side's places run outward: each side's places that its leader
+            // reaches (those before the first it does not: every one after is further out), of
+            // them only those whose texts stand in a gap of the row as wide as the text (their
+            // starts found by halves), in the order of the places.
+            found.clear();
+            for (int sd = 0; sd < 2; ++sd) {
+                const std::vector<uint32_t>& v = rp.side[sd];
+                auto from = [&](uint32_t k) { return sd == 0 ? xs[k].near + 0.25 * d : xs[k].near - 0.25 * d; };
+                auto start = [&](uint32_t k) { return sd == 0 ? xs[k].near - w : xs[k].near; };
+                const size_t n = static_cast<size_t>(std::partition_point(v.begin(), v.end(), [&](uint32_t k) { return sd == 0 ? from(k) > left : from(k) < right; }) -
+                                                     v.begin());
+                if (n == 0) continue;
+                // The starts ascending: [a, b) of the places reached, by start.
+                auto within = [&](double a, double b) {
+                    if (sd == 1) {
+                        auto lo = std::lower_bound(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(n), a, [&](uint32_t k, double x) { return start(k) < x; });
+                        for (; lo != v.begin() + static_cast<std::ptrdiff_t>(n) && start(*lo) <= b; ++lo) found.push_back(*lo);
+                    } else {
+                        auto lo = std::lower_bound(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(n), b, [&](uint32_t k, double x) { return start(k) > x; });
+                        for (; lo != v.begin() + static_cast<std::ptrdiff_t>(n) && start(*lo) >= a; ++lo) found.push_back(*lo);
+                    }
+                };
+                const double first = std::min(start(v.front()), start(v[n - 1])), last = std::max(start(v.front()), start(v[n - 1]));
+                // The gaps between what the row holds (a text fits one only from its start to its
+                // width before its end, a hair more for the rounding of that end).
+                auto it = std::upper_bound(busy.begin(), busy.end(), first, [](double u, const std::pair<double, double>& q) { return u < q.second; });
+                double gap0 = it == busy.begin() ? -INFINITY : std::prev(it)->second;
+                for (;; ++it) {
+                    const double gap1 = it == busy.end() ? INFINITY : it->first;
+                    const double slack = 1e-9 * (std::fabs(gap1) + w + 1);
+                    if (gap1 - gap0 >= w - slack) within(gap0, gap1 - w + slack);
+                    if (it == busy.end() || it->second > last) break;
+                    gap0 = it->second;
+                }
+            }
+            std::sort(found.begin(), found.end());
+            found.erase(std::unique(found.begin(), found.end()), found.end());
+            for (const uint32_t k : found)
+                if (fine(xs[k])) near.push_back(xs[k]);
         }
         for (const Across& p : near) {
             const double from = p.end ? p.near + 0.25 * d : p.near - 0.25 * d;
@@ -176,10 +243,15 @@ bool Planner::rowclear(size_t i, double y, double x0, double x1) const {
 // anchor and slot of a column at its level lines, on its box; calls f with each that keeps the
 // rules of what the panel draws, until f returns true; whether it did.
 bool Planner::columnrows(size_t i, bool movable, const std::function<bool(const Site&, const Placed&)>& f) const {
-    if (!rowsknown[i]) rowsknown[i] = 1, knowrows(i);
+    if (!rowsknown[i]) {
+        rowsknown[i] = 1;
+        knowrows(i);
+        // (the run's key: its first label from the left, or its first label)
+        const std::vector<size_t> m = cluster(i);
+        runkey[i] = upright(L[i].line) ? *std::min_element(m.begin(), m.end(), [&](size_t a, size_t b) { return L[a].line.x0 < L[b].line.x0; })
+                                       : *std::min_element(m.begin(), m.end());
+    }
     if (rowsof[i].empty()) return false;
-    std::vector<size_t> m = cluster(i);
-    const Box& r = g.room;
     Placed as;
     // What the panel draws lets each row be taken or not, asked once.
     std::vector<char>& known = rowstatic[i];
@@ -189,33 +261,35 @@ bool Planner::columnrows(size_t i, bool movable, const std::function<bool(const 
         if (v == 0) v = staticfree(i, s, true) ? 1 : 2;
         return v == 1;
     };
+    // (a row that keeps ruled out when asked before is passed by at once)
+    auto ruledout = [&](size_t at) { return at < known.size() && known[at] == 2; };
     if (upright(L[i].line)) {
-        const Run& run = runs.at(*std::min_element(m.begin(), m.end(), [&](size_t a, size_t b) { return L[a].line.x0 < L[b].line.x0; }));
-        const bool top = L[run.first].from == 0;
+        const Run& run = runs.at(runkey[i]);
+        Site s;
         for (const uint32_t at : rowsof[i]) {
             const size_t pk = at / (2 * run.heights), fromtop = at / run.heights % 2, z = at % run.heights;
             const ColumnPlace& p = run.places[pk];
             const double y = (fromtop ? g.toprow : g.footrow) + (fromtop ? -0.25 : 0.25) * h * static_cast<double>(z);
             ++work;
+            if (ruledout(at)) continue;
             const Box b = glyph(i, {p.x, y, p.end});
             if (!movable && !(journaling ? textfree(b) : takenclear(y, b.x0 - 0.5 * h, b.x1 + 0.5 * h))) continue;
-            const Site s = uprightrow(i, p, y, fromtop, run.wmax);
+            uprightrow(i, p, y, fromtop, run.wmax, &s);
             if (!keeps(at, s) || (s.lead.empty() && !rowreads(i, s, p.edge))) continue;
             as.boxed = p.edge, as.cover = s.cover;
             if (f(s, as)) return true;
         }
-        (void)top;
-        (void)r;
         return false;
     }
-    const LevelSet& c = levelsets.at(*std::min_element(m.begin(), m.end()));
+    const LevelSet& c = levelsets.at(runkey[i]);
     const Box& l = L[i].line;
+    Site s;
     for (const uint32_t at : rowsof[i]) {
         ++work;
+        if (ruledout(at)) continue;
         const size_t a = at / static_cast<size_t>(c.S), z = at % static_cast<size_t>(c.S);
         const LevelSet::Anchor& an = c.anchors[a];
         const double begin = an.dir > 0 ? an.x0 + c.wmax + 0.25 * d : an.x0 - 0.25 * d, y = c.zlo + static_cast<double>(z) * c.q;
-        Site s;
         s.at = an.dir > 0 ? Spot{an.x0 + c.wmax, y, true} : Spot{an.x0, y, false};
         s.cover = boxof(glyph(i, s.at));
         const double mid = y + kMiddle * h, to = std::clamp(begin + an.dir * std::max(0.6 * h, 0.6 * std::fabs(mid - l.y0)), l.x0, l.x1);
@@ -247,6 +321,7 @@ void Planner::knowrows(size_t i) const {
             run.heights = static_cast<size_t>((r.y1 - r.y0) / (0.25 * h)) + 2;
             for (auto& v : run.wide) v.assign(run.places.size() * 2 * run.heights, -1);
             run.edge.assign(run.places.size() * 2, -1);
+            for (auto& v : run.edgeclear) v.assign(run.places.size() * 2, 0);
         }
         const bool top = L[m.front()].from == 0;
         for (size_t pk = 0; pk < run.places.size(); ++pk) {
@@ -256,6 +331,8 @@ void Planner::knowrows(size_t i) const {
             for (const bool fromtop : {top, !top}) {
                 const double y0 = fromtop ? g.toprow : g.footrow, dy = (fromtop ? -0.25 : 0.25) * h;
                 int& last = run.edge[pk * 2 + fromtop];   // the rows on the box at the edge: how many
+                // (where no box there met anything for a label as high as this one, none does)
+                char& clear = run.edgeclear[L[i].rises][pk * 2 + fromtop];
                 size_t z = 0;
                 for (double y = y0; y - kDescent * h >= r.y0 && y + kAscent * h <= r.y1; y += dy, ++z) {
                     const uint32_t at = static_cast<uint32_t>((pk * 2 + fromtop) * run.heights + z);
@@ -263,11 +340,13 @@ void Planner::knowrows(size_t i) const {
                         // (the box of a row at the room's edge reaches the room's end: where a
                         // fitted line or a marker meets it, every box further from the end does)
                         if (last >= 0 && static_cast<int>(z) >= last) break;
-                        const Site s = uprightrow(i, p, y, fromtop, run.wmax);
-                        if (last < 0 && (ink.any(s.cover, [&](const Box& k) { return s.cover.meets(k); }) ||
-                                         marks.any(s.cover, [&](const Box& k) { return s.cover.overlaps(k); }))) {
-                            last = static_cast<int>(z);
-                            break;
+                        if (last < 0 && !clear) {
+                            const Site s = uprightrow(i, p, y, fromtop, run.wmax);
+                            if (ink.any(s.cover, [&](const Box& k) { return s.cover.meets(k); }) ||
+                                marks.any(s.cover, [&](const Box& k) { return s.cover.overlaps(k); })) {
+                                last = static_cast<int>(z);
+                                break;
+                            }
                         }
                         out.push_back(at);
                         continue;
@@ -276,6 +355,7 @@ void Planner::knowrows(size_t i) const {
                     if (wide < 0) wide = static_cast<float>(rowwide(y, p.x, p.end, L[i].descends));
                     if (w <= wide) out.push_back(at);
                 }
+                if (p.edge && last < 0) clear = 1;
             }
         }
         return;

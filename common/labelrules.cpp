@@ -19,7 +19,10 @@ Box Planner::inked(size_t i, const Spot& s) const {
 
 double Planner::gap(const Box& b, const Box& l) {
     const double lx0 = std::min(l.x0, l.x1), lx1 = std::max(l.x0, l.x1), ly0 = std::min(l.y0, l.y1), ly1 = std::max(l.y0, l.y1);
-    return std::hypot(std::max({0.0, lx0 - b.x1, b.x0 - lx1}), std::max({0.0, ly0 - b.y1, b.y0 - ly1}));
+    const double dx = std::max({0.0, lx0 - b.x1, b.x0 - lx1}), dy = std::max({0.0, ly0 - b.y1, b.y0 - ly1});
+    // (apart one way only, as a text and an upright or level line mostly are: that distance,
+    // as hypot gives it)
+    return dy == 0 ? dx : dx == 0 ? dy : std::hypot(dx, dy);
 }
 
 // Whether two segments cross, or come within gap of each other anywhere (with `ends`, anywhere
