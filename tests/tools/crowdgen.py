@@ -386,7 +386,7 @@ def programs(count):
 
 
 def main(argv):
-    if not argv:
+    if not argv or argv[0].startswith('-'):
         print(__doc__.strip().split('\n\n')[-1], file=sys.stderr)
         return 2
     out = argv[0]
