@@ -73,9 +73,10 @@ What fails (each page with the lines that tell why), by rule:
 - end: a relation plot's percentile label (a number of the PLOTFIT= list in the panel or just beyond it) not
   nearer its own line's end than any other's, unless a leader joins them; the lines are told apart by where
   they stand (a higher percentile has the longer life);
-- inset: an inset (a box of texts at a corner of a panel) that holds more markers than a box of its size, as
-  far from the frame, would hold at another corner of the panel, whatever labels stand there; or as many, and
-  more of the fitted lines and confidence limits (INSET_LINE points more of their length);
+- inset: an inset (a box of texts at a corner of a panel, or on the statistical road in the middle of a side)
+  that holds more markers than a box of its size, as far from the frame, would hold at another of those places,
+  whatever labels stand there; or as many, and more of the fitted lines and confidence limits (INSET_LINE points
+  more of their length);
 - panel: a reference or intersection label not inside the panel of its lines: across the panel's edge, or outside
   every panel (over the axes' tick labels and titles, or in the gap to another panel);
 - missing: a label the program asks for that the page leaves out, where a place near its own line keeps every
@@ -1888,7 +1889,8 @@ def _data_lines(sh, insets):
 
 
 def _insets(sh, seen):
-    """Insets at a panel's corner that hide more of the data than a box of their size at another corner would,
+    """Insets at a panel's corner (or a side's middle, on the statistical road, which stands them there too) that
+    hide more of the data than a box of their size at another such place would,
     whatever labels stand there (the labels give way to an inset that hides no data): more markers (their centres),
     else as many and more of the fitted lines and limits (by INSET_LINE points of their length)."""
     out = []
@@ -1901,8 +1903,14 @@ def _insets(sh, seen):
             continue
         mx = min(r[0] - panel[0], panel[2] - r[2])
         my = min(r[1] - panel[1], panel[3] - r[3])
+        # the statistical road also stands an inset in the middle of a side (centred along it)
+        sides = sh.road == 'statistical'
+        cx = sides and abs(r[0] + r[2] - panel[0] - panel[2]) < 2 and my <= 15
+        cy = sides and abs(r[1] + r[3] - panel[1] - panel[3]) < 2 and mx <= 15
+        if cx or cy:
+            mx = my = my if cx else mx
         if mx > 15 or my > 15 or mx < -1 or my < -1:
-            continue   # not at a corner
+            continue   # at no corner, nor in the middle of a side
         insets.append((r, panel, mx, my))
     lines = _data_lines(sh, [r for r, _, _, _ in insets]) if insets else []
     for r, frame, mx, my in insets:
@@ -1910,6 +1918,9 @@ def _insets(sh, seen):
         w, h = r[2] - r[0], r[3] - r[1]
         xs = {'W': frame[0] + mx, 'E': frame[2] - mx - w}
         ys = {'N': frame[1] + my, 'S': frame[3] - my - h}
+        if sh.road == 'statistical':
+            xs[''] = (frame[0] + frame[2] - w) / 2
+            ys[''] = (frame[1] + frame[3] - h) / 2
         pts = [_centre(b) for _, b in sh.marks if _inside(_centre(b), frame)]
         near = [(a, b) for a, b in lines if _clip(a, b, frame)]
 
@@ -1926,8 +1937,10 @@ def _insets(sh, seen):
             return a[0] > b[0] or a[0] == b[0] and a[1] > b[1] + INSET_LINE
         here = held(r)
         best = None
-        for cy in 'NS':
-            for cx in 'WE':
+        for cy in ys:
+            for cx in xs:
+                if not cx and not cy:
+                    continue   # the middle of the frame is no place of an inset
                 b = (xs[cx], ys[cy], xs[cx] + w, ys[cy] + h)
                 if abs(b[0] - r[0]) < 1 and abs(b[1] - r[1]) < 1:
                     continue
