@@ -156,6 +156,7 @@ LINES_UPDOWN = 0.05   # text heights: and this far up and down
 TEXT_ACROSS = 2.0     # text heights: a label keeps this far beside the panel's other texts
 TEXT_UPDOWN = 0.5     # text heights: and this far above and below them
 INSET_APART = 1.0     # text heights: a label keeps this far from an inset's or a legend's box
+APART_SLACK = 0.3     # points: the drawing measures that from its text's ink as the road tells it
 REACH = 3.0           # text heights: a label at the end of its leader stands this near its line
 REACH_SLACK = 0.2     # text heights: the drawing measures that on its letters' body, this reads the ink
 ENDS_ON = 0.5         # points: a leader ends on its line within this
@@ -1402,6 +1403,7 @@ def check(sh, prog, seen=None):
     out += _leaders(sh, labels, lead, others, at, refs)
     out += _joined(sh, labels, lead, led, refs, others, grid, at)
     out += _bands(labels, led, at)
+    out += _apart(sh, labels, at)
     out += _ends(sh, prog, others, seen)
     if not (prog and prog.inset_given):   # an inset where the user puts it stays there
         out += _insets(sh, seen)
@@ -1885,6 +1887,22 @@ def _data_lines(sh, insets):
         if p['style'] in grid or p['rect'] or p.get('edge') or p['vert'] or p['horiz'] or leader(p):
             continue
         out += [(a, b) for pts in p['polys'] for a, b in zip(pts, pts[1:])]
+    return out
+
+
+def _apart(sh, labels, at):
+    """Labels nearer an inset's box (a box of texts in their panel, no column of labels) than INSET_APART text
+    heights: a label there reads as a row of the inset (the rule of the labels left out keeps them as far)."""
+    out = []
+    boxes = [r for r in sh.boxes if r not in getattr(sh, 'columns', ()) and sh.panel_of(_centre(r))]
+    for t, _ in labels:
+        h = _height(t)
+        for r in boxes:
+            gap = _rect_gap(t['box'], r)
+            if gap < INSET_APART * h - APART_SLACK:
+                out.append(('inset', f'{at(t)}: {gap:.1f} pt from the box at ({r[0]:.0f},{r[1]:.0f}), nearer than '
+                                     f'{INSET_APART:g} text height: it reads as a row of that box'))
+                break
     return out
 
 
