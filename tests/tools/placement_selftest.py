@@ -19,7 +19,8 @@ hand, against the same pages as drawn.
   cross: ends;
 - two labels' leaders from one point to lines far apart: leaders;
 - a leader drawn as wide as the fitted lines, or in a fitted line's colour: thin;
-- three markers under an inset whose other corners hold reference labels: inset (the labels give way);
+- three markers under an inset whose other corners hold reference labels: inset (the labels give way); a label
+  half a text height beside an inset: inset;
 and pages it once failed though nothing on them is misplaced, or faults it once missed:
 - an INTERSECT line without a label, its values read off left out: none asked for, also with a labelled line
   half a point beside it;
@@ -756,6 +757,10 @@ def main(argv):
                     f'{box[1] + 12:g})"/>\n' for k in range(3))
     expect('an inset over three markers fails though labels stand at the other corners',
            any(r == 'inset' for r, _ in c.found(svg[:start] + '\n' + marks + svg[start:])))
+    # a label half a text height beside the inset's box reads as a row of it
+    t, n = c.box('one')
+    beside = c.moved(c.svg, n, box[0] - 0.5 * (t[3] - t[1]) - t[2], box[1] + 4.0 - t[1])
+    expect('a label half a text height beside an inset fails', _has(c.found(beside), 'inset', 'one'))
 
     print(f'{len(failures)} of the placement check\'s own tests failed')
     return 1 if failures else 0
