@@ -1721,10 +1721,10 @@ def _bands(labels, led, at):
         for u, own2 in free[n + 1:]:
             if own[0]['kind'] != own2[0]['kind'] or own[0]['panel'] != own2[0]['panel']:
                 continue   # panels side by side have rows of their own
-            p1, p2 = sorted((own[0]['at'], own2[0]['at']))
+            a, b = t['box'], u['box']
+            p1, p2 = sorted((_own_at(a, own), _own_at(b, own2)))
             if p2 - p1 < 0.3:
                 continue
-            a, b = t['box'], u['box']
             h = max(a[3] - a[1], b[3] - b[1])
             if own[0]['kind'] == 'y':   # level lines: the band is a row between them
                 near = p2 - p1 < BAND * h
@@ -1980,6 +1980,12 @@ def _order_pair(a, b, kind, p1, p2, h):
     else:
         stacked, c1, c2 = min(a[3], b[3]) - max(a[1], b[1]) > ROW_SHARE * h, _centre(a)[0], _centre(b)[0]
     return stacked and abs(c1 - c2) > 0.5 and (c1 - c2) * (p1 - p2) < 0
+
+
+def _own_at(box, own):
+    """The place of the label's own line nearest its box: a text the program gives lines at two values labels the
+    one it stands beside (a band between its other line and another's holds no guess)."""
+    return min(own, key=lambda p: _seg_rect(p['polys'][0][0], p['polys'][0][1], box))['at']
 
 
 def _band_pair(a, b, kind, p1, p2):
@@ -2378,7 +2384,7 @@ class _Room:
             p2 = own2[0]['at']
             if _order_pair(grown, t['box'], ask.kind, ask.at, p2, h):
                 return 'order'
-            if not leader and id(t) not in led and _band_pair(box, t['box'], ask.kind, ask.at, p2):
+            if not leader and id(t) not in led and _band_pair(box, t['box'], ask.kind, ask.at, _own_at(t['box'], own2)):
                 return 'band'
         return None
 

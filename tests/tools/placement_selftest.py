@@ -42,6 +42,8 @@ and pages it once failed though nothing on them is misplaced, or faults it once 
   own: no place on that side;
 - two rows of a column of upright lines' labels whose ink shares an accent's height: no order; the same labels
   side by side on a row in the other order than their lines: order;
+- a label naming lines at two values beside the nearer, on a row with another label of that line: no band
+  (naming the line across the band alone: band);
 and labels read as the page draws them, and what it does not show:
 - accented labels (one on the page, one it leaves out): read, asked for and judged (missing), with no end in
   recursion; a Latin-1 program's label cut to 16 bytes at an accented byte: read; a label cut to show as another
@@ -415,6 +417,28 @@ def false_alarms(pagedir, glyphs, programs, expect):
     svg = _added(svg, *[DASHED.format(u, frame[3], u, frame[1]) for u in (x, x + 8.0)])
     expect('a label left out has no place nearer an unlabelled INTERSECT line\'s values than its own line',
            not any(r == 'missing' and '"T"' in m and 'left of its line, baseline' in m for r, m in c.found(svg)))
+
+    # 'Zeta six' given to the lines at 1.6 and 2 percent, 'Eps five' to the 2 percent line too: both on one row
+    # below the 2 percent line, clear of their leaders, share no band (each is beside its own line); 'Zeta six'
+    # given the 1.6 percent line alone: they do
+    c = Case(pagedir, 'probplot-pref-labels-close-device.svg', glyphs, programs)
+    first = "'Alpha one' 'Beta two' 'Gamma three' 'Delta four' 'Eps five' 'Zeta six'"
+    two = prog('probplot-pref-labels-close', old='pref=1 1.2 1.4 1.6 1.8 2\n      preflabels=' + first,
+               new="pref=1 1.2 1.4 1.6 1.8 2 2\n      preflabels='Alpha one' 'Beta two' 'Gamma three' 'Zeta six' "
+                   "'Delta four' 'Zeta six' 'Eps five'")
+    one = prog('probplot-pref-labels-close', old='pref=1 1.2 1.4 1.6 1.8 2\n      preflabels=' + first,
+               new="pref=1 1.2 1.4 1.6 1.8 2\n      preflabels='Alpha one' 'Beta two' 'Gamma three' 'Zeta six' "
+                   "'Delta four' 'Eps five'")
+    c.prog = two
+    line = {t['text']: min(p['at'] for p in o) for t, o in placement.read_labels(c.sheet(c.svg), c.prog)[2]}['Eps five']
+    svg = c.svg
+    for text, x in (('Zeta six', 360.0), ('Eps five', 440.0)):
+        box, n = c.box(text)
+        svg = c.moved(svg.replace(c.leader(svg, box)[0], ''), n, x - box[0], line + 2.0 - box[1])
+    expect('labels of one line on a row below it share no band, one naming a line across the band too',
+           not _has(c.found(svg), 'band', 'Zeta six'))
+    c.prog = one
+    expect('labels of two lines on a row between them share the band', _has(c.found(svg), 'band', 'Zeta six'))
 
 
 def _found(c, svg):
