@@ -2171,11 +2171,18 @@ def _asked(sh, prog, cands, labels, matching):
                                                              if abs(p['at'] - at) < 0.05)
                 if not text.strip():
                     continue
-                for p in lines:
-                    key = (p['panel'], text, p['kind'], round(p['at']))
-                    if key not in keys:
+                # a value draws one line in a panel: the strokes that read it there (an intersection line a hair
+                # from it too) are that line, its label asked for once
+                for panel, kind in dict.fromkeys((p['panel'], p['kind']) for p in lines):
+                    here = sorted((p for p in lines if p['panel'] == panel and p['kind'] == kind),
+                                  key=lambda p: abs(p['axis'].place(v) - p['at']))
+                    own = list({id(q): q for p in here for q in lines_at(p)}.values())
+                    own.sort(key=lambda q: id(q) != id(here[0]))
+                    key = (panel, text, kind, round(here[0]['at']))
+                    if key not in keys and not any(a.panel == panel and a.text == text and a.kind == kind and
+                                                   {id(q) for q in a.own} & {id(q) for q in own} for a in asks):
                         keys.add(key)
-                        asks.append(_Ask(p['panel'], text, lines_at(p), v, intersect=inter))
+                        asks.append(_Ask(panel, text, own, v, intersect=inter))
         per.append((len(present(asks)), found, asks, st))
     # the statement that drew the page: the one whose labels it shows most, else whose lines it draws most
     best = max(((n, f) for n, f, _, _ in per), default=(0, 0))

@@ -44,6 +44,7 @@ and pages it once failed though nothing on them is misplaced, or faults it once 
   side by side on a row in the other order than their lines: order;
 - a label naming lines at two values beside the nearer, on a row with another label of that line: no band
   (naming the line across the band alone: band);
+- a label beside its line, another line 0.31 points from it: asked for once;
 and labels read as the page draws them, and what it does not show:
 - accented labels (one on the page, one it leaves out): read, asked for and judged (missing), with no end in
   recursion; a Latin-1 program's label cut to 16 bytes at an accented byte: read; a label cut to show as another
@@ -439,6 +440,21 @@ def false_alarms(pagedir, glyphs, programs, expect):
            not _has(c.found(svg), 'band', 'Zeta six'))
     c.prog = one
     expect('labels of two lines on a row between them share the band', _has(c.found(svg), 'band', 'Zeta six'))
+
+    # 'one' moved to a line of its own 30 points higher, and an unlabelled line 0.31 points from that line (across
+    # a whole point; an intersection line of another INTERSECT line): the value's line, its label asked for once
+    c = Case(pagedir, 'mcf-valve-seats-references-device.svg', glyphs, programs)
+    sh = c.sheet(c.svg)
+    yax = next(a for a in sh.axes if a.kind == 'y' and a.f)
+    frame = sh.panels[0]
+    (one, n) = c.box('one')
+    y = int(one[1] - 30.0) + 0.4
+    c.prog = prog('mcf-valve-seats-references', old="vref=0.5 1 vreflabels='half' 'one'",
+                  new=f"vref=0.5 {yax.value(y):.8g} vreflabels='half' 'one'")
+    svg = _added(c.moved(c.svg, n, 0, y + 2.0 - one[1]),
+                 *[DASHED.format(frame[0], u, frame[2], u) for u in (y - 0.02, y + 0.29)])
+    expect('a label beside its line, another line a hair from it, is not left out', not _has(c.found(svg), 'missing',
+                                                                                          'one'))
 
 
 def _found(c, svg):
