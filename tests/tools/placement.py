@@ -84,8 +84,9 @@ What fails (each page with the lines that tell why), by rule:
   above it (ABOVE_DEVICE text heights on the device road), the text starting at every STEP_LEVEL text heights
   along the panel. The place's box, grown by GROW_UPRIGHT text heights up and down (upright lines) or GROW_LEVEL
   left and right (level lines), so that a drawing stepping twice as finely from another start has a place inside
-  it, and by SLACK on every side, keeps every rule: inside the panel; over no marker; no stroke through it but
-  its own lines and the grid (no other reference or intersection line, fitted line, limit, curve or leader);
+  it, and by SLACK on every side, keeps every rule: inside the panel; no marker and no stroke but its own lines
+  and the grid (no other reference or intersection line, fitted line, limit, curve or leader) within
+  LINES_ACROSS text heights beside it and LINES_UPDOWN above and below;
   clear of the other labels and a text height from them on a row, of the panel's other texts (a legend's, an
   inset's, a curve's) by TEXT_ACROSS text heights beside them and TEXT_UPDOWN above and below; INSET_APART
   text heights from an inset's or a legend's box; the rules row, near (nearer its own line than any other
@@ -150,7 +151,7 @@ STEP_LEVEL = 1.0      # text heights: the places beside a level line, one beside
 GROW_UPRIGHT = 0.25   # text heights: a place beside an upright line, grown up and down
 GROW_LEVEL = 0.5      # text heights: a place beside a level line, grown left and right
 SLACK = 0.05          # text heights: a place grown on every side for measures that differ
-LINES_ACROSS = 0.4    # text heights: a place for a label left out keeps lines this far from its ink across
+LINES_ACROSS = 0.4    # text heights: a place for a label left out keeps lines and markers this far from its ink across
 LINES_UPDOWN = 0.05   # text heights: and this far up and down
 TEXT_ACROSS = 2.0     # text heights: a label keeps this far beside the panel's other texts
 TEXT_UPDOWN = 0.5     # text heights: and this far above and below them
@@ -2375,7 +2376,7 @@ class _Room:
                             max(min(a[0], b[0]) - grown[2], grown[0] - max(a[0], b[0]), 0.0) <= h:
                         return 'row'
             elif item[0] == 'mark':
-                if _overlap(item[1], grown):
+                if _overlap(item[1], clear):   # kept as far as the lines (the drawing keeps both alike)
                     return 'marker'
             else:
                 _, r, label = item
