@@ -1488,6 +1488,12 @@ def _line_at(w, lines):
     return lines[best[1]] if best and best[0] <= LEADER_GAP / 2 else None
 
 
+def _leader_line(w, own, lines):
+    """The line a label's leader ends on at w: its own, where one is there (its end where its own line meets
+    another, or another's end), else the nearest."""
+    return _line_at(w, list(own)) or _line_at(w, lines)
+
+
 def _leaders(sh, labels, lead, others, at, refs=()):
     """Leaders that cross, that leave their panel's frame or end at the page's edge, or run along an inset's
     border."""
@@ -1528,7 +1534,8 @@ def _leaders(sh, labels, lead, others, at, refs=()):
             if along > h:
                 out.append(('leaders', f'{whose(t)}: its leader runs {along:.0f} pt along the border of the '
                                        f'box at ({r[0]:.0f},{r[1]:.0f})'))
-    lines = {id(t): _line_at(_far_end(t, pts), list(refs)) for t, pts in joined}
+    owns = {id(t): own for t, own in labels}
+    lines = {id(t): _leader_line(_far_end(t, pts), owns[id(t)], list(refs)) for t, pts in joined}
     for n, (t, pts) in enumerate(joined):
         for u, qts in joined[n + 1:]:
             if pts is qts or t['value'] == u['value']:
@@ -2293,7 +2300,8 @@ class _Room:
     """What a page draws, by the grid of its cells, for the places of labels left out."""
 
     def __init__(self, sh, labels, lines, grid_styles, leads=None, strokes=None):
-        """leads: [(text, leader's polyline)] of the labels joined to their lines; strokes: the leaders' paths."""
+        """leads: [(text, leader's polyline, its own lines)] of the labels joined to their lines; strokes: the
+        leaders' paths."""
         self.sh, self.grid = sh, _Grid()
         self.lines = {id(p) for p in lines}     # the reference and intersection lines
         for p in sh.paths:
@@ -2317,9 +2325,9 @@ class _Room:
         self.refs = lines
         # the leaders drawn, each with the line it ends on; the data: markers, fitted lines, limits and curves
         self.leads = []
-        for t, pts in (leads or []):
+        for t, pts, own in (leads or []):
             w = _far_end(t, pts)
-            self.leads.append((pts, w, _line_at(w, lines), _height(t)))
+            self.leads.append((pts, w, _leader_line(w, own, lines), _height(t)))
         mine = {id(p) for p in lines}
         drawn = {id(p) for p in strokes or ()}
         self.data = _Grid()
@@ -2675,7 +2683,7 @@ def _missing(sh, prog, labels, led, cands, refs, matching, grid_styles, lead=Non
         return []
     lines = refs + [p for a in asks if a.read_off for p in a.own] + getattr(sh, 'unlabelled', [])
     lead = lead or {}
-    joined = [(t, lead[id(t)]['polys'][0]) for t, _ in labels if id(t) in lead]
+    joined = [(t, lead[id(t)]['polys'][0], own) for t, own in labels if id(t) in lead]
     room = _Room(sh, labels, lines, grid_styles, joined, list(lead.values()))
     out = []
     for a in lost:

@@ -46,6 +46,8 @@ and pages it once failed though nothing on them is misplaced, or faults it once 
   (naming the line across the band alone: band);
 - a label beside its line, another line 0.31 points from it: asked for once;
 - a marker a quarter of a text height beside a place offered to a label left out: that place no more;
+- a leader ending where its own level line meets an upright line: it ends on its own line (no place for a
+  label whose leader would end there);
 and labels read as the page draws them, and what it does not show:
 - accented labels (one on the page, one it leaves out): read, asked for and judged (missing), with no end in
   recursion; a Latin-1 program's label cut to 16 bytes at an accented byte: read; a label cut to show as another
@@ -474,6 +476,25 @@ def false_alarms(pagedir, glyphs, programs, expect):
     marked = _added(gone, f'<use xlink:href="#{use.group(1)}" transform="matrix(1,0,0,1,{at[0]:g},{at[1]:g})"/>\n')
     expect('a place with a marker a quarter of a text height beside its text is not offered',
            len(first) == 1 and first[0] not in places(c.found(marked), '400 days'))
+
+    # 'Zeta six' moved right, above its (level) line, its leader drawn down to it; an unlabelled line from the
+    # frame's foot up through where that leader ends (drawn first: the nearer line there by a hair), and 'Mu' of a
+    # line 0.7 points beside it that stops at the level line, left out: its leader would end where that of 'Zeta
+    # six' ends on another line than its own, so no place is offered
+    c = Case(pagedir, 'probplot-pref-labels-close-device.svg', glyphs, programs)
+    sh = c.sheet(c.svg)
+    ax = next(a for a in sh.axes if a.kind == 'x' and a.f)
+    frame = sh.panels[0]
+    (zeta, n) = c.box('Zeta six')
+    y = {t['text']: o[0]['at'] for t, o in placement.read_labels(sh, c.prog)[2]}['Zeta six']
+    x = frame[0] + 0.8 * (frame[2] - frame[0])
+    svg = c.moved(c.svg.replace(c.leader(c.svg, zeta)[0], ''), n, x + 10.0 - zeta[0], y - 14.0 - zeta[1])
+    svg = _added(svg, LINE.format(x + 9.0, y - 10.0, x, y + 0.2), DASHED.format(x - 0.7, frame[3], x - 0.7, y))
+    start = svg.index('>', svg.index('<rect', svg.index('</defs>'))) + 1
+    svg = svg[:start] + '\n' + DASHED.format(x, frame[3], x, y - 3.0) + svg[start:]
+    c.prog = prog('probplot-pref-labels-close', f"href={ax.value(x):.8g} {ax.value(x - 0.7):.8g} hreflabels='' 'Mu'")
+    expect('a place whose leader ends where another label\'s ends, on another line than its own, is not offered',
+           not _has(c.found(svg), 'missing', 'Mu'))
 
 
 def _found(c, svg):
