@@ -2316,7 +2316,7 @@ class _Room:
         mine = {id(t) for t, _ in labels}
         for t in sh.texts:
             if t['text']:
-                self.grid.add(t['box'], ('text', t['box'], id(t) in mine))
+                self.grid.add(t['box'], ('text', t['box'], id(t) in mine, t))
         self.insets = [r for r in sh.boxes if r not in sh.columns]
         # the grounds of labels: opaque boxes painted after the reference lines (a text over one
         # would be written over another label's ground, or over lines it hides)
@@ -2341,6 +2341,18 @@ class _Room:
         for _, b in sh.marks:
             self.data.add(b, ('mark', b))
         self.cache = {}
+        self.bearing = (0.0, 0.0)   # of the text place() tries: its advance about its ink, start and end
+
+    def _advance(self, t):
+        """Where a text's advance starts and ends across (its ink's box where its face and size are not read)."""
+        if id(t) not in self.cache:
+            m, r = self.sh.metrics, t['box']
+            if m and 'face' in t and 'size' in t:
+                rel, adv = m.box(t['text'], t['face'], t['size'], self.sh.advances)
+                self.cache[id(t)] = (r[0] - rel[0], r[0] - rel[0] + adv)
+            else:
+                self.cache[id(t)] = (r[0], r[2])
+        return self.cache[id(t)]
 
     def keeps(self, ask, box, grown, h, labels, led, leader=False):
         """Why a place (the text's box, and that box grown) breaks a rule: the rule's name, or None. leader: the
@@ -2387,10 +2399,12 @@ class _Room:
                 if _overlap(item[1], clear):   # kept as far as the lines (the drawing keeps both alike)
                     return 'marker'
             else:
-                _, r, label = item
+                r, label = item[1], item[2]
                 if label:
-                    if _overlap(r, grown) or _on_row(r, grown) and \
-                            max(r[0], grown[0]) - min(r[2], grown[2]) < max(h, r[3] - r[1]):
+                    # a text height apart on a row: between the texts' advances, as the drawing spaces them
+                    o0, o1 = self._advance(item[3])
+                    a0, a1 = grown[0] - self.bearing[0], grown[2] + self.bearing[1]
+                    if _overlap(r, grown) or _on_row(r, grown) and max(o0, a0) - min(o1, a1) < max(h, r[3] - r[1]):
                         return 'text'
                 elif _overlap(_grow(r, TEXT_ACROSS * h, TEXT_UPDOWN * h), grown):
                     return 'text'
@@ -2431,7 +2445,7 @@ class _Room:
                     if r[1] < y1 and y0 < r[3]:
                         spans.append((r[0], r[2]))
                 else:
-                    _, r, label = item
+                    r, label = item[1], item[2]
                     if label and r[1] < y1 and y0 < r[3]:
                         spans.append((r[0], r[2]))
                     elif not label and r[1] - TEXT_UPDOWN * h < y1 and y0 < r[3] + TEXT_UPDOWN * h:
@@ -2645,6 +2659,7 @@ class _Room:
             sorted(sh.texts[n]['size'] for n in sh.ticklabels if 'size' in sh.texts[n]) or [SHEET_SIZE]
         face, h = max(set(faces), key=faces.count), sizes[len(sizes) // 2]
         rel, adv = m.box(ask.text, face, h, sh.advances)
+        self.bearing = (rel[0], adv - rel[2])   # where the text's advance starts and ends about its ink
         s = SLACK * h
         if ask.kind == 'x':
             g = _gap(sh.road, h)

@@ -48,6 +48,8 @@ and pages it once failed though nothing on them is misplaced, or faults it once 
 - a marker a quarter of a text height beside a place offered to a label left out: that place no more;
 - a leader ending where its own level line meets an upright line: it ends on its own line (no place for a
   label whose leader would end there);
+- another label a text height and half a point from a place offered, by their ink, less by their advances:
+  that place no more;
 and labels read as the page draws them, and what it does not show:
 - accented labels (one on the page, one it leaves out): read, asked for and judged (missing), with no end in
   recursion; a Latin-1 program's label cut to 16 bytes at an accented byte: read; a label cut to show as another
@@ -495,6 +497,19 @@ def false_alarms(pagedir, glyphs, programs, expect):
     c.prog = prog('probplot-pref-labels-close', f"href={ax.value(x):.8g} {ax.value(x - 0.7):.8g} hreflabels='' 'Mu'")
     expect('a place whose leader ends where another label\'s ends, on another line than its own, is not offered',
            not _has(c.found(svg), 'missing', 'Mu'))
+
+    # '40 days' moved onto the row of the place offered to '400 days' (left out), left of it a text height and a
+    # half a point apart by their ink, less by their advances (the side bearings of the 's' and the '4'): the
+    # drawing spaces texts on a row by their advances, the place is offered no more
+    c = Case(pagedir, 'mcf-valve-seats-references-device.svg', glyphs, programs)
+    (days, n), (forty, k) = c.box('400 days'), c.box('40 days')
+    gone = c.removed(c.svg, n)
+    first = places(c.found(gone), '400 days')
+    size = next(t['size'] for t in c.sheet(c.svg).texts if t['text'] == '400 days')
+    gap = (1 + placement.SLACK) * size + 0.5
+    row = c.moved(gone, k - (k > n), days[0] - gap - forty[2], (first[0][1] if first else 0) - forty[1])
+    expect('a place a text height from another label by their ink, less by their advances, is not offered',
+           len(first) == 1 and first[0] not in places(c.found(row), '400 days'))
 
 
 def _found(c, svg):
