@@ -85,8 +85,9 @@ What fails (each page with the lines that tell why), by rule:
   above it (ABOVE_DEVICE text heights on the device road), the text starting at every STEP_LEVEL text heights
   along the panel. The place's box, grown by GROW_UPRIGHT text heights up and down (upright lines) or GROW_LEVEL
   left and right (level lines), so that a drawing stepping twice as finely from another start has a place inside
-  it, and by SLACK on every side, keeps every rule: inside the panel; over no marker; no stroke through it but
-  its own lines and the grid (no other reference or intersection line, fitted line, limit, curve or leader);
+  it, and by SLACK on every side, keeps every rule: inside the panel; no marker and no stroke but its own lines
+  and the grid (no other reference or intersection line, fitted line, limit, curve or leader) within
+  LINES_ACROSS text heights beside it and LINES_UPDOWN above and below;
   clear of the other labels and a text height from them on a row, of the panel's other texts (a legend's, an
   inset's, a curve's) by TEXT_ACROSS text heights beside them and TEXT_UPDOWN above and below; INSET_APART
   text heights from an inset's or a legend's box; the rules row, near (nearer its own line than any other
@@ -151,7 +152,7 @@ STEP_LEVEL = 1.0      # text heights: the places beside a level line, one beside
 GROW_UPRIGHT = 0.25   # text heights: a place beside an upright line, grown up and down
 GROW_LEVEL = 0.5      # text heights: a place beside a level line, grown left and right
 SLACK = 0.05          # text heights: a place grown on every side for measures that differ
-LINES_ACROSS = 0.4    # text heights: a place for a label left out keeps lines this far from its ink across
+LINES_ACROSS = 0.4    # text heights: a place for a label left out keeps lines and markers this far from its ink across
 LINES_UPDOWN = 0.05   # text heights: and this far up and down
 TEXT_ACROSS = 2.0     # text heights: a label keeps this far beside the panel's other texts
 TEXT_UPDOWN = 0.5     # text heights: and this far above and below them
@@ -1490,6 +1491,12 @@ def _line_at(w, lines):
     return lines[best[1]] if best and best[0] <= LEADER_GAP / 2 else None
 
 
+def _leader_line(w, own, lines):
+    """The line a label's leader ends on at w: its own, where one is there (its end where its own line meets
+    another, or another's end), else the nearest."""
+    return _line_at(w, list(own)) or _line_at(w, lines)
+
+
 def _leaders(sh, labels, lead, others, at, refs=()):
     """Leaders that cross, that leave their panel's frame or end at the page's edge, or run along an inset's
     border."""
@@ -1530,7 +1537,8 @@ def _leaders(sh, labels, lead, others, at, refs=()):
             if along > h:
                 out.append(('leaders', f'{whose(t)}: its leader runs {along:.0f} pt along the border of the '
                                        f'box at ({r[0]:.0f},{r[1]:.0f})'))
-    lines = {id(t): _line_at(_far_end(t, pts), list(refs)) for t, pts in joined}
+    owns = {id(t): own for t, own in labels}
+    lines = {id(t): _leader_line(_far_end(t, pts), owns[id(t)], list(refs)) for t, pts in joined}
     for n, (t, pts) in enumerate(joined):
         for u, qts in joined[n + 1:]:
             if pts is qts or t['value'] == u['value']:
@@ -1724,10 +1732,10 @@ def _bands(labels, led, at):
         for u, own2 in free[n + 1:]:
             if own[0]['kind'] != own2[0]['kind'] or own[0]['panel'] != own2[0]['panel']:
                 continue   # panels side by side have rows of their own
-            p1, p2 = sorted((own[0]['at'], own2[0]['at']))
+            a, b = t['box'], u['box']
+            p1, p2 = sorted((_own_at(a, own), _own_at(b, own2)))
             if p2 - p1 < 0.3:
                 continue
-            a, b = t['box'], u['box']
             h = max(a[3] - a[1], b[3] - b[1])
             if own[0]['kind'] == 'y':   # level lines: the band is a row between them
                 near = p2 - p1 < BAND * h
@@ -2013,6 +2021,12 @@ def _order_pair(a, b, kind, p1, p2, h):
     return stacked and abs(c1 - c2) > 0.5 and (c1 - c2) * (p1 - p2) < 0
 
 
+def _own_at(box, own):
+    """The place of the label's own line nearest its box: a text the program gives lines at two values labels the
+    one it stands beside (a band between its other line and another's holds no guess)."""
+    return min(own, key=lambda p: _seg_rect(p['polys'][0][0], p['polys'][0][1], box))['at']
+
+
 def _band_pair(a, b, kind, p1, p2):
     """Whether boxes a and b of labels of close parallel lines at p1 and p2 share the band between them."""
     p1, p2 = sorted((p1, p2))
@@ -2196,11 +2210,18 @@ def _asked(sh, prog, cands, labels, matching):
                                                              if abs(p['at'] - at) < 0.05)
                 if not text.strip():
                     continue
-                for p in lines:
-                    key = (p['panel'], text, p['kind'], round(p['at']))
-                    if key not in keys:
+                # a value draws one line in a panel: the strokes that read it there (an intersection line a hair
+                # from it too) are that line, its label asked for once
+                for panel, kind in dict.fromkeys((p['panel'], p['kind']) for p in lines):
+                    here = sorted((p for p in lines if p['panel'] == panel and p['kind'] == kind),
+                                  key=lambda p: abs(p['axis'].place(v) - p['at']))
+                    own = list({id(q): q for p in here for q in lines_at(p)}.values())
+                    own.sort(key=lambda q: id(q) != id(here[0]))
+                    key = (panel, text, kind, round(here[0]['at']))
+                    if key not in keys and not any(a.panel == panel and a.text == text and a.kind == kind and
+                                                   {id(q) for q in a.own} & {id(q) for q in own} for a in asks):
                         keys.add(key)
-                        asks.append(_Ask(p['panel'], text, lines_at(p), v, intersect=inter))
+                        asks.append(_Ask(panel, text, own, v, intersect=inter))
         per.append((len(present(asks)), found, asks, st))
     # the statement that drew the page: the one whose labels it shows most, else whose lines it draws most
     best = max(((n, f) for n, f, _, _ in per), default=(0, 0))
@@ -2310,7 +2331,8 @@ class _Room:
     """What a page draws, by the grid of its cells, for the places of labels left out."""
 
     def __init__(self, sh, labels, lines, grid_styles, leads=None, strokes=None):
-        """leads: [(text, leader's polyline)] of the labels joined to their lines; strokes: the leaders' paths."""
+        """leads: [(text, leader's polyline, its own lines)] of the labels joined to their lines; strokes: the
+        leaders' paths."""
         self.sh, self.grid = sh, _Grid()
         self.lines = {id(p) for p in lines}     # the reference and intersection lines
         for p in sh.paths:
@@ -2325,7 +2347,7 @@ class _Room:
         mine = {id(t) for t, _ in labels}
         for t in sh.texts:
             if t['text']:
-                self.grid.add(t['box'], ('text', t['box'], id(t) in mine))
+                self.grid.add(t['box'], ('text', t['box'], id(t) in mine, t))
         self.insets = [r for r in sh.boxes if r not in sh.columns]
         # the grounds of labels: opaque boxes painted after the reference lines (a text over one
         # would be written over another label's ground, or over lines it hides)
@@ -2334,9 +2356,9 @@ class _Room:
         self.refs = lines
         # the leaders drawn, each with the line it ends on; the data: markers, fitted lines, limits and curves
         self.leads = []
-        for t, pts in (leads or []):
+        for t, pts, own in (leads or []):
             w = _far_end(t, pts)
-            self.leads.append((pts, w, _line_at(w, lines), _height(t)))
+            self.leads.append((pts, w, _leader_line(w, own, lines), _height(t)))
         mine = {id(p) for p in lines}
         drawn = {id(p) for p in strokes or ()}
         self.data = _Grid()
@@ -2350,6 +2372,18 @@ class _Room:
         for _, b in sh.marks:
             self.data.add(b, ('mark', b))
         self.cache = {}
+        self.bearing = (0.0, 0.0)   # of the text place() tries: its advance about its ink, start and end
+
+    def _advance(self, t):
+        """Where a text's advance starts and ends across (its ink's box where its face and size are not read)."""
+        if id(t) not in self.cache:
+            m, r = self.sh.metrics, t['box']
+            if m and 'face' in t and 'size' in t:
+                rel, adv = m.box(t['text'], t['face'], t['size'], self.sh.advances)
+                self.cache[id(t)] = (r[0] - rel[0], r[0] - rel[0] + adv)
+            else:
+                self.cache[id(t)] = (r[0], r[2])
+        return self.cache[id(t)]
 
     def keeps(self, ask, box, grown, h, labels, led, leader=False):
         """Why a place (the text's box, and that box grown) breaks a rule: the rule's name, or None. leader: the
@@ -2393,13 +2427,15 @@ class _Room:
                             max(min(a[0], b[0]) - grown[2], grown[0] - max(a[0], b[0]), 0.0) <= h:
                         return 'row'
             elif item[0] == 'mark':
-                if _overlap(item[1], grown):
+                if _overlap(item[1], clear):   # kept as far as the lines (the drawing keeps both alike)
                     return 'marker'
             else:
-                _, r, label = item
+                r, label = item[1], item[2]
                 if label:
-                    if _overlap(r, grown) or _on_row(r, grown) and \
-                            max(r[0], grown[0]) - min(r[2], grown[2]) < max(h, r[3] - r[1]):
+                    # a text height apart on a row: between the texts' advances, as the drawing spaces them
+                    o0, o1 = self._advance(item[3])
+                    a0, a1 = grown[0] - self.bearing[0], grown[2] + self.bearing[1]
+                    if _overlap(r, grown) or _on_row(r, grown) and max(o0, a0) - min(o1, a1) < max(h, r[3] - r[1]):
                         return 'text'
                 elif _overlap(_grow(r, TEXT_ACROSS * h, TEXT_UPDOWN * h), grown):
                     return 'text'
@@ -2409,7 +2445,7 @@ class _Room:
             p2 = own2[0]['at']
             if _order_pair(grown, t['box'], ask.kind, ask.at, p2, h):
                 return 'order'
-            if not leader and id(t) not in led and _band_pair(box, t['box'], ask.kind, ask.at, p2):
+            if not leader and id(t) not in led and _band_pair(box, t['box'], ask.kind, ask.at, _own_at(t['box'], own2)):
                 return 'band'
         return None
 
@@ -2440,7 +2476,7 @@ class _Room:
                     if r[1] < y1 and y0 < r[3]:
                         spans.append((r[0], r[2]))
                 else:
-                    _, r, label = item
+                    r, label = item[1], item[2]
                     if label and r[1] < y1 and y0 < r[3]:
                         spans.append((r[0], r[2]))
                     elif not label and r[1] - TEXT_UPDOWN * h < y1 and y0 < r[3] + TEXT_UPDOWN * h:
@@ -2654,6 +2690,7 @@ class _Room:
             sorted(sh.texts[n]['size'] for n in sh.ticklabels if 'size' in sh.texts[n]) or [SHEET_SIZE]
         face, h = max(set(faces), key=faces.count), sizes[len(sizes) // 2]
         rel, adv = m.box(ask.text, face, h, sh.advances)
+        self.bearing = (rel[0], adv - rel[2])   # where the text's advance starts and ends about its ink
         s = SLACK * h
         if ask.kind == 'x':
             g = _gap(sh.road, h)
@@ -2692,7 +2729,7 @@ def _missing(sh, prog, labels, led, cands, refs, matching, grid_styles, lead=Non
         return []
     lines = refs + [p for a in asks if a.read_off for p in a.own] + getattr(sh, 'unlabelled', [])
     lead = lead or {}
-    joined = [(t, lead[id(t)]['polys'][0]) for t, _ in labels if id(t) in lead]
+    joined = [(t, lead[id(t)]['polys'][0], own) for t, own in labels if id(t) in lead]
     room = _Room(sh, labels, lines, grid_styles, joined, list(lead.values()))
     out = []
     for a in lost:

@@ -43,6 +43,14 @@ and pages it once failed though nothing on them is misplaced, or faults it once 
   own: no place on that side;
 - two rows of a column of upright lines' labels whose ink shares an accent's height: no order; the same labels
   side by side on a row in the other order than their lines: order;
+- a label naming lines at two values beside the nearer, on a row with another label of that line: no band
+  (naming the line across the band alone: band);
+- a label beside its line, another line 0.31 points from it: asked for once;
+- a marker a quarter of a text height beside a place offered to a label left out: that place no more;
+- a leader ending where its own level line meets an upright line: it ends on its own line (no place for a
+  label whose leader would end there);
+- another label a text height and half a point from a place offered, by their ink, less by their advances:
+  that place no more;
 and labels read as the page draws them, and what it does not show:
 - accented labels (one on the page, one it leaves out): read, asked for and judged (missing), with no end in
   recursion; a Latin-1 program's label cut to 16 bytes at an accented byte: read; a label cut to show as another
@@ -416,6 +424,93 @@ def false_alarms(pagedir, glyphs, programs, expect):
     svg = _added(svg, *[DASHED.format(u, frame[3], u, frame[1]) for u in (x, x + 8.0)])
     expect('a label left out has no place nearer an unlabelled INTERSECT line\'s values than its own line',
            not any(r == 'missing' and '"T"' in m and 'left of its line, baseline' in m for r, m in c.found(svg)))
+
+    # 'Zeta six' given to the lines at 1.6 and 2 percent, 'Eps five' to the 2 percent line too: both on one row
+    # below the 2 percent line, clear of their leaders, share no band (each is beside its own line); 'Zeta six'
+    # given the 1.6 percent line alone: they do
+    c = Case(pagedir, 'probplot-pref-labels-close-device.svg', glyphs, programs)
+    first = "'Alpha one' 'Beta two' 'Gamma three' 'Delta four' 'Eps five' 'Zeta six'"
+    two = prog('probplot-pref-labels-close', old='pref=1 1.2 1.4 1.6 1.8 2\n      preflabels=' + first,
+               new="pref=1 1.2 1.4 1.6 1.8 2 2\n      preflabels='Alpha one' 'Beta two' 'Gamma three' 'Zeta six' "
+                   "'Delta four' 'Zeta six' 'Eps five'")
+    one = prog('probplot-pref-labels-close', old='pref=1 1.2 1.4 1.6 1.8 2\n      preflabels=' + first,
+               new="pref=1 1.2 1.4 1.6 1.8 2\n      preflabels='Alpha one' 'Beta two' 'Gamma three' 'Zeta six' "
+                   "'Delta four' 'Eps five'")
+    c.prog = two
+    line = {t['text']: min(p['at'] for p in o) for t, o in placement.read_labels(c.sheet(c.svg), c.prog)[2]}['Eps five']
+    svg = c.svg
+    for text, x in (('Zeta six', 360.0), ('Eps five', 440.0)):
+        box, n = c.box(text)
+        svg = c.moved(svg.replace(c.leader(svg, box)[0], ''), n, x - box[0], line + 2.0 - box[1])
+    expect('labels of one line on a row below it share no band, one naming a line across the band too',
+           not _has(c.found(svg), 'band', 'Zeta six'))
+    c.prog = one
+    expect('labels of two lines on a row between them share the band', _has(c.found(svg), 'band', 'Zeta six'))
+
+    # 'one' moved to a line of its own 30 points higher, and an unlabelled line 0.31 points from that line (across
+    # a whole point; an intersection line of another INTERSECT line): the value's line, its label asked for once
+    c = Case(pagedir, 'mcf-valve-seats-references-device.svg', glyphs, programs)
+    sh = c.sheet(c.svg)
+    yax = next(a for a in sh.axes if a.kind == 'y' and a.f)
+    frame = sh.panels[0]
+    (one, n) = c.box('one')
+    y = int(one[1] - 30.0) + 0.4
+    c.prog = prog('mcf-valve-seats-references', old="vref=0.5 1 vreflabels='half' 'one'",
+                  new=f"vref=0.5 {yax.value(y):.8g} vreflabels='half' 'one'")
+    svg = _added(c.moved(c.svg, n, 0, y + 2.0 - one[1]),
+                 *[DASHED.format(frame[0], u, frame[2], u) for u in (y - 0.02, y + 0.29)])
+    expect('a label beside its line, another line a hair from it, is not left out', not _has(c.found(svg), 'missing',
+                                                                                          'one'))
+
+    # '400 days' left out: the place offered beside its line, then a marker a quarter of a text height right of
+    # that place's text: the drawing keeps markers as far as lines, the place is offered no more
+    def places(found, text):
+        return [tuple(float(v) for v in m.groups()) for r, msg in found if r == 'missing' and f'"{text}"' in msg
+                for m in [re.search(r'\((-?[\d.]+),(-?[\d.]+)\)-\((-?[\d.]+),(-?[\d.]+)\)$', msg)]]
+    c = Case(pagedir, 'mcf-valve-seats-references-device.svg', glyphs, programs)
+    (days, n) = c.box('400 days')
+    gone = c.removed(c.svg, n)
+    first = places(c.found(gone), '400 days')
+    use = re.search(r'<use xlink:href="#(surface\d+)" transform="matrix\(1,0,0,1,([-\d.]+),([-\d.]+)\)"/>', c.svg)
+    mark = max(c.sheet(_added(c.svg, use.group(0))).marks)[1]
+    dx, dy = float(use.group(2)) - mark[0], float(use.group(3)) - mark[1]
+    h = days[3] - days[1]
+    at = (first[0][2] + 0.25 * h + dx, (first[0][1] + first[0][3] - mark[3] + mark[1]) / 2 + dy) if first else (0, 0)
+    marked = _added(gone, f'<use xlink:href="#{use.group(1)}" transform="matrix(1,0,0,1,{at[0]:g},{at[1]:g})"/>\n')
+    expect('a place with a marker a quarter of a text height beside its text is not offered',
+           len(first) == 1 and first[0] not in places(c.found(marked), '400 days'))
+
+    # 'Zeta six' moved right, above its (level) line, its leader drawn down to it; an unlabelled line from the
+    # frame's foot up through where that leader ends (drawn first: the nearer line there by a hair), and 'Mu' of a
+    # line 0.7 points beside it that stops at the level line, left out: its leader would end where that of 'Zeta
+    # six' ends on another line than its own, so no place is offered
+    c = Case(pagedir, 'probplot-pref-labels-close-device.svg', glyphs, programs)
+    sh = c.sheet(c.svg)
+    ax = next(a for a in sh.axes if a.kind == 'x' and a.f)
+    frame = sh.panels[0]
+    (zeta, n) = c.box('Zeta six')
+    y = {t['text']: o[0]['at'] for t, o in placement.read_labels(sh, c.prog)[2]}['Zeta six']
+    x = frame[0] + 0.8 * (frame[2] - frame[0])
+    svg = c.moved(c.svg.replace(c.leader(c.svg, zeta)[0], ''), n, x + 10.0 - zeta[0], y - 14.0 - zeta[1])
+    svg = _added(svg, LINE.format(x + 9.0, y - 10.0, x, y + 0.2), DASHED.format(x - 0.7, frame[3], x - 0.7, y))
+    start = svg.index('>', svg.index('<rect', svg.index('</defs>'))) + 1
+    svg = svg[:start] + '\n' + DASHED.format(x, frame[3], x, y - 3.0) + svg[start:]
+    c.prog = prog('probplot-pref-labels-close', f"href={ax.value(x):.8g} {ax.value(x - 0.7):.8g} hreflabels='' 'Mu'")
+    expect('a place whose leader ends where another label\'s ends, on another line than its own, is not offered',
+           not _has(c.found(svg), 'missing', 'Mu'))
+
+    # '40 days' moved onto the row of the place offered to '400 days' (left out), left of it a text height and a
+    # half a point apart by their ink, less by their advances (the side bearings of the 's' and the '4'): the
+    # drawing spaces texts on a row by their advances, the place is offered no more
+    c = Case(pagedir, 'mcf-valve-seats-references-device.svg', glyphs, programs)
+    (days, n), (forty, k) = c.box('400 days'), c.box('40 days')
+    gone = c.removed(c.svg, n)
+    first = places(c.found(gone), '400 days')
+    size = next(t['size'] for t in c.sheet(c.svg).texts if t['text'] == '400 days')
+    gap = (1 + placement.SLACK) * size + 0.5
+    row = c.moved(gone, k - (k > n), days[0] - gap - forty[2], (first[0][1] if first else 0) - forty[1])
+    expect('a place a text height from another label by their ink, less by their advances, is not offered',
+           len(first) == 1 and first[0] not in places(c.found(row), '400 days'))
 
 
 def _found(c, svg):
