@@ -93,7 +93,8 @@ What fails (each page with the lines that tell why), by rule:
   text heights from an inset's or a legend's box; the rules row, near (nearer its own line than any other
   reference or intersection line by EPS, one along a frame's side too, or one read off at an INTERSECT line
   without a label, both the text's own box and the grown one), far, order and band against the labels on the
-  page;
+  page; a label the program writes is also missing where such a place is found once the values read off on the
+  page are taken away (the values give way to the labels the program writes);
 - reach: a label at the end of a leader to its own line more than REACH text heights from the line across it
   (a level line's label above or below its height; an upright line's beside it, unless its leader is level: a
   row of a column beside upright lines stands at the end of a level leader); such a row farther than that whose
@@ -2330,14 +2331,14 @@ def _read_at(sh, a):
 class _Room:
     """What a page draws, by the grid of its cells, for the places of labels left out."""
 
-    def __init__(self, sh, labels, lines, grid_styles, leads=None, strokes=None):
+    def __init__(self, sh, labels, lines, grid_styles, leads=None, strokes=None, gone=frozenset()):
         """leads: [(text, leader's polyline, its own lines)] of the labels joined to their lines; strokes: the
-        leaders' paths."""
+        leaders' paths; gone: the ids of texts and leaders' paths taken away (as if not drawn)."""
         self.sh, self.grid = sh, _Grid()
         self.lines = {id(p) for p in lines}     # the reference and intersection lines
         for p in sh.paths:
             # a frame's or a box's sides are none (a reference line along a side is one)
-            if p['style'] in grid_styles or p['rect'] or p.get('edge') and id(p) not in self.lines:
+            if p['style'] in grid_styles or p['rect'] or p.get('edge') and id(p) not in self.lines or id(p) in gone:
                 continue
             for pts in p['polys']:
                 for a, b in zip(pts, pts[1:]):
@@ -2346,7 +2347,7 @@ class _Room:
             self.grid.add(b, ('mark', b))
         mine = {id(t) for t, _ in labels}
         for t in sh.texts:
-            if t['text']:
+            if t['text'] and id(t) not in gone:
                 self.grid.add(t['box'], ('text', t['box'], id(t) in mine, t))
         self.insets = [r for r in sh.boxes if r not in sh.columns]
         # the grounds of labels: opaque boxes painted after the reference lines (a text over one
@@ -2357,6 +2358,8 @@ class _Room:
         # the leaders drawn, each with the line it ends on; the data: markers, fitted lines, limits and curves
         self.leads = []
         for t, pts, own in (leads or []):
+            if id(t) in gone:
+                continue
             w = _far_end(t, pts)
             self.leads.append((pts, w, _leader_line(w, own, lines), _height(t)))
         mine = {id(p) for p in lines}
@@ -2731,16 +2734,27 @@ def _missing(sh, prog, labels, led, cands, refs, matching, grid_styles, lead=Non
     lead = lead or {}
     joined = [(t, lead[id(t)]['polys'][0], own) for t, own in labels if id(t) in lead]
     room = _Room(sh, labels, lines, grid_styles, joined, list(lead.values()))
+    # the values read off give way to the labels the program writes: without them, as if not drawn
+    values = {id(got[id(a)]) for a in asks if a.read_off and id(a) in got}
+    mine = None
     out = []
     for a in lost:
-        found = room.place(a, labels, led)
+        found, over = room.place(a, labels, led), ''
+        if not found and not a.read_off and values:
+            if mine is None:
+                gone = values | {id(lead[t]) for t in values if t in lead}
+                kept = [(t, own) for t, own in labels if id(t) not in values]
+                mine = (_Room(sh, kept, lines, grid_styles, [j for j in joined if id(j[0]) not in values],
+                              [p for t, p in lead.items() if t not in values], frozenset(gone)), kept)
+            found = mine[0].place(a, mine[1], led)
+            over = ' where values read off stand (they give way to the labels the program writes)'
         if found:
             where, box = found
             what = f'the value read off at {a.text}' if a.read_off else f'"{a.text}"'
             line = 'upright' if a.kind == 'x' else 'level'
             out.append(('missing', f'{what} (its {line} line at {a.value:g}) is left out of the panel at '
                                    f'({a.panel[0]:.0f},{a.panel[1]:.0f}), though it could stand {where} '
-                                   f'({box[0]:.0f},{box[1]:.0f})-({box[2]:.0f},{box[3]:.0f})'))
+                                   f'({box[0]:.0f},{box[1]:.0f})-({box[2]:.0f},{box[3]:.0f}){over}'))
     return out
 
 
