@@ -2,8 +2,10 @@
 // that stand in the way can move: for a line's own label the values read off in the way give
 // way, however many stand there, and then look for other places (the values go before the labels
 // the user wrote); of the others, one moves to another place of its own. Then, wider, a row of
-// the column of its run too, where up to two others move to another place of their own or a row
-// of their column's, or make room there in turn (a chain of two moves).
+// the column of its run too (first: they are few, and the places of its own, each with others
+// moved, may take all the work there is), where up to two others move to another place of their
+// own or a row of their column's, or make room there in turn (a chain of two moves); a label
+// moved on never takes the place back from the one it made room for.
 #include <algorithm>
 
 #include "common/labelplanner.h"
@@ -52,16 +54,17 @@ bool Planner::roomfor(size_t i, int depth, long stop) {
         auto moves = [&](size_t j) { return placeone(j, ALL) || (wider && placecolumnrow(j)); };
         for (size_t j : others)
             fine = fine && (moves(j) || (depth > 0 && work <= stop && roomfor(j, depth - 1, stop)));
-        if (fine) {
+        // (a label moved on may not take the place back from the one it made room for: the
+        // values give way to a label the user wrote, and a value making room is one)
+        if (fine && on[i]) {
             for (size_t j : values) moves(j);
             return true;
         }
         undo(mark);
         return false;
     };
-    if (eachplace(i, ALL, [&](const Site& s, int kind, size_t n) { return staticat(i, kind, n, s) && at(s, nullptr, false); }))
-        return on[i];   // (else the work ran out)
-    return wider && columnrows(i, true, [&](const Site& s, const Placed& as) { return at(s, &as, true); }) && on[i];
+    if (wider && columnrows(i, true, [&](const Site& s, const Placed& as) { return at(s, &as, true); })) return on[i];
+    return eachplace(i, ALL, [&](const Site& s, int kind, size_t n) { return staticat(i, kind, n, s) && at(s, nullptr, false); }) && on[i];
 }
 
 // Every label back where it stood when the journal held mark changes.
