@@ -1255,7 +1255,12 @@ def check(sh, prog, seen=None):
     def leader(box, target, own=None):
         """A stroke from the box to the target (a point distance function); None. own: the distance to the label's
         own lines: a stroke that starts on one of them above or below the text runs from that line, not from the
-        text, which a leader leaves from a side (a fitted line or limit that ends on the label's line over it)."""
+        text, which a leader leaves from a side (a fitted line or limit that ends on the label's line over it).
+        A stroke between two labels' boxes whose end at this box lies nearer the target than its other end is the
+        other label's leader, ending on the line beside this one's text."""
+        def theirs(u, w):
+            return target(u) < target(w) and any(t['box'] is not box and _pt_rect(w, t['box']) <= LEADER_GAP
+                                                 for t, _ in labels)
         for p in others:
             if id(p) in dashes:
                 continue
@@ -1271,7 +1276,8 @@ def check(sh, prog, seen=None):
                     # it) is none
                     if _pt_rect(u, box) <= LEADER_GAP and target(w) <= LEADER_GAP / 2 and _pt_rect(w, box) > 0.5 \
                             and not (target(u) <= LEADER_GAP / 2 and (p['horiz'] or p['vert'])) and \
-                            not (own and own(u) <= LEADER_GAP / 2 and not box[1] <= u[1] <= box[3]):
+                            not (own and own(u) <= LEADER_GAP / 2 and not box[1] <= u[1] <= box[3]) and \
+                            not theirs(u, w):
                         return p
         return None
 
