@@ -24,6 +24,8 @@ and pages it once failed though nothing on them is misplaced, or faults it once 
 - an INTERSECT line without a label, its values read off left out: none asked for, also with a labelled line
   half a point beside it;
 - an MCF limit's dash along a label's line, and a dotted stroke from a label to near its line: no leaders;
+- two labels of a line written on it side by side, a stroke from the line beside the one to the other's side just
+  off the line: the other's leader (no ends for the one);
 - a legend's number and a relation plot's percentile label beside lines at their values: no labels;
 - the values read off in the lower of two turned panels (its top tick without a number): read on its own axis;
 - the frame's side where a value reads, and the frame's side running on past its panel: no lines; a label beside
@@ -218,6 +220,18 @@ def false_alarms(pagedir, glyphs, programs, expect):
     dotted = _added(c.svg, DASHED.format(half[0] + 3.0, edge, half[0] + 3.0, y))
     expect('a dotted stroke from a label to near its line is no leader', not _rules(c.found(dotted), 'half',
                                                                                    ('ends', 'thin')))
+
+    # 'half' and 'one' (labelling the 0.5 line as well) written on that line side by side, a stroke from the line
+    # beside 'half' to the side of 'one' just off the line: the leader of 'one' (it ends on the line), not one of
+    # 'half' stopping short of it
+    c.prog = prog('mcf-valve-seats-references', old="vref=0.5 1 vreflabels='half' 'one'",
+                  new="vref=0.5 1 0.5 vreflabels='half' 'one' 'one'")
+    (one, m) = c.box('one')
+    on = c.moved(c.svg, n, 0, at - (half[1] + half[3]) / 2)
+    on = c.moved(on, m, half[2] + 12.0 - one[0], at - (one[1] + one[3]) / 2)
+    between = _added(on, LINE.format(half[2] + 0.7, at, half[2] + 11.4, at - 1.2))
+    expect('a leader between two labels of a line is that of the one at its end off the line',
+           not _has(c.found(between), 'ends', 'half'))
 
     # a stress line just inside the relation plot's side, before its first tick and nearer the last tick of the
     # probability plot beside it: read on its own panel's axis, the label 'Mission' owns it (not the frame's side)
