@@ -699,6 +699,9 @@ class Sheet:
                 polys = []
                 for p in it[1]:
                     polys += _clip_poly(p, clip) if clip else [p]
+                # the ends where the clip cuts the stroke: it runs on there, out of sight
+                drawn = {v for p in it[1] for v in p}
+                cut = [q for pts in polys for q in (pts[0], pts[-1]) if q not in drawn]
                 if not polys:
                     continue
                 dash = re.search(r'stroke-dasharray:([^;]+)', st)
@@ -710,7 +713,7 @@ class Sheet:
                                    'grey': max(rgb) - min(rgb) < 5,
                                    'style': (dash.group(1) if dash else '', col.group(0) if col else '',
                                              wid.group(1) if wid else ''),
-                                   'len': sum(_length(p) for p in polys)})
+                                   'len': sum(_length(p) for p in polys), 'cut': cut})
         self._unseen()
         for p in self.paths:
             p['single'] = len(p['polys']) == 1 and len(p['polys'][0]) == 2
@@ -1257,7 +1260,8 @@ def check(sh, prog, seen=None):
         own lines: a stroke that starts on one of them above or below the text runs from that line, not from the
         text, which a leader leaves from a side (a fitted line or limit that ends on the label's line over it).
         A stroke between two labels' boxes whose end at this box lies nearer the target than its other end is the
-        other label's leader, ending on the line beside this one's text."""
+        other label's leader, ending on the line beside this one's text; one that its panel's clip cuts where it
+        meets the target runs on there (a fitted line cut at the frame's side where an intersection line ends)."""
         def theirs(u, w):
             return target(u) < target(w) and any(t['box'] is not box and _pt_rect(w, t['box']) <= LEADER_GAP
                                                  for t, _ in labels)
@@ -1277,7 +1281,7 @@ def check(sh, prog, seen=None):
                     if _pt_rect(u, box) <= LEADER_GAP and target(w) <= LEADER_GAP / 2 and _pt_rect(w, box) > 0.5 \
                             and not (target(u) <= LEADER_GAP / 2 and (p['horiz'] or p['vert'])) and \
                             not (own and own(u) <= LEADER_GAP / 2 and not box[1] <= u[1] <= box[3]) and \
-                            not theirs(u, w):
+                            not theirs(u, w) and w not in p.get('cut', ()):
                         return p
         return None
 

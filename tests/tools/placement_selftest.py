@@ -25,7 +25,8 @@ and pages it once failed though nothing on them is misplaced, or faults it once 
   half a point beside it;
 - an MCF limit's dash along a label's line, and a dotted stroke from a label to near its line: no leaders;
 - two labels of a line written on it side by side, a stroke from the line beside the one to the other's side just
-  off the line: the other's leader (no ends for the one);
+  off the line: the other's leader (no ends for the one); a fitted line cut by the panel's clip at the frame's
+  side where a line starts, its end beside a label: no leader to that line;
 - a legend's number and a relation plot's percentile label beside lines at their values: no labels;
 - the values read off in the lower of two turned panels (its top tick without a number): read on its own axis;
 - the frame's side where a value reads, and the frame's side running on past its panel: no lines; a label beside
@@ -232,6 +233,20 @@ def false_alarms(pagedir, glyphs, programs, expect):
     between = _added(on, LINE.format(half[2] + 0.7, at, half[2] + 11.4, at - 1.2))
     expect('a leader between two labels of a line is that of the one at its end off the line',
            not _has(c.found(between), 'ends', 'half'))
+
+    # a fitted line the panel's clip cuts at the frame's side where the 'one' line starts, its end beside 'half':
+    # it runs on out of sight there, no leader of 'half' to that line
+    c.prog = prog('mcf-valve-seats-references')
+    frame = c.sheet(c.svg).panel_of(placement._centre(half))
+    lines = {t['text']: o[0]['at'] for t, o in placement.read_labels(c.sheet(c.svg), c.prog)[2]}
+    u, q = (half[0] - 2.0, (half[1] + half[3]) / 2), (frame[0], lines['one'])
+    o = (q[0] - 20.0, q[1] + 20.0 * (q[1] - u[1]) / (u[0] - q[0]))
+    clip = (f'<clipPath id="selftest"><rect x="{frame[0]:g}" y="{frame[1]:g}" width="{frame[2] - frame[0]:g}" '
+            f'height="{frame[3] - frame[1]:g}"/></clipPath>\n')
+    svg = _added(c.svg.replace('</defs>', clip + '</defs>', 1),
+                 '<g clip-path="url(#selftest)">\n' + LINE.format(o[0], o[1], u[0], u[1]) + '</g>\n')
+    expect('a fitted line cut by the clip where a line starts is no leader to it',
+           not _has(c.found(svg), 'near', 'half'))
 
     # a stress line just inside the relation plot's side, before its first tick and nearer the last tick of the
     # probability plot beside it: read on its own panel's axis, the label 'Mission' owns it (not the frame's side)
