@@ -1261,7 +1261,14 @@ def check(sh, prog, seen=None):
         text, which a leader leaves from a side (a fitted line or limit that ends on the label's line over it).
         A stroke between two labels' boxes whose end at this box lies nearer the target than its other end is the
         other label's leader, ending on the line beside this one's text; one that its panel's clip cuts where it
-        meets the target runs on there (a fitted line cut at the frame's side where an intersection line ends)."""
+        meets the target runs on there (a fitted line cut at the frame's side where an intersection line ends); a
+        level stroke that ends over or under the text (an upright one beside it) runs along it, and leaves it from
+        no side (a curve's step that ends over a label's first letter)."""
+        def along(p, u):
+            # a level stroke from over or under the text (an upright one from beside it) passes it by
+            return p['horiz'] and box[0] <= u[0] <= box[2] and not box[1] <= u[1] <= box[3] or \
+                p['vert'] and box[1] <= u[1] <= box[3] and not box[0] <= u[0] <= box[2]
+
         def theirs(u, w):
             return target(u) < target(w) and any(t['box'] is not box and _pt_rect(w, t['box']) <= LEADER_GAP
                                                  for t, _ in labels)
@@ -1281,7 +1288,7 @@ def check(sh, prog, seen=None):
                     if _pt_rect(u, box) <= LEADER_GAP and target(w) <= LEADER_GAP / 2 and _pt_rect(w, box) > 0.5 \
                             and not (target(u) <= LEADER_GAP / 2 and (p['horiz'] or p['vert'])) and \
                             not (own and own(u) <= LEADER_GAP / 2 and not box[1] <= u[1] <= box[3]) and \
-                            not theirs(u, w) and w not in p.get('cut', ()):
+                            not theirs(u, w) and w not in p.get('cut', ()) and not along(p, u):
                         return p
         return None
 

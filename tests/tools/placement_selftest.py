@@ -26,7 +26,8 @@ and pages it once failed though nothing on them is misplaced, or faults it once 
 - an MCF limit's dash along a label's line, and a dotted stroke from a label to near its line: no leaders;
 - two labels of a line written on it side by side, a stroke from the line beside the one to the other's side just
   off the line: the other's leader (no ends for the one); a fitted line cut by the panel's clip at the frame's
-  side where a line starts, its end beside a label: no leader to that line;
+  side where a line starts, its end beside a label: no leader to that line; a curve's level step from under a
+  label's end to another line: none;
 - a legend's number and a relation plot's percentile label beside lines at their values: no labels;
 - the values read off in the lower of two turned panels (its top tick without a number): read on its own axis;
 - the frame's side where a value reads, and the frame's side running on past its panel: no lines; a label beside
@@ -247,6 +248,12 @@ def false_alarms(pagedir, glyphs, programs, expect):
                  '<g clip-path="url(#selftest)">\n' + LINE.format(o[0], o[1], u[0], u[1]) + '</g>\n')
     expect('a fitted line cut by the clip where a line starts is no leader to it',
            not _has(c.found(svg), 'near', 'half'))
+
+    # a curve's level step that ends under the end of 'half' and runs on to the '40 days' line: it passes the text,
+    # no leader of it to that line
+    y = half[3] + 1.3
+    step = _added(c.svg, LINE.format(half[2] - 1.5, y, lines['40 days'], y))
+    expect('a level step that ends under a label is no leader', not _has(c.found(step), 'near', 'half'))
 
     # a stress line just inside the relation plot's side, before its first tick and nearer the last tick of the
     # probability plot beside it: read on its own panel's axis, the label 'Mission' owns it (not the frame's side)
