@@ -1833,7 +1833,8 @@ def _ends(sh, prog, others, seen):
 def _outside(sh, prog, labels, matching, orient):
     """Reference and intersection labels that leave their panel: over the axes' tick labels and titles, or into
     another panel (a label read in a panel whose box crosses its edge; a text outside every panel that is a label
-    the program gives, or a number, not a tick label, that reads a line's value)."""
+    the program gives, or a number, not a tick label, that reads a line's value, written as the page writes a
+    value read off: a group's number in the strip beside a panel is none)."""
     out = []
     for t, own in labels:
         panel = sh.panel_of(_centre(t['box']))
@@ -1852,7 +1853,8 @@ def _outside(sh, prog, labels, matching, orient):
         v = None if given else _number(t['text'])
         if given:
             own = [p for kw, w in given for p in matching(orient.get(kw, ('x', 'y')), w)]
-        elif v is not None and prog and prog.values and not _not_a_value(sh, prog, t, v):
+        elif v is not None and prog and prog.values and not _not_a_value(sh, prog, t, v) and \
+                t['text'].replace('−', '-').rstrip('%') in (f'{v:.2f}', _fmt4(v)):
             # a value read off: its line runs across its panel (a curve's steps and counts do not)
             own = [p for p in matching(('x', 'y'), v, _half_unit(t['text']))
                    if p['len'] >= 0.9 * (p['panel'][3] - p['panel'][1] if p['kind'] == 'x' else

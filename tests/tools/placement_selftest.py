@@ -27,7 +27,8 @@ and pages it once failed though nothing on them is misplaced, or faults it once 
 - two labels of a line written on it side by side, a stroke from the line beside the one to the other's side just
   off the line: the other's leader (no ends for the one); a fitted line cut by the panel's clip at the frame's
   side where a line starts, its end beside a label: no leader to that line; a curve's level step from under a
-  label's end to another line: none;
+  label's end to another line: none; a count above the panel, written as no value read off is, its value's line
+  drawn: no label outside its panel;
 - a legend's number and a relation plot's percentile label beside lines at their values: no labels;
 - the values read off in the lower of two turned panels (its top tick without a number): read on its own axis;
 - the frame's side where a value reads, and the frame's side running on past its panel: no lines; a label beside
@@ -254,6 +255,13 @@ def false_alarms(pagedir, glyphs, programs, expect):
     y = half[3] + 1.3
     step = _added(c.svg, LINE.format(half[2] - 1.5, y, lines['40 days'], y))
     expect('a level step that ends under a label is no leader', not _has(c.found(step), 'near', 'half'))
+
+    # a count of censored units above the panel ("23") and a line at 23 days: the count is written as no value read
+    # off is, and stands outside the panel as no label of that line (a group's number in a panel's strip alike)
+    c = Case(pagedir, 'mcf-valve-seats-cenbin-device.svg', glyphs, programs)
+    c.prog = prog('mcf-valve-seats-cenbin', 'href=23')
+    expect('a number above the panel written as no value read off is no label', not _has(c.found(_upright_at(c, 23)),
+                                                                                         'panel', '23'))
 
     # a stress line just inside the relation plot's side, before its first tick and nearer the last tick of the
     # probability plot beside it: read on its own panel's axis, the label 'Mission' owns it (not the frame's side)
