@@ -25,7 +25,10 @@ Read from the page:
 - a leader: a solid stroke from a label's box to one of its own lines (to its line's end for a percentile label),
   not along it (an MCF limit's dash on the line is none, nor one of the two dashes of a point's limits, a marker
   centred between them), nor from it to another line where it starts on the label's own line above or below the
-  text (a fitted line or limit that ends there: a leader leaves its text from a side); one longer than 200 points
+  text (a fitted line or limit that ends there: a leader leaves its text from a side), nor a level one that ends
+  over or under the text (an upright one beside it: it passes the text), nor one its panel's clip cuts where it
+  meets the line (it runs on there), nor one from the label's own line beside its text to another label's box,
+  ending off the line there (that label's leader); one longer than 200 points
   only when straight or bent at most twice; a solid one is a leader, not a line, though it stands where a value
   reads; also a solid stroke, straight or bent at most twice, from a label's box
   out of its panel's frame or to the page's edge, whatever it ends on;
@@ -77,7 +80,8 @@ What fails (each page with the lines that tell why), by rule:
   far from the frame, would hold at another corner of the panel, whatever labels stand there; or as many, and
   more of the fitted lines and confidence limits (INSET_LINE points more of their length);
 - panel: a reference or intersection label not inside the panel of its lines: across the panel's edge, or outside
-  every panel (over the axes' tick labels and titles, or in the gap to another panel);
+  every panel (over the axes' tick labels and titles, or in the gap to another panel; a number there is a value
+  read off only where written as the page writes one);
 - missing: a label the program asks for that the page leaves out, where a place near its own line keeps every
   rule: beside an upright line at X the text starting at X + g or ending at X - g, its baseline at every
   STEP_UPRIGHT text heights down the panel; beside a level line at Y the baseline a text height below it or g
