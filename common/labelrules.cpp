@@ -112,13 +112,16 @@ bool Planner::reach(size_t i, const Box& glyph, const std::vector<double>& lead,
 }
 
 // A leader leaves its text before it crosses another line of its own line's direction: a text
-// within kBeside text heights of a line its leader runs straight across stands where that line's
-// labels stand, and its leader seems to start from that line.
+// within kBeside text heights of a line its leader runs straight across, or crosses at the
+// text's own height (a level leader that rises a little to its line's end), stands where that
+// line's labels stand, and its leader seems to start from that line.
 bool Planner::leaves(size_t i, const Box& glyph, const std::vector<double>& lead) const {
     const bool up = upright(L[i].line);
     for (size_t j = 2; j + 1 < lead.size(); j += 2) {
         const Box s{lead[j - 2], lead[j - 1], lead[j], lead[j + 1]};
-        if (up ? s.y0 != s.y1 : s.x0 != s.x1) continue;   // not straight across the lines
+        const bool straight = up ? s.y0 == s.y1 : s.x0 == s.x1;
+        const double run = up ? s.x1 - s.x0 : s.y1 - s.y0, rise = up ? s.y1 - s.y0 : s.x1 - s.x0;
+        if (run == 0) continue;   // along the lines
         // (only lines within kBeside heights of the text can stand beside it)
         const double lo = std::max(up ? std::min(s.x0, s.x1) : std::min(s.y0, s.y1), (up ? glyph.x0 : glyph.y0) - kBeside * h);
         const double hi = std::min(up ? std::max(s.x0, s.x1) : std::max(s.y0, s.y1), (up ? glyph.x1 : glyph.y1) + kBeside * h);
@@ -126,8 +129,10 @@ bool Planner::leaves(size_t i, const Box& glyph, const std::vector<double>& lead
         auto beside = [&](size_t k) {
             if (ownref(i, k)) return false;
             const Box& r = g.refs[k];
-            const double at = up ? s.y0 : s.x0;   // where the leader runs along the line
+            // where the leader meets the line
+            const double at = (up ? s.y0 : s.x0) + rise * ((up ? r.x0 - s.x0 : r.y0 - s.y0) / run);
             const double a0 = up ? std::min(r.y0, r.y1) : std::min(r.x0, r.x1), a1 = up ? std::max(r.y0, r.y1) : std::max(r.x0, r.x1);
+            if (!straight && (up ? at < glyph.y0 || at > glyph.y1 : at < glyph.x0 || at > glyph.x1)) return false;
             return at >= a0 && at <= a1 && gap(glyph, r) < kBeside * h;
         };
         if (up ? lines.upright(lo, hi, beside) : lines.level(lo, hi, beside)) return false;

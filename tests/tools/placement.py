@@ -25,7 +25,10 @@ Read from the page:
 - a leader: a solid stroke from a label's box to one of its own lines (to its line's end for a percentile label),
   not along it (an MCF limit's dash on the line is none, nor one of the two dashes of a point's limits, a marker
   centred between them), nor from it to another line where it starts on the label's own line above or below the
-  text (a fitted line or limit that ends there: a leader leaves its text from a side); one longer than 200 points
+  text (a fitted line or limit that ends there: a leader leaves its text from a side), nor a level one that ends
+  over or under the text (an upright one beside it: it passes the text), nor one its panel's clip cuts where it
+  meets the line (it runs on there), nor one from the label's own line beside its text to another label's box,
+  ending off the line there (that label's leader); one longer than 200 points
   only when straight or bent at most twice; a solid one is a leader, not a line, though it stands where a value
   reads; also a solid stroke, straight or bent at most twice, from a label's box
   out of its panel's frame or to the page's edge, whatever it ends on;
@@ -78,7 +81,8 @@ What fails (each page with the lines that tell why), by rule:
   whatever labels stand there; or as many, and more of the fitted lines and confidence limits (INSET_LINE points
   more of their length);
 - panel: a reference or intersection label not inside the panel of its lines: across the panel's edge, or outside
-  every panel (over the axes' tick labels and titles, or in the gap to another panel);
+  every panel (over the axes' tick labels and titles, or in the gap to another panel; a number there is a value
+  read off only where written as the page writes one);
 - missing: a label the program asks for that the page leaves out, where a place near its own line keeps every
   rule: beside an upright line at X the text starting at X + g or ending at X - g, its baseline at every
   STEP_UPRIGHT text heights down the panel; beside a level line at Y the baseline a text height below it or g
@@ -703,6 +707,9 @@ class Sheet:
                 polys = []
                 for p in it[1]:
                     polys += _clip_poly(p, clip) if clip else [p]
+                # the ends where the clip cuts the stroke: it runs on there, out of sight
+                drawn = {v for p in it[1] for v in p}
+                cut = [q for pts in polys for q in (pts[0], pts[-1]) if q not in drawn]
                 if not polys:
                     continue
                 dash = re.search(r'stroke-dasharray:([^;]+)', st)
@@ -714,7 +721,7 @@ class Sheet:
                                    'grey': max(rgb) - min(rgb) < 5,
                                    'style': (dash.group(1) if dash else '', col.group(0) if col else '',
                                              wid.group(1) if wid else ''),
-                                   'len': sum(_length(p) for p in polys)})
+                                   'len': sum(_length(p) for p in polys), 'cut': cut})
         self._unseen()
         for p in self.paths:
             p['single'] = len(p['polys']) == 1 and len(p['polys'][0]) == 2
@@ -1259,7 +1266,20 @@ def check(sh, prog, seen=None):
     def leader(box, target, own=None):
         """A stroke from the box to the target (a point distance function); None. own: the distance to the label's
         own lines: a stroke that starts on one of them above or below the text runs from that line, not from the
-        text, which a leader leaves from a side (a fitted line or limit that ends on the label's line over it)."""
+        text, which a leader leaves from a side (a fitted line or limit that ends on the label's line over it).
+        A stroke between two labels' boxes whose end at this box lies nearer the target than its other end is the
+        other label's leader, ending on the line beside this one's text; one that its panel's clip cuts where it
+        meets the target runs on there (a fitted line cut at the frame's side where an intersection line ends); a
+        level stroke that ends over or under the text (an upright one beside it) runs along it, and leaves it from
+        no side (a curve's step that ends over a label's first letter)."""
+        def along(p, u):
+            # a level stroke from over or under the text (an upright one from beside it) passes it by
+            return p['horiz'] and box[0] <= u[0] <= box[2] and not box[1] <= u[1] <= box[3] or \
+                p['vert'] and box[1] <= u[1] <= box[3] and not box[0] <= u[0] <= box[2]
+
+        def theirs(u, w):
+            return target(u) < target(w) and any(t['box'] is not box and _pt_rect(w, t['box']) <= LEADER_GAP
+                                                 for t, _ in labels)
         for p in others:
             if id(p) in dashes:
                 continue
@@ -1275,7 +1295,8 @@ def check(sh, prog, seen=None):
                     # it) is none
                     if _pt_rect(u, box) <= LEADER_GAP and target(w) <= LEADER_GAP / 2 and _pt_rect(w, box) > 0.5 \
                             and not (target(u) <= LEADER_GAP / 2 and (p['horiz'] or p['vert'])) and \
-                            not (own and own(u) <= LEADER_GAP / 2 and not box[1] <= u[1] <= box[3]):
+                            not (own and own(u) <= LEADER_GAP / 2 and not box[1] <= u[1] <= box[3]) and \
+                            not theirs(u, w) and w not in p.get('cut', ()) and not along(p, u):
                         return p
         return None
 
@@ -1828,7 +1849,8 @@ def _ends(sh, prog, others, seen):
 def _outside(sh, prog, labels, matching, orient):
     """Reference and intersection labels that leave their panel: over the axes' tick labels and titles, or into
     another panel (a label read in a panel whose box crosses its edge; a text outside every panel that is a label
-    the program gives, or a number, not a tick label, that reads a line's value)."""
+    the program gives, or a number, not a tick label, that reads a line's value, written as the page writes a
+    value read off: a group's number in the strip beside a panel is none)."""
     out = []
     for t, own in labels:
         panel = sh.panel_of(_centre(t['box']))
@@ -1847,7 +1869,8 @@ def _outside(sh, prog, labels, matching, orient):
         v = None if given else _number(t['text'])
         if given:
             own = [p for kw, w in given for p in matching(orient.get(kw, ('x', 'y')), w)]
-        elif v is not None and prog and prog.values and not _not_a_value(sh, prog, t, v):
+        elif v is not None and prog and prog.values and not _not_a_value(sh, prog, t, v) and \
+                t['text'].replace('−', '-').rstrip('%') in (f'{v:.2f}', _fmt4(v)):
             # a value read off: its line runs across its panel (a curve's steps and counts do not)
             own = [p for p in matching(('x', 'y'), v, _half_unit(t['text']))
                    if p['len'] >= 0.9 * (p['panel'][3] - p['panel'][1] if p['kind'] == 'x' else

@@ -25,6 +25,11 @@ and pages it once failed though nothing on them is misplaced, or faults it once 
 - an INTERSECT line without a label, its values read off left out: none asked for, also with a labelled line
   half a point beside it;
 - an MCF limit's dash along a label's line, and a dotted stroke from a label to near its line: no leaders;
+- two labels of a line written on it side by side, a stroke from the line beside the one to the other's side just
+  off the line: the other's leader (no ends for the one); a fitted line cut by the panel's clip at the frame's
+  side where a line starts, its end beside a label: no leader to that line; a curve's level step from under a
+  label's end to another line: none; a count above the panel, written as no value read off is, its value's line
+  drawn: no label outside its panel;
 - a legend's number and a relation plot's percentile label beside lines at their values: no labels;
 - the values read off in the lower of two turned panels (its top tick without a number): read on its own axis;
 - the frame's side where a value reads, and the frame's side running on past its panel: no lines; a label beside
@@ -227,6 +232,45 @@ def false_alarms(pagedir, glyphs, programs, expect):
     dotted = _added(c.svg, DASHED.format(half[0] + 3.0, edge, half[0] + 3.0, y))
     expect('a dotted stroke from a label to near its line is no leader', not _rules(c.found(dotted), 'half',
                                                                                    ('ends', 'thin')))
+
+    # 'half' and 'one' (labelling the 0.5 line as well) written on that line side by side, a stroke from the line
+    # beside 'half' to the side of 'one' just off the line: the leader of 'one' (it ends on the line), not one of
+    # 'half' stopping short of it
+    c.prog = prog('mcf-valve-seats-references', old="vref=0.5 1 vreflabels='half' 'one'",
+                  new="vref=0.5 1 0.5 vreflabels='half' 'one' 'one'")
+    (one, m) = c.box('one')
+    on = c.moved(c.svg, n, 0, at - (half[1] + half[3]) / 2)
+    on = c.moved(on, m, half[2] + 12.0 - one[0], at - (one[1] + one[3]) / 2)
+    between = _added(on, LINE.format(half[2] + 0.7, at, half[2] + 11.4, at - 1.2))
+    expect('a leader between two labels of a line is that of the one at its end off the line',
+           not _has(c.found(between), 'ends', 'half'))
+
+    # a fitted line the panel's clip cuts at the frame's side where the 'one' line starts, its end beside 'half':
+    # it runs on out of sight there, no leader of 'half' to that line
+    c.prog = prog('mcf-valve-seats-references')
+    frame = c.sheet(c.svg).panel_of(placement._centre(half))
+    lines = {t['text']: o[0]['at'] for t, o in placement.read_labels(c.sheet(c.svg), c.prog)[2]}
+    u, q = (half[0] - 2.0, (half[1] + half[3]) / 2), (frame[0], lines['one'])
+    o = (q[0] - 20.0, q[1] + 20.0 * (q[1] - u[1]) / (u[0] - q[0]))
+    clip = (f'<clipPath id="selftest"><rect x="{frame[0]:g}" y="{frame[1]:g}" width="{frame[2] - frame[0]:g}" '
+            f'height="{frame[3] - frame[1]:g}"/></clipPath>\n')
+    svg = _added(c.svg.replace('</defs>', clip + '</defs>', 1),
+                 '<g clip-path="url(#selftest)">\n' + LINE.format(o[0], o[1], u[0], u[1]) + '</g>\n')
+    expect('a fitted line cut by the clip where a line starts is no leader to it',
+           not _has(c.found(svg), 'near', 'half'))
+
+    # a curve's level step that ends under the end of 'half' and runs on to the '40 days' line: it passes the text,
+    # no leader of it to that line
+    y = half[3] + 1.3
+    step = _added(c.svg, LINE.format(half[2] - 1.5, y, lines['40 days'], y))
+    expect('a level step that ends under a label is no leader', not _has(c.found(step), 'near', 'half'))
+
+    # a count of censored units above the panel ("23") and a line at 23 days: the count is written as no value read
+    # off is, and stands outside the panel as no label of that line (a group's number in a panel's strip alike)
+    c = Case(pagedir, 'mcf-valve-seats-cenbin-device.svg', glyphs, programs)
+    c.prog = prog('mcf-valve-seats-cenbin', 'href=23')
+    expect('a number above the panel written as no value read off is no label', not _has(c.found(_upright_at(c, 23)),
+                                                                                         'panel', '23'))
 
     # a stress line just inside the relation plot's side, before its first tick and nearer the last tick of the
     # probability plot beside it: read on its own panel's axis, the label 'Mission' owns it (not the frame's side)

@@ -343,6 +343,31 @@ TEST(LabelRules, LeadersEndApartAtLinesThatCross) {
         << ", " << u.back() << ") and (" << v[v.size() - 2] << ", " << v.back() << ")";
 }
 
+// A value read off whose upright line stops at y = 20 (at a fitted line), an unlabelled line
+// from foot to top a text height and a half to its right; markers wall off the left of the
+// value's line, and between the two lines up to two text heights above the short one's end.
+// Right of the long line, its text's middle a little above the short line's end, the value's
+// leader would rise to that end across the long line, beside its text at its height: the
+// value would read as the long line's. It stands elsewhere or is left out.
+TEST(LabelRules, ALeaderLeavesNoTextBesideAnotherLineItCrosses) {
+    Panel p;
+    const size_t v = p.label(upright(50, 0, 20), "1234.5", {50 + kGap, 0.5 * kH, false}, true, 1);
+    p.g.refs.push_back(upright(50 + 1.5 * kH));
+    p.wall(30, 0, 49.7, 60);
+    p.wall(50.3, 0, 50 + 1.5 * kH - 0.3, 20 + 2 * kH);
+    const std::vector<lp::Placed> at = p.place();
+    SCOPED_TRACE(where(p.labels[v], at[v]));
+    if (at[v].omitted || at[v].leader.empty()) return;
+    const lp::Box b = glyphs(p.labels[v], at[v]);
+    const std::vector<double>& l = at[v].leader;
+    const double x = 50 + 1.5 * kH;
+    for (size_t j = 2; j + 1 < l.size(); j += 2) {
+        if ((l[j - 2] - x) * (l[j] - x) >= 0) continue;
+        const double y = l[j - 1] + (l[j + 1] - l[j - 1]) * (x - l[j - 2]) / (l[j] - l[j - 2]);
+        EXPECT_FALSE(y >= b.y0 && y <= b.y1 && gap(b, upright(x)) < 1.25 * kH) << "its leader crosses the long line beside its text at y = " << y;
+    }
+}
+
 // A row of a column without a leader reads as its own line's: no such row has its line through
 // its text (unless on the column's box), and no two such rows of close lines share the band
 // between them.
