@@ -97,8 +97,9 @@ What fails (each page with the lines that tell why), by rule:
   text heights from an inset's or a legend's box; the rules row, near (nearer its own line than any other
   reference or intersection line by EPS, one along a frame's side too, or one read off at an INTERSECT line
   without a label, both the text's own box and the grown one), far, order and band against the labels on the
-  page; a label the program writes is also missing where such a place is found once the values read off on the
-  page are taken away (the values give way to the labels the program writes);
+  page; a label the program writes is also missing where such a place (beside its line or led to it, not a row of
+  a column, whose rows the drawing weighs itself) is found once the values read off on the page are taken away
+  (the values give way to the labels the program writes);
 - reach: a label at the end of a leader to its own line more than REACH text heights from the line across it
   (a level line's label above or below its height; an upright line's beside it, unless its leader is level: a
   row of a column beside upright lines stands at the end of a level leader); such a row farther than that whose
@@ -2707,7 +2708,7 @@ class _Room:
                 return f'in a column {"right" if right else "left"} of its line, baseline at y={y:.1f}', box
         return None
 
-    def place(self, ask, labels, led):
+    def place(self, ask, labels, led, rows=True):
         """The first place near its own line where a label left out keeps every rule: (where, box), or None."""
         sh, panel = self.sh, ask.panel
         m = sh.metrics
@@ -2735,8 +2736,8 @@ class _Room:
                     if not self.keeps(ask, box, _grow(box, GROW_LEVEL * h + s, s), h, labels, led):
                         return f'{side} its line, from x={x:.1f}', box
                     x += STEP_LEVEL * h
-        return self.led(ask, rel, adv, h, labels, led) or (self.row(ask, rel, adv, h, labels, led) if ask.kind == 'x'
-                                                         else None)
+        return self.led(ask, rel, adv, h, labels, led) or (self.row(ask, rel, adv, h, labels, led)
+                                                         if ask.kind == 'x' and rows else None)
 
 
 def _missing(sh, prog, labels, led, cands, refs, matching, grid_styles, lead=None):
@@ -2769,7 +2770,7 @@ def _missing(sh, prog, labels, led, cands, refs, matching, grid_styles, lead=Non
                 kept = [(t, own) for t, own in labels if id(t) not in values]
                 mine = (_Room(sh, kept, lines, grid_styles, [j for j in joined if id(j[0]) not in values],
                               [p for t, p in lead.items() if t not in values], frozenset(gone)), kept)
-            found = mine[0].place(a, mine[1], led)
+            found = mine[0].place(a, mine[1], led, rows=False)   # (a column weighs its rows itself)
             over = ' where values read off stand (they give way to the labels the program writes)'
         if found:
             where, box = found
