@@ -71,6 +71,10 @@ long Planner::columnsof(const std::vector<size_t>& m, int id, std::vector<Row>* 
     const bool up = upright(L[m.front()].line);
     long w = 0;
     LevelSet set(*this, up ? std::vector<size_t>{} : m);
+    if (prior && !up) {
+        const auto known = prior->levelstatic.find(set.m);
+        if (known != prior->levelstatic.end()) set.before = &known->second;
+    }
     for (int c = id; !rest.empty(); ++c) {
         std::vector<Row> rows;
         const long got = up ? uprightcolumn(rest, &rows) : levelcolumn(set, &rows);
@@ -84,6 +88,7 @@ long Planner::columnsof(const std::vector<size_t>& m, int id, std::vector<Row>* 
             all->push_back(r);
         }
     }
+    if (lends && !up) keeplevel(set);
     return w;
 }
 
@@ -158,6 +163,22 @@ void Planner::columnfor(const std::vector<size_t>& m, int* id) {
 
 // ---- at level lines
 
+// What a lending planner's columns at a run of level lines found of the rules of what the panel
+// draws, kept with what it found before of the same run.
+void Planner::keeplevel(LevelSet& c) {
+    std::vector<std::vector<char>>& kept = levelstatic[c.m];
+    if (kept.empty()) {
+        kept = std::move(c.cache);
+        return;
+    }
+    for (size_t a = 0; a < c.cache.size(); ++a) {
+        if (kept[a].empty()) kept[a] = std::move(c.cache[a]);
+        else
+            for (size_t k = 0; k < c.cache[a].size(); ++k)
+                if (kept[a][k] == 0) kept[a][k] = c.cache[a][k];
+    }
+}
+
 Planner::LevelSet::LevelSet(const Planner& p, const std::vector<size_t>& given) : m(given) {
     if (m.empty()) return;
     const double h = p.h;
@@ -227,25 +248,35 @@ long Planner::levelcolumn(LevelSet& c, std::vector<Row>* rows) const {
     const double big = std::numeric_limits<double>::infinity();
     auto skipcost = [&](size_t k) { return !c.pending[k] ? 0.0 : L[m[k]].value ? 1e4 : 1e9; };
     auto disp = [&](size_t k, int s) { return std::fabs(zlo + s * q + kMiddle * h - L[m[k]].line.y0) / h; };
+    std::vector<int> from;   // (kept from one choice to the next)
     // The rows chosen together, top down: each kept row below the one before by a pitch; the
     // fewest left out by weight, then the least moved. ok[k][s]: row k may stand at slot s.
     auto choose = [&](const std::vector<std::vector<char>>& ok, std::vector<int>* at) {
         // F[s]: the least cost with the last row kept at slot s; F[S]: none kept yet.
         std::vector<double> F(static_cast<size_t>(S) + 1, big), G(F.size());
         F[static_cast<size_t>(S)] = 0;
-        std::vector<std::vector<int>> from(n, std::vector<int>(F.size(), -2));   // -1 skipped, else the slot before
+        const size_t W = F.size();
+        // For each row, at its slots: -1 skipped, else the slot before; at any other, skipped.
+        from.resize(n * W);
+        auto slots = [&](size_t k, int* lo, int* hi) { *lo = std::max(0, c.slo[k]), *hi = std::min(c.shi[k], S - 1); };
         std::vector<double> best(F.size() + 1);
         std::vector<int> arg(F.size() + 1, -1);
         for (size_t k = 0; k < n; ++k) {
-            for (size_t s = 0; s < F.size(); ++s) G[s] = F[s] + skipcost(k), from[k][s] = -1;
+            const double skip = skipcost(k);
+            for (size_t s = 0; s < W; ++s) G[s] = F[s] + skip;
+            int lo, hi;
+            slots(k, &lo, &hi);
+            for (int s = lo; s <= hi; ++s) from[k * W + static_cast<size_t>(s)] = -1;
             if (c.pending[k]) {
-                // best[s]: the least F over the states at s or higher (a row at s fits below them).
+                // best[s]: the least F over the states at s or higher (a row at s fits below them),
+                // from the lowest asked (that of the row's lowest slot) up.
+                const size_t low = static_cast<size_t>(std::min(S, std::max(0, lo + P)));
                 best[F.size()] = big, arg[F.size()] = -1;
-                for (size_t s = F.size(); s-- > 0;) {
+                for (size_t s = F.size(); s-- > low;) {
                     best[s] = best[s + 1], arg[s] = arg[s + 1];
                     if (F[s] < best[s]) best[s] = F[s], arg[s] = static_cast<int>(s);
                 }
-                for (int s = std::max(0, c.slo[k]); s <= c.shi[k] && s < S; ++s) {
+                for (int s = lo; s <= hi; ++s) {
                     if (!ok[k][static_cast<size_t>(s - c.slo[k])]) continue;
                     // The state before: nothing kept (slot S), or a row at s + P or above.
                     const size_t above = static_cast<size_t>(std::min(S, s + P));
@@ -253,7 +284,7 @@ long Planner::levelcolumn(LevelSet& c, std::vector<Row>* rows) const {
                     int prev = S;
                     if (above < static_cast<size_t>(S) && best[above] < cost) cost = best[above], prev = arg[above];
                     cost += disp(k, s);
-                    if (cost < G[static_cast<size_t>(s)]) G[static_cast<size_t>(s)] = cost, from[k][static_cast<size_t>(s)] = prev;
+                    if (cost < G[static_cast<size_t>(s)]) G[static_cast<size_t>(s)] = cost, from[k * W + static_cast<size_t>(s)] = prev;
                 }
             }
             F.swap(G);
@@ -262,7 +293,9 @@ long Planner::levelcolumn(LevelSet& c, std::vector<Row>* rows) const {
         const double total = F[s];
         at->assign(n, -1);
         for (size_t k = n; k-- > 0;) {
-            const int p = from[k][s];
+            int lo, hi;
+            slots(k, &lo, &hi);
+            const int p = static_cast<int>(s) >= lo && static_cast<int>(s) <= hi ? from[k * W + s] : -1;
             if (p == -1) continue;
             (*at)[k] = static_cast<int>(s);
             s = static_cast<size_t>(p);
@@ -302,7 +335,10 @@ long Planner::levelcolumn(LevelSet& c, std::vector<Row>* rows) const {
                 t.at = spot(zlo + s * q);
                 t.cover = boxof(glyph(m[k], t.at));
                 char& v = known[k * static_cast<size_t>(S) + static_cast<size_t>(s)];
-                if (v == 0) v = staticfree(m[k], t, true) ? 1 : 2;
+                if (v == 0) {
+                    const std::vector<char>* was = c.before && a < c.before->size() && !(*c.before)[a].empty() ? &(*c.before)[a] : nullptr;
+                    v = staticnow(was ? (*was)[k * static_cast<size_t>(S) + static_cast<size_t>(s)] : 0, m[k], t, true);
+                }
                 ok[k][static_cast<size_t>(s - c.slo[k])] = v == 1 && placedfree(m[k], t, nullptr, true);
             }
         }

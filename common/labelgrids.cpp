@@ -83,7 +83,18 @@ void Grid::add(const Box& b, int owner) {
 
 void Grid::remove(int owner) {
     if (owner < 0 || static_cast<size_t>(owner) >= byowner_.size()) return;
-    for (uint32_t k : byowner_[static_cast<size_t>(owner)]) items_[k].alive = false;
+    // (an item that leaves leaves its cells too, the others there kept in order: the labels come
+    // and go thousands of times on a crowded page)
+    for (uint32_t k : byowner_[static_cast<size_t>(owner)]) {
+        items_[k].alive = false;
+        int i0, j0, i1, j1;
+        span(extent(items_[k].b), &i0, &j0, &i1, &j1);
+        for (int j = j0; j <= j1; ++j)
+            for (int i = i0; i <= i1; ++i) {
+                std::vector<uint32_t>& c = cells_[static_cast<size_t>(j) * static_cast<size_t>(nx_) + static_cast<size_t>(i)];
+                c.erase(std::find(c.begin(), c.end(), k));
+            }
+    }
     byowner_[static_cast<size_t>(owner)].clear();
 }
 

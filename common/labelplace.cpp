@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <memory>
 
 #include "common/labelplanner.h"
 
@@ -22,8 +23,8 @@ bool descends(std::string_view text) {
 
 // ---- the planner
 
-Planner::Planner(const std::vector<Label>& labels, const Ground& ground)
-    : L(labels), g(ground), h(ground.h), d(ground.gap), twin(labels.size(), -1) {
+Planner::Planner(const std::vector<Label>& labels, const Ground& ground, const Found* before)
+    : L(labels), g(ground), h(ground.h), d(ground.gap), twin(labels.size(), -1), prior(before) {
     const Box over = g.room.grown(h, h);
     marks.build(g.marks, over, 2 * h);
     ink.build(g.ink, over, 2 * h);
@@ -47,7 +48,9 @@ Planner::Planner(const std::vector<Label>& labels, const Ground& ground)
     out.assign(L.size(), Placed{});
     on.assign(L.size(), false);
     live.assign(L.size(), std::vector<std::vector<char>>(4));
-    enumerated.assign(L.size(), Enumerated{});
+    // (a label's places are the same with the inset or without)
+    if (prior) enumerated = prior->enumerated;
+    else enumerated.assign(L.size(), Enumerated{});
     inkat.assign(L.size(), Box{});
 }
 
@@ -253,7 +256,7 @@ void Planner::put(size_t i, const Site& s, const Placed* as) {
     taken.add(glyph(i, s.at).grown(0.5 * h, 0), static_cast<int>(i));
     if (p.cover.x1 > p.cover.x0) taken.add(p.cover, static_cast<int>(i));
     for (size_t j = 2; j + 1 < p.leader.size(); j += 2) leads.add({p.leader[j - 2], p.leader[j - 1], p.leader[j], p.leader[j + 1]}, static_cast<int>(i));
-    if (std::find(shown.begin(), shown.end(), i) == shown.end()) shown.push_back(i);
+    if (std::find(shown.begin(), shown.end(), i) == shown.end()) shown.push_back(i), shownby[upright(L[i].line)].push_back(i);
 }
 
 void Planner::lift(size_t i) {
@@ -301,9 +304,13 @@ bool Planner::stillnone(size_t i) const {
 }
 
 bool Planner::staticat(size_t i, int kind, size_t n, const Site& s) {
-    std::vector<char>& v = live[i][static_cast<size_t>(kind == BESIDE ? 0 : kind == BOXED ? 1 : kind == ONLINE ? 2 : 3)];
+    const size_t k = static_cast<size_t>(kind == BESIDE ? 0 : kind == BOXED ? 1 : kind == ONLINE ? 2 : 3);
+    std::vector<char>& v = live[i][k];
     if (v.size() <= n) v.resize(n + 1, 0);
-    if (v[n] == 0) v[n] = staticfree(i, s) ? 1 : 2;
+    if (v[n] == 0) {
+        const std::vector<char>* was = prior ? &prior->live[i][k] : nullptr;
+        v[n] = staticnow(was && n < was->size() ? (*was)[n] : 0, i, s);
+    }
     return v[n] == 1;
 }
 
@@ -321,7 +328,9 @@ bool Planner::placeone(size_t i, int kinds) {
 std::vector<Placed> Planner::run() {
     tried.assign(L.size(), Tried{});
     rowless.assign(L.size(), -1);
-    rowsacross.assign(L.size(), RowPlaces{});
+    // (the places across of a label's row of its own are the same with the inset or without)
+    if (prior) rowsacross = prior->rowsacross;
+    else rowsacross.assign(L.size(), RowPlaces{});
     columnless.assign(L.size(), -1);
     rowsknown.assign(L.size(), 0);
     runkey.assign(L.size(), 0);
@@ -389,7 +398,9 @@ private:
     uint64_t h_ = 0x2545f4914f6cdd1dULL;
 };
 
-uint64_t digest(const std::vector<Label>& labels, const Ground& g) {
+// (inset: whether the ground's inset is counted; without it, the digest of the same ground
+// without the inset)
+uint64_t digest(const std::vector<Label>& labels, const Ground& g, bool inset = true) {
     Digest d;
     for (const Label& a : labels) {
         d.add(a.line);
@@ -400,12 +411,22 @@ uint64_t digest(const std::vector<Label>& labels, const Ground& g) {
     }
     d.add(g.room), d.add(g.inner), d.add(g.h), d.add(g.gap), d.add(g.pitch), d.add(g.toprow), d.add(g.footrow);
     d.add(g.texts), d.add(g.marks), d.add(g.ink), d.add(g.refs);
-    d.mix(g.inset);
-    if (g.inset) d.add(g.insetbox);
+    d.mix(g.inset && inset);
+    if (g.inset && inset) d.add(g.insetbox);
     return d.value();
 }
 
 }  // namespace
+
+std::unique_ptr<Planner::Found> Planner::lend() {
+    auto f = std::make_unique<Found>();
+    f->live = std::move(live);
+    f->rowstatic = std::move(rowstatic);
+    f->levelstatic = std::move(levelstatic);
+    f->enumerated = std::move(enumerated);
+    f->rowsacross = std::move(rowsacross);
+    return f;
+}
 
 std::vector<Placed> place(const std::vector<Label>& labels, const Ground& ground) {
     if (labels.empty()) return {};
@@ -418,10 +439,22 @@ std::vector<Placed> place(const std::vector<Label>& labels, const Ground& ground
     const uint64_t key = digest(labels, ground);
     for (const Kept& k : kept)
         if (k.key == key && k.n == labels.size()) return k.answer;
-    Planner p(labels, ground);
+    // What the last placement without an inset found: a placement of the same labels and panel
+    // with the inset somewhere (an inset's places tried in turn, then the one chosen) takes it.
+    struct Lent {
+        uint64_t key = 0;
+        size_t n = 0;
+        std::unique_ptr<Planner::Found> found;
+    };
+    thread_local Lent lent;
+    const Planner::Found* prior = nullptr;
+    if (ground.inset && lent.found && lent.n == labels.size() && lent.key == digest(labels, ground, false)) prior = lent.found.get();
+    Planner p(labels, ground, prior);
+    p.lends = !ground.inset;
     std::vector<Placed> r = p.run();
     if (kept.size() >= 4) kept.erase(kept.begin());
     kept.push_back({key, labels.size(), r});
+    if (p.lends) lent = {key, labels.size(), p.lend()};
     return r;
 }
 

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <memory>
 #include <unordered_map>
 #include <vector>
 
@@ -147,6 +149,7 @@ struct Planner {
     Grid taken;                      // the texts placed (widened across) and the boxes they stand on
     Grid leads;                      // the leaders' segments
     std::vector<size_t> shown;       // the labels placed, in the order placed (some may have left)
+    std::vector<size_t> shownby[2];  // the same, of level lines and of upright ones
     // The labels taken away so far: where their texts, boxes and leaders stood, and whether
     // their lines are upright. A label that found no place of any kind finds none until a label
     // leaves from where its places lie, or one of its direction leaves (the order of labels).
@@ -164,8 +167,19 @@ struct Planner {
     mutable long work = 0;           // places tried (every rule asked)
     long budget = 0;                 // the work the moves may still do
 
-    Planner(const std::vector<Label>& labels, const Ground& ground);
+    // What a planner of the same labels and panel without the inset found, run before this one
+    // (an inset's places tried in turn, or the one chosen): its answers of the rules of what the
+    // panel draws hold here but where the inset reaches (the inset only adds a rule), and are
+    // taken from it, counted as the work of asking (none: every rule is asked). One that lends
+    // keeps too what its columns at level lines found, by run.
+    struct Found;
+    const Found* prior = nullptr;
+    bool lends = false;
+
+    Planner(const std::vector<Label>& labels, const Ground& ground, const Found* prior = nullptr);
     std::vector<Placed> run();
+    // What it found, taken out once it has run.
+    std::unique_ptr<Found> lend();
 
     // ---- geometry
     static bool upright(const Box& l) { return l.x0 == l.x1 && l.y0 != l.y1; }
@@ -204,6 +218,18 @@ struct Planner {
     bool inorder(size_t i, const Box& ink, bool led, std::vector<int>* who = nullptr) const;
     // row: a row of a column, which its column's leader joins to its line.
     bool fits(size_t i, const Site& s, std::vector<int>* who = nullptr, bool row = false) const;
+    // Whether the inset stands within a text height of a text's ink or box b, or of a leader's
+    // segment s: the rules of the inset, and where it may change what the prior planner found.
+    bool insetby(const Box& b) const { return g.inset && b.grown(h, h).overlaps(g.insetbox); }
+    bool insetacross(const Box& s) const { return g.inset && g.insetbox.grown(h, h).meets(s); }
+    bool insetreaches(size_t i, const Site& s) const;
+    // The rules of what the panel draws at s (1 keeps, 2 fails) where the prior planner found
+    // `was` there (0: not asked): a place that failed without the inset fails with it, one that
+    // kept keeps where the inset does not reach it; else asked. Counted as the work of asking.
+    char staticnow(char was, size_t i, const Site& s, bool row = false) const {
+        if (was == 2 || (was == 1 && !insetreaches(i, s))) return ++work, was;
+        return staticfree(i, s, row) ? 1 : 2;
+    }
     bool fitsroom(const Box& b) const { return b.inside(g.room); }
 
     // ---- one label (labelplace.cpp)
@@ -263,10 +289,16 @@ struct Planner {
         std::vector<Anchor> anchors;
         std::vector<char> pending;          // rows still to stand in a column
         std::vector<std::vector<char>> cache;   // place: row x slot, 0 not asked, 1 keeps, 2 fails
+        const std::vector<std::vector<char>>* before = nullptr;   // the same, the prior planner's
         std::vector<float> wide;            // place x slot: how wide a row's box there may be that
                                             // nothing the panel draws crosses; -1 not asked
         LevelSet(const Planner& p, const std::vector<size_t>& m);
     };
+    // What the rules of what the panel draws said of the rows of the columns of each run of level
+    // lines' labels (LevelSet::cache, by the run's labels from the highest line), for a planner
+    // that lends.
+    std::map<std::vector<size_t>, std::vector<std::vector<char>>> levelstatic;
+    void keeplevel(LevelSet& c);
     // The rows of a column of the labels (a level set's rows still to stand in one) that keeps
     // the most of them (by weight); that weight.
     long levelcolumn(LevelSet& c, std::vector<Row>* rows) const;
@@ -371,6 +403,14 @@ struct Planner {
     bool journaling = false;
     void undo(size_t mark);
     bool sharesbox(size_t j) const { return out[j].column >= 0 && out[j].boxed && upright(L[j].line); }
+};
+
+struct Planner::Found {
+    std::vector<std::vector<std::vector<char>>> live;
+    std::vector<std::vector<char>> rowstatic;
+    std::map<std::vector<size_t>, std::vector<std::vector<char>>> levelstatic;
+    std::vector<Enumerated> enumerated;      // (the same with the inset or without)
+    std::vector<RowPlaces> rowsacross;
 };
 
 }  // namespace labelplace

@@ -258,7 +258,7 @@ bool Planner::columnrows(size_t i, bool movable, const std::function<bool(const 
     auto keeps = [&](size_t at, const Site& s) {
         if (known.size() <= at) known.resize(at + 1, 0);
         char& v = known[at];
-        if (v == 0) v = staticfree(i, s, true) ? 1 : 2;
+        if (v == 0) v = staticnow(prior && at < prior->rowstatic[i].size() ? prior->rowstatic[i][at] : 0, i, s, true);
         return v == 1;
     };
     // (a row that keeps ruled out when asked before is passed by at once)

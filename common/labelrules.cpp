@@ -180,7 +180,7 @@ bool Planner::linesfree(size_t i, const Box& b, const Box* under) const {
 bool Planner::textclear(const Box& b) const {
     const Box wide = b.grown(2 * h, 0.5 * h);
     if (texts.any(wide, [&](const Box& o) { return wide.overlaps(o); })) return false;
-    return !(g.inset && b.grown(h, h).overlaps(g.insetbox));
+    return !insetby(b);
 }
 
 // Whether no item of the grid that meets(item) holds stands at the probe's extent; with `who`,
@@ -220,7 +220,7 @@ bool Planner::leadclear(size_t i, const Box& s) const {
         if (upright(L[i].line)) in.x0 = std::max(g.room.x0, std::min(in.x0, a)), in.x1 = std::min(g.room.x1, std::max(in.x1, a));
         else in.y0 = std::max(g.room.y0, std::min(in.y0, a)), in.y1 = std::min(g.room.y1, std::max(in.y1, a));
     }
-    if (!e.inside(in) || (g.inset && g.insetbox.grown(h, h).meets(s))) return false;
+    if (!e.inside(in) || insetacross(s)) return false;
     return !texts.any(e, [&](const Box& o) { return o.meets(s); });
 }
 
@@ -284,11 +284,9 @@ bool Planner::inorder(size_t i, const Box& ink, bool led, std::vector<int>* who)
     const bool up = upright(L[i].line);
     const double li = across(L[i].line);
     bool clear = true;
-    for (size_t o : shown) {
-        if (!on[o] || o == i) continue;
-        const Box& ol = L[o].line;
-        if (upright(ol) != up || labat[o] == labat[i]) continue;
-        const double lj = across(ol);
+    for (size_t o : shownby[up]) {
+        if (!on[o] || o == i || labat[o] == labat[i]) continue;
+        const double lj = across(L[o].line);
         const Box& b = inkat[o];
         const bool oled = !out[o].leader.empty();
         bool bad = !led && !oled && shareband(i, ink, o, b);
@@ -322,6 +320,16 @@ bool Planner::staticfree(size_t i, const Site& s, bool row) const {
         if (!leadclear(i, seg) || b.grown(-0.05 * h, -0.05 * h).meets(seg)) return false;
     }
     return leaves(i, b, s.lead);
+}
+
+// Whether the inset reaches label i at s: within a text height of its ink, its box or its
+// leader (where the rules above ask of the inset).
+bool Planner::insetreaches(size_t i, const Site& s) const {
+    if (!g.inset) return false;
+    if (insetby(inked(i, s.at)) || (s.boxed() && insetby(s.cover))) return true;
+    for (size_t j = 2; j + 1 < s.lead.size(); j += 2)
+        if (insetacross({s.lead[j - 2], s.lead[j - 1], s.lead[j], s.lead[j + 1]})) return true;
+    return false;
 }
 
 // The rules of the labels placed. With `who`, the labels in the way are gathered instead.
