@@ -1342,12 +1342,26 @@ def check(sh, prog, seen=None):
             lead[id(t)] = j
             # a leader across another line of its own line's direction, right beside its text, starts at that
             # line: the label reads as that line's
-            kind = own[0]['kind']
-            across = [(a, b) for pts in j['polys'] for a, b in zip(pts, pts[1:])
-                      if (abs(a[1] - b[1]) < 0.01 if kind == 'x' else abs(a[0] - b[0]) < 0.01)]
-            near = sorted({name[id(p)] for p in rest if p['kind'] == kind and p['panel'] == own[0]['panel'] and
-                           dist_lines(box, [p]) < FAR * _height(t) and
-                           any(_seg_gap(*p['polys'][0], a, b) == 0 for a, b in across)})
+            # (the direction of the own line the leader ends on: a text may be given to lines of both)
+            w = _far_end(t, j['polys'][0])
+            mine = min(own, key=lambda p: _pt_seg(w, *p['polys'][0]))
+            kind = mine['kind']
+            segs = [(a, b) for pts in j['polys'] for a, b in zip(pts, pts[1:])]
+
+            def beside(p, a, b):
+                """Segment ab crosses line p straight across it, or (the leader of an upright line's label that
+                rises a hair) where the text stands along the line."""
+                if _seg_gap(*p['polys'][0], a, b) != 0:
+                    return False
+                k = 1 if kind == 'x' else 0   # the coordinate along the line
+                if abs(a[k] - b[k]) < 0.01:
+                    return True
+                if kind != 'x' or a[0] == b[0]:
+                    return False   # a level line's leader runs from the text's side across the lines between
+                c = a[1] + (p['at'] - a[0]) * (b[1] - a[1]) / (b[0] - a[0])
+                return box[1] <= c <= box[3]
+            near = sorted({name[id(p)] for p in rest if p['kind'] == kind and p['panel'] == mine['panel'] and
+                           dist_lines(box, [p]) < FAR * _height(t) and any(beside(p, a, b) for a, b in segs)})
             if near:
                 out.append(('near', f'{at(t)}: its leader crosses {", ".join(near)} right beside its text: it reads '
                                     f'as that line\'s label'))
