@@ -2597,13 +2597,16 @@ class _Room:
                 if not close and math.hypot(w[0] - b[0], w[1] - b[1]) < ENDS_APART * max(h, lh):
                     return 'ends'
             # a leader that crosses another line of its own direction right beside its text reads as that line's
+            # (measured from the text's advance, as the drawing measures it)
             if a[1] == b[1] if ask.kind == 'x' else a[0] == b[0]:
                 k = 0 if ask.kind == 'x' else 1
                 lo, hi = sorted((a[k], b[k]))
+                s = SLACK * h
+                advance = (text[0] + s - self.bearing[0], text[1], text[2] - s + self.bearing[1], text[3])
                 for p in self.refs:
                     if p['kind'] != ask.kind or id(p) in own or p['panel'] != panel or not lo < p['at'] < hi:
                         continue
-                    if _seg_gap(*p['polys'][0], a, b) == 0 and _seg_rect(*p['polys'][0], text) < FAR * h:
+                    if _seg_gap(*p['polys'][0], a, b) == 0 and _seg_rect(*p['polys'][0], advance) < FAR * h:
                         return 'near'
         return None
 
