@@ -11,6 +11,23 @@
 
 namespace labelplace {
 
+namespace {
+
+// Spans across a row sorted and merged where they meet; none stands for "known: nothing there"
+// (one span at infinity), so that a cache kept empty means not yet found.
+void mergespans(std::vector<std::pair<double, double>>& v) {
+    std::sort(v.begin(), v.end());
+    size_t merged = 0;
+    for (const auto& q : v) {
+        if (merged > 0 && q.first <= v[merged - 1].second) v[merged - 1].second = std::max(v[merged - 1].second, q.second);
+        else v[merged++] = q;
+    }
+    v.resize(merged);
+    if (v.empty()) v.push_back({INFINITY, INFINITY});
+}
+
+}  // namespace
+
 // The places across of label i's row of its own, each by the text's end nearer its line: right of
 // a line right of its own (the leader runs left across it) or left of one left of it; the nearest
 // to its line first. The same at every height: found once.
@@ -193,14 +210,7 @@ bool Planner::takenclear(double y, double x0, double x1) const {
             if (o.b.y0 < band.y1 && band.y0 < o.b.y1) v.push_back({o.b.x0, o.b.x1});
             return false;
         });
-        std::sort(v.begin(), v.end());
-        size_t merged = 0;
-        for (const auto& q : v) {
-            if (merged > 0 && q.first <= v[merged - 1].second) v[merged - 1].second = std::max(v[merged - 1].second, q.second);
-            else v[merged++] = q;
-        }
-        v.resize(merged);
-        if (v.empty()) v.push_back({INFINITY, INFINITY});   // (known)
+        mergespans(v);
     }
     const auto it = std::upper_bound(v.begin(), v.end(), x0, [](double u, const std::pair<double, double>& q) { return u < q.second; });
     return it == v.end() || it->first >= x1;
@@ -449,14 +459,7 @@ const std::vector<std::pair<double, double>>& Planner::rowstops(double y) const 
         across({k.x0 + kTouch * h, k.y0, k.x1 + kTouch * h, k.y1}, e);
         return false;
     });
-    std::sort(stops.begin(), stops.end());
-    size_t merged = 0;
-    for (const auto& q : stops) {
-        if (merged > 0 && q.first <= stops[merged - 1].second) stops[merged - 1].second = std::max(stops[merged - 1].second, q.second);
-        else stops[merged++] = q;
-    }
-    stops.resize(merged);
-    if (stops.empty()) stops.push_back({INFINITY, INFINITY});   // (known: nothing stops a leader here)
+    mergespans(stops);
     return stops;
 }
 
@@ -474,14 +477,7 @@ const std::vector<std::pair<double, double>>& Planner::rowtexts(double y, bool d
         return false;
     });
     if (g.inset && k.grown(h, h).overlaps(g.insetbox)) v.push_back({g.insetbox.x0 - h, g.insetbox.x1 + h});
-    std::sort(v.begin(), v.end());
-    size_t merged = 0;
-    for (const auto& q : v) {
-        if (merged > 0 && q.first <= v[merged - 1].second) v[merged - 1].second = std::max(v[merged - 1].second, q.second);
-        else v[merged++] = q;
-    }
-    v.resize(merged);
-    if (v.empty()) v.push_back({INFINITY, INFINITY});   // (known)
+    mergespans(v);
     return v;
 }
 
@@ -525,14 +521,7 @@ const std::vector<std::pair<double, double>>& Planner::rowcrossed(double y) cons
         if (m.overlaps(k)) v.push_back({k.x0, k.x1});
         return false;
     });
-    std::sort(v.begin(), v.end());
-    size_t merged = 0;
-    for (const auto& q : v) {
-        if (merged > 0 && q.first <= v[merged - 1].second) v[merged - 1].second = std::max(v[merged - 1].second, q.second);
-        else v[merged++] = q;
-    }
-    v.resize(merged);
-    if (v.empty()) v.push_back({INFINITY, INFINITY});   // (known)
+    mergespans(v);
     return v;
 }
 
@@ -570,14 +559,7 @@ const std::vector<std::pair<double, double>>& Planner::rowbusy(double y) const {
     });
     for (const auto& q : rowfixed(y))
         if (std::isfinite(q.first)) busy.push_back(q);
-    std::sort(busy.begin(), busy.end());
-    size_t merged = 0;
-    for (const auto& q : busy) {
-        if (merged > 0 && q.first <= busy[merged - 1].second) busy[merged - 1].second = std::max(busy[merged - 1].second, q.second);
-        else busy[merged++] = q;
-    }
-    busy.resize(merged);
-    if (busy.empty()) busy.push_back({INFINITY, INFINITY});   // (known: nothing on the row)
+    mergespans(busy);
     return busy;
 }
 
@@ -609,14 +591,7 @@ const std::vector<std::pair<double, double>>& Planner::rowfixed(double y) const 
         if (m.overlaps(k)) busy.push_back({k.x0 - c, k.x1 + c});
         return false;
     });
-    std::sort(busy.begin(), busy.end());
-    size_t merged = 0;
-    for (const auto& q : busy) {
-        if (merged > 0 && q.first <= busy[merged - 1].second) busy[merged - 1].second = std::max(busy[merged - 1].second, q.second);
-        else busy[merged++] = q;
-    }
-    busy.resize(merged);
-    if (busy.empty()) busy.push_back({INFINITY, INFINITY});   // (known: nothing on the row)
+    mergespans(busy);
     return busy;
 }
 

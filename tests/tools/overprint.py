@@ -39,9 +39,9 @@ def _floats(d):
     return [float(x) for x in re.findall(NUM, d)]
 
 
-def _polylines(d):
-    """The point lists of a path's subpaths (a curve by its end points; a closed subpath ends where it began)."""
-    out, cur = [], None
+def _commands(d):
+    """A path's commands, each with its numbers, in order: ('Z', []) closes a subpath; numbers after a command's
+    own repeat it (those after an M are lines)."""
     tok = re.findall(r'[MLCZ]|' + NUM, d)
     k, cmd = 0, 'M'
     while k < len(tok):
@@ -49,19 +49,31 @@ def _polylines(d):
         if t in 'MLCZ':
             cmd = t
             k += 1
-            if t == 'Z' and cur:
-                cur.append(cur[0])
+            if t == 'Z':
+                yield 'Z', []
             continue
         n = 6 if cmd == 'C' else 2
         v = [float(x) for x in tok[k:k + n]]
         k += n
         if len(v) < n:
-            break
+            return
+        yield cmd, v
+        if cmd == 'M':
+            cmd = 'L'
+
+
+def _polylines(d):
+    """The point lists of a path's subpaths (a curve by its end points; a closed subpath ends where it began)."""
+    out, cur = [], None
+    for cmd, v in _commands(d):
+        if cmd == 'Z':
+            if cur:
+                cur.append(cur[0])
+            continue
         p = (v[-2], v[-1])
         if cmd == 'M':
             cur = [p]
             out.append(cur)
-            cmd = 'L'
         elif cur is not None:
             cur.append(p)
     return [c for c in out if len(c) >= 2]
@@ -75,20 +87,10 @@ def _drawn_points(d):
     """The points a path's outline reaches at its extremes: the ends of its segments, and where a curve turns
     back (its control points lie outside it: a circle of radius 3 drawn as two curves has them 4 from its
     centre)."""
-    xs, ys = [], []
-    tok = re.findall(r'[MLCZ]|' + NUM, d)
-    k, cmd, cur = 0, 'M', None
-    while k < len(tok):
-        t = tok[k]
-        if t in 'MLCZ':
-            cmd = t
-            k += 1
+    xs, ys, cur = [], [], None
+    for cmd, v in _commands(d):
+        if cmd == 'Z':
             continue
-        n = 6 if cmd == 'C' else 2
-        v = [float(x) for x in tok[k:k + n]]
-        k += n
-        if len(v) < n:
-            break
         if cmd == 'C' and cur is not None:
             for a in (0, 1):
                 p0, p1, p2, p3 = cur[a], v[a], v[2 + a], v[4 + a]
@@ -106,8 +108,6 @@ def _drawn_points(d):
         cur = (v[-2], v[-1])
         xs.append(cur[0])
         ys.append(cur[1])
-        if cmd == 'M':
-            cmd = 'L'
     return xs, ys
 
 
