@@ -18,11 +18,56 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
-#include <unordered_map>
 
 #include "common/labelplanner.h"
 
 namespace labelplace {
+
+namespace {
+
+// Answers by a key of 64 bits, in one array (open addressing): asked hundreds of thousands of
+// times while a column is chosen, where a node each would cost more than the answer.
+class Answers {
+public:
+    // The answer kept for key, or -1.
+    int find(uint64_t key) const {
+        if (slots_.empty()) return -1;
+        for (size_t k = spread(key) & (slots_.size() - 1);; k = (k + 1) & (slots_.size() - 1)) {
+            if (slots_[k].state == 0) return -1;
+            if (slots_[k].key == key) return slots_[k].state - 1;
+        }
+    }
+    void keep(uint64_t key, bool answer) {
+        if (2 * (count_ + 1) > slots_.size()) grow();
+        for (size_t k = spread(key) & (slots_.size() - 1);; k = (k + 1) & (slots_.size() - 1))
+            if (slots_[k].state == 0) {
+                slots_[k] = {key, static_cast<char>(answer ? 2 : 1)};
+                ++count_;
+                return;
+            }
+    }
+
+private:
+    struct Slot {
+        uint64_t key = 0;
+        char state = 0;   // 0 empty, 1 false, 2 true
+    };
+    static size_t spread(uint64_t x) {
+        x ^= x >> 31, x *= 0x7fb5d329728ea185ULL, x ^= x >> 27;
+        return static_cast<size_t>(x);
+    }
+    void grow() {
+        std::vector<Slot> old = std::move(slots_);
+        slots_.assign(std::max<size_t>(256, 2 * old.size()), Slot{});
+        count_ = 0;
+        for (const Slot& o : old)
+            if (o.state != 0) keep(o.key, o.state == 2);
+    }
+    std::vector<Slot> slots_;
+    size_t count_ = 0;
+};
+
+}  // namespace
 
 // The labels of the lines of label f's direction that lie closer to f's line, and to each
 // other, than a label between two of them needs.
@@ -248,19 +293,21 @@ long Planner::levelcolumn(LevelSet& c, std::vector<Row>* rows) const {
     const double big = std::numeric_limits<double>::infinity();
     auto skipcost = [&](size_t k) { return !c.pending[k] ? 0.0 : L[m[k]].value ? 1e4 : 1e9; };
     auto disp = [&](size_t k, int s) { return std::fabs(zlo + s * q + kMiddle * h - L[m[k]].line.y0) / h; };
-    std::vector<int> from;   // (kept from one choice to the next)
+    std::vector<int> from;   // (these kept from one choice to the next)
+    std::vector<double> F, G, best;
+    std::vector<int> arg;
     // The rows chosen together, top down: each kept row below the one before by a pitch; the
     // fewest left out by weight, then the least moved. ok[k][s]: row k may stand at slot s.
     auto choose = [&](const std::vector<std::vector<char>>& ok, std::vector<int>* at) {
         // F[s]: the least cost with the last row kept at slot s; F[S]: none kept yet.
-        std::vector<double> F(static_cast<size_t>(S) + 1, big), G(F.size());
+        F.assign(static_cast<size_t>(S) + 1, big), G.resize(F.size());
         F[static_cast<size_t>(S)] = 0;
         const size_t W = F.size();
         // For each row, at its slots: -1 skipped, else the slot before; at any other, skipped.
         from.resize(n * W);
         auto slots = [&](size_t k, int* lo, int* hi) { *lo = std::max(0, c.slo[k]), *hi = std::min(c.shi[k], S - 1); };
-        std::vector<double> best(F.size() + 1);
-        std::vector<int> arg(F.size() + 1, -1);
+        best.resize(F.size() + 1);
+        arg.assign(F.size() + 1, -1);
         for (size_t k = 0; k < n; ++k) {
             const double skip = skipcost(k);
             for (size_t s = 0; s < W; ++s) G[s] = F[s] + skip;
@@ -311,6 +358,27 @@ long Planner::levelcolumn(LevelSet& c, std::vector<Row>* rows) const {
 
     long bestweight = 0;
     double bestcost = big;
+    // What the texts placed (and their boxes) take of each slot's row, for a text without an
+    // accent on a capital and one with: a row's box meets a text placed where it meets one of
+    // these spans; the same at every place while the column is chosen.
+    std::vector<std::vector<std::pair<double, double>>> across(2 * static_cast<size_t>(S));
+    auto takenat = [&](int s, bool rises) -> const std::vector<std::pair<double, double>>& {
+        std::vector<std::pair<double, double>>& v = across[2 * static_cast<size_t>(s) + rises];
+        if (v.empty()) {
+            const double y = zlo + s * q;
+            const Box band{-INFINITY, y - kDescent * h, INFINITY, y + (rises ? kRise : kAscent) * h};
+            taken.any(band, [&](const Grid::Item& o) {
+                if (o.b.y0 < band.y1 && band.y0 < o.b.y1) v.push_back({o.b.x0, o.b.x1});
+                return false;
+            });
+            mergespans(v);
+        }
+        return v;
+    };
+    std::vector<std::vector<char>> ok(n);
+    std::vector<Row> got;
+    std::vector<Box> segs;
+    std::vector<std::pair<size_t, size_t>> bad;   // row, slot
     for (size_t a = 0; a < c.anchors.size() && bestweight < most; ++a) {
         const LevelSet::Anchor& an = c.anchors[a];
         auto spot = [&](double z) { return an.dir > 0 ? Spot{an.x0 + wmax, z, true} : Spot{an.x0, z, false}; };
@@ -320,7 +388,6 @@ long Planner::levelcolumn(LevelSet& c, std::vector<Row>* rows) const {
         std::vector<char>& known = c.cache[a];
         const bool fresh = known.empty();
         if (fresh) known.assign(n * static_cast<size_t>(S), 0);
-        std::vector<std::vector<char>> ok(n);
         for (size_t k = 0; k < n; ++k) {
             ok[k].assign(c.all[k].size(), 0);
             if (!c.pending[k]) continue;
@@ -339,12 +406,15 @@ long Planner::levelcolumn(LevelSet& c, std::vector<Row>* rows) const {
                     const std::vector<char>* was = c.before && a < c.before->size() && !(*c.before)[a].empty() ? &(*c.before)[a] : nullptr;
                     v = staticnow(was ? (*was)[k * static_cast<size_t>(S) + static_cast<size_t>(s)] : 0, m[k], t, true);
                 }
-                ok[k][static_cast<size_t>(s - c.slo[k])] = v == 1 && placedfree(m[k], t, nullptr, true);
+                // (the texts placed asked first across the row: placedfree asks them of the box)
+                const Box p = t.cover.grown(0.5 * h, 0);
+                ok[k][static_cast<size_t>(s - c.slo[k])] =
+                    v == 1 && spanclear(takenat(s, L[m[k]].rises), p.x0, p.x1) && placedfree(m[k], t, nullptr, true);
             }
         }
         // The leaders, checked once the rows are chosen; a row whose leader finds no way is
         // taken out of that slot and the rows chosen again.
-        std::vector<Row> got;
+        got.clear();
         double cost = big;
         for (int round = 0; round < 8; ++round) {
             cost = choose(ok, &at);
@@ -353,8 +423,8 @@ long Planner::levelcolumn(LevelSet& c, std::vector<Row>* rows) const {
                 if (at[k] >= 0) far = std::max(far, disp(k, at[k]) * h);
             const double len = std::max(0.6 * h, 0.6 * far);
             got.clear();
-            std::vector<Box> segs;
-            std::vector<std::pair<size_t, size_t>> bad;   // row, slot
+            segs.clear();
+            bad.clear();
             for (size_t k = 0; k < n; ++k) {
                 if (at[k] < 0) continue;
                 const size_t i = m[k];
@@ -378,7 +448,7 @@ long Planner::levelcolumn(LevelSet& c, std::vector<Row>* rows) const {
                 }
                 row.as.boxed = true;
                 row.as.cover = row.s.cover;
-                got.push_back(row);
+                got.push_back(std::move(row));
                 segs.push_back(seg);
             }
             if (bad.empty()) break;
@@ -489,7 +559,7 @@ long Planner::uprightcolumn(const std::vector<size_t>& given, std::vector<Row>* 
     constexpr int kMisses = 3;
     // Whether a row keeps the rules at a place and height (from the column's end): nothing is
     // placed while the column is chosen, so each is asked once across the orders and both passes.
-    std::unordered_map<uint64_t, bool> keeps;
+    Answers keeps;
     for (const bool past : {false, true})
         for (const bool fromtop : {top, !top}) {
             const double dir = fromtop ? -1 : 1, start = fromtop ? g.toprow : g.footrow;
@@ -507,11 +577,13 @@ long Planner::uprightcolumn(const std::vector<size_t>& given, std::vector<Row>* 
             // For each label and place, the height from which its row was last looked for in vain,
             // to the room's far end: looking again from there or further on finds none.
             std::vector<double> vain(n * places.size(), NAN);
+            std::vector<Row> got;
+            std::vector<Box> segs;
             for (size_t pk = 0; pk < places.size(); ++pk)
                 for (const std::vector<size_t>& ord : orders) {
                     const ColumnPlace& p = places[pk];
-                    std::vector<Row> got;
-                    std::vector<Box> segs;
+                    got.clear();
+                    segs.clear();
                     long w = 0;
                     double y = start;
                     int misses = 0;   // labels in a row that found no row here
@@ -527,14 +599,18 @@ long Planner::uprightcolumn(const std::vector<size_t>& given, std::vector<Row>* 
                         const double from = y;
                         bool fine = false, alone = true;   // alone: no row of this column stood in the way
                         for (; inroom(y) && !fine; y += dir * 0.25 * h) {
-                            row.s = uprightrow(i, p, y, fromtop, wmax);
+                            uprightrow(i, p, y, fromtop, wmax, &row.s);
                             const Box& l = L[i].line;
                             if (!past && row.s.lead.size() == 4 && row.s.lead[0] != row.s.lead[2] && std::fabs(row.s.lead[1] - row.s.lead[3]) > 0.5 * h)
                                 continue;
                             const uint64_t key = (((static_cast<uint64_t>(i) * places.size() + pk) * 2 + fromtop) << 24) ^
-                                                 static_cast<uint64_t>(std::llround((y - r.y0) / (0.01 * h)));
-                            const auto known = keeps.find(key);
-                            const bool ok = known != keeps.end() ? known->second : keeps.emplace(key, fits(i, row.s, nullptr, true)).first->second;
+                                                 static_cast<uint64_t>(rowkey(y - r.y0));
+                            int known = keeps.find(key);
+                            if (known < 0) {
+                                known = fits(i, row.s, nullptr, true) ? 1 : 0;
+                                keeps.keep(key, known == 1);
+                            }
+                            const bool ok = known == 1;
                             if (!ok) continue;
                             // A row without a leader reads as its line's only where it reads so alone
                             // and where it shares the band between two close lines with no other such row.

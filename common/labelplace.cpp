@@ -49,8 +49,7 @@ Planner::Planner(const std::vector<Label>& labels, const Ground& ground, const F
     on.assign(L.size(), false);
     live.assign(L.size(), std::vector<std::vector<char>>(4));
     // (a label's places are the same with the inset or without)
-    if (prior) enumerated = prior->enumerated;
-    else enumerated.assign(L.size(), Enumerated{});
+    enumerated.assign(L.size(), Enumerated{});
     inkat.assign(L.size(), Box{});
 }
 
@@ -124,6 +123,7 @@ std::vector<Spot> Planner::spots(size_t i) const {
 // Label i's places beside its line, the places along the line they take (once each) and every
 // other of those: what its places are made from, the same whatever is placed; found once.
 const Planner::Enumerated& Planner::enumerate(size_t i) const {
+    if (prior && prior->enumerated[i].known) return prior->enumerated[i];
     Enumerated& e = enumerated[i];
     if (e.known) return e;
     e.known = true;
@@ -328,9 +328,7 @@ bool Planner::placeone(size_t i, int kinds) {
 std::vector<Placed> Planner::run() {
     tried.assign(L.size(), Tried{});
     rowless.assign(L.size(), -1);
-    // (the places across of a label's row of its own are the same with the inset or without)
-    if (prior) rowsacross = prior->rowsacross;
-    else rowsacross.assign(L.size(), RowPlaces{});
+    rowsacross.assign(L.size(), RowPlaces{});
     columnless.assign(L.size(), -1);
     rowsknown.assign(L.size(), 0);
     runkey.assign(L.size(), 0);

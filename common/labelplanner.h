@@ -4,6 +4,7 @@
 // (labelmoves.cpp).
 #pragma once
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -26,6 +27,15 @@ constexpr double kEnds = 0.5;                      // leaders end this far apart
 constexpr double kBearing = 0.1;                   // a text's ink may stop this far short of its box's ends
 constexpr double kBeside = 1.25;                   // a text this near a line (of a text height) stands beside it
 constexpr double kSame = 0.03;                     // lines nearer than this (of a text height) are one to the eye
+
+// Spans across a row sorted and merged where they meet; none stands for "known: nothing there"
+// (one span at infinity), so that a cache kept empty means not yet found.
+void mergespans(std::vector<std::pair<double, double>>& v);
+// Whether the open span (x0, x1) meets none of spans so merged.
+inline bool spanclear(const std::vector<std::pair<double, double>>& v, double x0, double x1) {
+    const auto it = std::upper_bound(v.begin(), v.end(), x0, [](double u, const std::pair<double, double>& q) { return u < q.second; });
+    return it == v.end() || it->first >= x1;
+}
 
 // The box of a text's glyphs at a place (glyphbox), here where every place tried asks it.
 inline Box glyphat(const Label& a, const Spot& at, double h) {
@@ -368,6 +378,13 @@ struct Planner {
     mutable long roomat = -1;
     const std::vector<std::pair<double, double>>& rowcrossed(double y) const;
     mutable std::unordered_map<int64_t, std::vector<std::pair<double, double>>> rowscrossed;
+    // (the rows of the room in one array, each with when it was found; any other row by its key)
+    struct TakenRow {
+        long at = -1;
+        std::vector<std::pair<double, double>> spans;
+    };
+    mutable std::vector<TakenRow> roomtaken;
+    mutable int64_t roomtakenfrom = 0;
     mutable std::unordered_map<int64_t, std::vector<std::pair<double, double>>> rowstaken;
     mutable long takenat = -1;
     // What a text on the row at baseline y keeps clear of across (the texts placed, the lines,
@@ -375,7 +392,15 @@ struct Planner {
     // at the row's middle is stopped, kept the same way; where the upright lines that reach that
     // middle stand; what its ink keeps clear of that no label changes (the panel's texts, the
     // inset). Each row by its baseline.
-    static int64_t rowkey(double y, double h) { return static_cast<int64_t>(std::llround(y / (0.01 * h))); }
+    static int64_t rowkey(double y, double h) { return rounded(y / (0.01 * h)); }
+    // v rounded to the nearest whole number, halves away from zero (as llround, without the call:
+    // asked millions of times on a crowded page).
+    static int64_t rounded(double v) {
+        if (!(std::fabs(v) < 4e18)) return std::llround(v);
+        const int64_t k = static_cast<int64_t>(v);   // toward zero; v - k is exact
+        const double f = v - static_cast<double>(k);
+        return k + (f >= 0.5) - (f <= -0.5);
+    }
     int64_t rowkey(double y) const { return rowkey(y, h); }
     const std::vector<std::pair<double, double>>& rowbusy(double y) const;
     const std::vector<std::pair<double, double>>& rowfixed(double y) const;

@@ -11,10 +11,6 @@
 
 namespace labelplace {
 
-namespace {
-
-// Spans across a row sorted and merged where they meet; none stands for "known: nothing there"
-// (one span at infinity), so that a cache kept empty means not yet found.
 void mergespans(std::vector<std::pair<double, double>>& v) {
     std::sort(v.begin(), v.end());
     size_t merged = 0;
@@ -26,12 +22,12 @@ void mergespans(std::vector<std::pair<double, double>>& v) {
     if (v.empty()) v.push_back({INFINITY, INFINITY});
 }
 
-}  // namespace
-
 // The places across of label i's row of its own, each by the text's end nearer its line: right of
 // a line right of its own (the leader runs left across it) or left of one left of it; the nearest
 // to its line first. The same at every height: found once.
 const Planner::RowPlaces& Planner::rowplaces(size_t i) const {
+    // (the same with the inset or without: a prior planner's, where it found them)
+    if (prior && prior->rowsacross[i].known) return prior->rowsacross[i];
     RowPlaces& rp = rowsacross[i];
     if (rp.known) return rp;
     rp.known = true;
@@ -161,16 +157,24 @@ bool Planner::placerow(size_t i) {
                     }
                 };
                 const double first = std::min(start(v.front()), start(v[n - 1])), last = std::max(start(v.front()), start(v[n - 1]));
-                // The gaps between what the row holds (a text fits one only from its start to its
-                // width before its end, a hair more for the rounding of that end).
-                auto it = std::upper_bound(busy.begin(), busy.end(), first, [](double u, const std::pair<double, double>& q) { return u < q.second; });
-                double gap0 = it == busy.begin() ? -INFINITY : std::prev(it)->second;
-                for (;; ++it) {
-                    const double gap1 = it == busy.end() ? INFINITY : it->first;
+                // The gaps between what the row holds and what the text's ink keeps clear of (a
+                // text fits one only from its start to its width before its end, a hair more for
+                // the rounding of that end): both lists swept together, by where their spans start.
+                auto after = [&](const std::vector<std::pair<double, double>>& u) {
+                    return std::upper_bound(u.begin(), u.end(), first, [](double x, const std::pair<double, double>& q) { return x < q.second; });
+                };
+                auto ia = after(busy), ib = after(texts);
+                double gap0 = -INFINITY;
+                if (ia != busy.begin()) gap0 = std::prev(ia)->second;
+                if (ib != texts.begin()) gap0 = std::max(gap0, std::prev(ib)->second);
+                for (;;) {
+                    const double fa = ia == busy.end() ? INFINITY : ia->first, fb = ib == texts.end() ? INFINITY : ib->first;
+                    const double gap1 = std::min(fa, fb);
                     const double slack = 1e-9 * (std::fabs(gap1) + w + 1);
                     if (gap1 - gap0 >= w - slack) within(gap0, gap1 - w + slack);
-                    if (it == busy.end() || it->second > last) break;
-                    gap0 = it->second;
+                    if (gap1 == INFINITY) break;
+                    gap0 = std::max(gap0, fa <= fb ? (ia++)->second : (ib++)->second);
+                    if (gap0 > last) break;
                 }
             }
             std::sort(found.begin(), found.end());
@@ -199,11 +203,25 @@ bool Planner::placerow(size_t i) {
 // Whether the texts placed (and the boxes they stand on) leave x0 to x1 free on the row at
 // baseline y (its glyphs' height), by the row kept while nothing is placed or taken away.
 bool Planner::takenclear(double y, double x0, double x1) const {
-    if (takenat != changes) {
-        rowstaken.clear();
-        takenat = changes;
+    if (roomtaken.empty()) {
+        roomtakenfrom = rowkey(g.room.y0) - 1;
+        const int64_t n = rowkey(g.room.y1) - roomtakenfrom + 2;
+        roomtaken.resize(static_cast<size_t>(std::clamp<int64_t>(n, 1, 1 << 20)));
     }
-    std::vector<std::pair<double, double>>& v = rowstaken[rowkey(y)];
+    const int64_t key = rowkey(y), slot = key - roomtakenfrom;
+    std::vector<std::pair<double, double>>* row;
+    if (slot >= 0 && slot < static_cast<int64_t>(roomtaken.size())) {
+        TakenRow& t = roomtaken[static_cast<size_t>(slot)];
+        if (t.at != changes) t.at = changes, t.spans.clear();
+        row = &t.spans;
+    } else {
+        if (takenat != changes) {
+            rowstaken.clear();
+            takenat = changes;
+        }
+        row = &rowstaken[key];
+    }
+    std::vector<std::pair<double, double>>& v = *row;
     if (v.empty()) {
         const Box band{g.room.x0 - 2 * h, y - kDescent * h, g.room.x1 + 2 * h, y + kAscent * h};
         taken.any(band, [&](const Grid::Item& o) {

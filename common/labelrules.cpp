@@ -337,8 +337,11 @@ bool Planner::placedfree(size_t i, const Site& s, std::vector<int>* who, bool) c
     ++work;
     const Box b = glyph(i, s.at), k = inked(i, s.at);
     const bool boxed = s.boxed();
-    if (!textfree(b, who) || (boxed && !textfree(s.cover, who))) return false;
-    if (!leaderfree(b, who) || (boxed && !leaderfree(s.cover, who))) return false;
+    // (where the box holds the text and no one in the way is gathered, the box alone is asked:
+    // whatever meets the text meets it)
+    const bool text = !boxed || who != nullptr || !b.inside(s.cover);
+    if ((text && !textfree(b, who)) || (boxed && !textfree(s.cover, who))) return false;
+    if ((text && !leaderfree(b, who)) || (boxed && !leaderfree(s.cover, who))) return false;
     for (size_t j = 2; j + 1 < s.lead.size(); j += 2)
         if (!leadfree(i, {s.lead[j - 2], s.lead[j - 1], s.lead[j], s.lead[j + 1]}, who)) return false;
     if (s.lead.size() >= 4 && !endsfree(i, s.lead[s.lead.size() - 2], s.lead.back(), who)) return false;
