@@ -2,7 +2,8 @@
 """The placement check (placement.py) finds what it must: pages of the gallery, each with one fault put in by
 hand, against the same pages as drawn.
 - a reference label moved onto another reference line's label: near (and, with a leader drawn from it to its
-  own line, not);
+  own line, not); an upright line's label moved beside another upright line, its leader rising a hair across
+  that line to its own: near;
 - a line drawn through a reference label: cross; the same line under the label's ground, painted before it:
   cross, and a line that only ends under that ground: not;
 - a reference label moved onto another level line's row, with a leader to its own line: row;
@@ -702,6 +703,13 @@ def main(argv):
     mid = (one[1] + one[3]) / 2
     led = moved.replace('</svg>', LINE.format(half[0] - 1.0, mid, half[0] + 2.0, own['at']) + '</svg>')
     expect('a leader to its own line excuses it', not _has(c.found(led), 'near', 'half'))
+    # '40 days' moved right beside the '400 days' line, its leader rising a hair to its own line across that line
+    # where the text stands: it reads as the 400 line's label, as with a level leader
+    (forty, k) = c.box('40 days')
+    x400, x40, y = own_at('400 days'), own_at('40 days'), (forty[1] + forty[3]) / 2
+    rising = _added(c.moved(c.svg, k, x400 + 1.0 - forty[0], 0), LINE.format(x400 + 0.5, y, x40, y - 0.4))
+    expect('a leader rising a hair across a line beside its text reads as that line\'s',
+           _has(c.found(rising), 'near', '40 days'))
     x0, y0 = half[0] - 3.0, half[1] - 3.0
     crossed = c.svg.replace('</svg>', LINE.format(x0, y0, half[2] + 3.0, half[3] + 3.0) + '</svg>')
     expect('a line through a reference label crosses it', _has(c.found(crossed), 'cross', 'half'))
