@@ -4,9 +4,9 @@
 # (tests/tools/placement.py) on every page they draw. A page that fails is printed with the check's reasons, and
 # the program that drew it.
 # Usage: placement_generated.sh VITALYX GLYPHSHEET SOURCE OUT [COUNT]
-# COUNT programs' contents (each on both roads; 800 by default, about 2,070 pages, or VITALYX_GENERATED).
+# COUNT programs' contents (each on both roads; 1,260 by default, about 3,250 pages, or VITALYX_GENERATED).
 set -u
-exe=$1 sheet=$2 root=$3 out=$4 count=${5:-${VITALYX_GENERATED:-800}}
+exe=$1 sheet=$2 root=$3 out=$4 count=${5:-${VITALYX_GENERATED:-1260}}
 jobs=$(nproc 2>/dev/null || echo 2)
 rm -rf "$out"
 mkdir -p "$out/programs" "$out/data" "$out/runs"
