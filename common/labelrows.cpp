@@ -114,14 +114,10 @@ bool Planner::placerow(size_t i) {
         const double left = open(stops, -1), right = open(stops, 1);
         const auto& busy = rowbusy(y);
         const auto& texts = rowtexts(y, L[i].descends);
-        auto clear = [&](const std::vector<std::pair<double, double>>& v, double x0, double x1) {
-            const auto it = std::upper_bound(v.begin(), v.end(), x0, [](double u, const std::pair<double, double>& q) { return u < q.second; });
-            return it == v.end() || it->first >= x1;
-        };
         near.clear();
         auto fine = [&](const Across& p) {
             const double x0 = p.end ? p.near - w : p.near;
-            return clear(busy, x0, x0 + w) && clear(texts, x0, x0 + w) && !beside(p);
+            return spanclear(busy, x0, x0 + w) && spanclear(texts, x0, x0 + w) && !beside(p);
         };
         if (!rp.outward) {
             // The places in order, each side up to the first its leader does not reach, while
@@ -230,8 +226,7 @@ bool Planner::takenclear(double y, double x0, double x1) const {
         });
         mergespans(v);
     }
-    const auto it = std::upper_bound(v.begin(), v.end(), x0, [](double u, const std::pair<double, double>& q) { return u < q.second; });
-    return it == v.end() || it->first >= x1;
+    return spanclear(v, x0, x1);
 }
 
 // How wide a text on the row at baseline y may stand from x (rightwards, or leftwards where it
@@ -257,11 +252,7 @@ double Planner::rowwide(double y, double x, bool end, bool descends) const {
 // there keeps clear of across (the texts placed, the lines, fitted lines and markers, the panel's
 // texts and the inset): a quick look before the rules, which it never contradicts.
 bool Planner::rowclear(size_t i, double y, double x0, double x1) const {
-    auto clear = [&](const std::vector<std::pair<double, double>>& v) {
-        const auto it = std::upper_bound(v.begin(), v.end(), x0, [](double u, const std::pair<double, double>& q) { return u < q.second; });
-        return it == v.end() || it->first >= x1;
-    };
-    return clear(rowbusy(y)) && clear(rowtexts(y, L[i].descends));
+    return spanclear(rowbusy(y), x0, x1) && spanclear(rowtexts(y, L[i].descends), x0, x1);
 }
 
 // The rows of the column of label i's run that it may take alone (the places there may have come
