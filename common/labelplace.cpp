@@ -47,7 +47,7 @@ Planner::Planner(const std::vector<Label>& labels, const Ground& ground, const F
             if (L[i].value == values && twin[i] < 0) order.push_back(i);
     out.assign(L.size(), Placed{});
     on.assign(L.size(), false);
-    live.assign(L.size(), std::vector<std::vector<char>>(4));
+    live.assign(L.size(), std::vector<std::vector<char>>(5));
     // (a label's places are the same with the inset or without)
     enumerated.assign(L.size(), Enumerated{});
     inkat.assign(L.size(), Box{});
@@ -159,7 +159,7 @@ bool Planner::eachplace(size_t i, int kinds, const std::function<bool(const Site
     // (a place that the rules of what the panel draws ruled out when asked before is not offered
     // again: every caller asks those first, staticat)
     auto ruledout = [&](int kind, size_t n) {
-        const std::vector<char>& known = live[i][static_cast<size_t>(kind == BESIDE ? 0 : kind == BOXED ? 1 : kind == ONLINE ? 2 : 3)];
+        const std::vector<char>& known = live[i][kindat(kind)];
         return n < known.size() && known[n] == 2;
     };
     Site s;
@@ -194,12 +194,13 @@ bool Planner::eachplace(size_t i, int kinds, const std::function<bool(const Site
             if (f(s, ONLINE, n++)) return true;
         }
     s.cover = Box{};
-    if (!(kinds & LED)) return false;
+    if (!(kinds & (LED | ENDS))) return false;
     // Off its line, every other of those places.
     const std::vector<double>& every = e.every;
     const Box& l = a.line;
     n = 0;
     if (up) {
+        if (!(kinds & LED)) return false;
         // Beside it, half a text height further out at a time, a level leader across to it.
         for (const double y : every)
             for (int k = 1; d + 0.5 * h * k + kBearing * h <= kReach * h; ++k)
@@ -221,7 +222,7 @@ bool Planner::eachplace(size_t i, int kinds, const std::function<bool(const Site
     // side to the line a little further along.
     const double Y = l.y0;
     for (const double p : every)
-        for (double off = 0.5 * h; off <= kReach * h + 1e-9 * h; off += 0.5 * h)
+        for (double off = 0.5 * h; (kinds & LED) && off <= kReach * h + 1e-9 * h; off += 0.5 * h)
             for (const int side : {a.first.y < Y ? -1 : 1, a.first.y < Y ? 1 : -1}) {
                 const double y = side > 0 ? Y + off + kDescent * h : Y - off - kAscent * h;
                 const double mid = y + kMiddle * h, len = std::max(0.6 * h, 0.6 * std::fabs(mid - Y));
@@ -238,6 +239,25 @@ bool Planner::eachplace(size_t i, int kinds, const std::function<bool(const Site
                     if (f(s, LED, n++)) return true;
                 }
             }
+    if (!(kinds & ENDS)) return false;
+    // Above or below an end of it inside the room (a value's line ends where it meets the fitted
+    // line), the text over the line a gap short of that end, a leader from its side to the end.
+    n = 0;
+    for (const int e : {0, 1}) {
+        const double X = e == 0 ? std::min(l.x0, l.x1) : std::max(l.x0, l.x1);
+        if (X <= g.room.x0 + d || X >= g.room.x1 - d) continue;
+        for (double off = 0.5 * h; off <= kReach * h + 1e-9 * h; off += 0.25 * h)
+            for (const int side : {a.first.y < Y ? -1 : 1, a.first.y < Y ? 1 : -1}) {
+                if (ruledout(ENDS, n)) {
+                    ++n;
+                    continue;
+                }
+                const double y = side > 0 ? Y + off + kDescent * h : Y - off - kAscent * h;
+                s.at = e == 0 ? Spot{X + d, y, false} : Spot{X - d, y, true};
+                s.lead = {e == 0 ? X + 0.75 * d : X - 0.75 * d, y + kMiddle * h, X, Y};
+                if (f(s, ENDS, n++)) return true;
+            }
+    }
     return false;
 }
 
@@ -304,7 +324,7 @@ bool Planner::stillnone(size_t i) const {
 }
 
 bool Planner::staticat(size_t i, int kind, size_t n, const Site& s) {
-    const size_t k = static_cast<size_t>(kind == BESIDE ? 0 : kind == BOXED ? 1 : kind == ONLINE ? 2 : 3);
+    const size_t k = kindat(kind);
     std::vector<char>& v = live[i][k];
     if (v.size() <= n) v.resize(n + 1, 0);
     if (v[n] == 0) {
@@ -360,6 +380,10 @@ std::vector<Placed> Planner::run() {
         if (!on[i] && !L[i].value && budget > 0 && !stillnone(i)) makeroom(i, true);
     for (size_t i : order)
         if (!on[i]) placeanywhere(i);
+    // Last, for a label of a level line still without a place: above or below an end of its line
+    // with a leader to that end (it takes no place another label could use first).
+    for (size_t i : order)
+        if (!on[i]) placeone(i, ENDS);
     for (size_t i = 0; i < L.size(); ++i) {
         // A label with no place left is left out rather than written over another.
         if (twin[i] < 0 && !on[i]) out[i] = Placed{}, out[i].omitted = true;

@@ -243,7 +243,9 @@ struct Planner {
     bool fitsroom(const Box& b) const { return b.inside(g.room); }
 
     // ---- one label (labelplace.cpp)
-    enum Kinds { BESIDE = 1, BOXED = 2, ONLINE = 4, LED = 8, ALL = 15 };
+    // (ENDS, above or below a level line's end with a leader to that end, is asked last, apart)
+    enum Kinds { BESIDE = 1, BOXED = 2, ONLINE = 4, LED = 8, ALL = 15, ENDS = 16 };
+    static size_t kindat(int kind) { return kind == BESIDE ? 0 : kind == BOXED ? 1 : kind == ONLINE ? 2 : kind == LED ? 3 : 4; }
     // Calls f with each place of label i of the kinds asked, in the order they are preferred,
     // until f returns true; whether it did (a place that staticat ruled out is not offered: f
     // asks staticat first).

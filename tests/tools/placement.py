@@ -2677,6 +2677,29 @@ class _Room:
                         return f'{"below" if below else "above"} its line with a leader, from x={x:.1f}', box
                     x += LED_ALONG * h
             off += LED_STEP * h
+        # above or below an end of its line inside its panel (a value's line ends where it meets the fitted line):
+        # the text over the line a gap short of that end, a leader from its end to the line's end
+        for X in sorted({la[0], lb[0]}):
+            if not panel[0] + g < X < panel[2] - g:
+                continue
+            right = X == max(la[0], lb[0])
+            x = X - g - adv if right else X + g
+            off = LED_STEP * h
+            while off <= REACH * h + 1e-9:
+                for below in (True, False):
+                    y = Y + off - rel[1] if below else Y - off - 0.22 * h
+                    box = (x + rel[0], y + rel[1], x + rel[2], y + rel[3])
+                    if _seg_rect(la, lb, box) + grow > (REACH - REACH_SLACK) * h:
+                        continue
+                    mid = y - 0.35 * h
+                    edge = x + adv + 0.25 * g if right else x - 0.25 * g
+                    grown = _grow(box, s, grow + s)
+                    ways = [((edge, mid + dy), (X, Y)) for dy in (-grow, grow)]
+                    if self.keeps(ask, box, grown, h, labels, led, leader=True) or \
+                            self.leads_clear(ask, grown, ways, h, False):
+                        continue
+                    return f'{"below" if below else "above"} the end of its line with a leader, from x={x:.1f}', box
+                off += LED_STEP * h
         return None
 
     def row(self, ask, rel, adv, h, labels, led):

@@ -117,6 +117,22 @@ TEST(LabelRules, AUsersLabelTakesItsPlaceBeforeTheValuesReadOff) {
     }
 }
 
+// A value read off whose line is short and ends inside the panel (where it meets the fitted
+// line), markers along its line and past both its ends: it stands above the end, joined by a
+// leader down to it.
+TEST(LabelRules, AValueStandsAboveItsLinesEndWithALeaderToIt) {
+    Panel p;
+    const size_t i = p.label(level(30, 40, 50), "1689.40", {40.5, 30 + 0.25 * kH, false}, true);
+    p.wall(0, 20, 39.2, 40);
+    p.wall(39.2, 20, 48.5, 33.5);
+    p.wall(50.5, 20, 100, 40);
+    const std::vector<lp::Placed> at = p.place();
+    ledtoline(p.labels[i], at[i]);
+    const size_t n = at[i].leader.size();
+    EXPECT_NEAR(at[i].leader[n - 2], 50, 1e-9) << "the leader ends at its line's end";
+    EXPECT_GT(at[i].at.y, 33.5) << "above the markers by the line's end";
+}
+
 // The moves that make room. A user's label whose one place another user's label took first
 // (right of its line at the top, where that label stood left of its own line): that label moves
 // to the other side of its line, and both stand beside their lines.
