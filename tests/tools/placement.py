@@ -2437,14 +2437,15 @@ class _Room:
         if any(_overlap(_grow(grown, 0.5 * h, 0), r) for r in self.grounds):
             return 'ground'
         own = {id(p) for p in ask.own}
-        d_own = min(_seg_rect(p['polys'][0][0], p['polys'][0][1], grown) for p in ask.own)
-        if d_own > FAR * h and not leader:
-            return 'far'
-        # nearer its own line than any other, by the drawing's margin: the text's own box, as the label would
-        # stand, and the box grown
-        d_box = min(_seg_rect(p['polys'][0][0], p['polys'][0][1], box) for p in ask.own)
         if leader:
             d_own = d_box = -math.inf   # no other line is nearer than its own: its leader tells which is its own
+        else:
+            d_own = min(_seg_rect(p['polys'][0][0], p['polys'][0][1], grown) for p in ask.own)
+            if d_own > FAR * h:
+                return 'far'
+            # nearer its own line than any other, by the drawing's margin: the text's own box, as the label would
+            # stand, and the box grown
+            d_box = min(_seg_rect(p['polys'][0][0], p['polys'][0][1], box) for p in ask.own)
         by = NEAR_BY * h
         reach = max(TEXT_ACROSS * h, d_own + by, d_box + by, 0.0) + 1.0
         gh = grown[3] - grown[1]
