@@ -2463,7 +2463,8 @@ class _Room:
                 if c and math.hypot(c[1][0] - c[0][0], c[1][1] - c[0][1]) > 0.1:
                     return 'cross'
                 if id(p) in self.lines:
-                    if _seg_rect(a, b, box) < d_box + by or _seg_rect(a, b, grown) < d_own + by:
+                    # (with a leader no other line is nearer: no distance asked)
+                    if not leader and (_seg_rect(a, b, box) < d_box + by or _seg_rect(a, b, grown) < d_own + by):
                         return 'near'
                     if p['kind'] == 'y' and grown[1] + gh / 4 <= p['at'] <= grown[3] - gh / 4 and \
                             max(min(a[0], b[0]) - grown[2], grown[0] - max(a[0], b[0]), 0.0) <= h:
