@@ -149,7 +149,8 @@ const Planner::Enumerated& Planner::enumerate(size_t i) const {
 // f returns true: beside its line with nothing in the way; then on a box of the background over
 // the ends of lines; then written on its own line, on a box that hides the line under it; then
 // off its line, within kReach text heights across (a level line's: above or below it, at places
-// along it; an upright line's: beside it, further out), joined to it by a short leader.
+// along it; an upright line's: beside it, further out), joined to it by a short leader. Asked
+// apart (ENDS): above or below an end of a level line inside the room, a leader to that end.
 bool Planner::eachplace(size_t i, int kinds, const std::function<bool(const Site&, int, size_t)>& f) const {
     const Enumerated& e = enumerate(i);
     const std::vector<Spot>& v = e.spots;
