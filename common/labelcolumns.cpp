@@ -361,16 +361,12 @@ long Planner::levelcolumn(LevelSet& c, std::vector<Row>* rows) const {
     // What the texts placed (and their boxes) take of each slot's row, for a text without an
     // accent on a capital and one with: a row's box meets a text placed where it meets one of
     // these spans; the same at every place while the column is chosen.
-    std::vector<std::vector<std::pair<double, double>>> across(2 * static_cast<size_t>(S));
+    std::vector<std::vector<std::pair<double, double>>> slotspans(2 * static_cast<size_t>(S));
     auto takenat = [&](int s, bool rises) -> const std::vector<std::pair<double, double>>& {
-        std::vector<std::pair<double, double>>& v = across[2 * static_cast<size_t>(s) + rises];
+        std::vector<std::pair<double, double>>& v = slotspans[2 * static_cast<size_t>(s) + rises];
         if (v.empty()) {
             const double y = zlo + s * q;
-            const Box band{-INFINITY, y - kDescent * h, INFINITY, y + (rises ? kRise : kAscent) * h};
-            taken.any(band, [&](const Grid::Item& o) {
-                if (o.b.y0 < band.y1 && band.y0 < o.b.y1) v.push_back({o.b.x0, o.b.x1});
-                return false;
-            });
+            takenin({-INFINITY, y - kDescent * h, INFINITY, y + (rises ? kRise : kAscent) * h}, 0, &v);
             mergespans(v);
         }
         return v;

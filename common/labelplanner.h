@@ -375,6 +375,7 @@ struct Planner {
     mutable std::unordered_map<size_t, LevelSet> levelsets;   // the runs of level lines, by their first label
     double rowwide(double y, double x, bool end, bool descends) const;
     bool takenclear(double y, double x0, double x1) const;
+    void takenin(const Box& band, double wide, std::vector<std::pair<double, double>>* v) const;
     double rowroom(double y) const;
     mutable std::unordered_map<int64_t, double> rowsroom;
     mutable long roomat = -1;

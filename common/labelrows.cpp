@@ -196,6 +196,15 @@ bool Planner::placerow(size_t i) {
 // markers, fitted lines and limits (a tenth of a text height about it; the sides of the frame,
 // outside the room, are none), the texts placed and the leaders placed (kTouch heights about
 // it); merged, in order. Kept while nothing is placed or taken away.
+// The spans across of the texts placed (and the boxes they stand on) that reach into the band's
+// height, each widened by `wide` either way; added to *v, not merged.
+void Planner::takenin(const Box& band, double wide, std::vector<std::pair<double, double>>* v) const {
+    taken.any(band, [&](const Grid::Item& o) {
+        if (o.b.y0 < band.y1 && band.y0 < o.b.y1) v->push_back({o.b.x0 - wide, o.b.x1 + wide});
+        return false;
+    });
+}
+
 // Whether the texts placed (and the boxes they stand on) leave x0 to x1 free on the row at
 // baseline y (its glyphs' height), by the row kept while nothing is placed or taken away.
 bool Planner::takenclear(double y, double x0, double x1) const {
@@ -219,11 +228,7 @@ bool Planner::takenclear(double y, double x0, double x1) const {
     }
     std::vector<std::pair<double, double>>& v = *row;
     if (v.empty()) {
-        const Box band{g.room.x0 - 2 * h, y - kDescent * h, g.room.x1 + 2 * h, y + kAscent * h};
-        taken.any(band, [&](const Grid::Item& o) {
-            if (o.b.y0 < band.y1 && band.y0 < o.b.y1) v.push_back({o.b.x0, o.b.x1});
-            return false;
-        });
+        takenin({g.room.x0 - 2 * h, y - kDescent * h, g.room.x1 + 2 * h, y + kAscent * h}, 0, &v);
         mergespans(v);
     }
     return spanclear(v, x0, x1);
@@ -561,11 +566,7 @@ const std::vector<std::pair<double, double>>& Planner::rowbusy(double y) const {
     std::vector<std::pair<double, double>>& busy = rowsbusy[rowkey(y)];
     if (!busy.empty()) return busy;
     const Box& r = g.room;
-    const Box band{r.x0 - h, y - kDescent * h, r.x1 + h, y + kAscent * h};
-    taken.any(band, [&](const Grid::Item& o) {
-        if (o.b.y0 < band.y1 && band.y0 < o.b.y1) busy.push_back({o.b.x0 - 0.5 * h, o.b.x1 + 0.5 * h});
-        return false;
-    });
+    takenin({r.x0 - h, y - kDescent * h, r.x1 + h, y + kAscent * h}, 0.5 * h, &busy);
     for (const auto& q : rowfixed(y))
         if (std::isfinite(q.first)) busy.push_back(q);
     mergespans(busy);

@@ -2617,7 +2617,8 @@ class _Room:
         (where, box), or None. Beside an upright line, LED_STEP text heights further out at a time, a level leader
         across from the text's middle; above or below a level line, LED_STEP heights further off at a time, at
         places LED_ALONG heights apart along it, a leader from the text's end to the line a little further along
-        (0.6 of the height it falls, at least 0.6 text heights)."""
+        (0.6 of the height it falls, at least 0.6 text heights); last, above or below an end of a level line inside
+        its panel, the text a gap short of that end, a leader from the text's end to the line's end."""
         sh, panel, s, g = self.sh, ask.panel, SLACK * h, _gap(self.sh.road, h)
         line = ask.own[0]
         la, lb = line['polys'][0]
