@@ -436,7 +436,7 @@ long Planner::levelcolumn(LevelSet& c, std::vector<Row>* rows) const {
                 for (size_t j = 0; fine && j < got.size(); ++j) {
                     const bool close = gap(l, L[got[j].label].line) < kEnds * h;
                     fine = !touches(seg, segs[j], kTouch * h, close) &&
-                           (close || std::hypot(to - segs[j].x1, l.y0 - segs[j].y1) >= kEnds * h);
+                           (close || hypotcmp(to - segs[j].x1, l.y0 - segs[j].y1, kEnds * h, std::greater_equal<double>()));
                 }
                 if (!fine) {
                     bad.push_back({k, static_cast<size_t>(at[k] - c.slo[k])});
@@ -517,7 +517,7 @@ void Planner::uprightrow(size_t i, const ColumnPlace& p, double y, bool fromtop,
     if (X < b.x0 - 0.25 * d) s.lead = {b.x0 - 0.25 * d, mid, X, ty};
     else if (X > b.x1 + 0.25 * d) s.lead = {b.x1 + 0.25 * d, mid, X, ty};
     else if (ty != mid) s.lead = {X, ty > mid ? b.y1 : b.y0, X, ty};
-    if (s.lead.size() == 4 && std::hypot(s.lead[2] - s.lead[0], s.lead[3] - s.lead[1]) < 0.5 * h) s.lead.clear();
+    if (s.lead.size() == 4 && hypotcmp(s.lead[2] - s.lead[0], s.lead[3] - s.lead[1], 0.5 * h, std::less<double>())) s.lead.clear();
     if (p.edge) {
         const double x0 = p.end ? p.x - wmax : p.x;
         s.cover = {p.end ? r.x0 : x0 - 0.15 * h, fromtop ? b.y0 : r.y0, p.end ? x0 + wmax + 0.15 * h : r.x1, fromtop ? r.y1 : b.y1};
@@ -633,7 +633,7 @@ long Planner::uprightcolumn(const std::vector<size_t>& given, std::vector<Row>* 
                             for (size_t j = 0; fine && j < got.size(); ++j) {
                                 const bool close = gap(l, L[got[j].label].line) < kEnds * h;
                                 fine = !touches(seg, segs[j], kTouch * h, close) && !glyph(got[j].label, got[j].s.at).meets(seg) &&
-                                       (close || std::hypot(seg.x1 - segs[j].x1, seg.y1 - segs[j].y1) >= kEnds * h);
+                                       (close || hypotcmp(seg.x1 - segs[j].x1, seg.y1 - segs[j].y1, kEnds * h, std::greater_equal<double>()));
                             }
                             if (fine) break;
                             alone = false;

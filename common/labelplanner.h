@@ -37,6 +37,19 @@ inline bool spanclear(const std::vector<std::pair<double, double>>& v, double x0
     return it == v.end() || it->first >= x1;
 }
 
+// cmp(hypot(dx, dy), r), as hypot gives it, without the call where the sum of the squares decides
+// far beyond its rounding (hypot is asked millions of times on a crowded page); near the edge,
+// with a NaN or far from a point's size, by hypot itself.
+template <class Cmp>
+inline bool hypotcmp(double dx, double dy, double r, Cmp cmp) {
+    if (r > 1e-100 && r < 1e100) {
+        const double s = dx * dx + dy * dy, rr = r * r;
+        if (s < rr * (1 - 1e-12)) return cmp(0.5 * r, r);
+        if (s > rr * (1 + 1e-12)) return cmp(2 * r, r);
+    }
+    return cmp(std::hypot(dx, dy), r);
+}
+
 // The box of a text's glyphs at a place (glyphbox), here where every place tried asks it.
 inline Box glyphat(const Label& a, const Spot& at, double h) {
     const double x0 = at.end ? at.x - a.w : at.x;

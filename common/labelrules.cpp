@@ -30,19 +30,18 @@ double Planner::gap(const Box& b, const Box& l) {
 bool Planner::touches(const Box& a, const Box& b, double gap, bool ends) {
     auto side = [](const Box& s, double px, double py) { return (s.x1 - s.x0) * (py - s.y0) - (s.y1 - s.y0) * (px - s.x0); };
     if (side(a, b.x0, b.y0) * side(a, b.x1, b.y1) < 0 && side(b, a.x0, a.y0) * side(b, a.x1, a.y1) < 0) return true;
-    auto topoint = [](const Box& s, double px, double py) {
+    // (each end of either within gap of the other; an end near an end of the other is asked only then)
+    auto near = [&](const Box& s, double px, double py) {
         const double dx = s.x1 - s.x0, dy = s.y1 - s.y0, n = dx * dx + dy * dy;
         const double t = n > 0 ? std::clamp(((px - s.x0) * dx + (py - s.y0) * dy) / n, 0.0, 1.0) : 0;
-        return std::hypot(px - s.x0 - t * dx, py - s.y0 - t * dy);
+        return hypotcmp(px - s.x0 - t * dx, py - s.y0 - t * dy, gap, std::less<double>());
     };
     auto shared = [&](double px, double py, const Box& o) {
-        return std::hypot(px - o.x0, py - o.y0) <= 2 * gap || std::hypot(px - o.x1, py - o.y1) <= 2 * gap;
+        return hypotcmp(px - o.x0, py - o.y0, 2 * gap, std::less_equal<double>()) ||
+               hypotcmp(px - o.x1, py - o.y1, 2 * gap, std::less_equal<double>());
     };
-    const double d[4] = {topoint(b, a.x0, a.y0), topoint(b, a.x1, a.y1), topoint(a, b.x0, b.y0), topoint(a, b.x1, b.y1)};
-    const bool end[4] = {shared(a.x0, a.y0, b), shared(a.x1, a.y1, b), shared(b.x0, b.y0, a), shared(b.x1, b.y1, a)};
-    for (int k = 0; k < 4; ++k)
-        if (d[k] < gap && !(ends && end[k])) return true;
-    return false;
+    auto touchesat = [&](const Box& s, double px, double py, const Box& o) { return near(s, px, py) && !(ends && shared(px, py, o)); };
+    return touchesat(b, a.x0, a.y0, b) || touchesat(b, a.x1, a.y1, b) || touchesat(a, b.x0, b.y0, a) || touchesat(a, b.x1, b.y1, a);
 }
 
 // Nearer its own line than any other reference line, and within a text height of it. The ink
@@ -254,7 +253,7 @@ bool Planner::endsfree(size_t i, double x, double y, std::vector<int>* who) cons
     for (size_t o : shown) {
         if (!on[o] || o == i || out[o].leader.size() < 4) continue;
         const std::vector<double>& p = out[o].leader;
-        if (std::hypot(p[p.size() - 2] - x, p[p.size() - 1] - y) >= r) continue;
+        if (hypotcmp(p[p.size() - 2] - x, p[p.size() - 1] - y, r, std::greater_equal<double>())) continue;
         if (upright(L[i].line) == upright(L[o].line) && gap(L[i].line, L[o].line) < r) continue;
         clear = false;
         if (!who) return false;
