@@ -309,30 +309,30 @@ long Planner::levelcolumn(LevelSet& c, std::vector<Row>* rows) const {
         best.resize(F.size() + 1);
         arg.assign(F.size() + 1, -1);
         for (size_t k = 0; k < n; ++k) {
-            const double skip = skipcost(k);
-            for (size_t s = 0; s < W; ++s) G[s] = F[s] + skip;
             int lo, hi;
             slots(k, &lo, &hi);
             for (int s = lo; s <= hi; ++s) from[k * W + static_cast<size_t>(s)] = -1;
-            if (c.pending[k]) {
-                // best[s]: the least F over the states at s or higher (a row at s fits below them),
-                // from the lowest asked (that of the row's lowest slot) up.
-                const size_t low = static_cast<size_t>(std::min(S, std::max(0, lo + P)));
-                best[F.size()] = big, arg[F.size()] = -1;
-                for (size_t s = F.size(); s-- > low;) {
-                    best[s] = best[s + 1], arg[s] = arg[s + 1];
-                    if (F[s] < best[s]) best[s] = F[s], arg[s] = static_cast<int>(s);
-                }
-                for (int s = lo; s <= hi; ++s) {
-                    if (!ok[k][static_cast<size_t>(s - c.slo[k])]) continue;
-                    // The state before: nothing kept (slot S), or a row at s + P or above.
-                    const size_t above = static_cast<size_t>(std::min(S, s + P));
-                    double cost = F[static_cast<size_t>(S)];
-                    int prev = S;
-                    if (above < static_cast<size_t>(S) && best[above] < cost) cost = best[above], prev = arg[above];
-                    cost += disp(k, s);
-                    if (cost < G[static_cast<size_t>(s)]) G[static_cast<size_t>(s)] = cost, from[k * W + static_cast<size_t>(s)] = prev;
-                }
+            // (a row not pending is skipped at no cost: F stays as it is)
+            if (!c.pending[k]) continue;
+            const double skip = skipcost(k);
+            for (size_t s = 0; s < W; ++s) G[s] = F[s] + skip;
+            // best[s]: the least F over the states at s or higher (a row at s fits below them),
+            // from the lowest asked (that of the row's lowest slot) up.
+            const size_t low = static_cast<size_t>(std::min(S, std::max(0, lo + P)));
+            best[F.size()] = big, arg[F.size()] = -1;
+            for (size_t s = F.size(); s-- > low;) {
+                best[s] = best[s + 1], arg[s] = arg[s + 1];
+                if (F[s] < best[s]) best[s] = F[s], arg[s] = static_cast<int>(s);
+            }
+            for (int s = lo; s <= hi; ++s) {
+                if (!ok[k][static_cast<size_t>(s - c.slo[k])]) continue;
+                // The state before: nothing kept (slot S), or a row at s + P or above.
+                const size_t above = static_cast<size_t>(std::min(S, s + P));
+                double cost = F[static_cast<size_t>(S)];
+                int prev = S;
+                if (above < static_cast<size_t>(S) && best[above] < cost) cost = best[above], prev = arg[above];
+                cost += disp(k, s);
+                if (cost < G[static_cast<size_t>(s)]) G[static_cast<size_t>(s)] = cost, from[k * W + static_cast<size_t>(s)] = prev;
             }
             F.swap(G);
         }
@@ -394,10 +394,11 @@ long Planner::levelcolumn(LevelSet& c, std::vector<Row>* rows) const {
             if (std::max({0.0, l.x0 - b.x1, b.x0 - l.x1}) > kReach * h || (an.dir > 0 ? l.x1 <= begin : l.x0 >= begin)) continue;
             for (int s = std::max(0, c.slo[k]); s <= c.shi[k] && s < S; ++s) {
                 if (!c.all[k][static_cast<size_t>(s - c.slo[k])]) continue;
+                char& v = known[k * static_cast<size_t>(S) + static_cast<size_t>(s)];
+                if (v == 2) continue;   // (ruled out by what the panel draws, asked before)
                 Site t;
                 t.at = spot(zlo + s * q);
                 t.cover = boxof(glyph(m[k], t.at));
-                char& v = known[k * static_cast<size_t>(S) + static_cast<size_t>(s)];
                 if (v == 0) {
                     const std::vector<char>* was = c.before && a < c.before->size() && !(*c.before)[a].empty() ? &(*c.before)[a] : nullptr;
                     v = staticnow(was ? (*was)[k * static_cast<size_t>(S) + static_cast<size_t>(s)] : 0, m[k], t, true);

@@ -32,9 +32,12 @@ constexpr double kSame = 0.03;                     // lines nearer than this (of
 // (one span at infinity), so that a cache kept empty means not yet found.
 void mergespans(std::vector<std::pair<double, double>>& v);
 // Whether the open span (x0, x1) meets none of spans so merged.
+inline bool spanclear(const std::pair<double, double>* b, const std::pair<double, double>* e, double x0, double x1) {
+    const auto it = std::upper_bound(b, e, x0, [](double u, const std::pair<double, double>& q) { return u < q.second; });
+    return it == e || it->first >= x1;
+}
 inline bool spanclear(const std::vector<std::pair<double, double>>& v, double x0, double x1) {
-    const auto it = std::upper_bound(v.begin(), v.end(), x0, [](double u, const std::pair<double, double>& q) { return u < q.second; });
-    return it == v.end() || it->first >= x1;
+    return spanclear(v.data(), v.data() + v.size(), x0, x1);
 }
 
 // cmp(hypot(dx, dy), r), as hypot gives it, without the call where the sum of the squares decides
@@ -394,13 +397,16 @@ struct Planner {
     mutable long roomat = -1;
     const std::vector<std::pair<double, double>>& rowcrossed(double y) const;
     mutable std::unordered_map<int64_t, std::vector<std::pair<double, double>>> rowscrossed;
-    // (the rows of the room in one array, each with when it was found; any other row by its key)
+    // (the rows of the room in one array, each with when it was found and where its spans lie in
+    // one pool of those found since; rows asked together lie together. Any other row by its key.)
     struct TakenRow {
         long at = -1;
-        std::vector<std::pair<double, double>> spans;
+        uint32_t from = 0, count = 0;
     };
     mutable std::vector<TakenRow> roomtaken;
     mutable int64_t roomtakenfrom = 0;
+    mutable std::vector<std::pair<double, double>> takenpool, takenscratch;
+    mutable long poolat = -1;
     mutable std::unordered_map<int64_t, std::vector<std::pair<double, double>>> rowstaken;
     mutable long takenat = -1;
     // What a text on the row at baseline y keeps clear of across (the texts placed, the lines,

@@ -214,21 +214,28 @@ bool Planner::takenclear(double y, double x0, double x1) const {
         roomtaken.resize(static_cast<size_t>(std::clamp<int64_t>(n, 1, 1 << 20)));
     }
     const int64_t key = rowkey(y), slot = key - roomtakenfrom;
-    std::vector<std::pair<double, double>>* row;
+    const Box band{g.room.x0 - 2 * h, y - kDescent * h, g.room.x1 + 2 * h, y + kAscent * h};
     if (slot >= 0 && slot < static_cast<int64_t>(roomtaken.size())) {
         TakenRow& t = roomtaken[static_cast<size_t>(slot)];
-        if (t.at != changes) t.at = changes, t.spans.clear();
-        row = &t.spans;
-    } else {
-        if (takenat != changes) {
-            rowstaken.clear();
-            takenat = changes;
+        if (t.at != changes) {
+            if (poolat != changes) takenpool.clear(), poolat = changes;
+            takenscratch.clear();
+            takenin(band, 0, &takenscratch);
+            mergespans(takenscratch);
+            t.at = changes;
+            t.from = static_cast<uint32_t>(takenpool.size()), t.count = static_cast<uint32_t>(takenscratch.size());
+            takenpool.insert(takenpool.end(), takenscratch.begin(), takenscratch.end());
         }
-        row = &rowstaken[key];
+        const std::pair<double, double>* v = takenpool.data() + t.from;
+        return spanclear(v, v + t.count, x0, x1);
     }
-    std::vector<std::pair<double, double>>& v = *row;
+    if (takenat != changes) {
+        rowstaken.clear();
+        takenat = changes;
+    }
+    std::vector<std::pair<double, double>>& v = rowstaken[key];
     if (v.empty()) {
-        takenin({g.room.x0 - 2 * h, y - kDescent * h, g.room.x1 + 2 * h, y + kAscent * h}, 0, &v);
+        takenin(band, 0, &v);
         mergespans(v);
     }
     return spanclear(v, x0, x1);
