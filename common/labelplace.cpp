@@ -50,6 +50,7 @@ Planner::Planner(const std::vector<Label>& labels, const Ground& ground, const F
     live.assign(L.size(), std::vector<std::vector<char>>(5));
     // (a label's places are the same with the inset or without)
     enumerated.assign(L.size(), Enumerated{});
+    nearby.assign(L.size(), NearFrame{});
     inkat.assign(L.size(), Box{});
 }
 
@@ -152,22 +153,35 @@ const Planner::Enumerated& Planner::enumerate(size_t i) const {
 // along it; an upright line's: beside it, further out), joined to it by a short leader. Asked
 // apart (ENDS): above or below an end of a level line inside the room, a leader to that end.
 bool Planner::eachplace(size_t i, int kinds, const std::function<bool(const Site&, int, size_t)>& f) const {
+    return placesof<false>(i, kinds, f);
+}
+
+template <bool NearOnly>
+bool Planner::placesof(size_t i, int kinds, const std::function<bool(const Site&, int, size_t)>& f) const {
     const Enumerated& e = enumerate(i);
     const std::vector<Spot>& v = e.spots;
     const std::vector<double>& along = e.along;
     const Label& a = L[i];
     const bool up = upright(a.line);
+    constexpr bool nearonly = NearOnly;
     // (a place that the rules of what the panel draws ruled out when asked before is not offered
     // again: every caller asks those first, staticat)
     auto ruledout = [&](int kind, size_t n) {
+        if (nearonly) return false;   // (asked again: the frame's lines ruled out some of those)
         const std::vector<char>& known = live[i][kindat(kind)];
         return n < known.size() && known[n] == 2;
+    };
+    // (asked for places near the frame's lines alone: whether a text at `at` keeps its margin
+    // from the room's edges, where those lines run; such a place is passed by, counted)
+    auto inner = [&](const Spot& at) {
+        const Box m = glyph(i, at).grown(0.15 * h, 0.05 * h);
+        return m.x0 > g.room.x0 && m.x1 < g.room.x1 && m.y0 > g.room.y0 && m.y1 < g.room.y1;
     };
     Site s;
     size_t n = 0;
     if (kinds & BESIDE)
         for (const Spot& at : v) {
-            if (ruledout(BESIDE, n)) {
+            if (ruledout(BESIDE, n) || (nearonly && inner(at))) {
                 ++n;
                 continue;
             }
@@ -203,10 +217,23 @@ bool Planner::eachplace(size_t i, int kinds, const std::function<bool(const Site
     if (up) {
         if (!(kinds & LED)) return false;
         // Beside it, half a text height further out at a time, a level leader across to it.
-        for (const double y : every)
+        // (Asked for places near the frame's lines alone, a row whose every place stays well
+        // inside the room is passed by whole, its places counted.)
+        int K = 0;
+        bool sidesnear = true;
+        if (nearonly) {
+            while (d + 0.5 * h * (K + 1) + kBearing * h <= kReach * h) ++K;
+            const double out = d + 0.5 * h * K + a.w + 0.65 * h;
+            sidesnear = l.x0 - out <= g.room.x0 || l.x0 + out >= g.room.x1;
+        }
+        for (const double y : every) {
+            if (nearonly && !sidesnear && y - (kDescent + 0.55) * h > g.room.y0 && y + (kRise + 0.55) * h < g.room.y1) {
+                n += 2 * static_cast<size_t>(K);
+                continue;
+            }
             for (int k = 1; d + 0.5 * h * k + kBearing * h <= kReach * h; ++k)
                 for (const int side : {a.first.end ? -1 : 1, a.first.end ? 1 : -1}) {
-                    if (ruledout(LED, n)) {
+                    if (ruledout(LED, n) || (nearonly && inner({l.x0 + side * (d + 0.5 * h * k), y, side < 0}))) {
                         ++n;
                         continue;
                     }
@@ -217,12 +244,17 @@ bool Planner::eachplace(size_t i, int kinds, const std::function<bool(const Site
                     s.lead = {from, mid, l.x0, std::clamp(mid, std::min(l.y0, l.y1), std::max(l.y0, l.y1))};
                     if (f(s, LED, n++)) return true;
                 }
+        }
         return false;
     }
     // Above or below it, half a text height further off at a time, a leader from the text's
     // side to the line a little further along.
     const double Y = l.y0;
-    for (const double p : every)
+    // (asked for places near the frame's lines alone: at a place along whose texts keep well
+    // inside the room across, on a line far from the room's top and foot, each is passed by)
+    const bool levelfar = nearonly && Y - (kReach + kAscent + kDescent + 0.3) * h > g.room.y0 && Y + (kReach + kDescent + kRise + 0.3) * h < g.room.y1;
+    for (const double p : every) {
+        const bool far = levelfar && p - 0.5 * a.w - 0.3 * h > g.room.x0 && p + 0.5 * a.w + 0.3 * h < g.room.x1;
         for (double off = 0.5 * h; (kinds & LED) && off <= kReach * h + 1e-9 * h; off += 0.5 * h)
             for (const int side : {a.first.y < Y ? -1 : 1, a.first.y < Y ? 1 : -1}) {
                 const double y = side > 0 ? Y + off + kDescent * h : Y - off - kAscent * h;
@@ -232,7 +264,7 @@ bool Planner::eachplace(size_t i, int kinds, const std::function<bool(const Site
                     s.at = {x0, y, false};
                     const double from = dir > 0 ? x0 + a.w + 0.25 * d : x0 - 0.25 * d, to = from + dir * len;
                     if (to < std::min(l.x0, l.x1) || to > std::max(l.x0, l.x1)) continue;
-                    if (ruledout(LED, n)) {
+                    if (far || ruledout(LED, n) || (nearonly && inner({x0, y, false}))) {
                         ++n;
                         continue;
                     }
@@ -240,6 +272,7 @@ bool Planner::eachplace(size_t i, int kinds, const std::function<bool(const Site
                     if (f(s, LED, n++)) return true;
                 }
             }
+    }
     if (!(kinds & ENDS)) return false;
     // Above or below an end of it inside the room (a value's line ends where it meets the fitted
     // line), the text over the line a gap short of that end, a leader from its side to the end.
@@ -249,11 +282,11 @@ bool Planner::eachplace(size_t i, int kinds, const std::function<bool(const Site
         if (X <= g.room.x0 + d || X >= g.room.x1 - d) continue;
         for (double off = 0.5 * h; off <= kReach * h + 1e-9 * h; off += 0.25 * h)
             for (const int side : {a.first.y < Y ? -1 : 1, a.first.y < Y ? 1 : -1}) {
-                if (ruledout(ENDS, n)) {
+                const double y = side > 0 ? Y + off + kDescent * h : Y - off - kAscent * h;
+                if (ruledout(ENDS, n) || (nearonly && inner(e == 0 ? Spot{X + d, y, false} : Spot{X - d, y, true}))) {
                     ++n;
                     continue;
                 }
-                const double y = side > 0 ? Y + off + kDescent * h : Y - off - kAscent * h;
                 s.at = e == 0 ? Spot{X + d, y, false} : Spot{X - d, y, true};
                 s.lead = {e == 0 ? X + 0.75 * d : X - 0.75 * d, y + kMiddle * h, X, Y};
                 if (f(s, ENDS, n++)) return true;
@@ -346,6 +379,49 @@ bool Planner::placeone(size_t i, int kinds) {
     return found;
 }
 
+const Planner::NearFrame& Planner::nearplaces(size_t i) const {
+    if (prior && prior->nearby[i].known) return prior->nearby[i];
+    NearFrame& f = nearby[i];
+    if (f.known) return f;
+    f.known = true;
+    const Box& r = g.room;
+    const Label& a = L[i];
+    if (upright(a.line)) {
+        // (an upright line's places stand at the heights of its places beside it, and across
+        // no further than a leader reaches: where all of them keep well inside the room, none
+        // is near the frame's lines)
+        const Enumerated& e = enumerate(i);
+        double ylo = INFINITY, yhi = -INFINITY, xlo = a.line.x0 - kReach * h - a.w, xhi = a.line.x0 + kReach * h + a.w;
+        for (const Spot& at : e.spots) {
+            ylo = std::min(ylo, at.y), yhi = std::max(yhi, at.y);
+            xlo = std::min(xlo, at.end ? at.x - a.w : at.x), xhi = std::max(xhi, at.end ? at.x : at.x + a.w);
+        }
+        if (xlo - 0.2 * h > r.x0 && xhi + 0.2 * h < r.x1 && ylo - (kDescent + 0.1) * h > r.y0 && yhi + (kRise + 0.1) * h < r.y1)
+            return f;
+    }
+    placesof<true>(i, BESIDE | LED | ENDS, [&](const Site& s, int kind, size_t n) {
+        f.places.push_back({kind, n, s});
+        return false;
+    });
+    return f;
+}
+
+bool Planner::placenearframe(size_t i) {
+    for (const NearPlace& q : nearplaces(i).places) {
+        // (only a place that the rules of what the panel draws ruled out may now keep them)
+        const std::vector<char>& known = live[i][kindat(q.kind)];
+        if (q.n < known.size() && known[q.n] == 1) continue;
+        nearframe = true;
+        const bool kept = staticfree(i, q.s, false);
+        nearframe = false;
+        if (kept && placedfree(i, q.s)) {
+            put(i, q.s);
+            return true;
+        }
+    }
+    return false;
+}
+
 std::vector<Placed> Planner::run() {
     tried.assign(L.size(), Tried{});
     rowless.assign(L.size(), -1);
@@ -385,6 +461,11 @@ std::vector<Placed> Planner::run() {
     // with a leader to that end (it takes no place another label could use first).
     for (size_t i : order)
         if (!on[i]) placeone(i, ENDS);
+    // At the very last, a label still without a place may stand nearer the frame's lines than
+    // it keeps from other lines, its glyphs inside the room (as a box of the background may).
+    if (g.framelines > 0)
+        for (size_t i : order)
+            if (!on[i]) placenearframe(i);
     for (size_t i = 0; i < L.size(); ++i) {
         // A label with no place left is left out rather than written over another.
         if (twin[i] < 0 && !on[i]) out[i] = Placed{}, out[i].omitted = true;
@@ -434,6 +515,7 @@ uint64_t digest(const std::vector<Label>& labels, const Ground& g, bool inset = 
     }
     d.add(g.room), d.add(g.inner), d.add(g.h), d.add(g.gap), d.add(g.pitch), d.add(g.toprow), d.add(g.footrow);
     d.add(g.texts), d.add(g.marks), d.add(g.ink), d.add(g.refs);
+    d.mix(g.framelines);
     d.mix(g.inset && inset);
     if (g.inset && inset) d.add(g.insetbox);
     return d.value();
@@ -448,6 +530,7 @@ std::unique_ptr<Planner::Found> Planner::lend() {
     f->levelstatic = std::move(levelstatic);
     f->enumerated = std::move(enumerated);
     f->rowsacross = std::move(rowsacross);
+    f->nearby = std::move(nearby);
     return f;
 }
 

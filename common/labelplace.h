@@ -65,6 +65,8 @@ struct Ground {
     std::vector<Box> texts;   // texts of the panel (a legend's, the curves' labels)
     std::vector<Box> marks;   // markers
     std::vector<Box> ink;     // fitted lines, limits, curves: segments
+    size_t framelines = 0;    // the last of ink: the frame's lines (a label's glyphs keep clear
+                              // of them as of any line; a label left out at last may come nearer)
     std::vector<Box> refs;    // every reference and intersection line, labelled or not: segments
     bool inset = false;
     Box insetbox;

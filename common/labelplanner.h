@@ -267,6 +267,10 @@ struct Planner {
     // asks staticat first).
     // f(place, its kind, its number among the places of that kind).
     bool eachplace(size_t i, int kinds, const std::function<bool(const Site&, int, size_t)>& f) const;
+    // The same; NearOnly: only the places whose text comes within its margin of the frame's
+    // lines, every one (none passed by for a rule asked before), numbered as eachplace numbers them.
+    template <bool NearOnly>
+    bool placesof(size_t i, int kinds, const std::function<bool(const Site&, int, size_t)>& f) const;
     // Whether label i at place number n of its kind keeps the rules of what the panel draws
     // (asked once a place).
     bool staticat(size_t i, int kind, size_t n, const Site& s);
@@ -282,6 +286,27 @@ struct Planner {
     mutable std::vector<Enumerated> enumerated;
     const Enumerated& enumerate(size_t i) const;
     bool placeone(size_t i, int kinds);
+    // Label i at the first of its own places (beside, led, at its line's end) that only a frame's
+    // line kept it from, now that its glyphs may come nearer those lines; whether it found one.
+    bool placenearframe(size_t i);
+    mutable bool nearframe = false;        // (while so: linesfree passes over the frame's lines)
+    // A label's places whose text comes within its margin of the frame's lines, each with its
+    // kind and number: where they stand, the same whatever is placed; found once.
+    struct NearPlace {
+        int kind;
+        size_t n;
+        Site s;
+    };
+    struct NearFrame {
+        bool known = false;
+        std::vector<NearPlace> places;
+    };
+    mutable std::vector<NearFrame> nearby;
+    const NearFrame& nearplaces(size_t i) const;
+    bool framed(const Box& s) const {      // s, an item of g.ink, is a frame's line
+        const size_t k = static_cast<size_t>(&s - g.ink.data());
+        return k < g.ink.size() && k + g.framelines >= g.ink.size();
+    }
     // Label i placed at s (as: the box and column it stands in, where a column says so).
     void put(size_t i, const Site& s, const Placed* as = nullptr);
     void lift(size_t i);
@@ -458,6 +483,7 @@ struct Planner::Found {
     std::map<std::vector<size_t>, std::vector<std::vector<char>>> levelstatic;
     std::vector<Enumerated> enumerated;      // (the same with the inset or without)
     std::vector<RowPlaces> rowsacross;
+    std::vector<NearFrame> nearby;
 };
 
 }  // namespace labelplace

@@ -169,7 +169,8 @@ bool Planner::linesfree(size_t i, const Box& b, const Box* under) const {
         return !under || (!under->holds(r.x0, r.y0) && !under->holds(r.x1, r.y1));
     };
     if (lines.level(m.y0, m.y1, blocks) || lines.upright(m.x0, m.x1, blocks)) return false;
-    if (ink.any(m, [&](const Box& s) { return m.meets(s); })) return false;
+    if (!nearframe ? ink.any(m, [&](const Box& s) { return m.meets(s); }) : ink.any(m, [&](const Box& s) { return m.meets(s) && !framed(s); }))
+        return false;
     return !marks.any(m, [&](const Box& k) { return m.overlaps(k); });
 }
 

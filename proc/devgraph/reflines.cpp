@@ -635,6 +635,7 @@ bool groundof(vyxstate* s, const grpnode* group, panelink inkfn, Panel kind, Pla
         g.ink.push_back({r.x1 + e, r.y0 - e, r.x1 + e, r.y1 + e});
         g.ink.push_back({r.x0 - e, r.y1 + e, r.x1 + e, r.y1 + e});
     }
+    g.framelines = s->popt.pflags.noframe ? 2 : 4;
     for (const Ask& k : plan->asks) {
         labelplace::Label l = k.lab;
         l.line.x0 /= q, l.line.x1 /= q, l.w /= q, l.first.x /= q, l.inkleft /= q, l.inkright /= q;

@@ -104,6 +104,7 @@ void RefLabels::place(Canvas& c, const Frame& f, Drawn& drawn, const InsetBox* b
     g.ink.push_back({f.x1 + e, f.y0 - e, f.x1 + e, f.y1 + e});
     g.ink.push_back({f.x0 - e, f.y0 - e, f.x1 + e, f.y0 - e});
     g.ink.push_back({f.x0 - e, f.y1 + e, f.x1 + e, f.y1 + e});
+    g.framelines = 4;
     // The inset and the labels together (labelplace::placeinset), the data first: of the places
     // that hide none of it, the first clear of the labels, else the one where the fewest labels
     // lose their place; only where every place hides some, the one that hides the fewest

@@ -133,6 +133,30 @@ TEST(LabelRules, AValueStandsAboveItsLinesEndWithALeaderToIt) {
     EXPECT_GT(at[i].at.y, 33.5) << "above the markers by the line's end";
 }
 
+// A label whose one place beside its line (markers hug the other side all along) ends a tenth
+// of a text height short of the frame's right line: it keeps its margin from that line as from
+// any other while it may, and at the last stands there rather than be left out; where the same
+// segment is no frame's line, it is left out.
+TEST(LabelRules, ALabelLeftOutAtLastStandsNearTheFramesLine) {
+    for (const bool frame : {true, false}) {
+        SCOPED_TRACE(frame ? "the frame's line" : "a fitted line where the frame's runs");
+        Panel p;
+        const double w = 0.6 * kH * 8, x = 100 - kGap - w - 0.1 * kH;
+        const size_t i = p.label(upright(x), "Warranty", {x + kGap, kTop, false});
+        p.wall(0, 0, x - 0.3, 60);
+        const double e = 0.01 * kH;
+        p.g.ink = {{-e, -e, -e, 60 + e}, {-e, -e, 100 + e, -e}, {100 + e, -e, 100 + e, 60 + e}, {-e, 60 + e, 100 + e, 60 + e}};
+        p.g.framelines = frame ? 4 : 0;
+        const std::vector<lp::Placed> at = p.place();
+        if (!frame) {
+            EXPECT_TRUE(at[i].omitted) << where(p.labels[i], at[i]);
+            continue;
+        }
+        besideupright(p.labels[i], at[i], true);
+        EXPECT_TRUE(glyphs(p.labels[i], at[i]).inside(p.g.room));
+    }
+}
+
 // The moves that make room. A user's label whose one place another user's label took first
 // (right of its line at the top, where that label stood left of its own line): that label moves
 // to the other side of its line, and both stand beside their lines.
