@@ -249,12 +249,13 @@ Planner::LevelSet::LevelSet(const Planner& p, const std::vector<size_t>& given) 
     }
     // The slots no place of the column can take: another level line across the whole room runs
     // through the row's box.
-    all.resize(n);
+    first.resize(n);
+    for (size_t k = 0; k < n; ++k) first[k] = entries, entries += static_cast<size_t>(std::max(0, shi[k] - slo[k] + 1));
+    all.assign(entries, 1);
     for (size_t k = 0; k < n; ++k) {
-        all[k].assign(static_cast<size_t>(std::max(0, shi[k] - slo[k] + 1)), 1);
         for (int s = slo[k]; s <= shi[k]; ++s) {
             const double z = zlo + s * q;
-            all[k][static_cast<size_t>(s - slo[k])] = !p.lines.level(z - (kDescent + 0.05) * h, z + (kAscent + 0.05) * h, [&](size_t j) {
+            all[first[k] + static_cast<size_t>(s - slo[k])] = !p.lines.level(z - (kDescent + 0.05) * h, z + (kAscent + 0.05) * h, [&](size_t j) {
                 const Box& l = p.g.refs[j];
                 return !p.ownref(m[k], j) && std::min(l.x0, l.x1) <= r.x0 + h && std::max(l.x0, l.x1) >= r.x1 - h;
             });
@@ -297,11 +298,13 @@ long Planner::levelcolumn(LevelSet& c, std::vector<Row>* rows) const {
     std::vector<double> F, G, best;
     std::vector<int> arg;
     // The rows chosen together, top down: each kept row below the one before by a pitch; the
-    // fewest left out by weight, then the least moved. ok[k][s]: row k may stand at slot s.
-    auto choose = [&](const std::vector<std::vector<char>>& ok, std::vector<int>* at) {
-        // F[s]: the least cost with the last row kept at slot s; F[S]: none kept yet.
-        F.assign(static_cast<size_t>(S) + 1, big), G.resize(F.size());
+    // fewest left out by weight, then the least moved. ok (as c.all): row k may stand at slot s.
+    auto choose = [&](const std::vector<char>& ok, std::vector<int>* at) {
+        // F[s]: the least cost with the last row kept at slot s; F[S]: none kept yet. Only the
+        // slots from alo to ahi have been reached (every other is infinite, in G too).
+        F.assign(static_cast<size_t>(S) + 1, big), G.assign(F.size(), big);
         F[static_cast<size_t>(S)] = 0;
+        int alo = S, ahi = -1;
         const size_t W = F.size();
         // For each row, at its slots: -1 skipped, else the slot before; at any other, skipped.
         from.resize(n * W);
@@ -315,24 +318,30 @@ long Planner::levelcolumn(LevelSet& c, std::vector<Row>* rows) const {
             // (a row not pending is skipped at no cost: F stays as it is)
             if (!c.pending[k]) continue;
             const double skip = skipcost(k);
-            for (size_t s = 0; s < W; ++s) G[s] = F[s] + skip;
+            for (int s = alo; s <= ahi; ++s) G[static_cast<size_t>(s)] = F[static_cast<size_t>(s)] + skip;
+            G[static_cast<size_t>(S)] = F[static_cast<size_t>(S)] + skip;
             // best[s]: the least F over the states at s or higher (a row at s fits below them),
-            // from the lowest asked (that of the row's lowest slot) up.
-            const size_t low = static_cast<size_t>(std::min(S, std::max(0, lo + P)));
-            best[F.size()] = big, arg[F.size()] = -1;
-            for (size_t s = F.size(); s-- > low;) {
-                best[s] = best[s + 1], arg[s] = arg[s + 1];
-                if (F[s] < best[s]) best[s] = F[s], arg[s] = static_cast<int>(s);
+            // from the lowest asked (that of the row's lowest slot) up; above the slots reached,
+            // the state of none kept.
+            const int low = std::min(S, std::max(0, lo + P)), reached = ahi;
+            best[static_cast<size_t>(reached + 1)] = F[static_cast<size_t>(S)], arg[static_cast<size_t>(reached + 1)] = S;
+            for (int s = reached; s >= low; --s) {
+                const size_t u = static_cast<size_t>(s);
+                best[u] = best[u + 1], arg[u] = arg[u + 1];
+                if (F[u] < best[u]) best[u] = F[u], arg[u] = s;
             }
             for (int s = lo; s <= hi; ++s) {
-                if (!ok[k][static_cast<size_t>(s - c.slo[k])]) continue;
+                if (!ok[c.first[k] + static_cast<size_t>(s - c.slo[k])]) continue;
                 // The state before: nothing kept (slot S), or a row at s + P or above.
-                const size_t above = static_cast<size_t>(std::min(S, s + P));
+                const int above = std::min(S, s + P);
                 double cost = F[static_cast<size_t>(S)];
                 int prev = S;
-                if (above < static_cast<size_t>(S) && best[above] < cost) cost = best[above], prev = arg[above];
+                if (above <= reached && best[static_cast<size_t>(above)] < cost) cost = best[static_cast<size_t>(above)], prev = arg[static_cast<size_t>(above)];
                 cost += disp(k, s);
-                if (cost < G[static_cast<size_t>(s)]) G[static_cast<size_t>(s)] = cost, from[k * W + static_cast<size_t>(s)] = prev;
+                if (cost < G[static_cast<size_t>(s)]) {
+                    G[static_cast<size_t>(s)] = cost, from[k * W + static_cast<size_t>(s)] = prev;
+                    alo = std::min(alo, s), ahi = std::max(ahi, s);
+                }
             }
             F.swap(G);
         }
@@ -371,7 +380,7 @@ long Planner::levelcolumn(LevelSet& c, std::vector<Row>* rows) const {
         }
         return v;
     };
-    std::vector<std::vector<char>> ok(n);
+    std::vector<char> ok;   // row k may stand at slot s: ok[first[k] + s - slo[k]]
     std::vector<Row> got;
     std::vector<Box> segs;
     std::vector<std::pair<size_t, size_t>> bad;   // row, slot
@@ -383,9 +392,9 @@ long Planner::levelcolumn(LevelSet& c, std::vector<Row>* rows) const {
         // placed, each time.
         std::vector<char>& known = c.cache[a];
         const bool fresh = known.empty();
-        if (fresh) known.assign(n * static_cast<size_t>(S), 0);
+        if (fresh) known.assign(c.entries, 0);
+        ok.assign(c.entries, 0);
         for (size_t k = 0; k < n; ++k) {
-            ok[k].assign(c.all[k].size(), 0);
             if (!c.pending[k]) continue;
             // A row more than kReach text heights across from its line's run, or whose leader
             // cannot run on to its line, has no slot here.
@@ -393,19 +402,20 @@ long Planner::levelcolumn(LevelSet& c, std::vector<Row>* rows) const {
             const Box b = glyph(m[k], spot(0.5 * (r.y0 + r.y1)));
             if (std::max({0.0, l.x0 - b.x1, b.x0 - l.x1}) > kReach * h || (an.dir > 0 ? l.x1 <= begin : l.x0 >= begin)) continue;
             for (int s = std::max(0, c.slo[k]); s <= c.shi[k] && s < S; ++s) {
-                if (!c.all[k][static_cast<size_t>(s - c.slo[k])]) continue;
-                char& v = known[k * static_cast<size_t>(S) + static_cast<size_t>(s)];
+                const size_t e = c.first[k] + static_cast<size_t>(s - c.slo[k]);
+                if (!c.all[e]) continue;
+                char& v = known[e];
                 if (v == 2) continue;   // (ruled out by what the panel draws, asked before)
                 Site t;
                 t.at = spot(zlo + s * q);
                 t.cover = boxof(glyph(m[k], t.at));
                 if (v == 0) {
                     const std::vector<char>* was = c.before && a < c.before->size() && !(*c.before)[a].empty() ? &(*c.before)[a] : nullptr;
-                    v = staticnow(was ? (*was)[k * static_cast<size_t>(S) + static_cast<size_t>(s)] : 0, m[k], t, true);
+                    v = staticnow(was ? (*was)[e] : 0, m[k], t, true);
                 }
                 // (the texts placed asked first across the row: placedfree asks them of the box)
                 const Box p = t.cover.grown(0.5 * h, 0);
-                ok[k][static_cast<size_t>(s - c.slo[k])] =
+                ok[e] =
                     v == 1 && spanclear(takenat(s, L[m[k]].rises), p.x0, p.x1) && placedfree(m[k], t, nullptr, true);
             }
         }
@@ -431,7 +441,7 @@ long Planner::levelcolumn(LevelSet& c, std::vector<Row>* rows) const {
                 row.s.cover = boxof(glyph(i, row.s.at));
                 const double mid = row.s.at.y + kMiddle * h, to = std::clamp(begin + an.dir * len, l.x0, l.x1);
                 bool fine = an.dir * (to - begin) > 0;
-                if (fine) row.s.lead = {begin, mid, to, l.y0};
+                if (fine) leadto(row.s.lead, begin, mid, to, l.y0);
                 fine = fine && fits(i, row.s, nullptr, true);
                 const Box seg{begin, mid, to, l.y0};
                 for (size_t j = 0; fine && j < got.size(); ++j) {
@@ -449,7 +459,7 @@ long Planner::levelcolumn(LevelSet& c, std::vector<Row>* rows) const {
                 segs.push_back(seg);
             }
             if (bad.empty()) break;
-            for (const auto& [k, s] : bad) ok[k][s] = 0;
+            for (const auto& [k, s] : bad) ok[c.first[k] + s] = 0;
             got.clear();
         }
         long w = 0;
@@ -515,9 +525,9 @@ void Planner::uprightrow(size_t i, const ColumnPlace& p, double y, bool fromtop,
     s.lead.clear();
     const Box b = glyph(i, s.at), &l = L[i].line;
     const double X = l.x0, mid = y + kMiddle * h, ty = std::clamp(mid, std::min(l.y0, l.y1), std::max(l.y0, l.y1));
-    if (X < b.x0 - 0.25 * d) s.lead = {b.x0 - 0.25 * d, mid, X, ty};
-    else if (X > b.x1 + 0.25 * d) s.lead = {b.x1 + 0.25 * d, mid, X, ty};
-    else if (ty != mid) s.lead = {X, ty > mid ? b.y1 : b.y0, X, ty};
+    if (X < b.x0 - 0.25 * d) leadto(s.lead, b.x0 - 0.25 * d, mid, X, ty);
+    else if (X > b.x1 + 0.25 * d) leadto(s.lead, b.x1 + 0.25 * d, mid, X, ty);
+    else if (ty != mid) leadto(s.lead, X, ty > mid ? b.y1 : b.y0, X, ty);
     if (s.lead.size() == 4 && hypotcmp(s.lead[2] - s.lead[0], s.lead[3] - s.lead[1], 0.5 * h, std::less<double>())) s.lead.clear();
     if (p.edge) {
         const double x0 = p.end ? p.x - wmax : p.x;

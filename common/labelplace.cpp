@@ -241,7 +241,7 @@ bool Planner::placesof(size_t i, int kinds, const std::function<bool(const Site&
                     s.at = {x, y, side < 0};
                     const Box b = glyph(i, s.at);
                     const double from = side > 0 ? b.x0 - 0.25 * d : b.x1 + 0.25 * d;
-                    s.lead = {from, mid, l.x0, std::clamp(mid, std::min(l.y0, l.y1), std::max(l.y0, l.y1))};
+                    leadto(s.lead, from, mid, l.x0, std::clamp(mid, std::min(l.y0, l.y1), std::max(l.y0, l.y1)));
                     if (f(s, LED, n++)) return true;
                 }
         }
@@ -268,7 +268,7 @@ bool Planner::placesof(size_t i, int kinds, const std::function<bool(const Site&
                         ++n;
                         continue;
                     }
-                    s.lead = {from, mid, to, Y};
+                    leadto(s.lead, from, mid, to, Y);
                     if (f(s, LED, n++)) return true;
                 }
             }
@@ -288,7 +288,7 @@ bool Planner::placesof(size_t i, int kinds, const std::function<bool(const Site&
                     continue;
                 }
                 s.at = e == 0 ? Spot{X + d, y, false} : Spot{X - d, y, true};
-                s.lead = {e == 0 ? X + 0.75 * d : X - 0.75 * d, y + kMiddle * h, X, Y};
+                leadto(s.lead, e == 0 ? X + 0.75 * d : X - 0.75 * d, y + kMiddle * h, X, Y);
                 if (f(s, ENDS, n++)) return true;
             }
     }

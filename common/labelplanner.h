@@ -53,6 +53,13 @@ inline bool hypotcmp(double dx, double dy, double r, Cmp cmp) {
     return cmp(std::hypot(dx, dy), r);
 }
 
+// A leader of one segment from (x0, y0) to (x1, y1), written into v in the storage it has (a
+// leader is set for every place tried).
+inline void leadto(std::vector<double>& v, double x0, double y0, double x1, double y1) {
+    v.resize(4);
+    v[0] = x0, v[1] = y0, v[2] = x1, v[3] = y1;
+}
+
 // The box of a text's glyphs at a place (glyphbox), here where every place tried asks it.
 inline Box glyphat(const Label& a, const Spot& at, double h) {
     const double x0 = at.end ? at.x - a.w : at.x;
@@ -338,10 +345,14 @@ struct Planner {
         double wmax = 0, q = 0, zlo = 0;    // the slots: zlo + s q
         int S = 0, P = 0;                   // slots, and slots between rows
         std::vector<int> slo, shi;          // each row's slots
-        std::vector<std::vector<char>> all; // the slots some place may give
+        // The slots some place may give: row k's slot s at first[k] + s - slo[k] (each row's
+        // slots after the row before's; so too in a place's cache), entries in all.
+        std::vector<char> all;
+        std::vector<size_t> first;
+        size_t entries = 0;
         std::vector<Anchor> anchors;
         std::vector<char> pending;          // rows still to stand in a column
-        std::vector<std::vector<char>> cache;   // place: row x slot, 0 not asked, 1 keeps, 2 fails
+        std::vector<std::vector<char>> cache;   // place: row, slot; 0 not asked, 1 keeps, 2 fails
         const std::vector<std::vector<char>>* before = nullptr;   // the same, the prior planner's
         std::vector<float> wide;            // place x slot: how wide a row's box there may be that
                                             // nothing the panel draws crosses; -1 not asked

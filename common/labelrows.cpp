@@ -182,7 +182,7 @@ bool Planner::placerow(size_t i) {
             const double from = p.end ? p.near + 0.25 * d : p.near - 0.25 * d;
             Site s;
             s.at = {p.near, y, p.end};
-            s.lead = {from, mid, X, mid};
+            leadto(s.lead, from, mid, X, mid);
             if (fits(i, s, nullptr, true)) {
                 put(i, s);
                 return true;
@@ -324,7 +324,7 @@ bool Planner::columnrows(size_t i, bool movable, const std::function<bool(const 
         s.at = an.dir > 0 ? Spot{an.x0 + c.wmax, y, true} : Spot{an.x0, y, false};
         s.cover = boxof(glyph(i, s.at));
         const double mid = y + kMiddle * h, to = std::clamp(begin + an.dir * std::max(0.6 * h, 0.6 * std::fabs(mid - l.y0)), l.x0, l.x1);
-        s.lead = {begin, mid, to, l.y0};
+        leadto(s.lead, begin, mid, to, l.y0);
         if (!movable && !(journaling ? textfree(s.cover) : takenclear(y, s.cover.x0 - 0.5 * h, s.cover.x1 + 0.5 * h))) continue;
         if (!keeps(at, s)) continue;
         as.boxed = true, as.cover = s.cover;
@@ -402,7 +402,7 @@ void Planner::knowrows(size_t i) const {
         const LevelSet::Anchor& an = c.anchors[a];
         const double begin = an.dir > 0 ? an.x0 + c.wmax + 0.25 * d : an.x0 - 0.25 * d;
         for (int z = std::max(0, c.slo[k]); z <= c.shi[k] && z < c.S; ++z) {
-            if (!c.all[k][static_cast<size_t>(z - c.slo[k])]) continue;
+            if (!c.all[c.first[k] + static_cast<size_t>(z - c.slo[k])]) continue;
             const size_t at = a * static_cast<size_t>(c.S) + static_cast<size_t>(z);
             const double y = c.zlo + z * c.q;
             float& wide = c.wide[at];
