@@ -132,7 +132,7 @@ void levelrows(Planner& p, const std::vector<size_t>& m, long id, std::vector<Pl
             const Box b = p.glyph(i, spot(0.5 * (p.g.room.y0 + p.g.room.y1)));
             if (std::max({0.0, l.x0 - b.x1, b.x0 - l.x1}) > lp::kReach * h || (an.dir > 0 ? l.x1 <= begin : l.x0 >= begin)) continue;
             for (int s = std::max(0, c.slo[k]); s <= c.shi[k] && s < c.S; ++s) {
-                if (!c.all[k][static_cast<size_t>(s - c.slo[k])]) continue;
+                if (!c.all[c.first[k] + static_cast<size_t>(s - c.slo[k])]) continue;
                 Place row{i, {}, "row of a level column", true, id * 1000 + static_cast<long>(a)};
                 row.rank = static_cast<int>(k), row.slot = s;
                 row.s.at = spot(c.zlo + s * c.q);
