@@ -143,6 +143,8 @@ const Planner::Enumerated& Planner::enumerate(size_t i) const {
         const double k = std::fabs(p - e.along.front()) / coarse;
         if (std::fabs(k - std::round(k)) < 1e-6) e.every.push_back(p);
     }
+    // (kept for the whole placement, and lent: no room to spare)
+    e.spots.shrink_to_fit(), e.along.shrink_to_fit(), e.every.shrink_to_fit();
     return e;
 }
 

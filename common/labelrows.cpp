@@ -277,6 +277,8 @@ bool Planner::columnrows(size_t i, bool movable, const std::function<bool(const 
     if (!rowsknown[i]) {
         rowsknown[i] = 1;
         knowrows(i);
+        // (what the panel draws said of each row, kept by its number: room for them all at once)
+        if (!rowsof[i].empty()) rowstatic[i].resize(*std::max_element(rowsof[i].begin(), rowsof[i].end()) + size_t{1}, 0);
         // (the run's key: its first label from the left, or its first label)
         const std::vector<size_t> m = cluster(i);
         runkey[i] = upright(L[i].line) ? *std::min_element(m.begin(), m.end(), [&](size_t a, size_t b) { return L[a].line.x0 < L[b].line.x0; })
