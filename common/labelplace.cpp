@@ -219,20 +219,7 @@ bool Planner::placesof(size_t i, int kinds, const std::function<bool(const Site&
     if (up) {
         if (!(kinds & LED)) return false;
         // Beside it, half a text height further out at a time, a level leader across to it.
-        // (Asked for places near the frame's lines alone, a row whose every place stays well
-        // inside the room is passed by whole, its places counted.)
-        int K = 0;
-        bool sidesnear = true;
-        if (nearonly) {
-            while (d + 0.5 * h * (K + 1) + kBearing * h <= kReach * h) ++K;
-            const double out = d + 0.5 * h * K + a.w + 0.65 * h;
-            sidesnear = l.x0 - out <= g.room.x0 || l.x0 + out >= g.room.x1;
-        }
-        for (const double y : every) {
-            if (nearonly && !sidesnear && y - (kDescent + 0.55) * h > g.room.y0 && y + (kRise + 0.55) * h < g.room.y1) {
-                n += 2 * static_cast<size_t>(K);
-                continue;
-            }
+        for (const double y : every)
             for (int k = 1; d + 0.5 * h * k + kBearing * h <= kReach * h; ++k)
                 for (const int side : {a.first.end ? -1 : 1, a.first.end ? 1 : -1}) {
                     if (ruledout(LED, n) || (nearonly && inner({l.x0 + side * (d + 0.5 * h * k), y, side < 0}))) {
@@ -246,17 +233,12 @@ bool Planner::placesof(size_t i, int kinds, const std::function<bool(const Site&
                     leadto(s.lead, from, mid, l.x0, std::clamp(mid, std::min(l.y0, l.y1), std::max(l.y0, l.y1)));
                     if (f(s, LED, n++)) return true;
                 }
-        }
         return false;
     }
     // Above or below it, half a text height further off at a time, a leader from the text's
     // side to the line a little further along.
     const double Y = l.y0;
-    // (asked for places near the frame's lines alone: at a place along whose texts keep well
-    // inside the room across, on a line far from the room's top and foot, each is passed by)
-    const bool levelfar = nearonly && Y - (kReach + kAscent + kDescent + 0.3) * h > g.room.y0 && Y + (kReach + kDescent + kRise + 0.3) * h < g.room.y1;
-    for (const double p : every) {
-        const bool far = levelfar && p - 0.5 * a.w - 0.3 * h > g.room.x0 && p + 0.5 * a.w + 0.3 * h < g.room.x1;
+    for (const double p : every)
         for (double off = 0.5 * h; (kinds & LED) && off <= kReach * h + 1e-9 * h; off += 0.5 * h)
             for (const int side : {a.first.y < Y ? -1 : 1, a.first.y < Y ? 1 : -1}) {
                 const double y = side > 0 ? Y + off + kDescent * h : Y - off - kAscent * h;
@@ -266,7 +248,7 @@ bool Planner::placesof(size_t i, int kinds, const std::function<bool(const Site&
                     s.at = {x0, y, false};
                     const double from = dir > 0 ? x0 + a.w + 0.25 * d : x0 - 0.25 * d, to = from + dir * len;
                     if (to < std::min(l.x0, l.x1) || to > std::max(l.x0, l.x1)) continue;
-                    if (far || ruledout(LED, n) || (nearonly && inner({x0, y, false}))) {
+                    if (ruledout(LED, n) || (nearonly && inner({x0, y, false}))) {
                         ++n;
                         continue;
                     }
@@ -274,7 +256,6 @@ bool Planner::placesof(size_t i, int kinds, const std::function<bool(const Site&
                     if (f(s, LED, n++)) return true;
                 }
             }
-    }
     if (!(kinds & ENDS)) return false;
     // Above or below an end of it inside the room (a value's line ends where it meets the fitted
     // line), the text over the line a gap short of that end, a leader from its side to the end.
@@ -386,21 +367,6 @@ const Planner::NearFrame& Planner::nearplaces(size_t i) const {
     NearFrame& f = nearby[i];
     if (f.known) return f;
     f.known = true;
-    const Box& r = g.room;
-    const Label& a = L[i];
-    if (upright(a.line)) {
-        // (an upright line's places stand at the heights of its places beside it, and across
-        // no further than a leader reaches: where all of them keep well inside the room, none
-        // is near the frame's lines)
-        const Enumerated& e = enumerate(i);
-        double ylo = INFINITY, yhi = -INFINITY, xlo = a.line.x0 - kReach * h - a.w, xhi = a.line.x0 + kReach * h + a.w;
-        for (const Spot& at : e.spots) {
-            ylo = std::min(ylo, at.y), yhi = std::max(yhi, at.y);
-            xlo = std::min(xlo, at.end ? at.x - a.w : at.x), xhi = std::max(xhi, at.end ? at.x : at.x + a.w);
-        }
-        if (xlo - 0.2 * h > r.x0 && xhi + 0.2 * h < r.x1 && ylo - (kDescent + 0.1) * h > r.y0 && yhi + (kRise + 0.1) * h < r.y1)
-            return f;
-    }
     placesof<true>(i, BESIDE | LED | ENDS, [&](const Site& s, int kind, size_t n) {
         f.places.push_back({kind, n, s});
         return false;

@@ -214,14 +214,17 @@ bool Planner::takenclear(double y, double x0, double x1) const {
         roomtaken.resize(static_cast<size_t>(std::clamp<int64_t>(n, 1, 1 << 20)));
     }
     const int64_t key = rowkey(y), slot = key - roomtakenfrom;
-    const Box band{g.room.x0 - 2 * h, y - kDescent * h, g.room.x1 + 2 * h, y + kAscent * h};
+    // (the texts across the row's band, merged: asked only where the row is not known)
+    auto find = [&](std::vector<std::pair<double, double>>* v) {
+        takenin({g.room.x0 - 2 * h, y - kDescent * h, g.room.x1 + 2 * h, y + kAscent * h}, 0, v);
+        mergespans(*v);
+    };
     if (slot >= 0 && slot < static_cast<int64_t>(roomtaken.size())) {
         TakenRow& t = roomtaken[static_cast<size_t>(slot)];
         if (t.at != changes) {
             if (poolat != changes) takenpool.clear(), poolat = changes;
             takenscratch.clear();
-            takenin(band, 0, &takenscratch);
-            mergespans(takenscratch);
+            find(&takenscratch);
             t.at = changes;
             t.from = static_cast<uint32_t>(takenpool.size()), t.count = static_cast<uint32_t>(takenscratch.size());
             takenpool.insert(takenpool.end(), takenscratch.begin(), takenscratch.end());
@@ -234,10 +237,7 @@ bool Planner::takenclear(double y, double x0, double x1) const {
         takenat = changes;
     }
     std::vector<std::pair<double, double>>& v = rowstaken[key];
-    if (v.empty()) {
-        takenin(band, 0, &v);
-        mergespans(v);
-    }
+    if (v.empty()) find(&v);
     return spanclear(v, x0, x1);
 }
 
