@@ -211,7 +211,7 @@ void Planner::columnfor(const std::vector<size_t>& m, int* id) {
 // What a lending planner's columns at a run of level lines found of the rules of what the panel
 // draws, kept with what it found before of the same run.
 void Planner::keeplevel(LevelSet& c) {
-    std::vector<std::vector<char>>& kept = levelstatic[c.m];
+    std::vector<Verdicts>& kept = levelstatic[c.m];
     if (kept.empty()) {
         kept = std::move(c.cache);
         return;
@@ -220,7 +220,7 @@ void Planner::keeplevel(LevelSet& c) {
         if (kept[a].empty()) kept[a] = std::move(c.cache[a]);
         else
             for (size_t k = 0; k < c.cache[a].size(); ++k)
-                if (kept[a][k] == 0) kept[a][k] = c.cache[a][k];
+                if (kept[a][k] == 0 && c.cache[a][k] != 0) kept[a].set(k, c.cache[a][k]);
     }
 }
 
@@ -390,9 +390,9 @@ long Planner::levelcolumn(LevelSet& c, std::vector<Row>* rows) const {
         const double begin = an.dir > 0 ? an.x0 + wmax + 0.25 * d : an.x0 - 0.25 * d;
         // The rules of what the panel draws, asked once a slot and place; those of the labels
         // placed, each time.
-        std::vector<char>& known = c.cache[a];
+        Verdicts& known = c.cache[a];
         const bool fresh = known.empty();
-        if (fresh) known.assign(c.entries, 0);
+        if (fresh) known.grow(c.entries);
         ok.assign(c.entries, 0);
         for (size_t k = 0; k < n; ++k) {
             if (!c.pending[k]) continue;
@@ -404,14 +404,14 @@ long Planner::levelcolumn(LevelSet& c, std::vector<Row>* rows) const {
             for (int s = std::max(0, c.slo[k]); s <= c.shi[k] && s < S; ++s) {
                 const size_t e = c.first[k] + static_cast<size_t>(s - c.slo[k]);
                 if (!c.all[e]) continue;
-                char& v = known[e];
+                char v = known[e];
                 if (v == 2) continue;   // (ruled out by what the panel draws, asked before)
                 Site t;
                 t.at = spot(zlo + s * q);
                 t.cover = boxof(glyph(m[k], t.at));
                 if (v == 0) {
-                    const std::vector<char>* was = c.before && a < c.before->size() && !(*c.before)[a].empty() ? &(*c.before)[a] : nullptr;
-                    v = staticnow(was ? (*was)[e] : 0, m[k], t, true);
+                    const Verdicts* was = c.before && a < c.before->size() && !(*c.before)[a].empty() ? &(*c.before)[a] : nullptr;
+                    known.set(e, v = staticnow(was ? (*was)[e] : 0, m[k], t, true));
                 }
                 // (the texts placed asked first across the row: placedfree asks them of the box)
                 const Box p = t.cover.grown(0.5 * h, 0);

@@ -47,7 +47,7 @@ Planner::Planner(const std::vector<Label>& labels, const Ground& ground, const F
             if (L[i].value == values && twin[i] < 0) order.push_back(i);
     out.assign(L.size(), Placed{});
     on.assign(L.size(), false);
-    live.assign(L.size(), std::vector<std::vector<char>>(5));
+    live.assign(L.size(), std::vector<Verdicts>(5));
     // (a label's places are the same with the inset or without)
     enumerated.assign(L.size(), Enumerated{});
     nearby.assign(L.size(), NearFrame{});
@@ -77,15 +77,18 @@ std::vector<size_t> Planner::sorted(bool up) const {
 // ---- the places of one label
 
 // Beside its line: where the drawing puts it, the other side, then further along its line,
-// both sides each time (nearest first, away from the line's end first).
-std::vector<Spot> Planner::spots(size_t i) const {
+// both sides each time (nearest first, away from the line's end first). Calls f with each in
+// turn until it returns true; whether it did (made again each time they are asked, not kept: a
+// crowded page has thousands of them for each label).
+template <class F>
+bool Planner::eachspot(size_t i, F&& f) const {
     const Label& a = L[i];
-    std::vector<Spot> v{a.first};
+    if (f(a.first)) return true;
     const Box& r = g.room;
     if (upright(a.line)) {
         const double X = a.line.x0, dd = std::fabs(a.first.x - X);
         const Spot other{a.first.end ? X + dd : X - dd, a.first.y, !a.first.end};
-        v.push_back(other);
+        if (f(other)) return true;
         const double step = 0.25 * h, mid = 0.5 * (r.y0 + r.y1), centre = 0.5 * (kAscent - kDescent) * h;
         const int away = a.from == 0 ? -1 : 1;
         for (int k = 1; k * step <= r.y1 - r.y0; ++k)
@@ -93,19 +96,20 @@ std::vector<Spot> Planner::spots(size_t i) const {
                 const double y = a.first.y + dir * k * step;
                 if (y + kAscent * h > r.y1 || y - kDescent * h < r.y0) continue;
                 if (a.given && (a.from == 0 ? y + centre < mid : y + centre > mid)) continue;
-                v.push_back({a.first.x, y, a.first.end});
-                v.push_back({other.x, y, other.end});
+                if (f(Spot{a.first.x, y, a.first.end}) || f(Spot{other.x, y, other.end})) return true;
             }
-        return v;
+        return false;
     }
     const double Y = a.line.y0;
-    std::vector<double> sides{a.first.y};
-    if (!a.online) sides.push_back(a.first.y < Y ? Y + 0.5 * h : Y - h);
-    if (sides.size() > 1) v.push_back({a.first.x, sides[1], a.first.end});
+    double sides[2] = {a.first.y, 0};
+    int n = 1;
+    if (!a.online) sides[n++] = a.first.y < Y ? Y + 0.5 * h : Y - h;
+    if (n > 1 && f(Spot{a.first.x, sides[1], a.first.end})) return true;
     // The line's other end, unless the user gave its end.
     if (!a.given && a.from != 2 && a.line.x1 >= r.x1 - d - a.w && a.line.x0 <= r.x0 + d + a.w) {
         const Spot far{a.from == 0 ? a.line.x1 - d : a.line.x0 + d, 0, a.from == 0};
-        for (const double y : sides) v.push_back({far.x, y, far.end});
+        for (int k = 0; k < n; ++k)
+            if (f(Spot{far.x, sides[k], far.end})) return true;
     }
     const double step = 0.5 * h, width = r.x1 - r.x0;
     for (int k = 1; k * step <= width; ++k)
@@ -116,35 +120,45 @@ std::vector<Spot> Planner::spots(size_t i) const {
             const double c = 0.5 * (b.x0 + b.x1);
             if (a.given && (a.from == 0 ? c > r.x0 + 0.5 * width : a.from == 1 ? c < r.x0 + 0.5 * width : std::fabs(c - r.x0 - 0.5 * width) > 0.25 * width))
                 continue;
-            for (const double y : sides) v.push_back({s.x, y, s.end});
+            for (int q = 0; q < n; ++q)
+                if (f(Spot{s.x, sides[q], s.end})) return true;
         }
-    return v;
+    return false;
 }
 
-// Label i's places beside its line, the places along the line they take (once each) and every
-// other of those: what its places are made from, the same whatever is placed; found once.
+// Label i's spots, the places along its line they take (once each) and every other of those:
+// what its places are made from, the same whatever is placed; found once.
 const Planner::Enumerated& Planner::enumerate(size_t i) const {
     if (prior && prior->enumerated[i].known) return prior->enumerated[i];
     Enumerated& e = enumerated[i];
     if (e.known) return e;
     e.known = true;
-    e.spots = spots(i);
     const bool up = upright(L[i].line);
+    e.up = up;
+    e.sides = up || !L[i].online ? 2 : 1;
+    size_t n = 0;
     std::vector<double> seen;   // the places along, in order along the line
-    for (const Spot& at : e.spots) {
+    eachspot(i, [&](const Spot& at) {
+        const size_t k = n % static_cast<size_t>(e.sides);
+        if (n++ < static_cast<size_t>(e.sides)) e.side[k] = at;
+        if (k == 0) {
+            e.at.push_back(up ? at.y : at.x);
+            if (!up) e.ends.push_back(at.end);
+        }
         const double p = up ? at.y : 0.5 * (glyph(i, at).x0 + glyph(i, at).x1), tol = 1e-9 * h;
         const auto it = std::upper_bound(seen.begin(), seen.end(), p - tol);
-        if (it != seen.end() && *it < p + tol) continue;
+        if (it != seen.end() && *it < p + tol) return false;
         seen.insert(it, p);
         e.along.push_back(p);
-    }
+        return false;
+    });
     const double coarse = up ? 0.5 * h : h;
     for (const double p : e.along) {
         const double k = std::fabs(p - e.along.front()) / coarse;
         if (std::fabs(k - std::round(k)) < 1e-6) e.every.push_back(p);
     }
     // (kept for the whole placement, and lent: no room to spare)
-    e.spots.shrink_to_fit(), e.along.shrink_to_fit(), e.every.shrink_to_fit();
+    e.at.shrink_to_fit(), e.ends.shrink_to_fit(), e.along.shrink_to_fit(), e.every.shrink_to_fit();
     return e;
 }
 
@@ -161,7 +175,6 @@ bool Planner::eachplace(size_t i, int kinds, const std::function<bool(const Site
 template <bool NearOnly>
 bool Planner::placesof(size_t i, int kinds, const std::function<bool(const Site&, int, size_t)>& f) const {
     const Enumerated& e = enumerate(i);
-    const std::vector<Spot>& v = e.spots;
     const std::vector<double>& along = e.along;
     const Label& a = L[i];
     const bool up = upright(a.line);
@@ -170,8 +183,7 @@ bool Planner::placesof(size_t i, int kinds, const std::function<bool(const Site&
     // again: every caller asks those first, staticat)
     auto ruledout = [&](int kind, size_t n) {
         if (nearonly) return false;   // (asked again: the frame's lines ruled out some of those)
-        const std::vector<char>& known = live[i][kindat(kind)];
-        return n < known.size() && known[n] == 2;
+        return live[i][kindat(kind)][n] == 2;
     };
     // (asked for places near the frame's lines alone: whether a text at `at` keeps its margin
     // from the room's edges, where those lines run; such a place is passed by, counted)
@@ -181,22 +193,20 @@ bool Planner::placesof(size_t i, int kinds, const std::function<bool(const Site&
     };
     Site s;
     size_t n = 0;
+    const size_t spots = e.spots();
+    // (the next place from n on that was not ruled out before)
+    auto open = [&](int kind, size_t n) { return nearonly ? n : live[i][kindat(kind)].skip(n, 2, spots); };
     if (kinds & BESIDE)
-        for (const Spot& at : v) {
-            if (ruledout(BESIDE, n) || (nearonly && inner(at))) {
-                ++n;
-                continue;
-            }
-            if (s.at = at, f(s, BESIDE, n++)) return true;
+        for (n = open(BESIDE, 0); n < spots; n = open(BESIDE, n + 1)) {
+            s.at = e.spot(n);
+            if (nearonly && inner(s.at)) continue;
+            if (f(s, BESIDE, n)) return true;
         }
-    n = 0;
     if (kinds & BOXED)
-        for (const Spot& at : v) {
-            if (ruledout(BOXED, n)) {
-                ++n;
-                continue;
-            }
-            if (s.at = at, s.cover = boxof(glyph(i, at)), f(s, BOXED, n++)) return true;
+        for (n = open(BOXED, 0); n < spots; n = open(BOXED, n + 1)) {
+            s.at = e.spot(n);
+            s.cover = boxof(glyph(i, s.at));
+            if (f(s, BOXED, n)) return true;
         }
     s.cover = Box{};
     n = 0;
@@ -342,13 +352,10 @@ bool Planner::stillnone(size_t i) const {
 
 bool Planner::staticat(size_t i, int kind, size_t n, const Site& s) {
     const size_t k = kindat(kind);
-    std::vector<char>& v = live[i][k];
-    if (v.size() <= n) v.resize(n + 1, 0);
-    if (v[n] == 0) {
-        const std::vector<char>* was = prior ? &prior->live[i][k] : nullptr;
-        v[n] = staticnow(was && n < was->size() ? (*was)[n] : 0, i, s);
-    }
-    return v[n] == 1;
+    Verdicts& v = live[i][k];
+    char now = v[n];
+    if (now == 0) v.set(n, now = staticnow(prior ? prior->live[i][k][n] : 0, i, s));
+    return now == 1;
 }
 
 bool Planner::placeone(size_t i, int kinds) {
@@ -377,8 +384,7 @@ const Planner::NearFrame& Planner::nearplaces(size_t i) const {
 bool Planner::placenearframe(size_t i) {
     for (const NearPlace& q : nearplaces(i).places) {
         // (only a place that the rules of what the panel draws ruled out may now keep them)
-        const std::vector<char>& known = live[i][kindat(q.kind)];
-        if (q.n < known.size() && known[q.n] == 1) continue;
+        if (live[i][kindat(q.kind)][q.n] == 1) continue;
         nearframe = true;
         const bool kept = staticfree(i, q.s, false);
         nearframe = false;

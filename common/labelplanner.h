@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <memory>
@@ -151,6 +152,58 @@ private:
     std::vector<double> ly_, ux_;
 };
 
+// What the rules of what the panel draws said of each of a label's places or rows: 0 not asked,
+// 1 keeps, 2 fails; four to a byte (kept for every place of every label of a crowded page, and
+// lent). A place beyond those kept was not asked.
+class Verdicts {
+public:
+    char operator[](size_t n) const {
+        return n < n_ ? static_cast<char>((bytes_[n >> 2] >> ((n & 3) * 2)) & 3) : 0;
+    }
+    void set(size_t n, char v) {
+        if (n >= n_) grow(n + 1);
+        const int shift = static_cast<int>((n & 3) * 2);
+        uint8_t& b = bytes_[n >> 2];
+        b = static_cast<uint8_t>((b & ~(3 << shift)) | ((v & 3) << shift));
+    }
+    // Room for n places at once (none is forgotten).
+    void grow(size_t n) {
+        if (n <= n_) return;
+        n_ = n;
+        bytes_.resize((n + 3) / 4, 0);
+    }
+    size_t size() const { return n_; }
+    bool empty() const { return n_ == 0; }
+    // The first place from n on (before end) whose verdict is not v; end where there is none. (A
+    // crowded label's places are mostly ruled out: passed by 32 at a time.)
+    size_t skip(size_t n, char v, size_t end) const {
+        const uint8_t all = static_cast<uint8_t>(0x55 * (v & 3));
+        const size_t stop = std::min(end, n_);
+        while (n < stop) {
+            if ((n & 31) == 0 && n + 32 <= stop) {
+                uint64_t word;
+                std::memcpy(&word, bytes_.data() + (n >> 2), 8);
+                if (word == 0x0101010101010101ULL * all) {
+                    n += 32;
+                    continue;
+                }
+            }
+            if ((n & 3) == 0 && n + 4 <= stop && bytes_[n >> 2] == all) {
+                n += 4;
+                continue;
+            }
+            if ((*this)[n] != v) return n;
+            ++n;
+        }
+        // (past the verdicts kept: none asked)
+        return n >= end || v == 0 ? end : n;
+    }
+
+private:
+    std::vector<uint8_t> bytes_;
+    size_t n_ = 0;
+};
+
 // A place for one label: where its text stands, the box of the background it stands on (none:
 // x0 == x1) and its leader (x, y, x, y, ...; empty: none).
 struct Site {
@@ -281,14 +334,28 @@ struct Planner {
     // Whether label i at place number n of its kind keeps the rules of what the panel draws
     // (asked once a place).
     bool staticat(size_t i, int kind, size_t n, const Site& s);
-    std::vector<std::vector<std::vector<char>>> live;   // label, kind: 0 not asked, 1 keeps, 2 fails
-    std::vector<Spot> spots(size_t i) const;
-    // What a label's places are made from (its spots, the places along its line they take, every
-    // other of those), found once a label.
+    std::vector<std::vector<Verdicts>> live;   // label, kind
+    template <class F>
+    bool eachspot(size_t i, F&& f) const;
+    // What a label's places are made from, found once a label: its spots, a grid of a few sides
+    // by many places along (an upright line's: the heights, each at the first spot's side and the
+    // other; a level line's: each place across with its end, above and below the line), spot n
+    // at place n / sides and side n % sides; the places along its line they take (once each),
+    // and every other of those.
     struct Enumerated {
         bool known = false;
-        std::vector<Spot> spots;
+        bool up = false;
+        int sides = 1;
+        Spot side[2];                   // upright: x and end of each side; level: y of each
+        std::vector<double> at;         // upright: the heights; level: the places across
+        std::vector<char> ends;         // level: whether the text ends at each place across
         std::vector<double> along, every;
+        size_t spots() const { return at.size() * static_cast<size_t>(sides); }
+        Spot spot(size_t n) const {
+            const size_t k = n / static_cast<size_t>(sides);
+            const Spot& q = side[n % static_cast<size_t>(sides)];
+            return up ? Spot{q.x, at[k], q.end} : Spot{at[k], q.y, ends[k] != 0};
+        }
     };
     mutable std::vector<Enumerated> enumerated;
     const Enumerated& enumerate(size_t i) const;
@@ -352,8 +419,8 @@ struct Planner {
         size_t entries = 0;
         std::vector<Anchor> anchors;
         std::vector<char> pending;          // rows still to stand in a column
-        std::vector<std::vector<char>> cache;   // place: row, slot; 0 not asked, 1 keeps, 2 fails
-        const std::vector<std::vector<char>>* before = nullptr;   // the same, the prior planner's
+        std::vector<Verdicts> cache;        // place: row, slot
+        const std::vector<Verdicts>* before = nullptr;   // the same, the prior planner's
         std::vector<float> wide;            // place x slot: how wide a row's box there may be that
                                             // nothing the panel draws crosses; -1 not asked
         LevelSet(const Planner& p, const std::vector<size_t>& m);
@@ -361,7 +428,7 @@ struct Planner {
     // What the rules of what the panel draws said of the rows of the columns of each run of level
     // lines' labels (LevelSet::cache, by the run's labels from the highest line), for a planner
     // that lends.
-    std::map<std::vector<size_t>, std::vector<std::vector<char>>> levelstatic;
+    std::map<std::vector<size_t>, std::vector<Verdicts>> levelstatic;
     void keeplevel(LevelSet& c);
     // The rows of a column of the labels (a level set's rows still to stand in one) that keeps
     // the most of them (by weight); that weight.
@@ -421,8 +488,22 @@ struct Planner {
     // known, and those rows (by number, in the order they are preferred).
     mutable std::vector<char> rowsknown;
     mutable std::vector<size_t> runkey;   // for each label, the key of its run's column (once its rows are known)
-    mutable std::vector<std::vector<uint32_t>> rowsof;
-    mutable std::vector<std::vector<char>> rowstatic;   // label, row: 0 not asked, 1 keeps, 2 fails
+    // (a label's rows by number, as runs of consecutive numbers: first, count)
+    struct RowRuns {
+        std::vector<std::pair<uint32_t, uint32_t>> runs;
+        void add(uint32_t at) {
+            if (!runs.empty() && runs.back().first + runs.back().second == at) ++runs.back().second;
+            else runs.push_back({at, 1});
+        }
+        bool empty() const { return runs.empty(); }
+        size_t end() const {   // past the highest number
+            size_t e = 0;
+            for (const auto& [from, count] : runs) e = std::max(e, size_t{from} + count);
+            return e;
+        }
+    };
+    mutable std::vector<RowRuns> rowsof;
+    mutable std::vector<Verdicts> rowstatic;   // label, row
     void knowrows(size_t i) const;
     mutable std::unordered_map<size_t, LevelSet> levelsets;   // the runs of level lines, by their first label
     double rowwide(double y, double x, bool end, bool descends) const;
@@ -489,9 +570,9 @@ struct Planner {
 };
 
 struct Planner::Found {
-    std::vector<std::vector<std::vector<char>>> live;
-    std::vector<std::vector<char>> rowstatic;
-    std::map<std::vector<size_t>, std::vector<std::vector<char>>> levelstatic;
+    std::vector<std::vector<Verdicts>> live;
+    std::vector<Verdicts> rowstatic;
+    std::map<std::vector<size_t>, std::vector<Verdicts>> levelstatic;
     std::vector<Enumerated> enumerated;      // (the same with the inset or without)
     std::vector<RowPlaces> rowsacross;
     std::vector<NearFrame> nearby;

@@ -60,6 +60,8 @@ const Planner::RowPlaces& Planner::rowplaces(size_t i) const {
                                      : a.near + 0.25 * d >= b.near + 0.25 * d && a.near - w >= b.near - w;
             if (!out) rp.outward = false;
         }
+    // (kept for the whole placement, and lent)
+    xs.shrink_to_fit(), rp.side[0].shrink_to_fit(), rp.side[1].shrink_to_fit();
     return rp;
 }
 
@@ -277,8 +279,9 @@ bool Planner::columnrows(size_t i, bool movable, const std::function<bool(const 
     if (!rowsknown[i]) {
         rowsknown[i] = 1;
         knowrows(i);
+        rowsof[i].runs.shrink_to_fit();
         // (what the panel draws said of each row, kept by its number: room for them all at once)
-        if (!rowsof[i].empty()) rowstatic[i].resize(*std::max_element(rowsof[i].begin(), rowsof[i].end()) + size_t{1}, 0);
+        rowstatic[i].grow(rowsof[i].end());
         // (the run's key: its first label from the left, or its first label)
         const std::vector<size_t> m = cluster(i);
         runkey[i] = upright(L[i].line) ? *std::min_element(m.begin(), m.end(), [&](size_t a, size_t b) { return L[a].line.x0 < L[b].line.x0; })
@@ -287,51 +290,52 @@ bool Planner::columnrows(size_t i, bool movable, const std::function<bool(const 
     if (rowsof[i].empty()) return false;
     Placed as;
     // What the panel draws lets each row be taken or not, asked once.
-    std::vector<char>& known = rowstatic[i];
+    Verdicts& known = rowstatic[i];
     auto keeps = [&](size_t at, const Site& s) {
-        if (known.size() <= at) known.resize(at + 1, 0);
-        char& v = known[at];
-        if (v == 0) v = staticnow(prior && at < prior->rowstatic[i].size() ? prior->rowstatic[i][at] : 0, i, s, true);
+        char v = known[at];
+        if (v == 0) known.set(at, v = staticnow(prior ? prior->rowstatic[i][at] : 0, i, s, true));
         return v == 1;
     };
     // (a row that keeps ruled out when asked before is passed by at once)
-    auto ruledout = [&](size_t at) { return at < known.size() && known[at] == 2; };
+    auto ruledout = [&](size_t at) { return known[at] == 2; };
     if (upright(L[i].line)) {
         const Run& run = runs.at(runkey[i]);
         Site s;
-        for (const uint32_t at : rowsof[i]) {
-            const size_t pk = at / (2 * run.heights), fromtop = at / run.heights % 2, z = at % run.heights;
-            const ColumnPlace& p = run.places[pk];
-            const double y = (fromtop ? g.toprow : g.footrow) + (fromtop ? -0.25 : 0.25) * h * static_cast<double>(z);
-            ++work;
-            if (ruledout(at)) continue;
-            const Box b = glyph(i, {p.x, y, p.end});
-            if (!movable && !(journaling ? textfree(b) : takenclear(y, b.x0 - 0.5 * h, b.x1 + 0.5 * h))) continue;
-            uprightrow(i, p, y, fromtop, run.wmax, &s);
-            if (!keeps(at, s) || (s.lead.empty() && !rowreads(i, s, p.edge))) continue;
-            as.boxed = p.edge, as.cover = s.cover;
-            if (f(s, as)) return true;
-        }
+        for (const auto& [from, count] : rowsof[i].runs)
+            for (uint32_t at = from; at < from + count; ++at) {
+                const size_t pk = at / (2 * run.heights), fromtop = at / run.heights % 2, z = at % run.heights;
+                const ColumnPlace& p = run.places[pk];
+                const double y = (fromtop ? g.toprow : g.footrow) + (fromtop ? -0.25 : 0.25) * h * static_cast<double>(z);
+                ++work;
+                if (ruledout(at)) continue;
+                const Box b = glyph(i, {p.x, y, p.end});
+                if (!movable && !(journaling ? textfree(b) : takenclear(y, b.x0 - 0.5 * h, b.x1 + 0.5 * h))) continue;
+                uprightrow(i, p, y, fromtop, run.wmax, &s);
+                if (!keeps(at, s) || (s.lead.empty() && !rowreads(i, s, p.edge))) continue;
+                as.boxed = p.edge, as.cover = s.cover;
+                if (f(s, as)) return true;
+            }
         return false;
     }
     const LevelSet& c = levelsets.at(runkey[i]);
     const Box& l = L[i].line;
     Site s;
-    for (const uint32_t at : rowsof[i]) {
-        ++work;
-        if (ruledout(at)) continue;
-        const size_t a = at / static_cast<size_t>(c.S), z = at % static_cast<size_t>(c.S);
-        const LevelSet::Anchor& an = c.anchors[a];
-        const double begin = an.dir > 0 ? an.x0 + c.wmax + 0.25 * d : an.x0 - 0.25 * d, y = c.zlo + static_cast<double>(z) * c.q;
-        s.at = an.dir > 0 ? Spot{an.x0 + c.wmax, y, true} : Spot{an.x0, y, false};
-        s.cover = boxof(glyph(i, s.at));
-        const double mid = y + kMiddle * h, to = std::clamp(begin + an.dir * std::max(0.6 * h, 0.6 * std::fabs(mid - l.y0)), l.x0, l.x1);
-        leadto(s.lead, begin, mid, to, l.y0);
-        if (!movable && !(journaling ? textfree(s.cover) : takenclear(y, s.cover.x0 - 0.5 * h, s.cover.x1 + 0.5 * h))) continue;
-        if (!keeps(at, s)) continue;
-        as.boxed = true, as.cover = s.cover;
-        if (f(s, as)) return true;
-    }
+    for (const auto& [from, count] : rowsof[i].runs)
+        for (uint32_t at = from; at < from + count; ++at) {
+            ++work;
+            if (ruledout(at)) continue;
+            const size_t a = at / static_cast<size_t>(c.S), z = at % static_cast<size_t>(c.S);
+            const LevelSet::Anchor& an = c.anchors[a];
+            const double begin = an.dir > 0 ? an.x0 + c.wmax + 0.25 * d : an.x0 - 0.25 * d, y = c.zlo + static_cast<double>(z) * c.q;
+            s.at = an.dir > 0 ? Spot{an.x0 + c.wmax, y, true} : Spot{an.x0, y, false};
+            s.cover = boxof(glyph(i, s.at));
+            const double mid = y + kMiddle * h, to = std::clamp(begin + an.dir * std::max(0.6 * h, 0.6 * std::fabs(mid - l.y0)), l.x0, l.x1);
+            leadto(s.lead, begin, mid, to, l.y0);
+            if (!movable && !(journaling ? textfree(s.cover) : takenclear(y, s.cover.x0 - 0.5 * h, s.cover.x1 + 0.5 * h))) continue;
+            if (!keeps(at, s)) continue;
+            as.boxed = true, as.cover = s.cover;
+            if (f(s, as)) return true;
+        }
     return false;
 }
 
@@ -339,7 +343,7 @@ bool Planner::columnrows(size_t i, bool movable, const std::function<bool(const 
 // panel draws crosses (the same for every label of the run), found once, in the order they are
 // preferred, each by its number: upright by place, end and height; level by anchor and slot.
 void Planner::knowrows(size_t i) const {
-    std::vector<uint32_t>& out = rowsof[i];
+    RowRuns& out = rowsof[i];
     std::vector<size_t> m = cluster(i);
     if (m.size() < 2) return;
     const Box& r = g.room;
@@ -381,12 +385,12 @@ void Planner::knowrows(size_t i) const {
                                 break;
                             }
                         }
-                        out.push_back(at);
+                        out.add(at);
                         continue;
                     }
                     float& wide = run.wide[L[i].descends][at];
                     if (wide < 0) wide = static_cast<float>(rowwide(y, p.x, p.end, L[i].descends));
-                    if (w <= wide) out.push_back(at);
+                    if (w <= wide) out.add(at);
                 }
                 if (p.edge && last < 0) clear = 1;
             }
@@ -411,7 +415,7 @@ void Planner::knowrows(size_t i) const {
             if (wide < 0) wide = static_cast<float>(std::max(0.0, coverwide(y, an.dir > 0 ? an.x0 + c.wmax + 0.15 * h : an.x0 - 0.15 * h, an.dir > 0) - 0.3 * h));
             if (w > wide) continue;
             const double mid = y + kMiddle * h, to = std::clamp(begin + an.dir * std::max(0.6 * h, 0.6 * std::fabs(mid - l.y0)), l.x0, l.x1);
-            if (an.dir * (to - begin) > 0) out.push_back(static_cast<uint32_t>(at));
+            if (an.dir * (to - begin) > 0) out.add(static_cast<uint32_t>(at));
         }
     }
 }
@@ -501,6 +505,7 @@ const std::vector<std::pair<double, double>>& Planner::rowtexts(double y, bool d
     });
     if (g.inset && k.grown(h, h).overlaps(g.insetbox)) v.push_back({g.insetbox.x0 - h, g.insetbox.x1 + h});
     mergespans(v);
+    v.shrink_to_fit();
     return v;
 }
 
@@ -545,6 +550,7 @@ const std::vector<std::pair<double, double>>& Planner::rowcrossed(double y) cons
         return false;
     });
     mergespans(v);
+    v.shrink_to_fit();
     return v;
 }
 
@@ -611,6 +617,7 @@ const std::vector<std::pair<double, double>>& Planner::rowfixed(double y) const 
         return false;
     });
     mergespans(busy);
+    busy.shrink_to_fit();   // (kept for every row of the run)
     return busy;
 }
 

@@ -1,7 +1,8 @@
 // The placement's shortcuts that must answer exactly as the library: the key of a row of its
 // caches (the baseline rounded to a hundredth of a text height, halves away from zero, as llround
 // rounds: rows a hair apart share a key or not by it, and the placement's answers with them), and
-// a distance compared with a bound by the sum of squares (as hypot compares it).
+// a distance compared with a bound by the sum of squares (as hypot compares it), and the verdicts
+// kept four to a byte, passed by many at a time.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -46,6 +47,37 @@ TEST(HypotCompare, AnswersAsHypotAtTheBoundAndBeyondThePointsSizes) {
         EXPECT_EQ(labelplace::hypotcmp(dx, dy, r, std::less<double>()), h < r) << dx << " " << dy << " " << r;
         EXPECT_EQ(labelplace::hypotcmp(dx, dy, r, std::less_equal<double>()), h <= r) << dx << " " << dy << " " << r;
         EXPECT_EQ(labelplace::hypotcmp(dx, dy, r, std::greater_equal<double>()), h >= r) << dx << " " << dy << " " << r;
+    }
+}
+
+// The verdicts read back as set, and the next place whose verdict differs found as a plain scan
+// finds it: runs of one verdict across the 4-place bytes and 32-place words, a bound inside and
+// past the verdicts kept (places past them were not asked: 0).
+TEST(Verdicts, KeepWhatIsSetAndPassByRunsAsAPlainScan) {
+    std::mt19937_64 g(11);
+    for (int round = 0; round < 300; ++round) {
+        const size_t n = g() % 300;
+        labelplace::Verdicts v;
+        std::vector<char> plain(n, 0);
+        for (size_t k = 0; k < n;) {
+            const size_t len = 1 + g() % (round % 2 ? 70 : 5);
+            const char x = static_cast<char>(g() % 3);
+            for (size_t q = k; q < std::min(n, k + len); ++q) plain[q] = x;
+            k += len;
+        }
+        for (size_t k = n; k-- > 0;) v.set(k, plain[k]);   // (from the end: grown once)
+        if (n && g() % 2) v.set(n - 1, plain[n - 1]);
+        ASSERT_EQ(v.size(), n);
+        for (size_t k = 0; k < n + 5; ++k) ASSERT_EQ(v[k], k < n ? plain[k] : 0) << k;
+        for (const char x : {0, 1, 2})
+            for (const size_t end : {n / 2, n, n + 40}) {
+                auto scan = [&](size_t from) {
+                    for (size_t k = from; k < end; ++k)
+                        if ((k < n ? plain[k] : 0) != x) return k;
+                    return end;
+                };
+                for (size_t from = 0; from <= end; ++from) ASSERT_EQ(v.skip(from, x, end), scan(from)) << n << " " << int(x) << " " << end << " " << from;
+            }
     }
 }
 
