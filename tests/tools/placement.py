@@ -44,7 +44,8 @@ Read from the page:
   when it is UTF-8, drawn as the page draws bytes that are no UTF-8; a character not read back or not ASCII as
   any), a value where a number reads within READ_OFF points of its line; a text that opaque boxes painted after it
   cover (every glyph's centre) does not show, and is no label;
-- the road that drew a page, by its name NAME-ROAD[-K].svg or its folder (the device road where neither tells):
+- the road that drew a page: the one its program's OPTIONS GRAPHICS= names, else by its name NAME-ROAD[-K].svg or
+  its folder (the device road where none tells):
   its gap g between a line and the text beside it is GAP_DEVICE text heights (device) or GAP_STATISTICAL points
   (statistical); a text's box at a size by the glyph sheet's outlines (the advances of a page's texts where they
   show them); a label's text height h is its font size, read off its glyphs' scale against the sheet's.
@@ -618,6 +619,9 @@ class Program:
         # (a probability plot draws an inset unless NOINSET says not)
         self.probplot = bool(re.search(r'\bprobplot\b', text, re.I)) and not re.search(r'\bnoinset\b', text, re.I)
         self.inset_given = bool(re.search(r'\binset\b[^;]*\bposition\s*=', text, re.I))
+        # the road its OPTIONS statements name (they overrule --graphics), where they name one alone
+        roads = {m.lower() for m in re.findall(r'\boptions\b[^;]*?\bgraphics\s*=\s*(device|statistical)\b', text, re.I)}
+        self.road = roads.pop() if len(roads) == 1 else None
         for st in text.split(';'):
             low = st.lower()
             opts = {}
@@ -1115,6 +1119,17 @@ def _inside_side(p, lo, hi):
                for side, inward in ((a, 1), (b, -1)))
 
 
+def _stands_for(p):
+    """The places a line stands for: its own first, and a side of its panel it stands within INSIDE_SIDE points
+    inside of, where it is dashed (the line at the axis's end)."""
+    at = [p['at']]
+    if p['dash']:
+        panel = p['panel']
+        a, b = (panel[0], panel[2]) if p['kind'] == 'x' else (panel[1], panel[3])
+        at += [side for side, inward in ((a, 1), (b, -1)) if 0 < (p['at'] - side) * inward <= INSIDE_SIDE]
+    return at
+
+
 def read_labels(sh, prog):
     """The grid's styles, the candidate reference and intersection lines, and the labels of such lines with
     their own lines: (grid, candidates, [(text, [line])])."""
@@ -1226,6 +1241,8 @@ def check(sh, prog, seen=None):
     """[(rule, message)] of a page; seen counts the labels, percentile labels and insets read."""
     out = []
     seen = {'labels': 0, 'percentiles': 0, 'insets': 0} if seen is None else seen
+    if prog and prog.road:
+        sh.road = prog.road   # (the program's own OPTIONS drew it, whatever the page's name says)
     grid, cands, labels, matching, orient = read_labels(sh, prog)
     # a solid stroke from a label's box to one of its own lines is its leader, though it stands where a value
     # reads (a leader drawn at the height of another label's line)
@@ -2232,11 +2249,15 @@ def _asked(sh, prog, cands, labels, matching):
 
         def off(p, v):
             """How much farther from line p value v reads than the statement's value nearest it: a stroke is the
-            line of that value (a value off its axis draws none, though it reads within 0.3 pt of a drawn one)."""
+            line of that value (a value off its axis draws none, though it reads within 0.3 pt of a drawn one). A
+            dashed line just inside a side where no value reads stands for the side as well (the line at the
+            axis's end, drawn clear of the border): it is the line of the value nearest either place."""
             if id(p) not in nearest:
-                nearest[id(p)] = min((abs(q - p['at']) for q in (p['axis'].place(w) for kw, w in values
-                                                                 if draws(kw, p)) if q is not None), default=0.0)
-            return abs(p['axis'].place(v) - p['at']) - nearest[id(p)]
+                places = [q for q in (p['axis'].place(w) for kw, w in values if draws(kw, p)) if q is not None]
+                nearest[id(p)] = [(at, min((abs(q - at) for q in places), default=0.0)) for at in _stands_for(p)]
+                if nearest[id(p)][0][1] <= 0.05:
+                    del nearest[id(p)][1:]
+            return min(abs(p['axis'].place(v) - at) - near for at, near in nearest[id(p)])
         for kw, (pairs, inter) in st.items():
             for v, text in pairs:
                 lines = [p for p in matching(('x', 'y'), v) if draws(kw, p) and id(p) in mine and off(p, v) <= 0.05]

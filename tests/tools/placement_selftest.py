@@ -52,7 +52,8 @@ and pages it once failed though nothing on them is misplaced, or faults it once 
 - a label naming lines at two values beside the nearer, on a row with another label of that line: no band
   (naming the line across the band alone: band);
 - a label beside its line, another line 0.31 points from it: asked for once;
-- a marker a quarter of a text height beside a place offered to a label left out: that place no more;
+- a marker a quarter of a text height beside a place offered to a label left out: that place no more; the page
+  named for the other road than its program's OPTIONS name: the same place offered;
 - a leader ending where its own level line meets an upright line: it ends on its own line (no place for a
   label whose leader would end there);
 - another label a text height and half a point from a place offered, by their ink, less by their advances:
@@ -64,6 +65,8 @@ and labels read as the page draws them, and what it does not show:
 - a label painted under an inset's box: left out (missing), and no label for the other rules;
 - an MCF limit's two dashes round a point, one ending by a label and beside its line: no leader (thin, ends);
 - a value 0.25 pt past the frame's side beside an unlabelled line just inside it: none asked for;
+- a value at the frame's side, its line dashed just inside it, another value's line a tenth of a point further in:
+  its label asked for;
 - a label left out 13 points from a line along the frame's side: no place offered nearer the side's line.
 
   placement_selftest.py --source ROOT (--glyphsheet TOOL | --glyphs SHEET.svg) PAGEDIR
@@ -524,6 +527,12 @@ def false_alarms(pagedir, glyphs, programs, expect):
     marked = _added(gone, f'<use xlink:href="#{use.group(1)}" transform="matrix(1,0,0,1,{at[0]:g},{at[1]:g})"/>\n')
     expect('a place with a marker a quarter of a text height beside its text is not offered',
            len(first) == 1 and first[0] not in places(c.found(marked), '400 days'))
+    # the same page named for the statistical road, its program's OPTIONS naming the device road that drew it
+    # (they overrule --graphics): judged as the device road draws, the same place offered
+    c.prog = placement.Program('options graphics=device;\n' + PROGRAM_TEXT['mcf-valve-seats-references'])
+    c.path = c.path.replace('-device.svg', '-statistical.svg')
+    expect('a page is judged by the road its program\'s OPTIONS name, whatever its name says',
+           len(first) == 1 and places(c.found(gone), '400 days') == first)
 
     # 'Zeta six' moved right, above its (level) line, its leader drawn down to it; an unlabelled line from the
     # frame's foot up through where that leader ends (drawn first: the nearer line there by a hair), and 'Mu' of a
@@ -646,6 +655,18 @@ def reading(pagedir, glyphs, programs, expect):
     found = _found(c, svg)
     expect('a value past the frame beside a drawn line asks for no label', found is not None and
            not _has(found, 'missing', 'Past'))
+
+    # a value at the frame's side, its line drawn dashed 1.6 points inside it (clear of the border), and another
+    # value's solid line a tenth of a point further in: the dashed line is the side's value's too, its label
+    # ('400 days', left beside the 400-day line) asked for
+    side, inner = ax.value(frame[2]), ax.value(frame[2] - 1.5)
+    c.prog = prog('mcf-valve-seats-references', "href=40 400 hreflabels='40 days' '400 days'",
+                  f"href=40 {inner:.8g} {side:.8g} hreflabels='40 days' '' '400 days'")
+    sh = c.sheet(_added(c.svg, DASHED.format(frame[2] - 1.6, frame[3], frame[2] - 1.6, frame[1]),
+                        LINE.format(frame[2] - 1.5, frame[3], frame[2] - 1.5, frame[1] + 40.0)))
+    placement.check(sh, c.prog)
+    expect('a dashed line just inside the side where a value reads is that value\'s, another value beside it',
+           any(a.text == '400 days' for a in getattr(sh, 'asked', ([], {}))[0]))
 
     # a line along the frame's side, and 'E' left out of a line 13 points from it: right of its line it would be
     # nearer the side's line
