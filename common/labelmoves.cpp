@@ -5,7 +5,8 @@
 // the column of its run too (first: they are few, and the places of its own, each with others
 // moved, may take all the work there is), where up to two others move to another place of their
 // own or a row of their column's, or make room there in turn (a chain of two moves); a label
-// moved on never takes the place back from the one it made room for.
+// moved on never takes the place back from the one it made room for. Last, a label placed alone
+// in the way of labels the user wrote leaves where more of them stand then.
 #include <algorithm>
 
 #include "common/labelplanner.h"
@@ -65,6 +66,48 @@ bool Planner::roomfor(size_t i, int depth, long stop) {
     };
     if (wider && columnrows(i, true, [&](const Site& s, const Placed& as) { return at(s, &as, true); })) return on[i];
     return eachplace(i, ALL, [&](const Site& s, int kind, size_t n) { return staticat(i, kind, n, s) && at(s, nullptr, false); }) && on[i];
+}
+
+// Label i (one the user wrote) where one label placed alone stands in the way: that one leaves,
+// and the labels the user wrote left out near it try their places again, then it; kept where
+// what stands then weighs more than before (a long text on a crowded line where two short ones
+// fit leaves them the room; a value gives way to a label), each label in the way tried once;
+// within the work up to stop. (The values left out take what room is left after, as before.)
+bool Planner::exchange(size_t i, long stop) {
+    std::vector<size_t> asked;   // the labels in the way tried
+    std::vector<int> who;
+    return eachplace(i, ALL, [&](const Site& s, int kind, size_t n) {
+        if (work > stop) return true;
+        if (!staticat(i, kind, n, s)) return false;
+        // (with who: whether only labels placed stand in the way, and which)
+        who.clear();
+        if (!placedfree(i, s, &who)) return false;
+        std::sort(who.begin(), who.end());
+        who.erase(std::unique(who.begin(), who.end()), who.end());
+        if (who.empty()) return put(i, s), true;
+        if (who.size() != 1) return false;
+        const size_t j = static_cast<size_t>(who.front());
+        if (sharesbox(j) || std::find(asked.begin(), asked.end(), j) != asked.end()) return false;
+        asked.push_back(j);
+        // (a label whose places lie away from the room it leaves gains nothing from it)
+        const Box freed = takes(j);
+        journal.clear();
+        journaling = true;
+        lift(j);
+        long gain = -weight(j);
+        if (placedfree(i, s)) {
+            put(i, s);
+            gain += weight(i);
+            for (size_t k : order)
+                if (!on[k] && !L[k].value && k != j && work <= stop && zoneof(k).overlaps(freed) && placeone(k, ALL)) gain += weight(k);
+            if (placeone(j, ALL)) gain += weight(j);
+        }
+        journaling = false;
+        if (gain > 0 && on[i]) return journal.clear(), true;
+        undo(0);
+        journal.clear();
+        return false;
+    }) && on[i];
 }
 
 // Every label back where it stood when the journal held mark changes.

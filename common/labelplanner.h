@@ -248,6 +248,7 @@ struct Planner {
     };
     std::vector<Tried> tried;        // for each label, when it last found no place of any kind
     Box zoneof(size_t i) const;
+    Box takes(size_t i) const;       // where label i, placed, stands
     long liftsin(const Box& zone) const;
     bool stillnone(size_t i) const;
     mutable long work = 0;           // places tried (every rule asked)
@@ -566,6 +567,9 @@ struct Planner {
     std::vector<Change> journal;
     bool journaling = false;
     void undo(size_t mark);
+    // A label left out where a label placed alone stands in the way, and more labels stand
+    // (by weight) once that one leaves: the one leaves, they stand; whether it did.
+    bool exchange(size_t i, long stop);
     bool sharesbox(size_t j) const { return out[j].column >= 0 && out[j].boxed && upright(L[j].line); }
 };
 

@@ -171,6 +171,26 @@ TEST(LabelRules, ALabelInTheWayMovesToAnotherPlaceOfItsOwn) {
     besideupright(p.labels[first], at[first], true);
 }
 
+// A long label above its level line whose one room is a stretch between two upright lines, whose
+// labels' one places (beside their lines' feet, facing each other) lie at the two ends of that
+// stretch: asked first, it takes the stretch. It has no other place, so no move makes room for
+// either: it leaves, and the two stand.
+TEST(LabelRules, ALongLabelLeavesItsRoomToTwoShortOnes) {
+    Panel p;
+    const double y = 30 + 0.5 * kH;
+    const size_t lon = p.label(level(30), "Long long long", {41, y, false});
+    const size_t ab = p.label(upright(38, 31, 60), "Ab", {38 + kGap, y, false});
+    const size_t cd = p.label(upright(62, 31, 60), "Cd", {62 - kGap, y, true});
+    p.wall(0, 0, 100, 29.7);
+    p.wall(0, 30.3, 37.7, 33.2);
+    p.wall(62.3, 30.3, 100, 33.2);
+    p.wall(0, 33.4, 100, 60);
+    const std::vector<lp::Placed> at = p.place();
+    EXPECT_TRUE(at[lon].omitted) << where(p.labels[lon], at[lon]);
+    besideupright(p.labels[ab], at[ab], true);
+    besideupright(p.labels[cd], at[cd], false);
+}
+
 // A user's label with no place beside its line (markers hug both sides) but further out at the
 // top, with a leader, where a value read off stands beside its own line, and the value has no
 // other place: the value gives way and is left out.
