@@ -5,8 +5,8 @@
 // the column of its run too (first: they are few, and the places of its own, each with others
 // moved, may take all the work there is), where up to two others move to another place of their
 // own or a row of their column's, or make room there in turn (a chain of two moves); a label
-// moved on never takes the place back from the one it made room for. Last, a label placed alone
-// in the way of labels the user wrote leaves where more of them stand then.
+// moved on never takes the place back from the one it made room for. Last, one or two labels
+// placed in the way of labels the user wrote leave where more of them stand then.
 #include <algorithm>
 
 #include "common/labelplanner.h"
@@ -68,13 +68,26 @@ bool Planner::roomfor(size_t i, int depth, long stop) {
     return eachplace(i, ALL, [&](const Site& s, int kind, size_t n) { return staticat(i, kind, n, s) && at(s, nullptr, false); }) && on[i];
 }
 
-// Label i (one the user wrote) where one label placed alone stands in the way: that one leaves,
-// and the labels the user wrote left out near it try their places again, then it; kept where
+// The labels the user wrote still left out, each where one label placed stands in its way, then
+// where two do (those found first: the fewer labels leave), within the work given.
+void Planner::exchanges(long most) {
+    budget = most;
+    for (size_t n = 1; n <= static_cast<size_t>(kInTheWay); ++n)
+        for (size_t i : order)
+            if (!on[i] && !L[i].value && budget > 0) {
+                const long start = work;
+                exchange(i, start + budget, n);
+                budget -= work - start;
+            }
+}
+
+// Label i (one the user wrote) where at most `most` labels placed stand in the way: they leave,
+// and the labels the user wrote left out near them try their places again, then they; kept where
 // what stands then weighs more than before (a long text on a crowded line where two short ones
-// fit leaves them the room; a value gives way to a label), each label in the way tried once;
+// fit leaves them the room; a value gives way to a label), each group in the way tried once;
 // within the work up to stop. (The values left out take what room is left after, as before.)
-bool Planner::exchange(size_t i, long stop) {
-    std::vector<size_t> asked;   // the labels in the way tried
+bool Planner::exchange(size_t i, long stop, size_t most) {
+    std::vector<std::vector<int>> asked;   // the labels in the way tried, together
     std::vector<int> who;
     return eachplace(i, ALL, [&](const Site& s, int kind, size_t n) {
         if (work > stop) return true;
@@ -85,22 +98,27 @@ bool Planner::exchange(size_t i, long stop) {
         std::sort(who.begin(), who.end());
         who.erase(std::unique(who.begin(), who.end()), who.end());
         if (who.empty()) return put(i, s), true;
-        if (who.size() != 1) return false;
-        const size_t j = static_cast<size_t>(who.front());
-        if (sharesbox(j) || std::find(asked.begin(), asked.end(), j) != asked.end()) return false;
-        asked.push_back(j);
-        // (a label whose places lie away from the room it leaves gains nothing from it)
-        const Box freed = takes(j);
+        if (who.size() > most) return false;
+        if (std::any_of(who.begin(), who.end(), [&](int j) { return sharesbox(static_cast<size_t>(j)); }) ||
+            std::find(asked.begin(), asked.end(), who) != asked.end())
+            return false;
+        asked.push_back(who);
+        // (a label whose places lie away from the room they leave gains nothing from it)
+        Box freed = takes(static_cast<size_t>(who.front()));
+        for (const int j : who) freed = freed.with(takes(static_cast<size_t>(j)));
         journal.clear();
         journaling = true;
-        lift(j);
-        long gain = -weight(j);
+        long gain = 0;
+        for (const int j : who) lift(static_cast<size_t>(j)), gain -= weight(static_cast<size_t>(j));
         if (placedfree(i, s)) {
             put(i, s);
             gain += weight(i);
             for (size_t k : order)
-                if (!on[k] && !L[k].value && k != j && work <= stop && zoneof(k).overlaps(freed) && placeone(k, ALL)) gain += weight(k);
-            if (placeone(j, ALL)) gain += weight(j);
+                if (!on[k] && !L[k].value && std::find(who.begin(), who.end(), static_cast<int>(k)) == who.end() && work <= stop &&
+                    zoneof(k).overlaps(freed) && placeone(k, ALL))
+                    gain += weight(k);
+            for (const int j : who)
+                if (placeone(static_cast<size_t>(j), ALL)) gain += weight(static_cast<size_t>(j));
         }
         journaling = false;
         if (gain > 0 && on[i]) return journal.clear(), true;

@@ -438,16 +438,10 @@ std::vector<Placed> Planner::run() {
         if (!on[i] && !L[i].value && budget > 0 && !stillnone(i)) makeroom(i, true);
     for (size_t i : order)
         if (!on[i]) placeanywhere(i);
-    // A label placed alone in the way of more of the user's labels left out leaves them its room
+    // Labels placed in the way of more of the user's labels left out leave them their room
     // (with as much work as the moves, up to what they may do for twenty-five labels: on a page
     // of hundreds, few labels stand alone in another's way).
-    budget = std::min(moves, 4000L + 400L * 25);
-    for (size_t i : order)
-        if (!on[i] && !L[i].value && budget > 0) {
-            const long start = work;
-            exchange(i, start + budget);
-            budget -= work - start;
-        }
+    exchanges(std::min(moves, 4000L + 400L * 25));
     // Last, for a label of a level line still without a place: above or below an end of its line
     // with a leader to that end (it takes no place another label could use first).
     for (size_t i : order)

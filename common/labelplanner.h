@@ -567,9 +567,10 @@ struct Planner {
     std::vector<Change> journal;
     bool journaling = false;
     void undo(size_t mark);
-    // A label left out where a label placed alone stands in the way, and more labels stand
-    // (by weight) once that one leaves: the one leaves, they stand; whether it did.
-    bool exchange(size_t i, long stop);
+    // A label left out where up to `most` labels placed stand in the way, and more labels stand
+    // (by weight) once those leave: they leave, the others stand; whether it did.
+    void exchanges(long most);
+    bool exchange(size_t i, long stop, size_t most);
     bool sharesbox(size_t j) const { return out[j].column >= 0 && out[j].boxed && upright(L[j].line); }
 };
 
