@@ -194,31 +194,27 @@ bool Planner::placesof(size_t i, int kinds, const std::function<bool(const Site&
     Site s;
     size_t n = 0;
     const size_t spots = e.spots();
-    // (the next place from n on that was not ruled out before)
-    auto open = [&](int kind, size_t n) { return nearonly ? n : live[i][kindat(kind)].skip(n, 2, spots); };
+    // (the next place of a kind from n on, before end, that was not ruled out before)
+    auto open = [&](int kind, size_t n, size_t end) { return nearonly ? n : live[i][kindat(kind)].skip(n, 2, end); };
     if (kinds & BESIDE)
-        for (n = open(BESIDE, 0); n < spots; n = open(BESIDE, n + 1)) {
+        for (n = open(BESIDE, 0, spots); n < spots; n = open(BESIDE, n + 1, spots)) {
             s.at = e.spot(n);
             if (nearonly && inner(s.at)) continue;
             if (f(s, BESIDE, n)) return true;
         }
     if (kinds & BOXED)
-        for (n = open(BOXED, 0); n < spots; n = open(BOXED, n + 1)) {
+        for (n = open(BOXED, 0, spots); n < spots; n = open(BOXED, n + 1, spots)) {
             s.at = e.spot(n);
             s.cover = boxof(glyph(i, s.at));
             if (f(s, BOXED, n)) return true;
         }
     s.cover = Box{};
-    n = 0;
     if (kinds & ONLINE)
-        for (const double p : along) {
-            if (ruledout(ONLINE, n)) {
-                ++n;
-                continue;
-            }
+        for (n = open(ONLINE, 0, along.size()); n < along.size(); n = open(ONLINE, n + 1, along.size())) {
+            const double p = along[n];
             s.at = up ? Spot{a.line.x0 - 0.5 * a.w, p, false} : Spot{p - 0.5 * a.w, a.line.y0 - 0.5 * (kAscent - kDescent) * h, false};
             s.cover = boxof(glyph(i, s.at));
-            if (f(s, ONLINE, n++)) return true;
+            if (f(s, ONLINE, n)) return true;
         }
     s.cover = Box{};
     if (!(kinds & (LED | ENDS))) return false;
@@ -228,21 +224,23 @@ bool Planner::placesof(size_t i, int kinds, const std::function<bool(const Site&
     n = 0;
     if (up) {
         if (!(kinds & LED)) return false;
-        // Beside it, half a text height further out at a time, a level leader across to it.
-        for (const double y : every)
-            for (int k = 1; d + 0.5 * h * k + kBearing * h <= kReach * h; ++k)
-                for (const int side : {a.first.end ? -1 : 1, a.first.end ? 1 : -1}) {
-                    if (ruledout(LED, n) || (nearonly && inner({l.x0 + side * (d + 0.5 * h * k), y, side < 0}))) {
-                        ++n;
-                        continue;
-                    }
-                    const double mid = y + kMiddle * h, x = l.x0 + side * (d + 0.5 * h * k);
-                    s.at = {x, y, side < 0};
-                    const Box b = glyph(i, s.at);
-                    const double from = side > 0 ? b.x0 - 0.25 * d : b.x1 + 0.25 * d;
-                    leadto(s.lead, from, mid, l.x0, std::clamp(mid, std::min(l.y0, l.y1), std::max(l.y0, l.y1)));
-                    if (f(s, LED, n++)) return true;
-                }
+        // Beside it, half a text height further out at a time, a level leader across to it: place
+        // n at every[n / (2 K)], k = 1 + n % (2 K) / 2, on the first side or the other by n % 2.
+        int K = 0;
+        while (d + 0.5 * h * (K + 1) + kBearing * h <= kReach * h) ++K;
+        const int sides[2] = {a.first.end ? -1 : 1, a.first.end ? 1 : -1};
+        const size_t per = 2 * static_cast<size_t>(K), led = every.size() * per;
+        for (n = open(LED, 0, led); n < led; n = open(LED, n + 1, led)) {
+            const double y = every[n / per];
+            const int k = 1 + static_cast<int>(n % per / 2), side = sides[n % 2];
+            if (nearonly && inner({l.x0 + side * (d + 0.5 * h * k), y, side < 0})) continue;
+            const double mid = y + kMiddle * h, x = l.x0 + side * (d + 0.5 * h * k);
+            s.at = {x, y, side < 0};
+            const Box b = glyph(i, s.at);
+            const double from = side > 0 ? b.x0 - 0.25 * d : b.x1 + 0.25 * d;
+            leadto(s.lead, from, mid, l.x0, std::clamp(mid, std::min(l.y0, l.y1), std::max(l.y0, l.y1)));
+            if (f(s, LED, n)) return true;
+        }
         return false;
     }
     // Above or below it, half a text height further off at a time, a leader from the text's
