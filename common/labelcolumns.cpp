@@ -391,8 +391,7 @@ long Planner::levelcolumn(LevelSet& c, std::vector<Row>* rows) const {
         // The rules of what the panel draws, asked once a slot and place; those of the labels
         // placed, each time.
         Verdicts& known = c.cache[a];
-        const bool fresh = known.empty();
-        if (fresh) known.grow(c.entries);
+        known.grow(c.entries);
         ok.assign(c.entries, 0);
         for (size_t k = 0; k < n; ++k) {
             if (!c.pending[k]) continue;

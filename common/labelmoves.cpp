@@ -70,8 +70,8 @@ bool Planner::roomfor(size_t i, int depth, long stop) {
 
 // The labels the user wrote still left out, each where one label placed stands in its way, then
 // where two do (those found first: the fewer labels leave), within the work given.
-void Planner::exchanges(long most) {
-    budget = most;
+void Planner::exchanges(long allowed) {
+    budget = allowed;
     for (size_t n = 1; n <= static_cast<size_t>(kInTheWay); ++n)
         for (size_t i : order)
             if (!on[i] && !L[i].value && budget > 0) {
@@ -105,7 +105,7 @@ bool Planner::exchange(size_t i, long stop, size_t most) {
         asked.push_back(who);
         // (a label whose places lie away from the room they leave gains nothing from it)
         Box freed = takes(static_cast<size_t>(who.front()));
-        for (const int j : who) freed = freed.with(takes(static_cast<size_t>(j)));
+        for (size_t q = 1; q < who.size(); ++q) freed = freed.with(takes(static_cast<size_t>(who[q])));
         journal.clear();
         journaling = true;
         long gain = 0;

@@ -78,8 +78,7 @@ std::vector<size_t> Planner::sorted(bool up) const {
 
 // Beside its line: where the drawing puts it, the other side, then further along its line,
 // both sides each time (nearest first, away from the line's end first). Calls f with each in
-// turn until it returns true; whether it did (made again each time they are asked, not kept: a
-// crowded page has thousands of them for each label).
+// turn until it returns true; whether it did (enumerate keeps them, as a grid).
 template <class F>
 bool Planner::eachspot(size_t i, F&& f) const {
     const Label& a = L[i];

@@ -569,7 +569,7 @@ struct Planner {
     void undo(size_t mark);
     // A label left out where up to `most` labels placed stand in the way, and more labels stand
     // (by weight) once those leave: they leave, the others stand; whether it did.
-    void exchanges(long most);
+    void exchanges(long allowed);
     bool exchange(size_t i, long stop, size_t most);
     bool sharesbox(size_t j) const { return out[j].column >= 0 && out[j].boxed && upright(L[j].line); }
 };

@@ -1110,24 +1110,22 @@ def _sides_at(sh, panel, kinds, v):
     return out
 
 
-def _inside_side(p, lo, hi):
-    """Whether a line stands within INSIDE_SIDE points inside a side of its panel where the value's place [lo, hi]
-    reads: the statistical road draws a line at an axis's end inside the frame, clear of the border."""
-    panel = p['panel']
-    a, b = (panel[0], panel[2]) if p['kind'] == 'x' else (panel[1], panel[3])
-    return any(min(lo, hi) - 0.3 <= side <= max(lo, hi) + 0.3 and 0 < (p['at'] - side) * inward <= INSIDE_SIDE
-               for side, inward in ((a, 1), (b, -1)))
-
-
 def _stands_for(p):
     """The places a line stands for: its own first, and a side of its panel it stands within INSIDE_SIDE points
-    inside of, where it is dashed (the line at the axis's end)."""
+    inside of, where it is dashed (the statistical road draws a line at an axis's end inside the frame, clear of
+    the border)."""
     at = [p['at']]
     if p['dash']:
         panel = p['panel']
         a, b = (panel[0], panel[2]) if p['kind'] == 'x' else (panel[1], panel[3])
         at += [side for side, inward in ((a, 1), (b, -1)) if 0 < (p['at'] - side) * inward <= INSIDE_SIDE]
     return at
+
+
+def _inside_side(p, lo, hi):
+    """Whether a dashed line stands within INSIDE_SIDE points inside a side of its panel where the value's place
+    [lo, hi] reads."""
+    return any(min(lo, hi) - 0.3 <= side <= max(lo, hi) + 0.3 for side in _stands_for(p)[1:])
 
 
 def read_labels(sh, prog):
