@@ -6,7 +6,7 @@
 # The placement check (tests/tools/placement.py: values beside their own lines, none left out
 # where a place is free, insets at the corner that hides least) fails the test on every rule, or
 # on those VITALYX_PLACEMENT names (some of near,far,cross,row,order,join,band,leaders,end,inset,
-# panel,missing,reach,ends,thin; "none" leaves it out). Its own test
+# panel,missing,reach,ends,thin,strip; "none" leaves it out). Its own test
 # (tests/tools/placement_selftest.py) always runs.
 set -u
 exe=$1 sheet=$2 root=$3 out=$4

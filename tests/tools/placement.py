@@ -112,7 +112,10 @@ What fails (each page with the lines that tell why), by rule:
   that cross meet: their leaders' ends keep apart);
 - thin: a leader drawn as wide as the fitted lines of its label's panel or wider (straight strokes across the
   panel that are no reference line and no leader), or in another colour than the reference and intersection
-  lines of the panel: it could be taken for a fitted line.
+  lines of the panel: it could be taken for a fitted line;
+- strip: a reference or intersection line drawn past its axis's end, in a strip inside its panel's frame (between
+  a solid stroke across the whole panel, at most STRIP points inside a side, and that side: the censored marks'
+  strip beside a turned frame or above an upright one): it runs through the marks, where no value reads.
 
   placement.py --source ROOT (--glyphsheet TOOL | --glyphs SHEET.svg) [--rules all|RULE,...] [--program CASE=PROG]...
                [--jobs N] [--counts FILE] [--verbose] PAGE.svg...
@@ -171,6 +174,7 @@ ENDS_ON = 0.5         # points: a leader ends on its line within this
 ENDS_APART = 0.5      # text heights: leaders of lines this far apart or more end this far apart
 FROM_SIDE = 2.0      # points: a reference line starts this near a side of its panel
 BEYOND_SIDE = 3.0    # points: a line drawn this far past a side of its panel (in the strip beside a turned frame) is named by it
+STRIP = 30.0         # points: a strip past an axis's end (the censored marks' beside or above a frame) is this wide at most
 INSIDE_SIDE = 2.0    # points: a dashed line this near inside a side where its value reads is the line at the axis's end
 NEAR_BY = 0.05        # text heights: a place for a label left out is nearer its own line than any other by this
 LED_STEP = 0.5        # text heights: the places with a leader step this far out from the line, and along it
@@ -1463,6 +1467,44 @@ def check(sh, prog, seen=None):
     out += _outside(sh, prog, labels, matching, orient)
     out += _missing(sh, prog, labels, led, [p for p in cands if id(p) not in leaders and id(p) not in drawn], refs,
                     matching, grid, lead)
+    out += _in_strips(sh)
+    return out
+
+
+def _in_strips(sh):
+    """Lines drawn past a panel's axis's end, in the strip between its side and the frame's (the censored marks'
+    strip beside a turned frame or above an upright one): strokes across the whole panel, at least half a point
+    past its side, short of a solid stroke as long STRIP points out at most (the frame's side)."""
+    out = []
+    for r in sh.panels:
+        for k in (0, 1):                         # the coordinate that is fixed along the stroke
+            lo, hi = (r[1], r[3]) if k == 0 else (r[0], r[2])
+            across = []
+            for p in sh.paths:
+                if not p['single'] or not (p['vert'] if k == 0 else p['horiz']):
+                    continue
+                a, b = p['polys'][0]
+                if abs(min(a[1 - k], b[1 - k]) - lo) <= FROM_SIDE and abs(max(a[1 - k], b[1 - k]) - hi) <= FROM_SIDE:
+                    across.append((a[k], p))
+            # the frame's sides that meet the panel's side, running on past it (one frame round panel and strip)
+            along = [(a[1 - k], min(a[k], b[k]), max(a[k], b[k])) for p in sh.paths
+                     if not p['dash'] and p['single'] and (p['horiz'] if k == 0 else p['vert'])
+                     for a, b in [p['polys'][0]]]
+
+            def framed(side, wall):
+                return all(any(abs(e - f) <= 0.5 and u <= min(side, wall) + 0.5 and w >= max(side, wall) - 0.5
+                               for f, u, w in along) for e in (lo, hi))
+            for side, out_ in ((r[k], -1), (r[k + 2], 1)):
+                walls = [at for at, p in across if not p['dash'] and 2.0 <= (at - side) * out_ <= STRIP and
+                         framed(side, at)]
+                if not walls:
+                    continue
+                wall = min(walls, key=lambda at: abs(at - side))
+                for at, p in across:
+                    if 0.5 < (at - side) * out_ < abs(wall - side) - 0.5:
+                        out.append(('strip', f'a line at ({at:.1f}) is drawn {abs(at - side):.1f} pt past its '
+                                             f'axis\'s end at {side:.1f}, in the strip short of the frame\'s side at '
+                                             f'{wall:.1f}'))
     return out
 
 
@@ -2860,7 +2902,7 @@ def load_glyphs(tool, sheet):
 
 
 RULES = ('near', 'far', 'cross', 'row', 'order', 'join', 'band', 'leaders', 'end', 'inset', 'panel', 'missing', 'reach',
-         'ends', 'thin')
+         'ends', 'thin', 'strip')
 
 
 def program_text(raw):

@@ -20,6 +20,8 @@ hand, against the same pages as drawn.
   cross: ends;
 - two labels' leaders from one point to lines far apart: leaders;
 - a leader drawn as wide as the fitted lines, or in a fitted line's colour: thin;
+- a reference line drawn a point past a turned plot's axis's end, in the strip of censored marks inside the
+  frame: strip (on the axis's end: not);
 - three markers under an inset whose other corners hold reference labels: inset (the labels give way); a label
   half a text height beside an inset: inset;
 and pages it once failed though nothing on them is misplaced, or faults it once missed:
@@ -870,6 +872,15 @@ def main(argv):
     blue = c.svg.replace(s1, re.sub(r'stroke:rgb\([^)]*\)', 'stroke:rgb(16%,38%,72%)', s1))
     expect('a leader in a fitted line\'s colour is not drawn as the reference lines', _has(c.found(blue), 'thin',
                                                                                           '30.21'))
+
+    # a reference line of a turned plot drawn a point past its axis's end, through the strip of censored marks
+    # inside the frame's side; the same line on the axis's end
+    c = Case(pagedir, 'probplot-intersect-overlay-markers-device.svg', glyphs, programs)
+    panel = c.sheet(c.svg).panels[0]
+    expect('lines short of the strip beside a turned frame pass', not any(r == 'strip' for r, _ in c.found(c.svg)))
+    past, end = (_added(c.svg, DASHED.format(x, panel[3], x, panel[1])) for x in (panel[2] + 1.0, panel[2]))
+    expect('a line drawn in the strip past the axis\'s end fails', any(r == 'strip' for r, _ in c.found(past)))
+    expect('a line drawn on the axis\'s end passes', not any(r == 'strip' for r, _ in c.found(end)))
 
     # percentile labels 10 and 90 of a relation plot trade places
     c = Case(pagedir, 'relation-insulation-regression-statistical.svg', glyphs, programs)
