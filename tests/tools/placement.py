@@ -174,7 +174,7 @@ ENDS_ON = 0.5         # points: a leader ends on its line within this
 ENDS_APART = 0.5      # text heights: leaders of lines this far apart or more end this far apart
 FROM_SIDE = 2.0      # points: a reference line starts this near a side of its panel
 BEYOND_SIDE = 3.0    # points: a line drawn this far past a side of its panel (in the strip beside a turned frame) is named by it
-STRIP = 30.0         # points: a strip past an axis's end (the censored marks' beside or above a frame) is this wide at most
+STRIP = 30.0         # points: a strip past an axis's end (the censored marks') inside a frame is this wide at most
 INSIDE_SIDE = 2.0    # points: a dashed line this near inside a side where its value reads is the line at the axis's end
 NEAR_BY = 0.05        # text heights: a place for a label left out is nearer its own line than any other by this
 LED_STEP = 0.5        # text heights: the places with a leader step this far out from the line, and along it
@@ -2244,8 +2244,9 @@ class _Ask:
         self.kind, self.at = own[0]['kind'], own[0]['at']
 
 
-def _asked(sh, prog, cands, labels, matching):
-    """The labels the program asks for on a page, and the texts that show them: ([_Ask], {id(ask): text})."""
+def _asked(sh, prog, cands, labels, matching, lead=None):
+    """The labels the program asks for on a page, and the texts that show them: ([_Ask], {id(ask): text}); lead:
+    label -> the stroke that joins it to a line."""
     draws = _orient(sh)
     mine = {id(p) for p in cands}   # no leader, though it stands where a value reads
 
@@ -2263,21 +2264,23 @@ def _asked(sh, prog, cands, labels, matching):
             shown.append((t, panel))
 
     def present(asks):
-        """{id(ask): text} of the asks a text shows: texts of one label text in a panel go to the nearest of its
-        lines."""
-        got = {}
-        groups = {}
-        for a in asks:
-            groups.setdefault((a.panel, a.text), []).append(a)
-        for (panel, text), group in groups.items():
-            ts = [t for t, p in shown if p == panel and _reads_as(t['text'], text)]
-            pairs = sorted((min(_seg_rect(q['polys'][0][0], q['polys'][0][1], t['box']) for q in a.own), k, j)
-                           for k, a in enumerate(group) for j, t in enumerate(ts))
-            used = set()
-            for _, k, j in pairs:
-                if id(group[k]) not in got and j not in used:
-                    got[id(group[k])] = ts[j]
-                    used.add(j)
+        """{id(ask): text} of the asks a text shows: each text shows one label, the one it writes whole before one
+        it shows the start of, the nearest of its lines first (a text's leader ends by its own line)."""
+        pairs = []
+        for n, a in enumerate(asks):
+            for j, (t, p) in enumerate(shown):
+                if p == a.panel and _reads_as(t['text'], a.text):
+                    whole = len(t['text'].strip()) >= len(a.text.strip())
+                    d = min(_seg_rect(q['polys'][0][0], q['polys'][0][1], t['box']) for q in a.own)
+                    if lead and id(t) in lead:
+                        w = _far_end(t, lead[id(t)]['polys'][0])
+                        d = min(d, min(_pt_seg(w, *q['polys'][0]) for q in a.own) - LEADER_GAP)
+                    pairs.append((not whole, d, n, j))
+        got, used = {}, set()
+        for _, _, n, j in sorted(pairs):
+            if id(asks[n]) not in got and j not in used:
+                got[id(asks[n])] = shown[j][0]
+                used.add(j)
         return got
 
     per = []
@@ -2322,16 +2325,21 @@ def _asked(sh, prog, cands, labels, matching):
                                                    {id(q) for q in a.own} & {id(q) for q in own} for a in asks):
                         keys.add(key)
                         asks.append(_Ask(panel, text, own, v, intersect=inter))
-        per.append((len(present(asks)), found, asks, st))
+        showing = present(asks)
+        # (ties go to the statement whose labels the page writes most as they are: two statements that label one
+        # value alike, a character beyond ASCII apart, read alike)
+        alike = sum(x == y for a in asks if id(a) in showing
+                    for x, y in zip(showing[id(a)]['text'].strip(), a.text.strip()))
+        per.append(((len(showing), found, alike), asks, st))
     # the statement that drew the page: the one whose labels it shows most, else whose lines it draws most
-    best = max(((n, f) for n, f, _, _ in per), default=(0, 0))
-    if best == (0, 0):
+    best = max((score for score, _, _ in per), default=(0, 0, 0))
+    if best[:2] == (0, 0):
         return [], {}
     asks, keys, inter = [], set(), {}
-    for n, f, q, st in per:
-        for r, labelled in crossed.get(id(st), []) if (n, f) == best else ():
+    for score, q, st in per:
+        for r, labelled in crossed.get(id(st), []) if score == best else ():
             inter[id(r)] = (r, labelled or inter.get(id(r), (r, False))[1])
-        for a in q if (n, f) == best else ():
+        for a in q if score == best else ():
             key = (a.panel, a.text, a.kind, round(a.at))   # statements alike ask alike
             if key not in keys:
                 keys.add(key)
@@ -2849,7 +2857,7 @@ def _missing(sh, prog, labels, led, cands, refs, matching, grid_styles, lead=Non
     rule."""
     if not prog or not prog.statements or not sh.metrics:
         return []
-    asks, got = _asked(sh, prog, cands, labels, matching)
+    asks, got = _asked(sh, prog, cands, labels, matching, lead)
     sh.asked = (asks, got)
     lost = [a for a in asks if id(a) not in got]
     if VERBOSE[0]:

@@ -63,7 +63,8 @@ and pages it once failed though nothing on them is misplaced, or faults it once 
 and labels read as the page draws them, and what it does not show:
 - accented labels (one on the page, one it leaves out): read, asked for and judged (missing), with no end in
   recursion; a Latin-1 program's label cut to 16 bytes at an accented byte: read; a label cut to show as another
-  label's whole text: it names both lines; a labelled value off every axis: no label wanted back;
+  label's whole text: it names both lines; a labelled value off every axis: no label wanted back; a text that
+  shows one label whole and the start of another's: that one's only;
 - a label painted under an inset's box: left out (missing), and no label for the other rules;
 - an MCF limit's two dashes round a point, one ending by a label and beside its line: no leader (thin, ends);
 - a value 0.25 pt past the frame's side beside an unlabelled line just inside it: none asked for;
@@ -609,6 +610,17 @@ def reading(pagedir, glyphs, programs, expect):
     found = _found(c, _upright_at(c, 150))
     expect('a label cut to show as another\'s whole text names both lines', found is not None and
            not _rules(found, 'one thousand hou', ('near', 'far')))
+    # a second line labelled with a longer text that starts as the page's '400 days' does: that text is the
+    # label of its own line only, and the longer one is not shown
+    c = Case(pagedir, 'mcf-valve-seats-references-device.svg', glyphs, programs)
+    c.prog = prog('mcf-valve-seats-references', "href=40 400 hreflabels='40 days' '400 days'",
+                  "href=40 400 150 hreflabels='40 days' '400 days' '400 days or more'")
+    sh = c.sheet(_upright_at(c, 150))
+    placement.check(sh, c.prog)
+    asks, got = getattr(sh, 'asked', ([], {}))
+    expect('a text shows one label: its own, not the start of another\'s', any(a.text == '400 days' for a in asks) and
+           all((id(a) in got) == (a.text == '400 days') for a in asks if a.text.startswith('400 days')))
+
     # a labelled value off every axis draws no label: none is wanted back from the page
     sh = c.sheet(c.svg)
     off = placement.Program(PROGRAM_TEXT['probplot-long-reference-label'].replace('lref=1000', 'lref=1e9'))
