@@ -40,10 +40,12 @@ Read from the page:
   one drawn last before it) has a label, written as the page writes the values it shows (two
   decimals, else four significant digits) from the place its axis reads. The same text at the same line is
   asked for once; a program's statement asks on the pages that show most of its labels (else draw most of its
-  lines). A label shows where a text of its panel reads as it (its first 16 bytes, cut back to a whole character
-  when it is UTF-8, drawn as the page draws bytes that are no UTF-8; a character not read back or not ASCII as
-  any), a value where a number reads within READ_OFF points of its line; a text that opaque boxes painted after it
-  cover (every glyph's centre) does not show, and is no label;
+  lines, else write most of their characters as they are). A label shows where a text of its panel reads as it
+  (its first 16 bytes, cut back to a whole character when it is UTF-8, drawn as the page draws bytes that are no
+  UTF-8; a character not read back or not ASCII as any), each text one label (one it writes whole before one
+  whose start it shows, the nearest of their lines first, the one its leader ends on nearest), a value where a
+  number reads within READ_OFF points of its line; a text that opaque boxes painted after it cover (every
+  glyph's centre) does not show, and is no label;
 - the road that drew a page: the one its program's OPTIONS GRAPHICS= names, else by its name NAME-ROAD[-K].svg or
   its folder (the device road where none tells):
   its gap g between a line and the text beside it is GAP_DEVICE text heights (device) or GAP_STATISTICAL points
