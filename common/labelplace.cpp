@@ -436,9 +436,10 @@ std::vector<Placed> Planner::run() {
     for (size_t i : order)
         if (!on[i]) placeanywhere(i);
     // Labels placed in the way of more of the user's labels left out leave them their room
-    // (with as much work as the moves, up to what they may do for twenty-five labels: on a page
-    // of hundreds, few labels stand alone in another's way).
-    exchanges(std::min(moves, 4000L + 400L * 25));
+    // (with twice the work of the moves, up to what they may do for seventy-five labels: each
+    // exchange walks every place of the label and of those that leave, and on a page of
+    // hundreds, few labels stand alone in another's way).
+    exchanges(std::min(2 * moves, 4000L + 400L * 75));
     // Last, for a label of a level line still without a place: above or below an end of its line
     // with a leader to that end (it takes no place another label could use first).
     for (size_t i : order)
