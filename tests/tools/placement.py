@@ -718,9 +718,11 @@ class Sheet:
                 polys = []
                 for p in it[1]:
                     polys += _clip_poly(p, clip) if clip else [p]
-                # the ends where the clip cuts the stroke: it runs on there, out of sight
+                # the ends where the clip cuts the stroke: it runs on there, out of sight (a stroke that ends a
+                # hair past the clip, a leader to a line's end on the frame's side, ends where it is cut)
                 drawn = {v for p in it[1] for v in p}
-                cut = [q for pts in polys for q in (pts[0], pts[-1]) if q not in drawn]
+                cut = [q for pts in polys for q in (pts[0], pts[-1])
+                       if q not in drawn and min(math.hypot(q[0] - v[0], q[1] - v[1]) for v in drawn) > ENDS_ON]
                 if not polys:
                     continue
                 dash = re.search(r'stroke-dasharray:([^;]+)', st)
@@ -1532,9 +1534,10 @@ def _limit_dashes(sh):
         if len(dashes) < 2:
             continue
         mid = (lo + hi) / 2
-        # (a limit's dash is about as wide as its point's marker: two alike leaders are longer)
+        # (a limit's dash is about as wide as its point's marker, at most a quarter wider: two alike leaders of
+        # a stack of labels, a marker between them, are longer)
         near = [c[1 - k] for r in (-1, 0, 1) for c, wide in centres.get((k, round(mid) + r), ())
-                if abs(c[k] - mid) <= 0.5 and hi - lo <= 2 * wide]
+                if abs(c[k] - mid) <= 0.5 and hi - lo <= 1.25 * wide]
         dashes.sort(key=lambda q: q[0])
         for (u, p), (w, q) in zip(dashes, dashes[1:]):
             panel = sh.panel_of(p['polys'][0][0])

@@ -67,6 +67,7 @@ and labels read as the page draws them, and what it does not show:
   shows one label whole and the start of another's: that one's only;
 - a label painted under an inset's box: left out (missing), and no label for the other rules;
 - an MCF limit's two dashes round a point, one ending by a label and beside its line: no leader (thin, ends);
+  two such strokes 1.7 times as long as the marker is wide: leaders;
 - a value 0.25 pt past the frame's side beside an unlabelled line just inside it: none asked for;
 - a value at the frame's side, its line dashed just inside it, another value's line a tenth of a point further in:
   its label asked for;
@@ -657,6 +658,19 @@ def reading(pagedir, glyphs, programs, expect):
     found = _found(c, limits)
     expect('a limit\'s dashes round a point are no leader', found is not None and
            not _rules(found, '400 days', ('thin', 'ends')))
+    # the same strokes 1.7 times as long as the marker is wide, '400 days' moved to the end of the upper one (two
+    # alike leaders of a stack of labels, a marker between them): that one is its leader, ending a point off its
+    # line, in a fitted line's colour
+    m = max(probe.marks)[1]
+    long = 1.7 * (m[2] - m[0])
+    (days, n) = c.box('400 days')
+    mid = (days[1] + days[3]) / 2
+    leaders = _added(c.moved(c.svg, n, x + 2.0 + long - days[0], 0), dash.format(x + 1.0, mid, x + 1.0 + long, mid),
+                     dash.format(x + 1.0, mid + 20, x + 1.0 + long, mid + 20),
+                     mark.format(use, x + 1.0 + long / 2 - centre[0], mid + 10 - centre[1]))
+    found = _found(c, leaders)
+    expect('two alike strokes longer than a limit\'s dashes round a point are leaders', found is not None and
+           _rules(found, '400 days', ('thin', 'ends')))
 
     # a line just inside the frame's side of an unlabelled value, and 'Past' 0.25 pt from it past the side (off
     # the axis: no line): 'Past' is not asked for
