@@ -239,6 +239,25 @@ TEST(LabelRules, ALabelWithoutALeaderStandsWithinATextHeightOfItsLine) {
     ledtoline(p.labels[i], at[i]);
 }
 
+// A label with an accent on a small letter (its box as high as an accent on a capital) below
+// its level line, an unlabelled upright line beside the stretch it may take: wherever it stands
+// without a leader, its letters (up to the capitals' height) are nearer its own line than the
+// upright one by a twentieth of a text height.
+TEST(LabelRules, AnAccentedLabelIsNearerItsOwnLineByItsLetters) {
+    Panel p;
+    p.g.refs.push_back(upright(50));
+    const size_t i = p.label(level(30), "Nino", {51, 30 - kGap - 0.72 * kH, false});
+    p.labels[i].rises = true;
+    p.wall(0, 0, 49.7, 60);
+    p.wall(50 + 4 * kH, 0, 100, 60);
+    const std::vector<lp::Placed> at = p.place();
+    const lp::Label& a = p.labels[i];
+    SCOPED_TRACE(where(a, at[i]));
+    if (at[i].omitted || !at[i].leader.empty()) return;
+    const lp::Box b = glyphs(a, at[i]);
+    EXPECT_LE(gap(b, a.line) + 0.05 * kH, gap(b, upright(50)));
+}
+
 // Two upright lines 0.1 text heights apart past the axis' end: in the gap between the data's
 // frame (the ground's inner box, which keeps the leaders in) and the room's edge, too close for
 // a label between them and with no room right of them. Each label is led to its own line: a
