@@ -1514,8 +1514,8 @@ def _in_strips(sh):
 
 def _limit_dashes(sh):
     """The ids of the dashes of points' limits (an MCF plot's): short axis-parallel strokes, two alike (one style,
-    one span along) one across from the other in one panel, with a marker centred between them. Such a dash may end
-    by a label and on a line: it is no leader."""
+    one span along) one across from the other in one panel, with a marker centred between them, or one alone whose
+    other lies past the panel's side. Such a dash may end by a label and on a line: it is no leader."""
     groups = {}
     for p in sh.paths:
         if not p['single'] or not (p['horiz'] or p['vert']) or p['len'] > 3 * TICK[1]:
@@ -1531,8 +1531,6 @@ def _limit_dashes(sh):
             centres.setdefault((k, round(c[k])), []).append((c, b[2 + k] - b[k]))
     out = set()
     for (k, lo, hi, _), dashes in groups.items():
-        if len(dashes) < 2:
-            continue
         mid = (lo + hi) / 2
         # (a limit's dash is about as wide as its point's marker, at most a quarter wider: two alike leaders of
         # a stack of labels, a marker between them, are longer)
@@ -1543,6 +1541,14 @@ def _limit_dashes(sh):
             panel = sh.panel_of(p['polys'][0][0])
             if panel and panel == sh.panel_of(q['polys'][0][0]) and any(u < c < w for c in near):
                 out |= {id(p), id(q)}
+        # one dash alone, the other's place across the marker past its panel's side (drawn out of sight)
+        for u, p in dashes:
+            if id(p) in out:
+                continue
+            panel = sh.panel_of(p['polys'][0][0])
+            first, last = (panel[1], panel[3]) if panel and k == 0 else (panel[0], panel[2]) if panel else (0, 0)
+            if panel and any(not first <= 2 * c - u <= last for c in near):
+                out.add(id(p))
     return out
 
 
