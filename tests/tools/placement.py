@@ -1251,15 +1251,18 @@ def check(sh, prog, seen=None):
         sh.road = prog.road   # (the program's own OPTIONS drew it, whatever the page's name says)
     grid, cands, labels, matching, orient = read_labels(sh, prog)
     # a solid stroke from a label's box to one of its own lines is its leader, though it stands where a value
-    # reads (a leader drawn at the height of another label's line)
+    # reads (a leader drawn at the height of another label's line, or along its own line to that line's end,
+    # drawn otherwise than the line)
     drawn = set()
     for t, own in labels:
         for p in cands:
-            if p['dash'] or p in own:
+            if p['dash']:
                 continue
+            ends = [q for q in own if q is not p and (p not in own or q['style'] != p['style'])]
             a, b = p['polys'][0]
-            if any(_pt_rect(u, t['box']) <= LEADER_GAP < 0.5 + _pt_rect(w, t['box']) and
-                   min(_pt_seg(w, *q['polys'][0]) for q in own) <= LEADER_GAP / 2 for u, w in ((a, b), (b, a))):
+            if ends and any(_pt_rect(u, t['box']) <= LEADER_GAP < 0.5 + _pt_rect(w, t['box']) and
+                            min(_pt_seg(w, *q['polys'][0]) for q in ends) <= LEADER_GAP / 2
+                            for u, w in ((a, b), (b, a))):
                 drawn.add(id(p))
     labels = [(t, own) for t, own in ((t, [p for p in own if id(p) not in drawn]) for t, own in labels) if own]
     seen['labels'] += len(labels)
@@ -1529,7 +1532,7 @@ def _limit_dashes(sh):
         c = _centre(b)
         for k in (0, 1):
             centres.setdefault((k, round(c[k])), []).append((c, b[2 + k] - b[k]))
-    out = set()
+    out, lone = set(), []
     for (k, lo, hi, _), dashes in groups.items():
         mid = (lo + hi) / 2
         # (a limit's dash is about as wide as its point's marker, at most a quarter wider: two alike leaders of
@@ -1541,14 +1544,16 @@ def _limit_dashes(sh):
             panel = sh.panel_of(p['polys'][0][0])
             if panel and panel == sh.panel_of(q['polys'][0][0]) and any(u < c < w for c in near):
                 out |= {id(p), id(q)}
-        # one dash alone, the other's place across the marker past its panel's side (drawn out of sight)
+        # one dash alone, the other's place across the marker past its panel's side (drawn out of sight), where
+        # the page's limits have dashes of its style and length
         for u, p in dashes:
-            if id(p) in out:
-                continue
             panel = sh.panel_of(p['polys'][0][0])
-            first, last = (panel[1], panel[3]) if panel and k == 0 else (panel[0], panel[2]) if panel else (0, 0)
-            if panel and any(not first <= 2 * c - u <= last for c in near):
-                out.add(id(p))
+            if id(p) not in out and panel:
+                first, last = (panel[1], panel[3]) if k == 0 else (panel[0], panel[2])
+                if any(not first <= 2 * c - u <= last for c in near):
+                    lone.append(p)
+    kinds = {(p['style'], round(p['len'], 1)) for p in sh.paths if id(p) in out}
+    out |= {id(p) for p in lone if (p['style'], round(p['len'], 1)) in kinds}
     return out
 
 

@@ -67,8 +67,8 @@ and labels read as the page draws them, and what it does not show:
   shows one label whole and the start of another's: that one's only;
 - a label painted under an inset's box: left out (missing), and no label for the other rules;
 - an MCF limit's two dashes round a point, one ending by a label and beside its line: no leader (thin, ends);
-  one of them alone, the other's place past the frame's side: no leader; two such strokes 1.7 times as long as
-  the marker is wide: leaders;
+  one of them alone, the other's place past the frame's side, other points' dashes alike: no leader; two such
+  strokes 1.7 times as long as the marker is wide: leaders;
 - a value 0.25 pt past the frame's side beside an unlabelled line just inside it: none asked for;
 - a value at the frame's side, its line dashed just inside it, another value's line a tenth of a point further in:
   its label asked for;
@@ -660,12 +660,15 @@ def reading(pagedir, glyphs, programs, expect):
     expect('a limit\'s dashes round a point are no leader', found is not None and
            not _rules(found, '400 days', ('thin', 'ends')))
     # one dash alone by '400 days', moved near the panel's foot, its point's marker below it, the other dash's
-    # place past the frame's side: no leader
+    # place past the frame's side, another point's limit with both dashes alike in the panel's middle: no leader
     (days, n) = c.box('400 days')
-    foot = sh.panels[0][3]
+    frame = sh.panels[0]
+    foot, px, py = frame[3], (frame[0] + frame[2]) / 2, (frame[1] + frame[3]) / 2
     lone = _added(c.moved(c.svg, n, x + 8.0 - days[0], foot - 14.0 - (days[1] + days[3]) / 2),
                   dash.format(x + 1.0, foot - 14.0, x + 7.0, foot - 14.0),
-                  mark.format(use, x + 4.0 - centre[0], foot - 6.0 - centre[1]))
+                  mark.format(use, x + 4.0 - centre[0], foot - 6.0 - centre[1]),
+                  dash.format(px, py, px + 6.0, py), dash.format(px, py + 20, px + 6.0, py + 20),
+                  mark.format(use, px + 3.0 - centre[0], py + 10 - centre[1]))
     found = _found(c, lone)
     expect('a limit\'s dash whose other lies past the frame is no leader', found is not None and
            not _rules(found, '400 days', ('thin', 'ends')))
