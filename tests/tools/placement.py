@@ -63,7 +63,8 @@ What fails (each page with the lines that tell why), by rule:
 - join: labels of two lines on one row, closer than a text's height: they read as one;
 - band: labels of two close parallel lines (level lines nearer than BAND text heights, upright ones nearer than the
   wider label and one height) that share the band between them, both without a leader: one row between level
-  lines, one column between upright ones (labels of one panel); which line each belongs to is a guess;
+  lines, one column between upright ones (labels of one panel); which line each belongs to is a guess (unless
+  both write one text);
 - cross: another reference or intersection line, a fitted line or a confidence limit through a label's box;
   where an opaque box painted after the line (the label's ground) hides it there, it counts only when it passes
   through: it comes out from under the boxes on both sides, however far from the text, and shows there for SHOWS
@@ -1842,6 +1843,8 @@ def _bands(labels, led, at):
         for u, own2 in free[n + 1:]:
             if own[0]['kind'] != own2[0]['kind'] or own[0]['panel'] != own2[0]['panel']:
                 continue   # panels side by side have rows of their own
+            if t['text'] == u['text']:
+                continue   # one text for both lines: either way each line reads as named
             a, b = t['box'], u['box']
             p1, p2 = sorted((_own_at(a, own), _own_at(b, own2)))
             if p2 - p1 < 0.3:
