@@ -623,6 +623,7 @@ class Program:
         text = re.sub(r'/\*.*?\*/', ' ', text, flags=re.S)
         self.refs, self.values, self.plotfit, self.statements = {}, [], set(), []
         self.cuts = {}   # {label text as a page shows it, cut: [(keyword, value)]}
+        self.labpos = {}   # {VREFLABPOS, HREFLABPOS, SREFLABPOS: the number given}
         # (a probability plot draws an inset unless NOINSET says not)
         self.probplot = bool(re.search(r'\bprobplot\b', text, re.I)) and not re.search(r'\bnoinset\b', text, re.I)
         self.inset_given = bool(re.search(r'\binset\b[^;]*\bposition\s*=', text, re.I))
@@ -657,6 +658,9 @@ class Program:
                              bool(re.search(r'\bintersect\b', opts[kw], re.I)))
             if lists:
                 self.statements.append(lists)
+                for kw in ('vreflabpos', 'hreflabpos', 'sreflabpos'):
+                    if kw in opts and re.match(r'^\s*\d+\s*$', opts[kw]):
+                        self.labpos[kw] = int(opts[kw])
             if 'relationplot' in low and 'plotfit' in opts:
                 self.plotfit.update(_values(opts['plotfit']))
 
@@ -1250,6 +1254,7 @@ def check(sh, prog, seen=None):
     seen = {'labels': 0, 'percentiles': 0, 'insets': 0} if seen is None else seen
     if prog and prog.road:
         sh.road = prog.road   # (the program's own OPTIONS drew it, whatever the page's name says)
+    sh.labpos = prog.labpos if prog else {}
     grid, cands, labels, matching, orient = read_labels(sh, prog)
     # a solid stroke from a label's box to one of its own lines is its leader, though it stands where a value
     # reads (a leader drawn at the height of another label's line, or along its own line to that line's end,
@@ -2520,6 +2525,8 @@ class _Room:
         panel = ask.panel
         if not (grown[0] >= panel[0] and grown[1] >= panel[1] and grown[2] <= panel[2] and grown[3] <= panel[3]):
             return 'panel'
+        if not _in_half(self.sh, ask, box, h):
+            return 'half'
         if any(_rect_gap(grown, r) < INSET_APART * h for r in self.insets):
             return 'inset'
         if any(_overlap(_grow(grown, 0.5 * h, 0), r) for r in self.grounds):
@@ -2869,6 +2876,27 @@ class _Room:
                     x += STEP_LEVEL * h
         return self.led(ask, rel, adv, h, labels, led) or (self.row(ask, rel, adv, h, labels, led)
                                                          if ask.kind == 'x' and rows else None)
+
+
+def _in_half(sh, ask, box, h):
+    """Whether a place lies in the part of its panel where the device road keeps a label whose position the user
+    gave (VREFLABPOS= 1 the left half, 2 the right, 3 and 4 the middle half; HREFLABPOS= or SREFLABPOS= 3, 4
+    and 6 the lower half, the others the upper), half a text height clear of its edge."""
+    pos = getattr(sh, 'labpos', {})
+    if sh.road != 'device' or not pos:
+        return True
+    panel, c = ask.panel, _centre(box)
+    if ask.kind == 'y':
+        if 'vreflabpos' not in pos:
+            return True
+        mid, width, v = (panel[0] + panel[2]) / 2, panel[2] - panel[0], pos['vreflabpos']
+        return c[0] <= mid - 0.5 * h if v == 1 else c[0] >= mid + 0.5 * h if v == 2 else \
+            abs(c[0] - mid) <= 0.25 * width - 0.5 * h if v in (3, 4) else True
+    v = pos.get('hreflabpos', pos.get('sreflabpos'))
+    if v is None:
+        return True
+    mid = (panel[1] + panel[3]) / 2
+    return c[1] >= mid + 0.5 * h if v in (3, 4, 6) else c[1] <= mid - 0.5 * h
 
 
 def _missing(sh, prog, labels, led, cands, refs, matching, grid_styles, lead=None):

@@ -72,7 +72,8 @@ and labels read as the page draws them, and what it does not show:
 - a value 0.25 pt past the frame's side beside an unlabelled line just inside it: none asked for;
 - a value at the frame's side, its line dashed just inside it, another value's line a tenth of a point further in:
   its label asked for;
-- a label left out 13 points from a line along the frame's side: no place offered nearer the side's line.
+- a label left out 13 points from a line along the frame's side: no place offered nearer the side's line;
+- a label left out whose position the user gave (VREFLABPOS=2): no place offered outside the right half.
 
   placement_selftest.py --source ROOT (--glyphsheet TOOL | --glyphs SHEET.svg) PAGEDIR
 Exits 1 when a fault is not found (or found on the page as drawn)."""
@@ -685,6 +686,17 @@ def reading(pagedir, glyphs, programs, expect):
     found = _found(c, leaders)
     expect('two alike strokes longer than a limit\'s dashes round a point are leaders', found is not None and
            _rules(found, '400 days', ('thin', 'ends')))
+
+    # 'half' taken off the page, the program asking for the labels of VREF= at the right end (VREFLABPOS=2): a
+    # place offered for it lies in the right half of the panel, where the device road keeps it
+    c = Case(pagedir, 'mcf-valve-seats-references-device.svg', glyphs, programs)
+    c.prog = prog('mcf-valve-seats-references', "vreflabels='half' 'one'", "vreflabels='half' 'one' vreflabpos=2")
+    found = _found(c, c.removed(c.svg, c.box('half')[1])) or []
+    frame = c.sheet(c.svg).panels[0]
+    offered = [tuple(float(v) for v in m.groups()) for r, msg in found if r == 'missing' and '"half"' in msg
+               for m in [re.search(r'\((-?[\d.]+),(-?[\d.]+)\)-\((-?[\d.]+),(-?[\d.]+)\)$', msg)] if m]
+    expect('a place offered to a label whose position the user gave lies in its half of the panel',
+           all(b[0] + b[2] > frame[0] + frame[2] for b in offered))
 
     # a line just inside the frame's side of an unlabelled value, and 'Past' 0.25 pt from it past the side (off
     # the axis: no line): 'Past' is not asked for
