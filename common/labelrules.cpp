@@ -73,13 +73,13 @@ bool Planner::nearest(size_t i, const Box& box) const {
     // The ink's sides as the road measured them, or each as far in as they may be, or not: every
     // way it may lie; its top and foot likewise.
     const Label& t = L[i];
+    // (the top of a text with an accent may be that of an accent on a small letter, at the
+    // ascent's height)
+    const double top = (t.rises ? kRise - kAscent : 0) + 0.04;
     for (int m = 0; m < 16; ++m) {
         if (t.inked && (m & 3)) continue;
         const double x0 = t.inked ? box.x0 + t.inkleft : box.x0 + (m & 1 ? b : 0);
         const double x1 = std::max(x0, t.inked ? box.x1 - t.inkright : box.x1 - (m & 2 ? b : 0));
-        // (the top of a text with an accent may be that of an accent on a small letter, at the
-        // ascent's height)
-        const double top = (t.rises ? kRise - kAscent : 0) + 0.04;
         const double y0 = box.y0 + (m & 4 ? 0.05 * h : 0), y1 = std::max(y0, box.y1 - (m & 8 ? top * h : 0));
         if (nearer({x0, y0, x1, y1})) return false;
     }

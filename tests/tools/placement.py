@@ -116,9 +116,10 @@ What fails (each page with the lines that tell why), by rule:
 - thin: a leader drawn as wide as the fitted lines of its label's panel or wider (straight strokes across the
   panel that are no reference line and no leader), or in another colour than the reference and intersection
   lines of the panel: it could be taken for a fitted line;
-- strip: a reference or intersection line drawn past its axis's end, in a strip inside its panel's frame (between
-  a solid stroke across the whole panel, at most STRIP points inside a side, and that side: the censored marks'
-  strip beside a turned frame or above an upright one): it runs through the marks, where no value reads.
+- strip: a line across the whole panel drawn past its axis's end, in the strip between the panel's side and the
+  frame's (a solid stroke as long, at most STRIP points past the side, the frame's sides running on to it: the
+  censored marks' strip beside a turned frame or above an upright one): it runs through the marks, where no
+  value reads.
 
   placement.py --source ROOT (--glyphsheet TOOL | --glyphs SHEET.svg) [--rules all|RULE,...] [--program CASE=PROG]...
                [--jobs N] [--counts FILE] [--verbose] PAGE.svg...
@@ -623,7 +624,7 @@ class Program:
         text = re.sub(r'/\*.*?\*/', ' ', text, flags=re.S)
         self.refs, self.values, self.plotfit, self.statements = {}, [], set(), []
         self.cuts = {}   # {label text as a page shows it, cut: [(keyword, value)]}
-        self.labpos = {}   # {VREFLABPOS, HREFLABPOS, SREFLABPOS: the number given}
+        self.labpos = {}   # {vreflabpos, hreflabpos, sreflabpos: the number given (the last statement's)}
         # (a probability plot draws an inset unless NOINSET says not)
         self.probplot = bool(re.search(r'\bprobplot\b', text, re.I)) and not re.search(r'\bnoinset\b', text, re.I)
         self.inset_given = bool(re.search(r'\binset\b[^;]*\bposition\s*=', text, re.I))
@@ -1489,8 +1490,12 @@ def _in_strips(sh):
     strip beside a turned frame or above an upright one): strokes across the whole panel, at least half a point
     past its side, short of a solid stroke as long STRIP points out at most (the frame's side)."""
     out = []
-    for r in sh.panels:
-        for k in (0, 1):                         # the coordinate that is fixed along the stroke
+    for k in (0, 1):                         # the coordinate that is fixed along the strokes across
+        # the solid strokes that may be a frame's sides meeting a panel's side: (where, from, to)
+        along = [(a[1 - k], min(a[k], b[k]), max(a[k], b[k])) for p in sh.paths
+                 if not p['dash'] and p['single'] and (p['horiz'] if k == 0 else p['vert'])
+                 for a, b in [p['polys'][0]]]
+        for r in sh.panels:
             lo, hi = (r[1], r[3]) if k == 0 else (r[0], r[2])
             across = []
             for p in sh.paths:
@@ -1499,22 +1504,19 @@ def _in_strips(sh):
                 a, b = p['polys'][0]
                 if abs(min(a[1 - k], b[1 - k]) - lo) <= FROM_SIDE and abs(max(a[1 - k], b[1 - k]) - hi) <= FROM_SIDE:
                     across.append((a[k], p))
-            # the frame's sides that meet the panel's side, running on past it (one frame round panel and strip)
-            along = [(a[1 - k], min(a[k], b[k]), max(a[k], b[k])) for p in sh.paths
-                     if not p['dash'] and p['single'] and (p['horiz'] if k == 0 else p['vert'])
-                     for a, b in [p['polys'][0]]]
 
             def framed(side, wall):
+                """The frame's sides run on from the panel's side to the wall (one frame round panel and strip)."""
                 return all(any(abs(e - f) <= 0.5 and u <= min(side, wall) + 0.5 and w >= max(side, wall) - 0.5
                                for f, u, w in along) for e in (lo, hi))
-            for side, out_ in ((r[k], -1), (r[k + 2], 1)):
-                walls = [at for at, p in across if not p['dash'] and 2.0 <= (at - side) * out_ <= STRIP and
+            for side, outward in ((r[k], -1), (r[k + 2], 1)):
+                walls = [at for at, p in across if not p['dash'] and 2.0 <= (at - side) * outward <= STRIP and
                          framed(side, at)]
                 if not walls:
                     continue
                 wall = min(walls, key=lambda at: abs(at - side))
                 for at, p in across:
-                    if 0.5 < (at - side) * out_ < abs(wall - side) - 0.5:
+                    if 0.5 < (at - side) * outward < abs(wall - side) - 0.5:
                         out.append(('strip', f'a line at ({at:.1f}) is drawn {abs(at - side):.1f} pt past its '
                                              f'axis\'s end at {side:.1f}, in the strip short of the frame\'s side at '
                                              f'{wall:.1f}'))
