@@ -1297,8 +1297,10 @@ def check(sh, prog, seen=None):
     others = [p for p in sh.paths if id(p) not in refl and p['style'] not in grid and not p['rect']]
     dashes = _limit_dashes(sh)
 
-    def leader(box, target, own=None):
-        """A stroke from the box to the target (a point distance function); None. own: the distance to the label's
+    def leader(box, target, own=None, lines=()):
+        """A stroke from the box to the target (a point distance function, to the lines given); None. A stroke that
+        starts on one of those lines and runs along it is none (one that leaves the text across a line of its own
+        right beside it is one). own: the distance to the label's
         own lines: a stroke that starts on one of them above or below the text runs from that line, not from the
         text, which a leader leaves from a side (a fitted line or limit that ends on the label's line over it).
         A stroke between two labels' boxes whose end at this box lies nearer the target than its other end is the
@@ -1310,6 +1312,11 @@ def check(sh, prog, seen=None):
             # a level stroke from over or under the text (an upright one from beside it) passes it by
             return p['horiz'] and box[0] <= u[0] <= box[2] and not box[1] <= u[1] <= box[3] or \
                 p['vert'] and box[1] <= u[1] <= box[3] and not box[0] <= u[0] <= box[2]
+
+        def runs_along(p, u, lines):
+            return any(_pt_seg(u, *q['polys'][0]) <= LEADER_GAP / 2 and (q['kind'] == 'y' and p['horiz'] or
+                                                                         q['kind'] == 'x' and p['vert'])
+                       for q in lines)
 
         def theirs(u, w):
             return target(u) < target(w) and any(t['box'] is not box and _pt_rect(w, t['box']) <= LEADER_GAP
@@ -1328,7 +1335,7 @@ def check(sh, prog, seen=None):
                     # it leads from the box to the line: a straight stroke along the line (an MCF limit's dash on
                     # it) is none
                     if _pt_rect(u, box) <= LEADER_GAP and target(w) <= LEADER_GAP / 2 and _pt_rect(w, box) > 0.5 \
-                            and not (target(u) <= LEADER_GAP / 2 and (p['horiz'] or p['vert'])) and \
+                            and not (target(u) <= LEADER_GAP / 2 and runs_along(p, u, lines)) and \
                             not (own and own(u) <= LEADER_GAP / 2 and not box[1] <= u[1] <= box[3]) and \
                             not theirs(u, w) and w not in p.get('cut', ()) and not along(p, u):
                         return p
@@ -1368,7 +1375,7 @@ def check(sh, prog, seen=None):
         rest = [p for p in refs if id(p) not in {id(q) for q in own} and (p['kind'], round(p['at'], 1)) not in ownpos]
         restid = {id(p) for p in rest}
         d_own = dist_lines(box, own)
-        j = leader(box, lambda w: min(_pt_seg(w, *p['polys'][0]) for p in own))
+        j = leader(box, lambda w: min(_pt_seg(w, *p['polys'][0]) for p in own), lines=own)
         if j:
             leaders.add(id(j))
             led.add(id(t))
@@ -1400,7 +1407,7 @@ def check(sh, prog, seen=None):
                                     f'as that line\'s label'))
         else:
             wrong = leader(box, lambda w: min((_pt_seg(w, *p['polys'][0]) for p in rest), default=math.inf),
-                           lambda u: min(_pt_seg(u, *p['polys'][0]) for p in own))
+                           lambda u: min(_pt_seg(u, *p['polys'][0]) for p in own), rest)
             if wrong:
                 leaders.add(id(wrong))
                 lead[id(t)] = wrong
@@ -1721,7 +1728,12 @@ def _joined(sh, labels, lead, led, refs, others, grid, at):
         h = _height(t)
         box = t['box']
         w = _far_end(t, pts)
-        line = min(owns[id(t)], key=lambda p: _pt_seg(w, *p['polys'][0]))
+        # (of its lines that the leader ends on, the nearest its text: a value's lines drawn for several groups
+        # end at several places along one line)
+        def nearness(p, w=w, box=box):
+            d = _pt_seg(w, *p['polys'][0])
+            return (1, d) if d > ENDS_ON else (0, _seg_rect(*p['polys'][0], box))
+        line = min(owns[id(t)], key=nearness)
         ends[id(t)] = (w, line)
         d = _pt_seg(w, *line['polys'][0])
         if d > ENDS_ON:
@@ -2279,11 +2291,12 @@ def _asked(sh, prog, cands, labels, matching, lead=None):
     def lines_at(p):
         return [q for q in cands if q['panel'] == p['panel'] and q['kind'] == p['kind'] and
                 abs(q['at'] - p['at']) < 0.3]
-    # the texts that may show a label: none of the axes' numbers (nor a text an inset hides: the sheet leaves it
-    # out); a text outside every panel belongs to the nearest
+    # the texts that may show a label: none of the axes' numbers, nor an inset's or a legend's (nor a text an inset
+    # hides: the sheet leaves it out); a text outside every panel belongs to the nearest
     shown = []
+    insets = [r for r in sh.boxes if r not in getattr(sh, 'columns', [])]
     for n, t in enumerate(sh.texts):
-        if not t['text'] or n in sh.ticklabels:
+        if not t['text'] or n in sh.ticklabels or any(_inside(_centre(t['box']), r) for r in insets):
             continue
         panel = sh.panel_of(_centre(t['box'])) or min(sh.panels, key=lambda r: _rect_gap(r, t['box']), default=None)
         if panel:
@@ -2696,14 +2709,18 @@ class _Room:
                 if not close and math.hypot(w[0] - b[0], w[1] - b[1]) < ENDS_APART * max(h, lh):
                     return 'ends'
             # a leader that crosses another line of its own direction right beside its text reads as that line's
-            # (measured from the text's advance, as the drawing measures it)
-            if a[1] == b[1] if ask.kind == 'x' else a[0] == b[0]:
+            # (measured from the text's advance, as the drawing measures it): straight across it, or (an upright
+            # line's leader that rises to its line's end) where the text stands along that line
+            straight = a[1] == b[1] if ask.kind == 'x' else a[0] == b[0]
+            if straight or ask.kind == 'x' and a[0] != b[0]:
                 k = 0 if ask.kind == 'x' else 1
                 lo, hi = sorted((a[k], b[k]))
                 s = SLACK * h
                 advance = (text[0] + s - self.bearing[0], text[1], text[2] - s + self.bearing[1], text[3])
                 for p in self.refs:
                     if p['kind'] != ask.kind or id(p) in own or p['panel'] != panel or not lo < p['at'] < hi:
+                        continue
+                    if not straight and not text[1] <= a[1] + (p['at'] - a[0]) * (b[1] - a[1]) / (b[0] - a[0]) <= text[3]:
                         continue
                     if _seg_gap(*p['polys'][0], a, b) == 0 and _seg_rect(*p['polys'][0], advance) < FAR * h:
                         return 'near'

@@ -60,6 +60,13 @@ and pages it once failed though nothing on them is misplaced, or faults it once 
   label whose leader would end there);
 - another label a text height and half a point from a place offered, by their ink, less by their advances:
   that place no more;
+- a value read off taken off, the inset writing its number: left out; a leader from a text just past another upright
+  line, rising to where its own line ends, across that line at the text's height: no way to it (from a text short of
+  that line: one);
+- a label 1.2 points right of one of its lines, a leader from beside that line to another of its own, a line of
+  another value half a point under the text: no near;
+- a label 2.8 text heights below its level line, past the end of another line of its value drawn before, its
+  leader ending on both: no reach;
 and labels read as the page draws them, and what it does not show:
 - accented labels (one on the page, one it leaves out): read, asked for and judged (missing), with no end in
   recursion; a Latin-1 program's label cut to 16 bytes at an accented byte: read; a label cut to show as another
@@ -571,6 +578,77 @@ def false_alarms(pagedir, glyphs, programs, expect):
     row = c.moved(gone, k - (k > n), days[0] - gap - forty[2], (first[0][1] if first else 0) - forty[1])
     expect('a place a text height from another label by their ink, less by their advances, is not offered',
            len(first) == 1 and first[0] not in places(c.found(row), '400 days'))
+
+    # '81.87' (the value read off at the 63.2 line) taken off: the inset's scale, 81.87833, is no label of it; a
+    # leader from a text just right of the '100 Mrev' line, rising to where the value's line ends below the text,
+    # crosses '100 Mrev' at the text's own height: it reads as that line's label, no way for it; the same leader from
+    # a text left of '100 Mrev' is one
+    c = Case(pagedir, 'probplot-bearings-intersect-statistical.svg', glyphs, programs)
+    rooms = []
+
+    class Kept(placement._Room):
+        def __init__(self, *a, **k):
+            super().__init__(*a, **k)
+            rooms.append(self)
+    (value, n) = c.box('81.87')
+    gone = c.sheet(c.removed(c.svg, n))
+    placement._Room, was = Kept, placement._Room
+    try:
+        placement.check(gone, c.prog)
+    finally:
+        placement._Room = was
+    ask = min((a for a in gone.asked[0] if a.read_off and a.kind == 'x'), key=lambda a: abs(a.at - value[2]),
+              default=None) if rooms else None
+    if ask:
+        (la, lb), hundred = ask.own[0]['polys'][0], next(p['at'] for p in rooms[0].refs if p['kind'] == 'x' and
+                                                          1 < p['at'] - ask.at < 30)
+        top, h = min(la[1], lb[1]), value[3] - value[1]
+        ways = {}
+        for x in (hundred + 2.0, hundred - 8.0):
+            text = (x, top - 1.5 * h, x + 5.0, top - 0.2 * h)
+            ways[x > hundred] = rooms[0].leads_clear(ask, text, [((x - 0.5, top - 0.8 * h), (ask.at, top))], h, False)
+    expect('the inset\'s 81.87833 shows no value read off', ask is not None and id(ask) not in gone.asked[1])
+    expect('a leader rising to its upright line\'s end across another right beside its text is no way to it',
+           ask is not None and ways[True] == 'near' and ways[False] != 'near')
+
+    # '40 days' naming a line at 500 days too, moved to 1.2 points right of that line, a level leader from beside
+    # it (across it) to its line at 40 days, an unlabelled level line half a point under the text: the stroke is
+    # its leader (it leaves the text across a line of its own, not along one), and no line is nearer than its own
+    c = Case(pagedir, 'mcf-valve-seats-references-device.svg', glyphs, programs)
+    sh = c.sheet(c.svg)
+    xax, yax = (next(a for a in sh.axes if a.kind == k and a.f) for k in ('x', 'y'))
+    frame = sh.panels[0]
+    (days, n) = c.box('40 days')
+    x, y = xax.place(500), yax.place(2.25)
+    c.prog = placement.Program(PROGRAM_TEXT['mcf-valve-seats-references']
+                               .replace("vref=0.5 1 vreflabels='half' 'one'",
+                                        f"vref=0.5 1 {yax.value(y + 0.5):.8g} vreflabels='half' 'one' ''")
+                               .replace("href=40 400 hreflabels='40 days' '400 days'",
+                                        "href=40 400 500 hreflabels='40 days' '400 days' '40 days'"))
+    mid = y - (days[3] - days[1]) / 2
+    svg = _added(c.moved(c.svg, n, x + 1.2 - days[0], y - days[3]), DASHED.format(x, frame[1], x, frame[3]),
+                 DASHED.format(frame[0], y + 0.5, frame[2], y + 0.5), LINE.format(x + 0.6, mid, xax.place(40), mid))
+    expect('a leader that leaves its text across a line of its own beside it is a leader',
+           not _has(c.found(svg), 'near', '40 days'))
+
+    # a second line at 0.5 (the value's line of another group), drawn first, ending at 700 days; 'half' moved
+    # below the lines 2.8 text heights, two text heights past that end, its leader up to both lines short of it:
+    # within reach of the line that runs on over it, its own as well
+    c = Case(pagedir, 'mcf-valve-seats-references-device.svg', glyphs, programs)
+    sh = c.sheet(c.svg)
+    xax, yax = (next(a for a in sh.axes if a.kind == k and a.f) for k in ('x', 'y'))
+    frame = sh.panels[0]
+    (half, n) = c.box('half')
+    h = placement._height(next(t for t in sh.texts if t['text'] == 'half'))
+    end, y = xax.place(700), yax.place(0.5)
+    c.prog = prog('mcf-valve-seats-references', old="vref=0.5 1 vreflabels='half' 'one'",
+                  new="vref=0.5 1 0.5 vreflabels='half' 'one' 'half'")
+    svg = _added(c.moved(c.svg, n, end + 2 * h - half[0], y + 2.8 * h - half[1]),
+                 LINE.format(end + 2 * h - 0.5, y + 2.8 * h, end - 1.0, y))
+    start = svg.index('>', svg.index('<rect', svg.index('</defs>'))) + 1
+    svg = svg[:start] + '\n' + DASHED.format(frame[0], y, end, y) + svg[start:]
+    expect('a label led to a value\'s lines of two groups is within reach of the longer',
+           not _has(c.found(svg), 'reach', 'half'))
 
 
 def _found(c, svg):
