@@ -1728,17 +1728,16 @@ def _joined(sh, labels, lead, led, refs, others, grid, at):
         h = _height(t)
         box = t['box']
         w = _far_end(t, pts)
-        # (of its lines that the leader ends on, the nearest its text: a value's lines drawn for several groups
-        # end at several places along one line)
-        def nearness(p, w=w, box=box):
-            d = _pt_seg(w, *p['polys'][0])
-            return (1, d) if d > ENDS_ON else (0, _seg_rect(*p['polys'][0], box))
-        line = min(owns[id(t)], key=nearness)
+        line = min(owns[id(t)], key=lambda p: _pt_seg(w, *p['polys'][0]))
         ends[id(t)] = (w, line)
         d = _pt_seg(w, *line['polys'][0])
         if d > ENDS_ON:
             out.append(('ends', f'{at(t)}: its leader ends {d:.1f} pt off its line, at ({w[0]:.0f},{w[1]:.0f})'))
-        # the gap to the line itself (a text past a line's end is as far from it as from its end)
+        # the gap to the line itself (a text past a line's end is as far from it as from its end): of its lines
+        # of one direction that the leader ends on, the nearest (a value's lines drawn for several groups end at
+        # several places along one line)
+        on = [p for p in owns[id(t)] if p['kind'] == line['kind'] and _pt_seg(w, *p['polys'][0]) <= max(d, ENDS_ON)]
+        line = min(on, key=lambda p: _seg_rect(*p['polys'][0], box), default=line)
         gap = _seg_rect(*line['polys'][0], box)
         if line['kind'] == 'y':
             how, level = ('above' if box[3] <= line['at'] else 'below') + ' its line', False
@@ -2720,7 +2719,8 @@ class _Room:
                 for p in self.refs:
                     if p['kind'] != ask.kind or id(p) in own or p['panel'] != panel or not lo < p['at'] < hi:
                         continue
-                    if not straight and not text[1] <= a[1] + (p['at'] - a[0]) * (b[1] - a[1]) / (b[0] - a[0]) <= text[3]:
+                    if not straight and not \
+                            text[1] <= a[1] + (p['at'] - a[0]) * (b[1] - a[1]) / (b[0] - a[0]) <= text[3]:
                         continue
                     if _seg_gap(*p['polys'][0], a, b) == 0 and _seg_rect(*p['polys'][0], advance) < FAR * h:
                         return 'near'
