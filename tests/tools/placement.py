@@ -172,6 +172,8 @@ TEXT_ACROSS = 2.0     # text heights: a label keeps this far beside the panel's 
 TEXT_UPDOWN = 0.5     # text heights: and this far above and below them
 INSET_APART = 1.0     # text heights: a label keeps this far from an inset's or a legend's box
 APART_SLACK = 0.3     # points: the drawing measures that from its text's ink as the road tells it
+ASCENT, DESCENT = 0.76, 0.22   # text heights: the drawing keeps labels' lines of text, this far about their
+                               # baselines, apart where their advances stand within a text height across
 REACH = 3.0           # text heights: a label at the end of its leader stands this near its line
 REACH_SLACK = 0.2     # text heights: the drawing measures that on its letters' body, this reads the ink
 ENDS_ON = 0.5         # points: a leader ends on its line within this
@@ -1859,16 +1861,17 @@ def _bands(labels, led, at):
     free = [(t, own) for t, own in labels if id(t) not in led]
     for n, (t, own) in enumerate(free):
         for u, own2 in free[n + 1:]:
-            if own[0]['kind'] != own2[0]['kind'] or own[0]['panel'] != own2[0]['panel']:
-                continue   # panels side by side have rows of their own
+            a, b = t['box'], u['box']
+            la, lb = _own_line(a, own), _own_line(b, own2)
+            if la['kind'] != lb['kind'] or own[0]['panel'] != own2[0]['panel']:
+                continue   # panels side by side have rows of their own; lines across each other, no band
             if t['text'] == u['text']:
                 continue   # one text for both lines: either way each line reads as named
-            a, b = t['box'], u['box']
-            p1, p2 = sorted((_own_at(a, own), _own_at(b, own2)))
+            p1, p2 = sorted((la['at'], lb['at']))
             if p2 - p1 < 0.3:
                 continue
             h = max(a[3] - a[1], b[3] - b[1])
-            if own[0]['kind'] == 'y':   # level lines: the band is a row between them
+            if la['kind'] == 'y':   # level lines: the band is a row between them
                 near = p2 - p1 < BAND * h
                 lo, hi = 1, 3
             else:
@@ -2154,10 +2157,15 @@ def _order_pair(a, b, kind, p1, p2, h):
     return stacked and abs(c1 - c2) > 0.5 and (c1 - c2) * (p1 - p2) < 0
 
 
+def _own_line(box, own):
+    """The label's own line nearest its box: a text the program gives lines at two values (of one direction or
+    of both) labels the one it stands beside (a band between its other line and another's holds no guess)."""
+    return min(own, key=lambda p: _seg_rect(p['polys'][0][0], p['polys'][0][1], box))
+
+
 def _own_at(box, own):
-    """The place of the label's own line nearest its box: a text the program gives lines at two values labels the
-    one it stands beside (a band between its other line and another's holds no guess)."""
-    return min(own, key=lambda p: _seg_rect(p['polys'][0][0], p['polys'][0][1], box))['at']
+    """The place of the label's own line nearest its box."""
+    return _own_line(box, own)['at']
 
 
 def _band_pair(a, b, kind, p1, p2):
@@ -2521,6 +2529,7 @@ class _Room:
             self.data.add(b, ('mark', b))
         self.cache = {}
         self.bearing = (0.0, 0.0)   # of the text place() tries: its advance about its ink, start and end
+        self.ink = (0.0, 0.0)       # and its ink's top and foot about its baseline
 
     def _advance(self, t):
         """Where a text's advance starts and ends across (its ink's box where its face and size are not read)."""
@@ -2532,6 +2541,20 @@ class _Room:
             else:
                 self.cache[id(t)] = (r[0], r[2])
         return self.cache[id(t)]
+
+    def _line_of(self, t):
+        """The line of text a text's label keeps to itself, top and foot: ASCENT and DESCENT of its height
+        about its baseline (its ink's box where its face and size are not read)."""
+        key = ('line', id(t))
+        if key not in self.cache:
+            m, r = self.sh.metrics, t['box']
+            if m and 'face' in t and 'size' in t:
+                rel, _ = m.box(t['text'], t['face'], t['size'], self.sh.advances)
+                base = r[1] - rel[1]
+                self.cache[key] = (base - ASCENT * t['size'], base + DESCENT * t['size'])
+            else:
+                self.cache[key] = (r[1], r[3])
+        return self.cache[key]
 
     def keeps(self, ask, box, grown, h, labels, led, leader=False):
         """Why a place (the text's box, and that box grown) breaks a rule: the rule's name, or None. leader: the
@@ -2589,6 +2612,12 @@ class _Room:
                     a0, a1 = grown[0] - self.bearing[0], grown[2] + self.bearing[1]
                     if _overlap(r, grown) or _on_row(r, grown) and max(o0, a0) - min(o1, a1) < max(h, r[3] - r[1]):
                         return 'text'
+                    # one above the other: their lines of text apart (measured as the drawing measures them)
+                    top, foot = self._line_of(item[3])
+                    if max(o0, a0) - min(o1, a1) < h and \
+                            min(foot, grown[3] - self.ink[1] + DESCENT * h) - \
+                            max(top, grown[1] - self.ink[0] - ASCENT * h) > SLACK * h:
+                        return 'text'
                 elif _overlap(_grow(r, TEXT_ACROSS * h, TEXT_UPDOWN * h), grown):
                     return 'text'
         for t, own2 in labels:
@@ -2597,7 +2626,8 @@ class _Room:
             p2 = own2[0]['at']
             if _order_pair(grown, t['box'], ask.kind, ask.at, p2, h):
                 return 'order'
-            if not leader and id(t) not in led and _band_pair(box, t['box'], ask.kind, ask.at, _own_at(t['box'], own2)):
+            if not leader and id(t) not in led and _own_line(t['box'], own2)['kind'] == ask.kind and \
+                    _band_pair(box, t['box'], ask.kind, ask.at, _own_at(t['box'], own2)):
                 return 'band'
         return None
 
@@ -2875,6 +2905,7 @@ class _Room:
         face, h = max(set(faces), key=faces.count), sizes[len(sizes) // 2]
         rel, adv = m.box(ask.text, face, h, sh.advances)
         self.bearing = (rel[0], adv - rel[2])   # where the text's advance starts and ends about its ink
+        self.ink = (rel[1], rel[3])
         s = SLACK * h
         if ask.kind == 'x':
             g = _gap(sh.road, h)

@@ -59,7 +59,7 @@ and pages it once failed though nothing on them is misplaced, or faults it once 
 - a leader ending where its own level line meets an upright line: it ends on its own line (no place for a
   label whose leader would end there);
 - another label a text height and half a point from a place offered, by their ink, less by their advances:
-  that place no more;
+  that place no more; another label a point over it: that place no more;
 - a value read off taken off, the inset writing its number: left out; a leader from a text just past another upright
   line, rising to where its own line ends, across that line at the text's height: no way to it (from a text short of
   that line: one);
@@ -67,6 +67,8 @@ and pages it once failed though nothing on them is misplaced, or faults it once 
   another value half a point under the text: no near;
 - a label 2.8 text heights below its level line, past the end of another line of its value drawn before, its
   leader ending on both: no reach;
+- a label naming a level and an upright line beside the level one, another label of an upright line beside it: no
+  band;
 and labels read as the page draws them, and what it does not show:
 - accented labels (one on the page, one it leaves out): read, asked for and judged (missing), with no end in
   recursion; a Latin-1 program's label cut to 16 bytes at an accented byte: read; a label cut to show as another
@@ -578,6 +580,16 @@ def false_alarms(pagedir, glyphs, programs, expect):
     row = c.moved(gone, k - (k > n), days[0] - gap - forty[2], (first[0][1] if first else 0) - forty[1])
     expect('a place a text height from another label by their ink, less by their advances, is not offered',
            len(first) == 1 and first[0] not in places(c.found(row), '400 days'))
+    # 'half' left out, and 'one' moved over the place offered to it, its ink a point above the place's (as
+    # the message rounds it): their lines of text (the ascent and the descent about their baselines, as the
+    # drawing keeps labels apart) overlap, no place there
+    (half, n), (one, k) = c.box('half'), c.box('one')
+    gone = c.removed(c.svg, n)
+    first = places(c.found(gone), 'half')
+    at = first[0] if first else (0, 0, 0, 0)
+    over = c.moved(gone, k - (k > n), at[0] - one[0], at[1] - 1.0 - one[3])
+    expect('a place whose text stands on another label\'s line of text is not offered',
+           len(first) == 1 and first[0] not in places(c.found(over), 'half'))
 
     # '81.87' (the value read off at the 63.2 line) taken off: the inset's scale, 81.87833, is no label of it; a
     # leader from a text just right of the '100 Mrev' line, rising to where the value's line ends below the text,
@@ -649,6 +661,25 @@ def false_alarms(pagedir, glyphs, programs, expect):
     svg = svg[:start] + '\n' + DASHED.format(frame[0], y, end, y) + svg[start:]
     expect('a label led to a value\'s lines of two groups is within reach of the longer',
            not _has(c.found(svg), 'reach', 'half'))
+
+    # 'one' naming an upright line at 500 days as well (drawn first), moved just under its level line, across
+    # from 212 points, and '40 days' naming a line at 195 points, moved beside it under 'one': 'one' labels the
+    # level line it stands by, no band between '40 days''s upright line and another upright line
+    c = Case(pagedir, 'mcf-valve-seats-references-device.svg', glyphs, programs)
+    sh = c.sheet(c.svg)
+    xax, yax = (next(a for a in sh.axes if a.kind == k and a.f) for k in ('x', 'y'))
+    frame = sh.panels[0]
+    (one, n), (forty, k) = c.box('one'), c.box('40 days')
+    y = yax.place(1)
+    c.prog = placement.Program(PROGRAM_TEXT['mcf-valve-seats-references'].replace(
+        "href=40 400 hreflabels='40 days' '400 days'",
+        f"href={xax.value(195):.8g} 400 500 hreflabels='40 days' '400 days' 'one'"))
+    svg = c.moved(c.svg, n, 212.0 - one[0], y + 1.5 - one[1])
+    svg = c.moved(svg, k, 197.0 - forty[0], y + 3.0 + one[3] - one[1] - forty[1])
+    svg = _added(svg, DASHED.format(195.0, frame[1], 195.0, frame[3]))
+    start = svg.index('>', svg.index('<rect', svg.index('</defs>'))) + 1
+    svg = svg[:start] + '\n' + DASHED.format(xax.place(500), frame[1], xax.place(500), frame[3]) + svg[start:]
+    expect('a label of a level line and one of an upright line share no band', not _has(c.found(svg), 'band', 'one'))
 
 
 def _found(c, svg):
