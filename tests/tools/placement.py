@@ -1302,11 +1302,12 @@ def check(sh, prog, seen=None):
     def leader(box, target, own=None, lines=()):
         """A stroke from the box to the target (a point distance function, to the lines given); None. A stroke that
         starts on one of those lines and runs along it is none (one that leaves the text across a line of its own
-        right beside it is one). own: the distance to the label's
-        own lines: a stroke that starts on one of them above or below the text runs from that line, not from the
-        text, which a leader leaves from a side (a fitted line or limit that ends on the label's line over it).
-        A stroke between two labels' boxes whose end at this box lies nearer the target than its other end is the
-        other label's leader, ending on the line beside this one's text; one that its panel's clip cuts where it
+        right beside it is one). own: the distance to the label's own lines: a stroke that starts on one of them
+        above or below the text runs from that line, not from the text, which a leader leaves from a side (a fitted
+        line or limit that ends on the label's line over it); one from one of them to one of them (along its line,
+        the text written over it) joins it to no other. A stroke between two labels' boxes whose end at this box
+        lies nearer the target than its other end is the other label's leader, ending on the line beside this
+        one's text; one that its panel's clip cuts where it
         meets the target runs on there (a fitted line cut at the frame's side where an intersection line ends); a
         level stroke that ends over or under the text (an upright one beside it) runs along it, and leaves it from
         no side (a curve's step that ends over a label's first letter)."""
@@ -1338,7 +1339,8 @@ def check(sh, prog, seen=None):
                     # it) is none
                     if _pt_rect(u, box) <= LEADER_GAP and target(w) <= LEADER_GAP / 2 and _pt_rect(w, box) > 0.5 \
                             and not (target(u) <= LEADER_GAP / 2 and runs_along(p, u, lines)) and \
-                            not (own and own(u) <= LEADER_GAP / 2 and not box[1] <= u[1] <= box[3]) and \
+                            not (own and own(u) <= LEADER_GAP / 2 and (not box[1] <= u[1] <= box[3] or
+                                                                       own(w) <= ENDS_ON)) and \
                             not theirs(u, w) and w not in p.get('cut', ()) and not along(p, u):
                         return p
         return None

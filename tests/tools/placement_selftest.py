@@ -69,6 +69,7 @@ and pages it once failed though nothing on them is misplaced, or faults it once 
   leader ending on both: no reach;
 - a label naming a level and an upright line beside the level one, another label of an upright line beside it: no
   band;
+- a label written over its own line, a stroke along that line from it to 0.8 points short of another line: no near;
 and labels read as the page draws them, and what it does not show:
 - accented labels (one on the page, one it leaves out): read, asked for and judged (missing), with no end in
   recursion; a Latin-1 program's label cut to 16 bytes at an accented byte: read; a label cut to show as another
@@ -680,6 +681,18 @@ def false_alarms(pagedir, glyphs, programs, expect):
     start = svg.index('>', svg.index('<rect', svg.index('</defs>'))) + 1
     svg = svg[:start] + '\n' + DASHED.format(xax.place(500), frame[1], xax.place(500), frame[3]) + svg[start:]
     expect('a label of a level line and one of an upright line share no band', not _has(c.found(svg), 'band', 'one'))
+
+    # 'one' written over its own line 6.5 points right of the '400 days' line, a stroke along its line from its
+    # text to 0.8 points short of '400 days': it runs along its own line, no leader to another
+    c = Case(pagedir, 'mcf-valve-seats-references-device.svg', glyphs, programs)
+    sh = c.sheet(c.svg)
+    xax, yax = (next(a for a in sh.axes if a.kind == k and a.f) for k in ('x', 'y'))
+    (one, n) = c.box('one')
+    x, y = xax.place(400), yax.place(1)
+    svg = _added(c.moved(c.svg, n, x + 6.5 - one[0], y - (one[1] + one[3]) / 2),
+                 LINE.format(x + 6.2, y, x + 0.8, y))
+    expect('a stroke along a label\'s own line under its text is no leader to another line',
+           not _has(c.found(svg), 'near', 'one'))
 
 
 def _found(c, svg):
