@@ -656,7 +656,7 @@ class Program:
                 for (a, b), v in zip(labels, vals):
                     self.refs.setdefault(_drawn(_bytes(a or b)), []).append((kw, v))
                     self.cuts.setdefault(_cut(a or b).strip(), []).append((kw, v))
-                shown = [_cut(a or b) for a, b in labels]
+                shown = [_cut(a or b).rstrip(' ') for a, b in labels]   # (the blanks at its end show nothing)
                 lists[kw] = ([(v, shown[k] if k < len(shown) else '') for k, v in enumerate(vals)],
                              bool(re.search(r'\bintersect\b', opts[kw], re.I)))
             if lists:

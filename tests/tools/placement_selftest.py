@@ -73,7 +73,8 @@ and pages it once failed though nothing on them is misplaced, or faults it once 
 and labels read as the page draws them, and what it does not show:
 - accented labels (one on the page, one it leaves out): read, asked for and judged (missing), with no end in
   recursion; a Latin-1 program's label cut to 16 bytes at an accented byte: read; a label cut to show as another
-  label's whole text: it names both lines; a labelled value off every axis: no label wanted back; a text that
+  label's whole text: it names both lines; a label of a line cut to its other label's text and blanks: shown by
+  that label's text; a labelled value off every axis: no label wanted back; a text that
   shows one label whole and the start of another's: that one's only;
 - a label painted under an inset's box: left out (missing), and no label for the other rules;
 - an MCF limit's two dashes round a point, one ending by a label and beside its line: no leader (thin, ends);
@@ -708,6 +709,14 @@ def reading(pagedir, glyphs, programs, expect):
     """Labels read as the page draws them, and what a page does not show."""
     def prog(name, old, new):
         return placement.Program(PROGRAM_TEXT[name].replace(old, new))
+
+    # the line at 1 given twice, its second label cut at 16 bytes to 'one' and blanks: the page writes 'one' once,
+    # for both (the blanks show nothing)
+    c = Case(pagedir, 'mcf-valve-seats-references-device.svg', glyphs, programs)
+    c.prog = prog('mcf-valve-seats-references', "vref=0.5 1 vreflabels='half' 'one'",
+                  "vref=0.5 1 1 vreflabels='half' 'one' 'one" + ' ' * 13 + "and more'")
+    found = _found(c, c.svg)
+    expect('a label cut to another\'s text and blanks is that label', found == [])
 
     # '400 days' given as '400 dàys' (the accented letter read back as any), 'half' as 'hàlf-wày', which the page
     # does not show: accented labels read, asked for and judged like any other
