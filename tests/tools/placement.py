@@ -1825,7 +1825,8 @@ def _along(pts, side):
 
 def _meet(pts, qts, close=False):
     """Where two leaders cross or touch (come within CROSS_GAP points), unless their lines are close and it is
-    where both end (leaders of lines too close to end apart run into one place); None."""
+    where both end (leaders of lines too close to end apart run into one place: they touch there, and cross
+    nowhere but at an end of one); None."""
     ends = (pts[0], pts[-1], qts[0], qts[-1])
 
     def at_end(x, e):
@@ -1833,6 +1834,8 @@ def _meet(pts, qts, close=False):
     for a, b in zip(pts, pts[1:]):
         for c, d in zip(qts, qts[1:]):
             x = _intersection(a, b, c, d)
+            if x and min(math.hypot(x[0] - q[0], x[1] - q[1]) for q in (a, b, c, d)) > 0.05:
+                return x   # across each other
             cands = [x] if x else []
             for p, (u, v) in ((a, (c, d)), (b, (c, d)), (c, (a, b)), (d, (a, b))):
                 if _pt_seg(p, u, v) <= CROSS_GAP:
@@ -2161,8 +2164,10 @@ def _order_pair(a, b, kind, p1, p2, h):
 
 def _own_line(box, own):
     """The label's own line nearest its box: a text the program gives lines at two values (of one direction or
-    of both) labels the one it stands beside (a band between its other line and another's holds no guess)."""
-    return min(own, key=lambda p: _seg_rect(p['polys'][0][0], p['polys'][0][1], box))
+    of both) labels the one it stands beside (a band between its other line and another's holds no guess); a
+    side of the frame that stands for a line (of a value just past the axis's end) only where it has no other."""
+    return min([p for p in own if not p.get('edge')] or own, key=lambda p: _seg_rect(p['polys'][0][0],
+                                                                                      p['polys'][0][1], box))
 
 
 def _own_at(box, own):

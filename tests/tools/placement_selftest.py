@@ -70,12 +70,13 @@ and pages it once failed though nothing on them is misplaced, or faults it once 
 - a label naming a level and an upright line beside the level one, another label of an upright line beside it: no
   band;
 - a label written over its own line, a stroke along that line from it to 0.8 points short of another line: no near;
+- two labels of lines a point apart, their leaders crossing a point above where they end: leaders;
 and labels read as the page draws them, and what it does not show:
 - accented labels (one on the page, one it leaves out): read, asked for and judged (missing), with no end in
   recursion; a Latin-1 program's label cut to 16 bytes at an accented byte: read; a label cut to show as another
   label's whole text: it names both lines; a label of a line cut to its other label's text and blanks: shown by
-  that label's text; a labelled value off every axis: no label wanted back; a text that
-  shows one label whole and the start of another's: that one's only;
+  that label's text; a labelled value off every axis: no label wanted back; a text that shows one label whole
+  and the start of another's: that one's only;
 - a label painted under an inset's box: left out (missing), and no label for the other rules;
 - an MCF limit's two dashes round a point, one ending by a label and beside its line: no leader (thin, ends);
   one of them alone, the other's place past the frame's side, other points' dashes alike: no leader; two such
@@ -694,6 +695,23 @@ def false_alarms(pagedir, glyphs, programs, expect):
                  LINE.format(x + 6.2, y, x + 0.8, y))
     expect('a stroke along a label\'s own line under its text is no leader to another line',
            not _has(c.found(svg), 'near', 'one'))
+
+    # 'one' naming a line a point above the one at 0.5, 'half' and 'one' above them side by side, their leaders
+    # crossing each other a point above where they end (two points apart): lines that close may have leaders that
+    # run into one place, but they cross
+    c = Case(pagedir, 'mcf-valve-seats-references-device.svg', glyphs, programs)
+    sh = c.sheet(c.svg)
+    yax = next(a for a in sh.axes if a.kind == 'y' and a.f)
+    frame = sh.panels[0]
+    (half, n), (one, k) = c.box('half'), c.box('one')
+    y = yax.place(0.5)
+    c.prog = prog('mcf-valve-seats-references', old="vref=0.5 1 vreflabels='half' 'one'",
+                  new=f"vref=0.5 1 {yax.value(y - 1.0):.8g} vreflabels='half' '' 'one'")
+    svg = c.moved(c.moved(c.svg, n, 100.0 - half[0], y - 12.0 - half[1]), k, 140.0 - one[0], y - 12.0 - one[1])
+    svg = _added(svg, DASHED.format(frame[0], y - 1.0, frame[2], y - 1.0),
+                 LINE.format(100.0 + half[2] - half[0] + 0.5, y - 8.0, 131.0, y),
+                 LINE.format(139.5, y - 8.0, 129.0, y - 1.0))
+    expect('leaders of close lines that cross near where they end cross', _has(c.found(svg), 'leaders', 'half'))
 
 
 def _found(c, svg):
