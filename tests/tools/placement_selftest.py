@@ -193,6 +193,19 @@ def _added(svg, *strokes):
     return svg.replace('</svg>', ''.join(strokes) + '</svg>')
 
 
+def _first(svg, *strokes):
+    """The page with strokes drawn before everything but its background."""
+    start = svg.index('>', svg.index('<rect', svg.index('</defs>'))) + 1
+    return svg[:start] + '\n' + ''.join(strokes) + svg[start:]
+
+
+def _axes(c):
+    """The sheet of case c's page, its horizontal and vertical axes that read values, and its first panel."""
+    sh = c.sheet(c.svg)
+    xax, yax = (next(a for a in sh.axes if a.kind == k and a.f) for k in ('x', 'y'))
+    return sh, xax, yax, sh.panels[0]
+
+
 def _upright_at(c, v, right=False):
     """The page of case c with a dashed reference line at value v across its left (or right) panel, read on that
     panel's own horizontal axis."""
@@ -565,8 +578,7 @@ def false_alarms(pagedir, glyphs, programs, expect):
     x = frame[0] + 0.8 * (frame[2] - frame[0])
     svg = c.moved(c.svg.replace(c.leader(c.svg, zeta)[0], ''), n, x + 10.0 - zeta[0], y - 14.0 - zeta[1])
     svg = _added(svg, LINE.format(x + 9.0, y - 10.0, x, y + 0.2), DASHED.format(x - 0.7, frame[3], x - 0.7, y))
-    start = svg.index('>', svg.index('<rect', svg.index('</defs>'))) + 1
-    svg = svg[:start] + '\n' + DASHED.format(x, frame[3], x, y - 3.0) + svg[start:]
+    svg = _first(svg, DASHED.format(x, frame[3], x, y - 3.0))
     c.prog = prog('probplot-pref-labels-close', f"href={ax.value(x):.8g} {ax.value(x - 0.7):.8g} hreflabels='' 'Mu'")
     expect('a place whose leader ends where another label\'s ends, on another line than its own, is not offered',
            not _has(c.found(svg), 'missing', 'Mu'))
@@ -630,9 +642,7 @@ def false_alarms(pagedir, glyphs, programs, expect):
     # it (across it) to its line at 40 days, an unlabelled level line half a point under the text: the stroke is
     # its leader (it leaves the text across a line of its own, not along one), and no line is nearer than its own
     c = Case(pagedir, 'mcf-valve-seats-references-device.svg', glyphs, programs)
-    sh = c.sheet(c.svg)
-    xax, yax = (next(a for a in sh.axes if a.kind == k and a.f) for k in ('x', 'y'))
-    frame = sh.panels[0]
+    sh, xax, yax, frame = _axes(c)
     (days, n) = c.box('40 days')
     x, y = xax.place(500), yax.place(2.25)
     c.prog = placement.Program(PROGRAM_TEXT['mcf-valve-seats-references']
@@ -650,9 +660,7 @@ def false_alarms(pagedir, glyphs, programs, expect):
     # below the lines 2.8 text heights, two text heights past that end, its leader up to both lines short of it:
     # within reach of the line that runs on over it, its own as well
     c = Case(pagedir, 'mcf-valve-seats-references-device.svg', glyphs, programs)
-    sh = c.sheet(c.svg)
-    xax, yax = (next(a for a in sh.axes if a.kind == k and a.f) for k in ('x', 'y'))
-    frame = sh.panels[0]
+    sh, xax, yax, frame = _axes(c)
     (half, n) = c.box('half')
     h = placement._height(next(t for t in sh.texts if t['text'] == 'half'))
     end, y = xax.place(700), yax.place(0.5)
@@ -660,8 +668,7 @@ def false_alarms(pagedir, glyphs, programs, expect):
                   new="vref=0.5 1 0.5 vreflabels='half' 'one' 'half'")
     svg = _added(c.moved(c.svg, n, end + 2 * h - half[0], y + 2.8 * h - half[1]),
                  LINE.format(end + 2 * h - 0.5, y + 2.8 * h, end - 1.0, y))
-    start = svg.index('>', svg.index('<rect', svg.index('</defs>'))) + 1
-    svg = svg[:start] + '\n' + DASHED.format(frame[0], y, end, y) + svg[start:]
+    svg = _first(svg, DASHED.format(frame[0], y, end, y))
     expect('a label led to a value\'s lines of two groups is within reach of the longer',
            not _has(c.found(svg), 'reach', 'half'))
 
@@ -669,9 +676,7 @@ def false_alarms(pagedir, glyphs, programs, expect):
     # from 212 points, and '40 days' naming a line at 195 points, moved beside it under 'one': 'one' labels the
     # level line it stands by, no band between '40 days''s upright line and another upright line
     c = Case(pagedir, 'mcf-valve-seats-references-device.svg', glyphs, programs)
-    sh = c.sheet(c.svg)
-    xax, yax = (next(a for a in sh.axes if a.kind == k and a.f) for k in ('x', 'y'))
-    frame = sh.panels[0]
+    sh, xax, yax, frame = _axes(c)
     (one, n), (forty, k) = c.box('one'), c.box('40 days')
     y = yax.place(1)
     c.prog = placement.Program(PROGRAM_TEXT['mcf-valve-seats-references'].replace(
@@ -680,15 +685,13 @@ def false_alarms(pagedir, glyphs, programs, expect):
     svg = c.moved(c.svg, n, 212.0 - one[0], y + 1.5 - one[1])
     svg = c.moved(svg, k, 197.0 - forty[0], y + 3.0 + one[3] - one[1] - forty[1])
     svg = _added(svg, DASHED.format(195.0, frame[1], 195.0, frame[3]))
-    start = svg.index('>', svg.index('<rect', svg.index('</defs>'))) + 1
-    svg = svg[:start] + '\n' + DASHED.format(xax.place(500), frame[1], xax.place(500), frame[3]) + svg[start:]
+    svg = _first(svg, DASHED.format(xax.place(500), frame[1], xax.place(500), frame[3]))
     expect('a label of a level line and one of an upright line share no band', not _has(c.found(svg), 'band', 'one'))
 
     # 'one' written over its own line 6.5 points right of the '400 days' line, a stroke along its line from its
     # text to 0.8 points short of '400 days': it runs along its own line, no leader to another
     c = Case(pagedir, 'mcf-valve-seats-references-device.svg', glyphs, programs)
-    sh = c.sheet(c.svg)
-    xax, yax = (next(a for a in sh.axes if a.kind == k and a.f) for k in ('x', 'y'))
+    sh, xax, yax, _ = _axes(c)
     (one, n) = c.box('one')
     x, y = xax.place(400), yax.place(1)
     svg = _added(c.moved(c.svg, n, x + 6.5 - one[0], y - (one[1] + one[3]) / 2),
