@@ -2059,7 +2059,8 @@ def _insets(sh, seen):
     """Insets at a panel's corner (or a side's middle, on the statistical road, which stands them there too) that
     hide more of the data than a box of their size at another such place would,
     whatever labels stand there (the labels give way to an inset that hides no data): more markers (their centres),
-    else as many and more of the fitted lines and limits (by INSET_LINE points of their length)."""
+    else as many and more of the fitted lines and limits, the dashes of points' limits among them (by INSET_LINE
+    points of their length)."""
     out = []
     insets = []
     for r in sh.boxes:
@@ -2080,6 +2081,10 @@ def _insets(sh, seen):
             continue   # at no corner, nor in the middle of a side
         insets.append((r, panel, mx, my))
     lines = _data_lines(sh, [r for r, _, _, _ in insets]) if insets else []
+    # the points' limits drawn as dashes (an MCF plot's on the device road) are limits as well
+    if insets:
+        dashes = _limit_dashes(sh)
+        lines += [tuple(p['polys'][0]) for p in sh.paths if id(p) in dashes]
     for r, frame, mx, my in insets:
         seen['insets'] += 1
         w, h = r[2] - r[0], r[3] - r[1]

@@ -85,7 +85,8 @@ and labels read as the page draws them, and what it does not show:
 - a value at the frame's side, its line dashed just inside it, another value's line a tenth of a point further in:
   its label asked for;
 - a label left out 13 points from a line along the frame's side: no place offered nearer the side's line;
-- a label left out whose position the user gave (VREFLABPOS=2): no place offered outside the right half.
+- a label left out whose position the user gave (VREFLABPOS=2): no place offered outside the right half;
+- an inset over the dashes of three points' limits, a corner clear: inset.
 
   placement_selftest.py --source ROOT (--glyphsheet TOOL | --glyphs SHEET.svg) PAGEDIR
 Exits 1 when a fault is not found (or found on the page as drawn)."""
@@ -1114,6 +1115,18 @@ def main(argv):
     fitted = f'<path style="fill:none;stroke-width:1.3;stroke:rgb(16%,38%,72%);stroke-opacity:1;" d="M {pts}"/>\n'
     expect('an inset over a fitted line where a corner is clear of the lines fails',
            any(r == 'inset' and 'fitted lines' in m for r, m in c.found(c.svg[:start] + '\n' + fitted + c.svg[start:])))
+    # three markers just under that inset, the dashes of their limits (as an MCF plot draws them) above them
+    # under it: it hides limits where a corner is clear
+    probe = c.sheet(_added(c.svg, f'<use xlink:href="#{use.group(1)}" transform="matrix(1,0,0,1,100,100)"/>\n'))
+    mark = next(b for _, b in probe.marks if b not in [q for _, q in sh.marks])
+    ox, oy, wide = (mark[0] + mark[2]) / 2 - 100, (mark[1] + mark[3]) / 2 - 100, mark[2] - mark[0]
+    limits = ''
+    for k in range(3):
+        x, y = box[0] + 20 * (k + 1), box[3] + 4
+        limits += f'<use xlink:href="#{use.group(1)}" transform="matrix(1,0,0,1,{x - ox:g},{y - oy:g})"/>\n'
+        limits += ''.join(LINE.format(x - wide / 2, y + d, x + wide / 2, y + d) for d in (-6, 6))
+    expect('an inset over the dashes of points\' limits where a corner is clear fails',
+           any(r == 'inset' for r, _ in c.found(_first(c.svg, limits))))
     # the filled insets of panels whose every corner holds some of the data, each at the corner that hides least
     c = Case(pagedir, 'probplot-inset-two-by-two-panels-statistical.svg', glyphs, programs)
     expect('filled insets where they hide least pass', not any(r == 'inset' for r, _ in c.found(c.svg)))
