@@ -82,8 +82,8 @@ What fails (each page with the lines that tell why), by rule:
   they stand (a higher percentile has the longer life);
 - inset: an inset (a box of texts at a corner of a panel, or on the statistical road in the middle of a side)
   that holds more markers than a box of its size, as far from the frame, would hold at another of those places,
-  whatever labels stand there; or as many, and more of the fitted lines and confidence limits (INSET_LINE points
-  more of their length);
+  whatever labels stand there; or as many, and more of the fitted lines and confidence limits, the dashes of
+  points' limits among them (INSET_LINE points more of their length);
 - panel: a reference or intersection label not inside the panel of its lines: across the panel's edge, or outside
   every panel (over the axes' tick labels and titles, or in the gap to another panel; a number there is a value
   read off only where written as the page writes one);
