@@ -2000,7 +2000,7 @@ def _outside(sh, prog, labels, matching, orient):
     return out
 
 
-INSET_LINE = 2.0      # points: an inset hides less of the lines than another where the lengths differ by more
+INSET_LINE = 0.5      # points: an inset hides less of the lines than another where the lengths differ by more
 
 
 def _data_lines(sh, insets):

@@ -86,7 +86,8 @@ and labels read as the page draws them, and what it does not show:
   its label asked for;
 - a label left out 13 points from a line along the frame's side: no place offered nearer the side's line;
 - a label left out whose position the user gave (VREFLABPOS=2): no place offered outside the right half;
-- an inset over the dashes of three points' limits, a corner clear: inset.
+- an inset over the dashes of three points' limits, a corner clear: inset; over 0.9 pt of the two dashes of one
+  point's: inset.
 
   placement_selftest.py --source ROOT (--glyphsheet TOOL | --glyphs SHEET.svg) PAGEDIR
 Exits 1 when a fault is not found (or found on the page as drawn)."""
@@ -1126,6 +1127,12 @@ def main(argv):
         limits += f'<use xlink:href="#{use.group(1)}" transform="matrix(1,0,0,1,{x - ox:g},{y - oy:g})"/>\n'
         limits += ''.join(LINE.format(x - wide / 2, y + d, x + wide / 2, y + d) for d in (-6, 6))
     expect('an inset over the dashes of points\' limits where a corner is clear fails',
+           any(r == 'inset' for r, _ in c.found(_first(c.svg, limits))))
+    # a point just left of that inset, the dashes of its limits reaching 0.9 pt under it
+    x, y = box[0] + 0.9 - wide / 2, box[1] + 10
+    limits = f'<use xlink:href="#{use.group(1)}" transform="matrix(1,0,0,1,{x - ox:g},{y - oy:g})"/>\n'
+    limits += ''.join(LINE.format(x - wide / 2, y + d, x + wide / 2, y + d) for d in (-6, 6))
+    expect('an inset over a point\'s limits by a point where a corner is clear fails',
            any(r == 'inset' for r, _ in c.found(_first(c.svg, limits))))
     # the filled insets of panels whose every corner holds some of the data, each at the corner that hides least
     c = Case(pagedir, 'probplot-inset-two-by-two-panels-statistical.svg', glyphs, programs)
