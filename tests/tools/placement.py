@@ -2175,11 +2175,6 @@ def _own_line(box, own):
                                                                                       p['polys'][0][1], box))
 
 
-def _own_at(box, own):
-    """The place of the label's own line nearest its box."""
-    return _own_line(box, own)['at']
-
-
 def _band_pair(a, b, kind, p1, p2):
     """Whether boxes a and b of labels of close parallel lines at p1 and p2 share the band between them."""
     p1, p2 = sorted((p1, p2))
@@ -2543,30 +2538,29 @@ class _Room:
         self.bearing = (0.0, 0.0)   # of the text place() tries: its advance about its ink, start and end
         self.ink = (0.0, 0.0)       # and its ink's top and foot about its baseline
 
+    def _measured(self, t):
+        """A text's box about its pen on its baseline and its advance, (rel, adv), where its face and size are
+        read; else None."""
+        key = ('measured', id(t))
+        if key not in self.cache:
+            m = self.sh.metrics
+            self.cache[key] = m.box(t['text'], t['face'], t['size'], self.sh.advances) \
+                if m and 'face' in t and 'size' in t else None
+        return self.cache[key]
+
     def _advance(self, t):
         """Where a text's advance starts and ends across (its ink's box where its face and size are not read)."""
-        if id(t) not in self.cache:
-            m, r = self.sh.metrics, t['box']
-            if m and 'face' in t and 'size' in t:
-                rel, adv = m.box(t['text'], t['face'], t['size'], self.sh.advances)
-                self.cache[id(t)] = (r[0] - rel[0], r[0] - rel[0] + adv)
-            else:
-                self.cache[id(t)] = (r[0], r[2])
-        return self.cache[id(t)]
+        r, q = t['box'], self._measured(t)
+        return (r[0] - q[0][0], r[0] - q[0][0] + q[1]) if q else (r[0], r[2])
 
     def _line_of(self, t):
         """The line of text a text's label keeps to itself, top and foot: ASCENT and DESCENT of its height
         about its baseline (its ink's box where its face and size are not read)."""
-        key = ('line', id(t))
-        if key not in self.cache:
-            m, r = self.sh.metrics, t['box']
-            if m and 'face' in t and 'size' in t:
-                rel, _ = m.box(t['text'], t['face'], t['size'], self.sh.advances)
-                base = r[1] - rel[1]
-                self.cache[key] = (base - ASCENT * t['size'], base + DESCENT * t['size'])
-            else:
-                self.cache[key] = (r[1], r[3])
-        return self.cache[key]
+        r, q = t['box'], self._measured(t)
+        if not q:
+            return r[1], r[3]
+        base = r[1] - q[0][1]
+        return base - ASCENT * t['size'], base + DESCENT * t['size']
 
     def keeps(self, ask, box, grown, h, labels, led, leader=False):
         """Why a place (the text's box, and that box grown) breaks a rule: the rule's name, or None. leader: the
@@ -2638,9 +2632,10 @@ class _Room:
             p2 = own2[0]['at']
             if _order_pair(grown, t['box'], ask.kind, ask.at, p2, h):
                 return 'order'
-            if not leader and id(t) not in led and _own_line(t['box'], own2)['kind'] == ask.kind and \
-                    _band_pair(box, t['box'], ask.kind, ask.at, _own_at(t['box'], own2)):
-                return 'band'
+            if not leader and id(t) not in led:
+                theirs = _own_line(t['box'], own2)
+                if theirs['kind'] == ask.kind and _band_pair(box, t['box'], ask.kind, ask.at, theirs['at']):
+                    return 'band'
         return None
 
     def _merged(self, spans):
