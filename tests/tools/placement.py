@@ -1872,19 +1872,8 @@ def _bands(labels, led, at):
                 continue   # panels side by side have rows of their own; lines across each other, no band
             if t['text'] == u['text']:
                 continue   # one text for both lines: either way each line reads as named
-            p1, p2 = sorted((la['at'], lb['at']))
-            if p2 - p1 < 0.3:
-                continue
-            h = max(a[3] - a[1], b[3] - b[1])
-            if la['kind'] == 'y':   # level lines: the band is a row between them
-                near = p2 - p1 < BAND * h
-                lo, hi = 1, 3
-            else:
-                near = p2 - p1 < max(a[2] - a[0], b[2] - b[0]) + h
-                lo, hi = 0, 2
-            shared = min(a[hi], b[hi]) - max(a[lo], b[lo]) > 0.5
-            between = all(p1 - 0.5 <= r[lo] and r[hi] <= p2 + 0.5 for r in (a, b))
-            if near and shared and between:
+            if _band_pair(a, b, la['kind'], la['at'], lb['at'], max(_height(t), _height(u))):
+                p1, p2 = sorted((la['at'], lb['at']))
                 out.append(('band', f'{at(t)} and {at(u)} share the band between their lines ({p2 - p1:.1f} pt apart) '
                                     f'without a leader: which is whose is a guess'))
     return out
@@ -2175,12 +2164,13 @@ def _own_line(box, own):
                                                                                       p['polys'][0][1], box))
 
 
-def _band_pair(a, b, kind, p1, p2):
-    """Whether boxes a and b of labels of close parallel lines at p1 and p2 share the band between them."""
+def _band_pair(a, b, kind, p1, p2, h):
+    """Whether boxes a and b of labels (of text height h) of close parallel lines at p1 and p2 share the band
+    between them: lines closer than the drawing keeps them, by the text's height (not its ink's, shorter for
+    digits or small letters)."""
     p1, p2 = sorted((p1, p2))
     if p2 - p1 < 0.3:
         return False
-    h = max(a[3] - a[1], b[3] - b[1])
     if kind == 'y':
         near, lo, hi = p2 - p1 < BAND * h, 1, 3
     else:
@@ -2634,7 +2624,7 @@ class _Room:
                 return 'order'
             if not leader and id(t) not in led:
                 theirs = _own_line(t['box'], own2)
-                if theirs['kind'] == ask.kind and _band_pair(box, t['box'], ask.kind, ask.at, theirs['at']):
+                if theirs['kind'] == ask.kind and _band_pair(box, t['box'], ask.kind, ask.at, theirs['at'], max(h, _height(t))):
                     return 'band'
         return None
 

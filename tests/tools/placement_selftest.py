@@ -1006,6 +1006,13 @@ def main(argv):
     apart = c.moved(c.svg, nl, 60.0, lines['30.21'] - 3.0 - low[3])
     apart = c.moved(apart, nh, low[2] + 60.0 - high[0] + 20, lines['38.88'] + 2.5 - high[1])
     expect('two values side by side between their close lines share the band', _has(c.found(apart), 'band', '30.21'))
+    # 18.52 and 11.62 likewise, their lines 21 points apart: closer than the band of two and a half text heights,
+    # though not of two and a half heights of the digits' ink
+    (upper, nu), (lower, nw) = c.box('18.52'), c.box('11.62')
+    apart = c.moved(c.svg, nu, 60.0, lines['18.52'] + 4.5 - upper[1])
+    apart = c.moved(apart, nw, upper[2] + 60.0 - lower[0] + 20, lines['11.62'] - 7.0 - lower[3])
+    expect('two values side by side between lines two and a half digits\' heights apart share the band',
+           _has(c.found(apart), 'band', '18.52'))
 
     # a line under the ground of "24.65" (painted before it) that shows on both sides of it, and one that ends there
     box, _ = c.box('24.65')
