@@ -300,6 +300,7 @@ struct Planner {
     bool leaves(size_t i, const Box& glyph, const std::vector<double>& lead) const;
     bool rowfree(size_t i, const Box& ink, double x0, double x1) const;
     bool linesfree(size_t i, const Box& b, const Box* under) const;
+    bool edgefree(size_t i, const Box& cover) const;
     bool blockedacross(size_t i, double x0, double x1) const;
     bool shareband(size_t i, const Box& ink, size_t o, const Box& b) const;
     bool inorder(size_t i, const Box& ink, bool led, std::vector<int>* who = nullptr) const;

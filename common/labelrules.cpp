@@ -177,6 +177,19 @@ bool Planner::linesfree(size_t i, const Box& b, const Box* under) const {
     return !marks.any(m, [&](const Box& k) { return m.overlaps(k); });
 }
 
+// No level line but its own runs along the top of a row's box, just outside it, nor along its
+// foot where a letter descends to it: lines one to the eye (kSame) from the letters' tops, which
+// stand some 0.6 of that under the box's top (capitals, digits), its stroke would touch them, as
+// though it struck the text.
+bool Planner::edgefree(size_t i, const Box& cover) const {
+    const double e = 0.4 * kSame * h;
+    auto grazes = [&](size_t k) {
+        const Box& r = g.refs[k];
+        return !ownref(i, k) && std::max(r.x0, r.x1) > cover.x0 && std::min(r.x0, r.x1) < cover.x1 && (r.y0 < cover.y0 || r.y0 > cover.y1);
+    };
+    return !lines.level(cover.y1, cover.y1 + e, grazes) && !(L[i].descends && lines.level(cover.y0 - e, cover.y0, grazes));
+}
+
 // Clear of the panel's own texts by two text heights across and half a height up and down, so
 // that a label does not read as a word or a row of theirs; of the inset by a text height, so
 // that it does not read as a row of the inset (b: the text's ink).

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/labelplace.h"
+#include "common/labelplanner.h"
 
 namespace {
 
@@ -500,6 +501,30 @@ TEST(LabelRules, TheRowsWithoutLeadersReadAsTheirLines) {
         p.wall(0, 0, 39.7, 60);
         p.wall(49.9, 0, 100, 60);
         rowsread(p, p.place());
+    }
+}
+
+// A row's box on a level column: a line runs along its top just outside it closer than about a
+// hundredth of a text height (its stroke would touch the letters), or along its foot where a
+// letter descends to it. Lines further off, beside the box, through it, or its own, do not.
+TEST(LabelRules, ALineAlongTheTopOfARowsBoxTouchesItsLetters) {
+    for (const bool descends : {false, true}) {
+        for (const double off : {0.005, 0.02}) {
+            for (const int where : {0, 1, 2}) {   // above the top, under the foot, beside the box
+                Panel p;
+                const size_t i = p.label(level(30), "Kappa", {kGap, 30 - 0.35 * kH, false});
+                p.labels[i].descends = descends;
+                const lp::Box cover{10, 30 - 0.57 * kH, 25, 30 + 0.41 * kH};
+                const double y = where == 1 ? cover.y0 - off * kH : cover.y1 + off * kH;
+                p.g.refs.push_back(where == 2 ? level(y, 40, 100) : level(y, 0, 100));
+                p.g.refs.push_back(level(30 + 0.2 * kH, 12, 20));   // through the box: asked by the other rules
+                const lp::Planner planner(p.labels, p.g, nullptr);
+                const bool touches = off < 0.01 && (where == 0 || (where == 1 && descends));
+                EXPECT_EQ(planner.edgefree(i, cover), !touches)
+                    << "a line " << off << " text heights " << (where == 1 ? "under the foot" : "above the top")
+                    << (where == 2 ? ", beside the box" : "") << (descends ? ", a letter descending" : "");
+            }
+        }
     }
 }
 
