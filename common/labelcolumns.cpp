@@ -5,8 +5,9 @@
 // first, then moved along them a text height at a time, then the other end): its texts aligned
 // on the side of the lines' run, each row within kReach text heights of its own line, as near
 // its height as the rows allow, never with another line at its middle, each on a box of its own
-// that hides its own line under its text; the rows are chosen together (the most that find a
-// place, the lines' own labels before the values read off, then the least moved), and every
+// that hides its own line under its text, no other line along its top; the rows are chosen
+// together (the most that find a place, the lines' own labels before the values read off, then
+// the least moved), and every
 // leader runs from one place across to its line at one distance from the column, so that none
 // crosses another. Beside upright lines the column stands right of the rightmost (or left of
 // the leftmost, or in a gap between them, then a text height further out at a time, last

@@ -177,10 +177,11 @@ bool Planner::linesfree(size_t i, const Box& b, const Box* under) const {
     return !marks.any(m, [&](const Box& k) { return m.overlaps(k); });
 }
 
-// No level line but its own runs along the top of a row's box, just outside it, nor along its
-// foot where a letter descends to it: lines one to the eye (kSame) from the letters' tops, which
-// stand some 0.6 of that under the box's top (capitals, digits), its stroke would touch them, as
-// though it struck the text.
+// No level line but its own runs just above the top of a row's box, nor just under its foot where
+// a letter descends to it: its stroke would touch the letters, as though it struck the text. Just:
+// within kSame text heights (lines one to the eye) of the letters' tops, which stand some 0.6 of
+// that under the box's top (capitals, digits). (A line on the box's edge meets the box: linesfree
+// asks it.)
 bool Planner::edgefree(size_t i, const Box& cover) const {
     const double e = 0.4 * kSame * h;
     auto grazes = [&](size_t k) {

@@ -2624,7 +2624,8 @@ class _Room:
                 return 'order'
             if not leader and id(t) not in led:
                 theirs = _own_line(t['box'], own2)
-                if theirs['kind'] == ask.kind and _band_pair(box, t['box'], ask.kind, ask.at, theirs['at'], max(h, _height(t))):
+                if theirs['kind'] == ask.kind and \
+                        _band_pair(box, t['box'], ask.kind, ask.at, theirs['at'], max(h, _height(t))):
                     return 'band'
         return None
 
