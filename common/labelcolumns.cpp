@@ -412,7 +412,6 @@ long Planner::levelcolumn(LevelSet& c, std::vector<Row>* rows) const {
                 if (v == 0) {
                     const Verdicts* was = c.before && a < c.before->size() && !(*c.before)[a].empty() ? &(*c.before)[a] : nullptr;
                     v = staticnow(was ? (*was)[e] : 0, m[k], t, true);
-                    if (v == 1 && !edgefree(m[k], t.cover)) v = 2;
                     known.set(e, v);
                 }
                 // (the texts placed asked first across the row: placedfree asks them of the box)

@@ -45,6 +45,8 @@ struct Label {
     bool inked = false;       // how far its ink starts after the text's start and stops before its
     double inkleft = 0, inkright = 0;   // end are told (below 0: it reaches past); else each may
                                         // be up to a side bearing
+    double above = 0, below = 0;        // how far its ink reaches above and below the baseline
+                                        // (0: not told)
     bool value = false;       // a value read off: placed after the lines' own labels
     Spot first;               // where the drawing puts it
     int from = 0;             // where the labels of its line start: upright 0 the top, 1 the foot;

@@ -177,18 +177,23 @@ bool Planner::linesfree(size_t i, const Box& b, const Box* under) const {
     return !marks.any(m, [&](const Box& k) { return m.overlaps(k); });
 }
 
-// No level line but its own runs just above the top of a row's box, nor just under its foot where
-// a letter descends to it: its stroke would touch the letters, as though it struck the text. Just:
-// within kSame text heights (lines one to the eye) of the letters' tops, which stand some 0.6 of
-// that under the box's top (capitals, digits). (A line on the box's edge meets the box: linesfree
-// asks it.)
+// No level line but its own runs just above the top of a text's ground, nor just under its foot,
+// within kSame of its letters (one with them to the eye): its stroke would lie on them, as though
+// it struck the text.
+// The letters stand inside the ground's edges by as much as their ink falls short of the ascent
+// and descent the ground is drawn to (where the road tells how far they reach; else they reach
+// the ascent, and the foot is asked where a letter descends). (A line on the ground's edge meets
+// it: linesfree asks it.)
 bool Planner::edgefree(size_t i, const Box& cover) const {
-    const double e = 0.4 * kSame * h;
+    const Label& a = L[i];
+    const double up = kSame * h - (a.above > 0 ? (a.rises ? kRise : kAscent) * h - a.above : 0);
+    const double down = kSame * h - (a.below > 0 ? kDescent * h - a.below : 0);
     auto grazes = [&](size_t k) {
         const Box& r = g.refs[k];
         return !ownref(i, k) && std::max(r.x0, r.x1) > cover.x0 && std::min(r.x0, r.x1) < cover.x1 && (r.y0 < cover.y0 || r.y0 > cover.y1);
     };
-    return !lines.level(cover.y1, cover.y1 + e, grazes) && !(L[i].descends && lines.level(cover.y0 - e, cover.y0, grazes));
+    return !(up > 0 && lines.level(cover.y1, cover.y1 + up, grazes)) &&
+           !((a.below > 0 || a.descends) && down > 0 && lines.level(cover.y0 - down, cover.y0, grazes));
 }
 
 // Clear of the panel's own texts by two text heights across and half a height up and down, so
@@ -330,6 +335,9 @@ bool Planner::staticfree(size_t i, const Site& s, bool row) const {
     if (!rowfree(i, k, b.x0, b.x1)) return false;
     if (s.lead.empty() && !row ? !nearest(i, k) : !reach(i, b, s.lead, row)) return false;
     if (!linesfree(i, b, boxed ? &s.cover : nullptr)) return false;
+    // a leader does not free a text on its ground from a line along its box (a row of a column
+    // has its column's leader)
+    if (boxed && (row || !s.lead.empty()) && !edgefree(i, s.cover)) return false;
     if (!textclear(k) || (boxed && !textclear(s.cover))) return false;
     for (size_t j = 2; j + 1 < s.lead.size(); j += 2) {
         const Box seg{s.lead[j - 2], s.lead[j - 1], s.lead[j], s.lead[j + 1]};

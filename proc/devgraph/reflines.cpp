@@ -158,6 +158,7 @@ Ask ask(const ggtext& t, const char* text, int len, bool value, const PageBox& o
     a.lab.descends = descends(a.t);
     a.lab.rises = rises(a.t);
     a.lab.inked = true, a.lab.inkleft = a.t.inkleft, a.lab.inkright = a.t.inkright;
+    a.lab.above = a.t.above, a.lab.below = a.t.below;
     return a;
 }
 

@@ -55,7 +55,8 @@ Read from the page:
 What fails (each page with the lines that tell why), by rule:
 - near: a reference or intersection label not nearer its own line than any other such line by EPS (the
   distance is the gap between the label's box and the line, 0 where it crosses the box), unless a leader joins
-  it to its own line; a leader that joins it to another line;
+  it to its own line (even then, no other line within ON_LETTERS of its letters, outside them, over half a text
+  height of them); a leader that joins it to another line;
 - far: such a label farther from its own line than FAR times its height, with no leader (a label moves along
   its own line, or stands in a column joined to it);
 - order: two labels of one panel stacked across their parallel lines in the other order than their lines (those
@@ -146,6 +147,8 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import overprint  # noqa: E402
 
 EPS = 0.25            # points: a label nearer its own line by less than this is as near another
+ON_LETTERS = 0.028    # text heights: a line nearer a label's letters than this lies on them (its stroke; the
+                      # drawing keeps 0.03 from the ink its road measures)
 TICK = (1.5, 8.0)     # points: the length of a tick
 FAR = 1.25            # a label farther from its own line than this many times its height needs a leader
 LEADER_GAP = 3.0      # points: a leader's end this near a label's box (or its line) touches it
@@ -1409,6 +1412,24 @@ def check(sh, prog, seen=None):
             if near:
                 out.append(('near', f'{at(t)}: its leader crosses {", ".join(near)} right beside its text: it reads '
                                     f'as that line\'s label'))
+            # a leader does not free its text from another line that runs along its letters (the stroke on them)
+            touch = {}
+            for p in rest:
+                (x0, y0), (x1, y1) = p['polys'][0][0], p['polys'][0][-1]
+                k = 0 if abs(y1 - y0) < abs(x1 - x0) else 1   # the coordinate along the line
+                over = min(max(x0, x1) if k == 0 else max(y0, y1), box[2 + k]) - \
+                    max(min(x0, x1) if k == 0 else min(y0, y1), box[k])
+                d = dist_lines(box, [p])
+                if not (0 < d < ON_LETTERS * _height(t) and over > 0.5 * _height(t)):   # (one that ends beside it
+                    continue                                                    # runs along no letter)
+                # where it runs along them, out from under the grounds painted after it
+                m = (box[0] + box[2]) / 2 if k == 0 else (box[1] + box[3]) / 2
+                c = (m, y0 + (m - x0) * (y1 - y0) / (x1 - x0)) if k == 0 else \
+                    (x0 + (m - y0) * (x1 - x0) / (y1 - y0), m)
+                if not any(_inside(c, r) for q, r in sh.covers if q > p['i']):
+                    touch[name[id(p)]] = min(d, touch.get(name[id(p)], math.inf))
+            for n, d in sorted(touch.items()):
+                out.append(('near', f'{at(t)}: {n} runs along its letters, {d:.2f} pt from them'))
         else:
             wrong = leader(box, lambda w: min((_pt_seg(w, *p['polys'][0]) for p in rest), default=math.inf),
                            lambda u: min(_pt_seg(u, *p['polys'][0]) for p in own), rest)
@@ -2009,8 +2030,13 @@ def _data_lines(sh, insets):
             if panel and (min(a[k], b[k]) <= panel[k] + FROM_SIDE or max(a[k], b[k]) >= panel[k + 2] - FROM_SIDE):
                 lines.append((a, b))
 
+    # a straight fitted line drawn in the style of the page's curves (its limits) is none, whatever text its
+    # end comes near: leaders have a style of their own
+    curves = {p['style'] for p in sh.paths if any(len(pts) > 4 for pts in p['polys']) and not p['rect'] and
+              not p.get('edge') and p['style'] not in grid}
+
     def leader(p):
-        if p['dash'] or any(len(pts) > 4 for pts in p['polys']):
+        if p['dash'] or any(len(pts) > 4 for pts in p['polys']) or p['style'] in curves:
             return False
         for pts in p['polys']:
             for u, w in ((pts[0], pts[-1]), (pts[-1], pts[0])):

@@ -2,8 +2,9 @@
 """The placement check (placement.py) finds what it must: pages of the gallery, each with one fault put in by
 hand, against the same pages as drawn.
 - a reference label moved onto another reference line's label: near (and, with a leader drawn from it to its
-  own line, not); an upright line's label moved beside another upright line, its leader rising a hair across
-  that line to its own: near;
+  own line, not; and led from just under another level line, a tenth of a point from its letters: near, half a
+  point: not); an upright line's label moved beside another upright line, its leader rising a hair across that
+  line to its own: near;
 - a line drawn through a reference label: cross; the same line under the label's ground, painted before it:
   cross, and a line that only ends under that ground: not;
 - a reference label moved onto another level line's row, with a leader to its own line: row;
@@ -13,7 +14,8 @@ hand, against the same pages as drawn.
 - the values of two close level lines taken out of their column, side by side in the band between the lines: band;
 - two percentile labels of a relation plot that trade places: end;
 - three markers under an inset: inset; a fitted line under it, the other corners clear of the lines: inset (and
-  the filled insets of panels whose every corner holds data, where they hide least: not);
+  the filled insets of panels whose every corner holds data, where they hide least: not); a straight fitted line
+  under it whose ends come beside a text and onto a level line, as a leader's do: inset;
 - a reference label taken out of a page where it had room beside its line: missing;
 - a reference label moved four text heights away from its line, with a leader to it: reach (two heights: not);
 - a leader that stops short of its own line: ends; the leaders of lines that cross, ending together where they
@@ -932,6 +934,14 @@ def main(argv):
     mid = (one[1] + one[3]) / 2
     led = moved.replace('</svg>', LINE.format(half[0] - 1.0, mid, half[0] + 2.0, own['at']) + '</svg>')
     expect('a leader to its own line excuses it', not _has(c.found(led), 'near', 'half'))
+    # 'half' led to its own line from just under the 'one' line: a tenth of a point from its letters, the line's
+    # stroke lies on them, leader or not; half a point off it does not
+    def under_one(gap):
+        svg = c.moved(c.svg, n, 0, own_at('one') + gap - half[1])
+        y = own_at('one') + gap + (half[3] - half[1]) / 2
+        return svg.replace('</svg>', LINE.format(half[0] - 1.0, y, half[0] - 6.0, own['at']) + '</svg>')
+    expect('a line along a led label\'s letters is near it', _has(c.found(under_one(0.1)), 'near', 'half'))
+    expect('a line half a point off a led label\'s letters is not', not _has(c.found(under_one(0.5)), 'near', 'half'))
     # '40 days' moved right beside the '400 days' line, its leader rising a hair to its own line across that line
     # where the text stands: it reads as the 400 line's label, as with a level leader
     (forty, k) = c.box('40 days')
@@ -1141,6 +1151,18 @@ def main(argv):
     limits += ''.join(LINE.format(x - wide / 2, y + d, x + wide / 2, y + d) for d in (-6, 6))
     expect('an inset over a point\'s limits by a point where a corner is clear fails',
            any(r == 'inset' for r, _ in c.found(_first(c.svg, limits))))
+    # a straight fitted line under the inset of the bearings' page, from a hair beside 'B10' down to a level line
+    # under the inset's lower half: drawn as the page draws its fitted lines and limits, it is no leader, however
+    # near a text and a line its ends come; the panel's upper right corner is clear of the lines
+    c = Case(pagedir, 'probplot-bearings-references-device.svg', glyphs, programs)
+    sh = c.sheet(c.svg)
+    box, (b10, _) = sh.boxes[0], c.box('B10')
+    panel, y = sh.panels[0], box[3] - 10
+    level = f'<path style="fill:none;stroke-width:0.5;stroke:rgb(0%,0%,0%);stroke-opacity:1;" ' \
+            f'd="M {panel[2]:g} {y:g} L {box[0] + 60:g} {y:g}"/>\n'
+    straight = LINE.format(b10[2] + 1.0, b10[3], box[0] + 60, y)
+    expect('an inset over a straight fitted line that ends beside a text, a corner clear, fails',
+           any(r == 'inset' and 'fitted lines' in m for r, m in c.found(_first(c.svg, level, straight))))
     # the filled insets of panels whose every corner holds some of the data, each at the corner that hides least
     c = Case(pagedir, 'probplot-inset-two-by-two-panels-statistical.svg', glyphs, programs)
     expect('filled insets where they hide least pass', not any(r == 'inset' for r, _ in c.found(c.svg)))
