@@ -39,10 +39,22 @@ bool Planner::roomfor(size_t i, int depth, long stop) {
         if (!placedfree(i, s, &who, row)) return false;
         std::sort(who.begin(), who.end());
         who.erase(std::unique(who.begin(), who.end()), who.end());
-        // The rows of a column on one box stay: the others stand on its box.
-        if (std::any_of(who.begin(), who.end(), [&](int j) { return sharesbox(static_cast<size_t>(j)); })) return false;
+        // The rows of a column on one box stay: the others stand on its box. Where every row of
+        // that box is a value read off, they give way to a label the user wrote together.
         std::vector<size_t> values, others;
-        for (int j : who) (!L[i].value && L[static_cast<size_t>(j)].value ? values : others).push_back(static_cast<size_t>(j));
+        for (int j : who) {
+            const size_t u = static_cast<size_t>(j);
+            if (!sharesbox(u)) {
+                (!L[i].value && L[u].value ? values : others).push_back(u);
+                continue;
+            }
+            if (L[i].value) return false;
+            for (size_t k : shown)
+                if (on[k] && out[k].column == out[u].column && sharesbox(k)) {
+                    if (!L[k].value) return false;
+                    if (std::find(values.begin(), values.end(), k) == values.end()) values.push_back(k);
+                }
+        }
         if (others.size() > (wider ? static_cast<size_t>(kInTheWay) : 1)) return false;
         const size_t mark = journal.size();
         work += kMoveWork * static_cast<long>(others.size() + values.size());

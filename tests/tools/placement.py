@@ -1285,7 +1285,10 @@ def check(sh, prog, seen=None):
                 if id(p) not in drawn:
                     refl.add(id(p))
                     p.setdefault('value', v)
-    refs = [p for p in cands if id(p) in refl]
+    # and the lines drawn as those are that no label names: a value read off left out still has its line, and a
+    # label beside it reads as its
+    styles = {p['style'] for p in cands if id(p) in refl}
+    refs = [p for p in cands if id(p) in refl or (p['style'] in styles and id(p) not in drawn)]
     name = {}
     for t, own in labels:
         for p in own:

@@ -4,7 +4,7 @@ hand, against the same pages as drawn.
 - a reference label moved onto another reference line's label: near (and, with a leader drawn from it to its
   own line, not; and led from just under another level line, a tenth of a point from its letters: near, half a
   point: not); an upright line's label moved beside another upright line, its leader rising a hair across that
-  line to its own: near;
+  line to its own: near; led across a line drawn as the reference lines are that no label names: near;
 - a line drawn through a reference label: cross; the same line under the label's ground, painted before it:
   cross, and a line that only ends under that ground: not;
 - a reference label moved onto another level line's row, with a leader to its own line: row;
@@ -949,6 +949,21 @@ def main(argv):
     rising = _added(c.moved(c.svg, k, x400 + 1.0 - forty[0], 0), LINE.format(x400 + 0.5, y, x40, y - 0.4))
     expect('a leader rising a hair across a line beside its text reads as that line\'s',
            _has(c.found(rising), 'near', '40 days'))
+    # 'half' moved two text heights off its line, led to it straight across a level line drawn as the reference
+    # lines are, a point from its text, that no label names (a value read off left out): it reads as that line's
+    # label all the same
+    dash = max((m for m in STROKE.finditer(c.svg) if 'dasharray' in m.group(1) and
+                abs(float(m.group(3)) - own['at']) < 0.01 and float(m.group(3)) == float(m.group(5))),
+               key=lambda m: abs(float(m.group(4)) - float(m.group(2))))   # (the grid's line there is shorter)
+    down, size = half[1] > own['at'], c.sheet(c.svg).texts[n].get('size', half[3] - half[1])   # (y grows down)
+    off = c.moved(c.svg, n, 0, (2 * size if down else -2 * size))
+    edge = half[1] + 2 * size if down else half[3] - 2 * size
+    y = edge - 1.0 if down else edge + 1.0
+    bare = f'<path style="{dash.group(1)}" d="M {dash.group(2)} {y:g} L {dash.group(4)} {y:g} "/>\n'
+    mid = (half[0] + half[2]) / 2
+    unnamed = _first(off, bare).replace('</svg>', LINE.format(mid, edge, mid, own['at']) + '</svg>')
+    expect('a leader across an unnamed reference line beside its text reads as that line\'s',
+           _has(c.found(unnamed), 'near', 'half'))
     x0, y0 = half[0] - 3.0, half[1] - 3.0
     crossed = c.svg.replace('</svg>', LINE.format(x0, y0, half[2] + 3.0, half[3] + 3.0) + '</svg>')
     expect('a line through a reference label crosses it', _has(c.found(crossed), 'cross', 'half'))

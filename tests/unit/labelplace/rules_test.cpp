@@ -209,6 +209,43 @@ TEST(LabelRules, AValueWithNoOtherPlaceGivesWayToAUsersLabel) {
     EXPECT_TRUE(at[value].omitted) << where(p.labels[value], at[value]);
 }
 
+// The same user's label, where two values read off stand in a column on one box of the
+// background across its places at the top (the rows of such a box stay together): every row of
+// the box is a value, so they give way together, and the user's label takes its place there.
+TEST(LabelRules, AColumnOfValuesOnOneBoxGivesWayToAUsersLabel) {
+    Panel p;
+    const double top = kTop - 3 * kH;   // where the values' lines end
+    const size_t user = p.label(upright(50), "Alpha", {50 + kGap, kTop, false});
+    const size_t v1 = p.label(upright(62, 0, top), "12.34", {62 + kGap, top, false}, true);
+    const size_t v2 = p.label(upright(63, 0, top), "56.78", {63 + kGap, top, false}, true);
+    p.wall(30, 0, 49.7, 60);
+    p.wall(50.3, 0, 51.8, 60);
+    p.wall(50.3, 0, 80, kTop - 0.8);
+    lp::Planner q(p.labels, p.g, nullptr);
+    q.tried.assign(p.labels.size(), {});
+    q.liftcells.assign(static_cast<size_t>(lp::Planner::kGridCells) * lp::Planner::kGridCells, 0);
+    q.rowless.assign(p.labels.size(), -1), q.rowsacross.assign(p.labels.size(), {});
+    q.columnless.assign(p.labels.size(), -1), q.rowsknown.assign(p.labels.size(), 0);
+    q.runkey.assign(p.labels.size(), 0), q.rowstatic.assign(p.labels.size(), {}), q.rowsof.assign(p.labels.size(), {});
+    // the column at the top, over the user's places, both rows on the first one's box
+    const double x = 52.5, w = 0.6 * kH * 5;
+    lp::Placed as;
+    as.boxed = true, as.column = 0;
+    as.cover = {x - 0.15 * kH, kTop - kH - 0.22 * kH, x + w + 0.15 * kH, kTop + 0.76 * kH};
+    lp::Site s1{{x, kTop, false}, as.cover, {}};
+    lp::leadto(s1.lead, x + w + 0.25 * kGap, kTop + 0.35 * kH, 62, top);
+    q.put(v1, s1, &as);
+    lp::Placed as2 = as;
+    as2.cover = {};
+    lp::Site s2{{x, kTop - kH, false}, {}, {}};
+    lp::leadto(s2.lead, x + w + 0.25 * kGap, kTop - 0.65 * kH, 63, top);
+    q.put(v2, s2, &as2);
+    ASSERT_TRUE(q.sharesbox(v1) && q.sharesbox(v2));
+    q.budget = 100000;
+    EXPECT_TRUE(q.makeroom(user, false));
+    EXPECT_TRUE(q.on[user]);
+}
+
 // A user's label with no place beside its line (markers hug both sides), whose places further
 // out with a leader lie in one band at the top, where another user's label ("Beta", which has
 // the other side of its line free) and two values read off above the ends of their short lines
