@@ -648,8 +648,17 @@ class Program:
                         name = kw + 'labels'
                 opts[name] = m.group(2).strip()
             lists = {}
+            # the lists a road does not draw where PREF= or LREF= stand in their place (a WARNING says so): the
+            # device road draws neither HREF= nor VREF= then, the statistical road (unturned) LREF= for HREF= and
+            # PREF= for VREF=
+            dropped = set()
+            if re.search(r'\b(probplot|relationplot)\b', low):
+                if self.road == 'device' and ('pref' in opts or 'lref' in opts):
+                    dropped = {'href', 'vref'}
+                elif self.road == 'statistical' and not re.search(r'\brotate\b', low):
+                    dropped = {kw for kw, by in (('href', 'lref'), ('vref', 'pref')) if by in opts}
             for kw in KEYWORDS:
-                if kw not in opts:
+                if kw not in opts or kw in dropped:
                     continue
                 vals = _values(opts[kw])
                 labels = re.findall(r"'([^']*)'|\"([^\"]*)\"", opts.get(kw + 'labels', ''))

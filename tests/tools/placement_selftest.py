@@ -78,7 +78,8 @@ and labels read as the page draws them, and what it does not show:
   recursion; a Latin-1 program's label cut to 16 bytes at an accented byte: read; a label cut to show as another
   label's whole text: it names both lines; a label of a line cut to its other label's text and blanks: shown by
   that label's text; a labelled value off every axis: no label wanted back; a text that shows one label whole
-  and the start of another's: that one's only;
+  and the start of another's: that one's only; a label of VREF= where PREF= stands in its place (either road):
+  no line's;
 - a label painted under an inset's box: left out (missing), and no label for the other rules;
 - an MCF limit's two dashes round a point, one ending by a label and beside its line: no leader (thin, ends);
   one of them alone, the other's place past the frame's side, other points' dashes alike: no leader; two such
@@ -754,6 +755,15 @@ def reading(pagedir, glyphs, programs, expect):
            not _has(found, 'missing', '400 d\u00e0ys') and _has(found, 'missing', 'h\u00e0lf-w\u00e0y'))
     found = _found(c, c.removed(c.svg, n))
     expect('an accented label left out is missing', found is not None and _has(found, 'missing', '400 d\u00e0ys'))
+
+    # PREF= and VREF= on the device road, and on the statistical road: the device road draws no VREF= line then,
+    # the statistical road PREF= in its place (a WARNING says so), so a label of VREF= names no line; with HREF=
+    # beside them, the statistical road draws HREF=
+    for road, href in (('device', False), ('statistical', True)):
+        p = placement.Program(f"options graphics={road};\nproc vitalyx data=fans;\n  relationplot hours = temp / "
+                              f"pref=36 vref=2442.96 href=200 preflabels='Pee' vreflabels='Vee' hreflabels='Aitch';\nrun;")
+        expect(f'a VREF= list PREF= stands in place of ({road} road) names no line',
+               p.given('Vee') == [] and p.given('Pee') != [] and (p.given('Aitch') != []) == href)
 
     # a program of Latin-1 bytes whose label's 16th byte is é: the page shows its first 16 bytes, é for the last
     c = Case(pagedir, 'probplot-long-reference-label-device.svg', glyphs, programs)
