@@ -7,13 +7,13 @@
 // its height as the rows allow, never with another line at its middle, each on a box of its own
 // that hides its own line under its text, no other line along its top; the rows are chosen
 // together (the most that find a place, the lines' own labels before the values read off, then
-// the least moved), and every
-// leader runs from one place across to its line at one distance from the column, so that none
-// crosses another. Beside upright lines the column stands right of the rightmost (or left of
-// the leftmost, or in a gap between them, then a text height further out at a time, last
-// against the room's edge on one box of the background), its rows from the end where the
-// lines' labels start, then from the other, each the next place that keeps the rules, each
-// joined to its line by a level leader (to its end, where the line stops short of the row).
+// the least moved), and every leader runs from one place across to its line at one distance
+// from the column, so that none crosses another. Beside upright lines the column stands right
+// of the rightmost (or left of the leftmost, or in a gap between them, then a text height
+// further out at a time, last against the room's edge on one box of the background), its rows
+// from the end where the lines' labels start, then from the other, each the next place that
+// keeps the rules, each joined to its line by a level leader (to its end, where the line stops
+// short of the row).
 // A column replaces its labels' places beside their lines only where it keeps more of them.
 #include <algorithm>
 #include <cmath>
@@ -411,8 +411,7 @@ long Planner::levelcolumn(LevelSet& c, std::vector<Row>* rows) const {
                 t.cover = boxof(glyph(m[k], t.at));
                 if (v == 0) {
                     const Verdicts* was = c.before && a < c.before->size() && !(*c.before)[a].empty() ? &(*c.before)[a] : nullptr;
-                    v = staticnow(was ? (*was)[e] : 0, m[k], t, true);
-                    known.set(e, v);
+                    known.set(e, v = staticnow(was ? (*was)[e] : 0, m[k], t, true));
                 }
                 // (the texts placed asked first across the row: placedfree asks them of the box)
                 const Box p = t.cover.grown(0.5 * h, 0);

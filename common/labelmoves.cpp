@@ -49,6 +49,7 @@ bool Planner::roomfor(size_t i, int depth, long stop) {
                 continue;
             }
             if (L[i].value) return false;
+            if (std::find(values.begin(), values.end(), u) != values.end()) continue;   // (its box's rows taken)
             for (size_t k : shown)
                 if (on[k] && out[k].column == out[u].column && sharesbox(k)) {
                     if (!L[k].value) return false;

@@ -56,13 +56,9 @@ bool descends(std::string_view s, double size, bool bold) {
     return gfx::measure(s, textstyle(size, style().text, bold)).below > 0.1 * size;
 }
 bool rises(std::string_view s, double size, bool bold) { return gfx::measure(s, textstyle(size, style().text, bold)).above > 0.765 * size; }
-void inkheights(std::string_view s, double size, double* above, double* below, bool bold) {
+void inkextent(std::string_view s, double size, double* left, double* right, double* above, double* below, bool bold) {
     const gfx::TextExtent e = gfx::measure(s, textstyle(size, style().text, bold));
-    *above = e.above, *below = e.below;
-}
-void inkends(std::string_view s, double size, double* left, double* right, bool bold) {
-    const gfx::TextExtent e = gfx::measure(s, textstyle(size, style().text, bold));
-    *left = e.inkleft, *right = e.inkright;
+    *left = e.inkleft, *right = e.inkright, *above = e.above, *below = e.below;
 }
 
 namespace {

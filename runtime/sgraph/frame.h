@@ -100,10 +100,9 @@ double textwidth(std::string_view s, double size, bool bold = false);
 bool descends(std::string_view s, double size, bool bold = false);
 // Whether it reaches above the ascenders' height, as an accent does.
 bool rises(std::string_view s, double size, bool bold = false);
-// How far its ink starts after its start and stops before its end, points.
-void inkends(std::string_view s, double size, double* left, double* right, bool bold = false);
-// How far its glyphs reach above and below the baseline, points.
-void inkheights(std::string_view s, double size, double* above, double* below, bool bold = false);
+// How far its ink starts after its start and stops before its end, and how far it reaches above
+// and below the baseline, points.
+void inkextent(std::string_view s, double size, double* left, double* right, double* above, double* below, bool bold = false);
 
 // A plot frame: the rectangle [x0, x1] x [y0, y1] in points and its two axes. Points
 // outside the frame are clipped by the canvas while the frame's clip is pushed.

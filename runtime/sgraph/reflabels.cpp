@@ -74,8 +74,7 @@ void RefLabels::place(Canvas& c, const Frame& f, Drawn& drawn, const InsetBox* b
         a.descends = descends(l.text, h);
         a.rises = rises(l.text, h);
         a.inked = true;
-        inkends(l.text, h, &a.inkleft, &a.inkright);
-        inkheights(l.text, h, &a.above, &a.below);
+        inkextent(l.text, h, &a.inkleft, &a.inkright, &a.above, &a.below);
         a.first = first(l, f, a.w, h);
         a.from = l.vertical() && l.stop ? 1 : 0;
         a.value = l.value;
