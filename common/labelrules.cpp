@@ -113,20 +113,43 @@ bool Planner::reach(size_t i, const Box& glyph, const std::vector<double>& lead,
     return !ink.any(e, [&](const Box& s) { return e.meets(s) && !(s.x0 == s.x1 && std::fabs(s.x0 - l.x0) < 0.15 * h); });
 }
 
-// A leader leaves its text before it crosses another line of its own line's direction: a text
-// within kBeside text heights of a line its leader runs straight across, or crosses at the
-// text's own height (a level leader that rises a little to its line's end), stands where that
-// line's labels stand, and its leader seems to start from that line.
+// A leader leaves its text before it crosses another line: a text within kBeside text heights of
+// a line its leader runs straight across, or crosses at the text's own height (a level leader
+// that rises a little to its line's end), stands where that line's labels stand, and its leader
+// seems to start from that line. So for a line across its own too (a leader along its own
+// line's direction, from under a text over a level line), unless the leader only meets it where
+// it ends on its own line (a value read off there starts from that point). Measured from the
+// ink where it reaches past the text's box (the eye reads the ink).
 bool Planner::leaves(size_t i, const Box& glyph, const std::vector<double>& lead) const {
     const bool up = upright(L[i].line);
+    Box t = glyph;
+    if (L[i].inked) t.x0 += std::min(0.0, L[i].inkleft), t.x1 -= std::min(0.0, L[i].inkright);
+    const double near = kBeside * h, ex = lead.size() >= 2 ? lead[lead.size() - 2] : 0, ey = lead.empty() ? 0 : lead.back();
     for (size_t j = 2; j + 1 < lead.size(); j += 2) {
         const Box s{lead[j - 2], lead[j - 1], lead[j], lead[j + 1]};
-        const bool straight = up ? s.y0 == s.y1 : s.x0 == s.x1;
+        // (a leader's ends are computed apart from its line's: a rise of a hair is none)
+        const double dx = std::fabs(s.x1 - s.x0), dy = std::fabs(s.y1 - s.y0), hair = 0.002 * h;
+        if ((up ? dx : dy) <= hair) {
+            // along its own line's direction: the lines across it
+            const double lo = std::max(up ? std::min(s.y0, s.y1) : std::min(s.x0, s.x1), (up ? t.y0 : t.x0) - near);
+            const double hi = std::min(up ? std::max(s.y0, s.y1) : std::max(s.x0, s.x1), (up ? t.y1 : t.x1) + near);
+            if (lo > hi) continue;
+            auto across = [&](size_t k) {
+                if (ownref(i, k)) return false;
+                const Box& r = g.refs[k];
+                const double at = up ? s.x0 : s.y0;   // where the leader meets the line
+                const double a0 = up ? std::min(r.x0, r.x1) : std::min(r.y0, r.y1), a1 = up ? std::max(r.x0, r.x1) : std::max(r.y0, r.y1);
+                if (at < a0 || at > a1 || gap(t, r) >= near) return false;
+                return std::fabs((up ? r.y0 - ey : r.x0 - ex)) > 0.05 * h || std::fabs(at - (up ? ex : ey)) > 0.05 * h;
+            };
+            if (up ? lines.level(lo, hi, across) : lines.upright(lo, hi, across)) return false;
+            continue;
+        }
+        const bool straight = (up ? dy : dx) <= hair;
         const double run = up ? s.x1 - s.x0 : s.y1 - s.y0, rise = up ? s.y1 - s.y0 : s.x1 - s.x0;
-        if (run == 0) continue;   // along the lines
         // (only lines within kBeside heights of the text can stand beside it)
-        const double lo = std::max(up ? std::min(s.x0, s.x1) : std::min(s.y0, s.y1), (up ? glyph.x0 : glyph.y0) - kBeside * h);
-        const double hi = std::min(up ? std::max(s.x0, s.x1) : std::max(s.y0, s.y1), (up ? glyph.x1 : glyph.y1) + kBeside * h);
+        const double lo = std::max(up ? std::min(s.x0, s.x1) : std::min(s.y0, s.y1), (up ? t.x0 : t.y0) - near);
+        const double hi = std::min(up ? std::max(s.x0, s.x1) : std::max(s.y0, s.y1), (up ? t.x1 : t.y1) + near);
         if (lo > hi) continue;
         auto beside = [&](size_t k) {
             if (ownref(i, k)) return false;
@@ -134,8 +157,8 @@ bool Planner::leaves(size_t i, const Box& glyph, const std::vector<double>& lead
             // where the leader meets the line
             const double at = (up ? s.y0 : s.x0) + rise * ((up ? r.x0 - s.x0 : r.y0 - s.y0) / run);
             const double a0 = up ? std::min(r.y0, r.y1) : std::min(r.x0, r.x1), a1 = up ? std::max(r.y0, r.y1) : std::max(r.x0, r.x1);
-            if (!straight && (up ? at < glyph.y0 || at > glyph.y1 : at < glyph.x0 || at > glyph.x1)) return false;
-            return at >= a0 && at <= a1 && gap(glyph, r) < kBeside * h;
+            if (!straight && (up ? at < t.y0 || at > t.y1 : at < t.x0 || at > t.x1)) return false;
+            return at >= a0 && at <= a1 && gap(t, r) < near;
         };
         if (up ? lines.upright(lo, hi, beside) : lines.level(lo, hi, beside)) return false;
     }

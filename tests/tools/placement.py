@@ -56,7 +56,9 @@ What fails (each page with the lines that tell why), by rule:
 - near: a reference or intersection label not nearer its own line than any other such line by EPS (the
   distance is the gap between the label's box and the line, 0 where it crosses the box), unless a leader joins
   it to its own line (even then, no other line within ON_LETTERS of its letters, outside them, over half a text
-  height of them); a leader that joins it to another line;
+  height of them, and no other line its leader runs straight across within FAR text heights of it: a line across
+  its own too, unless it only meets the leader where that ends on its own line); a leader that joins it to
+  another line;
 - far: such a label farther from its own line than FAR times its height, with no leader (a label moves along
   its own line, or stands in a column joined to it);
 - order: two labels of one panel stacked across their parallel lines in the other order than their lines (those
@@ -151,6 +153,8 @@ ON_LETTERS = 0.028    # text heights: a line nearer a label's letters than this 
                       # drawing keeps 0.03 from the ink its road measures)
 TICK = (1.5, 8.0)     # points: the length of a tick
 FAR = 1.25            # a label farther from its own line than this many times its height needs a leader
+BESIDE_SLACK = 0.01   # text heights: a line a leader crosses this much short of FAR from the text still stands
+                      # beside it (this reads the text height off the glyphs' scale, the drawing knows its size)
 LEADER_GAP = 3.0      # points: a leader's end this near a label's box (or its line) touches it
 BAND = 2.5            # text heights: level lines closer than this hold one label between them
 SHOWS = 1.5           # points: a line hidden under a box that shows this long on both sides passes through it
@@ -1207,6 +1211,7 @@ def read_labels(sh, prog):
         return hit
 
     orient = {'href': ('x',), 'vref': ('y',)}
+    draws = _orient(sh)
     found = []
     for t in sh.texts:
         if not t['text'] or not sh.panel_of(_centre(t['box'])):
@@ -1216,10 +1221,12 @@ def read_labels(sh, prog):
         panel = sh.panel_of(_centre(t['box']))
         if given:
             for kw, v in given:
-                lines = matching(orient.get(kw, ('x', 'y')), v)
+                # (of the lines at the value, those its list draws: PREF= at a probability axis, not the value
+                # read on the other axis)
+                lines = [p for p in matching(orient.get(kw, ('x', 'y')), v) if draws(kw, p)]
                 if not any(p['panel'] == panel for p in lines):
                     # a line at the value where the frame's side stands is hidden by it: the label names that side
-                    lines = lines + _sides_at(sh, panel, orient.get(kw, ('x', 'y')), v)
+                    lines = lines + [p for p in _sides_at(sh, panel, orient.get(kw, ('x', 'y')), v) if draws(kw, p)]
                 for p in lines:
                     own.append(p)
                     p.setdefault('value', v)
@@ -1289,9 +1296,10 @@ def check(sh, prog, seen=None):
     seen['labels'] += len(labels)
     refl = {id(p) for _, own in labels for p in own}
     if prog:
+        draws = _orient(sh)
         for kw, v in prog.values:
             for p in matching(orient.get(kw, ('x', 'y')), v):
-                if id(p) not in drawn:
+                if id(p) not in drawn and draws(kw, p):
                     refl.add(id(p))
                     p.setdefault('value', v)
     # and the lines drawn as those are that no label names: a value read off left out still has its line, and a
@@ -1409,18 +1417,24 @@ def check(sh, prog, seen=None):
 
             def beside(p, a, b):
                 """Segment ab crosses line p straight across it, or (the leader of an upright line's label that
-                rises a hair) where the text stands along the line."""
+                rises a hair) where the text stands along the line. A line of the other direction than the
+                label's own counts too (a leader along its own line, from under a text over a level line: the
+                text stands where that line's labels stand), but not one that only meets the leader where it
+                ends on its own line (a value read off there starts from that point)."""
                 if _seg_gap(*p['polys'][0], a, b) != 0:
                     return False
-                k = 1 if kind == 'x' else 0   # the coordinate along the line
+                k = 1 if p['kind'] == 'x' else 0   # the coordinate along the line
+                if p['kind'] != kind:
+                    return abs(a[k] - b[k]) < 0.01 and _pt_seg(w, *p['polys'][0]) > ENDS_ON
                 if abs(a[k] - b[k]) < 0.01:
                     return True
                 if kind != 'x' or a[0] == b[0]:
                     return False   # a level line's leader runs from the text's side across the lines between
                 c = a[1] + (p['at'] - a[0]) * (b[1] - a[1]) / (b[0] - a[0])
                 return box[1] <= c <= box[3]
-            near = sorted({name[id(p)] for p in rest if p['kind'] == kind and p['panel'] == mine['panel'] and
-                           dist_lines(box, [p]) < FAR * _height(t) and any(beside(p, a, b) for a, b in segs)})
+            near = sorted({name[id(p)] for p in rest if p['panel'] == mine['panel'] and
+                           dist_lines(box, [p]) < (FAR - BESIDE_SLACK) * _height(t) and
+                           any(beside(p, a, b) for a, b in segs)})
             if near:
                 out.append(('near', f'{at(t)}: its leader crosses {", ".join(near)} right beside its text: it reads '
                                     f'as that line\'s label'))
@@ -2007,7 +2021,8 @@ def _outside(sh, prog, labels, matching, orient):
         given = prog.given(t['text']) if prog else []
         v = None if given else _number(t['text'])
         if given:
-            own = [p for kw, w in given for p in matching(orient.get(kw, ('x', 'y')), w)]
+            draws = _orient(sh)
+            own = [p for kw, w in given for p in matching(orient.get(kw, ('x', 'y')), w) if draws(kw, p)]
         elif v is not None and prog and prog.values and not _not_a_value(sh, prog, t, v) and \
                 t['text'].replace('−', '-').rstrip('%') in (f'{v:.2f}', _fmt4(v)):
             # a value read off: its line runs across its panel (a curve's steps and counts do not)

@@ -4,7 +4,9 @@ hand, against the same pages as drawn.
 - a reference label moved onto another reference line's label: near (and, with a leader drawn from it to its
   own line, not; and led from just under another level line, a tenth of a point from its letters: near, half a
   point: not); an upright line's label moved beside another upright line, its leader rising a hair across that
-  line to its own: near; led across a line drawn as the reference lines are that no label names: near;
+  line to its own: near; led across a line drawn as the reference lines are that no label names: near; an upright
+  line's label moved a point over a level line, its leader straight down across it: near (two and a half text
+  heights over it: not);
 - a line drawn through a reference label: cross; the same line under the label's ground, painted before it:
   cross, and a line that only ends under that ground: not;
 - a reference label moved onto another level line's row, with a leader to its own line: row;
@@ -35,7 +37,8 @@ and pages it once failed though nothing on them is misplaced, or faults it once 
   side where a line starts, its end beside a label: no leader to that line; a curve's level step from under a
   label's end to another line: none; a count above the panel, written as no value read off is, its value's line
   drawn: no label outside its panel;
-- a legend's number and a relation plot's percentile label beside lines at their values: no labels;
+- a legend's number and a relation plot's percentile label beside lines at their values: no labels; a PREF= label
+  whose value reads on the life axis where a line stands: names no line;
 - the values read off in the lower of two turned panels (its top tick without a number): read on its own axis;
 - the frame's side where a value reads, and the frame's side running on past its panel: no lines; a label beside
   the side, its value's line drawn just past it: that side's;
@@ -106,6 +109,7 @@ import placement  # noqa: E402
 
 RUN = re.compile(r'<g[^>]*>(?:\s*<use xlink:href="#glyph[^>]*>)+\s*</g>')
 LINE = '<path style="fill:none;stroke-width:0.75;stroke:rgb(0%,0%,0%);stroke-opacity:1;" d="M {} {} L {} {}"/>\n'
+BENT = '<path style="fill:none;stroke-width:0.75;stroke:rgb(0%,0%,0%);stroke-opacity:1;" d="M {} {} L {} {} L {} {}"/>\n'
 GROUND = re.compile(r'<path style=" ?stroke:none;fill-rule:nonzero;fill:rgb\(100%,100%,100%\);fill-opacity:1;" '
                     r'd="(M [^"]*Z)[^"]*"/>')
 STROKE = re.compile(r'<path style="(fill:none;[^"]*)" d="M (' + overprint.NUM + ') (' + overprint.NUM + ') L (' +
@@ -790,6 +794,14 @@ def reading(pagedir, glyphs, programs, expect):
     expect('a text shows one label: its own, not the start of another\'s', any(a.text == '400 days' for a in asks) and
            all((id(a) in got) == (a.text == '400 days') for a in asks if a.text.startswith('400 days')))
 
+    # the page's LREF=1000 label given to PREF=1000 instead: PREF= draws at the probability axis only, so the text
+    # names no line, though 1000 reads on the life axis where a line stands
+    c = Case(pagedir, 'probplot-long-reference-label-device.svg', glyphs, programs)
+    c.prog = prog('probplot-long-reference-label', 'lref=1000 lreflabels=', 'pref=1000 preflabels=')
+    labels = placement.read_labels(c.sheet(c.svg), c.prog)[2]
+    expect('a PREF= label names no line of the other axis at its value',
+           not any(t['text'].startswith('one thousand') for t, _ in labels))
+
     # a labelled value off every axis draws no label: none is wanted back from the page
     sh = c.sheet(c.svg)
     off = placement.Program(PROGRAM_TEXT['probplot-long-reference-label'].replace('lref=1000', 'lref=1e9'))
@@ -959,6 +971,18 @@ def main(argv):
     rising = _added(c.moved(c.svg, k, x400 + 1.0 - forty[0], 0), LINE.format(x400 + 0.5, y, x40, y - 0.4))
     expect('a leader rising a hair across a line beside its text reads as that line\'s',
            _has(c.found(rising), 'near', '40 days'))
+    # '40 days' moved over the 'half' line, its leader straight down across that line and on to its own: a point
+    # over the line the text stands where that line's labels stand; two and a half text heights over it, not
+    def over_half(gap):
+        yh = own_at('half')
+        svg = c.moved(c.svg, k, 0, yh - gap - forty[3])
+        mx, turn = (forty[0] + forty[2]) / 2, yh + 4.0
+        return svg.replace('</svg>', BENT.format(mx, yh - gap + 0.5, mx, turn, x40, turn) + '</svg>')
+    size40 = c.sheet(c.svg).texts[k].get('size', forty[3] - forty[1])
+    expect('a leader straight down across a level line right under its text reads as that line\'s',
+           _has(c.found(over_half(1.0)), 'near', '40 days'))
+    expect('a leader across a level line two and a half text heights under its text does not',
+           not _has(c.found(over_half(2.5 * size40)), 'near', '40 days'))
     # 'half' moved two text heights off its line, led to it straight across a level line drawn as the reference
     # lines are, a point from its text, that no label names (a value read off left out): it reads as that line's
     # label all the same

@@ -590,4 +590,26 @@ TEST(LabelRules, ALeaderFreesNoTextFromALineAlongItsGround) {
     }
 }
 
+// A text over the end of its upright line, its leader straight down along the line: a level line
+// the leader crosses within 1.25 text heights of the text puts the text where that line's labels
+// stand; one farther, or one that only meets the leader where it ends on its line (a value read
+// off there starts from that point), does not.
+TEST(LabelRules, ALeaderAlongItsLineLeavesNoTextOverALevelLine) {
+    Panel p;
+    const size_t i = p.label(upright(50, 0, 20), "Gamma", {50 + kGap, 0.5 * kH, false}, false, 1);
+    struct Case { double texty, liney, x0, x1; bool free; };
+    const Case cases[] = {{20 + 2.5 * kH, 20 + 1.78 * kH, 0, 100, false},   // just under the text
+                          {20 + 2.5 * kH, 20 + 0.2 * kH, 0, 100, true},     // two heights under it
+                          {20 + 0.9 * kH, 20, 0, 50, true}};                // starting where the leader ends
+    for (const Case& c : cases) {
+        Panel q = p;
+        q.g.refs.push_back(level(c.liney, c.x0, c.x1));
+        const lp::Planner planner(q.labels, q.g, nullptr);
+        lp::Site s;
+        s.at = {50 - 0.5 * q.labels[i].w, c.texty, false};
+        lp::leadto(s.lead, 50, c.texty - (lp::kDescent + 0.1) * kH, 50, 20);
+        EXPECT_EQ(planner.staticfree(i, s), c.free) << "a level line at " << c.liney << " under a text at " << c.texty;
+    }
+}
+
 }  // namespace
