@@ -153,8 +153,6 @@ ON_LETTERS = 0.028    # text heights: a line nearer a label's letters than this 
                       # drawing keeps 0.03 from the ink its road measures)
 TICK = (1.5, 8.0)     # points: the length of a tick
 FAR = 1.25            # a label farther from its own line than this many times its height needs a leader
-BESIDE_SLACK = 0.01   # text heights: a line a leader crosses this much short of FAR from the text still stands
-                      # beside it (this reads the text height off the glyphs' scale, the drawing knows its size)
 LEADER_GAP = 3.0      # points: a leader's end this near a label's box (or its line) touches it
 BAND = 2.5            # text heights: level lines closer than this hold one label between them
 SHOWS = 1.5           # points: a line hidden under a box that shows this long on both sides passes through it
@@ -1433,8 +1431,7 @@ def check(sh, prog, seen=None):
                 c = a[1] + (p['at'] - a[0]) * (b[1] - a[1]) / (b[0] - a[0])
                 return box[1] <= c <= box[3]
             near = sorted({name[id(p)] for p in rest if p['panel'] == mine['panel'] and
-                           dist_lines(box, [p]) < (FAR - BESIDE_SLACK) * _height(t) and
-                           any(beside(p, a, b) for a, b in segs)})
+                           dist_lines(box, [p]) < FAR * _height(t) and any(beside(p, a, b) for a, b in segs)})
             if near:
                 out.append(('near', f'{at(t)}: its leader crosses {", ".join(near)} right beside its text: it reads '
                                     f'as that line\'s label'))
