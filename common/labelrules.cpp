@@ -4,6 +4,7 @@
 // try to make room.
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "common/labelplanner.h"
 
@@ -125,20 +126,29 @@ bool Planner::leaves(size_t i, const Box& glyph, const std::vector<double>& lead
     Box t = glyph;
     if (L[i].inked) t.x0 += std::min(0.0, L[i].inkleft), t.x1 -= std::min(0.0, L[i].inkright);
     const double near = kBeside * h, ex = lead.size() >= 2 ? lead[lead.size() - 2] : 0, ey = lead.empty() ? 0 : lead.back();
+    // a box's extent across x (xs) or y, ends in order
+    auto span = [](const Box& b, bool xs) {
+        return xs ? std::pair{std::min(b.x0, b.x1), std::max(b.x0, b.x1)} : std::pair{std::min(b.y0, b.y1), std::max(b.y0, b.y1)};
+    };
     for (size_t j = 2; j + 1 < lead.size(); j += 2) {
         const Box s{lead[j - 2], lead[j - 1], lead[j], lead[j + 1]};
         // (a leader's ends are computed apart from its line's: a rise of a hair is none)
         const double dx = std::fabs(s.x1 - s.x0), dy = std::fabs(s.y1 - s.y0), hair = 0.002 * h;
-        if ((up ? dx : dy) <= hair) {
-            // along its own line's direction: the lines across it
-            const double lo = std::max(up ? std::min(s.y0, s.y1) : std::min(s.x0, s.x1), (up ? t.y0 : t.x0) - near);
-            const double hi = std::min(up ? std::max(s.y0, s.y1) : std::max(s.x0, s.x1), (up ? t.y1 : t.x1) + near);
-            if (lo > hi) continue;
+        const bool along = (up ? dx : dy) <= hair;   // along its own line's direction
+        // where the segment runs within kBeside heights of the text (only lines there stand beside
+        // it): across x for a level run beside an upright line's text, or an upright one along it
+        const bool xs = up != along;
+        const auto [slo, shi] = span(s, xs);
+        const auto [tlo, thi] = span(t, xs);
+        const double lo = std::max(slo, tlo - near), hi = std::min(shi, thi + near);
+        if (lo > hi) continue;
+        if (along) {
+            // the lines across it
             auto across = [&](size_t k) {
                 if (ownref(i, k)) return false;
                 const Box& r = g.refs[k];
                 const double at = up ? s.x0 : s.y0;   // where the leader meets the line
-                const double a0 = up ? std::min(r.x0, r.x1) : std::min(r.y0, r.y1), a1 = up ? std::max(r.x0, r.x1) : std::max(r.y0, r.y1);
+                const auto [a0, a1] = span(r, up);
                 if (at < a0 || at > a1 || gap(t, r) >= near) return false;
                 return std::fabs((up ? r.y0 - ey : r.x0 - ex)) > 0.05 * h || std::fabs(at - (up ? ex : ey)) > 0.05 * h;
             };
@@ -147,16 +157,12 @@ bool Planner::leaves(size_t i, const Box& glyph, const std::vector<double>& lead
         }
         const bool straight = (up ? dy : dx) <= hair;
         const double run = up ? s.x1 - s.x0 : s.y1 - s.y0, rise = up ? s.y1 - s.y0 : s.x1 - s.x0;
-        // (only lines within kBeside heights of the text can stand beside it)
-        const double lo = std::max(up ? std::min(s.x0, s.x1) : std::min(s.y0, s.y1), (up ? t.x0 : t.y0) - near);
-        const double hi = std::min(up ? std::max(s.x0, s.x1) : std::max(s.y0, s.y1), (up ? t.x1 : t.y1) + near);
-        if (lo > hi) continue;
         auto beside = [&](size_t k) {
             if (ownref(i, k)) return false;
             const Box& r = g.refs[k];
             // where the leader meets the line
             const double at = (up ? s.y0 : s.x0) + rise * ((up ? r.x0 - s.x0 : r.y0 - s.y0) / run);
-            const double a0 = up ? std::min(r.y0, r.y1) : std::min(r.x0, r.x1), a1 = up ? std::max(r.y0, r.y1) : std::max(r.x0, r.x1);
+            const auto [a0, a1] = span(r, !up);
             if (!straight && (up ? at < t.y0 || at > t.y1 : at < t.x0 || at > t.x1)) return false;
             return at >= a0 && at <= a1 && gap(t, r) < near;
         };
