@@ -72,7 +72,11 @@ private:
 
 // The labels of the lines of label f's direction that lie closer to f's line, and to each
 // other, than a label between two of them needs.
-std::vector<size_t> Planner::cluster(size_t f) const {
+std::vector<size_t> Planner::cluster(size_t f) const { return clusterof(f).m; }
+
+const Planner::Cluster& Planner::clusterof(size_t f) const {
+    if (clusterat.empty()) clusterat.assign(L.size(), -1);
+    if (clusterat[f] >= 0) return clusters[static_cast<size_t>(clusterat[f])];
     const bool up = upright(L[f].line);
     std::vector<size_t>& v = bydirection[up];   // the labels of that direction across (once)
     if (v.empty()) v = sorted(up);
@@ -80,10 +84,26 @@ std::vector<size_t> Planner::cluster(size_t f) const {
         const double need = up ? std::max(L[a].w, L[b].w) + 2 * d + 0.1 * h : 1.7 * h;
         return std::fabs(across(L[b].line) - across(L[a].line)) < need;
     };
-    size_t at = static_cast<size_t>(std::find(v.begin(), v.end(), f) - v.begin()), lo = at, hi = at;
-    while (lo > 0 && close(v[lo - 1], v[lo])) --lo;
-    while (hi + 1 < v.size() && close(v[hi], v[hi + 1])) ++hi;
-    return {v.begin() + static_cast<std::ptrdiff_t>(lo), v.begin() + static_cast<std::ptrdiff_t>(hi) + 1};
+    // (each run is the longest stretch of v about f whose neighbours are close: the same for
+    // every label of it)
+    const size_t at = static_cast<size_t>(std::find(v.begin(), v.end(), f) - v.begin());
+    if (at == v.size()) {
+        clusters.push_back({{f}, {f}, f});
+    } else {
+        size_t lo = at, hi = at;
+        while (lo > 0 && close(v[lo - 1], v[lo])) --lo;
+        while (hi + 1 < v.size() && close(v[hi], v[hi + 1])) ++hi;
+        Cluster c;
+        c.m.assign(v.begin() + static_cast<std::ptrdiff_t>(lo), v.begin() + static_cast<std::ptrdiff_t>(hi) + 1);
+        c.byx = c.m;
+        if (up) std::stable_sort(c.byx.begin(), c.byx.end(), [&](size_t a, size_t b) { return L[a].line.x0 < L[b].line.x0; });
+        c.key = up ? c.byx.front() : *std::min_element(c.m.begin(), c.m.end());
+        clusters.push_back(std::move(c));
+    }
+    const int k = static_cast<int>(clusters.size() - 1);
+    for (size_t i : clusters.back().m) clusterat[i] = k;
+    clusterat[f] = k;
+    return clusters.back();
 }
 
 // The labels that found no place beside their lines, with their close neighbours, each run of

@@ -28,7 +28,7 @@ Box extent(const Box& b) { return {std::min(b.x0, b.x1), std::min(b.y0, b.y1), s
 
 // ---- the grid of what the panel draws
 
-void Cells::build(const std::vector<Box>& items, const Box& over, double cell) {
+void Cells::build(const std::vector<Box>& items, const Box& over, double cell, bool segments) {
     items_ = &items;
     over_ = over;
     cell_ = std::max({cell, (over.x1 - over.x0) / 256, (over.y1 - over.y0) / 256, 1e-9});
@@ -43,8 +43,25 @@ void Cells::build(const std::vector<Box>& items, const Box& over, double cell) {
             if (!(e.x1 >= over.x0 && e.x0 <= over.x1 && e.y1 >= over.y0 && e.y0 <= over.y1)) continue;
             int i0, j0, i1, j1;
             span(e, &i0, &j0, &i1, &j1);
-            for (int j = j0; j <= j1; ++j)
-                for (int i = i0; i <= i1; ++i) f(static_cast<size_t>(j) * static_cast<size_t>(nx_) + static_cast<size_t>(i), k);
+            const Box& s = items[k];
+            const bool slanted = segments && s.x0 != s.x1 && s.y0 != s.y1 && std::isfinite(s.x0) && std::isfinite(s.y0) &&
+                                 std::isfinite(s.x1) && std::isfinite(s.y1);
+            for (int i = i0; i <= i1; ++i) {
+                int lo = j0, hi = j1;
+                if (slanted) {
+                    // (a slanted segment only in the cells of each column that it passes through,
+                    // or passes within a hundredth of a cell of: a long fitted line would fill its
+                    // whole extent's cells)
+                    const double m = 0.01 * cell_, cx0 = i == 0 ? e.x0 : std::max(e.x0, over_.x0 + i * cell_ - m),
+                                 cx1 = i == nx_ - 1 ? e.x1 : std::min(e.x1, over_.x0 + (i + 1) * cell_ + m);
+                    const double ya = s.y0 + (s.y1 - s.y0) * ((cx0 - s.x0) / (s.x1 - s.x0)),
+                                 yb = s.y0 + (s.y1 - s.y0) * ((cx1 - s.x0) / (s.x1 - s.x0));
+                    int a0, a1;
+                    span({cx0, std::min(ya, yb) - m, cx1, std::max(ya, yb) + m}, &a0, &lo, &a1, &hi);
+                    lo = std::max(lo, j0), hi = std::min(hi, j1);
+                }
+                for (int j = lo; j <= hi; ++j) f(static_cast<size_t>(j) * static_cast<size_t>(nx_) + static_cast<size_t>(i), k);
+            }
         }
     };
     each([&](size_t c, size_t) { ++start_[c + 1]; });

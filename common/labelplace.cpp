@@ -27,7 +27,7 @@ Planner::Planner(const std::vector<Label>& labels, const Ground& ground, const F
     : L(labels), g(ground), h(ground.h), d(ground.gap), twin(labels.size(), -1), prior(before) {
     const Box over = g.room.grown(h, h);
     marks.build(g.marks, over, 2 * h);
-    ink.build(g.ink, over, 2 * h);
+    ink.build(g.ink, over, 2 * h, true);
     texts.build(g.texts, over, 2 * h);
     lines.build(g.refs);
     taken.init(over, 2 * h);
@@ -39,6 +39,7 @@ Planner::Planner(const std::vector<Label>& labels, const Ground& ground, const F
         if (upright(l) && std::min(l.y0, l.y1) <= g.room.y0 + h && std::max(l.y0, l.y1) >= g.room.y1 - h) whole.push_back({l.x0, refat[k]});
     }
     std::sort(whole.begin(), whole.end());
+    for (const auto& [x, at] : whole) wholex.push_back(x);
     for (size_t i = 0; i < L.size(); ++i)
         for (size_t j = 0; j < i && twin[i] < 0; ++j)
             if (twin[j] < 0 && L[j].text == L[i].text && labat[j] == labat[i]) twin[i] = static_cast<int>(j);

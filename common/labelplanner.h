@@ -71,8 +71,11 @@ inline Box glyphat(const Label& a, const Spot& at, double h) {
 // once.
 class Cells {
 public:
-    void build(const std::vector<Box>& items, const Box& over, double cell);
-    // Whether f holds for an item whose extent meets b (an item may be asked more than once).
+    // (segments: the items are segments, each filed in the cells it passes through only; else
+    // each in every cell its extent meets)
+    void build(const std::vector<Box>& items, const Box& over, double cell, bool segments = false);
+    // Whether f holds for an item whose extent meets b (an item may be asked more than once); a
+    // segment is asked only where it passes through b's cells, so f holds only of what meets b.
     template <class F>
     bool any(const Box& b, F&& f) const {
         if (items_ == nullptr || items_->empty()) return false;
@@ -225,8 +228,19 @@ struct Planner {
     std::vector<bool> placeup;
     std::vector<int> twin;           // the label of the same text at the same line, or -1
     std::vector<std::pair<double, int>> whole;   // the upright lines that run the room's whole height: where, their place
+    std::vector<double> wholex;                  // (where, alone: looked up many times on a page of many lines)
     std::vector<size_t> order;       // the lines' own labels, then the values
     mutable std::vector<size_t> bydirection[2];   // the labels of level, of upright lines, across
+    // The runs of close lines' labels (what cluster gives), found once for each direction: each
+    // run's labels in the order across, by the place of their lines (upright: from the left),
+    // and its key (its first label from the left, or its first label); for each label, its run.
+    struct Cluster {
+        std::vector<size_t> m, byx;
+        size_t key = 0;
+    };
+    mutable std::vector<Cluster> clusters;
+    mutable std::vector<int> clusterat;
+    const Cluster& clusterof(size_t f) const;
 
     // What is placed.
     std::vector<Placed> out;
@@ -300,6 +314,8 @@ struct Planner {
     bool leaves(size_t i, const Box& glyph, const std::vector<double>& lead) const;
     bool rowfree(size_t i, const Box& ink, double x0, double x1) const;
     bool linesfree(size_t i, const Box& b, const Box* under) const;
+    bool refsfree(size_t i, const Box& b, const Box* under) const;
+    bool drawnfree(const Box& b, const Box* under) const;
     bool edgefree(size_t i, const Box& cover) const;
     bool blockedacross(size_t i, double x0, double x1) const;
     bool shareband(size_t i, const Box& ink, size_t o, const Box& b) const;
@@ -366,6 +382,28 @@ struct Planner {
     // line kept it from, now that its glyphs may come nearer those lines; whether it found one.
     bool placenearframe(size_t i);
     mutable bool nearframe = false;        // (while so: linesfree passes over the frame's lines)
+    // Whether drawnfree kept each box of the background asked (while nearframe was not so, and
+    // was).
+    template <class V>
+    using ByBox = std::unordered_map<uint64_t, std::vector<std::pair<Box, V>>>;
+    mutable ByBox<char> boxesclear[2];
+    // What is known of box b in `by`, found by find(V&) the first time it is asked.
+    template <class V, class F>
+    static V& known(ByBox<V>& by, const Box& b, F&& find) {
+        uint64_t key = 0;
+        for (double v : {b.x0, b.y0, b.x1, b.y1}) {
+            uint64_t u;
+            std::memcpy(&u, &v, sizeof u);
+            key = (key ^ u) * 0x9e3779b97f4a7c15ULL;
+            key ^= key >> 29;
+        }
+        auto& at = by[key];
+        for (auto& [box, v] : at)
+            if (box.x0 == b.x0 && box.y0 == b.y0 && box.x1 == b.x1 && box.y1 == b.y1) return v;
+        at.push_back({b, V{}});
+        find(at.back().second);
+        return at.back().second;
+    }
     // A label's places whose text comes within its margin of the frame's lines, each with its
     // kind and number: where they stand, the same whatever is placed; found once.
     struct NearPlace {

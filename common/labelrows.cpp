@@ -282,10 +282,7 @@ bool Planner::columnrows(size_t i, bool movable, const std::function<bool(const 
         rowsof[i].runs.shrink_to_fit();
         // (what the panel draws said of each row, kept by its number: room for them all at once)
         rowstatic[i].grow(rowsof[i].end());
-        // (the run's key: its first label from the left, or its first label)
-        const std::vector<size_t> m = cluster(i);
-        runkey[i] = upright(L[i].line) ? *std::min_element(m.begin(), m.end(), [&](size_t a, size_t b) { return L[a].line.x0 < L[b].line.x0; })
-                                       : *std::min_element(m.begin(), m.end());
+        runkey[i] = clusterof(i).key;
     }
     if (rowsof[i].empty()) return false;
     Placed as;
@@ -344,12 +341,12 @@ bool Planner::columnrows(size_t i, bool movable, const std::function<bool(const 
 // preferred, each by its number: upright by place, end and height; level by anchor and slot.
 void Planner::knowrows(size_t i) const {
     RowRuns& out = rowsof[i];
-    std::vector<size_t> m = cluster(i);
+    // (upright, from the left)
+    const std::vector<size_t> m = clusterof(i).byx;
     if (m.size() < 2) return;
     const Box& r = g.room;
     const double w = L[i].w;
     if (upright(L[i].line)) {
-        std::stable_sort(m.begin(), m.end(), [&](size_t a, size_t b) { return L[a].line.x0 < L[b].line.x0; });
         Run& run = runs[m.front()];
         if (run.places.empty()) {
             run.first = m.front();

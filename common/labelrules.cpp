@@ -4,6 +4,7 @@
 // try to make room.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <utility>
 
 #include "common/labelplanner.h"
@@ -184,15 +185,19 @@ bool Planner::rowfree(size_t i, const Box& ink, double x0, double x1) const {
 // Whether another upright line that runs the room's whole height lies across [x0, x1] (a text
 // there is crossed at any height).
 bool Planner::blockedacross(size_t i, double x0, double x1) const {
-    for (auto it = std::lower_bound(whole.begin(), whole.end(), std::pair<double, int>(x0 - 0.15 * h, -1)); it != whole.end() && it->first <= x1 + 0.15 * h; ++it)
-        if (it->second != labat[i]) return true;
+    const size_t n = wholex.size();
+    for (size_t p = static_cast<size_t>(std::lower_bound(wholex.begin(), wholex.end(), x0 - 0.15 * h) - wholex.begin()); p < n && wholex[p] <= x1 + 0.15 * h; ++p)
+        if (whole[p].second != labat[i]) return true;
     return false;
 }
 
 // What may meet the text's box b: nothing; on a box of the background (under), the ends of
 // reference lines, never a line that runs on beyond the box (hidden under the text it shows on
 // both sides and reads as the label's), nor a fitted line or a marker (it would hide data).
-bool Planner::linesfree(size_t i, const Box& b, const Box* under) const {
+bool Planner::linesfree(size_t i, const Box& b, const Box* under) const { return refsfree(i, b, under) && drawnfree(b, under); }
+
+// The reference lines' part of linesfree (the quick one on a page of many lines).
+bool Planner::refsfree(size_t i, const Box& b, const Box* under) const {
     const Box m = under ? *under : b.grown(0.15 * h, 0.05 * h);
     auto blocks = [&](size_t k) {
         const Box& r = g.refs[k];
@@ -200,10 +205,20 @@ bool Planner::linesfree(size_t i, const Box& b, const Box* under) const {
         if (std::max(r.x0, r.x1) < m.x0 || std::min(r.x0, r.x1) > m.x1 || std::max(r.y0, r.y1) < m.y0 || std::min(r.y0, r.y1) > m.y1) return false;
         return !under || (!under->holds(r.x0, r.y0) && !under->holds(r.x1, r.y1));
     };
-    if (lines.level(m.y0, m.y1, blocks) || lines.upright(m.x0, m.x1, blocks)) return false;
-    if (!nearframe ? ink.any(m, [&](const Box& s) { return m.meets(s); }) : ink.any(m, [&](const Box& s) { return m.meets(s) && !framed(s); }))
-        return false;
-    return !marks.any(m, [&](const Box& k) { return m.overlaps(k); });
+    return !lines.level(m.y0, m.y1, blocks) && !lines.upright(m.x0, m.x1, blocks);
+}
+
+// Its part of fitted lines, limits, curves, the frame and markers. (A box of the background is
+// asked once: every label of a column's run asks the same boxes of its rows.)
+bool Planner::drawnfree(const Box& b, const Box* under) const {
+    const Box m = under ? *under : b.grown(0.15 * h, 0.05 * h);
+    auto clear = [&] {
+        if (!nearframe ? ink.any(m, [&](const Box& s) { return m.meets(s); }) : ink.any(m, [&](const Box& s) { return m.meets(s) && !framed(s); }))
+            return false;
+        return !marks.any(m, [&](const Box& k) { return m.overlaps(k); });
+    };
+    if (!under || !std::isfinite(m.x0 + m.y0 + m.x1 + m.y1)) return clear();
+    return known(boxesclear[nearframe], m, [&](char& v) { v = clear() ? 1 : 0; });
 }
 
 // No level line but its own runs just above the top of a text's ground, nor just under its foot,
@@ -362,17 +377,22 @@ bool Planner::staticfree(size_t i, const Site& s, bool row) const {
     const bool boxed = s.boxed();
     if (!fitsroom(b) || (boxed && !fitsroom(s.cover))) return false;
     if (!rowfree(i, k, b.x0, b.x1)) return false;
-    if (s.lead.empty() && !row ? !nearest(i, k) : !reach(i, b, s.lead, row)) return false;
-    if (!linesfree(i, b, boxed ? &s.cover : nullptr)) return false;
-    // a leader does not free a text on its ground from a line along its box (a row of a column
-    // has its column's leader)
-    if (boxed && (row || !s.lead.empty()) && !edgefree(i, s.cover)) return false;
-    if (!textclear(k) || (boxed && !textclear(s.cover))) return false;
+    // (every rule is asked; the order only puts first those that fail most often on a crowded
+    // page for the least work: beside its line, the other lines; else the leader's way)
+    const Box* under = boxed ? &s.cover : nullptr;
+    const bool led = !s.lead.empty() || row;
+    if (!led && !refsfree(i, b, under)) return false;
     for (size_t j = 2; j + 1 < s.lead.size(); j += 2) {
         const Box seg{s.lead[j - 2], s.lead[j - 1], s.lead[j], s.lead[j + 1]};
         // A leader leaves its text from its edge; one through its own text is no leader.
         if (!leadclear(i, seg) || b.grown(-0.05 * h, -0.05 * h).meets(seg)) return false;
     }
+    if (led ? !reach(i, b, s.lead, row) : !nearest(i, k)) return false;
+    if ((led && !refsfree(i, b, under)) || !drawnfree(b, under)) return false;
+    // a leader does not free a text on its ground from a line along its box (a row of a column
+    // has its column's leader)
+    if (boxed && led && !edgefree(i, s.cover)) return false;
+    if (!textclear(k) || (boxed && !textclear(s.cover))) return false;
     return leaves(i, b, s.lead);
 }
 

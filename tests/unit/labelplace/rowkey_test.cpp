@@ -1,8 +1,9 @@
 // The placement's shortcuts that must answer exactly as the library: the key of a row of its
 // caches (the baseline rounded to a hundredth of a text height, halves away from zero, as llround
 // rounds: rows a hair apart share a key or not by it, and the placement's answers with them), and
-// a distance compared with a bound by the sum of squares (as hypot compares it), and the verdicts
-// kept four to a byte, passed by many at a time.
+// a distance compared with a bound by the sum of squares (as hypot compares it), the verdicts
+// kept four to a byte, passed by many at a time, and the cells of the grid of fitted lines and
+// limits (a slanted segment filed only where it passes).
 #include <gtest/gtest.h>
 
 #include <array>
@@ -78,6 +79,56 @@ TEST(Verdicts, KeepWhatIsSetAndPassByRunsAsAPlainScan) {
                 };
                 for (size_t from = 0; from <= end; ++from) ASSERT_EQ(v.skip(from, x, end), scan(from)) << n << " " << int(x) << " " << end << " " << from;
             }
+    }
+}
+
+// Every segment that meets a box is found through the box's cells, as a plain scan of all finds
+// it: slanted ones (filed only in the cells they pass through) long and short, steep and flat,
+// with ends on the cells' borders, passing a corner, reaching past the grid; and upright, level
+// and not finite ones.
+TEST(Cells, FindEverySegmentThatMeetsABoxAsAPlainScan) {
+    using labelplace::Box;
+    std::mt19937_64 g(5);
+    const Box over{-3, 7, 97, 57};
+    const double cell = 4.4;
+    std::uniform_real_distribution<double> u(-20, 120), v(-10, 75), f(0, 1);
+    // a coordinate on a cell's border (or a hair either side of it), or anywhere
+    auto at = [&](double lo, std::uniform_real_distribution<double>& any) {
+        const int k = static_cast<int>(g() % 5);
+        if (k > 1) return any(g);
+        const double b = lo + cell * static_cast<double>(g() % 26);
+        return k == 0 ? b : std::nextafter(b, g() % 2 ? -1e9 : 1e9);
+    };
+    for (int round = 0; round < 60; ++round) {
+        std::vector<Box> items;
+        for (int k = 0; k < 40; ++k) {
+            const double x0 = at(over.x0, u), y0 = at(over.y0, v);
+            switch (g() % 6) {
+            case 0: items.push_back({x0, y0, x0 + (f(g) - 0.5) * 3, y0 + (f(g) - 0.5) * 3}); break;   // short
+            case 1: items.push_back({x0, y0, x0 + (f(g) - 0.5) * 1e-3, v(g)}); break;                  // steep
+            case 2: items.push_back({x0, y0, u(g), y0 + (f(g) - 0.5) * 1e-3}); break;                  // flat
+            case 3: items.push_back({x0, y0, x0, v(g)}); break;                                        // upright
+            case 4: items.push_back({x0, y0, at(over.x0, u), at(over.y0, v)}); break;
+            default: items.push_back({x0, y0, x0 + cell, y0 + cell * (g() % 2 ? 1 : -1)}); break;     // through corners
+            }
+        }
+        items.push_back({1, 1, std::numeric_limits<double>::infinity(), 30});
+        labelplace::Cells cells;
+        cells.build(items, over, cell, true);
+        for (int q = 0; q < 400; ++q) {
+            const double x = at(over.x0, u), y = at(over.y0, v), w = q % 4 ? f(g) * 12 : 0, hgt = q % 5 ? f(g) * 3 : 0;
+            const Box b{x, y, x + w, y + hgt};
+            for (size_t k = 0; k < items.size(); ++k) {
+                const Box& s = items[k];
+                // (what lies wholly beyond the grid is not filed: nothing is placed there)
+                if (std::max(s.x0, s.x1) < over.x0 || std::min(s.x0, s.x1) > over.x1 || std::max(s.y0, s.y1) < over.y0 || std::min(s.y0, s.y1) > over.y1)
+                    continue;
+                if (!b.meets(s)) continue;
+                bool found = false;
+                cells.any(b, [&](const Box& o) { return found = &o == &s; });
+                ASSERT_TRUE(found)  << "round " << round << " item " << s.x0 << " " << s.y0 << " " << s.x1 << " " << s.y1 << " box " << b.x0 << " " << b.y0 << " " << b.x1 << " " << b.y1;
+            }
+        }
     }
 }
 
