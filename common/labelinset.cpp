@@ -42,7 +42,7 @@ int placeinset(const std::vector<Label>& labels, Ground& g, size_t n, const std:
         ~Keep() { g.inset = inset, g.insetbox = box; }
     } keep{g, g.inset, g.insetbox};
     g.inset = false;
-    const std::vector<Placed> without = place(labels, g);
+    const std::vector<Placed> without = place(labels, g, false);
     std::vector<InsetPlace> places;
     std::vector<bool> meets;
     for (size_t k = 0; k < n; ++k) {
@@ -74,7 +74,7 @@ int placeinset(const std::vector<Label>& labels, Ground& g, size_t n, const std:
         if (meets[k]) {
             g.inset = true;
             g.insetbox = places[k].box;
-            gone = std::max(0, leftout(place(labels, g)) - base);
+            gone = std::max(0, leftout(place(labels, g, false)) - base);
         }
         if (best < 0 || gone < least) best = static_cast<int>(k), least = gone;
         if (least == 0) break;

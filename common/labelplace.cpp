@@ -48,7 +48,7 @@ Planner::Planner(const std::vector<Label>& labels, const Ground& ground, const F
             if (L[i].value == values && twin[i] < 0) order.push_back(i);
     out.assign(L.size(), Placed{});
     on.assign(L.size(), false);
-    live.assign(L.size(), std::vector<Verdicts>(5));
+    live.assign(L.size(), std::vector<Verdicts>(6));
     // (a label's places are the same with the inset or without)
     enumerated.assign(L.size(), Enumerated{});
     nearby.assign(L.size(), NearFrame{});
@@ -217,19 +217,18 @@ bool Planner::placesof(size_t i, int kinds, const std::function<bool(const Site&
             if (f(s, ONLINE, n)) return true;
         }
     s.cover = Box{};
-    if (!(kinds & (LED | ENDS))) return false;
+    if (!(kinds & (LED | ENDS | FAR))) return false;
     // Off its line, every other of those places.
     const std::vector<double>& every = e.every;
     const Box& l = a.line;
     n = 0;
     if (up) {
-        if (!(kinds & LED)) return false;
         // Beside it, half a text height further out at a time, a level leader across to it: place
         // n at every[n / (2 K)], k = 1 + n % (2 K) / 2, on the first side or the other by n % 2.
         int K = 0;
         while (d + 0.5 * h * (K + 1) + kBearing * h <= kReach * h) ++K;
         const int sides[2] = {a.first.end ? -1 : 1, a.first.end ? 1 : -1};
-        const size_t per = 2 * static_cast<size_t>(K), led = every.size() * per;
+        const size_t per = 2 * static_cast<size_t>(K), led = (kinds & LED) ? every.size() * per : 0;
         for (n = open(LED, 0, led); n < led; n = open(LED, n + 1, led)) {
             const double y = every[n / per];
             const int k = 1 + static_cast<int>(n % per / 2), side = sides[n % 2];
@@ -240,6 +239,23 @@ bool Planner::placesof(size_t i, int kinds, const std::function<bool(const Site&
             const double from = side > 0 ? b.x0 - 0.25 * d : b.x1 + 0.25 * d;
             leadto(s.lead, from, mid, l.x0, std::clamp(mid, std::min(l.y0, l.y1), std::max(l.y0, l.y1)));
             if (f(s, LED, n)) return true;
+        }
+        if (kinds & FAR) {
+            // As far out as the reach lets the letters' body stand (past the last half height):
+            // place n at every[n / 2], on the first side or the other by n % 2.
+            const double off = (kReach - kBearing) * h * (1 - 1e-9);
+            const size_t far = off > d + 0.5 * h * K + 0.01 * h ? 2 * every.size() : 0;
+            for (n = open(FAR, 0, far); n < far; n = open(FAR, n + 1, far)) {
+                const double y = every[n / 2];
+                const int side = sides[n % 2];
+                const double x = l.x0 + side * off;
+                if (nearonly && inner({x, y, side < 0})) continue;
+                s.at = {x, y, side < 0};
+                const Box b = glyph(i, s.at);
+                const double mid = y + kMiddle * h, from = side > 0 ? b.x0 - 0.25 * d : b.x1 + 0.25 * d;
+                leadto(s.lead, from, mid, l.x0, std::clamp(mid, std::min(l.y0, l.y1), std::max(l.y0, l.y1)));
+                if (f(s, FAR, n)) return true;
+            }
         }
         return false;
     }
@@ -262,6 +278,28 @@ bool Planner::placesof(size_t i, int kinds, const std::function<bool(const Site&
                     }
                     leadto(s.lead, from, mid, to, Y);
                     if (f(s, LED, n++)) return true;
+                }
+            }
+    // As far off as the reach lets the letters' body stand (past the last half height), at the
+    // same places along it.
+    n = 0;
+    if (kinds & FAR)
+        for (const double p : every)
+            for (const int side : {a.first.y < Y ? -1 : 1, a.first.y < Y ? 1 : -1}) {
+                const double off = (kReach - (side > 0 ? kDescent : kAscent - kCapital)) * h * (1 - 1e-9);
+                const double y = side > 0 ? Y + off + kDescent * h : Y - off - kAscent * h;
+                const double mid = y + kMiddle * h, len = std::max(0.6 * h, 0.6 * std::fabs(mid - Y));
+                for (const int dir : {a.from == 1 ? -1 : 1, a.from == 1 ? 1 : -1}) {
+                    const double x0 = p - 0.5 * a.w;
+                    const double from = dir > 0 ? x0 + a.w + 0.25 * d : x0 - 0.25 * d, to = from + dir * len;
+                    if (to < std::min(l.x0, l.x1) || to > std::max(l.x0, l.x1)) continue;
+                    if (ruledout(FAR, n) || (nearonly && inner({x0, y, false}))) {
+                        ++n;
+                        continue;
+                    }
+                    s.at = {x0, y, false};
+                    leadto(s.lead, from, mid, to, Y);
+                    if (f(s, FAR, n++)) return true;
                 }
             }
     if (!(kinds & ENDS)) return false;
@@ -445,6 +483,12 @@ std::vector<Placed> Planner::run() {
     // with a leader to that end (it takes no place another label could use first).
     for (size_t i : order)
         if (!on[i]) placeone(i, ENDS);
+    // Then, for any label still without a place: as far off its line as the reach lets it stand,
+    // where the steps of half a text height pass over (it takes no place another label could
+    // use first).
+    if (far)
+        for (size_t i : order)
+            if (!on[i]) placeone(i, FAR);
     // At the very last, a label still without a place may stand nearer the frame's lines than
     // it keeps from other lines, its glyphs inside the room (as a box of the background may).
     if (g.framelines > 0)
@@ -518,7 +562,7 @@ std::unique_ptr<Planner::Found> Planner::lend() {
     return f;
 }
 
-std::vector<Placed> place(const std::vector<Label>& labels, const Ground& ground) {
+std::vector<Placed> place(const std::vector<Label>& labels, const Ground& ground, bool far) {
     if (labels.empty()) return {};
     struct Kept {
         uint64_t key;
@@ -526,7 +570,9 @@ std::vector<Placed> place(const std::vector<Label>& labels, const Ground& ground
         std::vector<Placed> answer;
     };
     thread_local std::vector<Kept> kept;
-    const uint64_t key = digest(labels, ground);
+    // (what it finds without the last places is another answer, though the rules' verdicts it
+    // lends are the same)
+    const uint64_t base = digest(labels, ground), key = base ^ (far ? 0 : 0x5bd1e9955bd1e995ULL);
     for (const Kept& k : kept)
         if (k.key == key && k.n == labels.size()) return k.answer;
     // What the last placement without an inset found: a placement of the same labels and panel
@@ -540,11 +586,12 @@ std::vector<Placed> place(const std::vector<Label>& labels, const Ground& ground
     const Planner::Found* prior = nullptr;
     if (ground.inset && lent.found && lent.n == labels.size() && lent.key == digest(labels, ground, false)) prior = lent.found.get();
     Planner p(labels, ground, prior);
+    p.far = far;
     p.lends = !ground.inset;
     std::vector<Placed> r = p.run();
     if (kept.size() >= 4) kept.erase(kept.begin());
     kept.push_back({key, labels.size(), r});
-    if (p.lends) lent = {key, labels.size(), p.lend()};
+    if (p.lends) lent = {base, labels.size(), p.lend()};
     return r;
 }
 

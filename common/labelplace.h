@@ -87,7 +87,9 @@ struct Placed {
 };
 
 // The labels placed, in the order given.
-std::vector<Placed> place(const std::vector<Label>& labels, const Ground& ground);
+// (far: a label still without a place at the last tries as far off its line as the reach lets
+// it stand; an inset's place is chosen without that, so that the labels it adds move no inset)
+std::vector<Placed> place(const std::vector<Label>& labels, const Ground& ground, bool far = true);
 
 // A place an inset without a position of its own may take, and what it would hide there of what
 // the panel draws.

@@ -337,9 +337,10 @@ struct Planner {
     bool fitsroom(const Box& b) const { return b.inside(g.room); }
 
     // ---- one label (labelplace.cpp)
-    // (ENDS, above or below a level line's end with a leader to that end, is asked last, apart)
-    enum Kinds { BESIDE = 1, BOXED = 2, ONLINE = 4, LED = 8, ALL = 15, ENDS = 16 };
-    static size_t kindat(int kind) { return kind == BESIDE ? 0 : kind == BOXED ? 1 : kind == ONLINE ? 2 : kind == LED ? 3 : 4; }
+    // (ENDS, above or below a level line's end with a leader to that end, and FAR, as far off its
+    // line as the reach lets its text stand, are asked last, apart)
+    enum Kinds { BESIDE = 1, BOXED = 2, ONLINE = 4, LED = 8, ALL = 15, ENDS = 16, FAR = 32 };
+    static size_t kindat(int kind) { return kind == BESIDE ? 0 : kind == BOXED ? 1 : kind == ONLINE ? 2 : kind == LED ? 3 : kind == ENDS ? 4 : 5; }
     // Calls f with each place of label i of the kinds asked, in the order they are preferred,
     // until f returns true; whether it did (a place that staticat ruled out is not offered: f
     // asks staticat first).
@@ -382,6 +383,7 @@ struct Planner {
     // line kept it from, now that its glyphs may come nearer those lines; whether it found one.
     bool placenearframe(size_t i);
     mutable bool nearframe = false;        // (while so: linesfree passes over the frame's lines)
+    bool far = true;                       // (the last places, at the reach's end, asked: place's far)
     // Whether drawnfree kept each box of the background asked (while nearframe was not so, and
     // was).
     template <class V>

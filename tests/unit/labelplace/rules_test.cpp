@@ -613,3 +613,19 @@ TEST(LabelRules, ALeaderAlongItsLineLeavesNoTextOverALevelLine) {
 }
 
 }  // namespace
+
+// Markers fill the panel but for a strip just inside the reach, right of an upright line, and
+// a lane for a leader across to it: its label stands there, its letters within three text
+// heights of the line, past the last place of the steps of half a height (they pass over it).
+TEST(LabelRules, ALabelStandsAtTheEndOfTheReachWhereTheStepsPassOver) {
+    Panel p;
+    const size_t i = p.label(upright(50), "Zeta", {50 + kGap, 30, false});
+    const double far = 50 + (lp::kReach - lp::kBearing) * kH, mid = 30 + lp::kMiddle * kH;   // (the body's side bearing in)
+    p.wall(0, 0, far - 0.45, mid - 0.2 * kH);
+    p.wall(0, mid + 0.2 * kH, far - 0.45, 60);
+    p.wall(far + 0.6 * kH * 4 + 0.45, 0, 100, 60);
+    const std::vector<lp::Placed> at = p.place();
+    ledtoline(p.labels[i], at[i]);
+    EXPECT_GT(at[i].at.x, far - 0.45);
+    EXPECT_LE(gap(glyphs(p.labels[i], at[i]), p.labels[i].line), lp::kReach * kH);
+}
