@@ -483,17 +483,20 @@ std::vector<Placed> Planner::run() {
     // with a leader to that end (it takes no place another label could use first).
     for (size_t i : order)
         if (!on[i]) placeone(i, ENDS);
-    // Then, for any label still without a place: as far off its line as the reach lets it stand,
-    // where the steps of half a text height pass over (it takes no place another label could
-    // use first).
-    if (far)
-        for (size_t i : order)
-            if (!on[i]) placeone(i, FAR);
     // At the very last, a label still without a place may stand nearer the frame's lines than
     // it keeps from other lines, its glyphs inside the room (as a box of the background may).
     if (g.framelines > 0)
         for (size_t i : order)
             if (!on[i]) placenearframe(i);
+    return finish();
+}
+
+// The places at the end of the reach, for every label still without a place (asked after all
+// the others: they take no place another label could use first), and what is placed.
+std::vector<Placed> Planner::finish() {
+    if (far)
+        for (size_t i : order)
+            if (!on[i]) placeone(i, FAR);
     for (size_t i = 0; i < L.size(); ++i) {
         // A label with no place left is left out rather than written over another.
         if (twin[i] < 0 && !on[i]) out[i] = Placed{}, out[i].omitted = true;
@@ -501,6 +504,14 @@ std::vector<Placed> Planner::run() {
     for (size_t i = 0; i < L.size(); ++i)
         if (twin[i] >= 0) out[i] = out[static_cast<size_t>(twin[i])], out[i].same = twin[i];
     return out;
+}
+
+// What run gives, from what it gave without the places at the end of the reach (was): those
+// placed stand again, then the rest try those places.
+std::vector<Placed> Planner::resume(const std::vector<Placed>& was) {
+    for (size_t i = 0; i < L.size() && i < was.size(); ++i)
+        if (twin[i] < 0 && !was[i].omitted) put(i, Site{was[i].at, was[i].cover, was[i].leader}, &was[i]);
+    return finish();
 }
 
 namespace {
@@ -562,6 +573,8 @@ std::unique_ptr<Planner::Found> Planner::lend() {
     return f;
 }
 
+constexpr uint64_t kNotFar = 0x5bd1e9955bd1e995ULL;   // (mixed into the digest of a placement without them)
+
 std::vector<Placed> place(const std::vector<Label>& labels, const Ground& ground, bool far) {
     if (labels.empty()) return {};
     struct Kept {
@@ -572,9 +585,15 @@ std::vector<Placed> place(const std::vector<Label>& labels, const Ground& ground
     thread_local std::vector<Kept> kept;
     // (what it finds without the last places is another answer, though the rules' verdicts it
     // lends are the same)
-    const uint64_t base = digest(labels, ground), key = base ^ (far ? 0 : 0x5bd1e9955bd1e995ULL);
+    const uint64_t base = digest(labels, ground), key = base ^ (far ? 0 : kNotFar);
     for (const Kept& k : kept)
         if (k.key == key && k.n == labels.size()) return k.answer;
+    // (an inset's place is chosen without the places at the end of the reach: the placement
+    // with the inset where it was chosen then only adds those)
+    const Kept* without = nullptr;
+    if (far)
+        for (const Kept& k : kept)
+            if (k.key == (base ^ kNotFar) && k.n == labels.size()) without = &k;
     // What the last placement without an inset found: a placement of the same labels and panel
     // with the inset somewhere (an inset's places tried in turn, then the one chosen) takes it.
     struct Lent {
@@ -587,8 +606,8 @@ std::vector<Placed> place(const std::vector<Label>& labels, const Ground& ground
     if (ground.inset && lent.found && lent.n == labels.size() && lent.key == digest(labels, ground, false)) prior = lent.found.get();
     Planner p(labels, ground, prior);
     p.far = far;
-    p.lends = !ground.inset;
-    std::vector<Placed> r = p.run();
+    p.lends = !ground.inset && !without;
+    std::vector<Placed> r = without ? p.resume(without->answer) : p.run();
     if (kept.size() >= 4) kept.erase(kept.begin());
     kept.push_back({key, labels.size(), r});
     if (p.lends) lent = {base, labels.size(), p.lend()};

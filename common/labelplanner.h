@@ -384,6 +384,8 @@ struct Planner {
     bool placenearframe(size_t i);
     mutable bool nearframe = false;        // (while so: linesfree passes over the frame's lines)
     bool far = true;                       // (the last places, at the reach's end, asked: place's far)
+    std::vector<Placed> finish();
+    std::vector<Placed> resume(const std::vector<Placed>& was);
     // Whether drawnfree kept each box of the background asked (while nearframe was not so, and
     // was).
     template <class V>

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/labelplace.h"
@@ -617,15 +618,27 @@ TEST(LabelRules, ALeaderAlongItsLineLeavesNoTextOverALevelLine) {
 // Markers fill the panel but for a strip just inside the reach, right of an upright line, and
 // a lane for a leader across to it: its label stands there, its letters within three text
 // heights of the line, past the last place of the steps of half a height (they pass over it).
+// Asked after the same placement without those places (as an inset's place is chosen), the
+// placement only adds it: the same as asked afresh (another thread keeps no placement before).
 TEST(LabelRules, ALabelStandsAtTheEndOfTheReachWhereTheStepsPassOver) {
     Panel p;
     const size_t i = p.label(upright(50), "Zeta", {50 + kGap, 30, false});
+    p.label(upright(85), "Eta", {85 + kGap, 20, false});
+    p.label(level(8, 72, 100), "Beta", {75, 8 + 0.25 * kH, false});
     const double far = 50 + (lp::kReach - lp::kBearing) * kH, mid = 30 + lp::kMiddle * kH;   // (the body's side bearing in)
     p.wall(0, 0, far - 0.45, mid - 0.2 * kH);
     p.wall(0, mid + 0.2 * kH, far - 0.45, 60);
-    p.wall(far + 0.6 * kH * 4 + 0.45, 0, 100, 60);
-    const std::vector<lp::Placed> at = p.place();
+    p.wall(far + 0.6 * kH * 4 + 0.45, 0, 70, 60);
+    std::vector<lp::Placed> fresh;
+    std::thread([&] { fresh = p.place(); }).join();
+    const std::vector<lp::Placed> without = lp::place(p.labels, p.g, false), at = p.place();
     ledtoline(p.labels[i], at[i]);
     EXPECT_GT(at[i].at.x, far - 0.45);
     EXPECT_LE(gap(glyphs(p.labels[i], at[i]), p.labels[i].line), lp::kReach * kH);
+    EXPECT_TRUE(without[i].omitted);
+    for (size_t k = 0; k < at.size(); ++k) {
+        SCOPED_TRACE(where(p.labels[k], at[k]));
+        EXPECT_FALSE(at[k].omitted);
+        EXPECT_TRUE(at[k].at.x == fresh[k].at.x && at[k].at.y == fresh[k].at.y && at[k].leader == fresh[k].leader && at[k].omitted == fresh[k].omitted);
+    }
 }
