@@ -161,6 +161,8 @@ bool Planner::leaves(size_t i, const Box& glyph, const std::vector<double>& lead
         auto beside = [&](size_t k) {
             if (ownref(i, k)) return false;
             const Box& r = g.refs[k];
+            // a line a hair from the one the leader ends on is that line to the eye: the leader ends on both
+            if (std::fabs(up ? r.x0 - ex : r.y0 - ey) <= 0.05 * h) return false;
             // where the leader meets the line
             const double at = (up ? s.y0 : s.x0) + rise * ((up ? r.x0 - s.x0 : r.y0 - s.y0) / run);
             const auto [a0, a1] = span(r, !up);

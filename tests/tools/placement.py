@@ -57,7 +57,8 @@ What fails (each page with the lines that tell why), by rule:
   distance is the gap between the label's box and the line, 0 where it crosses the box), unless a leader joins
   it to its own line (even then, no other line within ON_LETTERS of its letters, outside them, over half a text
   height of them, and no other line its leader runs straight across within FAR text heights of it: a line across
-  its own too, unless it only meets the leader where that ends on its own line); a leader that joins it to
+  its own too, unless it only meets the leader where that ends on its own line, or lies within ONE_LINE text
+  heights of the line the leader ends on, parallel to it); a leader that joins it to
   another line;
 - far: such a label farther from its own line than FAR times its height, with no leader (a label moves along
   its own line, or stands in a column joined to it);
@@ -182,6 +183,7 @@ ASCENT, DESCENT = 0.76, 0.22   # text heights: the drawing keeps labels' lines o
 REACH = 3.0           # text heights: a label at the end of its leader stands this near its line
 REACH_SLACK = 0.2     # text heights: the drawing measures that on its letters' body, this reads the ink
 ENDS_ON = 0.5         # points: a leader ends on its line within this
+ONE_LINE = 0.05       # text heights: a parallel line this near the one a leader ends on is that line to the eye
 ENDS_APART = 0.5      # text heights: leaders of lines this far apart or more end this far apart
 FROM_SIDE = 2.0      # points: a reference line starts this near a side of its panel
 BEYOND_SIDE = 3.0    # points: a line drawn this far past a side of its panel (in the strip beside a turned frame) is named by it
@@ -1421,6 +1423,8 @@ def check(sh, prog, seen=None):
                 ends on its own line (a value read off there starts from that point)."""
                 if _seg_gap(*p['polys'][0], a, b) != 0:
                     return False
+                if p['kind'] == kind and abs(p['at'] - mine['at']) <= ONE_LINE * _height(t):
+                    return False   # a hair from the line it ends on: the leader reads as ending on both
                 k = 1 if p['kind'] == 'x' else 0   # the coordinate along the line
                 if p['kind'] != kind:
                     return abs(a[k] - b[k]) < 0.01 and _pt_seg(w, *p['polys'][0]) > ENDS_ON

@@ -6,7 +6,8 @@ hand, against the same pages as drawn.
   point: not); an upright line's label moved beside another upright line, its leader rising a hair across that
   line to its own: near; led across a line drawn as the reference lines are that no label names: near; an upright
   line's label moved a point over a level line, its leader straight down across it: near (two and a half text
-  heights over it: not);
+  heights over it: not); a label led to its line across a parallel line a point and a half from it: near (a
+  twenty-fifth of a text height: not, the two read as one);
 - a line drawn through a reference label: cross; the same line under the label's ground, painted before it:
   cross, and a line that only ends under that ground: not;
 - a reference label moved onto another level line's row, with a leader to its own line: row;
@@ -998,6 +999,21 @@ def main(argv):
     unnamed = _first(off, bare).replace('</svg>', LINE.format(mid, edge, mid, own['at']) + '</svg>')
     expect('a leader across an unnamed reference line beside its text reads as that line\'s',
            _has(c.found(unnamed), 'near', 'half'))
+    # 'half' led to its line from under a text height off it, across such a line a twenty-fifth of a text height
+    # from its own (farther than the values' own lines are matched): the two read as one, and the leader ends on
+    # both (not near); a point and a half from it, the leader crosses that line first (near)
+    gap0 = half[1] - own['at'] if down else own['at'] - half[3]
+
+    def beside_own(apart):
+        svg = c.moved(c.svg, n, 0, (0.8 * size - gap0) * (1 if down else -1))
+        edge1 = own['at'] + 0.8 * size if down else own['at'] - 0.8 * size
+        y1 = own['at'] + apart if down else own['at'] - apart
+        line = f'<path style="{dash.group(1)}" d="M {dash.group(2)} {y1:g} L {dash.group(4)} {y1:g} "/>\n'
+        return _first(svg, line).replace('</svg>', LINE.format(mid, edge1, mid, own['at']) + '</svg>')
+    expect('a leader across a line a hair from its own ends on both',
+           not _has(c.found(beside_own(0.04 * size)), 'near', 'half'))
+    expect('a leader across a line a point and a half from its own reads as that line\'s',
+           _has(c.found(beside_own(1.5)), 'near', 'half'))
     x0, y0 = half[0] - 3.0, half[1] - 3.0
     crossed = c.svg.replace('</svg>', LINE.format(x0, y0, half[2] + 3.0, half[3] + 3.0) + '</svg>')
     expect('a line through a reference label crosses it', _has(c.found(crossed), 'cross', 'half'))

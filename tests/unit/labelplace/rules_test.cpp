@@ -613,6 +613,23 @@ TEST(LabelRules, ALeaderAlongItsLineLeavesNoTextOverALevelLine) {
     }
 }
 
+// A text led level to its upright line across another upright line right beside it: the other
+// line a hair from its own (the two read as one, and the leader ends on both) leaves it free; a
+// fifth of a text height from it, the text reads as that line's.
+TEST(LabelRules, ALeaderEndsOnBothOfTwoLinesAHairApart) {
+    Panel p;
+    const size_t i = p.label(upright(50), "1413", {50 + kGap, 30, false}, true);
+    for (const double off : {-1.0, 0.03, 0.2}) {   // (-1: no other line)
+        Panel q = p;
+        if (off >= 0) q.g.refs.push_back(upright(50 - off * kH));
+        const lp::Planner planner(q.labels, q.g, nullptr);
+        lp::Site s;
+        s.at = {50 - kH, 30, true};   // the text ends a text height left of its line
+        lp::leadto(s.lead, s.at.x + 0.25 * kGap, 30 + lp::kMiddle * kH, 50, 30 + lp::kMiddle * kH);
+        EXPECT_EQ(planner.staticfree(i, s), off < 0.05) << "another line " << off << " text heights left of its own";
+    }
+}
+
 }  // namespace
 
 // Markers fill the panel but for a strip just inside the reach, right of an upright line, and
