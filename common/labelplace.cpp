@@ -425,6 +425,7 @@ const Planner::NearFrame& Planner::nearplaces(size_t i) const {
 }
 
 bool Planner::placenearframe(size_t i) {
+    std::vector<const NearPlace*> blocked;   // the places only labels placed stand in the way of
     for (const NearPlace& q : nearplaces(i).places) {
         // (only a place that the rules of what the panel draws ruled out may now keep them)
         if (live[i][kindat(q.kind)][q.n] == 1) continue;
@@ -435,6 +436,22 @@ bool Planner::placenearframe(size_t i) {
             put(i, q.s);
             return true;
         }
+        if (kept) blocked.push_back(&q);
+    }
+    // Where one label placed stands in the way there, it takes another place of its own.
+    for (const NearPlace* q : blocked) {
+        std::vector<int> who;
+        placedfree(i, q->s, &who);
+        std::sort(who.begin(), who.end());
+        who.erase(std::unique(who.begin(), who.end()), who.end());
+        if (who.size() != 1 || sharesbox(static_cast<size_t>(who[0]))) continue;
+        const size_t j = static_cast<size_t>(who[0]);
+        const Places was = placesof({j});
+        lift(j);
+        put(i, q->s);
+        if (placeone(j, ALL)) return true;
+        lift(i);
+        putback(was);
     }
     return false;
 }

@@ -159,6 +159,28 @@ TEST(LabelRules, ALabelLeftOutAtLastStandsNearTheFramesLine) {
     }
 }
 
+// A label whose one place (right of its line, above a level line that starts there) ends a tenth
+// of a text height short of the frame's right line, where the level line's label, asked first,
+// stands: at the last that label moves below its line, and both stand.
+TEST(LabelRules, ALabelInTheWayOfAPlaceNearTheFrameMovesAtTheLast) {
+    Panel p;
+    const double w = 0.6 * kH * 8, x = 100 - kGap - w - 0.1 * kH, y = 28.5;
+    const size_t ab = p.label(level(y, x, 100), "Ab", {100 - 0.6 * kH * 2 - 0.5, y + 0.5 * kH, false});
+    const size_t i = p.label(upright(x), "Warranty", {x + kGap, kTop, false});
+    p.wall(0, 0, x - 0.3, 60);
+    p.wall(x + 0.3, 0, 100, y - 2.5 * kH);
+    p.wall(x + 0.3, 30 + 1.5 * kH, 100, 60);
+    p.wall(x + 0.3, y - 2.5 * kH, x + 2, y - 0.3);   // (Warranty finds no place below the level line)
+    const double e = 0.01 * kH;
+    p.g.ink = {{-e, -e, -e, 60 + e}, {-e, -e, 100 + e, -e}, {100 + e, -e, 100 + e, 60 + e}, {-e, 60 + e, 100 + e, 60 + e}};
+    p.g.framelines = 4;
+    const std::vector<lp::Placed> at = p.place();
+    SCOPED_TRACE(where(p.labels[ab], at[ab]));
+    besideupright(p.labels[i], at[i], true);
+    ASSERT_FALSE(at[ab].omitted);
+    EXPECT_LT(at[ab].at.y, y);
+}
+
 // The moves that make room. A user's label whose one place another user's label took first
 // (right of its line at the top, where that label stood left of its own line): that label moves
 // to the other side of its line, and both stand beside their lines.
