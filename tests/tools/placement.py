@@ -184,6 +184,8 @@ REACH = 3.0           # text heights: a label at the end of its leader stands th
 REACH_SLACK = 0.2     # text heights: the drawing measures that on its letters' body, this reads the ink
 ENDS_ON = 0.5         # points: a leader ends on its line within this
 ONE_LINE = 0.05       # text heights: a parallel line this near the one a leader ends on is that line to the eye
+                      # (and GRID more: the drawing's coordinates are rounded to its grid at both lines)
+GRID = 1 / 128        # points: twice the step of the grid the drawing rounds coordinates to
 ENDS_APART = 0.5      # text heights: leaders of lines this far apart or more end this far apart
 FROM_SIDE = 2.0      # points: a reference line starts this near a side of its panel
 BEYOND_SIDE = 3.0    # points: a line drawn this far past a side of its panel (in the strip beside a turned frame) is named by it
@@ -1423,7 +1425,7 @@ def check(sh, prog, seen=None):
                 ends on its own line (a value read off there starts from that point)."""
                 if _seg_gap(*p['polys'][0], a, b) != 0:
                     return False
-                if p['kind'] == kind and abs(p['at'] - mine['at']) <= ONE_LINE * _height(t):
+                if p['kind'] == kind and abs(p['at'] - mine['at']) <= ONE_LINE * _height(t) + GRID:
                     return False   # a hair from the line it ends on: the leader reads as ending on both
                 k = 1 if p['kind'] == 'x' else 0   # the coordinate along the line
                 if p['kind'] != kind:
