@@ -823,24 +823,29 @@ class Sheet:
 
     # -- axes
     def _axes(self):
-        groups = {}
+        groups, widths = {}, {}
         for p in self.paths:
             if not (p['vert'] or p['horiz']) or p['dash'] or p['lum'] > 0.5 or not TICK[0] <= p['len'] <= TICK[1]:
                 continue
             a, b = p['polys'][0]
             kind = 'x' if p['vert'] else 'y'   # 'x': a tick of a horizontal axis
             at = a[0] if kind == 'x' else a[1]
+            w = float(p['style'][2] or 1.0)
             for end, other in ((a, b), (b, a)):
                 base = round(end[1] if kind == 'x' else end[0], 1)
                 outer = other[1] if kind == 'x' else other[0]
                 groups.setdefault((kind, base), {})[round(at, 2)] = outer
+                widths[(kind, base)] = max(widths.get((kind, base), 0.0), w)
         # a group of ticks sharing their other end too is the same axis: keep the larger group of each tick set
         # (panels stacked or side by side repeat the ticks at another base, a tick's length or more away: those
         # are axes of their own)
         keys = sorted(groups, key=lambda g: -len(groups[g]))
         kept = []
+        # an axis's ticks are drawn wider than the hairline leaders: short leaders that end together on one line
+        # (values read off in a column) are no axis, nor the numbers beside them its values
+        wide = max((widths[g] for g in keys if len(groups[g]) >= 3), default=0.0)
         for g in keys:
-            if len(groups[g]) < 3:
+            if len(groups[g]) < 3 or widths[g] < wide:
                 continue
             if any(g[0] == h[0] and set(groups[g]) <= set(groups[h]) and abs(g[1] - h[1]) <= TICK[1] + 0.5 for h in kept):
                 continue

@@ -29,6 +29,7 @@ hand, against the same pages as drawn.
   frame: strip (on the axis's end: not);
 - three markers under an inset whose other corners hold reference labels: inset (the labels give way); a label
   half a text height beside an inset: inset;
+- a column of values with short hairline leaders ending together inside a panel: read as no axis;
 and pages it once failed though nothing on them is misplaced, or faults it once missed:
 - an INTERSECT line without a label, its values read off left out: none asked for, also with a labelled line
   half a point beside it;
@@ -1258,6 +1259,18 @@ def main(argv):
     t, n = c.box('one')
     beside = c.moved(c.svg, n, box[0] - 0.5 * (t[3] - t[1]) - t[2], box[1] + 4.0 - t[1])
     expect('a label half a text height beside an inset fails', _has(c.found(beside), 'inset', 'one'))
+
+    # a column of values read off, each with a short hairline leader to one line inside the panel: the leaders
+    # end together as an axis's ticks do, but are no axis (its numbers would read the panel's lines)
+    c = Case(pagedir, 'probplot-label-columns-in-panels-statistical.svg', glyphs, programs)
+    sh = c.sheet(c.svg)
+    column = sorted((t['box'] for t in sh.texts if placement._number(t['text']) is not None and
+                     sh.panel_of(placement._centre(t['box']))), key=lambda b: (round(b[2]), b[1]))[:5]
+    x = max(b[2] for b in column) + 1.5
+    hair = ''.join(c.restroke('<path style="fill:none;stroke-width:0.6;stroke:rgb(45%,45%,45%);" d=""/>',
+                              (x, (b[1] + b[3]) / 2), (x + 6.0, (b[1] + b[3]) / 2)) + '\n' for b in column)
+    axes = c.sheet(c.svg.replace('</svg>', hair + '</svg>')).axes
+    expect('short leaders that end together inside a panel are no axis', len(axes) == len(sh.axes))
 
     print(f'{len(failures)} of the placement check\'s own tests failed')
     return 1 if failures else 0
