@@ -313,7 +313,6 @@ struct Planner {
     bool reach(size_t i, const Box& glyph, const std::vector<double>& lead, bool row = false) const;
     bool leaves(size_t i, const Box& glyph, const std::vector<double>& lead) const;
     bool rowfree(size_t i, const Box& ink, double x0, double x1) const;
-    bool linesfree(size_t i, const Box& b, const Box* under) const;
     bool refsfree(size_t i, const Box& b, const Box* under) const;
     bool drawnfree(const Box& b, const Box* under) const;
     bool edgefree(size_t i, const Box& cover) const;
@@ -382,7 +381,7 @@ struct Planner {
     // Label i at the first of its own places (beside, led, at its line's end) that only a frame's
     // line kept it from, now that its glyphs may come nearer those lines; whether it found one.
     bool placenearframe(size_t i);
-    mutable bool nearframe = false;        // (while so: linesfree passes over the frame's lines)
+    mutable bool nearframe = false;        // (while so: drawnfree passes over the frame's lines)
     bool far = true;                       // (the last places, at the reach's end, asked: place's far)
     std::vector<Placed> finish();
     std::vector<Placed> resume(const std::vector<Placed>& was);

@@ -196,9 +196,7 @@ bool Planner::blockedacross(size_t i, double x0, double x1) const {
 // What may meet the text's box b: nothing; on a box of the background (under), the ends of
 // reference lines, never a line that runs on beyond the box (hidden under the text it shows on
 // both sides and reads as the label's), nor a fitted line or a marker (it would hide data).
-bool Planner::linesfree(size_t i, const Box& b, const Box* under) const { return refsfree(i, b, under) && drawnfree(b, under); }
-
-// The reference lines' part of linesfree (the quick one on a page of many lines).
+// The reference lines' part (the quick one on a page of many lines):
 bool Planner::refsfree(size_t i, const Box& b, const Box* under) const {
     const Box m = under ? *under : b.grown(0.15 * h, 0.05 * h);
     auto blocks = [&](size_t k) {
@@ -229,7 +227,7 @@ bool Planner::drawnfree(const Box& b, const Box* under) const {
 // The letters stand inside the ground's edges by as much as their ink falls short of the ascent
 // and descent the ground is drawn to (where the road tells how far they reach; else they reach
 // the ascent, and the foot is asked where a letter descends). (A line on the ground's edge meets
-// it: linesfree asks it.)
+// it: refsfree asks it.)
 bool Planner::edgefree(size_t i, const Box& cover) const {
     const Label& a = L[i];
     const double up = kSame * h - (a.above > 0 ? (a.rises ? kRise : kAscent) * h - a.above : 0);
