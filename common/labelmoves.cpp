@@ -6,7 +6,8 @@
 // moved, may take all the work there is), where up to two others move to another place of their
 // own or a row of their column's, or make room there in turn (a chain of two moves); a label
 // moved on never takes the place back from the one it made room for. Last, one or two labels
-// placed in the way of labels the user wrote leave where more of them stand then.
+// placed in the way of labels the user wrote leave where more of them stand then. At the very
+// last, the columns that alone stand in the way of a label left out are laid out again around it.
 #include <algorithm>
 
 #include "common/labelplanner.h"
@@ -16,6 +17,8 @@ namespace labelplace {
 namespace {
 constexpr long kMoveWork = 64;   // a move walks every place of the label moved
 constexpr int kInTheWay = 2;     // the labels in the way that may move at once
+constexpr int kRegroup = 24;     // the most labels laid out again around a label left out
+constexpr int kRegroups = 6;     // the groups of columns in its way a label left out tries
 }  // namespace
 
 bool Planner::makeroom(size_t i, bool wide) {
@@ -137,6 +140,66 @@ bool Planner::exchange(size_t i, long stop, size_t most) {
         if (gain > 0 && on[i]) return journal.clear(), true;
         undo(0);
         journal.clear();
+        return false;
+    }) && on[i];
+}
+
+bool Planner::besidecolumn(size_t i, long stop) {
+    std::vector<std::vector<int>> asked;   // the columns in the way tried, together
+    std::vector<int> who, cols;
+    return eachplace(i, ALL, [&](const Site& s, int kind, size_t n) {
+        if (work > stop) return true;
+        if (!staticat(i, kind, n, s)) return false;
+        who.clear();
+        if (!placedfree(i, s, &who)) return false;
+        if (who.empty()) return put(i, s), true;
+        // (the columns of the labels in the way, at most two; a label in no column may leave too)
+        cols.clear();
+        std::vector<size_t> alone;
+        for (int j : who) {
+            const size_t u = static_cast<size_t>(j);
+            if (out[u].column < 0) {
+                if (std::find(alone.begin(), alone.end(), u) == alone.end()) alone.push_back(u);
+            } else if (std::find(cols.begin(), cols.end(), out[u].column) == cols.end()) {
+                cols.push_back(out[u].column);
+            }
+        }
+        std::sort(cols.begin(), cols.end());
+        if (cols.empty() || cols.size() > 2 || alone.size() > 1 || std::find(asked.begin(), asked.end(), cols) != asked.end())
+            return false;
+        if (asked.size() >= static_cast<size_t>(kRegroups)) return true;
+        asked.push_back(cols);
+        std::vector<std::vector<size_t>> m(cols.size());
+        std::vector<size_t> all = alone;
+        int id = 0;
+        for (size_t k = 0; k < L.size(); ++k) {
+            if (on[k]) id = std::max(id, out[k].column + 1);
+            for (size_t c = 0; c < cols.size(); ++c)
+                if (on[k] && out[k].column == cols[c]) m[c].push_back(k), all.push_back(k);
+        }
+        if (all.size() > static_cast<size_t>(kRegroup)) return false;
+        long before = 0;
+        for (size_t k : all) before += weight(k);
+        const Places was = placesof(all);
+        for (size_t k : all) lift(k);
+        work += kMoveWork * static_cast<long>(all.size());
+        long now = 0;
+        if (placedfree(i, s)) {
+            put(i, s);
+            now += weight(i);
+            for (const std::vector<size_t>& run : m) {
+                std::vector<Row> rows;
+                columnsof(run, id, &rows);
+                for (const Row& r : rows) id = std::max(id, r.as.column + 1);
+            }
+            for (size_t k : all)
+                if (on[k] || placeone(k, ALL) || placecolumnrow(k)) now += weight(k);
+        }
+        if (now > before && on[i]) return true;
+        if (on[i]) lift(i);
+        for (size_t k : all)
+            if (on[k]) lift(k);
+        putback(was);
         return false;
     }) && on[i];
 }

@@ -505,6 +505,16 @@ std::vector<Placed> Planner::run() {
     if (g.framelines > 0)
         for (size_t i : order)
             if (!on[i]) placenearframe(i);
+    // Then the columns that alone stand in the way of a place of a label left out are laid out
+    // again around it, where more stand so (with half the moves' work, and what they have on a
+    // small panel); a row of its run's column, which that may free, is tried too.
+    budget = moves / 2 + 4000;
+    for (size_t i : order)
+        if (!on[i] && budget > 0) {
+            const long start = work;
+            if (!besidecolumn(i, start + budget)) placecolumnrow(i);
+            budget -= work - start;
+        }
     return finish();
 }
 

@@ -613,6 +613,11 @@ struct Planner {
     // (by weight) once those leave: they leave, the others stand; whether it did.
     void exchanges(long allowed);
     bool exchange(size_t i, long stop, size_t most);
+    // A label left out where only the rows of one or two columns (and at most one label of no
+    // column) stand in the way of a place of its own: it stands there and those labels are laid
+    // out again around it (their columns, then any place of their own), kept where more stands
+    // then (by weight); whether it did. Each group of columns is tried once a label.
+    bool besidecolumn(size_t i, long stop);
     bool sharesbox(size_t j) const { return out[j].column >= 0 && out[j].boxed && upright(L[j].line); }
 };
 
