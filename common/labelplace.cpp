@@ -13,6 +13,12 @@
 
 namespace labelplace {
 
+namespace {
+// The most work the columns laid out again around labels left out may do (a page of hundreds of
+// labels has as much as one of seventy: each try lays out whole columns, more work than it counts)
+constexpr long kRegroupWork = 20000;
+}  // namespace
+
 Box glyphbox(const Label& a, const Spot& at, double h) { return glyphat(a, at, h); }
 
 bool descends(std::string_view text) {
@@ -507,14 +513,17 @@ std::vector<Placed> Planner::run() {
             if (!on[i]) placenearframe(i);
     // Then the columns that alone stand in the way of a place of a label left out are laid out
     // again around it, where more stand so (with half the moves' work, and what they have on a
-    // small panel); a row of its run's column, which that may free, is tried too.
-    budget = moves / 2 + 4000;
+    // small panel); where any was, labels still left out try the rows of their run's column,
+    // which that may have freed.
+    budget = std::min(moves / 2 + 4000, kRegroupWork);
+    bool regrouped = false;
     for (size_t i : order)
         if (!on[i] && budget > 0) {
             const long start = work;
-            if (!besidecolumn(i, start + budget)) placecolumnrow(i);
+            regrouped = besidecolumn(i, start + budget) || regrouped;
             budget -= work - start;
         }
+    if (regrouped) rowsfreed();
     return finish();
 }
 

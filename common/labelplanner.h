@@ -618,6 +618,8 @@ struct Planner {
     // out again around it (their columns, then any place of their own), kept where more stands
     // then (by weight); whether it did. Each group of columns is tried once a label.
     bool besidecolumn(size_t i, long stop);
+    std::vector<Box> freed;          // where the labels of columns laid out again so stood
+    void rowsfreed();
     bool sharesbox(size_t j) const { return out[j].column >= 0 && out[j].boxed && upright(L[j].line); }
 };
 
