@@ -20,7 +20,6 @@ constexpr int kInTheWay = 2;     // the labels in the way that may move at once
 constexpr int kRegroup = 24;     // the most labels laid out again around a label left out
 constexpr int kRegroups = 6;     // the groups of columns in its way a label left out tries
 constexpr int kFreedRows = 32;   // the labels left out that try the rows such columns freed
-constexpr int kRowOut = 3;       // text heights: a column stands this far out from the gap at most
 }  // namespace
 
 bool Planner::makeroom(size_t i, bool wide) {
@@ -212,20 +211,19 @@ bool Planner::besidecolumn(size_t i, long stop) {
 }
 
 // The labels still left out whose run's column may stand where columns laid out again stood
-// (beside its lines, up to a few text heights and its own width out): a row there, the first
+// (beside its lines, out to the reach and its own width): a row of that column, the first
 // kFreedRows of them.
 void Planner::rowsfreed() {
     int asked = 0;
     for (size_t i : order) {
         if (on[i] || asked >= kFreedRows) continue;
-        const std::vector<size_t> run = cluster(i);
         const bool up = upright(L[i].line);
         double lo = up ? L[i].line.x0 : L[i].line.y0, hi = lo;
-        for (size_t k : run) {
+        for (size_t k : clusterof(i).m) {
             lo = std::min(lo, up ? L[k].line.x0 : L[k].line.y0);
             hi = std::max(hi, up ? L[k].line.x0 : L[k].line.y0);
         }
-        const double out = g.gap + (kRowOut + 1) * g.h + (up ? L[i].w : g.h);
+        const double out = d + (kReach + 1) * h + (up ? L[i].w : h);
         const Box zone = up ? Box{lo - out, g.room.y0, hi + out, g.room.y1} : Box{g.room.x0, lo - out, g.room.x1, hi + out};
         if (std::none_of(freed.begin(), freed.end(), [&](const Box& b) { return b.overlaps(zone); })) continue;
         ++asked;

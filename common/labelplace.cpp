@@ -512,8 +512,8 @@ std::vector<Placed> Planner::run() {
         for (size_t i : order)
             if (!on[i]) placenearframe(i);
     // Then the columns that alone stand in the way of a place of a label left out are laid out
-    // again around it, where more stand so (with half the moves' work, and what they have on a
-    // small panel); where any was, labels still left out try the rows of their run's column,
+    // again around it, where more stand so (with half the moves' work and a little more, at most
+    // kRegroupWork); where any was, labels still left out try the rows of their run's column,
     // which that may have freed.
     budget = std::min(moves / 2 + 4000, kRegroupWork);
     bool regrouped = false;
